@@ -1,0 +1,35 @@
+# The project's commands: `make test`, `make demo`, `make bench`, `make fuzz`.
+JOBS ?= $(shell nproc)
+CMAKE_COMMON = -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
+
+.PHONY: all test demo bench fuzz bootstrap clean
+
+all: demo
+
+bootstrap:
+	./scripts/bootstrap
+
+test: bootstrap
+	cmake -S . -B build/test $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Debug -DVELDRIM_SANITIZE=ON
+	cmake --build build/test -j $(JOBS)
+	cd build/test && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+build/release/veldrim: bootstrap
+	cmake -S . -B build/release $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Release -DVELDRIM_TESTS=OFF
+	cmake --build build/release -j $(JOBS) --target veldrim
+
+demo: build/release/veldrim
+	./scripts/demo build/release/veldrim out
+
+bench: bootstrap
+	cmake -S . -B build/bench $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Release -DVELDRIM_TESTS=OFF -DVELDRIM_BENCH=ON
+	cmake --build build/bench -j $(JOBS)
+	./scripts/run-benchmarks build/bench
+
+fuzz: bootstrap
+	CC=clang CXX=clang++ cmake -S . -B build/fuzz $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELDRIM_TESTS=OFF -DVELDRIM_FUZZ=ON
+	cmake --build build/fuzz -j $(JOBS)
+	./scripts/run-fuzzers build/fuzz
+
+clean:
+	rm -rf build out

@@ -1,0 +1,91 @@
+#include "foundation/codepage.h"
+
+namespace veldrim {
+
+namespace {
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+std::string ToUtf8(std::string_view bytes, const char16_t (&table)[256]) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 4);
+    for (char c : bytes) AppendUtf8(out, table[static_cast<unsigned char>(c)]);
+    return out;
+}
+
+// Decodes UTF-8 leniently: a malformed sequence counts as one unknown character.
+template <class Encode>
+std::string FromUtf8(std::string_view s, char replacement, Encode encode) {
+    std::string out;
+    out.reserve(s.size());
+    std::size_t i = 0;
+    while (i < s.size()) {
+        auto b0 = static_cast<unsigned char>(s[i]);
+        char32_t cp = 0;
+        std::size_t len = 0;
+        if (b0 < 0x80) { cp = b0; len = 1; }
+        else if ((b0 & 0xE0) == 0xC0) { cp = b0 & 0x1F; len = 2; }
+        else if ((b0 & 0xF0) == 0xE0) { cp = b0 & 0x0F; len = 3; }
+        else if ((b0 & 0xF8) == 0xF0) { cp = b0 & 0x07; len = 4; }
+        bool ok = len > 0 && i + len <= s.size();
+        for (std::size_t k = 1; ok && k < len; ++k) {
+            auto b = static_cast<unsigned char>(s[i + k]);
+            if ((b & 0xC0) != 0x80) ok = false;
+            cp = (cp << 6) | (b & 0x3F);
+        }
+        if (!ok) {
+            out += replacement;
+            ++i;
+            continue;
+        }
+        int b = encode(cp);
+        out += b < 0 ? replacement : static_cast<char>(b);
+        i += len;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string Cp850ToUtf8(std::string_view oem) { return ToUtf8(oem, kCp850ToUnicode); }
+
+std::string Win1252ToUtf8(std::string_view ansi) { return ToUtf8(ansi, kWin1252ToUnicode); }
+
+std::string Utf8ToCp850(std::string_view utf8, char replacement) {
+    return FromUtf8(utf8, replacement, [](char32_t cp) { return UnicodeToCp850(cp); });
+}
+
+std::string Utf8ToWin1252(std::string_view utf8, char replacement) {
+    return FromUtf8(utf8, replacement, [](char32_t cp) { return UnicodeToWin1252(cp); });
+}
+
+std::string Cp850ToWin1252(std::string_view oem, char replacement) {
+    std::string out(oem.size(), '\0');
+    for (std::size_t i = 0; i < oem.size(); ++i) {
+        int b = UnicodeToWin1252(kCp850ToUnicode[static_cast<unsigned char>(oem[i])]);
+        out[i] = b < 0 ? replacement : static_cast<char>(b);
+    }
+    return out;
+}
+
+std::string Win1252ToCp850(std::string_view ansi, char replacement) {
+    std::string out(ansi.size(), '\0');
+    for (std::size_t i = 0; i < ansi.size(); ++i) {
+        int b = UnicodeToCp850(kWin1252ToUnicode[static_cast<unsigned char>(ansi[i])]);
+        out[i] = b < 0 ? replacement : static_cast<char>(b);
+    }
+    return out;
+}
+
+}  // namespace veldrim

@@ -1,0 +1,185 @@
+#pragma once
+// The port through which core code shows and asks things. Core code never
+// talks to a window toolkit: it calls Ui(), which is the Qt window in the
+// program, BatchUi in headless runs and ScriptedUi in tests.
+//
+// Every text that crosses this port is a code page 850 byte string, as the
+// program stores its texts; the Qt realisation converts at its edge.
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace veldrim {
+
+enum class MessageKind { Information, Warning, Error, Confirmation };
+
+// The buttons a question offers, and the answer given.
+enum class AskButtons { OkCancel, YesNo, YesNoCancel };
+enum class Answer { Ok, Cancel, Yes, No };
+
+class UiServices {
+public:
+    virtual ~UiServices() = default;
+
+    // A message box with an OK button.
+    virtual void ShowMessage(const std::string& title, const std::string& text,
+                             MessageKind kind) = 0;
+    // A message box that asks; the answer is one of the offered buttons.
+    virtual Answer Ask(const std::string& title, const std::string& text,
+                       AskButtons buttons, MessageKind kind) = 0;
+    // The list choice: the index chosen (0-based), or nothing on cancel.
+    virtual std::optional<int> ChooseFromList(const std::string& title,
+                                              const std::vector<std::string>& items,
+                                              int preselected) = 0;
+    // A one-line text entry (numbers too: the caller validates and loops).
+    virtual std::optional<std::string> EnterText(const std::string& title,
+                                                 const std::string& prompt,
+                                                 const std::string& initial) = 0;
+    // File and folder dialogs; filter is "Label|*.ext|Label|*.*".
+    virtual std::optional<std::string> OpenFileName(const std::string& title,
+                                                    const std::string& folder,
+                                                    const std::string& filter) = 0;
+    virtual std::optional<std::string> SaveFileName(const std::string& title,
+                                                    const std::string& initialPath,
+                                                    const std::string& filter) = 0;
+    virtual std::optional<std::string> FolderName(const std::string& title,
+                                                  const std::string& initial) = 0;
+
+    // Feedback while a long step runs.
+    virtual void SetBusy(bool busy) = 0;
+    virtual void ShowProgress(const std::string& text, int percent) = 0;
+    virtual void HideProgress() = 0;
+    // The non-modal message window (text empty: hide it).
+    virtual void ShowMessageWindow(const std::string& text) = 0;
+    // Lets the window system process pending events; nothing in batch runs.
+    virtual void ProcessEvents() = 0;
+
+    // Shows a text file in the text viewer.
+    virtual void ShowTextFile(const std::string& path, const std::string& title) = 0;
+    // Prints a text file on the window system's printer; false when not possible.
+    virtual bool PrintTextFile(const std::string& path, const std::string& title) = 0;
+    // Starts a program with arguments (no shell); false when it did not start.
+    virtual bool StartProgram(const std::string& program,
+                              const std::vector<std::string>& args) = 0;
+    // Opens a document or address with the desktop's handler.
+    virtual bool OpenDocument(const std::string& pathOrUrl) = 0;
+    virtual void SetClipboardText(const std::string& text) = 0;
+    // True when no window may ever appear (headless runs).
+    virtual bool IsBatch() const = 0;
+};
+
+// The realisation in force; BatchUi until the program sets another.
+UiServices& Ui();
+// Installs a realisation (not owned); nullptr restores the default BatchUi.
+void SetUi(UiServices* ui);
+
+// Starts a program through posix_spawn with an argument vector, looking it
+// up on PATH when it has no folder. Returns false when it could not start.
+bool SpawnProgram(const std::string& program, const std::vector<std::string>& args);
+
+// Headless runs: no dialog ever appears. Messages go to stderr, questions get
+// the cancel answer unless the batch caller set one.
+class BatchUi : public UiServices {
+public:
+    void ShowMessage(const std::string& title, const std::string& text, MessageKind kind) override;
+    Answer Ask(const std::string& title, const std::string& text, AskButtons buttons,
+               MessageKind kind) override;
+    std::optional<int> ChooseFromList(const std::string& title,
+                                      const std::vector<std::string>& items,
+                                      int preselected) override;
+    std::optional<std::string> EnterText(const std::string& title, const std::string& prompt,
+                                         const std::string& initial) override;
+    std::optional<std::string> OpenFileName(const std::string& title, const std::string& folder,
+                                            const std::string& filter) override;
+    std::optional<std::string> SaveFileName(const std::string& title,
+                                            const std::string& initialPath,
+                                            const std::string& filter) override;
+    std::optional<std::string> FolderName(const std::string& title,
+                                          const std::string& initial) override;
+    void SetBusy(bool) override {}
+    void ShowProgress(const std::string&, int) override {}
+    void HideProgress() override {}
+    void ShowMessageWindow(const std::string& text) override;
+    void ProcessEvents() override {}
+    void ShowTextFile(const std::string& path, const std::string& title) override;
+    bool PrintTextFile(const std::string& path, const std::string& title) override;
+    bool StartProgram(const std::string& program, const std::vector<std::string>& args) override;
+    bool OpenDocument(const std::string& pathOrUrl) override;
+    void SetClipboardText(const std::string&) override {}
+    bool IsBatch() const override { return true; }
+
+    // Answers that the batch caller chose for questions (default: cancel).
+    std::optional<Answer> presetAnswer;
+    // Messages are also kept here (code page 850), newest last.
+    std::vector<std::string> shown;
+};
+
+// Tests: answers are queued in advance, every call is recorded. A call whose
+// queue is empty gets the cancel answer.
+class ScriptedUi : public UiServices {
+public:
+    struct Call {
+        std::string kind;   // "message", "ask", "list", "text", "open", "save", "folder", ...
+        std::string title;
+        std::string text;   // message text, prompt, or the items joined by '\n'
+    };
+    using Reply = std::variant<Answer, std::optional<int>, std::optional<std::string>, bool>;
+
+    void QueueAnswer(Answer a) { replies.emplace_back(a); }
+    void QueueChoice(std::optional<int> index) { replies.emplace_back(index); }
+    void QueueText(std::optional<std::string> text) { replies.emplace_back(text); }
+    void QueueBool(bool ok) { replies.emplace_back(ok); }
+
+    void ShowMessage(const std::string& title, const std::string& text, MessageKind kind) override;
+    Answer Ask(const std::string& title, const std::string& text, AskButtons buttons,
+               MessageKind kind) override;
+    std::optional<int> ChooseFromList(const std::string& title,
+                                      const std::vector<std::string>& items,
+                                      int preselected) override;
+    std::optional<std::string> EnterText(const std::string& title, const std::string& prompt,
+                                         const std::string& initial) override;
+    std::optional<std::string> OpenFileName(const std::string& title, const std::string& folder,
+                                            const std::string& filter) override;
+    std::optional<std::string> SaveFileName(const std::string& title,
+                                            const std::string& initialPath,
+                                            const std::string& filter) override;
+    std::optional<std::string> FolderName(const std::string& title,
+                                          const std::string& initial) override;
+    void SetBusy(bool busy) override;
+    void ShowProgress(const std::string& text, int percent) override;
+    void HideProgress() override;
+    void ShowMessageWindow(const std::string& text) override;
+    void ProcessEvents() override {}
+    void ShowTextFile(const std::string& path, const std::string& title) override;
+    bool PrintTextFile(const std::string& path, const std::string& title) override;
+    bool StartProgram(const std::string& program, const std::vector<std::string>& args) override;
+    bool OpenDocument(const std::string& pathOrUrl) override;
+    void SetClipboardText(const std::string& text) override;
+    bool IsBatch() const override { return batch; }
+
+    // Recorded calls of a kind, oldest first.
+    std::vector<Call> CallsOf(const std::string& kind) const;
+
+    std::deque<Reply> replies;
+    std::vector<Call> calls;
+    std::string clipboard;
+    bool batch = false;
+
+private:
+    template <class T> std::optional<T> Next();
+};
+
+// Installs a realisation for the life of a scope (tests).
+class ScopedUi {
+public:
+    explicit ScopedUi(UiServices& ui) { SetUi(&ui); }
+    ~ScopedUi() { SetUi(nullptr); }
+    ScopedUi(const ScopedUi&) = delete;
+    ScopedUi& operator=(const ScopedUi&) = delete;
+};
+
+}  // namespace veldrim

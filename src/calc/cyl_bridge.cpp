@@ -1,0 +1,13 @@
+#include "calc/cyl_bridge.h"
+
+namespace veldrim {
+
+void WormToCylGear(int /*mode*/, int /*gearNumber*/) {}
+void RunCylGearCalculation() {}
+void CylGearToWorm() {}
+bool IsFlankFormZI() { return false; }
+bool CylGearOptionEnabled() { return true; }
+void ScaleDiametersForExport() {}
+void ScaleDiametersForImport() {}
+
+}  // namespace veldrim

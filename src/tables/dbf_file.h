@@ -1,0 +1,77 @@
+#pragma once
+// The dBase table file and the record input/output of one work area.
+//
+// Header (32 bytes, little-endian), every version except dBase II:
+//   0   1  version byte          8  2  header length (offset of record 1)
+//   1   3  last update YY MM DD  10 2  record length, delete flag included
+//   4   4  record count          12..31 reserved (16..27 re-read before a header write)
+// Level 7 (0x04, 0x8C) adds 36 bytes at 32 (language driver name, reserved).
+// Field descriptors follow (32 bytes, level 7: 48), then 0x0D, then the
+// records at the header length; 0x1A after the last record.
+//   descriptor: name 0..10 | type 11 (level 7: 32) | length 16 (33) | decimals 17 (34)
+// dBase II (0x02): 521-byte header: 0 version, 1..2 count, 3 month, 4 day,
+// 5 year-1900, 6..7 record length, 8..519 up to 32 descriptors of 16 bytes
+// (name 0..10, type 11, length 12, decimals 15), 520 0x0D.
+//
+// Accepted versions: 0x02 0x03 0x83 0x8B 0xF5 0x04 0x8C. Bit 0x80 means a
+// memo file ("FPT" for 0xF5, "DBT" otherwise).
+//
+// Open states: 0 closed, 1 clean, 2 a record rewritten or a delete flag
+// written, 3 records appended. The header goes back only in states 2 and 3,
+// the end mark only in state 3. Closing writes them while the area's locks
+// are still held and takes the record count from the file size, so a close
+// never cuts off another program's fresh append.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tables/work_areas.h"
+
+namespace veldrim {
+
+inline constexpr uint8_t kDefaultVersionByte = 0x8B;
+
+bool IsDbfVersion(uint8_t v);
+std::string MemoExtension(uint8_t version);
+
+// Opens area.fileName into the area with `mode` (xBase file mode: access in
+// bits 0..1, share in bits 4..6). Errors through SetError; on failure the
+// area holds no open file.
+void OpenDbf(TWorkArea& area, int mode);
+void GetDbfRecord(TWorkArea& area, int32_t recNo);
+void PutDbfRecord(TWorkArea& area, int32_t recNo);
+void AppendDbfRecord(TWorkArea& area);
+void SetRecDeleteFlag(TWorkArea& area, int32_t recNo);
+void WriteDbfHeader(TWorkArea& area);
+void CommitDbfHeader(TWorkArea& area);
+void CloseDbf(TWorkArea& area);
+void FlushFile(int fd);
+// Creates a new table (and its empty memo file). Field types as letters;
+// lengths of D, L, M are set by the engine.
+void CreateDbf(TWorkArea& area, const std::string& name, const std::vector<TFieldEntry>& fields);
+void CreateDbf(const std::string& name, const std::vector<TFieldEntry>& fields);
+void CreateDbfMemoFile(const std::string& name, uint8_t version, uint16_t blockSize,
+                       const std::string& caller);
+void TranslateRecords(bool toFile, bool oem, RecordHook hook, std::size_t size,
+                      uint16_t recLen, uint8_t* buffer);
+void RecordToBinary(const TWorkArea& area, uint8_t* binary);
+void BinaryToRecord(TWorkArea& area, const uint8_t* binary);
+uint32_t SwapLong(uint32_t v);
+uint16_t SwapWord(uint16_t v);
+
+// Record count from the file size: (size - header length) div record length.
+int32_t RecordCountFromFileSize(const TWorkArea& area);
+// Whether the dbf layer flushes after every write.
+extern bool WriteThrough;
+// The file mode (xBase numbering) used for the next open.
+extern int FileMode;
+
+// Low-level file seam: open with the xBase file mode and the share-mode
+// emulation; returns fd or -1 with the I/O code in *ioCode.
+int OpenTableFile(const std::string& path, int mode, bool* readOnly, int* ioCode);
+void CloseTableFile(int fd);
+// I/O result of an errno value (DOS numbering: 2 not found, 5 denied, 32 sharing ...).
+uint16_t IoCodeOf(int err);
+
+}  // namespace veldrim

@@ -1,0 +1,97 @@
+#pragma once
+// Date formats, the century window, calendar functions and the text helpers
+// of the table engine.
+//
+// Date texts are for display, input and conversion; inside table files dates
+// are always YYYYMMDD. The "neutral form" is MM/DD/YY or MM/DD/YYYY.
+//
+//   index  picture          separator  language
+//   0      MM/dd/yy(yy)     /          English (US) and every other
+//   1      yy(yy).MM.dd     .          only through SetDateFormat
+//   2      dd/MM/yy         /          English, other countries
+//   3      dd-MM-yy         -          Italian
+//   4..8   dd.MM.yy         .          French, German, Spanish, French (CA), Russian
+//
+// Day and month names are stored in code page 850 (Russian in code page 866)
+// and returned without conversion.
+
+#include <cstdint>
+#include <string>
+
+namespace veldrim {
+
+// Engine settings (set by SetLanguageDefaults).
+extern int EngineLanguage;        // 0..8
+extern int DateFormat;            // 0..8
+extern bool SetCentury;           // four-digit years in date texts
+extern char DecimalSeparator;     // "." or ","
+extern char ThousandsSeparator;
+extern int PivotYear;             // current year - 70
+extern std::string LogicalTexts;  // false/true letters, default "NY"
+
+int SystemLanguage();
+void SetLanguageDefaults();
+void SetDateFormat(int fmt);
+// The short date picture of the current format (e.g. "dd.MM.yy").
+std::string ShortDatePicture();
+
+int CenturyBase(const std::string& yy);
+std::string CenturyOf(const std::string& yy);
+std::string ExpandYear(const std::string& y);
+
+std::string BlankDate(int fmt);
+std::string FormatDateText(const std::string& neutral);
+std::string ParseDateText(const std::string& text);
+bool IsDateValid(std::string& s);
+std::string DateToDigits(const std::string& text);
+std::string DigitsToDate(const std::string& digits);
+int DayOfWeek(const std::string& neutral);
+std::string CDOW(const std::string& neutral);
+std::string CMONTH(const std::string& neutral);
+int MonthOf(const std::string& neutral);
+int DayOf(const std::string& neutral);
+int YearOf(const std::string& neutral);
+bool IsLeapYear(int y);
+int64_t FloorMod(int64_t a, int64_t b);
+void GetToday(int& year, int& month, int& day, int& dayOfWeek);
+uint32_t TickCount();
+uint32_t TickSeconds();
+
+// Text helpers ("trim" removes blanks and control characters).
+std::string TrimRightStr(const std::string& s);
+std::string TrimLeftStr(const std::string& s);
+inline std::string RTrim(const std::string& s) { return TrimRightStr(s); }
+inline std::string LTrim(const std::string& s) { return TrimLeftStr(s); }
+std::string AllTrim(const std::string& s);
+// Upper / lower case by the Windows-1252 rules.
+std::string UpperStr(const std::string& s);
+std::string LowerStr(const std::string& s);
+char UpCaseChar(char c);
+char LowCaseChar(char c);
+bool IsAlphaChar(char c);
+bool IsAlphaStr(const std::string& s);
+int CountOccurrences(const std::string& sub, const std::string& s);
+int AtOccurrence(int n, const std::string& sub, const std::string& s);
+std::string ReplicateChar(char c, int n);
+std::string PadRightStr(const std::string& s, int n);
+inline std::string ChooseStr(bool cond, const std::string& a, const std::string& b) {
+    return cond ? a : b;
+}
+int FindInBuffer(const char* a, int lenA, const char* b, int lenB);
+int NumTextToInt(const std::string& s);
+void CleanNumberText(std::string& s);
+double CleanTextToFloat(const std::string& s);
+int64_t CleanTextToInt(const std::string& s);
+std::string FormatFloatStr(int width, int decimals, double value);
+std::string IntToStrWidth(int64_t value, int width);
+bool StripKeyword(const std::string& keyword, std::string& clause);
+
+// Number text of the table layer: fixed decimals, "." as point, no locale.
+std::string FixedText(double value, int decimals);
+// Reads a stored number text (leading blanks allowed); 0 for a blank text;
+// false when the text is no number.
+bool ParseNumberText(const std::string& s, double& value);
+
+void ResetEngineDates();
+
+}  // namespace veldrim

@@ -1,0 +1,103 @@
+#pragma once
+// Message boxes, checked file operations and file-name dialogs.
+//
+// The simplest ways in which the program talks to the user: message boxes of
+// a few fixed kinds with German captions, questions, the checked operations on
+// text files that turn an input/output result into a fixed German text and
+// the program-wide cancel flag, the checks of new file names, the save and
+// open dialogs of data files and the directory browser. Everything goes
+// through the UI port (Ui()); nothing here raises.
+//
+// The module owns one flag, `askBeforeOverwriteFlag`; ResetMessageBoxes
+// restores it.
+
+#include <string>
+#include <string_view>
+
+#include "foundation/text_file.h"
+
+namespace veldrim {
+
+// Message kinds.
+enum : int {
+    kMessageInfo = 0,
+    kMessageHelp = 3,
+    kMessageStatus = 10,
+    kMessageNotice = 11,
+    kMessageError = 12,
+};
+
+// While set, CheckNewFileName asks before an existing file is replaced.
+// Default true.
+extern bool askBeforeOverwriteFlag;
+// The configuration option "Archive Flag ?" (default false): while it and the
+// archive mode flag are both set, saving under a new name is refused. The
+// configuration form and the command line set it.
+extern bool archiveLockOption;
+// The title of the application as UpdateWindowTitle made it last (empty at
+// start); the main window shows it.
+extern std::string applicationTitle;
+void ResetMessageBoxes();
+
+// The text a message box shows: at most 255 characters, spelled in plain
+// ASCII when the code-page option asks for it. Stays code page 850.
+std::string ShownText(std::string_view s);
+
+void MessageBoxKind(std::string_view text, int kind);
+void ShowErrorBox(std::string_view text);
+void ShowNotice(std::string_view text);
+void ShowInfo(std::string_view text);
+// Status texts are never shown.
+void ShowStatus(std::string_view text);
+void IgnoreMessage(std::string_view text, int kind);
+// An error box only while the error-display flag is set.
+void ShowErrorIfEnabled(std::string_view text);
+void ShowMessageTitled(std::string_view caption, std::string_view text);
+// Yes/No/Cancel: true for Yes only; Cancel also sets the cancel flag.
+bool AskYesNoCancel(std::string_view text);
+bool AskYesNoCancelText(std::string_view text);
+void ShowArchiveModeNotice();
+
+// ---- file-error texts and checked file operations ----------------------
+
+// The text of a failed write (WriteChecked) for a result code.
+std::string WriteErrorText(int result);
+// The text of a failed RewriteUntilOk attempt.
+std::string RewriteErrorText(int result);
+// Reports a failed operation of f once (the first failure of the file) and
+// sets the cancel flag.
+void ReportFileFailure(TextFile& f, std::string_view text);
+
+// Writes s without a line end and flushes; nothing while the cancel flag is
+// set. A failure is reported and sets the cancel flag.
+void WriteChecked(TextFile& f, std::string_view s);
+void CloseChecked(TextFile& f);
+void RewriteChecked(TextFile& f);
+// Tries to create the file a few times (kRewriteAttempts), reporting each
+// failure; gives up with the cancel flag set.
+inline constexpr int kRewriteAttempts = 3;
+void RewriteUntilOk(TextFile& f);
+// Opens the file for reading as a test; a failure is reported and sets the
+// cancel flag.
+void CheckFileReadable(const std::string& name);
+
+// ---- file names and dialogs --------------------------------------------
+
+// Checks that path can be written as a new file, asking before an existing
+// file is replaced. Never touches the file itself: writability is probed with
+// a temporary file in the same folder.
+void CheckNewFileName(const std::string& path);
+// The data-file name for saving: asks for it when name is empty, completes a
+// name without extension with the data directory and extension.
+void AskSaveFileName(std::string name, std::string& path);
+void BrowseDirectory(const std::string& start, std::string& dir);
+// mode 4 also takes the data-file extension from the chosen file; mode 5
+// returns the full name, the others the name without folder and extension.
+void ChooseOpenFile(int mode, std::string& dir, const std::string& mask, std::string& name);
+void ChooseFile(const std::string& defaultName, const std::string& mask, std::string& name);
+void UpdateWindowTitle(std::string& title);
+void WaitCursor();
+void NormalCursor();
+void EndWaitCursor();
+
+}  // namespace veldrim

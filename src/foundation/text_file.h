@@ -1,0 +1,183 @@
+#pragma once
+// The shared text file and its value lines.
+//
+// Every line-oriented file of the program (configuration, gear data file,
+// sibling-program export, CAD text outputs, report pieces) is read and
+// written one value per line through one program-wide text file variable,
+// `sharedTextFile`, and the value-line routines below. Writers and readers are
+// exact mirrors: a file written by one reads back line by line by the other.
+//
+// Failures never raise. A failed write or read sets the cancel flag; the
+// first failed write of a file is also reported once through the file-error
+// texts (ShowErrorIfEnabled), later failures of the same file stay silent so
+// that one failure gives one message. Callers test the cancel flag after the
+// whole sequence.
+//
+// Lines are written with CR LF and read with CR LF or LF. Texts are code page
+// 850 bytes and pass unchanged.
+//
+// A file opened for writing is written to a temporary file in the target's
+// folder; Close flushes it, syncs it to disk and renames it over the target
+// only when every write succeeded. A failed save therefore leaves the old file
+// as it was. Targets that exist and are not regular files (devices such as
+// /dev/null or a printer port) are written directly.
+//
+// Reading a name that does not exist in exactly that spelling finds a file
+// whose name differs only in letter case in the same folder.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "foundation/real.h"
+
+namespace veldrim {
+
+// Input/output results, numbered as the runtime numbers them, so that the
+// file-error texts keyed on them read as the user knows them.
+enum IoResultCode : int {
+    kIoOk = 0,
+    kIoFileNotFound = 2,
+    kIoPathNotFound = 3,
+    kIoTooManyFiles = 4,
+    kIoAccessDenied = 5,
+    kIoReadError = 100,      // also: read past the end of the file
+    kIoDiskFull = 101,
+    kIoNotOpenForInput = 104,
+    kIoNotOpenForOutput = 105,
+    kIoBadNumber = 106,
+    kIoWriteProtected = 150,
+    kIoDriveNotReady = 152,
+    kIoDeviceError = 160,
+};
+
+// Maps an errno value to the result code above.
+int IoResultFromErrno(int err);
+
+// One text file: assign a name, open for reading or writing, read or write
+// lines, close. Only one direction at a time.
+class TextFile {
+public:
+    TextFile() = default;
+    ~TextFile();  // an unfinished write is discarded, the target stays as it was
+    TextFile(const TextFile&) = delete;
+    TextFile& operator=(const TextFile&) = delete;
+
+    void Assign(std::string name);
+    const std::string& Name() const { return name_; }
+    // The file actually opened for reading (after the letter-case search).
+    const std::string& OpenedName() const { return openedName_; }
+
+    // Opens for reading. Returns the result code (also kept in LastResult).
+    int Reset();
+    // Opens for writing, replacing the file on Close.
+    int Rewrite();
+    // Flushes, syncs and renames a written file into place; closes a read
+    // file. Returns the first failure of the whole write, or 0.
+    int Close();
+    // Closes without keeping what was written (the target stays unchanged).
+    void Discard();
+
+    bool IsOpen() const { return fd_ >= 0; }
+    bool IsWriting() const { return fd_ >= 0 && writing_; }
+
+    // Writing: bytes as they are, or a line with CR LF. Returns 0 or the
+    // result code; after a failure every later write fails with the same code.
+    int Write(std::string_view s);
+    int WriteLine(std::string_view s);
+    int Flush();
+
+    // Reading: the next line without its line end. At the end of the file the
+    // line is empty and the result kIoReadError.
+    int ReadLine(std::string& line);
+    // True when no byte is left to read (or the file is not open for reading).
+    bool Eof();
+
+    // The result of the last operation, and the first write failure since
+    // Rewrite (0 when none).
+    int LastResult() const { return lastResult_; }
+    int WriteFailure() const { return writeFailure_; }
+
+    // Whether the first write failure of this file was reported already.
+    bool failureReported = false;
+
+private:
+    int FillBuffer();
+    void CloseDescriptor();
+
+    std::string name_;
+    std::string openedName_;
+    std::string tempName_;  // the temporary file of an atomic write
+    int fd_ = -1;
+    bool writing_ = false;
+    bool eofSeen_ = false;
+    std::string buffer_;
+    std::size_t pos_ = 0;
+    int lastResult_ = 0;
+    int writeFailure_ = 0;
+};
+
+// The one program-wide text file.
+extern TextFile sharedTextFile;
+// Closes and forgets the shared text file (discarding an unfinished write).
+void ResetSharedTextFile();
+
+// The existing file of that name, found in its folder ignoring letter case
+// when the exact spelling does not exist; the name itself when none is found.
+std::string FindFileIgnoringCase(const std::string& path);
+
+// ---- value lines on the shared text file --------------------------------
+
+void WriteTextLine(std::string_view s);
+void WriteStringLine(std::string_view s);
+void WriteIntLine(std::int32_t n);
+void WriteFloatLine(Real x);
+void WriteBoolLine(bool b);
+void WriteBarFields4(std::string_view a, std::string_view b, std::string_view c,
+                     std::string_view d);
+void WriteBarFields6(std::string_view a, std::string_view b, std::string_view c,
+                     std::string_view d, std::string_view e, std::string_view f);
+void WriteBarFields8(std::string_view a, std::string_view b, std::string_view c,
+                     std::string_view d, std::string_view e, std::string_view f,
+                     std::string_view g, std::string_view h);
+// s without a line end, flushed at once (pieces of one line, HTML cells).
+void WriteTextPart(std::string_view s);
+
+// The text WriteFloatLine writes: whole values below 1 in the short format,
+// every other value with at least 7 decimals (more with a decimals setting
+// above 3), with the program's decimal separator.
+std::string FloatLineText(Real x);
+
+// Readers. Each reads one whole line. A failed read (also past the end of the
+// file) sets the cancel flag and leaves the value unchanged; a number line
+// that does not hold a number gives 0 and sets the cancel flag.
+void ReadTextLine(std::string& s);
+void ReadCharLine(char& c);
+void ReadIntLine(std::int32_t& n);
+void ReadIntLine2(std::int32_t& n);
+void ReadWordLine(std::uint16_t& n);
+void ReadWordLine(std::int16_t& n);
+void ReadExtendedLine(Real& x);
+void ReadDoubleLine(double& x);
+void ReadBoolLine(bool& b);
+void ReadBoolLineDefaultTrue(bool& b);
+void ReadBarFields(std::string& a, std::string& b, std::string& c, std::string& d);
+
+// Number parsing of value lines: blanks around the number are allowed, ',' is
+// taken as '.', nothing else may follow. False when the text is no number.
+bool ParseRealLine(std::string_view line, Real& x);
+bool ParseIntLine(std::string_view line, std::int64_t& n);
+
+// ---- header blocks ---------------------------------------------------------
+
+// The version text of a program file, as the headers print it. The default
+// asks the system information; tests install their own.
+using ProgramVersionSource = std::string (*)(const std::string& fileName);
+extern ProgramVersionSource programVersionSource;
+void ResetTextFileHooks();
+
+// The header block of the gear data file, and of the sibling-program export.
+void WriteDataFileHeader();
+void WriteExportFileHeader();
+
+}  // namespace veldrim

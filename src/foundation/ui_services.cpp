@@ -73,6 +73,14 @@ bool SpawnProgram(const std::string& program, const std::vector<std::string>& ar
     return true;
 }
 
+std::optional<MessageExplanation> UiServices::ShowMessageExplanation(
+    const MessageExplanation& shown) {
+    ShowMessage("Fehlermeldung", shown.message + "\n\nUrsache:\n" + shown.cause +
+                                     "\n\nAbhilfe:\n" + shown.remedy,
+                MessageKind::Information);
+    return std::nullopt;
+}
+
 // ---- BatchUi ---------------------------------------------------------------
 
 void BatchUi::ShowMessage(const std::string& title, const std::string& text, MessageKind kind) {
@@ -226,6 +234,15 @@ bool ScriptedUi::OpenDocument(const std::string& pathOrUrl) {
 void ScriptedUi::SetClipboardText(const std::string& text) {
     clipboard = text;
     calls.push_back({"clipboard", "", text});
+}
+
+std::optional<MessageExplanation> ScriptedUi::ShowMessageExplanation(
+    const MessageExplanation& shown) {
+    calls.push_back({"explanation", shown.message, shown.cause + "\n" + shown.remedy});
+    if (explanationReplies.empty()) return std::nullopt;
+    auto reply = explanationReplies.front();
+    explanationReplies.pop_front();
+    return reply;
 }
 
 std::vector<ScriptedUi::Call> ScriptedUi::CallsOf(const std::string& kind) const {

@@ -21,6 +21,14 @@ enum class MessageKind { Information, Warning, Error, Confirmation };
 enum class AskButtons { OkCancel, YesNo, YesNoCancel };
 enum class Answer { Ok, Cancel, Yes, No };
 
+// The explanation of a calculation message: the message with its cause and
+// remedy, of which cause and remedy may be edited.
+struct MessageExplanation {
+    std::string message;
+    std::string cause;
+    std::string remedy;
+};
+
 class UiServices {
 public:
     virtual ~UiServices() = default;
@@ -70,6 +78,12 @@ public:
     virtual void SetClipboardText(const std::string& text) = 0;
     // True when no window may ever appear (headless runs).
     virtual bool IsBatch() const = 0;
+
+    // The explanation window of a calculation message. Returns the edited
+    // texts when the user changed cause or remedy and closed with OK, nothing
+    // otherwise. The default shows the three texts in a message box.
+    virtual std::optional<MessageExplanation> ShowMessageExplanation(
+        const MessageExplanation& shown);
 };
 
 // The realisation in force; BatchUi until the program sets another.
@@ -160,6 +174,11 @@ public:
     bool OpenDocument(const std::string& pathOrUrl) override;
     void SetClipboardText(const std::string& text) override;
     bool IsBatch() const override { return batch; }
+    // Recorded as "explanation" (title: the message, text: cause '\n'
+    // remedy); answered from `explanationReplies`, nothing when it is empty.
+    std::optional<MessageExplanation> ShowMessageExplanation(
+        const MessageExplanation& shown) override;
+    std::deque<std::optional<MessageExplanation>> explanationReplies;
 
     // Recorded calls of a kind, oldest first.
     std::vector<Call> CallsOf(const std::string& kind) const;

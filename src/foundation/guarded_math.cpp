@@ -1,0 +1,273 @@
+// Guarded mathematics: domain-checked routines that substitute a value and
+// report to the message list, plus the plain numeric helpers, the involute
+// and the unit conversions.
+
+#include "foundation/guarded_math.h"
+
+#include <cmath>
+#include <string>
+
+#include "foundation/formatting.h"
+#include "foundation/messages.h"
+#include "foundation/program_state.h"
+
+namespace veldrim {
+
+namespace {
+
+// Adds a message unless the hide-warnings flag is set.
+void Report(const std::string& text) {
+    if (!hideWarningsFlag) AddMessage(text);
+}
+
+// Labelled routines stay silent for an empty label.
+void ReportLabelled(std::string_view label, std::string_view suffix) {
+    if (label.empty()) return;
+    Report(std::string(label) + std::string(suffix));
+}
+
+Real Frac(Real x) { return x - std::trunc(x); }
+
+}  // namespace
+
+// ---- Guarded routines ---------------------------------------------------------
+
+Real CheckedArcSin(Real x) {
+    if (std::fabs(x) <= 1.0L) return std::asin(x);
+    Report("Error: ArcSin " + FormatGeneral(x));
+    // Rounding noise just outside the domain must not flip the direction.
+    return x < 0 ? -kPi / 2 : kPi / 2;
+}
+
+Real CheckedArcCos(Real x) {
+    if (std::fabs(x) <= 1.0L) return std::acos(x);
+    Report("Error: ArcCos " + FormatGeneral(x));
+    return x < 0 ? kPi : 0.0L;
+}
+
+Real LabelledArcCos(std::string_view label, Real x) {
+    if (x > -1.0L && x < 1.0L) return CheckedArcCos(x);
+    // Only a value clearly outside the domain is reported; 1.00005 is
+    // rounding noise of a touching contact.
+    if (x > 1.0001L || x < -1.0001L)
+        Report("Error : " + std::string(label) + " arccos(" + FormatGeneral(x) + ")");
+    return x >= 1.0L ? 0.0L : kPi;
+}
+
+Real CheckedSqrt(std::string_view label, Real x) {
+    if (x >= 0) return std::sqrt(x);
+    ReportLabelled(label, " (sqrt)");
+    return 0;
+}
+
+Real CheckedSqrt2(std::string_view label, Real x) { return CheckedSqrt(label, x); }
+
+Real CheckedDiv(std::string_view label, Real a, Real b) {
+    if (b != 0) return a / b;
+    ReportLabelled(label, " (div)");
+    const bool negative = a != 0 && ((a < 0) != std::signbit(b));
+    return negative ? -kDivisionSubstitute : kDivisionSubstitute;
+}
+
+Real CheckedPower(std::string_view label, Real base, Real exponent) {
+    if (base == 0) return 0;
+    if (base < 0) ReportLabelled(label, " (pow)");
+    const Real t = exponent * std::log(std::fabs(base));
+    if (std::isnan(t)) {
+        // 1^inf, inf^0 and NaN arguments have no usable value.
+        if (base > 0) ReportLabelled(label, " (pow)");
+        return 0;
+    }
+    if (t > 3000) return kPowerLimit;
+    if (t < -3000) return 0;
+    return std::exp(t);
+}
+
+Real ArcInvolute(Real v) {
+    Real lo = -1.57L, hi = 1.57L;
+    for (int pass = 1; pass <= 800; ++pass) {
+        const Real mid = (lo + hi) / 2;
+        const Real f = Involute(mid) - v;
+        if (f < 0)
+            lo = mid;
+        else
+            hi = mid;
+        if (std::fabs(f) < 1E-15L) return mid;
+    }
+    Report("Error: ArcInv in unit math");
+    return 0;
+}
+
+// ---- Plain routines -------------------------------------------------------------
+
+Real RoundDecimals(std::int32_t n, Real x) {
+    const Real scale = IntPower(n, 10.0L);
+    return std::nearbyint(x * scale) / scale;
+}
+
+Real Tangent(Real x) { return std::tan(x); }
+
+Real IntPower(std::int32_t n, Real x) {
+    Real result = 1.0L;
+    const std::int64_t count = n < 0 ? -static_cast<std::int64_t>(n) : n;
+    for (std::int64_t i = 0; i < count; ++i) result *= x;
+    return n < 0 ? 1.0L / result : result;
+}
+
+Real RotatedX(Real x, Real y, Real phi) { return x * std::cos(phi) + y * std::sin(phi); }
+Real RotatedY(Real x, Real y, Real phi) { return y * std::cos(phi) - x * std::sin(phi); }
+Real Hypot(Real a, Real b) { return std::sqrt(a * a + b * b); }
+
+Real Cathetus(Real c, Real a) {
+    if (std::fabs(c) > std::fabs(a)) return std::sqrt(c * c - a * a);
+    return 0;
+}
+
+Real VectorAngle(Real x, Real y) {
+    if (x == 0) return y >= 0 ? kPi / 2 : -kPi / 2;
+    Real angle = std::atan(y / x);
+    if (x < 0) angle += kPi;
+    return angle;
+}
+
+Real ArcTan2(Real y, Real x) { return VectorAngle(x, y); }
+
+void PolarToXY(Real r, Real phi, Real& x, Real& y) {
+    x = r * std::cos(phi);
+    y = r * std::sin(phi);
+}
+
+void XYToPolar(Real x, Real y, Real& r, Real& phi) {
+    r = Hypot(x, y);
+    phi = VectorAngle(x, y);
+}
+
+Real RadToDeg(Real x) { return x * 180.0L / kPi; }
+Real DegToRad(Real x) { return x * kPi / 180.0L; }
+
+Real NormalizeAngle(Real x) {
+    Real r = Frac(x / (2 * kPi)) * 2 * kPi;
+    if (r < 0) r += 2 * kPi;
+    return r;
+}
+
+// log10l rather than ln x / ln 10, so that exact powers of ten give whole
+// logarithms.
+Real Log10OrZero(Real x) { return x > 0 ? std::log10(x) : 0.0L; }
+
+Real Pow10(Real x) { return std::pow(10.0L, x); }
+
+Real Involute(Real alpha) { return std::tan(alpha) - alpha; }
+
+bool IsEven(std::int32_t n) { return n % 2 == 0; }
+
+Real FloorValue(Real x) {
+    if (x >= 0) return std::trunc(x);
+    return std::trunc(x) - 1;
+}
+
+std::int32_t DecimalExponent(Real x) {
+    const Real ax = std::fabs(x);
+    if (ax == 0 || !std::isfinite(ax)) return 0;
+    // A true floor: FloorValue would put exact negative powers of ten (0.01)
+    // one decade too low. The check against 10^e mends a logarithm rounded
+    // across a whole number.
+    auto e = static_cast<std::int32_t>(std::floor(std::log10(ax)));
+    const Real p = std::pow(10.0L, static_cast<Real>(e));
+    if (ax < p)
+        --e;
+    else if (ax >= p * 10)
+        ++e;
+    return e;
+}
+
+void CalcAxisScale(Real minValue, Real maxValue, std::int32_t n, Real& lo, Real& hi, Real& step) {
+    if (n < 1) n = 1;
+    if (NearlyEqual(minValue, maxValue)) {
+        minValue -= 1;
+        maxValue += 1;
+    }
+    maxValue -= (maxValue - minValue) * 1E-5L;
+    const Real raw = (maxValue - minValue) / n;
+    const std::int32_t e = DecimalExponent(raw);
+    const Real m = raw / Pow10(e);
+    Real mantissa = 10;
+    if (m < 1.5L)
+        mantissa = 1;
+    else if (m < 3)
+        mantissa = 2;
+    else if (m < 8)
+        mantissa = 5;
+    step = Pow10(e) * mantissa;
+    hi = (FloorValue(maxValue / step) + 1) * step;
+    lo = FloorValue(minValue / step) * step;
+}
+
+void RotatePoint(Real x, Real y, Real phi, Real& xr, Real& yr) {
+    const Real c = std::cos(phi), s = std::sin(phi);
+    xr = x * c - y * s;
+    yr = y * c + x * s;
+}
+
+void TransformPoint(Real x0, Real y0, Real angleDeg, Real x, Real y, Real& xr, Real& yr) {
+    const Real a = DegToRad(angleDeg);
+    const Real c = std::cos(a), s = std::sin(a);
+    xr = x0 + x * c - y * s;
+    yr = y0 + x * s + y * c;
+}
+
+void TransformPointScaled(Real sx, Real sy, Real x0, Real y0, Real angleDeg, Real x, Real y,
+                          Real& xr, Real& yr) {
+    TransformPoint(x0, y0, angleDeg, x * sx, y * sy, xr, yr);
+}
+
+bool NearlyEqual(Real a, Real b) { return std::fabs(a - b) < 1E-5L; }
+Real Max(Real a, Real b) { return a > b ? a : b; }
+Real Min(Real a, Real b) { return a < b ? a : b; }
+Real Max4(Real a, Real b, Real c, Real d) { return Max(Max(a, b), Max(c, d)); }
+Real Clamp(Real lo, Real hi, Real x) { return Min(hi, Max(x, lo)); }
+std::int32_t IntMax(std::int32_t a, std::int32_t b) { return a > b ? a : b; }
+std::int32_t IntMin(std::int32_t a, std::int32_t b) { return a < b ? a : b; }
+std::int32_t IntClamp(std::int32_t lo, std::int32_t hi, std::int32_t x) {
+    return IntMin(IntMax(lo, x), hi);
+}
+
+void SwapValues(Real& a, Real& b) {
+    const Real t = a;
+    a = b;
+    b = t;
+}
+
+Real PercentDeviation(Real reference, Real value) {
+    if (reference == 0) return 0;
+    return std::fabs((value - reference) / reference) * 100;
+}
+
+Real SignOf(Real x) { return x >= 0 ? 1.0L : -1.0L; }
+Real SignOf2(Real x) { return SignOf(x); }
+
+Real ArcSweepDeg(Real a, Real b, Real dir) {
+    Real s = (Frac(b / 360) - Frac(a / 360)) * 360;
+    // The difference of two fractions spans -720 .. 720 when the angles have
+    // different signs; bring it into one turn.
+    if (dir < 0) s = -s;
+    s = std::fmod(s, 360.0L);
+    if (s < 0) s += 360;
+    return dir < 0 ? -s : s;
+}
+
+Real RoundToDouble(Real x) { return static_cast<Real>(static_cast<double>(x)); }
+Real Mean2(Real a, Real b) { return (a + b) / 2; }
+
+// ---- Unit conversions -------------------------------------------------------------
+
+Real InchToMm(Real x) { return x * 25.4L; }
+Real MmToInch(Real x) { return x / 25.4L; }
+Real PsiToMpa(Real x) { return x / 145.037L; }
+Real MpaToPsi(Real x) { return x * 145.037L; }
+Real LbfInToNm(Real x) { return x * 0.112984788L; }
+Real NmToLbfIn(Real x) { return x / 0.112984788L; }
+Real NToLbf(Real x) { return x / 4.44822L; }
+Real CelsiusToFahrenheit(Real x) { return x * 1.8L + 32; }
+
+}  // namespace veldrim

@@ -25,11 +25,18 @@ bool IsFlankFormZI();
 // The worm and wheel data tables ask this before they show cylindrical values.
 bool CylGearOptionEnabled();
 
-// Tool-profile factors of the worm set rescaled between normal-module and
-// axial-module reference for the export in the sibling program's convention.
-// The live factors are never changed: export scales a saved copy into the
-// record for the write, import puts the saved copy back.
+// Tool-profile factors of the worm set (ha*, hf*, rf*, ra* of both gears)
+// between normal-module and axial-module reference, for the gear data file
+// in the sibling program's convention.
+// Export: keeps a copy of the live factors and puts the factors scaled by
+// mn / mx into the record for the writer (nothing when mx = 0). Import right
+// after an export puts the kept copy back unchanged, so repeated exports never
+// drift and mn = 0 cannot zero the factors for good; import after reading a
+// file scales by mx / mn (nothing when mn = 0).
 void ScaleDiametersForExport();
 void ScaleDiametersForImport();
+
+// The bridge's state as at program start (no export pending); for tests.
+void ResetCylBridge();
 
 }  // namespace veldrim

@@ -1,0 +1,88 @@
+#include "calc/cyl_measure.h"
+
+#include <cmath>
+#include <string>
+
+#include "calc/cyl_record.h"
+#include "calc/cyl_support.h"
+#include "calc/measure_tables.h"
+#include "foundation/formatting.h"
+#include "foundation/guarded_math.h"
+
+namespace veldrim {
+
+using namespace cyl;
+
+namespace {
+}
+
+Real CylSpanMeasurement(int i, Real xE) {
+    CylGearRecord& g = cylGear;
+    const Real z = Zr(i);
+    const Real s = Sz(i);
+    const Real cosB = std::cos(g.betaRad);
+    // The pressure angle on the circle through the middle of the tooth depth
+    // of the nominal gear decides k.
+    const Real dy = g.d[i] + 2.0L * g.x[i] * g.mn;
+    const Real betaY = std::atan(std::tan(g.betaRad) * dy / g.d[i]);
+    const Real alphaY = LabelledArcCos("Fatal  : Zahnweite !",
+                                       std::cos(g.alphaNRad) * (g.d[i] / dy) * cosB / std::cos(betaY));
+    // Evaluated for its domain check alone.
+    (void)LabelledArcCos("Fatal  : Zahnweite !",
+                         std::cos(g.alphaT) / (cosB * 2.0L * xE / z + 1.0L));
+    const Real zVirtual = z * Involute(g.alphaT) / Involute(g.alphaNRad);
+    if (g.teethSpanned[i] == 0)
+        g.teethSpanned[i] = static_cast<std::int32_t>(std::trunc(zVirtual * alphaY / kPi + 1.0L));
+    const Real k = static_cast<Real>(g.teethSpanned[i]);
+    return std::cos(g.alphaNRad) * g.mn * (z * Involute(g.alphaT) + (k - s / 2.0L) * kPi) +
+           2.0L * xE * g.mn * std::sin(g.alphaNRad);
+}
+
+Real CylBallDimension(int i, Real xE) {
+    CylGearRecord& g = cylGear;
+    const Real z = Zr(i);
+    const Real dm = g.ballDiameter[i];
+    const Real eta = (kPi - 4.0L * xE * std::tan(g.alphaNRad)) / 2.0L / z;
+    g.ballEtaTerm[i] = eta - Involute(g.alphaT);
+    const Real alphaM = ArcInvolute(dm / g.db[i] / std::cos(g.betaB) - g.ballEtaTerm[i]);
+    if (alphaM < 0)
+        Say("Fehler : Dm ball !  (" + FormatLength(dm) + std::string(LengthUnit()) + ")");
+    const Real dK = g.db[i] / std::cos(alphaM);
+    if (Z(i) % 2 == 0) return dK + dm;
+    return dK * std::cos(kPi / 2.0L / z) + dm;
+}
+
+Real CylDiametralBallDimension(int i, Real MdK) {
+    const CylGearRecord& g = cylGear;
+    if (Z(i) % 2 != 0 && g.beta > 0) {
+        const Real dm = g.ballDiameter[i];
+        return (MdK - dm) / std::cos(kPi / 2.0L / Zr(i)) + dm;
+    }
+    return MdK;
+}
+
+void CylMeasurementStep() {
+    CylGearRecord& g = cylGear;
+    for (int i = 1; i <= 2; ++i) {
+        if (g.measurementBallSwitch == 1) {
+            g.ballDiameter[i] = BallDiameter(g.mn, g.xee[i], g.alphaNRad, g.betaRad, Z(i));
+            g.teethSpanned[i] = 0;
+        }
+        const Real shifts[5] = {g.xPreLower[i], g.xPreUpper[i], g.x[i], g.xei[i], g.xee[i]};
+        Pair<Real>* spans[5] = {&g.WkPreLower, &g.WkPreUpper, &g.Wk, &g.WkLower, &g.WkUpper};
+        Pair<Real>* balls[5] = {&g.MdKPreLower, &g.MdKPreUpper, &g.MdK, &g.MdKLower, &g.MdKUpper};
+        Pair<Real>* diametral[5] = {&g.MdRPreLower, &g.MdRPreUpper, &g.MdR, &g.MdRLower,
+                                    &g.MdRUpper};
+        for (int k = 0; k < 5; ++k) {
+            (*spans[k])[i] = CylSpanMeasurement(i, shifts[k]);
+            if (Fatal()) return;
+        }
+        for (int k = 0; k < 5; ++k) {
+            (*balls[k])[i] = CylBallDimension(i, shifts[k]);
+            if (Fatal()) return;
+        }
+        for (int k = 0; k < 5; ++k) (*diametral[k])[i] = CylDiametralBallDimension(i, (*balls[k])[i]);
+    }
+}
+
+}  // namespace veldrim

@@ -1,0 +1,213 @@
+#include "foundation/files.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <fnmatch.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "foundation/program_state.h"
+#include "foundation/text_conv.h"
+
+namespace veldrim {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+std::size_t LastSeparator(std::string_view path) {
+    const auto p = path.find_last_of("/\\");
+    return p;
+}
+
+bool MatchesMask(const std::string& name, const std::string& mask) {
+    return fnmatch(mask.c_str(), name.c_str(), FNM_CASEFOLD) == 0;
+}
+
+// Writes all of buf, retrying short writes; false when the disk refuses.
+bool WriteAll(int fd, const char* buf, std::size_t n) {
+    while (n > 0) {
+        const ssize_t w = ::write(fd, buf, n);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (w == 0) return false;
+        buf += w;
+        n -= static_cast<std::size_t>(w);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string EnsureTrailingBackslash(std::string_view dir) {
+    std::string d = TrimBoth(dir);
+    if (!d.empty() && !IsSeparator(d.back())) d += '/';
+    return d;
+}
+
+std::string EnsureDirBackslash(std::string_view dir) { return EnsureTrailingBackslash(dir); }
+
+std::string StripTrailingBackslash(std::string_view dir) {
+    std::string d = TrimBoth(dir);
+    if (d.size() > 1 && IsSeparator(d.back())) d.pop_back();
+    return d;
+}
+
+std::string BaseNameOf(std::string_view path) {
+    const auto sep = LastSeparator(path);
+    std::string_view name = sep == std::string_view::npos ? path : path.substr(sep + 1);
+    if (const auto colon = name.find_last_of(':'); colon != std::string_view::npos)
+        name = name.substr(colon + 1);
+    if (const auto dot = name.find_last_of('.'); dot != std::string_view::npos)
+        name = name.substr(0, dot);
+    return std::string(name);
+}
+
+std::string NameWithoutExt(std::string_view path) { return BaseNameOf(path); }
+
+std::string PathWithoutExt(std::string_view path) {
+    return DirPartOf(path) + NameWithoutExt(path);
+}
+
+std::string ExtAfterFirstDot(std::string_view name) {
+    const auto dot = name.find('.');
+    return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot + 1));
+}
+
+std::string DirPartOf(std::string_view path) {
+    const auto p = path.find_last_of("/\\:");
+    return p == std::string_view::npos ? std::string() : std::string(path.substr(0, p + 1));
+}
+
+std::string DriveOf(std::string_view path) {
+    return path.find(':') != std::string_view::npos ? std::string(path.substr(0, 2))
+                                                     : std::string();
+}
+
+bool FileExists(const std::string& name) {
+    if (name.empty()) return false;
+    struct stat st {};
+    if (::stat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    return ::access(name.c_str(), R_OK) == 0;
+}
+
+bool DirExists(const std::string& dir) {
+    const std::string d = StripTrailingBackslash(dir);
+    if (d.empty()) return false;
+    std::error_code ec;
+    return fs::is_directory(d, ec);
+}
+
+bool DirAccessible(const std::string& dir) {
+    const std::string d = StripTrailingBackslash(dir);
+    return !d.empty() && ::access(d.c_str(), X_OK) == 0 && DirExists(d);
+}
+
+bool IsDirWritable(const std::string& dir) {
+    if (!DirExists(dir)) return false;
+    std::string probe = EnsureTrailingBackslash(dir) + "x.$$$XXXXXX";
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) return false;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
+}
+
+void DeleteFileIfExists(const std::string& name) {
+    if (FileExists(name)) ::unlink(name.c_str());
+}
+
+void DeleteFilesByMask(const std::string& dir, const std::string& mask) {
+    std::error_code ec;
+    for (fs::directory_iterator it(StripTrailingBackslash(dir), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        std::error_code ec2;
+        if (it->is_regular_file(ec2) && MatchesMask(it->path().filename().string(), mask))
+            fs::remove(it->path(), ec2);
+    }
+}
+
+bool CopyFileBlocks(const std::string& src, const std::string& dst) {
+    const int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        cancelFlag = true;
+        return false;
+    }
+    // Only a regular file that the copy made or overwrote is removed after a
+    // failure; a device or other special target is never unlinked.
+    struct stat before {};
+    const bool existedSpecial = ::stat(dst.c_str(), &before) == 0 && !S_ISREG(before.st_mode);
+    const int out = ::open(dst.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (out < 0) {
+        ::close(in);
+        cancelFlag = true;
+        return false;
+    }
+    bool ok = true;
+    char buf[2048];
+    for (;;) {
+        const ssize_t n = ::read(in, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ok = false;
+            break;
+        }
+        if (n == 0) break;
+        if (!WriteAll(out, buf, static_cast<std::size_t>(n))) {
+            ok = false;
+            break;
+        }
+    }
+    ::close(in);
+    if (::close(out) != 0) ok = false;
+    if (!ok) {
+        if (!existedSpecial) ::unlink(dst.c_str());
+        cancelFlag = true;
+    }
+    return ok;
+}
+
+bool CopyFileIfExists(const std::string& src, const std::string& dst) {
+    if (!FileExists(src)) return false;
+    const std::string name = fs::path(src).filename().string();
+    return CopyFileBlocks(src, DirPartOf(dst) + name);
+}
+
+void CopyFilesByMask(const std::string& mask, const std::string& srcDir,
+                     const std::string& dstDir) {
+    const std::string from = EnsureDirBackslash(srcDir);
+    const std::string to = EnsureDirBackslash(dstDir);
+    bool found = false, failed = false;
+    std::error_code ec;
+    for (fs::directory_iterator it(StripTrailingBackslash(from), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        std::error_code ec2;
+        const std::string name = it->path().filename().string();
+        if (!it->is_regular_file(ec2) || !MatchesMask(name, mask)) continue;
+        found = true;
+        if (!CopyFileIfExists(from + name, to + name)) failed = true;
+    }
+    cancelFlag = !found || failed;
+}
+
+std::string FindFileNoCase(const std::string& path) {
+    std::error_code ec;
+    if (path.empty() || fs::exists(path, ec)) return path;
+    const fs::path p(path);
+    const fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
+    const std::string want = UpperText(p.filename().string());
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        if (UpperText(it->path().filename().string()) == want)
+            return p.has_parent_path() ? (p.parent_path() / it->path().filename()).string()
+                                       : it->path().filename().string();
+    }
+    return path;
+}
+
+}  // namespace veldrim

@@ -1,0 +1,50 @@
+#pragma once
+// File names, folders and whole files. Paths use '/' and keep the case the
+// caller typed; names that the program spells in a given case are found
+// case-insensitively when they are read. Failures show in results or in the
+// cancel flag, never as exceptions.
+
+#include <string>
+#include <string_view>
+
+namespace veldrim {
+
+// The folder with one trailing separator; an empty text stays empty.
+std::string EnsureTrailingBackslash(std::string_view dir);
+std::string EnsureDirBackslash(std::string_view dir);
+std::string StripTrailingBackslash(std::string_view dir);
+
+// The file name without folder and extension ("/a.b/name.ext" gives "name").
+std::string BaseNameOf(std::string_view path);
+std::string NameWithoutExt(std::string_view path);
+std::string PathWithoutExt(std::string_view path);
+std::string ExtAfterFirstDot(std::string_view name);
+// The folder part up to and including the last separator.
+std::string DirPartOf(std::string_view path);
+// "D:" style drive of a path, empty when it has none.
+std::string DriveOf(std::string_view path);
+
+bool FileExists(const std::string& name);
+bool DirExists(const std::string& dir);
+bool DirAccessible(const std::string& dir);
+// Creates and removes a probe file in the folder.
+bool IsDirWritable(const std::string& dir);
+void DeleteFileIfExists(const std::string& name);
+// Removes every file in dir that matches the mask ("*.dxf", case-insensitive).
+void DeleteFilesByMask(const std::string& dir, const std::string& mask);
+// Copies a file; a source that cannot be opened, a target that cannot be
+// created or a short write sets the cancel flag and leaves no partial target.
+bool CopyFileBlocks(const std::string& src, const std::string& dst);
+// Copies src into the folder of dst under its own name when src exists.
+bool CopyFileIfExists(const std::string& src, const std::string& dst);
+// Copies every matching file; the cancel flag is set when none matched or
+// any copy failed.
+void CopyFilesByMask(const std::string& mask, const std::string& srcDir,
+                     const std::string& dstDir);
+
+// The existing file whose name matches `path` ignoring letter case in its
+// last component (the folder is taken as typed); `path` itself when there
+// is an exact match or none at all.
+std::string FindFileNoCase(const std::string& path);
+
+}  // namespace veldrim

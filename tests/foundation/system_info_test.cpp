@@ -1,0 +1,121 @@
+#include "foundation/system_info.h"
+#include "foundation/form_placement.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+#include "foundation/program_state.h"
+
+namespace veldrim {
+namespace {
+
+class SystemInfo : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        ResetFormPlacement();
+    }
+    void TearDown() override { SetFixedNow(std::nullopt); }
+};
+
+TEST_F(SystemInfo, DateInEveryFormat) {
+    const std::pair<int, const char*> cases[] = {
+        {1, "07.03.2024"}, {2, "03/07/2024"}, {3, "2024-03-07"}, {4, "07/03/2024"}, {9, "2024/03/07"}};
+    for (auto [format, text] : cases) {
+        dateFormat = format;
+        EXPECT_EQ(DateText(2024, 3, 7), text) << format;
+    }
+}
+
+TEST_F(SystemInfo, ClockTextsFromAFixedMoment) {
+    std::tm t{};
+    t.tm_year = 2026 - 1900;
+    t.tm_mon = 11;
+    t.tm_mday = 6;
+    t.tm_hour = 9;
+    t.tm_min = 5;
+    SetFixedNow(t);
+    EXPECT_EQ(TimeHourMinuteText(), "9:05");
+    EXPECT_EQ(TimeText(), "09:05:00");
+    dateFormat = 1;
+    EXPECT_EQ(TodayText(), "06.12.2026");
+    EXPECT_EQ(TodayIsoDate(), "2026-12-06");
+    int y, m, d, w;
+    GetDate(y, m, d, w);
+    EXPECT_EQ(w, 0);
+}
+
+TEST_F(SystemInfo, VersionTexts) {
+    EXPECT_EQ(VersionTextOf(2, 1, 0, 7), "2.1");
+    EXPECT_EQ(VersionTextOf(2, 1, 3, 0), "2.1.3");
+    EXPECT_EQ(VersionTextOf(2, 1, 3, 4), "2.1.3.4");
+    EXPECT_EQ(FileVersionText("/bin/sh"), "0");
+    EXPECT_EQ(FileVersionText("/no/such/file"), "0");
+    EXPECT_NE(FileVersionText(""), "0");
+    EXPECT_EQ(FileVersionText("  "), FileVersionText(""));
+}
+
+TEST_F(SystemInfo, MachineFacts) {
+    EXPECT_GT(DiskSizeOf("/"), 0u);
+    EXPECT_EQ(DiskSizeOf("/no/such/folder"), 0u);
+    const std::string s = SystemSummaryText("/");
+    EXPECT_NE(s.find("GHz/"), std::string::npos);
+    EXPECT_NE(s.find("MB/"), std::string::npos);
+    EXPECT_EQ(s.substr(s.size() - 4), "GB//");
+    EXPECT_LE(LocalIpAddresses().size(), 11u);
+    EXPECT_NE(WindowsVersionText().find('.'), std::string::npos);
+}
+
+TEST_F(SystemInfo, FormsAreCentredAndScaled) {
+    mainWindowGeometry.left = 100;
+    mainWindowGeometry.top = 50;
+    mainWindowGeometry.width = 800;
+    mainWindowGeometry.height = 600;
+    FormGeometry f{.width = 400, .height = 300};
+    ScaleAndCentreForm(f);
+    EXPECT_EQ(f.width, 400);
+    EXPECT_EQ(f.left, 300);
+    EXPECT_EQ(f.top, 220);
+    FormGeometry wide{.width = 1000, .height = 300};
+    ScaleAndCentreForm(wide);
+    EXPECT_EQ(wide.left, 100);  // wider than the main window: its left edge
+
+    dialogWindowPercentage = 150;
+    FormGeometry g{.width = 400, .height = 300};
+    ScaleAndCentreForm(g);
+    EXPECT_EQ(g.width, 600);
+    EXPECT_EQ(g.height, 450);
+    FormGeometry h{.width = 400, .height = 300};
+    ScaleAndCentreOnScreen(h);
+    EXPECT_EQ(h.width, 608);
+    EXPECT_EQ(h.height, 458);
+    EXPECT_TRUE(h.sizeable);
+
+    formPlacementOption = 2;
+    FormGeometry k{.width = 400, .height = 300};
+    ScaleAndCentreForm(k);
+    EXPECT_EQ(k.width, 400);
+    EXPECT_EQ(k.left, 0);
+}
+
+TEST_F(SystemInfo, ScreenScalingAndUnitToggle) {
+    screenDpi = 120;
+    EXPECT_EQ(ScaleToScreen(100), 125);
+    dialogElementPercentage = 50;
+    EXPECT_EQ(ScaleToScreen(100), 62);
+    unitSystem = 3;
+    ToggleUnitSystem();
+    EXPECT_EQ(unitSystem, 1);
+    ToggleUnitSystem();
+    EXPECT_EQ(unitSystem, 0);
+    FormGeometry main;
+    horizontalResolution = 0;
+    verticalResolution = 0;
+    SetupMainWindow(main, 7);
+    EXPECT_EQ(main.clientWidth, 641);
+    EXPECT_EQ(main.clientHeight, 481);
+}
+
+}  // namespace
+}  // namespace veldrim

@@ -1,0 +1,141 @@
+#include "foundation/text_conv.h"
+
+#include <gtest/gtest.h>
+
+#include "foundation/codepage.h"
+#include "foundation/program_state.h"
+
+namespace veldrim {
+namespace {
+
+class TextConv : public ::testing::Test {
+protected:
+    void SetUp() override { ResetProgramState(); }
+};
+
+TEST_F(TextConv, DisplayConversionKeepsLongTexts) {
+    const std::string longText(300, 'x');
+    EXPECT_EQ(DisplayText(longText), longText);
+    EXPECT_EQ(WinToOemText(longText), longText);
+    EXPECT_EQ(DisplayText("Ma\xE1 20\xF8"), "Ma\xDF 20\xB0");  // to Windows-1252
+    codePageOption = 1;
+    EXPECT_EQ(DisplayText("Maß 20°"_cp850), "Mass 20deg");
+}
+
+TEST_F(TextConv, ScreenTableKeepsAsciiBarAndMapsOnlyBoxDrawing) {
+    const std::string allBytes = [] {
+        std::string s;
+        for (int b = 124; b <= 253; ++b) s += static_cast<char>(b);
+        return s;
+    }();
+    const std::string out = OemToWinTable(allBytes);
+    ASSERT_EQ(out.size(), allBytes.size());
+    auto at = [&](int b) { return static_cast<unsigned char>(out[b - 124]); };
+    EXPECT_EQ(at(124), '|');
+    for (int b : {179, 180, 185, 186, 195, 197, 204}) EXPECT_EQ(at(b), '|') << b;
+    for (int b : {187, 188, 191, 192, 200, 201, 206, 217, 218}) EXPECT_EQ(at(b), '+') << b;
+    EXPECT_EQ(at(196), '-');
+    EXPECT_EQ(at(205), '-');
+    // Code page 850 letters among those values become their own Windows letters.
+    const std::pair<int, int> letters[] = {{181, 0xC1}, {182, 0xC2}, {184, 0xA9}, {190, 0xA5},
+                                           {198, 0xE3}, {199, 0xC3}, {209, 0xD0}, {211, 0xCB},
+                                           {214, 0xCD}, {215, 0xCE}, {129, 0xFC}, {225, 0xDF},
+                                           {248, 0xB0}, {253, 0xB2}};
+    for (auto [oem, win] : letters) EXPECT_EQ(at(oem), win) << oem;
+    // Values outside the table pass unchanged.
+    EXPECT_EQ(at(135), 135);
+}
+
+TEST_F(TextConv, OemToWinAgreesWithTheCodePageTables) {
+    for (int b = 0; b < 256; ++b) {
+        const std::string in(1, static_cast<char>(b));
+        const std::string out = OemToWin(in);
+        ASSERT_EQ(out.size(), 1u);
+        const int w = UnicodeToWin1252(kCp850ToUnicode[b]);
+        if (w >= 0) EXPECT_EQ(static_cast<unsigned char>(out[0]), w) << b;
+        else EXPECT_NE(out[0], '\0') << b;
+    }
+    EXPECT_EQ(WinToOem(OemToWin("Gr\x94\xE1" "e")), "Gr\x94\xE1" "e");
+}
+
+TEST_F(TextConv, CadTextBySet) {
+    const std::string oel = "Ölstand"_cp850.data();
+    cadTextCharacterSet = 3;
+    EXPECT_EQ(ConvertCadText(oel), "Oelstand");
+    cadTextCharacterSet = 1;
+    EXPECT_EQ(ConvertCadText(oel), oel);
+    cadTextCharacterSet = 2;
+    EXPECT_EQ(ConvertCadText(oel), "\xD6lstand");
+    EXPECT_EQ(TransliterateOem("±µ²ÄÖÜäöüßéáúñ─═"_cp850), "+/-u2AeOeUeaeoeuessea" "un--");
+}
+
+TEST_F(TextConv, PaddingTrimmingAndShortening) {
+    EXPECT_EQ(PadLeft("  12 ", 5), "   12");
+    EXPECT_EQ(PadLeft("123456", 3), "123");
+    EXPECT_EQ(PadRight("ab", 4), "ab  ");
+    EXPECT_EQ(PadRight("abcdef", 4), "abcd");
+    EXPECT_EQ(TrimBoth("  a b  "), "a b");
+    EXPECT_EQ(TrimBoth("   "), "");
+    EXPECT_EQ(LeftStr("abc", 5), "abc");
+    EXPECT_EQ(RightStr("abc", 2), "bc");
+    EXPECT_EQ(RightStr("abc", -1), "");
+    EXPECT_EQ(ShortenMiddle("ABCDEFGHIJKL", 12), "ABCD__IJKL");
+    EXPECT_EQ(ShortenMiddle("ABCDEFGHIJK", 12), "ABCDEFGHIJK");
+    EXPECT_EQ(ShortenMiddle("ABCDEFGHIJKL", 5), "ABCDE");
+    const std::string name = "abcdefghijklmnopqrstuvwxyz0123";
+    EXPECT_EQ(ShortenWithDots(name, 20), "abcdefg ... wxyz0123");
+    EXPECT_EQ(WithoutBlanks(" a b "), "ab");
+    EXPECT_EQ(LineBreaksToBlanks("a\r\nb"), "a  b");
+    EXPECT_EQ(PointToComma("1.5"), "1,5");
+    EXPECT_EQ(CommaToPoint("1,5"), "1.5");
+    EXPECT_EQ(UpperText("ab\x81z"), "AB\x81Z");
+}
+
+TEST_F(TextConv, CountingAndOverwriting) {
+    EXPECT_EQ(CountSubstr("aa", "aaaa"), 3);  // overlapping finds count
+    EXPECT_EQ(CountSubstr("", "aaaa"), 0);
+    EXPECT_EQ(CountSubstr("a", std::string(400, 'a')), 255);
+    EXPECT_EQ(CountChar('|', "a|b|c"), 2);
+    std::string d = "abcdef";
+    OverwriteAt("XY", d, 5);
+    EXPECT_EQ(d, "abcdXY");
+    OverwriteAt("XY", d, 6);  // would run past the end
+    EXPECT_EQ(d, "abcdXY");
+    OverwriteAt("XY", d, 0);
+    EXPECT_EQ(d, "abcdXY");
+    EXPECT_EQ(LetterCode(1), 'A');
+}
+
+TEST_F(TextConv, WrapToLinesBreaksBeforeTheWidth) {
+    int lines = 0, maxLen = 0;
+    WrapToLines("aaa bbb ccc", ' ', 8, lines, maxLen);
+    EXPECT_EQ(lines, 2);
+    EXPECT_EQ(maxLen, 7);
+    EXPECT_EQ(lineBuffers[1], "aaa ");
+    EXPECT_EQ(lineBuffers[2], "bbb ccc");
+    WrapToLines("", ' ', 8, lines, maxLen);
+    EXPECT_EQ(lines, 1);
+    EXPECT_EQ(maxLen, 1);
+    EXPECT_EQ(lineBuffers[1], "");
+    WrapToLines("abcdefghij", ' ', 4, lines, maxLen);
+    EXPECT_EQ(lines, 3);
+    EXPECT_EQ(lineBuffers[3], "ij");
+    // More than five lines: the fifth keeps the rest, nothing beyond it is touched.
+    WrapToLines(std::string(40, 'x'), ' ', 4, lines, maxLen);
+    EXPECT_EQ(lines, 5);
+    EXPECT_EQ(lineBuffers[5].size(), 24u);
+}
+
+TEST_F(TextConv, ParamsAndEnvironment) {
+    const char* argv[] = {"veldrim", "demo.qb3", "/nogui"};
+    SetProgramParams(3, argv);
+    EXPECT_TRUE(HasParam("/NOGUI"));
+    EXPECT_FALSE(HasParam("/I"));
+    EXPECT_FALSE(HasParam("veldrim"));
+    setenv("VELDRIM_TEST_VAR", "x1", 1);
+    EXPECT_EQ(GetEnvVar("VELDRIM_TEST_VAR"), "x1");
+    EXPECT_EQ(GetEnvVar("VELDRIM_NO_SUCH_VAR_123"), "");
+}
+
+}  // namespace
+}  // namespace veldrim

@@ -12,7 +12,8 @@ bootstrap:
 test: bootstrap
 	cmake -S . -B build/test $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Debug -DVELDRIM_SANITIZE=ON
 	cmake --build build/test -j $(JOBS)
-	cd build/test && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+	./scripts/restore-devices
+	cd build/test && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS); rc=$$?; cd ../.. && ./scripts/restore-devices; exit $$rc
 
 build/release/veldrim: bootstrap
 	cmake -S . -B build/release $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Release -DVELDRIM_TESTS=OFF

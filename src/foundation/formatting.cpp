@@ -43,11 +43,15 @@ std::string PadLeft(std::string s, std::int64_t width) {
     return s;
 }
 
-// x times 10^k without overflowing the intermediate power.
+// x times 10^k. Powers of ten up to 10^27 are exact in extended precision,
+// so a negative k divides (12500 / 10^3 is exactly 12.5, where 12500 x 0.001
+// is not); very large k go in two steps so that the power cannot overflow.
 Real ScaleByPow10(Real x, std::int32_t k) {
-    const std::int32_t half = k / 2;
-    return x * std::pow(10.0L, static_cast<Real>(half)) *
-           std::pow(10.0L, static_cast<Real>(k - half));
+    const std::int32_t magnitude = k < 0 ? -k : k;
+    const std::int32_t first = magnitude > 4000 ? magnitude / 2 : magnitude;
+    const Real p1 = Pow10(first);
+    const Real p2 = Pow10(magnitude - first);
+    return k < 0 ? x / p1 / p2 : x * p1 * p2;
 }
 
 // The significant digits of a finite, non-zero x rounded to `count` digits

@@ -155,7 +155,19 @@ Real NormalizeAngle(Real x) {
 // logarithms.
 Real Log10OrZero(Real x) { return x > 0 ? std::log10(x) : 0.0L; }
 
-Real Pow10(Real x) { return std::pow(10.0L, x); }
+// Whole powers of ten up to 10^27 are exact in extended precision; built by
+// multiplication they are, and a negative one is then one correctly rounded
+// division (Pow10(-2) is the nearest value to 0.01, as the literal 0.01L).
+// The library's powl may miss by an ulp.
+Real Pow10(Real x) {
+    if (x == std::trunc(x) && std::fabs(x) <= 27) {
+        const int n = static_cast<int>(std::fabs(x));
+        Real p = 1;
+        for (int i = 0; i < n; ++i) p *= 10;
+        return x < 0 ? 1 / p : p;
+    }
+    return std::pow(10.0L, x);
+}
 
 Real Involute(Real alpha) { return std::tan(alpha) - alpha; }
 
@@ -173,11 +185,10 @@ std::int32_t DecimalExponent(Real x) {
     // one decade too low. The check against 10^e mends a logarithm rounded
     // across a whole number.
     auto e = static_cast<std::int32_t>(std::floor(std::log10(ax)));
-    const Real p = std::pow(10.0L, static_cast<Real>(e));
-    if (ax < p)
-        --e;
-    else if (ax >= p * 10)
+    if (ax >= Pow10(e + 1))
         ++e;
+    else if (ax < Pow10(e))
+        --e;
     return e;
 }
 

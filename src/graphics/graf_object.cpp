@@ -1,0 +1,88 @@
+// The drawing interface: forwards to the one graphics window.
+#include "graphics/graf_object.h"
+
+#include <fstream>
+
+#include "foundation/program_state.h"
+#include "foundation/codepage.h"
+#include "foundation/ui_services.h"
+#include "graphics/display_list.h"
+
+namespace veldrim {
+
+GrafObject::GrafObject() { DisplayList.clear(); }
+GrafObject::~GrafObject() { DisplayList.clear(); }
+
+void GrafClear() { Window().Clear(); }
+void GrafSetWindow(uint8_t keepAspect, uint8_t inset, Real vx1, Real vy1, Real vx2, Real vy2,
+                   Real wx1, Real wy1, Real wx2, Real wy2) {
+    Window().SetWindow(keepAspect, inset, vx1, vy1, vx2, vy2, wx1, wy1, wx2, wy2);
+}
+void GrafCircle(Real x, Real y, Real r) { Window().circle(x, y, r); }
+void GrafLine(Real x1, Real y1, Real x2, Real y2) { Window().line(x1, y1, x2, y2); }
+void GrafArc(Real x, Real y, Real a1, Real a2, Real r, Real sweep) {
+    Window().Arc(x, y, a1, a2, r, sweep);
+}
+void GrafOutText(Real x, Real y, std::string_view text) {
+    Window().OutTextXY(x, y, Cp850ToWin1252(text));
+}
+void GrafSetColor(int n) { Window().SetColor(n); }
+void GrafHeader(Real wx1, Real wy1, Real wx2, Real wy2) { Window().Header(wx1, wy1, wx2, wy2); }
+void GrafClearViewPort() { Window().ClearViewPort(); }
+void GrafSetLineStyle(int n) { Window().SetLineStyle(n); }
+void GrafSetLineWidth(int n) { Window().SetLineWidth(n); }
+void GrafSetTextStyle(int n, Real angle, Real height, Real width) {
+    Window().SetTextStyle(n, angle, height, width);
+}
+void GrafSolid(Real x1, Real y1, Real x2, Real y2, Real x3, Real y3, Real x4, Real y4) {
+    Window().Solid(x1, y1, x2, y2, x3, y3, x4, y4);
+}
+void GrafPause(int milliseconds) { Window().SleepMs(milliseconds); }
+void GrafDrawLogo() { Window().DrawVeldrimLogo(); }
+
+void GrafMessage(std::string_view text) {
+    Ui().ShowMessage("", std::string(text), MessageKind::Information);
+}
+
+void GrafEmptyCall(int) {}
+
+uint8_t ColorOfIndex16(uint8_t n) {
+    if (n > 16) n = n % 16;
+    switch (n) {
+        case 0: return 0;
+        case 1: return 12;
+        case 2: return 14;
+        case 3: return 10;
+        case 4: return 11;
+        case 5: return 9;
+        case 6: return 13;
+        case 7: return 15;
+        case 16: return 16;
+        default: return static_cast<uint8_t>(n - 7);  // 8..15 -> 1..8
+    }
+}
+
+void GrafSetColor16(uint8_t n) { Window().SetColor(ColorOfIndex16(n)); }
+
+void GrafCheckPlotFile(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    if (in.is_open()) return;
+    std::string shown;
+    for (char c : name)
+        if (c != ' ') shown += c;
+    GrafMessage(shown + " nicht gefunden !");
+    cancelFlag = true;
+}
+
+void GrafWaitCursor() { Ui().SetBusy(true); }
+void GrafNormalCursor() { Ui().SetBusy(false); }
+
+std::string CurrentDataFilePath() {
+    if (currentFileName.empty()) return "";
+    if (archiveModeFlag) return currentFileName;
+    std::string dir = dataDirectory;
+    if (!dir.empty() && dir.back() != '/') dir += '/';
+    return dir + currentFileName + "." + dataFileExtension;
+}
+
+}  // namespace veldrim

@@ -1,0 +1,345 @@
+#include "graphics/display_list.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "foundation/program_state.h"
+#include "foundation/ui_services.h"
+#include "graphics/graphics_defaults.h"
+#include "graphics/recording_canvas.h"
+
+namespace veldrim {
+namespace {
+
+using test::RecordingCanvas;
+
+class DisplayListTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        ResetGraphicsDefaults();
+        ResetGraphicsWindow();
+        SetGraphicsWindow(&window);
+    }
+    void TearDown() override { SetGraphicsWindow(nullptr); }
+    TFveldgra window;
+    BatchUi ui;
+    ScopedUi scope{ui};
+};
+
+TEST(FormatDisplayReal, EightSignificantDigits) {
+    struct Case {
+        long double v;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0.0L, "0"},
+        {12.5L, "12.5"},
+        {100.0L, "100"},
+        {-3.0L, "-3"},
+        {0.00001L, "0.00001"},
+        {-0.000012345678L, "-0.000012345678"},
+        {0.000001L, "1E-06"},
+        {1.5E-7L, "1.5E-07"},
+        {1.0L / 3.0L, "0.33333333"},
+        {2.0L / 3.0L, "0.66666667"},
+        {12345678.0L, "12345678"},
+        {123456789.0L, "1.2345679E08"},
+        {99999999.5L, "1E08"},
+        {-1.5E100L, "-1.5E100"},
+        {639.99999999L, "640"},
+        {-80.0L, "-80"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FormatDisplayReal(c.v), c.text) << (double)c.v;
+}
+
+TEST(FormatDisplayReal, RoundTripsThroughTheReader) {
+    for (long double v : {0.1L, -7.25L, 1.5E-7L, 123456789.0L, 3.14159265L, -1E20L}) {
+        Real back = 0;
+        ASSERT_TRUE(ParseDisplayReal(FormatDisplayReal(v), back));
+        EXPECT_NEAR((double)back, (double)v, std::fabs((double)v) * 1E-7);
+    }
+    Real v = 0;
+    EXPECT_TRUE(ParseDisplayReal("1,5", v));
+    EXPECT_EQ(v, 1.5L);
+    for (const char* bad : {"", "x", "1.5x", "+1", "NAN", "1;2"}) EXPECT_FALSE(ParseDisplayReal(bad, v)) << bad;
+}
+
+TEST(RoundToInt32, HalvesToEvenAndSaturates) {
+    EXPECT_EQ(RoundToInt32(2.5L), 2);
+    EXPECT_EQ(RoundToInt32(3.5L), 4);
+    EXPECT_EQ(RoundToInt32(-2.5L), -2);
+    EXPECT_EQ(RoundToInt32(1E30L), INT32_MAX);
+    EXPECT_EQ(RoundToInt32(-1E30L), INT32_MIN);
+}
+
+TEST_F(DisplayListTest, GoldenRecords) {
+    window.line(0, 0, 12.5L, 100);
+    window.SetWindow(1, 1, 0, 0, 1, 1, -80, -60, 80, 60);
+    window.circle(1, 2, 0.5L);
+    window.Arc(0, 0, 0, 90, 10, 90);
+    window.OutTextXY(1, 2, "a;b");
+    window.Solid(0, 0, 1, 0, 1, 1, 0, 1);
+    window.SetColor(4);
+    window.SetTextStyle(2, 30, 3.5L, 2.5L);
+    window.SetLineStyle(2);
+    window.SetLineWidth(3);
+    window.SleepMs(250);
+    const std::vector<std::string> expected = {
+        "4;0;0;12.5;100",
+        "10;1;1;639;479;-80;-60;80;60",
+        "3;1;2;0.5",
+        "5;-10;-10;10;10;10;0;0;10",
+        "6;1;2;a;b",
+        "7;0;0;1;0;1;1;0;1",
+        "8;4",
+        "9;3.5;2.5;2;30",
+        "11;2",
+        "12;3",
+        "13;250",
+    };
+    EXPECT_EQ(DisplayList, expected);
+}
+
+TEST_F(DisplayListTest, PenRecordsOnlyOnChange) {
+    window.SetColor(4);
+    window.SetColor(4);
+    window.SetColor(17);  // above the highest colour index: not recorded
+    window.SetLineStyle(2);
+    window.SetLineStyle(2);
+    window.SetLineWidth(1);  // the default width
+    EXPECT_EQ(DisplayList, (std::vector<std::string>{"8;4", "11;2"}));
+    RecordingCanvas canvas;
+    window.ReplayTo(canvas);
+    // After a replay the next style and width calls are recorded again.
+    window.SetLineStyle(2);
+    window.SetLineWidth(1);
+    window.SetColor(4);
+    EXPECT_EQ(DisplayList, (std::vector<std::string>{"8;4", "11;2", "11;2"}));
+}
+
+TEST_F(DisplayListTest, ClearStartsTheNextDrawingInTheDefaultPen) {
+    window.SetColor(5);
+    window.SetLineStyle(3);
+    window.SetLineWidth(4);
+    window.Clear();
+    EXPECT_TRUE(DisplayList.empty());
+    window.SetColor(5);
+    window.SetLineStyle(3);
+    window.SetLineWidth(4);
+    EXPECT_EQ(DisplayList, (std::vector<std::string>{"8;5", "11;3", "12;4"}));
+}
+
+TEST_F(DisplayListTest, ArcSweepRules) {
+    // A clockwise sweep draws from a2 to a1.
+    window.Arc(0, 0, 90, 0, 10, -90);
+    // Below 4 degrees the arc is a chord.
+    window.Arc(0, 0, 0, 3.9L, 10, 3.9L);
+    ASSERT_EQ(DisplayList.size(), 2u);
+    EXPECT_EQ(DisplayList[0], "5;-10;-10;10;10;10;0;0;10");
+    EXPECT_EQ(DisplayList[1].substr(0, 7), "4;10;0;");
+}
+
+TEST_F(DisplayListTest, LineStyleNames) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"DOTTED", "11;1"}, {"PUNKT", "11;1"},  {"CENTER", "11;2"},   {"DASHDOT", "11;2"},
+        {"STRICHPUNKT", "11;2"}, {"DASHED", "11;3"}, {"HIDDEN", "11;3"}, {"VERDECKT", "11;3"},
+        {"dashed", "11;0"},
+    };
+    for (const auto& [name, record] : cases) {
+        window.LastLineStyle = 99;
+        DisplayList.clear();
+        window.SetLineStyleName(name);
+        ASSERT_EQ(DisplayList.size(), 1u) << name;
+        EXPECT_EQ(DisplayList[0], record) << name;
+    }
+}
+
+TEST_F(DisplayListTest, ZeroResolutionMeansTheDefaultDevice) {
+    SetDeviceResolution(0, 0);
+    EXPECT_EQ(DeviceWidth, 640);
+    EXPECT_EQ(DeviceHeight, 480);
+    window.Header(0, 0, 100, 100);
+    EXPECT_EQ(DisplayList.front(), "10;1;1;639;479;0;0;100;100");
+    SetDeviceResolution(1024, 768);
+    EXPECT_EQ(DeviceWidth, 1024);
+}
+
+TEST_F(DisplayListTest, MappingOfAKnownWindow) {
+    window.Header(0, 0, 160, 120);
+    EXPECT_EQ(Viewport, (IntRect{1, 1, 639, 479}));
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{1, 1, 639, 479}));
+    // Equal scales: the height limits, 478 pixels for 120 units.
+    EXPECT_DOUBLE_EQ((double)ScaleX, 478.0 / 120.0);
+    EXPECT_DOUBLE_EQ((double)ScaleY, 478.0 / 120.0);
+    EXPECT_EQ(MapX(0), 1);
+    EXPECT_EQ(MapY(0), 479);
+    EXPECT_EQ(MapX(160), 638);
+    EXPECT_EQ(MapY(120), 1);
+    EXPECT_EQ(MapX(80), 320);
+    EXPECT_EQ(MapY(60), 240);
+    EXPECT_EQ(MapLengthX(10), 40);
+    EXPECT_EQ(window.EinX(0.5L), 80);
+    EXPECT_EQ(window.EinY(0.25L), 30);
+}
+
+TEST_F(DisplayListTest, KeepAspectAnchorsAWideWindowAtTheBottom) {
+    window.SetWindow(1, 0, 0, 0, 1, 1, 0, 0, 200, 100);
+    EXPECT_DOUBLE_EQ((double)ScaleX, 3.2);
+    EXPECT_DOUBLE_EQ((double)ScaleY, 3.2);
+    EXPECT_EQ(MapY(0), 480);
+    EXPECT_EQ(MapY(100), 160);
+    EXPECT_EQ(MapX(200), 640);
+    // Without keep-aspect the window fills the device.
+    window.SetWindow(0, 0, 0, 0, 1, 1, 0, 0, 200, 100);
+    EXPECT_EQ(MapY(100), 0);
+}
+
+TEST_F(DisplayListTest, DegenerateWindowIsRefusedAndNotRecorded) {
+    window.Header(0, 0, 160, 120);
+    const size_t records = DisplayList.size();
+    const Real scale = ScaleX;
+    cancelFlag = false;
+    window.SetWindow(1, 1, 0, 0, 1, 1, 5, 0, 5, 100);
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(DisplayList.size(), records);
+    EXPECT_EQ(ScaleX, scale);
+    EXPECT_EQ(WorldWindow, (WorldRect{0, 0, 160, 120}));
+}
+
+TEST_F(DisplayListTest, ReplayGivesTheDeviceGeometry) {
+    window.Header(0, 0, 160, 120);
+    window.SetColor(4);
+    window.line(0, 0, 160, 120);
+    window.circle(80, 60, 12);
+    window.Arc(80, 60, 0, 90, 12, 90);
+    window.Solid(0, 0, 10, 0, 10, 10, 0, 10);
+    window.SetTextStyle(2, 0, 3.5L, 2.5L);
+    window.OutTextXY(10, 20, "a;b");
+    RecordingCanvas canvas;
+    window.ReplayTo(canvas);
+    const std::vector<std::string> expected = {
+        "line 1,479 638,1",
+        "ellipse 272,288 367,192",
+        "arc 272,288 367,192 367,240 320,192",
+        "polygon 1,479 41,479 41,439 1,439",
+        "text 41,383 h22 w9 e0 a;b",
+    };
+    EXPECT_EQ(canvas.ops, expected);
+    // Colour 4 (red) for pen, brush and text.
+    EXPECT_NE(std::find(canvas.state.begin(), canvas.state.end(), "pen 255"), canvas.state.end());
+    EXPECT_EQ(canvas.state.back(), "font 255");
+    EXPECT_EQ(canvas.fonts[0].face, "Arial");
+    EXPECT_EQ(canvas.fonts[0].weight, 700);
+    EXPECT_TRUE(canvas.fonts[0].italic);
+}
+
+TEST_F(DisplayListTest, ReplayOfTurnedText) {
+    window.SetWindow(0, 0, 0, 0, 1, 1, 0, 0, 640, 480);  // one unit per pixel
+    window.SetTextStyle(2, 90, 10, 10);
+    window.OutTextXY(100, 100, "T");
+    RecordingCanvas canvas;
+    window.ReplayTo(canvas);
+    // Height 16 (10 x 1.6); the corner lies 0.7 x 16 left of the base point.
+    ASSERT_EQ(canvas.ops.size(), 1u);
+    EXPECT_EQ(canvas.ops[0], "text 89,380 h16 w9 e900 T");
+}
+
+TEST_F(DisplayListTest, MonochromeReplayDrawsBlackAndFillsBlack) {
+    colourGraphics = false;
+    window.SetWindow(0, 0, 0, 0, 1, 1, 0, 0, 640, 480);
+    window.SetColor(4);
+    window.Solid(0, 0, 1, 0, 1, 1, 0, 1);
+    RecordingCanvas canvas;
+    window.ReplayTo(canvas);
+    EXPECT_EQ(canvas.ops[0], "polygon 0,480 1,480 1,479 0,479 black");
+    EXPECT_EQ(canvas.state[canvas.state.size() - 3], "pen 0");
+    EXPECT_EQ(canvas.state[canvas.state.size() - 2], "brush 1");  // the background colour
+}
+
+TEST_F(DisplayListTest, ReplayStopsAtADegenerateWindowRecord) {
+    window.Header(0, 0, 160, 120);
+    window.line(0, 0, 1, 1);
+    DisplayList.push_back("10;0;0;640;480;5;0;5;100");
+    window.line(0, 0, 1, 1);
+    cancelFlag = false;
+    RecordingCanvas canvas;
+    window.ReplayTo(canvas);
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(canvas.ops.size(), 1u);
+}
+
+TEST_F(DisplayListTest, UnreadableRecordsAreSkipped) {
+    window.SetWindow(0, 0, 0, 0, 1, 1, 0, 0, 640, 480);
+    for (const char* bad : {"", "4", "4;1;2;3", "4;a;b;c;d", "x;1", "8;", "8;99999999999999",
+                            "5;1;2", "6;1", "9;1;2", "10;1;2;3", "12;-4", "13;x", "99;1;2",
+                            "4;1;2;3;4;5;6"})
+        DisplayList.push_back(bad);
+    window.line(0, 0, 10, 0);
+    RecordingCanvas canvas;
+    window.ReplayTo(canvas);
+    EXPECT_EQ(canvas.ops, (std::vector<std::string>{"line 0,480 10,480"}));
+}
+
+TEST_F(DisplayListTest, EmptyListPaintsNothing) {
+    RecordingCanvas canvas;
+    window.ReplayTo(canvas);
+    EXPECT_TRUE(canvas.ops.empty());
+}
+
+TEST_F(DisplayListTest, PauseAndAnimationSteps) {
+    window.SleepMs(20);
+    window.SetColor(0);
+    window.SetColor(1);
+    window.SetColor(0);
+    window.StepMode = 1;
+    RecordingCanvas canvas;
+    canvas.endStepping = true;
+    window.ReplayTo(canvas);
+    // The end button of the first step lets the rest run freely.
+    EXPECT_EQ(canvas.ops, (std::vector<std::string>{"pause 20", "step"}));
+    EXPECT_EQ(window.StepMode, 0);
+}
+
+TEST_F(DisplayListTest, PrinterGetsItsOwnMappingAndTheText) {
+    window.Header(0, 0, 160, 120);
+    window.line(0, 0, 160, 0);
+    window.OutTextXY(0, 0, "P");
+    RecordingCanvas screen, paper;
+    window.canvas = &screen;
+    window.printer = PrinterTarget{&paper, 2100, 2970, 1.0, 1.0, 10, 20, true, 2};
+    PrintingFlag = 1;
+    window.FormPaint();
+    PrintingFlag = 0;
+    window.canvas = nullptr;
+    // Screen: the line only; the text goes to the printer.
+    EXPECT_EQ(screen.ops, (std::vector<std::string>{"line 1,479 638,479"}));
+    // PX(0) = R(2100 x 10 / 210) + R(2100 x 1 / 640) = 100 + 3.
+    EXPECT_EQ(PrintMapX(window.printer, 0), 103);
+    EXPECT_EQ(PrintMapY(window.printer, 0), 200 + 2964);
+    ASSERT_EQ(paper.ops.size(), 6u);  // frame, line, text
+    EXPECT_EQ(paper.ops[4], "line 103,3164 2195,3164");
+    EXPECT_EQ(paper.ops[5].substr(0, 5), "text ");
+}
+
+TEST_F(DisplayListTest, DirectLinesAreNotRecorded) {
+    window.SetWindow(0, 0, 0, 0, 1, 1, 0, 0, 640, 480);
+    RecordingCanvas canvas;
+    window.canvas = &canvas;
+    window.MoveTo(0, 0);
+    window.LineTo(10, 10);
+    window.canvas = nullptr;
+    EXPECT_EQ(canvas.ops, (std::vector<std::string>{"line 0,480 10,470"}));
+    EXPECT_EQ(DisplayList.size(), 1u);  // the window record only
+}
+
+TEST(GetDirection, OpenBounds) {
+    const std::pair<long double, int> cases[] = {{45, 0}, {46, 1}, {134, 1}, {135, 0}, {180, 0},
+                                                 {226, 1}, {315, 0}, {-90, 1}, {-135, 0}, {0, 0}};
+    for (const auto& [a, d] : cases) EXPECT_EQ(TFveldgra::GetDirection(a), d) << (double)a;
+}
+
+}  // namespace
+}  // namespace veldrim

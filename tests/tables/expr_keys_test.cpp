@@ -1,0 +1,347 @@
+// Numeric keys, Julian day numbers and date texts, SOUNDEX, ring lists and
+// the small string helpers.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "tables/engine_dates.h"
+#include "tables/expr_keys.h"
+
+extern char** environ;
+
+namespace veldrim {
+namespace {
+
+TNumKey Key(const std::string& s, int decimals = 0) {
+    TNumKey k;
+    StrToNumKey(k, s.data(), static_cast<int>(s.size()), decimals);
+    return k;
+}
+
+int Sign(long long v) { return (v > 0) - (v < 0); }
+int Sign(int v) { return (v > 0) - (v < 0); }
+
+// ------------------------------------------------------------ numeric keys
+
+TEST(NumKey, ZeroFormsAreOneKey) {
+    for (const char* s : {"0", "-0.00", "  +0", "000.000", ""}) {
+        TNumKey k = Key(s, 2);
+        EXPECT_EQ(k.bytes[0], 0x34) << s;
+        EXPECT_EQ(k.bytes[1], 0x01) << s;
+        EXPECT_EQ(CompareNumKeys(k, Key("0")), 0) << s;
+    }
+}
+
+TEST(NumKey, ExponentAndDigits) {
+    struct Case { const char* text; uint8_t exponent; uint8_t firstDigits; };
+    const Case cases[] = {
+        {"5", 0x35, 0x50}, {"50", 0x36, 0x50}, {"0.5", 0x34, 0x50},
+        {"0.005", 0x32, 0x50}, {"-12.75", 0x36, 0x12}, {"  123", 0x37, 0x12},
+    };
+    for (const Case& c : cases) {
+        TNumKey k = Key(c.text);
+        EXPECT_EQ(k.bytes[0], c.exponent) << c.text;
+        EXPECT_EQ(k.bytes[2], c.firstDigits) << c.text;
+        EXPECT_EQ(k.bytes[1] & 1, 1) << c.text;
+    }
+    EXPECT_TRUE(Key("-12.75").bytes[1] & 0x80);
+    // A short digit run counts as 10 digits unless trailing decimals are kept.
+    EXPECT_EQ((Key("5").bytes[1] >> 2) & 0x1F, 10);
+    EXPECT_EQ((Key("1.500", 3).bytes[1] >> 2) & 0x1F, 4);
+}
+
+TEST(NumKey, OrderOfEdgeValues) {
+    EXPECT_LT(CompareNumKeys(Key("0.5"), Key("5")), 0);
+    EXPECT_LT(CompareNumKeys(Key("5"), Key("50")), 0);
+    EXPECT_LT(CompareNumKeys(Key("-50"), Key("-5")), 0);
+    EXPECT_LT(CompareNumKeys(Key("-0.001"), Key("0")), 0);
+    EXPECT_GT(CompareNumKeys(Key("0.001"), Key("0")), 0);
+    // More than 20 integer digits still order by size.
+    EXPECT_LT(CompareNumKeys(Key("1000000000000000000000000"), Key("100000000000000000000000000000")), 0);
+}
+
+// sign(compare(a, b)) = sign(a - b) for random decimal values.
+TEST(NumKey, OrderMatchesValueForRandomTexts) {
+    std::mt19937_64 rng(20261206);
+    std::uniform_int_distribution<long long> mant(-999999999999999LL, 999999999999999LL);
+    std::uniform_int_distribution<int> decs(0, 6);
+    auto text = [](long long m, int d) {
+        std::string digits = std::to_string(m < 0 ? -m : m);
+        if (d > 0) {
+            if (static_cast<int>(digits.size()) <= d) digits.insert(0, static_cast<std::size_t>(d + 1 - digits.size()), '0');
+            digits.insert(digits.size() - static_cast<std::size_t>(d), ".");
+        }
+        return (m < 0 ? "-" : "") + digits;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        long long ma = mant(rng), mb = mant(rng);
+        if (i % 7 == 0) mb = ma;           // equal values in other spellings
+        if (i % 11 == 0) mb = -ma;
+        if (i % 13 == 0) ma /= 1000;        // small against large
+        int da = decs(rng), db = decs(rng);
+        // Compare exactly: scale both to 6 decimals.
+        __int128 sa = static_cast<__int128>(ma);
+        __int128 sb = static_cast<__int128>(mb);
+        for (int k = da; k < 6; ++k) sa *= 10;
+        for (int k = db; k < 6; ++k) sb *= 10;
+        int want = (sa > sb) - (sa < sb);
+        std::string ta = text(ma, da), tb = text(mb, db);
+        ASSERT_EQ(Sign(CompareNumKeys(Key(ta, da), Key(tb, db))), want) << ta << " vs " << tb;
+    }
+}
+
+TEST(NumKey, FloatKeysOrderLikeTheRoundedValues) {
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> val(-1e9, 1e9);
+    std::uniform_int_distribution<int> exps(-8, 12);
+    for (int i = 0; i < 20000; ++i) {
+        double a = val(rng) * std::pow(10.0, exps(rng) - 9);
+        double b = (i % 5 == 0) ? a : val(rng) * std::pow(10.0, exps(rng) - 9);
+        TNumKey ka, kb;
+        FloatToNumKey(ka, 4, a);
+        FloatToNumKey(kb, 4, b);
+        // Keys hold the values as written with 4 decimals.
+        char ba[64], bb[64];
+        auto ra = std::to_chars(ba, ba + 64, a, std::chars_format::fixed, 4);
+        auto rb = std::to_chars(bb, bb + 64, b, std::chars_format::fixed, 4);
+        double wa = 0, wb = 0;
+        std::from_chars(ba[0] == '-' ? ba + 1 : ba, ra.ptr, wa);
+        std::from_chars(bb[0] == '-' ? bb + 1 : bb, rb.ptr, wb);
+        if (ba[0] == '-') wa = -wa;
+        if (bb[0] == '-') wb = -wb;
+        int want = (wa > wb) - (wa < wb);
+        ASSERT_EQ(Sign(CompareNumKeys(ka, kb)), want) << std::string(ba, ra.ptr) << " vs " << std::string(bb, rb.ptr);
+    }
+}
+
+TEST(NumKey, CompareHelpers) {
+    const uint8_t a[] = {1, 2, 200}, b[] = {1, 2, 100};
+    EXPECT_EQ(CompareBytes(a, b, 2), 0);
+    EXPECT_EQ(CompareBytes(a, b, 3), 100);
+    EXPECT_EQ(CompareBytes(b, a, 3), -100);
+    EXPECT_EQ(CompareDoubles(1.5, 1.5), 0);
+    EXPECT_EQ(CompareDoubles(2.0, 1.5), 1);
+    EXPECT_EQ(CompareDoubles(-2.0, 1.5), -1);
+}
+
+// ------------------------------------------------------------ calendar
+
+TEST(Julian, FixedPoints) {
+    EXPECT_EQ(JulianFromYMD(1, 1, 1), 1721426.0);
+    EXPECT_EQ(JulianFromYMD(2000, 1, 1), 2451545.0);
+    EXPECT_EQ(JulianFromYMD(1900, 2, 29), 0.0);
+    EXPECT_EQ(JulianFromYMD(2000, 2, 29), 2451604.0);
+    EXPECT_EQ(JulianFromYMD(0, 12, 31), 0.0);
+    EXPECT_EQ(JulianFromYMD(2026, 13, 1), 0.0);
+    EXPECT_EQ(JulianToDtos(0), "        ");
+    EXPECT_EQ(JulianToDtos(1721425), "        ");
+    EXPECT_EQ(JulianToDtos(1721426), "00010101");  // year 1, not year 0
+    EXPECT_EQ(JulianToDtos(5373484), "99991231");
+    EXPECT_EQ(JulianToDtos(5373485), "        ");
+    EXPECT_EQ(DtosToJulian("        "), 0.0);
+    EXPECT_EQ(DtosToJulian("20000231"), 0.0);
+    EXPECT_EQ(DtosToJulian("2000 101"), 0.0);
+    EXPECT_EQ(DtosToJulian("2000"), 0.0);
+    EXPECT_EQ(DayOfYear(2000, 12, 31), 366);
+    EXPECT_EQ(DayOfYear(1999, 12, 31), 365);
+    EXPECT_EQ(DayOfYear(-1, 1, 1), -1);
+    EXPECT_EQ(DaysBeforeYear(1), 0);
+    EXPECT_EQ(DaysBeforeYear(2), 365);
+    int m = 0, d = 0;
+    MonthDayOfYear(60, true, m, d);
+    EXPECT_EQ(m * 100 + d, 229);
+    MonthDayOfYear(61, true, m, d);
+    EXPECT_EQ(m * 100 + d, 301);
+    MonthDayOfYear(60, false, m, d);
+    EXPECT_EQ(m * 100 + d, 301);
+}
+
+// Runs Debian's python3 on a script and returns its standard output.
+std::string RunPython(const std::string& script) {
+    namespace fs = std::filesystem;
+    fs::path dir = fs::temp_directory_path() / ("veldrim_expr_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    fs::path py = dir / "ref.py", out = dir / "ref.txt";
+    std::ofstream(py) << script;
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::string prog = "/usr/bin/python3", arg = py.string();
+    char* argv[] = {prog.data(), arg.data(), nullptr};
+    pid_t pid = 0;
+    int rc = posix_spawn(&pid, prog.c_str(), &fa, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&fa);
+    if (rc != 0) return {};
+    int status = 0;
+    waitpid(pid, &status, 0);
+    std::ifstream in(out);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    fs::remove_all(dir);
+    return ss.str();
+}
+
+TEST(Julian, AgreesWithPythonOrdinals) {
+    // Every day of the first three years, of 1890..2110 and of the last three
+    // years, and every 29th day in between.
+    const std::string script =
+        "import datetime\n"
+        "o = datetime.date\n"
+        "days = set(range(1, 3 * 366)) | set(range(o(1890, 1, 1).toordinal(), o(2111, 1, 1).toordinal()))\n"
+        "days |= set(range(1, 3652060, 29)) | set(range(o(9997, 1, 1).toordinal(), 3652060))\n"
+        "for n in sorted(days):\n"
+        "    d = o.fromordinal(n)\n"
+        "    print('%04d%02d%02d' % (d.year, d.month, d.day), n + 1721425, d.isoweekday() % 7 + 1)\n";
+    std::string out = RunPython(script);
+    ASSERT_FALSE(out.empty()) << "/usr/bin/python3 gave no reference";
+    std::istringstream in(out);
+    std::string ymd;
+    long long j = 0;
+    int dow = 0;
+    int count = 0;
+    while (in >> ymd >> j >> dow) {
+        ASSERT_EQ(DtosToJulian(ymd), static_cast<double>(j)) << ymd;
+        ASSERT_EQ(JulianToDtos(static_cast<double>(j)), ymd) << j;
+        // Day 1721426 (a Monday) is weekday 2 with 1 = Sunday.
+        ASSERT_EQ((j + 1) % 7 + 1, dow) << ymd;
+        ++count;
+    }
+    EXPECT_GT(count, 200000);
+}
+
+// Every day from 1900 to 2100 in all nine formats, written by the Julian
+// text conversion, is a valid date text, and reads back to the same day;
+// impossible days of each month are refused.
+TEST(Julian, DateTextsOfEveryDayAreValidInAllFormats) {
+    ResetEngineDates();
+    double first = JulianFromYMD(1900, 1, 1), last = JulianFromYMD(2100, 12, 31);
+    for (int fmt = 0; fmt <= 8; ++fmt) {
+        DateFormat = fmt;
+        for (bool century : {true, false}) {
+            SetCentury = century;
+            for (double j = first; j <= last; j += 1) {
+                std::string text = JulianToDateText(j);
+                std::string checked = text;
+                ASSERT_TRUE(IsDateValid(checked)) << "format " << fmt << " " << text;
+                ASSERT_EQ(checked, text) << "format " << fmt;
+                if (century) ASSERT_EQ(CtodToJulian(text), j) << "format " << fmt << " " << text;
+            }
+        }
+        // Impossible days, four-digit years.
+        SetCentury = true;
+        for (int y : {1900, 1999, 2000, 2023, 2100}) {
+            for (int m = 1; m <= 12; ++m) {
+                for (int d = 28; d <= 32; ++d) {
+                    bool possible = JulianFromYMD(y, m, d) != 0;
+                    std::string dd = ZeroPadInt(d, 2), mm = ZeroPadInt(m, 2), yy = ZeroPadInt(y, 4);
+                    std::string text = fmt == 0 ? mm + "/" + dd + "/" + yy
+                                     : fmt == 1 ? yy + "." + mm + "." + dd
+                                     : fmt == 2 ? dd + "/" + mm + "/" + yy
+                                     : fmt == 3 ? dd + "-" + mm + "-" + yy
+                                                : dd + "." + mm + "." + yy;
+                    std::string checked = text;
+                    ASSERT_EQ(IsDateValid(checked), possible) << "format " << fmt << " " << text;
+                    ASSERT_EQ(CtodToJulian(text) != 0, possible) << text;
+                }
+            }
+        }
+    }
+    ResetEngineDates();
+}
+
+TEST(Julian, BlankPicturesByFormat) {
+    ResetEngineDates();
+    const char* off[] = {"  /  /  ", "  .  .  ", "  /  /  ", "  -  -  ", "  .  .  ",
+                         "  .  .  ", "  .  .  ", "  .  .  ", "  .  .  "};
+    for (int fmt = 0; fmt <= 8; ++fmt) {
+        DateFormat = fmt;
+        SetCentury = false;
+        EXPECT_EQ(JulianToDateText(0), off[fmt]) << fmt;
+        SetCentury = true;
+        EXPECT_EQ(JulianToDateText(0).size(), 10u) << fmt;
+    }
+    DateFormat = 1;
+    EXPECT_EQ(JulianToDateText(0), "    .  .  ");
+    DateFormat = 5;
+    SetCentury = false;
+    EXPECT_EQ(JulianToDateText(JulianFromYMD(1999, 12, 31)), "31.12.99");
+    EXPECT_EQ(DateTextToDtos("31.12.1999"), "19991231");
+    EXPECT_EQ(DateTextToDtos("  .  .  "), "        ");
+    EXPECT_EQ(DateTextToDtos("31.02.2000"), "        ");
+    ResetEngineDates();
+}
+
+// ------------------------------------------------------------ SOUNDEX
+
+TEST(SoundexCode, KnownCodes) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Robert", "R163"}, {"Rupert", "R163"}, {"Tymczak", "T522"}, {"Pfister", "P236"},
+        {"Ashcraft", "A226"}, {"Lee", "L000"}, {"o'hara", "O600"}, {"", "0000"}, {"1abc", "1120"},
+    };
+    for (auto [text, code] : cases) EXPECT_EQ(Soundex(text), code) << text;
+}
+
+// ------------------------------------------------------------ ring lists
+
+TEST(RingList, OrderUnlinkAndRemove) {
+    void* ring = nullptr;
+    EXPECT_EQ(RingNext(ring, nullptr), nullptr);
+    auto* a = static_cast<char*>(RingAlloc(ring, 4));
+    auto* b = static_cast<char*>(RingAlloc(ring, 4));
+    auto* c = static_cast<char*>(RingAlloc(ring, 4));
+    ASSERT_TRUE(a && b && c);
+    EXPECT_EQ(a[0], 0);  // zero-filled
+    EXPECT_EQ(RingNodeSize(b), 4u);
+    EXPECT_EQ(ring, c);
+    EXPECT_EQ(RingNext(ring, nullptr), a);
+    EXPECT_EQ(RingNext(ring, a), b);
+    EXPECT_EQ(RingNext(ring, b), c);
+    EXPECT_EQ(RingNext(ring, c), nullptr);
+    EXPECT_EQ(RingUnlink(ring), c);
+    EXPECT_EQ(ring, b);
+    RingFreeNode(c);
+    int foreign = 0;
+    EXPECT_FALSE(RingRemove(ring, &foreign));
+    EXPECT_TRUE(RingRemove(ring, a));
+    RingFreeNode(a);
+    EXPECT_EQ(RingNext(ring, nullptr), b);
+    EXPECT_EQ(RingUnlink(ring), b);
+    EXPECT_EQ(ring, nullptr);
+    RingFreeNode(b);
+    EXPECT_EQ(RingUnlink(ring), nullptr);
+}
+
+// ------------------------------------------------------------ strings
+
+TEST(StringHelpers, Basics) {
+    char buf[16] = "abcdef";
+    SwapBlocks(buf, 2, 4);
+    EXPECT_STREQ(buf, "cdefab");
+    SwapBlocks(buf, 0, 4);
+    EXPECT_STREQ(buf, "cdefab");
+    EXPECT_EQ(ZeroPadInt(7, 3), "007");
+    EXPECT_EQ(ZeroPadInt(-7, 3), "-07");
+    EXPECT_EQ(ZeroPadInt(12345, 3), "12345");
+    EXPECT_EQ(UpperAscii("abz\xe4"), "ABZ\xe4");
+    char dest[8];
+    StrToPChar(dest, "xyz");
+    EXPECT_EQ(PCharLen(dest), 3u);
+    EXPECT_EQ(PCharToStr(dest, 2), "xy");
+    char copy[8];
+    EXPECT_STREQ(PCharCopy(copy, dest), "xyz");
+}
+
+}  // namespace
+}  // namespace veldrim

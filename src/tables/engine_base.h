@@ -87,3 +87,10 @@ private:
 void ResetEngineBase();
 
 }  // namespace veldrim
+
+namespace veldrim {
+// Start (and reset for tests) of the whole record layer: error state,
+// language defaults, procedure tables, work areas, locking, bulk-verb and
+// navigation settings. Closes every open area first.
+void ResetTableEngine();
+}  // namespace veldrim

@@ -1,0 +1,860 @@
+// The dBase table file: opening, header checks, record input/output, header
+// write-back, creation, character-set translation and the binary record.
+#include "tables/dbf_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <ctime>
+#include <limits>
+
+#include "foundation/codepage.h"
+#include "tables/engine_base.h"
+#include "tables/engine_dates.h"
+#include "tables/engine_files.h"
+#include "tables/proc_tables.h"
+
+namespace veldrim {
+
+bool WriteThrough = false;
+int FileMode = 18;
+
+namespace {
+
+// Share modes are emulated with open-file-description locks on two bytes
+// far beyond every lock region of the record layer:
+// every open holds a read lock on the presence byte, a deny-all open a write
+// lock on it; every open for writing holds a read lock on the writer byte,
+// a deny-write open a write lock on it.
+constexpr off_t kPresenceByte = 0x7FFF000000000000LL;
+constexpr off_t kWriterByte = 0x7FFF000000000001LL;
+
+bool OfdLock(int fd, short type, off_t offset, off_t length) {
+    struct flock fl{};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = offset;
+    fl.l_len = length;
+    return ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
+}
+
+bool OfdConflicts(int fd, short type, off_t offset, off_t length) {
+    struct flock fl{};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = offset;
+    fl.l_len = length;
+    if (::fcntl(fd, F_OFD_GETLK, &fl) != 0) return false;
+    return fl.l_type != F_UNLCK;
+}
+
+uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint32_t Le32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+void PutLe16(uint8_t* p, uint32_t v) { p[0] = v & 0xFF; p[1] = (v >> 8) & 0xFF; }
+void PutLe32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = (v >> (8 * i)) & 0xFF;
+}
+
+bool ReadAt(int fd, void* buf, std::size_t n, off_t off, std::size_t* got = nullptr) {
+    std::size_t done = 0;
+    auto* b = static_cast<uint8_t*>(buf);
+    while (done < n) {
+        const ssize_t r = ::pread(fd, b + done, n - done, off + static_cast<off_t>(done));
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            if (got) *got = done;
+            return false;
+        }
+        if (r == 0) break;
+        done += static_cast<std::size_t>(r);
+    }
+    if (got) *got = done;
+    if (done < n) errno = 0;
+    return done == n;
+}
+
+bool WriteAt(int fd, const void* buf, std::size_t n, off_t off) {
+    std::size_t done = 0;
+    const auto* b = static_cast<const uint8_t*>(buf);
+    while (done < n) {
+        const ssize_t r = ::pwrite(fd, b + done, n - done, off + static_cast<off_t>(done));
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (r == 0) { errno = ENOSPC; return false; }
+        done += static_cast<std::size_t>(r);
+    }
+    return true;
+}
+
+uint16_t WriteErrorCode(const TWorkArea& area, int err) {
+    if (area.readOnly && (err == EBADF || err == 0)) return 5;
+    return err == 0 ? 101 : IoCodeOf(err);
+}
+
+std::string NotDbase(const std::string& file, const std::string& why, const char* tail) {
+    return file + " ist keine dBASE-Datenbank." + why + tail;
+}
+
+std::string Today8() {
+    int y, m, d, w;
+    GetToday(y, m, d, w);
+    char buf[16];
+    auto put = [&](int v, int width, char* at) {
+        for (int i = width - 1; i >= 0; --i) { at[i] = static_cast<char>('0' + v % 10); v /= 10; }
+    };
+    put(y, 4, buf);
+    put(m, 2, buf + 4);
+    put(d, 2, buf + 6);
+    return std::string(buf, 8);
+}
+
+// Releases the open file and the buffers of an area that failed to open.
+void AbandonOpen(TWorkArea& area) {
+    if (area.fd >= 0) CloseTableFile(area.fd);
+    area.fd = -1;
+    area.openState = kDbfClosed;
+    area.recordBuffer.clear();
+    area.recordBuffer.shrink_to_fit();
+    area.fields.clear();
+    area.fieldCount = 0;
+}
+
+bool ValidType(char t) {
+    return t == 'C' || t == 'D' || t == 'F' || t == 'L' || t == 'M' || t == 'N';
+}
+
+// Field entry from a descriptor; false for an invalid type.
+bool ReadFieldDescriptor(const uint8_t* d, int nameLen, int typeAt, int lenAt, int decAt,
+                         uint16_t offset, TFieldEntry& f) {
+    f.name.clear();
+    for (int i = 0; i < nameLen && i < 10 && d[i] != 0; ++i) {
+        char c = static_cast<char>(d[i]);
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+        f.name += c;
+    }
+    char t = static_cast<char>(d[typeAt]);
+    if (t == 'B' || t == 'G' || t == 'P' || t == 'b' || t == 'g' || t == 'p') t = 'M';
+    f.type = t;
+    f.length = d[lenAt];
+    f.decimals = d[decAt];
+    f.offset = offset;
+    return ValidType(t);
+}
+
+// Checks that the fields fit the record and the record is not empty.
+bool RecordLayoutSound(const TWorkArea& area) {
+    if (area.recordLength == 0) return false;
+    uint32_t sum = 1;
+    for (const auto& f : area.fields) sum += f.length;
+    return sum <= area.recordLength;
+}
+
+void ReadDbase2Header(TWorkArea& area, int64_t fileSize) {
+    const std::string file = area.fileName;
+    if (fileSize < 521) {
+        AbandonOpen(area);
+        SetError(210, NotDbase(file, "(Datenbank-Header ist kleiner als 521 Bytes)", " [Use/OpenDBF]"));
+        return;
+    }
+    std::vector<uint8_t> h(521);
+    if (!ReadAt(area.fd, h.data(), h.size(), 0)) {
+        AbandonOpen(area);
+        SetError(100, "Fehler beim Lesen von " + file + " [Use/OpenDbf]");
+        return;
+    }
+    area.hasMemo = false;
+    area.recordCount = Le16(h.data() + 1);
+    char date[16];
+    const int year = 1900 + h[5];
+    std::snprintf(date, sizeof date, "%04d%02d%02d", year % 10000, h[3] % 100, h[4] % 100);
+    area.lastUpdate = date;
+    area.recordLength = Le16(h.data() + 6);
+    area.headerLength = 521;
+    area.fields.clear();
+    uint16_t offset = 1;
+    int taken = 0;
+    for (; taken < 32; ++taken) {
+        const uint8_t* d = h.data() + 8 + 16 * taken;
+        if (d[0] == 0x0D) break;
+        TFieldEntry f;
+        if (!ReadFieldDescriptor(d, 11, 11, 12, 15, offset, f)) {
+            AbandonOpen(area);
+            SetError(211, "Field: " + f.name + " [" + std::string(1, f.type) + "] in " + file +
+                              " ist kein gültiger Feldtyp"_cp850.data());
+            return;
+        }
+        offset = static_cast<uint16_t>(offset + f.length);
+        area.fields.push_back(f);
+    }
+    if (taken == 32 || taken == 0) {
+        std::string d, n, e;
+        SplitFileName(file, d, n, e);
+        AbandonOpen(area);
+        if (taken == 32)
+            SetError(210, NotDbase(n + e, "(Zu viele Datenfelder)", " [Use/OpenDbf]"));
+        else
+            SetError(222, "Fehler beim Lesen von " + file + " [Use/OpenDbf]");
+        return;
+    }
+    area.fieldCount = taken;
+}
+
+void ReadDbfHeader(TWorkArea& area) {
+    const std::string file = area.fileName;
+    const uint8_t* h = area.header.data();
+    const uint8_t v = h[0];
+    const bool level7 = v == 0x04 || v == 0x8C;
+    area.hasMemo = (v & 0x80) != 0;
+    area.recordCount = static_cast<int32_t>(std::min<uint32_t>(Le32(h + 4), 0x7FFFFFFF));
+    area.headerLength = Le16(h + 8);
+    area.recordLength = Le16(h + 10);
+    char date[16];
+    std::snprintf(date, sizeof date, "%04d%02d%02d", 1900 + h[1], h[2] % 100, h[3] % 100);
+    area.lastUpdate = date;
+
+    const int descSize = level7 ? 48 : 32;
+    const int descBytes = area.headerLength - 32 - (level7 ? 36 : 0);
+    const int count = descBytes > 0 ? descBytes / descSize : 0;
+    if (count < 1 || count > 255) {
+        std::string d, n, e;
+        SplitFileName(file, d, n, e);
+        AbandonOpen(area);
+        SetError(210, NotDbase(n + e, " (Zu viele Datenfelder)", " [Use/OpenDbf]"));
+        return;
+    }
+    std::vector<uint8_t> desc(static_cast<std::size_t>(descBytes));
+    if (!ReadAt(area.fd, desc.data(), desc.size(), 32 + (level7 ? 36 : 0))) {
+        AbandonOpen(area);
+        SetError(100, "Fehler beim Lesen von " + file + " [Use/OpenDbf]");
+        return;
+    }
+    area.fields.clear();
+    uint16_t offset = 1;
+    for (int i = 0; i < count; ++i) {
+        const uint8_t* d = desc.data() + descSize * i;
+        if (d[0] == 0x0D) break;
+        TFieldEntry f;
+        const bool ok = level7 ? ReadFieldDescriptor(d, 32, 32, 33, 34, offset, f)
+                               : ReadFieldDescriptor(d, 11, 11, 16, 17, offset, f);
+        if (!ok) {
+            AbandonOpen(area);
+            SetError(211, "Field: " + f.name + " [" + std::string(1, f.type) + "] in " + file +
+                              std::string(" ist kein gültiger Feldtyp"_cp850));
+            return;
+        }
+        offset = static_cast<uint16_t>(std::min<uint32_t>(offset + f.length, 0xFFFF));
+        area.fields.push_back(f);
+    }
+    if (area.fields.empty()) {
+        AbandonOpen(area);
+        SetError(222, "Fehler beim Lesen von " + file + " [Use/OpenDbf]");
+        return;
+    }
+    area.fieldCount = static_cast<int>(area.fields.size());
+}
+
+std::string RightAlign(const std::string& s, int width) {
+    if (static_cast<int>(s.size()) > width) return std::string(width, '*');
+    return std::string(width - s.size(), ' ') + s;
+}
+
+}  // namespace
+
+uint16_t IoCodeOf(int err) {
+    switch (err) {
+        case 0: return 0;
+        case ENOENT: return 2;
+        case ENOTDIR: return 3;
+        case EMFILE: case ENFILE: return 4;
+        case EACCES: case EPERM: case EROFS: case EISDIR: return 5;
+        case EBADF: return 6;
+        case ENOMEM: return 8;
+        case ENOSPC: case EDQUOT: return 101;
+        case EAGAIN: return 33;
+        case EIO: return 100;
+        default: return 31;
+    }
+}
+
+int OpenTableFile(const std::string& path, int mode, bool* readOnly, int* ioCode) {
+    const int access = mode & 3;
+    const int share = mode & 0x70;
+    *readOnly = access == 0;
+    int fd = ::open(path.c_str(), (access == 0 ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    if (fd < 0 && access != 0 && (errno == EACCES || errno == EROFS)) {
+        // A table on a write-protected medium or without write permission is
+        // still readable; writes to it fail with code 5.
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        *readOnly = true;
+    }
+    if (fd < 0) {
+        *ioCode = IoCodeOf(errno);
+        return -1;
+    }
+    struct stat st{};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        *ioCode = 5;
+        return -1;
+    }
+    const bool denyAll = share == 0x10 || share == 0x30;
+    const bool denyWrite = share == 0x20;
+    bool ok = true;
+    if (denyAll && !*readOnly) {
+        ok = OfdLock(fd, F_WRLCK, kPresenceByte, 1);
+    } else {
+        ok = OfdLock(fd, F_RDLCK, kPresenceByte, 1);
+        if (ok && denyAll && OfdConflicts(fd, F_WRLCK, kPresenceByte, 1)) ok = false;
+    }
+    if (ok && !*readOnly) ok = OfdLock(fd, denyWrite ? F_WRLCK : F_RDLCK, kWriterByte, 1);
+    if (ok && *readOnly && denyWrite) ok = !OfdConflicts(fd, F_WRLCK, kWriterByte, 1);
+    if (!ok) {
+        ::close(fd);
+        *ioCode = 32;
+        return -1;
+    }
+    *ioCode = 0;
+    return fd;
+}
+
+void CloseTableFile(int fd) {
+    if (fd >= 0) ::close(fd);
+}
+
+bool IsDbfVersion(uint8_t v) {
+    switch (v) {
+        case 0x02: case 0x03: case 0x83: case 0x8B: case 0xF5: case 0x04: case 0x8C: return true;
+        default: return false;
+    }
+}
+
+std::string MemoExtension(uint8_t version) {
+    if (!IsDbfVersion(version)) version = kDefaultVersionByte;
+    return version == 0xF5 ? "FPT" : "DBT";
+}
+
+int32_t RecordCountFromFileSize(const TWorkArea& area) {
+    if (area.fd < 0 || area.recordLength == 0) return area.recordCount;
+    struct stat st{};
+    if (::fstat(area.fd, &st) != 0) return area.recordCount;
+    const int64_t n = (static_cast<int64_t>(st.st_size) - area.headerLength) / area.recordLength;
+    if (n < 0) return 0;
+    return static_cast<int32_t>(std::min<int64_t>(n, 0x7FFFFFFF));
+}
+
+void OpenDbf(TWorkArea& area, int mode) {
+    ErrorState.lastErrorCode = 0;
+    area.fileName = FindFileNoCase(DefaultExtension(area.fileName, "DBF"));
+    const std::string file = area.fileName;
+    int code = 0;
+    bool ro = false;
+    area.fd = OpenTableFile(file, mode, &ro, &code);
+    if (area.fd < 0) {
+        SetError(code, std::string("Fehler beim Öffnen von "_cp850) + file + " [USE/OpenDbf]");
+        return;
+    }
+    area.readOnly = ro;
+    area.fileMode = mode;
+    {
+        std::string d, n, e;
+        SplitFileName(file, d, n, e);
+        area.shortName = (n + e).substr(0, 12);
+    }
+    std::size_t got = 0;
+    ReadAt(area.fd, area.header.data(), 32, 0, &got);
+    if (got < 32) {
+        AbandonOpen(area);
+        SetError(210, NotDbase(file, " (Prolog ist kleiner als 32 Bytes)", " [USE/OpenDBF]"));
+        return;
+    }
+    if (!IsDbfVersion(area.header[0])) {
+        AbandonOpen(area);
+        SetError(210, NotDbase(file, std::string("(Versions-Byte ungültig"_cp850) + ")+", " [USE/OpenDBF]"));
+        return;
+    }
+    struct stat st{};
+    ::fstat(area.fd, &st);
+    if (area.header[0] == 0x02) ReadDbase2Header(area, st.st_size);
+    else ReadDbfHeader(area);
+    if (area.fd < 0) return;  // refused above
+    if (!RecordLayoutSound(area)) {
+        AbandonOpen(area);
+        SetError(210, NotDbase(file, std::string(" (Datensatzlänge ungültig"_cp850) + ")", " [USE/OpenDbf]"));
+        return;
+    }
+    area.recordBuffer.assign(area.recordLength, ' ');
+    area.openState = kDbfClean;
+    // A header that claims more records than the file holds belongs to a
+    // cut-off file: the missing records cannot be read.
+    const int32_t inFile = RecordCountFromFileSize(area);
+    if (RecountOnOpen || area.recordCount > inFile) area.recordCount = inFile;
+    if (area.recordCount < 1) {
+        area.recordNumber = 0;
+        area.eof = area.bof = true;
+    } else {
+        area.recordNumber = 1;
+        area.eof = area.bof = false;
+    }
+}
+
+void TranslateRecords(bool toFile, bool oem, RecordHook hook, std::size_t size, uint16_t recLen,
+                      uint8_t* buffer) {
+    if ((!oem && !hook) || recLen < 1) return;
+    const std::size_t n = size / recLen;
+    for (std::size_t i = 0; i < n; ++i) {
+        uint8_t* data = buffer + i * recLen + 1;
+        const std::size_t count = recLen - 1u;
+        if (toFile) {
+            if (oem) AnsiToOemBuff(data, count);
+            if (hook) hook(data, count);
+        } else {
+            if (hook) hook(data, count);
+            if (oem) OemToAnsiBuff(data, count);
+        }
+    }
+}
+
+void GetDbfRecord(TWorkArea& area, int32_t recNo) {
+    if (recNo < 1 || recNo > area.recordCount) {
+        SetError(212, "Ungültige Datensatznr. = "_cp850.data() + std::to_string(recNo) + " (" +
+                          area.fileName + ")  [GetDbfRecord]");
+        return;
+    }
+    area.eof = area.bof = false;
+    if (area.isVirtual) {
+        area.operationCode = 3;
+        area.virtualRecNo = recNo;
+        if (VirtualFileProc) VirtualFileProc(area);
+        return;
+    }
+    std::vector<uint8_t> buf(area.recordLength);
+    const off_t off = static_cast<off_t>(area.headerLength) +
+                      static_cast<off_t>(recNo - 1) * area.recordLength;
+    std::size_t got = 0;
+    if (!ReadAt(area.fd, buf.data(), buf.size(), off, &got)) {
+        const uint16_t code = errno != 0 ? IoCodeOf(errno) : 213;
+        if (got == 0 && code == 213) area.eof = true;
+        SetError(code, "Datei:  " + area.fileName + "  [GetDbfRecord]");
+        return;
+    }
+    area.recordBuffer = std::move(buf);
+    area.recordNumber = recNo;
+    TranslateRecords(false, area.oemText, area.readHook, area.recordLength, area.recordLength,
+                     area.recordBuffer.data());
+}
+
+void PutDbfRecord(TWorkArea& area, int32_t recNo) {
+    const std::string ctx = "Datei:  " + area.fileName + " [Replace/Append/PutDbfRecord]";
+    if (recNo < 1 || recNo > area.recordCount + 1) {
+        SetError(212, "Ungültige Datensatznr. = "_cp850.data() + std::to_string(recNo) + " " + ctx);
+        return;
+    }
+    const bool append = recNo > area.recordCount;
+    if (area.isVirtual) {
+        area.operationCode = 8;
+        area.virtualRecNo = recNo;
+        if (VirtualFileProc) VirtualFileProc(area);
+        return;
+    }
+    const off_t off = static_cast<off_t>(area.headerLength) +
+                      static_cast<off_t>(recNo - 1) * area.recordLength;
+    TranslateRecords(true, area.oemText, area.writeHook, area.recordLength, area.recordLength,
+                     area.recordBuffer.data());
+    errno = 0;
+    const bool ok = WriteAt(area.fd, area.recordBuffer.data(), area.recordLength, off);
+    const int err = errno;
+    TranslateRecords(false, area.oemText, area.readHook, area.recordLength, area.recordLength,
+                     area.recordBuffer.data());
+    if (!ok) {
+        SetError(WriteErrorCode(area, err), ctx);
+        return;
+    }
+    // The count grows only once the record is on disk.
+    if (append) {
+        area.recordCount = recNo;
+        area.recordNumber = recNo;
+        area.openState = kDbfAppended;
+    } else if (area.openState != kDbfAppended) {
+        area.openState = kDbfChanged;
+    }
+    if (WriteThrough) ::fsync(area.fd);
+}
+
+void AppendDbfRecord(TWorkArea& area) { PutDbfRecord(area, area.recordCount + 1); }
+
+void SetRecDeleteFlag(TWorkArea& area, int32_t recNo) {
+    const std::string ctx = "Datei:  " + area.fileName + " [DeleteRec/RecallRec]";
+    if (recNo < 1 || recNo > area.recordCount) {
+        SetError(212, "Ungültige Datensatznr. = "_cp850.data() + std::to_string(recNo) + " " + ctx);
+        return;
+    }
+    const off_t off = static_cast<off_t>(area.headerLength) +
+                      static_cast<off_t>(recNo - 1) * area.recordLength;
+    errno = 0;
+    if (!WriteAt(area.fd, area.recordBuffer.data(), 1, off)) {
+        SetError(WriteErrorCode(area, errno), ctx);
+        return;
+    }
+    if (area.openState != kDbfAppended) area.openState = kDbfChanged;
+    if (WriteThrough) ::fsync(area.fd);
+}
+
+void WriteDbfHeader(TWorkArea& area) {
+    int y, m, d, w;
+    GetToday(y, m, d, w);
+    uint8_t* h = area.header.data();
+    bool ok;
+    if (h[0] == 0x02) {
+        PutLe16(h + 1, static_cast<uint32_t>(std::min(area.recordCount, 0xFFFF)));
+        h[3] = static_cast<uint8_t>(m);
+        h[4] = static_cast<uint8_t>(d);
+        h[5] = static_cast<uint8_t>((y - 1900) % 256);
+        ok = WriteAt(area.fd, h, 8, 0);
+    } else {
+        uint8_t mid[12];
+        if (ReadAt(area.fd, mid, 12, 16)) std::memcpy(h + 16, mid, 12);
+        h[1] = static_cast<uint8_t>((y - 1900) % 256);
+        h[2] = static_cast<uint8_t>(m);
+        h[3] = static_cast<uint8_t>(d);
+        PutLe32(h + 4, static_cast<uint32_t>(area.recordCount));
+        ok = WriteAt(area.fd, h, 32, 0);
+    }
+    area.lastUpdate = Today8();
+    if (!ok) {
+        ErrorState.lastErrorCode = WriteErrorCode(area, errno);
+        if (ErrorState.reportAtOnce) ReportError();
+    }
+}
+
+namespace {
+// Header and end mark of a changed table. A shared table takes its count
+// from the file size, so that records another program appended since our
+// last look are not cut off.
+void WriteBack(TWorkArea& area) {
+    if (area.openState != kDbfChanged && area.openState != kDbfAppended) return;
+    if (!area.exclusive) area.recordCount = std::max(area.recordCount, RecordCountFromFileSize(area));
+    QuietEngineErrors quiet;
+    WriteDbfHeader(area);
+    if (area.openState == kDbfAppended && ErrorState.lastErrorCode == 0) {
+        const uint8_t eofMark = 0x1A;
+        const off_t off = static_cast<off_t>(area.headerLength) +
+                          static_cast<off_t>(area.recordCount) * area.recordLength;
+        if (!WriteAt(area.fd, &eofMark, 1, off)) ErrorState.lastErrorCode = WriteErrorCode(area, errno);
+    }
+}
+}  // namespace
+
+void CloseDbf(TWorkArea& area) {
+    ErrorState.lastErrorCode = 0;
+    if (area.isVirtual) {
+        area.operationCode = 1;
+        if (VirtualFileProc) VirtualFileProc(area);
+        return;
+    }
+    if (area.fd >= 0) WriteBack(area);
+    const uint16_t code = ErrorState.lastErrorCode;
+    CloseTableFile(area.fd);
+    area.fd = -1;
+    area.openState = kDbfClosed;
+    area.recordBuffer.clear();
+    area.fields.clear();
+    if (code != 0) SetError(code, "Datei:  " + area.fileName + " [CloseDbf(" + area.fileName + ")]");
+}
+
+void CommitDbfHeader(TWorkArea& area) {
+    if (area.isVirtual || area.fd < 0) return;
+    if (area.openState != kDbfChanged && area.openState != kDbfAppended) return;
+    ErrorState.lastErrorCode = 0;
+    WriteBack(area);
+    const uint16_t code = ErrorState.lastErrorCode;
+    area.openState = kDbfClean;
+    if (code != 0) {
+        SetError(code, "Datei:  " + area.fileName + " [CommitDbfHeader]");
+        return;
+    }
+    FlushFile(area.fd);
+}
+
+void FlushFile(int fd) {
+    if (::fsync(fd) != 0)
+        SetError(IoCodeOf(errno), std::string("Zurückschreiben (Flush) unmöglich für Datei [FlushFile]"_cp850));
+}
+
+namespace {
+
+bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, int& code) {
+    // Written beside the target and renamed over it: a failed write leaves
+    // an old file intact.
+    std::string tmp = path + ".tmpXXXXXX";
+    std::vector<char> name(tmp.begin(), tmp.end());
+    name.push_back('\0');
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) { code = IoCodeOf(errno); return false; }
+    ::fchmod(fd, 0644);
+    bool ok = WriteAt(fd, bytes.data(), bytes.size(), 0) && ::fsync(fd) == 0;
+    code = ok ? 0 : IoCodeOf(errno);
+    ::close(fd);
+    if (ok && ::rename(name.data(), path.c_str()) != 0) { ok = false; code = IoCodeOf(errno); }
+    if (!ok) ::unlink(name.data());
+    return ok;
+}
+
+}  // namespace
+
+void CreateDbf(TWorkArea& area, const std::string& name, const std::vector<TFieldEntry>& fieldsIn) {
+    ErrorState.lastErrorCode = 0;
+    area = TWorkArea{};
+    bool memo = false, valid = !fieldsIn.empty() && fieldsIn.size() <= 255;
+    const std::size_t count = fieldsIn.size();
+    std::vector<uint8_t> bytes(32 * count + 33 + 1, 0);
+    uint32_t recLen = 1;
+    std::vector<TFieldEntry> fields;
+    for (std::size_t i = 0; i < count && valid; ++i) {
+        TFieldEntry f = fieldsIn[i];
+        f.type = (f.type >= 'a' && f.type <= 'z') ? static_cast<char>(f.type - 32) : f.type;
+        std::string nm = AllTrim(f.name).substr(0, 10);
+        for (char& c : nm)
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+        f.name = nm;
+        switch (f.type) {
+            case 'C': case 'F': case 'N': if (f.length == 0) valid = false; break;
+            case 'D': f.length = 8; break;
+            case 'L': f.length = 1; break;
+            case 'M': case 'B': case 'G': case 'P': f.length = 10; memo = true; break;
+            default: valid = false;
+        }
+        if (f.type != 'N' && f.type != 'F') f.decimals = 0;
+        if (nm.empty()) valid = false;
+        if (!valid) break;
+        uint8_t* d = bytes.data() + 32 + 32 * i;
+        std::memcpy(d, nm.data(), nm.size());
+        d[11] = static_cast<uint8_t>(f.type);
+        d[16] = f.length;
+        d[17] = f.decimals;
+        f.offset = static_cast<uint16_t>(recLen);
+        recLen += f.length;
+        if (f.type == 'B' || f.type == 'G' || f.type == 'P') f.type = 'M';
+        fields.push_back(f);
+    }
+    if (recLen > 0xFFFF) valid = false;
+    if (!valid) {
+        SetError(211, "Felddefinition ungültig [CreateDBF]"_cp850.data());
+        return;
+    }
+    const uint32_t headerLength = 32 * static_cast<uint32_t>(count) + 33;
+    bytes[headerLength - 1] = 0x0D;
+    bytes[headerLength] = 0x1A;
+    bytes[0] = memo ? 0x8B : 0x03;
+    int y, m, dd, w;
+    GetToday(y, m, dd, w);
+    bytes[1] = static_cast<uint8_t>((y - 1900) % 256);
+    bytes[2] = static_cast<uint8_t>(m);
+    bytes[3] = static_cast<uint8_t>(dd);
+    PutLe16(bytes.data() + 8, headerLength);
+    PutLe16(bytes.data() + 10, recLen);
+    const std::string file = AllTrim(DefaultExtension(name, "DBF"));
+    int code = 0;
+    if (!WriteWholeFile(file, bytes, code)) {
+        SetError(code, "Fehler beim Schreiben von " + file + ". [CreateDbf]");
+        return;
+    }
+    area.fileName = file;
+    std::memcpy(area.header.data(), bytes.data(), 32);
+    area.headerLength = static_cast<int32_t>(headerLength);
+    area.recordLength = static_cast<uint16_t>(recLen);
+    area.fields = fields;
+    area.fieldCount = static_cast<int>(fields.size());
+    area.hasMemo = memo;
+    area.lastUpdate = Today8();
+    if (memo) CreateDbfMemoFile(file, 0x8B, 512, "CreateDbf()");
+}
+
+void CreateDbf(const std::string& name, const std::vector<TFieldEntry>& fields) {
+    TWorkArea scratch;
+    CreateDbf(scratch, name, fields);
+}
+
+void CreateDbfMemoFile(const std::string& name, uint8_t version, uint16_t blockSize,
+                       const std::string& caller) {
+    std::string ext = MemoExtension(version);
+    {
+        // The memo file's extension follows the case of the table's.
+        std::string d, n, e;
+        SplitFileName(name, d, n, e);
+        if (!e.empty() && LowerStr(e) == e) ext = LowerStr(ext);
+    }
+    const std::string memoName = ForceExtension(name, ext);
+    if (blockSize == 0) blockSize = 512;
+    std::vector<uint8_t> bytes;
+    if (version == 0x83) {
+        bytes.assign(513, 0);
+        bytes[0] = 1;
+        bytes[512] = 0x1A;
+    } else if (version == 0xF5) {
+        bytes.assign(512, 0);
+        const uint32_t next = 511u / blockSize + 1;
+        const uint32_t be = SwapLong(next);
+        std::memcpy(bytes.data(), &be, 4);
+        bytes[6] = static_cast<uint8_t>(blockSize >> 8);
+        bytes[7] = static_cast<uint8_t>(blockSize & 0xFF);
+    } else {
+        bytes.assign(24, 0);
+        bytes[0] = 1;
+        std::string base = FileBaseName(name).substr(0, 8);
+        std::memcpy(bytes.data() + 8, base.data(), base.size());
+        bytes[18] = 0x02;
+        bytes[19] = 0x01;
+        PutLe16(bytes.data() + 20, blockSize);
+    }
+    int code = 0;
+    if (!WriteWholeFile(memoName, bytes, code))
+        SetError(code, "Cannot create memo file " + memoName + " [" + caller + "]");
+}
+
+uint32_t SwapLong(uint32_t v) {
+    return ((v & 0xFF) << 24) | ((v & 0xFF00) << 8) | ((v >> 8) & 0xFF00) | (v >> 24);
+}
+uint16_t SwapWord(uint16_t v) { return static_cast<uint16_t>((v << 8) | (v >> 8)); }
+
+// ---- binary record
+
+void RecordToBinary(const TWorkArea& area, uint8_t* binary) {
+    const auto& raw = area.recordBuffer;
+    binary[0] = (!raw.empty() && raw[0] == '*') ? 1 : 0;
+    std::size_t pos = 1;
+    for (const auto& f : area.fields) {
+        const bool inRecord = static_cast<std::size_t>(f.offset) + f.length <= raw.size();
+        const std::string text = inRecord ? std::string(reinterpret_cast<const char*>(raw.data()) + f.offset, f.length)
+                                          : std::string(f.length, ' ');
+        switch (f.type) {
+            case 'C':
+                binary[pos] = f.length;
+                std::memcpy(binary + pos + 1, text.data(), f.length);
+                break;
+            case 'D': {
+                std::string t = AllTrim(text);
+                std::string shown;
+                bool digits = t.size() == 8;
+                for (char c : t) digits = digits && c >= '0' && c <= '9';
+                shown = digits ? DigitsToDate(t) : BlankDate(DateFormat);
+                std::memset(binary + pos, 0, 11);
+                binary[pos] = static_cast<uint8_t>(std::min<std::size_t>(shown.size(), 10));
+                std::memcpy(binary + pos + 1, shown.data(), binary[pos]);
+                break;
+            }
+            case 'N': case 'F': {
+                double v = 0;
+                ParseNumberText(text, v);
+                if (f.decimals > 0) {
+                    std::memcpy(binary + pos, &v, 8);
+                } else if (IsWideInteger(f)) {
+                    int64_t i = 0;
+                    if (std::isfinite(v)) {
+                        const double r = std::nearbyint(v);
+                        i = r >= 9.2e18 ? std::numeric_limits<int64_t>::max()
+                            : r <= -9.2e18 ? std::numeric_limits<int64_t>::min()
+                                           : static_cast<int64_t>(r);
+                        // Exact for long digit strings beyond double precision.
+                        std::string t = AllTrim(text);
+                        int64_t exact = 0;
+                        auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), exact);
+                        if (ec == std::errc() && p == t.data() + t.size()) i = exact;
+                    }
+                    std::memcpy(binary + pos, &i, 8);
+                } else {
+                    const int32_t i = std::isfinite(v) ? static_cast<int32_t>(std::nearbyint(v)) : 0;
+                    std::memcpy(binary + pos, &i, 4);
+                }
+                break;
+            }
+            case 'L': {
+                const char c = text.empty() ? ' ' : text[0];
+                binary[pos] = (c == 'T' || c == 't' || c == 'Y' || c == 'y') ? 1 : 0;
+                break;
+            }
+            case 'M': {
+                double v = 0;
+                ParseNumberText(text, v);
+                const int32_t ref = (std::isfinite(v) && std::fabs(v) < 2147483647.0)
+                                        ? static_cast<int32_t>(v) : 0;
+                std::memcpy(binary + pos, &ref, 4);
+                break;
+            }
+            default: break;
+        }
+        pos += BinaryFieldSize(f);
+    }
+}
+
+void BinaryToRecord(TWorkArea& area, const uint8_t* binary) {
+    auto& raw = area.recordBuffer;
+    if (raw.size() < area.recordLength) raw.resize(area.recordLength, ' ');
+    raw[0] = binary[0] ? '*' : ' ';
+    std::size_t pos = 1;
+    for (const auto& f : area.fields) {
+        if (static_cast<std::size_t>(f.offset) + f.length > raw.size()) break;
+        std::string text;
+        switch (f.type) {
+            case 'C': {
+                const std::size_t n = std::min<std::size_t>(binary[pos], f.length);
+                text.assign(reinterpret_cast<const char*>(binary) + pos + 1, n);
+                text.resize(f.length, ' ');
+                break;
+            }
+            case 'D': {
+                std::string t(reinterpret_cast<const char*>(binary) + pos + 1,
+                              std::min<std::size_t>(binary[pos], 10));
+                std::string check = t;
+                if (AllTrim(t).empty() || !IsDateValid(check) || AllTrim(check) == AllTrim(BlankDate(DateFormat)) ||
+                    AllTrim(DateToDigits(t)).size() != 8)
+                    text = std::string(f.length, ' ');
+                else
+                    text = DateToDigits(t);
+                text.resize(f.length, ' ');
+                break;
+            }
+            case 'N': case 'F': {
+                if (f.decimals > 0) {
+                    double v;
+                    std::memcpy(&v, binary + pos, 8);
+                    text = RightAlign(FixedText(v, f.decimals), f.length);
+                } else if (IsWideInteger(f)) {
+                    int64_t v;
+                    std::memcpy(&v, binary + pos, 8);
+                    text = RightAlign(std::to_string(v), f.length);
+                } else {
+                    int32_t v;
+                    std::memcpy(&v, binary + pos, 4);
+                    text = RightAlign(std::to_string(v), f.length);
+                }
+                break;
+            }
+            case 'L':
+                text = std::string(f.length, ' ');
+                text[0] = binary[pos] ? 'T' : 'F';
+                break;
+            case 'M': {
+                int32_t ref;
+                std::memcpy(&ref, binary + pos, 4);
+                text = ref == 0 ? std::string(f.length, ' ') : RightAlign(std::to_string(ref), f.length);
+                break;
+            }
+            default:
+                text = std::string(f.length, ' ');
+        }
+        std::memcpy(raw.data() + f.offset, text.data(), f.length);
+        pos += BinaryFieldSize(f);
+    }
+}
+
+}  // namespace veldrim

@@ -1,0 +1,583 @@
+// Date formats, century window, calendar functions and text helpers of the
+// table engine.
+#include "tables/engine_dates.h"
+
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <limits>
+#include <vector>
+
+#include "foundation/codepage.h"
+
+namespace veldrim {
+
+int EngineLanguage = 0;
+int DateFormat = 0;
+bool SetCentury = false;
+char DecimalSeparator = '.';
+char ThousandsSeparator = ',';
+int PivotYear = 1956;
+std::string LogicalTexts = "NY";
+
+namespace {
+
+int CurrentYear() {
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    return tm.tm_year + 1900;
+}
+
+std::string YearBlanks() { return SetCentury ? "    " : "  "; }
+
+char SeparatorOf(int fmt) {
+    switch (fmt) {
+        case 0: case 2: return '/';
+        case 3: return '-';
+        default: return '.';
+    }
+}
+
+std::string PadLeft0(std::string s, std::size_t n) {
+    while (s.size() < n) s.insert(s.begin(), '0');
+    return s;
+}
+
+int ToInt(const std::string& s) {
+    int v = 0;
+    auto t = AllTrim(s);
+    if (t.empty()) return 0;
+    auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+    if (ec != std::errc() || p != t.data() + t.size()) return 0;
+    return v;
+}
+
+// Splits a text at `sep` into three parts (missing parts empty).
+void Split3(const std::string& s, char sep, std::string& a, std::string& b, std::string& c) {
+    a.clear(); b.clear(); c.clear();
+    std::string* parts[3] = {&a, &b, &c};
+    int k = 0;
+    for (char ch : s) {
+        if (ch == sep && k < 2) { ++k; continue; }
+        *parts[k] += ch;
+    }
+}
+
+// Cyrillic names are kept in code page 866: А..П 0x80.., Р..Я 0x90..,
+// а..п 0xA0.., р..я 0xE0...
+std::string Cp866(std::string_view utf8) {
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        auto b0 = static_cast<unsigned char>(utf8[i]);
+        if (b0 < 0x80) { out += static_cast<char>(b0); ++i; continue; }
+        char32_t cp = ((b0 & 0x1F) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3F);
+        i += 2;
+        int b = '?';
+        if (cp >= 0x410 && cp <= 0x42F) b = 0x80 + (cp - 0x410);
+        else if (cp >= 0x430 && cp <= 0x43F) b = 0xA0 + (cp - 0x430);
+        else if (cp >= 0x440 && cp <= 0x44F) b = 0xE0 + (cp - 0x440);
+        out += static_cast<char>(b);
+    }
+    return out;
+}
+
+struct NameTable {
+    int dayWidth;
+    std::vector<std::string> days;
+    int monthWidth;
+    std::vector<std::string> months;
+};
+
+const NameTable& NamesOf(int fmt) {
+    static const NameTable english{9, {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"},
+        9, {"January", "February", "March", "April", "May", "June", "July", "August", "September", "October", "November", "December"}};
+    static const NameTable italian{9, {"Domenica", "Lunedi", "Martedi", "Mercoledi", "Giovedi", "Venerdi", "Sabato"},
+        9, {"Gennaio", "Febbraio", "Marzo", "Aprile", "Maggio", "Giugno", "Luglio", "Agosto", "Settembre", "Ottobre", "Novembre", "Dicembre"}};
+    static const NameTable french{8, {"Dimanche", "Lundi", "Mardi", "Mercredi", "Jeudi", "Vendredi", "Samedi"},
+        9, {"Janvier", std::string("Février"_cp850), "Mars", "Avril", "Mai", "Juin", "Juillet", std::string("Août"_cp850), "Septembre", "Octobre", "Novembre", std::string("Décembre"_cp850)}};
+    static const NameTable german{10, {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"},
+        9, {"Januar", "Februar", std::string("März"_cp850), "April", "Mai", "Juni", "Juli", "August", "September", "Oktober", "November", "Dezember"}};
+    static const NameTable spanish{9, {"Domingo", "Lunes", "Martes", "Miercoles", "Jueves", "Viernes", "Sabado"},
+        10, {"Enero", "Febrero", "Marzo", "Abril", "Mayo", "Junio", "Julio", "Agosto", "Septiembre", "Octubre", "Noviembre", "Diciembre"}};
+    static const NameTable russian{11,
+        {Cp866("Воскресенье"), Cp866("Понедельник"), Cp866("Вторник"), Cp866("Среда"), Cp866("Четверг"), Cp866("Пятница"), Cp866("Суббота")},
+        8, {Cp866("Январь"), Cp866("Февраль"), Cp866("Март"), Cp866("Апрель"), Cp866("Май"), Cp866("Июнь"), Cp866("Июль"),
+            Cp866("Август"), Cp866("Сентябрь"), Cp866("Октябрь"), Cp866("Ноябрь"), Cp866("Декабрь")}};
+    switch (fmt) {
+        case 3: return italian;
+        case 4: case 7: return french;
+        case 5: return german;
+        case 6: return spanish;
+        case 8: return russian;
+        default: return english;
+    }
+}
+
+bool IsBlankDateText(const std::string& s) {
+    for (char c : s)
+        if (c != ' ' && c != '/' && c != '-' && c != '.' && c != '\0') return false;
+    return true;
+}
+
+}  // namespace
+
+int SystemLanguage() {
+    const char* env = std::getenv("LC_ALL");
+    if (!env || !*env) env = std::getenv("LC_TIME");
+    if (!env || !*env) env = std::getenv("LANG");
+    std::string l = env ? env : "";
+    auto starts = [&](const char* p) { return l.rfind(p, 0) == 0; };
+    if (starts("de")) return 5;
+    if (starts("en")) return starts("en_US") || l == "en" ? 0 : 2;
+    if (starts("es")) return 6;
+    if (starts("fr")) return starts("fr_CA") ? 7 : 4;
+    if (starts("it")) return 3;
+    if (starts("ru")) return 8;
+    return 0;
+}
+
+void SetLanguageDefaults() {
+    EngineLanguage = SystemLanguage();
+    DateFormat = EngineLanguage;
+    if (EngineLanguage >= 3 && EngineLanguage <= 6) {
+        DecimalSeparator = ',';
+        ThousandsSeparator = '.';
+    } else if (EngineLanguage == 8) {
+        DecimalSeparator = '.';
+        ThousandsSeparator = ' ';
+    } else {
+        DecimalSeparator = '.';
+        ThousandsSeparator = ',';
+    }
+}
+
+void SetDateFormat(int fmt) { DateFormat = (fmt < 0 || fmt >= 9) ? 0 : fmt; }
+
+std::string ShortDatePicture() {
+    std::string y = SetCentury ? "yyyy" : "yy";
+    switch (DateFormat) {
+        case 0: return "MM/dd/" + y;
+        case 1: return y + ".MM.dd";
+        case 2: return "dd/MM/" + y;
+        case 3: return "dd-MM-" + y;
+        default: return "dd.MM." + y;
+    }
+}
+
+void ResetEngineDates() {
+    SetLanguageDefaults();
+    SetCentury = false;
+    PivotYear = CurrentYear() - 70;
+    LogicalTexts = "NY";
+}
+
+int CenturyBase(const std::string& yy) {
+    const int p = PivotYear;
+    return ToInt(yy) < p % 100 ? (p / 100) * 100 + 100 : (p / 100) * 100;
+}
+
+std::string CenturyOf(const std::string& yy) {
+    return std::to_string(CenturyBase(yy)).substr(0, 2);
+}
+
+std::string ExpandYear(const std::string& y) {
+    if (!SetCentury) return y;
+    if (y.size() == 2) return CenturyOf(y) + y;
+    return PadLeft0(y, 4);
+}
+
+std::string BlankDate(int fmt) {
+    std::string yb = SetCentury ? "    " : "  ";
+    const char s = SeparatorOf(fmt);
+    if (fmt == 1) return yb + ".  .  ";
+    return std::string("  ") + s + "  " + s + yb;
+}
+
+std::string FormatDateText(const std::string& neutralIn) {
+    std::string neutral = neutralIn.substr(0, neutralIn.find('\0'));
+    std::string m, d, y;
+    Split3(neutral, '/', m, d, y);
+    m = AllTrim(m); d = AllTrim(d); y = AllTrim(y);
+    if (m.empty() && d.empty() && y.empty()) return BlankDate(DateFormat);
+    m = PadLeft0(m, 2); d = PadLeft0(d, 2); y = ExpandYear(PadLeft0(y, 2));
+    switch (DateFormat) {
+        case 0: return m + "/" + d + "/" + y;
+        case 1: return y + "." + m + "." + d;
+        case 2: return d + "/" + m + "/" + y;
+        case 3: return d + "-" + m + "-" + y;
+        default: return d + "." + m + "." + y;
+    }
+}
+
+std::string ParseDateText(const std::string& text) {
+    char sep;
+    if (text.find('/') != std::string::npos) sep = '/';
+    else if (text.find('-') != std::string::npos) sep = '-';
+    else if (text.find('.') != std::string::npos) sep = '.';
+    else return "  /  /";
+    std::string a, b, c;
+    Split3(text, sep, a, b, c);
+    a = AllTrim(a); b = AllTrim(b); c = AllTrim(c);
+    if (a.empty() && b.empty() && c.empty()) return "  /  /" + YearBlanks();
+    std::string m, d, y;
+    switch (DateFormat) {
+        case 0: m = a; d = b; y = c; break;
+        case 1: y = a; m = b; d = c; break;
+        default: d = a; m = b; y = c; break;
+    }
+    return PadLeft0(m, 2) + "/" + PadLeft0(d, 2) + "/" + ExpandYear(PadLeft0(y, 2));
+}
+
+bool IsDateValid(std::string& s) {
+    std::string t = AllTrim(s);
+    if (IsBlankDateText(t)) {
+        s = BlankDate(DateFormat);
+        return true;
+    }
+    std::string n = ParseDateText(t);
+    if ((n.size() != 8 && n.size() != 10) || n[2] != '/' || n[5] != '/') return false;
+    for (std::size_t i = 0; i < n.size(); ++i)
+        if (i != 2 && i != 5 && (n[i] < '0' || n[i] > '9')) return false;
+    const int month = ToInt(n.substr(0, 2));
+    const int day = ToInt(n.substr(3, 2));
+    std::string ys = n.substr(6);
+    int year = ToInt(ys);
+    if (ys.size() == 2) year += CenturyBase(ys);
+    if (month < 1 || month > 12 || day < 1 || day > 31) return false;
+    if (month == 2 && day > 29) return false;
+    if ((month == 4 || month == 6 || month == 9 || month == 11) && day > 30) return false;
+    if (month == 2 && day == 29 && !IsLeapYear(year)) return false;
+    if (!SetCentury && ys.size() == 4) n = n.substr(0, 6) + ys.substr(2);
+    s = FormatDateText(n);
+    return true;
+}
+
+std::string DateToDigits(const std::string& text) {
+    std::string t = AllTrim(text);
+    if (IsBlankDateText(t)) return "        ";
+    std::string n = ParseDateText(t);
+    std::string m, d, y;
+    Split3(n, '/', m, d, y);
+    y = AllTrim(y);
+    if (y.size() == 2) y = CenturyOf(y) + y;
+    return PadLeft0(y, 4) + PadLeft0(AllTrim(m), 2) + PadLeft0(AllTrim(d), 2);
+}
+
+std::string DigitsToDate(const std::string& digits) {
+    std::string t = AllTrim(digits);
+    if (t.size() < 8) return BlankDate(DateFormat);
+    std::string y = t.substr(0, 4);
+    if (!SetCentury) y = y.substr(2);
+    return FormatDateText(t.substr(4, 2) + "/" + t.substr(6, 2) + "/" + y);
+}
+
+int MonthOf(const std::string& n) { return n.size() >= 2 ? ToInt(n.substr(0, 2)) : 0; }
+int DayOf(const std::string& n) { return n.size() >= 5 ? ToInt(n.substr(3, 2)) : 0; }
+int YearOf(const std::string& n) { return n.size() >= 7 ? ToInt(n.substr(6)) : 0; }
+
+bool IsLeapYear(int y) { return y % 400 == 0 || (y % 4 == 0 && y % 100 != 0); }
+
+int64_t FloorMod(int64_t a, int64_t b) {
+    int64_t r = a % b;
+    if (r != 0 && ((r < 0) != (b < 0))) r += b;
+    return r;
+}
+
+int DayOfWeek(const std::string& neutral) {
+    int m = MonthOf(neutral), d = DayOf(neutral);
+    std::string ys = neutral.size() >= 7 ? AllTrim(neutral.substr(6)) : "";
+    int y = ToInt(ys);
+    if (ys.size() <= 2) y += CenturyBase(ys);
+    if (m < 3) { m += 12; y -= 1; }
+    const int c = y / 100, yy = y % 100;
+    int w = static_cast<int>(FloorMod(d + ((m + 1) * 26) / 10 + yy + yy / 4 + c / 4 - 2 * c, 7));
+    return w == 0 ? 7 : w;
+}
+
+std::string CDOW(const std::string& neutral) {
+    if (IsBlankDateText(neutral) || MonthOf(neutral) == 0) return std::string(10, ' ');
+    const auto& t = NamesOf(DateFormat);
+    return PadRightStr(t.days[DayOfWeek(neutral) - 1], t.dayWidth);
+}
+
+std::string CMONTH(const std::string& neutral) {
+    const int m = MonthOf(neutral);
+    if (IsBlankDateText(neutral) || m < 1 || m > 12) return std::string(9, ' ');
+    const auto& t = NamesOf(DateFormat);
+    return PadRightStr(t.months[m - 1], t.monthWidth);
+}
+
+void GetToday(int& year, int& month, int& day, int& dayOfWeek) {
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    year = tm.tm_year + 1900;
+    month = tm.tm_mon + 1;
+    day = tm.tm_mday;
+    dayOfWeek = tm.tm_wday + 1;
+}
+
+uint32_t TickCount() {
+    using namespace std::chrono;
+    return static_cast<uint32_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+uint32_t TickSeconds() { return TickCount() / 1000; }
+
+// ---- text helpers
+
+std::string TrimRightStr(const std::string& s) {
+    std::size_t e = s.size();
+    while (e > 0 && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+    return s.substr(0, e);
+}
+
+std::string TrimLeftStr(const std::string& s) {
+    std::size_t b = 0;
+    while (b < s.size() && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+    return s.substr(b);
+}
+
+std::string AllTrim(const std::string& s) { return TrimLeftStr(TrimRightStr(s)); }
+
+char UpCaseChar(char c) {
+    auto b = static_cast<unsigned char>(c);
+    if (b >= 'a' && b <= 'z') return static_cast<char>(b - 32);
+    if (b >= 0xE0 && b <= 0xFE && b != 0xF7) return static_cast<char>(b - 32);
+    switch (b) {
+        case 0x9A: return static_cast<char>(0x8A);
+        case 0x9C: return static_cast<char>(0x8C);
+        case 0x9E: return static_cast<char>(0x8E);
+        case 0xFF: return static_cast<char>(0x9F);
+        default: return c;
+    }
+}
+
+char LowCaseChar(char c) {
+    auto b = static_cast<unsigned char>(c);
+    if (b >= 'A' && b <= 'Z') return static_cast<char>(b + 32);
+    if (b >= 0xC0 && b <= 0xDE && b != 0xD7) return static_cast<char>(b + 32);
+    switch (b) {
+        case 0x8A: return static_cast<char>(0x9A);
+        case 0x8C: return static_cast<char>(0x9C);
+        case 0x8E: return static_cast<char>(0x9E);
+        case 0x9F: return static_cast<char>(0xFF);
+        default: return c;
+    }
+}
+
+std::string UpperStr(const std::string& s) {
+    std::string r = s;
+    for (char& c : r) c = UpCaseChar(c);
+    return r;
+}
+
+std::string LowerStr(const std::string& s) {
+    std::string r = s;
+    for (char& c : r) c = LowCaseChar(c);
+    return r;
+}
+
+bool IsAlphaChar(char c) {
+    auto b = static_cast<unsigned char>(c);
+    if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z')) return true;
+    if (b >= 0xC0 && b != 0xD7 && b != 0xF7) return true;
+    return b == 0x83 || b == 0x8A || b == 0x8C || b == 0x8E || b == 0x9A || b == 0x9C ||
+           b == 0x9E || b == 0x9F || b == 0xAA || b == 0xB5 || b == 0xBA;
+}
+
+bool IsAlphaStr(const std::string& s) { return !s.empty() && IsAlphaChar(s[0]); }
+
+int CountOccurrences(const std::string& sub, const std::string& s) {
+    if (sub.empty() || s.empty()) return 0;
+    int n = 0;
+    for (std::size_t p = s.find(sub); p != std::string::npos; p = s.find(sub, p + sub.size())) ++n;
+    return n;
+}
+
+int AtOccurrence(int n, const std::string& sub, const std::string& s) {
+    if (n == 0 || sub.empty() || s.empty()) return 0;
+    if (n > 0) {
+        std::size_t p = std::string::npos, from = 0;
+        for (int k = 0; k < n; ++k) {
+            p = s.find(sub, from);
+            if (p == std::string::npos) return 0;
+            from = p + 1;
+        }
+        return static_cast<int>(p) + 1;
+    }
+    std::string rs(s.rbegin(), s.rend()), rsub(sub.rbegin(), sub.rend());
+    std::size_t p = std::string::npos, from = 0;
+    for (int k = 0; k < -n; ++k) {
+        p = rs.find(rsub, from);
+        if (p == std::string::npos) return 0;
+        from = p + 1;
+    }
+    return static_cast<int>(s.size() - (p + sub.size())) + 1;
+}
+
+std::string ReplicateChar(char c, int n) { return n < 1 ? std::string() : std::string(n, c); }
+
+std::string PadRightStr(const std::string& s, int n) {
+    if (n < 1 || static_cast<int>(s.size()) >= n) return s;
+    return s + std::string(n - s.size(), ' ');
+}
+
+int FindInBuffer(const char* a, int lenA, const char* b, int lenB) {
+    if (lenA <= 0 || lenB <= 0 || lenA > lenB) return 0;
+    for (int i = 0; i + lenA <= lenB; ++i) {
+        int k = 0;
+        while (k < lenA && UpCaseChar(a[k]) == UpCaseChar(b[i + k])) ++k;
+        if (k == lenA) return i + 1;
+    }
+    return 0;
+}
+
+int NumTextToInt(const std::string& in) {
+    std::string s = in;
+    if (!s.empty() && s[0] == '+') s.erase(0, 1);
+    const char thousands = DecimalSeparator == '.' ? ',' : '.';
+    std::string t;
+    for (char c : s) {
+        if (c == thousands || c == '$') continue;
+        if (c == ' ') break;
+        t += c;
+    }
+    std::size_t i = 0;
+    std::string digits;
+    if (i < t.size() && t[i] == '-') digits += t[i++];
+    while (i < t.size() && t[i] >= '0' && t[i] <= '9') digits += t[i++];
+    if (digits.empty() || digits == "-") return 0;
+    long long v = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), v);
+    if (digits.size() > 18) v = digits[0] == '-' ? -99999 : 99999;
+    if (v > 32767) v = 32767;
+    if (v < -32768) v = -32768;
+    return static_cast<int>(v);
+}
+
+void CleanNumberText(std::string& s) {
+    std::string t;
+    for (char c : s)
+        if (c != '$') t += c;
+    std::size_t i = 0;
+    while (i < t.size() && (t[i] == ' ' || t[i] == '+')) ++i;
+    t.erase(0, i);
+    bool neg = false;
+    if (!t.empty() && t[0] == '-') {
+        std::size_t k = 1;
+        while (k < t.size() && (t[k] == ' ' || t[k] == '+' || t[k] == '-')) ++k;
+        t.erase(0, k);
+        if (t.empty()) { s.clear(); return; }
+        neg = true;
+    }
+    if (DecimalSeparator != '.') {
+        std::string u;
+        bool first = true;
+        for (char c : t) {
+            if (c == '.') continue;
+            if (c == DecimalSeparator && first) { u += '.'; first = false; continue; }
+            u += c;
+        }
+        t = u;
+    } else {
+        std::string u;
+        for (char c : t)
+            if (c != ',') u += c;
+        t = u;
+    }
+    if (!t.empty() && t[0] == '.') t.insert(t.begin(), '0');
+    std::string r;
+    for (char c : t) {
+        if ((c >= '0' && c <= '9') || c == '.') r += c;
+        else break;
+    }
+    if (!r.empty() && r.back() == '.') r.pop_back();
+    s = (neg && !r.empty()) ? "-" + r : r;
+}
+
+double CleanTextToFloat(const std::string& in) {
+    std::string s = in;
+    CleanNumberText(s);
+    double v = 0;
+    if (!s.empty()) std::from_chars(s.data(), s.data() + s.size(), v);
+    return v;
+}
+
+int64_t CleanTextToInt(const std::string& in) {
+    std::string s = in;
+    CleanNumberText(s);
+    s = s.substr(0, s.find('.'));
+    int64_t v = 0;
+    if (!s.empty()) std::from_chars(s.data(), s.data() + s.size(), v);
+    return v;
+}
+
+std::string FixedText(double value, int decimals) {
+    char buf[512];
+    if (!std::isfinite(value)) return "*";
+    auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    if (r.ec != std::errc()) return "*";
+    std::string s(buf, r.ptr);
+    if (s.rfind("-0", 0) == 0 && s.find_first_not_of("-0.") == std::string::npos) s.erase(0, 1);
+    return s;
+}
+
+std::string FormatFloatStr(int width, int decimals, double value) {
+    std::string s = FixedText(value, decimals);
+    if (decimals > 0 && DecimalSeparator != '.') {
+        auto p = s.find('.');
+        if (p != std::string::npos) s[p] = DecimalSeparator;
+    }
+    if (static_cast<int>(s.size()) < width) s.insert(0, width - s.size(), ' ');
+    return s;
+}
+
+std::string IntToStrWidth(int64_t value, int width) {
+    std::string s = std::to_string(value);
+    if (static_cast<int>(s.size()) < width) s.insert(0, width - s.size(), ' ');
+    return s;
+}
+
+bool ParseNumberText(const std::string& in, double& value) {
+    std::string s = AllTrim(in);
+    value = 0;
+    if (s.empty()) return true;
+    if (s[0] == '+') s.erase(0, 1);
+    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (ec == std::errc::result_out_of_range) return false;
+    if (ec != std::errc()) { value = 0; return false; }
+    return p == s.data() + s.size();
+}
+
+bool StripKeyword(const std::string& keyword, std::string& clause) {
+    // The keyword is matched without regard to case; the rest of the clause
+    // keeps its case (file names are case-sensitive on this system).
+    const std::string up = UpperStr(clause);
+    const std::string key = UpperStr(keyword);
+    bool removed = false;
+    std::string out;
+    std::size_t i = 0;
+    while (i < clause.size()) {
+        if (!key.empty() && up.compare(i, key.size(), key) == 0) {
+            std::size_t end = i + key.size();
+            bool before = key[0] == ' ' || i == 0 || !(IsAlphaChar(up[i - 1]) || std::isdigit(static_cast<unsigned char>(up[i - 1])) || up[i - 1] == '_');
+            char next = end < up.size() ? up[end] : ' ';
+            bool after = !(IsAlphaChar(next) || (next >= '0' && next <= '9') || next == '_' || next == '\\');
+            if (before && after) {
+                removed = true;
+                i = end;
+                out += ' ';
+                continue;
+            }
+        }
+        out += clause[i++];
+    }
+    clause = AllTrim(out);
+    return removed;
+}
+
+}  // namespace veldrim

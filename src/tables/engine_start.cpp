@@ -1,0 +1,23 @@
+// Start of the table engine's record layer, in the order the units depend on
+// each other: runtime base, dates, work areas, then the verbs' settings.
+#include "tables/bulk_verbs.h"
+#include "tables/engine_base.h"
+#include "tables/engine_dates.h"
+#include "tables/locking.h"
+#include "tables/navigation.h"
+#include "tables/proc_tables.h"
+#include "tables/work_areas.h"
+
+namespace veldrim {
+
+void ResetTableEngine() {
+    ResetWorkAreas();
+    ResetProcTables();
+    ResetEngineBase();
+    ResetEngineDates();
+    ResetLocking();
+    ResetNavigation();
+    ResetBulkVerbs();
+}
+
+}  // namespace veldrim

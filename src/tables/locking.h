@@ -1,0 +1,50 @@
+#pragma once
+// Record and file locking of shared tables.
+//
+// Programs sharing a table coordinate through byte-range locks of the table
+// file beyond its data (open-file-description locks, F_OFD_SETLK: a lock
+// belongs to one open file, survives the closing of another descriptor of
+// the same file, and two work areas on one table conflict like two
+// programs):
+//
+//   lock        offset                                        length
+//   semaphore   LockBase                                      1
+//   file lock   LockBase + 1                                  0x3FFFFFFF
+//   append      LockBase + 1                                  1
+//   record n    LockBase + header length + (n-1) * rec. len.  record length
+//
+// A descriptor that could only be opened for reading takes read locks, since
+// a write lock is impossible on it. Exclusive tables, and all tables with
+// LockingOn off, take no operating-system locks: the verbs only keep the
+// bookkeeping. Virtual files refuse every lock with error 1100.
+
+#include <cstdint>
+#include <functional>
+
+#include "tables/work_areas.h"
+
+namespace veldrim {
+
+inline constexpr uint64_t LockBase = 0x40000000u;
+
+extern bool LockingOn;
+extern uint8_t LockRetries;
+extern uint8_t LockWaitMs;
+extern std::function<bool()> LockRetryCallback;
+extern uint16_t MaxRecordLocks;
+
+uint16_t LockRegion(bool unlock, const TWorkArea& area, uint64_t offset, uint64_t length);
+bool LockWithRetries(const TWorkArea& area, uint64_t offset, uint64_t length);
+void WaitMs(uint32_t ms);
+bool LockSemaphore();
+void UnlockSemaphore();
+bool FLock();
+bool ALock();
+bool RLock();
+bool IsLocked(int32_t n);
+bool UnlockRec(int32_t n);
+void Unlock();
+
+void ResetLocking();
+
+}  // namespace veldrim

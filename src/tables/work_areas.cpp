@@ -1,0 +1,567 @@
+// Work areas, USE and the field accessors.
+#include "tables/work_areas.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "foundation/codepage.h"
+#include "tables/bulk_verbs.h"
+#include "tables/dbf_file.h"
+#include "tables/engine_base.h"
+#include "tables/engine_dates.h"
+#include "tables/engine_files.h"
+#include "tables/locking.h"
+#include "tables/navigation.h"
+
+namespace veldrim {
+
+TWorkArea* WorkAreas[kMaxWorkAreas + 1] = {};
+uint8_t CurrentArea = 1;
+uint16_t DefaultOpenMode = 66;
+uint16_t OpenModeOverride = 65535;
+bool AnsiTables = false;
+bool RecountOnOpen = false;
+
+namespace {
+
+RecordHook pendingReadHook = nullptr;
+RecordHook pendingWriteHook = nullptr;
+
+std::string Upper(const std::string& s) { return UpperStr(s); }
+
+// Finds a keyword phrase without regard to case; npos when absent.
+std::size_t FindNoCase(const std::string& s, const std::string& what) {
+    return Upper(s).find(Upper(what));
+}
+
+// Removes the first occurrence of a word (at most 13 characters).
+bool RemoveClauseWord(std::string& clause, const std::string& word) {
+    const auto p = FindNoCase(clause, word.substr(0, 13));
+    if (p == std::string::npos) return false;
+    clause.erase(p, std::min<std::size_t>(word.size(), 13));
+    return true;
+}
+
+std::string AliasAfter(std::string& clause) {
+    const auto p = FindNoCase(clause, " ALIAS ");
+    if (p == std::string::npos) return {};
+    std::string a = TrimLeftStr(clause.substr(p + 7));
+    a = a.substr(0, a.find(' '));
+    if (a.size() > 64) a.resize(64);
+    clause.erase(p);
+    return Upper(a);
+}
+
+bool AliasInUse(const std::string& alias) {
+    for (int i = 1; i <= kCallerAreas; ++i)
+        if (i != CurrentArea && WorkAreas[i] && WorkAreas[i]->alias == alias) return true;
+    return false;
+}
+
+TWorkArea* FieldArea(int n, const char* verb, bool zeroAllowed = false) {
+    if (NoDbfOpen(std::string(verb) + "()")) return nullptr;
+    TWorkArea* a = CurrentWorkArea();
+    if ((n < 1 && !(zeroAllowed && n == 0)) || n > a->fieldCount) {
+        SetError(220, std::string("Ungültige Feldnr. ["_cp850) + verb + "(" + std::to_string(n) + ")]");
+        return nullptr;
+    }
+    return a;
+}
+
+void UseVirtualFile(std::string clause, uint8_t* buffer, uint16_t size) {
+    const std::string sizeText = std::to_string(size);
+    if (!VirtualFileProc) {
+        SetError(1101, "[USE(" + clause + ",<@Buffer>,<size>)]");
+        return;
+    }
+    if (!buffer) {
+        SetError(220, "NIL Puffer-Zeiger [USE(" + clause + ",Nil," + sizeText + ")]");
+        return;
+    }
+    RemoveClauseWord(clause, " LINKED LIST");
+    RemoveClauseWord(clause, " VIRTUAL FILE");
+    std::string alias = AliasAfter(clause);
+    if (alias.empty()) {
+        std::string first = TrimLeftStr(clause);
+        first = first.substr(0, first.find(' '));
+        alias = Upper(first.substr(0, first.find('.')));
+    }
+    if (AliasInUse(alias)) {
+        SetError(220, "Alias-Name \"" + alias + "\" bereits benutzt. [USE]");
+        return;
+    }
+    std::memset(buffer, 0, size);
+    auto* a = new TWorkArea;
+    a->alias = alias;
+    a->isVirtual = true;
+    a->exclusive = true;
+    a->recordLength = size;
+    a->binaryRecordSize = size;
+    a->binaryRecord = buffer;
+    a->eof = a->bof = true;
+    a->memoryKind = 1;
+    a->operationCode = 4;
+    WorkAreas[CurrentArea] = a;
+    struct Phrase { const char* text; uint8_t value; };
+    for (const Phrase& p : {Phrase{" TO EMS", 2}, {" TO EXT", 3}, {" TO XMS", 3}, {" TO HEAP", 1}, {" TO BIGGEST", 5}})
+        if (RemoveClauseWord(clause, p.text)) a->memoryKind = p.value;
+    VirtualFileProc(*a);
+    for (const Phrase& p : {Phrase{" FIFO", 0}, {" LIFO", 1}, {" INSERTION", 2}, {" ASCENDING", 3}, {" DESCENDING", 4}})
+        if (RemoveClauseWord(clause, p.text)) a->insertionOrder = p.value;
+    a->fileName = TrimRightStr(clause);
+}
+
+}  // namespace
+
+void Select(int n) {
+    ErrorState.lastErrorCode = 0;
+    if (n >= 1 && n <= kCallerAreas) {
+        CurrentArea = static_cast<uint8_t>(n);
+        return;
+    }
+    if (n == 0) {
+        for (int i = 1; i <= kCallerAreas; ++i)
+            if (!WorkAreas[i]) {
+                CurrentArea = static_cast<uint8_t>(i);
+                return;
+            }
+        SetError(220, "Kein Arbeitsbereich frei [Select(0)]");
+        return;
+    }
+    SetError(220, std::string("Ungültiger Arbeitsbereich = [Select("_cp850) + std::to_string(n) + ")]");
+}
+
+uint8_t SelectedArea() { return CurrentArea; }
+
+bool NoDbfOpen(const std::string& verb) {
+    if (CurrentWorkArea()) return false;
+    SetError(215, std::string("Keine Datenbank (bzw.kein Arbeitsbereich) geöffnet. ["_cp850) + verb +
+                      "]  WorkArea = " + std::to_string(CurrentArea));
+    return true;
+}
+
+std::string DbfName() { return CurrentWorkArea() ? CurrentWorkArea()->fileName : std::string(); }
+std::string AliasName() { return CurrentWorkArea() ? CurrentWorkArea()->alias : std::string(); }
+
+void UseWithHook(const std::string& clause, uint8_t* buffer, uint16_t size, RecordHook readHook,
+                 RecordHook writeHook) {
+    pendingReadHook = readHook;
+    pendingWriteHook = writeHook;
+    try {
+        USE(clause, buffer, size);
+    } catch (...) {
+        pendingReadHook = pendingWriteHook = nullptr;
+        throw;
+    }
+    pendingReadHook = pendingWriteHook = nullptr;
+}
+
+void USE(const std::string& clauseIn, uint8_t* buffer, uint16_t size) {
+    ErrorState.lastErrorCode = 0;
+    CloseArea();
+    std::string clause = AllTrim(clauseIn);
+    if (clause.empty()) return;
+    clause += ' ';
+    const std::string upper = Upper(clause);
+    if (upper.find("LINKED LIST") != std::string::npos || upper.find("VIRTUAL FILE") != std::string::npos) {
+        UseVirtualFile(Upper(clause), buffer, size);
+        return;
+    }
+    const std::string shown = AllTrim(clause);
+    if ((!buffer && size != 0) || (buffer && size == 0)) {
+        SetError(220, std::string("Puffer ist NIL oder Größe ist Null beim Öffnen von "_cp850) + shown + " [USE]");
+        return;
+    }
+    const bool exclusive = StripKeyword(" EXCLUSIVE", clause) || DefaultOpenMode == 18 || !LockingOn;
+    clause += ' ';
+    std::string alias = AliasAfter(clause);
+    clause = AllTrim(clause);
+    TWorkArea scratch;
+    scratch.fileName = ExpandPath(clause);
+    if (alias.empty()) alias = Upper(FileBaseName(scratch.fileName));
+    scratch.fileName = DefaultExtension(scratch.fileName, "DBF");
+    int mode = exclusive ? 18 : DefaultOpenMode;
+    if (OpenModeOverride != 65535) mode = OpenModeOverride;
+    scratch.oemText = !AnsiTables;
+    scratch.exclusive = exclusive;
+    OpenDbf(scratch, mode);
+    if (ErrorState.lastErrorCode != 0 || scratch.fd < 0) return;
+
+    auto* a = new TWorkArea(std::move(scratch));
+    a->alias = alias;
+    a->isVirtual = false;
+    WorkAreas[CurrentArea] = a;
+    if (!exclusive) a->recordCount = RecordCountFromFileSize(*a);
+
+    const uint16_t need = BinaryRecordSize(*a);
+    if (!buffer) {
+        a->ownedBinary.assign(need, 0);
+        a->binaryRecord = a->ownedBinary.data();
+        a->binaryRecordSize = need;
+        a->binaryRecordOwned = true;
+    } else if (size != need) {
+        CloseArea();
+        SetError(266, std::string("Ungleiche Puffer- und Datensatzgröße der Datenbank: "_cp850) + shown +
+                          " [USE()]" + "\n\r" + "Record Size=" + std::to_string(need) +
+                          ", Buffer Size=" + std::to_string(size));
+        return;
+    } else {
+        a->binaryRecord = buffer;
+        a->binaryRecordSize = size;
+    }
+    if (AliasInUse(alias)) {
+        CloseArea();
+        SetError(220, "Alias-Name \"" + alias + "\" bereits benutzt. [USE]");
+        return;
+    }
+    a->readHook = pendingReadHook;
+    a->writeHook = pendingWriteHook;
+    // A record that cannot be read leaves no half-open area behind.
+    try {
+        if (a->recordCount < 1) {
+            std::memset(a->binaryRecord, 0, a->binaryRecordSize);
+            ClearRecord();
+            a->eof = a->bof = true;
+            a->recordNumber = 0;
+        } else {
+            GoTop();
+        }
+    } catch (...) {
+        QuietEngineErrors quiet;
+        CloseArea();
+        throw;
+    }
+    if (ErrorState.lastErrorCode != 0) {
+        const uint16_t code = ErrorState.lastErrorCode;
+        {
+            QuietEngineErrors quiet;
+            CloseArea();
+        }
+        ErrorState.lastErrorCode = code;
+        return;
+    }
+    a->savedRecord.assign(a->binaryRecordSize, 0);
+    if (a->hasMemo && MemoProcTable.openMemofile) {
+        MemoProcTable.openMemofile(a->fileName);
+        if (ErrorState.lastErrorCode != 0) {
+            const uint16_t code = ErrorState.lastErrorCode;
+            {
+                QuietEngineErrors quiet;
+                CloseArea();
+            }
+            SetError(code, std::string("Problem beim Öffnen der Memo-Datei [USE("_cp850) + shown +
+                               ",<@Buffer>," + std::to_string(size) + ")]");
+        }
+    }
+}
+
+void CloseArea() {
+    TWorkArea* a = CurrentWorkArea();
+    if (!a) return;
+    uint16_t firstCode = 0;
+    std::string firstContext;
+    {
+        // Every step runs even when an earlier one fails; the first failure
+        // is reported once the area is gone.
+        QuietEngineErrors quiet;
+        auto step = [&](auto&& f) {
+            ErrorState.lastErrorCode = 0;
+            try {
+                f();
+            } catch (const EDurazError&) {
+            }
+            if (ErrorState.lastErrorCode != 0 && firstCode == 0) {
+                firstCode = ErrorState.lastErrorCode;
+                firstContext = ErrorState.contextText;
+            }
+        };
+        if (!a->isVirtual) {
+            step([] { if (HasIndex() && IndexProcTable.closeIndexes) IndexProcTable.closeIndexes(); });
+            step([] { RefreshRecCount(); });
+        }
+        a->savedRecord.clear();
+        if (a->hasMemo && MemoProcTable.closeMemofile) step([] { MemoProcTable.closeMemofile(); });
+        FreePeekCacheOf(a->alias);
+        if (ParserProcTable.free) {
+            if (a->filterExpression) step([a] { ParserProcTable.free(a->filterExpression); });
+            if (a->whileExpression) step([a] { ParserProcTable.free(a->whileExpression); });
+        }
+        // The header and end mark are written while the area's locks are
+        // still held; closing the file then releases them.
+        step([a] { CloseDbf(*a); });
+        a->recordLocks.clear();
+        a->lockState = kNoLock;
+        ErrorState.pendingErrorCode = 0;
+        ErrorState.contextText.clear();
+    }
+    WorkAreas[CurrentArea] = nullptr;
+    delete a;
+    ErrorState.lastErrorCode = 0;
+    if (firstCode != 0) SetError(firstCode, firstContext);
+}
+
+void CloseAll() {
+    ErrorState.lastErrorCode = 0;
+    uint16_t code = 0;
+    std::string ctx;
+    for (int i = 1; i <= kCallerAreas; ++i) {
+        CurrentArea = static_cast<uint8_t>(i);
+        QuietEngineErrors quiet;
+        CloseArea();
+        if (ErrorState.lastErrorCode && !code) {
+            code = ErrorState.lastErrorCode;
+            ctx = ErrorState.contextText;
+        }
+    }
+    CurrentArea = 1;
+    if (code) SetError(code, ctx);
+}
+
+// ---- field accessors
+
+char FieldType(int n) {
+    TWorkArea* a = FieldArea(n, "FieldType");
+    return a ? a->fields[n - 1].type : ' ';
+}
+
+int FieldLen(int n) {
+    TWorkArea* a = FieldArea(n, "FieldLen");
+    if (!a) return 0;
+    const auto& f = a->fields[n - 1];
+    if (f.type == 'D') return SetCentury ? 10 : 8;
+    return f.length;
+}
+
+int FieldDec(int n) {
+    TWorkArea* a = FieldArea(n, "FieldDec");
+    return a ? a->fields[n - 1].decimals : 0;
+}
+
+uint8_t* FieldAddress(int n) {
+    TWorkArea* a = FieldArea(n, "FieldAddress", true);
+    if (!a || !a->binaryRecord) return nullptr;
+    std::size_t pos = 1;
+    if (n == 0) return a->binaryRecord;
+    for (int i = 0; i < n - 1; ++i) pos += BinaryFieldSize(a->fields[i]);
+    return a->binaryRecord + pos;
+}
+
+std::string Field(int n) {
+    TWorkArea* a = FieldArea(n, "Field");
+    return a ? a->fields[n - 1].name : std::string();
+}
+
+int FieldNo(const std::string& name) {
+    if (NoDbfOpen("FieldNo()")) return 0;
+    const std::string want = Upper(TrimRightStr(name.substr(0, 10)));
+    const TWorkArea* a = CurrentWorkArea();
+    for (int i = 0; i < a->fieldCount; ++i)
+        if (a->fields[i].name == want) return i + 1;
+    return 0;
+}
+
+int FieldCount() {
+    if (NoDbfOpen("FieldCount()")) return 0;
+    return CurrentWorkArea()->fieldCount;
+}
+
+std::string FieldAsText(int n) {
+    TWorkArea* a = FieldArea(n, "Field");
+    if (!a) return {};
+    const auto& f = a->fields[n - 1];
+    switch (f.type) {
+        case 'C': case 'D': return BinaryText(n);
+        case 'N': case 'F':
+            if (f.decimals > 0) return FormatFloatStr(f.length, f.decimals, BinaryNumber(n));
+            return IntToStrWidth(BinaryInteger(n), f.length);
+        case 'L': {
+            const std::string t = LogicalTexts.size() >= 2 ? LogicalTexts : std::string("NY");
+            return std::string(1, BinaryLogical(n) ? t[1] : t[0]);
+        }
+        case 'M': {
+            const int32_t r = BinaryMemoRef(n);
+            return r == 0 ? "none" : r > 0 ? "MEMO" : "BLOB";
+        }
+        default: return {};
+    }
+}
+
+bool Deleted() {
+    if (NoDbfOpen("Deleted")) return false;
+    const TWorkArea* a = CurrentWorkArea();
+    return a->binaryRecord && a->binaryRecord[0] != 0;
+}
+
+void ClearRecord() {
+    if (NoDbfOpen("ClearRecord")) return;
+    TWorkArea* a = CurrentWorkArea();
+    if (a->isVirtual) {
+        if (a->fieldCount == 0 && a->binaryRecord) std::memset(a->binaryRecord, 0, a->binaryRecordSize);
+        return;
+    }
+    a->recordBuffer.assign(a->recordLength, ' ');
+    if (a->binaryRecord) RecordToBinary(*a, a->binaryRecord);
+}
+
+void ConvertRecord() {
+    TWorkArea* a = CurrentWorkArea();
+    if (a && !a->isVirtual && a->binaryRecord) RecordToBinary(*a, a->binaryRecord);
+}
+
+void ConvertRecordBack() {
+    TWorkArea* a = CurrentWorkArea();
+    if (a && !a->isVirtual && a->binaryRecord) BinaryToRecord(*a, a->binaryRecord);
+}
+
+bool IsWideInteger(const TFieldEntry& f) {
+    return (f.type == 'N' || f.type == 'F') && f.decimals == 0 && f.length >= 10;
+}
+
+int BinaryFieldSize(const TFieldEntry& f) {
+    switch (f.type) {
+        case 'C': return f.length + 1;
+        case 'D': return f.length + 3;
+        case 'N': case 'F': return (f.decimals > 0 || IsWideInteger(f)) ? 8 : 4;
+        case 'L': return 1;
+        case 'M': return 4;
+        default: return 0;
+    }
+}
+
+uint16_t BinaryRecordSize(const TWorkArea& area) {
+    uint32_t n = 1;
+    for (const auto& f : area.fields) n += BinaryFieldSize(f);
+    return static_cast<uint16_t>(std::min<uint32_t>(n, 0xFFFF));
+}
+
+// ---- typed access to the binary record
+
+namespace {
+uint8_t* BinaryAt(int n, char kind) {
+    TWorkArea* a = CurrentWorkArea();
+    if (!a || n < 1 || n > a->fieldCount) return nullptr;
+    const char t = a->fields[n - 1].type;
+    const bool ok = kind == 'S' ? (t == 'C' || t == 'D') : kind == 'N' ? (t == 'N' || t == 'F') : t == kind;
+    return ok ? FieldAddress(n) : nullptr;
+}
+}  // namespace
+
+std::string BinaryText(int n) {
+    const uint8_t* p = BinaryAt(n, 'S');
+    return p ? std::string(reinterpret_cast<const char*>(p) + 1, p[0]) : std::string();
+}
+
+double BinaryNumber(int n) {
+    const uint8_t* p = BinaryAt(n, 'N');
+    if (!p) return 0;
+    const auto& f = CurrentWorkArea()->fields[n - 1];
+    if (f.decimals > 0) { double v; std::memcpy(&v, p, 8); return v; }
+    return static_cast<double>(BinaryInteger(n));
+}
+
+int64_t BinaryInteger(int n) {
+    const uint8_t* p = BinaryAt(n, 'N');
+    if (!p) return 0;
+    const auto& f = CurrentWorkArea()->fields[n - 1];
+    if (f.decimals > 0) { double v; std::memcpy(&v, p, 8); return static_cast<int64_t>(std::nearbyint(v)); }
+    if (IsWideInteger(f)) { int64_t v; std::memcpy(&v, p, 8); return v; }
+    int32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+bool BinaryLogical(int n) {
+    const uint8_t* p = BinaryAt(n, 'L');
+    return p && *p != 0;
+}
+
+int32_t BinaryMemoRef(int n) {
+    const uint8_t* p = BinaryAt(n, 'M');
+    int32_t v = 0;
+    if (p) std::memcpy(&v, p, 4);
+    return v;
+}
+
+void SetBinaryText(int n, const std::string& s) {
+    uint8_t* p = BinaryAt(n, 'S');
+    if (!p) return;
+    const auto& f = CurrentWorkArea()->fields[n - 1];
+    const std::size_t room = f.type == 'D' ? 10 : f.length;
+    const std::size_t len = std::min(room, s.size());
+    p[0] = static_cast<uint8_t>(len);
+    std::memcpy(p + 1, s.data(), len);
+}
+
+void SetBinaryNumber(int n, double v) {
+    uint8_t* p = BinaryAt(n, 'N');
+    if (!p) return;
+    const auto& f = CurrentWorkArea()->fields[n - 1];
+    if (f.decimals > 0) { std::memcpy(p, &v, 8); return; }
+    const double r = std::isfinite(v) ? std::nearbyint(v) : 0.0;
+    if (IsWideInteger(f)) {
+        const int64_t i = r >= 9.2e18 ? std::numeric_limits<int64_t>::max()
+                          : r <= -9.2e18 ? std::numeric_limits<int64_t>::min() : static_cast<int64_t>(r);
+        std::memcpy(p, &i, 8);
+    } else {
+        const int32_t i = static_cast<int32_t>(std::clamp(r, -2147483648.0, 2147483647.0));
+        std::memcpy(p, &i, 4);
+    }
+}
+
+void SetBinaryInteger(int n, int64_t v) {
+    uint8_t* p = BinaryAt(n, 'N');
+    if (!p) return;
+    const auto& f = CurrentWorkArea()->fields[n - 1];
+    if (f.decimals > 0) { const double d = static_cast<double>(v); std::memcpy(p, &d, 8); return; }
+    if (IsWideInteger(f)) { std::memcpy(p, &v, 8); return; }
+    const int32_t i = static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+    std::memcpy(p, &i, 4);
+}
+
+void SetBinaryLogical(int n, bool v) {
+    if (uint8_t* p = BinaryAt(n, 'L')) *p = v ? 1 : 0;
+}
+
+void SetBinaryMemoRef(int n, int32_t ref) {
+    if (uint8_t* p = BinaryAt(n, 'M')) std::memcpy(p, &ref, 4);
+}
+
+void SetBinaryDeleted(bool deleted) {
+    TWorkArea* a = CurrentWorkArea();
+    if (a && a->binaryRecord) a->binaryRecord[0] = deleted ? 1 : 0;
+}
+
+void ResetWorkAreas() {
+    {
+        QuietEngineErrors quiet;
+        for (int i = kMaxWorkAreas; i >= 1; --i) {
+            CurrentArea = static_cast<uint8_t>(i);
+            try {
+                CloseArea();
+            } catch (const EDurazError&) {
+            }
+        }
+    }
+    CurrentArea = 1;
+    DefaultOpenMode = 66;
+    OpenModeOverride = 65535;
+    AnsiTables = false;
+    RecountOnOpen = false;
+    ClearMemoProcTable();
+    ErrorState.lastErrorCode = 0;
+    ErrorState.pendingErrorCode = 0;
+    ErrorState.contextText.clear();
+}
+
+void CloseWorkAreaUnit() {
+    QuietEngineErrors quiet;
+    for (int i : {34, 35}) {
+        CurrentArea = static_cast<uint8_t>(i);
+        CloseArea();
+    }
+    CloseAll();
+}
+
+}  // namespace veldrim

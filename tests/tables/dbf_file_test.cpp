@@ -1,0 +1,404 @@
+// Table file layer: creation, header checks, record input/output, header
+// write-back, code page translation and the binary record.
+#include "tables/dbf_file.h"
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+
+#include <cstring>
+
+#include "foundation/codepage.h"
+#include "table_test_util.h"
+#include "tables/engine_dates.h"
+#include "tables/locking.h"
+#include "tables/navigation.h"
+
+namespace veldrim::testing {
+namespace {
+
+class DbfFileTest : public TableTest {};
+
+TEST_F(DbfFileTest, CreateWritesHeaderDescriptorsAndEmptyMemoFile) {
+    const std::string p = Make("ADDR.DBF", {F("name", 'C', 20), F("born", 'D', 5), F("ok", 'L'),
+                                            F("price", 'N', 8, 2), F("note", 'M')});
+    const auto b = ReadBytes(p);
+    ASSERT_EQ(b.size(), 194u);
+    EXPECT_EQ(b[0], 0x8B);
+    EXPECT_EQ(b[8] | (b[9] << 8), 193);
+    EXPECT_EQ(b[10] | (b[11] << 8), 48);
+    EXPECT_EQ(b[4], 0);
+    EXPECT_EQ(b[192], 0x0D);
+    EXPECT_EQ(b[193], 0x1A);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[32]), 4), "NAME");
+    EXPECT_EQ(b[32 + 32 + 16], 8) << "a D field is always 8 long";
+    const auto memo = ReadBytes(Path("ADDR.DBT"));
+    ASSERT_EQ(memo.size(), 24u);
+    EXPECT_EQ(memo[0], 1);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&memo[8]), 4), "ADDR");
+    EXPECT_EQ(memo[18], 0x02);
+    EXPECT_EQ(memo[19], 0x01);
+    EXPECT_EQ(memo[20] | (memo[21] << 8), 512);
+}
+
+TEST_F(DbfFileTest, CreateRefusesInvalidFieldsAndWritesNothing) {
+    struct Case { const char* what; std::vector<TFieldEntry> fields; };
+    const Case cases[] = {
+        {"C of length 0", {F("A", 'C', 0)}},
+        {"unknown type", {F("A", 'X', 4)}},
+        {"blank name", {F("  ", 'C', 4)}},
+        {"no fields", {}},
+    };
+    for (const auto& c : cases) {
+        const std::string p = Path("BAD.DBF");
+        EXPECT_THROW(CreateDbf(p, c.fields), EDurazError) << c.what;
+        EXPECT_EQ(LastError(), 211) << c.what;
+        EXPECT_FALSE(std::filesystem::exists(p)) << c.what;
+    }
+}
+
+TEST_F(DbfFileTest, VersionByteFollowsMemoFields) {
+    Make("PLAIN.DBF", {F("A", 'C', 3)});
+    EXPECT_EQ(ReadBytes(Path("PLAIN.DBF"))[0], 0x03);
+    EXPECT_FALSE(std::filesystem::exists(Path("PLAIN.DBT")));
+}
+
+struct CorruptCase {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    uint16_t code;
+    const char* contextPart;
+};
+
+std::vector<CorruptCase> CorruptCases() {
+    std::vector<CorruptCase> v;
+    v.push_back({"10-byte file", std::vector<uint8_t>(10, 0x03), 210, "Prolog ist kleiner als 32 Bytes"});
+    auto wrongVersion = BuildDbf(0x30, {{"A", 'C', 4, 0}}, {" abcd"});
+    v.push_back({"version 0x30", wrongVersion, 210, "Versions-Byte"});
+    auto zeroLen = BuildDbf(0x03, {{"A", 'C', 4, 0}}, {" abcd"});
+    zeroLen[10] = zeroLen[11] = 0;
+    v.push_back({"record length 0", zeroLen, 210, "Datensatzl"});
+    auto shortLen = BuildDbf(0x03, {{"A", 'C', 4, 0}, {"B", 'C', 4, 0}}, {" abcdefgh"});
+    shortLen[10] = 5;
+    v.push_back({"record length below the fields", shortLen, 210, "Datensatzl"});
+    auto noField = BuildDbf(0x03, {{"A", 'C', 4, 0}}, {" abcd"});
+    noField[32] = 0x0D;
+    v.push_back({"first descriptor ends the list", noField, 222, "Fehler beim Lesen"});
+    v.push_back({"type X", BuildDbf(0x03, {{"WEIRD", 'X', 4, 0}}, {}), 211, "WEIRD [X]"});
+    auto past = BuildDbf(0x03, {{"A", 'C', 4, 0}}, {});
+    Put16(past, 8, 32 + 32 * 40 + 1);
+    v.push_back({"field table past the file", past, 100, "Fehler beim Lesen"});
+    auto tooSmall = BuildDbf(0x03, {{"A", 'C', 4, 0}}, {});
+    Put16(tooSmall, 8, 40);
+    v.push_back({"header too short for one field", tooSmall, 210, "Zu viele Datenfelder"});
+    std::vector<uint8_t> dbase2(520, 0);
+    dbase2[0] = 0x02;
+    v.push_back({"dBase II of 520 bytes", dbase2, 210, "521 Bytes"});
+    return v;
+}
+
+TEST_F(DbfFileTest, CorruptHeadersAreRefusedWithoutLeaks) {
+    for (const auto& c : CorruptCases()) {
+        const std::string p = Path("CORRUPT.DBF");
+        WriteBytes(p, c.bytes);
+        const int before = OpenDescriptorCount();
+        try {
+            USE(p);
+            ADD_FAILURE() << c.what << ": opened";
+        } catch (const EDurazError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.contextPart), std::string::npos)
+                << c.what << ": " << e.what();
+        }
+        EXPECT_EQ(LastError(), c.code) << c.what;
+        EXPECT_EQ(CurrentWorkArea(), nullptr) << c.what;
+        EXPECT_EQ(OpenDescriptorCount(), before) << c.what << ": leaked a handle";
+    }
+}
+
+TEST_F(DbfFileTest, FieldOffsetsAreComputedFromLengths) {
+    WriteBytes(Path("T.DBF"), BuildDbf(0x03, {{"A", 'C', 3, 0}, {"B", 'N', 5, 1}, {"C", 'L', 1, 0}},
+                                       {" abc  1.5T"}));
+    USE(Path("T.DBF"));
+    const auto& f = CurrentWorkArea()->fields;
+    ASSERT_EQ(f.size(), 3u);
+    EXPECT_EQ(f[0].offset, 1);
+    EXPECT_EQ(f[1].offset, 4);
+    EXPECT_EQ(f[2].offset, 9);
+    EXPECT_EQ(BinaryText(1), "abc");
+    EXPECT_DOUBLE_EQ(BinaryNumber(2), 1.5);
+    EXPECT_TRUE(BinaryLogical(3));
+}
+
+TEST_F(DbfFileTest, GeneralFieldOfDbase4OpensAsMemo) {
+    WriteBytes(Path("G.DBF"), BuildDbf(0x8B, {{"PIC", 'G', 10, 0}}, {" " + std::string(9, ' ') + "7"}));
+    USE(Path("G.DBF"));
+    EXPECT_EQ(FieldType(1), 'M');
+    EXPECT_EQ(BinaryMemoRef(1), 7);
+    EXPECT_EQ(FieldAsText(1), "MEMO");
+}
+
+TEST_F(DbfFileTest, Level7TableOpens) {
+    WriteBytes(Path("L7.DBF"), BuildDbf(0x04, {{"LONGNAME", 'C', 6, 0}, {"QTY", 'N', 4, 0}},
+                                        {" widget  12", "*gadget   3"}, true));
+    USE(Path("L7.DBF"));
+    EXPECT_EQ(FieldCount(), 2);
+    EXPECT_EQ(Field(1), "LONGNAME");
+    EXPECT_EQ(BinaryText(1), "widget");
+    EXPECT_EQ(BinaryInteger(2), 12);
+    SKIP(1);
+    EXPECT_TRUE(Deleted());
+    EXPECT_EQ(BinaryInteger(2), 3);
+}
+
+TEST_F(DbfFileTest, DbaseTwoTableOpensAndWritesItsOwnHeader) {
+    std::vector<uint8_t> b(521, 0);
+    b[0] = 0x02;
+    Put16(b, 1, 2);
+    b[3] = 5; b[4] = 17; b[5] = 88;
+    Put16(b, 6, 1 + 5 + 3);
+    const char* names[] = {"CITY", "NUM"};
+    const char types[] = {'C', 'N'};
+    const int lens[] = {5, 3};
+    for (int i = 0; i < 2; ++i) {
+        std::memcpy(&b[8 + 16 * i], names[i], std::strlen(names[i]));
+        b[8 + 16 * i + 11] = types[i];
+        b[8 + 16 * i + 12] = lens[i];
+    }
+    b[8 + 32] = 0x0D;
+    b[520] = 0x0D;
+    for (std::string r : {" Paris 42", " Rome   7"}) b.insert(b.end(), r.begin(), r.end());
+    WriteBytes(Path("D2.DBF"), b);
+    USE(Path("D2.DBF") + " EXCLUSIVE");
+    EXPECT_EQ(RecCount(), 2);
+    EXPECT_EQ(CurrentWorkArea()->lastUpdate, "19880517");
+    EXPECT_EQ(BinaryText(1), "Paris");
+    SKIP(1);
+    EXPECT_EQ(BinaryInteger(2), 7);
+    ClearRecord();
+    SetBinaryText(1, "Oslo");
+    SetBinaryInteger(2, 100);
+    Append();
+    CloseArea();
+    const auto after = ReadBytes(Path("D2.DBF"));
+    EXPECT_EQ(after[1] | (after[2] << 8), 3);
+    EXPECT_EQ(after[8], 'C') << "descriptors untouched";
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&after[521 + 18]), 9), " Oslo 100");
+    EXPECT_EQ(after[521 + 27], 0x1A);
+}
+
+TEST_F(DbfFileTest, AppendWritesCountAndEndMarkOnCloseAndRewriteOnlyTheHeader) {
+    const std::string p = Make("FIVE.DBF", {F("N", 'N', 3)});
+    USE(p + " EXCLUSIVE");
+    for (int i = 1; i <= 5; ++i) {
+        SetBinaryInteger(1, i);
+        Append();
+    }
+    CloseArea();
+    USE(p + " EXCLUSIVE");
+    SetBinaryInteger(1, 6);
+    Append();
+    CloseArea();
+    auto b = ReadBytes(p);
+    const int hl = 32 + 32 + 1, rl = 4;
+    ASSERT_EQ(b.size(), static_cast<std::size_t>(hl + 6 * rl + 1));
+    EXPECT_EQ(b[4], 6);
+    EXPECT_EQ(b.back(), 0x1A);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[hl + 5 * rl]), 4), "   6");
+
+    USE(p + " EXCLUSIVE");
+    GO(2);
+    SetBinaryInteger(1, 22);
+    Replace();
+    CloseArea();
+    const auto c = ReadBytes(p);
+    EXPECT_EQ(c.size(), b.size());
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&c[hl + rl]), 4), "  22");
+}
+
+TEST_F(DbfFileTest, RecordNumbersOutsideTheTableAreRefused) {
+    const std::string p = Make("R.DBF", {F("A", 'C', 2)});
+    USE(p + " EXCLUSIVE");
+    SetBinaryText(1, "xy");
+    Append();
+    TWorkArea& a = *CurrentWorkArea();
+    const auto before = a.recordBuffer;
+    SetRaiseOnError(false);
+    SetReportErrors(false);
+    for (int32_t n : {0, 2, -1}) {
+        GetDbfRecord(a, n);
+        EXPECT_EQ(LastError(), 212) << n;
+        EXPECT_EQ(a.recordBuffer, before) << n;
+    }
+    for (int32_t n : {0, -5, 3}) {
+        ErrorState.lastErrorCode = 0;
+        PutDbfRecord(a, n);
+        EXPECT_EQ(LastError(), 212) << n;
+        EXPECT_EQ(a.recordCount, 1) << n;
+    }
+    ErrorState.lastErrorCode = 0;
+    SetRecDeleteFlag(a, 0);
+    EXPECT_EQ(LastError(), 212);
+}
+
+TEST_F(DbfFileTest, FailedAppendLeavesTheCountAlone) {
+    // The file may not grow: the record cannot be written.
+    const std::string p = Make("FULL.DBF", {F("A", 'C', 2)});
+    USE(p + " EXCLUSIVE");
+    SetBinaryText(1, "xy");
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    struct rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    struct rlimit lim = old;
+    lim.rlim_cur = std::filesystem::file_size(p);
+    setrlimit(RLIMIT_FSIZE, &lim);
+    EXPECT_THROW(Append(), EDurazError);
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_NE(LastError(), 0);
+    EXPECT_EQ(CurrentWorkArea()->recordCount, 0);
+    EXPECT_EQ(CurrentWorkArea()->openState, kDbfClean);
+    CloseArea();
+    EXPECT_EQ(ReadBytes(p)[4], 0);
+}
+
+TEST_F(DbfFileTest, ReadOnlyFileOpensAndRefusesWrites) {
+    const std::string p = Make("RO.DBF", {F("A", 'C', 2)});
+    chmod(p.c_str(), 0444);
+    if (access(p.c_str(), W_OK) == 0) GTEST_SKIP() << "running as a user who may write anything";
+    USE(p + " EXCLUSIVE");
+    ASSERT_TRUE(CurrentWorkArea()->readOnly);
+    SetBinaryText(1, "xy");
+    EXPECT_THROW(Append(), EDurazError);
+    EXPECT_EQ(LastError(), 5);
+    EXPECT_EQ(CurrentWorkArea()->recordCount, 0);
+}
+
+TEST_F(DbfFileTest, OemTableStoresCodePage850AndKeepsAnsiInMemory) {
+    const std::string p = Make("OEM.DBF", {F("TXT", 'C', 6)});
+    USE(p + " EXCLUSIVE");
+    const std::string ansi = Cp850ToWin1252("Maß ÄÖ"_cp850);
+    SetBinaryText(1, ansi);
+    Append();
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&CurrentWorkArea()->recordBuffer[1]), 6), ansi);
+    CloseArea();
+    const auto b = ReadBytes(p);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[32 + 32 + 1 + 1]), 6), std::string("Maß ÄÖ"_cp850));
+    USE(p);
+    EXPECT_EQ(BinaryText(1), ansi);
+}
+
+TEST_F(DbfFileTest, AnsiTableIsStoredUnchanged) {
+    const std::string p = Make("ANSI.DBF", {F("TXT", 'C', 3)});
+    AnsiTables = true;
+    USE(p + " EXCLUSIVE");
+    SetBinaryText(1, "\xE4\xF6\xFC");
+    Append();
+    CloseArea();
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&ReadBytes(p)[32 + 32 + 1 + 1]), 3), "\xE4\xF6\xFC");
+}
+
+TEST_F(DbfFileTest, WideIntegersAreNotWrapped) {
+    const std::string p = Make("WIDE.DBF", {F("SMALL", 'N', 9), F("BIG", 'N', 12), F("HUGE", 'N', 20)});
+    USE(p + " EXCLUSIVE");
+    EXPECT_EQ(BinaryFieldSize(CurrentWorkArea()->fields[0]), 4);
+    EXPECT_EQ(BinaryFieldSize(CurrentWorkArea()->fields[1]), 8);
+    EXPECT_EQ(BinaryRecordSize(*CurrentWorkArea()), 1 + 4 + 8 + 8);
+    SetBinaryInteger(1, 999999999);
+    SetBinaryInteger(2, 3000000000LL);
+    SetBinaryInteger(3, 1234567890123456789LL);
+    Append();
+    CloseArea();
+    USE(p);
+    EXPECT_EQ(BinaryInteger(1), 999999999);
+    EXPECT_EQ(BinaryInteger(2), 3000000000LL);
+    EXPECT_EQ(BinaryInteger(3), 1234567890123456789LL);
+    EXPECT_EQ(FieldAsText(2), "  3000000000");
+}
+
+TEST_F(DbfFileTest, NumbersThatDoNotFitBecomeStars) {
+    const std::string p = Make("STAR.DBF", {F("A", 'N', 4, 1), F("B", 'N', 3)});
+    USE(p + " EXCLUSIVE");
+    SetBinaryNumber(1, 123.4);
+    SetBinaryInteger(2, -100);
+    Append();
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&CurrentWorkArea()->recordBuffer[1]), 7), "*******");
+    SetBinaryNumber(1, -9.94);
+    SetBinaryInteger(2, -10);
+    Append();
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&CurrentWorkArea()->recordBuffer[1]), 7), "-9.9-10");
+}
+
+TEST_F(DbfFileTest, DatesPassThroughTheCurrentFormat) {
+    const std::string p = Make("DATE.DBF", {F("D", 'D')});
+    SetDateFormat(5);
+    USE(p + " EXCLUSIVE");
+    struct Case { const char* shown; const char* stored; };
+    const Case cases[] = {{"31.12.99", "19991231"}, {"01.02.03", "20030201"}, {"", "        "},
+                          {"  .  .  ", "        "}, {"31.02.20", "        "}};
+    for (const auto& c : cases) {
+        SetBinaryText(1, c.shown);
+        Append();
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(&CurrentWorkArea()->recordBuffer[1]), 8), c.stored)
+            << c.shown;
+    }
+    GO(1);
+    EXPECT_EQ(BinaryText(1), "31.12.99");
+    SetCentury = true;
+    SKIP(0);
+    EXPECT_EQ(BinaryText(1), "31.12.1999");
+    EXPECT_EQ(FieldLen(1), 10);
+}
+
+TEST_F(DbfFileTest, SharedCloseKeepsAnotherAreasFreshAppend) {
+    const std::string p = Make("SHARE.DBF", {F("A", 'C', 2)});
+    USE(p + " EXCLUSIVE");
+    for (const char* v : {"a1", "a2"}) {
+        SetBinaryText(1, v);
+        Append();
+    }
+    CloseArea();
+    Select(1);
+    USE(p + " ALIAS ONE");
+    ASSERT_TRUE(RLock());
+    SetBinaryText(1, "zz");
+    Replace();  // area 1 now has a changed header to write
+    Select(2);
+    USE(p + " ALIAS TWO");
+    ASSERT_TRUE(ALock());
+    SetBinaryText(1, "b3");
+    Append();
+    CloseArea();
+    Select(1);
+    CloseArea();
+    const auto b = ReadBytes(p);
+    EXPECT_EQ(b[4], 3) << "the close of area 1 cut off area 2's record";
+    EXPECT_EQ(b.size(), static_cast<std::size_t>(32 + 32 + 1 + 3 * 3 + 1));
+}
+
+TEST_F(DbfFileTest, TableIsFoundWithoutRegardToCase) {
+    Make("mixed.dbf", {F("A", 'C', 1)});
+    USE(Path("MIXED"));
+    EXPECT_EQ(CurrentWorkArea()->fileName, Path("mixed.dbf"));
+    EXPECT_EQ(AliasName(), "MIXED");
+}
+
+TEST_F(DbfFileTest, RecordHooksRunOverTheDataBytes) {
+    const std::string p = Make("HOOK.DBF", {F("A", 'C', 3)});
+    auto rot = [](uint8_t* d, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i) d[i] = static_cast<uint8_t>(d[i] + 1);
+    };
+    auto unrot = [](uint8_t* d, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i) d[i] = static_cast<uint8_t>(d[i] - 1);
+    };
+    AnsiTables = true;
+    UseWithHook(p + " EXCLUSIVE", nullptr, 0, unrot, rot);
+    SetBinaryText(1, "abc");
+    Append();
+    EXPECT_EQ(BinaryText(1), "abc");
+    CloseArea();
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&ReadBytes(p)[32 + 32 + 1 + 1]), 3), "bcd");
+}
+
+}  // namespace
+}  // namespace veldrim::testing

@@ -1,0 +1,165 @@
+#pragma once
+// Helpers for the table engine tests: a clean engine and a scratch folder.
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "foundation/ui_services.h"
+#include "tables/dbf_file.h"
+#include "tables/engine_base.h"
+#include "tables/work_areas.h"
+
+namespace veldrim::testing {
+
+class TableTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetTableEngine();
+        char templ[] = "/tmp/veldrim_tables_XXXXXX";
+        dir = mkdtemp(templ);
+    }
+    void TearDown() override {
+        ResetTableEngine();
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
+    std::string Path(const std::string& name) const { return dir + "/" + name; }
+
+    static std::vector<uint8_t> ReadBytes(const std::string& path) {
+        std::ifstream f(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+    }
+    static void WriteBytes(const std::string& path, const std::vector<uint8_t>& b) {
+        std::ofstream f(path, std::ios::binary | std::ios::trunc);
+        f.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+    }
+    static std::string ReadText(const std::string& path) {
+        std::ifstream f(path, std::ios::binary);
+        std::stringstream ss;
+        ss << f.rdbuf();
+        return ss.str();
+    }
+
+    // Creates a table with the given fields.
+    std::string Make(const std::string& name, const std::vector<TFieldEntry>& fields) {
+        const std::string p = Path(name);
+        CreateDbf(p, fields);
+        return p;
+    }
+
+    std::string dir;
+    ScriptedUi ui;
+    ScopedUi scoped{ui};
+};
+
+inline TFieldEntry F(const std::string& name, char type, int len = 0, int dec = 0) {
+    TFieldEntry f;
+    f.name = name;
+    f.type = type;
+    f.length = static_cast<uint8_t>(len);
+    f.decimals = static_cast<uint8_t>(dec);
+    return f;
+}
+
+// Runs a program (argument vector, no shell) and returns its standard
+// output; *rc is its exit status (-1 when it could not start).
+inline std::string RunCapture(const std::vector<std::string>& argv, int* rc = nullptr) {
+    int fds[2];
+    std::string out;
+    if (pipe(fds) != 0) {
+        if (rc) *rc = -1;
+        return out;
+    }
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_adddup2(&fa, fds[1], 1);
+    posix_spawn_file_actions_addclose(&fa, fds[0]);
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    pid_t pid;
+    const int r = posix_spawnp(&pid, args[0], &fa, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&fa);
+    close(fds[1]);
+    if (r != 0) {
+        close(fds[0]);
+        if (rc) *rc = -1;
+        return out;
+    }
+    char buf[4096];
+    ssize_t n;
+    while ((n = read(fds[0], buf, sizeof buf)) > 0) out.append(buf, static_cast<std::size_t>(n));
+    close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (rc) *rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return out;
+}
+
+// Open descriptors of this process (to find leaked handles).
+inline int OpenDescriptorCount() {
+    int n = 0;
+    for (auto& e : std::filesystem::directory_iterator("/proc/self/fd")) {
+        (void)e;
+        ++n;
+    }
+    return n;
+}
+
+// Little-endian helpers for hand-built table files.
+inline void Put16(std::vector<uint8_t>& b, std::size_t at, unsigned v) {
+    b[at] = v & 0xFF;
+    b[at + 1] = (v >> 8) & 0xFF;
+}
+inline void Put32(std::vector<uint8_t>& b, std::size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = (v >> (8 * i)) & 0xFF;
+}
+
+struct RawField {
+    std::string name;
+    char type;
+    int length;
+    int decimals;
+};
+
+// A dBase III style table (32-byte descriptors) or level 7 (48-byte
+// descriptors after a 36-byte block) with the given records.
+inline std::vector<uint8_t> BuildDbf(uint8_t version, const std::vector<RawField>& fields,
+                                     const std::vector<std::string>& records, bool level7 = false) {
+    const int desc = level7 ? 48 : 32;
+    const int headerLength = 32 + (level7 ? 36 : 0) + desc * static_cast<int>(fields.size()) + 1;
+    int recLen = 1;
+    for (const auto& f : fields) recLen += f.length;
+    std::vector<uint8_t> b(headerLength, 0);
+    b[0] = version;
+    b[1] = 126; b[2] = 12; b[3] = 6;
+    Put32(b, 4, static_cast<uint32_t>(records.size()));
+    Put16(b, 8, headerLength);
+    Put16(b, 10, recLen);
+    std::size_t at = 32 + (level7 ? 36 : 0);
+    for (const auto& f : fields) {
+        for (std::size_t i = 0; i < f.name.size(); ++i) b[at + i] = f.name[i];
+        b[at + (level7 ? 32 : 11)] = static_cast<uint8_t>(f.type);
+        b[at + (level7 ? 33 : 16)] = static_cast<uint8_t>(f.length);
+        b[at + (level7 ? 34 : 17)] = static_cast<uint8_t>(f.decimals);
+        at += desc;
+    }
+    b[headerLength - 1] = 0x0D;
+    for (const auto& r : records) {
+        std::string rec = r;
+        rec.resize(recLen, ' ');
+        b.insert(b.end(), rec.begin(), rec.end());
+    }
+    b.push_back(0x1A);
+    return b;
+}
+
+}  // namespace veldrim::testing

@@ -109,10 +109,12 @@ bool IsFlankFormZI() { return wormGear.flankForm == kFlankZI; }
 bool CylGearOptionEnabled() { return true; }
 
 void ScaleDiametersForExport() {
+    // A second export before the import scales the kept copy, not the
+    // already scaled record.
     const ToolFactors live = exportPending ? savedFactors : ReadToolFactors();
-    if (wormGear.mx == 0) return;
     savedFactors = live;
     exportPending = true;
+    if (wormGear.mx == 0) return;
     WriteToolFactors(Scaled(live, wormGear.mn / wormGear.mx));
 }
 
@@ -123,8 +125,9 @@ void ScaleDiametersForImport() {
         exportPending = false;
         return;
     }
-    // After reading a file written in axial-module reference.
-    if (wormGear.mn == 0) return;
+    // After reading a file written in axial-module reference. A zero module
+    // on either side would wipe the factors: nothing is scaled then.
+    if (wormGear.mn == 0 || wormGear.mx == 0) return;
     WriteToolFactors(Scaled(ReadToolFactors(), wormGear.mx / wormGear.mn));
 }
 

@@ -32,7 +32,7 @@ bool CylGearOptionEnabled();
 // mn / mx into the record for the writer (nothing when mx = 0). Import right
 // after an export puts the kept copy back unchanged, so repeated exports never
 // drift and mn = 0 cannot zero the factors for good; import after reading a
-// file scales by mx / mn (nothing when mn = 0).
+// file scales by mx / mn (nothing when mn or mx is 0).
 void ScaleDiametersForExport();
 void ScaleDiametersForImport();
 

@@ -30,10 +30,6 @@ enum : int {
 // While set, CheckNewFileName asks before an existing file is replaced.
 // Default true.
 extern bool askBeforeOverwriteFlag;
-// The configuration option "Archive Flag ?" (default false): while it and the
-// archive mode flag are both set, saving under a new name is refused. The
-// configuration form and the command line set it.
-extern bool archiveLockOption;
 // The title of the application as UpdateWindowTitle made it last (empty at
 // start); the main window shows it.
 extern std::string applicationTitle;

@@ -122,10 +122,6 @@ extern TextFile sharedTextFile;
 // Closes and forgets the shared text file (discarding an unfinished write).
 void ResetSharedTextFile();
 
-// The existing file of that name, found in its folder ignoring letter case
-// when the exact spelling does not exist; the name itself when none is found.
-std::string FindFileIgnoringCase(const std::string& path);
-
 // ---- value lines on the shared text file --------------------------------
 
 void WriteTextLine(std::string_view s);

@@ -1,0 +1,275 @@
+#include "foundation/message_boxes.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/app_state.h"
+#include "foundation/codepage.h"
+#include "foundation/files.h"
+#include "foundation/help_texts.h"
+#include "foundation/program_state.h"
+#include "foundation/text_conv.h"
+#include "foundation/ui_services.h"
+
+namespace veldrim {
+
+bool askBeforeOverwriteFlag = true;
+std::string applicationTitle;
+
+void ResetMessageBoxes() {
+    askBeforeOverwriteFlag = true;
+    applicationTitle.clear();
+}
+
+namespace {
+
+constexpr std::size_t kMaxShownLength = 255;
+
+// The folder part of a path without its trailing separator ("" when none).
+std::string FolderPart(const std::string& path) {
+    std::string folder = DirPartOf(path);
+    return folder.size() > 1 ? StripTrailingBackslash(folder) : folder;
+}
+
+// The file-name part of a path.
+std::string LeafPart(const std::string& path) { return path.substr(DirPartOf(path).size()); }
+
+MessageKind PortKind(int kind) {
+    switch (kind) {
+        case kMessageError: return MessageKind::Error;
+        case kMessageNotice: return MessageKind::Warning;
+        default: return MessageKind::Information;
+    }
+}
+
+}  // namespace
+
+std::string ShownText(std::string_view s) {
+    std::string t(s.substr(0, std::min(s.size(), kMaxShownLength)));
+    if (codePageOption == 1) t = TransliterateOem(t);
+    return t;
+}
+
+void MessageBoxKind(std::string_view text, int kind) {
+    const char* caption = kind == kMessageError ? "Fehler : " : kind == kMessageHelp ? "Hilfe" : "Meldung:";
+    Ui().ShowMessage(caption, ShownText(text), PortKind(kind));
+}
+
+void ShowErrorBox(std::string_view text) { MessageBoxKind(text, kMessageError); }
+void ShowNotice(std::string_view text) { MessageBoxKind(text, kMessageNotice); }
+void ShowInfo(std::string_view text) { MessageBoxKind(text, kMessageInfo); }
+void ShowStatus(std::string_view text) { IgnoreMessage(text, kMessageStatus); }
+void IgnoreMessage(std::string_view, int) {}
+
+void ShowErrorIfEnabled(std::string_view text) {
+    if (errorDisplayFlag) MessageBoxKind(text, kMessageError);
+}
+
+void ShowMessageTitled(std::string_view caption, std::string_view text) {
+    Ui().ShowMessage(ShownText(caption), ShownText(text), MessageKind::Information);
+}
+
+bool AskYesNoCancel(std::string_view text) {
+    Answer a = Ui().Ask(ShownText(windowTitle), ShownText(text), AskButtons::YesNoCancel,
+                        MessageKind::Confirmation);
+    if (a == Answer::Cancel) cancelFlag = true;
+    return a == Answer::Yes;
+}
+
+bool AskYesNoCancelText(std::string_view text) { return AskYesNoCancel(text); }
+
+void ShowArchiveModeNotice() {
+    ShowErrorIfEnabled("File- und User- Befehle sind im Archivierungsmodus nicht möglich."_cp850);
+}
+
+// ---- file-error texts --------------------------------------------------------
+
+std::string WriteErrorText(int result) {
+    switch (result) {
+        case kIoReadError: return "Lesefehler";
+        case kIoDiskFull: return "Diskette/Platte voll";
+        case kIoBadNumber: return "Falsches numerisches Format";
+        default: return "Fehler bei Zugriff auf Diskette/Platte";
+    }
+}
+
+std::string RewriteErrorText(int result) {
+    switch (result) {
+        case kIoWriteProtected: return "Schreibschutz entfernen !";
+        case kIoDriveNotReady: return "Programmdiskette einlegen !";
+        default: return "I/O-Error " + std::to_string(result);
+    }
+}
+
+void ReportFileFailure(TextFile& f, std::string_view text) {
+    if (!f.failureReported) {
+        f.failureReported = true;
+        ShowErrorIfEnabled(text);
+    }
+    cancelFlag = true;
+}
+
+void WriteChecked(TextFile& f, std::string_view s) {
+    if (cancelFlag) return;
+    int r = f.Write(s);
+    if (r == kIoOk) r = f.Flush();
+    if (r != kIoOk) ReportFileFailure(f, WriteErrorText(r));
+}
+
+void CloseChecked(TextFile& f) {
+    int r = f.Close();
+    // A failure already reported while writing is not shown a second time.
+    if (r != kIoOk)
+        ReportFileFailure(f, r == kIoDiskFull ? std::string("Diskette/Platte voll")
+                                              : std::string("Fehler beim Schließen einer Datei"_cp850));
+}
+
+void RewriteChecked(TextFile& f) {
+    int r = f.Rewrite();
+    if (r == kIoOk) return;
+    ReportFileFailure(f, r == kIoDiskFull ? "Diskette/Platte voll" : "file write error");
+}
+
+void RewriteUntilOk(TextFile& f) {
+    for (int attempt = 1; attempt <= kRewriteAttempts; ++attempt) {
+        int r = f.Rewrite();
+        if (r == kIoOk) return;
+        ShowErrorIfEnabled(RewriteErrorText(r));
+    }
+    cancelFlag = true;
+}
+
+void CheckFileReadable(const std::string& name) {
+    TextFile probe;
+    probe.Assign(name);
+    if (probe.Reset() == kIoOk) {
+        probe.Close();
+        return;
+    }
+    ShowErrorIfEnabled("Datei " + TrimBoth(name) + " nicht gefunden oder kein Zugriffsrecht !");
+    cancelFlag = true;
+}
+
+// ---- file names and dialogs ----------------------------------------------------
+
+void CheckNewFileName(const std::string& path) {
+    std::string leaf = LeafPart(path);
+    if (std::count(leaf.begin(), leaf.end(), '.') >= 2) {
+        Ui().ShowMessage("", ShownText(path + " not allowed (too many dots)!"),
+                         MessageKind::Information);
+        cancelFlag = true;
+        return;
+    }
+    struct stat st {};
+    bool exists = ::stat(path.c_str(), &st) == 0;
+    if (exists && path.find("aktuell") == std::string::npos && askBeforeOverwriteFlag) {
+        SetHelpNumber(3055);
+        std::string question = path + " existiert bereits.   " + std::string("überschreiben"_cp850) + " ?";
+        if (!AskYesNoCancel(question)) cancelFlag = true;
+    }
+    if (cancelFlag) return;
+    // The file itself is never touched: a temporary file in the same folder
+    // shows whether the folder takes a new file, and an existing file must be
+    // writable.
+    bool ok = !leaf.empty() && !(exists && S_ISDIR(st.st_mode));
+    if (ok && exists && ::access(path.c_str(), W_OK) != 0) ok = false;
+    if (ok) {
+        std::string folder = FolderPart(path);
+        std::string probe = EnsureTrailingBackslash(folder.empty() ? std::string(".") : folder) + ".veldrim-probe-XXXXXX";
+        int fd = ::mkstemp(probe.data());
+        if (fd < 0) {
+            ok = false;
+        } else {
+            ::close(fd);
+            if (::unlink(probe.c_str()) != 0) ok = false;
+        }
+    }
+    if (!ok) {
+        ShowErrorIfEnabled(std::string("Ungültiger Dateiname "_cp850) + "\"" + path + "\" !");
+        cancelFlag = true;
+    }
+}
+
+void AskSaveFileName(std::string name, std::string& path) {
+    if (archiveModeFlag && name != "aktuell") {
+        if (archiveModeLockOption) {
+            ShowArchiveModeNotice();
+            cancelFlag = true;
+            return;
+        }
+        archiveModeFlag = false;
+    }
+    if (name.empty()) {
+        std::string filter = "*." + dataFileExtension + "|*." + dataFileExtension;
+        auto chosen = Ui().SaveFileName("", dataDirectory, filter);
+        if (chosen && !LeafPart(*chosen).empty()) {
+            dataDirectory = FolderPart(*chosen);
+            name = BaseNameOf(*chosen);
+        } else {
+            cancelFlag = true;
+        }
+        NormalCursor();
+        if (cancelFlag) return;
+        path = EnsureTrailingBackslash(dataDirectory) + name + "." + dataFileExtension;
+        CheckNewFileName(path);
+        if (!cancelFlag) currentFileName = name;
+        return;
+    }
+    if (name.find('.') == std::string::npos)
+        path = EnsureTrailingBackslash(dataDirectory) + name + "." + dataFileExtension;
+    else
+        path = name;
+    CheckNewFileName(path);
+}
+
+void BrowseDirectory(const std::string& start, std::string& dir) {
+    auto chosen = Ui().FolderName("", DirAccessible(start) ? start : std::string());
+    dir = chosen && !chosen->empty() ? StripTrailingBackslash(*chosen) : start;
+}
+
+void ChooseOpenFile(int mode, std::string& dir, const std::string& mask, std::string& name) {
+    auto chosen = Ui().OpenFileName("", StripTrailingBackslash(dir), mask + "|" + mask);
+    if (!chosen || LeafPart(*chosen).empty()) {
+        name.clear();
+        cancelFlag = true;
+        return;
+    }
+    dir = FolderPart(*chosen);
+    std::string leaf = LeafPart(*chosen);
+    name = mode == 5 ? *chosen : BaseNameOf(leaf);
+    if (mode == 4) {
+        auto dot = leaf.find('.');
+        if (dot != std::string::npos) dataFileExtension = leaf.substr(dot + 1);
+    }
+}
+
+void ChooseFile(const std::string& defaultName, const std::string& mask, std::string& name) {
+    std::string folder = StripTrailingBackslash(TrimBoth(FolderPart(defaultName)));
+    auto chosen = Ui().OpenFileName("", folder, mask + "|" + mask);
+    if (chosen && !chosen->empty()) {
+        name = *chosen;
+    } else {
+        name = defaultName;
+        cancelFlag = true;
+    }
+}
+
+void UpdateWindowTitle(std::string& title) {
+    if (currentFileName.empty())
+        title = ShownText(windowTitle + "   V " + programVersion);
+    else if (currentFileName.find('.') != std::string::npos)
+        title = ShownText(windowTitle) + "  -  " + currentFileName;
+    else
+        title = ShownText(windowTitle) + "  -  " + currentFileName + "." + dataFileExtension;
+    applicationTitle = title;
+    NormalCursor();
+}
+
+void WaitCursor() { Ui().SetBusy(true); }
+void NormalCursor() { Ui().SetBusy(false); }
+void EndWaitCursor() { Ui().SetBusy(false); }
+
+}  // namespace veldrim

@@ -1,0 +1,166 @@
+#include "foundation/message_display.h"
+
+#include <vector>
+
+#include "foundation/codepage.h"
+#include "foundation/help_texts.h"
+#include "foundation/files.h"
+#include "foundation/input_dialogs.h"
+#include "foundation/message_boxes.h"
+#include "foundation/messages.h"
+#include "foundation/program_state.h"
+#include "foundation/text_conv.h"
+#include "foundation/text_file.h"
+#include "foundation/ui_services.h"
+
+namespace veldrim {
+
+namespace {
+
+constexpr std::string_view kNoDescription = "keine Beschreibung dieser Fehlermeldung vorhanden.";
+
+std::string_view KeyOf(std::string_view text) {
+    return text.substr(0, std::min(text.size(), kMessageKeyLength));
+}
+
+bool MessageIndexValid(int k) { return k >= 1 && k <= messageList.count && k <= kMaxMessages; }
+
+// Cause and remedy are one line each in the file.
+std::string OneLine(std::string_view s) {
+    std::string t(s);
+    for (char& c : t)
+        if (c == '\r' || c == '\n') c = ' ';
+    return t;
+}
+
+}  // namespace
+
+std::string MessageTextFileName() {
+    std::string dir = helpDirectory;
+    if (!dir.empty() && dir.back() != '/') dir += '/';
+    return FindFileNoCase(dir + programShortName + ".err");
+}
+
+std::optional<MessageHelpEntry> FindMessageHelp(const std::string& fileName,
+                                                std::string_view message) {
+    TextFile f;
+    f.Assign(fileName);
+    if (f.Reset() != kIoOk) return std::nullopt;
+    const std::string_view key = KeyOf(message);
+    std::string line;
+    while (f.ReadLine(line) == kIoOk) {
+        if (KeyOf(line) != key) continue;
+        // The first key line decides; one without a following line is missing.
+        MessageHelpEntry entry;
+        if (f.ReadLine(entry.cause) != kIoOk) return std::nullopt;
+        entry.hasRemedy = f.ReadLine(entry.remedy) == kIoOk;
+        return entry;
+    }
+    return std::nullopt;
+}
+
+void ShowCalculationMessages() {
+    if (HasParam("/NOGUI")) return;
+    const int n = messageList.count;
+    if (n == 0) {
+        ShowInfo("Berechnung erfolgreich ohne Fehlermeldungen");
+        return;
+    }
+    cancelFlag = false;
+    for (int i = 1; i <= n; ++i) choiceBuffer[i] = messageList.slot[i];
+    choiceBuffer[n + 1] = std::string("Weiter/zurück..."_cp850);
+    int index = helpLevel < 2 ? n + 1 : 1;
+    for (;;) {
+        SetHelpNumber(1210);
+        ChooseFromList("Berechnungsmodul meldet Warnungen oder Fehler, siehe Ursache und Abhilfe.",
+                       n + 1, index);
+        if (cancelFlag || index == n + 1) return;
+        ShowMessageHelp(index);
+        if (cancelFlag) return;
+        ++index;
+        if (index == n + 1) return;
+    }
+}
+
+void ShowMessageHelp(int k) {
+    if (!MessageIndexValid(k)) return;
+    const std::string fileName = MessageTextFileName();
+    CheckFileReadable(fileName);
+    if (cancelFlag) return;
+    const std::string& message = messageList.slot[k];
+    auto entry = FindMessageHelp(fileName, message);
+    if (!entry) {
+        ShowMessageTitled("Meldung", kNoDescription);
+        return;
+    }
+    ShowMessageHelpForm(message, entry->cause, entry->remedy);
+}
+
+void ShowMessageHelpForm(const std::string& message, const std::string& cause,
+                         const std::string& remedy) {
+    MessageExplanation shown{ShownText(message), ShownText(cause), ShownText(remedy)};
+    auto edited = Ui().ShowMessageExplanation(shown);
+    if (!edited) return;
+    if (edited->cause == shown.cause && edited->remedy == shown.remedy) return;
+    if (AskYesNoCancel("Save Changes ?")) SaveMessageHelp(message, edited->cause, edited->remedy);
+}
+
+void GetMessageCause(int k, std::string& text) {
+    text.clear();
+    if (!MessageIndexValid(k)) return;
+    if (auto entry = FindMessageHelp(MessageTextFileName(), messageList.slot[k]))
+        text = entry->cause;
+}
+
+void GetMessageRemedy(int k, std::string& text) {
+    text.clear();
+    if (!MessageIndexValid(k)) return;
+    if (auto entry = FindMessageHelp(MessageTextFileName(), messageList.slot[k]))
+        text = entry->remedy;
+}
+
+void SaveMessageHelp(const std::string& message, const std::string& cause,
+                     const std::string& remedy) {
+    const std::string fileName = MessageTextFileName();
+    CheckFileReadable(fileName);
+    if (cancelFlag) return;
+
+    TextFile f;
+    f.Assign(fileName);
+    std::vector<std::string> lines;
+    if (f.Reset() != kIoOk) {
+        ReportFileFailure(f, WriteErrorText(kIoReadError));
+        return;
+    }
+    for (std::string line; !f.Eof();) {
+        if (f.ReadLine(line) != kIoOk) {
+            ReportFileFailure(f, WriteErrorText(kIoReadError));
+            return;
+        }
+        lines.push_back(line);
+    }
+    f.Close();
+
+    const std::string_view key = KeyOf(message);
+    std::size_t at = 0;
+    while (at < lines.size() && KeyOf(lines[at]) != key) ++at;
+    if (at == lines.size()) {
+        Ui().ShowMessage("", ShownText(message + " not found."), MessageKind::Information);
+        return;
+    }
+    // The record gets its cause and remedy lines, also when the file ended
+    // after the key line.
+    if (lines.size() < at + 3) lines.resize(at + 3);
+    lines[at + 1] = OneLine(cause);
+    lines[at + 2] = OneLine(remedy);
+
+    // Written through a temporary file that replaces the old one only when
+    // everything was written.
+    RewriteChecked(f);
+    if (cancelFlag) return;
+    for (const auto& line : lines)
+        if (int r = f.WriteLine(line); r != kIoOk) break;
+    CloseChecked(f);
+}
+
+}  // namespace veldrim

@@ -1,0 +1,84 @@
+#pragma once
+// Test support of the foundation's file modules: a clean program state, a
+// scripted UI and a temporary folder that is removed afterwards.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/resource.h>
+#include <csignal>
+
+#include "foundation/help_texts.h"
+#include "foundation/message_boxes.h"
+#include "foundation/messages.h"
+#include "foundation/program_state.h"
+#include "foundation/text_file.h"
+#include "foundation/ui_services.h"
+
+namespace veldrim::testing {
+
+class FileFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        ResetMessages();
+        ResetSharedTextFile();
+        ResetMessageBoxes();
+        ResetHelpTexts();
+        ResetTextFileHooks();
+        char pattern[] = "/tmp/veldrim-test-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override {
+        ResetSharedTextFile();
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
+
+    std::string Path(const std::string& leaf) const { return dir + "/" + leaf; }
+
+    static std::string Slurp(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    static void Spit(const std::string& path, const std::string& bytes) {
+        std::ofstream out(path, std::ios::binary);
+        out << bytes;
+    }
+    std::size_t FilesInDir() const {
+        std::size_t n = 0;
+        for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir)) ++n;
+        return n;
+    }
+
+    std::string dir;
+    ScriptedUi ui;
+    ScopedUi scope{ui};
+};
+
+// Limits the size of files this process may write, so that writing beyond it
+// fails with EFBIG (a full disk for the program); restored on destruction.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lim = old_;
+        lim.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lim);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+}  // namespace veldrim::testing

@@ -1,0 +1,179 @@
+#include "foundation/help_texts.h"
+
+#include <gtest/gtest.h>
+
+#include "foundation/codepage.h"
+#include "foundation_file_fixture.h"
+
+namespace veldrim {
+namespace {
+
+using testing::FileFixture;
+
+// Entries of the program's own help file: a picture, numbered line choices,
+// an entry ending at the next header, one with five full lines, and one whose
+// header and first line end the file.
+const std::string kOwnHelp =
+    "4500:SCHNECK\r\n"
+    "Zeile eins\r\n"
+    "Zeile zwei\r\n"
+    "4502\r\n"
+    "Zeile drei gewaehlt\r\n"
+    "4509\r\n"
+    "uebersprungen\r\n"
+    "Zeile fuenf\r\n"
+    "4010\r\n"
+    "Eins\r\n"
+    "Zwei\r\n"
+    "4015\r\n"
+    "a\r\nb\r\nc\r\nd\r\ne\r\n"
+    "4020\r\n"
+    "nur eine Zeile\r\n";
+
+class HelpTextsTest : public FileFixture {
+protected:
+    void SetUp() override {
+        FileFixture::SetUp();
+        helpDirectory = dir;
+        Spit(Path("veldrim.hlp"), "3055\r\nDatei existiert.\r\nueberschreiben?\r\n4000\r\nx\r\n");
+        programShortName = "WORMS";
+        Spit(Path("Worms.Hlp"), kOwnHelp);  // spelled differently on disk
+    }
+    static void Capture(const std::string& path) { pictures.push_back(path); }
+    static inline std::vector<std::string> pictures;
+};
+
+TEST_F(HelpTextsTest, HeaderParsing) {
+    struct Case {
+        const char* line;
+        int number;
+        const char* picture;
+    } cases[] = {{"4500:SCHNECK", 4500, "SCHNECK"}, {"4500", 4500, "NULL"},  {"Text", -1, "NULL"},
+                 {"12ab:x", -1, "x"},              {"", -1, "NULL"},       {"45", 45, "NULL"},
+                 {"4500: bild ", 4500, "bild"}};
+    for (const auto& c : cases) {
+        int n = 0;
+        std::string pic;
+        ParseHelpHeader(c.line, n, pic);
+        EXPECT_EQ(n, c.number) << c.line;
+        EXPECT_EQ(pic, c.picture) << c.line;
+    }
+}
+
+TEST_F(HelpTextsTest, FileByNumber) {
+    std::string name;
+    HelpFileName(3055, name);
+    EXPECT_EQ(name, Path("veldrim.hlp"));
+    HelpFileName(4000, name);
+    EXPECT_EQ(name, Path("worms.hlp"));
+}
+
+TEST_F(HelpTextsTest, EntryLinesByTheFormatRules) {
+    HelpEntry e = FindHelpEntry(4500);
+    ASSERT_EQ(e.status, HelpEntry::Status::Found);
+    EXPECT_EQ(e.picture, "SCHNECK");
+    EXPECT_EQ(e.lines, (HelpLines{"Zeile eins", "Zeile zwei", "Zeile drei gewaehlt", "",
+                                  "Zeile fuenf"}));
+    EXPECT_FALSE(e.endedAtNextHeader);
+
+    e = FindHelpEntry(4010);
+    EXPECT_EQ(e.lines, (HelpLines{"Eins", "Zwei", "", "", ""}));
+    EXPECT_TRUE(e.endedAtNextHeader);
+
+    EXPECT_EQ(FindHelpEntry(4020).status, HelpEntry::Status::EntryMissing);
+    EXPECT_EQ(FindHelpEntry(4025).status, HelpEntry::Status::EntryMissing);
+    SetHelpNumber(3055);
+    EXPECT_EQ(FindHelpEntry(0).lines[0], "Datei existiert.");
+}
+
+TEST_F(HelpTextsTest, HintTexts) {
+    std::string text;
+    GetHelpText(4010, text);
+    EXPECT_EQ(text, "Eins Zwei   ");
+    helpLevel = 2;
+    GetHelpText(4010, text);
+    EXPECT_EQ(text, "Eins Zwei    (4010)");
+    // Five full lines never get the number.
+    GetHelpText(4015, text);
+    EXPECT_EQ(text, "a b c d e");
+    GetHelpText(4020, text);
+    EXPECT_EQ(text, "Hilfetext Nr 4020: keine Hilfe vorhanden.");
+    std::filesystem::remove(Path("Worms.Hlp"));
+    cancelFlag = true;
+    GetHelpText(4500, text);
+    EXPECT_EQ(text, "Datei " + Path("worms.hlp") + " nicht gefunden !");
+    EXPECT_FALSE(cancelFlag);
+    helpLevel = 1;
+    HelpTextOf(3055, text);
+    EXPECT_EQ(text, "Datei existiert. ueberschreiben?   ");
+}
+
+TEST_F(HelpTextsTest, ShowModesAndPictureHook) {
+    pictures.clear();
+    helpPictureHook = &HelpTextsTest::Capture;
+    Spit(Path("schneck.plt"), "IN;");
+    ShowHelpText(4500, "", kHelpTextOnly);
+    ASSERT_EQ(ui.calls.size(), 1u);
+    EXPECT_EQ(ui.calls[0].title, "HILFETEXT Nr.4500");
+    EXPECT_EQ(ui.calls[0].text, "Zeile eins Zeile zwei Zeile drei gewaehlt  Zeile fuenf ");
+    EXPECT_TRUE(pictures.empty());
+
+    ShowHelpText(4500, "", kHelpPictureOnly);
+    EXPECT_EQ(ui.calls.size(), 1u);
+    ASSERT_EQ(pictures.size(), 1u);
+    EXPECT_EQ(pictures[0], Path("schneck.plt")) << "found ignoring case";
+
+    // An entry without picture still clears the window (empty path); a
+    // missing entry asks for "null.plt".
+    ShowHelpText(4010, "", kHelpTextAndPicture);
+    ShowHelpText(4095, "", kHelpPictureOnly);
+    ASSERT_EQ(pictures.size(), 3u);
+    EXPECT_EQ(pictures[1], "");
+    EXPECT_EQ(pictures[2], Path("null.plt"));
+}
+
+TEST_F(HelpTextsTest, CancelFlagAfterShowing) {
+    helpPictureHook = &HelpTextsTest::Capture;
+    cancelFlag = true;
+    ShowHelpText(4500, "", kHelpTextOnly);
+    EXPECT_FALSE(cancelFlag);
+    cancelFlag = true;
+    ShowHelpText(4010, "", kHelpTextOnly);  // ended at the next header
+    EXPECT_TRUE(cancelFlag);
+    SetHelpNumber(4095);
+    ShowHelpText(0, "", kHelpTextOnly);
+    EXPECT_EQ(ui.calls.back().text, "Hilfetext Nr 4095: keine Hilfe vorhanden.     ");
+    EXPECT_FALSE(cancelFlag);
+}
+
+TEST_F(HelpTextsTest, PictureWithoutGraphicsGivesANotice) {
+    ShowHelpText(4500, "", kHelpPictureOnly);
+    ASSERT_EQ(ui.calls.size(), 1u);
+    EXPECT_EQ(ui.calls[0].text, "Hilfebild SCHNECK kann nicht gezeigt werden: keine Grafikausgabe vorhanden.");
+    // An entry without picture needs no graphics.
+    ui.calls.clear();
+    ShowHelpText(4010, "", kHelpPictureOnly);
+    EXPECT_TRUE(ui.calls.empty());
+}
+
+TEST_F(HelpTextsTest, MissingFileTextIsShown) {
+    std::filesystem::remove(Path("Worms.Hlp"));
+    ShowHelpText(4500, "", kHelpTextOnly);
+    EXPECT_EQ(ui.calls[0].text, "Datei " + Path("worms.hlp") + " nicht gefunden !     ");
+}
+
+TEST_F(HelpTextsTest, MalformedFilesNeverCrash) {
+    const std::string inputs[] = {"", "\n", "4500", "4500\r\n", "4500\r\n\r\n4501", "4500:\r\n4501\r\n",
+                                  std::string(5000, '9'), "4500\r\nx\r\n4501\r\n",
+                                  std::string("4500\r\n\0\0\0\r\n4502\r\n\xff\xfe", 19)};
+    for (const auto& in : inputs) {
+        Spit(Path("Worms.Hlp"), in);
+        std::string text;
+        GetHelpText(4500, text);
+        HelpEntry e = FindHelpEntry(4500);
+        for (const auto& l : e.lines) EXPECT_LE(l.size(), in.size());
+    }
+}
+
+}  // namespace
+}  // namespace veldrim

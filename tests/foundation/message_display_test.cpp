@@ -1,0 +1,217 @@
+#include "foundation/message_display.h"
+
+#include <gtest/gtest.h>
+
+#include "foundation/codepage.h"
+#include "foundation/text_conv.h"
+#include "foundation_file_fixture.h"
+
+namespace veldrim {
+namespace {
+
+using testing::FileFixture;
+using testing::FileSizeLimit;
+
+// A message text file with free text between the records, a record whose key
+// agrees with another in 14 characters only, and a key line that ends the file.
+const std::string kMessageFile =
+    "Meldungen des Berechnungsmoduls\r\n"
+    "\r\n"
+    "Fatal  : a = 0 ! Achsabstand null\r\n"
+    "Der Achsabstand ist null.\r\n"
+    "Achsabstand eingeben.\r\n"
+    "Warnung: x > 1,4\r\n"
+    "Decoy cause\r\n"
+    "Decoy remedy\r\n"
+    "Warnung: x > 1.5   (\r\n"
+    "Profilverschiebung sehr gross.\r\n"
+    "Profilverschiebung verkleinern.\r\n"
+    "Fehler : zuletzt\r\n";
+
+class MessageDisplayTest : public FileFixture {
+protected:
+    void SetUp() override {
+        FileFixture::SetUp();
+        helpDirectory = dir;
+        userDirectory = dir;
+        // The file is spelled in another case than the program asks for.
+        fileName = Path("veldrim.ERR");
+        Spit(fileName, kMessageFile);
+        SetProgramParams(0, nullptr);
+    }
+    void Messages(std::initializer_list<std::string> texts) {
+        ClearMessages();
+        for (const auto& t : texts) AddMessage(t);
+    }
+    std::string fileName;
+};
+
+TEST_F(MessageDisplayTest, FileNameFoundIgnoringCase) {
+    EXPECT_EQ(MessageTextFileName(), fileName);
+}
+
+TEST_F(MessageDisplayTest, CauseAndRemedyByTheFifteenCharacterKey) {
+    Messages({"Warnung: x > 1.5   (1)", "Warnung: x > 1.5   (2)", "Fatal  : a = 0 !",
+              "Warnung: unbekannt", "Fehler : zuletzt"});
+    struct Case {
+        int k;
+        const char* cause;
+        const char* remedy;
+    } cases[] = {
+        {1, "Profilverschiebung sehr gross.", "Profilverschiebung verkleinern."},
+        // Two messages that share their first 15 characters share the record.
+        {2, "Profilverschiebung sehr gross.", "Profilverschiebung verkleinern."},
+        {3, "Der Achsabstand ist null.", "Achsabstand eingeben."},
+        // Not in the file, and a key line that ends the file: empty texts.
+        {4, "", ""},
+        {5, "", ""},
+        // Outside the list.
+        {0, "", ""},
+        {6, "", ""},
+    };
+    for (const auto& c : cases) {
+        std::string cause = "text of an earlier message", remedy = "earlier remedy";
+        GetMessageCause(c.k, cause);
+        GetMessageRemedy(c.k, remedy);
+        EXPECT_EQ(cause, c.cause) << c.k;
+        EXPECT_EQ(remedy, c.remedy) << c.k;
+    }
+    EXPECT_FALSE(cancelFlag);
+}
+
+TEST_F(MessageDisplayTest, MissingFileGivesEmptyTexts) {
+    std::filesystem::remove(fileName);
+    Messages({"Fatal  : a = 0 !"});
+    cancelFlag = true;
+    std::string cause = "old", remedy = "old";
+    GetMessageCause(1, cause);
+    GetMessageRemedy(1, remedy);
+    EXPECT_EQ(cause, "");
+    EXPECT_EQ(remedy, "");
+}
+
+TEST_F(MessageDisplayTest, NoMessagesGiveOnlyTheSuccessNotice) {
+    ClearMessages();
+    ShowCalculationMessages();
+    ASSERT_EQ(ui.calls.size(), 1u);
+    EXPECT_EQ(ui.calls[0].kind, "message");
+    EXPECT_EQ(ui.calls[0].text, "Berechnung erfolgreich ohne Fehlermeldungen");
+}
+
+TEST_F(MessageDisplayTest, NothingShownWithoutWindow) {
+    const char* argv[] = {"veldrim", "demo.qb3", "/nogui"};
+    SetProgramParams(3, argv);
+    Messages({"Fatal  : a = 0 !"});
+    ShowCalculationMessages();
+    EXPECT_TRUE(ui.calls.empty());
+}
+
+TEST_F(MessageDisplayTest, ListLeadsToTheExplanations) {
+    Messages({"Fatal  : a = 0 !", "Warnung: x > 1.5   (2)"});
+    ui.QueueChoice(0);  // the first message
+    ui.QueueChoice(2);  // "Weiter/zurück..."
+    ShowCalculationMessages();
+    auto lists = ui.CallsOf("list");
+    ASSERT_EQ(lists.size(), 2u);
+    EXPECT_EQ(lists[0].title,
+              "Berechnungsmodul meldet Warnungen oder Fehler, siehe Ursache und Abhilfe.");
+    EXPECT_EQ(lists[0].text, "Fatal  : a = 0 !\nWarnung: x > 1.5   (2)\n" +
+                                 std::string("Weiter/zurück..."_cp850) + "\n");
+    auto explanations = ui.CallsOf("explanation");
+    ASSERT_EQ(explanations.size(), 1u);
+    EXPECT_EQ(explanations[0].title, "Fatal  : a = 0 !");
+    EXPECT_EQ(explanations[0].text, "Der Achsabstand ist null.\nAchsabstand eingeben.");
+    EXPECT_EQ(currentHelpNumber, 1210);
+    EXPECT_FALSE(cancelFlag);
+}
+
+TEST_F(MessageDisplayTest, HelpLevelTwoWalksThroughAllMessages) {
+    helpLevel = 2;
+    Messages({"Fatal  : a = 0 !", "Warnung: x > 1.5   (2)", "Warnung: unbekannt"});
+    for (int i = 0; i < 3; ++i) ui.QueueChoice(i);
+    ShowCalculationMessages();
+    EXPECT_EQ(ui.CallsOf("list").size(), 3u);
+    EXPECT_EQ(ui.CallsOf("explanation").size(), 2u);
+    // The third has no record: the notice instead of the window.
+    EXPECT_EQ(ui.CallsOf("message").back().text, "keine Beschreibung dieser Fehlermeldung vorhanden.");
+    EXPECT_EQ(ui.CallsOf("message").back().title, "Meldung");
+}
+
+TEST_F(MessageDisplayTest, CancelInTheListEndsAtOnce) {
+    Messages({"Fatal  : a = 0 !"});
+    ShowCalculationMessages();  // no queued answer: cancel
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(ui.CallsOf("list").size(), 1u);
+    EXPECT_TRUE(ui.CallsOf("explanation").empty());
+}
+
+TEST_F(MessageDisplayTest, MissingFileEndsTheListWithItsText) {
+    std::filesystem::remove(fileName);
+    Messages({"Fatal  : a = 0 !"});
+    ui.QueueChoice(0);
+    ShowCalculationMessages();
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(ui.CallsOf("list").size(), 1u);
+    ASSERT_EQ(ui.CallsOf("message").size(), 1u);
+    EXPECT_EQ(ui.CallsOf("message")[0].text.find("nicht gefunden oder kein Zugriffsrecht !") !=
+                  std::string::npos,
+              true);
+}
+
+TEST_F(MessageDisplayTest, SaveReplacesTheRecordOfTheSameKeyOnly) {
+    for (int round = 0; round < 3; ++round) {
+        SaveMessageHelp("Warnung: x > 1.5   (1)", "Neue Ursache", "Neue\r\nAbhilfe");
+        ASSERT_FALSE(cancelFlag);
+    }
+    std::string expected = kMessageFile;
+    expected.replace(expected.find("Profilverschiebung sehr gross."), 30, "Neue Ursache");
+    expected.replace(expected.find("Profilverschiebung verkleinern."), 31, "Neue  Abhilfe");
+    EXPECT_EQ(Slurp(fileName), expected) << "the decoy stays, no empty lines grow";
+    EXPECT_EQ(FilesInDir(), 1u);
+}
+
+TEST_F(MessageDisplayTest, SaveCompletesARecordAtTheEndOfTheFile) {
+    SaveMessageHelp("Fehler : zuletzt", "Ursache", "Abhilfe");
+    EXPECT_EQ(Slurp(fileName), kMessageFile + "Ursache\r\nAbhilfe\r\n");
+}
+
+TEST_F(MessageDisplayTest, SaveOfAnUnknownMessageChangesNothing) {
+    SaveMessageHelp("Warnung: nicht da", "c", "r");
+    EXPECT_EQ(Slurp(fileName), kMessageFile);
+    ASSERT_EQ(ui.calls.size(), 1u);
+    EXPECT_EQ(ui.calls[0].text, "Warnung: nicht da not found.");
+}
+
+TEST_F(MessageDisplayTest, FailedSaveKeepsTheFileAndSaysSo) {
+    {
+        FileSizeLimit limit(64);
+        SaveMessageHelp("Fatal  : a = 0 !", "c", "r");
+    }
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(Slurp(fileName), kMessageFile);
+    EXPECT_EQ(FilesInDir(), 1u);
+    ASSERT_EQ(ui.calls.size(), 1u);
+    EXPECT_EQ(ui.calls[0].text, "Diskette/Platte voll");
+}
+
+TEST_F(MessageDisplayTest, EditedExplanationIsSavedWhenTheUserAgrees) {
+    Messages({"Fatal  : a = 0 !"});
+    ui.explanationReplies.push_back(
+        MessageExplanation{"Fatal  : a = 0 !", "Ursache neu", "Achsabstand eingeben."});
+    ui.QueueAnswer(Answer::Yes);
+    ShowMessageHelp(1);
+    std::string cause;
+    GetMessageCause(1, cause);
+    EXPECT_EQ(cause, "Ursache neu");
+    EXPECT_EQ(ui.CallsOf("ask")[0].text, "Save Changes ?");
+
+    // Declined: the file stays.
+    ui.explanationReplies.push_back(MessageExplanation{"Fatal  : a = 0 !", "anders", "x"});
+    ui.QueueAnswer(Answer::No);
+    ShowMessageHelp(1);
+    GetMessageCause(1, cause);
+    EXPECT_EQ(cause, "Ursache neu");
+}
+
+}  // namespace
+}  // namespace veldrim

@@ -3,13 +3,13 @@
 // All number texts are built with std::to_chars and the program's own
 // decimal separator, so no text depends on the C locale (the window toolkit
 // sets the process locale). Extended reals carry about 19 significant
-// digits; like the runtime of the original program, a fixed-point text
-// shows at most 18 of them and fills the rest with zeros, and a value whose
+// digits; a fixed-point text shows at most 18 of them and fills the rest with zeros, and a value whose
 // integer part needs more digits than the field's precision (at most 18) is
 // written in the exponent form "1.23E20".
 
 #include "foundation/formatting.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -23,7 +23,7 @@ namespace {
 
 constexpr int kMaxSignificant = 18;
 
-// Texts of values that have no digits, as the runtime writes them.
+// Texts of values that have no digits.
 std::string NonFiniteText(Real x) {
     if (std::isnan(x)) return "NAN";
     return x < 0 ? "-INF" : "INF";

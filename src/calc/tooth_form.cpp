@@ -7,34 +7,11 @@
 #include "calc/cyl_support.h"
 #include "calc/measure_tables.h"
 #include "foundation/guarded_math.h"
+#include "foundation/plane_geometry.h"
 
 namespace veldrim {
 
 using namespace cyl;
-
-namespace {
-
-// The point (x, y) turned by phi about (cx, cy).
-void TurnAbout(Real& xr, Real& yr, Real x, Real y, Real cx, Real cy, Real phi) {
-    const Real dx = x - cx, dy = y - cy;
-    xr = cx + dx * std::cos(phi) - dy * std::sin(phi);
-    yr = cy + dy * std::cos(phi) + dx * std::sin(phi);
-}
-
-// Intersection of two lines given by a point and a direction angle; parallel
-// lines leave (0, 0).
-void CrossLines(Real& x, Real& y, Real x1, Real y1, Real a1, Real x2, Real y2, Real a2) {
-    x = 0;
-    y = 0;
-    const Real c1 = std::cos(a1), s1 = std::sin(a1), c2 = std::cos(a2), s2 = std::sin(a2);
-    const Real det = c1 * -s2 - -c2 * s1;
-    if (det == 0) return;
-    const Real t = ((x2 - x1) * -s2 - -c2 * (y2 - y1)) / det;
-    x = x1 + t * c1;
-    y = y1 + t * s1;
-}
-
-}  // namespace
 
 void InitToothFormConfig() {
     CylGearRecord& g = cylGear;
@@ -119,11 +96,11 @@ void CylProtuberanceStep() {
         const Real dir = kPi / 2.0L - DegToRad(g.alphaPrP0[i]);
         // Where the protuberance flank touches the tip rounding.
         Real xt = 0, yt = 0;
-        TurnAbout(xt, yt, v, -h0, v, g.rhoaP0[i] - h0, dir);
+        RotatePointAbout(xt, yt, v, -h0, v, g.rhoaP0[i] - h0, dir);
         // Meets the finishing flank through the pitch point of the rack.
         Real xs = 0, ys = 0;
-        CrossLines(xs, ys, xt, yt, dir, g.mn * kPi / 4.0L, g.haP0[i] - h0,
-                   kPi / 2.0L - g.alphaNRad);
+        IntersectRays(xs, ys, xt, yt, dir, g.mn * kPi / 4.0L, g.haP0[i] - h0,
+                      kPi / 2.0L - g.alphaNRad);
         g.protuberanceDepth[i] = -ys;
     }
 }

@@ -1,0 +1,41 @@
+// Fuzz target: the gear data file reader on arbitrary bytes. A damaged file
+// must be refused without a crash and leave the data set unchanged.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+#include "app/data_file_sections.h"
+#include "calc/data_file.h"
+#include "calc/records.h"
+#include "foundation/program_state.h"
+#include "foundation/ui_services.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace veldrim;
+    static ScriptedUi ui;
+    static std::string path = [] {
+        char name[] = "/tmp/veldrim-fuzz-qb3-XXXXXX";
+        const int fd = mkstemp(name);
+        if (fd >= 0) close(fd);
+        return std::string(name);
+    }();
+    static bool ready = [] {
+        SetUi(&ui);
+        InstallDataFileSections();
+        return true;
+    }();
+    (void)ready;
+    ui.calls.clear();
+
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return 0;
+    std::fwrite(data, 1, size, f);
+    std::fclose(f);
+
+    ResetGearData();
+    const WormGearRecord before = wormGear;
+    if (!ReadDataFile(path) && !(wormGear == before)) std::abort();
+    return 0;
+}

@@ -1,0 +1,274 @@
+#include "calc/data_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+
+#include "app/data_file_sections.h"
+#include "app/document_links.h"
+#include "calc/records.h"
+#include "drawings/drawing_info.h"
+#include "foundation/codepage.h"
+#include "foundation/message_boxes.h"
+#include "foundation/messages.h"
+#include "foundation/program_state.h"
+#include "foundation/text_file.h"
+#include "foundation/ui_services.h"
+
+namespace veldrim {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void Spit(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const auto end = text.find("\r\n", start);
+        if (end == std::string::npos) {
+            out.push_back(text.substr(start));
+            break;
+        }
+        out.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return out;
+}
+
+class DataFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        ResetMessages();
+        ResetSharedTextFile();
+        ResetMessageBoxes();
+        ResetTextFileHooks();
+        ResetGearData();
+        ResetDrawingInfo();
+        ResetDocumentLinks();
+        InstallDataFileSections();
+        char pattern[] = "/tmp/veldrim-datafile-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override {
+        ResetSharedTextFile();
+        std::error_code ec;
+        fs::permissions(dir, fs::perms::owner_all, ec);
+        fs::remove_all(dir, ec);
+    }
+    std::string Path(const std::string& leaf) const { return dir + "/" + leaf; }
+
+    // A data set that differs from the defaults everywhere the file reaches.
+    static void FillRichDataSet() {
+        wormGear.a = 125.5L;
+        wormGear.x[1] = -0.125L;
+        wormGear.x[2] = 0.3333333L;
+        wormGear.summa = 1.5707963267948966L;
+        wormGear.tauFlimT = 0;  // "derive it" must survive a save
+        wormGear.partName[1] = "A&B<x>";
+        wormGear.measurementText[2] = "Flankenkorrektur ±0,01"_cp850.data();
+        gearPair.materialName[2] = "GZ-CuSn12Ni ähnlich"_cp850.data();
+        gearPair.z[2] = 61;
+        wormGear.din3996Switch = 1;
+        wormGear.k[1] = 3;
+        drawingInfo.changes.clear();
+        for (int i = 1; i <= kMaxChangeEntries; ++i)
+            drawingInfo.changes.push_back({std::string(1, static_cast<char>('a' + i % 26)),
+                                           "2026-12-0" + std::to_string(i % 9 + 1), "JW",
+                                           "Zeile 1\r\nZeile " + std::to_string(i)});
+        drawingInfo.dates[1] = "2026-01-02";
+        drawingInfo.names[3] = "Prüfer"_cp850.data();
+        drawingInfo.replacedBy = "Z-0815";
+        drawingInfo.texts = {{12.5L, -3.25L, 3.5L, 90, "Text mit | Strich", 2},
+                             {0, 0, 2.5L, 0, "", 0},
+                             {1E-3L, 400.0000001L, 5, -45.5L, "Ölstand"_cp850.data(), 5}};
+        drawingInfo.titleBlockType = 2;
+        drawingInfo.documentStatus = "freigegeben";
+        documentLinks[2] = {"xdg-open", "/home/user/zeichnung.pdf"};
+    }
+
+    std::string dir;
+    ScriptedUi ui;
+    ScopedUi scope{ui};
+};
+
+TEST_F(DataFile, DefaultDataSetGolden) {
+    gearPair.materialName[1] = "Stahl gehärtet"_cp850.data();
+    ASSERT_TRUE(WriteDataFile(Path("d.qb3")));
+    const std::string bytes = Slurp(Path("d.qb3"));
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+    // Every line ends with CR LF: no lone LF anywhere.
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\n') ASSERT_TRUE(i > 0 && bytes[i - 1] == '\r') << "byte " << i;
+    const auto lines = Lines(bytes);
+    ASSERT_GT(lines.size(), 150u);
+    EXPECT_EQ(lines[0], std::string(65, '-'));
+    EXPECT_EQ(lines[7], "80.0000000");  // the centre distance a, first line after the header
+    EXPECT_EQ(lines[14], "3");          // z1
+    EXPECT_EQ(lines[17], "1");          // flank form ZI
+    EXPECT_EQ(lines[19], "Stahl geh\x84rtet");
+    // The material name decodes as code page 850.
+    Spit(Path("name.txt"), lines[19]);
+    FILE* p = popen(("iconv -f CP850 -t UTF-8 " + Path("name.txt")).c_str(), "r");
+    char buf[64] = {};
+    const size_t n = fread(buf, 1, sizeof buf - 1, p);
+    pclose(p);
+    EXPECT_EQ(std::string(buf, n), "Stahl gehärtet");
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Dokumente"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "ISO 7200 Header"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "TRUE"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "0"), lines.end());
+}
+
+TEST_F(DataFile, ShippedDemoIsWhatTheWriterWritesFromTheDefaults) {
+    ASSERT_TRUE(WriteDataFile(Path("demo.qb3")));
+    const std::string shipped = std::string(VELDRIM_DATA_DIR) + "/demo.qb3";
+    if (std::getenv("VELDRIM_REGENERATE_DEMO")) fs::copy_file(Path("demo.qb3"), shipped, fs::copy_options::overwrite_existing);
+    EXPECT_EQ(Slurp(Path("demo.qb3")), Slurp(shipped))
+        << "regenerate data/demo.qb3 with the writer";
+}
+
+TEST_F(DataFile, WriteReadWriteIsByteIdentical) {
+    for (int separator : {1, 2}) {
+        SCOPED_TRACE(separator);
+        ResetGearData();
+        ResetDrawingInfo();
+        ResetDocumentLinks();
+        decimalSeparatorOption = static_cast<std::int16_t>(separator);
+        FillRichDataSet();
+        const GearPairRecord pair = gearPair;
+        const WormGearRecord gear = wormGear;
+        const DrawingInfoRecord info = drawingInfo;
+        const auto links = documentLinks;
+        ASSERT_TRUE(WriteDataFile(Path("one.qb3")));
+
+        ResetGearData();
+        ResetDrawingInfo();
+        ResetDocumentLinks();
+        ASSERT_TRUE(ReadDataFile(Path("one.qb3")));
+        EXPECT_FALSE(cancelFlag);
+        ASSERT_TRUE(WriteDataFile(Path("two.qb3")));
+        EXPECT_EQ(Slurp(Path("one.qb3")), Slurp(Path("two.qb3")));
+
+        EXPECT_NEAR(wormGear.x[2], gear.x[2], 5E-8L);
+        EXPECT_NEAR(wormGear.summa, gear.summa, 5E-8L);
+        EXPECT_EQ(wormGear.tauFlimT, 0);
+        EXPECT_EQ(wormGear.partName, gear.partName);
+        EXPECT_EQ(wormGear.measurementText, gear.measurementText);
+        EXPECT_EQ(gearPair.materialName, pair.materialName);
+        EXPECT_EQ(gearPair.z, pair.z);
+        EXPECT_EQ(drawingInfo.changes, info.changes);
+        EXPECT_EQ(drawingInfo.dates, info.dates);
+        EXPECT_EQ(drawingInfo.names, info.names);
+        ASSERT_EQ(drawingInfo.texts.size(), info.texts.size());
+        for (std::size_t i = 0; i < info.texts.size(); ++i) {
+            EXPECT_EQ(drawingInfo.texts[i].text, info.texts[i].text);
+            EXPECT_EQ(drawingInfo.texts[i].layer, info.texts[i].layer);
+            EXPECT_NEAR(drawingInfo.texts[i].y, info.texts[i].y, 5E-8L);
+            EXPECT_NEAR(drawingInfo.texts[i].phi, info.texts[i].phi, 5E-8L);
+        }
+        EXPECT_EQ(drawingInfo.titleBlockType, 2);
+        EXPECT_EQ(documentLinks, links);
+    }
+}
+
+// A damaged file is refused whole: the data set stays as it was.
+TEST_F(DataFile, DamagedFilesLeaveTheDataSetUnchanged) {
+    FillRichDataSet();
+    ASSERT_TRUE(WriteDataFile(Path("good.qb3")));
+    const std::string good = Slurp(Path("good.qb3"));
+    auto lines = Lines(good);
+
+    std::string truncated;
+    for (std::size_t i = 0; i < lines.size() / 2; ++i) truncated += lines[i] + "\r\n";
+    auto bad = lines;
+    bad[7] = "achtzig";  // a non-number where the centre distance belongs
+    std::string notANumber;
+    for (const auto& l : bad) notANumber += l + "\r\n";
+    bad = lines;
+    bad[9] = "";  // an empty line where a real belongs
+    std::string emptyReal;
+    for (const auto& l : bad) emptyReal += l + "\r\n";
+
+    const std::pair<const char*, std::string> cases[] = {
+        {"truncated", truncated}, {"not a number", notANumber}, {"empty real", emptyReal},
+        {"empty file", ""}, {"garbage", std::string("\x00\xff\r\n\n\n", 6)}};
+    for (const auto& [what, bytes] : cases) {
+        SCOPED_TRACE(what);
+        ResetGearData();
+        ResetDrawingInfo();
+        ResetDocumentLinks();
+        wormGear.a = 99;
+        drawingInfo.replacedBy = "kept";
+        documentLinks[1].file = "kept.pdf";
+        const GearPairRecord pair = gearPair;
+        const WormGearRecord gear = wormGear;
+        const DrawingInfoRecord info = drawingInfo;
+        Spit(Path("bad.qb3"), bytes);
+        ui.calls.clear();
+        EXPECT_FALSE(ReadDataFile(Path("bad.qb3")));
+        EXPECT_TRUE(cancelFlag);
+        EXPECT_GT(DataFileFailedLine(), 0);
+        EXPECT_TRUE(gearPair == pair);
+        EXPECT_TRUE(wormGear == gear);
+        EXPECT_TRUE(drawingInfo == info);
+        EXPECT_EQ(documentLinks[1].file, "kept.pdf");
+        ASSERT_FALSE(ui.CallsOf("message").empty());
+        EXPECT_NE(ui.CallsOf("message").back().text.find("bad.qb3"), std::string::npos);
+    }
+    EXPECT_FALSE(ReadDataFile(Path("missing.qb3")));
+    EXPECT_TRUE(cancelFlag);
+}
+
+TEST_F(DataFile, FailedSavesKeepTheOldFile) {
+    ASSERT_TRUE(WriteDataFile(Path("keep.qb3")));
+    const std::string before = Slurp(Path("keep.qb3"));
+    wormGear.a = 200;
+    if (geteuid() != 0) {  // root writes into read-only folders regardless
+        fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
+        cancelFlag = false;
+        EXPECT_FALSE(WriteDataFile(Path("keep.qb3")));
+        EXPECT_TRUE(cancelFlag);
+        fs::permissions(dir, fs::perms::owner_all);
+        EXPECT_EQ(Slurp(Path("keep.qb3")), before);
+    }
+
+    // A full disk: every write fails and the cancel flag is set.
+    cancelFlag = false;
+    EXPECT_FALSE(WriteDataFile("/dev/full"));
+    EXPECT_TRUE(cancelFlag);
+    struct stat st {};
+    ASSERT_EQ(stat("/dev/full", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+
+    // A folder that even root cannot write.
+    cancelFlag = false;
+    EXPECT_FALSE(WriteDataFile("/proc/veldrim.qb3"));
+    EXPECT_TRUE(cancelFlag);
+}
+
+TEST_F(DataFile, SaveWithoutSectionsIsRefused) {
+    dataFileSections = DataFileSections{};
+    EXPECT_FALSE(WriteDataFile(Path("x.qb3")));
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_FALSE(fs::exists(Path("x.qb3")));
+}
+
+}  // namespace
+}  // namespace veldrim

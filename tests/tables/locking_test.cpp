@@ -1,0 +1,234 @@
+// Record and file locks between work areas, descriptors and processes, and
+// the share modes of opening a table.
+#include "tables/locking.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "table_test_util.h"
+#include "tables/navigation.h"
+
+namespace veldrim::testing {
+namespace {
+
+class LockingTest : public TableTest {
+protected:
+    std::string Table() {
+        const std::string p = Path("shared.dbf");
+        CreateDbf(p, {F("V", 'N', 3)});
+        USE(p + " EXCLUSIVE");
+        for (int i = 1; i <= 4; ++i) {
+            SetBinaryInteger(1, i);
+            Append();
+        }
+        CloseArea();
+        return p;
+    }
+
+    // Runs `probe` in a forked child that opens the table on its own; the
+    // child's answer comes back as its exit code (1 true, 0 false, 2 error).
+    static int InChild(const std::function<bool()>& probe) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            int code = 2;
+            try {
+                code = probe() ? 1 : 0;
+            } catch (...) {
+                code = 2;
+            }
+            // No destructors, no closing: the child must not touch the
+            // parent's open files.
+            _exit(code);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+};
+
+TEST_F(LockingTest, TwoAreasOfOneTableConflict) {
+    const std::string p = Table();
+    Select(1);
+    USE(p + " ALIAS ONE");
+    GO(1);
+    ASSERT_TRUE(RLock());
+    Select(2);
+    USE(p + " ALIAS TWO");
+    GO(1);
+    EXPECT_FALSE(RLock());
+    EXPECT_EQ(LastError(), 0) << "a refused lock is no error";
+    EXPECT_FALSE(FLock());
+    EXPECT_TRUE(ALock()) << "the append byte is free while records are locked";
+    Unlock();
+    GO(2);
+    EXPECT_TRUE(RLock());
+    Select(1);
+    EXPECT_TRUE(UnlockRec(1));
+    Select(2);
+    GO(1);
+    EXPECT_TRUE(RLock());
+}
+
+TEST_F(LockingTest, ClosingAnotherDescriptorKeepsTheLocks) {
+    const std::string p = Table();
+    Select(1);
+    USE(p + " ALIAS ONE");
+    GO(2);
+    ASSERT_TRUE(RLock());
+    const int other = ::open(p.c_str(), O_RDWR);
+    ASSERT_GE(other, 0);
+    ::close(other);
+    Select(2);
+    USE(p + " ALIAS TWO");
+    CloseArea();
+    Select(3);
+    USE(p + " ALIAS THREE");
+    GO(2);
+    EXPECT_FALSE(RLock()) << "area 1's lock went with another descriptor's close";
+}
+
+TEST_F(LockingTest, ForkedChildIsRefusedHeldLocks) {
+    const std::string p = Table();
+    Select(1);
+    USE(p + " ALIAS ONE");
+    GO(3);
+    ASSERT_TRUE(RLock());
+    auto childRLock = [p](int32_t rec) {
+        return [p, rec] {
+            Select(10);
+            USE(p + " ALIAS CHILD");
+            GO(rec);
+            return RLock();
+        };
+    };
+    EXPECT_EQ(InChild(childRLock(3)), 0);
+    EXPECT_EQ(InChild(childRLock(4)), 1);
+    EXPECT_EQ(InChild([p] {
+                  Select(10);
+                  USE(p + " ALIAS CHILD");
+                  return FLock();
+              }),
+              0);
+    Unlock();
+    ASSERT_TRUE(FLock());
+    EXPECT_EQ(InChild(childRLock(4)), 0);
+    Unlock();
+    EXPECT_EQ(InChild(childRLock(4)), 1);
+}
+
+TEST_F(LockingTest, ExclusiveOpenBlocksSharedOpen) {
+    const std::string p = Table();
+    Select(1);
+    USE(p + " EXCLUSIVE ALIAS EX");
+    Select(2);
+    EXPECT_THROW(USE(p + " ALIAS SH"), EDurazError);
+    EXPECT_EQ(LastError(), 32);
+    EXPECT_EQ(CurrentWorkArea(), nullptr);
+    EXPECT_EQ(InChild([p] {
+                  Select(10);
+                  QuietEngineErrors quiet;
+                  USE(p + " ALIAS CHILD");
+                  return CurrentWorkArea() != nullptr;
+              }),
+              0);
+    Select(1);
+    CloseArea();
+    Select(2);
+    USE(p + " ALIAS SH");
+    Select(3);
+    EXPECT_THROW(USE(p + " EXCLUSIVE ALIAS EX"), EDurazError) << "a shared open blocks an exclusive one";
+    EXPECT_EQ(InChild([p] {
+                  Select(10);
+                  USE(p + " ALIAS CHILD");
+                  return CurrentWorkArea() != nullptr;
+              }),
+              1);
+}
+
+TEST_F(LockingTest, LockStateRules) {
+    const std::string p = Table();
+    USE(p);
+    GO(1);
+    ASSERT_TRUE(RLock());
+    EXPECT_FALSE(FLock()) << "a record lock is not upgraded";
+    EXPECT_FALSE(ALock());
+    EXPECT_TRUE(RLock());
+    EXPECT_EQ(CurrentWorkArea()->recordLocks.size(), 1u);
+    Unlock();
+    EXPECT_TRUE(FLock());
+    EXPECT_TRUE(FLock());
+    EXPECT_TRUE(IsLocked(3)) << "the file lock covers every record";
+    EXPECT_FALSE(RLock());
+    Unlock();
+    EXPECT_TRUE(ALock());
+    EXPECT_FALSE(IsLocked(1)) << "an append lock alone locks no record";
+}
+
+TEST_F(LockingTest, RecordLockListOrderAndLimit) {
+    const std::string p = Table();
+    USE(p);
+    MaxRecordLocks = 2;
+    GO(1);
+    ASSERT_TRUE(RLock());
+    GO(2);
+    ASSERT_TRUE(RLock());
+    GO(3);
+    EXPECT_THROW(RLock(), EDurazError);
+    EXPECT_EQ(LastError(), 212);
+    MaxRecordLocks = 0;
+    ASSERT_TRUE(RLock());
+    EXPECT_TRUE(UnlockRec(-1));
+    EXPECT_FALSE(IsLocked(1)) << "-1 releases the oldest lock";
+    EXPECT_TRUE(UnlockRec(-2));
+    EXPECT_FALSE(IsLocked(3)) << "-2 releases the newest lock";
+    EXPECT_TRUE(IsLocked(2));
+    EXPECT_TRUE(UnlockRec(2));
+    EXPECT_EQ(CurrentWorkArea()->lockState, kNoLock);
+}
+
+TEST_F(LockingTest, UnlockingARecordThatIsNotLockedIsQuiet) {
+    const std::string p = Table();
+    USE(p);
+    EXPECT_FALSE(UnlockRec(3));
+    EXPECT_EQ(LastError(), 220);
+    EXPECT_FALSE(UnlockRec(-7));
+    EXPECT_EQ(LastError(), 220);
+    EXPECT_TRUE(ui.calls.empty());
+}
+
+TEST_F(LockingTest, ExclusiveTablesOnlyKeepTheBookkeeping) {
+    const std::string p = Table();
+    USE(p + " EXCLUSIVE");
+    GO(1);
+    EXPECT_TRUE(RLock());
+    EXPECT_TRUE(IsLocked(1));
+    Unlock();
+    EXPECT_TRUE(FLock());
+    EXPECT_EQ(CurrentWorkArea()->lockState, kFileLock);
+}
+
+TEST_F(LockingTest, RetriesAskTheCallbackWhenUsedUp) {
+    const std::string p = Table();
+    Select(1);
+    USE(p + " ALIAS ONE");
+    ASSERT_TRUE(FLock());
+    Select(2);
+    USE(p + " ALIAS TWO");
+    LockRetries = 2;
+    LockWaitMs = 1;
+    int asked = 0;
+    LockRetryCallback = [&] {
+        if (++asked == 2) {
+            Select(1);
+            Unlock();
+            Select(2);
+        }
+        return asked < 3;
+    };
+    EXPECT_TRUE(FLock());
+    EXPECT_EQ(asked, 2);
+}
+
+}  // namespace
+}  // namespace veldrim::testing

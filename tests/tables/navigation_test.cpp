@@ -1,0 +1,326 @@
+// Navigation and editing verbs: the visibility matrix, BOF/EOF, GO, SKIP,
+// Append/Replace/Delete and their locks, relations, the index hooks.
+#include "tables/navigation.h"
+
+#include "table_test_util.h"
+#include "tables/locking.h"
+
+namespace veldrim::testing {
+namespace {
+
+class NavigationTest : public TableTest {
+protected:
+    // Six records with values 1..6; records 2 and 5 deleted.
+    void SixRecords(bool exclusive = true) {
+        const std::string p = Path("six.dbf");
+        CreateDbf(p, {F("V", 'N', 3)});
+        USE(p + " EXCLUSIVE");
+        for (int i = 1; i <= 6; ++i) {
+            ClearRecord();
+            SetBinaryInteger(1, i);
+            SetBinaryDeleted(i == 2 || i == 5);
+            Append();
+        }
+        if (!exclusive) USE(p);
+        GoTop();
+    }
+    static int V() { return static_cast<int>(BinaryInteger(1)); }
+};
+
+struct MatrixCase {
+    bool hide;
+    bool filter;        // value != 4
+    bool whileOn;       // forwards: value <= 4, backwards: value >= 3
+    std::vector<int> forward;
+    int forwardEnd;     // record number at EOF
+    std::vector<int> backward;
+    int backwardEnd;    // record number at BOF
+};
+
+TEST_F(NavigationTest, VisibilityMatrix) {
+    const MatrixCase cases[] = {
+        {false, false, false, {1, 2, 3, 4, 5, 6}, 7, {6, 5, 4, 3, 2, 1}, 1},
+        {true, false, false, {1, 3, 4, 6}, 7, {6, 4, 3, 1}, 1},
+        {false, true, false, {1, 2, 3, 5, 6}, 7, {6, 5, 3, 2, 1}, 1},
+        {true, true, false, {1, 3, 6}, 7, {6, 3, 1}, 1},
+        {false, false, true, {1, 2, 3, 4}, 5, {6, 5, 4, 3}, 3},
+        {true, false, true, {1, 3, 4}, 5, {6, 4, 3}, 3},
+        {false, true, true, {1, 2, 3}, 5, {6, 5, 3}, 3},
+        {true, true, true, {1, 3}, 5, {6, 3}, 3},
+    };
+    SixRecords();
+    for (const auto& c : cases) {
+        const std::string label = std::string("hide=") + (c.hide ? "1" : "0") + " filter=" +
+                                  (c.filter ? "1" : "0") + " while=" + (c.whileOn ? "1" : "0");
+        SetIgnoreDel(c.hide);
+        SetFilterMethod(c.filter ? ConditionMethod([] { return V() != 4; }) : nullptr);
+        SetWhileMethod(c.whileOn ? ConditionMethod([] { return V() <= 4; }) : nullptr);
+        std::vector<int> seen;
+        for (GoTop(); !dEOF(); SKIP(1)) seen.push_back(V());
+        EXPECT_EQ(seen, c.forward) << label;
+        EXPECT_EQ(RecNo(), c.forwardEnd) << label;
+
+        SetWhileMethod(c.whileOn ? ConditionMethod([] { return V() >= 3; }) : nullptr);
+        seen.clear();
+        GoBottom();
+        for (;;) {
+            seen.push_back(V());
+            SKIP(-1);
+            if (dBOF()) break;
+        }
+        EXPECT_EQ(seen, c.backward) << label;
+        EXPECT_EQ(RecNo(), c.backwardEnd) << label;
+        EXPECT_EQ(V(), c.backwardEnd) << label;
+    }
+}
+
+TEST_F(NavigationTest, EofPhantomAndSkipPastIt) {
+    SixRecords();
+    GO(6);
+    SKIP(1);
+    EXPECT_TRUE(dEOF());
+    EXPECT_EQ(RecNo(), 7);
+    EXPECT_EQ(V(), 0);
+    try {
+        SKIP(1);
+        ADD_FAILURE();
+    } catch (const EDurazError& e) {
+        EXPECT_NE(std::string(e.what()).find(" ist hinter EOF. [SKIP]"), std::string::npos);
+    }
+    EXPECT_EQ(LastError(), 212);
+    SKIP(0);
+    EXPECT_TRUE(dEOF());
+    EXPECT_EQ(V(), 0);
+    SKIP(-1);
+    EXPECT_EQ(RecNo(), 6);
+    EXPECT_FALSE(dEOF());
+}
+
+TEST_F(NavigationTest, SkipBackAtFirstVisibleRecordSetsBof) {
+    SixRecords();
+    SetIgnoreDel(true);
+    GoTop();
+    SKIP(-1);
+    EXPECT_TRUE(dBOF());
+    EXPECT_EQ(RecNo(), 1);
+    EXPECT_EQ(V(), 1);
+}
+
+TEST_F(NavigationTest, SkipTwoOverADeletedRecord) {
+    SixRecords();
+    SetIgnoreDel(true);
+    GoTop();
+    SKIP(2);
+    EXPECT_EQ(V(), 4);
+}
+
+TEST_F(NavigationTest, GoOutsideTheTable) {
+    SixRecords();
+    SetIgnoreDel(true);
+    for (int32_t n : {0, 7, -3}) {
+        EXPECT_THROW(GO(n), EDurazError) << n;
+        EXPECT_EQ(LastError(), 212);
+        EXPECT_TRUE(dEOF()) << n;
+    }
+    GO(2);
+    EXPECT_EQ(V(), 2) << "GO reaches a hidden deleted record";
+    EXPECT_TRUE(Deleted());
+}
+
+TEST_F(NavigationTest, EmptyTableSkipAndGo) {
+    CreateDbf(Path("e.dbf"), {F("V", 'N', 3)});
+    USE(Path("e.dbf"));
+    EXPECT_THROW(SKIP(1), EDurazError);
+    try {
+        SKIP(-1);
+        ADD_FAILURE();
+    } catch (const EDurazError& e) {
+        EXPECT_NE(std::string(e.what()).find(" ist leer. [SKIP]"), std::string::npos);
+    }
+    EXPECT_THROW(GO(1), EDurazError);
+    GoTop();
+    EXPECT_EQ(LastError(), 0);
+    EXPECT_TRUE(dEOF() && dBOF());
+}
+
+TEST_F(NavigationTest, AllHiddenGivesThePhantomWithBothFlags) {
+    SixRecords();
+    SetFilterMethod([] { return false; });
+    GoTop();
+    EXPECT_TRUE(dEOF());
+    EXPECT_TRUE(dBOF());
+    EXPECT_EQ(RecNo(), 7);
+    GoBottom();
+    EXPECT_TRUE(dEOF());
+    EXPECT_TRUE(dBOF());
+}
+
+TEST_F(NavigationTest, SharedWritesNeedTheirLocks) {
+    SixRecords(false);
+    ClearRecord();
+    SetBinaryInteger(1, 7);
+    try {
+        Append();
+        ADD_FAILURE();
+    } catch (const EDurazError& e) {
+        EXPECT_NE(std::string(e.what()).find("[APPEND]"), std::string::npos);
+    }
+    EXPECT_EQ(LastError(), 5);
+    GO(1);
+    ASSERT_TRUE(RLock());
+    EXPECT_THROW(Append(), EDurazError) << "a record lock does not allow an append";
+    SetBinaryInteger(1, 10);
+    Replace();
+    DeleteRec();
+    EXPECT_TRUE(Deleted());
+    GO(3);
+    EXPECT_THROW(Replace(), EDurazError);
+    EXPECT_EQ(LastError(), 1200);
+    EXPECT_THROW(DeleteRec(), EDurazError);
+    EXPECT_EQ(LastError(), 1200);
+    Unlock();
+    ASSERT_TRUE(ALock());
+    EXPECT_THROW(DeleteRec(), EDurazError) << "an append lock alone does not allow a delete";
+    SetBinaryInteger(1, 7);
+    Append();
+    EXPECT_EQ(RecCount(), 7);
+    Unlock();
+    ASSERT_TRUE(FLock());
+    SetBinaryInteger(1, 8);
+    Append();
+    GO(3);
+    SetBinaryInteger(1, 33);
+    Replace();
+    EXPECT_EQ(RecCount(), 8);
+}
+
+TEST_F(NavigationTest, ReplaceDeleteRecallAtTheEnd) {
+    SixRecords();
+    GoBottom();
+    SKIP(1);
+    try {
+        Replace();
+        ADD_FAILURE();
+    } catch (const EDurazError& e) {
+        EXPECT_NE(std::string(e.what()).find(" bei EOF angelangt. [REPLACE]"), std::string::npos);
+    }
+    DeleteRec();
+    EXPECT_EQ(LastError(), 0);
+    EXPECT_THROW(RecallRec(), EDurazError);
+    EXPECT_EQ(LastError(), 1103);
+}
+
+TEST_F(NavigationTest, DeleteAndRecallReachTheFile) {
+    SixRecords();
+    GO(3);
+    DeleteRec();
+    GO(2);
+    RecallRec();
+    CloseArea();
+    const auto b = ReadBytes(Path("six.dbf"));
+    const int hl = 65, rl = 4;
+    EXPECT_EQ(b[hl + 1 * rl], ' ');
+    EXPECT_EQ(b[hl + 2 * rl], '*');
+}
+
+TEST_F(NavigationTest, RelationThatMovesItsOwnAreaIsCyclic) {
+    SixRecords();
+    EXPECT_THROW(SetRelation([] { Dbf4RawGo(3); }), EDurazError);
+    EXPECT_EQ(LastError(), 224);
+    SetReportErrors(false);
+    SetRelation(nullptr);
+    int calls = 0;
+    SetRelation([&] { ++calls; });
+    SKIP(1);
+    GO(4);
+    EXPECT_EQ(calls, 3);
+}
+
+TEST_F(NavigationTest, RelationMovesAnotherArea) {
+    SixRecords();
+    CreateDbf(Path("other.dbf"), {F("W", 'N', 3)});
+    Select(2);
+    USE(Path("other.dbf") + " EXCLUSIVE");
+    for (int i = 1; i <= 6; ++i) {
+        SetBinaryInteger(1, i * 10);
+        Append();
+    }
+    Select(1);
+    SetRelation([] {
+        const int32_t n = CurrentWorkArea()->recordNumber;
+        Select(2);
+        GoIfValid(n);
+    });
+    GO(4);
+    EXPECT_EQ(SelectedArea(), 1);
+    Select(2);
+    EXPECT_EQ(BinaryInteger(1), 40);
+}
+
+// A fake index that runs the records in reverse order.
+struct FakeIndex {
+    static inline int32_t pos = 0;
+    static inline bool empty = false;
+    static inline uint8_t found = 0;
+    static inline int readDepth = 0;
+    static int32_t Count() { return CurrentWorkArea()->recordCount; }
+    static void Install() {
+        IndexLinked = true;
+        IndexProcTable.hasIndex = [] { return true; };
+        IndexProcTable.firstKey = [] { return empty ? Count() + 1 : (pos = Count()); };
+        IndexProcTable.lastKey = [] { return empty ? Count() + 1 : (pos = 1); };
+        IndexProcTable.nextKey = [] { return pos > 1 ? --pos : pos; };
+        IndexProcTable.prevKey = [] { return pos < Count() ? ++pos : pos; };
+        IndexProcTable.indexEof = [] { return false; };
+        IndexProcTable.indexBof = [] { return false; };
+        IndexProcTable.syncIndex = [] { pos = CurrentWorkArea()->recordNumber; };
+        IndexProcTable.foundFlag = &found;
+        IndexProcTable.readPhase = [](bool begin) { readDepth += begin ? 1 : -1; };
+    }
+};
+
+TEST_F(NavigationTest, IndexOrderIsFollowed) {
+    SixRecords();
+    FakeIndex::empty = false;
+    FakeIndex::Install();
+    std::vector<int> seen;
+    for (GoTop(); !dEOF(); SKIP(1)) seen.push_back(V());
+    EXPECT_EQ(seen, (std::vector<int>{6, 5, 4, 3, 2, 1}));
+    EXPECT_EQ(FakeIndex::readDepth, 0) << "every read phase is closed";
+}
+
+TEST_F(NavigationTest, EmptyIndexGivesThePhantom) {
+    SixRecords();
+    FakeIndex::empty = true;
+    FakeIndex::Install();
+    GoTop();
+    EXPECT_TRUE(dEOF());
+    EXPECT_TRUE(dBOF());
+    EXPECT_EQ(RecNo(), 7);
+}
+
+TEST_F(NavigationTest, RelationKeepsTheIndexFoundFlag) {
+    SixRecords();
+    FakeIndex::empty = false;
+    FakeIndex::Install();
+    FakeIndex::found = 1;
+    SetRelation([] { FakeIndex::found = 0; });
+    GO(2);
+    EXPECT_EQ(FakeIndex::found, 1);
+}
+
+TEST_F(NavigationTest, SharedTableSeesAnotherAreasAppend) {
+    SixRecords(false);
+    Select(2);
+    USE(Path("six.dbf") + " ALIAS TWO");
+    ASSERT_TRUE(FLock());
+    SetBinaryInteger(1, 7);
+    Append();
+    Select(1);
+    EXPECT_EQ(RecCount(), 7);
+    GoBottom();
+    EXPECT_EQ(V(), 7);
+}
+
+}  // namespace
+}  // namespace veldrim::testing

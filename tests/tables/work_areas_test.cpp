@@ -1,0 +1,242 @@
+// Work areas: selection, USE clauses, buffers, aliases, field accessors.
+#include "tables/work_areas.h"
+
+#include "table_test_util.h"
+#include "tables/engine_dates.h"
+#include "tables/locking.h"
+#include "tables/navigation.h"
+
+namespace veldrim::testing {
+namespace {
+
+class WorkAreasTest : public TableTest {
+protected:
+    std::string Table() {
+        const std::string p = Path("Stock.dbf");
+        if (!std::filesystem::exists(p))
+            CreateDbf(p, {F("Item", 'C', 8), F("Qty", 'N', 5), F("Price", 'N', 8, 2), F("Since", 'D'),
+                          F("Active", 'L')});
+        return p;
+    }
+};
+
+TEST_F(WorkAreasTest, SelectZeroFailsWhenAllCallerAreasAreTaken) {
+    const std::string p = Table();
+    for (int i = 1; i <= 33; ++i) {
+        Select(i);
+        USE(p + " ALIAS A" + std::to_string(i));
+    }
+    EXPECT_EQ(WorkAreas[34], nullptr);
+    Select(5);
+    try {
+        Select(0);
+        ADD_FAILURE();
+    } catch (const EDurazError& e) {
+        EXPECT_NE(std::string(e.what()).find("Kein Arbeitsbereich frei [Select(0)]"), std::string::npos);
+    }
+    EXPECT_EQ(SelectedArea(), 5);
+    Select(7);
+    CloseArea();
+    Select(0);
+    EXPECT_EQ(SelectedArea(), 7);
+    EXPECT_THROW(Select(34), EDurazError);
+    EXPECT_EQ(LastError(), 220);
+}
+
+TEST_F(WorkAreasTest, AliasInUseLeavesTheAreaEmpty) {
+    const std::string p = Table();
+    Select(1);
+    USE(p);
+    EXPECT_EQ(AliasName(), "STOCK");
+    Select(2);
+    EXPECT_THROW(USE(p), EDurazError);
+    EXPECT_EQ(LastError(), 220);
+    EXPECT_EQ(CurrentWorkArea(), nullptr);
+    USE(p + " alias Second");
+    EXPECT_EQ(AliasName(), "SECOND");
+}
+
+TEST_F(WorkAreasTest, BufferRules) {
+    const std::string p = Table();
+    USE(p);
+    const uint16_t size = BinaryRecordSize(*CurrentWorkArea());
+    EXPECT_EQ(size, 1 + 9 + 4 + 8 + 11 + 1);
+    EXPECT_EQ(CurrentWorkArea()->binaryRecordSize, size);
+    EXPECT_TRUE(CurrentWorkArea()->binaryRecordOwned);
+
+    std::vector<uint8_t> mine(size + 1);
+    try {
+        USE(p, mine.data(), size + 1);
+        ADD_FAILURE();
+    } catch (const EDurazError& e) {
+        const std::string m = e.what();
+        EXPECT_NE(m.find("Record Size=" + std::to_string(size) + ", Buffer Size=" + std::to_string(size + 1)),
+                  std::string::npos) << m;
+    }
+    EXPECT_EQ(LastError(), 266);
+    EXPECT_EQ(CurrentWorkArea(), nullptr);
+
+    EXPECT_THROW(USE(p, nullptr, 5), EDurazError);
+    EXPECT_EQ(LastError(), 220);
+
+    USE(p, mine.data(), size);
+    EXPECT_EQ(CurrentWorkArea()->binaryRecord, mine.data());
+    SetBinaryText(1, "bolt");
+    EXPECT_EQ(mine[0], 0);
+    EXPECT_EQ(mine[1], 4);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(&mine[2]), 4), "bolt");
+}
+
+TEST_F(WorkAreasTest, ExclusiveKeywordAndLockingSwitch) {
+    const std::string p = Table();
+    struct Case { std::string clause; bool locking; bool exclusive; std::string alias; };
+    const Case cases[] = {
+        {p, true, false, "STOCK"},
+        {p + " exclusive", true, true, "STOCK"},
+        {p + " EXCLUSIVE ALIAS x1", true, true, "X1"},
+        {p + " alias Y2 Exclusive", true, true, "Y2"},
+        {p + " EXCLUSIVEX", true, false, "STOCK"},
+        {p, false, true, "STOCK"},
+    };
+    for (const auto& c : cases) {
+        LockingOn = c.locking;
+        if (c.clause.find("EXCLUSIVEX") != std::string::npos) {
+            // Not a whole word: it stays part of the file name.
+            EXPECT_THROW(USE(c.clause), EDurazError);
+            EXPECT_EQ(LastError(), 2);
+            continue;
+        }
+        USE(c.clause);
+        ASSERT_NE(CurrentWorkArea(), nullptr) << c.clause;
+        EXPECT_EQ(CurrentWorkArea()->exclusive, c.exclusive) << c.clause;
+        EXPECT_EQ(AliasName(), c.alias) << c.clause;
+        EXPECT_EQ(DbfName(), p) << c.clause;
+        CloseArea();
+    }
+}
+
+TEST_F(WorkAreasTest, BlankClauseOnlyCloses) {
+    USE(Table());
+    USE("   ");
+    EXPECT_EQ(CurrentWorkArea(), nullptr);
+    EXPECT_EQ(LastError(), 0);
+    EXPECT_TRUE(ui.calls.empty());
+}
+
+TEST_F(WorkAreasTest, EmptyTableOpensAtEofAndBof) {
+    USE(Table());
+    EXPECT_TRUE(dEOF());
+    EXPECT_TRUE(dBOF());
+    EXPECT_EQ(RecNo(), 0);
+    EXPECT_EQ(BinaryText(1), "        ");
+    EXPECT_EQ(BinaryInteger(2), 0);
+}
+
+TEST_F(WorkAreasTest, MissingTableIsAnError) {
+    EXPECT_THROW(USE(Path("nothing")), EDurazError);
+    EXPECT_EQ(LastError(), 2);
+    EXPECT_EQ(CurrentWorkArea(), nullptr);
+}
+
+TEST_F(WorkAreasTest, FieldAccessors) {
+    USE(Table());
+    EXPECT_EQ(FieldCount(), 5);
+    EXPECT_EQ(FieldType(3), 'N');
+    EXPECT_EQ(FieldLen(3), 8);
+    EXPECT_EQ(FieldDec(3), 2);
+    EXPECT_EQ(Field(1), "ITEM");
+    EXPECT_EQ(FieldNo("price   "), 3);
+    EXPECT_EQ(FieldNo("nothing"), 0);
+    EXPECT_EQ(LastError(), 0);
+    EXPECT_EQ(FieldLen(4), 8);
+    SetCentury = true;
+    EXPECT_EQ(FieldLen(4), 10);
+    EXPECT_EQ(FieldAddress(0), CurrentWorkArea()->binaryRecord);
+    EXPECT_EQ(FieldAddress(2), CurrentWorkArea()->binaryRecord + 1 + 9);
+    struct Bad { std::function<void()> call; const char* text; };
+    const Bad bad[] = {
+        {[] { FieldType(0); }, "[FieldType(0)]"},
+        {[] { FieldLen(6); }, "[FieldLen(6)]"},
+        {[] { FieldAddress(6); }, "[FieldAddress(6)]"},
+        {[] { Field(-1); }, "[Field(-1)]"},
+    };
+    for (const auto& b : bad) {
+        try {
+            b.call();
+            ADD_FAILURE() << b.text;
+        } catch (const EDurazError& e) {
+            EXPECT_NE(std::string(e.what()).find(b.text), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(LastError(), 220);
+    }
+}
+
+TEST_F(WorkAreasTest, FieldAsTextFollowsTheEngineSettings) {
+    USE(Table());
+    SetBinaryInteger(2, 42);
+    SetBinaryNumber(3, 1234.5);
+    SetBinaryLogical(5, true);
+    EXPECT_EQ(FieldAsText(2), "   42");
+    EXPECT_EQ(FieldAsText(3), " 1234.50");
+    EXPECT_EQ(FieldAsText(5), "Y");
+    DecimalSeparator = ',';
+    EXPECT_EQ(FieldAsText(3), " 1234,50");
+    SetBinaryLogical(5, false);
+    EXPECT_EQ(FieldAsText(5), "N");
+}
+
+TEST_F(WorkAreasTest, VerbsWithoutTableAnswerNeutrally) {
+    SetReportErrors(false);
+    EXPECT_TRUE(dEOF());
+    EXPECT_TRUE(dBOF());
+    EXPECT_EQ(RecNo(), 0);
+    EXPECT_EQ(RecCount(), 0);
+    EXPECT_FALSE(FLock());
+    EXPECT_TRUE(UnlockRec(1));
+    EXPECT_EQ(TakeErrorMessage().find("Fehler Nr. 215"), 0u);
+}
+
+TEST_F(WorkAreasTest, VirtualFileNeedsItsUnit) {
+    uint8_t buf[16];
+    EXPECT_THROW(USE("* VIRTUAL FILE", buf, sizeof buf), EDurazError);
+    EXPECT_EQ(LastError(), 1101);
+    static int calls = 0;
+    calls = 0;
+    VirtualFileProc = [](TWorkArea& a) {
+        if (a.operationCode == 4) ++calls;
+    };
+    USE("list linked list to xms lifo alias Q", buf, sizeof buf);
+    ASSERT_NE(CurrentWorkArea(), nullptr);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(CurrentWorkArea()->memoryKind, 3);
+    EXPECT_EQ(CurrentWorkArea()->insertionOrder, 1);
+    EXPECT_EQ(AliasName(), "Q");
+    EXPECT_TRUE(CurrentWorkArea()->exclusive);
+    EXPECT_THROW(FLock(), EDurazError);
+    EXPECT_EQ(LastError(), 1100);
+}
+
+TEST_F(WorkAreasTest, CloseAllLeavesAreaOne) {
+    const std::string p = Table();
+    Select(3);
+    USE(p + " ALIAS C");
+    Select(9);
+    USE(p + " ALIAS D");
+    CloseAll();
+    EXPECT_EQ(SelectedArea(), 1);
+    for (int i = 1; i <= 33; ++i) EXPECT_EQ(WorkAreas[i], nullptr);
+}
+
+TEST_F(WorkAreasTest, ClearRecordBlanksTheRecord) {
+    USE(Table() + " EXCLUSIVE");
+    SetBinaryText(1, "nut");
+    SetBinaryInteger(2, 5);
+    Append();
+    ClearRecord();
+    EXPECT_EQ(BinaryText(1), "        ");
+    EXPECT_EQ(BinaryInteger(2), 0);
+    EXPECT_FALSE(Deleted());
+}
+
+}  // namespace
+}  // namespace veldrim::testing

@@ -70,7 +70,7 @@ public:
     // the cancel flag.
     virtual bool Create(const std::string& path) { (void)path; return true; }
     // Writes the closing record ("EOF") and closes the stream; false when any
-    // write or the close failed.
+    // write or the close failed (reported by the caller as well).
     virtual bool Finish() { return true; }
 
     // Frame of the run.
@@ -123,12 +123,22 @@ public:
 // Makes a fresh writer of one kind.
 using CadWriterFactory = std::unique_ptr<CadWriter> (*)();
 
-// The writer factories by CAD-Code (index 0..7); entry 3 is the screen.
-// Block files (screen and STL output) are written by the DXF entry.
-// The defaults are set in one place, cad_writer_table.cpp; tests may replace
-// entries and call ResetCadWriterFactories() afterwards.
+// The writer factories by CAD-Code (index 0..7); entry 3 is the screen, an
+// empty entry is a kind not available yet. Block files (screen and STL
+// output) are written by the DXF entry (1). The defaults are set in one
+// place, cad_writer_table.cpp; tests may replace entries and call
+// ResetCadWriterFactories() afterwards.
 extern std::array<CadWriterFactory, 8> CadWriterFactories;
 void ResetCadWriterFactories();
+
+// The screen back end: every entity becomes a record of the graphics window.
+std::unique_ptr<CadWriter> MakeScreenCadWriter();
+
+// Inserts a block (the block module's CadInsertBlock); CadBeginEntities uses
+// it for the corner logos. Set in cad_writer_table.cpp; empty: no logos.
+using CadBlockInsertFunction = void (*)(const std::string& name, Real x, Real y, Real angle,
+                                        Real scaleX, Real scaleY);
+extern CadBlockInsertFunction CadBlockInserter;
 
 // ---- State of the run ---------------------------------------------------------------
 
@@ -136,6 +146,9 @@ struct CadLimits {
     Real xmin = 0, xmax = 160, ymin = 0, ymax = 120;
     Real width = 160, height = 120;  // xmax - xmin, ymax - ymin
 };
+
+inline constexpr int kSheetFooterOption = 0;
+inline constexpr const char* kDefaultPlotCommandLine = "C:\\GRAFMIT\\WGRAFMIT GRAFMIT.DXF /M1.0";
 
 struct CadOutputRecord {
     // CadLayerTable: the six named layers 0..5.
@@ -170,7 +183,9 @@ struct CadOutputRecord {
     // Plot program command lines.
     uint16_t plotCommandCount = 1;
     uint16_t plotCommandIndex = 1;     // 1..5
-    std::array<std::string, 5> plotCommandLines{};  // set by ResetCadOutputState
+    std::array<std::string, 5> plotCommandLines{kDefaultPlotCommandLine, kDefaultPlotCommandLine,
+                                                kDefaultPlotCommandLine, kDefaultPlotCommandLine,
+                                                kDefaultPlotCommandLine};
     Real symbolScale = 1.0L;
     uint8_t layerMonochrom = 0;        // "Layer Monochrom"
     uint16_t runArgument = 0;          // the code as the caller passed it
@@ -198,20 +213,18 @@ struct CadOutputRecord {
     uint8_t inBlockFlag = 0;           // between CadBeginBlocks and CadEndSection
 };
 
-inline constexpr int kSheetFooterOption = 0;
-inline constexpr const char* kDefaultPlotCommandLine = "C:\\GRAFMIT\\WGRAFMIT GRAFMIT.DXF /M1.0";
 
 extern CadOutputRecord CadOutputState;
 // The logo mode, kept beside the window state: 2 and 3 suppress the corner
 // logos of CadBeginEntities. CadBeginOutput sets it to 0.
 extern uint16_t CadLogoMode;
-// Set by the command line "/CADi:j": the output file name is built from the
-// current data file name, and no dialog ever opens.
-extern uint8_t CadBatchFlag;
-
 void ResetCadOutputState();
 
 // ---- Run control ---------------------------------------------------------------------
+//
+// CAD batch mode (cadBatchFlag of app/app_state.h, the command line
+// "/CADi:j"): the output file name is the current data file name with the
+// format's extension, no dialog ever opens, and codes 0, 8 and 9 are refused.
 
 // Starts a run; afterwards the caller tests the cancel flag.
 void CadBeginOutput(uint16_t code);

@@ -1,0 +1,28 @@
+// The back ends of the CAD output run by CAD-Code, set in this one place.
+// An empty entry is an output kind that is not available yet: the begin step
+// then refuses the run with a message. The screen entry (3) is always there.
+#include "graphics/cad_output.h"
+
+namespace veldrim {
+
+namespace {
+
+constexpr std::array<CadWriterFactory, 8> kDefaultWriters = {
+    nullptr,              // 0 ask: resolved by the begin step
+    nullptr,              // 1 DXF
+    nullptr,              // 2 IGES
+    MakeScreenCadWriter,  // 3 screen check
+    nullptr,              // 4 DXF for the plot program
+    nullptr,              // 5 drawing-record text
+    nullptr,              // 6 STL
+    nullptr,              // 7 STEP
+};
+
+}  // namespace
+
+std::array<CadWriterFactory, 8> CadWriterFactories = kDefaultWriters;
+CadBlockInsertFunction CadBlockInserter = nullptr;
+
+void ResetCadWriterFactories() { CadWriterFactories = kDefaultWriters; }
+
+}  // namespace veldrim

@@ -163,3 +163,50 @@ TEST_F(CylTest, OverlapAndTotalContactRatio) {
 
 }  // namespace
 }  // namespace veldrim
+
+namespace veldrim {
+namespace {
+
+using cyltest::CylTest;
+using cyltest::LoadPair;
+using cyltest::Messages;
+
+TEST_F(CylTest, DifferingToolAngleShapesTheTip) {
+    // A roughing tool whose flank near the tip has a steeper angle chamfers
+    // the tip: the tip form circle lies below the tip circle.
+    LoadPair({.mn = 3, .z1 = 25, .z2 = 60, .x1 = 0.2L});
+    cylGear.toolProfile[1] = 4;
+    cylGear.alphaP0[1] = 30;
+    cylGear.toolAngleHeightFactor[1] = 0.3L;
+    cylGear.qAllowance[1] = 0.05L;
+    cylGear.qTolerance[1] = 0.05L;
+    cylGear.Asni[2] = -0.1L;
+    CalcCylGear();
+    ASSERT_FALSE(fatalFlag) << ::testing::PrintToString(Messages());
+    const CylGearRecord& g = cylGear;
+    ASSERT_TRUE(g.toolAngleDiffers[1]);
+    EXPECT_FALSE(g.toolAngleDiffers[2]);
+    EXPECT_GT(g.dFa[1], g.db[1]);
+    EXPECT_LE(g.dFa[1], g.da[1]);
+    EXPECT_LE(g.dFaLower[1], g.daLower[1]);
+    EXPECT_GT(g.toothFormDFa[1], g.db[1]);
+    EXPECT_LE(g.toothFormDFa[1], g.da[1]);
+    // Without a chamfer the upper tip thickness uses the thickest tooth.
+    EXPECT_GT(g.satUpper[2], g.satLower[2]);
+}
+
+TEST_F(CylTest, FinishingToleranceBelowHalfTheThicknessToleranceIsWarned) {
+    LoadPair({.mn = 3, .z1 = 25, .z2 = 60});
+    cylGear.Asne[2] = -0.05L;
+    cylGear.Asni[2] = -0.15L;
+    cylGear.qAllowance[2] = 0.1L;
+    cylGear.qTolerance[2] = 0.04L;
+    CalcCylGear();
+    const auto m = Messages();
+    EXPECT_NE(std::find(m.begin(), m.end(), "Warnung: q tol < Tsn/2  (2)"), m.end());
+    EXPECT_NEAR(cylGear.xPreUpper[2] - cylGear.xPreLower[2],
+                0.04L / std::sin(cylGear.alphaNRad) / 3, 1e-12L);
+}
+
+}  // namespace
+}  // namespace veldrim

@@ -12,16 +12,17 @@
 //   ended     CadEndOutput closed the file; the run is idle again.
 #include "graphics/cad_output.h"
 
-#include <chrono>
-#include <ctime>
 #include <filesystem>
 #include <system_error>
 
 #include "app/app_state.h"
 #include "foundation/codepage.h"
+#include "foundation/files.h"
 #include "foundation/help_texts.h"
 #include "foundation/message_boxes.h"
 #include "foundation/program_state.h"
+#include "foundation/system_info.h"
+#include "foundation/text_conv.h"
 #include "foundation/ui_services.h"
 #include "graphics/cad_primitives.h"
 #include "graphics/display_list.h"
@@ -84,11 +85,6 @@ std::string WithExtension(const std::string& path, const std::string& ext) {
     return path + "." + ext;
 }
 
-std::string WithSlash(std::string dir) {
-    if (!dir.empty() && dir.back() != '/') dir += '/';
-    return dir;
-}
-
 // The output file name of codes 1, 2, 5, 6 and 7; empty with the cancel flag
 // set when the user gave none or the name was refused.
 std::string AskOutputFileName(uint16_t code) {
@@ -98,7 +94,7 @@ std::string AskOutputFileName(uint16_t code) {
     size_t dot = base.find_last_of('.');
     if (dot != std::string::npos) base = base.substr(0, dot);
     const std::string filter = "*." + ext + "|*." + ext + "|*.*|*.*";
-    auto chosen = Ui().SaveFileName("CAD", WithSlash(cadDirectory) + base, filter);
+    auto chosen = Ui().SaveFileName("CAD", EnsureTrailingBackslash(cadDirectory) + base, filter);
     if (!chosen || chosen->empty()) {
         cancelFlag = true;
         CadOutputState.outputFileName.clear();
@@ -111,35 +107,6 @@ std::string AskOutputFileName(uint16_t code) {
     return name;
 }
 
-std::string TwoDigits(int n) {
-    std::string s = std::to_string(n);
-    return s.size() < 2 ? "0" + s : s;
-}
-
-// Today's date by the date format, and the time as hh:mm.
-void NowTexts(std::string& date, std::string& time) {
-    std::time_t t = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    const std::string d = TwoDigits(tm.tm_mday), m = TwoDigits(tm.tm_mon + 1);
-    const std::string y = std::to_string(tm.tm_year + 1900);
-    switch (dateFormat) {
-        case 1: date = d + "." + m + "." + y; break;
-        case 2: date = m + "/" + d + "/" + y; break;
-        case 3: date = y + "-" + m + "-" + d; break;
-        case 4: date = d + "/" + m + "/" + y; break;
-        default: date = y + "/" + m + "/" + d; break;
-    }
-    time = TwoDigits(tm.tm_hour) + ":" + TwoDigits(tm.tm_min);
-}
-
-// A long path keeps its start and end around "...".
-std::string Shortened(const std::string& s, size_t width) {
-    if (s.size() <= width) return s;
-    size_t keep = width - 3;
-    return s.substr(0, keep / 2) + "..." + s.substr(s.size() - (keep - keep / 2));
-}
-
 // The identification line at the foot of a screen drawing.
 void DrawFooter(const CadLimits& l) {
     const Real w = l.xmax - l.xmin, h = l.ymax - l.ymin;
@@ -149,26 +116,15 @@ void DrawFooter(const CadLimits& l) {
     if (CadOutputState.sheetOptions[kSheetFooterOption] == 0) {
         std::string fileText;
         if (!currentFileName.empty())
-            fileText = Shortened(
-                WithSlash(dataDirectory) + currentFileName + "." + dataFileExtension, 120);
-        std::string date, time;
-        NowTexts(date, time);
-        text = date + " " + time + " - " + text + " - " + fileText;
+            fileText = ShortenWithDots(
+                EnsureTrailingBackslash(dataDirectory) + currentFileName + "." + dataFileExtension,
+                120);
+        text = TodayText() + " " + TimeHourMinuteText() + " - " + text + " - " + fileText;
     }
     CadText(text, l.xmin + 0.005L * w, l.ymin + 0.002L * h);
 }
 
-void DeleteBlockFiles() {
-    std::error_code ec;
-    const std::filesystem::path dir = CadUserDirectory();
-    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name.size() >= 5 && name.front() == '$' && name.ends_with(".dx$")) {
-            std::error_code rm;
-            std::filesystem::remove(it->path(), rm);
-        }
-    }
-}
+void DeleteBlockFiles() { DeleteFilesByMask(CadUserDirectory(), "$*.dx$"); }
 
 // ---- Screen back end ------------------------------------------------------------
 
@@ -241,7 +197,7 @@ std::string CadUserDirectory() {
 }
 
 std::string CadBlockFilePath(const std::string& name) {
-    return WithSlash(CadUserDirectory()) + "$" + name + ".dx$";
+    return EnsureTrailingBackslash(CadUserDirectory()) + "$" + name + ".dx$";
 }
 
 bool CadOpenBlockFile(const std::string& name) {
@@ -378,7 +334,7 @@ void CadBeginOutput(uint16_t code) {
             RefuseNotAvailable(c);
             return;
         }
-        std::string name = c == kCadPlot ? WithSlash(CadUserDirectory()) + "grafmit.dxf"
+        std::string name = c == kCadPlot ? EnsureTrailingBackslash(CadUserDirectory()) + "grafmit.dxf"
                                          : AskOutputFileName(c);
         if (cancelFlag) return;
         writer = f();

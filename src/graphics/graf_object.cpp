@@ -4,7 +4,8 @@
 #include <fstream>
 
 #include "foundation/program_state.h"
-#include "foundation/codepage.h"
+#include "foundation/files.h"
+#include "foundation/text_conv.h"
 #include "foundation/ui_services.h"
 #include "graphics/display_list.h"
 
@@ -24,7 +25,7 @@ void GrafArc(Real x, Real y, Real a1, Real a2, Real r, Real sweep) {
     Window().Arc(x, y, a1, a2, r, sweep);
 }
 void GrafOutText(Real x, Real y, std::string_view text) {
-    Window().OutTextXY(x, y, Cp850ToWin1252(text));
+    Window().OutTextXY(x, y, DisplayText(text));
 }
 void GrafSetColor(int n) { Window().SetColor(n); }
 void GrafHeader(Real wx1, Real wy1, Real wx2, Real wy2) { Window().Header(wx1, wy1, wx2, wy2); }
@@ -67,10 +68,7 @@ void GrafSetColor16(uint8_t n) { Window().SetColor(ColorOfIndex16(n)); }
 void GrafCheckPlotFile(const std::string& name) {
     std::ifstream in(name, std::ios::binary);
     if (in.is_open()) return;
-    std::string shown;
-    for (char c : name)
-        if (c != ' ') shown += c;
-    GrafMessage(shown + " nicht gefunden !");
+    GrafMessage(WithoutBlanks(name) + " nicht gefunden !");
     cancelFlag = true;
 }
 
@@ -80,9 +78,7 @@ void GrafNormalCursor() { Ui().SetBusy(false); }
 std::string CurrentDataFilePath() {
     if (currentFileName.empty()) return "";
     if (archiveModeFlag) return currentFileName;
-    std::string dir = dataDirectory;
-    if (!dir.empty() && dir.back() != '/') dir += '/';
-    return dir + currentFileName + "." + dataFileExtension;
+    return EnsureTrailingBackslash(dataDirectory) + currentFileName + "." + dataFileExtension;
 }
 
 }  // namespace veldrim

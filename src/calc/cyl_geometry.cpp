@@ -19,7 +19,6 @@ using namespace cyl;
 
 namespace {
 
-
 // Tool reference profiles 1..3: fixed factors; 5 and 9 keep the user's
 // factors without protuberance; 4, 6, 7 and 8 keep everything.
 void ApplyToolProfile(int i) {
@@ -136,8 +135,8 @@ void CylCentreDistanceStep() {
         c = std::cos(g.alphaT) * (g.d[1] + g.d[2]) / 2.0L / g.a;
     }
     g.alphaWt = CheckedArcCos(c);
-    g.sumX = (Involute(g.alphaWt) - Involute(g.alphaT)) * (Zr(1) + Zr(2)) / 2.0L /
-             std::tan(g.alphaNRad);
+    g.sumX =
+        (Involute(g.alphaWt) - Involute(g.alphaT)) * (Zr(1) + Zr(2)) / 2.0L / std::tan(g.alphaNRad);
 }
 
 bool Unit1() {
@@ -153,10 +152,11 @@ bool Unit1() {
     for (int i = 1; i <= 2; ++i) {
         if (g.toleranceSeries[i] == 0) g.toleranceSeries[i] = 11;
         if (g.toleranceSeries[i] < 11) {
-            g.Asne[i] = -static_cast<Real>(ToothThicknessAllowanceAsne(g.deviationSeries[i], g.d[i])) /
-                        1000.0L;
-            g.Tsn[i] =
-                static_cast<Real>(ToothThicknessToleranceTsn(g.toleranceSeries[i], g.d[i])) / 1000.0L;
+            g.Asne[i] =
+                -static_cast<Real>(ToothThicknessAllowanceAsne(g.deviationSeries[i], g.d[i])) /
+                1000.0L;
+            g.Tsn[i] = static_cast<Real>(ToothThicknessToleranceTsn(g.toleranceSeries[i], g.d[i])) /
+                       1000.0L;
             g.Asni[i] = g.Asne[i] - g.Tsn[i];
         } else {
             g.Tsn[i] = g.Asne[i] - g.Asni[i];
@@ -171,8 +171,9 @@ bool Unit1() {
         const int series = g.toleranceSeries[i];
         if (series >= 1 && series <= 10) {
             const int dev = g.deviationSeries[i];
-            std::string letter =
-                dev >= 1 && dev <= 11 ? std::string(kCylDeviationSeriesTexts[dev - 1]) : std::string();
+            std::string letter = dev >= 1 && dev <= 11
+                                     ? std::string(kCylDeviationSeriesTexts[dev - 1])
+                                     : std::string();
             g.designationText[i] = letter + " " + std::to_string(series + 20);
         } else {
             g.designationText[i].clear();

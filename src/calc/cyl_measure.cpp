@@ -13,8 +13,7 @@ namespace veldrim {
 
 using namespace cyl;
 
-namespace {
-}
+namespace {}
 
 Real CylSpanMeasurement(int i, Real xE) {
     CylGearRecord& g = cylGear;
@@ -25,8 +24,8 @@ Real CylSpanMeasurement(int i, Real xE) {
     // of the nominal gear decides k.
     const Real dy = g.d[i] + 2.0L * g.x[i] * g.mn;
     const Real betaY = std::atan(std::tan(g.betaRad) * dy / g.d[i]);
-    const Real alphaY = LabelledArcCos("Fatal  : Zahnweite !",
-                                       std::cos(g.alphaNRad) * (g.d[i] / dy) * cosB / std::cos(betaY));
+    const Real alphaY = LabelledArcCos(
+        "Fatal  : Zahnweite !", std::cos(g.alphaNRad) * (g.d[i] / dy) * cosB / std::cos(betaY));
     // Evaluated for its domain check alone.
     (void)LabelledArcCos("Fatal  : Zahnweite !",
                          std::cos(g.alphaT) / (cosB * 2.0L * xE / z + 1.0L));
@@ -81,7 +80,8 @@ void CylMeasurementStep() {
             (*balls[k])[i] = CylBallDimension(i, shifts[k]);
             if (Fatal()) return;
         }
-        for (int k = 0; k < 5; ++k) (*diametral[k])[i] = CylDiametralBallDimension(i, (*balls[k])[i]);
+        for (int k = 0; k < 5; ++k)
+            (*diametral[k])[i] = CylDiametralBallDimension(i, (*balls[k])[i]);
     }
 }
 

@@ -4,8 +4,8 @@ namespace veldrim {
 
 CylGearRecord cylGear{};
 
-const std::array<std::string_view, 11> kCylDeviationSeriesTexts{"a",  "ab", "b", "bc", "c", "cd",
-                                                                 "d",  "e",  "f", "g",  "h"};
+const std::array<std::string_view, 11> kCylDeviationSeriesTexts{"a", "ab", "b", "bc", "c", "cd",
+                                                                "d", "e",  "f", "g",  "h"};
 const std::array<std::string_view, 9> kCylCentreFieldTexts{"js 4", "js 5", "js 6", "js 7", "js 8",
                                                            "js 9", "js10", "js11", " "};
 

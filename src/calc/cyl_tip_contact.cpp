@@ -14,7 +14,6 @@ using namespace cyl;
 
 namespace {
 
-
 // Transverse tooth thickness on the diameter dy whose pressure angle is
 // alphaY, from the transverse thickness st on the reference diameter d.
 Real ThicknessAt(Real st, Real d, Real dy, Real alphaY) {
@@ -32,9 +31,9 @@ void TipFormAndThickness(int i) {
         const Real alphaP0Rad = DegToRad(g.alphaP0[i]);
         g.dFa[i] = TipDiameterSearch(Z(i), i, s1, g.alphaNRad, g.betaRad, g.mn, g.xei[i],
                                      g.xPreLower[i], alphaP0Rad, g.toolAngleHeight[i], g.da[i]);
-        g.dFaLower[i] = TipDiameterSearch(Z(i), i, s2, g.alphaNRad, g.betaRad, g.mn, g.xee[i],
-                                          g.xPreUpper[i], alphaP0Rad, g.toolAngleHeight[i],
-                                          g.daLower[i]);
+        g.dFaLower[i] =
+            TipDiameterSearch(Z(i), i, s2, g.alphaNRad, g.betaRad, g.mn, g.xee[i], g.xPreUpper[i],
+                              alphaP0Rad, g.toolAngleHeight[i], g.daLower[i]);
     } else if (g.rhofP0Factor[i] <= 0) {
         g.dFa[i] = g.da[i];
         g.dFaLower[i] = g.daLower[i];
@@ -75,8 +74,8 @@ Real RootForm(int i, Real xE) {
         return Sz(i) * RootFormDiameterProtuberance(g.db[i], g.alphaNRad, g.rhoaP0[i], g.mn, xE,
                                                     g.haP0[i], g.alphaT, g.d[i], g.prP0[i]);
     }
-    return Sz(i) *
-           RootFormDiameter(g.db[i], g.alphaNRad, g.rhoaP0[i], g.mn, xE, g.haP0[i], g.alphaT, g.d[i]);
+    return Sz(i) * RootFormDiameter(g.db[i], g.alphaNRad, g.rhoaP0[i], g.mn, xE, g.haP0[i],
+                                    g.alphaT, g.d[i]);
 }
 
 // Diameter of the circle through the end of the line of action at gear i's
@@ -84,8 +83,8 @@ Real RootForm(int i, Real xE) {
 // largest tip the mating gear may have without interference (signed).
 Real InterferenceLimit(int i, Real aPrime) {
     const CylGearRecord& g = cylGear;
-    const Real r = Hypot(aPrime - std::cos(g.alphaWt) * g.db[i] / 2.0L,
-                         std::sin(g.alphaWt) * g.db[i] / 2.0L);
+    const Real r =
+        Hypot(aPrime - std::cos(g.alphaWt) * g.db[i] / 2.0L, std::sin(g.alphaWt) * g.db[i] / 2.0L);
     return 2.0L * r * Sz(Other(i));
 }
 
@@ -247,8 +246,7 @@ void Unit2() {
     g.epsGammaAMax = g.epsAlphaAMax + g.epsBeta;
     g.epsGammaAMin = g.epsAlphaAMin + g.epsBeta;
     g.u = Zr(2) / Zr(1);
-    for (int i = 1; i <= 2; ++i)
-        g.cToFormCircle[i] = g.a - (g.da[i] + g.dFfUpper[Other(i)]) / 2.0L;
+    for (int i = 1; i <= 2; ++i) g.cToFormCircle[i] = g.a - (g.da[i] + g.dFfUpper[Other(i)]) / 2.0L;
 }
 
 }  // namespace veldrim

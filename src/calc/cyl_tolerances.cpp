@@ -16,7 +16,6 @@ using namespace cyl;
 
 namespace {
 
-
 bool Outside(Real v, Real lo, Real hi) { return v < lo || v > hi; }
 
 // Step factors of DIN 3961/3962 by accuracy grade.
@@ -58,7 +57,8 @@ void CylIsoTolerances(int i) {
 
     g.ffAlpha[i] = RoundTolerance((0.55L * mn + 5.0L) * s);
     g.fHAlpha[i] = RoundTolerance((0.4L * mn + 0.001L * d + 4.0L) * s);
-    g.FAlpha[i] = RoundTolerance(std::sqrt(g.ffAlpha[i] * g.ffAlpha[i] + g.fHAlpha[i] * g.fHAlpha[i]));
+    g.FAlpha[i] =
+        RoundTolerance(std::sqrt(g.ffAlpha[i] * g.ffAlpha[i] + g.fHAlpha[i] * g.fHAlpha[i]));
     g.fp[i] = RoundTolerance(0.4L * mn + 0.001L * d + 5.0L) * s;
     g.fu[i] = g.fp[i] * std::sqrt(2.0L);
     g.Fp[i] = RoundTolerance((0.7L * mn + 0.002L * d + 0.55L * sd + 12.0L) * s);
@@ -120,8 +120,10 @@ bool CylDinTolerances(int i) {
                CheckedPower("Fehler : Fp", kPi * d, 1.0L / 3.0L) /
                CheckedPower("Fehler : Fp", d, 1.0L / 7.0L) * t;
     const Real lgMn = Log10OrZero(mn);
-    g.Fr[i] = ((2.3L + 1.2L * lgMn) * CheckedPower("Fehler : Fr", d, 0.25L) + 1.68L + 2.18L * smn) * t5;
-    g.Rs[i] = ((1.33L + 0.7L * lgMn) * CheckedPower("Fehler : Rs", d, 0.25L) + 1.28L * smn + 1.0L) * t5;
+    g.Fr[i] =
+        ((2.3L + 1.2L * lgMn) * CheckedPower("Fehler : Fr", d, 0.25L) + 1.68L + 2.18L * smn) * t5;
+    g.Rs[i] =
+        ((1.33L + 0.7L * lgMn) * CheckedPower("Fehler : Rs", d, 0.25L) + 1.28L * smn + 1.0L) * t5;
     g.FBeta[i] = DinFBeta(q, b);
     g.fHBeta[i] = DinFHBeta(q, b);
     g.ffBeta[i] = CheckedSqrt("", g.FBeta[i] * g.FBeta[i] - g.fHBeta[i] * g.fHBeta[i]);

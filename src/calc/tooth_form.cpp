@@ -38,8 +38,8 @@ void ConfigureToothForm(const Pair<Real>& xIn) {
         g.toothFormSn[i] = (kPi / 2.0L + 2.0L * x[i] * tanAn) * g.mn;
         const bool fullTip = NearlyEqual(g.kmn[i], 0);
         // With a finishing allowance the drawing shows the roughed gear.
-        const Real shift = g.qAllowance[i] > 1e-5L ? (g.xPreLower[i] + g.xPreUpper[i]) * g.mn
-                                                   : 2.0L * x[i] * g.mn;
+        const Real shift =
+            g.qAllowance[i] > 1e-5L ? (g.xPreLower[i] + g.xPreUpper[i]) * g.mn : 2.0L * x[i] * g.mn;
         g.toothFormDf[i] = g.d[i] - 2.0L * g.haP0[i] + shift;
         g.toothFormDa[i] = fullTip ? 2.0L * g.hfP0[i] + g.d[i] + shift : g.da[i];
 
@@ -67,9 +67,9 @@ void ConfigureToothForm(const Pair<Real>& xIn) {
     for (int i = 1; i <= 2; ++i) {
         if (g.toolAngleDiffers[i]) {
             Real s = 0;
-            g.toothFormDFa[i] =
-                TipDiameterSearch(Z(i), i, s, g.alphaNRad, g.betaRad, g.mn, x[i], g.toothFormXPre[i],
-                                  DegToRad(g.alphaP0[i]), g.toolAngleHeight[i], g.da[i]);
+            g.toothFormDFa[i] = TipDiameterSearch(Z(i), i, s, g.alphaNRad, g.betaRad, g.mn, x[i],
+                                                  g.toothFormXPre[i], DegToRad(g.alphaP0[i]),
+                                                  g.toolAngleHeight[i], g.da[i]);
         } else if (g.rhofP0Factor[i] <= 0) {
             g.toothFormDFa[i] = g.da[i];
         } else {

@@ -37,7 +37,7 @@ TEST_F(CylTest, BridgeCopiesTheWormSetForTheRadialSection) {
     wormGear.Asni[2] = -0.1L;
     wormGear.Tsn[2] = 0.06L;
     wormGear.measurementInput[2] = 7.5L;
-    cylGear.a = 123;             // left by an earlier pair
+    cylGear.a = 123;              // left by an earlier pair
     cylGear.teethSpanned[1] = 9;  // likewise
     WormToCylGear(1, 0);
     const CylGearRecord& g = cylGear;

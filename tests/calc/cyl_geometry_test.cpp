@@ -58,10 +58,9 @@ TEST_P(CylIdentityTest, InvolutePairIdentitiesHold) {
     EXPECT_NEAR(g.jnMin, g.jtMin * std::cos(g.alphaNRad) * std::cos(g.betaRad), eps);
     EXPECT_NEAR(g.jnMax, g.jtMax * std::cos(g.alphaNRad) * std::cos(g.betaRad), eps);
     // Transverse base pitch.
-    for (int i = 1; i <= 2; ++i)
-        EXPECT_NEAR(g.pbt, kPi * g.db[i] / gearPair.z[i], eps);
-    EXPECT_NEAR(std::cos(g.alphaT) * std::cos(g.betaB),
-                std::cos(g.alphaNRad) * std::cos(g.betaRad), eps);
+    for (int i = 1; i <= 2; ++i) EXPECT_NEAR(g.pbt, kPi * g.db[i] / gearPair.z[i], eps);
+    EXPECT_NEAR(std::cos(g.alphaT) * std::cos(g.betaB), std::cos(g.alphaNRad) * std::cos(g.betaRad),
+                eps);
     // The working circles roll on each other.
     EXPECT_NEAR(g.a, (g.dw[1] + g.dw[2]) / 2, eps);
     EXPECT_NEAR(g.dw[2] / g.dw[1], g.u, eps);
@@ -69,9 +68,12 @@ TEST_P(CylIdentityTest, InvolutePairIdentitiesHold) {
 
 INSTANTIATE_TEST_SUITE_P(
     Pairs, CylIdentityTest,
-    ::testing::Values(IdentityCase{"spur", {.mn = 3, .z1 = 12, .z2 = 24, .x1 = 0.6L, .x2 = 0.36L}},
-                      IdentityCase{"helical", {.mn = 2, .beta = 15, .z1 = 19, .z2 = 47, .x1 = 0.2L, .x2 = -0.1L}},
-                      IdentityCase{"pressure25", {.mn = 5, .alphaN = 25, .beta = 8, .z1 = 30, .z2 = 31, .x1 = 0, .x2 = 0, .b = 60}}),
+    ::testing::Values(
+        IdentityCase{"spur", {.mn = 3, .z1 = 12, .z2 = 24, .x1 = 0.6L, .x2 = 0.36L}},
+        IdentityCase{"helical", {.mn = 2, .beta = 15, .z1 = 19, .z2 = 47, .x1 = 0.2L, .x2 = -0.1L}},
+        IdentityCase{
+            "pressure25",
+            {.mn = 5, .alphaN = 25, .beta = 8, .z1 = 30, .z2 = 31, .x1 = 0, .x2 = 0, .b = 60}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct Unit0Case {
@@ -188,8 +190,8 @@ TEST_F(CylTest, SeriesZeroMeansGivenAllowancesBeforeTheyAreRead) {
 
 TEST_F(CylTest, TableSeriesGiveAllowancesAndDesignation) {
     LoadPair({.mn = 2, .z1 = 20, .z2 = 30});
-    cylGear.toleranceSeries[2] = 5;   // series 25
-    cylGear.deviationSeries[2] = 8;   // "e"
+    cylGear.toleranceSeries[2] = 5;  // series 25
+    cylGear.deviationSeries[2] = 8;  // "e"
     Unit0();
     ASSERT_TRUE(Unit1());
     // d2 = 60 mm: DIN 3967 step 3 -> Asne e 40 µm, Tsn 25 40 µm.
@@ -205,12 +207,9 @@ TEST_F(CylTest, ToolProfileTable) {
         Real haP0, rhoaP0, prP0;
         const char* text;
     };
-    const Row rows[] = {{1, 1.25L, 0.25L, 0, "Normal"},
-                        {2, 1.25L, 0.38L, 0, "Normal"},
-                        {3, 1.4L, 0.4L, 0.02L, "Protub."},
-                        {4, 1.1L, 0.3L, 0.03L, ""},
-                        {5, 1.1L, 0.3L, 0, "Normal"},
-                        {6, 1.1L, 0.3L, 0.03L, "keep"}};
+    const Row rows[] = {{1, 1.25L, 0.25L, 0, "Normal"},    {2, 1.25L, 0.38L, 0, "Normal"},
+                        {3, 1.4L, 0.4L, 0.02L, "Protub."}, {4, 1.1L, 0.3L, 0.03L, ""},
+                        {5, 1.1L, 0.3L, 0, "Normal"},      {6, 1.1L, 0.3L, 0.03L, "keep"}};
     for (const Row& r : rows) {
         ResetCylGearRecord();
         LoadPair({.mn = 2, .z1 = 20, .z2 = 30});

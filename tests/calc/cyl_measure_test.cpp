@@ -98,7 +98,10 @@ Real DistanceToFlank(Real px, Real py, Real rb, Real ra, Real psiPlusInv) {
     const Real gr = (std::sqrt(5.0L) - 1) / 2;
     for (int k = 0; k < 200; ++k) {
         const Real m1 = hi - gr * (hi - lo), m2 = lo + gr * (hi - lo);
-        if (dist(m1) < dist(m2)) hi = m2; else lo = m1;
+        if (dist(m1) < dist(m2))
+            hi = m2;
+        else
+            lo = m1;
     }
     return dist((lo + hi) / 2);
 }
@@ -123,14 +126,16 @@ TEST_F(CylTest, BallDimensionMatchesNumericConstruction) {
         Real lo = rb, hi = ra;
         for (int k = 0; k < 200; ++k) {
             const Real mid = (lo + hi) / 2;
-            const Real dist = DistanceToFlank(mid * std::cos(spaceAngle), mid * std::sin(spaceAngle),
-                                              rb, ra, psiPlusInv);
-            if (dist < c.dm / 2) lo = mid; else hi = mid;
+            const Real dist = DistanceToFlank(mid * std::cos(spaceAngle),
+                                              mid * std::sin(spaceAngle), rb, ra, psiPlusInv);
+            if (dist < c.dm / 2)
+                lo = mid;
+            else
+                hi = mid;
         }
         const Real centreRadius = (lo + hi) / 2;
-        const Real expected = c.z % 2 == 0
-                                  ? 2 * centreRadius + c.dm
-                                  : 2 * centreRadius * std::cos(kPi / 2 / c.z) + c.dm;
+        const Real expected = c.z % 2 == 0 ? 2 * centreRadius + c.dm
+                                           : 2 * centreRadius * std::cos(kPi / 2 / c.z) + c.dm;
         EXPECT_NEAR(CylBallDimension(1, c.x), expected, 1e-6L) << c.z << " " << c.x;
     }
 }
@@ -177,8 +182,8 @@ TEST_F(CylTest, MeasurementStepFillsFiveShiftsWithOneK) {
     EXPECT_LT(g.WkUpper[1], g.Wk[1]);
     EXPECT_LT(g.MdKLower[1], g.MdKUpper[1]);
     EXPECT_EQ(g.WkPreLower[1], g.WkLower[1]);  // no finishing allowance
-    EXPECT_GT(g.MdR[1], g.MdK[1]);              // odd teeth, positive helix
-    EXPECT_EQ(g.MdR[2], g.MdK[2]);              // even teeth
+    EXPECT_GT(g.MdR[1], g.MdK[1]);             // odd teeth, positive helix
+    EXPECT_EQ(g.MdR[2], g.MdK[2]);             // even teeth
 }
 
 TEST_F(CylTest, AutomaticBallChoiceResetsK) {

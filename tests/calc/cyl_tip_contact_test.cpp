@@ -116,8 +116,8 @@ TEST_F(CylTest, MatingTipBeyondInterferenceLimitIsCutBack) {
     Unit2();
     const CylGearRecord& g = cylGear;
     EXPECT_TRUE(Has(std::string("Fehler : Eingr.stör. da2 !"_cp850)));
-    const Real limit = 2 * std::hypot(g.a - std::cos(g.alphaWt) * g.db[1] / 2,
-                                      std::sin(g.alphaWt) * g.db[1] / 2);
+    const Real limit =
+        2 * std::hypot(g.a - std::cos(g.alphaWt) * g.db[1] / 2, std::sin(g.alphaWt) * g.db[1] / 2);
     EXPECT_NEAR(g.dNa[2], limit, 1e-12L);
     EXPECT_LT(g.dNa[2], g.da[2]);
     // The usable path then ends at the pinion's base circle: its root part is 0.

@@ -29,9 +29,9 @@ void SetGear(Real mn, int z, Real b, int q) {
 }
 
 TEST_F(CylTest, RoundToleranceSteps) {
-    const Real cases[][2] = {{4.84L, 4.8L}, {4.96L, 5.0L}, {5.1L, 5.0L}, {5.25L, 5.0L},
-                             {5.75L, 6.0L}, {9.8L, 10.0L}, {10.5L, 10.0L}, {11.5L, 12.0L},
-                             {16.9585L, 17.0L}};
+    const Real cases[][2] = {{4.84L, 4.8L},  {4.96L, 5.0L},  {5.1L, 5.0L},
+                             {5.25L, 5.0L},  {5.75L, 6.0L},  {9.8L, 10.0L},
+                             {10.5L, 10.0L}, {11.5L, 12.0L}, {16.9585L, 17.0L}};
     for (const auto& c : cases) EXPECT_NEAR(RoundTolerance(c[0]), c[1], 1e-15L) << c[0];
 }
 
@@ -40,12 +40,12 @@ TEST_F(CylTest, IsoBaseValuesAtGradeFive) {
     SetGear(2, 20, 20, 5);
     CylIsoTolerances(1);
     const CylGearRecord& g = cylGear;
-    const Real expected[][2] = {{g.ffAlpha[1], 6.0L}, {g.fHAlpha[1], 4.8L},  {g.FAlpha[1], 7.5L},
-                                {g.fp[1], 6.0L},      {g.Fp[1], 17.0L},      {g.Fpz[1], 11.5L},
-                                {g.Fr[1], 15.3L},     {g.Rs[1], 9.0L},       {g.fHBeta[1], 6.0L},
-                                {g.ffBeta[1], 6.5L},  {g.fiTangential[1], 6.0L},
-                                {g.FiTangential[1], 23.0L}, {g.fiRadial[1], 7.0L},
-                                {g.FiRadial[1], 19.0L}};
+    const Real expected[][2] = {
+        {g.ffAlpha[1], 6.0L},  {g.fHAlpha[1], 4.8L},      {g.FAlpha[1], 7.5L},
+        {g.fp[1], 6.0L},       {g.Fp[1], 17.0L},          {g.Fpz[1], 11.5L},
+        {g.Fr[1], 15.3L},      {g.Rs[1], 9.0L},           {g.fHBeta[1], 6.0L},
+        {g.ffBeta[1], 6.5L},   {g.fiTangential[1], 6.0L}, {g.FiTangential[1], 23.0L},
+        {g.fiRadial[1], 7.0L}, {g.FiRadial[1], 19.0L}};
     for (const auto& e : expected) EXPECT_NEAR(e[0], e[1], 1e-12L);
     EXPECT_NEAR(g.fu[1], 6.0L * std::sqrt(2.0L), 1e-15L);
     EXPECT_NEAR(g.FBeta[1], std::sqrt(6.5L * 6.5L + 6.0L * 6.0L), 1e-15L);

@@ -1,7 +1,5 @@
 // Tooth-form configuration for the drawings and the protuberance step.
 
-#include "calc/tooth_form.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,6 +7,7 @@
 #include "calc/cyl_geometry.h"
 #include "calc/cyl_measure.h"
 #include "calc/cyl_record.h"
+#include "calc/tooth_form.h"
 #include "cyl_test_support.h"
 #include "foundation/guarded_math.h"
 
@@ -122,7 +121,8 @@ TEST_F(CylTest, ProtuberanceDepth) {
     const Real an = g.alphaNRad, apr = DegToRad(g.alphaPrP0[1]);
     const Real rho = g.rhoaP0[1], ha = g.haP0[1], pr = g.prP0[1];
     const Real h0 = (g.d[1] - (g.df[1] + g.dfLower[1]) / 2) / 2;
-    const Real v = pr / std::cos(an) + g.mn * kPi / 4 - std::tan(an) * (ha - rho) - rho / std::cos(an);
+    const Real v =
+        pr / std::cos(an) + g.mn * kPi / 4 - std::tan(an) * (ha - rho) - rho / std::cos(an);
     const Real cx = v, cy = rho - h0;  // centre of the tip rounding
     const Real tx = cx + rho * std::sin(kPi / 2 - apr), ty = cy - rho * std::cos(kPi / 2 - apr);
     const Real d1x = std::cos(kPi / 2 - apr), d1y = std::sin(kPi / 2 - apr);

@@ -1,7 +1,10 @@
 // The back ends of the CAD output run by CAD-Code, set in this one place.
 // An empty entry is an output kind that is not available yet: the begin step
 // then refuses the run with a message. The screen entry (3) is always there.
+#include "graphics/blocks.h"
 #include "graphics/cad_output.h"
+#include "graphics/dxf_writer.h"
+#include "graphics/record_writer.h"
 
 namespace veldrim {
 
@@ -9,11 +12,11 @@ namespace {
 
 constexpr std::array<CadWriterFactory, 8> kDefaultWriters = {
     nullptr,              // 0 ask: resolved by the begin step
-    nullptr,              // 1 DXF
+    MakeDxfWriter,        // 1 DXF
     nullptr,              // 2 IGES
     MakeScreenCadWriter,  // 3 screen check
-    nullptr,              // 4 DXF for the plot program
-    nullptr,              // 5 drawing-record text
+    MakeDxfWriter,        // 4 DXF for the plot program
+    MakeTxtWriter,        // 5 drawing-record text
     nullptr,              // 6 STL
     nullptr,              // 7 STEP
 };
@@ -21,7 +24,7 @@ constexpr std::array<CadWriterFactory, 8> kDefaultWriters = {
 }  // namespace
 
 std::array<CadWriterFactory, 8> CadWriterFactories = kDefaultWriters;
-CadBlockInsertFunction CadBlockInserter = nullptr;
+CadBlockInsertFunction CadBlockInserter = CadInsertBlock;
 
 void ResetCadWriterFactories() { CadWriterFactories = kDefaultWriters; }
 

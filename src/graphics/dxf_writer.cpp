@@ -1,0 +1,486 @@
+// The DXF writer: group-code lines, the HEADER, TABLES, BLOCKS and ENTITIES
+// sections, and one write routine per entity kind. See dxf_writer.h for the
+// file layout and the number rules.
+
+#include "graphics/dxf_writer.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <string>
+
+#include "foundation/text_conv.h"
+
+namespace veldrim {
+
+// ---- Output stream ------------------------------------------------------------
+
+CadTextStream::~CadTextStream() {
+    if (file_ != nullptr) std::fclose(file_);
+}
+
+bool CadTextStream::Create(const std::string& path) {
+    if (file_ != nullptr) std::fclose(file_);
+    buffer_.clear();
+    failed_ = false;
+    file_ = std::fopen(path.c_str(), "wb");
+    return file_ != nullptr;
+}
+
+void CadTextStream::Flush() {
+    if (file_ == nullptr || buffer_.empty()) return;
+    if (!failed_ && std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
+        failed_ = true;
+    buffer_.clear();
+}
+
+bool CadTextStream::Close() {
+    if (file_ == nullptr) return !failed_;
+    Flush();
+    if (std::fflush(file_) != 0) failed_ = true;
+    if (std::fclose(file_) != 0) failed_ = true;
+    file_ = nullptr;
+    return !failed_;
+}
+
+// ---- Numbers ---------------------------------------------------------------------
+
+int CadDecimals() {
+    const int d = CadOutputState.cadDecimals;
+    return (d < 1 || d > 32) ? kCadDefaultDecimals : d;
+}
+
+void AppendFixedPoint(std::string& out, Real x, int decimals) {
+    if (!std::isfinite(x)) x = 0;
+    if (decimals < 0) decimals = 0;
+    char small[96];
+    std::to_chars_result r =
+        std::to_chars(small, small + sizeof small, x, std::chars_format::fixed, decimals);
+    const char* begin = small;
+    std::string large;
+    if (r.ec != std::errc{}) {
+        // Only absurdly large values need more room (an 80-bit real has up to
+        // 4933 integer digits).
+        large.resize(5000 + static_cast<std::size_t>(decimals));
+        r = std::to_chars(large.data(), large.data() + large.size(), x,
+                          std::chars_format::fixed, decimals);
+        begin = large.data();
+    }
+    if (*begin == '-') {
+        bool zero = true;
+        for (const char* p = begin + 1; p != r.ptr; ++p) {
+            if (*p != '0' && *p != '.') {
+                zero = false;
+                break;
+            }
+        }
+        if (zero) ++begin;  // "-0.000" is written as "0.000"
+    }
+    out.append(begin, static_cast<std::size_t>(r.ptr - begin));
+}
+
+std::string FixedPointText(Real x, int decimals) {
+    std::string s;
+    AppendFixedPoint(s, x, decimals);
+    return s;
+}
+
+Real BulgeFromAngle(Real angle) { return std::tan(angle / 4.0L); }
+
+// ---- Layers -------------------------------------------------------------------------
+
+std::string CadLayerName(int n) {
+    if (CadOutputState.layerColorMode == 0 && n >= 0 && n <= 5) {
+        if (n == 0) return "0";
+        return CadOutputState.layerNames[static_cast<std::size_t>(n)];
+    }
+    return std::to_string(n);
+}
+
+void DxfSelectLayer(int n) { CadOutputState.currentLayerName = CadLayerName(n); }
+
+// ---- Group lines ----------------------------------------------------------------------
+
+namespace {
+
+// A value line must stay one line: a line break inside a text would end the
+// value and shift every later group.
+std::string OneLine(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c == '\r' || c == '\n') c = ' ';
+    return out;
+}
+
+}  // namespace
+
+void DxfWriter::DxfWriteCode(int code) {
+    std::string& b = stream.Buffer();
+    if (code >= 0 && code < 10) {
+        b.append("  ", 2);
+    } else if (code >= 10 && code < 100) {
+        b.push_back(' ');
+    }
+    char digits[16];
+    const auto r = std::to_chars(digits, digits + sizeof digits, code);
+    b.append(digits, r.ptr);
+    b.append("\r\n", 2);
+    stream.Written();
+}
+
+void DxfWriter::DxfWriteValue(std::string_view text) { stream.PutLine(text); }
+
+void DxfWriter::DxfWriteNumber(Real x) {
+    std::string& b = stream.Buffer();
+    AppendFixedPoint(b, x, CadDecimals());
+    b.append("\r\n", 2);
+    stream.Written();
+}
+
+void DxfWriter::DxfWriteFixed(Real x) {
+    std::string& b = stream.Buffer();
+    AppendFixedPoint(b, x, kDxfFixedDecimals);
+    b.append("\r\n", 2);
+    stream.Written();
+}
+
+void DxfWriter::DxfWriteInt(std::int64_t n) {
+    char digits[24];
+    const auto r = std::to_chars(digits, digits + sizeof digits, n);
+    stream.PutLine(std::string_view(digits, static_cast<std::size_t>(r.ptr - digits)));
+}
+
+void DxfWriter::BeginEntity(std::string_view name) {
+    DxfWriteCode(0);
+    DxfWriteValue(name);
+    DxfWriteCode(8);
+    DxfWriteValue(CadOutputState.currentLayerName);
+}
+
+void DxfWriter::WritePoint(int code, Real x, Real y) {
+    DxfWriteCode(code);
+    DxfWriteNumber(x);
+    DxfWriteCode(code + 10);
+    DxfWriteNumber(y);
+}
+
+// ---- Sections ---------------------------------------------------------------------------
+
+void DxfWriter::DxfWriteHeader(Real xmin, Real ymin, Real xmax, Real ymax) {
+    DxfWriteCode(0);
+    DxfWriteValue("SECTION");
+    DxfWriteCode(2);
+    DxfWriteValue("HEADER");
+    const struct {
+        const char* name;
+        Real x, y;
+    } vars[] = {{"$EXTMIN", xmin, ymin},
+                {"$EXTMAX", xmax, ymax},
+                {"$LIMMIN", xmin, ymin},
+                {"$LIMMAX", xmax, ymax}};
+    for (const auto& v : vars) {
+        DxfWriteCode(9);
+        DxfWriteValue(v.name);
+        WritePoint(10, v.x, v.y);
+    }
+    DxfWriteCode(9);
+    DxfWriteValue("$LTSCALE");
+    DxfWriteCode(40);
+    DxfWriteValue("15");
+    DxfWriteCode(0);
+    DxfWriteValue("ENDSEC");
+}
+
+namespace {
+
+// The three line types of the LTYPE table, with their dash items.
+struct LineTypeEntry {
+    const char* name;
+    const char* description;
+    int dashCount;
+    const char* patternLength;
+    std::array<const char*, 4> dashes;
+};
+
+constexpr std::array<LineTypeEntry, 3> kLineTypes{{
+    {"CONTINUOUS", "Ausgezogene Linie", 0, "0.0", {}},
+    {"DASHDOT", "--. --. --.-", 4, "1.0", {"0.5", "-0.25", "0.0", "-0.25"}},
+    {"DASHED", "- - - - - - ", 2, "0.375", {"0.25", "-0.125"}},
+}};
+
+// Line types of the named layers 0..5.
+constexpr std::array<const char*, 6> kNamedLayerLineTypes{"CONTINUOUS", "DASHDOT", "DASHED",
+                                                          "CONTINUOUS", "CONTINUOUS",
+                                                          "CONTINUOUS"};
+
+}  // namespace
+
+void DxfWriter::WriteLayerEntry(std::string_view name, int colour, std::string_view lineType) {
+    DxfWriteCode(0);
+    DxfWriteValue("LAYER");
+    DxfWriteCode(2);
+    DxfWriteValue(OneLine(name));
+    DxfWriteCode(70);
+    DxfWriteValue("0");
+    DxfWriteCode(62);
+    DxfWriteInt(colour);
+    DxfWriteCode(6);
+    DxfWriteValue(lineType);
+}
+
+void DxfWriter::DxfWriteTables(int layerSet) {
+    const bool mono = CadOutputState.layerMonochrom != 0;
+    DxfWriteCode(0);
+    DxfWriteValue("SECTION");
+    DxfWriteCode(2);
+    DxfWriteValue("TABLES");
+
+    DxfWriteCode(0);
+    DxfWriteValue("TABLE");
+    DxfWriteCode(2);
+    DxfWriteValue("LTYPE");
+    DxfWriteCode(70);
+    DxfWriteInt(layerSet == 0 ? 6 : layerSet == 1 ? 17 : 23);
+    for (const LineTypeEntry& lt : kLineTypes) {
+        DxfWriteCode(0);
+        DxfWriteValue("LTYPE");
+        DxfWriteCode(2);
+        DxfWriteValue(lt.name);
+        DxfWriteCode(70);
+        DxfWriteValue("64");
+        DxfWriteCode(3);
+        DxfWriteValue(lt.description);
+        DxfWriteCode(72);
+        DxfWriteValue("65");
+        DxfWriteCode(73);
+        DxfWriteInt(lt.dashCount);
+        DxfWriteCode(40);
+        DxfWriteValue(lt.patternLength);
+        for (int i = 0; i < lt.dashCount; ++i) {
+            DxfWriteCode(49);
+            DxfWriteValue(lt.dashes[static_cast<std::size_t>(i)]);
+        }
+    }
+    DxfWriteCode(0);
+    DxfWriteValue("ENDTAB");
+
+    DxfWriteCode(0);
+    DxfWriteValue("TABLE");
+    DxfWriteCode(2);
+    DxfWriteValue("LAYER");
+    DxfWriteCode(70);
+    DxfWriteInt(24);
+    if (layerSet == 1) {
+        for (int n = 0; n <= 15; ++n) WriteLayerEntry(std::to_string(n), mono ? 1 : n + 1, "CONTINUOUS");
+    } else {
+        WriteLayerEntry("0", 1, "CONTINUOUS");
+        for (std::size_t n = 1; n <= 5; ++n)
+            WriteLayerEntry(CadOutputState.layerNames[n],
+                            mono ? 1 : CadOutputState.layerColorIndex[n], kNamedLayerLineTypes[n]);
+        if (layerSet == 2) {
+            for (int n = 16; n <= 31; ++n)
+                WriteLayerEntry(std::to_string(n),
+                                mono ? 1 : CadOutputState.penNumbers[static_cast<std::size_t>(n - 16)],
+                                "CONTINUOUS");
+        }
+    }
+    DxfWriteCode(0);
+    DxfWriteValue("ENDTAB");
+
+    DxfWriteCode(0);
+    DxfWriteValue("TABLE");
+    DxfWriteCode(2);
+    DxfWriteValue("STYLE");
+    DxfWriteCode(70);
+    DxfWriteValue("1");
+    DxfWriteCode(0);
+    DxfWriteValue("STYLE");
+    DxfWriteCode(2);
+    DxfWriteValue("STANDARD");
+    DxfWriteCode(70);
+    DxfWriteValue("0");
+    DxfWriteCode(40);
+    DxfWriteValue("0.0");
+    DxfWriteCode(41);
+    DxfWriteValue("1.0");
+    DxfWriteCode(50);
+    DxfWriteValue("0.0");
+    DxfWriteCode(71);
+    DxfWriteValue("0");
+    DxfWriteCode(42);
+    DxfWriteValue("3.5");
+    DxfWriteCode(3);
+    DxfWriteValue(OneLine(UpperText(CadOutputState.cadTextStyleName)));
+    DxfWriteCode(4);
+    DxfWriteValue("");
+    // The style table closes with an unpadded "0".
+    DxfWriteValue("0");
+    DxfWriteValue("ENDTAB");
+    DxfWriteCode(0);
+    DxfWriteValue("ENDSEC");
+}
+
+void DxfWriter::DxfBeginBlocks() {
+    DxfWriteCode(0);
+    DxfWriteValue("SECTION");
+    DxfWriteCode(2);
+    DxfWriteValue("BLOCKS");
+}
+
+void DxfWriter::DxfWriteBlock(const std::string& name) {
+    DxfWriteCode(0);
+    DxfWriteValue("BLOCK");
+    DxfWriteCode(8);
+    DxfWriteValue(CadOutputState.currentLayerName);
+    DxfWriteCode(2);
+    DxfWriteValue(OneLine(name));
+    DxfWriteCode(70);
+    DxfWriteValue("0");
+    DxfWriteCode(10);
+    DxfWriteValue("0.0");
+    DxfWriteCode(20);
+    DxfWriteValue("0.0");
+}
+
+void DxfWriter::DxfWriteEndBlk() {
+    DxfWriteCode(0);
+    DxfWriteValue("ENDBLK");
+}
+
+void DxfWriter::DxfWriteEndSec() {
+    DxfWriteCode(0);
+    DxfWriteValue("ENDSEC");
+}
+
+void DxfWriter::DxfBeginEntities() {
+    DxfWriteCode(0);
+    DxfWriteValue("SECTION");
+    DxfWriteCode(2);
+    DxfWriteValue("ENTITIES");
+}
+
+bool DxfWriter::DxfWriteEof() {
+    DxfWriteCode(0);
+    DxfWriteValue("EOF");
+    return stream.Close();
+}
+
+// ---- Entities ----------------------------------------------------------------------------
+
+void DxfWriter::DxfWriteLine(Real x1, Real y1, Real x2, Real y2) {
+    BeginEntity("LINE");
+    WritePoint(10, x1, y1);
+    WritePoint(11, x2, y2);
+}
+
+void DxfWriter::DxfWriteLine3D(Real x1, Real y1, Real z1, Real x2, Real y2, Real z2) {
+    BeginEntity("LINE");
+    WritePoint(10, x1, y1);
+    DxfWriteCode(30);
+    DxfWriteNumber(z1);
+    WritePoint(11, x2, y2);
+    DxfWriteCode(31);
+    DxfWriteNumber(z2);
+}
+
+void DxfWriter::DxfWriteCircle(Real x, Real y, Real r) {
+    BeginEntity("CIRCLE");
+    WritePoint(10, x, y);
+    DxfWriteCode(40);
+    DxfWriteNumber(r);
+}
+
+void DxfWriter::DxfWriteArc(Real x, Real y, Real startAngle, Real endAngle, Real r,
+                            Real extrusionZ) {
+    // Group 230 alone would be the arc's normal (0, 0, z): a conforming
+    // reader mirrors the arc for z < 0. A clockwise arc is therefore written
+    // as the same counter-clockwise arc with its ends exchanged.
+    if (extrusionZ < -1E-5L) std::swap(startAngle, endAngle);
+    BeginEntity("ARC");
+    WritePoint(10, x, y);
+    DxfWriteCode(40);
+    DxfWriteNumber(r);
+    DxfWriteCode(50);
+    DxfWriteFixed(startAngle);
+    DxfWriteCode(51);
+    DxfWriteFixed(endAngle);
+}
+
+void DxfWriter::DxfWriteText(const std::string& text, Real x, Real y) {
+    BeginEntity("TEXT");
+    WritePoint(10, x, y);
+    DxfWriteCode(40);
+    DxfWriteNumber(CadOutputState.textHeight);
+    DxfWriteCode(1);
+    // Block files of a screen run are read back by our own reader and keep
+    // the stored text; everything else gets the CAD text character set.
+    DxfWriteValue(OneLine(CadOutputState.cadCode == kCadScreen ? text : ConvertCadText(text)));
+    DxfWriteCode(7);
+    DxfWriteValue("STANDARD");
+    DxfWriteCode(41);
+    DxfWriteFixed(CadOutputState.textWidthFactor);
+    DxfWriteCode(50);
+    DxfWriteFixed(CadOutputState.textAngle);
+    DxfWriteCode(51);
+    DxfWriteFixed(CadOutputState.textObliquingAngle);
+}
+
+void DxfWriter::DxfWriteSolid(Real x1, Real y1, Real x2, Real y2, Real x3, Real y3, Real x4,
+                              Real y4) {
+    BeginEntity("SOLID");
+    WritePoint(10, x1, y1);
+    WritePoint(11, x2, y2);
+    WritePoint(12, x3, y3);
+    WritePoint(13, x4, y4);
+}
+
+void DxfWriter::DxfWriteInsert(const std::string& name, Real x, Real y, Real angle, Real scaleX,
+                               Real scaleY) {
+    BeginEntity("INSERT");
+    DxfWriteCode(2);
+    DxfWriteValue(OneLine(name));
+    WritePoint(10, x, y);
+    DxfWriteCode(41);
+    DxfWriteFixed(scaleX);
+    DxfWriteCode(42);
+    DxfWriteFixed(scaleY);
+    DxfWriteCode(50);
+    DxfWriteFixed(angle);
+}
+
+void DxfWriter::DxfWritePolyline(uint8_t flags) {
+    BeginEntity("POLYLINE");
+    DxfWriteCode(66);
+    DxfWriteValue("1");
+    if (flags > 0) {
+        DxfWriteCode(70);
+        DxfWriteInt(flags);
+    }
+}
+
+void DxfWriter::DxfWriteVertex(Real x, Real y, Real bulge) {
+    BeginEntity("VERTEX");
+    WritePoint(10, x, y);
+    if (bulge != 0) {
+        DxfWriteCode(42);
+        DxfWriteFixed(bulge);
+    }
+}
+
+void DxfWriter::DxfWriteSeqend() { BeginEntity("SEQEND"); }
+
+void DxfWriter::DxfMoveTo3D(Real x, Real y, Real z) {
+    CadOutputState.currentX = x;
+    CadOutputState.currentY = y;
+    CadOutputState.currentZ = z;
+}
+
+void DxfWriter::DxfLineTo3D(Real x, Real y, Real z) {
+    DxfWriteLine3D(CadOutputState.currentX, CadOutputState.currentY, CadOutputState.currentZ, x,
+                   y, z);
+    DxfMoveTo3D(x, y, z);
+}
+
+std::unique_ptr<CadWriter> MakeDxfWriter() { return std::make_unique<DxfWriter>(); }
+
+}  // namespace veldrim

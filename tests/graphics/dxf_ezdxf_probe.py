@@ -1,0 +1,1 @@
+import ezdxf  # noqa: F401  (present: the DXF checks can run)

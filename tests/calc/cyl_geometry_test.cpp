@@ -73,7 +73,8 @@ INSTANTIATE_TEST_SUITE_P(
         IdentityCase{"helical", {.mn = 2, .beta = 15, .z1 = 19, .z2 = 47, .x1 = 0.2L, .x2 = -0.1L}},
         IdentityCase{
             "pressure25",
-            {.mn = 5, .alphaN = 25, .beta = 8, .z1 = 30, .z2 = 31, .x1 = 0, .x2 = 0, .b = 60}}),
+            {.mn = 5, .alphaN = 25, .beta = 8, .z1 = 30, .z2 = 31, .x1 = 0, .x2 = 0, .b = 60}},
+        IdentityCase{"internal", {.mn = 2, .beta = 5, .z1 = 21, .z2 = -67, .x1 = 0.2L, .x2 = 0.1L}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct Unit0Case {

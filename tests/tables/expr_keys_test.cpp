@@ -3,23 +3,16 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <sstream>
 
 #include "tables/engine_dates.h"
 #include "tables/expr_keys.h"
-
-extern char** environ;
+#include "tables/expr_python.h"
 
 namespace veldrim {
 namespace {
@@ -166,31 +159,6 @@ TEST(Julian, FixedPoints) {
     EXPECT_EQ(m * 100 + d, 301);
     MonthDayOfYear(60, false, m, d);
     EXPECT_EQ(m * 100 + d, 301);
-}
-
-// Runs Debian's python3 on a script and returns its standard output.
-std::string RunPython(const std::string& script) {
-    namespace fs = std::filesystem;
-    fs::path dir = fs::temp_directory_path() / ("veldrim_expr_" + std::to_string(getpid()));
-    fs::create_directories(dir);
-    fs::path py = dir / "ref.py", out = dir / "ref.txt";
-    std::ofstream(py) << script;
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::string prog = "/usr/bin/python3", arg = py.string();
-    char* argv[] = {prog.data(), arg.data(), nullptr};
-    pid_t pid = 0;
-    int rc = posix_spawn(&pid, prog.c_str(), &fa, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&fa);
-    if (rc != 0) return {};
-    int status = 0;
-    waitpid(pid, &status, 0);
-    std::ifstream in(out);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    fs::remove_all(dir);
-    return ss.str();
 }
 
 TEST(Julian, AgreesWithPythonOrdinals) {

@@ -199,6 +199,26 @@ TEST_F(WormGeometryTest, FatalRunAfterAGoodOneKeepsTheGoodResults) {
     EXPECT_TRUE(wormGear == good);
 }
 
+// A ZI worm its equivalent cylindrical gear rejects: that stage ends
+// the run fatal, its messages stay, and the data set is as before the run.
+TEST_F(WormGeometryTest, FatalEquivalentCylindricalGearLeavesTheRecordsAsTheyWere) {
+    gearPair.z[1] = 6;
+    wormGear.dm1a = 0.25L;
+    wormGear.haStar[1] = -1;  // no contact ratio left for the equivalent gear
+    const GearPairRecord gp = gearPair;
+    const WormGearRecord wg = wormGear;
+    const CylGearRecord cg = cylGear;
+    RunCalculation();
+    ASSERT_TRUE(fatalFlag) << Messages();
+    bool fatalMessage = false;
+    for (int i = 1; i <= messageList.count; ++i)
+        fatalMessage = fatalMessage || messageList.slot[i].rfind("Fatal  : ", 0) == 0;
+    EXPECT_TRUE(fatalMessage) << Messages();
+    EXPECT_TRUE(gearPair == gp);
+    EXPECT_TRUE(wormGear == wg);
+    EXPECT_TRUE(cylGear == cg);
+}
+
 TEST_F(WormGeometryTest, PressureAngleLimitsAreInclusive) {
     for (Real alpha : {10.0L, 30.0L}) {
         ResetGearData();

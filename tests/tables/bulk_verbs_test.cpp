@@ -1,0 +1,349 @@
+// Bulk verbs: PACK, SEARCH, PEEK/POKE, LOCATE, APPEND FROM, delimited text.
+#include "tables/bulk_verbs.h"
+
+#include "foundation/codepage.h"
+#include "table_test_util.h"
+#include "tables/engine_dates.h"
+#include "tables/engine_windows.h"
+#include "tables/locking.h"
+#include "tables/navigation.h"
+
+namespace veldrim::testing {
+namespace {
+
+class BulkVerbsTest : public TableTest {
+protected:
+    struct Row {
+        std::string name;
+        int qty;
+        double price;
+        bool deleted = false;
+    };
+    std::string Parts(const std::vector<Row>& rows, const std::string& file = "parts.dbf") {
+        const std::string p = Path(file);
+        CreateDbf(p, {F("NAME", 'C', 10), F("QTY", 'N', 5), F("PRICE", 'N', 8, 2)});
+        USE(p + " EXCLUSIVE");
+        for (const auto& r : rows) {
+            ClearRecord();
+            SetBinaryText(1, r.name);
+            SetBinaryInteger(2, r.qty);
+            SetBinaryNumber(3, r.price);
+            SetBinaryDeleted(r.deleted);
+            Append();
+        }
+        GoTop();
+        return p;
+    }
+    static std::vector<std::string> Names() {
+        std::vector<std::string> v;
+        for (GoTop(); !dEOF(); SKIP(1)) v.push_back(TrimRightStr(BinaryText(1)));
+        return v;
+    }
+};
+
+TEST_F(BulkVerbsTest, PackKeepsOrderAndDropsDeleted) {
+    const std::string p = Parts({{"a", 1, 1}, {"b", 2, 2, true}, {"c", 3, 3}, {"d", 4, 4, true}, {"e", 5, 5}});
+    EXPECT_TRUE(Pack());
+    EXPECT_EQ(RecCount(), 3);
+    EXPECT_EQ(RecNo(), 1);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"a", "c", "e"}));
+    CloseArea();
+    const auto b = ReadBytes(p);
+    EXPECT_EQ(b[4], 3);
+    EXPECT_EQ(b.size(), static_cast<std::size_t>(32 + 3 * 32 + 1 + 3 * 24 + 1));
+    EXPECT_EQ(b.back(), 0x1A);
+}
+
+TEST_F(BulkVerbsTest, PackWithoutDeletedStillCutsAfterTheLastRecord) {
+    const std::string p = Parts({{"a", 1, 1}, {"b", 2, 2}});
+    CloseArea();
+    auto b = ReadBytes(p);
+    const std::size_t clean = b.size();
+    b.push_back('x');
+    b.push_back('y');
+    WriteBytes(p, b);
+    USE(p + " EXCLUSIVE");
+    EXPECT_TRUE(Pack());
+    CloseArea();
+    b = ReadBytes(p);
+    EXPECT_EQ(b.size(), clean);
+    EXPECT_EQ(b.back(), 0x1A);
+}
+
+TEST_F(BulkVerbsTest, PackOfOnlyDeletedRecordsLeavesAnEmptyTable) {
+    Parts({{"a", 1, 1, true}, {"b", 2, 2, true}});
+    EXPECT_TRUE(Pack());
+    EXPECT_EQ(RecCount(), 0);
+    EXPECT_EQ(RecNo(), 0);
+    EXPECT_TRUE(dEOF());
+    EXPECT_TRUE(dBOF());
+}
+
+TEST_F(BulkVerbsTest, PackMovesRecordsAsRawBytes) {
+    // A code page 850 box character has no Windows-1252 twin: a round trip
+    // through the in-memory character set would turn it into '?'.
+    const std::string p = Parts({{"gone", 0, 0, true}, {"box", 1, 1}});
+    CloseArea();
+    auto b = ReadBytes(p);
+    const std::size_t rec2 = 32 + 3 * 32 + 1 + 24;
+    b[rec2 + 4] = 0xB0;
+    WriteBytes(p, b);
+    USE(p + " EXCLUSIVE");
+    ASSERT_TRUE(Pack());
+    CloseArea();
+    b = ReadBytes(p);
+    EXPECT_EQ(b[32 + 3 * 32 + 1 + 4], 0xB0);
+}
+
+TEST_F(BulkVerbsTest, PackOfASharedTableReopensItShared) {
+    const std::string p = Parts({{"a", 1, 1, true}, {"b", 2, 2}});
+    USE(p);
+    ASSERT_FALSE(CurrentWorkArea()->exclusive);
+    EXPECT_TRUE(Pack());
+    EXPECT_FALSE(CurrentWorkArea()->exclusive);
+    EXPECT_EQ(RecCount(), 1);
+    Select(2);
+    USE(p + " ALIAS OTHER");
+    Select(1);
+    EXPECT_THROW(Pack(), EDurazError) << "another area holds the table open";
+    EXPECT_EQ(RecCount(), 1);
+    EXPECT_FALSE(CurrentWorkArea()->exclusive);
+}
+
+TEST_F(BulkVerbsTest, PackAsksFirstWhenConfigured) {
+    Parts({{"a", 1, 1, true}, {"b", 2, 2}});
+    ConfirmBeforePack = true;
+    ui.QueueAnswer(Answer::Cancel);
+    EXPECT_FALSE(Pack());
+    EXPECT_EQ(RecCount(), 2);
+    ASSERT_EQ(ui.CallsOf("ask").size(), 1u);
+    EXPECT_EQ(ui.CallsOf("ask")[0].text.rfind("PACK ", 0), 0u);
+    ui.QueueAnswer(Answer::Ok);
+    EXPECT_TRUE(Pack());
+    EXPECT_EQ(RecCount(), 1);
+}
+
+TEST_F(BulkVerbsTest, SearchFindsTextInsideOneField) {
+    Parts({{"washer", 1, 1}, {"bolt", 23, 2}, {"nut", 2, 9.5}, {"Bolt big", 5, 5}});
+    uint8_t field = 0;
+    Search("BOLT", field, true);
+    EXPECT_EQ(RecNo(), 2);
+    EXPECT_EQ(field, 1);
+    Search("bolt", field = 0, false);
+    EXPECT_EQ(RecNo(), 4);
+    field = 0;
+    Search("bolt", field, false);
+    EXPECT_EQ(field, 0) << "no further hit";
+    EXPECT_EQ(RecNo(), 4) << "back on the start record";
+    field = 3;
+    Search("9.50", field, true);
+    EXPECT_EQ(field, 3);
+    EXPECT_EQ(RecNo(), 3);
+    field = 2;
+    Search("bolt", field, true);
+    EXPECT_EQ(field, 0) << "only the wanted field counts";
+    field = 0;
+    Search("t     23", field, true);
+    EXPECT_EQ(field, 0) << "a hit across two fields is refused";
+}
+
+TEST_F(BulkVerbsTest, SearchSkipsHiddenRecords) {
+    Parts({{"bolt", 1, 1, true}, {"bolt", 2, 2}});
+    SetIgnoreDel(true);
+    uint8_t field = 0;
+    Search("bolt", field, true);
+    EXPECT_EQ(RecNo(), 2);
+}
+
+TEST_F(BulkVerbsTest, PeekAndPoke) {
+    const std::string p = Parts({{"a", 1, 1}, {"b", 2, 2, true}});
+    EXPECT_EQ(Peek(0, 1), " ");
+    EXPECT_EQ(Peek(0, 2), "*");
+    EXPECT_EQ(Peek(1, 2), "b         ");
+    EXPECT_EQ(Peek(2, 1), "    1");
+    EXPECT_EQ(Peek(1, 3), "");
+    EXPECT_EQ(Peek(9, 1), "");
+    EXPECT_EQ(LastError(), 0);
+    Poke("zz", 1, 1);
+    EXPECT_EQ(Peek(1, 1), "zz        ");
+    USE(p);
+    EXPECT_THROW(Poke("q", 1, 1), EDurazError);
+    EXPECT_EQ(LastError(), 1200);
+    GO(1);
+    ASSERT_TRUE(RLock());
+    Poke("q", 1, 1);
+    EXPECT_EQ(Peek(1, 1), "qz        ");
+}
+
+TEST_F(BulkVerbsTest, PeekCacheFollowsWrites) {
+    Parts({{"a", 1, 1}, {"b", 2, 2}, {"c", 3, 3}});
+    PeekCacheSize = 4096;
+    EXPECT_EQ(Peek(1, 2), "b         ");
+    GO(2);
+    SetBinaryText(1, "bee");
+    Replace();
+    EXPECT_EQ(Peek(1, 2), "bee       ");
+    DeleteRec();
+    EXPECT_EQ(Peek(0, 2), "*");
+    Poke("x", 1, 3);
+    EXPECT_EQ(Peek(1, 3), "x         ");
+}
+
+TEST_F(BulkVerbsTest, LocateAndContinue) {
+    Parts({{"Anna", 1, 1}, {"bert", 2, 2}, {"anna", 3, 3}, {"Annabel", 4, 4}});
+    EXPECT_THROW(Continue(), EDurazError);
+    EXPECT_EQ(LastError(), 220);
+    EXPECT_TRUE(LocateValue("NAME", std::string("anna"), false, 1, false));
+    EXPECT_EQ(RecNo(), 3);
+    EXPECT_TRUE(LocateValue("name", std::string("anna"), true, 1, false));
+    EXPECT_EQ(RecNo(), 1);
+    Continue();
+    EXPECT_EQ(RecNo(), 3);
+    Continue();
+    EXPECT_EQ(RecNo(), 4) << "a prefix matches without EXACT";
+    Continue();
+    EXPECT_TRUE(dEOF());
+    EXPECT_TRUE(LocateValue("NAME", std::string("anna"), true, 4, true) == false);
+    EXPECT_TRUE(LocateValue("QTY", 3.0, false, 1, false));
+    EXPECT_EQ(RecNo(), 3);
+    EXPECT_THROW(LocateValue("NOPE", 1.0, false, 1, false), EDurazError);
+}
+
+TEST_F(BulkVerbsTest, LocateByFieldsNeedsAllOnOneRecord) {
+    Parts({{"x", 1, 7}, {"y", 2, 7}, {"x", 3, 8}, {"x", 4, 7}});
+    GO(2);
+    EXPECT_TRUE(LocateByFields("NAME;PRICE", {std::string("x"), 7.0}, false, true, false));
+    EXPECT_EQ(RecNo(), 1);
+    EXPECT_TRUE(LocateByFields("PRICE;NAME", {8.0, std::string("x")}, false, true, false));
+    EXPECT_EQ(RecNo(), 3);
+    EXPECT_TRUE(LocateByFields("NAME;QTY", {std::string("x"), 4.0}, false, false, false));
+    EXPECT_EQ(RecNo(), 3) << "move off: back to the start record";
+    EXPECT_FALSE(LocateByFields("NAME;QTY", {std::string("y"), 4.0}, false, true, false));
+    EXPECT_EQ(RecNo(), 3);
+}
+
+TEST_F(BulkVerbsTest, AppendFromSameStructureCopiesDeletedFlags) {
+    const std::string src = Parts({{"a", 1, 1}, {"b", 2, 2, true}}, "src.dbf");
+    CloseArea();
+    Parts({{"z", 9, 9}}, "dst.dbf");
+    AppendFrom(src);
+    EXPECT_EQ(LastError(), 0);
+    EXPECT_EQ(SelectedArea(), 1);
+    EXPECT_EQ(WorkAreas[kScratchArea], nullptr);
+    EXPECT_EQ(RecCount(), 3);
+    GO(3);
+    EXPECT_TRUE(Deleted());
+    EXPECT_EQ(TrimRightStr(BinaryText(1)), "b");
+}
+
+TEST_F(BulkVerbsTest, AppendFromConvertsFields) {
+    const std::string src = Path("conv.dbf");
+    CreateDbf(src, {F("NAME", 'N', 7, 1), F("QTY", 'N', 6, 2), F("PRICE", 'C', 6), F("FLAG", 'L'),
+                    F("WHEN", 'C', 8), F("ISSET", 'N', 1)});
+    USE(src + " EXCLUSIVE");
+    SetBinaryNumber(1, 12345.5);
+    SetBinaryNumber(2, 2.5);
+    SetBinaryText(3, "3.75");
+    SetBinaryLogical(4, true);
+    SetBinaryText(5, "13/45/20");
+    SetBinaryInteger(6, 1);
+    Append();
+    CloseArea();
+    CreateDbf(Path("dst.dbf"), {F("NAME", 'C', 3), F("QTY", 'N', 4), F("PRICE", 'N', 6, 2), F("FLAG", 'C', 1),
+                                F("WHEN", 'D'), F("ISSET", 'L')});
+    USE(Path("dst.dbf") + " EXCLUSIVE");
+    AppendFrom(Path("conv"));
+    GO(1);
+    EXPECT_EQ(BinaryText(1), "***") << "a number too long for the text field";
+    EXPECT_EQ(BinaryInteger(2), 2) << "2.5 rounds to the even neighbour";
+    EXPECT_DOUBLE_EQ(BinaryNumber(3), 3.75);
+    EXPECT_EQ(BinaryText(4), "T");
+    EXPECT_EQ(AllTrim(Peek(5, 1)), "") << "no valid date";
+    EXPECT_FALSE(BinaryLogical(6));
+}
+
+TEST_F(BulkVerbsTest, AppendFromRefusals) {
+    const std::string p = Parts({{"a", 1, 1}});
+    EXPECT_THROW(AppendFrom(p), EDurazError);
+    EXPECT_EQ(LastError(), 214);
+    EXPECT_THROW(AppendFrom(Path("missing")), EDurazError);
+    EXPECT_EQ(LastError(), 2);
+    CreateDbf(Path("memo.dbf"), {F("NAME", 'C', 10), F("NOTE", 'M')});
+    Select(2);
+    USE(Path("memo.dbf") + " EXCLUSIVE");
+    EXPECT_THROW(AppendFrom(p), EDurazError);
+    EXPECT_EQ(LastError(), 220);
+}
+
+TEST_F(BulkVerbsTest, DelimitedRoundTrip) {
+    Parts({{"say \"hi\"", 1, 1.5}, {Cp850ToWin1252("Maß,Öl"_cp850), -2, 0}, {"", 0, 0}});
+    EXPECT_EQ(CopyDelimited(Path("out")), 3);
+    const std::string text = ReadText(Path("out.TXT"));
+    EXPECT_EQ(text, "\"say \"\"hi\"\"\",1,1.50\r\n\"" + Cp850ToWin1252("Maß,Öl"_cp850) + "\",-2,0.00\r\n\"\",0,0.00\r\n\x1A");
+    CloseArea();
+    Parts({}, "back.dbf");
+    EXPECT_EQ(AppendDelimited(Path("out"), false), 3);
+    GO(1);
+    EXPECT_EQ(TrimRightStr(BinaryText(1)), "say \"hi\"");
+    EXPECT_DOUBLE_EQ(BinaryNumber(3), 1.5);
+    GO(2);
+    EXPECT_EQ(TrimRightStr(BinaryText(1)), Cp850ToWin1252("Maß,Öl"_cp850));
+    EXPECT_EQ(BinaryInteger(2), -2);
+}
+
+TEST_F(BulkVerbsTest, DelimitedImportLineEnds) {
+    Parts({});
+    WriteBytes(Path("in.txt"), {'"', 'a', '"', ',', '1', '\r', '"', 'b', '"', ',', '2', '\n', '\n', 'c', ',', '3',
+                                '\r', '\n', 0x1A, 'd', ',', '4'});
+    EXPECT_EQ(AppendDelimited(Path("in.txt"), false), 3);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b", "c"})) << "a lone CR keeps the next byte";
+}
+
+TEST_F(BulkVerbsTest, DelimitedImportOfAMissingFileIsAnError) {
+    Parts({});
+    EXPECT_THROW(AppendDelimited(Path("absent.txt"), false), EDurazError);
+    EXPECT_EQ(LastError(), 2);
+}
+
+TEST_F(BulkVerbsTest, DelimitedLeavesMemoFieldsOut) {
+    CreateDbf(Path("m.dbf"), {F("A", 'C', 2), F("NOTE", 'M'), F("B", 'C', 2), F("LAST", 'M')});
+    USE(Path("m.dbf") + " EXCLUSIVE");
+    SetBinaryText(1, "x");
+    SetBinaryText(3, "y");
+    Append();
+    CopyDelimited(Path("m.txt"));
+    EXPECT_EQ(ReadText(Path("m.txt")), "\"x\",\"y\",\r\n\x1A");
+}
+
+TEST_F(BulkVerbsTest, ProgressWindowSteps) {
+    {
+        TTzProgress100 bar("Appending...");
+        EXPECT_EQ(bar.Bar().size(), 100u);
+        for (int i = 0; i < 100; ++i) bar.Step();
+        EXPECT_TRUE(bar.Bar().empty());
+        bar.Step();
+        EXPECT_EQ(bar.Bar().size(), 100u);
+        EXPECT_GE(bar.Width(), static_cast<int>(std::string("Appending...").size()) * TTzMsg::kSystemCharWidth);
+    }
+    EXPECT_FALSE(ui.CallsOf("progress").empty());
+    TTzMsg msg;
+    msg.ShowText("a rather long text");
+    const int w = msg.Width();
+    msg.ShowText("short");
+    EXPECT_EQ(msg.Width(), w);
+    EXPECT_EQ(msg.Text(), "short");
+    msg.ShowText();
+    EXPECT_EQ(msg.Text(), "short");
+}
+
+TEST_F(BulkVerbsTest, DelimitedImportShowsProgress) {
+    Parts({});
+    std::string lines;
+    for (int i = 0; i < 300; ++i) lines += "\"n" + std::to_string(i) + "\"," + std::to_string(i) + "\r\n";
+    WriteBytes(Path("many.txt"), std::vector<uint8_t>(lines.begin(), lines.end()));
+    EXPECT_EQ(AppendDelimited(Path("many.txt"), true), 300);
+    EXPECT_GE(ui.CallsOf("progress").size(), 90u);
+}
+
+}  // namespace
+}  // namespace veldrim::testing

@@ -200,11 +200,17 @@ std::string FindFileNoCase(const std::string& path) {
     std::error_code ec;
     if (path.empty() || fs::exists(path, ec)) return path;
     const fs::path p(path);
-    const fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
+    fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
     const std::string want = UpperText(p.filename().string());
+    if (!fs::is_directory(dir, ec)) {
+        // The folder itself may differ in case.
+        const std::string found = FindFileNoCase(dir.string());
+        if (found == dir.string() || !fs::is_directory(found, ec)) return path;
+        dir = found;
+    }
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         if (UpperText(it->path().filename().string()) == want)
-            return p.has_parent_path() ? (p.parent_path() / it->path().filename()).string()
+            return p.has_parent_path() ? (dir / it->path().filename()).string()
                                        : it->path().filename().string();
     }
     return path;

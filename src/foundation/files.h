@@ -42,9 +42,8 @@ bool CopyFileIfExists(const std::string& src, const std::string& dst);
 void CopyFilesByMask(const std::string& mask, const std::string& srcDir,
                      const std::string& dstDir);
 
-// The existing file whose name matches `path` ignoring letter case in its
-// last component (the folder is taken as typed); `path` itself when there
-// is an exact match or none at all.
+// The existing file whose name matches `path` ignoring letter case (in the
+// folder names too); `path` itself when there is an exact match or none.
 std::string FindFileNoCase(const std::string& path);
 
 }  // namespace veldrim

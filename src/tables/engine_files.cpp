@@ -86,27 +86,6 @@ void StripThrough(char c, std::string& s) {
     if (p != std::string::npos) s.erase(0, p + 1);
 }
 
-std::string FindFileNoCase(const std::string& path) {
-    std::error_code ec;
-    if (path.empty() || fs::exists(path, ec)) return path;
-    fs::path p(path);
-    fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
-    const std::string want = UpperStr(p.filename().string());
-    if (!fs::is_directory(dir, ec)) {
-        // The folder itself may differ in case.
-        std::string found = FindFileNoCase(dir.string());
-        if (found == dir.string() || !fs::is_directory(found, ec)) return path;
-        dir = found;
-    }
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        if (UpperStr(it->path().filename().string()) == want) {
-            return p.has_parent_path() ? (dir / it->path().filename()).string()
-                                       : it->path().filename().string();
-        }
-    }
-    return path;
-}
-
 bool FileExist(const std::string& name) {
     struct stat st{};
     return !name.empty() && ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);

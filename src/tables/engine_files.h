@@ -7,6 +7,7 @@
 // Only DeleteFilesLike and UniqueFilename report through SetError; the other
 // helpers answer a neutral value (false, 0, -1, empty text).
 
+#include "foundation/files.h"
 #include <cstdint>
 #include <ctime>
 #include <string>
@@ -26,9 +27,8 @@ std::string ExpandPath(const std::string& path);
 // else empty.
 std::string GetShortPath(const std::string& path);
 void StripThrough(char c, std::string& s);
-// The existing file whose name matches without regard to case (the name as
-// given when it exists or when none matches).
-std::string FindFileNoCase(const std::string& path);
+// FindFileNoCase (foundation/files.h) finds an existing file whose name
+// matches without regard to case.
 bool FileExist(const std::string& name);
 // Modification time; 0 when it cannot be read (code in FileDateError).
 std::time_t FileDateOf(const std::string& name);

@@ -1,0 +1,54 @@
+#pragma once
+// Start-up of the program and its command line:
+//   veldrim Filename [/I] [/CADi:j] [/E] [/NOGUI]     also /? and /G
+// "/I" writes the text report of the data file, "/E" reads a data-exchange
+// file, calculates and writes it anew, "/CADi:j" writes CAD item j in format
+// i. A headless run ends with status 0 on success and a one-line reason on
+// standard error otherwise.
+
+#include <string>
+#include <vector>
+
+namespace veldrim {
+
+// Exit status of a headless run.
+enum ExitStatus : int {
+    kExitOk = 0,
+    kExitUsage = 1,          // unknown switch or missing file name
+    kExitUnreadable = 2,     // the data file cannot be read
+    kExitFatal = 3,          // the calculation ended fatal
+    kExitOutputFailed = 4,   // an output could not be written
+    kExitNotAvailable = 5,   // the requested output is not part of this build
+};
+
+struct CommandLine {
+    std::string file;         // the data file (or data-exchange file with /E)
+    bool report = false;      // /I
+    bool exchange = false;    // /E
+    bool noGui = false;       // /NOGUI
+    bool usage = false;       // /?
+    bool graphic = false;     // /G
+    int cadFormat = -1;       // /CADi:j -> i (0..9)
+    int cadItem = -1;         //           -> j
+    std::vector<std::string> unknown;  // switches not recognised
+};
+
+// Switches are recognised ignoring case; an argument that names an existing
+// path is the file even when it begins with '/'.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The usage screen: the program's name and " Filename [/I] [/CADi:j] [/E] [/NOGUI]".
+std::string UsageText(const std::string& programName);
+
+// Product identity of the worm gear program: names, title, version and the
+// data-file extension "qb3".
+void InitProductIdentity();
+
+// Reads the templates "null" and "init" when they exist and calculates: the
+// calculated default set the user starts from.
+void LoadStartupTemplates();
+
+// The whole program run; returns the process's exit status.
+int RunProgram(int argc, const char* const* argv);
+
+}  // namespace veldrim

@@ -1,0 +1,275 @@
+#include "reports/edi_file.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <variant>
+#include <vector>
+
+#include "calc/records.h"
+#include "foundation/files.h"
+#include "foundation/formatting.h"
+#include "foundation/help_texts.h"
+#include "foundation/input_dialogs.h"
+#include "foundation/message_boxes.h"
+#include "foundation/program_state.h"
+#include "foundation/system_info.h"
+#include "foundation/text_conv.h"
+#include "foundation/text_file.h"
+#include "foundation/ui_services.h"
+
+namespace veldrim {
+
+namespace {
+
+std::vector<std::string> readProblems;
+
+// Where an item's value lives. Texts and the identity items written from
+// program state are read-only: the reader skips them.
+using Target = std::variant<std::string*, std::int32_t*, std::uint16_t*, Real*>;
+
+struct Item {
+    int key;
+    Target target;
+    bool readBack = true;
+};
+
+// The table of items in file order. Built afresh for every call so that the
+// pointers always point into the live records.
+std::vector<Item> Items() {
+    GearPairRecord& g = gearPair;
+    WormGearRecord& r = wormGear;
+    return {
+        {3000, &productName, false},
+        {3002, &windowTitle, false},
+        {3004, &programVersion, false},
+        {3010, &dataDirectory, false},
+        {3012, static_cast<std::string*>(nullptr), false},  // date of writing
+        {3014, static_cast<std::string*>(nullptr), false},  // time of writing
+        {3016, &currentFileName, false},
+        {3040, &r.partName[1]},
+        {3042, &r.drawingNumber[1]},
+        {3050, &r.partName[2]},
+        {3052, &r.drawingNumber[2]},
+        {3060, &reportHeaderLines[1]},
+        {3062, &reportHeaderLines[2]},
+        {3070, &r.a},
+        {3072, &r.u},
+        {3080, &g.T[1]},
+        {3082, &g.n[1]},
+        {3084, &g.P},
+        {3086, &g.T[2]},
+        {3088, &g.n[2]},
+        {3090, &r.P},
+        {3092, &g.z[1]},
+        {3094, &g.z[2]},
+        {3096, &r.KA},
+        {3098, &r.x[2]},
+        {3100, &r.driver},
+        {3102, &r.alpha0},
+        {3104, &r.flankForm},
+        {3106, &r.mueZ},
+        {3110, &g.materialName[1]},
+        {3112, &g.heatTreatment[1]},
+        {3114, &g.sigmaFE[1]},
+        {3116, &g.sigHlim[1]},
+        {3118, &g.E[1]},
+        {3120, &g.nue[1]},
+        {3122, &g.rho[1]},
+        {3124, &g.HB[1]},
+        {3130, &g.materialName[2]},
+        {3132, &g.heatTreatment[2]},
+        {3134, &g.sigmaFE[2]},
+        {3136, &g.sigHlim[2]},
+        {3138, &g.E[2]},
+        {3140, &g.nue[2]},
+        {3142, &g.rho[2]},
+        {3144, &g.HB[2]},
+        {3150, &g.materialKind[1]},
+        {3152, &g.materialKind[2]},
+        {3160, &r.v50},
+        {3162, &g.materialCode[1]},
+        {3164, &g.materialCode[2]},
+        {3170, &r.dm[1]},
+        {3172, &r.d[2]},
+        {3174, &r.da[1]},
+        {3176, &r.da[2]},
+        {3178, &r.df[1]},
+        {3180, &r.df[2]},
+        {3182, &r.de2},
+        {3200, &r.Ft[1]},
+        {3202, &r.Ft[2]},
+        {3204, &r.Fx[1]},
+        {3206, &r.Fx[2]},
+        {3208, &r.Fr},
+        {3212, &r.Fn},
+    };
+}
+
+std::string KeyText(int key) { return IntTextZero(key, 4) + "  "; }
+
+// Reals take 4 decimals and a point whatever the display settings, so that
+// another program can read them.
+std::string EdiRealText(Real x) {
+    if (std::fabs(x) < 1E-15L) x = 0;
+    const auto savedDecimals = decimalsSetting;
+    const auto savedSeparator = decimalSeparatorOption;
+    decimalsSetting = 3;
+    decimalSeparatorOption = 1;
+    std::string s = FormatFixed(4, 4, x);
+    decimalsSetting = savedDecimals;
+    decimalSeparatorOption = savedSeparator;
+    return s;
+}
+
+void WriteItem(const Item& item) {
+    switch (item.key) {
+        case 3012: WriteEdiText(item.key, TodayText()); return;
+        case 3014: WriteEdiText(item.key, TimeHourMinuteText()); return;
+        default: break;
+    }
+    std::visit(
+        [&](auto* p) {
+            using T = std::remove_pointer_t<decltype(p)>;
+            if constexpr (std::is_same_v<T, std::string>) WriteEdiText(item.key, *p);
+            else if constexpr (std::is_same_v<T, Real>) WriteEdiReal(item.key, *p);
+            else WriteEdiInt(item.key, static_cast<long>(*p));
+        },
+        item.target);
+}
+
+bool StoreValue(const Item& item, const std::string& value) {
+    return std::visit(
+        [&](auto* p) -> bool {
+            using T = std::remove_pointer_t<decltype(p)>;
+            if constexpr (std::is_same_v<T, std::string>) {
+                *p = value;
+                return true;
+            } else if constexpr (std::is_same_v<T, Real>) {
+                Real x = 0;
+                if (!ParseRealLine(value, x)) return false;
+                *p = x;
+                return true;
+            } else {
+                std::int64_t n = 0;
+                if (!ParseIntLine(value, n) || n < std::numeric_limits<T>::min() ||
+                    n > std::numeric_limits<T>::max())
+                    return false;
+                *p = static_cast<T>(n);
+                return true;
+            }
+        },
+        item.target);
+}
+
+}  // namespace
+
+void WriteEdiText(int key, const std::string& s) { WriteTextLine(KeyText(key) + s); }
+
+void WriteEdiInt(int key, long n) { WriteTextLine(KeyText(key) + IntTextPad(n, 3)); }
+
+void WriteEdiReal(int key, long double x) { WriteTextLine(KeyText(key) + EdiRealText(x)); }
+
+void WriteEdiComment(const std::string& s) { WriteTextLine("<   " + s); }
+
+std::string EdiFileName(const std::string& name) {
+    return EnsureTrailingBackslash(ediDirectory) + name + ".EDI";
+}
+
+void ChooseEdiFileName(std::string& name) {
+    cancelFlag = false;
+    const auto chosen = Ui().SaveFileName(
+        "EDI", EnsureTrailingBackslash(ediDirectory) + NameWithoutExt(currentFileName),
+        "*.edi|*.edi|*.*|*.*");
+    if (!chosen || chosen->empty()) {
+        cancelFlag = true;
+        name.clear();
+        return;
+    }
+    name = *chosen;
+    const std::string leaf = name.substr(name.find_last_of('/') == std::string::npos
+                                             ? 0
+                                             : name.find_last_of('/') + 1);
+    if (leaf.find('.') == std::string::npos) name += ".edi";
+    const std::string savedExtension = dataFileExtension;
+    dataFileExtension = "edi";
+    CheckNewFileName(name);
+    dataFileExtension = savedExtension;
+}
+
+void ExportEdi() {
+    std::string name;
+    ChooseEdiFileName(name);
+    if (!cancelFlag) WriteEdiFile(name);
+}
+
+void WriteEdiFile(std::string name) {
+    if (name.empty()) {
+        SetHelpNumber(7520);
+        InputText("Dateiname : ", 8, name);
+        if (cancelFlag || name.empty()) {
+            cancelFlag = true;
+            return;
+        }
+        name = EdiFileName(name);
+        CheckNewFileName(name);
+        if (cancelFlag) return;
+    }
+    cancelFlag = false;
+    sharedTextFile.Assign(name);
+    RewriteChecked(sharedTextFile);
+    if (cancelFlag) {
+        sharedTextFile.Discard();
+        return;
+    }
+    const std::string stars(37, '*');
+    WriteEdiComment(stars);
+    WriteEdiComment("*  Q U B 3  -  Redezadadozeviverava *");
+    WriteEdiComment("*  Extended Data Interface File     *");
+    WriteEdiComment(stars);
+    for (const Item& item : Items()) WriteItem(item);
+    if (cancelFlag) {
+        sharedTextFile.Discard();
+        return;
+    }
+    CloseChecked(sharedTextFile);
+}
+
+const std::vector<std::string>& EdiReadProblems() { return readProblems; }
+
+bool ReadEdiFile(const std::string& name) {
+    readProblems.clear();
+    cancelFlag = false;
+    sharedTextFile.Assign(name);
+    const int rc = sharedTextFile.Reset();
+    if (rc != kIoOk) {
+        cancelFlag = true;
+        ShowErrorIfEnabled("Datei " + name + " nicht lesbar (Fehler " + IntText(rc) + ")");
+        return false;
+    }
+    const std::vector<Item> items = Items();
+    std::string line;
+    while (!sharedTextFile.Eof()) {
+        if (sharedTextFile.ReadLine(line) != kIoOk) break;
+        if (line.empty() || line[0] == '<') continue;
+        const auto blank = line.find(' ');
+        std::int64_t key = 0;
+        if (blank == std::string::npos || !ParseIntLine(line.substr(0, blank), key)) {
+            if (!TrimBoth(line).empty()) readProblems.push_back(line);
+            continue;
+        }
+        // The value follows the two separating blanks.
+        const std::string value = line.size() >= blank + 2 ? line.substr(blank + 2) : "";
+        for (const Item& item : items) {
+            if (item.key != key) continue;
+            if (item.readBack && !StoreValue(item, value)) readProblems.push_back(line);
+            break;
+        }
+    }
+    sharedTextFile.Close();
+    for (const std::string& p : readProblems)
+        if (Ui().IsBatch()) Ui().ShowMessage("EDI", name + ": " + p, MessageKind::Warning);
+    return true;
+}
+
+}  // namespace veldrim

@@ -1,0 +1,168 @@
+#include "reports/edi_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+
+#include "calc/records.h"
+#include "foundation/message_boxes.h"
+#include "foundation/messages.h"
+#include "foundation/program_state.h"
+#include "foundation/text_file.h"
+#include "foundation/ui_services.h"
+
+namespace veldrim {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> ItemLines(const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const auto end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? end : end - start + 1);
+        if (line[0] != '<') out.push_back(line);
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return out;
+}
+
+class Edi : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        ResetMessages();
+        ResetSharedTextFile();
+        ResetMessageBoxes();
+        ResetGearData();
+        char pattern[] = "/tmp/veldrim-edi-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        ediDirectory = dir;
+    }
+    void TearDown() override {
+        ResetSharedTextFile();
+        fs::remove_all(dir);
+    }
+    std::string dir;
+    ScriptedUi ui;
+    ScopedUi scope{ui};
+};
+
+TEST_F(Edi, LineFormAndKeyOrder) {
+    gearPair.z[1] = 2;
+    wormGear.drawingNumber[1] = "";
+    decimalsSetting = 0;         // display settings must not reach the file
+    decimalSeparatorOption = 2;
+    const std::string path = dir + "/a.edi";
+    WriteEdiFile(path);
+    ASSERT_FALSE(cancelFlag);
+    const std::string text = Slurp(path);
+    EXPECT_EQ(text.substr(0, 4 + 37 + 2), "<   " + std::string(37, '*') + "\r\n");
+    EXPECT_NE(text.find("<   *  Extended Data Interface File     *\r\n"), std::string::npos);
+    const auto items = ItemLines(text);
+    ASSERT_EQ(items.size(), 63u);
+    const std::regex form(R"(^\d{4}  .*\r\n$)");
+    int previous = 0;
+    for (const std::string& line : items) {
+        EXPECT_TRUE(std::regex_match(line, form)) << line;
+        const int key = std::stoi(line.substr(0, 4));
+        EXPECT_GT(key, previous) << line;
+        previous = key;
+    }
+    EXPECT_NE(text.find("\r\n3092    2\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\n3042  \r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\n3070    80.0000\r\n"), std::string::npos);
+}
+
+TEST_F(Edi, RoundTripOfEveryKey) {
+    wormGear.a = -12345.6789L;           // negative
+    wormGear.u = 98765.4321L;            // large
+    gearPair.T[1] = 0.00001L;            // small: 4 decimals
+    wormGear.partName[1] = "";           // empty
+    wormGear.drawingNumber[2] = "   ";   // blanks only
+    gearPair.materialName[1] = "GG-25 Graugu\xE1";
+    gearPair.z[2] = 1234;
+    wormGear.flankForm = 5;
+    wormGear.Fn = -0.5L;
+    reportHeaderLines[2] = "Info 2";
+    const GearPairRecord pair = gearPair;
+    const WormGearRecord gear = wormGear;
+    const std::string path = dir + "/b.edi";
+    WriteEdiFile(path);
+    ASSERT_FALSE(cancelFlag);
+
+    ResetGearData();
+    reportHeaderLines[2] = "";
+    ASSERT_TRUE(ReadEdiFile(path));
+    EXPECT_TRUE(EdiReadProblems().empty());
+    EXPECT_NEAR(wormGear.a, gear.a, 5E-5L);
+    EXPECT_NEAR(wormGear.u, gear.u, 5E-5L);
+    EXPECT_EQ(gearPair.T[1], 0);  // below the file's 4 decimals
+    EXPECT_EQ(wormGear.partName[1], "");
+    EXPECT_EQ(wormGear.drawingNumber[2], "   ");
+    EXPECT_EQ(gearPair.materialName[1], pair.materialName[1]);
+    EXPECT_EQ(gearPair.z[2], 1234);
+    EXPECT_EQ(wormGear.flankForm, 5);
+    EXPECT_NEAR(wormGear.Fn, -0.5L, 1E-9L);
+    EXPECT_EQ(reportHeaderLines[2], "Info 2");
+
+    // Writing what was read gives the same file, but for date and time.
+    const std::string first = Slurp(path);
+    WriteEdiFile(dir + "/c.edi");
+    auto strip = [](std::string s) {
+        s = std::regex_replace(s, std::regex("3012  [^\r]*"), "3012");
+        return std::regex_replace(s, std::regex("3014  [^\r]*"), "3014");
+    };
+    EXPECT_EQ(strip(first), strip(Slurp(dir + "/c.edi")));
+}
+
+TEST_F(Edi, ReaderSkipsIdentityAndKeepsFieldsOfBadValues) {
+    const std::string path = dir + "/d.edi";
+    std::ofstream(path, std::ios::binary)
+        << "<   comment\r\n3010  /somewhere/else\r\n3016  other\r\n3070  abc\r\n"
+           "3072    12.5000\n9999  ignored\r\n3092  -7\r\n3104  70000\r\n";
+    dataDirectory = "TRAIN";
+    currentFileName = "demo";
+    const Real a = wormGear.a;
+    ASSERT_TRUE(ReadEdiFile(path));
+    EXPECT_EQ(dataDirectory, "TRAIN");    // the identity keys move nothing
+    EXPECT_EQ(currentFileName, "demo");
+    EXPECT_EQ(wormGear.a, a);             // "abc" does not convert
+    EXPECT_EQ(wormGear.u, 12.5L);         // LF line ends read too
+    EXPECT_EQ(gearPair.z[1], -7);
+    EXPECT_NE(wormGear.flankForm, 70000 % 65536);  // out of range for the code
+    EXPECT_EQ(EdiReadProblems().size(), 2u);
+    EXPECT_FALSE(ReadEdiFile(dir + "/missing.edi"));
+    EXPECT_TRUE(cancelFlag);
+}
+
+TEST_F(Edi, NamesAndDialogs) {
+    EXPECT_EQ(EdiFileName("gear"), dir + "/gear.EDI");
+    ui.QueueText(std::string("abc"));  // the name entry of WriteEdiFile
+    WriteEdiFile("");
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_TRUE(fs::exists(dir + "/abc.EDI"));
+
+    ui.QueueText(std::nullopt);        // cancelled save dialog
+    std::string name = "x";
+    ChooseEdiFileName(name);
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(name, "");
+
+    WriteEdiFile("/proc/veldrim.edi");  // a folder nobody can write
+    EXPECT_TRUE(cancelFlag);
+}
+
+}  // namespace
+}  // namespace veldrim

@@ -168,6 +168,11 @@ TEST_F(InputDialogsTest, LengthInInches) {
     InputLength("b", b, 0, 1000);
     EXPECT_EQ(b, 40.123456789L);
 
+    // Cancelled: the millimetres stay.
+    InputLength("b", b, 0, 1000);
+    EXPECT_EQ(b, 40.123456789L);
+    EXPECT_TRUE(cancelFlag);
+
     unitSystem = 0;
     ui.QueueText(std::string("80"));
     InputLength("a", b, 0, 1000);

@@ -6,6 +6,7 @@
 
 #include "foundation/codepage.h"
 #include "foundation/files.h"
+#include "foundation/system_info.h"
 #include "foundation_file_fixture.h"
 
 namespace veldrim {
@@ -252,10 +253,24 @@ TEST_F(TextFileTest, GoldenHeaders) {
     reportHeaderLines[3] = "Prüffeld"_cp850;
     const std::string rule(65, '-');
 
+    // The header carries no date: two different clocks give the same bytes.
+    std::tm moment{};
+    moment.tm_year = 2024 - 1900;
+    moment.tm_mon = 2;
+    moment.tm_mday = 7;
+    SetFixedNow(moment);
     OpenForWriting(Path("data.EXT"));
     WriteDataFileHeader();
     CloseChecked(sharedTextFile);
-    EXPECT_EQ(Slurp(Path("data.EXT")),
+    const std::string first = Slurp(Path("data.EXT"));
+    moment.tm_year = 2031 - 1900;
+    SetFixedNow(moment);
+    OpenForWriting(Path("data.EXT"));
+    WriteDataFileHeader();
+    CloseChecked(sharedTextFile);
+    SetFixedNow(std::nullopt);
+    EXPECT_EQ(Slurp(Path("data.EXT")), first);
+    EXPECT_EQ(first,
               rule + "\r\nV E L D R I M    -    Software   V 2.1.3\r\nVersion 4.7\r\n" + rule +
                   "\r\nGetriebebau Nord\r\nAbteilung Konstruktion\r\nPr\x81" "ffeld\r\n");
 

@@ -98,7 +98,12 @@ void ShowMessageHelp(int k) {
 
 void ShowMessageHelpForm(const std::string& message, const std::string& cause,
                          const std::string& remedy) {
-    MessageExplanation shown{ShownText(message), ShownText(cause), ShownText(remedy)};
+    // Shown whole (an edit must not lose the end of a long cause), in plain
+    // ASCII when the code-page option asks for it.
+    auto forScreen = [](const std::string& t) {
+        return codePageOption == 1 ? TransliterateOem(t) : t;
+    };
+    MessageExplanation shown{forScreen(message), forScreen(cause), forScreen(remedy)};
     auto edited = Ui().ShowMessageExplanation(shown);
     if (!edited) return;
     if (edited->cause == shown.cause && edited->remedy == shown.remedy) return;

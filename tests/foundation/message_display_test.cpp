@@ -213,5 +213,20 @@ TEST_F(MessageDisplayTest, EditedExplanationIsSavedWhenTheUserAgrees) {
     EXPECT_EQ(cause, "Ursache neu");
 }
 
+TEST_F(MessageDisplayTest, EditingTheRemedyKeepsALongCauseWhole) {
+    const std::string longCause(300, 'u');
+    SaveMessageHelp("Fatal  : a = 0 !", longCause, "alt");
+    Messages({"Fatal  : a = 0 !"});
+    ui.explanationReplies.push_back(MessageExplanation{"Fatal  : a = 0 !", longCause, "neu"});
+    ui.QueueAnswer(Answer::Yes);
+    ShowMessageHelp(1);
+    EXPECT_EQ(ui.CallsOf("explanation")[0].text, longCause + "\nalt");
+    std::string cause, remedy;
+    GetMessageCause(1, cause);
+    GetMessageRemedy(1, remedy);
+    EXPECT_EQ(cause, longCause);
+    EXPECT_EQ(remedy, "neu");
+}
+
 }  // namespace
 }  // namespace veldrim

@@ -216,6 +216,8 @@ void CadPause(int milliseconds) {
     if (CadWriter* t = CadTarget()) t->Pause(milliseconds);
 }
 
+void CadSetStlOption(int) {}
+
 // ---- Polygon helpers ------------------------------------------------------------------------
 //
 // Both start at their first real step: the chord from the start point to

@@ -52,6 +52,9 @@ void CadSetColorMode(int n);
 void CadSetSymbolScale(Real factor);
 void CadSetOrigin(Real x, Real y);
 void CadPause(int milliseconds);
+// The stroke-text option of STL output; STL output is not available yet, so
+// it has no effect.
+void CadSetStlOption(int value);
 
 // Polygon helpers (chords of the chord tolerance).
 void CadPolygonCircle(bool reverse, Real x, Real y, Real r);

@@ -23,6 +23,11 @@ namespace {
 
 bool IsSwitch(const std::string& a) { return !a.empty() && a[0] == '/'; }
 
+// "/data/gear.qb3" is a path, "/X" a switch.
+bool LooksLikePath(const std::string& a) {
+    return a.find('/', 1) != std::string::npos || a.find('.') != std::string::npos;
+}
+
 void Fail(const std::string& reason) {
     const std::string line = "veldrim: " + Cp850ToUtf8(reason) + "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
@@ -129,6 +134,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
                    u[4] >= '0' && u[4] <= '9' && u[6] >= '0' && u[6] <= '9') {
             cl.cadFormat = u[4] - '0';
             cl.cadItem = u[6] - '0';
+        } else if (cl.file.empty() && LooksLikePath(a)) {
+            cl.file = a;  // a path that does not exist (yet): the run says so
         } else {
             cl.unknown.push_back(a);
         }

@@ -142,6 +142,8 @@ TEST(CommandLine, SwitchesIgnoreCaseAndPathsWin) {
     EXPECT_TRUE(cl.exchange);
     cl = ParseCommandLine({"/?"});
     EXPECT_TRUE(cl.usage);
+    cl = ParseCommandLine({"/no/such/file.qb3", "/I"});
+    EXPECT_EQ(cl.file, "/no/such/file.qb3");
     cl = ParseCommandLine({"a.qb3", "/X", "/CAD:1"});
     ASSERT_EQ(cl.unknown.size(), 2u);
     EXPECT_EQ(UsageText("veldrim").substr(0, 46), "veldrim Filename [/I] [/CADi:j] [/E] [/NOGUI]\n");

@@ -15,6 +15,7 @@
 #include "foundation/program_state.h"
 #include "foundation/text_conv.h"
 #include "foundation/ui_services.h"
+#include "graphics/display_list.h"
 #include "reports/edi_file.h"
 
 namespace veldrim {
@@ -192,6 +193,7 @@ int RunProgram(int argc, const char* const* argv) {
     InstallDataFileSections();
     ReadConfigFile();
     ReadSessionFile();
+    SetDeviceResolution(horizontalResolution, verticalResolution);
 
     const bool batch = cl.report || cl.exchange || cl.cadFormat >= 0;
     if (batch && cl.file.empty()) {

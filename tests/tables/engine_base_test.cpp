@@ -1,0 +1,103 @@
+// Runtime base: error texts, the three reporting modes, OEM/ANSI conversion.
+#include "tables/engine_base.h"
+
+#include "foundation/codepage.h"
+#include "table_test_util.h"
+
+namespace veldrim::testing {
+namespace {
+
+class EngineBaseTest : public TableTest {};
+
+TEST_F(EngineBaseTest, ErrorTexts) {
+    struct Case { uint16_t code; std::string text; };
+    const Case cases[] = {
+        {0, ""},
+        {7, "Fehler Nr. 7 (Unbekannter Fehler)"},
+        {213, "Fehler Nr. 213 (Unerwartetes Dateiende)"},
+        {1250, "Fehler Nr. 1250 (Netzwerkfehler)"},
+        {1300, "Fehler Nr. 1300 (File format not supported)"},
+        {351, "Fehler Nr. 351 (Unbekannter Fehler)"},
+        {12, std::string("Fehler Nr. 12 (Unzulässiger Dateizugriff )"_cp850)},
+        {1004, "Fehler Nr. 1004 (Speichermedium voll          )"},
+        {212, std::string("Fehler Nr. 212 (Anfrage außerhalb Bereich)"_cp850)},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ErrorText(c.code), c.text) << c.code;
+    const std::pair<uint16_t, uint16_t> twins[] = {{4, 18}, {14, 20}, {19, 150}, {32, 162}, {30, 161}};
+    for (auto [a, b] : twins) EXPECT_EQ(DurazErrorText(a), DurazErrorText(b)) << a << " " << b;
+}
+
+TEST_F(EngineBaseTest, RaisingIsTheDefault) {
+    try {
+        SetError(212, "somewhere [GO]");
+        ADD_FAILURE();
+    } catch (const EDurazError& e) {
+        EXPECT_EQ(std::string(e.what()), ErrorText(212) + "\r\nsomewhere [GO]");
+    }
+    EXPECT_EQ(LastError(), 212);
+    EXPECT_EQ(TakeErrorMessage(), "");
+    EXPECT_TRUE(ui.calls.empty());
+}
+
+TEST_F(EngineBaseTest, CodeZeroReportsNothing) {
+    SetError(0, "fine");
+    SetRaiseOnError(false);
+    SetError(0, "fine");
+    EXPECT_TRUE(ui.calls.empty());
+}
+
+TEST_F(EngineBaseTest, MessageBoxModeShowsAndGoesOn) {
+    EXPECT_TRUE(SetRaiseOnError(false));
+    SetError(2, "Fehler beim Öffnen von x.dbf [USE/OpenDbf]"_cp850.data());
+    SetError(5, "second");
+    const auto shown = ui.CallsOf("message");
+    ASSERT_EQ(shown.size(), 2u) << "the engine does not halt after the first report";
+    EXPECT_EQ(shown[0].title, "Programm angehalten.");
+    EXPECT_EQ(shown[0].text, ErrorText(2) + "\r\n" + std::string("Fehler beim Öffnen von x.dbf [USE/OpenDbf]"_cp850));
+    EXPECT_EQ(LastError(), 5);
+}
+
+TEST_F(EngineBaseTest, QuietModeIsCollectedByTheCaller) {
+    EXPECT_TRUE(SetReportErrors(false));
+    SetError(220, "[UnlockRec(0)]");
+    EXPECT_EQ(LastError(), 220);
+    EXPECT_EQ(TakeErrorMessage(), ErrorText(220) + "\r\n[UnlockRec(0)]");
+    EXPECT_EQ(TakeErrorMessage(), "");
+    SetError(5, "ctx");
+    EXPECT_EQ(TakeErrorContext(), "ctx");
+    EXPECT_EQ(TakeErrorMessage(), "");
+    EXPECT_FALSE(SetReportErrors(true));
+}
+
+TEST_F(EngineBaseTest, QuietScopeRestoresTheSwitch) {
+    {
+        QuietEngineErrors quiet;
+        SetError(100, "x");
+    }
+    EXPECT_TRUE(ErrorState.reportAtOnce);
+    EXPECT_THROW(SetError(100, "x"), EDurazError);
+}
+
+TEST_F(EngineBaseTest, ShowDurazErrorGoesThroughTheUiPort) {
+    try {
+        SetError(215, "[SKIP()]");
+    } catch (const EDurazError& e) {
+        ShowDurazError(e);
+    }
+    ASSERT_EQ(ui.CallsOf("message").size(), 1u);
+    EXPECT_NE(ui.CallsOf("message")[0].text.find("Fehler Nr. 215"), std::string::npos);
+}
+
+TEST_F(EngineBaseTest, OemAnsiConversion) {
+    const std::string oem(reinterpret_cast<const char*>("Stra\xE1" "e \x84\x94\x81"));
+    const std::string ansi = OemToAnsiStr(oem);
+    EXPECT_EQ(ansi, "Stra\xDF" "e \xE4\xF6\xFC");
+    EXPECT_EQ(AnsiToOemStr(ansi), oem);
+    EXPECT_EQ(AnsiToOemStr(""), "");
+    std::vector<uint8_t> buf(oem.begin(), oem.end());
+    OemToAnsiBuff(buf.data(), buf.size());
+    EXPECT_EQ(std::string(buf.begin(), buf.end()), ansi);
+}
+
+}  // namespace
+}  // namespace veldrim::testing

@@ -256,6 +256,11 @@ struct WormGearRecord {
     Pair<Real> dW{}, sft{}, YF{}, tauF{};
     Real tauFG = 0;
     Pair<Real> SFDin{};          // `SF DIN`
+    // The root limit values the last rating used. An input `tauFlimT` or `YNL`
+    // left at 0 means "derive it": the derived value lands here, the input
+    // stays 0, so a later change of material, life or speed is rated afresh.
+    Real tauFlimTUsed = 0;       // `tauFlimT` in use (entered, or 0.4 Sigma FE[2])
+    Real YNLUsed = 0;            // `YNL` in use (entered, or the life factor of NL)
 
     bool operator==(const WormGearRecord&) const = default;
 };

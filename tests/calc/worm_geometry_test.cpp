@@ -275,7 +275,8 @@ TEST_F(WormGeometryTest, DiameterQuotientAndShiftWarnings) {
         bool any = false;
         for (int i = 1; i <= messageList.count; ++i)
             any = any || messageList.slot[i].rfind("Warnung: dm1/a", 0) == 0 ||
-                  messageList.slot[i].rfind("Warnung: Z", 0) == 0;
+                  messageList.slot[i].rfind("Warnung: ZI:", 0) == 0 ||
+                  messageList.slot[i].rfind("Warnung: ZH:", 0) == 0;
         if (c.expected)
             EXPECT_TRUE(HasMessage(c.expected)) << c.expected << "\n" << Messages();
         else

@@ -1,0 +1,147 @@
+// The input checks of the worm gear rating and the rating after Niemann.
+//
+// Niemann rates the set from the tooth friction coefficient `mue z` entered
+// by the user: the gear efficiency follows from the mean lead angle and the
+// friction angle, the no-load loss from the speed, the centre distance and
+// the oil viscosity at 50 °C, the bearing loss is 1 % of the driving power.
+// Their balance gives the output power:
+//
+//   P = P[1] eta z - PV0 - PVLP,   eta = P / P[1]
+//
+// A self-locking set (wheel driving with a friction angle above the lead
+// angle) has a negative gear efficiency; its output power is held at 0 and
+// "Fatal  : Pv > P !" tells the user, without stopping the calculation.
+//
+// The pitting check compares the flank pressure Sigma-H = ZE Zp sqrt(T2/a³)
+// with the contact endurance limit times the speed factor Zn; the pitting
+// life grows with the sixth power of the safety. The root check compares the
+// root endurance strength over the tooth section mt b2 with the wheel's
+// tangential force.
+//
+// Units: P kW, n 1/min, T Nm, lengths mm, forces N, stresses N/mm².
+
+#include "calc/rating_niemann.h"
+
+#include <cmath>
+#include <string>
+
+#include "calc/records.h"
+#include "foundation/formatting.h"
+#include "foundation/guarded_math.h"
+#include "foundation/messages.h"
+#include "foundation/program_state.h"
+
+namespace veldrim {
+
+namespace {
+
+void Stop(std::string_view text) {
+    AddMessage(text);
+    fatalFlag = true;
+}
+
+// Required life taken when none is entered, h.
+constexpr Real kDefaultLife = 25000.0L;
+
+// Speeds and torques, sliding speed, efficiency, losses and output power.
+void EfficiencyAndLosses(GearPairRecord& g, WormGearRecord& w) {
+    const Real P1 = g.P;
+    const Real n1 = g.n[1];
+    g.n[2] = CheckedDiv("Fatal  : u", n1, w.u);
+    g.T[1] = CheckedDiv("Fatal  : n1", 60000 * P1, 2 * kPi * n1);
+    w.vt1 = kPi * w.dm[1] * 0.001L * n1 / 60;
+    w.vgm = CheckedDiv("Fatal  : vgm", w.vt1, std::cos(w.gammaM));
+    w.rhoZ = std::atan(w.mueZ);
+    if (w.driver == 1)
+        w.etaZ = CheckedDiv("Fatal  : eta-z", std::tan(w.gammaM), std::tan(w.gammaM + w.rhoZ));
+    else
+        w.etaZ = CheckedDiv("Fatal  : eta-z", std::tan(w.gammaM - w.rhoZ), std::tan(w.gammaM));
+    w.PVz = (1 - w.etaZ) * P1;
+    w.PV0 = CheckedPower("Fatal  : Pv0", n1 / 60, 4.0L / 3) *
+            (w.PV0Percent / 100 * 1E-7L * w.a) * (w.v50 + 90);
+    w.PVLP = 0.01L * P1;
+    w.P = P1 * w.etaZ - w.PV0 - w.PVLP;
+    if (w.P < 0) {
+        w.P = 0;
+        AddMessage("Fatal  : Pv > P !");
+    }
+    w.eta = P1 != 0 ? w.P / P1 : 0;
+    const Real T2 = CheckedDiv("Fatal  : n2", 60000 * w.P, 2 * kPi * g.n[2]);
+    g.T[2] = T2 > 0 ? T2 : 0;
+}
+
+// Tangential, axial, normal and radial forces.
+void Forces(const GearPairRecord& g, WormGearRecord& w) {
+    w.Ft[1] = CheckedDiv("Fatal  : Ftm", 2000 * g.T[1] * w.KA, w.dm[1]);
+    w.Ft[2] = CheckedDiv("Fatal  : Ftm2", 2000 * g.T[2] * w.KA, w.dm[2]);
+    w.Fx[1] = w.Ft[2];
+    w.Fx[2] = w.Ft[1];
+    const Real sinG = std::sin(w.gammaM);
+    const Real frictionPart = w.mueZ * std::cos(w.gammaM);
+    const Real lever = w.driver == 1 ? sinG + frictionPart : sinG - frictionPart;
+    w.Fn = CheckedDiv("Fatal  : Fnm", w.Ft[1], std::cos(w.alphaN) * lever);
+    w.Fr = CheckedDiv("Fatal  : Frm", std::tan(w.alphaN) * w.Ft[1], std::sin(w.gammaM + w.rhoZ));
+}
+
+// Pitting, root and life per gear, and their warnings.
+void PittingAndRoot(GearPairRecord& g, WormGearRecord& w) {
+    if (g.T[2] <= 0) {
+        g.T[2] = 0;
+        AddMessage("Fehler : T2 = 0 !");
+    }
+    const Real compliance = (1 - g.nue[1] * g.nue[1]) / g.E[1] + (1 - g.nue[2] * g.nue[2]) / g.E[2];
+    w.ZE = CheckedSqrt("Fehler : ZE", CheckedDiv("", 1 / kPi, compliance));
+    w.CHE = 10 * CheckedPower("Fatal  : CHE", CheckedDiv("SigHlim2 !", w.ZE, g.sigHlim[2]),
+                              2.0L / 3);
+    w.Zp = 0.36L / w.dm1a + 1.9L;
+    w.Zn = CheckedPower("Fatal  : Zn", 1 / (g.n[2] / 8 + 1), 0.125L);
+    w.sigmaH = w.ZE * w.Zp * std::sqrt(1000 * g.T[2] / IntPower(3, w.a));
+    for (int i = 1; i <= 2; ++i) {
+        if (g.T[2] > 0 && w.sigmaH > 0) {
+            g.SH[i] = CheckedDiv("Fatal  : SH !", g.sigHlim[i] * w.Zn, w.sigmaH);
+            g.LtH[i] = Min(100000, kDefaultLife * IntPower(6, g.SH[i]));
+            g.SF[i] = CheckedDiv("Fatal  : SF", g.sigmaFE[i] * w.mt[2] * w.b2Eff, w.Ft[2]);
+        } else {
+            g.SH[i] = 0;
+            g.LtH[i] = 0;
+            g.SF[i] = 0;
+        }
+    }
+    for (int i = 1; i <= 2; ++i) {
+        const std::string gear = "(" + IntText(i) + ")";
+        if (g.SH[i] < 1) AddMessage("Warnung: SH<1  " + gear);
+        if (g.SF[i] < 1) AddMessage("Warnung: SF<1  " + gear);
+        if (PercentDeviation(w.b[i], w.bRec[i]) > 15) AddMessage("Warnung: Zahnbreite !  " + gear);
+    }
+}
+
+}  // namespace
+
+bool CheckRatingInputs() {
+    const GearPairRecord& g = gearPair;
+    WormGearRecord& w = wormGear;
+    // Every power must be positive, the DIN 3996 powers too, whether or not
+    // the DIN 3996 rating runs: IterateCalculation always fills them.
+    if (!(g.P > 0) || !(w.PDin[1] > 0) || !(w.PDin[2] > 0)) {
+        Stop("Fatal  : P0 = 0 !");
+        return false;
+    }
+    for (int i = 1; i <= 2; ++i) {
+        if (g.E[i] == 0) {
+            Stop("Fatal  : E" + IntText(i) + " = 0 !");
+            return false;
+        }
+        if (g.z[i] < 1) AddMessage("Fehler : z" + IntText(i) + " <= 0 !");
+    }
+    if (w.v50 <= 0) AddMessage("Fehler : visko = 0 !");
+    if (w.LHmin == 0) w.LHmin = kDefaultLife;
+    return true;
+}
+
+void CalcNiemannRating() {
+    EfficiencyAndLosses(gearPair, wormGear);
+    Forces(gearPair, wormGear);
+    PittingAndRoot(gearPair, wormGear);
+}
+
+}  // namespace veldrim

@@ -203,6 +203,7 @@ const char* const kCalculationMessages[] = {
     "Error: ArcCos I5",
     "Error: ArcSin N5",
     "Error: ArcCos N5",
+    "Error :  arccos(1,2)",
     "Error: ArcInv in unit math",
     "Fehler in GetArcCenter (dphi = 0)"
 };

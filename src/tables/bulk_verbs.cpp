@@ -725,7 +725,8 @@ void AppendFrom(const std::string& sourceIn, std::function<bool()> condition) {
     }
     const uint8_t target = CurrentArea;
     TWorkArea* to = CurrentWorkArea();
-    std::string source = " " + AllTrim(sourceIn);
+    std::string source = AllTrim(sourceIn);
+    source.insert(source.begin(), ' ');
     bool isVirtual = false;
     for (const char* w : {" VIRTUAL FILE", " LINKED LIST", " VIRTUAL", " LINKED"}) {
         const auto p = UpperStr(source).find(w);

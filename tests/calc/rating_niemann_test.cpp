@@ -198,17 +198,5 @@ TEST_F(NiemannRatingTest, WarningsPerGear) {
     EXPECT_EQ(CountPrefix("Warnung: Zahnbreite"), 0) << Messages();
 }
 
-TEST_F(NiemannRatingTest, PittingLifeGrowsWithTheSixthPowerUpToItsCap) {
-    RunCalculation();
-    const Real sh = gearPair.SH[2];
-    ASSERT_GT(sh, 1.3L);
-    EXPECT_EQ(gearPair.LtH[2], 100000);
-    // Scale the limit so that the safety becomes 1.1.
-    gearPair.sigHlim[2] *= 1.1L / sh;
-    RunCalculation();
-    EXPECT_NEAR(gearPair.SH[2], 1.1L, 1E-12L);
-    EXPECT_NEAR(gearPair.LtH[2], 25000 * std::pow(1.1L, 6), 1E-6L);
-}
-
 }  // namespace
 }  // namespace veldrim

@@ -270,7 +270,11 @@ void LevelReader::ReadArc() {
     }
     if (stop) return;
     CadSetLayer(layer);
-    DrawArc(x, y, start, end, r, ArcSweepDeg(start, end, z));
+    Real sweep = ArcSweepDeg(start, end, z);
+    // Ends a whole number of turns apart (0 and 360) are a full circle, not
+    // an arc of no length.
+    if (sweep == 0 && start != end) sweep = z < 0 ? -360 : 360;
+    DrawArc(x, y, start, end, r, sweep);
 }
 
 void LevelReader::ReadText() {

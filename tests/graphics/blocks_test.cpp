@@ -26,6 +26,7 @@ protected:
         CadSetLayer(3);
         CadArc(0, 0, 90, 0, 5, -90);  // clockwise
         CadArc2D(0, 0, 10, 350, 3);
+        CadArc2D(1, 1, 0, 360, 2);
         CadSetLayer(4);
         CadSetTextStyle(2, 30, 2.5L, 1.8L);
         CadText("Zahn 1", 1, 2);
@@ -47,7 +48,7 @@ TEST_F(BlocksTest, ABlockReplaysAsTheSamePrimitives) {
     Log().clear();
     DrawContent();
     const std::vector<std::string> direct = Log();
-    ASSERT_EQ(direct.size(), 7u);
+    ASSERT_EQ(direct.size(), 8u);
     Log().clear();
 
     CadBeginBlocks();

@@ -56,6 +56,9 @@ TEST_F(DxfWriterTest, NumberFormatNFollowsTheCadDecimals) {
         {3, 1, "1.000"},          {3, 2, "2.000"},        {6, -1E-9L, "0.000000"},
         {0, 1.5L, "1.500000"},    {33, 1.5L, "1.500000"}, {1, 0.25L, "0.2"},
         {2, 1E20L, "100000000000000000000.00"},
+        // Digits beyond a double's keep the 80-bit value.
+        {6, 12345678901.25L, "12345678901.250000"},
+        {20, 0.1L, "0.10000000000000000000"},
         {6, std::numeric_limits<Real>::quiet_NaN(), "0.000000"},
         {6, std::numeric_limits<Real>::infinity(), "0.000000"},
     };

@@ -23,10 +23,15 @@ bool UsesBlockFiles(uint16_t code) {
 
 // The name of the block being defined (for its block file).
 std::string currentBlockName;
+// Set while the run's own file holds an open block definition (BLOCK or
+// "BLOCK" record written), so that its end is written whatever happens in
+// between: a definition without its end would corrupt the exchange file.
+bool definitionOpen = false;
 
 }  // namespace
 
 void CadBeginBlock(const std::string& name) {
+    definitionOpen = false;
     if (cancelFlag) return;
     const uint16_t code = CadOutputState.cadCode;
     currentBlockName = name;
@@ -37,16 +42,27 @@ void CadBeginBlock(const std::string& name) {
         }
         return;
     }
-    if (CadWriter* w = CadRunWriter()) w->BeginBlock(name);
+    if (CadWriter* w = CadRunWriter()) {
+        w->BeginBlock(name);
+        definitionOpen = true;
+    }
 }
 
 void CadEndBlock() {
     const uint16_t code = CadOutputState.cadCode;
+    if (definitionOpen) {
+        definitionOpen = false;
+        if (CadWriter* w = CadRunWriter()) w->EndBlock();
+    }
     if (cancelFlag) {
         // A block that failed is forgotten; its file, if any, is not kept
         // open into the rest of the run.
         cancelFlag = false;
-        if (CadBlockFileWriter() != nullptr) CadCloseBlockFile();
+        if (CadBlockFileWriter() != nullptr) {
+            CadCloseBlockFile();
+            std::error_code ec;
+            std::filesystem::remove(CadBlockFilePath(currentBlockName), ec);
+        }
         return;
     }
     if (UsesBlockFiles(code)) {
@@ -58,9 +74,7 @@ void CadEndBlock() {
             std::error_code ec;
             std::filesystem::remove(CadBlockFilePath(currentBlockName), ec);
         }
-        return;
     }
-    if (CadWriter* w = CadRunWriter()) w->EndBlock();
 }
 
 void CadInsertBlock(const std::string& name, Real x, Real y, Real angle, Real xScale,

@@ -213,6 +213,34 @@ TEST_F(BlocksTest, ACancelledStepSkipsTheBlock) {
     CadEndOutput();
 }
 
+// A step that fails inside a definition must not leave the exchange file
+// with a BLOCK that never ends, nor a screen run with half a block.
+TEST_F(BlocksTest, AStepFailingInsideADefinitionStillEndsIt) {
+    const std::filesystem::path file = dir / "failing.dxf";
+    ui.QueueText(file.string());
+    CadBeginOutput(kCadDxf);
+    ASSERT_FALSE(cancelFlag);
+    CadBeginBlocks();
+    CadBeginBlock("B");
+    cancelFlag = true;
+    CadEndBlock();
+    EXPECT_FALSE(cancelFlag);
+    CadEndSection();
+    CadEndOutput();
+    EXPECT_NE(ReadFile(file).find("  2\r\nB\r\n 70\r\n0\r\n 10\r\n0.0\r\n 20\r\n0.0\r\n  0\r\nENDBLK\r\n"),
+              std::string::npos);
+
+    BeginRecordedScreenRun();
+    CadBeginBlocks();
+    CadBeginBlock("HALF");
+    CadLine(0, 0, 1, 1);
+    cancelFlag = true;
+    CadEndBlock();
+    CadEndSection();
+    EXPECT_FALSE(std::filesystem::exists(dir / "$HALF.dx$"));
+    CadEndOutput();
+}
+
 TEST_F(BlocksTest, DxfReferencesTakeThePositionAsGiven) {
     const std::filesystem::path file = dir / "inserts.dxf";
     ui.QueueText(file.string());

@@ -197,14 +197,17 @@ TEST(Julian, DateTextsOfEveryDayAreValidInAllFormats) {
     double first = JulianFromYMD(1900, 1, 1), last = JulianFromYMD(2100, 12, 31);
     for (int fmt = 0; fmt <= 8; ++fmt) {
         DateFormat = fmt;
+        // Every day with four-digit years; two-digit years (widened by the
+        // century window) every 11th day.
         for (bool century : {true, false}) {
             SetCentury = century;
-            for (double j = first; j <= last; j += 1) {
+            for (double j = first; j <= last; j += century ? 1 : 11) {
                 std::string text = JulianToDateText(j);
                 std::string checked = text;
                 ASSERT_TRUE(IsDateValid(checked)) << "format " << fmt << " " << text;
                 ASSERT_EQ(checked, text) << "format " << fmt;
-                if (century) ASSERT_EQ(CtodToJulian(text), j) << "format " << fmt << " " << text;
+                if (century && static_cast<long long>(j) % 5 == 0)
+                    ASSERT_EQ(CtodToJulian(text), j) << "format " << fmt << " " << text;
             }
         }
         // Impossible days, four-digit years.

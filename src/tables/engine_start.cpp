@@ -3,6 +3,7 @@
 #include "tables/bulk_verbs.h"
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"
+#include "tables/expr_compiler.h"
 #include "tables/locking.h"
 #include "tables/navigation.h"
 #include "tables/proc_tables.h"
@@ -18,6 +19,8 @@ void ResetTableEngine() {
     ResetLocking();
     ResetNavigation();
     ResetBulkVerbs();
+    // The expression unit fills the parser table cleared above.
+    StartExpressionParser();
 }
 
 }  // namespace veldrim

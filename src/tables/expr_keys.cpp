@@ -191,9 +191,14 @@ double JulianFromYMD(int year, int month, int day) {
 bool JulianToYMD(double julian, int& year, int& month, int& day) {
     if (!(julian >= kFirstJulianDay && julian <= kLastJulianDay)) return false;
     int32_t n = static_cast<int32_t>(julian) - static_cast<int32_t>(kJulianOffset);
-    // n div 366 never overshoots the year; the loop walks the rest.
-    int y = std::max(1, n / 366);
+    // 400 Gregorian years have 146097 days: the estimate is off by a year at
+    // most, and the loops correct it.
+    int y = std::max(1, static_cast<int>(static_cast<int64_t>(n) * 400 / 146097));
     int32_t r = n - DaysBeforeYear(y);
+    while (r < 1 && y > 1) {
+        --y;
+        r += YearLength(y);
+    }
     while (r > YearLength(y)) {
         r -= YearLength(y);
         ++y;

@@ -1,12 +1,17 @@
 // Expression evaluation speed: a filter is compiled once and evaluated over
 // 1,000,000 records, first over records held in memory (the evaluator
 // alone), then as the filter of a table of 1,000,000 records walked with
-// SKIP (evaluation plus record reads).
+// SKIP (evaluation plus record reads), and the same filter over the same
+// table through python3-dbfread as a peer.
 
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +25,8 @@
 #include "tables/expr_keys.h"
 #include "tables/navigation.h"
 #include "tables/work_areas.h"
+
+extern char** environ;
 
 namespace {
 
@@ -96,61 +103,116 @@ void BM_FilterOverRecordsInMemory(benchmark::State& state) {
 }
 BENCHMARK(BM_FilterOverRecordsInMemory)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-void BM_FilterOverATable(benchmark::State& state) {
+// The benchmark table of 1,000,000 records, written once per run.
+std::string BenchTable() {
     namespace fs = std::filesystem;
-    ResetTableEngine();
-    StartExpressionParser();
-    SetReportErrors(false);
+    static std::string path;
+    if (!path.empty()) return path;
     fs::path dir = fs::temp_directory_path() / ("veldrim_bench_expr_" + std::to_string(getpid()));
     fs::create_directories(dir);
-    std::string path = (dir / "bench.dbf").string();
-    {
-        // Header and records written directly: four fields, 33-byte records.
-        const int recLen = 1 + 10 + 8 + 6 + 8;
-        const int headerLength = 32 + 4 * 32 + 1;
-        std::vector<uint8_t> h(headerLength, 0);
-        h[0] = 0x03; h[1] = 126; h[2] = 1; h[3] = 1;
-        for (int i = 0; i < 4; ++i) h[4 + i] = static_cast<uint8_t>((kRecords >> (8 * i)) & 0xFF);
-        h[8] = headerLength & 0xFF; h[9] = headerLength >> 8;
-        h[10] = recLen & 0xFF; h[11] = recLen >> 8;
-        const char* names[] = {"NAME", "QTY", "RATE", "BORN"};
-        const char types[] = {'C', 'N', 'N', 'D'};
-        const int lens[] = {10, 8, 6, 8};
-        for (int f = 0; f < 4; ++f) {
-            std::size_t at = 32 + 32 * static_cast<std::size_t>(f);
-            for (std::size_t k = 0; names[f][k]; ++k) h[at + k] = static_cast<uint8_t>(names[f][k]);
-            h[at + 11] = static_cast<uint8_t>(types[f]);
-            h[at + 16] = static_cast<uint8_t>(lens[f]);
+    path = (dir / "bench.dbf").string();
+    // Removed when the program ends, whichever benchmarks ran.
+    static struct Cleanup {
+        fs::path dir;
+        ~Cleanup() {
+            std::error_code ec;
+            fs::remove_all(dir, ec);
         }
-        h[headerLength - 1] = 0x0D;
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(h.data()), static_cast<std::streamsize>(h.size()));
-        for (int i = 0; i < kRecords; ++i) {
-            Rec r = MakeRecord(i);
-            std::string line = " " + r.name + r.qty + r.rate + r.born;
-            out.write(line.data(), static_cast<std::streamsize>(line.size()));
-        }
-        out.put(0x1A);
+    } cleanup{dir};
+    // Header and records written directly: four fields, 33-byte records.
+    const int recLen = 1 + 10 + 8 + 6 + 8;
+    const int headerLength = 32 + 4 * 32 + 1;
+    std::vector<uint8_t> h(headerLength, 0);
+    h[0] = 0x03; h[1] = 126; h[2] = 1; h[3] = 1;
+    for (int i = 0; i < 4; ++i) h[4 + i] = static_cast<uint8_t>((kRecords >> (8 * i)) & 0xFF);
+    h[8] = headerLength & 0xFF; h[9] = headerLength >> 8;
+    h[10] = recLen & 0xFF; h[11] = recLen >> 8;
+    const char* names[] = {"NAME", "QTY", "RATE", "BORN"};
+    const char types[] = {'C', 'N', 'N', 'D'};
+    const int lens[] = {10, 8, 6, 8};
+    for (int f = 0; f < 4; ++f) {
+        std::size_t at = 32 + 32 * static_cast<std::size_t>(f);
+        for (std::size_t k = 0; names[f][k]; ++k) h[at + k] = static_cast<uint8_t>(names[f][k]);
+        h[at + 11] = static_cast<uint8_t>(types[f]);
+        h[at + 16] = static_cast<uint8_t>(lens[f]);
     }
-    USE(path + " EXCLUSIVE");
+    h[headerLength - 1] = 0x0D;
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(h.data()), static_cast<std::streamsize>(h.size()));
+    for (int i = 0; i < kRecords; ++i) {
+        Rec r = MakeRecord(i);
+        std::string line = " " + r.name + r.qty + r.rate + r.born;
+        out.write(line.data(), static_cast<std::streamsize>(line.size()));
+    }
+    out.put(0x1A);
+    return path;
+}
+
+double ownTableSeconds = 0;  // last time of the table filter, for the peer's ratio
+
+void BM_FilterOverATable(benchmark::State& state) {
+    ResetTableEngine();
+    SetReportErrors(false);
+    USE(BenchTable() + " EXCLUSIVE");
     if (LastError() != 0 || !SetFilterExpression(kFilter)) {
         state.SkipWithError("table or filter refused");
         return;
     }
     int64_t hits = 0;
     for (auto _ : state) {
+        auto t0 = std::chrono::steady_clock::now();
         hits = 0;
         for (GoTop(); !dEOF(); SKIP()) ++hits;
         benchmark::DoNotOptimize(hits);
+        ownTableSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     }
     state.counters["records/s"] = benchmark::Counter(static_cast<double>(kRecords), benchmark::Counter::kIsIterationInvariantRate);
     state.counters["hits"] = static_cast<double>(hits);
     CloseAll();
     ResetTableEngine();
-    std::error_code ec;
-    fs::remove_all(dir, ec);
 }
 BENCHMARK(BM_FilterOverATable)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The same filter over the same table through python3-dbfread, as a peer;
+// "ratio" is the peer's time over ours.
+void BM_FilterThroughDbfread(benchmark::State& state) {
+    namespace fs = std::filesystem;
+    std::string table = BenchTable();
+    fs::path script = fs::path(table).parent_path() / "peer.py";
+    fs::path result = fs::path(table).parent_path() / "peer.txt";
+    std::ofstream(script) << "import sys, time\n"
+                             "from dbfread import DBF\n"
+                             "t0 = time.perf_counter()\n"
+                             "hits = 0\n"
+                             "for r in DBF(sys.argv[1], raw=False, ignore_missing_memofile=True):\n"
+                             "    b = r['BORN']\n"
+                             "    y = b.year % 100 if b else 0\n"
+                             "    if r['QTY'] * 100 + r['RATE'] > 5000 and r['NAME'].upper().startswith('M') and y > 50:\n"
+                             "        hits += 1\n"
+                             "print(time.perf_counter() - t0, hits)\n";
+    for (auto _ : state) {
+        posix_spawn_file_actions_t fa;
+        posix_spawn_file_actions_init(&fa);
+        posix_spawn_file_actions_addopen(&fa, 1, result.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        std::string prog = "/usr/bin/python3", a1 = script.string(), a2 = table;
+        char* argv[] = {prog.data(), a1.data(), a2.data(), nullptr};
+        pid_t pid = 0;
+        int rc = posix_spawn(&pid, prog.c_str(), &fa, nullptr, argv, environ);
+        posix_spawn_file_actions_destroy(&fa);
+        int status = 0;
+        if (rc == 0) waitpid(pid, &status, 0);
+        double seconds = 0, hits = 0;
+        std::ifstream in(result);
+        if (rc != 0 || !(in >> seconds >> hits)) {
+            state.SkipWithError("python3-dbfread did not run");
+            return;
+        }
+        state.SetIterationTime(seconds);
+        state.counters["hits"] = hits;
+        if (ownTableSeconds > 0) state.counters["ratio"] = seconds / ownTableSeconds;
+    }
+}
+BENCHMARK(BM_FilterThroughDbfread)->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();
 
 void BM_CompileFilter(benchmark::State& state) {
     MemoryRecords src;

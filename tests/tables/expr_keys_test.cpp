@@ -206,8 +206,9 @@ TEST(Julian, DateTextsOfEveryDayAreValidInAllFormats) {
                 std::string checked = text;
                 ASSERT_TRUE(IsDateValid(checked)) << "format " << fmt << " " << text;
                 ASSERT_EQ(checked, text) << "format " << fmt;
-                if (century && static_cast<long long>(j) % 5 == 0)
+                if (century && static_cast<long long>(j) % 5 == 0) {
                     ASSERT_EQ(CtodToJulian(text), j) << "format " << fmt << " " << text;
+                }
             }
         }
         // Impossible days, four-digit years.

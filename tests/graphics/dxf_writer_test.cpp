@@ -245,6 +245,18 @@ TEST_F(DxfWriterTest, AFileThatCannotBeCreatedIsReported) {
     EXPECT_FALSE(std::filesystem::exists(dir / "missing" / "drawing.dxf"));
 }
 
+TEST_F(DxfWriterTest, AFailedWriteMakesTheEndFail) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    DxfWriter w;
+    ASSERT_TRUE(w.Create("/dev/full"));
+    for (int i = 0; i < 10000; ++i) w.DxfWriteLine(i, 0, i, 1);
+    EXPECT_FALSE(w.DxfWriteEof());
+    TxtWriter t;
+    ASSERT_TRUE(t.Create("/dev/full"));
+    t.TxtWriteLine(0, 0, 1, 1);
+    EXPECT_FALSE(t.TxtWriteEof());
+}
+
 // ---- Whole files through the CAD output run, read by ezdxf ------------------------
 
 class DxfFileTest : public CadFixture {

@@ -19,7 +19,9 @@ protected:
     void SetUp() override {
         TableTest::SetUp();
         ResetExprFieldSource();
-        StartExpressionParser();
+        // The engine's start links the expression unit.
+        EXPECT_TRUE(ParserLinked);
+        EXPECT_NE(ParserProcTable.compile, nullptr);
         SetReportErrors(false);
         const std::vector<RawField> fields = {
             {"NAME", 'C', 10, 0}, {"QTY", 'N', 8, 2}, {"BORN", 'D', 8, 0}, {"FLAG", 'L', 1, 0}};

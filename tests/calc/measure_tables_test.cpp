@@ -10,6 +10,7 @@
 #include <numbers>
 #include <string>
 
+#include "foundation/codepage.h"
 #include "foundation/formatting.h"
 #include "foundation/guarded_math.h"
 #include "foundation/messages.h"
@@ -248,6 +249,54 @@ TEST_F(MeasureTablesTest, TipDiameterSearchMeetsTheToolFlank) {
 TEST_F(MeasureTablesTest, OtherGear) {
     EXPECT_EQ(OtherGear(1), 2);
     EXPECT_EQ(OtherGear(2), 1);
+}
+
+// Each of the three findings of the check, with the ball diameter in the
+// active unit system (inch here): at most one message per call.
+TEST_F(MeasureTablesTest, BallMeasurementCheckTextsInTheActiveUnitSystem) {
+    unitSystem = 1;
+    const std::string ball = FormatLength(6) + LengthUnit();
+    ASSERT_EQ(LengthUnit(), "in");
+    struct Case {
+        Real df, MdK, dFaLower;
+        std::string expected;  // empty: the ball fits
+    };
+    // z 20, alpha n 20°: the ball of 6 mm touches at dK1 - 6 sin(29°) = dK1 - 2.909.
+    const Case cases[] = {
+        {78, 86, 200, "Fehler : Dm ball !  (" + ball + ")"},   // touches below the root fillet
+        {75, 86, 200, "Warnung: Dm ball   (" + ball + ")"},   // reaches below the root circle
+        {70, 86, 70, "Fehler : Dm ball !  (" + ball + ")"},    // stands out over the tip form
+        {70, 86, 200, ""},
+    };
+    for (const Case& c : cases) {
+        ClearMessages();
+        BallMeasurementCheck(20, 0, kAlpha20, 6, c.dFaLower, c.df, c.MdK, c.MdK);
+        EXPECT_EQ(Messages(), c.expected.empty() ? "" : c.expected + "\n")
+            << static_cast<double>(c.df) << " " << static_cast<double>(c.dFaLower);
+    }
+    EXPECT_FALSE(fatalFlag);
+}
+
+TEST_F(MeasureTablesTest, TipDiameterSearchBelowTheToolBaseCircle) {
+    // A second flank part at 10° has its base circle (80 cos 10° = 78.8 mm)
+    // above the gear's (80 cos 20° = 75.2 mm); the tip lies between them.
+    Real s = 0;
+    const Real alphaP0 = 10.0L * kPiL / 180.0L;
+    const Real upper = 77;  // between the two base circles
+    EXPECT_EQ(TipDiameterSearch(20, 2, s, kAlpha20, 0, 4, 0, 0, alphaP0, 0, upper), upper);
+    EXPECT_EQ(Messages(), "Fehler : dbk > dFa2 !\n");
+    EXPECT_FALSE(fatalFlag);
+}
+
+// No ball fits a tooth space this narrow: a fatal-worded message, but the
+// calculation goes on (the flag stays clear) with the diameter 0.
+TEST_F(MeasureTablesTest, BallDiameterWithoutAFittingBall) {
+    EXPECT_EQ(BallDiameter(4, -1, kAlpha20, 0, 20), 0);
+    bool found = false;
+    for (int i = 1; i <= messageList.count; ++i)
+        found = found || messageList.slot[i] == "Fatal  : Kugelmaß DmMess !"_cp850;
+    EXPECT_TRUE(found) << Messages();
+    EXPECT_FALSE(fatalFlag);
 }
 
 TEST_F(MeasureTablesTest, BallMeasurementCheckAddsAtMostOneMessage) {

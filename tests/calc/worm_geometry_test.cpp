@@ -284,11 +284,36 @@ TEST_F(WormGeometryTest, DiameterQuotientAndShiftWarnings) {
     }
 }
 
+TEST_F(WormGeometryTest, OutsideDiameterOfTheWheelByRimCode) {
+    struct Case {
+        std::int32_t code;
+        Real moduleFactor;  // de2 = da2 + factor mx
+    };
+    for (Case c : {Case{0, 1}, Case{1, 1}, Case{3, 2}}) {
+        ResetGearData();
+        wormGear.wheelRimCode = c.code;
+        wormGear.de2 = 999;  // only code 2 takes the entered value
+        RunCalculation();
+        ASSERT_FALSE(fatalFlag) << Messages();
+        EXPECT_EQ(wormGear.de2, wormGear.da[2] + c.moduleFactor * wormGear.mx) << c.code;
+    }
+}
+
 TEST_F(WormGeometryTest, EnteredOutsideDiameterStaysAndZeroGivesTheGuardedRoot) {
     wormGear.wheelRimCode = 2;
     wormGear.de2 = 150;
     RunCalculation();
     EXPECT_EQ(wormGear.de2, 150);
+    // 2a - de2 = 10 mm cuts the worm's mean circle.
+    EXPECT_NEAR(static_cast<double>(wormGear.dwCut),
+                static_cast<double>(std::sqrt(wormGear.dm[1] * wormGear.dm[1] - 100)), 1e-12);
+
+    // An outside radius that reaches the worm's axis leaves the whole mean diameter.
+    ResetGearData();
+    wormGear.wheelRimCode = 2;
+    wormGear.de2 = 160;
+    RunCalculation();
+    EXPECT_EQ(wormGear.dwCut, wormGear.dm[1]);
 
     ResetGearData();
     wormGear.wheelRimCode = 2;
@@ -363,15 +388,31 @@ TEST_F(WormGeometryTest, WormLengthByShaftEnd) {
 TEST_F(WormGeometryTest, IterationDrivesWithTheNominalPowerOverTheEfficiency) {
     wormGear.P = 2.5L;
     IterateCalculation();
-    EXPECT_FALSE(fatalFlag) << Messages();
-    if (wormGear.eta == 0) {
-        // No efficiency: the nominal power drives.
-        EXPECT_EQ(gearPair.P, 2.5L);
-        EXPECT_EQ(wormGear.PDin[1], 2.5L);
-    } else {
-        // The driving power settles where its output meets the nominal power.
-        EXPECT_NEAR(static_cast<double>(gearPair.P * wormGear.eta), 2.5, 0.025);
+    ASSERT_FALSE(fatalFlag) << Messages();
+    ASSERT_GT(wormGear.eta, 0);
+    // The driving powers settle where their outputs meet the nominal power,
+    // after Niemann and per DIN 3996 edition.
+    EXPECT_NEAR(static_cast<double>(gearPair.P * wormGear.eta), 2.5, 1e-3);
+    for (int e = 1; e <= 2; ++e) {
+        ASSERT_GT(wormGear.etaDin[e], 0) << e;
+        EXPECT_NEAR(static_cast<double>(wormGear.PDin[e] * wormGear.etaDin[e]), 2.5, 1e-3) << e;
     }
+}
+
+// A self-locking set driven by the wheel has no output and so no efficiency:
+// the nominal power keeps driving.
+TEST_F(WormGeometryTest, IterationWithoutEfficiencyKeepsTheNominalPower) {
+    wormGear.P = 2.5L;
+    wormGear.driver = 2;
+    wormGear.mueZ = 1;  // friction angle 45° above the lead angle
+    wormGear.din3996Switch = 0;
+    IterateCalculation();
+    ASSERT_FALSE(fatalFlag) << Messages();
+    EXPECT_EQ(wormGear.eta, 0);
+    EXPECT_TRUE(HasMessage("Fatal  : Pv > P !")) << Messages();
+    EXPECT_EQ(gearPair.P, 2.5L);
+    EXPECT_EQ(wormGear.PDin[1], 2.5L);
+    EXPECT_EQ(wormGear.PDin[2], 2.5L);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "table_test_util.h"
 #include "tables/engine_dates.h"
 #include "tables/expr_compiler.h"
@@ -121,6 +123,51 @@ TEST_F(ExprWorkAreaTest, ResultSizesFromTheFieldTable) {
     e = AssignExpr("NAME");
     EXPECT_EQ(e->resultLength, 10);
     EXPECT_EQ(e->poolSize, 11);
+    FreeExpr(e);
+}
+
+// An in-memory table holds binary values; they read as the stored texts of a
+// table record would.
+TEST_F(ExprWorkAreaTest, InMemoryTableValues) {
+    TWorkArea vt;
+    vt.alias = "VT";
+    vt.isVirtual = true;
+    vt.fields = {F("NAME", 'C', 6), F("PRICE", 'N', 8, 2), F("CNT", 'N', 4), F("BORN", 'D', 8),
+                 F("OK", 'L', 1), F("NOTE", 'M', 10)};
+    vt.fieldCount = static_cast<int>(vt.fields.size());
+    std::vector<uint8_t> rec(BinaryRecordSize(vt), 0);
+    std::size_t at = 1;
+    rec[at] = 3;
+    std::memcpy(&rec[at + 1], "Abc", 3);
+    at += BinaryFieldSize(vt.fields[0]);
+    double price = 12.5;
+    std::memcpy(&rec[at], &price, 8);
+    at += BinaryFieldSize(vt.fields[1]);
+    int32_t cnt = -7;
+    std::memcpy(&rec[at], &cnt, 4);
+    at += BinaryFieldSize(vt.fields[2]);
+    rec[at] = 8;
+    std::memcpy(&rec[at + 1], "12/31/99", 8);
+    at += BinaryFieldSize(vt.fields[3]);
+    rec[at] = 1;
+    vt.binaryRecord = rec.data();
+    vt.binaryRecordSize = static_cast<uint16_t>(rec.size());
+    WorkAreas[5] = &vt;
+    struct Release {
+        ~Release() { WorkAreas[5] = nullptr; }
+    } release;
+    DateFormat = 0;
+    SetCentury = false;
+    CompiledExpr* e = AssignExpr("VT->NAME + STR(VT->PRICE, 6, 2) + STR(VT->CNT, 3) + DTOS(VT->BORN) + IIF(VT->OK, 'T', 'F')");
+    ASSERT_NE(e, nullptr);
+    Evaluate(e);
+    EXPECT_EQ(ExprResultText(e), "Abc 12.50 -719991231T");
+    FreeExpr(e);
+    // A memo reference without a memo unit reads as the empty text.
+    e = AssignExpr("VT->NOTE");
+    ASSERT_NE(e, nullptr);
+    Evaluate(e);
+    EXPECT_EQ(ExprResultText(e), "");
     FreeExpr(e);
 }
 

@@ -19,10 +19,11 @@ void InitCylGearModule() {
     gearPair.P = 500.0L;
     gearPair.HB[1] = 740.0L;
     gearPair.HB[2] = 740.0L;
-    wormGear.partName[1].clear();
-    wormGear.partName[2].clear();
-    wormGear.drawingNumber[1].clear();
-    wormGear.drawingNumber[2].clear();
+    for (int i = 1; i <= 2; ++i) {
+        wormGear.partName[i].clear();
+        wormGear.secondDrawingName[i].clear();
+        wormGear.drawingNumber[i].clear();
+    }
 }
 
 }  // namespace veldrim

@@ -90,6 +90,8 @@ bool CylDinTolerances(int i) {
     const Real t = DinStep(q);
     const Real t5 = IntPower(q - 5, 1.4L);
     const Real mn = g.mn;
+    // The size of an internal gear (negative d, as the near-rack of the
+    // worm's equivalent pair) enters the roots and powers as its magnitude.
     const Real d = std::fabs(g.d[i]);
     const Real b = g.bGear[i];
     const Real smn = std::sqrt(mn);

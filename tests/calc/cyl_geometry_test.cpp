@@ -37,6 +37,21 @@ TEST_F(CylTest, ProfileShiftedSpurPairMatchesPublishedWorkingAngleAndCentreDista
     EXPECT_NEAR(cylGear.aRef, 54.0L, 1e-12L);
 }
 
+TEST_F(CylTest, HelicalPairMatchesPublishedWorkingAngleAndCentreDistance) {
+    // mn = 3, alphaN = 20 deg, beta = 30 deg, z = 12 / 60, xn = 0.09809 / 0:
+    // the textbook helical pair with a centre distance of 125 mm.
+    LoadPair({.mn = 3, .alphaN = 20, .beta = 30, .z1 = 12, .z2 = 60, .x1 = 0.09809L, .x2 = 0});
+    CalcCylGear();
+    ASSERT_FALSE(fatalFlag) << ::testing::PrintToString(Messages());
+    const CylGearRecord& g = cylGear;
+    EXPECT_NEAR(RadToDeg(g.alphaT), 22.79588L, 5e-6L);
+    EXPECT_NEAR(RadToDeg(g.alphaWt), 23.1126L, 5e-5L);
+    EXPECT_NEAR(g.a, 125.000L, 5e-4L);
+    const Real published[][2] = {{g.d[1], 41.569L},   {g.d[2], 207.846L}, {g.dw[1], 41.667L},
+                                 {g.dw[2], 208.333L}, {g.db[1], 38.322L}, {g.db[2], 191.611L}};
+    for (const auto& p : published) EXPECT_NEAR(p[0], p[1], 5e-4L);
+}
+
 struct IdentityCase {
     const char* name;
     PairSpec pair;
@@ -147,6 +162,25 @@ TEST_F(CylTest, GivenCentreDistanceGivesProfileShiftSumAndIsAdjustedWhenFarOff) 
     EXPECT_EQ(Messages(), Strings{std::string("Achsabstand angepaßt !"_cp850)});
     EXPECT_EQ(cylGear.a, 54);
     EXPECT_NEAR(cylGear.sumX, 0, 1e-15L);
+
+    // Outside the involute range but within 20 % of the reference distance:
+    // a is kept and the arccos failure is reported.
+    ClearMessages();
+    cylGear.a = 50;
+    CylCentreDistanceStep();
+    const Strings kept = Messages();
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[0], std::string("Achsabstand angepaßt !"_cp850));
+    EXPECT_EQ(kept[1].rfind("Error: ArcCos ", 0), 0u) << kept[1];
+    EXPECT_EQ(cylGear.a, 50);
+    EXPECT_EQ(cylGear.alphaWt, 0);
+
+    // A centre distance of the wrong sign (c < 0) is far off and replaced.
+    ClearMessages();
+    cylGear.a = -54;
+    CylCentreDistanceStep();
+    EXPECT_EQ(Messages(), Strings{std::string("Achsabstand angepaßt !"_cp850)});
+    EXPECT_EQ(cylGear.a, 54);
 
     // a = 0: nothing given.
     cylGear.a = 0;

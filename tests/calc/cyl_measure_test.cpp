@@ -49,6 +49,16 @@ TEST_F(CylTest, SpanOfPublishedTable) {
     }
 }
 
+TEST_F(CylTest, SpanOfPublishedProfileShiftedGear) {
+    // m = 3, alpha = 20 deg, z = 24, x = +0.4: k = 4, W = 32.8266 mm. The
+    // shift moves the circle that decides k, so k is one more than at x = 0.
+    Prepare({.mn = 3, .z1 = 24, .z2 = 24, .x1 = 0.4L, .x2 = 0});
+    EXPECT_NEAR(CylSpanMeasurement(1, 0.4L), 32.8266L, 5e-5L);
+    EXPECT_EQ(cylGear.teethSpanned[1], 4);
+    EXPECT_NEAR(CylSpanMeasurement(2, 0), 23.1494L, 5e-5L);
+    EXPECT_EQ(cylGear.teethSpanned[2], 3);
+}
+
 TEST_F(CylTest, SpanIsWholeBasePitchesPlusBaseToothThickness) {
     // Wk = (k - 1) pbn + sbn, with sbn from the transverse base thickness.
     Prepare({.mn = 2.5L, .alphaN = 20, .beta = 17, .z1 = 23, .z2 = 61, .x1 = 0.4L, .x2 = -0.2L});

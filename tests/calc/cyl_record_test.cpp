@@ -36,13 +36,21 @@ TEST_F(CylTest, RecordDefaults) {
 }
 
 TEST_F(CylTest, ModuleStartSetsTheSiblingDataSetValues) {
+    for (int i = 1; i <= 2; ++i) {
+        wormGear.secondDrawingName[i] = "Zeichnung";
+        wormGear.drawingNumber[i] = "4711";
+    }
     InitCylGearModule();
     EXPECT_EQ(gearPair.z[1], 16);
     EXPECT_EQ(gearPair.z[2], 58);
     EXPECT_EQ(gearPair.n[1], 1500);
     EXPECT_EQ(gearPair.P, 500);
     EXPECT_EQ(gearPair.HB[2], 740);
-    EXPECT_TRUE(wormGear.partName[1].empty());
+    for (int i = 1; i <= 2; ++i) {
+        EXPECT_TRUE(wormGear.partName[i].empty());
+        EXPECT_TRUE(wormGear.secondDrawingName[i].empty());
+        EXPECT_TRUE(wormGear.drawingNumber[i].empty());
+    }
     EXPECT_TRUE(cylGear == CylGearRecord{});
 }
 

@@ -135,6 +135,33 @@ TEST_F(CylTest, DinToothThicknessToleranceAgainstRunout) {
     EXPECT_TRUE(Messages().empty());
 }
 
+TEST_F(CylTest, InternalGearTolerancesUseItsSize) {
+    // The near-rack of the worm's equivalent pair has a negative diameter:
+    // both standards give the values of its size and no domain message.
+    for (int standard : {1, 2}) {
+        ResetCylGearRecord();
+        ClearMessages();
+        LoadPair({.mn = 4, .z1 = 60, .z2 = 60});
+        Unit0();
+        cylGear.toleranceStandard = standard;
+        cylGear.Tsn[1] = 1;  // well above 2 Rs
+        const bool din = standard != 1;
+        din ? (void)CylDinTolerances(1) : CylIsoTolerances(1);
+        const CylGearRecord external = cylGear;
+        ClearMessages();
+        gearPair.z[1] = -60;
+        Unit0();
+        ClearMessages();  // the first stage's note on z1 < 0
+        din ? (void)CylDinTolerances(1) : CylIsoTolerances(1);
+        EXPECT_LT(cylGear.d[1], 0);
+        EXPECT_TRUE(Messages().empty()) << ::testing::PrintToString(Messages());
+        EXPECT_EQ(cylGear.fp[1], external.fp[1]) << standard;
+        EXPECT_EQ(cylGear.Fp[1], external.Fp[1]) << standard;
+        EXPECT_EQ(cylGear.Fr[1], external.Fr[1]) << standard;
+        EXPECT_EQ(cylGear.FiRadial[1], external.FiRadial[1]) << standard;
+    }
+}
+
 TEST_F(CylTest, DinStageStopsOnFatalFlag) {
     SetGear(3, 30, 30, 8);
     fatalFlag = true;

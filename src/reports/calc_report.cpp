@@ -120,10 +120,13 @@ std::string WriteBatchTextReport() {
         return {};
     }
     PrintResultReport(0);
-    if (cancelFlag || !FileExists(reportOutputName)) {
+    if (!reportOutputComplete || !FileExists(reportOutputName)) {
         cancelFlag = true;
         return {};
     }
+    // The report is written; a display copy that could not be made (its own
+    // message was shown) does not undo that.
+    cancelFlag = false;
     return reportOutputName;
 }
 

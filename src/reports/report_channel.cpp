@@ -54,6 +54,7 @@ std::array<std::string, 5> reportSubtitles;
 std::int32_t reportSheetTotal = 0;
 std::array<std::string, 6> reportColumnHeads = {"", "", "Zeichen", "Einheit", "1", "2"};
 ReportColumnPositions reportColumnPositions;
+bool reportOutputComplete = false;
 
 std::uint16_t screenReportMode = 0;
 std::string textPrinterQueue;
@@ -265,9 +266,9 @@ void ResetReportChannel() {
     htmlDocumentBegun = false;
     reportSavedExtension.clear();
     SetReportHeader("", "", "", "", "", 0);
-    reportTitle.clear();
     reportColumnHeads = {"", "", "Zeichen", "Einheit", "1", "2"};
     reportColumnPositions = ReportColumnPositions{};
+    reportOutputComplete = false;
     screenReportMode = 0;
     textPrinterQueue.clear();
     textPrinterCommand = "lp";
@@ -332,6 +333,7 @@ void ReportOpen(std::uint16_t destination, const std::string& /*name*/) {
         choiceBuffer[i + 1] = std::string(kDestinationNames[i]);
     if (destination == kReportListNames) return;
 
+    reportOutputComplete = false;
     reportDestination = static_cast<std::uint16_t>(textDevice);
     SetHelpNumber(1050);
     if (destination == kReportAsk) {
@@ -455,6 +457,7 @@ void ReportClose() {
         NormalCursor();
         return;
     }
+    reportOutputComplete = true;
 
     const std::string outwin = InUserDirectory("outwin.txt");
     switch (reportDestination) {

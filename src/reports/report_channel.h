@@ -92,6 +92,9 @@ extern std::string reportTitle;                  // header line 1
 extern std::array<std::string, 5> reportSubtitles;    // 1..4: header lines under the title
 extern std::int32_t reportSheetTotal;            // 0: printed behind the sheet number when not 0
 extern std::array<std::string, 6> reportColumnHeads;  // 1..5: label, symbol, unit, value 1, value 2
+// false: set by ReportClose once the output file is closed intact (before it
+// is handed over), cleared by ReportOpen.
+extern bool reportOutputComplete;
 // 1-based columns of a 70-column row: symbol, unit, value 1, value 2, single value.
 struct ReportColumnPositions {
     int symbol = 35;

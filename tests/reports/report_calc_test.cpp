@@ -212,6 +212,14 @@ TEST_F(CalcReport, TheCommandLineReportWritesATxtFileAndKeepsTheSettings) {
     EXPECT_EQ(reportCounter, 1);
 }
 
+TEST_F(CalcReport, AFailedDisplayCopyDoesNotUndoTheCommandLineReport) {
+    fs::create_directory(In(currentFileName + ".txt"));  // the copy cannot be written
+    const std::string path = WriteBatchTextReport();
+    EXPECT_EQ(path, In("$$$1.txt"));
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_FALSE(ui.CallsOf("message").empty());
+}
+
 TEST_F(CalcReport, ACancelledDestinationQuestionWritesNothingAndKeepsTheSettings) {
     textDeviceWindow = true;
     textDevice = kReportTextFile;

@@ -5,6 +5,7 @@
 
 #include "app/config_file.h"
 #include "app/data_file_sections.h"
+#include "calc/cyl_record.h"
 #include "calc/data_file.h"
 #include "calc/records.h"
 #include "calc/worm_geometry.h"
@@ -189,6 +190,10 @@ int RunProgram(int argc, const char* const* argv) {
         return kExitUsage;
     }
 
+    // Module start in the order the data set expects: the equivalent gear's
+    // values first, then the worm set's defaults over them.
+    InitCylGearModule();
+    ResetGearData();
     InitProductIdentity();
     InstallDataFileSections();
     ReadConfigFile();

@@ -161,7 +161,8 @@ TEST_F(Tables, TheTextMessageSectionFramesEachMessage) {
 }
 
 TEST_F(Tables, TheHtmlMessageSectionKeepsItsTablesBalanced) {
-    UseMessageFile("Fehler : <erste> \r\nUrsache & eins\r\nAbhilfe eins\r\n");
+    const std::string longRemedy(400, 'r');
+    UseMessageFile("Fehler : <erste> \r\nUrsache & eins\r\n" + longRemedy + "\r\n");
     AddMessage("Fehler : <erste> Meldung");
     AddMessage("Warnung: zweite");
     Open(kReportHtmlFile);
@@ -169,6 +170,7 @@ TEST_F(Tables, TheHtmlMessageSectionKeepsItsTablesBalanced) {
     const std::string html = Written();
     EXPECT_NE(html.find("<TR><TD>Fehler : &lt;erste&gt; Meldung</TD></TR>"), std::string::npos);
     EXPECT_NE(html.find("<TR><TD>Ursache &amp; eins</TD></TR>"), std::string::npos);
+    EXPECT_NE(html.find("<TR><TD>" + longRemedy + "</TD></TR>"), std::string::npos);
     std::size_t opened = 0, closed = 0;
     for (std::size_t p = 0; (p = html.find("<TABLE", p)) != std::string::npos; ++p) ++opened;
     for (std::size_t p = 0; (p = html.find("</TABLE>", p)) != std::string::npos; ++p) ++closed;

@@ -88,6 +88,33 @@ TEST_F(CalcReport, TextLayoutHoldsInEveryMode) {
     }
 }
 
+TEST_F(CalcReport, PagesStayShortWithHeaderVariants) {
+    wormGear.din3996Switch = 1;
+    linesPerPage = 20;
+    struct Variant {
+        std::int16_t headerMode;
+        std::int32_t spacing;
+    };
+    for (const Variant v : {Variant{2, 0}, Variant{1, 3}, Variant{2, 3}}) {
+        for (std::uint16_t mode = 0; mode <= 6; ++mode) {
+            SCOPED_TRACE("header mode " + std::to_string(v.headerMode) + " spacing " +
+                         std::to_string(v.spacing) + " report mode " + std::to_string(mode));
+            printoutHeaderMode = v.headerMode;
+            headerSpaceLines = v.spacing;
+            int sinceFeed = 0, longest = 0;
+            for (const auto& line : LinesOf(Report(mode, kReportScreen))) {
+                if (IsFormFeedLine(line)) {
+                    sinceFeed = 0;
+                    continue;
+                }
+                longest = std::max(longest, ++sinceFeed);
+                ASSERT_EQ(line.rfind("       ", 0), 0u) << "[" << line << "]";
+            }
+            EXPECT_LE(longest, EffectiveLinesPerPage());
+        }
+    }
+}
+
 TEST_F(CalcReport, TxtRowsHaveFourOrFiveFields) {
     wormGear.din3996Switch = 1;
     for (std::uint16_t mode = 0; mode <= 6; ++mode) {

@@ -301,5 +301,24 @@ TEST_F(RatingLayout, SectionsStopAtTheirFirstCancelCheck) {
     EXPECT_FALSE(Contains(text, "WIRKUNGSGRAD NACH"));
 }
 
+// After a rating the wheel column of the Niemann power row is the output
+// power the rating reached: the driving power times the total efficiency,
+// not the nominal power that was entered.
+TEST_F(RatingLayout, NiemannPowerRowShowsTheOutputPowerReached) {
+    const std::string text = Produce(kReportTxtNoDialog, [] { PrintResultReport(4); });
+    double p1 = 0, p2 = 0, eta = 0;
+    for (const std::string& line : LinesOf(text)) {
+        const auto f = SplitTabs(line);
+        if (f[0] == "Nennleistung (Niemann)" && f.size() == 5) {
+            p1 = std::stod(f[3]);
+            p2 = std::stod(f[4]);
+        }
+        if (f[0] == "Gesamtwirkungsgrad" && f.size() == 4) eta = std::stod(f[3]);
+    }
+    ASSERT_GT(p1, 0);
+    ASSERT_GT(eta, 0);
+    EXPECT_NEAR(p2, p1 * eta, 0.003);
+}
+
 }  // namespace
 }  // namespace veldrim

@@ -523,5 +523,26 @@ TEST_F(RatingSentinels, EditionMessagesAgreeWithThePrintedSafeties) {
     EXPECT_GT(above, 0);
 }
 
+// A material name far beyond a line's length is cut to its column, on every
+// destination; no line is lost for being long.
+TEST_F(RatingSentinels, LongMaterialNamesAreCutNotLost) {
+    gearPair.materialName[1] = "R&D " + std::string(300, 'x');
+    gearPair.materialName[2] = std::string(296, 'y') + "<end>";
+    textDevice = kReportTxtNoDialog;
+    PrintResultReport(4);
+    const std::string txt = Slurp(reportOutputName);
+    EXPECT_NE(txt.find("\r\nWerkstoff Schnecke: R&D " + std::string(18, 'x') + " Rad2: " +
+                       std::string(22, 'y') + "\r\n"),
+              std::string::npos);
+    textDevice = kReportHtmlFile;
+    ui.QueueText(In("long.htm"));
+    PrintResultReport(4);
+    const std::string html = Slurp(reportOutputName);
+    EXPECT_NE(html.find("<br>Werkstoff Schnecke: R&amp;D " + std::string(18, 'x') + " Rad2: " +
+                        std::string(22, 'y') + "\r\n"),
+              std::string::npos);
+    EXPECT_EQ(html.find("<end>"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace veldrim

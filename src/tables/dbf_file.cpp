@@ -841,7 +841,7 @@ void BinaryToRecord(TWorkArea& area, const uint8_t* binary) {
             }
             case 'L':
                 text = std::string(f.length, ' ');
-                text[0] = binary[pos] ? 'T' : 'F';
+                if (!text.empty()) text[0] = binary[pos] ? 'T' : 'F';
                 break;
             case 'M': {
                 int32_t ref;

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <memory>
+#include <type_traits>
 
 #include "foundation/codepage.h"
 #include "tables/bulk_verbs.h"
@@ -46,11 +47,16 @@ private:
     bool write_;
 };
 
+// Calls an index slot when it is set; an empty slot answers 0 / false.
 template <class F, class... A>
-auto Slot(F f, A... args) {
+auto Slot(F f, A... args) -> decltype(f(args...)) {
     using R = decltype(f(args...));
-    if (!f) return R{};
-    return f(args...);
+    if constexpr (std::is_void_v<R>) {
+        if (f) f(args...);
+    } else {
+        if (!f) return R{};
+        return f(args...);
+    }
 }
 
 // Reads record n and converts it into the binary record; false on error.

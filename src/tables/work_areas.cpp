@@ -422,7 +422,7 @@ bool IsWideInteger(const TFieldEntry& f) {
 int BinaryFieldSize(const TFieldEntry& f) {
     switch (f.type) {
         case 'C': return f.length + 1;
-        case 'D': return f.length + 3;
+        case 'D': return 11;  // length byte + up to 10 characters, whatever the stored length
         case 'N': case 'F': return (f.decimals > 0 || IsWideInteger(f)) ? 8 : 4;
         case 'L': return 1;
         case 'M': return 4;

@@ -130,6 +130,18 @@ TEST_F(DbfFileTest, FieldOffsetsAreComputedFromLengths) {
     EXPECT_TRUE(BinaryLogical(3));
 }
 
+TEST_F(DbfFileTest, FuzzFoundOddDateAndLogicalLengthsStayInTheirBuffers) {
+    // Other tools' D fields need not be 8 long, nor L fields 1.
+    WriteBytes(Path("ODD.DBF"), BuildDbf(0x03, {{"D", 'D', 3, 0}, {"L", 'L', 0, 0}, {"E", 'D', 12, 0}},
+                                         {" 20119991231    "}));
+    USE(Path("ODD.DBF") + " EXCLUSIVE");
+    EXPECT_EQ(BinaryRecordSize(*CurrentWorkArea()), 1 + 11 + 1 + 11);
+    EXPECT_FALSE(BinaryLogical(2));
+    SetBinaryLogical(2, true);
+    Replace();
+    EXPECT_EQ(RecCount(), 1);
+}
+
 TEST_F(DbfFileTest, GeneralFieldOfDbase4OpensAsMemo) {
     WriteBytes(Path("G.DBF"), BuildDbf(0x8B, {{"PIC", 'G', 10, 0}}, {" " + std::string(9, ' ') + "7"}));
     USE(Path("G.DBF"));

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace veldrim {
 
@@ -116,14 +117,6 @@ std::string Win1252ToCp850(std::string_view ansi, char replacement = '?');
 namespace detail {
 
 template <std::size_t N>
-struct Utf8Literal {
-    char text[N]{};
-    consteval Utf8Literal(const char (&s)[N]) {
-        for (std::size_t i = 0; i < N; ++i) text[i] = s[i];
-    }
-};
-
-template <std::size_t N>
 struct Cp850Bytes {
     char data[N]{};
     std::size_t size = 0;
@@ -158,14 +151,33 @@ consteval Cp850Bytes<N> EncodeCp850(const char (&utf8)[N]) {
     return out;
 }
 
-template <Utf8Literal L>
-inline constexpr auto kCp850Of = EncodeCp850(L.text);
+// The bytes of one literal, built once at compile time.
+template <char... Cs>
+struct Cp850Of {
+    static constexpr char utf8[] = {Cs..., '\0'};
+    static constexpr auto bytes = EncodeCp850(utf8);
+};
 
 }  // namespace detail
 
-template <detail::Utf8Literal L>
+// A string literal operator template (a GNU extension that both GCC and clang
+// accept): the literal's characters arrive as template arguments.
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wgnu-string-literal-operator-template"
+#elif defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpedantic"
+#endif
+template <class CharT, CharT... Cs>
 constexpr std::string_view operator""_cp850() {
-    return {detail::kCp850Of<L>.data, detail::kCp850Of<L>.size};
+    static_assert(std::is_same_v<CharT, char>, "the _cp850 literal takes narrow UTF-8 text");
+    return {detail::Cp850Of<Cs...>::bytes.data, detail::Cp850Of<Cs...>::bytes.size};
 }
+#if defined(__clang__)
+#pragma clang diagnostic pop
+#elif defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
 
 }  // namespace veldrim

@@ -17,6 +17,7 @@
 #include "foundation/text_conv.h"
 #include "foundation/ui_services.h"
 #include "graphics/display_list.h"
+#include "reports/calc_report.h"
 #include "reports/edi_file.h"
 
 namespace veldrim {
@@ -98,8 +99,13 @@ int RunExchange(const CommandLine& cl) {
 int RunReport(const CommandLine& cl) {
     if (!ReadCommandLineFile(cl.file)) return kExitUnreadable;
     if (!CalculateOrFail()) return kExitFatal;
-    Fail("the text report is not part of this build");
-    return kExitNotAvailable;
+    const std::string path = WriteBatchTextReport();
+    if (path.empty()) {
+        Fail("the text report of " + cl.file + " cannot be written");
+        return kExitOutputFailed;
+    }
+    std::printf("%s\n", path.c_str());
+    return kExitOk;
 }
 
 int RunCad(const CommandLine& cl) {

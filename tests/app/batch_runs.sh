@@ -27,6 +27,19 @@ check() {  # check <name> <expected status> <command...>
 check usage 0 "$prog" /?
 grep -q 'Filename \[/I\] \[/CADi:j\] \[/E\] \[/NOGUI\]' "$work/out" || { echo "FAIL usage text"; failures=$((failures + 1)); }
 
+# /I writes the text report of the data file (and its display copy named
+# after the data file), and no other output.
+mkdir "$work/report" && cp "$data/demo.qb3" "$work/report/gear.qb3"
+cd "$work/report"
+check report 0 "$prog" gear.qb3 /I /NOGUI
+cd "$work"
+if ! grep -q 'BASISDATEN' "$work/report/gear.txt" 2>/dev/null; then
+  echo "FAIL report: gear.txt missing or without its sections"; failures=$((failures + 1))
+fi
+if ls "$work/report" | grep -qvE '^(gear\.qb3|gear\.txt|\$\$\$[0-9]+\.txt)$'; then
+  echo "FAIL report: unexpected files: $(ls "$work/report" | tr '\n' ' ')"; failures=$((failures + 1))
+fi
+
 # A missing data file.
 check missing 2 "$prog" "$work/none.qb3" /I /NOGUI
 grep -q 'not found' "$work/err" || { echo "FAIL missing: no reason"; failures=$((failures + 1)); }

@@ -15,12 +15,12 @@ test: bootstrap
 	./scripts/restore-devices
 	cd build/test && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS); rc=$$?; cd ../.. && ./scripts/restore-devices; exit $$rc
 
-build/release/veldrim: bootstrap
+build/release/src/veldrim: bootstrap
 	cmake -S . -B build/release $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Release -DVELDRIM_TESTS=OFF
 	cmake --build build/release -j $(JOBS) --target veldrim
 
-demo: build/release/veldrim
-	./scripts/demo build/release/veldrim out
+demo: build/release/src/veldrim
+	./scripts/demo build/release/src/veldrim out
 
 bench: bootstrap
 	cmake -S . -B build/bench $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Release -DVELDRIM_TESTS=OFF -DVELDRIM_BENCH=ON

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <ctime>
+#include <string_view>
 #include <limits>
 
 #include "foundation/codepage.h"
@@ -437,7 +438,9 @@ void GetDbfRecord(TWorkArea& area, int32_t recNo) {
         if (VirtualFileProc) VirtualFileProc(area);
         return;
     }
-    std::vector<uint8_t> buf(area.recordLength);
+    // Read beside the buffer: a short read leaves the current record whole.
+    static thread_local std::vector<uint8_t> buf;
+    buf.resize(area.recordLength);
     const off_t off = static_cast<off_t>(area.headerLength) +
                       static_cast<off_t>(recNo - 1) * area.recordLength;
     std::size_t got = 0;
@@ -447,7 +450,7 @@ void GetDbfRecord(TWorkArea& area, int32_t recNo) {
         SetError(code, "Datei:  " + area.fileName + "  [GetDbfRecord]");
         return;
     }
-    area.recordBuffer = std::move(buf);
+    area.recordBuffer.assign(buf.begin(), buf.end());
     area.recordNumber = recNo;
     TranslateRecords(false, area.oemText, area.readHook, area.recordLength, area.recordLength,
                      area.recordBuffer.data());
@@ -734,19 +737,22 @@ void RecordToBinary(const TWorkArea& area, uint8_t* binary) {
     std::size_t pos = 1;
     for (const auto& f : area.fields) {
         const bool inRecord = static_cast<std::size_t>(f.offset) + f.length <= raw.size();
-        const std::string text = inRecord ? std::string(reinterpret_cast<const char*>(raw.data()) + f.offset, f.length)
-                                          : std::string(f.length, ' ');
+        static const std::string blanks(255, ' ');
+        const std::string_view text = inRecord
+            ? std::string_view(reinterpret_cast<const char*>(raw.data()) + f.offset, f.length)
+            : std::string_view(blanks.data(), f.length);
         switch (f.type) {
             case 'C':
                 binary[pos] = f.length;
                 std::memcpy(binary + pos + 1, text.data(), f.length);
                 break;
             case 'D': {
-                std::string t = AllTrim(text);
-                std::string shown;
+                std::string_view t = text;
+                while (!t.empty() && static_cast<unsigned char>(t.front()) <= ' ') t.remove_prefix(1);
+                while (!t.empty() && static_cast<unsigned char>(t.back()) <= ' ') t.remove_suffix(1);
                 bool digits = t.size() == 8;
                 for (char c : t) digits = digits && c >= '0' && c <= '9';
-                shown = digits ? DigitsToDate(t) : BlankDate(DateFormat);
+                const std::string shown = digits ? DigitsToDate(std::string(t)) : BlankDate(DateFormat);
                 std::memset(binary + pos, 0, 11);
                 binary[pos] = static_cast<uint8_t>(std::min<std::size_t>(shown.size(), 10));
                 std::memcpy(binary + pos + 1, shown.data(), binary[pos]);
@@ -765,7 +771,7 @@ void RecordToBinary(const TWorkArea& area, uint8_t* binary) {
                             : r <= -9.2e18 ? std::numeric_limits<int64_t>::min()
                                            : static_cast<int64_t>(r);
                         // Exact for long digit strings beyond double precision.
-                        std::string t = AllTrim(text);
+                        const std::string t = AllTrim(std::string(text));
                         int64_t exact = 0;
                         auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), exact);
                         if (ec == std::errc() && p == t.data() + t.size()) i = exact;
@@ -812,14 +818,9 @@ void BinaryToRecord(TWorkArea& area, const uint8_t* binary) {
                 break;
             }
             case 'D': {
-                std::string t(reinterpret_cast<const char*>(binary) + pos + 1,
-                              std::min<std::size_t>(binary[pos], 10));
-                std::string check = t;
-                if (AllTrim(t).empty() || !IsDateValid(check) || AllTrim(check) == AllTrim(BlankDate(DateFormat)) ||
-                    AllTrim(DateToDigits(t)).size() != 8)
-                    text = std::string(f.length, ' ');
-                else
-                    text = DateToDigits(t);
+                const std::string t(reinterpret_cast<const char*>(binary) + pos + 1,
+                                    std::min<std::size_t>(binary[pos], 10));
+                if (!DateTextToDigits(t, text)) text.clear();
                 text.resize(f.length, ' ');
                 break;
             }

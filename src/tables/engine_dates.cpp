@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstdio>
 #include <ctime>
 #include <limits>
 #include <vector>
@@ -267,11 +268,62 @@ std::string DateToDigits(const std::string& text) {
 }
 
 std::string DigitsToDate(const std::string& digits) {
-    std::string t = AllTrim(digits);
+    std::string_view t = digits;
+    while (!t.empty() && static_cast<unsigned char>(t.front()) <= ' ') t.remove_prefix(1);
     if (t.size() < 8) return BlankDate(DateFormat);
-    std::string y = t.substr(0, 4);
-    if (!SetCentury) y = y.substr(2);
-    return FormatDateText(t.substr(4, 2) + "/" + t.substr(6, 2) + "/" + y);
+    const std::string y(SetCentury ? t.substr(0, 4) : t.substr(2, 2));
+    const std::string m(t.substr(4, 2)), d(t.substr(6, 2));
+    switch (DateFormat) {
+        case 0: return m + "/" + d + "/" + y;
+        case 1: return y + "." + m + "." + d;
+        case 2: return d + "/" + m + "/" + y;
+        case 3: return d + "-" + m + "-" + y;
+        default: return d + "." + m + "." + y;
+    }
+}
+
+bool DateTextToDigits(const std::string& text, std::string& digits) {
+    // Fast path: the exact picture of the current format.
+    const std::size_t n = text.size();
+    if (n == 8 || n == 10) {
+        const char sep = SeparatorOf(DateFormat);
+        const std::size_t yl = n - 6;
+        const bool yearFirst = DateFormat == 1;
+        const std::size_t s1 = yearFirst ? yl : 2, s2 = s1 + 3;
+        auto num = [&](std::size_t at, std::size_t len, int& v) {
+            v = 0;
+            for (std::size_t i = at; i < at + len; ++i) {
+                if (text[i] < '0' || text[i] > '9') return false;
+                v = v * 10 + (text[i] - '0');
+            }
+            return true;
+        };
+        int a, b, y;
+        if (text[s1] == sep && text[s2] == sep &&
+            num(yearFirst ? yl + 1 : 0, 2, a) && num(yearFirst ? yl + 4 : 3, 2, b) &&
+            num(yearFirst ? 0 : 6, yl, y)) {
+            const int month = DateFormat == 0 || yearFirst ? a : b;
+            const int day = DateFormat == 0 || yearFirst ? b : a;
+            if (yl == 2) y += CenturyBase(text.substr(yearFirst ? 0 : 6, 2));
+            static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+            if (month < 1 || month > 12 || day < 1 || day > kDays[month - 1] ||
+                (month == 2 && day == 29 && !IsLeapYear(y)))
+                return false;
+            const int parts[] = {y % 10000, month, day};
+            const int widths[] = {4, 2, 2};
+            digits.assign(8, '0');
+            std::size_t at = 8;
+            for (int k = 2; k >= 0; --k) {
+                int v = parts[k];
+                for (int w = 0; w < widths[k]; ++w, v /= 10) digits[--at] = static_cast<char>('0' + v % 10);
+            }
+            return true;
+        }
+    }
+    std::string s = text;
+    if (AllTrim(s).empty() || !IsDateValid(s) || IsBlankDateText(AllTrim(s))) return false;
+    digits = DateToDigits(s);
+    return digits.size() == 8 && digits.find(' ') == std::string::npos;
 }
 
 int MonthOf(const std::string& n) { return n.size() >= 2 ? ToInt(n.substr(0, 2)) : 0; }
@@ -542,11 +594,12 @@ std::string IntToStrWidth(int64_t value, int width) {
     return s;
 }
 
-bool ParseNumberText(const std::string& in, double& value) {
-    std::string s = AllTrim(in);
+bool ParseNumberText(std::string_view s, double& value) {
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
     value = 0;
     if (s.empty()) return true;
-    if (s[0] == '+') s.erase(0, 1);
+    if (s[0] == '+') s.remove_prefix(1);
     auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
     if (ec == std::errc::result_out_of_range) return false;
     if (ec != std::errc()) { value = 0; return false; }

@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace veldrim {
 
@@ -45,6 +46,9 @@ std::string ParseDateText(const std::string& text);
 bool IsDateValid(std::string& s);
 std::string DateToDigits(const std::string& text);
 std::string DigitsToDate(const std::string& digits);
+// A date text in the current format as YYYYMMDD; false for a blank or
+// invalid date (two-digit years widened by the century window).
+bool DateTextToDigits(const std::string& text, std::string& digits);
 int DayOfWeek(const std::string& neutral);
 std::string CDOW(const std::string& neutral);
 std::string CMONTH(const std::string& neutral);
@@ -90,7 +94,7 @@ bool StripKeyword(const std::string& keyword, std::string& clause);
 std::string FixedText(double value, int decimals);
 // Reads a stored number text (leading blanks allowed); 0 for a blank text;
 // false when the text is no number.
-bool ParseNumberText(const std::string& s, double& value);
+bool ParseNumberText(std::string_view s, double& value);
 
 void ResetEngineDates();
 

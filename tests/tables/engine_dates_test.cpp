@@ -88,6 +88,28 @@ TEST_F(EngineDatesTest, DigitsAndDates) {
     EXPECT_EQ(DigitsToDate("20240229"), "29.02.2024");
 }
 
+TEST_F(EngineDatesTest, DateTextToDigitsAgreesWithTheValidatingPath) {
+    const char* texts[] = {"31.12.99", "29.02.00", "29.02.1900", "31.04.26", "01.13.26", "12/31/99",
+                           "02/29/2000", "1999.12.31", "99.12.31", "31-12-99", "00.00.00", "  .  .  ",
+                           "3.1.26", "31.12.1999", "ab.cd.ef", "02/30/20"};
+    for (int fmt : {0, 1, 3, 5}) {
+        for (bool century : {false, true}) {
+            SetDateFormat(fmt);
+            SetCentury = century;
+            for (const char* t : texts) {
+                std::string fast;
+                const bool ok = DateTextToDigits(t, fast);
+                std::string check = t;
+                const bool valid = IsDateValid(check) && AllTrim(check) != AllTrim(BlankDate(fmt));
+                EXPECT_EQ(ok, valid) << fmt << century << " " << t;
+                if (ok && valid) {
+                    EXPECT_EQ(fast, DateToDigits(t)) << fmt << century << " " << t;
+                }
+            }
+        }
+    }
+}
+
 TEST_F(EngineDatesTest, Calendar) {
     EXPECT_EQ(DayOfWeek("01/01/2000"), 7);
     EXPECT_EQ(DayOfWeek("12/06/2026"), 1);

@@ -114,8 +114,11 @@ TEST_F(DataFile, DefaultDataSetGolden) {
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
     // Every line ends with CR LF: no lone LF anywhere.
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        if (bytes[i] == '\n') ASSERT_TRUE(i > 0 && bytes[i - 1] == '\r') << "byte " << i;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n') {
+            ASSERT_TRUE(i > 0 && bytes[i - 1] == '\r') << "byte " << i;
+        }
+    }
     const auto lines = Lines(bytes);
     ASSERT_GT(lines.size(), 150u);
     EXPECT_EQ(lines[0], std::string(65, '-'));

@@ -23,7 +23,6 @@ TNumKey Key(const std::string& s, int decimals = 0) {
     return k;
 }
 
-int Sign(long long v) { return (v > 0) - (v < 0); }
 int Sign(int v) { return (v > 0) - (v < 0); }
 
 // ------------------------------------------------------------ numeric keys

@@ -151,25 +151,6 @@ bool StoreValue(const Target& t, const std::string& line) {
         t);
 }
 
-// Writes a whole file through the shared text file; the old file is replaced
-// only when every line was written.
-bool WriteWholeFile(const std::string& path, const std::function<void()>& body) {
-    cancelFlag = false;
-    sharedTextFile.Assign(path);
-    RewriteChecked(sharedTextFile);
-    if (cancelFlag) {
-        sharedTextFile.Discard();
-        return false;
-    }
-    body();
-    if (cancelFlag) {
-        sharedTextFile.Discard();
-        return false;
-    }
-    CloseChecked(sharedTextFile);
-    return !cancelFlag;
-}
-
 }  // namespace
 
 std::string ConfigFilePath() {

@@ -222,22 +222,10 @@ int DataFileFailedLine() { return failedLine; }
 
 bool WriteDataFile(const std::string& path) {
     if (SectionsMissing()) return false;
-    cancelFlag = false;
-    sharedTextFile.Assign(path);
-    RewriteChecked(sharedTextFile);
-    if (cancelFlag) {
-        sharedTextFile.Discard();
-        return false;
-    }
-    LineWalker w(true);
-    Walk(w);
-    if (cancelFlag) {
-        // Keep the old file: nothing of this attempt reaches the target.
-        sharedTextFile.Discard();
-        return false;
-    }
-    CloseChecked(sharedTextFile);
-    return !cancelFlag;
+    return WriteWholeFile(path, [] {
+        LineWalker w(true);
+        Walk(w);
+    });
 }
 
 void SaveDataFile(const std::string& name) {

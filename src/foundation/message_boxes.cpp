@@ -133,6 +133,20 @@ void RewriteChecked(TextFile& f) {
     ReportFileFailure(f, r == kIoDiskFull ? "Diskette/Platte voll" : "file write error");
 }
 
+bool WriteWholeFile(const std::string& path, const std::function<void()>& writeLines) {
+    cancelFlag = false;
+    sharedTextFile.Assign(path);
+    RewriteChecked(sharedTextFile);
+    if (!cancelFlag) writeLines();
+    if (cancelFlag) {
+        // Nothing of this attempt reaches the target.
+        sharedTextFile.Discard();
+        return false;
+    }
+    CloseChecked(sharedTextFile);
+    return !cancelFlag;
+}
+
 void RewriteUntilOk(TextFile& f) {
     for (int attempt = 1; attempt <= kRewriteAttempts; ++attempt) {
         int r = f.Rewrite();

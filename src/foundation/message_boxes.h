@@ -11,6 +11,7 @@
 // The module owns one flag, `askBeforeOverwriteFlag`; ResetMessageBoxes
 // restores it.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -69,6 +70,11 @@ void ReportFileFailure(TextFile& f, std::string_view text);
 void WriteChecked(TextFile& f, std::string_view s);
 void CloseChecked(TextFile& f);
 void RewriteChecked(TextFile& f);
+// Writes a whole file through the shared text file: clears the cancel flag,
+// rewrites path, runs writeLines and keeps the result only when every line
+// was written; otherwise the old file stays as it was and the cancel flag is
+// set. True when the file was saved.
+bool WriteWholeFile(const std::string& path, const std::function<void()>& writeLines);
 // Tries to create the file a few times (kRewriteAttempts), reporting each
 // failure; gives up with the cancel flag set.
 inline constexpr int kRewriteAttempts = 3;

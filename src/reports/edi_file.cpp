@@ -215,24 +215,14 @@ void WriteEdiFile(std::string name) {
         CheckNewFileName(name);
         if (cancelFlag) return;
     }
-    cancelFlag = false;
-    sharedTextFile.Assign(name);
-    RewriteChecked(sharedTextFile);
-    if (cancelFlag) {
-        sharedTextFile.Discard();
-        return;
-    }
-    const std::string stars(37, '*');
-    WriteEdiComment(stars);
-    WriteEdiComment("*  Q U B 3  -  Redezadadozeviverava *");
-    WriteEdiComment("*  Extended Data Interface File     *");
-    WriteEdiComment(stars);
-    for (const Item& item : Items()) WriteItem(item);
-    if (cancelFlag) {
-        sharedTextFile.Discard();
-        return;
-    }
-    CloseChecked(sharedTextFile);
+    WriteWholeFile(name, [] {
+        const std::string stars(37, '*');
+        WriteEdiComment(stars);
+        WriteEdiComment("*  Q U B 3  -  Redezadadozeviverava *");
+        WriteEdiComment("*  Extended Data Interface File     *");
+        WriteEdiComment(stars);
+        for (const Item& item : Items()) WriteItem(item);
+    });
 }
 
 const std::vector<std::string>& EdiReadProblems() { return readProblems; }

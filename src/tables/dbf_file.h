@@ -47,8 +47,10 @@ void WriteDbfHeader(TWorkArea& area);
 void CommitDbfHeader(TWorkArea& area);
 void CloseDbf(TWorkArea& area);
 void FlushFile(int fd);
-// Creates a new table (and its empty memo file). Field types as letters;
-// lengths of D, L, M are set by the engine.
+// Creates a new table (and its empty memo file) through a file written
+// beside the target and renamed over it. Field types as letters; lengths of
+// D, L, M are set by the engine. `area` is a scratch record that receives the
+// header and field table and is left closed (never pass an open area).
 void CreateDbf(TWorkArea& area, const std::string& name, const std::vector<TFieldEntry>& fields);
 void CreateDbf(const std::string& name, const std::vector<TFieldEntry>& fields);
 void CreateDbfMemoFile(const std::string& name, uint8_t version, uint16_t blockSize,

@@ -14,6 +14,7 @@
 #include "foundation/ui_services.h"
 #include "graphics/cad_output.h"
 #include "graphics/display_list.h"
+#include "support/test_files.h"
 
 namespace veldrim {
 namespace {
@@ -28,16 +29,11 @@ protected:
         ResetSharedTextFile();
         ResetMessageBoxes();
         CadOutputState = CadOutputRecord{};
-        char pattern[] = "/tmp/veldrim-cfg-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
         configurationDirectory = dir;
     }
-    void TearDown() override {
-        ResetSharedTextFile();
-        fs::remove_all(dir);
-    }
-    std::string dir;
+    void TearDown() override { ResetSharedTextFile(); }
+    testing::TempDir tmp{"veldrim-cfg"};
+    const std::string dir = tmp.path();
     ScriptedUi ui;
     ScopedUi scope{ui};
 };
@@ -57,10 +53,7 @@ TEST_F(ConfigFile, WrittenAndReadBack) {
     ASSERT_TRUE(WriteConfigFile());
     EXPECT_EQ(decimalSeparatorOption, 2);  // restored after writing
 
-    const std::string text = [&] {
-        std::ifstream in(ConfigFilePath(), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }();
+    const std::string text = testing::Slurp(ConfigFilePath());
     EXPECT_NE(text.find("Dezimalstellen\r\n5\r\n"), std::string::npos);
     EXPECT_NE(text.find("Print Scale Vertical\r\n1.2500000"), std::string::npos);  // point, not comma
     EXPECT_NE(text.find("Dot=1 Komma=2\r\n2\r\n"), std::string::npos);

@@ -19,35 +19,16 @@
 #include "foundation/program_state.h"
 #include "foundation/text_file.h"
 #include "foundation/ui_services.h"
+#include "support/test_files.h"
 
 namespace veldrim {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void Spit(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const auto end = text.find("\r\n", start);
-        if (end == std::string::npos) {
-            out.push_back(text.substr(start));
-            break;
-        }
-        out.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    return out;
-}
+using testing::CrLfLines;
+using testing::Slurp;
+using testing::Spit;
 
 class DataFile : public ::testing::Test {
 protected:
@@ -61,17 +42,10 @@ protected:
         ResetDrawingInfo();
         ResetDocumentLinks();
         InstallDataFileSections();
-        char pattern[] = "/tmp/veldrim-datafile-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        ASSERT_FALSE(tmp.path().empty());
     }
-    void TearDown() override {
-        ResetSharedTextFile();
-        std::error_code ec;
-        fs::permissions(dir, fs::perms::owner_all, ec);
-        fs::remove_all(dir, ec);
-    }
-    std::string Path(const std::string& leaf) const { return dir + "/" + leaf; }
+    void TearDown() override { ResetSharedTextFile(); }
+    std::string Path(const std::string& leaf) const { return tmp / leaf; }
 
     // A data set that differs from the defaults everywhere the file reaches.
     static void FillRichDataSet() {
@@ -102,7 +76,8 @@ protected:
         documentLinks[2] = {"xdg-open", "/home/user/zeichnung.pdf"};
     }
 
-    std::string dir;
+    testing::TempDir tmp{"veldrim-datafile"};
+    const std::string& dir = tmp.path();
     ScriptedUi ui;
     ScopedUi scope{ui};
 };
@@ -119,7 +94,7 @@ TEST_F(DataFile, DefaultDataSetGolden) {
             ASSERT_TRUE(i > 0 && bytes[i - 1] == '\r') << "byte " << i;
         }
     }
-    const auto lines = Lines(bytes);
+    const auto lines = CrLfLines(bytes);
     ASSERT_GT(lines.size(), 150u);
     EXPECT_EQ(lines[0], std::string(65, '-'));
     EXPECT_EQ(lines[7], "80.0000000");  // the centre distance a, first line after the header
@@ -196,7 +171,7 @@ TEST_F(DataFile, DamagedFilesLeaveTheDataSetUnchanged) {
     FillRichDataSet();
     ASSERT_TRUE(WriteDataFile(Path("good.qb3")));
     const std::string good = Slurp(Path("good.qb3"));
-    auto lines = Lines(good);
+    auto lines = CrLfLines(good);
 
     std::string truncated;
     for (std::size_t i = 0; i < lines.size() / 2; ++i) truncated += lines[i] + "\r\n";

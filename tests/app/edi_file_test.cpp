@@ -13,16 +13,14 @@
 #include "foundation/program_state.h"
 #include "foundation/text_file.h"
 #include "foundation/ui_services.h"
+#include "support/test_files.h"
 
 namespace veldrim {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::Slurp;
 
 std::vector<std::string> ItemLines(const std::string& text) {
     std::vector<std::string> out;
@@ -45,16 +43,11 @@ protected:
         ResetSharedTextFile();
         ResetMessageBoxes();
         ResetGearData();
-        char pattern[] = "/tmp/veldrim-edi-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
         ediDirectory = dir;
     }
-    void TearDown() override {
-        ResetSharedTextFile();
-        fs::remove_all(dir);
-    }
-    std::string dir;
+    void TearDown() override { ResetSharedTextFile(); }
+    testing::TempDir tmp{"veldrim-edi"};
+    const std::string dir = tmp.path();
     ScriptedUi ui;
     ScopedUi scope{ui};
 };

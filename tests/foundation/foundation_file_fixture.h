@@ -17,6 +17,7 @@
 #include "foundation/program_state.h"
 #include "foundation/text_file.h"
 #include "foundation/ui_services.h"
+#include "support/test_files.h"
 
 namespace veldrim::testing {
 
@@ -41,13 +42,9 @@ protected:
 
     std::string Path(const std::string& leaf) const { return dir + "/" + leaf; }
 
-    static std::string Slurp(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    static std::string Slurp(const std::string& path) { return testing::Slurp(path); }
     static void Spit(const std::string& path, const std::string& bytes) {
-        std::ofstream out(path, std::ios::binary);
-        out << bytes;
+        testing::Spit(path, bytes);
     }
     std::size_t FilesInDir() const {
         std::size_t n = 0;

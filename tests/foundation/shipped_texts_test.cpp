@@ -9,6 +9,7 @@
 #include <iterator>
 #include <set>
 
+#include "support/test_files.h"
 #include "foundation/codepage.h"
 #include "foundation/help_texts.h"
 #include "foundation/message_display.h"
@@ -213,10 +214,7 @@ const int kHelpNumbers[] = {
     1000, 1050, 1060, 1070, 1210, 1950, 1970, 2050, 2055, 2060, 2080, 2090, 2120, 2130, 2140, 2145, 2150, 2160, 2280, 2450, 2900, 3055, 3210, 4000, 4010, 4030, 4500, 5040, 6000, 6010, 6020, 6030, 6040, 6050, 6060, 6070, 6080, 6090, 6100, 6110, 6120, 6130, 6140, 6150, 6160, 6170, 6180, 6190, 6200, 6210, 6220, 7000, 7010, 7020, 7030, 7040, 7050, 7060, 7070, 7080, 7090, 7100, 7110, 7120, 7520, 9260, 9500
 };
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::Slurp;
 
 class ShippedTextsTest : public ::testing::Test {
 protected:

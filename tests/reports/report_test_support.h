@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "support/test_files.h"
 #include "calc/cyl_bridge.h"
 #include "calc/cyl_record.h"
 #include "calc/records.h"
@@ -29,10 +30,7 @@ namespace veldrim::testing_support {
 
 namespace fs = std::filesystem;
 
-inline std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using veldrim::testing::Slurp;
 
 // Lines of a file split at LF, each without its CR.
 inline std::vector<std::string> LinesOf(const std::string& text) {

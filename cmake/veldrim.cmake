@@ -25,5 +25,5 @@ function(veldrim_tests name folder)
   target_compile_definitions(${name} PRIVATE
     VELDRIM_DATA_DIR="${VELDRIM_DATA_DIR}"
     VELDRIM_TEST_DIR="${VELDRIM_SOURCE_DIR}/tests")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "VELDRIM_DATA=${VELDRIM_DATA_DIR}")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES PROPERTIES ENVIRONMENT "VELDRIM_DATA=${VELDRIM_DATA_DIR}")
 endfunction()

@@ -36,13 +36,23 @@ int Records() {
     return n > 0 ? n : 1000000;
 }
 
-const std::string& Folder() {
-    static std::string dir = [] {
+// A scratch folder for the run, removed at the end.
+struct ScratchFolder {
+    std::string path;
+    ScratchFolder() {
         char templ[] = "/tmp/veldrim_bench_XXXXXX";
         const char* d = mkdtemp(templ);
-        return std::string(d ? d : "/tmp");
-    }();
-    return dir;
+        path = d ? d : "";
+    }
+    ~ScratchFolder() {
+        std::error_code ec;
+        if (!path.empty()) std::filesystem::remove_all(path, ec);
+    }
+};
+
+const std::string& Folder() {
+    static ScratchFolder dir;
+    return dir.path;
 }
 
 std::string TablePath() { return Folder() + "/parts.dbf"; }

@@ -16,13 +16,25 @@
 
 namespace {
 
-std::string FuzzFile() {
-    static std::string path = [] {
+// One scratch table for the whole run, removed at the end.
+struct ScratchTable {
+    std::string folder;
+    std::string path;
+    ScratchTable() {
         char templ[] = "/tmp/veldrim_fuzz_XXXXXX";
         const char* d = mkdtemp(templ);
-        return std::string(d ? d : "/tmp") + "/fuzz.dbf";
-    }();
-    return path;
+        folder = d ? d : "/tmp";
+        path = folder + "/fuzz.dbf";
+    }
+    ~ScratchTable() {
+        std::remove(path.c_str());
+        if (folder != "/tmp") rmdir(folder.c_str());
+    }
+};
+
+std::string FuzzFile() {
+    static ScratchTable table;
+    return table.path;
 }
 
 void Walk() {

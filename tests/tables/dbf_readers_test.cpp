@@ -151,6 +151,32 @@ TEST_F(DbfReadersTest, PythonDbfTablesWithMemoFilesOpen) {
     }
 }
 
+TEST_F(DbfReadersTest, EngineMemoTableAndEmptyMemoFileAreAccepted) {
+    if (!Have("/usr/bin/python3") || !Have("/usr/bin/perl")) GTEST_SKIP() << "no readers";
+    const std::string p = Path("memo.dbf");
+    CreateDbf(p, {F("NAME", 'C', 8), F("NOTE", 'M')});
+    USE(p + " EXCLUSIVE");
+    SetBinaryText(1, "x");
+    Append();
+    CloseArea();
+    int rc = 0;
+    const std::string out = RunCapture({"/usr/bin/python3", "-c",
+                                        "import sys, dbfread\n"
+                                        "t = dbfread.DBF(sys.argv[1])\n"
+                                        "print(t.dbversion, [list(r.values()) for r in t])\n",
+                                        p},
+                                       &rc);
+    ASSERT_EQ(rc, 0) << out;
+    EXPECT_EQ(out, "dBASE IV with memo [['x', None]]\n");
+    const std::string perl = RunCapture(
+        {"/usr/bin/perl", "-e",
+         "use XBase; my $t = new XBase $ARGV[0] or die XBase->errstr; print join('|', $t->get_record(0)), \"\\n\";",
+         p},
+        &rc);
+    ASSERT_EQ(rc, 0);
+    EXPECT_EQ(perl, "0|x|\n");
+}
+
 TEST_F(DbfReadersTest, EngineReadsItsPackedTableBackThroughDbfread) {
     if (!Have("/usr/bin/python3")) GTEST_SKIP() << "no /usr/bin/python3";
     const std::string p = EngineTable();

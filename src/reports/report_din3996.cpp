@@ -26,16 +26,14 @@
 #include "foundation/formatting.h"
 #include "foundation/program_state.h"
 #include "reports/calc_report.h"
+#include "reports/report_cells.h"
 #include "reports/report_channel.h"
 
 namespace veldrim {
 
 namespace {
 
-std::string Cp(std::string_view s) { return std::string(s); }
-std::string F(int i, int d, Real x) { return FormatFixed(i, d, x); }
-std::string L(int i, int d, Real x) { return FormatLengthFixed(i, d, x); }
-std::string N(Real x) { return FormatForceFixed(8, 0, x); }
+using namespace report_cells;
 
 // The wear path, held in mm: in m (the length of a sliding path), or in inch
 // in the inch unit system.

@@ -21,6 +21,7 @@
 #include "foundation/program_state.h"
 #include "foundation/text_conv.h"
 #include "reports/calc_report.h"
+#include "reports/report_cells.h"
 #include "reports/report_channel.h"
 #include "reports/report_tables.h"
 
@@ -28,10 +29,7 @@ namespace veldrim {
 
 namespace {
 
-std::string Cp(std::string_view s) { return std::string(s); }
-std::string F(int i, int d, Real x) { return FormatFixed(i, d, x); }
-std::string L(int i, int d, Real x) { return FormatLengthFixed(i, d, x); }
-std::string N(Real x) { return FormatForceFixed(8, 0, x); }
+using namespace report_cells;
 
 std::string ExcerptTitle() {
     return productName + " V" + programVersion + "   " + "Schneckengetriebe" + " " + "n." +

@@ -16,11 +16,14 @@
 #include "foundation/formatting.h"
 #include "foundation/program_state.h"
 #include "reports/calc_report.h"
+#include "reports/report_cells.h"
 #include "reports/report_channel.h"
 
 namespace veldrim {
 
 namespace {
+
+using namespace report_cells;
 
 const WormGearRecord& W() { return wormGear; }
 const GearPairRecord& G() { return gearPair; }
@@ -35,8 +38,6 @@ void Both(std::string_view label, std::string_view symbol, const std::string& un
     ReportRowPair(std::string(label), std::string(symbol), unit, worm, wheel);
 }
 
-std::string F(int i, int d, Real x) { return FormatFixed(i, d, x); }
-std::string L(int i, int d, Real x) { return FormatLengthFixed(i, d, x); }
 std::string I(int w, long n) { return IntTextPad(n, w); }
 
 // Pair row of a length field in L(i,d).

@@ -25,15 +25,15 @@
 #include "foundation/guarded_math.h"
 #include "foundation/text_conv.h"
 #include "reports/calc_report.h"
+#include "reports/report_cells.h"
 #include "reports/report_channel.h"
 
 namespace veldrim {
 
 namespace {
 
-std::string Cp(std::string_view s) { return std::string(s); }
-std::string F(int i, int d, Real x) { return FormatFixed(i, d, x); }
-std::string N(Real x) { return FormatForceFixed(8, 0, x); }
+using namespace report_cells;
+
 std::string S(Real x) { return FormatStressFixed(8, 0, x); }
 
 void OperatingData(const GearPairRecord& g, const WormGearRecord& w) {

@@ -203,13 +203,18 @@ std::string FormatDateText(const std::string& neutralIn) {
     Split3(neutral, '/', m, d, y);
     m = AllTrim(m); d = AllTrim(d); y = AllTrim(y);
     if (m.empty() && d.empty() && y.empty()) return BlankDate(DateFormat);
-    m = PadLeft0(m, 2); d = PadLeft0(d, 2); y = ExpandYear(PadLeft0(y, 2));
+    return ArrangeDate(PadLeft0(d, 2), PadLeft0(m, 2), ExpandYear(PadLeft0(y, 2)));
+}
+
+std::string ArrangeDate(const std::string& dd, const std::string& mm, const std::string& yy) {
     switch (DateFormat) {
-        case 0: return m + "/" + d + "/" + y;
-        case 1: return y + "." + m + "." + d;
-        case 2: return d + "/" + m + "/" + y;
-        case 3: return d + "-" + m + "-" + y;
-        default: return d + "." + m + "." + y;
+        case 0: return mm + "/" + dd + "/" + yy;
+        case 1: return yy + "." + mm + "." + dd;
+        case 2: return dd + "/" + mm + "/" + yy;
+        case 3: return dd + "-" + mm + "-" + yy;
+        // 7 and 8 share the day.month.year picture of 4..6, which is what the
+        // date-text parser reads back for them.
+        default: return dd + "." + mm + "." + yy;
     }
 }
 

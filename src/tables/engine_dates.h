@@ -42,6 +42,9 @@ std::string ExpandYear(const std::string& y);
 
 std::string BlankDate(int fmt);
 std::string FormatDateText(const std::string& neutral);
+// Day, month and year texts in the order and with the separators of the date
+// format in force.
+std::string ArrangeDate(const std::string& dd, const std::string& mm, const std::string& yy);
 std::string ParseDateText(const std::string& text);
 bool IsDateValid(std::string& s);
 std::string DateToDigits(const std::string& text);

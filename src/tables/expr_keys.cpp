@@ -223,28 +223,10 @@ std::string JulianToDtos(double julian) {
 }
 
 std::string JulianToDateText(double julian) {
-    std::string yearBlanks(SetCentury ? 4 : 2, ' ');
     int y = 0, m = 0, d = 0;
-    if (!JulianToYMD(julian, y, m, d)) {
-        switch (DateFormat) {
-            case 0: case 2: return "  /  /" + yearBlanks;
-            case 1: return yearBlanks + ".  .  ";
-            case 3: return "  -  -" + yearBlanks;
-            default: return "  .  ." + yearBlanks;
-        }
-    }
-    std::string yy = SetCentury ? ZeroPadInt(y, 4) : ZeroPadInt(y % 100, 2);
-    std::string mm = ZeroPadInt(m, 2);
-    std::string dd = ZeroPadInt(d, 2);
-    switch (DateFormat) {
-        case 0: return mm + "/" + dd + "/" + yy;
-        case 1: return yy + "." + mm + "." + dd;
-        case 2: return dd + "/" + mm + "/" + yy;
-        case 3: return dd + "-" + mm + "-" + yy;
-        // 7 and 8 share the day.month.year picture of 4..6, which is what the
-        // date-text parser reads back for them.
-        default: return dd + "." + mm + "." + yy;
-    }
+    if (!JulianToYMD(julian, y, m, d)) return BlankDate(DateFormat);
+    return ArrangeDate(ZeroPadInt(d, 2), ZeroPadInt(m, 2),
+                       SetCentury ? ZeroPadInt(y, 4) : ZeroPadInt(y % 100, 2));
 }
 
 namespace {

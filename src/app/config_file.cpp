@@ -5,6 +5,7 @@
 #include <limits>
 #include <variant>
 
+#include "app/app_state.h"
 #include "foundation/codepage.h"
 #include "foundation/files.h"
 #include "foundation/message_boxes.h"
@@ -69,6 +70,7 @@ std::vector<Setting> Settings() {
         {"printout with header=1, header page 1 only=2", &printoutHeaderMode},
         {"Dot=1 Komma=2", &decimalSeparatorOption},
         {"CAD Text Mode", &cadTextCharacterSet},
+        {"Archive Flag ?", &archiveModeLockOption},
         {"Text window left", &textWindowLeft},
         {"Text window top", &textWindowTop},
         {"Text window width", &textWindowWidth},

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/app_state.h"
 #include "app/startup.h"
 #include "foundation/codepage.h"
 #include "foundation/message_boxes.h"
@@ -28,6 +29,7 @@ protected:
         ResetMessages();
         ResetSharedTextFile();
         ResetMessageBoxes();
+        ResetAppState();
         CadOutputState = CadOutputRecord{};
         configurationDirectory = dir;
     }
@@ -50,6 +52,7 @@ TEST_F(ConfigFile, WrittenAndReadBack) {
     ZoomFactor = 1.5L;
     CadOutputState.cadDecimals = 8;
     CadOutputState.layerWidthCodes[5] = 7;
+    archiveModeLockOption = true;
     ASSERT_TRUE(WriteConfigFile());
     EXPECT_EQ(decimalSeparatorOption, 2);  // restored after writing
 
@@ -75,6 +78,8 @@ TEST_F(ConfigFile, WrittenAndReadBack) {
     EXPECT_EQ(ZoomFactor, 1.5L);
     EXPECT_EQ(CadOutputState.cadDecimals, 8);
     EXPECT_EQ(CadOutputState.layerWidthCodes[5], 7);
+    EXPECT_TRUE(archiveModeLockOption);
+    archiveModeLockOption = false;
 }
 
 TEST_F(ConfigFile, UnknownAndMissingLabelsAndBadValues) {

@@ -14,21 +14,19 @@
 namespace veldrim {
 namespace {
 
+std::vector<std::string> List() {
+    std::vector<std::string> out;
+    for (int i = 1; i <= messageList.count; ++i) out.push_back(messageList.slot[i]);
+    return out;
+}
+
 class GuardedMathTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetProgramState();
         ResetMessages();
     }
-    void TearDown() override {
-        ResetProgramState();
-        ResetMessages();
-    }
-    static std::vector<std::string> List() {
-        std::vector<std::string> out;
-        for (int i = 1; i <= messageList.count; ++i) out.push_back(messageList.slot[i]);
-        return out;
-    }
+    void TearDown() override { SetUp(); }
 };
 
 constexpr Real kInf = std::numeric_limits<Real>::infinity();
@@ -45,30 +43,20 @@ struct GuardCase {
 std::vector<GuardCase> GuardCases() {
     return {
         {"arcsin 1", [] { return CheckedArcSin(1.0L); }, kPi / 2, 0, nullptr},
-        {"arcsin 0.5", [] { return CheckedArcSin(0.5L); }, kPi / 6, 1E-18L, nullptr},
         {"arcsin above 1", [] { return CheckedArcSin(1.5L); }, kPi / 2, 0, "Error: ArcSin 1.5"},
         // Rounding noise below -1 keeps the direction of -1.
-        {"arcsin below -1", [] { return CheckedArcSin(-1.5L); }, -kPi / 2, 0, "Error: ArcSin -1.5"},
         {"arcsin just below -1", [] { return CheckedArcSin(-1.0000000001L); }, -kPi / 2, 0,
          "Error: ArcSin -1.0000000001"},
-        {"arccos -1", [] { return CheckedArcCos(-1.0L); }, kPi, 1E-18L, nullptr},
         {"arccos above 1", [] { return CheckedArcCos(1.25L); }, 0, 0, "Error: ArcCos 1.25"},
         {"arccos below -1", [] { return CheckedArcCos(-1.5L); }, kPi, 0, "Error: ArcCos -1.5"},
         {"labelled arccos noise above", [] { return LabelledArcCos("alpha", 1.00005L); }, 0, 0, nullptr},
-        {"labelled arccos above", [] { return LabelledArcCos("alpha", 1.0002L); }, 0, 0,
-         "Error : alpha arccos(1.0002)"},
         {"labelled arccos noise below", [] { return LabelledArcCos("alpha", -1.00005L); }, kPi, 0, nullptr},
         {"labelled arccos below", [] { return LabelledArcCos("alpha", -1.5L); }, kPi, 0,
          "Error : alpha arccos(-1.5)"},
-        {"labelled arccos empty label", [] { return LabelledArcCos("", 2.0L); }, 0, 0,
-         "Error :  arccos(2)"},
-        {"labelled arccos inside", [] { return LabelledArcCos("alpha", 0.0L); }, kPi / 2, 1E-18L, nullptr},
-        {"sqrt", [] { return CheckedSqrt("h", 16.0L); }, 4, 0, nullptr},
+        {"labelled arccos empty label", [] { return LabelledArcCos("", 2.0L); }, 0, 0, "Error :  arccos(2)"},
         {"sqrt negative", [] { return CheckedSqrt("h", -4.0L); }, 0, 0, "h (sqrt)"},
         {"sqrt negative no label", [] { return CheckedSqrt("", -4.0L); }, 0, 0, nullptr},
-        {"sqrt second copy", [] { return CheckedSqrt2("da2", -1.0L); }, 0, 0, "da2 (sqrt)"},
         {"sqrt NaN", [] { return CheckedSqrt("h", kNaN); }, 0, 0, "h (sqrt)"},
-        {"div", [] { return CheckedDiv("i", 5.0L, 2.0L); }, 2.5L, 0, nullptr},
         {"div by zero", [] { return CheckedDiv("i", 5.0L, 0.0L); }, 1E30L, 0, "i (div)"},
         {"div negative by zero", [] { return CheckedDiv("i", -5.0L, 0.0L); }, -1E30L, 0, "i (div)"},
         {"div by negative zero", [] { return CheckedDiv("i", 5.0L, -0.0L); }, -1E30L, 0, "i (div)"},
@@ -78,41 +66,28 @@ std::vector<GuardCase> GuardCases() {
         {"power overflow", [] { return CheckedPower("p", 10.0L, 5000.0L); }, 1E3000L, 0, nullptr},
         {"power underflow", [] { return CheckedPower("p", 0.5L, 5000.0L); }, 0, 0, nullptr},
         {"power negative base", [] { return CheckedPower("p", -2.0L, 2.0L); }, 4, 1E-15L, "p (pow)"},
-        {"power negative base huge", [] { return CheckedPower("p", -10.0L, 5000.0L); }, 1E3000L, 0,
-         "p (pow)"},
+        {"power negative base huge", [] { return CheckedPower("p", -10.0L, 5000.0L); }, 1E3000L, 0, "p (pow)"},
         {"power negative base tiny", [] { return CheckedPower("p", -10.0L, -5000.0L); }, 0, 0, "p (pow)"},
         {"power infinite exponent", [] { return CheckedPower("p", 2.0L, kInf); }, 1E3000L, 0, nullptr},
         {"power NaN exponent", [] { return CheckedPower("p", 2.0L, kNaN); }, 0, 0, "p (pow)"},
-        {"arc involute", [] { return ArcInvolute(Involute(0.35L)); }, 0.35L, 1E-12L, nullptr},
-        {"arc involute out of range", [] { return ArcInvolute(5000.0L); }, 0, 0,
-         "Error: ArcInv in unit math"},
+        {"arc involute out of range", [] { return ArcInvolute(5000.0L); }, 0, 0, "Error: ArcInv in unit math"},
     };
 }
 
-void RunGuardCases(bool hidden) {
-    for (const auto& c : GuardCases()) {
-        ResetMessages();
-        const Real r = c.call();
-        EXPECT_TRUE(std::isfinite(r)) << c.name;
-        if (c.tolerance == 0)
-            EXPECT_EQ(r, c.expected) << c.name;
-        else
-            EXPECT_NEAR(static_cast<double>(r), static_cast<double>(c.expected),
-                        static_cast<double>(c.tolerance))
-                << c.name;
-        std::vector<std::string> expected;
-        if (c.message && !hidden) expected.push_back(c.message);
-        std::vector<std::string> got;
-        for (int i = 1; i <= messageList.count; ++i) got.push_back(messageList.slot[i]);
-        EXPECT_EQ(got, expected) << c.name;
+// With the hide-warnings flag the results stay and no message is added.
+TEST_F(GuardedMathTest, SubstitutesAndReportsUnlessWarningsAreHidden) {
+    for (bool hidden : {false, true}) {
+        hideWarningsFlag = hidden;
+        for (const auto& c : GuardCases()) {
+            ResetMessages();
+            const Real r = c.call();
+            EXPECT_TRUE(std::isfinite(r)) << c.name;
+            EXPECT_LE(std::fabs(r - c.expected), c.tolerance) << c.name;  // tolerance 0: exact
+            std::vector<std::string> expected;
+            if (c.message && !hidden) expected.push_back(c.message);
+            EXPECT_EQ(List(), expected) << c.name << " hidden " << hidden;
+        }
     }
-}
-
-TEST_F(GuardedMathTest, SubstitutesAndReports) { RunGuardCases(false); }
-
-TEST_F(GuardedMathTest, HideWarningsKeepsResultsAndAddsNothing) {
-    hideWarningsFlag = true;
-    RunGuardCases(true);
 }
 
 TEST_F(GuardedMathTest, NumbersInMessagesUseTheDecimalSeparator) {
@@ -136,20 +111,17 @@ TEST_F(GuardedMathTest, AxisScales) {
         int n;
         Real lo, hi, step;
     } cases[] = {
-        {0, 7.3L, 5, 0, 8, 1},
-        {-3, 12, 4, -5, 15, 5},
-        {-10, 10, 4, -15, 10, 5},  // FloorValue(-2) is -3
-        {3, 3, 4, 2, 4, 0.5L},     // an empty range is widened to 2 .. 4
-        {0, 1000, 5, 0, 1000, 200},
-        {0, 0.35L, 7, 0, 0.35L, 0.05L},
-        {0, 100, 0, 0, 100, 100},  // no interval count: one interval
+        {0, 7.3L, 5, 0, 8, 1},          {-3, 12, 4, -5, 15, 5},
+        {-10, 10, 4, -15, 10, 5},       // FloorValue(-2) is -3
+        {3, 3, 4, 2, 4, 0.5L},          // an empty range is widened to 2 .. 4
+        {0, 0.35L, 7, 0, 0.35L, 0.05L}, {0, 100, 0, 0, 100, 100},  // no interval count: one interval
     };
     for (const auto& c : cases) {
         Real lo = 0, hi = 0, step = 0;
         CalcAxisScale(c.min, c.max, c.n, lo, hi, step);
-        EXPECT_NEAR(static_cast<double>(lo), static_cast<double>(c.lo), 1E-12) << static_cast<double>(c.max);
-        EXPECT_NEAR(static_cast<double>(hi), static_cast<double>(c.hi), 1E-12) << static_cast<double>(c.max);
-        EXPECT_NEAR(static_cast<double>(step), static_cast<double>(c.step), 1E-12) << static_cast<double>(c.max);
+        EXPECT_LE(std::fabs(lo - c.lo) + std::fabs(hi - c.hi) + std::fabs(step - c.step), 1E-12L)
+            << static_cast<double>(c.max) << ": " << static_cast<double>(lo) << " .. " << static_cast<double>(hi)
+            << " step " << static_cast<double>(step);
     }
 }
 
@@ -158,102 +130,60 @@ TEST_F(GuardedMathTest, DecimalExponentIsExactAtPowersOfTen) {
         Real x;
         int e;
     } cases[] = {
-        {0, 0},      {1, 0},        {9.999L, 0},  {10, 1},      {1000, 3},    {999.9999L, 2},
-        {0.1L, -1},  {0.01L, -2},   {0.0099L, -3}, {1E-5L, -5}, {-1000, 3},   {1E30L, 30},
-        {1E3000L, 3000}, {1E-4000L, -4000},
+        {0, 0},     {9.999L, 0},  {10, 1},     {1000, 3},   {999.9999L, 2},   {0.1L, -1},
+        {0.01L, -2}, {0.0099L, -3}, {1E-5L, -5}, {-1000, 3}, {1E3000L, 3000}, {1E-4000L, -4000},
     };
     for (const auto& c : cases) EXPECT_EQ(DecimalExponent(c.x), c.e) << static_cast<double>(c.x);
     EXPECT_EQ(DecimalExponent(std::numeric_limits<Real>::infinity()), 0);
     EXPECT_EQ(DecimalExponent(std::numeric_limits<Real>::quiet_NaN()), 0);
 }
 
-TEST_F(GuardedMathTest, PlainRoutines) {
+// Routines whose edge cases the calculation relies on.
+TEST_F(GuardedMathTest, PlainRoutinesAtTheirEdges) {
     struct Case {
         const char* name;
         Real got, expected;
     } cases[] = {
-        {"FloorValue 2.7", FloorValue(2.7L), 2},
         {"FloorValue -0.5", FloorValue(-0.5L), -1},
         {"FloorValue -2 (whole)", FloorValue(-2.0L), -3},
         {"RoundDecimals half to even", RoundDecimals(0, 2.5L), 2},
-        {"RoundDecimals 3.5", RoundDecimals(0, 3.5L), 4},
-        {"RoundDecimals 2 places", RoundDecimals(2, 3.14159L), 3.14L},
-        {"IntPower 0", IntPower(0, 7), 1},
-        {"IntPower 3", IntPower(3, 2), 8},
         {"IntPower -2", IntPower(-2, 2), 0.25L},
         {"VectorAngle (0,0)", VectorAngle(0, 0), kPi / 2},
         {"VectorAngle (0,-1)", VectorAngle(0, -1), -kPi / 2},
-        {"VectorAngle (-1,0)", VectorAngle(-1, 0), kPi},
         {"VectorAngle (1,-1)", VectorAngle(1, -1), -kPi / 4},
         {"VectorAngle (-1,-1)", VectorAngle(-1, -1), 5 * kPi / 4},
-        {"ArcTan2", ArcTan2(1, -1), 3 * kPi / 4},
         {"SignOf 0", SignOf(0), 1},
-        {"SignOf2 -3", SignOf2(-3), -1},
-        {"Cathetus", Cathetus(5, 3), 4},
         {"Cathetus short", Cathetus(3, 5), 0},
-        {"Hypot", Hypot(3, 4), 5},
         {"NormalizeAngle -pi/2", NormalizeAngle(-kPi / 2), 3 * kPi / 2},
         {"NormalizeAngle 5pi", NormalizeAngle(5 * kPi), kPi},
-        {"Log10OrZero 1000", Log10OrZero(1000), 3},
-        {"Log10OrZero 0", Log10OrZero(0), 0},
         {"Log10OrZero negative", Log10OrZero(-5), 0},
-        {"Pow10 3", Pow10(3), 1000},
-        {"Clamp inside", Clamp(0, 10, 5), 5},
         {"Clamp lo above hi", Clamp(10, 0, 5), 0},
-        {"Max4", Max4(1, 7, -2, 3), 7},
-        {"PercentDeviation", PercentDeviation(200, 150), 25},
         {"PercentDeviation reference 0", PercentDeviation(0, 150), 0},
         {"ArcSweepDeg ccw", ArcSweepDeg(350, 10, 1), 20},
         {"ArcSweepDeg cw", ArcSweepDeg(10, 350, -1), -20},
-        {"ArcSweepDeg ccw full turn less", ArcSweepDeg(10, 350, 1), 340},
         {"ArcSweepDeg negative start", ArcSweepDeg(-350, 350, 1), 340},
         {"ArcSweepDeg negative start cw", ArcSweepDeg(350, -350, -1), -340},
-        {"RadToDeg", RadToDeg(kPi), 180},
-        {"DegToRad", DegToRad(90), kPi / 2},
-        {"Mean2", Mean2(1, 4), 2.5L},
-        {"InchToMm", InchToMm(2), 50.8L},
-        {"MmToInch", MmToInch(50.8L), 2},
-        {"MpaToPsi", MpaToPsi(1), 145.037L},
-        {"PsiToMpa", PsiToMpa(145.037L), 1},
-        {"NmToLbfIn round trip", LbfInToNm(NmToLbfIn(12.5L)), 12.5L},
-        {"NToLbf", NToLbf(4.44822L), 1},
-        {"CelsiusToFahrenheit", CelsiusToFahrenheit(100), 212},
-        {"Involute 0", Involute(0), 0},
     };
     for (const auto& c : cases)
         EXPECT_NEAR(static_cast<double>(c.got), static_cast<double>(c.expected), 1E-12) << c.name;
     EXPECT_EQ(IntClamp(10, 0, 5), 0);
-    EXPECT_EQ(IntClamp(0, 10, 15), 10);
-    EXPECT_TRUE(IsEven(-4));
-    EXPECT_FALSE(IsEven(7));
     EXPECT_TRUE(NearlyEqual(1, 1.000009L));
     EXPECT_FALSE(NearlyEqual(1, 1.00002L));
-    EXPECT_EQ(RoundToDouble(1.0L / 3), static_cast<Real>(1.0 / 3));
 }
 
 TEST_F(GuardedMathTest, RotationsAndTransformations) {
     Real x = 0, y = 0;
     RotatePoint(1, 0, kPi / 2, x, y);
-    EXPECT_NEAR(static_cast<double>(x), 0, 1E-15);
-    EXPECT_NEAR(static_cast<double>(y), 1, 1E-15);
     // RotatedX/Y give the coordinates in axes turned by phi: the inverse turn.
     EXPECT_NEAR(static_cast<double>(RotatedX(x, y, kPi / 2)), 1, 1E-15);
     EXPECT_NEAR(static_cast<double>(RotatedY(x, y, kPi / 2)), 0, 1E-15);
-    TransformPoint(10, 20, 90, 2, 0, x, y);
-    EXPECT_NEAR(static_cast<double>(x), 10, 1E-15);
-    EXPECT_NEAR(static_cast<double>(y), 22, 1E-15);
     TransformPointScaled(3, 1, 10, 20, 90, 2, 0, x, y);
     EXPECT_NEAR(static_cast<double>(y), 26, 1E-15);
     Real r = 0, phi = 0;
     XYToPolar(-3, 4, r, phi);
     PolarToXY(r, phi, x, y);
-    EXPECT_NEAR(static_cast<double>(r), 5, 1E-15);
     EXPECT_NEAR(static_cast<double>(x), -3, 1E-15);
     EXPECT_NEAR(static_cast<double>(y), 4, 1E-15);
-    Real a = 1, b = 2;
-    SwapValues(a, b);
-    EXPECT_EQ(a, 2);
-    EXPECT_EQ(b, 1);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #pragma once
 // Test support of the DXF writer, block and polyline tests: a back end that
-// records every entity it receives as one text line, a fixture that starts
-// every test from the program's defaults in a private user directory, and
-// helpers around the independent DXF reader.
+// records every entity as one text line, a fixture that starts every test
+// from the program's defaults in a private user directory, and a runner of
+// the independent DXF reader.
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,17 +21,15 @@
 #include "graphics/cad_output.h"
 #include "graphics/dxf_writer.h"
 #include "graphics/record_writer.h"
+#include "support/test_files.h"
 
 namespace veldrim::testing_support {
 
 // Numbers of recorded entities with 4 decimals; -0 as 0.
-inline std::string N(Real v) {
-    if (std::fabs(v) < 5E-5L) v = 0;
-    return FixedPointText(v, 4);
-}
+inline std::string N(Real v) { return FixedPointText(std::fabs(v) < 5E-5L ? 0 : v, 4); }
 
-// Every entity becomes one line: "LINE x1 y1 x2 y2", "ARC x y start end r",
-// "TEXT 'text' x y h=height w=width a=angle L=layer", ...
+// Every entity becomes one line: "LINE x1 y1 x2 y2 L<layer>", "ARC x y start end r
+// sweep s L<layer>", "TEXT 'text' x y h= w= a= L<layer>", ...
 class RecordingWriter : public CadWriter {
 public:
     static std::vector<std::string>& Log() {
@@ -42,40 +38,33 @@ public:
     }
     static std::unique_ptr<CadWriter> Make() { return std::make_unique<RecordingWriter>(); }
 
-    void Line(Real x1, Real y1, Real x2, Real y2) override {
-        Log().push_back("LINE " + N(x1) + " " + N(y1) + " " + N(x2) + " " + N(y2) + Layer());
-    }
-    void Circle(Real x, Real y, Real r) override {
-        Log().push_back("CIRCLE " + N(x) + " " + N(y) + " " + N(r) + Layer());
-    }
+    void Line(Real x1, Real y1, Real x2, Real y2) override { Put("LINE", {x1, y1, x2, y2}); }
+    void Circle(Real x, Real y, Real r) override { Put("CIRCLE", {x, y, r}); }
     void Arc(Real x, Real y, Real s, Real e, Real r, Real sweep) override {
         // Angles are compared modulo a full turn.
         auto a = [](Real v) {
             v = std::fmod(v, 360.0L);
             if (v < -5E-5L) v += 360;
-            if (std::fabs(v - 360) < 5E-5L) v = 0;
-            return N(v);
+            return std::fabs(v - 360) < 5E-5L ? 0 : v;
         };
-        Log().push_back("ARC " + N(x) + " " + N(y) + " " + a(s) + " " + a(e) + " " + N(r) +
-                        " sweep " + N(sweep) + Layer());
+        Put("ARC", {x, y, a(s), a(e), r}, " sweep " + N(sweep));
     }
     void Text(const std::string& text, Real x, Real y) override {
         const CadOutputRecord& st = CadOutputState;
-        Log().push_back("TEXT '" + text + "' " + N(x) + " " + N(y) + " h=" + N(st.textHeight) +
-                        " w=" + N(st.textWidthFactor) + " a=" + N(st.textAngle) + Layer());
+        Put("TEXT '" + text + "'", {x, y},
+            " h=" + N(st.textHeight) + " w=" + N(st.textWidthFactor) + " a=" + N(st.textAngle));
     }
     void Solid(Real x1, Real y1, Real x2, Real y2, Real x3, Real y3, Real x4, Real y4) override {
-        Log().push_back("SOLID " + N(x1) + " " + N(y1) + " " + N(x2) + " " + N(y2) + " " + N(x3) +
-                        " " + N(y3) + " " + N(x4) + " " + N(y4) + Layer());
+        Put("SOLID", {x1, y1, x2, y2, x3, y3, x4, y4});
     }
     void Insert(const std::string& name, Real x, Real y, Real angle, Real sx, Real sy) override {
-        Log().push_back("INSERT " + name + " " + N(x) + " " + N(y) + " " + N(angle) + " " + N(sx) +
-                        " " + N(sy));
+        Put("INSERT " + name, {x, y, angle, sx, sy});
     }
 
 private:
-    static std::string Layer() {
-        return " L" + std::to_string(CadOutputState.currentLayerNumber);
+    static void Put(std::string s, std::initializer_list<Real> v, const std::string& tail = "") {
+        for (Real x : v) s += " " + N(x);
+        Log().push_back(s + tail + " L" + std::to_string(CadOutputState.currentLayerNumber));
     }
 };
 
@@ -93,21 +82,14 @@ protected:
         CadWriterFactories[kCadPlot] = &MakeDxfWriter;
         CadWriterFactories[kCadTxt] = &MakeTxtWriter;
         RecordingWriter::Log().clear();
-        dir = std::filesystem::temp_directory_path() /
-              ("veldrim_g2_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        userDirectory = dir.string();
-        cadDirectory = dir.string();
+        dir = temp.path();
+        userDirectory = cadDirectory = dir.string();
         scoped = std::make_unique<ScopedUi>(ui);
     }
     void TearDown() override {
         scoped.reset();
         ResetCadWriterFactories();
         ResetCadOutputState();
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
     }
 
     // A screen run whose entities go to the recording writer.
@@ -116,9 +98,16 @@ protected:
         CadBeginOutput(kCadScreen);
         ASSERT_FALSE(cancelFlag);
     }
+    // A DXF run into dir/name, the name typed into the save dialog.
+    std::filesystem::path BeginDxfRun(const char* name) {
+        const std::filesystem::path file = dir / name;
+        ui.QueueText(file.string());
+        CadBeginOutput(kCadDxf);
+        EXPECT_FALSE(cancelFlag);
+        return file;
+    }
     std::vector<std::string>& Log() { return RecordingWriter::Log(); }
 
-    // The messages of the list, in order.
     static std::vector<std::string> Messages() {
         std::vector<std::string> out;
         for (int i = 1; i <= messageList.count; ++i) out.push_back(messageList.slot[static_cast<std::size_t>(i)]);
@@ -126,18 +115,12 @@ protected:
     }
     std::vector<std::string> ShownTexts() const {
         std::vector<std::string> out;
-        for (const auto& c : ui.calls)
-            if (c.kind == "message") out.push_back(c.text);
+        for (const auto& c : ui.CallsOf("message")) out.push_back(c.text);
         return out;
     }
+    static std::string ReadFile(const std::filesystem::path& p) { return testing::Slurp(p.string()); }
 
-    static std::string ReadFile(const std::filesystem::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
-
+    testing::TempDir temp{"veldrim_g2"};
     std::filesystem::path dir;
     ScriptedUi ui;
     std::unique_ptr<ScopedUi> scoped;
@@ -162,19 +145,13 @@ inline std::string RunPython(const std::string& script, const std::string& arg, 
     int status = 0;
     ::waitpid(pid, &status, 0);
     exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream in(out, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    return testing::Slurp(out);
 }
 
 inline bool HaveEzdxfChecker() {
+    testing::TempDir probe{"veldrim_g2_probe"};
     int code = -1;
-    const std::string probe =
-        (std::filesystem::temp_directory_path() / ("veldrim_g2_probe_" + std::to_string(::getpid()))).string();
-    RunPython(std::string(VELDRIM_TEST_DIR) + "/graphics/dxf_ezdxf_probe.py", probe, code);
-    std::error_code ec;
-    std::filesystem::remove(probe + ".out", ec);
+    RunPython(std::string(VELDRIM_TEST_DIR) + "/graphics/dxf_ezdxf_probe.py", probe / "p", code);
     return code == 0;
 }
 

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <cmath>
 #include <limits>
+#include <sstream>
 
 #include "dxf_test_support.h"
 #include "foundation/codepage.h"
@@ -24,50 +24,47 @@ constexpr Real kPi = 3.141592653589793238462643383279502884L;
 
 std::string Join(std::initializer_list<const char*> lines) {
     std::string s;
-    for (const char* l : lines) {
-        s += l;
-        s += "\r\n";
-    }
+    for (const char* l : lines) (s += l) += "\r\n";
     return s;
 }
 
 class DxfWriterTest : public CadFixture {};
 
 TEST_F(DxfWriterTest, GroupCodesAreRightAlignedInThreeColumns) {
-    const struct {
-        int code;
-        const char* line;
-    } cases[] = {{0, "  0"}, {8, "  8"}, {10, " 10"}, {99, " 99"},
-                 {100, "100"}, {230, "230"}, {1001, "1001"}};
-    for (const auto& c : cases) {
+    const std::pair<int, const char*> cases[] = {{0, "  0"}, {10, " 10"}, {230, "230"}, {1001, "1001"}};
+    for (const auto& [code, line] : cases) {
         DxfWriter w;
-        w.DxfWriteCode(c.code);
-        EXPECT_EQ(w.stream.MemoryText(), std::string(c.line) + "\r\n") << c.code;
+        w.DxfWriteCode(code);
+        EXPECT_EQ(w.stream.MemoryText(), std::string(line) + "\r\n") << code;
     }
 }
 
-TEST_F(DxfWriterTest, NumberFormatNFollowsTheCadDecimals) {
+// Exchange numbers take the CAD decimals only, never the display's decimals
+// setting; DXF and drawing-record numbers alike.
+TEST_F(DxfWriterTest, NumberFormatNFollowsOnlyTheCadDecimals) {
     const struct {
         int decimals;
         Real value;
         const char* text;
     } cases[] = {
-        {6, 12.5L, "12.500000"},  {6, 0, "0.000000"},     {6, -3, "-3.000000"},
-        {3, 1, "1.000"},          {3, 2, "2.000"},        {6, -1E-9L, "0.000000"},
-        {0, 1.5L, "1.500000"},    {33, 1.5L, "1.500000"}, {1, 0.25L, "0.2"},
-        {2, 1E20L, "100000000000000000000.00"},
+        {6, 12.5L, "12.500000"}, {3, 2, "2.000"}, {6, -1E-9L, "0.000000"},
+        {0, 1.5L, "1.500000"},   {33, 1.5L, "1.500000"}, {1, 0.25L, "0.2"},
         // Digits beyond a double's keep the 80-bit value.
-        {6, 12345678901.25L, "12345678901.250000"},
-        {20, 0.1L, "0.10000000000000000000"},
+        {6, 12345678901.25L, "12345678901.250000"}, {20, 0.1L, "0.10000000000000000000"},
         {6, std::numeric_limits<Real>::quiet_NaN(), "0.000000"},
         {6, std::numeric_limits<Real>::infinity(), "0.000000"},
     };
-    for (const auto& c : cases) {
-        CadOutputState.cadDecimals = c.decimals;
-        DxfWriter w;
-        w.DxfWriteNumber(c.value);
-        EXPECT_EQ(w.stream.MemoryText(), std::string(c.text) + "\r\n")
-            << "decimals " << c.decimals;
+    for (int displayDecimals : {3, 0, 9}) {
+        decimalsSetting = displayDecimals;
+        for (const auto& c : cases) {
+            CadOutputState.cadDecimals = c.decimals;
+            DxfWriter w;
+            w.DxfWriteNumber(c.value);
+            EXPECT_EQ(w.stream.MemoryText(), std::string(c.text) + "\r\n")
+                << "decimals " << c.decimals << ", display " << displayDecimals;
+        }
+        CadOutputState.cadDecimals = 3;
+        EXPECT_EQ(TxtNumberText(-12.3456L), "-12.346") << displayDecimals;
     }
 }
 
@@ -93,55 +90,37 @@ TEST_F(DxfWriterTest, EntityGoldens) {
     CadOutputState.textWidthFactor = 0.7L;
     CadOutputState.textAngle = 38.66L;
     CadOutputState.textObliquingAngle = 0;
-
-    struct Case {
+    const struct {
         const char* name;
         void (*write)(DxfWriter&);
         std::string golden;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"line", [](DxfWriter& w) { w.DxfWriteLine(1, 2, 3.5L, -4); },
-         Join({"  0", "LINE", "  8", "MITTE", " 10", "1.000", " 20", "2.000", " 11", "3.500",
-               " 21", "-4.000"})},
-        {"3d line", [](DxfWriter& w) { w.DxfWriteLine3D(1, 2, 3, 4, 5, 6); },
-         Join({"  0", "LINE", "  8", "MITTE", " 10", "1.000", " 20", "2.000", " 30", "3.000",
-               " 11", "4.000", " 21", "5.000", " 31", "6.000"})},
-        {"circle", [](DxfWriter& w) { w.DxfWriteCircle(10, 20, 5); },
-         Join({"  0", "CIRCLE", "  8", "MITTE", " 10", "10.000", " 20", "20.000", " 40",
-               "5.000"})},
+         Join({"  0", "LINE", "  8", "MITTE", " 10", "1.000", " 20", "2.000", " 11", "3.500", " 21", "-4.000"})},
         {"arc", [](DxfWriter& w) { w.DxfWriteArc(1, 2, 30, 120, 4, 0); },
-         Join({"  0", "ARC", "  8", "MITTE", " 10", "1.000", " 20", "2.000", " 40", "4.000",
-               " 50", "30.00000000", " 51", "120.00000000"})},
+         Join({"  0", "ARC", "  8", "MITTE", " 10", "1.000", " 20", "2.000", " 40", "4.000", " 50",
+               "30.00000000", " 51", "120.00000000"})},
         // A clockwise arc: the same points counter-clockwise, no group 230.
         {"clockwise arc", [](DxfWriter& w) { w.DxfWriteArc(1, 2, 120, 30, 4, -1); },
-         Join({"  0", "ARC", "  8", "MITTE", " 10", "1.000", " 20", "2.000", " 40", "4.000",
-               " 50", "30.00000000", " 51", "120.00000000"})},
+         Join({"  0", "ARC", "  8", "MITTE", " 10", "1.000", " 20", "2.000", " 40", "4.000", " 50",
+               "30.00000000", " 51", "120.00000000"})},
         {"text", [](DxfWriter& w) { w.DxfWriteText("M 20", 5, 6); },
-         Join({"  0", "TEXT", "  8", "MITTE", " 10", "5.000", " 20", "6.000", " 40", "3.500",
-               "  1", "M 20", "  7", "STANDARD", " 41", "0.70000000", " 50", "38.66000000",
-               " 51", "0.00000000"})},
+         Join({"  0", "TEXT", "  8", "MITTE", " 10", "5.000", " 20", "6.000", " 40", "3.500", "  1",
+               "M 20", "  7", "STANDARD", " 41", "0.70000000", " 50", "38.66000000", " 51", "0.00000000"})},
         {"solid", [](DxfWriter& w) { w.DxfWriteSolid(0, 0, 1, 0, 0, 1, 1, 1); },
-         Join({"  0", "SOLID", "  8", "MITTE", " 10", "0.000", " 20", "0.000", " 11", "1.000",
-               " 21", "0.000", " 12", "0.000", " 22", "1.000", " 13", "1.000", " 23",
-               "1.000"})},
+         Join({"  0", "SOLID", "  8", "MITTE", " 10", "0.000", " 20", "0.000", " 11", "1.000", " 21",
+               "0.000", " 12", "0.000", " 22", "1.000", " 13", "1.000", " 23", "1.000"})},
         {"insert", [](DxfWriter& w) { w.DxfWriteInsert("LOGO_2", 10, 20, 90, 2, 0.5L); },
-         Join({"  0", "INSERT", "  8", "MITTE", "  2", "LOGO_2", " 10", "10.000", " 20",
-               "20.000", " 41", "2.00000000", " 42", "0.50000000", " 50", "90.00000000"})},
-        {"open polyline", [](DxfWriter& w) { w.DxfWritePolyline(0); },
-         Join({"  0", "POLYLINE", "  8", "MITTE", " 66", "1"})},
+         Join({"  0", "INSERT", "  8", "MITTE", "  2", "LOGO_2", " 10", "10.000", " 20", "20.000",
+               " 41", "2.00000000", " 42", "0.50000000", " 50", "90.00000000"})},
         {"closed polyline", [](DxfWriter& w) { w.DxfWritePolyline(1); },
          Join({"  0", "POLYLINE", "  8", "MITTE", " 66", "1", " 70", "1"})},
-        {"straight vertex", [](DxfWriter& w) { w.DxfWriteVertex(1, 2, 0); },
-         Join({"  0", "VERTEX", "  8", "MITTE", " 10", "1.000", " 20", "2.000"})},
         {"arc vertex", [](DxfWriter& w) { w.DxfWriteVertex(1, 2, -0.5L); },
-         Join({"  0", "VERTEX", "  8", "MITTE", " 10", "1.000", " 20", "2.000", " 42",
-               "-0.50000000"})},
-        {"seqend", [](DxfWriter& w) { w.DxfWriteSeqend(); }, Join({"  0", "SEQEND", "  8", "MITTE"})},
+         Join({"  0", "VERTEX", "  8", "MITTE", " 10", "1.000", " 20", "2.000", " 42", "-0.50000000"})},
         {"block", [](DxfWriter& w) { w.DxfWriteBlock("EVOLV1"); },
-         Join({"  0", "BLOCK", "  8", "MITTE", "  2", "EVOLV1", " 70", "0", " 10", "0.0", " 20",
-               "0.0"})},
+         Join({"  0", "BLOCK", "  8", "MITTE", "  2", "EVOLV1", " 70", "0", " 10", "0.0", " 20", "0.0"})},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         DxfWriter w;
         c.write(w);
         EXPECT_EQ(w.stream.MemoryText(), c.golden) << c.name;
@@ -149,21 +128,15 @@ TEST_F(DxfWriterTest, EntityGoldens) {
 }
 
 TEST_F(DxfWriterTest, TextsTakeTheCadCharacterSetExceptInScreenBlockFiles) {
+    const std::string oil(std::string("Ölstand"_cp850));
     cadTextCharacterSet = 3;  // plain ASCII
-    CadOutputState.cadCode = kCadDxf;
-    DxfWriter exchange;
-    exchange.DxfWriteText(std::string("Ölstand"_cp850), 0, 0);
-    EXPECT_NE(exchange.stream.MemoryText().find("\r\nOelstand\r\n"), std::string::npos);
-
-    CadOutputState.cadCode = kCadScreen;
-    DxfWriter block;
-    block.DxfWriteText(std::string("Ölstand"_cp850), 0, 0);
-    EXPECT_NE(block.stream.MemoryText().find("\r\n" + std::string("Ölstand"_cp850) + "\r\n"),
-              std::string::npos);
-}
-
-TEST_F(DxfWriterTest, ALineBreakInATextCannotSplitTheGroup) {
-    CadOutputState.cadCode = kCadScreen;
+    for (auto [code, expected] : {std::pair{kCadDxf, std::string("Oelstand")}, std::pair{kCadScreen, oil}}) {
+        CadOutputState.cadCode = code;
+        DxfWriter w;
+        w.DxfWriteText(oil, 0, 0);
+        EXPECT_NE(w.stream.MemoryText().find("\r\n" + expected + "\r\n"), std::string::npos) << code;
+    }
+    // A line break in a text cannot split the group.
     DxfWriter w;
     w.DxfWriteText("A\r\nB", 0, 0);
     EXPECT_NE(w.stream.MemoryText().find("\r\nA  B\r\n  7\r\nSTANDARD"), std::string::npos);
@@ -174,7 +147,7 @@ TEST_F(DxfWriterTest, LayerNames) {
     const struct {
         int colourMode, layer;
         const char* name;
-    } cases[] = {{0, 0, "0"}, {0, 3, "MASS"}, {0, 7, "7"}, {0, 19, "19"}, {1, 3, "3"}, {1, 0, "0"}};
+    } cases[] = {{0, 0, "0"}, {0, 3, "MASS"}, {0, 7, "7"}, {1, 3, "3"}};
     for (const auto& c : cases) {
         CadOutputState.layerColorMode = c.colourMode;
         DxfSelectLayer(c.layer);
@@ -182,67 +155,30 @@ TEST_F(DxfWriterTest, LayerNames) {
     }
 }
 
-TEST_F(DxfWriterTest, TablesByLayerSet) {
-    CadOutputState.layerNames = {"0", "MITTE", "VERDECKT", "MASS", "DUENN", "DICK"};
-    CadOutputState.layerColorIndex = {9, 2, 3, 4, 5, 6};
-    CadOutputState.penNumbers[0] = 12;
-    const struct {
-        int layerSet;
-        const char* ltypeCount;
-        std::vector<std::string> layers;  // "name colour linetype"
-    } cases[] = {
-        {0, "6", {"0 1 CONTINUOUS", "MITTE 2 DASHDOT", "VERDECKT 3 DASHED", "MASS 4 CONTINUOUS",
-                  "DUENN 5 CONTINUOUS", "DICK 6 CONTINUOUS"}},
-        {1, "17", {"0 1 CONTINUOUS", "1 2 CONTINUOUS", "15 16 CONTINUOUS"}},
-        {2, "23", {"0 1 CONTINUOUS", "DICK 6 CONTINUOUS", "16 12 CONTINUOUS", "17 2 CONTINUOUS",
-                   "31 16 CONTINUOUS"}},
-    };
-    for (const auto& c : cases) {
-        DxfWriter w;
-        w.DxfWriteTables(c.layerSet);
-        const std::string& t = w.stream.MemoryText();
-        EXPECT_NE(t.find("  2\r\nLTYPE\r\n 70\r\n" + std::string(c.ltypeCount) + "\r\n"),
-                  std::string::npos);
-        EXPECT_NE(t.find("  2\r\nLAYER\r\n 70\r\n24\r\n"), std::string::npos);
-        for (const std::string& l : c.layers) {
-            const std::string name = l.substr(0, l.find(' '));
-            const std::string rest = l.substr(l.find(' ') + 1);
-            const std::string colour = rest.substr(0, rest.find(' '));
-            const std::string ltype = rest.substr(rest.find(' ') + 1);
-            EXPECT_NE(t.find("  0\r\nLAYER\r\n  2\r\n" + name + "\r\n 70\r\n0\r\n 62\r\n" + colour +
-                             "\r\n  6\r\n" + ltype + "\r\n"),
-                      std::string::npos)
-                << "set " << c.layerSet << ": " << l;
-        }
-        // The style entry ends with an empty group 4, then an unpadded "0".
-        EXPECT_TRUE(t.ends_with(Join({"  3", "TXT8", "  4", "", "0", "ENDTAB", "  0", "ENDSEC"})));
-    }
-}
-
-TEST_F(DxfWriterTest, MonochromeLayersAllTakeColourOne) {
+TEST_F(DxfWriterTest, MonochromeTablesAndTheirEnd) {
     CadOutputState.layerMonochrom = 1;
     DxfWriter w;
     w.DxfWriteTables(2);
     const std::string& t = w.stream.MemoryText();
-    std::size_t pos = 0;
     int layers = 0;
-    while ((pos = t.find(" 62\r\n", pos)) != std::string::npos) {
+    for (std::size_t pos = 0; (pos = t.find(" 62\r\n", pos)) != std::string::npos; ++layers) {
         pos += 5;
         EXPECT_EQ(t.substr(pos, 3), "1\r\n");
-        ++layers;
     }
     EXPECT_EQ(layers, 22);
+    // The style entry ends with an empty group 4, then an unpadded "0".
+    EXPECT_TRUE(t.ends_with(Join({"  3", "TXT8", "  4", "", "0", "ENDTAB", "  0", "ENDSEC"})));
 }
 
+// An output file that cannot be created (a folder holds the plot file's
+// name): the file-error message, the cancel flag, no run left open.
 TEST_F(DxfWriterTest, AFileThatCannotBeCreatedIsReported) {
-    DxfWriter w;
-    EXPECT_FALSE(w.Create((dir / "missing" / "x.dxf").string()));
-    // Through the run: the file-error message and the cancel flag.
-    ui.QueueText((dir / "missing" / "drawing.dxf").string());
-    CadBeginOutput(kCadDxf);
+    std::filesystem::create_directories(dir / "grafmit.dxf");
+    CadBeginOutput(kCadPlot);
     EXPECT_TRUE(cancelFlag);
-    EXPECT_FALSE(ShownTexts().empty());
-    EXPECT_FALSE(std::filesystem::exists(dir / "missing" / "drawing.dxf"));
+    EXPECT_FALSE(CadRunActive());
+    EXPECT_TRUE(CadOutputState.outputFileName.empty());
+    EXPECT_EQ(ShownTexts(), std::vector<std::string>{"file write error"});
 }
 
 TEST_F(DxfWriterTest, AFailedWriteMakesTheEndFail) {
@@ -264,8 +200,9 @@ protected:
     void SetUp() override {
         CadFixture::SetUp();
         if (!testing_support::HaveEzdxfChecker()) GTEST_SKIP() << "python3-ezdxf missing";
+        CadOutputState.layerNames = {"0", "MITTE", "VERDECKT", "MASS", "DUENN", "DICK"};
     }
-    // The checker's lines for a written file; the audit must be clean.
+    // The checker's lines for a written file, whose audit must be clean.
     std::vector<std::string> Check(const std::filesystem::path& file) {
         int code = -1;
         const std::string out = testing_support::RunPython(
@@ -274,28 +211,19 @@ protected:
         std::vector<std::string> lines;
         std::stringstream ss(out);
         for (std::string l; std::getline(ss, l);) lines.push_back(l);
+        EXPECT_TRUE(Has(lines, "AUDIT errors=0 fixes=0")) << out;
         return lines;
     }
     static bool Has(const std::vector<std::string>& lines, const std::string& l) {
         return std::find(lines.begin(), lines.end(), l) != lines.end();
     }
     static int Count(const std::vector<std::string>& lines, const std::string& prefix) {
-        int n = 0;
-        for (const auto& l : lines)
-            if (l.starts_with(prefix)) ++n;
-        return n;
-    }
-    std::filesystem::path BeginDxfRun(const char* name) {
-        const std::filesystem::path file = dir / name;
-        ui.QueueText(file.string());
-        CadBeginOutput(kCadDxf);
-        EXPECT_FALSE(cancelFlag);
-        return file;
+        return static_cast<int>(std::count_if(lines.begin(), lines.end(),
+                                              [&](const std::string& l) { return l.starts_with(prefix); }));
     }
 };
 
 TEST_F(DxfFileTest, ADrawingReadsBackAsDrawn) {
-    CadOutputState.layerNames = {"0", "MITTE", "VERDECKT", "MASS", "DUENN", "DICK"};
     const std::filesystem::path file = BeginDxfRun("drawing.dxf");
     CadBeginDrawing(0, 0, 200, 150, 0);
     CadWriteTables(2);
@@ -310,7 +238,6 @@ TEST_F(DxfFileTest, ADrawingReadsBackAsDrawn) {
     CadInsertBlock("INNER", 10, 0, 90, 2, 1);
     CadEndBlock();
     CadEndSection();
-
     CadBeginEntities();
     CadSetLayer(0);
     CadLine(1, 2, 3, 4);
@@ -319,8 +246,8 @@ TEST_F(DxfFileTest, ADrawingReadsBackAsDrawn) {
     CadSetLayer(4);
     // Clockwise quarter from 90 to 0 degrees: its midpoint lies at 45 degrees.
     CadArc(100, 100, 90, 0, 20, -90);
-    // A polyline whose middle segment turns clockwise: that arc rises above
-    // its chord from (10, 0) to (20, 0).
+    // The middle segment turns clockwise: that arc rises above its chord
+    // from (10, 0) to (20, 0).
     CadSetLayer(2);
     CadBeginPolyline(0);
     CadPolylineVertex(0, 0, 0);
@@ -339,7 +266,6 @@ TEST_F(DxfFileTest, ADrawingReadsBackAsDrawn) {
     ASSERT_FALSE(cancelFlag);
 
     const auto lines = Check(file);
-    EXPECT_TRUE(Has(lines, "AUDIT errors=0 fixes=0"));
     for (const char* expected : {
              "LINE 1.0000 2.0000 3.0000 4.0000 0",
              "CIRCLE 50.0000 50.0000 10.0000 MASS",
@@ -357,40 +283,35 @@ TEST_F(DxfFileTest, ADrawingReadsBackAsDrawn) {
              "BLOCK OUTER 2",
          })
         EXPECT_TRUE(Has(lines, expected)) << expected << "\n" << ::testing::PrintToString(lines);
-    // Entity counts of the model space.
-    EXPECT_EQ(Count(lines, "LINE "), 1);
-    EXPECT_EQ(Count(lines, "CIRCLE "), 1);
-    EXPECT_EQ(Count(lines, "ARC "), 1);
-    EXPECT_EQ(Count(lines, "POLYLINE "), 1);
-    EXPECT_EQ(Count(lines, "TEXT "), 1);
-    EXPECT_EQ(Count(lines, "SOLID "), 1);
-    EXPECT_EQ(Count(lines, "INSERT "), 1);
+    // One entity of each kind in the model space.
+    for (const char* kind : {"LINE ", "CIRCLE ", "ARC ", "POLYLINE ", "TEXT ", "SOLID ", "INSERT "})
+        EXPECT_EQ(Count(lines, kind), 1) << kind;
 }
 
 TEST_F(DxfFileTest, EveryLayerSetReadsBack) {
+    CadOutputState.layerColorIndex = {9, 2, 3, 4, 5, 6};
+    CadOutputState.penNumbers[0] = 12;
     const struct {
-        int layerSet;
-        int layers;
-        const char* someLayer;
-    } cases[] = {{0, 6, "LAYER 5 1 CONTINUOUS"},
-                 {1, 16, "LAYER 15 16 CONTINUOUS"},
-                 {2, 22, "LAYER 31 16 CONTINUOUS"}};
+        int layerSet, layers, drawOn;
+        std::vector<std::string> some;  // "LAYER name colour linetype"
+    } cases[] = {
+        {0, 6, 5, {"LAYER 0 1 CONTINUOUS", "LAYER MITTE 2 DASHDOT", "LAYER VERDECKT 3 DASHED", "LAYER DICK 6 CONTINUOUS"}},
+        {1, 16, 15, {"LAYER 0 1 CONTINUOUS", "LAYER 1 2 CONTINUOUS", "LAYER 15 16 CONTINUOUS"}},
+        {2, 22, 31, {"LAYER DICK 6 CONTINUOUS", "LAYER 16 12 CONTINUOUS", "LAYER 17 2 CONTINUOUS", "LAYER 31 16 CONTINUOUS"}},
+    };
     for (const auto& c : cases) {
-        const std::filesystem::path file =
-            BeginDxfRun(("set" + std::to_string(c.layerSet) + ".dxf").c_str());
+        const auto file = BeginDxfRun(("set" + std::to_string(c.layerSet) + ".dxf").c_str());
         CadBeginDrawingDefault();
         CadWriteTables(c.layerSet);
         CadBeginBlocks();
         CadEndSection();
         CadBeginEntities();
-        CadSetLayer(c.layerSet == 1 ? 15 : c.layerSet == 2 ? 31 : 5);
+        CadSetLayer(c.drawOn);
         CadLine(0, 0, 1, 1);
         CadEndSection();
         CadEndOutput();
         const auto lines = Check(file);
-        EXPECT_TRUE(Has(lines, "AUDIT errors=0 fixes=0")) << c.layerSet;
-        EXPECT_TRUE(Has(lines, c.someLayer)) << c.layerSet;
-        EXPECT_TRUE(Has(lines, "LAYER 0 1 CONTINUOUS")) << c.layerSet;
+        for (const auto& l : c.some) EXPECT_TRUE(Has(lines, l)) << c.layerSet << ": " << l;
         // ezdxf adds the standard layer "Defpoints" of its own when missing.
         EXPECT_GE(Count(lines, "LAYER "), c.layers) << c.layerSet;
         EXPECT_LE(Count(lines, "LAYER "), c.layers + 1) << c.layerSet;

@@ -30,21 +30,21 @@ protected:
         for (const auto& c : ui.CallsOf("message")) out.push_back(c.text);
         return out;
     }
+    static std::string Join(const std::string& a, const std::string& b, const std::string& c, const std::string& d) {
+        return a + "," + b + "," + c + "," + d;
+    }
 };
 
-TEST_F(TextFileTest, FloatLineRuleTable) {
+TEST_F(TextFileTest, RealLinesKeepAtLeastSevenDecimals) {
     struct Case {
         Real x;
-        int separatorOption;
-        int decimals;
+        int separatorOption, decimals;
         const char* text;
     } cases[] = {
-        {0.0L, 1, 3, "0"},          {0.5L, 1, 3, "0.5000000"},  {-3.0L, 1, 3, "-3"},
-        {2.0L, 1, 3, "2.0000000"},  {1E-11L, 1, 3, "0"},        {0.5L, 2, 3, "0,5000000"},
-        {80.0L, 1, 3, "80.0000000"}, {-0.25L, 1, 3, "-0.2500000"},
-        // Never fewer than 7 decimals; a setting above 3 keeps its extra ones.
-        {0.5L, 1, 0, "0.5000000"},  {3.14159265L, 1, 0, "3.1415927"},
-        {0.5L, 1, 5, "0.500000000"}, {2.0L, 2, 5, "2,000000000"},
+        {0.0L, 1, 3, "0"},          {-3.0L, 1, 3, "-3"},          {1E-11L, 1, 3, "0"},
+        {2.0L, 1, 3, "2.0000000"},  {0.5L, 2, 3, "0,5000000"},    {-0.25L, 1, 3, "-0.2500000"},
+        {3.14159265L, 1, 0, "3.1415927"},  // a setting below 3 still gives 7 decimals
+        {0.5L, 1, 5, "0.500000000"}, {2.0L, 2, 5, "2,000000000"},  // above 3 keeps its extra ones
     };
     for (const auto& c : cases) {
         decimalSeparatorOption = static_cast<std::int16_t>(c.separatorOption);
@@ -54,9 +54,8 @@ TEST_F(TextFileTest, FloatLineRuleTable) {
 }
 
 TEST_F(TextFileTest, EveryValueKindRoundTripsWithBothSeparators) {
-    const Real reals[] = {0.0L,       0.5L,       -3.0L,         2.0L,           1E-11L,
-                          0.1L,       1.0L / 3,   -12345.678901L, 123456.7654321L, 3.14159265358979L,
-                          -0.000123456L, 0.999999999L, 4.4E-7L,  1E30L,          -7.5L};
+    const Real reals[] = {0.0L,  0.5L,         -3.0L,          1E-11L,       1.0L / 3,           -12345.678901L,
+                          123456.7654321L, 3.14159265358979L, -0.000123456L, 0.999999999L, 4.4E-7L, 1E30L};
     for (int option : {1, 2}) {
         for (int setting : {0, 3, 5}) {
             SCOPED_TRACE(::testing::Message() << "separator " << option << " setting " << setting);
@@ -64,14 +63,14 @@ TEST_F(TextFileTest, EveryValueKindRoundTripsWithBothSeparators) {
             cancelFlag = false;
             decimalSeparatorOption = static_cast<std::int16_t>(option);
             decimalsSetting = setting;
-            const std::string path = Path("values.txt");
-            OpenForWriting(path);
+            OpenForWriting(Path("values.txt"));
             WriteTextLine("Maß 20°"_cp850);
             WriteStringLine("");
             WriteIntLine(-2147483647 - 1);
             WriteIntLine(65535);
             WriteIntLine(-5);
             for (Real x : reals) WriteFloatLine(x);
+            WriteFloatLine(0.1L);
             WriteBoolLine(true);
             WriteBoolLine(false);
             WriteBarFields4("10", "40", "700", "440");
@@ -84,20 +83,19 @@ TEST_F(TextFileTest, EveryValueKindRoundTripsWithBothSeparators) {
             CloseChecked(sharedTextFile);
             ASSERT_FALSE(cancelFlag);
 
-            OpenForReading(path);
-            std::string s, a, b, c, d;
+            OpenForReading(Path("values.txt"));
+            std::string s, t, a, b, c, d;
             std::int32_t n = 1;
             std::uint16_t w = 1;
             std::int16_t sw = 1;
             ReadTextLine(s);
-            EXPECT_EQ(s, "Maß 20°"_cp850);
-            ReadTextLine(s);
-            EXPECT_EQ(s, "");
+            ReadTextLine(t);
+            EXPECT_EQ(s + "|" + t, "Maß 20°|"_cp850);
             ReadIntLine(n);
-            EXPECT_EQ(n, -2147483647 - 1);
             ReadWordLine(w);
-            EXPECT_EQ(w, 65535);
             ReadWordLine(sw);
+            EXPECT_EQ(n, -2147483647 - 1);
+            EXPECT_EQ(w, 65535);
             EXPECT_EQ(sw, -5);
             for (Real x : reals) {
                 Real r = 99;
@@ -106,17 +104,17 @@ TEST_F(TextFileTest, EveryValueKindRoundTripsWithBothSeparators) {
                             std::max(5E-8, std::fabs(static_cast<double>(x)) * 1E-15))
                     << static_cast<double>(x);
             }
-            bool t = false, f = true;
-            ReadBoolLine(t);
-            ReadBoolLine(f);
-            EXPECT_TRUE(t);
-            EXPECT_FALSE(f);
-            ReadBarFields(a, b, c, d);
-            EXPECT_EQ(a + "," + b + "," + c + "," + d, "10,40,700,440");
-            ReadBarFields(a, b, c, d);
-            EXPECT_EQ(a + "," + b + "," + c + "," + d, "a,,c,d");
-            ReadBarFields(a, b, c, d);
-            EXPECT_EQ(a + "," + b + "," + c + "," + d, "1,2,3,4");
+            double dbl = 0;
+            ReadDoubleLine(dbl);
+            EXPECT_NEAR(dbl, 0.1, 5E-8);
+            bool yes = false, no = true;
+            ReadBoolLine(yes);
+            ReadBoolLine(no);
+            EXPECT_TRUE(yes && !no);
+            for (const char* want : {"10,40,700,440", "a,,c,d", "1,2,3,4"}) {
+                ReadBarFields(a, b, c, d);
+                EXPECT_EQ(Join(a, b, c, d), want);
+            }
             char ch = 'x';
             ReadCharLine(ch);
             EXPECT_EQ(ch, 'J');
@@ -129,59 +127,38 @@ TEST_F(TextFileTest, EveryValueKindRoundTripsWithBothSeparators) {
     }
 }
 
-TEST_F(TextFileTest, DoubleLineRoundTrip) {
-    OpenForWriting(Path("d.txt"));
-    WriteFloatLine(0.1L);
-    WriteFloatLine(-2.5L);
-    CloseChecked(sharedTextFile);
-    OpenForReading(Path("d.txt"));
-    double a = 0, b = 0;
-    ReadDoubleLine(a);
-    ReadDoubleLine(b);
-    EXPECT_NEAR(a, 0.1, 5E-8);
-    EXPECT_DOUBLE_EQ(b, -2.5);
-}
-
-TEST_F(TextFileTest, WritesCrLfAndReadsLfAndCrLf) {
+TEST_F(TextFileTest, WritesCrLfAndReadsLfAndCrLfWhateverTheLetterCase) {
     OpenForWriting(Path("le.txt"));
     WriteTextLine("a");
     WriteIntLine(7);
     CloseChecked(sharedTextFile);
     EXPECT_EQ(Slurp(Path("le.txt")), "a\r\n7\r\n");
 
-    Spit(Path("mixed.txt"), "x\ny\r\n12\n0,25\nlast");
+    Spit(Path("Mixed.TXT"), "x\ny\r\n12\n0,25\nlast");
     OpenForReading(Path("mixed.txt"));
-    std::string s;
+    std::string s1, s2, s3;
     std::int32_t n = 0;
     Real r = 0;
-    ReadTextLine(s);
-    EXPECT_EQ(s, "x");
-    ReadTextLine(s);
-    EXPECT_EQ(s, "y");
+    ReadTextLine(s1);
+    ReadTextLine(s2);
     ReadIntLine(n);
-    EXPECT_EQ(n, 12);
     ReadExtendedLine(r);
+    ReadTextLine(s3);
+    EXPECT_EQ(s1 + s2 + s3, "xylast");
+    EXPECT_EQ(n, 12);
     EXPECT_EQ(r, 0.25L);
-    ReadTextLine(s);
-    EXPECT_EQ(s, "last");
     EXPECT_FALSE(cancelFlag);
 }
 
 TEST_F(TextFileTest, ReaderCasesOfTheLineFormat) {
-    Spit(Path("r.txt"),
-         "true\r\nyes\r\nyes\r\nfalse\r\nFALSE\r\n12a\r\nabc\r\n a|b\r\n|||\r\n99999\r\n");
+    Spit(Path("r.txt"), "true\r\nyes\r\nyes\r\nfalse\r\n12a\r\nabc\r\n a|b\r\n|||\r\n99999\r\n");
     OpenForReading(Path("r.txt"));
-    bool b1 = false, b2 = true, b3 = false, b4 = true, b5 = false;
+    bool b1 = false, b2 = true, b3 = false, b4 = true;
     ReadBoolLine(b1);
     ReadBoolLine(b2);
     ReadBoolLineDefaultTrue(b3);
     ReadBoolLineDefaultTrue(b4);
-    ReadBoolLine(b5);
-    EXPECT_TRUE(b1);
-    EXPECT_FALSE(b2);
-    EXPECT_TRUE(b3);
-    EXPECT_FALSE(b4);
-    EXPECT_FALSE(b5);
+    EXPECT_EQ(std::vector<bool>({b1, b2, b3, b4}), std::vector<bool>({true, false, true, false}));
     EXPECT_FALSE(cancelFlag);
 
     // A number line that holds no number reads as 0 and tells the reader.
@@ -198,15 +175,11 @@ TEST_F(TextFileTest, ReaderCasesOfTheLineFormat) {
 
     std::string a = "?", b = "?", c = "?", d = "?";
     ReadBarFields(a, b, c, d);
-    EXPECT_EQ(a, " a");
-    EXPECT_EQ(b, "b");
-    EXPECT_EQ(c, "");
-    EXPECT_EQ(d, "");
+    EXPECT_EQ(Join(a, b, c, d), " a,b,,");
     ReadBarFields(a, b, c, d);
-    EXPECT_EQ(a + b + c + d, "");
+    EXPECT_EQ(Join(a, b, c, d), ",,,");
 
-    // Out of the 16-bit range.
-    std::int16_t w = 3;
+    std::int16_t w = 3;  // out of the 16-bit range
     ReadWordLine(w);
     EXPECT_EQ(w, 0);
     EXPECT_TRUE(cancelFlag);
@@ -218,29 +191,16 @@ TEST_F(TextFileTest, ReadingPastTheEndKeepsValuesAndSetsCancelFlag) {
     std::int32_t a = 0, b = 42;
     Real x = 2.5L;
     std::string s = "old";
-    bool flag = true;
     ReadIntLine(a);
     EXPECT_FALSE(cancelFlag);
     ReadIntLine(b);
     ReadExtendedLine(x);
     ReadTextLine(s);
-    ReadBoolLine(flag);
     EXPECT_EQ(a, 1);
     EXPECT_EQ(b, 42);
     EXPECT_EQ(x, 2.5L);
     EXPECT_EQ(s, "old");
-    EXPECT_TRUE(flag);
     EXPECT_TRUE(cancelFlag);
-}
-
-TEST_F(TextFileTest, FindsNameIgnoringLetterCase) {
-    Spit(Path("VELDRIM.Err"), "x\r\n");
-    EXPECT_EQ(FindFileNoCase(Path("veldrim.err")), Path("VELDRIM.Err"));
-    EXPECT_EQ(FindFileNoCase(Path("other.err")), Path("other.err"));
-    OpenForReading(Path("veldrim.ERR"));
-    std::string s;
-    ReadTextLine(s);
-    EXPECT_EQ(s, "x");
 }
 
 TEST_F(TextFileTest, GoldenHeaders) {
@@ -254,42 +214,36 @@ TEST_F(TextFileTest, GoldenHeaders) {
     const std::string rule(65, '-');
 
     // The header carries no date: two different clocks give the same bytes.
-    std::tm moment{};
-    moment.tm_year = 2024 - 1900;
-    moment.tm_mon = 2;
-    moment.tm_mday = 7;
-    SetFixedNow(moment);
-    OpenForWriting(Path("data.EXT"));
-    WriteDataFileHeader();
-    CloseChecked(sharedTextFile);
-    const std::string first = Slurp(Path("data.EXT"));
-    moment.tm_year = 2031 - 1900;
-    SetFixedNow(moment);
-    OpenForWriting(Path("data.EXT"));
-    WriteDataFileHeader();
-    CloseChecked(sharedTextFile);
+    std::string written[2];
+    for (int year : {2024, 2031}) {
+        std::tm moment{};
+        moment.tm_year = year - 1900;
+        moment.tm_mday = 7;
+        SetFixedNow(moment);
+        OpenForWriting(Path("data.EXT"));
+        WriteDataFileHeader();
+        CloseChecked(sharedTextFile);
+        written[year == 2031] = Slurp(Path("data.EXT"));
+    }
     SetFixedNow(std::nullopt);
-    EXPECT_EQ(Slurp(Path("data.EXT")), first);
-    EXPECT_EQ(first,
-              rule + "\r\nV E L D R I M    -    Software   V 2.1.3\r\nVersion 4.7\r\n" + rule +
-                  "\r\nGetriebebau Nord\r\nAbteilung Konstruktion\r\nPr\x81" "ffeld\r\n");
+    EXPECT_EQ(written[1], written[0]);
+    EXPECT_EQ(written[0], rule + "\r\nV E L D R I M    -    Software   V 2.1.3\r\nVersion 4.7\r\n" + rule +
+                              "\r\nGetriebebau Nord\r\nAbteilung Konstruktion\r\nPr\x81" "ffeld\r\n");
 
     OpenForWriting(Path("export.txt"));
     WriteExportFileHeader();
     CloseChecked(sharedTextFile);
-    EXPECT_EQ(Slurp(Path("export.txt")),
-              rule + "\r\nV E L D R I M    -    Software  V 2.1.3\r\nVersion 4.7\r\n" + rule +
-                  "\r\nGetriebebau Nord\r\nAbteilung Konstruktion\r\n");
+    EXPECT_EQ(Slurp(Path("export.txt")), rule + "\r\nV E L D R I M    -    Software  V 2.1.3\r\nVersion 4.7\r\n" +
+                                             rule + "\r\nGetriebebau Nord\r\nAbteilung Konstruktion\r\n");
     EXPECT_FALSE(cancelFlag);
 }
 
 TEST_F(TextFileTest, MissingFileIsReportedWithItsText) {
     CheckFileReadable(Path("nothing.cfg"));
     EXPECT_TRUE(cancelFlag);
-    ASSERT_EQ(ErrorTexts().size(), 1u);
-    EXPECT_EQ(ErrorTexts()[0], "Datei " + Path("nothing.cfg") + " nicht gefunden oder kein Zugriffsrecht !");
+    EXPECT_EQ(ErrorTexts(), std::vector<std::string>{"Datei " + Path("nothing.cfg") +
+                                                     " nicht gefunden oder kein Zugriffsrecht !"});
     EXPECT_EQ(ui.calls[0].title, "Fehler : ");
-
     // With the error display off nothing is shown, the flag is still set.
     cancelFlag = false;
     errorDisplayFlag = false;
@@ -298,41 +252,39 @@ TEST_F(TextFileTest, MissingFileIsReportedWithItsText) {
     EXPECT_EQ(ErrorTexts().size(), 1u);
 }
 
-TEST_F(TextFileTest, FolderThatNobodyMayWriteIsReported) {
+TEST_F(TextFileTest, FolderThatNobodyMayWriteIsReportedOnce) {
     OpenForWriting("/proc/veldrim-test.cfg");
     EXPECT_TRUE(cancelFlag);
-    // Later lines of the failed file add no further messages.
-    WriteTextLine("a");
+    WriteTextLine("a");  // later lines of the failed file add no further messages
     WriteFloatLine(1.5L);
     CloseChecked(sharedTextFile);
-    ASSERT_EQ(ErrorTexts().size(), 1u);
-    EXPECT_EQ(ErrorTexts()[0], "file write error");
+    EXPECT_EQ(ErrorTexts(), std::vector<std::string>{"file write error"});
 }
 
+// Many lines fail while writing; one short line fails only when the file is closed.
 TEST_F(TextFileTest, FullDiskIsReportedOnce) {
-    OpenForWriting("/dev/full");
-    ASSERT_FALSE(cancelFlag);
-    for (int i = 0; i < 10; ++i) WriteTextLine("line");
-    WriteTextPart("piece");  // flushed at once: the failure shows here
-    EXPECT_TRUE(cancelFlag);
-    CloseChecked(sharedTextFile);
-    ASSERT_EQ(ErrorTexts().size(), 1u);
-    EXPECT_EQ(ErrorTexts()[0], "Diskette/Platte voll");
+    for (int lines : {10, 1}) {
+        ResetSharedTextFile();
+        ui.calls.clear();
+        cancelFlag = false;
+        OpenForWriting("/dev/full");
+        ASSERT_FALSE(cancelFlag);
+        for (int i = 0; i < lines; ++i) WriteTextLine("line");
+        if (lines > 1) {
+            WriteTextPart("piece");  // flushed at once: the failure shows here
+            EXPECT_TRUE(cancelFlag);
+        } else {
+            EXPECT_FALSE(cancelFlag);
+        }
+        CloseChecked(sharedTextFile);
+        EXPECT_TRUE(cancelFlag);
+        EXPECT_EQ(ErrorTexts(), std::vector<std::string>{"Diskette/Platte voll"}) << lines;
+    }
 }
 
-TEST_F(TextFileTest, FullDiskShownAtCloseWhenTheBufferHeldEverything) {
-    OpenForWriting("/dev/full");
-    WriteTextLine("short");
-    EXPECT_FALSE(cancelFlag);
-    CloseChecked(sharedTextFile);
-    EXPECT_TRUE(cancelFlag);
-    ASSERT_EQ(ErrorTexts().size(), 1u);
-    EXPECT_EQ(ErrorTexts()[0], "Diskette/Platte voll");
-}
-
-TEST_F(TextFileTest, FailedSaveKeepsTheOldFile) {
+TEST_F(TextFileTest, SaveReplacesTheFileOnlyAtACleanClose) {
     const std::string path = Path("gear.EXT");
-    Spit(path, "old contents\r\n");
+    Spit(path, "old\r\n");
     {
         FileSizeLimit limit(4096);
         OpenForWriting(path);
@@ -340,22 +292,16 @@ TEST_F(TextFileTest, FailedSaveKeepsTheOldFile) {
         CloseChecked(sharedTextFile);
     }
     EXPECT_TRUE(cancelFlag);
-    EXPECT_EQ(Slurp(path), "old contents\r\n");
+    EXPECT_EQ(Slurp(path), "old\r\n");
     EXPECT_EQ(FilesInDir(), 1u) << "the temporary file is removed";
-    ASSERT_EQ(ErrorTexts().size(), 1u);
-    EXPECT_EQ(ErrorTexts()[0], "Diskette/Platte voll");
-}
+    EXPECT_EQ(ErrorTexts(), std::vector<std::string>{"Diskette/Platte voll"});
 
-TEST_F(TextFileTest, SaveReplacesTheFileOnlyAtClose) {
-    const std::string path = Path("gear.EXT");
-    Spit(path, "old\r\n");
+    cancelFlag = false;
     OpenForWriting(path);
     WriteTextLine("new");
     EXPECT_EQ(Slurp(path), "old\r\n");
     CloseChecked(sharedTextFile);
     EXPECT_EQ(Slurp(path), "new\r\n");
-    EXPECT_EQ(FilesInDir(), 1u);
-
     // An abandoned write leaves the old file.
     OpenForWriting(path);
     WriteTextLine("half");
@@ -364,7 +310,7 @@ TEST_F(TextFileTest, SaveReplacesTheFileOnlyAtClose) {
     EXPECT_EQ(FilesInDir(), 1u);
 }
 
-TEST_F(TextFileTest, WriteCheckedStopsAfterAFailure) {
+TEST_F(TextFileTest, WriteCheckedStopsAfterAFailureAndRewriteUntilOkGivesUp) {
     TextFile f;
     f.Assign(Path("w.txt"));
     RewriteChecked(f);
@@ -374,22 +320,13 @@ TEST_F(TextFileTest, WriteCheckedStopsAfterAFailure) {
     cancelFlag = false;
     CloseChecked(f);
     EXPECT_EQ(Slurp(Path("w.txt")), "abc");
-}
 
-TEST_F(TextFileTest, RewriteUntilOkGivesUp) {
-    TextFile f;
     f.Assign("/proc/veldrim-test.cfg");
     RewriteUntilOk(f);
     EXPECT_TRUE(cancelFlag);
-    auto texts = ErrorTexts();
+    const auto texts = ErrorTexts();
     ASSERT_EQ(texts.size(), static_cast<std::size_t>(kRewriteAttempts));
     EXPECT_EQ(texts[0].rfind("I/O-Error ", 0), 0u);
-
-    cancelFlag = false;
-    f.Assign(Path("ok.cfg"));
-    RewriteUntilOk(f);
-    EXPECT_FALSE(cancelFlag);
-    f.Close();
 }
 
 TEST(ValueLineParsing, AcceptsOnlyWholeNumbers) {
@@ -397,20 +334,16 @@ TEST(ValueLineParsing, AcceptsOnlyWholeNumbers) {
         const char* text;
         bool ok;
         double value;
-    } cases[] = {{"1.5", true, 1.5},   {"1,5", true, 1.5},  {"  -2 ", true, -2}, {"+3", true, 3},
-                 {"1E3", true, 1000},  {"12a", false, 0},   {"", false, 0},      {"inf", false, 0},
-                 {"nan", false, 0},    {"+-1", false, 0},   {"1.5.2", false, 0}, {"1 2", false, 0}};
+    } cases[] = {{"1,5", true, 1.5},  {"  -2 ", true, -2}, {"1E3", true, 1000}, {"12a", false, 0},
+                 {"", false, 0},      {"inf", false, 0},   {"+-1", false, 0},   {"1 2", false, 0}};
     for (const auto& c : cases) {
         Real x = 0;
         EXPECT_EQ(ParseRealLine(c.text, x), c.ok) << c.text;
-        if (c.ok) {
-            EXPECT_EQ(static_cast<double>(x), c.value) << c.text;
-        }
+        if (c.ok) EXPECT_EQ(static_cast<double>(x), c.value) << c.text;
     }
     std::int64_t n = 0;
     EXPECT_TRUE(ParseIntLine(" 42 ", n));
     EXPECT_EQ(n, 42);
-    EXPECT_FALSE(ParseIntLine("4.2", n));
     EXPECT_FALSE(ParseIntLine("0x10", n));
 }
 

@@ -1,281 +1,156 @@
-// Geometry of the equivalent cylindrical pair: a profile-shifted pair checked
-// against published values, the involute identities, the input checks of the
-// first stage and the stop rules of the driver.
+// The equivalent cylindrical pair: published values of profile-shifted
+// pairs, the involute identities, the stage checks, tip and contact, span and
+// ball dimensions against independent constructions, accuracy tolerances and
+// the tooth-form configuration for the drawings.
 
 #include "calc/cyl_geometry.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "calc/cyl_record.h"
+#include "calc/cyl_measure.h"
 #include "calc/cyl_tip_contact.h"
-#include "cyl_test_support.h"
-#include "foundation/codepage.h"
-#include "foundation/guarded_math.h"
+#include "calc/cyl_tolerances.h"
+#include "calc/tooth_form.h"
+#include "calc_test_support.h"
+#include "foundation/formatting.h"
 
 namespace veldrim {
 namespace {
 
-using cyltest::CylTest;
-using cyltest::LoadPair;
-using cyltest::Messages;
-using cyltest::PairSpec;
-using Strings = std::vector<std::string>;
+using namespace calctest;
 
-TEST_F(CylTest, ProfileShiftedSpurPairMatchesPublishedWorkingAngleAndCentreDistance) {
-    // m = 3, alpha = 20 deg, z = 12 / 24, x = 0.6 / 0.36: a textbook example of
-    // a pair whose centre distance follows from the profile shifts.
-    LoadPair({.mn = 3, .alphaN = 20, .beta = 0, .z1 = 12, .z2 = 24, .x1 = 0.6L, .x2 = 0.36L});
-    CalcCylGear();
-    EXPECT_FALSE(fatalFlag) << ::testing::PrintToString(Messages());
-    EXPECT_NEAR(RadToDeg(cylGear.alphaWt), 26.0886L, 5e-5L);
-    EXPECT_NEAR(cylGear.a, 56.4999L, 5e-5L);
-    EXPECT_NEAR(cylGear.d[1], 36.0L, 1e-12L);
-    EXPECT_NEAR(cylGear.d[2], 72.0L, 1e-12L);
-    EXPECT_NEAR(cylGear.aRef, 54.0L, 1e-12L);
-}
-
-TEST_F(CylTest, HelicalPairMatchesPublishedWorkingAngleAndCentreDistance) {
-    // mn = 3, alphaN = 20 deg, beta = 30 deg, z = 12 / 60, xn = 0.09809 / 0:
-    // the textbook helical pair with a centre distance of 125 mm.
-    LoadPair({.mn = 3, .alphaN = 20, .beta = 30, .z1 = 12, .z2 = 60, .x1 = 0.09809L, .x2 = 0});
-    CalcCylGear();
-    ASSERT_FALSE(fatalFlag) << ::testing::PrintToString(Messages());
-    const CylGearRecord& g = cylGear;
-    EXPECT_NEAR(RadToDeg(g.alphaT), 22.79588L, 5e-6L);
-    EXPECT_NEAR(RadToDeg(g.alphaWt), 23.1126L, 5e-5L);
-    EXPECT_NEAR(g.a, 125.000L, 5e-4L);
-    const Real published[][2] = {{g.d[1], 41.569L},   {g.d[2], 207.846L}, {g.dw[1], 41.667L},
-                                 {g.dw[2], 208.333L}, {g.db[1], 38.322L}, {g.db[2], 191.611L}};
-    for (const auto& p : published) EXPECT_NEAR(p[0], p[1], 5e-4L);
-}
-
-struct IdentityCase {
-    const char* name;
-    PairSpec pair;
+class CylGeometryTest : public CalcTest {
+  protected:
+    // The stages up to the tip-diameter step, which give every value the
+    // measurement and the tolerances read.
+    static void Prepare(const PairSpec& p) {
+        ResetCylGearRecord();
+        LoadPair(p);
+        Unit0();
+        ASSERT_TRUE(Unit1());
+    }
+    static void ToContact(const PairSpec& p) {
+        Prepare(p);
+        CylTipDiameterStep();
+        Unit2();
+    }
 };
 
-class CylIdentityTest : public CylTest, public ::testing::WithParamInterface<IdentityCase> {};
+TEST_F(CylGeometryTest, ProfileShiftedSpurPairMatchesPublishedValues) {
+    // m = 3, alpha = 20°, z = 12 / 24, x = 0.6 / 0.36: the centre distance
+    // follows from the profile shifts.
+    LoadPair({.mn = 3, .z1 = 12, .z2 = 24, .x1 = 0.6L, .x2 = 0.36L});
+    CalcCylGear();
+    EXPECT_FALSE(fatalFlag) << Log();
+    EXPECT_NEAR(RadToDeg(cylGear.alphaWt), 26.0886L, 5e-5L);
+    EXPECT_NEAR(cylGear.a, 56.4999L, 5e-5L);
+    EXPECT_NEAR(cylGear.aRef, 54.0L, 1e-12L);
+    // And back: that centre distance yields the shift sum.
+    ClearMessages();
+    Unit0();
+    cylGear.a = 56.4999L;
+    CylCentreDistanceStep();
+    EXPECT_NEAR(cylGear.sumX, 0.96L, 1e-4L);
+    EXPECT_EQ(Log(), "");
+    // More than 20 % off the reference distance, or of the wrong sign: replaced.
+    for (Real a : {30.0L, -54.0L}) {
+        ClearMessages();
+        cylGear.a = a;
+        CylCentreDistanceStep();
+        EXPECT_EQ(Messages(), Strings{std::string("Achsabstand angepaßt !"_cp850)});
+        EXPECT_EQ(cylGear.a, 54);
+    }
+    // Outside the involute range but within 20 %: kept, the arccos failure reported.
+    ClearMessages();
+    cylGear.a = 50;
+    CylCentreDistanceStep();
+    ASSERT_EQ(messageList.count, 2);
+    EXPECT_EQ(messageList.slot[2].rfind("Error: ArcCos ", 0), 0u) << Log();
+    EXPECT_EQ(cylGear.a, 50);
+}
+
+class CylIdentityTest : public CylGeometryTest, public ::testing::WithParamInterface<PairSpec> {};
 
 TEST_P(CylIdentityTest, InvolutePairIdentitiesHold) {
-    LoadPair(GetParam().pair);
+    LoadPair(GetParam());
     cylGear.centreToleranceField = 4;  // js 7: a real backlash range
     CalcCylGear();
-    ASSERT_FALSE(fatalFlag) << ::testing::PrintToString(Messages());
+    ASSERT_FALSE(fatalFlag) << Log();
     const CylGearRecord& g = cylGear;
     const Real eps = 1e-12L;
-    // Contact ratio is the sum of the partial ratios when Tsn = 0 and no
-    // tip is cut back by interference.
-    EXPECT_NEAR(g.epsAlpha, g.epsPartial[1] + g.epsPartial[2], 1e-9L);
-    // Normal backlash from circumferential backlash.
+    EXPECT_NEAR(g.epsAlpha, g.epsPartial[1] + g.epsPartial[2], 1e-9L);  // Tsn = 0
     EXPECT_NEAR(g.jnMin, g.jtMin * std::cos(g.alphaNRad) * std::cos(g.betaRad), eps);
     EXPECT_NEAR(g.jnMax, g.jtMax * std::cos(g.alphaNRad) * std::cos(g.betaRad), eps);
-    // Transverse base pitch.
     for (int i = 1; i <= 2; ++i) EXPECT_NEAR(g.pbt, kPi * g.db[i] / gearPair.z[i], eps);
-    EXPECT_NEAR(std::cos(g.alphaT) * std::cos(g.betaB), std::cos(g.alphaNRad) * std::cos(g.betaRad),
-                eps);
-    // The working circles roll on each other.
-    EXPECT_NEAR(g.a, (g.dw[1] + g.dw[2]) / 2, eps);
-    EXPECT_NEAR(g.dw[2] / g.dw[1], g.u, eps);
+    EXPECT_NEAR(std::cos(g.alphaT) * std::cos(g.betaB), std::cos(g.alphaNRad) * std::cos(g.betaRad), eps);
+    EXPECT_NEAR(g.a, (g.dw[1] + g.dw[2]) / 2, eps);  // the working circles roll on each other
+    EXPECT_NEAR(g.epsBeta, g.b * std::sin(g.betaRad) / (kPi * g.mn), 1e-12L);
+    EXPECT_NEAR(g.epsGamma, g.epsAlpha + g.epsBeta, 1e-15L);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Pairs, CylIdentityTest,
-    ::testing::Values(
-        IdentityCase{"spur", {.mn = 3, .z1 = 12, .z2 = 24, .x1 = 0.6L, .x2 = 0.36L}},
-        IdentityCase{"helical", {.mn = 2, .beta = 15, .z1 = 19, .z2 = 47, .x1 = 0.2L, .x2 = -0.1L}},
-        IdentityCase{
-            "pressure25",
-            {.mn = 5, .alphaN = 25, .beta = 8, .z1 = 30, .z2 = 31, .x1 = 0, .x2 = 0, .b = 60}},
-        IdentityCase{"internal", {.mn = 2, .beta = 5, .z1 = 21, .z2 = -67, .x1 = 0.2L, .x2 = 0.1L}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Values(PairSpec{.mn = 3, .z1 = 12, .z2 = 24, .x1 = 0.6L, .x2 = 0.36L},
+                      PairSpec{.mn = 2, .beta = 15, .z1 = 19, .z2 = 47, .x1 = 0.2L, .x2 = -0.1L},
+                      PairSpec{.mn = 5, .alphaN = 25, .beta = 8, .z1 = 30, .z2 = 31, .b = 60},
+                      PairSpec{.mn = 2, .beta = 5, .z1 = 21, .z2 = -67, .x1 = 0.2L, .x2 = 0.1L},
+                      // the worm's near-rack counterpart
+                      PairSpec{.mn = 4, .beta = 11, .z1 = -5000, .z2 = 29, .x2 = 0.1L}));
 
-struct Unit0Case {
-    Real alphaN;
-    Real beta;
-    Real mn;
-    bool fatal;
-    Strings messages;
-};
-
-TEST_F(CylTest, FirstStageChecksAnglesModuleAndWidth) {
-    const Unit0Case cases[] = {
-        {5, 0, 3, false, {}},
-        {45, 0, 3, false, {}},
-        {4.99L, 0, 3, true, {"Fatal  : alpha !"}},
-        {45.01L, 0, 3, true, {"Fatal  : alpha !"}},
-        {20, 45, 3, false, {}},
-        {20, 46, 3, false, {"Fatal  : beta > 45!"}},
-        {20, -46, 3, false, {"Fatal  : beta > 45!"}},
-        {20, 0, 0, true, {"Fatal  : mn <= 0!"}},
+TEST_F(CylGeometryTest, StageChecksAndFatalStops) {
+    struct Case {
+        PairSpec pair;
+        bool fatal;
+        Strings messages;
     };
-    for (const Unit0Case& c : cases) {
-        ClearMessages();
-        LoadPair({.mn = c.mn, .alphaN = c.alphaN, .beta = c.beta, .z1 = 20, .z2 = 30});
+    const Case cases[] = {
+        {{.mn = 3, .alphaN = 5, .z1 = 20, .z2 = 30}, false, {}},
+        {{.mn = 3, .alphaN = 45.01L, .z1 = 20, .z2 = 30}, true, {"Fatal  : alpha !"}},
+        {{.mn = 3, .alphaN = 4.99L, .z1 = 20, .z2 = 30}, true, {"Fatal  : alpha !"}},
+        {{.mn = 3, .beta = 45, .z1 = 20, .z2 = 30}, false, {}},
+        {{.mn = 3, .beta = -46, .z1 = 20, .z2 = 30}, false, {"Fatal  : beta > 45!"}},
+        {{.mn = 0, .z1 = 20, .z2 = 30}, true, {"Fatal  : mn <= 0!"}},
+        {{.z1 = 20, .z2 = 30, .b = 0}, true, {"Fatal  : b <= 0!"}},
+        {{.z1 = -5000, .z2 = 29}, false, {"Fehler : z2 < z1 !", "Fehler : z1 < 0 !"}},
+    };
+    for (const Case& c : cases) {
+        ResetAll();
+        LoadPair(c.pair);
         Unit0();
-        EXPECT_EQ(fatalFlag, c.fatal) << c.alphaN << " " << c.beta;
-        EXPECT_EQ(Messages(), c.messages) << c.alphaN << " " << c.beta;
+        EXPECT_EQ(fatalFlag, c.fatal) << static_cast<double>(c.pair.alphaN);
+        EXPECT_EQ(Messages(), c.messages) << static_cast<double>(c.pair.beta);
     }
-    ClearMessages();
-    LoadPair({.z1 = 20, .z2 = 30});
-    cylGear.b = 0;
-    Unit0();
-    EXPECT_EQ(Messages(), Strings{"Fatal  : b <= 0!"});
-}
-
-TEST_F(CylTest, ToothCountZeroIsFatalBeforeAnyStageDividesByIt) {
+    // A tooth count of 0 is fatal before any stage divides by it.
     for (int z1 : {0, 20}) {
-        ClearMessages();
+        ResetAll();
         LoadPair({.z1 = z1, .z2 = z1 == 0 ? 30 : 0});
         CalcCylGear();
         EXPECT_TRUE(fatalFlag);
         EXPECT_EQ(Messages(), Strings{"Fatal  : z = 0 !"});
     }
-}
-
-TEST_F(CylTest, NearRackAndInternalGearMessagesAndBore) {
-    LoadPair({.z1 = -5000, .z2 = 29});
-    Unit0();
-    EXPECT_EQ(Messages(), (Strings{"Fehler : z2 < z1 !", "Fehler : z1 < 0 !"}));
-    ClearMessages();
-    LoadPair({.z1 = 20, .z2 = -60});
-    cylGear.boreDiameter[2] = 250;
-    Unit0();
-    EXPECT_EQ(cylGear.boreDiameter[2], -250);
-    EXPECT_EQ(cylGear.xMin[2], 0);
-}
-
-TEST_F(CylTest, GivenCentreDistanceGivesProfileShiftSumAndIsAdjustedWhenFarOff) {
-    // The published pair again: its centre distance yields back x1 + x2.
-    LoadPair({.mn = 3, .z1 = 12, .z2 = 24, .x1 = 0.6L, .x2 = 0.36L});
-    Unit0();
-    cylGear.a = 56.4999L;
-    CylCentreDistanceStep();
-    EXPECT_NEAR(cylGear.sumX, 0.96L, 1e-4L);
-    EXPECT_TRUE(Messages().empty());
-
-    // Far below the reference distance: more than 20 % off, replaced.
-    cylGear.a = 30;
-    CylCentreDistanceStep();
-    EXPECT_EQ(Messages(), Strings{std::string("Achsabstand angepaßt !"_cp850)});
-    EXPECT_EQ(cylGear.a, 54);
-    EXPECT_NEAR(cylGear.sumX, 0, 1e-15L);
-
-    // Outside the involute range but within 20 % of the reference distance:
-    // a is kept and the arccos failure is reported.
-    ClearMessages();
-    cylGear.a = 50;
-    CylCentreDistanceStep();
-    const Strings kept = Messages();
-    ASSERT_EQ(kept.size(), 2u);
-    EXPECT_EQ(kept[0], std::string("Achsabstand angepaßt !"_cp850));
-    EXPECT_EQ(kept[1].rfind("Error: ArcCos ", 0), 0u) << kept[1];
-    EXPECT_EQ(cylGear.a, 50);
-    EXPECT_EQ(cylGear.alphaWt, 0);
-
-    // A centre distance of the wrong sign (c < 0) is far off and replaced.
-    ClearMessages();
-    cylGear.a = -54;
-    CylCentreDistanceStep();
-    EXPECT_EQ(Messages(), Strings{std::string("Achsabstand angepaßt !"_cp850)});
-    EXPECT_EQ(cylGear.a, 54);
-
-    // a = 0: nothing given.
-    cylGear.a = 0;
-    CylCentreDistanceStep();
-    EXPECT_EQ(cylGear.sumX, 0);
-    EXPECT_EQ(cylGear.alphaWt, 0);
-}
-
-TEST_F(CylTest, WorkingCentreDistanceIsDerivedBeforeTheCentreToleranceIsTaken) {
-    // Two runs from different leftovers in `a` give the same tolerance and
-    // the same working-angle limits: both are taken at the pair's own a.
-    CylGearRecord results[2];
-    const Real leftovers[2] = {0, 1000};
-    for (int run = 0; run < 2; ++run) {
-        ResetCylGearRecord();
-        LoadPair({.mn = 2, .beta = 10, .z1 = 17, .z2 = 53, .x1 = 0.3L, .x2 = 0.1L});
-        cylGear.centreToleranceField = 4;
-        Unit0();
-        cylGear.a = leftovers[run];
-        ASSERT_TRUE(Unit1());
-        results[run] = cylGear;
-    }
-    EXPECT_EQ(results[0].Aae, results[1].Aae);
-    EXPECT_EQ(results[0].alphaWtAMin, results[1].alphaWtAMin);
-    EXPECT_EQ(results[0].jtMin, results[1].jtMin);
-    EXPECT_NEAR(results[0].a, 72.0L, 1.0L);
-    EXPECT_EQ(results[0].Aae, 30.0L / 2000.0L);  // js 7 at a in 50 .. 80 mm: IT7 = 30 µm
-}
-
-TEST_F(CylTest, SeriesZeroMeansGivenAllowancesBeforeTheyAreRead) {
+    // Stages entered with the fatal flag only say so.
+    ResetAll();
     LoadPair({.z1 = 20, .z2 = 30});
-    cylGear.toleranceSeries[1] = 0;
-    cylGear.Asne[1] = -0.05L;
-    cylGear.Asni[1] = -0.12L;
+    fatalFlag = true;
     Unit0();
-    ASSERT_TRUE(Unit1());
-    EXPECT_EQ(cylGear.toleranceSeries[1], 11);
-    EXPECT_NEAR(cylGear.Tsn[1], 0.07L, 1e-15L);
-    EXPECT_EQ(cylGear.Asne[1], -0.05L);
-    EXPECT_TRUE(cylGear.designationText[1].empty());
+    EXPECT_FALSE(Unit1());
+    Unit2();
+    CylCentreDistanceStep();
+    CylTipDiameterStep();
+    EXPECT_FALSE(CylDinTolerances(1));
+    EXPECT_EQ(Messages(), (Strings{"Fatal  : Unit0", "Fatal  : Unit1", "Fatal  : Unit2", "Fatal: Fhfbeta !"}));
 }
 
-TEST_F(CylTest, TableSeriesGiveAllowancesAndDesignation) {
-    LoadPair({.mn = 2, .z1 = 20, .z2 = 30});
-    cylGear.toleranceSeries[2] = 5;  // series 25
-    cylGear.deviationSeries[2] = 8;  // "e"
-    Unit0();
-    ASSERT_TRUE(Unit1());
-    // d2 = 60 mm: DIN 3967 step 3 -> Asne e 40 µm, Tsn 25 40 µm.
-    EXPECT_NEAR(cylGear.Asne[2], -0.040L, 1e-15L);
-    EXPECT_NEAR(cylGear.Tsn[2], 0.040L, 1e-15L);
-    EXPECT_NEAR(cylGear.Asni[2], -0.080L, 1e-15L);
-    EXPECT_EQ(cylGear.designationText[2], "e 25");
-}
-
-TEST_F(CylTest, ToolProfileTable) {
-    struct Row {
-        int code;
-        Real haP0, rhoaP0, prP0;
-        const char* text;
-    };
-    const Row rows[] = {{1, 1.25L, 0.25L, 0, "Normal"},    {2, 1.25L, 0.38L, 0, "Normal"},
-                        {3, 1.4L, 0.4L, 0.02L, "Protub."}, {4, 1.1L, 0.3L, 0.03L, ""},
-                        {5, 1.1L, 0.3L, 0, "Normal"},      {6, 1.1L, 0.3L, 0.03L, "keep"}};
-    for (const Row& r : rows) {
-        ResetCylGearRecord();
-        LoadPair({.mn = 2, .z1 = 20, .z2 = 30});
-        cylGear.toolProfile[1] = static_cast<std::int16_t>(r.code);
-        cylGear.haP0Factor[1] = 1.1L;
-        cylGear.rhoaP0Factor[1] = 0.3L;
-        cylGear.prP0Factor[1] = 0.03L;
-        cylGear.toolProfileText[1] = "keep";
-        Unit0();
-        ASSERT_TRUE(Unit1());
-        EXPECT_EQ(cylGear.haP0Factor[1], r.haP0) << r.code;
-        EXPECT_EQ(cylGear.rhoaP0Factor[1], r.rhoaP0) << r.code;
-        EXPECT_EQ(cylGear.prP0Factor[1], r.prP0) << r.code;
-        EXPECT_EQ(cylGear.toolProfileText[1], r.text) << r.code;
-        EXPECT_NEAR(cylGear.haP0[1], r.haP0 * 2, 1e-15L);
-    }
-}
-
-TEST_F(CylTest, FailedWorkingAngleStopsTheRunAndAStaleCancelFlagDoesNot) {
-    // Profile shifts beyond any involute: the working angle cannot be found.
-    LoadPair({.z1 = 20, .z2 = 30, .x1 = 50000, .x2 = 50000});
+TEST_F(CylGeometryTest, FailedWorkingAngleStopsTheRunAndAStaleCancelFlagDoesNot) {
+    LoadPair({.z1 = 20, .z2 = 30, .x1 = 50000, .x2 = 50000});  // beyond any involute
     CalcCylGear();
     EXPECT_TRUE(fatalFlag);
     EXPECT_TRUE(cancelFlag);
-    const Strings m = Messages();
-    EXPECT_NE(std::find(m.begin(), m.end(), "Fatal  : alpha wt !"), m.end());
+    EXPECT_TRUE(HasMessage("Fatal  : alpha wt !")) << Log();
     EXPECT_EQ(cylGear.epsAlpha, 0);
-
     // A cancel flag left from an earlier dialog does not stop a sound run.
-    ClearMessages();
-    ResetCylGearRecord();
+    ResetAll();
     LoadPair({.z1 = 20, .z2 = 30});
     cancelFlag = true;
     CalcCylGear();
@@ -284,26 +159,243 @@ TEST_F(CylTest, FailedWorkingAngleStopsTheRunAndAStaleCancelFlagDoesNot) {
     EXPECT_NE(cylGear.Wk[1], 0);
 }
 
-TEST_F(CylTest, StagesEnteredWithTheFatalFlagOnlySaySo) {
-    LoadPair({.z1 = 20, .z2 = 30});
-    fatalFlag = true;
-    Unit0();
-    EXPECT_FALSE(Unit1());
-    Unit2();
-    CylCentreDistanceStep();
-    CylTipDiameterStep();
-    EXPECT_EQ(Messages(), (Strings{"Fatal  : Unit0", "Fatal  : Unit1", "Fatal  : Unit2"}));
-    EXPECT_EQ(cylGear.mt, 0);
+// Two runs from different leftovers in `a` give the same tolerance and the
+// same working-angle limits: both are taken at the pair's own a.
+TEST_F(CylGeometryTest, WorkingCentreDistanceIsDerivedBeforeTheCentreToleranceIsTaken) {
+    CylGearRecord results[2];
+    for (int run = 0; run < 2; ++run) {
+        ResetCylGearRecord();
+        LoadPair({.mn = 2, .beta = 10, .z1 = 17, .z2 = 53, .x1 = 0.3L, .x2 = 0.1L});
+        cylGear.centreToleranceField = 4;
+        Unit0();
+        cylGear.a = run == 0 ? 0 : 1000;
+        ASSERT_TRUE(Unit1());
+        results[run] = cylGear;
+    }
+    EXPECT_EQ(results[0].alphaWtAMin, results[1].alphaWtAMin);
+    EXPECT_EQ(results[0].jtMin, results[1].jtMin);
+    EXPECT_EQ(results[0].Aae, 30.0L / 2000.0L);  // js 7 at a in 50 .. 80 mm: IT7 = 30 µm
+    EXPECT_EQ(results[1].Aae, results[0].Aae);
 }
 
-TEST_F(CylTest, BoreBelowRoot) {
+TEST_F(CylGeometryTest, SeriesZeroMeansGivenAllowancesBeforeTheyAreRead) {
     LoadPair({.mn = 2, .z1 = 20, .z2 = 30});
+    cylGear.toleranceSeries = {{0, 5}};  // given; series 25
+    cylGear.deviationSeries[2] = 8;      // "e"
+    cylGear.Asne[1] = -0.05L;
+    cylGear.Asni[1] = -0.12L;
+    Unit0();
+    ASSERT_TRUE(Unit1());
+    EXPECT_EQ(cylGear.toleranceSeries[1], 11);
+    EXPECT_NEAR(cylGear.Tsn[1], 0.07L, 1e-15L);
+    EXPECT_EQ(cylGear.Asne[1], -0.05L);
+    EXPECT_TRUE(cylGear.designationText[1].empty());
+    // d2 = 60 mm: DIN 3967 step 3 -> Asne e 40 µm, Tsn 25 40 µm.
+    EXPECT_NEAR(cylGear.Asni[2], -0.080L, 1e-15L);
+    EXPECT_EQ(cylGear.designationText[2], "e 25");
+}
+
+TEST_F(CylGeometryTest, TipDiameterModesAndInterference) {
+    const PairSpec pair{.mn = 2, .beta = 10, .z1 = 20, .z2 = 41, .x1 = 0.2L, .x2 = 0.1L};
+    Prepare(pair);  // mode 3: da kept, kmn and c derived
+    cylGear.tipDiameterMode[1] = 3;
+    const Real da = cylGear.daFull[1] - 1.0L;
+    cylGear.da[1] = da;
+    CylTipDiameterStep();
+    Unit2();
+    EXPECT_EQ(cylGear.da[1], da);
+    EXPECT_NEAR(cylGear.kmn[1], 0.5L, 1e-12L);
+    EXPECT_NEAR(cylGear.c[1], cylGear.a - (da + cylGear.df[2]) / 2, 1e-12L);
+    Prepare(pair);  // mode 1: from the tip clearance
+    cylGear.tipDiameterMode[2] = 1;
+    cylGear.c[2] = 0.6L;
+    CylTipDiameterStep();
+    Unit2();
+    EXPECT_NEAR(cylGear.da[2], 2 * (cylGear.a - 0.6L) - cylGear.df[1], 1e-12L);
+    EXPECT_NEAR(cylGear.c[2], 0.6L, 1e-12L);
+    Prepare(pair);
+    cylGear.kmn[1] = -0.2L;
+    CylTipDiameterStep();
+    Unit2();
+    EXPECT_TRUE(HasMessage("Fehler : kmn < 0 !  (1)"));
+    Prepare(pair);
+    cylGear.tipDiameterMode[2] = 3;
+    cylGear.da[2] = 0;
+    CylTipDiameterStep();
+    Unit2();
+    EXPECT_TRUE(fatalFlag);
+    EXPECT_TRUE(HasMessage("Fatal  : da = 0 !"));
+    // A small unshifted pinion: the wheel's tip passes the end of the line of
+    // action at the pinion's base circle and is cut back there.
+    ResetAll();
+    ToContact({.mn = 2, .z1 = 9, .z2 = 80});
+    const CylGearRecord& g = cylGear;
+    EXPECT_TRUE(HasMessage("Fehler : Eingr.stör. da2 !"_cp850)) << Log();
+    EXPECT_NEAR(g.dNa[2], 2 * std::hypot(g.a - std::cos(g.alphaWt) * g.db[1] / 2, std::sin(g.alphaWt) * g.db[1] / 2),
+                1e-12L);
+    EXPECT_NEAR(g.dNf[1], g.db[1], 1e-9L);
+}
+
+TEST_F(CylGeometryTest, SpanMeasurement) {
+    // m = 1, alpha = 20°, x = 0: z = 24 over k = 3 teeth gives 7.7165 mm.
+    Prepare({.mn = 1, .z1 = 24, .z2 = 24});
+    EXPECT_NEAR(CylSpanMeasurement(1, 0), 7.7165L, 5e-5L);
+    EXPECT_EQ(cylGear.teethSpanned[1], 3);
+    cylGear.teethSpanned[2] = 5;  // a given k is kept
+    EXPECT_NEAR(CylSpanMeasurement(2, 0), 7.7165L + 2 * kPi * std::cos(DegToRad(20)), 5e-5L);
+    // m = 3, z = 24, x = +0.4: k = 4, W = 32.8266 mm.
+    Prepare({.mn = 3, .z1 = 24, .z2 = 24, .x1 = 0.4L});
+    EXPECT_NEAR(CylSpanMeasurement(1, 0.4L), 32.8266L, 5e-5L);
+    EXPECT_EQ(cylGear.teethSpanned[1], 4);
+    // Wk = (k - 1) pbn + sbn, with sbn from the transverse base thickness.
+    Prepare({.mn = 2.5L, .beta = 17, .z1 = 23, .z2 = 61, .x1 = 0.4L, .x2 = -0.2L});
+    const CylGearRecord& g = cylGear;
+    for (int i = 1; i <= 2; ++i)
+        for (Real xE : {g.x[i], g.x[i] - 0.05L}) {
+            const Real w = CylSpanMeasurement(i, xE);
+            const Real st = (kPi / 2 + 2 * xE * std::tan(g.alphaNRad)) * g.mn / std::cos(g.betaRad);
+            const Real sbn = g.db[i] * (st / g.d[i] + Involute(g.alphaT)) * std::cos(g.betaB);
+            EXPECT_NEAR(w, (g.teethSpanned[i] - 1) * g.pbn + sbn, 1e-12L) << i;
+        }
+}
+
+// Smallest distance from (px, py) to the involute flank of a spur tooth whose
+// centre line is the x axis: the flank point at radius r lies at the polar
+// angle psi + inv(alpha) - inv(alpha r). Scan, then golden-section search.
+Real DistanceToFlank(Real px, Real py, Real rb, Real ra, Real psiPlusInv) {
+    auto dist = [&](Real r) {
+        const Real ar = std::acos(rb / r), phi = psiPlusInv - (std::tan(ar) - ar);
+        return std::hypot(r * std::cos(phi) - px, r * std::sin(phi) - py);
+    };
+    const int n = 2000;
+    Real best = rb;
+    for (int k = 1; k <= n; ++k)
+        if (const Real r = rb + (ra - rb) * k / n; dist(r) < dist(best)) best = r;
+    Real lo = std::max(rb, best - (ra - rb) / n), hi = std::min(ra, best + (ra - rb) / n);
+    const Real gr = (std::sqrt(5.0L) - 1) / 2;
+    for (int k = 0; k < 200; ++k) {
+        const Real m1 = hi - gr * (hi - lo), m2 = lo + gr * (hi - lo);
+        if (dist(m1) < dist(m2)) hi = m2; else lo = m1;
+    }
+    return dist((lo + hi) / 2);
+}
+
+// A ball on the centre line of a tooth space, pushed outwards until it
+// touches both involute flanks: bisection on its centre radius.
+TEST_F(CylGeometryTest, BallDimensionMatchesNumericConstruction) {
+    struct Case {
+        int z;
+        Real x, dm;
+    };
+    for (Case c : {Case{24, 0, 5.0L}, Case{24, 0.4L, 5.5L}, Case{17, -0.2L, 5.0L}}) {
+        Prepare({.mn = 3, .z1 = c.z, .z2 = 50, .x1 = c.x});
+        cylGear.ballDiameter[1] = c.dm;
+        const CylGearRecord& g = cylGear;
+        const Real rb = g.db[1] / 2, ra = g.d[1] / 2 + 4 * g.mn;
+        const Real psi = (kPi / 2 + 2 * c.x * std::tan(g.alphaNRad)) * g.mn / g.d[1];
+        Real lo = rb, hi = ra;
+        for (int k = 0; k < 200; ++k) {
+            const Real mid = (lo + hi) / 2;
+            const Real d = DistanceToFlank(mid * std::cos(kPi / c.z), mid * std::sin(kPi / c.z), rb, ra,
+                                           psi + Involute(g.alphaNRad));
+            (d < c.dm / 2 ? lo : hi) = mid;
+        }
+        const Real r = (lo + hi) / 2;
+        const Real expected = c.z % 2 == 0 ? 2 * r + c.dm : 2 * r * std::cos(kPi / 2 / c.z) + c.dm;
+        EXPECT_NEAR(CylBallDimension(1, c.x), expected, 1e-6L) << c.z << " " << static_cast<double>(c.x);
+    }
+    // Odd teeth and a positive helix: the diametral dimension spans the circle.
+    Prepare({.mn = 2, .beta = 10, .z1 = 25, .z2 = 60});
+    const Real mdk = CylBallDimension(1, 0), dm = cylGear.ballDiameter[1];
+    EXPECT_NEAR(CylDiametralBallDimension(1, mdk), (mdk - dm) / std::cos(kPi / 50) + dm, 1e-12L);
+    cylGear.ballDiameter[1] = 0.2L;
+    ClearMessages();
+    CylBallDimension(1, 0);
+    EXPECT_EQ(Messages(), Strings{"Fehler : Dm ball !  (" + FormatLength(0.2L) + LengthUnit() + ")"});
+}
+
+TEST_F(CylGeometryTest, IsoAndDinTolerances) {
+    const Real rounding[][2] = {{4.84L, 4.8L}, {5.25L, 5.0L}, {5.75L, 6.0L}, {10.5L, 10.0L},
+                                {11.5L, 12.0L}, {16.9585L, 17.0L}};
+    for (const auto& c : rounding) EXPECT_NEAR(RoundTolerance(c[0]), c[1], 1e-15L) << c[0];
+    // mn = 2, d = 40, b = 20, Q = 5 (s = 1), hand-computed with the rounding rules.
+    LoadPair({.mn = 2, .z1 = 20, .z2 = 20, .b = 20});
+    Unit0();
+    cylGear.quality[1] = 5;
+    CylIsoTolerances(1);
+    const CylGearRecord& g = cylGear;
+    const Real expected[][2] = {{g.ffAlpha[1], 6.0L}, {g.fHAlpha[1], 4.8L}, {g.fp[1], 6.0L},
+                                {g.Fp[1], 17.0L},     {g.Fr[1], 15.3L},     {g.FiTangential[1], 23.0L},
+                                {g.FiRadial[1], 19.0L}};
+    for (const auto& e : expected) EXPECT_NEAR(e[0], e[1], 1e-12L);
+    cylGear.quality[1] = 7;  // grade step root two on the rounded base
+    CylIsoTolerances(1);
+    EXPECT_NEAR(cylGear.fp[1], 12.0L, 1e-15L);
+    EXPECT_EQ(Log(), "");
+    // DIN: the grade steps, and a thickness tolerance below twice the runout.
+    cylGear.Tsn[1] = 0.01L;
+    auto din = [](int q) {
+        cylGear.quality[1] = q;
+        EXPECT_TRUE(CylDinTolerances(1));
+        return cylGear;
+    };
+    const CylGearRecord q8 = din(8), q9 = din(9), q10 = din(10);
+    EXPECT_NEAR(q9.ffAlpha[1] / q8.ffAlpha[1], 1.4L, 1e-12L);
+    EXPECT_NEAR(q10.ffAlpha[1] / q9.ffAlpha[1], 1.6L, 1e-12L);
+    EXPECT_NEAR(q10.Fr[1] / q9.Fr[1], 1.4L, 1e-12L);  // runout keeps 1.4
+    EXPECT_TRUE(HasMessage("Warnung: Tsn < 2Rs !  (1)")) << Log();
+    // Range warnings; the near-rack's negative size gives the values of its size.
+    ResetAll();
+    LoadPair({.mn = 0.4L, .z1 = 4, .z2 = 4, .b = 5});
+    Unit0();
+    CylIsoTolerances(1);
+    EXPECT_EQ(Messages(), (Strings{"Warnung: Fr: (5<=z<=1000)", "Warnung: Fr: (5<=d<=15000)",
+                                   "Warnung: Fr: (0.5<=mn<=70)", "Warnung: fis: (5<=z<=400)",
+                                   "Warnung: fis: (5<=d<=2500)", "Warnung: fis: (1<=mn<=50)"}));
+    Real externalFp = 0;
+    for (int z1 : {60, -60}) {
+        ResetAll();
+        LoadPair({.mn = 4, .z1 = z1, .z2 = 60});
+        Unit0();
+        ClearMessages();  // the first stage's note on z1 < 0
+        CylIsoTolerances(1);
+        EXPECT_EQ(Log(), "");
+        if (z1 > 0) externalFp = cylGear.Fp[1];
+    }
+    EXPECT_EQ(cylGear.Fp[1], externalFp);
+}
+
+TEST_F(CylGeometryTest, ToothFormConfiguration) {
+    LoadPair({.mn = 2, .beta = 10, .z1 = 20, .z2 = 43, .x1 = 0.25L, .x2 = 0.05L});
+    for (int i = 1; i <= 2; ++i) {
+        cylGear.Asne[i] = -0.04L;
+        cylGear.Asni[i] = -0.1L;
+        cylGear.ballDiameter[i] = 3.5L;
+    }
+    cylGear.kmn[1] = 0.3L;
     CalcCylGear();
-    // df1 = 40 - 5 = 35 mm; limit 35 - 5 = 30 mm.
-    cylGear.boreDiameter[1] = 29.9L;
-    EXPECT_TRUE(IsInnerDiameterBelowRoot(1));
-    cylGear.boreDiameter[1] = 30.1L;
-    EXPECT_FALSE(IsInnerDiameterBelowRoot(1));
+    ASSERT_FALSE(fatalFlag) << Log();
+    const CylGearRecord& g = cylGear;
+    EXPECT_EQ(g.toothFormA, g.a);  // the mean gear in its mesh
+    for (int i = 1; i <= 2; ++i) {
+        EXPECT_NEAR(g.toothFormX[i], (g.xei[i] + g.xee[i]) / 2, 1e-15L);
+        EXPECT_NEAR(g.toothFormDw[i], g.dw[i], 1e-9L);
+        EXPECT_NEAR(g.toothFormSn[i], (g.snMin[i] + g.snMax[i]) / 2, 1e-12L);
+    }
+    EXPECT_NEAR(g.toothFormDa[1], g.daFull[1] - 0.6L, 1e-12L);  // the tip shortening stays
+    EXPECT_NEAR(g.meshAngleStart - g.meshAngleEnd, RadToDeg(g.gAlpha / (g.db[1] / 2)), 1e-9L);
+    // The ball dimension is the one of the given shifts.
+    ConfigureToothForm(cylGear.xee);
+    for (int i = 1; i <= 2; ++i) EXPECT_EQ(g.toothFormMdK[i], g.MdKUpper[i]);
+    ConfigureToothForm(cylGear.xei);
+    EXPECT_EQ(g.toothFormMdK[1], g.MdKLower[1]);
+    // Far too small a centre distance: reported, no working diameters.
+    ClearMessages();
+    cylGear.toothFormDw[1] = -1;
+    cylGear.toothFormA = 10;
+    ConfigureToothForm(cylGear.xee);
+    EXPECT_EQ(Messages(), Strings{"Fehler : confgraf"});
+    EXPECT_EQ(g.toothFormDw[1], -1);
 }
 
 }  // namespace

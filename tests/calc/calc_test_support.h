@@ -1,0 +1,107 @@
+#pragma once
+// Shared set-up of the calculation tests: a clean program state, readers of
+// the message list, and a cylindrical gear pair described in a few numbers.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "calc/cyl_bridge.h"
+#include "calc/cyl_record.h"
+#include "calc/records.h"
+#include "foundation/codepage.h"
+#include "foundation/guarded_math.h"
+#include "foundation/messages.h"
+#include "foundation/program_state.h"
+#include "foundation/real.h"
+
+namespace veldrim::calctest {
+
+using Strings = std::vector<std::string>;
+
+inline Strings Messages() {
+    Strings out;
+    for (int i = 1; i <= messageList.count; ++i) out.push_back(messageList.slot[i]);
+    return out;
+}
+// The message list as one text, one line per message (for failure output too).
+inline std::string Log() {
+    std::string all;
+    for (int i = 1; i <= messageList.count; ++i) all += messageList.slot[i] + "\n";
+    return all;
+}
+inline bool HasMessage(std::string_view text) {
+    for (int i = 1; i <= messageList.count; ++i)
+        if (messageList.slot[i] == text) return true;
+    return false;
+}
+inline int CountPrefix(std::string_view prefix) {
+    int n = 0;
+    for (int i = 1; i <= messageList.count; ++i) n += messageList.slot[i].rfind(prefix, 0) == 0;
+    return n;
+}
+
+// A cylindrical pair: module, angles in degrees, teeth, shifts, width.
+struct PairSpec {
+    Real mn = 3, alphaN = 20, beta = 0;
+    int z1 = 12, z2 = 24;
+    Real x1 = 0, x2 = 0, b = 30;
+};
+
+// Standard tool profile 1, allowances 0 (Tsn = 0), no centre tolerance, tip
+// from the full depth.
+inline void LoadPair(const PairSpec& p) {
+    CylGearRecord& g = cylGear;
+    g.mn = p.mn;
+    g.alphaN = p.alphaN;
+    g.beta = p.beta;
+    g.b = p.b;
+    g.a = g.Aae = g.Aai = 0;
+    g.centreToleranceField = 9;
+    gearPair.z = {{p.z1, p.z2}};
+    g.x = {{p.x1, p.x2}};
+    for (int i = 1; i <= 2; ++i) {
+        g.bGear[i] = p.b;
+        g.toolProfile[i] = 1;
+        g.toleranceSeries[i] = 11;
+        g.tipDiameterMode[i] = 2;
+        g.Asne[i] = g.Asni[i] = g.kmn[i] = g.qAllowance[i] = g.qTolerance[i] = 0;
+        g.teethSpanned[i] = 0;
+        g.ballDiameter[i] = 1.7L * p.mn;
+    }
+}
+
+class CalcTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ResetAll(); }
+    void TearDown() override { ResetAll(); }
+    static void ResetAll() {
+        ResetProgramState();
+        ResetMessages();
+        ClearMessages();
+        ResetGearData();
+        ResetCylGearRecord();
+        ResetCylBridge();
+        hideWarningsFlag = false;
+        unitSystem = 0;
+    }
+    // Runs `run` and expects it to end fatal with exactly `text`, with the
+    // gear data records as they were before.
+    template <class Run>
+    static void ExpectFatalUntouched(Run run, std::string_view text) {
+        const GearPairRecord gp = gearPair;
+        const WormGearRecord wg = wormGear;
+        const CylGearRecord cg = cylGear;
+        ClearMessages();
+        run();
+        EXPECT_TRUE(fatalFlag) << text;
+        EXPECT_EQ(Log(), std::string(text) + "\n");
+        EXPECT_TRUE(gearPair == gp) << text;
+        EXPECT_TRUE(wormGear == wg) << text;
+        EXPECT_TRUE(cylGear == cg) << text;
+    }
+};
+
+}  // namespace veldrim::calctest

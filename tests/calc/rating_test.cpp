@@ -1,0 +1,474 @@
+// Rating of the worm gear set after Niemann and DIN 3996: the power balance,
+// the self-locking set, the characteristic values of the reference set, the
+// factors at the standard's reference conditions, the separation of the two
+// editions and their messages, the material and lubricant branches, and the
+// iteration of the driving power.
+
+#include "calc/rating_din3996.h"
+
+#include <cmath>
+#include <vector>
+
+#include "calc/rating_niemann.h"
+#include "calc/worm_geometry.h"
+#include "calc/worm_rating.h"
+#include "calc_test_support.h"
+
+namespace veldrim {
+namespace {
+
+using namespace calctest;
+
+class RatingTest : public CalcTest {};
+
+const std::string k1998 = "DIN 3996:1998";
+const std::string k2012 = "DIN 3996:2012";
+
+// Every result pair of the rating, indexed by edition.
+using PairField = Pair<Real> WormGearRecord::*;
+const std::vector<PairField> kEditionPairs = {
+    &WormGearRecord::pmStar, &WormGearRecord::hStar,   &WormGearRecord::mue0T,  &WormGearRecord::YG,
+    &WormGearRecord::mueZm,  &WormGearRecord::etaZDin, &WormGearRecord::PVzDin, &WormGearRecord::PV,
+    &WormGearRecord::etaDin, &WormGearRecord::PDinOut, &WormGearRecord::Ft1Din, &WormGearRecord::Ft2Din,
+    &WormGearRecord::Fx1Din, &WormGearRecord::Fx2Din,  &WormGearRecord::FnDin,  &WormGearRecord::FrDin,
+    &WormGearRecord::pm,     &WormGearRecord::sWm,     &WormGearRecord::hminm,  &WormGearRecord::KW,
+    &WormGearRecord::J0T,    &WormGearRecord::JW,      &WormGearRecord::delWn,  &WormGearRecord::SW,
+    &WormGearRecord::SHDin,  &WormGearRecord::LtHDin,  &WormGearRecord::deltalim, &WormGearRecord::dW,
+    &WormGearRecord::sft,    &WormGearRecord::YF,      &WormGearRecord::tauF,   &WormGearRecord::SFDin,
+};
+// Load-dependent pairs: they must follow the driving power of their edition.
+const std::vector<PairField> kLoadPairs = {
+    &WormGearRecord::PVzDin, &WormGearRecord::PDinOut, &WormGearRecord::Ft2Din,
+    &WormGearRecord::pm,     &WormGearRecord::hminm,   &WormGearRecord::SHDin,
+    &WormGearRecord::tauF,   &WormGearRecord::SFDin,
+};
+
+// P = P1 eta z - PV0 - PVLP and eta = P / P1 after every run that is not
+// self-locking, whatever drives and however the set runs.
+TEST_F(RatingTest, NiemannPowerBalanceHoldsAfterEveryRun) {
+    struct Case {
+        std::uint16_t driver;
+        Real mueZ, P1, n1, PV0Percent, v50, a;
+    };
+    const Case cases[] = {
+        {1, 0.1L, 3.778L, 750, 100, 150, 80}, {1, 0.3L, 0.5L, 100, 50, 460, 125},
+        {2, 0.05L, 3.778L, 750, 100, 150, 80}, {2, 0.2L, 20, 3000, 200, 68, 200},
+        {1, 0.0L, 3.778L, 750, 0, 150, 80},
+    };
+    for (const Case& c : cases) {
+        ResetAll();
+        wormGear.driver = c.driver;
+        wormGear.mueZ = c.mueZ;
+        gearPair.P = c.P1;
+        gearPair.n[1] = c.n1;
+        wormGear.PV0Percent = c.PV0Percent;
+        wormGear.v50 = c.v50;
+        wormGear.a = c.a;
+        RunCalculation();
+        ASSERT_FALSE(fatalFlag) << Log();
+        const WormGearRecord& w = wormGear;
+        ASSERT_GT(w.P, 0) << c.driver << " " << c.mueZ;
+        EXPECT_NEAR(w.P, c.P1 * w.etaZ - w.PV0 - w.PVLP, 1E-15L * c.P1);
+        EXPECT_NEAR(w.eta, w.P / c.P1, 1E-15L);
+        EXPECT_NEAR(w.PVLP, 0.01L * c.P1, 1E-15L * c.P1);
+        // Torques carry the powers at their speeds.
+        EXPECT_NEAR(gearPair.T[1] * gearPair.n[1] * 2 * kPi / 60000, c.P1, 1E-12L * c.P1);
+        EXPECT_NEAR(gearPair.T[2] * gearPair.n[2] * 2 * kPi / 60000, w.P, 1E-12L * c.P1);
+        EXPECT_NEAR(wormGear.ZE, 189.8L, 0.05L);  // steel on steel
+    }
+}
+
+TEST_F(RatingTest, SelfLockingSetWithTheWheelDrivingGivesNoOutput) {
+    wormGear.driver = 2;
+    wormGear.mueZ = 0.6L;  // friction angle 31 degrees above the lead angle of 27.6
+    RunCalculation();
+    EXPECT_FALSE(fatalFlag) << "the output is held at 0, the calculation goes on";
+    EXPECT_LT(wormGear.etaZ, 0);
+    EXPECT_EQ(wormGear.P, 0);
+    EXPECT_EQ(wormGear.eta, 0);
+    EXPECT_EQ(gearPair.T[2], 0);
+    EXPECT_TRUE(HasMessage("Fatal  : Pv > P !")) << Log();
+    EXPECT_TRUE(HasMessage("Fehler : T2 = 0 !")) << Log();
+    EXPECT_EQ(gearPair.SH[1], 0);
+    EXPECT_EQ(gearPair.SF[2], 0);
+    // Without an efficiency the iteration keeps driving with the nominal power.
+    ResetAll();
+    wormGear.P = 2.5L;
+    wormGear.driver = 2;
+    wormGear.mueZ = 1;
+    wormGear.din3996Switch = 0;
+    IterateCalculation();
+    ASSERT_FALSE(fatalFlag) << Log();
+    EXPECT_TRUE(HasMessage("Fatal  : Pv > P !")) << Log();
+    EXPECT_EQ(gearPair.P, 2.5L);
+    EXPECT_TRUE(wormGear.PDin[1] == 2.5L && wormGear.PDin[2] == 2.5L);
+}
+
+// A fatal input ends the run; the data set is put back as it was.
+TEST_F(RatingTest, FatalInputsStopTheRatingAndChecksThatOnlyReport) {
+    struct Case {
+        void (*set)();
+        const char* message;
+    };
+    const Case fatal[] = {
+        {[] { gearPair.P = -1; }, "Fatal  : P0 = 0 !"},
+        {[] { wormGear.PDin[1] = 0; }, "Fatal  : P0 = 0 !"},
+        {[] { wormGear.PDin[2] = 0, wormGear.din3996Switch = 0; }, "Fatal  : P0 = 0 !"},
+        {[] { gearPair.E[2] = 0; }, "Fatal  : E2 = 0 !"},
+    };
+    for (const Case& c : fatal) {
+        ResetAll();
+        c.set();
+        const GearPairRecord gp = gearPair;
+        const WormGearRecord wg = wormGear;
+        RunCalculation();
+        EXPECT_TRUE(fatalFlag) << c.message;
+        EXPECT_TRUE(HasMessage(c.message)) << Log();
+        EXPECT_TRUE(gearPair == gp && wormGear == wg) << c.message;
+    }
+    const Case reported[] = {
+        {[] { gearPair.z[1] = 0; }, "Fehler : z1 <= 0 !"},
+        {[] { gearPair.z[2] = -3; }, "Fehler : z2 <= 0 !"},
+        {[] { wormGear.v50 = 0; }, "Fehler : visko = 0 !"},
+    };
+    for (const Case& c : reported) {
+        ResetAll();
+        RunCalculation();
+        ClearMessages();
+        c.set();
+        EXPECT_TRUE(CheckRatingInputs());
+        EXPECT_FALSE(fatalFlag);
+        EXPECT_EQ(Log(), std::string(c.message) + "\n");
+    }
+}
+
+// Warnings name their gear; the width warning measures the deviation of the
+// recommended width against the width in use.
+TEST_F(RatingTest, NiemannWarningsPerGear) {
+    RunCalculation();
+    const Real bRec1 = wormGear.bRec[1], bRec2 = wormGear.bRec[2];
+    EXPECT_EQ(wormGear.LHmin, 25000);  // a missing required life
+    for (Real factor : {0.86L, 0.88L}) {  // 16.3 % and 13.6 % below b rec
+        ResetAll();
+        gearPair.sigHlim[1] = 150;  // the worm fails in pitting, the wheel does not
+        gearPair.sigmaFE[2] = 30;   // the wheel fails at the root
+        wormGear.b = {{bRec1, factor * bRec2}};
+        RunCalculation();
+        ASSERT_FALSE(fatalFlag) << Log();
+        EXPECT_TRUE(HasMessage("Warnung: SH<1  (1)") && !HasMessage("Warnung: SH<1  (2)")) << Log();
+        EXPECT_TRUE(HasMessage("Warnung: SF<1  (2)") && !HasMessage("Warnung: SF<1  (1)")) << Log();
+        EXPECT_EQ(HasMessage("Warnung: Zahnbreite !  (2)"), factor < 0.87L) << Log();
+        EXPECT_FALSE(HasMessage("Warnung: Zahnbreite !  (1)")) << Log();
+    }
+}
+
+// The reference set of the standard: z1 3, z2 29, a 80, dm1 26.4,
+// mx 4.6069, x2 0, b2 28.5, alpha 0 20 degrees.
+TEST_F(RatingTest, CharacteristicValuesOfTheReferenceSet) {
+    struct Case {
+        std::uint16_t form;
+        Real pm1, pm2, h1, h2, s;
+    };
+    const Case cases[] = {
+        {kFlankZA, 0.9364L, 0.8778L, 0.0748L, 0.0701L, 13.507L},
+        {kFlankZI, 0.9364L, 0.8778L, 0.0748L, 0.0701L, 13.507L},
+        {kFlankZH, 0.7312L, 0.6853L, 0.0896L, 0.0910L, 16.155L},
+    };
+    GearPairRecord g = gearPair;
+    g.z = {{3, 29}};
+    WormGearRecord w = wormGear;
+    w.a = 80;
+    w.dm[1] = 26.4L;
+    w.mx = 4.6069L;
+    w.q = w.dm[1] / w.mx;
+    w.u = 29.0L / 3;
+    w.gammaM = std::atan(3 / w.q);
+    w.x[2] = 0;
+    w.b2Eff = 28.5L;
+    w.alpha0 = 20;
+    for (const Case& c : cases) {
+        w.flankForm = c.form;
+        const Din3996CharacteristicValues cv = CalcDin3996CharacteristicValues(g, w);
+        EXPECT_NEAR(cv.pmStar[1], c.pm1, 0.00005L) << c.form;
+        EXPECT_NEAR(cv.pmStar[2], c.pm2, 0.00005L) << c.form;
+        EXPECT_NEAR(cv.hStar[1], c.h1, 0.00005L) << c.form;
+        EXPECT_NEAR(cv.hStar[2], c.h2, 0.00005L) << c.form;
+        EXPECT_NEAR(cv.sStar, c.s, 0.0005L) << c.form;
+    }
+    // The default data set is that reference set: the full run agrees.
+    RunCalculation();
+    EXPECT_NEAR(wormGear.pmStar[1], 0.9364L, 0.00005L);
+    EXPECT_NEAR(wormGear.sStar, 13.507L, 0.0005L);
+}
+
+// At a = 100 mm, u = 20.5, Ra1 = 0.5 µm, 25000 h and a sliding speed of
+// 1 m/s the size, speed, life, ratio and roughness factors are 1; away from
+// there they follow their laws.
+TEST_F(RatingTest, FactorsAreOneAtTheReferenceConditions) {
+    gearPair.z = {{2, 41}};
+    wormGear.a = 100;
+    wormGear.Ra1 = 0.5L;
+    wormGear.LHmin = 25000;
+    RunCalculation();
+    gearPair.n[1] = 60 * std::cos(wormGear.gammaM) / (kPi * wormGear.dm[1] * 0.001L);
+    RunCalculation();
+    ASSERT_FALSE(fatalFlag) << Log();
+    const WormGearRecord& w = wormGear;
+    EXPECT_NEAR(w.u, 20.5L, 1E-15L);
+    EXPECT_NEAR(w.vgm, 1, 1E-15L);
+    EXPECT_NEAR(w.vgmDin, 1, 1E-4L) << "the rounded constant 19098 of the sliding speed";
+    for (Real factor : {w.YS, w.ZS, w.Zv, w.Zh, w.Zu, w.YR}) EXPECT_NEAR(factor, 1, 1E-15L);
+
+    struct Case {
+        Real a, Ra1;
+        int z1, z2;
+        Real YS, YR, Zu;
+    };
+    const Case cases[] = {
+        {50, 0.3L, 1, 41, std::sqrt(100.0L / 65), 1, 1},
+        {80, 4.0L, 3, 29, std::sqrt(100.0L / 80), std::pow(8.0L, 0.25L), std::pow(29.0L / 3 / 20.5L, 1.0L / 6)},
+        {80, 8.0L, 2, 41, std::sqrt(100.0L / 80), 2, 1},
+    };
+    for (const Case& c : cases) {
+        ResetAll();
+        wormGear.a = c.a;
+        wormGear.Ra1 = c.Ra1;
+        gearPair.z = {{c.z1, c.z2}};
+        RunCalculation();
+        EXPECT_NEAR(wormGear.YS, c.YS, 1E-15L) << c.a;
+        EXPECT_NEAR(wormGear.YR, c.YR, 1E-15L) << c.Ra1;
+        EXPECT_NEAR(wormGear.Zu, c.Zu, 1E-15L) << c.z2;
+    }
+}
+
+// Every result pair is written for both editions, and the result of one
+// edition depends on its own driving power alone.
+TEST_F(RatingTest, EditionsAreAllWrittenAndNeverMix) {
+    RunCalculation();
+    constexpr Real kSentinel = -777.25L;
+    for (PairField f : kEditionPairs) (wormGear.*f) = {{kSentinel, kSentinel}};
+    wormGear.TDin = {{kSentinel, kSentinel, kSentinel, kSentinel}};
+    CalcWormRating();
+    for (std::size_t k = 0; k < kEditionPairs.size(); ++k)
+        for (int e = 1; e <= 2; ++e) EXPECT_NE((wormGear.*kEditionPairs[k])[e], kSentinel) << k << " " << e;
+    for (int i = 1; i <= 4; ++i) EXPECT_NE(wormGear.TDin[i], kSentinel) << i;
+
+    for (int changed = 1; changed <= 2; ++changed) {
+        const int kept = 3 - changed;
+        ResetAll();
+        RunCalculation();
+        const WormGearRecord before = wormGear;
+        wormGear.PDin[changed] *= 1.5L;
+        RunCalculation();
+        ASSERT_FALSE(fatalFlag) << Log();
+        for (std::size_t k = 0; k < kEditionPairs.size(); ++k)
+            EXPECT_EQ((wormGear.*kEditionPairs[k])[kept], (before.*kEditionPairs[k])[kept]) << k;
+        for (std::size_t k = 0; k < kLoadPairs.size(); ++k)
+            EXPECT_NE((wormGear.*kLoadPairs[k])[changed], (before.*kLoadPairs[k])[changed]) << k;
+        EXPECT_EQ(wormGear.TDin[2 + kept], before.TDin[2 + kept]);
+        EXPECT_NE(wormGear.TDin[2 + changed], before.TDin[2 + changed]);
+    }
+}
+
+// Message suffixes name their edition: a driving power below the fixed losses
+// leaves one edition without output; the default steel wheel wears in 2012
+// only; a wide wheel drives pm* of 1998 below 0.
+TEST_F(RatingTest, MessagesNameTheirEdition) {
+    for (int e = 1; e <= 2; ++e) {
+        const std::string name = e == 1 ? k1998 : k2012, other = e == 1 ? k2012 : k1998;
+        ResetAll();
+        wormGear.PDin[e] = 0.05L;
+        RunCalculation();
+        ASSERT_FALSE(fatalFlag) << Log();
+        EXPECT_EQ(wormGear.TDin[2 + e], 0);
+        EXPECT_EQ(wormGear.SHDin[e], 0);
+        EXPECT_TRUE(HasMessage("Fehler : T2 = 0 ! " + name)) << Log();
+        EXPECT_TRUE(HasMessage("Fehler : SH < 1.0 !  " + name)) << Log();
+        EXPECT_TRUE(HasMessage("Fehler : SF < 1.1 ! " + name)) << Log();
+        EXPECT_FALSE(HasMessage("Fehler : T2 = 0 ! " + other)) << Log();
+        EXPECT_FALSE(HasMessage("Fehler : SH < 1.0 !  " + other)) << Log();
+        EXPECT_GT(wormGear.SHDin[3 - e], 1);
+    }
+    ResetAll();
+    RunCalculation();
+    EXPECT_TRUE(HasMessage("Fehler : SW < 1.1 ! " + k2012)) << Log();
+    EXPECT_FALSE(HasMessage("Fehler : SW < 1.1 ! " + k1998)) << Log();
+    EXPECT_EQ(CountPrefix("Fehler : SH < 1.0") + CountPrefix("Fehler : SF < 1.1"), 0) << Log();
+
+    wormGear.b[2] = 500;
+    RunCalculation();
+    EXPECT_FALSE(fatalFlag);
+    EXPECT_TRUE(HasMessage("Fatal  : pm < 0 !")) << Log();
+    EXPECT_TRUE(HasMessage("Fehler : pm < 0 ! " + k1998)) << Log();
+    EXPECT_FALSE(HasMessage("Fehler : pm < 0 ! " + k2012)) << Log();
+    EXPECT_EQ(wormGear.pm[1], 1000000);
+    EXPECT_EQ(wormGear.pmStar[1], 0.01L);
+    EXPECT_LT(wormGear.pm[2], 1000);
+}
+
+TEST_F(RatingTest, LubricantFactorsAndBearingLoss) {
+    struct Case {
+        std::uint16_t kind;
+        Real eta0M, WS, Zoil;
+    };
+    const Case cases[] = {{1, 0.1L, 1, 0.89L}, {2, 0, 100, 1}, {5, 0.05L, std::pow(0.05L, -0.35L), 0.94L},
+                          {3, 0.1L, std::pow(0.1L, -0.35L), 0}};
+    for (const Case& c : cases) {
+        ResetAll();
+        wormGear.lubricantKind = c.kind;
+        wormGear.eta0M = c.eta0M;
+        RunCalculation();
+        EXPECT_NEAR(wormGear.WS, c.WS, 1E-15L * c.WS) << c.kind;
+        if (c.kind == 3) continue;
+        EXPECT_EQ(wormGear.Zoil, c.Zoil) << c.kind;
+    }
+    ResetAll();
+    wormGear.lubricantKind = 7;  // no pitting limit factor: both editions fail
+    RunCalculation();
+    EXPECT_EQ(wormGear.Zoil, 0);
+    EXPECT_EQ(CountPrefix("Fehler : SH < 1.0 !  "), 2) << Log();
+    Real loss[4] = {};
+    for (std::uint16_t arrangement = 1; arrangement <= 3; ++arrangement) {
+        ResetAll();
+        wormGear.bearingArrangement = arrangement;
+        RunCalculation();
+        loss[arrangement] = wormGear.PVLPDin;
+    }
+    EXPECT_NEAR(loss[2] / loss[1], 0.013L / 0.03L, 1E-15L);
+    EXPECT_EQ(loss[3], 0);
+}
+
+// Which wear line the wheel material, the lubrication and the lubricant choose
+// in the 2012 edition: J0T = c KW^k, capped at 4E-7 where the line says so.
+TEST_F(RatingTest, BaseWearIntensityOf2012ByWheelMaterial) {
+    struct Case {
+        std::uint16_t kind;
+        const char* name;
+        int lubrication;
+        std::uint16_t lubricant;
+        Real c, k;  // c = 0: the fixed value 1E-6
+        bool capped;
+    };
+    const Case cases[] = {
+        {8, "CUSN12-C-GZ", 0, 1, 2.4E-11L, -3.1L, true},
+        {8, "cusn12ni2-c-gc", 0, 3, 1.27E-10L, -2.24L, false},
+        {8, "CuSn12-C-GZ", 1, 2, 2.23E-10L, -1.91L, false},
+        {8, "CuAl10Fe5Ni5-C-GZ", 0, 1, 5.45E-9L, -1.23L, true},
+        {8, "CuAl10Fe5Ni5-C-GZ", 0, 2, 0, 0, false},
+        {4, "GJS-400", 1, 5, 9E-11L, -3.7L, true},
+        {6, "GJL-250", 0, 4, 5.8E-10L, -1.58L, false},
+        {8, "PA66", 0, 1, 0, 0, false},
+    };
+    for (const Case& c : cases) {
+        ResetAll();
+        gearPair.materialKind[2] = c.kind;
+        gearPair.materialName[2] = c.name;
+        wormGear.lubrication = c.lubrication;
+        wormGear.lubricantKind = c.lubricant;
+        RunCalculation();
+        const Real KW = wormGear.KW[2];
+        ASSERT_GT(KW, 0);
+        Real expected = c.c == 0 ? 1E-6L : c.c * std::pow(KW, c.k);
+        if (c.capped) expected = std::min(4E-7L, expected);
+        EXPECT_NEAR(wormGear.J0T[2], expected, 1E-12L * expected) << c.name << " " << c.lubricant;
+        EXPECT_EQ(wormGear.JW[2], wormGear.J0T[2] * wormGear.WML);
+    }
+}
+
+TEST_F(RatingTest, MaterialAndLifeFactors) {
+    const Real life[][3] = {{1, 3E6L, 1}, {1, 3E8L, 1}, {1, 1E6L, std::pow(3.0L, 0.16L)}, {1, 3E4L, 2},
+                            {4, 3E2L, 2.5L}, {6, 3E4L, std::pow(100.0L, 0.09L)}, {6, 3E2L, 2}};
+    for (const auto& c : life) {
+        wormGear.YNL = 0;
+        EXPECT_NEAR(LifeFactorYNLValue(static_cast<int>(c[0]), c[1]), c[2], 1E-15L) << c[1];
+        EXPECT_EQ(wormGear.YNL, 0) << "the value alone is never stored";
+        EXPECT_NEAR(LifeFactorYNL(static_cast<int>(c[0]), c[1]), c[2], 1E-15L);
+        EXPECT_NEAR(wormGear.YNL, c[2], 1E-15L) << "the form's button stores it";
+    }
+    EXPECT_EQ(LifeFactorYNL(1, 0), 0);
+    EXPECT_EQ(Log(), "Fatal  : NL = 0 !\n");
+    EXPECT_FALSE(fatalFlag);
+
+    wormGear.WML = 0.7L;
+    EXPECT_EQ(MaterialLubricantFactorWML(1, "CuSn12-C-GZ"), 1.6L);
+    EXPECT_EQ(MaterialLubricantFactorWML(3, "CuAl10Fe5Ni5-C-GZ"), 9.0L);
+    EXPECT_EQ(MaterialLubricantFactorWML(5, "CuSn12Ni2-C-GC"), 4.1L);
+    EXPECT_EQ(MaterialLubricantFactorWML(2, "GGG-40"), 1);
+    EXPECT_EQ(MaterialLubricantFactorWML(1, "cusn12-c-gz"), 0.7L);  // exact case only
+    EXPECT_EQ(MaterialLubricantFactorWML(6, "CuSn12-C-GZ"), 0.7L);
+    EXPECT_EQ(MaterialFactorYW("CuSn12Ni2-C-GZ"), 0.95L);
+    EXPECT_EQ(MaterialFactorYW("GG-25"), 1.4L);
+    EXPECT_EQ(MaterialFactorYW(""), 1.0L);
+    EXPECT_EQ(MaterialGroupName(3, ""), "Vergütungs- oder Nitrierstahl"_cp850);
+    EXPECT_EQ(MaterialGroupName(0, "CuAl10Fe5Ni5-C-GZ"), "Aluminiumbronze");
+    EXPECT_EQ(MaterialGroupName(8, "PA66"), "");
+}
+
+// tauFlimT and YNL entered as 0 mean "derive it": the rating uses the
+// derived values and leaves the inputs at 0.
+TEST_F(RatingTest, RootLimitValuesLeftAtZeroAreDerivedAfresh) {
+    RunCalculation();
+    const WormGearRecord& w = wormGear;
+    EXPECT_TRUE(w.tauFlimT == 0 && w.YNL == 0);
+    EXPECT_EQ(w.tauFlimTUsed, 0.4L * 800);
+    EXPECT_EQ(w.YNLUsed, 1);  // 1.2E8 cycles lie beyond the knee at 3E6
+    gearPair.sigmaFE[2] = 500;
+    wormGear.LHmin = 500;  // 2.3E6 cycles
+    RunCalculation();
+    EXPECT_TRUE(w.tauFlimT == 0 && w.YNL == 0);
+    EXPECT_EQ(w.tauFlimTUsed, 200);
+    EXPECT_NEAR(w.YNLUsed, std::pow(3E6L / w.NL, 0.16L), 1E-15L);
+    EXPECT_NEAR(w.tauFG, 200 * w.YNLUsed, 1E-12L);
+    wormGear.tauFlimT = 50;
+    wormGear.YNL = 1.5L;
+    RunCalculation();
+    EXPECT_EQ(w.tauFG, 75);
+    for (int e = 1; e <= 2; ++e) EXPECT_NEAR(w.SFDin[e], 75 / w.tauF[e], 1E-12L);
+}
+
+TEST_F(RatingTest, BulkTemperatureOfInjectionAndDipLubrication) {
+    RunCalculation();
+    const Real theta = CalcOilTemperature(40, 220, 37);
+    EXPECT_EQ(wormGear.thetaM, theta);
+    // Injection: the rise is proportional to the 2012 gear loss.
+    wormGear.PVzDin[2] *= 2;
+    EXPECT_NEAR(CalcOilTemperature(40, 220, 37) - 40, 2 * (theta - 40), 1E-12L);
+    wormGear.lubrication = 1;
+    const Real mineral = CalcOilTemperature(40, 220, 37);
+    wormGear.lubricantKind = 2;
+    EXPECT_GT(mineral, CalcOilTemperature(40, 220, 37));  // polyglycol runs cooler
+    // Dip lubrication outside the formula's range: no value, the entered one stays.
+    wormGear.thetaM = 65;
+    gearPair.n[1] = 3001;
+    EXPECT_EQ(CalcOilTemperature(40, 220, 37), 0);
+    EXPECT_EQ(wormGear.thetaM, 65);
+}
+
+// The iteration sets the driving powers so that the outputs reach the
+// nominal power, after Niemann and for both editions; the key results of the
+// default set as the report shows them.
+TEST_F(RatingTest, IterationReachesTheNominalPower) {
+    for (Real nominal : {0.5L, 12.0L}) {
+        ResetAll();
+        wormGear.P = nominal;
+        IterateCalculation();
+        ASSERT_FALSE(fatalFlag) << Log();
+        EXPECT_NEAR(wormGear.P, nominal, 1E-6L * nominal);
+        EXPECT_NEAR(gearPair.P, nominal / wormGear.eta, 1E-6L * nominal);
+        for (int e = 1; e <= 2; ++e) EXPECT_NEAR(wormGear.PDinOut[e], nominal, 1E-5L * nominal) << e;
+    }
+    ResetAll();
+    IterateCalculation();
+    ASSERT_FALSE(fatalFlag) << Log();
+    const WormGearRecord& w = wormGear;
+    const Real golden[][3] = {
+        {gearPair.P, 3.8257L, 5E-5L}, {w.P, 2.95L, 5E-5L},         {w.eta, 0.7711L, 5E-5L},
+        {gearPair.SH[1], 2.3331L, 5E-5L}, {gearPair.SF[2], 19.325L, 5E-4L}, {w.sigmaH, 478.075L, 5E-4L},
+        {w.PDin[1], 3.7173L, 5E-5L}, {w.PDin[2], 4.0074L, 5E-5L},   {w.SHDin[2], 2.4314L, 5E-5L},
+        {w.SW[1], 1.4509L, 5E-5L},   {w.SW[2], 0.1226L, 5E-5L},     {w.SFDin[1], 11.765L, 5E-4L},
+    };
+    for (const auto& g : golden) EXPECT_NEAR(g[0], g[1], g[2]) << static_cast<double>(g[1]);
+}
+
+}  // namespace
+}  // namespace veldrim

@@ -1,3 +1,6 @@
+// Chord helpers and composite shapes: no chord is a point, the chords join
+// and stay on their curve, and degenerate shapes draw nothing.
+
 #include "graphics/cad_primitives.h"
 
 #include <gtest/gtest.h>
@@ -15,8 +18,10 @@
 namespace veldrim {
 namespace {
 
+constexpr Real kPi = 3.141592653589793238462643383279502884L;
+
 struct Segment {
-    long double x1, y1, x2, y2;
+    Real x1, y1, x2, y2;
 };
 std::vector<Segment>* segments = nullptr;
 std::vector<std::string>* texts = nullptr;
@@ -24,9 +29,7 @@ std::vector<std::string>* texts = nullptr;
 // Collects the lines and texts of a run.
 class SegmentWriter : public CadWriter {
 public:
-    void Line(Real x1, Real y1, Real x2, Real y2) override {
-        segments->push_back({x1, y1, x2, y2});
-    }
+    void Line(Real x1, Real y1, Real x2, Real y2) override { segments->push_back({x1, y1, x2, y2}); }
     void Circle(Real, Real, Real) override {}
     void Arc(Real, Real, Real, Real, Real, Real) override {}
     void Text(const std::string& t, Real x, Real y) override {
@@ -34,7 +37,6 @@ public:
     }
     void Solid(Real, Real, Real, Real, Real, Real, Real, Real) override {}
 };
-std::unique_ptr<CadWriter> MakeSegmentWriter() { return std::make_unique<SegmentWriter>(); }
 
 class CadPrimitivesTest : public ::testing::Test {
 protected:
@@ -48,9 +50,8 @@ protected:
         SetGraphicsWindow(&window);
         segments = &segs;
         texts = &txt;
-        CadWriterFactories[kCadTxt] = MakeSegmentWriter;
-        currentFileName =
-            (std::filesystem::temp_directory_path() / "veldrim_g1_primitives").string();
+        CadWriterFactories[kCadTxt] = [] { return std::unique_ptr<CadWriter>(new SegmentWriter); };
+        currentFileName = (std::filesystem::temp_directory_path() / "veldrim_g1_primitives").string();
         CadBeginOutput(kCadTxt);
         ASSERT_FALSE(cancelFlag);
     }
@@ -61,17 +62,6 @@ protected:
         cadBatchFlag = false;
         SetGraphicsWindow(nullptr);
     }
-    // No chord is a point, and the chords join end to start.
-    void ExpectConnectedChords() {
-        for (size_t i = 0; i < segs.size(); ++i) {
-            const Segment& s = segs[i];
-            EXPECT_GT(std::hypot(s.x2 - s.x1, s.y2 - s.y1), 1E-9L) << i;
-            if (i > 0) {
-                EXPECT_EQ(s.x1, segs[i - 1].x2) << i;
-                EXPECT_EQ(s.y1, segs[i - 1].y2) << i;
-            }
-        }
-    }
     TFveldgra window;
     BatchUi ui;
     ScopedUi scope{ui};
@@ -79,115 +69,90 @@ protected:
     std::vector<std::string> txt;
 };
 
-TEST_F(CadPrimitivesTest, PolygonCircleChordsFollowTheTolerance) {
-    CadOutputState.chordTolerance = 0;  // not positive: 0.1
-    CadPolygonCircle(false, 0, 0, 5);
-    EXPECT_EQ(CadOutputState.chordTolerance, 0.1L);
-    // 2 pi 5 / 0.1 = 314.16 -> 314 chords, counter-clockwise, closed.
-    ASSERT_EQ(segs.size(), 314u);
-    ExpectConnectedChords();
-    EXPECT_EQ(segs.front().x1, 5);
-    EXPECT_EQ(segs.front().y1, 0);
-    EXPECT_GT(segs.front().y2, 0);
-    EXPECT_NEAR((double)segs.back().x2, 5, 1E-12);
-    EXPECT_NEAR((double)segs.back().y2, 0, 1E-12);
-    for (const Segment& s : segs) EXPECT_NEAR((double)std::hypot(s.x2, s.y2), 5, 1E-12);
-    segs.clear();
-    CadPolygonCircle(true, 0, 0, 5);
-    ASSERT_EQ(segs.size(), 314u);
-    EXPECT_LT(segs.front().y2, 0);  // clockwise
-    ExpectConnectedChords();
-}
-
-TEST_F(CadPrimitivesTest, TinyCircleDrawsNoZeroLengthLine) {
-    CadPolygonCircle(false, 0, 0, 0.01L);  // circumference below the tolerance
-    EXPECT_TRUE(segs.empty());
-}
-
-TEST_F(CadPrimitivesTest, PolygonArcEndsExactlyOnItsPoints) {
-    CadOutputState.chordTolerance = 0.5L;
-    const long double pi = 3.141592653589793238462643383279502884L;
-    CadPolygonArc(10, 0, 0, 10, pi / 2);  // quarter circle about the origin
-    ASSERT_FALSE(segs.empty());
-    ExpectConnectedChords();
-    EXPECT_EQ(segs.front().x1, 10);
-    EXPECT_EQ(segs.back().x2, 0);
-    EXPECT_EQ(segs.back().y2, 10);
-    for (const Segment& s : segs) {
-        EXPECT_NEAR((double)std::hypot(s.x2, s.y2), 10, 1E-12);
-        EXPECT_GE(s.x2, -1E-12L);  // stays in the first quadrant
-        EXPECT_GE(s.y2, -1E-12L);
+TEST_F(CadPrimitivesTest, ChordsJoinHaveLengthAndStayOnTheCurve) {
+    const struct {
+        const char* name;
+        void (*draw)();
+        std::size_t chords;
+        Real cx, cy, r;        // the circle every chord end lies on (r 0: no check)
+        Real firstX, lastX, lastY;
+        bool down;             // the first chord leaves downwards
+    } cases[] = {
+        // A tolerance that is not positive means 0.1: 2 pi 5 / 0.1 -> 314 chords.
+        {"circle", [] { CadOutputState.chordTolerance = 0; CadPolygonCircle(false, 0, 0, 5); },
+         314, 0, 0, 5, 5, 5, 0, false},
+        {"circle clockwise", [] { CadPolygonCircle(true, 0, 0, 5); }, 314, 0, 0, 5, 5, 5, 0, true},
+        // 15.7 mm of quarter arc at 0.5 mm chords: 31 chords.
+        {"quarter arc", [] { CadOutputState.chordTolerance = 0.5L; CadPolygonArc(10, 0, 0, 10, kPi / 2); },
+         31, 0, 0, 10, 10, 0, 10, false},
+        // The other way round the centre lies on the right, at (10, 10).
+        {"quarter arc clockwise", [] { CadOutputState.chordTolerance = 0.5L; CadPolygonArc(10, 0, 0, 10, -kPi / 2); },
+         31, 10, 10, 10, 10, 0, 10, false},
+        {"short flat arc", [] { CadOutputState.chordTolerance = 1; CadPolygonArc(0, 0, 0.5L, 0, 0.05L); },
+         1, 0, 0, 0, 0, 0.5L, 0, false},
+        // Steps of 0.05 rad until 2 pi is passed: 126 chords.
+        {"ellipse", [] { CadEllipse(false, 0, 0, 4, 2); }, 126, 0, 0, 0, 4, 4, 0, false},
+        {"ellipse clockwise", [] { CadEllipse(true, 0, 0, 4, 2); }, 126, 0, 0, 0, 4, 4, 0, true},
+    };
+    for (const auto& c : cases) {
+        segs.clear();
+        c.draw();
+        ASSERT_EQ(segs.size(), c.chords) << c.name;
+        EXPECT_EQ(segs.front().x1, c.firstX) << c.name;
+        const double closeTo = c.r > 0 ? 1E-12 : 0.05;  // the ellipse ends within its last step
+        EXPECT_NEAR((double)segs.back().x2, (double)c.lastX, closeTo) << c.name;
+        EXPECT_NEAR((double)segs.back().y2, (double)c.lastY, closeTo) << c.name;
+        EXPECT_EQ(segs.front().y2 < segs.front().y1, c.down) << c.name;
+        for (std::size_t i = 0; i < segs.size(); ++i) {
+            const Segment& s = segs[i];
+            EXPECT_GT(std::hypot(s.x2 - s.x1, s.y2 - s.y1), 1E-9L) << c.name << " " << i;
+            if (i > 0) EXPECT_TRUE(s.x1 == segs[i - 1].x2 && s.y1 == segs[i - 1].y2) << c.name << " " << i;
+            if (c.r > 0) EXPECT_NEAR((double)std::hypot(s.x2 - c.cx, s.y2 - c.cy), (double)c.r, 1E-12) << c.name;
+        }
     }
-    // 15.7 mm of arc at 0.5 mm chords: 31 chords.
-    EXPECT_EQ(segs.size(), 31u);
+    // The quarter arc ends exactly on its point.
+    CadOutputState.chordTolerance = 0.5L;
     segs.clear();
-    // Clockwise the other way round: the centre lies on the right, at (10, 10).
-    CadPolygonArc(10, 0, 0, 10, -pi / 2);
-    ASSERT_FALSE(segs.empty());
-    for (const Segment& s : segs) EXPECT_NEAR((double)std::hypot(s.x2 - 10, s.y2 - 10), 10, 1E-12);
-    segs.clear();
-    CadPolygonArc(0, 0, 0, 0, 1);  // no length: nothing
-    CadPolygonArc(0, 0, 1, 0, 0);  // no angle: nothing
+    CadPolygonArc(10, 0, 0, 10, kPi / 2);
+    EXPECT_TRUE(segs.back().x2 == 0 && segs.back().y2 == 10);
+}
+
+TEST_F(CadPrimitivesTest, DegenerateShapesDrawNoZeroLengthLine) {
+    CadPolygonCircle(false, 0, 0, 0.01L);  // circumference below the tolerance
+    CadPolygonArc(0, 0, 0, 0, 1);          // no length
+    CadPolygonArc(0, 0, 1, 0, 0);          // no angle
     EXPECT_TRUE(segs.empty());
 }
 
-TEST_F(CadPrimitivesTest, ShortFlatArcIsOneChord) {
-    CadOutputState.chordTolerance = 1;
-    CadPolygonArc(0, 0, 0.5L, 0, 0.05L);
-    ASSERT_EQ(segs.size(), 1u);
-    EXPECT_EQ(segs[0].x2, 0.5L);
-}
-
-TEST_F(CadPrimitivesTest, CompositeShapesAndOrigin) {
+TEST_F(CadPrimitivesTest, CompositeShapesAndTextLinesFollowTheOrigin) {
     CadSetOrigin(10, 20);
     CadRectangle(0, 0, 2, 1);
     CadRectangleReversed(0, 0, 2, 1);
     CadCentredVerticalLine(0, 0, 4);
     CadDoubleHorizontalLine(0, 0, 3, 2);
     ASSERT_EQ(segs.size(), 11u);
-    EXPECT_EQ(segs[0].x1, 10);
-    EXPECT_EQ(segs[0].x2, 12);  // (x1,y1) -> (x2,y1)
-    EXPECT_EQ(segs[4].x2, 10);  // reversed: (x1,y1) -> (x1,y2)
-    EXPECT_EQ(segs[4].y2, 21);
-    EXPECT_EQ(segs[8].y1, 18);
-    EXPECT_EQ(segs[8].y2, 22);
-    EXPECT_EQ(segs[9].y1, 21);
-    EXPECT_EQ(segs[10].y1, 19);
+    EXPECT_TRUE(segs[0].x1 == 10 && segs[0].x2 == 12);  // (x1,y1) -> (x2,y1)
+    EXPECT_TRUE(segs[4].x2 == 10 && segs[4].y2 == 21);  // reversed: (x1,y1) -> (x1,y2)
+    EXPECT_TRUE(segs[8].y1 == 18 && segs[8].y2 == 22);
+    EXPECT_TRUE(segs[9].y1 == 21 && segs[10].y1 == 19);
     EXPECT_EQ(CadOutputState.currentX, 0);  // the current point keeps no offset
-}
 
-TEST_F(CadPrimitivesTest, EllipseGoesRoundOnce) {
-    CadEllipse(false, 0, 0, 4, 2);
-    // Steps of 0.05 rad until 2 pi is passed: 126 chords.
-    EXPECT_EQ(segs.size(), 126u);
-    EXPECT_EQ(segs.front().x1, 4);
-    EXPECT_NEAR((double)segs.back().x2, 4, 0.01);
-    segs.clear();
-    CadEllipse(true, 0, 0, 4, 2);
-    EXPECT_EQ(segs.size(), 126u);
-    EXPECT_LT(segs.front().y2, 0);
-}
-
-TEST_F(CadPrimitivesTest, TextLinesMoveByOneAndAHalfHeights) {
+    // Text lines move by one and a half heights, across the text direction.
+    CadSetOrigin(0, 0);
     CadSetTextStyle(2, 0, 5, 0);
     CadMoveTo(0, 100);
-    CadTextLine("a");
-    CadTextLine("");
-    CadTextLine("b");
+    for (const char* t : {"a", "", "b"}) CadTextLine(t);
     CadSetTextStyle(2, 90, 5, 0);
     CadMoveTo(0, 0);
     CadTextLine("c");
     EXPECT_EQ(txt, (std::vector<std::string>{"a 0 100", "b 0 92", "c 0 0"}));
-    EXPECT_NEAR((double)CadOutputState.currentX, 8, 1E-12);  // 90 - 90 degrees: to the right
+    EXPECT_NEAR((double)CadOutputState.currentX, 8, 1E-12);
     EXPECT_NEAR((double)CadOutputState.currentY, 0, 1E-12);
 }
 
 TEST(AngleSpan, NonNegativeSpans) {
-    EXPECT_EQ(AngleSpan(350, 10), 20);
-    EXPECT_EQ(AngleSpan(10, 350), 340);
-    EXPECT_EQ(AngleSpan(0, 360), 360);
-    EXPECT_EQ(AngleSpan(30, 30), 0);
-    EXPECT_EQ(AngleSpan(-90, 90), 180);
+    const std::tuple<Real, Real, Real> cases[] = {{350, 10, 20}, {10, 350, 340}, {0, 360, 360}, {30, 30, 0}, {-90, 90, 180}};
+    for (const auto& [a, b, span] : cases) EXPECT_EQ(AngleSpan(a, b), span) << (double)a;
 }
 
 }  // namespace

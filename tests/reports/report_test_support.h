@@ -1,15 +1,16 @@
 #pragma once
 // Shared fixture of the report tests: a clean program state, a temporary user
 // and data folder, a fixed clock, the shipped message text file and a
-// scripted UI; helpers that read written reports back.
+// scripted UI; helpers that write reports and read them back.
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,15 +30,13 @@
 namespace veldrim::testing_support {
 
 namespace fs = std::filesystem;
-
 using veldrim::testing::Slurp;
 
 // Lines of a file split at LF, each without its CR.
 inline std::vector<std::string> LinesOf(const std::string& text) {
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = text.find('\n', start);
         std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
         if (!line.empty() && line.back() == '\r') line.pop_back();
         lines.push_back(line);
@@ -49,14 +48,58 @@ inline std::vector<std::string> LinesOf(const std::string& text) {
 
 inline std::vector<std::string> SplitTabs(const std::string& line) {
     std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t tab = line.find('\t', start);
+    for (std::size_t start = 0;;) {
+        const std::size_t tab = line.find('\t', start);
         fields.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
-        if (tab == std::string::npos) break;
+        if (tab == std::string::npos) return fields;
         start = tab + 1;
     }
-    return fields;
+}
+
+inline bool Contains(const std::string& text, std::string_view part) {
+    return text.find(part) != std::string::npos;
+}
+
+inline std::size_t CountOf(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t p = 0; (p = text.find(part, p)) != std::string::npos; p += part.size()) ++n;
+    return n;
+}
+
+inline std::string Trim(const std::string& s) {
+    const auto a = s.find_first_not_of(' ');
+    return a == std::string::npos ? std::string() : s.substr(a, s.find_last_not_of(' ') - a + 1);
+}
+
+// One row of a TXT report: label TAB symbol TAB unit TAB value [TAB value].
+struct Row {
+    std::string label, symbol, unit, v1, v2;
+    bool operator==(const Row&) const = default;
+};
+inline std::ostream& operator<<(std::ostream& os, const Row& r) {
+    return os << "[" << r.label << "|" << r.symbol << "|" << r.unit << "|" << r.v1 << "|" << r.v2 << "]";
+}
+
+// The rows of a TXT report from the title `from` (if given) to the text `to`.
+inline std::vector<Row> TxtRows(const std::string& text, const std::string& from = "",
+                                const std::string& to = "") {
+    const auto a = from.empty() ? 0 : text.find(from + "\r\n");
+    if (a == std::string::npos) return {};
+    const auto b = to.empty() ? std::string::npos : text.find(to, a);
+    std::vector<Row> rows;
+    for (const std::string& line : LinesOf(text.substr(a, b == std::string::npos ? b : b - a))) {
+        const auto f = SplitTabs(line);
+        if (f.size() == 4 || f.size() == 5)
+            rows.push_back({f[0], f[1], f[2], Trim(f[3]), f.size() == 5 ? Trim(f[4]) : ""});
+    }
+    return rows;
+}
+
+inline Row FindRow(const std::vector<Row>& rows, const std::string& symbol) {
+    for (const Row& r : rows)
+        if (r.symbol == symbol) return r;
+    ADD_FAILURE() << "no row " << symbol;
+    return {};
 }
 
 class ReportTest : public ::testing::Test {
@@ -96,8 +139,47 @@ protected:
     }
     std::string In(const std::string& leaf) const { return dir + "/" + leaf; }
 
+    // Opens the channel on a destination and rewrites (HTML gets a file name).
+    void Open(std::uint16_t destination) {
+        SetReportHeader("Titel", "Sub 1", "Sub 2", "Sub 3", "", 0);
+        if (destination == kReportHtmlFile) ui.QueueText(In("open.htm"));
+        ReportOpen(destination, "x");
+        ASSERT_FALSE(cancelFlag);
+        ReportRewrite();
+        ASSERT_FALSE(cancelFlag);
+    }
+    // Closes the file without handing it over and returns its text.
+    std::string Written() {
+        CloseChecked(sharedTextFile);
+        return Slurp(reportOutputName);
+    }
+    // Writes one whole report through the default destination; the file's bytes.
+    std::string Produce(std::uint16_t destination, const std::function<void()>& print) {
+        cancelFlag = false;
+        textDevice = static_cast<std::int16_t>(destination);
+        if (destination == kReportHtmlFile || destination == kReportTextFile)
+            ui.QueueText(In("report-" + std::to_string(++serial) +
+                            (destination == kReportHtmlFile ? ".htm" : ".txt")));
+        print();
+        EXPECT_FALSE(cancelFlag);
+        return Slurp(reportOutputName);
+    }
+    bool AnyMessageContains(const std::string& part) const {
+        for (const auto& c : ui.CallsOf("message"))
+            if (Contains(c.text, part)) return true;
+        return false;
+    }
+    // The complaints of xmllint about an HTML file (empty when it passes).
+    std::string XmllintErrors(const std::string& path) {
+        const std::string errors = In("xmllint.err");
+        const std::string command = "xmllint --html --noout '" + path + "' 2> '" + errors + "'";
+        const int status = std::system(command.c_str());
+        return status == 0 ? Slurp(errors) : "exit status " + std::to_string(status) + ": " + Slurp(errors);
+    }
+
     std::string dir;
     fs::path oldCwd;
+    int serial = 0;
     ScriptedUi ui;
     ScopedUi scope{ui};
 };

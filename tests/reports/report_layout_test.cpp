@@ -1,0 +1,200 @@
+// Layout of the whole calculation report and of the Niemann excerpt on the
+// default data set: every mode, both DIN 3996 editions, on paged text, TXT
+// and HTML destinations.
+
+#include <algorithm>
+
+#include "calc/worm_geometry.h"
+#include "foundation/codepage.h"
+#include "foundation/messages.h"
+#include "report_test_support.h"
+#include "reports/calc_report.h"
+#include "reports/report_din3996.h"
+#include "reports/report_excerpt.h"
+#include "reports/report_niemann.h"
+
+namespace veldrim {
+namespace {
+using namespace testing_support;
+
+struct Printer {
+    int mode;  // -1: the Niemann excerpt
+    bool geometry, niemann;
+    const char* edition;  // nullptr: no DIN 3996 part
+    void Print() const {
+        if (mode < 0) PrintNiemannExcerpt();
+        else PrintResultReport(static_cast<std::uint16_t>(mode));
+    }
+};
+const Printer kPrinters[] = {
+    {0, true, true, "DIN 3996:2012"},  {1, true, false, nullptr},         {2, false, true, "DIN 3996:2012"},
+    {3, true, true, "DIN 3996:2012"},  {4, false, true, nullptr},         {5, false, false, "DIN 3996:1998"},
+    {6, false, false, "DIN 3996:2012"}, {-1, false, false, nullptr},
+};
+
+class Layout : public ReportTest {
+protected:
+    void SetUp() override {
+        ReportTest::SetUp();
+        wormGear.din3996Switch = 1;
+        RunCalculation();
+        ASSERT_FALSE(fatalFlag);
+        ASSERT_GT(messageList.count, 0);
+        wormGear.partName[1] = "A&B<x>";
+        gearPair.materialName[1] = "St<50> & Co";
+        ui.batch = true;  // the screen report stays on disk
+        askBeforeOverwriteFlag = false;
+    }
+};
+
+// Paged text: the 7-blank margin, frames closed at the same columns, pages
+// no longer than the lines per page, no marker, in every rule style and
+// header variant.
+TEST_F(Layout, PagedTextKeepsMarginFramesAndPageLength) {
+    const struct {
+        std::int16_t style, headerMode;
+        std::int32_t spacing;
+    } variants[] = {{1, 1, 0}, {2, 1, 0}, {4, 1, 0}, {3, 1, 3}, {1, 2, 3}};
+    linesPerPage = 20;
+    for (const auto& v : variants) {
+        reportRuleStyle = v.style;
+        printoutHeaderMode = v.headerMode;
+        headerSpaceLines = v.spacing;
+        const std::string starts = v.style == 1 ? "*" : v.style == 2 ? "\xBA\xC9\xC8\xCC" : "";
+        const std::string ends = v.style == 1 ? "*" : "\xBA\xBB\xBC\xB9";
+        for (const Printer& p : kPrinters) {
+            for (std::uint16_t destination : {kReportScreen, kReportTextFile}) {
+                SCOPED_TRACE("style " + std::to_string(v.style) + " header " + std::to_string(v.headerMode) +
+                             " mode " + std::to_string(p.mode) + " destination " + std::to_string(destination));
+                const std::string text = Produce(destination, [&] { p.Print(); });
+                EXPECT_FALSE(Contains(text, "$!$"));
+                int sinceFeed = 0, longest = 0, feeds = 0, framed = 0;
+                for (const auto& line : LinesOf(text)) {
+                    if (line == "\f") {
+                        ++feeds;
+                        sinceFeed = 0;
+                        continue;
+                    }
+                    longest = std::max(longest, ++sinceFeed);
+                    ASSERT_EQ(line.rfind(kReportMargin, 0), 0u) << "[" << line << "]";
+                    ASSERT_FALSE(Contains(line, "\f")) << "[" << line << "]";
+                    if (line.size() <= 7 || starts.find(line[7]) == std::string::npos) continue;
+                    ++framed;
+                    ASSERT_EQ(line.size(), 77u) << "[" << line << "]";
+                    EXPECT_NE(ends.find(line[76]), std::string::npos) << "[" << line << "]";
+                }
+                if (!starts.empty()) EXPECT_GE(framed, 11);
+                if (destination == kReportScreen) {
+                    EXPECT_LE(longest, 20);
+                    if (v.style != 4) EXPECT_GE(feeds, 1);
+                } else if (v.headerMode == 1) {  // text files break pages only after a first-page header
+                    EXPECT_EQ(feeds, 0);
+                }
+            }
+        }
+    }
+}
+
+// TXT: rows of 4 or 5 tab-separated fields (header and messages 3), no
+// rules, no margin; each mode prints its parts, the DIN part in its edition.
+TEST_F(Layout, TxtRowsAreTabSeparatedAndTheModesPrintTheirParts) {
+    for (std::uint8_t din : {1, 0}) {
+        wormGear.din3996Switch = din;
+        for (const Printer& p : kPrinters) {
+            SCOPED_TRACE("mode " + std::to_string(p.mode) + " DIN switch " + std::to_string(din));
+            const std::string text = Produce(kReportTxtFile, [&] { p.Print(); });
+            EXPECT_FALSE(Contains(text, "$!$"));
+            EXPECT_FALSE(Contains(text, std::string(70, '-')));
+            std::size_t rows = 0;
+            for (const auto& line : LinesOf(text)) {
+                const auto fields = SplitTabs(line);
+                if (fields.size() == 1) continue;
+                bool message = fields[0] == windowTitle + " V" + programVersion;
+                for (int k = 1; k <= messageList.count; ++k)
+                    message = message || fields[0] == messageList.slot[static_cast<std::size_t>(k)];
+                if (message) {
+                    EXPECT_EQ(fields.size(), 3u) << line;
+                } else {
+                    EXPECT_TRUE(fields.size() == 4 || fields.size() == 5) << line;
+                    EXPECT_NE(line.rfind(kReportMargin, 0), 0u) << "margin on TXT: " << line;
+                    ++rows;
+                }
+            }
+            if (p.geometry) EXPECT_GT(rows, 70u);
+            EXPECT_TRUE(Contains(text, "BEMERKUNGEN, WARNUNGEN, FEHLERMELDUNGEN"));
+            EXPECT_EQ(Contains(text, "BASISDATEN"), p.geometry);
+            EXPECT_EQ(Contains(text, "WIRKUNGSGRAD (NACH NIEMANN)\r\n"), p.niemann);
+            EXPECT_EQ(Contains(text, "BETRIEBSDATEN NACH DIN 3996:"), p.edition && din);
+            if (!p.edition || !din) continue;
+            const std::string other = std::string(p.edition) == "DIN 3996:1998" ? "DIN 3996:2012" : "DIN 3996:1998";
+            EXPECT_TRUE(Contains(text, std::string("ZAHNBRUCHSICHERHEIT NACH ") + p.edition + "\r\n"));
+            EXPECT_FALSE(Contains(text, "NACH " + other));
+        }
+    }
+    EXPECT_TRUE(Contains(Produce(kReportTxtFile, PrintNiemannExcerpt), "Verschleißsicherheit\tSW\t\t"_cp850));
+}
+
+// HTML: passes xmllint, tables balanced, data texts escaped, character set declared.
+TEST_F(Layout, HtmlPassesAnHtmlCheckerAndEscapesData) {
+    for (const Printer& p : kPrinters) {
+        SCOPED_TRACE("mode " + std::to_string(p.mode));
+        const std::string html = Produce(kReportHtmlFile, [&] { p.Print(); });
+        EXPECT_EQ(XmllintErrors(reportOutputName), "");
+        EXPECT_FALSE(Contains(html, "$!$"));
+        EXPECT_TRUE(Contains(html, "charset=windows-1252"));
+        EXPECT_TRUE(Contains(html, "</BODY>\r\n</HTML>\r\n"));
+        EXPECT_EQ(CountOf(html, "<TABLE"), CountOf(html, "</TABLE>"));
+        EXPECT_FALSE(Contains(html, "A&B<x>"));
+        EXPECT_FALSE(Contains(html, "St<50>"));
+        if (p.mode >= 0) EXPECT_TRUE(Contains(html, "A&amp;B&lt;x&gt;"));
+        if (p.niemann) EXPECT_TRUE(Contains(html, "<br>Werkstoff Schnecke: St&lt;50&gt; &amp; Co"));
+    }
+    EXPECT_TRUE(Contains(Slurp(reportOutputName), "<br>Werkstoff  Schnecke: St&lt;50&gt; &amp; Co"));
+}
+
+// The excerpt is one list: after the column heads, rows only, without
+// section titles or empty lines, up to the messages page.
+TEST_F(Layout, ExcerptRowsFollowEachOtherWithoutGaps) {
+    reportRuleStyle = 4;  // no rules: every line of the list is a row
+    std::vector<std::string> labels;
+    bool inList = false, headSeen = false;
+    for (const std::string& line : LinesOf(Produce(kReportScreen, PrintNiemannExcerpt))) {
+        if (Contains(line, "Zeichen  Unit")) {
+            inList = true;
+            continue;
+        }
+        if (!inList) continue;
+        if (Contains(line, "\f")) break;
+        if (line.size() <= 7 && !headSeen) {  // the one empty line after the head row
+            headSeen = true;
+            continue;
+        }
+        ASSERT_GT(line.size(), 34u) << "not a row: [" << line << "]";
+        labels.push_back(Trim(line.substr(7, 27)));
+    }
+    ASSERT_EQ(labels.size(), 23u);
+    EXPECT_EQ(labels.front(), "Zähnezahl"_cp850);
+    EXPECT_EQ(labels.back(), "Verschleißsicherheit"_cp850);
+}
+
+// Each part stops at its first cancel check: the Niemann part after its
+// materials, the DIN 3996 part after its general factors.
+TEST_F(Layout, SectionsStopAtTheirFirstCancelCheck) {
+    ReportOpen(kReportTxtNoDialog, currentFileName);
+    ReportRewrite();
+    ASSERT_FALSE(cancelFlag);
+    cancelFlag = true;  // as if a sheet prompt had been refused on the way
+    ReportNiemannSections();
+    ReportDin3996Sections(1);
+    cancelFlag = false;
+    ReportClose();
+    const std::string text = Slurp(reportOutputName);
+    EXPECT_TRUE(Contains(text, "WERKSTOFF UND BEARBEITUNG\r\n"));
+    EXPECT_FALSE(Contains(text, "ALLGEMEINE EINFLUSSFAKTOREN\r\n"));
+    EXPECT_FALSE(Contains(text, "ZAHNFUSSTRAGF"));
+    EXPECT_TRUE(Contains(text, "ALLGEMEINE EINFLUSSFAKTOREN NACH DIN 3996:1998\r\n"));
+    EXPECT_FALSE(Contains(text, "WIRKUNGSGRAD NACH"));
+}
+
+}  // namespace
+}  // namespace veldrim

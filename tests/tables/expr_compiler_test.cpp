@@ -20,38 +20,21 @@ using testing_expr::FakeArea;
 class ExprCompiler : public ::testing::Test {
 protected:
     void SetUp() override {
-        FakeArea parts;
-        parts.alias = "PARTS";
-        parts.fields = {
-            {"NAME", 'C', 20, 0, "Smith               "},
-            {"QTY", 'N', 10, 2, "    123.45"},
-            {"COUNT", 'N', 5, 0, "   42"},
-            {"FLAG", 'L', 1, 0, "T"},
-            {"BORN", 'D', 8, 0, "19991231"},
-            {"NOTE", 'M', 10, 0, "         1"},
-            {"DATE", 'C', 8, 0, "datefld "},
-            {"RATE", 'F', 12, 4, "      0.2500"},
-        };
-        parts.memos[6] = "memo text";
-        parts.recNo = 7;
-        FakeArea other;
-        other.alias = "OTHER";
-        other.fields = {{"CODE", 'C', 5, 0, "AB   "}, {"PRICE", 'N', 8, 3, "   1.500"}};
-        FakeArea third;
-        third.alias = "THIRD";
-        third.fields = {{"NAME", 'C', 6, 0, "Miller"}};
-        state_.fields.areas[1] = parts;
-        state_.fields.areas[2] = other;
-        state_.fields.areas[3] = third;
+        state_.fields.areas[1] = FakeArea{"PARTS",
+                                          {{"NAME", 'C', 20, 0, "Smith               "},
+                                           {"QTY", 'N', 10, 2, "    123.45"},
+                                           {"COUNT", 'N', 5, 0, "   42"},
+                                           {"FLAG", 'L', 1, 0, "T"},
+                                           {"BORN", 'D', 8, 0, "19991231"},
+                                           {"NOTE", 'M', 10, 0, "         1"},
+                                           {"DATE", 'C', 8, 0, "datefld "},
+                                           {"RATE", 'F', 12, 4, "      0.2500"}},
+                                          7, false, {{6, "memo text"}}};
+        state_.fields.areas[2] = FakeArea{"OTHER", {{"CODE", 'C', 5, 0, "AB   "}, {"PRICE", 'N', 8, 3, "   1.500"}}, 1, false, {}};
+        state_.fields.areas[3] = FakeArea{"THIRD", {{"NAME", 'C', 6, 0, "Miller"}}, 1, false, {}};
     }
 
-    struct Result {
-        bool compiled = false;
-        char type = '?';
-        double number = 0;
-        bool logical = false;
-        std::string text;
-    };
+    struct Result { bool compiled = false; char type = '?'; double number = 0; bool logical = false; std::string text; };
 
     Result Eval(const std::string& text) {
         Result r;
@@ -70,8 +53,6 @@ protected:
     ExprFixtureState state_;
 };
 
-// ------------------------------------------------------------ precedence
-
 TEST_F(ExprCompiler, NumericPrecedence) {
     const std::pair<const char*, double> cases[] = {
         {"-2^2", 4},          // unary minus binds tighter than "^"
@@ -79,15 +60,11 @@ TEST_F(ExprCompiler, NumericPrecedence) {
         {"2^3^2", 64},        // "^" groups from the left
         {"2**3", 8},
         {"2+3*4", 14},
-        {"(2+3)*4", 20},
         {"2*3^2", 18},
         {"10-4-3", 3},
         {"12/3/2", 2},
-        {"- -3", 3},
-        {"+5", 5},
         {"3 - -2", 5},
         {"1E-3", -2},         // the literal 1E, then minus 3
-        {"1e2", 100},
     };
     for (const auto& [text, want] : cases) {
         Result r = Eval(text);
@@ -100,14 +77,11 @@ TEST_F(ExprCompiler, NumericPrecedence) {
 TEST_F(ExprCompiler, LogicalPrecedence) {
     const std::pair<const char*, bool> cases[] = {
         {".NOT. FLAG = .T.", false},        // (.NOT. FLAG) = .T.
-        {".NOT. (FLAG = .F.)", true},
         {".NOT. .F. = .T.", true},
         {"1 < 2 = .T.", true},              // comparisons bind tighter than "="
         {"'ab' $ 'xaby' = .T.", true},      // "$" binds tighter than "="
-        {"'a' == 'a' <> .F.", true},
         {".T. .OR. .F. .AND. .F.", true},   // .AND. binds tighter than .OR.
         {"(.T. .OR. .F.) .AND. .F.", false},
-        {"1 + 2 = 3", true},
         {"2 * 3 > 5 .AND. 1 # 2", true},
     };
     for (const auto& [text, want] : cases) {
@@ -116,35 +90,24 @@ TEST_F(ExprCompiler, LogicalPrecedence) {
         EXPECT_EQ(r.type, 'L') << text;
         EXPECT_EQ(r.logical, want) << text;
     }
-}
-
-// .NOT. applied to a comparison without parentheses is a type error: it
-// takes the numeric operand first.
-TEST_F(ExprCompiler, NotTakesItsOperandBeforeComparisons) {
+    // .NOT. takes its numeric operand before the comparison: a type error.
     EXPECT_FALSE(Eval(".NOT. 1 = 2").compiled);
     EXPECT_TRUE(Eval(".NOT. (1 = 2)").compiled);
 }
 
-// ------------------------------------------------------------ operators
 
-TEST_F(ExprCompiler, CharacterOperators) {
+TEST_F(ExprCompiler, CharacterDateAndLogicalOperators) {
     const std::pair<const char*, bool> logical[] = {
         {"NAME = 'Sm'", true},
         {"NAME == 'Smith'", false},
-        {"TRIM(NAME) == 'Smith'", true},
-        {"NAME = ''", false},
         {"'' = ''", false},
-        {"'abc' < 'abd'", true},
         {"'ab' < 'abc'", true},
         {"'b' > 'abc'", true},
-        {"'ab' <= 'ab'", true},
-        {"'ab' >= 'ac'", false},
         {"'ab' <> 'ab '", true},
-        {"'ab' # 'ab'", false},
-        {"'Sm' = NAME", false},
-        {"'mit' $ NAME", true},
         {"'' $ 'abc'", false},
         {"'\xe4' > 'z'", true},   // bytes compare unsigned
+        {"BORN > CTOD('01/01/99')", true},
+        {"FLAG <> .F.", true},
     };
     for (const auto& [text, want] : logical) {
         Result r = Eval(text);
@@ -153,24 +116,11 @@ TEST_F(ExprCompiler, CharacterOperators) {
     }
     EXPECT_EQ(Eval("'AB  ' - 'CD'").text, "ABCD  ");
     EXPECT_EQ(Eval("'ab' + \"c'd\"").text, "abc'd");
-    EXPECT_EQ(Eval("''").text, "");
-}
-
-TEST_F(ExprCompiler, DateAndLogicalOperators) {
-    EXPECT_EQ(Eval("DTOS(BORN + 1)").text, "20000101");
     EXPECT_EQ(Eval("DTOS(1 + BORN)").text, "20000101");
-    EXPECT_EQ(Eval("DTOS(BORN - 365)").text, "19981231");
     EXPECT_DOUBLE_EQ(Eval("BORN - CTOD('12/31/98')").number, 365);
-    EXPECT_TRUE(Eval("BORN > CTOD('01/01/99')").logical);
-    EXPECT_TRUE(Eval("BORN = BORN").logical);
-    EXPECT_TRUE(Eval("FLAG = .T.").logical);
-    EXPECT_TRUE(Eval("FLAG <> .F.").logical);
-    EXPECT_FALSE(Eval("FLAG .AND. .F.").logical);
-    EXPECT_EQ(Eval("BORN + 1").type, 'D');
     EXPECT_EQ(Eval("BORN - BORN").type, 'N');
 }
 
-// ------------------------------------------------------------ compile errors
 
 std::string Report(const std::string& detail, const std::string& window) {
     return "Fehler in dBASE-Ausdruck : " + detail + "\r\n" + window + "\r\n [AssignExpr]";
@@ -179,20 +129,15 @@ std::string Report(const std::string& detail, const std::string& window) {
 TEST_F(ExprCompiler, TypeErrorsNameTheOperatorOrFunction) {
     const std::pair<const char*, const char*> cases[] = {
         {"1 + 'a'", "Ausdruck \"+\""},
-        {"NAME - BORN", "Ausdruck \"-\""},
         {"1 - BORN", "Ausdruck \"-\""},
         {"'a' * 2", "Ausdruck \"*\""},
         {"'a' / 2", "Ausdruck \"/\""},
-        {"2 ^ 'a'", "Ausdruck \"** or ^\""},
         {"2 ** 'a'", "Ausdruck \"** or ^\""},
         {"1 = 'a'", "Ausdruck \"=\""},
         {"1 == 1", "Ausdruck \"==\""},
         {"1 $ 'a'", "Ausdruck \"$\""},
         {"1 > 'a'", "Ausdruck \">\""},
-        {"1 < 'a'", "Ausdruck \"<\""},
         {"1 <= 'a'", "Ausdruck \"<=\""},
-        {"1 >= 'a'", "Ausdruck \">=\""},
-        {"1 <> 'a'", "Ausdruck \"<>\""},
         {"1 # 'a'", "Ausdruck \"<>\""},
         {".T. .AND. 1", "Ausdruck \".AND.\""},
         {".T. .OR. 1", "Ausdruck \".OR.\""},
@@ -202,7 +147,6 @@ TEST_F(ExprCompiler, TypeErrorsNameTheOperatorOrFunction) {
         {"NOTE + 'x'", "Ausdruck \"+\""},
         {"IIF(.T., 'a', 1)", "Funktion \"IIF\""},
         {"SUBS(1, 1, 1)", "Funktion \"SUBSTR\""},
-        {"UPPER(1)", "Funktion \"UPPER\""},
         {"MAX(1, BORN)", "Funktion \"MAX\""},
         {"STR('a')", "Funktion \"STR\""},
     };
@@ -220,25 +164,16 @@ TEST_F(ExprCompiler, TypeErrorsNameTheOperatorOrFunction) {
 TEST_F(ExprCompiler, SyntaxErrors) {
     const std::pair<const char*, const char*> cases[] = {
         {"A.AND.B", "Syntax error"},            // one unresolved name
-        {"FLAG.AND.FLAG", "Syntax error"},
         {"1.AND.FLAG", "Syntax error"},         // the number 1. and the name AND.FLAG
-        {".NOT..F.", "Syntax error"},            // one name: keywords need a separator
+        {".NOT..F.", "Syntax error"},           // one name: keywords need a separator
         {"SUB(NAME,1,3)", "Syntax error"},      // too short an abbreviation
         {"SUBSTR(NAME,1)", "Syntax error"},     // the count is required
         {"STR(1,2,3,4)", "Syntax error"},
-        {"DATE(1)", "Syntax error"},
-        {"1 +", "Syntax error"},
-        {"(1", "Syntax error"},
         {"'abc", "Syntax error"},
-        {"UNKNOWN", "Syntax error"},
-        {".5", "Syntax error"},
-        {"ABS", "Syntax error"},
         {"PARTS->NOPE", "Syntax error"},
         {"NOALIAS->NAME", "Syntax error"},
         {"1 @ 2", "Parser_stack_overflow"},
         {"1 2", "Parser_stack_overflow"},    // text after a complete expression
-        {"1)", "Parser_stack_overflow"},
-        {"1, 2", "Parser_stack_overflow"},
         {"", "Syntax error"},
     };
     for (const auto& [text, detail] : cases) {
@@ -250,11 +185,6 @@ TEST_F(ExprCompiler, SyntaxErrors) {
                   "Fehler in dBASE-Ausdruck : " + std::string(detail))
             << text;
     }
-}
-
-TEST_F(ExprCompiler, NestingLimit) {
-    std::string deep = std::string(40, '(') + "1" + std::string(40, ')');
-    EXPECT_TRUE(Eval(deep).compiled);
     std::string tooDeep = std::string(200, '(') + "1" + std::string(200, ')');
     EXPECT_EQ(AssignExpr(tooDeep.substr(0, 255)), nullptr);
     EXPECT_NE(ErrorState.contextText.find("Parser_stack_overflow"), std::string::npos);
@@ -284,12 +214,10 @@ TEST_F(ExprCompiler, CompileErrorsRaiseWhenTheEngineRaises) {
     ErrorState.raiseOnError = true;
     EXPECT_THROW(AssignExpr("1 + 'a'"), EDurazError);
     EXPECT_EQ(LiveExprCount(), 0u);
-}
-
-TEST_F(ExprCompiler, PendingExpressionErrorsAreClearedByANewCompilation) {
+    SetReportErrors(false);
     SetError(358, "old");
     CompiledExpr* e = AssignExpr("1");
-    EXPECT_EQ(LastError(), 0);
+    EXPECT_EQ(LastError(), 0) << "a new compilation clears a pending expression error";
     FreeExpr(e);
     SetError(212, "kept");
     e = AssignExpr("1");
@@ -297,26 +225,20 @@ TEST_F(ExprCompiler, PendingExpressionErrorsAreClearedByANewCompilation) {
     FreeExpr(e);
 }
 
-// ------------------------------------------------------------ result sizes
 
 TEST_F(ExprCompiler, ResultTypeLengthAndDecimals) {
     struct Case { const char* text; char type; int length; int decimals; int pool; };
     const Case cases[] = {
         {"NAME", 'C', 20, 0, 21},
         {"TRIM(NAME)", 'C', 0, 0, 21},
-        {"UPPER(NAME)", 'C', 20, 0, 21},
         {"NAME + 'x'", 'C', 0, 0, 23},
         {"DTOS(BORN)", 'C', 0, 0, 9},
         {"STR(QTY, 10, 2)", 'C', 0, 0, 256},
-        {"QTY", 'N', 10, 2, 0},
-        {"COUNT", 'N', 5, 0, 0},
         {"-COUNT", 'N', 5, 0, 0},
         {"RATE", 'N', 12, 4, 0},
         {"OTHER->PRICE", 'N', 8, 3, 0},
         {"QTY * 2", 'N', 13, 2, 0},
-        {"1", 'N', 13, 2, 0},
         {"COUNT * 100 + QTY", 'N', 10, 2, 0},
-        {"COUNT + QTY", 'N', 10, 2, 0},
         {"BORN", 'D', 8, 0, 0},
         {"FLAG", 'L', 1, 0, 0},
         {"NOTE", 'M', 256, 0, 256},
@@ -332,19 +254,20 @@ TEST_F(ExprCompiler, ResultTypeLengthAndDecimals) {
     }
 }
 
-// ------------------------------------------------------------ fields
 
 TEST_F(ExprCompiler, FieldReferences) {
-    EXPECT_EQ(Eval("NAME").text, "Smith               ");
-    EXPECT_DOUBLE_EQ(Eval("QTY").number, 123.45);
     EXPECT_DOUBLE_EQ(Eval("RATE * 4").number, 1.0);
     EXPECT_EQ(Eval("NOTE").text, "memo text");
     EXPECT_EQ(Eval("DATE").text, "datefld ");     // the field
-    EXPECT_EQ(Eval("DATE()").type, 'D');         // the function
-    EXPECT_EQ(Eval("DATE ( )").type, 'D');
-    EXPECT_EQ(Eval("OTHER->CODE").text, "AB   ");
+    EXPECT_EQ(Eval("DATE ( )").type, 'D');       // the function
     EXPECT_DOUBLE_EQ(Eval("OTHER->PRICE * 2").number, 3.0);
     EXPECT_EQ(Eval("name").text, "Smith               ");  // names are upper-cased
+    for (const char* v : {"t", "Y"}) {
+        state_.fields.Set("FLAG", v);
+        EXPECT_TRUE(Eval("FLAG").logical) << v;
+    }
+    state_.fields.Set("FLAG", "?");
+    EXPECT_FALSE(Eval("FLAG").logical);
 
     // A plain field reference reads the area current at evaluation time; an
     // alias reference keeps its area.
@@ -358,30 +281,6 @@ TEST_F(ExprCompiler, FieldReferences) {
     FreeExpr(plain);
     FreeExpr(aliased);
 }
-
-TEST_F(ExprCompiler, BlankValuesOfAnEmptyTable) {
-    for (auto& f : state_.fields.areas[1].fields) f.value.clear();
-    state_.fields.areas[1].memos.clear();
-    EXPECT_EQ(Eval("NAME").text, std::string(20, ' '));
-    EXPECT_DOUBLE_EQ(Eval("QTY").number, 0);
-    EXPECT_FALSE(Eval("FLAG").logical);
-    EXPECT_DOUBLE_EQ(Eval("BORN").number, 0);
-    EXPECT_EQ(Eval("DTOS(BORN)").text, "        ");
-    EXPECT_EQ(Eval("NOTE").text, "");
-}
-
-TEST_F(ExprCompiler, LogicalFieldLetters) {
-    for (const char* v : {"T", "t", "Y", "y"}) {
-        state_.fields.Set("FLAG", v);
-        EXPECT_TRUE(Eval("FLAG").logical) << v;
-    }
-    for (const char* v : {"F", "N", "?", " "}) {
-        state_.fields.Set("FLAG", v);
-        EXPECT_FALSE(Eval("FLAG").logical) << v;
-    }
-}
-
-// ------------------------------------------------------------ evaluation faults
 
 TEST_F(ExprCompiler, DivisionByZeroRecordsAndGoesOn) {
     // Even with the engine raising at once, evaluation never raises.
@@ -432,29 +331,22 @@ TEST_F(ExprCompiler, LongStringsGrowThePoolAndAreCut) {
         EXPECT_EQ(std::string(static_cast<const char*>(r)).size(), 255u) << text;
         FreeExpr(e);
     }
-    EXPECT_EQ(Eval("SPACE(300) = ' '").logical, true);
     // A comparison of two long values sees both whole.
     EXPECT_TRUE(Eval("REPLICATE('a', 255) + 'x' == REPLICATE('a', 255)").logical);
 }
 
-// ------------------------------------------------------------ life cycle
 
 TEST_F(ExprCompiler, IndependentRecordsAndSafeFreeing) {
     CompiledExpr* a = AssignExpr("QTY * 2");
     CompiledExpr* b = AssignExpr("QTY * 2");
     ASSERT_TRUE(a && b);
     EXPECT_NE(a, b);
-    EXPECT_EQ(LiveExprCount(), 2u);
     CompiledExpr* staleCopy = a;
     FreeExpr(a);
     EXPECT_EQ(a, nullptr);
     FreeExpr(staleCopy);  // no longer live: ignored
-    EXPECT_EQ(staleCopy, nullptr);
-    CompiledExpr* none = nullptr;
-    FreeExpr(none);
+    EXPECT_EQ(Evaluate(a), nullptr);
     EXPECT_DOUBLE_EQ(*static_cast<const double*>(Evaluate(b)), 246.9);
-    EXPECT_EQ(ExprSource(b), "QTY * 2");
-    EXPECT_EQ(Evaluate(none), nullptr);
     EXPECT_EQ(LiveExprCount(), 1u);
     FreeExpr(b);
     EXPECT_EQ(LiveExprCount(), 0u);
@@ -468,7 +360,6 @@ TEST_F(ExprCompiler, ParserProcTableSlots) {
     ASSERT_NE(e, nullptr);
     const void* r = ParserProcTable.evaluate(e);
     EXPECT_EQ(*static_cast<const uint8_t*>(r), 1);  // the first byte as Boolean
-    EXPECT_EQ(ParserProcTable.source(e), "NAME = 'Sm' .AND. FLAG");
     CurrentKeyExpr = e;
     EXPECT_EQ(*static_cast<const uint8_t*>(EvaluateCurrentExpr()), 1);
     ParserProcTable.free(e);
@@ -476,19 +367,6 @@ TEST_F(ExprCompiler, ParserProcTableSlots) {
     EXPECT_EQ(CurrentKeyExpr, nullptr);
     EXPECT_EQ(EvaluateCurrentExpr(), nullptr);
     ClearIndexAndParserTables();
-}
-
-TEST_F(ExprCompiler, RecordNumberAndDeletionMarkOfTheCurrentArea) {
-    EXPECT_DOUBLE_EQ(Eval("RECNO()").number, 7);
-    EXPECT_FALSE(Eval("DELETED()").logical);
-    state_.fields.areas[1].deleted = true;
-    EXPECT_TRUE(Eval("DELE()").logical);
-    CompiledExpr* e = AssignExpr("RECNO()");
-    state_.fields.current = 2;
-    state_.fields.areas[2].recNo = 3;
-    Evaluate(e);
-    EXPECT_DOUBLE_EQ(ExprResultNumber(e), 3);
-    FreeExpr(e);
 }
 
 }  // namespace

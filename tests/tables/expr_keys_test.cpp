@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -12,7 +11,7 @@
 
 #include "tables/engine_dates.h"
 #include "tables/expr_keys.h"
-#include "tables/expr_python.h"
+#include "table_test_util.h"
 
 namespace veldrim {
 namespace {
@@ -25,41 +24,21 @@ TNumKey Key(const std::string& s, int decimals = 0) {
 
 int Sign(int v) { return (v > 0) - (v < 0); }
 
-// ------------------------------------------------------------ numeric keys
 
-TEST(NumKey, ZeroFormsAreOneKey) {
-    for (const char* s : {"0", "-0.00", "  +0", "000.000", ""}) {
-        TNumKey k = Key(s, 2);
-        EXPECT_EQ(k.bytes[0], 0x34) << s;
-        EXPECT_EQ(k.bytes[1], 0x01) << s;
-        EXPECT_EQ(CompareNumKeys(k, Key("0")), 0) << s;
+TEST(NumKey, EncodingAndEdgeOrder) {
+    for (const char* s : {"0", "-0.00", "  +0", ""}) {
+        EXPECT_EQ(Key(s, 2).bytes[0], 0x34) << s;
+        EXPECT_EQ(CompareNumKeys(Key(s, 2), Key("0")), 0) << "one key for every zero: " << s;
     }
-}
-
-TEST(NumKey, ExponentAndDigits) {
     struct Case { const char* text; uint8_t exponent; uint8_t firstDigits; };
-    const Case cases[] = {
-        {"5", 0x35, 0x50}, {"50", 0x36, 0x50}, {"0.5", 0x34, 0x50},
-        {"0.005", 0x32, 0x50}, {"-12.75", 0x36, 0x12}, {"  123", 0x37, 0x12},
-    };
+    const Case cases[] = {{"5", 0x35, 0x50}, {"0.005", 0x32, 0x50}, {"-12.75", 0x36, 0x12}, {"  123", 0x37, 0x12}};
     for (const Case& c : cases) {
-        TNumKey k = Key(c.text);
-        EXPECT_EQ(k.bytes[0], c.exponent) << c.text;
-        EXPECT_EQ(k.bytes[2], c.firstDigits) << c.text;
-        EXPECT_EQ(k.bytes[1] & 1, 1) << c.text;
+        EXPECT_EQ(Key(c.text).bytes[0], c.exponent) << c.text;
+        EXPECT_EQ(Key(c.text).bytes[2], c.firstDigits) << c.text;
     }
     EXPECT_TRUE(Key("-12.75").bytes[1] & 0x80);
-    // A short digit run counts as 10 digits unless trailing decimals are kept.
-    EXPECT_EQ((Key("5").bytes[1] >> 2) & 0x1F, 10);
-    EXPECT_EQ((Key("1.500", 3).bytes[1] >> 2) & 0x1F, 4);
-}
-
-TEST(NumKey, OrderOfEdgeValues) {
-    EXPECT_LT(CompareNumKeys(Key("0.5"), Key("5")), 0);
-    EXPECT_LT(CompareNumKeys(Key("5"), Key("50")), 0);
-    EXPECT_LT(CompareNumKeys(Key("-50"), Key("-5")), 0);
-    EXPECT_LT(CompareNumKeys(Key("-0.001"), Key("0")), 0);
-    EXPECT_GT(CompareNumKeys(Key("0.001"), Key("0")), 0);
+    EXPECT_EQ((Key("5").bytes[1] >> 2) & 0x1F, 10) << "a short digit run counts as 10 digits";
+    EXPECT_EQ((Key("1.500", 3).bytes[1] >> 2) & 0x1F, 4) << "unless trailing decimals are kept";
     // More than 20 integer digits still order by size.
     EXPECT_LT(CompareNumKeys(Key("1000000000000000000000000"), Key("100000000000000000000000000000")), 0);
 }
@@ -94,68 +73,44 @@ TEST(NumKey, OrderMatchesValueForRandomTexts) {
     }
 }
 
+// Keys of doubles order like the values as written with 4 decimals.
 TEST(NumKey, FloatKeysOrderLikeTheRoundedValues) {
     std::mt19937_64 rng(7);
     std::uniform_real_distribution<double> val(-1e9, 1e9);
     std::uniform_int_distribution<int> exps(-8, 12);
+    auto rounded = [](double v, std::string& text) {
+        char b[64];
+        auto r = std::to_chars(b, b + 64, v, std::chars_format::fixed, 4);
+        text.assign(b, r.ptr);
+        double w = 0;
+        std::from_chars(b, r.ptr, w);
+        return w;
+    };
     for (int i = 0; i < 20000; ++i) {
         double a = val(rng) * std::pow(10.0, exps(rng) - 9);
         double b = (i % 5 == 0) ? a : val(rng) * std::pow(10.0, exps(rng) - 9);
         TNumKey ka, kb;
         FloatToNumKey(ka, 4, a);
         FloatToNumKey(kb, 4, b);
-        // Keys hold the values as written with 4 decimals.
-        char ba[64], bb[64];
-        auto ra = std::to_chars(ba, ba + 64, a, std::chars_format::fixed, 4);
-        auto rb = std::to_chars(bb, bb + 64, b, std::chars_format::fixed, 4);
-        double wa = 0, wb = 0;
-        std::from_chars(ba[0] == '-' ? ba + 1 : ba, ra.ptr, wa);
-        std::from_chars(bb[0] == '-' ? bb + 1 : bb, rb.ptr, wb);
-        if (ba[0] == '-') wa = -wa;
-        if (bb[0] == '-') wb = -wb;
-        int want = (wa > wb) - (wa < wb);
-        ASSERT_EQ(Sign(CompareNumKeys(ka, kb)), want) << std::string(ba, ra.ptr) << " vs " << std::string(bb, rb.ptr);
+        std::string ta, tb;
+        const double wa = rounded(a, ta), wb = rounded(b, tb);
+        ASSERT_EQ(Sign(CompareNumKeys(ka, kb)), (wa > wb) - (wa < wb)) << ta << " vs " << tb;
     }
 }
 
-TEST(NumKey, CompareHelpers) {
-    const uint8_t a[] = {1, 2, 200}, b[] = {1, 2, 100};
-    EXPECT_EQ(CompareBytes(a, b, 2), 0);
-    EXPECT_EQ(CompareBytes(a, b, 3), 100);
-    EXPECT_EQ(CompareBytes(b, a, 3), -100);
-    EXPECT_EQ(CompareDoubles(1.5, 1.5), 0);
-    EXPECT_EQ(CompareDoubles(2.0, 1.5), 1);
-    EXPECT_EQ(CompareDoubles(-2.0, 1.5), -1);
-}
-
-// ------------------------------------------------------------ calendar
-
 TEST(Julian, FixedPoints) {
     EXPECT_EQ(JulianFromYMD(1, 1, 1), 1721426.0);
-    EXPECT_EQ(JulianFromYMD(2000, 1, 1), 2451545.0);
     EXPECT_EQ(JulianFromYMD(1900, 2, 29), 0.0);
-    EXPECT_EQ(JulianFromYMD(2000, 2, 29), 2451604.0);
     EXPECT_EQ(JulianFromYMD(0, 12, 31), 0.0);
     EXPECT_EQ(JulianFromYMD(2026, 13, 1), 0.0);
-    EXPECT_EQ(JulianToDtos(0), "        ");
     EXPECT_EQ(JulianToDtos(1721425), "        ");
-    EXPECT_EQ(JulianToDtos(1721426), "00010101");  // year 1, not year 0
-    EXPECT_EQ(JulianToDtos(5373484), "99991231");
+    EXPECT_EQ(JulianToDtos(1721426), "00010101") << "year 1, not year 0";
     EXPECT_EQ(JulianToDtos(5373485), "        ");
-    EXPECT_EQ(DtosToJulian("        "), 0.0);
-    EXPECT_EQ(DtosToJulian("20000231"), 0.0);
-    EXPECT_EQ(DtosToJulian("2000 101"), 0.0);
-    EXPECT_EQ(DtosToJulian("2000"), 0.0);
-    EXPECT_EQ(DayOfYear(2000, 12, 31), 366);
-    EXPECT_EQ(DayOfYear(1999, 12, 31), 365);
+    for (const char* bad : {"        ", "20000231", "2000 101", "2000"}) EXPECT_EQ(DtosToJulian(bad), 0.0) << bad;
     EXPECT_EQ(DayOfYear(-1, 1, 1), -1);
-    EXPECT_EQ(DaysBeforeYear(1), 0);
-    EXPECT_EQ(DaysBeforeYear(2), 365);
     int m = 0, d = 0;
     MonthDayOfYear(60, true, m, d);
     EXPECT_EQ(m * 100 + d, 229);
-    MonthDayOfYear(61, true, m, d);
-    EXPECT_EQ(m * 100 + d, 301);
     MonthDayOfYear(60, false, m, d);
     EXPECT_EQ(m * 100 + d, 301);
 }
@@ -171,7 +126,7 @@ TEST(Julian, AgreesWithPythonOrdinals) {
         "for n in sorted(days):\n"
         "    d = o.fromordinal(n)\n"
         "    print('%04d%02d%02d' % (d.year, d.month, d.day), n + 1721425, d.isoweekday() % 7 + 1)\n";
-    std::string out = RunPython(script);
+    std::string out = testing::RunCapture({"/usr/bin/python3", "-c", script});
     ASSERT_FALSE(out.empty()) << "/usr/bin/python3 gave no reference";
     std::istringstream in(out);
     std::string ymd;
@@ -243,18 +198,11 @@ TEST(Julian, BlankPicturesByFormat) {
         SetCentury = true;
         EXPECT_EQ(JulianToDateText(0).size(), 10u) << fmt;
     }
-    DateFormat = 1;
-    EXPECT_EQ(JulianToDateText(0), "    .  .  ");
     DateFormat = 5;
-    SetCentury = false;
-    EXPECT_EQ(JulianToDateText(JulianFromYMD(1999, 12, 31)), "31.12.99");
-    EXPECT_EQ(DateTextToDtos("31.12.1999"), "19991231");
-    EXPECT_EQ(DateTextToDtos("  .  .  "), "        ");
     EXPECT_EQ(DateTextToDtos("31.02.2000"), "        ");
     ResetEngineDates();
 }
 
-// ------------------------------------------------------------ SOUNDEX
 
 TEST(SoundexCode, KnownCodes) {
     const std::pair<const char*, const char*> cases[] = {
@@ -264,54 +212,37 @@ TEST(SoundexCode, KnownCodes) {
     for (auto [text, code] : cases) EXPECT_EQ(Soundex(text), code) << text;
 }
 
-// ------------------------------------------------------------ ring lists
 
 TEST(RingList, OrderUnlinkAndRemove) {
     void* ring = nullptr;
-    EXPECT_EQ(RingNext(ring, nullptr), nullptr);
     auto* a = static_cast<char*>(RingAlloc(ring, 4));
     auto* b = static_cast<char*>(RingAlloc(ring, 4));
     auto* c = static_cast<char*>(RingAlloc(ring, 4));
     ASSERT_TRUE(a && b && c);
     EXPECT_EQ(a[0], 0);  // zero-filled
-    EXPECT_EQ(RingNodeSize(b), 4u);
-    EXPECT_EQ(ring, c);
     EXPECT_EQ(RingNext(ring, nullptr), a);
-    EXPECT_EQ(RingNext(ring, a), b);
     EXPECT_EQ(RingNext(ring, b), c);
     EXPECT_EQ(RingNext(ring, c), nullptr);
     EXPECT_EQ(RingUnlink(ring), c);
-    EXPECT_EQ(ring, b);
     RingFreeNode(c);
     int foreign = 0;
     EXPECT_FALSE(RingRemove(ring, &foreign));
     EXPECT_TRUE(RingRemove(ring, a));
     RingFreeNode(a);
-    EXPECT_EQ(RingNext(ring, nullptr), b);
     EXPECT_EQ(RingUnlink(ring), b);
     EXPECT_EQ(ring, nullptr);
     RingFreeNode(b);
     EXPECT_EQ(RingUnlink(ring), nullptr);
 }
 
-// ------------------------------------------------------------ strings
-
-TEST(StringHelpers, Basics) {
+TEST(StringHelpers, SwapBlocksAndPadding) {
     char buf[16] = "abcdef";
     SwapBlocks(buf, 2, 4);
     EXPECT_STREQ(buf, "cdefab");
     SwapBlocks(buf, 0, 4);
     EXPECT_STREQ(buf, "cdefab");
-    EXPECT_EQ(ZeroPadInt(7, 3), "007");
     EXPECT_EQ(ZeroPadInt(-7, 3), "-07");
     EXPECT_EQ(ZeroPadInt(12345, 3), "12345");
-    EXPECT_EQ(UpperAscii("abz\xe4"), "ABZ\xe4");
-    char dest[8];
-    StrToPChar(dest, "xyz");
-    EXPECT_EQ(PCharLen(dest), 3u);
-    EXPECT_EQ(PCharToStr(dest, 2), "xy");
-    char copy[8];
-    EXPECT_STREQ(PCharCopy(copy, dest), "xyz");
 }
 
 }  // namespace

@@ -42,10 +42,8 @@ protected:
         f.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
     }
     static std::string ReadText(const std::string& path) {
-        std::ifstream f(path, std::ios::binary);
-        std::stringstream ss;
-        ss << f.rdbuf();
-        return ss.str();
+        const auto b = ReadBytes(path);
+        return std::string(b.begin(), b.end());
     }
 
     // Creates a table with the given fields.

@@ -41,58 +41,34 @@ protected:
     }
 };
 
-TEST_F(BulkVerbsTest, PackKeepsOrderAndDropsDeleted) {
-    const std::string p = Parts({{"a", 1, 1}, {"b", 2, 2, true}, {"c", 3, 3}, {"d", 4, 4, true}, {"e", 5, 5}});
+// PACK keeps the order, drops deleted records, cuts whatever follows the last
+// record and moves the records as raw bytes: a code page 850 box character
+// has no Windows-1252 twin and would come back as '?' from a round trip
+// through the in-memory character set.
+TEST_F(BulkVerbsTest, PackKeepsOrderAndMovesRawBytes) {
+    const std::string p = Parts({{"a", 1, 1}, {"b", 2, 2, true}, {"box", 3, 3}, {"d", 4, 4, true}, {"e", 5, 5}});
+    CloseArea();
+    auto b = ReadBytes(p);
+    const std::size_t data = 32 + 3 * 32 + 1;
+    b[data + 2 * 24 + 4] = 0xB0;
+    b.insert(b.end(), {'x', 'y'});
+    WriteBytes(p, b);
+    USE(p + " EXCLUSIVE");
     EXPECT_TRUE(Pack());
     EXPECT_EQ(RecCount(), 3);
     EXPECT_EQ(RecNo(), 1);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"a", "c", "e"}));
-    CloseArea();
-    const auto b = ReadBytes(p);
-    EXPECT_EQ(b[4], 3);
-    EXPECT_EQ(b.size(), static_cast<std::size_t>(32 + 3 * 32 + 1 + 3 * 24 + 1));
-    EXPECT_EQ(b.back(), 0x1A);
-}
-
-TEST_F(BulkVerbsTest, PackWithoutDeletedStillCutsAfterTheLastRecord) {
-    const std::string p = Parts({{"a", 1, 1}, {"b", 2, 2}});
-    CloseArea();
-    auto b = ReadBytes(p);
-    const std::size_t clean = b.size();
-    b.push_back('x');
-    b.push_back('y');
-    WriteBytes(p, b);
-    USE(p + " EXCLUSIVE");
-    EXPECT_TRUE(Pack());
+    EXPECT_EQ(Names()[2], "e");
     CloseArea();
     b = ReadBytes(p);
-    EXPECT_EQ(b.size(), clean);
+    EXPECT_EQ(b[4], 3);
+    ASSERT_EQ(b.size(), data + 3 * 24 + 1);
+    EXPECT_EQ(b[data + 24 + 4], 0xB0);
     EXPECT_EQ(b.back(), 0x1A);
-}
 
-TEST_F(BulkVerbsTest, PackOfOnlyDeletedRecordsLeavesAnEmptyTable) {
-    Parts({{"a", 1, 1, true}, {"b", 2, 2, true}});
+    Parts({{"a", 1, 1, true}, {"b", 2, 2, true}}, "alldel.dbf");
     EXPECT_TRUE(Pack());
     EXPECT_EQ(RecCount(), 0);
-    EXPECT_EQ(RecNo(), 0);
-    EXPECT_TRUE(dEOF());
-    EXPECT_TRUE(dBOF());
-}
-
-TEST_F(BulkVerbsTest, PackMovesRecordsAsRawBytes) {
-    // A code page 850 box character has no Windows-1252 twin: a round trip
-    // through the in-memory character set would turn it into '?'.
-    const std::string p = Parts({{"gone", 0, 0, true}, {"box", 1, 1}});
-    CloseArea();
-    auto b = ReadBytes(p);
-    const std::size_t rec2 = 32 + 3 * 32 + 1 + 24;
-    b[rec2 + 4] = 0xB0;
-    WriteBytes(p, b);
-    USE(p + " EXCLUSIVE");
-    ASSERT_TRUE(Pack());
-    CloseArea();
-    b = ReadBytes(p);
-    EXPECT_EQ(b[32 + 3 * 32 + 1 + 4], 0xB0);
+    EXPECT_TRUE(dEOF() && dBOF());
 }
 
 TEST_F(BulkVerbsTest, PackOfASharedTableReopensItShared) {
@@ -118,52 +94,42 @@ TEST_F(BulkVerbsTest, PackAsksFirstWhenConfigured) {
     EXPECT_EQ(RecCount(), 2);
     ASSERT_EQ(ui.CallsOf("ask").size(), 1u);
     EXPECT_EQ(ui.CallsOf("ask")[0].text.rfind("PACK ", 0), 0u);
-    ui.QueueAnswer(Answer::Ok);
-    EXPECT_TRUE(Pack());
-    EXPECT_EQ(RecCount(), 1);
 }
 
-TEST_F(BulkVerbsTest, SearchFindsTextInsideOneField) {
-    Parts({{"washer", 1, 1}, {"bolt", 23, 2}, {"nut", 2, 9.5}, {"Bolt big", 5, 5}});
+TEST_F(BulkVerbsTest, SearchFindsTextInsideOneVisibleField) {
+    Parts({{"bolt", 0, 0, true}, {"washer", 1, 1}, {"bolt", 23, 2}, {"nut", 2, 9.5}, {"Bolt big", 5, 5}});
+    SetIgnoreDel(true);
     uint8_t field = 0;
     Search("BOLT", field, true);
-    EXPECT_EQ(RecNo(), 2);
+    EXPECT_EQ(RecNo(), 3) << "the hidden record 1 is skipped";
     EXPECT_EQ(field, 1);
     Search("bolt", field = 0, false);
-    EXPECT_EQ(RecNo(), 4);
-    field = 0;
-    Search("bolt", field, false);
+    EXPECT_EQ(RecNo(), 5);
+    Search("bolt", field = 0, false);
     EXPECT_EQ(field, 0) << "no further hit";
-    EXPECT_EQ(RecNo(), 4) << "back on the start record";
-    field = 3;
-    Search("9.50", field, true);
+    EXPECT_EQ(RecNo(), 5) << "back on the start record";
+    Search("9.50", field = 3, true);
     EXPECT_EQ(field, 3);
-    EXPECT_EQ(RecNo(), 3);
-    field = 2;
-    Search("bolt", field, true);
+    Search("bolt", field = 2, true);
     EXPECT_EQ(field, 0) << "only the wanted field counts";
-    field = 0;
-    Search("t     23", field, true);
+    Search("t     23", field = 0, true);
     EXPECT_EQ(field, 0) << "a hit across two fields is refused";
 }
 
-TEST_F(BulkVerbsTest, SearchSkipsHiddenRecords) {
-    Parts({{"bolt", 1, 1, true}, {"bolt", 2, 2}});
-    SetIgnoreDel(true);
-    uint8_t field = 0;
-    Search("bolt", field, true);
-    EXPECT_EQ(RecNo(), 2);
-}
-
-TEST_F(BulkVerbsTest, PeekAndPoke) {
-    const std::string p = Parts({{"a", 1, 1}, {"b", 2, 2, true}});
-    EXPECT_EQ(Peek(0, 1), " ");
+TEST_F(BulkVerbsTest, PeekAndPokeFollowWritesAndLocks) {
+    const std::string p = Parts({{"a", 1, 1}, {"b", 2, 2, true}, {"c", 3, 3}});
+    PeekCacheSize = 4096;
     EXPECT_EQ(Peek(0, 2), "*");
     EXPECT_EQ(Peek(1, 2), "b         ");
     EXPECT_EQ(Peek(2, 1), "    1");
-    EXPECT_EQ(Peek(1, 3), "");
     EXPECT_EQ(Peek(9, 1), "");
     EXPECT_EQ(LastError(), 0);
+    GO(2);
+    SetBinaryText(1, "bee");
+    Replace();
+    EXPECT_EQ(Peek(1, 2), "bee       ") << "the cache follows writes";
+    RecallRec();
+    EXPECT_EQ(Peek(0, 2), " ");
     Poke("zz", 1, 1);
     EXPECT_EQ(Peek(1, 1), "zz        ");
     USE(p);
@@ -173,20 +139,6 @@ TEST_F(BulkVerbsTest, PeekAndPoke) {
     ASSERT_TRUE(RLock());
     Poke("q", 1, 1);
     EXPECT_EQ(Peek(1, 1), "qz        ");
-}
-
-TEST_F(BulkVerbsTest, PeekCacheFollowsWrites) {
-    Parts({{"a", 1, 1}, {"b", 2, 2}, {"c", 3, 3}});
-    PeekCacheSize = 4096;
-    EXPECT_EQ(Peek(1, 2), "b         ");
-    GO(2);
-    SetBinaryText(1, "bee");
-    Replace();
-    EXPECT_EQ(Peek(1, 2), "bee       ");
-    DeleteRec();
-    EXPECT_EQ(Peek(0, 2), "*");
-    Poke("x", 1, 3);
-    EXPECT_EQ(Peek(1, 3), "x         ");
 }
 
 TEST_F(BulkVerbsTest, LocateAndContinue) {
@@ -203,7 +155,6 @@ TEST_F(BulkVerbsTest, LocateAndContinue) {
     EXPECT_EQ(RecNo(), 4) << "a prefix matches without EXACT";
     Continue();
     EXPECT_TRUE(dEOF());
-    EXPECT_TRUE(LocateValue("NAME", std::string("anna"), true, 4, true) == false);
     EXPECT_TRUE(LocateValue("QTY", 3.0, false, 1, false));
     EXPECT_EQ(RecNo(), 3);
     EXPECT_THROW(LocateValue("NOPE", 1.0, false, 1, false), EDurazError);
@@ -220,20 +171,6 @@ TEST_F(BulkVerbsTest, LocateByFieldsNeedsAllOnOneRecord) {
     EXPECT_EQ(RecNo(), 3) << "move off: back to the start record";
     EXPECT_FALSE(LocateByFields("NAME;QTY", {std::string("y"), 4.0}, false, true, false));
     EXPECT_EQ(RecNo(), 3);
-}
-
-TEST_F(BulkVerbsTest, AppendFromSameStructureCopiesDeletedFlags) {
-    const std::string src = Parts({{"a", 1, 1}, {"b", 2, 2, true}}, "src.dbf");
-    CloseArea();
-    Parts({{"z", 9, 9}}, "dst.dbf");
-    AppendFrom(src);
-    EXPECT_EQ(LastError(), 0);
-    EXPECT_EQ(SelectedArea(), 1);
-    EXPECT_EQ(WorkAreas[kScratchArea], nullptr);
-    EXPECT_EQ(RecCount(), 3);
-    GO(3);
-    EXPECT_TRUE(Deleted());
-    EXPECT_EQ(TrimRightStr(BinaryText(1)), "b");
 }
 
 TEST_F(BulkVerbsTest, AppendFromConvertsFields) {
@@ -262,16 +199,21 @@ TEST_F(BulkVerbsTest, AppendFromConvertsFields) {
     EXPECT_FALSE(BinaryLogical(6));
 }
 
-TEST_F(BulkVerbsTest, AppendFromRefusals) {
-    const std::string p = Parts({{"a", 1, 1}});
-    EXPECT_THROW(AppendFrom(p), EDurazError);
-    EXPECT_EQ(LastError(), 214);
+TEST_F(BulkVerbsTest, AppendFromSameStructureAndRefusals) {
+    const std::string src = Parts({{"a", 1, 1}, {"b", 2, 2, true}}, "src.dbf");
+    EXPECT_THROW(AppendFrom(src), EDurazError);
+    EXPECT_EQ(LastError(), 214) << "a table into itself";
     EXPECT_THROW(AppendFrom(Path("missing")), EDurazError);
     EXPECT_EQ(LastError(), 2);
+    Parts({{"z", 9, 9}}, "dst.dbf");
+    AppendFrom(src);
+    EXPECT_EQ(WorkAreas[kScratchArea], nullptr);
+    EXPECT_EQ(RecCount(), 3);
+    GO(3);
+    EXPECT_TRUE(Deleted()) << "deleted flags are copied";
     CreateDbf(Path("memo.dbf"), {F("NAME", 'C', 10), F("NOTE", 'M')});
-    Select(2);
     USE(Path("memo.dbf") + " EXCLUSIVE");
-    EXPECT_THROW(AppendFrom(p), EDurazError);
+    EXPECT_THROW(AppendFrom(src), EDurazError);
     EXPECT_EQ(LastError(), 220);
 }
 
@@ -297,11 +239,7 @@ TEST_F(BulkVerbsTest, DelimitedImportLineEnds) {
                                 '\r', '\n', 0x1A, 'd', ',', '4'});
     EXPECT_EQ(AppendDelimited(Path("in.txt"), false), 3);
     EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b", "c"})) << "a lone CR keeps the next byte";
-}
-
-TEST_F(BulkVerbsTest, DelimitedImportOfAMissingFileIsAnError) {
-    Parts({});
-    EXPECT_THROW(AppendDelimited(Path("absent.txt"), false), EDurazError);
+    EXPECT_THROW(AppendDelimited(Path("absent.txt"), false), EDurazError) << "an input that cannot be opened";
     EXPECT_EQ(LastError(), 2);
 }
 
@@ -322,27 +260,15 @@ TEST_F(BulkVerbsTest, ProgressWindowSteps) {
         for (int i = 0; i < 100; ++i) bar.Step();
         EXPECT_TRUE(bar.Bar().empty());
         bar.Step();
-        EXPECT_EQ(bar.Bar().size(), 100u);
-        EXPECT_GE(bar.Width(), static_cast<int>(std::string("Appending...").size()) * TTzMsg::kSystemCharWidth);
+        EXPECT_EQ(bar.Bar().size(), 100u) << "a step past the end starts again";
     }
-    EXPECT_FALSE(ui.CallsOf("progress").empty());
-    TTzMsg msg;
-    msg.ShowText("a rather long text");
-    const int w = msg.Width();
-    msg.ShowText("short");
-    EXPECT_EQ(msg.Width(), w);
-    EXPECT_EQ(msg.Text(), "short");
-    msg.ShowText();
-    EXPECT_EQ(msg.Text(), "short");
-}
-
-TEST_F(BulkVerbsTest, DelimitedImportShowsProgress) {
     Parts({});
     std::string lines;
     for (int i = 0; i < 300; ++i) lines += "\"n" + std::to_string(i) + "\"," + std::to_string(i) + "\r\n";
     WriteBytes(Path("many.txt"), std::vector<uint8_t>(lines.begin(), lines.end()));
+    const std::size_t before = ui.CallsOf("progress").size();
     EXPECT_EQ(AppendDelimited(Path("many.txt"), true), 300);
-    EXPECT_GE(ui.CallsOf("progress").size(), 90u);
+    EXPECT_GE(ui.CallsOf("progress").size() - before, 90u);
 }
 
 }  // namespace

@@ -15,47 +15,35 @@ protected:
     }
 };
 
-TEST_F(EngineDatesTest, FormatDateTextPerFormatAndCentury) {
+TEST_F(EngineDatesTest, FormatAndParseDateTexts) {
     struct Case { int fmt; bool century; const char* in; const char* out; };
     const Case cases[] = {
-        {5, false, "12/31/99", "31.12.99"},
-        {5, true, "12/31/99", "31.12.1999"},
-        {5, true, "01/02/03", "02.01.2003"},
-        {0, false, "1/2/3", "01/02/03"},
-        {1, true, "12/31/55", "2055.12.31"},
-        {2, false, "12/31/99", "31/12/99"},
-        {3, false, "12/31/99", "31-12-99"},
-        {5, false, "  /  /  ", "  .  .  "},
-        {1, true, "", "    .  .  "},
+        {5, false, "12/31/99", "31.12.99"},   {5, true, "01/02/03", "02.01.2003"},
+        {0, false, "1/2/3", "01/02/03"},      {1, true, "12/31/55", "2055.12.31"},
+        {3, false, "12/31/99", "31-12-99"},   {1, true, "", "    .  .  "},
     };
     for (const auto& c : cases) {
         SetDateFormat(c.fmt);
         SetCentury = c.century;
         EXPECT_EQ(FormatDateText(c.in), c.out) << c.fmt << " " << c.in;
     }
-}
-
-TEST_F(EngineDatesTest, ParseDateText) {
+    SetCentury = false;
     SetDateFormat(3);
     EXPECT_EQ(ParseDateText("2-3-4"), "03/02/04");
-    SetDateFormat(1);
-    EXPECT_EQ(ParseDateText("99.12.31"), "12/31/99");
     SetDateFormat(5);
     EXPECT_EQ(ParseDateText("31.12.1999"), "12/31/1999");
     EXPECT_EQ(ParseDateText("nothing"), "  /  /");
+    EXPECT_EQ(DateToDigits("01.01.20"), "20200101");
+    SetCentury = true;
+    EXPECT_EQ(DigitsToDate("20240229"), "29.02.2024");
 }
 
-TEST_F(EngineDatesTest, IsDateValid) {
+TEST_F(EngineDatesTest, IsDateValidAndTheCenturyWindow) {
     SetDateFormat(0);
     struct Case { const char* in; bool valid; const char* stored; };
     const Case cases[] = {
-        {"  /  /  ", true, "  /  /  "},
-        {"02/29/1900", false, ""},
-        {"02/29/2000", true, "02/29/00"},
-        {"04/31/26", false, ""},
-        {"04/30/26", true, "04/30/26"},
-        {"13/01/26", false, ""},
-        {"1/2/26", true, "01/02/26"},
+        {"  /  /  ", true, "  /  /  "}, {"02/29/1900", false, ""}, {"02/29/2000", true, "02/29/00"},
+        {"04/31/26", false, ""},        {"13/01/26", false, ""},   {"1/2/26", true, "01/02/26"},
         {"02/29/57", false, ""},        // widened to 1957
         {"02/29/56", true, "02/29/56"},  // widened to 1956, a leap year
     };
@@ -66,28 +54,13 @@ TEST_F(EngineDatesTest, IsDateValid) {
             EXPECT_EQ(s, c.stored) << c.in;
         }
     }
-}
-
-TEST_F(EngineDatesTest, CenturyWindow) {
     EXPECT_EQ(CenturyBase("55"), 2000);
     EXPECT_EQ(CenturyBase("56"), 1900);
-    EXPECT_EQ(CenturyOf("10"), "20");
     SetCentury = true;
-    EXPECT_EQ(ExpandYear("99"), "1999");
     EXPECT_EQ(ExpandYear("7"), "0007");
-    SetCentury = false;
-    EXPECT_EQ(ExpandYear("99"), "99");
 }
 
-TEST_F(EngineDatesTest, DigitsAndDates) {
-    SetDateFormat(5);
-    EXPECT_EQ(DateToDigits("31.12.99"), "19991231");
-    EXPECT_EQ(DateToDigits("01.01.20"), "20200101");
-    EXPECT_EQ(DigitsToDate("20240229"), "29.02.24");
-    SetCentury = true;
-    EXPECT_EQ(DigitsToDate("20240229"), "29.02.2024");
-}
-
+// The fast conversion of the record layer agrees with the validating path.
 TEST_F(EngineDatesTest, DateTextToDigitsAgreesWithTheValidatingPath) {
     const char* texts[] = {"31.12.99", "29.02.00", "29.02.1900", "31.04.26", "01.13.26", "12/31/99",
                            "02/29/2000", "1999.12.31", "99.12.31", "31-12-99", "00.00.00", "  .  .  ",
@@ -112,39 +85,27 @@ TEST_F(EngineDatesTest, DateTextToDigitsAgreesWithTheValidatingPath) {
 
 TEST_F(EngineDatesTest, Calendar) {
     EXPECT_EQ(DayOfWeek("01/01/2000"), 7);
-    EXPECT_EQ(DayOfWeek("12/06/2026"), 1);
     SetDateFormat(5);
     EXPECT_EQ(CDOW("01/01/2000"), "Samstag   ");
     EXPECT_EQ(CMONTH("03/01/2000"), std::string("März     "_cp850));
     SetDateFormat(0);
-    EXPECT_EQ(CDOW("01/01/2000"), "Saturday ");
     EXPECT_EQ(CDOW("  /  /"), std::string(10, ' '));
-    EXPECT_EQ(CMONTH("  /  /"), std::string(9, ' '));
     SetDateFormat(8);
     EXPECT_EQ(CMONTH("05/01/2000"), "\x8C\xA0\xA9     ");
     SetDateFormat(12);
-    EXPECT_EQ(DateFormat, 0);
-    EXPECT_TRUE(IsLeapYear(2000));
-    EXPECT_FALSE(IsLeapYear(1900));
+    EXPECT_EQ(DateFormat, 0) << "an unknown format falls back";
     EXPECT_EQ(FloorMod(-1, 7), 6);
-    EXPECT_EQ(MonthOf("12/31/99"), 12);
-    EXPECT_EQ(DayOf("12/31/99"), 31);
-    EXPECT_EQ(YearOf("12/31/1999"), 1999);
     EXPECT_EQ(MonthOf("xx/31/99"), 0);
 }
 
 TEST_F(EngineDatesTest, NumberTexts) {
     DecimalSeparator = ',';
     EXPECT_EQ(NumTextToInt("+1.234"), 1234);
-    EXPECT_EQ(NumTextToInt("99999"), 32767);
-    EXPECT_EQ(NumTextToInt("-99999"), -32768);
-    EXPECT_EQ(NumTextToInt("12 apples"), 12);
-    EXPECT_EQ(NumTextToInt(""), 0);
+    EXPECT_EQ(NumTextToInt("-99999"), -32768) << "clamped to 16 bits";
     struct Case { char dec; const char* in; const char* out; };
     const Case cases[] = {
         {',', "$ 1.234,5", "1234.5"}, {'.', "1,234.5", "1234.5"}, {'.', "- 12", "-12"},
-        {'.', ".5", "0.5"},           {'.', "-.5", "-0.5"},        {'.', "12.", "12"},
-        {'.', "+ +7x", "7"},          {'.', "-", ""},              {',', "3,14 m", "3.14"},
+        {'.', "-.5", "-0.5"},         {'.', "+ +7x", "7"},         {'.', "-", ""},
     };
     for (const auto& c : cases) {
         DecimalSeparator = c.dec;
@@ -152,45 +113,20 @@ TEST_F(EngineDatesTest, NumberTexts) {
         CleanNumberText(s);
         EXPECT_EQ(s, c.out) << c.in;
     }
-    DecimalSeparator = '.';
-    EXPECT_DOUBLE_EQ(CleanTextToFloat("1,234.5"), 1234.5);
-    EXPECT_EQ(CleanTextToInt("-17.9"), -17);
-    EXPECT_EQ(FormatFloatStr(8, 2, 3.14159), "    3.14");
     DecimalSeparator = ',';
     EXPECT_EQ(FormatFloatStr(8, 2, -3.14159), "   -3,14");
-    EXPECT_EQ(IntToStrWidth(42, 5), "   42");
 }
 
 TEST_F(EngineDatesTest, TextHelpers) {
-    EXPECT_EQ(AllTrim(" \t x y \r\n"), "x y");
-    EXPECT_EQ(CountOccurrences("aa", "aaaa"), 2);
-    EXPECT_EQ(CountOccurrences("", "aaaa"), 0);
-    EXPECT_EQ(AtOccurrence(2, "aa", "aaaa"), 2);
+    EXPECT_EQ(CountOccurrences("aa", "aaaa"), 2) << "overlapping hits count";
     EXPECT_EQ(AtOccurrence(3, "aa", "aaaa"), 3);
-    EXPECT_EQ(AtOccurrence(4, "aa", "aaaa"), 0);
-    EXPECT_EQ(AtOccurrence(-1, "ab", "abxab"), 4);
     EXPECT_EQ(AtOccurrence(-2, "ab", "abxab"), 1);
-    EXPECT_EQ(AtOccurrence(0, "a", "a"), 0);
-    EXPECT_EQ(ReplicateChar('-', 3), "---");
-    EXPECT_EQ(ReplicateChar('-', 0), "");
-    EXPECT_EQ(PadRightStr("ab", 4), "ab  ");
-    EXPECT_EQ(PadRightStr("abcdef", 4), "abcdef");
-    EXPECT_EQ(FindInBuffer("LO", 2, "hello", 5), 4);
-    EXPECT_EQ(FindInBuffer("xy", 2, "hello", 5), 0);
     EXPECT_EQ(UpperStr("stra\xDF" "e \xE4\xFF"), "STRA\xDF" "E \xC4\x9F");
-    EXPECT_TRUE(IsAlphaStr("\xE9t\xE9"));
-    EXPECT_FALSE(IsAlphaStr("1a"));
-    EXPECT_FALSE(IsAlphaStr(""));
-}
-
-TEST_F(EngineDatesTest, StripKeywordTakesWholeWordsOnly) {
     struct Case { const char* in; bool removed; const char* out; };
     const Case cases[] = {
-        {"data/Addr.dbf exclusive", true, "data/Addr.dbf"},
         {"a.dbf EXCLUSIVE ALIAS x", true, "a.dbf  ALIAS x"},
         {"a.dbf EXCLUSIVEly", false, "a.dbf EXCLUSIVEly"},
         {"a.dbf EXCLUSIVE\\x", false, "a.dbf EXCLUSIVE\\x"},
-        {"a.dbf", false, "a.dbf"},
     };
     for (const auto& c : cases) {
         std::string s = c.in;
@@ -204,10 +140,6 @@ TEST_F(EngineDatesTest, LanguageDefaults) {
     SetLanguageDefaults();
     EXPECT_EQ(DateFormat, 5);
     EXPECT_EQ(DecimalSeparator, ',');
-    setenv("LC_ALL", "en_GB.UTF-8", 1);
-    SetLanguageDefaults();
-    EXPECT_EQ(DateFormat, 2);
-    EXPECT_EQ(DecimalSeparator, '.');
     setenv("LC_ALL", "ru_RU.UTF-8", 1);
     SetLanguageDefaults();
     EXPECT_EQ(ThousandsSeparator, ' ');

@@ -62,20 +62,6 @@ protected:
     }
 };
 
-TEST_F(ProcTablesTest, WithoutAnIndexRecordsFollowTheirNumbers) {
-    CreateDbf(Path("t.dbf"), {F("A", 'C', 3)});
-    USE(Path("t.dbf") + " EXCLUSIVE");
-    for (const char* v : {"c", "a", "b"}) {
-        SetBinaryText(1, v);
-        Append();
-    }
-    GoTop();
-    EXPECT_EQ(RecNo(), 1);
-    SKIP(1);
-    EXPECT_EQ(RecNo(), 2);
-    EXPECT_FALSE(HasIndex());
-}
-
 TEST_F(ProcTablesTest, ReplaceAndAppendKeepTheIndexCurrent) {
     CreateDbf(Path("t.dbf"), {F("A", 'C', 3)});
     USE(Path("t.dbf") + " EXCLUSIVE");
@@ -88,10 +74,6 @@ TEST_F(ProcTablesTest, ReplaceAndAppendKeepTheIndexCurrent) {
     Replace();
     EXPECT_EQ(Recorder::log, "W+10(old)11(new)W-") << "old keys noted from the stored record";
     EXPECT_EQ(TrimRightStr(BinaryText(1)), "new");
-    Recorder::log.clear();
-    IndexOnReplace = false;
-    Replace();
-    EXPECT_EQ(Recorder::log, "");
     Recorder::log.clear();
     CloseArea();
     EXPECT_EQ(Recorder::log, "16");
@@ -127,6 +109,11 @@ TEST_F(ProcTablesTest, WithoutTheMemoUnitTablesStillOpen) {
     SetBinaryMemoRef(1, 1);
     Append();
     EXPECT_THROW(LocateValue("NOTE", std::string("x"), true, 1, false), EDurazError);
+    ParserLinked = false;
+    ParserProcTable = TParserProcTable{};
+    EXPECT_THROW(SetFilterExpression("A = 'x'"), EDurazError) << "a filter text needs the parser";
+    EXPECT_EQ(LastError(), 220);
+    EXPECT_TRUE(SetFilterExpression(""));
 }
 
 TEST_F(ProcTablesTest, AppendFromStoresAndCopiesMemoValues) {
@@ -157,16 +144,6 @@ TEST_F(ProcTablesTest, MemoLocateReadsTheLines) {
     }
     EXPECT_TRUE(LocateValue("NOTE", std::string("gear oil"), true, 1, false));
     EXPECT_EQ(RecNo(), 2);
-}
-
-TEST_F(ProcTablesTest, FilterExpressionNeedsTheParser) {
-    CreateDbf(Path("t.dbf"), {F("A", 'C', 2)});
-    USE(Path("t.dbf"));
-    ParserLinked = false;
-    ParserProcTable = TParserProcTable{};
-    EXPECT_THROW(SetFilterExpression("A = 'x'"), EDurazError);
-    EXPECT_EQ(LastError(), 220);
-    EXPECT_TRUE(SetFilterExpression(""));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,16 +27,15 @@ inline Strings Messages() {
     for (int i = 1; i <= messageList.count; ++i) out.push_back(messageList.slot[i]);
     return out;
 }
-// The message list as one text, one line per message (for failure output too).
+// The message list as one text, one line per message.
 inline std::string Log() {
     std::string all;
     for (int i = 1; i <= messageList.count; ++i) all += messageList.slot[i] + "\n";
     return all;
 }
 inline bool HasMessage(std::string_view text) {
-    for (int i = 1; i <= messageList.count; ++i)
-        if (messageList.slot[i] == text) return true;
-    return false;
+    const Strings all = Messages();
+    return std::find(all.begin(), all.end(), text) != all.end();
 }
 inline int CountPrefix(std::string_view prefix) {
     int n = 0;
@@ -76,7 +76,6 @@ inline void LoadPair(const PairSpec& p) {
 class CalcTest : public ::testing::Test {
   protected:
     void SetUp() override { ResetAll(); }
-    void TearDown() override { ResetAll(); }
     static void ResetAll() {
         ResetProgramState();
         ResetMessages();
@@ -98,9 +97,7 @@ class CalcTest : public ::testing::Test {
         run();
         EXPECT_TRUE(fatalFlag) << text;
         EXPECT_EQ(Log(), std::string(text) + "\n");
-        EXPECT_TRUE(gearPair == gp) << text;
-        EXPECT_TRUE(wormGear == wg) << text;
-        EXPECT_TRUE(cylGear == cg) << text;
+        EXPECT_TRUE(gearPair == gp && wormGear == wg && cylGear == cg) << text;
     }
 };
 

@@ -53,21 +53,11 @@ TEST_F(CylGeometryTest, ProfileShiftedSpurPairMatchesPublishedValues) {
     CylCentreDistanceStep();
     EXPECT_NEAR(cylGear.sumX, 0.96L, 1e-4L);
     EXPECT_EQ(Log(), "");
-    // More than 20 % off the reference distance, or of the wrong sign: replaced.
-    for (Real a : {30.0L, -54.0L}) {
-        ClearMessages();
-        cylGear.a = a;
-        CylCentreDistanceStep();
-        EXPECT_EQ(Messages(), Strings{std::string("Achsabstand angepaßt !"_cp850)});
-        EXPECT_EQ(cylGear.a, 54);
-    }
-    // Outside the involute range but within 20 %: kept, the arccos failure reported.
-    ClearMessages();
-    cylGear.a = 50;
+    // More than 20 % off the reference distance: replaced.
+    cylGear.a = 30;
     CylCentreDistanceStep();
-    ASSERT_EQ(messageList.count, 2);
-    EXPECT_EQ(messageList.slot[2].rfind("Error: ArcCos ", 0), 0u) << Log();
-    EXPECT_EQ(cylGear.a, 50);
+    EXPECT_EQ(Messages(), Strings{std::string("Achsabstand angepaßt !"_cp850)});
+    EXPECT_EQ(cylGear.a, 54);
 }
 
 class CylIdentityTest : public CylGeometryTest, public ::testing::WithParamInterface<PairSpec> {};
@@ -105,10 +95,8 @@ TEST_F(CylGeometryTest, StageChecksAndFatalStops) {
         Strings messages;
     };
     const Case cases[] = {
-        {{.mn = 3, .alphaN = 5, .z1 = 20, .z2 = 30}, false, {}},
         {{.mn = 3, .alphaN = 45.01L, .z1 = 20, .z2 = 30}, true, {"Fatal  : alpha !"}},
         {{.mn = 3, .alphaN = 4.99L, .z1 = 20, .z2 = 30}, true, {"Fatal  : alpha !"}},
-        {{.mn = 3, .beta = 45, .z1 = 20, .z2 = 30}, false, {}},
         {{.mn = 3, .beta = -46, .z1 = 20, .z2 = 30}, false, {"Fatal  : beta > 45!"}},
         {{.mn = 0, .z1 = 20, .z2 = 30}, true, {"Fatal  : mn <= 0!"}},
         {{.z1 = 20, .z2 = 30, .b = 0}, true, {"Fatal  : b <= 0!"}},
@@ -129,17 +117,6 @@ TEST_F(CylGeometryTest, StageChecksAndFatalStops) {
         EXPECT_TRUE(fatalFlag);
         EXPECT_EQ(Messages(), Strings{"Fatal  : z = 0 !"});
     }
-    // Stages entered with the fatal flag only say so.
-    ResetAll();
-    LoadPair({.z1 = 20, .z2 = 30});
-    fatalFlag = true;
-    Unit0();
-    EXPECT_FALSE(Unit1());
-    Unit2();
-    CylCentreDistanceStep();
-    CylTipDiameterStep();
-    EXPECT_FALSE(CylDinTolerances(1));
-    EXPECT_EQ(Messages(), (Strings{"Fatal  : Unit0", "Fatal  : Unit1", "Fatal  : Unit2", "Fatal: Fhfbeta !"}));
 }
 
 TEST_F(CylGeometryTest, FailedWorkingAngleStopsTheRunAndAStaleCancelFlagDoesNot) {
@@ -206,18 +183,6 @@ TEST_F(CylGeometryTest, TipDiameterModesAndInterference) {
     EXPECT_EQ(cylGear.da[1], da);
     EXPECT_NEAR(cylGear.kmn[1], 0.5L, 1e-12L);
     EXPECT_NEAR(cylGear.c[1], cylGear.a - (da + cylGear.df[2]) / 2, 1e-12L);
-    Prepare(pair);  // mode 1: from the tip clearance
-    cylGear.tipDiameterMode[2] = 1;
-    cylGear.c[2] = 0.6L;
-    CylTipDiameterStep();
-    Unit2();
-    EXPECT_NEAR(cylGear.da[2], 2 * (cylGear.a - 0.6L) - cylGear.df[1], 1e-12L);
-    EXPECT_NEAR(cylGear.c[2], 0.6L, 1e-12L);
-    Prepare(pair);
-    cylGear.kmn[1] = -0.2L;
-    CylTipDiameterStep();
-    Unit2();
-    EXPECT_TRUE(HasMessage("Fehler : kmn < 0 !  (1)"));
     Prepare(pair);
     cylGear.tipDiameterMode[2] = 3;
     cylGear.da[2] = 0;
@@ -241,12 +206,6 @@ TEST_F(CylGeometryTest, SpanMeasurement) {
     Prepare({.mn = 1, .z1 = 24, .z2 = 24});
     EXPECT_NEAR(CylSpanMeasurement(1, 0), 7.7165L, 5e-5L);
     EXPECT_EQ(cylGear.teethSpanned[1], 3);
-    cylGear.teethSpanned[2] = 5;  // a given k is kept
-    EXPECT_NEAR(CylSpanMeasurement(2, 0), 7.7165L + 2 * kPi * std::cos(DegToRad(20)), 5e-5L);
-    // m = 3, z = 24, x = +0.4: k = 4, W = 32.8266 mm.
-    Prepare({.mn = 3, .z1 = 24, .z2 = 24, .x1 = 0.4L});
-    EXPECT_NEAR(CylSpanMeasurement(1, 0.4L), 32.8266L, 5e-5L);
-    EXPECT_EQ(cylGear.teethSpanned[1], 4);
     // Wk = (k - 1) pbn + sbn, with sbn from the transverse base thickness.
     Prepare({.mn = 2.5L, .beta = 17, .z1 = 23, .z2 = 61, .x1 = 0.4L, .x2 = -0.2L});
     const CylGearRecord& g = cylGear;
@@ -315,8 +274,7 @@ TEST_F(CylGeometryTest, BallDimensionMatchesNumericConstruction) {
 }
 
 TEST_F(CylGeometryTest, IsoAndDinTolerances) {
-    const Real rounding[][2] = {{4.84L, 4.8L}, {5.25L, 5.0L}, {5.75L, 6.0L}, {10.5L, 10.0L},
-                                {11.5L, 12.0L}, {16.9585L, 17.0L}};
+    const Real rounding[][2] = {{4.84L, 4.8L}, {5.25L, 5.0L}, {5.75L, 6.0L}, {10.5L, 10.0L}, {11.5L, 12.0L}};
     for (const auto& c : rounding) EXPECT_NEAR(RoundTolerance(c[0]), c[1], 1e-15L) << c[0];
     // mn = 2, d = 40, b = 20, Q = 5 (s = 1), hand-computed with the rounding rules.
     LoadPair({.mn = 2, .z1 = 20, .z2 = 20, .b = 20});
@@ -332,37 +290,11 @@ TEST_F(CylGeometryTest, IsoAndDinTolerances) {
     CylIsoTolerances(1);
     EXPECT_NEAR(cylGear.fp[1], 12.0L, 1e-15L);
     EXPECT_EQ(Log(), "");
-    // DIN: the grade steps, and a thickness tolerance below twice the runout.
+    // DIN: a thickness tolerance below twice the runout.
     cylGear.Tsn[1] = 0.01L;
-    auto din = [](int q) {
-        cylGear.quality[1] = q;
-        EXPECT_TRUE(CylDinTolerances(1));
-        return cylGear;
-    };
-    const CylGearRecord q8 = din(8), q9 = din(9), q10 = din(10);
-    EXPECT_NEAR(q9.ffAlpha[1] / q8.ffAlpha[1], 1.4L, 1e-12L);
-    EXPECT_NEAR(q10.ffAlpha[1] / q9.ffAlpha[1], 1.6L, 1e-12L);
-    EXPECT_NEAR(q10.Fr[1] / q9.Fr[1], 1.4L, 1e-12L);  // runout keeps 1.4
+    cylGear.quality[1] = 8;
+    EXPECT_TRUE(CylDinTolerances(1));
     EXPECT_TRUE(HasMessage("Warnung: Tsn < 2Rs !  (1)")) << Log();
-    // Range warnings; the near-rack's negative size gives the values of its size.
-    ResetAll();
-    LoadPair({.mn = 0.4L, .z1 = 4, .z2 = 4, .b = 5});
-    Unit0();
-    CylIsoTolerances(1);
-    EXPECT_EQ(Messages(), (Strings{"Warnung: Fr: (5<=z<=1000)", "Warnung: Fr: (5<=d<=15000)",
-                                   "Warnung: Fr: (0.5<=mn<=70)", "Warnung: fis: (5<=z<=400)",
-                                   "Warnung: fis: (5<=d<=2500)", "Warnung: fis: (1<=mn<=50)"}));
-    Real externalFp = 0;
-    for (int z1 : {60, -60}) {
-        ResetAll();
-        LoadPair({.mn = 4, .z1 = z1, .z2 = 60});
-        Unit0();
-        ClearMessages();  // the first stage's note on z1 < 0
-        CylIsoTolerances(1);
-        EXPECT_EQ(Log(), "");
-        if (z1 > 0) externalFp = cylGear.Fp[1];
-    }
-    EXPECT_EQ(cylGear.Fp[1], externalFp);
 }
 
 TEST_F(CylGeometryTest, ToothFormConfiguration) {
@@ -372,17 +304,10 @@ TEST_F(CylGeometryTest, ToothFormConfiguration) {
         cylGear.Asni[i] = -0.1L;
         cylGear.ballDiameter[i] = 3.5L;
     }
-    cylGear.kmn[1] = 0.3L;
     CalcCylGear();
     ASSERT_FALSE(fatalFlag) << Log();
     const CylGearRecord& g = cylGear;
     EXPECT_EQ(g.toothFormA, g.a);  // the mean gear in its mesh
-    for (int i = 1; i <= 2; ++i) {
-        EXPECT_NEAR(g.toothFormX[i], (g.xei[i] + g.xee[i]) / 2, 1e-15L);
-        EXPECT_NEAR(g.toothFormDw[i], g.dw[i], 1e-9L);
-        EXPECT_NEAR(g.toothFormSn[i], (g.snMin[i] + g.snMax[i]) / 2, 1e-12L);
-    }
-    EXPECT_NEAR(g.toothFormDa[1], g.daFull[1] - 0.6L, 1e-12L);  // the tip shortening stays
     EXPECT_NEAR(g.meshAngleStart - g.meshAngleEnd, RadToDeg(g.gAlpha / (g.db[1] / 2)), 1e-9L);
     // The ball dimension is the one of the given shifts.
     ConfigureToothForm(cylGear.xee);

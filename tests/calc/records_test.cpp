@@ -42,10 +42,8 @@ TEST_F(RecordsTest, ChoiceTextsAreCodePage850AndOutOfRangeIsEmpty) {
     EXPECT_EQ(ChoiceText(kMaterialKindTexts, 0, 0), "");
     EXPECT_EQ(ChoiceText(kMaterialKindTexts, 9, 0), "");
     EXPECT_EQ(ChoiceText(kFlankFormTexts, 5), "ZH (C)");
-    EXPECT_EQ(ChoiceText(kCentreDistanceFieldTexts, 9), " ");
     EXPECT_EQ(ChoiceText(kMaterialKindTexts, 7, 0), "GTS (schwarzer Tempergu\xE1)");
     EXPECT_EQ(ChoiceText(kLubricantKindTexts, 4), "Kl\x81" "bersynth GH 6");
-    EXPECT_EQ(ChoiceText(kHeatTreatmentShortTexts, 1, 0), "verg\x81tet");
     EXPECT_EQ(kLoadSpectrumTexts[1], "alle Laststufen des Lastkollektivs ber\x81"
                                      "cksichtigen f\x81r KA");
 }

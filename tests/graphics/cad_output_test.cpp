@@ -5,110 +5,47 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
 #include "app/app_state.h"
+#include "dxf_test_support.h"
 #include "foundation/codepage.h"
 #include "foundation/message_boxes.h"
-#include "foundation/program_state.h"
-#include "foundation/ui_services.h"
 #include "graphics/cad_primitives.h"
 #include "graphics/display_list.h"
 #include "graphics/graphics_defaults.h"
-#include "support/test_files.h"
 
 namespace veldrim {
 namespace {
 
-// A writer that records its calls; stands in for the exchange writers.
-struct Recorder {
-    std::vector<std::string> calls;
-    std::string created;
-    bool finishFails = false;
-};
-Recorder* recorder = nullptr;
+using Lines = std::vector<std::string>;
 
-std::string N(Real v) { return FormatDisplayReal(v); }
-
-class RecordingWriter : public CadWriter {
-public:
-    bool Create(const std::string& path) override { return recorder->created = path, true; }
-    bool Finish() override { return Log("finish"), !recorder->finishFails; }
-    void WriteHeader(Real a, Real b, Real c, Real d) override { Log("header", {a, b, c, d}); }
-    void WriteTables(int set) override { Log("tables " + std::to_string(set)); }
-    void BeginBlocks() override { Log("blocks"); }
-    void EndSection() override { Log("endsec"); }
-    void BeginEntities() override { Log("entities"); }
-    void SelectLayer(int n) override { Log("layer " + std::to_string(n)); }
-    void Line(Real x1, Real y1, Real x2, Real y2) override { Log("line", {x1, y1, x2, y2}); }
-    void Circle(Real x, Real y, Real r) override { Log("circle", {x, y, r}); }
-    void Arc(Real x, Real y, Real s, Real e, Real r, Real sweep) override { Log("arc", {x, y, s, e, r, sweep}); }
-    void Text(const std::string& t, Real x, Real y) override { Log("text " + t, {x, y}); }
-    void Solid(Real, Real, Real, Real, Real, Real, Real, Real) override { Log("solid"); }
-
-private:
-    static void Log(std::string s, std::initializer_list<Real> v = {}) {
-        for (Real x : v) s += " " + N(x);
-        recorder->calls.push_back(std::move(s));
-    }
-};
-
-std::unique_ptr<CadWriter> MakeRecordingWriter() { return std::make_unique<RecordingWriter>(); }
-
-class CadOutputTest : public ::testing::Test {
+class CadOutputTest : public testing_support::CadFixture {
 protected:
     void SetUp() override {
-        ResetProgramState();
+        CadFixture::SetUp();
         cadBatchFlag = false;
+        askBeforeOverwriteFlag = false;
         ResetGraphicsDefaults();
         ResetGraphicsWindow();
-        ResetCadOutputState();
-        ResetCadWriterFactories();
         SetGraphicsWindow(&window);
-        recorder = &rec;
-        userDirectory = dir.path();
-        CadOutputState.execFlag = 0;
     }
     void TearDown() override {
-        ResetCadOutputState();
-        ResetCadWriterFactories();
         cadBatchFlag = false;
         SetGraphicsWindow(nullptr);
-        recorder = nullptr;
+        CadFixture::TearDown();
     }
-    // A run into the recorder, begun in batch mode (no dialog).
-    void BeginRecordedRun(uint16_t code = kCadDxf) {
-        CadWriterFactories[code] = MakeRecordingWriter;
-        cadBatchFlag = true;
-        currentFileName = dir / "test";
-        cancelFlag = false;
-        CadBeginOutput(code);
-        ASSERT_FALSE(cancelFlag);
-        rec.calls.clear();
-    }
-    std::vector<std::string> Records(const char* code) const {
-        std::vector<std::string> out;
+    Lines Records(const char* code) const {
+        Lines out;
         for (const std::string& r : DisplayList)
             if (r.starts_with(std::string(code) + ";")) out.push_back(r);
         return out;
     }
-    std::vector<std::string> Shown() const {
-        std::vector<std::string> out;
-        for (const auto& c : ui.CallsOf("message")) out.push_back(c.text);
-        return out;
-    }
     TFveldgra window;
-    ScriptedUi ui;
-    ScopedUi scope{ui};
-    Recorder rec;
-    testing::TempDir dir{"veldrim_g1_cad"};
 };
 
 TEST_F(CadOutputTest, ScreenRunDrawsIntoTheDisplayList) {
     DisplayList.push_back("4;9;9;9;9");  // an older drawing
-    std::ofstream(dir / "$EVOLV1.dx$") << "  0\nEOF\n";
-    std::ofstream(dir / "keep.dxf") << "  0\nEOF\n";
+    testing::Spit(dir / "$EVOLV1.dx$", "  0\nEOF\n");
+    testing::Spit(dir / "keep.dxf", "  0\nEOF\n");
     CadBeginOutput(kCadScreen);
     ASSERT_FALSE(cancelFlag);
     EXPECT_TRUE(CadRunActive());
@@ -126,10 +63,10 @@ TEST_F(CadOutputTest, ScreenRunDrawsIntoTheDisplayList) {
     CadEndOutput();
     EXPECT_FALSE(CadRunActive());
     EXPECT_EQ(DisplayList.front(), "11;0");  // the old drawing is gone
-    EXPECT_EQ(Records("10"), (std::vector<std::string>{"10;1;1;639;479;0;0;160;120"}));
-    EXPECT_EQ(Records("4"), (std::vector<std::string>{"4;10;20;15;25"}));
+    EXPECT_EQ(Records("10"), Lines{"10;1;1;639;479;0;0;160;120"});
+    EXPECT_EQ(Records("4"), Lines{"4;10;20;15;25"});
     // The window fills the outline: DXF corners 3 and 4 exchanged.
-    EXPECT_EQ(Records("7"), (std::vector<std::string>{"7;10;20;11;20;11;21;10;21"}));
+    EXPECT_EQ(Records("7"), Lines{"7;10;20;11;20;11;21;10;21"});
     ASSERT_EQ(Records("6").size(), 1u);
     EXPECT_NE(Records("6")[0].find("Veldrim VELDRIM V1.0 - "), std::string::npos);
     // The run deletes its block files, and only those.
@@ -138,16 +75,13 @@ TEST_F(CadOutputTest, ScreenRunDrawsIntoTheDisplayList) {
 }
 
 TEST_F(CadOutputTest, NotAvailableKindsLeaveTheRunIdle) {
-    // Kinds without a writer in the table (DXF and TXT are taken out here).
-    CadWriterFactories[kCadDxf] = nullptr;
-    CadWriterFactories[kCadTxt] = nullptr;
     for (const auto& [code, kind] : {std::pair{kCadIges, "IGES"}, {kCadStl, "STL"}, {kCadStep, "STEP"}}) {
         ui.calls.clear();
         cancelFlag = false;
         CadBeginOutput(code);
         EXPECT_TRUE(cancelFlag) << kind;
         EXPECT_FALSE(CadRunActive()) << kind;
-        EXPECT_EQ(Shown(), std::vector<std::string>{kind + std::string("-Ausgabe ist noch nicht verfügbar"_cp850)});
+        EXPECT_EQ(ShownTexts(), Lines{kind + std::string("-Ausgabe ist noch nicht verfügbar"_cp850)});
         EXPECT_TRUE(ui.CallsOf("save").empty()) << kind;
     }
 }
@@ -156,49 +90,47 @@ TEST_F(CadOutputTest, NotAvailableKindsLeaveTheRunIdle) {
 // viewer, and refuses the codes that would have to ask.
 TEST_F(CadOutputTest, BatchModeOpensNoDialog) {
     CadOutputState.execFlag = 1;
-    BeginRecordedRun();
-    EXPECT_EQ(rec.created, dir / "test.dxf");
+    cadBatchFlag = true;
+    currentFileName = (dir / "test").string();
+    CadBeginOutput(kCadDxf);
     EXPECT_EQ(CadOutputState.outputFileName, dir / "test.dxf");
     CadEndOutput();
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_TRUE(std::filesystem::exists(dir / "test.dxf"));
     for (const auto& c : ui.calls) EXPECT_EQ(c.kind, "busy") << c.text;
     for (uint16_t code : {0, 8, 9}) {
         ui.calls.clear();
-        cancelFlag = false;
         CadBeginOutput(code);
         EXPECT_TRUE(cancelFlag) << code;
         EXPECT_FALSE(CadRunActive());
         EXPECT_TRUE(ui.CallsOf("list").empty());
-        EXPECT_EQ(Shown(), std::vector<std::string>{"CAD-Code " + std::to_string(code) +
-                                                    std::string(" im Stapelbetrieb nicht möglich"_cp850)});
+        EXPECT_EQ(ShownTexts(), Lines{"CAD-Code " + std::to_string(code) + std::string(" im Stapelbetrieb nicht möglich"_cp850)});
+        cancelFlag = false;
     }
 }
 
 TEST_F(CadOutputTest, SavedNameGetsTheExtensionAndIsOpenedOutsideBatchRuns) {
-    CadWriterFactories[kCadTxt] = MakeRecordingWriter;
-    askBeforeOverwriteFlag = false;
     CadOutputState.execFlag = 1;
     std::filesystem::create_directories(dir / "my.dir");
     for (const auto& [typed, expected] : {std::pair{"part.xyz", "part.txt"}, {"my.dir/part", "my.dir/part.txt"}}) {
         ui.calls.clear();
-        ui.QueueText(dir / typed);
-        cancelFlag = false;
+        ui.QueueText((dir / typed).string());
         CadBeginOutput(kCadTxt);
         EXPECT_FALSE(cancelFlag) << typed;
-        EXPECT_EQ(rec.created, dir / expected);
         CadEndOutput();
+        EXPECT_TRUE(std::filesystem::exists(dir / expected)) << typed;
         EXPECT_EQ(ui.CallsOf("save").size(), 1u);
         EXPECT_EQ(ui.CallsOf("open-document").size(), 1u);
     }
 }
 
 TEST_F(CadOutputTest, CancelledDialogsLeaveTheRunIdle) {
-    CadWriterFactories[kCadDxf] = MakeRecordingWriter;
     ui.QueueText(std::nullopt);
     CadBeginOutput(kCadDxf);
     EXPECT_TRUE(cancelFlag);
     EXPECT_FALSE(CadRunActive());
     EXPECT_TRUE(CadOutputState.outputFileName.empty());
-    EXPECT_TRUE(rec.created.empty());
+    EXPECT_TRUE(std::filesystem::is_empty(dir));
 
     DisplayList.push_back("4;1;1;2;2");
     ui.QueueChoice(std::nullopt);
@@ -208,10 +140,8 @@ TEST_F(CadOutputTest, CancelledDialogsLeaveTheRunIdle) {
     EXPECT_EQ(DisplayList.size(), 1u);
     ASSERT_EQ(ui.CallsOf("list").size(), 1u);
     EXPECT_EQ(ui.CallsOf("list")[0].text,
-              "DXF\nIGES\nKontrollausgabe auf Bildschirm\nAusgabe auf Laserprinter/Plotter mit "
-              "Grafmit\nTXT\nSTL\n");
-    // The third entry is the screen.
-    ui.QueueChoice(2);
+              "DXF\nIGES\nKontrollausgabe auf Bildschirm\nAusgabe auf Laserprinter/Plotter mit Grafmit\nTXT\nSTL\n");
+    ui.QueueChoice(2);  // the third entry is the screen
     cancelFlag = false;
     CadBeginOutput(kCadAsk);
     EXPECT_EQ(CadOutputState.cadCode, kCadScreen);
@@ -219,21 +149,19 @@ TEST_F(CadOutputTest, CancelledDialogsLeaveTheRunIdle) {
     CadEndOutput();
 }
 
+// The plot file goes to a full device: the end of the run reports it.
 TEST_F(CadOutputTest, FailedFinishIsReported) {
-    BeginRecordedRun();
-    rec.finishFails = true;
+    std::filesystem::create_symlink("/dev/full", dir / "grafmit.dxf");
+    CadBeginOutput(kCadPlot);
+    ASSERT_FALSE(cancelFlag);
+    for (int i = 0; i < 10000; ++i) CadLine(i, 0, i, 1);
     CadEndOutput();
     EXPECT_TRUE(cancelFlag);
-    EXPECT_EQ(Shown(), std::vector<std::string>{std::string("Fehler beim Schließen einer Datei"_cp850)});
+    EXPECT_EQ(ShownTexts(), Lines{std::string("Fehler beim Schließen einer Datei"_cp850)});
 }
 
 TEST_F(CadOutputTest, WhatReachesTheWriter) {
-    BeginRecordedRun();
-    CadBeginDrawing(0, 0, 200, 100, 0);
-    CadWriteTables(2);
-    CadBeginBlocks();
-    CadEndSection();
-    CadBeginEntities();
+    BeginRecordedScreenRun();
     CadSetOrigin(10, 20);
     CadCircle(0, 0, 5);
     CadCircleReversed(0, 0, 5);
@@ -244,20 +172,19 @@ TEST_F(CadOutputTest, WhatReachesTheWriter) {
     CadArc(0, 0, 0, 90, 0, 90);    // radius 0: nothing
     CadArc2D(0, 0, 350, 10, 10);   // across 0 degrees: a 20 degree span
     CadArc2D(0, 0, 0, 360, 10);    // a full turn
-    CadEndSection();
     CadEndOutput();
-    const std::vector<std::string> expected = {
-        "header 0 0 200 100", "tables 2", "blocks", "endsec", "entities", "circle 10 20 5",
-        "circle 10 20 5", "text " + std::string("Maß"_cp850) + " 11 21", "arc 0 0 0 90 10 90",
-        "arc 0 0 350 10 10 20", "arc 0 0 0 360 10 360", "endsec", "finish"};
-    EXPECT_EQ(rec.calls, expected);
+    EXPECT_EQ(Log(), (Lines{"CIRCLE 10.0000 20.0000 5.0000 L0", "CIRCLE 10.0000 20.0000 5.0000 L0",
+                            "TEXT '" + std::string("Maß"_cp850) + "' 11.0000 21.0000 h=5.0000 w=1.0000 a=0.0000 L0",
+                            "ARC 0.0000 0.0000 0.0000 90.0000 10.0000 sweep 90.0000 L0",
+                            "ARC 0.0000 0.0000 350.0000 10.0000 10.0000 sweep 20.0000 L0",
+                            "ARC 0.0000 0.0000 0.0000 0.0000 10.0000 sweep 360.0000 L0"}));
 }
 
 // Pixels count as square: a device of another shape changes no text angle
 // or width, on screen or in a file.
 TEST_F(CadOutputTest, TextStyleIsNotCorrectedForTheScreenShape) {
     SetDeviceResolution(800, 480);
-    BeginRecordedRun();
+    BeginDxfRun("text.dxf");
     CadSetTextStyle(2, 45, 3.5L, 0);
     EXPECT_EQ(CadOutputState.textAngle, 45);
     EXPECT_DOUBLE_EQ((double)CadOutputState.textWidthFactor, 0.7);
@@ -281,10 +208,10 @@ TEST_F(CadOutputTest, LayersOnScreenAndFolding) {
     DisplayList.clear();
     window.LastColour = -1;
     CadSetLayer(1);  // centre lines: dash-dot, layer colour 2 (yellow), width code 1
-    EXPECT_EQ(DisplayList, (std::vector<std::string>{"11;2", "8;14"}));
+    EXPECT_EQ(DisplayList, (Lines{"11;2", "8;14"}));
     DisplayList.clear();
     CadSetLayer(4);  // solid, colour 3 (green), width 2
-    EXPECT_EQ(DisplayList, (std::vector<std::string>{"11;0", "8;10", "12;2"}));
+    EXPECT_EQ(DisplayList, (Lines{"11;0", "8;10", "12;2"}));
     CadSetLayer(35);
     EXPECT_EQ(CadOutputState.currentLayerNumber, 19);
     CadSetLayer(31);

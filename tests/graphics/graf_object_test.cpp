@@ -5,29 +5,14 @@
 #include <gtest/gtest.h>
 
 #include "foundation/codepage.h"
-#include "foundation/program_state.h"
-#include "foundation/ui_services.h"
-#include "graphics/display_list.h"
-#include "graphics/graphics_defaults.h"
 #include "graphics/logo.h"
+#include "graphics/recording_canvas.h"
 #include "support/test_files.h"
 
 namespace veldrim {
 namespace {
 
-class GrafObjectTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ResetProgramState();
-        ResetGraphicsDefaults();
-        ResetGraphicsWindow();
-        SetGraphicsWindow(&window);
-    }
-    void TearDown() override { SetGraphicsWindow(nullptr); }
-    TFveldgra window;
-    ScriptedUi ui;
-    ScopedUi scope{ui};
-};
+using GrafObjectTest = test::WindowTest<ScriptedUi>;
 
 TEST(ColorOfIndex16, ExchangeColoursToWindowColours) {
     const std::pair<int, int> cases[] = {{0, 0}, {1, 12}, {7, 15}, {8, 1}, {15, 8}, {16, 16}, {17, 12}, {255, 8}};

@@ -1,11 +1,17 @@
 #pragma once
 // A canvas that records every drawing call as one text line, for tests that
-// compare the replay of a display list with the expected device geometry.
+// compare the replay of a display list with the expected device geometry,
+// and a fixture with a fresh drawing window.
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "foundation/program_state.h"
+#include "foundation/ui_services.h"
 #include "graphics/display_list.h"
+#include "graphics/graphics_defaults.h"
 
 namespace veldrim::test {
 
@@ -37,6 +43,21 @@ public:
     std::vector<std::string> state;  // pen, brush, font and style changes
     std::vector<TextFont> fonts;
     bool endStepping = false;
+};
+
+template <class UiKind = BatchUi>
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        ResetGraphicsDefaults();
+        ResetGraphicsWindow();
+        SetGraphicsWindow(&window);
+    }
+    void TearDown() override { SetGraphicsWindow(nullptr); }
+    TFveldgra window;
+    UiKind ui;
+    ScopedUi scope{ui};
 };
 
 }  // namespace veldrim::test

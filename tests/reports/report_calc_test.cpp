@@ -99,13 +99,5 @@ TEST_F(CalcReport, AStoppedReportLeavesNoOutputBehind) {
     for (const auto& entry : fs::directory_iterator(dir)) ADD_FAILURE() << "left behind: " << entry.path();
 }
 
-TEST_F(CalcReport, TheWheelLineOfTheHeaderNamesItsDrawingNumber) {
-    wormGear.partName[1] = "Schnecke";
-    wormGear.drawingNumber = {{"Z-1", "Z-2"}};
-    SetCalcReportHeader("T");
-    EXPECT_EQ(reportSubtitles[1], ReportNumberLine("Schnecke", "Z-1"));
-    EXPECT_EQ(reportSubtitles[2].substr(39, 8), "Nr.: Z-2");
-}
-
 }  // namespace
 }  // namespace veldrim

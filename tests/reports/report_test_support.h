@@ -77,7 +77,7 @@ struct Row {
     bool operator==(const Row&) const = default;
 };
 inline std::ostream& operator<<(std::ostream& os, const Row& r) {
-    return os << "[" << r.label << "|" << r.symbol << "|" << r.unit << "|" << r.v1 << "|" << r.v2 << "]";
+    return os << r.label << "|" << r.symbol << "|" << r.unit << "|" << r.v1 << "|" << r.v2;
 }
 
 // The rows of a TXT report from the title `from` (if given) to the text `to`.
@@ -105,27 +105,14 @@ inline Row FindRow(const std::vector<Row>& rows, const std::string& symbol) {
 class ReportTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetProgramState();
-        ResetMessages();
-        ResetSharedTextFile();
-        ResetMessageBoxes();
-        ResetHelpTexts();
-        ResetGearData();
-        ResetCylGearRecord();
-        ResetCylBridge();
-        ResetReportChannel();
+        ResetProgramState(), ResetMessages(), ResetSharedTextFile(), ResetMessageBoxes(), ResetHelpTexts();
+        ResetGearData(), ResetCylGearRecord(), ResetCylBridge(), ResetReportChannel();
         char pattern[] = "/tmp/veldrim-report-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        userDirectory = dir;
-        dataDirectory = dir;
+        userDirectory = dataDirectory = dir = pattern;
         helpDirectory = VELDRIM_DATA_DIR;
         std::tm moment{};
-        moment.tm_year = 2026 - 1900;
-        moment.tm_mon = 11;
-        moment.tm_mday = 6;
-        moment.tm_hour = 9;
-        moment.tm_min = 5;
+        moment.tm_year = 2026 - 1900, moment.tm_mon = 11, moment.tm_mday = 6, moment.tm_hour = 9, moment.tm_min = 5;
         SetFixedNow(moment);
         oldCwd = fs::current_path();
         fs::current_path(dir);

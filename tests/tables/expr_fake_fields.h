@@ -14,20 +14,14 @@
 
 namespace veldrim::testing_expr {
 
-struct FakeField {
-    std::string name;
-    char type;
-    int length;
-    int decimals;
-    std::string value;  // stored text (empty: blank value)
-};
-
+// `value` is the stored text (empty: blank value); `memos` holds memo texts by field number.
+struct FakeField { std::string name; char type; int length; int decimals; std::string value; };
 struct FakeArea {
     std::string alias;
     std::vector<FakeField> fields;
     int32_t recNo = 1;
     bool deleted = false;
-    std::map<int, std::string> memos;  // memo text by field number
+    std::map<int, std::string> memos;
 };
 
 class FakeFields : public ExprFieldSource {

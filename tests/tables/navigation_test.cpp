@@ -50,8 +50,7 @@ TEST_F(NavigationTest, VisibilityMatrix) {
     };
     SixRecords();
     for (const auto& c : cases) {
-        const std::string label = std::string("hide=") + (c.hide ? "1" : "0") + " filter=" +
-                                  (c.filter ? "1" : "0") + " while=" + (c.whileOn ? "1" : "0");
+        const std::string label = "hide/filter/while " + std::to_string(c.hide * 100 + c.filter * 10 + c.whileOn);
         SetIgnoreDel(c.hide);
         SetFilterMethod(c.filter ? ConditionMethod([] { return V() != 4; }) : nullptr);
         SetWhileMethod(c.whileOn ? ConditionMethod([] { return V() <= 4; }) : nullptr);
@@ -62,27 +61,11 @@ TEST_F(NavigationTest, VisibilityMatrix) {
 
         SetWhileMethod(c.whileOn ? ConditionMethod([] { return V() >= 3; }) : nullptr);
         seen.clear();
-        GoBottom();
-        for (;;) {
-            seen.push_back(V());
-            SKIP(-1);
-            if (dBOF()) break;
-        }
+        for (GoBottom(); !dBOF(); SKIP(-1)) seen.push_back(V());
         EXPECT_EQ(seen, c.backward) << label;
         EXPECT_EQ(RecNo(), c.backwardEnd) << label;
         EXPECT_EQ(V(), c.backwardEnd) << label;
     }
-}
-
-// Catches the message text of an engine error raised by `call`.
-template <class Call>
-std::string Raised(Call call) {
-    try {
-        call();
-    } catch (const EDurazError& e) {
-        return e.what();
-    }
-    return "<nothing raised>";
 }
 
 TEST_F(NavigationTest, EofPhantomAndGoOutsideTheTable) {
@@ -93,7 +76,7 @@ TEST_F(NavigationTest, EofPhantomAndGoOutsideTheTable) {
     EXPECT_TRUE(dEOF());
     EXPECT_EQ(RecNo(), 7);
     EXPECT_EQ(V(), 0);
-    EXPECT_NE(Raised([] { SKIP(1); }).find(" ist hinter EOF. [SKIP]"), std::string::npos);
+    EXPECT_TRUE(Contains(Raised([] { SKIP(1); }), " ist hinter EOF. [SKIP]"));
     EXPECT_EQ(LastError(), 212);
     SKIP(-1);
     EXPECT_EQ(RecNo(), 6);
@@ -114,7 +97,7 @@ TEST_F(NavigationTest, EofPhantomAndGoOutsideTheTable) {
 TEST_F(NavigationTest, EmptyTableSkipAndGo) {
     CreateDbf(Path("e.dbf"), {F("V", 'N', 3)});
     USE(Path("e.dbf"));
-    EXPECT_NE(Raised([] { SKIP(-1); }).find(" ist leer. [SKIP]"), std::string::npos);
+    EXPECT_TRUE(Contains(Raised([] { SKIP(-1); }), " ist leer. [SKIP]"));
     EXPECT_THROW(GO(1), EDurazError);
     GoTop();
     EXPECT_EQ(LastError(), 0);
@@ -125,7 +108,7 @@ TEST_F(NavigationTest, SharedWritesNeedTheirLocks) {
     SixRecords(false);
     ClearRecord();
     SetBinaryInteger(1, 7);
-    EXPECT_NE(Raised([] { Append(); }).find("[APPEND]"), std::string::npos);
+    EXPECT_TRUE(Contains(Raised([] { Append(); }), "[APPEND]"));
     EXPECT_EQ(LastError(), 5);
     GO(1);
     ASSERT_TRUE(RLock());
@@ -152,7 +135,7 @@ TEST_F(NavigationTest, EditingAtTheEndAndReachingTheFile) {
     SixRecords();
     GoBottom();
     SKIP(1);
-    EXPECT_NE(Raised([] { Replace(); }).find(" bei EOF angelangt. [REPLACE]"), std::string::npos);
+    EXPECT_TRUE(Contains(Raised([] { Replace(); }), " bei EOF angelangt. [REPLACE]"));
     DeleteRec();
     EXPECT_EQ(LastError(), 0);
     EXPECT_THROW(RecallRec(), EDurazError);

@@ -1,14 +1,12 @@
 #pragma once
 // Helpers for the table engine tests: a clean engine and a scratch folder.
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -58,6 +56,18 @@ protected:
     ScopedUi scoped{ui};
 };
 
+// The message of the engine error that `call` raises.
+template <class Call>
+std::string Raised(Call call) {
+    try {
+        call();
+    } catch (const EDurazError& e) {
+        return e.what();
+    }
+    return "<nothing raised>";
+}
+inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
 inline TFieldEntry F(const std::string& name, char type, int len = 0, int dec = 0) {
     TFieldEntry f;
     f.name = name;
@@ -67,37 +77,24 @@ inline TFieldEntry F(const std::string& name, char type, int len = 0, int dec = 
     return f;
 }
 
-// Runs a program (argument vector, no shell) and returns its standard
-// output; *rc is its exit status (-1 when it could not start).
+// Runs a program (each argument quoted for the shell) and returns its
+// standard output; *rc is its exit status.
 inline std::string RunCapture(const std::vector<std::string>& argv, int* rc = nullptr) {
-    int fds[2];
-    std::string out;
-    if (pipe(fds) != 0) {
-        if (rc) *rc = -1;
-        return out;
+    std::string command;
+    for (const auto& a : argv) {
+        command += " '";
+        for (char c : a) command += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        command += "'";
     }
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_adddup2(&fa, fds[1], 1);
-    posix_spawn_file_actions_addclose(&fa, fds[0]);
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    pid_t pid;
-    const int r = posix_spawnp(&pid, args[0], &fa, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&fa);
-    close(fds[1]);
-    if (r != 0) {
-        close(fds[0]);
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) {
         if (rc) *rc = -1;
         return out;
     }
     char buf[4096];
-    ssize_t n;
-    while ((n = read(fds[0], buf, sizeof buf)) > 0) out.append(buf, static_cast<std::size_t>(n));
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
+    for (std::size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) out.append(buf, n);
+    const int status = pclose(pipe);
     if (rc) *rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return out;
 }

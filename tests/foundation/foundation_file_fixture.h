@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 #include <sys/resource.h>
 #include <csignal>
 
@@ -20,6 +21,13 @@
 #include "support/test_files.h"
 
 namespace veldrim::testing {
+
+// The texts of the message list, in order.
+inline std::vector<std::string> MessageListTexts() {
+    std::vector<std::string> out;
+    for (int i = 1; i <= messageList.count; ++i) out.push_back(messageList.slot[i]);
+    return out;
+}
 
 class FileFixture : public ::testing::Test {
 protected:
@@ -45,6 +53,12 @@ protected:
     static std::string Slurp(const std::string& path) { return testing::Slurp(path); }
     static void Spit(const std::string& path, const std::string& bytes) {
         testing::Spit(path, bytes);
+    }
+    // The texts of the calls of one kind that the scripted UI received.
+    std::vector<std::string> Shown(const std::string& kind = "message") const {
+        std::vector<std::string> out;
+        for (const auto& c : ui.CallsOf(kind)) out.push_back(c.text);
+        return out;
     }
     std::size_t FilesInDir() const {
         std::size_t n = 0;

@@ -10,15 +10,12 @@
 
 #include "foundation/messages.h"
 #include "foundation/program_state.h"
+#include "foundation_file_fixture.h"
 
 namespace veldrim {
 namespace {
 
-std::vector<std::string> List() {
-    std::vector<std::string> out;
-    for (int i = 1; i <= messageList.count; ++i) out.push_back(messageList.slot[i]);
-    return out;
-}
+using testing::MessageListTexts;
 
 class GuardedMathTest : public ::testing::Test {
 protected:
@@ -85,7 +82,7 @@ TEST_F(GuardedMathTest, SubstitutesAndReportsUnlessWarningsAreHidden) {
             EXPECT_LE(std::fabs(r - c.expected), c.tolerance) << c.name;  // tolerance 0: exact
             std::vector<std::string> expected;
             if (c.message && !hidden) expected.push_back(c.message);
-            EXPECT_EQ(List(), expected) << c.name << " hidden " << hidden;
+            EXPECT_EQ(MessageListTexts(), expected) << c.name << " hidden " << hidden;
         }
     }
 }
@@ -94,7 +91,7 @@ TEST_F(GuardedMathTest, NumbersInMessagesUseTheDecimalSeparator) {
     decimalSeparatorOption = 2;
     CheckedArcSin(-1.5L);
     LabelledArcCos("alpha", 1.0002L);
-    EXPECT_EQ(List(), (std::vector<std::string>{"Error: ArcSin -1,5", "Error : alpha arccos(1,0002)"}));
+    EXPECT_EQ(MessageListTexts(), (std::vector<std::string>{"Error: ArcSin -1,5", "Error : alpha arccos(1,0002)"}));
 }
 
 TEST_F(GuardedMathTest, ArcInvoluteInvertsTheInvoluteAcrossPressureAngles) {

@@ -14,11 +14,6 @@ using testing::FileFixture;
 
 class InputDialogsTest : public FileFixture {
 protected:
-    std::vector<std::string> Errors() const {
-        std::vector<std::string> out;
-        for (const auto& c : ui.CallsOf("message")) out.push_back(c.text);
-        return out;
-    }
     void Replies(std::initializer_list<const char*> texts) {
         for (const char* t : texts) ui.QueueText(std::string(t));
     }
@@ -97,7 +92,7 @@ TEST_F(InputDialogsTest, NumberEntryRetriesUntilValidAndKeepsTheValueOnCancel) {
     InputRealInRange("Modul", x, 0.1L, 100);
     EXPECT_EQ(x, 12.5L);
     EXPECT_FALSE(cancelFlag);
-    EXPECT_EQ(Errors(), (std::vector<std::string>{kInvalid + "\"abc\" !", kRange + "0.1 .. 100 !"}));
+    EXPECT_EQ(Shown(), (std::vector<std::string>{kInvalid + "\"abc\" !", kRange + "0.1 .. 100 !"}));
     EXPECT_EQ(ui.CallsOf("text").size(), 3u);
 
     // An unchanged text keeps the value exactly.
@@ -118,7 +113,7 @@ TEST_F(InputDialogsTest, IntegerEntryWithSwappedLimits) {
     Replies({"11", "2.5", "10"});
     InputLongInRange("z", n, 10, 1);
     EXPECT_EQ(n, 10);
-    EXPECT_EQ(Errors(), (std::vector<std::string>{kRange + "1 .. 10 !", kInvalid + "\"2.5\" !"}));
+    EXPECT_EQ(Shown(), (std::vector<std::string>{kRange + "1 .. 10 !", kInvalid + "\"2.5\" !"}));
     std::uint16_t w = 4;
     Replies({"70000"});
     InputWordInRange("w", w, 0, 65535);  // refused, then cancel

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "foundation/program_state.h"
+#include "foundation_file_fixture.h"
 
 namespace veldrim {
 namespace {
@@ -17,12 +18,6 @@ protected:
         ResetMessages();
     }
     void TearDown() override { SetUp(); }
-
-    static std::vector<std::string> List() {
-        std::vector<std::string> out;
-        for (int i = 1; i <= messageList.count; ++i) out.push_back(messageList.slot[i]);
-        return out;
-    }
     static void Fill(int n) {
         for (int i = 1; i <= n; ++i) AddMessage("Warnung: number " + std::to_string(i));
     }
@@ -43,16 +38,16 @@ TEST_F(MessageListTest, KeepsDistinctTextsInFirstAddedOrder) {
     for (const auto& c : cases) {
         ResetMessages();
         for (const auto& t : c.added) AddMessage(t);
-        EXPECT_EQ(List(), c.expected) << c.name;
+        EXPECT_EQ(testing::MessageListTexts(), c.expected) << c.name;
     }
 }
 
 TEST_F(MessageListTest, FullListDropsFurtherTextsButTakesOneFatalMessageInTheLastSlot) {
     Fill(12);
-    const auto before = List();
+    const auto before = testing::MessageListTexts();
     AddMessage("Fehler : the thirteenth");
     AddMessage("Warnung: number 5");  // equal to an entry: ignored as well
-    EXPECT_EQ(List(), before);
+    EXPECT_EQ(testing::MessageListTexts(), before);
     AddMessage("Fatal  : centre distance too small");
     EXPECT_EQ(messageList.count, 12);
     EXPECT_EQ(messageList.slot[11], "Warnung: number 11");
@@ -76,7 +71,7 @@ TEST_F(MessageListTest, ClearEmptiesListAndBothFlagsButNotHideWarnings) {
     EXPECT_TRUE(hideWarningsFlag);
     // The old slots are no longer part of the list: the same text is added again.
     AddMessage("Warnung: number 2");
-    EXPECT_EQ(List(), std::vector<std::string>{"Warnung: number 2"});
+    EXPECT_EQ(testing::MessageListTexts(), std::vector<std::string>{"Warnung: number 2"});
     Fill(12);
     EXPECT_EQ(messageList.count, 12);
     EXPECT_EQ(messageList.slot[12], "Warnung: number 12");

@@ -25,12 +25,13 @@ protected:
         sharedTextFile.Assign(path);
         ASSERT_EQ(sharedTextFile.Reset(), kIoOk);
     }
-    std::vector<std::string> ErrorTexts() const {
-        std::vector<std::string> out;
-        for (const auto& c : ui.CallsOf("message")) out.push_back(c.text);
-        return out;
-    }
-    static std::string Join(const std::string& a, const std::string& b, const std::string& c, const std::string& d) {
+    // The next line of the shared file read into a variable that held `v`.
+    static std::int32_t Int(std::int32_t v) { return ReadIntLine(v), v; }
+    static Real Ext(Real v) { return ReadExtendedLine(v), v; }
+    static std::string Text(std::string v) { return ReadTextLine(v), v; }
+    static std::string Bars() {
+        std::string a = "?", b = "?", c = "?", d = "?";
+        ReadBarFields(a, b, c, d);
         return a + "," + b + "," + c + "," + d;
     }
 };
@@ -84,24 +85,19 @@ TEST_F(TextFileTest, EveryValueKindRoundTripsWithBothSeparators) {
             ASSERT_FALSE(cancelFlag);
 
             OpenForReading(Path("values.txt"));
-            std::string s, t, a, b, c, d;
-            std::int32_t n = 1;
+            EXPECT_EQ(Text("?"), "Maß 20°"_cp850);
+            EXPECT_EQ(Text("?"), "");
+            EXPECT_EQ(Int(1), -2147483647 - 1);
             std::uint16_t w = 1;
             std::int16_t sw = 1;
-            ReadTextLine(s);
-            ReadTextLine(t);
-            EXPECT_EQ(s + "|" + t, "Maß 20°|"_cp850);
-            ReadIntLine(n);
             ReadWordLine(w);
             ReadWordLine(sw);
-            EXPECT_EQ(std::to_string(n) + " " + std::to_string(w) + " " + std::to_string(sw), "-2147483648 65535 -5");
-            for (Real x : reals) {
-                Real r = 99;
-                ReadExtendedLine(r);
-                EXPECT_NEAR(static_cast<double>(r), static_cast<double>(x),
+            EXPECT_EQ(w, 65535);
+            EXPECT_EQ(sw, -5);
+            for (Real x : reals)
+                EXPECT_NEAR(static_cast<double>(Ext(99)), static_cast<double>(x),
                             std::max(5E-8, std::fabs(static_cast<double>(x)) * 1E-15))
                     << static_cast<double>(x);
-            }
             double dbl = 0;
             ReadDoubleLine(dbl);
             EXPECT_NEAR(dbl, 0.1, 5E-8);
@@ -109,15 +105,11 @@ TEST_F(TextFileTest, EveryValueKindRoundTripsWithBothSeparators) {
             ReadBoolLine(yes);
             ReadBoolLine(no);
             EXPECT_TRUE(yes && !no);
-            for (const char* want : {"10,40,700,440", "a,,c,d", "1,2,3,4"}) {
-                ReadBarFields(a, b, c, d);
-                EXPECT_EQ(Join(a, b, c, d), want);
-            }
+            for (const char* want : {"10,40,700,440", "a,,c,d", "1,2,3,4"}) EXPECT_EQ(Bars(), want);
             char ch = 'x';
             ReadCharLine(ch);
             EXPECT_EQ(ch, 'J');
-            ReadTextLine(s);
-            EXPECT_EQ(s, "piece of a line");
+            EXPECT_EQ(Text("?"), "piece of a line");
             EXPECT_TRUE(sharedTextFile.Eof());
             sharedTextFile.Close();
             EXPECT_FALSE(cancelFlag);
@@ -134,17 +126,11 @@ TEST_F(TextFileTest, WritesCrLfAndReadsLfAndCrLfWhateverTheLetterCase) {
 
     Spit(Path("Mixed.TXT"), "x\ny\r\n12\n0,25\nlast");
     OpenForReading(Path("mixed.txt"));
-    std::string s1, s2, s3;
-    std::int32_t n = 0;
-    Real r = 0;
-    ReadTextLine(s1);
-    ReadTextLine(s2);
-    ReadIntLine(n);
-    ReadExtendedLine(r);
-    ReadTextLine(s3);
-    EXPECT_EQ(s1 + s2 + s3, "xylast");
-    EXPECT_EQ(n, 12);
-    EXPECT_EQ(r, 0.25L);
+    EXPECT_EQ(Text("?"), "x");
+    EXPECT_EQ(Text("?"), "y");
+    EXPECT_EQ(Int(0), 12);
+    EXPECT_EQ(Ext(0), 0.25L);
+    EXPECT_EQ(Text("?"), "last");
     EXPECT_FALSE(cancelFlag);
 }
 
@@ -160,22 +146,14 @@ TEST_F(TextFileTest, ReaderCasesOfTheLineFormat) {
     EXPECT_FALSE(cancelFlag);
 
     // A number line that holds no number reads as 0 and tells the reader.
-    std::int32_t n = 5;
-    ReadIntLine(n);
-    EXPECT_EQ(n, 0);
+    EXPECT_EQ(Int(5), 0);
     EXPECT_TRUE(cancelFlag);
     cancelFlag = false;
-    Real x = 5;
-    ReadExtendedLine(x);
-    EXPECT_EQ(x, 0);
+    EXPECT_EQ(Ext(5), 0);
     EXPECT_TRUE(cancelFlag);
     cancelFlag = false;
-
-    std::string a = "?", b = "?", c = "?", d = "?";
-    ReadBarFields(a, b, c, d);
-    EXPECT_EQ(Join(a, b, c, d), " a,b,,");
-    ReadBarFields(a, b, c, d);
-    EXPECT_EQ(Join(a, b, c, d), ",,,");
+    EXPECT_EQ(Bars(), " a,b,,");
+    EXPECT_EQ(Bars(), ",,,");
 
     std::int16_t w = 3;  // out of the 16-bit range
     ReadWordLine(w);
@@ -184,15 +162,9 @@ TEST_F(TextFileTest, ReaderCasesOfTheLineFormat) {
 
     // Past the end the values stay and the flag is set.
     cancelFlag = false;
-    x = 2.5L;
-    n = 42;
-    a = "old";
-    ReadIntLine(n);
-    ReadExtendedLine(x);
-    ReadTextLine(a);
-    EXPECT_EQ(n, 42);
-    EXPECT_EQ(x, 2.5L);
-    EXPECT_EQ(a, "old");
+    EXPECT_EQ(Int(42), 42);
+    EXPECT_EQ(Ext(2.5L), 2.5L);
+    EXPECT_EQ(Text("old"), "old");
     EXPECT_TRUE(cancelFlag);
 }
 
@@ -234,7 +206,7 @@ TEST_F(TextFileTest, GoldenHeaders) {
 TEST_F(TextFileTest, MissingFileIsReportedWithItsText) {
     CheckFileReadable(Path("nothing.cfg"));
     EXPECT_TRUE(cancelFlag);
-    EXPECT_EQ(ErrorTexts(), std::vector<std::string>{"Datei " + Path("nothing.cfg") +
+    EXPECT_EQ(Shown(), std::vector<std::string>{"Datei " + Path("nothing.cfg") +
                                                      " nicht gefunden oder kein Zugriffsrecht !"});
     EXPECT_EQ(ui.calls[0].title, "Fehler : ");
     // With the error display off nothing is shown, the flag is still set.
@@ -242,7 +214,7 @@ TEST_F(TextFileTest, MissingFileIsReportedWithItsText) {
     errorDisplayFlag = false;
     CheckFileReadable(Path("nothing.cfg"));
     EXPECT_TRUE(cancelFlag);
-    EXPECT_EQ(ErrorTexts().size(), 1u);
+    EXPECT_EQ(Shown().size(), 1u);
 }
 
 TEST_F(TextFileTest, FolderThatNobodyMayWriteIsReportedOnce) {
@@ -251,7 +223,7 @@ TEST_F(TextFileTest, FolderThatNobodyMayWriteIsReportedOnce) {
     WriteTextLine("a");  // later lines of the failed file add no further messages
     WriteFloatLine(1.5L);
     CloseChecked(sharedTextFile);
-    EXPECT_EQ(ErrorTexts(), std::vector<std::string>{"file write error"});
+    EXPECT_EQ(Shown(), std::vector<std::string>{"file write error"});
 }
 
 // Many lines fail while writing; one short line fails only when the file is closed.
@@ -271,7 +243,7 @@ TEST_F(TextFileTest, FullDiskIsReportedOnce) {
         }
         CloseChecked(sharedTextFile);
         EXPECT_TRUE(cancelFlag);
-        EXPECT_EQ(ErrorTexts(), std::vector<std::string>{"Diskette/Platte voll"}) << lines;
+        EXPECT_EQ(Shown(), std::vector<std::string>{"Diskette/Platte voll"}) << lines;
     }
 }
 
@@ -287,7 +259,7 @@ TEST_F(TextFileTest, SaveReplacesTheFileOnlyAtACleanClose) {
     EXPECT_TRUE(cancelFlag);
     EXPECT_EQ(Slurp(path), "old\r\n");
     EXPECT_EQ(FilesInDir(), 1u) << "the temporary file is removed";
-    EXPECT_EQ(ErrorTexts(), std::vector<std::string>{"Diskette/Platte voll"});
+    EXPECT_EQ(Shown(), std::vector<std::string>{"Diskette/Platte voll"});
 
     cancelFlag = false;
     OpenForWriting(path);
@@ -317,7 +289,7 @@ TEST_F(TextFileTest, WriteCheckedStopsAfterAFailureAndRewriteUntilOkGivesUp) {
     f.Assign("/proc/veldrim-test.cfg");
     RewriteUntilOk(f);
     EXPECT_TRUE(cancelFlag);
-    const auto texts = ErrorTexts();
+    const auto texts = Shown();
     ASSERT_EQ(texts.size(), static_cast<std::size_t>(kRewriteAttempts));
     EXPECT_EQ(texts[0].rfind("I/O-Error ", 0), 0u);
 }

@@ -207,12 +207,9 @@ TEST_F(CadOutputTest, LayersOnScreenAndFolding) {
     CadBeginOutput(kCadScreen);
     DisplayList.clear();
     window.LastColour = -1;
-    CadSetLayer(1);  // centre lines: dash-dot, layer colour 2 (yellow), width code 1
+    CadSetLayer(1);  // centre lines: dash-dot, layer colour 2 (yellow)
     EXPECT_EQ(DisplayList, (Lines{"11;2", "8;14"}));
-    DisplayList.clear();
-    CadSetLayer(4);  // solid, colour 3 (green), width 2
-    EXPECT_EQ(DisplayList, (Lines{"11;0", "8;10", "12;2"}));
-    CadSetLayer(35);
+    CadSetLayer(35);  // beyond the highest layer: the last one
     EXPECT_EQ(CadOutputState.currentLayerNumber, 19);
     CadSetLayer(31);
     CadSaveLayer();

@@ -165,9 +165,7 @@ TEST_F(DisplayListTest, ReplayGivesTheDeviceGeometryWithoutAnEventPump) {
     // Colour 4 (red) for pen, brush and text.
     EXPECT_NE(std::find(canvas.state.begin(), canvas.state.end(), "pen 255"), canvas.state.end());
     EXPECT_EQ(canvas.state.back(), "font 255");
-    EXPECT_EQ(canvas.fonts[0].face, "Arial");
-    EXPECT_EQ(canvas.fonts[0].weight, 700);
-    EXPECT_TRUE(canvas.fonts[0].italic);
+    EXPECT_TRUE(canvas.fonts[0].face == "Arial" && canvas.fonts[0].weight == 700 && canvas.fonts[0].italic);
     EXPECT_EQ(ui.pumps, 0);
 
     // Turned text, one unit per pixel: height 16 (10 x 1.6), the corner 0.7 x 16 left of the base point.
@@ -185,8 +183,8 @@ TEST_F(DisplayListTest, MonochromeReplayDrawsBlackAndFillsBlack) {
     window.Solid(0, 0, 1, 0, 1, 1, 0, 1);
     const RecordingCanvas canvas = Replay();
     EXPECT_EQ(canvas.ops[0], "polygon 0,480 1,480 1,479 0,479 black");
-    EXPECT_EQ(canvas.state[canvas.state.size() - 3], "pen 0");
-    EXPECT_EQ(canvas.state[canvas.state.size() - 2], "brush 1");  // the background colour
+    // Black pen, the background colour for the brush.
+    EXPECT_EQ(Records(canvas.state.end() - 3, canvas.state.end() - 1), (Records{"pen 0", "brush 1"}));
 }
 
 TEST_F(DisplayListTest, UnreadableRecordsAreSkipped) {
@@ -201,9 +199,7 @@ TEST_F(DisplayListTest, UnreadableRecordsAreSkipped) {
 
 TEST_F(DisplayListTest, PauseAndAnimationSteps) {
     window.SleepMs(20);
-    window.SetColor(0);
-    window.SetColor(1);
-    window.SetColor(0);
+    for (int colour : {0, 1, 0}) window.SetColor(colour);
     window.StepMode = 1;
     RecordingCanvas canvas;
     canvas.endStepping = true;

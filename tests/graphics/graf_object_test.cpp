@@ -1,4 +1,4 @@
-// The drawing object's forwards, colours, the plot file check and the logo.
+// The drawing object's forwards, the plot file check and the logo.
 
 #include "graphics/graf_object.h"
 
@@ -14,15 +14,10 @@ namespace {
 
 using GrafObjectTest = test::WindowTest<ScriptedUi>;
 
-TEST(ColorOfIndex16, ExchangeColoursToWindowColours) {
-    const std::pair<int, int> cases[] = {{0, 0}, {1, 12}, {7, 15}, {8, 1}, {15, 8}, {16, 16}, {17, 12}, {255, 8}};
-    for (const auto& [n, c] : cases) EXPECT_EQ(ColorOfIndex16(static_cast<uint8_t>(n)), c) << n;
-}
-
 TEST_F(GrafObjectTest, ForwardsRecordTheWindowRecords) {
     GrafObject graf;
     GrafLine(0, 0, 1, 1);
-    GrafSetColor16(1);  // red
+    GrafSetColor16(1);  // exchange red is window colour 12
     GrafSetColor(12);   // the same window colour: not recorded twice
     GrafOutText(1, 2, "Maß"_cp850);
     GrafSolid(0, 0, 1, 0, 1, 1, 0, 1);
@@ -36,7 +31,7 @@ TEST_F(GrafObjectTest, ForwardsRecordTheWindowRecords) {
     EXPECT_TRUE(DisplayList.empty());
 }
 
-TEST_F(GrafObjectTest, PlotFileCheckAndDataFilePath) {
+TEST_F(GrafObjectTest, MissingPlotFileGivesMessageAndCancel) {
     testing::TempDir dir{"veldrim_g1_plot"};
     testing::Spit(dir / "a.plt", "IN;");
     GrafCheckPlotFile(dir / "a.plt");
@@ -47,12 +42,6 @@ TEST_F(GrafObjectTest, PlotFileCheckAndDataFilePath) {
     ASSERT_EQ(ui.CallsOf("message").size(), 1u);
     EXPECT_EQ(ui.CallsOf("message")[0].text, dir / "nosuch.plt" + " nicht gefunden !");
 
-    dataDirectory = "/data/";
-    currentFileName = "demo";
-    dataFileExtension = "qb3";
-    EXPECT_EQ(CurrentDataFilePath(), "/data/demo.qb3");
-    archiveModeFlag = true;
-    EXPECT_EQ(CurrentDataFilePath(), "demo");
 }
 
 // The logo: one window, two colours, and every solid a convex quadrilateral
@@ -74,13 +63,10 @@ TEST_F(GrafObjectTest, LogoIsSolidsInTwoColoursInsideItsWindow) {
         }
         ASSERT_EQ(v.size(), 8u) << r;
         int sign = 0;
-        for (int i = 0; i < 4; ++i) {
-            EXPECT_TRUE(v[2 * i] >= -1 && v[2 * i] <= 38 && v[2 * i + 1] >= -1 && v[2 * i + 1] <= 33) << r;
-            const int j = (i + 1) % 4, k = (i + 2) % 4;
-            const Real cross = (v[2 * j] - v[2 * i]) * (v[2 * k + 1] - v[2 * j + 1]) -
-                               (v[2 * j + 1] - v[2 * i + 1]) * (v[2 * k] - v[2 * j]);
-            if (sign == 0) sign = cross > 0 ? 1 : -1;
-            EXPECT_EQ(cross > 0 ? 1 : -1, sign) << r;
+        for (int i = 0, j = 2, k = 4; i < 8; i += 2, j = (j + 2) % 8, k = (k + 2) % 8) {
+            EXPECT_TRUE(v[i] >= -1 && v[i] <= 38 && v[i + 1] >= -1 && v[i + 1] <= 33) << r;
+            const int turn = (v[j] - v[i]) * (v[k + 1] - v[j + 1]) > (v[j + 1] - v[i + 1]) * (v[k] - v[j]) ? 1 : -1;
+            EXPECT_EQ(turn, sign == 0 ? (sign = turn) : sign) << r;
         }
     }
     EXPECT_EQ(solids, 57);

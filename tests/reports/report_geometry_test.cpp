@@ -56,23 +56,6 @@ TEST_F(GeometryReport, WormAndWheelValuesStayInTheirColumns) {
     EXPECT_EQ(rows["Teilungs-Gesamtabweichung|Fp2"].v1 + "|" + rows["Teilungs-Gesamtabweichung|Fp2"].v2, "|14.5");
 }
 
-// Inch: lengths in inch, µm values in µin with the µin label; the radius factor stays.
-TEST_F(GeometryReport, InchReportsConvertLengthsAndMicronsButNotTheRadii) {
-    unitSystem = 1;
-    wormGear.a = 254;
-    wormGear.mx = 5;
-    wormGear.rfStar[1] = 0.3L;
-    wormGear.Tsn[1] = 0.0254L;  // 25.4 µm = 1000 µin
-    wormGear.fp[1] = 2.54L;     // 100 µin
-    auto rows = Rows();
-    const std::string uin(std::string("µin"_cp850));
-    EXPECT_EQ(rows["Achsabstand|a"].unit + " " + rows["Achsabstand|a"].v1, "in 10.000");
-    EXPECT_EQ(rows["Fußausrundungsrad.|rf"_cp850.data()].unit + " " + rows["Fußausrundungsrad.|rf"_cp850.data()].v1,
-              " 1.500");
-    EXPECT_EQ(rows["Zahndickentoleranz|Tsn"].unit + " " + rows["Zahndickentoleranz|Tsn"].v1, uin + " 1000");
-    EXPECT_EQ(rows["Teilungs-Einzelabweichung|fp"].unit + " " + rows["Teilungs-Einzelabweichung|fp"].v1, uin + " 100.0");
-}
-
 TEST_F(GeometryReport, CodesOutsideTheirTablesPrintNoTextAndAnglesPrintInDegrees) {
     wormGear.flankForm = 9;
     wormGear.hand = 0;

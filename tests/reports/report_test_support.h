@@ -32,19 +32,8 @@ namespace veldrim::testing_support {
 namespace fs = std::filesystem;
 using veldrim::testing::Slurp;
 
-// Lines of a file split at LF, each without its CR.
-inline std::vector<std::string> LinesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = text.find('\n', start);
-        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
-    return lines;
-}
+// Lines of a file with CR LF line ends.
+inline std::vector<std::string> LinesOf(const std::string& text) { return veldrim::testing::CrLfLines(text); }
 
 inline std::vector<std::string> SplitTabs(const std::string& line) {
     std::vector<std::string> fields;

@@ -215,7 +215,7 @@ TEST_F(BulkVerbsTest, AppendFromSameStructureAndRefusals) {
 TEST_F(BulkVerbsTest, DelimitedRoundTrip) {
     Parts({{"say \"hi\"", 1, 1.5}, {Cp850ToWin1252("Maß,Öl"_cp850), -2, 0}, {"", 0, 0}});
     EXPECT_EQ(CopyDelimited(Path("out")), 3);
-    const std::string text = ReadText(Path("out.TXT"));
+    const std::string text = Slurp(Path("out.TXT"));
     EXPECT_EQ(text, "\"say \"\"hi\"\"\",1,1.50\r\n\"" + Cp850ToWin1252("Maß,Öl"_cp850) + "\",-2,0.00\r\n\"\",0,0.00\r\n\x1A");
     CloseArea();
     Parts({}, "back.dbf");
@@ -245,7 +245,7 @@ TEST_F(BulkVerbsTest, DelimitedLeavesMemoFieldsOut) {
     SetBinaryText(3, "y");
     Append();
     CopyDelimited(Path("m.txt"));
-    EXPECT_EQ(ReadText(Path("m.txt")), "\"x\",\"y\",\r\n\x1A");
+    EXPECT_EQ(Slurp(Path("m.txt")), "\"x\",\"y\",\r\n\x1A");
 }
 
 TEST_F(BulkVerbsTest, ProgressWindowSteps) {

@@ -54,12 +54,8 @@ TEST_F(DbfFileTest, CreateWritesHeaderDescriptorsAndEmptyMemoFile) {
     }
 }
 
-struct CorruptCase {
-    const char* what;
-    std::vector<uint8_t> bytes;
-    uint16_t code;
-    const char* contextPart;
-};
+// A damaged table, the error code it must give and a part of the message.
+struct CorruptCase { const char* what; std::vector<uint8_t> bytes; uint16_t code; const char* contextPart; };
 
 std::vector<CorruptCase> CorruptCases() {
     const auto one = BuildDbf(0x03, {{"A", 'C', 4, 0}}, {" abcd"});

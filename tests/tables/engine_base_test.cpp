@@ -14,9 +14,7 @@ class EngineBaseTest : public TableTest {};
 TEST_F(EngineBaseTest, ErrorTexts) {
     struct Case { uint16_t code; std::string text; };
     const Case cases[] = {
-        {0, ""},
-        {7, "Fehler Nr. 7 (Unbekannter Fehler)"},
-        {351, "Fehler Nr. 351 (Unbekannter Fehler)"},
+        {0, ""}, {7, "Fehler Nr. 7 (Unbekannter Fehler)"}, {351, "Fehler Nr. 351 (Unbekannter Fehler)"},
         {1300, "Fehler Nr. 1300 (File format not supported)"},
         {12, std::string("Fehler Nr. 12 (Unzulässiger Dateizugriff )"_cp850)},
         {212, std::string("Fehler Nr. 212 (Anfrage außerhalb Bereich)"_cp850)},

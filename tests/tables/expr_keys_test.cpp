@@ -5,7 +5,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <random>
 #include <sstream>
 
@@ -171,12 +170,11 @@ TEST(Julian, DateTextsOfEveryDayAreValidInAllFormats) {
             for (int m = 1; m <= 12; ++m) {
                 for (int d = 28; d <= 32; ++d) {
                     bool possible = JulianFromYMD(y, m, d) != 0;
-                    std::string dd = ZeroPadInt(d, 2), mm = ZeroPadInt(m, 2), yy = ZeroPadInt(y, 4);
-                    std::string text = fmt == 0 ? mm + "/" + dd + "/" + yy
-                                     : fmt == 1 ? yy + "." + mm + "." + dd
-                                     : fmt == 2 ? dd + "/" + mm + "/" + yy
-                                     : fmt == 3 ? dd + "-" + mm + "-" + yy
-                                                : dd + "." + mm + "." + yy;
+                    const std::string dd = ZeroPadInt(d, 2), mm = ZeroPadInt(m, 2), yy = ZeroPadInt(y, 4);
+                    const std::string sep = fmt == 0 || fmt == 2 ? "/" : fmt == 3 ? "-" : ".";
+                    const std::string text = fmt == 0   ? mm + sep + dd + sep + yy
+                                             : fmt == 1 ? yy + sep + mm + sep + dd
+                                                        : dd + sep + mm + sep + yy;
                     std::string checked = text;
                     ASSERT_EQ(IsDateValid(checked), possible) << "format " << fmt << " " << text;
                     ASSERT_EQ(CtodToJulian(text) != 0, possible) << text;

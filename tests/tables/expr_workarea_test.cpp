@@ -77,7 +77,6 @@ TEST_F(ExprWorkAreaTest, FilterThroughTheParserTable) {
 TEST_F(ExprWorkAreaTest, AliasReferenceKeepsItsArea) {
     Select(2);
     USE(Path("prices.dbf") + " ALIAS PR EXCLUSIVE");
-    ASSERT_EQ(LastError(), 0);
     Select(1);
     USE(Path("parts.dbf") + " EXCLUSIVE");
     CompiledExpr* e = AssignExpr("pr->CODE + '/' + TRIM(NAME)");

@@ -3,8 +3,6 @@
 #include "tables/locking.h"
 
 #include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "table_test_util.h"
 #include "tables/navigation.h"

@@ -14,7 +14,7 @@ namespace {
 // Records every slot call as one letter sequence.
 struct Recorder {
     static inline std::string log;
-    static inline int32_t nextRef = 100;
+    static inline int32_t nextRef = 100;  // the next memo block handed out
     static inline std::vector<std::string> stored;
 };
 
@@ -35,10 +35,7 @@ protected:
             const int32_t n = CurrentWorkArea()->recordNumber;
             return n < CurrentWorkArea()->recordCount ? n + 1 : n;
         };
-        IndexProcTable.prevKey = [] {
-            const int32_t n = CurrentWorkArea()->recordNumber;
-            return n > 1 ? n - 1 : n;
-        };
+        IndexProcTable.prevKey = [] { return std::max(CurrentWorkArea()->recordNumber - 1, int32_t{1}); };
         IndexProcTable.appendNewKey = [] { Recorder::log += "8"; };
         IndexProcTable.noteOldKeys = [] { Recorder::log += "10(" + TrimRightStr(BinaryText(1)) + ")"; };
         IndexProcTable.replaceKeys = [] { Recorder::log += "11(" + TrimRightStr(BinaryText(1)) + ")"; };

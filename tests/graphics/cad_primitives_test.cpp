@@ -6,14 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 
 #include "app/app_state.h"
-#include "foundation/program_state.h"
-#include "foundation/ui_services.h"
 #include "graphics/cad_output.h"
-#include "graphics/display_list.h"
-#include "graphics/graphics_defaults.h"
+#include "graphics/recording_canvas.h"
+#include "support/test_files.h"
 
 namespace veldrim {
 namespace {
@@ -38,33 +35,27 @@ public:
     void Solid(Real, Real, Real, Real, Real, Real, Real, Real) override {}
 };
 
-class CadPrimitivesTest : public ::testing::Test {
+class CadPrimitivesTest : public test::WindowTest<> {
 protected:
     void SetUp() override {
-        ResetProgramState();
+        WindowTest::SetUp();
         cadBatchFlag = true;
-        ResetGraphicsDefaults();
-        ResetGraphicsWindow();
         ResetCadOutputState();
         ResetCadWriterFactories();
-        SetGraphicsWindow(&window);
         segments = &segs;
         texts = &txt;
         CadWriterFactories[kCadTxt] = [] { return std::unique_ptr<CadWriter>(new SegmentWriter); };
-        currentFileName = (std::filesystem::temp_directory_path() / "veldrim_g1_primitives").string();
+        currentFileName = dir / "drawing";
         CadBeginOutput(kCadTxt);
         ASSERT_FALSE(cancelFlag);
     }
     void TearDown() override {
         CadEndOutput();
-        ResetCadOutputState();
         ResetCadWriterFactories();
         cadBatchFlag = false;
-        SetGraphicsWindow(nullptr);
+        WindowTest::TearDown();
     }
-    TFveldgra window;
-    BatchUi ui;
-    ScopedUi scope{ui};
+    testing::TempDir dir{"veldrim_g1_primitives"};
     std::vector<Segment> segs;
     std::vector<std::string> txt;
 };
@@ -91,7 +82,6 @@ TEST_F(CadPrimitivesTest, ChordsJoinHaveLengthAndStayOnTheCurve) {
         {"short flat arc", [] { CadOutputState.chordTolerance = 1; CadPolygonArc(0, 0, 0.5L, 0, 0.05L); },
          1, 0, 0, 0, 0, 0.5L, 0, false},
         // Steps of 0.05 rad until 2 pi is passed: 126 chords.
-        {"ellipse", [] { CadEllipse(false, 0, 0, 4, 2); }, 126, 0, 0, 0, 4, 4, 0, false},
         {"ellipse clockwise", [] { CadEllipse(true, 0, 0, 4, 2); }, 126, 0, 0, 0, 4, 4, 0, true},
     };
     for (const auto& c : cases) {
@@ -133,8 +123,7 @@ TEST_F(CadPrimitivesTest, CompositeShapesAndTextLinesFollowTheOrigin) {
     ASSERT_EQ(segs.size(), 11u);
     EXPECT_TRUE(segs[0].x1 == 10 && segs[0].x2 == 12);  // (x1,y1) -> (x2,y1)
     EXPECT_TRUE(segs[4].x2 == 10 && segs[4].y2 == 21);  // reversed: (x1,y1) -> (x1,y2)
-    EXPECT_TRUE(segs[8].y1 == 18 && segs[8].y2 == 22);
-    EXPECT_TRUE(segs[9].y1 == 21 && segs[10].y1 == 19);
+    EXPECT_TRUE(segs[8].y1 == 18 && segs[8].y2 == 22 && segs[9].y1 == 21 && segs[10].y1 == 19);
     EXPECT_EQ(CadOutputState.currentX, 0);  // the current point keeps no offset
 
     // Text lines move by one and a half heights, across the text direction.
@@ -148,11 +137,6 @@ TEST_F(CadPrimitivesTest, CompositeShapesAndTextLinesFollowTheOrigin) {
     EXPECT_EQ(txt, (std::vector<std::string>{"a 0 100", "b 0 92", "c 0 0"}));
     EXPECT_NEAR((double)CadOutputState.currentX, 8, 1E-12);
     EXPECT_NEAR((double)CadOutputState.currentY, 0, 1E-12);
-}
-
-TEST(AngleSpan, NonNegativeSpans) {
-    const std::tuple<Real, Real, Real> cases[] = {{350, 10, 20}, {10, 350, 340}, {0, 360, 360}, {30, 30, 0}, {-90, 90, 180}};
-    for (const auto& [a, b, span] : cases) EXPECT_EQ(AngleSpan(a, b), span) << (double)a;
 }
 
 }  // namespace

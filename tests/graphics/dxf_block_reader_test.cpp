@@ -56,8 +56,11 @@ TEST_F(DxfBlockReaderTest, EntitiesAndTheirDefaults) {
          {"ARC 0.0000 0.0000 350.0000 10.0000 2.0000 sweep 20.0000 L0"}},
         {"arc turned by a negative normal", Lf({"0", "ARC", "40", "2", "50", "90", "51", "0", "230", "-1", "0", "EOF"}),
          {"ARC 0.0000 0.0000 0.0000 90.0000 2.0000 sweep 90.0000 L0"}},
-        {"text defaults", Lf({"0", "TEXT", "1", "Zahn", "10", "1", "20", "2", "0", "EOF"}),
-         {"TEXT 'Zahn' 1.0000 2.0000 h=3.5000 w=1.0000 a=0.0000 L0"}},
+        {"text defaults, a layer by name", Lf({"0", "TEXT", "8", "DICK", "1", "Zahn", "10", "1", "20", "2", "0", "EOF"}),
+         {"TEXT 'Zahn' 1.0000 2.0000 h=3.5000 w=1.0000 a=0.0000 L5"}},
+        // Unknown layer names and numbers out of range mean layer 0.
+        {"unknown layers", Lf({"0", "CIRCLE", "8", "MITTE", "40", "1", "0", "CIRCLE", "8", "300", "40", "1", "0", "EOF"}),
+         {"CIRCLE 0.0000 0.0000 1.0000 L0", "CIRCLE 0.0000 0.0000 1.0000 L0"}},
         {"unknown groups are skipped", Lf({"0", "LINE", "999", "note", "62", "5", "11", "4", "0", "EOF"}),
          {"LINE 0.0000 0.0000 4.0000 0.0000 L0"}},
         {"closed polyline", Lf({"0", "POLYLINE", "66", "1", "70", "1", "0", "VERTEX", "10", "0", "20", "0", "0", "VERTEX",
@@ -72,6 +75,7 @@ TEST_F(DxfBlockReaderTest, EntitiesAndTheirDefaults) {
                                      "20", "0", "10", "10", "20", "0", "42", "1", "10", "10", "20", "10", "0", "EOF"}),
          {"LINE 0.0000 0.0000 10.0000 0.0000 L4", "ARC 10.0000 5.0000 270.0000 90.0000 5.0000 sweep 180.0000 L4"}},
     };
+    CadOutputState.layerNames[5] = "DICK";
     for (const auto& c : cases) {
         Read(c.text);
         EXPECT_EQ(Log(), c.drawn) << c.name;
@@ -79,12 +83,6 @@ TEST_F(DxfBlockReaderTest, EntitiesAndTheirDefaults) {
         EXPECT_EQ(messageList.count, 0) << c.name;
         EXPECT_TRUE(ShownTexts().empty()) << c.name;
     }
-}
-
-TEST_F(DxfBlockReaderTest, LayerNamesOfTheLayerTable) {
-    CadOutputState.layerNames[5] = "DICK";
-    const std::pair<const char*, int> cases[] = {{"DICK", 5}, {"17", 17}, {"MITTE", 0}, {"300", 0}, {"-2", 0}};
-    for (const auto& [value, layer] : cases) EXPECT_EQ(DxfLayerOfName(value), layer) << value;
 }
 
 TEST_F(DxfBlockReaderTest, UnexpectedStructuresAreReported) {

@@ -57,9 +57,6 @@ public:
     void Solid(Real x1, Real y1, Real x2, Real y2, Real x3, Real y3, Real x4, Real y4) override {
         Put("SOLID", {x1, y1, x2, y2, x3, y3, x4, y4});
     }
-    void Insert(const std::string& name, Real x, Real y, Real angle, Real sx, Real sy) override {
-        Put("INSERT " + name, {x, y, angle, sx, sy});
-    }
 
 private:
     static void Put(std::string s, std::initializer_list<Real> v, const std::string& tail = "") {

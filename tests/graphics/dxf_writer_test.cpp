@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <limits>
 #include <sstream>
@@ -153,12 +154,9 @@ protected:
         EXPECT_TRUE(Has(lines, "AUDIT errors=0 fixes=0")) << out;
         return lines;
     }
-    static bool Has(const std::vector<std::string>& lines, const std::string& l) {
-        return std::find(lines.begin(), lines.end(), l) != lines.end();
-    }
-    static int Count(const std::vector<std::string>& lines, const std::string& prefix) {
-        return static_cast<int>(std::count_if(lines.begin(), lines.end(),
-                                              [&](const std::string& l) { return l.starts_with(prefix); }));
+    static bool Has(const std::vector<std::string>& lines, const std::string& l) { return std::ranges::count(lines, l) > 0; }
+    static long Count(const std::vector<std::string>& lines, const std::string& prefix) {
+        return std::ranges::count_if(lines, [&](const std::string& l) { return l.starts_with(prefix); });
     }
 };
 

@@ -22,7 +22,7 @@ TEST_F(RecordWriterTest, NumbersFollowDecimalsAndSeparator) {
         int decimals, separator;
         Real value;
         const char* text;
-    } cases[] = {{3, 2, 3.5L, "3,500"}, {3, 1, -0.0001L, "0.000"}, {1, 1, 2.25L, "2.2"}, {40, 1, 2, "2.000000"}};
+    } cases[] = {{3, 2, -3.5L, "-3,500"}, {3, 1, -0.0001L, "0.000"}, {1, 1, 2.25L, "2.2"}, {40, 1, 2, "2.000000"}};
     for (const auto& c : cases) {
         CadOutputState.cadDecimals = c.decimals;
         decimalSeparatorOption = static_cast<int16_t>(c.separator);
@@ -43,8 +43,7 @@ TEST_F(RecordWriterTest, FullCirclesAndArcs) {
         Real start, end, sweep;
         const char* line;
     } cases[] = {
-        {0, 360, 360, "CIRCLE\t1.0\t2.0\t3.0"},
-        {45, 45, 0, "CIRCLE\t1.0\t2.0\t3.0"},
+        {0, 360, 360, "CIRCLE\t1.0\t2.0\t3.0"}, {45, 45, 0, "CIRCLE\t1.0\t2.0\t3.0"},
         {0.000001L, 359.999995L, 360, "CIRCLE\t1.0\t2.0\t3.0"},
         {0, 359.9L, 359.9L, "ARC\t1.0\t2.0\t3.0\t0.0\t359.9"},
         {30, 120, 90, "ARC\t1.0\t2.0\t3.0\t30.0\t120.0"},
@@ -61,7 +60,9 @@ TEST_F(RecordWriterTest, FullCirclesAndArcs) {
 TEST_F(RecordWriterTest, AWholeRun) {
     CadOutputState.cadDecimals = 2;
     cadTextCharacterSet = 3;
-    ui.QueueText((dir / "drawing.xyz").string());  // the extension is replaced
+    CadOutputState.execFlag = 1;  // the written file is opened afterwards
+    std::filesystem::create_directories(dir / "my.dir");
+    ui.QueueText((dir / "my.dir" / "drawing.xyz").string());  // the extension is replaced
     CadBeginOutput(kCadTxt);
     ASSERT_FALSE(cancelFlag);
     CadBeginDrawing(0, 0, 160, 120, 0);
@@ -83,7 +84,8 @@ TEST_F(RecordWriterTest, AWholeRun) {
     CadEndOutput();
     ASSERT_FALSE(cancelFlag);
     EXPECT_EQ(CadOutputState.currentLayerName, "3");
-    EXPECT_EQ(ReadFile(dir / "drawing.txt"),
+    EXPECT_EQ(ui.CallsOf("open-document").size(), 1u);
+    EXPECT_EQ(ReadFile(dir / "my.dir" / "drawing.txt"),
               "MINMAX\t0.00\t0.00\t160.00\t120.00\r\nSECTION BLOCKS\r\nBLOCK\tB1\r\n"
               "LINE\t0.00\t0.00\t1.00\t0.00\r\nEND OF BLOCK\r\nSECTION ENTITIES\r\n"
               "CIRCLE\t5.00\t5.00\t2.00\r\nARC\t0.00\t0.00\t4.00\t0.00\t90.00\r\nTEXT\t1.00\t2.00\tMass 1\r\n"

@@ -11,6 +11,7 @@
 
 #include "foundation/codepage.h"
 #include "foundation/program_state.h"
+#include "foundation_file_fixture.h"
 
 namespace veldrim {
 namespace {
@@ -18,11 +19,7 @@ namespace {
 constexpr Real kInf = std::numeric_limits<Real>::infinity();
 constexpr Real kNaN = std::numeric_limits<Real>::quiet_NaN();
 
-class FormattingTest : public ::testing::Test {
-protected:
-    void SetUp() override { ResetProgramState(); }
-    void TearDown() override { SetUp(); }
-};
+class FormattingTest : public testing::StateFixture {};
 
 // The same text with the decimal separator of option 2.
 std::string WithComma(std::string s) {
@@ -75,47 +72,29 @@ void CheckSettingCases() {
 
 TEST_F(FormattingTest, DecimalsSettingsAndSeparators) { CheckSettingCases(); }
 
-// Texts that do not depend on the decimals setting.
-struct TextCase {
-    const char* name;
-    std::function<std::string()> format;
-    std::string expected;
-};
-
-std::vector<TextCase> FixedTextCases() {
+// Texts that do not depend on the decimals setting: {formatted, expected},
+// formatted anew on each call.
+std::vector<std::pair<std::string, std::string>> FixedTextCases() {
     return {
         // Halves go to the even neighbour, on the exact binary value.
-        {"tie 2.0625", [] { return FormatNum(2.0625L); }, "2.062"},
-        {"tie 2.1875", [] { return FormatNum(2.1875L); }, "2.188"},
-        {"tie 2.5 no decimals", [] { return FormatDecimals(0, 2.5L); }, "2"},
-        {"carry at 999.99995", [] { return FormatNum(999.99995L); }, "1000"},
+        {FormatNum(2.0625L), "2.062"}, {FormatNum(2.1875L), "2.188"}, {FormatDecimals(0, 2.5L), "2"},
+        {FormatNum(999.99995L), "1000"},
         // Past 18 digits the exponent form of the general format.
-        {"huge 1E30", [] { return FormatNum(1E30L); }, "1E30"},
-        {"huge negative", [] { return FormatNum(-2.5E21L); }, "-2.5E21"},
-        {"huge 1E3000", [] { return FormatNum(1E3000L); }, "1E3000"},
-        {"1E18 is 19 digits", [] { return FormatNum(1E18L); }, "1E18"},
-        {"18 digits stay fixed", [] { return FormatNum(123456789012345678.0L); }, "123456789012345678"},
-        {"narrow field", [] { return FormatFixed(1, 2, 12345.678L); }, "1.23E4"},
-        {"wide field keeps 18 digits", [] { return FormatFixed(15, 5, 123456789012345.678L); }, "123456789012345.67800"},
-        {"inf", [] { return FormatNum(kInf); }, "INF"},
-        {"NaN", [] { return FormatNum(kNaN); }, "NAN"},
-        {"inf in a field", [] { return FormatFixed(5, 2, kInf); }, "     INF"},
-        {"NaN in a field", [] { return FormatFixed(5, 2, kNaN); }, "     NAN"},
-        {"zero in a field", [] { return FormatFixed(0, 2, 0); }, "0.00"},
-        {"eng -12500", [] { return FormatEng(-12500); }, "-12.5E3"},
-        {"eng 0.000012", [] { return FormatEng(0.000012L); }, "0.012E-3"},
-        {"eng 1E-4000", [] { return FormatEng(1E-4000L); }, "0.1E-3999"},
-        {"auto 0.00005", [] { return FormatAuto(0.00005L); }, "0.05E-3"},
-        {"auto tiny", [] { return FormatAuto(1E-13L); }, "0"},
-        {"general 15 digits", [] { return FormatGeneral(1.0L / 3); }, "0.333333333333333"},
-        {"general small", [] { return FormatGeneral(1.5E-7L); }, "1.5E-7"},
-        {"IntTextZero negative", [] { return IntTextZero(-5, 3); }, "-05"},
-        {"IntTextPad never cuts", [] { return IntTextPad(123456, 3); }, "123456"},
+        {FormatNum(1E30L), "1E30"}, {FormatNum(-2.5E21L), "-2.5E21"}, {FormatNum(1E3000L), "1E3000"},
+        {FormatNum(1E18L), "1E18"}, {FormatNum(123456789012345678.0L), "123456789012345678"},
+        {FormatFixed(1, 2, 12345.678L), "1.23E4"},
+        {FormatFixed(15, 5, 123456789012345.678L), "123456789012345.67800"}, {FormatNum(kInf), "INF"},
+        {FormatNum(kNaN), "NAN"}, {FormatFixed(5, 2, kInf), "     INF"}, {FormatFixed(5, 2, kNaN), "     NAN"},
+        {FormatFixed(0, 2, 0), "0.00"}, {FormatEng(-12500), "-12.5E3"}, {FormatEng(0.000012L), "0.012E-3"},
+        {FormatEng(1E-4000L), "0.1E-3999"}, {FormatAuto(0.00005L), "0.05E-3"}, {FormatAuto(1E-13L), "0"},
+        {FormatGeneral(1.0L / 3), "0.333333333333333"}, {FormatGeneral(1.5E-7L), "1.5E-7"},
+        {IntTextZero(-5, 3), "-05"}, {IntTextPad(123456, 3), "123456"},
     };
 }
 
 void CheckFixedTextCases() {
-    for (const auto& c : FixedTextCases()) EXPECT_EQ(c.format(), c.expected) << c.name;
+    const auto cases = FixedTextCases();
+    for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(cases[i].first, cases[i].second) << "case " << i;
 }
 
 TEST_F(FormattingTest, TiesHugeValuesAndEdgeTexts) { CheckFixedTextCases(); }

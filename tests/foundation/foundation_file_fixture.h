@@ -29,6 +29,13 @@ inline std::vector<std::string> MessageListTexts() {
     return out;
 }
 
+// Program state and message list at their defaults before and after each test.
+class StateFixture : public ::testing::Test {
+protected:
+    void SetUp() override { ResetProgramState(), ResetMessages(); }
+    void TearDown() override { ResetProgramState(), ResetMessages(); }
+};
+
 class FileFixture : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -17,14 +17,7 @@ namespace {
 
 using testing::MessageListTexts;
 
-class GuardedMathTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ResetProgramState();
-        ResetMessages();
-    }
-    void TearDown() override { SetUp(); }
-};
+class GuardedMathTest : public testing::StateFixture {};
 
 constexpr Real kInf = std::numeric_limits<Real>::infinity();
 constexpr Real kNaN = std::numeric_limits<Real>::quiet_NaN();
@@ -141,23 +134,15 @@ TEST_F(GuardedMathTest, PlainRoutinesAtTheirEdges) {
         const char* name;
         Real got, expected;
     } cases[] = {
-        {"FloorValue -0.5", FloorValue(-0.5L), -1},
-        {"FloorValue -2 (whole)", FloorValue(-2.0L), -3},
-        {"RoundDecimals half to even", RoundDecimals(0, 2.5L), 2},
-        {"IntPower -2", IntPower(-2, 2), 0.25L},
-        {"VectorAngle (0,0)", VectorAngle(0, 0), kPi / 2},
-        {"VectorAngle (0,-1)", VectorAngle(0, -1), -kPi / 2},
-        {"VectorAngle (1,-1)", VectorAngle(1, -1), -kPi / 4},
-        {"VectorAngle (-1,-1)", VectorAngle(-1, -1), 5 * kPi / 4},
-        {"SignOf 0", SignOf(0), 1},
-        {"Cathetus short", Cathetus(3, 5), 0},
+        {"FloorValue -0.5", FloorValue(-0.5L), -1}, {"FloorValue -2 (whole)", FloorValue(-2.0L), -3},
+        {"RoundDecimals half to even", RoundDecimals(0, 2.5L), 2}, {"IntPower -2", IntPower(-2, 2), 0.25L},
+        {"VectorAngle (0,0)", VectorAngle(0, 0), kPi / 2}, {"VectorAngle (0,-1)", VectorAngle(0, -1), -kPi / 2},
+        {"VectorAngle (1,-1)", VectorAngle(1, -1), -kPi / 4}, {"VectorAngle (-1,-1)", VectorAngle(-1, -1), 5 * kPi / 4},
+        {"SignOf 0", SignOf(0), 1}, {"Cathetus short", Cathetus(3, 5), 0},
         {"NormalizeAngle -pi/2", NormalizeAngle(-kPi / 2), 3 * kPi / 2},
-        {"NormalizeAngle 5pi", NormalizeAngle(5 * kPi), kPi},
-        {"Log10OrZero negative", Log10OrZero(-5), 0},
-        {"Clamp lo above hi", Clamp(10, 0, 5), 0},
-        {"PercentDeviation reference 0", PercentDeviation(0, 150), 0},
-        {"ArcSweepDeg ccw", ArcSweepDeg(350, 10, 1), 20},
-        {"ArcSweepDeg cw", ArcSweepDeg(10, 350, -1), -20},
+        {"NormalizeAngle 5pi", NormalizeAngle(5 * kPi), kPi}, {"Log10OrZero negative", Log10OrZero(-5), 0},
+        {"Clamp lo above hi", Clamp(10, 0, 5), 0}, {"PercentDeviation reference 0", PercentDeviation(0, 150), 0},
+        {"ArcSweepDeg ccw", ArcSweepDeg(350, 10, 1), 20}, {"ArcSweepDeg cw", ArcSweepDeg(10, 350, -1), -20},
         {"ArcSweepDeg negative start", ArcSweepDeg(-350, 350, 1), 340},
         {"ArcSweepDeg negative start cw", ArcSweepDeg(350, -350, -1), -340},
     };

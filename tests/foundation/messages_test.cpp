@@ -11,13 +11,8 @@
 namespace veldrim {
 namespace {
 
-class MessageListTest : public ::testing::Test {
+class MessageListTest : public testing::StateFixture {
 protected:
-    void SetUp() override {
-        ResetProgramState();
-        ResetMessages();
-    }
-    void TearDown() override { SetUp(); }
     static void Fill(int n) {
         for (int i = 1; i <= n; ++i) AddMessage("Warnung: number " + std::to_string(i));
     }

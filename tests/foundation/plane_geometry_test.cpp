@@ -8,6 +8,7 @@
 #include "foundation/guarded_math.h"
 #include "foundation/messages.h"
 #include "foundation/program_state.h"
+#include "foundation_file_fixture.h"
 
 namespace veldrim {
 namespace {
@@ -17,13 +18,7 @@ constexpr Real kTol = 1E-12L;
 // Distance of (x, y) from (ex, ey): one check per point.
 double Off(Real x, Real y, Real ex, Real ey) { return static_cast<double>(std::hypot(x - ex, y - ey)); }
 
-class PlaneGeometry : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ResetProgramState();
-        ClearMessages();
-    }
-};
+class PlaneGeometry : public testing::StateFixture {};
 
 TEST_F(PlaneGeometry, LinesAndSegmentsIntersectOrReportParallel) {
     Real x = -1, y = -1;

@@ -5,15 +5,12 @@
 #include <filesystem>
 
 #include "foundation/codepage.h"
+#include "foundation_file_fixture.h"
 
 namespace veldrim {
 namespace {
 
-class ProgramStateTest : public ::testing::Test {
-protected:
-    void SetUp() override { ResetProgramState(); }
-    void TearDown() override { ResetProgramState(); }
-};
+class ProgramStateTest : public testing::StateFixture {};
 
 // The screen probe runs last at start-up: 100, not the configured 102.
 TEST_F(ProgramStateTest, ScreenProbeLeavesBothDialogPercentagesAt100) {

@@ -4,14 +4,12 @@
 
 #include "foundation/codepage.h"
 #include "foundation/program_state.h"
+#include "foundation_file_fixture.h"
 
 namespace veldrim {
 namespace {
 
-class TextConv : public ::testing::Test {
-protected:
-    void SetUp() override { ResetProgramState(); }
-};
+class TextConv : public testing::StateFixture {};
 
 TEST_F(TextConv, NoConversionEmptiesALongText) {
     const std::string longText(300, 'x');

@@ -14,21 +14,10 @@ using testing::FileFixture;
 // an entry ending at the next header, one with five full lines, and one whose
 // header and first line end the file.
 const std::string kOwnHelp =
-    "4500:SCHNECK\r\n"
-    "Zeile eins\r\n"
-    "Zeile zwei\r\n"
-    "4502\r\n"
-    "Zeile drei gewaehlt\r\n"
-    "4509\r\n"
-    "uebersprungen\r\n"
-    "Zeile fuenf\r\n"
-    "4010\r\n"
-    "Eins\r\n"
-    "Zwei\r\n"
-    "4015\r\n"
-    "a\r\nb\r\nc\r\nd\r\ne\r\n"
-    "4020\r\n"
-    "nur eine Zeile\r\n";
+    "4500:SCHNECK\r\nZeile eins\r\nZeile zwei\r\n4502\r\nZeile drei gewaehlt\r\n4509\r\nuebersprungen\r\nZeile fuenf\r\n"
+    "4010\r\nEins\r\nZwei\r\n"
+    "4015\r\na\r\nb\r\nc\r\nd\r\ne\r\n"
+    "4020\r\nnur eine Zeile\r\n";
 
 class HelpTextsTest : public FileFixture {
 protected:

@@ -15,17 +15,10 @@ using testing::FileSizeLimit;
 // A message text file with free text between the records, a record whose key
 // agrees with another in 14 characters only, and a key line that ends the file.
 const std::string kMessageFile =
-    "Meldungen des Berechnungsmoduls\r\n"
-    "\r\n"
-    "Fatal  : a = 0 ! Achsabstand null\r\n"
-    "Der Achsabstand ist null.\r\n"
-    "Achsabstand eingeben.\r\n"
-    "Warnung: x > 1,4\r\n"
-    "Decoy cause\r\n"
-    "Decoy remedy\r\n"
-    "Warnung: x > 1.5   (\r\n"
-    "Profilverschiebung sehr gross.\r\n"
-    "Profilverschiebung verkleinern.\r\n"
+    "Meldungen des Berechnungsmoduls\r\n\r\n"
+    "Fatal  : a = 0 ! Achsabstand null\r\nDer Achsabstand ist null.\r\nAchsabstand eingeben.\r\n"
+    "Warnung: x > 1,4\r\nDecoy cause\r\nDecoy remedy\r\n"
+    "Warnung: x > 1.5   (\r\nProfilverschiebung sehr gross.\r\nProfilverschiebung verkleinern.\r\n"
     "Fehler : zuletzt\r\n";
 
 class MessageDisplayTest : public FileFixture {
@@ -48,12 +41,10 @@ protected:
 
 TEST_F(MessageDisplayTest, CauseAndRemedyByTheFifteenCharacterKey) {
     EXPECT_EQ(MessageTextFileName(), fileName);
-    Messages({"Warnung: x > 1.5   (1)", "Warnung: x > 1.5   (2)", "Fatal  : a = 0 !",
-              "Warnung: unbekannt", "Fehler : zuletzt"});
+    Messages({"Warnung: x > 1.5   (1)", "Warnung: x > 1.5   (2)", "Fatal  : a = 0 !", "Warnung: unbekannt", "Fehler : zuletzt"});
     struct Case {
         int k;
-        const char* cause;
-        const char* remedy;
+        const char *cause, *remedy;
     } cases[] = {
         {1, "Profilverschiebung sehr gross.", "Profilverschiebung verkleinern."},
         // Two messages that share their first 15 characters share the record.

@@ -1,13 +1,38 @@
-#include "reports/calc_report.h"
+// The whole calculation report and the Niemann excerpt on the default data
+// set: the layout of every mode and both DIN 3996 editions on paged text, TXT
+// and HTML destinations; the messages; the command-line report and the
+// destination settings.
+
+#include <algorithm>
 
 #include "calc/worm_geometry.h"
+#include "foundation/codepage.h"
 #include "foundation/message_display.h"
+#include "foundation/messages.h"
 #include "report_test_support.h"
+#include "reports/calc_report.h"
+#include "reports/report_din3996.h"
 #include "reports/report_excerpt.h"
+#include "reports/report_niemann.h"
 
 namespace veldrim {
 namespace {
 using namespace testing_support;
+
+struct Printer {
+    int mode;  // -1: the Niemann excerpt
+    bool geometry, niemann;
+    const char* edition;  // nullptr: no DIN 3996 part
+    void Print() const {
+        if (mode < 0) PrintNiemannExcerpt();
+        else PrintResultReport(static_cast<std::uint16_t>(mode));
+    }
+};
+const Printer kPrinters[] = {
+    {0, true, true, "DIN 3996:2012"},  {1, true, false, nullptr},         {2, false, true, "DIN 3996:2012"},
+    {3, true, true, "DIN 3996:2012"},  {4, false, true, nullptr},         {5, false, false, "DIN 3996:1998"},
+    {6, false, false, "DIN 3996:2012"}, {-1, false, false, nullptr},
+};
 
 class CalcReport : public ReportTest {
 protected:
@@ -15,9 +40,156 @@ protected:
         ReportTest::SetUp();
         RunCalculation();
         ASSERT_FALSE(fatalFlag);
+        ASSERT_GT(messageList.count, 0);
         askBeforeOverwriteFlag = false;
     }
 };
+
+// Data texts that must be escaped in HTML; the screen report stays on disk.
+class Layout : public CalcReport {
+protected:
+    void SetUp() override {
+        CalcReport::SetUp();
+        wormGear.partName[1] = "A&B<x>";
+        gearPair.materialName[1] = "St<50> & Cü"_cp850;
+        ui.batch = true;
+    }
+};
+
+// Paged text: the 7-blank margin, frames closed at the same columns, pages
+// no longer than the lines per page, no marker, in every rule style and
+// header variant.
+TEST_F(Layout, PagedTextKeepsMarginFramesAndPageLength) {
+    const struct {
+        std::int16_t style, headerMode;
+        std::int32_t spacing;
+    } variants[] = {{1, 1, 0}, {2, 1, 0}, {4, 1, 0}, {3, 1, 3}, {1, 2, 3}};
+    linesPerPage = 20;
+    for (const auto& v : variants) {
+        reportRuleStyle = v.style;
+        printoutHeaderMode = v.headerMode;
+        headerSpaceLines = v.spacing;
+        const std::string starts = v.style == 1 ? "*" : v.style == 2 ? "\xBA\xC9\xC8\xCC" : "";
+        const std::string ends = v.style == 1 ? "*" : "\xBA\xBB\xBC\xB9";
+        for (const Printer& p : kPrinters) {
+            for (std::uint16_t destination : {kReportScreen, kReportTextFile}) {
+                SCOPED_TRACE("style " + std::to_string(v.style) + " header " + std::to_string(v.headerMode) +
+                             " mode " + std::to_string(p.mode) + " destination " + std::to_string(destination));
+                const std::string text = Produce(destination, [&] { p.Print(); });
+                EXPECT_FALSE(Contains(text, "$!$"));
+                int sinceFeed = 0, longest = 0, feeds = 0, framed = 0;
+                for (const auto& line : LinesOf(text)) {
+                    if (line == "\f") {
+                        ++feeds;
+                        sinceFeed = 0;
+                        continue;
+                    }
+                    longest = std::max(longest, ++sinceFeed);
+                    ASSERT_EQ(line.rfind(kReportMargin, 0), 0u) << "[" << line << "]";
+                    ASSERT_FALSE(Contains(line, "\f")) << "[" << line << "]";
+                    if (line.size() <= 7 || starts.find(line[7]) == std::string::npos) continue;
+                    ++framed;
+                    ASSERT_EQ(line.size(), 77u) << "[" << line << "]";
+                    EXPECT_NE(ends.find(line[76]), std::string::npos) << "[" << line << "]";
+                }
+                if (!starts.empty()) { EXPECT_GE(framed, 11); }
+                if (destination == kReportScreen) {
+                    EXPECT_LE(longest, 20);
+                    if (v.style != 4) { EXPECT_GE(feeds, 1); }
+                } else if (v.headerMode == 1) {  // text files break pages only after a first-page header
+                    EXPECT_EQ(feeds, 0);
+                }
+            }
+        }
+    }
+}
+
+// TXT: rows of 4 or 5 tab-separated fields (header and messages 3), no
+// rules, no margin; each mode prints its parts, the DIN part in its edition.
+TEST_F(Layout, TxtRowsAreTabSeparatedAndTheModesPrintTheirParts) {
+    for (std::uint8_t din : {1, 0}) {
+        wormGear.din3996Switch = din;
+        for (const Printer& p : kPrinters) {
+            SCOPED_TRACE("mode " + std::to_string(p.mode) + " DIN switch " + std::to_string(din));
+            const std::string text = Produce(kReportTxtFile, [&] { p.Print(); });
+            EXPECT_FALSE(Contains(text, "$!$"));
+            EXPECT_FALSE(Contains(text, std::string(70, '-')));
+            std::size_t rows = 0;
+            for (const auto& line : LinesOf(text)) {
+                const auto fields = SplitTabs(line);
+                if (fields.size() == 1) continue;
+                bool message = fields[0] == windowTitle + " V" + programVersion;
+                for (int k = 1; k <= messageList.count; ++k)
+                    message = message || fields[0] == messageList.slot[static_cast<std::size_t>(k)];
+                if (message) {
+                    EXPECT_EQ(fields.size(), 3u) << line;
+                } else {
+                    EXPECT_TRUE(fields.size() == 4 || fields.size() == 5) << line;
+                    EXPECT_NE(line.rfind(kReportMargin, 0), 0u) << "margin on TXT: " << line;
+                    ++rows;
+                }
+            }
+            if (p.geometry) { EXPECT_GT(rows, 70u); }
+            EXPECT_TRUE(Contains(text, "BEMERKUNGEN, WARNUNGEN, FEHLERMELDUNGEN"));
+            EXPECT_EQ(Contains(text, "BASISDATEN"), p.geometry);
+            EXPECT_EQ(Contains(text, "WIRKUNGSGRAD (NACH NIEMANN)\r\n"), p.niemann);
+            EXPECT_EQ(Contains(text, "BETRIEBSDATEN NACH DIN 3996:"), p.edition && din);
+            if (!p.edition || !din) continue;
+            const std::string other = std::string(p.edition) == "DIN 3996:1998" ? "DIN 3996:2012" : "DIN 3996:1998";
+            EXPECT_TRUE(Contains(text, std::string("ZAHNBRUCHSICHERHEIT NACH ") + p.edition + "\r\n"));
+            EXPECT_FALSE(Contains(text, "NACH " + other));
+        }
+    }
+    EXPECT_TRUE(Contains(Produce(kReportTxtFile, PrintNiemannExcerpt), "Verschleißsicherheit\tSW\t\t"_cp850));
+}
+
+// HTML: passes xmllint, tables balanced, data texts escaped, character set declared.
+TEST_F(Layout, HtmlPassesAnHtmlCheckerAndEscapesData) {
+    for (const Printer& p : kPrinters) {
+        SCOPED_TRACE("mode " + std::to_string(p.mode));
+        const std::string html = Produce(kReportHtmlFile, [&] { p.Print(); });
+        EXPECT_EQ(XmllintErrors(reportOutputName), "");
+        EXPECT_FALSE(Contains(html, "$!$"));
+        EXPECT_TRUE(Contains(html, "charset=windows-1252"));
+        EXPECT_TRUE(Contains(html, "</BODY>\r\n</HTML>\r\n"));
+        EXPECT_EQ(CountOf(html, "<TABLE"), CountOf(html, "</TABLE>"));
+        EXPECT_FALSE(Contains(html, "A&B<x>"));
+        EXPECT_FALSE(Contains(html, "St<50>"));
+        if (p.mode >= 0) { EXPECT_TRUE(Contains(html, "A&amp;B&lt;x&gt;")); }
+        if (p.niemann) { EXPECT_TRUE(Contains(html, "<br>Werkstoff Schnecke: St&lt;50&gt; &amp; C\xFC")); }
+    }
+    EXPECT_TRUE(Contains(Slurp(reportOutputName), "<br>Werkstoff  Schnecke: St&lt;50&gt; &amp; C\xFC"));
+}
+
+// The excerpt is one list of 23 rows, without section titles or empty lines.
+TEST_F(Layout, ExcerptRowsFollowEachOtherWithoutGaps) {
+    reportRuleStyle = 4;  // no rules: every line of the list is a row
+    const auto lines = LinesOf(Produce(kReportScreen, PrintNiemannExcerpt));
+    auto it = std::find_if(lines.begin(), lines.end(), [](auto& l) { return Contains(l, "Zähnezahl"_cp850); });
+    std::vector<std::string> labels;
+    for (; it != lines.end() && it->size() > 34; ++it) labels.push_back(Trim(it->substr(7, 27)));
+    ASSERT_EQ(labels.size(), 23u);
+    EXPECT_EQ(labels.back(), "Verschleißsicherheit"_cp850);
+}
+
+// Each part stops at its first cancel check: the Niemann part after its
+// materials, the DIN 3996 part after its general factors.
+TEST_F(Layout, SectionsStopAtTheirFirstCancelCheck) {
+    ReportOpen(kReportTxtNoDialog, currentFileName);
+    ReportRewrite();
+    ASSERT_FALSE(cancelFlag);
+    cancelFlag = true;  // as if a sheet prompt had been refused on the way
+    ReportNiemannSections();
+    ReportDin3996Sections(1);
+    cancelFlag = false;
+    ReportClose();
+    const std::string text = Slurp(reportOutputName);
+    EXPECT_TRUE(Contains(text, "WERKSTOFF UND BEARBEITUNG\r\n"));
+    EXPECT_FALSE(Contains(text, "ALLGEMEINE EINFLUSSFAKTOREN\r\n"));
+    EXPECT_FALSE(Contains(text, "ZAHNFUSSTRAGF"));
+    EXPECT_TRUE(Contains(text, "ALLGEMEINE EINFLUSSFAKTOREN NACH DIN 3996:1998\r\n"));
+    EXPECT_FALSE(Contains(text, "WIRKUNGSGRAD NACH"));
+}
 
 TEST_F(CalcReport, EveryMessageIsListedWithCauseAndRemedy) {
     ASSERT_GT(messageList.count, 0);
@@ -71,8 +243,9 @@ TEST_F(CalcReport, TheCommandLineReportWritesATxtFileAndKeepsTheSettings) {
 }
 
 // The report asks for the destination when the user wants to be asked; a
-// cancelled question writes nothing and keeps the settings.
-TEST_F(CalcReport, ACancelledDestinationQuestionWritesNothingAndKeepsTheSettings) {
+// cancelled question or a refused sheet leaves nothing behind; every route
+// keeps the user's default destination.
+TEST_F(CalcReport, ACancelledReportWritesNothingAndKeepsTheSettings) {
     textDeviceWindow = true;
     textDevice = kReportTextFile;
     PrintResultReport(1);
@@ -81,22 +254,20 @@ TEST_F(CalcReport, ACancelledDestinationQuestionWritesNothingAndKeepsTheSettings
     EXPECT_TRUE(fs::is_empty(dir));
     EXPECT_EQ(textDevice, kReportTextFile);
     EXPECT_TRUE(textDeviceWindow);
+    textDeviceWindow = false;  // the printer's next-sheet question refused on the first page
+    textDevice = kReportTextPrinter;
+    ui.QueueAnswer(Answer::Yes);  // pause after each page
+    ui.QueueAnswer(Answer::No);   // do not continue
+    PrintResultReport(1);
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(textDevice, kReportTextPrinter);
+    EXPECT_TRUE(fs::is_empty(dir));
     textDevice = kReportHtmlFile;  // the spreadsheet route restores it too
     textDeviceWindow = false;
     cancelFlag = false;
     PrintoutToSpreadsheet(1);
     EXPECT_EQ(textDevice, kReportHtmlFile);
     EXPECT_TRUE(fs::exists(In("$$$1.txt")));
-}
-
-// The printer's next-sheet question refused on the first page.
-TEST_F(CalcReport, AStoppedReportLeavesNoOutputBehind) {
-    textDevice = kReportTextPrinter;
-    ui.QueueAnswer(Answer::Yes);  // pause after each page
-    ui.QueueAnswer(Answer::No);   // do not continue
-    PrintResultReport(1);
-    EXPECT_TRUE(cancelFlag);
-    for (const auto& entry : fs::directory_iterator(dir)) ADD_FAILURE() << "left behind: " << entry.path();
 }
 
 }  // namespace

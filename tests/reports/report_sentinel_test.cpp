@@ -1,7 +1,7 @@
-// Which field lands in which column and section of the rating parts: the
-// result fields carry sentinel values that tell the worm from the wheel and
-// the 1998 edition of DIN 3996 from the 2012 edition. Also the per-edition
-// message suffixes, unit conversions and code texts of these parts.
+// Which field lands in which column and section of the calculation report:
+// the result fields carry sentinel values that tell the worm from the wheel
+// and the 1998 edition of DIN 3996 from the 2012 edition. Also the
+// per-edition message suffixes, unit conversions and code texts.
 
 #include <cmath>
 #include <map>
@@ -12,6 +12,7 @@
 #include "foundation/text_conv.h"
 #include "report_test_support.h"
 #include "reports/calc_report.h"
+#include "reports/report_geometry.h"
 #include "reports/report_excerpt.h"
 
 namespace veldrim {
@@ -39,7 +40,7 @@ std::map<std::string, std::pair<int, int>> SentinelColumns(const std::vector<Row
     return seen;
 }
 
-class RatingSentinels : public ReportTest {
+class ReportSentinels : public ReportTest {
 protected:
     void SetUp() override {
         ReportTest::SetUp();
@@ -64,7 +65,7 @@ protected:
     std::string Txt(std::uint16_t mode) { return Produce(kReportTxtNoDialog, [&] { PrintResultReport(mode); }); }
 };
 
-TEST_F(RatingSentinels, DinPartsPrintTheirOwnEditionAndKeepWormAndWheelApart) {
+TEST_F(ReportSentinels, DinPartsPrintTheirOwnEditionAndKeepWormAndWheelApart) {
     for (std::uint16_t mode : {0, 2, 3, 5, 6}) {
         SCOPED_TRACE("mode " + std::to_string(mode));
         const bool is2012 = mode != 5;
@@ -87,7 +88,7 @@ TEST_F(RatingSentinels, DinPartsPrintTheirOwnEditionAndKeepWormAndWheelApart) {
     }
 }
 
-TEST_F(RatingSentinels, NiemannPartAndExcerptKeepWormAndWheelInTheirColumns) {
+TEST_F(ReportSentinels, NiemannPartAndExcerptKeepWormAndWheelInTheirColumns) {
     auto seen = SentinelColumns(TxtRows(Txt(4), "BETRIEBSDATEN"));
     EXPECT_GE(seen["6"].first, 12);
     EXPECT_GE(seen["7"].second, 12);
@@ -108,7 +109,7 @@ TEST_F(RatingSentinels, NiemannPartAndExcerptKeepWormAndWheelInTheirColumns) {
 
 // Paged text: worm values from column 51, wheel values from column 62,
 // single values from column 56, after the 7-blank margin.
-TEST_F(RatingSentinels, PagedTextColumnsOfWormWheelAndSingleValues) {
+TEST_F(ReportSentinels, PagedTextColumnsOfWormWheelAndSingleValues) {
     ui.batch = true;
     const auto lines = LinesOf(Produce(kReportScreen, [] { PrintResultReport(5); }));
     auto find = [&](const std::string& start) {
@@ -124,7 +125,7 @@ TEST_F(RatingSentinels, PagedTextColumnsOfWormWheelAndSingleValues) {
 
 // The DIN 3996 messages end in exactly their edition's name and agree with
 // the safeties the report prints for that edition.
-TEST_F(RatingSentinels, EditionMessagesEndInTheirEditionAndAgreeWithThePrintedSafeties) {
+TEST_F(ReportSentinels, EditionMessagesEndInTheirEditionAndAgreeWithThePrintedSafeties) {
     const struct {
         const char* symbol;
         const char* message;  // without the edition name
@@ -165,23 +166,29 @@ TEST_F(RatingSentinels, EditionMessagesEndInTheirEditionAndAgreeWithThePrintedSa
 }
 
 // Codes outside their tables print empty texts.
-TEST_F(RatingSentinels, CodeTextsAreLookedUpWithinTheirTables) {
+TEST_F(ReportSentinels, CodeTextsAreLookedUpWithinTheirTables) {
     const struct {
-        int lubricant, lubrication, bearing, driver, heat;
-        const char *lubricantText, *lubricationText, *bearingText, *driverText, *heatText;
+        int lubricant, lubrication, bearing, driver, heat, flank, hand;
+        const char *lubricantText, *lubricationText, *bearingText, *driverText, *heatText, *flankText, *handText;
     } cases[] = {
-        {5, 1, 2, 2, 6, "Polyalphaolefin (PAO)", "Tauchschmierung", "Fest-Los-Lagerung", "Rad treibt", "badnitriert"},
-        {0, -1, 0, 0, 8, "", "", "", "", ""},
-        {6, 2, 3, 3, 65535, "", "", "", "", ""},
+        {5, 1, 2, 2, 6, kFlankZH, 2, "Polyalphaolefin (PAO)", "Tauchschmierung", "Fest-Los-Lagerung", "Rad treibt",
+         "badnitriert", "ZH (C)", "linkssteigend"},
+        {0, -1, 0, 0, 8, 0, 0, "", "", "", "", "", "", ""},
+        {6, 2, 3, 3, 65535, 6, 3, "", "", "", "", "", "", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("lubricant " + std::to_string(c.lubricant));
+        wormGear.flankForm = static_cast<std::uint16_t>(c.flank);
+        wormGear.hand = static_cast<std::uint16_t>(c.hand);
         wormGear.lubricantKind = static_cast<std::uint16_t>(c.lubricant);
         wormGear.lubrication = c.lubrication;
         wormGear.bearingArrangement = static_cast<std::uint16_t>(c.bearing);
         wormGear.driver = static_cast<std::uint16_t>(c.driver);
         gearPair.heatTreatment[1] = static_cast<std::uint16_t>(c.heat);
-        const std::string text = Txt(2);
+        const std::string text = Txt(0);
+        std::map<std::string, Row> rows;
+        for (const Row& r : TxtRows(text)) rows.emplace(r.label, r);
+        EXPECT_EQ(rows["Form der Schnecke"].v1 + "|" + rows["Flankenrichtung"].v1, c.flankText + std::string("|") + c.handText);
         EXPECT_TRUE(Contains(text, std::string("\r\nSchmierstoff   :  ") + c.lubricantText + "\r\n"));
         EXPECT_TRUE(Contains(text, std::string("\r\nSchmierung: ") + c.lubricationText + "\r\n"));
         EXPECT_TRUE(Contains(text, std::string("\r\nLagerung : ") + c.bearingText + "\r\n"));
@@ -192,7 +199,7 @@ TEST_F(RatingSentinels, CodeTextsAreLookedUpWithinTheirTables) {
 }
 
 // The no-load factor row shows only when the factor rounds (halves to even) away from 100.
-TEST_F(RatingSentinels, NoLoadFactorRowOnlyWhenItRoundsAwayFrom100) {
+TEST_F(ReportSentinels, NoLoadFactorRowOnlyWhenItRoundsAwayFrom100) {
     for (const auto& [percent, printed] : std::vector<std::pair<Real, bool>>{
              {100.5L, false}, {99.5L, false}, {100.6L, true}, {99.4L, true}, {101.5L, true}}) {
         wormGear.PV0Percent = percent;
@@ -202,7 +209,7 @@ TEST_F(RatingSentinels, NoLoadFactorRowOnlyWhenItRoundsAwayFrom100) {
 
 // Inch units: µm values go to µin with the µin label, lengths to inch,
 // stresses to psi; the reduced modulus keeps its N/mm².
-TEST_F(RatingSentinels, InchUnitsGiveEveryValueItsOwnUnit) {
+TEST_F(ReportSentinels, InchUnitsGiveEveryValueItsOwnUnit) {
     unitSystem = 1;
     const auto rows = TxtRows(Txt(5), "BETRIEBSDATEN NACH DIN 3996:1998");
     const std::string uin(std::string("µin"_cp850));
@@ -219,7 +226,7 @@ TEST_F(RatingSentinels, InchUnitsGiveEveryValueItsOwnUnit) {
 
 // A material name far beyond a line's length is cut to its column on every
 // destination; no line is lost for being long.
-TEST_F(RatingSentinels, LongMaterialNamesAreCutNotLost) {
+TEST_F(ReportSentinels, LongMaterialNamesAreCutNotLost) {
     gearPair.materialName[1] = "R&D " + std::string(300, 'x');
     gearPair.materialName[2] = std::string(296, 'y') + "<end>";
     const std::string line = " " + std::string(18, 'x') + " Rad2: " + std::string(22, 'y') + "\r\n";
@@ -227,6 +234,40 @@ TEST_F(RatingSentinels, LongMaterialNamesAreCutNotLost) {
     const std::string html = Produce(kReportHtmlFile, [] { PrintResultReport(4); });
     EXPECT_TRUE(Contains(html, "<br>Werkstoff Schnecke: R&amp;D" + line));
     EXPECT_FALSE(Contains(html, "<end>"));
+}
+
+// The geometry part: worm values 1xx, wheel values 2xx, so a column swap or
+// a wrong field shows; single-sided rows leave the other column blank.
+TEST_F(ReportSentinels, GeometryKeepsWormAndWheelInTheirColumns) {
+    auto& w = wormGear;
+    const struct {
+        const char* key;
+        Pair<Real>* field;
+        Real scale;  // printed value / stored value
+    } sentinels[] = {
+        {"Mittenkreisdurchmesser|dm", &w.dm, 1},      {"Fußkreisdurchmesser|df"_cp850.data(), &w.df, 1},
+        {"Normalzahndicke max.|sn max", &w.snMax, 1}, {"Zahndickentoleranz|Tsn", &w.Tsn, 1000},
+        {"Diametr.Zweirollenmaß max|MR"_cp850.data(), &w.MRMax, 1},
+        {"Teilungs-Einzelabweichung|fp", &w.fp, 1},   {"Einflanken-Wälzsprung|fi'"_cp850.data(), &w.fiPrime, 1},
+    };
+    for (std::size_t i = 0; i < std::size(sentinels); ++i)
+        *sentinels[i].field = {{(101 + static_cast<Real>(i)) / sentinels[i].scale,
+                                (201 + static_cast<Real>(i)) / sentinels[i].scale}};
+    gearPair.z = {{7, 53}};
+    w.px = 11.5L;
+    w.Fp2 = 14.5L;
+    w.gammaM = 0.5L * 3.14159265358979323846L / 2;  // 45 degrees
+    angleFormat = 1;
+    std::map<std::string, Row> rows;
+    for (const Row& r : TxtRows(Txt(1))) rows.emplace(r.label + "|" + r.symbol, r);
+    for (std::size_t i = 0; i < std::size(sentinels); ++i) {
+        EXPECT_EQ(rows[sentinels[i].key].v1.substr(0, 3), std::to_string(101 + i)) << sentinels[i].key;
+        EXPECT_EQ(rows[sentinels[i].key].v2.substr(0, 3), std::to_string(201 + i)) << sentinels[i].key;
+    }
+    EXPECT_EQ(rows["Zähnezahl|z"_cp850.data()], (Row{std::string("Zähnezahl"_cp850), "z", "", "7", "53"}));
+    EXPECT_EQ(rows["Axialteilung|px"].v1 + "|" + rows["Axialteilung|px"].v2, "11.500|");
+    EXPECT_EQ(rows["Teilungs-Gesamtabweichung|Fp2"].v1 + "|" + rows["Teilungs-Gesamtabweichung|Fp2"].v2, "|14.5");
+    EXPECT_EQ(rows["Steigungswinkel|gamma m"].unit + " " + rows["Steigungswinkel|gamma m"].v1, "Grad 45°"_cp850);
 }
 
 }  // namespace

@@ -292,13 +292,8 @@ TEST_F(DbfFileTest, NumbersThatDoNotFitBecomeStarsAndDatesPassTheFormat) {
 }
 
 TEST_F(DbfFileTest, SharedCloseKeepsAnotherAreasFreshAppend) {
-    const std::string p = Make("SHARE.DBF", {F("A", 'C', 2)});
-    USE(p + " EXCLUSIVE");
-    for (const char* v : {"a1", "a2"}) {
-        SetBinaryText(1, v);
-        Append();
-    }
-    CloseArea();
+    const std::string p = Path("SHARE.DBF");
+    WriteBytes(p, BuildDbf(0x03, {{"A", 'C', 2, 0}}, {" a1", " a2"}));
     Select(1);
     USE(p + " ALIAS ONE");
     ASSERT_TRUE(RLock());

@@ -14,13 +14,7 @@ class LockingTest : public TableTest {
 protected:
     std::string Table() {
         const std::string p = Path("shared.dbf");
-        CreateDbf(p, {F("V", 'N', 3)});
-        USE(p + " EXCLUSIVE");
-        for (int i = 1; i <= 4; ++i) {
-            SetBinaryInteger(1, i);
-            Append();
-        }
-        CloseArea();
+        WriteBytes(p, BuildDbf(0x03, {{"V", 'N', 3, 0}}, {"   1", "   2", "   3", "   4"}));
         return p;
     }
 

@@ -13,16 +13,8 @@ protected:
     // Six records with values 1..6; records 2 and 5 deleted.
     void SixRecords(bool exclusive = true) {
         const std::string p = Path("six.dbf");
-        CreateDbf(p, {F("V", 'N', 3)});
-        USE(p + " EXCLUSIVE");
-        for (int i = 1; i <= 6; ++i) {
-            ClearRecord();
-            SetBinaryInteger(1, i);
-            SetBinaryDeleted(i == 2 || i == 5);
-            Append();
-        }
-        if (!exclusive) USE(p);
-        GoTop();
+        WriteBytes(p, BuildDbf(0x03, {{"V", 'N', 3, 0}}, {"   1", "*  2", "   3", "   4", "*  5", "   6"}));
+        USE(p + (exclusive ? " EXCLUSIVE" : ""));
     }
     static int V() { return static_cast<int>(BinaryInteger(1)); }
 };

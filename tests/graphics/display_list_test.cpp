@@ -1,5 +1,4 @@
-// The display list: its record texts, the mapping of world to device, and
-// the replay into a canvas.
+// The display list: record texts, world-to-device mapping, replay.
 
 #include "graphics/display_list.h"
 
@@ -80,9 +79,7 @@ TEST_F(DisplayListTest, GoldenRecords) {
 // Pen records only on a change; a replay and Clear reset the trackers, so
 // the next drawing states its pen again.
 TEST_F(DisplayListTest, PenRecordsOnlyOnChange) {
-    window.SetColor(4);
-    window.SetColor(4);
-    window.SetColor(17);  // above the highest colour index: not recorded
+    for (int colour : {4, 4, 17}) window.SetColor(colour);  // 17: above the highest index
     window.SetLineStyle(2);
     window.SetLineStyle(2);
     window.SetLineWidth(1);  // the default width
@@ -218,8 +215,7 @@ TEST_F(DisplayListTest, PrinterGetsItsOwnMappingAndTheText) {
     window.FormPaint();
     PrintingFlag = 0;
     window.canvas = nullptr;
-    // Screen: the line only; the text goes to the printer.
-    EXPECT_EQ(screen.ops, Records{"line 1,479 638,479"});
+    EXPECT_EQ(screen.ops, Records{"line 1,479 638,479"});  // the text goes to the printer only
     // PX(0) = R(2100 x 10 / 210) + R(2100 x 1 / 640) = 100 + 3.
     ASSERT_EQ(paper.ops.size(), 6u);  // frame, line, text
     EXPECT_EQ(paper.ops[4], "line 103,3164 2195,3164");

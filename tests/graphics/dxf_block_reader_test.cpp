@@ -1,5 +1,5 @@
-// The DXF block reader: what it draws from block texts, its messages, and its
-// behaviour on damaged input (the fuzz target covers the rest).
+// The DXF block reader: what it draws, its messages, damaged input (the fuzz
+// target covers the rest).
 
 #include "graphics/dxf_block_reader.h"
 

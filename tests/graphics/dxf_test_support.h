@@ -1,8 +1,6 @@
 #pragma once
-// Test support of the DXF writer, block and polyline tests: a back end that
-// records every entity as one text line, a fixture that starts every test
-// from the program's defaults in a private user directory, and a runner of
-// the independent DXF reader.
+// CAD test support: a writer recording entities as text lines, a fixture with
+// the program's defaults in a private user directory, and the ezdxf runner.
 
 #include <gtest/gtest.h>
 

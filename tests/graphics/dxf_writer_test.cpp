@@ -1,5 +1,5 @@
-// The DXF writer: group lines, number formats, one golden text per entity
-// kind, the tables, and whole files checked by the independent reader ezdxf.
+// The exchange writers: DXF goldens and whole files read by ezdxf; the
+// drawing-record text writer's numbers, arcs and a whole run.
 
 #include "graphics/dxf_writer.h"
 
@@ -33,7 +33,7 @@ std::string G(std::string_view text) {
 class DxfWriterTest : public CadFixture {};
 
 // Exchange numbers take the CAD decimals only, never the display's decimals
-// setting; DXF and drawing-record numbers alike.
+// setting nor the locale; DXF and drawing-record numbers alike.
 TEST_F(DxfWriterTest, NumberFormatNFollowsOnlyTheCadDecimals) {
     const struct {
         int decimals;
@@ -56,17 +56,14 @@ TEST_F(DxfWriterTest, NumberFormatNFollowsOnlyTheCadDecimals) {
         CadOutputState.cadDecimals = 3;
         EXPECT_EQ(TxtNumberText(-12.3456L), "-12.346") << displayDecimals;
     }
-}
-
-TEST_F(DxfWriterTest, NumbersIgnoreTheCLocale) {
-    const char* old = std::setlocale(LC_ALL, nullptr);
-    const std::string saved = old ? old : "C";
+    // Nor the C locale.
+    const std::string saved = std::setlocale(LC_ALL, nullptr);
     if (std::setlocale(LC_ALL, "de_DE.utf8") == nullptr) GTEST_SKIP() << "no German locale";
     DxfWriter w;
-    w.DxfWriteNumber(1.5L);
     w.DxfWriteFixed(0.25L);
+    const std::string text = TxtNumberText(1.5L);
     std::setlocale(LC_ALL, saved.c_str());
-    EXPECT_EQ(w.stream.MemoryText(), "1.500000\r\n0.25000000\r\n");
+    EXPECT_EQ(w.stream.MemoryText() + text, "0.25000000\r\n1.500");
 }
 
 // One golden text per entity kind, with 3 decimals for coordinates: angles,
@@ -96,9 +93,6 @@ TEST_F(DxfWriterTest, EntityGoldens) {
          G("  0|SOLID|  8|MITTE| 10|0.000| 20|0.000| 11|1.000| 21|0.000| 12|0.000| 22|1.000| 13|1.000| 23|1.000")},
         {"insert", [](DxfWriter& w) { w.DxfWriteInsert("LOGO_2", 10, 20, 90, 2, 0.5L); },
          G("  0|INSERT|  8|MITTE|  2|LOGO_2| 10|10.000| 20|20.000| 41|2.00000000| 42|0.50000000| 50|90.00000000")},
-        {"closed polyline", [](DxfWriter& w) { w.DxfWritePolyline(1); }, G("  0|POLYLINE|  8|MITTE| 66|1| 70|1")},
-        {"arc vertex", [](DxfWriter& w) { w.DxfWriteVertex(1, 2, -0.5L); },
-         G("  0|VERTEX|  8|MITTE| 10|1.000| 20|2.000| 42|-0.50000000")},
     };
     for (const auto& c : cases) {
         DxfWriter w;
@@ -122,8 +116,8 @@ TEST_F(DxfWriterTest, TextsTakeTheCadCharacterSetExceptInScreenBlockFiles) {
     EXPECT_NE(w.stream.MemoryText().find("\r\nA  B\r\n  7\r\nSTANDARD"), std::string::npos);
 }
 
-// An output file that cannot be created (a folder holds the plot file's
-// name): the file-error message, the cancel flag, no run left open.
+// A folder holds the plot file's name: the file-error message, the cancel
+// flag, no run left open.
 TEST_F(DxfWriterTest, AFileThatCannotBeCreatedIsReported) {
     std::filesystem::create_directories(dir / "grafmit.dxf");
     CadBeginOutput(kCadPlot);
@@ -133,7 +127,81 @@ TEST_F(DxfWriterTest, AFileThatCannotBeCreatedIsReported) {
     EXPECT_EQ(ShownTexts(), std::vector<std::string>{"file write error"});
 }
 
-// ---- Whole files through the CAD output run, read by ezdxf ------------------------
+TEST_F(DxfWriterTest, RecordNumbersFollowDecimalsAndSeparator) {
+    const struct {
+        int decimals, separator;
+        Real value;
+        const char* text;
+    } cases[] = {{3, 2, -3.5L, "-3,500"}, {3, 1, -0.0001L, "0.000"}, {1, 1, 2.25L, "2.2"}, {40, 1, 2, "2.000000"}};
+    for (const auto& c : cases) {
+        CadOutputState.cadDecimals = c.decimals;
+        decimalSeparatorOption = static_cast<int16_t>(c.separator);
+        EXPECT_EQ(TxtNumberText(c.value), c.text) << c.decimals;
+    }
+    CadOutputState.cadDecimals = 1;
+    decimalSeparatorOption = 2;
+    TxtWriter w;
+    w.TxtWriteLine(1, 2, 3.5L, 0);
+    w.TxtMoveTo3D(1, 2, 3);
+    w.TxtLineTo3D(4, 5, 6);
+    EXPECT_EQ(w.stream.MemoryText(), "LINE\t1,0\t2,0\t3,5\t0,0\r\n3D_LINE\t1,0\t2,0\t3,0\t4,0\t5,0\t6,0\r\n");
+}
+
+TEST_F(DxfWriterTest, RecordFullCirclesAndArcs) {
+    CadOutputState.cadDecimals = 1;
+    const struct {
+        Real start, end, sweep;
+        const char* line;
+    } cases[] = {
+        {0, 360, 360, "CIRCLE\t1.0\t2.0\t3.0"}, {45, 45, 0, "CIRCLE\t1.0\t2.0\t3.0"},
+        {0.000001L, 359.999995L, 360, "CIRCLE\t1.0\t2.0\t3.0"},
+        {0, 359.9L, 359.9L, "ARC\t1.0\t2.0\t3.0\t0.0\t359.9"},
+        {30, 120, 90, "ARC\t1.0\t2.0\t3.0\t30.0\t120.0"},
+        // A clockwise arc from 120 down to 30 is the same arc counter-clockwise.
+        {120, 30, -90, "ARC\t1.0\t2.0\t3.0\t30.0\t120.0"},
+    };
+    for (const auto& c : cases) {
+        TxtWriter w;
+        w.TxtWriteArc(1, 2, c.start, c.end, 3, c.sweep);
+        EXPECT_EQ(w.stream.MemoryText(), std::string(c.line) + "\r\n") << c.start << " " << c.end;
+    }
+}
+
+TEST_F(DxfWriterTest, AWholeRecordRun) {
+    CadOutputState.cadDecimals = 2;
+    cadTextCharacterSet = 3;
+    CadOutputState.execFlag = 1;  // the written file is opened afterwards
+    std::filesystem::create_directories(dir / "my.dir");
+    ui.QueueText((dir / "my.dir" / "drawing.xyz").string());  // the extension is replaced
+    CadBeginOutput(kCadTxt);
+    ASSERT_FALSE(cancelFlag);
+    CadBeginDrawing(0, 0, 160, 120, 0);
+    CadWriteTables(2);
+    CadBeginBlocks();
+    CadBeginBlock("B1");
+    CadSetLayer(3);
+    CadLine(0, 0, 1, 0);
+    CadEndBlock();
+    CadEndSection();
+    CadBeginEntities();
+    CadCircle(5, 5, 2);
+    CadArc(0, 0, 90, 0, 4, -90);
+    CadSetTextStyle(2, 0, 3.5L, 2.5L);
+    CadText(std::string("Maß\t1"_cp850), 1, 2);
+    CadSolid(0, 0, 1, 0, 0, 1, 1, 1);
+    CadInsertBlock("B1", 10, 20, 90, 1, 2);
+    CadEndSection();
+    CadEndOutput();
+    ASSERT_FALSE(cancelFlag);
+    EXPECT_EQ(CadOutputState.currentLayerName, "3");
+    EXPECT_EQ(ui.CallsOf("open-document").size(), 1u);
+    EXPECT_EQ(ReadFile(dir / "my.dir" / "drawing.txt"),
+              "MINMAX\t0.00\t0.00\t160.00\t120.00\r\nSECTION BLOCKS\r\nBLOCK\tB1\r\n"
+              "LINE\t0.00\t0.00\t1.00\t0.00\r\nEND OF BLOCK\r\nSECTION ENTITIES\r\n"
+              "CIRCLE\t5.00\t5.00\t2.00\r\nARC\t0.00\t0.00\t4.00\t0.00\t90.00\r\nTEXT\t1.00\t2.00\tMass 1\r\n"
+              "SOLID\t0.00\t0.00\t1.00\t0.00\t0.00\t1.00\t1.00\t1.00\r\nINSERT\tB1\t10.00\t20.00\t90.00\t1.00\t2.00\r\n"
+              "EOF\r\n");
+}
 
 class DxfFileTest : public CadFixture {
 protected:

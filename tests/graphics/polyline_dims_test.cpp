@@ -1,5 +1,4 @@
-// Polylines (real in DXF, emulated elsewhere) and dimensions with their
-// deviation texts.
+// Polylines (real in DXF, emulated elsewhere) and dimensions.
 
 #include "graphics/polylines_dims.h"
 

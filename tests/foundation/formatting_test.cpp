@@ -100,10 +100,7 @@ void CheckFixedTextCases() {
 TEST_F(FormattingTest, TiesHugeValuesAndEdgeTexts) { CheckFixedTextCases(); }
 
 TEST_F(FormattingTest, DigitLayoutTerminatesOnEveryValue) {
-    struct Case {
-        Real x;
-        int n, intDigits, decimals;
-    } cases[] = {
+    struct Case { Real x; int n, intDigits, decimals; } cases[] = {
         {0, 3, 0, 1},  // zero is laid out as 0.5
         {1234.56L, 3, 4, 0}, {-0.05L, 3, 0, 2}, {1E-4000L, 3, 0, 4000}, {0.5L, -5, 0, 0},
         {0.001L, -2, 0, 0},  // no digit left to look at
@@ -125,11 +122,7 @@ TEST_F(FormattingTest, PointVariantsIgnoreTheCommaSeparator) {
 }
 
 TEST_F(FormattingTest, AnglesInBothFormats) {
-    struct Case {
-        int format, codePage;
-        Real deg;
-        std::string expected;
-    } cases[] = {
+    struct Case { int format, codePage; Real deg; std::string expected; } cases[] = {
         {1, 0, 20.5L, std::string("   20.5°"_cp850)}, {1, 1, 20.5L, "   20.5deg"},
         {2, 0, 20.5125L, std::string("20°30'45\""_cp850)},
         {2, 0, 10.999999L, std::string("     11°"_cp850)},  // seconds carry into whole degrees
@@ -169,11 +162,7 @@ TEST_F(FormattingTest, UnitLabelsOfAllFiveSystems) {
 }
 
 TEST_F(FormattingTest, ValuesInTheFiveUnitSystems) {
-    struct Case {
-        const char* name;
-        std::function<std::string()> format;
-        const char* expected[5];
-    } cases[] = {
+    struct Case { const char* name; std::function<std::string()> format; const char* expected[5]; } cases[] = {
         {"length 25.4", [] { return FormatLength(25.4L); }, {"25.4", "1.0000", "25.4", "25.4", "25.4"}},
         {"length 6", [] { return FormatLength6(3.14159265L); }, {"3.141593", "0.12368", "3.141593", "3.141593", "3.141593"}},
         {"length fixed", [] { return FormatLengthFixed(6, 2, 254); }, {"   254.00", "   10.000", "   254.00", "   254.00", "   254.00"}},
@@ -200,10 +189,7 @@ TEST_F(FormattingTest, ParsingFollowsTheUnitSystem) {
 }
 
 TEST_F(FormattingTest, NumberInputAcceptsOneWholeNumberOnly) {
-    struct Case {
-        const char* text;
-        Real value;
-    } cases[] = {
+    struct Case { const char* text; Real value; } cases[] = {
         {"1,5", 1.5L}, {"  -2.25  ", -2.25L}, {"+3", 3},  {"1e3", 1000}, {".5", 0.5L},  {"", 0},
         {"1.2.3", 0},  {"1,2,3", 0},          {"12abc", 0}, {"1e5000", 0}, {"inf", 0},  {"nan", 0},
         {"--1", 0},    {"+-1", 0},
@@ -212,10 +198,10 @@ TEST_F(FormattingTest, NumberInputAcceptsOneWholeNumberOnly) {
         EXPECT_EQ(TextToFloat(c.text), c.value) << c.text;
         EXPECT_EQ(TextToFloat2(c.text), c.value) << c.text;
     }
-    struct IntCase {
-        const char* text;
-        std::int32_t value;
-    } ints[] = {{" -7 ", -7}, {"+5", 5}, {"12a", 0}, {"1.5", 0}, {"99999999999", 0}, {"", 0}, {"2147483647", 2147483647}};
+    struct IntCase { const char* text; std::int32_t value; } ints[] = {
+        {" -7 ", -7}, {"+5", 5}, {"12a", 0}, {"1.5", 0}, {"99999999999", 0}, {"", 0},
+        {"2147483647", 2147483647},
+    };
     for (const auto& c : ints) {
         EXPECT_EQ(TextToInt(c.text), c.value) << c.text;
         EXPECT_EQ(TextToInt2(c.text), c.value) << c.text;

@@ -96,11 +96,7 @@ TEST_F(GuardedMathTest, ArcInvoluteInvertsTheInvoluteAcrossPressureAngles) {
 }
 
 TEST_F(GuardedMathTest, AxisScales) {
-    struct Case {
-        Real min, max;
-        int n;
-        Real lo, hi, step;
-    } cases[] = {
+    struct Case { Real min, max; int n; Real lo, hi, step; } cases[] = {
         {0, 7.3L, 5, 0, 8, 1},          {-3, 12, 4, -5, 15, 5},
         {-10, 10, 4, -15, 10, 5},       // FloorValue(-2) is -3
         {3, 3, 4, 2, 4, 0.5L},          // an empty range is widened to 2 .. 4
@@ -116,10 +112,7 @@ TEST_F(GuardedMathTest, AxisScales) {
 }
 
 TEST_F(GuardedMathTest, DecimalExponentIsExactAtPowersOfTen) {
-    struct Case {
-        Real x;
-        int e;
-    } cases[] = {
+    struct Case { Real x; int e; } cases[] = {
         {0, 0},     {9.999L, 0},  {10, 1},     {1000, 3},   {999.9999L, 2},   {0.1L, -1},
         {0.01L, -2}, {0.0099L, -3}, {1E-5L, -5}, {-1000, 3}, {1E3000L, 3000}, {1E-4000L, -4000},
     };
@@ -130,10 +123,7 @@ TEST_F(GuardedMathTest, DecimalExponentIsExactAtPowersOfTen) {
 
 // Routines whose edge cases the calculation relies on.
 TEST_F(GuardedMathTest, PlainRoutinesAtTheirEdges) {
-    struct Case {
-        const char* name;
-        Real got, expected;
-    } cases[] = {
+    struct Case { const char* name; Real got, expected; } cases[] = {
         {"FloorValue -0.5", FloorValue(-0.5L), -1}, {"FloorValue -2 (whole)", FloorValue(-2.0L), -3},
         {"RoundDecimals half to even", RoundDecimals(0, 2.5L), 2}, {"IntPower -2", IntPower(-2, 2), 0.25L},
         {"VectorAngle (0,0)", VectorAngle(0, 0), kPi / 2}, {"VectorAngle (0,-1)", VectorAngle(0, -1), -kPi / 2},

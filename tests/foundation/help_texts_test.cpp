@@ -33,12 +33,9 @@ protected:
 };
 
 TEST_F(HelpTextsTest, HeaderParsingAndFileByNumber) {
-    struct Case {
-        const char* line;
-        int number;
-        const char* picture;
-    } cases[] = {{"4500:SCHNECK", 4500, "SCHNECK"}, {"4500", 4500, "NULL"}, {"Text", -1, "NULL"},
-                 {"12ab:x", -1, "x"},              {"", -1, "NULL"},      {"4500: bild ", 4500, "bild"}};
+    struct Case { const char* line; int number; const char* picture; } cases[] = {
+        {"4500:SCHNECK", 4500, "SCHNECK"}, {"4500", 4500, "NULL"}, {"Text", -1, "NULL"},
+        {"12ab:x", -1, "x"},               {"", -1, "NULL"},      {"4500: bild ", 4500, "bild"}};
     for (const auto& c : cases) {
         int n = 0;
         std::string pic;

@@ -24,12 +24,7 @@ const std::string kRange = "Gültiger Wertebereich: "_cp850.data();
 
 TEST_F(InputDialogsTest, ListChoice) {
     for (int i = 1; i <= 8; ++i) choiceBuffer[i] = "Eintrag " + std::to_string(i);
-    struct Case {
-        int count, indexBefore;
-        std::optional<int> reply;
-        int indexAfter;
-        bool cancelled;
-    } cases[] = {
+    struct Case { int count, indexBefore; std::optional<int> reply; int indexAfter; bool cancelled; } cases[] = {
         {7, 3, 4, 5, false}, {8, 0, 0, 1, false}, {8, 9, 7, 8, false},
         {8, 3, std::nullopt, 3, true}, {8, 3, 8, 3, true},  // cancel; a reply outside the list
         {0, 3, 0, 3, true},
@@ -52,12 +47,9 @@ TEST_F(InputDialogsTest, ListChoice) {
 }
 
 TEST_F(InputDialogsTest, YesNoAndCancel) {
-    struct Case {
-        std::optional<Answer> answer;
-        char before, after;
-        bool cancelled;
-    } cases[] = {{Answer::Yes, 'N', 'J', false}, {Answer::No, 'J', 'N', false},
-                 {Answer::Cancel, 'J', 'J', true}, {std::nullopt, 'N', 'N', true}};
+    struct Case { std::optional<Answer> answer; char before, after; bool cancelled; } cases[] = {
+        {Answer::Yes, 'N', 'J', false}, {Answer::No, 'J', 'N', false},
+        {Answer::Cancel, 'J', 'J', true}, {std::nullopt, 'N', 'N', true}};
     for (const auto& c : cases) {
         ui.replies.clear();
         if (c.answer) ui.QueueAnswer(*c.answer);

@@ -41,12 +41,8 @@ TEST_F(MessageBoxesTest, CaptionsByKindAndShownTexts) {
 }
 
 TEST_F(MessageBoxesTest, YesNoCancelAnswers) {
-    struct Case {
-        Answer answer;
-        bool flagBefore, result, flagAfter;
-    } cases[] = {{Answer::Yes, false, true, false},
-                 {Answer::No, true, false, true},
-                 {Answer::Cancel, false, false, true}};
+    struct Case { Answer answer; bool flagBefore, result, flagAfter; } cases[] = {
+        {Answer::Yes, false, true, false}, {Answer::No, true, false, true}, {Answer::Cancel, false, false, true}};
     for (const auto& c : cases) {
         cancelFlag = c.flagBefore;
         ui.QueueAnswer(c.answer);

@@ -42,10 +42,7 @@ protected:
 TEST_F(MessageDisplayTest, CauseAndRemedyByTheFifteenCharacterKey) {
     EXPECT_EQ(MessageTextFileName(), fileName);
     Messages({"Warnung: x > 1.5   (1)", "Warnung: x > 1.5   (2)", "Fatal  : a = 0 !", "Warnung: unbekannt", "Fehler : zuletzt"});
-    struct Case {
-        int k;
-        const char *cause, *remedy;
-    } cases[] = {
+    struct Case { int k; const char *cause, *remedy; } cases[] = {
         {1, "Profilverschiebung sehr gross.", "Profilverschiebung verkleinern."},
         // Two messages that share their first 15 characters share the record.
         {2, "Profilverschiebung sehr gross.", "Profilverschiebung verkleinern."},

@@ -20,11 +20,7 @@ protected:
 
 // Each case adds its texts to an empty list and expects the resulting list.
 TEST_F(MessageListTest, KeepsDistinctTextsInFirstAddedOrder) {
-    struct Case {
-        const char* name;
-        std::vector<std::string> added;
-        std::vector<std::string> expected;
-    } cases[] = {
+    struct Case { const char* name; std::vector<std::string> added; std::vector<std::string> expected; } cases[] = {
         {"order of first adding", {"Fehler : b", "Warnung: a", "Fehler : b"}, {"Fehler : b", "Warnung: a"}},
         {"case differs", {"Fehler : a", "Fehler : A"}, {"Fehler : a", "Fehler : A"}},
         {"trailing blank differs", {"Fehler : a", "Fehler : a "}, {"Fehler : a", "Fehler : a "}},

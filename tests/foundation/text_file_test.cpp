@@ -37,11 +37,7 @@ protected:
 };
 
 TEST_F(TextFileTest, RealLinesKeepAtLeastSevenDecimals) {
-    struct Case {
-        Real x;
-        int separatorOption, decimals;
-        const char* text;
-    } cases[] = {
+    struct Case { Real x; int separatorOption, decimals; const char* text; } cases[] = {
         {0.0L, 1, 3, "0"},          {-3.0L, 1, 3, "-3"},          {1E-11L, 1, 3, "0"},
         {2.0L, 1, 3, "2.0000000"},  {0.5L, 2, 3, "0,5000000"},    {-0.25L, 1, 3, "-0.2500000"},
         {3.14159265L, 1, 0, "3.1415927"},  // a setting below 3 still gives 7 decimals

@@ -4,42 +4,24 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
 #include "dxf_test_support.h"
 #include "foundation/codepage.h"
-#include "foundation/message_boxes.h"
 #include "graphics/cad_primitives.h"
-#include "graphics/display_list.h"
-#include "graphics/graphics_defaults.h"
 
 namespace veldrim {
 namespace {
 
 using Lines = std::vector<std::string>;
 
-class CadOutputTest : public testing_support::CadFixture {
-protected:
-    void SetUp() override {
-        CadFixture::SetUp();
-        cadBatchFlag = false;
-        askBeforeOverwriteFlag = false;
-        ResetGraphicsDefaults();
-        ResetGraphicsWindow();
-        SetGraphicsWindow(&window);
-    }
-    void TearDown() override {
-        cadBatchFlag = false;
-        SetGraphicsWindow(nullptr);
-        CadFixture::TearDown();
-    }
-    Lines Records(const char* code) const {
-        Lines out;
-        for (const std::string& r : DisplayList)
-            if (r.starts_with(std::string(code) + ";")) out.push_back(r);
-        return out;
-    }
-    TFveldgra window;
-};
+using CadOutputTest = testing_support::CadFixture;
+
+// The display list's records of one kind.
+Lines Records(const char* code) {
+    Lines out;
+    for (const std::string& r : DisplayList)
+        if (r.starts_with(std::string(code) + ";")) out.push_back(r);
+    return out;
+}
 
 TEST_F(CadOutputTest, ScreenRunDrawsIntoTheDisplayList) {
     DisplayList.push_back("4;9;9;9;9");  // an older drawing

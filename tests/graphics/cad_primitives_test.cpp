@@ -6,10 +6,7 @@
 
 #include <cmath>
 
-#include "app/app_state.h"
-#include "graphics/cad_output.h"
-#include "graphics/recording_canvas.h"
-#include "support/test_files.h"
+#include "dxf_test_support.h"
 
 namespace veldrim {
 namespace {
@@ -34,27 +31,22 @@ public:
     void Solid(Real, Real, Real, Real, Real, Real, Real, Real) override {}
 };
 
-class CadPrimitivesTest : public test::WindowTest<> {
+class CadPrimitivesTest : public testing_support::CadFixture {
 protected:
     void SetUp() override {
-        WindowTest::SetUp();
+        CadFixture::SetUp();
         cadBatchFlag = true;
-        ResetCadOutputState();
-        ResetCadWriterFactories();
         segments = &segs;
         texts = &txt;
         CadWriterFactories[kCadTxt] = [] { return std::unique_ptr<CadWriter>(new SegmentWriter); };
-        currentFileName = dir / "drawing";
+        currentFileName = (dir / "drawing").string();
         CadBeginOutput(kCadTxt);
         ASSERT_FALSE(cancelFlag);
     }
     void TearDown() override {
         CadEndOutput();
-        ResetCadWriterFactories();
-        cadBatchFlag = false;
-        WindowTest::TearDown();
+        CadFixture::TearDown();
     }
-    testing::TempDir dir{"veldrim_g1_primitives"};
     std::vector<Segment> segs;
     std::vector<std::string> txt;
 };

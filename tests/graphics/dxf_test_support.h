@@ -13,11 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "app/app_state.h"
+#include "foundation/message_boxes.h"
 #include "foundation/messages.h"
 #include "foundation/program_state.h"
 #include "foundation/ui_services.h"
 #include "graphics/cad_output.h"
+#include "graphics/display_list.h"
 #include "graphics/dxf_writer.h"
+#include "graphics/graphics_defaults.h"
 #include "graphics/record_writer.h"
 #include "support/test_files.h"
 
@@ -63,8 +67,8 @@ private:
     }
 };
 
-// Defaults of every module the CAD output touches, a scripted UI and a
-// private user directory.
+// Defaults of every module the CAD output touches, a drawing window, a
+// scripted UI and a private user directory; interactive, no overwrite question.
 class CadFixture : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -78,8 +82,14 @@ protected:
         CadWriterFactories[kCadTxt] = &MakeTxtWriter;
         RecordingWriter::Log().clear();
         userDirectory = cadDirectory = dir.string();
+        cadBatchFlag = askBeforeOverwriteFlag = false;
+        ResetGraphicsDefaults();
+        ResetGraphicsWindow();
+        SetGraphicsWindow(&window);
     }
     void TearDown() override {
+        cadBatchFlag = false;
+        SetGraphicsWindow(nullptr);
         ResetCadWriterFactories();
         ResetCadOutputState();
     }
@@ -116,6 +126,7 @@ protected:
     std::filesystem::path dir{temp.path()};
     ScriptedUi ui;
     ScopedUi scoped{ui};
+    TFveldgra window;
 };
 
 // Runs Debian's python on a script with one argument (no shell); its output

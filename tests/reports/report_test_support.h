@@ -145,13 +145,6 @@ protected:
             if (Contains(c.text, part)) return true;
         return false;
     }
-    // The complaints of xmllint about an HTML file (empty when it passes).
-    std::string XmllintErrors(const std::string& path) {
-        const std::string errors = In("xmllint.err");
-        const std::string command = "xmllint --html --noout '" + path + "' 2> '" + errors + "'";
-        const int status = std::system(command.c_str());
-        return status == 0 ? Slurp(errors) : "exit status " + std::to_string(status) + ": " + Slurp(errors);
-    }
 
     std::string dir;
     fs::path oldCwd;

@@ -62,9 +62,7 @@ TEST_F(BlocksTest, ABlockReplaysAsTheSamePrimitives) {
     EXPECT_EQ(text.find("SECTION"), std::string::npos) << "no header in a block file";
     CadInsertBlock("EVOLV1", 0, 0, 0, 1, 1);
     EXPECT_EQ(Log(), direct);
-    EXPECT_EQ(messageList.count, 0);
-    EXPECT_FALSE(cancelFlag);
-    EXPECT_EQ(CadOutputState.nestingLevel, 0);
+    EXPECT_TRUE(messageList.count == 0 && !cancelFlag && CadOutputState.nestingLevel == 0);
     CadEndOutput();
     EXPECT_FALSE(std::filesystem::exists(file)) << "block files end with the screen run";
 }
@@ -130,8 +128,7 @@ TEST_F(BlocksTest, ABlockInsertingItselfStopsAtTheNestingLimit) {
     EXPECT_TRUE(cancelFlag);
     EXPECT_EQ(ShownTexts(), std::vector<std::string>{"error blockno.5"});
     EXPECT_EQ(Log().size(), 4u) << "the four allowed levels drew their line";
-    EXPECT_EQ(CadOutputState.nestingLevel, 0);
-    EXPECT_EQ(CadOutputState.insertOffsetX, 0);
+    EXPECT_TRUE(CadOutputState.nestingLevel == 0 && CadOutputState.insertOffsetX == 0);
     cancelFlag = false;
     CadEndOutput();
 }

@@ -111,9 +111,7 @@ protected:
     std::vector<std::string>& Log() { return RecordingWriter::Log(); }
 
     static std::vector<std::string> Messages() {
-        std::vector<std::string> out;
-        for (int i = 1; i <= messageList.count; ++i) out.push_back(messageList.slot[static_cast<std::size_t>(i)]);
-        return out;
+        return {messageList.slot.begin() + 1, messageList.slot.begin() + 1 + messageList.count};
     }
     std::vector<std::string> ShownTexts() const {
         std::vector<std::string> out;

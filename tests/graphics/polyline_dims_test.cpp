@@ -100,10 +100,7 @@ TEST_F(PolylineTest, DxfGetsARealPolylineWithBulges) {
 
 TEST_F(PolylineTest, DeviationTexts) {
     const std::string pm(std::string("±"_cp850));
-    const struct {
-        const char *upper, *lower;
-        Lines texts;
-    } cases[] = {
+    const struct { const char *upper, *lower; Lines texts; } cases[] = {
         {"", "", {"20"}}, {"+0.1", "-0.1", {"20", pm + "+0.1"}}, {"0.2", "0", {"20", "+0.2"}},
         {"+0.2", "-0.1", {"20", "-0.1", "+0.2"}}, {"0,3", "0,1", {"20", "+0,1", "+0,3"}},
     };

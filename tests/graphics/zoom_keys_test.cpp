@@ -1,4 +1,4 @@
-// Zoom and pan by keys, mouse drag and wheel.
+// Zoom and pan by keys and mouse drag.
 
 #include "graphics/zoom_keys.h"
 
@@ -84,16 +84,6 @@ TEST_F(ZoomKeysTest, DragZoomInvertsTheMappingInForce) {
     Drag(0, 160, 320, 480);
     EXPECT_EQ(VisibleWindow, (WorldRect{0, 0, 100, 100}));
     EXPECT_TRUE(MapX(100) == 480 && MapY(100) == 0);
-}
-
-TEST_F(ZoomKeysTest, MouseWheelAndRightButton) {
-    window.FormMouseWheel(-120);
-    EXPECT_EQ(ZoomRect, kWhole);  // switched off
-    WheelZoomSwitch = 1;
-    window.FormMouseWheel(240);  // two notches: factor 2.4
-    EXPECT_EQ(ZoomRect, (ZoomRectangle{-448, -336, 1088, 816}));
-    window.FormMouseDown(Button::Right, 5, 5);
-    EXPECT_EQ(ZoomRect, kWhole);
 }
 
 }  // namespace

@@ -7,11 +7,11 @@
 #include <filesystem>
 #include <set>
 
-#include "support/test_files.h"
 #include "foundation/codepage.h"
 #include "foundation/help_texts.h"
 #include "foundation/message_display.h"
 #include "foundation/program_state.h"
+#include "support/test_files.h"
 
 namespace veldrim {
 namespace {

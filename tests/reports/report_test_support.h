@@ -45,9 +45,7 @@ inline std::vector<std::string> SplitTabs(const std::string& line) {
     }
 }
 
-inline bool Contains(const std::string& text, std::string_view part) {
-    return text.find(part) != std::string::npos;
-}
+inline bool Contains(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
 
 inline std::size_t CountOf(const std::string& text, const std::string& part) {
     std::size_t n = 0;
@@ -108,9 +106,7 @@ protected:
     }
     void TearDown() override {
         fs::current_path(oldCwd);
-        ResetSharedTextFile();
-        ResetReportChannel();
-        SetFixedNow(std::nullopt);
+        ResetSharedTextFile(), ResetReportChannel(), SetFixedNow(std::nullopt);
         fs::remove_all(dir);
     }
     std::string In(const std::string& leaf) const { return dir + "/" + leaf; }

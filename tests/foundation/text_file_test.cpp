@@ -11,8 +11,8 @@
 
 namespace veldrim {
 namespace {
-namespace fs = std::filesystem;
 
+namespace fs = std::filesystem;
 using testing::FileFixture;
 using testing::FileSizeLimit;
 

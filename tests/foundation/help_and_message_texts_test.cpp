@@ -1,0 +1,422 @@
+#include "foundation/help_texts.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "foundation/codepage.h"
+#include "foundation/message_display.h"
+#include "foundation/program_state.h"
+#include "foundation/text_conv.h"
+#include "foundation_file_fixture.h"
+#include "support/test_files.h"
+
+namespace veldrim {
+namespace {
+
+using testing::FileFixture;
+using testing::FileSizeLimit;
+using testing::Slurp;
+
+// Entries of the program's own help file: a picture, numbered line choices,
+// an entry ending at the next header, one with five full lines, and one whose
+// header and first line end the file.
+const std::string kOwnHelp =
+    "4500:SCHNECK\r\nZeile eins\r\nZeile zwei\r\n4502\r\nZeile drei gewaehlt\r\n4509\r\nuebersprungen\r\nZeile fuenf\r\n"
+    "4010\r\nEins\r\nZwei\r\n"
+    "4015\r\na\r\nb\r\nc\r\nd\r\ne\r\n"
+    "4020\r\nnur eine Zeile\r\n";
+
+class HelpTextsTest : public FileFixture {
+protected:
+    void SetUp() override {
+        FileFixture::SetUp();
+        helpDirectory = dir;
+        Spit(Path("veldrim.hlp"), "3055\r\nDatei existiert.\r\nueberschreiben?\r\n4000\r\nx\r\n");
+        programShortName = "WORMS";
+        Spit(Path("Worms.Hlp"), kOwnHelp);  // spelled differently on disk
+    }
+    static void Capture(const std::string& path) { pictures.push_back(path); }
+    static inline std::vector<std::string> pictures;
+};
+
+TEST_F(HelpTextsTest, HeaderParsingAndFileByNumber) {
+    struct Case { const char* line; int number; const char* picture; } cases[] = {
+        {"4500:SCHNECK", 4500, "SCHNECK"}, {"4500", 4500, "NULL"}, {"Text", -1, "NULL"},
+        {"12ab:x", -1, "x"},               {"", -1, "NULL"},      {"4500: bild ", 4500, "bild"}};
+    for (const auto& c : cases) {
+        int n = 0;
+        std::string pic;
+        ParseHelpHeader(c.line, n, pic);
+        EXPECT_EQ(n, c.number) << c.line;
+        EXPECT_EQ(pic, c.picture) << c.line;
+    }
+    std::string name;
+    HelpFileName(3055, name);
+    EXPECT_EQ(name, Path("veldrim.hlp"));
+    HelpFileName(4000, name);
+    EXPECT_EQ(name, Path("worms.hlp"));
+}
+
+TEST_F(HelpTextsTest, EntryLinesByTheFormatRules) {
+    HelpEntry e = FindHelpEntry(4500);
+    ASSERT_EQ(e.status, HelpEntry::Status::Found);
+    EXPECT_EQ(e.picture, "SCHNECK");
+    EXPECT_EQ(e.lines, (HelpLines{"Zeile eins", "Zeile zwei", "Zeile drei gewaehlt", "", "Zeile fuenf"}));
+    EXPECT_FALSE(e.endedAtNextHeader);
+    e = FindHelpEntry(4010);
+    EXPECT_EQ(e.lines, (HelpLines{"Eins", "Zwei", "", "", ""}));
+    EXPECT_TRUE(e.endedAtNextHeader);
+    EXPECT_EQ(FindHelpEntry(4020).status, HelpEntry::Status::EntryMissing);  // header ends the file
+    EXPECT_EQ(FindHelpEntry(4025).status, HelpEntry::Status::EntryMissing);
+}
+
+TEST_F(HelpTextsTest, HintTexts) {
+    const std::pair<int, std::string> cases[] = {
+        {4010, "Eins Zwei    (4010)"},
+        {4015, "a b c d e"},  // five full lines never get the number
+        {4020, "Hilfetext Nr 4020: keine Hilfe vorhanden."}};
+    helpLevel = 2;
+    for (const auto& [n, want] : cases) {
+        std::string text;
+        GetHelpText(n, text);
+        EXPECT_EQ(text, want) << n;
+    }
+    std::filesystem::remove(Path("Worms.Hlp"));
+    cancelFlag = true;
+    std::string text;
+    GetHelpText(4500, text);
+    EXPECT_EQ(text, "Datei " + Path("worms.hlp") + " nicht gefunden !");
+    EXPECT_FALSE(cancelFlag);
+}
+
+TEST_F(HelpTextsTest, ShowModesPicturesAndTheCancelFlag) {
+    pictures.clear();
+    helpPictureHook = &HelpTextsTest::Capture;
+    Spit(Path("schneck.plt"), "IN;");
+    cancelFlag = true;
+    ShowHelpText(4500, "", kHelpTextOnly);
+    EXPECT_FALSE(cancelFlag);
+    ASSERT_EQ(ui.calls.size(), 1u);
+    EXPECT_EQ(ui.calls[0].title, "HILFETEXT Nr.4500");
+    EXPECT_EQ(ui.calls[0].text, "Zeile eins Zeile zwei Zeile drei gewaehlt  Zeile fuenf ");
+    EXPECT_TRUE(pictures.empty());
+    ShowHelpText(4500, "", kHelpPictureOnly);
+    EXPECT_EQ(ui.calls.size(), 1u);
+    // An entry without picture still clears the window (empty path); a missing entry asks for "null.plt".
+    cancelFlag = true;
+    ShowHelpText(4010, "", kHelpTextAndPicture);
+    EXPECT_TRUE(cancelFlag);  // ended at the next header
+    ShowHelpText(4095, "", kHelpPictureOnly);
+    EXPECT_EQ(pictures, (std::vector<std::string>{Path("schneck.plt"), "", Path("null.plt")}));
+    SetHelpNumber(4095);
+    ShowHelpText(0, "", kHelpTextOnly);
+    EXPECT_EQ(ui.calls.back().text, "Hilfetext Nr 4095: keine Hilfe vorhanden.     ");
+    EXPECT_FALSE(cancelFlag);
+}
+
+TEST_F(HelpTextsTest, PictureWithoutGraphicsGivesANotice) {
+    ShowHelpText(4500, "", kHelpPictureOnly);
+    ShowHelpText(4010, "", kHelpPictureOnly);  // an entry without picture needs no graphics
+    ASSERT_EQ(ui.calls.size(), 1u);
+    EXPECT_EQ(ui.calls[0].text, "Hilfebild SCHNECK kann nicht gezeigt werden: keine Grafikausgabe vorhanden.");
+}
+
+TEST_F(HelpTextsTest, MalformedFilesNeverCrash) {
+    const std::string inputs[] = {"", "\n", "4500", "4500\r\n", "4500\r\n\r\n4501", "4500:\r\n4501\r\n",
+                                  std::string(5000, '9'), "4500\r\nx\r\n4501\r\n",
+                                  std::string("4500\r\n\0\0\0\r\n4502\r\n\xff\xfe", 19)};
+    for (const auto& in : inputs) {
+        Spit(Path("Worms.Hlp"), in);
+        std::string text;
+        GetHelpText(4500, text);
+        HelpEntry e = FindHelpEntry(4500);
+        for (const auto& l : e.lines) EXPECT_LE(l.size(), in.size());
+    }
+}
+
+// A message text file with free text between the records, a record whose key
+// agrees with another in 14 characters only, and a key line that ends the file.
+const std::string kMessageFile =
+    "Meldungen des Berechnungsmoduls\r\n\r\n"
+    "Fatal  : a = 0 ! Achsabstand null\r\nDer Achsabstand ist null.\r\nAchsabstand eingeben.\r\n"
+    "Warnung: x > 1,4\r\nDecoy cause\r\nDecoy remedy\r\n"
+    "Warnung: x > 1.5   (\r\nProfilverschiebung sehr gross.\r\nProfilverschiebung verkleinern.\r\n"
+    "Fehler : zuletzt\r\n";
+
+class MessageDisplayTest : public FileFixture {
+protected:
+    void SetUp() override {
+        FileFixture::SetUp();
+        helpDirectory = dir;
+        userDirectory = dir;
+        // The file is spelled in another case than the program asks for.
+        fileName = Path("veldrim.ERR");
+        Spit(fileName, kMessageFile);
+        SetProgramParams(0, nullptr);
+    }
+    void Messages(std::initializer_list<std::string> texts) {
+        ClearMessages();
+        for (const auto& t : texts) AddMessage(t);
+    }
+    std::string fileName;
+};
+
+TEST_F(MessageDisplayTest, CauseAndRemedyByTheFifteenCharacterKey) {
+    EXPECT_EQ(MessageTextFileName(), fileName);
+    Messages({"Warnung: x > 1.5   (1)", "Warnung: x > 1.5   (2)", "Fatal  : a = 0 !", "Warnung: unbekannt", "Fehler : zuletzt"});
+    struct Case { int k; const char *cause, *remedy; } cases[] = {
+        {1, "Profilverschiebung sehr gross.", "Profilverschiebung verkleinern."},
+        // Two messages that share their first 15 characters share the record.
+        {2, "Profilverschiebung sehr gross.", "Profilverschiebung verkleinern."},
+        {3, "Der Achsabstand ist null.", "Achsabstand eingeben."},
+        // Not in the file, a key line that ends the file, outside the list: empty texts.
+        {4, "", ""}, {5, "", ""}, {0, "", ""}, {6, "", ""},
+    };
+    for (bool fileThere : {true, false}) {
+        if (!fileThere) std::filesystem::remove(fileName);  // no file: every text empty
+        for (const auto& c : cases) {
+            std::string cause = "text of an earlier message", remedy = "earlier remedy";
+            GetMessageCause(c.k, cause);
+            GetMessageRemedy(c.k, remedy);
+            EXPECT_EQ(cause, fileThere ? c.cause : "") << c.k;
+            EXPECT_EQ(remedy, fileThere ? c.remedy : "") << c.k;
+        }
+    }
+}
+
+TEST_F(MessageDisplayTest, NoMessagesGiveOnlyTheSuccessNoticeAndNoWindowNothing) {
+    ClearMessages();
+    ShowCalculationMessages();
+    ASSERT_EQ(ui.calls.size(), 1u);
+    EXPECT_EQ(ui.calls[0].text, "Berechnung erfolgreich ohne Fehlermeldungen");
+    const char* argv[] = {"veldrim", "demo.qb3", "/nogui"};
+    SetProgramParams(3, argv);
+    Messages({"Fatal  : a = 0 !"});
+    ShowCalculationMessages();
+    EXPECT_EQ(ui.calls.size(), 1u);
+}
+
+TEST_F(MessageDisplayTest, ListLeadsToTheExplanations) {
+    Messages({"Fatal  : a = 0 !", "Warnung: x > 1.5   (2)"});
+    ui.QueueChoice(0);  // the first message
+    ui.QueueChoice(2);  // "Weiter/zurück..."
+    ShowCalculationMessages();
+    auto lists = ui.CallsOf("list");
+    ASSERT_EQ(lists.size(), 2u);
+    EXPECT_EQ(lists[0].title, "Berechnungsmodul meldet Warnungen oder Fehler, siehe Ursache und Abhilfe.");
+    EXPECT_EQ(lists[0].text, "Fatal  : a = 0 !\nWarnung: x > 1.5   (2)\n" + std::string("Weiter/zurück..."_cp850) + "\n");
+    auto explanations = ui.CallsOf("explanation");
+    ASSERT_EQ(explanations.size(), 1u);
+    EXPECT_EQ(explanations[0].title, "Fatal  : a = 0 !");
+    EXPECT_EQ(explanations[0].text, "Der Achsabstand ist null.\nAchsabstand eingeben.");
+    EXPECT_EQ(currentHelpNumber, 1210);
+    EXPECT_FALSE(cancelFlag);
+}
+
+TEST_F(MessageDisplayTest, HelpLevelTwoWalksThroughAllMessages) {
+    helpLevel = 2;
+    Messages({"Fatal  : a = 0 !", "Warnung: x > 1.5   (2)", "Warnung: unbekannt"});
+    for (int i = 0; i < 3; ++i) ui.QueueChoice(i);
+    ShowCalculationMessages();
+    EXPECT_EQ(ui.CallsOf("list").size(), 3u);
+    EXPECT_EQ(ui.CallsOf("explanation").size(), 2u);
+    // The third has no record: the notice instead of the window.
+    EXPECT_EQ(ui.CallsOf("message").back().text, "keine Beschreibung dieser Fehlermeldung vorhanden.");
+    EXPECT_EQ(ui.CallsOf("message").back().title, "Meldung");
+}
+
+TEST_F(MessageDisplayTest, CancelOrAMissingFileEndsTheListAtOnce) {
+    Messages({"Fatal  : a = 0 !"});
+    ShowCalculationMessages();  // no queued answer: cancel
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(ui.CallsOf("list").size(), 1u);
+    EXPECT_TRUE(ui.CallsOf("explanation").empty());
+
+    std::filesystem::remove(fileName);
+    cancelFlag = false;
+    ui.QueueChoice(0);
+    ShowCalculationMessages();
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(ui.CallsOf("list").size(), 2u);
+    ASSERT_EQ(ui.CallsOf("message").size(), 1u);
+    EXPECT_NE(ui.CallsOf("message")[0].text.find("nicht gefunden oder kein Zugriffsrecht !"), std::string::npos);
+}
+
+TEST_F(MessageDisplayTest, SaveReplacesTheRecordOfTheSameKeyOnly) {
+    for (int round = 0; round < 3; ++round) {
+        SaveMessageHelp("Warnung: x > 1.5   (1)", "Neue Ursache", "Neue\r\nAbhilfe");
+        ASSERT_FALSE(cancelFlag);
+    }
+    std::string expected = kMessageFile;
+    expected.replace(expected.find("Profilverschiebung sehr gross."), 30, "Neue Ursache");
+    expected.replace(expected.find("Profilverschiebung verkleinern."), 31, "Neue  Abhilfe");
+    EXPECT_EQ(Slurp(fileName), expected) << "the decoy stays, no empty lines grow";
+    EXPECT_EQ(FilesInDir(), 1u);
+}
+
+TEST_F(MessageDisplayTest, SaveCompletesARecordAtTheEndAndLeavesUnknownMessagesAlone) {
+    SaveMessageHelp("Warnung: nicht da", "c", "r");
+    EXPECT_EQ(Slurp(fileName), kMessageFile);
+    ASSERT_EQ(ui.calls.size(), 1u);
+    EXPECT_EQ(ui.calls[0].text, "Warnung: nicht da not found.");
+    SaveMessageHelp("Fehler : zuletzt", "Ursache", "Abhilfe");
+    EXPECT_EQ(Slurp(fileName), kMessageFile + "Ursache\r\nAbhilfe\r\n");
+}
+
+TEST_F(MessageDisplayTest, FailedSaveKeepsTheFileAndSaysSo) {
+    {
+        FileSizeLimit limit(64);
+        SaveMessageHelp("Fatal  : a = 0 !", "c", "r");
+    }
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(Slurp(fileName), kMessageFile);
+    EXPECT_EQ(FilesInDir(), 1u);
+    ASSERT_EQ(ui.calls.size(), 1u);
+    EXPECT_EQ(ui.calls[0].text, "Diskette/Platte voll");
+}
+
+// An edited explanation is saved when the user agrees; a long cause stays whole.
+TEST_F(MessageDisplayTest, EditedExplanationIsSavedWhenTheUserAgrees) {
+    const std::string longCause(300, 'u');
+    SaveMessageHelp("Fatal  : a = 0 !", longCause, "alt");
+    Messages({"Fatal  : a = 0 !"});
+    const std::pair<Answer, const char*> edits[] = {{Answer::Yes, "neu"}, {Answer::No, "declined"}};
+    for (auto [answer, remedy] : edits) {
+        ui.explanationReplies.push_back(MessageExplanation{"Fatal  : a = 0 !", longCause, remedy});
+        ui.QueueAnswer(answer);
+        ShowMessageHelp(1);
+    }
+    EXPECT_EQ(ui.CallsOf("explanation")[0].text, longCause + "\nalt");
+    EXPECT_EQ(ui.CallsOf("ask")[0].text, "Save Changes ?");
+    std::string cause, remedy;
+    GetMessageCause(1, cause);
+    GetMessageRemedy(1, remedy);
+    EXPECT_EQ(cause, longCause);
+    EXPECT_EQ(remedy, "neu");
+}
+
+// The shipped message text file and help text file: every message that the
+// worm gear calculation can add has a cause and a remedy, every help number
+// that the program sets has an entry, and both files keep their format.
+const std::string kDataDir = VELDRIM_DATA_DIR;
+
+// One instance of every message (numbers and gear numbers filled in).
+const char* const kCalculationMessages[] = {
+    "Fatal  : z2 = 0 !", "Warnung: alpha !", "Fatal  : dm1/a >= 2 !", "Fatal  : m <= 0 !", "Fatal  : gamma-b (div)",
+    "Error : Fatal  : gamma-b arccos(1,2)", "Error : Fatal  : Zahnweite ! arccos(1,2)",
+    "Error : Fatal  : ArcCos(cos(alpha t)*d/da)>1 ! arccos(1,2)", "Fatal  : db (div)", "Fatal  : xz2 (sqrt)",
+    "Fatal  : q (sqrt)", "Warnung: ZI: x < -0.5 !", "Warnung: ZI: x > 0.5 !", "Warnung: ZH: x < 0 !",
+    "Warnung: ZH: x > 1 !", "Warnung: dm1/a < 0.25 !", "Warnung: dm1/a > 0.5 !", "Fehler : b2 > da1 !",
+    "Fehler : da1-df2 Collision !", "Fehler : da2-df1 Collision !", "Fehler : db > da  (1)",
+    "Fehler : db > da  (2) !", "Fehler : db > dFa1", "Fehler : db > dFa2", "Fehler : db2 > 2a-da1 ! (1)",
+    "Fehler : dw cut (sqrt)", "Fehler : df < dBore ! (1)", "Fehler : df < dBore ! (2)", "Fatal  : E1 = 0 !",
+    "Fatal  : E2 = 0 !", "Fehler : z1 <= 0 !", "Fehler : z2 <= 0 !", "Fatal  : u (div)", "Fatal  : n1 (div)",
+    "Fatal  : n2 (div)", "Fatal  : vgm (div)", "Fatal  : Pv0 (pow)", "Fatal  : P0 = 0 !", "Fatal  : Pv > P !",
+    "Fatal  : eta-z (div)", "Fatal  : Ftm (div)", "Fatal  : Ftm2 (div)", "Fatal  : Fnm (div)", "Fatal  : Frm (div)",
+    "Fehler : ZE (sqrt)", "SigHlim2 ! (div)", "Fatal  : CHE (pow)", "Fatal  : Zn (pow)", "Fatal  : SH ! (div)",
+    "Fatal  : SF (div)", "Fatal  : NL = 0 !", "Fehler : T2 = 0 !", "Fehler : T2 = 0 ! DIN 3996:1998",
+    "Fehler : visko = 0 !", "Warnung: SH<1  (1)", "Warnung: SH<1  (2)", "Warnung: SF<1  (1)", "Warnung: SF<1  (2)",
+    "Warnung: Zahnbreite !  (1)", "Warnung: Zahnbreite !  (2)", "Kn (pow)", "Ks (pow)", "Kv (pow)", "YNL (pow)",
+    "Fatal  : a = 0 !", "Fatal  : gamma m = 0 !", "Fatal  : z = 0 !", "Fehler : DmMess (pow)",
+    "Error : Fehler : DmMess arccos(1,2)", "Fatal  : Kugelmaß DmMess !", "Error : kmess arccos(1,2)",
+    "Fehler : Dm ball !  (3.5mm)", "Warnung: Dm ball   (3.5mm)", "Fehler : dbk > dFa1 !", "Fehler : dbk > dFa2 !",
+    "Fatal  : pm < 0 !", "Fehler : pm < 0 ! DIN 3996:1998", "Fehler : pm < 0 ! DIN 3996:2012",
+    "Fehler : SW < 1.1 ! DIN 3996:1998", "Fehler : SW < 1.1 ! DIN 3996:2012", "Fehler : SH < 1.0 !  DIN 3996:2012",
+    "Fehler : SF < 1.1 ! DIN 3996:2012", "Fehler : T1/Wt>Sig.Flim !", "YG (sqrt)", "zvdin (sqrt)", "Fatal  : alpha !",
+    "Fatal  : alpha wt !", "Fatal  : beta > 45!", "Fatal  : mn <= 0!", "Fatal  : b <= 0!", "Fehler : z1 < 0 !",
+    "Fehler : z2 < z1 !", "Achsabstand angepaßt !", "Warnung: q tol < Tsn/2  (1)", "Warnung: q tol < Tsn/2  (2)",
+    "Fatal  : Unit0", "Fatal  : Unit1", "Fatal  : Unit2", "Fehler : Fp (pow)", "Fehler : Fr (pow)",
+    "Fehler : Rs (pow)", "Fehler : FHß5 (pow)", "Fi' (pow)", "Fp2 (pow)", "Fpz (pow)", "Fr (pow)",
+    "Warnung: Fr: (0.5<=mn<=70)", "Warnung: Fr: (5<=d<=15000)", "Warnung: Fr: (5<=z<=1000)",
+    "Warnung: fis: (1<=mn<=50)", "Warnung: fis: (5<=d<=2500)", "Warnung: fis: (5<=z<=400)",
+    "Warnung: Tsn < 2Rs !  (1)", "Warnung: Tsn < 2Rs !  (2)", "Fatal: Fhfbeta !", "Invalid Data !",
+    "Fatal  : Zahnweite !", "Warnung: Spitzzahn ! (1)", "Warnung: Spitzzahn ! (2)", "Warnung: Unterschnitt ! (1)",
+    "Warnung: Unterschnitt ! (2)", "Warnung: cffmin < 0 ! (-0.1mm)", "Fehler : Zahnspiel < 0 ! (1)",
+    "Fehler : Zahnspiel < 0 ! (2)", "Warnung: Zahnspiel < 0.12mn ! (1)", "eps.alpha < 1 !", "eps.beta < 1 !",
+    "eps.gamma < 1 !", "Warnung: x > 1.5   (1) !", "alfa prP0 > alfa !", "alfa kP0 < alfa !",
+    "Warnung: k measure  W 1 !", "Warnung: b < b min. (1)", "Warnung: Asne < Aau !  (1)", "Warnung: jtmin < 0 !",
+    "Warnung: Tsn DIN d<2 !", "Warnung: Tol. Asne,Asni!", "Warnung: ISO 6336 -> ISO 1328", "Fatal  : Asni > mn ! (1)",
+    "Fatal  : Asni > mn ! (2)", "Fehler : xemin>xemax (1)", "Fehler : dw < df ! (1)", "Fehler : dw > da ! (1)",
+    "Warnung: beff > b ! (1)", "Warnung: x2 > 0", "Fehler : confgraf", "Fatal  : da = 0 !",
+    "Fehler : cos(alpha t)*d/da)>1", "Fehler : Eingr.stör. da1 !", "Fehler : Eingr.stör. da2 !",
+    "Fehler : eps.alpha (sqrt)", "Fehler : g alpha (sqrt)", "Fatal  : epsilon alpha <=0 !", "Fehler : dnf1 (sqrt)",
+    "Fehler : dnf2 (sqrt)", "Fehler : kmn < 0 !  (1)", "Fehler : kmn < 0 !  (2)",
+    "Fatal  : ArcCos(cos(alpha t)*d/da)>1 !", "Error :  arccos(1,2)", "Error: ArcInv in unit math",
+    "Fehler in GetArcCenter (dphi = 0)",
+};
+
+// Every help number the program sets, with the hints of the online dialogs.
+const int kHelpNumbers[] = {
+    1000, 1050, 1060, 1070, 1210, 1950, 1970, 2050, 2055, 2060, 2080, 2090, 2120, 2130, 2140, 2145, 2150, 2160,
+    2280, 2450, 2900, 3055, 3210, 4000, 4010, 4030, 4500, 5040, 6000, 6010, 6020, 6030, 6040, 6050, 6060, 6070,
+    6080, 6090, 6100, 6110, 6120, 6130, 6140, 6150, 6160, 6170, 6180, 6190, 6200, 6210, 6220, 7000, 7010, 7020,
+    7030, 7040, 7050, 7060, 7070, 7080, 7090, 7100, 7110, 7120, 7520, 9260, 9500,
+};
+
+
+class ShippedTextsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        ResetHelpTexts();
+        helpDirectory = kDataDir;
+    }
+};
+
+TEST_F(ShippedTextsTest, EveryCalculationMessageHasCauseAndRemedy) {
+    const std::string file = MessageTextFileName();
+    ASSERT_TRUE(std::filesystem::exists(file)) << file;
+    std::vector<std::string> messages(std::begin(kCalculationMessages), std::end(kCalculationMessages));
+    // The angle guards name the tenth of the angle range they check.
+    for (char tenth : std::string("-123456789IN"))
+        for (const char* f : {"Sin ", "Cos "}) messages.push_back(std::string("Error: Arc") + f + tenth + "5");
+    for (const std::string& utf8 : messages) {
+        const auto entry = FindMessageHelp(file, Utf8ToCp850(utf8));
+        ASSERT_TRUE(entry.has_value()) << utf8;
+        EXPECT_TRUE(entry->hasRemedy && !entry->cause.empty() && !entry->remedy.empty()) << utf8;
+    }
+}
+
+TEST_F(ShippedTextsTest, MessageFileHasOneRecordPerKey) {
+    const std::string bytes = Slurp(MessageTextFileName());
+    ASSERT_FALSE(bytes.empty());
+    // Records are key, cause, remedy and an empty line after two heading lines.
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t nl; (nl = bytes.find("\r\n", start)) != std::string::npos; start = nl + 2)
+        lines.push_back(bytes.substr(start, nl - start));
+    EXPECT_EQ(start, bytes.size()) << "every line ends with CR LF";
+    std::set<std::string> keys;
+    for (std::size_t i = 3; i + 2 < lines.size(); i += 4) {
+        EXPECT_TRUE(keys.insert(lines[i].substr(0, kMessageKeyLength)).second) << lines[i];
+        if (i + 3 < lines.size()) EXPECT_EQ(lines[i + 3], "") << lines[i];
+    }
+    EXPECT_EQ(keys.size(), (lines.size() - 3) / 4);
+}
+
+TEST_F(ShippedTextsTest, EveryHelpNumberHasAnEntry) {
+    for (int n : kHelpNumbers) {
+        HelpEntry e = FindHelpEntry(n);
+        ASSERT_EQ(e.status, HelpEntry::Status::Found) << n;
+        EXPECT_FALSE(e.lines[0].empty()) << n;
+        EXPECT_EQ(e.picture, "NULL") << n;
+        std::string text;
+        GetHelpText(n, text);
+        EXPECT_EQ(text.find("keine Hilfe vorhanden"), std::string::npos) << n;
+    }
+}
+
+TEST_F(ShippedTextsTest, FilesAreCodePage850) {
+    for (const char* name : {"VELDRIM.err", "veldrim.hlp"}) {
+        const std::string bytes = Slurp(kDataDir + "/" + name);
+        ASSERT_FALSE(bytes.empty()) << name;
+        // German umlauts appear as code page 850 bytes, never as UTF-8.
+        EXPECT_NE(bytes.find("\x84"), std::string::npos) << name << ": no CP850 'ä'";
+        EXPECT_EQ(bytes.find("\xC3\xA4"), std::string::npos) << name << ": UTF-8 'ä'";
+    }
+}
+
+}  // namespace
+}  // namespace veldrim

@@ -373,13 +373,15 @@ void LevelReader::ReadPolyline() {
 }
 
 void LevelReader::ReadLwPolyline() {
-    // The vertex groups follow the subclass marker.
+    // The vertex groups follow the subclass marker; the layer usually comes
+    // before it, with the entity's common groups.
+    int layer = 0, flags = 0;
     while (true) {
         if (!Advance() || in.code == 0) return;
+        if (in.code == 8) layer = DxfLayerOfName(in.value);
         if (in.code == 100 && in.value == "AcDbPolyline") break;
     }
     std::vector<Vertex> vertices;
-    int layer = 0, flags = 0;
     while (Advance()) {
         const int c = in.code;
         if (c == 10) {

@@ -74,6 +74,11 @@ TEST_F(DxfBlockReaderTest, EntitiesAndTheirDefaults) {
         {"lightweight polyline", Lf({"0", "lwpolyline", "100", "AcDbPolyline", "8", "4", "90", "3", "70", "0", "10", "0",
                                      "20", "0", "10", "10", "20", "0", "42", "1", "10", "10", "20", "10", "0", "EOF"}),
          {"LINE 0.0000 0.0000 10.0000 0.0000 L4", "ARC 10.0000 5.0000 270.0000 90.0000 5.0000 sweep 180.0000 L4"}},
+        // Written files put the layer with the common groups, before the marker.
+        {"lightweight polyline, layer before the marker",
+         Lf({"0", "LWPOLYLINE", "8", "3", "100", "AcDbEntity", "100", "AcDbPolyline", "10", "0", "20", "0", "10",
+             "2", "20", "0", "0", "EOF"}),
+         {"LINE 0.0000 0.0000 2.0000 0.0000 L3"}},
     };
     CadOutputState.layerNames[5] = "DICK";
     for (const auto& c : cases) {

@@ -4,13 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
-#include <sys/resource.h>
-#include <csignal>
 
 #include "foundation/help_texts.h"
 #include "foundation/message_boxes.h"
@@ -36,31 +36,18 @@ protected:
     void TearDown() override { ResetProgramState(), ResetMessages(); }
 };
 
-class FileFixture : public ::testing::Test {
+// A clean state, a scripted UI and a temporary folder removed afterwards.
+class FileFixture : public StateFixture {
 protected:
     void SetUp() override {
-        ResetProgramState();
-        ResetMessages();
-        ResetSharedTextFile();
-        ResetMessageBoxes();
-        ResetHelpTexts();
-        ResetTextFileHooks();
-        char pattern[] = "/tmp/veldrim-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        StateFixture::SetUp();
+        ResetSharedTextFile(), ResetMessageBoxes(), ResetHelpTexts(), ResetTextFileHooks();
     }
-    void TearDown() override {
-        ResetSharedTextFile();
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
-    }
+    void TearDown() override { ResetSharedTextFile(), StateFixture::TearDown(); }
 
     std::string Path(const std::string& leaf) const { return dir + "/" + leaf; }
-
     static std::string Slurp(const std::string& path) { return testing::Slurp(path); }
-    static void Spit(const std::string& path, const std::string& bytes) {
-        testing::Spit(path, bytes);
-    }
+    static void Spit(const std::string& path, const std::string& bytes) { testing::Spit(path, bytes); }
     // The texts of the calls of one kind that the scripted UI received.
     std::vector<std::string> Shown(const std::string& kind = "message") const {
         std::vector<std::string> out;
@@ -68,12 +55,11 @@ protected:
         return out;
     }
     std::size_t FilesInDir() const {
-        std::size_t n = 0;
-        for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir)) ++n;
-        return n;
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir), {}));
     }
 
-    std::string dir;
+    TempDir tmp{"veldrim-test"};
+    const std::string dir = tmp.path();
     ScriptedUi ui;
     ScopedUi scope{ui};
 };

@@ -33,7 +33,6 @@ struct GuardCase {
 
 std::vector<GuardCase> GuardCases() {
     return {
-        {"arcsin 1", [] { return CheckedArcSin(1.0L); }, kPi / 2, 0, nullptr},
         {"arcsin above 1", [] { return CheckedArcSin(1.5L); }, kPi / 2, 0, "Error: ArcSin 1.5"},
         // Rounding noise below -1 keeps the direction of -1.
         {"arcsin just below -1", [] { return CheckedArcSin(-1.0000000001L); }, -kPi / 2, 0,
@@ -58,7 +57,6 @@ std::vector<GuardCase> GuardCases() {
         {"power underflow", [] { return CheckedPower("p", 0.5L, 5000.0L); }, 0, 0, nullptr},
         {"power negative base", [] { return CheckedPower("p", -2.0L, 2.0L); }, 4, 1E-15L, "p (pow)"},
         {"power negative base huge", [] { return CheckedPower("p", -10.0L, 5000.0L); }, 1E3000L, 0, "p (pow)"},
-        {"power negative base tiny", [] { return CheckedPower("p", -10.0L, -5000.0L); }, 0, 0, "p (pow)"},
         {"power infinite exponent", [] { return CheckedPower("p", 2.0L, kInf); }, 1E3000L, 0, nullptr},
         {"power NaN exponent", [] { return CheckedPower("p", 2.0L, kNaN); }, 0, 0, "p (pow)"},
         {"arc involute out of range", [] { return ArcInvolute(5000.0L); }, 0, 0, "Error: ArcInv in unit math"},

@@ -45,8 +45,7 @@ TEST_F(ProgramStateTest, ResetRestoresWhatARunChanged) {
     helpPicturePosition = {300, 200};
     ResetProgramState();
     EXPECT_EQ(decimalsSetting, 3);
-    EXPECT_FALSE(cancelFlag || fatalFlag || hideWarningsFlag);
-    EXPECT_TRUE(errorDisplayFlag);
+    EXPECT_TRUE(!cancelFlag && !fatalFlag && !hideWarningsFlag && errorDisplayFlag);
     EXPECT_EQ(choiceBuffer[7], std::string(65, ' '));
     EXPECT_TRUE(recentFilesList[2].empty());
     EXPECT_EQ(helpPicturePosition.left, 1);

@@ -178,10 +178,7 @@ TEST_F(TextFileTest, GoldenHeaders) {
     // The header carries no date: two different clocks give the same bytes.
     std::string written[2];
     for (int year : {2024, 2031}) {
-        std::tm moment{};
-        moment.tm_year = year - 1900;
-        moment.tm_mday = 7;
-        SetFixedNow(moment);
+        SetFixedNow(std::tm{.tm_mday = 7, .tm_year = year - 1900});
         OpenForWriting(Path("data.EXT"));
         WriteDataFileHeader();
         CloseChecked(sharedTextFile);
@@ -232,12 +229,8 @@ TEST_F(TextFileTest, FullDiskIsReportedOnce) {
         OpenForWriting("/dev/full");
         ASSERT_FALSE(cancelFlag);
         for (int i = 0; i < lines; ++i) WriteTextLine("line");
-        if (lines > 1) {
-            WriteTextPart("piece");  // flushed at once: the failure shows here
-            EXPECT_TRUE(cancelFlag);
-        } else {
-            EXPECT_FALSE(cancelFlag);
-        }
+        if (lines > 1) WriteTextPart("piece");  // flushed at once: the failure shows here
+        EXPECT_EQ(cancelFlag, lines > 1);
         CloseChecked(sharedTextFile);
         EXPECT_TRUE(cancelFlag);
         EXPECT_EQ(Shown(), std::vector<std::string>{"Diskette/Platte voll"}) << lines;
@@ -328,16 +321,13 @@ TEST_F(Files, CopyAndDeleteByMask) {
     CopyFilesByMask("*.dxf", dir, Path("out"));
     EXPECT_FALSE(cancelFlag);
     EXPECT_EQ(Slurp(Path("out/one.dxf")), std::string(5000, 'a'));
-    EXPECT_TRUE(FileExists(Path("out/two.DXF")));
-    EXPECT_FALSE(FileExists(Path("out/three.txt")));
-
+    EXPECT_TRUE(FileExists(Path("out/two.DXF")) && !FileExists(Path("out/three.txt")));
     CopyFilesByMask("*.none", dir, Path("out"));
     EXPECT_TRUE(cancelFlag);
     // A failed copy keeps the flag set even when other files were found.
     cancelFlag = false;
     CopyFilesByMask("*.dxf", dir, Path("missing-folder"));
     EXPECT_TRUE(cancelFlag);
-
     DeleteFilesByMask(Path("out/"), "*.dxf");
     EXPECT_TRUE(fs::is_empty(Path("out")));
     DeleteFileIfExists(Path("one.dxf"));

@@ -86,8 +86,12 @@ TEST_F(CadPrimitivesTest, ChordsJoinHaveLengthAndStayOnTheCurve) {
         for (std::size_t i = 0; i < segs.size(); ++i) {
             const Segment& s = segs[i];
             EXPECT_GT(std::hypot(s.x2 - s.x1, s.y2 - s.y1), 1E-9L) << c.name << " " << i;
-            if (i > 0) EXPECT_TRUE(s.x1 == segs[i - 1].x2 && s.y1 == segs[i - 1].y2) << c.name << " " << i;
-            if (c.r > 0) EXPECT_NEAR((double)std::hypot(s.x2 - c.cx, s.y2 - c.cy), (double)c.r, 1E-12) << c.name;
+            if (i > 0) {
+                EXPECT_TRUE(s.x1 == segs[i - 1].x2 && s.y1 == segs[i - 1].y2) << c.name << " " << i;
+            }
+            if (c.r > 0) {
+                EXPECT_NEAR((double)std::hypot(s.x2 - c.cx, s.y2 - c.cy), (double)c.r, 1E-12) << c.name;
+            }
         }
     }
     // The quarter arc ends exactly on its point.

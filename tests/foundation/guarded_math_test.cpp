@@ -87,10 +87,9 @@ TEST_F(GuardedMathTest, NumbersInMessagesUseTheDecimalSeparator) {
 }
 
 TEST_F(GuardedMathTest, ArcInvoluteInvertsTheInvoluteAcrossPressureAngles) {
-    for (Real alpha = -1.2L; alpha <= 1.2L; alpha += 0.05L) {
+    for (Real alpha = -1.2L; alpha <= 1.2L; alpha += 0.05L)
         EXPECT_NEAR(static_cast<double>(ArcInvolute(Involute(alpha))), static_cast<double>(alpha), 1E-12)
             << static_cast<double>(alpha);
-    }
     EXPECT_EQ(messageList.count, 0);
 }
 
@@ -105,8 +104,7 @@ TEST_F(GuardedMathTest, AxisScales) {
         Real lo = 0, hi = 0, step = 0;
         CalcAxisScale(c.min, c.max, c.n, lo, hi, step);
         EXPECT_LE(std::fabs(lo - c.lo) + std::fabs(hi - c.hi) + std::fabs(step - c.step), 1E-12L)
-            << static_cast<double>(c.max) << ": " << static_cast<double>(lo) << " .. " << static_cast<double>(hi)
-            << " step " << static_cast<double>(step);
+            << static_cast<double>(c.max) << ": " << double(lo) << " .. " << double(hi) << " step " << double(step);
     }
 }
 

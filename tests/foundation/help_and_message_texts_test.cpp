@@ -131,8 +131,7 @@ TEST_F(HelpTextsTest, MalformedFilesNeverCrash) {
         Spit(Path("Worms.Hlp"), in);
         std::string text;
         GetHelpText(4500, text);
-        HelpEntry e = FindHelpEntry(4500);
-        for (const auto& l : e.lines) EXPECT_LE(l.size(), in.size());
+        for (const auto& l : FindHelpEntry(4500).lines) EXPECT_LE(l.size(), in.size());
     }
 }
 
@@ -149,8 +148,7 @@ class MessageDisplayTest : public FileFixture {
 protected:
     void SetUp() override {
         FileFixture::SetUp();
-        helpDirectory = dir;
-        userDirectory = dir;
+        helpDirectory = userDirectory = dir;
         // The file is spelled in another case than the program asks for.
         fileName = Path("veldrim.ERR");
         Spit(fileName, kMessageFile);
@@ -356,13 +354,9 @@ const int kHelpNumbers[] = {
 };
 
 
-class ShippedTextsTest : public ::testing::Test {
+class ShippedTextsTest : public testing::StateFixture {
 protected:
-    void SetUp() override {
-        ResetProgramState();
-        ResetHelpTexts();
-        helpDirectory = kDataDir;
-    }
+    void SetUp() override { StateFixture::SetUp(), ResetHelpTexts(), helpDirectory = kDataDir; }
 };
 
 TEST_F(ShippedTextsTest, EveryCalculationMessageHasCauseAndRemedy) {

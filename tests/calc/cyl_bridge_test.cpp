@@ -94,12 +94,9 @@ TEST_F(CylBridgeTest, ExportScalingWorksOnACopyAndNeverDrifts) {
     wormGear.rfStar[1] = 0.3L;
     const WormGearRecord before = wormGear;
     const Real ratio = wormGear.mn / wormGear.mx;
-    ScaleDiametersForExport();
+    for (int k = 0; k < 3; ++k) ScaleDiametersForExport();  // even a repeated export
     EXPECT_NEAR(wormGear.haStar[1], before.haStar[1] * ratio, 1e-15L);
     EXPECT_NEAR(wormGear.rfStar[1], before.rfStar[1] * ratio, 1e-15L);
-    ScaleDiametersForImport();
-    EXPECT_TRUE(wormGear == before);
-    for (int k = 0; k < 3; ++k) ScaleDiametersForExport();  // a repeated export
     ScaleDiametersForImport();
     EXPECT_TRUE(wormGear == before);
     wormGear.mn = 0;  // zero factors are written, the live ones kept

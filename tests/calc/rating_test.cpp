@@ -78,13 +78,9 @@ TEST_F(RatingTest, SelfLockingSetWithTheWheelDrivingGivesNoOutput) {
     RunCalculation();
     EXPECT_FALSE(fatalFlag) << "the output is held at 0, the calculation goes on";
     EXPECT_LT(wormGear.etaZ, 0);
-    EXPECT_EQ(wormGear.P, 0);
-    EXPECT_EQ(wormGear.eta, 0);
-    EXPECT_EQ(gearPair.T[2], 0);
-    EXPECT_TRUE(HasMessage("Fatal  : Pv > P !")) << Log();
-    EXPECT_TRUE(HasMessage("Fehler : T2 = 0 !")) << Log();
-    EXPECT_EQ(gearPair.SH[1], 0);
-    EXPECT_EQ(gearPair.SF[2], 0);
+    EXPECT_TRUE(wormGear.P == 0 && wormGear.eta == 0 && gearPair.T[2] == 0);
+    EXPECT_TRUE(HasMessage("Fatal  : Pv > P !") && HasMessage("Fehler : T2 = 0 !")) << Log();
+    EXPECT_TRUE(gearPair.SH[1] == 0 && gearPair.SF[2] == 0);
     // Without an efficiency the iteration keeps driving with the nominal power.
     ResetAll();
     wormGear.P = 2.5L;
@@ -133,10 +129,10 @@ TEST_F(RatingTest, NiemannWarningsPerGear) {
         wormGear.b = {{bRec1, factor * bRec2}};
         RunCalculation();
         ASSERT_FALSE(fatalFlag) << Log();
-        EXPECT_TRUE(HasMessage("Warnung: SH<1  (1)") && !HasMessage("Warnung: SH<1  (2)")) << Log();
-        EXPECT_TRUE(HasMessage("Warnung: SF<1  (2)") && !HasMessage("Warnung: SF<1  (1)")) << Log();
+        EXPECT_EQ(CountPrefix("Warnung: SH<1") + CountPrefix("Warnung: SF<1"), 2) << Log();
+        EXPECT_TRUE(HasMessage("Warnung: SH<1  (1)") && HasMessage("Warnung: SF<1  (2)")) << Log();
+        EXPECT_EQ(CountPrefix("Warnung: Zahnbreite !"), factor < 0.87L) << Log();
         EXPECT_EQ(HasMessage("Warnung: Zahnbreite !  (2)"), factor < 0.87L) << Log();
-        EXPECT_FALSE(HasMessage("Warnung: Zahnbreite !  (1)")) << Log();
     }
 }
 
@@ -154,18 +150,15 @@ TEST_F(RatingTest, CharacteristicValuesOfTheReferenceSet) {
     };
     RunCalculation();
     ASSERT_NEAR(wormGear.mx, 4.6069L, 0.00005L);
-    ASSERT_NEAR(wormGear.dm[1], 26.4L, 1e-12L);
-    ASSERT_EQ(wormGear.b2Eff, 28.5L);
+    ASSERT_TRUE(std::fabs(wormGear.dm[1] - 26.4L) < 1e-12L && wormGear.b2Eff == 28.5L);
     EXPECT_NEAR(wormGear.pmStar[1], 0.9364L, 0.00005L);
     WormGearRecord w = wormGear;
     for (const Case& c : cases) {
         w.flankForm = c.form;
         const Din3996CharacteristicValues cv = CalcDin3996CharacteristicValues(gearPair, w);
-        EXPECT_NEAR(cv.pmStar[1], c.pm1, 0.00005L) << c.form;
-        EXPECT_NEAR(cv.pmStar[2], c.pm2, 0.00005L) << c.form;
-        EXPECT_NEAR(cv.hStar[1], c.h1, 0.00005L) << c.form;
-        EXPECT_NEAR(cv.hStar[2], c.h2, 0.00005L) << c.form;
-        EXPECT_NEAR(cv.sStar, c.s, 0.0005L) << c.form;
+        const Real got[][3] = {{cv.pmStar[1], c.pm1, 5E-5L}, {cv.pmStar[2], c.pm2, 5E-5L},
+                               {cv.hStar[1], c.h1, 5E-5L},   {cv.hStar[2], c.h2, 5E-5L}, {cv.sStar, c.s, 5E-4L}};
+        for (const auto& g : got) EXPECT_NEAR(g[0], g[1], g[2]) << c.form << " " << static_cast<double>(g[1]);
     }
 }
 
@@ -181,10 +174,8 @@ TEST_F(RatingTest, FactorsAreOneAtTheReferenceConditions) {
     RunCalculation();
     ASSERT_FALSE(fatalFlag) << Log();
     const WormGearRecord& w = wormGear;
-    EXPECT_NEAR(w.u, 20.5L, 1E-15L);
-    EXPECT_NEAR(w.vgm, 1, 1E-15L);
     EXPECT_NEAR(w.vgmDin, 1, 1E-4L) << "the rounded constant 19098 of the sliding speed";
-    for (Real factor : {w.YS, w.ZS, w.Zv, w.Zh, w.Zu, w.YR}) EXPECT_NEAR(factor, 1, 1E-15L);
+    for (Real factor : {w.u / 20.5L, w.vgm, w.YS, w.ZS, w.Zv, w.Zh, w.Zu, w.YR}) EXPECT_NEAR(factor, 1, 1E-15L);
     // Away from there they follow their laws.
     ResetAll();
     wormGear.Ra1 = 8;
@@ -233,48 +224,36 @@ TEST_F(RatingTest, MessagesNameTheirEdition) {
         wormGear.PDin[e] = 0.05L;
         RunCalculation();
         ASSERT_FALSE(fatalFlag) << Log();
-        EXPECT_EQ(wormGear.TDin[2 + e], 0);
-        EXPECT_EQ(wormGear.SHDin[e], 0);
-        EXPECT_TRUE(HasMessage("Fehler : T2 = 0 ! " + name)) << Log();
-        EXPECT_TRUE(HasMessage("Fehler : SH < 1.0 !  " + name)) << Log();
-        EXPECT_TRUE(HasMessage("Fehler : SF < 1.1 ! " + name)) << Log();
-        EXPECT_FALSE(HasMessage("Fehler : T2 = 0 ! " + other)) << Log();
-        EXPECT_FALSE(HasMessage("Fehler : SH < 1.0 !  " + other)) << Log();
-        EXPECT_GT(wormGear.SHDin[3 - e], 1);
+        EXPECT_TRUE(wormGear.TDin[2 + e] == 0 && wormGear.SHDin[e] == 0 && wormGear.SHDin[3 - e] > 1);
+        for (const std::string text : {"Fehler : T2 = 0 ! ", "Fehler : SH < 1.0 !  ", "Fehler : SF < 1.1 ! "}) {
+            EXPECT_TRUE(HasMessage(text + name)) << Log();
+            EXPECT_FALSE(HasMessage(text + other)) << Log();
+        }
     }
     ResetAll();
     RunCalculation();
-    EXPECT_TRUE(HasMessage("Fehler : SW < 1.1 ! " + k2012)) << Log();
-    EXPECT_FALSE(HasMessage("Fehler : SW < 1.1 ! " + k1998)) << Log();
+    EXPECT_TRUE(HasMessage("Fehler : SW < 1.1 ! " + k2012) && !HasMessage("Fehler : SW < 1.1 ! " + k1998)) << Log();
     EXPECT_EQ(CountPrefix("Fehler : SH < 1.0") + CountPrefix("Fehler : SF < 1.1"), 0) << Log();
 
     wormGear.b[2] = 500;
     RunCalculation();
     EXPECT_FALSE(fatalFlag);
-    EXPECT_TRUE(HasMessage("Fatal  : pm < 0 !")) << Log();
-    EXPECT_TRUE(HasMessage("Fehler : pm < 0 ! " + k1998)) << Log();
+    EXPECT_TRUE(HasMessage("Fatal  : pm < 0 !") && HasMessage("Fehler : pm < 0 ! " + k1998)) << Log();
     EXPECT_FALSE(HasMessage("Fehler : pm < 0 ! " + k2012)) << Log();
-    EXPECT_EQ(wormGear.pm[1], 1000000);
-    EXPECT_EQ(wormGear.pmStar[1], 0.01L);
-    EXPECT_LT(wormGear.pm[2], 1000);
-}
-
-// A lubricant without a pitting limit factor fails both editions.
-TEST_F(RatingTest, LubricantWithoutPittingFactor) {
+    EXPECT_TRUE(wormGear.pm[1] == 1000000 && wormGear.pmStar[1] == 0.01L && wormGear.pm[2] < 1000);
+    // A lubricant without a pitting limit factor fails both editions.
+    ResetAll();
     wormGear.lubricantKind = 7;
     RunCalculation();
     EXPECT_EQ(wormGear.Zoil, 0);
     EXPECT_EQ(CountPrefix("Fehler : SH < 1.0 !  "), 2) << Log();
 }
 
-// Bronze and plastic wheels outside the 2012 edition's wear lines take the
-// fixed base wear intensity 1E-6.
 TEST_F(RatingTest, BaseWearIntensityOf2012OutsideTheWearLines) {
     for (const char* name : {"CuAl10Fe5Ni5-C-GZ", "PA66"}) {
         ResetAll();
         gearPair.materialKind[2] = 8;
         gearPair.materialName[2] = name;
-        wormGear.lubrication = 0;
         wormGear.lubricantKind = name[0] == 'P' ? 1 : 2;
         RunCalculation();
         ASSERT_GT(wormGear.KW[2], 0);
@@ -294,7 +273,7 @@ TEST_F(RatingTest, MaterialAndLifeFactors) {
         EXPECT_NEAR(wormGear.YNL, c[2], 1E-15L) << "the form's button stores it";
     }
     EXPECT_EQ(LifeFactorYNL(1, 0), 0);
-    EXPECT_EQ(Log(), "Fatal  : NL = 0 !\n");
+    EXPECT_EQ(Log(), "Fatal  : NL = 0 !\n");  // a message only: the flag stays clear
     EXPECT_FALSE(fatalFlag);
 
     wormGear.WML = 0.7L;
@@ -307,10 +286,8 @@ TEST_F(RatingTest, MaterialAndLifeFactors) {
 // derived values and leaves the inputs at 0.
 TEST_F(RatingTest, RootLimitValuesLeftAtZeroAreDerivedAfresh) {
     RunCalculation();
-    const WormGearRecord& w = wormGear;
-    EXPECT_TRUE(w.tauFlimT == 0 && w.YNL == 0);
-    EXPECT_EQ(w.tauFlimTUsed, 0.4L * 800);
-    EXPECT_EQ(w.YNLUsed, 1);  // 1.2E8 cycles lie beyond the knee at 3E6
+    const WormGearRecord& w = wormGear;  // 1.2E8 cycles lie beyond the knee at 3E6
+    EXPECT_TRUE(w.tauFlimT == 0 && w.YNL == 0 && w.tauFlimTUsed == 0.4L * 800 && w.YNLUsed == 1);
     gearPair.sigmaFE[2] = 500;
     wormGear.LHmin = 500;  // 2.3E6 cycles
     RunCalculation();
@@ -328,7 +305,6 @@ TEST_F(RatingTest, RootLimitValuesLeftAtZeroAreDerivedAfresh) {
 TEST_F(RatingTest, BulkTemperatureOfInjectionAndDipLubrication) {
     RunCalculation();
     const Real theta = CalcOilTemperature(40, 220, 37);
-    EXPECT_EQ(wormGear.thetaM, theta);
     // Injection: the rise is proportional to the 2012 gear loss.
     wormGear.PVzDin[2] *= 2;
     EXPECT_NEAR(CalcOilTemperature(40, 220, 37) - 40, 2 * (theta - 40), 1E-12L);

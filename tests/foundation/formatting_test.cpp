@@ -306,12 +306,6 @@ TEST_F(TextConv, WrapToLinesBreaksBeforeTheWidth) {
     EXPECT_TRUE(lines == 5 && lineBuffers[5].size() == 24u);
 }
 
-TEST_F(TextConv, ParamsIgnoreCaseAndTheProgramName) {
-    const char* argv[] = {"veldrim", "demo.qb3", "/nogui"};
-    SetProgramParams(3, argv);
-    EXPECT_TRUE(HasParam("/NOGUI") && !HasParam("/I") && !HasParam("veldrim"));
-}
-
 // Runs iconv on the bytes; false when iconv refuses them.
 bool Iconv(const std::string& from, const std::string& to, const std::string& in, std::string& out) {
     testing::TempDir tmp("veldrim-iconv");

@@ -7,6 +7,7 @@
 #include <sys/resource.h>
 
 #include <csignal>
+#include <ctime>
 #include <filesystem>
 #include <iterator>
 #include <string>
@@ -27,6 +28,13 @@ inline std::vector<std::string> MessageListTexts() {
     std::vector<std::string> out;
     for (int i = 1; i <= messageList.count; ++i) out.push_back(messageList.slot[i]);
     return out;
+}
+
+// A fixed moment of the clock.
+inline std::tm Moment(int year, int month, int day, int hour = 0, int minute = 0) {
+    std::tm t{};
+    t.tm_year = year - 1900, t.tm_mon = month - 1, t.tm_mday = day, t.tm_hour = hour, t.tm_min = minute;
+    return t;
 }
 
 // Program state and message list at their defaults before and after each test.

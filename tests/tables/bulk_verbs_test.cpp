@@ -73,8 +73,7 @@ TEST_F(BulkVerbsTest, PackOfASharedTableReopensItShared) {
     EXPECT_TRUE(Pack());
     EXPECT_FALSE(CurrentWorkArea()->exclusive);
     EXPECT_EQ(RecCount(), 1);
-    Select(2);
-    USE(p + " ALIAS OTHER");
+    UseIn(2, p + " ALIAS OTHER");
     Select(1);
     EXPECT_THROW(Pack(), EDurazError) << "another area holds the table open";
     EXPECT_EQ(RecCount(), 1);

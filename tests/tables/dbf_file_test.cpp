@@ -279,13 +279,11 @@ TEST_F(DbfFileTest, NumbersThatDoNotFitBecomeStarsAndDatesPassTheFormat) {
 TEST_F(DbfFileTest, SharedCloseKeepsAnotherAreasFreshAppend) {
     const std::string p = Path("SHARE.DBF");
     WriteBytes(p, BuildDbf(0x03, {{"A", 'C', 2, 0}}, {" a1", " a2"}));
-    Select(1);
-    USE(p + " ALIAS ONE");
+    UseIn(1, p + " ALIAS ONE");
     ASSERT_TRUE(RLock());
     SetBinaryText(1, "zz");
     Replace();  // area 1 now has a changed header to write
-    Select(2);
-    USE(p + " ALIAS TWO");
+    UseIn(2, p + " ALIAS TWO");
     ASSERT_TRUE(ALock());
     SetBinaryText(1, "b3");
     Append();

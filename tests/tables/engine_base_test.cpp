@@ -231,16 +231,5 @@ TEST_F(EngineDatesTest, TextHelpers) {
     for (std::string whole : {"a.dbf EXCLUSIVEly", "a.dbf EXCLUSIVE\\x"}) EXPECT_FALSE(StripKeyword(" EXCLUSIVE", whole));
 }
 
-TEST_F(EngineDatesTest, LanguageDefaults) {
-    setenv("LC_ALL", "de_DE.UTF-8", 1);
-    SetLanguageDefaults();
-    EXPECT_EQ(DateFormat, 5);
-    EXPECT_EQ(DecimalSeparator, ',');
-    setenv("LC_ALL", "ru_RU.UTF-8", 1);
-    SetLanguageDefaults();
-    EXPECT_EQ(ThousandsSeparator, ' ');
-    unsetenv("LC_ALL");
-}
-
 }  // namespace
 }  // namespace veldrim::testing

@@ -41,7 +41,7 @@ protected:
     }
 };
 
-TEST_F(ExprWorkAreaTest, FieldsOfTheCurrentRecord) {
+TEST_F(ExprWorkAreaTest, FieldsOfTheCurrentRecordAndBlanksOfAnEmptyTable) {
     USE(Path("parts.dbf") + " EXCLUSIVE");
     ASSERT_EQ(LastError(), 0);
     CompiledExpr* e = AssignExpr("TRIM(NAME) + ' ' + STR(QTY * 2, 6, 1) + ' ' + DTOS(BORN + 1) + IIF(FLAG, ' T', ' F')"
@@ -59,6 +59,13 @@ TEST_F(ExprWorkAreaTest, FieldsOfTheCurrentRecord) {
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(e->resultLength * 10 + e->decimals, 82) << "sized from the field table";
     FreeExpr(e);
+    // An empty table reads blank values.
+    USE(Path("empty.dbf") + " EXCLUSIVE");
+    e = AssignExpr("'[' + NAME + ']' + STR(QTY, 4) + DTOS(BORN) + IIF(FLAG, 'T', 'F')");
+    ASSERT_NE(e, nullptr);
+    Evaluate(e);
+    EXPECT_EQ(ExprResultText(e), "[          ]   0        F");
+    FreeExpr(e);
 }
 
 TEST_F(ExprWorkAreaTest, FilterThroughTheParserTable) {
@@ -75,10 +82,8 @@ TEST_F(ExprWorkAreaTest, FilterThroughTheParserTable) {
 }
 
 TEST_F(ExprWorkAreaTest, AliasReferenceKeepsItsArea) {
-    Select(2);
-    USE(Path("prices.dbf") + " ALIAS PR EXCLUSIVE");
-    Select(1);
-    USE(Path("parts.dbf") + " EXCLUSIVE");
+    UseIn(2, Path("prices.dbf") + " ALIAS PR EXCLUSIVE");
+    UseIn(1, Path("parts.dbf") + " EXCLUSIVE");
     CompiledExpr* e = AssignExpr("pr->CODE + '/' + TRIM(NAME)");
     ASSERT_NE(e, nullptr);
     Evaluate(e);
@@ -92,15 +97,6 @@ TEST_F(ExprWorkAreaTest, AliasReferenceKeepsItsArea) {
     FreeExpr(e);
     EXPECT_EQ(AssignExpr("XX->CODE"), nullptr);
     EXPECT_EQ(LastError(), 351);
-}
-
-TEST_F(ExprWorkAreaTest, EmptyTableReadsBlank) {
-    USE(Path("empty.dbf") + " EXCLUSIVE");
-    CompiledExpr* e = AssignExpr("'[' + NAME + ']' + STR(QTY, 4) + DTOS(BORN) + IIF(FLAG, 'T', 'F')");
-    ASSERT_NE(e, nullptr);
-    Evaluate(e);
-    EXPECT_EQ(ExprResultText(e), "[          ]   0        F");
-    FreeExpr(e);
 }
 
 // An in-memory table holds binary values; they read as the stored texts of a

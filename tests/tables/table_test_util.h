@@ -24,6 +24,10 @@ protected:
     void SetUp() override { ResetTableEngine(); }
     void TearDown() override { ResetTableEngine(); }
     std::string Path(const std::string& name) const { return tmp / name; }
+    static void UseIn(int area, const std::string& clause) {
+        Select(area);
+        USE(clause);
+    }
 
     static std::vector<uint8_t> ReadBytes(const std::string& path) {
         const std::string s = Slurp(path);
@@ -88,12 +92,8 @@ inline std::string RunCapture(const std::vector<std::string>& argv, int* rc = nu
 
 // Open descriptors of this process (to find leaked handles).
 inline int OpenDescriptorCount() {
-    int n = 0;
-    for (auto& e : std::filesystem::directory_iterator("/proc/self/fd")) {
-        (void)e;
-        ++n;
-    }
-    return n;
+    using It = std::filesystem::directory_iterator;
+    return static_cast<int>(std::distance(It("/proc/self/fd"), It()));
 }
 
 // Little-endian helpers for hand-built table files.

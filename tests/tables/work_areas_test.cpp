@@ -43,8 +43,7 @@ TEST_F(WorkAreasTest, SelectZeroFailsWhenAllCallerAreasAreTaken) {
 
 TEST_F(WorkAreasTest, AliasInUseLeavesTheAreaEmpty) {
     const std::string p = Table();
-    Select(1);
-    USE(p);
+    UseIn(1, p);
     EXPECT_EQ(AliasName(), "STOCK");
     Select(2);
     EXPECT_THROW(USE(p), EDurazError);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "calc/cyl_bridge.h"
@@ -54,10 +55,7 @@ struct PairSpec {
 // from the full depth.
 inline void LoadPair(const PairSpec& p) {
     CylGearRecord& g = cylGear;
-    g.mn = p.mn;
-    g.alphaN = p.alphaN;
-    g.beta = p.beta;
-    g.b = p.b;
+    std::tie(g.mn, g.alphaN, g.beta, g.b) = std::tie(p.mn, p.alphaN, p.beta, p.b);
     g.a = g.Aae = g.Aai = 0;
     g.centreToleranceField = 9;
     gearPair.z = {{p.z1, p.z2}};
@@ -67,8 +65,7 @@ inline void LoadPair(const PairSpec& p) {
         g.toolProfile[i] = 1;
         g.toleranceSeries[i] = 11;
         g.tipDiameterMode[i] = 2;
-        g.Asne[i] = g.Asni[i] = g.kmn[i] = g.qAllowance[i] = g.qTolerance[i] = 0;
-        g.teethSpanned[i] = 0;
+        g.Asne[i] = g.Asni[i] = g.kmn[i] = g.qAllowance[i] = g.qTolerance[i] = g.teethSpanned[i] = 0;
         g.ballDiameter[i] = 1.7L * p.mn;
     }
 }

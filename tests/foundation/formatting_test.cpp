@@ -317,31 +317,26 @@ bool Iconv(const std::string& from, const std::string& to, const std::string& in
     return pclose(p) == 0;
 }
 
-TEST(CodePage, Cp850TableMatchesIconvForAllBytes) {
-    for (int b = 0; b < 256; ++b) {
-        std::string in(1, static_cast<char>(b)), want;
-        ASSERT_TRUE(Iconv("CP850", "UTF-8", in, want)) << b;
-        EXPECT_EQ(Cp850ToUtf8(in), want) << "byte " << b;
-        std::string back;
-        ASSERT_TRUE(Iconv("UTF-8", "CP850", want, back));
-        EXPECT_EQ(Utf8ToCp850(want), back) << "byte " << b;
-    }
-}
-
-TEST(CodePage, Win1252TableMatchesIconvForAllAssignedBytes) {
-    int unassigned = 0;
-    for (int b = 0; b < 256; ++b) {
-        std::string in(1, static_cast<char>(b)), want;
-        if (!Iconv("WINDOWS-1252", "UTF-8", in, want)) {
-            // Unassigned in Windows-1252: the table keeps the C1 control.
-            EXPECT_EQ(kWin1252ToUnicode[b], b);
-            ++unassigned;
-            continue;
+// Every byte of code page 850 and every assigned byte of Windows-1252, both ways.
+TEST(CodePage, TablesMatchIconvForAllAssignedBytes) {
+    struct Table { const char* name; std::string (*toUtf8)(std::string_view);
+                   std::string (*fromUtf8)(std::string_view, char); int unassigned; };
+    for (const Table& t :
+         {Table{"CP850", Cp850ToUtf8, Utf8ToCp850, 0}, Table{"WINDOWS-1252", Win1252ToUtf8, Utf8ToWin1252, 5}}) {
+        int unassigned = 0;
+        for (int b = 0; b < 256; ++b) {
+            std::string in(1, static_cast<char>(b)), want, back;
+            if (!Iconv(t.name, "UTF-8", in, want)) {
+                EXPECT_EQ(kWin1252ToUnicode[b], b) << "the table keeps the C1 control";
+                ++unassigned;
+                continue;
+            }
+            ASSERT_TRUE(Iconv("UTF-8", t.name, want, back) && back == in) << t.name << " byte " << b;
+            EXPECT_EQ(t.toUtf8(in), want) << t.name << " byte " << b;
+            EXPECT_EQ(t.fromUtf8(want, '?'), in) << t.name << " byte " << b;
         }
-        EXPECT_EQ(Win1252ToUtf8(in), want) << "byte " << b;
-        EXPECT_EQ(Utf8ToWin1252(want), in) << "byte " << b;
+        EXPECT_EQ(unassigned, t.unassigned) << t.name;
     }
-    EXPECT_EQ(unassigned, 5);
 }
 
 TEST(CodePage, LettersBetweenTablesLiteralsAndMalformedInput) {

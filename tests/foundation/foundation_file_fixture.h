@@ -62,6 +62,12 @@ protected:
         for (const auto& c : ui.CallsOf(kind)) out.push_back(c.text);
         return out;
     }
+    // "title|text" of every call the scripted UI received.
+    std::vector<std::string> Calls() const {
+        std::vector<std::string> out;
+        for (const auto& c : ui.calls) out.push_back(c.title + "|" + c.text);
+        return out;
+    }
     std::size_t FilesInDir() const {
         return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir), {}));
     }

@@ -178,9 +178,7 @@ TEST_F(TextFileTest, GoldenHeaders) {
 TEST_F(TextFileTest, MissingFileIsReportedWithItsText) {
     CheckFileReadable(Path("nothing.cfg"));
     EXPECT_TRUE(cancelFlag);
-    ASSERT_EQ(ui.calls.size(), 1u);
-    EXPECT_EQ(ui.calls[0].title + ui.calls[0].text,
-              "Fehler : Datei " + Path("nothing.cfg") + " nicht gefunden oder kein Zugriffsrecht !");
+    EXPECT_EQ(Calls(), std::vector<std::string>{"Fehler : |Datei " + Path("nothing.cfg") + " nicht gefunden oder kein Zugriffsrecht !"});
     // With the error display off nothing is shown, the flag is still set.
     cancelFlag = false;
     errorDisplayFlag = false;

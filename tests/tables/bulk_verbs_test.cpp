@@ -168,18 +168,9 @@ TEST_F(BulkVerbsTest, LocateByFieldsNeedsAllOnOneRecord) {
 }
 
 TEST_F(BulkVerbsTest, AppendFromConvertsFields) {
-    const std::string src = Path("conv.dbf");
-    CreateDbf(src, {F("NAME", 'N', 7, 1), F("QTY", 'N', 6, 2), F("PRICE", 'C', 6), F("FLAG", 'L'),
-                    F("WHEN", 'C', 8), F("ISSET", 'N', 1)});
-    USE(src + " EXCLUSIVE");
-    SetBinaryNumber(1, 12345.5);
-    SetBinaryNumber(2, 2.5);
-    SetBinaryText(3, "3.75");
-    SetBinaryLogical(4, true);
-    SetBinaryText(5, "13/45/20");
-    SetBinaryInteger(6, 1);
-    Append();
-    CloseArea();
+    WriteBytes(Path("conv.dbf"), BuildDbf(0x03, {{"NAME", 'N', 7, 1}, {"QTY", 'N', 6, 2}, {"PRICE", 'C', 6, 0},
+                                                  {"FLAG", 'L', 1, 0}, {"WHEN", 'C', 8, 0}, {"ISSET", 'N', 1, 0}},
+                                         {" 12345.5  2.503.75  T13/45/201"}));
     CreateDbf(Path("dst.dbf"), {F("NAME", 'C', 3), F("QTY", 'N', 4), F("PRICE", 'N', 6, 2), F("FLAG", 'C', 1),
                                 F("WHEN", 'D'), F("ISSET", 'L')});
     USE(Path("dst.dbf") + " EXCLUSIVE");

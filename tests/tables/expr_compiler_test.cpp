@@ -123,6 +123,15 @@ std::string Report(const std::string& detail, const std::string& window) {
     return "Fehler in dBASE-Ausdruck : " + detail + "\r\n" + window + "\r\n [AssignExpr]";
 }
 
+// The report of an expression that must not compile.
+std::string CompileError(const std::string& text) {
+    ErrorState = EngineErrorState{};
+    ErrorState.reportAtOnce = false;
+    EXPECT_EQ(AssignExpr(text), nullptr) << text;
+    EXPECT_EQ(LastError(), 351) << text;
+    return ErrorState.contextText;
+}
+
 TEST_F(ExprCompiler, TypeErrorsNameTheOperatorOrFunction) {
     const std::pair<const char*, const char*> cases[] = {
         {"1 + 'a'", "Ausdruck \"+\""}, {"1 - BORN", "Ausdruck \"-\""}, {"'a' * 2", "Ausdruck \"*\""},
@@ -135,13 +144,8 @@ TEST_F(ExprCompiler, TypeErrorsNameTheOperatorOrFunction) {
         {"MAX(1, BORN)", "Funktion \"MAX\""}, {"STR('a')", "Funktion \"STR\""},
     };
     for (const auto& [text, detail] : cases) {
-        ErrorState = EngineErrorState{};
-        ErrorState.reportAtOnce = false;
-        EXPECT_EQ(AssignExpr(text), nullptr) << text;
-        EXPECT_EQ(LastError(), 351) << text;
-        std::string want = Report(std::string("PARSER:Unvereinbare Typen in ") + detail,
-                                  "[" + std::string(text) + "]");
-        EXPECT_EQ(ErrorState.contextText, want) << text;
+        EXPECT_EQ(CompileError(text), Report(std::string("PARSER:Unvereinbare Typen in ") + detail,
+                                             "[" + std::string(text) + "]"));
     }
 }
 
@@ -159,13 +163,8 @@ TEST_F(ExprCompiler, SyntaxErrors) {
         {"", "Syntax error"},
     };
     for (const auto& [text, detail] : cases) {
-        ErrorState = EngineErrorState{};
-        ErrorState.reportAtOnce = false;
-        EXPECT_EQ(AssignExpr(text), nullptr) << text;
-        EXPECT_EQ(LastError(), 351) << text;
-        EXPECT_EQ(ErrorState.contextText.substr(0, 27 + std::string(detail).size()),
-                  "Fehler in dBASE-Ausdruck : " + std::string(detail))
-            << text;
+        EXPECT_EQ(CompileError(text).substr(0, 27 + std::string(detail).size()),
+                  "Fehler in dBASE-Ausdruck : " + std::string(detail)) << text;
     }
     std::string tooDeep = std::string(200, '(') + "1" + std::string(200, ')');
     EXPECT_EQ(AssignExpr(tooDeep.substr(0, 255)), nullptr);

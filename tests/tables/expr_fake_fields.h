@@ -29,13 +29,10 @@ public:
     std::map<int, FakeArea> areas;
     int current = 1;
 
-    FakeField& Get(const std::string& name, int area = 1) {
+    void Set(const std::string& name, const std::string& value, int area = 1) {
         for (FakeField& f : areas[area].fields)
-            if (f.name == name) return f;
-        static FakeField none;
-        return none;
+            if (f.name == name) f.value = value;
     }
-    void Set(const std::string& name, const std::string& value, int area = 1) { Get(name, area).value = value; }
 
     int CurrentAreaNumber() override { return current; }
     int FindAlias(std::string_view alias) override {

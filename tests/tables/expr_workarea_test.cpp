@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "table_test_util.h"
 #include "tables/engine_dates.h"
 #include "tables/expr_compiler.h"
@@ -109,20 +107,18 @@ TEST_F(ExprWorkAreaTest, InMemoryTableValues) {
                  F("OK", 'L', 1)};
     vt.fieldCount = static_cast<int>(vt.fields.size());
     std::vector<uint8_t> rec(BinaryRecordSize(vt), 0);
-    // Binary layout: deleted flag, length-prefixed text, double, int32, date text, logical.
-    const double price = 12.5;
-    const int32_t cnt = -7;
-    std::memcpy(&rec[1], "\3Abc", 4);
-    std::memcpy(&rec[8], &price, 8);
-    std::memcpy(&rec[16], &cnt, 4);
-    std::memcpy(&rec[20], "\x08" "12/31/99", 9);
-    rec[31] = 1;
     vt.binaryRecord = rec.data();
     vt.binaryRecordSize = static_cast<uint16_t>(rec.size());
     WorkAreas[5] = &vt;
     struct Release {
         ~Release() { WorkAreas[5] = nullptr; }
     } release;
+    Select(5);
+    SetBinaryText(1, "Abc");
+    SetBinaryNumber(2, 12.5);
+    SetBinaryInteger(3, -7);
+    SetBinaryText(4, "12/31/99");
+    SetBinaryLogical(5, true);
     DateFormat = 0;
     SetCentury = false;
     CompiledExpr* e = AssignExpr("VT->NAME + STR(VT->PRICE, 6, 2) + STR(VT->CNT, 3) + DTOS(VT->BORN) + IIF(VT->OK, 'T', 'F')");

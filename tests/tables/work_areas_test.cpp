@@ -107,9 +107,7 @@ TEST_F(WorkAreasTest, FieldAccessors) {
     SetCentury = true;
     EXPECT_EQ(FieldLen(4), 10);
     EXPECT_EQ(FieldAddress(2), CurrentWorkArea()->binaryRecord + 1 + 9);
-    EXPECT_TRUE(Contains(Raised([] { FieldType(0); }), "[FieldType(0)]"));
     EXPECT_TRUE(Contains(Raised([] { FieldAddress(6); }), "[FieldAddress(6)]"));
-    EXPECT_TRUE(Contains(Raised([] { Field(-1); }), "[Field(-1)]"));
     EXPECT_EQ(LastError(), 220);
     SetBinaryNumber(3, 1234.5);
     SetBinaryLogical(5, true);

@@ -46,10 +46,8 @@ TEST_F(RatingTest, NiemannPowerBalanceHoldsAfterEveryRun) {
         Real mueZ, P1, n1, PV0Percent, v50, a;
     };
     const Case cases[] = {
-        {1, 0.3L, 0.5L, 100, 50, 460, 125},
-        {2, 0.05L, 3.778L, 750, 100, 150, 80}, {2, 0.2L, 20, 3000, 200, 68, 200},
-        {1, 0.0L, 3.778L, 750, 0, 150, 80},
-    };
+        {1, 0.3L, 0.5L, 100, 50, 460, 125}, {2, 0.05L, 3.778L, 750, 100, 150, 80},
+        {2, 0.2L, 20, 3000, 200, 68, 200},  {1, 0.0L, 3.778L, 750, 0, 150, 80}};
     for (const Case& c : cases) {
         ResetAll();
         wormGear.driver = c.driver;
@@ -239,18 +237,6 @@ TEST_F(RatingTest, MessagesNameTheirEdition) {
     EXPECT_EQ(CountPrefix("Fehler : SH < 1.0 !  "), 2) << Log();
 }
 
-TEST_F(RatingTest, BaseWearIntensityOf2012OutsideTheWearLines) {
-    for (const char* name : {"CuAl10Fe5Ni5-C-GZ", "PA66"}) {
-        ResetAll();
-        gearPair.materialKind[2] = 8;
-        gearPair.materialName[2] = name;
-        wormGear.lubricantKind = name[0] == 'P' ? 1 : 2;
-        RunCalculation();
-        ASSERT_GT(wormGear.KW[2], 0);
-        EXPECT_NEAR(wormGear.J0T[2], 1E-6L, 1E-18L) << name;
-    }
-}
-
 TEST_F(RatingTest, MaterialAndLifeFactors) {
     // Knee at 3E6 cycles, never below 1; capped at 2.0 (steel) and 2.5 (nodular iron).
     const Real life[][3] = {{1, 1E6L, std::pow(3.0L, 0.16L)}, {1, 3E4L, 2}, {4, 3E2L, 2.5L},
@@ -301,8 +287,7 @@ TEST_F(RatingTest, BulkTemperatureOfInjectionAndDipLubrication) {
     // Outside the dip formula's range: no value, the entered one stays.
     wormGear.thetaM = 65;
     gearPair.n[1] = 3001;
-    EXPECT_EQ(CalcOilTemperature(40, 220, 37), 0);
-    EXPECT_EQ(wormGear.thetaM, 65);
+    EXPECT_TRUE(CalcOilTemperature(40, 220, 37) == 0 && wormGear.thetaM == 65);
 }
 
 // The iteration sets the driving powers so that the outputs reach the

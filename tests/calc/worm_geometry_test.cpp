@@ -121,37 +121,27 @@ TEST_F(WormGeometryTest, SteepWormReportsMeshErrorsAndFatalEquivalentGearKeepsTh
                            FormatLength(2 * wormGear.a - wormGear.da[1]) + ")")) << Log();
 }
 
+// Each warning on its own at a = 160 mm; a hidden warning is not listed.
 TEST_F(WormGeometryTest, WarningsOfRatioDiameterQuotientAndShift) {
-    struct Case {
-        std::int32_t z1, z2;
-        Real dm1a;
-        std::uint16_t form;
-        Real x2;
-        bool hide;
-        std::string_view expected;  // empty: none of these warnings
-    } const cases[] = {
-        {2, 20, 0.33L, kFlankZN, 0, false, "Übersetzungsverhältnis !"_cp850},
-        {2, 20, 0.33L, kFlankZN, 0, true, ""},
-        {1, 10, 0.33L, kFlankZN, 0, false, ""},  // whole ratio: warned for multi-thread worms only
-        {3, 29, 0.51L, kFlankZN, 0, false, "Warnung: dm1/a > 0.5 !"},
-        {3, 29, 0.24L, kFlankZN, 0, false, "Warnung: dm1/a < 0.25 !"},
-        {3, 29, 0.33L, kFlankZI, 0.6L, false, "Warnung: ZI: x > 0.5 !"},
-        {3, 29, 0.33L, kFlankZH, -0.1L, false, "Warnung: ZH: x < 0 !"},
-        {3, 29, 0.33L, kFlankZN, 1.1L, false, ""},
+    const std::pair<void (*)(), std::string_view> cases[] = {
+        {[] { gearPair.z = {{2, 20}}; }, "Übersetzungsverhältnis !"_cp850},
+        {[] { gearPair.z = {{2, 20}}, hideWarningsFlag = true; }, ""},
+        {[] { gearPair.z = {{1, 10}}; }, ""},  // whole ratio: warned for multi-thread worms only
+        {[] { wormGear.dm1a = 0.51L; }, "Warnung: dm1/a > 0.5 !"},
+        {[] { wormGear.dm1a = 0.24L; }, "Warnung: dm1/a < 0.25 !"},
+        {[] { wormGear.flankForm = kFlankZI, wormGear.x[2] = 0.6L; }, "Warnung: ZI: x > 0.5 !"},
+        {[] { wormGear.flankForm = kFlankZH, wormGear.x[2] = -0.1L; }, "Warnung: ZH: x < 0 !"},
+        {[] { wormGear.flankForm = kFlankZN, wormGear.x[2] = 1.1L; }, ""},
     };
-    for (const Case& c : cases) {
+    for (const auto& [set, expected] : cases) {
         ResetAll();
-        hideWarningsFlag = c.hide;
-        gearPair.z = {{c.z1, c.z2}};
         wormGear.a = 160;
-        wormGear.dm1a = c.dm1a;
-        wormGear.flankForm = c.form;
-        wormGear.x[2] = c.x2;
+        set();
         RunCalculation();
         const int found = CountPrefix("Warnung: dm1/a") + CountPrefix("Warnung: ZI:") +
                           CountPrefix("Warnung: ZH:") + HasMessage("Übersetzungsverhältnis !"_cp850);
-        EXPECT_EQ(found, c.expected.empty() ? 0 : 1) << Log();
-        EXPECT_TRUE(c.expected.empty() || HasMessage(c.expected)) << Log();
+        EXPECT_EQ(found, expected.empty() ? 0 : 1) << Log();
+        EXPECT_TRUE(expected.empty() || HasMessage(expected)) << Log();
     }
 }
 

@@ -35,7 +35,7 @@ TEST_F(Channel, TheSixtySixthCountedLineBreaksThePageBeforeItIsWritten) {
     ui.batch = true;
     Open(kReportScreen);
     for (int i = 1; i <= 66; ++i) ReportText("line " + std::to_string(i));
-    const auto lines = LinesOf(Written());
+    const auto lines = CrLfLines(Written());
     // 65 lines, the form feed, a header of nine lines, the empty line, line 66.
     ASSERT_EQ(lines.size(), 65u + 1 + 9 + 1 + 1);
     EXPECT_EQ(lines[64], "       line 65");
@@ -52,7 +52,7 @@ TEST_F(Channel, APageTooShortForItsHeaderIsRaisedInsteadOfBreakingWithoutEnd) {
     EXPECT_GE(EffectiveLinesPerPage(), 2 + 14 + 2);
     ReportPageHeader(1, 1);
     for (int i = 0; i < 100; ++i) ReportText("row");
-    const auto lines = LinesOf(Written());
+    const auto lines = CrLfLines(Written());
     int sinceFeed = 0, most = 0;
     for (const auto& l : lines) most = std::max(most, sinceFeed = l == "\f" ? 0 : sinceFeed + 1);
     EXPECT_LE(most, EffectiveLinesPerPage());
@@ -71,7 +71,7 @@ TEST_F(Channel, FramesStayClosedAndRuleStyleTwoIsBoxDrawingInCodePage850) {
         ReportText(ReportRuleSingle());
         ReportText(ReportRuleDouble());
         ReportClose();
-        for (const auto& line : LinesOf(Slurp(reportOutputName))) {
+        for (const auto& line : CrLfLines(Slurp(reportOutputName))) {
             if (line.size() < 8 || std::string(style == 1 ? "*" : "\xBA\xC9\xC8\xCC").find(line[7]) == std::string::npos) continue;
             EXPECT_EQ(line.size(), 77u) << line;
             EXPECT_NE(std::string(style == 1 ? "*" : "\xBA\xBB\xBC\xB9").find(line.back()), std::string::npos) << line;

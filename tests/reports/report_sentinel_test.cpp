@@ -105,7 +105,7 @@ TEST_F(ReportSentinels, NiemannPartAndExcerptKeepWormAndWheelInTheirColumns) {
 // single values from column 56, after the 7-blank margin.
 TEST_F(ReportSentinels, PagedTextColumnsOfWormWheelAndSingleValues) {
     ui.batch = true;
-    const auto lines = LinesOf(Produce(kReportScreen, [] { PrintResultReport(5); }));
+    const auto lines = CrLfLines(Produce(kReportScreen, [] { PrintResultReport(5); }));
     auto find = [&](const std::string& start) {
         for (const auto& l : lines)
             if (l.rfind(std::string(kReportMargin) + start, 0) == 0) return l;

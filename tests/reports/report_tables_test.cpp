@@ -26,7 +26,7 @@ TEST_F(Tables, ALongCauseIsWrappedAtBlanksOnTextAndWholeOnHtml) {
     Open(kReportOutDos);
     ReportWrappedLine(cause);
     ReportWrappedLine("");  // an empty cause writes nothing
-    auto lines = LinesOf(Written());
+    auto lines = CrLfLines(Written());
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].back(), ' ');  // cut after a blank
     for (auto& l : lines) EXPECT_TRUE(l.rfind(kReportMargin, 0) == 0 && l.size() <= 7u + 64u) << l;
@@ -34,7 +34,7 @@ TEST_F(Tables, ALongCauseIsWrappedAtBlanksOnTextAndWholeOnHtml) {
     Open(kReportHtmlFile);
     ReportWrappedLine(cause);
     HtmlTableClose();
-    lines = LinesOf(Written());
+    lines = CrLfLines(Written());
     ASSERT_EQ(lines.size(), 3u);  // table, one cell row, end of table
     EXPECT_EQ(lines[1], "<TR><TD>" + cause + "</TD></TR>");
 }
@@ -54,12 +54,12 @@ TEST_F(Tables, TextTablesPadTheirColumnsAndHtmlTablesEscapeTheirCells) {
              "<TR><TD><CENTER>Name</CENTER></TD><TD><CENTER>Wert</CENTER></TD></TR>",
              "<TR><TD>Bronze &amp; \xD6l</TD><TD><DIV ALIGN=RIGHT>12</DIV></TD></TR>", "</TABLE>"},
             {"Name\tWert", "Bronze & \x99l\t12"}};
-        EXPECT_EQ(LinesOf(Written()), expected[destination == kReportOutDos ? 0 : destination == kReportHtmlFile ? 1 : 2]);
+        EXPECT_EQ(CrLfLines(Written()), expected[destination == kReportOutDos ? 0 : destination == kReportHtmlFile ? 1 : 2]);
     }
     Open(kReportTxtFile);
     ReportTableLayout layout;
     HtmlTableHeader(layout, {3, 3, 3, 3, 3, 3, 3, 3}, {"1", "2", "3", "4", "5", "6", "7"});
-    EXPECT_EQ(LinesOf(Written()), std::vector<std::string>{"1\t2\t3\t4\t5\t6\t7"});
+    EXPECT_EQ(CrLfLines(Written()), std::vector<std::string>{"1\t2\t3\t4\t5\t6\t7"});
 }
 
 // Every message with the cause and remedy of its entry in the message text
@@ -76,7 +76,7 @@ TEST_F(Tables, TheTxtMessageSectionIsOneTabSeparatedLinePerMessage) {
     std::string cause, remedy;
     GetMessageCause(3, cause);
     GetMessageRemedy(3, remedy);
-    EXPECT_EQ(LinesOf(Written()),
+    EXPECT_EQ(CrLfLines(Written()),
               (std::vector<std::string>{"", "", "BEMERKUNGEN, WARNUNGEN, FEHLERMELDUNGEN",
                                         "Fehler : erste Meldung\t" + longCause + "\tAbhilfe eins",
                                         "Warnung: zweite Meldung\tUrsache zwei\tAbhilfe zwei",
@@ -91,7 +91,7 @@ TEST_F(Tables, TheTextAndHtmlMessageSections) {
     Open(kReportOutDos);
     ReportMessageSection();
     const std::string m = "       ";
-    EXPECT_EQ(LinesOf(Written()),
+    EXPECT_EQ(CrLfLines(Written()),
               (std::vector<std::string>{m, m, m + "BEMERKUNGEN, WARNUNGEN, FEHLERMELDUNGEN", m + std::string(70, '='), m,
                                         m + std::string(70, '-'), m + "Fehler : <erste> Meldung", m + "Ursache & eins",
                                         m + "Abhilfe", m + std::string(70, '-')}));
@@ -117,7 +117,7 @@ TEST_F(Tables, TheMessagesPageBeginsANewSheetAndNoMessagesWriteNone) {
     ReportPageHeader(1, 1);
     ReportText("Inhalt");
     ReportMessagesPage();
-    const auto lines = LinesOf(Written());
+    const auto lines = CrLfLines(Written());
     const auto feed = std::find(lines.begin(), lines.end(), "\f");
     ASSERT_NE(feed, lines.end());
     EXPECT_TRUE(Contains(*(feed + 2), "Bl. 2"));

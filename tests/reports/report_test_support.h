@@ -4,7 +4,6 @@
 // scripted UI; helpers that write reports and read them back.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstdlib>
 #include <ctime>
@@ -14,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "support/test_files.h"
 #include "calc/cyl_bridge.h"
 #include "calc/cyl_record.h"
 #include "calc/records.h"
@@ -26,14 +24,13 @@
 #include "foundation/text_file.h"
 #include "foundation/ui_services.h"
 #include "reports/report_channel.h"
+#include "support/test_files.h"
 
 namespace veldrim::testing_support {
 
 namespace fs = std::filesystem;
+using veldrim::testing::CrLfLines;
 using veldrim::testing::Slurp;
-
-// Lines of a file with CR LF line ends.
-inline std::vector<std::string> LinesOf(const std::string& text) { return veldrim::testing::CrLfLines(text); }
 
 inline std::vector<std::string> SplitTabs(const std::string& line) {
     std::vector<std::string> fields;
@@ -74,7 +71,7 @@ inline std::vector<Row> TxtRows(const std::string& text, const std::string& from
     if (a == std::string::npos) return {};
     const auto b = to.empty() ? std::string::npos : text.find(to, a);
     std::vector<Row> rows;
-    for (const std::string& line : LinesOf(text.substr(a, b == std::string::npos ? b : b - a))) {
+    for (const std::string& line : CrLfLines(text.substr(a, b == std::string::npos ? b : b - a))) {
         const auto f = SplitTabs(line);
         if (f.size() == 4 || f.size() == 5)
             rows.push_back({f[0], f[1], f[2], Trim(f[3]), f.size() == 5 ? Trim(f[4]) : ""});
@@ -94,20 +91,17 @@ protected:
     void SetUp() override {
         ResetProgramState(), ResetMessages(), ResetSharedTextFile(), ResetMessageBoxes(), ResetHelpTexts();
         ResetGearData(), ResetCylGearRecord(), ResetCylBridge(), ResetReportChannel();
-        char pattern[] = "/tmp/veldrim-report-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        userDirectory = dataDirectory = dir = pattern;
+        ASSERT_FALSE(dir.empty());
+        userDirectory = dataDirectory = dir;
         helpDirectory = VELDRIM_DATA_DIR;
         std::tm moment{};
         moment.tm_year = 2026 - 1900, moment.tm_mon = 11, moment.tm_mday = 6, moment.tm_hour = 9, moment.tm_min = 5;
         SetFixedNow(moment);
-        oldCwd = fs::current_path();
         fs::current_path(dir);
     }
     void TearDown() override {
         fs::current_path(oldCwd);
         ResetSharedTextFile(), ResetReportChannel(), SetFixedNow(std::nullopt);
-        fs::remove_all(dir);
     }
     std::string In(const std::string& leaf) const { return dir + "/" + leaf; }
 
@@ -142,8 +136,9 @@ protected:
         return false;
     }
 
-    std::string dir;
-    fs::path oldCwd;
+    veldrim::testing::TempDir tmp{"veldrim-report"};
+    const std::string dir = tmp.path();
+    const fs::path oldCwd = fs::current_path();
     int serial = 0;
     ScriptedUi ui;
     ScopedUi scope{ui};

@@ -31,7 +31,7 @@ inline Strings Messages() {
 // The message list as one text, one line per message.
 inline std::string Log() {
     std::string all;
-    for (int i = 1; i <= messageList.count; ++i) all += messageList.slot[i] + "\n";
+    for (const std::string& m : Messages()) all += m + "\n";
     return all;
 }
 inline bool HasMessage(std::string_view text) {

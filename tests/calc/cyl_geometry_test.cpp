@@ -83,12 +83,11 @@ INSTANTIATE_TEST_SUITE_P(
                       PairSpec{.mn = 4, .beta = 11, .z1 = -5000, .z2 = 29, .x2 = 0.1L}));
 
 TEST_F(CylGeometryTest, StageChecksAndFatalStops) {
-    struct Case {
+    const struct {
         PairSpec pair;
         bool fatal;
         Strings messages;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {{.mn = 3, .alphaN = 45.01L, .z1 = 20, .z2 = 30}, true, {"Fatal  : alpha !"}},
         {{.mn = 3, .alphaN = 4.99L, .z1 = 20, .z2 = 30}, true, {"Fatal  : alpha !"}},
         {{.mn = 3, .beta = -46, .z1 = 20, .z2 = 30}, false, {"Fatal  : beta > 45!"}},
@@ -96,7 +95,7 @@ TEST_F(CylGeometryTest, StageChecksAndFatalStops) {
         {{.z1 = 20, .z2 = 30, .b = 0}, true, {"Fatal  : b <= 0!"}},
         {{.z1 = -5000, .z2 = 29}, false, {"Fehler : z2 < z1 !", "Fehler : z1 < 0 !"}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         ResetAll();
         LoadPair(c.pair);
         Unit0();
@@ -107,15 +106,13 @@ TEST_F(CylGeometryTest, StageChecksAndFatalStops) {
     ResetAll();
     LoadPair({.z1 = 20, .z2 = 0});
     CalcCylGear();
-    EXPECT_TRUE(fatalFlag);
-    EXPECT_EQ(Messages(), Strings{"Fatal  : z = 0 !"});
+    EXPECT_TRUE(fatalFlag && Messages() == Strings{"Fatal  : z = 0 !"}) << Log();
 }
 
 TEST_F(CylGeometryTest, FailedWorkingAngleStopsTheRunAndAStaleCancelFlagDoesNot) {
     LoadPair({.z1 = 20, .z2 = 30, .x1 = 50000, .x2 = 50000});  // beyond any involute
     CalcCylGear();
-    EXPECT_TRUE(fatalFlag && cancelFlag && cylGear.epsAlpha == 0);
-    EXPECT_TRUE(HasMessage("Fatal  : alpha wt !")) << Log();
+    EXPECT_TRUE(fatalFlag && cancelFlag && cylGear.epsAlpha == 0 && HasMessage("Fatal  : alpha wt !")) << Log();
     // A cancel flag left from an earlier dialog does not stop a sound run.
     ResetAll();
     LoadPair({.z1 = 20, .z2 = 30});
@@ -151,7 +148,7 @@ TEST_F(CylGeometryTest, SeriesZeroMeansGivenAllowancesBeforeTheyAreRead) {
     Unit0();
     ASSERT_TRUE(Unit1());
     EXPECT_TRUE(cylGear.toleranceSeries[1] == 11 && cylGear.Asne[1] == -0.05L && cylGear.designationText[1].empty());
-    EXPECT_NEAR(cylGear.Tsn[1], 0.07L, 1e-15L);
+    EXPECT_NEAR(cylGear.Tsn[1], 0.07L, 1e-15L);  // from the given allowances
     // d2 = 60 mm: DIN 3967 step 3 -> Asne e 40 µm, Tsn 25 40 µm.
     EXPECT_NEAR(cylGear.Asni[2], -0.080L, 1e-15L);
     EXPECT_EQ(cylGear.designationText[2], "e 25");

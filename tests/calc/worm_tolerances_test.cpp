@@ -25,8 +25,8 @@ TEST_F(WormTolerancesTest, WorkedToothThicknessCase) {
     w.Asne[1] = -0.056L;
     w.Asni[1] = -0.106L;
     CalcWormTolerances();
-    const double expected[][3] = {{w.Tsn[1], 0.05, 1e-15},     {w.xemax[1], -0.01923, 5e-6}, {w.xemin[1], -0.03640, 5e-6},
-                                  {w.xe[1], -0.02782, 5e-6},  {w.xeTol[1], 0.00859, 5e-6},  {w.sn[1], 6.2832, 5e-5},
+    const double expected[][3] = {{w.Tsn[1], 0.05, 1e-15},    {w.xemax[1], -0.01923, 5e-6}, {w.xemin[1], -0.0364, 5e-6},
+                                  {w.xe[1], -0.02782, 5e-6}, {w.xeTol[1], 0.00859, 5e-6},  {w.sn[1], 6.2832, 5e-5},
                                   {w.snMax[1], 6.2272, 5e-5}, {w.snMin[1], 6.1772, 5e-5}};
     for (const auto& e : expected) EXPECT_NEAR(e[0], e[1], e[2]) << e[1];
     EXPECT_TRUE(w.toothThicknessDesignation[1].empty());
@@ -42,9 +42,8 @@ TEST_F(WormTolerancesTest, TableAllowancesDesignationAndSeriesH) {
     ASSERT_FALSE(fatalFlag) << Log();
     const WormGearRecord& w = wormGear;
     // Wheel reference diameter 133.6 mm: DIN 3967 step over 125 to 280.
-    EXPECT_NEAR(w.Asne[2], -0.056, 1e-15);
-    EXPECT_NEAR(w.Tsn[2], 0.050, 1e-15);
-    EXPECT_NEAR(w.Asni[2], -0.106, 1e-15);
+    for (const auto [got, want] : {std::pair{w.Asne[2], -0.056L}, {w.Tsn[2], 0.05L}, {w.Asni[2], -0.106L}})
+        EXPECT_NEAR(got, want, 1e-15);
     EXPECT_EQ(w.toothThicknessDesignation[2], " 6 e 25");
     // Series h keeps the nominal tooth at its upper limit.
     EXPECT_TRUE(w.Asne[1] == 0 && w.xemax[1] == w.x[1] && w.snMax[1] == w.sn[1] && w.xemin[1] < w.x[1]);

@@ -40,31 +40,31 @@ public:
             if (a.alias.substr(0, 10) == std::string(alias.substr(0, 10))) return n;
         return 0;
     }
-    int FindField(int area, std::string_view name, ExprFieldInfo& info) override {
+    FakeArea* Area(int area) {
         auto it = areas.find(area);
-        if (it == areas.end()) return 0;
-        for (std::size_t i = 0; i < it->second.fields.size(); ++i) {
-            const FakeField& f = it->second.fields[i];
-            if (f.name == name) {
-                info = ExprFieldInfo{f.type, f.length, f.decimals};
-                return static_cast<int>(i) + 1;
-            }
+        return it == areas.end() ? nullptr : &it->second;
+    }
+    int FindField(int area, std::string_view name, ExprFieldInfo& info) override {
+        FakeArea* a = Area(area);
+        for (std::size_t i = 0; a && i < a->fields.size(); ++i) {
+            const FakeField& f = a->fields[i];
+            if (f.name != name) continue;
+            info = ExprFieldInfo{f.type, f.length, f.decimals};
+            return static_cast<int>(i) + 1;
         }
         return 0;
     }
     std::string_view FieldText(int area, int field) override {
-        auto it = areas.find(area);
-        if (it == areas.end() || field < 1 || field > static_cast<int>(it->second.fields.size())) return {};
-        return it->second.fields[static_cast<std::size_t>(field - 1)].value;
+        FakeArea* a = Area(area);
+        if (!a || field < 1 || field > static_cast<int>(a->fields.size())) return {};
+        return a->fields[static_cast<std::size_t>(field - 1)].value;
     }
     std::string MemoText(int area, int field) override {
-        auto it = areas.find(area);
-        if (it == areas.end()) return {};
-        auto m = it->second.memos.find(field);
-        return m == it->second.memos.end() ? std::string() : m->second;
+        FakeArea* a = Area(area);
+        return a && a->memos.count(field) ? a->memos[field] : std::string();
     }
-    int32_t RecordNumber(int area) override { return areas.count(area) ? areas[area].recNo : 0; }
-    bool RecordDeleted(int area) override { return areas.count(area) && areas[area].deleted; }
+    int32_t RecordNumber(int area) override { return Area(area) ? Area(area)->recNo : 0; }
+    bool RecordDeleted(int area) override { return Area(area) && Area(area)->deleted; }
 };
 
 // Installs a fake source and clean engine state for the test's lifetime.

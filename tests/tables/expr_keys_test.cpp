@@ -1,5 +1,4 @@
-// Numeric keys, Julian day numbers and date texts, SOUNDEX, ring lists and
-// the small string helpers.
+// Numeric keys, Julian day numbers and date texts, SOUNDEX and ring lists.
 
 #include <gtest/gtest.h>
 
@@ -188,13 +187,6 @@ TEST(RingList, OrderUnlinkAndRemove) {
     EXPECT_EQ(RingUnlink(ring), b);
     EXPECT_EQ(ring, nullptr);
     RingFreeNode(b);
-}
-
-TEST(StringHelpers, SwapBlocksAndPadding) {
-    char buf[16] = "abcdef";
-    SwapBlocks(buf, 2, 4);
-    EXPECT_STREQ(buf, "cdefab");
-    EXPECT_EQ(ZeroPadInt(-7, 3), "-07");
 }
 
 }  // namespace

@@ -60,12 +60,7 @@ std::string Raised(Call call) {
 inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 inline TFieldEntry F(const std::string& name, char type, int len = 0, int dec = 0) {
-    TFieldEntry f;
-    f.name = name;
-    f.type = type;
-    f.length = static_cast<uint8_t>(len);
-    f.decimals = static_cast<uint8_t>(dec);
-    return f;
+    return TFieldEntry{name, type, static_cast<uint8_t>(len), static_cast<uint8_t>(dec)};
 }
 
 // Runs a program (each argument quoted for the shell) and returns its

@@ -68,14 +68,11 @@ TEST_F(Tables, TheTxtMessageSectionIsOneTabSeparatedLinePerMessage) {
     const std::string longCause(300, 'c');
     UseMessageFile("Fehler : erste M\r\n" + longCause + "\r\nAbhilfe eins\r\n"
                    "Warnung: zweite M\r\nUrsache zwei\r\nAbhilfe zwei\r\n");
-    AddMessage("Fehler : erste Meldung");
-    AddMessage("Warnung: zweite Meldung");
-    AddMessage("Warnung: ohne Eintrag");
+    for (const char* m : {"Fehler : erste Meldung", "Warnung: zweite Meldung", "Warnung: ohne Eintrag"}) AddMessage(m);
     Open(kReportTxtFile);
     ReportMessageSection();
     std::string cause, remedy;
-    GetMessageCause(3, cause);
-    GetMessageRemedy(3, remedy);
+    GetMessageCause(3, cause), GetMessageRemedy(3, remedy);
     EXPECT_EQ(CrLfLines(Written()),
               (std::vector<std::string>{"", "", "BEMERKUNGEN, WARNUNGEN, FEHLERMELDUNGEN",
                                         "Fehler : erste Meldung\t" + longCause + "\tAbhilfe eins",
@@ -99,12 +96,10 @@ TEST_F(Tables, TheTextAndHtmlMessageSections) {
     Open(kReportHtmlFile);
     ReportMessageSection();
     const std::string html = Written();
-    EXPECT_TRUE(Contains(html, "<TR><TD>Fehler : &lt;erste&gt; Meldung</TD></TR>"));
-    EXPECT_TRUE(Contains(html, "<TR><TD>Ursache &amp; eins</TD></TR>"));
-    EXPECT_TRUE(Contains(html, "<TR><TD>" + longRemedy + "</TD></TR>"));
-    EXPECT_EQ(CountOf(html, "<TABLE"), 3u);
-    EXPECT_EQ(CountOf(html, "</TABLE>"), 3u);
-    EXPECT_FALSE(htmlTableOpen);
+    for (const std::string& cell :
+         {std::string("Fehler : &lt;erste&gt; Meldung"), std::string("Ursache &amp; eins"), longRemedy})
+        EXPECT_TRUE(Contains(html, "<TR><TD>" + cell + "</TD></TR>")) << cell;
+    EXPECT_TRUE(CountOf(html, "<TABLE") == 3 && CountOf(html, "</TABLE>") == 3 && !htmlTableOpen);
 }
 
 TEST_F(Tables, TheMessagesPageBeginsANewSheetAndNoMessagesWriteNone) {
@@ -114,9 +109,7 @@ TEST_F(Tables, TheMessagesPageBeginsANewSheetAndNoMessagesWriteNone) {
     ui.batch = true;
     AddMessage("Warnung: eine");
     Open(kReportScreen);
-    ReportPageHeader(1, 1);
-    ReportText("Inhalt");
-    ReportMessagesPage();
+    ReportPageHeader(1, 1), ReportText("Inhalt"), ReportMessagesPage();
     const auto lines = CrLfLines(Written());
     const auto feed = std::find(lines.begin(), lines.end(), "\f");
     ASSERT_NE(feed, lines.end());
@@ -126,13 +119,13 @@ TEST_F(Tables, TheMessagesPageBeginsANewSheetAndNoMessagesWriteNone) {
 
 TEST_F(Tables, ErrorMessageReport) {
     ShowErrorMessageReport();
-    ASSERT_EQ(ui.CallsOf("message").size(), 1u);
-    EXPECT_EQ(ui.CallsOf("message")[0].text, "Berechnung erfolgreich ohne Fehlermeldungen");
     AddMessage("Warnung: Zahnbreite !  (2)");
     ShowErrorMessageReport();
-    ASSERT_EQ(ui.CallsOf("show-text").size(), 1u);
-    EXPECT_TRUE(Contains(Slurp(In("outwin.txt")), "Error Messages"));
-    EXPECT_TRUE(Contains(Slurp(In("outwin.txt")), "Zahnbreite weicht stark"));
+    ASSERT_EQ(ui.CallsOf("message").size(), 1u);
+    EXPECT_EQ(ui.CallsOf("message")[0].text, "Berechnung erfolgreich ohne Fehlermeldungen");
+    const std::string shown = Slurp(In("outwin.txt"));
+    EXPECT_TRUE(ui.CallsOf("show-text").size() == 1 && Contains(shown, "Error Messages") &&
+                Contains(shown, "Zahnbreite weicht stark"));
 }
 
 }  // namespace

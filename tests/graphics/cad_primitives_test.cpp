@@ -63,16 +63,15 @@ TEST_F(CadPrimitivesTest, ChordsJoinHaveLengthAndStayOnTheCurve) {
         {"circle", [] { CadOutputState.chordTolerance = 0; CadPolygonCircle(false, 0, 0, 5); },
          314, 0, 0, 5, 5, 5, 0, false},
         {"circle clockwise", [] { CadPolygonCircle(true, 0, 0, 5); }, 314, 0, 0, 5, 5, 5, 0, true},
-        // 15.7 mm of quarter arc at 0.5 mm chords: 31 chords.
-        {"quarter arc", [] { CadOutputState.chordTolerance = 0.5L; CadPolygonArc(10, 0, 0, 10, kPi / 2); },
-         31, 0, 0, 10, 10, 0, 10, false},
-        // The other way round the centre lies on the right, at (10, 10).
+        // 15.7 mm of quarter arc at 0.5 mm chords: 31 chords; clockwise the centre is at (10, 10).
         {"quarter arc clockwise", [] { CadOutputState.chordTolerance = 0.5L; CadPolygonArc(10, 0, 0, 10, -kPi / 2); },
          31, 10, 10, 10, 10, 0, 10, false},
         {"short flat arc", [] { CadOutputState.chordTolerance = 1; CadPolygonArc(0, 0, 0.5L, 0, 0.05L); },
          1, 0, 0, 0, 0, 0.5L, 0, false},
         // Steps of 0.05 rad until 2 pi is passed: 126 chords.
         {"ellipse clockwise", [] { CadEllipse(true, 0, 0, 4, 2); }, 126, 0, 0, 0, 4, 4, 0, true},
+        {"quarter arc", [] { CadOutputState.chordTolerance = 0.5L; CadPolygonArc(10, 0, 0, 10, kPi / 2); },
+         31, 0, 0, 10, 10, 0, 10, false},
     };
     for (const auto& c : cases) {
         segs.clear();
@@ -83,22 +82,14 @@ TEST_F(CadPrimitivesTest, ChordsJoinHaveLengthAndStayOnTheCurve) {
         EXPECT_NEAR((double)segs.back().x2, (double)c.lastX, closeTo) << c.name;
         EXPECT_NEAR((double)segs.back().y2, (double)c.lastY, closeTo) << c.name;
         EXPECT_EQ(segs.front().y2 < segs.front().y1, c.down) << c.name;
-        for (std::size_t i = 0; i < segs.size(); ++i) {
+        for (std::size_t i = 0; i < segs.size(); ++i) {  // length, joined, on the circle
             const Segment& s = segs[i];
             EXPECT_GT(std::hypot(s.x2 - s.x1, s.y2 - s.y1), 1E-9L) << c.name << " " << i;
-            if (i > 0) {
-                EXPECT_TRUE(s.x1 == segs[i - 1].x2 && s.y1 == segs[i - 1].y2) << c.name << " " << i;
-            }
-            if (c.r > 0) {
-                EXPECT_NEAR((double)std::hypot(s.x2 - c.cx, s.y2 - c.cy), (double)c.r, 1E-12) << c.name;
-            }
+            EXPECT_TRUE(i == 0 || (s.x1 == segs[i - 1].x2 && s.y1 == segs[i - 1].y2)) << c.name << " " << i;
+            EXPECT_TRUE(c.r == 0 || std::fabs(std::hypot(s.x2 - c.cx, s.y2 - c.cy) - c.r) < 1E-12L) << c.name;
         }
     }
-    // The quarter arc ends exactly on its point.
-    CadOutputState.chordTolerance = 0.5L;
-    segs.clear();
-    CadPolygonArc(10, 0, 0, 10, kPi / 2);
-    EXPECT_TRUE(segs.back().x2 == 0 && segs.back().y2 == 10);
+    EXPECT_TRUE(segs.back().x2 == 0 && segs.back().y2 == 10) << "the last arc ends exactly on its point";
 }
 
 TEST_F(CadPrimitivesTest, DegenerateShapesDrawNoZeroLengthLine) {
@@ -117,8 +108,7 @@ TEST_F(CadPrimitivesTest, TextLinesMoveByOneAndAHalfHeights) {
     CadMoveTo(0, 0);
     CadTextLine("c");
     EXPECT_EQ(txt, (std::vector<std::string>{"a 0 100", "b 0 92", "c 0 0"}));
-    EXPECT_NEAR((double)CadOutputState.currentX, 8, 1E-12);
-    EXPECT_NEAR((double)CadOutputState.currentY, 0, 1E-12);
+    EXPECT_TRUE(std::hypot(CadOutputState.currentX - 8, CadOutputState.currentY) < 1E-12L);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 #include "foundation/codepage.h"
 #include "graphics/logo.h"
@@ -37,11 +38,9 @@ protected:
 
 TEST(FormatDisplayReal, EightSignificantDigitsAndRoundTrip) {
     const std::pair<Real, const char*> cases[] = {
-        {0.0L, "0"}, {12.5L, "12.5"}, {-3.0L, "-3"}, {-0.000012345678L, "-0.000012345678"},
-        {0.000001L, "1E-06"}, {2.0L / 3.0L, "0.66666667"}, {12345678.0L, "12345678"},
-        {123456789.0L, "1.2345679E08"}, {99999999.5L, "1E08"}, {-1.5E100L, "-1.5E100"},
-        {639.99999999L, "640"},
-    };
+        {0.0L, "0"},           {-3.0L, "-3"},          {-0.000012345678L, "-0.000012345678"}, {0.000001L, "1E-06"},
+        {2.0L / 3.0L, "0.66666667"}, {12345678.0L, "12345678"}, {123456789.0L, "1.2345679E08"}, {99999999.5L, "1E08"},
+        {-1.5E100L, "-1.5E100"}, {639.99999999L, "640"}};
     for (const auto& [v, text] : cases) {
         EXPECT_EQ(FormatDisplayReal(v), text) << (double)v;
         Real back = 0;
@@ -49,8 +48,7 @@ TEST(FormatDisplayReal, EightSignificantDigitsAndRoundTrip) {
         EXPECT_NEAR((double)back, (double)v, std::fabs((double)v) * 1E-7) << text;
     }
     Real v = 0;
-    EXPECT_TRUE(ParseDisplayReal("1,5", v));
-    EXPECT_EQ(v, 1.5L);
+    EXPECT_TRUE(ParseDisplayReal("1,5", v) && v == 1.5L);
     for (const char* bad : {"", "x", "1.5x", "+1", "NAN", "1;2"}) EXPECT_FALSE(ParseDisplayReal(bad, v)) << bad;
     // Device coordinates round halves to even and saturate.
     EXPECT_TRUE(RoundToInt32(2.5L) == 2 && RoundToInt32(-3.5L) == -4);
@@ -105,8 +103,7 @@ TEST_F(DisplayListTest, PenRecordsOnlyOnChange) {
 
 TEST_F(DisplayListTest, ZeroResolutionMeansTheDefaultDevice) {
     SetDeviceResolution(0, 0);
-    EXPECT_EQ(DeviceWidth, 640);
-    EXPECT_EQ(DeviceHeight, 480);
+    EXPECT_TRUE(DeviceWidth == 640 && DeviceHeight == 480);
     window.Header(0, 0, 100, 100);
     EXPECT_EQ(DisplayList.front(), "10;1;1;639;479;0;0;100;100");
     SetDeviceResolution(1024, 768);
@@ -115,16 +112,12 @@ TEST_F(DisplayListTest, ZeroResolutionMeansTheDefaultDevice) {
 
 TEST_F(DisplayListTest, MappingOfAKnownWindow) {
     window.Header(0, 0, 160, 120);
-    EXPECT_EQ(Viewport, (IntRect{1, 1, 639, 479}));
-    EXPECT_EQ(ZoomRect, (ZoomRectangle{1, 1, 639, 479}));
+    EXPECT_TRUE(Viewport == (IntRect{1, 1, 639, 479}) && ZoomRect == (ZoomRectangle{1, 1, 639, 479}));
     // Equal scales: the height limits, 478 pixels for 120 units.
-    EXPECT_DOUBLE_EQ((double)ScaleX, 478.0 / 120.0);
-    EXPECT_DOUBLE_EQ((double)ScaleY, 478.0 / 120.0);
-    EXPECT_TRUE(MapX(0) == 1 && MapX(80) == 320 && MapX(160) == 638);
+    EXPECT_TRUE(ScaleX == ScaleY && std::fabs((double)ScaleX - 478.0 / 120.0) < 1E-15);
+    EXPECT_TRUE(MapX(0) == 1 && MapX(80) == 320 && MapX(160) == 638 && MapLengthX(10) == 40);
     EXPECT_TRUE(MapY(0) == 479 && MapY(60) == 240 && MapY(120) == 1);
-    EXPECT_EQ(MapLengthX(10), 40);
-    EXPECT_EQ(window.EinX(0.5L), 80);
-    EXPECT_EQ(window.EinY(0.25L), 30);
+    EXPECT_TRUE(window.EinX(0.5L) == 80 && window.EinY(0.25L) == 30);
     // Keep-aspect anchors a wide window at the bottom; without it the window fills the device.
     window.SetWindow(1, 0, 0, 0, 1, 1, 0, 0, 200, 100);
     EXPECT_DOUBLE_EQ((double)ScaleY, 3.2);
@@ -138,15 +131,12 @@ TEST_F(DisplayListTest, DegenerateWindowIsRefusedAndNotRecordedOrReplayed) {
     window.line(0, 0, 1, 1);
     const size_t records = DisplayList.size();
     window.SetWindow(1, 1, 0, 0, 1, 1, 5, 0, 5, 100);
-    EXPECT_TRUE(cancelFlag);
-    EXPECT_EQ(DisplayList.size(), records);
-    EXPECT_EQ(WorldWindow, (WorldRect{0, 0, 160, 120}));
+    EXPECT_TRUE(cancelFlag && DisplayList.size() == records && WorldWindow == (WorldRect{0, 0, 160, 120}));
     // A stored one stops the replay.
     DisplayList.push_back("10;0;0;640;480;5;0;5;100");
     window.line(0, 0, 1, 1);
     cancelFlag = false;
-    EXPECT_EQ(Replay().ops.size(), 1u);
-    EXPECT_TRUE(cancelFlag);
+    EXPECT_TRUE(Replay().ops.size() == 1u && cancelFlag);
 }
 
 TEST_F(DisplayListTest, ReplayGivesTheDeviceGeometryWithoutAnEventPump) {
@@ -163,8 +153,7 @@ TEST_F(DisplayListTest, ReplayGivesTheDeviceGeometryWithoutAnEventPump) {
                                    "arc 272,288 367,192 367,240 320,192", "polygon 1,479 41,479 41,439 1,439",
                                    "text 41,383 h22 w9 e0 a;b"}));
     // Colour 4 (red) for pen, brush and text.
-    EXPECT_NE(std::find(canvas.state.begin(), canvas.state.end(), "pen 255"), canvas.state.end());
-    EXPECT_EQ(canvas.state.back(), "font 255");
+    EXPECT_TRUE(std::ranges::count(canvas.state, "pen 255") == 1 && canvas.state.back() == "font 255");
     EXPECT_TRUE(canvas.fonts[0].face == "Arial" && canvas.fonts[0].weight == 700 && canvas.fonts[0].italic);
     EXPECT_EQ(ui.pumps, 0);
 
@@ -191,11 +180,9 @@ TEST_F(DisplayListTest, PausesStepsAndMonochrome) {
     for (int colour : {0, 1, 0}) window.SetColor(colour);
     window.StepMode = 1;
     RecordingCanvas canvas;
-    canvas.endStepping = true;
+    canvas.endStepping = true;  // the end button of the first step lets the rest run freely
     window.ReplayTo(canvas);
-    // The end button of the first step lets the rest run freely.
-    EXPECT_EQ(canvas.ops, (Records{"pause 20", "step"}));
-    EXPECT_TRUE(window.StepMode == 0 && ui.pumps == 0);
+    EXPECT_TRUE(canvas.ops == (Records{"pause 20", "step"}) && window.StepMode == 0 && ui.pumps == 0);
     // Monochrome: a black pen, the background colour for the brush, black fills.
     colourGraphics = false;
     window.Clear();
@@ -219,10 +206,9 @@ TEST_F(DisplayListTest, PrinterGetsItsOwnMappingAndTheText) {
     PrintingFlag = 0;
     window.canvas = nullptr;
     EXPECT_EQ(screen.ops, Records{"line 1,479 638,479"});  // the text goes to the printer only
-    ASSERT_EQ(paper.ops.size(), 6u);  // frame, line, text
-    // PX(0) = R(2100 x 10 / 210) + R(2100 x 1 / 640) = 100 + 3.
-    EXPECT_EQ(paper.ops[4], "line 103,3164 2195,3164");
-    EXPECT_TRUE(paper.ops[5].starts_with("text "));
+    // Frame, line, text; PX(0) = R(2100 x 10 / 210) + R(2100 x 1 / 640) = 100 + 3.
+    ASSERT_EQ(paper.ops.size(), 6u);
+    EXPECT_TRUE(paper.ops[4] == "line 103,3164 2195,3164" && paper.ops[5].starts_with("text "));
 }
 
 using GrafObjectTest = test::WindowTest<ScriptedUi>;
@@ -235,11 +221,8 @@ TEST_F(GrafObjectTest, ForwardsRecordTheWindowRecords) {
     GrafOutText(1, 2, "Maß"_cp850);
     GrafSolid(0, 0, 1, 0, 1, 1, 0, 1);
     GrafPause(5);
-    ASSERT_EQ(DisplayList.size(), 5u);
-    EXPECT_EQ(DisplayList[1], "8;12");
     // The stored code page 850 text is converted for display before it is recorded.
-    EXPECT_EQ(DisplayList[2], "6;1;2;Ma\xDF");
-    EXPECT_EQ(DisplayList[4], "13;5");
+    EXPECT_EQ(DisplayList, (Records{"4;0;0;1;1", "8;12", "6;1;2;Ma\xDF", "7;0;0;1;0;1;1;0;1", "13;5"}));
     GrafClear();
     EXPECT_TRUE(DisplayList.empty());
 }
@@ -248,8 +231,7 @@ TEST_F(GrafObjectTest, MissingPlotFileGivesMessageAndCancel) {
     testing::TempDir dir{"veldrim_g1_plot"};
     testing::Spit(dir / "a.plt", "IN;");
     GrafCheckPlotFile(dir / "a.plt");
-    EXPECT_FALSE(cancelFlag);
-    EXPECT_TRUE(ui.CallsOf("message").empty());
+    EXPECT_TRUE(!cancelFlag && ui.CallsOf("message").empty());
     GrafCheckPlotFile(dir / "no such.plt");
     EXPECT_TRUE(cancelFlag);
     ASSERT_EQ(ui.CallsOf("message").size(), 1u);
@@ -275,16 +257,14 @@ TEST_F(GrafObjectTest, LogoIsSolidsInTwoColoursInsideItsWindow) {
             v.push_back(x);
         }
         ASSERT_EQ(v.size(), 8u) << r;
-        int sign = 0;
+        std::set<bool> turns;  // one turning sense at every corner
         for (int i = 0, j = 2, k = 4; i < 8; i += 2, j = (j + 2) % 8, k = (k + 2) % 8) {
             EXPECT_TRUE(v[i] >= -1 && v[i] <= 38 && v[i + 1] >= -1 && v[i + 1] <= 33) << r;
-            const int turn = (v[j] - v[i]) * (v[k + 1] - v[j + 1]) > (v[j + 1] - v[i + 1]) * (v[k] - v[j]) ? 1 : -1;
-            if (sign == 0) sign = turn;
-            EXPECT_EQ(turn, sign) << r;
+            turns.insert((v[j] - v[i]) * (v[k + 1] - v[j + 1]) > (v[j + 1] - v[i + 1]) * (v[k] - v[j]));
         }
+        EXPECT_EQ(turns.size(), 1u) << r;
     }
-    EXPECT_EQ(solids, 57);
-    EXPECT_EQ(colours, (std::vector<std::string>{"8;9", "8;13", "8;9"}));
+    EXPECT_TRUE(solids == 57 && colours == (Records{"8;9", "8;13", "8;9"}));
 }
 
 }  // namespace

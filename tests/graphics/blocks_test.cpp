@@ -57,9 +57,8 @@ TEST_F(BlocksTest, ABlockReplaysAsTheSamePrimitives) {
     Log().clear();
     Define({{"EVOLV1", DrawContent}});
     const std::filesystem::path file = dir / "$EVOLV1.dx$";
-    const std::string text = ReadFile(file);
-    EXPECT_TRUE(text.ends_with("  0\r\nEOF\r\n"));
-    EXPECT_EQ(text.find("SECTION"), std::string::npos) << "no header in a block file";
+    const std::string text = ReadFile(file);  // no header in a block file
+    EXPECT_TRUE(text.ends_with("  0\r\nEOF\r\n") && text.find("SECTION") == std::string::npos);
     CadInsertBlock("EVOLV1", 0, 0, 0, 1, 1);
     EXPECT_EQ(Log(), direct);
     EXPECT_TRUE(messageList.count == 0 && !cancelFlag && CadOutputState.nestingLevel == 0);
@@ -99,8 +98,7 @@ TEST_F(BlocksTest, ANestedInsertRotatedBy90DegreesIsPlacedThroughBothLevels) {
     // layer and transform come back after the nested insert.
     Log().clear();
     CadInsertBlock("OUTER", 0, 0, 30, 1, 1);
-    ASSERT_EQ(Log().size(), 4u);
-    EXPECT_EQ(Log()[2], "TEXT 'T' 7.6603 6.7321 h=2.0000 w=1.4000 a=120.0000 L1");
+    EXPECT_EQ(Log().at(2), "TEXT 'T' 7.6603 6.7321 h=2.0000 w=1.4000 a=120.0000 L1");
     EXPECT_TRUE(CadOutputState.currentLayerNumber == 0 && CadOutputState.insertRotation == 0 &&
                 CadOutputState.insertScaleX == 1);
     // Replay ignores the origin of the moment, as a DXF insert does; the
@@ -125,8 +123,7 @@ TEST_F(BlocksTest, ABlockInsertingItselfStopsAtTheNestingLimit) {
     BeginRecordedScreenRun();
     Define({{"LOOP", SelfInsert}});
     CadInsertBlock("LOOP", 0, 0, 0, 1, 1);
-    EXPECT_TRUE(cancelFlag);
-    EXPECT_EQ(ShownTexts(), std::vector<std::string>{"error blockno.5"});
+    EXPECT_TRUE(cancelFlag && ShownTexts() == std::vector<std::string>{"error blockno.5"});
     EXPECT_EQ(Log().size(), 4u) << "the four allowed levels drew their line";
     EXPECT_TRUE(CadOutputState.nestingLevel == 0 && CadOutputState.insertOffsetX == 0);
     cancelFlag = false;
@@ -141,18 +138,13 @@ TEST_F(BlocksTest, MissingOrUncreatableBlockFilesAreReported) {
         ResetMessages();
         cancelFlag = false;
         CadInsertBlock(name, 0, 0, 0, 1, 1);
-        EXPECT_TRUE(cancelFlag) << name;
-        EXPECT_EQ(Messages(), std::vector<std::string>{"Invalid temp directory"}) << name;
+        EXPECT_TRUE(cancelFlag && Messages() == std::vector<std::string>{"Invalid temp directory"}) << name;
     }
-    EXPECT_TRUE(Log().empty());
-
-    ResetMessages();
-    cancelFlag = false;
     userDirectory = (dir / "gone").string();
+    cancelFlag = false;
     CadBeginBlocks();
     CadBeginBlock("EVOLV1");
-    EXPECT_TRUE(cancelFlag);
-    EXPECT_EQ(ShownTexts(), std::vector<std::string>{"file write error"});
+    EXPECT_TRUE(cancelFlag && ShownTexts() == std::vector<std::string>{"file write error"});
     CadLine(0, 0, 1, 1);
     CadEndBlock();
     EXPECT_FALSE(cancelFlag) << "the drawing goes on";
@@ -170,7 +162,6 @@ TEST_F(BlocksTest, AStepFailingInsideADefinitionStillEndsIt) {
     cancelFlag = true;
     CadEndBlock();
     EXPECT_FALSE(cancelFlag);
-    CadEndSection();
     CadEndOutput();
     EXPECT_NE(ReadFile(file).find("  2\r\nB\r\n 70\r\n0\r\n 10\r\n0.0\r\n 20\r\n0.0\r\n  0\r\nENDBLK\r\n"),
               std::string::npos);
@@ -181,9 +172,7 @@ TEST_F(BlocksTest, AStepFailingInsideADefinitionStillEndsIt) {
     CadLine(0, 0, 1, 1);
     cancelFlag = true;
     CadEndBlock();
-    EXPECT_FALSE(cancelFlag);
-    CadEndSection();
-    EXPECT_FALSE(std::filesystem::exists(dir / "$HALF.dx$"));
+    EXPECT_TRUE(!cancelFlag && !std::filesystem::exists(dir / "$HALF.dx$"));
     CadEndOutput();
 }
 

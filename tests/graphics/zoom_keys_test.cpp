@@ -49,8 +49,7 @@ TEST_F(ZoomKeysTest, AnyOtherKeyRepeatsTheLastAction) {
     EXPECT_TRUE(ZoomRect == kWhole && window.repaintCount == paints);
     window.processKey(kVkRight);
     window.processKey(kVkShift);
-    EXPECT_EQ(ZoomRect, (ZoomRectangle{-128, 0, 512, 480}));
-    EXPECT_EQ(LastKeyScan, kScanRight);
+    EXPECT_TRUE(ZoomRect == (ZoomRectangle{-128, 0, 512, 480}) && LastKeyScan == kScanRight);
     window.processKey(kVkEscape);
     EXPECT_EQ(ZoomRect, kWhole);
 }
@@ -58,11 +57,9 @@ TEST_F(ZoomKeysTest, AnyOtherKeyRepeatsTheLastAction) {
 TEST_F(ZoomKeysTest, FarZoomIsClampedWithoutOverflow) {
     for (int i = 0; i < 200; ++i) window.processKey(kVkSubtract);
     EXPECT_LE(int64_t{ZoomRect.x2} - ZoomRect.x1, 2 * kMaxZoomHalfSpan);
-    EXPECT_GT(ZoomRect.x2, ZoomRect.x1);
-    EXPECT_GT(ScaleX, 0);
+    EXPECT_TRUE(ZoomRect.x2 > ZoomRect.x1 && ScaleX > 0);
     for (int i = 0; i < 400; ++i) window.processKey(kVkAdd);
-    EXPECT_TRUE(ZoomRect.x2 - ZoomRect.x1 >= 2 && ZoomRect.y2 - ZoomRect.y1 >= 2);
-    EXPECT_TRUE(std::isfinite(static_cast<double>(ScaleX)));
+    EXPECT_TRUE(ZoomRect.x2 - ZoomRect.x1 >= 2 && ZoomRect.y2 - ZoomRect.y1 >= 2 && std::isfinite((double)ScaleX));
     EXPECT_EQ(MapX(1E12L), INT32_MAX);  // a far-off point saturates
     for (int i = 0; i < 100000; ++i) window.processKey(kVkPageDown);
     EXPECT_LE(ZoomRect.y2, kMaxZoomCoordinate);
@@ -73,8 +70,7 @@ TEST_F(ZoomKeysTest, DragZoomInvertsTheMappingInForce) {
     Drag(100, 100, 200, 100);  // no height
     EXPECT_TRUE(ZoomRect == kWhole && window.Dragging == 0);
     Drag(300, 250, 100, 100);  // the direction does not matter
-    EXPECT_EQ(ZoomRect, (ZoomRectangle{100, 230, 300, 380}));
-    EXPECT_TRUE(MapX(100) == 0 && MapY(230) == 480);
+    EXPECT_TRUE(ZoomRect == (ZoomRectangle{100, 230, 300, 380}) && MapX(100) == 0 && MapY(230) == 480);
     // Zoomed once, the next drag inverts the mapping now in force.
     Drag(0, 0, 320, 240);
     EXPECT_EQ(VisibleWindow, (WorldRect{100, 305, 200, 380}));

@@ -9,6 +9,7 @@
 #include <clocale>
 #include <limits>
 #include <sstream>
+#include <tuple>
 
 #include "dxf_test_support.h"
 #include "foundation/codepage.h"
@@ -35,11 +36,7 @@ class DxfWriterTest : public CadFixture {};
 // Exchange numbers take the CAD decimals only, never the display's decimals
 // setting nor the locale; DXF and drawing-record numbers alike.
 TEST_F(DxfWriterTest, NumberFormatNFollowsOnlyTheCadDecimals) {
-    const struct {
-        int decimals;
-        Real value;
-        const char* text;
-    } cases[] = {
+    const struct { int decimals; Real value; const char* text; } cases[] = {
         {6, 12.5L, "12.500000"}, {6, -1E-9L, "0.000000"}, {0, 1.5L, "1.500000"}, {33, 1.5L, "1.500000"},
         {1, 0.25L, "0.2"}, {20, 0.1L, "0.10000000000000000000"},  // beyond a double: the 80-bit value
         {6, std::numeric_limits<Real>::quiet_NaN(), "0.000000"}, {6, std::numeric_limits<Real>::infinity(), "0.000000"},
@@ -73,16 +70,11 @@ TEST_F(DxfWriterTest, EntityGoldens) {
     CadOutputState.layerNames[1] = "MITTE";
     CadOutputState.cadCode = kCadDxf;
     DxfSelectLayer(1);
-    CadOutputState.textHeight = 3.5L;
-    CadOutputState.textWidthFactor = 0.7L;
-    CadOutputState.textAngle = 38.66L;
+    std::tie(CadOutputState.textHeight, CadOutputState.textWidthFactor, CadOutputState.textAngle) =
+        std::tuple(3.5L, 0.7L, 38.66L);
     CadOutputState.textObliquingAngle = 0;
     const std::string arc = G("  0|ARC|  8|MITTE| 10|1.000| 20|2.000| 40|4.000| 50|30.00000000| 51|120.00000000");
-    const struct {
-        const char* name;
-        void (*write)(DxfWriter&);
-        std::string golden;
-    } cases[] = {
+    const struct { const char* name; void (*write)(DxfWriter&); std::string golden; } cases[] = {
         {"arc", [](DxfWriter& w) { w.DxfWriteArc(1, 2, 30, 120, 4, 0); }, arc},
         // A clockwise arc: the same points counter-clockwise, no group 230.
         {"clockwise arc", [](DxfWriter& w) { w.DxfWriteArc(1, 2, 120, 30, 4, -1); }, arc},
@@ -121,18 +113,12 @@ TEST_F(DxfWriterTest, TextsTakeTheCadCharacterSetExceptInScreenBlockFiles) {
 TEST_F(DxfWriterTest, AFileThatCannotBeCreatedIsReported) {
     std::filesystem::create_directories(dir / "grafmit.dxf");
     CadBeginOutput(kCadPlot);
-    EXPECT_TRUE(cancelFlag);
-    EXPECT_FALSE(CadRunActive());
-    EXPECT_TRUE(CadOutputState.outputFileName.empty());
+    EXPECT_TRUE(cancelFlag && !CadRunActive() && CadOutputState.outputFileName.empty());
     EXPECT_EQ(ShownTexts(), std::vector<std::string>{"file write error"});
 }
 
 TEST_F(DxfWriterTest, RecordNumbersFollowDecimalsAndSeparator) {
-    const struct {
-        int decimals, separator;
-        Real value;
-        const char* text;
-    } cases[] = {{3, 2, -3.5L, "-3,500"}, {3, 1, -0.0001L, "0.000"}, {1, 1, 2.25L, "2.2"}, {40, 1, 2, "2.000000"}};
+    const struct { int decimals, separator; Real value; const char* text; } cases[] = {{3, 2, -3.5L, "-3,500"}, {3, 1, -0.0001L, "0.000"}, {1, 1, 2.25L, "2.2"}, {40, 1, 2, "2.000000"}};
     for (const auto& c : cases) {
         CadOutputState.cadDecimals = c.decimals;
         decimalSeparatorOption = static_cast<int16_t>(c.separator);
@@ -149,10 +135,7 @@ TEST_F(DxfWriterTest, RecordNumbersFollowDecimalsAndSeparator) {
 
 TEST_F(DxfWriterTest, RecordFullCirclesAndArcs) {
     CadOutputState.cadDecimals = 1;
-    const struct {
-        Real start, end, sweep;
-        const char* line;
-    } cases[] = {
+    const struct { Real start, end, sweep; const char* line; } cases[] = {
         {0, 360, 360, "CIRCLE\t1.0\t2.0\t3.0"}, {45, 45, 0, "CIRCLE\t1.0\t2.0\t3.0"},
         {0.000001L, 359.999995L, 360, "CIRCLE\t1.0\t2.0\t3.0"},
         {0, 359.9L, 359.9L, "ARC\t1.0\t2.0\t3.0\t0.0\t359.9"},
@@ -193,8 +176,7 @@ TEST_F(DxfWriterTest, AWholeRecordRun) {
     CadEndSection();
     CadEndOutput();
     ASSERT_FALSE(cancelFlag);
-    EXPECT_EQ(CadOutputState.currentLayerName, "3");
-    EXPECT_EQ(ui.CallsOf("open-document").size(), 1u);
+    EXPECT_TRUE(CadOutputState.currentLayerName == "3" && ui.CallsOf("open-document").size() == 1u);
     EXPECT_EQ(ReadFile(dir / "my.dir" / "drawing.txt"),
               "MINMAX\t0.00\t0.00\t160.00\t120.00\r\nSECTION BLOCKS\r\nBLOCK\tB1\r\n"
               "LINE\t0.00\t0.00\t1.00\t0.00\r\nEND OF BLOCK\r\nSECTION ENTITIES\r\n"
@@ -215,11 +197,10 @@ protected:
         int code = -1;
         const std::string out = testing_support::RunPython(
             std::string(VELDRIM_TEST_DIR) + "/graphics/dxf_ezdxf_check.py", file.string(), code);
-        EXPECT_EQ(code, 0) << out;
         std::vector<std::string> lines;
         std::stringstream ss(out);
         for (std::string l; std::getline(ss, l);) lines.push_back(l);
-        EXPECT_TRUE(Has(lines, "AUDIT errors=0 fixes=0")) << out;
+        EXPECT_TRUE(code == 0 && Has(lines, "AUDIT errors=0 fixes=0")) << out;
         return lines;
     }
     static bool Has(const std::vector<std::string>& lines, const std::string& l) { return std::ranges::count(lines, l) > 0; }
@@ -295,20 +276,15 @@ TEST_F(DxfFileTest, ADrawingReadsBackAsDrawn) {
          })
         EXPECT_TRUE(Has(lines, expected)) << expected << "\n" << ::testing::PrintToString(lines);
     // One entity of each kind in the model space.
-    for (const char* kind : {"LINE ", "CIRCLE ", "ARC ", "POLYLINE ", "TEXT ", "SOLID "})
-        EXPECT_EQ(Count(lines, kind), 1) << kind;
-    EXPECT_EQ(Count(lines, "INSERT "), 3);
+    for (const char* kind : {"LINE ", "CIRCLE ", "ARC ", "POLYLINE ", "TEXT ", "SOLID ", "INSERT "})
+        EXPECT_EQ(Count(lines, kind), kind[0] == 'I' ? 3 : 1) << kind;
     EXPECT_FALSE(std::filesystem::exists(dir / "$INNER.dx$")) << "exchange files keep their blocks";
 }
 
 TEST_F(DxfFileTest, EveryLayerSetReadsBack) {
     CadOutputState.layerColorIndex = {9, 2, 3, 4, 5, 6};
     CadOutputState.penNumbers[0] = 12;
-    const struct {
-        int layerSet, layers, drawOn;
-        std::vector<std::string> some;  // "LAYER name colour linetype"
-        int monochrome = 0;
-    } cases[] = {
+    const struct { int layerSet, layers, drawOn; std::vector<std::string> some; int monochrome = 0; } cases[] = {
         {0, 6, 5, {"LAYER MITTE 1 DASHDOT", "LAYER DICK 1 CONTINUOUS"}, 1},
         {0, 6, 5, {"LAYER 0 1 CONTINUOUS", "LAYER MITTE 2 DASHDOT", "LAYER VERDECKT 3 DASHED", "LAYER DICK 6 CONTINUOUS"}},
         {1, 16, 15, {"LAYER 0 1 CONTINUOUS", "LAYER 1 2 CONTINUOUS", "LAYER 15 16 CONTINUOUS"}},
@@ -326,11 +302,11 @@ TEST_F(DxfFileTest, EveryLayerSetReadsBack) {
         CadLine(0, 0, 1, 1);
         CadEndSection();
         CadEndOutput();
-        const auto lines = Check(file);
+        const auto lines = Check(file);  // "LAYER name colour linetype"
         for (const auto& l : c.some) EXPECT_TRUE(Has(lines, l)) << c.layerSet << ": " << l;
         // ezdxf adds the standard layer "Defpoints" of its own when missing.
-        EXPECT_GE(Count(lines, "LAYER "), c.layers) << c.layerSet;
-        EXPECT_LE(Count(lines, "LAYER "), c.layers + 1) << c.layerSet;
+        const long layers = Count(lines, "LAYER ");
+        EXPECT_TRUE(layers == c.layers || layers == c.layers + 1) << c.layerSet << ": " << layers;
     }
 }
 

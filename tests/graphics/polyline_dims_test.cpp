@@ -66,12 +66,8 @@ TEST_F(PolylineTest, EmulatedPolylineDrawsLinesAndArcsBetweenItsOwnVertices) {
     Log().clear();
     Polyline({{10, 0, -kPi / 2}, {20, 0, 0}});
     ASSERT_GT(Log().size(), 5u);
-    EXPECT_TRUE(Log().front().starts_with("LINE 10.0000 0.0000 "));
-    EXPECT_TRUE(Log().back().ends_with(" 20.0000 0.0000 L0"));
-    for (const auto& l : Log()) {
-        const auto v = Numbers(l, 4);
-        EXPECT_TRUE(v[1] >= 0 && v[3] <= 2.0712L) << l;
-    }
+    EXPECT_TRUE(Log().front().starts_with("LINE 10.0000 0.0000 ") && Log().back().ends_with(" 20.0000 0.0000 L0"));
+    for (const auto& l : Log()) EXPECT_TRUE(Numbers(l, 4)[1] >= 0 && Numbers(l, 4)[3] <= 2.0712L) << l;
 }
 
 TEST_F(PolylineTest, DxfGetsARealPolylineWithBulges) {
@@ -102,8 +98,7 @@ TEST_F(PolylineTest, DeviationTexts) {
     const std::string pm(std::string("±"_cp850));
     const struct { const char *upper, *lower; Lines texts; } cases[] = {
         {"", "", {"20"}}, {"+0.1", "-0.1", {"20", pm + "+0.1"}}, {"0.2", "0", {"20", "+0.2"}},
-        {"+0.2", "-0.1", {"20", "-0.1", "+0.2"}}, {"0,3", "0,1", {"20", "+0,1", "+0,3"}},
-    };
+        {"+0.2", "-0.1", {"20", "-0.1", "+0.2"}}, {"0,3", "0,1", {"20", "+0,1", "+0,3"}}};
     for (const auto& c : cases) {
         Log().clear();
         CadDimensionLineHorizontal("20", c.upper, c.lower, 0, 40, 10);
@@ -127,16 +122,16 @@ TEST_F(PolylineTest, DimensionArrowsAndLeader) {
                 heads.emplace_back(std::min({v[0], v[2], v[4], v[6]}), std::max({v[0], v[2], v[4], v[6]}));
             }
         ASSERT_EQ(heads.size(), 2u);
-        EXPECT_TRUE(heads[0].first >= (inside ? 0 : length) - 1E-9L) << length;
-        EXPECT_TRUE(heads[1].second <= (inside ? length : 0) + 1E-9L) << length;
+        EXPECT_TRUE(heads[0].first >= (inside ? 0 : length) - 1E-9L && heads[1].second <= (inside ? length : 0) + 1E-9L)
+            << length;
     }
     // The arrow, the leader to (10, 0), the shoulder, the text above it.
     Log().clear();
     CadSetSymbolScale(2);
     CadDimensionLeader("R5", "", "", 0, 0, 90);
     ASSERT_GE(Log().size(), 5u);
-    EXPECT_TRUE(Log()[0].starts_with("SOLID 0.0000 0.0000 ") && Log()[4].starts_with("TEXT 'R5' 10.0000 2.0000 h=7.0000"));
-    EXPECT_EQ(Log()[2], "LINE 0.0000 0.0000 10.0000 0.0000 L3");
+    EXPECT_TRUE(Log()[0].starts_with("SOLID 0.0000 0.0000 ") && Log()[2] == "LINE 0.0000 0.0000 10.0000 0.0000 L3");
+    EXPECT_TRUE(Log()[4].starts_with("TEXT 'R5' 10.0000 2.0000 h=7.0000"));
 }
 
 }  // namespace

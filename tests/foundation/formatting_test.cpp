@@ -1,21 +1,15 @@
 #include "foundation/formatting.h"
 
-#include <gtest/gtest.h>
-
 #include <array>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <functional>
 #include <limits>
-#include <string>
-#include <vector>
 
 #include "foundation/codepage.h"
-#include "foundation/program_state.h"
 #include "foundation/text_conv.h"
 #include "foundation_file_fixture.h"
-#include "support/test_files.h"
 
 namespace veldrim {
 namespace {
@@ -32,8 +26,7 @@ std::string WithComma(std::string s) {
     return s;
 }
 
-// One formatted value at the decimals settings 0, 3 and 5, written with '.';
-// every case is also checked with the ',' separator.
+// One value at the decimals settings 0, 3 and 5, written with '.' (also checked with ',').
 struct SettingCase {
     const char* name;
     std::function<std::string()> format;
@@ -76,8 +69,7 @@ void CheckSettingCases() {
 
 TEST_F(FormattingTest, DecimalsSettingsAndSeparators) { CheckSettingCases(); }
 
-// Texts that do not depend on the decimals setting: {formatted, expected},
-// formatted anew on each call.
+// Texts that do not depend on the decimals setting: {formatted anew, expected}.
 std::vector<std::pair<std::string, std::string>> FixedTextCases() {
     return {
         // Halves go to the even neighbour, on the exact binary value.
@@ -139,27 +131,21 @@ TEST_F(FormattingTest, AnglesInBothFormats) {
     }
 }
 
+// Length, force, stress, torque, temperature, micron, degree and viscosity;
+// the last two rows in plain ASCII.
 TEST_F(FormattingTest, UnitLabelsOfAllFiveSystems) {
-    // Length, force, stress, torque, temperature and micron of each system.
-    const std::string_view labels[] = {
-        "mm|N|MPa|Nm|°C|µm"_cp850,     "in|lbf|psi|lbfin| F|µin"_cp850, "mm|kN|MPa|Nm|°C|µm"_cp850,
-        "mm|N|N/mm²|Nm|°C|µm"_cp850, "mm|kN|N/mm²|Nm|°C|µm"_cp850,
+    const struct { int system, codePage; std::string_view labels; } cases[] = {
+        {0, 0, "mm|N|MPa|Nm|°C|µm|°|mm²/s"_cp850},     {1, 0, "in|lbf|psi|lbfin| F|µin|°|mm²/s"_cp850},
+        {2, 0, "mm|kN|MPa|Nm|°C|µm|°|mm²/s"_cp850},    {3, 0, "mm|N|N/mm²|Nm|°C|µm|°|mm²/s"_cp850},
+        {4, 0, "mm|kN|N/mm²|Nm|°C|µm|°|mm²/s"_cp850},  {0, 1, "mm|N|MPa|Nm| C|um|deg|mm2/s"},
+        {1, 1, "in|lbf|psi|lbfin| F|uin|deg|mm2/s"},
     };
-    for (int system = 0; system < 5; ++system) {
-        unitSystem = static_cast<std::int16_t>(system);
+    for (const auto& c : cases) {
+        unitSystem = static_cast<std::int16_t>(c.system);
+        codePageOption = static_cast<std::int16_t>(c.codePage);
         EXPECT_EQ(LengthUnit() + "|" + ForceUnit() + "|" + StressUnit() + "|" + TorqueUnit() + "|" + TemperatureUnit() +
-                      "|" + MicronUnit(),
-                  labels[system])
-            << system;
-        EXPECT_EQ(DegreeSign(), "°"_cp850);
-        EXPECT_EQ(ViscosityUnit(), "mm²/s"_cp850);
+                      "|" + MicronUnit() + "|" + DegreeSign() + "|" + ViscosityUnit(), c.labels) << c.system;
     }
-    // Plain ASCII output.
-    codePageOption = 1;
-    unitSystem = 0;
-    EXPECT_EQ(TemperatureUnit() + MicronUnit() + DegreeSign() + ViscosityUnit(), " Cumdegmm2/s");
-    unitSystem = 1;
-    EXPECT_EQ(MicronUnit(), "uin");
 }
 
 TEST_F(FormattingTest, ValuesInTheFiveUnitSystems) {

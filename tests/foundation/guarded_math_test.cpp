@@ -1,16 +1,10 @@
 #include "foundation/guarded_math.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <functional>
 #include <limits>
-#include <string>
-#include <vector>
 
-#include "foundation/messages.h"
 #include "foundation/plane_geometry.h"
-#include "foundation/program_state.h"
 #include "foundation_file_fixture.h"
 
 namespace veldrim {
@@ -159,8 +153,7 @@ protected:
 TEST_F(MessageListTest, KeepsDistinctTextsInFirstAddedOrder) {
     struct Case { const char* name; std::vector<std::string> added; std::vector<std::string> expected; } cases[] = {
         {"order of first adding", {"Fehler : b", "Warnung: a", "Fehler : b"}, {"Fehler : b", "Warnung: a"}},
-        {"case differs", {"Fehler : a", "Fehler : A"}, {"Fehler : a", "Fehler : A"}},
-        {"trailing blank differs", {"Fehler : a", "Fehler : a "}, {"Fehler : a", "Fehler : a "}},
+        {"case or trailing blank", {"Fehler : a", "Fehler : A", "Fehler : a "}, {"Fehler : a", "Fehler : A", "Fehler : a "}},
         {"empty text is a message too", {"", ""}, {""}},
     };
     for (const auto& c : cases) {
@@ -250,12 +243,11 @@ TEST_F(PlaneGeometry, DegenerateConstructionsFailWithDefinedOutputs) {
     Real x = 42, y = 42;
     EXPECT_FALSE(IntersectSegmentRect(20, 20, 30, 30, 0, 0, 10, 10, x, y));
     EXPECT_EQ(x, 42);
-    Real r1, r2;
+    Real r1, r2, xa, ya, xb, yb;
     bool none;
     SolveQuadratic(1, 0, 1, r1, r2, none);
     EXPECT_TRUE(none && AngleFromSides(0, 4, 5) == 0);
     // A line that misses a circle gives defined outputs.
-    Real xa, ya, xb, yb;
     IntersectLineCircle(0, 0, 1, 3, 0, 3, 1, xa, ya, xb, yb, none);
     EXPECT_TRUE(none);
     EXPECT_EQ(std::vector<Real>({xa, ya, xb, yb}), std::vector<Real>({3, 0, 3, 0}));

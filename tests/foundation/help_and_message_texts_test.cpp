@@ -1,17 +1,12 @@
 #include "foundation/help_texts.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <filesystem>
 #include <set>
 
 #include "foundation/codepage.h"
 #include "foundation/message_display.h"
-#include "foundation/program_state.h"
 #include "foundation/text_conv.h"
 #include "foundation_file_fixture.h"
-#include "support/test_files.h"
 
 namespace veldrim {
 namespace {
@@ -271,13 +266,10 @@ TEST_F(MessageDisplayTest, EditedExplanationIsSavedWhenTheUserAgrees) {
     EXPECT_EQ(cause + "|" + remedy, longCause + "|neu");
 }
 
-// The shipped message text file and help text file: every message that the
-// worm gear calculation can add has a cause and a remedy, every help number
-// that the program sets has an entry, and both files keep their format.
+// The shipped message and help text files are complete and keep their format.
 const std::string kDataDir = VELDRIM_DATA_DIR;
 
-// One message of every record key, its first 15 characters (numbers and gear
-// numbers filled in).
+// One message the calculation can add per record key (its first 15 characters).
 const char* const kCalculationMessages[] = {
     "Fatal  : z2 = 0 !", "Warnung: alpha !", "Fatal  : dm1/a >= 2 !", "Fatal  : m <= 0 !", "Fatal  : gamma-b (div)",
     "Error : Fatal  : gamma-b arccos(1,2)", "Fatal  : db (div)", "Fatal  : xz2 (sqrt)", "Fatal  : q (sqrt)",
@@ -320,7 +312,6 @@ const int kHelpNumbers[] = {
     6080, 6090, 6100, 6110, 6120, 6130, 6140, 6150, 6160, 6170, 6180, 6190, 6200, 6210, 6220, 7000, 7010, 7020,
     7030, 7040, 7050, 7060, 7070, 7080, 7090, 7100, 7110, 7120, 7520, 9260, 9500,
 };
-
 
 class ShippedTextsTest : public testing::StateFixture {
 protected:

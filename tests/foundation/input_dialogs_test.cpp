@@ -1,14 +1,11 @@
 #include "foundation/input_dialogs.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 
 #include "app/app_state.h"
 #include "foundation/codepage.h"
 #include "foundation/formatting.h"
 #include "foundation/guarded_math.h"
-#include "foundation/message_boxes.h"
 #include "foundation_file_fixture.h"
 
 namespace veldrim {

@@ -1,13 +1,8 @@
 #include "foundation/program_state.h"
 
-#include <gtest/gtest.h>
-
-#include <ctime>
-
 #include "foundation/codepage.h"
 #include "foundation/form_placement.h"
 #include "foundation/system_info.h"
-#include "foundation/ui_services.h"
 #include "foundation_file_fixture.h"
 
 namespace veldrim {

@@ -1,7 +1,5 @@
 #include "foundation/text_file.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <functional>
 

@@ -183,8 +183,7 @@ TEST_F(DbfFileTest, RecordNumbersOutsideTheTableAreRefused) {
     Append();
     TWorkArea& a = *CurrentWorkArea();
     const auto before = a.recordBuffer;
-    SetRaiseOnError(false);
-    SetReportErrors(false);
+    QuietEngineErrors quiet;
     for (int32_t n : {0, 2, -1}) {
         GetDbfRecord(a, n);
         EXPECT_EQ(LastError(), 212) << n;

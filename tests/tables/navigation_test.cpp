@@ -64,7 +64,7 @@ TEST_F(NavigationTest, VisibilityMatrix) {
     }
 }
 
-TEST_F(NavigationTest, EofPhantomAndGoOutsideTheTable) {
+TEST_F(NavigationTest, EofPhantomEmptyTableAndGoOutsideTheTable) {
     SixRecords();
     SetIgnoreDel(true);
     GO(6);
@@ -88,19 +88,17 @@ TEST_F(NavigationTest, EofPhantomAndGoOutsideTheTable) {
     GoTop();
     EXPECT_TRUE(dEOF() && dBOF()) << "all hidden: the phantom with both flags";
     EXPECT_EQ(RecNo(), 7);
-}
-
-TEST_F(NavigationTest, EmptyTableSkipAndGo) {
     CreateDbf(Path("e.dbf"), {F("V", 'N', 3)});
     USE(Path("e.dbf"));
     EXPECT_TRUE(Contains(Raised([] { SKIP(-1); }), " ist leer. [SKIP]"));
     EXPECT_THROW(GO(1), EDurazError);
     GoTop();
     EXPECT_EQ(LastError(), 0);
-    EXPECT_TRUE(dEOF() && dBOF());
+    EXPECT_TRUE(dEOF() && dBOF()) << "an empty table";
 }
 
-TEST_F(NavigationTest, SharedWritesNeedTheirLocks) {
+
+TEST_F(NavigationTest, SharedWritesNeedTheirLocksAndSeeOtherAreasAppends) {
     SixRecords(false);
     ClearRecord();
     SetBinaryInteger(1, 7);
@@ -125,6 +123,16 @@ TEST_F(NavigationTest, SharedWritesNeedTheirLocks) {
     GO(3);
     Replace();
     EXPECT_EQ(RecCount(), 8);
+    // Another area's append is seen here.
+    Unlock();
+    UseIn(2, Path("six.dbf") + " ALIAS TWO");
+    ASSERT_TRUE(FLock());
+    SetBinaryInteger(1, 9);
+    Append();
+    Select(1);
+    EXPECT_EQ(RecCount(), 9);
+    GoBottom();
+    EXPECT_EQ(V(), 9);
 }
 
 TEST_F(NavigationTest, EditingAtTheEndAndReachingTheFile) {
@@ -197,17 +205,6 @@ TEST_F(NavigationTest, IndexOrderIsFollowed) {
     EXPECT_EQ(RecNo(), 7);
 }
 
-TEST_F(NavigationTest, SharedTableSeesAnotherAreasAppend) {
-    SixRecords(false);
-    UseIn(2, Path("six.dbf") + " ALIAS TWO");
-    ASSERT_TRUE(FLock());
-    SetBinaryInteger(1, 7);
-    Append();
-    Select(1);
-    EXPECT_EQ(RecCount(), 7);
-    GoBottom();
-    EXPECT_EQ(V(), 7);
-}
 
 class LockingTest : public TableTest {
 protected:
@@ -215,10 +212,11 @@ protected:
         GO(record);
         return RLock();
     }
-    std::string Table() {
-        const std::string p = Path("shared.dbf");
+    // A table of four records, written afresh for each test.
+    const std::string p = Path("shared.dbf");
+    void SetUp() override {
+        TableTest::SetUp();
         WriteBytes(p, BuildDbf(0x03, {{"V", 'N', 3, 0}}, {"   1", "   2", "   3", "   4"}));
-        return p;
     }
 
     // A forked child opens the table on its own and tries a record lock
@@ -246,7 +244,6 @@ protected:
 };
 
 TEST_F(LockingTest, TwoAreasOfOneTableConflict) {
-    const std::string p = Table();
     UseIn(1, p + " ALIAS ONE");
     ASSERT_TRUE(LockAt(1));
     UseIn(2, p + " ALIAS TWO");
@@ -262,7 +259,6 @@ TEST_F(LockingTest, TwoAreasOfOneTableConflict) {
 }
 
 TEST_F(LockingTest, ClosingAnotherDescriptorKeepsTheLocks) {
-    const std::string p = Table();
     UseIn(1, p + " ALIAS ONE");
     ASSERT_TRUE(LockAt(2));
     const int other = ::open(p.c_str(), O_RDWR);
@@ -275,7 +271,6 @@ TEST_F(LockingTest, ClosingAnotherDescriptorKeepsTheLocks) {
 }
 
 TEST_F(LockingTest, ForkedChildIsRefusedHeldLocks) {
-    const std::string p = Table();
     UseIn(1, p + " ALIAS ONE");
     ASSERT_TRUE(LockAt(3));
     EXPECT_EQ(InChild(p, 3), 0);
@@ -289,7 +284,6 @@ TEST_F(LockingTest, ForkedChildIsRefusedHeldLocks) {
 }
 
 TEST_F(LockingTest, ExclusiveOpenBlocksSharedOpen) {
-    const std::string p = Table();
     UseIn(1, p + " EXCLUSIVE ALIAS EX");
     Select(2);
     EXPECT_THROW(USE(p + " ALIAS SH"), EDurazError);
@@ -305,7 +299,6 @@ TEST_F(LockingTest, ExclusiveOpenBlocksSharedOpen) {
 }
 
 TEST_F(LockingTest, LockStateRules) {
-    const std::string p = Table();
     USE(p);
     ASSERT_TRUE(LockAt(1));
     EXPECT_FALSE(FLock()) << "a record lock is not upgraded";
@@ -327,7 +320,6 @@ TEST_F(LockingTest, LockStateRules) {
 }
 
 TEST_F(LockingTest, RecordLockListOrderAndLimit) {
-    const std::string p = Table();
     USE(p);
     MaxRecordLocks = 2;
     ASSERT_TRUE(LockAt(1));
@@ -345,7 +337,6 @@ TEST_F(LockingTest, RecordLockListOrderAndLimit) {
 }
 
 TEST_F(LockingTest, RetriesAskTheCallbackWhenUsedUp) {
-    const std::string p = Table();
     UseIn(1, p + " ALIAS ONE");
     ASSERT_TRUE(FLock());
     UseIn(2, p + " ALIAS TWO");

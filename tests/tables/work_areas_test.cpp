@@ -11,17 +11,15 @@ namespace {
 
 class WorkAreasTest : public TableTest {
 protected:
-    std::string Table() {
-        const std::string p = Path("Stock.dbf");
-        if (!std::filesystem::exists(p))
-            CreateDbf(p, {F("Item", 'C', 8), F("Qty", 'N', 5), F("Price", 'N', 8, 2), F("Since", 'D'),
-                          F("Active", 'L')});
-        return p;
+    // An empty table of every plain field type, made afresh for each test.
+    const std::string p = Path("Stock.dbf");
+    void SetUp() override {
+        TableTest::SetUp();
+        CreateDbf(p, {F("Item", 'C', 8), F("Qty", 'N', 5), F("Price", 'N', 8, 2), F("Since", 'D'), F("Active", 'L')});
     }
 };
 
 TEST_F(WorkAreasTest, SelectZeroFailsWhenAllCallerAreasAreTaken) {
-    const std::string p = Table();
     for (int i = 1; i <= 33; ++i) {
         Select(i);
         USE(p + " ALIAS A" + std::to_string(i));
@@ -42,7 +40,6 @@ TEST_F(WorkAreasTest, SelectZeroFailsWhenAllCallerAreasAreTaken) {
 }
 
 TEST_F(WorkAreasTest, AliasInUseLeavesTheAreaEmpty) {
-    const std::string p = Table();
     UseIn(1, p);
     EXPECT_EQ(AliasName(), "STOCK");
     Select(2);
@@ -54,7 +51,6 @@ TEST_F(WorkAreasTest, AliasInUseLeavesTheAreaEmpty) {
 }
 
 TEST_F(WorkAreasTest, BufferRules) {
-    const std::string p = Table();
     USE(p);
     const uint16_t size = BinaryRecordSize(*CurrentWorkArea());
     EXPECT_EQ(size, 1 + 9 + 4 + 8 + 11 + 1);
@@ -72,7 +68,6 @@ TEST_F(WorkAreasTest, BufferRules) {
 }
 
 TEST_F(WorkAreasTest, UseClauses) {
-    const std::string p = Table();
     struct Case { std::string clause; bool locking; bool exclusive; std::string alias; };
     const Case cases[] = {
         {p, true, false, "STOCK"}, {p + " exclusive", true, true, "STOCK"},
@@ -101,7 +96,7 @@ TEST_F(WorkAreasTest, UseClauses) {
 }
 
 TEST_F(WorkAreasTest, FieldAccessors) {
-    USE(Table());
+    USE(p);
     EXPECT_EQ(FieldNo("price   "), 3);
     EXPECT_EQ(FieldNo("nothing"), 0);
     SetCentury = true;

@@ -1,7 +1,5 @@
-// The whole calculation report and the Niemann excerpt on the default data
-// set: the layout of every mode and both DIN 3996 editions on paged text, TXT
-// and HTML destinations; the messages; the command-line report and the
-// destination settings.
+// The calculation report and the Niemann excerpt on the default data set:
+// every mode and both DIN 3996 editions on paged text, TXT and HTML.
 
 #include <algorithm>
 
@@ -139,22 +137,6 @@ TEST_F(CalcReport, HtmlPassesAnHtmlCheckerAndEscapesData) {
         if (p.niemann) { EXPECT_TRUE(Contains(html, "<br>Werkstoff Schnecke: St&lt;50&gt; &amp; C\xFC")); }
     }
     EXPECT_TRUE(Contains(Slurp(reportOutputName), "<br>Werkstoff  Schnecke: St&lt;50&gt; &amp; C\xFC"));
-}
-
-// Each part stops at its first cancel check: the Niemann part after its
-// materials, the DIN 3996 part after its general factors.
-TEST_F(CalcReport, SectionsStopAtTheirFirstCancelCheck) {
-    Open(kReportTxtNoDialog);
-    cancelFlag = true;  // as if a sheet prompt had been refused on the way
-    ReportNiemannSections();
-    ReportDin3996Sections(1);
-    cancelFlag = false;
-    ReportClose();
-    const std::string text = Slurp(reportOutputName);
-    EXPECT_TRUE(Contains(text, "WERKSTOFF UND BEARBEITUNG\r\n") &&
-                Contains(text, "ALLGEMEINE EINFLUSSFAKTOREN NACH DIN 3996:1998\r\n"));
-    EXPECT_FALSE(Contains(text, "ALLGEMEINE EINFLUSSFAKTOREN\r\n") || Contains(text, "ZAHNFUSSTRAGF") ||
-                 Contains(text, "WIRKUNGSGRAD NACH"));
 }
 
 TEST_F(CalcReport, EveryMessageIsListedWithCauseAndRemedy) {

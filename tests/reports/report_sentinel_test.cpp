@@ -1,8 +1,7 @@
-// Which field lands in which column and section of the calculation report:
-// the result fields carry sentinel values that tell the worm from the wheel
-// and the 1998 edition of DIN 3996 from the 2012 edition. Also the
-// per-edition message suffixes, unit conversions and code texts.
+// Which field lands in which column and section: result fields carry sentinel
+// values for worm and wheel and for the 1998 and 2012 editions of DIN 3996.
 
+#include <array>
 #include <cmath>
 #include <map>
 
@@ -159,33 +158,30 @@ TEST_F(ReportSentinels, EditionMessagesEndInTheirEditionAndAgreeWithThePrintedSa
 
 // Codes outside their tables print empty texts.
 TEST_F(ReportSentinels, CodeTextsAreLookedUpWithinTheirTables) {
-    const struct {
-        int lubricant, lubrication, bearing, driver, heat, flank, hand;
-        const char *lubricantText, *lubricationText, *bearingText, *driverText, *heatText, *flankText, *handText;
-    } cases[] = {
-        {5, 1, 2, 2, 6, kFlankZH, 2, "Polyalphaolefin (PAO)", "Tauchschmierung", "Fest-Los-Lagerung", "Rad treibt",
-         "badnitriert", "ZH (C)", "linkssteigend"},
-        {0, -1, 0, 0, 8, 0, 0, "", "", "", "", "", "", ""},
-        {6, 2, 3, 3, 65535, 6, 3, "", "", "", "", "", "", ""},
-    };
+    // Lubricant, lubrication, bearing, driver, heat treatment, flank form and hand: known codes, then outside.
+    const std::array<int, 7> cases[] = {{5, 1, 2, 2, 6, kFlankZH, 2}, {0, -1, 0, 0, 8, 0, 0}, {6, 2, 3, 3, 65535, 6, 3}};
     for (const auto& c : cases) {
-        SCOPED_TRACE("lubricant " + std::to_string(c.lubricant));
-        wormGear.flankForm = static_cast<std::uint16_t>(c.flank);
-        wormGear.hand = static_cast<std::uint16_t>(c.hand);
-        wormGear.lubricantKind = static_cast<std::uint16_t>(c.lubricant);
-        wormGear.lubrication = c.lubrication;
-        wormGear.bearingArrangement = static_cast<std::uint16_t>(c.bearing);
-        wormGear.driver = static_cast<std::uint16_t>(c.driver);
-        gearPair.heatTreatment[1] = static_cast<std::uint16_t>(c.heat);
+        SCOPED_TRACE("lubricant " + std::to_string(c[0]));
+        const bool known = &c == &cases[0];
+        auto knownOrEmpty = [&](const char* text) { return std::string(known ? text : ""); };
+        wormGear.lubricantKind = static_cast<std::uint16_t>(c[0]);
+        wormGear.lubrication = c[1];
+        wormGear.bearingArrangement = static_cast<std::uint16_t>(c[2]);
+        wormGear.driver = static_cast<std::uint16_t>(c[3]);
+        gearPair.heatTreatment[1] = static_cast<std::uint16_t>(c[4]);
+        wormGear.flankForm = static_cast<std::uint16_t>(c[5]);
+        wormGear.hand = static_cast<std::uint16_t>(c[6]);
         const std::string text = Txt(0);
         std::map<std::string, Row> rows;
         for (const Row& r : TxtRows(text)) rows.emplace(r.label, r);
-        EXPECT_EQ(rows["Form der Schnecke"].v1 + "|" + rows["Flankenrichtung"].v1, c.flankText + std::string("|") + c.handText);
-        EXPECT_TRUE(Contains(text, std::string("\r\nSchmierstoff   :  ") + c.lubricantText + "\r\n"));
-        EXPECT_TRUE(Contains(text, std::string("\r\nSchmierung: ") + c.lubricationText + "\r\n"));
-        EXPECT_TRUE(Contains(text, std::string("\r\nLagerung : ") + c.bearingText + "\r\n"));
-        EXPECT_TRUE(Contains(text, std::string("\r\nAntrieb\t\t\t") + c.driverText + "\t\r\n"));
-        EXPECT_TRUE(Contains(text, "\r\nWärmebehandlung Schnecke: "_cp850.data() + PadRight(c.heatText, 16) + "  Rad2: "));
+        EXPECT_EQ(rows["Form der Schnecke"].v1 + "|" + rows["Flankenrichtung"].v1, known ? "ZH (C)|linkssteigend" : "|");
+        for (const std::string& line : {"\r\nSchmierstoff   :  " + knownOrEmpty("Polyalphaolefin (PAO)") + "\r\n",
+                                        "\r\nSchmierung: " + knownOrEmpty("Tauchschmierung") + "\r\n",
+                                        "\r\nLagerung : " + knownOrEmpty("Fest-Los-Lagerung") + "\r\n",
+                                        "\r\nAntrieb\t\t\t" + knownOrEmpty("Rad treibt") + "\t\r\n",
+                                        "\r\nWärmebehandlung Schnecke: "_cp850.data() +
+                                            PadRight(knownOrEmpty("badnitriert"), 16) + "  Rad2: "})
+            EXPECT_TRUE(Contains(text, line)) << line;
     }
     EXPECT_EQ(ReportCodeText(kLubricationTexts, 70000, 0), "");
 }

@@ -173,23 +173,6 @@ TEST_F(DisplayListTest, UnreadableRecordsAreSkipped) {
     EXPECT_EQ(Replay().ops, Records{"line 0,480 10,480"});
 }
 
-TEST_F(DisplayListTest, PrinterGetsItsOwnMappingAndTheText) {
-    window.Header(0, 0, 160, 120);
-    window.line(0, 0, 160, 0);
-    window.OutTextXY(0, 0, "P");
-    RecordingCanvas screen, paper;
-    window.canvas = &screen;
-    window.printer = PrinterTarget{&paper, 2100, 2970, 1.0, 1.0, 10, 20, true, 2};
-    PrintingFlag = 1;
-    window.FormPaint();
-    PrintingFlag = 0;
-    window.canvas = nullptr;
-    EXPECT_EQ(screen.ops, Records{"line 1,479 638,479"});  // the text goes to the printer only
-    // Frame, line, text; PX(0) = R(2100 x 10 / 210) + R(2100 x 1 / 640) = 100 + 3.
-    ASSERT_EQ(paper.ops.size(), 6u);
-    EXPECT_TRUE(paper.ops[4] == "line 103,3164 2195,3164" && paper.ops[5].starts_with("text "));
-}
-
 using GrafObjectTest = test::WindowTest<ScriptedUi>;
 
 TEST_F(GrafObjectTest, ForwardsRecordTheWindowRecords) {

@@ -34,10 +34,8 @@ inline std::string N(Real v) { return FixedPointText(std::fabs(v) < 5E-5L ? 0 : 
 // sweep s L<layer>", "TEXT 'text' x y h= w= a= L<layer>", ...
 class RecordingWriter : public CadWriter {
 public:
-    static std::vector<std::string>& Log() {
-        static std::vector<std::string> log;
-        return log;
-    }
+    static inline std::vector<std::string> log;
+    static std::vector<std::string>& Log() { return log; }
     static std::unique_ptr<CadWriter> Make() { return std::make_unique<RecordingWriter>(); }
 
     void Line(Real x1, Real y1, Real x2, Real y2) override { Put("LINE", {x1, y1, x2, y2}); }

@@ -198,8 +198,7 @@ TEST_F(BulkVerbsTest, AppendFromSameStructureAndRefusals) {
     EXPECT_EQ(RecCount(), 3);
     GO(3);
     EXPECT_TRUE(Deleted()) << "deleted flags are copied";
-    CreateDbf(Path("memo.dbf"), {F("NAME", 'C', 10), F("NOTE", 'M')});
-    USE(Path("memo.dbf") + " EXCLUSIVE");
+    USE(Make("memo.dbf", {F("NAME", 'C', 10), F("NOTE", 'M')}) + " EXCLUSIVE");
     EXPECT_THROW(AppendFrom(src), EDurazError);
     EXPECT_EQ(LastError(), 220);
 }
@@ -231,8 +230,7 @@ TEST_F(BulkVerbsTest, DelimitedImportLineEnds) {
 }
 
 TEST_F(BulkVerbsTest, DelimitedLeavesMemoFieldsOut) {
-    CreateDbf(Path("m.dbf"), {F("A", 'C', 2), F("NOTE", 'M'), F("B", 'C', 2), F("LAST", 'M')});
-    USE(Path("m.dbf") + " EXCLUSIVE");
+    USE(Make("m.dbf", {F("A", 'C', 2), F("NOTE", 'M'), F("B", 'C', 2), F("LAST", 'M')}) + " EXCLUSIVE");
     SetBinaryText(1, "x");
     SetBinaryText(3, "y");
     Append();
@@ -306,8 +304,7 @@ protected:
 };
 
 TEST_F(ProcTablesTest, ReplaceAndAppendKeepTheIndexCurrent) {
-    CreateDbf(Path("t.dbf"), {F("A", 'C', 3)});
-    USE(Path("t.dbf") + " EXCLUSIVE");
+    USE(Make("t.dbf", {F("A", 'C', 3)}) + " EXCLUSIVE");
     InstallIndex();
     SetBinaryText(1, "old");
     Append();
@@ -346,8 +343,7 @@ TEST_F(ProcTablesTest, MemoOpenFailureClosesTheArea) {
 }
 
 TEST_F(ProcTablesTest, WithoutTheMemoUnitTablesStillOpen) {
-    CreateDbf(Path("t.dbf"), {F("NOTE", 'M'), F("A", 'C', 2)});
-    USE(Path("t.dbf") + " EXCLUSIVE");
+    USE(Make("t.dbf", {F("NOTE", 'M'), F("A", 'C', 2)}) + " EXCLUSIVE");
     EXPECT_TRUE(CurrentWorkArea()->hasMemo);
     SetBinaryMemoRef(1, 1);
     Append();
@@ -361,14 +357,12 @@ TEST_F(ProcTablesTest, WithoutTheMemoUnitTablesStillOpen) {
 
 TEST_F(ProcTablesTest, AppendFromStoresAndCopiesMemoValues) {
     InstallMemo();
-    CreateDbf(Path("src.dbf"), {F("NOTE", 'C', 20), F("OTHER", 'M')});
-    USE(Path("src.dbf") + " EXCLUSIVE");
+    USE(Make("src.dbf", {F("NOTE", 'C', 20), F("OTHER", 'M')}) + " EXCLUSIVE");
     SetBinaryText(1, "text for the memo");
     SetBinaryMemoRef(2, 5);
     Append();
     CloseArea();
-    CreateDbf(Path("dst.dbf"), {F("NOTE", 'M'), F("OTHER", 'M')});
-    USE(Path("dst.dbf") + " EXCLUSIVE");
+    USE(Make("dst.dbf", {F("NOTE", 'M'), F("OTHER", 'M')}) + " EXCLUSIVE");
     AppendFrom(Path("src.dbf"));
     EXPECT_EQ(LastError(), 0);
     GO(1);
@@ -379,8 +373,7 @@ TEST_F(ProcTablesTest, AppendFromStoresAndCopiesMemoValues) {
 
 TEST_F(ProcTablesTest, MemoLocateReadsTheLines) {
     InstallMemo();
-    CreateDbf(Path("t.dbf"), {F("NOTE", 'M')});
-    USE(Path("t.dbf") + " EXCLUSIVE");
+    USE(Make("t.dbf", {F("NOTE", 'M')}) + " EXCLUSIVE");
     for (int32_t ref : {3, 7}) {
         SetBinaryMemoRef(1, ref);
         Append();

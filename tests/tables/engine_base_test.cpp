@@ -107,8 +107,7 @@ TEST_F(EngineFilesTest, FindDeleteAndUniqueNames) {
 }
 
 TEST_F(EngineFilesTest, AFileHeldOpenIsNotDeleted) {
-    CreateDbf(Path("held.dbf"), {F("A", 'C', 1)});
-    USE(Path("held.dbf"));
+    USE(Make("held.dbf", {F("A", 'C', 1)}));
     EXPECT_EQ(DeleteFileChecked(Path("held.dbf")), 32);
     EXPECT_TRUE(FileExist(Path("held.dbf")));
     CloseArea();

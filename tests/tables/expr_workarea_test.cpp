@@ -93,8 +93,6 @@ TEST_F(ExprWorkAreaTest, AliasReferenceKeepsItsArea) {
     Evaluate(e);
     EXPECT_EQ(ExprResultText(e), "CD34/Jones");
     FreeExpr(e);
-    EXPECT_EQ(AssignExpr("XX->CODE"), nullptr);
-    EXPECT_EQ(LastError(), 351);
 }
 
 // An in-memory table holds binary values; they read as the stored texts of a

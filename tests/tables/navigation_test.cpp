@@ -88,8 +88,7 @@ TEST_F(NavigationTest, EofPhantomEmptyTableAndGoOutsideTheTable) {
     GoTop();
     EXPECT_TRUE(dEOF() && dBOF()) << "all hidden: the phantom with both flags";
     EXPECT_EQ(RecNo(), 7);
-    CreateDbf(Path("e.dbf"), {F("V", 'N', 3)});
-    USE(Path("e.dbf"));
+    USE(Make("e.dbf", {F("V", 'N', 3)}));
     EXPECT_TRUE(Contains(Raised([] { SKIP(-1); }), " ist leer. [SKIP]"));
     EXPECT_THROW(GO(1), EDurazError);
     GoTop();

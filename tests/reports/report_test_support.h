@@ -46,6 +46,10 @@ inline std::size_t CountOf(const std::string& text, const std::string& part) {
     return n;
 }
 
+inline std::vector<std::string> MessageTexts() {
+    return {messageList.slot.begin() + 1, messageList.slot.begin() + 1 + messageList.count};
+}
+
 inline std::string Trim(const std::string& s) {
     const auto a = s.find_first_not_of(' ');
     return a == std::string::npos ? std::string() : s.substr(a, s.find_last_not_of(' ') - a + 1);
@@ -108,7 +112,7 @@ protected:
         ReportOpen(destination, "x");
         ASSERT_FALSE(cancelFlag);
         ReportRewrite();
-        ASSERT_FALSE(cancelFlag);
+        ASSERT_FALSE(cancelFlag) << "rewrite";
     }
     // Closes the file without handing it over and returns its text.
     std::string Written() {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "dxf_test_support.h"
 #include "graphics/cad_primitives.h"
 #include "graphics/dxf_block_reader.h"
@@ -52,9 +54,8 @@ TEST_F(BlocksTest, ABlockReplaysAsTheSamePrimitives) {
     CadOutputState.baseWidthFactor = 1.3L;
     BeginRecordedScreenRun();
     DrawContent();
-    const std::vector<std::string> direct = Log();
+    const std::vector<std::string> direct = std::exchange(Log(), {});
     ASSERT_EQ(direct.size(), 8u);
-    Log().clear();
     Define({{"EVOLV1", DrawContent}});
     const std::filesystem::path file = dir / "$EVOLV1.dx$";
     const std::string text = ReadFile(file);  // no header in a block file
@@ -89,11 +90,10 @@ TEST_F(BlocksTest, ANestedInsertRotatedBy90DegreesIsPlacedThroughBothLevels) {
     CadInsertBlock("OUTER", 100, 50, 0, 1, 1);
     // The inner point (1, 0), scaled (2, 1), turned 90 degrees and placed at
     // (10, 0) of the outer block, lands at (10, 2) there.
-    EXPECT_EQ(Log(), (std::vector<std::string>{
-                         "LINE 100.0000 50.0000 100.0000 55.0000 L0",
-                         "LINE 110.0000 50.0000 110.0000 52.0000 L1",
-                         "TEXT 'T' 110.0000 52.0000 h=2.0000 w=1.4000 a=90.0000 L1",
-                         "ARC 110.0000 50.0000 90.0000 180.0000 2.0000 sweep 90.0000 L1"}));
+    EXPECT_EQ(Log(), (std::vector<std::string>{"LINE 100.0000 50.0000 100.0000 55.0000 L0",
+                                               "LINE 110.0000 50.0000 110.0000 52.0000 L1",
+                                               "TEXT 'T' 110.0000 52.0000 h=2.0000 w=1.4000 a=90.0000 L1",
+                                               "ARC 110.0000 50.0000 90.0000 180.0000 2.0000 sweep 90.0000 L1"}));
     // Rotations add up through the levels, texts included; the outer level's
     // layer and transform come back after the nested insert.
     Log().clear();

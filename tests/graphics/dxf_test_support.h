@@ -75,8 +75,7 @@ protected:
         ResetCadOutputState();
         ResetCadWriterFactories();
         // The DXF and drawing-record writers, whatever the table holds.
-        CadWriterFactories[kCadDxf] = &MakeDxfWriter;
-        CadWriterFactories[kCadPlot] = &MakeDxfWriter;
+        CadWriterFactories[kCadDxf] = CadWriterFactories[kCadPlot] = &MakeDxfWriter;
         CadWriterFactories[kCadTxt] = &MakeTxtWriter;
         RecordingWriter::Log().clear();
         userDirectory = cadDirectory = dir.string();

@@ -130,8 +130,8 @@ TEST_F(PolylineTest, DimensionArrowsAndLeader) {
     CadSetSymbolScale(2);
     CadDimensionLeader("R5", "", "", 0, 0, 90);
     ASSERT_GE(Log().size(), 5u);
-    EXPECT_TRUE(Log()[0].starts_with("SOLID 0.0000 0.0000 ") && Log()[2] == "LINE 0.0000 0.0000 10.0000 0.0000 L3");
-    EXPECT_TRUE(Log()[4].starts_with("TEXT 'R5' 10.0000 2.0000 h=7.0000"));
+    EXPECT_TRUE(Log()[0].starts_with("SOLID 0.0000 0.0000 ") && Log()[2] == "LINE 0.0000 0.0000 10.0000 0.0000 L3" &&
+                Log()[4].starts_with("TEXT 'R5' 10.0000 2.0000 h=7.0000"));
 }
 
 }  // namespace

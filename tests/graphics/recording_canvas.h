@@ -37,12 +37,11 @@ public:
         fonts.push_back(f);
     }
     void Pause(int ms) override { ops.push_back("pause " + std::to_string(ms)); }
-    bool AnimationStep() override { return ops.push_back("step"), endStepping; }
+    bool AnimationStep() override { return ops.push_back("step"), false; }
 
     std::vector<std::string> ops;    // geometry, in drawing order
     std::vector<std::string> state;  // pen, brush, font and style changes
     std::vector<TextFont> fonts;
-    bool endStepping = false;
 };
 
 template <class UiKind = BatchUi>

@@ -50,7 +50,7 @@ TEST_F(ZoomKeysTest, AnyOtherKeyRepeatsTheLastAction) {
     window.processKey(kVkRight);
     window.processKey(kVkShift);
     EXPECT_TRUE(ZoomRect == (ZoomRectangle{-128, 0, 512, 480}) && LastKeyScan == kScanRight);
-    window.processKey(kVkEscape);
+    window.processKey(kVkEscape);  // back to the whole picture
     EXPECT_EQ(ZoomRect, kWhole);
 }
 

@@ -59,15 +59,13 @@ TEST_F(HelpTextsTest, EntryLinesByTheFormatRules) {
     EXPECT_EQ(e.lines, (HelpLines{"Zeile eins", "Zeile zwei", "Zeile drei gewaehlt", "", "Zeile fuenf"}));
     e = FindHelpEntry(4010);
     EXPECT_TRUE(e.lines == (HelpLines{"Eins", "Zwei", "", "", ""}) && e.endedAtNextHeader);
-    EXPECT_EQ(FindHelpEntry(4020).status, HelpEntry::Status::EntryMissing);  // header ends the file
-    EXPECT_EQ(FindHelpEntry(4025).status, HelpEntry::Status::EntryMissing);
+    // 4020: the header ends the file.
+    for (int n : {4020, 4025}) EXPECT_EQ(FindHelpEntry(n).status, HelpEntry::Status::EntryMissing) << n;
 }
 
 TEST_F(HelpTextsTest, HintTexts) {
-    const std::pair<int, std::string> cases[] = {
-        {4010, "Eins Zwei    (4010)"},
-        {4015, "a b c d e"},  // five full lines never get the number
-        {4020, "Hilfetext Nr 4020: keine Hilfe vorhanden."}};
+    const std::pair<int, std::string> cases[] = {  // five full lines never get the number
+        {4010, "Eins Zwei    (4010)"}, {4015, "a b c d e"}, {4020, "Hilfetext Nr 4020: keine Hilfe vorhanden."}};
     helpLevel = 2;
     for (const auto& [n, want] : cases) {
         std::string text;

@@ -10,16 +10,6 @@ namespace {
 
 class ProgramStateTest : public testing::StateFixture {};
 
-// The screen probe runs last at start-up: 100, not the configured 102.
-TEST_F(ProgramStateTest, ScreenProbeLeavesBothDialogPercentagesAt100) {
-    dialogWindowPercentage = 130;
-    ScreenProbe(0);  // unreadable screen: 96 dpi stays
-    EXPECT_EQ(std::vector<int>({screenDpi, dialogWindowPercentage, dialogElementPercentage}),
-              std::vector<int>({96, 100, 100}));
-    ScreenProbe(144);
-    EXPECT_EQ(screenDpi, 144);
-}
-
 // The text buffers are rows of blanks, never empty, also after a reset.
 TEST_F(ProgramStateTest, ResetRestoresWhatARunChanged) {
     decimalsSetting = 5;
@@ -44,16 +34,13 @@ protected:
     void TearDown() override { SetFixedNow(std::nullopt), StateFixture::TearDown(); }
 };
 
-TEST_F(SystemInfo, DateInEveryFormat) {
+TEST_F(SystemInfo, DatesInEveryFormatAndClockTextsFromAFixedMoment) {
     const std::pair<int, const char*> cases[] = {
         {1, "07.03.2024"}, {2, "03/07/2024"}, {3, "2024-03-07"}, {4, "07/03/2024"}, {9, "2024/03/07"}};
     for (auto [format, text] : cases) {
         dateFormat = format;
         EXPECT_EQ(DateText(2024, 3, 7), text) << format;
     }
-}
-
-TEST_F(SystemInfo, ClockTextsFromAFixedMoment) {
     SetFixedNow(testing::Moment(2026, 12, 6, 9, 5));
     dateFormat = 1;
     EXPECT_EQ(TimeHourMinuteText() + " " + TimeText() + " " + TodayText() + " " + TodayIsoDate(),

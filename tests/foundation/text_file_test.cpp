@@ -130,11 +130,9 @@ TEST_F(TextFileTest, ReaderCasesOfTheLineFormat) {
     EXPECT_FALSE(cancelFlag);
 
     // A number line that holds no number reads as 0 and tells the reader.
-    EXPECT_EQ(Int(5), 0);
-    EXPECT_TRUE(cancelFlag);
+    EXPECT_TRUE(Int(5) == 0 && cancelFlag);
     cancelFlag = false;
-    EXPECT_EQ(Ext(5), 0);
-    EXPECT_TRUE(cancelFlag);
+    EXPECT_TRUE(Ext(5) == 0 && cancelFlag);
     cancelFlag = false;
     EXPECT_TRUE(Bars() == " a,b,," && Bars() == ",,,");
     std::int16_t w = 3;  // out of the 16-bit range
@@ -142,8 +140,7 @@ TEST_F(TextFileTest, ReaderCasesOfTheLineFormat) {
     EXPECT_TRUE(w == 0 && cancelFlag);
     // Past the end the values stay and the flag is set.
     cancelFlag = false;
-    EXPECT_TRUE(Int(42) == 42 && Ext(2.5L) == 2.5L && Text("old") == "old");
-    EXPECT_TRUE(cancelFlag);
+    EXPECT_TRUE(Int(42) == 42 && Ext(2.5L) == 2.5L && Text("old") == "old" && cancelFlag);
 }
 
 TEST_F(TextFileTest, GoldenHeaders) {
@@ -181,8 +178,7 @@ TEST_F(TextFileTest, MissingFileIsReportedWithItsText) {
     cancelFlag = false;
     errorDisplayFlag = false;
     CheckFileReadable(Path("nothing.cfg"));
-    EXPECT_TRUE(cancelFlag);
-    EXPECT_EQ(Shown().size(), 1u);
+    EXPECT_TRUE(cancelFlag && Shown().size() == 1);
 }
 
 TEST_F(TextFileTest, FolderThatNobodyMayWriteIsReportedOnce) {
@@ -249,10 +245,9 @@ TEST_F(TextFileTest, WriteCheckedStopsAfterAFailureAndRewriteUntilOkGivesUp) {
 
     f.Assign("/proc/veldrim-test.cfg");
     RewriteUntilOk(f);
-    EXPECT_TRUE(cancelFlag);
     const auto texts = Shown();
-    ASSERT_EQ(texts.size(), static_cast<std::size_t>(kRewriteAttempts));
-    EXPECT_EQ(texts[0].rfind("I/O-Error ", 0), 0u);
+    ASSERT_TRUE(cancelFlag && texts.size() == static_cast<std::size_t>(kRewriteAttempts)) << texts.size();
+    EXPECT_TRUE(texts[0].starts_with("I/O-Error ")) << texts[0];
 }
 
 class Files : public FileFixture {};
@@ -306,8 +301,7 @@ TEST_F(Files, FailedCopiesSetTheCancelFlagAndLeaveNoPartialFile) {
         {Path("missing"), Path("b.bin")}, {src, "/proc/veldrim-copy"}, {src, "/dev/full"}};
     for (const auto& [from, to] : failing) {
         cancelFlag = false;
-        EXPECT_FALSE(CopyFileBlocks(from, to)) << to;
-        EXPECT_TRUE(cancelFlag) << to;
+        EXPECT_TRUE(!CopyFileBlocks(from, to) && cancelFlag) << to;
     }
     EXPECT_FALSE(fs::exists(Path("b.bin")));
     {
@@ -315,8 +309,7 @@ TEST_F(Files, FailedCopiesSetTheCancelFlagAndLeaveNoPartialFile) {
         cancelFlag = false;
         EXPECT_FALSE(CopyFileBlocks(src, Path("half.bin")));
     }
-    EXPECT_TRUE(cancelFlag);
-    EXPECT_FALSE(fs::exists(Path("half.bin")));
+    EXPECT_TRUE(cancelFlag && !fs::exists(Path("half.bin")));
 
     cancelFlag = false;
     fs::create_directory(Path("out"));

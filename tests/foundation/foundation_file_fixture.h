@@ -82,21 +82,16 @@ protected:
 // fails with EFBIG (a full disk for the program); restored on destruction.
 class FileSizeLimit {
 public:
-    explicit FileSizeLimit(rlim_t bytes) {
+    explicit FileSizeLimit(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
         getrlimit(RLIMIT_FSIZE, &old_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lim = old_;
-        lim.rlim_cur = bytes;
+        const rlimit lim{bytes, old_.rlim_max};
         setrlimit(RLIMIT_FSIZE, &lim);
     }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_), std::signal(SIGXFSZ, oldHandler_); }
 
 private:
+    void (*oldHandler_)(int);
     rlimit old_{};
-    void (*oldHandler_)(int) = nullptr;
 };
 
 }  // namespace veldrim::testing

@@ -125,8 +125,7 @@ TEST_F(GuardedMathTest, PlainRoutinesAtTheirEdges) {
     };
     for (const auto& c : cases)
         EXPECT_NEAR(static_cast<double>(c.got), static_cast<double>(c.expected), 1E-12) << c.name;
-    EXPECT_EQ(IntClamp(10, 0, 5), 0);
-    EXPECT_TRUE(NearlyEqual(1, 1.000009L) && !NearlyEqual(1, 1.00002L));
+    EXPECT_TRUE(IntClamp(10, 0, 5) == 0 && NearlyEqual(1, 1.000009L) && !NearlyEqual(1, 1.00002L));
 }
 
 // RotatedX/Y give the coordinates in axes turned by phi: the inverse of RotatePoint.

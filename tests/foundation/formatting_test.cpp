@@ -1,5 +1,6 @@
 #include "foundation/formatting.h"
 
+#include <algorithm>
 #include <array>
 #include <clocale>
 #include <cmath>
@@ -20,11 +21,7 @@ constexpr Real kNaN = std::numeric_limits<Real>::quiet_NaN();
 class FormattingTest : public testing::StateFixture {};
 
 // The same text with the decimal separator of option 2.
-std::string WithComma(std::string s) {
-    for (char& c : s)
-        if (c == '.') c = ',';
-    return s;
-}
+std::string WithComma(std::string s) { return std::ranges::replace(s, '.', ','), s; }
 
 // One value at the decimals settings 0, 3 and 5, written with '.' (also checked with ',').
 struct SettingCase {
@@ -236,11 +233,9 @@ TEST_F(TextConv, ScreenTableKeepsAsciiBarAndMapsOnlyBoxDrawingAndLetters) {
         EXPECT_TRUE(at(b) == b || asBox || asLetter) << b << " -> " << int(at(b));
         EXPECT_TRUE(b >= 128 || at(b) == b) << b;
     }
-    for (int b : {179, 186, 197}) EXPECT_EQ(at(b), '|') << b;
-    for (int b : {187, 201, 218}) EXPECT_EQ(at(b), '+') << b;
-    EXPECT_EQ(at(205), '-');
-    const std::pair<int, int> letters[] = {{181, 0xC1}, {184, 0xA9}, {209, 0xD0}, {225, 0xDF}, {253, 0xB2}};
-    for (auto [oem, win] : letters) EXPECT_EQ(at(oem), win) << oem;
+    const std::pair<int, int> mapped[] = {{179, '|'}, {186, '|'}, {197, '|'}, {187, '+'},  {201, '+'},  {218, '+'},
+                                          {205, '-'}, {181, 0xC1}, {184, 0xA9}, {209, 0xD0}, {225, 0xDF}, {253, 0xB2}};
+    for (auto [oem, win] : mapped) EXPECT_EQ(at(oem), win) << oem;
 }
 
 TEST_F(TextConv, CadTextBySet) {

@@ -62,10 +62,10 @@ protected:
         for (const auto& c : ui.CallsOf(kind)) out.push_back(c.text);
         return out;
     }
-    // "title|text" of every call the scripted UI received.
-    std::vector<std::string> Calls() const {
+    // "title|text" of every call (of one kind) the scripted UI received.
+    std::vector<std::string> Calls(const std::string& kind = "") const {
         std::vector<std::string> out;
-        for (const auto& c : ui.calls) out.push_back(c.title + "|" + c.text);
+        for (const auto& c : kind.empty() ? ui.calls : ui.CallsOf(kind)) out.push_back(c.title + "|" + c.text);
         return out;
     }
     std::size_t FilesInDir() const {

@@ -19,13 +19,11 @@ TEST_F(ProgramStateTest, ResetRestoresWhatARunChanged) {
     recentFilesList[2] = "wheel.qb3";
     helpPicturePosition = {300, 200};
     ResetProgramState();
-    EXPECT_EQ(decimalsSetting, 3);
-    EXPECT_TRUE(!cancelFlag && !fatalFlag && !hideWarningsFlag && errorDisplayFlag);
+    EXPECT_TRUE(decimalsSetting == 3 && !cancelFlag && !fatalFlag && !hideWarningsFlag && errorDisplayFlag);
     EXPECT_EQ(choiceBuffer.size(), 136u);  // entries 1..135 of 65 blanks
     for (int i = 1; i <= kChoiceBufferSize; ++i) EXPECT_EQ(choiceBuffer[i], std::string(65, ' '));
     for (int i = 1; i <= kLineBufferCount; ++i) EXPECT_EQ(lineBuffers[i], std::string(kLineBufferWidth, ' '));
-    EXPECT_TRUE(recentFilesList[2].empty());
-    EXPECT_EQ(helpPicturePosition.left, 1);
+    EXPECT_TRUE(recentFilesList[2].empty() && helpPicturePosition.left == 1);
 }
 
 class SystemInfo : public testing::StateFixture {
@@ -53,8 +51,8 @@ TEST_F(SystemInfo, DatesInEveryFormatAndClockTextsFromAFixedMoment) {
 TEST_F(SystemInfo, VersionTexts) {
     EXPECT_EQ(VersionTextOf(2, 1, 0, 7) + " " + VersionTextOf(2, 1, 3, 0) + " " + VersionTextOf(2, 1, 3, 4),
               "2.1 2.1.3 2.1.3.4");
-    EXPECT_EQ(FileVersionText("/no/such/file"), "0");
-    EXPECT_NE(FileVersionText(""), "0");
+    // The program's own build version, "0" for any other file.
+    EXPECT_TRUE(FileVersionText("/no/such/file") == "0" && FileVersionText("") != "0");
     EXPECT_EQ(DiskSizeOf("/no/such/folder"), 0u);
 }
 

@@ -28,15 +28,13 @@ const Printer kPrinters[] = {
     {6, false, false, "DIN 3996:2012"}, {-1, false, false, nullptr},
 };
 
-// The calculated default data set with data texts that must be escaped in
-// HTML; headless, so that the screen report stays on disk.
+// The calculated default data set with texts to escape in HTML; headless, so the screen report stays on disk.
 class CalcReport : public ReportTest {
 protected:
     void SetUp() override {
         ReportTest::SetUp();
         RunCalculation();
-        ASSERT_FALSE(fatalFlag);
-        ASSERT_GT(messageList.count, 0);
+        ASSERT_TRUE(!fatalFlag && messageList.count > 0);
         wormGear.partName[1] = "A&B<x>";
         gearPair.materialName[1] = "St<50> & Cü"_cp850;
         ui.batch = true;
@@ -44,9 +42,8 @@ protected:
     }
 };
 
-// Paged text: the 7-blank margin, frames closed at the same columns, pages
-// no longer than the lines per page, no marker, in every rule style and
-// header variant.
+// The 7-blank margin, frames closed at column 77, pages no longer than the
+// lines per page and no marker, in every rule style and header variant.
 TEST_F(CalcReport, PagedTextKeepsMarginFramesAndPageLength) {
     const struct { std::int16_t style, headerMode; std::int32_t spacing; } variants[] = {
         {1, 1, 0}, {2, 1, 0}, {4, 1, 0}, {3, 1, 3}, {1, 2, 3}};
@@ -180,9 +177,7 @@ TEST_F(CalcReport, TheCommandLineReportWritesATxtFileAndKeepsTheSettings) {
     EXPECT_TRUE(!cancelFlag && !ui.CallsOf("message").empty());
 }
 
-// The report asks for the destination when the user wants to be asked; a
-// cancelled question or a refused sheet leaves nothing behind; every route
-// keeps the user's default destination.
+// A cancelled destination question or a refused sheet leaves nothing behind.
 TEST_F(CalcReport, ACancelledReportWritesNothingAndKeepsTheSettings) {
     textDeviceWindow = true;
     textDevice = kReportTextFile;

@@ -57,8 +57,7 @@ TEST_F(Channel, APageTooShortForItsHeaderIsRaisedInsteadOfBreakingWithoutEnd) {
     EXPECT_GT(std::count(lines.begin(), lines.end(), "\f"), 3);
 }
 
-// Frames stay closed at column 77 with a long data path and long texts; rule
-// style 2 frames them in code page 850 box-drawing characters.
+// With a long data path and long header texts.
 TEST_F(Channel, FramesStayClosedAndRuleStyleTwoIsBoxDrawingInCodePage850) {
     dataDirectory = In(std::string(50, 'd'));
     for (std::int16_t style : {1, 2}) {
@@ -133,8 +132,7 @@ TEST_F(Channel, HtmlCancelAndFailureRestoreTheDataFileExtension) {
     EXPECT_EQ(dataFileExtension + "|" + currentFileName + "|" + dataDirectory, "EXT|demo|" + dir);
 }
 
-// Screen and Windows printer hand the output file to the window system and
-// delete it; headless, the screen report keeps its file and prints the path.
+// Screen and printer hand the file to the window system; headless, the screen report keeps it.
 TEST_F(Channel, FinishedReportsAreHandedOverAndDeleted) {
     const struct { std::uint16_t destination; bool batch; const char* call; } cases[] = {
         {kReportWindowsPrinter, false, "print-text"}, {kReportScreen, false, "show-text"}, {kReportScreen, true, "show-text"}};
@@ -155,17 +153,14 @@ TEST_F(Channel, FinishedReportsAreHandedOverAndDeleted) {
     EXPECT_TRUE(ui.CallsOf("print-text").empty() && AnyMessageContains("nicht verf"));
 }
 
-// The text printer: the raw job behind the set-up codes goes to lp; a
-// refused job (e.g. an unknown queue) or a missing lp is reported.
+// The raw job behind the set-up codes goes to lp; a refused job or a missing lp is reported.
 TEST_F(Channel, TheTextPrinterSendsARawJobAndReportsFailures) {
-    const auto fakeLp = [&](int status) {  // keeps its arguments and the job it was given
-        std::ofstream(In("fake-lp")) << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << In("lp-args")
-                                     << "'\nfor last; do :; done\ncp \"$last\" '" << In("lp-job") << "'\nexit "
-                                     << status << "\n";
-        fs::permissions(In("fake-lp"), fs::perms::owner_all);
-        textPrinterCommand = In("fake-lp");
-    };
-    const auto printOnePage = [&] {
+    // A stand-in for lp in the test folder: keeps its arguments and the job, exits with the status in lp-status.
+    std::ofstream(In("fake-lp")) << "#!/bin/sh\nprintf '%s\\n' \"$@\" > lp-args\nfor last; do :; done\n"
+                                    "cp \"$last\" lp-job\nexit $(cat lp-status)\n";
+    fs::permissions(In("fake-lp"), fs::perms::owner_all);
+    const auto printOnePage = [&](int lpStatus) {
+        std::ofstream(In("lp-status")) << lpStatus;
         cancelFlag = false;
         ui.QueueAnswer(Answer::No);  // no pause after each page
         Open(kReportTextPrinter);
@@ -175,16 +170,15 @@ TEST_F(Channel, TheTextPrinterSendsARawJobAndReportsFailures) {
     };
     std::ofstream(In("TEXT.VRP"), std::ios::binary) << "\x1b@";
     textPrinterQueue = "office";
-    fakeLp(0);
-    printOnePage();
+    textPrinterCommand = In("fake-lp");
+    printOnePage(0);
     EXPECT_TRUE(!cancelFlag && !fs::exists(reportOutputName));
     EXPECT_EQ(Slurp(In("lp-job")), "\x1b@       Drucker\r\n\f");
     EXPECT_TRUE(Slurp(In("lp-args")).starts_with("-o\nraw\n-d\noffice\n"));
-    fakeLp(1);
-    printOnePage();
+    printOnePage(1);  // a refused job, e.g. an unknown queue
     EXPECT_TRUE(cancelFlag && AnyMessageContains("Textdrucker"));
     textPrinterCommand = "veldrim-no-such-lp";
-    printOnePage();
+    printOnePage(0);
     EXPECT_TRUE(cancelFlag && AnyMessageContains("veldrim-no-such-lp not found"));
 }
 

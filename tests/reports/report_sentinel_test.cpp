@@ -103,8 +103,7 @@ TEST_F(ReportSentinels, NiemannPartAndExcerptKeepWormAndWheelInTheirColumns) {
     ExpectNiemannColumnsApart(seen, 4);
 }
 
-// Paged text: worm values from column 51, wheel values from column 62,
-// single values from column 56, after the 7-blank margin.
+// Worm values from column 51, wheel values from 62, single values from 56, after the margin.
 TEST_F(ReportSentinels, PagedTextColumnsOfWormWheelAndSingleValues) {
     ui.batch = true;
     const auto lines = CrLfLines(Produce(kReportScreen, [] { PrintResultReport(5); }));
@@ -119,8 +118,7 @@ TEST_F(ReportSentinels, PagedTextColumnsOfWormWheelAndSingleValues) {
     EXPECT_EQ(find("Verschleißsicherheit"_cp850.data()).substr(7 + 55), " 111.100       ");
 }
 
-// The DIN 3996 messages end in exactly their edition's name and agree with
-// the safeties the report prints for that edition.
+
 TEST_F(ReportSentinels, EditionMessagesEndInTheirEditionAndAgreeWithThePrintedSafeties) {
     const struct { const char *symbol, *message; Real limit; } checks[] = {  // messages without the edition name
         {"SW", "Fehler : SW < 1.1 ! ", 1.1L}, {"SH", "Fehler : SH < 1.0 !  ", 1.0L}, {"SF", "Fehler : SF < 1.1 ! ", 1.1L}};
@@ -192,8 +190,7 @@ TEST_F(ReportSentinels, NoLoadFactorRowOnlyWhenItRoundsAwayFrom100) {
     }
 }
 
-// Inch units: µm values go to µin with the µin label, lengths to inch,
-// stresses to psi; the reduced modulus keeps its N/mm².
+// µm values go to µin, lengths to inch, stresses to psi; the reduced modulus keeps N/mm².
 TEST_F(ReportSentinels, InchUnitsGiveEveryValueItsOwnUnit) {
     unitSystem = 1;
     const auto rows = TxtRows(Txt(5), "BETRIEBSDATEN NACH DIN 3996:1998");
@@ -206,8 +203,7 @@ TEST_F(ReportSentinels, InchUnitsGiveEveryValueItsOwnUnit) {
     EXPECT_NEAR(static_cast<double>(std::stold(FindRow(rows, "tauF").v1)), 111.1 * 145.0377, 0.5);  // psi
 }
 
-// A material name far beyond a line's length is cut to its column on every
-// destination; no line is lost for being long.
+
 TEST_F(ReportSentinels, LongMaterialNamesAreCutNotLost) {
     gearPair.materialName[1] = "R&D " + std::string(300, 'x');
     gearPair.materialName[2] = std::string(296, 'y') + "<end>";
@@ -218,8 +214,7 @@ TEST_F(ReportSentinels, LongMaterialNamesAreCutNotLost) {
     EXPECT_FALSE(Contains(html, "<end>"));
 }
 
-// The geometry part: worm values 1xx, wheel values 2xx, so a column swap or
-// a wrong field shows; single-sided rows leave the other column blank.
+// Worm values 1xx, wheel values 2xx; single-sided rows leave the other column blank.
 TEST_F(ReportSentinels, GeometryKeepsWormAndWheelInTheirColumns) {
     auto& w = wormGear;
     const struct { const char* key; Pair<Real>* field; Real scale; /* printed / stored */ } sentinels[] = {

@@ -1,7 +1,6 @@
 #pragma once
-// Shared fixture of the report tests: a clean program state, a temporary user
-// and data folder, a fixed clock, the shipped message text file and a
-// scripted UI; helpers that write reports and read them back.
+// The report tests' fixture (clean state, temporary folder, fixed clock, shipped
+// message texts, scripted UI) and helpers that write reports and read them back.
 
 #include <gtest/gtest.h>
 

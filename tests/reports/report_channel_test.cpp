@@ -31,26 +31,23 @@ TEST_F(Channel, TheMarkerAndStyleFourRulesVanishOnEveryDestination) {
 }
 
 // Destination 1 in a headless run keeps its file, so its form feeds can be read back.
-TEST_F(Channel, TheSixtySixthCountedLineBreaksThePageBeforeItIsWritten) {
+TEST_F(Channel, PagesBreakBeforeOverfillingAndAPageTooShortForItsHeaderIsRaised) {
     ui.batch = true;
     Open(kReportScreen);
     for (int i = 1; i <= 66; ++i) ReportText("line " + std::to_string(i));
-    const auto lines = CrLfLines(Written());
+    auto lines = CrLfLines(Written());
     // 65 lines, the form feed, a header of nine lines, the empty line, line 66.
     ASSERT_EQ(lines.size(), 65u + 1 + 9 + 1 + 1);
     EXPECT_EQ(lines[64] + "|" + lines[65] + "|" + lines[76], "       line 65|\f|       line 66");
     EXPECT_TRUE(Contains(lines[67], "Bl. 1"));
-}
-
-TEST_F(Channel, APageTooShortForItsHeaderIsRaisedInsteadOfBreakingWithoutEnd) {
-    ui.batch = true;
+    // A page too short for its header is raised instead of breaking without end.
     linesPerPage = 3;
     headerSpaceLines = 2;
     Open(kReportScreen);
     EXPECT_GE(EffectiveLinesPerPage(), 2 + 14 + 2);
     ReportPageHeader(1, 1);
     for (int i = 0; i < 100; ++i) ReportText("row");
-    const auto lines = CrLfLines(Written());
+    lines = CrLfLines(Written());
     int sinceFeed = 0, most = 0;
     for (const auto& l : lines) most = std::max(most, sinceFeed = l == "\f" ? 0 : sinceFeed + 1);
     EXPECT_LE(most, EffectiveLinesPerPage());

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -64,8 +65,7 @@ inline std::ostream& operator<<(std::ostream& os, const Row& r) {
 }
 
 // The rows of a TXT report from the title `from` (if given) to the text `to`.
-inline std::vector<Row> TxtRows(const std::string& text, const std::string& from = "",
-                                const std::string& to = "") {
+inline std::vector<Row> TxtRows(const std::string& text, const std::string& from = "", const std::string& to = "") {
     const auto a = from.empty() ? 0 : text.find(from + "\r\n");
     if (a == std::string::npos) return {};
     const auto b = to.empty() ? std::string::npos : text.find(to, a);
@@ -123,16 +123,13 @@ protected:
         cancelFlag = false;
         textDevice = static_cast<std::int16_t>(destination);
         if (destination == kReportHtmlFile || destination == kReportTextFile)
-            ui.QueueText(In("report-" + std::to_string(++serial) +
-                            (destination == kReportHtmlFile ? ".htm" : ".txt")));
+            ui.QueueText(In("report-" + std::to_string(++serial) + (destination == kReportHtmlFile ? ".htm" : ".txt")));
         print();
         EXPECT_FALSE(cancelFlag);
         return Slurp(reportOutputName);
     }
     bool AnyMessageContains(const std::string& part) const {
-        for (const auto& c : ui.CallsOf("message"))
-            if (Contains(c.text, part)) return true;
-        return false;
+        return std::ranges::any_of(ui.CallsOf("message"), [&](const auto& c) { return Contains(c.text, part); });
     }
 
     veldrim::testing::TempDir tmp{"veldrim-report"};

@@ -64,12 +64,10 @@ TEST_F(CalcReport, PagedTextKeepsMarginFramesAndPageLength) {
                 for (const auto& line : CrLfLines(text)) {
                     if (line == "\f") { ++feeds, sinceFeed = 0; continue; }
                     longest = std::max(longest, ++sinceFeed);
-                    ASSERT_EQ(line.rfind(kReportMargin, 0), 0u) << "[" << line << "]";
-                    ASSERT_FALSE(Contains(line, "\f")) << "[" << line << "]";
+                    ASSERT_TRUE(line.starts_with(kReportMargin) && !Contains(line, "\f")) << "[" << line << "]";
                     if (line.size() <= 7 || starts.find(line[7]) == std::string::npos) continue;
                     ++framed;
-                    ASSERT_EQ(line.size(), 77u) << "[" << line << "]";
-                    EXPECT_NE(ends.find(line[76]), std::string::npos) << "[" << line << "]";
+                    ASSERT_TRUE(line.size() == 77 && ends.find(line[76]) != std::string::npos) << "[" << line << "]";
                 }
                 EXPECT_TRUE(starts.empty() || framed >= 11) << framed;
                 if (destination == kReportScreen) {

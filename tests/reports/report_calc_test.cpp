@@ -140,8 +140,7 @@ TEST_F(CalcReport, EveryMessageIsListedWithCauseAndRemedy) {
         ASSERT_TRUE(entry.has_value() && !entry->cause.empty()) << message;
         EXPECT_TRUE(Contains(text, message + "\t" + entry->cause + "\t" + entry->remedy + "\r\n")) << message;
     }
-    ClearMessages();  // without messages a report without parts is empty
-    wormGear.din3996Switch = 0;
+    ClearMessages(), wormGear.din3996Switch = 0;  // without messages a report without parts is empty
     EXPECT_EQ(Produce(kReportTextFile, [] { PrintResultReport(5); }), "");
 }
 
@@ -161,8 +160,7 @@ TEST_F(CalcReport, AFatalCalculationWritesNothing) {
 
 // "/I": mode 0 to a TXT file without any dialog; the user's default destination stays.
 TEST_F(CalcReport, TheCommandLineReportWritesATxtFileAndKeepsTheSettings) {
-    textDevice = kReportHtmlFile;
-    textDeviceWindow = true;
+    textDevice = kReportHtmlFile, textDeviceWindow = true;
     const std::string path = WriteBatchTextReport();
     EXPECT_EQ(path, In("$$$1.txt"));
     EXPECT_TRUE(!cancelFlag && ui.CallsOf("save").empty() && ui.CallsOf("list").empty()) << "no dialog";
@@ -177,19 +175,16 @@ TEST_F(CalcReport, TheCommandLineReportWritesATxtFileAndKeepsTheSettings) {
 
 // A cancelled destination question or a refused sheet leaves nothing behind.
 TEST_F(CalcReport, ACancelledReportWritesNothingAndKeepsTheSettings) {
-    textDeviceWindow = true;
-    textDevice = kReportTextFile;
+    textDeviceWindow = true, textDevice = kReportTextFile;
     PrintResultReport(1);
     EXPECT_TRUE(cancelFlag && fs::is_empty(dir) && ui.CallsOf("list").size() == 1);
     EXPECT_TRUE(textDevice == kReportTextFile && textDeviceWindow);
-    textDeviceWindow = false;  // the printer's next-sheet question refused on the first page
-    textDevice = kReportTextPrinter;
+    textDeviceWindow = false, textDevice = kReportTextPrinter;  // the next-sheet question refused on page 1
     ui.QueueAnswer(Answer::Yes);  // pause after each page
     ui.QueueAnswer(Answer::No);   // do not continue
     PrintResultReport(1);
     EXPECT_TRUE(cancelFlag && fs::is_empty(dir) && textDevice == kReportTextPrinter);
-    textDevice = kReportHtmlFile;  // the spreadsheet route restores it too
-    cancelFlag = false;
+    textDevice = kReportHtmlFile, cancelFlag = false;  // the spreadsheet route restores it too
     PrintoutToSpreadsheet(1);
     EXPECT_TRUE(textDevice == kReportHtmlFile && fs::exists(In("$$$1.txt")));
 }

@@ -168,8 +168,7 @@ TEST_F(MessageBoxesTest, ExistingFileIsAskedForAndNeverErased) {
     Spit(path, "old\r\n");
     const std::pair<Answer, bool> cases[] = {{Answer::No, true}, {Answer::Cancel, true}, {Answer::Yes, false}};
     for (auto [answer, cancelled] : cases) {
-        cancelFlag = false;
-        ui.calls.clear();
+        cancelFlag = false, ui.calls.clear();
         ui.QueueAnswer(answer);
         CheckNewFileName(path);
         EXPECT_EQ(cancelFlag, cancelled);
@@ -193,8 +192,7 @@ TEST_F(MessageBoxesTest, RefusedNamesAreReportedAndTouchNothing) {
         {"/proc/gear.EXT", invalid + "/proc/gear.EXT\" !"},
         {Path("no-such-folder/gear.EXT"), invalid + Path("no-such-folder/gear.EXT") + "\" !"}};
     for (const auto& [path, text] : cases) {
-        cancelFlag = false;
-        ui.calls.clear();
+        cancelFlag = false, ui.calls.clear();
         CheckNewFileName(path);
         EXPECT_TRUE(cancelFlag && FilesInDir() == 0) << path;
         EXPECT_EQ(Shown(), std::vector<std::string>{text});

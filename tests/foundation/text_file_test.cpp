@@ -192,9 +192,7 @@ TEST_F(TextFileTest, FolderThatNobodyMayWriteIsReportedOnce) {
 // Many lines fail while writing; one short line fails only when the file is closed.
 TEST_F(TextFileTest, FullDiskIsReportedOnce) {
     for (int lines : {10, 1}) {
-        ResetSharedTextFile();
-        ui.calls.clear();
-        cancelFlag = false;
+        ResetSharedTextFile(), ui.calls.clear(), cancelFlag = false;
         OpenForWriting("/dev/full");
         ASSERT_FALSE(cancelFlag);
         for (int i = 0; i < lines; ++i) WriteTextLine("line");

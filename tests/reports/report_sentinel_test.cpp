@@ -177,6 +177,15 @@ TEST_F(ReportSentinels, CodeTextsAreLookedUpWithinTheirTables) {
     EXPECT_EQ(ReportCodeText(kLubricationTexts, 70000, 0), "");
 }
 
+// The no-load factor row shows only when the percentage rounds (halves to even) away from 100.
+TEST_F(ReportSentinels, NoLoadFactorRowOnlyWhenItRoundsAwayFrom100) {
+    for (const auto& [percent, printed] : std::vector<std::pair<Real, bool>>{
+             {100.5L, false}, {99.5L, false}, {100.6L, true}, {99.4L, true}, {101.5L, true}}) {
+        wormGear.PV0Percent = percent;
+        EXPECT_EQ(Contains(Txt(4), "Faktor Leerlauf-Verlustleistung\tPV0%"), printed) << static_cast<double>(percent);
+    }
+}
+
 // µm values go to µin, lengths to inch, stresses to psi; the reduced modulus keeps N/mm².
 TEST_F(ReportSentinels, InchUnitsGiveEveryValueItsOwnUnit) {
     unitSystem = 1;

@@ -25,7 +25,7 @@ TEST_F(WormTolerancesTest, WorkedToothThicknessCase) {
     w.Asne[1] = -0.056L;
     w.Asni[1] = -0.106L;
     CalcWormTolerances();
-    const double expected[][3] = {{w.Tsn[1], 0.05, 1e-15},    {w.xemax[1], -0.01923, 5e-6}, {w.xemin[1], -0.0364, 5e-6},
+    const Real expected[][3] = {{w.Tsn[1], 0.05, 1e-15},    {w.xemax[1], -0.01923, 5e-6}, {w.xemin[1], -0.0364, 5e-6},
                                   {w.xe[1], -0.02782, 5e-6}, {w.xeTol[1], 0.00859, 5e-6},  {w.sn[1], 6.2832, 5e-5},
                                   {w.snMax[1], 6.2272, 5e-5}, {w.snMin[1], 6.1772, 5e-5}};
     for (const auto& e : expected) EXPECT_NEAR(e[0], e[1], e[2]) << e[1];
@@ -42,7 +42,7 @@ TEST_F(WormTolerancesTest, TableAllowancesDesignationAndSeriesH) {
     ASSERT_FALSE(fatalFlag) << Log();
     const WormGearRecord& w = wormGear;
     // Wheel reference diameter 133.6 mm: DIN 3967 step over 125 to 280.
-    for (const auto [got, want] : {std::pair{w.Asne[2], -0.056L}, {w.Tsn[2], 0.05L}, {w.Asni[2], -0.106L}})
+    for (const auto& [got, want] : {std::pair{w.Asne[2], -0.056L}, {w.Tsn[2], 0.05L}, {w.Asni[2], -0.106L}})
         EXPECT_NEAR(got, want, 1e-15);
     EXPECT_EQ(w.toothThicknessDesignation[2], " 6 e 25");
     // Series h keeps the nominal tooth at its upper limit.
@@ -70,7 +70,7 @@ TEST_F(WormTolerancesTest, LimitsCollapseWithoutAllowances) {
 
 TEST_F(WormTolerancesTest, CentreDistanceAllowances) {
     // Fields js4 .. js11 at a = 80 mm (over 50 up to 80): IT4 8 µm, IT11 190 µm.
-    for (const auto [field, upper] : {std::pair{1, 0.004L}, std::pair{8, 0.095L}}) {
+    for (const auto& [field, upper] : {std::pair{1, 0.004L}, std::pair{8, 0.095L}}) {
         ResetAll();
         wormGear.centreDistanceToleranceField = field;
         RunCalculation();

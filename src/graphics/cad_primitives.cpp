@@ -96,6 +96,11 @@ void CadMoveTo(Real x, Real y) {
     CadOutputState.currentY = y;
 }
 
+void CadMoveTo3D(Real x, Real y, Real z) {
+    CadMoveTo(x, y);
+    CadOutputState.currentZ = z;
+}
+
 void CadLineTo(Real x, Real y) {
     CadLine(CadOutputState.currentX, CadOutputState.currentY, x, y);
     CadMoveTo(x, y);

@@ -28,6 +28,8 @@ void CadText(const std::string& text, Real x, Real y);
 void CadTextLine(const std::string& text);
 void CadSolid(Real x1, Real y1, Real x2, Real y2, Real x3, Real y3, Real x4, Real y4);
 void CadMoveTo(Real x, Real y);
+// The 3D current point that the writers' 3D helpers share with the 2D one.
+void CadMoveTo3D(Real x, Real y, Real z);
 void CadLineTo(Real x, Real y);
 
 // Composite shapes.

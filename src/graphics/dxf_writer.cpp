@@ -10,6 +10,7 @@
 #include <string>
 
 #include "foundation/text_conv.h"
+#include "graphics/cad_primitives.h"
 
 namespace veldrim {
 
@@ -478,11 +479,7 @@ void DxfWriter::DxfWriteVertex(Real x, Real y, Real bulge) {
 
 void DxfWriter::DxfWriteSeqend() { BeginEntity("SEQEND"); }
 
-void DxfWriter::DxfMoveTo3D(Real x, Real y, Real z) {
-    CadOutputState.currentX = x;
-    CadOutputState.currentY = y;
-    CadOutputState.currentZ = z;
-}
+void DxfWriter::DxfMoveTo3D(Real x, Real y, Real z) { CadMoveTo3D(x, y, z); }
 
 void DxfWriter::DxfLineTo3D(Real x, Real y, Real z) {
     DxfWriteLine3D(CadOutputState.currentX, CadOutputState.currentY, CadOutputState.currentZ, x,

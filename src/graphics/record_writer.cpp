@@ -8,6 +8,7 @@
 
 #include "foundation/program_state.h"
 #include "foundation/text_conv.h"
+#include "graphics/cad_primitives.h"
 
 namespace veldrim {
 
@@ -42,7 +43,7 @@ std::string TxtNumberText(Real x) {
     return s;
 }
 
-void TxtSelectLayer(int layer) { CadOutputState.currentLayerName = CadLayerName(layer); }
+void TxtSelectLayer(int layer) { DxfSelectLayer(layer); }
 
 void TxtWriter::Record(std::string_view keyword, std::initializer_list<Real> values) {
     std::string& b = stream.Buffer();
@@ -126,11 +127,7 @@ bool TxtWriter::TxtWriteEof() {
     return stream.Close();
 }
 
-void TxtWriter::TxtMoveTo3D(Real x, Real y, Real z) {
-    CadOutputState.currentX = x;
-    CadOutputState.currentY = y;
-    CadOutputState.currentZ = z;
-}
+void TxtWriter::TxtMoveTo3D(Real x, Real y, Real z) { CadMoveTo3D(x, y, z); }
 
 void TxtWriter::TxtLineTo3D(Real x, Real y, Real z) {
     TxtWriteLine3D(CadOutputState.currentX, CadOutputState.currentY, CadOutputState.currentZ, x,

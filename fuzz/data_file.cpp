@@ -11,16 +11,12 @@
 #include "calc/records.h"
 #include "foundation/program_state.h"
 #include "foundation/ui_services.h"
+#include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace veldrim;
     static ScriptedUi ui;
-    static std::string path = [] {
-        char name[] = "/tmp/veldrim-fuzz-qb3-XXXXXX";
-        const int fd = mkstemp(name);
-        if (fd >= 0) close(fd);
-        return std::string(name);
-    }();
+    static const std::string path = fuzzing::ScratchFolder() + "/fuzz.qb3";
     static bool ready = [] {
         SetUi(&ui);
         InstallDataFileSections();
@@ -29,10 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)ready;
     ui.calls.clear();
 
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return 0;
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
+    if (!fuzzing::WriteInput(path, data, size)) return 0;
 
     ResetGearData();
     const WormGearRecord before = wormGear;

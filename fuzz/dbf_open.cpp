@@ -13,29 +13,9 @@
 #include "tables/engine_base.h"
 #include "tables/navigation.h"
 #include "tables/work_areas.h"
+#include "fuzz_support.h"
 
 namespace {
-
-// One scratch table for the whole run, removed at the end.
-struct ScratchTable {
-    std::string folder;
-    std::string path;
-    ScratchTable() {
-        char templ[] = "/tmp/veldrim_fuzz_XXXXXX";
-        const char* d = mkdtemp(templ);
-        folder = d ? d : "/tmp";
-        path = folder + "/fuzz.dbf";
-    }
-    ~ScratchTable() {
-        std::remove(path.c_str());
-        if (folder != "/tmp") rmdir(folder.c_str());
-    }
-};
-
-std::string FuzzFile() {
-    static ScratchTable table;
-    return table.path;
-}
 
 void Walk() {
     using namespace veldrim;
@@ -63,11 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return true;
     }();
     (void)started;
-    const std::string path = FuzzFile();
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return 0;
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
+    const std::string path = fuzzing::ScratchFolder() + "/fuzz.dbf";
+    if (!fuzzing::WriteInput(path, data, size)) return 0;
     for (const char* mode : {"", " EXCLUSIVE"}) {
         try {
             Select(1);

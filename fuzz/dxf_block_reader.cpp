@@ -15,17 +15,9 @@
 #include "foundation/ui_services.h"
 #include "graphics/blocks.h"
 #include "graphics/cad_output.h"
+#include "fuzz_support.h"
 
 namespace {
-
-const std::string& Folder() {
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/veldrim-fuzz-dxf-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        return std::string(made ? made : "/tmp");
-    }();
-    return folder;
-}
 
 class CountingWriter : public veldrim::CadWriter {
 public:
@@ -54,13 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ui.replies.clear();
     ResetMessages();
     cancelFlag = false;
-    userDirectory = Folder();
+    userDirectory = fuzzing::ScratchFolder();
 
-    const std::string path = Folder() + "/$FUZZ.dx$";
-    if (FILE* f = std::fopen(path.c_str(), "wb")) {
-        if (size > 0) std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
+    fuzzing::WriteInput(fuzzing::ScratchFolder() + "/$FUZZ.dx$", data, size);
     CadWriterFactories[kCadScreen] = &CountingWriter::Make;
     CadBeginOutput(kCadScreen);
     if (!cancelFlag) {

@@ -12,27 +12,20 @@
 #include "foundation/program_state.h"
 #include "foundation/ui_services.h"
 #include "reports/edi_file.h"
+#include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace veldrim;
     static ScriptedUi ui;
-    static std::string dir = [] {
-        char name[] = "/tmp/veldrim-fuzz-cfg-XXXXXX";
-        const char* made = mkdtemp(name);
-        return std::string(made ? made : "/tmp");
-    }();
+    const std::string& dir = fuzzing::ScratchFolder();
     SetUi(&ui);
     ui.calls.clear();
     ResetProgramState();
     ResetGearData();
     configurationDirectory = dir;
 
-    for (const std::string& path : {ConfigFilePath(), SessionFilePath(), dir + "/x.edi"}) {
-        FILE* f = std::fopen(path.c_str(), "wb");
-        if (!f) return 0;
-        std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
+    for (const std::string& path : {ConfigFilePath(), SessionFilePath(), dir + "/x.edi"})
+        if (!fuzzing::WriteInput(path, data, size)) return 0;
     ReadConfigFile();
     ReadSessionFile();
     const std::string identity = productName + windowTitle + currentFileName;

@@ -13,41 +13,23 @@
 #include "foundation/program_state.h"
 #include "foundation/text_file.h"
 #include "foundation/ui_services.h"
-
-namespace {
-
-const std::string& Folder() {
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/veldrim-fuzz-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        return std::string(made ? made : "/tmp");
-    }();
-    return folder;
-}
-
-void WriteFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
-    if (FILE* f = std::fopen(path.c_str(), "wb")) {
-        if (size > 0) std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
-}
-
-}  // namespace
+#include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace veldrim;
+    using fuzzing::ScratchFolder;
     static ScriptedUi ui;
     SetUi(&ui);
     ui.calls.clear();
     ui.replies.clear();
 
-    helpDirectory = Folder();
+    helpDirectory = ScratchFolder();
     programShortName = "VELDRIM";
     helpLevel = 2;
-    const std::string helpFile = Folder() + "/veldrim.hlp";
-    const std::string messageFile = Folder() + "/VELDRIM.err";
-    WriteFile(helpFile, data, size);
-    WriteFile(messageFile, data, size);
+    const std::string helpFile = ScratchFolder() + "/veldrim.hlp";
+    const std::string messageFile = ScratchFolder() + "/VELDRIM.err";
+    fuzzing::WriteInput(helpFile, data, size);
+    fuzzing::WriteInput(messageFile, data, size);
 
     // Help entries: a few fixed numbers and one taken from the input.
     int fromInput = size >= 2 ? (data[0] | (data[1] << 8)) : 0;

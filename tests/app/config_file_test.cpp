@@ -15,6 +15,7 @@
 #include "foundation/ui_services.h"
 #include "graphics/cad_output.h"
 #include "graphics/display_list.h"
+#include "app_test_support.h"
 #include "support/test_files.h"
 
 namespace veldrim {
@@ -22,22 +23,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ConfigFile : public ::testing::Test {
+class ConfigFile : public testing::AppFileTest {
 protected:
     void SetUp() override {
-        ResetProgramState();
-        ResetMessages();
-        ResetSharedTextFile();
-        ResetMessageBoxes();
+        AppFileTest::SetUp();
         ResetAppState();
         CadOutputState = CadOutputRecord{};
         configurationDirectory = dir;
     }
-    void TearDown() override { ResetSharedTextFile(); }
-    testing::TempDir tmp{"veldrim-cfg"};
-    const std::string dir = tmp.path();
-    ScriptedUi ui;
-    ScopedUi scope{ui};
 };
 
 TEST_F(ConfigFile, WrittenAndReadBack) {

@@ -17,6 +17,7 @@
 #include "foundation/program_state.h"
 #include "foundation/text_file.h"
 #include "foundation/ui_services.h"
+#include "app_test_support.h"
 #include "support/test_files.h"
 
 namespace veldrim {
@@ -28,19 +29,13 @@ using testing::CrLfLines;
 using testing::Slurp;
 using testing::Spit;
 
-class DataFile : public ::testing::Test {
+class DataFile : public testing::AppFileTest {
 protected:
     void SetUp() override {
-        ResetProgramState();
-        ResetMessages();
-        ResetSharedTextFile();
-        ResetMessageBoxes();
-        ResetTextFileHooks();
+        AppFileTest::SetUp();
         ResetDataSet();
         InstallDataFileSections();
-        ASSERT_FALSE(tmp.path().empty());
     }
-    void TearDown() override { ResetSharedTextFile(); }
     std::string Path(const std::string& leaf) const { return tmp / leaf; }
     static void ResetDataSet() {
         ResetGearData();
@@ -77,10 +72,6 @@ protected:
         documentLinks[2] = {"xdg-open", "/home/user/zeichnung.pdf"};
     }
 
-    testing::TempDir tmp{"veldrim-datafile"};
-    const std::string& dir = tmp.path();
-    ScriptedUi ui;
-    ScopedUi scope{ui};
 };
 
 TEST_F(DataFile, DefaultDataSetGolden) {

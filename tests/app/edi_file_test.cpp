@@ -13,6 +13,7 @@
 #include "foundation/program_state.h"
 #include "foundation/text_file.h"
 #include "foundation/ui_services.h"
+#include "app_test_support.h"
 #include "support/test_files.h"
 
 namespace veldrim {
@@ -35,21 +36,13 @@ std::vector<std::string> ItemLines(const std::string& text) {
     return out;
 }
 
-class Edi : public ::testing::Test {
+class Edi : public testing::AppFileTest {
 protected:
     void SetUp() override {
-        ResetProgramState();
-        ResetMessages();
-        ResetSharedTextFile();
-        ResetMessageBoxes();
+        AppFileTest::SetUp();
         ResetGearData();
         ediDirectory = dir;
     }
-    void TearDown() override { ResetSharedTextFile(); }
-    testing::TempDir tmp{"veldrim-edi"};
-    const std::string dir = tmp.path();
-    ScriptedUi ui;
-    ScopedUi scope{ui};
 };
 
 TEST_F(Edi, LineFormAndKeyOrder) {

@@ -1,0 +1,32 @@
+#pragma once
+// Shared pieces of the fuzz targets: one scratch folder per run and the
+// input bytes written as a file, since every reader under test reads files.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace veldrim::fuzzing {
+
+// A folder under /tmp made once per run (/tmp itself if that fails).
+inline const std::string& ScratchFolder() {
+    static const std::string folder = [] {
+        char pattern[] = "/tmp/veldrim-fuzz-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        return std::string(made ? made : "/tmp");
+    }();
+    return folder;
+}
+
+// Writes the input as the whole file; false when the file cannot be made.
+inline bool WriteInput(const std::string& path, const std::uint8_t* data, std::size_t size) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    if (size > 0) std::fwrite(data, 1, size, f);
+    std::fclose(f);
+    return true;
+}
+
+}  // namespace veldrim::fuzzing

@@ -17,6 +17,7 @@
 #include "foundation/codepage.h"
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"
+#include "tables/win1252_text.h"
 #include "tables/engine_files.h"
 #include "tables/proc_tables.h"
 

@@ -15,6 +15,7 @@
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"
+#include "tables/win1252_text.h"
 #include "tables/work_areas.h"
 
 namespace veldrim {

@@ -7,6 +7,7 @@
 
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"
+#include "tables/win1252_text.h"
 #include "tables/expr_keys.h"
 #include "tables/proc_tables.h"
 #include "tables/work_areas.h"

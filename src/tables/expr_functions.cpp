@@ -10,6 +10,7 @@
 
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"
+#include "tables/win1252_text.h"
 #include "tables/expr_fields.h"
 #include "tables/expr_keys.h"
 

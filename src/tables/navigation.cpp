@@ -10,6 +10,7 @@
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"
+#include "tables/win1252_text.h"
 #include "tables/locking.h"
 
 namespace veldrim {

@@ -11,6 +11,7 @@
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"
+#include "tables/win1252_text.h"
 #include "tables/engine_files.h"
 #include "tables/locking.h"
 #include "tables/navigation.h"

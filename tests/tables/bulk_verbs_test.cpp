@@ -5,6 +5,7 @@
 #include "foundation/codepage.h"
 #include "table_test_util.h"
 #include "tables/engine_dates.h"
+#include "tables/win1252_text.h"
 #include "tables/engine_windows.h"
 #include "tables/locking.h"
 #include "tables/navigation.h"

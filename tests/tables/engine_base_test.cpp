@@ -3,6 +3,7 @@
 // text helpers.
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"
+#include "tables/win1252_text.h"
 #include "tables/engine_files.h"
 
 #include "foundation/codepage.h"

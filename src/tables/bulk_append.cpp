@@ -1,0 +1,224 @@
+// APPEND FROM: records of another table added to the current one, field by
+// field by name, with conversion between field types.
+#include "tables/bulk_verbs.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "tables/engine_base.h"
+#include "tables/engine_dates.h"
+#include "tables/engine_files.h"
+#include "tables/navigation.h"
+#include "tables/win1252_text.h"
+
+namespace veldrim {
+
+namespace {
+
+struct SourceValue {
+    char type = ' ';
+    int decimals = 0;
+    int length = 0;
+    std::string text;
+    double number = 0;
+    int64_t integer = 0;
+    bool logical = false;
+    int32_t memo = 0;
+};
+
+void StoreConverted(int n, const TFieldEntry& to, const SourceValue& v, uint8_t sourceArea) {
+    switch (to.type) {
+        case 'C':
+            switch (v.type) {
+                case 'C': SetBinaryText(n, v.text); break;
+                case 'N': case 'F': {
+                    std::string t = v.decimals > 0 ? FixedText(v.number, v.decimals) : std::to_string(v.integer);
+                    if (static_cast<int>(t.size()) > to.length) t = std::string(to.length, '*');
+                    SetBinaryText(n, PadRightStr(std::string(to.length - t.size(), ' ') + t, to.length));
+                    break;
+                }
+                case 'L': SetBinaryText(n, v.logical ? "T" : "F"); break;
+                case 'D': {
+                    std::string t = v.text;
+                    if (static_cast<int>(t.size()) > to.length && t.size() == 10)
+                        t.erase(DateFormat == 1 ? 0 : 6, 2);
+                    SetBinaryText(n, t);
+                    break;
+                }
+                default: break;
+            }
+            break;
+        case 'N': case 'F':
+            if (v.type == 'C') {
+                double d = 0;
+                if (!ParseNumberText(v.text, d)) d = CleanTextToFloat(v.text);
+                if (to.decimals > 0) SetBinaryNumber(n, d);
+                else SetBinaryInteger(n, static_cast<int64_t>(std::trunc(d)));
+            } else if (v.type == 'N' || v.type == 'F') {
+                if (to.decimals > 0) SetBinaryNumber(n, v.decimals > 0 ? v.number : static_cast<double>(v.integer));
+                else if (v.decimals > 0) SetBinaryNumber(n, v.number);  // rounded to the nearest
+                else SetBinaryInteger(n, v.integer);
+            }
+            break;
+        case 'L':
+            SetBinaryLogical(n, v.type == 'L' && v.logical);
+            break;
+        case 'D':
+            if (v.type == 'D') {
+                SetBinaryText(n, v.text);
+            } else if (v.type == 'C') {
+                std::string t = AllTrim(v.text);
+                if (!t.empty() && IsDateValid(t)) SetBinaryText(n, t);
+            }
+            break;
+        case 'M':
+            if (v.type == 'C' && MemoProcTable.addMemo) {
+                SetBinaryMemoRef(n, MemoProcTable.addMemo(TrimRightStr(v.text)));
+            } else if (v.type == 'M' && MemoProcTable.copyMemo && v.memo != 0) {
+                SetBinaryMemoRef(n, MemoProcTable.copyMemo(sourceArea, v.memo));
+            }
+            break;
+        default: break;
+    }
+}
+
+}  // namespace
+
+void AppendFrom(const std::string& sourceIn, std::function<bool()> condition) {
+    ErrorState.lastErrorCode = 0;
+    if (!CurrentWorkArea()) {
+        SetError(215, "[AppendFrom(" + sourceIn + ")]");
+        return;
+    }
+    const uint8_t target = CurrentArea;
+    TWorkArea* to = CurrentWorkArea();
+    std::string source = AllTrim(sourceIn);
+    source.insert(source.begin(), ' ');
+    bool isVirtual = false;
+    for (const char* w : {" VIRTUAL FILE", " LINKED LIST", " VIRTUAL", " LINKED"}) {
+        const auto p = UpperStr(source).find(w);
+        if (p != std::string::npos) {
+            source.erase(p, std::strlen(w));
+            isVirtual = true;
+            break;
+        }
+    }
+    std::string name = AllTrim(source);
+    if (!isVirtual) name = FindFileNoCase(DefaultExtension(ExpandPath(name), "DBF"));
+    int from = 0;
+    for (int i = 1; i <= kCallerAreas && !from; ++i) {
+        const TWorkArea* w = WorkAreas[i];
+        if (!w) continue;
+        if ((isVirtual && w->isVirtual && (UpperStr(w->fileName) == UpperStr(name) || w->alias == UpperStr(name))) ||
+            (!isVirtual && !w->isVirtual && w->fileName == name))
+            from = i;
+    }
+    if (isVirtual && !from) {
+        SetError(215, "Virtual file must be open. [AppendFrom(" + name + ")]");
+        return;
+    }
+    if (!from && !FileExist(name)) {
+        SetError(2, "[AppendFrom(" + sourceIn + ")]");
+        return;
+    }
+    if (from == target) {
+        SetError(214, "Datei kann nicht an sich selbst angehängt werden. [AppendFrom(" + name + ")]");
+        return;
+    }
+    if (to->hasMemo && !MemoProcTable.addMemo) {
+        SetError(220, "Memo-Unit ist nicht ins Programm eingebunden. [AppendFrom(" + name + ")]");
+        return;
+    }
+    const bool opened = from == 0;
+    struct Cleanup {
+        bool opened;
+        uint8_t target;
+        ~Cleanup() {
+            if (opened) {
+                CurrentArea = kScratchArea;
+                QuietEngineErrors quiet;
+                try {
+                    CloseArea();
+                } catch (...) {
+                }
+            }
+            CurrentArea = target;
+        }
+    } cleanup{opened, target};
+    if (opened) {
+        CurrentArea = kScratchArea;
+        USE(name + " ALIAS *FROMFILE");
+        if (ErrorState.lastErrorCode != 0 || !CurrentWorkArea()) return;
+        from = kScratchArea;
+    }
+    TWorkArea* src = WorkAreas[from];
+    // Field map and structure: 0 same fields, no memo; 1 same with memo; 2 different.
+    std::vector<int> map(to->fields.size(), 0);
+    bool any = false;
+    for (std::size_t i = 0; i < to->fields.size(); ++i)
+        for (std::size_t k = 0; k < src->fields.size(); ++k)
+            if (src->fields[k].name == to->fields[i].name) {
+                map[i] = static_cast<int>(k) + 1;
+                any = true;
+                break;
+            }
+    if (!any) return;
+    bool same = src->fields.size() == to->fields.size() && !src->isVirtual;
+    for (std::size_t i = 0; same && i < to->fields.size(); ++i) {
+        const auto &x = to->fields[i], &y = src->fields[i];
+        same = x.name == y.name && x.type == y.type && x.length == y.length && x.decimals == y.decimals;
+    }
+    const int structure = !same ? 2 : src->hasMemo ? 1 : 0;
+
+    CurrentArea = static_cast<uint8_t>(from);
+    if (condition || IsWhileOn()) SKIP(0);
+    else GoTop();
+    uint16_t firstError = 0;
+    std::vector<SourceValue> values(src->fields.size());
+    while (!src->eof && (!condition || condition())) {
+        for (std::size_t k = 0; k < src->fields.size(); ++k) {
+            const auto& f = src->fields[k];
+            SourceValue& v = values[k];
+            const int n = static_cast<int>(k) + 1;
+            v.type = f.type;
+            v.decimals = f.decimals;
+            v.length = f.length;
+            v.text = (f.type == 'C' || f.type == 'D') ? BinaryText(n) : std::string();
+            v.number = (f.type == 'N' || f.type == 'F') ? BinaryNumber(n) : 0;
+            v.integer = (f.type == 'N' || f.type == 'F') ? BinaryInteger(n) : 0;
+            v.logical = f.type == 'L' && BinaryLogical(n);
+            v.memo = f.type == 'M' ? BinaryMemoRef(n) : 0;
+        }
+        const bool deleted = src->binaryRecord && src->binaryRecord[0] != 0;
+        std::vector<uint8_t> whole(src->binaryRecord, src->binaryRecord + src->binaryRecordSize);
+        CurrentArea = target;
+        if (structure == 2) {
+            ClearRecord();
+            SetBinaryDeleted(deleted);
+            for (std::size_t i = 0; i < to->fields.size(); ++i)
+                if (map[i]) StoreConverted(static_cast<int>(i) + 1, to->fields[i], values[map[i] - 1],
+                                           static_cast<uint8_t>(from));
+        } else {
+            std::memcpy(to->binaryRecord, whole.data(), std::min<std::size_t>(whole.size(), to->binaryRecordSize));
+            if (structure == 1)
+                for (std::size_t i = 0; i < to->fields.size(); ++i)
+                    if (to->fields[i].type == 'M')
+                        StoreConverted(static_cast<int>(i) + 1, to->fields[i], values[i], static_cast<uint8_t>(from));
+        }
+        Append();
+        if (ErrorState.lastErrorCode != 0) {
+            firstError = ErrorState.lastErrorCode;
+            break;
+        }
+        CurrentArea = static_cast<uint8_t>(from);
+        SKIP(1);
+        if (ErrorState.lastErrorCode != 0) {
+            firstError = ErrorState.lastErrorCode;
+            break;
+        }
+    }
+    CurrentArea = target;
+    ErrorState.lastErrorCode = firstError;
+}
+
+}  // namespace veldrim

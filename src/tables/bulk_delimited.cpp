@@ -1,0 +1,201 @@
+// Delimited text: the current table copied to and appended from a text file
+// with separator and quote characters.
+#include "tables/bulk_verbs.h"
+
+#include <fcntl.h>
+
+#include <charconv>
+#include <memory>
+
+#include "foundation/codepage.h"
+#include "tables/bulk_io.h"
+#include "tables/dbf_file.h"
+#include "tables/engine_base.h"
+#include "tables/engine_dates.h"
+#include "tables/engine_files.h"
+#include "tables/engine_windows.h"
+#include "tables/navigation.h"
+#include "tables/win1252_text.h"
+
+namespace veldrim {
+
+using namespace bulk;
+
+int CopyDelimited(const std::string& fileName) {
+    ErrorState.lastErrorCode = 0;
+    if (NoDbfOpen("CopyDelimited")) return 0;
+    TWorkArea* a = CurrentWorkArea();
+    if (a->isVirtual) return 0;
+    const std::string file = DefaultExtension(fileName, "TXT");
+    std::string out;
+    int count = 0;
+    const char sep = DelimitedSeparator;
+    const char q = DelimitedQuote;
+    int last = a->fieldCount - 1;
+    for (GoTop(); !a->eof && ErrorState.lastErrorCode == 0; SKIP(1)) {
+        const auto& raw = a->recordBuffer;
+        for (int i = 0; i < a->fieldCount; ++i) {
+            const auto& f = a->fields[i];
+            if (f.type == 'M') continue;
+            const std::string t(reinterpret_cast<const char*>(raw.data()) + f.offset, f.length);
+            switch (f.type) {
+                case 'C': {
+                    const std::string v = TrimRightStr(t);
+                    if (q == 0) {
+                        out += v;
+                    } else {
+                        // A quote inside the value is doubled, so the field
+                        // reads back whole.
+                        out += q;
+                        for (char c : v) {
+                            if (c == q) out += q;
+                            out += c;
+                        }
+                        out += q;
+                    }
+                    break;
+                }
+                case 'D': out += TrimRightStr(t); break;
+                case 'N': case 'F': out += TrimLeftStr(t); break;
+                default: out += t; break;
+            }
+            if (i < last) out += sep;
+        }
+        out += "\r\n";
+        ++count;
+    }
+    out += '\x1A';
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0 || !WriteAll(fd, reinterpret_cast<const uint8_t*>(out.data()), out.size())) {
+        const int err = errno;
+        if (fd >= 0) ::close(fd);
+        SetError(IoCodeOf(err), "Fehler beim Schreiben von " + file + " [CopyDelimited]");
+        return 0;
+    }
+    ::close(fd);
+    return count;
+}
+
+namespace {
+
+// Splits one line at the separator outside quote pairs; the quotes are
+// dropped and a doubled quote inside a quoted field is one quote.
+std::vector<std::string> SplitDelimited(const std::string& line) {
+    std::vector<std::string> fields;
+    std::string cur;
+    bool inQuotes = false;
+    const char q = DelimitedQuote;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (q != 0 && c == q) {
+            if (inQuotes && i + 1 < line.size() && line[i + 1] == q) {
+                cur += q;
+                ++i;
+            } else {
+                inQuotes = !inQuotes;
+            }
+        } else if (c == DelimitedSeparator && !inQuotes) {
+            fields.push_back(cur);
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    fields.push_back(cur);
+    return fields;
+}
+
+}  // namespace
+
+int AppendDelimited(const std::string& fileName, bool showProgress) {
+    ErrorState.lastErrorCode = 0;
+    if (NoDbfOpen("AppendDelimited")) return 0;
+    TWorkArea* a = CurrentWorkArea();
+    const std::string file = FindFileNoCase(DefaultExtension(fileName, "TXT"));
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        SetError(IoCodeOf(errno), std::string("Fehler beim Öffnen von "_cp850) + file + " [AppendDelimited]");
+        return 0;
+    }
+    std::string data;
+    {
+        std::vector<uint8_t> buf(kBlock);
+        ssize_t r;
+        while ((r = ::read(fd, buf.data(), buf.size())) > 0) data.append(reinterpret_cast<char*>(buf.data()), r);
+        const int err = errno;
+        ::close(fd);
+        if (r < 0) {
+            SetError(IoCodeOf(err), "Fehler beim Lesen von " + file + " [AppendDelimited]");
+            return 0;
+        }
+    }
+    const std::size_t end = std::min(data.size(), data.find('\x1A'));
+    std::unique_ptr<TTzProgress100> progress;
+    if (showProgress) progress = std::make_unique<TTzProgress100>("Appending...");
+    std::size_t nextStep = end / 100;
+    int count = 0;
+    std::size_t pos = 0;
+    while (pos < end) {
+        std::size_t stop = pos;
+        while (stop < end && data[stop] != '\n' && data[stop] != '\r') ++stop;
+        const std::string line = data.substr(pos, stop - pos);
+        pos = stop;
+        if (pos < end) {
+            // CR LF is one line end; a lone CR or LF ends the line by itself.
+            if (data[pos] == '\r' && pos + 1 < end && data[pos + 1] == '\n') pos += 2;
+            else pos += 1;
+        }
+        if (progress) {
+            while (end >= 100 && pos >= nextStep && nextStep <= end) {
+                progress->Step();
+                nextStep += end / 100;
+            }
+        }
+        if (line.empty()) continue;
+        ClearRecord();
+        const auto parts = SplitDelimited(line);
+        std::size_t k = 0;
+        for (int i = 0; i < a->fieldCount && k < parts.size(); ++i) {
+            const auto& f = a->fields[i];
+            if (f.type == 'M') continue;
+            const std::string& v = parts[k++];
+            const int n = i + 1;
+            switch (f.type) {
+                case 'C': SetBinaryText(n, v.substr(0, f.length)); break;
+                case 'D': {
+                    const std::string t = AllTrim(v);
+                    bool digits = !t.empty();
+                    for (char c : t) digits = digits && c >= '0' && c <= '9';
+                    SetBinaryText(n, digits && t.size() == 8 ? DigitsToDate(t) : t);
+                    break;
+                }
+                case 'N': case 'F': {
+                    double d = 0;
+                    if (!ParseNumberText(v, d)) d = CleanTextToFloat(v);
+                    if (f.decimals > 0) {
+                        SetBinaryNumber(n, d);
+                    } else {
+                        int64_t exact = 0;
+                        const std::string t = AllTrim(v);
+                        auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), exact);
+                        if (ec == std::errc() && p == t.data() + t.size()) SetBinaryInteger(n, exact);
+                        else SetBinaryNumber(n, d);
+                    }
+                    break;
+                }
+                case 'L': {
+                    const char c = v.empty() ? ' ' : v[0];
+                    SetBinaryLogical(n, c == 'T' || c == 't' || c == 'Y' || c == 'y');
+                    break;
+                }
+                default: break;
+            }
+        }
+        Append();
+        if (ErrorState.lastErrorCode != 0) break;
+        ++count;
+    }
+    return count;
+}
+
+}  // namespace veldrim

@@ -1,0 +1,45 @@
+#pragma once
+// What the bulk verb families share: raw block reads and writes of a table
+// file, the pause of an area's relation procedure, and the resets of the
+// families' own state.
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+
+#include "tables/work_areas.h"
+
+namespace veldrim::bulk {
+
+// Bytes moved per raw read or write.
+constexpr std::size_t kBlock = 65520;
+
+// Reads up to n bytes at off; got is the count read (short at the end of the
+// file). False on a read error.
+bool ReadAt(int fd, uint8_t* buf, std::size_t n, off_t off, std::size_t& got);
+// Writes all n bytes at the current position; false on a write error.
+bool WriteAll(int fd, const uint8_t* buf, std::size_t n);
+
+// Suspends the relation procedure of an area for a scope.
+class RelationPause {
+public:
+    explicit RelationPause(TWorkArea* a) : a_(a), saved_(std::move(a->relationProc)) {
+        a_->relationProc = nullptr;
+    }
+    ~RelationPause() {
+        if (a_) a_->relationProc = std::move(saved_);
+    }
+    RelationPause(const RelationPause&) = delete;
+    RelationPause& operator=(const RelationPause&) = delete;
+
+private:
+    TWorkArea* a_;
+    RelationProc saved_;
+};
+
+void ResetPeekCache();
+void ResetLocateState();
+
+}  // namespace veldrim::bulk

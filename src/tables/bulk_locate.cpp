@@ -1,0 +1,246 @@
+// LOCATE and CONTINUE: the search for the next record whose fields hold given
+// values, and the memo search they share.
+#include "tables/bulk_verbs.h"
+
+#include <cmath>
+
+#include "tables/bulk_io.h"
+#include "tables/engine_base.h"
+#include "tables/engine_dates.h"
+#include "tables/navigation.h"
+#include "tables/win1252_text.h"
+
+namespace veldrim {
+
+using namespace bulk;
+
+namespace {
+
+// LOCATE state.
+struct LocateState {
+    std::string value;
+    uint8_t field = 0;
+    bool caseSensitive = false;
+    bool exact = false;
+    bool contained = false;
+} locate;
+
+std::string FieldTextOf(const TWorkArea& a, const TFieldEntry& f, const uint8_t* raw) {
+    std::string t(reinterpret_cast<const char*>(raw) + f.offset, f.length);
+    switch (f.type) {
+        case 'C':
+            if (a.oemText) t = OemToAnsiStr(t);
+            return t;
+        case 'D': {
+            const std::string d = AllTrim(t);
+            return d.size() == 8 ? DigitsToDate(d) : BlankDate(DateFormat);
+        }
+        case 'N': case 'F': {
+            double v = 0;
+            ParseNumberText(t, v);
+            return f.decimals > 0 ? FormatFloatStr(f.length, f.decimals, v)
+                                  : IntToStrWidth(static_cast<int64_t>(std::nearbyint(v)), f.length);
+        }
+        case 'L':
+            return (t[0] == 'T' || t[0] == 't' || t[0] == 'Y' || t[0] == 'y') ? "T" : "F";
+        default:
+            return t;
+    }
+}
+
+}  // namespace
+
+namespace bulk {
+
+void ResetLocateState() { locate = LocateState{}; }
+
+}  // namespace bulk
+
+namespace {
+
+int LocateCountSum(const std::string& clauseIn) {
+    std::string clause = UpperStr(AllTrim(clauseIn)) + " ";
+    locate.caseSensitive = !StripKeyword(" NOCASE", clause);
+    clause += " ";
+    locate.exact = StripKeyword(" EXACT", clause);
+    clause += " ";
+    locate.contained = StripKeyword(" CONTAINED", clause);
+    clause = AllTrim(clause);
+    if (clause.empty()) {
+        SetError(220, "No field name specified [Locate/Count/Sum]");
+        return 0;
+    }
+    const int n = FieldNo(clause);
+    if (n == 0) SetError(220, "Unrecognized field name [Locate/Count/Sum(" + clause + ")]");
+    return n;
+}
+
+std::string ValueText(const TFieldEntry& f, const LocateVariant& value, bool exact) {
+    if (const auto* d = std::get_if<double>(&value)) {
+        switch (f.type) {
+            case 'N': case 'F':
+                return f.decimals > 0 ? FormatFloatStr(f.length, f.decimals, *d)
+                                      : IntToStrWidth(static_cast<int64_t>(std::nearbyint(*d)), f.length);
+            case 'L': return *d != 0 ? "T" : "F";
+            default: return FixedText(*d, f.decimals);
+        }
+    }
+    if (const auto* b = std::get_if<bool>(&value)) return *b ? "T" : "F";
+    std::string s = std::get<std::string>(value);
+    switch (f.type) {
+        case 'C': return exact ? PadRightStr(s, f.length) : s;
+        case 'N': case 'F': {
+            double v = 0;
+            if (!ParseNumberText(s, v)) v = CleanTextToFloat(s);
+            return f.decimals > 0 ? FormatFloatStr(f.length, f.decimals, v)
+                                  : IntToStrWidth(static_cast<int64_t>(std::nearbyint(v)), f.length);
+        }
+        case 'L': {
+            const char c = s.empty() ? 'F' : s[0];
+            return (c == 'T' || c == 't' || c == 'Y' || c == 'y') ? "T" : "F";
+        }
+        default: return s;
+    }
+}
+
+bool Matches(std::string text) {
+    if (!locate.exact && !locate.contained && text.size() > locate.value.size())
+        text.resize(locate.value.size());
+    if (!locate.caseSensitive) text = UpperStr(text);
+    if (locate.contained) return text.find(locate.value) != std::string::npos;
+    return text == locate.value;
+}
+
+void LocateScan(int32_t fromRec, uint8_t fieldNo, bool first) {
+    TWorkArea* a = CurrentWorkArea();
+    if (first) {
+        if (!locate.exact) locate.value = TrimRightStr(locate.value);
+        if (!locate.caseSensitive) locate.value = UpperStr(locate.value);
+        locate.field = fieldNo;
+    }
+    RefreshRecCount();
+    const TFieldEntry& f = a->fields[fieldNo - 1];
+    int32_t hit = 0;
+    if (a->isVirtual) {
+        for (int32_t rec = std::max(1, fromRec); rec <= a->recordCount && !hit; ++rec)
+            if (Matches(PeekAny(fieldNo, rec))) hit = rec;
+    } else {
+        const std::size_t recLen = a->recordLength;
+        const std::size_t perBlock = std::max<std::size_t>(1, kBlock / recLen);
+        std::vector<uint8_t> block(perBlock * recLen);
+        for (int32_t rec = std::max(1, fromRec); rec <= a->recordCount && !hit;) {
+            const int32_t n = static_cast<int32_t>(std::min<int64_t>(perBlock, a->recordCount - rec + 1));
+            std::size_t got = 0;
+            const off_t off = a->headerLength + static_cast<off_t>(rec - 1) * static_cast<off_t>(recLen);
+            if (!ReadAt(a->fd, block.data(), n * recLen, off, got) || got < recLen) break;
+            const int32_t have = static_cast<int32_t>(got / recLen);
+            for (int32_t k = 0; k < have && !hit; ++k) {
+                const uint8_t* r = block.data() + k * recLen;
+                if (f.type == 'M') {
+                    double ref = 0;
+                    ParseNumberText(std::string(reinterpret_cast<const char*>(r) + f.offset, f.length), ref);
+                    if (MemoContains(locate.value, static_cast<int32_t>(ref))) hit = rec + k;
+                    if (ErrorState.lastErrorCode) return;
+                } else if (Matches(FieldTextOf(*a, f, r))) {
+                    hit = rec + k;
+                }
+            }
+            if (have < n) break;
+            rec += n;
+        }
+    }
+    if (hit) {
+        GO(hit);
+        return;
+    }
+    GoBottom();
+    if (a->recordCount > 0 && !a->eof) SKIP(1);
+    locate.field = 0;
+}
+
+}  // namespace
+
+bool MemoContains(const std::string& value, int32_t reference) {
+    if (!MemoProcTable.assignMemo) {
+        SetError(220, "MEMO unit not linked in [Count/Sum/Continue]");
+        return false;
+    }
+    if (reference < 1) return false;
+    for (std::string line : MemoProcTable.assignMemo(reference)) {
+        if (!locate.caseSensitive) line = UpperStr(line);
+        if (line.find(value) != std::string::npos) return true;
+    }
+    return false;
+}
+
+bool LocateValue(const std::string& fieldName, const LocateVariant& value, bool noCase, int32_t fromRec,
+                 bool exact) {
+    ErrorState.lastErrorCode = 0;
+    if (NoDbfOpen("Locate")) return false;
+    TWorkArea* a = CurrentWorkArea();
+    const int n = LocateCountSum(fieldName + (noCase ? " NOCASE" : "") + (exact ? " EXACT" : ""));
+    if (n == 0) return false;
+    const TFieldEntry& f = a->fields[n - 1];
+    if (f.type == 'M' && a->isVirtual) {
+        GoPhantom();
+        return false;
+    }
+    locate.value = ValueText(f, value, exact);
+    LocateScan(fromRec, static_cast<uint8_t>(n), true);
+    while (!a->eof && ErrorState.lastErrorCode == 0 && !RecordVisible()) Continue();
+    return !a->eof;
+}
+
+void Continue() {
+    if (NoDbfOpen("Continue")) return;
+    if (locate.field == 0) {
+        SetError(220, "Call to CONTINUE not preceeded by call to LOCATE. [Continue]");
+        return;
+    }
+    LocateScan(CurrentWorkArea()->recordNumber + 1, locate.field, false);
+}
+
+bool LocateByFields(const std::string& fields, const std::vector<LocateVariant>& values, bool noCase,
+                    bool move, bool exact) {
+    if (NoDbfOpen("Locate")) return false;
+    TWorkArea* a = CurrentWorkArea();
+    const int32_t start = a->recordNumber;
+    std::vector<std::string> names;
+    for (std::size_t p = 0;;) {
+        const auto q = fields.find(';', p);
+        names.push_back(AllTrim(fields.substr(p, q == std::string::npos ? q : q - p)));
+        if (q == std::string::npos) break;
+        p = q + 1;
+    }
+    bool found = false;
+    {
+        RelationPause pause(a);
+        if (names.size() > values.size()) {
+            SetError(220, "[LocateByFields(" + fields + ")]");
+            return false;
+        }
+        std::size_t i = 0;
+        int32_t from = 1, matchRec = 0;
+        for (;;) {
+            if (!LocateValue(names[i], values[i], noCase, from, exact)) break;
+            const int32_t rec = a->recordNumber;
+            if (i == 0 || rec == matchRec) {
+                matchRec = rec;
+                if (++i == names.size()) {
+                    found = true;
+                    break;
+                }
+            } else {
+                i = 0;  // start again with the first field from this record
+            }
+            from = rec;
+        }
+        if (!found || !move) {
+            QuietEngineErrors quiet;
+            GoIfValid(start);
+        }
+    }
+    return found;
+}
+
+}  // namespace veldrim

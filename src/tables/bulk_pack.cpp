@@ -1,0 +1,188 @@
+// PACK and the exclusive reopening it needs: the table is rewritten without
+// its deleted records, in blocks, in place.
+#include "tables/bulk_verbs.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tables/bulk_io.h"
+#include "tables/dbf_file.h"
+#include "tables/engine_base.h"
+#include "tables/navigation.h"
+
+namespace veldrim {
+
+using namespace bulk;
+
+uint16_t ReopenExclusive(bool exclusive) {
+    TWorkArea* a = CurrentWorkArea();
+    if (!a || a->isVirtual) return 6;
+    if (a->exclusive && !a->reopenedExclusive) return 5;
+    if (a->exclusive == exclusive) return 0;
+    {
+        QuietEngineErrors quiet;
+        CommitDbfHeader(*a);
+        ErrorState.pendingErrorCode = 0;
+    }
+    // The old descriptor goes first: its share lock would refuse the new one.
+    const int oldMode = a->fileMode;
+    CloseTableFile(a->fd);
+    a->fd = -1;
+    a->recordLocks.clear();
+    a->lockState = kNoLock;
+    const int mode = exclusive ? 18 : DefaultOpenMode;
+    bool ro = false;
+    int code = 0;
+    int fd = OpenTableFile(a->fileName, mode, &ro, &code);
+    if (fd < 0) {
+        int again = 0;
+        fd = OpenTableFile(a->fileName, oldMode, &ro, &again);
+        a->fd = fd;
+        a->readOnly = ro;
+        return static_cast<uint16_t>(code);
+    }
+    a->fd = fd;
+    a->readOnly = ro;
+    a->fileMode = mode;
+    a->exclusive = exclusive;
+    a->reopenedExclusive = exclusive;
+    return 0;
+}
+
+bool Pack() {
+    ErrorState.lastErrorCode = 0;
+    if (NoDbfOpen("Pack")) return false;
+    TWorkArea* a = CurrentWorkArea();
+    RefreshRecCount();
+    if (a->recordCount == 0 && !a->isVirtual) return true;
+    const bool wasShared = !a->exclusive;
+    bool result = false;
+    uint16_t code = 0;
+    std::string context;
+    auto finish = [&]() -> bool {
+        if (wasShared && CurrentWorkArea() == a && a->exclusive) {
+            const uint16_t r = ReopenExclusive(false);
+            if (r != 0) {
+                SetError(r, "Datenbank kann nicht Sharable wiedergeöffnet werden. " + a->fileName + " [Pack]");
+                return false;
+            }
+        }
+        if (code != 0) {
+            SetError(code, context);
+            return false;
+        }
+        UpdateRelations();
+        return result;
+    };
+    if (wasShared) {
+        const uint16_t r = ReopenExclusive(true);
+        if (r != 0) {
+            SetError(r, "Datenbank kann nicht exklusiv geöffnet werden. " + a->fileName + " [Pack]");
+            return false;
+        }
+    }
+    if (ConfirmBeforePack &&
+        EngineMessageBox("PACK " + a->fileName, "", 0x20 | 0x01) != 1)
+        return finish();
+    if (a->isVirtual) {
+        a->operationCode = 5;
+        if (VirtualFileProc) VirtualFileProc(*a);
+        return true;
+    }
+    const bool oldWrite = WriteThrough;
+    WriteThrough = false;
+    int32_t kept = 0;
+    bool moved = false;
+    {
+        RelationPause pause(a);
+        // The kept records go, byte for byte, into a new file beside the
+        // table, which then replaces it: a failed pack leaves the table whole.
+        const std::string tmp = a->fileName + ".packXXXXXX";
+        std::vector<char> tmpName(tmp.begin(), tmp.end());
+        tmpName.push_back('\0');
+        const int out = ::mkstemp(tmpName.data());
+        auto fail = [&](int err) {
+            code = IoCodeOf(err ? err : EIO);
+            context = "Fehler beim Packen von " + a->fileName;
+        };
+        if (out < 0) {
+            fail(errno);
+        } else {
+            struct stat st{};
+            if (::fstat(a->fd, &st) == 0) ::fchmod(out, st.st_mode & 07777);
+            std::vector<uint8_t> head(static_cast<std::size_t>(a->headerLength));
+            std::size_t got = 0;
+            bool ok = ReadAt(a->fd, head.data(), head.size(), 0, got) && got == head.size() &&
+                      WriteAll(out, head.data(), head.size());
+            const std::size_t recLen = a->recordLength;
+            const std::size_t perBlock = std::max<std::size_t>(1, kBlock / recLen);
+            std::vector<uint8_t> in(perBlock * recLen), keep;
+            keep.reserve(in.size());
+            for (int32_t rec = 1; ok && rec <= a->recordCount;) {
+                const int32_t n = static_cast<int32_t>(std::min<int64_t>(perBlock, a->recordCount - rec + 1));
+                const off_t off = a->headerLength + static_cast<off_t>(rec - 1) * static_cast<off_t>(recLen);
+                ok = ReadAt(a->fd, in.data(), n * recLen, off, got) && got == n * recLen;
+                if (!ok) break;
+                keep.clear();
+                for (int32_t k = 0; k < n; ++k) {
+                    const uint8_t* r = in.data() + k * recLen;
+                    if (r[0] == '*') {
+                        moved = true;
+                        continue;
+                    }
+                    keep.insert(keep.end(), r, r + recLen);
+                    ++kept;
+                }
+                ok = WriteAll(out, keep.data(), keep.size());
+                rec += n;
+            }
+            const uint8_t eofMark = 0x1A;
+            ok = ok && WriteAll(out, &eofMark, 1) && ::fsync(out) == 0;
+            const int err = errno;
+            ::close(out);
+            if (ok && ::rename(tmpName.data(), a->fileName.c_str()) != 0) ok = false;
+            if (!ok) {
+                fail(err);
+                ::unlink(tmpName.data());
+            } else {
+                bool ro = false;
+                int oc = 0;
+                CloseTableFile(a->fd);
+                a->fd = OpenTableFile(a->fileName, a->fileMode, &ro, &oc);
+                a->readOnly = ro;
+                if (a->fd < 0) {
+                    code = static_cast<uint16_t>(oc);
+                    context = "Fehler beim Packen von " + a->fileName;
+                }
+            }
+        }
+    }
+    WriteThrough = oldWrite;
+    if (code != 0) {
+        // The old file stands; the area keeps its view of it.
+        return finish();
+    }
+    a->recordCount = kept;
+    a->openState = kDbfChanged;
+    CommitDbfHeader(*a);
+    if (kept > 0) {
+        GetDbfRecord(*a, 1);
+        ConvertRecord();
+        a->recordNumber = 1;
+        a->eof = a->bof = false;
+    } else {
+        ClearRecord();
+        a->eof = a->bof = true;
+        a->recordNumber = 0;
+    }
+    if (moved) FreePeekCacheOf(a->alias);
+    result = true;
+    if (a->hasMemo && MemoProcTable.packMemofile) {
+        MemoProcTable.packMemofile();
+        if (ErrorState.lastErrorCode != 0) result = false;
+    }
+    if (HasIndex() && IndexProcTable.reindex) IndexProcTable.reindex();
+    return finish();
+}
+
+}  // namespace veldrim

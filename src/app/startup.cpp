@@ -127,7 +127,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             else cl.unknown.push_back(a);
             continue;
         }
-        const std::string u = UpperText(a);
+        const std::string u = UpperAscii(a);
         if (u == "/I") cl.report = true;
         else if (u == "/E") cl.exchange = true;
         else if (u == "/NOGUI") cl.noGui = true;

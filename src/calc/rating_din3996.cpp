@@ -161,7 +161,7 @@ Real BaseWear1998(int lubricantKind, Real KW) {
 }
 
 Real BaseWear2012(const GearPairRecord& g, const WormGearRecord& w, Real KW) {
-    const std::string name = LowerText(g.materialName[2]);
+    const std::string name = LowerAscii(g.materialName[2]);
     const int kind = g.materialKind[2];
     const int group = LubricantGroup(w.lubricantKind);
     if (ContainsText("cusn", name)) {

@@ -201,7 +201,7 @@ std::string FindFileNoCase(const std::string& path) {
     if (path.empty() || fs::exists(path, ec)) return path;
     const fs::path p(path);
     fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
-    const std::string want = UpperText(p.filename().string());
+    const std::string want = UpperAscii(p.filename().string());
     if (!fs::is_directory(dir, ec)) {
         // The folder itself may differ in case.
         const std::string found = FindFileNoCase(dir.string());
@@ -209,7 +209,7 @@ std::string FindFileNoCase(const std::string& path) {
         dir = found;
     }
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        if (UpperText(it->path().filename().string()) == want)
+        if (UpperAscii(it->path().filename().string()) == want)
             return p.has_parent_path() ? (dir / it->path().filename()).string()
                                        : it->path().filename().string();
     }

@@ -64,7 +64,7 @@ std::string FileMissingText(const std::string& fileName) {
 
 void HelpFileName(int number, std::string& name) {
     if (number >= kOwnHelpFileFrom)
-        name = HelpFolder() + LowerText(programShortName) + ".hlp";
+        name = HelpFolder() + LowerAscii(programShortName) + ".hlp";
     else
         name = HelpFolder() + "veldrim.hlp";
 }
@@ -132,7 +132,7 @@ void ShowHelpLines(const HelpLines& lines, const std::string& picture, const std
     if (mode == kHelpTextAndPicture || mode == kHelpTextOnly) {
         std::string message;
         for (const auto& l : lines) message += ForScreen(l) + " ";
-        std::string caption = UpperText("Hilfetext") + " Nr." + std::to_string(number);
+        std::string caption = UpperAscii("Hilfetext") + " Nr." + std::to_string(number);
         Ui().ShowMessage(caption, message, MessageKind::Information);
     }
     if (mode == kHelpTextAndPicture || mode == kHelpPictureOnly) {

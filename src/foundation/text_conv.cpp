@@ -120,14 +120,14 @@ std::string ConvertCadText(std::string_view s) {
 
 std::string ReplaceBarChar(std::string_view s) { return std::string(s); }
 
-std::string UpperText(std::string_view s) {
+std::string UpperAscii(std::string_view s) {
     std::string out(s);
     for (char& c : out)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return out;
 }
 
-std::string LowerText(std::string_view s) {
+std::string LowerAscii(std::string_view s) {
     std::string out(s);
     for (char& c : out)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -267,9 +267,9 @@ void SetProgramParams(int argc, const char* const* argv) {
 }
 
 bool HasParam(std::string_view name) {
-    const std::string want = UpperText(name);
+    const std::string want = UpperAscii(name);
     for (const auto& p : ProgramParams())
-        if (UpperText(p) == want) return true;
+        if (UpperAscii(p) == want) return true;
     return false;
 }
 

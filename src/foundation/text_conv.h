@@ -27,8 +27,11 @@ std::string OemToWinTable(std::string_view s);
 std::string ConvertCadText(std::string_view s);
 std::string ReplaceBarChar(std::string_view s);
 
-std::string UpperText(std::string_view s);
-std::string LowerText(std::string_view s);
+// Case of the ASCII letters a..z only; every other byte stays. Safe on texts
+// of any code page (the program's code page 850 texts, file names). The table
+// engine's Windows-1252 case rules are UpperWin1252 and LowerWin1252.
+std::string UpperAscii(std::string_view s);
+std::string LowerAscii(std::string_view s);
 std::string PadRight(std::string_view s, int width);
 std::string PadLeft(std::string_view s, int width);
 std::string LeftStr(std::string_view s, int n);

@@ -15,6 +15,7 @@
 #include "foundation/message_boxes.h"
 #include "foundation/program_state.h"
 #include "foundation/system_info.h"
+#include "foundation/text_conv.h"
 
 namespace veldrim {
 
@@ -437,27 +438,16 @@ void ReadDoubleLine(double& x) {
     }
 }
 
-namespace {
-
-std::string Upper(std::string_view s) {
-    std::string u(s);
-    for (char& c : u)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return u;
-}
-
-}  // namespace
-
 void ReadBoolLine(bool& b) {
     std::string line;
     ReadValueLine(line);
-    if (!cancelFlag) b = Upper(line) == "TRUE";
+    if (!cancelFlag) b = UpperAscii(line) == "TRUE";
 }
 
 void ReadBoolLineDefaultTrue(bool& b) {
     std::string line;
     ReadValueLine(line);
-    if (!cancelFlag) b = Upper(line) != "FALSE";
+    if (!cancelFlag) b = UpperAscii(line) != "FALSE";
 }
 
 void ReadBarFields(std::string& a, std::string& b, std::string& c, std::string& d) {

@@ -460,7 +460,7 @@ void LevelReader::Run() {
             ReadSolid();
         } else if (name == "POLYLINE") {
             ReadPolyline();
-        } else if (UpperText(name) == "LWPOLYLINE") {
+        } else if (UpperAscii(name) == "LWPOLYLINE") {
             ReadLwPolyline();
         } else if (name == "INSERT") {
             ReadInsert();

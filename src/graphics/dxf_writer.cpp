@@ -320,7 +320,7 @@ void DxfWriter::DxfWriteTables(int layerSet) {
     DxfWriteCode(42);
     DxfWriteValue("3.5");
     DxfWriteCode(3);
-    DxfWriteValue(OneLine(UpperText(CadOutputState.cadTextStyleName)));
+    DxfWriteValue(OneLine(UpperAscii(CadOutputState.cadTextStyleName)));
     DxfWriteCode(4);
     DxfWriteValue("");
     // The style table closes with an unpadded "0".

@@ -96,7 +96,7 @@ void AppendFrom(const std::string& sourceIn, std::function<bool()> condition) {
     source.insert(source.begin(), ' ');
     bool isVirtual = false;
     for (const char* w : {" VIRTUAL FILE", " LINKED LIST", " VIRTUAL", " LINKED"}) {
-        const auto p = UpperStr(source).find(w);
+        const auto p = UpperWin1252(source).find(w);
         if (p != std::string::npos) {
             source.erase(p, std::strlen(w));
             isVirtual = true;
@@ -109,7 +109,7 @@ void AppendFrom(const std::string& sourceIn, std::function<bool()> condition) {
     for (int i = 1; i <= kCallerAreas && !from; ++i) {
         const TWorkArea* w = WorkAreas[i];
         if (!w) continue;
-        if ((isVirtual && w->isVirtual && (UpperStr(w->fileName) == UpperStr(name) || w->alias == UpperStr(name))) ||
+        if ((isVirtual && w->isVirtual && (UpperWin1252(w->fileName) == UpperWin1252(name) || w->alias == UpperWin1252(name))) ||
             (!isVirtual && !w->isVirtual && w->fileName == name))
             from = i;
     }

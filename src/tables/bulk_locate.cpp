@@ -59,7 +59,7 @@ void ResetLocateState() { locate = LocateState{}; }
 namespace {
 
 int LocateCountSum(const std::string& clauseIn) {
-    std::string clause = UpperStr(AllTrim(clauseIn)) + " ";
+    std::string clause = UpperWin1252(AllTrim(clauseIn)) + " ";
     locate.caseSensitive = !StripKeyword(" NOCASE", clause);
     clause += " ";
     locate.exact = StripKeyword(" EXACT", clause);
@@ -106,7 +106,7 @@ std::string ValueText(const TFieldEntry& f, const LocateVariant& value, bool exa
 bool Matches(std::string text) {
     if (!locate.exact && !locate.contained && text.size() > locate.value.size())
         text.resize(locate.value.size());
-    if (!locate.caseSensitive) text = UpperStr(text);
+    if (!locate.caseSensitive) text = UpperWin1252(text);
     if (locate.contained) return text.find(locate.value) != std::string::npos;
     return text == locate.value;
 }
@@ -115,7 +115,7 @@ void LocateScan(int32_t fromRec, uint8_t fieldNo, bool first) {
     TWorkArea* a = CurrentWorkArea();
     if (first) {
         if (!locate.exact) locate.value = TrimRightStr(locate.value);
-        if (!locate.caseSensitive) locate.value = UpperStr(locate.value);
+        if (!locate.caseSensitive) locate.value = UpperWin1252(locate.value);
         locate.field = fieldNo;
     }
     RefreshRecCount();
@@ -167,7 +167,7 @@ bool MemoContains(const std::string& value, int32_t reference) {
     }
     if (reference < 1) return false;
     for (std::string line : MemoProcTable.assignMemo(reference)) {
-        if (!locate.caseSensitive) line = UpperStr(line);
+        if (!locate.caseSensitive) line = UpperWin1252(line);
         if (line.find(value) != std::string::npos) return true;
     }
     return false;

@@ -19,7 +19,7 @@ void Search(const std::string& valueIn, uint8_t& fieldNo, bool fromTop) {
         SetError(1100, "Search-Befehl bei virtuellen Dateien nicht erlaubt. [Search]");
         return;
     }
-    const std::string value = UpperStr(TrimRightStr(valueIn));
+    const std::string value = UpperWin1252(TrimRightStr(valueIn));
     if (value.empty()) return;
     const int wanted = fieldNo > a->fieldCount ? 0 : fieldNo;
     fieldNo = 0;
@@ -37,7 +37,7 @@ void Search(const std::string& valueIn, uint8_t& fieldNo, bool fromTop) {
         const int32_t have = static_cast<int32_t>(got / recLen);
         TranslateRecords(false, a->oemText, a->readHook, have * recLen, a->recordLength, block.data());
         for (int32_t k = 0; k < have; ++k) {
-            const std::string up = UpperStr(std::string(reinterpret_cast<char*>(block.data()) + k * recLen, recLen));
+            const std::string up = UpperWin1252(std::string(reinterpret_cast<char*>(block.data()) + k * recLen, recLen));
             for (std::size_t pos = up.find(value, 1); pos != std::string::npos; pos = up.find(value, pos + 1)) {
                 const TFieldEntry* hit = nullptr;
                 int hitNo = 0;

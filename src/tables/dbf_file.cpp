@@ -695,7 +695,7 @@ void CreateDbfMemoFile(const std::string& name, uint8_t version, uint16_t blockS
         // The memo file's extension follows the case of the table's.
         std::string d, n, e;
         SplitFileName(name, d, n, e);
-        if (!e.empty() && LowerStr(e) == e) ext = LowerStr(ext);
+        if (!e.empty() && LowerWin1252(e) == e) ext = LowerWin1252(ext);
     }
     const std::string memoName = ForceExtension(name, ext);
     if (blockSize == 0) blockSize = 512;

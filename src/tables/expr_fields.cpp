@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "foundation/text_conv.h"
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"
 #include "tables/win1252_text.h"

@@ -598,7 +598,7 @@ void Machine::Step(const ExprInstr& in) {
         case kFnUpper: case kFnLower: {
             ExprSlot& s = Top();
             char* p = e_.pool.data() + s.start;
-            for (uint32_t i = 0; i < s.length; ++i) p[i] = in.op == kFnUpper ? UpCaseChar(p[i]) : LowCaseChar(p[i]);
+            for (uint32_t i = 0; i < s.length; ++i) p[i] = in.op == kFnUpper ? UpperWin1252Char(p[i]) : LowerWin1252Char(p[i]);
             return;
         }
         case kFnLtrim: {

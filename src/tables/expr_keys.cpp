@@ -10,6 +10,7 @@
 #include <cstring>
 #include <new>
 
+#include "foundation/text_conv.h"
 #include "tables/engine_dates.h"
 
 namespace veldrim {
@@ -417,13 +418,6 @@ void SwapBlocks(void* p, std::size_t firstLength, std::size_t secondLength) {
     std::reverse(b, b + firstLength);
     std::reverse(b + firstLength, b + firstLength + secondLength);
     std::reverse(b, b + firstLength + secondLength);
-}
-
-std::string UpperAscii(std::string_view text) {
-    std::string s(text);
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return s;
 }
 
 }  // namespace veldrim

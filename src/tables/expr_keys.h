@@ -100,7 +100,5 @@ char* StrToPChar(char* dest, std::string_view s);
 std::string ZeroPadInt(int64_t value, int width);
 // Exchanges two adjacent blocks of those lengths in place.
 void SwapBlocks(void* p, std::size_t firstLength, std::size_t secondLength);
-// a..z to A..Z only.
-std::string UpperAscii(std::string_view text);
 
 }  // namespace veldrim

@@ -25,7 +25,7 @@ std::string TrimLeftStr(const std::string& s) {
 
 std::string AllTrim(const std::string& s) { return TrimLeftStr(TrimRightStr(s)); }
 
-char UpCaseChar(char c) {
+char UpperWin1252Char(char c) {
     auto b = static_cast<unsigned char>(c);
     if (b >= 'a' && b <= 'z') return static_cast<char>(b - 32);
     if (b >= 0xE0 && b <= 0xFE && b != 0xF7) return static_cast<char>(b - 32);
@@ -38,7 +38,7 @@ char UpCaseChar(char c) {
     }
 }
 
-char LowCaseChar(char c) {
+char LowerWin1252Char(char c) {
     auto b = static_cast<unsigned char>(c);
     if (b >= 'A' && b <= 'Z') return static_cast<char>(b + 32);
     if (b >= 0xC0 && b <= 0xDE && b != 0xD7) return static_cast<char>(b + 32);
@@ -51,15 +51,15 @@ char LowCaseChar(char c) {
     }
 }
 
-std::string UpperStr(const std::string& s) {
+std::string UpperWin1252(const std::string& s) {
     std::string r = s;
-    for (char& c : r) c = UpCaseChar(c);
+    for (char& c : r) c = UpperWin1252Char(c);
     return r;
 }
 
-std::string LowerStr(const std::string& s) {
+std::string LowerWin1252(const std::string& s) {
     std::string r = s;
-    for (char& c : r) c = LowCaseChar(c);
+    for (char& c : r) c = LowerWin1252Char(c);
     return r;
 }
 
@@ -112,7 +112,7 @@ int FindInBuffer(const char* a, int lenA, const char* b, int lenB) {
     if (lenA <= 0 || lenB <= 0 || lenA > lenB) return 0;
     for (int i = 0; i + lenA <= lenB; ++i) {
         int k = 0;
-        while (k < lenA && UpCaseChar(a[k]) == UpCaseChar(b[i + k])) ++k;
+        while (k < lenA && UpperWin1252Char(a[k]) == UpperWin1252Char(b[i + k])) ++k;
         if (k == lenA) return i + 1;
     }
     return 0;
@@ -239,8 +239,8 @@ bool ParseNumberText(std::string_view s, double& value) {
 bool StripKeyword(const std::string& keyword, std::string& clause) {
     // The keyword is matched without regard to case; the rest of the clause
     // keeps its case (file names are case-sensitive on this system).
-    const std::string up = UpperStr(clause);
-    const std::string key = UpperStr(keyword);
+    const std::string up = UpperWin1252(clause);
+    const std::string key = UpperWin1252(keyword);
     bool removed = false;
     std::string out;
     std::size_t i = 0;

@@ -16,11 +16,12 @@ std::string TrimLeftStr(const std::string& s);
 inline std::string RTrim(const std::string& s) { return TrimRightStr(s); }
 inline std::string LTrim(const std::string& s) { return TrimLeftStr(s); }
 std::string AllTrim(const std::string& s);
-// Upper / lower case by the Windows-1252 rules.
-std::string UpperStr(const std::string& s);
-std::string LowerStr(const std::string& s);
-char UpCaseChar(char c);
-char LowCaseChar(char c);
+// Upper / lower case by the Windows-1252 rules (accented letters included);
+// UpperAscii and LowerAscii of the foundation change a..z only.
+std::string UpperWin1252(const std::string& s);
+std::string LowerWin1252(const std::string& s);
+char UpperWin1252Char(char c);
+char LowerWin1252Char(char c);
 bool IsAlphaChar(char c);
 bool IsAlphaStr(const std::string& s);
 int CountOccurrences(const std::string& sub, const std::string& s);

@@ -30,11 +30,9 @@ namespace {
 RecordHook pendingReadHook = nullptr;
 RecordHook pendingWriteHook = nullptr;
 
-std::string Upper(const std::string& s) { return UpperStr(s); }
-
 // Finds a keyword phrase without regard to case; npos when absent.
 std::size_t FindNoCase(const std::string& s, const std::string& what) {
-    return Upper(s).find(Upper(what));
+    return UpperWin1252(s).find(UpperWin1252(what));
 }
 
 // Removes the first occurrence of a word (at most 13 characters).
@@ -52,7 +50,7 @@ std::string AliasAfter(std::string& clause) {
     a = a.substr(0, a.find(' '));
     if (a.size() > 64) a.resize(64);
     clause.erase(p);
-    return Upper(a);
+    return UpperWin1252(a);
 }
 
 bool AliasInUse(const std::string& alias) {
@@ -87,7 +85,7 @@ void UseVirtualFile(std::string clause, uint8_t* buffer, uint16_t size) {
     if (alias.empty()) {
         std::string first = TrimLeftStr(clause);
         first = first.substr(0, first.find(' '));
-        alias = Upper(first.substr(0, first.find('.')));
+        alias = UpperWin1252(first.substr(0, first.find('.')));
     }
     if (AliasInUse(alias)) {
         SetError(220, "Alias-Name \"" + alias + "\" bereits benutzt. [USE]");
@@ -165,9 +163,9 @@ void USE(const std::string& clauseIn, uint8_t* buffer, uint16_t size) {
     std::string clause = AllTrim(clauseIn);
     if (clause.empty()) return;
     clause += ' ';
-    const std::string upper = Upper(clause);
+    const std::string upper = UpperWin1252(clause);
     if (upper.find("LINKED LIST") != std::string::npos || upper.find("VIRTUAL FILE") != std::string::npos) {
-        UseVirtualFile(Upper(clause), buffer, size);
+        UseVirtualFile(UpperWin1252(clause), buffer, size);
         return;
     }
     const std::string shown = AllTrim(clause);
@@ -181,7 +179,7 @@ void USE(const std::string& clauseIn, uint8_t* buffer, uint16_t size) {
     clause = AllTrim(clause);
     TWorkArea scratch;
     scratch.fileName = ExpandPath(clause);
-    if (alias.empty()) alias = Upper(FileBaseName(scratch.fileName));
+    if (alias.empty()) alias = UpperWin1252(FileBaseName(scratch.fileName));
     scratch.fileName = DefaultExtension(scratch.fileName, "DBF");
     int mode = exclusive ? 18 : DefaultOpenMode;
     if (OpenModeOverride != 65535) mode = OpenModeOverride;
@@ -356,7 +354,7 @@ std::string Field(int n) {
 
 int FieldNo(const std::string& name) {
     if (NoDbfOpen("FieldNo()")) return 0;
-    const std::string want = Upper(TrimRightStr(name.substr(0, 10)));
+    const std::string want = UpperWin1252(TrimRightStr(name.substr(0, 10)));
     const TWorkArea* a = CurrentWorkArea();
     for (int i = 0; i < a->fieldCount; ++i)
         if (a->fields[i].name == want) return i + 1;

@@ -210,7 +210,7 @@ TEST_F(TextConv, NoConversionEmptiesALongText) {
     const std::string longText(300, 'x');
     using Conv = std::string (*)(std::string_view);
     for (Conv conv : {&DisplayText, &OemToWin, &WinToOem, &WinToOemText, &TransliterateOem, &OemToWinTable,
-                      &ConvertCadText, &UpperText})
+                      &ConvertCadText, &UpperAscii})
         EXPECT_EQ(conv(longText).size(), 300u);
     EXPECT_EQ(DisplayText("Ma\xE1 20\xF8"), "Ma\xDF 20\xB0");  // to Windows-1252
     codePageOption = 1;
@@ -252,7 +252,7 @@ TEST_F(TextConv, PaddingTrimmingShorteningAndCounting) {
     const std::pair<std::string, std::string> cases[] = {
         {PadLeft("  12 ", 5), "   12"}, {PadLeft("123456", 3), "123"}, {PadRight("abcdef", 4), "abcd"},
         {RightStr("abc", -1), ""}, {ShortenMiddle("ABCDEFGHIJKL", 12), "ABCD__IJKL"},
-        {ShortenMiddle("ABCDEFGHIJK", 12), "ABCDEFGHIJK"}, {UpperText("ab\x81z"), "AB\x81Z"},
+        {ShortenMiddle("ABCDEFGHIJK", 12), "ABCDEFGHIJK"}, {UpperAscii("ab\x81z"), "AB\x81Z"},
         {ShortenWithDots("abcdefghijklmnopqrstuvwxyz0123", 20), "abcdefg ... wxyz0123"},
     };
     for (const auto& [got, want] : cases) EXPECT_EQ(got, want);

@@ -224,7 +224,7 @@ TEST_F(EngineDatesTest, NumberTexts) {
 TEST_F(EngineDatesTest, TextHelpers) {
     EXPECT_EQ(CountOccurrences("aa", "aaaa"), 2) << "overlapping hits count";
     EXPECT_EQ(AtOccurrence(-2, "ab", "abxab"), 1);
-    EXPECT_EQ(UpperStr("stra\xDF" "e \xE4\xFF"), "STRA\xDF" "E \xC4\x9F");
+    EXPECT_EQ(UpperWin1252("stra\xDF" "e \xE4\xFF"), "STRA\xDF" "E \xC4\x9F");
     std::string s = "a.dbf EXCLUSIVE ALIAS x";
     EXPECT_TRUE(StripKeyword(" EXCLUSIVE", s));
     EXPECT_EQ(s, "a.dbf  ALIAS x");

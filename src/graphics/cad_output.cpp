@@ -26,6 +26,8 @@
 #include "foundation/ui_services.h"
 #include "graphics/cad_primitives.h"
 #include "graphics/display_list.h"
+#include "graphics/graf_colors.h"
+#include "graphics/graf_cursor.h"
 #include "graphics/graf_object.h"
 
 namespace veldrim {

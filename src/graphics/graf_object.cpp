@@ -1,10 +1,6 @@
 // The drawing interface: forwards to the one graphics window.
 #include "graphics/graf_object.h"
 
-#include <fstream>
-
-#include "foundation/program_state.h"
-#include "foundation/files.h"
 #include "foundation/text_conv.h"
 #include "foundation/ui_services.h"
 #include "graphics/display_list.h"
@@ -46,39 +42,5 @@ void GrafMessage(std::string_view text) {
 }
 
 void GrafEmptyCall(int) {}
-
-uint8_t ColorOfIndex16(uint8_t n) {
-    if (n > 16) n = n % 16;
-    switch (n) {
-        case 0: return 0;
-        case 1: return 12;
-        case 2: return 14;
-        case 3: return 10;
-        case 4: return 11;
-        case 5: return 9;
-        case 6: return 13;
-        case 7: return 15;
-        case 16: return 16;
-        default: return static_cast<uint8_t>(n - 7);  // 8..15 -> 1..8
-    }
-}
-
-void GrafSetColor16(uint8_t n) { Window().SetColor(ColorOfIndex16(n)); }
-
-void GrafCheckPlotFile(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    if (in.is_open()) return;
-    GrafMessage(WithoutBlanks(name) + " nicht gefunden !");
-    cancelFlag = true;
-}
-
-void GrafWaitCursor() { Ui().SetBusy(true); }
-void GrafNormalCursor() { Ui().SetBusy(false); }
-
-std::string CurrentDataFilePath() {
-    if (currentFileName.empty()) return "";
-    if (archiveModeFlag) return currentFileName;
-    return EnsureTrailingBackslash(dataDirectory) + currentFileName + "." + dataFileExtension;
-}
 
 }  // namespace veldrim

@@ -3,12 +3,11 @@
 // the program draws on screen (the CAD output run, the HP-GL reader, help
 // pictures, the about boxes). Every routine forwards to the one graphics
 // window, Window() (display_list.h), whatever object it is called for; state
-// lives in the window module. It also maps the colour numbers of the exchange
-// formats to the window's colour table, checks plot files, switches the wait
-// cursor and builds the full path of the current data file.
+// lives in the window module. The colour mapping of the exchange formats is in
+// graf_colors.h, the plot-file check in graf_plot_file.h, the wait cursor in
+// graf_cursor.h and the path of the current data file in data_file_path.h.
 
 #include <cstdint>
-#include <string>
 #include <string_view>
 
 #include "foundation/real.h"
@@ -47,18 +46,5 @@ void GrafDrawLogo();
 // Own routines.
 void GrafMessage(std::string_view text);
 void GrafEmptyCall(int n);
-// Exchange colour number (1 red, 2 yellow, 3 green, 4 cyan, 5 blue,
-// 6 magenta, 7 white, 8..15 the rest) to the window's colour index.
-uint8_t ColorOfIndex16(uint8_t n);
-void GrafSetColor16(uint8_t n);
-// Checks that a plot file can be read; otherwise the message "<name> nicht
-// gefunden !" and the cancel flag.
-void GrafCheckPlotFile(const std::string& name);
-void GrafWaitCursor();
-void GrafNormalCursor();
-// The full path of the current data file: empty without a current file; the
-// file name alone in archive mode; else data directory, '/', name, '.',
-// data-file extension.
-std::string CurrentDataFilePath();
 
 }  // namespace veldrim

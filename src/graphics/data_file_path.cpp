@@ -1,0 +1,15 @@
+// The full path of the current data file.
+#include "graphics/data_file_path.h"
+
+#include "foundation/files.h"
+#include "foundation/program_state.h"
+
+namespace veldrim {
+
+std::string CurrentDataFilePath() {
+    if (currentFileName.empty()) return "";
+    if (archiveModeFlag) return currentFileName;
+    return EnsureTrailingBackslash(dataDirectory) + currentFileName + "." + dataFileExtension;
+}
+
+}  // namespace veldrim

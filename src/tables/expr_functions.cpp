@@ -452,13 +452,70 @@ private:
     }
 
     void Step(const ExprInstr& in);
+    void PushOperand(const ExprInstr& in);
+    void Arithmetic(const ExprInstr& in);
+    void JoinTexts(const ExprInstr& in);
+    void Compare(const ExprInstr& in);
+    void Logic(const ExprInstr& in);
+    void NumericFunction(const ExprInstr& in);
+    void RecordFunction(const ExprInstr& in);
+    void TextInPlaceFunction(const ExprInstr& in);
+    void TextFunction(const ExprInstr& in);
+    void DateFunction(const ExprInstr& in);
 
     CompiledExpr& e_;
     ExprFieldSource& src_;
     std::string scratch_;
 };
 
+// One instruction: dispatched to the function of its operation group.
 void Machine::Step(const ExprInstr& in) {
+    switch (in.op) {
+        case kOpPushN: case kOpPushL: case kOpPushC: case kOpFieldC: case kOpFieldN:
+        case kOpFieldL: case kOpFieldD: case kOpFieldM:
+            PushOperand(in);
+            return;
+        case kOpAddNN: case kOpAddDN: case kOpAddND: case kOpSubNN: case kOpSubDN:
+        case kOpSubDD: case kOpMul: case kOpDiv: case kOpPow: case kOpNeg:
+            Arithmetic(in);
+            return;
+        case kOpAddCC: case kOpSubCC:
+            JoinTexts(in);
+            return;
+        case kOpEqN: case kOpNeN: case kOpLtN: case kOpGtN: case kOpLeN: case kOpGeN:
+        case kOpEqL: case kOpNeL: case kOpEqC: case kOpExactEqC: case kOpContainsC:
+        case kOpNeC: case kOpLtC: case kOpGtC: case kOpLeC: case kOpGeC:
+            Compare(in);
+            return;
+        case kOpAnd: case kOpOr: case kOpNot:
+            Logic(in);
+            return;
+        case kFnAbs: case kFnInt: case kFnMaxN: case kFnMaxD: case kFnMinN: case kFnMinD:
+        case kFnMod: case kFnRound:
+            NumericFunction(in);
+            return;
+        case kFnRecno: case kFnDeleted:
+            RecordFunction(in);
+            return;
+        case kFnUpper: case kFnLower: case kFnLtrim: case kFnRtrim: case kFnLeft:
+        case kFnRight:
+            TextInPlaceFunction(in);
+            return;
+        case kFnAsc: case kFnLen: case kFnAt: case kFnVal: case kFnChr: case kFnSpace:
+        case kFnReplicate: case kFnSubstr: case kFnStuff: case kFnIif: case kFnSoundex:
+        case kFnStr1: case kFnStr2: case kFnStr3:
+            TextFunction(in);
+            return;
+        case kFnCtod: case kFnDate: case kFnDtoc: case kFnDtos: case kFnCdow: case kFnCmonth:
+        case kFnDay: case kFnMonth: case kFnYear: case kFnDow:
+            DateFunction(in);
+            return;
+        default: return;
+    }
+}
+
+// Literals and field values onto the stack.
+void Machine::PushOperand(const ExprInstr& in) {
     switch (in.op) {
         case kOpPushN: PushNumber(in.number); return;
         case kOpPushL: PushLogical(in.logical != 0); return;
@@ -466,7 +523,13 @@ void Machine::Step(const ExprInstr& in) {
         case kOpFieldC: case kOpFieldN: case kOpFieldL: case kOpFieldD: case kOpFieldM:
             PushField(in);
             return;
+        default: return;
+    }
+}
 
+// Numbers and dates: + - * / ^ and unary minus.
+void Machine::Arithmetic(const ExprInstr& in) {
+    switch (in.op) {
         case kOpAddNN: case kOpAddDN: case kOpAddND: {
             double b = PopNumber();
             Top().number += b;
@@ -475,26 +538,6 @@ void Machine::Step(const ExprInstr& in) {
         case kOpSubNN: case kOpSubDN: case kOpSubDD: {
             double b = PopNumber();
             Top().number -= b;
-            return;
-        }
-        case kOpAddCC: {
-            std::string_view b = PopText();
-            std::string_view a = PopText();
-            scratch_.assign(a);
-            scratch_.append(b);
-            PushScratch();
-            return;
-        }
-        case kOpSubCC: {
-            // a without its trailing blanks, then b, then a's trailing blanks.
-            std::string_view b = PopText();
-            std::string_view a = PopText();
-            std::size_t end = a.find_last_not_of(' ');
-            std::size_t kept = end == std::string_view::npos ? 0 : end + 1;
-            scratch_.assign(a.substr(0, kept));
-            scratch_.append(b);
-            scratch_.append(a.size() - kept, ' ');
-            PushScratch();
             return;
         }
         case kOpMul: {
@@ -517,6 +560,41 @@ void Machine::Step(const ExprInstr& in) {
             Top().number = Power(Top().number, b);
             return;
         }
+        case kOpNeg: Top().number = -Top().number; return;
+        default: return;
+    }
+}
+
+// Text + and - (the second keeps the first text's trailing blanks at the end).
+void Machine::JoinTexts(const ExprInstr& in) {
+    switch (in.op) {
+        case kOpAddCC: {
+            std::string_view b = PopText();
+            std::string_view a = PopText();
+            scratch_.assign(a);
+            scratch_.append(b);
+            PushScratch();
+            return;
+        }
+        case kOpSubCC: {
+            // a without its trailing blanks, then b, then a's trailing blanks.
+            std::string_view b = PopText();
+            std::string_view a = PopText();
+            std::size_t end = a.find_last_not_of(' ');
+            std::size_t kept = end == std::string_view::npos ? 0 : end + 1;
+            scratch_.assign(a.substr(0, kept));
+            scratch_.append(b);
+            scratch_.append(a.size() - kept, ' ');
+            PushScratch();
+            return;
+        }
+        default: return;
+    }
+}
+
+// Comparisons of numbers and dates, logicals and texts.
+void Machine::Compare(const ExprInstr& in) {
+    switch (in.op) {
         case kOpEqN: case kOpNeN: case kOpLtN: case kOpGtN: case kOpLeN: case kOpGeN: {
             double b = PopNumber();
             double a = PopNumber();
@@ -549,6 +627,13 @@ void Machine::Step(const ExprInstr& in) {
             PushLogical(r);
             return;
         }
+        default: return;
+    }
+}
+
+// .AND., .OR., .NOT.
+void Machine::Logic(const ExprInstr& in) {
+    switch (in.op) {
         case kOpAnd: {
             bool b = PopLogical();
             Top().logical = (Top().logical != 0 && b) ? 1 : 0;
@@ -560,9 +645,13 @@ void Machine::Step(const ExprInstr& in) {
             return;
         }
         case kOpNot: Top().logical = Top().logical ? 0 : 1; return;
-        case kOpNeg: Top().number = -Top().number; return;
+        default: return;
+    }
+}
 
-        // --- numeric functions
+// ABS, INT, MAX, MIN, MOD, ROUND.
+void Machine::NumericFunction(const ExprInstr& in) {
+    switch (in.op) {
         case kFnAbs: Top().number = std::fabs(Top().number); return;
         case kFnInt: Top().number = std::trunc(Top().number); return;
         case kFnMaxN: case kFnMaxD: {
@@ -591,10 +680,22 @@ void Machine::Step(const ExprInstr& in) {
             Top().number = RoundDecimalText(Top().number, std::trunc(d));
             return;
         }
+        default: return;
+    }
+}
+
+// RECNO and DELETED of the current area.
+void Machine::RecordFunction(const ExprInstr& in) {
+    switch (in.op) {
         case kFnRecno: PushNumber(src_.RecordNumber(src_.CurrentAreaNumber())); return;
         case kFnDeleted: PushLogical(src_.RecordDeleted(src_.CurrentAreaNumber())); return;
+        default: return;
+    }
+}
 
-        // --- string functions working on the top string in place
+// UPPER, LOWER, LTRIM, RTRIM, LEFT, RIGHT: the top text changed in place.
+void Machine::TextInPlaceFunction(const ExprInstr& in) {
+    switch (in.op) {
         case kFnUpper: case kFnLower: {
             ExprSlot& s = Top();
             char* p = e_.pool.data() + s.start;
@@ -627,8 +728,13 @@ void Machine::Step(const ExprInstr& in) {
             KeepTop(len - keep, keep);
             return;
         }
+        default: return;
+    }
+}
 
-        // --- other string functions
+// The other text functions, which build a new text or a number from texts.
+void Machine::TextFunction(const ExprInstr& in) {
+    switch (in.op) {
         case kFnAsc: {
             std::string_view t = PopText();
             PushNumber(t.empty() ? 0.0 : static_cast<unsigned char>(t[0]));
@@ -721,8 +827,13 @@ void Machine::Step(const ExprInstr& in) {
             PushScratch();
             return;
         }
+        default: return;
+    }
+}
 
-        // --- dates
+// Date functions; dates are day numbers on the stack.
+void Machine::DateFunction(const ExprInstr& in) {
+    switch (in.op) {
         case kFnCtod: {
             std::string_view t = PopText();
             PushNumber(CtodToJulian(t));

@@ -9,10 +9,16 @@
 namespace veldrim::report_cells {
 
 // A code page 850 literal as a text.
-inline std::string Cp(std::string_view s) { return std::string(s); }
-// Fixed-point numbers: plain, as a length, as a force in whole units.
-inline std::string F(int i, int d, Real x) { return FormatFixed(i, d, x); }
-inline std::string L(int i, int d, Real x) { return FormatLengthFixed(i, d, x); }
-inline std::string N(Real x) { return FormatForceFixed(8, 0, x); }
+inline std::string Cp850Text(std::string_view s) { return std::string(s); }
+// A plain number with intDigits places before and decimals after the point.
+inline std::string FixedCell(int intDigits, int decimals, Real x) {
+    return FormatFixed(intDigits, decimals, x);
+}
+// A length in the length unit of the report, fixed-point.
+inline std::string LengthCell(int intDigits, int decimals, Real x) {
+    return FormatLengthFixed(intDigits, decimals, x);
+}
+// A force in the force unit of the report, whole units in eight places.
+inline std::string ForceCell(Real x) { return FormatForceFixed(8, 0, x); }
 
 }  // namespace veldrim::report_cells

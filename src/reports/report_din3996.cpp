@@ -50,7 +50,8 @@ std::string Titled(std::string_view text, int ed) {
 
 void OperatingData(const WormGearRecord& w, int ed) {
     ReportSectionTitle(Titled("BETRIEBSDATEN NACH ", ed));
-    ReportRowPair("Nennleistung (DIN 3996)", "P", "kW", F(5, 3, w.PDin[ed]), F(5, 3, w.PDinOut[ed]));
+    ReportRowPair("Nennleistung (DIN 3996)", "P", "kW", FixedCell(5, 3, w.PDin[ed]),
+                  FixedCell(5, 3, w.PDinOut[ed]));
     ReportRowPair("Drehmoment (DIN 3996)", "T", TorqueUnit(), FormatTorqueFixed(6, 1, w.TDin[ed]),
                   FormatTorqueFixed(6, 1, w.TDin[2 + ed]));
 }
@@ -58,50 +59,51 @@ void OperatingData(const WormGearRecord& w, int ed) {
 void ToothForces(const WormGearRecord& w, int ed) {
     ReportSectionTitle(Titled("ZAHNKRÄFTE NACH "_cp850, ed));
     const std::string unit = ForceUnit();
-    ReportRowPair("Max.Umfangskraft", "Ft", unit, N(w.Ft1Din[ed]), N(w.Ft2Din[ed]));
-    ReportRowPair("Max.Axialkraft", "Fx", unit, N(w.Fx1Din[ed]), N(w.Fx2Din[ed]));
-    ReportRowPair("Max.Radialkraft", "Fr", unit, N(w.FrDin[ed]), N(w.FrDin[ed]));
-    ReportRowPair("Max.Normalkraft", "Fn", unit, N(w.FnDin[ed]), N(w.FnDin[ed]));
+    ReportRowPair("Max.Umfangskraft", "Ft", unit, ForceCell(w.Ft1Din[ed]), ForceCell(w.Ft2Din[ed]));
+    ReportRowPair("Max.Axialkraft", "Fx", unit, ForceCell(w.Fx1Din[ed]), ForceCell(w.Fx2Din[ed]));
+    ReportRowPair("Max.Radialkraft", "Fr", unit, ForceCell(w.FrDin[ed]), ForceCell(w.FrDin[ed]));
+    ReportRowPair("Max.Normalkraft", "Fn", unit, ForceCell(w.FnDin[ed]), ForceCell(w.FnDin[ed]));
 }
 
 void GeneralFactors(const WormGearRecord& w, int ed) {
     ReportSectionTitle(Titled("ALLGEMEINE EINFLUSSFAKTOREN NACH ", ed));
-    const std::string viscosity = Cp("mm²/s"_cp850);
-    ReportRow("Anwendungsfaktor", "KA", "", F(4, 3, w.KA));
-    ReportRow("geforderte Lebensdauer", "LH min", "h", F(8, 0, w.LHmin));
-    ReportRow("geforderte Lastspielzahl", "NL min", "", F(8, 0, w.NL));
-    ReportRow("Mittl.Gleitgeschw.", "vgm", "m/s", F(4, 3, w.vgmDin));
-    ReportRow("Ersatz-Elastiz.modul", "E red", Cp("N/mm²"_cp850), F(8, 0, w.ERed));
-    ReportRow(Cp("Schmierstoffviskosität 40 °C"_cp850), "v40", viscosity, F(6, 1, w.v40));
-    ReportRow(Cp("Schmierstoffviskosität 50 °C"_cp850), "v50", viscosity, F(6, 1, w.v50));
-    ReportRow(Cp("Schmierstoffviskosität 100 °C"_cp850), "v100", viscosity, F(6, 1, w.v100));
+    const std::string viscosity = Cp850Text("mm²/s"_cp850);
+    ReportRow("Anwendungsfaktor", "KA", "", FixedCell(4, 3, w.KA));
+    ReportRow("geforderte Lebensdauer", "LH min", "h", FixedCell(8, 0, w.LHmin));
+    ReportRow("geforderte Lastspielzahl", "NL min", "", FixedCell(8, 0, w.NL));
+    ReportRow("Mittl.Gleitgeschw.", "vgm", "m/s", FixedCell(4, 3, w.vgmDin));
+    ReportRow("Ersatz-Elastiz.modul", "E red", Cp850Text("N/mm²"_cp850), FixedCell(8, 0, w.ERed));
+    ReportRow(Cp850Text("Schmierstoffviskosität 40 °C"_cp850), "v40", viscosity, FixedCell(6, 1, w.v40));
+    ReportRow(Cp850Text("Schmierstoffviskosität 50 °C"_cp850), "v50", viscosity, FixedCell(6, 1, w.v50));
+    ReportRow(Cp850Text("Schmierstoffviskosität 100 °C"_cp850), "v100", viscosity, FixedCell(6, 1, w.v100));
     ReportRow("Radmassentemperatur", "thetaM", TemperatureUnit(), FormatTemperatureFixed(8, 0, w.thetaM));
-    ReportRow(Cp("Dyn.Viskosität bei thetaM"_cp850), "eta0M", Cp("Ns/m²"_cp850), F(3, 4, w.eta0M));
-    ReportRow("Mittlere Hertzsche Pressung", "pm*", "", F(4, 3, w.pmStar[ed]));
-    ReportRow("Min.mittlere Schmierspaltdicke", "h*", "", F(4, 3, w.hStar[ed]));
-    ReportRow("Mittlerer Gleitweg", "s*", "", F(4, 3, w.sStar));
+    ReportRow(Cp850Text("Dyn.Viskosität bei thetaM"_cp850), "eta0M", Cp850Text("Ns/m²"_cp850),
+              FixedCell(3, 4, w.eta0M));
+    ReportRow("Mittlere Hertzsche Pressung", "pm*", "", FixedCell(4, 3, w.pmStar[ed]));
+    ReportRow("Min.mittlere Schmierspaltdicke", "h*", "", FixedCell(4, 3, w.hStar[ed]));
+    ReportRow("Mittlerer Gleitweg", "s*", "", FixedCell(4, 3, w.sStar));
     ReportRow("Min.mittlere Schmierspaltdicke", "hminm", MicronUnit(),
               FormatMicronFixed(4, 3, w.hminm[ed]));
 }
 
 void Efficiency(const WormGearRecord& w, int ed) {
     ReportSectionTitle(Titled("WIRKUNGSGRAD NACH ", ed));
-    ReportRow("Leerlauf-Verlustleistung", "PV0", "kW", F(4, 3, w.PV0Din));
+    ReportRow("Leerlauf-Verlustleistung", "PV0", "kW", FixedCell(4, 3, w.PV0Din));
     ReportTextWithRule("Lagerung : " + ReportCodeText(kBearingArrangementTexts, w.bearingArrangement));
-    ReportRow("Lagerverlustleistung", "PVLP", "kW", F(4, 3, w.PVLPDin));
-    ReportRow("Dichtungsverlustleistung", "PVD", "kW", F(4, 3, w.PVD));
-    ReportRow("Grundreibungszahl", Cp("µ0T"_cp850), "", F(4, 3, w.mue0T[ed]));
-    ReportRow(Cp("Baugrößenfaktor"_cp850), "YS", "", F(4, 3, w.YS));
-    ReportRow("Werkstofffaktor", "YW", "", F(4, 3, w.YW));
-    ReportRow("Rauheitsfaktor", "YR", "", F(4, 3, w.YR));
+    ReportRow("Lagerverlustleistung", "PVLP", "kW", FixedCell(4, 3, w.PVLPDin));
+    ReportRow("Dichtungsverlustleistung", "PVD", "kW", FixedCell(4, 3, w.PVD));
+    ReportRow("Grundreibungszahl", Cp850Text("µ0T"_cp850), "", FixedCell(4, 3, w.mue0T[ed]));
+    ReportRow(Cp850Text("Baugrößenfaktor"_cp850), "YS", "", FixedCell(4, 3, w.YS));
+    ReportRow("Werkstofffaktor", "YW", "", FixedCell(4, 3, w.YW));
+    ReportRow("Rauheitsfaktor", "YR", "", FixedCell(4, 3, w.YR));
     // The roughness is held in µm.
     ReportRow("Mittenrauheit Schnecke", "Ra1", MicronUnit(), FormatMicronFixed(4, 3, w.Ra1));
-    ReportRow("Geometriefaktor", "YG", "", F(4, 3, w.YG[ed]));
-    ReportRow("Mittlere Zahnreibungszahl", Cp("µzm"_cp850), "", F(4, 3, w.mueZm[ed]));
-    ReportRow("Verzahn.wirkungsgrad", "eta z", "", F(4, 3, w.etaZDin[ed]));
-    ReportRow("Verzahn.verlustleistung", "PVz", "kW", F(4, 3, w.PVzDin[ed]));
-    ReportRow("Gesamtverlustleistung", "PV", "kW", F(4, 3, w.PV[ed]));
-    ReportRow("Gesamtwirkungsgrad", "eta", "", F(4, 3, w.etaDin[ed]));
+    ReportRow("Geometriefaktor", "YG", "", FixedCell(4, 3, w.YG[ed]));
+    ReportRow("Mittlere Zahnreibungszahl", Cp850Text("µzm"_cp850), "", FixedCell(4, 3, w.mueZm[ed]));
+    ReportRow("Verzahn.wirkungsgrad", "eta z", "", FixedCell(4, 3, w.etaZDin[ed]));
+    ReportRow("Verzahn.verlustleistung", "PVz", "kW", FixedCell(4, 3, w.PVzDin[ed]));
+    ReportRow("Gesamtverlustleistung", "PV", "kW", FixedCell(4, 3, w.PV[ed]));
+    ReportRow("Gesamtwirkungsgrad", "eta", "", FixedCell(4, 3, w.etaDin[ed]));
 }
 
 void Wear(const WormGearRecord& w, int ed) {
@@ -109,25 +111,27 @@ void Wear(const WormGearRecord& w, int ed) {
     const std::string length = LengthUnit();
     // The wear intensities are of the order 1E-9; the symbol says they are
     // printed scaled.
-    ReportRow(Cp("Verschleissintensität"_cp850), "JW*1E-9", "", F(5, 2, w.JW[ed] * 1E9L));
-    ReportRow("Werkstoff-Schmierstoffaktor", "WML", "", F(5, 2, w.WML));
-    ReportRow(Cp("Verschleissintensität"_cp850), "J0T*1E-9", "", F(5, 2, w.J0T[ed] * 1E9L));
-    ReportRow(Cp("Schmierspalthöhe Kennwert"_cp850), "KW", "", F(4, 3, w.KW[ed]));
-    ReportRow(Cp("Verschleißweg"_cp850), "sWm", WearPathUnit(), WearPathText(w.sWm[ed]));
-    ReportRow("Flankenabtrag Schneckenrad", "del.Wn", length, L(4, 3, w.delWn[ed]));
-    ReportRow(Cp("zulässiger Verschleißabtrag(a)"_cp850), "d.Wlimn", length, L(4, 3, w.dWlimn03));
-    ReportRow(Cp("zulässiger Verschleißabtrag(d)"_cp850), "d.Wlimn", length, L(4, 3, w.dWlimnTip));
-    ReportRow(Cp("zulässiger Verschleißabtrag"_cp850), "d.Wlimn", length, L(4, 3, w.dWlimn));
-    ReportRow(Cp("Verschleißsicherheit"_cp850), "SW", "", F(4, 3, w.SW[ed]));
+    ReportRow(Cp850Text("Verschleissintensität"_cp850), "JW*1E-9", "", FixedCell(5, 2, w.JW[ed] * 1E9L));
+    ReportRow("Werkstoff-Schmierstoffaktor", "WML", "", FixedCell(5, 2, w.WML));
+    ReportRow(Cp850Text("Verschleissintensität"_cp850), "J0T*1E-9", "", FixedCell(5, 2, w.J0T[ed] * 1E9L));
+    ReportRow(Cp850Text("Schmierspalthöhe Kennwert"_cp850), "KW", "", FixedCell(4, 3, w.KW[ed]));
+    ReportRow(Cp850Text("Verschleißweg"_cp850), "sWm", WearPathUnit(), WearPathText(w.sWm[ed]));
+    ReportRow("Flankenabtrag Schneckenrad", "del.Wn", length, LengthCell(4, 3, w.delWn[ed]));
+    ReportRow(Cp850Text("zulässiger Verschleißabtrag(a)"_cp850), "d.Wlimn", length,
+              LengthCell(4, 3, w.dWlimn03));
+    ReportRow(Cp850Text("zulässiger Verschleißabtrag(d)"_cp850), "d.Wlimn", length,
+              LengthCell(4, 3, w.dWlimnTip));
+    ReportRow(Cp850Text("zulässiger Verschleißabtrag"_cp850), "d.Wlimn", length, LengthCell(4, 3, w.dWlimn));
+    ReportRow(Cp850Text("Verschleißsicherheit"_cp850), "SW", "", FixedCell(4, 3, w.SW[ed]));
 }
 
 void PittingFactors(const WormGearRecord& w) {
     ReportSectionTitle("FLANKENTRAGFÄHIGKEIT NACH DIN 3996"_cp850);
-    ReportRow("Lebensdauerfaktor", "Zh", "", F(4, 3, w.Zh));
-    ReportRow("Geschwindigkeitsfaktor", "Zv", "", F(4, 3, w.Zv));
-    ReportRow(Cp("Baugrößenfaktor"_cp850), "ZS", "", F(4, 3, w.ZS));
-    ReportRow("Schmierstoffaktor", "Zoil", "", F(4, 3, w.Zoil));
-    ReportRow(Cp("Übersetzungsfaktor"_cp850), "Zu", "", F(4, 3, w.Zu));
+    ReportRow("Lebensdauerfaktor", "Zh", "", FixedCell(4, 3, w.Zh));
+    ReportRow("Geschwindigkeitsfaktor", "Zv", "", FixedCell(4, 3, w.Zv));
+    ReportRow(Cp850Text("Baugrößenfaktor"_cp850), "ZS", "", FixedCell(4, 3, w.ZS));
+    ReportRow("Schmierstoffaktor", "Zoil", "", FixedCell(4, 3, w.Zoil));
+    ReportRow(Cp850Text("Übersetzungsfaktor"_cp850), "Zu", "", FixedCell(4, 3, w.Zu));
     // A stress, printed as the mean flank pressure it is compared with.
     ReportRow("Grenzwert Flankenpressung", "Sig.HG", StressUnit(), FormatStressFixed(6, 1, w.sigHG));
 }
@@ -137,28 +141,28 @@ void Pitting(const WormGearRecord& w, int ed) {
     const std::string stress = StressUnit();
     ReportRow("Mittlere Flankenpressung", "Sig.hm", stress, FormatStressFixed(6, 1, w.pm[ed]));
     ReportRow("Grenzwert Flankenpressung", "Sig.HG", stress, FormatStressFixed(6, 1, w.sigHG));
-    ReportRow(Cp("Grübchensicherheit"_cp850), "SH", "", F(5, 2, w.SHDin[ed]));
-    ReportRow(Cp("Lebensdauer Grübchenbildung"_cp850), "LtH", "h", FormatInWidth(8, w.LtHDin[ed]));
+    ReportRow(Cp850Text("Grübchensicherheit"_cp850), "SH", "", FixedCell(5, 2, w.SHDin[ed]));
+    ReportRow(Cp850Text("Lebensdauer Grübchenbildung"_cp850), "LtH", "h", FormatInWidth(8, w.LtHDin[ed]));
 }
 
 void Deflection(const WormGearRecord& w, int ed) {
     ReportSectionTitle("DURCHBIEGUNG");
-    ReportRow("Grenzwert Durchbiegung", "deltalim", LengthUnit(), L(4, 3, w.deltalim[ed]));
+    ReportRow("Grenzwert Durchbiegung", "deltalim", LengthUnit(), LengthCell(4, 3, w.deltalim[ed]));
 }
 
 void ToothBreakage(const WormGearRecord& w, int ed) {
     ReportSectionTitle(Titled("ZAHNBRUCHSICHERHEIT NACH ", ed));
     const std::string stress = StressUnit();
-    auto S = [](Real x) { return FormatStressFixed(6, 1, x); };
-    ReportRow(Cp("Überdeckungsfaktor"_cp850), "Yeps", "", F(4, 3, w.Yeps));
-    ReportRow("Formfaktor", "YF", "", F(4, 3, w.YF[ed]));
-    ReportRow("Steigungsfaktor", "Ygamma", "", F(4, 3, w.Ygamma));
-    ReportRow("Kranzdickenfaktor", "YK", "", F(4, 3, w.YK));
-    ReportRow("Lebensdauerfaktor", "YNL", "", F(4, 3, w.YNLUsed));
-    ReportRow("Schub-Nennspannung", "tauF", stress, S(w.tauF[ed]));
-    ReportRow("Schub-Dauerfestigkeit", "tauFlimT", stress, S(w.tauFlimTUsed));
-    ReportRow("Grenzwert Schub-Nennspannung", "tauFG", stress, S(w.tauFG));
-    ReportRow("Zahnbruchsicherheit", "SF", "", F(6, 1, w.SFDin[ed]));
+    auto ShearStressCell = [](Real x) { return FormatStressFixed(6, 1, x); };
+    ReportRow(Cp850Text("Überdeckungsfaktor"_cp850), "Yeps", "", FixedCell(4, 3, w.Yeps));
+    ReportRow("Formfaktor", "YF", "", FixedCell(4, 3, w.YF[ed]));
+    ReportRow("Steigungsfaktor", "Ygamma", "", FixedCell(4, 3, w.Ygamma));
+    ReportRow("Kranzdickenfaktor", "YK", "", FixedCell(4, 3, w.YK));
+    ReportRow("Lebensdauerfaktor", "YNL", "", FixedCell(4, 3, w.YNLUsed));
+    ReportRow("Schub-Nennspannung", "tauF", stress, ShearStressCell(w.tauF[ed]));
+    ReportRow("Schub-Dauerfestigkeit", "tauFlimT", stress, ShearStressCell(w.tauFlimTUsed));
+    ReportRow("Grenzwert Schub-Nennspannung", "tauFG", stress, ShearStressCell(w.tauFG));
+    ReportRow("Zahnbruchsicherheit", "SF", "", FixedCell(6, 1, w.SFDin[ed]));
 }
 
 }  // namespace

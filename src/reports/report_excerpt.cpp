@@ -45,34 +45,35 @@ void ExcerptRows() {
     const std::string length = LengthUnit();
     const std::string force = ForceUnit();
 
-    ReportRowPair(Cp("Zähnezahl"_cp850), "z", "", IntTextPad(g.z[1], 6), IntTextPad(g.z[2], 6));
-    ReportRow("Achsabstand", "a", length, L(5, 2, w.a));
-    ReportRowPair("Profilverschiebungsfaktor", "x", "", F(4, 3, w.x[1]), F(4, 3, w.x[2]));
-    ReportRowPair("Mittenkreisdurchmesser", "dm", length, L(4, 3, w.dm[1]), L(4, 3, w.dm[2]));
+    ReportRowPair(Cp850Text("Zähnezahl"_cp850), "z", "", IntTextPad(g.z[1], 6), IntTextPad(g.z[2], 6));
+    ReportRow("Achsabstand", "a", length, LengthCell(5, 2, w.a));
+    ReportRowPair("Profilverschiebungsfaktor", "x", "", FixedCell(4, 3, w.x[1]), FixedCell(4, 3, w.x[2]));
+    ReportRowPair("Mittenkreisdurchmesser", "dm", length, LengthCell(4, 3, w.dm[1]),
+                  LengthCell(4, 3, w.dm[2]));
     ReportRow("Form der Schnecke", "", "", ReportCodeText(kFlankFormTexts, w.flankForm));
-    ReportRowPair("Zahnbreite", "b", length, L(4, 3, w.b[1]), L(4, 3, w.b[2]));
+    ReportRowPair("Zahnbreite", "b", length, LengthCell(4, 3, w.b[1]), LengthCell(4, 3, w.b[2]));
     ReportRow("Steigungswinkel", "gamma m", "Grad", DegText(w.gammaM));
-    ReportRow("Modul", "m", length, L(4, 3, w.mx));
+    ReportRow("Modul", "m", length, LengthCell(4, 3, w.mx));
     // After a rating wormGear.P holds the output power the rating reached.
-    ReportRowPair("Nennleistung", "P", "kW", F(5, 3, g.P), F(5, 3, w.P));
+    ReportRowPair("Nennleistung", "P", "kW", FixedCell(5, 3, g.P), FixedCell(5, 3, w.P));
     ReportRowPair("Nenndrehmoment", "T", TorqueUnit(), FormatTorqueFixed(6, 1, g.T[1]),
                   FormatTorqueFixed(6, 1, g.T[2]));
     ReportRowPair("Drehzahl", "n", "1/min", FormatInWidth(8, g.n[1]), FormatInWidth(8, g.n[2]));
     ReportTextWithRule("Werkstoff  Schnecke: " + PadRight(g.materialName[1], 20) + "   " + "Rad" +
                        ": " + PadRight(g.materialName[2], 20));
-    ReportRowPair("Nenn-Umfangskraft", "Ft", force, N(w.Ft[1]), N(w.Ft[2]));
-    ReportRowPair("Nenn-Axialkraft", "Fx", force, N(w.Fx[1]), N(w.Fx[2]));
-    ReportRowPair("Nenn-Radialkraft", "Fr", force, N(w.Fr), N(w.Fr));
-    ReportRowPair("Nenn-Normalkraft", "Fn", force, N(w.Fn), N(w.Fn));
-    ReportRow("Anwendungsfaktor", "KA", "", F(4, 3, w.KA));
-    ReportRow("Zahnreibungszahl", "mue z", "", F(4, 3, w.mueZ));
-    ReportRow("Verzahn.wirkungsgrad", "eta z", "", F(4, 3, w.etaZ));
-    ReportRow("Gesamtwirkungsgrad", "eta", "", F(4, 3, w.eta));
-    ReportRowPair(Cp("Sicherh. Grübchenbildung"_cp850), "SH", "", F(5, 2, g.SH[1]),
-                  F(5, 2, g.SH[2]));
-    ReportRowPair(Cp("Sicherh. Zahnfußdauerbruch"_cp850), "SF", "", F(5, 2, g.SF[1]),
-                  F(5, 2, g.SF[2]));
-    ReportRow(Cp("Verschleißsicherheit"_cp850), "SW", "", F(4, 3, w.SW[2]));
+    ReportRowPair("Nenn-Umfangskraft", "Ft", force, ForceCell(w.Ft[1]), ForceCell(w.Ft[2]));
+    ReportRowPair("Nenn-Axialkraft", "Fx", force, ForceCell(w.Fx[1]), ForceCell(w.Fx[2]));
+    ReportRowPair("Nenn-Radialkraft", "Fr", force, ForceCell(w.Fr), ForceCell(w.Fr));
+    ReportRowPair("Nenn-Normalkraft", "Fn", force, ForceCell(w.Fn), ForceCell(w.Fn));
+    ReportRow("Anwendungsfaktor", "KA", "", FixedCell(4, 3, w.KA));
+    ReportRow("Zahnreibungszahl", "mue z", "", FixedCell(4, 3, w.mueZ));
+    ReportRow("Verzahn.wirkungsgrad", "eta z", "", FixedCell(4, 3, w.etaZ));
+    ReportRow("Gesamtwirkungsgrad", "eta", "", FixedCell(4, 3, w.eta));
+    ReportRowPair(Cp850Text("Sicherh. Grübchenbildung"_cp850), "SH", "", FixedCell(5, 2, g.SH[1]),
+                  FixedCell(5, 2, g.SH[2]));
+    ReportRowPair(Cp850Text("Sicherh. Zahnfußdauerbruch"_cp850), "SF", "", FixedCell(5, 2, g.SF[1]),
+                  FixedCell(5, 2, g.SF[2]));
+    ReportRow(Cp850Text("Verschleißsicherheit"_cp850), "SW", "", FixedCell(4, 3, w.SW[2]));
 }
 
 }  // namespace

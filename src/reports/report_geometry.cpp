@@ -38,21 +38,22 @@ void Both(std::string_view label, std::string_view symbol, const std::string& un
     ReportRowPair(std::string(label), std::string(symbol), unit, worm, wheel);
 }
 
-std::string I(int w, long n) { return IntTextPad(n, w); }
+// A whole count (teeth, quality grade) right-aligned in width places.
+std::string CountCell(int width, long n) { return IntTextPad(n, width); }
 
-// Pair row of a length field in L(i,d).
+// Pair row of a length field in LengthCell(i,d).
 void LengthPair(std::string_view label, std::string_view symbol, const Pair<Real>& x, int i, int d) {
-    Both(label, symbol, LengthUnit(), L(i, d, x[1]), L(i, d, x[2]));
+    Both(label, symbol, LengthUnit(), LengthCell(i, d, x[1]), LengthCell(i, d, x[2]));
 }
 
 void BasicData() {
     ReportSectionTitle("BASISDATEN");
-    Single("Übersetzungsverhältnis"_cp850, "u", "", F(3, 3, W().u));
+    Single("Übersetzungsverhältnis"_cp850, "u", "", FixedCell(3, 3, W().u));
     Single("Getriebe-Achswinkel", "summa", "", DegText(W().summa));
-    Both("Zähnezahl"_cp850, "z", "", I(6, G().z[1]), I(6, G().z[2]));
-    Single("Achsabstand", "a", LengthUnit(), L(5, 2, W().a));
-    Single("Durchm.-Achsabstands-Verhältnis"_cp850, "dm1/a", "", F(3, 4, W().dm1a));
-    Both("Profilverschiebungsfaktor", "x", "", F(4, 3, W().x[1]), F(4, 3, W().x[2]));
+    Both("Zähnezahl"_cp850, "z", "", CountCell(6, G().z[1]), CountCell(6, G().z[2]));
+    Single("Achsabstand", "a", LengthUnit(), LengthCell(5, 2, W().a));
+    Single("Durchm.-Achsabstands-Verhältnis"_cp850, "dm1/a", "", FixedCell(3, 4, W().dm1a));
+    Both("Profilverschiebungsfaktor", "x", "", FixedCell(4, 3, W().x[1]), FixedCell(4, 3, W().x[2]));
     ReportSectionEnd(kSectionEmptyLine);
 }
 
@@ -60,12 +61,12 @@ bool Diameters() {
     ReportSectionTitle("DURCHMESSER");
     const std::string mm = LengthUnit();
     LengthPair("Mittenkreisdurchmesser", "dm", W().dm, 4, 3);
-    Both("Teilkreisdurchmesser", "d", mm, "", L(4, 3, W().d[2]));
+    Both("Teilkreisdurchmesser", "d", mm, "", LengthCell(4, 3, W().d[2]));
     LengthPair("In.Kopfkreisdurchmesser", "da", W().da, 4, 3);
     LengthPair("Fußkreisdurchmesser"_cp850, "df", W().df, 4, 3);
     LengthPair("Grundkreisdurchmesser", "db", W().db, 4, 3);
-    Both("Außendurchmesser"_cp850, "de", mm, "", L(4, 3, W().de2));
-    Both("Kopfkehlradius", "rK", mm, "", L(4, 3, W().rK));
+    Both("Außendurchmesser"_cp850, "de", mm, "", LengthCell(4, 3, W().de2));
+    Both("Kopfkehlradius", "rK", mm, "", LengthCell(4, 3, W().rK));
     LengthPair("Kopfspiel", "c", W().c, 4, 3);
     return ReportSectionEnd(kSectionEmptyLine | kSectionNewPage | kSectionCancelCheck);
 }
@@ -74,20 +75,22 @@ bool ToothDimensions() {
     ReportSectionTitle("ZAHNABMESSUNGEN");
     const Real m = W().mx;
     Single("Form der Schnecke", "", "", ReportCodeText(kFlankFormTexts, W().flankForm));
-    Both("Kopfhöhenfakt."_cp850, "ha0/m", "", F(4, 3, W().haStar[1]), F(4, 3, W().haStar[2]));
-    Both("Fußhöhenfaktor"_cp850, "hf0/m", "", F(4, 3, W().hfStar[1]), F(4, 3, W().hfStar[2]));
-    Both("Fußausrundungsrad."_cp850, "rf/m", "", F(4, 3, W().rfStar[1]), F(4, 3, W().rfStar[2]));
-    Both("Kopfrundungsradius", "ra/m", "", F(4, 3, W().raStar[1]), F(4, 3, W().raStar[2]));
+    Both("Kopfhöhenfakt."_cp850, "ha0/m", "", FixedCell(4, 3, W().haStar[1]), FixedCell(4, 3, W().haStar[2]));
+    Both("Fußhöhenfaktor"_cp850, "hf0/m", "", FixedCell(4, 3, W().hfStar[1]), FixedCell(4, 3, W().hfStar[2]));
+    Both("Fußausrundungsrad."_cp850, "rf/m", "", FixedCell(4, 3, W().rfStar[1]),
+         FixedCell(4, 3, W().rfStar[2]));
+    Both("Kopfrundungsradius", "ra/m", "", FixedCell(4, 3, W().raStar[1]), FixedCell(4, 3, W().raStar[2]));
     LengthPair("Zahn Kopfhöhe"_cp850, "ha", W().ha, 4, 3);
     LengthPair("Zahn Fußhöhe"_cp850, "hf", W().hf, 4, 3);
     // The radii are printed as plain numbers in mm, without a unit.
-    Both("Fußausrundungsrad."_cp850, "rf", "", F(4, 3, W().rfStar[1] * m),
-         F(4, 3, W().rfStar[2] * m));
-    Both("Kopfrundungsradius", "ra", "", F(4, 3, W().raStar[1] * m), F(4, 3, W().raStar[2] * m));
+    Both("Fußausrundungsrad."_cp850, "rf", "", FixedCell(4, 3, W().rfStar[1] * m),
+         FixedCell(4, 3, W().rfStar[2] * m));
+    Both("Kopfrundungsradius", "ra", "", FixedCell(4, 3, W().raStar[1] * m),
+         FixedCell(4, 3, W().raStar[2] * m));
     LengthPair("Zahnhöhe"_cp850, "h", W().h, 4, 3);
     LengthPair("Zahnbreite", "b", W().b, 4, 3);
     LengthPair("Normalzahndicke", "sn", W().sn, 4, 3);
-    Single("Profilüberdeckung"_cp850, "eps.n", "", F(4, 3, W().epsN));
+    Single("Profilüberdeckung"_cp850, "eps.n", "", FixedCell(4, 3, W().epsN));
     return ReportSectionEnd(kSectionEmptyLine | kSectionNewPage | kSectionCancelCheck);
 }
 
@@ -106,14 +109,14 @@ bool Angles() {
 bool ToothingData() {
     ReportSectionTitle("VERZAHNUNGSDATEN");
     const std::string mm = LengthUnit();
-    Single("Zahnformzahl", "q", "", F(4, 3, W().q));
-    Single("Modul (x1, t2)", "m", mm, L(4, 3, W().mx));
-    Single("Normalmodul", "mn", mm, L(4, 3, W().mn));
+    Single("Zahnformzahl", "q", "", FixedCell(4, 3, W().q));
+    Single("Modul (x1, t2)", "m", mm, LengthCell(4, 3, W().mx));
+    Single("Normalmodul", "mn", mm, LengthCell(4, 3, W().mn));
     LengthPair("Steigungshöhe"_cp850, "pz", W().pz, 5, 2);
     LengthPair("Reduz.Steigungshöhe"_cp850, "pz red", W().pzRed, 5, 2);
-    Both("Axialteilung", "px", mm, L(4, 3, W().px), "");
-    Single("Normalteilung", "pn", mm, L(4, 3, W().pn));
-    Both("Grundzylinderteilung", "pb", mm, L(4, 3, W().pb), "");
+    Both("Axialteilung", "px", mm, LengthCell(4, 3, W().px), "");
+    Single("Normalteilung", "pn", mm, LengthCell(4, 3, W().pn));
+    Both("Grundzylinderteilung", "pb", mm, LengthCell(4, 3, W().pb), "");
     Single("Flankenrichtung", "", "", ReportCodeText(kHandTexts, W().hand));
     // An empty line that is no HTML line break.
     ReportSpacerLine();
@@ -123,7 +126,7 @@ bool ToothingData() {
 bool ProfileShiftFactors() {
     ReportSectionTitle("PROFILVERSCHIEBUNGSFAKTOREN");
     const auto row = [](std::string_view label, std::string_view symbol, const Pair<Real>& x) {
-        Both(label, symbol, "", F(1, 5, x[1]), F(1, 5, x[2]));
+        Both(label, symbol, "", FixedCell(1, 5, x[1]), FixedCell(1, 5, x[2]));
     };
     row("Profilverschiebungsfaktor", "x", W().x);
     row("Erzeug.prof.versch.f.", "xe", W().xe);
@@ -147,7 +150,8 @@ bool TolerancesAndBacklash() {
     LengthPair("Normalzahndicke max.", "sn max", W().snMax, 4, 3);
     LengthPair("Normalzahndicke min.", "sn min", W().snMin, 4, 3);
     LengthPair("Normallückenweite"_cp850, "en", W().en, 4, 3);
-    Both("Verzahnungsqualität nach DIN"_cp850, "", "", I(5, W().quality[1]), I(5, W().quality[2]));
+    Both("Verzahnungsqualität nach DIN"_cp850, "", "", CountCell(5, W().quality[1]),
+         CountCell(5, W().quality[2]));
 
     const auto& correction = W().measurementText;
     if (!correction[1].empty() || !correction[2].empty()) {
@@ -168,16 +172,16 @@ void TestDimensions() {
     LengthPair("Diam.Zweikugelmaß theor"_cp850, "MK", W().MK, 5, 3);
     LengthPair("Diam.Zweikugelmaß min"_cp850, "MK", W().MKMin, 5, 3);
     LengthPair("Diam.Zweikugelmaß max"_cp850, "MK", W().MKMax, 5, 3);
-    Both("Meßzähnezahl"_cp850, "k", "", I(6, W().k[1]), I(6, W().k[2]));
+    Both("Meßzähnezahl"_cp850, "k", "", CountCell(6, W().k[1]), CountCell(6, W().k[2]));
     LengthPair("Zahnweite theor.", "W", W().W, 5, 4);
     // The span limits: the worm's as stored, the wheel's ordered by size.
     const auto& wMax = W().WXemax;
     const auto& wMin = W().WXemin;
     const std::string mm = LengthUnit();
-    Both("Zahnweite max", "Wmax", mm, L(5, 3, wMax[1]), L(5, 3, AbsMax(wMin[2], wMax[2])));
-    Both("Zahnweite min", "Wmin", mm, L(5, 3, wMin[1]), L(5, 3, AbsMin(wMin[2], wMax[2])));
-    Both("Zahnweitentoleranz", "TW", mm, L(5, 3, std::fabs(wMax[1] - wMin[1])),
-         L(5, 3, std::fabs(wMax[2] - wMin[2])));
+    Both("Zahnweite max", "Wmax", mm, LengthCell(5, 3, wMax[1]), LengthCell(5, 3, AbsMax(wMin[2], wMax[2])));
+    Both("Zahnweite min", "Wmin", mm, LengthCell(5, 3, wMin[1]), LengthCell(5, 3, AbsMin(wMin[2], wMax[2])));
+    Both("Zahnweitentoleranz", "TW", mm, LengthCell(5, 3, std::fabs(wMax[1] - wMin[1])),
+         LengthCell(5, 3, std::fabs(wMax[2] - wMin[2])));
     ReportSectionEnd(kSectionEmptyLine | kSectionNewPage);
 }
 
@@ -188,7 +192,8 @@ bool PermittedDeviations() {
     const auto row = [&](std::string_view label, std::string_view symbol, const Pair<Real>& x) {
         Both(label, symbol, um, um41(x[1]), um41(x[2]));
     };
-    Both("Verzahnungsqualität nach DIN"_cp850, "", "", I(5, W().quality[1]), I(5, W().quality[2]));
+    Both("Verzahnungsqualität nach DIN"_cp850, "", "", CountCell(5, W().quality[1]),
+         CountCell(5, W().quality[2]));
     row("Teilungs-Einzelabweichung", "fp", W().fp);
     row("Teilungssprung", "fu", W().fu);
     Both("Steigungs-Gesamtabweichung", "Fpz", um, um41(W().Fpz), "");

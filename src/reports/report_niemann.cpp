@@ -34,11 +34,12 @@ namespace {
 
 using namespace report_cells;
 
-std::string S(Real x) { return FormatStressFixed(8, 0, x); }
+// A stress in the stress unit of the report, whole units in eight places.
+std::string StressCell(Real x) { return FormatStressFixed(8, 0, x); }
 
 void OperatingData(const GearPairRecord& g, const WormGearRecord& w) {
     ReportSectionTitle("BETRIEBSDATEN");
-    ReportRowPair("Nennleistung (Niemann)", "P", "kW", F(5, 3, g.P), F(5, 3, w.P));
+    ReportRowPair("Nennleistung (Niemann)", "P", "kW", FixedCell(5, 3, g.P), FixedCell(5, 3, w.P));
     ReportRowPair("Drehmoment  (Niemann)", "T", TorqueUnit(), FormatTorqueFixed(6, 1, g.T[1]),
                   FormatTorqueFixed(6, 1, g.T[2]));
     ReportRowPair("Drehzahl", "n", "1/min", FormatInWidth(8, g.n[1]), FormatInWidth(8, g.n[2]));
@@ -48,10 +49,10 @@ void OperatingData(const GearPairRecord& g, const WormGearRecord& w) {
 void ToothForces(const WormGearRecord& w) {
     ReportSectionTitle("ZAHNKRÄFTE"_cp850);
     const std::string unit = ForceUnit();
-    ReportRowPair("Nenn-Umfangskraft", "Ft", unit, N(w.Ft[1]), N(w.Ft[2]));
-    ReportRowPair("Nenn-Axialkraft", "Fx", unit, N(w.Fx[1]), N(w.Fx[2]));
-    ReportRowPair("Nenn-Radialkraft", "Fr", unit, N(w.Fr), N(w.Fr));
-    ReportRowPair("Nenn-Normalkraft", "Fn", unit, N(w.Fn), N(w.Fn));
+    ReportRowPair("Nenn-Umfangskraft", "Ft", unit, ForceCell(w.Ft[1]), ForceCell(w.Ft[2]));
+    ReportRowPair("Nenn-Axialkraft", "Fx", unit, ForceCell(w.Fx[1]), ForceCell(w.Fx[2]));
+    ReportRowPair("Nenn-Radialkraft", "Fr", unit, ForceCell(w.Fr), ForceCell(w.Fr));
+    ReportRowPair("Nenn-Normalkraft", "Fn", unit, ForceCell(w.Fn), ForceCell(w.Fn));
 }
 
 void Materials(const GearPairRecord& g, const WormGearRecord& w) {
@@ -63,65 +64,69 @@ void Materials(const GearPairRecord& g, const WormGearRecord& w) {
         PadRight(MaterialGroupName(g.materialKind[1], g.materialName[1]), 22) + " " + "Rad" +
         "2: " + PadRight(MaterialGroupName(g.materialKind[2], g.materialName[2]), 22));
     ReportTextWithRule(
-        Cp("Wärmebehandlung Schnecke: "_cp850) +
+        Cp850Text("Wärmebehandlung Schnecke: "_cp850) +
         PadRight(ReportCodeText(kHeatTreatmentShortTexts, g.heatTreatment[1], 0), 16) + "  " +
         "Rad" + "2: " + PadRight(ReportCodeText(kHeatTreatmentShortTexts, g.heatTreatment[2], 0), 16));
 
     const std::string stress = StressUnit();
-    ReportRowPair("Dichte", "rho", "kg/dm3", F(5, 2, g.rho[1]), F(5, 2, g.rho[2]));
-    ReportRowPair(Cp("Elastizitätsmodul"_cp850), "E", stress, S(g.E[1]), S(g.E[2]));
-    ReportRowPair("Querkontraktionszahl", "nue", "", F(5, 2, g.nue[1]), F(5, 2, g.nue[2]));
-    ReportRowPair("Dauerfestigk.Hertz.Press.", "Sig.Hlim", stress, S(g.sigHlim[1]), S(g.sigHlim[2]));
-    ReportRowPair(Cp("Zahnfußgrundfestigkeit"_cp850), "Sigma FE", stress, S(g.sigmaFE[1]),
-                  S(g.sigmaFE[2]));
+    ReportRowPair("Dichte", "rho", "kg/dm3", FixedCell(5, 2, g.rho[1]), FixedCell(5, 2, g.rho[2]));
+    ReportRowPair(Cp850Text("Elastizitätsmodul"_cp850), "E", stress, StressCell(g.E[1]), StressCell(g.E[2]));
+    ReportRowPair("Querkontraktionszahl", "nue", "", FixedCell(5, 2, g.nue[1]), FixedCell(5, 2, g.nue[2]));
+    ReportRowPair("Dauerfestigk.Hertz.Press.", "Sig.Hlim", stress, StressCell(g.sigHlim[1]),
+                  StressCell(g.sigHlim[2]));
+    ReportRowPair(Cp850Text("Zahnfußgrundfestigkeit"_cp850), "Sigma FE", stress, StressCell(g.sigmaFE[1]),
+                  StressCell(g.sigmaFE[2]));
     // The permanent root strength is half the base strength, halved in N/mm²
     // before the unit conversion.
-    ReportRowPair(Cp("Zahnfußgrundfestigkeit"_cp850), "Sig.Flim", stress, S(g.sigmaFE[1] / 2),
-                  S(g.sigmaFE[2] / 2));
-    ReportRowPair(Cp("Brinellhärte"_cp850), "", "HB", F(8, 0, g.HB[1]), F(8, 0, g.HB[2]));
-    ReportRow("Werkstoffkonstante", "CHE", "", F(5, 2, w.CHE));
+    ReportRowPair(Cp850Text("Zahnfußgrundfestigkeit"_cp850), "Sig.Flim", stress, StressCell(g.sigmaFE[1] / 2),
+                  StressCell(g.sigmaFE[2] / 2));
+    ReportRowPair(Cp850Text("Brinellhärte"_cp850), "", "HB", FixedCell(8, 0, g.HB[1]),
+                  FixedCell(8, 0, g.HB[2]));
+    ReportRow("Werkstoffkonstante", "CHE", "", FixedCell(5, 2, w.CHE));
 }
 
 void GeneralFactors(const WormGearRecord& w) {
     ReportSectionTitle("ALLGEMEINE EINFLUSSFAKTOREN");
-    ReportRow("Anwendungsfaktor", "KA", "", F(4, 3, w.KA));
-    ReportRow("Mittl.Gleitgeschw.", "vgm", "m/s", F(4, 3, w.vgm));
+    ReportRow("Anwendungsfaktor", "KA", "", FixedCell(4, 3, w.KA));
+    ReportRow("Mittl.Gleitgeschw.", "vgm", "m/s", FixedCell(4, 3, w.vgm));
     ReportTextWithRule("Schmierstoff   :  " + ReportCodeText(kLubricantKindTexts, w.lubricantKind));
-    ReportRow(Cp("Schmierstoffviskosität 50°C"_cp850), "v50", Cp("mm²/s"_cp850), F(6, 1, w.v50));
+    ReportRow(Cp850Text("Schmierstoffviskosität 50°C"_cp850), "v50", Cp850Text("mm²/s"_cp850),
+              FixedCell(6, 1, w.v50));
     ReportTextWithRule("Schmierung: " + ReportCodeText(kLubricationTexts, w.lubrication, 0));
 }
 
 void Efficiency(const GearPairRecord& g, const WormGearRecord& w) {
     ReportSectionTitle("WIRKUNGSGRAD (NACH NIEMANN)");
-    ReportRow("Zahnreibungszahl", "mue z", "", F(4, 3, w.mueZ));
-    ReportRow("Reibungswinkel", "rho z", "Grad", F(4, 3, RadToDeg(w.rhoZ)));
-    ReportRow("Verzahn.wirkungsgrad", "eta z", "", F(4, 3, w.etaZ));
+    ReportRow("Zahnreibungszahl", "mue z", "", FixedCell(4, 3, w.mueZ));
+    ReportRow("Reibungswinkel", "rho z", "Grad", FixedCell(4, 3, RadToDeg(w.rhoZ)));
+    ReportRow("Verzahn.wirkungsgrad", "eta z", "", FixedCell(4, 3, w.etaZ));
     // The toothing loss of the driving power, in kW like P.
-    ReportRow("Verzahn.verlustleistung", "PVz", "kW", F(4, 3, (1 - w.etaZ) * g.P));
-    ReportRow("Leerlauf-Verlustleistung", "PV0", "kW", F(4, 3, w.PV0));
+    ReportRow("Verzahn.verlustleistung", "PVz", "kW", FixedCell(4, 3, (1 - w.etaZ) * g.P));
+    ReportRow("Leerlauf-Verlustleistung", "PV0", "kW", FixedCell(4, 3, w.PV0));
     // The factor is worth a row only when it differs from the usual 100 %.
     if (std::nearbyint(w.PV0Percent) != 100)
-        ReportRow("Faktor Leerlauf-Verlustleistung", "PV0%", "%", F(4, 3, w.PV0Percent));
-    ReportRow("Lagerverlustleistung", "PVLP", "kW", F(4, 3, w.PVLP));
-    ReportRow("Gesamtwirkungsgrad", "eta", "", F(4, 3, w.eta));
+        ReportRow("Faktor Leerlauf-Verlustleistung", "PV0%", "%", FixedCell(4, 3, w.PV0Percent));
+    ReportRow("Lagerverlustleistung", "PVLP", "kW", FixedCell(4, 3, w.PVLP));
+    ReportRow("Gesamtwirkungsgrad", "eta", "", FixedCell(4, 3, w.eta));
 }
 
 void Pitting(const GearPairRecord& g, const WormGearRecord& w) {
     ReportSectionTitle("FLANKENTRAGFÄHIGKEIT NACH NIEMANN (SH=Sig.Hlim*ZN/Sig.H)"_cp850);
-    ReportRow(Cp("Elastizitätsfaktor"_cp850), "ZE", Cp("(N/mm²)^1/2"_cp850), F(7, 1, w.ZE));
-    ReportRow("Kontaktfaktor", "Zp", "", F(6, 2, w.Zp));
-    ReportRow("Lastwechselfaktor", "Zn", "", F(6, 2, w.Zn));
-    ReportRow("Flankenpressung", "Sigma-H", StressUnit(), S(w.sigmaH));
-    ReportRowPair(Cp("Sicherh. Grübchenbildung"_cp850), "SH", "", F(5, 2, g.SH[1]),
-                  F(5, 2, g.SH[2]));
-    ReportRowPair(Cp("Lebensdauer Grübchenbildung"_cp850), "LtH", "h", FormatInWidth(8, g.LtH[1]),
+    ReportRow(Cp850Text("Elastizitätsfaktor"_cp850), "ZE", Cp850Text("(N/mm²)^1/2"_cp850),
+              FixedCell(7, 1, w.ZE));
+    ReportRow("Kontaktfaktor", "Zp", "", FixedCell(6, 2, w.Zp));
+    ReportRow("Lastwechselfaktor", "Zn", "", FixedCell(6, 2, w.Zn));
+    ReportRow("Flankenpressung", "Sigma-H", StressUnit(), StressCell(w.sigmaH));
+    ReportRowPair(Cp850Text("Sicherh. Grübchenbildung"_cp850), "SH", "", FixedCell(5, 2, g.SH[1]),
+                  FixedCell(5, 2, g.SH[2]));
+    ReportRowPair(Cp850Text("Lebensdauer Grübchenbildung"_cp850), "LtH", "h", FormatInWidth(8, g.LtH[1]),
                   FormatInWidth(8, g.LtH[2]));
 }
 
 void ToothRoot(const GearPairRecord& g) {
     ReportSectionTitle("ZAHNFUSSTRAGFÄHIGKEIT NIEMANN  SF=Sig.FE*m*b2/(Ftm2*KA)"_cp850);
-    ReportRowPair(Cp("Sicherh. Zahnfußdauerbruch"_cp850), "SF", "", F(5, 2, g.SF[1]),
-                  F(5, 2, g.SF[2]));
+    ReportRowPair(Cp850Text("Sicherh. Zahnfußdauerbruch"_cp850), "SF", "", FixedCell(5, 2, g.SF[1]),
+                  FixedCell(5, 2, g.SF[2]));
 }
 
 }  // namespace

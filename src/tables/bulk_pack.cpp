@@ -30,7 +30,7 @@ uint16_t ReopenExclusive(bool exclusive) {
     a->fd = -1;
     a->recordLocks.clear();
     a->lockState = kNoLock;
-    const int mode = exclusive ? 18 : DefaultOpenMode;
+    const int mode = exclusive ? kFileModeExclusiveReadWrite : DefaultOpenMode;
     bool ro = false;
     int code = 0;
     int fd = OpenTableFile(a->fileName, mode, &ro, &code);

@@ -24,7 +24,7 @@
 namespace veldrim {
 
 bool WriteThrough = false;
-int FileMode = 18;
+int FileMode = kFileModeExclusiveReadWrite;
 
 namespace {
 

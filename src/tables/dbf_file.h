@@ -66,7 +66,15 @@ uint16_t SwapWord(uint16_t v);
 int32_t RecordCountFromFileSize(const TWorkArea& area);
 // Whether the dbf layer flushes after every write.
 extern bool WriteThrough;
-// The file mode (xBase numbering) used for the next open.
+// File modes (xBase numbering): the access in the low bits (0 read only,
+// 2 read and write), the share mode in 0x70 (0x10 deny all, 0x20 deny write,
+// 0x40 deny none).
+// A table opened for reading and writing by this program alone: every other
+// open of the file is refused while it stays open (18).
+inline constexpr int kFileModeExclusiveReadWrite = 0x02 | 0x10;
+// A table opened for reading and writing that others may open as well (66).
+inline constexpr int kFileModeSharedReadWrite = 0x02 | 0x40;
+// The file mode used for the next open.
 extern int FileMode;
 
 // Low-level file seam: open with the xBase file mode and the share-mode

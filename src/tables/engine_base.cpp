@@ -263,7 +263,7 @@ void ResetEngineBase() {
     ClearIndexAndParserTables();
     SetLanguageDefaults();
     CurrentArea = 1;
-    FileMode = 18;
+    FileMode = kFileModeExclusiveReadWrite;
 }
 
 }  // namespace veldrim

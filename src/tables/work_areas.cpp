@@ -20,7 +20,7 @@ namespace veldrim {
 
 TWorkArea* WorkAreas[kMaxWorkAreas + 1] = {};
 uint8_t CurrentArea = 1;
-uint16_t DefaultOpenMode = 66;
+uint16_t DefaultOpenMode = kFileModeSharedReadWrite;
 uint16_t OpenModeOverride = 65535;
 bool AnsiTables = false;
 bool RecountOnOpen = false;
@@ -173,7 +173,7 @@ void USE(const std::string& clauseIn, uint8_t* buffer, uint16_t size) {
         SetError(220, std::string("Puffer ist NIL oder Größe ist Null beim Öffnen von "_cp850) + shown + " [USE]");
         return;
     }
-    const bool exclusive = StripKeyword(" EXCLUSIVE", clause) || DefaultOpenMode == 18 || !LockingOn;
+    const bool exclusive = StripKeyword(" EXCLUSIVE", clause) || DefaultOpenMode == kFileModeExclusiveReadWrite || !LockingOn;
     clause += ' ';
     std::string alias = AliasAfter(clause);
     clause = AllTrim(clause);
@@ -181,7 +181,7 @@ void USE(const std::string& clauseIn, uint8_t* buffer, uint16_t size) {
     scratch.fileName = ExpandPath(clause);
     if (alias.empty()) alias = UpperWin1252(FileBaseName(scratch.fileName));
     scratch.fileName = DefaultExtension(scratch.fileName, "DBF");
-    int mode = exclusive ? 18 : DefaultOpenMode;
+    int mode = exclusive ? kFileModeExclusiveReadWrite : DefaultOpenMode;
     if (OpenModeOverride != 65535) mode = OpenModeOverride;
     scratch.oemText = !AnsiTables;
     scratch.exclusive = exclusive;
@@ -544,7 +544,7 @@ void ResetWorkAreas() {
         }
     }
     CurrentArea = 1;
-    DefaultOpenMode = 66;
+    DefaultOpenMode = kFileModeSharedReadWrite;
     OpenModeOverride = 65535;
     AnsiTables = false;
     RecountOnOpen = false;

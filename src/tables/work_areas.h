@@ -117,7 +117,7 @@ extern TWorkArea* WorkAreas[kMaxWorkAreas + 1];
 extern uint8_t CurrentArea;
 
 // Engine settings.
-extern uint16_t DefaultOpenMode;   // 66 shared (read/write, deny none) or 18 exclusive
+extern uint16_t DefaultOpenMode;   // kFileModeSharedReadWrite or kFileModeExclusiveReadWrite
 extern uint16_t OpenModeOverride;  // 65535 = none
 extern bool AnsiTables;            // tables opened now hold ANSI text (off: OEM)
 extern bool RecountOnOpen;         // count records from the file size when opening

@@ -3,6 +3,8 @@
 
 #include "graphics/dxf_block_reader.h"
 
+#include <array>
+#include <cassert>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -18,8 +20,11 @@
 #include "foundation/text_conv.h"
 #include "graphics/cad_output.h"
 #include "graphics/cad_primitives.h"
+#include "graphics/dxf_groups.h"
 
 namespace veldrim {
+
+using namespace dxf;
 
 namespace {
 
@@ -89,6 +94,33 @@ struct Vertex {
     int layer = 0;
 };
 
+// The values of one entity as read: its layer, and one slot per group of the
+// entity's table entry (dxf_groups.h).
+class EntityValues {
+public:
+    explicit EntityValues(EntityKind kind) : spec_(Entity(kind)) {}
+
+    const EntitySpec& Spec() const { return spec_; }
+    // The number, whole number or text of a group, by its code.
+    Real& Number(int code) { return number_[Slot(code)]; }
+    int& Integer(int code) { return integer_[Slot(code)]; }
+    std::string_view& Text(int code) { return text_[Slot(code)]; }
+
+    int layer = 0;
+
+private:
+    std::size_t Slot(int code) const {
+        const int i = GroupIndex(spec_, code);
+        assert(i >= 0 && "a group code of the entity's table entry");
+        return static_cast<std::size_t>(i);
+    }
+
+    const EntitySpec& spec_;
+    std::array<Real, kMaxGroups> number_{};
+    std::array<int, kMaxGroups> integer_{};
+    std::array<std::string_view, kMaxGroups> text_{};
+};
+
 // One level of reading: the pairs of one block text.
 class LevelReader {
 public:
@@ -122,11 +154,15 @@ private:
     bool Integer(int& n);
     // Skips to the next pair with code 0 (or the end).
     void SkipToEntity() {
-        while (!stop && !in.atEnd && in.code != 0)
+        while (!stop && !in.atEnd && in.code != kEntityType)
             if (!Advance()) return;
     }
-    bool AtEntity() const { return !stop && !in.atEnd && in.code == 0; }
+    bool AtEntity() const { return !stop && !in.atEnd && in.code == kEntityType; }
+    // Reads the groups of the current entity up to the next entity by its
+    // table entry; false once reading stopped.
+    bool ReadGroups(EntityValues& v);
 
+    void ReadEntity(const EntitySpec& e);
     void ReadLine();
     void ReadCircle();
     void ReadArc();
@@ -218,137 +254,99 @@ bool LevelReader::Integer(int& n) {
     return true;
 }
 
-void LevelReader::ReadLine() {
-    int layer = 0;
-    Real x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-    while (Advance() && in.code != 0) {
-        switch (in.code) {
-            case 8: layer = DxfLayerOfName(in.value); break;
-            case 10: Number(x1); break;
-            case 20: Number(y1); break;
-            case 11: Number(x2); break;
-            case 21: Number(y2); break;
-            default: break;
+// The one group loop of the entity readers: the layer, and every group of
+// the table entry that the reader takes, into its slot. Groups the entry
+// does not list, or lists as unread, are skipped.
+bool LevelReader::ReadGroups(EntityValues& v) {
+    const EntitySpec& e = v.Spec();
+    while (Advance() && in.code != kEntityType) {
+        if (in.code == kLayer) {
+            v.layer = DxfLayerOfName(in.value);
+            continue;
         }
-    }
-    if (stop) return;
-    CadSetLayer(layer);
-    DrawLine(x1, y1, x2, y2);
-}
-
-void LevelReader::ReadCircle() {
-    int layer = 0;
-    Real x = 0, y = 0, r = 0;
-    while (Advance() && in.code != 0) {
-        switch (in.code) {
-            case 8: layer = DxfLayerOfName(in.value); break;
-            case 10: Number(x); break;
-            case 20: Number(y); break;
-            case 40: Number(r); break;
-            default: break;
-        }
-    }
-    if (stop) return;
-    CadSetLayer(layer);
-    DrawCircle(x, y, r);
-}
-
-void LevelReader::ReadArc() {
-    int layer = 0;
-    Real x = 0, y = 0, r = 0, start = 0, end = 0, z = 0;
-    while (Advance() && in.code != 0) {
-        switch (in.code) {
-            case 8: layer = DxfLayerOfName(in.value); break;
-            case 10: Number(x); break;
-            case 20: Number(y); break;
-            case 40: Number(r); break;
-            case 50: Number(start); break;
-            case 51: Number(end); break;
-            case 230: Number(z); break;
-            default: break;
-        }
-    }
-    if (stop) return;
-    CadSetLayer(layer);
-    Real sweep = ArcSweepDeg(start, end, z);
-    // Ends a whole number of turns apart (0 and 360) are a full circle, not
-    // an arc of no length.
-    if (sweep == 0 && start != end) sweep = z < 0 ? -360 : 360;
-    DrawArc(x, y, start, end, r, sweep);
-}
-
-void LevelReader::ReadText() {
-    int layer = 0;
-    std::string text;
-    Real x = 0, y = 0, height = 3.5L, widthFactor = 1.0L, angle = 0;
-    while (Advance() && in.code != 0) {
-        switch (in.code) {
-            case 1: text.assign(in.value); break;
-            case 8: layer = DxfLayerOfName(in.value); break;
-            case 10: Number(x); break;
-            case 20: Number(y); break;
-            case 40: Number(height); break;
-            case 41: Number(widthFactor); break;
-            case 50: Number(angle); break;
-            default: break;
-        }
-    }
-    if (stop) return;
-    CadSetLayer(layer);
-    const CadOutputRecord& s = CadOutputState;
-    // The text style primitive multiplies by the base width factor; the
-    // stored factor has it already, so it is taken out once here.
-    const Real base = s.baseWidthFactor != 0 ? s.baseWidthFactor : 1.0L;
-    CadSetTextStyle(2, angle + s.insertRotation, height * s.insertScaleY,
-                    height * widthFactor * s.insertScaleX / base);
-    Real xt, yt;
-    Transform(x, y, xt, yt);
-    CadText(text, xt, yt);
-}
-
-void LevelReader::ReadSolid() {
-    int layer = 0;
-    Real p[8] = {};
-    while (Advance() && in.code != 0) {
-        const int c = in.code;
-        if (c == 8) {
-            layer = DxfLayerOfName(in.value);
-        } else if (c >= 10 && c <= 13) {
-            Number(p[2 * (c - 10)]);
-        } else if (c >= 20 && c <= 23) {
-            Number(p[2 * (c - 20) + 1]);
-        }
-    }
-    if (stop) return;
-    CadSetLayer(layer);
-    Real t[8];
-    for (int i = 0; i < 4; ++i) Transform(p[2 * i], p[2 * i + 1], t[2 * i], t[2 * i + 1]);
-    CadSolid(t[0], t[1], t[2], t[3], t[4], t[5], t[6], t[7]);
-}
-
-bool LevelReader::ReadVertex(Vertex& v) {
-    while (Advance() && in.code != 0) {
-        switch (in.code) {
-            case 8: v.layer = DxfLayerOfName(in.value); break;
-            case 10: Number(v.x); break;
-            case 20: Number(v.y); break;
-            case 42: Number(v.bulge); break;
-            default: break;
+        const int i = GroupIndex(e, in.code);
+        if (i < 0 || !e.groups[static_cast<std::size_t>(i)].read) continue;
+        switch (e.groups[static_cast<std::size_t>(i)].form) {
+            case ValueForm::Number:
+            case ValueForm::Fixed: Number(v.Number(in.code)); break;
+            case ValueForm::Integer: Integer(v.Integer(in.code)); break;
+            case ValueForm::Text: v.Text(in.code) = in.value; break;
         }
     }
     return !stop;
 }
 
+void LevelReader::ReadLine() {
+    EntityValues v(EntityKind::Line);
+    if (!ReadGroups(v)) return;
+    CadSetLayer(v.layer);
+    DrawLine(v.Number(kX), v.Number(kY), v.Number(kX + 1), v.Number(kY + 1));
+}
+
+void LevelReader::ReadCircle() {
+    EntityValues v(EntityKind::Circle);
+    if (!ReadGroups(v)) return;
+    CadSetLayer(v.layer);
+    DrawCircle(v.Number(kX), v.Number(kY), v.Number(kSize));
+}
+
+void LevelReader::ReadArc() {
+    EntityValues v(EntityKind::Arc);
+    if (!ReadGroups(v)) return;
+    CadSetLayer(v.layer);
+    const Real start = v.Number(kAngle), end = v.Number(kEndAngle), z = v.Number(kExtrusionZ);
+    Real sweep = ArcSweepDeg(start, end, z);
+    // Ends a whole number of turns apart (0 and 360) are a full circle, not
+    // an arc of no length.
+    if (sweep == 0 && start != end) sweep = z < 0 ? -360 : 360;
+    DrawArc(v.Number(kX), v.Number(kY), start, end, v.Number(kSize), sweep);
+}
+
+void LevelReader::ReadText() {
+    EntityValues v(EntityKind::Text);
+    v.Number(kSize) = 3.5L;
+    v.Number(kWidthFactor) = 1.0L;
+    if (!ReadGroups(v)) return;
+    CadSetLayer(v.layer);
+    const CadOutputRecord& s = CadOutputState;
+    const Real height = v.Number(kSize);
+    // The text style primitive multiplies by the base width factor; the
+    // stored factor has it already, so it is taken out once here.
+    const Real base = s.baseWidthFactor != 0 ? s.baseWidthFactor : 1.0L;
+    CadSetTextStyle(2, v.Number(kAngle) + s.insertRotation, height * s.insertScaleY,
+                    height * v.Number(kWidthFactor) * s.insertScaleX / base);
+    Real xt, yt;
+    Transform(v.Number(kX), v.Number(kY), xt, yt);
+    CadText(std::string(v.Text(kText)), xt, yt);
+}
+
+void LevelReader::ReadSolid() {
+    EntityValues v(EntityKind::Solid);
+    if (!ReadGroups(v)) return;
+    CadSetLayer(v.layer);
+    Real t[8];
+    for (int i = 0; i < 4; ++i)
+        Transform(v.Number(kX + i), v.Number(kY + i), t[2 * i], t[2 * i + 1]);
+    CadSolid(t[0], t[1], t[2], t[3], t[4], t[5], t[6], t[7]);
+}
+
+bool LevelReader::ReadVertex(Vertex& vertex) {
+    EntityValues v(EntityKind::Vertex);
+    if (!ReadGroups(v)) return false;
+    vertex = {v.Number(kX), v.Number(kY), v.Number(kBulge), v.layer};
+    return true;
+}
+
 void LevelReader::ReadPolyline() {
-    int flags = 0;
-    while (Advance() && in.code != 0)
-        if (in.code == 70) Integer(flags);
+    EntityValues v(EntityKind::Polyline);
+    ReadGroups(v);
+    const int flags = v.Integer(kFlags);
     if (!AtEntity()) return;
-    if (in.value != "VERTEX") {
+    if (in.value != Entity(EntityKind::Vertex).name) {
         ShowErrorIfEnabled("Error in DXF File");
         // The loop goes on with the entity that follows; an empty polyline's
         // own SEQEND goes with it.
-        if (in.value == "SEQEND") {
+        if (in.value == Entity(EntityKind::Seqend).name) {
             Advance();
             SkipToEntity();
         }
@@ -357,7 +355,7 @@ void LevelReader::ReadPolyline() {
     Vertex first;
     if (!ReadVertex(first)) return;
     Vertex previous = first;
-    while (AtEntity() && in.value == "VERTEX") {
+    while (AtEntity() && in.value == Entity(EntityKind::Vertex).name) {
         Vertex v;
         if (!ReadVertex(v)) return;
         CadSetLayer(v.layer);
@@ -366,7 +364,7 @@ void LevelReader::ReadPolyline() {
     }
     if (stop) return;
     if ((flags & 1) != 0) DrawSegment(previous, first);  // closed: back to the first vertex
-    if (AtEntity() && in.value == "SEQEND") {
+    if (AtEntity() && in.value == Entity(EntityKind::Seqend).name) {
         Advance();
         SkipToEntity();
     }
@@ -377,14 +375,14 @@ void LevelReader::ReadLwPolyline() {
     // before it, with the entity's common groups.
     int layer = 0, flags = 0;
     while (true) {
-        if (!Advance() || in.code == 0) return;
-        if (in.code == 8) layer = DxfLayerOfName(in.value);
-        if (in.code == 100 && in.value == "AcDbPolyline") break;
+        if (!Advance() || in.code == kEntityType) return;
+        if (in.code == kLayer) layer = DxfLayerOfName(in.value);
+        if (in.code == kSubclass && in.value == "AcDbPolyline") break;
     }
     std::vector<Vertex> vertices;
     while (Advance()) {
         const int c = in.code;
-        if (c == 10) {
+        if (c == kX) {
             if (static_cast<long>(vertices.size()) >= kDxfMaxVertices) {
                 ShowErrorIfEnabled("Elements > " + IntText(kDxfMaxVertices) + " !");
                 cancelFlag = true;
@@ -393,16 +391,17 @@ void LevelReader::ReadLwPolyline() {
             }
             vertices.emplace_back();
             Number(vertices.back().x);
-        } else if (c == 20) {
+        } else if (c == kY) {
             if (!vertices.empty()) Number(vertices.back().y);
-        } else if (c == 42) {
+        } else if (c == kBulge) {
             if (!vertices.empty()) Number(vertices.back().bulge);
-        } else if (c == 70) {
+        } else if (c == kFlags) {
             Integer(flags);
-        } else if (c == 8) {
+        } else if (c == kLayer) {
             layer = DxfLayerOfName(in.value);
-        } else if (c == 38 || c == 39 || c == 40 || c == 41 || c == 43 || c == 90 || c == 210 ||
-                   c == 220 || c == 230) {
+        } else if (c == kElevation || c == kThickness || c == kSize || c == kWidthFactor ||
+                   c == kConstantWidth || c == kVertexCount || c == kExtrusionX ||
+                   c == kExtrusionY || c == kExtrusionZ) {
             // elevation, thickness, widths, count, normal: not drawn
         } else {
             break;
@@ -417,53 +416,49 @@ void LevelReader::ReadLwPolyline() {
 
 void LevelReader::ReadInsert() {
     const int savedLayer = CadOutputState.currentLayerNumber;
-    std::string name;
-    int layer = 0;
-    Real x = 0, y = 0, xScale = 1.0L, yScale = 1.0L, angle = 0;
-    while (Advance() && in.code != 0) {
-        switch (in.code) {
-            case 2: name.assign(in.value); break;
-            case 8: layer = DxfLayerOfName(in.value); break;
-            case 10: Number(x); break;
-            case 20: Number(y); break;
-            case 41: Number(xScale); break;
-            case 42: Number(yScale); break;
-            case 50: Number(angle); break;
-            default: break;
-        }
-    }
-    if (stop) return;
-    CadSetLayer(layer);
-    DxfReadFile(name, x, y, angle, xScale, yScale);
+    EntityValues v(EntityKind::Insert);
+    v.Number(kScaleX) = 1.0L;
+    v.Number(kScaleY) = 1.0L;
+    if (!ReadGroups(v)) return;
+    CadSetLayer(v.layer);
+    DxfReadFile(std::string(v.Text(kName)), v.Number(kX), v.Number(kY), v.Number(kAngle),
+                v.Number(kScaleX), v.Number(kScaleY));
     CadSetLayer(savedLayer);
     if (cancelFlag) stop = true;
+}
+
+// One entity of the table, by its kind.
+void LevelReader::ReadEntity(const EntitySpec& e) {
+    switch (e.kind) {
+        case EntityKind::Line: ReadLine(); break;
+        case EntityKind::Circle: ReadCircle(); break;
+        case EntityKind::Arc: ReadArc(); break;
+        case EntityKind::Text: ReadText(); break;
+        case EntityKind::Solid: ReadSolid(); break;
+        case EntityKind::Polyline: ReadPolyline(); break;
+        case EntityKind::Insert: ReadInsert(); break;
+        // A vertex or the end of a sequence outside a polyline, and the 3D
+        // line (read as the plain LINE), never start an entity here.
+        case EntityKind::Line3D:
+        case EntityKind::Vertex:
+        case EntityKind::Seqend: break;
+    }
 }
 
 void LevelReader::Run() {
     if (!Advance()) return;
     while (!stop) {
-        if (in.code != 0) {
+        if (in.code != kEntityType) {
             if (!Advance()) break;
             continue;
         }
         const std::string_view name = in.value;
         if (name == "EOF") break;
-        if (name == "LINE") {
-            ReadLine();
-        } else if (name == "CIRCLE") {
-            ReadCircle();
-        } else if (name == "ARC") {
-            ReadArc();
-        } else if (name == "TEXT") {
-            ReadText();
-        } else if (name == "SOLID") {
-            ReadSolid();
-        } else if (name == "POLYLINE") {
-            ReadPolyline();
+        const EntitySpec* e = EntityNamed(name);
+        if (e != nullptr && e->kind != EntityKind::Vertex && e->kind != EntityKind::Seqend) {
+            ReadEntity(*e);
         } else if (UpperAscii(name) == "LWPOLYLINE") {
             ReadLwPolyline();
-        } else if (name == "INSERT") {
-            ReadInsert();
         } else {
             AddMessage(std::string(kErrorPrefix) + "DXF: " + std::string(name));
             break;

@@ -8,11 +8,15 @@
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <variant>
 
 #include "foundation/text_conv.h"
 #include "graphics/cad_primitives.h"
+#include "graphics/dxf_groups.h"
 
 namespace veldrim {
+
+using namespace dxf;
 
 // ---- Output stream ------------------------------------------------------------
 
@@ -160,27 +164,51 @@ void DxfWriter::DxfWriteInt(std::int64_t n) {
     stream.PutLine(std::string_view(digits, static_cast<std::size_t>(r.ptr - digits)));
 }
 
-void DxfWriter::BeginEntity(std::string_view name) {
-    DxfWriteCode(0);
-    DxfWriteValue(name);
-    DxfWriteCode(8);
-    DxfWriteValue(CadOutputState.currentLayerName);
+void DxfWriter::WriteGroup(int code, std::string_view value) {
+    DxfWriteCode(code);
+    DxfWriteValue(value);
 }
 
-void DxfWriter::WritePoint(int code, Real x, Real y) {
-    DxfWriteCode(code);
+void DxfWriter::WritePoint(int index, Real x, Real y) {
+    DxfWriteCode(kX + index);
     DxfWriteNumber(x);
-    DxfWriteCode(code + 10);
+    DxfWriteCode(kY + index);
     DxfWriteNumber(y);
+}
+
+namespace {
+
+bool IsZero(const DxfWriter::Value& v) {
+    if (const Real* x = std::get_if<Real>(&v)) return *x == 0;
+    if (const std::int64_t* n = std::get_if<std::int64_t>(&v)) return *n == 0;
+    return std::get<std::string_view>(v).empty();
+}
+
+}  // namespace
+
+void DxfWriter::WriteEntity(EntityKind kind, std::initializer_list<Value> values) {
+    const EntitySpec& e = Entity(kind);
+    WriteGroup(kEntityType, e.name);
+    WriteGroup(kLayer, CadOutputState.currentLayerName);
+    const Value* v = values.begin();
+    for (const Group& g : e.groups) {
+        const Value& value = *v++;
+        if (g.omitWhenZero && IsZero(value)) continue;
+        DxfWriteCode(g.code);
+        switch (g.form) {
+            case ValueForm::Number: DxfWriteNumber(std::get<Real>(value)); break;
+            case ValueForm::Fixed: DxfWriteFixed(std::get<Real>(value)); break;
+            case ValueForm::Integer: DxfWriteInt(std::get<std::int64_t>(value)); break;
+            case ValueForm::Text: DxfWriteValue(std::get<std::string_view>(value)); break;
+        }
+    }
 }
 
 // ---- Sections ---------------------------------------------------------------------------
 
 void DxfWriter::DxfWriteHeader(Real xmin, Real ymin, Real xmax, Real ymax) {
-    DxfWriteCode(0);
-    DxfWriteValue("SECTION");
-    DxfWriteCode(2);
-    DxfWriteValue("HEADER");
+    WriteGroup(kEntityType, "SECTION");
+    WriteGroup(kName, "HEADER");
     const struct {
         const char* name;
         Real x, y;
@@ -189,16 +217,12 @@ void DxfWriter::DxfWriteHeader(Real xmin, Real ymin, Real xmax, Real ymax) {
                 {"$LIMMIN", xmin, ymin},
                 {"$LIMMAX", xmax, ymax}};
     for (const auto& v : vars) {
-        DxfWriteCode(9);
-        DxfWriteValue(v.name);
-        WritePoint(10, v.x, v.y);
+        WriteGroup(kVariable, v.name);
+        WritePoint(0, v.x, v.y);
     }
-    DxfWriteCode(9);
-    DxfWriteValue("$LTSCALE");
-    DxfWriteCode(40);
-    DxfWriteValue("15");
-    DxfWriteCode(0);
-    DxfWriteValue("ENDSEC");
+    WriteGroup(kVariable, "$LTSCALE");
+    WriteGroup(kSize, "15");
+    WriteGroup(kEntityType, "ENDSEC");
 }
 
 namespace {
@@ -226,59 +250,41 @@ constexpr std::array<const char*, 6> kNamedLayerLineTypes{"CONTINUOUS", "DASHDOT
 }  // namespace
 
 void DxfWriter::WriteLayerEntry(std::string_view name, int colour, std::string_view lineType) {
-    DxfWriteCode(0);
-    DxfWriteValue("LAYER");
-    DxfWriteCode(2);
-    DxfWriteValue(OneLine(name));
-    DxfWriteCode(70);
-    DxfWriteValue("0");
-    DxfWriteCode(62);
+    WriteGroup(kEntityType, "LAYER");
+    WriteGroup(kName, OneLine(name));
+    WriteGroup(kFlags, "0");
+    DxfWriteCode(kColour);
     DxfWriteInt(colour);
-    DxfWriteCode(6);
-    DxfWriteValue(lineType);
+    WriteGroup(kLineTypeName, lineType);
 }
 
 void DxfWriter::DxfWriteTables(int layerSet) {
     const bool mono = CadOutputState.layerMonochrom != 0;
-    DxfWriteCode(0);
-    DxfWriteValue("SECTION");
-    DxfWriteCode(2);
-    DxfWriteValue("TABLES");
+    WriteGroup(kEntityType, "SECTION");
+    WriteGroup(kName, "TABLES");
 
-    DxfWriteCode(0);
-    DxfWriteValue("TABLE");
-    DxfWriteCode(2);
-    DxfWriteValue("LTYPE");
-    DxfWriteCode(70);
+    WriteGroup(kEntityType, "TABLE");
+    WriteGroup(kName, "LTYPE");
+    DxfWriteCode(kFlags);
     DxfWriteInt(layerSet == 0 ? 6 : layerSet == 1 ? 17 : 23);
     for (const LineTypeEntry& lt : kLineTypes) {
-        DxfWriteCode(0);
-        DxfWriteValue("LTYPE");
-        DxfWriteCode(2);
-        DxfWriteValue(lt.name);
-        DxfWriteCode(70);
-        DxfWriteValue("64");
-        DxfWriteCode(3);
-        DxfWriteValue(lt.description);
-        DxfWriteCode(72);
-        DxfWriteValue("65");
-        DxfWriteCode(73);
+        WriteGroup(kEntityType, "LTYPE");
+        WriteGroup(kName, lt.name);
+        WriteGroup(kFlags, "64");
+        WriteGroup(kDescription, lt.description);
+        WriteGroup(kAlignment, "65");
+        DxfWriteCode(kDashCount);
         DxfWriteInt(lt.dashCount);
-        DxfWriteCode(40);
-        DxfWriteValue(lt.patternLength);
+        WriteGroup(kSize, lt.patternLength);
         for (int i = 0; i < lt.dashCount; ++i) {
-            DxfWriteCode(49);
-            DxfWriteValue(lt.dashes[static_cast<std::size_t>(i)]);
+            WriteGroup(kDashLength, lt.dashes[static_cast<std::size_t>(i)]);
         }
     }
-    DxfWriteCode(0);
-    DxfWriteValue("ENDTAB");
+    WriteGroup(kEntityType, "ENDTAB");
 
-    DxfWriteCode(0);
-    DxfWriteValue("TABLE");
-    DxfWriteCode(2);
-    DxfWriteValue("LAYER");
-    DxfWriteCode(70);
+    WriteGroup(kEntityType, "TABLE");
+    WriteGroup(kName, "LAYER");
+    DxfWriteCode(kFlags);
     DxfWriteInt(24);
     if (layerSet == 1) {
         for (int n = 0; n <= 15; ++n) WriteLayerEntry(std::to_string(n), mono ? 1 : n + 1, "CONTINUOUS");
@@ -294,110 +300,71 @@ void DxfWriter::DxfWriteTables(int layerSet) {
                                 "CONTINUOUS");
         }
     }
-    DxfWriteCode(0);
-    DxfWriteValue("ENDTAB");
+    WriteGroup(kEntityType, "ENDTAB");
 
-    DxfWriteCode(0);
-    DxfWriteValue("TABLE");
-    DxfWriteCode(2);
-    DxfWriteValue("STYLE");
-    DxfWriteCode(70);
-    DxfWriteValue("1");
-    DxfWriteCode(0);
-    DxfWriteValue("STYLE");
-    DxfWriteCode(2);
-    DxfWriteValue("STANDARD");
-    DxfWriteCode(70);
-    DxfWriteValue("0");
-    DxfWriteCode(40);
-    DxfWriteValue("0.0");
-    DxfWriteCode(41);
-    DxfWriteValue("1.0");
-    DxfWriteCode(50);
-    DxfWriteValue("0.0");
-    DxfWriteCode(71);
-    DxfWriteValue("0");
-    DxfWriteCode(42);
-    DxfWriteValue("3.5");
-    DxfWriteCode(3);
-    DxfWriteValue(OneLine(UpperAscii(CadOutputState.cadTextStyleName)));
-    DxfWriteCode(4);
-    DxfWriteValue("");
+    WriteGroup(kEntityType, "TABLE");
+    WriteGroup(kName, "STYLE");
+    WriteGroup(kFlags, "1");
+    WriteGroup(kEntityType, "STYLE");
+    WriteGroup(kName, "STANDARD");
+    WriteGroup(kFlags, "0");
+    WriteGroup(kSize, "0.0");
+    WriteGroup(kWidthFactor, "1.0");
+    WriteGroup(kAngle, "0.0");
+    WriteGroup(kTextGeneration, "0");
+    WriteGroup(kLastHeight, "3.5");
+    WriteGroup(kDescription, OneLine(UpperAscii(CadOutputState.cadTextStyleName)));
+    WriteGroup(kBigFont, "");
     // The style table closes with an unpadded "0".
     DxfWriteValue("0");
     DxfWriteValue("ENDTAB");
-    DxfWriteCode(0);
-    DxfWriteValue("ENDSEC");
+    WriteGroup(kEntityType, "ENDSEC");
 }
 
 void DxfWriter::DxfBeginBlocks() {
-    DxfWriteCode(0);
-    DxfWriteValue("SECTION");
-    DxfWriteCode(2);
-    DxfWriteValue("BLOCKS");
+    WriteGroup(kEntityType, "SECTION");
+    WriteGroup(kName, "BLOCKS");
 }
 
 void DxfWriter::DxfWriteBlock(const std::string& name) {
-    DxfWriteCode(0);
-    DxfWriteValue("BLOCK");
-    DxfWriteCode(8);
-    DxfWriteValue(CadOutputState.currentLayerName);
-    DxfWriteCode(2);
-    DxfWriteValue(OneLine(name));
-    DxfWriteCode(70);
-    DxfWriteValue("0");
-    DxfWriteCode(10);
-    DxfWriteValue("0.0");
-    DxfWriteCode(20);
-    DxfWriteValue("0.0");
+    WriteGroup(kEntityType, "BLOCK");
+    WriteGroup(kLayer, CadOutputState.currentLayerName);
+    WriteGroup(kName, OneLine(name));
+    WriteGroup(kFlags, "0");
+    WriteGroup(kX, "0.0");
+    WriteGroup(kY, "0.0");
 }
 
 void DxfWriter::DxfWriteEndBlk() {
-    DxfWriteCode(0);
-    DxfWriteValue("ENDBLK");
+    WriteGroup(kEntityType, "ENDBLK");
 }
 
 void DxfWriter::DxfWriteEndSec() {
-    DxfWriteCode(0);
-    DxfWriteValue("ENDSEC");
+    WriteGroup(kEntityType, "ENDSEC");
 }
 
 void DxfWriter::DxfBeginEntities() {
-    DxfWriteCode(0);
-    DxfWriteValue("SECTION");
-    DxfWriteCode(2);
-    DxfWriteValue("ENTITIES");
+    WriteGroup(kEntityType, "SECTION");
+    WriteGroup(kName, "ENTITIES");
 }
 
 bool DxfWriter::DxfWriteEof() {
-    DxfWriteCode(0);
-    DxfWriteValue("EOF");
+    WriteGroup(kEntityType, "EOF");
     return stream.Close();
 }
 
 // ---- Entities ----------------------------------------------------------------------------
 
 void DxfWriter::DxfWriteLine(Real x1, Real y1, Real x2, Real y2) {
-    BeginEntity("LINE");
-    WritePoint(10, x1, y1);
-    WritePoint(11, x2, y2);
+    WriteEntity(EntityKind::Line, {x1, y1, x2, y2});
 }
 
 void DxfWriter::DxfWriteLine3D(Real x1, Real y1, Real z1, Real x2, Real y2, Real z2) {
-    BeginEntity("LINE");
-    WritePoint(10, x1, y1);
-    DxfWriteCode(30);
-    DxfWriteNumber(z1);
-    WritePoint(11, x2, y2);
-    DxfWriteCode(31);
-    DxfWriteNumber(z2);
+    WriteEntity(EntityKind::Line3D, {x1, y1, z1, x2, y2, z2});
 }
 
 void DxfWriter::DxfWriteCircle(Real x, Real y, Real r) {
-    BeginEntity("CIRCLE");
-    WritePoint(10, x, y);
-    DxfWriteCode(40);
-    DxfWriteNumber(r);
+    WriteEntity(EntityKind::Circle, {x, y, r});
 }
 
 void DxfWriter::DxfWriteArc(Real x, Real y, Real startAngle, Real endAngle, Real r,
@@ -406,78 +373,38 @@ void DxfWriter::DxfWriteArc(Real x, Real y, Real startAngle, Real endAngle, Real
     // reader mirrors the arc for z < 0. A clockwise arc is therefore written
     // as the same counter-clockwise arc with its ends exchanged.
     if (extrusionZ < -1E-5L) std::swap(startAngle, endAngle);
-    BeginEntity("ARC");
-    WritePoint(10, x, y);
-    DxfWriteCode(40);
-    DxfWriteNumber(r);
-    DxfWriteCode(50);
-    DxfWriteFixed(startAngle);
-    DxfWriteCode(51);
-    DxfWriteFixed(endAngle);
+    WriteEntity(EntityKind::Arc, {x, y, r, startAngle, endAngle, Real{0}});
 }
 
 void DxfWriter::DxfWriteText(const std::string& text, Real x, Real y) {
-    BeginEntity("TEXT");
-    WritePoint(10, x, y);
-    DxfWriteCode(40);
-    DxfWriteNumber(CadOutputState.textHeight);
-    DxfWriteCode(1);
+    const CadOutputRecord& s = CadOutputState;
     // Block files of a screen run are read back by our own reader and keep
     // the stored text; everything else gets the CAD text character set.
-    DxfWriteValue(OneLine(CadOutputState.cadCode == kCadScreen ? text : ConvertCadText(text)));
-    DxfWriteCode(7);
-    DxfWriteValue("STANDARD");
-    DxfWriteCode(41);
-    DxfWriteFixed(CadOutputState.textWidthFactor);
-    DxfWriteCode(50);
-    DxfWriteFixed(CadOutputState.textAngle);
-    DxfWriteCode(51);
-    DxfWriteFixed(CadOutputState.textObliquingAngle);
+    const std::string value = OneLine(s.cadCode == kCadScreen ? text : ConvertCadText(text));
+    WriteEntity(EntityKind::Text, {x, y, s.textHeight, value, "STANDARD", s.textWidthFactor,
+                                   s.textAngle, s.textObliquingAngle});
 }
 
 void DxfWriter::DxfWriteSolid(Real x1, Real y1, Real x2, Real y2, Real x3, Real y3, Real x4,
                               Real y4) {
-    BeginEntity("SOLID");
-    WritePoint(10, x1, y1);
-    WritePoint(11, x2, y2);
-    WritePoint(12, x3, y3);
-    WritePoint(13, x4, y4);
+    WriteEntity(EntityKind::Solid, {x1, y1, x2, y2, x3, y3, x4, y4});
 }
 
 void DxfWriter::DxfWriteInsert(const std::string& name, Real x, Real y, Real angle, Real scaleX,
                                Real scaleY) {
-    BeginEntity("INSERT");
-    DxfWriteCode(2);
-    DxfWriteValue(OneLine(name));
-    WritePoint(10, x, y);
-    DxfWriteCode(41);
-    DxfWriteFixed(scaleX);
-    DxfWriteCode(42);
-    DxfWriteFixed(scaleY);
-    DxfWriteCode(50);
-    DxfWriteFixed(angle);
+    const std::string value = OneLine(name);
+    WriteEntity(EntityKind::Insert, {value, x, y, scaleX, scaleY, angle});
 }
 
 void DxfWriter::DxfWritePolyline(uint8_t flags) {
-    BeginEntity("POLYLINE");
-    DxfWriteCode(66);
-    DxfWriteValue("1");
-    if (flags > 0) {
-        DxfWriteCode(70);
-        DxfWriteInt(flags);
-    }
+    WriteEntity(EntityKind::Polyline, {std::int64_t{1}, std::int64_t{flags}});
 }
 
 void DxfWriter::DxfWriteVertex(Real x, Real y, Real bulge) {
-    BeginEntity("VERTEX");
-    WritePoint(10, x, y);
-    if (bulge != 0) {
-        DxfWriteCode(42);
-        DxfWriteFixed(bulge);
-    }
+    WriteEntity(EntityKind::Vertex, {x, y, bulge});
 }
 
-void DxfWriter::DxfWriteSeqend() { BeginEntity("SEQEND"); }
+void DxfWriter::DxfWriteSeqend() { WriteEntity(EntityKind::Seqend, {}); }
 
 void DxfWriter::DxfMoveTo3D(Real x, Real y, Real z) { CadMoveTo3D(x, y, z); }
 

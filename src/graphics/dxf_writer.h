@@ -32,12 +32,15 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <variant>
 
 #include "foundation/real.h"
 #include "graphics/cad_output.h"
+#include "graphics/dxf_groups.h"
 
 namespace veldrim {
 
@@ -188,9 +191,16 @@ public:
 
     CadTextStream stream;
 
+    // The value of one group: a number, a whole number or a text.
+    using Value = std::variant<Real, std::int64_t, std::string_view>;
+
 private:
-    void BeginEntity(std::string_view name);
-    void WritePoint(int code, Real x, Real y);
+    void WriteGroup(int code, std::string_view value);
+    // The groups of point `index` (0..3): x at 10 + index, y at 20 + index.
+    void WritePoint(int index, Real x, Real y);
+    // An entity of the kind: its type, the current layer, then one value per
+    // group of the kind's table entry (dxf_groups.h), in that order.
+    void WriteEntity(dxf::EntityKind kind, std::initializer_list<Value> values);
     void WriteLayerEntry(std::string_view name, int colour, std::string_view lineType);
 };
 

@@ -122,15 +122,13 @@ std::string ReplaceBarChar(std::string_view s) { return std::string(s); }
 
 std::string UpperAscii(std::string_view s) {
     std::string out(s);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    for (char& c : out) c = UpperAsciiChar(c);
     return out;
 }
 
 std::string LowerAscii(std::string_view s) {
     std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (char& c : out) c = LowerAsciiChar(c);
     return out;
 }
 

@@ -32,6 +32,12 @@ std::string ReplaceBarChar(std::string_view s);
 // engine's Windows-1252 case rules are UpperWin1252 and LowerWin1252.
 std::string UpperAscii(std::string_view s);
 std::string LowerAscii(std::string_view s);
+constexpr char UpperAsciiChar(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+constexpr char LowerAsciiChar(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 std::string PadRight(std::string_view s, int width);
 std::string PadLeft(std::string_view s, int width);
 std::string LeftStr(std::string_view s, int n);

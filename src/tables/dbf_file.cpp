@@ -15,6 +15,7 @@
 #include <limits>
 
 #include "foundation/codepage.h"
+#include "foundation/text_conv.h"
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"
 #include "tables/win1252_text.h"
@@ -140,9 +141,7 @@ bool ReadFieldDescriptor(const uint8_t* d, int nameLen, int typeAt, int lenAt, i
                          uint16_t offset, TFieldEntry& f) {
     f.name.clear();
     for (int i = 0; i < nameLen && i < 10 && d[i] != 0; ++i) {
-        char c = static_cast<char>(d[i]);
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-        f.name += c;
+        f.name += UpperAsciiChar(static_cast<char>(d[i]));
     }
     char t = static_cast<char>(d[typeAt]);
     if (t == 'B' || t == 'G' || t == 'P' || t == 'b' || t == 'g' || t == 'p') t = 'M';
@@ -625,10 +624,8 @@ void CreateDbf(TWorkArea& area, const std::string& name, const std::vector<TFiel
     std::vector<TFieldEntry> fields;
     for (std::size_t i = 0; i < count && valid; ++i) {
         TFieldEntry f = fieldsIn[i];
-        f.type = (f.type >= 'a' && f.type <= 'z') ? static_cast<char>(f.type - 32) : f.type;
-        std::string nm = AllTrim(f.name).substr(0, 10);
-        for (char& c : nm)
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+        f.type = UpperAsciiChar(f.type);
+        const std::string nm = UpperAscii(AllTrim(f.name).substr(0, 10));
         f.name = nm;
         switch (f.type) {
             case 'C': case 'F': case 'N': if (f.length == 0) valid = false; break;

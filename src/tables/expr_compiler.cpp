@@ -9,6 +9,7 @@
 #include <memory>
 #include <new>
 
+#include "foundation/text_conv.h"
 #include "tables/engine_base.h"
 #include "tables/expr_fields.h"
 #include "tables/expr_functions.h"
@@ -63,7 +64,6 @@ ExprType TypeOfField(char t) {
 
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 class Compiler {
 public:
@@ -139,7 +139,7 @@ private:
         bool point = false;
         std::string s;
         for (;;) {
-            char c = Upper(At(pos_));
+            char c = UpperAsciiChar(At(pos_));
             if (IsDigit(c) || c == 'E') {
                 s += c;
             } else if (c == '.' && !point) {
@@ -182,7 +182,7 @@ private:
     std::string ReadName() {
         std::string name;
         while (IsLetter(At(pos_)) || IsDigit(At(pos_)) || At(pos_) == '.' || At(pos_) == '_')
-            name += Upper(At(pos_++));
+            name += UpperAsciiChar(At(pos_++));
         return name;
     }
 

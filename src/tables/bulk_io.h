@@ -39,6 +39,8 @@ private:
     RelationProc saved_;
 };
 
+// The Peek cache and the LOCATE state back to their start-up values
+// (ResetBulkVerbs calls both).
 void ResetPeekCache();
 void ResetLocateState();
 

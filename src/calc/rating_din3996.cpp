@@ -33,6 +33,7 @@
 #include <cmath>
 #include <string>
 
+#include "calc/rating_niemann.h"
 #include "calc/records.h"
 #include "calc/worm_rating.h"
 #include "foundation/guarded_math.h"
@@ -192,8 +193,13 @@ Real BaseWear2012(const GearPairRecord& g, const WormGearRecord& w, Real KW) {
 
 // Torques, characteristic values, shared quantities, losses and friction.
 void SharedValues(const GearPairRecord& g, WormGearRecord& w) {
-    for (int e = kEdition1998; e <= kEdition2012; ++e)
-        w.TDin[e] = CheckedDiv("Fatal  : n1", 60000 * w.PDin[e], 2 * kPi * g.n[1]);
+    // The driving power enters at the worm (T DIN[e]) or at the wheel (T DIN[2 + e]).
+    for (int e = kEdition1998; e <= kEdition2012; ++e) {
+        if (w.driver == 1)
+            w.TDin[e] = CheckedDiv("Fatal  : n1", 60000 * w.PDin[e], 2 * kPi * g.n[1]);
+        else
+            w.TDin[2 + e] = CheckedDiv("Fatal  : n2", 60000 * w.PDin[e], 2 * kPi * g.n[2]);
+    }
     const Din3996CharacteristicValues cv = CalcDin3996CharacteristicValues(g, w);
     w.pmStar = cv.pmStar;
     w.hStar = cv.hStar;
@@ -224,24 +230,30 @@ void SharedValues(const GearPairRecord& g, WormGearRecord& w) {
     w.YR = CheckedPower("Ra1", Max(w.Ra1, 0.5L) / 0.5L, 0.25L);
 }
 
-// Per edition: friction, efficiency, losses, output power and wheel torque.
+// Per edition: friction, efficiency, losses, output power and the torque of
+// the driven shaft. With the wheel driving, friction turns against the wheel:
+// eta z = tan(gamma m - rho) / tan(gamma m), negative for a self-locking set.
 void EfficiencyAndLosses(const GearPairRecord& g, WormGearRecord& w) {
     const Real fixedLosses = w.PV0Din + w.PVLPDin + w.PVD;
+    const bool wormDrives = w.driver == 1;
     for (int e = kEdition1998; e <= kEdition2012; ++e) {
         w.YG[e] = CheckedSqrt2("YG", CheckedDiv("", 0.07L, w.hStar[e]));
         w.mueZm[e] = w.mue0T[e] * w.YS * w.YG[e] * w.YW * w.YR;
-        w.etaZDin[e] = std::tan(w.gammaM) / std::tan(std::atan(w.mueZm[e]) + w.gammaM);
+        const Real rho = std::atan(w.mueZm[e]);
+        w.etaZDin[e] = wormDrives ? std::tan(w.gammaM) / std::tan(rho + w.gammaM)
+                                  : std::tan(w.gammaM - rho) / std::tan(w.gammaM);
         w.PVzDin[e] = (w.PDin[e] - fixedLosses) * (1 - w.etaZDin[e]);
         w.PV[e] = w.PVzDin[e] + fixedLosses;
         w.etaDin[e] = 1 - w.PV[e] / w.PDin[e];
         w.PDinOut[e] = w.PDin[e] - w.PV[e];
-        Real& T2 = w.TDin[2 + e];
-        T2 = CheckedDiv("Fatal  : n2", 60000 * w.PDinOut[e], 2 * kPi * g.n[2]);
-        if (T2 <= 0) {
-            T2 = 0;
-            AddMessage("Fehler : T2 = 0 ! " + EditionText(e));
+        Real& Tout = w.TDin[wormDrives ? 2 + e : e];
+        Tout = wormDrives ? CheckedDiv("Fatal  : n2", 60000 * w.PDinOut[e], 2 * kPi * g.n[2])
+                          : CheckedDiv("Fatal  : n1", 60000 * w.PDinOut[e], 2 * kPi * g.n[1]);
+        if (Tout <= 0) {
+            Tout = 0;
+            AddMessage((wormDrives ? "Fehler : T2 = 0 ! " : "Fehler : T1 = 0 ! ") + EditionText(e));
         }
-        w.Ft1Din[e] = CheckedDiv("Fatal  : Ftm", 2000 * w.TDin[e] * w.KA, w.dm[1]);
+        if (wormDrives) w.Ft1Din[e] = CheckedDiv("Fatal  : Ftm", 2000 * w.TDin[e] * w.KA, w.dm[1]);
     }
 }
 
@@ -262,9 +274,12 @@ void StressAndWearPath(WormGearRecord& w) {
     }
 }
 
-// Per edition: the forces. With the wheel driving both editions take the
-// forces of the Niemann rating.
-void Forces(const GearPairRecord& g, WormGearRecord& w) {
+// Per edition: the forces. With the worm driving the wheel's tangential force
+// follows from the output torque, the normal force from the worm's with the
+// Niemann friction. With the wheel driving the wheel's tangential force
+// follows from the driving torque and the mesh of the edition's own friction
+// balances the rest.
+void Forces(WormGearRecord& w) {
     const Real cosA0 = std::cos(w.alpha0Rad);
     const Real sinG = std::sin(w.gammaM);
     const Real frictionPart = w.mueZ * std::cos(w.gammaM);
@@ -273,16 +288,20 @@ void Forces(const GearPairRecord& g, WormGearRecord& w) {
             w.FnDin[e] = CheckedDiv("Fatal  : Fnm", w.Ft1Din[e], cosA0 * (frictionPart + sinG));
             w.Ft2Din[e] = CheckedDiv("Fatal  : Ftm2", 2000 * w.TDin[2 + e] * w.KA, w.dm[2]);
         } else {
-            w.FnDin[e] = CheckedDiv("Fatal  : Fnm", w.Ft[1], cosA0 * (sinG - frictionPart));
-            w.Ft2Din[e] = CheckedDiv("Fatal  : Ftm2", 2000 * g.T[2], w.dm[2]);
+            w.Ft2Din[e] = CheckedDiv("Fatal  : Ftm2", 2000 * w.TDin[2 + e] * w.KA, w.dm[2]);
+            const WheelDrivenMesh mesh =
+                WheelDrivingMeshForces(w.Ft2Din[e], w.gammaM, w.mueZm[e], w.alpha0Rad);
+            w.Ft1Din[e] = mesh.Ft1;
+            w.FnDin[e] = mesh.Fn;
+            w.FrDin[e] = mesh.Fr;
         }
         w.Fx2Din[e] = w.Ft1Din[e];
-    }
-    for (int e = kEdition1998; e <= kEdition2012; ++e) {
         w.Fx1Din[e] = w.Ft2Din[e];
+    }
+    if (w.driver != 1) return;
+    for (int e = kEdition1998; e <= kEdition2012; ++e)
         w.FrDin[e] = CheckedDiv("Fatal  : Frm", std::tan(w.alpha0Rad) * w.Ft1Din[e],
                                 std::sin(w.gammaM + w.rhoZ));
-    }
 }
 
 // Lubricant film, wear intensity, flank wear, wear limit and wear safety.
@@ -441,7 +460,7 @@ void CalcDin3996Rating() {
     SharedValues(g, w);
     EfficiencyAndLosses(g, w);
     StressAndWearPath(w);
-    Forces(g, w);
+    Forces(w);
     Wear(g, w);
     Pitting(g, w);
     DeflectionAndRoot(g, w);

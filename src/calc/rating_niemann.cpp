@@ -44,15 +44,21 @@ void Stop(std::string_view text) {
 constexpr Real kDefaultLife = 25000.0L;
 
 // Speeds and torques, sliding speed, efficiency, losses and output power.
+// The entered power P[1] is the power at the driving shaft: the worm's when
+// the worm drives, the wheel's when the wheel drives. The driving shaft's
+// torque follows from it, the driven shaft's from the output power.
 void EfficiencyAndLosses(GearPairRecord& g, WormGearRecord& w) {
     const Real P1 = g.P;
     const Real n1 = g.n[1];
+    const bool wormDrives = w.driver == 1;
+    const int in = wormDrives ? 1 : 2;
+    const int out = 3 - in;
     g.n[2] = CheckedDiv("Fatal  : u", n1, w.u);
-    g.T[1] = CheckedDiv("Fatal  : n1", 60000 * P1, 2 * kPi * n1);
+    g.T[in] = CheckedDiv(wormDrives ? "Fatal  : n1" : "Fatal  : n2", 60000 * P1, 2 * kPi * g.n[in]);
     w.vt1 = kPi * w.dm[1] * 0.001L * n1 / 60;
     w.vgm = CheckedDiv("Fatal  : vgm", w.vt1, std::cos(w.gammaM));
     w.rhoZ = std::atan(w.mueZ);
-    if (w.driver == 1)
+    if (wormDrives)
         w.etaZ = CheckedDiv("Fatal  : eta-z", std::tan(w.gammaM), std::tan(w.gammaM + w.rhoZ));
     else
         w.etaZ = CheckedDiv("Fatal  : eta-z", std::tan(w.gammaM - w.rhoZ), std::tan(w.gammaM));
@@ -66,21 +72,33 @@ void EfficiencyAndLosses(GearPairRecord& g, WormGearRecord& w) {
         AddMessage("Fatal  : Pv > P !");
     }
     w.eta = P1 != 0 ? w.P / P1 : 0;
-    const Real T2 = CheckedDiv("Fatal  : n2", 60000 * w.P, 2 * kPi * g.n[2]);
-    g.T[2] = T2 > 0 ? T2 : 0;
+    const Real Tout = CheckedDiv(wormDrives ? "Fatal  : n2" : "Fatal  : n1", 60000 * w.P,
+                                 2 * kPi * g.n[out]);
+    g.T[out] = Tout > 0 ? Tout : 0;
 }
 
-// Tangential, axial, normal and radial forces.
+// Tangential, axial, normal and radial forces. The driving gear's tangential
+// force follows from its torque; the mesh's friction balance gives the other
+// one: Ft1 = Ft2 tan(gamma m + rho z) with the worm driving, and
+// Ft1 = Ft2 tan(gamma m - rho z) with the wheel driving, where friction turns
+// against the wheel. A self-locking mesh passes no force to the worm.
 void Forces(const GearPairRecord& g, WormGearRecord& w) {
-    w.Ft[1] = CheckedDiv("Fatal  : Ftm", 2000 * g.T[1] * w.KA, w.dm[1]);
-    w.Ft[2] = CheckedDiv("Fatal  : Ftm2", 2000 * g.T[2] * w.KA, w.dm[2]);
+    const Real sinG = std::sin(w.gammaM);
+    const Real cosG = std::cos(w.gammaM);
+    if (w.driver == 1) {
+        w.Ft[1] = CheckedDiv("Fatal  : Ftm", 2000 * g.T[1] * w.KA, w.dm[1]);
+        w.Ft[2] = CheckedDiv("Fatal  : Ftm2", 2000 * g.T[2] * w.KA, w.dm[2]);
+        w.Fn = CheckedDiv("Fatal  : Fnm", w.Ft[1], std::cos(w.alphaN) * (sinG + w.mueZ * cosG));
+        w.Fr = CheckedDiv("Fatal  : Frm", std::tan(w.alphaN) * w.Ft[1], std::sin(w.gammaM + w.rhoZ));
+    } else {
+        w.Ft[2] = CheckedDiv("Fatal  : Ftm2", 2000 * g.T[2] * w.KA, w.dm[2]);
+        const WheelDrivenMesh mesh = WheelDrivingMeshForces(w.Ft[2], w.gammaM, w.mueZ, w.alphaN);
+        w.Ft[1] = mesh.Ft1;
+        w.Fn = mesh.Fn;
+        w.Fr = mesh.Fr;
+    }
     w.Fx[1] = w.Ft[2];
     w.Fx[2] = w.Ft[1];
-    const Real sinG = std::sin(w.gammaM);
-    const Real frictionPart = w.mueZ * std::cos(w.gammaM);
-    const Real lever = w.driver == 1 ? sinG + frictionPart : sinG - frictionPart;
-    w.Fn = CheckedDiv("Fatal  : Fnm", w.Ft[1], std::cos(w.alphaN) * lever);
-    w.Fr = CheckedDiv("Fatal  : Frm", std::tan(w.alphaN) * w.Ft[1], std::sin(w.gammaM + w.rhoZ));
 }
 
 // Pitting, root and life per gear, and their warnings.
@@ -116,6 +134,18 @@ void PittingAndRoot(GearPairRecord& g, WormGearRecord& w) {
 }
 
 }  // namespace
+
+WheelDrivenMesh WheelDrivingMeshForces(Real Ft2, Real gammaM, Real mue, Real alpha) {
+    const Real rho = std::atan(mue);
+    WheelDrivenMesh m;
+    // Normal force from the wheel side, where the lever never vanishes:
+    // Ft2 = Fn cos(alpha) (cos(gamma m) + mue sin(gamma m)).
+    m.Fn = CheckedDiv("Fatal  : Fnm", Ft2,
+                      std::cos(alpha) * (std::cos(gammaM) + mue * std::sin(gammaM)));
+    m.Ft1 = gammaM > rho ? Ft2 * std::tan(gammaM - rho) : 0;
+    m.Fr = CheckedDiv("Fatal  : Frm", std::tan(alpha) * Ft2, std::cos(gammaM - rho));
+    return m;
+}
 
 bool CheckRatingInputs() {
     const GearPairRecord& g = gearPair;

@@ -202,6 +202,7 @@ struct WormGearRecord {
     Pair<Real> dfMax{}, dfMin{}, dfMean{}, dfTol{};
     Pair<Real> MR{}, MRMax{}, MRMin{}, MRMean{}, MRTol{};  // dimension over two pins
     Pair<Real> MK{}, MKMax{}, MKMin{}, MKMean{}, MKTol{};  // dimension over two balls
+    Pair<Real> measurementUsed{};  // ball or pin diameter measured with: entered, or chosen for 0
     Pair<Real> W{}, WXemin{}, WXemax{};                    // span measurement at x, xemin, xemax
     Pair<Real> fp{}, fu{}, ffalpha{}, fHalpha{}, Falpha{};  // DIN 3974 deviations, µm
     Pair<Real> FrDev{};          // DIN 3974 runout `Fr`, µm (named apart from the radial force)

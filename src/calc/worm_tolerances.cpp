@@ -74,8 +74,13 @@ void ProductionLimits(WormGearRecord& w, int i) {
 // Step 6: dimensions over pins and balls, teeth spanned and spans.
 void TestDimensions(const GearPairRecord& g, WormGearRecord& w, int i) {
     const int z = g.z[i];
-    const Real DM = w.measurementInput[i];
     const Real beta = w.beta[i];
+    // An entered diameter of 0 means "choose it": the ball that touches the
+    // flanks near the profile-shifted reference circle. The input keeps its 0, so the data file
+    // still asks for a chosen ball after a change of module or profile shift.
+    const Real entered = w.measurementInput[i];
+    const Real DM = entered != 0 ? entered : BallDiameter(w.mn, w.x[i], w.alphaN, beta, z);
+    w.measurementUsed[i] = DM;
     w.MR[i] = DimensionOverPins(z, w.mn, w.alphaN, beta, w.x[i], DM);
     w.MRMax[i] = DimensionOverPins(z, w.mn, w.alphaN, beta, w.xemax[i], DM);
     w.MRMin[i] = DimensionOverPins(z, w.mn, w.alphaN, beta, w.xemin[i], DM);

@@ -165,7 +165,7 @@ bool TolerancesAndBacklash() {
 
 void TestDimensions() {
     ReportSectionTitle("PRÜFMASSE"_cp850);
-    LengthPair("Kugel-und Rollendurchmesser", "Dm", W().measurementInput, 5, 3);
+    LengthPair("Kugel-und Rollendurchmesser", "Dm", W().measurementUsed, 5, 3);
     LengthPair("Diametr.Zweirollenmaß theor."_cp850, "MR", W().MR, 5, 3);
     LengthPair("Diametr.Zweirollenmaß min"_cp850, "MR", W().MRMin, 5, 3);
     LengthPair("Diametr.Zweirollenmaß max"_cp850, "MR", W().MRMax, 5, 3);

@@ -63,9 +63,11 @@ TEST_F(RatingTest, NiemannPowerBalanceHoldsAfterEveryRun) {
         ASSERT_GT(w.P, 0) << c.driver << " " << c.mueZ;
         EXPECT_NEAR(w.P, c.P1 * w.etaZ - w.PV0 - w.PVLP, 1E-15L * c.P1);
         EXPECT_NEAR(w.eta, w.P / c.P1, 1E-15L);
-        // Torques carry the powers at their speeds.
-        EXPECT_NEAR(gearPair.T[1] * gearPair.n[1] * 2 * kPi / 60000, c.P1, 1E-12L * c.P1);
-        EXPECT_NEAR(gearPair.T[2] * gearPair.n[2] * 2 * kPi / 60000, w.P, 1E-12L * c.P1);
+        // Torques carry the powers at their speeds: the entered power at the
+        // driving shaft, the output at the driven one.
+        const int in = c.driver, out = 3 - c.driver;
+        EXPECT_NEAR(gearPair.T[in] * gearPair.n[in] * 2 * kPi / 60000, c.P1, 1E-12L * c.P1);
+        EXPECT_NEAR(gearPair.T[out] * gearPair.n[out] * 2 * kPi / 60000, w.P, 1E-12L * c.P1);
         EXPECT_NEAR(wormGear.ZE, 189.8L, 0.05L);  // steel on steel
     }
 }
@@ -75,9 +77,12 @@ TEST_F(RatingTest, SelfLockingSetWithTheWheelDrivingGivesNoOutput) {
     wormGear.mueZ = 0.6L;  // friction angle 31 degrees above the lead angle of 27.6
     RunCalculation();
     EXPECT_FALSE(fatalFlag) << "the output is held at 0, the calculation goes on";
-    EXPECT_TRUE(wormGear.etaZ < 0 && wormGear.P == 0 && wormGear.eta == 0 && gearPair.T[2] == 0);
-    EXPECT_TRUE(HasMessage("Fatal  : Pv > P !") && HasMessage("Fehler : T2 = 0 !")) << Log();
-    EXPECT_TRUE(gearPair.SH[1] == 0 && gearPair.SF[2] == 0);
+    EXPECT_LT(wormGear.etaZ, 0);
+    EXPECT_EQ(wormGear.P, 0);
+    EXPECT_EQ(wormGear.eta, 0);
+    EXPECT_EQ(gearPair.T[1], 0) << "no torque reaches the worm";
+    EXPECT_EQ(wormGear.Ft[1], 0) << "a self-locking mesh passes no force to the worm";
+    EXPECT_TRUE(HasMessage("Fatal  : Pv > P !")) << Log();
     // Without an efficiency the iteration keeps driving with the nominal power.
     ResetAll();
     wormGear.P = 2.5L;
@@ -96,10 +101,10 @@ TEST_F(RatingTest, FatalInputsStopTheRating) {
         {[] { wormGear.PDin[2] = 0, wormGear.din3996Switch = 0; }, "Fatal  : P0 = 0 !"},
         {[] { gearPair.E[2] = 0; }, "Fatal  : E2 = 0 !"},
     };
-    for (const auto& [set, message] : fatal) {  // after the geometry's ball message
+    for (const auto& [set, message] : fatal) {
         ResetAll();
         set();
-        ExpectFatalUntouched(RunCalculation, std::string("Fehler : Dm ball !  (0mm)\n") + message);
+        ExpectFatalUntouched(RunCalculation, message);
     }
 }
 

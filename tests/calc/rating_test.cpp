@@ -38,16 +38,22 @@ const std::vector<PairField> kLoadPairs = {
     &WormGearRecord::tauF,   &WormGearRecord::SFDin,
 };
 
-// P = P1 eta z - PV0 - PVLP and eta = P / P1 after every run that is not
-// self-locking, whatever drives and however the set runs.
-TEST_F(RatingTest, NiemannPowerBalanceHoldsAfterEveryRun) {
+// Output power, efficiency and torques whatever drives and however the set
+// runs; the entered power enters at the driving shaft. Reference values from
+// reference/worm_reference.py; the last row by hand: without friction and
+// churning only the 1 % bearing loss remains, 3.778 - 0.03778 = 3.74022 kW.
+TEST_F(RatingTest, OutputPowerAndTorquesWhateverDrives) {
     struct Case {
         std::uint16_t driver;
         Real mueZ, P1, n1, PV0Percent, v50, a;
+        Real P, T1, T2;
     };
     const Case cases[] = {
-        {1, 0.3L, 0.5L, 100, 50, 460, 125}, {2, 0.05L, 3.778L, 750, 100, 150, 80},
-        {2, 0.2L, 20, 3000, 200, 68, 200},  {1, 0.0L, 3.778L, 750, 0, 150, 80}};
+        {1, 0.3L, 0.5L, 100, 50, 460, 125, 0.2561405161681288L, 47.7464829275686L, 236.44296979074997L},
+        {2, 0.05L, 3.778L, 750, 100, 150, 80, 3.236523359571646L, 41.20869528865722L, 464.99557000091295L},
+        {2, 0.2L, 20, 3000, 200, 68, 200, 9.82373134280624L, 31.269908056287917L, 615.399113288662L},
+        {1, 0.0L, 3.778L, 750, 0, 150, 80, 3.74022L, 48.10299000009445L, 460.3456143009038L},
+    };
     for (const Case& c : cases) {
         ResetAll();
         wormGear.driver = c.driver;
@@ -59,16 +65,11 @@ TEST_F(RatingTest, NiemannPowerBalanceHoldsAfterEveryRun) {
         wormGear.a = c.a;
         RunCalculation();
         ASSERT_FALSE(fatalFlag) << Log();
-        const WormGearRecord& w = wormGear;
-        ASSERT_GT(w.P, 0) << c.driver << " " << c.mueZ;
-        EXPECT_NEAR(w.P, c.P1 * w.etaZ - w.PV0 - w.PVLP, 1E-15L * c.P1);
-        EXPECT_NEAR(w.eta, w.P / c.P1, 1E-15L);
-        // Torques carry the powers at their speeds: the entered power at the
-        // driving shaft, the output at the driven one.
-        const int in = c.driver, out = 3 - c.driver;
-        EXPECT_NEAR(gearPair.T[in] * gearPair.n[in] * 2 * kPi / 60000, c.P1, 1E-12L * c.P1);
-        EXPECT_NEAR(gearPair.T[out] * gearPair.n[out] * 2 * kPi / 60000, w.P, 1E-12L * c.P1);
-        EXPECT_NEAR(wormGear.ZE, 189.8L, 0.05L);  // steel on steel
+        SCOPED_TRACE(static_cast<double>(c.P));
+        EXPECT_NEAR(wormGear.P, c.P, 1E-12L);
+        EXPECT_NEAR(wormGear.eta, c.P / c.P1, 1E-12L);
+        EXPECT_NEAR(gearPair.T[1], c.T1, 1E-10L);
+        EXPECT_NEAR(gearPair.T[2], c.T2, 1E-10L);
     }
 }
 
@@ -235,62 +236,102 @@ TEST_F(RatingTest, MessagesNameTheirEdition) {
     EXPECT_TRUE(wormGear.Zoil == 0 && CountPrefix("Fehler : SH < 1.0 !  ") == 2) << Log();
 }
 
-TEST_F(RatingTest, MaterialAndLifeFactors) {
-    // Knee at 3E6 cycles, never below 1; capped at 2.0 (steel) and 2.5 (nodular iron).
-    const Real life[][3] = {{1, 1E6L, std::pow(3.0L, 0.16L)}, {1, 3E4L, 2}, {4, 3E2L, 2.5L},
-                            {6, 3E4L, std::pow(100.0L, 0.09L)}};
-    for (const auto& c : life) {
+// The life factor: knee at 3E6 cycles, never below 1, exponent 0.16 (0.09
+// for grey cast iron), capped at 2.0 (2.5 for nodular iron kind 4). Worked:
+// 3^0.16 = e^(0.16 ln 3) = e^0.1757780 = 1.1921733; 100^0.09 = e^0.4144653 =
+// 1.5135612; at 3E4 cycles 100^0.16 = 2.09 is capped to 2.
+TEST_F(RatingTest, LifeFactorRows) {
+    const struct { int kind; Real NL, YNL; } rows[] = {
+        {1, 1E6L, 1.1921733264724539L}, {1, 3E4L, 2}, {1, 3E7L, 1}, {4, 3E2L, 2.5L}, {4, 1E6L, 1.1921733264724539L},
+        {6, 3E4L, 1.5135612484362082L}, {6, 3E2L, 2}, {8, 1E6L, 1.1921733264724539L},
+    };
+    for (const auto& r : rows) {
         wormGear.YNL = 0;
-        EXPECT_NEAR(LifeFactorYNLValue(static_cast<int>(c[0]), c[1]), c[2], 1E-15L) << c[1];
+        EXPECT_NEAR(LifeFactorYNLValue(r.kind, r.NL), r.YNL, 1E-15L) << r.kind << " " << static_cast<double>(r.NL);
         EXPECT_EQ(wormGear.YNL, 0) << "the value alone is never stored";
-        LifeFactorYNL(static_cast<int>(c[0]), c[1]);
-        EXPECT_NEAR(wormGear.YNL, c[2], 1E-15L) << "the form's button stores it";
+        LifeFactorYNL(r.kind, r.NL);
+        EXPECT_NEAR(wormGear.YNL, r.YNL, 1E-15L) << "the form's button stores it";
     }
     EXPECT_EQ(LifeFactorYNL(1, 0), 0);
     EXPECT_EQ(Log(), "Fatal  : NL = 0 !\n");  // a message only: the flag stays clear
     EXPECT_FALSE(fatalFlag);
+}
 
+// The material-lubricant factor WML per wheel material and lubricant kind
+// (mineral oil 1, polyglycols 2 to 4, polyalphaolefin 5), the material factor
+// YW and the material group name: every row of their tables.
+TEST_F(RatingTest, MaterialTableRows) {
+    const struct { const char* name; Real kind1, kind2to4, kind5; } wml[] = {
+        {"CuSn12-C-GZ", 1.6L, 2.25L, 1.6L},     {"CuSn12Ni2-C-GZ", 1.0L, 1.75L, 1.0L},
+        {"CuSn12Ni2-C-GC", 4.1L, 4.1L, 4.1L},   {"CuAl10Fe5Ni5-C-GZ", 1.0L, 9.0L, 1.0L},
+        {"EN-GJS-400-15", 1.0L, 1.0L, 1.0L},    {"GGG-40", 1.0L, 1.0L, 1.0L},
+        {"EN-GJL-250", 1.0L, 1.0L, 1.0L},       {"GG-25", 1.0L, 1.0L, 1.0L},
+        {"cusn12-c-gz", 0.7L, 0.7L, 0.7L},      // exact case only: the current value stays
+    };
     wormGear.WML = 0.7L;
-    EXPECT_EQ(MaterialLubricantFactorWML(3, "CuAl10Fe5Ni5-C-GZ"), 9.0L);
-    EXPECT_EQ(MaterialLubricantFactorWML(1, "cusn12-c-gz"), 0.7L);  // exact case only
-    EXPECT_EQ(MaterialGroupName(3, ""), "Vergütungs- oder Nitrierstahl"_cp850);
+    for (const auto& r : wml) {
+        EXPECT_EQ(MaterialLubricantFactorWML(1, r.name), r.kind1) << r.name;
+        for (int kind : {2, 3, 4}) EXPECT_EQ(MaterialLubricantFactorWML(kind, r.name), r.kind2to4) << r.name << kind;
+        EXPECT_EQ(MaterialLubricantFactorWML(5, r.name), r.kind5) << r.name;
+        EXPECT_EQ(MaterialLubricantFactorWML(6, r.name), 0.7L) << r.name;
+    }
+    const std::pair<const char*, Real> yw[] = {{"CuSn12Ni2-C-GZ", 0.95L}, {"CuSn12-C-GZ", 1.0L},
+                                               {"CuAl10Fe5Ni5-C-GZ", 1.1L}, {"GGG-40", 1.3L},
+                                               {"GG-25", 1.4L},         {"42CrMo4", 1.0L}};
+    for (const auto& [name, factor] : yw) EXPECT_EQ(MaterialFactorYW(name), factor) << name;
+    const std::pair<int, std::string> groups[] = {{1, "Baustahl"}, {2, "Einsatzstahl"}, {6, "GG"},
+                                                  {7, "GTS (schwarzer Tempergu\xE1)"},
+                                                  {3, std::string("Vergütungs- oder Nitrierstahl"_cp850)}};
+    for (const auto& [kind, text] : groups) EXPECT_EQ(MaterialGroupName(kind, "CuSn12"), text) << kind;
+    const std::pair<const char*, const char*> named[] = {{"CuSn12Ni2-C-GZ", "Bronze"},
+                                                         {"CuAl10Fe5Ni5-C-GZ", "Aluminiumbronze"},
+                                                         {"CuZn25Al5", "Messing"}, {"PA66", ""}};
+    for (const auto& [name, text] : named) EXPECT_EQ(MaterialGroupName(8, name), text) << name;
 }
 
 // tauFlimT and YNL entered as 0 mean "derive it": the rating uses the
-// derived values and leaves the inputs at 0.
+// derived values and leaves the inputs at 0. At 500 h and 750 1/min with
+// u = 29/3 the wheel sees NL = 500 * 750 * 60 / 9.6667 = 2.3276E6 cycles,
+// YNL = (3E6 / 2.3276E6)^0.16 = 1.28889^0.16 = 1.0414405 and
+// tauFG = 0.4 * 500 * 1.0414405 = 208.2881 N/mm².
 TEST_F(RatingTest, RootLimitValuesLeftAtZeroAreDerivedAfresh) {
     RunCalculation();
     const WormGearRecord& w = wormGear;  // 1.2E8 cycles lie beyond the knee at 3E6
-    EXPECT_TRUE(w.tauFlimT == 0 && w.YNL == 0 && w.tauFlimTUsed == 0.4L * 800 && w.YNLUsed == 1);
+    EXPECT_EQ(w.tauFlimT, 0);
+    EXPECT_EQ(w.YNL, 0);
+    EXPECT_EQ(w.tauFlimTUsed, 320);
+    EXPECT_EQ(w.YNLUsed, 1);
+    const Real derivedSF = w.SFDin[2];
     gearPair.sigmaFE[2] = 500;
-    wormGear.LHmin = 500;  // 2.3E6 cycles
+    wormGear.LHmin = 500;
     RunCalculation();
-    EXPECT_TRUE(w.tauFlimT == 0 && w.YNL == 0 && w.tauFlimTUsed == 200);
-    EXPECT_NEAR(w.YNLUsed, std::pow(3E6L / w.NL, 0.16L), 1E-15L);
-    EXPECT_NEAR(w.tauFG, 200 * w.YNLUsed, 1E-12L);
+    EXPECT_EQ(w.tauFlimT, 0);
+    EXPECT_EQ(w.YNL, 0);
+    EXPECT_EQ(w.tauFlimTUsed, 200);
+    EXPECT_NEAR(w.NL, 2327586.206896552L, 1E-6L);
+    EXPECT_NEAR(w.YNLUsed, 1.0414405337196364L, 1E-15L);
+    EXPECT_NEAR(w.tauFG, 208.28810674392727L, 1E-12L);
+    // Entered values are used as they are: the root safety scales with them.
     wormGear.tauFlimT = 50;
     wormGear.YNL = 1.5L;
+    gearPair.sigmaFE[2] = 800;
+    wormGear.LHmin = 0;
     RunCalculation();
     EXPECT_EQ(w.tauFG, 75);
-    for (int e = 1; e <= 2; ++e) EXPECT_NEAR(w.SFDin[e], 75 / w.tauF[e], 1E-12L);
+    EXPECT_NEAR(w.SFDin[2], derivedSF * 75 / 320, 1E-12L);
 }
 
-TEST_F(RatingTest, BulkTemperatureOfInjectionAndDipLubrication) {
+TEST_F(RatingTest, DipTemperatureOutsideItsRangeKeepsTheEnteredOne) {
     RunCalculation();
-    const Real theta = CalcOilTemperature(40, 220, 37);
-    // Injection: the rise is proportional to the 2012 gear loss.
-    wormGear.PVzDin[2] *= 2;
-    EXPECT_NEAR(CalcOilTemperature(40, 220, 37) - 40, 2 * (theta - 40), 1E-12L);
     wormGear.lubrication = 1;
-    // Outside the dip formula's range: no value, the entered one stays.
     wormGear.thetaM = 65;
     gearPair.n[1] = 3001;
-    EXPECT_TRUE(CalcOilTemperature(40, 220, 37) == 0 && wormGear.thetaM == 65);
+    EXPECT_EQ(CalcOilTemperature(40, 220, 37), 0);
+    EXPECT_EQ(wormGear.thetaM, 65);
 }
 
 // The iteration sets the driving powers so that the outputs reach the
-// nominal power, after Niemann and for both editions; the key results of the
-// default set as the report shows them.
+// nominal power, after Niemann and for both editions.
 TEST_F(RatingTest, IterationReachesTheNominalPower) {
     for (Real nominal : {0.5L, 12.0L}) {
         ResetAll();
@@ -301,16 +342,6 @@ TEST_F(RatingTest, IterationReachesTheNominalPower) {
         EXPECT_NEAR(gearPair.P, nominal / wormGear.eta, 1E-6L * nominal);
         for (int e = 1; e <= 2; ++e) EXPECT_NEAR(wormGear.PDinOut[e], nominal, 1E-5L * nominal) << e;
     }
-    ResetAll();
-    IterateCalculation();
-    ASSERT_FALSE(fatalFlag) << Log();
-    const WormGearRecord& w = wormGear;
-    const Real golden[][3] = {
-        {gearPair.P, 3.8257L, 5E-5L},     {w.eta, 0.7711L, 5E-5L},    {gearPair.SH[1], 2.3331L, 5E-5L},
-        {gearPair.SF[2], 19.325L, 5E-4L}, {w.PDin[1], 3.7173L, 5E-5L}, {w.PDin[2], 4.0074L, 5E-5L},
-        {w.SHDin[2], 2.4314L, 5E-5L},     {w.SW[2], 0.1226L, 5E-5L},  {w.SFDin[1], 11.765L, 5E-4L},
-    };
-    for (const auto& g : golden) EXPECT_NEAR(g[0], g[1], g[2]) << static_cast<double>(g[1]);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "calc/worm_geometry.h"
+#include "calc/worm_rating.h"
 #include "calc_test_support.h"
 #include "support/demo_data_set.h"
 
@@ -100,6 +101,14 @@ void ExpectReference(const std::string& set) {
 
 class WormReference : public CalcTest {};
 
+// A new data set ("null", "init") calculates as it always did: its results
+// stay what the independent calculation gives.
+TEST_F(WormReference, DefaultSetStillCalculatesAsBefore) {
+    IterateCalculation();
+    ASSERT_FALSE(fatalFlag) << Log();
+    ExpectReference("defaults");
+}
+
 // The shipped demo set after the iteration of the driving powers.
 TEST_F(WormReference, DemoSetMatchesTheIndependentCalculation) {
     veldrim::testing::LoadDemoDataSet();
@@ -117,6 +126,55 @@ TEST_F(WormReference, WheelDrivingSetMatchesTheIndependentCalculation) {
     RunCalculation();
     ASSERT_FALSE(fatalFlag) << Log();
     ExpectReference("wheel-driving");
+}
+
+// Every row of the friction tables (mue 0T) and of the wear-intensity tables
+// (J0T over the film parameter KW) of both editions: the demo gear with a tin
+// bronze, an aluminium bronze, a steel, a nodular iron and an unlisted wheel,
+// injection and dip lubrication, each lubricant kind.
+TEST_F(WormReference, FrictionAndWearRowsOfBothEditions) {
+    veldrim::testing::LoadDemoDataSet();
+    const WormGearRecord base = wormGear;
+    const GearPairRecord basePair = gearPair;
+    const auto reference = Reference("table-rows");
+    ASSERT_EQ(reference.size(), 300u);
+    const auto fields = Fields();
+    std::string done;
+    for (const auto& [key, expected] : reference) {
+        // key: wheel material / material kind / lubrication / lubricant kind / field
+        std::istringstream parts(key);
+        std::string name, kind, lubrication, lubricant, field;
+        std::getline(parts, name, '/'), std::getline(parts, kind, '/');
+        std::getline(parts, lubrication, '/'), std::getline(parts, lubricant, '/');
+        std::getline(parts, field);
+        const std::string run = key.substr(0, key.size() - field.size());
+        if (run != done) {
+            wormGear = base;
+            gearPair = basePair;
+            gearPair.materialName[2] = name;
+            gearPair.materialKind[2] = static_cast<std::uint16_t>(std::stoi(kind));
+            wormGear.lubrication = std::stoi(lubrication);
+            wormGear.lubricantKind = static_cast<std::uint16_t>(std::stoi(lubricant));
+            gearPair.P = 3.7L;
+            wormGear.PDin = {{3.7L, 3.7L}};
+            RunCalculation();
+            ASSERT_FALSE(fatalFlag) << run << "\n" << Log();
+            done = run;
+        }
+        EXPECT_NEAR(static_cast<double>(fields.at(field)()), expected, 1E-9 * std::fabs(expected)) << key;
+    }
+}
+
+// The wheel bulk temperature of the demo set (oil at 40 °C, 220 and 40 mm²/s
+// at 40 and 100 °C) with its dip lubrication and with injection.
+TEST_F(WormReference, BulkTemperatureOfTheDemoSet) {
+    veldrim::testing::LoadDemoDataSet();
+    const auto reference = Reference("demo-temperature");
+    ASSERT_EQ(reference.size(), 2u);
+    EXPECT_NEAR(static_cast<double>(CalcOilTemperature(40, 220, 40)), reference.at("dip"), 1E-9);
+    EXPECT_NEAR(static_cast<double>(wormGear.thetaM), reference.at("dip"), 1E-9) << "stored";
+    wormGear.lubrication = 0;
+    EXPECT_NEAR(static_cast<double>(CalcOilTemperature(40, 220, 40)), reference.at("injection"), 1E-9);
 }
 
 }  // namespace

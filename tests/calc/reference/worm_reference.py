@@ -336,6 +336,25 @@ def mue0t(curve, v):
     c0, k, c1, c2, limit = curve
     return min(limit, c1 / (v + c0) ** k + c2)
 
+def base_wear_2012(name, wheel, dip, lub, KW):
+    """Base wear intensity of DIN 3996:2012 by wheel material, lubrication and lubricant."""
+    g = group(lub)
+    if 'cusn' in name:
+        rows = {(False, 1): (2.4e-11, -3.1, 4e-7), (False, 2): (1.27e-10, -2.24, None),
+                (False, 5): (3.18e-10, -2.24, None), (True, 1): (6.5e-11, -2.68, 4e-7),
+                (True, 2): (2.23e-10, -1.91, None), (True, 5): (5.58e-10, -1.91, None)}
+        row = rows.get((dip, g))
+    elif wheel == 8 and 'cual' in name:
+        row = {1: (5.45e-9, -1.23, 4e-7), 5: (1.66e-11, -1.17, None)}.get(g)
+    elif 1 <= wheel <= 7:
+        row = (9e-11, -3.7, 4e-7) if g in (1, 5) else (5.8e-10, -1.58, None) if g == 2 else None
+    else:
+        row = None
+    if row is None:
+        return 1e-6  # no measured wear line
+    c, k, cap = row
+    return min(cap, c * KW ** k) if cap else c * KW ** k
+
 def din3996(s, G, r, PDin):
     n1, n2 = s['n1'], s['n1'] / G['u']
     a, u, q, mx, gm = G['a'], G['u'], G['q'], G['mx'], G['gm']
@@ -388,7 +407,7 @@ def din3996(s, G, r, PDin):
     Zh = min(1.6, (25000 / s['LH']) ** (1 / 6))
     Zv = math.sqrt(5 / (r['vgm'] + 4))
     ZS = math.sqrt(3000 / (a + 2900))
-    Zoil = {1: 0.89, 2: 1.0, 3: 1.0, 4: 1.0, 5: 0.94}[kind]
+    Zoil = {1: 0.89, 2: 1.0, 3: 1.0, 4: 1.0, 5: 0.94}.get(kind, 0)
     Zu = (u / 20.5) ** (1 / 6) if u < 20.5 else 1.0
     sigHG = min(s['sigHlim']) * Zh * Zv * ZS * Zu * Zoil
     r.update({'Zh': Zh, 'Zv': Zv, 'ZS': ZS, 'Zoil': Zoil, 'Zu': Zu, 'sigHG': sigHG})
@@ -429,7 +448,8 @@ def din3996(s, G, r, PDin):
                 / (Tr * KA) ** 0.13)
         if e == 0:
             KW = hmin * WS
-            J0T = min(4e-7, 2.4e-11 * KW ** -3.1) if kind == 1 else 1.27e-10 * KW ** -2.24
+            J0T = (min(4e-7, 2.4e-11 * KW ** -3.1) if kind == 1 else
+                   1.27e-10 * KW ** -2.24 if kind in (2, 3, 4) else 0.0)
         else:
             WH = 1.0
             if 4 <= s['kind'][1] <= 7:
@@ -437,14 +457,7 @@ def din3996(s, G, r, PDin):
             if s['kind'][1] == 8 and pm >= 450:
                 WH = (450 / pm) ** 4.5
             KW = hmin * WS * WH
-            assert 'cusn' in name
-            dip = s['lubrication'] != 0
-            J0T = {(False, 1): lambda: min(4e-7, 2.4e-11 * KW ** -3.1),
-                   (False, 2): lambda: 1.27e-10 * KW ** -2.24,
-                   (False, 5): lambda: 3.18e-10 * KW ** -2.24,
-                   (True, 1): lambda: min(4e-7, 6.5e-11 * KW ** -2.68),
-                   (True, 2): lambda: 2.23e-10 * KW ** -1.91,
-                   (True, 5): lambda: 5.58e-10 * KW ** -1.91}[(dip, group(kind))]()
+            J0T = base_wear_2012(name, s['kind'][1], s['lubrication'] != 0, kind, KW)
         JW = J0T * s['WML']
         delWn = JW * sWm
         SH = sigHG / pm
@@ -456,7 +469,7 @@ def din3996(s, G, r, PDin):
                   'etaDin' + n: 1 - PV / PDin[e], 'PDinOut' + n: Pout, 'PDin' + n: PDin[e],
                   'Ft1Din' + n: Ft1, 'Ft2Din' + n: Ft2, 'Fx1Din' + n: Ft2, 'Fx2Din' + n: Ft1,
                   'FnDin' + n: Fn, 'FrDin' + n: Fr, 'pm' + n: pm, 'sWm' + n: sWm, 'hminm' + n: hmin,
-                  'KW' + n: KW, 'J0T' + n: J0T, 'JW' + n: JW, 'delWn' + n: delWn, 'SW' + n: dWlim / delWn,
+                  'KW' + n: KW, 'J0T' + n: J0T, 'JW' + n: JW, 'delWn' + n: delWn, 'SW' + n: dWlim / delWn if delWn > 0 else 0.0,
                   'SHDin' + n: SH, 'LtHDin' + n: min(100000, 25000 * SH ** 6), 'dW' + n: dW, 'sft' + n: sft,
                   'YF' + n: YF, 'tauF' + n: tauF, 'SFDin' + n: tauFlimT * YNL / tauF})
 
@@ -467,6 +480,29 @@ def run(s, P1, PDin):
     niemann(s, G, r, P1)
     din3996(s, G, r, PDin)
     return r
+
+def viscosity(nu40, nu100, T):
+    # Ubbelohde-Walther through the viscosities at 40 and 100 degC
+    A40, A100 = math.log10(nu40 + 0.7), math.log10(nu100 + 0.7)
+    m = -math.log10(A40 / A100) / (math.log10(373) - math.log10(313))
+    C = math.log10(A40) - math.log10(313) * m
+    return 10 ** (10 ** (m * math.log10(T + 273) + C)) - 0.7
+
+def bulk_temperatures(s, r, T0, nu40, nu100):
+    """Wheel bulk temperature with injection and with dip lubrication."""
+    n1, u, a = s['n1'], r['u'], r['dm[1]'] / s['dm1a']
+    nu = viscosity(nu40, nu100, T0)
+    x = u * 72.5 / max(n1, 150)
+    injection = 16 * x ** 0.35 * (nu / 55) ** 0.35 * (160 / a) ** 0.6 * r['PVzDin[2]'] + T0
+    area = r['b[2]'] * r['dm[2]'] * 1e-6
+    alpha = 4190 if n1 < 150 else 15 * n1 + 1940
+    dT = 1000 * r['PVzDin[2]'] / (alpha * area)
+    c1 = 0.039 * (n1 / 60 + 2) ** 0.34 * (nu40 / 100) ** -0.17 * u ** -0.22 * (a - 48) ** 0.34
+    c0 = 0.081 * (n1 / 60 - 0.23) ** 0.7 * (nu40 / 100) ** 0.41 * (a + 32) ** 0.63
+    f = {1: 9, 5: 5}.get(s['lubricant'])
+    f = 1 + f / (math.sqrt(n1) * (0.012 * u + 0.092) - 0.745 * u + 82.877) if f else 1
+    dip = (c1 * r['TDin[4]'] / (a / 63) ** 3 + c0) * f + 20 + dT
+    return {'injection': injection, 'dip': dip}
 
 def iterate(s):
     """The driving powers for which the outputs reach the nominal power."""
@@ -488,17 +524,43 @@ DEMO = dict(z=(2, 41), x=(0.0, 0.0), a=100.0, dm1a=0.36, alpha0=20.0, form=1, ha
             lubricant=2, lubrication=1, LH=25000.0, bearing=1, seals=2, Ra1=0.5, YW=0.95, WML=1.75,
             eta0M=0.05, tauFlimT=0, YNL=0, wearLimit=0, P=3.0)
 
+# The data set of a new file ("null", "init"): three-thread ZI worm and
+# wheel both of steel, mineral oil, free allowances of 0.
+DEFAULTS = dict(z=(3, 29), x=(0.0, 0.0), a=80.0, dm1a=0.33, alpha0=20.0, form=1, haStar=(1.0, 1.0),
+                hfStar=(1.2, 1.2), b=(63.0, 28.5), rim=3, shaftEnd=0, lw=0.0, tolSeries=(11, 11),
+                devSeries=(8, 8), Asne=(0.0, 0.0), Asni=(0.0, 0.0), quality=(6, 6), aField=9, ball=(0, 0),
+                n1=750.0, driver=1, mueZ=0.1, PV0pc=100.0, v50=150.0, KA=1.0, E=(206000.0, 206000.0),
+                nue=(0.3, 0.3), sigHlim=(1500.0, 1500.0), sigmaFE=(800.0, 800.0), kind=(1, 1), name=('', ''),
+                lubricant=1, lubrication=0, LH=25000.0, bearing=1, seals=1, Ra1=4.0, YW=1.0, WML=1.0,
+                eta0M=0.1, tauFlimT=0, YNL=0, wearLimit=0, P=2.95)
+
 def main():
     out = []
     def emit(name, r):
         out.append('set ' + name)
         for key in sorted(r):
             out.append('%s %r' % (key, float(r[key])))
+    # A new data set after the iteration of the driving powers.
+    emit('defaults', iterate(DEFAULTS))
     # The demo set as shipped: driving powers from the iteration.
-    emit('demo', iterate(DEMO))
+    demo = iterate(DEMO)
+    emit('demo', demo)
+    emit('demo-temperature', bulk_temperatures(DEMO, demo, 40.0, 220.0, 40.0))
     # The demo gear with the wheel driving: 3.5 kW enter at the wheel.
     wheel = dict(DEMO, driver=2)
     emit('wheel-driving', run(wheel, 3.5, [3.5, 3.5]))
+    # Every row of the friction and wear-intensity tables of both editions:
+    # the demo gear with each wheel material, lubrication and lubricant.
+    out.append('set table-rows')
+    wheels = (('CuSn12Ni2-C-GZ', 8), ('CuAl10Fe5Ni5-C-GZ', 8), ('42CrMo4', 3), ('GJS-400-15', 4), ('AlZn10Si8Mg', 8))
+    for name, wkind in wheels:
+        for lubrication in (0, 1):
+            for lub in (1, 2, 3, 4, 5):
+                t = dict(DEMO, name=('16MnCr5', name), kind=(2, wkind), lubrication=lubrication, lubricant=lub)
+                r = run(t, 3.7, [3.7, 3.7])
+                for key in ('mue0T[1]', 'mue0T[2]', 'KW[1]', 'KW[2]', 'J0T[1]', 'J0T[2]'):
+                    out.append('%s/%d/%d/%d/%s %r' % (name, wkind, lubrication, lub, key, float(r[key])))
     sys.stdout.write('\n'.join(out) + '\n')
 
-main()
+if __name__ == '__main__':
+    main()

@@ -36,6 +36,11 @@ cd "$work"
 if ! grep -q 'BASISDATEN' "$work/report/gear.txt" 2>/dev/null; then
   echo "FAIL report: gear.txt missing or without its sections"; failures=$((failures + 1))
 fi
+# The shipped demo set calculates without an error or a warning.
+if grep -aqE '(^|\t)(Fehler|Warnung|Fatal)' "$work/report/gear.txt" 2>/dev/null; then
+  echo "FAIL report: the demo set reports $(grep -aE '(^|\t)(Fehler|Warnung|Fatal)' "$work/report/gear.txt" | head -1)"
+  failures=$((failures + 1))
+fi
 if ls "$work/report" | grep -qvE '^(gear\.qb3|gear\.txt|\$\$\$[0-9]+\.txt)$'; then
   echo "FAIL report: unexpected files: $(ls "$work/report" | tr '\n' ' ')"; failures=$((failures + 1))
 fi

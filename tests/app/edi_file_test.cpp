@@ -14,6 +14,7 @@
 #include "foundation/text_file.h"
 #include "foundation/ui_services.h"
 #include "app_test_support.h"
+#include "support/demo_data_set.h"
 #include "support/test_files.h"
 
 namespace veldrim {
@@ -133,11 +134,13 @@ TEST_F(Edi, ReaderSkipsIdentityAndKeepsFieldsOfBadValues) {
     EXPECT_TRUE(cancelFlag);
 }
 
-// The shipped exchange file is the writer's output for the default data set
-// (its date and time aside). VELDRIM_REGENERATE_DEMO=1 writes it anew.
+// The shipped exchange file is the writer's output for the calculated demo
+// data set (its date and time aside). VELDRIM_REGENERATE_DEMO=1 writes it anew.
 TEST_F(Edi, ShippedDemoMatchesTheWriter) {
     ResetProgramState();
     ediDirectory = dir;
+    currentFileName = "demo";
+    testing::LoadDemoDataSet();
     WriteEdiFile(dir + "/demo.edi");
     ASSERT_FALSE(cancelFlag);
     const std::string shipped = std::string(VELDRIM_DATA_DIR) + "/demo.edi";

@@ -10,6 +10,7 @@
 #include "app/data_file_sections.h"
 #include "app/document_links.h"
 #include "calc/records.h"
+#include "calc/worm_geometry.h"
 #include "drawings/drawing_info.h"
 #include "foundation/codepage.h"
 #include "foundation/message_boxes.h"
@@ -111,6 +112,22 @@ TEST_F(DataFile, ShippedDemoIsWhatTheWriterWritesFromTheDemoSet) {
     if (std::getenv("VELDRIM_REGENERATE_DEMO")) fs::copy_file(Path("demo.qb3"), shipped, fs::copy_options::overwrite_existing);
     EXPECT_EQ(Slurp(Path("demo.qb3")), Slurp(shipped))
         << "regenerate data/demo.qb3 with the writer";
+}
+
+// The demo set leaves its measuring balls to the calculation: after a
+// calculation and a save the file still says 0 ("choose it").
+TEST_F(DataFile, AChosenBallDiameterIsNotSavedOverTheZeroInput) {
+    ASSERT_TRUE(ReadDataFile(std::string(VELDRIM_DATA_DIR) + "/demo.qb3"));
+    RunCalculation();
+    ASSERT_FALSE(fatalFlag);
+    EXPECT_EQ(wormGear.measurementUsed[1], 6.5L);  // reference/worm_reference.py
+    EXPECT_NEAR(wormGear.measurementUsed[2], 6.6L, 1E-15L);
+    ASSERT_TRUE(WriteDataFile(Path("saved.qb3")));
+    ResetDataSet();
+    wormGear.measurementInput = {{1, 1}};
+    ASSERT_TRUE(ReadDataFile(Path("saved.qb3")));
+    EXPECT_EQ(wormGear.measurementInput[1], 0);
+    EXPECT_EQ(wormGear.measurementInput[2], 0);
 }
 
 TEST_F(DataFile, WriteReadWriteIsByteIdentical) {

@@ -108,5 +108,27 @@ TEST_F(WormTolerancesTest, DeviationsFollowTheAccuracyGrade) {
         }
 }
 
+// A ball or pin diameter of 0 means "choose it": the default set measures
+// both gears over 6.9 mm balls (the ball touching near the reference circle:
+// zn = z / cos^3.3(beta), rounded to 0.1 mm; reference/worm_reference.py), no
+// ball message appears, and the input stays 0 for the next run. An entered
+// diameter is used as it is.
+TEST_F(WormTolerancesTest, ABallDiameterOfZeroIsChosenAndTheInputKeepsZero) {
+    RunCalculation();
+    ASSERT_FALSE(fatalFlag) << Log();
+    const WormGearRecord& w = wormGear;
+    EXPECT_EQ(CountPrefix("Fehler : Dm ball"), 0) << Log();
+    for (int i = 1; i <= 2; ++i) {
+        EXPECT_EQ(w.measurementInput[i], 0) << i;
+        EXPECT_NEAR(w.measurementUsed[i], 6.9L, 1E-15L) << i;
+    }
+    EXPECT_NEAR(w.MK[2], 142.73548190761176L, 1E-9L);
+    EXPECT_NEAR(w.MR[1], 35.70361413975592L, 1E-9L);
+    wormGear.measurementInput[2] = 7.5L;
+    RunCalculation();
+    EXPECT_EQ(w.measurementUsed[2], 7.5L);
+    EXPECT_NEAR(w.measurementUsed[1], 6.9L, 1E-15L);
+}
+
 }  // namespace
 }  // namespace veldrim::calctest

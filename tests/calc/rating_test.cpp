@@ -10,6 +10,7 @@
 #include "calc/worm_geometry.h"
 #include "calc/worm_rating.h"
 #include "calc_test_support.h"
+#include "support/demo_data_set.h"
 
 namespace veldrim::calctest {
 namespace {
@@ -70,6 +71,97 @@ TEST_F(RatingTest, OutputPowerAndTorquesWhateverDrives) {
         EXPECT_NEAR(wormGear.eta, c.P / c.P1, 1E-12L);
         EXPECT_NEAR(gearPair.T[1], c.T1, 1E-10L);
         EXPECT_NEAR(gearPair.T[2], c.T2, 1E-10L);
+    }
+}
+
+// The demo gear with the wheel driving: 3.5 kW enter at the wheel at
+// 1450 / 20.5 = 70.732 1/min, T2 = 60000 * 3.5 / (2 pi 70.732) = 472.53 Nm.
+// With gamma m = atan(2/9) = 12.529° and rho z = atan(0.03) = 1.718° the
+// wheel-driving efficiency is tan(10.811°) / tan(12.529°) = 0.19096 / 0.22222
+// = 0.85927; the worm delivers 3.5 * 0.85927 - 0.16769 - 0.035 = 2.8048 kW.
+// Both DIN 3996 editions use tan(gamma m - rho zm) / tan(gamma m) as well.
+// Reference values from reference/worm_reference.py.
+TEST_F(RatingTest, TheWheelDrivesWithTheEnteredPower) {
+    veldrim::testing::LoadDemoDataSet();
+    wormGear.driver = 2;
+    gearPair.P = 3.5L;
+    wormGear.PDin = {{3.5L, 3.5L}};
+    RunCalculation();
+    ASSERT_FALSE(fatalFlag) << Log();
+    EXPECT_EQ(Log(), "");
+    const WormGearRecord& w = wormGear;
+    EXPECT_NEAR(gearPair.T[2], 472.5255379383513L, 1E-9L);
+    EXPECT_NEAR(w.etaZ, 0.8592715231788081L, 1E-12L);
+    EXPECT_NEAR(w.P, 2.804763003269577L, 1E-12L);
+    EXPECT_NEAR(gearPair.T[1], 18.471388807101643L, 1E-10L);
+    // Input at the wheel = output at the worm + every loss.
+    EXPECT_NEAR(gearPair.P, w.P + w.PVz + w.PV0 + w.PVLP, 1E-15L);
+    const Real etaDin[] = {0, 0.8628421235080129L, 0.8899313270189934L};
+    const Real outDin[] = {0, 2.7868717845422877L, 2.8743665125738107L};
+    for (int e = 1; e <= 2; ++e) {
+        SCOPED_TRACE(e);
+        EXPECT_NEAR(w.etaZDin[e], etaDin[e], 1E-12L);
+        EXPECT_NEAR(w.PDinOut[e], outDin[e], 1E-12L);
+        EXPECT_NEAR(w.PDin[e], w.PDinOut[e] + w.PVzDin[e] + w.PV0Din + w.PVLPDin + w.PVD, 1E-15L);
+        EXPECT_NEAR(w.TDin[2 + e], 472.5255379383513L, 1E-9L) << "the driving torque is the wheel's";
+        EXPECT_NEAR(w.TDin[e] * gearPair.n[1] * 2 * kPi / 60000, w.PDinOut[e], 1E-12L);
+    }
+}
+
+// The tooth forces of a wheel-driven mesh balance: resolving the normal
+// force Fn (pressure angle alpha, friction mue Fn against the wheel's motion)
+// along the worm's and the wheel's circumference gives
+//   Ft1 = Fn cos(alpha) (sin gamma - mue cos gamma)
+//   Ft2 = Fn cos(alpha) (cos gamma + mue sin gamma),
+// and the radial force is Fn sin(alpha) / cos(rho). Niemann with mue z, each
+// DIN 3996 edition with its own mue zm.
+TEST_F(RatingTest, WheelDrivingForcesSatisfyTheFrictionBalance) {
+    veldrim::testing::LoadDemoDataSet();
+    wormGear.driver = 2;
+    gearPair.P = 3.5L;
+    wormGear.PDin = {{3.5L, 3.5L}};
+    RunCalculation();
+    ASSERT_FALSE(fatalFlag) << Log();
+    const WormGearRecord& w = wormGear;
+    const Real g = w.gammaM;
+    const auto expectBalance = [g](Real Ft1, Real Ft2, Real Fn, Real Fr, Real mue, Real alpha) {
+        EXPECT_NEAR(Ft1, Fn * std::cos(alpha) * (std::sin(g) - mue * std::cos(g)), 1E-9L);
+        EXPECT_NEAR(Ft2, Fn * std::cos(alpha) * (std::cos(g) + mue * std::sin(g)), 1E-9L);
+        EXPECT_NEAR(Fr, Fn * std::sin(alpha) / std::cos(std::atan(mue)), 1E-9L);
+    };
+    expectBalance(w.Ft[1], w.Ft[2], w.Fn, w.Fr, w.mueZ, w.alphaN);
+    EXPECT_NEAR(w.Ft[2], 7203.133200279745L, 1E-8L);  // 2000 * 472.53 * 1.25 / 164
+    EXPECT_EQ(w.Fx[1], w.Ft[2]);
+    EXPECT_EQ(w.Fx[2], w.Ft[1]);
+    for (int e = 1; e <= 2; ++e) {
+        SCOPED_TRACE(e);
+        expectBalance(w.Ft1Din[e], w.Ft2Din[e], w.FnDin[e], w.FrDin[e], w.mueZm[e], w.alpha0Rad);
+        EXPECT_EQ(w.Fx1Din[e], w.Ft2Din[e]);
+        EXPECT_EQ(w.Fx2Din[e], w.Ft1Din[e]);
+    }
+}
+
+// With the wheel driving, a tooth friction above the lead (tan 12.53° =
+// 0.222) locks the set in either rating: Niemann holds the output at 0 with
+// "Fatal  : Pv > P !", each DIN 3996 edition reports its worm torque 0.
+TEST_F(RatingTest, ASelfLockingWheelDrivenSetHasNoOutputInEitherRating) {
+    veldrim::testing::LoadDemoDataSet();
+    wormGear.driver = 2;
+    wormGear.mueZ = 0.3L;
+    wormGear.YW = 20;  // mue zm of about 0.5 in both editions
+    RunCalculation();
+    EXPECT_FALSE(fatalFlag) << Log();
+    EXPECT_TRUE(HasMessage("Fatal  : Pv > P !")) << Log();
+    EXPECT_TRUE(HasMessage("Fehler : T1 = 0 ! " + k1998)) << Log();
+    EXPECT_TRUE(HasMessage("Fehler : T1 = 0 ! " + k2012)) << Log();
+    const WormGearRecord& w = wormGear;
+    EXPECT_EQ(w.P, 0);
+    EXPECT_EQ(gearPair.T[1], 0);
+    for (int e = 1; e <= 2; ++e) {
+        EXPECT_LT(w.etaZDin[e], 0) << e;
+        EXPECT_EQ(w.TDin[e], 0) << e;
+        EXPECT_EQ(w.Ft1Din[e], 0) << e;
+        EXPECT_GT(w.TDin[2 + e], 0) << e;
     }
 }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <regex>
 
 #include "calc/records.h"
@@ -112,6 +113,32 @@ TEST_F(Edi, RoundTripOfEveryKey) {
         return std::regex_replace(s, std::regex("3014  [^\r]*"), "3014");
     };
     EXPECT_EQ(strip(first), strip(Slurp(dir + "/c.edi")));
+}
+
+// After the calculation every result key carries its record field: the demo
+// set's values (reference/worm_reference.py, to the file's 4 decimals).
+TEST_F(Edi, ResultKeysCarryTheCalculatedRecord) {
+    testing::LoadDemoDataSet();
+    ASSERT_FALSE(fatalFlag);
+    const std::string path = dir + "/r.edi";
+    WriteEdiFile(path);
+    ASSERT_FALSE(cancelFlag);
+    std::map<int, std::string> values;
+    for (const std::string& line : ItemLines(Slurp(path))) {
+        std::string value = line.substr(6, line.size() - 8);
+        value.erase(0, value.find_first_not_of(' '));
+        values[std::stoi(line.substr(0, 4))] = value;
+    }
+    const struct { int key; const char* field; const char* value; } results[] = {
+        {3072, "u", "20.5000"},         {3080, "T[1]", "24.1122"},      {3084, "P[1]", "3.6613"},
+        {3086, "T[2]", "405.0219"},     {3088, "n[2]", "70.7317"},      {3090, "P", "3.0000"},
+        {3170, "dm[1]", "36.0000"},     {3172, "d[2]", "164.0000"},     {3174, "da[1]", "44.0000"},
+        {3176, "da[2]", "172.0000"},    {3178, "df[1]", "26.4000"},     {3180, "df[2]", "154.4000"},
+        {3182, "de2", "180.0000"},      {3200, "Ft[1]", "1674.4606"},   {3202, "Ft[2]", "6174.1142"},
+        {3204, "Fx[1]", "6174.1142"},   {3206, "Fx[2]", "1674.4606"},   {3208, "Fr", "2476.3941"},
+        {3212, "Fn", "7237.2359"},
+    };
+    for (const auto& r : results) EXPECT_EQ(values[r.key], r.value) << r.key << " " << r.field;
 }
 
 TEST_F(Edi, ReaderSkipsIdentityAndKeepsFieldsOfBadValues) {

@@ -33,6 +33,24 @@ class CylGeometryTest : public CalcTest {
     }
 };
 
+// The smallest profile shift without undercut: with the limit tooth number
+// zg = 2 / sin²(20°) = 2 / 0.1169778 = 17.0973 and the practical limit
+// zg' = 5/6 zg = 14.2477, x min = (zg' - z / cos³beta) / zg. For z = 12
+// spur: (14.2477 - 12) / 17.0973 = 0.131467; helical at 15° the virtual
+// 12 / 0.901221 = 13.3153 teeth give 0.054538; z = 24 gives -0.570400.
+TEST_F(CylGeometryTest, MinimumProfileShiftAgainstUndercut) {
+    const struct { Real beta; int z1, z2; Real x1, x2; } cases[] = {
+        {0, 12, 24, 0.1314666626902676L, -0.5704000079527981L},
+        {15, 12, 30, 0.0545380988559855L, -1.1136547528600362L},
+    };
+    for (const auto& c : cases) {
+        Prepare({.beta = c.beta, .z1 = c.z1, .z2 = c.z2});
+        EXPECT_NEAR(cylGear.zLimit, 17.097264340826065L, 1E-12L);
+        EXPECT_NEAR(cylGear.xMin[1], c.x1, 1E-12L) << static_cast<double>(c.beta);
+        EXPECT_NEAR(cylGear.xMin[2], c.x2, 1E-12L) << static_cast<double>(c.beta);
+    }
+}
+
 TEST_F(CylGeometryTest, ProfileShiftedSpurPairMatchesPublishedValues) {
     // m = 3, alpha = 20°, z = 12 / 24, x = 0.6 / 0.36: the centre distance
     // follows from the profile shifts.

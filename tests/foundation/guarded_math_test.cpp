@@ -32,6 +32,9 @@ std::vector<GuardCase> GuardCases() {
         {"arcsin just below -1", [] { return CheckedArcSin(-1.0000000001L); }, -kPi / 2, 0, "Error: ArcSin -1.0000000001"},
         {"arccos above 1", [] { return CheckedArcCos(1.25L); }, 0, 0, "Error: ArcCos 1.25"},
         {"arccos below -1", [] { return CheckedArcCos(-1.5L); }, kPi, 0, "Error: ArcCos -1.5"},
+        // The ends of the domain themselves: acos 1 = 0, acos -1 = pi, no message.
+        {"labelled arccos at 1", [] { return LabelledArcCos("alpha", 1.0L); }, 0, 0, nullptr},
+        {"labelled arccos at -1", [] { return LabelledArcCos("alpha", -1.0L); }, kPi, 0, nullptr},
         {"labelled arccos noise above", [] { return LabelledArcCos("alpha", 1.00005L); }, 0, 0, nullptr},
         {"labelled arccos noise below", [] { return LabelledArcCos("alpha", -1.00005L); }, kPi, 0, nullptr},
         {"labelled arccos below", [] { return LabelledArcCos("alpha", -1.5L); }, kPi, 0, "Error : alpha arccos(-1.5)"},
@@ -122,6 +125,10 @@ TEST_F(GuardedMathTest, PlainRoutinesAtTheirEdges) {
         {"ArcSweepDeg ccw", ArcSweepDeg(350, 10, 1), 20}, {"ArcSweepDeg cw", ArcSweepDeg(10, 350, -1), -20},
         {"ArcSweepDeg negative start", ArcSweepDeg(-350, 350, 1), 340},
         {"ArcSweepDeg negative start cw", ArcSweepDeg(350, -350, -1), -340},
+        // Start equal to end: no sweep, not a full turn, either way round.
+        {"ArcSweepDeg start = end ccw", ArcSweepDeg(40, 40, 1), 0},
+        {"ArcSweepDeg start = end cw", ArcSweepDeg(40, 40, -1), 0},
+        {"ArcSweepDeg 0 to 360 ccw", ArcSweepDeg(0, 360, 1), 0},
     };
     for (const auto& c : cases)
         EXPECT_NEAR(static_cast<double>(c.got), static_cast<double>(c.expected), 1E-12) << c.name;

@@ -50,8 +50,10 @@ std::string Titled(std::string_view text, int ed) {
 
 void OperatingData(const WormGearRecord& w, int ed) {
     ReportSectionTitle(Titled("BETRIEBSDATEN NACH ", ed));
-    ReportRowPair("Nennleistung (DIN 3996)", "P", "kW", FixedCell(5, 3, w.PDin[ed]),
-                  FixedCell(5, 3, w.PDinOut[ed]));
+    const bool wormDrives = w.driver == 1;
+    const Real worm = wormDrives ? w.PDin[ed] : w.PDinOut[ed];
+    const Real wheel = wormDrives ? w.PDinOut[ed] : w.PDin[ed];
+    ReportRowPair("Nennleistung (DIN 3996)", "P", "kW", FixedCell(5, 3, worm), FixedCell(5, 3, wheel));
     ReportRowPair("Drehmoment (DIN 3996)", "T", TorqueUnit(), FormatTorqueFixed(6, 1, w.TDin[ed]),
                   FormatTorqueFixed(6, 1, w.TDin[2 + ed]));
 }

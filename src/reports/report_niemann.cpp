@@ -39,7 +39,10 @@ std::string StressCell(Real x) { return FormatStressFixed(8, 0, x); }
 
 void OperatingData(const GearPairRecord& g, const WormGearRecord& w) {
     ReportSectionTitle("BETRIEBSDATEN");
-    ReportRowPair("Nennleistung (Niemann)", "P", "kW", FixedCell(5, 3, g.P), FixedCell(5, 3, w.P));
+    // The entered power is that of the driving shaft, the output that of the driven one.
+    const bool wormDrives = w.driver == 1;
+    ReportRowPair("Nennleistung (Niemann)", "P", "kW", FixedCell(5, 3, wormDrives ? g.P : w.P),
+                  FixedCell(5, 3, wormDrives ? w.P : g.P));
     ReportRowPair("Drehmoment  (Niemann)", "T", TorqueUnit(), FormatTorqueFixed(6, 1, g.T[1]),
                   FormatTorqueFixed(6, 1, g.T[2]));
     ReportRowPair("Drehzahl", "n", "1/min", FormatInWidth(8, g.n[1]), FormatInWidth(8, g.n[2]));

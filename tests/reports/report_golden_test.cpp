@@ -60,5 +60,23 @@ TEST_F(GoldenReport, TheDefaultSetPrintsItsChosenBalls) {
 
 TEST_F(GoldenReport, PagedTextReportOfTheDemoSet) { ExpectGolden(Report(kReportTextFile), "demo-report-paged.txt"); }
 
+// With the wheel driving, the entered 3.5 kW stand in the wheel's column and
+// the worm's output beside it (2.8048 kW after Niemann, 2.8744 kW after DIN
+// 3996:2012; reference/worm_reference.py); the torques follow.
+TEST_F(GoldenReport, AWheelDrivenSetShowsItsPowersInTheirColumns) {
+    wormGear.driver = 2;
+    gearPair.P = 3.5L;
+    wormGear.PDin = {{3.5L, 3.5L}};
+    RunCalculation();
+    ASSERT_FALSE(fatalFlag);
+    const std::string text = Report(kReportTxtFile);
+    const auto niemann = TxtRows(text, "BETRIEBSDATEN", "ZAHNKR");
+    EXPECT_EQ(FindRow(niemann, "P"), (Row{"Nennleistung (Niemann)", "P", "kW", "2.805", "3.500"}));
+    EXPECT_EQ(FindRow(niemann, "T"), (Row{"Drehmoment  (Niemann)", "T", "Nm", "18.5", "472.5"}));
+    const auto din = TxtRows(text, "BETRIEBSDATEN NACH DIN 3996:2012", "ZAHNKR");
+    EXPECT_EQ(FindRow(din, "P"), (Row{"Nennleistung (DIN 3996)", "P", "kW", "2.874", "3.500"}));
+    EXPECT_EQ(FindRow(din, "T"), (Row{"Drehmoment (DIN 3996)", "T", "Nm", "18.9", "472.5"}));
+}
+
 }  // namespace
 }  // namespace veldrim

@@ -82,11 +82,7 @@ TEST_F(RatingTest, OutputPowerAndTorquesWhateverDrives) {
 // Both DIN 3996 editions use tan(gamma m - rho zm) / tan(gamma m) as well.
 // Reference values from reference/worm_reference.py.
 TEST_F(RatingTest, TheWheelDrivesWithTheEnteredPower) {
-    veldrim::testing::LoadDemoDataSet();
-    wormGear.driver = 2;
-    gearPair.P = 3.5L;
-    wormGear.PDin = {{3.5L, 3.5L}};
-    RunCalculation();
+    veldrim::testing::LoadWheelDrivenDemoSet();
     ASSERT_FALSE(fatalFlag) << Log();
     EXPECT_EQ(Log(), "");
     const WormGearRecord& w = wormGear;
@@ -116,11 +112,7 @@ TEST_F(RatingTest, TheWheelDrivesWithTheEnteredPower) {
 // and the radial force is Fn sin(alpha) / cos(rho). Niemann with mue z, each
 // DIN 3996 edition with its own mue zm.
 TEST_F(RatingTest, WheelDrivingForcesSatisfyTheFrictionBalance) {
-    veldrim::testing::LoadDemoDataSet();
-    wormGear.driver = 2;
-    gearPair.P = 3.5L;
-    wormGear.PDin = {{3.5L, 3.5L}};
-    RunCalculation();
+    veldrim::testing::LoadWheelDrivenDemoSet();
     ASSERT_FALSE(fatalFlag) << Log();
     const WormGearRecord& w = wormGear;
     const Real g = w.gammaM;

@@ -119,11 +119,7 @@ TEST_F(WormReference, DemoSetMatchesTheIndependentCalculation) {
 
 // The same gear with the wheel driving: 3.5 kW enter at the wheel.
 TEST_F(WormReference, WheelDrivingSetMatchesTheIndependentCalculation) {
-    veldrim::testing::LoadDemoDataSet();
-    wormGear.driver = 2;
-    gearPair.P = 3.5L;
-    wormGear.PDin = {{3.5L, 3.5L}};
-    RunCalculation();
+    veldrim::testing::LoadWheelDrivenDemoSet();
     ASSERT_FALSE(fatalFlag) << Log();
     ExpectReference("wheel-driving");
 }

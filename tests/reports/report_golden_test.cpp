@@ -64,10 +64,7 @@ TEST_F(GoldenReport, PagedTextReportOfTheDemoSet) { ExpectGolden(Report(kReportT
 // the worm's output beside it (2.8048 kW after Niemann, 2.8744 kW after DIN
 // 3996:2012; reference/worm_reference.py); the torques follow.
 TEST_F(GoldenReport, AWheelDrivenSetShowsItsPowersInTheirColumns) {
-    wormGear.driver = 2;
-    gearPair.P = 3.5L;
-    wormGear.PDin = {{3.5L, 3.5L}};
-    RunCalculation();
+    veldrim::testing::LoadWheelDrivenDemoSet();
     ASSERT_FALSE(fatalFlag);
     const std::string text = Report(kReportTxtFile);
     const auto niemann = TxtRows(text, "BETRIEBSDATEN", "ZAHNKR");

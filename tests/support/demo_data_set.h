@@ -80,4 +80,14 @@ inline void LoadDemoDataSet() {
     IterateCalculation();
 }
 
+// The demo gear with the wheel driving: 3.5 kW enter at the wheel in both
+// ratings, calculated.
+inline void LoadWheelDrivenDemoSet() {
+    LoadDemoDataSet();
+    wormGear.driver = 2;
+    gearPair.P = 3.5L;
+    wormGear.PDin = {{3.5L, 3.5L}};
+    RunCalculation();
+}
+
 }  // namespace veldrim::testing

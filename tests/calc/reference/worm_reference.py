@@ -132,7 +132,7 @@ def geometry(s, r):
     r['dm[1]'], r['dm[2]'] = dm1, dm2
     r['beta[1]'], r['beta[2]'] = pi / 2 - gm, gm
     ha = [(s['haStar'][i] + s['x'][i]) * mx for i in (0, 1)]
-    hf = [(s['hfStar'][i] + s['x'][i]) * 0 + (s['hfStar'][i] - s['x'][i]) * mx for i in (0, 1)]
+    hf = [(s['hfStar'][i] - s['x'][i]) * mx for i in (0, 1)]
     d = [dm1, z2 * mx]
     da = [dm1 + 2 * ha[0], d[1] + 2 * ha[1]]
     df = [dm1 - 2 * hf[0], d[1] - 2 * hf[1]]

@@ -77,11 +77,12 @@ void EfficiencyAndLosses(GearPairRecord& g, WormGearRecord& w) {
     g.T[out] = Tout > 0 ? Tout : 0;
 }
 
-// Tangential, axial, normal and radial forces. The driving gear's tangential
-// force follows from its torque; the mesh's friction balance gives the other
-// one: Ft1 = Ft2 tan(gamma m + rho z) with the worm driving, and
-// Ft1 = Ft2 tan(gamma m - rho z) with the wheel driving, where friction turns
-// against the wheel. A self-locking mesh passes no force to the worm.
+// Tangential, axial, normal and radial forces. With the worm driving the
+// tangential forces follow from the torques of both shafts. With the wheel
+// driving the wheel's follows from its driving torque and the friction
+// balance of the mesh gives the worm's, Ft1 = Ft2 tan(gamma m - rho z), since
+// friction now turns against the wheel; a self-locking mesh passes no force
+// to the worm.
 void Forces(const GearPairRecord& g, WormGearRecord& w) {
     const Real sinG = std::sin(w.gammaM);
     const Real cosG = std::cos(w.gammaM);

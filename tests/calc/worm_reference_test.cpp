@@ -161,6 +161,28 @@ TEST_F(WormReference, FrictionAndWearRowsOfBothEditions) {
     }
 }
 
+// The DIN 3974 deviations of the demo gear at every accuracy grade from 1 to
+// 12: the grade factor 1.4 per grade around grade 5 and 1.6 from grade 10 on.
+// Worked for the worm's fu at grade 5 (d' = 22.36 for dm1 = 36, m' = 4.615 for
+// mx = 4): (0.25 sqrt 22.36 + 4.615) 0.4 + 5 = (1.1821 + 4.615) 0.4 + 5 =
+// 7.319, to half a µm 7.5.
+TEST_F(WormReference, DeviationsOfEveryAccuracyGrade) {
+    veldrim::testing::LoadDemoDataSet();
+    const auto reference = Reference("grades");
+    ASSERT_EQ(reference.size(), 12u * 18);
+    const auto fields = Fields();
+    for (int Q = 1; Q <= 12; ++Q) {
+        wormGear.quality = {{Q, Q}};
+        RunCalculation();
+        ASSERT_FALSE(fatalFlag) << Q;
+        const std::string prefix = std::to_string(Q) + "/";
+        for (const auto& [key, expected] : reference) {
+            if (!key.starts_with(prefix)) continue;
+            EXPECT_EQ(static_cast<double>(fields.at(key.substr(prefix.size()))()), expected) << key;
+        }
+    }
+}
+
 // The wheel bulk temperature of the demo set (oil at 40 °C, 220 and 40 mm²/s
 // at 40 and 100 °C) with its dip lubrication and with injection.
 TEST_F(WormReference, BulkTemperatureOfTheDemoSet) {

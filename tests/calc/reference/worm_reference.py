@@ -549,6 +549,18 @@ def main():
     # The demo gear with the wheel driving: 3.5 kW enter at the wheel.
     wheel = dict(DEMO, driver=2)
     emit('wheel-driving', run(wheel, 3.5, [3.5, 3.5]))
+    # The DIN 3974 deviations of every accuracy grade (1 to 12) on the demo gear.
+    out.append('set grades')
+    for Q in range(1, 13):
+        r = {}
+        t = dict(DEMO, quality=(Q, Q))
+        G = geometry(t, r)
+        tolerances(t, G, r)
+        for key in ('fp', 'fu', 'ffalpha', 'fHalpha', 'Falpha', 'FrDev', 'FiPrime', 'fiPrime'):
+            for i in (1, 2):
+                out.append('%d/%s[%d] %r' % (Q, key, i, float(r['%s[%d]' % (key, i)])))
+        for key in ('Fpz', 'Fp2'):
+            out.append('%d/%s %r' % (Q, key, float(r[key])))
     # Every row of the friction and wear-intensity tables of both editions:
     # the demo gear with each wheel material, lubrication and lubricant.
     out.append('set table-rows')

@@ -21,27 +21,19 @@ inline void LoadDemoDataSet() {
     WormGearRecord& w = wormGear;
     g.z = {{2, 41}};
     g.n = {{1450.0L, 0.0L}};
-    // Worm: case-hardening steel, case-hardened and ground.
-    g.materialKind[1] = 2;
-    g.heatTreatment[1] = 2;
-    g.materialName[1] = "16MnCr5";
-    g.rho[1] = 7.85L;
-    g.E[1] = 210000.0L;
-    g.nue[1] = 0.3L;
-    g.sigHlim[1] = 1500.0L;
-    g.sigmaFE[1] = 860.0L;
-    g.HB[1] = 650.0L;
-    // Wheel: tin bronze, centrifugally cast; its contact endurance limit and
-    // root shear endurance limit (0.4 Sigma FE = 100 N/mm²).
-    g.materialKind[2] = 8;
-    g.heatTreatment[2] = 0;
-    g.materialName[2] = "CuSn12Ni2-C-GZ";
-    g.rho[2] = 8.8L;
-    g.E[2] = 98100.0L;
-    g.nue[2] = 0.35L;
-    g.sigHlim[2] = 520.0L;
-    g.sigmaFE[2] = 250.0L;
-    g.HB[2] = 95.0L;
+    // Worm: case-hardening steel, case-hardened and ground. Wheel: tin bronze,
+    // centrifugally cast, with a root shear endurance limit of 0.4 Sigma FE =
+    // 100 N/mm². Per gear: kind, heat treatment, density, E, Poisson's ratio,
+    // contact endurance limit, root endurance strength, hardness HB.
+    g.materialKind = {{2, 8}};
+    g.heatTreatment = {{2, 0}};
+    g.materialName = {{"16MnCr5", "CuSn12Ni2-C-GZ"}};
+    g.rho = {{7.85L, 8.8L}};
+    g.E = {{210000.0L, 98100.0L}};
+    g.nue = {{0.3L, 0.35L}};
+    g.sigHlim = {{1500.0L, 520.0L}};
+    g.sigmaFE = {{860.0L, 250.0L}};
+    g.HB = {{650.0L, 95.0L}};
 
     w.drawingNumber = {{"VG-100-01", "VG-100-02"}};
     w.a = 100.0L;

@@ -1,7 +1,12 @@
 #include "app/startup.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/config_file.h"
 #include "app/data_file_sections.h"
@@ -14,7 +19,9 @@
 #include "foundation/message_display.h"
 #include "foundation/messages.h"
 #include "foundation/program_state.h"
+#include "foundation/save_target.h"
 #include "foundation/text_conv.h"
+#include "foundation/text_file.h"
 #include "foundation/ui_services.h"
 #include "graphics/display_list.h"
 #include "reports/calc_report.h"
@@ -31,17 +38,78 @@ bool LooksLikePath(const std::string& a) {
     return a.find('/', 1) != std::string::npos || a.find('.') != std::string::npos;
 }
 
+// Headless runs hold the messages of the run until it ends: a failed run
+// says why on exactly one line, a successful one shows its warnings then.
+class HeadlessUi final : public BatchUi {
+public:
+    struct Held {
+        std::string title, text;
+        MessageKind kind;
+    };
+    void ShowMessage(const std::string& title, const std::string& text,
+                     MessageKind kind) override {
+        shown.push_back(text);
+        held.push_back({title, text, kind});
+    }
+    Answer Ask(const std::string& title, const std::string& text, AskButtons buttons,
+               MessageKind kind) override {
+        ShowMessage(title, text, kind);
+        if (presetAnswer) return *presetAnswer;
+        return buttons == AskButtons::YesNo ? Answer::No : Answer::Cancel;
+    }
+    // The first error the run showed, empty when none.
+    std::string FirstError() const {
+        for (const Held& h : held)
+            if (h.kind == MessageKind::Error) return h.text;
+        return {};
+    }
+    void Flush() {
+        for (const Held& h : held) BatchUi::ShowMessage(h.title, h.text, h.kind);
+        held.clear();
+    }
+    std::vector<Held> held;
+};
+
+HeadlessUi* headless = nullptr;
+
+// The one line of a failed run: the reason, and the first error message that
+// the run showed (the file layer's own text) behind it.
 void Fail(const std::string& reason) {
-    const std::string line = "veldrim: " + Cp850ToUtf8(reason) + "\n";
+    std::string line = "veldrim: " + Cp850ToUtf8(reason);
+    if (headless) {
+        if (const std::string shown = headless->FirstError(); !shown.empty())
+            line += ": " + Cp850ToUtf8(shown);
+        headless->held.clear();
+    }
+    for (char& c : line)
+        if (c == '\r' || c == '\n') c = ' ';
+    line += "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
-// The calculation messages of a stopped run, on one line each.
-void ReportMessagesToStderr() {
+// The calculation messages of a stopped run, joined on the failure line.
+std::string CalculationMessagesText() {
+    std::string text;
     for (int i = 1; i <= messageList.count; ++i) {
-        const std::string line = "  " + Cp850ToUtf8(messageList.slot[i]) + "\n";
-        std::fwrite(line.data(), 1, line.size(), stderr);
+        if (!text.empty()) text += "; ";
+        text += messageList.slot[i];
     }
+    return text;
+}
+
+// Why a file named on the command line cannot be read as a data file; empty
+// when it can.
+std::string WhyNotReadable(const std::string& file) {
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0)
+        return errno == ENOENT ? std::string("not found") : "cannot be opened: " + SystemReason(errno);
+    if (S_ISDIR(st.st_mode)) return "is a folder, not a file";
+    if (!S_ISREG(st.st_mode)) return "is a device or other special file, not a data file";
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return "cannot be opened: " + SystemReason(errno);
+    ::close(fd);
+    if (st.st_size == 0) return "is empty";
+    return {};
 }
 
 std::string TemplatePath(const std::string& base) {
@@ -56,8 +124,8 @@ std::string TemplatePath(const std::string& base) {
 // Reads the data file named on the command line; the base name becomes the
 // current file name.
 bool ReadCommandLineFile(const std::string& file) {
-    if (!FileExists(file)) {
-        Fail("data file " + file + " not found");
+    if (const std::string why = WhyNotReadable(file); !why.empty()) {
+        Fail("data file " + file + " " + why);
         return false;
     }
     if (!ReadDataFile(file)) {
@@ -72,14 +140,23 @@ bool ReadCommandLineFile(const std::string& file) {
 bool CalculateOrFail() {
     RunCalculation();
     if (!fatalFlag) return true;
-    Fail("the calculation ended fatal:");
-    ReportMessagesToStderr();
+    Fail("the calculation ended fatal: " + CalculationMessagesText());
     return false;
 }
 
+// Set when a run begins to write its output: memory that runs out from then
+// on fails the output, before it the reading.
+bool writingOutput = false;
+
 int RunExchange(const CommandLine& cl) {
-    if (!FileExists(cl.file)) {
-        Fail("data-exchange file " + cl.file + " not found");
+    // The file is read and then replaced: anything that is not a
+    // data-exchange file is refused before a byte of it is touched.
+    if (const std::string why = WhyNotReadable(cl.file); !why.empty()) {
+        Fail("data-exchange file " + cl.file + " " + why);
+        return kExitUnreadable;
+    }
+    if (std::string why; !CheckEdiFile(cl.file, why)) {
+        Fail("data-exchange file " + cl.file + " " + why + "; it is left as it was");
         return kExitUnreadable;
     }
     if (!ReadEdiFile(cl.file)) {
@@ -87,6 +164,7 @@ int RunExchange(const CommandLine& cl) {
         return kExitUnreadable;
     }
     if (!CalculateOrFail()) return kExitFatal;
+    writingOutput = true;
     WriteEdiFile(cl.file);
     if (cancelFlag) {
         Fail("data-exchange file " + cl.file + " cannot be written");
@@ -99,6 +177,7 @@ int RunExchange(const CommandLine& cl) {
 int RunReport(const CommandLine& cl) {
     if (!ReadCommandLineFile(cl.file)) return kExitUnreadable;
     if (!CalculateOrFail()) return kExitFatal;
+    writingOutput = true;
     const std::string path = WriteBatchTextReport();
     if (path.empty()) {
         Fail("the text report of " + cl.file + " cannot be written");
@@ -177,7 +256,9 @@ void LoadStartupTemplates() {
     RunCalculation();
 }
 
-int RunProgram(int argc, const char* const* argv) {
+namespace {
+
+int RunProgramGuarded(int argc, const char* const* argv) {
     SetProgramParams(argc, argv);
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
@@ -227,6 +308,36 @@ int RunProgram(int argc, const char* const* argv) {
     Fail("the window is not part of this build; use /I, /E or /CADi:j");
     std::fputs(UsageText(name).c_str(), stderr);
     return fatalFlag ? kExitFatal : kExitOk;
+}
+
+}  // namespace
+
+int RunProgram(int argc, const char* const* argv) {
+    HeadlessUi ui;
+    UiServices* const before = &Ui();
+    const bool ownUi = before->IsBatch();
+    if (ownUi) {
+        SetUi(&ui);
+        headless = &ui;
+    }
+    writingOutput = false;
+    int status = kExitOk;
+    try {
+        status = RunProgramGuarded(argc, argv);
+    } catch (const std::bad_alloc&) {
+        // A file too large for the memory: the run ends with its reason, as
+        // any other failed read or write.
+        sharedTextFile.Discard();
+        status = writingOutput ? kExitOutputFailed : kExitUnreadable;
+        Fail(writingOutput ? "out of memory while writing the output"
+                           : "out of memory while reading the data file");
+    }
+    if (ownUi) {
+        ui.Flush();
+        headless = nullptr;
+        SetUi(before);
+    }
+    return status;
 }
 
 }  // namespace veldrim

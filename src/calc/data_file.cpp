@@ -255,18 +255,28 @@ bool ReadDataFile(const std::string& path) {
         ShowErrorIfEnabled("Datei " + path + " nicht lesbar (Fehler " + IntText(rc) + ")");
         return false;
     }
+    sharedTextFile.SetLineLimit(kValueLineLimit);
+    const bool empty = sharedTextFile.Eof();
     LineWalker w(false);
     Walk(w);
+    const bool tooLong = sharedTextFile.LastResult() == kIoLineTooLong;
+    const int linesRead = sharedTextFile.LinesRead();
     sharedTextFile.Close();
     if (!w.failed()) return true;
 
-    failedLine = w.failedAt();
+    failedLine = tooLong ? linesRead : w.failedAt();
     gearPair = savedPair;
     wormGear = savedGear;
     reportHeaderLines = savedHeaders;
     restoreSections();
     cancelFlag = true;
-    ShowErrorIfEnabled("Fehler beim Lesen von " + path + ", Zeile " + IntText(failedLine));
+    if (empty) {
+        failedLine = 0;
+        ShowErrorIfEnabled("Datei " + path + " ist leer");
+    } else {
+        ShowErrorIfEnabled("Fehler beim Lesen von " + path + ", Zeile " + IntText(failedLine) +
+                           (tooLong ? " (Zeile zu lang)" : ""));
+    }
     return false;
 }
 

@@ -127,10 +127,15 @@ void CloseChecked(TextFile& f) {
                                               : std::string("Fehler beim Schließen einer Datei"_cp850));
 }
 
+std::string FileWriteErrorText(const TextFile& f) {
+    const std::string reason = f.FailureReason();
+    return "file write error: " + f.Name() + (reason.empty() ? "" : ": " + reason);
+}
+
 void RewriteChecked(TextFile& f) {
     int r = f.Rewrite();
     if (r == kIoOk) return;
-    ReportFileFailure(f, r == kIoDiskFull ? "Diskette/Platte voll" : "file write error");
+    ReportFileFailure(f, r == kIoDiskFull ? "Diskette/Platte voll" : FileWriteErrorText(f));
 }
 
 bool WriteWholeFile(const std::string& path, const std::function<void()>& writeLines) {

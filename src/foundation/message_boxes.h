@@ -65,6 +65,9 @@ std::string RewriteErrorText(int result);
 // sets the cancel flag.
 void ReportFileFailure(TextFile& f, std::string_view text);
 
+// "file write error: " + the file's name + ": " + the system's reason.
+std::string FileWriteErrorText(const TextFile& f);
+
 // Writes s without a line end and flushes; nothing while the cancel flag is
 // set. A failure is reported and sets the cancel flag.
 void WriteChecked(TextFile& f, std::string_view s);

@@ -14,6 +14,7 @@
 #include "foundation/formatting.h"
 #include "foundation/message_boxes.h"
 #include "foundation/program_state.h"
+#include "foundation/save_target.h"
 #include "foundation/system_info.h"
 #include "foundation/text_conv.h"
 
@@ -22,18 +23,7 @@ namespace veldrim {
 namespace {
 
 constexpr std::size_t kBufferSize = 64 * 1024;
-
-std::string FolderOf(const std::string& path) {
-    auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-std::string LeafOf(const std::string& path) {
-    auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+constexpr std::size_t kReadChunk = 64 * 1024;
 
 // write() until everything is out or an error occurs.
 int WriteAll(int fd, const char* data, std::size_t size) {
@@ -43,7 +33,10 @@ int WriteAll(int fd, const char* data, std::size_t size) {
             if (errno == EINTR) continue;
             return IoResultFromErrno(errno);
         }
-        if (n == 0) return kIoDiskFull;
+        if (n == 0) {
+            errno = ENOSPC;
+            return kIoDiskFull;
+        }
         data += n;
         size -= static_cast<std::size_t>(n);
     }
@@ -118,6 +111,7 @@ void TextFile::Assign(std::string name) {
     Discard();
     name_ = std::move(name);
     openedName_.clear();
+    lineLimit_ = 0;
 }
 
 void TextFile::CloseDescriptor() {
@@ -133,20 +127,29 @@ void TextFile::Discard() {
     eofSeen_ = false;
     buffer_.clear();
     pos_ = 0;
+    scanPos_ = 0;
+    linesRead_ = 0;
+    lineTooLong_ = false;
 }
 
 int TextFile::Reset() {
     Discard();
     failureReported = false;
     writeFailure_ = 0;
+    failureErrno_ = 0;
     openedName_ = FindFileNoCase(name_);
-    if (openedName_.empty()) return lastResult_ = kIoFileNotFound;
-    int fd = ::open(openedName_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return lastResult_ = IoResultFromErrno(errno);
+    if (openedName_.empty()) return lastResult_ = NoteErrno(ENOENT);
+    int fd = ::open(openedName_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return lastResult_ = NoteErrno(errno);
     struct stat st {};
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         ::close(fd);
-        return lastResult_ = kIoAccessDenied;
+        return lastResult_ = NoteErrno(EISDIR);
+    }
+    // Only a plain file is read: a device or a pipe would block or never end.
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return lastResult_ = NoteErrno(ENODEV);
     }
     fd_ = fd;
     writing_ = false;
@@ -157,28 +160,28 @@ int TextFile::Rewrite() {
     Discard();
     failureReported = false;
     writeFailure_ = 0;
+    failureErrno_ = 0;
     openedName_ = name_;
-    if (name_.empty() || name_.back() == '/') return lastResult_ = writeFailure_ = kIoFileNotFound;
+    if (name_.empty() || name_.back() == '/') return FailWith(ENOENT);
+    // A symbolic link stays: the file it points to is replaced.
+    target_ = ResolveSaveTarget(name_);
     struct stat st {};
-    bool exists = ::stat(name_.c_str(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode)) return lastResult_ = writeFailure_ = kIoAccessDenied;
+    bool exists = ::stat(target_.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) return FailWith(EISDIR);
     if (exists && !S_ISREG(st.st_mode)) {
         // A device (printer port, /dev/null): written directly.
-        int fd = ::open(name_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-        if (fd < 0) return lastResult_ = writeFailure_ = IoResultFromErrno(errno);
+        int fd = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        if (fd < 0) return FailWith(errno);
         fd_ = fd;
         writing_ = true;
         return lastResult_ = kIoOk;
     }
     // A write-protected file stays protected, although the folder would allow
     // the rename over it.
-    if (exists && ::access(name_.c_str(), W_OK) != 0)
-        return lastResult_ = writeFailure_ = IoResultFromErrno(errno);
-    std::string pattern = FolderOf(name_) + "/." + LeafOf(name_) + ".XXXXXX";
-    std::string temp = pattern;
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0) return lastResult_ = writeFailure_ = IoResultFromErrno(errno);
-    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    if (exists && ::access(target_.c_str(), W_OK) != 0) return FailWith(errno);
+    std::string temp;
+    int fd = CreateSaveTemp(target_, temp);
+    if (fd < 0) return FailWith(errno);
     // The new file keeps the permissions of the old one, or gets the usual
     // ones of a new file.
     mode_t mode = 0666;
@@ -215,7 +218,10 @@ int TextFile::Flush() {
     if (writeFailure_ != kIoOk) return lastResult_ = writeFailure_;
     int r = WriteAll(fd_, buffer_.data(), buffer_.size());
     buffer_.clear();
-    if (r != kIoOk) writeFailure_ = r;
+    if (r != kIoOk) {
+        NoteErrno(errno);
+        writeFailure_ = r;
+    }
     return lastResult_ = r;
 }
 
@@ -229,25 +235,32 @@ int TextFile::Close() {
         return lastResult_ = kIoOk;
     }
     int r = Flush();
-    if (r == kIoOk && !tempName_.empty() && ::fsync(fd_) != 0) r = IoResultFromErrno(errno);
-    if (::close(fd_) != 0 && r == kIoOk) r = IoResultFromErrno(errno);
-    fd_ = -1;
     if (r == kIoOk && !tempName_.empty()) {
-        if (::rename(tempName_.c_str(), name_.c_str()) != 0) {
-            r = IoResultFromErrno(errno);
-        } else {
-            tempName_.clear();
-            // Make the rename itself durable.
-            int dfd = ::open(FolderOf(name_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            if (dfd >= 0) {
-                ::fsync(dfd);
-                ::close(dfd);
-            }
-        }
+        const int err = CommitSaveTemp(fd_, tempName_, target_);
+        fd_ = -1;
+        tempName_.clear();  // removed by a failed commit
+        if (err != 0) r = NoteErrno(err);
+    } else if (::close(fd_) != 0 && r == kIoOk) {
+        r = NoteErrno(errno);
     }
+    fd_ = -1;
     if (r != kIoOk && writeFailure_ == kIoOk) writeFailure_ = r;
     Discard();  // removes the temporary file of a failed write
     return lastResult_ = writeFailure_;
+}
+
+int TextFile::FailWith(int err) {
+    return lastResult_ = writeFailure_ = NoteErrno(err);
+}
+
+int TextFile::NoteErrno(int err) {
+    if (failureErrno_ == 0) failureErrno_ = err;
+    return IoResultFromErrno(err);
+}
+
+std::string TextFile::FailureReason() const {
+    if (failureErrno_ != 0) return SystemReason(failureErrno_);
+    return writeFailure_ == kIoDiskFull ? SystemReason(ENOSPC) : std::string();
 }
 
 int TextFile::FillBuffer() {
@@ -255,17 +268,21 @@ int TextFile::FillBuffer() {
     if (eofSeen_) return kIoOk;
     if (pos_ > 0) {
         buffer_.erase(0, pos_);
+        scanPos_ -= std::min(scanPos_, pos_);
         pos_ = 0;
     }
-    char chunk[16384];
+    const std::size_t had = buffer_.size();
+    buffer_.resize(had + kReadChunk);
     for (;;) {
-        ssize_t n = ::read(fd_, chunk, sizeof chunk);
+        ssize_t n = ::read(fd_, buffer_.data() + had, kReadChunk);
         if (n < 0) {
             if (errno == EINTR) continue;
+            buffer_.resize(had);
+            NoteErrno(errno);
             return kIoReadError;
         }
         if (n == 0) eofSeen_ = true;
-        buffer_.append(chunk, static_cast<std::size_t>(n));
+        buffer_.resize(had + static_cast<std::size_t>(n));
         return kIoOk;
     }
 }
@@ -273,27 +290,42 @@ int TextFile::FillBuffer() {
 int TextFile::ReadLine(std::string& line) {
     line.clear();
     if (fd_ < 0 || writing_) return lastResult_ = kIoNotOpenForInput;
+    if (lineTooLong_) return lastResult_ = kIoLineTooLong;
     for (;;) {
-        auto nl = buffer_.find('\n', pos_);
+        // Only the bytes not searched yet are searched: reading a long line
+        // costs its length, not its length squared.
+        auto nl = buffer_.find('\n', std::max(pos_, scanPos_));
         if (nl != std::string::npos) {
+            if (lineLimit_ > 0 && nl - pos_ > lineLimit_ + 1) break;
             line.assign(buffer_, pos_, nl - pos_);
             pos_ = nl + 1;
-            break;
+            scanPos_ = pos_;
+            ++linesRead_;
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            return lastResult_ = kIoOk;
         }
+        scanPos_ = buffer_.size();
+        if (lineLimit_ > 0 && buffer_.size() - pos_ > lineLimit_ + 1) break;
         if (eofSeen_) {
             if (pos_ >= buffer_.size()) return lastResult_ = kIoReadError;
             line.assign(buffer_, pos_, std::string::npos);
-            pos_ = buffer_.size();
-            break;
+            pos_ = scanPos_ = buffer_.size();
+            ++linesRead_;
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            return lastResult_ = kIoOk;
         }
         if (int r = FillBuffer(); r != kIoOk) return lastResult_ = r;
     }
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return lastResult_ = kIoOk;
+    // A line beyond the limit: the file is not read any further.
+    lineTooLong_ = true;
+    ++linesRead_;
+    buffer_.clear();
+    pos_ = scanPos_ = 0;
+    return lastResult_ = kIoLineTooLong;
 }
 
 bool TextFile::Eof() {
-    if (fd_ < 0 || writing_) return true;
+    if (fd_ < 0 || writing_ || lineTooLong_) return true;
     while (pos_ >= buffer_.size() && !eofSeen_) {
         if (FillBuffer() != kIoOk) return true;
     }
@@ -312,7 +344,11 @@ bool ParseRealLine(std::string_view line, Real& x) {
     if (first == last) return false;
     Real v = 0;
     auto [ptr, ec] = std::from_chars(first, last, v, std::chars_format::general);
-    if (ec != std::errc() || ptr != last || !std::isfinite(v)) return false;
+    // A value beyond the range of a double (1E4000 fits the extended real)
+    // is no value any calculation or output of the program can carry.
+    if (ec != std::errc() || ptr != last || !std::isfinite(v) ||
+        std::fabs(v) > std::numeric_limits<double>::max())
+        return false;
     x = v;
     return true;
 }

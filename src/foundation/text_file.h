@@ -49,7 +49,12 @@ enum IoResultCode : int {
     kIoWriteProtected = 150,
     kIoDriveNotReady = 152,
     kIoDeviceError = 160,
+    kIoLineTooLong = 201,    // a line beyond the reader's line limit
 };
+
+// The longest value line the readers of the gear data file and the
+// data-exchange file accept; no file written by the program comes near it.
+constexpr std::size_t kValueLineLimit = 64 * 1024;
 
 // Maps an errno value to the result code above.
 int IoResultFromErrno(int err);
@@ -92,11 +97,22 @@ public:
     int ReadLine(std::string& line);
     // True when no byte is left to read (or the file is not open for reading).
     bool Eof();
+    // The longest line ReadLine returns (0: no limit, the start value after
+    // Assign). A longer line fails with kIoLineTooLong and ends the reading.
+    void SetLineLimit(std::size_t limit) { lineLimit_ = limit; }
+    // Lines read since Reset, the failed over-long line included.
+    int LinesRead() const { return linesRead_; }
 
     // The result of the last operation, and the first write failure since
     // Rewrite (0 when none).
     int LastResult() const { return lastResult_; }
     int WriteFailure() const { return writeFailure_; }
+
+    // The system's reason for the first failure since Reset or Rewrite
+    // ("No space left on device"), empty when none is known.
+    std::string FailureReason() const;
+    // The file a write replaces (a symbolic link resolved), set by Rewrite.
+    const std::string& TargetName() const { return target_; }
 
     // Whether the first write failure of this file was reported already.
     bool failureReported = false;
@@ -104,15 +120,25 @@ public:
 private:
     int FillBuffer();
     void CloseDescriptor();
+    // Records err as the failure of an open for writing; its result code.
+    int FailWith(int err);
+    // Keeps the first errno of a failure; returns its result code.
+    int NoteErrno(int err);
 
     std::string name_;
     std::string openedName_;
+    std::string target_;    // the file a write replaces (links resolved)
     std::string tempName_;  // the temporary file of an atomic write
+    int failureErrno_ = 0;
     int fd_ = -1;
     bool writing_ = false;
     bool eofSeen_ = false;
     std::string buffer_;
     std::size_t pos_ = 0;
+    std::size_t scanPos_ = 0;    // bytes before it hold no line end
+    std::size_t lineLimit_ = 0;
+    int linesRead_ = 0;
+    bool lineTooLong_ = false;
     int lastResult_ = 0;
     int writeFailure_ = 0;
 };
@@ -160,7 +186,8 @@ void ReadBoolLineDefaultTrue(bool& b);
 void ReadBarFields(std::string& a, std::string& b, std::string& c, std::string& d);
 
 // Number parsing of value lines: blanks around the number are allowed, ',' is
-// taken as '.', nothing else may follow. False when the text is no number.
+// taken as '.', nothing else may follow. False when the text is no number,
+// or a real that is not finite or lies beyond the range of a double.
 bool ParseRealLine(std::string_view line, Real& x);
 bool ParseIntLine(std::string_view line, std::int64_t& n);
 

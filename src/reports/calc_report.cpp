@@ -120,13 +120,13 @@ std::string WriteBatchTextReport() {
         return {};
     }
     PrintResultReport(0);
-    if (!reportOutputComplete || !FileExists(reportOutputName)) {
+    // The run's output is the report and its copy named after the data file;
+    // a copy that could not be written (its own message was shown) fails the
+    // run as the report itself would.
+    if (cancelFlag || !reportOutputComplete || !FileExists(reportOutputName)) {
         cancelFlag = true;
         return {};
     }
-    // The report is written; a display copy that could not be made (its own
-    // message was shown) does not undo that.
-    cancelFlag = false;
     return reportOutputName;
 }
 

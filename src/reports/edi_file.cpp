@@ -162,6 +162,25 @@ bool StoreValue(const Item& item, const std::string& value) {
         item.target);
 }
 
+// The lowest and highest key of the item table.
+constexpr int kFirstKey = 3000;
+constexpr int kLastKey = 3212;
+
+// A key line: four digits, two blanks, the value. The key and the value, or
+// false when the line is not of that form.
+bool SplitKeyLine(const std::string& line, int& key, std::string& value) {
+    if (line.size() < 6 || line[4] != ' ' || line[5] != ' ') return false;
+    key = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (line[i] < '0' || line[i] > '9') return false;
+        key = key * 10 + (line[i] - '0');
+    }
+    value = line.substr(6);
+    return true;
+}
+
+bool IsCommentLine(const std::string& line) { return !line.empty() && line[0] == '<'; }
+
 }  // namespace
 
 void WriteEdiText(int key, const std::string& s) { WriteTextLine(KeyText(key) + s); }
@@ -227,6 +246,46 @@ void WriteEdiFile(std::string name) {
 
 const std::vector<std::string>& EdiReadProblems() { return readProblems; }
 
+bool CheckEdiFile(const std::string& name, std::string& reason) {
+    TextFile f;
+    f.Assign(name);
+    if (f.Reset() != kIoOk) {
+        reason = f.FailureReason();
+        return false;
+    }
+    f.SetLineLimit(kValueLineLimit);
+    if (f.Eof()) {
+        reason = "is empty";
+        return false;
+    }
+    int keyLines = 0;
+    std::string line, value;
+    for (int number = 1; !f.Eof(); ++number) {
+        const int rc = f.ReadLine(line);
+        if (rc == kIoLineTooLong) {
+            reason = "line " + std::to_string(number) + " is too long";
+            return false;
+        }
+        if (rc != kIoOk) {
+            reason = "cannot be read at line " + std::to_string(number);
+            return false;
+        }
+        int key = 0;
+        if (SplitKeyLine(line, key, value) && key >= kFirstKey && key <= kLastKey) {
+            ++keyLines;
+        } else if (!IsCommentLine(line) && !line.empty()) {
+            reason = "is not a data-exchange file (line " + std::to_string(number) +
+                     " is neither a key line nor a comment)";
+            return false;
+        }
+    }
+    if (keyLines == 0) {
+        reason = "is not a data-exchange file (no key line)";
+        return false;
+    }
+    return true;
+}
+
 bool ReadEdiFile(const std::string& name) {
     readProblems.clear();
     cancelFlag = false;
@@ -237,6 +296,11 @@ bool ReadEdiFile(const std::string& name) {
         ShowErrorIfEnabled("Datei " + name + " nicht lesbar (Fehler " + IntText(rc) + ")");
         return false;
     }
+    sharedTextFile.SetLineLimit(kValueLineLimit);
+    // A file that fails half-way leaves the data set as it was.
+    const GearPairRecord savedPair = gearPair;
+    const WormGearRecord savedGear = wormGear;
+    const auto savedHeaders = reportHeaderLines;
     const std::vector<Item> items = Items();
     std::string line;
     while (!sharedTextFile.Eof()) {
@@ -255,6 +319,17 @@ bool ReadEdiFile(const std::string& name) {
             if (item.readBack && !StoreValue(item, value)) readProblems.push_back(line);
             break;
         }
+    }
+    if (sharedTextFile.LastResult() == kIoLineTooLong) {
+        const int number = sharedTextFile.LinesRead();
+        sharedTextFile.Close();
+        gearPair = savedPair;
+        wormGear = savedGear;
+        reportHeaderLines = savedHeaders;
+        cancelFlag = true;
+        ShowErrorIfEnabled("Fehler beim Lesen von " + name + ", Zeile " + IntText(number) +
+                           " (Zeile zu lang)");
+        return false;
     }
     sharedTextFile.Close();
     for (const std::string& p : readProblems)

@@ -30,6 +30,7 @@
 #include "foundation/input_dialogs.h"
 #include "foundation/message_boxes.h"
 #include "foundation/program_state.h"
+#include "foundation/save_target.h"
 #include "foundation/system_info.h"
 #include "foundation/text_conv.h"
 #include "foundation/text_file.h"
@@ -141,22 +142,23 @@ void CopyTextFileForDisplay(const std::string& src, const std::string& dst) {
     TextFile out;
     out.Assign(dst);
     if (int r = out.Rewrite(); r != kIoOk) {
-        ShowErrorIfEnabled(r == kIoDiskFull ? "Diskette/Platte voll" : "file write error");
+        ShowErrorIfEnabled(r == kIoDiskFull ? "Diskette/Platte voll" : FileWriteErrorText(out));
         cancelFlag = true;
         return;
     }
     std::string line;
     while (!in.Eof()) {
         if (in.ReadLine(line) != kIoOk || out.WriteLine(DisplayText(line)) != kIoOk) {
+            const std::string text = FileWriteErrorText(out);
             out.Discard();
-            ShowErrorIfEnabled("file write error");
+            ShowErrorIfEnabled(text);
             cancelFlag = true;
             return;
         }
     }
     in.Close();
     if (out.Close() != kIoOk) {
-        ShowErrorIfEnabled("file write error");
+        ShowErrorIfEnabled(FileWriteErrorText(out));
         cancelFlag = true;
     }
 }
@@ -222,6 +224,8 @@ void SendToTextPrinter() {
         args.push_back("-d");
         args.push_back(textPrinterQueue);
     }
+    // The file name is never taken for an option, whatever its first character.
+    args.push_back("--");
     args.push_back(reportOutputName);
     const int status = RunAndWait(textPrinterCommand, args);
     if (status == -1) {
@@ -244,6 +248,25 @@ void ReadPrinterSetupCodes() {
     bool ok = false;
     std::string codes = ReadWholeFile(name, ok);
     if (ok) printerSetupCodes = std::move(codes);
+}
+
+// The next free "$$$k.txt" of the user directory, from the TXT file counter
+// on, created empty and exclusively so that a run beside this one never
+// writes the same report; the counter then points before k, and the close
+// counts it up to k. A folder that refuses the name for another reason gives
+// the first name, whose write then reports the failure.
+std::string ClaimTxtOutputName() {
+    const auto nameOf = [](std::int32_t k) { return InUserDirectory("$$$" + IntText(k) + ".txt"); };
+    for (std::int32_t k = reportCounter + 1; k <= reportCounter + 10000; ++k) {
+        const int fd = CreateExclusive(nameOf(k), 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            reportCounter = k - 1;
+            return nameOf(k);
+        }
+        if (errno != EEXIST) break;
+    }
+    return nameOf(reportCounter + 1);
 }
 
 std::string SpacerForHeader() { return std::string(kReportMargin); }
@@ -385,7 +408,7 @@ void ReportOpen(std::uint16_t destination, const std::string& /*name*/) {
             std::string path;
             dataFileExtension = "txt";
             if (reportDestination == kReportTxtNoDialog || !textDeviceWindow)
-                path = InUserDirectory("$$$" + IntText(reportCounter + 1) + ".txt");
+                path = ClaimTxtOutputName();
             else
                 AskSaveFileName("", path);
             saved.Restore();

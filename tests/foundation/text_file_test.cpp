@@ -186,7 +186,9 @@ TEST_F(TextFileTest, FolderThatNobodyMayWriteIsReportedOnce) {
     EXPECT_TRUE(cancelFlag);
     WriteTextLine("a"), WriteFloatLine(1.5L);  // later lines of the failed file add no further messages
     CloseChecked(sharedTextFile);
-    EXPECT_EQ(Shown(), std::vector<std::string>{"file write error"});
+    // The message names the file and the system's reason.
+    EXPECT_EQ(Shown(), std::vector<std::string>{
+                           "file write error: /proc/veldrim-test.cfg: No such file or directory"});
 }
 
 // Many lines fail while writing; one short line fails only when the file is closed.

@@ -1,0 +1,156 @@
+#include "foundation/save_target.h"
+
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "foundation/program_state.h"
+
+namespace veldrim {
+
+namespace {
+
+constexpr const char* kTempMarker = ".unfinished-save.";
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+std::string LeafOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string TempPrefix(const std::string& target) { return "." + LeafOf(target) + kTempMarker; }
+
+// A write lock on the whole file, owned by this open file (not the process),
+// so that a forked child that closes its copy does not drop it.
+bool LockWhole(int fd) {
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    return ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
+}
+
+// True when the process id of a temporary file's name is no longer running.
+bool ProcessGone(const std::string& pidText) {
+    if (pidText.empty() || pidText.size() > 9) return false;
+    long pid = 0;
+    for (char c : pidText) {
+        if (c < '0' || c > '9') return false;
+        pid = pid * 10 + (c - '0');
+    }
+    if (pid <= 0) return false;
+    return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+}  // namespace
+
+std::string SystemReason(int err) {
+    const char* text = ::strerrordesc_np(err);
+    return text ? std::string(text) : "error " + std::to_string(err);
+}
+
+std::string ResolveSaveTarget(const std::string& path) {
+    std::string current = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        std::string link(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(current.c_str(), link.data(), link.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= link.size()) return path;
+        link.resize(static_cast<std::size_t>(n));
+        current = link[0] == '/' ? link : FolderOf(current) + "/" + link;
+    }
+    return path;
+}
+
+void RemoveStaleSaveTemps(const std::string& target) {
+    const std::string folder = FolderOf(target);
+    const std::string prefix = TempPrefix(target);
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    const int dfd = ::dirfd(dir);
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name.compare(0, prefix.size(), prefix) != 0) continue;
+        // <prefix><pid>.XXXXXX
+        const std::string rest = name.substr(prefix.size());
+        const auto dot = rest.find('.');
+        if (dot == std::string::npos || rest.size() - dot - 1 != 6) continue;
+        if (!ProcessGone(rest.substr(0, dot))) continue;
+        const int fd = ::openat(dfd, name.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && LockWhole(fd))
+            ::unlinkat(dfd, name.c_str(), 0);
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
+int CreateSaveTemp(const std::string& target, std::string& tempName) {
+    RemoveStaleSaveTemps(target);
+    std::string temp = FolderOf(target) + "/" + TempPrefix(target) +
+                       std::to_string(static_cast<long>(::getpid())) + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return -1;
+    LockWhole(fd);
+    tempName = temp;
+    return fd;
+}
+
+int CommitSaveTemp(int fd, const std::string& tempName, const std::string& target) {
+    int err = 0;
+    if (::fsync(fd) != 0) err = errno;
+    if (::close(fd) != 0 && err == 0) err = errno;
+    if (err == 0 && ::rename(tempName.c_str(), target.c_str()) != 0) err = errno;
+    if (err != 0) {
+        ::unlink(tempName.c_str());
+        return err;
+    }
+    // Make the rename itself durable.
+    const int dfd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+    return 0;
+}
+
+std::string PrivateScratchFolder() {
+    if (!userDirectory.empty()) return userDirectory;
+    std::string base;
+    if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && cache[0] == '/') {
+        base = cache;
+    } else if (const char* home = std::getenv("HOME"); home && home[0] == '/') {
+        base = std::string(home) + "/.cache";
+        ::mkdir(base.c_str(), 0700);
+    } else {
+        return {};
+    }
+    const std::string folder = base + "/veldrim";
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return {};
+    // Only a real folder of this user, closed to others, is private.
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+        return {};
+    if ((st.st_mode & 077) != 0 && ::chmod(folder.c_str(), 0700) != 0) return {};
+    return folder;
+}
+
+int CreateExclusive(const std::string& path, unsigned mode) {
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                  static_cast<mode_t>(mode));
+}
+
+}  // namespace veldrim

@@ -1,0 +1,52 @@
+#pragma once
+// Whole-file saves and private scratch files.
+//
+// A save never writes into its target: it writes a temporary file beside it,
+// named ".<target name>.unfinished-save.<process id>.XXXXXX", holds a lock on
+// it while writing, and renames it over the target when everything was
+// written. A symbolic link is followed first, so the link stays and its target
+// is replaced. Temporary files that a killed save left behind are removed by
+// the next save of the same target, once no process holds them.
+//
+// Scratch files (CAD block files) go to a private folder of the user, never to
+// a shared one, and are created exclusively without following links.
+
+#include <string>
+
+namespace veldrim {
+
+// The file a save of `path` replaces: `path` itself, or the end of its chain
+// of symbolic links (relative links resolved against their own folder). A
+// chain that loops or is too long gives `path` unchanged.
+std::string ResolveSaveTarget(const std::string& path);
+
+// Creates the temporary file of a save of `target` (already resolved) in its
+// folder, locked, close-on-exec. Returns the descriptor and sets tempName, or
+// -1 with errno set. Stale temporary files of the same target are removed
+// first.
+int CreateSaveTemp(const std::string& target, std::string& tempName);
+
+// Removes the temporary files of killed saves of `target`: files of the
+// form above whose lock no process holds and whose process is gone.
+void RemoveStaleSaveTemps(const std::string& target);
+
+// Syncs and closes fd, then renames tempName over target and syncs the
+// folder. Returns 0 or the errno value of the first failure; on failure the
+// temporary file is removed. fd is closed in every case.
+int CommitSaveTemp(int fd, const std::string& tempName, const std::string& target);
+
+// The private folder for this user's scratch files: the user directory when
+// one is set, else $XDG_CACHE_HOME/veldrim (or ~/.cache/veldrim), created with
+// mode 0700. Empty when no such folder can be made or it is not the user's own.
+std::string PrivateScratchFolder();
+
+// Creates a new file exclusively (O_CREAT|O_EXCL|O_NOFOLLOW, the mode less the
+// umask): an existing file or a planted link at the name is refused (-1, errno
+// set).
+int CreateExclusive(const std::string& path, unsigned mode = 0600);
+
+// The system's reason for an errno value ("Permission denied"), independent of
+// the process locale.
+std::string SystemReason(int err);
+
+}  // namespace veldrim

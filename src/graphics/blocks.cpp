@@ -3,12 +3,14 @@
 
 #include "graphics/blocks.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
 #include "foundation/codepage.h"
 #include "foundation/message_boxes.h"
 #include "foundation/program_state.h"
+#include "foundation/save_target.h"
 #include "graphics/cad_output.h"
 #include "graphics/dxf_block_reader.h"
 
@@ -37,7 +39,9 @@ void CadBeginBlock(const std::string& name) {
     currentBlockName = name;
     if (UsesBlockFiles(code)) {
         if (!CadOpenBlockFile(name)) {
-            ShowErrorIfEnabled("file write error");
+            const int err = errno;
+            ShowErrorIfEnabled("file write error: " + CadBlockFilePath(name) + ": " +
+                               SystemReason(err));
             cancelFlag = true;
         }
         return;

@@ -12,7 +12,10 @@
 //   ended     CadEndOutput closed the file; the run is idle again.
 #include "graphics/cad_output.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
+#include <unistd.h>
 #include <system_error>
 
 #include "app/app_state.h"
@@ -21,6 +24,7 @@
 #include "foundation/help_texts.h"
 #include "foundation/message_boxes.h"
 #include "foundation/program_state.h"
+#include "foundation/save_target.h"
 #include "foundation/system_info.h"
 #include "foundation/text_conv.h"
 #include "foundation/ui_services.h"
@@ -126,7 +130,14 @@ void DrawFooter(const CadLimits& l) {
     CadText(text, l.xmin + 0.005L * w, l.ymin + 0.002L * h);
 }
 
-void DeleteBlockFiles() { DeleteFilesByMask(CadUserDirectory(), "$*.dx$"); }
+// The block files this run created; the run's end removes exactly these, so
+// that runs beside it and block files placed by the user are left alone.
+std::vector<std::string> runBlockFiles;
+
+void DeleteBlockFiles() {
+    for (const std::string& path : runBlockFiles) ::unlink(path.c_str());
+    runBlockFiles.clear();
+}
 
 // ---- Screen back end ------------------------------------------------------------
 
@@ -189,14 +200,10 @@ void ResetCadOutputState() {
     runWriter.reset();
     blockWriter.reset();
     runActive = false;
+    runBlockFiles.clear();
 }
 
-std::string CadUserDirectory() {
-    if (!userDirectory.empty()) return userDirectory;
-    std::error_code ec;
-    std::filesystem::path tmp = std::filesystem::temp_directory_path(ec);
-    return ec ? std::string(".") : tmp.string();
-}
+std::string CadUserDirectory() { return PrivateScratchFolder(); }
 
 std::string CadBlockFilePath(const std::string& name) {
     return EnsureTrailingBackslash(CadUserDirectory()) + "$" + name + ".dx$";
@@ -207,7 +214,17 @@ bool CadOpenBlockFile(const std::string& name) {
     CadWriterFactory dxf = CadWriterFactories[kCadDxf];
     if (!dxf) return false;
     std::unique_ptr<CadWriter> w = dxf();
-    if (!w || !w->Create(CadBlockFilePath(name))) return false;
+    if (!w || CadUserDirectory().empty()) return false;
+    const std::string path = CadBlockFilePath(name);
+    if (!w->CreateScratch(path)) {
+        // A block file left by an earlier run, or anything else planted at
+        // the name: the name itself is removed (a link, not what it points
+        // to) and the file made anew, exclusively again.
+        if (errno != EEXIST || ::unlink(path.c_str()) != 0 || !w->CreateScratch(path))
+            return false;
+    }
+    if (std::find(runBlockFiles.begin(), runBlockFiles.end(), path) == runBlockFiles.end())
+        runBlockFiles.push_back(path);
     blockWriter = std::move(w);
     return true;
 }
@@ -341,7 +358,7 @@ void CadBeginOutput(uint16_t code) {
         if (cancelFlag) return;
         writer = f();
         if (!writer || !writer->Create(name)) {
-            ShowErrorIfEnabled("file write error");
+            ShowErrorIfEnabled("file write error: " + name + ": " + SystemReason(errno));
             cancelFlag = true;
             s.outputFileName.clear();
             Ui().SetBusy(false);

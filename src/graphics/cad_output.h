@@ -69,6 +69,9 @@ public:
     // reports nothing itself: the caller shows the file-error text and sets
     // the cancel flag.
     virtual bool Create(const std::string& path) { (void)path; return true; }
+    // Creates a scratch file (a block file) exclusively, never through a
+    // link; false when the name exists already.
+    virtual bool CreateScratch(const std::string& path) { return Create(path); }
     // Writes the closing record ("EOF") and closes the stream; false when any
     // write or the close failed (reported by the caller as well).
     virtual bool Finish() { return true; }
@@ -251,15 +254,17 @@ CadWriter* CadTarget();
 CadWriter* CadRunWriter();
 
 // Block files of screen and STL output ("$" + name + ".dx$" in the user
-// directory). The block module opens one with CadOpenBlockFile and closes it
+// directory), created exclusively and removed again by the end of the run
+// that made them. The block module opens one with CadOpenBlockFile and closes it
 // with CadCloseBlockFile; while it is open, CadTarget() returns it inside a
 // block.
 bool CadOpenBlockFile(const std::string& name);
 bool CadCloseBlockFile();
 CadWriter* CadBlockFileWriter();
 std::string CadBlockFilePath(const std::string& name);
-// The user directory for block files and "grafmit.dxf" (the program state's
-// user directory; the system's temporary folder when that is empty).
+// The folder for block files and "grafmit.dxf": the program state's user
+// directory, or the user's private cache folder when that is empty (never a
+// shared temporary folder); empty when neither can be had.
 std::string CadUserDirectory();
 
 }  // namespace veldrim

@@ -5,11 +5,16 @@
 #include "graphics/dxf_writer.h"
 
 #include <array>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <charconv>
 #include <cmath>
 #include <string>
 #include <variant>
 
+#include "foundation/save_target.h"
 #include "foundation/text_conv.h"
 #include "graphics/cad_primitives.h"
 #include "graphics/dxf_groups.h"
@@ -20,31 +25,86 @@ using namespace dxf;
 
 // ---- Output stream ------------------------------------------------------------
 
-CadTextStream::~CadTextStream() {
-    if (file_ != nullptr) std::fclose(file_);
+CadTextStream::~CadTextStream() { Abandon(); }
+
+void CadTextStream::Abandon() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!tempName_.empty()) ::unlink(tempName_.c_str());
+    tempName_.clear();
 }
 
 bool CadTextStream::Create(const std::string& path) {
-    if (file_ != nullptr) std::fclose(file_);
+    Abandon();
     buffer_.clear();
     failed_ = false;
-    file_ = std::fopen(path.c_str(), "wb");
-    return file_ != nullptr;
+    target_ = ResolveSaveTarget(path);
+    struct stat st {};
+    const bool exists = ::stat(target_.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) {
+        errno = EISDIR;
+        return false;
+    }
+    if (exists && !S_ISREG(st.st_mode)) {
+        // A device is written directly.
+        fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        return fd_ >= 0;
+    }
+    if (exists && ::access(target_.c_str(), W_OK) != 0) return false;
+    fd_ = CreateSaveTemp(target_, tempName_);
+    if (fd_ < 0) return false;
+    mode_t mode = 0666;
+    if (exists) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+    ::fchmod(fd_, mode);
+    return true;
+}
+
+bool CadTextStream::CreateExclusive(const std::string& path) {
+    Abandon();
+    buffer_.clear();
+    failed_ = false;
+    target_ = path;
+    fd_ = veldrim::CreateExclusive(path);
+    return fd_ >= 0;
 }
 
 void CadTextStream::Flush() {
-    if (file_ == nullptr || buffer_.empty()) return;
-    if (!failed_ && std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
-        failed_ = true;
+    if (fd_ < 0 || buffer_.empty()) return;
+    const char* data = buffer_.data();
+    std::size_t size = buffer_.size();
+    while (!failed_ && size > 0) {
+        const ssize_t n = ::write(fd_, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            failed_ = true;
+            break;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
     buffer_.clear();
 }
 
 bool CadTextStream::Close() {
-    if (file_ == nullptr) return !failed_;
+    if (fd_ < 0) return !failed_;
     Flush();
-    if (std::fflush(file_) != 0) failed_ = true;
-    if (std::fclose(file_) != 0) failed_ = true;
-    file_ = nullptr;
+    if (failed_) {
+        Abandon();
+        return false;
+    }
+    if (tempName_.empty()) {
+        if (::close(fd_) != 0) failed_ = true;
+    } else if (CommitSaveTemp(fd_, tempName_, target_) != 0) {
+        failed_ = true;
+    }
+    fd_ = -1;
+    tempName_.clear();
     return !failed_;
 }
 

@@ -59,37 +59,47 @@ public:
     CadTextStream(const CadTextStream&) = delete;
     CadTextStream& operator=(const CadTextStream&) = delete;
 
-    // Creates (or empties) the file; false when it cannot be created.
+    // Starts a save of the file: the text goes to a temporary file beside it
+    // (beside the target of a symbolic link), which Close renames over it;
+    // false when it cannot be created.
     bool Create(const std::string& path);
-    // Flushes and closes; false when any write or the close failed. A memory
-    // stream keeps its text.
+    // Creates a new scratch file exclusively, never through a link: an
+    // existing name is refused. Written in place.
+    bool CreateExclusive(const std::string& path);
+    // Flushes and closes; a save replaces its target only now. False when any
+    // write, the close or the rename failed (the old file then stays). A
+    // memory stream keeps its text.
     bool Close();
 
     void Put(std::string_view s) {
         buffer_.append(s);
-        if (file_ != nullptr && buffer_.size() >= kFlushSize) Flush();
+        if (fd_ >= 0 && buffer_.size() >= kFlushSize) Flush();
     }
     void PutLine(std::string_view s) {
         buffer_.append(s);
         buffer_.append("\r\n", 2);
-        if (file_ != nullptr && buffer_.size() >= kFlushSize) Flush();
+        if (fd_ >= 0 && buffer_.size() >= kFlushSize) Flush();
     }
     // The buffer itself, for writers that format numbers in place; call
     // Written() after appending.
     std::string& Buffer() { return buffer_; }
     void Written() {
-        if (file_ != nullptr && buffer_.size() >= kFlushSize) Flush();
+        if (fd_ >= 0 && buffer_.size() >= kFlushSize) Flush();
     }
 
-    bool IsFile() const { return file_ != nullptr; }
+    bool IsFile() const { return fd_ >= 0; }
     bool Failed() const { return failed_; }
     const std::string& MemoryText() const { return buffer_; }
 
 private:
     static constexpr std::size_t kFlushSize = 1 << 16;
     void Flush();
+    // Closes an unfinished file; the temporary file of a save is removed.
+    void Abandon();
 
-    std::FILE* file_ = nullptr;
+    int fd_ = -1;
+    std::string target_;    // the file a save replaces
+    std::string tempName_;  // empty for a scratch file written in place
     std::string buffer_;
     bool failed_ = false;
 };
@@ -117,6 +127,7 @@ class DxfWriter : public CadWriter {
 public:
     // ---- CadWriter -------------------------------------------------------
     bool Create(const std::string& path) override { return stream.Create(path); }
+    bool CreateScratch(const std::string& path) override { return stream.CreateExclusive(path); }
     bool Finish() override { return DxfWriteEof(); }
     void WriteHeader(Real xmin, Real ymin, Real xmax, Real ymax) override {
         DxfWriteHeader(xmin, ymin, xmax, ymax);

@@ -39,6 +39,7 @@ class TxtWriter : public CadWriter {
 public:
     // ---- CadWriter -------------------------------------------------------
     bool Create(const std::string& path) override { return stream.Create(path); }
+    bool CreateScratch(const std::string& path) override { return stream.CreateExclusive(path); }
     bool Finish() override { return TxtWriteEof(); }
     void WriteHeader(Real xmin, Real ymin, Real xmax, Real ymax) override {
         TxtWriteMinMax(xmin, ymin, xmax, ymax);

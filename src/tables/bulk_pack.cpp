@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "foundation/save_target.h"
 #include "tables/bulk_io.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
@@ -97,10 +98,9 @@ bool Pack() {
         RelationPause pause(a);
         // The kept records go, byte for byte, into a new file beside the
         // table, which then replaces it: a failed pack leaves the table whole.
-        const std::string tmp = a->fileName + ".packXXXXXX";
-        std::vector<char> tmpName(tmp.begin(), tmp.end());
-        tmpName.push_back('\0');
-        const int out = ::mkstemp(tmpName.data());
+        const std::string target = ResolveSaveTarget(a->fileName);
+        std::string tmpName;
+        const int out = CreateSaveTemp(target, tmpName);
         auto fail = [&](int err) {
             code = IoCodeOf(err ? err : EIO);
             context = "Fehler beim Packen von " + a->fileName;
@@ -140,10 +140,10 @@ bool Pack() {
             ok = ok && WriteAll(out, &eofMark, 1) && ::fsync(out) == 0;
             const int err = errno;
             ::close(out);
-            if (ok && ::rename(tmpName.data(), a->fileName.c_str()) != 0) ok = false;
+            if (ok && ::rename(tmpName.c_str(), target.c_str()) != 0) ok = false;
             if (!ok) {
                 fail(err);
-                ::unlink(tmpName.data());
+                ::unlink(tmpName.c_str());
             } else {
                 bool ro = false;
                 int oc = 0;

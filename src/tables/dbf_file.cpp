@@ -15,6 +15,7 @@
 #include <limits>
 
 #include "foundation/codepage.h"
+#include "foundation/save_target.h"
 #include "foundation/text_conv.h"
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"
@@ -598,18 +599,20 @@ namespace {
 bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, int& code) {
     // Written beside the target and renamed over it: a failed write leaves
     // an old file intact.
-    std::string tmp = path + ".tmpXXXXXX";
-    std::vector<char> name(tmp.begin(), tmp.end());
-    name.push_back('\0');
-    const int fd = ::mkstemp(name.data());
+    const std::string target = ResolveSaveTarget(path);
+    std::string name;
+    const int fd = CreateSaveTemp(target, name);
     if (fd < 0) { code = IoCodeOf(errno); return false; }
     ::fchmod(fd, 0644);
-    bool ok = WriteAt(fd, bytes.data(), bytes.size(), 0) && ::fsync(fd) == 0;
-    code = ok ? 0 : IoCodeOf(errno);
-    ::close(fd);
-    if (ok && ::rename(name.data(), path.c_str()) != 0) { ok = false; code = IoCodeOf(errno); }
-    if (!ok) ::unlink(name.data());
-    return ok;
+    if (!WriteAt(fd, bytes.data(), bytes.size(), 0)) {
+        code = IoCodeOf(errno);
+        ::close(fd);
+        ::unlink(name.c_str());
+        return false;
+    }
+    const int err = CommitSaveTemp(fd, name, target);
+    code = err == 0 ? 0 : IoCodeOf(err);
+    return err == 0;
 }
 
 }  // namespace

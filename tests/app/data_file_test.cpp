@@ -189,16 +189,20 @@ TEST_F(DataFile, DamagedFilesLeaveTheDataSetUnchanged) {
         EXPECT_FALSE(ReadDataFile(Path("bad.qb3")));
         EXPECT_TRUE(cancelFlag);
         // An empty file has no line that failed: it is reported as empty.
-        if (bytes.empty()) EXPECT_EQ(DataFileFailedLine(), 0);
-        else EXPECT_GT(DataFileFailedLine(), 0);
+        if (bytes.empty()) {
+            EXPECT_EQ(DataFileFailedLine(), 0);
+        } else {
+            EXPECT_GT(DataFileFailedLine(), 0);
+        }
         EXPECT_TRUE(gearPair == pair);
         EXPECT_TRUE(wormGear == gear);
         EXPECT_TRUE(drawingInfo == info);
         EXPECT_EQ(documentLinks[1].file, "kept.pdf");
         ASSERT_FALSE(ui.CallsOf("message").empty());
         EXPECT_NE(ui.CallsOf("message").back().text.find("bad.qb3"), std::string::npos);
-        if (bytes.empty())
+        if (bytes.empty()) {
             EXPECT_NE(ui.CallsOf("message").back().text.find("ist leer"), std::string::npos);
+        }
     }
     EXPECT_FALSE(ReadDataFile(Path("missing.qb3")));
     EXPECT_TRUE(cancelFlag);

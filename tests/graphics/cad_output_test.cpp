@@ -1,5 +1,6 @@
 // The CAD output run: choice, dialogs, batch mode, writers, screen records.
 
+#include "graphics/blocks.h"
 #include "graphics/cad_output.h"
 
 #include <gtest/gtest.h>
@@ -25,13 +26,17 @@ Lines Records(const char* code) {
 
 TEST_F(CadOutputTest, ScreenRunDrawsIntoTheDisplayList) {
     DisplayList.push_back("4;9;9;9;9");  // an older drawing
-    testing::Spit(dir / "$EVOLV1.dx$", "  0\nEOF\n");
+    testing::Spit(dir / "$OTHER.dx$", "  0\nEOF\n");  // a block file of another run
     testing::Spit(dir / "keep.dxf", "  0\nEOF\n");
     CadBeginOutput(kCadScreen);
     ASSERT_TRUE(!cancelFlag && CadRunActive());
     CadBeginDrawingDefault();
     CadWriteTables(2);
     CadBeginBlocks();
+    CadBeginBlock("EVOLV1");
+    CadLine(0, 0, 1, 1);
+    CadEndBlock();
+    ASSERT_TRUE(std::filesystem::exists(dir / "$EVOLV1.dx$"));
     CadEndSection();
     do {
         CadBeginEntities();
@@ -48,8 +53,10 @@ TEST_F(CadOutputTest, ScreenRunDrawsIntoTheDisplayList) {
     // The window fills the outline: DXF corners 3 and 4 exchanged.
     EXPECT_EQ(Records("7"), Lines{"7;10;20;11;20;11;21;10;21"});
     EXPECT_TRUE(Records("6").size() == 1u && Records("6")[0].find("Veldrim VELDRIM V1.0 - ") != std::string::npos);
-    // The run deletes its block files, and only those.
-    EXPECT_TRUE(!std::filesystem::exists(dir / "$EVOLV1.dx$") && std::filesystem::exists(dir / "keep.dxf"));
+    // The run deletes its own block files, and only those.
+    EXPECT_FALSE(std::filesystem::exists(dir / "$EVOLV1.dx$"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "$OTHER.dx$"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "keep.dxf"));
 }
 
 TEST_F(CadOutputTest, NotAvailableKindsLeaveTheRunIdle) {

@@ -114,7 +114,9 @@ TEST_F(DxfWriterTest, AFileThatCannotBeCreatedIsReported) {
     std::filesystem::create_directories(dir / "grafmit.dxf");
     CadBeginOutput(kCadPlot);
     EXPECT_TRUE(cancelFlag && !CadRunActive() && CadOutputState.outputFileName.empty());
-    EXPECT_EQ(ShownTexts(), std::vector<std::string>{"file write error"});
+    EXPECT_EQ(ShownTexts(), std::vector<std::string>{"file write error: " +
+                                                     (dir / "grafmit.dxf").string() +
+                                                     ": Is a directory"});
 }
 
 TEST_F(DxfWriterTest, RecordNumbersFollowDecimalsAndSeparator) {

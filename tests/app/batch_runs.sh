@@ -75,5 +75,106 @@ fi
 # Unknown switches are refused.
 check unknown 1 "$prog" "$data/demo.qb3" /XYZ
 
+fail() { echo "FAIL $1"; failures=$((failures + 1)); }
+# A failed run says why on exactly one line.
+one_line() { [ "$(wc -l <"$work/err")" -eq 1 ] || fail "$1: $(wc -l <"$work/err") lines on stderr"; }
+
+# /E refuses what is not a data-exchange file and leaves its bytes as they were.
+mkdir "$work/refuse" && cd "$work/refuse"
+cp "$data/demo.qb3" gear.qb3
+: >empty.edi
+head -c 4096 /dev/urandom >random.edi
+printf '# Notes\r\n\r\n3070  80\r\n' >notes.md
+printf '<   comment\r\n2998  1.0\r\n' >lowkey.edi
+for f in gear.qb3 empty.edi random.edi notes.md lowkey.edi; do
+  cp "$f" "$f.orig"
+  check "exchange-refuses-$f" 2 "$prog" "$f" /E /NOGUI
+  one_line "exchange-refuses-$f"
+  grep -q "$f" "$work/err" || fail "exchange-refuses-$f: the file is not named"
+  cmp -s "$f" "$f.orig" || fail "exchange-refuses-$f: the file was changed"
+done
+check exchange-empty-says-empty 2 "$prog" empty.edi /E /NOGUI
+grep -q 'empty' "$work/err" || fail "exchange-empty: reason is not 'empty'"
+cd "$work"
+
+# /E through a symbolic link: the link stays, the file it points to is written.
+mkdir "$work/link" && cp "$data/demo.edi" "$work/link/real.edi"
+ln -s real.edi "$work/link/alias.edi"
+check exchange-through-link 0 "$prog" "$work/link/alias.edi" /E /NOGUI
+[ -L "$work/link/alias.edi" ] || fail "exchange-through-link: the link was replaced"
+grep -q '^3212  ' "$work/link/real.edi" || fail "exchange-through-link: target not written"
+[ -z "$(ls -A "$work/link" | grep -v -e '^real.edi$' -e '^alias.edi$')" ] || fail "exchange-through-link: leftovers $(ls -A "$work/link")"
+
+# A folder, a device and an empty file as the data file.
+mkdir "$work/folder.qb3"
+check folder-as-data-file 2 "$prog" "$work/folder.qb3" /I /NOGUI
+grep -q 'folder' "$work/err" || fail "folder-as-data-file: does not say folder"
+one_line folder-as-data-file
+check device-as-data-file 2 "$prog" /dev/zero /I /NOGUI
+grep -q 'device' "$work/err" || fail "device-as-data-file: does not say device"
+: >"$work/empty.qb3"
+check empty-data-file 2 "$prog" "$work/empty.qb3" /I /NOGUI
+grep -q 'empty' "$work/err" || fail "empty-data-file: does not say empty"
+grep -q 'line\|Zeile' "$work/err" && fail "empty-data-file: names a line"
+one_line empty-data-file
+
+# A value line of 100 MB fails at once, naming its line.
+{ head -n 8 "$data/demo.qb3"; head -c 100000000 /dev/zero | tr '\0' 7; printf '\r\n'; tail -n +10 "$data/demo.qb3"; } >"$work/long.qb3"
+start=$(date +%s)
+check long-line 2 timeout 60 "$prog" "$work/long.qb3" /I /NOGUI
+[ $(( $(date +%s) - start )) -le 20 ] || fail "long-line: took $(( $(date +%s) - start )) s"
+grep -q 'Zeile 9' "$work/err" || fail "long-line: line 9 not named: $(cat "$work/err")"
+one_line long-line
+{ head -n 8 "$data/demo.edi"; head -c 1000000 /dev/zero | tr '\0' 7; printf '\r\n'; } >"$work/long.edi"
+cp "$work/long.edi" "$work/long.edi.orig"
+check long-line-exchange 2 "$prog" "$work/long.edi" /E /NOGUI
+grep -q 'line 9' "$work/err" || fail "long-line-exchange: line 9 not named: $(cat "$work/err")"
+cmp -s "$work/long.edi" "$work/long.edi.orig" || fail "long-line-exchange: file changed"
+
+# A real beyond the range of a double is a value that does not convert.
+awk 'NR==8{print "1e4000\r"; next} {print}' "$data/demo.qb3" >"$work/huge.qb3"
+check huge-real 2 "$prog" "$work/huge.qb3" /I /NOGUI
+grep -q 'Zeile 8' "$work/err" || fail "huge-real: line 8 not named: $(cat "$work/err")"
+sed 's/^3070  .*/3070  1e4000\r/' "$data/demo.edi" >"$work/huge.edi"
+check huge-real-exchange 0 "$prog" "$work/huge.edi" /E /NOGUI
+grep -q '3070' "$work/err" || fail "huge-real-exchange: no warning for key 3070"
+grep -qi 'nan\|inf' "$work/huge.edi" && fail "huge-real-exchange: NAN or INF written"
+
+# Simultaneous /I runs in one folder: each gets its own report.
+mkdir "$work/pairs" && cd "$work/pairs"
+awk 'NR==5{print "FIRST-SET\r"; next} {print}' "$data/demo.qb3" >first.qb3
+awk 'NR==5{print "SECOND-SET\r"; next} {print}' "$data/demo.qb3" >second.qb3
+for i in $(seq 1 50); do
+  "$prog" first.qb3 /I /NOGUI >"out.first.$i" 2>/dev/null &
+  "$prog" second.qb3 /I /NOGUI >"out.second.$i" 2>/dev/null &
+  wait
+done
+own=0
+for i in $(seq 1 50); do
+  for which in first second; do
+    report=$(cat "out.$which.$i")
+    marker=$(echo "$which" | tr a-z A-Z)-SET
+    [ -n "$report" ] && grep -q "$marker" "$report" && own=$((own + 1))
+  done
+done
+[ "$own" -eq 100 ] || fail "simultaneous-reports: $own of 100 runs found their own report"
+[ "$(cat out.* | sort -u | wc -l)" -eq 100 ] || fail "simultaneous-reports: report names shared"
+cd "$work"
+
+# The disk fills up while the report is written: the run fails with status 4.
+mkdir "$work/full"
+if mount -t tmpfs -o size=16k tmpfs "$work/full" 2>/dev/null; then
+  cp "$data/demo.qb3" "$work/full/demo.qb3"
+  (cd "$work/full" && "$prog" demo.qb3 /I /NOGUI >"$work/out" 2>"$work/err"); got=$?
+  umount "$work/full"
+else
+  # No tmpfs here: a file-size limit makes the same short write.
+  cp "$data/demo.qb3" "$work/full/demo.qb3"
+  (cd "$work/full" && trap '' XFSZ && ulimit -f 4 && "$prog" demo.qb3 /I /NOGUI >"$work/out" 2>"$work/err"); got=$?
+fi
+[ "$got" -eq 4 ] || fail "disk-full: status $got, wanted 4"
+one_line disk-full
+grep -q 'demo' "$work/err" || fail "disk-full: the file is not named"
+
 echo "batch: $passed passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -732,6 +732,22 @@ uint16_t SwapWord(uint16_t v) { return static_cast<uint16_t>((v << 8) | (v >> 8)
 
 // ---- binary record
 
+namespace {
+
+// The whole number nearest to v (halves to even) in the binary field's
+// integer; a value beyond its range (a field text "9.9e124" in N(7,0)) takes
+// the nearest end of the range, a value that is not finite 0.
+template <class I>
+I SaturatedWhole(double v) {
+    if (!std::isfinite(v)) return 0;
+    const double r = std::nearbyint(v);
+    if (r >= static_cast<double>(std::numeric_limits<I>::max())) return std::numeric_limits<I>::max();
+    if (r <= static_cast<double>(std::numeric_limits<I>::min())) return std::numeric_limits<I>::min();
+    return static_cast<I>(r);
+}
+
+}  // namespace
+
 void RecordToBinary(const TWorkArea& area, uint8_t* binary) {
     const auto& raw = area.recordBuffer;
     binary[0] = (!raw.empty() && raw[0] == '*') ? 1 : 0;
@@ -767,10 +783,7 @@ void RecordToBinary(const TWorkArea& area, uint8_t* binary) {
                 } else if (IsWideInteger(f)) {
                     int64_t i = 0;
                     if (std::isfinite(v)) {
-                        const double r = std::nearbyint(v);
-                        i = r >= 9.2e18 ? std::numeric_limits<int64_t>::max()
-                            : r <= -9.2e18 ? std::numeric_limits<int64_t>::min()
-                                           : static_cast<int64_t>(r);
+                        i = SaturatedWhole<int64_t>(v);
                         // Exact for long digit strings beyond double precision.
                         const std::string t = AllTrim(std::string(text));
                         int64_t exact = 0;
@@ -779,7 +792,7 @@ void RecordToBinary(const TWorkArea& area, uint8_t* binary) {
                     }
                     std::memcpy(binary + pos, &i, 8);
                 } else {
-                    const int32_t i = std::isfinite(v) ? static_cast<int32_t>(std::nearbyint(v)) : 0;
+                    const int32_t i = SaturatedWhole<int32_t>(v);
                     std::memcpy(binary + pos, &i, 4);
                 }
                 break;

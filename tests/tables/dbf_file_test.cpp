@@ -255,6 +255,26 @@ TEST_F(DbfFileTest, WideIntegersAreNotWrapped) {
     EXPECT_EQ(FieldAsText(2), "  3000000000");
 }
 
+// Field texts beyond the range of the binary integer (a damaged or foreign
+// table) take the nearest end of the range, for every width of field.
+TEST_F(DbfFileTest, OutOfRangeNumberTextsSaturateTheBinaryInteger) {
+    const std::string p = Path("RANGE.DBF");
+    WriteBytes(p, BuildDbf(0x03, {{"A", 'N', 7, 0}, {"B", 'N', 3, 0}, {"C", 'N', 12, 0}, {"D", 'N', 20, 0}},
+                           {" 9.9e124" "9e9" "-9.9e124    " "               1e300",
+                            " -9.9e99" "-99" "      -12345" "-1234567890123456789"}));
+    USE(p);
+    EXPECT_EQ(BinaryInteger(1), 2147483647);
+    EXPECT_EQ(BinaryInteger(2), 2147483647);
+    EXPECT_EQ(BinaryInteger(3), INT64_MIN);
+    EXPECT_EQ(BinaryInteger(4), INT64_MAX);
+    GO(2);
+    EXPECT_EQ(RecNo(), 2);
+    EXPECT_EQ(BinaryInteger(1), -2147483647 - 1);
+    EXPECT_EQ(BinaryInteger(2), -99);
+    EXPECT_EQ(BinaryInteger(3), -12345);
+    EXPECT_EQ(BinaryInteger(4), -1234567890123456789LL);
+}
+
 TEST_F(DbfFileTest, NumbersThatDoNotFitBecomeStarsAndDatesPassTheFormat) {
     const std::string p = Make("STAR.DBF", {F("A", 'N', 4, 1), F("B", 'N', 3), F("D", 'D')});
     SetDateFormat(5);

@@ -4,6 +4,7 @@
 set -u
 prog=$1
 data=$2
+corpus=${3:-}
 work=$(mktemp -d /tmp/veldrim-batch-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -175,6 +176,23 @@ fi
 [ "$got" -eq 4 ] || fail "disk-full: status $got, wanted 4"
 one_line disk-full
 grep -q 'demo' "$work/err" || fail "disk-full: the file is not named"
+
+# No output of the program ever holds a number text "NAN" or "INF": the
+# report and the exchange file over every committed input of their readers.
+if [ -n "$corpus" ]; then
+  mkdir "$work/guard" && cd "$work/guard"
+  for f in "$corpus"/data_file/* "$corpus"/edi_file/*; do
+    case "$f" in
+      *.edi) cp "$f" in.edi; "$prog" in.edi /E /NOGUI >/dev/null 2>&1 ;;
+      *) cp "$f" in.qb3; "$prog" in.qb3 /I /NOGUI >/dev/null 2>&1 ;;
+    esac
+    if grep -l -a -i -w -E 'nan|-?inf' --exclude=in.qb3 ./* 2>/dev/null | grep -q .; then
+      fail "no-nan: $(basename "$f") gave NAN or INF in  $(grep -l -a -i -w -E 'nan|-?inf' --exclude=in.qb3 ./* | tr '\n' ' ')"
+    fi
+    rm -f ./*
+  done
+  cd "$work"
+fi
 
 echo "batch: $passed passed, $failures failed"
 [ "$failures" -eq 0 ]

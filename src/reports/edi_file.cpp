@@ -271,8 +271,8 @@ bool CheckEdiFile(const std::string& name, std::string& reason) {
             return false;
         }
         int key = 0;
-        if (SplitKeyLine(line, key, value) && key >= kFirstKey && key <= kLastKey) {
-            ++keyLines;
+        if (SplitKeyLine(line, key, value)) {
+            if (key >= kFirstKey && key <= kLastKey) ++keyLines;  // others are skipped
         } else if (!IsCommentLine(line) && !line.empty()) {
             reason = "is not a data-exchange file (line " + std::to_string(number) +
                      " is neither a key line nor a comment)";
@@ -280,7 +280,8 @@ bool CheckEdiFile(const std::string& name, std::string& reason) {
         }
     }
     if (keyLines == 0) {
-        reason = "is not a data-exchange file (no key line)";
+        reason = "is not a data-exchange file (no key line of keys " + std::to_string(kFirstKey) +
+                 ".." + std::to_string(kLastKey) + ")";
         return false;
     }
     return true;

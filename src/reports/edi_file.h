@@ -30,9 +30,9 @@ void WriteEdiComment(const std::string& s);
 // not convert leaves its field unchanged and is counted. False, with the
 // cancel flag set, when the file cannot be read.
 bool ReadEdiFile(const std::string& name);
-// True when the file is a data-exchange file: at least one key line
-// ("NNNN  value", key 3000..3212) and no line that is neither a key line, a
-// comment line nor empty. Otherwise reason says why ("is empty", ...).
+// True when the file is a data-exchange file: key lines ("NNNN  value"), at
+// least one of them with a key of the table (3000..3212), comment lines and
+// empty lines, nothing else. Otherwise reason says why ("is empty", ...).
 bool CheckEdiFile(const std::string& name, std::string& reason);
 // Values of the last read that did not convert ("key: line").
 const std::vector<std::string>& EdiReadProblems();

@@ -161,6 +161,50 @@ TEST_F(Edi, ReaderSkipsIdentityAndKeepsFieldsOfBadValues) {
     EXPECT_TRUE(cancelFlag);
 }
 
+// Before /E replaces a file it checks that the file is an exchange file.
+TEST_F(Edi, OnlyExchangeFilesPassTheCheck) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char* reason;  // empty: the file passes
+    };
+    const Case cases[] = {
+        {"shipped", Slurp(std::string(VELDRIM_DATA_DIR) + "/demo.edi"), ""},
+        {"one key, LF ends, a blank line", "<   c\n\n3070    80.0000\n", ""},
+        {"an unknown key beside a known one", "9999  x\r\n3092    2\r\n", ""},
+        {"gear data file", Slurp(std::string(VELDRIM_DATA_DIR) + "/demo.qb3"), "line 1 is neither"},
+        {"empty", "", "is empty"},
+        {"comments only", "<   a\r\n<   b\r\n", "no key line"},
+        {"keys outside the table only", "2998  1\r\n3214  2\r\n", "no key line"},
+        {"one blank between key and value", "3070 80\r\n", "line 1 is neither"},
+        {"five-digit key", "30700  80\r\n", "line 1 is neither"},
+        {"text after the keys", "3070  80\r\n# notes\r\n", "line 2 is neither"},
+        {"binary", std::string("\x00\xff\x10\n3070  80\n", 11), "line 1 is neither"},
+        {"over-long value", "3070  80\r\n3072  " + std::string(70000, '9') + "\r\n", "line 2 is too long"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir + "/check.edi";
+        testing::Spit(path, c.bytes);
+        std::string reason;
+        EXPECT_EQ(CheckEdiFile(path, reason), std::string(c.reason).empty()) << c.what << ": " << reason;
+        EXPECT_NE(reason.find(c.reason), std::string::npos) << c.what << ": " << reason;
+        EXPECT_EQ(Slurp(path), c.bytes) << c.what;
+    }
+}
+
+// A value line beyond the reading limit fails the read with its line number
+// and leaves the data set as it was.
+TEST_F(Edi, AnOverLongLineFailsTheReadAndChangesNothing) {
+    const std::string path = dir + "/long.edi";
+    testing::Spit(path, "3070    99.0000\r\n3072  " + std::string(70000, '9') + "\r\n");
+    const Real a = wormGear.a;
+    EXPECT_FALSE(ReadEdiFile(path));
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(wormGear.a, a);
+    ASSERT_FALSE(ui.CallsOf("message").empty());
+    EXPECT_NE(ui.CallsOf("message").back().text.find("Zeile 2"), std::string::npos);
+}
+
 // The shipped exchange file is the writer's output for the calculated demo
 // data set (its date and time aside). VELDRIM_REGENERATE_DEMO=1 writes it anew.
 TEST_F(Edi, ShippedDemoMatchesTheWriter) {

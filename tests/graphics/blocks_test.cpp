@@ -168,5 +168,23 @@ TEST_F(BlocksTest, AStepFailingInsideADefinitionStillEndsIt) {
     CadEndOutput();
 }
 
+// A link planted at a block file's name (to make the run overwrite the file
+// it points to) is never followed: the file it points to keeps its bytes,
+// and the run writes and then removes a block file of its own.
+TEST_F(BlocksTest, APlantedLinkAtABlockFileNameIsNotFollowed) {
+    const std::filesystem::path victim = dir / "victim.txt";
+    testing::Spit(victim.string(), "precious");
+    std::filesystem::create_symlink(victim, dir / "$EVOLV1.dx$");
+    BeginRecordedScreenRun();
+    Define({{"EVOLV1", DrawContent}});
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_EQ(ReadFile(victim), "precious");
+    EXPECT_FALSE(std::filesystem::is_symlink(dir / "$EVOLV1.dx$"));
+    EXPECT_TRUE(ReadFile(dir / "$EVOLV1.dx$").ends_with("EOF\r\n"));
+    CadEndOutput();
+    EXPECT_FALSE(std::filesystem::exists(dir / "$EVOLV1.dx$"));
+    EXPECT_EQ(ReadFile(victim), "precious");
+}
+
 }  // namespace
 }  // namespace veldrim

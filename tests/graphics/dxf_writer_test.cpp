@@ -312,5 +312,31 @@ TEST_F(DxfFileTest, EveryLayerSetReadsBack) {
     }
 }
 
+// A DXF save that does not end keeps the old file, and leaves no temporary
+// file; a finished one replaces the file a link points to, keeping the link.
+TEST_F(DxfWriterTest, ADxfSaveReplacesItsFileOnlyWhenFinished) {
+    testing::Spit((dir / "gear.dxf").string(), "old drawing");
+    BeginDxfRun("gear.dxf");
+    CadBeginDrawingDefault();
+    CadBeginEntities();
+    CadLine(0, 0, 1, 1);
+    ResetCadOutputState();  // the run is dropped before its end
+    EXPECT_EQ(ReadFile(dir / "gear.dxf"), "old drawing");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
+
+    std::filesystem::create_directory(dir / "real");
+    std::filesystem::rename(dir / "gear.dxf", dir / "real" / "gear.dxf");
+    std::filesystem::create_symlink("real/gear.dxf", dir / "gear.dxf");
+    BeginDxfRun("gear.dxf");
+    CadBeginDrawingDefault();
+    CadBeginEntities();
+    CadLine(0, 0, 1, 1);
+    CadEndSection();
+    CadEndOutput();
+    ASSERT_FALSE(cancelFlag);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "gear.dxf"));
+    EXPECT_TRUE(ReadFile(dir / "real" / "gear.dxf").ends_with("EOF\r\n"));
+}
+
 }  // namespace
 }  // namespace veldrim

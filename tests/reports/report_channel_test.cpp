@@ -97,6 +97,21 @@ TEST_F(Channel, TxtReportsCountUpAndDisplayCopiesKeepLongLines) {
     EXPECT_EQ(Slurp(In("outwin.txt")), "       " + longLine + "\r\n");
 }
 
+// A report name that another run holds already is never written: the next
+// free number is taken, and the counter follows it.
+TEST_F(Channel, TxtReportsTakeTheNextNameThatNoOtherRunHolds) {
+    testing::Spit(In("$$$1.txt"), "another run's report");
+    fs::create_symlink(In("elsewhere"), In("$$$2.txt"));  // even a dangling link holds its name
+    Open(kReportTxtFile);
+    EXPECT_EQ(reportOutputName, In("$$$3.txt"));
+    ReportText("mine");
+    ReportClose();
+    EXPECT_EQ(reportCounter, 3);
+    EXPECT_EQ(Slurp(In("$$$1.txt")), "another run's report");
+    EXPECT_FALSE(fs::exists(In("elsewhere")));
+    EXPECT_EQ(Slurp(In("$$$3.txt")), "mine\r\n");
+}
+
 TEST_F(Channel, HtmlCancelAndFailureRestoreTheDataFileExtension) {
     dataFileExtension = "EXT";
     ReportOpen(kReportHtmlFile, "x");  // the save dialog cancelled
@@ -161,7 +176,8 @@ TEST_F(Channel, TheTextPrinterSendsARawJobAndReportsFailures) {
     printOnePage(0);
     EXPECT_TRUE(!cancelFlag && !fs::exists(reportOutputName));
     EXPECT_EQ(Slurp(In("lp-job")), "\x1b@       Drucker\r\n\f");
-    EXPECT_TRUE(Slurp(In("lp-args")).starts_with("-o\nraw\n-d\noffice\n"));
+    // "--" ends the options: a report name beginning with '-' is still a file.
+    EXPECT_EQ(Slurp(In("lp-args")).substr(0, 21), "-o\nraw\n-d\noffice\n--\n");
     printOnePage(1);  // a refused job, e.g. an unknown queue
     EXPECT_TRUE(cancelFlag && AnyMessageContains("Textdrucker"));
     textPrinterCommand = "veldrim-no-such-lp";

@@ -177,7 +177,7 @@ TEST_F(Channel, TheTextPrinterSendsARawJobAndReportsFailures) {
     EXPECT_TRUE(!cancelFlag && !fs::exists(reportOutputName));
     EXPECT_EQ(Slurp(In("lp-job")), "\x1b@       Drucker\r\n\f");
     // "--" ends the options: a report name beginning with '-' is still a file.
-    EXPECT_EQ(Slurp(In("lp-args")).substr(0, 21), "-o\nraw\n-d\noffice\n--\n");
+    EXPECT_EQ(Slurp(In("lp-args")).substr(0, 20), "-o\nraw\n-d\noffice\n--\n");
     printOnePage(1);  // a refused job, e.g. an unknown queue
     EXPECT_TRUE(cancelFlag && AnyMessageContains("Textdrucker"));
     textPrinterCommand = "veldrim-no-such-lp";

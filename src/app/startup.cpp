@@ -147,6 +147,8 @@ bool CalculateOrFail() {
 // Set when a run begins to write its output: memory that runs out from then
 // on fails the output, before it the reading.
 bool writingOutput = false;
+// The file named on the command line, for the out-of-memory line.
+std::string runFile;
 
 int RunExchange(const CommandLine& cl) {
     // The file is read and then replaced: anything that is not a
@@ -267,6 +269,7 @@ int RunProgramGuarded(int argc, const char* const* argv) {
         name = name.substr(slash + 1);
 
     const CommandLine cl = ParseCommandLine(args);
+    runFile = cl.file;
     if (cl.usage) {
         std::fputs(UsageText(name).c_str(), stdout);
         return kExitOk;
@@ -321,6 +324,7 @@ int RunProgram(int argc, const char* const* argv) {
         headless = &ui;
     }
     writingOutput = false;
+    runFile.clear();
     int status = kExitOk;
     try {
         status = RunProgramGuarded(argc, argv);
@@ -329,8 +333,8 @@ int RunProgram(int argc, const char* const* argv) {
         // any other failed read or write.
         sharedTextFile.Discard();
         status = writingOutput ? kExitOutputFailed : kExitUnreadable;
-        Fail(writingOutput ? "out of memory while writing the output"
-                           : "out of memory while reading the data file");
+        Fail(std::string("out of memory while ") + (writingOutput ? "writing the output of " : "reading ") +
+             runFile);
     }
     if (ownUi) {
         ui.Flush();

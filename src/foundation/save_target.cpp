@@ -109,6 +109,49 @@ int CreateSaveTemp(const std::string& target, std::string& tempName) {
     return fd;
 }
 
+int BeginSave(const std::string& path, std::string& target, std::string& tempName) {
+    tempName.clear();
+    target = ResolveSaveTarget(path);
+    struct stat st {};
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) {
+        errno = EISDIR;
+        return -1;
+    }
+    // A device (printer port, /dev/null) is written directly.
+    if (exists && !S_ISREG(st.st_mode)) return ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    // A write-protected file stays protected, although the folder would allow
+    // the rename over it.
+    if (exists && ::access(target.c_str(), W_OK) != 0) return -1;
+    const int fd = CreateSaveTemp(target, tempName);
+    if (fd < 0) return -1;
+    mode_t mode = 0666;
+    if (exists) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+    ::fchmod(fd, mode);
+    return fd;
+}
+
+bool WriteWhole(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
 int CommitSaveTemp(int fd, const std::string& tempName, const std::string& target) {
     int err = 0;
     if (::fsync(fd) != 0) err = errno;

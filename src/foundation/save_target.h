@@ -11,6 +11,7 @@
 // Scratch files (CAD block files) go to a private folder of the user, never to
 // a shared one, and are created exclusively without following links.
 
+#include <cstddef>
 #include <string>
 
 namespace veldrim {
@@ -29,6 +30,17 @@ int CreateSaveTemp(const std::string& target, std::string& tempName);
 // Removes the temporary files of killed saves of `target`: files of the
 // form above whose lock no process holds and whose process is gone.
 void RemoveStaleSaveTemps(const std::string& target);
+
+// Begins a whole-file save of path: target := the file it replaces (links
+// resolved). A device is opened for writing directly (tempName empty); for
+// anything else a temporary file with the permissions of the old file (or of
+// a new one) is made. Returns the descriptor, or -1 with errno set (EISDIR
+// for a folder, EACCES for a write-protected file).
+int BeginSave(const std::string& path, std::string& target, std::string& tempName);
+
+// Writes all of data to fd, retrying short writes; false (errno set) when the
+// disk refuses a byte.
+bool WriteWhole(int fd, const char* data, std::size_t size);
 
 // Syncs and closes fd, then renames tempName over target and syncs the
 // folder. Returns 0 or the errno value of the first failure; on failure the

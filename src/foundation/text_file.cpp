@@ -27,20 +27,7 @@ constexpr std::size_t kReadChunk = 64 * 1024;
 
 // write() until everything is out or an error occurs.
 int WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return IoResultFromErrno(errno);
-        }
-        if (n == 0) {
-            errno = ENOSPC;
-            return kIoDiskFull;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return kIoOk;
+    return WriteWhole(fd, data, size) ? kIoOk : IoResultFromErrno(errno);
 }
 
 std::string_view TrimBlanks(std::string_view s) {
@@ -164,35 +151,9 @@ int TextFile::Rewrite() {
     openedName_ = name_;
     if (name_.empty() || name_.back() == '/') return FailWith(ENOENT);
     // A symbolic link stays: the file it points to is replaced.
-    target_ = ResolveSaveTarget(name_);
-    struct stat st {};
-    bool exists = ::stat(target_.c_str(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode)) return FailWith(EISDIR);
-    if (exists && !S_ISREG(st.st_mode)) {
-        // A device (printer port, /dev/null): written directly.
-        int fd = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-        if (fd < 0) return FailWith(errno);
-        fd_ = fd;
-        writing_ = true;
-        return lastResult_ = kIoOk;
-    }
-    // A write-protected file stays protected, although the folder would allow
-    // the rename over it.
-    if (exists && ::access(target_.c_str(), W_OK) != 0) return FailWith(errno);
     std::string temp;
-    int fd = CreateSaveTemp(target_, temp);
+    const int fd = BeginSave(name_, target_, temp);
     if (fd < 0) return FailWith(errno);
-    // The new file keeps the permissions of the old one, or gets the usual
-    // ones of a new file.
-    mode_t mode = 0666;
-    if (exists) {
-        mode = st.st_mode & 07777;
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
-    }
-    ::fchmod(fd, mode);
     fd_ = fd;
     tempName_ = temp;
     writing_ = true;

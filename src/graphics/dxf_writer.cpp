@@ -5,9 +5,6 @@
 #include "graphics/dxf_writer.h"
 
 #include <array>
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <charconv>
 #include <cmath>
@@ -38,31 +35,8 @@ bool CadTextStream::Create(const std::string& path) {
     Abandon();
     buffer_.clear();
     failed_ = false;
-    target_ = ResolveSaveTarget(path);
-    struct stat st {};
-    const bool exists = ::stat(target_.c_str(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode)) {
-        errno = EISDIR;
-        return false;
-    }
-    if (exists && !S_ISREG(st.st_mode)) {
-        // A device is written directly.
-        fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-        return fd_ >= 0;
-    }
-    if (exists && ::access(target_.c_str(), W_OK) != 0) return false;
-    fd_ = CreateSaveTemp(target_, tempName_);
-    if (fd_ < 0) return false;
-    mode_t mode = 0666;
-    if (exists) {
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
-    }
-    ::fchmod(fd_, mode);
-    return true;
+    fd_ = BeginSave(path, target_, tempName_);
+    return fd_ >= 0;
 }
 
 bool CadTextStream::CreateExclusive(const std::string& path) {
@@ -76,18 +50,7 @@ bool CadTextStream::CreateExclusive(const std::string& path) {
 
 void CadTextStream::Flush() {
     if (fd_ < 0 || buffer_.empty()) return;
-    const char* data = buffer_.data();
-    std::size_t size = buffer_.size();
-    while (!failed_ && size > 0) {
-        const ssize_t n = ::write(fd_, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            failed_ = true;
-            break;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
+    if (!failed_ && !WriteWhole(fd_, buffer_.data(), buffer_.size())) failed_ = true;
     buffer_.clear();
 }
 

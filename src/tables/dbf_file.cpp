@@ -732,21 +732,6 @@ uint16_t SwapWord(uint16_t v) { return static_cast<uint16_t>((v << 8) | (v >> 8)
 
 // ---- binary record
 
-namespace {
-
-// The whole number nearest to v (halves to even) in the binary field's
-// integer; a value beyond its range (a field text "9.9e124" in N(7,0)) takes
-// the nearest end of the range, a value that is not finite 0.
-template <class I>
-I SaturatedWhole(double v) {
-    if (!std::isfinite(v)) return 0;
-    const double r = std::nearbyint(v);
-    if (r >= static_cast<double>(std::numeric_limits<I>::max())) return std::numeric_limits<I>::max();
-    if (r <= static_cast<double>(std::numeric_limits<I>::min())) return std::numeric_limits<I>::min();
-    return static_cast<I>(r);
-}
-
-}  // namespace
 
 void RecordToBinary(const TWorkArea& area, uint8_t* binary) {
     const auto& raw = area.recordBuffer;

@@ -464,7 +464,7 @@ int64_t BinaryInteger(int n) {
     const uint8_t* p = BinaryAt(n, 'N');
     if (!p) return 0;
     const auto& f = CurrentWorkArea()->fields[n - 1];
-    if (f.decimals > 0) { double v; std::memcpy(&v, p, 8); return static_cast<int64_t>(std::nearbyint(v)); }
+    if (f.decimals > 0) { double v; std::memcpy(&v, p, 8); return SaturatedWhole<int64_t>(v); }
     if (IsWideInteger(f)) { int64_t v; std::memcpy(&v, p, 8); return v; }
     int32_t v;
     std::memcpy(&v, p, 4);
@@ -498,13 +498,11 @@ void SetBinaryNumber(int n, double v) {
     if (!p) return;
     const auto& f = CurrentWorkArea()->fields[n - 1];
     if (f.decimals > 0) { std::memcpy(p, &v, 8); return; }
-    const double r = std::isfinite(v) ? std::nearbyint(v) : 0.0;
     if (IsWideInteger(f)) {
-        const int64_t i = r >= 9.2e18 ? std::numeric_limits<int64_t>::max()
-                          : r <= -9.2e18 ? std::numeric_limits<int64_t>::min() : static_cast<int64_t>(r);
+        const int64_t i = SaturatedWhole<int64_t>(v);
         std::memcpy(p, &i, 8);
     } else {
-        const int32_t i = static_cast<int32_t>(std::clamp(r, -2147483648.0, 2147483647.0));
+        const int32_t i = SaturatedWhole<int32_t>(v);
         std::memcpy(p, &i, 4);
     }
 }

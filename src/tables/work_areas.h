@@ -30,9 +30,11 @@
 //     Use BinaryFieldSize / FieldAddress rather than counting by hand.
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -157,6 +159,18 @@ void ConvertRecordBack();
 // Size of one field in the binary record, and of the whole binary record.
 int BinaryFieldSize(const TFieldEntry& f);
 bool IsWideInteger(const TFieldEntry& f);  // N/F without decimals stored as int64
+
+// The whole number nearest to v (halves to even) in the integer type I; a
+// value beyond its range (a field text "9.9e124") takes the nearest end of
+// the range, a value that is not finite 0.
+template <class I>
+I SaturatedWhole(double v) {
+    if (!std::isfinite(v)) return 0;
+    const double r = std::nearbyint(v);
+    if (r >= static_cast<double>(std::numeric_limits<I>::max())) return std::numeric_limits<I>::max();
+    if (r <= static_cast<double>(std::numeric_limits<I>::min())) return std::numeric_limits<I>::min();
+    return static_cast<I>(r);
+}
 uint16_t BinaryRecordSize(const TWorkArea& area);
 
 // Typed access to the binary record of the current area (field n from 1).

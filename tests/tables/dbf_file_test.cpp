@@ -273,6 +273,20 @@ TEST_F(DbfFileTest, OutOfRangeNumberTextsSaturateTheBinaryInteger) {
     EXPECT_EQ(BinaryInteger(2), -99);
     EXPECT_EQ(BinaryInteger(3), -12345);
     EXPECT_EQ(BinaryInteger(4), -1234567890123456789LL);
+    // Set from a number beyond the range, the field takes the range's end.
+    SetBinaryNumber(1, 1e300);
+    EXPECT_EQ(BinaryInteger(1), 2147483647);
+    SetBinaryNumber(3, -1e300);
+    EXPECT_EQ(BinaryInteger(3), INT64_MIN);
+    CloseArea();
+    // A field with decimals holds the value itself; as a whole number it
+    // saturates as well.
+    const std::string q = Path("DECIMALS.DBF");
+    WriteBytes(q, BuildDbf(0x03, {{"P", 'N', 10, 2}}, {"   9.0e123", "  -9.0e123"}));
+    USE(q);
+    EXPECT_EQ(BinaryInteger(1), INT64_MAX);
+    GO(2);
+    EXPECT_EQ(BinaryInteger(1), INT64_MIN);
 }
 
 TEST_F(DbfFileTest, NumbersThatDoNotFitBecomeStarsAndDatesPassTheFormat) {

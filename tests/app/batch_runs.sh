@@ -109,7 +109,7 @@ grep -q '^3212  ' "$work/link/real.edi" || fail "exchange-through-link: target n
 # A folder, a device and an empty file as the data file.
 mkdir "$work/folder.qb3"
 check folder-as-data-file 2 "$prog" "$work/folder.qb3" /I /NOGUI
-grep -q 'folder' "$work/err" || fail "folder-as-data-file: does not say folder"
+grep -q 'is a folder' "$work/err" || fail "folder-as-data-file: does not say folder"
 one_line folder-as-data-file
 check device-as-data-file 2 "$prog" /dev/zero /I /NOGUI
 grep -q 'device' "$work/err" || fail "device-as-data-file: does not say device"

@@ -16,10 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace veldrim;
     static ScriptedUi ui;
     const std::string& dir = fuzzing::ScratchFolder();
-    SetUi(&ui);
-    ui.calls.clear();
-    ResetProgramState();
-    ResetGearData();
+    fuzzing::StartReaderRun(ui);
     configurationDirectory = dir;
 
     for (const std::string& path : {ConfigFilePath(), SessionFilePath()})

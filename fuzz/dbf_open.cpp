@@ -13,7 +13,7 @@
 #include "tables/engine_base.h"
 #include "tables/navigation.h"
 #include "tables/work_areas.h"
-#include "fuzz_support.h"
+#include "fuzz_tables.h"
 
 namespace {
 
@@ -38,11 +38,7 @@ void Walk() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace veldrim;
-    static bool started = [] {
-        ResetTableEngine();
-        return true;
-    }();
-    (void)started;
+    fuzzing::StartTableEngineOnce();
     const std::string path = fuzzing::ScratchFolder() + "/fuzz.dbf";
     if (!fuzzing::WriteInput(path, data, size)) return 0;
     for (const char* mode : {"", " EXCLUSIVE"}) {
@@ -57,7 +53,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         } catch (const EDurazError&) {
         }
     }
-    ErrorState.lastErrorCode = 0;
-    ErrorState.pendingErrorCode = 0;
+    fuzzing::ClearTableErrors();
     return 0;
 }

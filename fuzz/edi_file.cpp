@@ -16,10 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace veldrim;
     static ScriptedUi ui;
     const std::string& dir = fuzzing::ScratchFolder();
-    SetUi(&ui);
-    ui.calls.clear();
-    ResetProgramState();
-    ResetGearData();
+    fuzzing::StartReaderRun(ui);
     const std::string in = dir + "/in.edi", out = dir + "/out.edi";
     if (!fuzzing::WriteInput(in, data, size)) return 0;
 

@@ -9,6 +9,10 @@
 #include <exception>
 #include <string>
 
+#include "calc/records.h"
+#include "foundation/program_state.h"
+#include "foundation/ui_services.h"
+
 namespace veldrim::fuzzing {
 
 // A folder under /tmp made once per run (/tmp itself if that fails).
@@ -28,6 +32,16 @@ inline bool WriteInput(const std::string& path, const std::uint8_t* data, std::s
     if (size > 0) std::fwrite(data, 1, size, f);
     std::fclose(f);
     return true;
+}
+
+// The start of a run of the program's file readers: the scripted window in
+// place with no calls recorded, the program state and data set at their
+// defaults.
+inline void StartReaderRun(ScriptedUi& ui) {
+    SetUi(&ui);
+    ui.calls.clear();
+    ResetProgramState();
+    ResetGearData();
 }
 
 // Runs one table verb; an engine error is the verb's answer to a bad table,

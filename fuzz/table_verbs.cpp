@@ -6,11 +6,8 @@
 #include <string>
 
 #include "tables/bulk_verbs.h"
-#include "tables/engine_base.h"
 #include "tables/locking.h"
-#include "tables/navigation.h"
-#include "tables/work_areas.h"
-#include "fuzz_support.h"
+#include "fuzz_tables.h"
 
 namespace {
 
@@ -28,11 +25,7 @@ void FillFields() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace veldrim;
-    static bool started = [] {
-        ResetTableEngine();
-        return true;
-    }();
-    (void)started;
+    fuzzing::StartTableEngineOnce();
     const std::string path = fuzzing::ScratchFolder() + "/verbs.dbf";
     if (!fuzzing::WriteInput(path, data, size)) return 0;
     for (const char* mode : {" EXCLUSIVE", ""}) {
@@ -58,7 +51,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         fuzzing::Tolerant([] { CloseArea(); });
     }
-    ErrorState.lastErrorCode = 0;
-    ErrorState.pendingErrorCode = 0;
+    fuzzing::ClearTableErrors();
     return 0;
 }

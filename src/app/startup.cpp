@@ -275,8 +275,7 @@ int RunProgramGuarded(int argc, const char* const* argv) {
         return kExitOk;
     }
     if (!cl.unknown.empty()) {
-        Fail("unknown switch " + cl.unknown.front());
-        std::fputs(UsageText(name).c_str(), stderr);
+        Fail("unknown switch " + cl.unknown.front() + " (" + name + " /? shows the usage)");
         return kExitUsage;
     }
 
@@ -292,8 +291,7 @@ int RunProgramGuarded(int argc, const char* const* argv) {
 
     const bool batch = cl.report || cl.exchange || cl.cadFormat >= 0;
     if (batch && cl.file.empty()) {
-        Fail("a data file name is needed");
-        std::fputs(UsageText(name).c_str(), stderr);
+        Fail("a data file name is needed (" + name + " /? shows the usage)");
         return kExitUsage;
     }
     if (cl.exchange) return RunExchange(cl);
@@ -308,8 +306,8 @@ int RunProgramGuarded(int argc, const char* const* argv) {
         RunCalculation();
     }
     if (!cl.noGui) ShowCalculationMessages();
-    Fail("the window is not part of this build; use /I, /E or /CADi:j");
-    std::fputs(UsageText(name).c_str(), stderr);
+    Fail("the window is not part of this build; use /I, /E or /CADi:j (" + name +
+         " /? shows the usage)");
     return fatalFlag ? kExitFatal : kExitOk;
 }
 

@@ -73,8 +73,9 @@ if [ -z "$da1" ] || [ "$da1" = "0.0000" ] || [ -z "$fn" ] || [ "$fn" = "0.0000" 
 fi
 [ "$(grep -c $'\r$' "$work/gear.edi")" -eq 67 ] || { echo "FAIL exchange: line count"; failures=$((failures + 1)); }
 
-# Unknown switches are refused.
+# Unknown switches are refused, on one line.
 check unknown 1 "$prog" "$data/demo.qb3" /XYZ
+[ "$(wc -l <"$work/err")" -eq 1 ] || { echo "FAIL unknown: more than one line"; failures=$((failures + 1)); }
 
 fail() { echo "FAIL $1"; failures=$((failures + 1)); }
 # A failed run says why on exactly one line.

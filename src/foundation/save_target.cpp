@@ -32,11 +32,12 @@ std::string LeafOf(const std::string& path) {
 
 std::string TempPrefix(const std::string& target) { return "." + LeafOf(target) + kTempMarker; }
 
-// A write lock on the whole file, owned by this open file (not the process),
-// so that a forked child that closes its copy does not drop it.
-bool LockWhole(int fd) {
+// A lock on the whole file, owned by this open file (not the process), so
+// that a forked child that closes its copy does not drop it. A save holds a
+// write lock; a read lock taken by the clean-up fails while it does.
+bool LockWhole(int fd, short type) {
     struct flock fl {};
-    fl.l_type = F_WRLCK;
+    fl.l_type = type;
     fl.l_whence = SEEK_SET;
     return ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
 }
@@ -88,10 +89,10 @@ void RemoveStaleSaveTemps(const std::string& target) {
         const auto dot = rest.find('.');
         if (dot == std::string::npos || rest.size() - dot - 1 != 6) continue;
         if (!ProcessGone(rest.substr(0, dot))) continue;
-        const int fd = ::openat(dfd, name.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        const int fd = ::openat(dfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) continue;
         struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && LockWhole(fd))
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && LockWhole(fd, F_RDLCK))
             ::unlinkat(dfd, name.c_str(), 0);
         ::close(fd);
     }
@@ -104,7 +105,7 @@ int CreateSaveTemp(const std::string& target, std::string& tempName) {
                        std::to_string(static_cast<long>(::getpid())) + ".XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return -1;
-    LockWhole(fd);
+    LockWhole(fd, F_WRLCK);
     tempName = temp;
     return fd;
 }

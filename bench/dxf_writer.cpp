@@ -15,7 +15,6 @@
 #include <sstream>
 #include <string>
 
-#include "app/app_state.h"
 #include "foundation/program_state.h"
 #include "foundation/ui_services.h"
 #include "graphics/cad_output.h"

@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/app_state.h"
 #include "foundation/codepage.h"
 #include "foundation/files.h"
 #include "foundation/help_texts.h"
@@ -16,12 +15,22 @@
 
 namespace veldrim {
 
-bool askBeforeOverwriteFlag = true;
-std::string applicationTitle;
+namespace {
+
+struct MessageBoxDefaults {
+    bool askBeforeOverwriteFlag = true;
+    std::string_view applicationTitle = "";
+};
+constexpr MessageBoxDefaults kDefaults{};
+
+}  // namespace
+
+bool askBeforeOverwriteFlag = kDefaults.askBeforeOverwriteFlag;
+std::string applicationTitle{kDefaults.applicationTitle};
 
 void ResetMessageBoxes() {
-    askBeforeOverwriteFlag = true;
-    applicationTitle.clear();
+    askBeforeOverwriteFlag = kDefaults.askBeforeOverwriteFlag;
+    applicationTitle = kDefaults.applicationTitle;
 }
 
 namespace {

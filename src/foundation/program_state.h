@@ -12,17 +12,19 @@
 //     window scaling, recent files;
 //   * text-output defaults: text window, printout font and print scales.
 //
-// Every variable is defined with its start-up default in program_state.cpp.
-// The configuration reader overwrites what the configuration file holds, the
-// product identity routine sets the identity texts; everything else reads
-// and writes the variables directly. ResetProgramState() brings all of them
-// back to the start-up values (tests call it first).
+// Every variable is defined in program_state.cpp from one constexpr record of
+// start-up values, which ResetProgramState() assigns again. The configuration
+// reader overwrites what the configuration file holds, the product identity
+// routine sets the identity texts; everything else reads and writes the
+// variables directly. ResetAllProgramState() (app/app_state.h) resets this
+// module with all the others; tests start from it.
 //
 // Numbered buffers keep the program's own numbering: `choiceBuffer[1]` is
 // entry 1, index 0 is unused (it holds blanks too, so it is never empty).
 //
 // The user-interface language number, the CAD batch flag and the archive lock
-// option belong to the main window and live in app/app_state.h.
+// option are set by the main window and read by lower libraries (the save
+// dialog, the CAD output run), so they live here too.
 
 #include <array>
 #include <cstdint>
@@ -173,6 +175,20 @@ extern std::int32_t screenDumpOriginX;       // 0 "Windows Screendump Origin X"
 extern std::int32_t screenDumpOriginY;       // 0 "Windows Screendump Origin Y"
 extern std::int16_t printWord1;              // 0: used by the CAD output run
 extern std::int16_t printWord2;              // 0: used by the print setup
+
+// ---- Set by the main window, read below it -------------------------------------
+
+// The user-interface language chosen on the language menu (1 German,
+// 2 English, 3 French, 4 Italian, 5 Swedish, 6 Portuguese, 7 Romanian,
+// 8 Korean, 9 Spanish, 12 Chinese); 0 at start-up.
+extern std::int32_t languageNumber;
+// Set by the command-line switch "/CADi:j" while its CAD output runs: the
+// output file name is built from the current data file name without a dialog.
+extern bool cadBatchFlag;
+// The configuration option "Archive Flag ?": while it and the archive mode
+// flag are both set, saving under a new name and other file commands are
+// refused with a notice.
+extern bool archiveModeLockOption;
 
 // ---- Routines ------------------------------------------------------------------
 

@@ -18,7 +18,6 @@
 #include <unistd.h>
 #include <system_error>
 
-#include "app/app_state.h"
 #include "foundation/codepage.h"
 #include "foundation/files.h"
 #include "foundation/help_texts.h"
@@ -36,8 +35,17 @@
 
 namespace veldrim {
 
+namespace {
+
+struct CadOutputDefaults {
+    uint16_t CadLogoMode = 0;
+};
+constexpr CadOutputDefaults kDefaults{};
+
+}  // namespace
+
 CadOutputRecord CadOutputState;
-uint16_t CadLogoMode = 0;
+uint16_t CadLogoMode = kDefaults.CadLogoMode;
 
 namespace {
 
@@ -196,7 +204,7 @@ std::unique_ptr<CadWriter> MakeScreenCadWriter() { return std::make_unique<Scree
 
 void ResetCadOutputState() {
     CadOutputState = CadOutputRecord{};
-    CadLogoMode = 0;
+    CadLogoMode = kDefaults.CadLogoMode;
     runWriter.reset();
     blockWriter.reset();
     runActive = false;

@@ -129,8 +129,8 @@ using CadWriterFactory = std::unique_ptr<CadWriter> (*)();
 // The writer factories by CAD-Code (index 0..7); entry 3 is the screen, an
 // empty entry is a kind not available yet. Block files (screen and STL
 // output) are written by the DXF entry (1). The defaults are set in one
-// place, cad_writer_table.cpp; tests may replace entries and call
-// ResetCadWriterFactories() afterwards.
+// place, cad_writer_table.cpp; tests may replace entries (and the block
+// inserter below) and call ResetCadWriterFactories() afterwards.
 extern std::array<CadWriterFactory, 8> CadWriterFactories;
 void ResetCadWriterFactories();
 
@@ -225,7 +225,7 @@ void ResetCadOutputState();
 
 // ---- Run control ---------------------------------------------------------------------
 //
-// CAD batch mode (cadBatchFlag of app/app_state.h, the command line
+// CAD batch mode (cadBatchFlag of foundation/program_state.h, the command line
 // "/CADi:j"): the output file name is the current data file name with the
 // format's extension, no dialog ever opens, and codes 0, 8 and 9 are refused.
 

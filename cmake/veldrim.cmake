@@ -20,7 +20,7 @@ function(veldrim_tests name folder)
     return()
   endif()
   add_executable(${name} ${_src})
-  target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${ARGN} veldrim_test_support GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${VELDRIM_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     VELDRIM_DATA_DIR="${VELDRIM_DATA_DIR}"

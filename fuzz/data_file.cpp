@@ -12,6 +12,7 @@
 #include "foundation/program_state.h"
 #include "foundation/ui_services.h"
 #include "fuzz_support.h"
+#include "support/scripted_ui.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace veldrim;

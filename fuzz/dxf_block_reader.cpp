@@ -16,6 +16,7 @@
 #include "graphics/blocks.h"
 #include "graphics/cad_output.h"
 #include "fuzz_support.h"
+#include "support/scripted_ui.h"
 
 namespace {
 

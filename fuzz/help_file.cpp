@@ -14,6 +14,7 @@
 #include "foundation/text_file.h"
 #include "foundation/ui_services.h"
 #include "fuzz_support.h"
+#include "support/scripted_ui.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace veldrim;

@@ -1,16 +1,15 @@
 #pragma once
 // The port through which core code shows and asks things. Core code never
 // talks to a window toolkit: it calls Ui(), which is the Qt window in the
-// program, BatchUi in headless runs and ScriptedUi in tests.
+// program, BatchUi in headless runs and the scripted test double of
+// tests/support in tests.
 //
 // Every text that crosses this port is a code page 850 byte string, as the
 // program stores its texts; the Qt realisation converts at its edge.
 
 #include <cstdint>
-#include <deque>
 #include <optional>
 #include <string>
-#include <variant>
 #include <vector>
 
 namespace veldrim {
@@ -130,66 +129,6 @@ public:
     std::optional<Answer> presetAnswer;
     // Messages are also kept here (code page 850), newest last.
     std::vector<std::string> shown;
-};
-
-// Tests: answers are queued in advance, every call is recorded. A call whose
-// queue is empty gets the cancel answer.
-class ScriptedUi : public UiServices {
-public:
-    struct Call {
-        std::string kind;   // "message", "ask", "list", "text", "open", "save", "folder", ...
-        std::string title;
-        std::string text;   // message text, prompt, or the items joined by '\n'
-    };
-    using Reply = std::variant<Answer, std::optional<int>, std::optional<std::string>, bool>;
-
-    void QueueAnswer(Answer a) { replies.emplace_back(a); }
-    void QueueChoice(std::optional<int> index) { replies.emplace_back(index); }
-    void QueueText(std::optional<std::string> text) { replies.emplace_back(text); }
-    void QueueBool(bool ok) { replies.emplace_back(ok); }
-
-    void ShowMessage(const std::string& title, const std::string& text, MessageKind kind) override;
-    Answer Ask(const std::string& title, const std::string& text, AskButtons buttons,
-               MessageKind kind) override;
-    std::optional<int> ChooseFromList(const std::string& title,
-                                      const std::vector<std::string>& items,
-                                      int preselected) override;
-    std::optional<std::string> EnterText(const std::string& title, const std::string& prompt,
-                                         const std::string& initial) override;
-    std::optional<std::string> OpenFileName(const std::string& title, const std::string& folder,
-                                            const std::string& filter) override;
-    std::optional<std::string> SaveFileName(const std::string& title,
-                                            const std::string& initialPath,
-                                            const std::string& filter) override;
-    std::optional<std::string> FolderName(const std::string& title,
-                                          const std::string& initial) override;
-    void SetBusy(bool busy) override;
-    void ShowProgress(const std::string& text, int percent) override;
-    void HideProgress() override;
-    void ShowMessageWindow(const std::string& text) override;
-    void ProcessEvents() override {}
-    void ShowTextFile(const std::string& path, const std::string& title) override;
-    bool PrintTextFile(const std::string& path, const std::string& title) override;
-    bool StartProgram(const std::string& program, const std::vector<std::string>& args) override;
-    bool OpenDocument(const std::string& pathOrUrl) override;
-    void SetClipboardText(const std::string& text) override;
-    bool IsBatch() const override { return batch; }
-    // Recorded as "explanation" (title: the message, text: cause '\n'
-    // remedy); answered from `explanationReplies`, nothing when it is empty.
-    std::optional<MessageExplanation> ShowMessageExplanation(
-        const MessageExplanation& shown) override;
-    std::deque<std::optional<MessageExplanation>> explanationReplies;
-
-    // Recorded calls of a kind, oldest first.
-    std::vector<Call> CallsOf(const std::string& kind) const;
-
-    std::deque<Reply> replies;
-    std::vector<Call> calls;
-    std::string clipboard;
-    bool batch = false;
-
-private:
-    template <class T> std::optional<T> Next();
 };
 
 // Installs a realisation for the life of a scope (tests).

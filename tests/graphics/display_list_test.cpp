@@ -13,6 +13,7 @@
 #include "foundation/codepage.h"
 #include "graphics/logo.h"
 #include "graphics/recording_canvas.h"
+#include "support/scripted_ui.h"
 #include "support/test_files.h"
 
 namespace veldrim {

@@ -1,0 +1,122 @@
+// The scripted UI of the tests: queued answers, recorded calls.
+
+#include "support/scripted_ui.h"
+
+namespace veldrim {
+
+template <class T>
+std::optional<T> ScriptedUi::Next() {
+    if (replies.empty()) return std::nullopt;
+    Reply r = replies.front();
+    replies.pop_front();
+    if (auto* v = std::get_if<T>(&r)) return *v;
+    return std::nullopt;  // a reply of the wrong kind counts as cancel
+}
+
+void ScriptedUi::ShowMessage(const std::string& title, const std::string& text, MessageKind) {
+    calls.push_back({"message", title, text});
+}
+
+Answer ScriptedUi::Ask(const std::string& title, const std::string& text, AskButtons buttons,
+                       MessageKind) {
+    calls.push_back({"ask", title, text});
+    auto a = Next<Answer>();
+    if (a) return *a;
+    return buttons == AskButtons::YesNo ? Answer::No : Answer::Cancel;
+}
+
+std::optional<int> ScriptedUi::ChooseFromList(const std::string& title,
+                                              const std::vector<std::string>& items, int) {
+    std::string joined;
+    for (const auto& i : items) joined += i + "\n";
+    calls.push_back({"list", title, joined});
+    auto c = Next<std::optional<int>>();
+    return c ? *c : std::nullopt;
+}
+
+std::optional<std::string> ScriptedUi::EnterText(const std::string& title,
+                                                 const std::string& prompt,
+                                                 const std::string&) {
+    calls.push_back({"text", title, prompt});
+    auto t = Next<std::optional<std::string>>();
+    return t ? *t : std::nullopt;
+}
+
+std::optional<std::string> ScriptedUi::OpenFileName(const std::string& title,
+                                                    const std::string& folder,
+                                                    const std::string&) {
+    calls.push_back({"open", title, folder});
+    auto t = Next<std::optional<std::string>>();
+    return t ? *t : std::nullopt;
+}
+
+std::optional<std::string> ScriptedUi::SaveFileName(const std::string& title,
+                                                    const std::string& initialPath,
+                                                    const std::string&) {
+    calls.push_back({"save", title, initialPath});
+    auto t = Next<std::optional<std::string>>();
+    return t ? *t : std::nullopt;
+}
+
+std::optional<std::string> ScriptedUi::FolderName(const std::string& title,
+                                                  const std::string& initial) {
+    calls.push_back({"folder", title, initial});
+    auto t = Next<std::optional<std::string>>();
+    return t ? *t : std::nullopt;
+}
+
+void ScriptedUi::SetBusy(bool busy) { calls.push_back({"busy", "", busy ? "1" : "0"}); }
+
+void ScriptedUi::ShowProgress(const std::string& text, int percent) {
+    calls.push_back({"progress", text, std::to_string(percent)});
+}
+
+void ScriptedUi::HideProgress() { calls.push_back({"progress-hide", "", ""}); }
+
+void ScriptedUi::ShowMessageWindow(const std::string& text) {
+    calls.push_back({"message-window", "", text});
+}
+
+void ScriptedUi::ShowTextFile(const std::string& path, const std::string& title) {
+    calls.push_back({"show-text", title, path});
+}
+
+bool ScriptedUi::PrintTextFile(const std::string& path, const std::string& title) {
+    calls.push_back({"print-text", title, path});
+    return Next<bool>().value_or(false);
+}
+
+bool ScriptedUi::StartProgram(const std::string& program, const std::vector<std::string>& args) {
+    std::string joined = program;
+    for (const auto& a : args) joined += "\n" + a;
+    calls.push_back({"start", program, joined});
+    return Next<bool>().value_or(false);
+}
+
+bool ScriptedUi::OpenDocument(const std::string& pathOrUrl) {
+    calls.push_back({"open-document", "", pathOrUrl});
+    return Next<bool>().value_or(false);
+}
+
+void ScriptedUi::SetClipboardText(const std::string& text) {
+    clipboard = text;
+    calls.push_back({"clipboard", "", text});
+}
+
+std::optional<MessageExplanation> ScriptedUi::ShowMessageExplanation(
+    const MessageExplanation& shown) {
+    calls.push_back({"explanation", shown.message, shown.cause + "\n" + shown.remedy});
+    if (explanationReplies.empty()) return std::nullopt;
+    auto reply = explanationReplies.front();
+    explanationReplies.pop_front();
+    return reply;
+}
+
+std::vector<ScriptedUi::Call> ScriptedUi::CallsOf(const std::string& kind) const {
+    std::vector<Call> out;
+    for (const auto& c : calls)
+        if (c.kind == kind) out.push_back(c);
+    return out;
+}
+
+}  // namespace veldrim

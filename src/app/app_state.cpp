@@ -1,13 +1,97 @@
-// Main-window program state: reset to the start-up values.
+// The reset of the whole program's state, library by library.
 
 #include "app/app_state.h"
 
+#include <optional>
+
+#include "app/document_links.h"
+#include "calc/cyl_bridge.h"
+#include "calc/cyl_record.h"
+#include "calc/data_file.h"
+#include "calc/records.h"
+#include "drawings/drawing_info.h"
+#include "drawings/result_view.h"
+#include "foundation/form_placement.h"
+#include "foundation/help_texts.h"
+#include "foundation/message_boxes.h"
+#include "foundation/messages.h"
+#include "foundation/system_info.h"
+#include "foundation/text_file.h"
+#include "graphics/blocks.h"
+#include "graphics/cad_output.h"
+#include "graphics/display_list.h"
+#include "graphics/graphics_defaults.h"
+#include "reports/edi_file.h"
+#include "reports/report_channel.h"
+#include "tables/dbf_file.h"
+#include "tables/engine_base.h"
+#include "tables/engine_files.h"
+#include "tables/expr_compiler.h"
+#include "tables/expr_fields.h"
+
 namespace veldrim {
 
-void ResetAppState() {
-    languageNumber = 0;
-    cadBatchFlag = false;
-    archiveModeLockOption = false;
+namespace {
+
+void ResetFoundation() {
+    ResetProgramState();
+    ResetMessages();
+    ResetMessageBoxes();
+    ResetHelpTexts();
+    ResetSharedTextFile();
+    ResetTextFileHooks();
+    ResetFormPlacement();
+    SetFixedNow(std::nullopt);
+}
+
+void ResetTables() {
+    // Closes every work area first, then starts the record layer afresh.
+    ResetTableEngine();
+    ResetExpressionParser();
+    ResetExprFieldSource();
+    ResetEngineFiles();
+    ResetDbfFile();
+}
+
+void ResetCalc() {
+    ResetGearData();
+    ResetCylGearRecord();
+    ResetCylBridge();
+    ResetDataFile();
+}
+
+void ResetGraphics() {
+    SetGraphicsWindow(nullptr);  // the window the program installs at start-up
+    ResetGraphicsDefaults();
+    ResetGraphicsWindow();
+    ResetZoomKeys();
+    ResetCadOutputState();
+    ResetCadWriterFactories();
+    ResetBlocks();
+}
+
+void ResetDrawings() {
+    ResetDrawingInfo();
+    ResetResultView();
+}
+
+void ResetReports() {
+    ResetReportChannel();
+    ResetEdiFile();
+}
+
+void ResetApp() { ResetDocumentLinks(); }
+
+}  // namespace
+
+void ResetAllProgramState() {
+    ResetFoundation();
+    ResetTables();
+    ResetCalc();
+    ResetGraphics();
+    ResetDrawings();
+    ResetReports();
+    ResetApp();
 }
 
 }  // namespace veldrim

@@ -1,31 +1,25 @@
 #pragma once
-// Program state that belongs to the main window and its settings but is read
-// by lower layers (file dialogs, the CAD output run).
+// The reset of the whole program's state.
 //
-// The variables are inline so that a library below the main window (the
-// foundation's save dialog, the graphics' CAD output run) can read them
-// without linking the main window's library. ResetAppState() in
-// app_state.cpp restores the start-up values.
+// Every module that keeps program-wide variables offers a reset to its
+// start-up values; ResetAllProgramState() calls all of them, library by
+// library in the order the libraries build on each other (foundation, table
+// engine, calculation, graphics, drawings, reports, main window). Every test
+// fixture starts from it, so that no test depends on what another left behind.
+//
+// The hooks that the program installs at start-up (the data-file sections,
+// the result view, the help pictures) are uninstalled too: the state is the
+// one before start-up. The UI realisation in force (SetUi) is not program
+// state but the port's wiring, and stays as it is.
+//
+// The language number, the CAD batch flag and the archive lock option that
+// the main window sets live in foundation/program_state.h.
 
-#include <cstdint>
+#include "foundation/program_state.h"
 
 namespace veldrim {
 
-// The user-interface language chosen on the language menu (1 German,
-// 2 English, 3 French, 4 Italian, 5 Swedish, 6 Portuguese, 7 Romanian,
-// 8 Korean, 9 Spanish, 12 Chinese); 0 at start-up.
-inline std::int32_t languageNumber = 0;
-
-// Set by the command-line switch "/CADi:j" while its CAD output runs: the
-// output file name is built from the current data file name without a dialog.
-inline bool cadBatchFlag = false;
-
-// The configuration option "Archive Flag ?": while it and the archive mode
-// flag are both set, saving under a new name and other file commands are
-// refused with a notice.
-inline bool archiveModeLockOption = false;
-
-// Every variable above back to its start-up value.
-void ResetAppState();
+// Every program-wide variable back to its start-up value.
+void ResetAllProgramState();
 
 }  // namespace veldrim

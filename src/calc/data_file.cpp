@@ -12,7 +12,12 @@ DataFileSections dataFileSections;
 
 namespace {
 
-int failedLine = 0;
+struct DataFileDefaults {
+    int failedLine = 0;
+};
+constexpr DataFileDefaults kDefaults{};
+
+int failedLine = kDefaults.failedLine;
 
 // One pass over the file's lines. The same routine writes and reads, so the
 // two can never disagree on the order: each call either writes the field or
@@ -217,6 +222,11 @@ bool SectionsMissing() {
 }
 
 }  // namespace
+
+void ResetDataFile() {
+    dataFileSections = DataFileSections{};
+    failedLine = kDefaults.failedLine;
+}
 
 int DataFileFailedLine() { return failedLine; }
 

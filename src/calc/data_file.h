@@ -28,6 +28,8 @@ struct DataFileSections {
 };
 
 extern DataFileSections dataFileSections;
+// No section hooks installed, no failed line: the state before start-up.
+void ResetDataFile();
 
 // Writes the data set under name (asked for when empty, completed with the
 // data directory and extension when it has none). The file is replaced only

@@ -7,9 +7,23 @@
 
 namespace veldrim {
 
-FormGeometry mainWindowGeometry;
-int screenWidth = 1024;
-int screenHeight = 768;
+namespace {
+
+struct FormPlacementDefaults {
+    // The main window before the window edge reports its own: 641 x 481,
+    // outer size and client area alike.
+    FormGeometry mainWindowGeometry{
+        .width = 641, .height = 481, .clientWidth = 641, .clientHeight = 481};
+    int screenWidth = 1024;
+    int screenHeight = 768;
+};
+constexpr FormPlacementDefaults kDefaults{};
+
+}  // namespace
+
+FormGeometry mainWindowGeometry = kDefaults.mainWindowGeometry;
+int screenWidth = kDefaults.screenWidth;
+int screenHeight = kDefaults.screenHeight;
 
 namespace {
 
@@ -22,11 +36,9 @@ void ScaleBy(FormGeometry& form, int percent) {
 }  // namespace
 
 void ResetFormPlacement() {
-    mainWindowGeometry = FormGeometry{};
-    mainWindowGeometry.width = mainWindowGeometry.clientWidth = 641;
-    mainWindowGeometry.height = mainWindowGeometry.clientHeight = 481;
-    screenWidth = 1024;
-    screenHeight = 768;
+    mainWindowGeometry = kDefaults.mainWindowGeometry;
+    screenWidth = kDefaults.screenWidth;
+    screenHeight = kDefaults.screenHeight;
 }
 
 void ScaleAndCentreForm(FormGeometry& form) {

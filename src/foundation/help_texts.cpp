@@ -11,12 +11,22 @@
 
 namespace veldrim {
 
-std::uint16_t currentHelpNumber = 0;
-HelpPictureHook helpPictureHook = nullptr;
+namespace {
+
+struct HelpTextDefaults {
+    std::uint16_t currentHelpNumber = 0;
+    HelpPictureHook helpPictureHook = nullptr;  // no picture window until the window installs one
+};
+constexpr HelpTextDefaults kDefaults{};
+
+}  // namespace
+
+std::uint16_t currentHelpNumber = kDefaults.currentHelpNumber;
+HelpPictureHook helpPictureHook = kDefaults.helpPictureHook;
 
 void ResetHelpTexts() {
-    currentHelpNumber = 0;
-    helpPictureHook = nullptr;
+    currentHelpNumber = kDefaults.currentHelpNumber;
+    helpPictureHook = kDefaults.helpPictureHook;
 }
 
 void SetHelpNumber(int n) { currentHelpNumber = static_cast<std::uint16_t>(n); }

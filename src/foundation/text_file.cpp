@@ -56,10 +56,15 @@ void WriteValueLine(std::string_view s) {
 // the running program itself.
 std::string DefaultVersionSource(const std::string&) { return FileVersionText(""); }
 
+struct TextFileDefaults {
+    ProgramVersionSource programVersionSource = DefaultVersionSource;
+};
+constexpr TextFileDefaults kDefaults{};
+
 }  // namespace
 
 TextFile sharedTextFile;
-ProgramVersionSource programVersionSource = DefaultVersionSource;
+ProgramVersionSource programVersionSource = kDefaults.programVersionSource;
 
 void ResetSharedTextFile() {
     sharedTextFile.Discard();
@@ -67,7 +72,7 @@ void ResetSharedTextFile() {
     sharedTextFile.failureReported = false;
 }
 
-void ResetTextFileHooks() { programVersionSource = DefaultVersionSource; }
+void ResetTextFileHooks() { programVersionSource = kDefaults.programVersionSource; }
 
 int IoResultFromErrno(int err) {
     switch (err) {

@@ -23,14 +23,25 @@ bool UsesBlockFiles(uint16_t code) {
     return code == kCadScreen || code == kCadStl || code == kCadStep;
 }
 
+struct BlockDefaults {
+    std::string_view currentBlockName = "";
+    bool definitionOpen = false;
+};
+constexpr BlockDefaults kDefaults{};
+
 // The name of the block being defined (for its block file).
-std::string currentBlockName;
+std::string currentBlockName{kDefaults.currentBlockName};
 // Set while the run's own file holds an open block definition (BLOCK or
 // "BLOCK" record written), so that its end is written whatever happens in
 // between: a definition without its end would corrupt the exchange file.
-bool definitionOpen = false;
+bool definitionOpen = kDefaults.definitionOpen;
 
 }  // namespace
+
+void ResetBlocks() {
+    currentBlockName = kDefaults.currentBlockName;
+    definitionOpen = kDefaults.definitionOpen;
+}
 
 void CadBeginBlock(const std::string& name) {
     definitionOpen = false;

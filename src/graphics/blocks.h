@@ -35,4 +35,7 @@ void CadInsertBlock(const std::string& name, Real x, Real y, Real angle, Real xS
 void CadInsertBlockOffset(const std::string& name, Real x, Real y, Real angle, Real xScale,
                           Real yScale);
 
+// Forgets the block being defined (start-up state).
+void ResetBlocks();
+
 }  // namespace veldrim

@@ -10,22 +10,29 @@ namespace veldrim {
 
 namespace {
 
-constexpr std::array<CadWriterFactory, 8> kDefaultWriters = {
-    nullptr,              // 0 ask: resolved by the begin step
-    MakeDxfWriter,        // 1 DXF
-    nullptr,              // 2 IGES
-    MakeScreenCadWriter,  // 3 screen check
-    MakeDxfWriter,        // 4 DXF for the plot program
-    MakeTxtWriter,        // 5 drawing-record text
-    nullptr,              // 6 STL
-    nullptr,              // 7 STEP
+struct CadWriterTableDefaults {
+    std::array<CadWriterFactory, 8> CadWriterFactories = {
+        nullptr,              // 0 ask: resolved by the begin step
+        MakeDxfWriter,        // 1 DXF
+        nullptr,              // 2 IGES
+        MakeScreenCadWriter,  // 3 screen check
+        MakeDxfWriter,        // 4 DXF for the plot program
+        MakeTxtWriter,        // 5 drawing-record text
+        nullptr,              // 6 STL
+        nullptr,              // 7 STEP
+    };
+    CadBlockInsertFunction CadBlockInserter = CadInsertBlock;
 };
+constexpr CadWriterTableDefaults kDefaults{};
 
 }  // namespace
 
-std::array<CadWriterFactory, 8> CadWriterFactories = kDefaultWriters;
-CadBlockInsertFunction CadBlockInserter = CadInsertBlock;
+std::array<CadWriterFactory, 8> CadWriterFactories = kDefaults.CadWriterFactories;
+CadBlockInsertFunction CadBlockInserter = kDefaults.CadBlockInserter;
 
-void ResetCadWriterFactories() { CadWriterFactories = kDefaultWriters; }
+void ResetCadWriterFactories() {
+    CadWriterFactories = kDefaults.CadWriterFactories;
+    CadBlockInserter = kDefaults.CadBlockInserter;
+}
 
 }  // namespace veldrim

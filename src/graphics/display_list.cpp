@@ -12,28 +12,52 @@
 
 namespace veldrim {
 
-uint16_t DeviceWidth = 640;
-uint16_t DeviceHeight = 480;
-IntRect Viewport{0, 0, 1, 1};
-IntRect SavedViewport{0, 0, 1, 1};
-WorldRect WorldWindow{0, 0, 1, 1};
-WorldRect SavedLimits{0, 0, 1, 1};
-ZoomRectangle ZoomRect{0, 0, 640, 480};
-WorldRect VisibleWindow{0, 0, 1, 1};
-Real ScaleX = 1.0L;
-Real ScaleY = 1.0L;
-uint8_t KeepAspect = 1;
-Real HeaderAspectFactor = 1.0L;
-Real ZoomFactor = 1.2L;
-Real PanFactor = 0.1L;
-uint8_t PrintingFlag = 0;
+namespace {
+
+constexpr uint16_t kDefaultDeviceWidth = 640;
+constexpr uint16_t kDefaultDeviceHeight = 480;
+
+struct GraphicsWindowDefaults {
+    uint16_t DeviceWidth = kDefaultDeviceWidth;
+    uint16_t DeviceHeight = kDefaultDeviceHeight;
+    IntRect Viewport = {0, 0, 1, 1};
+    IntRect SavedViewport = {0, 0, 1, 1};
+    WorldRect WorldWindow = {0, 0, 1, 1};
+    WorldRect SavedLimits = {0, 0, 1, 1};
+    ZoomRectangle ZoomRect = {0, 0, 640, 480};
+    WorldRect VisibleWindow = {0, 0, 1, 1};
+    Real ScaleX = 1.0L;
+    Real ScaleY = 1.0L;
+    uint8_t KeepAspect = 1;
+    Real HeaderAspectFactor = 1.0L;
+    Real ZoomFactor = 1.2L;
+    Real PanFactor = 0.1L;
+    uint8_t PrintingFlag = 0;
+};
+constexpr GraphicsWindowDefaults kDefaults{};
+
+}  // namespace
+
+uint16_t DeviceWidth = kDefaults.DeviceWidth;
+uint16_t DeviceHeight = kDefaults.DeviceHeight;
+IntRect Viewport = kDefaults.Viewport;
+IntRect SavedViewport = kDefaults.SavedViewport;
+WorldRect WorldWindow = kDefaults.WorldWindow;
+WorldRect SavedLimits = kDefaults.SavedLimits;
+ZoomRectangle ZoomRect = kDefaults.ZoomRect;
+WorldRect VisibleWindow = kDefaults.VisibleWindow;
+Real ScaleX = kDefaults.ScaleX;
+Real ScaleY = kDefaults.ScaleY;
+uint8_t KeepAspect = kDefaults.KeepAspect;
+Real HeaderAspectFactor = kDefaults.HeaderAspectFactor;
+Real ZoomFactor = kDefaults.ZoomFactor;
+Real PanFactor = kDefaults.PanFactor;
+uint8_t PrintingFlag = kDefaults.PrintingFlag;
 std::vector<std::string> DisplayList;
 TFveldgra* GraphicsWindow = nullptr;
 
 namespace {
 
-constexpr uint16_t kDefaultDeviceWidth = 640;
-constexpr uint16_t kDefaultDeviceHeight = 480;
 constexpr uint16_t kNoLineStyle = 99;
 constexpr Real kPi = 3.141592653589793238462643383279502884L;
 
@@ -63,23 +87,23 @@ std::string IntText(long long n) {
 }  // namespace
 
 void ResetGraphicsWindow() {
-    DeviceWidth = kDefaultDeviceWidth;
-    DeviceHeight = kDefaultDeviceHeight;
-    Viewport = {0, 0, 1, 1};
-    SavedViewport = {0, 0, 1, 1};
-    WorldWindow = {0, 0, 1, 1};
-    SavedLimits = {0, 0, 1, 1};
-    ZoomRect = {0, 0, 640, 480};
-    VisibleWindow = {0, 0, 1, 1};
-    ScaleX = ScaleY = 1.0L;
-    KeepAspect = 1;
-    HeaderAspectFactor = 1.0L;
-    ZoomFactor = 1.2L;
-    PanFactor = 0.1L;
-    PrintingFlag = 0;
+    DeviceWidth = kDefaults.DeviceWidth;
+    DeviceHeight = kDefaults.DeviceHeight;
+    Viewport = kDefaults.Viewport;
+    SavedViewport = kDefaults.SavedViewport;
+    WorldWindow = kDefaults.WorldWindow;
+    SavedLimits = kDefaults.SavedLimits;
+    ZoomRect = kDefaults.ZoomRect;
+    VisibleWindow = kDefaults.VisibleWindow;
+    ScaleX = kDefaults.ScaleX;
+    ScaleY = kDefaults.ScaleY;
+    KeepAspect = kDefaults.KeepAspect;
+    HeaderAspectFactor = kDefaults.HeaderAspectFactor;
+    ZoomFactor = kDefaults.ZoomFactor;
+    PanFactor = kDefaults.PanFactor;
+    PrintingFlag = kDefaults.PrintingFlag;
     DisplayList.clear();
-    LastKeyChar = 0;
-    LastKeyScan = 0;
+    ResetZoomKeys();
 }
 
 void SetDeviceResolution(int width, int height) {

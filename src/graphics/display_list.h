@@ -286,5 +286,7 @@ extern TFveldgra* GraphicsWindow;
 // The last key action (DOS scan code and zoom character), program-wide.
 extern uint8_t LastKeyChar;
 extern uint8_t LastKeyScan;
+// Both back to their start-up value (no key).
+void ResetZoomKeys();
 
 }  // namespace veldrim

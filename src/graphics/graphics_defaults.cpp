@@ -28,25 +28,40 @@ constexpr std::array<uint32_t, 17> kStartColours = {
 }  // namespace
 
 std::array<uint32_t, 17> ColorTable = kStartColours;
-uint32_t BackgroundColour = 1;
-std::string GraphicsTextFont = "Arial";
-Real GraphicsTextWidthFactor = 0.8L;
-Real GraphicsTextHeightFactor = 1.0L;
-uint16_t GraphicsTextStyleBits = 3;
-Real GraphicsCorrectionHorizontal = 1.0L;
-uint8_t WheelZoomSwitch = 0;
+namespace {
+
+struct GraphicsDefaults {
+    uint32_t BackgroundColour = 1;
+    std::string_view GraphicsTextFont = "Arial";
+    Real GraphicsTextWidthFactor = 0.8L;
+    Real GraphicsTextHeightFactor = 1.0L;
+    uint16_t GraphicsTextStyleBits = 3;
+    Real GraphicsCorrectionHorizontal = 1.0L;
+    uint8_t WheelZoomSwitch = 0;
+};
+constexpr GraphicsDefaults kDefaults{};
+
+}  // namespace
+
+uint32_t BackgroundColour = kDefaults.BackgroundColour;
+std::string GraphicsTextFont{kDefaults.GraphicsTextFont};
+Real GraphicsTextWidthFactor = kDefaults.GraphicsTextWidthFactor;
+Real GraphicsTextHeightFactor = kDefaults.GraphicsTextHeightFactor;
+uint16_t GraphicsTextStyleBits = kDefaults.GraphicsTextStyleBits;
+Real GraphicsCorrectionHorizontal = kDefaults.GraphicsCorrectionHorizontal;
+uint8_t WheelZoomSwitch = kDefaults.WheelZoomSwitch;
 
 void ResetColorTable() { ColorTable = kStartColours; }
 
 void ResetGraphicsDefaults() {
     ResetColorTable();
-    BackgroundColour = 1;
-    GraphicsTextFont = "Arial";
-    GraphicsTextWidthFactor = 0.8L;
-    GraphicsTextHeightFactor = 1.0L;
-    GraphicsTextStyleBits = 3;
-    GraphicsCorrectionHorizontal = 1.0L;
-    WheelZoomSwitch = 0;
+    BackgroundColour = kDefaults.BackgroundColour;
+    GraphicsTextFont = kDefaults.GraphicsTextFont;
+    GraphicsTextWidthFactor = kDefaults.GraphicsTextWidthFactor;
+    GraphicsTextHeightFactor = kDefaults.GraphicsTextHeightFactor;
+    GraphicsTextStyleBits = kDefaults.GraphicsTextStyleBits;
+    GraphicsCorrectionHorizontal = kDefaults.GraphicsCorrectionHorizontal;
+    WheelZoomSwitch = kDefaults.WheelZoomSwitch;
 }
 
 }  // namespace veldrim

@@ -11,8 +11,23 @@
 
 namespace veldrim {
 
-uint8_t LastKeyChar = 0;
-uint8_t LastKeyScan = 0;
+namespace {
+
+struct ZoomKeyDefaults {
+    uint8_t LastKeyChar = 0;
+    uint8_t LastKeyScan = 0;
+};
+constexpr ZoomKeyDefaults kDefaults{};
+
+}  // namespace
+
+uint8_t LastKeyChar = kDefaults.LastKeyChar;
+uint8_t LastKeyScan = kDefaults.LastKeyScan;
+
+void ResetZoomKeys() {
+    LastKeyChar = kDefaults.LastKeyChar;
+    LastKeyScan = kDefaults.LastKeyScan;
+}
 
 namespace {
 

@@ -22,6 +22,7 @@ namespace veldrim {
 
 namespace {
 
+// The lines of the last read that could not be taken over.
 std::vector<std::string> readProblems;
 
 // Where an item's value lives. Texts and the identity items written from
@@ -286,6 +287,8 @@ bool CheckEdiFile(const std::string& name, std::string& reason) {
     }
     return true;
 }
+
+void ResetEdiFile() { readProblems.clear(); }
 
 bool ReadEdiFile(const std::string& name) {
     readProblems.clear();

@@ -36,5 +36,7 @@ bool ReadEdiFile(const std::string& name);
 bool CheckEdiFile(const std::string& name, std::string& reason);
 // Values of the last read that did not convert ("key: line").
 const std::vector<std::string>& EdiReadProblems();
+// Forgets the problems of the last read (start-up state).
+void ResetEdiFile();
 
 }  // namespace veldrim

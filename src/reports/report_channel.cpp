@@ -41,25 +41,53 @@ extern char** environ;
 
 namespace veldrim {
 
-std::uint16_t reportDestination = kReportScreen;
-std::int32_t reportPageCounter = 0;
-std::int32_t reportLineCounter = 0;
-std::int32_t reportColumnHeadsSwitch = 0;
-bool pauseAfterEachPage = false;
-bool reportPageHeaderSwitch = true;
-std::string reportOutputName = "$out.tmp";
-bool htmlTableOpen = false;
-std::string reportSavedExtension;
+namespace {
+
+struct ReportChannelDefaults {
+    std::uint16_t reportDestination = kReportScreen;
+    std::int32_t reportPageCounter = 0;
+    std::int32_t reportLineCounter = 0;
+    std::int32_t reportColumnHeadsSwitch = 0;
+    bool pauseAfterEachPage = false;
+    bool reportPageHeaderSwitch = true;
+    std::string_view reportOutputName = "$out.tmp";
+    bool htmlTableOpen = false;
+    std::string_view reportSavedExtension = "";
+    bool reportOutputComplete = false;
+    std::uint16_t screenReportMode = 0;
+    std::string_view textPrinterQueue = "";
+    std::string_view textPrinterCommand = "lp";
+    std::array<std::string_view, 6> reportColumnHeads = {"", "", "Zeichen", "Einheit", "1", "2"};
+};
+constexpr ReportChannelDefaults kDefaults{};
+
+std::array<std::string, 6> DefaultColumnHeads() {
+    std::array<std::string, 6> heads;
+    for (std::size_t i = 0; i < heads.size(); ++i) heads[i] = kDefaults.reportColumnHeads[i];
+    return heads;
+}
+
+}  // namespace
+
+std::uint16_t reportDestination = kDefaults.reportDestination;
+std::int32_t reportPageCounter = kDefaults.reportPageCounter;
+std::int32_t reportLineCounter = kDefaults.reportLineCounter;
+std::int32_t reportColumnHeadsSwitch = kDefaults.reportColumnHeadsSwitch;
+bool pauseAfterEachPage = kDefaults.pauseAfterEachPage;
+bool reportPageHeaderSwitch = kDefaults.reportPageHeaderSwitch;
+std::string reportOutputName{kDefaults.reportOutputName};
+bool htmlTableOpen = kDefaults.htmlTableOpen;
+std::string reportSavedExtension{kDefaults.reportSavedExtension};
 std::string reportTitle;
 std::array<std::string, 5> reportSubtitles;
 std::int32_t reportSheetTotal = 0;
-std::array<std::string, 6> reportColumnHeads = {"", "", "Zeichen", "Einheit", "1", "2"};
+std::array<std::string, 6> reportColumnHeads = DefaultColumnHeads();
 ReportColumnPositions reportColumnPositions;
-bool reportOutputComplete = false;
+bool reportOutputComplete = kDefaults.reportOutputComplete;
 
-std::uint16_t screenReportMode = 0;
-std::string textPrinterQueue;
-std::string textPrinterCommand = "lp";
+std::uint16_t screenReportMode = kDefaults.screenReportMode;
+std::string textPrinterQueue{kDefaults.textPrinterQueue};
+std::string textPrinterCommand{kDefaults.textPrinterCommand};
 
 namespace {
 
@@ -278,23 +306,23 @@ void HtmlPageHeader();
 // ---- state -------------------------------------------------------------------------
 
 void ResetReportChannel() {
-    reportDestination = kReportScreen;
-    reportPageCounter = 0;
-    reportLineCounter = 0;
-    reportColumnHeadsSwitch = 0;
-    pauseAfterEachPage = false;
-    reportPageHeaderSwitch = true;
-    reportOutputName = "$out.tmp";
-    htmlTableOpen = false;
+    reportDestination = kDefaults.reportDestination;
+    reportPageCounter = kDefaults.reportPageCounter;
+    reportLineCounter = kDefaults.reportLineCounter;
+    reportColumnHeadsSwitch = kDefaults.reportColumnHeadsSwitch;
+    pauseAfterEachPage = kDefaults.pauseAfterEachPage;
+    reportPageHeaderSwitch = kDefaults.reportPageHeaderSwitch;
+    reportOutputName = kDefaults.reportOutputName;
+    htmlTableOpen = kDefaults.htmlTableOpen;
     htmlDocumentBegun = false;
-    reportSavedExtension.clear();
+    reportSavedExtension = kDefaults.reportSavedExtension;
     SetReportHeader("", "", "", "", "", 0);
-    reportColumnHeads = {"", "", "Zeichen", "Einheit", "1", "2"};
+    reportColumnHeads = DefaultColumnHeads();
     reportColumnPositions = ReportColumnPositions{};
-    reportOutputComplete = false;
-    screenReportMode = 0;
-    textPrinterQueue.clear();
-    textPrinterCommand = "lp";
+    reportOutputComplete = kDefaults.reportOutputComplete;
+    screenReportMode = kDefaults.screenReportMode;
+    textPrinterQueue = kDefaults.textPrinterQueue;
+    textPrinterCommand = kDefaults.textPrinterCommand;
     printerSetupCodes.clear();
 }
 

@@ -7,24 +7,38 @@
 
 namespace veldrim {
 
-bool ConfirmBeforePack = false;
-uint16_t PeekCacheSize = 0;
-char DelimitedSeparator = ',';
-char DelimitedQuote = '"';
-uint16_t DelimitedLineBuffer = 2048;
+namespace {
+
+struct BulkVerbDefaults {
+    bool ConfirmBeforePack = false;
+    uint16_t PeekCacheSize = 0;
+    char DelimitedSeparator = ',';
+    char DelimitedQuote = '"';
+    uint16_t DelimitedLineBuffer = 2048;
+    bool SearchFound = false;
+};
+constexpr BulkVerbDefaults kDefaults{};
+
+}  // namespace
+
+bool ConfirmBeforePack = kDefaults.ConfirmBeforePack;
+uint16_t PeekCacheSize = kDefaults.PeekCacheSize;
+char DelimitedSeparator = kDefaults.DelimitedSeparator;
+char DelimitedQuote = kDefaults.DelimitedQuote;
+uint16_t DelimitedLineBuffer = kDefaults.DelimitedLineBuffer;
 std::function<void(uint8_t)> SearchHitProc;
-bool SearchFound = false;
+bool SearchFound = kDefaults.SearchFound;
 
 void ResetBulkVerbs() {
     bulk::ResetPeekCache();
     bulk::ResetLocateState();
-    ConfirmBeforePack = false;
-    PeekCacheSize = 0;
-    DelimitedSeparator = ',';
-    DelimitedQuote = '"';
-    DelimitedLineBuffer = 2048;
+    ConfirmBeforePack = kDefaults.ConfirmBeforePack;
+    PeekCacheSize = kDefaults.PeekCacheSize;
+    DelimitedSeparator = kDefaults.DelimitedSeparator;
+    DelimitedQuote = kDefaults.DelimitedQuote;
+    DelimitedLineBuffer = kDefaults.DelimitedLineBuffer;
     SearchHitProc = nullptr;
-    SearchFound = false;
+    SearchFound = kDefaults.SearchFound;
 }
 
 }  // namespace veldrim

@@ -25,8 +25,23 @@
 
 namespace veldrim {
 
-bool WriteThrough = false;
-int FileMode = kFileModeExclusiveReadWrite;
+namespace {
+
+struct DbfFileDefaults {
+    bool WriteThrough = false;
+    int FileMode = kFileModeExclusiveReadWrite;
+};
+constexpr DbfFileDefaults kDefaults{};
+
+}  // namespace
+
+bool WriteThrough = kDefaults.WriteThrough;
+int FileMode = kDefaults.FileMode;
+
+void ResetDbfFile() {
+    WriteThrough = kDefaults.WriteThrough;
+    FileMode = kDefaults.FileMode;
+}
 
 namespace {
 

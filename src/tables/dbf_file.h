@@ -76,6 +76,8 @@ inline constexpr int kFileModeExclusiveReadWrite = 0x02 | 0x10;
 inline constexpr int kFileModeSharedReadWrite = 0x02 | 0x40;
 // The file mode used for the next open.
 extern int FileMode;
+// WriteThrough and FileMode back to their start-up values.
+void ResetDbfFile();
 
 // Low-level file seam: open with the xBase file mode and the share-mode
 // emulation; returns fd or -1 with the I/O code in *ioCode.

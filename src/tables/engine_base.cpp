@@ -263,7 +263,7 @@ void ResetEngineBase() {
     ClearIndexAndParserTables();
     SetLanguageDefaults();
     CurrentArea = 1;
-    FileMode = kFileModeExclusiveReadWrite;
+    ResetDbfFile();
 }
 
 }  // namespace veldrim

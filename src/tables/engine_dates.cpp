@@ -14,13 +14,30 @@
 
 namespace veldrim {
 
-int EngineLanguage = 0;
-int DateFormat = 0;
-bool SetCentury = false;
-char DecimalSeparator = '.';
-char ThousandsSeparator = ',';
-int PivotYear = 1956;
-std::string LogicalTexts = "NY";
+namespace {
+
+// The values before the engine start; the start (ResetEngineDates) takes the
+// language, the separators and the pivot year from the system and the clock.
+struct EngineDateDefaults {
+    int EngineLanguage = 0;
+    int DateFormat = 0;
+    bool SetCentury = false;
+    char DecimalSeparator = '.';
+    char ThousandsSeparator = ',';
+    int PivotYear = 1956;
+    std::string_view LogicalTexts = "NY";
+};
+constexpr EngineDateDefaults kDefaults{};
+
+}  // namespace
+
+int EngineLanguage = kDefaults.EngineLanguage;
+int DateFormat = kDefaults.DateFormat;
+bool SetCentury = kDefaults.SetCentury;
+char DecimalSeparator = kDefaults.DecimalSeparator;
+char ThousandsSeparator = kDefaults.ThousandsSeparator;
+int PivotYear = kDefaults.PivotYear;
+std::string LogicalTexts{kDefaults.LogicalTexts};
 
 namespace {
 
@@ -169,9 +186,9 @@ std::string ShortDatePicture() {
 
 void ResetEngineDates() {
     SetLanguageDefaults();
-    SetCentury = false;
+    SetCentury = kDefaults.SetCentury;
     PivotYear = CurrentYear() - 70;
-    LogicalTexts = "NY";
+    LogicalTexts = kDefaults.LogicalTexts;
 }
 
 int CenturyBase(const std::string& yy) {

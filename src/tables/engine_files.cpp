@@ -22,7 +22,18 @@ namespace veldrim {
 
 namespace fs = std::filesystem;
 
-int FileDateError = 0;
+namespace {
+
+struct EngineFileDefaults {
+    int FileDateError = 0;
+};
+constexpr EngineFileDefaults kDefaults{};
+
+}  // namespace
+
+int FileDateError = kDefaults.FileDateError;
+
+void ResetEngineFiles() { FileDateError = kDefaults.FileDateError; }
 
 void SplitFileName(const std::string& path, std::string& dir, std::string& name, std::string& ext) {
     const auto slash = path.rfind('/');

@@ -33,6 +33,8 @@ bool FileExist(const std::string& name);
 // Modification time; 0 when it cannot be read (code in FileDateError).
 std::time_t FileDateOf(const std::string& name);
 extern int FileDateError;
+// FileDateError back to its start-up value.
+void ResetEngineFiles();
 bool FileDatedToday(const std::string& name);
 int DeleteFileChecked(const std::string& name);
 void DeleteFilesLike(const std::string& mask);

@@ -18,11 +18,23 @@
 
 namespace veldrim {
 
-bool LockingOn = true;
-uint8_t LockRetries = 0;
-uint8_t LockWaitMs = 0;
+namespace {
+
+struct LockingDefaults {
+    bool LockingOn = true;
+    uint8_t LockRetries = 0;
+    uint8_t LockWaitMs = 0;
+    uint16_t MaxRecordLocks = 0;
+};
+constexpr LockingDefaults kDefaults{};
+
+}  // namespace
+
+bool LockingOn = kDefaults.LockingOn;
+uint8_t LockRetries = kDefaults.LockRetries;
+uint8_t LockWaitMs = kDefaults.LockWaitMs;
 std::function<bool()> LockRetryCallback;
-uint16_t MaxRecordLocks = 0;
+uint16_t MaxRecordLocks = kDefaults.MaxRecordLocks;
 
 namespace {
 
@@ -202,11 +214,11 @@ void Unlock() {
 }
 
 void ResetLocking() {
-    LockingOn = true;
-    LockRetries = 0;
-    LockWaitMs = 0;
+    LockingOn = kDefaults.LockingOn;
+    LockRetries = kDefaults.LockRetries;
+    LockWaitMs = kDefaults.LockWaitMs;
     LockRetryCallback = nullptr;
-    MaxRecordLocks = 0;
+    MaxRecordLocks = kDefaults.MaxRecordLocks;
 }
 
 }  // namespace veldrim

@@ -15,7 +15,16 @@
 
 namespace veldrim {
 
-bool IndexOnReplace = true;
+namespace {
+
+struct NavigationDefaults {
+    bool IndexOnReplace = true;
+};
+constexpr NavigationDefaults kDefaults{};
+
+}  // namespace
+
+bool IndexOnReplace = kDefaults.IndexOnReplace;
 
 namespace {
 
@@ -664,6 +673,6 @@ bool SetWhileExpression(const std::string& text) {
     return SetExpression(CurrentWorkArea()->whileExpression, text, "SetWhile");
 }
 
-void ResetNavigation() { IndexOnReplace = true; }
+void ResetNavigation() { IndexOnReplace = kDefaults.IndexOnReplace; }
 
 }  // namespace veldrim

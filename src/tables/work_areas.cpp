@@ -19,11 +19,25 @@
 namespace veldrim {
 
 TWorkArea* WorkAreas[kMaxWorkAreas + 1] = {};
-uint8_t CurrentArea = 1;
-uint16_t DefaultOpenMode = kFileModeSharedReadWrite;
-uint16_t OpenModeOverride = 65535;
-bool AnsiTables = false;
-bool RecountOnOpen = false;
+
+namespace {
+
+struct WorkAreaDefaults {
+    uint8_t CurrentArea = 1;
+    uint16_t DefaultOpenMode = kFileModeSharedReadWrite;
+    uint16_t OpenModeOverride = 65535;
+    bool AnsiTables = false;
+    bool RecountOnOpen = false;
+};
+constexpr WorkAreaDefaults kDefaults{};
+
+}  // namespace
+
+uint8_t CurrentArea = kDefaults.CurrentArea;
+uint16_t DefaultOpenMode = kDefaults.DefaultOpenMode;
+uint16_t OpenModeOverride = kDefaults.OpenModeOverride;
+bool AnsiTables = kDefaults.AnsiTables;
+bool RecountOnOpen = kDefaults.RecountOnOpen;
 
 namespace {
 
@@ -541,11 +555,11 @@ void ResetWorkAreas() {
             }
         }
     }
-    CurrentArea = 1;
-    DefaultOpenMode = kFileModeSharedReadWrite;
-    OpenModeOverride = 65535;
-    AnsiTables = false;
-    RecountOnOpen = false;
+    CurrentArea = kDefaults.CurrentArea;
+    DefaultOpenMode = kDefaults.DefaultOpenMode;
+    OpenModeOverride = kDefaults.OpenModeOverride;
+    AnsiTables = kDefaults.AnsiTables;
+    RecountOnOpen = kDefaults.RecountOnOpen;
     ClearMemoProcTable();
     ErrorState.lastErrorCode = 0;
     ErrorState.pendingErrorCode = 0;

@@ -27,8 +27,6 @@ class ConfigFile : public testing::AppFileTest {
 protected:
     void SetUp() override {
         AppFileTest::SetUp();
-        ResetAppState();
-        CadOutputState = CadOutputRecord{};
         configurationDirectory = dir;
     }
 };

@@ -42,7 +42,6 @@ class Edi : public testing::AppFileTest {
 protected:
     void SetUp() override {
         AppFileTest::SetUp();
-        ResetGearData();
         ediDirectory = dir;
     }
 };

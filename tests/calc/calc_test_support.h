@@ -10,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+#include "app/app_state.h"
 #include "calc/cyl_bridge.h"
 #include "calc/cyl_record.h"
 #include "calc/records.h"
@@ -73,16 +74,7 @@ inline void LoadPair(const PairSpec& p) {
 class CalcTest : public ::testing::Test {
   protected:
     void SetUp() override { ResetAll(); }
-    static void ResetAll() {
-        ResetProgramState();
-        ResetMessages();
-        ClearMessages();
-        ResetGearData();
-        ResetCylGearRecord();
-        ResetCylBridge();
-        hideWarningsFlag = false;
-        unitSystem = 0;
-    }
+    static void ResetAll() { ResetAllProgramState(); }
     // Runs `run` and expects it to end fatal with exactly `text`, with the
     // gear data records as they were before.
     template <class Run>

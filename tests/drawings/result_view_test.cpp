@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/app_state.h"
 #include "foundation/program_state.h"
 
 namespace veldrim {
@@ -11,8 +12,7 @@ int drawn = 0;
 void CountDrawing() { ++drawn; }
 
 TEST(ShowResultView, DrawsOnlyAboveHelpLevelZeroAndClearsCancel) {
-    ResetProgramState();
-    ResetResultView();
+    ResetAllProgramState();
     ShowResultView();  // nothing registered: nothing drawn
     ResultViewDrawer = CountDrawing;
     drawn = 0;
@@ -25,7 +25,7 @@ TEST(ShowResultView, DrawsOnlyAboveHelpLevelZeroAndClearsCancel) {
         EXPECT_EQ(drawn, expected) << level;
         EXPECT_FALSE(cancelFlag);
     }
-    ResetResultView();
+    ResetAllProgramState();
 }
 
 }  // namespace

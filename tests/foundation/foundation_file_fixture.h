@@ -1,6 +1,6 @@
 #pragma once
-// Test support of the foundation tests: the program state and message list at
-// their defaults, a scripted UI and a temporary folder removed afterwards.
+// Test support of the foundation tests: the whole program state at its
+// start-up values, a scripted UI and a temporary folder removed afterwards.
 
 #include <gtest/gtest.h>
 
@@ -13,12 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "app/app_state.h"
 #include "foundation/help_texts.h"
 #include "foundation/message_boxes.h"
 #include "foundation/messages.h"
 #include "foundation/program_state.h"
 #include "foundation/text_file.h"
 #include "foundation/ui_services.h"
+#include "support/scripted_ui.h"
 #include "support/test_files.h"
 
 namespace veldrim::testing {
@@ -37,21 +39,16 @@ inline std::tm Moment(int year, int month, int day, int hour = 0, int minute = 0
     return t;
 }
 
-// Program state and message list at their defaults before and after each test.
+// The whole program state at its start-up values before and after each test.
 class StateFixture : public ::testing::Test {
 protected:
-    void SetUp() override { ResetProgramState(), ResetMessages(); }
-    void TearDown() override { ResetProgramState(), ResetMessages(); }
+    void SetUp() override { ResetAllProgramState(); }
+    void TearDown() override { ResetAllProgramState(); }
 };
 
 // A clean state, a scripted UI and a temporary folder removed afterwards.
 class FileFixture : public StateFixture {
 protected:
-    void SetUp() override {
-        StateFixture::SetUp();
-        ResetSharedTextFile(), ResetMessageBoxes(), ResetHelpTexts(), ResetTextFileHooks();
-    }
-    void TearDown() override { ResetSharedTextFile(), StateFixture::TearDown(); }
 
     std::string Path(const std::string& leaf) const { return dir + "/" + leaf; }
     static std::string Slurp(const std::string& path) { return testing::Slurp(path); }

@@ -307,7 +307,7 @@ const int kHelpNumbers[] = {
 
 class ShippedTextsTest : public testing::StateFixture {
 protected:
-    void SetUp() override { StateFixture::SetUp(), ResetHelpTexts(), helpDirectory = kDataDir; }
+    void SetUp() override { StateFixture::SetUp(), helpDirectory = kDataDir; }
 };
 
 TEST_F(ShippedTextsTest, EveryCalculationMessageHasCauseAndRemedy) {

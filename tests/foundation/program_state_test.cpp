@@ -26,11 +26,7 @@ TEST_F(ProgramStateTest, ResetRestoresWhatARunChanged) {
     EXPECT_TRUE(recentFilesList[2].empty() && helpPicturePosition.left == 1);
 }
 
-class SystemInfo : public testing::StateFixture {
-protected:
-    void SetUp() override { StateFixture::SetUp(), ResetFormPlacement(); }
-    void TearDown() override { SetFixedNow(std::nullopt), StateFixture::TearDown(); }
-};
+class SystemInfo : public testing::StateFixture {};
 
 TEST_F(SystemInfo, DatesInEveryFormatAndClockTextsFromAFixedMoment) {
     const std::pair<int, const char*> cases[] = {

@@ -23,6 +23,7 @@
 #include "graphics/dxf_writer.h"
 #include "graphics/graphics_defaults.h"
 #include "graphics/record_writer.h"
+#include "support/scripted_ui.h"
 #include "support/test_files.h"
 
 namespace veldrim::testing_support {
@@ -70,25 +71,18 @@ private:
 class CadFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetProgramState();
-        ResetMessages();
-        ResetCadOutputState();
-        ResetCadWriterFactories();
+        ResetAllProgramState();
         // The DXF and drawing-record writers, whatever the table holds.
         CadWriterFactories[kCadDxf] = CadWriterFactories[kCadPlot] = &MakeDxfWriter;
         CadWriterFactories[kCadTxt] = &MakeTxtWriter;
         RecordingWriter::Log().clear();
         userDirectory = cadDirectory = dir.string();
-        cadBatchFlag = askBeforeOverwriteFlag = false;
-        ResetGraphicsDefaults();
-        ResetGraphicsWindow();
+        askBeforeOverwriteFlag = false;
         SetGraphicsWindow(&window);
     }
     void TearDown() override {
-        cadBatchFlag = false;
         SetGraphicsWindow(nullptr);
-        ResetCadWriterFactories();
-        ResetCadOutputState();
+        ResetAllProgramState();
     }
 
     // A screen run whose entities go to the recording writer.

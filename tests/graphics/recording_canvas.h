@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app_state.h"
 #include "foundation/program_state.h"
 #include "foundation/ui_services.h"
 #include "graphics/display_list.h"
@@ -48,12 +49,13 @@ template <class UiKind = BatchUi>
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetProgramState();
-        ResetGraphicsDefaults();
-        ResetGraphicsWindow();
+        ResetAllProgramState();
         SetGraphicsWindow(&window);
     }
-    void TearDown() override { SetGraphicsWindow(nullptr); }
+    void TearDown() override {
+        SetGraphicsWindow(nullptr);
+        ResetAllProgramState();
+    }
     TFveldgra window;
     UiKind ui;
     ScopedUi scope{ui};

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app_state.h"
 #include "calc/cyl_bridge.h"
 #include "calc/cyl_record.h"
 #include "calc/records.h"
@@ -24,6 +25,7 @@
 #include "foundation/text_file.h"
 #include "foundation/ui_services.h"
 #include "reports/report_channel.h"
+#include "support/scripted_ui.h"
 #include "support/test_files.h"
 
 namespace veldrim::testing_support {
@@ -88,8 +90,7 @@ inline Row FindRow(const std::vector<Row>& rows, const std::string& symbol) {
 class ReportTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetProgramState(), ResetMessages(), ResetSharedTextFile(), ResetMessageBoxes(), ResetHelpTexts();
-        ResetGearData(), ResetCylGearRecord(), ResetCylBridge(), ResetReportChannel();
+        ResetAllProgramState();
         ASSERT_FALSE(dir.empty());
         userDirectory = dataDirectory = dir;
         helpDirectory = VELDRIM_DATA_DIR;
@@ -100,7 +101,7 @@ protected:
     }
     void TearDown() override {
         fs::current_path(oldCwd);
-        ResetSharedTextFile(), ResetReportChannel(), SetFixedNow(std::nullopt);
+        ResetAllProgramState();
     }
     std::string In(const std::string& leaf) const { return dir + "/" + leaf; }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app_state.h"
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"
 #include "tables/expr_compiler.h"
@@ -71,20 +72,13 @@ public:
 class ExprFixtureState {
 public:
     ExprFixtureState() {
-        ResetEngineBase();
-        ResetEngineDates();
-        ResetExpressionParser();
+        ResetAllProgramState();
         SetReportErrors(false);
         SetExprFieldSource(&fields);
         DateFormat = 0;
         SetCentury = false;
     }
-    ~ExprFixtureState() {
-        ResetExpressionParser();
-        ResetExprFieldSource();
-        ResetEngineDates();
-        ResetEngineBase();
-    }
+    ~ExprFixtureState() { ResetAllProgramState(); }
     FakeFields fields;
 };
 

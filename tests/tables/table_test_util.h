@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "app/app_state.h"
 #include "foundation/ui_services.h"
+#include "support/scripted_ui.h"
 #include "support/test_files.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
@@ -21,8 +23,8 @@ namespace veldrim::testing {
 // goes with the test (removed after the engine has closed its files).
 class TableTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetTableEngine(); }
-    void TearDown() override { ResetTableEngine(); }
+    void SetUp() override { ResetAllProgramState(); }
+    void TearDown() override { ResetAllProgramState(); }
     std::string Path(const std::string& name) const { return tmp / name; }
     static void UseIn(int area, const std::string& clause) {
         Select(area);

@@ -284,8 +284,6 @@ std::int32_t languageNumber = kDefaults.languageNumber;
 bool cadBatchFlag = kDefaults.cadBatchFlag;
 bool archiveModeLockOption = kDefaults.archiveModeLockOption;
 
-
-
 void ScreenProbe(std::int32_t measuredDpi) {
     if (measuredDpi > 0) screenDpi = measuredDpi;
     dialogWindowPercentage = 100;

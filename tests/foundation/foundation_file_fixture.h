@@ -49,7 +49,6 @@ protected:
 // A clean state, a scripted UI and a temporary folder removed afterwards.
 class FileFixture : public StateFixture {
 protected:
-
     std::string Path(const std::string& leaf) const { return dir + "/" + leaf; }
     static std::string Slurp(const std::string& path) { return testing::Slurp(path); }
     static void Spit(const std::string& path, const std::string& bytes) { testing::Spit(path, bytes); }

@@ -35,16 +35,14 @@ std::optional<int> ScriptedUi::ChooseFromList(const std::string& title,
 }
 
 std::optional<std::string> ScriptedUi::EnterText(const std::string& title,
-                                                 const std::string& prompt,
-                                                 const std::string&) {
+                                                 const std::string& prompt, const std::string&) {
     calls.push_back({"text", title, prompt});
     auto t = Next<std::optional<std::string>>();
     return t ? *t : std::nullopt;
 }
 
 std::optional<std::string> ScriptedUi::OpenFileName(const std::string& title,
-                                                    const std::string& folder,
-                                                    const std::string&) {
+                                                    const std::string& folder, const std::string&) {
     calls.push_back({"open", title, folder});
     auto t = Next<std::optional<std::string>>();
     return t ? *t : std::nullopt;

@@ -18,9 +18,9 @@ namespace veldrim {
 class ScriptedUi : public UiServices {
 public:
     struct Call {
-        std::string kind;   // "message", "ask", "list", "text", "open", "save", "folder", ...
+        std::string kind;  // "message", "ask", "list", "text", "open", "save", "folder", ...
         std::string title;
-        std::string text;   // message text, prompt, or the items joined by '\n'
+        std::string text;  // message text, prompt, or the items joined by '\n'
     };
     using Reply = std::variant<Answer, std::optional<int>, std::optional<std::string>, bool>;
 
@@ -70,7 +70,8 @@ public:
     bool batch = false;
 
 private:
-    template <class T> std::optional<T> Next();
+    template <class T>
+    std::optional<T> Next();
 };
 
 }  // namespace veldrim

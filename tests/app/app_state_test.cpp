@@ -1,0 +1,105 @@
+#include "app/app_state.h"
+
+#include <gtest/gtest.h>
+
+#include "app/document_links.h"
+#include "calc/data_file.h"
+#include "calc/records.h"
+#include "drawings/drawing_info.h"
+#include "drawings/result_view.h"
+#include "foundation/form_placement.h"
+#include "foundation/help_texts.h"
+#include "foundation/message_boxes.h"
+#include "foundation/messages.h"
+#include "graphics/cad_output.h"
+#include "graphics/display_list.h"
+#include "graphics/graphics_defaults.h"
+#include "reports/report_channel.h"
+#include "tables/bulk_verbs.h"
+#include "tables/dbf_file.h"
+#include "tables/engine_base.h"
+#include "tables/engine_files.h"
+#include "tables/locking.h"
+#include "tables/work_areas.h"
+
+namespace veldrim {
+namespace {
+
+void NoDrawing() {}
+void NoBlock(const std::string&, Real, Real, Real, Real, Real) {}
+
+// A run changes state in every library; the one reset brings each of them
+// back to the program's start-up values (those of a fresh process: the
+// design's defaults, written here by hand).
+TEST(ResetAllProgramState, RestoresTheStartUpValuesOfEveryLibrary) {
+    ResetAllProgramState();
+    // foundation
+    languageNumber = 2, cadBatchFlag = archiveModeLockOption = true;
+    decimalsSetting = 6, cancelFlag = true;
+    AddMessage("left over");
+    askBeforeOverwriteFlag = false, currentHelpNumber = 4711;
+    screenWidth = 1920, mainWindowGeometry.width = 1000;
+    // tables
+    FileDateError = 2, WriteThrough = true, FileMode = 66;
+    LockingOn = false, DelimitedSeparator = ';', AnsiTables = true, DefaultOpenMode = 18;
+    ErrorState.lastErrorCode = 1;
+    // calc
+    wormGear.flankForm = 3;
+    dataFileSections.snapshot = [] { return std::function<void()>(); };
+    // graphics
+    LastKeyChar = 'z', ZoomFactor = 2.0L, GraphicsTextFont = "Courier", CadLogoMode = 2;
+    CadWriterFactories[1] = nullptr, CadBlockInserter = NoBlock;
+    DisplayList.push_back("LINE");
+    // drawings
+    ResultViewDrawer = NoDrawing, drawingInfo.replacedBy = "Z-1";
+    // reports
+    reportOutputName = "x.txt", textPrinterCommand = "lpr", reportColumnHeads[3] = "unit";
+    // app
+    documentLinks[1].file = "a.pdf";
+
+    ResetAllProgramState();
+
+    EXPECT_EQ(languageNumber, 0);
+    EXPECT_FALSE(cadBatchFlag);
+    EXPECT_FALSE(archiveModeLockOption);
+    EXPECT_EQ(decimalsSetting, 3);
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_EQ(messageList.count, 0);
+    EXPECT_TRUE(askBeforeOverwriteFlag);
+    EXPECT_EQ(currentHelpNumber, 0);
+    EXPECT_EQ(screenWidth, 1024);
+    EXPECT_EQ(mainWindowGeometry.width, 641);
+    EXPECT_EQ(mainWindowGeometry.clientHeight, 481);
+
+    EXPECT_EQ(FileDateError, 0);
+    EXPECT_FALSE(WriteThrough);
+    EXPECT_EQ(FileMode, 18);
+    EXPECT_TRUE(LockingOn);
+    EXPECT_EQ(DelimitedSeparator, ',');
+    EXPECT_FALSE(AnsiTables);
+    EXPECT_EQ(DefaultOpenMode, 66);
+    EXPECT_EQ(ErrorState.lastErrorCode, 0);
+
+    EXPECT_EQ(wormGear.flankForm, 1);  // ZI
+    EXPECT_FALSE(dataFileSections.snapshot);
+
+    EXPECT_EQ(LastKeyChar, 0);
+    EXPECT_EQ(ZoomFactor, 1.2L);
+    EXPECT_EQ(GraphicsTextFont, "Arial");
+    EXPECT_EQ(CadLogoMode, 0);
+    EXPECT_NE(CadWriterFactories[1], nullptr);  // DXF is always available
+    EXPECT_NE(CadBlockInserter, &NoBlock);
+    EXPECT_TRUE(DisplayList.empty());
+
+    EXPECT_EQ(ResultViewDrawer, nullptr);
+    EXPECT_EQ(drawingInfo.replacedBy, "");
+
+    EXPECT_EQ(reportOutputName, "$out.tmp");
+    EXPECT_EQ(textPrinterCommand, "lp");
+    EXPECT_EQ(reportColumnHeads[3], "Einheit");
+
+    EXPECT_EQ(documentLinks[1].file, "");
+}
+
+}  // namespace
+}  // namespace veldrim

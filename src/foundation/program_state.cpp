@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "foundation/codepage.h"
+#include "foundation/text_conv.h"
 
 namespace veldrim {
 
@@ -152,12 +153,6 @@ std::array<std::string, N> Blanks(int width) {
     return rows;
 }
 
-std::array<std::string, kUnitSystemCount> DefaultUnitSystemNames() {
-    std::array<std::string, kUnitSystemCount> names;
-    for (std::size_t i = 0; i < names.size(); ++i) names[i] = kDefaults.unitSystemNames[i];
-    return names;
-}
-
 }  // namespace
 
 // Program identity.
@@ -241,7 +236,7 @@ std::array<std::string, kRecentFileCount> recentFilesList;
 std::int16_t cadTextCharacterSet = kDefaults.cadTextCharacterSet;
 std::int16_t codePageOption = kDefaults.codePageOption;
 std::int16_t angleFormat = kDefaults.angleFormat;
-std::array<std::string, kUnitSystemCount> unitSystemNames = DefaultUnitSystemNames();
+std::array<std::string, kUnitSystemCount> unitSystemNames = StringsOf(kDefaults.unitSystemNames);
 std::int32_t formPlacementOption = kDefaults.formPlacementOption;
 bool hideWarningsFlag = kDefaults.hideWarningsFlag;
 bool tablesFromUserDirectory = kDefaults.tablesFromUserDirectory;
@@ -394,7 +389,7 @@ void ResetProgramState() {
     defaultDataDirectory = CurrentDirectory();
     configurationDirectory = CurrentDirectory();
     recentFilesList = {};
-    unitSystemNames = DefaultUnitSystemNames();
+    unitSystemNames = StringsOf(kDefaults.unitSystemNames);
 
     // The configuration defaults end with the screen probe, as at start-up.
     ScreenProbe(0);

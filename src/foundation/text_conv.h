@@ -3,6 +3,7 @@
 // and the small string helpers used on the program's 8-bit texts (code page
 // 850 bytes). Positions are 1-based where the helpers take positions.
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -63,6 +64,13 @@ std::string ShortenWithDots(std::string_view s, int width);
 // used, maxLen the longest piece. A text needing more than five lines puts
 // the rest into the fifth.
 void WrapToLines(std::string_view s, char sep, int width, int& lines, int& maxLen);
+// Owned copies of a fixed list of texts (start-up values kept as views).
+template <std::size_t N>
+std::array<std::string, N> StringsOf(const std::array<std::string_view, N>& texts) {
+    std::array<std::string, N> out;
+    for (std::size_t i = 0; i < N; ++i) out[i] = texts[i];
+    return out;
+}
 
 // The program's command-line parameters (set once by the program's main).
 void SetProgramParams(int argc, const char* const* argv);

@@ -61,12 +61,6 @@ struct ReportChannelDefaults {
 };
 constexpr ReportChannelDefaults kDefaults{};
 
-std::array<std::string, 6> DefaultColumnHeads() {
-    std::array<std::string, 6> heads;
-    for (std::size_t i = 0; i < heads.size(); ++i) heads[i] = kDefaults.reportColumnHeads[i];
-    return heads;
-}
-
 }  // namespace
 
 std::uint16_t reportDestination = kDefaults.reportDestination;
@@ -81,7 +75,7 @@ std::string reportSavedExtension{kDefaults.reportSavedExtension};
 std::string reportTitle;
 std::array<std::string, 5> reportSubtitles;
 std::int32_t reportSheetTotal = 0;
-std::array<std::string, 6> reportColumnHeads = DefaultColumnHeads();
+std::array<std::string, 6> reportColumnHeads = StringsOf(kDefaults.reportColumnHeads);
 ReportColumnPositions reportColumnPositions;
 bool reportOutputComplete = kDefaults.reportOutputComplete;
 
@@ -317,7 +311,7 @@ void ResetReportChannel() {
     htmlDocumentBegun = false;
     reportSavedExtension = kDefaults.reportSavedExtension;
     SetReportHeader("", "", "", "", "", 0);
-    reportColumnHeads = DefaultColumnHeads();
+    reportColumnHeads = StringsOf(kDefaults.reportColumnHeads);
     reportColumnPositions = ReportColumnPositions{};
     reportOutputComplete = kDefaults.reportOutputComplete;
     screenReportMode = kDefaults.screenReportMode;

@@ -16,7 +16,7 @@
 // start-up values, which ResetProgramState() assigns again. The configuration
 // reader overwrites what the configuration file holds, the product identity
 // routine sets the identity texts; everything else reads and writes the
-// variables directly. ResetAllProgramState() (app/app_state.h) resets this
+// variables directly. The app's ResetAllProgramState() resets this
 // module with all the others; tests start from it.
 //
 // Numbered buffers keep the program's own numbering: `choiceBuffer[1]` is

@@ -9,6 +9,7 @@
 #include "calc/records.h"
 #include "foundation/program_state.h"
 #include "foundation/ui_services.h"
+#include "support/scripted_ui.h"
 #include "reports/edi_file.h"
 #include "fuzz_support.h"
 

@@ -12,6 +12,7 @@
 #include "calc/records.h"
 #include "foundation/program_state.h"
 #include "foundation/ui_services.h"
+#include "support/scripted_ui.h"
 
 namespace veldrim::fuzzing {
 

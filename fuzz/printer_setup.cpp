@@ -8,6 +8,7 @@
 
 #include "foundation/program_state.h"
 #include "foundation/ui_services.h"
+#include "support/scripted_ui.h"
 #include "reports/report_channel.h"
 #include "fuzz_support.h"
 

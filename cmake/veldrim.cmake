@@ -1,7 +1,9 @@
 # One static library per subsystem folder. Sources are picked up by glob so
 # that a new module needs no edit here; Qt code in qt/ subfolders is left out.
 function(veldrim_library name folder)
-  file(GLOB _src CONFIGURE_DEPENDS ${folder}/*.cpp)
+  # Subfolders by concern belong to the same library; qt/ folders do not.
+  file(GLOB_RECURSE _src CONFIGURE_DEPENDS ${folder}/*.cpp)
+  list(FILTER _src EXCLUDE REGEX "/qt/")
   if(_src)
     add_library(${name} STATIC ${_src})
     target_include_directories(${name} PUBLIC ${VELDRIM_SOURCE_DIR}/src)
@@ -15,7 +17,8 @@ endfunction()
 
 # One GoogleTest program per subsystem; built only when the folder has tests.
 function(veldrim_tests name folder)
-  file(GLOB _src CONFIGURE_DEPENDS ${folder}/*.cpp)
+  file(GLOB_RECURSE _src CONFIGURE_DEPENDS ${folder}/*.cpp)
+  list(FILTER _src EXCLUDE REGEX "/qt/")
   if(NOT _src)
     return()
   endif()

@@ -176,6 +176,31 @@ bool RecordLayoutSound(const TWorkArea& area) {
     return sum <= area.recordLength;
 }
 
+// Other programs keep the high byte of a C field's length in its decimals
+// byte (a 300-byte field is declared C(44,1)). Where the declared widths do
+// not add up to the record length, the high bytes are applied when that
+// makes them add up; false when the widths add up neither way. Widths that
+// already add up stay as they are (a C(8,2) written by a spreadsheet).
+bool ApplyWideCharFields(TWorkArea& area) {
+    uint32_t sum = 1, wide = 1;
+    for (const auto& f : area.fields) {
+        sum += f.length;
+        wide += f.length + (f.type == 'C' ? 256u * f.decimals : 0u);
+    }
+    if (sum == area.recordLength) return true;
+    if (wide != area.recordLength) return false;
+    uint16_t offset = 1;
+    for (auto& f : area.fields) {
+        if (f.type == 'C') {
+            f.length = static_cast<uint16_t>(f.length + 256u * f.decimals);
+            f.decimals = 0;
+        }
+        f.offset = offset;
+        offset = static_cast<uint16_t>(offset + f.length);
+    }
+    return true;
+}
+
 void ReadDbase2Header(TWorkArea& area, int64_t fileSize) {
     const std::string file = area.fileName;
     if (fileSize < 521) {
@@ -404,7 +429,7 @@ void OpenDbf(TWorkArea& area, int mode) {
     if (area.header[0] == 0x02) ReadDbase2Header(area, st.st_size);
     else ReadDbfHeader(area);
     if (area.fd < 0) return;  // refused above
-    if (!RecordLayoutSound(area)) {
+    if (!RecordLayoutSound(area) || (area.header[0] != 0x02 && !ApplyWideCharFields(area))) {
         AbandonOpen(area);
         SetError(210, NotDbase(file, std::string(" (Datensatzlänge ungültig"_cp850) + ")", " [USE/OpenDbf]"));
         return;
@@ -646,7 +671,7 @@ void CreateDbf(TWorkArea& area, const std::string& name, const std::vector<TFiel
         const std::string nm = UpperAscii(AllTrim(f.name).substr(0, 10));
         f.name = nm;
         switch (f.type) {
-            case 'C': case 'F': case 'N': if (f.length == 0) valid = false; break;
+            case 'C': case 'F': case 'N': if (f.length == 0 || f.length > 255) valid = false; break;
             case 'D': f.length = 8; break;
             case 'L': f.length = 1; break;
             case 'M': case 'B': case 'G': case 'P': f.length = 10; memo = true; break;
@@ -703,16 +728,7 @@ void CreateDbf(const std::string& name, const std::vector<TFieldEntry>& fields) 
     CreateDbf(scratch, name, fields);
 }
 
-void CreateDbfMemoFile(const std::string& name, uint8_t version, uint16_t blockSize,
-                       const std::string& caller) {
-    std::string ext = MemoExtension(version);
-    {
-        // The memo file's extension follows the case of the table's.
-        std::string d, n, e;
-        SplitFileName(name, d, n, e);
-        if (!e.empty() && LowerWin1252(e) == e) ext = LowerWin1252(ext);
-    }
-    const std::string memoName = ForceExtension(name, ext);
+std::vector<uint8_t> EmptyMemoFileBytes(const std::string& name, uint8_t version, uint16_t blockSize) {
     if (blockSize == 0) blockSize = 512;
     std::vector<uint8_t> bytes;
     if (version == 0x83) {
@@ -735,8 +751,21 @@ void CreateDbfMemoFile(const std::string& name, uint8_t version, uint16_t blockS
         bytes[19] = 0x01;
         PutLe16(bytes.data() + 20, blockSize);
     }
+    return bytes;
+}
+
+void CreateDbfMemoFile(const std::string& name, uint8_t version, uint16_t blockSize,
+                       const std::string& caller) {
+    std::string ext = MemoExtension(version);
+    {
+        // The memo file's extension follows the case of the table's.
+        std::string d, n, e;
+        SplitFileName(name, d, n, e);
+        if (!e.empty() && LowerWin1252(e) == e) ext = LowerWin1252(ext);
+    }
+    const std::string memoName = ForceExtension(name, ext);
     int code = 0;
-    if (!WriteWholeFile(memoName, bytes, code))
+    if (!WriteWholeFile(memoName, EmptyMemoFileBytes(name, version, blockSize), code))
         SetError(code, "Cannot create memo file " + memoName + " [" + caller + "]");
 }
 
@@ -754,14 +783,14 @@ void RecordToBinary(const TWorkArea& area, uint8_t* binary) {
     std::size_t pos = 1;
     for (const auto& f : area.fields) {
         const bool inRecord = static_cast<std::size_t>(f.offset) + f.length <= raw.size();
-        static const std::string blanks(255, ' ');
+        static const std::string blanks(0xFFFF, ' ');
         const std::string_view text = inRecord
             ? std::string_view(reinterpret_cast<const char*>(raw.data()) + f.offset, f.length)
             : std::string_view(blanks.data(), f.length);
         switch (f.type) {
             case 'C':
-                binary[pos] = f.length;
-                std::memcpy(binary + pos + 1, text.data(), f.length);
+                SetBinaryTextLength(f, binary + pos, f.length);
+                std::memcpy(binary + pos + BinaryTextPrefix(f), text.data(), f.length);
                 break;
             case 'D': {
                 std::string_view t = text;
@@ -826,8 +855,8 @@ void BinaryToRecord(TWorkArea& area, const uint8_t* binary) {
         std::string text;
         switch (f.type) {
             case 'C': {
-                const std::size_t n = std::min<std::size_t>(binary[pos], f.length);
-                text.assign(reinterpret_cast<const char*>(binary) + pos + 1, n);
+                const std::size_t n = std::min<std::size_t>(BinaryTextLength(f, binary + pos), f.length);
+                text.assign(reinterpret_cast<const char*>(binary) + pos + BinaryTextPrefix(f), n);
                 text.resize(f.length, ' ');
                 break;
             }

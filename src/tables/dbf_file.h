@@ -55,6 +55,9 @@ void CreateDbf(TWorkArea& area, const std::string& name, const std::vector<TFiel
 void CreateDbf(const std::string& name, const std::vector<TFieldEntry>& fields);
 void CreateDbfMemoFile(const std::string& name, uint8_t version, uint16_t blockSize,
                        const std::string& caller);
+// The bytes of an empty memo file of a version (header block; dBase III 513
+// bytes, FoxPro 512, dBase IV 24 with the base name of `name`).
+std::vector<uint8_t> EmptyMemoFileBytes(const std::string& name, uint8_t version, uint16_t blockSize);
 void TranslateRecords(bool toFile, bool oem, RecordHook hook, std::size_t size,
                       uint16_t recLen, uint8_t* buffer);
 void RecordToBinary(const TWorkArea& area, uint8_t* binary);

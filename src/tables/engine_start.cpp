@@ -1,12 +1,15 @@
 // Start of the table engine's record layer, in the order the units depend on
-// each other: runtime base, dates, work areas, then the verbs' settings.
+// each other: runtime base, dates, work areas, then the verbs' settings,
+// and the units that fill the procedure tables.
 #include "tables/bulk_verbs.h"
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"
 #include "tables/expr_compiler.h"
 #include "tables/locking.h"
+#include "tables/memo/memo_file.h"
 #include "tables/navigation.h"
 #include "tables/proc_tables.h"
+#include "tables/virtual/virtual_files.h"
 #include "tables/work_areas.h"
 
 namespace veldrim {
@@ -21,6 +24,8 @@ void ResetTableEngine() {
     ResetBulkVerbs();
     // The expression unit fills the parser table cleared above.
     StartExpressionParser();
+    StartMemoUnit();
+    StartVirtualFiles();
 }
 
 }  // namespace veldrim

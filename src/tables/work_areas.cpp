@@ -432,9 +432,20 @@ bool IsWideInteger(const TFieldEntry& f) {
     return (f.type == 'N' || f.type == 'F') && f.decimals == 0 && f.length >= 10;
 }
 
+int BinaryTextPrefix(const TFieldEntry& f) { return f.type == 'C' && f.length > 255 ? 2 : 1; }
+
+std::size_t BinaryTextLength(const TFieldEntry& f, const uint8_t* p) {
+    return BinaryTextPrefix(f) == 2 ? static_cast<std::size_t>(p[0] | (p[1] << 8)) : p[0];
+}
+
+void SetBinaryTextLength(const TFieldEntry& f, uint8_t* p, std::size_t n) {
+    p[0] = static_cast<uint8_t>(n & 0xFF);
+    if (BinaryTextPrefix(f) == 2) p[1] = static_cast<uint8_t>(n >> 8);
+}
+
 int BinaryFieldSize(const TFieldEntry& f) {
     switch (f.type) {
-        case 'C': return f.length + 1;
+        case 'C': return f.length + BinaryTextPrefix(f);
         case 'D': return 11;  // length byte + up to 10 characters, whatever the stored length
         case 'N': case 'F': return (f.decimals > 0 || IsWideInteger(f)) ? 8 : 4;
         case 'L': return 1;
@@ -463,7 +474,11 @@ uint8_t* BinaryAt(int n, char kind) {
 
 std::string BinaryText(int n) {
     const uint8_t* p = BinaryAt(n, 'S');
-    return p ? std::string(reinterpret_cast<const char*>(p) + 1, p[0]) : std::string();
+    if (!p) return {};
+    const auto& f = CurrentWorkArea()->fields[n - 1];
+    const std::size_t room = f.type == 'D' ? 10 : f.length;
+    return std::string(reinterpret_cast<const char*>(p) + BinaryTextPrefix(f),
+                       std::min(room, BinaryTextLength(f, p)));
 }
 
 double BinaryNumber(int n) {
@@ -503,8 +518,8 @@ void SetBinaryText(int n, const std::string& s) {
     const auto& f = CurrentWorkArea()->fields[n - 1];
     const std::size_t room = f.type == 'D' ? 10 : f.length;
     const std::size_t len = std::min(room, s.size());
-    p[0] = static_cast<uint8_t>(len);
-    std::memcpy(p + 1, s.data(), len);
+    SetBinaryTextLength(f, p, len);
+    std::memcpy(p + BinaryTextPrefix(f), s.data(), len);
 }
 
 void SetBinaryNumber(int n, double v) {

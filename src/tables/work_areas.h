@@ -21,6 +21,7 @@
 //   - the binary record (`binaryRecord`): plain values for callers. Byte 0 is
 //     1 for deleted, 0 otherwise, then each field in order:
 //       C  length byte + the characters          field length + 1 bytes
+//          (longer than 255: 16-bit length + the characters, length + 2)
 //       D  length byte + date text (current date format, 8 or 10 chars)  11
 //       N,F with decimals  IEEE double                                    8
 //       N,F without decimals, length <= 9  int32                          4
@@ -46,7 +47,7 @@ namespace veldrim {
 struct TFieldEntry {
     std::string name;      // upper case, at most 10 characters
     char type = 'C';       // C D F L M N (B G P read as M)
-    uint8_t length = 0;    // bytes in the raw record
+    uint16_t length = 0;   // bytes in the raw record (C fields of other programs up to 65535)
     uint8_t decimals = 0;
     uint16_t offset = 0;   // first byte within the raw record (first field: 1)
 };
@@ -158,6 +159,11 @@ void ConvertRecordBack();
 
 // Size of one field in the binary record, and of the whole binary record.
 int BinaryFieldSize(const TFieldEntry& f);
+// Bytes before the characters of a C or D field in the binary record (1, or
+// 2 for a C field longer than 255), and the text length stored there.
+int BinaryTextPrefix(const TFieldEntry& f);
+std::size_t BinaryTextLength(const TFieldEntry& f, const uint8_t* p);
+void SetBinaryTextLength(const TFieldEntry& f, uint8_t* p, std::size_t n);
 bool IsWideInteger(const TFieldEntry& f);  // N/F without decimals stored as int64
 
 // The whole number nearest to v (halves to even) in the integer type I; a

@@ -109,6 +109,7 @@ TEST_F(DbfFileTest, FuzzFoundOddDateAndLogicalLengthsStayInTheirBuffers) {
 
 TEST_F(DbfFileTest, GeneralFieldOfDbase4OpensAsMemo) {
     WriteBytes(Path("G.DBF"), BuildDbf(0x8B, {{"PIC", 'G', 10, 0}}, {" " + std::string(9, ' ') + "7"}));
+    CreateDbfMemoFile(Path("G.DBF"), 0x8B, 512, "test");
     USE(Path("G.DBF"));
     EXPECT_EQ(FieldType(1), 'M');
     EXPECT_EQ(BinaryMemoRef(1), 7);

@@ -125,6 +125,7 @@ TEST_F(WorkAreasTest, VerbsWithoutTableAnswerNeutrally) {
 
 TEST_F(WorkAreasTest, VirtualFileNeedsItsUnit) {
     uint8_t buf[16];
+    VirtualFileProc = nullptr;  // a program built without the virtual-file unit
     EXPECT_THROW(USE("* VIRTUAL FILE", buf, sizeof buf), EDurazError);
     EXPECT_EQ(LastError(), 1101);
     static int calls = 0;

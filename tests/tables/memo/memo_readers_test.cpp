@@ -1,0 +1,175 @@
+// Memo files written by the engine, read by Perl's XBase and python3-dbfread,
+// and memo files written by python3-dbf, read by the engine.
+#include <unistd.h>
+
+#include <map>
+#include <sstream>
+
+#include "tables/memo/memo_test_util.h"
+
+namespace veldrim::testing {
+namespace {
+
+bool Have(const char* program) { return access(program, X_OK) == 0; }
+
+// Sizes around the block boundaries of 512-byte blocks (a value's data plus
+// the 8-byte group header of the headered styles).
+const std::size_t kSizes[] = {0, 1, 503, 504, 505, 511, 512, 513, 600};
+
+struct Written {
+    int id;
+    std::string value;  // empty: no value
+};
+
+class MemoReadersTest : public MemoTest {
+protected:
+    // Fills a table of the style with texts of every size and, outside the
+    // dBase III style, binary values with zero bytes; checks the header's
+    // next-free block after every append.
+    std::vector<Written> Fill(const std::string& table, const MemoStyleCase& c) {
+        std::vector<Written> rows;
+        USE(table + " EXCLUSIVE");
+        const std::string memo = CurrentMemo()->fileName;
+        auto checkHeader = [&](const std::string& what) {
+            const auto file = ReadBytes(memo);
+            const uint64_t size = file.size();
+            EXPECT_EQ(HeaderNextFree(file, c.version == 0xF5), (size + c.blockSize - 1) / c.blockSize)
+                << c.label << " after " << what << ", file size " << size;
+        };
+        int id = 1;
+        for (std::size_t n : kSizes) {
+            const std::string text = Letters(n);
+            const int32_t ref = AddMemo(text);
+            if (n == 0) {
+                EXPECT_EQ(ref, 0) << c.label;
+            }
+            AppendRef(id, ref);
+            rows.push_back({id++, text});
+            if (n > 0) checkHeader("a text of " + std::to_string(n));
+        }
+        if (c.version != 0x83) {
+            for (std::size_t n : {1, 504, 600}) {
+                const std::string bytes = BinaryBytes(n);
+                AppendRef(id, WriteStream(bytes));
+                rows.push_back({id++, bytes});
+                checkHeader("a binary value of " + std::to_string(n));
+            }
+        }
+        CloseArea();
+        return rows;
+    }
+};
+
+// XBase prints id|hex of the memo, or id|NULL.
+std::map<int, std::string> XBaseValues(const std::string& table) {
+    const std::string script =
+        "use XBase; my $t = XBase->new($ARGV[0]) or die XBase->errstr;"
+        "for my $n (0 .. $t->last_record) { my ($del, $id, $m) = $t->get_record($n) or die $t->errstr;"
+        " print $id, '|', defined $m ? unpack('H*', $m) : 'NULL', \"\\n\"; }";
+    int rc = 0;
+    std::istringstream out(RunCapture({"/usr/bin/perl", "-e", script, table}, &rc));
+    std::map<int, std::string> values;
+    for (std::string line; std::getline(out, line);) {
+        const auto bar = line.find('|');
+        if (bar != std::string::npos) values[std::stoi(line.substr(0, bar))] = line.substr(bar + 1);
+    }
+    return values;
+}
+
+std::map<int, std::string> DbfreadValues(const std::string& table) {
+    const std::string script =
+        "import sys\nfrom dbfread import DBF\n"
+        "t = DBF(sys.argv[1], encoding='latin1', load=True)\n"
+        "for r in t.records:\n"
+        "    m = r['NOTE']\n"
+        "    print('%d|%s' % (r['ID'], 'NULL' if m is None else "
+        "(m if isinstance(m, bytes) else m.encode('latin1')).hex()))\n";
+    int rc = 0;
+    std::istringstream out(RunCapture({"/usr/bin/python3", "-c", script, table}, &rc));
+    std::map<int, std::string> values;
+    for (std::string line; std::getline(out, line);) {
+        const auto bar = line.find('|');
+        if (bar != std::string::npos) values[std::stoi(line.substr(0, bar))] = line.substr(bar + 1);
+    }
+    return values;
+}
+
+TEST_F(MemoReadersTest, XBaseReadsEveryStyleExactly) {
+    if (!Have("/usr/bin/perl")) GTEST_SKIP() << "no Perl";
+    for (const MemoStyleCase& c : kMemoStyles) {
+        const std::string table = MemoTable(std::string("x") + std::to_string(c.version) + ".dbf", c.version, c.blockSize);
+        const auto rows = Fill(table, c);
+        const auto read = XBaseValues(table);
+        ASSERT_EQ(read.size(), rows.size()) << c.label;
+        for (const Written& w : rows) {
+            // An empty memo field has no value: NULL, or an empty text.
+            const std::string got = read.at(w.id);
+            if (w.value.empty()) {
+                EXPECT_TRUE(got == "NULL" || got.empty()) << c.label << " id " << w.id << ": " << got;
+            } else {
+                EXPECT_EQ(got, Hex(w.value)) << c.label << " id " << w.id << " of " << w.value.size() << " bytes";
+            }
+        }
+    }
+}
+
+TEST_F(MemoReadersTest, DbfreadReadsDbase3AndFoxProExactlyAndDbase4ByPrefix) {
+    if (!Have("/usr/bin/python3")) GTEST_SKIP() << "no /usr/bin/python3";
+    for (const MemoStyleCase& c : kMemoStyles) {
+        const std::string table = MemoTable(std::string("d") + std::to_string(c.version) + ".dbf", c.version, c.blockSize);
+        const auto rows = Fill(table, c);
+        const auto read = DbfreadValues(table);
+        ASSERT_EQ(read.size(), rows.size()) << c.label;
+        for (const Written& w : rows) {
+            const std::string got = read.at(w.id);
+            if (w.value.empty()) {
+                EXPECT_TRUE(got == "NULL" || got.empty()) << c.label << " id " << w.id << ": " << got;
+            } else if (c.version == 0x8B) {
+                // dbfread reads the stored length (data + 8) after the header
+                // and cuts the value at its first 0x1F.
+                const std::size_t cut = w.value.find('\x1F');
+                const std::string prefix = w.value.substr(0, cut);
+                EXPECT_EQ(got.substr(0, 2 * prefix.size()), Hex(prefix)) << c.label << " id " << w.id;
+                if (cut == std::string::npos) {
+                    EXPECT_EQ(got.size(), 2 * (w.value.size() + 8)) << c.label << " id " << w.id;
+                }
+            } else {
+                EXPECT_EQ(got, Hex(w.value)) << c.label << " id " << w.id << " of " << w.value.size() << " bytes";
+            }
+        }
+    }
+}
+
+TEST_F(MemoReadersTest, EngineReadsMemoFilesOfPythonDbf) {
+    if (!Have("/usr/bin/python3")) GTEST_SKIP() << "no /usr/bin/python3";
+    struct Case { const char* type; uint8_t version; };
+    for (const Case& c : {Case{"db3", 0x83}, Case{"fp", 0xF5}}) {
+        const std::string p = Path(std::string("py_") + c.type + ".dbf");
+        std::string values = "[";
+        for (std::size_t n : kSizes) values += "'" + Letters(n, 'A') + "',";
+        values += "]";
+        const std::string script =
+            "import sys, dbf\n"
+            "t = dbf.Table(sys.argv[1], 'ID N(5,0); NOTE M', dbf_type=sys.argv[2], codepage='cp1252')\n"
+            "t.open(mode=dbf.READ_WRITE)\n"
+            "for i, v in enumerate(" + values + "): t.append((i + 1, v))\n"
+            "t.close()\n";
+        int rc = 0;
+        const std::string out = RunCapture({"/usr/bin/python3", "-c", script, p, c.type}, &rc);
+        ASSERT_EQ(rc, 0) << c.type << out;
+        USE(p);
+        EXPECT_EQ(CurrentWorkArea()->header[0], c.version) << c.type;
+        ASSERT_EQ(RecCount(), static_cast<int32_t>(std::size(kSizes))) << c.type;
+        for (std::size_t n : kSizes) {
+            EXPECT_EQ(ReadStream(BinaryMemoRef(2)), Letters(n, 'A')) << c.type << " value of " << n;
+            const auto lines = MemoProcTable.assignMemo(BinaryMemoRef(2));
+            // Lines wrapped at 253 characters join again when read line by line.
+            EXPECT_EQ(lines.empty() ? std::string() : lines[0], Letters(n, 'A')) << c.type << " line of " << n;
+            SKIP(1);
+        }
+        CloseArea();
+    }
+}
+
+}  // namespace
+}  // namespace veldrim::testing

@@ -1,0 +1,404 @@
+// The memo unit: file layouts, texts and lines, streams, rewrites, copies,
+// pack with failures, and damaged memo files.
+#include <dirent.h>
+
+#include <filesystem>
+#include <set>
+
+#include "foundation/codepage.h"
+#include "tables/bulk_verbs.h"
+#include "tables/engine_files.h"
+#include "tables/memo/memo_test_util.h"
+
+namespace veldrim::testing {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// A literal with its zero bytes.
+template <std::size_t N>
+std::string B(const char (&s)[N]) {
+    return std::string(s, N - 1);
+}
+
+std::string At(const Bytes& file, std::size_t from, std::size_t n) {
+    if (from >= file.size()) return {};
+    return std::string(file.begin() + static_cast<std::ptrdiff_t>(from),
+                       file.begin() + static_cast<std::ptrdiff_t>(std::min(file.size(), from + n)));
+}
+
+TEST_F(MemoTest, FirstValueOfEachStyleLandsAsTheLayoutSays) {
+    struct Case {
+        MemoStyleCase style;
+        std::size_t newSize;
+        int32_t block;
+        std::size_t sizeAfter;
+        std::string stored;   // the bytes at the value's block
+        uint32_t nextFree;
+    };
+    const Case cases[] = {
+        {kMemoStyles[0], 513, 1, 1024, std::string("hello\x1A\0", 7), 2},
+        {kMemoStyles[1], 24, 1, 525, std::string("\xFF\xFF\x08\x00\x0D\x00\x00\x00hello", 13), 2},
+        {kMemoStyles[2], 512, 8, 525, std::string("\x00\x00\x00\x01\x00\x00\x00\x05hello", 13), 9},
+    };
+    for (const Case& c : cases) {
+        const std::string table = MemoTable("f" + std::to_string(c.style.version) + ".dbf", c.style.version, c.style.blockSize);
+        const std::string memo = ForceExtension(table, c.style.memoExtension + 1);
+        EXPECT_EQ(FileSizeOf(memo), c.newSize) << c.style.label;
+        USE(table + " EXCLUSIVE");
+        EXPECT_EQ(AddMemo("hello  \r\n"), c.block) << c.style.label << ": trailing blanks and line ends are dropped";
+        CloseArea();
+        const Bytes file = ReadBytes(memo);
+        EXPECT_EQ(file.size(), c.sizeAfter) << c.style.label;
+        EXPECT_EQ(At(file, c.block * c.style.blockSize, c.stored.size()), c.stored) << c.style.label;
+        EXPECT_EQ(HeaderNextFree(file, c.style.version == 0xF5), c.nextFree) << c.style.label;
+    }
+}
+
+TEST_F(MemoTest, NewFoxProFileCountsItsHeaderBlocks) {
+    for (const auto& [blockSize, next] : {std::pair<uint16_t, uint32_t>{64, 8}, {512, 1}, {32, 16}}) {
+        const std::string table = MemoTable("fox" + std::to_string(blockSize) + ".dbf", 0xF5, blockSize);
+        EXPECT_EQ(HeaderNextFree(ReadBytes(ForceExtension(table, "fpt")), true), next) << blockSize;
+    }
+}
+
+TEST_F(MemoTest, BlankTextsStoreNothingAndLongDbase3TextsFillWholeBlocks) {
+    const std::string table = MemoTable("t3.dbf", 0x83, 512);
+    USE(table + " EXCLUSIVE");
+    const std::string memo = CurrentMemo()->fileName;
+    EXPECT_EQ(AddMemo("   \t  "), 0);
+    EXPECT_EQ(FileSizeOf(memo), 513u) << "a blank text leaves the file as it was";
+    EXPECT_EQ(AddMemo(Letters(600)), 1);
+    EXPECT_EQ(FileSizeOf(memo), 512u + 1024u) << "600 characters, 0x1A and zero bytes up to two blocks";
+    EXPECT_EQ(AddMemo("next"), 3);
+}
+
+TEST_F(MemoTest, LinesAreCutAtLineEndsAndWrappedAt253) {
+    struct Case {
+        std::string value;
+        uint8_t maxLines;
+        std::vector<std::string> lines;
+        std::vector<uint8_t> ends;
+        std::vector<std::string> joined;  // as a text file reads them
+    };
+    const std::string x250(250, 'x');
+    const Case cases[] = {
+        {"AB\r\nCD", 0, {"AB", "CD"}, {13, 0}, {"AB", "CD"}},
+        {std::string(300, 'z'), 0, {std::string(253, 'z'), std::string(47, 'z')}, {0, 0}, {std::string(300, 'z')}},
+        {x250 + "  yyyyyyyyyy", 0, {x250 + "  ", "yyyyyyyyyy"}, {0, 0}, {x250 + "  yyyyyyyyyy"}},
+        {"ab\x8D\ncd\r\nef\rgh\nij", 0, {"ab", "cd", "ef", "gh\nij"}, {141, 13, 13, 0}, {"abcd", "ef", "gh\nij"}},
+        {"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8", 5, {"1", "2", "3", "4", "5"}, {13, 13, 13, 13, 13}, {}},
+    };
+    USE(MemoTable("lines.dbf", 0x8B, 512) + " EXCLUSIVE");
+    for (const Case& c : cases) {
+        const int32_t ref = AddMemo(c.value);
+        ASSERT_TRUE(GetMemo(ref, c.maxLines)) << c.value;
+        std::vector<std::string> lines;
+        std::vector<uint8_t> ends;
+        for (const MemoLine& l : MemoLineTable) {
+            lines.push_back(l.text);
+            ends.push_back(l.end);
+        }
+        EXPECT_EQ(lines, c.lines) << c.value;
+        EXPECT_EQ(ends, c.ends) << c.value;
+        if (c.maxLines == 0) {
+            EXPECT_EQ(ReadMemoLines(ref), c.joined) << c.value;
+        }
+    }
+}
+
+TEST_F(MemoTest, RewrittenLinesAllEndInCrLf) {
+    for (const MemoStyleCase& s : kMemoStyles) {
+        USE(MemoTable("w" + std::to_string(s.version) + ".dbf", s.version, s.blockSize) + " EXCLUSIVE");
+        const int32_t ref = WriteMemoLines(0, {"one", "", "three"});
+        EXPECT_EQ(ReadStream(ref), "one\r\n\r\nthree\r\n") << s.label;
+        EXPECT_EQ(ReadMemoLines(ref), (std::vector<std::string>{"one", "", "three"})) << s.label;
+        EXPECT_EQ(WriteMemoLines(ref, {}), 0) << s.label << ": no lines, no value";
+        CloseArea();
+    }
+}
+
+TEST_F(MemoTest, Dbase4RewriteStaysInPlaceWhenItFitsAndCountsReleasedBlocks) {
+    const std::string table = MemoTable("r4.dbf", 0x8B, 512);
+    USE(table + " EXCLUSIVE");
+    const std::string memo = CurrentMemo()->fileName;
+    EXPECT_EQ(AddMemo("short"), 1);
+    EXPECT_EQ(WriteMemoLines(1, {"tiny"}), 1) << "6 bytes fit the value's one block";
+    EXPECT_EQ(ReadStream(1), "tiny\r\n");
+    EXPECT_EQ(WriteMemoLines(1, {Letters(600)}), 2) << "602 bytes need two blocks: the end of the file";
+    EXPECT_EQ(ReadStream(2), Letters(600) + "\r\n");
+    CloseArea();
+    const Bytes file = ReadBytes(memo);
+    EXPECT_EQ(file[32], 1) << "the one block of the old value was released";
+}
+
+TEST_F(MemoTest, ReleasedBlockCounterNeverWritesIntoValueBlocks) {
+    // With 32-byte blocks, offset 32 is the start of block 1.
+    const std::string table = MemoTable("small.dbf", 0x8B, 32);
+    USE(table + " EXCLUSIVE");
+    const int32_t first = AddMemo("first value");
+    const int32_t second = AddMemo("second");
+    ASSERT_EQ(first, 1);
+    const int32_t grown = WriteMemoLines(second, {Letters(100)});
+    EXPECT_NE(grown, second);
+    EXPECT_EQ(ReadStream(first), "first value");
+    EXPECT_EQ(ReadStream(grown), Letters(100) + "\r\n");
+}
+
+TEST_F(MemoTest, StreamsOfEachStyle) {
+    for (const MemoStyleCase& s : kMemoStyles) {
+        USE(MemoTable("s" + std::to_string(s.version) + ".dbf", s.version, s.blockSize) + " EXCLUSIVE");
+        const std::string memo = CurrentMemo()->fileName;
+        const int32_t text = AddMemo("abc");
+        EXPECT_EQ(ReadStream(text), "abc") << s.label;
+        ASSERT_NE(OpenBlob(false, text, 1), 0);
+        EXPECT_EQ(SeekBlobStream(0, 2), 3) << s.label << ": the end of the value";
+        EXPECT_EQ(SeekBlobStream(-5, 0), 0) << s.label;
+        DestroyBlobDescriptor();
+
+        const std::string bytes = BinaryBytes(700);
+        const int32_t ref = WriteStream(bytes);
+        EXPECT_EQ(ReadStream(ref), bytes) << s.label;
+        if (s.version == 0x83) {
+            ASSERT_LT(ref, 0) << "a stream value in a dBase III file is headered";
+            const Bytes file = ReadBytes(memo);
+            EXPECT_EQ(At(file, -ref * 512, 8), std::string("\xFF\xFF\x08\x00\xC4\x02\x00\x00", 8)) << "length 700 + 8";
+        } else {
+            EXPECT_GT(ref, 0) << s.label;
+        }
+        CloseArea();
+    }
+}
+
+TEST_F(MemoTest, StreamLengthIsTheFurthestByteWritten) {
+    USE(MemoTable("hw.dbf", 0x8B, 512) + " EXCLUSIVE");
+    const int32_t ref = OpenBlob(false, 0, 2);
+    WriteBlobStream("0123456789", 10, 0);
+    EXPECT_EQ(SeekBlobStream(2, 0), 2);
+    WriteBlobStream("AB", 2, 0);
+    DestroyBlobDescriptor();
+    EXPECT_EQ(ReadStream(ref), "01AB456789") << "a seek back before closing keeps the tail";
+}
+
+TEST_F(MemoTest, StreamWrittenWithoutBytesGetsNoHeader) {
+    USE(MemoTable("none.dbf", 0xF5, 64) + " EXCLUSIVE");
+    const std::string memo = CurrentMemo()->fileName;
+    ASSERT_NE(OpenBlob(false, 0, 2), 0);
+    DestroyBlobDescriptor();
+    EXPECT_EQ(FileSizeOf(memo), 512u);
+}
+
+TEST_F(MemoTest, TextOrBinaryIsDecidedOncePerValue) {
+    // Windows-1252 0xC4 is the A umlaut, 0x8E in code page 850.
+    struct Case {
+        std::vector<std::string> pieces;
+        std::string stored;
+    };
+    const Case cases[] = {
+        {{"\xC4\r\n"}, "\x8E\r\n"},
+        {{std::string("\xC4\x01", 2)}, std::string("\xC4\x01", 2)},
+        {{"\xC4" "bc", std::string("\x01\xC4", 2)}, std::string("\x8E" "bc\x01\x8E", 5)},
+        {{std::string("\x01", 1), "\xC4"}, std::string("\x01\xC4", 2)},
+    };
+    USE(MemoTable("tm.dbf", 0x8B, 512) + " EXCLUSIVE");
+    for (const Case& c : cases) {
+        const int32_t ref = OpenBlob(true, 0, 2);
+        for (const std::string& p : c.pieces) WriteBlobStream(p.data(), static_cast<int32_t>(p.size()), 0);
+        DestroyBlobDescriptor();
+        EXPECT_EQ(Hex(ReadStream(ref)), Hex(c.stored)) << Hex(c.pieces[0]);
+    }
+}
+
+TEST_F(MemoTest, ReferenceBeyondTheFileIsRefused) {
+    USE(MemoTable("far.dbf", 0x83, 512) + " EXCLUSIVE");
+    EXPECT_THROW(GetMemo(7, 0), EDurazError);
+    EXPECT_EQ(LastError(), 1003);
+    EXPECT_THROW(OpenBlob(false, 7, 1), EDurazError);
+    EXPECT_EQ(LastError(), 1003);
+}
+
+TEST_F(MemoTest, NegativeReferenceReadsAHeaderedValueOfADbase3File) {
+    // Block 1 holds a dBase IV style value; the table refers to it as -1,
+    // written as seven blanks and "-1" in the ten characters.
+    const std::string table = Path("neg.dbf");
+    WriteBytes(table, BuildDbf(0x83, {{"NOTE", 'M', 10, 0}}, {std::string(" ") + "        -1"}));
+    std::string memo(512, '\0');
+    memo[0] = 2;
+    memo += std::string("\xFF\xFF\x08\x00\x0B\x00\x00\x00" "a\0b", 11);
+    Spit(Path("neg.dbt"), memo);
+    USE(table);
+    EXPECT_EQ(BinaryMemoRef(1), -1);
+    EXPECT_EQ(Hex(ReadStream(-1)), Hex(std::string("a\0b", 3)));
+}
+
+TEST_F(MemoTest, MemoFileIsFoundWhateverTheCaseOfItsName) {
+    const std::string table = MemoTable("name.dbf", 0x8B, 512);
+    USE(table + " EXCLUSIVE");
+    AppendRef(1, AddMemo("found"));
+    CloseArea();
+    std::filesystem::rename(Path("name.dbt"), Path("NAME.DBT"));
+    USE(table);
+    EXPECT_EQ(ReadMemoLines(BinaryMemoRef(2)), std::vector<std::string>{"found"});
+}
+
+TEST_F(MemoTest, LocateSearchesMemoTexts) {
+    USE(MemoTable("loc.dbf", 0xF5, 64) + " EXCLUSIVE");
+    AppendRef(1, AddMemo("nothing here"));
+    AppendRef(2, AddMemo("first line\r\nthe Worm gear"));
+    EXPECT_TRUE(LocateValue("NOTE", std::string("worm"), true, 1, false));
+    EXPECT_EQ(RecNo(), 2);
+}
+
+TEST_F(MemoTest, AppendFromCopiesValuesBetweenStyles) {
+    // FoxPro source: a text and a binary value with zero bytes.
+    const std::string source = MemoTable("src.dbf", 0xF5, 64);
+    USE(source + " EXCLUSIVE");
+    AppendRef(1, AddMemo("plain text"));
+    AppendRef(2, WriteStream(BinaryBytes(600)));
+    AppendRef(3, 0);
+    CloseArea();
+    struct Case { uint8_t version; bool binaryNegated; };
+    for (const Case& c : {Case{0x83, true}, Case{0x8B, false}, Case{0xF5, false}}) {
+        USE(MemoTable("dst" + std::to_string(c.version) + ".dbf", c.version, 512) + " EXCLUSIVE");
+        AppendFrom(source);
+        ASSERT_EQ(RecCount(), 3);
+        GO(1);
+        EXPECT_EQ(ReadStream(BinaryMemoRef(2)), "plain text") << int(c.version);
+        GO(2);
+        EXPECT_EQ(BinaryMemoRef(2) < 0, c.binaryNegated) << int(c.version);
+        EXPECT_EQ(ReadStream(BinaryMemoRef(2)), BinaryBytes(600)) << int(c.version);
+        GO(3);
+        EXPECT_EQ(BinaryMemoRef(2), 0) << int(c.version);
+        CloseArea();
+    }
+}
+
+std::set<std::string> FilesIn(const std::string& dir) {
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) names.insert(e.path().filename().string());
+    return names;
+}
+
+TEST_F(MemoTest, PackFailingAtAnyStepKeepsEveryValueReadable) {
+    for (const MemoStyleCase& s : kMemoStyles) {
+        bool completed = false;
+        int steps = 0;
+        for (int step = 1; step < 60 && !completed; ++step) {
+            std::filesystem::remove_all(dir);
+            std::filesystem::create_directories(dir);
+            const std::string table = MemoTable("pack.dbf", s.version, s.blockSize);
+            const std::string memo = ForceExtension(table, s.memoExtension + 1);
+            USE(table + " EXCLUSIVE");
+            AppendRef(1, AddMemo("alpha"));
+            AppendRef(2, AddMemo(Letters(600)));
+            AppendRef(3, WriteStream(BinaryBytes(300)));
+            const int32_t old = AddMemo("old text");
+            AppendRef(4, WriteMemoLines(old, {"rewritten", Letters(700)}));
+            GO(2);
+            DeleteRec();
+            const uint64_t before = FileSizeOf(memo);
+            const std::set<std::string> files = FilesIn(dir);
+            PackMemoFailAtStep = step;
+            try {
+                Pack();
+                completed = true;
+                steps = step;
+            } catch (const EDurazError&) {
+            }
+            PackMemoFailAtStep = 0;
+            const std::string label = std::string(s.label) + " failing at step " + std::to_string(step);
+            EXPECT_EQ(FilesIn(dir), files) << label << ": no scratch file stays";
+            ASSERT_EQ(RecCount(), 3) << label;
+            GO(1);
+            EXPECT_EQ(ReadStream(BinaryMemoRef(2)), "alpha") << label;
+            GO(2);
+            EXPECT_EQ(ReadStream(BinaryMemoRef(2)), BinaryBytes(300)) << label;
+            GO(3);
+            EXPECT_EQ(ReadStream(BinaryMemoRef(2)), "rewritten\r\n" + Letters(700) + "\r\n") << label;
+            if (completed) {
+                EXPECT_LT(FileSizeOf(memo), before) << label << ": unreferenced values are gone";
+                CloseArea();
+                USE(table);
+                GO(1);
+                EXPECT_EQ(ReadStream(BinaryMemoRef(2)), "alpha") << label << " after reopening";
+            }
+            CloseArea();
+        }
+        EXPECT_TRUE(completed) << s.label;
+        EXPECT_GT(steps, 8) << s.label << ": the pack has steps for each value and reference";
+    }
+}
+
+TEST_F(MemoTest, PackDropsReferencesBeyondTheFile) {
+    const std::string table = Path("beyond.dbf");
+    WriteBytes(table, BuildDbf(0x83, {{"NOTE", 'M', 10, 0}}, {"         99", "          1"}));
+    std::string memo(512, '\0');
+    memo[0] = 2;
+    memo += "kept\x1A";
+    Spit(Path("beyond.dbt"), memo);
+    USE(table + " EXCLUSIVE");
+    EXPECT_THROW(Pack(), EDurazError);
+    EXPECT_EQ(LastError(), 1003);
+    GO(1);
+    EXPECT_EQ(BinaryMemoRef(1), 0);
+    GO(2);
+    EXPECT_EQ(ReadStream(BinaryMemoRef(1)), "kept");
+}
+
+// Damaged memo files: every verb ends with an engine error or a value, never
+// a crash.
+TEST_F(MemoTest, DamagedMemoFilesAreSurvived) {
+    auto le = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+    struct Case {
+        const char* label;
+        uint8_t version;
+        std::string memo;
+        const char* ref;
+    };
+    const std::string dbase4Head = le(1) + std::string(14, '\0') + B("\x02\x01\x00\x02\x00\x00");
+    const Case cases[] = {
+        {"empty dBase III file", 0x83, "", "1"},
+        {"three bytes", 0x8B, "abc", "1"},
+        {"FoxPro block size 0", 0xF5, std::string(512, '\0') + B("\0\0\0\1\0\0\0\3abc"), "1"},
+        {"dBase IV length beyond the file", 0x8B,
+         dbase4Head + std::string(512 - 24, '\0') + B("\xFF\xFF\x08\x00") + le(0xFFFFFFF0) + "abc", "1"},
+        {"dBase IV length below its header", 0x8B, dbase4Head + std::string(512 - 24, '\0') + B("\xFF\xFF\x08\x00") + le(3), "1"},
+        {"free chain in a loop", 0x8B,
+         le(1) + dbase4Head.substr(4) + std::string(512 - 24, '\0') + le(1) + le(1) + std::string(504, '\0') +
+             B("\xFF\xFF\x08\x00") + le(11) + "abc",
+         "2"},
+        {"FoxPro length beyond the file", 0xF5, B("\0\0\0\2\0\0\0\x40") + std::string(504, '\0') + B("\0\0\0\1\x7F\xFF\xFF\xFFx"), "8"},
+        {"large negative reference", 0x83, std::string(1024, 'q'), "-999999999"},
+        {"block size 1", 0x8B, le(30) + std::string(14, '\0') + B("\x02\x01\x01\x00") + std::string(10, 'z'), "25"},
+    };
+    for (const Case& c : cases) {
+        const std::string table = Path("bad.dbf");
+        std::string ref = c.ref;
+        WriteBytes(table, BuildDbf(c.version, {{"NOTE", 'M', 10, 0}}, {" " + std::string(10 - ref.size(), ' ') + ref}));
+        Spit(ForceExtension(table, c.version == 0xF5 ? "fpt" : "dbt"), c.memo);
+        try {
+            USE(table + " EXCLUSIVE");
+        } catch (const EDurazError&) {
+            continue;
+        }
+        auto attempt = [&](auto&& f) {
+            try {
+                f();
+            } catch (const EDurazError&) {
+            }
+        };
+        const int32_t r = BinaryMemoRef(1);
+        attempt([&] { ReadMemoLines(r); });
+        attempt([&] { ReadStream(r); });
+        attempt([&] { SetBinaryMemoRef(1, WriteMemoLines(r, {"new text", Letters(900)})); });
+        attempt([&] { AddMemo(Letters(40)); });
+        attempt([&] { WriteStream(BinaryBytes(70)); });
+        attempt([&] { Replace(); });
+        attempt([&] { Pack(); });
+        attempt([&] { CloseArea(); });
+        SUCCEED() << c.label;
+    }
+}
+
+}  // namespace
+}  // namespace veldrim::testing

@@ -273,6 +273,34 @@ TEST_F(MemoTest, AppendFromCopiesValuesBetweenStyles) {
     }
 }
 
+TEST_F(MemoTest, AppendsOfTwoAreasTakeTurnsOnTheMemoFileLock) {
+    const std::string table = MemoTable("shared.dbf", 0x8B, 512);
+    UseIn(1, table);
+    UseIn(2, table + " ALIAS OTHER");
+    Select(1);
+    ASSERT_TRUE(LockMemofile());
+    Select(2);
+    EXPECT_THROW(AddMemo("second"), EDurazError);
+    EXPECT_EQ(LastError(), 1017);
+    Select(1);
+    EXPECT_EQ(AddMemo("first"), 1) << "the area holding the lock appends and releases it";
+    Select(2);
+    EXPECT_EQ(AddMemo("second"), 2);
+}
+
+TEST_F(MemoTest, ZapLeavesAnEmptyMemoFileOfTheTablesStyle) {
+    for (const MemoStyleCase& s : kMemoStyles) {
+        const std::string table = MemoTable("zap" + std::to_string(s.version) + ".dbf", s.version, s.blockSize);
+        USE(table + " EXCLUSIVE");
+        AddMemo(Letters(900));
+        MemoProcTable.zapMemofile(table);
+        const std::string memo = CurrentMemo()->fileName;
+        EXPECT_EQ(FileSizeOf(memo), s.version == 0x83 ? 513u : s.version == 0xF5 ? 512u : 24u) << s.label;
+        EXPECT_EQ(memo.substr(memo.size() - 3), std::string(s.memoExtension + 1)) << s.label;
+        CloseArea();
+    }
+}
+
 std::set<std::string> FilesIn(const std::string& dir) {
     std::set<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(dir)) names.insert(e.path().filename().string());

@@ -257,9 +257,7 @@ void PackMemofile() {
                 tmpName.clear();
                 bool ro = false;
                 int oc = 0;
-                if (PackStep(step)) newFd = OpenTableFile(name, a->exclusive || !LockingOn ? kFileModeExclusiveReadWrite
-                                                                                   : kFileModeSharedReadWrite,
-                                                          &ro, &oc);
+                if (PackStep(step)) newFd = OpenTableFile(name, m->openMode, &ro, &oc);
                 if (newFd < 0) fail(static_cast<uint16_t>(oc ? oc : 2), "PackMemofile");
             }
         }

@@ -195,6 +195,7 @@ void OpenMemofile(const std::string& tableName) {
     }
     auto* m = new MemoState;
     m->fd = fd;
+    m->openMode = mode;
     m->fileName = name;
     m->style = style;
     m->blockSize = 512;

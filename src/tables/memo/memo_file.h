@@ -60,6 +60,7 @@ struct BlobDescriptor {
 // The memo state of one work area (TWorkArea::memoState).
 struct MemoState {
     int fd = -1;
+    int openMode = 0;  // file mode of the open (share emulation), kept for reopening
     std::string fileName;
     uint8_t style = kMemoDbase4;
     uint16_t blockSize = 512;

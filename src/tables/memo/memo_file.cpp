@@ -96,6 +96,10 @@ void ApplyHook(RecordHook hook, uint8_t* data, std::size_t n) {
 
 uint16_t IoCode() { return errno != 0 ? IoCodeOf(errno) : 101; }
 
+uint32_t OccupiedBlocks(uint32_t storedLength, uint16_t blockSize) {
+    return static_cast<uint32_t>(std::max<uint64_t>(1, (static_cast<uint64_t>(storedLength) + blockSize - 1) / blockSize));
+}
+
 std::string RecordTail(const TWorkArea* a) {
     return " Record # " + std::to_string(a ? a->recordNumber : 0);
 }
@@ -368,7 +372,7 @@ uint32_t ReadGroupHeader(uint32_t block, uint8_t header[8]) {
         MemoError(30, m->fileName + " [ReadGroupHeader()]");
         return 0;
     }
-    return Le32(header + 4) / m->blockSize + 1;
+    return OccupiedBlocks(Le32(header + 4), m->blockSize);
 }
 
 namespace {
@@ -443,7 +447,7 @@ uint32_t AllocMemoBlocks(uint32_t count, uint32_t oldBlock, const std::string& c
             return 0;
         }
         if (IsDbase4GroupHeader(b) && Le32(b + 4) >= 8) {
-            const uint32_t have = (Le32(b + 4) - 8) / m->blockSize + 1;
+            const uint32_t have = OccupiedBlocks(Le32(b + 4), m->blockSize);
             if (have >= count) {
                 if (have > count) FreeMemoBlocks(oldBlock + count, have - count);
                 return oldBlock;

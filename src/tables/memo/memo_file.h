@@ -98,7 +98,7 @@ void UpdateMemoHeader();
 // new value's offset); 0 on failure.
 int64_t LockMemoPadAndSeekEOF(const std::string& caller);
 bool WriteGroupHeaderAt(uint32_t block, uint32_t length);
-// dBase IV style: number of blocks of the value at `block` (0 on error).
+// dBase IV style: number of blocks the value at `block` fills (0 on error).
 uint32_t ReadGroupHeader(uint32_t block, uint8_t header[8]);
 uint32_t AllocMemoBlocks(uint32_t count, uint32_t oldBlock, const std::string& caller);
 void FreeMemoBlocks(uint32_t block, uint32_t blockCount);

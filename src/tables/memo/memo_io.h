@@ -43,6 +43,9 @@ bool IsDbase4GroupHeader(const uint8_t* h);
 void ApplyHook(RecordHook hook, uint8_t* data, std::size_t n);
 // The I/O code of the last failed call (101, disk full, when errno is 0).
 uint16_t IoCode();
+// Blocks a stored dBase IV value really fills: its stored length (data + 8)
+// rounded up to whole blocks, for the next value starts right after them.
+uint32_t OccupiedBlocks(uint32_t storedLength, uint16_t blockSize);
 // " Record # n" of an area's current record.
 std::string RecordTail(const TWorkArea* a);
 

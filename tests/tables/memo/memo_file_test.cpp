@@ -132,6 +132,61 @@ TEST_F(MemoTest, Dbase4RewriteStaysInPlaceWhenItFitsAndCountsReleasedBlocks) {
     EXPECT_EQ(file[32], 1) << "the one block of the old value was released";
 }
 
+TEST_F(MemoTest, Dbase4RewriteNeedsLengthPlusHeaderDiv512PlusOneBlocks) {
+    // A value of 1000 bytes fills blocks 1 and 2 (1008 bytes with its
+    // header). A rewrite of data length L needs (L + 8) div 512 + 1 blocks:
+    // 1015 bytes need 2 and stay in place, 1016 need 3 and move to the end.
+    for (const auto& [rewritten, stays] : {std::pair<std::size_t, bool>{1015, true}, {1016, false}}) {
+        USE(MemoTable("res" + std::to_string(rewritten) + ".dbf", 0x8B, 512) + " EXCLUSIVE");
+        ASSERT_EQ(AddMemo(Letters(1000)), 1);
+        ASSERT_EQ(AddMemo("next value"), 3);
+        const int32_t block = WriteMemoLines(1, {Letters(rewritten - 2)});
+        EXPECT_EQ(block, stays ? 1 : 4) << rewritten;
+        EXPECT_EQ(ReadStream(block), Letters(rewritten - 2) + "\r\n") << rewritten;
+        EXPECT_EQ(ReadStream(3), "next value") << rewritten << ": the following value is untouched";
+        CloseArea();
+    }
+}
+
+TEST_F(MemoTest, Dbase4ValueFillingItsBlockExactlyIsNotGrownIntoTheNext) {
+    // 504 + 8 bytes fill block 1 exactly; the next value starts at block 2.
+    USE(MemoTable("exact.dbf", 0x8B, 512) + " EXCLUSIVE");
+    ASSERT_EQ(AddMemo(Letters(504)), 1);
+    ASSERT_EQ(AddMemo("next value"), 2);
+    const int32_t block = WriteMemoLines(1, {Letters(508)});
+    EXPECT_NE(block, 1);
+    EXPECT_EQ(ReadStream(2), "next value");
+    EXPECT_EQ(ReadStream(block), Letters(508) + "\r\n");
+}
+
+TEST_F(MemoTest, HeaderBlockSizes) {
+    struct Case { const char* label; uint8_t version; std::string head; uint16_t opened; uint16_t copied; };
+    auto dbase4 = [](const char* b18to21) {
+        std::string h(24, '\0');
+        h[0] = 1;
+        h.replace(18, 4, b18to21, 4);
+        return h;
+    };
+    std::string fox(512, '\0');
+    fox[3] = 1;
+    const Case cases[] = {
+        {"dBase IV size 0", 0x8B, dbase4("\x02\x01\x00\x00"), 512, 0},
+        {"dBase IV size 1024", 0x8B, dbase4("\x02\x01\x00\x04"), 1024, 1024},
+        {"dBase IV without 02 01", 0x8B, dbase4("\x00\x00\x40\x00"), 64, 512},
+        {"FoxPro size 0", 0xF5, fox, 512, 0},
+    };
+    for (const Case& c : cases) {
+        const std::string table = Path("bs.dbf");
+        WriteBytes(table, BuildDbf(c.version, {{"NOTE", 'M', 10, 0}}, {}));
+        Spit(ForceExtension(table, c.version == 0xF5 ? "fpt" : "dbt"), c.head);
+        USE(table);
+        EXPECT_EQ(CurrentMemo()->blockSize, c.opened) << c.label;
+        bool isFox = false;
+        EXPECT_EQ(MemoBlockSize(CurrentMemo()->fd, c.version, isFox), c.copied) << c.label;
+        CloseArea();
+    }
+}
+
 TEST_F(MemoTest, ReleasedBlockCounterNeverWritesIntoValueBlocks) {
     // With 32-byte blocks, offset 32 is the start of block 1.
     const std::string table = MemoTable("small.dbf", 0x8B, 32);

@@ -60,20 +60,24 @@ protected:
     }
 };
 
-// XBase prints id|hex of the memo, or id|NULL.
-std::map<int, std::string> XBaseValues(const std::string& table) {
-    const std::string script =
-        "use XBase; my $t = XBase->new($ARGV[0]) or die XBase->errstr;"
-        "for my $n (0 .. $t->last_record) { my ($del, $id, $m) = $t->get_record($n) or die $t->errstr;"
-        " print $id, '|', defined $m ? unpack('H*', $m) : 'NULL', \"\\n\"; }";
-    int rc = 0;
-    std::istringstream out(RunCapture({"/usr/bin/perl", "-e", script, table}, &rc));
+// The lines "id|value" that the reader scripts print.
+std::map<int, std::string> IdValues(const std::string& printed) {
+    std::istringstream out(printed);
     std::map<int, std::string> values;
     for (std::string line; std::getline(out, line);) {
         const auto bar = line.find('|');
         if (bar != std::string::npos) values[std::stoi(line.substr(0, bar))] = line.substr(bar + 1);
     }
     return values;
+}
+
+// XBase prints id|hex of the memo, or id|NULL.
+std::map<int, std::string> XBaseValues(const std::string& table) {
+    const std::string script =
+        "use XBase; my $t = XBase->new($ARGV[0]) or die XBase->errstr;"
+        "for my $n (0 .. $t->last_record) { my ($del, $id, $m) = $t->get_record($n) or die $t->errstr;"
+        " print $id, '|', defined $m ? unpack('H*', $m) : 'NULL', \"\\n\"; }";
+    return IdValues(RunCapture({"/usr/bin/perl", "-e", script, table}));
 }
 
 std::map<int, std::string> DbfreadValues(const std::string& table) {
@@ -84,14 +88,7 @@ std::map<int, std::string> DbfreadValues(const std::string& table) {
         "    m = r['NOTE']\n"
         "    print('%d|%s' % (r['ID'], 'NULL' if m is None else "
         "(m if isinstance(m, bytes) else m.encode('latin1')).hex()))\n";
-    int rc = 0;
-    std::istringstream out(RunCapture({"/usr/bin/python3", "-c", script, table}, &rc));
-    std::map<int, std::string> values;
-    for (std::string line; std::getline(out, line);) {
-        const auto bar = line.find('|');
-        if (bar != std::string::npos) values[std::stoi(line.substr(0, bar))] = line.substr(bar + 1);
-    }
-    return values;
+    return IdValues(RunCapture({"/usr/bin/python3", "-c", script, table}));
 }
 
 TEST_F(MemoReadersTest, XBaseReadsEveryStyleExactly) {

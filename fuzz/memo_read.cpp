@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "fuzz_support.h"
+#include "fuzz_tables.h"
 #include "tables/bulk_verbs.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
@@ -34,23 +34,11 @@ std::string TableBytes(uint8_t version, int32_t ref) {
     return h + " " + std::string(10 - digits.size(), ' ') + digits + "\x1A";
 }
 
-template <class F>
-void Attempt(F&& f) {
-    try {
-        f();
-    } catch (const veldrim::EDurazError&) {
-    }
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace veldrim;
-    static bool started = [] {
-        ResetTableEngine();
-        return true;
-    }();
-    (void)started;
+    fuzzing::StartTableEngineOnce();
     if (size < 5 || size > 200000) return 0;
     const uint8_t versions[] = {0x83, 0x8B, 0xF5};
     const uint8_t version = versions[data[0] % 3];
@@ -62,12 +50,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!fuzzing::WriteInput(table, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size())) return 0;
     if (!fuzzing::WriteInput(dir + (version == 0xF5 ? "/fuzz_memo.fpt" : "/fuzz_memo.dbt"), data + 5, size - 5)) return 0;
     Select(1);
-    Attempt([&] { USE(table + " EXCLUSIVE"); });
+    fuzzing::Tolerant([&] { USE(table + " EXCLUSIVE"); });
     if (CurrentWorkArea()) {
         const int32_t r = BinaryMemoRef(1);
-        Attempt([&] { (void)ReadMemoLines(r); });
-        Attempt([&] { (void)GetMemo(r, 3); });
-        Attempt([&] {
+        fuzzing::Tolerant([&] { (void)ReadMemoLines(r); });
+        fuzzing::Tolerant([&] { (void)GetMemo(r, 3); });
+        fuzzing::Tolerant([&] {
             if (OpenBlob(true, r, 1) == 0) return;
             char buf[1024];
             while (ReadBlobStream(buf, sizeof buf, 0) > 0) {
@@ -75,13 +63,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             SeekBlobStream(-3, 2);
             DestroyBlobDescriptor();
         });
-        Attempt([&] { SetBinaryMemoRef(1, WriteMemoLines(r, {"rewritten", std::string(700, 'r')})); });
-        Attempt([&] { Replace(); });
-        Attempt([&] { (void)AddMemo(std::string(530, 'a')); });
-        Attempt([&] { (void)Pack(); });
+        fuzzing::Tolerant([&] { SetBinaryMemoRef(1, WriteMemoLines(r, {"rewritten", std::string(700, 'r')})); });
+        fuzzing::Tolerant([&] { Replace(); });
+        fuzzing::Tolerant([&] { (void)AddMemo(std::string(530, 'a')); });
+        fuzzing::Tolerant([&] { (void)Pack(); });
     }
-    Attempt([&] { CloseArea(); });
-    ErrorState.lastErrorCode = 0;
-    ErrorState.pendingErrorCode = 0;
+    fuzzing::Tolerant([&] { CloseArea(); });
+    fuzzing::ClearTableErrors();
     return 0;
 }

@@ -23,8 +23,6 @@ namespace veldrim {
 
 using namespace memo_io;
 
-int PackMemoFailAtStep = 0;
-
 namespace {
 
 // Copies one value into `to` at offset `toPos`, converting between styles.

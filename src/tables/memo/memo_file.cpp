@@ -21,8 +21,27 @@
 
 namespace veldrim {
 
-uint16_t DefaultMemoBlockSize = 512;
-uint16_t MemoLineCapacity = 1024;
+namespace {
+
+struct MemoDefaults {
+    uint16_t DefaultMemoBlockSize = 512;
+    uint16_t MemoLineCapacity = 1024;
+    int PackMemoFailAtStep = 0;
+};
+constexpr MemoDefaults kDefaults{};
+
+}  // namespace
+
+uint16_t DefaultMemoBlockSize = kDefaults.DefaultMemoBlockSize;
+uint16_t MemoLineCapacity = kDefaults.MemoLineCapacity;
+int PackMemoFailAtStep = kDefaults.PackMemoFailAtStep;
+
+void ResetMemoSettings() {
+    DefaultMemoBlockSize = kDefaults.DefaultMemoBlockSize;
+    MemoLineCapacity = kDefaults.MemoLineCapacity;
+    PackMemoFailAtStep = kDefaults.PackMemoFailAtStep;
+    SetMemoFillCount(0);
+}
 
 namespace memo_io {
 

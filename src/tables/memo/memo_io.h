@@ -11,6 +11,8 @@ namespace veldrim {
 
 // The fill count of the last GetMemo (added to the released-block counter).
 void SetMemoFillCount(uint32_t n);
+// The memo unit's settings back to their start-up values.
+void ResetMemoSettings();
 
 // One end of a memo copy: an open memo file, its style and block size and
 // the record hook its bytes pass.

@@ -332,9 +332,7 @@ void DestroyBlobDescriptor() {
 }
 
 void StartMemoUnit() {
-    DefaultMemoBlockSize = 512;
-    MemoLineCapacity = 1024;
-    PackMemoFailAtStep = 0;
+    ResetMemoSettings();
     MemoLineTable.clear();
     MemoProcTable.assignMemo = ReadMemoLines;
     MemoProcTable.packMemofile = PackMemofile;

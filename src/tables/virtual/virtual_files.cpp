@@ -32,7 +32,6 @@ struct Node {
 struct VirtualList {
     std::vector<Node> records;  // record n is records[n - 1]
     TVFileKeyFunction keyFunction;
-    uint8_t replaceResult = 0;
 };
 
 uint8_t lastReplaceResult = 0;
@@ -199,7 +198,7 @@ void Replace(TWorkArea& a, VirtualList& l, int32_t n) {
         RemoveCurrent(a, l);
         std::memcpy(a.binaryRecord, record.data(), record.size());
         if (!AddLL(a, l)) return;
-        l.replaceResult = lastReplaceResult = a.recordNumber == n ? 1 : 2;
+        lastReplaceResult = a.recordNumber == n ? 1 : 2;
         return;
     }
     if (size == node.data.size()) {

@@ -47,8 +47,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string dir = fuzzing::ScratchFolder();
     const std::string table = dir + "/fuzz_memo.dbf";
     const std::string bytes = TableBytes(version, ref);
-    if (!fuzzing::WriteInput(table, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size())) return 0;
-    if (!fuzzing::WriteInput(dir + (version == 0xF5 ? "/fuzz_memo.fpt" : "/fuzz_memo.dbt"), data + 5, size - 5)) return 0;
+    if (!fuzzing::WriteInput(table, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()))
+        return 0;
+    if (!fuzzing::WriteInput(dir + (version == 0xF5 ? "/fuzz_memo.fpt" : "/fuzz_memo.dbt"),
+                             data + 5, size - 5))
+        return 0;
     Select(1);
     fuzzing::Tolerant([&] { USE(table + " EXCLUSIVE"); });
     if (CurrentWorkArea()) {
@@ -63,7 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             SeekBlobStream(-3, 2);
             DestroyBlobDescriptor();
         });
-        fuzzing::Tolerant([&] { SetBinaryMemoRef(1, WriteMemoLines(r, {"rewritten", std::string(700, 'r')})); });
+        fuzzing::Tolerant([&] {
+            SetBinaryMemoRef(1, WriteMemoLines(r, {"rewritten", std::string(700, 'r')}));
+        });
         fuzzing::Tolerant([&] { Replace(); });
         fuzzing::Tolerant([&] { (void)AddMemo(std::string(530, 'a')); });
         fuzzing::Tolerant([&] { (void)Pack(); });

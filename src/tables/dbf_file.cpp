@@ -671,7 +671,11 @@ void CreateDbf(TWorkArea& area, const std::string& name, const std::vector<TFiel
         const std::string nm = UpperAscii(AllTrim(f.name).substr(0, 10));
         f.name = nm;
         switch (f.type) {
-            case 'C': case 'F': case 'N': if (f.length == 0 || f.length > 255) valid = false; break;
+            case 'C':
+            case 'F':
+            case 'N':
+                if (f.length == 0 || f.length > 255) valid = false;
+                break;
             case 'D': f.length = 8; break;
             case 'L': f.length = 1; break;
             case 'M': case 'B': case 'G': case 'P': f.length = 10; memo = true; break;
@@ -728,7 +732,8 @@ void CreateDbf(const std::string& name, const std::vector<TFieldEntry>& fields) 
     CreateDbf(scratch, name, fields);
 }
 
-std::vector<uint8_t> EmptyMemoFileBytes(const std::string& name, uint8_t version, uint16_t blockSize) {
+std::vector<uint8_t> EmptyMemoFileBytes(const std::string& name, uint8_t version,
+                                        uint16_t blockSize) {
     if (blockSize == 0) blockSize = 512;
     std::vector<uint8_t> bytes;
     if (version == 0x83) {
@@ -855,7 +860,8 @@ void BinaryToRecord(TWorkArea& area, const uint8_t* binary) {
         std::string text;
         switch (f.type) {
             case 'C': {
-                const std::size_t n = std::min<std::size_t>(BinaryTextLength(f, binary + pos), f.length);
+                const std::size_t n =
+                    std::min<std::size_t>(BinaryTextLength(f, binary + pos), f.length);
                 text.assign(reinterpret_cast<const char*>(binary) + pos + BinaryTextPrefix(f), n);
                 text.resize(f.length, ' ');
                 break;

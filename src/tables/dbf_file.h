@@ -57,7 +57,8 @@ void CreateDbfMemoFile(const std::string& name, uint8_t version, uint16_t blockS
                        const std::string& caller);
 // The bytes of an empty memo file of a version (header block; dBase III 513
 // bytes, FoxPro 512, dBase IV 24 with the base name of `name`).
-std::vector<uint8_t> EmptyMemoFileBytes(const std::string& name, uint8_t version, uint16_t blockSize);
+std::vector<uint8_t> EmptyMemoFileBytes(const std::string& name, uint8_t version,
+                                        uint16_t blockSize);
 void TranslateRecords(bool toFile, bool oem, RecordHook hook, std::size_t size,
                       uint16_t recLen, uint8_t* buffer);
 void RecordToBinary(const TWorkArea& area, uint8_t* binary);

@@ -120,15 +120,18 @@ TEST_F(DbfFileTest, GeneralFieldOfDbase4OpensAsMemo) {
 // decimals byte: C(44,1) is 44 + 256 = 300 bytes.
 TEST_F(DbfFileTest, LongCharacterFieldsOfOtherProgramsOpenWithTheirWholeWidth) {
     const std::string wide = std::string(299, 'w') + "!";
-    WriteBytes(Path("WIDE.DBF"), BuildDbf(0x83, {{"TEXT", 'C', 300, 1}, {"QTY", 'N', 5, 0}, {"NOTE", 'M', 10, 0}},
-                                          {" " + wide + "   42" + "         1"}));
-    Spit(Path("WIDE.DBT"), std::string("\x02", 1) + std::string(511, '\0') + "after the wide field\x1A");
+    WriteBytes(Path("WIDE.DBF"),
+               BuildDbf(0x83, {{"TEXT", 'C', 300, 1}, {"QTY", 'N', 5, 0}, {"NOTE", 'M', 10, 0}},
+                        {" " + wide + "   42" + "         1"}));
+    Spit(Path("WIDE.DBT"),
+         std::string("\x02", 1) + std::string(511, '\0') + "after the wide field\x1A");
     USE(Path("WIDE.DBF") + " EXCLUSIVE");
     EXPECT_EQ(FieldLen(1), 300);
     EXPECT_EQ(FieldDec(1), 0);
     EXPECT_EQ(BinaryText(1), wide);
     EXPECT_EQ(BinaryInteger(2), 42);
-    EXPECT_EQ(MemoProcTable.assignMemo(BinaryMemoRef(3)), std::vector<std::string>{"after the wide field"});
+    EXPECT_EQ(MemoProcTable.assignMemo(BinaryMemoRef(3)),
+              std::vector<std::string>{"after the wide field"});
     const std::string changed = std::string(300, 'c');
     SetBinaryText(1, changed);
     Replace();
@@ -140,7 +143,8 @@ TEST_F(DbfFileTest, LongCharacterFieldsOfOtherProgramsOpenWithTheirWholeWidth) {
 
 TEST_F(DbfFileTest, CharacterWidthsThatAddUpStayAsDeclared) {
     // A C(8,2) from a spreadsheet program: the widths add up as declared.
-    WriteBytes(Path("SHEET.DBF"), BuildDbf(0x03, {{"CODE", 'C', 8, 2}, {"QTY", 'N', 3, 0}}, {" abcdefgh 12"}));
+    WriteBytes(Path("SHEET.DBF"),
+               BuildDbf(0x03, {{"CODE", 'C', 8, 2}, {"QTY", 'N', 3, 0}}, {" abcdefgh 12"}));
     USE(Path("SHEET.DBF"));
     EXPECT_EQ(FieldLen(1), 8);
     EXPECT_EQ(BinaryText(1), "abcdefgh");

@@ -28,7 +28,8 @@ namespace {
 // Copies one value into `to` at offset `toPos`, converting between styles.
 // The target block (negated for a headered value in a dBase III file); 0
 // with `code` set after an error.
-int32_t CopyMemoValue(const MemoEnd& from, int32_t block, const MemoEnd& to, uint64_t toPos, uint16_t& code) {
+int32_t CopyMemoValue(const MemoEnd& from, int32_t block, const MemoEnd& to, uint64_t toPos,
+                      uint16_t& code) {
     std::string data;
     bool headered = false;
     // A text value ends at its first 0x1A; a zero byte ends it as well.
@@ -37,14 +38,18 @@ int32_t CopyMemoValue(const MemoEnd& from, int32_t block, const MemoEnd& to, uin
     const uint32_t toBlock = static_cast<uint32_t>(toPos / to.blockSize);
     std::string bytes;
     bool headeredOut = to.style != kMemoDbase3;
-    if (to.style == kMemoDbase3 && headered && data.find('\0') != std::string::npos) headeredOut = true;
+    if (to.style == kMemoDbase3 && headered && data.find('\0') != std::string::npos)
+        headeredOut = true;
     if (headeredOut) {
         uint8_t h[8];
         if (to.style == kMemoFox) {
             PutBe32(h, 1);
             PutBe32(h + 4, static_cast<uint32_t>(data.size()));
         } else {
-            h[0] = 0xFF; h[1] = 0xFF; h[2] = 0x08; h[3] = 0x00;
+            h[0] = 0xFF;
+            h[1] = 0xFF;
+            h[2] = 0x08;
+            h[3] = 0x00;
             PutLe32(h + 4, static_cast<uint32_t>(data.size() + 8));
         }
         ApplyHook(to.hook, reinterpret_cast<uint8_t*>(data.data()), data.size());
@@ -54,7 +59,8 @@ int32_t CopyMemoValue(const MemoEnd& from, int32_t block, const MemoEnd& to, uin
         bytes = data + '\x1A';
         ApplyHook(to.hook, reinterpret_cast<uint8_t*>(bytes.data()), bytes.size());
     }
-    if (!WriteFully(to.fd, bytes.data(), bytes.size(), static_cast<uint64_t>(toBlock) * to.blockSize)) {
+    if (!WriteFully(to.fd, bytes.data(), bytes.size(),
+                    static_cast<uint64_t>(toBlock) * to.blockSize)) {
         code = 1005;
         return 0;
     }
@@ -75,7 +81,8 @@ bool PackStep(int& step) {
 std::string RefText(int32_t ref, int width) {
     if (ref == 0) return std::string(width, ' ');
     std::string t = std::to_string(ref);
-    return t.size() >= static_cast<std::size_t>(width) ? t.substr(0, width) : std::string(width - t.size(), ' ') + t;
+    return t.size() >= static_cast<std::size_t>(width) ? t.substr(0, width)
+                                                       : std::string(width - t.size(), ' ') + t;
 }
 
 // The file a name refers to, with a symbolic link resolved, so that the
@@ -101,14 +108,16 @@ int32_t CopyMemo(uint8_t sourceArea, int32_t block, bool sameBlock) {
     MemoState* m = AreaMemo(target);
     const TWorkArea* source = sourceArea <= kMaxWorkAreas ? WorkAreas[sourceArea] : nullptr;
     if (!AreaMemo(source)) {
-        SetError(1019, (source ? source->fileName : std::string()) + " No Memo Field [AppendFrom/CopyTo]");
+        SetError(1019, (source ? source->fileName : std::string()) +
+                           " No Memo Field [AppendFrom/CopyTo]");
         return 0;
     }
     const int64_t pos = LockMemoPadAndSeekEOF("CopyMemo()");
     if (pos == 0) return 0;
     const MemoEnd to = AreaMemoEnd(target, true);
     uint64_t toPos = pos == 513 ? 512 : static_cast<uint64_t>(pos);
-    if (sameBlock) toPos = static_cast<uint64_t>(std::llabs(static_cast<long long>(block))) * to.blockSize;
+    if (sameBlock)
+        toPos = static_cast<uint64_t>(std::llabs(static_cast<long long>(block))) * to.blockSize;
     uint16_t code = 0;
     const int32_t ref = CopyMemoValue(AreaMemoEnd(source, false), block, to, toPos, code);
     if (code != 0) {
@@ -170,12 +179,13 @@ void PackMemofile() {
             fail(IoCode(), "PackMemofile");
         } else {
             tmpName = buf.data();
-            struct stat st{};
+            struct stat st {};
             if (::fstat(m->fd, &st) == 0) ::fchmod(out, st.st_mode & 07777);
             const std::vector<uint8_t> head = EmptyMemoFileBytes(name, m->style, m->blockSize);
             // The dBase III header's 0x1A belongs to an empty file only.
             const std::size_t headSize = m->style == kMemoDbase3 ? 512 : head.size();
-            if (!PackStep(step) || !WriteFully(out, head.data(), headSize, 0)) fail(IoCode(), "PackMemofile");
+            if (!PackStep(step) || !WriteFully(out, head.data(), headSize, 0))
+                fail(IoCode(), "PackMemofile");
         }
         // 2. Every referenced value, copied to the end of the new file.
         const MemoEnd from = AreaMemoEnd(a, false);
@@ -192,7 +202,8 @@ void PackMemofile() {
                 const std::string text = AllTrim(std::string(
                     reinterpret_cast<const char*>(a->recordBuffer.data()) + f.offset, f.length));
                 double v = 0;
-                if (!ParseNumberText(text, v) || !std::isfinite(v) || std::fabs(v) >= 2147483647.0) v = 0;
+                if (!ParseNumberText(text, v) || !std::isfinite(v) || std::fabs(v) >= 2147483647.0)
+                    v = 0;
                 const int32_t ref = static_cast<int32_t>(v);
                 if (ref == 0) continue;
                 uint64_t size = FileSize(out);
@@ -215,7 +226,8 @@ void PackMemofile() {
                     // A reference beyond the memo file: the record loses it.
                     if (valueCode == 0) {
                         valueCode = 1003;
-                        valueContext = name + " Memo block # " + std::to_string(std::llabs(static_cast<long long>(ref))) +
+                        valueContext = name + " Memo block # " +
+                                       std::to_string(std::llabs(static_cast<long long>(ref))) +
                                        " Record # " + std::to_string(rec) + " [PackMemo]";
                     }
                     moved = 0;
@@ -230,8 +242,10 @@ void PackMemofile() {
         if (failCode == 0) {
             const uint64_t n = (FileSize(out) + m->blockSize - 1) / m->blockSize;
             uint8_t b[4];
-            if (m->style == kMemoFox) PutBe32(b, static_cast<uint32_t>(n));
-            else PutLe32(b, static_cast<uint32_t>(n));
+            if (m->style == kMemoFox)
+                PutBe32(b, static_cast<uint32_t>(n));
+            else
+                PutLe32(b, static_cast<uint32_t>(n));
             if (!PackStep(step) || !WriteFully(out, b, 4, 0)) fail(29, "PackMemo");
         }
         if (failCode == 0 && (!PackStep(step) || ::fsync(out) != 0)) fail(IoCode(), "PackMemofile");
@@ -242,8 +256,10 @@ void PackMemofile() {
             for (int i = 0; i < 100 && backup.empty(); ++i) {
                 const std::string candidate = path + ".$$$old" + std::to_string(i);
                 if (!PackStep(step)) break;
-                if (::link(path.c_str(), candidate.c_str()) == 0) backup = candidate;
-                else if (errno != EEXIST) break;
+                if (::link(path.c_str(), candidate.c_str()) == 0)
+                    backup = candidate;
+                else if (errno != EEXIST)
+                    break;
             }
             if (backup.empty()) fail(IoCode(), "PackMemofile");
         }
@@ -287,8 +303,10 @@ void PackMemofile() {
                 PutDbfRecord(*a, c.record);
             }
             if (newFd >= 0) ::close(newFd);
-            if (!backup.empty() && tmpName.empty()) ::rename(backup.c_str(), path.c_str());
-            else if (!backup.empty()) ::unlink(backup.c_str());
+            if (!backup.empty() && tmpName.empty())
+                ::rename(backup.c_str(), path.c_str());
+            else if (!backup.empty())
+                ::unlink(backup.c_str());
             if (!tmpName.empty()) ::unlink(tmpName.c_str());
         } else {
             ::close(m->fd);
@@ -304,8 +322,10 @@ void PackMemofile() {
         ErrorState.lastErrorCode = 0;
         ErrorState.pendingErrorCode = 0;
     }
-    if (failCode != 0) SetError(failCode, failContext);
-    else if (valueCode != 0) SetError(valueCode, valueContext);
+    if (failCode != 0)
+        SetError(failCode, failContext);
+    else if (valueCode != 0)
+        SetError(valueCode, valueContext);
 }
 
 }  // namespace veldrim

@@ -82,7 +82,7 @@ bool WriteFully(int fd, const void* buf, std::size_t n, uint64_t off) {
 }
 
 uint64_t FileSize(int fd) {
-    struct stat st{};
+    struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0 || st.st_size < 0) return 0;
     return static_cast<uint64_t>(st.st_size);
 }
@@ -116,7 +116,8 @@ void ApplyHook(RecordHook hook, uint8_t* data, std::size_t n) {
 uint16_t IoCode() { return errno != 0 ? IoCodeOf(errno) : 101; }
 
 uint32_t OccupiedBlocks(uint32_t storedLength, uint16_t blockSize) {
-    return static_cast<uint32_t>(std::max<uint64_t>(1, (static_cast<uint64_t>(storedLength) + blockSize - 1) / blockSize));
+    return static_cast<uint32_t>(
+        std::max<uint64_t>(1, (static_cast<uint64_t>(storedLength) + blockSize - 1) / blockSize));
 }
 
 std::string RecordTail(const TWorkArea* a) {
@@ -167,7 +168,8 @@ uint16_t MemoBlockSize(int fd, uint8_t style, bool& isFox) {
         isFox = true;
         return got >= 8 ? static_cast<uint16_t>((h[6] << 8) | h[7]) : 64;
     }
-    if (got >= 24 && h[18] == 0x02 && h[19] == 0x01) return static_cast<uint16_t>(h[20] | (h[21] << 8));
+    if (got >= 24 && h[18] == 0x02 && h[19] == 0x01)
+        return static_cast<uint16_t>(h[20] | (h[21] << 8));
     return 512;
 }
 
@@ -266,7 +268,7 @@ bool LockMemofile() {
     MemoState* m = AreaMemo(a);
     if (!m) return false;
     if (!LockingOn || a->exclusive) return true;
-    struct flock fl{};
+    struct flock fl {};
     fl.l_type = F_WRLCK;
     fl.l_whence = SEEK_SET;
     fl.l_start = 10;
@@ -286,7 +288,7 @@ bool UnlockMemofile() {
     TWorkArea* a = CurrentWorkArea();
     MemoState* m = AreaMemo(a);
     if (!LockingOn || !m || a->exclusive || !m->locked) return true;
-    struct flock fl{};
+    struct flock fl {};
     fl.l_type = F_UNLCK;
     fl.l_whence = SEEK_SET;
     fl.l_start = 10;
@@ -300,8 +302,10 @@ bool MainHeaderWrite(uint32_t n) {
     MemoState* m = CurrentMemo();
     if (!m) return false;
     uint8_t b[4];
-    if (m->style == kMemoFox) PutBe32(b, n);
-    else PutLe32(b, n);
+    if (m->style == kMemoFox)
+        PutBe32(b, n);
+    else
+        PutLe32(b, n);
     if (!WriteFully(m->fd, b, 4, 0)) {
         MemoError(29, m->fileName + " [MainHeaderWrite()]");
         return false;
@@ -331,8 +335,10 @@ void UpdateMemoHeader() {
     const uint64_t n = (size + m->blockSize - 1) / m->blockSize;
     uint8_t b[4];
     const uint32_t n32 = static_cast<uint32_t>(std::min<uint64_t>(n, 0xFFFFFFFFu));
-    if (m->style == kMemoFox) PutBe32(b, n32);
-    else PutLe32(b, n32);
+    if (m->style == kMemoFox)
+        PutBe32(b, n32);
+    else
+        PutLe32(b, n32);
     if (!WriteFully(m->fd, b, 4, 0)) {
         MemoError(29, m->fileName + " [UpdateMemoHeader()]");
         return;
@@ -374,7 +380,10 @@ bool WriteGroupHeaderAt(uint32_t block, uint32_t length) {
         PutBe32(h, 1);
         PutBe32(h + 4, length);
     } else {
-        h[0] = 0xFF; h[1] = 0xFF; h[2] = 0x08; h[3] = 0x00;
+        h[0] = 0xFF;
+        h[1] = 0xFF;
+        h[2] = 0x08;
+        h[3] = 0x00;
         PutLe32(h + 4, length + 8);
     }
     if (!WriteFully(m->fd, h, 8, static_cast<uint64_t>(block) * m->blockSize)) {
@@ -508,15 +517,18 @@ uint32_t AllocMemoBlocks(uint32_t count, uint32_t oldBlock, const std::string& c
         MemoError(29, ctx);
         return 0;
     }
-    if (cut && !MainHeaderWrite(static_cast<uint32_t>(std::min<uint64_t>(end, 0x7FFFFFFF)))) return 0;
+    if (cut && !MainHeaderWrite(static_cast<uint32_t>(std::min<uint64_t>(end, 0x7FFFFFFF))))
+        return 0;
     return result;
 }
 
-uint16_t ReadValueAt(const MemoEnd& from, int32_t block, bool zeroEnds, std::string& data, bool* headered) {
+uint16_t ReadValueAt(const MemoEnd& from, int32_t block, bool zeroEnds, std::string& data,
+                     bool* headered) {
     data.clear();
     if (headered) *headered = false;
     const uint64_t size = FileSize(from.fd);
-    const uint64_t pos = static_cast<uint64_t>(block < 0 ? -static_cast<int64_t>(block) : block) * from.blockSize;
+    const uint64_t pos =
+        static_cast<uint64_t>(block < 0 ? -static_cast<int64_t>(block) : block) * from.blockSize;
     if (size == 0 || pos >= size - 1) return 1003;
     uint8_t h[8] = {};
     std::size_t got = 0;
@@ -554,7 +566,8 @@ uint16_t ReadValueAt(const MemoEnd& from, int32_t block, bool zeroEnds, std::str
         if (n == 0) break;
         if (from.hook) from.hook(buf.data(), n);
         const auto last = buf.begin() + static_cast<std::ptrdiff_t>(n);
-        const auto end = std::find_if(buf.begin(), last, [zeroEnds](uint8_t c) { return c == 0x1A || (zeroEnds && c == 0); });
+        const auto end = std::find_if(
+            buf.begin(), last, [zeroEnds](uint8_t c) { return c == 0x1A || (zeroEnds && c == 0); });
         data.append(buf.begin(), end);
         if (end != last) break;
         at += n;

@@ -43,18 +43,18 @@ extern uint16_t MemoLineCapacity;      // lines a memo value is read into (1024)
 inline constexpr uint64_t kNoWindow = 0x7FFFFFFF - 512;
 struct BlobDescriptor {
     bool open = false;
-    uint8_t mode = 0;            // 1 reading, 2 writing
-    int64_t length = -1;         // data length; -1 unknown (0x1A text, or being written)
-    uint64_t dataStart = 0;      // file offset of the first data byte
-    uint32_t headerSize = 0;     // 8 for a headered value, 0 for 0x1A text
-    uint64_t position = 0;       // relative to the data start
-    uint32_t block = 0;          // first block of the value
-    int textMode = 0;            // -1 decide on the first piece, 0 binary, 1 text
-    uint64_t highWater = 0;      // furthest byte written (the value's length at close)
-    std::vector<uint8_t> window; // 512 bytes when the area has a record hook
+    uint8_t mode = 0;             // 1 reading, 2 writing
+    int64_t length = -1;          // data length; -1 unknown (0x1A text, or being written)
+    uint64_t dataStart = 0;       // file offset of the first data byte
+    uint32_t headerSize = 0;      // 8 for a headered value, 0 for 0x1A text
+    uint64_t position = 0;        // relative to the data start
+    uint32_t block = 0;           // first block of the value
+    int textMode = 0;             // -1 decide on the first piece, 0 binary, 1 text
+    uint64_t highWater = 0;       // furthest byte written (the value's length at close)
+    std::vector<uint8_t> window;  // 512 bytes when the area has a record hook
     uint64_t windowPos = kNoWindow;
-    uint32_t dirty = 0;          // bytes placed into the window since its last write
-    uint32_t windowFill = 0;     // bytes of the window that hold value data
+    uint32_t dirty = 0;       // bytes placed into the window since its last write
+    uint32_t windowFill = 0;  // bytes of the window that hold value data
 };
 
 // The memo state of one work area (TWorkArea::memoState).

@@ -26,7 +26,8 @@ MemoEnd AreaMemoEnd(const TWorkArea* a, bool forWriting);
 // Reads the data of the value at `block` (read hook applied). A 0x1A text
 // ends at its first 0x1A, with zeroEnds also at a zero byte. 0, or the
 // error code: 1003 block beyond the file, 30 short read.
-uint16_t ReadValueAt(const MemoEnd& from, int32_t block, bool zeroEnds, std::string& data, bool* headered);
+uint16_t ReadValueAt(const MemoEnd& from, int32_t block, bool zeroEnds, std::string& data,
+                     bool* headered);
 
 namespace memo_io {
 

@@ -33,8 +33,10 @@ void ResetDescriptor(BlobDescriptor& d, bool withWindow) {
     d.windowPos = kNoWindow;
     d.dirty = 0;
     d.windowFill = 0;
-    if (withWindow) d.window.assign(kWindow, 0);
-    else std::vector<uint8_t>().swap(d.window);
+    if (withWindow)
+        d.window.assign(kWindow, 0);
+    else
+        std::vector<uint8_t>().swap(d.window);
 }
 
 // Reports an error of a stream verb; the descriptor is reset and later
@@ -51,7 +53,8 @@ int32_t BlobCheck(uint16_t code, const std::string& verb) {
 bool IsTextData(const uint8_t* p, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) {
         const uint8_t c = p[i];
-        if (c < 0x20 && c != 0x09 && c != 0x0A && c != 0x0D && c != 0x0F && c != 0x14 && c != 0x15) return false;
+        if (c < 0x20 && c != 0x09 && c != 0x0A && c != 0x0D && c != 0x0F && c != 0x14 && c != 0x15)
+            return false;
     }
     return true;
 }
@@ -59,7 +62,8 @@ bool IsTextData(const uint8_t* p, std::size_t n) {
 // Whether a piece is text: decided by the caller's argument, else once for
 // the whole value by its first piece.
 bool PieceIsText(BlobDescriptor& d, uint8_t textMode, const uint8_t* p, std::size_t n) {
-    if (d.textMode != -1 || textMode != 0) return textMode == 1 || (textMode == 0 && d.textMode == 1);
+    if (d.textMode != -1 || textMode != 0)
+        return textMode == 1 || (textMode == 0 && d.textMode == 1);
     d.textMode = IsTextData(p, n) ? 1 : 0;
     return d.textMode == 1;
 }
@@ -82,7 +86,9 @@ bool LoadWindow(MemoState& m, const TWorkArea* a, uint64_t start) {
     std::fill(d.window.begin(), d.window.end(), 0);
     std::size_t got = 0;
     ReadFully(m.fd, d.window.data(), kWindow, d.dataStart + start, &got);
-    if (d.mode == 2) got = static_cast<std::size_t>(std::min<uint64_t>(got, d.highWater > start ? d.highWater - start : 0));
+    if (d.mode == 2)
+        got = static_cast<std::size_t>(
+            std::min<uint64_t>(got, d.highWater > start ? d.highWater - start : 0));
     if (a->readHook && got > 0) a->readHook(d.window.data(), got);
     d.windowPos = start;
     d.windowFill = static_cast<uint32_t>(got);
@@ -131,8 +137,10 @@ bool WriteNextFree(const MemoState& m) {
     const uint64_t size = FileSize(m.fd);
     const uint32_t n = static_cast<uint32_t>(size == 0 ? 1 : (size - 1) / m.blockSize + 1);
     uint8_t b[4];
-    if (m.style == kMemoFox) PutBe32(b, n);
-    else PutLe32(b, n);
+    if (m.style == kMemoFox)
+        PutBe32(b, n);
+    else
+        PutLe32(b, n);
     return WriteFully(m.fd, b, 4, 0);
 }
 
@@ -145,7 +153,8 @@ int64_t LearnLength(MemoState& m, const TWorkArea* a) {
     d.position = 0;
     int64_t length = 0;
     while (d.dataStart + d.position < size) {
-        const std::size_t want = static_cast<std::size_t>(std::min<uint64_t>(sizeof buf, size - d.dataStart - d.position));
+        const std::size_t want = static_cast<std::size_t>(
+            std::min<uint64_t>(sizeof buf, size - d.dataStart - d.position));
         const std::size_t got = ReadPiece(m, a, buf, want);
         if (got == 0) break;
         const uint8_t* end = std::find(buf, buf + got, uint8_t{0x1A});
@@ -181,7 +190,8 @@ int32_t CreateBlobDescriptor(int32_t block, uint8_t mode) {
     if (mode == 1) {
         const uint64_t pos = static_cast<uint64_t>(abs) * m->blockSize;
         const uint64_t size = FileSize(m->fd);
-        if (abs == 0 || size == 0 || pos >= size - 1) return BlobCheck(1003, "CreateBlobDescriptor");
+        if (abs == 0 || size == 0 || pos >= size - 1)
+            return BlobCheck(1003, "CreateBlobDescriptor");
         uint8_t h[8] = {};
         std::size_t got = 0;
         ReadFully(m->fd, h, 8, pos, &got);
@@ -232,11 +242,14 @@ int32_t ReadBlobStream(void* buf, int32_t count, uint8_t textMode) {
     uint64_t n = static_cast<uint64_t>(count);
     const uint64_t at = d.dataStart + d.position;
     n = std::min<uint64_t>(n, size > at ? size - at : 0);
-    if (d.length >= 0) n = std::min<uint64_t>(n, static_cast<uint64_t>(d.length) > d.position ? d.length - d.position : 0);
+    if (d.length >= 0)
+        n = std::min<uint64_t>(
+            n, static_cast<uint64_t>(d.length) > d.position ? d.length - d.position : 0);
     auto* out = static_cast<uint8_t*>(buf);
     uint64_t delivered = 0;
     while (delivered < n) {
-        const std::size_t want = static_cast<std::size_t>(std::min<uint64_t>(kPiece, n - delivered));
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<uint64_t>(kPiece, n - delivered));
         const std::size_t got = ReadPiece(*m, a, out + delivered, want);
         if (got == 0) break;
         uint8_t* piece = out + delivered;
@@ -277,7 +290,8 @@ int32_t WriteBlobStream(const void* buf, int32_t count, uint8_t textMode) {
             AnsiToOemBuff(copy.data(), n);
             piece = copy.data();
         }
-        if (!WritePiece(*m, a, piece, n) || !WriteNextFree(*m)) return BlobCheck(IoCode(), "WriteBlobStream");
+        if (!WritePiece(*m, a, piece, n) || !WriteNextFree(*m))
+            return BlobCheck(IoCode(), "WriteBlobStream");
         written += static_cast<int32_t>(n);
         d.position += n;
         d.highWater = std::max(d.highWater, d.position);
@@ -296,8 +310,10 @@ int32_t SeekBlobStream(int32_t offset, uint16_t origin) {
         case 1: to = static_cast<int64_t>(d.position) + offset; break;
         case 2: {
             int64_t length = d.length;
-            if (d.mode == 2) length = static_cast<int64_t>(d.highWater);
-            else if (length < 0) length = d.length = LearnLength(*m, a);
+            if (d.mode == 2)
+                length = static_cast<int64_t>(d.highWater);
+            else if (length < 0)
+                length = d.length = LearnLength(*m, a);
             to = length + offset;
             break;
         }
@@ -338,8 +354,12 @@ void StartMemoUnit() {
     MemoProcTable.packMemofile = PackMemofile;
     MemoProcTable.openMemofile = OpenMemofile;
     MemoProcTable.closeMemofile = CloseMemofile;
-    MemoProcTable.copyMemo = [](uint8_t sourceArea, int32_t block) { return CopyMemo(sourceArea, block, false); };
-    MemoProcTable.copyMemoSameBlock = [](uint8_t sourceArea, int32_t block) { return CopyMemo(sourceArea, block, true); };
+    MemoProcTable.copyMemo = [](uint8_t sourceArea, int32_t block) {
+        return CopyMemo(sourceArea, block, false);
+    };
+    MemoProcTable.copyMemoSameBlock = [](uint8_t sourceArea, int32_t block) {
+        return CopyMemo(sourceArea, block, true);
+    };
     MemoProcTable.zapMemofile = ZapMemofile;
     MemoProcTable.addMemo = AddMemo;
 }

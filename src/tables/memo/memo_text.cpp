@@ -68,7 +68,8 @@ bool WriteValueBytes(const MemoState& m, RecordHook hook, std::string bytes, uin
 // Places `text` as one new value: at the end of the file, or for a dBase IV
 // rewrite where AllocMemoBlocks puts it (in place of oldBlock when it still
 // fits). Its block, 0 after an error.
-int32_t StoreValue(const std::string& text, bool rewrite, int32_t oldBlock, const char* caller, const char* tag) {
+int32_t StoreValue(const std::string& text, bool rewrite, int32_t oldBlock, const char* caller,
+                   const char* tag) {
     TWorkArea* a = CurrentWorkArea();
     MemoState* m = AreaMemo(a);
     const int64_t pos = LockMemoPadAndSeekEOF(caller);
@@ -82,7 +83,8 @@ int32_t StoreValue(const std::string& text, bool rewrite, int32_t oldBlock, cons
         const uint32_t length = static_cast<uint32_t>(text.size());
         if (rewrite && m->style != kMemoFox && oldBlock != 0) {
             const uint32_t need = (length + 8) / m->blockSize + 1;
-            const uint32_t old = static_cast<uint32_t>(oldBlock < 0 ? -static_cast<int64_t>(oldBlock) : oldBlock);
+            const uint32_t old =
+                static_cast<uint32_t>(oldBlock < 0 ? -static_cast<int64_t>(oldBlock) : oldBlock);
             const uint64_t fileBlocks = FileSize(m->fd) / m->blockSize;
             bool freed = false;
             uint8_t h[8];
@@ -97,15 +99,18 @@ int32_t StoreValue(const std::string& text, bool rewrite, int32_t oldBlock, cons
             }
             // Blocks just released are no value any more: the choice starts
             // from the free chain, never from the old place.
-            block = AllocMemoBlocks(need, freed || old >= fileBlocks ? 0 : old, std::string(" [") + tag + "]");
+            block = AllocMemoBlocks(need, freed || old >= fileBlocks ? 0 : old,
+                                    std::string(" [") + tag + "]");
             if (block == 0) return 0;
         } else if (rewrite && m->style != kMemoFox) {
-            block = AllocMemoBlocks((length + 8) / m->blockSize + 1, 0, std::string(" [") + tag + "]");
+            block =
+                AllocMemoBlocks((length + 8) / m->blockSize + 1, 0, std::string(" [") + tag + "]");
             if (block == 0) return 0;
         }
         if (!WriteGroupHeaderAt(block, length)) return 0;
     }
-    const uint64_t offset = static_cast<uint64_t>(block) * m->blockSize + (m->style == kMemoDbase3 ? 0 : 8);
+    const uint64_t offset =
+        static_cast<uint64_t>(block) * m->blockSize + (m->style == kMemoDbase3 ? 0 : 8);
     if (!WriteValueBytes(*m, a->writeHook, std::move(bytes), offset)) {
         MemoError(IoCode(), m->fileName + " [" + tag + "]");
         return 0;
@@ -138,7 +143,9 @@ bool GetMemo(int32_t block, uint8_t maxLines) {
         if (end == kValueEnd) break;
         if (maxLines != 0 && MemoLineTable.size() >= maxLines) break;
         if (MemoLineTable.size() >= MemoLineCapacity) continue;  // read and dropped
-        MemoLineTable.push_back({line, static_cast<uint8_t>(end == kHard ? 13 : end == kSoft ? 141 : 0)});
+        MemoLineTable.push_back({line, static_cast<uint8_t>(end == kHard   ? 13
+                                                            : end == kSoft ? 141
+                                                                           : 0)});
     }
     return true;
 }

@@ -101,7 +101,8 @@ void EnsureKeys(TWorkArea& a, VirtualList& l) {
     std::vector<uint8_t> saved;
     for (Node& n : l.records) {
         if (n.key.valid) continue;
-        if (saved.empty()) saved.assign(a.binaryRecord, a.binaryRecord + RecordSize(a, a.binaryRecord));
+        if (saved.empty())
+            saved.assign(a.binaryRecord, a.binaryRecord + RecordSize(a, a.binaryRecord));
         ToBuffer(a, n);
         n.key = MakeKey(l.keyFunction());
     }
@@ -110,9 +111,9 @@ void EnsureKeys(TWorkArea& a, VirtualList& l) {
 
 bool PositionOk(TWorkArea& a, int32_t n) {
     if (n >= 1 && n <= a.recordCount) return true;
-    SetError(212, "Versuch auf ungültigen Datensatz zu positionieren "_cp850.data() + std::to_string(n) +
-                      "  Anzahl Datensätze in Datenbank ist "_cp850.data() + std::to_string(a.recordCount) +
-                      a.alias + "\t [VFiles]");
+    SetError(212, "Versuch auf ungültigen Datensatz zu positionieren "_cp850.data() +
+                      std::to_string(n) + "  Anzahl Datensätze in Datenbank ist "_cp850.data() +
+                      std::to_string(a.recordCount) + a.alias + "\t [VFiles]");
     return false;
 }
 
@@ -120,14 +121,16 @@ bool PositionOk(TWorkArea& a, int32_t n) {
 bool AddLL(TWorkArea& a, VirtualList& l) {
     const uint8_t mode = a.insertionOrder;
     if (mode > DESCENDING) {
-        SetError(1100, std::to_string(mode) + " ist ein ungültiger VFile-Mode für "_cp850.data() + a.alias +
-                           " [(AddLL) VFiles INTERNAL ERROR]");
+        SetError(1100, std::to_string(mode) + " ist ein ungültiger VFile-Mode für "_cp850.data() +
+                           a.alias + " [(AddLL) VFiles INTERNAL ERROR]");
         return false;
     }
     const bool sorted = mode == ASCENDING || mode == DESCENDING;
     if (sorted && !l.keyFunction) {
-        SetError(1100, a.alias + " ist eine " + Quoted("sortierte") +
-                           " virtuelle Datei ohne Schlüsselfunktion. [Append/InsertRec/PushRec]"_cp850.data());
+        SetError(
+            1100,
+            a.alias + " ist eine " + Quoted("sortierte") +
+                " virtuelle Datei ohne Schlüsselfunktion. [Append/InsertRec/PushRec]"_cp850.data());
         return false;
     }
     if (!a.binaryRecord) {
@@ -145,7 +148,8 @@ bool AddLL(TWorkArea& a, VirtualList& l) {
             case LIFO: at = 0; break;
             case INSERTION:
                 at = a.recordNumber >= 1 && a.recordNumber <= static_cast<int32_t>(count)
-                         ? static_cast<std::size_t>(a.recordNumber - 1) : count;
+                         ? static_cast<std::size_t>(a.recordNumber - 1)
+                         : count;
                 break;
             default: {
                 EnsureKeys(a, l);
@@ -161,8 +165,10 @@ bool AddLL(TWorkArea& a, VirtualList& l) {
                     std::size_t lo = 0, hi = count - 1;
                     while (lo < hi) {
                         const std::size_t mid = lo + (hi - lo) / 2;
-                        if (Precedes(mode, node.key, l.records[mid].key)) hi = mid;
-                        else lo = mid + 1;
+                        if (Precedes(mode, node.key, l.records[mid].key))
+                            hi = mid;
+                        else
+                            lo = mid + 1;
                     }
                     at = lo;
                 }
@@ -222,11 +228,13 @@ void Replace(TWorkArea& a, VirtualList& l, int32_t n) {
 
 void Pop(TWorkArea& a, VirtualList& l) {
     if (l.records.empty()) {
-        SetError(1100, "Leere virtuelle Datei: POP unmöglich von "_cp850.data() + a.alias + " [(PopRec) VFiles]");
+        SetError(1100, "Leere virtuelle Datei: POP unmöglich von "_cp850.data() + a.alias +
+                           " [(PopRec) VFiles]");
         return;
     }
     if (a.insertionOrder == INSERTION) {
-        SetError(1100, "Datensatz POP unzulässig im Einfüge-Modus"_cp850.data() + a.alias + " [(PopRec) VFiles]");
+        SetError(1100, "Datensatz POP unzulässig im Einfüge-Modus"_cp850.data() + a.alias +
+                           " [(PopRec) VFiles]");
         return;
     }
     ToBuffer(a, l.records.front());
@@ -271,7 +279,9 @@ void Proc(TWorkArea& a) {
             ToBuffer(a, l.records[static_cast<std::size_t>(a.recordNumber - 1)]);
             return;
         case 5: {  // pack
-            std::erase_if(l.records, [&a](const Node& n) { return n.data.size() > FlagAt(a) && n.data[FlagAt(a)] != 0; });
+            std::erase_if(l.records, [&a](const Node& n) {
+                return n.data.size() > FlagAt(a) && n.data[FlagAt(a)] != 0;
+            });
             a.recordCount = static_cast<int32_t>(l.records.size());
             if (l.records.empty()) {
                 SetEmpty(a);
@@ -285,8 +295,10 @@ void Proc(TWorkArea& a) {
         case 6: Pop(a, l); return;
         case 7: AddLL(a, l); return;
         case 8:
-            if (a.virtualRecNo > a.recordCount) AddLL(a, l);
-            else if (PositionOk(a, a.virtualRecNo)) Replace(a, l, a.virtualRecNo);
+            if (a.virtualRecNo > a.recordCount)
+                AddLL(a, l);
+            else if (PositionOk(a, a.virtualRecNo))
+                Replace(a, l, a.virtualRecNo);
             return;
         case 10: RemoveCurrent(a, l); return;
         default: return;
@@ -297,8 +309,8 @@ void Proc(TWorkArea& a) {
 TWorkArea* VirtualArea(const std::string& procedure) {
     TWorkArea* a = CurrentWorkArea();
     if (!a) {
-        SetError(215, "Keine Datenbank (bzw. kein Arbeitsbereich) geöffnet. ["_cp850.data() + procedure +
-                          "]  WorkArea = " + std::to_string(CurrentArea));
+        SetError(215, "Keine Datenbank (bzw. kein Arbeitsbereich) geöffnet. ["_cp850.data() +
+                          procedure + "]  WorkArea = " + std::to_string(CurrentArea));
         return nullptr;
     }
     if (!a->isVirtual) {
@@ -320,7 +332,8 @@ void AddStru(const std::vector<TFieldEntry>& fieldsIn) {
     TWorkArea* a = VirtualArea("AddStru");
     if (!a) return;
     if (fieldsIn.empty() || fieldsIn.size() > 255) {
-        SetError(211, "Ungültige Felderanzahl in VFile-Felderliste. Alias= "_cp850.data() + a->alias + " [AddStru]");
+        SetError(211, "Ungültige Felderanzahl in VFile-Felderliste. Alias= "_cp850.data() +
+                          a->alias + " [AddStru]");
         return;
     }
     std::vector<TFieldEntry> fields;
@@ -329,7 +342,9 @@ void AddStru(const std::vector<TFieldEntry>& fieldsIn) {
         f.name = UpperWin1252(f.name.substr(0, 10));
         f.type = UpperAsciiChar(f.type);
         switch (f.type) {
-            case 'C': case 'F': case 'N':
+            case 'C':
+            case 'F':
+            case 'N':
                 // The binary form of a text holds a one-byte length.
                 if (f.length == 0 || (f.type == 'C' && f.length > 255)) {
                     SetError(211, "Ungültige Länge, Feldname: "_cp850.data() + Quoted(f.name) +
@@ -339,7 +354,11 @@ void AddStru(const std::vector<TFieldEntry>& fieldsIn) {
                 break;
             case 'D': f.length = 8; break;
             case 'L': f.length = 1; break;
-            case 'M': f.length = 10; f.type = 'N'; f.decimals = 0; break;
+            case 'M':
+                f.length = 10;
+                f.type = 'N';
+                f.decimals = 0;
+                break;
             default:
                 SetError(211, "Ungültiger Typ "_cp850.data() + Quoted(std::string(1, f.type)) +
                                   " in VFile-Felderliste. Alias= " + a->alias + " [AddStru]");
@@ -354,7 +373,8 @@ void AddStru(const std::vector<TFieldEntry>& fieldsIn) {
     probe.fields = fields;
     if (a->recordLength != 0 && BinaryRecordSize(probe) > a->recordLength) {
         // Fields that do not fit the record buffer would be written past it.
-        SetError(266, "Ungleiche Puffer- und Datensatzgröße der Datenbank: "_cp850.data() + a->alias +
+        SetError(266, "Ungleiche Puffer- und Datensatzgröße der Datenbank: "_cp850.data() +
+                          a->alias +
                           " [AddStru]\n\rRecord Size=" + std::to_string(BinaryRecordSize(probe)) +
                           ", Buffer Size=" + std::to_string(a->recordLength));
         return;
@@ -389,8 +409,11 @@ void Set_VFileMode_To(uint8_t mode) {
     if (!a) return;
     const bool allowed = a->recordCount < 2 || mode <= INSERTION || mode == a->insertionOrder;
     if (!allowed || mode > DESCENDING) {
-        SetError(1100, "Sortiermodus kann nicht gesetzt werden: Virtuelle Datei enthält Datensätze. ("_cp850.data() +
-                           a->alias + ") [(Set_VFileMode_To) VFiles]");
+        SetError(
+            1100,
+            "Sortiermodus kann nicht gesetzt werden: Virtuelle Datei enthält Datensätze. ("_cp850
+                    .data() +
+                a->alias + ") [(Set_VFileMode_To) VFiles]");
         return;
     }
     a->insertionOrder = mode;
@@ -401,12 +424,16 @@ void SortVFile(uint8_t mode) {
     if (!a) return;
     VirtualList& l = *ListOf(*a);
     if (!l.keyFunction) {
-        SetError(1100, a->alias + " hat keine Schlüsselfunktion.  Datensätze können nicht sortiert werden. [SortVFile]"_cp850.data());
+        SetError(
+            1100,
+            a->alias +
+                " hat keine Schlüsselfunktion.  Datensätze können nicht sortiert werden. [SortVFile]"_cp850
+                    .data());
         return;
     }
     if (mode != ASCENDING && mode != DESCENDING) {
-        SetError(220, "Sortiermodus ist nicht aufsteigend oder absteigend für "_cp850.data() + a->alias +
-                          " [(SortVFile) VFiles]");
+        SetError(220, "Sortiermodus ist nicht aufsteigend oder absteigend für "_cp850.data() +
+                          a->alias + " [(SortVFile) VFiles]");
         return;
     }
     if (!a->binaryRecord) {
@@ -422,13 +449,15 @@ void SortVFile(uint8_t mode) {
     const uint8_t savedMode = a->insertionOrder;
     a->insertionOrder = mode;
     std::vector<uint8_t> saved;
-    if (a->binaryRecord) saved.assign(a->binaryRecord, a->binaryRecord + RecordSize(*a, a->binaryRecord));
+    if (a->binaryRecord)
+        saved.assign(a->binaryRecord, a->binaryRecord + RecordSize(*a, a->binaryRecord));
     for (std::size_t i = 0; i < source.size(); ++i) {
         ToBuffer(*a, source[i]);
         if (!AddLL(*a, l)) {
             // Nothing is lost: the rest keeps its order at the end.
             a->insertionOrder = savedMode;
-            for (std::size_t k = i; k < source.size(); ++k) l.records.push_back(std::move(source[k]));
+            for (std::size_t k = i; k < source.size(); ++k)
+                l.records.push_back(std::move(source[k]));
             break;
         }
     }

@@ -35,7 +35,7 @@ TEST_F(MemoTest, FirstValueOfEachStyleLandsAsTheLayoutSays) {
         std::size_t newSize;
         int32_t block;
         std::size_t sizeAfter;
-        std::string stored;   // the bytes at the value's block
+        std::string stored;  // the bytes at the value's block
         uint32_t nextFree;
     };
     const Case cases[] = {
@@ -44,22 +44,27 @@ TEST_F(MemoTest, FirstValueOfEachStyleLandsAsTheLayoutSays) {
         {kMemoStyles[2], 512, 8, 525, std::string("\x00\x00\x00\x01\x00\x00\x00\x05hello", 13), 9},
     };
     for (const Case& c : cases) {
-        const std::string table = MemoTable("f" + std::to_string(c.style.version) + ".dbf", c.style.version, c.style.blockSize);
+        const std::string table = MemoTable("f" + std::to_string(c.style.version) + ".dbf",
+                                            c.style.version, c.style.blockSize);
         const std::string memo = ForceExtension(table, c.style.memoExtension + 1);
         EXPECT_EQ(FileSizeOf(memo), c.newSize) << c.style.label;
         USE(table + " EXCLUSIVE");
-        EXPECT_EQ(AddMemo("hello  \r\n"), c.block) << c.style.label << ": trailing blanks and line ends are dropped";
+        EXPECT_EQ(AddMemo("hello  \r\n"), c.block)
+            << c.style.label << ": trailing blanks and line ends are dropped";
         CloseArea();
         const Bytes file = ReadBytes(memo);
         EXPECT_EQ(file.size(), c.sizeAfter) << c.style.label;
-        EXPECT_EQ(At(file, c.block * c.style.blockSize, c.stored.size()), c.stored) << c.style.label;
+        EXPECT_EQ(At(file, c.block * c.style.blockSize, c.stored.size()), c.stored)
+            << c.style.label;
         EXPECT_EQ(HeaderNextFree(file, c.style.version == 0xF5), c.nextFree) << c.style.label;
     }
 }
 
 TEST_F(MemoTest, NewFoxProFileCountsItsHeaderBlocks) {
-    for (const auto& [blockSize, next] : {std::pair<uint16_t, uint32_t>{64, 8}, {512, 1}, {32, 16}}) {
-        const std::string table = MemoTable("fox" + std::to_string(blockSize) + ".dbf", 0xF5, blockSize);
+    for (const auto& [blockSize, next] :
+         {std::pair<uint16_t, uint32_t>{64, 8}, {512, 1}, {32, 16}}) {
+        const std::string table =
+            MemoTable("fox" + std::to_string(blockSize) + ".dbf", 0xF5, blockSize);
         EXPECT_EQ(HeaderNextFree(ReadBytes(ForceExtension(table, "fpt")), true), next) << blockSize;
     }
 }
@@ -71,7 +76,8 @@ TEST_F(MemoTest, BlankTextsStoreNothingAndLongDbase3TextsFillWholeBlocks) {
     EXPECT_EQ(AddMemo("   \t  "), 0);
     EXPECT_EQ(FileSizeOf(memo), 513u) << "a blank text leaves the file as it was";
     EXPECT_EQ(AddMemo(Letters(600)), 1);
-    EXPECT_EQ(FileSizeOf(memo), 512u + 1024u) << "600 characters, 0x1A and zero bytes up to two blocks";
+    EXPECT_EQ(FileSizeOf(memo), 512u + 1024u)
+        << "600 characters, 0x1A and zero bytes up to two blocks";
     EXPECT_EQ(AddMemo("next"), 3);
 }
 
@@ -86,10 +92,22 @@ TEST_F(MemoTest, LinesAreCutAtLineEndsAndWrappedAt253) {
     const std::string x250(250, 'x');
     const Case cases[] = {
         {"AB\r\nCD", 0, {"AB", "CD"}, {13, 0}, {"AB", "CD"}},
-        {std::string(300, 'z'), 0, {std::string(253, 'z'), std::string(47, 'z')}, {0, 0}, {std::string(300, 'z')}},
+        {std::string(300, 'z'),
+         0,
+         {std::string(253, 'z'), std::string(47, 'z')},
+         {0, 0},
+         {std::string(300, 'z')}},
         {x250 + "  yyyyyyyyyy", 0, {x250 + "  ", "yyyyyyyyyy"}, {0, 0}, {x250 + "  yyyyyyyyyy"}},
-        {"ab\x8D\ncd\r\nef\rgh\nij", 0, {"ab", "cd", "ef", "gh\nij"}, {141, 13, 13, 0}, {"abcd", "ef", "gh\nij"}},
-        {"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8", 5, {"1", "2", "3", "4", "5"}, {13, 13, 13, 13, 13}, {}},
+        {"ab\x8D\ncd\r\nef\rgh\nij",
+         0,
+         {"ab", "cd", "ef", "gh\nij"},
+         {141, 13, 13, 0},
+         {"abcd", "ef", "gh\nij"}},
+        {"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8",
+         5,
+         {"1", "2", "3", "4", "5"},
+         {13, 13, 13, 13, 13},
+         {}},
     };
     USE(MemoTable("lines.dbf", 0x8B, 512) + " EXCLUSIVE");
     for (const Case& c : cases) {
@@ -111,7 +129,8 @@ TEST_F(MemoTest, LinesAreCutAtLineEndsAndWrappedAt253) {
 
 TEST_F(MemoTest, RewrittenLinesAllEndInCrLf) {
     for (const MemoStyleCase& s : kMemoStyles) {
-        USE(MemoTable("w" + std::to_string(s.version) + ".dbf", s.version, s.blockSize) + " EXCLUSIVE");
+        USE(MemoTable("w" + std::to_string(s.version) + ".dbf", s.version, s.blockSize) +
+            " EXCLUSIVE");
         const int32_t ref = WriteMemoLines(0, {"one", "", "three"});
         EXPECT_EQ(ReadStream(ref), "one\r\n\r\nthree\r\n") << s.label;
         EXPECT_EQ(ReadMemoLines(ref), (std::vector<std::string>{"one", "", "three"})) << s.label;
@@ -127,7 +146,8 @@ TEST_F(MemoTest, Dbase4RewriteStaysInPlaceWhenItFitsAndCountsReleasedBlocks) {
     EXPECT_EQ(AddMemo("short"), 1);
     EXPECT_EQ(WriteMemoLines(1, {"tiny"}), 1) << "6 bytes fit the value's one block";
     EXPECT_EQ(ReadStream(1), "tiny\r\n");
-    EXPECT_EQ(WriteMemoLines(1, {Letters(600)}), 2) << "602 bytes need two blocks: the end of the file";
+    EXPECT_EQ(WriteMemoLines(1, {Letters(600)}), 2)
+        << "602 bytes need two blocks: the end of the file";
     EXPECT_EQ(ReadStream(2), Letters(600) + "\r\n");
     CloseArea();
     const Bytes file = ReadBytes(memo);
@@ -138,7 +158,8 @@ TEST_F(MemoTest, Dbase4RewriteNeedsLengthPlusHeaderDiv512PlusOneBlocks) {
     // A value of 1000 bytes fills blocks 1 and 2 (1008 bytes with its
     // header). A rewrite of data length L needs (L + 8) div 512 + 1 blocks:
     // 1015 bytes need 2 and stay in place, 1016 need 3 and move to the end.
-    for (const auto& [rewritten, stays] : {std::pair<std::size_t, bool>{1015, true}, {1016, false}}) {
+    for (const auto& [rewritten, stays] :
+         {std::pair<std::size_t, bool>{1015, true}, {1016, false}}) {
         USE(MemoTable("res" + std::to_string(rewritten) + ".dbf", 0x8B, 512) + " EXCLUSIVE");
         ASSERT_EQ(AddMemo(Letters(1000)), 1);
         ASSERT_EQ(AddMemo("next value"), 3);
@@ -162,7 +183,13 @@ TEST_F(MemoTest, Dbase4ValueFillingItsBlockExactlyIsNotGrownIntoTheNext) {
 }
 
 TEST_F(MemoTest, HeaderBlockSizes) {
-    struct Case { const char* label; uint8_t version; std::string head; uint16_t opened; uint16_t copied; };
+    struct Case {
+        const char* label;
+        uint8_t version;
+        std::string head;
+        uint16_t opened;
+        uint16_t copied;
+    };
     auto dbase4 = [](const char* b18to21) {
         std::string h(24, '\0');
         h[0] = 1;
@@ -204,7 +231,8 @@ TEST_F(MemoTest, ReleasedBlockCounterNeverWritesIntoValueBlocks) {
 
 TEST_F(MemoTest, StreamsOfEachStyle) {
     for (const MemoStyleCase& s : kMemoStyles) {
-        USE(MemoTable("s" + std::to_string(s.version) + ".dbf", s.version, s.blockSize) + " EXCLUSIVE");
+        USE(MemoTable("s" + std::to_string(s.version) + ".dbf", s.version, s.blockSize) +
+            " EXCLUSIVE");
         const std::string memo = CurrentMemo()->fileName;
         const int32_t text = AddMemo("abc");
         EXPECT_EQ(ReadStream(text), "abc") << s.label;
@@ -219,7 +247,8 @@ TEST_F(MemoTest, StreamsOfEachStyle) {
         if (s.version == 0x83) {
             ASSERT_LT(ref, 0) << "a stream value in a dBase III file is headered";
             const Bytes file = ReadBytes(memo);
-            EXPECT_EQ(At(file, -ref * 512, 8), std::string("\xFF\xFF\x08\x00\xC4\x02\x00\x00", 8)) << "length 700 + 8";
+            EXPECT_EQ(At(file, -ref * 512, 8), std::string("\xFF\xFF\x08\x00\xC4\x02\x00\x00", 8))
+                << "length 700 + 8";
         } else {
             EXPECT_GT(ref, 0) << s.label;
         }
@@ -254,13 +283,19 @@ TEST_F(MemoTest, TextOrBinaryIsDecidedOncePerValue) {
     const Case cases[] = {
         {{"\xC4\r\n"}, "\x8E\r\n"},
         {{std::string("\xC4\x01", 2)}, std::string("\xC4\x01", 2)},
-        {{"\xC4" "bc", std::string("\x01\xC4", 2)}, std::string("\x8E" "bc\x01\x8E", 5)},
+        {{"\xC4"
+          "bc",
+          std::string("\x01\xC4", 2)},
+         std::string("\x8E"
+                     "bc\x01\x8E",
+                     5)},
         {{std::string("\x01", 1), "\xC4"}, std::string("\x01\xC4", 2)},
     };
     USE(MemoTable("tm.dbf", 0x8B, 512) + " EXCLUSIVE");
     for (const Case& c : cases) {
         const int32_t ref = OpenBlob(true, 0, 2);
-        for (const std::string& p : c.pieces) WriteBlobStream(p.data(), static_cast<int32_t>(p.size()), 0);
+        for (const std::string& p : c.pieces)
+            WriteBlobStream(p.data(), static_cast<int32_t>(p.size()), 0);
         DestroyBlobDescriptor();
         EXPECT_EQ(Hex(ReadStream(ref)), Hex(c.stored)) << Hex(c.pieces[0]);
     }
@@ -268,14 +303,19 @@ TEST_F(MemoTest, TextOrBinaryIsDecidedOncePerValue) {
 
 TEST_F(MemoTest, RecordHooksApplyToMemoBytes) {
     auto rot = [](uint8_t* d, std::size_t n) { std::for_each(d, d + n, [](uint8_t& c) { ++c; }); };
-    auto unrot = [](uint8_t* d, std::size_t n) { std::for_each(d, d + n, [](uint8_t& c) { --c; }); };
+    auto unrot = [](uint8_t* d, std::size_t n) {
+        std::for_each(d, d + n, [](uint8_t& c) { --c; });
+    };
     for (const MemoStyleCase& s : kMemoStyles) {
-        const std::string table = MemoTable("hook" + std::to_string(s.version) + ".dbf", s.version, s.blockSize);
+        const std::string table =
+            MemoTable("hook" + std::to_string(s.version) + ".dbf", s.version, s.blockSize);
         UseWithHook(table + " EXCLUSIVE", nullptr, 0, unrot, rot);
         const std::string memo = CurrentMemo()->fileName;
         const int32_t text = AddMemo("abc");
-        const std::size_t at = static_cast<std::size_t>(text) * s.blockSize + (s.version == 0x83 ? 0 : 8);
-        EXPECT_EQ(At(ReadBytes(memo), at, 3), "bcd") << s.label << ": stored through the write hook";
+        const std::size_t at =
+            static_cast<std::size_t>(text) * s.blockSize + (s.version == 0x83 ? 0 : 8);
+        EXPECT_EQ(At(ReadBytes(memo), at, 3), "bcd")
+            << s.label << ": stored through the write hook";
         EXPECT_EQ(ReadMemoLines(text), std::vector<std::string>{"abc"}) << s.label;
         // A stream through the 512-byte window, with a seek back across it.
         const std::string bytes = BinaryBytes(1300);
@@ -288,12 +328,14 @@ TEST_F(MemoTest, RecordHooksApplyToMemoBytes) {
         expected.replace(10, 2, "XY");
         const std::string read = ReadStream(ref);
         EXPECT_EQ(read.size(), expected.size()) << s.label;
-        EXPECT_EQ(std::mismatch(read.begin(), read.end(), expected.begin(), expected.end()).first - read.begin(),
+        EXPECT_EQ(std::mismatch(read.begin(), read.end(), expected.begin(), expected.end()).first -
+                      read.begin(),
                   static_cast<std::ptrdiff_t>(read.size()))
             << s.label << ": the first byte that differs";
         CloseArea();
         // Copied into a table without hooks, the values read as written.
-        USE(MemoTable("plain" + std::to_string(s.version) + ".dbf", s.version, s.blockSize) + " EXCLUSIVE");
+        USE(MemoTable("plain" + std::to_string(s.version) + ".dbf", s.version, s.blockSize) +
+            " EXCLUSIVE");
         Select(2);
         UseWithHook(table + " ALIAS SRC", nullptr, 0, unrot, rot);
         Select(1);
@@ -320,7 +362,10 @@ TEST_F(MemoTest, NegativeReferenceReadsAHeaderedValueOfADbase3File) {
     WriteBytes(table, BuildDbf(0x83, {{"NOTE", 'M', 10, 0}}, {std::string(" ") + "        -1"}));
     std::string memo(512, '\0');
     memo[0] = 2;
-    memo += std::string("\xFF\xFF\x08\x00\x0B\x00\x00\x00" "a\0b", 11);
+    memo += std::string(
+        "\xFF\xFF\x08\x00\x0B\x00\x00\x00"
+        "a\0b",
+        11);
     Spit(Path("neg.dbt"), memo);
     USE(table);
     EXPECT_EQ(BinaryMemoRef(1), -1);
@@ -353,7 +398,10 @@ TEST_F(MemoTest, AppendFromCopiesValuesBetweenStyles) {
     AppendRef(2, WriteStream(BinaryBytes(600)));
     AppendRef(3, 0);
     CloseArea();
-    struct Case { uint8_t version; bool binaryNegated; };
+    struct Case {
+        uint8_t version;
+        bool binaryNegated;
+    };
     for (const Case& c : {Case{0x83, true}, Case{0x8B, false}, Case{0xF5, false}}) {
         USE(MemoTable("dst" + std::to_string(c.version) + ".dbf", c.version, 512) + " EXCLUSIVE");
         AppendFrom(source);
@@ -386,12 +434,16 @@ TEST_F(MemoTest, AppendsOfTwoAreasTakeTurnsOnTheMemoFileLock) {
 
 TEST_F(MemoTest, ZapLeavesAnEmptyMemoFileOfTheTablesStyle) {
     for (const MemoStyleCase& s : kMemoStyles) {
-        const std::string table = MemoTable("zap" + std::to_string(s.version) + ".dbf", s.version, s.blockSize);
+        const std::string table =
+            MemoTable("zap" + std::to_string(s.version) + ".dbf", s.version, s.blockSize);
         USE(table + " EXCLUSIVE");
         AddMemo(Letters(900));
         MemoProcTable.zapMemofile(table);
         const std::string memo = CurrentMemo()->fileName;
-        EXPECT_EQ(FileSizeOf(memo), s.version == 0x83 ? 513u : s.version == 0xF5 ? 512u : 24u) << s.label;
+        EXPECT_EQ(FileSizeOf(memo), s.version == 0x83   ? 513u
+                                    : s.version == 0xF5 ? 512u
+                                                        : 24u)
+            << s.label;
         EXPECT_EQ(memo.substr(memo.size() - 3), std::string(s.memoExtension + 1)) << s.label;
         CloseArea();
     }
@@ -399,7 +451,8 @@ TEST_F(MemoTest, ZapLeavesAnEmptyMemoFileOfTheTablesStyle) {
 
 std::set<std::string> FilesIn(const std::string& dir) {
     std::set<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir)) names.insert(e.path().filename().string());
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        names.insert(e.path().filename().string());
     return names;
 }
 
@@ -430,7 +483,8 @@ TEST_F(MemoTest, PackFailingAtAnyStepKeepsEveryValueReadable) {
             } catch (const EDurazError&) {
             }
             PackMemoFailAtStep = 0;
-            const std::string label = std::string(s.label) + " failing at step " + std::to_string(step);
+            const std::string label =
+                std::string(s.label) + " failing at step " + std::to_string(step);
             EXPECT_EQ(FilesIn(dir), files) << label << ": no scratch file stays";
             ASSERT_EQ(RecCount(), 3) << label;
             GO(1);
@@ -438,7 +492,8 @@ TEST_F(MemoTest, PackFailingAtAnyStepKeepsEveryValueReadable) {
             GO(2);
             EXPECT_EQ(ReadStream(BinaryMemoRef(2)), BinaryBytes(300)) << label;
             GO(3);
-            EXPECT_EQ(ReadStream(BinaryMemoRef(2)), "rewritten\r\n" + Letters(700) + "\r\n") << label;
+            EXPECT_EQ(ReadStream(BinaryMemoRef(2)), "rewritten\r\n" + Letters(700) + "\r\n")
+                << label;
             if (completed) {
                 EXPECT_LT(FileSizeOf(memo), before) << label << ": unreferenced values are gone";
                 CloseArea();
@@ -472,7 +527,9 @@ TEST_F(MemoTest, PackDropsReferencesBeyondTheFile) {
 // Damaged memo files: every verb ends with an engine error or a value, never
 // a crash.
 TEST_F(MemoTest, DamagedMemoFilesAreSurvived) {
-    auto le = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+    auto le = [](uint32_t v) {
+        return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+    };
     struct Case {
         const char* label;
         uint8_t version;
@@ -485,20 +542,25 @@ TEST_F(MemoTest, DamagedMemoFilesAreSurvived) {
         {"three bytes", 0x8B, "abc", "1"},
         {"FoxPro block size 0", 0xF5, std::string(512, '\0') + B("\0\0\0\1\0\0\0\3abc"), "1"},
         {"dBase IV length beyond the file", 0x8B,
-         dbase4Head + std::string(512 - 24, '\0') + B("\xFF\xFF\x08\x00") + le(0xFFFFFFF0) + "abc", "1"},
-        {"dBase IV length below its header", 0x8B, dbase4Head + std::string(512 - 24, '\0') + B("\xFF\xFF\x08\x00") + le(3), "1"},
+         dbase4Head + std::string(512 - 24, '\0') + B("\xFF\xFF\x08\x00") + le(0xFFFFFFF0) + "abc",
+         "1"},
+        {"dBase IV length below its header", 0x8B,
+         dbase4Head + std::string(512 - 24, '\0') + B("\xFF\xFF\x08\x00") + le(3), "1"},
         {"free chain in a loop", 0x8B,
-         le(1) + dbase4Head.substr(4) + std::string(512 - 24, '\0') + le(1) + le(1) + std::string(504, '\0') +
-             B("\xFF\xFF\x08\x00") + le(11) + "abc",
+         le(1) + dbase4Head.substr(4) + std::string(512 - 24, '\0') + le(1) + le(1) +
+             std::string(504, '\0') + B("\xFF\xFF\x08\x00") + le(11) + "abc",
          "2"},
-        {"FoxPro length beyond the file", 0xF5, B("\0\0\0\2\0\0\0\x40") + std::string(504, '\0') + B("\0\0\0\1\x7F\xFF\xFF\xFFx"), "8"},
+        {"FoxPro length beyond the file", 0xF5,
+         B("\0\0\0\2\0\0\0\x40") + std::string(504, '\0') + B("\0\0\0\1\x7F\xFF\xFF\xFFx"), "8"},
         {"large negative reference", 0x83, std::string(1024, 'q'), "-999999999"},
-        {"block size 1", 0x8B, le(30) + std::string(14, '\0') + B("\x02\x01\x01\x00") + std::string(10, 'z'), "25"},
+        {"block size 1", 0x8B,
+         le(30) + std::string(14, '\0') + B("\x02\x01\x01\x00") + std::string(10, 'z'), "25"},
     };
     for (const Case& c : cases) {
         const std::string table = Path("bad.dbf");
         std::string ref = c.ref;
-        WriteBytes(table, BuildDbf(c.version, {{"NOTE", 'M', 10, 0}}, {" " + std::string(10 - ref.size(), ' ') + ref}));
+        WriteBytes(table, BuildDbf(c.version, {{"NOTE", 'M', 10, 0}},
+                                   {" " + std::string(10 - ref.size(), ' ') + ref}));
         Spit(ForceExtension(table, c.version == 0xF5 ? "fpt" : "dbt"), c.memo);
         try {
             USE(table + " EXCLUSIVE");

@@ -33,7 +33,8 @@ protected:
         auto checkHeader = [&](const std::string& what) {
             const auto file = ReadBytes(memo);
             const uint64_t size = file.size();
-            EXPECT_EQ(HeaderNextFree(file, c.version == 0xF5), (size + c.blockSize - 1) / c.blockSize)
+            EXPECT_EQ(HeaderNextFree(file, c.version == 0xF5),
+                      (size + c.blockSize - 1) / c.blockSize)
                 << c.label << " after " << what << ", file size " << size;
         };
         int id = 1;
@@ -75,7 +76,8 @@ std::map<int, std::string> IdValues(const std::string& printed) {
 std::map<int, std::string> XBaseValues(const std::string& table) {
     const std::string script =
         "use XBase; my $t = XBase->new($ARGV[0]) or die XBase->errstr;"
-        "for my $n (0 .. $t->last_record) { my ($del, $id, $m) = $t->get_record($n) or die $t->errstr;"
+        "for my $n (0 .. $t->last_record) { my ($del, $id, $m) = $t->get_record($n) or die "
+        "$t->errstr;"
         " print $id, '|', defined $m ? unpack('H*', $m) : 'NULL', \"\\n\"; }";
     return IdValues(RunCapture({"/usr/bin/perl", "-e", script, table}));
 }
@@ -94,7 +96,8 @@ std::map<int, std::string> DbfreadValues(const std::string& table) {
 TEST_F(MemoReadersTest, XBaseReadsEveryStyleExactly) {
     if (!Have("/usr/bin/perl")) GTEST_SKIP() << "no Perl";
     for (const MemoStyleCase& c : kMemoStyles) {
-        const std::string table = MemoTable(std::string("x") + std::to_string(c.version) + ".dbf", c.version, c.blockSize);
+        const std::string table = MemoTable(std::string("x") + std::to_string(c.version) + ".dbf",
+                                            c.version, c.blockSize);
         const auto rows = Fill(table, c);
         const auto read = XBaseValues(table);
         ASSERT_EQ(read.size(), rows.size()) << c.label;
@@ -102,9 +105,11 @@ TEST_F(MemoReadersTest, XBaseReadsEveryStyleExactly) {
             // An empty memo field has no value: NULL, or an empty text.
             const std::string got = read.at(w.id);
             if (w.value.empty()) {
-                EXPECT_TRUE(got == "NULL" || got.empty()) << c.label << " id " << w.id << ": " << got;
+                EXPECT_TRUE(got == "NULL" || got.empty())
+                    << c.label << " id " << w.id << ": " << got;
             } else {
-                EXPECT_EQ(got, Hex(w.value)) << c.label << " id " << w.id << " of " << w.value.size() << " bytes";
+                EXPECT_EQ(got, Hex(w.value))
+                    << c.label << " id " << w.id << " of " << w.value.size() << " bytes";
             }
         }
     }
@@ -113,25 +118,29 @@ TEST_F(MemoReadersTest, XBaseReadsEveryStyleExactly) {
 TEST_F(MemoReadersTest, DbfreadReadsDbase3AndFoxProExactlyAndDbase4ByPrefix) {
     if (!Have("/usr/bin/python3")) GTEST_SKIP() << "no /usr/bin/python3";
     for (const MemoStyleCase& c : kMemoStyles) {
-        const std::string table = MemoTable(std::string("d") + std::to_string(c.version) + ".dbf", c.version, c.blockSize);
+        const std::string table = MemoTable(std::string("d") + std::to_string(c.version) + ".dbf",
+                                            c.version, c.blockSize);
         const auto rows = Fill(table, c);
         const auto read = DbfreadValues(table);
         ASSERT_EQ(read.size(), rows.size()) << c.label;
         for (const Written& w : rows) {
             const std::string got = read.at(w.id);
             if (w.value.empty()) {
-                EXPECT_TRUE(got == "NULL" || got.empty()) << c.label << " id " << w.id << ": " << got;
+                EXPECT_TRUE(got == "NULL" || got.empty())
+                    << c.label << " id " << w.id << ": " << got;
             } else if (c.version == 0x8B) {
                 // dbfread reads the stored length (data + 8) after the header
                 // and cuts the value at its first 0x1F.
                 const std::size_t cut = w.value.find('\x1F');
                 const std::string prefix = w.value.substr(0, cut);
-                EXPECT_EQ(got.substr(0, 2 * prefix.size()), Hex(prefix)) << c.label << " id " << w.id;
+                EXPECT_EQ(got.substr(0, 2 * prefix.size()), Hex(prefix))
+                    << c.label << " id " << w.id;
                 if (cut == std::string::npos) {
                     EXPECT_EQ(got.size(), 2 * (w.value.size() + 8)) << c.label << " id " << w.id;
                 }
             } else {
-                EXPECT_EQ(got, Hex(w.value)) << c.label << " id " << w.id << " of " << w.value.size() << " bytes";
+                EXPECT_EQ(got, Hex(w.value))
+                    << c.label << " id " << w.id << " of " << w.value.size() << " bytes";
             }
         }
     }
@@ -139,7 +148,10 @@ TEST_F(MemoReadersTest, DbfreadReadsDbase3AndFoxProExactlyAndDbase4ByPrefix) {
 
 TEST_F(MemoReadersTest, EngineReadsMemoFilesOfPythonDbf) {
     if (!Have("/usr/bin/python3")) GTEST_SKIP() << "no /usr/bin/python3";
-    struct Case { const char* type; uint8_t version; };
+    struct Case {
+        const char* type;
+        uint8_t version;
+    };
     for (const Case& c : {Case{"db3", 0x83}, Case{"fp", 0xF5}}) {
         const std::string p = Path(std::string("py_") + c.type + ".dbf");
         std::string values = "[";
@@ -147,9 +159,12 @@ TEST_F(MemoReadersTest, EngineReadsMemoFilesOfPythonDbf) {
         values += "]";
         const std::string script =
             "import sys, dbf\n"
-            "t = dbf.Table(sys.argv[1], 'ID N(5,0); NOTE M', dbf_type=sys.argv[2], codepage='cp1252')\n"
+            "t = dbf.Table(sys.argv[1], 'ID N(5,0); NOTE M', dbf_type=sys.argv[2], "
+            "codepage='cp1252')\n"
             "t.open(mode=dbf.READ_WRITE)\n"
-            "for i, v in enumerate(" + values + "): t.append((i + 1, v))\n"
+            "for i, v in enumerate(" +
+            values +
+            "): t.append((i + 1, v))\n"
             "t.close()\n";
         int rc = 0;
         const std::string out = RunCapture({"/usr/bin/python3", "-c", script, p, c.type}, &rc);
@@ -161,7 +176,8 @@ TEST_F(MemoReadersTest, EngineReadsMemoFilesOfPythonDbf) {
             EXPECT_EQ(ReadStream(BinaryMemoRef(2)), Letters(n, 'A')) << c.type << " value of " << n;
             const auto lines = MemoProcTable.assignMemo(BinaryMemoRef(2));
             // Lines wrapped at 253 characters join again when read line by line.
-            EXPECT_EQ(lines.empty() ? std::string() : lines[0], Letters(n, 'A')) << c.type << " line of " << n;
+            EXPECT_EQ(lines.empty() ? std::string() : lines[0], Letters(n, 'A'))
+                << c.type << " line of " << n;
             SKIP(1);
         }
         CloseArea();

@@ -54,7 +54,8 @@ protected:
         std::string out;
         if (OpenBlob(false, ref, 1) == 0 && ref != 0) return "<not open>";
         char buf[4096];
-        for (int32_t n; (n = ReadBlobStream(buf, sizeof buf, 0)) > 0;) out.append(buf, static_cast<std::size_t>(n));
+        for (int32_t n; (n = ReadBlobStream(buf, sizeof buf, 0)) > 0;)
+            out.append(buf, static_cast<std::size_t>(n));
         DestroyBlobDescriptor();
         return out;
     }
@@ -65,7 +66,7 @@ protected:
     }
 
     static uint64_t FileSizeOf(const std::string& path) {
-        struct stat st{};
+        struct stat st {};
         return ::stat(path.c_str(), &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
     }
 };

@@ -47,7 +47,11 @@ protected:
 };
 
 TEST_F(VirtualFileTest, AppendsFollowTheOrder) {
-    struct Case { const char* order; Keys added; Keys read; };
+    struct Case {
+        const char* order;
+        Keys added;
+        Keys read;
+    };
     const Case cases[] = {
         {"FIFO", {"A", "B", "C"}, {"A", "B", "C"}},
         {"LIFO", {"A", "B", "C"}, {"C", "B", "A"}},
@@ -87,7 +91,8 @@ TEST_F(VirtualFileTest, EqualKeysKeepTheirArrival) {
         Add("k", 3);
         Add("z", 4);
         Add("k", 5);
-        const Keys ascending{"a2", "k1", "k3", "k5", "z4"}, descending{"z4", "k1", "k3", "k5", "a2"};
+        const Keys ascending{"a2", "k1", "k3", "k5", "z4"},
+            descending{"z4", "k1", "k3", "k5", "a2"};
         EXPECT_EQ(Order(true), std::string(order) == "ASCENDING" ? ascending : descending) << order;
         CloseArea();
     }
@@ -182,7 +187,9 @@ TEST_F(VirtualFileTest, PositioningOutsideTheFileIsRefused) {
         a.operationCode = 3;
         a.virtualRecNo = n;
         const std::string msg = Raised([&] { VirtualFileProc(a); });
-        EXPECT_TRUE(Contains(msg, "positionieren " + std::to_string(n) + "  Anzahl Datens"_cp850.data())) << msg;
+        EXPECT_TRUE(
+            Contains(msg, "positionieren " + std::to_string(n) + "  Anzahl Datens"_cp850.data()))
+            << msg;
         EXPECT_EQ(LastError(), 212);
     }
     EXPECT_EQ(RecNo(), 3) << "the position is unchanged";
@@ -212,15 +219,20 @@ TEST_F(VirtualFileTest, FieldListRules) {
     EXPECT_EQ(FieldLen(1), 10);
     EXPECT_EQ(FieldDec(1), 0);
     EXPECT_EQ(Field(1), "NOTE");
-    struct Bad { TFieldEntry f; std::string text; };
-    for (const Bad& b : {Bad{F("x", 'X', 5), std::string("Ungültiger Typ \"X\""_cp850)},
-                         Bad{F("c", 'C', 0), std::string("Ungültige Länge, Feldname: \"C\""_cp850)}}) {
+    struct Bad {
+        TFieldEntry f;
+        std::string text;
+    };
+    for (const Bad& b :
+         {Bad{F("x", 'X', 5), std::string("Ungültiger Typ \"X\""_cp850)},
+          Bad{F("c", 'C', 0), std::string("Ungültige Länge, Feldname: \"C\""_cp850)}}) {
         const std::string msg = Raised([&] { AddStru({b.f}); });
         EXPECT_TRUE(Contains(msg, b.text)) << msg;
         EXPECT_EQ(LastError(), 211);
         EXPECT_EQ(FieldCount(), 2) << "nothing installed";
     }
-    EXPECT_THROW(AddStru({F("wide", 'C', 40)}), EDurazError) << "fields larger than the record buffer";
+    EXPECT_THROW(AddStru({F("wide", 'C', 40)}), EDurazError)
+        << "fields larger than the record buffer";
     EXPECT_EQ(LastError(), 266);
 }
 

@@ -26,6 +26,7 @@
 #include "graphics/display_list.h"
 #include "reports/calc_report.h"
 #include "reports/edi_file.h"
+#include "reports/sibling_file.h"
 
 namespace veldrim {
 
@@ -283,6 +284,7 @@ int RunProgramGuarded(int argc, const char* const* argv) {
     // values first, then the worm set's defaults over them.
     InitCylGearModule();
     ResetGearData();
+    InitQub1Defaults();
     InitProductIdentity();
     InstallDataFileSections();
     ReadConfigFile();

@@ -19,6 +19,7 @@ void InitCylGearModule() {
     gearPair.P = 500.0L;
     gearPair.HB[1] = 740.0L;
     gearPair.HB[2] = 740.0L;
+    SetExportBlockStartValues(gearPair);
     for (int i = 1; i <= 2; ++i) {
         wormGear.partName[i].clear();
         wormGear.secondDrawingName[i].clear();

@@ -196,9 +196,10 @@ void ResetCylGearRecord();
 
 // Start-up of the module: the record's defaults and the values of the sibling
 // data set that it sets outside the record (tooth counts 16 and 58, speed of
-// gear 1 1500, power 500, hardness 740; the worm set's part names, drawing
-// names and drawing numbers emptied). Runs once before the worm gear
-// defaults, which set those values anew.
+// gear 1 1500, power 500, hardness 740, the start values of the gear pair's
+// export block; the worm set's part names, drawing names and drawing numbers
+// emptied). Runs once before the worm gear defaults, which set those values
+// anew.
 void InitCylGearModule();
 
 // Choice tables: deviation series "a".."h" (1..11), centre fields "js 4".."js11", " " (1..9).

@@ -214,14 +214,14 @@ void Walk(LineWalker& w) {
     w.Int(r.k[2]);
 }
 
-bool SectionsMissing() {
+}  // namespace
+
+bool DataFileSectionsMissing() {
     if (dataFileSections.Installed()) return false;
     ShowErrorBox("Datei-Abschnitte nicht eingerichtet");
     cancelFlag = true;
     return true;
 }
-
-}  // namespace
 
 void ResetDataFile() {
     dataFileSections = DataFileSections{};
@@ -231,7 +231,7 @@ void ResetDataFile() {
 int DataFileFailedLine() { return failedLine; }
 
 bool WriteDataFile(const std::string& path) {
-    if (SectionsMissing()) return false;
+    if (DataFileSectionsMissing()) return false;
     return WriteWholeFile(path, [] {
         LineWalker w(true);
         Walk(w);
@@ -249,7 +249,7 @@ void SaveDataFile(const std::string& name) {
 
 bool ReadDataFile(const std::string& path) {
     failedLine = 0;
-    if (SectionsMissing()) return false;
+    if (DataFileSectionsMissing()) return false;
     // Read straight into the records, but keep everything the read may touch
     // so that a damaged file leaves the data set exactly as it was.
     const GearPairRecord savedPair = gearPair;

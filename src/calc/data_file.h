@@ -31,6 +31,10 @@ extern DataFileSections dataFileSections;
 // No section hooks installed, no failed line: the state before start-up.
 void ResetDataFile();
 
+// True, with an error box and the cancel flag, when the program has not
+// installed the section hooks (a file written without them would be short).
+bool DataFileSectionsMissing();
+
 // Writes the data set under name (asked for when empty, completed with the
 // data directory and extension when it has none). The file is replaced only
 // when every line was written; a failure keeps the old file and sets the

@@ -43,10 +43,17 @@ void InitGearPairDefaults() {
     g.derivedQuantity = 2;
     g.gearDesignation = {{"gear 1", "gear 2"}};
     // The export block: one load-spectrum row at full load and speed for the
-    // whole life, every other value 0.
+    // whole life, the start values below, every other value 0.
     g.loadSpectrumKind = 0;
     g.loadSpectrumRowCount = 1;
     g.loadSpectrumRows[1] = {1.0L, 1.0L, 1.0L};
+    SetExportBlockStartValues(g);
+}
+
+void SetExportBlockStartValues(GearPairRecord& g) {
+    g.exportReal[1] = 740.0L;
+    g.exportPair[1] = {{1.0L, 1.0L}};
+    g.exportPair[2] = {{1.0L, 1.0L}};
 }
 
 void ResetDataSetToDefaults() {

@@ -271,6 +271,10 @@ extern WormGearRecord wormGear;  // the program's worm gear data
 
 // Every field of gearPair to its start value (z 17, materials, export block).
 void InitGearPairDefaults();
+// The start values of the export block's carried values that the equivalent
+// gear's module sets too: the first set-wide real 740 (a hardness, as the two
+// HB), the first two per-gear pairs 1.0.
+void SetExportBlockStartValues(GearPairRecord& g);
 // The new data set: every input of wormGear and the operating values of
 // gearPair to their defaults, every result to 0.
 void ResetDataSetToDefaults();

@@ -88,7 +88,15 @@ constexpr std::string_view kRule12 = "------------";
 constexpr std::string_view kCalcModeText =
     "calculating mode  1=DIN3990T.1   2=DIN3990T.41   3=input factors  4=ISO6336";
 
-// The whole file, line by line in file order.
+// The whole file, line by line in file order: each entry is one line (or one
+// block) with the layout row it belongs to, its kind and its source. With no
+// change entries, no positioned texts and one load-spectrum row the file has
+// 289 lines: rows 1-38 are lines 1-169 (row 4 lines 15-22, row 6 lines 24-57,
+// row 9 lines 67-72, row 17 lines 103-111, row 23 lines 127-128, row 32
+// lines 155-156), the drawing documentation lines 170-177, the document links
+// 178-195, rows 39-64 lines 196-258 (row 52, the hide-warnings line, 237),
+// the ISO 7200 block 259-265, rows 65-73 lines 266-289 (the load-spectrum
+// block 276-285).
 //
 // Sources: w = wormGear, g = gearPair, c = cylGear, k = cylGear.carried,
 // d = qub1Defaults. Where a line of the equivalent pair is not named by the
@@ -175,7 +183,7 @@ std::vector<Line> Layout() {
     });
     for (int i = 1; i <= 2; ++i) f.push_back(R(38));
     f.insert(f.end(), {
-        Block(0, WriteDrawingInfo),
+        Block(0, WriteDrawingInfo),  // the blocks of the gear data file have no row
         Block(0, WriteDocumentLinks),
         T(39, &w.secondDrawingName[1]), T(39, &w.secondDrawingName[2]),
         R(40), R(40, &c.ballDiameter[2]), R(40), R(40),

@@ -23,6 +23,7 @@
 #include "graphics/graphics_defaults.h"
 #include "reports/edi_file.h"
 #include "reports/report_channel.h"
+#include "reports/sibling_file.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/engine_files.h"
@@ -78,6 +79,7 @@ void ResetDrawings() {
 void ResetReports() {
     ResetReportChannel();
     ResetEdiFile();
+    InitQub1Defaults();
 }
 
 void ResetApp() { ResetDocumentLinks(); }

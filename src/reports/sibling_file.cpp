@@ -112,6 +112,8 @@ constexpr std::string_view kCalcModeText =
 //   record order.
 // A line for which no value of its kind is left is written as 0, "FALSE" or
 // an empty text (NoField).
+// The table keeps one row of the layout per source line.
+// clang-format off
 std::vector<Line> Layout() {
     const WormGearRecord& w = wormGear;
     const GearPairRecord& g = gearPair;
@@ -230,14 +232,18 @@ std::vector<Line> Layout() {
     });
     return f;
 }
+// clang-format on
 
 Real RealOf(const Source& s) {
     return std::visit(
         [](const auto& v) -> Real {
             using V = std::decay_t<decltype(v)>;
-            if constexpr (std::is_same_v<V, Real>) return v;
-            else if constexpr (std::is_same_v<V, const Real*>) return *v;
-            else return 0;
+            if constexpr (std::is_same_v<V, Real>)
+                return v;
+            else if constexpr (std::is_same_v<V, const Real*>)
+                return *v;
+            else
+                return 0;
         },
         s);
 }
@@ -246,11 +252,15 @@ std::int32_t IntOf(const Source& s) {
     return std::visit(
         [](const auto& v) -> std::int32_t {
             using V = std::decay_t<decltype(v)>;
-            if constexpr (std::is_same_v<V, const std::int32_t*> || std::is_same_v<V, const std::int16_t*> ||
-                          std::is_same_v<V, const std::uint16_t*> || std::is_same_v<V, const std::uint8_t*>)
+            if constexpr (std::is_same_v<V, const std::int32_t*> ||
+                          std::is_same_v<V, const std::int16_t*> ||
+                          std::is_same_v<V, const std::uint16_t*> ||
+                          std::is_same_v<V, const std::uint8_t*>)
                 return static_cast<std::int32_t>(*v);
-            else if constexpr (std::is_same_v<V, const bool*>) return *v ? 1 : 0;
-            else return 0;
+            else if constexpr (std::is_same_v<V, const bool*>)
+                return *v ? 1 : 0;
+            else
+                return 0;
         },
         s);
 }

@@ -15,6 +15,7 @@
 #include "graphics/display_list.h"
 #include "graphics/graphics_defaults.h"
 #include "reports/report_channel.h"
+#include "reports/sibling_file.h"
 #include "tables/bulk_verbs.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
@@ -54,6 +55,7 @@ TEST(ResetAllProgramState, RestoresTheStartUpValuesOfEveryLibrary) {
     ResultViewDrawer = NoDrawing, drawingInfo.replacedBy = "Z-1";
     // reports
     reportOutputName = "x.txt", textPrinterCommand = "lpr", reportColumnHeads[3] = "unit";
+    qub1Defaults.d14 = 0, qub1Defaults.d17 = 3;
     // app
     documentLinks[1].file = "a.pdf";
 
@@ -97,6 +99,8 @@ TEST(ResetAllProgramState, RestoresTheStartUpValuesOfEveryLibrary) {
     EXPECT_EQ(reportOutputName, "$out.tmp");
     EXPECT_EQ(textPrinterCommand, "lp");
     EXPECT_EQ(reportColumnHeads[3], "Einheit");
+    EXPECT_EQ(qub1Defaults.d14, 190.0L);
+    EXPECT_EQ(qub1Defaults.d17, 0);
 
     EXPECT_EQ(documentLinks[1].file, "");
 }

@@ -15,11 +15,13 @@
 
 #include "app/data_file_sections.h"
 #include "app/document_links.h"
-#include "calc/cyl_bridge.h"
-#include "calc/cyl_record.h"
 #include "calc/records.h"
 #include "drawings/drawing_info.h"
 #include "foundation/files.h"
+#include "foundation/message_boxes.h"
+#include "foundation/messages.h"
+#include "foundation/program_state.h"
+#include "foundation/text_file.h"
 #include "app_test_support.h"
 #include "support/demo_data_set.h"
 
@@ -37,11 +39,6 @@ protected:
     void SetUp() override {
         AppFileTest::SetUp();
         InstallDataFileSections();
-        ResetDrawingInfo();
-        ResetDocumentLinks();
-        ResetCylGearRecord();
-        ResetCylBridge();
-        InitQub1Defaults();
         programVersionSource = [](const std::string&) { return std::string("2.1.3"); };
         reportHeaderLines[1] = "Getriebebau Nord";
         reportHeaderLines[2] = "Abteilung Konstruktion";
@@ -95,9 +92,13 @@ TEST_P(SiblingGolden, DemoSetExportMatchesItsGoldenFile) {
         {8, "VG-100-01"},
         {9, "Schneckenrad"},
         {10, "VG-100-02"},
-        {11, rule11}, {12, rule11}, {13, rule11}, {14, rule11}, {23, rule11},
+        {11, rule11},
+        {12, rule11},
+        {13, rule11},
+        {14, rule11},
+        {23, rule11},
         {25, p.z1},
-        {42, "41"},  // z2
+        {42, "41"},           // z2
         {65, "740.0000000"},  // the gear pair's export block starts at 740 ...
         {78, std::string(12, '-')},
         {101, "calculating mode  1=DIN3990T.1   2=DIN3990T.41   3=input factors  4=ISO6336"},
@@ -105,18 +106,22 @@ TEST_P(SiblingGolden, DemoSetExportMatchesItsGoldenFile) {
         {112, "1.0000000"},
         {127, "----"},
         {128, "V6.0"},
-        {136, "1.0000000"}, {137, "1.0000000"}, {138, "1.0000000"}, {139, "1.0000000"},  // ... and 1.0
+        {136, "1.0000000"},
+        {137, "1.0000000"},
+        {138, "1.0000000"},
+        {139, "1.0000000"},  // ... and 1.0
         {155, "Lastkollektiv"},
         {156, std::string(13, '-')},
         {157, "0"},  // load-spectrum kind
         {158, "1"},  // one row
-        {159, "1.0000000"}, {160, "1.0000000"},
+        {159, "1.0000000"},
+        {160, "1.0000000"},
         {170, "\x8Enderung"},  // the drawing documentation's change caption
         {178, "Dokumente"},
         {179, "5"},
-        {234, "0"},  // d17
-        {235, "1"},  // the flag d5 as an integer
-        {237, "0"},  // hide warnings off
+        {234, "0"},          // d17
+        {235, "1"},          // the flag d5 as an integer
+        {237, "0"},          // hide warnings off
         {238, "1.0000000"},  // d4
         {259, "ISO 7200 Header"},
         {265, "---"},
@@ -129,17 +134,18 @@ TEST_P(SiblingGolden, DemoSetExportMatchesItsGoldenFile) {
 
     // d1, d2, d3, d6 ... d13, d15, d16 in a row; d14 (190) is not among them.
     const std::vector<std::string> defaults = {
-        "20.0000000",    "15.0000000",   "50.0000000",  "100.0000000", "10000.0000000",
-        "1450.0000000",  "15.0000000",   "800.0000000", "1500.0000000", "210000.0000000",
-        "0.3000000",     "2.0000000",    "1.0000000"};
+        "20.0000000",   "15.0000000", "50.0000000",  "100.0000000",  "10000.0000000",
+        "1450.0000000", "15.0000000", "800.0000000", "1500.0000000", "210000.0000000",
+        "0.3000000",    "2.0000000",  "1.0000000"};
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 220, lines.begin() + 233), defaults);
 
     std::map<std::size_t, std::string> flags;
     for (std::size_t n = 1; n <= lines.size(); ++n)
         if (lines[n - 1] == "TRUE" || lines[n - 1] == "FALSE") flags[n] = lines[n - 1];
     const std::map<std::size_t, std::string> wantFlags = {
-        {218, "TRUE"},  {240, "TRUE"},  {241, "TRUE"},  {243, "FALSE"}, {246, "FALSE"}, {258, "FALSE"},
-        {270, "FALSE"}, {271, "FALSE"}, {281, "FALSE"}, {282, "FALSE"}, {289, "FALSE"}};
+        {218, "TRUE"},  {240, "TRUE"},  {241, "TRUE"},  {243, "FALSE"},
+        {246, "FALSE"}, {258, "FALSE"}, {270, "FALSE"}, {271, "FALSE"},
+        {281, "FALSE"}, {282, "FALSE"}, {289, "FALSE"}};
     EXPECT_EQ(flags, wantFlags);
 }
 
@@ -188,8 +194,8 @@ TEST_F(SiblingFile, LoadSpectrumRowCountIsClampedToTheTable) {
         const char* written;
         std::size_t lines;
     };
-    for (const Case& c : {Case{1, "1", kDemoLines}, Case{5, "1", kDemoLines}, Case{0, "0", kDemoLines - 3},
-                          Case{-2, "0", kDemoLines - 3}}) {
+    for (const Case& c : {Case{1, "1", kDemoLines}, Case{5, "1", kDemoLines},
+                          Case{0, "0", kDemoLines - 3}, Case{-2, "0", kDemoLines - 3}}) {
         SCOPED_TRACE(c.count);
         gearPair.loadSpectrumRowCount = c.count;
         const auto lines = Export(false, "ls" + std::to_string(c.count + 10) + ".qub");
@@ -205,7 +211,8 @@ TEST_F(SiblingFile, LoadSpectrumRowCountIsClampedToTheTable) {
 TEST_F(SiblingFile, ExportLeavesTheDataSetAndItsFileAsTheyWere) {
     fs::create_symlink("/dev/full", tmp / "full.qub");
     enum Way { kWormWritten, kWheelWritten, kCancelled, kMissingFolder, kDiskFull, kFatalPair };
-    for (const Way way : {kWormWritten, kWheelWritten, kCancelled, kMissingFolder, kDiskFull, kFatalPair}) {
+    for (const Way way :
+         {kWormWritten, kWheelWritten, kCancelled, kMissingFolder, kDiskFull, kFatalPair}) {
         SCOPED_TRACE(way);
         testing::LoadDemoDataSet();
         gearPair.rho[2] = 0;  // the equivalent pair's checks repair a density of 0
@@ -255,20 +262,22 @@ TEST_F(SiblingFile, ExportLeavesTheDataSetAndItsFileAsTheyWere) {
 // length of the file; the independent reader still finds every line where
 // the layout puts it.
 TEST_F(SiblingFile, IndependentReaderWalksAFileWithChangesAndTexts) {
-    drawingInfo.changes = {{"a", "2026-12-01", "JW", "Zeile 1\r\nZeile 2"}, {"b", "2026-12-02", "KM", "neu"}};
+    drawingInfo.changes = {{"a", "2026-12-01", "JW", "Zeile 1\r\nZeile 2"},
+                           {"b", "2026-12-02", "KM", "neu"}};
     drawingInfo.texts = {{12.5L, -3.25L, 3.5L, 90, "Text mit | Strich", 2}, {0, 0, 2.5L, 0, "", 0}};
     documentLinks[2] = {"xdg-open", "/home/user/zeichnung.pdf"};
     gearPair.loadSpectrumRowCount = 0;
     const auto lines = Export(true, "rich.qub");
     EXPECT_EQ(lines.size(), kDemoLines + 2 * 5 + 2 - 3);  // two changes, two texts, no row
-    const std::string command = "/usr/bin/python3 " + std::string(VELDRIM_TEST_DIR) + "/app/qub_layout_check.py " +
-                                tmp / "rich.qub";
+    const std::string command = "/usr/bin/python3 " + std::string(VELDRIM_TEST_DIR) +
+                                "/app/qub_layout_check.py " + tmp / "rich.qub";
     FILE* p = popen(command.c_str(), "r");
     ASSERT_NE(p, nullptr);
     char buf[512] = {};
     const std::size_t n = fread(buf, 1, sizeof buf - 1, p);
     const int status = pclose(p);
-    EXPECT_EQ(std::string(buf, n), "OK " + std::to_string(kDemoLines + 9) + " " + tmp / "rich.qub" + "\n");
+    EXPECT_EQ(std::string(buf, n),
+              "OK " + std::to_string(kDemoLines + 9) + " " + tmp / "rich.qub" + "\n");
     EXPECT_EQ(status, 0);
 }
 

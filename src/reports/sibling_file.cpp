@@ -106,7 +106,11 @@ constexpr std::string_view kCalcModeText =
 //   values each in their own order);
 // - from the six code characters (row 9) on, the carried values take the
 //   lines of their kind in record order: single reals, per-gear real pairs,
-//   integers, flags (as "TRUE"/"FALSE") and characters each in turn;
+//   integers, flags (as "TRUE"/"FALSE") and characters each in turn; the
+//   strength method goes to the calculating-mode line of row 16, which the
+//   format names;
+// - the pair kind codes, the one integer pair of cylGear meant for this file,
+//   take the first integer pair (row 14);
 // - the texts of cylGear in record order take the text lines;
 // - the gear pair's export block takes the gear-pair lines of its kind in
 //   record order.

@@ -8,6 +8,8 @@
 #include "calc/cyl_bridge.h"
 #include "calc/cyl_record.h"
 #include "calc/data_file.h"
+#include "calc/design.h"
+#include "calc/hardness.h"
 #include "calc/records.h"
 #include "drawings/drawing_info.h"
 #include "drawings/result_view.h"
@@ -15,6 +17,7 @@
 #include "foundation/help_texts.h"
 #include "foundation/message_boxes.h"
 #include "foundation/messages.h"
+#include "foundation/online_dialog.h"
 #include "foundation/system_info.h"
 #include "foundation/text_file.h"
 #include "graphics/blocks.h"
@@ -42,6 +45,7 @@ void ResetFoundation() {
     ResetSharedTextFile();
     ResetTextFileHooks();
     ResetFormPlacement();
+    ResetOnlineDialog();
     SetFixedNow(std::nullopt);
 }
 
@@ -59,6 +63,8 @@ void ResetCalc() {
     ResetCylGearRecord();
     ResetCylBridge();
     ResetDataFile();
+    ResetHardness();
+    ResetDesign();
 }
 
 void ResetGraphics() {

@@ -12,8 +12,10 @@
 #include "app/data_file_sections.h"
 #include "calc/cyl_record.h"
 #include "calc/data_file.h"
+#include "calc/design.h"
 #include "calc/records.h"
 #include "calc/worm_geometry.h"
+#include "drawings/result_view.h"
 #include "foundation/codepage.h"
 #include "foundation/files.h"
 #include "foundation/message_display.h"
@@ -287,6 +289,7 @@ int RunProgramGuarded(int argc, const char* const* argv) {
     InitQub1Defaults();
     InitProductIdentity();
     InstallDataFileSections();
+    designResultView = ShowResultView;
     ReadConfigFile();
     ReadSessionFile();
     SetDeviceResolution(horizontalResolution, verticalResolution);

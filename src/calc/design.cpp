@@ -18,6 +18,15 @@
 
 namespace veldrim {
 
+DesignResultViewHook designResultView = nullptr;
+
+void ShowDesignResultView() {
+    if (designResultView) designResultView();
+    cancelFlag = false;
+}
+
+void ResetDesign() { designResultView = nullptr; }
+
 void DesignFromLeadAngle() {
     GearPairRecord& g = gearPair;
     WormGearRecord& w = wormGear;

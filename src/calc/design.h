@@ -1,5 +1,10 @@
 #pragma once
-// Design of a worm gear set from its mean lead angle.
+// Design of a worm gear set: from its mean lead angle, the pre-dimensioning of
+// the centre distance from the operating data, and the two variant tables that
+// vary the main geometry in the online input dialog.
+//
+// None of these routines takes arguments: they read and write the gear data
+// records and report through the message list and the cancel flag.
 
 namespace veldrim {
 
@@ -8,5 +13,30 @@ namespace veldrim {
 // calculation. gamma m = 0 or a resulting centre distance of 0 is fatal and
 // leaves the records as they were.
 void DesignFromLeadAngle();
+
+// Operating-data form, material form, the centre distance estimated from the
+// wheel torque and offered for confirmation, then tooth numbers, face widths
+// and measuring data, calculated twice. Cancel in the operating-data form or
+// in the centre-distance question ends it with the cancel flag set.
+void PreDimension();
+
+// "Geometrie Auslegung": the centre distance stays, the axial module, the
+// worm diameter or the lead angle varies. Runs pass after pass until the user
+// closes the table; the last pass's values stay.
+void DesignGeometry();
+// "Geometrie Nachrechnung": the same from module, lead angle, tooth numbers
+// and shaft angle, each pass through DesignFromLeadAngle.
+void RecalcGeometry();
+// The record values into the input texts of the two tables.
+void FillDesignInputs();
+void FillRecalcInputs();
+
+// Draws the result view after a design step (the app installs the drawing
+// layer's result view) and clears the cancel flag.
+using DesignResultViewHook = void (*)();
+extern DesignResultViewHook designResultView;
+void ShowDesignResultView();
+
+void ResetDesign();
 
 }  // namespace veldrim

@@ -81,7 +81,23 @@ std::optional<MessageExplanation> UiServices::ShowMessageExplanation(
     return std::nullopt;
 }
 
+bool UiServices::ShowOnlineForm(OnlineForm&) { return false; }
+
+bool UiServices::ShowOperatingDataForm(OperatingDataFormState&, OperatingDataFormHandler&) {
+    return false;
+}
+
+bool UiServices::ShowMaterialForm(MaterialFormState&, MaterialFormHandler&) { return false; }
+
 // ---- BatchUi ---------------------------------------------------------------
+
+bool BatchUi::ShowOnlineForm(OnlineForm&) { return false; }
+
+bool BatchUi::ShowOperatingDataForm(OperatingDataFormState&, OperatingDataFormHandler&) {
+    return false;
+}
+
+bool BatchUi::ShowMaterialForm(MaterialFormState&, MaterialFormHandler&) { return false; }
 
 void BatchUi::ShowMessage(const std::string& title, const std::string& text, MessageKind kind) {
     shown.push_back(text);

@@ -7,6 +7,7 @@
 // Every text that crosses this port is a code page 850 byte string, as the
 // program stores its texts; the Qt realisation converts at its edge.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,6 +27,96 @@ struct MessageExplanation {
     std::string message;
     std::string cause;
     std::string remedy;
+};
+
+// ---- Forms whose logic lives in core code ----------------------------------
+// The window shows the state it is given and reports every action of the user
+// to the handler, which changes the state; then it shows the state again. A
+// text the handler writes into an edit does not count as typing.
+
+inline constexpr int kOnlineDialogSlots = 12;
+
+// One showing of the online input dialog: up to 12 input rows (name, edit,
+// unit; the edit's hint and background) beside up to 12 output rows (name,
+// value, unit), and the calculation messages of the last pass. Rows 1..12
+// are elements 0..11.
+struct OnlineForm {
+    std::string caption;
+    int inputCount = 0;
+    int outputCount = 0;
+    std::array<std::string, kOnlineDialogSlots> inputNames, inputUnits, inputTexts, inputHints;
+    std::array<int, kOnlineDialogSlots> highlight{};  // background: 0 none, 1 yellow, 2 green, 3 red
+    std::array<std::string, kOnlineDialogSlots> outputNames, outputUnits, outputTexts;
+    std::vector<std::string> messages;
+    int row = 1;      // in: the input row with the focus; out: the row the user left it on
+    int lastKey = 0;  // out: 38 when left with the up key, 40 with the down key, else 0
+};
+
+// The edits of the operating-data form of the pre-dimensioning.
+enum OperatingDataEdit : int {
+    kEditRatio, kEditKA, kEditDm1a,  // u, KA, dm1/a
+    kEditN1, kEditT1, kEditP1,       // speed, torque, power of the worm
+    kEditN2, kEditT2, kEditP2,       // speed, torque, nominal power of the wheel side
+    kOperatingDataEdits
+};
+
+struct OperatingDataFormState {
+    std::string caption;
+    std::string ratioLabel, speedLabel, torqueLabel, powerLabel, kaLabel, dm1aLabel;
+    std::string ratioHint, kaHint, dm1aHint;  // hints of the u, KA and dm1/a labels
+    std::string speedUnit, torqueUnit, powerUnit;
+    std::array<std::string, 3> derivedItems;  // the derived-quantity choice: "n", "T", "P"
+    std::array<std::string, 2> sideItems;     // the side: worm, wheel
+    // Buttons: OK, Cancel, Help, unit switch, Calc, KA help, and the "<" defaults.
+    std::string okButton, cancelButton, helpButton, unitsButton, calcButton, kaHelpButton,
+        defaultButton;
+    std::array<std::string, kOperatingDataEdits> text;
+    std::array<bool, kOperatingDataEdits> enabled{}, visible{};
+    int derived = 0;         // 0 speed, 1 torque, 2 power
+    bool wheelSide = false;  // the data are those of the wheel
+    int focus = -1;          // the edit that gets the focus, -1 none
+};
+
+class OperatingDataFormHandler {
+public:
+    virtual ~OperatingDataFormHandler() = default;
+    // Typed into a speed, torque or power edit.
+    virtual void EditChanged(OperatingDataFormState& s, int edit) = 0;
+    // The derived quantity or the side was chosen.
+    virtual void ChoiceChanged(OperatingDataFormState& s) = 0;
+    // A "<" button beside u, KA or dm1/a.
+    virtual void DefaultClicked(OperatingDataFormState& s, int edit) = 0;
+    // OK: true when the form may close.
+    virtual bool OkClicked(OperatingDataFormState& s) = 0;
+    virtual void CalcClicked(OperatingDataFormState& s) = 0;
+    virtual void UnitsClicked(OperatingDataFormState& s) = 0;
+    virtual void HelpClicked() = 0;
+    // The KA help picture; the window brings the form to the front afterwards.
+    virtual void KAHelpClicked() = 0;
+};
+
+// The material form: name, kind, heat treatment and six values per gear.
+inline constexpr int kMaterialValues = 6;  // density, E, Poisson's ratio, Sig.Hlim, Sigma FE, HB
+struct MaterialFormState {
+    struct Gear {
+        std::string name;
+        int kind = 0;           // index into kindItems
+        int heatTreatment = 0;  // index into heatTreatmentItems
+        std::array<std::string, kMaterialValues> values;
+    };
+    std::string caption;
+    std::array<std::string, 2> gearCaptions;
+    std::string nameLabel, kindLabel, heatTreatmentLabel, hardnessButton, okButton, cancelButton;
+    std::vector<std::string> kindItems, heatTreatmentItems;
+    std::array<std::string, kMaterialValues> valueLabels, valueUnits;
+    std::array<Gear, 2> gears;  // worm, wheel
+};
+
+class MaterialFormHandler {
+public:
+    virtual ~MaterialFormHandler() = default;
+    // The hardness button of gear 0 (worm) or 1 (wheel).
+    virtual void HardnessClicked(MaterialFormState& s, int gear) = 0;
 };
 
 class UiServices {
@@ -83,6 +174,18 @@ public:
     // otherwise. The default shows the three texts in a message box.
     virtual std::optional<MessageExplanation> ShowMessageExplanation(
         const MessageExplanation& shown);
+
+    // The online input dialog, modal. OK, Enter and the up and down keys
+    // close it as OK, the close button as cancel; both leave the edits in
+    // inputTexts. True for OK. The default answers cancel.
+    virtual bool ShowOnlineForm(OnlineForm& form);
+    // The operating-data form, modal. True when it closed through OK (the
+    // handler agreed), false on Cancel. The default answers cancel.
+    virtual bool ShowOperatingDataForm(OperatingDataFormState& state,
+                                       OperatingDataFormHandler& handler);
+    // The material form, modal. True on OK with the edits in the state. The
+    // default answers cancel.
+    virtual bool ShowMaterialForm(MaterialFormState& state, MaterialFormHandler& handler);
 };
 
 // The realisation in force; BatchUi until the program sets another.
@@ -124,6 +227,11 @@ public:
     bool OpenDocument(const std::string& pathOrUrl) override;
     void SetClipboardText(const std::string&) override {}
     bool IsBatch() const override { return true; }
+    // No form appears in a batch run: each of these answers cancel.
+    bool ShowOnlineForm(OnlineForm& form) override;
+    bool ShowOperatingDataForm(OperatingDataFormState& state,
+                               OperatingDataFormHandler& handler) override;
+    bool ShowMaterialForm(MaterialFormState& state, MaterialFormHandler& handler) override;
 
     // Answers that the batch caller chose for questions (default: cancel).
     std::optional<Answer> presetAnswer;

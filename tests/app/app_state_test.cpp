@@ -4,6 +4,8 @@
 
 #include "app/document_links.h"
 #include "calc/data_file.h"
+#include "calc/design.h"
+#include "calc/hardness.h"
 #include "calc/records.h"
 #include "drawings/drawing_info.h"
 #include "drawings/result_view.h"
@@ -11,6 +13,7 @@
 #include "foundation/help_texts.h"
 #include "foundation/message_boxes.h"
 #include "foundation/messages.h"
+#include "foundation/online_dialog.h"
 #include "graphics/cad_output.h"
 #include "graphics/display_list.h"
 #include "graphics/graphics_defaults.h"
@@ -40,6 +43,7 @@ TEST(ResetAllProgramState, RestoresTheStartUpValuesOfEveryLibrary) {
     AddMessage("left over");
     askBeforeOverwriteFlag = false, currentHelpNumber = 4711;
     screenWidth = 1920, mainWindowGeometry.width = 1000;
+    onlineDialog.inputTexts[11] = "85", onlineDialog.lastKey = 40;
     // tables
     FileDateError = 2, WriteThrough = true, FileMode = 66;
     LockingOn = false, DelimitedSeparator = ';', AnsiTables = true, DefaultOpenMode = 18;
@@ -47,6 +51,7 @@ TEST(ResetAllProgramState, RestoresTheStartUpValuesOfEveryLibrary) {
     // calc
     wormGear.flankForm = 3;
     dataFileSections.snapshot = [] { return std::function<void()>(); };
+    convertedHardness[2] = 240, hardnessMaterialGroup = 3, designResultView = NoDrawing;
     // graphics
     LastKeyChar = 'z', ZoomFactor = 2.0L, GraphicsTextFont = "Courier", CadLogoMode = 2;
     CadWriterFactories[1] = nullptr, CadBlockInserter = NoBlock;
@@ -72,6 +77,8 @@ TEST(ResetAllProgramState, RestoresTheStartUpValuesOfEveryLibrary) {
     EXPECT_EQ(screenWidth, 1024);
     EXPECT_EQ(mainWindowGeometry.width, 641);
     EXPECT_EQ(mainWindowGeometry.clientHeight, 481);
+    EXPECT_EQ(onlineDialog.inputTexts[11], "");
+    EXPECT_EQ(onlineDialog.lastKey, 0);
 
     EXPECT_EQ(FileDateError, 0);
     EXPECT_FALSE(WriteThrough);
@@ -83,6 +90,9 @@ TEST(ResetAllProgramState, RestoresTheStartUpValuesOfEveryLibrary) {
     EXPECT_EQ(ErrorState.lastErrorCode, 0);
 
     EXPECT_EQ(wormGear.flankForm, 1);  // ZI
+    EXPECT_EQ(convertedHardness[2], 0);
+    EXPECT_EQ(hardnessMaterialGroup, 0);
+    EXPECT_EQ(designResultView, nullptr);
     EXPECT_FALSE(dataFileSections.snapshot);
 
     EXPECT_EQ(LastKeyChar, 0);

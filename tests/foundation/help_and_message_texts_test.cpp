@@ -294,7 +294,8 @@ const char* const kCalculationMessages[] = {
     "Fehler : Eingr.stör. da1 !", "Fehler : eps.alpha (sqrt)", "Fehler : g alpha (sqrt)",
     "Fatal  : epsilon alpha <=0 !", "Fehler : dnf1 (sqrt)", "Fehler : dnf2 (sqrt)", "Fehler : kmn < 0 !  (1)",
     "Fatal  : ArcCos(cos(alpha t)*d/da)>1 !", "Error :  arccos(1,2)", "Error: ArcInv in unit math",
-    "Fehler in GetArcCenter (dphi = 0)",
+    "Fehler in GetArcCenter (dphi = 0)", "Warnung: z1 < 1 ! Variante entfällt",
+    "Warnung: dm1 <= 0 ! Variante entfällt", "Warnung: a <= 0 ! Variante entfällt",
 };
 
 // Every help number the program sets, with the hints of the online dialogs.

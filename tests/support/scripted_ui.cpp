@@ -110,6 +110,49 @@ std::optional<MessageExplanation> ScriptedUi::ShowMessageExplanation(
     return reply;
 }
 
+bool ScriptedUi::ShowOnlineForm(OnlineForm& form) {
+    std::string rows;
+    for (int i = 0; i < form.inputCount && i < kOnlineDialogSlots; ++i)
+        rows += form.inputNames[i] + "=" + form.inputTexts[i] + "\n";
+    for (int i = 0; i < form.outputCount && i < kOnlineDialogSlots; ++i)
+        rows += form.outputNames[i] + "=" + form.outputTexts[i] + "\n";
+    calls.push_back({"online", form.caption, rows});
+    onlineForms.push_back(form);
+    if (onlineReplies.empty()) return false;
+    const OnlineReply reply = onlineReplies.front();
+    onlineReplies.pop_front();
+    for (const auto& [row, text] : reply.edits)
+        if (row >= 1 && row <= kOnlineDialogSlots) form.inputTexts[row - 1] = text;
+    if (reply.row != 0) form.row = reply.row;
+    form.lastKey = reply.lastKey;
+    return reply.ok;
+}
+
+namespace {
+
+// Records a form and plays the next script of its queue on it; cancel when
+// the queue is empty.
+template <class Scripts, class State, class Handler>
+bool PlayForm(std::vector<ScriptedUi::Call>& calls, const char* kind, Scripts& scripts, State& state,
+              Handler& handler) {
+    calls.push_back({kind, state.caption, ""});
+    if (scripts.empty()) return false;
+    auto script = std::move(scripts.front());
+    scripts.pop_front();
+    return script(state, handler);
+}
+
+}  // namespace
+
+bool ScriptedUi::ShowOperatingDataForm(OperatingDataFormState& state,
+                                       OperatingDataFormHandler& handler) {
+    return PlayForm(calls, "operating-data", operatingDataScripts, state, handler);
+}
+
+bool ScriptedUi::ShowMaterialForm(MaterialFormState& state, MaterialFormHandler& handler) {
+    return PlayForm(calls, "material", materialScripts, state, handler);
+}
+
 std::vector<ScriptedUi::Call> ScriptedUi::CallsOf(const std::string& kind) const {
     std::vector<Call> out;
     for (const auto& c : calls)

@@ -4,6 +4,7 @@
 // program itself ships BatchUi and the window's realisation only.
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <variant>
@@ -60,6 +61,31 @@ public:
     std::optional<MessageExplanation> ShowMessageExplanation(
         const MessageExplanation& shown) override;
     std::deque<std::optional<MessageExplanation>> explanationReplies;
+
+    // The online dialog: recorded as "online" (title: the caption, text: one
+    // line "name=text" per input and "name=text" per output); every form shown
+    // is kept in `onlineForms`. Answered from `onlineReplies`: the edits typed
+    // (row 1..12 and text), the row left on (0: the row shown), the last key
+    // and OK or close; close when the queue is empty.
+    struct OnlineReply {
+        std::vector<std::pair<int, std::string>> edits;
+        int row = 0;
+        int lastKey = 0;
+        bool ok = true;
+    };
+    bool ShowOnlineForm(OnlineForm& form) override;
+    std::deque<OnlineReply> onlineReplies;
+    std::vector<OnlineForm> onlineForms;
+    // The two forms: recorded as "operating-data" and "material" (title: the
+    // caption); each runs the next script of its queue, which plays the user
+    // on the state and the handler and returns OK or cancel. Cancel when the
+    // queue is empty.
+    bool ShowOperatingDataForm(OperatingDataFormState& state,
+                               OperatingDataFormHandler& handler) override;
+    bool ShowMaterialForm(MaterialFormState& state, MaterialFormHandler& handler) override;
+    std::deque<std::function<bool(OperatingDataFormState&, OperatingDataFormHandler&)>>
+        operatingDataScripts;
+    std::deque<std::function<bool(MaterialFormState&, MaterialFormHandler&)>> materialScripts;
 
     // Recorded calls of a kind, oldest first.
     std::vector<Call> CallsOf(const std::string& kind) const;

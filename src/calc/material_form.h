@@ -1,0 +1,29 @@
+#pragma once
+// The material data form of worm and wheel: designation, material kind, heat
+// treatment, density, Young's modulus, Poisson's ratio, the two endurance
+// limits and the hardness of each gear. Its hardness buttons open the hardness
+// conversion with the gear's Brinell value and take the converted HB back.
+//
+// The form's logic is this class; the window shows its state through the UI
+// port. Creation fills the state from the gear pair record, OK stores it back,
+// Cancel leaves the record as it was and sets the cancel flag.
+
+#include "foundation/ui_services.h"
+
+namespace veldrim {
+
+class TForm_vovuzi : public MaterialFormHandler {
+public:
+    TForm_vovuzi();
+
+    MaterialFormState state;
+
+    void FillStep();
+    void StoreStep();
+    void HardnessClicked(MaterialFormState& s, int gear) override;
+};
+
+// Shows the form modally; OK stores and clears the cancel flag, Cancel sets it.
+void ShowMaterialForm();
+
+}  // namespace veldrim

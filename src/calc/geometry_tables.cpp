@@ -39,7 +39,9 @@ struct VariantTable {
     const InputRow* rows;
     int inputCount;
     void (*read)();           // inputs into the records (the variant rows excepted)
-    void (*variant)(int row); // the variant of the row left on
+    // The variant of the row left on; a variant it cannot apply gives the
+    // warning that says why (empty otherwise).
+    std::string_view (*variant)(int row);
     void (*calculate)();
     void (*fill)();           // records into the input texts
     void (*outputs)();
@@ -78,8 +80,8 @@ void CommonOutputs() {
     Output(11, "al.n", kDegree, FormatNum(RadToDeg(w.alphaN)));
 }
 
-// A variant that cannot be applied says why and leaves the records alone.
-void Skip(std::string_view why) { AddMessage(std::string(why) + std::string(" Variante entfällt"_cp850)); }
+// A variant that cannot be applied leaves the records alone and says why,
+// after the calculation (which starts a new message list).
 constexpr std::string_view kNoThreads = "Warnung: z1 < 1 !";
 constexpr std::string_view kNoWormDiameter = "Warnung: dm1 <= 0 !";
 constexpr std::string_view kNoCentreDistance = "Warnung: a <= 0 !";
@@ -98,8 +100,9 @@ void RunVariantTable(const VariantTable& t) {
         }
         BeginOnlinePass();
         t.read();
-        t.variant(row);
+        const std::string_view skipped = t.variant(row);
         t.calculate();
+        if (!skipped.empty()) AddMessage(std::string(skipped) + std::string(" Variante entfällt"_cp850));
         t.outputs();
         t.fill();
         ShowDesignResultView();
@@ -137,13 +140,13 @@ void ReadDesignInputs() {
 // Axial module entered: the lead angle follows from the worm diameter; the
 // wheel's profile shift takes up the centre distance while it stays within
 // -0.5 .. 1.0, otherwise the worm diameter does.
-void DesignModuleVariant(Real mx) {
+std::string_view DesignModuleVariant(Real mx) {
     GearPairRecord& g = gearPair;
     WormGearRecord& w = wormGear;
     const Real z1 = g.z[1], z2 = g.z[2];
-    if (z1 < 1) return Skip(kNoThreads);
-    if (w.dm[1] <= 0) return Skip(kNoWormDiameter);
-    if (w.a <= 0) return Skip(kNoCentreDistance);
+    if (z1 < 1) return kNoThreads;
+    if (w.dm[1] <= 0) return kNoWormDiameter;
+    if (w.a <= 0) return kNoCentreDistance;
     w.mx = mx;
     w.q = w.dm[1] / mx;
     w.gammaM = std::atan(z1 / w.q);
@@ -157,30 +160,32 @@ void DesignModuleVariant(Real mx) {
         w.dm[1] = 2 * (w.a - (w.x[1] + w.x[2] + z2 / 2) * mx);
         w.dm1a = w.dm[1] / w.a;
     }
+    return {};
 }
 
-void DesignVariant(int row) {
+std::string_view DesignVariant(int row) {
     GearPairRecord& g = gearPair;
     WormGearRecord& w = wormGear;
     if (row == kDesignModule) {
         const Real mx = ParseLength(In(row));
-        if (mx > 0) DesignModuleVariant(mx);
+        if (mx > 0) return DesignModuleVariant(mx);
     } else if (row == kDesignWormDiameter) {
         const Real dm1 = ParseLength(In(row));
-        if (dm1 <= 0) return Skip(kNoWormDiameter);
-        if (w.a <= 0) return Skip(kNoCentreDistance);
+        if (dm1 <= 0) return kNoWormDiameter;
+        if (w.a <= 0) return kNoCentreDistance;
         w.dm[1] = dm1;
         w.dm1a = dm1 / w.a;
     } else if (row == kDesignLeadAngle) {
         w.gammaM = DegToRad(TextToFloat(In(row)));
         w.beta[2] = w.gammaM;
         const Real z1 = g.z[1];
-        if (z1 < 1) return Skip(kNoThreads);
-        if (w.a <= 0) return Skip(kNoCentreDistance);
+        if (z1 < 1) return kNoThreads;
+        if (w.a <= 0) return kNoCentreDistance;
         const Real sum = w.x[1] + w.x[2] + Real(g.z[2]) / 2;
         w.dm[1] = CheckedDiv("dm1", 2 * w.a, 1 + (2 * std::tan(w.gammaM) / z1) * sum);
         w.dm1a = w.dm[1] / w.a;
     }
+    return {};
 }
 
 void FillDesign() {
@@ -231,15 +236,16 @@ void ReadRecalcInputs() {
     w.summa = DegToRad(TextToFloat(In(11)));
 }
 
-void RecalcVariant(int row) {
+std::string_view RecalcVariant(int row) {
     WormGearRecord& w = wormGear;
-    if (row != kRecalcWormDiameter) return;
+    if (row != kRecalcWormDiameter) return {};
     const Real dm1 = ParseLength(In(row));
-    if (dm1 <= 0) return Skip(kNoWormDiameter);
+    if (dm1 <= 0) return kNoWormDiameter;
     const Real z1 = gearPair.z[1];
-    if (z1 < 1) return Skip(kNoThreads);
+    if (z1 < 1) return kNoThreads;
     w.dm[1] = dm1;
     w.gammaM = std::atan(z1 * w.mx / dm1);
+    return {};
 }
 
 void FillRecalc() {

@@ -109,7 +109,7 @@ void TForm_qub3pre::DeriveStep() {
             }
             break;
         case 1:
-            if (n > 0) s.text[base + 1] = FormatTorque(kKilowattFactor * P / (2 * kPi * n));
+            if (n > 0) s.text[base + 1] = FormatTorque6(kKilowattFactor * P / (2 * kPi * n));
             break;
         default:
             s.text[base + 2] = FormatNumLong(n * T * 2 * kPi / kKilowattFactor);

@@ -38,12 +38,12 @@ struct VariantTable {
     int helpBase;
     const InputRow* rows;
     int inputCount;
-    void (*read)();           // inputs into the records (the variant rows excepted)
+    void (*read)();  // inputs into the records (the variant rows excepted)
     // The variant of the row left on; a variant it cannot apply gives the
     // warning that says why (empty otherwise).
     std::string_view (*variant)(int row);
     void (*calculate)();
-    void (*fill)();           // records into the input texts
+    void (*fill)();  // records into the input texts
     void (*outputs)();
 };
 
@@ -102,7 +102,8 @@ void RunVariantTable(const VariantTable& t) {
         t.read();
         const std::string_view skipped = t.variant(row);
         t.calculate();
-        if (!skipped.empty()) AddMessage(std::string(skipped) + std::string(" Variante entfällt"_cp850));
+        if (!skipped.empty())
+            AddMessage(std::string(skipped) + std::string(" Variante entfällt"_cp850));
         t.outputs();
         t.fill();
         ShowDesignResultView();
@@ -117,9 +118,9 @@ void RunVariantTable(const VariantTable& t) {
 // ---- Geometrie Auslegung ---------------------------------------------------------
 
 constexpr InputRow kDesignRows[] = {
-    {"al.0", kDegree, kNone},  {"a", kLength, kRed},     {"dm1/a", kNoUnit, kNone},
-    {"z1", kNoUnit, kNone},    {"z2", kNoUnit, kNone},   {"x2", kNoUnit, kNone},
-    {"b1", kLength, kNone},    {"b2", kLength, kNone},   {"mx", kLength, kYellow},
+    {"al.0", kDegree, kNone},  {"a", kLength, kRed},        {"dm1/a", kNoUnit, kNone},
+    {"z1", kNoUnit, kNone},    {"z2", kNoUnit, kNone},      {"x2", kNoUnit, kNone},
+    {"b1", kLength, kNone},    {"b2", kLength, kNone},      {"mx", kLength, kYellow},
     {"dm1", kLength, kYellow}, {"gam.m", kDegree, kYellow},
 };
 enum DesignRow : int { kDesignModule = 9, kDesignWormDiameter = 10, kDesignLeadAngle = 11 };
@@ -212,9 +213,9 @@ void DesignOutputs() {
 // ---- Geometrie Nachrechnung ------------------------------------------------------
 
 constexpr InputRow kRecalcRows[] = {
-    {"al.0", kDegree, kNone}, {"gam.m", kDegree, kNone}, {"m", kLength, kNone},
-    {"z1", kNoUnit, kNone},   {"z2", kNoUnit, kNone},    {"x1", kNoUnit, kNone},
-    {"x2", kNoUnit, kNone},   {"b1", kLength, kNone},    {"b2", kLength, kNone},
+    {"al.0", kDegree, kNone},  {"gam.m", kDegree, kNone}, {"m", kLength, kNone},
+    {"z1", kNoUnit, kNone},    {"z2", kNoUnit, kNone},    {"x1", kNoUnit, kNone},
+    {"x2", kNoUnit, kNone},    {"b1", kLength, kNone},    {"b2", kLength, kNone},
     {"dm1", kLength, kYellow}, {"Sigma", kDegree, kNone},
 };
 constexpr int kRecalcWormDiameter = 10;
@@ -275,13 +276,15 @@ void FillDesignInputs() { FillDesign(); }
 void FillRecalcInputs() { FillRecalc(); }
 
 void DesignGeometry() {
-    RunVariantTable({"Geometrie Auslegung", 6000, kDesignRows, static_cast<int>(std::size(kDesignRows)), ReadDesignInputs,
-                     DesignVariant, RunCalculation, FillDesign, DesignOutputs});
+    RunVariantTable({"Geometrie Auslegung", 6000, kDesignRows,
+                     static_cast<int>(std::size(kDesignRows)), ReadDesignInputs, DesignVariant,
+                     RunCalculation, FillDesign, DesignOutputs});
 }
 
 void RecalcGeometry() {
-    RunVariantTable({"Geometrie Nachrechnung", 6100, kRecalcRows, static_cast<int>(std::size(kRecalcRows)), ReadRecalcInputs,
-                     RecalcVariant, DesignFromLeadAngle, FillRecalc, RecalcOutputs});
+    RunVariantTable({"Geometrie Nachrechnung", 6100, kRecalcRows,
+                     static_cast<int>(std::size(kRecalcRows)), ReadRecalcInputs, RecalcVariant,
+                     DesignFromLeadAngle, FillRecalc, RecalcOutputs});
 }
 
 }  // namespace veldrim

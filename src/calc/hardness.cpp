@@ -31,11 +31,24 @@ std::array<Real, 14> convertedHardness = kDefaults.convertedHardness;
 std::int16_t hardnessMaterialGroup = kDefaults.hardnessMaterialGroup;
 
 const std::array<std::string_view, 18> kHardnessGroupNames = {
-    "A.1 (St,GS)",           "B.2(C45 verguetet)",    "B.3(C45 unbehandelt)",  "B.4(C45 gehaertet)",
-    "C.2 (Kaltarbeitsst)",   "D.2 (Schnellarbeitsst)", "D.4 (Schnellarbeitsst)", "D.6 (Schnellarbeitsst)",
-    "D.8 (Schnellarbeitsst)", "E.1 (1.1243)",          "E.2 (1.2714)",          "F.1 (Hartmetall)",
-    "F.2 (Hartmetall)",      "G.1 (Nickel)",          "G2 (Cu70Zn30)",         "G.3 (Cu)",
-    "G.4 (Knet-Al)",         "G.5(Al)",
+    "A.1 (St,GS)",
+    "B.2(C45 verguetet)",
+    "B.3(C45 unbehandelt)",
+    "B.4(C45 gehaertet)",
+    "C.2 (Kaltarbeitsst)",
+    "D.2 (Schnellarbeitsst)",
+    "D.4 (Schnellarbeitsst)",
+    "D.6 (Schnellarbeitsst)",
+    "D.8 (Schnellarbeitsst)",
+    "E.1 (1.1243)",
+    "E.2 (1.2714)",
+    "F.1 (Hartmetall)",
+    "F.2 (Hartmetall)",
+    "G.1 (Nickel)",
+    "G2 (Cu70Zn30)",
+    "G.3 (Cu)",
+    "G.4 (Knet-Al)",
+    "G.5(Al)",
 };
 
 namespace {
@@ -51,9 +64,18 @@ struct ScaleRange {
 };
 // Valid range per scale index 1..11.
 constexpr ScaleRange kScaleRanges[kHardnessScales + 1] = {
-    {"", 0, 0},           {"Rm", 255, 2180},     {"HV", 80, 940},        {"HRB", 41, 105},
-    {"HRF", 80.4L, 115.1L}, {"HRC", 20.3L, 68},  {"HRA", 60.7L, 85.6L},  {"HRD", 40.3L, 76.9L},
-    {"HR15N", 69.6L, 93.2L}, {"HR30N", 41.7L, 84.4L}, {"HR45N", 19.9L, 75.4L}, {"HB", 76, 893},
+    {"", 0, 0},
+    {"Rm", 255, 2180},
+    {"HV", 80, 940},
+    {"HRB", 41, 105},
+    {"HRF", 80.4L, 115.1L},
+    {"HRC", 20.3L, 68},
+    {"HRA", 60.7L, 85.6L},
+    {"HRD", 40.3L, 76.9L},
+    {"HR15N", 69.6L, 93.2L},
+    {"HR30N", 41.7L, 84.4L},
+    {"HR45N", 19.9L, 75.4L},
+    {"HB", 76, 893},
 };
 
 constexpr Real kBrinellPerVickers = 0.95L;
@@ -74,7 +96,8 @@ void ClearConverted() {
 }
 
 void SetConverted(int column, Real tableValue) {
-    convertedHardness[static_cast<std::size_t>(column)] = TenthsColumn(column) ? tableValue / 10 : tableValue;
+    convertedHardness[static_cast<std::size_t>(column)] =
+        TenthsColumn(column) ? tableValue / 10 : tableValue;
 }
 
 std::string RangeLimitText(Real x) { return TrimBoth(FormatFixed(4, 1, x)); }
@@ -82,7 +105,8 @@ std::string RangeLimitText(Real x) { return TrimBoth(FormatFixed(4, 1, x)); }
 }  // namespace
 
 std::int32_t SteelHardnessTable(int row, int column) {
-    if (row < 1 || row > kHardnessTableRows || column < 1 || column > kHardnessTableColumns) return 0;
+    if (row < 1 || row > kHardnessTableRows || column < 1 || column > kHardnessTableColumns)
+        return 0;
     return kSteelTable[row - 1][static_cast<std::size_t>(column - 1)];
 }
 
@@ -144,8 +168,9 @@ namespace {
 
 constexpr std::string_view kInputNames[kHardnessScales + 1] = {
     "", "Rm", "HV", "HRB", "HRF", "HRC", "HRA", "HRD", "HR15N", "HR30N", "HR45N", "HB"};
-constexpr std::string_view kOutputNames[kHardnessScales + 1] = {
-    "", "Rm", "HV   ", "HRB  ", "HRF  ", "HRC  ", "HRA  ", "HRD  ", "HR15N", "HR30N", "HR45N", "HB  "};
+constexpr std::string_view kOutputNames[kHardnessScales + 1] = {"",      "Rm",    "HV   ", "HRB  ",
+                                                                "HRF  ", "HRC  ", "HRA  ", "HRD  ",
+                                                                "HR15N", "HR30N", "HR45N", "HB  "};
 
 std::string ConvertedText(int scale) {
     const Real v = ConvertedHardness(scale);
@@ -161,7 +186,8 @@ void FillHardnessInputs() {
 void ConvertHardnessDialog(int helpBase) {
     OnlineDialogTables& t = onlineDialog;
     const auto group = static_cast<std::size_t>(
-        hardnessMaterialGroup >= 0 && hardnessMaterialGroup < static_cast<int>(kHardnessGroupNames.size())
+        hardnessMaterialGroup >= 0 &&
+                hardnessMaterialGroup < static_cast<int>(kHardnessGroupNames.size())
             ? hardnessMaterialGroup
             : 0);
     SetupOnlineDialog(kHardnessGroupNames[group], kHardnessScales, kHardnessScales);

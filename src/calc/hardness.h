@@ -17,8 +17,17 @@
 namespace veldrim {
 
 enum HardnessScale : int {
-    kScaleRm = 1, kScaleHV, kScaleHRB, kScaleHRF, kScaleHRC, kScaleHRA, kScaleHRD,
-    kScaleHR15N, kScaleHR30N, kScaleHR45N, kScaleHB
+    kScaleRm = 1,
+    kScaleHV,
+    kScaleHRB,
+    kScaleHRF,
+    kScaleHRC,
+    kScaleHRA,
+    kScaleHRD,
+    kScaleHR15N,
+    kScaleHR30N,
+    kScaleHR45N,
+    kScaleHB
 };
 inline constexpr int kHardnessScales = 11;
 inline constexpr int kHardnessTableRows = 98;

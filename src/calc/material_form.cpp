@@ -13,7 +13,14 @@ namespace veldrim {
 namespace {
 
 // The value edits of one gear.
-enum MaterialValue : int { kDensity, kYoungsModulus, kPoissonsRatio, kSigHlim, kSigmaFE, kHardness };
+enum MaterialValue : int {
+    kDensity,
+    kYoungsModulus,
+    kPoissonsRatio,
+    kSigHlim,
+    kSigmaFE,
+    kHardness
+};
 
 constexpr int kHardnessHelpBase = 7000;
 
@@ -50,8 +57,9 @@ void TForm_vovuzi::FillStep() {
         MaterialFormState::Gear& gear = s.gears[static_cast<std::size_t>(i - 1)];
         gear.name = g.materialName[i];
         gear.kind = ItemIndex(g.materialKind[i], static_cast<int>(s.kindItems.size()));
-        gear.heatTreatment = ItemIndex(g.heatTreatment[i], static_cast<int>(s.heatTreatmentItems.size()));
-        gear.values = {FormatNum(g.rho[i]),     FormatStress(g.E[i]),       FormatNum(g.nue[i]),
+        gear.heatTreatment =
+            ItemIndex(g.heatTreatment[i], static_cast<int>(s.heatTreatmentItems.size()));
+        gear.values = {FormatNum(g.rho[i]),        FormatStress(g.E[i]),       FormatNum(g.nue[i]),
                        FormatStress(g.sigHlim[i]), FormatStress(g.sigmaFE[i]), FormatNum(g.HB[i])};
     }
 }
@@ -62,7 +70,8 @@ void TForm_vovuzi::StoreStep() {
     for (int i = 1; i <= 2; ++i) {
         const MaterialFormState::Gear& gear = s.gears[static_cast<std::size_t>(i - 1)];
         g.materialName[i] = gear.name;
-        g.materialKind[i] = static_cast<std::uint16_t>(ItemIndex(gear.kind, static_cast<int>(s.kindItems.size())));
+        g.materialKind[i] =
+            static_cast<std::uint16_t>(ItemIndex(gear.kind, static_cast<int>(s.kindItems.size())));
         g.heatTreatment[i] = static_cast<std::uint16_t>(
             ItemIndex(gear.heatTreatment, static_cast<int>(s.heatTreatmentItems.size())));
         g.rho[i] = TextToFloat(gear.values[kDensity]);

@@ -111,9 +111,7 @@ void TForm_qub3pre::DeriveStep() {
         case 1:
             if (n > 0) s.text[base + 1] = FormatTorque6(kKilowattFactor * P / (2 * kPi * n));
             break;
-        default:
-            s.text[base + 2] = FormatNumLong(n * T * 2 * kPi / kKilowattFactor);
-            break;
+        default: s.text[base + 2] = FormatNumLong(n * T * 2 * kPi / kKilowattFactor); break;
     }
     const Real u = TextToFloat(s.text[kEditRatio]);
     if (s.wheelSide)

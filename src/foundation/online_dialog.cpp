@@ -67,7 +67,8 @@ void ShowOnlineDialog(int& currentRow, int helpNumber, bool& done) {
     form.row = currentRow;
 
     const bool ok = Ui().ShowOnlineForm(form);
-    for (int i = 1; i <= t.inputCount; ++i) t.inputTexts[i] = form.inputTexts[static_cast<std::size_t>(i - 1)];
+    for (int i = 1; i <= t.inputCount; ++i)
+        t.inputTexts[i] = form.inputTexts[static_cast<std::size_t>(i - 1)];
     currentRow = ClampRow(form.row, t.inputCount);
     t.lastKey = form.lastKey;
     std::sort(t.fieldOrder.begin() + 1, t.fieldOrder.end());

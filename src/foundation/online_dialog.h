@@ -32,7 +32,8 @@ struct OnlineDialogTables {
     std::int16_t outputCount = 0;
     Texts inputNames, inputUnits, inputTexts;
     Texts outputNames, outputUnits, outputTexts;
-    std::array<std::int32_t, kOnlineDialogSlots + 1> highlight{};  // 0 none, 1 yellow, 2 green, 3 red
+    std::array<std::int32_t, kOnlineDialogSlots + 1>
+        highlight{};  // 0 none, 1 yellow, 2 green, 3 red
     std::array<std::int16_t, kOnlineDialogSlots + 1> fieldOrder{};
     std::int32_t lastKey = 0;  // the up or down key the user left the dialog with, until used
 };

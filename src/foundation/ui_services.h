@@ -45,7 +45,8 @@ struct OnlineForm {
     int inputCount = 0;
     int outputCount = 0;
     std::array<std::string, kOnlineDialogSlots> inputNames, inputUnits, inputTexts, inputHints;
-    std::array<int, kOnlineDialogSlots> highlight{};  // background: 0 none, 1 yellow, 2 green, 3 red
+    std::array<int, kOnlineDialogSlots>
+        highlight{};  // background: 0 none, 1 yellow, 2 green, 3 red
     std::array<std::string, kOnlineDialogSlots> outputNames, outputUnits, outputTexts;
     std::vector<std::string> messages;
     int row = 1;      // in: the input row with the focus; out: the row the user left it on
@@ -54,9 +55,15 @@ struct OnlineForm {
 
 // The edits of the operating-data form of the pre-dimensioning.
 enum OperatingDataEdit : int {
-    kEditRatio, kEditKA, kEditDm1a,  // u, KA, dm1/a
-    kEditN1, kEditT1, kEditP1,       // speed, torque, power of the worm
-    kEditN2, kEditT2, kEditP2,       // speed, torque, nominal power of the wheel side
+    kEditRatio,
+    kEditKA,
+    kEditDm1a,  // u, KA, dm1/a
+    kEditN1,
+    kEditT1,
+    kEditP1,  // speed, torque, power of the worm
+    kEditN2,
+    kEditT2,
+    kEditP2,  // speed, torque, nominal power of the wheel side
     kOperatingDataEdits
 };
 

@@ -15,6 +15,7 @@
 #include "foundation/formatting.h"
 #include "foundation/online_dialog.h"
 #include "foundation/ui_services.h"
+#include "support/scripted_ui.h"
 #include "support/demo_data_set.h"
 
 namespace veldrim {
@@ -29,14 +30,8 @@ class DesignTest : public CalcTest {
 protected:
     void SetUp() override {
         CalcTest::SetUp();
-        ResetOnlineDialog();
-        ResetDesign();
         testing::LoadDemoDataSet();
         ClearMessages();
-    }
-    void TearDown() override {
-        ResetOnlineDialog();
-        ResetDesign();
     }
 
     // The user of the operating-data form: chooses the derived quantity and
@@ -123,21 +118,30 @@ TEST_F(DesignTest, SideAndDerivedQuantityDecideWhatCanBeTyped) {
     const bool wormVisible[] = {true, true, true, true, true, true, true, false, false};
     const bool wormEnabled[] = {true, true, true, true, false, true, false, false, false};
     for (int e = 0; e < kOperatingDataEdits; ++e) {
-        EXPECT_EQ(s.visible[static_cast<std::size_t>(e)], wormVisible[e]) << "worm side, edit " << e;
-        EXPECT_EQ(s.enabled[static_cast<std::size_t>(e)], wormEnabled[e]) << "worm side, edit " << e;
+        EXPECT_EQ(s.visible[static_cast<std::size_t>(e)], wormVisible[e])
+            << "worm side, edit " << e;
+        EXPECT_EQ(s.enabled[static_cast<std::size_t>(e)], wormEnabled[e])
+            << "worm side, edit " << e;
     }
     s.derived = 2, s.wheelSide = true;
     form.ChoiceChanged(s);
     const bool wheelVisible[] = {true, true, true, true, false, false, true, true, true};
     const bool wheelEnabled[] = {true, true, true, false, false, false, true, true, false};
     for (int e = 0; e < kOperatingDataEdits; ++e) {
-        EXPECT_EQ(s.visible[static_cast<std::size_t>(e)], wheelVisible[e]) << "wheel side, edit " << e;
-        EXPECT_EQ(s.enabled[static_cast<std::size_t>(e)], wheelEnabled[e]) << "wheel side, edit " << e;
+        EXPECT_EQ(s.visible[static_cast<std::size_t>(e)], wheelVisible[e])
+            << "wheel side, edit " << e;
+        EXPECT_EQ(s.enabled[static_cast<std::size_t>(e)], wheelEnabled[e])
+            << "wheel side, edit " << e;
     }
 }
 
 TEST_F(DesignTest, OkRefusesDm1aOutsideItsRangeAndARatioOfZero) {
-    struct Case { const char* dm1a; const char* u; bool ok; int focus; } cases[] = {
+    struct Case {
+        const char* dm1a;
+        const char* u;
+        bool ok;
+        int focus;
+    } cases[] = {
         {"0.95", "20", false, kEditDm1a}, {"0.09", "20", false, kEditDm1a},
         {"0.35", "0", false, kEditRatio}, {"0.35", "x", false, kEditRatio},
         {"0.1", "20", true, -1},          {"0.9", "0.5", true, -1},
@@ -165,7 +169,8 @@ TEST_F(DesignTest, StoreFillsTheRecordsAndTheDin3996Copies) {
     EXPECT_EQ(g.n[2], 72.5L);
     EXPECT_EQ(g.derivedQuantity, 1);
     EXPECT_EQ(w.operatingDataSide, 2);
-    const Real din[] = {w.TDin[1], w.TDin[2], w.TDin[3], w.TDin[4], w.PDin[1], w.PDin[2], w.PDinOut[1], w.PDinOut[2]};
+    const Real din[] = {w.TDin[1], w.TDin[2], w.TDin[3],    w.TDin[4],
+                        w.PDin[1], w.PDin[2], w.PDinOut[1], w.PDinOut[2]};
     const Real expected[] = {10, 10, 160, 160, 1.5L, 1.5L, 1.2L, 1.2L};
     for (int i = 0; i < 8; ++i) EXPECT_EQ(din[i], expected[i]) << "copy " << i;
 }
@@ -226,8 +231,11 @@ TEST_F(DesignTest, UnitButtonStoresSwitchesAndFillsAgain) {
 // Zp = 2.9, fn = 1.78105, so a = 4.4590 (2.9² 160 1.25 1.1 1.78105)^(1/3) =
 // 66.35 mm, offered as 66.
 TEST_F(DesignTest, PreDimensionEstimatesTheCentreDistance) {
-    ui.operatingDataScripts.push_back(
-        Operating({{kEditRatio, "20"}, {kEditKA, "1.25"}, {kEditDm1a, "0.36"}, {kEditN1, "1450"}, {kEditT1, "10"}}));
+    ui.operatingDataScripts.push_back(Operating({{kEditRatio, "20"},
+                                                 {kEditKA, "1.25"},
+                                                 {kEditDm1a, "0.36"},
+                                                 {kEditN1, "1450"},
+                                                 {kEditT1, "10"}}));
     ui.materialScripts.push_back([](MaterialFormState&, MaterialFormHandler&) { return true; });
     ui.QueueText(std::nullopt);  // the centre-distance question cancelled
 
@@ -247,7 +255,8 @@ TEST_F(DesignTest, PreDimensionEstimatesTheCentreDistance) {
 
 // The offered centre distance must lie within 0.01 .. 100000 mm.
 TEST_F(DesignTest, PreDimensionAsksAgainForACentreDistanceOutOfRange) {
-    ui.operatingDataScripts.push_back(Operating({{kEditRatio, "20"}, {kEditN1, "1450"}, {kEditT1, "10"}}));
+    ui.operatingDataScripts.push_back(
+        Operating({{kEditRatio, "20"}, {kEditN1, "1450"}, {kEditT1, "10"}}));
     for (const char* typed : {"0", "200000"}) ui.QueueText(std::string(typed));
     ui.QueueText(std::nullopt);
     PreDimension();
@@ -268,12 +277,20 @@ TEST_F(DesignTest, PreDimensionStopsWhenTheOperatingDataAreCancelled) {
 // z1 = Round((2.4 sqrt(a) + 7) / u), at least 1, z2 = Round(z1 u), halves to
 // even: 31 / 10 = 3.1; 91 / 14 = 6.5 gives 6; 1 * 30.5 gives 30.
 TEST_F(DesignTest, PreDimensionRoundsToothNumbersHalvesToEven) {
-    struct Case { const char* u; const char* a; int z1, z2; } cases[] = {
-        {"10", "100", 3, 30}, {"14", "1225", 6, 84}, {"30.5", "100", 1, 30}, {"1000", "100", 1, 1000},
+    struct Case {
+        const char* u;
+        const char* a;
+        int z1, z2;
+    } cases[] = {
+        {"10", "100", 3, 30},
+        {"14", "1225", 6, 84},
+        {"30.5", "100", 1, 30},
+        {"1000", "100", 1, 1000},
     };
     for (const auto& c : cases) {
         testing::LoadDemoDataSet();
-        ui.operatingDataScripts.push_back(Operating({{kEditRatio, c.u}, {kEditN1, "1450"}, {kEditT1, "10"}}));
+        ui.operatingDataScripts.push_back(
+            Operating({{kEditRatio, c.u}, {kEditN1, "1450"}, {kEditT1, "10"}}));
         ui.QueueText(std::string(c.a));
         PreDimension();
         EXPECT_EQ(wormGear.a, TextToFloat(c.a)) << c.u;
@@ -283,7 +300,8 @@ TEST_F(DesignTest, PreDimensionRoundsToothNumbersHalvesToEven) {
 }
 
 TEST_F(DesignTest, PreDimensionTakesTheRecommendedWidthsAndMeasuringBalls) {
-    ui.operatingDataScripts.push_back(Operating({{kEditRatio, "20"}, {kEditN1, "1450"}, {kEditT1, "60"}}));
+    ui.operatingDataScripts.push_back(
+        Operating({{kEditRatio, "20"}, {kEditN1, "1450"}, {kEditT1, "60"}}));
     ui.QueueText(std::string("100"));
     PreDimension();
     EXPECT_FALSE(fatalFlag) << calctest::Log();
@@ -300,7 +318,8 @@ TEST_F(DesignTest, PreDimensionTakesTheRecommendedWidthsAndMeasuringBalls) {
 // Wheel data: the worm speed follows from the wheel's, the wheel torque is
 // taken as entered.
 TEST_F(DesignTest, PreDimensionWithWheelData) {
-    ui.operatingDataScripts.push_back(Operating({{kEditRatio, "20"}, {kEditN2, "72.5"}, {kEditT2, "400"}}, 2, true));
+    ui.operatingDataScripts.push_back(
+        Operating({{kEditRatio, "20"}, {kEditN2, "72.5"}, {kEditT2, "400"}}, 2, true));
     ui.QueueText(std::nullopt);
     PreDimension();
     EXPECT_NEAR(gearPair.n[1], 1450, 1E-9L);
@@ -339,7 +358,6 @@ TEST_F(DesignTest, MaterialFormStoresOnOkAndKeepsTheRecordOnCancel) {
 // The hardness button opens the conversion at the gear's HB and takes HB back:
 // HV 300 typed in the table is HB 285.
 TEST_F(DesignTest, HardnessButtonTakesTheConvertedBrinellValue) {
-    ResetHardness();
     ScriptedUi::OnlineReply hv = Leave(2, {{2, "300"}});
     ui.onlineReplies = {hv, Close()};
     ui.materialScripts.push_back([](MaterialFormState& s, MaterialFormHandler& h) {
@@ -364,14 +382,17 @@ TEST_F(DesignTest, DesignTableShowsItsRowsAndEndsWithACalculation) {
     EXPECT_EQ(f.caption, "Geometrie Auslegung");
     EXPECT_EQ(f.inputCount, 11);
     EXPECT_EQ(f.outputCount, 11);
-    const char* names[] = {"al.0", "a", "dm1/a", "z1", "z2", "x2", "b1", "b2", "mx", "dm1", "gam.m"};
+    const char* names[] = {"al.0", "a",  "dm1/a", "z1",  "z2",   "x2",
+                           "b1",   "b2", "mx",    "dm1", "gam.m"};
     const int highlight[] = {0, 3, 0, 0, 0, 0, 0, 0, 1, 1, 1};
     for (int i = 0; i < 11; ++i) {
         EXPECT_EQ(f.inputNames[static_cast<std::size_t>(i)], names[i]) << i;
         EXPECT_EQ(f.highlight[static_cast<std::size_t>(i)], highlight[i]) << i;
     }
-    const char* outputs[] = {"df1", "q", "d2", "mn", "da1", "da2", "pz ", "eta-z", "SH 2", "SF 2", "al.n"};
-    for (int i = 0; i < 11; ++i) EXPECT_EQ(f.outputNames[static_cast<std::size_t>(i)], outputs[i]) << i;
+    const char* outputs[] = {"df1", "q",     "d2",   "mn",   "da1", "da2",
+                             "pz ", "eta-z", "SH 2", "SF 2", "al.n"};
+    for (int i = 0; i < 11; ++i)
+        EXPECT_EQ(f.outputNames[static_cast<std::size_t>(i)], outputs[i]) << i;
     EXPECT_EQ(f.inputTexts[1], FormatLengthDecimals(3, 100));
     EXPECT_EQ(f.inputTexts[3], "2");
     EXPECT_EQ(f.outputTexts[1], FormatNum(wormGear.q));
@@ -425,7 +446,11 @@ TEST_F(DesignTest, DesignVariantWithoutThreadsOrDiameterIsSkipped) {
     const std::string noThreads = "Warnung: z1 < 1 ! Variante entfällt"_cp850.data();
     const std::string noDiameter = "Warnung: dm1 <= 0 ! Variante entfällt"_cp850.data();
     const std::string noCentre = "Warnung: a <= 0 ! Variante entfällt"_cp850.data();
-    struct Case { int row; Texts edits; std::string message; } cases[] = {
+    struct Case {
+        int row;
+        Texts edits;
+        std::string message;
+    } cases[] = {
         {9, {{4, "0"}, {9, "4"}}, noThreads},
         {11, {{4, "0"}, {11, "10"}}, noThreads},
         {10, {{10, "0"}}, noDiameter},
@@ -477,7 +502,8 @@ TEST_F(DesignTest, RecalcTableWormDiameterVariant) {
     RecalcGeometry();
     ASSERT_EQ(ui.onlineForms.size(), 2u);
     const auto& shown = ui.onlineForms[1].messages;
-    EXPECT_NE(std::find(shown.begin(), shown.end(), std::string("Warnung: z1 < 1 ! Variante entfällt"_cp850)),
+    EXPECT_NE(std::find(shown.begin(), shown.end(),
+                        std::string("Warnung: z1 < 1 ! Variante entfällt"_cp850)),
               shown.end());
 }
 

@@ -8,6 +8,7 @@
 #include "foundation/formatting.h"
 #include "foundation/online_dialog.h"
 #include "foundation/ui_services.h"
+#include "support/scripted_ui.h"
 
 namespace veldrim {
 namespace {
@@ -17,18 +18,16 @@ using calctest::Messages;
 
 class HardnessTest : public CalcTest {
 protected:
-    void SetUp() override {
-        CalcTest::SetUp();
-        ResetHardness();
-        ResetOnlineDialog();
-    }
     static Real Value(int scale) { return ConvertedHardness(scale); }
 };
 
 // The rows of the steel table that DIN EN ISO 18265 Table A.1 gives, in the
 // table's units (Rockwell in tenths).
 TEST_F(HardnessTest, TableRowsOfTheStandard) {
-    struct Case { int row; std::array<std::int32_t, 10> cells; } cases[] = {
+    struct Case {
+        int row;
+        std::array<std::int32_t, 10> cells;
+    } cases[] = {
         {1, {255, 80, 0, 0, 0, 0, 0, 0, 0, 0}},
         {2, {270, 85, 410, 804, 0, 0, 0, 0, 0, 0}},
         {33, {770, 240, 981, 1143, 203, 607, 403, 696, 417, 199}},
@@ -46,7 +45,8 @@ TEST_F(HardnessTest, TableRowsOfTheStandard) {
 // Every cell of the program's table is the cell of the CSV source, read here
 // on its own: whole Rm and HV, Rockwell numbers times ten, empty cells 0.
 TEST_F(HardnessTest, TableIsTheCsvSource) {
-    std::ifstream in(std::string(VELDRIM_TEST_DIR) + "/../src/calc/data/hardness-conversion-steel.csv");
+    std::ifstream in(std::string(VELDRIM_TEST_DIR) +
+                     "/../src/calc/data/hardness-conversion-steel.csv");
     ASSERT_TRUE(in) << "CSV source missing";
     std::string line;
     std::getline(in, line);
@@ -58,7 +58,8 @@ TEST_F(HardnessTest, TableIsTheCsvSource) {
         std::string cell;
         for (int j = 1; j <= kHardnessTableColumns && std::getline(cells, cell, ','); ++j) {
             const long double v = cell.empty() ? 0 : std::stold(cell) * (j >= 3 ? 10 : 1);
-            EXPECT_EQ(SteelHardnessTable(row, j), std::lround(v)) << "row " << row << " column " << j;
+            EXPECT_EQ(SteelHardnessTable(row, j), std::lround(v))
+                << "row " << row << " column " << j;
         }
     }
     EXPECT_EQ(row, kHardnessTableRows);
@@ -73,19 +74,33 @@ TEST_F(HardnessTest, ConversionsOnRowsAndBetweenThem) {
         Real value;
         std::array<Real, 11> expected;  // Rm HV HRB HRF HRC HRA HRD HR15N HR30N HR45N HB
     } cases[] = {
-        {"HV 240 on row 33", kScaleHV, 240,
+        {"HV 240 on row 33",
+         kScaleHV,
+         240,
          {770, 240, 98.1L, 114.3L, 20.3L, 60.7L, 40.3L, 69.6L, 41.7L, 19.9L, 228}},
-        {"HB 228 is HV 240", kScaleHB, 228,
+        {"HB 228 is HV 240",
+         kScaleHB,
+         228,
          {770, 240, 98.1L, 114.3L, 20.3L, 60.7L, 40.3L, 69.6L, 41.7L, 19.9L, 228}},
-        {"HRC 20.3, first HRC row", kScaleHRC, 20.3L,
+        {"HRC 20.3, first HRC row",
+         kScaleHRC,
+         20.3L,
          {770, 240, 98.1L, 114.3L, 20.3L, 60.7L, 40.3L, 69.6L, 41.7L, 19.9L, 228}},
-        {"Rm 770 on row 33", kScaleRm, 770,
+        {"Rm 770 on row 33",
+         kScaleRm,
+         770,
          {770, 240, 98.1L, 114.3L, 20.3L, 60.7L, 40.3L, 69.6L, 41.7L, 19.9L, 228}},
-        {"HV 242.5 between rows 33 and 34", kScaleHV, 242.5L,
+        {"HV 242.5 between rows 33 and 34",
+         kScaleHV,
+         242.5L,
          {777.5L, 242.5L, 98.45L, 114.5L, 20.8L, 60.95L, 40.7L, 69.85L, 42.1L, 20.5L, 230.375L}},
-        {"HRC 57.8, last Rm row", kScaleHRC, 57.8L,
+        {"HRC 57.8, last Rm row",
+         kScaleHRC,
+         57.8L,
          {2180, 650, 0, 0, 57.8L, 80.0L, 69.0L, 89.2L, 75.5L, 64.1L, 617.5L}},
-        {"HRC 58.05 past the last Rm", kScaleHRC, 58.05L,
+        {"HRC 58.05 past the last Rm",
+         kScaleHRC,
+         58.05L,
          {0, 655, 0, 0, 58.05L, 80.15L, 69.2L, 89.35L, 75.7L, 64.4L, 622.25L}},
         {"HV 80, the first row", kScaleHV, 80, {255, 80, 0, 0, 0, 0, 0, 0, 0, 0, 76}},
     };
@@ -108,11 +123,13 @@ TEST_F(HardnessTest, BrinellAndVickersBothWays) {
 }
 
 TEST_F(HardnessTest, ValueOutsideTheRangeIsRefusedWithItsRange) {
-    struct Case { int scale; Real value; const char* message; } cases[] = {
-        {kScaleHRB, 110, "HRB:41.0..105.0 !"},
-        {kScaleRm, 250, "Rm:255.0..2180.0 !"},
-        {kScaleHV, 941, "HV:80.0..940.0 !"},
-        {kScaleHRC, 20.2L, "HRC:20.3..68.0 !"},
+    struct Case {
+        int scale;
+        Real value;
+        const char* message;
+    } cases[] = {
+        {kScaleHRB, 110, "HRB:41.0..105.0 !"}, {kScaleRm, 250, "Rm:255.0..2180.0 !"},
+        {kScaleHV, 941, "HV:80.0..940.0 !"},   {kScaleHRC, 20.2L, "HRC:20.3..68.0 !"},
         {kScaleHB, 0, "HB:76.0..893.0 !"},
     };
     for (const auto& c : cases) {
@@ -120,7 +137,8 @@ TEST_F(HardnessTest, ValueOutsideTheRangeIsRefusedWithItsRange) {
         ClearMessages();
         ConvertHardness(c.scale, c.value);
         EXPECT_EQ(Messages(), std::vector<std::string>{c.message});
-        for (int s = 1; s <= kHardnessScales; ++s) EXPECT_EQ(Value(s), 0) << c.message << " scale " << s;
+        for (int s = 1; s <= kHardnessScales; ++s)
+            EXPECT_EQ(Value(s), 0) << c.message << " scale " << s;
     }
 }
 

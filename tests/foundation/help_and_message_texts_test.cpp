@@ -294,9 +294,12 @@ const char* const kCalculationMessages[] = {
     "Fehler : Eingr.stör. da1 !", "Fehler : eps.alpha (sqrt)", "Fehler : g alpha (sqrt)",
     "Fatal  : epsilon alpha <=0 !", "Fehler : dnf1 (sqrt)", "Fehler : dnf2 (sqrt)", "Fehler : kmn < 0 !  (1)",
     "Fatal  : ArcCos(cos(alpha t)*d/da)>1 !", "Error :  arccos(1,2)", "Error: ArcInv in unit math",
-    "Fehler in GetArcCenter (dphi = 0)", "Warnung: z1 < 1 ! Variante entfällt",
-    "Warnung: dm1 <= 0 ! Variante entfällt", "Warnung: a <= 0 ! Variante entfällt",
+    "Fehler in GetArcCenter (dphi = 0)",
 };
+// The warnings of a design variant that cannot be applied.
+const char* const kDesignVariantMessages[] = {"Warnung: z1 < 1 ! Variante entfällt",
+                                              "Warnung: dm1 <= 0 ! Variante entfällt",
+                                              "Warnung: a <= 0 ! Variante entfällt"};
 
 // Every help number the program sets, with the hints of the online dialogs.
 const int kHelpNumbers[] = {
@@ -314,6 +317,8 @@ protected:
 TEST_F(ShippedTextsTest, EveryCalculationMessageHasCauseAndRemedy) {
     const std::string file = MessageTextFileName();
     std::vector<std::string> messages(std::begin(kCalculationMessages), std::end(kCalculationMessages));
+    messages.insert(messages.end(), std::begin(kDesignVariantMessages),
+                    std::end(kDesignVariantMessages));
     // The angle guards name the tenth of the angle range they check.
     for (char tenth : std::string("-123456789IN"))
         for (const char* f : {"Sin ", "Cos "}) messages.push_back(std::string("Error: Arc") + f + tenth + "5");

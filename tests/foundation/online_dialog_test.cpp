@@ -103,9 +103,14 @@ TEST_F(OnlineDialogTest, CloseButtonSetsTheCancelFlagAndStillStoresTheEdits) {
 // The up or down key the user leaves a row with: the pass uses the row typed
 // in, the next showing has the focus one row further, within 1 .. input count.
 TEST_F(OnlineDialogTest, ArrowKeyMovesTheFocusOnceOnTheNextShowing) {
-    struct Case { int left, key, passRow, nextFocus; } cases[] = {
-        {3, kOnlineLastKeyDown, 3, 4}, {3, kOnlineLastKeyUp, 3, 2},
-        {1, kOnlineLastKeyUp, 1, 1},   {4, kOnlineLastKeyDown, 4, 4}, {2, 0, 2, 2},
+    struct Case {
+        int left, key, passRow, nextFocus;
+    } cases[] = {
+        {3, kOnlineLastKeyDown, 3, 4},
+        {3, kOnlineLastKeyUp, 3, 2},
+        {1, kOnlineLastKeyUp, 1, 1},
+        {4, kOnlineLastKeyDown, 4, 4},
+        {2, 0, 2, 2},
     };
     for (const auto& c : cases) {
         SetupOnlineDialog("Tabelle", 4, 0);

@@ -133,8 +133,8 @@ namespace {
 // Records a form and plays the next script of its queue on it; cancel when
 // the queue is empty.
 template <class Scripts, class State, class Handler>
-bool PlayForm(std::vector<ScriptedUi::Call>& calls, const char* kind, Scripts& scripts, State& state,
-              Handler& handler) {
+bool PlayForm(std::vector<ScriptedUi::Call>& calls, const char* kind, Scripts& scripts,
+              State& state, Handler& handler) {
     calls.push_back({kind, state.caption, ""});
     if (scripts.empty()) return false;
     auto script = std::move(scripts.front());

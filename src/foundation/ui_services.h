@@ -45,25 +45,27 @@ struct OnlineForm {
     int inputCount = 0;
     int outputCount = 0;
     std::array<std::string, kOnlineDialogSlots> inputNames, inputUnits, inputTexts, inputHints;
-    std::array<int, kOnlineDialogSlots>
-        highlight{};  // background: 0 none, 1 yellow, 2 green, 3 red
+    // The edits' background: 0 none, 1 yellow, 2 green, 3 red.
+    std::array<int, kOnlineDialogSlots> highlight{};
     std::array<std::string, kOnlineDialogSlots> outputNames, outputUnits, outputTexts;
     std::vector<std::string> messages;
     int row = 1;      // in: the input row with the focus; out: the row the user left it on
     int lastKey = 0;  // out: 38 when left with the up key, 40 with the down key, else 0
 };
 
-// The edits of the operating-data form of the pre-dimensioning.
+// The edits of the operating-data form of the pre-dimensioning: u, KA and
+// dm1/a; speed, torque and power of the worm; speed, torque and nominal power
+// of the wheel side.
 enum OperatingDataEdit : int {
     kEditRatio,
     kEditKA,
-    kEditDm1a,  // u, KA, dm1/a
+    kEditDm1a,
     kEditN1,
     kEditT1,
-    kEditP1,  // speed, torque, power of the worm
+    kEditP1,
     kEditN2,
     kEditT2,
-    kEditP2,  // speed, torque, nominal power of the wheel side
+    kEditP2,
     kOperatingDataEdits
 };
 

@@ -5,6 +5,7 @@
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"
 #include "tables/expr_compiler.h"
+#include "tables/index/ndx_index.h"
 #include "tables/locking.h"
 #include "tables/memo/memo_file.h"
 #include "tables/navigation.h"
@@ -26,6 +27,8 @@ void ResetTableEngine() {
     StartExpressionParser();
     StartMemoUnit();
     StartVirtualFiles();
+    // The index unit fills the index table and needs the parser.
+    IndexInit();
 }
 
 }  // namespace veldrim

@@ -15,6 +15,7 @@
 // All calls act on the current work area unless an argument says otherwise.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ namespace veldrim {
 struct TWorkArea;
 // A compiled dBase expression; defined and owned by the expression unit.
 struct CompiledExpr;
+
+// The key of the current record as text, from one index (hook slots 19, 20).
+using IndexKeyText = std::function<std::string()>;
 
 // Index hook table (slots 0..24).
 struct TIndexProcTable {
@@ -45,8 +49,8 @@ struct TIndexProcTable {
     void (*closeIndexes)() = nullptr;       // 16 close the area's indexes
     void* slot17 = nullptr;                 // 17 not used
     std::string (*indexFileName)(int n) = nullptr;    // 18 file name of index n
-    void* keyTextProc = nullptr;            // 19 key-text procedure of index n (index unit's own type)
-    void* orderKeyTextProc = nullptr;       // 20 key-text procedure of the current order
+    IndexKeyText (*keyTextProc)(int n) = nullptr;  // 19 key text of index n (empty when none)
+    IndexKeyText (*orderKeyTextProc)() = nullptr;  // 20 key text of the current order ("Rec:" in natural order)
     bool (*ascending)(int n) = nullptr;     // 21 not DESCENDING flag of index n
     bool (*soundex)(int n) = nullptr;       // 22 SOUNDEX flag of index n
     void (*readPhase)(bool begin) = nullptr;   // 23 read phase of the index semaphore

@@ -1,0 +1,501 @@
+// Building an index file in one pass over the table: every record's key is
+// made, the (key, record) items are sorted (equal keys by record number),
+// and the tree is written bottom-up, node after node, into a file beside
+// the target that replaces it when complete.
+//
+// Bottom-up writing keeps one open node per level. A full node is written
+// only when a further entry arrives for its level, so no level is ever left
+// with an empty node at the end: the last leaf always holds keys (or is the
+// one empty leaf of an empty table), and every inner node ends with at
+// least one key and count + 1 children. An inner node written in the
+// middle gives its last child the trailing place and passes that child's
+// key up. Keys that fit one node give a single leaf, the root, node 1.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <numeric>
+
+#include "foundation/codepage.h"
+#include "tables/dbf_file.h"
+#include "tables/engine_base.h"
+#include "tables/engine_files.h"
+#include "tables/expr_keys.h"
+#include "tables/index/ndx_internal.h"
+#include "tables/navigation.h"
+#include "tables/proc_tables.h"
+
+namespace veldrim {
+
+namespace {
+
+using namespace ndx;
+
+IndexProgressProc progressProc;
+int progressSteps = 0;
+
+// Calls the progress procedure every 2 * (total div steps) items, at most
+// `steps` times in all; Finish makes up the remaining calls.
+class Progress {
+public:
+    explicit Progress(int64_t total) {
+        const int64_t per = progressSteps > 0 ? total / progressSteps : 0;
+        every_ = per > 0 ? 2 * per : 2;
+    }
+    void Item() {
+        if (!progressProc || made_ >= progressSteps) return;
+        if (++count_ % every_ == 0) {
+            ++made_;
+            progressProc();
+        }
+    }
+    void Finish() {
+        while (progressProc && made_ < progressSteps) {
+            ++made_;
+            progressProc();
+        }
+    }
+
+private:
+    int64_t every_ = 2;
+    int64_t count_ = 0;
+    int made_ = 0;
+};
+
+// Writes whole nodes in order into the new file, buffered.
+class NodeWriter {
+public:
+    explicit NodeWriter(int fd) : fd_(fd) { buffer_.reserve(kBufferNodes * kNdxBlock); }
+    uint32_t Put(const uint8_t* node) {
+        buffer_.insert(buffer_.end(), node, node + kNdxBlock);
+        ++written_;
+        if (buffer_.size() >= kBufferNodes * kNdxBlock) Flush();
+        return written_;
+    }
+    bool Flush() {
+        if (buffer_.empty()) return ok_;
+        const off_t at = static_cast<off_t>(written_ + 1 - buffer_.size() / kNdxBlock) * kNdxBlock;
+        if (::pwrite(fd_, buffer_.data(), buffer_.size(), at) != static_cast<ssize_t>(buffer_.size())) ok_ = false;
+        buffer_.clear();
+        return ok_;
+    }
+    uint32_t Written() const { return written_; }
+
+private:
+    static constexpr std::size_t kBufferNodes = 128;
+    int fd_;
+    std::vector<uint8_t> buffer_;
+    uint32_t written_ = 0;
+    bool ok_ = true;
+};
+
+// One open node per level of the tree being written.
+class TreeWriter {
+public:
+    TreeWriter(const TAnchor& a, NodeWriter& out) : a_(a), out_(out) {}
+
+    void AddLeaf(const uint8_t* key, uint32_t record) { Add(0, 0, record, key); }
+
+    // Closes the open nodes bottom-up; returns the root's number.
+    uint32_t Finish() {
+        if (levels_.empty()) levels_.emplace_back();
+        uint32_t below = 0;
+        for (std::size_t l = 0; l < levels_.size(); ++l) {
+            Level& lv = levels_[l];
+            if (l > 0) {
+                if (lv.count == 0) break;
+                PutU32(EntryAt(lv.node.data(), lv.count, a_.entrySize), below);
+            }
+            SetCount(lv.node.data(), lv.count);
+            below = out_.Put(lv.node.data());
+        }
+        return below;
+    }
+
+private:
+    struct Level {
+        std::array<uint8_t, kNdxBlock> node{};
+        int count = 0;
+    };
+
+    void Add(std::size_t l, uint32_t child, uint32_t record, const uint8_t* key) {
+        if (levels_.size() <= l) levels_.resize(l + 1);
+        Level& lv = levels_[l];
+        if (lv.count == a_.maxKeys) {
+            // A further entry for a full node: the node is complete.
+            const int es = a_.entrySize;
+            std::array<uint8_t, kNdxBlock> done = lv.node;
+            int n = lv.count;
+            if (l > 0) --n;  // the last child becomes the trailing child
+            SetCount(done.data(), n);
+            if (l > 0) std::memset(EntryAt(done.data(), n, es) + 4, 0, static_cast<std::size_t>(es - 4));
+            std::array<uint8_t, 108> up{};
+            std::memcpy(up.data(), KeyOf(lv.node.data(), lv.count - 1, es), a_.keyLength);
+            const uint32_t upRecord = RecordOf(lv.node.data(), lv.count - 1, es);
+            const uint32_t number = out_.Put(done.data());
+            lv.node.fill(0);
+            lv.count = 0;
+            Add(l + 1, number, upRecord, up.data());
+        }
+        Level& now = levels_[l];
+        uint8_t* e = EntryAt(now.node.data(), now.count, a_.entrySize);
+        PutU32(e, child);
+        PutU32(e + 4, record);
+        std::memcpy(e + 8, key, a_.keyLength);
+        ++now.count;
+    }
+
+    const TAnchor& a_;
+    NodeWriter& out_;
+    std::vector<Level> levels_;
+};
+
+std::string Suffix(const std::string& name) { return " [MakeIndex(<...>," + name + ")]"; }
+
+std::string ThousandsFree(double kb) { return std::to_string(static_cast<int64_t>(kb)); }
+
+// The area's record as it was, restored when the build ends.
+class KeepRecord {
+public:
+    explicit KeepRecord(TWorkArea& a)
+        : a_(a), buffer_(a.recordBuffer), number_(a.recordNumber), eof_(a.eof), bof_(a.bof) {}
+    ~KeepRecord() {
+        a_.recordBuffer = std::move(buffer_);
+        a_.recordNumber = number_;
+        a_.eof = eof_;
+        a_.bof = bof_;
+    }
+    KeepRecord(const KeepRecord&) = delete;
+    KeepRecord& operator=(const KeepRecord&) = delete;
+
+private:
+    TWorkArea& a_;
+    std::vector<uint8_t> buffer_;
+    int32_t number_;
+    bool eof_, bof_;
+};
+
+// Reads every record and stores its key and number as one item.
+bool CollectItems(TIndex& ix, TWorkArea& a, std::vector<uint8_t>& items, Progress& progress) {
+    const int32_t n = a.recordCount;
+    const std::size_t kl = ix.anchor.keyLength;
+    const std::size_t s = kl + 4;
+    items.resize(static_cast<std::size_t>(n) * s);
+    KeepRecord keep(a);
+    std::string key;
+    auto store = [&](int32_t r) {
+        if (!MakeKey(ix, key)) key.assign(kl, '\0');
+        uint8_t* item = items.data() + static_cast<std::size_t>(r - 1) * s;
+        std::memcpy(item, key.data(), kl);
+        PutU32(item + kl, static_cast<uint32_t>(r));
+        progress.Item();
+    };
+    if (a.isVirtual || a.recordLength == 0) {
+        for (int32_t r = 1; r <= n; ++r) {
+            GetDbfRecord(a, r);
+            if (ErrorState.lastErrorCode != 0) return false;
+            store(r);
+        }
+        return true;
+    }
+    const std::size_t len = a.recordLength;
+    const int32_t chunk = static_cast<int32_t>(std::max<std::size_t>(1, (1u << 18) / len));
+    std::vector<uint8_t> buf(static_cast<std::size_t>(chunk) * len);
+    a.recordBuffer.resize(len);
+    for (int32_t first = 1; first <= n; first += chunk) {
+        const int32_t count = std::min(chunk, n - first + 1);
+        const std::size_t bytes = static_cast<std::size_t>(count) * len;
+        const off_t at = static_cast<off_t>(a.headerLength) + static_cast<off_t>(first - 1) * static_cast<off_t>(len);
+        if (::pread(a.fd, buf.data(), bytes, at) != static_cast<ssize_t>(bytes)) {
+            SetError(errno ? IoCodeOf(errno) : 213, "Datei:  " + a.fileName + " [MakeIndex]");
+            return false;
+        }
+        TranslateRecords(false, a.oemText, a.readHook, bytes, a.recordLength, buf.data());
+        for (int32_t i = 0; i < count; ++i) {
+            std::memcpy(a.recordBuffer.data(), buf.data() + static_cast<std::size_t>(i) * len, len);
+            a.recordNumber = first + i;
+            store(first + i);
+        }
+    }
+    return true;
+}
+
+// The disk estimate: the items plus the nodes of every level, in KB.
+double NeededKB(int64_t n, int64_t s, int m) {
+    int levels = 2;
+    for (int64_t v = n; (v /= m) > 0;) ++levels;
+    double bytes = static_cast<double>(n) * static_cast<double>(s);
+    int64_t per = n;
+    for (int l = 1; l <= levels; ++l) {
+        per /= m;
+        bytes += static_cast<double>(per + 1) * kNdxBlock;
+    }
+    return bytes / 1024.0;
+}
+
+// Builds the file for the current area; false (with the engine error) on failure.
+bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& nameText) {
+    ErrorState.lastErrorCode = 0;
+    TNameOptions opt;
+    const std::string base = StripOptions(nameText, opt);
+    if (base.empty()) {
+        SetError(220, "Index-Dateiname nicht angegeben [MakeIndex()]");
+        return false;
+    }
+    TWorkArea* a = CurrentWorkArea();
+    if (!a) {
+        SetError(215, "Datenbank nicht geöffnet beim Indizieren von"_cp850.data() + base + ".");
+        return false;
+    }
+    const std::string path = IndexFileName(base, *a);
+    const std::string suffix = Suffix(path);
+    auto ix = std::make_unique<TIndex>();
+    ix->fileName = path;
+    ix->area = CurrentArea;
+    ix->order = 1;
+    if (keyMaker) {
+        ix->keyMaker = std::move(keyMaker);
+        ix->soundex = opt.soundex;
+        ix->descending = opt.descending;
+        ix->expression = NormaliseExpression(kKeyMakerMarker);
+    } else {
+        if (expression.empty()) {
+            SetError(254, "Weder Ausdruck noch KeyMaker sind definiert" + suffix);
+            return false;
+        }
+        if (!ParserLinked || !ParserProcTable.compile) {
+            SetError(221, "TZParser-Unit nicht eingebunden. [MakeIndex]");
+            return false;
+        }
+        if (expression.size() > kMaxKeyLength) {
+            SetError(300, std::string("Index-Ausdruck länger als 100 Bytes"_cp850) + suffix);
+            return false;
+        }
+        ix->expr = ParserProcTable.compile(expression);
+        if (!ix->expr) return false;
+        ix->expression = NormaliseExpression(expression);
+        ix->exprType = ix->expr->resultType;
+        if (ix->exprType != 'C' && ix->exprType != 'N' && ix->exprType != 'D') {
+            SetError(254, std::string("Ungültiger Parser-Return-Typ"_cp850) + suffix);
+            return false;
+        }
+    }
+    {
+        std::error_code ec;
+        const auto same = std::filesystem::weakly_canonical(path, ec);
+        for (int area = 1; area <= 34; ++area)
+            for (auto& other : Open[area])
+                if (other && std::filesystem::weakly_canonical(other->fileName, ec) == same) {
+                    SetError(214, path + suffix);
+                    return false;
+                }
+    }
+    RefreshRecCount();
+    TAnchor& an = ix->anchor;
+    an.keyType = ix->keyMaker ? 'C' : ix->exprType;
+    an.unique = opt.unique;
+    an.keyClass = an.keyType == 'C' ? 0 : 1;
+    const std::size_t keyLength = an.keyType == 'C' ? BlankRecordKey(*ix).size() : 8;
+    if (keyLength > kMaxKeyLength) {
+        SetError(266, std::string("Ungültige Schlüssellänge von anwender-definiertem KeyMaker geliefert."_cp850) + suffix);
+        return false;
+    }
+    an.keyLength = static_cast<uint16_t>(keyLength);
+    an.entrySize = EntrySizeFor(an.keyLength);
+    an.maxKeys = static_cast<uint16_t>(504 / an.entrySize);
+    const int64_t n = a->recordCount;
+    const int64_t s = an.keyLength + 4;
+    std::string dir, name, ext;
+    SplitFileName(path, dir, name, ext);
+    const double freeKB = DiskFreeKB(dir);
+    const double neededKB = NeededKB(n, s, an.maxKeys);
+    if (freeKB >= 0 && neededKB > freeKB) {
+        SetError(227, std::string("Verfügbarer Plattenplatz: "_cp850) + ThousandsFree(freeKB) + " KBytes;" +
+                          "benötigt: "_cp850.data() + ThousandsFree(neededKB) + " KBytes [MakeIndex]" + suffix);
+        return false;
+    }
+
+    struct BuildFlag {
+        BuildFlag() { Building = true; }
+        ~BuildFlag() { Building = false; }
+    } flag;
+    Progress progress(n);
+    std::vector<uint8_t> items;
+    if (!CollectItems(*ix, *a, items, progress)) return false;
+
+    // Equal keys keep record order: the items stand in record order already.
+    std::vector<uint32_t> order(static_cast<std::size_t>(n));
+    std::iota(order.begin(), order.end(), 0u);
+    const uint8_t* base0 = items.data();
+    const std::size_t kl = an.keyLength;
+    const std::size_t sz = static_cast<std::size_t>(s);
+    if (an.keyType == 'C') {
+        std::stable_sort(order.begin(), order.end(), [&](uint32_t x, uint32_t y) {
+            return std::memcmp(base0 + x * sz, base0 + y * sz, kl) < 0;
+        });
+    } else {
+        std::stable_sort(order.begin(), order.end(), [&](uint32_t x, uint32_t y) {
+            double dx, dy;
+            std::memcpy(&dx, base0 + x * sz, 8);
+            std::memcpy(&dy, base0 + y * sz, 8);
+            return CompareDoubles(dx, dy) < 0;
+        });
+    }
+
+    // The new file is written beside the target and renamed over it.
+    std::string temp = dir + ".ndx-XXXXXX";
+    if (dir.empty()) temp = "./.ndx-XXXXXX";
+    std::vector<char> tname(temp.begin(), temp.end());
+    tname.push_back('\0');
+    const int fd = ::mkstemp(tname.data());
+    if (fd < 0) {
+        SetError(IoCodeOf(errno), "Datei nicht geöffnet"_cp850.data() + path + suffix);
+        return false;
+    }
+    temp = tname.data();
+    struct TempFile {
+        int fd;
+        std::string name;
+        bool keep = false;
+        ~TempFile() {
+            if (fd >= 0) ::close(fd);
+            if (!keep) ::unlink(name.c_str());
+        }
+    } tf{fd, temp};
+    ::fchmod(fd, 0666 & ~[] {
+        const mode_t m = ::umask(0);
+        ::umask(m);
+        return m;
+    }());
+
+    NodeWriter out(fd);
+    TreeWriter tree(an, out);
+    Progress writing(n);
+    const uint8_t* previous = nullptr;
+    for (uint32_t i : order) {
+        const uint8_t* item = base0 + i * sz;
+        writing.Item();
+        if (an.unique && previous && std::memcmp(previous, item, kl) == 0) continue;
+        if (an.unique && previous && an.keyType != 'C') {
+            double dp, di;
+            std::memcpy(&dp, previous, 8);
+            std::memcpy(&di, item, 8);
+            if (CompareDoubles(dp, di) == 0) continue;
+        }
+        tree.AddLeaf(item, GetU32(item + kl));
+        previous = item;
+    }
+    an.root = tree.Finish();
+    an.nextFree = an.root + 1;
+    const std::string table = a->oemText ? AnsiToOemStr(a->shortName) : a->shortName;
+    const std::string expr = a->oemText ? AnsiToOemStr(ix->expression) : ix->expression;
+    const auto anchor = AnchorBlock(an, expr, a->recordCount, table);
+    if (!out.Flush() || ::pwrite(fd, anchor.data(), anchor.size(), 0) != kNdxBlock || ::fsync(fd) != 0) {
+        SetError(errno ? IoCodeOf(errno) : 5, "Datei:  " + path + " [MakeIndex]" + suffix);
+        return false;
+    }
+    ::close(tf.fd);
+    tf.fd = -1;
+    std::error_code ec;
+    std::filesystem::path target = path;
+    if (std::filesystem::is_symlink(target, ec)) target = std::filesystem::canonical(target, ec);
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        SetError(IoCodeOf(errno), "Datei nicht geöffnet"_cp850.data() + path + suffix);
+        return false;
+    }
+    tf.keep = true;
+    writing.Finish();
+    return true;
+}
+
+}  // namespace
+
+void SetIndexProgress(IndexProgressProc proc, int steps) {
+    progressProc = std::move(proc);
+    progressSteps = steps;
+}
+
+void MakeIndex(const std::string& expression, const std::string& name) { Build(expression, nullptr, name); }
+
+void MakeIndexCB(const std::string& name, KeyMaker keyMaker) {
+    if (!keyMaker) {
+        SetError(254, "Weder Ausdruck noch KeyMaker sind definiert" + Suffix(name));
+        return;
+    }
+    Build({}, std::move(keyMaker), name);
+}
+
+namespace {
+
+// The open options of a built file: NOCACHE, and for a KeyMaker SOUNDEX and DESCENDING.
+std::string OpenOptions(const std::string& nameText) {
+    TNameOptions opt;
+    std::string name = StripOptions(nameText, opt);
+    if (opt.noCache) name += " NOCACHE";
+    if (opt.soundex) name += " SOUNDEX";
+    if (opt.descending) name += " DESCENDING";
+    return name;
+}
+
+void IndexOn(const std::string& expression, const std::string& name, KeyMaker keyMaker) {
+    if (NoDbfOpen("Index_On")) return;
+    CloseAllIndexes();
+    if (AnyIndex(CurrentArea)) {
+        SetError(254, "Interner Fehler: IND-Zeiger bereits alloziiert [Index_On]");
+        return;
+    }
+    KeyMaker opener = keyMaker;
+    if (!Build(expression, std::move(keyMaker), name)) return;
+    if (opener) OpenIndexCB(OpenOptions(name), 1, std::move(opener));
+    else OpenIndex(OpenOptions(name), 1);
+}
+
+}  // namespace
+
+void Index_On(const std::string& expression, const std::string& name) { IndexOn(expression, name, nullptr); }
+
+void Index_OnCB(const std::string& name, KeyMaker keyMaker) { IndexOn({}, name, std::move(keyMaker)); }
+
+void Reindex() {
+    ErrorState.lastErrorCode = 0;
+    if (NoDbfOpen("Reindex")) return;
+    const int area = CurrentArea;
+    if (!AnyIndex(area)) {
+        SetError(221, "Index nicht geöffnet. (DBF="_cp850.data() + CurrentWorkArea()->fileName + ") [Reindex]");
+        return;
+    }
+    const int order = CurrentOrder();
+    const bool natural = NaturalOrder[area];
+    ArrangeOrder(area, 1);
+    struct Spec {
+        int position;
+        std::string name;
+        std::string expression;
+        KeyMaker keyMaker;
+        bool unique, soundex, descending, noCache;
+    };
+    std::vector<Spec> specs;
+    for (int p = 1; p <= kMaxIndexes; ++p)
+        if (TIndex* ix = At(area, p))
+            specs.push_back({p, ix->fileName, ix->expr ? ix->expression : std::string(), ix->keyMaker,
+                             ix->anchor.unique, ix->soundex, ix->descending, ix->noCache});
+    CloseAllIndexes();
+    for (const Spec& s : specs) {
+        std::string options;
+        if (s.soundex) options += " SOUNDEX";
+        if (s.descending) options += " DESCENDING";
+        if (s.noCache) options += " NOCACHE";
+        if (!Build(s.expression, s.keyMaker, s.name + (s.unique ? " UNIQUE" : "") + options)) return;
+        if (s.keyMaker) OpenIndexCB(s.name + options, s.position, s.keyMaker);
+        else OpenIndex(s.name + options, s.position);
+        if (ErrorState.lastErrorCode != 0) return;
+    }
+    if (order > 0) Set_Order_To(order);
+    if (natural) Set_Order_To(0);
+}
+
+}  // namespace veldrim

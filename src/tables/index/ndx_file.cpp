@@ -1,0 +1,283 @@
+// Index file format: the anchor, node bytes, keys made from records, the
+// normalised expression text and the index file's name.
+#include <charconv>
+#include <cstring>
+
+#include "foundation/codepage.h"
+#include "foundation/files.h"
+#include "tables/dbf_file.h"
+#include "tables/engine_base.h"
+#include "tables/engine_files.h"
+#include "tables/expr_keys.h"
+#include "tables/index/ndx_internal.h"
+#include "tables/proc_tables.h"
+
+namespace veldrim::ndx {
+
+namespace {
+
+char UpperAsciiChar(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+void PutU16(uint8_t* p, uint16_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+uint16_t GetU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+double GetDouble(const uint8_t* p) {
+    double d;
+    std::memcpy(&d, p, sizeof d);
+    return d;
+}
+
+// Number text with fixed decimals, right-aligned to the width.
+std::string NumberText(double v, int width, int decimals) {
+    char buf[400];
+    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+    std::string s = r.ec == std::errc() ? std::string(buf, r.ptr) : std::string("*");
+    if (static_cast<int>(s.size()) < width) s.insert(0, static_cast<std::size_t>(width) - s.size(), ' ');
+    return s;
+}
+
+// Pads with blanks or cuts to the key length.
+void FitKey(std::string& key, int length) { key.resize(static_cast<std::size_t>(length), ' '); }
+
+// The table's record as the blank record after the last, for one call.
+class BlankRecord {
+public:
+    explicit BlankRecord(TWorkArea* a) : a_(a) {
+        if (!a_ || a_->isVirtual) return;
+        saved_ = a_->recordBuffer;
+        number_ = a_->recordNumber;
+        a_->recordBuffer.assign(a_->recordLength, ' ');
+        a_->recordNumber = a_->recordCount + 1;
+    }
+    ~BlankRecord() {
+        if (!a_ || a_->isVirtual) return;
+        a_->recordBuffer = std::move(saved_);
+        a_->recordNumber = number_;
+    }
+    BlankRecord(const BlankRecord&) = delete;
+    BlankRecord& operator=(const BlankRecord&) = delete;
+
+private:
+    TWorkArea* a_;
+    std::vector<uint8_t> saved_;
+    int32_t number_ = 0;
+};
+
+// Raw key text of the current record before padding: the folded expression
+// text (OEM for OEM tables) or the KeyMaker's text; numbers as 8 bytes.
+std::string RawKey(TIndex& ix) {
+    TWorkArea* a = WorkAreas[ix.area];
+    const bool oem = a && a->oemText;
+    if (ix.keyMaker) {
+        std::string text = InArea(ix.area, [&] { return ix.keyMaker(ix.order); });
+        if (text.size() > kMaxKeyLength) text.resize(kMaxKeyLength);
+        if (ix.soundex) return Soundex(text);
+        return oem ? AnsiToOemStr(text) : text;
+    }
+    if (!ix.expr || !ParserProcTable.evaluate) return {};
+    const void* r = InArea(ix.area, [&] { return ParserProcTable.evaluate(ix.expr); });
+    if (!r) return {};
+    if (ix.exprType == 'C') {
+        std::string folded = FoldKeyText(std::string(ExprResultText(ix.expr)));
+        return oem ? AnsiToOemStr(folded) : folded;
+    }
+    double v = ExprResultNumber(ix.expr);
+    std::string k(8, '\0');
+    std::memcpy(k.data(), &v, 8);
+    return k;
+}
+
+}  // namespace
+
+uint32_t GetU32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
+}
+
+void PutU32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+std::string FoldKeyText(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (std::size_t i = 0; i < text.size() && i < kMaxKeyLength; ++i) {
+        auto c = static_cast<uint8_t>(text[i]);
+        if (c >= 'A' && c <= 'Z') c = static_cast<uint8_t>(c - 'A' + 'a');
+        else if (c == 196) c = 228;  // Ä
+        else if (c == 214) c = 246;  // Ö
+        else if (c == 220) c = 252;  // Ü
+        switch (c) {
+            case 228: out += "ae"; break;
+            case 246: out += "oe"; break;
+            case 252: out += "ue"; break;
+            case 223: out += "ss"; break;
+            default: out += static_cast<char>(c);
+        }
+    }
+    if (out.size() > kMaxKeyLength) out.resize(kMaxKeyLength);
+    return out;
+}
+
+std::string NormaliseExpression(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"' || c == '\'') {
+            const std::size_t end = text.find(c, i + 1);
+            out += '"';
+            out += text.substr(i + 1, (end == std::string::npos ? text.size() : end) - i - 1);
+            if (end == std::string::npos) break;
+            out += '"';
+            i = end;
+        } else if (c != ' ' && c != '\t') {
+            out += UpperAsciiChar(c);
+        }
+    }
+    return out;
+}
+
+std::string NormaliseNameList(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"' || c == '\'') {
+            const std::size_t end = text.find(c, i + 1);
+            const std::size_t stop = end == std::string::npos ? text.size() : end + 1;
+            out += text.substr(i, stop - i);
+            i = stop - 1;
+        } else if (c == ' ' || c == '\t') {
+            const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+            if (next != '\0' && next != ' ' && next != '\t' && next != '"' && next != '\'' && next != '=')
+                out += ' ';
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string IndexFileName(const std::string& name, const TWorkArea& table) {
+    std::string n = name;
+    if (n.find('/') == std::string::npos && n.find('\\') == std::string::npos && n.find(':') == std::string::npos) {
+        std::string dir, base, ext;
+        SplitFileName(table.fileName, dir, base, ext);
+        n = dir + n;
+    }
+    std::string dir, base, ext;
+    SplitFileName(n, dir, base, ext);
+    if (ext.empty()) n += ".NDX";
+    return FindFileNoCase(n);
+}
+
+std::string StripOptions(const std::string& text, TNameOptions& opt) {
+    // Option words stand after the name, separated by blanks, in any case.
+    std::string rest = text;
+    for (;;) {
+        while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t')) rest.pop_back();
+        const std::size_t blank = rest.find_last_of(" \t");
+        if (blank == std::string::npos) break;
+        std::string word = rest.substr(blank + 1);
+        for (char& c : word) c = UpperAsciiChar(c);
+        if (word == "UNIQUE") opt.unique = true;
+        else if (word == "NOCACHE") opt.noCache = true;
+        else if (word == "SOUNDEX") opt.soundex = true;
+        else if (word == "DESCENDING") opt.descending = true;
+        else break;
+        rest.resize(blank);
+    }
+    std::size_t start = rest.find_first_not_of(" \t");
+    return start == std::string::npos ? std::string() : rest.substr(start);
+}
+
+uint16_t EntrySizeFor(int keyLength) { return static_cast<uint16_t>(8 + ((keyLength + 3) / 4) * 4); }
+
+void EncodeAnchor(const TAnchor& a, uint8_t* b) {
+    std::memset(b, 0, 24);
+    PutU32(b, a.root);
+    PutU32(b + 4, a.nextFree);
+    b[9] = static_cast<uint8_t>(a.keyType);
+    PutU16(b + 12, a.keyLength);
+    PutU16(b + 14, a.maxKeys);
+    PutU16(b + 16, a.keyClass);
+    PutU16(b + 18, a.entrySize);
+    b[23] = a.unique ? 1 : 0;
+}
+
+TAnchor DecodeAnchor(const uint8_t* b) {
+    TAnchor a;
+    a.root = GetU32(b);
+    a.nextFree = GetU32(b + 4);
+    a.keyType = static_cast<char>(b[9]);
+    a.keyLength = GetU16(b + 12);
+    a.maxKeys = GetU16(b + 14);
+    a.keyClass = GetU16(b + 16);
+    a.entrySize = GetU16(b + 18);
+    a.unique = b[23] != 0;
+    return a;
+}
+
+bool AnchorSane(const TAnchor& a) {
+    if (a.keyType != 'C' && a.keyType != 'N' && a.keyType != 'F' && a.keyType != 'D') return false;
+    if (a.keyLength > kMaxKeyLength) return false;
+    if (a.keyType != 'C' && a.keyLength != 8) return false;
+    if (a.entrySize != EntrySizeFor(a.keyLength)) return false;
+    return a.maxKeys >= 2 && a.maxKeys <= 504 / a.entrySize && a.root >= 1 && a.nextFree >= 2;
+}
+
+std::vector<uint8_t> AnchorBlock(const TAnchor& a, const std::string& expression, int32_t recordCount,
+                                 const std::string& tableName) {
+    std::vector<uint8_t> b(kNdxBlock, 0);
+    EncodeAnchor(a, b.data());
+    std::memcpy(b.data() + 24, expression.data(), std::min<std::size_t>(expression.size(), 100));
+    PutU32(b.data() + 488, ~static_cast<uint32_t>(recordCount));
+    PutU32(b.data() + 492, static_cast<uint32_t>(recordCount));
+    std::memcpy(b.data() + 496, tableName.data(), std::min<std::size_t>(tableName.size(), 12));
+    return b;
+}
+
+int CompareKeys(const TIndex& ix, const uint8_t* a, const uint8_t* b) {
+    if (ix.Character()) return CompareBytes(a, b, ix.anchor.keyLength);
+    return CompareDoubles(GetDouble(a), GetDouble(b));
+}
+
+bool MakeKey(TIndex& ix, std::string& key) {
+    key = RawKey(ix);
+    if (ix.Character()) {
+        FitKey(key, ix.anchor.keyLength);
+        if (ix.keyMaker && ix.descending)
+            for (char& c : key) c = static_cast<char>(~static_cast<uint8_t>(c));
+        return true;
+    }
+    return key.size() == 8;
+}
+
+std::string BlankRecordKey(TIndex& ix) {
+    BlankRecord blank(WorkAreas[ix.area]);
+    return RawKey(ix);
+}
+
+std::string KeyDisplayText(TIndex& ix) {
+    if (ix.keyMaker) return InArea(ix.area, [&] { return ix.keyMaker(ix.order); });
+    std::string key;
+    if (!MakeKey(ix, key)) return {};
+    const TWorkArea* a = WorkAreas[ix.area];
+    if (ix.anchor.keyType == 'C') return a && a->oemText ? OemToAnsiStr(key) : key;
+    const double v = GetDouble(reinterpret_cast<const uint8_t*>(key.data()));
+    if (ix.anchor.keyType == 'D') return JulianToDateText(v);
+    return NumberText(v, ix.exprLength, ix.exprDecimals);
+}
+
+void Damaged(const TIndex& ix, const std::string& where) {
+    SetError(254, std::string("Index-Datei beschädigt. "_cp850) + ix.fileName + " [" + where + "]");
+}
+
+TIndex::~TIndex() {
+    if (expr && ParserProcTable.free) ParserProcTable.free(expr);
+    if (fd >= 0) CloseTableFile(fd);
+}
+
+}  // namespace veldrim::ndx

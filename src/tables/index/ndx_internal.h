@@ -1,0 +1,175 @@
+#pragma once
+// Shared state and routines of the index unit's modules: the file format
+// (ndx_file), the tree (ndx_tree), opening and navigation (ndx_open), the
+// build (ndx_build) and the semaphore file with the hook-up (ndx_semaphore).
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tables/expr_compiler.h"
+#include "tables/index/ndx_index.h"
+#include "tables/work_areas.h"
+
+namespace veldrim::ndx {
+
+inline constexpr int kAreas = 35;      // work areas 1..35
+inline constexpr int kMaxDepth = 48;   // deeper trees are damaged files
+
+// The first 24 bytes of the anchor, as held in memory.
+struct TAnchor {
+    uint32_t root = 1;
+    uint32_t nextFree = 2;
+    char keyType = 'C';
+    uint16_t keyLength = 0;
+    uint16_t maxKeys = 0;
+    uint16_t keyClass = 0;
+    uint16_t entrySize = 0;
+    bool unique = false;
+};
+
+// One level of the descent path: a node's copy and the entry position in it
+// (in an inner node the number of the child taken, count for the trailing one).
+struct TPathLevel {
+    uint32_t node = 0;
+    int pos = 0;
+    std::array<uint8_t, kNdxBlock> buf{};
+};
+
+// One open index (one position of a work area).
+struct TIndex {
+    std::string fileName;
+    int fd = -1;
+    bool readOnly = false;
+    TAnchor anchor;
+    std::string expression;           // normalised text of the file
+    CompiledExpr* expr = nullptr;     // expression index
+    KeyMaker keyMaker;                // KeyMaker index
+    bool soundex = false;
+    bool descending = false;
+    bool noCache = false;
+    int order = 0;                    // the position it was opened in
+    bool bof = false;
+    bool eof = false;
+    bool anchorModified = false;
+    std::string oldKey;               // key-length bytes: the record's key as last saved
+    std::vector<TPathLevel> path;     // empty: not positioned
+    char exprType = 'C';              // result type of the expression
+    uint16_t exprLength = 0;          // result length and decimals (key texts)
+    uint8_t exprDecimals = 0;
+    uint8_t area = 0;
+
+    ~TIndex();
+    bool Character() const { return anchor.keyType == 'C'; }
+};
+
+// The table of open indexes: [area][position 1..16] (position 0 unused).
+extern std::array<std::array<std::unique_ptr<TIndex>, kMaxIndexes + 1>, kAreas + 1> Open;
+extern std::array<bool, kAreas + 1> NaturalOrder;
+extern uint8_t FoundFlag;
+extern bool ExactFind;
+extern bool Building;
+
+inline TIndex* At(int area, int position) {
+    if (area < 1 || area > kAreas || position < 1 || position > kMaxIndexes) return nullptr;
+    return Open[area][position].get();
+}
+inline TIndex* Controlling() { return At(CurrentArea, 1); }
+
+// --- ndx_file: format, keys, names
+std::string FoldKeyText(const std::string& text);
+std::string NormaliseExpression(const std::string& text);
+std::string NormaliseNameList(const std::string& text);
+// Name rules: the table's folder when the name has none, extension NDX.
+std::string IndexFileName(const std::string& name, const TWorkArea& table);
+// Strips the option words from a name text; the flags say which were there.
+struct TNameOptions {
+    bool unique = false, noCache = false, soundex = false, descending = false;
+};
+std::string StripOptions(const std::string& text, TNameOptions& opt);
+void EncodeAnchor(const TAnchor& a, uint8_t* block);
+TAnchor DecodeAnchor(const uint8_t* block);
+// Whole anchor block: the fields, the expression text, the record-count pair
+// and the table name.
+std::vector<uint8_t> AnchorBlock(const TAnchor& a, const std::string& expression, int32_t recordCount,
+                                 const std::string& tableName);
+// False when the anchor's fields cannot describe a tree.
+bool AnchorSane(const TAnchor& a);
+uint16_t EntrySizeFor(int keyLength);
+
+// Node bytes.
+inline uint16_t Count(const uint8_t* b) { return static_cast<uint16_t>(b[0] | (b[1] << 8)); }
+inline void SetCount(uint8_t* b, int n) {
+    b[0] = static_cast<uint8_t>(n);
+    b[1] = static_cast<uint8_t>(n >> 8);
+}
+uint32_t GetU32(const uint8_t* p);
+void PutU32(uint8_t* p, uint32_t v);
+inline uint8_t* EntryAt(uint8_t* b, int i, int es) { return b + 4 + i * es; }
+inline const uint8_t* EntryAt(const uint8_t* b, int i, int es) { return b + 4 + i * es; }
+inline uint32_t ChildOf(const uint8_t* b, int i, int es) { return GetU32(EntryAt(b, i, es)); }
+inline uint32_t RecordOf(const uint8_t* b, int i, int es) { return GetU32(EntryAt(b, i, es) + 4); }
+inline const uint8_t* KeyOf(const uint8_t* b, int i, int es) { return EntryAt(b, i, es) + 8; }
+inline bool IsLeaf(const uint8_t* b, int es) { return ChildOf(b, 0, es) == 0; }
+
+// Key comparison of the index's key type over the key length.
+int CompareKeys(const TIndex& ix, const uint8_t* a, const uint8_t* b);
+// The key of the current record of the index's area (key-length bytes);
+// false when the expression gave no usable value.
+bool MakeKey(TIndex& ix, std::string& key);
+// The key of the table's blank record before padding (the length rule).
+std::string BlankRecordKey(TIndex& ix);
+// The key text for display (hook slots 19, 20).
+std::string KeyDisplayText(TIndex& ix);
+
+// Engine error with the index file's name ("Index-Datei beschädigt. ").
+void Damaged(const TIndex& ix, const std::string& where);
+
+// --- ndx_tree: nodes and the tree
+bool ReadNode(TIndex& ix, uint32_t node, uint8_t* buf);
+bool WriteNode(TIndex& ix, uint32_t node, uint8_t* buf);
+bool WriteAnchor(TIndex& ix);
+// Lower-bound descent; in search mode a position past a leaf's end moves to
+// the next key (end-of-file when none). Returns false on a read error.
+bool Seek(TIndex& ix, const uint8_t* key, bool insertMode);
+bool StepNext(TIndex& ix);
+bool StepPrior(TIndex& ix);
+bool GoFirstKey(TIndex& ix);  // false when the index is empty or unreadable
+bool GoLastKey(TIndex& ix);
+// The entry under the path (nullptr at end-of-file or when not positioned).
+const uint8_t* CurrentEntry(const TIndex& ix);
+// Positions on (key, record); false when not there.
+bool SeekRecord(TIndex& ix, const std::string& key, int32_t record);
+// 0 inserted (or a duplicate in a unique index), -1 failed.
+int InsertKey(TIndex& ix, const std::string& key, int32_t record);
+// 0 removed (or absent from a unique index), -1 absent.
+int DeleteKey(TIndex& ix, const std::string& key, int32_t record);
+
+// --- ndx_open: positioning of the controlling index on the current record
+void SyncPosition(int area, int position, bool soft);
+void SaveOldKey(TIndex& ix);
+void CloseArea(int area);
+bool AnyIndex(int area);
+void FillIndexSlots();
+void ArrangeOrder(int area, int order);
+
+// --- ndx_semaphore: the change counter check before reading the trees
+void RefreshIfChanged(int area);
+void SemaphoreLogin(int area);
+void SemaphoreLogoutIfLast(int area);
+void ResetSemaphores();
+
+// Runs `fn` with `area` as the current work area and restores the old one.
+template <class Fn>
+auto InArea(int area, Fn fn) {
+    struct Restore {
+        uint8_t old;
+        ~Restore() { CurrentArea = old; }
+    } restore{CurrentArea};
+    CurrentArea = static_cast<uint8_t>(area);
+    return fn();
+}
+
+}  // namespace veldrim::ndx

@@ -1,0 +1,852 @@
+// Opening and closing index files, the controlling order, indexed
+// navigation for the record layer, Find, and keeping every open index of an
+// area current on append and replace.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <cstring>
+#include <filesystem>
+
+#include "foundation/codepage.h"
+#include "tables/dbf_file.h"
+#include "tables/engine_base.h"
+#include "tables/expr_keys.h"
+#include "tables/index/ndx_internal.h"
+#include "tables/locking.h"
+#include "tables/navigation.h"
+#include "tables/proc_tables.h"
+
+namespace veldrim::ndx {
+
+std::array<std::array<std::unique_ptr<TIndex>, kMaxIndexes + 1>, kAreas + 1> Open;
+std::array<bool, kAreas + 1> NaturalOrder{};
+uint8_t FoundFlag = 0;
+bool ExactFind = false;
+bool Building = false;
+
+namespace {
+
+const std::string kQuote = "\"";
+
+std::string SameFile(const std::string& path) {
+    std::error_code ec;
+    auto p = std::filesystem::weakly_canonical(path, ec);
+    return ec ? path : p.string();
+}
+
+// Every descriptor back to the position of its own order number.
+void HomeAll(int area) {
+    std::array<std::unique_ptr<TIndex>, kMaxIndexes + 1> home;
+    for (int p = 1; p <= kMaxIndexes; ++p)
+        if (auto& ix = Open[area][p]) {
+            const int o = ix->order;
+            home[o] = std::move(ix);
+        }
+    Open[area] = std::move(home);
+}
+
+int Order(int area) {
+    const TIndex* ix = At(area, 1);
+    return ix && !NaturalOrder[area] ? ix->order : 0;
+}
+
+// Brings order n (home positions first) to position 1.
+void Arrange(int area, int n) {
+    HomeAll(area);
+    if (n > 1 && Open[area][n]) std::swap(Open[area][1], Open[area][n]);
+    for (auto& ix : Open[area])
+        if (ix) ix->path.clear();
+}
+
+// The record number of the index's current entry, checked against the table.
+int32_t EntryRecord(TIndex& ix) {
+    const uint8_t* e = CurrentEntry(ix);
+    TWorkArea* a = WorkAreas[ix.area];
+    if (!e || !a) return a ? a->recordCount + 1 : 0;
+    const int32_t rec = static_cast<int32_t>(GetU32(e + 4));
+    if (rec > a->recordCount) RefreshRecCount();
+    if (rec < 1 || rec > a->recordCount) {
+        Damaged(ix, "Record " + std::to_string(rec));
+        return a->recordCount + 1;
+    }
+    ix.oldKey.assign(reinterpret_cast<const char*>(e + 8), ix.anchor.keyLength);
+    FoundFlag = 1;
+    return rec;
+}
+
+std::string KeyForMessage(TIndex& ix, const std::string& key) {
+    if (!ix.Character()) return KeyDisplayText(ix);
+    std::string k = key;
+    while (!k.empty() && k.back() == ' ') k.pop_back();
+    return k;
+}
+
+class ReadPhase {
+public:
+    ReadPhase() { SetReadSemaphoreProc(true); }
+    ~ReadPhase() {
+        try {
+            SetReadSemaphoreProc(false);
+        } catch (...) {
+        }
+    }
+    ReadPhase(const ReadPhase&) = delete;
+    ReadPhase& operator=(const ReadPhase&) = delete;
+};
+
+// --- the hook procedures (current work area)
+
+bool HookHasIndex() { return Controlling() != nullptr; }
+
+void HookSync() {
+    if (Controlling()) SyncPosition(CurrentArea, 1, false);
+}
+
+int32_t HookFirstLast(bool last) {
+    TWorkArea* a = CurrentWorkArea();
+    TIndex* ix = Controlling();
+    if (!a) return 0;
+    if (!ix) {
+        SetError(221, "Index nicht geöffnet. (DBF="_cp850.data() + a->fileName + ") [_FindFirst/LastRec]");
+        return 0;
+    }
+    if (NaturalOrder[CurrentArea]) {
+        FoundFlag = a->recordCount > 0;
+        if (a->recordCount == 0) return 1;
+        return last ? a->recordCount : 1;
+    }
+    RefreshIfChanged(CurrentArea);
+    if (!(last ? GoLastKey(*ix) : GoFirstKey(*ix))) {
+        ix->bof = ix->eof = true;
+        return a->recordCount + 1;
+    }
+    return EntryRecord(*ix);
+}
+
+int32_t HookFirst() { return HookFirstLast(false); }
+int32_t HookLast() { return HookFirstLast(true); }
+
+int32_t HookStep(bool forward) {
+    TWorkArea* a = CurrentWorkArea();
+    TIndex* ix = Controlling();
+    if (!a || !ix) return a ? a->recordNumber : 0;
+    RefreshIfChanged(CurrentArea);
+    if (a->recordCount == 0) {
+        ix->bof = ix->eof = true;
+        return a->recordCount + 1;
+    }
+    if (NaturalOrder[CurrentArea]) {
+        if (forward) {
+            if (a->recordNumber < a->recordCount) return a->recordNumber + 1;
+            a->eof = true;
+        } else {
+            if (a->recordNumber > 1) return std::min(a->recordNumber - 1, a->recordCount);
+            a->bof = true;
+        }
+        return a->recordNumber;
+    }
+    if (forward) {
+        if (a->recordNumber > a->recordCount) {
+            ix->eof = true;
+            return a->recordNumber;
+        }
+        if (ix->eof) return a->recordNumber;
+    } else {
+        if (a->recordNumber > a->recordCount) {
+            if (!GoLastKey(*ix)) {
+                ix->bof = ix->eof = true;
+                return a->recordCount + 1;
+            }
+            return EntryRecord(*ix);
+        }
+        if (ix->bof) return a->recordNumber;
+    }
+    SyncPosition(CurrentArea, 1, true);
+    if (ErrorState.lastErrorCode != 0 || ix->path.empty()) return a->recordNumber;
+    if (!(forward ? StepNext(*ix) : StepPrior(*ix))) {
+        (forward ? ix->eof : ix->bof) = true;
+        if (ix->path.empty()) ix->eof = true;
+        return a->recordNumber;
+    }
+    return EntryRecord(*ix);
+}
+
+int32_t HookNext() { return HookStep(true); }
+int32_t HookPrior() { return HookStep(false); }
+
+bool HookEof() {
+    TWorkArea* a = CurrentWorkArea();
+    TIndex* ix = Controlling();
+    if (!ix || NaturalOrder[CurrentArea]) return a && a->eof;
+    return ix->eof;
+}
+
+bool HookBof() {
+    TWorkArea* a = CurrentWorkArea();
+    TIndex* ix = Controlling();
+    if (!ix || NaturalOrder[CurrentArea]) return a && a->bof;
+    return ix->bof;
+}
+
+void HookKeepOld() {
+    if (TIndex* ix = Controlling()) SaveOldKey(*ix);
+}
+
+void HookNoteOld() {
+    if (!Controlling()) return;
+    SyncPosition(CurrentArea, 1, false);
+    for (auto& ix : Open[CurrentArea])
+        if (ix) SaveOldKey(*ix);
+}
+
+void HookMarkBof() {
+    if (TIndex* ix = Controlling()) ix->bof = true;
+}
+
+void HookMarkEof() {
+    if (TIndex* ix = Controlling()) ix->eof = true;
+}
+
+// Natural order off for the scope.
+class IndexedOrder {
+public:
+    explicit IndexedOrder(int area) : area_(area), saved_(NaturalOrder[area]) { NaturalOrder[area] = false; }
+    ~IndexedOrder() { NaturalOrder[area_] = saved_; }
+    IndexedOrder(const IndexedOrder&) = delete;
+    IndexedOrder& operator=(const IndexedOrder&) = delete;
+
+private:
+    int area_;
+    bool saved_;
+};
+
+void AppendNewKey() {
+    const int area = CurrentArea;
+    TWorkArea* a = CurrentWorkArea();
+    if (!a || Building) return;
+    {
+        IndexedOrder indexed(area);
+        RefreshIfChanged(area);
+        std::vector<std::pair<int, std::string>> done;
+        for (int p = 1; p <= kMaxIndexes; ++p) {
+            TIndex* ix = At(area, p);
+            if (!ix) continue;
+            std::string key;
+            if (MakeKey(*ix, key) && InsertKey(*ix, key, a->recordNumber) == 0) {
+                done.emplace_back(p, key);
+                continue;
+            }
+            // Take the record's keys out of the indexes already done.
+            QuietEngineErrors quiet;
+            const uint16_t code = ErrorState.lastErrorCode ? ErrorState.lastErrorCode : 217;
+            const std::string context = ErrorState.contextText;
+            ErrorState.pendingErrorCode = 0;
+            for (auto& [q, k] : done)
+                if (DeleteKey(*At(area, q), k, a->recordNumber) != 0) {
+                    SetError(254, std::string("Index-Datei beschädigt. "_cp850) + At(area, q)->fileName +
+                                      " [AppendNewKey]");
+                    return;
+                }
+            ErrorState.lastErrorCode = code;
+            ErrorState.pendingErrorCode = code;
+            ErrorState.contextText = context.empty() ? " [AppendIndex]" : context;
+            ReportError();
+            return;
+        }
+    }
+    SyncPosition(area, 1, false);
+    if (TIndex* ix = Controlling()) SaveOldKey(*ix);
+}
+
+void ReplaceKeys() {
+    const int area = CurrentArea;
+    TWorkArea* a = CurrentWorkArea();
+    if (!a || Building) return;
+    {
+        IndexedOrder indexed(area);
+        RefreshIfChanged(area);
+        for (int p = 1; p <= kMaxIndexes; ++p) {
+            TIndex* ix = At(area, p);
+            if (!ix) continue;
+            std::string key;
+            if (!MakeKey(*ix, key) || key == ix->oldKey) continue;
+            if (DeleteKey(*ix, ix->oldKey, a->recordNumber) != 0) {
+                SetError(254, "Datensatz Nr. " + std::to_string(a->recordNumber) + " nicht im Index gefunden. " +
+                                  ix->fileName + " [CompareKeys]");
+                return;
+            }
+            if (InsertKey(*ix, key, a->recordNumber) != 0) return;
+            ix->oldKey = key;
+        }
+    }
+    SyncPosition(area, 1, false);
+    if (TIndex* ix = Controlling()) SaveOldKey(*ix);
+}
+
+void HookCloseIndexes() { CloseAllIndexes(); }
+
+void HookReindex() { Reindex(); }
+
+std::string HookFileName(int n) {
+    TIndex* ix = At(CurrentArea, n);
+    return ix ? ix->fileName : std::string();
+}
+
+IndexKeyText KeyTextOf(int area, int position) {
+    return [area, position]() -> std::string {
+        TIndex* ix = At(area, position);
+        return ix ? KeyDisplayText(*ix) : std::string();
+    };
+}
+
+IndexKeyText HookKeyText(int n) {
+    if (!At(CurrentArea, n)) return nullptr;
+    return KeyTextOf(CurrentArea, n);
+}
+
+IndexKeyText HookOrderKeyText() {
+    if (!Controlling()) return nullptr;
+    const int area = CurrentArea;
+    if (NaturalOrder[area])
+        return [area]() -> std::string {
+            const TWorkArea* a = WorkAreas[area];
+            std::string n = std::to_string(a ? a->recordNumber : 0);
+            return "Rec:" + std::string(n.size() < 10 ? 10 - n.size() : 0, ' ') + n;
+        };
+    return KeyTextOf(area, 1);
+}
+
+bool HookAscending(int n) {
+    TIndex* ix = At(CurrentArea, n);
+    return !(ix && ix->descending);
+}
+
+bool HookSoundex(int n) {
+    TIndex* ix = At(CurrentArea, n);
+    return ix && ix->soundex;
+}
+
+// Opens one index file into a position of the current area.
+void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
+    const std::string where = "[SetIndexTo(<>," + nameText + "," + std::to_string(position) + ")]";
+    if (position < 1 || position > kMaxIndexes) {
+        SetError(220, std::string("Parameter Index-Ordnung außerhalb des zulässigen Bereichs "_cp850) + where);
+        return;
+    }
+    TWorkArea* a = CurrentWorkArea();
+    if (!a) {
+        SetError(220, "Öffnungsversuch von "_cp850.data() + nameText + std::string(" Index-Datei ohne geöffnete DBF-Datei."_cp850) +
+                          " " + where);
+        return;
+    }
+    const int area = CurrentArea;
+    if (!keyMaker && !(ParserLinked && ParserProcTable.compile)) {
+        SetError(221, "TZParser-Unit nicht eingebunden. [Set_Index_To]");
+        return;
+    }
+    const int order = Order(area);
+    HomeAll(area);
+    if (Open[area][position]) CloseIndex(position);
+    TNameOptions opt;
+    const std::string path = IndexFileName(StripOptions(nameText, opt), *a);
+    if (LockingOn) opt.noCache = true;
+    const std::string same = SameFile(path);
+    for (int ar = 1; ar <= kAreas; ++ar)
+        for (auto& other : Open[ar])
+            if (other && SameFile(other->fileName) == same) {
+                SetError(220, std::string("Index-Datei bereits geöffnet: "_cp850) + path + std::string(" für "_cp850) + WorkAreas[ar]->fileName + "\n\r" +
+                                  std::string("Versuch gleichnamigen Index zu setzen für "_cp850) + a->fileName +
+                                  ". [OpenIndex/Set_Index_To]");
+                return;
+            }
+    if (!AnyIndex(area)) SemaphoreLogin(area);
+    // From here on a failure leaves the position empty and logs out again.
+    struct Undo {
+        int area;
+        int order;
+        bool done = false;
+        ~Undo() {
+            if (!done && !AnyIndex(area)) SemaphoreLogoutIfLast(area);
+            if (order > 0 && Open[area][order]) Arrange(area, order);
+        }
+    } undo{area, order};
+
+    auto ix = std::make_unique<TIndex>();
+    ix->fileName = path;
+    ix->area = static_cast<uint8_t>(area);
+    ix->order = position;
+    ix->noCache = opt.noCache;
+    int mode = a->exclusive ? 0x12 : 0x42;
+    if (OpenModeOverride != 65535) mode = OpenModeOverride;
+    int code = 0;
+    ix->fd = OpenTableFile(path, mode, &ix->readOnly, &code);
+    const std::string damaged = std::string("Ungültiger dBASE-Schlüsselausdruck oder Index-Datei beschädigt "_cp850) + path;
+    if (ix->fd < 0) {
+        SetError(code, "Fehler beim Lesen der Index-Datei:  " + path + " [ReadAnchorNodes]");
+        return;
+    }
+    struct stat st{};
+    std::array<uint8_t, kNdxBlock> anchor{};
+    if (::fstat(ix->fd, &st) != 0 || st.st_size < 2 * kNdxBlock ||
+        ::pread(ix->fd, anchor.data(), anchor.size(), 0) != kNdxBlock) {
+        SetError(222, damaged);
+        return;
+    }
+    ix->anchor = DecodeAnchor(anchor.data());
+    const auto blocks = static_cast<uint32_t>(std::min<off_t>(st.st_size / kNdxBlock, 0x7FFFFFFF));
+    if (!AnchorSane(ix->anchor) || ix->anchor.root >= blocks) {
+        SetError(222, damaged);
+        return;
+    }
+    std::string text(reinterpret_cast<const char*>(anchor.data() + 24), 101);
+    text.resize(std::strlen(text.c_str()));
+    if (text.size() > kMaxKeyLength) text.resize(kMaxKeyLength);
+    if (a->oemText) text = OemToAnsiStr(text);
+    ix->expression = NormaliseExpression(text);
+    const bool marker = ix->expression == NormaliseExpression(kKeyMakerMarker);
+    if (!keyMaker && marker) {
+        SetError(223, "KeyMaker-Funktion benötigt, "_cp850.data() + kQuote + path + kQuote +
+                          " wurde von KeyMaker-Funktion erzeugt.");
+        return;
+    }
+    if (keyMaker && !marker) {
+        SetError(223, std::string("KeyMaker-Funktion mit durch dBase-Schlüsselausdruck erzeugter Index-Datei verwendet "_cp850) +
+                      "[OpenIndex/Set_Index_ToCB(" + nameText + ")]");
+        return;
+    }
+    if (keyMaker) {
+        ix->keyMaker = std::move(keyMaker);
+        ix->soundex = opt.soundex;
+        ix->descending = opt.descending;
+        if (ix->anchor.keyType != 'C') {
+            SetError(222, damaged);
+            return;
+        }
+    } else {
+        {
+            QuietEngineErrors quiet;
+            ix->expr = ix->expression.empty() ? nullptr : InArea(area, [&] { return ParserProcTable.compile(ix->expression); });
+            ErrorState.pendingErrorCode = 0;
+        }
+        const char t = ix->expr ? ix->expr->resultType : ' ';
+        if (!ix->expr || (t != 'C' && t != 'N' && t != 'D') || (t == 'C') != (ix->anchor.keyType == 'C')) {
+            SetError(222, damaged);
+            return;
+        }
+        ix->exprType = t;
+        ix->exprLength = ix->expr->resultLength;
+        ix->exprDecimals = ix->expr->decimals;
+    }
+    // The next free block follows the file's size.
+    if (blocks != ix->anchor.nextFree && !ix->readOnly) {
+        SetLockSemaphoreProc(true);
+        ix->anchor.nextFree = blocks;
+        const bool ok = WriteAnchor(*ix);
+        SetLockSemaphoreProc(false);
+        if (!ok) return;
+    } else if (blocks < ix->anchor.nextFree) {
+        ix->anchor.nextFree = blocks;
+    }
+    if (ix->Character()) {
+        const std::string blank = BlankRecordKey(*ix);
+        if (blank.size() != ix->anchor.keyLength) {
+            SetError(266, "Ungültige Schlüssellänge von anwender-definiertem KeyMaker geliefert.\n\rErwartete Länge= "_cp850.data() +
+                              std::string(ix->anchor.keyLength < 100 ? (ix->anchor.keyLength < 10 ? 2 : 1) : 0, ' ') +
+                              std::to_string(ix->anchor.keyLength) + "\n\r" + std::string("Schlüssel= "_cp850) + "[" + blank + "] " +
+                              " [SetIndexTo/OpenIndex]");
+            return;
+        }
+    }
+    ix->oldKey.assign(ix->anchor.keyLength, ix->Character() ? ' ' : '\0');
+    Open[area][position] = std::move(ix);
+    undo.done = true;
+    undo.order = 0;
+    if (order > 0) Arrange(area, order);
+    if (position == 1 && a->recordCount > 0) GoTop();
+    if (TIndex* c = Controlling()) SaveOldKey(*c);
+}
+
+}  // namespace
+
+bool AnyIndex(int area) {
+    for (auto& ix : Open[area])
+        if (ix) return true;
+    return false;
+}
+
+void SaveOldKey(TIndex& ix) {
+    const TWorkArea* a = WorkAreas[ix.area];
+    if (!a || a->recordNumber < 1 || a->recordNumber > a->recordCount) {
+        ix.oldKey.assign(ix.anchor.keyLength, ix.Character() ? ' ' : '\0');
+        return;
+    }
+    if (!MakeKey(ix, ix.oldKey)) ix.oldKey.assign(ix.anchor.keyLength, '\0');
+}
+
+void SyncPosition(int area, int position, bool soft) {
+    TIndex* ix = At(area, position);
+    TWorkArea* a = WorkAreas[area];
+    if (!ix || !a) return;
+    RefreshIfChanged(area);
+    if (a->recordNumber < 1 || a->recordNumber > a->recordCount) {
+        ix->path.clear();
+        ix->eof = true;
+        return;
+    }
+    if (soft && !ix->eof) {
+        const uint8_t* e = CurrentEntry(*ix);
+        if (e && GetU32(e + 4) == static_cast<uint32_t>(a->recordNumber)) return;
+    }
+    std::string key;
+    if (!MakeKey(*ix, key)) return;
+    const auto* k = reinterpret_cast<const uint8_t*>(key.data());
+    if (!Seek(*ix, k, false)) return;
+    const std::string name = ix->fileName;
+    const uint8_t* e = CurrentEntry(*ix);
+    if (!e || ix->eof || CompareKeys(*ix, e + 8, k) != 0) {
+        // A unique index holds one record per key: a record whose key value
+        // it does not hold stands where that key would be.
+        if (ix->anchor.unique) return;
+        if (soft)
+            SetError(212, std::string("Datensatz mit Schlüssel: ") + kQuote + KeyForMessage(*ix, key) + kQuote +
+                              " nicht im Index: " + name + ". [SoftSyncIndex]");
+        else
+            SetError(212, std::string("Schlüssel: ") + kQuote + KeyForMessage(*ix, key) + kQuote +
+                              " nicht im Index: " + name + ". [SyncIndex-1] Record: " + std::to_string(a->recordNumber));
+        return;
+    }
+    if (ix->anchor.unique) return;
+    while (GetU32(e + 4) != static_cast<uint32_t>(a->recordNumber)) {
+        if (!StepNext(*ix) || !(e = CurrentEntry(*ix)) || CompareKeys(*ix, e + 8, k) != 0) {
+            SetError(212, std::string("Datensatz mit Schlüssel: ") + kQuote + KeyForMessage(*ix, key) + kQuote +
+                              " nicht im Index: " + name + (soft ? ". [SoftSyncIndex]" : ". [SyncIndex-2]"));
+            return;
+        }
+    }
+}
+
+void CloseArea(int area) {
+    const uint8_t saved = CurrentArea;
+    CurrentArea = static_cast<uint8_t>(area);
+    try {
+        CloseAllIndexes();
+    } catch (...) {
+        CurrentArea = saved;
+        throw;
+    }
+    CurrentArea = saved;
+}
+
+// Fills the index slots of the procedure table (part of IndexInit).
+void FillIndexSlots() {
+    TIndexProcTable& t = IndexProcTable;
+    t.hasIndex = HookHasIndex;
+    t.syncIndex = HookSync;
+    t.nextKey = HookNext;
+    t.prevKey = HookPrior;
+    t.firstKey = HookFirst;
+    t.lastKey = HookLast;
+    t.indexEof = HookEof;
+    t.indexBof = HookBof;
+    t.appendNewKey = AppendNewKey;
+    t.keepOldKey = HookKeepOld;
+    t.noteOldKeys = HookNoteOld;
+    t.replaceKeys = ReplaceKeys;
+    t.markedBof = HookMarkBof;
+    t.markedEof = HookMarkEof;
+    t.foundFlag = &FoundFlag;
+    t.reindex = HookReindex;
+    t.closeIndexes = HookCloseIndexes;
+    t.indexFileName = HookFileName;
+    t.keyTextProc = HookKeyText;
+    t.orderKeyTextProc = HookOrderKeyText;
+    t.ascending = HookAscending;
+    t.soundex = HookSoundex;
+    t.readPhase = SetReadSemaphoreProc;
+    t.writePhase = SetLockSemaphoreProc;
+}
+
+void ArrangeOrder(int area, int order) { Arrange(area, order); }
+
+}  // namespace veldrim::ndx
+
+namespace veldrim {
+
+using namespace ndx;
+
+void OpenIndex(const std::string& name, int position) { OpenInto(name, position, nullptr); }
+
+void OpenIndexCB(const std::string& name, int position, KeyMaker keyMaker) {
+    if (!keyMaker) {
+        SetError(254, "Weder Ausdruck noch KeyMaker sind definiert [OpenIndex/Set_Index_ToCB(" + name + ")]");
+        return;
+    }
+    OpenInto(name, position, std::move(keyMaker));
+}
+
+void Set_Index_To(const std::string& names) {
+    ErrorState.lastErrorCode = 0;
+    if (NoDbfOpen("Set_Index_To")) return;
+    CloseAllIndexes();
+    // Option words belong to the name before them.
+    std::vector<std::string> list;
+    const std::string text = NormaliseNameList(names);
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t end = text.find(' ', i);
+        if (end == std::string::npos) end = text.size();
+        std::string word = text.substr(i, end - i);
+        TNameOptions probe;
+        if (!list.empty() && StripOptions("x " + word, probe) == "x") list.back() += " " + word;
+        else if (!word.empty()) list.push_back(word);
+        i = end + 1;
+    }
+    int position = 0;
+    for (const std::string& name : list) {
+        if (++position > kMaxIndexes) break;
+        OpenIndex(name, position);
+        if (ErrorState.lastErrorCode != 0) return;
+    }
+    if (AnyIndex(CurrentArea)) Set_Order_To(1);
+}
+
+void Set_Order_To(int n) {
+    ErrorState.lastErrorCode = 0;
+    if (NoDbfOpen("Set_Order_To")) return;
+    TWorkArea* a = CurrentWorkArea();
+    const int area = CurrentArea;
+    const std::string call = "Set_Order_To(" + std::to_string(n) + ")";
+    if (n < 0 || n > kMaxIndexes) {
+        SetError(220, std::string("Ungültige Index-Ordnung angegeben: SET_ORDER_TO. ["_cp850) + call + "] (DBF=" + a->fileName + ")");
+        return;
+    }
+    if (!AnyIndex(area)) {
+        SetError(221, "Index nicht geöffnet. (DBF="_cp850.data() + a->fileName + ") [" + call + "]");
+        return;
+    }
+    if (n == 0) {
+        NaturalOrder[area] = true;
+        return;
+    }
+    bool present = false;
+    for (auto& ix : Open[area]) present = present || (ix && ix->order == n);
+    if (!present) {
+        SetError(221, "Index nicht geöffnet.. (DBF="_cp850.data() + a->fileName + ") [" + call + "]");
+        return;
+    }
+    ReadPhase read;
+    const bool atEnd = Controlling()->eof || a->recordNumber > a->recordCount;
+    const uint8_t found = FoundFlag;
+    Arrange(area, n);
+    NaturalOrder[area] = false;
+    TIndex* ix = Controlling();
+    if (a->recordCount == 0 || atEnd) {
+        ix->eof = a->recordCount == 0 || atEnd;
+    } else {
+        SyncPosition(area, 1, false);
+    }
+    SaveOldKey(*ix);
+    FoundFlag = found;
+}
+
+int CurrentOrder() { return CurrentWorkArea() ? Order(CurrentArea) : 0; }
+
+void CloseIndex(int position) {
+    const int area = CurrentArea;
+    if (area < 1 || area > kAreas || position < 1 || position > kMaxIndexes) return;
+    const int order = Order(area);
+    HomeAll(area);
+    std::unique_ptr<TIndex> ix = std::move(Open[area][position]);
+    if (ix) {
+        if (ix->anchorModified) {
+            const TWorkArea* a = WorkAreas[area];
+            const bool shared = a && !a->exclusive && LockingOn;
+            struct flock fl{};
+            fl.l_whence = SEEK_SET;
+            fl.l_start = 0;
+            fl.l_len = 1;
+            fl.l_type = F_WRLCK;
+            if (shared && ::fcntl(ix->fd, F_OFD_SETLKW, &fl) != 0) {
+                SetError(33, "Konnte Index nicht sperren um Anchor-Knoten zu schreiben" + ix->fileName);
+            } else {
+                WriteAnchor(*ix);
+                fl.l_type = F_UNLCK;
+                if (shared && ::fcntl(ix->fd, F_OFD_SETLK, &fl) != 0)
+                    SetError(33, "Konnte Index nicht entsperren nach Schreiben des Anchor-Knotens " + ix->fileName);
+            }
+        }
+        const int fd = ix->fd;
+        ix->fd = -1;
+        if (fd >= 0 && ::close(fd) != 0)
+            SetError(IoCodeOf(errno), std::string("Fehler beim Schließen der Index-Datei:  "_cp850) + ix->fileName);
+        ix.reset();
+    }
+    if (!AnyIndex(area)) {
+        NaturalOrder[area] = false;
+        SemaphoreLogoutIfLast(area);
+        return;
+    }
+    if (order > 0 && order != position && Open[area][order]) Arrange(area, order);
+}
+
+void CloseAllIndexes() {
+    const int area = CurrentArea;
+    if (area < 1 || area > kAreas || !AnyIndex(area)) return;
+    NaturalOrder[area] = false;
+    QuietEngineErrors quiet;
+    HomeAll(area);
+    for (int p = 1; p <= kMaxIndexes; ++p)
+        if (Open[area][p]) CloseIndex(p);
+}
+
+bool IndexFound() { return FoundFlag != 0; }
+
+namespace {
+
+bool FindKey(const std::string& text, bool exact) {
+    ErrorState.lastErrorCode = 0;
+    if (NoDbfOpen("Find")) return false;
+    TWorkArea* a = CurrentWorkArea();
+    const int area = CurrentArea;
+    TIndex* ix = Controlling();
+    if (!ix) {
+        SetError(221, "Index nicht geöffnet. (DBF="_cp850.data() + a->fileName + ") [Find]");
+        return false;
+    }
+    if (NaturalOrder[area]) {
+        SetError(254, std::string("Find() mit Index-Ordnung 0 (natürliche Ordnung) nicht erlaubt [Find]"_cp850));
+        return false;
+    }
+    if (text.empty()) return FoundFlag != 0;
+    const int kl = ix->anchor.keyLength;
+    std::string search;
+    std::size_t compared = static_cast<std::size_t>(kl);
+    if (ix->keyMaker) {
+        std::string t = text;
+        if (exact) t.resize(std::max<std::size_t>(t.size(), static_cast<std::size_t>(kl)), ' ');
+        if (ix->soundex) t = Soundex(t);
+        else if (a->oemText) t = AnsiToOemStr(t);
+        if (ix->descending)
+            for (char& c : t) c = static_cast<char>(~static_cast<uint8_t>(c));
+        search = t;
+    } else if (ix->Character()) {
+        std::string t = text;
+        if (exact) t.resize(std::max<std::size_t>(t.size(), static_cast<std::size_t>(kl)), ' ');
+        search = FoldKeyText(t);
+        if (a->oemText) search = AnsiToOemStr(search);
+    } else {
+        std::string t = text;
+        while (!t.empty() && t.back() == ' ') t.pop_back();
+        while (!t.empty() && t.front() == ' ') t.erase(0, 1);
+        double v = 0;
+        if (ix->anchor.keyType == 'D') {
+            v = CtodToJulian(t);
+        } else {
+            for (char& c : t)
+                if (c == ',') c = '.';
+            std::from_chars(t.data(), t.data() + t.size(), v);
+        }
+        search.assign(8, '\0');
+        std::memcpy(search.data(), &v, 8);
+    }
+    if (ix->Character()) {
+        compared = exact ? static_cast<std::size_t>(kl) : std::min<std::size_t>(search.size(), kl);
+        if (search.size() > static_cast<std::size_t>(kl)) search.resize(kl);
+        search.resize(kl, exact ? ' ' : '\0');
+    }
+    bool found = false;
+    {
+        ReadPhase read;
+        RefreshIfChanged(area);
+        const auto* k = reinterpret_cast<const uint8_t*>(search.data());
+        if (!Seek(*ix, k, false)) return false;
+        if (ix->eof) StepPrior(*ix);
+        const uint8_t* e = CurrentEntry(*ix);
+        if (e) {
+            int32_t rec = EntryRecord(*ix);
+            Dbf4RawGo(rec);
+            while (ErrorState.lastErrorCode == 0 && !RecordVisible() && !ix->eof) {
+                if (!StepNext(*ix)) {
+                    ix->eof = true;
+                    break;
+                }
+                rec = EntryRecord(*ix);
+                Dbf4RawGo(rec);
+            }
+            e = CurrentEntry(*ix);
+            if (e) {
+                const bool equal = ix->Character() ? std::memcmp(e + 8, k, compared) == 0
+                                                   : CompareKeys(*ix, e + 8, k) == 0;
+                found = equal && !ix->eof;
+            }
+        }
+        if (!found) {
+            a->recordNumber = a->recordCount + 1;
+            a->eof = true;
+            ClearRecord();
+            ix->eof = true;
+            FoundFlag = 0;
+        } else {
+            a->eof = a->bof = false;
+            SaveOldKey(*ix);
+            FoundFlag = 1;
+        }
+    }
+    UpdateRelations();
+    return found;
+}
+
+}  // namespace
+
+bool Find(const std::string& text) { return FindKey(text, ExactFind); }
+
+bool FindExact(const std::string& text) {
+    const bool saved = ExactFind;
+    ExactFind = true;
+    struct Restore {
+        bool v;
+        ~Restore() { ExactFind = v; }
+    } restore{saved};
+    return FindKey(text, true);
+}
+
+bool IndexInfo(const std::string& name, TIndexInfo& info) {
+    info = TIndexInfo{};
+    std::string path = name;
+    if (const TWorkArea* a = CurrentWorkArea()) {
+        TNameOptions opt;
+        path = IndexFileName(StripOptions(name, opt), *a);
+    }
+    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    std::array<uint8_t, kNdxBlock> b{};
+    const bool ok = fd >= 0 && ::pread(fd, b.data(), b.size(), 0) == kNdxBlock;
+    const int err = errno;
+    if (fd >= 0) ::close(fd);
+    if (!ok) {
+        SetError(fd < 0 ? IoCodeOf(err) : 222, "Fehler beim Lesen der Index-Datei: \n\r[IndexInfo(<>," + name + ")]");
+        return false;
+    }
+    const TAnchor an = DecodeAnchor(b.data());
+    std::string text(reinterpret_cast<const char*>(b.data() + 24), 100);
+    text.resize(strnlen(text.c_str(), 100));
+    info.expression = text;
+    info.keyLength = an.keyLength;
+    info.keyType = an.keyType;
+    info.unique = an.unique;
+    const uint32_t count = GetU32(b.data() + 492);
+    if (GetU32(b.data() + 488) == ~count) {
+        info.recordCount = static_cast<int32_t>(count);
+        info.tableName.assign(reinterpret_cast<const char*>(b.data() + 496), strnlen(reinterpret_cast<const char*>(b.data() + 496), 13));
+    }
+    return true;
+}
+
+int32_t IndexInfoRecordCount(const std::string& name) {
+    TIndexInfo info;
+    return IndexInfo(name, info) ? info.recordCount : -1;
+}
+
+}  // namespace veldrim

@@ -1,0 +1,52 @@
+#pragma once
+// Helpers for the index tests: tables filled through the engine, the
+// index's (key, record) walk, and the anchor fields read from the file's
+// bytes.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tables/index/ndx_index.h"
+#include "tables/navigation.h"
+#include "tables/table_test_util.h"
+
+namespace veldrim::testing {
+
+class IndexTest : public TableTest {
+protected:
+    // A table with the given fields, opened exclusively or shared in area 1.
+    void MakeTable(const std::string& name, const std::vector<TFieldEntry>& fields, bool exclusive = true) {
+        table = Make(name, fields);
+        UseIn(1, table + (exclusive ? " EXCLUSIVE" : ""));
+    }
+    // Appends one record whose fields are set by `fill`.
+    template <class Fill>
+    static void AddRecord(Fill fill) {
+        ClearRecord();
+        fill();
+        Append();
+    }
+    // Record numbers in the order SKIP walks them from the top.
+    static std::vector<int32_t> WalkRecords() {
+        std::vector<int32_t> out;
+        for (GoTop(); !dEOF(); SKIP(1)) out.push_back(RecNo());
+        return out;
+    }
+    static uint32_t U32(const std::vector<uint8_t>& b, std::size_t at) {
+        return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+    }
+    static unsigned U16(const std::vector<uint8_t>& b, std::size_t at) { return b[at] | (b[at + 1] << 8); }
+
+    std::string table;
+};
+
+// A double as the 8 key bytes.
+inline std::string DoubleKey(double v) {
+    std::string k(8, '\0');
+    std::memcpy(k.data(), &v, 8);
+    return k;
+}
+
+}  // namespace veldrim::testing

@@ -38,8 +38,9 @@ using namespace ndx;
 IndexProgressProc progressProc;
 int progressSteps = 0;
 
-// Calls the progress procedure every 2 * (total div steps) items, at most
-// `steps` times in all; Finish makes up the remaining calls.
+// Calls the progress procedure every 2 * (total div steps) items (records
+// read, then items written), at most `steps` times in all; Finish makes up
+// the remaining calls.
 class Progress {
 public:
     explicit Progress(int64_t total) {
@@ -188,6 +189,8 @@ bool CollectItems(TIndex& ix, TWorkArea& a, std::vector<uint8_t>& items, Progres
     KeepRecord keep(a);
     std::string key;
     auto store = [&](int32_t r) {
+        // A key maker reads the binary record, as callers see the record.
+        if (ix.keyMaker) InArea(ix.area, [] { ConvertRecord(); });
         if (!MakeKey(ix, key)) key.assign(kl, '\0');
         uint8_t* item = items.data() + static_cast<std::size_t>(r - 1) * s;
         std::memcpy(item, key.data(), kl);
@@ -374,11 +377,10 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
 
     NodeWriter out(fd);
     TreeWriter tree(an, out);
-    Progress writing(n);
     const uint8_t* previous = nullptr;
     for (uint32_t i : order) {
         const uint8_t* item = base0 + i * sz;
-        writing.Item();
+        progress.Item();
         if (an.unique && previous && std::memcmp(previous, item, kl) == 0) continue;
         if (an.unique && previous && an.keyType != 'C') {
             double dp, di;
@@ -408,7 +410,7 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
         return false;
     }
     tf.keep = true;
-    writing.Finish();
+    progress.Finish();
     return true;
 }
 

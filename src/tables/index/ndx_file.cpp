@@ -51,11 +51,17 @@ public:
         number_ = a_->recordNumber;
         a_->recordBuffer.assign(a_->recordLength, ' ');
         a_->recordNumber = a_->recordCount + 1;
+        if (a_->binaryRecord) {
+            binary_.assign(a_->binaryRecord, a_->binaryRecord + a_->binaryRecordSize);
+            RecordToBinary(*a_, a_->binaryRecord);
+        }
     }
     ~BlankRecord() {
         if (!a_ || a_->isVirtual) return;
         a_->recordBuffer = std::move(saved_);
         a_->recordNumber = number_;
+        if (a_->binaryRecord && binary_.size() == a_->binaryRecordSize)
+            std::memcpy(a_->binaryRecord, binary_.data(), binary_.size());
     }
     BlankRecord(const BlankRecord&) = delete;
     BlankRecord& operator=(const BlankRecord&) = delete;
@@ -63,6 +69,7 @@ public:
 private:
     TWorkArea* a_;
     std::vector<uint8_t> saved_;
+    std::vector<uint8_t> binary_;
     int32_t number_ = 0;
 };
 

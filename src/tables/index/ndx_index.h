@@ -99,7 +99,11 @@ enum SemaphoreAction : int { kLogin = 0, kLogout, kIncRead, kDecRead, kLockSemap
 void HandleSemafore(int action);
 void SetReadSemaphoreProc(bool on);
 void SetLockSemaphoreProc(bool on);
-// Seconds a writer waits for readers to leave (0: no limit); default 100.
+// The unit's settings at start-up.
+struct TIndexDefaults {
+    int semaphoreTimeoutSeconds = 100;  // a writer's wait for readers to leave (0: no limit)
+};
+inline constexpr TIndexDefaults kIndexDefaults{};
 extern int SemaphoreTimeoutSeconds;
 
 // --- checks of the tree (tests and diagnostics)

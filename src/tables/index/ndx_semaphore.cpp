@@ -22,7 +22,7 @@
 
 namespace veldrim {
 
-int SemaphoreTimeoutSeconds = 100;
+int SemaphoreTimeoutSeconds = kIndexDefaults.semaphoreTimeoutSeconds;
 
 namespace ndx {
 
@@ -371,7 +371,7 @@ void IndexInit() {
     ExactFind = false;
     Building = false;
     ResetSemaphores();
-    SemaphoreTimeoutSeconds = 100;
+    SemaphoreTimeoutSeconds = kIndexDefaults.semaphoreTimeoutSeconds;
     SetIndexProgress(nullptr, 0);
     FillIndexSlots();
     IndexLinked = true;

@@ -119,6 +119,32 @@ TEST_F(NdxTree, RandomRunsKeepTheTreeEqualToARebuild) {
     }
 }
 
+TEST_F(NdxTree, BuildsFillWholeNodesWithoutEmptyOnes) {
+    // At a multiple of a node's keys the last leaf is full, not followed by
+    // an empty one; keys that fit one node give a single leaf, node 1.
+    for (const Shape& s : kShapes) {
+        const int m = s.keysPerNode;
+        for (int size : {m, m + 1, m * (m + 1), m * (m + 1) + 1}) {
+            const std::string what = std::string(s.label) + " size " + std::to_string(size);
+            ResetTableEngine();
+            MakeTable(std::string(s.label) + "_b" + std::to_string(size) + ".dbf", {s.field});
+            for (int i = 0; i < size; ++i) AddRecord([&] { SetKey(s, (i * 37) % size); });
+            Index_On("K", "b");
+            const TIndexCheck c = CheckIndexTree(1);
+            EXPECT_TRUE(c.ok) << what << ": " << c.problem;
+            EXPECT_EQ(c.keys, size) << what;
+            const auto b = ReadBytes(Path("b.NDX"));
+            const uint32_t root = U32(b, 0);
+            EXPECT_EQ(U32(b, 4), root + 1) << what;
+            EXPECT_EQ(b.size(), (root + 1) * 512u) << what;
+            if (size == m) EXPECT_EQ(root, 1u) << what;
+            if (size == m * (m + 1)) EXPECT_EQ(c.depth, 2) << what;  // m + 1 full leaves under one root
+            if (size == m * (m + 1) + 1) EXPECT_EQ(c.depth, 3) << what;
+            CloseArea();
+        }
+    }
+}
+
 TEST_F(NdxTree, UniqueIndexKeepsTheFirstRecordOfEachKey) {
     // Model of a unique index under change: a key goes in only when absent,
     // and leaves with the record that holds it.

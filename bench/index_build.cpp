@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/index/ndx_index.h"
@@ -34,32 +35,11 @@ using Clock = std::chrono::steady_clock;
 constexpr int kRepetitions = 5;
 constexpr int kFinds = 100000;
 
-int Records() {
-    const char* e = std::getenv("VELDRIM_BENCH_RECORDS");
-    const int n = e ? std::atoi(e) : 0;
-    return n > 0 ? n : 1000000;
-}
+using veldrim::bench::Folder;
+using veldrim::bench::Records;
 
-struct ScratchFolder {
-    std::string path;
-    ScratchFolder() {
-        char templ[] = "/tmp/veldrim_bench_XXXXXX";
-        const char* d = mkdtemp(templ);
-        path = d ? d : "";
-    }
-    ~ScratchFolder() {
-        std::error_code ec;
-        if (!path.empty()) std::filesystem::remove_all(path, ec);
-    }
-};
-
-ScratchFolder& Folder() {
-    static ScratchFolder dir;
-    return dir;
-}
-
-std::string TablePath() { return Folder().path + "/parts.dbf"; }
-std::string SqlitePath() { return Folder().path + "/parts.sqlite"; }
+std::string TablePath() { return Folder() + "/parts.dbf"; }
+std::string SqlitePath() { return Folder() + "/parts.sqlite"; }
 
 // Names in scrambled order: "P" and a 9-digit number.
 std::string NameOf(int i, int n) {

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "tables/bulk_verbs.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
@@ -30,30 +31,8 @@ namespace {
 using namespace veldrim;
 using Clock = std::chrono::steady_clock;
 
-int Records() {
-    const char* e = std::getenv("VELDRIM_BENCH_RECORDS");
-    const int n = e ? std::atoi(e) : 0;
-    return n > 0 ? n : 1000000;
-}
-
-// A scratch folder for the run, removed at the end.
-struct ScratchFolder {
-    std::string path;
-    ScratchFolder() {
-        char templ[] = "/tmp/veldrim_bench_XXXXXX";
-        const char* d = mkdtemp(templ);
-        path = d ? d : "";
-    }
-    ~ScratchFolder() {
-        std::error_code ec;
-        if (!path.empty()) std::filesystem::remove_all(path, ec);
-    }
-};
-
-const std::string& Folder() {
-    static ScratchFolder dir;
-    return dir.path;
-}
+using veldrim::bench::Folder;
+using veldrim::bench::Records;
 
 std::string TablePath() { return Folder() + "/parts.dbf"; }
 std::string SqlitePath() { return Folder() + "/parts.sqlite"; }

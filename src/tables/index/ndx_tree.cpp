@@ -68,22 +68,27 @@ bool ReadError(const TIndex& ix, int code) {
     return false;
 }
 
+// Reads the next level of a descent; a tree deeper than any sound file, or
+// a read error, drops the path.
+bool ReadLevel(TIndex& ix, uint32_t node, TPathLevel& lv) {
+    lv.node = node;
+    if (ix.path.size() >= static_cast<std::size_t>(kMaxDepth)) {
+        ix.path.clear();
+        Damaged(ix, "GetNode");
+        return false;
+    }
+    if (ReadNode(ix, node, lv.buf.data())) return true;
+    ix.path.clear();
+    return false;
+}
+
 // Walks down from `node` along the first or last children; the empty leaf
 // is accepted only as the root.
 bool DescendEdge(TIndex& ix, uint32_t node, bool rightmost) {
     const int es = Es(ix);
     for (;;) {
-        if (ix.path.size() >= static_cast<std::size_t>(kMaxDepth)) {
-            ix.path.clear();
-            Damaged(ix, "GetNode");
-            return false;
-        }
         TPathLevel lv;
-        lv.node = node;
-        if (!ReadNode(ix, node, lv.buf.data())) {
-            ix.path.clear();
-            return false;
-        }
+        if (!ReadLevel(ix, node, lv)) return false;
         const int c = Count(lv.buf.data());
         if (IsLeaf(lv.buf.data(), es)) {
             if (c == 0 && !ix.path.empty()) {
@@ -304,17 +309,8 @@ bool Seek(TIndex& ix, const uint8_t* key, bool insertMode) {
     ix.bof = ix.eof = false;
     uint32_t node = ix.anchor.root;
     for (;;) {
-        if (ix.path.size() >= static_cast<std::size_t>(kMaxDepth)) {
-            ix.path.clear();
-            Damaged(ix, "GetNode");
-            return false;
-        }
         TPathLevel lv;
-        lv.node = node;
-        if (!ReadNode(ix, node, lv.buf.data())) {
-            ix.path.clear();
-            return false;
-        }
+        if (!ReadLevel(ix, node, lv)) return false;
         const uint8_t* b = lv.buf.data();
         int lo = 0, hi = Count(b);
         while (lo < hi) {

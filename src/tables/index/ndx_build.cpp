@@ -22,6 +22,7 @@
 
 #include "foundation/codepage.h"
 #include "tables/dbf_file.h"
+#include "tables/bulk_verbs.h"
 #include "tables/engine_base.h"
 #include "tables/engine_files.h"
 #include "tables/expr_keys.h"
@@ -297,6 +298,36 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
                     return false;
                 }
     }
+    // An index file that another program holds open is rebuilt only with
+    // the table reopened exclusively, which that program's use refuses.
+    bool reopened = false;
+    if (!a->exclusive && !a->isVirtual && FileExist(path)) {
+        bool ro = false;
+        int code = 0;
+        const int probe = OpenTableFile(path, kFileModeExclusiveReadWrite, &ro, &code);
+        if (probe >= 0) {
+            CloseTableFile(probe);
+        } else if (code == 32 || code == 5) {
+            if (ReopenExclusive(true) != 0) {
+                SetError(225, a->fileName + suffix);
+                return false;
+            }
+            reopened = true;
+        }
+    }
+    struct Reshare {
+        bool active;
+        ~Reshare() {
+            if (!active) return;
+            // Recorded, not raised: this runs while the build unwinds.
+            const uint16_t code = ReopenExclusive(false);
+            if (code != 0 && ErrorState.lastErrorCode == 0) {
+                ErrorState.lastErrorCode = ErrorState.pendingErrorCode = code;
+                ErrorState.contextText =
+                    "Datenbank " + std::string(CurrentWorkArea() ? CurrentWorkArea()->fileName : "") + " [MakeIndex]";
+            }
+        }
+    } reshare{reopened};
     RefreshRecCount();
     TAnchor& an = ix->anchor;
     an.keyType = ix->keyMaker ? 'C' : ix->exprType;

@@ -150,6 +150,25 @@ TEST_F(NdxSemaphore, AnotherProgramsAppendIsFound) {
     EXPECT_EQ(Finish(), 0);
 }
 
+TEST_F(NdxSemaphore, AnIndexInUseElsewhereIsNotRebuilt) {
+    Child([&] {
+        OpenShared();
+        Tell(toParent[1], 'o');
+        Await(toChild[0]);
+        CloseAll();
+    });
+    ASSERT_EQ(Await(toParent[0]), 'o');
+    UseIn(1, table);
+    const auto before = ReadBytes(Path("s.NDX"));
+    EXPECT_TRUE(Contains(Raised([] { MakeIndex("NAME", "s"); }), "Exklusiver Zugriff erforderlich"));
+    EXPECT_EQ(LastError(), 225);
+    EXPECT_EQ(ReadBytes(Path("s.NDX")), before);
+    Tell(toChild[1], 'x');
+    EXPECT_EQ(Finish(), 0);
+    MakeIndex("NAME", "s");
+    EXPECT_EQ(LastError(), 0);
+}
+
 void MakeYesterday(const std::string& path) {
     struct timespec times[2];
     times[0].tv_sec = times[1].tv_sec = std::time(nullptr) - 2 * 86400;

@@ -291,7 +291,7 @@ void CloseArea() {
             }
         };
         if (!a->isVirtual) {
-            step([] { if (HasIndex() && IndexProcTable.closeIndexes) IndexProcTable.closeIndexes(); });
+            step([] { if (IndexLinked && IndexProcTable.closeIndexes) IndexProcTable.closeIndexes(); });
             step([] { RefreshRecCount(); });
         }
         a->savedRecord.clear();

@@ -165,6 +165,17 @@ TEST_F(NdxOpen, PackRebuildsEveryOpenIndex) {
     EXPECT_TRUE(CheckIndexTree(2).ok);
 }
 
+TEST_F(NdxOpen, ClosingTheTableClosesIndexesOutsidePositionOne) {
+    Parts();
+    OpenIndex("QTY", 2);
+    EXPECT_EQ(CurrentOrder(), 0);
+    const int open = OpenDescriptorCount();
+    CloseArea();
+    EXPECT_EQ(OpenDescriptorCount(), open - 2);  // the table and the index
+    UseIn(1, table + " EXCLUSIVE");
+    EXPECT_EQ(IndexProcTable.indexFileName(2), "");
+}
+
 TEST_F(NdxOpen, ProgressIsCalledAtMostStepsTimes) {
     Parts();
     int calls = 0;

@@ -38,6 +38,19 @@ struct TPathLevel {
     std::array<uint8_t, kNdxBlock> buf{};
 };
 
+// The node cache of the index that controls the order: 8 slots of
+// (node number, node), used for reads only; off with NOCACHE and whenever
+// locking is on, since other programs change the file.
+struct TNodeCache {
+    static constexpr std::size_t kSlots = 8;
+    struct Slot {
+        uint32_t node = 0;
+        std::array<uint8_t, kNdxBlock> buf{};
+    };
+    bool on = false;
+    std::vector<Slot> slots;
+};
+
 // One open index (one position of a work area).
 struct TIndex {
     std::string fileName;
@@ -56,6 +69,7 @@ struct TIndex {
     bool anchorModified = false;
     std::string oldKey;               // key-length bytes: the record's key as last saved
     std::vector<TPathLevel> path;     // empty: not positioned
+    TNodeCache cache;                 // position 1 only
     char exprType = 'C';              // result type of the expression
     uint16_t exprLength = 0;          // result length and decimals (key texts)
     uint8_t exprDecimals = 0;

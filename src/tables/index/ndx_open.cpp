@@ -56,8 +56,12 @@ int Order(int area) {
 void Arrange(int area, int n) {
     HomeAll(area);
     if (n > 1 && Open[area][n]) std::swap(Open[area][1], Open[area][n]);
-    for (auto& ix : Open[area])
-        if (ix) ix->path.clear();
+    for (int p = 1; p <= kMaxIndexes; ++p)
+        if (auto& ix = Open[area][p]) {
+            ix->path.clear();
+            ix->cache.slots.clear();
+            ix->cache.on = p == 1 && !ix->noCache;
+        }
 }
 
 // The record number of the index's current entry, checked against the table.
@@ -463,7 +467,7 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
     Open[area][position] = std::move(ix);
     undo.done = true;
     undo.order = 0;
-    if (order > 0) Arrange(area, order);
+    Arrange(area, order > 0 ? order : 1);
     if (position == 1 && a->recordCount > 0) GoTop();
     if (TIndex* c = Controlling()) SaveOldKey(*c);
 }

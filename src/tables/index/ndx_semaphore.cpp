@@ -296,6 +296,7 @@ void RefreshIfChanged(int area) {
         if (AnchorSane(fresh) && fresh.keyLength == ix->anchor.keyLength && fresh.keyType == ix->anchor.keyType)
             ix->anchor = fresh;
         ix->path.clear();
+        ix->cache.slots.clear();
     }
     s->counterSeen = s->Counter();
 }

@@ -248,6 +248,7 @@ bool MakeEmpty(TIndex& ix) {
     ix.anchor.root = 1;
     ix.anchor.nextFree = 2;
     ix.anchorModified = true;
+    ix.cache.slots.clear();
     if (!WriteNode(ix, 1, b.data())) return false;
     if (::ftruncate(ix.fd, 2 * kNdxBlock) != 0) {
         // The blocks behind stay unused until the next build.
@@ -267,11 +268,28 @@ bool ReadNode(TIndex& ix, uint32_t node, uint8_t* buf) {
         Damaged(ix, "GetNode");
         return false;
     }
+    TNodeCache& cache = ix.cache;
+    if (cache.on) {
+        // A hit moves one slot forward; a miss takes the first empty slot or
+        // the last one. Writes go through, so no slot is ever newer than the file.
+        for (std::size_t k = 0; k < cache.slots.size(); ++k) {
+            if (cache.slots[k].node != node) continue;
+            std::memcpy(buf, cache.slots[k].buf.data(), kNdxBlock);
+            if (k > 0) std::swap(cache.slots[k], cache.slots[k - 1]);
+            return true;
+        }
+    }
     const ssize_t got = ::pread(ix.fd, buf, kNdxBlock, static_cast<off_t>(node) * kNdxBlock);
     if (got != kNdxBlock) return ReadError(ix, got < 0 ? IoCodeOf(errno) : 0);
     if (Count(buf) > ix.anchor.maxKeys) {
         Damaged(ix, "GetNode");
         return false;
+    }
+    if (cache.on) {
+        if (cache.slots.size() < TNodeCache::kSlots) cache.slots.emplace_back();
+        TNodeCache::Slot& slot = cache.slots.back();
+        slot.node = node;
+        std::memcpy(slot.buf.data(), buf, kNdxBlock);
     }
     return true;
 }
@@ -280,10 +298,13 @@ bool WriteNode(TIndex& ix, uint32_t node, uint8_t* buf) {
     ClearTail(ix, buf);
     const ssize_t put = ix.readOnly ? -1 : ::pwrite(ix.fd, buf, kNdxBlock, static_cast<off_t>(node) * kNdxBlock);
     if (put != kNdxBlock) {
+        ix.cache.slots.clear();
         SetError(put < 0 && !ix.readOnly ? IoCodeOf(errno) : 5,
                  "Fehler beim Schreiben der Index-Datei: " + ix.fileName + " [SeekAndWrite]");
         return false;
     }
+    for (auto& slot : ix.cache.slots)
+        if (slot.node == node) std::memcpy(slot.buf.data(), buf, kNdxBlock);
     return true;
 }
 

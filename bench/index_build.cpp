@@ -48,7 +48,9 @@ std::string NameOf(int i, int n) {
     return buf;
 }
 
-double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
+double Seconds(Clock::time_point a, Clock::time_point b) {
+    return std::chrono::duration<double>(b - a).count();
+}
 
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
@@ -78,7 +80,8 @@ void WriteTable(int n) {
     std::fputc(0x1A, f);
     const uint32_t count = static_cast<uint32_t>(n);
     unsigned char c[4] = {static_cast<unsigned char>(count), static_cast<unsigned char>(count >> 8),
-                          static_cast<unsigned char>(count >> 16), static_cast<unsigned char>(count >> 24)};
+                          static_cast<unsigned char>(count >> 16),
+                          static_cast<unsigned char>(count >> 24)};
     std::fseek(f, 4, SEEK_SET);
     std::fwrite(c, 1, 4, f);
     std::fclose(f);
@@ -182,9 +185,13 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
     ResetTableEngine();
     std::printf("records = %d, finds = %d, repetitions = %d\n", Records(), kFinds, kRepetitions);
-    std::printf("median seconds: engine build %.3f, sqlite build %.3f, engine finds %.3f, sqlite finds %.3f\n",
-                Median(engineBuild), Median(sqliteBuild), Median(engineFind), Median(sqliteFind));
-    if (Median(sqliteBuild) > 0) std::printf("ratio index_build = %.3f\n", Median(engineBuild) / Median(sqliteBuild));
-    if (Median(sqliteFind) > 0) std::printf("ratio index_find = %.3f\n", Median(engineFind) / Median(sqliteFind));
+    std::printf(
+        "median seconds: engine build %.3f, sqlite build %.3f, engine finds %.3f, sqlite finds "
+        "%.3f\n",
+        Median(engineBuild), Median(sqliteBuild), Median(engineFind), Median(sqliteFind));
+    if (Median(sqliteBuild) > 0)
+        std::printf("ratio index_build = %.3f\n", Median(engineBuild) / Median(sqliteBuild));
+    if (Median(sqliteFind) > 0)
+        std::printf("ratio index_find = %.3f\n", Median(engineFind) / Median(sqliteFind));
     return 0;
 }

@@ -19,8 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Select(1);
         CloseArea();
     });
-    fuzzing::OpenFreshTable(folder + "/fuzz.dbf", {TFieldEntry{"NAME", 'C', 10, 0, 0},
-                                                   TFieldEntry{"QTY", 'N', 8, 2, 0}, TFieldEntry{"DAY", 'D', 8, 0, 0}});
+    fuzzing::OpenFreshTable(folder + "/fuzz.dbf",
+                            {TFieldEntry{"NAME", 'C', 10, 0, 0}, TFieldEntry{"QTY", 'N', 8, 2, 0},
+                             TFieldEntry{"DAY", 'D', 8, 0, 0}});
     Tolerant([] {
         const char* names[] = {"alpha", "bravo", "charly", "delta", "echo", "foxtrot"};
         for (int i = 0; i < 6; ++i) {

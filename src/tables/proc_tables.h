@@ -49,8 +49,8 @@ struct TIndexProcTable {
     void (*closeIndexes)() = nullptr;       // 16 close the area's indexes
     void* slot17 = nullptr;                 // 17 not used
     std::string (*indexFileName)(int n) = nullptr;    // 18 file name of index n
-    IndexKeyText (*keyTextProc)(int n) = nullptr;  // 19 key text of index n (empty when none)
-    IndexKeyText (*orderKeyTextProc)() = nullptr;  // 20 key text of the current order ("Rec:" in natural order)
+    IndexKeyText (*keyTextProc)(int n) = nullptr;     // 19 key text of index n (empty when none)
+    IndexKeyText (*orderKeyTextProc)() = nullptr;     // 20 key text of the current order
     bool (*ascending)(int n) = nullptr;     // 21 not DESCENDING flag of index n
     bool (*soundex)(int n) = nullptr;       // 22 SOUNDEX flag of index n
     void (*readPhase)(bool begin) = nullptr;   // 23 read phase of the index semaphore

@@ -291,7 +291,9 @@ void CloseArea() {
             }
         };
         if (!a->isVirtual) {
-            step([] { if (IndexLinked && IndexProcTable.closeIndexes) IndexProcTable.closeIndexes(); });
+            step([] {
+                if (IndexLinked && IndexProcTable.closeIndexes) IndexProcTable.closeIndexes();
+            });
             step([] { RefreshRecCount(); });
         }
         a->savedRecord.clear();

@@ -81,7 +81,9 @@ public:
     bool Flush() {
         if (buffer_.empty()) return ok_;
         const off_t at = static_cast<off_t>(written_ + 1 - buffer_.size() / kNdxBlock) * kNdxBlock;
-        if (::pwrite(fd_, buffer_.data(), buffer_.size(), at) != static_cast<ssize_t>(buffer_.size())) ok_ = false;
+        if (::pwrite(fd_, buffer_.data(), buffer_.size(), at) !=
+            static_cast<ssize_t>(buffer_.size()))
+            ok_ = false;
         buffer_.clear();
         return ok_;
     }
@@ -134,7 +136,8 @@ private:
             int n = lv.count;
             if (l > 0) --n;  // the last child becomes the trailing child
             SetCount(done.data(), n);
-            if (l > 0) std::memset(EntryAt(done.data(), n, es) + 4, 0, static_cast<std::size_t>(es - 4));
+            if (l > 0)
+                std::memset(EntryAt(done.data(), n, es) + 4, 0, static_cast<std::size_t>(es - 4));
             std::array<uint8_t, 108> up{};
             std::memcpy(up.data(), KeyOf(lv.node.data(), lv.count - 1, es), a_.keyLength);
             const uint32_t upRecord = RecordOf(lv.node.data(), lv.count - 1, es);
@@ -213,7 +216,8 @@ bool CollectItems(TIndex& ix, TWorkArea& a, std::vector<uint8_t>& items, Progres
     for (int32_t first = 1; first <= n; first += chunk) {
         const int32_t count = std::min(chunk, n - first + 1);
         const std::size_t bytes = static_cast<std::size_t>(count) * len;
-        const off_t at = static_cast<off_t>(a.headerLength) + static_cast<off_t>(first - 1) * static_cast<off_t>(len);
+        const off_t at = static_cast<off_t>(a.headerLength) +
+                         static_cast<off_t>(first - 1) * static_cast<off_t>(len);
         if (::pread(a.fd, buf.data(), bytes, at) != static_cast<ssize_t>(bytes)) {
             SetError(errno ? IoCodeOf(errno) : 213, "Datei:  " + a.fileName + " [MakeIndex]");
             return false;
@@ -324,7 +328,9 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
             if (code != 0 && ErrorState.lastErrorCode == 0) {
                 ErrorState.lastErrorCode = ErrorState.pendingErrorCode = code;
                 ErrorState.contextText =
-                    "Datenbank " + std::string(CurrentWorkArea() ? CurrentWorkArea()->fileName : "") + " [MakeIndex]";
+                    "Datenbank " +
+                    std::string(CurrentWorkArea() ? CurrentWorkArea()->fileName : "") +
+                    " [MakeIndex]";
             }
         }
     } reshare{reopened};
@@ -335,7 +341,11 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
     an.keyClass = an.keyType == 'C' ? 0 : 1;
     const std::size_t keyLength = an.keyType == 'C' ? BlankRecordKey(*ix).size() : 8;
     if (keyLength > kMaxKeyLength) {
-        SetError(266, std::string("Ungültige Schlüssellänge von anwender-definiertem KeyMaker geliefert."_cp850) + suffix);
+        SetError(
+            266,
+            std::string(
+                "Ungültige Schlüssellänge von anwender-definiertem KeyMaker geliefert."_cp850) +
+                suffix);
         return false;
     }
     an.keyLength = static_cast<uint16_t>(keyLength);
@@ -348,8 +358,9 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
     const double freeKB = DiskFreeKB(dir);
     const double neededKB = NeededKB(n, s, an.maxKeys);
     if (freeKB >= 0 && neededKB > freeKB) {
-        SetError(227, std::string("Verfügbarer Plattenplatz: "_cp850) + ThousandsFree(freeKB) + " KBytes;" +
-                          "benötigt: "_cp850.data() + ThousandsFree(neededKB) + " KBytes [MakeIndex]" + suffix);
+        SetError(227, std::string("Verfügbarer Plattenplatz: "_cp850) + ThousandsFree(freeKB) +
+                          " KBytes;" + "benötigt: "_cp850.data() + ThousandsFree(neededKB) +
+                          " KBytes [MakeIndex]" + suffix);
         return false;
     }
 
@@ -400,11 +411,12 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
             if (!keep) ::unlink(name.c_str());
         }
     } tf{fd, temp};
-    ::fchmod(fd, 0666 & ~[] {
-        const mode_t m = ::umask(0);
-        ::umask(m);
-        return m;
-    }());
+    ::fchmod(
+        fd, 0666 & ~[] {
+            const mode_t m = ::umask(0);
+            ::umask(m);
+            return m;
+        }());
 
     NodeWriter out(fd);
     TreeWriter tree(an, out);
@@ -427,7 +439,8 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
     const std::string table = a->oemText ? AnsiToOemStr(a->shortName) : a->shortName;
     const std::string expr = a->oemText ? AnsiToOemStr(ix->expression) : ix->expression;
     const auto anchor = AnchorBlock(an, expr, a->recordCount, table);
-    if (!out.Flush() || ::pwrite(fd, anchor.data(), anchor.size(), 0) != kNdxBlock || ::fsync(fd) != 0) {
+    if (!out.Flush() || ::pwrite(fd, anchor.data(), anchor.size(), 0) != kNdxBlock ||
+        ::fsync(fd) != 0) {
         SetError(errno ? IoCodeOf(errno) : 5, "Datei:  " + path + " [MakeIndex]" + suffix);
         return false;
     }
@@ -452,7 +465,9 @@ void SetIndexProgress(IndexProgressProc proc, int steps) {
     progressSteps = steps;
 }
 
-void MakeIndex(const std::string& expression, const std::string& name) { Build(expression, nullptr, name); }
+void MakeIndex(const std::string& expression, const std::string& name) {
+    Build(expression, nullptr, name);
+}
 
 void MakeIndexCB(const std::string& name, KeyMaker keyMaker) {
     if (!keyMaker) {
@@ -483,22 +498,29 @@ void IndexOn(const std::string& expression, const std::string& name, KeyMaker ke
     }
     KeyMaker opener = keyMaker;
     if (!Build(expression, std::move(keyMaker), name)) return;
-    if (opener) OpenIndexCB(OpenOptions(name), 1, std::move(opener));
-    else OpenIndex(OpenOptions(name), 1);
+    if (opener)
+        OpenIndexCB(OpenOptions(name), 1, std::move(opener));
+    else
+        OpenIndex(OpenOptions(name), 1);
 }
 
 }  // namespace
 
-void Index_On(const std::string& expression, const std::string& name) { IndexOn(expression, name, nullptr); }
+void Index_On(const std::string& expression, const std::string& name) {
+    IndexOn(expression, name, nullptr);
+}
 
-void Index_OnCB(const std::string& name, KeyMaker keyMaker) { IndexOn({}, name, std::move(keyMaker)); }
+void Index_OnCB(const std::string& name, KeyMaker keyMaker) {
+    IndexOn({}, name, std::move(keyMaker));
+}
 
 void Reindex() {
     ErrorState.lastErrorCode = 0;
     if (NoDbfOpen("Reindex")) return;
     const int area = CurrentArea;
     if (!AnyIndex(area)) {
-        SetError(221, "Index nicht geöffnet. (DBF="_cp850.data() + CurrentWorkArea()->fileName + ") [Reindex]");
+        SetError(221, "Index nicht geöffnet. (DBF="_cp850.data() + CurrentWorkArea()->fileName +
+                          ") [Reindex]");
         return;
     }
     const int order = CurrentOrder();
@@ -514,17 +536,21 @@ void Reindex() {
     std::vector<Spec> specs;
     for (int p = 1; p <= kMaxIndexes; ++p)
         if (TIndex* ix = At(area, p))
-            specs.push_back({p, ix->fileName, ix->expr ? ix->expression : std::string(), ix->keyMaker,
-                             ix->anchor.unique, ix->soundex, ix->descending, ix->noCache});
+            specs.push_back({p, ix->fileName, ix->expr ? ix->expression : std::string(),
+                             ix->keyMaker, ix->anchor.unique, ix->soundex, ix->descending,
+                             ix->noCache});
     CloseAllIndexes();
     for (const Spec& s : specs) {
         std::string options;
         if (s.soundex) options += " SOUNDEX";
         if (s.descending) options += " DESCENDING";
         if (s.noCache) options += " NOCACHE";
-        if (!Build(s.expression, s.keyMaker, s.name + (s.unique ? " UNIQUE" : "") + options)) return;
-        if (s.keyMaker) OpenIndexCB(s.name + options, s.position, s.keyMaker);
-        else OpenIndex(s.name + options, s.position);
+        if (!Build(s.expression, s.keyMaker, s.name + (s.unique ? " UNIQUE" : "") + options))
+            return;
+        if (s.keyMaker)
+            OpenIndexCB(s.name + options, s.position, s.keyMaker);
+        else
+            OpenIndex(s.name + options, s.position);
         if (ErrorState.lastErrorCode != 0) return;
     }
     if (order > 0) Set_Order_To(order);

@@ -35,7 +35,8 @@ std::string NumberText(double v, int width, int decimals) {
     char buf[400];
     auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
     std::string s = r.ec == std::errc() ? std::string(buf, r.ptr) : std::string("*");
-    if (static_cast<int>(s.size()) < width) s.insert(0, static_cast<std::size_t>(width) - s.size(), ' ');
+    if (static_cast<int>(s.size()) < width)
+        s.insert(0, static_cast<std::size_t>(width) - s.size(), ' ');
     return s;
 }
 
@@ -100,8 +101,8 @@ std::string RawKey(TIndex& ix) {
 }  // namespace
 
 uint32_t GetU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
 void PutU32(uint8_t* p, uint32_t v) {
@@ -113,10 +114,14 @@ std::string FoldKeyText(const std::string& text) {
     out.reserve(text.size() + 8);
     for (std::size_t i = 0; i < text.size() && i < kMaxKeyLength; ++i) {
         auto c = static_cast<uint8_t>(text[i]);
-        if (c >= 'A' && c <= 'Z') c = static_cast<uint8_t>(c - 'A' + 'a');
-        else if (c == 196) c = 228;  // Ä
-        else if (c == 214) c = 246;  // Ö
-        else if (c == 220) c = 252;  // Ü
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<uint8_t>(c - 'A' + 'a');
+        else if (c == 196)
+            c = 228;  // Ä
+        else if (c == 214)
+            c = 246;  // Ö
+        else if (c == 220)
+            c = 252;  // Ü
         switch (c) {
             case 228: out += "ae"; break;
             case 246: out += "oe"; break;
@@ -158,7 +163,8 @@ std::string NormaliseNameList(const std::string& text) {
             i = stop - 1;
         } else if (c == ' ' || c == '\t') {
             const char next = i + 1 < text.size() ? text[i + 1] : '\0';
-            if (next != '\0' && next != ' ' && next != '\t' && next != '"' && next != '\'' && next != '=')
+            if (next != '\0' && next != ' ' && next != '\t' && next != '"' && next != '\'' &&
+                next != '=')
                 out += ' ';
         } else {
             out += c;
@@ -169,7 +175,8 @@ std::string NormaliseNameList(const std::string& text) {
 
 std::string IndexFileName(const std::string& name, const TWorkArea& table) {
     std::string n = name;
-    if (n.find('/') == std::string::npos && n.find('\\') == std::string::npos && n.find(':') == std::string::npos) {
+    if (n.find('/') == std::string::npos && n.find('\\') == std::string::npos &&
+        n.find(':') == std::string::npos) {
         std::string dir, base, ext;
         SplitFileName(table.fileName, dir, base, ext);
         n = dir + n;
@@ -189,18 +196,25 @@ std::string StripOptions(const std::string& text, TNameOptions& opt) {
         if (blank == std::string::npos) break;
         std::string word = rest.substr(blank + 1);
         for (char& c : word) c = UpperAsciiChar(c);
-        if (word == "UNIQUE") opt.unique = true;
-        else if (word == "NOCACHE") opt.noCache = true;
-        else if (word == "SOUNDEX") opt.soundex = true;
-        else if (word == "DESCENDING") opt.descending = true;
-        else break;
+        if (word == "UNIQUE")
+            opt.unique = true;
+        else if (word == "NOCACHE")
+            opt.noCache = true;
+        else if (word == "SOUNDEX")
+            opt.soundex = true;
+        else if (word == "DESCENDING")
+            opt.descending = true;
+        else
+            break;
         rest.resize(blank);
     }
     std::size_t start = rest.find_first_not_of(" \t");
     return start == std::string::npos ? std::string() : rest.substr(start);
 }
 
-uint16_t EntrySizeFor(int keyLength) { return static_cast<uint16_t>(8 + ((keyLength + 3) / 4) * 4); }
+uint16_t EntrySizeFor(int keyLength) {
+    return static_cast<uint16_t>(8 + ((keyLength + 3) / 4) * 4);
+}
 
 void EncodeAnchor(const TAnchor& a, uint8_t* b) {
     std::memset(b, 0, 24);
@@ -235,8 +249,8 @@ bool AnchorSane(const TAnchor& a) {
     return a.maxKeys >= 2 && a.maxKeys <= 504 / a.entrySize && a.root >= 1 && a.nextFree >= 2;
 }
 
-std::vector<uint8_t> AnchorBlock(const TAnchor& a, const std::string& expression, int32_t recordCount,
-                                 const std::string& tableName) {
+std::vector<uint8_t> AnchorBlock(const TAnchor& a, const std::string& expression,
+                                 int32_t recordCount, const std::string& tableName) {
     std::vector<uint8_t> b(kNdxBlock, 0);
     EncodeAnchor(a, b.data());
     std::memcpy(b.data() + 24, expression.data(), std::min<std::size_t>(expression.size(), 100));

@@ -45,7 +45,8 @@ inline constexpr int kMaxIndexes = 16;
 inline constexpr int kMaxKeyLength = 100;
 inline constexpr int kNdxBlock = 512;
 // The text stored in place of an expression for an index written by a KeyMaker.
-inline constexpr const char* kKeyMakerMarker = "Anwender-definierten KeyMaker benutzt, um Index zu erzeugen";
+inline constexpr const char* kKeyMakerMarker =
+    "Anwender-definierten KeyMaker benutzt, um Index zu erzeugen";
 
 // --- unit start and end
 // Fills IndexProcTable and marks the unit linked (engine start; test reset).
@@ -95,7 +96,14 @@ void Reindex();
 void SetIndexProgress(IndexProgressProc proc, int steps);
 
 // --- semaphore file
-enum SemaphoreAction : int { kLogin = 0, kLogout, kIncRead, kDecRead, kLockSemaphore, kUnlockSemaphore };
+enum SemaphoreAction : int {
+    kLogin = 0,
+    kLogout,
+    kIncRead,
+    kDecRead,
+    kLockSemaphore,
+    kUnlockSemaphore
+};
 void HandleSemafore(int action);
 void SetReadSemaphoreProc(bool on);
 void SetLockSemaphoreProc(bool on);

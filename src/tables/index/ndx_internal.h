@@ -15,8 +15,8 @@
 
 namespace veldrim::ndx {
 
-inline constexpr int kAreas = 35;      // work areas 1..35
-inline constexpr int kMaxDepth = 48;   // deeper trees are damaged files
+inline constexpr int kAreas = 35;     // work areas 1..35
+inline constexpr int kMaxDepth = 48;  // deeper trees are damaged files
 
 // The first 24 bytes of the anchor, as held in memory.
 struct TAnchor {
@@ -57,21 +57,21 @@ struct TIndex {
     int fd = -1;
     bool readOnly = false;
     TAnchor anchor;
-    std::string expression;           // normalised text of the file
-    CompiledExpr* expr = nullptr;     // expression index
-    KeyMaker keyMaker;                // KeyMaker index
+    std::string expression;        // normalised text of the file
+    CompiledExpr* expr = nullptr;  // expression index
+    KeyMaker keyMaker;             // KeyMaker index
     bool soundex = false;
     bool descending = false;
     bool noCache = false;
-    int order = 0;                    // the position it was opened in
+    int order = 0;  // the position it was opened in
     bool bof = false;
     bool eof = false;
     bool anchorModified = false;
-    std::string oldKey;               // key-length bytes: the record's key as last saved
-    std::vector<TPathLevel> path;     // empty: not positioned
-    TNodeCache cache;                 // position 1 only
-    char exprType = 'C';              // result type of the expression
-    uint16_t exprLength = 0;          // result length and decimals (key texts)
+    std::string oldKey;            // key-length bytes: the record's key as last saved
+    std::vector<TPathLevel> path;  // empty: not positioned
+    TNodeCache cache;              // position 1 only
+    char exprType = 'C';           // result type of the expression
+    uint16_t exprLength = 0;       // result length and decimals (key texts)
     uint8_t exprDecimals = 0;
     uint8_t area = 0;
 
@@ -107,8 +107,8 @@ void EncodeAnchor(const TAnchor& a, uint8_t* block);
 TAnchor DecodeAnchor(const uint8_t* block);
 // Whole anchor block: the fields, the expression text, the record-count pair
 // and the table name.
-std::vector<uint8_t> AnchorBlock(const TAnchor& a, const std::string& expression, int32_t recordCount,
-                                 const std::string& tableName);
+std::vector<uint8_t> AnchorBlock(const TAnchor& a, const std::string& expression,
+                                 int32_t recordCount, const std::string& tableName);
 // False when the anchor's fields cannot describe a tree.
 bool AnchorSane(const TAnchor& a);
 uint16_t EntrySizeFor(int keyLength);

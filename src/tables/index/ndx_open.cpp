@@ -113,7 +113,8 @@ int32_t HookFirstLast(bool last) {
     TIndex* ix = Controlling();
     if (!a) return 0;
     if (!ix) {
-        SetError(221, "Index nicht geöffnet. (DBF="_cp850.data() + a->fileName + ") [_FindFirst/LastRec]");
+        SetError(221, "Index nicht geöffnet. (DBF="_cp850.data() + a->fileName +
+                          ") [_FindFirst/LastRec]");
         return 0;
     }
     if (NaturalOrder[CurrentArea]) {
@@ -216,7 +217,9 @@ void HookMarkEof() {
 // Natural order off for the scope.
 class IndexedOrder {
 public:
-    explicit IndexedOrder(int area) : area_(area), saved_(NaturalOrder[area]) { NaturalOrder[area] = false; }
+    explicit IndexedOrder(int area) : area_(area), saved_(NaturalOrder[area]) {
+        NaturalOrder[area] = false;
+    }
     ~IndexedOrder() { NaturalOrder[area_] = saved_; }
     IndexedOrder(const IndexedOrder&) = delete;
     IndexedOrder& operator=(const IndexedOrder&) = delete;
@@ -249,8 +252,8 @@ void AppendNewKey() {
             ErrorState.pendingErrorCode = 0;
             for (auto& [q, k] : done)
                 if (DeleteKey(*At(area, q), k, a->recordNumber) != 0) {
-                    SetError(254, std::string("Index-Datei beschädigt. "_cp850) + At(area, q)->fileName +
-                                      " [AppendNewKey]");
+                    SetError(254, std::string("Index-Datei beschädigt. "_cp850) +
+                                      At(area, q)->fileName + " [AppendNewKey]");
                     return;
                 }
             ErrorState.lastErrorCode = code;
@@ -277,8 +280,8 @@ void ReplaceKeys() {
             std::string key;
             if (!MakeKey(*ix, key) || key == ix->oldKey) continue;
             if (DeleteKey(*ix, ix->oldKey, a->recordNumber) != 0) {
-                SetError(254, "Datensatz Nr. " + std::to_string(a->recordNumber) + " nicht im Index gefunden. " +
-                                  ix->fileName + " [CompareKeys]");
+                SetError(254, "Datensatz Nr. " + std::to_string(a->recordNumber) +
+                                  " nicht im Index gefunden. " + ix->fileName + " [CompareKeys]");
                 return;
             }
             if (InsertKey(*ix, key, a->recordNumber) != 0) return;
@@ -336,13 +339,16 @@ bool HookSoundex(int n) {
 void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
     const std::string where = "[SetIndexTo(<>," + nameText + "," + std::to_string(position) + ")]";
     if (position < 1 || position > kMaxIndexes) {
-        SetError(220, std::string("Parameter Index-Ordnung außerhalb des zulässigen Bereichs "_cp850) + where);
+        SetError(220,
+                 std::string("Parameter Index-Ordnung außerhalb des zulässigen Bereichs "_cp850) +
+                     where);
         return;
     }
     TWorkArea* a = CurrentWorkArea();
     if (!a) {
-        SetError(220, "Öffnungsversuch von "_cp850.data() + nameText + std::string(" Index-Datei ohne geöffnete DBF-Datei."_cp850) +
-                          " " + where);
+        SetError(220, "Öffnungsversuch von "_cp850.data() + nameText +
+                          std::string(" Index-Datei ohne geöffnete DBF-Datei."_cp850) + " " +
+                          where);
         return;
     }
     const int area = CurrentArea;
@@ -360,9 +366,10 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
     for (int ar = 1; ar <= kAreas; ++ar)
         for (auto& other : Open[ar])
             if (other && SameFile(other->fileName) == same) {
-                SetError(220, std::string("Index-Datei bereits geöffnet: "_cp850) + path + std::string(" für "_cp850) + WorkAreas[ar]->fileName + "\n\r" +
-                                  std::string("Versuch gleichnamigen Index zu setzen für "_cp850) + a->fileName +
-                                  ". [OpenIndex/Set_Index_To]");
+                SetError(220, std::string("Index-Datei bereits geöffnet: "_cp850) + path +
+                                  std::string(" für "_cp850) + WorkAreas[ar]->fileName + "\n\r" +
+                                  std::string("Versuch gleichnamigen Index zu setzen für "_cp850) +
+                                  a->fileName + ". [OpenIndex/Set_Index_To]");
                 return;
             }
     if (!AnyIndex(area)) SemaphoreLogin(area);
@@ -386,12 +393,13 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
     if (OpenModeOverride != 65535) mode = OpenModeOverride;
     int code = 0;
     ix->fd = OpenTableFile(path, mode, &ix->readOnly, &code);
-    const std::string damaged = std::string("Ungültiger dBASE-Schlüsselausdruck oder Index-Datei beschädigt "_cp850) + path;
+    const std::string damaged =
+        std::string("Ungültiger dBASE-Schlüsselausdruck oder Index-Datei beschädigt "_cp850) + path;
     if (ix->fd < 0) {
         SetError(code, "Fehler beim Lesen der Index-Datei:  " + path + " [ReadAnchorNodes]");
         return;
     }
-    struct stat st{};
+    struct stat st {};
     std::array<uint8_t, kNdxBlock> anchor{};
     if (::fstat(ix->fd, &st) != 0 || st.st_size < 2 * kNdxBlock ||
         ::pread(ix->fd, anchor.data(), anchor.size(), 0) != kNdxBlock) {
@@ -416,8 +424,11 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
         return;
     }
     if (keyMaker && !marker) {
-        SetError(223, std::string("KeyMaker-Funktion mit durch dBase-Schlüsselausdruck erzeugter Index-Datei verwendet "_cp850) +
-                      "[OpenIndex/Set_Index_ToCB(" + nameText + ")]");
+        SetError(
+            223,
+            std::string(
+                "KeyMaker-Funktion mit durch dBase-Schlüsselausdruck erzeugter Index-Datei verwendet "_cp850) +
+                "[OpenIndex/Set_Index_ToCB(" + nameText + ")]");
         return;
     }
     if (keyMaker) {
@@ -431,11 +442,14 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
     } else {
         {
             QuietEngineErrors quiet;
-            ix->expr = ix->expression.empty() ? nullptr : InArea(area, [&] { return ParserProcTable.compile(ix->expression); });
+            ix->expr = ix->expression.empty()
+                           ? nullptr
+                           : InArea(area, [&] { return ParserProcTable.compile(ix->expression); });
             ErrorState.pendingErrorCode = 0;
         }
         const char t = ix->expr ? ix->expr->resultType : ' ';
-        if (!ix->expr || (t != 'C' && t != 'N' && t != 'D') || (t == 'C') != (ix->anchor.keyType == 'C')) {
+        if (!ix->expr || (t != 'C' && t != 'N' && t != 'D') ||
+            (t == 'C') != (ix->anchor.keyType == 'C')) {
             SetError(222, damaged);
             return;
         }
@@ -456,10 +470,15 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
     if (ix->Character()) {
         const std::string blank = BlankRecordKey(*ix);
         if (blank.size() != ix->anchor.keyLength) {
-            SetError(266, "Ungültige Schlüssellänge von anwender-definiertem KeyMaker geliefert.\n\rErwartete Länge= "_cp850.data() +
-                              std::string(ix->anchor.keyLength < 100 ? (ix->anchor.keyLength < 10 ? 2 : 1) : 0, ' ') +
-                              std::to_string(ix->anchor.keyLength) + "\n\r" + std::string("Schlüssel= "_cp850) + "[" + blank + "] " +
-                              " [SetIndexTo/OpenIndex]");
+            SetError(
+                266,
+                "Ungültige Schlüssellänge von anwender-definiertem KeyMaker geliefert.\n\rErwartete Länge= "_cp850
+                        .data() +
+                    std::string(
+                        ix->anchor.keyLength < 100 ? (ix->anchor.keyLength < 10 ? 2 : 1) : 0, ' ') +
+                    std::to_string(ix->anchor.keyLength) + "\n\r" +
+                    std::string("Schlüssel= "_cp850) + "[" + blank + "] " +
+                    " [SetIndexTo/OpenIndex]");
             return;
         }
     }
@@ -514,18 +533,21 @@ void SyncPosition(int area, int position, bool soft) {
         // it does not hold stands where that key would be.
         if (ix->anchor.unique) return;
         if (soft)
-            SetError(212, std::string("Datensatz mit Schlüssel: ") + kQuote + KeyForMessage(*ix, key) + kQuote +
-                              " nicht im Index: " + name + ". [SoftSyncIndex]");
+            SetError(212, std::string("Datensatz mit Schlüssel: ") + kQuote +
+                              KeyForMessage(*ix, key) + kQuote + " nicht im Index: " + name +
+                              ". [SoftSyncIndex]");
         else
             SetError(212, std::string("Schlüssel: ") + kQuote + KeyForMessage(*ix, key) + kQuote +
-                              " nicht im Index: " + name + ". [SyncIndex-1] Record: " + std::to_string(a->recordNumber));
+                              " nicht im Index: " + name +
+                              ". [SyncIndex-1] Record: " + std::to_string(a->recordNumber));
         return;
     }
     if (ix->anchor.unique) return;
     while (GetU32(e + 4) != static_cast<uint32_t>(a->recordNumber)) {
         if (!StepNext(*ix) || !(e = CurrentEntry(*ix)) || CompareKeys(*ix, e + 8, k) != 0) {
-            SetError(212, std::string("Datensatz mit Schlüssel: ") + kQuote + KeyForMessage(*ix, key) + kQuote +
-                              " nicht im Index: " + name + (soft ? ". [SoftSyncIndex]" : ". [SyncIndex-2]"));
+            SetError(212, std::string("Datensatz mit Schlüssel: ") + kQuote +
+                              KeyForMessage(*ix, key) + kQuote + " nicht im Index: " + name +
+                              (soft ? ". [SoftSyncIndex]" : ". [SyncIndex-2]"));
             return;
         }
     }
@@ -584,7 +606,8 @@ void OpenIndex(const std::string& name, int position) { OpenInto(name, position,
 
 void OpenIndexCB(const std::string& name, int position, KeyMaker keyMaker) {
     if (!keyMaker) {
-        SetError(254, "Weder Ausdruck noch KeyMaker sind definiert [OpenIndex/Set_Index_ToCB(" + name + ")]");
+        SetError(254, "Weder Ausdruck noch KeyMaker sind definiert [OpenIndex/Set_Index_ToCB(" +
+                          name + ")]");
         return;
     }
     OpenInto(name, position, std::move(keyMaker));
@@ -603,8 +626,10 @@ void Set_Index_To(const std::string& names) {
         if (end == std::string::npos) end = text.size();
         std::string word = text.substr(i, end - i);
         TNameOptions probe;
-        if (!list.empty() && StripOptions("x " + word, probe) == "x") list.back() += " " + word;
-        else if (!word.empty()) list.push_back(word);
+        if (!list.empty() && StripOptions("x " + word, probe) == "x")
+            list.back() += " " + word;
+        else if (!word.empty())
+            list.push_back(word);
         i = end + 1;
     }
     int position = 0;
@@ -623,11 +648,13 @@ void Set_Order_To(int n) {
     const int area = CurrentArea;
     const std::string call = "Set_Order_To(" + std::to_string(n) + ")";
     if (n < 0 || n > kMaxIndexes) {
-        SetError(220, std::string("Ungültige Index-Ordnung angegeben: SET_ORDER_TO. ["_cp850) + call + "] (DBF=" + a->fileName + ")");
+        SetError(220, std::string("Ungültige Index-Ordnung angegeben: SET_ORDER_TO. ["_cp850) +
+                          call + "] (DBF=" + a->fileName + ")");
         return;
     }
     if (!AnyIndex(area)) {
-        SetError(221, "Index nicht geöffnet. (DBF="_cp850.data() + a->fileName + ") [" + call + "]");
+        SetError(221,
+                 "Index nicht geöffnet. (DBF="_cp850.data() + a->fileName + ") [" + call + "]");
         return;
     }
     if (n == 0) {
@@ -637,7 +664,8 @@ void Set_Order_To(int n) {
     bool present = false;
     for (auto& ix : Open[area]) present = present || (ix && ix->order == n);
     if (!present) {
-        SetError(221, "Index nicht geöffnet.. (DBF="_cp850.data() + a->fileName + ") [" + call + "]");
+        SetError(221,
+                 "Index nicht geöffnet.. (DBF="_cp850.data() + a->fileName + ") [" + call + "]");
         return;
     }
     ReadPhase read;
@@ -667,24 +695,28 @@ void CloseIndex(int position) {
         if (ix->anchorModified) {
             const TWorkArea* a = WorkAreas[area];
             const bool shared = a && !a->exclusive && LockingOn;
-            struct flock fl{};
+            struct flock fl {};
             fl.l_whence = SEEK_SET;
             fl.l_start = 0;
             fl.l_len = 1;
             fl.l_type = F_WRLCK;
             if (shared && ::fcntl(ix->fd, F_OFD_SETLKW, &fl) != 0) {
-                SetError(33, "Konnte Index nicht sperren um Anchor-Knoten zu schreiben" + ix->fileName);
+                SetError(33,
+                         "Konnte Index nicht sperren um Anchor-Knoten zu schreiben" + ix->fileName);
             } else {
                 WriteAnchor(*ix);
                 fl.l_type = F_UNLCK;
                 if (shared && ::fcntl(ix->fd, F_OFD_SETLK, &fl) != 0)
-                    SetError(33, "Konnte Index nicht entsperren nach Schreiben des Anchor-Knotens " + ix->fileName);
+                    SetError(33,
+                             "Konnte Index nicht entsperren nach Schreiben des Anchor-Knotens " +
+                                 ix->fileName);
             }
         }
         const int fd = ix->fd;
         ix->fd = -1;
         if (fd >= 0 && ::close(fd) != 0)
-            SetError(IoCodeOf(errno), std::string("Fehler beim Schließen der Index-Datei:  "_cp850) + ix->fileName);
+            SetError(IoCodeOf(errno),
+                     std::string("Fehler beim Schließen der Index-Datei:  "_cp850) + ix->fileName);
         ix.reset();
     }
     if (!AnyIndex(area)) {
@@ -720,7 +752,9 @@ bool FindKey(const std::string& text, bool exact) {
         return false;
     }
     if (NaturalOrder[area]) {
-        SetError(254, std::string("Find() mit Index-Ordnung 0 (natürliche Ordnung) nicht erlaubt [Find]"_cp850));
+        SetError(254,
+                 std::string(
+                     "Find() mit Index-Ordnung 0 (natürliche Ordnung) nicht erlaubt [Find]"_cp850));
         return false;
     }
     if (text.empty()) return FoundFlag != 0;
@@ -730,8 +764,10 @@ bool FindKey(const std::string& text, bool exact) {
     if (ix->keyMaker) {
         std::string t = text;
         if (exact) t.resize(std::max<std::size_t>(t.size(), static_cast<std::size_t>(kl)), ' ');
-        if (ix->soundex) t = Soundex(t);
-        else if (a->oemText) t = AnsiToOemStr(t);
+        if (ix->soundex)
+            t = Soundex(t);
+        else if (a->oemText)
+            t = AnsiToOemStr(t);
         if (ix->descending)
             for (char& c : t) c = static_cast<char>(~static_cast<uint8_t>(c));
         search = t;
@@ -830,7 +866,8 @@ bool IndexInfo(const std::string& name, TIndexInfo& info) {
     const int err = errno;
     if (fd >= 0) ::close(fd);
     if (!ok) {
-        SetError(fd < 0 ? IoCodeOf(err) : 222, "Fehler beim Lesen der Index-Datei: \n\r[IndexInfo(<>," + name + ")]");
+        SetError(fd < 0 ? IoCodeOf(err) : 222,
+                 "Fehler beim Lesen der Index-Datei: \n\r[IndexInfo(<>," + name + ")]");
         return false;
     }
     const TAnchor an = DecodeAnchor(b.data());
@@ -843,7 +880,8 @@ bool IndexInfo(const std::string& name, TIndexInfo& info) {
     const uint32_t count = GetU32(b.data() + 492);
     if (GetU32(b.data() + 488) == ~count) {
         info.recordCount = static_cast<int32_t>(count);
-        info.tableName.assign(reinterpret_cast<const char*>(b.data() + 496), strnlen(reinterpret_cast<const char*>(b.data() + 496), 13));
+        info.tableName.assign(reinterpret_cast<const char*>(b.data() + 496),
+                              strnlen(reinterpret_cast<const char*>(b.data() + 496), 13));
     }
     return true;
 }

@@ -28,7 +28,8 @@ namespace ndx {
 
 namespace {
 
-const char* const kActionNames[] = {"LOGIN", "LOGOUT", "INCREAD", "DECREAD", "LOCKSEMAPHORE", "UNLOCKSEMAPHORE"};
+const char* const kActionNames[] = {"LOGIN",   "LOGOUT",        "INCREAD",
+                                    "DECREAD", "LOCKSEMAPHORE", "UNLOCKSEMAPHORE"};
 
 struct TSemRecord {
     int fd = -1;
@@ -61,7 +62,7 @@ std::string Action(int a) { return a >= 0 && a <= 5 ? kActionNames[a] : "?"; }
 bool Region(TSemRecord& s, bool unlock, int* code) {
     *code = 0;
     if (!LockingOn) return true;
-    struct flock fl{};
+    struct flock fl {};
     fl.l_type = unlock ? F_UNLCK : F_WRLCK;
     fl.l_whence = SEEK_SET;
     fl.l_start = 1;
@@ -80,9 +81,9 @@ bool TakeRegion(TSemRecord& s, int action) {
         }
         WaitMs(10);
     }
-    SetError(1202, "10 second timeout: Cannot lock index semaphore file: " + s.name + " " + Action(action) +
-                       "\r\nPossible cause: Network lock limit exceeded\r\n" + " Lock result code: " +
-                       std::to_string(code));
+    SetError(1202, "10 second timeout: Cannot lock index semaphore file: " + s.name + " " +
+                       Action(action) + "\r\nPossible cause: Network lock limit exceeded\r\n" +
+                       " Lock result code: " + std::to_string(code));
     return false;
 }
 
@@ -112,7 +113,8 @@ bool LockTableByte(const TWorkArea& a, const std::string& name, int action) {
         if (LockRegion(false, a, LockBase, 1) == 0) return true;
         WaitMs(10);
     }
-    SetError(1202, "Cannot lock database for: " + name + " Action=" + Action(action) + " [Database Semaphore]");
+    SetError(1202, "Cannot lock database for: " + name + " Action=" + Action(action) +
+                       " [Database Semaphore]");
     return false;
 }
 
@@ -126,7 +128,8 @@ std::string SemaphoreName(const TWorkArea& a) { return ForceExtension(a.fileName
 bool PrepareFile(const std::string& name) {
     std::array<uint8_t, 4> zero{};
     if (!FileExist(name)) {
-        const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        const int fd =
+            ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd < 0) return errno == EEXIST;
         const bool ok = ::pwrite(fd, zero.data(), 4, 0) == 4;
         ::close(fd);
@@ -153,8 +156,10 @@ void Login(int area, TWorkArea& a) {
     } unlock{a};
     bool ro = false;
     int code = 0;
-    if (PrepareFile(s->name)) s->fd = OpenTableFile(s->name, 0x42, &ro, &code);
-    else code = IoCodeOf(errno);
+    if (PrepareFile(s->name))
+        s->fd = OpenTableFile(s->name, 0x42, &ro, &code);
+    else
+        code = IoCodeOf(errno);
     if (s->fd < 0) {
         SetError(code ? code : 5, "Cannot open/create: " + s->name + " " + Action(kLogin));
         return;
@@ -183,7 +188,8 @@ void Logout(int area, TWorkArea& a) {
     bool last = false;
     if (s->regionHeld || TakeRegion(*s, kLogout)) {
         if (ReadRecord(*s, kLogout)) {
-            if (s->registered && s->Readers() > 0) s->rec[1] = static_cast<uint8_t>(s->Readers() - 1);
+            if (s->registered && s->Readers() > 0)
+                s->rec[1] = static_cast<uint8_t>(s->Readers() - 1);
             if (s->writeNest > 0) s->rec[1] = 0;
             if (s->rec[0] > 0) --s->rec[0];
             last = s->rec[0] == 0;
@@ -246,10 +252,11 @@ void LockForWrite(TSemRecord& s) {
         if (limit != 0 && TickCount() - start >= limit) {
             s.writeNest = 0;
             ReleaseRegion(s, kLockSemaphore);
-            SetError(1202, std::to_string(SemaphoreTimeoutSeconds) + " second timeout, cannot read: " + s.name + "\r\n" +
-                               "Possible cause: Other user's program has terminated abnormally." + "\r\n" +
-                               "Cure: Log all users of this application off the network," + "\r\n" + "then delete " +
-                               s.name);
+            SetError(1202, std::to_string(SemaphoreTimeoutSeconds) +
+                               " second timeout, cannot read: " + s.name + "\r\n" +
+                               "Possible cause: Other user's program has terminated abnormally." +
+                               "\r\n" + "Cure: Log all users of this application off the network," +
+                               "\r\n" + "then delete " + s.name);
             return;
         }
         WaitMs(1);
@@ -293,7 +300,8 @@ void RefreshIfChanged(int area) {
         std::array<uint8_t, 24> b{};
         if (::pread(ix->fd, b.data(), b.size(), 0) != 24) continue;
         const TAnchor fresh = DecodeAnchor(b.data());
-        if (AnchorSane(fresh) && fresh.keyLength == ix->anchor.keyLength && fresh.keyType == ix->anchor.keyType)
+        if (AnchorSane(fresh) && fresh.keyLength == ix->anchor.keyLength &&
+            fresh.keyType == ix->anchor.keyType)
             ix->anchor = fresh;
         ix->path.clear();
         ix->cache.slots.clear();
@@ -336,7 +344,8 @@ void HandleSemafore(int action) {
 
 namespace {
 
-void Nesting(std::array<int, ndx::kAreas + 1>& counts, bool on, int begin, int end, const char* name) {
+void Nesting(std::array<int, ndx::kAreas + 1>& counts, bool on, int begin, int end,
+             const char* name) {
     const int area = CurrentArea;
     if (area < 1 || area > ndx::kAreas) return;
     if (on) {
@@ -353,7 +362,9 @@ void Nesting(std::array<int, ndx::kAreas + 1>& counts, bool on, int begin, int e
 
 }  // namespace
 
-void SetReadSemaphoreProc(bool on) { Nesting(ndx::HookReads, on, kIncRead, kDecRead, "SetReadSemaphoreProc"); }
+void SetReadSemaphoreProc(bool on) {
+    Nesting(ndx::HookReads, on, kIncRead, kDecRead, "SetReadSemaphoreProc");
+}
 
 void SetLockSemaphoreProc(bool on) {
     Nesting(ndx::HookWrites, on, kLockSemaphore, kUnlockSemaphore, "SetLockSemaphoreProc");

@@ -33,7 +33,8 @@ void ClearTail(const TIndex& ix, uint8_t* b) {
     if (used < kNdxBlock) std::memset(b + used, 0, static_cast<std::size_t>(kNdxBlock - used));
 }
 
-void SetEntry(const TIndex& ix, uint8_t* b, int i, uint32_t child, uint32_t record, const uint8_t* key) {
+void SetEntry(const TIndex& ix, uint8_t* b, int i, uint32_t child, uint32_t record,
+              const uint8_t* key) {
     uint8_t* e = EntryAt(b, i, Es(ix));
     std::memset(e, 0, static_cast<std::size_t>(Es(ix)));
     PutU32(e, child);
@@ -42,8 +43,8 @@ void SetEntry(const TIndex& ix, uint8_t* b, int i, uint32_t child, uint32_t reco
 }
 
 // Opens a gap at i in a node of c entries and fills it.
-void InsertEntry(const TIndex& ix, uint8_t* b, int c, int i, uint32_t child, uint32_t record, const uint8_t* key,
-                 bool leaf) {
+void InsertEntry(const TIndex& ix, uint8_t* b, int c, int i, uint32_t child, uint32_t record,
+                 const uint8_t* key, bool leaf) {
     const int es = Es(ix);
     const std::size_t moved = static_cast<std::size_t>((c - i) * es + (leaf ? 0 : 4));
     std::memmove(EntryAt(b, i + 1, es), EntryAt(b, i, es), moved);
@@ -64,7 +65,8 @@ void RemoveEntry(const TIndex& ix, uint8_t* b, int c, int i, bool leaf) {
 }
 
 bool ReadError(const TIndex& ix, int code) {
-    SetError(code ? code : 222, "Fehler beim Lesen der Index-Datei: " + ix.fileName + " [SeekAndRead]");
+    SetError(code ? code : 222,
+             "Fehler beim Lesen der Index-Datei: " + ix.fileName + " [SeekAndRead]");
     return false;
 }
 
@@ -136,7 +138,8 @@ bool FixUnderflow(TIndex& ix, int L) {
     const int j = p.pos;
     const int pc = Count(p.buf.data());
     std::array<uint8_t, kNdxBlock> sb{};
-    std::string sep(reinterpret_cast<const char*>(KeyOf(p.buf.data(), j > 0 ? j - 1 : 0, es)), ix.anchor.keyLength);
+    std::string sep(reinterpret_cast<const char*>(KeyOf(p.buf.data(), j > 0 ? j - 1 : 0, es)),
+                    ix.anchor.keyLength);
     const uint32_t sepRec = RecordOf(p.buf.data(), j > 0 ? j - 1 : 0, es);
     const auto* sepKey = reinterpret_cast<const uint8_t*>(sep.data());
     if (j > 0) {
@@ -162,7 +165,8 @@ bool FixUnderflow(TIndex& ix, int L) {
         }
         // Borrow the left sibling's last child.
         const uint32_t moved = ChildOf(sb.data(), m, es);
-        std::string newSep(reinterpret_cast<const char*>(KeyOf(sb.data(), m - 1, es)), ix.anchor.keyLength);
+        std::string newSep(reinterpret_cast<const char*>(KeyOf(sb.data(), m - 1, es)),
+                           ix.anchor.keyLength);
         const uint32_t newSepRec = RecordOf(sb.data(), m - 1, es);
         SetCount(sb.data(), m - 1);
         std::memset(n.buf.data(), 0, kNdxBlock);
@@ -231,7 +235,8 @@ bool RemoveChild(TIndex& ix, int L) {
         maxChanged = true;
     }
     if (maxChanged) {
-        if (!PropagateMax(ix, L, reinterpret_cast<const uint8_t*>(newMax.data()), newMaxRec)) return false;
+        if (!PropagateMax(ix, L, reinterpret_cast<const uint8_t*>(newMax.data()), newMaxRec))
+            return false;
     }
     if (c - 1 >= 1) return WriteLevel(ix, L);
     if (L == 0) {
@@ -260,8 +265,9 @@ bool MakeEmpty(TIndex& ix) {
 
 bool ReadNode(TIndex& ix, uint32_t node, uint8_t* buf) {
     if (node == 0) {
-        SetError(254, std::string("Ungültige Knotennummer (0) in DBF-Bereich "_cp850) + std::to_string(ix.area) +
-                          ", Ordnung " + std::to_string(ix.order) + " [GetNode]");
+        SetError(254, std::string("Ungültige Knotennummer (0) in DBF-Bereich "_cp850) +
+                          std::to_string(ix.area) + ", Ordnung " + std::to_string(ix.order) +
+                          " [GetNode]");
         return false;
     }
     if (node >= ix.anchor.nextFree) {
@@ -296,7 +302,8 @@ bool ReadNode(TIndex& ix, uint32_t node, uint8_t* buf) {
 
 bool WriteNode(TIndex& ix, uint32_t node, uint8_t* buf) {
     ClearTail(ix, buf);
-    const ssize_t put = ix.readOnly ? -1 : ::pwrite(ix.fd, buf, kNdxBlock, static_cast<off_t>(node) * kNdxBlock);
+    const ssize_t put =
+        ix.readOnly ? -1 : ::pwrite(ix.fd, buf, kNdxBlock, static_cast<off_t>(node) * kNdxBlock);
     if (put != kNdxBlock) {
         ix.cache.slots.clear();
         SetError(put < 0 && !ix.readOnly ? IoCodeOf(errno) : 5,
@@ -336,8 +343,10 @@ bool Seek(TIndex& ix, const uint8_t* key, bool insertMode) {
         int lo = 0, hi = Count(b);
         while (lo < hi) {
             const int mid = (lo + hi) / 2;
-            if (CompareKeys(ix, KeyOf(b, mid, es), key) < 0) lo = mid + 1;
-            else hi = mid;
+            if (CompareKeys(ix, KeyOf(b, mid, es), key) < 0)
+                lo = mid + 1;
+            else
+                hi = mid;
         }
         lv.pos = lo;
         const bool leaf = IsLeaf(b, es);
@@ -452,14 +461,16 @@ int InsertKey(TIndex& ix, const std::string& key, int32_t record) {
         const int keep = n - n / 2;
         const uint32_t fresh = ix.anchor.nextFree++;
         ix.anchorModified = true;
-        std::string up(reinterpret_cast<const char*>(KeyOf(tmp.data(), keep - 1, es)), ix.anchor.keyLength);
+        std::string up(reinterpret_cast<const char*>(KeyOf(tmp.data(), keep - 1, es)),
+                       ix.anchor.keyLength);
         const uint32_t upRec = RecordOf(tmp.data(), keep - 1, es);
         std::array<uint8_t, kNdxBlock> right{};
         std::memset(b, 0, kNdxBlock);
         if (leaf) {
             std::memcpy(b + 4, tmp.data() + 4, static_cast<std::size_t>(keep * es));
             SetCount(b, keep);
-            std::memcpy(right.data() + 4, EntryAt(tmp.data(), keep, es), static_cast<std::size_t>((n - keep) * es));
+            std::memcpy(right.data() + 4, EntryAt(tmp.data(), keep, es),
+                        static_cast<std::size_t>((n - keep) * es));
         } else {
             // The lower half's last child becomes its trailing child; its key goes up.
             std::memcpy(b + 4, tmp.data() + 4, static_cast<std::size_t>((keep - 1) * es + 4));
@@ -511,7 +522,8 @@ int DeleteKey(TIndex& ix, const std::string& key, int32_t record) {
         std::string last(reinterpret_cast<const char*>(KeyOf(b, c - 2, es)), ix.anchor.keyLength);
         const uint32_t lastRec = RecordOf(b, c - 2, es);
         ok = WriteLevel(ix, L);
-        if (ok && pos == c - 1) ok = PropagateMax(ix, L, reinterpret_cast<const uint8_t*>(last.data()), lastRec);
+        if (ok && pos == c - 1)
+            ok = PropagateMax(ix, L, reinterpret_cast<const uint8_t*>(last.data()), lastRec);
     } else if (L == 0) {
         ok = MakeEmpty(ix);
     } else {
@@ -549,26 +561,32 @@ struct TreeWalk {
             out.ok = false;
             return false;
         };
-        if (depth > kMaxDepth || !seen.insert(node).second) return fail("node reached twice or tree too deep");
+        if (depth > kMaxDepth || !seen.insert(node).second)
+            return fail("node reached twice or tree too deep");
         std::array<uint8_t, kNdxBlock> b{};
         if (!ReadNode(ix, node, b.data())) return fail("node unreadable");
         const int c = Count(b.data());
         const bool root = depth == 0;
         if (IsLeaf(b.data(), es)) {
             if (leafDepth < 0) leafDepth = depth;
-            if (leafDepth != depth) return fail("leaves at depths " + std::to_string(leafDepth) + " and " + std::to_string(depth));
-            if (c < (root ? 0 : 1) || c > ix.anchor.maxKeys) return fail("leaf count " + std::to_string(c));
+            if (leafDepth != depth)
+                return fail("leaves at depths " + std::to_string(leafDepth) + " and " +
+                            std::to_string(depth));
+            if (c < (root ? 0 : 1) || c > ix.anchor.maxKeys)
+                return fail("leaf count " + std::to_string(c));
             for (int i = 0; i < c; ++i) {
                 std::string k(reinterpret_cast<const char*>(KeyOf(b.data(), i, es)), kl);
                 if (havePrevious) {
-                    const int cmp = CompareKeys(ix, reinterpret_cast<const uint8_t*>(previous.data()),
-                                                reinterpret_cast<const uint8_t*>(k.data()));
+                    const int cmp =
+                        CompareKeys(ix, reinterpret_cast<const uint8_t*>(previous.data()),
+                                    reinterpret_cast<const uint8_t*>(k.data()));
                     if (cmp > 0 || (cmp == 0 && ix.anchor.unique)) return fail("keys out of order");
                 }
                 previous = k;
                 havePrevious = true;
                 ++out.keys;
-                if (entries) entries->push_back({k, static_cast<int32_t>(RecordOf(b.data(), i, es))});
+                if (entries)
+                    entries->push_back({k, static_cast<int32_t>(RecordOf(b.data(), i, es))});
             }
             if (c > 0) maxKey = previous;
             return true;
@@ -577,8 +595,10 @@ struct TreeWalk {
         for (int i = 0; i <= c; ++i) {
             std::string sub;
             if (!Node(ChildOf(b.data(), i, es), depth + 1, sub)) return false;
-            if (i < c && CompareKeys(ix, KeyOf(b.data(), i, es), reinterpret_cast<const uint8_t*>(sub.data())) != 0)
-                return fail("inner key " + std::to_string(i) + " is not its subtree's greatest key");
+            if (i < c && CompareKeys(ix, KeyOf(b.data(), i, es),
+                                     reinterpret_cast<const uint8_t*>(sub.data())) != 0)
+                return fail("inner key " + std::to_string(i) +
+                            " is not its subtree's greatest key");
             maxKey = sub;
         }
         return true;

@@ -17,7 +17,8 @@ namespace veldrim::testing {
 class IndexTest : public TableTest {
 protected:
     // A table with the given fields, opened exclusively or shared in area 1.
-    void MakeTable(const std::string& name, const std::vector<TFieldEntry>& fields, bool exclusive = true) {
+    void MakeTable(const std::string& name, const std::vector<TFieldEntry>& fields,
+                   bool exclusive = true) {
         table = Make(name, fields);
         UseIn(1, table + (exclusive ? " EXCLUSIVE" : ""));
     }
@@ -35,9 +36,12 @@ protected:
         return out;
     }
     static uint32_t U32(const std::vector<uint8_t>& b, std::size_t at) {
-        return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+        return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) |
+               (static_cast<uint32_t>(b[at + 3]) << 24);
     }
-    static unsigned U16(const std::vector<uint8_t>& b, std::size_t at) { return b[at] | (b[at + 1] << 8); }
+    static unsigned U16(const std::vector<uint8_t>& b, std::size_t at) {
+        return b[at] | (b[at + 1] << 8);
+    }
 
     std::string table;
 };

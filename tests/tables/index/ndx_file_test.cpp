@@ -18,8 +18,8 @@ TEST_F(NdxFile, EmptyTableGivesAnchorAndOneEmptyLeaf) {
     MakeIndex("name", "byname");
     const auto b = ReadBytes(Path("byname.NDX"));
     ASSERT_EQ(b.size(), 1024u);
-    EXPECT_EQ(U32(b, 0), 1u);    // root
-    EXPECT_EQ(U32(b, 4), 2u);    // next free
+    EXPECT_EQ(U32(b, 0), 1u);  // root
+    EXPECT_EQ(U32(b, 4), 2u);  // next free
     EXPECT_EQ(b[9], 'C');
     EXPECT_EQ(U16(b, 12), 10u);  // key length
     EXPECT_EQ(U16(b, 14), 25u);  // keys per node: 504 div 20
@@ -39,10 +39,8 @@ TEST_F(NdxFile, EntrySizeAndKeysPerNodeFollowTheKeyLength) {
         char type;
         unsigned keyLength, entrySize, keysPerNode;
     } cases[] = {
-        {F("K", 'C', 100), 'C', 100, 108, 4},
-        {F("K", 'C', 10), 'C', 10, 20, 25},
-        {F("K", 'C', 7), 'C', 7, 16, 31},
-        {F("K", 'N', 8, 2), 'N', 8, 16, 31},
+        {F("K", 'C', 100), 'C', 100, 108, 4}, {F("K", 'C', 10), 'C', 10, 20, 25},
+        {F("K", 'C', 7), 'C', 7, 16, 31},     {F("K", 'N', 8, 2), 'N', 8, 16, 31},
         {F("K", 'D'), 'D', 8, 16, 31},
     };
     int n = 0;
@@ -75,11 +73,14 @@ TEST_F(NdxFile, UmlautsFoldToTheSameKeyBeforeTheCodePage) {
     for (bool ansi : {true, false}) {
         AnsiTables = ansi;
         MakeTable(ansi ? "ansi.dbf" : "oem.dbf", {F("NAME", 'C', 8)});
-        for (const char* v : {"M\xFCller", "M\xDCLLER", "Mueller", "\xC4pfel", "Caf\xE9", "Stra\xDF" "e"})
+        for (const char* v : {"M\xFCller", "M\xDCLLER", "Mueller", "\xC4pfel", "Caf\xE9",
+                              "Stra\xDF"
+                              "e"})
             AddRecord([&] { SetBinaryText(1, v); });
         Index_On("NAME", ansi ? "ansi" : "oem");
         const std::string cafe = ansi ? "caf\xE9    " : "caf\x82    ";
-        const std::vector<std::string> expected = {"aepfel  ", cafe, "mueller ", "mueller ", "mueller ", "strasse "};
+        const std::vector<std::string> expected = {"aepfel  ", cafe,       "mueller ",
+                                                   "mueller ", "mueller ", "strasse "};
         EXPECT_EQ(StoredKeys(), expected) << (ansi ? "ANSI" : "OEM");
         EXPECT_TRUE(FindExact("m\xFCLLER")) << (ansi ? "ANSI" : "OEM");
         EXPECT_EQ(RecNo(), 1);
@@ -171,7 +172,8 @@ std::vector<Row> Rows(int n) {
     auto next = [&] { return s = s * 1103515245u + 12345u; };
     for (int i = 0; i < n; ++i) {
         Row r;
-        r.name = std::string(1, static_cast<char>('A' + next() % 26)) + std::to_string(1000 + i * 7 % n);
+        r.name =
+            std::string(1, static_cast<char>('A' + next() % 26)) + std::to_string(1000 + i * 7 % n);
         r.qty = static_cast<double>(static_cast<int>(next() % 4000) - 2000) / 4 + i * 1000.0;
         r.y = 1990 + i % 40;
         r.m = 1 + (i / 40) % 12;
@@ -194,10 +196,14 @@ TEST_F(NdxFile, PerlXBaseReadsCharacterNumericAndDateIndexes) {
         key.resize(10, ' ');
         names.push_back({key + " " + std::to_string(rec), rec});
         qtys.push_back({Shortest(rows[i].qty) + " " + std::to_string(rec), rec});
-        days.push_back({std::to_string(Julian(rows[i].y, rows[i].m, rows[i].d)) + " " + std::to_string(rec), rec});
+        days.push_back(
+            {std::to_string(Julian(rows[i].y, rows[i].m, rows[i].d)) + " " + std::to_string(rec),
+             rec});
     }
     auto sorted = [&](auto& v, auto less) {
-        std::stable_sort(v.begin(), v.end(), [&](const auto& a, const auto& b) { return less(a.second - 1, b.second - 1); });
+        std::stable_sort(v.begin(), v.end(), [&](const auto& a, const auto& b) {
+            return less(a.second - 1, b.second - 1);
+        });
         std::vector<std::string> out;
         for (auto& p : v) out.push_back(p.first);
         return out;
@@ -206,7 +212,8 @@ TEST_F(NdxFile, PerlXBaseReadsCharacterNumericAndDateIndexes) {
         for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         return t;
     };
-    const auto byName = sorted(names, [&](int a, int b) { return lower(rows[a].name) < lower(rows[b].name); });
+    const auto byName =
+        sorted(names, [&](int a, int b) { return lower(rows[a].name) < lower(rows[b].name); });
     const auto byQty = sorted(qtys, [&](int a, int b) { return rows[a].qty < rows[b].qty; });
     const auto byDay = sorted(days, [&](int a, int b) {
         return Julian(rows[a].y, rows[a].m, rows[a].d) < Julian(rows[b].y, rows[b].m, rows[b].d);
@@ -248,7 +255,8 @@ TEST_F(NdxFile, UniqueBuildKeepsTheLowestRecordOfEachKey) {
     const std::vector<std::string> expected = {"a    2", "b    1", "c    5"};
     EXPECT_EQ(IndexDump(Path("u.NDX")), expected);
     MakeIndex("NAME", "d");
-    const std::vector<std::string> all = {"a    2", "a    4", "b    1", "b    3", "b    6", "c    5"};
+    const std::vector<std::string> all = {"a    2", "a    4", "b    1",
+                                          "b    3", "b    6", "c    5"};
     EXPECT_EQ(IndexDump(Path("d.NDX")), all);
 }
 

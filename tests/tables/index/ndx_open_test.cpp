@@ -18,7 +18,10 @@ protected:
             const char* name;
             int qty;
             const char* city;
-        } rows[] = {{"Bolt", 40, "Ulm"}, {"Axle", 10, "Bonn"}, {"Cam", 30, "Aalen"}, {"Belt", 20, "Zell"},
+        } rows[] = {{"Bolt", 40, "Ulm"},
+                    {"Axle", 10, "Bonn"},
+                    {"Cam", 30, "Aalen"},
+                    {"Belt", 20, "Zell"},
                     {"Anvil", 50, "Kiel"}};
         for (const auto& r : rows)
             AddRecord([&] {
@@ -60,16 +63,24 @@ TEST_F(NdxOpen, OrderChoosesTheControllingIndex) {
 
 TEST_F(NdxOpen, OrderErrors) {
     Parts(false);
-    EXPECT_TRUE(Contains(Raised([] { Set_Order_To(1); }), "Index nicht ge\x94" "ffnet. (DBF="));
+    EXPECT_TRUE(Contains(Raised([] { Set_Order_To(1); }),
+                         "Index nicht ge\x94"
+                         "ffnet. (DBF="));
     EXPECT_EQ(LastError(), 221);
     Set_Index_To("NAME QTY");
     EXPECT_TRUE(Contains(Raised([] { Set_Order_To(17); }), "SET_ORDER_TO. [Set_Order_To(17)]"));
     EXPECT_EQ(LastError(), 220);
-    EXPECT_TRUE(Contains(Raised([] { Set_Order_To(3); }), "Index nicht ge\x94" "ffnet.. (DBF="));
+    EXPECT_TRUE(Contains(Raised([] { Set_Order_To(3); }),
+                         "Index nicht ge\x94"
+                         "ffnet.. (DBF="));
     EXPECT_EQ(CurrentOrder(), 1);
-    EXPECT_TRUE(Contains(Raised([] { OpenIndex("name", 3); }), "Index-Datei bereits ge\x94" "ffnet"));
+    EXPECT_TRUE(Contains(Raised([] { OpenIndex("name", 3); }),
+                         "Index-Datei bereits ge\x94"
+                         "ffnet"));
     UseIn(2, table + " ALIAS OTHER");
-    EXPECT_TRUE(Contains(Raised([] { OpenIndex("QTY", 1); }), "bereits ge\x94" "ffnet"));
+    EXPECT_TRUE(Contains(Raised([] { OpenIndex("QTY", 1); }),
+                         "bereits ge\x94"
+                         "ffnet"));
     EXPECT_EQ(LastError(), 220);
 }
 
@@ -82,11 +93,10 @@ TEST_F(NdxOpen, FindPrefixExactAndMissing) {
         bool found;
         int32_t record;
     } cases[] = {
-        {"b", false, true, 4},       // first key beginning with "b": belt
-        {"BOLT", false, true, 1},    // case folds
-        {"bo", true, false, 6},      // exact: the whole key
-        {"bolt", true, true, 1},
-        {"zz", false, false, 6},     // beyond the last key: record count + 1
+        {"b", false, true, 4},                              // first key beginning with "b": belt
+        {"BOLT", false, true, 1},                           // case folds
+        {"bo", true, false, 6},                             // exact: the whole key
+        {"bolt", true, true, 1},  {"zz", false, false, 6},  // beyond the last key: record count + 1
         {"an", false, true, 5},
     };
     for (const auto& c : cases) {
@@ -109,7 +119,9 @@ TEST_F(NdxOpen, FindOfAnUmlautPrefixComparesTheFoldedLength) {
     Index_On("NAME", "m");
     EXPECT_TRUE(Find("M\xFC"));  // "mue": Mueller, not Muff
     EXPECT_EQ(RecNo(), 1);
-    EXPECT_FALSE(Find("M\xFC" "f"));
+    EXPECT_FALSE(
+        Find("M\xFC"
+             "f"));
 }
 
 TEST_F(NdxOpen, SkipPassesDeletedRecordsAndFindLandsOnVisibleOnes) {
@@ -145,7 +157,8 @@ TEST_F(NdxOpen, KeyMakerIndexesWithSoundexAndDescending) {
     EXPECT_EQ(LastError(), 223);
     EXPECT_TRUE(Contains(Raised([&] { OpenIndexCB("NAME", 1, byCity); }), "KeyMaker-Funktion mit"));
     const KeyMaker longer = [](int) { return std::string("Aalen!!"); };
-    EXPECT_TRUE(Contains(Raised([&] { OpenIndexCB("bycity", 1, longer); }), "Erwartete L\x84nge=   6"));
+    EXPECT_TRUE(
+        Contains(Raised([&] { OpenIndexCB("bycity", 1, longer); }), "Erwartete L\x84nge=   6"));
     EXPECT_EQ(LastError(), 266);
 }
 
@@ -206,7 +219,10 @@ TEST_F(NdxOpen, DamagedFilesAreRefused) {
     };
     for (const auto& c : cases) {
         WriteBytes(Path("bad.ndx"), c.bytes);
-        EXPECT_TRUE(Contains(Raised([] { Set_Index_To("bad.ndx"); }), "Index-Datei besch\x84" "digt")) << c.what;
+        EXPECT_TRUE(Contains(Raised([] { Set_Index_To("bad.ndx"); }),
+                             "Index-Datei besch\x84"
+                             "digt"))
+            << c.what;
         EXPECT_EQ(LastError(), 222) << c.what;
         EXPECT_EQ(CurrentOrder(), 0) << c.what;
     }

@@ -160,7 +160,8 @@ TEST_F(NdxSemaphore, AnIndexInUseElsewhereIsNotRebuilt) {
     ASSERT_EQ(Await(toParent[0]), 'o');
     UseIn(1, table);
     const auto before = ReadBytes(Path("s.NDX"));
-    EXPECT_TRUE(Contains(Raised([] { MakeIndex("NAME", "s"); }), "Exklusiver Zugriff erforderlich"));
+    EXPECT_TRUE(
+        Contains(Raised([] { MakeIndex("NAME", "s"); }), "Exklusiver Zugriff erforderlich"));
     EXPECT_EQ(LastError(), 225);
     EXPECT_EQ(ReadBytes(Path("s.NDX")), before);
     Tell(toChild[1], 'x');
@@ -202,9 +203,11 @@ TEST_F(NdxSemaphore, AStaleFileIsRenewedOnlyWhenNobodyHasItOpen) {
 
 TEST_F(NdxSemaphore, PhasesMustPairAndTheCounterSkips65535) {
     OpenShared();
-    EXPECT_TRUE(Contains(Raised([] { HandleSemafore(kDecRead); }), "Unbalanced IncRead/DecRead for semaphore file: "));
+    EXPECT_TRUE(Contains(Raised([] { HandleSemafore(kDecRead); }),
+                         "Unbalanced IncRead/DecRead for semaphore file: "));
     EXPECT_EQ(LastError(), 254);
-    EXPECT_TRUE(Contains(Raised([] { SetLockSemaphoreProc(false); }), "Non-symmetrical Lock-Unlock [SetLockSemaphoreProc]"));
+    EXPECT_TRUE(Contains(Raised([] { SetLockSemaphoreProc(false); }),
+                         "Non-symmetrical Lock-Unlock [SetLockSemaphoreProc]"));
     WriteBytes(semaphore, {1, 0, 0xFE, 0xFF});  // counter 65534
     SetLockSemaphoreProc(true);
     SetLockSemaphoreProc(false);

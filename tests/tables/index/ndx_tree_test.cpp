@@ -27,8 +27,10 @@ const Shape kShapes[] = {
 class NdxTree : public IndexTest {
 protected:
     void SetKey(const Shape& s, int v) {
-        if (s.field.type == 'N') SetBinaryInteger(1, v);
-        else SetBinaryText(1, "k" + std::to_string(v));
+        if (s.field.type == 'N')
+            SetBinaryInteger(1, v);
+        else
+            SetBinaryText(1, "k" + std::to_string(v));
     }
     std::string KeyBytes(const Shape& s, int v) {
         if (s.field.type == 'N') return DoubleKey(v);
@@ -59,7 +61,8 @@ protected:
             if (!removed.count(e.record)) fresh.push_back(e);
         CloseIndex(2);
         ASSERT_EQ(walk.size(), fresh.size()) << what;
-        for (std::size_t i = 0; i < walk.size(); ++i) ASSERT_EQ(walk[i].key, fresh[i].key) << what << " at " << i;
+        for (std::size_t i = 0; i < walk.size(); ++i)
+            ASSERT_EQ(walk[i].key, fresh[i].key) << what << " at " << i;
         auto byPair = [](const TIndexEntry& a, const TIndexEntry& b) {
             return a.key != b.key ? a.key < b.key : a.record < b.record;
         };
@@ -73,55 +76,56 @@ protected:
 TEST_F(NdxTree, RandomRunsKeepTheTreeEqualToARebuild) {
     // With locking off the controlling index reads through its node cache.
     for (bool cached : {false, true})
-    for (const Shape& s : kShapes) {
-        const int m = s.keysPerNode;
-        for (int size : {m, m + 1, m * (m + 1), m * (m + 1) + 1}) {
-            const std::string what =
-                std::string(s.label) + " size " + std::to_string(size) + (cached ? " cached" : "");
-            ResetTableEngine();
-            LockingOn = !cached;
-            MakeTable(std::string(s.label) + "_" + std::to_string(size) + ".dbf", {s.field});
-            Index_On("K", "k");
-            std::mt19937 rng(static_cast<unsigned>(size * 7 + m));
-            const int range = std::max(4, size / 2);  // duplicates on purpose
-            std::vector<int32_t> live;
-            for (int i = 0; i < size; ++i) live.push_back(AppendKey(s, static_cast<int>(rng() % range)));
-            EXPECT_EQ(CheckIndexTree(1).keys, size) << what;
-            ExpectMatchesRebuild(what + " after appends", {});
-
-            std::set<int32_t> removed;
-            const int ops = std::min(3 * size, 1500);
-            for (int i = 0; i < ops && !live.empty(); ++i) {
-                const unsigned pick = rng() % 10;
-                const std::size_t at = rng() % live.size();
-                if (pick < 3) {
+        for (const Shape& s : kShapes) {
+            const int m = s.keysPerNode;
+            for (int size : {m, m + 1, m * (m + 1), m * (m + 1) + 1}) {
+                const std::string what = std::string(s.label) + " size " + std::to_string(size) +
+                                         (cached ? " cached" : "");
+                ResetTableEngine();
+                LockingOn = !cached;
+                MakeTable(std::string(s.label) + "_" + std::to_string(size) + ".dbf", {s.field});
+                Index_On("K", "k");
+                std::mt19937 rng(static_cast<unsigned>(size * 7 + m));
+                const int range = std::max(4, size / 2);  // duplicates on purpose
+                std::vector<int32_t> live;
+                for (int i = 0; i < size; ++i)
                     live.push_back(AppendKey(s, static_cast<int>(rng() % range)));
-                } else if (pick < 7) {
-                    ReplaceKey(s, live[at], static_cast<int>(rng() % range));
-                } else {
-                    GO(live[at]);
-                    ASSERT_EQ(DeleteCurrentKey(1), 0) << what;
-                    removed.insert(live[at]);
-                    live.erase(live.begin() + static_cast<std::ptrdiff_t>(at));
-                }
-            }
-            ExpectMatchesRebuild(what + " after random changes", removed);
+                EXPECT_EQ(CheckIndexTree(1).keys, size) << what;
+                ExpectMatchesRebuild(what + " after appends", {});
 
-            // Taking every key out leaves the empty index of a fresh file.
-            for (int32_t rec : live) {
-                GO(rec);
-                ASSERT_EQ(DeleteCurrentKey(1), 0) << what;
-                const TIndexCheck c = CheckIndexTree(1);
-                ASSERT_TRUE(c.ok) << what << " removing " << rec << ": " << c.problem;
+                std::set<int32_t> removed;
+                const int ops = std::min(3 * size, 1500);
+                for (int i = 0; i < ops && !live.empty(); ++i) {
+                    const unsigned pick = rng() % 10;
+                    const std::size_t at = rng() % live.size();
+                    if (pick < 3) {
+                        live.push_back(AppendKey(s, static_cast<int>(rng() % range)));
+                    } else if (pick < 7) {
+                        ReplaceKey(s, live[at], static_cast<int>(rng() % range));
+                    } else {
+                        GO(live[at]);
+                        ASSERT_EQ(DeleteCurrentKey(1), 0) << what;
+                        removed.insert(live[at]);
+                        live.erase(live.begin() + static_cast<std::ptrdiff_t>(at));
+                    }
+                }
+                ExpectMatchesRebuild(what + " after random changes", removed);
+
+                // Taking every key out leaves the empty index of a fresh file.
+                for (int32_t rec : live) {
+                    GO(rec);
+                    ASSERT_EQ(DeleteCurrentKey(1), 0) << what;
+                    const TIndexCheck c = CheckIndexTree(1);
+                    ASSERT_TRUE(c.ok) << what << " removing " << rec << ": " << c.problem;
+                }
+                CloseAllIndexes();
+                const auto b = ReadBytes(Path("k.NDX"));
+                EXPECT_EQ(U32(b, 0), 1u) << what;
+                EXPECT_EQ(U32(b, 4), 2u) << what;
+                EXPECT_EQ(U16(b, 512), 0u) << what;
+                CloseArea();
             }
-            CloseAllIndexes();
-            const auto b = ReadBytes(Path("k.NDX"));
-            EXPECT_EQ(U32(b, 0), 1u) << what;
-            EXPECT_EQ(U32(b, 4), 2u) << what;
-            EXPECT_EQ(U16(b, 512), 0u) << what;
-            CloseArea();
         }
-    }
 }
 
 TEST_F(NdxTree, BuildsFillWholeNodesWithoutEmptyOnes) {
@@ -142,7 +146,9 @@ TEST_F(NdxTree, BuildsFillWholeNodesWithoutEmptyOnes) {
             const uint32_t root = U32(b, 0);
             EXPECT_EQ(U32(b, 4), root + 1) << what;
             EXPECT_EQ(b.size(), (root + 1) * 512u) << what;
-            const int depth = size == m ? 1 : size <= m * (m + 1) ? 2 : 3;  // m + 1 full leaves fit under one root
+            const int depth = size == m             ? 1
+                              : size <= m * (m + 1) ? 2
+                                                    : 3;  // m + 1 full leaves fit under one root
             EXPECT_EQ(c.depth, depth) << what;
             if (size == m) {
                 EXPECT_EQ(root, 1u) << what;
@@ -216,7 +222,8 @@ TEST_F(NdxTree, RootSplitAndRootCollapseMoveTheAnchor) {
 
 TEST_F(NdxTree, SkipFollowsTheKeyOrderBothWays) {
     MakeTable("s.dbf", {F("K", 'C', 6)});
-    for (const char* v : {"delta", "alpha", "echo", "charly", "bravo"}) AddRecord([&] { SetBinaryText(1, v); });
+    for (const char* v : {"delta", "alpha", "echo", "charly", "bravo"})
+        AddRecord([&] { SetBinaryText(1, v); });
     Index_On("K", "s");
     const std::vector<int32_t> forward = {2, 5, 4, 1, 3};
     EXPECT_EQ(WalkRecords(), forward);

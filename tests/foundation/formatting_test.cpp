@@ -231,7 +231,9 @@ TEST_F(TextConv, ScreenTableKeepsAsciiBarAndMapsOnlyBoxDrawingAndLetters) {
         const bool asBox = box && (at(b) == '|' || at(b) == '+' || at(b) == '-');
         const bool asLetter = !box && static_cast<int>(at(b)) == UnicodeToWin1252(u);
         EXPECT_TRUE(at(b) == b || asBox || asLetter) << b << " -> " << int(at(b));
-        EXPECT_TRUE(b >= 128 || at(b) == b) << b;
+        if (b < 128) {
+            EXPECT_EQ(at(b), b) << b;
+        }
     }
     const std::pair<int, int> mapped[] = {{179, '|'}, {186, '|'}, {197, '|'}, {187, '+'},  {201, '+'},  {218, '+'},
                                           {205, '-'}, {181, 0xC1}, {184, 0xA9}, {209, 0xD0}, {225, 0xDF}, {253, 0xB2}};
@@ -272,10 +274,12 @@ TEST_F(TextConv, WrapToLinesBreaksBeforeTheWidth) {
     EXPECT_EQ(std::to_string(lines) + " " + std::to_string(maxLen) + " " + lineBuffers[1] + "|" + lineBuffers[2],
               "2 7 aaa |bbb ccc");
     WrapToLines("abcdefghij", ' ', 4, lines, maxLen);
-    EXPECT_TRUE(lines == 3 && lineBuffers[3] == "ij");
+    EXPECT_EQ(lines, 3);
+    EXPECT_EQ(lineBuffers[3], "ij");
     // More than five lines: the fifth keeps the rest, nothing beyond it is touched.
     WrapToLines(std::string(40, 'x'), ' ', 4, lines, maxLen);
-    EXPECT_TRUE(lines == 5 && lineBuffers[5].size() == 24u);
+    EXPECT_EQ(lines, 5);
+    EXPECT_EQ(lineBuffers[5].size(), 24u);
 }
 
 // Runs iconv on the bytes; false when iconv refuses them.
@@ -303,7 +307,8 @@ TEST(CodePage, TablesMatchIconvForAllAssignedBytes) {
                 ++unassigned;
                 continue;
             }
-            ASSERT_TRUE(Iconv("UTF-8", t.name, want, back) && back == in) << t.name << " byte " << b;
+            ASSERT_TRUE(Iconv("UTF-8", t.name, want, back)) << t.name << " byte " << b;
+            ASSERT_EQ(back, in) << t.name << " byte " << b;
             EXPECT_EQ(t.toUtf8(in), want) << t.name << " byte " << b;
             EXPECT_EQ(t.fromUtf8(want, '?'), in) << t.name << " byte " << b;
         }
@@ -313,7 +318,8 @@ TEST(CodePage, TablesMatchIconvForAllAssignedBytes) {
 
 TEST(CodePage, LettersBetweenTablesLiteralsAndMalformedInput) {
     const std::string oem = "\x81\x84\x94\xE1\xF8\xFD";  // ü ä ö ß ° ²
-    EXPECT_TRUE(Win1252ToCp850(Cp850ToWin1252(oem)) == oem && WinToOem(OemToWin(oem)) == oem);
+    EXPECT_EQ(Win1252ToCp850(Cp850ToWin1252(oem)), oem);
+    EXPECT_EQ(WinToOem(OemToWin(oem)), oem);
     EXPECT_EQ(OemToWin("\xC4\xCD").find('\0'), std::string::npos) << "box drawing gets a plain sign";
     EXPECT_EQ(Cp850ToWin1252("\xC4", '#'), "#");  // box drawing has no Windows-1252 form
     static_assert("Maß 20°"_cp850.size() == 7);

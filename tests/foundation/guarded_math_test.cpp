@@ -132,7 +132,9 @@ TEST_F(GuardedMathTest, PlainRoutinesAtTheirEdges) {
     };
     for (const auto& c : cases)
         EXPECT_NEAR(static_cast<double>(c.got), static_cast<double>(c.expected), 1E-12) << c.name;
-    EXPECT_TRUE(IntClamp(10, 0, 5) == 0 && NearlyEqual(1, 1.000009L) && !NearlyEqual(1, 1.00002L));
+    EXPECT_EQ(IntClamp(10, 0, 5), 0);
+    EXPECT_TRUE(NearlyEqual(1, 1.000009L));
+    EXPECT_FALSE(NearlyEqual(1, 1.00002L));
 }
 
 // RotatedX/Y give the coordinates in axes turned by phi: the inverse of RotatePoint.
@@ -180,14 +182,18 @@ TEST_F(MessageListTest, FullListDropsFurtherTextsButTakesOneFatalMessageInTheLas
     auto expected = before;
     expected.back() = "Fatal  : centre distance too small";
     EXPECT_EQ(testing::MessageListTexts(), expected);
-    EXPECT_FALSE(fatalFlag || cancelFlag) << "adding never touches the flags";
+    EXPECT_FALSE(fatalFlag) << "adding never touches the flags";
+    EXPECT_FALSE(cancelFlag) << "adding never touches the flags";
 }
 
 TEST_F(MessageListTest, ClearEmptiesListAndBothFlagsButNotHideWarnings) {
     Fill(12);
     fatalFlag = cancelFlag = hideWarningsFlag = true;
     ClearMessages();
-    EXPECT_TRUE(messageList.count == 0 && !fatalFlag && !cancelFlag && hideWarningsFlag);
+    EXPECT_EQ(messageList.count, 0);
+    EXPECT_FALSE(fatalFlag);
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_TRUE(hideWarningsFlag);
     // The old slots are no longer part of the list: the same text is added again.
     AddMessage("Warnung: number 2");
     EXPECT_EQ(testing::MessageListTexts(), std::vector<std::string>{"Warnung: number 2"});
@@ -244,14 +250,16 @@ TEST_F(PlaneGeometry, DegenerateConstructionsFailWithDefinedOutputs) {
 
     Fillet f;
     EXPECT_FALSE(FilletBetweenLines(2, 0, 0, 0, 0, 1, 0, f));  // parallel lines
-    EXPECT_TRUE(f.xc == 0 && f.arcAngle == 0);
+    EXPECT_EQ(f.xc, 0);
+    EXPECT_EQ(f.arcAngle, 0);
     Real x = 42, y = 42;
     EXPECT_FALSE(IntersectSegmentRect(20, 20, 30, 30, 0, 0, 10, 10, x, y));
     EXPECT_EQ(x, 42);
     Real r1, r2, xa, ya, xb, yb;
     bool none;
     SolveQuadratic(1, 0, 1, r1, r2, none);
-    EXPECT_TRUE(none && AngleFromSides(0, 4, 5) == 0);
+    EXPECT_TRUE(none);
+    EXPECT_EQ(AngleFromSides(0, 4, 5), 0);
     // A line that misses a circle gives defined outputs.
     IntersectLineCircle(0, 0, 1, 3, 0, 3, 1, xa, ya, xb, yb, none);
     EXPECT_TRUE(none);
@@ -272,7 +280,8 @@ TEST_F(PlaneGeometry, LineCircleIntersectionsAndClipping) {
     EXPECT_LT(Off(x2, y2, 10, 5), kTol);
     x1 = -5, y1 = 5, x2 = 15, y2 = 5;  // crosses, both ends outside
     EXPECT_FALSE(ClipSegmentToRect(x1, y1, x2, y2, 0, 0, 10, 10));
-    EXPECT_TRUE(x1 == 0 && x2 == 0);
+    EXPECT_EQ(x1, 0);
+    EXPECT_EQ(x2, 0);
 }
 
 TEST_F(PlaneGeometry, FilletsTouchBothLinesAtTheirRadius) {
@@ -283,7 +292,8 @@ TEST_F(PlaneGeometry, FilletsTouchBothLinesAtTheirRadius) {
     EXPECT_NEAR(std::fabs(f.arcAngle), kPi / 2, 1E-9L);
     Fillet c;
     ASSERT_TRUE(CornerFillet(1, 0, kPi / 2, 0, 0, c));
-    EXPECT_TRUE(c.arcAngle >= 0 && c.arcAngle <= 2 * kPi) << static_cast<double>(c.arcAngle);
+    EXPECT_GE(c.arcAngle, 0) << static_cast<double>(c.arcAngle);
+    EXPECT_LE(c.arcAngle, 2 * kPi) << static_cast<double>(c.arcAngle);
     EXPECT_NEAR(Off(c.xt1, c.yt1, c.xc, c.yc) + Off(c.xt2, c.yt2, c.xc, c.yc), 2, 1E-9);
 }
 

@@ -1,12 +1,18 @@
 #include "foundation/help_texts.h"
 
 #include <algorithm>
+#include <gmock/gmock.h>
 #include <set>
 
 #include "foundation/codepage.h"
 #include "foundation/message_display.h"
 #include "foundation/text_conv.h"
 #include "foundation_file_fixture.h"
+
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
 
 namespace veldrim {
 namespace {
@@ -55,10 +61,12 @@ TEST_F(HelpTextsTest, HeaderParsingAndFileByNumber) {
 TEST_F(HelpTextsTest, EntryLinesByTheFormatRules) {
     HelpEntry e = FindHelpEntry(4500);
     ASSERT_EQ(e.status, HelpEntry::Status::Found);
-    EXPECT_TRUE(e.picture == "SCHNECK" && !e.endedAtNextHeader);
+    EXPECT_EQ(e.picture, "SCHNECK");
+    EXPECT_FALSE(e.endedAtNextHeader);
     EXPECT_EQ(e.lines, (HelpLines{"Zeile eins", "Zeile zwei", "Zeile drei gewaehlt", "", "Zeile fuenf"}));
     e = FindHelpEntry(4010);
-    EXPECT_TRUE(e.lines == (HelpLines{"Eins", "Zwei", "", "", ""}) && e.endedAtNextHeader);
+    EXPECT_EQ(e.lines, (HelpLines{"Eins", "Zwei", "", "", ""}));
+    EXPECT_TRUE(e.endedAtNextHeader);
     // 4020: the header ends the file.
     for (int n : {4020, 4025}) EXPECT_EQ(FindHelpEntry(n).status, HelpEntry::Status::EntryMissing) << n;
 }
@@ -85,7 +93,8 @@ TEST_F(HelpTextsTest, ShowModesPicturesAndTheCancelFlag) {
     Spit(Path("schneck.plt"), "IN;");
     cancelFlag = true;
     ShowHelpText(4500, "", kHelpTextOnly);
-    EXPECT_TRUE(!cancelFlag && pictures.empty());
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_THAT(pictures, IsEmpty());
     ShowHelpText(4500, "", kHelpPictureOnly);
     EXPECT_EQ(Calls(), std::vector<std::string>{"HILFETEXT Nr.4500|Zeile eins Zeile zwei Zeile drei gewaehlt  Zeile fuenf "});
     // An entry without picture still clears the window (empty path); a missing entry asks for "null.plt".
@@ -185,7 +194,8 @@ TEST_F(MessageDisplayTest, ListLeadsToTheExplanations) {
     EXPECT_EQ(lists[0].title + "|" + lists[0].text, "Berechnungsmodul meldet Warnungen oder Fehler, siehe Ursache und Abhilfe.|"
                                                     "Fatal  : a = 0 !\nWarnung: x > 1.5   (2)\n" + std::string("Weiter/zurück..."_cp850) + "\n");
     EXPECT_EQ(Calls("explanation"), std::vector<std::string>{"Fatal  : a = 0 !|Der Achsabstand ist null.\nAchsabstand eingeben."});
-    EXPECT_TRUE(currentHelpNumber == 1210 && !cancelFlag);
+    EXPECT_EQ(currentHelpNumber, 1210);
+    EXPECT_FALSE(cancelFlag);
 }
 
 TEST_F(MessageDisplayTest, HelpLevelTwoWalksThroughAllMessages) {
@@ -193,7 +203,8 @@ TEST_F(MessageDisplayTest, HelpLevelTwoWalksThroughAllMessages) {
     Messages({"Fatal  : a = 0 !", "Warnung: x > 1.5   (2)", "Warnung: unbekannt"});
     for (int i = 0; i < 3; ++i) ui.QueueChoice(i);
     ShowCalculationMessages();
-    EXPECT_TRUE(ui.CallsOf("list").size() == 3 && ui.CallsOf("explanation").size() == 2);
+    EXPECT_EQ(ui.CallsOf("list").size(), 3u);
+    EXPECT_EQ(ui.CallsOf("explanation").size(), 2u);
     // The third has no record: the notice instead of the window.
     EXPECT_EQ(Calls("message"), std::vector<std::string>{"Meldung|keine Beschreibung dieser Fehlermeldung vorhanden."});
 }
@@ -201,13 +212,16 @@ TEST_F(MessageDisplayTest, HelpLevelTwoWalksThroughAllMessages) {
 TEST_F(MessageDisplayTest, CancelOrAMissingFileEndsTheListAtOnce) {
     Messages({"Fatal  : a = 0 !"});
     ShowCalculationMessages();  // no queued answer: cancel
-    EXPECT_TRUE(cancelFlag && ui.CallsOf("list").size() == 1 && ui.CallsOf("explanation").empty());
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(ui.CallsOf("list").size(), 1u);
+    EXPECT_THAT(ui.CallsOf("explanation"), IsEmpty());
 
     std::filesystem::remove(fileName);
     cancelFlag = false;
     ui.QueueChoice(0);
     ShowCalculationMessages();
-    EXPECT_TRUE(cancelFlag && ui.CallsOf("list").size() == 2);
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(ui.CallsOf("list").size(), 2u);
     EXPECT_EQ(Shown(), std::vector<std::string>{"Datei " + Path("VELDRIM.err") + " nicht gefunden oder kein Zugriffsrecht !"});
 }
 
@@ -236,7 +250,8 @@ TEST_F(MessageDisplayTest, FailedSaveKeepsTheFileAndSaysSo) {
         FileSizeLimit limit(64);
         SaveMessageHelp("Fatal  : a = 0 !", "c", "r");
     }
-    EXPECT_TRUE(cancelFlag && FilesInDir() == 1);
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(FilesInDir(), 1u);
     EXPECT_EQ(Slurp(fileName), kMessageFile);
     EXPECT_EQ(Shown(), std::vector<std::string>{"Diskette/Platte voll"});
 }
@@ -325,7 +340,9 @@ TEST_F(ShippedTextsTest, EveryCalculationMessageHasCauseAndRemedy) {
     for (const std::string& utf8 : messages) {
         const auto entry = FindMessageHelp(file, Utf8ToCp850(utf8));
         ASSERT_TRUE(entry.has_value()) << utf8;
-        EXPECT_TRUE(entry->hasRemedy && !entry->cause.empty() && !entry->remedy.empty()) << utf8;
+        EXPECT_TRUE(entry->hasRemedy) << utf8;
+        EXPECT_THAT(entry->cause, Not(IsEmpty())) << utf8;
+        EXPECT_THAT(entry->remedy, Not(IsEmpty())) << utf8;
     }
 }
 
@@ -334,12 +351,15 @@ TEST_F(ShippedTextsTest, MessageFileHasOneRecordPerKey) {
     // Records are key, cause, remedy and an empty line after two heading lines.
     const auto lines = testing::CrLfLines(bytes);
     ASSERT_GT(lines.size(), 100u);
-    EXPECT_TRUE(bytes.ends_with("\r\n") && std::count(bytes.begin(), bytes.end(), '\n') == std::ssize(lines))
+    EXPECT_THAT(bytes, EndsWith("\r\n")) << "every line ends with CR LF";
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), std::ssize(lines))
         << "every line ends with CR LF";
     std::set<std::string> keys;
     for (std::size_t i = 3; i + 2 < lines.size(); i += 4) {
         EXPECT_TRUE(keys.insert(lines[i].substr(0, kMessageKeyLength)).second) << lines[i];
-        EXPECT_TRUE(i + 3 >= lines.size() || lines[i + 3].empty()) << lines[i];
+        if (i + 3 < lines.size()) {
+            EXPECT_THAT(lines[i + 3], IsEmpty()) << lines[i];
+        }
     }
     EXPECT_EQ(keys.size(), (lines.size() - 3) / 4);
 }
@@ -348,7 +368,8 @@ TEST_F(ShippedTextsTest, EveryHelpNumberHasAnEntry) {
     for (int n : kHelpNumbers) {
         HelpEntry e = FindHelpEntry(n);
         ASSERT_EQ(e.status, HelpEntry::Status::Found) << n;
-        EXPECT_TRUE(!e.lines[0].empty() && e.picture == "NULL") << n;
+        EXPECT_THAT(e.lines[0], Not(IsEmpty())) << n;
+        EXPECT_EQ(e.picture, "NULL") << n;
         std::string text;
         GetHelpText(n, text);
         EXPECT_EQ(text.find("keine Hilfe vorhanden"), std::string::npos) << n;
@@ -359,7 +380,8 @@ TEST_F(ShippedTextsTest, FilesAreCodePage850) {
     for (const char* name : {"VELDRIM.err", "veldrim.hlp"}) {
         const std::string bytes = Slurp(kDataDir + "/" + name);
         // German umlauts appear as code page 850 bytes, never as UTF-8.
-        EXPECT_TRUE(bytes.find('\x84') != std::string::npos && bytes.find("\xC3\xA4") == std::string::npos) << name;
+        EXPECT_NE(bytes.find('\x84'), std::string::npos) << name;
+        EXPECT_THAT(bytes, Not(HasSubstr("\xC3\xA4"))) << name;
     }
 }
 

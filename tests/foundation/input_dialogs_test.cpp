@@ -1,12 +1,18 @@
 #include "foundation/input_dialogs.h"
 
 #include <algorithm>
+#include <gmock/gmock.h>
 
 #include "app/app_state.h"
 #include "foundation/codepage.h"
 #include "foundation/formatting.h"
 #include "foundation/guarded_math.h"
 #include "foundation_file_fixture.h"
+
+using ::testing::EndsWith;
+using ::testing::StartsWith;
+
+using ::testing::IsEmpty;
 
 namespace veldrim {
 namespace {
@@ -40,7 +46,8 @@ TEST_F(InputDialogsTest, ListChoice) {
             << c.count << " " << c.indexBefore;
     }
     const std::string firstList = ui.CallsOf("list").at(0).text;  // the seven entries offered
-    EXPECT_TRUE(firstList.starts_with("Eintrag 1\n") && firstList.ends_with("\nEintrag 7\n")) << firstList;
+    EXPECT_THAT(firstList, StartsWith("Eintrag 1\n")) << firstList;
+    EXPECT_THAT(firstList, EndsWith("\nEintrag 7\n")) << firstList;
     EXPECT_EQ(std::count(firstList.begin(), firstList.end(), '\n'), 7);
 }
 
@@ -58,23 +65,27 @@ TEST_F(InputDialogsTest, YesNoAndCancel) {
     bool flag = true;
     ui.QueueAnswer(Answer::No);
     AskYesNo("Frage", flag), AskYesNo("Frage", flag);  // the second is cancelled: the answer No stays
-    EXPECT_TRUE(!flag && cancelFlag);
+    EXPECT_FALSE(flag);
+    EXPECT_TRUE(cancelFlag);
 }
 
 TEST_F(InputDialogsTest, TextEntryCutsToTheLengthAndKeepsTheTextOnCancel) {
     std::string text = "alt";
     Replies({"Zahnrad-Getriebe"});
     InputTextDialog("Name", 8, text);
-    EXPECT_TRUE(text == "Zahnrad-" && !cancelFlag);
+    EXPECT_EQ(text, "Zahnrad-");
+    EXPECT_FALSE(cancelFlag);
     InputText("Name", 8, text);
-    EXPECT_TRUE(text == "Zahnrad-" && cancelFlag);
+    EXPECT_EQ(text, "Zahnrad-");
+    EXPECT_TRUE(cancelFlag);
 }
 
 TEST_F(InputDialogsTest, NumberEntryRetriesUntilValidAndKeepsTheValueOnCancel) {
     Real x = 5;
     Replies({"abc", "500", "12,5"});
     InputRealInRange("Modul", x, 0.1L, 100);
-    EXPECT_TRUE(x == 12.5L && !cancelFlag);
+    EXPECT_EQ(x, 12.5L);
+    EXPECT_FALSE(cancelFlag);
     EXPECT_EQ(Shown(), (std::vector<std::string>{kInvalid + "\"abc\" !", kRange + "0.1 .. 100 !"}));
     EXPECT_EQ(ui.CallsOf("text").size(), 3u);
 
@@ -87,7 +98,8 @@ TEST_F(InputDialogsTest, NumberEntryRetriesUntilValidAndKeepsTheValueOnCancel) {
     x = 7;
     Replies({"x"});
     InputRealInRange("a", x, 0, 10);  // invalid, then cancel
-    EXPECT_TRUE(x == 7 && cancelFlag);
+    EXPECT_EQ(x, 7);
+    EXPECT_TRUE(cancelFlag);
 }
 
 TEST_F(InputDialogsTest, IntegerEntryWithSwappedLimits) {
@@ -99,7 +111,8 @@ TEST_F(InputDialogsTest, IntegerEntryWithSwappedLimits) {
     std::uint16_t w = 4;
     Replies({"70000"});
     InputWordInRange("w", w, 0, 65535);  // refused, then cancel
-    EXPECT_TRUE(w == 4 && cancelFlag);
+    EXPECT_EQ(w, 4);
+    EXPECT_TRUE(cancelFlag);
 }
 
 TEST_F(InputDialogsTest, LengthInInches) {
@@ -113,7 +126,8 @@ TEST_F(InputDialogsTest, LengthInInches) {
     Real b = 40.123456789L;
     ui.QueueText(FormatNum(MmToInch(b)));
     InputLength("b", b, 0, 1000), InputLength("b", b, 0, 1000);
-    EXPECT_TRUE(b == 40.123456789L && cancelFlag);
+    EXPECT_EQ(b, 40.123456789L);
+    EXPECT_TRUE(cancelFlag);
 }
 
 TEST_F(InputDialogsTest, InfoScreen) {
@@ -173,7 +187,8 @@ TEST_F(MessageBoxesTest, ExistingFileIsAskedForAndNeverErased) {
         CheckNewFileName(path);
         EXPECT_EQ(cancelFlag, cancelled);
         EXPECT_EQ(Shown("ask"), std::vector<std::string>{path + " existiert bereits.   " + std::string("überschreiben"_cp850) + " ?"});
-        EXPECT_TRUE(Slurp(path) == "old\r\n" && FilesInDir() == 1) << "never erased, no probe file left behind";
+        EXPECT_EQ(Slurp(path), "old\r\n") << "never erased, no probe file left behind";
+        EXPECT_EQ(FilesInDir(), 1u) << "never erased, no probe file left behind";
     }
     // The working file "aktuell" and a switched-off question are replaced silently.
     ui.calls.clear();
@@ -181,7 +196,8 @@ TEST_F(MessageBoxesTest, ExistingFileIsAskedForAndNeverErased) {
     CheckNewFileName(Path("aktuell.EXT"));
     askBeforeOverwriteFlag = false;
     CheckNewFileName(path);
-    EXPECT_TRUE(!cancelFlag && ui.calls.empty());
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_THAT(ui.calls, IsEmpty());
 }
 
 // Two dots are refused before anything is touched; an unwritable folder gives an invalid name.
@@ -194,7 +210,8 @@ TEST_F(MessageBoxesTest, RefusedNamesAreReportedAndTouchNothing) {
     for (const auto& [path, text] : cases) {
         cancelFlag = false, ui.calls.clear();
         CheckNewFileName(path);
-        EXPECT_TRUE(cancelFlag && FilesInDir() == 0) << path;
+        EXPECT_TRUE(cancelFlag) << path;
+        EXPECT_EQ(FilesInDir(), 0u) << path;
         EXPECT_EQ(Shown(), std::vector<std::string>{text});
     }
 }
@@ -205,16 +222,20 @@ TEST_F(MessageBoxesTest, SaveNameFromDialogAndFromName) {
     ui.QueueText(Path("neu.qb3"));
     std::string path;
     AskSaveFileName("", path);
-    EXPECT_TRUE(!cancelFlag && path == Path("neu.qb3") && currentFileName == "neu") << path;
+    EXPECT_FALSE(cancelFlag) << path;
+    EXPECT_EQ(path, Path("neu.qb3")) << path;
+    EXPECT_EQ(currentFileName, "neu") << path;
     AskSaveFileName("zwei", path);
     EXPECT_EQ(path, Path("zwei.qb3"));
     AskSaveFileName("", path);  // no choice in the dialog
-    EXPECT_TRUE(cancelFlag && currentFileName == "neu");
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(currentFileName, "neu");
 
     archiveModeFlag = archiveModeLockOption = true;
     path = "unchanged";
     AskSaveFileName("x", path);
-    EXPECT_TRUE(cancelFlag && path == "unchanged");
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(path, "unchanged");
     EXPECT_EQ(ui.calls.back().text, "File- und User- Befehle sind im Archivierungsmodus nicht möglich."_cp850);
 }
 
@@ -224,10 +245,12 @@ TEST_F(MessageBoxesTest, OpenDialogsCancelled) {
     ChooseOpenFile(4, folder, "*.qb9", name);
     EXPECT_EQ(folder + "|" + name + "|" + dataFileExtension, dir + "|set|qb9");
     ChooseOpenFile(1, folder, "*.qb9", name);
-    EXPECT_TRUE(name.empty() && cancelFlag);
+    EXPECT_THAT(name, IsEmpty());
+    EXPECT_TRUE(cancelFlag);
     cancelFlag = false;
     ChooseFile(Path("default.plt"), "*.plt", name);
-    EXPECT_TRUE(name == Path("default.plt") && cancelFlag);
+    EXPECT_EQ(name, Path("default.plt"));
+    EXPECT_TRUE(cancelFlag);
     std::string chosen;
     BrowseDirectory(dir, chosen);
     EXPECT_EQ(chosen, dir);

@@ -1,9 +1,13 @@
 #include "foundation/program_state.h"
 
+#include <gmock/gmock.h>
+
 #include "foundation/codepage.h"
 #include "foundation/form_placement.h"
 #include "foundation/system_info.h"
 #include "foundation_file_fixture.h"
+
+using ::testing::IsEmpty;
 
 namespace veldrim {
 namespace {
@@ -19,11 +23,16 @@ TEST_F(ProgramStateTest, ResetRestoresWhatARunChanged) {
     recentFilesList[2] = "wheel.qb3";
     helpPicturePosition = {300, 200};
     ResetProgramState();
-    EXPECT_TRUE(decimalsSetting == 3 && !cancelFlag && !fatalFlag && !hideWarningsFlag && errorDisplayFlag);
+    EXPECT_EQ(decimalsSetting, 3);
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_FALSE(fatalFlag);
+    EXPECT_FALSE(hideWarningsFlag);
+    EXPECT_TRUE(errorDisplayFlag);
     EXPECT_EQ(choiceBuffer.size(), 136u);  // entries 1..135 of 65 blanks
     for (int i = 1; i <= kChoiceBufferSize; ++i) EXPECT_EQ(choiceBuffer[i], std::string(65, ' '));
     for (int i = 1; i <= kLineBufferCount; ++i) EXPECT_EQ(lineBuffers[i], std::string(kLineBufferWidth, ' '));
-    EXPECT_TRUE(recentFilesList[2].empty() && helpPicturePosition.left == 1);
+    EXPECT_THAT(recentFilesList[2], IsEmpty());
+    EXPECT_EQ(helpPicturePosition.left, 1);
 }
 
 class SystemInfo : public testing::StateFixture {};
@@ -48,7 +57,8 @@ TEST_F(SystemInfo, VersionTexts) {
     EXPECT_EQ(VersionTextOf(2, 1, 0, 7) + " " + VersionTextOf(2, 1, 3, 0) + " " + VersionTextOf(2, 1, 3, 4),
               "2.1 2.1.3 2.1.3.4");
     // The program's own build version, "0" for any other file.
-    EXPECT_TRUE(FileVersionText("/no/such/file") == "0" && FileVersionText("") != "0");
+    EXPECT_EQ(FileVersionText("/no/such/file"), "0");
+    EXPECT_NE(FileVersionText(""), "0");
     EXPECT_EQ(DiskSizeOf("/no/such/folder"), 0u);
 }
 
@@ -87,7 +97,8 @@ TEST(ScriptedUi, AnEmptyQueueOrAReplyOfTheWrongKindCancels) {
     EXPECT_EQ(ui.Ask("t", "q", AskButtons::YesNoCancel, MessageKind::Confirmation), Answer::Cancel);
     EXPECT_EQ(ui.Ask("t", "q", AskButtons::YesNo, MessageKind::Confirmation), Answer::No);
     ui.QueueAnswer(Answer::Ok);  // a reply of the wrong kind is used up as cancel
-    EXPECT_TRUE(!ui.EnterText("t", "p", "").has_value() && ui.replies.empty());
+    EXPECT_FALSE(ui.EnterText("t", "p", "").has_value());
+    EXPECT_THAT(ui.replies, IsEmpty());
     EXPECT_EQ(ui.CallsOf("ask").size(), 2u);
 }
 
@@ -98,7 +109,8 @@ TEST(BatchUi, NeverAsksAndAnswersCancel) {
 }
 
 TEST(SpawnProgram, ReportsMissingProgram) {
-    EXPECT_TRUE(!SpawnProgram("veldrim-no-such-program-xyz", {}) && SpawnProgram("true", {}));
+    EXPECT_FALSE(SpawnProgram("veldrim-no-such-program-xyz", {}));
+    EXPECT_TRUE(SpawnProgram("true", {}));
 }
 
 }  // namespace

@@ -99,13 +99,15 @@ TEST_F(TextFileTest, EveryValueKindRoundTripsWithBothSeparators) {
             EXPECT_NEAR(dbl, 0.1, 5E-8);
             bool yes = false, no = true;
             ReadBoolLine(yes), ReadBoolLine(no);
-            EXPECT_TRUE(yes && !no);
+            EXPECT_TRUE(yes);
+            EXPECT_FALSE(no);
             for (const char* want : {"10,40,700,440", "a,,c,d", "1,2,3,4"}) EXPECT_EQ(Bars(), want);
             char ch = 'x';
             ReadCharLine(ch);
             EXPECT_EQ(ch, 'J');
             EXPECT_EQ(Text("?"), "piece of a line");
-            EXPECT_TRUE(sharedTextFile.Eof() && !cancelFlag);
+            EXPECT_TRUE(sharedTextFile.Eof());
+            EXPECT_FALSE(cancelFlag);
         }
     }
 }
@@ -115,8 +117,10 @@ TEST_F(TextFileTest, WritesCrLfAndReadsLfAndCrLfWhateverTheLetterCase) {
 
     Spit(Path("Mixed.TXT"), "x\ny\r\n12\n0,25\nlast");
     OpenForReading(Path("mixed.txt"));
-    EXPECT_TRUE(Text("?") == "x" && Text("?") == "y");
-    EXPECT_TRUE(Int(0) == 12 && Ext(0) == 0.25L);
+    EXPECT_EQ(Text("?"), "x");
+    EXPECT_EQ(Text("?"), "y");
+    EXPECT_EQ(Int(0), 12);
+    EXPECT_EQ(Ext(0), 0.25L);
     EXPECT_EQ(Text("?"), "last");
     EXPECT_FALSE(cancelFlag);
 }
@@ -130,17 +134,24 @@ TEST_F(TextFileTest, ReaderCasesOfTheLineFormat) {
     EXPECT_FALSE(cancelFlag);
 
     // A number line that holds no number reads as 0 and tells the reader.
-    EXPECT_TRUE(Int(5) == 0 && cancelFlag);
+    EXPECT_EQ(Int(5), 0);
+    EXPECT_TRUE(cancelFlag);
     cancelFlag = false;
-    EXPECT_TRUE(Ext(5) == 0 && cancelFlag);
+    EXPECT_EQ(Ext(5), 0);
+    EXPECT_TRUE(cancelFlag);
     cancelFlag = false;
-    EXPECT_TRUE(Bars() == " a,b,," && Bars() == ",,,");
+    EXPECT_EQ(Bars(), " a,b,,");
+    EXPECT_EQ(Bars(), ",,,");
     std::int16_t w = 3;  // out of the 16-bit range
     ReadWordLine(w);
-    EXPECT_TRUE(w == 0 && cancelFlag);
+    EXPECT_EQ(w, 0);
+    EXPECT_TRUE(cancelFlag);
     // Past the end the values stay and the flag is set.
     cancelFlag = false;
-    EXPECT_TRUE(Int(42) == 42 && Ext(2.5L) == 2.5L && Text("old") == "old" && cancelFlag);
+    EXPECT_EQ(Int(42), 42);
+    EXPECT_EQ(Ext(2.5L), 2.5L);
+    EXPECT_EQ(Text("old"), "old");
+    EXPECT_TRUE(cancelFlag);
 }
 
 TEST_F(TextFileTest, GoldenHeaders) {
@@ -178,7 +189,8 @@ TEST_F(TextFileTest, MissingFileIsReportedWithItsText) {
     cancelFlag = false;
     errorDisplayFlag = false;
     CheckFileReadable(Path("nothing.cfg"));
-    EXPECT_TRUE(cancelFlag && Shown().size() == 1);
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(Shown().size(), 1u);
 }
 
 TEST_F(TextFileTest, FolderThatNobodyMayWriteIsReportedOnce) {
@@ -215,7 +227,8 @@ TEST_F(TextFileTest, SaveReplacesTheFileOnlyAtACleanClose) {
         for (int i = 0; i < 2000; ++i) WriteFloatLine(i + 0.5L);
         CloseChecked(sharedTextFile);
     }
-    EXPECT_TRUE(cancelFlag && FilesInDir() == 1) << "the temporary file is removed";
+    EXPECT_TRUE(cancelFlag) << "the temporary file is removed";
+    EXPECT_EQ(FilesInDir(), 1u) << "the temporary file is removed";
     EXPECT_EQ(Slurp(path), "old\r\n");
     EXPECT_EQ(Shown(), std::vector<std::string>{"Diskette/Platte voll"});
 
@@ -227,7 +240,8 @@ TEST_F(TextFileTest, SaveReplacesTheFileOnlyAtACleanClose) {
     OpenForWriting(path);
     WriteTextLine("half");
     ResetSharedTextFile();
-    EXPECT_TRUE(Slurp(path) == "new\r\n" && FilesInDir() == 1);
+    EXPECT_EQ(Slurp(path), "new\r\n");
+    EXPECT_EQ(FilesInDir(), 1u);
 }
 
 TEST_F(TextFileTest, WriteCheckedStopsAfterAFailureAndRewriteUntilOkGivesUp) {
@@ -244,7 +258,8 @@ TEST_F(TextFileTest, WriteCheckedStopsAfterAFailureAndRewriteUntilOkGivesUp) {
     f.Assign("/proc/veldrim-test.cfg");
     RewriteUntilOk(f);
     const auto texts = Shown();
-    ASSERT_TRUE(cancelFlag && texts.size() == static_cast<std::size_t>(kRewriteAttempts)) << texts.size();
+    ASSERT_TRUE(cancelFlag) << texts.size();
+    ASSERT_EQ(texts.size(), static_cast<std::size_t>(kRewriteAttempts)) << texts.size();
     EXPECT_TRUE(texts[0].starts_with("I/O-Error ")) << texts[0];
 }
 
@@ -266,11 +281,15 @@ TEST_F(Files, ExistenceAndWritability) {
     const std::string f = Path("a.txt");
     Spit(f, "x");
     // A folder is not a file; a missing folder below a file fails with ENOTDIR, not ENOENT.
-    EXPECT_TRUE(FileExists(f) && !FileExists(dir));
-    EXPECT_TRUE(DirExists(dir + "/") && !DirExists(Path("missing")) && !DirExists(f + "/sub"));
+    EXPECT_TRUE(FileExists(f));
+    EXPECT_FALSE(FileExists(dir));
+    EXPECT_TRUE(DirExists(dir + "/"));
+    EXPECT_FALSE(DirExists(Path("missing")));
+    EXPECT_FALSE(DirExists(f + "/sub"));
     EXPECT_TRUE(IsDirWritable(dir));
     EXPECT_EQ(FilesInDir(), 1u);  // no probe left behind
-    EXPECT_FALSE(IsDirWritable("/proc") || IsDirWritable(Path("missing")));  // /proc: not even for root
+    EXPECT_FALSE(IsDirWritable("/proc"));
+    EXPECT_FALSE(IsDirWritable(Path("missing")));  // /proc: not even for root
 }
 
 TEST_F(Files, CopyAndDeleteByMask) {
@@ -279,7 +298,9 @@ TEST_F(Files, CopyAndDeleteByMask) {
     cancelFlag = true;
     CopyFilesByMask("*.dxf", dir, Path("out"));
     EXPECT_EQ(Slurp(Path("out/one.dxf")), std::string(5000, 'a'));
-    EXPECT_TRUE(!cancelFlag && FileExists(Path("out/two.DXF")) && !FileExists(Path("out/three.txt")));
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_TRUE(FileExists(Path("out/two.DXF")));
+    EXPECT_FALSE(FileExists(Path("out/three.txt")));
     CopyFilesByMask("*.none", dir, Path("out"));
     EXPECT_TRUE(cancelFlag);
     // A failed copy keeps the flag set even when other files were found.
@@ -299,7 +320,8 @@ TEST_F(Files, FailedCopiesSetTheCancelFlagAndLeaveNoPartialFile) {
         {Path("missing"), Path("b.bin")}, {src, "/proc/veldrim-copy"}, {src, "/dev/full"}};
     for (const auto& [from, to] : failing) {
         cancelFlag = false;
-        EXPECT_TRUE(!CopyFileBlocks(from, to) && cancelFlag) << to;
+        EXPECT_FALSE(CopyFileBlocks(from, to)) << to;
+        EXPECT_TRUE(cancelFlag) << to;
     }
     EXPECT_FALSE(fs::exists(Path("b.bin")));
     {
@@ -307,11 +329,13 @@ TEST_F(Files, FailedCopiesSetTheCancelFlagAndLeaveNoPartialFile) {
         cancelFlag = false;
         EXPECT_FALSE(CopyFileBlocks(src, Path("half.bin")));
     }
-    EXPECT_TRUE(cancelFlag && !fs::exists(Path("half.bin")));
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_FALSE(fs::exists(Path("half.bin")));
 
     cancelFlag = false;
     fs::create_directory(Path("out"));
-    EXPECT_TRUE(CopyFileIfExists(src, Path("out/other-name")) && !cancelFlag);  // keeps its own name
+    EXPECT_TRUE(CopyFileIfExists(src, Path("out/other-name")));
+    EXPECT_FALSE(cancelFlag);  // keeps its own name
     EXPECT_EQ(Slurp(Path("out/a.bin")), std::string(10000, 'z'));
     EXPECT_FALSE(CopyFileIfExists(Path("missing"), Path("x")));
 }

@@ -86,7 +86,9 @@ class CalcTest : public ::testing::Test {
         run();
         EXPECT_TRUE(fatalFlag) << text;
         EXPECT_EQ(Log(), std::string(text) + "\n");
-        EXPECT_TRUE(gearPair == gp && wormGear == wg && cylGear == cg) << text;
+        EXPECT_EQ(gearPair, gp) << text;
+        EXPECT_EQ(wormGear, wg) << text;
+        EXPECT_EQ(cylGear, cg) << text;
     }
 };
 

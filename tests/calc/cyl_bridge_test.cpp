@@ -44,8 +44,11 @@ TEST_F(CylBridgeTest, BridgeCopiesTheWormSetAndResetsLeftovers) {
     const CylGearRecord& g = cylGear;
     const WormGearRecord& w = wormGear;
     EXPECT_NEAR(g.beta, RadToDeg(w.gammaM), 1e-15L);
-    EXPECT_TRUE(gearPair.z[1] == -5000 && g.a == 0 && g.teethSpanned[1] == 0);
-    EXPECT_TRUE(g.b == 28.5L && g.ballDiameter[2] == 7.5L);  // the smaller face width
+    EXPECT_EQ(gearPair.z[1], -5000);
+    EXPECT_EQ(g.a, 0);
+    EXPECT_EQ(g.teethSpanned[1], 0);
+    EXPECT_EQ(g.b, 28.5L);
+    EXPECT_EQ(g.ballDiameter[2], 7.5L);  // the smaller face width
     for (int i = 1; i <= 2; ++i)  // the tool is the mating gear
         EXPECT_NEAR(g.hfP0Factor[i], w.haStar[i] / std::cos(w.gammaM), 1e-15L);
     CylGearToWorm();
@@ -58,7 +61,9 @@ TEST_F(CylBridgeTest, BridgeCopiesTheWormSetAndResetsLeftovers) {
     gearPair.z[1] = 5;
     wormGear.x[2] = 0.25L;
     WormToCylGear(9, 0);
-    EXPECT_TRUE(cylGear.beta == 7 && gearPair.z[1] == 5 && cylGear.x[2] == 0.25L);
+    EXPECT_EQ(cylGear.beta, 7);
+    EXPECT_EQ(gearPair.z[1], 5);
+    EXPECT_EQ(cylGear.x[2], 0.25L);
 }
 
 // The default ZI set runs without a fatal message; runs repeat exactly, also
@@ -72,14 +77,15 @@ TEST_F(CylBridgeTest, DefaultZiDataSetRunsWithoutFatalMessageAndStably) {
     const Strings messages = Messages();
     EXPECT_GT(cyl.epsAlpha, 1);
     RunCalculation();
-    EXPECT_TRUE(cylGear == cyl && wormGear == worm);
+    EXPECT_EQ(cylGear, cyl);
+    EXPECT_EQ(wormGear, worm);
     EXPECT_EQ(Messages(), messages);
     cylGear.centreToleranceField = 4;  // the centre tolerance is taken at a
     const auto first = BridgeRun(1);
     ASSERT_FALSE(fatalFlag) << Log();
     BridgeRun(2);
     const auto third = BridgeRun(1);
-    EXPECT_TRUE(first.first == third.first);
+    EXPECT_EQ(first.first, third.first);
     EXPECT_EQ(first.second, third.second);
     EXPECT_LT(first.first.a, 0);  // the near-rack's working centre distance is its own
 }
@@ -93,7 +99,7 @@ TEST_F(CylBridgeTest, ExportScalingWorksOnACopyAndNeverDrifts) {
     EXPECT_NEAR(wormGear.haStar[1], before.haStar[1] * ratio, 1e-15L);
     EXPECT_NEAR(wormGear.rfStar[1], before.rfStar[1] * ratio, 1e-15L);
     ScaleDiametersForImport();
-    EXPECT_TRUE(wormGear == before);
+    EXPECT_EQ(wormGear, before);
     wormGear.mn = 0;  // zero factors are written, the live ones kept
     ScaleDiametersForExport();
     EXPECT_EQ(wormGear.hfStar[2], 0);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <gmock/gmock.h>
 
 #include "calc/cyl_measure.h"
 #include "calc/cyl_tip_contact.h"
@@ -12,6 +13,8 @@
 #include "calc/tooth_form.h"
 #include "calc_test_support.h"
 #include "foundation/formatting.h"
+
+using ::testing::IsEmpty;
 
 namespace veldrim::calctest {
 namespace {
@@ -124,20 +127,25 @@ TEST_F(CylGeometryTest, StageChecksAndFatalStops) {
     ResetAll();
     LoadPair({.z1 = 20, .z2 = 0});
     CalcCylGear();
-    EXPECT_TRUE(fatalFlag && Messages() == Strings{"Fatal  : z = 0 !"}) << Log();
+    EXPECT_TRUE(fatalFlag) << Log();
+    EXPECT_EQ(Messages(), Strings{"Fatal  : z = 0 !"}) << Log();
 }
 
 TEST_F(CylGeometryTest, FailedWorkingAngleStopsTheRunAndAStaleCancelFlagDoesNot) {
     LoadPair({.z1 = 20, .z2 = 30, .x1 = 50000, .x2 = 50000});  // beyond any involute
     CalcCylGear();
-    EXPECT_TRUE(fatalFlag && cancelFlag && cylGear.epsAlpha == 0 && HasMessage("Fatal  : alpha wt !")) << Log();
+    EXPECT_TRUE(fatalFlag) << Log();
+    EXPECT_TRUE(cancelFlag) << Log();
+    EXPECT_EQ(cylGear.epsAlpha, 0) << Log();
+    EXPECT_TRUE(HasMessage("Fatal  : alpha wt !")) << Log();
     // A cancel flag left from an earlier dialog does not stop a sound run.
     ResetAll();
     LoadPair({.z1 = 20, .z2 = 30});
     cancelFlag = true;
     CalcCylGear();
     EXPECT_FALSE(fatalFlag);
-    EXPECT_TRUE(cylGear.epsAlpha > 1 && cylGear.Wk[1] != 0);
+    EXPECT_GT(cylGear.epsAlpha, 1);
+    EXPECT_NE(cylGear.Wk[1], 0);
 }
 
 // Two runs from different leftovers in `a` give the same tolerance and the
@@ -153,7 +161,8 @@ TEST_F(CylGeometryTest, WorkingCentreDistanceIsDerivedBeforeTheCentreToleranceIs
         ASSERT_TRUE(Unit1());
         results[run] = cylGear;
     }
-    EXPECT_TRUE(results[0].alphaWtAMin == results[1].alphaWtAMin && results[0].jtMin == results[1].jtMin);
+    EXPECT_EQ(results[0].alphaWtAMin, results[1].alphaWtAMin);
+    EXPECT_EQ(results[0].jtMin, results[1].jtMin);
     for (const CylGearRecord& r : results) EXPECT_EQ(r.Aae, 30.0L / 2000.0L);  // js 7, a in 50 .. 80: IT7 30 µm
 }
 
@@ -165,7 +174,9 @@ TEST_F(CylGeometryTest, SeriesZeroMeansGivenAllowancesBeforeTheyAreRead) {
     cylGear.Asni[1] = -0.12L;
     Unit0();
     ASSERT_TRUE(Unit1());
-    EXPECT_TRUE(cylGear.toleranceSeries[1] == 11 && cylGear.Asne[1] == -0.05L && cylGear.designationText[1].empty());
+    EXPECT_EQ(cylGear.toleranceSeries[1], 11);
+    EXPECT_EQ(cylGear.Asne[1], -0.05L);
+    EXPECT_THAT(cylGear.designationText[1], IsEmpty());
     EXPECT_NEAR(cylGear.Tsn[1], 0.07L, 1e-15L);  // from the given allowances
     // d2 = 60 mm: DIN 3967 step 3 -> Asne e 40 µm, Tsn 25 40 µm.
     EXPECT_NEAR(cylGear.Asni[2], -0.080L, 1e-15L);
@@ -180,7 +191,8 @@ TEST_F(CylGeometryTest, TipDiameterModesAndInterference) {
         const Real da = cylGear.da[i] = i == 1 ? cylGear.daFull[1] - 1.0L : 0;
         CylTipDiameterStep();
         Unit2();
-        EXPECT_TRUE(cylGear.da[i] == da && fatalFlag == (i == 2)) << Log();
+        EXPECT_EQ(cylGear.da[i], da) << Log();
+        EXPECT_EQ(fatalFlag, (i == 2)) << Log();
         if (i == 2) break;
         EXPECT_NEAR(cylGear.kmn[1], 0.5L, 1e-12L);  // 1 mm off the full tip
         EXPECT_NEAR(cylGear.c[1], cylGear.a - (da + cylGear.df[2]) / 2, 1e-12L);

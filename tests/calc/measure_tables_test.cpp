@@ -54,7 +54,9 @@ TEST_F(MeasureTablesTest, Iso286AtInnerSizeAndBothBoundsOfEveryStep) {
     EXPECT_EQ(IsoToleranceIT(3, 3.01L), 8);   // just over a bound: the upper step
     EXPECT_EQ(IsoToleranceIT(1, 80.0L + 1E-12L), 8);  // computing noise stays on the bound
     EXPECT_EQ(IsoToleranceIT(1, -80.0L), 8);  // the magnitude counts
-    EXPECT_TRUE(IsoToleranceIT(1, 0.0L) == 3 && IsoToleranceIT(0, 50) == 0 && IsoToleranceIT(9, 50) == 0);
+    EXPECT_EQ(IsoToleranceIT(1, 0.0L), 3);
+    EXPECT_EQ(IsoToleranceIT(0, 50), 0);
+    EXPECT_EQ(IsoToleranceIT(9, 50), 0);
     EXPECT_EQ(IsoToleranceIT(4, std::nanl("")), 0);
 }
 
@@ -79,8 +81,10 @@ TEST_F(MeasureTablesTest, Din3967StepsEndOnTheirUpperBound) {
         }
     }
     // Series 21 and g at 80 mm; series out of range give 0.
-    EXPECT_TRUE(ToothThicknessToleranceTsn(1, 80) == 6 && ToothThicknessAllowanceAsne(10, 80) == 9);
-    EXPECT_TRUE(ToothThicknessToleranceTsn(11, 50) == 0 && ToothThicknessAllowanceAsne(12, 50) == 0);
+    EXPECT_EQ(ToothThicknessToleranceTsn(1, 80), 6);
+    EXPECT_EQ(ToothThicknessAllowanceAsne(10, 80), 9);
+    EXPECT_EQ(ToothThicknessToleranceTsn(11, 50), 0);
+    EXPECT_EQ(ToothThicknessAllowanceAsne(12, 50), 0);
 }
 
 TEST_F(MeasureTablesTest, SpanAndTeethSpannedOfASpurGear) {
@@ -89,7 +93,8 @@ TEST_F(MeasureTablesTest, SpanAndTeethSpannedOfASpurGear) {
     EXPECT_NEAR(SpanMeasurement(20, 3, 0, 0, kAlpha20, 4), expected, 1e-12);
     EXPECT_NEAR(SpanMeasurement(20, 3, 0.5L, 0, kAlpha20, 4) - expected, 4 * std::sin(kAlpha20), 1e-12);
     // The classic rule k = z alpha / 180° + 0.5 for spur gears without shift.
-    EXPECT_TRUE(TeethSpanned(4, 0, kAlpha20, 0, 20) == 3 && TeethSpanned(4, 0, kAlpha20, 0, 40) == 5);
+    EXPECT_EQ(TeethSpanned(4, 0, kAlpha20, 0, 20), 3);
+    EXPECT_EQ(TeethSpanned(4, 0, kAlpha20, 0, 40), 5);
     EXPECT_EQ(Log(), "");
     EXPECT_GE(TeethSpanned(1, -0.5L, kAlpha20, 0.3L, 7), 1);
     // No teeth: 0 and fatal, never a division by zero.
@@ -114,14 +119,16 @@ TEST_F(MeasureTablesTest, DimensionOverBallsAndBallDiameter) {
     EXPECT_NEAR(DimensionOverPins(21, 4, kAlpha20, 0.2L, 0, DM), (MK - DM) / std::cos(kPi / 42) + DM, 1e-9);
     // The chosen ball diameter: tenths of a millimetre, and it fits the space.
     const Real Dm = BallDiameter(4, 0, kAlpha20, 0, 20);
-    EXPECT_TRUE(Dm > 6 && Dm < 8 && Dm * 10 == std::nearbyint(Dm * 10));
+    EXPECT_GT(Dm, 6);
+    EXPECT_LT(Dm, 8);
+    EXPECT_EQ(Dm * 10, std::nearbyint(Dm * 10));
     EXPECT_GT(DimensionOverBalls(20, 4, kAlpha20, 0, 0, Dm), 80 + Dm * 0.9L);
     EXPECT_EQ(Log(), "");
     // No ball, or none fits a space this narrow: messages, the fatal flag stays clear.
     DimensionOverBalls(20, 4, kAlpha20, 0, 0, 0);
     EXPECT_EQ(BallDiameter(4, -1, kAlpha20, 0, 20), 0);
-    EXPECT_TRUE(Messages()[0] == "Fehler : Dm ball !  (0mm)" && HasMessage("Fatal  : Kugelmaß DmMess !"_cp850))
-        << Log();
+    EXPECT_EQ(Messages()[0], "Fehler : Dm ball !  (0mm)") << Log();
+    EXPECT_TRUE(HasMessage("Fatal  : Kugelmaß DmMess !"_cp850)) << Log();
     EXPECT_FALSE(fatalFlag);
 }
 
@@ -135,7 +142,10 @@ TEST_F(MeasureTablesTest, TipDiameterSearch) {
     // between base and tip circle.
     s = 0;
     const Real D = TipDiameterSearch(20, 1, s, kAlpha20, 0, 4, 0, 0, DegToRad(30), 1, 88);
-    EXPECT_TRUE(D > db && D < 88 && s > 0 && !fatalFlag);
+    EXPECT_GT(D, db);
+    EXPECT_LT(D, 88);
+    EXPECT_GT(s, 0);
+    EXPECT_FALSE(fatalFlag);
 }
 
 }  // namespace

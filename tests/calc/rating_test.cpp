@@ -175,8 +175,11 @@ TEST_F(RatingTest, SelfLockingSetWithTheWheelDrivingGivesNoOutput) {
     wormGear.mueZ = 1;
     wormGear.din3996Switch = 0;
     IterateCalculation();
-    EXPECT_TRUE(!fatalFlag && HasMessage("Fatal  : Pv > P !")) << Log();
-    EXPECT_TRUE(gearPair.P == 2.5L && wormGear.PDin[1] == 2.5L && wormGear.PDin[2] == 2.5L);
+    EXPECT_FALSE(fatalFlag) << Log();
+    EXPECT_TRUE(HasMessage("Fatal  : Pv > P !")) << Log();
+    EXPECT_EQ(gearPair.P, 2.5L);
+    EXPECT_EQ(wormGear.PDin[1], 2.5L);
+    EXPECT_EQ(wormGear.PDin[2], 2.5L);
 }
 
 // A fatal input ends the run; the data set is put back as it was.
@@ -205,7 +208,8 @@ TEST_F(RatingTest, NiemannWarningsPerGear) {
         wormGear.b = {{bRec1, factor * bRec2}};
         RunCalculation();
         EXPECT_EQ(CountPrefix("Warnung: SH<1") + CountPrefix("Warnung: SF<1"), 2) << Log();
-        EXPECT_TRUE(HasMessage("Warnung: SH<1  (1)") && HasMessage("Warnung: SF<1  (2)")) << Log();
+        EXPECT_TRUE(HasMessage("Warnung: SH<1  (1)")) << Log();
+        EXPECT_TRUE(HasMessage("Warnung: SF<1  (2)")) << Log();
         EXPECT_EQ(CountPrefix("Warnung: Zahnbreite !") + HasMessage("Warnung: Zahnbreite !  (2)"),
                   factor < 0.87L ? 2 : 0) << Log();
     }
@@ -225,7 +229,8 @@ TEST_F(RatingTest, CharacteristicValuesOfTheReferenceSet) {
     };
     RunCalculation();
     ASSERT_NEAR(wormGear.mx, 4.6069L, 0.00005L);
-    ASSERT_TRUE(std::fabs(wormGear.dm[1] - 26.4L) < 1e-12L && wormGear.b2Eff == 28.5L);
+    ASSERT_NEAR(wormGear.dm[1], 26.4L, 1e-12L);
+    ASSERT_EQ(wormGear.b2Eff, 28.5L);
     EXPECT_NEAR(wormGear.pmStar[1], 0.9364L, 0.00005L);
     WormGearRecord w = wormGear;
     for (const Case& c : cases) {
@@ -296,7 +301,9 @@ TEST_F(RatingTest, MessagesNameTheirEdition) {
         wormGear.PDin[e] = 0.05L;
         RunCalculation();
         ASSERT_FALSE(fatalFlag) << Log();
-        EXPECT_TRUE(wormGear.TDin[2 + e] == 0 && wormGear.SHDin[e] == 0 && wormGear.SHDin[3 - e] > 1);
+        EXPECT_EQ(wormGear.TDin[2 + e], 0);
+        EXPECT_EQ(wormGear.SHDin[e], 0);
+        EXPECT_GT(wormGear.SHDin[3 - e], 1);
         for (const std::string text : {"Fehler : T2 = 0 ! ", "Fehler : SH < 1.0 !  ", "Fehler : SF < 1.1 ! "}) {
             EXPECT_TRUE(HasMessage(text + name)) << Log();
             EXPECT_FALSE(HasMessage(text + other)) << Log();
@@ -304,20 +311,25 @@ TEST_F(RatingTest, MessagesNameTheirEdition) {
     }
     ResetAll();
     RunCalculation();
-    EXPECT_TRUE(HasMessage("Fehler : SW < 1.1 ! " + k2012) && !HasMessage("Fehler : SW < 1.1 ! " + k1998)) << Log();
+    EXPECT_TRUE(HasMessage("Fehler : SW < 1.1 ! " + k2012)) << Log();
+    EXPECT_FALSE(HasMessage("Fehler : SW < 1.1 ! " + k1998)) << Log();
     EXPECT_EQ(CountPrefix("Fehler : SH < 1.0") + CountPrefix("Fehler : SF < 1.1"), 0) << Log();
 
     wormGear.b[2] = 500;
     RunCalculation();
     EXPECT_FALSE(fatalFlag);
-    EXPECT_TRUE(HasMessage("Fatal  : pm < 0 !") && HasMessage("Fehler : pm < 0 ! " + k1998)) << Log();
+    EXPECT_TRUE(HasMessage("Fatal  : pm < 0 !")) << Log();
+    EXPECT_TRUE(HasMessage("Fehler : pm < 0 ! " + k1998)) << Log();
     EXPECT_FALSE(HasMessage("Fehler : pm < 0 ! " + k2012)) << Log();
-    EXPECT_TRUE(wormGear.pm[1] == 1000000 && wormGear.pmStar[1] == 0.01L && wormGear.pm[2] < 1000);
+    EXPECT_EQ(wormGear.pm[1], 1000000);
+    EXPECT_EQ(wormGear.pmStar[1], 0.01L);
+    EXPECT_LT(wormGear.pm[2], 1000);
     // A lubricant without a pitting limit factor fails both editions.
     ResetAll();
     wormGear.lubricantKind = 7;
     RunCalculation();
-    EXPECT_TRUE(wormGear.Zoil == 0 && CountPrefix("Fehler : SH < 1.0 !  ") == 2) << Log();
+    EXPECT_EQ(wormGear.Zoil, 0) << Log();
+    EXPECT_EQ(CountPrefix("Fehler : SH < 1.0 !  "), 2) << Log();
 }
 
 // The life factor: knee at 3E6 cycles, never below 1, exponent 0.16 (0.09

@@ -3,7 +3,11 @@
 
 #include "calc/records.h"
 
+#include <gmock/gmock.h>
+
 #include "calc_test_support.h"
+
+using ::testing::IsEmpty;
 
 namespace veldrim::calctest {
 namespace {
@@ -23,7 +27,8 @@ TEST_F(RecordsTest, ResetRestoresTheNewDataSetAndComparisonSeesEveryField) {
 }
 
 TEST_F(RecordsTest, ChoiceTextsAreCodePage850AndOutOfRangeIsEmpty) {
-    EXPECT_TRUE(ChoiceText(kMaterialKindTexts, 0, 0).empty() && ChoiceText(kMaterialKindTexts, 9, 0).empty());
+    EXPECT_THAT(ChoiceText(kMaterialKindTexts, 0, 0), IsEmpty());
+    EXPECT_THAT(ChoiceText(kMaterialKindTexts, 9, 0), IsEmpty());
     EXPECT_EQ(ChoiceText(kMaterialKindTexts, 7, 0), "GTS (schwarzer Tempergu\xE1)");
     EXPECT_EQ(ChoiceText(kLubricantKindTexts, 4), "Kl\x81" "bersynth GH 6");
 }

@@ -55,7 +55,8 @@ TEST_F(WormGeometryTest, ZeroCentreDistanceFollowsFromTheModule) {
         wormGear.x[2] = 0.5L;
         gearPair.z[2] = 40;
         RunCalculation();
-        EXPECT_TRUE(!fatalFlag && wormGear.mx == 4) << Log();
+        EXPECT_FALSE(fatalFlag) << Log();
+        EXPECT_EQ(wormGear.mx, 4) << Log();
         EXPECT_NEAR(wormGear.a, 41 * 4 / (2 - 0.33), 1e-12);  // (2 (x1 + x2) + z2) mx / (2 - dm1/a)
     }
 }
@@ -108,8 +109,11 @@ TEST_F(WormGeometryTest, SteepWormReportsMeshErrorsAndFatalEquivalentGearKeepsTh
             EXPECT_TRUE(HasMessage("Fehler : db > da  (1)")) << Log();
             EXPECT_TRUE(std::isfinite(static_cast<double>(wormGear.gAlpha[1])));
         } else {
-            EXPECT_TRUE(fatalFlag && CountPrefix("Fatal  : ") > 0) << Log();
-            EXPECT_TRUE(gearPair == gp && wormGear == wg && cylGear == cg);
+            EXPECT_TRUE(fatalFlag) << Log();
+            EXPECT_GT(CountPrefix("Fatal  : "), 0) << Log();
+            EXPECT_EQ(gearPair, gp);
+            EXPECT_EQ(wormGear, wg);
+            EXPECT_EQ(cylGear, cg);
         }
     }
 }
@@ -134,7 +138,9 @@ TEST_F(WormGeometryTest, WarningsOfRatioDiameterQuotientAndShift) {
         const int found = CountPrefix("Warnung: dm1/a") + CountPrefix("Warnung: ZI:") +
                           CountPrefix("Warnung: ZH:") + HasMessage("Übersetzungsverhältnis !"_cp850);
         EXPECT_EQ(found, expected.empty() ? 0 : 1) << Log();
-        EXPECT_TRUE(expected.empty() || HasMessage(expected)) << Log();
+        if (!expected.empty()) {
+            EXPECT_TRUE(HasMessage(expected)) << Log();
+        }
     }
 }
 
@@ -146,7 +152,8 @@ TEST_F(WormGeometryTest, OutsideDiameterOfTheWheelAndTheCutMeanCircle) {
         wormGear.wheelRimCode = 2;
         wormGear.de2 = de2;
         RunCalculation();
-        EXPECT_TRUE(!fatalFlag && wormGear.de2 == de2);
+        EXPECT_FALSE(fatalFlag);
+        EXPECT_EQ(wormGear.de2, de2);
         const Real dm1 = wormGear.dm[1];
         const Real expected = de2 == 150 ? std::sqrt(dm1 * dm1 - 100) : de2 == 160 ? dm1 : 0;
         EXPECT_NEAR(wormGear.dwCut, expected, 1e-12) << static_cast<double>(de2);
@@ -188,7 +195,8 @@ TEST_F(WormGeometryTest, DesignFromLeadAngleIsReproducedByTheGeometry) {
         DesignFromLeadAngle();
         ASSERT_FALSE(fatalFlag) << Log();
         const WormGearRecord& w = wormGear;
-        EXPECT_TRUE(std::fabs(w.mx - c.mx) < 1e-12 && std::fabs(RadToDeg(w.gammaM) - c.gammaDeg) < 1e-12);
+        EXPECT_NEAR(w.mx, c.mx, 1e-12);
+        EXPECT_NEAR(RadToDeg(w.gammaM), c.gammaDeg, 1e-12);
         EXPECT_NEAR(w.dm[1], c.z1 * c.mx / std::tan(DegToRad(c.gammaDeg)), 1e-9);
         EXPECT_NEAR(w.a, (c.x1 + c.x2) * c.mx + (w.dm[1] + c.z2 * c.mx) / 2, 1e-9);
     }
@@ -207,7 +215,8 @@ TEST_F(WormGeometryTest, ViscosityLawMeetsBothGivenViscosities) {
     }
     EXPECT_NEAR(ViscosityFromNu40Nu100(100, 100, 75), 100.0, 1e-9);  // flat line
     // lg(nu100 + 0.7) = 0, and a viscosity below the law's range: no value.
-    EXPECT_TRUE(ViscosityFromNu40Nu100(220, 0.3L, 50) == 0 && ViscosityAtTemperature(0.1L, 40, 50) == 0);
+    EXPECT_EQ(ViscosityFromNu40Nu100(220, 0.3L, 50), 0);
+    EXPECT_EQ(ViscosityAtTemperature(0.1L, 40, 50), 0);
     EXPECT_NEAR(ViscosityAtTemperature(ViscosityAtTemperature(150, 50, 90), 90, 50), 150.0, 1e-9);
 }
 

@@ -92,7 +92,7 @@ void ExpectReference(const std::string& set) {
     const auto fields = Fields();
     for (const auto& [name, expected] : reference) {
         const auto field = fields.find(name);
-        ASSERT_TRUE(field != fields.end()) << "no record field for " << name;
+        ASSERT_NE(field, fields.end()) << "no record field for " << name;
         const Real got = field->second();
         EXPECT_NEAR(static_cast<double>(got), expected, 1E-9 * std::fabs(expected) + 1E-12)
             << set << ": " << name;

@@ -46,10 +46,15 @@ TEST_F(WormTolerancesTest, TableAllowancesDesignationAndSeriesH) {
         EXPECT_NEAR(got, want, 1e-15);
     EXPECT_EQ(w.toothThicknessDesignation[2], " 6 e 25");
     // Series h keeps the nominal tooth at its upper limit.
-    EXPECT_TRUE(w.Asne[1] == 0 && w.xemax[1] == w.x[1] && w.snMax[1] == w.sn[1] && w.xemin[1] < w.x[1]);
+    EXPECT_EQ(w.Asne[1], 0);
+    EXPECT_EQ(w.xemax[1], w.x[1]);
+    EXPECT_EQ(w.snMax[1], w.sn[1]);
+    EXPECT_LT(w.xemin[1], w.x[1]);
     EXPECT_NEAR(w.daMax[1], w.da[1], 1e-12);
     for (int i = 1; i <= 2; ++i) {  // a profile shift moves tip and root by twice its length
-        EXPECT_TRUE(w.snMax[i] > w.snMin[i] && w.dfMax[i] > w.dfMin[i] && w.WXemax[i] > w.WXemin[i]) << i;
+        EXPECT_GT(w.snMax[i], w.snMin[i]) << i;
+        EXPECT_GT(w.dfMax[i], w.dfMin[i]) << i;
+        EXPECT_GT(w.WXemax[i], w.WXemin[i]) << i;
         EXPECT_NEAR(w.daMax[i] - w.daMin[i], 2 * (w.xemax[i] - w.xemin[i]) * w.mx, 1e-12);
     }
 }
@@ -64,7 +69,9 @@ TEST_F(WormTolerancesTest, LimitsCollapseWithoutAllowances) {
     for (int i = 1; i <= 2; ++i) {
         for (Real tol : {w.Tsn[i], w.xeTol[i], w.snTol[i], w.daTol[i], w.dfTol[i], w.MRTol[i], w.MKTol[i]})
             EXPECT_EQ(tol, 0);
-        EXPECT_TRUE(w.xemin[i] == w.x[i] && w.MR[i] == w.MRMin[i] && w.W[i] == w.WXemax[i]);
+        EXPECT_EQ(w.xemin[i], w.x[i]);
+        EXPECT_EQ(w.MR[i], w.MRMin[i]);
+        EXPECT_EQ(w.W[i], w.WXemax[i]);
     }
 }
 
@@ -96,7 +103,8 @@ TEST_F(WormTolerancesTest, DeviationsFollowTheAccuracyGrade) {
     const WormGearRecord g5 = wormGear;
     for (Real v : {g5.fp[2], g5.fu[2], g5.Falpha[2], g5.Fp2}) EXPECT_EQ(v, 0);  // grade 0
     // Hand-computed from the step means mx 4.615 and dm1 22.36: R(5.826) and R(5.265).
-    EXPECT_TRUE(g5.fp[1] == 6 && g5.fHalpha[1] == 5.5L) << static_cast<double>(g5.fp[1]);
+    EXPECT_EQ(g5.fp[1], 6) << static_cast<double>(g5.fp[1]);
+    EXPECT_EQ(g5.fHalpha[1], 5.5L) << static_cast<double>(g5.fp[1]);
 
     wormGear.quality = {{8, 12}};
     RunCalculation();
@@ -104,7 +112,8 @@ TEST_F(WormTolerancesTest, DeviationsFollowTheAccuracyGrade) {
     EXPECT_GT(w.fp[1], g5.fp[1]);
     for (int i = 1; i <= 2; ++i)  // every deviation a positive whole or half µm
         for (Real v : {w.fp[i], w.fu[i], w.Falpha[i], w.FrDev[i], w.FiPrime[i], w.fiPrime[i]}) {
-            EXPECT_TRUE(v > 0 && v * 2 == std::nearbyint(v * 2)) << static_cast<double>(v);
+            EXPECT_GT(v, 0) << static_cast<double>(v);
+            EXPECT_EQ(v * 2, std::nearbyint(v * 2)) << static_cast<double>(v);
         }
 }
 

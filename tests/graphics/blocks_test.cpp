@@ -2,6 +2,7 @@
 
 #include "graphics/blocks.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -9,6 +10,10 @@
 #include "dxf_test_support.h"
 #include "graphics/cad_primitives.h"
 #include "graphics/dxf_block_reader.h"
+
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 namespace veldrim {
 namespace {
@@ -59,10 +64,13 @@ TEST_F(BlocksTest, ABlockReplaysAsTheSamePrimitives) {
     Define({{"EVOLV1", DrawContent}});
     const std::filesystem::path file = dir / "$EVOLV1.dx$";
     const std::string text = ReadFile(file);  // no header in a block file
-    EXPECT_TRUE(text.ends_with("  0\r\nEOF\r\n") && text.find("SECTION") == std::string::npos);
+    EXPECT_THAT(text, EndsWith("  0\r\nEOF\r\n"));
+    EXPECT_THAT(text, Not(HasSubstr("SECTION")));
     CadInsertBlock("EVOLV1", 0, 0, 0, 1, 1);
     EXPECT_EQ(Log(), direct);
-    EXPECT_TRUE(messageList.count == 0 && !cancelFlag && CadOutputState.nestingLevel == 0);
+    EXPECT_EQ(messageList.count, 0);
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_EQ(CadOutputState.nestingLevel, 0);
     CadEndOutput();
     EXPECT_FALSE(std::filesystem::exists(file)) << "block files end with the screen run";
 }
@@ -99,8 +107,9 @@ TEST_F(BlocksTest, ANestedInsertRotatedBy90DegreesIsPlacedThroughBothLevels) {
     Log().clear();
     CadInsertBlock("OUTER", 0, 0, 30, 1, 1);
     EXPECT_EQ(Log().at(2), "TEXT 'T' 7.6603 6.7321 h=2.0000 w=1.4000 a=120.0000 L1");
-    EXPECT_TRUE(CadOutputState.currentLayerNumber == 0 && CadOutputState.insertRotation == 0 &&
-                CadOutputState.insertScaleX == 1);
+    EXPECT_EQ(CadOutputState.currentLayerNumber, 0);
+    EXPECT_EQ(CadOutputState.insertRotation, 0);
+    EXPECT_EQ(CadOutputState.insertScaleX, 1);
     CadEndOutput();
 }
 
@@ -113,9 +122,11 @@ TEST_F(BlocksTest, ABlockInsertingItselfStopsAtTheNestingLimit) {
     BeginRecordedScreenRun();
     Define({{"LOOP", SelfInsert}});
     CadInsertBlock("LOOP", 0, 0, 0, 1, 1);
-    EXPECT_TRUE(cancelFlag && ShownTexts() == std::vector<std::string>{"error blockno.5"});
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(ShownTexts(), std::vector<std::string>{"error blockno.5"});
     EXPECT_EQ(Log().size(), 4u) << "the four allowed levels drew their line";
-    EXPECT_TRUE(CadOutputState.nestingLevel == 0 && CadOutputState.insertOffsetX == 0);
+    EXPECT_EQ(CadOutputState.nestingLevel, 0);
+    EXPECT_EQ(CadOutputState.insertOffsetX, 0);
     cancelFlag = false;
     CadEndOutput();
 }
@@ -128,7 +139,8 @@ TEST_F(BlocksTest, MissingOrUncreatableBlockFilesAreReported) {
         ResetMessages();
         cancelFlag = false;
         CadInsertBlock(name, 0, 0, 0, 1, 1);
-        EXPECT_TRUE(cancelFlag && Messages() == std::vector<std::string>{"Invalid temp directory"}) << name;
+        EXPECT_TRUE(cancelFlag) << name;
+        EXPECT_EQ(Messages(), std::vector<std::string>{"Invalid temp directory"}) << name;
     }
     userDirectory = (dir / "gone").string();
     cancelFlag = false;
@@ -164,7 +176,8 @@ TEST_F(BlocksTest, AStepFailingInsideADefinitionStillEndsIt) {
     CadLine(0, 0, 1, 1);
     cancelFlag = true;
     CadEndBlock();
-    EXPECT_TRUE(!cancelFlag && !std::filesystem::exists(dir / "$HALF.dx$"));
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_FALSE(std::filesystem::exists(dir / "$HALF.dx$"));
     CadEndOutput();
 }
 

@@ -3,11 +3,15 @@
 #include "graphics/blocks.h"
 #include "graphics/cad_output.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "dxf_test_support.h"
 #include "foundation/codepage.h"
 #include "graphics/cad_primitives.h"
+
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
 
 namespace veldrim {
 namespace {
@@ -29,7 +33,8 @@ TEST_F(CadOutputTest, ScreenRunDrawsIntoTheDisplayList) {
     testing::Spit(dir / "$OTHER.dx$", "  0\nEOF\n");  // a block file of another run
     testing::Spit(dir / "keep.dxf", "  0\nEOF\n");
     CadBeginOutput(kCadScreen);
-    ASSERT_TRUE(!cancelFlag && CadRunActive());
+    ASSERT_FALSE(cancelFlag);
+    ASSERT_TRUE(CadRunActive());
     CadBeginDrawingDefault();
     CadWriteTables(2);
     CadBeginBlocks();
@@ -47,12 +52,15 @@ TEST_F(CadOutputTest, ScreenRunDrawsIntoTheDisplayList) {
         CadEndSection();
     } while (!CadOutputComplete());
     CadEndOutput();
-    EXPECT_TRUE(!CadRunActive() && CadOutputState.currentLayerNumber == 19);
+    EXPECT_FALSE(CadRunActive());
+    EXPECT_EQ(CadOutputState.currentLayerNumber, 19);
     EXPECT_EQ(DisplayList.front(), "11;0");  // the old drawing is gone
-    EXPECT_TRUE(Records("10") == Lines{"10;1;1;639;479;0;0;160;120"} && Records("4") == Lines{"4;10;20;15;25"});
+    EXPECT_EQ(Records("10"), Lines{"10;1;1;639;479;0;0;160;120"});
+    EXPECT_EQ(Records("4"), Lines{"4;10;20;15;25"});
     // The window fills the outline: DXF corners 3 and 4 exchanged.
     EXPECT_EQ(Records("7"), Lines{"7;10;20;11;20;11;21;10;21"});
-    EXPECT_TRUE(Records("6").size() == 1u && Records("6")[0].find("Veldrim VELDRIM V1.0 - ") != std::string::npos);
+    EXPECT_EQ(Records("6").size(), 1u);
+    EXPECT_THAT(Records("6")[0], HasSubstr("Veldrim VELDRIM V1.0 - "));
     // The run deletes its own block files, and only those.
     EXPECT_FALSE(std::filesystem::exists(dir / "$EVOLV1.dx$"));
     EXPECT_TRUE(std::filesystem::exists(dir / "$OTHER.dx$"));
@@ -64,7 +72,9 @@ TEST_F(CadOutputTest, NotAvailableKindsLeaveTheRunIdle) {
         ui.calls.clear();
         cancelFlag = false;
         CadBeginOutput(code);
-        EXPECT_TRUE(cancelFlag && !CadRunActive() && ui.CallsOf("save").empty()) << kind;
+        EXPECT_TRUE(cancelFlag) << kind;
+        EXPECT_FALSE(CadRunActive()) << kind;
+        EXPECT_THAT(ui.CallsOf("save"), IsEmpty()) << kind;
         EXPECT_EQ(ShownTexts(), Lines{kind + std::string("-Ausgabe ist noch nicht verfügbar"_cp850)});
     }
 }
@@ -78,12 +88,15 @@ TEST_F(CadOutputTest, BatchModeOpensNoDialog) {
     CadBeginOutput(kCadDxf);
     EXPECT_EQ(CadOutputState.outputFileName, dir / "test.dxf");
     CadEndOutput();
-    EXPECT_TRUE(!cancelFlag && std::filesystem::exists(dir / "test.dxf"));
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_TRUE(std::filesystem::exists(dir / "test.dxf"));
     for (const auto& c : ui.calls) EXPECT_EQ(c.kind, "busy") << c.text;
     for (uint16_t code : {0, 8, 9}) {
         ui.calls.clear();
         CadBeginOutput(code);
-        EXPECT_TRUE(cancelFlag && !CadRunActive() && ui.CallsOf("list").empty()) << code;
+        EXPECT_TRUE(cancelFlag) << code;
+        EXPECT_FALSE(CadRunActive()) << code;
+        EXPECT_THAT(ui.CallsOf("list"), IsEmpty()) << code;
         EXPECT_EQ(ShownTexts(), Lines{"CAD-Code " + std::to_string(code) + std::string(" im Stapelbetrieb nicht möglich"_cp850)});
         cancelFlag = false;
     }
@@ -96,7 +109,8 @@ TEST_F(CadOutputTest, FailedFinishIsReported) {
     ASSERT_FALSE(cancelFlag);
     for (int i = 0; i < 10000; ++i) CadLine(i, 0, i, 1);
     CadEndOutput();
-    EXPECT_TRUE(cancelFlag && ShownTexts() == Lines{std::string("Fehler beim Schließen einer Datei"_cp850)});
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(ShownTexts(), Lines{std::string("Fehler beim Schließen einer Datei"_cp850)});
 }
 
 TEST_F(CadOutputTest, WhatReachesTheWriter) {
@@ -123,7 +137,8 @@ TEST_F(CadOutputTest, TextStyleIsNotCorrectedForTheScreenShape) {
     SetDeviceResolution(800, 480);
     BeginDxfRun("text.dxf");
     CadSetTextStyle(2, 45, 3.5L, 0);
-    EXPECT_TRUE(CadOutputState.textAngle == 45 && std::fabs(CadOutputState.textWidthFactor - 0.7L) < 1E-15L);
+    EXPECT_EQ(CadOutputState.textAngle, 45);
+    EXPECT_NEAR(CadOutputState.textWidthFactor, 0.7L, 1E-15L);
     CadSetTextStyle(2, 30, 4, 2);
     EXPECT_EQ(CadOutputState.textWidthFactor, 0.5L);
     CadEndOutput();

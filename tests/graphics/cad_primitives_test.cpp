@@ -78,11 +78,17 @@ TEST_F(CadPrimitivesTest, ChordsJoinHaveLengthAndStayOnTheCurve) {
         for (std::size_t i = 0; i < segs.size(); ++i) {  // length, joined, on the circle
             const Segment& s = segs[i];
             EXPECT_GT(std::hypot(s.x2 - s.x1, s.y2 - s.y1), 1E-9L) << c.name << " " << i;
-            EXPECT_TRUE(i == 0 || (s.x1 == segs[i - 1].x2 && s.y1 == segs[i - 1].y2)) << c.name << " " << i;
-            EXPECT_TRUE(c.r == 0 || std::fabs(std::hypot(s.x2 - c.cx, s.y2 - c.cy) - c.r) < 1E-12L) << c.name;
+            if (i > 0) {
+                EXPECT_EQ(s.x1, segs[i - 1].x2) << c.name << " " << i;
+                EXPECT_EQ(s.y1, segs[i - 1].y2) << c.name << " " << i;
+            }
+            if (c.r != 0) {
+                EXPECT_NEAR(std::hypot(s.x2 - c.cx, s.y2 - c.cy), c.r, 1E-12L) << c.name;
+            }
         }
     }
-    EXPECT_TRUE(segs.back().x2 == 0 && segs.back().y2 == 10) << "the last arc ends exactly on its point";
+    EXPECT_EQ(segs.back().x2, 0) << "the last arc ends exactly on its point";
+    EXPECT_EQ(segs.back().y2, 10) << "the last arc ends exactly on its point";
 }
 
 TEST_F(CadPrimitivesTest, DegenerateShapesDrawNoZeroLengthLine) {

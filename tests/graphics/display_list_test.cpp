@@ -44,14 +44,18 @@ TEST(FormatDisplayReal, EightSignificantDigitsAndRoundTrip) {
     for (const auto& [v, text] : cases) {
         EXPECT_EQ(FormatDisplayReal(v), text) << (double)v;
         Real back = 0;
-        EXPECT_TRUE(ParseDisplayReal(text, back) && std::fabs(back - v) <= std::fabs(v) * 1E-7L) << text;
+        EXPECT_TRUE(ParseDisplayReal(text, back)) << text;
+        EXPECT_LE(std::fabs(back - v), std::fabs(v) * 1E-7L) << text;
     }
     Real v = 0;
-    EXPECT_TRUE(ParseDisplayReal("1,5", v) && v == 1.5L);
+    EXPECT_TRUE(ParseDisplayReal("1,5", v));
+    EXPECT_EQ(v, 1.5L);
     for (const char* bad : {"", "x", "1.5x", "+1", "NAN", "1;2"}) EXPECT_FALSE(ParseDisplayReal(bad, v)) << bad;
     // Device coordinates round halves to even and saturate.
-    EXPECT_TRUE(RoundToInt32(2.5L) == 2 && RoundToInt32(-3.5L) == -4 && RoundToInt32(1E30L) == INT32_MAX &&
-                RoundToInt32(-1E30L) == INT32_MIN);
+    EXPECT_EQ(RoundToInt32(2.5L), 2);
+    EXPECT_EQ(RoundToInt32(-3.5L), -4);
+    EXPECT_EQ(RoundToInt32(1E30L), INT32_MAX);
+    EXPECT_EQ(RoundToInt32(-1E30L), INT32_MIN);
 }
 
 TEST_F(DisplayListTest, GoldenRecords) {
@@ -100,7 +104,8 @@ TEST_F(DisplayListTest, PenRecordsOnlyOnChange) {
 
 TEST_F(DisplayListTest, ZeroResolutionMeansTheDefaultDevice) {
     SetDeviceResolution(0, 0);
-    EXPECT_TRUE(DeviceWidth == 640 && DeviceHeight == 480);
+    EXPECT_EQ(DeviceWidth, 640);
+    EXPECT_EQ(DeviceHeight, 480);
     window.Header(0, 0, 100, 100);
     EXPECT_EQ(DisplayList.front(), "10;1;1;639;479;0;0;100;100");
     SetDeviceResolution(1024, 768);
@@ -109,15 +114,26 @@ TEST_F(DisplayListTest, ZeroResolutionMeansTheDefaultDevice) {
 
 TEST_F(DisplayListTest, MappingOfAKnownWindow) {
     window.Header(0, 0, 160, 120);
-    EXPECT_TRUE(Viewport == (IntRect{1, 1, 639, 479}) && ZoomRect == (ZoomRectangle{1, 1, 639, 479}));
+    EXPECT_EQ(Viewport, (IntRect{1, 1, 639, 479}));
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{1, 1, 639, 479}));
     // Equal scales: the height limits, 478 pixels for 120 units.
-    EXPECT_TRUE(ScaleX == ScaleY && std::fabs((double)ScaleX - 478.0 / 120.0) < 1E-15);
-    EXPECT_TRUE(MapX(0) == 1 && MapX(80) == 320 && MapX(160) == 638 && MapLengthX(10) == 40);
-    EXPECT_TRUE(MapY(0) == 479 && MapY(60) == 240 && MapY(120) == 1);
-    EXPECT_TRUE(window.EinX(0.5L) == 80 && window.EinY(0.25L) == 30);
+    EXPECT_EQ(ScaleX, ScaleY);
+    EXPECT_NEAR((double)ScaleX, 478.0 / 120.0, 1E-15);
+    EXPECT_EQ(MapX(0), 1);
+    EXPECT_EQ(MapX(80), 320);
+    EXPECT_EQ(MapX(160), 638);
+    EXPECT_EQ(MapLengthX(10), 40);
+    EXPECT_EQ(MapY(0), 479);
+    EXPECT_EQ(MapY(60), 240);
+    EXPECT_EQ(MapY(120), 1);
+    EXPECT_EQ(window.EinX(0.5L), 80);
+    EXPECT_EQ(window.EinY(0.25L), 30);
     // Keep-aspect anchors a wide window at the bottom; without it the window fills the device.
     window.SetWindow(1, 0, 0, 0, 1, 1, 0, 0, 200, 100);
-    EXPECT_TRUE(std::fabs(ScaleY - 3.2L) < 1E-15L && MapY(0) == 480 && MapY(100) == 160 && MapX(200) == 640);
+    EXPECT_NEAR(ScaleY, 3.2L, 1E-15L);
+    EXPECT_EQ(MapY(0), 480);
+    EXPECT_EQ(MapY(100), 160);
+    EXPECT_EQ(MapX(200), 640);
     window.SetWindow(0, 0, 0, 0, 1, 1, 0, 0, 200, 100);
     EXPECT_EQ(MapY(100), 0);
 }
@@ -127,12 +143,15 @@ TEST_F(DisplayListTest, DegenerateWindowIsRefusedAndNotRecordedOrReplayed) {
     window.line(0, 0, 1, 1);
     const size_t records = DisplayList.size();
     window.SetWindow(1, 1, 0, 0, 1, 1, 5, 0, 5, 100);
-    EXPECT_TRUE(cancelFlag && DisplayList.size() == records && WorldWindow == (WorldRect{0, 0, 160, 120}));
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(DisplayList.size(), records);
+    EXPECT_EQ(WorldWindow, (WorldRect{0, 0, 160, 120}));
     // A stored one stops the replay.
     DisplayList.push_back("10;0;0;640;480;5;0;5;100");
     window.line(0, 0, 1, 1);
     cancelFlag = false;
-    EXPECT_TRUE(Replay().ops.size() == 1u && cancelFlag);
+    EXPECT_EQ(Replay().ops.size(), 1u);
+    EXPECT_TRUE(cancelFlag);
 }
 
 TEST_F(DisplayListTest, ReplayGivesTheDeviceGeometryWithoutAnEventPump) {
@@ -149,8 +168,11 @@ TEST_F(DisplayListTest, ReplayGivesTheDeviceGeometryWithoutAnEventPump) {
                                    "arc 272,288 367,192 367,240 320,192", "polygon 1,479 41,479 41,439 1,439",
                                    "text 41,383 h22 w9 e0 a;b"}));
     // Colour 4 (red) for pen, brush and text.
-    EXPECT_TRUE(std::ranges::count(canvas.state, "pen 255") == 1 && canvas.state.back() == "font 255");
-    EXPECT_TRUE(canvas.fonts[0].face == "Arial" && canvas.fonts[0].weight == 700 && canvas.fonts[0].italic);
+    EXPECT_EQ(std::ranges::count(canvas.state, "pen 255"), 1);
+    EXPECT_EQ(canvas.state.back(), "font 255");
+    EXPECT_EQ(canvas.fonts[0].face, "Arial");
+    EXPECT_EQ(canvas.fonts[0].weight, 700);
+    EXPECT_TRUE(canvas.fonts[0].italic);
     EXPECT_EQ(ui.pumps, 0);
 
     // Turned text, one unit per pixel: height 16 (10 x 1.6), the corner 0.7 x 16 left of the base point.
@@ -186,17 +208,23 @@ TEST_F(GrafObjectTest, LogoIsSolidsInTwoColoursInsideItsWindow) {
         ++solids;
         Real v[8] = {};
         int n = 0;  // after the last field find() gives npos, and npos + 1 is 0
-        for (std::size_t p = 2; p != 0; p = r.find(';', p) + 1)
-            ASSERT_TRUE(n < 8 && ParseDisplayReal(r.substr(p, r.find(';', p) - p), v[n++])) << r;
+        for (std::size_t p = 2; p != 0; p = r.find(';', p) + 1) {
+            ASSERT_LT(n, 8) << r;
+            ASSERT_TRUE(ParseDisplayReal(r.substr(p, r.find(';', p) - p), v[n++])) << r;
+        }
         ASSERT_EQ(n, 8) << r;
         std::set<bool> turns;  // one turning sense at every corner
         for (int i = 0, j = 2, k = 4; i < 8; i += 2, j = (j + 2) % 8, k = (k + 2) % 8) {
-            EXPECT_TRUE(v[i] >= -1 && v[i] <= 38 && v[i + 1] >= -1 && v[i + 1] <= 33) << r;
+            EXPECT_GE(v[i], -1) << r;
+            EXPECT_LE(v[i], 38) << r;
+            EXPECT_GE(v[i + 1], -1) << r;
+            EXPECT_LE(v[i + 1], 33) << r;
             turns.insert((v[j] - v[i]) * (v[k + 1] - v[j + 1]) > (v[j + 1] - v[i + 1]) * (v[k] - v[j]));
         }
         EXPECT_EQ(turns.size(), 1u) << r;
     }
-    EXPECT_TRUE(solids == 57 && colours == (Records{"8;9", "8;13", "8;9"}));
+    EXPECT_EQ(solids, 57);
+    EXPECT_EQ(colours, (Records{"8;9", "8;13", "8;9"}));
 }
 
 }  // namespace

@@ -3,10 +3,13 @@
 
 #include "graphics/dxf_block_reader.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "dxf_test_support.h"
 #include "graphics/cad_primitives.h"
+
+using ::testing::IsEmpty;
 
 namespace veldrim {
 namespace {
@@ -83,24 +86,30 @@ TEST_F(DxfBlockReaderTest, EntitiesAndTheirDefaults) {
     for (const auto& c : cases) {
         Read(c.text);
         EXPECT_EQ(Log(), c.drawn) << c.name;
-        EXPECT_TRUE(!cancelFlag && messageList.count == 0 && ShownTexts().empty()) << c.name;
+        EXPECT_FALSE(cancelFlag) << c.name;
+        EXPECT_EQ(messageList.count, 0) << c.name;
+        EXPECT_THAT(ShownTexts(), IsEmpty()) << c.name;
     }
 }
 
 TEST_F(DxfBlockReaderTest, UnexpectedStructuresAreReported) {
     // An unknown entity ends the block.
     Read(Lf({"0", "LINE", "11", "1", "0", "SECTION", "2", "ENTITIES", "0", "LINE", "11", "2", "0", "EOF"}));
-    EXPECT_TRUE(Log().size() == 1u && Messages() == Lines{"Fehler : DXF: SECTION"});
+    EXPECT_EQ(Log().size(), 1u);
+    EXPECT_EQ(Messages(), Lines{"Fehler : DXF: SECTION"});
     // A polyline without vertices is skipped.
     ResetMessages();
     Read(Lf({"0", "POLYLINE", "66", "1", "0", "SEQEND", "0", "LINE", "11", "1", "0", "EOF"}));
-    EXPECT_TRUE(ShownTexts() == Lines{"Error in DXF File"} && messageList.count == 0);
+    EXPECT_EQ(ShownTexts(), Lines{"Error in DXF File"});
+    EXPECT_EQ(messageList.count, 0);
     EXPECT_EQ(Log(), Lines{"LINE 0.0000 0.0000 1.0000 0.0000 L0"});
     // Too many vertices stop the block.
     std::string text = Lf({"0", "LWPOLYLINE", "100", "AcDbPolyline"});
     for (long i = 0; i <= kDxfMaxVertices; ++i) text += "10\n1\n20\n2\n";
     Read(text + "0\nEOF\n");
-    EXPECT_TRUE(cancelFlag && Log().empty() && ShownTexts() == Lines{"Elements > 100000 !"});
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_THAT(Log(), IsEmpty());
+    EXPECT_EQ(ShownTexts(), Lines{"Elements > 100000 !"});
 }
 
 // Damaged files: a clear message, the cancel flag, nothing drawn after the
@@ -121,11 +130,13 @@ TEST_F(DxfBlockReaderTest, DamagedInputIsRefusedCleanly) {
     CadOutputState.insertRotation = 45;
     for (const auto& c : cases) {
         Read(c.text);
-        EXPECT_TRUE(cancelFlag && Log().size() == c.drawnBefore) << c.name;
+        EXPECT_TRUE(cancelFlag) << c.name;
+        EXPECT_EQ(Log().size(), c.drawnBefore) << c.name;
         ASSERT_EQ(ShownTexts().size(), 1u) << c.name;
         EXPECT_TRUE(ShownTexts()[0].starts_with("Error in DXF File test (line ")) << c.name;
-        EXPECT_TRUE(CadOutputState.nestingLevel == 0 && CadOutputState.insertScaleX == 1 &&
-                    CadOutputState.insertRotation == 45) << c.name;
+        EXPECT_EQ(CadOutputState.nestingLevel, 0) << c.name;
+        EXPECT_EQ(CadOutputState.insertScaleX, 1) << c.name;
+        EXPECT_EQ(CadOutputState.insertRotation, 45) << c.name;
     }
 }
 

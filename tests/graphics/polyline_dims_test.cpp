@@ -2,6 +2,7 @@
 
 #include "graphics/polylines_dims.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -9,6 +10,9 @@
 #include "dxf_test_support.h"
 #include "foundation/codepage.h"
 #include "graphics/cad_primitives.h"
+
+using ::testing::EndsWith;
+using ::testing::StartsWith;
 
 namespace veldrim {
 namespace {
@@ -66,8 +70,12 @@ TEST_F(PolylineTest, EmulatedPolylineDrawsLinesAndArcsBetweenItsOwnVertices) {
     Log().clear();
     Polyline({{10, 0, -kPi / 2}, {20, 0, 0}});
     ASSERT_GT(Log().size(), 5u);
-    EXPECT_TRUE(Log().front().starts_with("LINE 10.0000 0.0000 ") && Log().back().ends_with(" 20.0000 0.0000 L0"));
-    for (const auto& l : Log()) EXPECT_TRUE(Numbers(l, 4)[1] >= 0 && Numbers(l, 4)[3] <= 2.0712L) << l;
+    EXPECT_THAT(Log().front(), StartsWith("LINE 10.0000 0.0000 "));
+    EXPECT_THAT(Log().back(), EndsWith(" 20.0000 0.0000 L0"));
+    for (const auto& l : Log()) {
+        EXPECT_GE(Numbers(l, 4)[1], 0) << l;
+        EXPECT_LE(Numbers(l, 4)[3], 2.0712L) << l;
+    }
 }
 
 TEST_F(PolylineTest, DxfGetsARealPolylineWithBulges) {
@@ -122,16 +130,17 @@ TEST_F(PolylineTest, DimensionArrowsAndLeader) {
                 heads.emplace_back(std::min({v[0], v[2], v[4], v[6]}), std::max({v[0], v[2], v[4], v[6]}));
             }
         ASSERT_EQ(heads.size(), 2u);
-        EXPECT_TRUE(heads[0].first >= (inside ? 0 : length) - 1E-9L && heads[1].second <= (inside ? length : 0) + 1E-9L)
-            << length;
+        EXPECT_GE(heads[0].first, (inside ? 0 : length) - 1E-9L) << length;
+        EXPECT_LE(heads[1].second, (inside ? length : 0) + 1E-9L) << length;
     }
     // The arrow, the leader to (10, 0), the shoulder, the text above it.
     Log().clear();
     CadSetSymbolScale(2);
     CadDimensionLeader("R5", "", "", 0, 0, 90);
     ASSERT_GE(Log().size(), 5u);
-    EXPECT_TRUE(Log()[0].starts_with("SOLID 0.0000 0.0000 ") && Log()[2] == "LINE 0.0000 0.0000 10.0000 0.0000 L3" &&
-                Log()[4].starts_with("TEXT 'R5' 10.0000 2.0000 h=7.0000"));
+    EXPECT_THAT(Log()[0], StartsWith("SOLID 0.0000 0.0000 "));
+    EXPECT_EQ(Log()[2], "LINE 0.0000 0.0000 10.0000 0.0000 L3");
+    EXPECT_THAT(Log()[4], StartsWith("TEXT 'R5' 10.0000 2.0000 h=7.0000"));
 }
 
 }  // namespace

@@ -46,10 +46,12 @@ TEST_F(ZoomKeysTest, KeyTable) {
 TEST_F(ZoomKeysTest, AnyOtherKeyRepeatsTheLastAction) {
     const int paints = window.repaintCount;
     window.processKey(kVkShift);  // nothing stored yet
-    EXPECT_TRUE(ZoomRect == kWhole && window.repaintCount == paints);
+    EXPECT_EQ(ZoomRect, kWhole);
+    EXPECT_EQ(window.repaintCount, paints);
     window.processKey(kVkRight);
     window.processKey(kVkShift);
-    EXPECT_TRUE(ZoomRect == (ZoomRectangle{-128, 0, 512, 480}) && LastKeyScan == kScanRight);
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{-128, 0, 512, 480}));
+    EXPECT_EQ(LastKeyScan, kScanRight);
     window.processKey(kVkEscape);  // back to the whole picture
     EXPECT_EQ(ZoomRect, kWhole);
 }
@@ -57,9 +59,12 @@ TEST_F(ZoomKeysTest, AnyOtherKeyRepeatsTheLastAction) {
 TEST_F(ZoomKeysTest, FarZoomIsClampedWithoutOverflow) {
     for (int i = 0; i < 200; ++i) window.processKey(kVkSubtract);
     EXPECT_LE(int64_t{ZoomRect.x2} - ZoomRect.x1, 2 * kMaxZoomHalfSpan);
-    EXPECT_TRUE(ZoomRect.x2 > ZoomRect.x1 && ScaleX > 0);
+    EXPECT_GT(ZoomRect.x2, ZoomRect.x1);
+    EXPECT_GT(ScaleX, 0);
     for (int i = 0; i < 400; ++i) window.processKey(kVkAdd);
-    EXPECT_TRUE(ZoomRect.x2 - ZoomRect.x1 >= 2 && ZoomRect.y2 - ZoomRect.y1 >= 2 && std::isfinite((double)ScaleX));
+    EXPECT_GE(ZoomRect.x2 - ZoomRect.x1, 2);
+    EXPECT_GE(ZoomRect.y2 - ZoomRect.y1, 2);
+    EXPECT_TRUE(std::isfinite((double)ScaleX));
     EXPECT_EQ(MapX(1E12L), INT32_MAX);  // a far-off point saturates
     for (int i = 0; i < 100000; ++i) window.processKey(kVkPageDown);
     EXPECT_LE(ZoomRect.y2, kMaxZoomCoordinate);
@@ -68,9 +73,12 @@ TEST_F(ZoomKeysTest, FarZoomIsClampedWithoutOverflow) {
 TEST_F(ZoomKeysTest, DragZoomInvertsTheMappingInForce) {
     Drag(100, 100, 100, 100);  // a click
     Drag(100, 100, 200, 100);  // no height
-    EXPECT_TRUE(ZoomRect == kWhole && window.Dragging == 0);
+    EXPECT_EQ(ZoomRect, kWhole);
+    EXPECT_EQ(window.Dragging, 0);
     Drag(300, 250, 100, 100);  // the direction does not matter
-    EXPECT_TRUE(ZoomRect == (ZoomRectangle{100, 230, 300, 380}) && MapX(100) == 0 && MapY(230) == 480);
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{100, 230, 300, 380}));
+    EXPECT_EQ(MapX(100), 0);
+    EXPECT_EQ(MapY(230), 480);
     // Zoomed once, the next drag inverts the mapping now in force.
     Drag(0, 0, 320, 240);
     EXPECT_EQ(VisibleWindow, (WorldRect{100, 305, 200, 380}));
@@ -78,7 +86,8 @@ TEST_F(ZoomKeysTest, DragZoomInvertsTheMappingInForce) {
     window.SetWindow(1, 0, 0, 0, 1, 1, 0, 0, 200, 100);
     Drag(0, 160, 320, 480);
     EXPECT_EQ(VisibleWindow, (WorldRect{0, 0, 100, 100}));
-    EXPECT_TRUE(MapX(100) == 480 && MapY(100) == 0);
+    EXPECT_EQ(MapX(100), 480);
+    EXPECT_EQ(MapY(100), 0);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // every mode and both DIN 3996 editions on paged text, TXT and HTML.
 
 #include <algorithm>
+#include <gmock/gmock.h>
 
 #include "calc/worm_geometry.h"
 #include "foundation/codepage.h"
@@ -11,6 +12,13 @@
 #include "reports/report_din3996.h"
 #include "reports/report_excerpt.h"
 #include "reports/report_niemann.h"
+
+using ::testing::AnyOf;
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+using ::testing::StartsWith;
 
 namespace veldrim {
 namespace {
@@ -34,7 +42,8 @@ protected:
     void SetUp() override {
         ReportTest::SetUp();
         RunCalculation();
-        ASSERT_TRUE(!fatalFlag && messageList.count > 0);
+        ASSERT_FALSE(fatalFlag);
+        ASSERT_GT(messageList.count, 0);
         wormGear.partName[1] = "A&B<x>";
         gearPair.materialName[1] = "St<50> & Cü"_cp850;
         ui.batch = true;
@@ -64,16 +73,24 @@ TEST_F(CalcReport, PagedTextKeepsMarginFramesAndPageLength) {
                 for (const auto& line : CrLfLines(text)) {
                     if (line == "\f") { ++feeds, sinceFeed = 0; continue; }
                     longest = std::max(longest, ++sinceFeed);
-                    ASSERT_TRUE(line.starts_with(kReportMargin) && !Contains(line, "\f")) << "[" << line << "]";
+                    ASSERT_THAT(line, StartsWith(kReportMargin)) << "[" << line << "]";
+                    ASSERT_THAT(line, Not(HasSubstr("\f"))) << "[" << line << "]";
                     if (line.size() <= 7 || starts.find(line[7]) == std::string::npos) continue;
                     ++framed;
-                    ASSERT_TRUE(line.size() == 77 && ends.find(line[76]) != std::string::npos) << "[" << line << "]";
+                    ASSERT_EQ(line.size(), 77u) << "[" << line << "]";
+                    ASSERT_NE(ends.find(line[76]), std::string::npos) << "[" << line << "]";
                 }
-                EXPECT_TRUE(starts.empty() || framed >= 11) << framed;
+                if (!starts.empty()) {
+                    EXPECT_GE(framed, 11);
+                }
                 if (destination == kReportScreen) {
-                    EXPECT_TRUE(longest <= 20 && (v.style == 4 || feeds >= 1)) << longest << " " << feeds;
-                } else {  // text files break pages only after a first-page header
-                    EXPECT_TRUE(v.headerMode != 1 || feeds == 0) << feeds;
+                    EXPECT_LE(longest, 20);
+                    if (v.style != 4) {
+                        EXPECT_GE(feeds, 1);
+                    }
+                } else if (v.headerMode == 1) {
+                    // Text files break pages only after a first-page header.
+                    EXPECT_EQ(feeds, 0);
                 }
             }
         }
@@ -88,7 +105,8 @@ TEST_F(CalcReport, TxtRowsAreTabSeparatedAndTheModesPrintTheirParts) {
         for (const Printer& p : kPrinters) {
             SCOPED_TRACE("mode " + std::to_string(p.mode) + " DIN switch " + std::to_string(din));
             const std::string text = Produce(kReportTxtFile, [&] { p.Print(); });
-            EXPECT_FALSE(Contains(text, "$!$") || Contains(text, std::string(70, '-')));
+            EXPECT_THAT(text, Not(HasSubstr("$!$")));
+            EXPECT_THAT(text, Not(HasSubstr(std::string(70, '-'))));
             std::size_t rows = 0;
             const auto messages = MessageTexts();
             for (const auto& line : CrLfLines(text)) {
@@ -97,12 +115,14 @@ TEST_F(CalcReport, TxtRowsAreTabSeparatedAndTheModesPrintTheirParts) {
                 if (fields[0] == windowTitle + " V" + programVersion || std::ranges::count(messages, fields[0])) {
                     EXPECT_EQ(fields.size(), 3u) << line;
                 } else {
-                    EXPECT_TRUE(fields.size() == 4 || fields.size() == 5) << line;
+                    EXPECT_THAT(fields.size(), AnyOf(4u, 5u)) << line;
                     EXPECT_NE(line.rfind(kReportMargin, 0), 0u) << "margin on TXT: " << line;
                     ++rows;
                 }
             }
-            EXPECT_TRUE(!p.geometry || rows > 70u) << rows;
+            if (p.geometry) {
+                EXPECT_GT(rows, 70u);
+            }
             EXPECT_TRUE(Contains(text, "BEMERKUNGEN, WARNUNGEN, FEHLERMELDUNGEN"));
             EXPECT_EQ(Contains(text, "BASISDATEN"), p.geometry);
             EXPECT_EQ(Contains(text, "WIRKUNGSGRAD (NACH NIEMANN)\r\n"), p.niemann);
@@ -124,11 +144,18 @@ TEST_F(CalcReport, HtmlPassesAnHtmlCheckerAndEscapesData) {
         const std::string lint = "xmllint --html --noout '" + reportOutputName + "' 2> '" + In("lint") + "'";
         EXPECT_EQ(std::system(lint.c_str()), 0) << Slurp(In("lint"));
         EXPECT_EQ(Slurp(In("lint")), "");
-        EXPECT_TRUE(Contains(html, "charset=windows-1252") && html.ends_with("</BODY>\r\n</HTML>\r\n"));
-        EXPECT_FALSE(Contains(html, "$!$") || Contains(html, "A&B<x>") || Contains(html, "St<50>"));
+        EXPECT_THAT(html, HasSubstr("charset=windows-1252"));
+        EXPECT_THAT(html, EndsWith("</BODY>\r\n</HTML>\r\n"));
+        EXPECT_THAT(html, Not(HasSubstr("$!$")));
+        EXPECT_THAT(html, Not(HasSubstr("A&B<x>")));
+        EXPECT_THAT(html, Not(HasSubstr("St<50>")));
         EXPECT_EQ(CountOf(html, "<TABLE"), CountOf(html, "</TABLE>"));
-        EXPECT_TRUE(p.mode < 0 || Contains(html, "A&amp;B&lt;x&gt;"));
-        EXPECT_TRUE(!p.niemann || Contains(html, "<br>Werkstoff Schnecke: St&lt;50&gt; &amp; C\xFC"));
+        if (p.mode >= 0) {
+            EXPECT_THAT(html, HasSubstr("A&amp;B&lt;x&gt;"));
+        }
+        if (p.niemann) {
+            EXPECT_THAT(html, HasSubstr("<br>Werkstoff Schnecke: St&lt;50&gt; &amp; C\xFC"));
+        }
     }
     EXPECT_TRUE(Contains(Slurp(reportOutputName), "<br>Werkstoff  Schnecke: St&lt;50&gt; &amp; C\xFC"));
 }
@@ -137,7 +164,8 @@ TEST_F(CalcReport, EveryMessageIsListedWithCauseAndRemedy) {
     const std::string text = Produce(kReportTxtFile, [] { PrintResultReport(1); });
     for (const std::string& message : testing_support::MessageTexts()) {
         const auto entry = FindMessageHelp(MessageTextFileName(), message);
-        ASSERT_TRUE(entry.has_value() && !entry->cause.empty()) << message;
+        ASSERT_TRUE(entry.has_value()) << message;
+        ASSERT_THAT(entry->cause, Not(IsEmpty())) << message;
         EXPECT_TRUE(Contains(text, message + "\t" + entry->cause + "\t" + entry->remedy + "\r\n")) << message;
     }
     ClearMessages(), wormGear.din3996Switch = 0;  // without messages a report without parts is empty
@@ -155,7 +183,8 @@ TEST_F(CalcReport, AFatalCalculationWritesNothing) {
     ASSERT_EQ(ui.CallsOf("list").size(), 2u);
     EXPECT_TRUE(Contains(ui.CallsOf("list")[1].text, "Fatal  : a = 0 !"));
     EXPECT_EQ(WriteBatchTextReport(), "");
-    EXPECT_TRUE(cancelFlag && fs::is_empty(dir));
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_TRUE(fs::is_empty(dir));
 }
 
 // "/I": mode 0 to a TXT file without any dialog; the user's default destination stays.
@@ -163,9 +192,13 @@ TEST_F(CalcReport, TheCommandLineReportWritesATxtFileAndKeepsTheSettings) {
     textDevice = kReportHtmlFile, textDeviceWindow = true;
     const std::string path = WriteBatchTextReport();
     EXPECT_EQ(path, In("$$$1.txt"));
-    EXPECT_TRUE(!cancelFlag && ui.CallsOf("save").empty() && ui.CallsOf("list").empty()) << "no dialog";
-    EXPECT_TRUE(textDevice == kReportHtmlFile && textDeviceWindow);
-    EXPECT_TRUE(Contains(Slurp(path), "BASISDATEN") && fs::exists(In(currentFileName + ".txt")));
+    EXPECT_FALSE(cancelFlag) << "no dialog";
+    EXPECT_THAT(ui.CallsOf("save"), IsEmpty()) << "no dialog";
+    EXPECT_THAT(ui.CallsOf("list"), IsEmpty()) << "no dialog";
+    EXPECT_EQ(textDevice, kReportHtmlFile);
+    EXPECT_TRUE(textDeviceWindow);
+    EXPECT_THAT(Slurp(path), HasSubstr("BASISDATEN"));
+    EXPECT_TRUE(fs::exists(In(currentFileName + ".txt")));
     // A display copy that cannot be written fails the run: its output is
     // not complete.
     fs::remove(In(currentFileName + ".txt"));
@@ -179,16 +212,22 @@ TEST_F(CalcReport, TheCommandLineReportWritesATxtFileAndKeepsTheSettings) {
 TEST_F(CalcReport, ACancelledReportWritesNothingAndKeepsTheSettings) {
     textDeviceWindow = true, textDevice = kReportTextFile;
     PrintResultReport(1);
-    EXPECT_TRUE(cancelFlag && fs::is_empty(dir) && ui.CallsOf("list").size() == 1);
-    EXPECT_TRUE(textDevice == kReportTextFile && textDeviceWindow);
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_TRUE(fs::is_empty(dir));
+    EXPECT_EQ(ui.CallsOf("list").size(), 1u);
+    EXPECT_EQ(textDevice, kReportTextFile);
+    EXPECT_TRUE(textDeviceWindow);
     textDeviceWindow = false, textDevice = kReportTextPrinter;  // the next-sheet question refused on page 1
     ui.QueueAnswer(Answer::Yes);  // pause after each page
     ui.QueueAnswer(Answer::No);   // do not continue
     PrintResultReport(1);
-    EXPECT_TRUE(cancelFlag && fs::is_empty(dir) && textDevice == kReportTextPrinter);
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_TRUE(fs::is_empty(dir));
+    EXPECT_EQ(textDevice, kReportTextPrinter);
     textDevice = kReportHtmlFile, cancelFlag = false;  // the spreadsheet route restores it too
     PrintoutToSpreadsheet(1);
-    EXPECT_TRUE(textDevice == kReportHtmlFile && fs::exists(In("$$$1.txt")));
+    EXPECT_EQ(textDevice, kReportHtmlFile);
+    EXPECT_TRUE(fs::exists(In("$$$1.txt")));
 }
 
 }  // namespace

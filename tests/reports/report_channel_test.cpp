@@ -1,9 +1,12 @@
 #include "reports/report_channel.h"
 
 #include <algorithm>
+#include <gmock/gmock.h>
 
 #include "foundation/codepage.h"
 #include "report_test_support.h"
+
+using ::testing::IsEmpty;
 
 namespace veldrim {
 namespace {
@@ -61,7 +64,9 @@ TEST_F(Channel, FramesStayClosedAndRuleStyleTwoIsBoxDrawingInCodePage850) {
         ReportClose();
         for (const auto& line : CrLfLines(Slurp(reportOutputName))) {
             if (line.size() < 8 || std::string(style == 1 ? "*" : "\xBA\xC9\xC8\xCC").find(line[7]) == std::string::npos) continue;
-            EXPECT_TRUE(line.size() == 77 && std::string(style == 1 ? "*" : "\xBA\xBB\xBC\xB9").find(line.back()) != std::string::npos)
+            EXPECT_EQ(line.size(), 77u) << line;
+            EXPECT_NE(std::string(style == 1 ? "*" : "\xBA\xBB\xBC\xB9").find(line.back()),
+                      std::string::npos)
                 << line;
         }
     }
@@ -115,13 +120,15 @@ TEST_F(Channel, TxtReportsTakeTheNextNameThatNoOtherRunHolds) {
 TEST_F(Channel, HtmlCancelAndFailureRestoreTheDataFileExtension) {
     dataFileExtension = "EXT";
     ReportOpen(kReportHtmlFile, "x");  // the save dialog cancelled
-    EXPECT_TRUE(cancelFlag && dataFileExtension == "EXT");
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(dataFileExtension, "EXT");
     // An existing file that the user does not want replaced.
     cancelFlag = false, htmlBrowserPath = "/bin/true";
     std::ofstream(In(programShortName + ".htm")) << "old";
     ui.QueueAnswer(Answer::No);
     ReportOpen(kReportHtmlFile, "x");
-    EXPECT_TRUE(cancelFlag && dataFileExtension == "EXT");
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(dataFileExtension, "EXT");
     EXPECT_EQ(Slurp(In(programShortName + ".htm")), "old");
     // The output cannot be written: the report stops without ReportClose.
     cancelFlag = false, htmlBrowserPath.clear();
@@ -147,12 +154,14 @@ TEST_F(Channel, FinishedReportsAreHandedOverAndDeleted) {
         ui.QueueBool(true);  // printed
         ReportClose();
         ASSERT_EQ(ui.CallsOf(c.call).size(), 1u) << c.call;
-        EXPECT_TRUE(ui.CallsOf(c.call)[0].text == output && fs::exists(output) == c.batch) << c.call;
+        EXPECT_EQ(ui.CallsOf(c.call)[0].text, output) << c.call;
+        EXPECT_EQ(fs::exists(output), c.batch) << c.call;
         if (c.destination == kReportScreen) { EXPECT_EQ(Slurp(In("outwin.txt")), "       shown\r\n"); }
     }
     Open(kReportWindowsPrinter);  // headless: no printer
     ReportClose();
-    EXPECT_TRUE(ui.CallsOf("print-text").empty() && AnyMessageContains("nicht verf"));
+    EXPECT_THAT(ui.CallsOf("print-text"), IsEmpty());
+    EXPECT_TRUE(AnyMessageContains("nicht verf"));
 }
 
 // The raw job behind the set-up codes goes to lp; a refused job or a missing lp is reported.
@@ -174,15 +183,18 @@ TEST_F(Channel, TheTextPrinterSendsARawJobAndReportsFailures) {
     textPrinterQueue = "office";
     textPrinterCommand = In("fake-lp");
     printOnePage(0);
-    EXPECT_TRUE(!cancelFlag && !fs::exists(reportOutputName));
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_FALSE(fs::exists(reportOutputName));
     EXPECT_EQ(Slurp(In("lp-job")), "\x1b@       Drucker\r\n\f");
     // "--" ends the options: a report name beginning with '-' is still a file.
     EXPECT_EQ(Slurp(In("lp-args")).substr(0, 20), "-o\nraw\n-d\noffice\n--\n");
     printOnePage(1);  // a refused job, e.g. an unknown queue
-    EXPECT_TRUE(cancelFlag && AnyMessageContains("Textdrucker"));
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_TRUE(AnyMessageContains("Textdrucker"));
     textPrinterCommand = "veldrim-no-such-lp";
     printOnePage(0);
-    EXPECT_TRUE(cancelFlag && AnyMessageContains("veldrim-no-such-lp not found"));
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_TRUE(AnyMessageContains("veldrim-no-such-lp not found"));
 }
 
 // A cancelled question: CalcReport.ACancelledReportWritesNothingAndKeepsTheSettings.
@@ -191,7 +203,9 @@ TEST_F(Channel, AnAskedDestinationIsTakenAndADamagedDefaultShowsOnTheScreen) {
     ui.QueueChoice(5);  // 0-based: "TXT Datei"
     ui.QueueText(In("chosen.txt"));
     ReportOpen(kReportAsk, "x");
-    EXPECT_TRUE(!cancelFlag && reportDestination == kReportTxtFile && reportOutputName == In("chosen.txt"));
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_EQ(reportDestination, kReportTxtFile);
+    EXPECT_EQ(reportOutputName, In("chosen.txt"));
 
     textDeviceWindow = false, textDevice = 77;  // a damaged default shows on the screen
     ReportOpen(kReportAsk, "x");

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cmath>
+#include <gmock/gmock.h>
 #include <map>
 
 #include "calc/worm_geometry.h"
@@ -11,6 +12,11 @@
 #include "report_test_support.h"
 #include "reports/calc_report.h"
 #include "reports/report_excerpt.h"
+
+using ::testing::AnyOf;
+using ::testing::EndsWith;
+using ::testing::Eq;
+using ::testing::IsEmpty;
 
 namespace veldrim {
 namespace {
@@ -30,7 +36,8 @@ std::string SentinelOf(const std::string& v) {
 // Worm sentinels only in the first column, wheel sentinels only in the
 // second, nothing else, and at least `least` of each.
 void ExpectNiemannColumnsApart(std::map<std::string, std::pair<int, int>> seen, int least) {
-    EXPECT_TRUE(seen["6"].first >= least && seen["7"].second >= least) << seen["6"].first << " " << seen["7"].second;
+    EXPECT_GE(seen["6"].first, least) << seen["6"].first << " " << seen["7"].second;
+    EXPECT_GE(seen["7"].second, least) << seen["6"].first << " " << seen["7"].second;
     EXPECT_EQ(seen["6"].second + seen["7"].first, 0);
     EXPECT_EQ(seen.size(), 2u);
 }
@@ -80,8 +87,12 @@ TEST_F(ReportSentinels, DinPartsPrintTheirOwnEditionAndKeepWormAndWheelApart) {
         EXPECT_EQ(seen[is2012 ? "322" : "311"], std::make_pair(4, 0));
         EXPECT_EQ(seen[is2012 ? "422" : "411"], std::make_pair(0, 4));
         EXPECT_EQ(seen.size(), 3u) << "values of the other edition or of the Niemann part";
-        for (const auto& line : CrLfLines(text))  // the titles of its seven sections name the edition
-            EXPECT_TRUE(!Contains(line, "NACH DIN 3996:") || line.ends_with(edition)) << line;
+        // The titles of its seven sections name the edition.
+        for (const auto& line : CrLfLines(text)) {
+            if (Contains(line, "NACH DIN 3996:")) {
+                EXPECT_THAT(line, EndsWith(edition));
+            }
+        }
         EXPECT_EQ(CountOf(text, " NACH " + edition + "\r\n"), 7u);
         if (ReportModePrintsNiemann(mode)) {
             seen = SentinelColumns(TxtRows(text, "BETRIEBSDATEN", "BETRIEBSDATEN NACH"));
@@ -140,11 +151,14 @@ TEST_F(ReportSentinels, EditionMessagesEndInTheirEditionAndAgreeWithThePrintedSa
             }
             for (const std::string& m : MessageTexts()) {
                 const auto at = std::min(m.find("DIN 3996:"), m.size());
-                EXPECT_TRUE(at == m.size() || m.substr(at) == "DIN 3996:1998" || m.substr(at) == "DIN 3996:2012") << m;
+                EXPECT_THAT(m.substr(at),
+                            AnyOf(IsEmpty(), Eq("DIN 3996:1998"), Eq("DIN 3996:2012")))
+                    << m;
             }
         }
     }
-    EXPECT_TRUE(below > 0 && above > 0) << below << " " << above;
+    EXPECT_GT(below, 0) << below << " " << above;
+    EXPECT_GT(above, 0) << below << " " << above;
 }
 
 // Codes outside their tables print empty texts.

@@ -1,10 +1,14 @@
 #include "reports/report_tables.h"
 
 #include <algorithm>
+#include <gmock/gmock.h>
 
 #include "foundation/codepage.h"
 #include "foundation/message_display.h"
 #include "report_test_support.h"
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 namespace veldrim {
 namespace {
@@ -29,7 +33,10 @@ TEST_F(Tables, ALongCauseIsWrappedAtBlanksOnTextAndWholeOnHtml) {
     auto lines = CrLfLines(Written());
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].back(), ' ');  // cut after a blank
-    for (auto& l : lines) EXPECT_TRUE(l.rfind(kReportMargin, 0) == 0 && l.size() <= 7u + 64u) << l;
+    for (auto& l : lines) {
+        EXPECT_THAT(l, StartsWith(kReportMargin));
+        EXPECT_LE(l.size(), 7u + 64u) << l;
+    }
     EXPECT_EQ(lines[0].substr(7) + lines[1].substr(7) + lines[2].substr(7), cause);
     Open(kReportHtmlFile);
     ReportWrappedLine(cause);
@@ -99,7 +106,9 @@ TEST_F(Tables, TheTextAndHtmlMessageSections) {
     for (const std::string& cell :
          {std::string("Fehler : &lt;erste&gt; Meldung"), std::string("Ursache &amp; eins"), longRemedy})
         EXPECT_TRUE(Contains(html, "<TR><TD>" + cell + "</TD></TR>")) << cell;
-    EXPECT_TRUE(CountOf(html, "<TABLE") == 3 && CountOf(html, "</TABLE>") == 3 && !htmlTableOpen);
+    EXPECT_EQ(CountOf(html, "<TABLE"), 3u);
+    EXPECT_EQ(CountOf(html, "</TABLE>"), 3u);
+    EXPECT_FALSE(htmlTableOpen);
 }
 
 // Without messages the page writes nothing and the screen report only says so.
@@ -108,19 +117,22 @@ TEST_F(Tables, TheMessagesPageBeginsANewSheetAndTheScreenReportListsThem) {
     ReportMessagesPage();
     EXPECT_EQ(Written(), "");
     ShowErrorMessageReport();
-    EXPECT_TRUE(ui.CallsOf("message").size() == 1 && AnyMessageContains("Berechnung erfolgreich ohne Fehlermeldungen"));
+    EXPECT_EQ(ui.CallsOf("message").size(), 1u);
+    EXPECT_TRUE(AnyMessageContains("Berechnung erfolgreich ohne Fehlermeldungen"));
     AddMessage("Warnung: Zahnbreite !  (2)");
     ShowErrorMessageReport();
     const std::string shown = Slurp(In("outwin.txt"));
-    EXPECT_TRUE(ui.CallsOf("show-text").size() == 1 && Contains(shown, "Error Messages") &&
-                Contains(shown, "Zahnbreite weicht stark"));
+    EXPECT_EQ(ui.CallsOf("show-text").size(), 1u);
+    EXPECT_THAT(shown, HasSubstr("Error Messages"));
+    EXPECT_THAT(shown, HasSubstr("Zahnbreite weicht stark"));
     ui.batch = true;
     Open(kReportScreen);
     ReportPageHeader(1, 1), ReportText("Inhalt"), ReportMessagesPage();
     const auto lines = CrLfLines(Written());
     const auto feed = std::find(lines.begin(), lines.end(), "\f");
     ASSERT_NE(feed, lines.end());
-    EXPECT_TRUE(Contains(*(feed + 2), "Bl. 2") && lines.back() == "\f");
+    EXPECT_THAT(*(feed + 2), HasSubstr("Bl. 2"));
+    EXPECT_EQ(lines.back(), "\f");
 }
 
 }  // namespace

@@ -66,7 +66,8 @@ TEST_F(BulkVerbsTest, PackKeepsOrderAndMovesRawBytes) {
     Parts({{"a", 1, 1, true}, {"b", 2, 2, true}}, "alldel.dbf");
     EXPECT_TRUE(Pack());
     EXPECT_EQ(RecCount(), 0);
-    EXPECT_TRUE(dEOF() && dBOF());
+    EXPECT_TRUE(dEOF());
+    EXPECT_TRUE(dBOF());
 }
 
 TEST_F(BulkVerbsTest, PackOfASharedTableReopensItShared) {

@@ -95,14 +95,16 @@ TEST_F(EngineFilesTest, FindDeleteAndUniqueNames) {
     EXPECT_EQ(FindFileNoCase(Path("lubri.dbf")), Path("Lubri.DBF"));
     EXPECT_FALSE(FileExist(dir)) << "a folder is no file";
     DeleteFilesLike(Path("a?.tmp"));
-    EXPECT_FALSE(FileExist(Path("a1.tmp")) || FileExist(Path("a2.tmp")));
+    EXPECT_FALSE(FileExist(Path("a1.tmp")));
+    EXPECT_FALSE(FileExist(Path("a2.tmp")));
     EXPECT_TRUE(FileExist(Path("keep.txt")));
     EXPECT_THROW(DeleteFilesLike(Path("gone.tmp")), EDurazError);
     EXPECT_EQ(LastError(), 2);
     std::string a, b;
     UniqueFilename(a);
     UniqueFilename(b);
-    EXPECT_TRUE(a != b && FileExist(a));
+    EXPECT_NE(a, b);
+    EXPECT_TRUE(FileExist(a));
     std::filesystem::remove(a);
     std::filesystem::remove(b);
 }

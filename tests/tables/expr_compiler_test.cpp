@@ -299,7 +299,8 @@ TEST_F(ExprCompiler, LongStringsGrowThePoolAndAreCut) {
 TEST_F(ExprCompiler, IndependentRecordsAndSafeFreeing) {
     CompiledExpr* a = AssignExpr("QTY * 2");
     CompiledExpr* b = AssignExpr("QTY * 2");
-    ASSERT_TRUE(a && b);
+    ASSERT_TRUE(a);
+    ASSERT_TRUE(b);
     EXPECT_NE(a, b);
     CompiledExpr* staleCopy = a;
     FreeExpr(a);

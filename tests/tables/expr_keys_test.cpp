@@ -177,7 +177,8 @@ TEST(RingList, OrderUnlinkAndRemove) {
     void* ring = nullptr;
     auto* a = RingAlloc(ring, 4);
     auto* b = RingAlloc(ring, 4);
-    ASSERT_TRUE(a && b);
+    ASSERT_TRUE(a);
+    ASSERT_TRUE(b);
     EXPECT_EQ(RingNext(ring, nullptr), a);
     EXPECT_EQ(RingNext(ring, b), nullptr);
     int foreign = 0;

@@ -86,14 +86,16 @@ TEST_F(NavigationTest, EofPhantomEmptyTableAndGoOutsideTheTable) {
     EXPECT_TRUE(Deleted()) << "GO reaches a hidden deleted record";
     SetFilterMethod([] { return false; });
     GoTop();
-    EXPECT_TRUE(dEOF() && dBOF()) << "all hidden: the phantom with both flags";
+    EXPECT_TRUE(dEOF()) << "all hidden: the phantom with both flags";
+    EXPECT_TRUE(dBOF()) << "all hidden: the phantom with both flags";
     EXPECT_EQ(RecNo(), 7);
     USE(Make("e.dbf", {F("V", 'N', 3)}));
     EXPECT_TRUE(Contains(Raised([] { SKIP(-1); }), " ist leer. [SKIP]"));
     EXPECT_THROW(GO(1), EDurazError);
     GoTop();
     EXPECT_EQ(LastError(), 0);
-    EXPECT_TRUE(dEOF() && dBOF()) << "an empty table";
+    EXPECT_TRUE(dEOF()) << "an empty table";
+    EXPECT_TRUE(dBOF()) << "an empty table";
 }
 
 
@@ -200,7 +202,8 @@ TEST_F(NavigationTest, IndexOrderIsFollowed) {
     SetRelation(nullptr);
     FakeIndex::empty = true;
     GoTop();
-    EXPECT_TRUE(dEOF() && dBOF()) << "an empty index gives the phantom";
+    EXPECT_TRUE(dEOF()) << "an empty index gives the phantom";
+    EXPECT_TRUE(dBOF()) << "an empty index gives the phantom";
     EXPECT_EQ(RecNo(), 7);
 }
 

@@ -80,7 +80,8 @@ TEST_F(WorkAreasTest, UseClauses) {
         EXPECT_EQ(CurrentWorkArea()->exclusive, c.exclusive) << c.clause;
         EXPECT_EQ(AliasName(), c.alias) << c.clause;
         if (c.exclusive) {
-            EXPECT_TRUE(dEOF() && dBOF()) << "an empty table opens at EOF and BOF";
+            EXPECT_TRUE(dEOF()) << "an empty table opens at EOF and BOF";
+            EXPECT_TRUE(dBOF()) << "an empty table opens at EOF and BOF";
             EXPECT_EQ(RecNo(), 0);
         }
         CloseArea();
@@ -116,7 +117,8 @@ TEST_F(WorkAreasTest, FieldAccessors) {
 
 TEST_F(WorkAreasTest, VerbsWithoutTableAnswerNeutrally) {
     SetReportErrors(false);
-    EXPECT_TRUE(dEOF() && dBOF());
+    EXPECT_TRUE(dEOF());
+    EXPECT_TRUE(dBOF());
     EXPECT_EQ(RecCount(), 0);
     EXPECT_FALSE(FLock());
     EXPECT_TRUE(UnlockRec(1));

@@ -342,7 +342,7 @@ TEST_F(MemoTest, RecordHooksApplyToMemoBytes) {
         EXPECT_EQ(ReadStream(CopyMemo(2, text, false)), "abc") << s.label;
         const std::string copied = ReadStream(CopyMemo(2, ref, false));
         EXPECT_EQ(copied.size(), expected.size()) << s.label;
-        EXPECT_TRUE(copied == expected) << s.label << ": copied bytes differ";
+        EXPECT_EQ(copied, expected) << s.label << ": copied bytes differ";
         CloseAll();
     }
 }

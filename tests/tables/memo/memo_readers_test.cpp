@@ -1,11 +1,16 @@
 // Memo files written by the engine, read by Perl's XBase and python3-dbfread,
 // and memo files written by python3-dbf, read by the engine.
+#include <gmock/gmock.h>
 #include <unistd.h>
 
 #include <map>
 #include <sstream>
 
 #include "tables/memo/memo_test_util.h"
+
+using ::testing::AnyOf;
+using ::testing::Eq;
+using ::testing::IsEmpty;
 
 namespace veldrim::testing {
 namespace {
@@ -105,8 +110,7 @@ TEST_F(MemoReadersTest, XBaseReadsEveryStyleExactly) {
             // An empty memo field has no value: NULL, or an empty text.
             const std::string got = read.at(w.id);
             if (w.value.empty()) {
-                EXPECT_TRUE(got == "NULL" || got.empty())
-                    << c.label << " id " << w.id << ": " << got;
+                EXPECT_THAT(got, AnyOf(Eq("NULL"), IsEmpty())) << c.label << " id " << w.id;
             } else {
                 EXPECT_EQ(got, Hex(w.value))
                     << c.label << " id " << w.id << " of " << w.value.size() << " bytes";
@@ -126,8 +130,7 @@ TEST_F(MemoReadersTest, DbfreadReadsDbase3AndFoxProExactlyAndDbase4ByPrefix) {
         for (const Written& w : rows) {
             const std::string got = read.at(w.id);
             if (w.value.empty()) {
-                EXPECT_TRUE(got == "NULL" || got.empty())
-                    << c.label << " id " << w.id << ": " << got;
+                EXPECT_THAT(got, AnyOf(Eq("NULL"), IsEmpty())) << c.label << " id " << w.id;
             } else if (c.version == 0x8B) {
                 // dbfread reads the stored length (data + 8) after the header
                 // and cuts the value at its first 0x1F.

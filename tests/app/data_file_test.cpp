@@ -194,9 +194,9 @@ TEST_F(DataFile, DamagedFilesLeaveTheDataSetUnchanged) {
         } else {
             EXPECT_GT(DataFileFailedLine(), 0);
         }
-        EXPECT_TRUE(gearPair == pair);
-        EXPECT_TRUE(wormGear == gear);
-        EXPECT_TRUE(drawingInfo == info);
+        EXPECT_EQ(gearPair, pair);
+        EXPECT_EQ(wormGear, gear);
+        EXPECT_EQ(drawingInfo, info);
         EXPECT_EQ(documentLinks[1].file, "kept.pdf");
         ASSERT_FALSE(ui.CallsOf("message").empty());
         EXPECT_NE(ui.CallsOf("message").back().text.find("bad.qb3"), std::string::npos);

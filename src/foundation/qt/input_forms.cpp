@@ -1,0 +1,164 @@
+#include "foundation/qt/input_forms.h"
+
+#include <QButtonGroup>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "foundation/help_texts.h"
+#include "foundation/qt/qt_support.h"
+
+namespace veldrim {
+
+HelpDialog::HelpDialog(QWidget* parent, const QString& caption) : QDialog(parent) {
+    setWindowTitle(caption);
+    new QVBoxLayout(this);
+}
+
+void HelpDialog::AddButtonRow(bool withCancel) {
+    auto* row = new QHBoxLayout;
+    auto* ok = new QPushButton("OK", this);
+    ok->setObjectName("button_ok");
+    ok->setDefault(true);
+    row->addWidget(ok);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    if (withCancel) {
+        auto* cancel = new QPushButton("Abbrechen", this);
+        cancel->setObjectName("button_cancel");
+        row->addWidget(cancel);
+        connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    }
+    auto* text = new QPushButton(FromOem("&Hilfetext"), this);
+    text->setObjectName("Button_hilfetext");
+    auto* picture = new QPushButton(FromOem("Hilfe&bild"), this);
+    picture->setObjectName("Button_hilfebild");
+    for (auto [b, mode] : {std::pair{text, int(kHelpTextOnly)}, std::pair{picture, int(kHelpPictureOnly)}}) {
+        b->setAutoDefault(false);
+        row->addWidget(b);
+        connect(b, &QPushButton::clicked, this, [this, mode] {
+            ShowHelpText(0, "", mode);
+            raise();
+            activateWindow();
+        });
+    }
+    static_cast<QVBoxLayout*>(layout())->addLayout(row);
+}
+
+std::optional<int> RunChoiceDialog(const std::string& prompt, const std::vector<std::string>& items,
+                                   int preselected) {
+    if (items.empty()) return std::nullopt;
+    const int start = preselected >= 0 && preselected < static_cast<int>(items.size()) ? preselected : 0;
+    HelpDialog d(DialogParent(), "Auswahl");
+    auto* v = static_cast<QVBoxLayout*>(d.layout());
+    auto* label = new QLabel(FromOem(prompt), &d);
+    label->setObjectName("Label1");
+    label->setWordWrap(true);
+    v->addWidget(label);
+    QListWidget* list = nullptr;
+    QButtonGroup* group = nullptr;
+    if (items.size() >= 8) {
+        d.setObjectName("Tin_codedialog");
+        list = new QListWidget(&d);
+        list->setObjectName("ListBox1");
+        for (const std::string& s : items) list->addItem(FromOem(s));
+        list->setCurrentRow(start);
+        v->addWidget(list);
+        QObject::connect(list, &QListWidget::itemDoubleClicked, &d, &QDialog::accept);
+    } else {
+        d.setObjectName("Tin_radiodialog");
+        auto* box = new QGroupBox(&d);
+        box->setObjectName("RadioGroup1");
+        auto* bl = new QVBoxLayout(box);
+        group = new QButtonGroup(&d);
+        for (int i = 0; i < static_cast<int>(items.size()); ++i) {
+            auto* r = new QRadioButton(FromOem(items[static_cast<size_t>(i)]), box);
+            group->addButton(r, i);
+            bl->addWidget(r);
+            if (i == start) r->setChecked(true);
+        }
+        v->addWidget(box);
+    }
+    d.AddButtonRow(true);
+    d.adjustSize();
+    PlaceForm(&d, Placement::CentreOverMain);
+    if (d.exec() != QDialog::Accepted) return std::nullopt;
+    const int chosen = list ? list->currentRow() : group->checkedId();
+    if (chosen < 0) return std::nullopt;
+    return chosen;
+}
+
+std::optional<std::string> RunTextDialog(const std::string& title, const std::string& prompt,
+                                         const std::string& initial) {
+    HelpDialog d(DialogParent(), title.empty() ? QString("Eingabe") : FromOem(title));
+    d.setObjectName("Tin_textdialog");
+    d.setSizeGripEnabled(true);
+    auto* v = static_cast<QVBoxLayout*>(d.layout());
+    auto* label = new QLabel(FromOem(prompt), &d);
+    label->setObjectName("Label1");
+    label->setWordWrap(true);
+    v->addWidget(label);
+    auto* edit = new QLineEdit(FromOem(initial), &d);
+    edit->setObjectName("EditEinText");
+    edit->selectAll();
+    v->addWidget(edit);
+    d.AddButtonRow(true);
+    d.setMinimumWidth(320);
+    d.adjustSize();
+    PlaceForm(&d, Placement::CentreOverMain);
+    if (d.exec() != QDialog::Accepted) return std::nullopt;
+    return ToOem(edit->text());
+}
+
+Thelperr::Thelperr(QWidget* parent, const MessageExplanation& shown)
+    : HelpDialog(parent, "Fehlermeldung") {
+    setObjectName("Thelperr");
+    auto* v = static_cast<QVBoxLayout*>(layout());
+    auto add = [&](QWidget* w, const char* name) {
+        w->setObjectName(name);
+        v->addWidget(w);
+    };
+    add(new QLabel("Fehlermeldung", this), "Label_meldung");
+    Edit_meldung = new QLineEdit(FromOem(shown.message), this);
+    Edit_meldung->setReadOnly(true);
+    add(Edit_meldung, "Edit_meldung");
+    add(new QLabel("Ursache", this), "Label_ursache");
+    Memo_ursache = new QPlainTextEdit(FromOem(shown.cause), this);
+    add(Memo_ursache, "Memo_ursache");
+    add(new QLabel("Abhilfe", this), "Label_abhilfe");
+    Memo_abhilfe = new QPlainTextEdit(FromOem(shown.remedy), this);
+    add(Memo_abhilfe, "Memo_abhilfe");
+    auto* row = new QHBoxLayout;
+    auto* ok = new QPushButton("OK", this);
+    ok->setObjectName("Button_ok");
+    ok->setDefault(true);
+    auto* help = new QPushButton("&Hilfe", this);
+    help->setObjectName("Button_help");
+    help->setAutoDefault(false);
+    row->addWidget(ok);
+    row->addWidget(help);
+    v->addLayout(row);
+    connect(ok, &QPushButton::clicked, this, [this] { Button_okClick(); });
+    connect(help, &QPushButton::clicked, this, [] { ShowHelpText(1970, "", kHelpTextOnly); });
+    for (QPlainTextEdit* m : {Memo_ursache, Memo_abhilfe})
+        connect(m, &QPlainTextEdit::textChanged, this, [this] { modified = true; });
+    resize(520, 360);
+    PlaceForm(this, Placement::CentreOverMain);
+    modified = false;
+}
+
+void Thelperr::Button_okClick() {
+    // The caller asks "Save Changes ?" and writes the message text file.
+    if (modified)
+        result = MessageExplanation{ToOem(Edit_meldung->text()), ToOem(Memo_ursache->toPlainText()),
+                                    ToOem(Memo_abhilfe->toPlainText())};
+    accept();
+}
+
+}  // namespace veldrim

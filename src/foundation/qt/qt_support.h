@@ -1,0 +1,39 @@
+#pragma once
+// The edge between the program's code page 850 texts and Qt, and the form
+// placement of every window the program shows.
+
+#include <QColor>
+#include <QString>
+#include <cstdint>
+#include <string>
+
+class QWidget;
+
+namespace veldrim {
+
+// Stored (code page 850) text to a Qt string and back.
+QString FromOem(const std::string& oem);
+std::string ToOem(const QString& text);
+// A Windows-1252 ("ANSI") text, as the display list holds its texts.
+QString FromAnsi(const std::string& ansi);
+
+// Colour value red + 256 green + 65536 blue.
+QColor ColourOf(std::uint32_t value);
+
+// "Label|*.ext|Label|*.*" to Qt's "Label (*.ext);;Label (*.*)"; a label that
+// already is a pattern ("*.qb3") stands alone.
+QString QtFileFilter(const std::string& filter);
+
+// How a form is placed before it is shown.
+enum class Placement { CentreOverMain, CentreOnScreen, SavedPosition, SizeOnly, Dpi };
+// Scales and places the form by the placement settings (nothing while the
+// form-placement option is 2). The main window's geometry comes from
+// mainWindowGeometry, which the main window keeps up to date.
+void PlaceForm(QWidget* form, Placement how = Placement::CentreOverMain);
+
+// The window dialogs belong to: the active window, else the main window
+// registered by the program, else none.
+QWidget* DialogParent();
+void SetMainWidget(QWidget* main);
+
+}  // namespace veldrim

@@ -1,0 +1,166 @@
+#include "foundation/qt/qt_ui.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "foundation/qt/input_forms.h"
+#include "foundation/qt/message_window.h"
+#include "foundation/qt/qt_support.h"
+#include "foundation/qt/text_viewer.h"
+
+namespace veldrim {
+
+namespace {
+
+QMessageBox::Icon IconOf(MessageKind kind) {
+    switch (kind) {
+        case MessageKind::Warning: return QMessageBox::Warning;
+        case MessageKind::Error: return QMessageBox::Critical;
+        case MessageKind::Confirmation: return QMessageBox::Question;
+        case MessageKind::Information: break;
+    }
+    return QMessageBox::Information;
+}
+
+std::optional<std::string> Chosen(const QString& name) {
+    if (name.isEmpty()) return std::nullopt;
+    return ToOem(name);
+}
+
+}  // namespace
+
+QtUi::QtUi() = default;
+QtUi::~QtUi() = default;
+
+void QtUi::ShowMessage(const std::string& title, const std::string& text, MessageKind kind) {
+    QMessageBox box(IconOf(kind), FromOem(title), FromOem(text), QMessageBox::Ok, DialogParent());
+    box.setObjectName("MessageBox");
+    box.adjustSize();
+    PlaceForm(&box);
+    box.exec();
+}
+
+Answer QtUi::Ask(const std::string& title, const std::string& text, AskButtons buttons,
+                 MessageKind kind) {
+    QMessageBox box(IconOf(kind), FromOem(title), FromOem(text), QMessageBox::NoButton,
+                    DialogParent());
+    box.setObjectName("AskBox");
+    switch (buttons) {
+        case AskButtons::OkCancel:
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            box.button(QMessageBox::Cancel)->setText("Abbrechen");
+            box.setEscapeButton(QMessageBox::Cancel);
+            break;
+        case AskButtons::YesNo:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            box.setEscapeButton(QMessageBox::No);
+            break;
+        case AskButtons::YesNoCancel:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            box.button(QMessageBox::Cancel)->setText("Abbrechen");
+            box.setEscapeButton(QMessageBox::Cancel);
+            break;
+    }
+    if (QAbstractButton* b = box.button(QMessageBox::Yes)) b->setText("&Ja");
+    if (QAbstractButton* b = box.button(QMessageBox::No)) b->setText("&Nein");
+    box.adjustSize();
+    PlaceForm(&box);
+    box.exec();
+    const QAbstractButton* clicked = box.clickedButton();
+    if (clicked == box.button(QMessageBox::Ok)) return Answer::Ok;
+    if (clicked == box.button(QMessageBox::Yes)) return Answer::Yes;
+    if (clicked == box.button(QMessageBox::No)) return Answer::No;
+    return Answer::Cancel;
+}
+
+std::optional<int> QtUi::ChooseFromList(const std::string& title,
+                                        const std::vector<std::string>& items, int preselected) {
+    return RunChoiceDialog(title, items, preselected);
+}
+
+std::optional<std::string> QtUi::EnterText(const std::string& title, const std::string& prompt,
+                                           const std::string& initial) {
+    return RunTextDialog(title, prompt, initial);
+}
+
+std::optional<std::string> QtUi::OpenFileName(const std::string& title, const std::string& folder,
+                                              const std::string& filter) {
+    return Chosen(QFileDialog::getOpenFileName(DialogParent(), FromOem(title), FromOem(folder),
+                                               QtFileFilter(filter), nullptr,
+                                               QFileDialog::DontUseNativeDialog));
+}
+
+std::optional<std::string> QtUi::SaveFileName(const std::string& title,
+                                              const std::string& initialPath,
+                                              const std::string& filter) {
+    // The program asks before it replaces a file (CheckNewFileName).
+    return Chosen(QFileDialog::getSaveFileName(
+        DialogParent(), FromOem(title), FromOem(initialPath), QtFileFilter(filter), nullptr,
+        QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite));
+}
+
+std::optional<std::string> QtUi::FolderName(const std::string& title, const std::string& initial) {
+    return Chosen(QFileDialog::getExistingDirectory(
+        DialogParent(), FromOem(title), FromOem(initial),
+        QFileDialog::DontUseNativeDialog | QFileDialog::ShowDirsOnly));
+}
+
+void QtUi::SetBusy(bool busy) {
+    if (busy == busy_) return;
+    busy_ = busy;
+    if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
+    else QApplication::restoreOverrideCursor();
+}
+
+void QtUi::ShowProgress(const std::string& text, int percent) {
+    if (!progress_) progress_ = std::make_unique<MessageWindow>(FromOem(text));
+    progress_->setWindowTitle(FromOem(text));
+    const QString bar = ProgressBarText(percent);
+    progress_->ShowText(bar.isEmpty() ? QString(" ") : bar);
+}
+
+void QtUi::HideProgress() { progress_.reset(); }
+
+void QtUi::ShowMessageWindow(const std::string& text) {
+    if (text.empty()) {
+        message_.reset();
+        return;
+    }
+    if (!message_) message_ = std::make_unique<MessageWindow>();
+    message_->ShowText(FromOem(text));
+}
+
+void QtUi::ProcessEvents() { QCoreApplication::processEvents(); }
+
+void QtUi::ShowTextFile(const std::string& path, const std::string& title) {
+    auto* viewer = new TForm_showtextfile(path, title, DialogParent());
+    viewer->setWindowFlag(Qt::Window);
+    viewer->show();
+}
+
+bool QtUi::PrintTextFile(const std::string& path, const std::string& title) {
+    return PrintTextFileWithDialog(path, title);
+}
+
+bool QtUi::StartProgram(const std::string& program, const std::vector<std::string>& args) {
+    return SpawnProgram(program, args);
+}
+
+bool QtUi::OpenDocument(const std::string& pathOrUrl) {
+    return SpawnProgram("xdg-open", {pathOrUrl});
+}
+
+void QtUi::SetClipboardText(const std::string& text) {
+    QApplication::clipboard()->setText(FromOem(text));
+}
+
+std::optional<MessageExplanation> QtUi::ShowMessageExplanation(const MessageExplanation& shown) {
+    Thelperr form(DialogParent(), shown);
+    form.exec();
+    return form.result;
+}
+
+}  // namespace veldrim

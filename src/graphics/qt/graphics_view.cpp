@@ -1,0 +1,214 @@
+#include "graphics/qt/graphics_view.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPrinter>
+#include <QWheelEvent>
+
+#include "foundation/program_state.h"
+#include "foundation/qt/qt_support.h"
+#include "graphics/graphics_defaults.h"
+#include "graphics/qt/qt_canvas.h"
+#include "graphics/zoom_keys.h"
+
+namespace veldrim {
+
+QImage RenderDisplayList(TFveldgra& window, QSize size, bool skipPauses) {
+    QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32);
+    image.fill(ColourOf(BackgroundColour));
+    QPainter p(&image);
+    QtCanvas canvas(p);
+    canvas.skipPauses = skipPauses;
+    window.ReplayTo(canvas);
+    return image;
+}
+
+// Direct drawing on the picture (rubber band, MoveTo/LineTo): each call
+// paints on the picture at once and asks for a paint.
+class GraphicsView::LiveCanvas : public GraphicsCanvas {
+public:
+    explicit LiveCanvas(GraphicsView& v) : v_(v) {}
+    void SetPenColor(uint32_t c) override { pen_ = c; }
+    void SetBrushColor(uint32_t c) override { brush_ = c; }
+    void SetFontColor(uint32_t c) override { font_ = c; }
+    void SetPenStyle(int s) override { style_ = s; }
+    void SetPenWidth(int w) override { width_ = w; }
+    void SetInvertMode(bool on) override { invert_ = on; }
+    void Line(DevicePoint a, DevicePoint b) override {
+        Draw([&](QtCanvas& c) { c.Line(a, b); });
+    }
+    void Ellipse(DevicePoint a, DevicePoint b) override {
+        Draw([&](QtCanvas& c) { c.Ellipse(a, b); });
+    }
+    void Arc(DevicePoint a, DevicePoint b, DevicePoint s, DevicePoint e) override {
+        Draw([&](QtCanvas& c) { c.Arc(a, b, s, e); });
+    }
+    void Polygon(const std::array<DevicePoint, 4>& pts, bool black) override {
+        Draw([&](QtCanvas& c) { c.Polygon(pts, black); });
+    }
+    void Text(DevicePoint at, const std::string& t, const TextFont& f) override {
+        Draw([&](QtCanvas& c) { c.Text(at, t, f); });
+    }
+    void Pause(int) override {}
+
+private:
+    template <class F>
+    void Draw(F f) {
+        if (v_.picture_.isNull()) return;
+        QPainter p(&v_.picture_);
+        QtCanvas c(p);
+        c.SetPenColor(pen_);
+        c.SetBrushColor(brush_);
+        c.SetFontColor(font_);
+        c.SetPenStyle(style_);
+        c.SetPenWidth(width_);
+        c.SetInvertMode(invert_);
+        f(c);
+        p.end();
+        v_.update();
+    }
+    GraphicsView& v_;
+    uint32_t pen_ = 0xFFFFFF, brush_ = 0xFFFFFF, font_ = 0xFFFFFF;
+    int style_ = 0, width_ = 1;
+    bool invert_ = false;
+};
+
+GraphicsView::GraphicsView(TFveldgra& window, QWidget* parent)
+    : QWidget(parent), window_(window), live_(std::make_unique<LiveCanvas>(*this)) {
+    setObjectName("VeldGraf");
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(false);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    window_.canvas = live_.get();
+    window_.clientWidth = width();
+    window_.clientHeight = height();
+}
+
+GraphicsView::~GraphicsView() {
+    if (window_.canvas == live_.get()) window_.canvas = nullptr;
+}
+
+void GraphicsView::Render() {
+    window_.clientWidth = width();
+    window_.clientHeight = height();
+    picture_ = RenderDisplayList(window_, size(), false);
+    update();
+}
+
+void GraphicsView::paintEvent(QPaintEvent* e) {
+    QPainter p(this);
+    if (picture_.size() != size()) p.fillRect(e->rect(), ColourOf(BackgroundColour));
+    p.drawImage(0, 0, picture_);
+}
+
+void GraphicsView::resizeEvent(QResizeEvent*) { Render(); }
+
+namespace {
+TFveldgra::MouseButton ButtonOf(Qt::MouseButton b) {
+    if (b == Qt::RightButton) return TFveldgra::MouseButton::Right;
+    if (b == Qt::MiddleButton) return TFveldgra::MouseButton::Middle;
+    return TFveldgra::MouseButton::Left;
+}
+}  // namespace
+
+void GraphicsView::mousePressEvent(QMouseEvent* e) {
+    const QPoint at = e->position().toPoint();
+    window_.FormMouseDown(ButtonOf(e->button()), at.x(), at.y());
+}
+
+void GraphicsView::mouseMoveEvent(QMouseEvent* e) {
+    const QPoint at = e->position().toPoint();
+    window_.FormMouseMove(at.x(), at.y());
+}
+
+void GraphicsView::mouseReleaseEvent(QMouseEvent* e) {
+    const QPoint at = e->position().toPoint();
+    window_.FormMouseUp(ButtonOf(e->button()), at.x(), at.y());
+}
+
+void GraphicsView::mouseDoubleClickEvent(QMouseEvent*) { window_.FormDblClick(); }
+
+void GraphicsView::wheelEvent(QWheelEvent* e) {
+    const int delta = e->angleDelta().y();
+    if (delta < 0) window_.FormMouseWheelDown();
+    else if (delta > 0) window_.FormMouseWheelUp();
+    window_.FormMouseWheel(delta);
+}
+
+uint16_t GraphicsView::WindowKeyOf(int qtKey) {
+    switch (qtKey) {
+        case Qt::Key_Escape: return kVkEscape;
+        case Qt::Key_PageUp: return kVkPageUp;
+        case Qt::Key_PageDown: return kVkPageDown;
+        case Qt::Key_Left: return kVkLeft;
+        case Qt::Key_Up: return kVkUp;
+        case Qt::Key_Right: return kVkRight;
+        case Qt::Key_Down: return kVkDown;
+        case Qt::Key_Plus: return kVkAdd;
+        case Qt::Key_Minus: return kVkSubtract;
+        case Qt::Key_F5: return kVkF5;
+        default: return 0;
+    }
+}
+
+void GraphicsView::keyPressEvent(QKeyEvent* e) {
+    const uint16_t key = WindowKeyOf(e->key());
+    if (!key) {
+        QWidget::keyPressEvent(e);
+        return;
+    }
+    window_.FormKeyDown(key);
+}
+
+void QtGraphicsWindow::Repaint() {
+    ++repaintCount;
+    if (view) view->Render();
+}
+
+bool PrintGraphicsWindow(TFveldgra& window, QPrinter& printer) {
+    QPainter pp;
+    if (!pp.begin(&printer)) return false;
+    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    QtCanvas printCanvas(pp);
+    printCanvas.skipPauses = true;
+    // The window side of the replay draws into a picture nobody shows.
+    QImage scratch(1, 1, QImage::Format_ARGB32);
+    QPainter sp(&scratch);
+    QtCanvas scratchCanvas(sp);
+    scratchCanvas.skipPauses = true;
+    scratchCanvas.animationStep = [] { return false; };
+
+    GraphicsCanvas* const keepCanvas = window.canvas;
+    const PrinterTarget keepPrinter = window.printer;
+    window.canvas = &scratchCanvas;
+    window.printer.canvas = &printCanvas;
+    window.printer.pageWidth = page.width();
+    window.printer.pageHeight = page.height();
+    window.printer.scaleX = graphicPrintoutScaleX;
+    window.printer.scaleY = graphicPrintoutScaleY;
+    window.printer.leftMarginMm = graphicPrintoutOriginX;
+    window.printer.topMarginMm = graphicPrintoutOriginY;
+    window.printer.frame = graphicPrintoutBorder;
+    window.printer.colourMode = windowsPrintMode;
+    PrintingFlag = 1;
+    window.FormPaint();
+    PrintingFlag = 0;
+    window.canvas = keepCanvas;
+    window.printer = keepPrinter;
+    sp.end();
+    return pp.end();
+}
+
+bool PrintGraphicsWindowToPdf(TFveldgra& window, const std::string& pdfPath) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdfPath));
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(printerOrientation == 2 ? QPageLayout::Landscape
+                                                       : QPageLayout::Portrait);
+    return PrintGraphicsWindow(window, printer);
+}
+
+}  // namespace veldrim

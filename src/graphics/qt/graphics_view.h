@@ -1,0 +1,67 @@
+#pragma once
+// The graphics window on screen: a widget that shows the display list of a
+// TFveldgra. The list is replayed into a picture whenever it or the view
+// changes, and the picture is copied onto the screen on every paint. Mouse,
+// wheel and keys go to the window's zoom and pan handlers.
+
+#include <QImage>
+#include <QWidget>
+#include <memory>
+
+#include "graphics/display_list.h"
+
+class QPrinter;
+
+namespace veldrim {
+
+// Replays the window's display list into a new picture of the given size,
+// filled first with the background colour.
+QImage RenderDisplayList(TFveldgra& window, QSize size, bool skipPauses = true);
+
+class GraphicsView : public QWidget {
+public:
+    explicit GraphicsView(TFveldgra& window, QWidget* parent = nullptr);
+    ~GraphicsView() override;
+
+    // Replays the list into the picture and asks for a paint.
+    void Render();
+    const QImage& picture() const { return picture_; }
+    TFveldgra& window() { return window_; }
+
+    // The window key code of a Qt key; 0 for keys the window does not use.
+    static uint16_t WindowKeyOf(int qtKey);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void mouseDoubleClickEvent(QMouseEvent*) override;
+    void wheelEvent(QWheelEvent*) override;
+    void keyPressEvent(QKeyEvent*) override;
+
+private:
+    class LiveCanvas;
+    TFveldgra& window_;
+    QImage picture_;
+    std::unique_ptr<LiveCanvas> live_;
+};
+
+// The graphics window whose repaints go to a view.
+class QtGraphicsWindow : public TFveldgra {
+public:
+    GraphicsView* view = nullptr;
+
+protected:
+    void Repaint() override;
+};
+
+// Prints the window's drawing on the printer as the print setup says: the
+// page mapping of the print scales, margins and frame. False when the
+// printer could not be started.
+bool PrintGraphicsWindow(TFveldgra& window, QPrinter& printer);
+// The same into a PDF file (A4).
+bool PrintGraphicsWindowToPdf(TFveldgra& window, const std::string& pdfPath);
+
+}  // namespace veldrim

@@ -1,0 +1,68 @@
+#pragma once
+// Helpers of the Qt tests: a driver for modal dialogs, and a fixture that
+// starts each test from the program's start-up state.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+
+#include "foundation/program_state.h"
+#include "foundation/qt/qt_ui.h"
+#include "foundation/ui_services.h"
+#include "graphics/display_list.h"
+#include "graphics/graphics_defaults.h"
+
+namespace veldrim::test {
+
+// Acts on the next modal window while a blocking call runs: every 10 ms, as
+// long as a modal window is open, `act` is applied to it until it returns
+// true. After 5 s the open modal window is rejected, so a test can fail but
+// never hang.
+class ModalDriver : public QObject {
+public:
+    explicit ModalDriver(std::function<bool(QWidget*)> act) : act_(std::move(act)) {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
+        timer_.start();
+    }
+    bool acted() const { return acted_; }
+    QString seenName;  // objectName of the modal window acted on
+
+private:
+    void Tick() {
+        QWidget* w = QApplication::activeModalWidget();
+        if (++ticks_ > 500) {
+            if (auto* d = qobject_cast<QDialog*>(w)) d->reject();
+            timer_.stop();
+            return;
+        }
+        if (!w || !w->isVisible() || acted_) return;
+        seenName = w->objectName();
+        if (act_(w)) {
+            acted_ = true;
+            timer_.stop();
+        }
+    }
+    std::function<bool(QWidget*)> act_;
+    QTimer timer_;
+    bool acted_ = false;
+    int ticks_ = 0;
+};
+
+class QtFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        ResetGraphicsDefaults();
+        ResetGraphicsWindow();
+        SetUi(&ui);
+    }
+    void TearDown() override { SetUi(nullptr); }
+    QtUi ui;
+};
+
+}  // namespace veldrim::test

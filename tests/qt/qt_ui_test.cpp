@@ -1,0 +1,220 @@
+// The window's realisation of the UI port.
+#include <QButtonGroup>
+#include <QFontDatabase>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "foundation/form_placement.h"
+#include "foundation/qt/input_forms.h"
+#include "foundation/qt/message_window.h"
+#include "foundation/qt/qt_support.h"
+#include "qt/qt_test_support.h"
+
+namespace veldrim {
+namespace {
+
+using test::ModalDriver;
+using test::QtFixture;
+
+std::string ReadSource(const std::string& relative) {
+    std::ifstream in(std::string(VELDRIM_SOURCE_DIR) + "/" + relative);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The calls a class declares: every name followed by '(' in a virtual
+// declaration of the port, or in an override of the realisation.
+std::set<std::string> DeclaredCalls(const std::string& text, const std::regex& form) {
+    std::set<std::string> names;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), form); it != std::sregex_iterator();
+         ++it)
+        names.insert((*it)[1]);
+    return names;
+}
+
+TEST(QtUiPort, EveryCallOfThePortHasAQtRealisation) {
+    std::string port = ReadSource("src/foundation/ui_services.h");
+    // Only the port class itself, up to the end of its declaration.
+    const auto begin = port.find("class UiServices {");
+    ASSERT_NE(begin, std::string::npos);
+    port = port.substr(begin, port.find("\n};", begin) - begin);
+    const std::set<std::string> calls = DeclaredCalls(
+        port, std::regex(R"(virtual\s+[^~;{(]*?\b([A-Z][A-Za-z0-9_]*)\s*\()"));
+    // The 19 calls of the first wave at least; later waves add more.
+    ASSERT_GE(calls.size(), 19u) << "the port's calls were not found";
+    const std::set<std::string> realised = DeclaredCalls(
+        ReadSource("src/foundation/qt/qt_ui.h"),
+        std::regex(R"(\b([A-Z][A-Za-z0-9_]*)\s*\([^;]*?\)\s*(?:const\s*)?override)"));
+    for (const std::string& call : calls)
+        EXPECT_TRUE(realised.count(call)) << call << " has no Qt realisation in QtUi";
+}
+
+TEST(QtUiPort, DejaVuFontsAreInstalled) {
+    EXPECT_TRUE(QFontDatabase::families().contains("DejaVu Sans"));
+}
+
+TEST(QtUiPort, FileFiltersBecomeQtFilters) {
+    const std::pair<std::string, QString> cases[] = {
+        {"*.qb3|*.qb3", "*.qb3"},
+        {"DXF|*.dxf|Alle|*.*", "DXF (*.dxf);;Alle (*.*)"},
+        {"PDF|*.pdf", "PDF (*.pdf)"},
+        {"", ""},
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(QtFileFilter(in), out) << in;
+}
+
+TEST(QtUiPort, TextsCrossTheEdgeAsCodePage850) {
+    // "Übersetzung" in code page 850: 0x9A for Ü.
+    EXPECT_EQ(FromOem("\x9a" "bersetzung"), QString::fromUtf8("Übersetzung"));
+    EXPECT_EQ(ToOem(QString::fromUtf8("Maß °C")), std::string("Ma\xe1 \xf8" "C"));
+}
+
+TEST_F(QtFixture, FewerThanEightItemsAreRadioButtonsEightAreAList) {
+    for (const auto& [count, form] : {std::pair{7, "Tin_radiodialog"}, std::pair{8, "Tin_codedialog"}}) {
+        std::vector<std::string> items;
+        for (int i = 0; i < count; ++i) items.push_back("Eintrag " + std::to_string(i + 1));
+        ModalDriver driver([](QWidget* w) {
+            static_cast<QDialog*>(w)->accept();
+            return true;
+        });
+        const auto chosen = ui.ChooseFromList("Auswahl", items, 2);
+        EXPECT_EQ(driver.seenName, form) << count;
+        EXPECT_EQ(chosen, std::optional<int>(2)) << count;
+    }
+}
+
+TEST_F(QtFixture, ChoiceOutsideTheListStartsOnTheFirstEntryAndCancelGivesNothing) {
+    ModalDriver accept([](QWidget* w) {
+        static_cast<QDialog*>(w)->accept();
+        return true;
+    });
+    EXPECT_EQ(ui.ChooseFromList("p", {"a", "b", "c"}, 9), std::optional<int>(0));
+    ModalDriver escape([](QWidget* w) {
+        QTest::keyClick(w, Qt::Key_Escape);
+        return true;
+    });
+    EXPECT_EQ(ui.ChooseFromList("p", {"a", "b", "c"}, 1), std::nullopt);
+}
+
+TEST_F(QtFixture, ListChoiceTakesTheRowTheUserPicks) {
+    ModalDriver driver([](QWidget* w) {
+        auto* list = w->findChild<QListWidget*>("ListBox1");
+        if (!list) return false;
+        list->setCurrentRow(6);
+        QTest::keyClick(list, Qt::Key_Return);
+        return true;
+    });
+    std::vector<std::string> items(10, "x");
+    EXPECT_EQ(ui.ChooseFromList("p", items, 0), std::optional<int>(6));
+}
+
+TEST_F(QtFixture, EnteredTextComesBackInCodePage850) {
+    ModalDriver driver([](QWidget* w) {
+        auto* edit = w->findChild<QLineEdit*>("EditEinText");
+        if (!edit) return false;
+        edit->setText(QString::fromUtf8("Größe 2,5"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        return true;
+    });
+    EXPECT_EQ(ui.EnterText("Eingabe", "Wert", "1"), std::optional<std::string>("Gr\x94\xe1" "e 2,5"));
+}
+
+TEST_F(QtFixture, QuestionsAnswerByTheButtonPressed) {
+    const std::tuple<AskButtons, int, Answer> cases[] = {
+        {AskButtons::YesNoCancel, Qt::Key_Escape, Answer::Cancel},
+        {AskButtons::YesNoCancel, Qt::Key_Return, Answer::Yes},
+        {AskButtons::YesNo, Qt::Key_Escape, Answer::No},
+        {AskButtons::OkCancel, Qt::Key_Return, Answer::Ok},
+    };
+    for (const auto& [buttons, key, answer] : cases) {
+        ModalDriver driver([key = key](QWidget* w) {
+            QTest::keyClick(w, static_cast<Qt::Key>(key));
+            return true;
+        });
+        EXPECT_EQ(ui.Ask("t", "Frage ?", buttons, MessageKind::Confirmation), answer)
+            << static_cast<int>(buttons) << " key " << key;
+    }
+}
+
+TEST_F(QtFixture, ExplanationWindowReturnsEditedTextsOnlyWhenChanged) {
+    const MessageExplanation shown{"Fehler : Dm ball !", "Kugel fehlt", "Kugel eingeben"};
+    ModalDriver untouched([](QWidget* w) {
+        auto* ok = w->findChild<QPushButton*>("Button_ok");
+        if (!ok) return false;
+        ok->click();
+        return true;
+    });
+    EXPECT_EQ(ui.ShowMessageExplanation(shown), std::nullopt);
+
+    ModalDriver edited([](QWidget* w) {
+        auto* cause = w->findChild<QPlainTextEdit*>("Memo_ursache");
+        auto* ok = w->findChild<QPushButton*>("Button_ok");
+        if (!cause || !ok) return false;
+        cause->setPlainText(QString::fromUtf8("Durchmesser 0 für Kugel"));
+        ok->click();
+        return true;
+    });
+    const auto result = ui.ShowMessageExplanation(shown);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(result->message, shown.message);
+    EXPECT_EQ(result->cause, "Durchmesser 0 f\x81r Kugel");
+    EXPECT_EQ(result->remedy, shown.remedy);
+}
+
+TEST_F(QtFixture, MessageWindowGrowsButNeverShrinks) {
+    ui.ShowMessageWindow("Appending records from a long table name ...");
+    MessageWindow* w = ui.messageWindow();
+    ASSERT_NE(w, nullptr);
+    const QSize wide = w->size();
+    ui.ShowMessageWindow("kurz");
+    EXPECT_EQ(w->size(), wide);
+    EXPECT_EQ(w->text(), "kurz");
+    EXPECT_EQ(w->palette().color(QPalette::Window), QColor(255, 255, 0));
+    ui.ShowMessageWindow("");
+    EXPECT_EQ(ui.messageWindow(), nullptr);
+}
+
+TEST_F(QtFixture, ProgressBarShrinksByOnePerPercent) {
+    EXPECT_EQ(ProgressBarText(0).size(), 100);
+    EXPECT_EQ(ProgressBarText(37).size(), 63);
+    EXPECT_EQ(ProgressBarText(100).size(), 0);
+    ui.ShowProgress("Reading from disk...", 10);
+    ASSERT_NE(ui.progressWindow(), nullptr);
+    EXPECT_EQ(ui.progressWindow()->windowTitle(), "Reading from disk...");
+    EXPECT_EQ(ui.progressWindow()->text().size(), 90);
+    ui.HideProgress();
+    EXPECT_EQ(ui.progressWindow(), nullptr);
+}
+
+TEST_F(QtFixture, FormsAreScaledAndCentredOverTheMainWindow) {
+    ResetFormPlacement();
+    mainWindowGeometry.left = 100;
+    mainWindowGeometry.top = 50;
+    mainWindowGeometry.width = 800;
+    mainWindowGeometry.height = 600;
+    dialogWindowPercentage = 150;
+    QWidget form;
+    form.resize(400, 300);
+    PlaceForm(&form, Placement::CentreOverMain);
+    EXPECT_EQ(form.size(), QSize(600, 450));
+    // (800 - 600) / 2 + 100 = 200; (600 - 450) / 2 + 50 + 20 = 145.
+    EXPECT_EQ(form.pos(), QPoint(200, 145));
+    formPlacementOption = 2;
+    QWidget untouched;
+    untouched.resize(400, 300);
+    PlaceForm(&untouched, Placement::CentreOverMain);
+    EXPECT_EQ(untouched.size(), QSize(400, 300));
+}
+
+}  // namespace
+}  // namespace veldrim

@@ -82,12 +82,14 @@ GraphicsView::GraphicsView(TFveldgra& window, QWidget* parent)
     setMouseTracking(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
     window_.canvas = live_.get();
+    if (auto* w = dynamic_cast<QtGraphicsWindow*>(&window_)) w->view = this;
     window_.clientWidth = width();
     window_.clientHeight = height();
 }
 
 GraphicsView::~GraphicsView() {
     if (window_.canvas == live_.get()) window_.canvas = nullptr;
+    if (auto* w = dynamic_cast<QtGraphicsWindow*>(&window_); w && w->view == this) w->view = nullptr;
 }
 
 void GraphicsView::Render() {

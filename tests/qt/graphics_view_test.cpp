@@ -1,0 +1,160 @@
+// The graphics window on screen: replay into a picture, zoom by keys and by
+// a dragged rectangle, printing into a PDF.
+#include <QMouseEvent>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "graphics/qt/anistep_form.h"
+#include "graphics/qt/graphics_view.h"
+#include "graphics/qt/qt_canvas.h"
+#include "qt/qt_test_support.h"
+
+namespace veldrim {
+namespace {
+
+class GraphicsViewTest : public test::QtFixture {
+protected:
+    void SetUp() override {
+        QtFixture::SetUp();
+        SetGraphicsWindow(&window);
+        view.resize(641, 481);
+        // One world unit per device pixel on the 640 x 480 device: world
+        // (x, y) is pixel (x, 480 - y).
+        window.SetWindow(0, 0, 0, 0, 1, 1, 0, 0, 640, 480);
+    }
+    void TearDown() override {
+        SetGraphicsWindow(nullptr);
+        QtFixture::TearDown();
+    }
+    // A picture of a red line at y = 100, a lime solid, a blue full circle
+    // arc round (200, 240) of radius 50, and a red line at y = 50 drawn over
+    // in colour 0.
+    void DrawKnownList() {
+        window.SetColor(4);
+        window.line(100, 100, 300, 100);
+        window.line(100, 50, 300, 50);
+        window.SetColor(2);
+        window.Solid(400, 300, 500, 300, 500, 400, 400, 400);
+        window.SetColor(9);
+        window.Arc(200, 240, 0, 360, 50, 360);
+        window.SetColor(0);
+        window.line(100, 50, 300, 50);
+    }
+    static void Send(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button) {
+        QMouseEvent e(type, QPointF(at), QPointF(at), QPointF(at), button,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button),
+                      Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
+    }
+    QtGraphicsWindow window;
+    GraphicsView view{window};
+};
+
+TEST_F(GraphicsViewTest, ReplayOfAKnownListHasTheExpectedPixels) {
+    DrawKnownList();
+    const QImage img = RenderDisplayList(window, QSize(641, 481));
+    const QColor red(255, 0, 0), lime(0, 255, 0), blue(0, 0, 255), background(1, 0, 0);
+    const std::tuple<const char*, QPoint, QColor> probes[] = {
+        {"line", {200, 380}, red},
+        {"solid centre", {450, 130}, lime},
+        {"solid corner inside", {402, 178}, lime},
+        {"arc top", {200, 190}, blue},
+        {"arc bottom", {200, 290}, blue},
+        {"arc left", {150, 240}, blue},
+        {"arc right", {250, 240}, blue},
+        {"inside the arc", {200, 240}, background},
+        {"empty corner", {5, 5}, background},
+        {"line drawn over in colour 0", {200, 430}, background},
+    };
+    for (const auto& [what, at, colour] : probes)
+        EXPECT_EQ(img.pixelColor(at), colour) << what << " at " << at.x() << "," << at.y();
+}
+
+TEST_F(GraphicsViewTest, ChangesRenderThePictureThatPaintsShow) {
+    DrawKnownList();
+    const int before = window.repaintCount;
+    window.Clear();
+    EXPECT_GT(window.repaintCount, before);
+    EXPECT_EQ(view.picture().pixelColor(200, 380), QColor(1, 0, 0));
+    window.SetColor(4);
+    window.line(100, 100, 300, 100);
+    window.ClearViewPort();
+    EXPECT_EQ(view.picture().pixelColor(200, 380), QColor(255, 0, 0));
+}
+
+TEST_F(GraphicsViewTest, ZoomKeysChangeTheView) {
+    DrawKnownList();
+    const std::tuple<Qt::Key, ZoomRectangle> cases[] = {
+        {Qt::Key_Plus, {54, 40, 586, 440}},
+        {Qt::Key_Minus, {-64, -48, 704, 528}},
+        {Qt::Key_Right, {-64, 0, 576, 480}},
+        {Qt::Key_PageDown, {0, 240, 640, 720}},
+    };
+    for (const auto& [key, after] : cases) {
+        window.ResetZoom();
+        QTest::keyClick(&view, key);
+        EXPECT_EQ(ZoomRect, after) << key;
+    }
+    QTest::keyClick(&view, Qt::Key_Escape);
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{0, 0, 640, 480}));
+    // Zoomed in, the line at world y = 100 moves away from the bottom.
+    QTest::keyClick(&view, Qt::Key_Plus);
+    EXPECT_NE(view.picture().pixelColor(200, 380), QColor(255, 0, 0));
+}
+
+TEST_F(GraphicsViewTest, DraggedRectangleZoomsAndTheRightButtonResets) {
+    DrawKnownList();
+    Send(&view, QEvent::MouseButtonPress, {300, 250}, Qt::LeftButton);
+    Send(&view, QEvent::MouseMove, {200, 180}, Qt::LeftButton);
+    EXPECT_EQ(window.Dragging, 1);
+    Send(&view, QEvent::MouseMove, {100, 100}, Qt::LeftButton);
+    Send(&view, QEvent::MouseButtonRelease, {100, 100}, Qt::LeftButton);
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{100, 230, 300, 380}));
+    EXPECT_EQ(window.Dragging, 0);
+    Send(&view, QEvent::MouseButtonPress, {10, 10}, Qt::RightButton);
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{0, 0, 640, 480}));
+}
+
+TEST_F(GraphicsViewTest, ColourZeroInStepModeShowsTheStepDialog) {
+    DrawKnownList();
+    window.StepMode = 1;
+    int asked = 0;
+    QImage img(641, 481, QImage::Format_ARGB32);
+    QPainter p(&img);
+    QtCanvas canvas(p);
+    canvas.skipPauses = true;
+    canvas.animationStep = [&] { return ++asked == 1; };  // the end button at the first stop
+    window.ReplayTo(canvas);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(window.StepMode, 0);
+}
+
+TEST_F(GraphicsViewTest, StepDialogEscapeEndsEnterSteps) {
+    for (const auto& [key, ended] : {std::pair{Qt::Key_Return, false}, std::pair{Qt::Key_Escape, true}}) {
+        test::ModalDriver driver([key = key](QWidget* w) {
+            QTest::keyClick(w, key);
+            return true;
+        });
+        EXPECT_EQ(RunAnimationStepDialog(), ended) << key;
+        EXPECT_EQ(driver.seenName, "TForm_anistep");
+    }
+}
+
+TEST_F(GraphicsViewTest, PrintedDrawingIsAPdfWithTheText) {
+    DrawKnownList();
+    window.SetColor(1);
+    window.SetTextStyle(0, 0, 20, 20);
+    window.OutTextXY(100, 200, "Zahnrad 40,5");
+    QTemporaryDir dir;
+    const std::string pdf = dir.filePath("drawing.pdf").toStdString();
+    ASSERT_TRUE(PrintGraphicsWindowToPdf(window, pdf));
+    QProcess text;
+    text.start("pdftotext", {QString::fromStdString(pdf), "-"});
+    ASSERT_TRUE(text.waitForFinished(20000));
+    EXPECT_TRUE(QString::fromUtf8(text.readAllStandardOutput()).contains("Zahnrad 40,5"));
+    EXPECT_EQ(PrintingFlag, 0);
+}
+
+}  // namespace
+}  // namespace veldrim

@@ -10,6 +10,7 @@
 
 #include "app/config_file.h"
 #include "app/data_file_sections.h"
+#include "app/main_commands.h"
 #include "calc/cyl_record.h"
 #include "calc/data_file.h"
 #include "calc/design.h"
@@ -202,6 +203,14 @@ int RunCad(const CommandLine& cl) {
 
 }  // namespace
 
+WindowRunner windowRunner = nullptr;
+
+bool DisplayAvailable() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (!GetEnvVar(name).empty()) return true;
+    return false;
+}
+
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CommandLine cl;
     for (const std::string& a : args) {
@@ -293,6 +302,7 @@ int RunProgramGuarded(int argc, const char* const* argv) {
     ReadConfigFile();
     ReadSessionFile();
     SetDeviceResolution(horizontalResolution, verticalResolution);
+    UseDataFolder(FindDataFolder(argc > 0 && argv[0] ? argv[0] : ""));
 
     const bool batch = cl.report || cl.exchange || cl.cadFormat >= 0;
     if (batch && cl.file.empty()) {
@@ -303,7 +313,15 @@ int RunProgramGuarded(int argc, const char* const* argv) {
     if (cl.report) return RunReport(cl);
     if (cl.cadFormat >= 0) return RunCad(cl);
 
-    // No batch switch: the calculated data set the window would show.
+    // No batch switch: the window on the calculated data set (/G, a data
+    // file alone, or nothing at all).
+    const bool window = !cl.noGui && windowRunner;
+    if (window && !DisplayAvailable()) {
+        Fail("there is no display to open the window on; without one only the batch "
+             "switches run: /I, /E or /CADi:j (with /NOGUI)");
+        std::fputs(UsageText(name).c_str(), stderr);
+        return kExitNotAvailable;
+    }
     if (cl.file.empty()) {
         LoadStartupTemplates();
     } else {
@@ -313,6 +331,13 @@ int RunProgramGuarded(int argc, const char* const* argv) {
     if (!cl.noGui) ShowCalculationMessages();
     Fail("the window is not part of this build; use /I, /E or /CADi:j (" + name +
          " /? shows the usage)");
+
+    if (window) return windowRunner(cl);
+    if (!cl.noGui) {
+        ShowCalculationMessages();
+        Fail("the window is not part of this program; use /I, /E or /CADi:j");
+        std::fputs(UsageText(name).c_str(), stderr);
+    }
     return fatalFlag ? kExitFatal : kExitOk;
 }
 

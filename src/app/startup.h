@@ -48,6 +48,15 @@ void InitProductIdentity();
 // calculated default set the user starts from.
 void LoadStartupTemplates();
 
+// The window, installed by the program before RunProgram when it is built
+// with one: it opens the main window on the data set that start-up read and
+// returns the exit status when the window closes.
+using WindowRunner = int (*)(const CommandLine& cl);
+extern WindowRunner windowRunner;
+// True when a window can be shown: a display (X11 or Wayland) or a Qt
+// platform is named in the environment.
+bool DisplayAvailable();
+
 // The whole program run; returns the process's exit status.
 int RunProgram(int argc, const char* const* argv);
 

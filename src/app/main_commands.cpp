@@ -1,0 +1,177 @@
+#include "app/main_commands.h"
+
+#include <filesystem>
+
+#include "app/config_file.h"
+#include "app/startup.h"
+#include "calc/data_file.h"
+#include "calc/design.h"
+#include "calc/worm_geometry.h"
+#include "drawings/result_view.h"
+#include "foundation/codepage.h"
+#include "foundation/files.h"
+#include "foundation/message_boxes.h"
+#include "foundation/messages.h"
+#include "foundation/program_state.h"
+#include "graphics/cad_output.h"
+#include "graphics/cad_primitives.h"
+
+namespace veldrim {
+
+namespace {
+
+// Takes a data file that was read or written as the current one.
+void TakeAsCurrent(const std::string& path) {
+    dataDirectory = std::filesystem::path(path).parent_path().string();
+    currentFileName = std::filesystem::path(path).stem().string();
+    AddRecentFile(path);
+    modifiedFlag = false;
+}
+
+std::string CurrentPath() {
+    if (currentFileName.empty()) return {};
+    return EnsureTrailingBackslash(dataDirectory) + currentFileName + "." + dataFileExtension;
+}
+
+// The empty sheet: an A4 landscape frame with the title line.
+void DrawEmptySheet() {
+    CadRectangle(0, 0, 297, 210);
+    CadRectangle(10, 10, 287, 200);
+    CadSetTextStyle(0, 0, 7, 7);
+    CadText(productName, 20, 180);
+    CadSetTextStyle(0, 0, 3.5L, 3.5L);
+    CadText(currentFileName.empty() ? std::string("-") : currentFileName + "." + dataFileExtension,
+            20, 170);
+}
+
+}  // namespace
+
+bool SavePrompt() {
+    if (!modifiedFlag) return true;
+    cancelFlag = false;
+    const bool yes = AskYesNoCancel("Die Daten wurden ge\x84ndert. Speichern ?");
+    if (cancelFlag) return false;
+    if (!yes) return true;
+    SaveDataSet();
+    return !cancelFlag;
+}
+
+void NewDataSet() {
+    LoadStartupTemplates();
+    currentFileName.clear();
+    modifiedFlag = false;
+    ShowResultView();
+    DrawCurrentView();
+}
+
+bool OpenDataSet(const std::string& path) {
+    cancelFlag = false;
+    if (!ReadDataFile(path)) return false;
+    TakeAsCurrent(path);
+    Recalculate();
+    return true;
+}
+
+void OpenDataSetWithDialog() {
+    std::string dir = dataDirectory, name;
+    cancelFlag = false;
+    ChooseOpenFile(5, dir, "*." + dataFileExtension, name);
+    if (cancelFlag || name.empty()) return;
+    OpenDataSet(name);
+}
+
+void SaveDataSet() {
+    cancelFlag = false;
+    if (currentFileName.empty()) {
+        SaveDataSetAs();
+        return;
+    }
+    const std::string path = CurrentPath();
+    WaitCursor();
+    const bool ok = WriteDataFile(path);
+    EndWaitCursor();
+    if (ok) TakeAsCurrent(path);
+}
+
+void SaveDataSetAs() {
+    cancelFlag = false;
+    std::string path;
+    AskSaveFileName("", path);
+    if (cancelFlag) return;
+    WaitCursor();
+    const bool ok = WriteDataFile(path);
+    EndWaitCursor();
+    if (ok) TakeAsCurrent(path);
+}
+
+void Recalculate() {
+    RunCalculation();
+    DrawCurrentView();
+}
+
+void DesignCommand() {
+    DesignFromLeadAngle();
+    if (!fatalFlag) modifiedFlag = true;
+    Recalculate();
+}
+
+void DrawCurrentView() {
+    if (ResultViewDrawer && helpLevel > 0) {
+        ShowResultView();
+        return;
+    }
+    WriteCurrentView(kCadScreen);
+    cancelFlag = false;
+}
+
+void WriteCurrentView(std::uint16_t code) {
+    cancelFlag = false;
+    CadBeginOutput(code);
+    if (cancelFlag) return;
+    CadBeginDrawing(0, 0, 297, 210, 1.0L);
+    CadWriteTables(2);
+    CadBeginBlocks();
+    CadEndSection();
+    do {
+        CadBeginEntities();
+        if (ResultViewDrawer && code == kCadScreen) ResultViewDrawer();
+        else DrawEmptySheet();
+        CadEndSection();
+    } while (!CadOutputComplete());
+    CadEndOutput();
+}
+
+std::string FindDataFolder(const std::string& programPath) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path exe = fs::weakly_canonical(fs::path(programPath), ec);
+    std::vector<fs::path> candidates;
+    if (!exe.empty()) {
+        candidates.push_back(exe.parent_path() / "data");
+        candidates.push_back(exe.parent_path());
+        candidates.push_back(exe.parent_path().parent_path() / "share" / "veldrim");
+    }
+#ifdef VELDRIM_INSTALL_DATA_DIR
+    candidates.emplace_back(VELDRIM_INSTALL_DATA_DIR);
+#endif
+#ifdef VELDRIM_SOURCE_DATA_DIR
+    candidates.emplace_back(VELDRIM_SOURCE_DATA_DIR);
+#endif
+    for (const fs::path& c : candidates)
+        if (FileExists(FindFileNoCase((c / "veldrim.hlp").string()))) return c.string();
+    return {};
+}
+
+void UseDataFolder(const std::string& folder) {
+    if (folder.empty()) return;
+    const std::string help = EnsureTrailingBackslash(helpDirectory) + "veldrim.hlp";
+    if (!FileExists(FindFileNoCase(help))) helpDirectory = folder;
+}
+
+std::string MainWindowTitle() {
+    std::string title;
+    UpdateWindowTitle(title);
+    return title;
+}
+
+}  // namespace veldrim

@@ -1,0 +1,272 @@
+#include "app/qt/main_window.h"
+
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QMetaMethod>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QStatusBar>
+
+#include "app/app_state.h"
+#include "app/config_file.h"
+#include "app/main_commands.h"
+#include "app/qt/settings_forms.h"
+#include "calc/worm_geometry.h"
+#include "foundation/files.h"
+#include "foundation/form_placement.h"
+#include "foundation/help_texts.h"
+#include "foundation/message_boxes.h"
+#include "foundation/message_display.h"
+#include "foundation/program_state.h"
+#include "foundation/qt/qt_support.h"
+#include "foundation/system_info.h"
+#include "foundation/ui_services.h"
+#include "graphics/cad_output.h"
+#include "graphics/graphics_defaults.h"
+#include "reports/calc_report.h"
+#include "reports/edi_file.h"
+#include "reports/report_excerpt.h"
+#include "reports/spreadsheet.h"
+
+namespace veldrim {
+
+bool MenuAction::HasHandler() const {
+    return isSignalConnected(QMetaMethod::fromSignal(&QAction::triggered));
+}
+
+namespace {
+
+// A menu command runs only while the cancel flag is clear, as every handler
+// of the program starts its step afresh.
+void Step(const std::function<void()>& f) {
+    cancelFlag = false;
+    f();
+}
+
+// The report of a mode, when the cancel flag allows it.
+void Report(std::uint16_t mode) {
+    Step([mode] { PrintResultReport(mode); });
+}
+
+}  // namespace
+
+Thh::Thh() {
+    setObjectName("Thh");
+    view_ = new GraphicsView(*this, this);
+    setCentralWidget(view_);
+    BuildMenus();
+    statusBar()->setObjectName("StatusBar");
+    // The client area is the device window (resolution + 1 pixel).
+    FormGeometry g;
+    SetupMainWindow(g, static_cast<int>(BackgroundColour));
+    view_->setMinimumSize(std::max(g.clientWidth, 200), std::max(g.clientHeight, 150));
+    QPalette p = view_->palette();
+    p.setColor(QPalette::Window, ColourOf(BackgroundColour));
+    view_->setPalette(p);
+    view_->setFocus();
+    UpdateTitle();
+}
+
+Thh::~Thh() = default;
+
+MenuAction* Thh::Add(QMenu* menu, const char* name, const QString& caption,
+                     std::function<void()> handler, const QKeySequence& keys) {
+    auto* a = new MenuAction(caption, menu);
+    a->setObjectName(name);
+    if (!keys.isEmpty()) a->setShortcut(keys);
+    menu->addAction(a);
+    connect(a, &QAction::triggered, this, [this, handler = std::move(handler)] {
+        handler();
+        AfterCommand();
+    });
+    return a;
+}
+
+void Thh::BuildMenus() {
+    QMenuBar* bar = menuBar();
+    auto menu = [&](const char* name, const QString& caption) {
+        QMenu* m = bar->addMenu(caption);
+        m->setObjectName(name);
+        return m;
+    };
+
+    QMenu* file = menu("mi_file", "&Datei");
+    Add(file, "mi_fileNew", "&Neu", [] { if (SavePrompt()) NewDataSet(); }, QKeySequence::New);
+    Add(file, "mi_fileOpen", FromOem("\x99" "&ffnen..."), [] { if (SavePrompt()) OpenDataSetWithDialog(); },
+        QKeySequence::Open);
+    Add(file, "mi_fileSave", "&Speichern", [] { SaveDataSet(); }, QKeySequence::Save);
+    Add(file, "mi_fileSaveAs", "Speichern &unter...", [] { SaveDataSetAs(); });
+    file->addSeparator();
+    Add(file, "mi_fileExportEdi", "&Export EDI...", [] { Step(ExportEdi); });
+    Add(file, "mi_fileToSpreadsheet", "Datei nach &Tabellenkalkulation",
+        [] { Step([] { FileToSpreadsheet(currentFileName); }); });
+    file->addSeparator();
+    Add(file, "mi_filePrint", "&Drucken...", [this] {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setDocName(FromOem(currentFileName));
+        QPrintDialog d(&printer, this);
+        if (d.exec() == QDialog::Accepted) PrintGraphicsWindow(*this, printer);
+    }, QKeySequence::Print);
+    Add(file, "mi_filePrintPdf", "Grafik als &PDF...", [] {
+        const std::string base = currentFileName.empty() ? std::string("drawing") : currentFileName;
+        auto chosen = Ui().SaveFileName("PDF", EnsureTrailingBackslash(dataDirectory) + base + ".pdf",
+                                        "PDF|*.pdf");
+        if (chosen && !PrintGraphicsWindowToPdf(Window(), *chosen))
+            Ui().ShowMessage("", *chosen + " cannot be written", MessageKind::Error);
+    });
+    file->addSeparator();
+    for (int i = 0; i < kRecentFileCount; ++i) {
+        const std::string name = "mi_fileRecent" + std::to_string(i + 1);
+        recent_.push_back(Add(file, name.c_str(), QString(), [i] {
+            const std::string path = recentFilesList[static_cast<std::size_t>(i)];
+            if (!path.empty() && SavePrompt()) OpenDataSet(path);
+        }));
+    }
+    file->addSeparator();
+    Add(file, "mi_fileExit", "&Beenden", [this] { mi_fileExitClick(); }, QKeySequence::Quit);
+
+    QMenu* calc = menu("mi_calc", "&Berechnung");
+    Add(calc, "mi_calcRun", "&Neu berechnen", [] { Recalculate(); }, QKeySequence(Qt::Key_F9));
+    Add(calc, "mi_calcDesign", "&Auslegung aus Steigungswinkel", [] { DesignCommand(); });
+
+    QMenu* view = menu("mi_view", "&Ansicht");
+    Add(view, "mi_viewausdruckgeometrie", "Ausdruck &Geometrie", [] { Report(1); });
+    Add(view, "mi_viewausdruckgeometriefestigkeit", "Ausdruck Geometrie und &Festigkeit",
+        [] { Report(3); }, QKeySequence(Qt::CTRL | Qt::Key_R));
+    Add(view, "mi_viewprintNiemannDin", "Ausdruck Festigkeit &Niemann / DIN 3996", [] { Report(2); });
+    Add(view, "mi_viewprintDIN39961998", "Ausdruck DIN 3996:&1998", [] { Report(5); });
+    Add(view, "mi_viewprintDIN39962012", "Ausdruck DIN 3996:&2012", [] { Report(6); });
+    Add(view, "mi_viewausdruckauszug", "Aus&zug Niemann", [] { Step(PrintNiemannExcerpt); });
+    Add(view, "mi_olePrintoutExcel", "Ausdruck nach &Tabellenkalkulation",
+        [] { Step([] { ReportToSpreadsheet(3); }); });
+    view->addSeparator();
+    Add(view, "mi_viewMessages", "Berechnungs&meldungen", [] { Step(ShowCalculationMessages); });
+    Add(view, "mi_viewzeichnung", "&Zeichnung neu", [] { DrawCurrentView(); }, QKeySequence(Qt::Key_F5));
+
+    QMenu* cad = menu("mi_cad", "&CAD");
+    Add(cad, "mi_cadDxf", "Ansicht als &DXF...", [this] { mi_cadWriteClick(kCadDxf); });
+    Add(cad, "mi_cadRecords", FromOem("Ansicht als &Zeichnungsdatens\x84tze (TXT)..."),
+        [this] { mi_cadWriteClick(kCadTxt); });
+
+    QMenu* options = menu("mi_options", "&Optionen");
+    Add(options, "mi_optionsConfig", "&Konfiguration...", [this] {
+        Tconfig form(this);
+        form.exec();
+    });
+    Add(options, "mi_optionsCad", "&CAD-Einstellungen...", [this] {
+        TForm_qub1conf form(this);
+        form.exec();
+    });
+    Add(options, "mi_optionsPrinter", "&Druckereinstellung...", [this] {
+        TForm_printconf form(*this, this);
+        form.exec();
+    });
+    QMenu* language = options->addMenu("&Sprache");
+    language->setObjectName("mi_optionsLanguage");
+    const std::pair<int, const char*> languages[] = {
+        {1, "Deutsch"}, {2, "English"}, {7, "Română"}, {8, "Korean"}, {12, "Chinese"}};
+    for (const auto& [number, caption] : languages) {
+        const std::string name = "mi_language" + std::to_string(number);
+        MenuAction* a = Add(language, name.c_str(), QString::fromUtf8(caption), [number = number] {
+            languageNumber = number;
+        });
+        a->setCheckable(true);
+        a->setChecked(languageNumber == number);
+    }
+
+    QMenu* help = menu("mi_help", "&Hilfe");
+    Add(help, "mi_helpText", "&Hilfetext", [] { ShowHelpText(1000, "", kHelpTextOnly); },
+        QKeySequence::HelpContents);
+    Add(help, "mi_helpMessages", "&Berechnungsmeldungen", [] { Step(ShowCalculationMessages); });
+    help->addSeparator();
+    Add(help, "mi_helpSystem", "&Systeminformation", [this] { mi_helpSystemClick(); });
+    Add(help, "mi_helpAbout", "&Info", [this] { mi_helpAboutClick(); });
+}
+
+std::vector<MenuAction*> Thh::MenuItems() const {
+    std::vector<MenuAction*> out;
+    std::function<void(QMenu*)> walk = [&](QMenu* m) {
+        for (QAction* a : m->actions()) {
+            if (a->menu()) walk(a->menu());
+            else if (auto* item = dynamic_cast<MenuAction*>(a)) out.push_back(item);
+        }
+    };
+    for (QAction* a : menuBar()->actions())
+        if (a->menu()) walk(a->menu());
+    return out;
+}
+
+MenuAction* Thh::Item(const char* name) const {
+    for (MenuAction* a : MenuItems())
+        if (a->objectName() == name) return a;
+    return nullptr;
+}
+
+void Thh::UpdateTitle() { setWindowTitle(FromOem(MainWindowTitle())); }
+
+void Thh::UpdateRecentFiles() {
+    for (std::size_t i = 0; i < recent_.size(); ++i) {
+        const std::string& path = recentFilesList[i];
+        recent_[i]->setVisible(!path.empty());
+        recent_[i]->setText(QString("&%1 ").arg(i + 1) + FromOem(path));
+    }
+}
+
+void Thh::AfterCommand() {
+    UpdateTitle();
+    UpdateRecentFiles();
+    statusBar()->showMessage(modifiedFlag ? FromOem("ge\x84ndert") : QString());
+}
+
+void Thh::mi_fileExitClick() { close(); }
+
+void Thh::mi_helpAboutClick() {
+    Ui().ShowMessage(productName,
+                     productName + " V" + programVersion + "\n" + veldrim::windowTitle +
+                         "\nSchneckengetriebe nach DIN 3975, DIN 3974, DIN 3996 und Niemann",
+                     MessageKind::Information);
+}
+
+void Thh::mi_helpSystemClick() {
+    std::string summary = SystemSummaryText(startDirectory);
+    for (char& c : summary)
+        if (c == '/') c = '\n';
+    Ui().ShowMessage("System", "Version " + FileVersionText("") + "\n" + WindowsVersionText() + "\n" +
+                                   summary,
+                     MessageKind::Information);
+}
+
+void Thh::mi_cadWriteClick(std::uint16_t code) {
+    WriteCurrentView(code);
+    cancelFlag = false;
+    DrawCurrentView();
+}
+
+void Thh::closeEvent(QCloseEvent* e) {
+    if (!SavePrompt()) {
+        e->ignore();
+        return;
+    }
+    e->accept();
+}
+
+void Thh::KeepGeometry() {
+    mainWindowGeometry.left = x();
+    mainWindowGeometry.top = y();
+    mainWindowGeometry.width = width();
+    mainWindowGeometry.height = height();
+    mainWindowGeometry.clientWidth = view_->width();
+    mainWindowGeometry.clientHeight = view_->height();
+}
+
+void Thh::moveEvent(QMoveEvent* e) {
+    QMainWindow::moveEvent(e);
+    KeepGeometry();
+}
+
+void Thh::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    KeepGeometry();
+}
+
+}  // namespace veldrim

@@ -1,0 +1,310 @@
+#include "app/qt/settings_forms.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "app/app_state.h"
+#include "app/config_file.h"
+#include "calc/cyl_record.h"
+#include "calc/tooth_form.h"
+#include "foundation/files.h"
+#include "foundation/program_state.h"
+#include "foundation/qt/qt_support.h"
+#include "foundation/ui_services.h"
+#include "graphics/cad_output.h"
+#include "graphics/display_list.h"
+#include "graphics/graf_object.h"
+#include "graphics/graphics_defaults.h"
+#include "graphics/qt/graphics_view.h"
+
+namespace veldrim {
+
+namespace {
+
+QSpinBox* IntBox(QWidget* parent, const char* name, int lo, int hi, int value) {
+    auto* b = new QSpinBox(parent);
+    b->setObjectName(name);
+    b->setRange(lo, hi);
+    b->setValue(value);
+    return b;
+}
+
+QDoubleSpinBox* RealBox(QWidget* parent, const char* name, double lo, double hi, int decimals,
+                        double value) {
+    auto* b = new QDoubleSpinBox(parent);
+    b->setObjectName(name);
+    b->setRange(lo, hi);
+    b->setDecimals(decimals);
+    b->setLocale(QLocale::c());
+    b->setValue(value);
+    return b;
+}
+
+QCheckBox* Check(QWidget* parent, const char* name, const QString& caption, bool value) {
+    auto* b = new QCheckBox(caption, parent);
+    b->setObjectName(name);
+    b->setChecked(value);
+    return b;
+}
+
+QComboBox* Combo(QWidget* parent, const char* name, const QStringList& items, int index) {
+    auto* c = new QComboBox(parent);
+    c->setObjectName(name);
+    c->addItems(items);
+    c->setCurrentIndex(std::clamp(index, 0, static_cast<int>(items.size()) - 1));
+    return c;
+}
+
+// OK and Cancel under the form's contents.
+QDialogButtonBox* OkCancel(QDialog* d) {
+    auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, d);
+    box->button(QDialogButtonBox::Ok)->setObjectName("Button_ok");
+    box->button(QDialogButtonBox::Cancel)->setText("Abbrechen");
+    QObject::connect(box, &QDialogButtonBox::rejected, d, &QDialog::reject);
+    return box;
+}
+
+}  // namespace
+
+// ---- Tconfig -------------------------------------------------------------------------
+
+Tconfig::Tconfig(QWidget* parent) : QDialog(parent) {
+    setObjectName("Tconfig");
+    setWindowTitle("Konfiguration");
+    auto* v = new QVBoxLayout(this);
+    auto* fileLabel = new QLabel(FromOem("Datei: " + CurrentDataFilePath()), this);
+    fileLabel->setObjectName("Label_file");
+    v->addWidget(fileLabel);
+    auto* tabs = new QTabWidget(this);
+    v->addWidget(tabs);
+
+    auto* general = new QWidget(tabs);
+    auto* f = new QFormLayout(general);
+    Edit_helpLevel = IntBox(general, "Edit_helpLevel", 0, 2, helpLevel);
+    f->addRow("Hilfegrad", Edit_helpLevel);
+    Edit_decimals = IntBox(general, "Edit_decimals", 0, 5, decimalsSetting);
+    f->addRow("Dezimalstellen", Edit_decimals);
+    QStringList units;
+    for (const std::string& u : unitSystemNames) units << FromOem(u);
+    ComboBox_units = Combo(general, "ComboBox_units", units, unitSystem);
+    f->addRow("Einheiten", ComboBox_units);
+    ComboBox_dateFormat = Combo(general, "ComboBox_dateFormat",
+                                {"dd.mm.yyyy", "mm/dd/yyyy", "yyyy-mm-dd", "dd/mm/yyyy"},
+                                dateFormat - 1);
+    f->addRow("Datum", ComboBox_dateFormat);
+    ComboBox_angleFormat = Combo(general, "ComboBox_angleFormat",
+                                 {"Grad dezimal", "Grad Minuten Sekunden"}, angleFormat == 1 ? 0 : 1);
+    f->addRow("Winkel", ComboBox_angleFormat);
+    CheckBox_plainAscii = Check(general, "CheckBox_plainAscii", "nur ASCII-Zeichen", codePageOption == 1);
+    f->addRow(CheckBox_plainAscii);
+    CheckBox_hideWarnings = Check(general, "CheckBox_hideWarnings", "Warnungen ausblenden", hideWarningsFlag);
+    f->addRow(CheckBox_hideWarnings);
+    CheckBox_archive = Check(general, "CheckBox_archive", "Archive Flag ?", archiveModeLockOption);
+    f->addRow(CheckBox_archive);
+    Edit_windowPercent = IntBox(general, "Edit_windowPercent", 50, 300, dialogWindowPercentage);
+    f->addRow("Dialogfenster %", Edit_windowPercent);
+    Edit_elementPercent = IntBox(general, "Edit_elementPercent", 50, 300, dialogElementPercentage);
+    f->addRow("Dialogelemente %", Edit_elementPercent);
+    tabs->addTab(general, "Allgemein");
+
+    auto* graphics = new QWidget(tabs);
+    auto* g = new QFormLayout(graphics);
+    Edit_zoomFactor = RealBox(graphics, "Edit_zoomFactor", 1.01, 10, 2, static_cast<double>(ZoomFactor));
+    g->addRow("Zoomfaktor", Edit_zoomFactor);
+    Edit_panFactor = RealBox(graphics, "Edit_panFactor", 0.01, 1, 2, static_cast<double>(PanFactor));
+    g->addRow("Pan-Faktor", Edit_panFactor);
+    CheckBox_wheelZoom = Check(graphics, "CheckBox_wheelZoom", "Zoom mit dem Mausrad", WheelZoomSwitch != 0);
+    g->addRow(CheckBox_wheelZoom);
+    CheckBox_colour = Check(graphics, "CheckBox_colour", "Farbgrafik", colourGraphics);
+    g->addRow(CheckBox_colour);
+    Edit_graphicsFont = new QLineEdit(FromOem(GraphicsTextFont), graphics);
+    Edit_graphicsFont->setObjectName("Edit_graphicsFont");
+    g->addRow("Textstil Grafik", Edit_graphicsFont);
+    ComboBox_cadText = Combo(graphics, "ComboBox_cadText", {"Codepage 850", "Windows", "ASCII"},
+                             cadTextCharacterSet - 1);
+    g->addRow("CAD Text Mode", ComboBox_cadText);
+    auto* reset = new QPushButton("Farben zur\x81" "cksetzen", graphics);
+    reset->setText(FromOem("Farben zur\x81" "cksetzen"));
+    reset->setObjectName("Button_resetColours");
+    connect(reset, &QPushButton::clicked, this, [this] { Button_resetColoursClick(); });
+    g->addRow(reset);
+    tabs->addTab(graphics, "Grafik");
+
+    auto* buttons = OkCancel(this);
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] { Button_okClick(); });
+    v->addWidget(buttons);
+    adjustSize();
+    PlaceForm(this);
+}
+
+void Tconfig::Button_resetColoursClick() { ResetColorTable(); }
+
+void Tconfig::Button_okClick() {
+    helpLevel = static_cast<std::int16_t>(Edit_helpLevel->value());
+    decimalsSetting = Edit_decimals->value();
+    unitSystem = static_cast<std::int16_t>(ComboBox_units->currentIndex());
+    dateFormat = static_cast<std::int16_t>(ComboBox_dateFormat->currentIndex() + 1);
+    angleFormat = static_cast<std::int16_t>(ComboBox_angleFormat->currentIndex() == 0 ? 1 : 2);
+    codePageOption = static_cast<std::int16_t>(CheckBox_plainAscii->isChecked() ? 1 : 0);
+    hideWarningsFlag = CheckBox_hideWarnings->isChecked();
+    archiveModeLockOption = CheckBox_archive->isChecked();
+    dialogWindowPercentage = Edit_windowPercent->value();
+    dialogElementPercentage = Edit_elementPercent->value();
+    ZoomFactor = Edit_zoomFactor->value();
+    PanFactor = Edit_panFactor->value();
+    WheelZoomSwitch = CheckBox_wheelZoom->isChecked() ? 1 : 0;
+    colourGraphics = CheckBox_colour->isChecked();
+    GraphicsTextFont = ToOem(Edit_graphicsFont->text());
+    cadTextCharacterSet = static_cast<std::int16_t>(ComboBox_cadText->currentIndex() + 1);
+    if (!WriteConfigFile())
+        Ui().ShowMessage("", ConfigFilePath() + " cannot be written", MessageKind::Error);
+    accept();
+}
+
+// ---- TForm_qub1conf ----------------------------------------------------------------------
+
+TForm_qub1conf::TForm_qub1conf(QWidget* parent) : QDialog(parent) {
+    setObjectName("TForm_qub1conf");
+    setWindowTitle("CAD");
+    auto* v = new QVBoxLayout(this);
+    auto* tabs = new QTabWidget(this);
+    v->addWidget(tabs);
+    auto* cad = new QWidget(tabs);
+    auto* f = new QFormLayout(cad);
+    CheckBox_polyline = Check(cad, "CheckBox_polyline", "Polyline ?", CadOutputState.polylineOutputFlag != 0);
+    f->addRow(CheckBox_polyline);
+    Edit_decimalsCad = IntBox(cad, "Edit_decimalsCad", 1, 32, CadOutputState.cadDecimals);
+    f->addRow("Decimals DXF,TXT", Edit_decimalsCad);
+    tabs->addTab(cad, "CAD");
+    auto* tooth = new QWidget(tabs);
+    auto* t = new QFormLayout(tooth);
+    Edit_toothFormX1 = RealBox(tooth, "Edit_toothFormX1", -5, 5, 4, static_cast<double>(cylGear.toothFormX[1]));
+    t->addRow("x1", Edit_toothFormX1);
+    Edit_toothFormX2 = RealBox(tooth, "Edit_toothFormX2", -5, 5, 4, static_cast<double>(cylGear.toothFormX[2]));
+    t->addRow("x2", Edit_toothFormX2);
+    auto* reset = new QPushButton("Reset", tooth);
+    reset->setObjectName("Button_resetToothForm");
+    connect(reset, &QPushButton::clicked, this, [this] { Button_resetToothFormClick(); });
+    t->addRow(reset);
+    tabs->addTab(tooth, "Zahnform");
+    auto* buttons = OkCancel(this);
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] { Button_okClick(); });
+    v->addWidget(buttons);
+    adjustSize();
+    PlaceForm(this);
+}
+
+void TForm_qub1conf::Button_resetToothFormClick() {
+    InitToothFormConfig();
+    Edit_toothFormX1->setValue(static_cast<double>(cylGear.toothFormX[1]));
+    Edit_toothFormX2->setValue(static_cast<double>(cylGear.toothFormX[2]));
+}
+
+void TForm_qub1conf::Button_okClick() {
+    CadOutputState.polylineOutputFlag = CheckBox_polyline->isChecked() ? 1 : 0;
+    CadOutputState.cadDecimals = Edit_decimalsCad->value();
+    Pair<Real> x = cylGear.toothFormX;
+    x[1] = Edit_toothFormX1->value();
+    x[2] = Edit_toothFormX2->value();
+    ConfigureToothForm(x);
+    accept();
+}
+
+// ---- TForm_printconf ---------------------------------------------------------------------
+
+TForm_printconf::TForm_printconf(TFveldgra& window, QWidget* parent) : QDialog(parent), window_(window) {
+    setObjectName("TForm_printconf");
+    setWindowTitle("Druckereinstellung");
+    auto* v = new QVBoxLayout(this);
+    auto* f = new QFormLayout;
+    v->addLayout(f);
+    Edit_scaleX = RealBox(this, "Edit_scaleX", 0.01, 100, 3, graphicPrintoutScaleX);
+    f->addRow(FromOem("Ma\xe1stab x"), Edit_scaleX);
+    Edit_scaleY = RealBox(this, "Edit_scaleY", 0.01, 100, 3, graphicPrintoutScaleY);
+    f->addRow(FromOem("Ma\xe1stab y"), Edit_scaleY);
+    Edit_originX = IntBox(this, "Edit_originX", -500, 500, graphicPrintoutOriginX);
+    f->addRow("Ursprung x [mm]", Edit_originX);
+    Edit_originY = IntBox(this, "Edit_originY", -500, 500, graphicPrintoutOriginY);
+    f->addRow("Ursprung y [mm]", Edit_originY);
+    CheckBox_frame = Check(this, "CheckBox_frame", "Umrandung", graphicPrintoutBorder);
+    f->addRow(CheckBox_frame);
+    CheckBox_screenBorder = Check(this, "CheckBox_screenBorder", "Rahmen der Bildschirmausgabe", printWord1 != 0);
+    f->addRow(CheckBox_screenBorder);
+    ComboBox_colourMode = Combo(this, "ComboBox_colourMode", {"mono", "color"}, windowsPrintMode == 1 ? 0 : 1);
+    f->addRow("Windows-Druckmodus", ComboBox_colourMode);
+    CheckBox_restoreLimit = Check(this, "CheckBox_restoreLimit", "ganze Zeichnung", false);
+    f->addRow(CheckBox_restoreLimit);
+    CheckBox_resetZoom = Check(this, "CheckBox_resetZoom", "Zoom aufheben", false);
+    f->addRow(CheckBox_resetZoom);
+    auto* row = new QDialogButtonBox(this);
+    auto* print = row->addButton("&Drucken...", QDialogButtonBox::ActionRole);
+    print->setObjectName("Button_print");
+    auto* pdf = row->addButton("&PDF...", QDialogButtonBox::ActionRole);
+    pdf->setObjectName("Button_pdf");
+    auto* ok = row->addButton(QDialogButtonBox::Ok);
+    ok->setObjectName("Button_ok");
+    row->addButton(QDialogButtonBox::Cancel)->setText("Abbrechen");
+    connect(print, &QPushButton::clicked, this, [this] { Button_printClick(); });
+    connect(pdf, &QPushButton::clicked, this, [this] { Button_pdfClick(); });
+    connect(ok, &QPushButton::clicked, this, [this] {
+        Store();
+        accept();
+    });
+    connect(row, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    v->addWidget(row);
+    adjustSize();
+    PlaceForm(this);
+}
+
+void TForm_printconf::Store() {
+    graphicPrintoutScaleX = Edit_scaleX->value();
+    graphicPrintoutScaleY = Edit_scaleY->value();
+    graphicPrintoutOriginX = Edit_originX->value();
+    graphicPrintoutOriginY = Edit_originY->value();
+    graphicPrintoutBorder = CheckBox_frame->isChecked();
+    printWord1 = static_cast<std::int16_t>(CheckBox_screenBorder->isChecked() ? 1 : 0);
+    windowsPrintMode = static_cast<std::int16_t>(ComboBox_colourMode->currentIndex() == 0 ? 1 : 2);
+}
+
+void TForm_printconf::PrepareView() {
+    Store();
+    if (CheckBox_restoreLimit->isChecked()) {
+        window_.RestoreLimit();
+        window_.ReSetWindow();
+    }
+    if (CheckBox_resetZoom->isChecked()) window_.ResetZoom();
+    window_.ClearViewPort();
+}
+
+void TForm_printconf::Button_printClick() {
+    PrepareView();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(FromOem(currentFileName));
+    QPrintDialog d(&printer, this);
+    if (d.exec() != QDialog::Accepted) return;
+    if (!PrintGraphicsWindow(window_, printer))
+        Ui().ShowMessage("", "Der Drucker kann nicht starten.", MessageKind::Error);
+    accept();
+}
+
+void TForm_printconf::Button_pdfClick() {
+    PrepareView();
+    auto chosen = Ui().SaveFileName("PDF", EnsureTrailingBackslash(userDirectory) + (currentFileName.empty() ? std::string("drawing") : currentFileName) + ".pdf", "PDF|*.pdf");
+    if (!chosen) return;
+    if (!PrintGraphicsWindowToPdf(window_, *chosen))
+        Ui().ShowMessage("", *chosen + " cannot be written", MessageKind::Error);
+    accept();
+}
+
+}  // namespace veldrim

@@ -1,0 +1,78 @@
+#pragma once
+// The settings forms of the options menu: the configuration form `Tconfig`,
+// the CAD settings form `TForm_qub1conf` and the printer setup
+// `TForm_printconf`. Each shows the settings in force and stores them on OK.
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QLineEdit;
+class QSpinBox;
+
+namespace veldrim {
+
+class TFveldgra;
+
+class Tconfig : public QDialog {
+public:
+    explicit Tconfig(QWidget* parent = nullptr);
+    // Stores the controls into the settings and writes the configuration file.
+    void Button_okClick();
+    void Button_resetColoursClick();
+
+    QSpinBox* Edit_helpLevel;
+    QSpinBox* Edit_decimals;
+    QComboBox* ComboBox_units;
+    QComboBox* ComboBox_dateFormat;
+    QComboBox* ComboBox_angleFormat;
+    QCheckBox* CheckBox_plainAscii;
+    QComboBox* ComboBox_cadText;
+    QCheckBox* CheckBox_hideWarnings;
+    QSpinBox* Edit_windowPercent;
+    QSpinBox* Edit_elementPercent;
+    QDoubleSpinBox* Edit_zoomFactor;
+    QDoubleSpinBox* Edit_panFactor;
+    QCheckBox* CheckBox_wheelZoom;
+    QCheckBox* CheckBox_colour;
+    QLineEdit* Edit_graphicsFont;
+    QCheckBox* CheckBox_archive;
+};
+
+class TForm_qub1conf : public QDialog {
+public:
+    explicit TForm_qub1conf(QWidget* parent = nullptr);
+    void Button_okClick();
+    void Button_resetToothFormClick();
+
+    QCheckBox* CheckBox_polyline;
+    QSpinBox* Edit_decimalsCad;
+    QDoubleSpinBox* Edit_toothFormX1;
+    QDoubleSpinBox* Edit_toothFormX2;
+};
+
+class TForm_printconf : public QDialog {
+public:
+    TForm_printconf(TFveldgra& window, QWidget* parent = nullptr);
+    // Stores the settings; with print set, prints the drawing (dialog or PDF).
+    void Store();
+    void Button_printClick();
+    void Button_pdfClick();
+
+    QDoubleSpinBox* Edit_scaleX;
+    QDoubleSpinBox* Edit_scaleY;
+    QSpinBox* Edit_originX;
+    QSpinBox* Edit_originY;
+    QCheckBox* CheckBox_frame;
+    QCheckBox* CheckBox_screenBorder;
+    QCheckBox* CheckBox_restoreLimit;
+    QCheckBox* CheckBox_resetZoom;
+    QComboBox* ComboBox_colourMode;
+
+private:
+    void PrepareView();
+    TFveldgra& window_;
+};
+
+}  // namespace veldrim

@@ -1,0 +1,66 @@
+#include "app/qt/window_start.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <clocale>
+#include <filesystem>
+
+#include "app/app_state.h"
+#include "app/config_file.h"
+#include "app/main_commands.h"
+#include "app/qt/main_window.h"
+#include "app/startup.h"
+#include "foundation/program_state.h"
+#include "foundation/qt/qt_support.h"
+#include "foundation/qt/qt_ui.h"
+#include "graphics/display_list.h"
+
+namespace veldrim {
+
+namespace {
+
+int storedArgc = 0;
+char** storedArgv = nullptr;
+
+int RunWindow(const CommandLine& cl) {
+    QApplication app(storedArgc, storedArgv);
+    // Qt takes the user's locale; number texts of the program never follow it.
+    std::setlocale(LC_NUMERIC, "C");
+    QApplication::setApplicationName("veldrim");
+    QApplication::setWindowIcon(QIcon::fromTheme("veldrim"));
+    QtUi ui;
+    SetUi(&ui);
+    int status = 0;
+    {
+        Thh window;
+        SetMainWidget(&window);
+        SetGraphicsWindow(&window);
+        if (!cl.file.empty()) {
+            std::error_code ec;
+            const std::filesystem::path p = std::filesystem::absolute(cl.file, ec);
+            dataDirectory = p.parent_path().string();
+            AddRecentFile(p.string());
+        }
+        modifiedFlag = false;
+        window.UpdateRecentFiles();
+        window.show();
+        DrawCurrentView();
+        window.AfterCommand();
+        status = app.exec();
+        SetGraphicsWindow(nullptr);
+        SetMainWidget(nullptr);
+    }
+    WriteSessionFile();
+    SetUi(nullptr);
+    return status;
+}
+
+}  // namespace
+
+void InstallWindowRunner(int argc, char** argv) {
+    storedArgc = argc;
+    storedArgv = argv;
+    windowRunner = &RunWindow;
+}
+
+}  // namespace veldrim

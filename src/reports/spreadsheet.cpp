@@ -1,0 +1,114 @@
+#include "reports/spreadsheet.h"
+
+#include <xlsxwriter.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+#include "foundation/codepage.h"
+#include "foundation/files.h"
+#include "foundation/message_boxes.h"
+#include "foundation/program_state.h"
+#include "foundation/text_conv.h"
+#include "foundation/text_file.h"
+#include "foundation/text_pages.h"
+#include "foundation/ui_services.h"
+#include "reports/calc_report.h"
+#include "reports/report_channel.h"
+
+namespace veldrim {
+
+namespace {
+
+std::vector<std::string> SplitAtTabs(const std::string& line) {
+    std::vector<std::string> cells;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t tab = line.find('\t', start);
+        cells.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        if (tab == std::string::npos) return cells;
+        start = tab + 1;
+    }
+}
+
+std::string InUserFolder(const std::string& name) {
+    return EnsureTrailingBackslash(userDirectory) + name;
+}
+
+}  // namespace
+
+bool TextFileToWorkbook(const std::string& textPath, const std::string& xlsxPath,
+                        bool splitColumns) {
+    std::vector<std::string> lines;
+    if (!ReadTextFileLines(textPath, lines)) return false;
+    const std::string temp = xlsxPath + ".part";
+    lxw_workbook* book = workbook_new(temp.c_str());
+    if (!book) return false;
+    lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
+    bool ok = sheet != nullptr;
+    for (std::size_t row = 0; ok && row < lines.size(); ++row) {
+        const std::vector<std::string> cells =
+            splitColumns ? SplitAtTabs(lines[row]) : std::vector<std::string>{lines[row]};
+        for (std::size_t col = 0; ok && col < cells.size(); ++col) {
+            const auto r = static_cast<lxw_row_t>(row);
+            const auto c = static_cast<lxw_col_t>(col);
+            const std::string text = splitColumns ? TrimBoth(cells[col]) : cells[col];
+            if (text.empty()) continue;
+            Real value = 0;
+            if (splitColumns && ParseRealLine(text, value))
+                ok = worksheet_write_number(sheet, r, c, static_cast<double>(value), nullptr) ==
+                     LXW_NO_ERROR;
+            else
+                ok = worksheet_write_string(sheet, r, c, Cp850ToUtf8(text).c_str(), nullptr) ==
+                     LXW_NO_ERROR;
+        }
+    }
+    if (splitColumns && ok) worksheet_set_column(sheet, 0, 0, 40, nullptr);
+    ok = workbook_close(book) == LXW_NO_ERROR && ok;
+    std::error_code ec;
+    if (ok) std::filesystem::rename(temp, xlsxPath, ec);
+    if (!ok || ec) {
+        std::filesystem::remove(temp, ec);
+        return false;
+    }
+    return true;
+}
+
+std::string FileToSpreadsheet(const std::string& name) {
+    if (TrimBoth(name).empty()) {
+        Ui().ShowMessage("", "File not found. Use \"File->Save\"", MessageKind::Information);
+        cancelFlag = true;
+        return {};
+    }
+    std::string path = name;
+    if (!FileExists(path) && name.find('/') == std::string::npos)
+        path = FindFileNoCase(EnsureTrailingBackslash(dataDirectory) + name + "." + dataFileExtension);
+    CheckFileReadable(path);
+    if (cancelFlag) return {};
+    const std::string xlsx = InUserFolder(std::filesystem::path(path).stem().string() + ".xlsx");
+    if (!TextFileToWorkbook(path, xlsx, false)) {
+        ShowErrorIfEnabled("Datei " + xlsx + " nicht geschrieben");
+        cancelFlag = true;
+        return {};
+    }
+    Ui().OpenDocument(xlsx);
+    return xlsx;
+}
+
+std::string ReportToSpreadsheet(std::uint16_t mode) {
+    cancelFlag = false;
+    PrintoutToSpreadsheet(mode);
+    if (cancelFlag || !reportOutputComplete || !FileExists(reportOutputName)) return {};
+    const std::string base = currentFileName.empty() ? std::string("report") : currentFileName;
+    const std::string xlsx = InUserFolder(base + ".xlsx");
+    if (!TextFileToWorkbook(reportOutputName, xlsx, true)) {
+        ShowErrorIfEnabled("Datei " + xlsx + " nicht geschrieben");
+        cancelFlag = true;
+        return {};
+    }
+    Ui().OpenDocument(xlsx);
+    return xlsx;
+}
+
+}  // namespace veldrim

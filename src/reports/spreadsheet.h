@@ -1,0 +1,30 @@
+#pragma once
+// Text files and the calculation report as spreadsheet workbooks (.xlsx),
+// opened afterwards with the desktop's spreadsheet program.
+
+#include <cstdint>
+#include <string>
+
+namespace veldrim {
+
+// Writes the lines of a text file as the rows of a one-sheet workbook. With
+// splitColumns, a line is cut at its tabs into cells (the report's TXT form:
+// label, symbol, unit, values), and a cell that holds a number is stored as a
+// number; otherwise each line is one text cell of column 1. Texts are code
+// page 850. The workbook replaces xlsxPath only when it was written whole.
+bool TextFileToWorkbook(const std::string& textPath, const std::string& xlsxPath,
+                        bool splitColumns);
+
+// Puts the lines of a data file into column 1 of a workbook in the user
+// directory and opens it. An empty name gives the message
+// 'File not found. Use "File->Save"' and the cancel flag; a name without a
+// folder is looked for in the data directory with the data-file extension.
+// Returns the workbook's path, empty when none was written.
+std::string FileToSpreadsheet(const std::string& name);
+
+// The calculation report of the mode as a workbook (the report's TXT form
+// cut into cells) in the user directory, opened afterwards. Returns the
+// workbook's path, empty when the report was cancelled or not written.
+std::string ReportToSpreadsheet(std::uint16_t mode);
+
+}  // namespace veldrim

@@ -73,10 +73,9 @@ TForm_showtextfile::TForm_showtextfile(const std::string& path, const std::strin
     connect(AddItem(edit, "mi_EditCopy", "Kopieren"), &QAction::triggered, Memo1,
             &QPlainTextEdit::copy);
 
-    std::vector<std::string> lines;
-    if (ReadTextFileLines(path, lines)) {
+    if (ReadTextFileLines(path, lines_)) {
         QStringList shown;
-        for (const std::string& l : lines) shown << FromOem(l).replace(QChar('\f'), QString());
+        for (const std::string& l : lines_) shown << FromOem(l).replace(QChar('\f'), QString());
         Memo1->setPlainText(shown.join('\n'));
     } else {
         Ui().ShowMessage("", path + " not found !", MessageKind::Information);
@@ -94,23 +93,24 @@ void TForm_showtextfile::closeEvent(QCloseEvent* e) {
 }
 
 void TForm_showtextfile::mi_dateiExportNotepadClick() {
+    // The screen copy of the report for other programs.
+    std::string file = EnsureTrailingBackslash(userDirectory) + "outwin.txt";
+    if (!FileExists(file)) file = path_;
     const std::string editor = textEditorPath;
-    if (editor.empty() || !SpawnProgram(editor, {path_})) Ui().OpenDocument(path_);
+    if (editor.empty() || !SpawnProgram(editor, {file})) Ui().OpenDocument(file);
 }
 
-void TForm_showtextfile::mi_DateiDruckenClick() { PrintTextFileWithDialog(path_, currentFileName); }
+void TForm_showtextfile::mi_DateiDruckenClick() { PrintTextWithDialog(lines_, currentFileName); }
 
 void TForm_showtextfile::mi_dateiPdfClick() {
     std::string base = path_;
     if (const auto dot = base.find_last_of('.'); dot != std::string::npos) base.resize(dot);
     auto chosen = Ui().SaveFileName("PDF", base + ".pdf", "PDF|*.pdf");
-    if (chosen && !PrintTextFileToPdf(path_, *chosen))
+    if (chosen && !PrintTextToPdf(lines_, *chosen))
         Ui().ShowMessage("", *chosen + " cannot be written", MessageKind::Error);
 }
 
-bool PrintTextPages(QPrinter& printer, const std::string& path, int from, int to) {
-    std::vector<std::string> lines;
-    if (!ReadTextFileLines(path, lines)) return false;
+bool PrintTextPages(QPrinter& printer, const std::vector<std::string>& lines, int from, int to) {
     const std::vector<TextPage> pages = TextPagesInRange(lines, from, to);
     if (pages.empty()) return false;
     QPainter p;
@@ -141,6 +141,10 @@ bool PrintTextFileWithDialog(const std::string& path, const std::string& title) 
         Ui().ShowMessage("", path + " not found !", MessageKind::Information);
         return false;
     }
+    return PrintTextWithDialog(lines, title);
+}
+
+bool PrintTextWithDialog(const std::vector<std::string>& lines, const std::string& title) {
     if (cancelFlag) return false;
     const int count = CountTextPages(lines);
     QPrinter printer(QPrinter::HighResolution);
@@ -156,17 +160,15 @@ bool PrintTextFileWithDialog(const std::string& path, const std::string& title) 
         from = printer.fromPage();
         to = printer.toPage();
     }
-    return PrintTextPages(printer, path, from, to);
+    return PrintTextPages(printer, lines, from, to);
 }
 
-bool PrintTextFileToPdf(const std::string& path, const std::string& pdfPath) {
-    std::vector<std::string> lines;
-    if (!ReadTextFileLines(path, lines)) return false;
+bool PrintTextToPdf(const std::vector<std::string>& lines, const std::string& pdfPath) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(pdfPath));
     printer.setPageSize(QPageSize(QPageSize::A4));
-    return PrintTextPages(printer, path, 1, CountTextPages(lines));
+    return PrintTextPages(printer, lines, 1, CountTextPages(lines));
 }
 
 }  // namespace veldrim

@@ -3,6 +3,7 @@
 
 #include <QMainWindow>
 #include <string>
+#include <vector>
 
 class QPlainTextEdit;
 class QPrinter;
@@ -26,16 +27,19 @@ protected:
 
 private:
     std::string path_;
+    std::vector<std::string> lines_;  // the text shown, kept for printing
 };
 
 // The font of text output (name, size and style index of the settings).
 QFont TextOutputFont();
 
-// Prints pages from..to of a text file; false when nothing could be printed.
-bool PrintTextPages(QPrinter& printer, const std::string& path, int from, int to);
-// The print dialog offering every page of the file, then the printing.
+// Prints pages from..to of a text (code page 850 lines); false when nothing
+// could be printed.
+bool PrintTextPages(QPrinter& printer, const std::vector<std::string>& lines, int from, int to);
+// The print dialog offering every page of the text, then the printing.
+bool PrintTextWithDialog(const std::vector<std::string>& lines, const std::string& title);
 bool PrintTextFileWithDialog(const std::string& path, const std::string& title);
-// Writes the whole text file as a PDF file.
-bool PrintTextFileToPdf(const std::string& path, const std::string& pdfPath);
+// Writes the whole text as a PDF file.
+bool PrintTextToPdf(const std::vector<std::string>& lines, const std::string& pdfPath);
 
 }  // namespace veldrim

@@ -1,0 +1,98 @@
+// The report and data files as spreadsheet workbooks, read back with openpyxl.
+#include "reports/spreadsheet.h"
+
+#include <cstdio>
+
+#include "calc/worm_geometry.h"
+#include "reports/report_test_support.h"
+
+namespace veldrim {
+namespace {
+
+using testing_support::ReportTest;
+
+// The cells of the first sheet as "row,col,type,value" lines, read by
+// openpyxl: type is "n" for numbers and "s" for texts.
+std::vector<std::string> CellsOf(const std::string& xlsx) {
+    const std::string cmd =
+        "/usr/bin/python3 -c \"import openpyxl,sys\n"
+        "ws=openpyxl.load_workbook(sys.argv[1]).active\n"
+        "for row in ws.iter_rows():\n"
+        "  for c in row:\n"
+        "    if c.value is not None: print('%d,%d,%s,%s' % (c.row, c.column, 'n' if isinstance(c.value,(int,float)) else 's', c.value))\" " +
+        xlsx;
+    std::vector<std::string> out;
+    if (FILE* p = popen(cmd.c_str(), "r")) {
+        char buf[4096];
+        std::string all;
+        while (std::size_t n = fread(buf, 1, sizeof buf, p)) all.append(buf, n);
+        pclose(p);
+        std::size_t start = 0;
+        while (start < all.size()) {
+            auto end = all.find('\n', start);
+            out.push_back(all.substr(start, end - start));
+            if (end == std::string::npos) break;
+            start = end + 1;
+        }
+    }
+    return out;
+}
+
+bool Has(const std::vector<std::string>& cells, const std::string& cell) {
+    return std::find(cells.begin(), cells.end(), cell) != cells.end();
+}
+
+class SpreadsheetTest : public ReportTest {};
+
+TEST_F(SpreadsheetTest, ReportCellsHoldLabelsSymbolsUnitsAndNumbers) {
+    RunCalculation();
+    currentFileName = "demo";
+    const std::string xlsx = ReportToSpreadsheet(3);
+    ASSERT_EQ(xlsx, In("demo.xlsx"));
+    const auto opened = ui.CallsOf("open-document");
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].text, xlsx);
+    const auto cells = CellsOf(xlsx);
+    ASSERT_GT(cells.size(), 100u);
+    // The row of a label: its symbol, unit and values in the next columns.
+    auto rowOf = [&](const std::string& label) {
+        for (const std::string& c : cells)
+            if (c.find(",1,s," + label) != std::string::npos && c.size() == c.find(",1,s,") + 5 + label.size())
+                return c.substr(0, c.find(','));
+        return std::string("?");
+    };
+    // The start-up data set: a = 80 mm and dm1/a = 0.33, so dm1 = 26.4 mm.
+    const std::string a = rowOf("Achsabstand");
+    EXPECT_TRUE(Has(cells, a + ",2,s,a")) << a;
+    EXPECT_TRUE(Has(cells, a + ",3,s,mm")) << a;
+    EXPECT_TRUE(Has(cells, a + ",4,n,80")) << a;
+    const std::string dm = rowOf("Mittenkreisdurchmesser");
+    EXPECT_TRUE(Has(cells, dm + ",2,s,dm")) << dm;
+    EXPECT_TRUE(Has(cells, dm + ",4,n,26.4")) << dm;
+    // An angle with its degree sign stays a text.
+    EXPECT_TRUE(Has(cells, rowOf("Getriebe-Achswinkel") + ",3,s,90°"));
+    // Umlauts arrive as such.
+    EXPECT_TRUE(std::any_of(cells.begin(), cells.end(), [](const std::string& c) {
+        return c.find("Übersetzung") != std::string::npos;
+    }));
+}
+
+TEST_F(SpreadsheetTest, DataFileLinesGoToColumnOne) {
+    testing::Spit(In("gear.qb3"), "Zeile 1\r\n2.5\r\nGr\x94\xe1" "e\r\n");
+    dataFileExtension = "qb3";
+    const std::string xlsx = FileToSpreadsheet("gear");
+    ASSERT_FALSE(xlsx.empty());
+    EXPECT_EQ(CellsOf(xlsx), (std::vector<std::string>{"1,1,s,Zeile 1", "2,1,s,2.5", "3,1,s,Größe"}));
+}
+
+TEST_F(SpreadsheetTest, EmptyNameAsksToSaveFirst) {
+    EXPECT_EQ(FileToSpreadsheet(""), "");
+    EXPECT_TRUE(cancelFlag);
+    const auto shown = ui.CallsOf("message");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "File not found. Use \"File->Save\"");
+    EXPECT_TRUE(ui.CallsOf("open-document").empty());
+}
+
+}  // namespace
+}  // namespace veldrim

@@ -67,7 +67,8 @@ Thh::Thh() {
     UpdateTitle();
 }
 
-Thh::~Thh() = default;
+// The view goes first: it refers to the graphics window part of this object.
+Thh::~Thh() { delete view_; }
 
 MenuAction* Thh::Add(QMenu* menu, const char* name, const QString& caption,
                      std::function<void()> handler, const QKeySequence& keys) {

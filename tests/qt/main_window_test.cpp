@@ -1,0 +1,194 @@
+// The main window: its menus, the save prompt, opening a data set, the report
+// on screen, CAD output of the current view, and text printing into PDF.
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+
+#include "app/app_state.h"
+#include "app/config_file.h"
+#include "app/data_file_sections.h"
+#include "app/main_commands.h"
+#include "app/qt/main_window.h"
+#include "app/startup.h"
+#include "calc/cyl_bridge.h"
+#include "calc/cyl_record.h"
+#include "calc/records.h"
+#include "calc/worm_geometry.h"
+#include "foundation/message_boxes.h"
+#include "foundation/messages.h"
+#include "foundation/qt/text_viewer.h"
+#include "graphics/cad_output.h"
+#include "qt/qt_test_support.h"
+#include "reports/report_channel.h"
+#include "support/test_files.h"
+
+namespace veldrim {
+namespace {
+
+namespace fs = std::filesystem;
+
+QString Output(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+class MainWindowTest : public test::QtFixture {
+protected:
+    void SetUp() override {
+        QtFixture::SetUp();
+        ResetAppState();
+        ResetMessages();
+        ResetMessageBoxes();
+        ResetReportChannel();
+        ResetCadOutputState();
+        InitCylGearModule();
+        ResetGearData();
+        InitProductIdentity();
+        InstallDataFileSections();
+        userDirectory = dataDirectory = dir.path();
+        helpDirectory = VELDRIM_DATA_DIR;
+        CadOutputState.execFlag = 0;  // no viewer is started on written files
+        RunCalculation();
+        window = std::make_unique<Thh>();
+        SetGraphicsWindow(window.get());
+    }
+    void TearDown() override {
+        SetGraphicsWindow(nullptr);
+        window.reset();
+        QList<QPointer<QWidget>> viewers;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (dynamic_cast<TForm_showtextfile*>(w)) viewers << w;
+        for (const QPointer<QWidget>& w : viewers) delete w.data();
+        QtFixture::TearDown();
+    }
+    // Answers the next file dialog with a path.
+    static bool AnswerFileDialog(QWidget* w, const std::string& path) {
+        auto* d = qobject_cast<QFileDialog*>(w);
+        auto* edit = d ? d->findChild<QLineEdit*>("fileNameEdit") : nullptr;
+        if (!edit) return false;
+        edit->setText(QString::fromStdString(path));
+        static_cast<QDialog*>(d)->accept();
+        return true;
+    }
+    static bool Press(QWidget* w, const QString& caption) {
+        for (QAbstractButton* b : w->findChildren<QAbstractButton*>())
+            if (b->text() == caption) {
+                b->click();
+                return true;
+            }
+        return false;
+    }
+    veldrim::testing::TempDir dir{"veldrim-window"};
+    std::unique_ptr<Thh> window;
+};
+
+TEST_F(MainWindowTest, EveryMenuItemIsConnected) {
+    const auto items = window->MenuItems();
+    ASSERT_GE(items.size(), 30u);
+    for (MenuAction* a : items) EXPECT_TRUE(a->HasHandler()) << a->objectName().toStdString();
+    const char* expected[] = {
+        "mi_fileNew", "mi_fileOpen", "mi_fileSave", "mi_fileSaveAs", "mi_fileExportEdi",
+        "mi_fileToSpreadsheet", "mi_filePrint", "mi_filePrintPdf", "mi_fileRecent1", "mi_fileExit",
+        "mi_calcRun", "mi_calcDesign", "mi_viewausdruckgeometrie", "mi_viewausdruckgeometriefestigkeit",
+        "mi_viewprintNiemannDin", "mi_viewprintDIN39961998", "mi_viewprintDIN39962012",
+        "mi_viewausdruckauszug", "mi_olePrintoutExcel", "mi_viewMessages", "mi_cadDxf",
+        "mi_cadRecords", "mi_optionsConfig", "mi_optionsCad", "mi_optionsPrinter", "mi_language2",
+        "mi_helpText", "mi_helpMessages", "mi_helpSystem", "mi_helpAbout"};
+    for (const char* name : expected) EXPECT_NE(window->Item(name), nullptr) << name;
+}
+
+TEST_F(MainWindowTest, MenusOpenByKeyboard) {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QApplication::setActiveWindow(window.get());
+    QTest::keyClick(window.get(), Qt::Key_D, Qt::AltModifier);
+    QMenu* file = window->findChild<QMenu*>("mi_file");
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return file->isVisible(); }, 3000));
+    QTest::keyClick(file, Qt::Key_Escape);
+}
+
+TEST_F(MainWindowTest, SavePromptGuardsChangedDataOnly) {
+    window->show();
+    modifiedFlag = false;
+    EXPECT_TRUE(window->close()) << "no change: no question";
+    window->show();
+    modifiedFlag = true;
+    {
+        test::ModalDriver cancel([](QWidget* w) {
+            QTest::keyClick(w, Qt::Key_Escape);
+            return true;
+        });
+        EXPECT_FALSE(window->close());
+        EXPECT_EQ(cancel.seenName, "AskBox");
+    }
+    EXPECT_TRUE(window->isVisible());
+    test::ModalDriver no([](QWidget* w) { return Press(w, "&Nein"); });
+    EXPECT_TRUE(window->close());
+    EXPECT_TRUE(no.acted());
+}
+
+TEST_F(MainWindowTest, OpenReadsTheDataSetAndMakesItCurrent) {
+    const std::string demo = dir / "demo.qb3";
+    fs::copy_file(fs::path(VELDRIM_DATA_DIR) / "demo.qb3", demo);
+    test::ModalDriver driver([&](QWidget* w) { return AnswerFileDialog(w, demo); });
+    window->Item("mi_fileOpen")->trigger();
+    EXPECT_EQ(currentFileName, "demo");
+    EXPECT_EQ(recentFilesList[0], demo);
+    EXPECT_FALSE(modifiedFlag);
+    EXPECT_TRUE(window->windowTitle().contains("demo")) << window->windowTitle().toStdString();
+    EXPECT_TRUE(window->Item("mi_fileRecent1")->text().contains("demo.qb3"));
+}
+
+TEST_F(MainWindowTest, ScreenReportOpensTheViewer) {
+    textDevice = kReportScreen;
+    textDeviceWindow = false;
+    window->Item("mi_viewausdruckgeometriefestigkeit")->trigger();
+    TForm_showtextfile* viewer = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* v = dynamic_cast<TForm_showtextfile*>(w)) viewer = v;
+    ASSERT_NE(viewer, nullptr);
+    const QString text = viewer->Memo1->toPlainText();
+    EXPECT_TRUE(text.contains("Achsabstand"));
+    EXPECT_TRUE(text.contains(QString::fromUtf8("Übersetzungsverhältnis")));
+}
+
+TEST_F(MainWindowTest, CurrentViewGoesToDxf) {
+    const std::string dxf = dir / "view.dxf";
+    test::ModalDriver driver([&](QWidget* w) { return AnswerFileDialog(w, dxf); });
+    window->Item("mi_cadDxf")->trigger();
+    ASSERT_TRUE(fs::exists(dxf));
+    const QString out = Output("/usr/bin/python3",
+                            {"-c",
+                             "import ezdxf,sys\n"
+                             "d=ezdxf.readfile(sys.argv[1])\n"
+                             "print(len(d.audit().errors), sum(1 for e in d.modelspace() if e.dxftype()=='LINE'))",
+                             QString::fromStdString(dxf)});
+    // Audit clean; the two frames of the sheet are eight lines.
+    EXPECT_EQ(out.trimmed(), "0 8");
+    // The screen shows the view again afterwards.
+    EXPECT_FALSE(DisplayList.empty());
+}
+
+TEST_F(MainWindowTest, TextPrintsIntoPdfPageByPage) {
+    const std::vector<std::string> lines{"Seite eins", "\f", "Seite zwei", "\f",
+                                         "Seite drei \x9a" "bersetzung"};
+    const std::string pdf = dir / "text.pdf";
+    ASSERT_TRUE(PrintTextToPdf(lines, pdf));
+    EXPECT_TRUE(Output("pdfinfo", {QString::fromStdString(pdf)}).contains(QRegularExpression("Pages:\\s+3\\n")));
+    const QString text = Output("pdftotext", {QString::fromStdString(pdf), "-"});
+    EXPECT_TRUE(text.contains("Seite zwei"));
+    EXPECT_TRUE(text.contains(QString::fromUtf8("Seite drei Übersetzung")));
+}
+
+}  // namespace
+}  // namespace veldrim

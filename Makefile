@@ -1,8 +1,9 @@
-# The project's commands: `make test`, `make demo`, `make bench`, `make fuzz`.
+# The project's commands: `make test`, `make demo`, `make bench`, `make fuzz`,
+# `make screenshots`, `make install`.
 JOBS ?= $(shell nproc)
 CMAKE_COMMON = -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 
-.PHONY: all test demo bench fuzz format-check bootstrap clean
+.PHONY: all test demo bench fuzz format-check bootstrap clean screenshots install
 
 all: demo
 
@@ -21,6 +22,16 @@ build/release/src/veldrim: bootstrap
 
 demo: build/release/src/veldrim
 	./scripts/demo build/release/src/veldrim out
+
+# The window under a virtual X display with the demo data set: pictures of
+# the main window, the report viewer and the explanation window.
+screenshots: build/release/src/veldrim
+	xvfb-run -a -s "-screen 0 1280x800x24" ./scripts/window-session build/release/src/veldrim data out/screenshots
+
+# The program, its data files and a desktop entry into PREFIX (default /usr/local).
+PREFIX ?= /usr/local
+install: build/release/src/veldrim
+	cmake --install build/release --prefix $(PREFIX)
 
 bench: bootstrap
 	cmake -S . -B build/bench $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Release -DVELDRIM_TESTS=OFF -DVELDRIM_BENCH=ON

@@ -114,7 +114,7 @@ void Thh::BuildMenus() {
                                         "PDF|*.pdf");
         if (chosen && !PrintGraphicsWindowToPdf(Window(), *chosen))
             Ui().ShowMessage("", *chosen + " cannot be written", MessageKind::Error);
-    });
+    }, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     file->addSeparator();
     for (int i = 0; i < kRecentFileCount; ++i) {
         const std::string name = "mi_fileRecent" + std::to_string(i + 1);
@@ -141,11 +141,13 @@ void Thh::BuildMenus() {
     Add(view, "mi_olePrintoutExcel", "Ausdruck nach &Tabellenkalkulation",
         [] { Step([] { ReportToSpreadsheet(3); }); });
     view->addSeparator();
-    Add(view, "mi_viewMessages", "Berechnungs&meldungen", [] { Step(ShowCalculationMessages); });
+    Add(view, "mi_viewMessages", "Berechnungs&meldungen", [] { Step(ShowCalculationMessages); },
+        QKeySequence(Qt::CTRL | Qt::Key_M));
     Add(view, "mi_viewzeichnung", "&Zeichnung neu", [] { DrawCurrentView(); }, QKeySequence(Qt::Key_F5));
 
     QMenu* cad = menu("mi_cad", "&CAD");
-    Add(cad, "mi_cadDxf", "Ansicht als &DXF...", [this] { mi_cadWriteClick(kCadDxf); });
+    Add(cad, "mi_cadDxf", "Ansicht als &DXF...", [this] { mi_cadWriteClick(kCadDxf); },
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
     Add(cad, "mi_cadRecords", FromOem("Ansicht als &Zeichnungsdatens\x84tze (TXT)..."),
         [this] { mi_cadWriteClick(kCadTxt); });
 

@@ -134,8 +134,7 @@ Tconfig::Tconfig(QWidget* parent) : QDialog(parent) {
     ComboBox_cadText = Combo(graphics, "ComboBox_cadText", {"Codepage 850", "Windows", "ASCII"},
                              cadTextCharacterSet - 1);
     g->addRow("CAD Text Mode", ComboBox_cadText);
-    auto* reset = new QPushButton("Farben zur\x81" "cksetzen", graphics);
-    reset->setText(FromOem("Farben zur\x81" "cksetzen"));
+    auto* reset = new QPushButton(FromOem("Farben zur\x81" "cksetzen"), graphics);
     reset->setObjectName("Button_resetColours");
     connect(reset, &QPushButton::clicked, this, [this] { Button_resetColoursClick(); });
     g->addRow(reset);

@@ -69,6 +69,7 @@ std::optional<int> RunChoiceDialog(const std::string& prompt, const std::vector<
         list->setObjectName("ListBox1");
         for (const std::string& s : items) list->addItem(FromOem(s));
         list->setCurrentRow(start);
+        list->setFocus();
         v->addWidget(list);
         QObject::connect(list, &QListWidget::itemDoubleClicked, &d, &QDialog::accept);
     } else {
@@ -81,7 +82,10 @@ std::optional<int> RunChoiceDialog(const std::string& prompt, const std::vector<
             auto* r = new QRadioButton(FromOem(items[static_cast<size_t>(i)]), box);
             group->addButton(r, i);
             bl->addWidget(r);
-            if (i == start) r->setChecked(true);
+            if (i == start) {
+                r->setChecked(true);
+                r->setFocus();  // arrow keys move the choice at once
+            }
         }
         v->addWidget(box);
     }

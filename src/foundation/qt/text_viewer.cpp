@@ -23,9 +23,11 @@ namespace {
 // The viewer's bounds, kept for the run.
 QRect viewerBounds;
 
-QAction* AddItem(QMenu* menu, const char* name, const QString& caption) {
+QAction* AddItem(QMenu* menu, const char* name, const QString& caption,
+                 const QKeySequence& keys = {}) {
     QAction* a = menu->addAction(caption);
     a->setObjectName(name);
+    a->setShortcut(keys);
     return a;
 }
 }  // namespace
@@ -60,17 +62,17 @@ TForm_showtextfile::TForm_showtextfile(const std::string& path, const std::strin
     file->setObjectName("mi_Datei");
     connect(AddItem(file, "mi_dateiExportNotepad", "Export &Notepad"), &QAction::triggered, this,
             [this] { mi_dateiExportNotepadClick(); });
-    connect(AddItem(file, "mi_DateiDrucken", "&Drucken..."), &QAction::triggered, this,
+    connect(AddItem(file, "mi_DateiDrucken", "&Drucken...", QKeySequence::Print), &QAction::triggered, this,
             [this] { mi_DateiDruckenClick(); });
-    connect(AddItem(file, "mi_dateiPdf", "Als &PDF speichern..."), &QAction::triggered, this,
+    connect(AddItem(file, "mi_dateiPdf", "Als &PDF speichern...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)), &QAction::triggered, this,
             [this] { mi_dateiPdfClick(); });
-    connect(AddItem(file, "mi_dateiBeenden", "&Beenden       "), &QAction::triggered, this,
+    connect(AddItem(file, "mi_dateiBeenden", "&Beenden       ", QKeySequence::Close), &QAction::triggered, this,
             &QWidget::close);
     QMenu* edit = menuBar()->addMenu("&Bearbeiten");
     edit->setObjectName("mi_Edit");
-    connect(AddItem(edit, "mi_EditMarkAll", FromOem("Alles aus&w\x84hlen")), &QAction::triggered,
+    connect(AddItem(edit, "mi_EditMarkAll", FromOem("Alles aus&w\x84hlen"), QKeySequence::SelectAll), &QAction::triggered,
             Memo1, &QPlainTextEdit::selectAll);
-    connect(AddItem(edit, "mi_EditCopy", "Kopieren"), &QAction::triggered, Memo1,
+    connect(AddItem(edit, "mi_EditCopy", "Kopieren", QKeySequence::Copy), &QAction::triggered, Memo1,
             &QPlainTextEdit::copy);
 
     if (ReadTextFileLines(path, lines_)) {

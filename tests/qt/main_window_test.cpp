@@ -2,7 +2,11 @@
 // on screen, CAD output of the current view, and text printing into PDF.
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QMenu>
+#include <QSpinBox>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -16,6 +20,7 @@
 #include "app/data_file_sections.h"
 #include "app/main_commands.h"
 #include "app/qt/main_window.h"
+#include "app/qt/settings_forms.h"
 #include "app/startup.h"
 #include "calc/cyl_bridge.h"
 #include "calc/cyl_record.h"
@@ -25,6 +30,7 @@
 #include "foundation/messages.h"
 #include "foundation/qt/text_viewer.h"
 #include "graphics/cad_output.h"
+#include "graphics/graphics_defaults.h"
 #include "qt/qt_test_support.h"
 #include "reports/report_channel.h"
 #include "support/test_files.h"
@@ -188,6 +194,53 @@ TEST_F(MainWindowTest, TextPrintsIntoPdfPageByPage) {
     const QString text = Output("pdftotext", {QString::fromStdString(pdf), "-"});
     EXPECT_TRUE(text.contains("Seite zwei"));
     EXPECT_TRUE(text.contains(QString::fromUtf8("Seite drei Übersetzung")));
+}
+
+}  // namespace
+}  // namespace veldrim
+
+namespace veldrim {
+namespace {
+
+class SettingsFormsTest : public MainWindowTest {};
+
+TEST_F(SettingsFormsTest, ConfigurationFormStoresItsControlsAndWritesTheFile) {
+    configurationDirectory = dir.path();
+    Tconfig form;
+    form.Edit_helpLevel->setValue(2);
+    form.Edit_decimals->setValue(4);
+    form.ComboBox_units->setCurrentIndex(1);
+    form.Edit_zoomFactor->setValue(1.5);
+    form.CheckBox_hideWarnings->setChecked(true);
+    ColorTable[4] = 0x123456;
+    form.Button_resetColoursClick();
+    EXPECT_EQ(ColorTable[4], 255u) << "red again";
+    form.Button_okClick();
+    EXPECT_EQ(helpLevel, 2);
+    EXPECT_EQ(decimalsSetting, 4);
+    EXPECT_EQ(unitSystem, 1);
+    EXPECT_EQ(ZoomFactor, 1.5L);
+    EXPECT_TRUE(hideWarningsFlag);
+    EXPECT_TRUE(fs::exists(ConfigFilePath())) << ConfigFilePath();
+}
+
+TEST_F(SettingsFormsTest, CadAndPrinterSettingsAreStoredOnOk) {
+    TForm_qub1conf cad;
+    EXPECT_TRUE(cad.CheckBox_polyline->isChecked());
+    cad.CheckBox_polyline->setChecked(false);
+    cad.Edit_decimalsCad->setValue(3);
+    cad.Button_okClick();
+    EXPECT_EQ(CadOutputState.polylineOutputFlag, 0);
+    EXPECT_EQ(CadOutputState.cadDecimals, 3);
+
+    TForm_printconf print(*window);
+    print.Edit_scaleX->setValue(0.5);
+    print.Edit_originY->setValue(12);
+    print.CheckBox_frame->setChecked(true);
+    print.Store();
+    EXPECT_EQ(graphicPrintoutScaleX, 0.5);
+    EXPECT_EQ(graphicPrintoutOriginY, 12);
+    EXPECT_TRUE(graphicPrintoutBorder);
 }
 
 }  // namespace

@@ -1,0 +1,95 @@
+// The main window's commands without the window: the save prompt, opening and
+// saving data sets, and where the program finds its data files.
+#include "app/main_commands.h"
+
+#include <filesystem>
+
+#include "app/app_state.h"
+#include "app/config_file.h"
+#include "app/data_file_sections.h"
+#include "app/startup.h"
+#include "app/app_test_support.h"
+#include "calc/cyl_record.h"
+#include "calc/records.h"
+#include "foundation/codepage.h"
+
+namespace veldrim {
+namespace {
+
+namespace fs = std::filesystem;
+
+class MainCommands : public testing::AppFileTest {
+protected:
+    void SetUp() override {
+        AppFileTest::SetUp();
+        InitCylGearModule();
+        ResetGearData();
+        InitProductIdentity();
+        InstallDataFileSections();
+        dataDirectory = userDirectory = dir;
+        recentFilesList = {};
+    }
+};
+
+TEST_F(MainCommands, DataFolderBesideTheProgramComesFirstThenTheShareFolder) {
+    const fs::path prefix = fs::path(dir) / "prefix";
+    fs::create_directories(prefix / "bin");
+    fs::create_directories(prefix / "share" / "veldrim");
+    veldrim::testing::Spit((prefix / "bin" / "veldrim").string(), "");
+    veldrim::testing::Spit((prefix / "share" / "veldrim" / "veldrim.hlp").string(), "1000\r\n");
+    const std::string program = (prefix / "bin" / "veldrim").string();
+    EXPECT_EQ(FindDataFolder(program), (prefix / "share" / "veldrim").string());
+    fs::create_directories(prefix / "bin" / "data");
+    veldrim::testing::Spit((prefix / "bin" / "data" / "veldrim.hlp").string(), "1000\r\n");
+    EXPECT_EQ(FindDataFolder(program), (prefix / "bin" / "data").string());
+}
+
+TEST_F(MainCommands, HelpDirectoryMovesToTheDataFolderOnlyWithoutHelpFile) {
+    helpDirectory = dir;
+    UseDataFolder("/somewhere/data");
+    EXPECT_EQ(helpDirectory, "/somewhere/data");
+    helpDirectory = dir;
+    veldrim::testing::Spit(dir + "/veldrim.hlp", "1000\r\n");
+    UseDataFolder("/somewhere/data");
+    EXPECT_EQ(helpDirectory, dir);
+}
+
+TEST_F(MainCommands, SavePromptAsksOnlyForChangedData) {
+    modifiedFlag = false;
+    EXPECT_TRUE(SavePrompt());
+    EXPECT_TRUE(ui.CallsOf("ask").empty());
+
+    modifiedFlag = true;
+    ui.QueueAnswer(Answer::Cancel);
+    EXPECT_FALSE(SavePrompt());
+    ui.QueueAnswer(Answer::No);
+    EXPECT_TRUE(SavePrompt());
+    EXPECT_TRUE(modifiedFlag) << "declined: nothing saved";
+
+    // Yes saves under the current name and clears the flag.
+    currentFileName = "gear";
+    ui.QueueAnswer(Answer::Yes);
+    EXPECT_TRUE(SavePrompt());
+    EXPECT_FALSE(modifiedFlag);
+    EXPECT_TRUE(fs::exists(dir + "/gear.qb3"));
+    EXPECT_EQ(recentFilesList[0], dir + "/gear.qb3");
+    EXPECT_EQ(ui.CallsOf("ask").size(), 3u);
+}
+
+TEST_F(MainCommands, OpenTakesTheFileAsCurrentAndADamagedFileChangesNothing) {
+    fs::copy_file(fs::path(VELDRIM_DATA_DIR) / "demo.qb3", dir + "/demo.qb3");
+    modifiedFlag = true;
+    ASSERT_TRUE(OpenDataSet(dir + "/demo.qb3"));
+    EXPECT_EQ(currentFileName, "demo");
+    EXPECT_FALSE(modifiedFlag);
+    EXPECT_EQ(recentFilesList[0], dir + "/demo.qb3");
+    EXPECT_EQ(MainWindowTitle(), windowTitle + "  -  demo.qb3");
+
+    veldrim::testing::Spit(dir + "/short.qb3", "nur eine Zeile\r\n");
+    EXPECT_FALSE(OpenDataSet(dir + "/short.qb3"));
+    EXPECT_EQ(currentFileName, "demo");
+    EXPECT_EQ(recentFilesList[0], dir + "/demo.qb3");
+}
+
+}  // namespace
+}  // namespace veldrim

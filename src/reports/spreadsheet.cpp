@@ -36,6 +36,19 @@ std::string InUserFolder(const std::string& name) {
     return EnsureTrailingBackslash(userDirectory) + name;
 }
 
+// Writes the workbook of a text file into the user directory and opens it.
+std::string WriteAndOpenWorkbook(const std::string& textPath, const std::string& base,
+                                 bool splitColumns) {
+    const std::string xlsx = InUserFolder(base + ".xlsx");
+    if (!TextFileToWorkbook(textPath, xlsx, splitColumns)) {
+        ShowErrorIfEnabled("Datei " + xlsx + " nicht geschrieben");
+        cancelFlag = true;
+        return {};
+    }
+    Ui().OpenDocument(xlsx);
+    return xlsx;
+}
+
 }  // namespace
 
 bool TextFileToWorkbook(const std::string& textPath, const std::string& xlsxPath,
@@ -86,29 +99,15 @@ std::string FileToSpreadsheet(const std::string& name) {
         path = FindFileNoCase(EnsureTrailingBackslash(dataDirectory) + name + "." + dataFileExtension);
     CheckFileReadable(path);
     if (cancelFlag) return {};
-    const std::string xlsx = InUserFolder(std::filesystem::path(path).stem().string() + ".xlsx");
-    if (!TextFileToWorkbook(path, xlsx, false)) {
-        ShowErrorIfEnabled("Datei " + xlsx + " nicht geschrieben");
-        cancelFlag = true;
-        return {};
-    }
-    Ui().OpenDocument(xlsx);
-    return xlsx;
+    return WriteAndOpenWorkbook(path, std::filesystem::path(path).stem().string(), false);
 }
 
 std::string ReportToSpreadsheet(std::uint16_t mode) {
     cancelFlag = false;
     PrintoutToSpreadsheet(mode);
     if (cancelFlag || !reportOutputComplete || !FileExists(reportOutputName)) return {};
-    const std::string base = currentFileName.empty() ? std::string("report") : currentFileName;
-    const std::string xlsx = InUserFolder(base + ".xlsx");
-    if (!TextFileToWorkbook(reportOutputName, xlsx, true)) {
-        ShowErrorIfEnabled("Datei " + xlsx + " nicht geschrieben");
-        cancelFlag = true;
-        return {};
-    }
-    Ui().OpenDocument(xlsx);
-    return xlsx;
+    return WriteAndOpenWorkbook(reportOutputName,
+                                currentFileName.empty() ? std::string("report") : currentFileName, true);
 }
 
 }  // namespace veldrim

@@ -245,3 +245,22 @@ TEST_F(SettingsFormsTest, CadAndPrinterSettingsAreStoredOnOk) {
 
 }  // namespace
 }  // namespace veldrim
+
+namespace veldrim {
+namespace {
+
+TEST_F(MainWindowTest, SecondViewerOpensWhereTheFirstWasClosed) {
+    veldrim::testing::Spit(dir / "t.txt", "Zeile\r\n");
+    auto* first = new TForm_showtextfile(dir / "t.txt", "t");
+    first->show();
+    first->setGeometry(120, 90, 500, 300);
+    const QRect closedAt = first->geometry();
+    first->close();  // deletes itself
+    auto* second = new TForm_showtextfile(dir / "t.txt", "t");
+    EXPECT_EQ(second->geometry(), closedAt);
+    EXPECT_EQ(second->Memo1->toPlainText(), "Zeile");
+    delete second;
+}
+
+}  // namespace
+}  // namespace veldrim

@@ -54,7 +54,6 @@ private:
     void KeepGeometry();
     GraphicsView* view_;
     std::vector<MenuAction*> recent_;
-    bool closing_ = false;
 };
 
 }  // namespace veldrim

@@ -39,7 +39,10 @@ void HelpDialog::AddButtonRow(bool withCancel) {
     text->setObjectName("Button_hilfetext");
     auto* picture = new QPushButton(FromOem("Hilfe&bild"), this);
     picture->setObjectName("Button_hilfebild");
-    for (auto [b, mode] : {std::pair{text, int(kHelpTextOnly)}, std::pair{picture, int(kHelpPictureOnly)}}) {
+    for (const auto& [button, helpMode] :
+         {std::pair{text, int(kHelpTextOnly)}, std::pair{picture, int(kHelpPictureOnly)}}) {
+        QPushButton* b = button;
+        const int mode = helpMode;
         b->setAutoDefault(false);
         row->addWidget(b);
         connect(b, &QPushButton::clicked, this, [this, mode] {

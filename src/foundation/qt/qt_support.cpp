@@ -42,6 +42,8 @@ QString QtFileFilter(const std::string& filter) {
 
 void SetMainWidget(QWidget* main) { mainWidget = main; }
 
+QWidget* MainWidget() { return mainWidget.data(); }
+
 QWidget* DialogParent() {
     if (QWidget* w = QApplication::activeModalWidget()) return w;
     if (QWidget* w = QApplication::activeWindow()) return w;

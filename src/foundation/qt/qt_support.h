@@ -35,5 +35,6 @@ void PlaceForm(QWidget* form, Placement how = Placement::CentreOverMain);
 // registered by the program, else none.
 QWidget* DialogParent();
 void SetMainWidget(QWidget* main);
+QWidget* MainWidget();
 
 }  // namespace veldrim

@@ -136,7 +136,8 @@ void QtUi::ShowMessageWindow(const std::string& text) {
 void QtUi::ProcessEvents() { QCoreApplication::processEvents(); }
 
 void QtUi::ShowTextFile(const std::string& path, const std::string& title) {
-    auto* viewer = new TForm_showtextfile(path, title, DialogParent());
+    // Owned by the main window: it outlives the dialog that may have asked.
+    auto* viewer = new TForm_showtextfile(path, title, MainWidget());
     viewer->setWindowFlag(Qt::Window);
     viewer->show();
 }

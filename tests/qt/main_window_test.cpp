@@ -33,6 +33,7 @@
 #include "graphics/graphics_defaults.h"
 #include "qt/qt_test_support.h"
 #include "reports/report_channel.h"
+#include "reports/spreadsheet.h"
 #include "support/test_files.h"
 
 namespace veldrim {
@@ -260,6 +261,32 @@ TEST_F(MainWindowTest, SecondViewerOpensWhereTheFirstWasClosed) {
     EXPECT_EQ(second->geometry(), closedAt);
     EXPECT_EQ(second->Memo1->toPlainText(), "Zeile");
     delete second;
+}
+
+}  // namespace
+}  // namespace veldrim
+
+namespace veldrim {
+namespace {
+
+// The tests run under a German locale (the Qt application takes it from the
+// environment); the workbook's numbers must still be written with a point.
+TEST_F(MainWindowTest, ReportWorkbookKeepsNumbersUnderTheUsersLocale) {
+    ScriptedUi scripted;  // records the opening instead of starting a program
+    SetUi(&scripted);
+    currentFileName = "demo";
+    const std::string xlsx = ReportToSpreadsheet(3);
+    SetUi(&ui);
+    ASSERT_FALSE(xlsx.empty());
+    const QString cells = Output("/usr/bin/python3",
+                                 {"-c",
+                                  "import openpyxl,sys\n"
+                                  "ws=openpyxl.load_workbook(sys.argv[1]).active\n"
+                                  "for r in ws.iter_rows(values_only=True):\n"
+                                  "  if r[0]=='Achsabstand': print(repr(r[3]))",
+                                  QString::fromStdString(xlsx)});
+    // The start-up data set's centre distance, 80 mm, as a number.
+    EXPECT_EQ(cells.trimmed(), "80");
 }
 
 }  // namespace

@@ -158,3 +158,26 @@ TEST_F(GraphicsViewTest, PrintedDrawingIsAPdfWithTheText) {
 
 }  // namespace
 }  // namespace veldrim
+
+namespace veldrim {
+namespace {
+
+// An animation shows each frame before its pause: the picture drawn so far
+// is handed on at the pause, holding the first frame and not the second.
+TEST_F(GraphicsViewTest, FramesBeforeAPauseAreShown) {
+    window.SetColor(4);
+    window.line(100, 100, 300, 100);
+    window.SleepMs(1);
+    window.SetColor(2);
+    window.line(100, 200, 300, 200);
+    std::vector<QImage> shown;
+    const QImage last = RenderDisplayList(window, QSize(641, 481), false,
+                                          [&](const QImage& soFar) { shown.push_back(soFar); });
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].pixelColor(200, 380), QColor(255, 0, 0));
+    EXPECT_EQ(shown[0].pixelColor(200, 280), QColor(1, 0, 0));
+    EXPECT_EQ(last.pixelColor(200, 280), QColor(0, 255, 0));
+}
+
+}  // namespace
+}  // namespace veldrim

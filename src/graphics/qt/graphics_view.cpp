@@ -15,12 +15,14 @@
 
 namespace veldrim {
 
-QImage RenderDisplayList(TFveldgra& window, QSize size, bool skipPauses) {
+QImage RenderDisplayList(TFveldgra& window, QSize size, bool skipPauses,
+                         const std::function<void(const QImage&)>& showSoFar) {
     QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32);
     image.fill(ColourOf(BackgroundColour));
     QPainter p(&image);
     QtCanvas canvas(p);
     canvas.skipPauses = skipPauses;
+    if (showSoFar) canvas.showSoFar = [&] { showSoFar(image.copy()); };
     window.ReplayTo(canvas);
     return image;
 }
@@ -95,7 +97,10 @@ GraphicsView::~GraphicsView() {
 void GraphicsView::Render() {
     window_.clientWidth = width();
     window_.clientHeight = height();
-    picture_ = RenderDisplayList(window_, size(), false);
+    picture_ = RenderDisplayList(window_, size(), false, [this](const QImage& soFar) {
+        picture_ = soFar;
+        repaint();  // at once: the replay holds the event loop until it ends
+    });
     update();
 }
 

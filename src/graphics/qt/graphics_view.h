@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "graphics/display_list.h"
@@ -15,8 +16,10 @@ class QPrinter;
 namespace veldrim {
 
 // Replays the window's display list into a new picture of the given size,
-// filled first with the background colour.
-QImage RenderDisplayList(TFveldgra& window, QSize size, bool skipPauses = true);
+// filled first with the background colour. Without skipPauses, pauses wait
+// and `showSoFar` gets the picture drawn so far before each pause or step.
+QImage RenderDisplayList(TFveldgra& window, QSize size, bool skipPauses = true,
+                         const std::function<void(const QImage&)>& showSoFar = {});
 
 class GraphicsView : public QWidget {
 public:

@@ -126,10 +126,12 @@ void QtCanvas::Text(DevicePoint topLeft, const std::string& text, const TextFont
 
 void QtCanvas::Pause(int milliseconds) {
     if (skipPauses || milliseconds <= 0) return;
+    if (showSoFar) showSoFar();
     QThread::msleep(static_cast<unsigned long>(std::min(milliseconds, 10000)));
 }
 
 bool QtCanvas::AnimationStep() {
+    if (showSoFar) showSoFar();
     if (animationStep) return animationStep();
     return RunAnimationStepDialog();
 }

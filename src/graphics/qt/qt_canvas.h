@@ -33,6 +33,9 @@ public:
     bool skipPauses = false;
     // The animation step dialog; the default shows TForm_anistep.
     std::function<bool()> animationStep;
+    // Shows what is drawn so far before a pause or a step stops the replay,
+    // so that the frames of an animation appear one after the other.
+    std::function<void()> showSoFar;
 
 private:
     void ApplyPen();

@@ -318,8 +318,7 @@ int RunProgramGuarded(int argc, const char* const* argv) {
     const bool window = !cl.noGui && windowRunner;
     if (window && !DisplayAvailable()) {
         Fail("there is no display to open the window on; without one only the batch "
-             "switches run: /I, /E or /CADi:j (with /NOGUI)");
-        std::fputs(UsageText(name).c_str(), stderr);
+             "switches run: /I, /E or /CADi:j (" + name + " /? shows the usage)");
         return kExitNotAvailable;
     }
     if (cl.file.empty()) {
@@ -328,15 +327,11 @@ int RunProgramGuarded(int argc, const char* const* argv) {
         if (!ReadCommandLineFile(cl.file)) return kExitUnreadable;
         RunCalculation();
     }
-    if (!cl.noGui) ShowCalculationMessages();
-    Fail("the window is not part of this build; use /I, /E or /CADi:j (" + name +
-         " /? shows the usage)");
-
     if (window) return windowRunner(cl);
     if (!cl.noGui) {
         ShowCalculationMessages();
-        Fail("the window is not part of this program; use /I, /E or /CADi:j");
-        std::fputs(UsageText(name).c_str(), stderr);
+        Fail("the window is not part of this program; use /I, /E or /CADi:j (" + name +
+             " /? shows the usage)");
     }
     return fatalFlag ? kExitFatal : kExitOk;
 }

@@ -73,18 +73,17 @@ if [ -z "$da1" ] || [ "$da1" = "0.0000" ] || [ -z "$fn" ] || [ "$fn" = "0.0000" 
 fi
 [ "$(grep -c $'\r$' "$work/gear.edi")" -eq 67 ] || { echo "FAIL exchange: line count"; failures=$((failures + 1)); }
 
-# Unknown switches are refused, on one line.
-
 # Without a display only batch runs start: no arguments, /G and a data file
 # alone say why the window cannot open; /NOGUI only calculates.
 for args in "" "/G" "$data/demo.qb3"; do
   # shellcheck disable=SC2086
   check "no-display '$args'" 5 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prog" $args
   grep -q 'no display to open the window on' "$work/err" || { echo "FAIL no-display message for '$args'"; failures=$((failures + 1)); }
+  [ "$(wc -l <"$work/err")" -eq 1 ] || { echo "FAIL no-display '$args': more than one line"; failures=$((failures + 1)); }
 done
 check nogui-only 0 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prog" "$data/demo.qb3" /NOGUI
 
-# Unknown switches are refused.
+# Unknown switches are refused, on one line.
 check unknown 1 "$prog" "$data/demo.qb3" /XYZ
 [ "$(wc -l <"$work/err")" -eq 1 ] || { echo "FAIL unknown: more than one line"; failures=$((failures + 1)); }
 

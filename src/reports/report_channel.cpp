@@ -917,4 +917,9 @@ void ReportPageHeader(std::int32_t sheet, std::int32_t withColumnHeads) {
     }
 }
 
+std::string ReportDestinationName(int code) {
+    if (code < 1 || code > static_cast<int>(kDestinationNames.size())) return {};
+    return std::string(kDestinationNames[static_cast<std::size_t>(code - 1)]);
+}
+
 }  // namespace veldrim

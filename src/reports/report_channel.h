@@ -194,6 +194,9 @@ void ReportNewPageIfNearEnd(std::int32_t withColumnHeads);
 std::int32_t EffectiveLinesPerPage();
 
 std::uint16_t ReportDestination();
+// The name of destination 1..7 as the destination question offers it; empty
+// for any other code.
+std::string ReportDestinationName(int code);
 bool IsTextReportDestination();  // 1, 2, 3, 4, 5, 8 (and any unknown code)
 bool IsTxtReportDestination();   // 6, 9
 bool IsHtmlReportDestination();  // 7

@@ -213,6 +213,10 @@ TEST_F(SettingsFormsTest, ConfigurationFormStoresItsControlsAndWritesTheFile) {
     form.ComboBox_units->setCurrentIndex(1);
     form.Edit_zoomFactor->setValue(1.5);
     form.CheckBox_hideWarnings->setChecked(true);
+    ASSERT_EQ(form.ComboBox_textDevice->count(), 7);
+    EXPECT_EQ(form.ComboBox_textDevice->itemText(6), "HTML Datei");
+    form.ComboBox_textDevice->setCurrentIndex(6);
+    form.CheckBox_askDestination->setChecked(true);
     ColorTable[4] = 0x123456;
     form.Button_resetColoursClick();
     EXPECT_EQ(ColorTable[4], 255u) << "red again";
@@ -222,6 +226,8 @@ TEST_F(SettingsFormsTest, ConfigurationFormStoresItsControlsAndWritesTheFile) {
     EXPECT_EQ(unitSystem, 1);
     EXPECT_EQ(ZoomFactor, 1.5L);
     EXPECT_TRUE(hideWarningsFlag);
+    EXPECT_EQ(textDevice, 7);
+    EXPECT_TRUE(textDeviceWindow);
     EXPECT_TRUE(fs::exists(ConfigFilePath())) << ConfigFilePath();
 }
 

@@ -27,6 +27,7 @@
 #include "graphics/data_file_path.h"
 #include "graphics/graphics_defaults.h"
 #include "graphics/qt/graphics_view.h"
+#include "reports/report_channel.h"
 
 namespace veldrim {
 
@@ -118,6 +119,18 @@ Tconfig::Tconfig(QWidget* parent) : QDialog(parent) {
     f->addRow("Dialogelemente %", Edit_elementPercent);
     tabs->addTab(general, "Allgemein");
 
+    auto* report = new QWidget(tabs);
+    auto* r = new QFormLayout(report);
+    QStringList destinations;
+    for (int code = 1; !ReportDestinationName(code).empty(); ++code)
+        destinations << FromOem(ReportDestinationName(code));
+    ComboBox_textDevice = Combo(report, "ComboBox_textDevice", destinations, textDevice - 1);
+    r->addRow("Text Device", ComboBox_textDevice);
+    CheckBox_askDestination = Check(report, "CheckBox_askDestination", "Text Device Window ?",
+                                    textDeviceWindow);
+    r->addRow(CheckBox_askDestination);
+    tabs->addTab(report, "Ausdruck");
+
     auto* graphics = new QWidget(tabs);
     auto* g = new QFormLayout(graphics);
     Edit_zoomFactor = RealBox(graphics, "Edit_zoomFactor", 1.01, 10, 2, static_cast<double>(ZoomFactor));
@@ -166,6 +179,8 @@ void Tconfig::Button_okClick() {
     colourGraphics = CheckBox_colour->isChecked();
     GraphicsTextFont = ToOem(Edit_graphicsFont->text());
     cadTextCharacterSet = static_cast<std::int16_t>(ComboBox_cadText->currentIndex() + 1);
+    textDevice = static_cast<std::int16_t>(ComboBox_textDevice->currentIndex() + 1);
+    textDeviceWindow = CheckBox_askDestination->isChecked();
     if (!WriteConfigFile())
         Ui().ShowMessage("", ConfigFilePath() + " cannot be written", MessageKind::Error);
     accept();

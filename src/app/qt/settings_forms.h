@@ -38,6 +38,8 @@ public:
     QCheckBox* CheckBox_colour;
     QLineEdit* Edit_graphicsFont;
     QCheckBox* CheckBox_archive;
+    QComboBox* ComboBox_textDevice;
+    QCheckBox* CheckBox_askDestination;
 };
 
 class TForm_qub1conf : public QDialog {

@@ -323,11 +323,18 @@ int RunProgramGuarded(int argc, const char* const* argv) {
     }
     if (cl.file.empty()) {
         LoadStartupTemplates();
-    } else {
-        if (!ReadCommandLineFile(cl.file)) return kExitUnreadable;
+    } else if (ReadCommandLineFile(cl.file)) {
         RunCalculation();
+    } else if (window) {
+        // The window still opens, on the start-up data set, and says why.
+        CommandLine started = cl;
+        started.file.clear();
+        LoadStartupTemplates();
+        return windowRunner(started, "Datei " + cl.file + " nicht lesbar");
+    } else {
+        return kExitUnreadable;
     }
-    if (window) return windowRunner(cl);
+    if (window) return windowRunner(cl, {});
     if (!cl.noGui) {
         ShowCalculationMessages();
         Fail("the window is not part of this program; use /I, /E or /CADi:j (" + name +

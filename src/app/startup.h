@@ -49,9 +49,10 @@ void InitProductIdentity();
 void LoadStartupTemplates();
 
 // The window, installed by the program before RunProgram when it is built
-// with one: it opens the main window on the data set that start-up read and
-// returns the exit status when the window closes.
-using WindowRunner = int (*)(const CommandLine& cl);
+// with one: it opens the main window on the data set that start-up read,
+// shows the notice (when not empty) and returns the exit status when the
+// window closes.
+using WindowRunner = int (*)(const CommandLine& cl, const std::string& notice);
 extern WindowRunner windowRunner;
 // True when a window can be shown: a display (X11 or Wayland) or a Qt
 // platform is named in the environment.

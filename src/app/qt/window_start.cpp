@@ -10,6 +10,7 @@
 #include "app/main_commands.h"
 #include "app/qt/main_window.h"
 #include "app/startup.h"
+#include "foundation/message_boxes.h"
 #include "foundation/program_state.h"
 #include "foundation/qt/qt_support.h"
 #include "foundation/qt/qt_ui.h"
@@ -22,7 +23,7 @@ namespace {
 int storedArgc = 0;
 char** storedArgv = nullptr;
 
-int RunWindow(const CommandLine& cl) {
+int RunWindow(const CommandLine& cl, const std::string& notice) {
     QApplication app(storedArgc, storedArgv);
     // Qt takes the user's locale; number texts of the program never follow it.
     std::setlocale(LC_NUMERIC, "C");
@@ -46,6 +47,7 @@ int RunWindow(const CommandLine& cl) {
         window.show();
         DrawCurrentView();
         window.AfterCommand();
+        if (!notice.empty()) ShowErrorBox(notice);
         status = app.exec();
         SetGraphicsWindow(nullptr);
         SetMainWidget(nullptr);

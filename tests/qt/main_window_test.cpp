@@ -277,22 +277,27 @@ namespace {
 
 // The tests run under a German locale (the Qt application takes it from the
 // environment); the workbook's numbers must still be written with a point.
-TEST_F(MainWindowTest, ReportWorkbookKeepsNumbersUnderTheUsersLocale) {
+// The demo report's rows: label, symbol, unit, then the values as numbers.
+TEST_F(MainWindowTest, DemoReportWorkbookHoldsLabelsSymbolsUnitsAndNumbers) {
+    fs::copy_file(fs::path(VELDRIM_DATA_DIR) / "demo.qb3", dir / "demo.qb3");
+    ASSERT_TRUE(OpenDataSet(dir / "demo.qb3"));
     ScriptedUi scripted;  // records the opening instead of starting a program
     SetUi(&scripted);
-    currentFileName = "demo";
-    const std::string xlsx = ReportToSpreadsheet(3);
+    const std::string xlsx = ReportToSpreadsheet(3);  // what mi_olePrintoutExcel runs
     SetUi(&ui);
-    ASSERT_FALSE(xlsx.empty());
-    const QString cells = Output("/usr/bin/python3",
-                                 {"-c",
-                                  "import openpyxl,sys\n"
-                                  "ws=openpyxl.load_workbook(sys.argv[1]).active\n"
-                                  "for r in ws.iter_rows(values_only=True):\n"
-                                  "  if r[0]=='Achsabstand': print(repr(r[3]))",
-                                  QString::fromStdString(xlsx)});
-    // The start-up data set's centre distance, 80 mm, as a number.
-    EXPECT_EQ(cells.trimmed(), "80");
+    ASSERT_EQ(xlsx, dir / "demo.xlsx");
+    ASSERT_EQ(scripted.CallsOf("open-document").size(), 1u);
+    const QString rows = Output("/usr/bin/python3",
+                                {"-c",
+                                 "import openpyxl,sys\n"
+                                 "ws=openpyxl.load_workbook(sys.argv[1]).active\n"
+                                 "for r in ws.iter_rows(values_only=True):\n"
+                                 "  if r[0] in ('Achsabstand','Mittenkreisdurchmesser','Z\u00e4hnezahl'): print(repr(r))",
+                                 QString::fromStdString(xlsx)});
+    // The demo data set: a = 100 mm, dm1/a = 0.36, so dm1 = 36 mm; z1 = 2, z2 = 41.
+    EXPECT_EQ(rows.split('\n', Qt::SkipEmptyParts),
+              (QStringList{"('Z\u00e4hnezahl', 'z', None, 2, 41)", "('Achsabstand', 'a', 'mm', 100, None)",
+                           "('Mittenkreisdurchmesser', 'dm', 'mm', 36, 164)"}));
 }
 
 }  // namespace

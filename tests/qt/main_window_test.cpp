@@ -52,11 +52,6 @@ class MainWindowTest : public test::QtFixture {
 protected:
     void SetUp() override {
         QtFixture::SetUp();
-        ResetAppState();
-        ResetMessages();
-        ResetMessageBoxes();
-        ResetReportChannel();
-        ResetCadOutputState();
         InitCylGearModule();
         ResetGearData();
         InitProductIdentity();

@@ -10,11 +10,10 @@
 #include <QWidget>
 #include <functional>
 
-#include "foundation/program_state.h"
+#include "app/app_state.h"
 #include "foundation/qt/qt_ui.h"
 #include "foundation/ui_services.h"
-#include "graphics/display_list.h"
-#include "graphics/graphics_defaults.h"
+#include "support/scripted_ui.h"
 
 namespace veldrim::test {
 
@@ -56,9 +55,7 @@ private:
 class QtFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetProgramState();
-        ResetGraphicsDefaults();
-        ResetGraphicsWindow();
+        ResetAllProgramState();
         SetUi(&ui);
     }
     void TearDown() override { SetUi(nullptr); }

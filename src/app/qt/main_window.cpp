@@ -7,7 +7,7 @@
 #include <QPrinter>
 #include <QStatusBar>
 
-#include "app/app_state.h"
+#include "foundation/program_state.h"
 #include "app/config_file.h"
 #include "app/main_commands.h"
 #include "app/qt/settings_forms.h"

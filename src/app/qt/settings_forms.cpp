@@ -14,7 +14,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/app_state.h"
+#include "foundation/program_state.h"
 #include "app/config_file.h"
 #include "calc/cyl_record.h"
 #include "calc/tooth_form.h"

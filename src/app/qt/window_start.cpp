@@ -5,7 +5,7 @@
 #include <clocale>
 #include <filesystem>
 
-#include "app/app_state.h"
+#include "foundation/program_state.h"
 #include "app/config_file.h"
 #include "app/main_commands.h"
 #include "app/qt/main_window.h"

@@ -134,8 +134,10 @@ void WriteCurrentView(std::uint16_t code) {
     CadEndSection();
     do {
         CadBeginEntities();
-        if (ResultViewDrawer && code == kCadScreen) ResultViewDrawer();
-        else DrawEmptySheet();
+        if (ResultViewDrawer && code == kCadScreen)
+            ResultViewDrawer();
+        else
+            DrawEmptySheet();
         CadEndSection();
     } while (!CadOutputComplete());
     CadEndOutput();

@@ -317,8 +317,10 @@ int RunProgramGuarded(int argc, const char* const* argv) {
     // file alone, or nothing at all).
     const bool window = !cl.noGui && windowRunner;
     if (window && !DisplayAvailable()) {
-        Fail("there is no display to open the window on; without one only the batch "
-             "switches run: /I, /E or /CADi:j (" + name + " /? shows the usage)");
+        Fail(
+            "there is no display to open the window on; without one only the batch "
+            "switches run: /I, /E or /CADi:j (" +
+            name + " /? shows the usage)");
         return kExitNotAvailable;
     }
     if (cl.file.empty()) {

@@ -26,7 +26,8 @@ std::vector<std::string> SplitAtTabs(const std::string& line) {
     std::size_t start = 0;
     while (true) {
         const std::size_t tab = line.find('\t', start);
-        cells.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        cells.push_back(
+            line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
         if (tab == std::string::npos) return cells;
         start = tab + 1;
     }
@@ -96,7 +97,8 @@ std::string FileToSpreadsheet(const std::string& name) {
     }
     std::string path = name;
     if (!FileExists(path) && name.find('/') == std::string::npos)
-        path = FindFileNoCase(EnsureTrailingBackslash(dataDirectory) + name + "." + dataFileExtension);
+        path =
+            FindFileNoCase(EnsureTrailingBackslash(dataDirectory) + name + "." + dataFileExtension);
     CheckFileReadable(path);
     if (cancelFlag) return {};
     return WriteAndOpenWorkbook(path, std::filesystem::path(path).stem().string(), false);
@@ -106,8 +108,8 @@ std::string ReportToSpreadsheet(std::uint16_t mode) {
     cancelFlag = false;
     PrintoutToSpreadsheet(mode);
     if (cancelFlag || !reportOutputComplete || !FileExists(reportOutputName)) return {};
-    return WriteAndOpenWorkbook(reportOutputName,
-                                currentFileName.empty() ? std::string("report") : currentFileName, true);
+    return WriteAndOpenWorkbook(
+        reportOutputName, currentFileName.empty() ? std::string("report") : currentFileName, true);
 }
 
 }  // namespace veldrim

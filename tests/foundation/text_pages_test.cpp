@@ -36,7 +36,8 @@ TEST(TextPages, EveryPageIsOffered) {
         {{"a", "\f", "b"}, 2},
         {{"a", "\fSeite 2", "b", "\f"}, 3},
     };
-    for (const auto& [lines, pages] : cases) EXPECT_EQ(CountTextPages(lines), pages) << lines.size();
+    for (const auto& [lines, pages] : cases)
+        EXPECT_EQ(CountTextPages(lines), pages) << lines.size();
 }
 
 TEST(TextPages, RangeHoldsTheLinesOfItsPagesWithoutFormFeedLines) {

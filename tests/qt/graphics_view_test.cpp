@@ -131,7 +131,8 @@ TEST_F(GraphicsViewTest, ColourZeroInStepModeShowsTheStepDialog) {
 }
 
 TEST_F(GraphicsViewTest, StepDialogEscapeEndsEnterSteps) {
-    for (const auto& [key, ended] : {std::pair{Qt::Key_Return, false}, std::pair{Qt::Key_Escape, true}}) {
+    for (const auto& [key, ended] :
+         {std::pair{Qt::Key_Return, false}, std::pair{Qt::Key_Escape, true}}) {
         test::ModalDriver driver([key = key](QWidget* w) {
             QTest::keyClick(w, key);
             return true;

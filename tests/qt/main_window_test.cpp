@@ -97,14 +97,36 @@ TEST_F(MainWindowTest, EveryMenuItemIsConnected) {
     const auto items = window->MenuItems();
     ASSERT_GE(items.size(), 30u);
     for (MenuAction* a : items) EXPECT_TRUE(a->HasHandler()) << a->objectName().toStdString();
-    const char* expected[] = {
-        "mi_fileNew", "mi_fileOpen", "mi_fileSave", "mi_fileSaveAs", "mi_fileExportEdi",
-        "mi_fileToSpreadsheet", "mi_filePrint", "mi_filePrintPdf", "mi_fileRecent1", "mi_fileExit",
-        "mi_calcRun", "mi_calcDesign", "mi_viewausdruckgeometrie", "mi_viewausdruckgeometriefestigkeit",
-        "mi_viewprintNiemannDin", "mi_viewprintDIN39961998", "mi_viewprintDIN39962012",
-        "mi_viewausdruckauszug", "mi_olePrintoutExcel", "mi_viewMessages", "mi_cadDxf",
-        "mi_cadRecords", "mi_optionsConfig", "mi_optionsCad", "mi_optionsPrinter", "mi_language2",
-        "mi_helpText", "mi_helpMessages", "mi_helpSystem", "mi_helpAbout"};
+    const char* expected[] = {"mi_fileNew",
+                              "mi_fileOpen",
+                              "mi_fileSave",
+                              "mi_fileSaveAs",
+                              "mi_fileExportEdi",
+                              "mi_fileToSpreadsheet",
+                              "mi_filePrint",
+                              "mi_filePrintPdf",
+                              "mi_fileRecent1",
+                              "mi_fileExit",
+                              "mi_calcRun",
+                              "mi_calcDesign",
+                              "mi_viewausdruckgeometrie",
+                              "mi_viewausdruckgeometriefestigkeit",
+                              "mi_viewprintNiemannDin",
+                              "mi_viewprintDIN39961998",
+                              "mi_viewprintDIN39962012",
+                              "mi_viewausdruckauszug",
+                              "mi_olePrintoutExcel",
+                              "mi_viewMessages",
+                              "mi_cadDxf",
+                              "mi_cadRecords",
+                              "mi_optionsConfig",
+                              "mi_optionsCad",
+                              "mi_optionsPrinter",
+                              "mi_language2",
+                              "mi_helpText",
+                              "mi_helpMessages",
+                              "mi_helpSystem",
+                              "mi_helpAbout"};
     for (const char* name : expected) EXPECT_NE(window->Item(name), nullptr) << name;
 }
 
@@ -169,12 +191,13 @@ TEST_F(MainWindowTest, CurrentViewGoesToDxf) {
     test::ModalDriver driver([&](QWidget* w) { return AnswerFileDialog(w, dxf); });
     window->Item("mi_cadDxf")->trigger();
     ASSERT_TRUE(fs::exists(dxf));
-    const QString out = Output("/usr/bin/python3",
-                            {"-c",
-                             "import ezdxf,sys\n"
-                             "d=ezdxf.readfile(sys.argv[1])\n"
-                             "print(len(d.audit().errors), sum(1 for e in d.modelspace() if e.dxftype()=='LINE'))",
-                             QString::fromStdString(dxf)});
+    const QString out = Output(
+        "/usr/bin/python3",
+        {"-c",
+         "import ezdxf,sys\n"
+         "d=ezdxf.readfile(sys.argv[1])\n"
+         "print(len(d.audit().errors), sum(1 for e in d.modelspace() if e.dxftype()=='LINE'))",
+         QString::fromStdString(dxf)});
     // Audit clean; the two frames of the sheet are eight lines.
     EXPECT_EQ(out.trimmed(), "0 8");
     // The screen shows the view again afterwards.
@@ -183,10 +206,12 @@ TEST_F(MainWindowTest, CurrentViewGoesToDxf) {
 
 TEST_F(MainWindowTest, TextPrintsIntoPdfPageByPage) {
     const std::vector<std::string> lines{"Seite eins", "\f", "Seite zwei", "\f",
-                                         "Seite drei \x9a" "bersetzung"};
+                                         "Seite drei \x9a"
+                                         "bersetzung"};
     const std::string pdf = dir / "text.pdf";
     ASSERT_TRUE(PrintTextToPdf(lines, pdf));
-    EXPECT_TRUE(Output("pdfinfo", {QString::fromStdString(pdf)}).contains(QRegularExpression("Pages:\\s+3\\n")));
+    EXPECT_TRUE(Output("pdfinfo", {QString::fromStdString(pdf)})
+                    .contains(QRegularExpression("Pages:\\s+3\\n")));
     const QString text = Output("pdftotext", {QString::fromStdString(pdf), "-"});
     EXPECT_TRUE(text.contains("Seite zwei"));
     EXPECT_TRUE(text.contains(QString::fromUtf8("Seite drei Übersetzung")));
@@ -282,16 +307,18 @@ TEST_F(MainWindowTest, DemoReportWorkbookHoldsLabelsSymbolsUnitsAndNumbers) {
     SetUi(&ui);
     ASSERT_EQ(xlsx, dir / "demo.xlsx");
     ASSERT_EQ(scripted.CallsOf("open-document").size(), 1u);
-    const QString rows = Output("/usr/bin/python3",
-                                {"-c",
-                                 "import openpyxl,sys\n"
-                                 "ws=openpyxl.load_workbook(sys.argv[1]).active\n"
-                                 "for r in ws.iter_rows(values_only=True):\n"
-                                 "  if r[0] in ('Achsabstand','Mittenkreisdurchmesser','Z\u00e4hnezahl'): print(repr(r))",
-                                 QString::fromStdString(xlsx)});
+    const QString rows = Output(
+        "/usr/bin/python3",
+        {"-c",
+         "import openpyxl,sys\n"
+         "ws=openpyxl.load_workbook(sys.argv[1]).active\n"
+         "for r in ws.iter_rows(values_only=True):\n"
+         "  if r[0] in ('Achsabstand','Mittenkreisdurchmesser','Z\u00e4hnezahl'): print(repr(r))",
+         QString::fromStdString(xlsx)});
     // The demo data set: a = 100 mm, dm1/a = 0.36, so dm1 = 36 mm; z1 = 2, z2 = 41.
     EXPECT_EQ(rows.split('\n', Qt::SkipEmptyParts),
-              (QStringList{"('Z\u00e4hnezahl', 'z', None, 2, 41)", "('Achsabstand', 'a', 'mm', 100, None)",
+              (QStringList{"('Z\u00e4hnezahl', 'z', None, 2, 41)",
+                           "('Achsabstand', 'a', 'mm', 100, None)",
                            "('Mittenkreisdurchmesser', 'dm', 'mm', 36, 164)"}));
 }
 

@@ -36,8 +36,8 @@ std::string ReadSource(const std::string& relative) {
 // declaration of the port, or in an override of the realisation.
 std::set<std::string> DeclaredCalls(const std::string& text, const std::regex& form) {
     std::set<std::string> names;
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), form); it != std::sregex_iterator();
-         ++it)
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), form);
+         it != std::sregex_iterator(); ++it)
         names.insert((*it)[1]);
     return names;
 }
@@ -48,13 +48,13 @@ TEST(QtUiPort, EveryCallOfThePortHasAQtRealisation) {
     const auto begin = port.find("class UiServices {");
     ASSERT_NE(begin, std::string::npos);
     port = port.substr(begin, port.find("\n};", begin) - begin);
-    const std::set<std::string> calls = DeclaredCalls(
-        port, std::regex(R"(virtual\s+[^~;{(]*?\b([A-Z][A-Za-z0-9_]*)\s*\()"));
+    const std::set<std::string> calls =
+        DeclaredCalls(port, std::regex(R"(virtual\s+[^~;{(]*?\b([A-Z][A-Za-z0-9_]*)\s*\()"));
     // The 19 calls of the first wave at least; later waves add more.
     ASSERT_GE(calls.size(), 19u) << "the port's calls were not found";
-    const std::set<std::string> realised = DeclaredCalls(
-        ReadSource("src/foundation/qt/qt_ui.h"),
-        std::regex(R"(\b([A-Z][A-Za-z0-9_]*)\s*\([^;]*?\)\s*(?:const\s*)?override)"));
+    const std::set<std::string> realised =
+        DeclaredCalls(ReadSource("src/foundation/qt/qt_ui.h"),
+                      std::regex(R"(\b([A-Z][A-Za-z0-9_]*)\s*\([^;]*?\)\s*(?:const\s*)?override)"));
     for (const std::string& call : calls)
         EXPECT_TRUE(realised.count(call)) << call << " has no Qt realisation in QtUi";
 }
@@ -75,12 +75,16 @@ TEST(QtUiPort, FileFiltersBecomeQtFilters) {
 
 TEST(QtUiPort, TextsCrossTheEdgeAsCodePage850) {
     // "Übersetzung" in code page 850: 0x9A for Ü.
-    EXPECT_EQ(FromOem("\x9a" "bersetzung"), QString::fromUtf8("Übersetzung"));
-    EXPECT_EQ(ToOem(QString::fromUtf8("Maß °C")), std::string("Ma\xe1 \xf8" "C"));
+    EXPECT_EQ(FromOem("\x9a"
+                      "bersetzung"),
+              QString::fromUtf8("Übersetzung"));
+    EXPECT_EQ(ToOem(QString::fromUtf8("Maß °C")), std::string("Ma\xe1 \xf8"
+                                                              "C"));
 }
 
 TEST_F(QtFixture, FewerThanEightItemsAreRadioButtonsEightAreAList) {
-    for (const auto& [count, form] : {std::pair{7, "Tin_radiodialog"}, std::pair{8, "Tin_codedialog"}}) {
+    for (const auto& [count, form] :
+         {std::pair{7, "Tin_radiodialog"}, std::pair{8, "Tin_codedialog"}}) {
         std::vector<std::string> items;
         for (int i = 0; i < count; ++i) items.push_back("Eintrag " + std::to_string(i + 1));
         ModalDriver driver([](QWidget* w) {
@@ -126,7 +130,8 @@ TEST_F(QtFixture, EnteredTextComesBackInCodePage850) {
         QTest::keyClick(edit, Qt::Key_Return);
         return true;
     });
-    EXPECT_EQ(ui.EnterText("Eingabe", "Wert", "1"), std::optional<std::string>("Gr\x94\xe1" "e 2,5"));
+    EXPECT_EQ(ui.EnterText("Eingabe", "Wert", "1"), std::optional<std::string>("Gr\x94\xe1"
+                                                                               "e 2,5"));
 }
 
 TEST_F(QtFixture, QuestionsAnswerByTheButtonPressed) {

@@ -19,7 +19,8 @@ std::vector<std::string> CellsOf(const std::string& xlsx) {
         "ws=openpyxl.load_workbook(sys.argv[1]).active\n"
         "for row in ws.iter_rows():\n"
         "  for c in row:\n"
-        "    if c.value is not None: print('%d,%d,%s,%s' % (c.row, c.column, 'n' if isinstance(c.value,(int,float)) else 's', c.value))\" " +
+        "    if c.value is not None: print('%d,%d,%s,%s' % (c.row, c.column, 'n' if "
+        "isinstance(c.value,(int,float)) else 's', c.value))\" " +
         xlsx;
     std::vector<std::string> out;
     if (FILE* p = popen(cmd.c_str(), "r")) {
@@ -57,7 +58,8 @@ TEST_F(SpreadsheetTest, ReportCellsHoldLabelsSymbolsUnitsAndNumbers) {
     // The row of a label: its symbol, unit and values in the next columns.
     auto rowOf = [&](const std::string& label) {
         for (const std::string& c : cells)
-            if (c.find(",1,s," + label) != std::string::npos && c.size() == c.find(",1,s,") + 5 + label.size())
+            if (c.find(",1,s," + label) != std::string::npos &&
+                c.size() == c.find(",1,s,") + 5 + label.size())
                 return c.substr(0, c.find(','));
         return std::string("?");
     };
@@ -78,11 +80,14 @@ TEST_F(SpreadsheetTest, ReportCellsHoldLabelsSymbolsUnitsAndNumbers) {
 }
 
 TEST_F(SpreadsheetTest, DataFileLinesGoToColumnOne) {
-    testing::Spit(In("gear.qb3"), "Zeile 1\r\n2.5\r\nGr\x94\xe1" "e\r\n");
+    testing::Spit(In("gear.qb3"),
+                  "Zeile 1\r\n2.5\r\nGr\x94\xe1"
+                  "e\r\n");
     dataFileExtension = "qb3";
     const std::string xlsx = FileToSpreadsheet("gear");
     ASSERT_FALSE(xlsx.empty());
-    EXPECT_EQ(CellsOf(xlsx), (std::vector<std::string>{"1,1,s,Zeile 1", "2,1,s,2.5", "3,1,s,Größe"}));
+    EXPECT_EQ(CellsOf(xlsx),
+              (std::vector<std::string>{"1,1,s,Zeile 1", "2,1,s,2.5", "3,1,s,Größe"}));
 }
 
 TEST_F(SpreadsheetTest, EmptyNameAsksToSaveFirst) {

@@ -92,29 +92,48 @@ void Thh::BuildMenus() {
     };
 
     QMenu* file = menu("mi_file", "&Datei");
-    Add(file, "mi_fileNew", "&Neu", [] { if (SavePrompt()) NewDataSet(); }, QKeySequence::New);
-    Add(file, "mi_fileOpen", FromOem("\x99" "&ffnen..."), [] { if (SavePrompt()) OpenDataSetWithDialog(); },
+    Add(
+        file, "mi_fileNew", "&Neu",
+        [] {
+            if (SavePrompt()) NewDataSet();
+        },
+        QKeySequence::New);
+    Add(
+        file, "mi_fileOpen",
+        FromOem("\x99"
+                "&ffnen..."),
+        [] {
+            if (SavePrompt()) OpenDataSetWithDialog();
+        },
         QKeySequence::Open);
-    Add(file, "mi_fileSave", "&Speichern", [] { SaveDataSet(); }, QKeySequence::Save);
+    Add(
+        file, "mi_fileSave", "&Speichern", [] { SaveDataSet(); }, QKeySequence::Save);
     Add(file, "mi_fileSaveAs", "Speichern &unter...", [] { SaveDataSetAs(); });
     file->addSeparator();
     Add(file, "mi_fileExportEdi", "&Export EDI...", [] { Step(ExportEdi); });
     Add(file, "mi_fileToSpreadsheet", "Datei nach &Tabellenkalkulation",
         [] { Step([] { FileToSpreadsheet(currentFileName); }); });
     file->addSeparator();
-    Add(file, "mi_filePrint", "&Drucken...", [this] {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setDocName(FromOem(currentFileName));
-        QPrintDialog d(&printer, this);
-        if (d.exec() == QDialog::Accepted) PrintGraphicsWindow(*this, printer);
-    }, QKeySequence::Print);
-    Add(file, "mi_filePrintPdf", "Grafik als &PDF...", [] {
-        const std::string base = currentFileName.empty() ? std::string("drawing") : currentFileName;
-        auto chosen = Ui().SaveFileName("PDF", EnsureTrailingBackslash(dataDirectory) + base + ".pdf",
-                                        "PDF|*.pdf");
-        if (chosen && !PrintGraphicsWindowToPdf(Window(), *chosen))
-            Ui().ShowMessage("", *chosen + " cannot be written", MessageKind::Error);
-    }, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    Add(
+        file, "mi_filePrint", "&Drucken...",
+        [this] {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setDocName(FromOem(currentFileName));
+            QPrintDialog d(&printer, this);
+            if (d.exec() == QDialog::Accepted) PrintGraphicsWindow(*this, printer);
+        },
+        QKeySequence::Print);
+    Add(
+        file, "mi_filePrintPdf", "Grafik als &PDF...",
+        [] {
+            const std::string base =
+                currentFileName.empty() ? std::string("drawing") : currentFileName;
+            auto chosen = Ui().SaveFileName(
+                "PDF", EnsureTrailingBackslash(dataDirectory) + base + ".pdf", "PDF|*.pdf");
+            if (chosen && !PrintGraphicsWindowToPdf(Window(), *chosen))
+                Ui().ShowMessage("", *chosen + " cannot be written", MessageKind::Error);
+        },
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     file->addSeparator();
     for (int i = 0; i < kRecentFileCount; ++i) {
         const std::string name = "mi_fileRecent" + std::to_string(i + 1);
@@ -124,29 +143,37 @@ void Thh::BuildMenus() {
         }));
     }
     file->addSeparator();
-    Add(file, "mi_fileExit", "&Beenden", [this] { mi_fileExitClick(); }, QKeySequence::Quit);
+    Add(
+        file, "mi_fileExit", "&Beenden", [this] { mi_fileExitClick(); }, QKeySequence::Quit);
 
     QMenu* calc = menu("mi_calc", "&Berechnung");
-    Add(calc, "mi_calcRun", "&Neu berechnen", [] { Recalculate(); }, QKeySequence(Qt::Key_F9));
+    Add(
+        calc, "mi_calcRun", "&Neu berechnen", [] { Recalculate(); }, QKeySequence(Qt::Key_F9));
     Add(calc, "mi_calcDesign", "&Auslegung aus Steigungswinkel", [] { DesignCommand(); });
 
     QMenu* view = menu("mi_view", "&Ansicht");
     Add(view, "mi_viewausdruckgeometrie", "Ausdruck &Geometrie", [] { Report(1); });
-    Add(view, "mi_viewausdruckgeometriefestigkeit", "Ausdruck Geometrie und &Festigkeit",
+    Add(
+        view, "mi_viewausdruckgeometriefestigkeit", "Ausdruck Geometrie und &Festigkeit",
         [] { Report(3); }, QKeySequence(Qt::CTRL | Qt::Key_R));
-    Add(view, "mi_viewprintNiemannDin", "Ausdruck Festigkeit &Niemann / DIN 3996", [] { Report(2); });
+    Add(view, "mi_viewprintNiemannDin", "Ausdruck Festigkeit &Niemann / DIN 3996",
+        [] { Report(2); });
     Add(view, "mi_viewprintDIN39961998", "Ausdruck DIN 3996:&1998", [] { Report(5); });
     Add(view, "mi_viewprintDIN39962012", "Ausdruck DIN 3996:&2012", [] { Report(6); });
     Add(view, "mi_viewausdruckauszug", "Aus&zug Niemann", [] { Step(PrintNiemannExcerpt); });
     Add(view, "mi_olePrintoutExcel", "Ausdruck nach &Tabellenkalkulation",
         [] { Step([] { ReportToSpreadsheet(3); }); });
     view->addSeparator();
-    Add(view, "mi_viewMessages", "Berechnungs&meldungen", [] { Step(ShowCalculationMessages); },
+    Add(
+        view, "mi_viewMessages", "Berechnungs&meldungen", [] { Step(ShowCalculationMessages); },
         QKeySequence(Qt::CTRL | Qt::Key_M));
-    Add(view, "mi_viewzeichnung", "&Zeichnung neu", [] { DrawCurrentView(); }, QKeySequence(Qt::Key_F5));
+    Add(
+        view, "mi_viewzeichnung", "&Zeichnung neu", [] { DrawCurrentView(); },
+        QKeySequence(Qt::Key_F5));
 
     QMenu* cad = menu("mi_cad", "&CAD");
-    Add(cad, "mi_cadDxf", "Ansicht als &DXF...", [this] { mi_cadWriteClick(kCadDxf); },
+    Add(
+        cad, "mi_cadDxf", "Ansicht als &DXF...", [this] { mi_cadWriteClick(kCadDxf); },
         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
     Add(cad, "mi_cadRecords", FromOem("Ansicht als &Zeichnungsdatens\x84tze (TXT)..."),
         [this] { mi_cadWriteClick(kCadTxt); });
@@ -170,15 +197,15 @@ void Thh::BuildMenus() {
         {1, "Deutsch"}, {2, "English"}, {7, "Română"}, {8, "Korean"}, {12, "Chinese"}};
     for (const auto& [number, caption] : languages) {
         const std::string name = "mi_language" + std::to_string(number);
-        MenuAction* a = Add(language, name.c_str(), QString::fromUtf8(caption), [number = number] {
-            languageNumber = number;
-        });
+        MenuAction* a = Add(language, name.c_str(), QString::fromUtf8(caption),
+                            [number = number] { languageNumber = number; });
         a->setCheckable(true);
         a->setChecked(languageNumber == number);
     }
 
     QMenu* help = menu("mi_help", "&Hilfe");
-    Add(help, "mi_helpText", "&Hilfetext", [] { ShowHelpText(1000, "", kHelpTextOnly); },
+    Add(
+        help, "mi_helpText", "&Hilfetext", [] { ShowHelpText(1000, "", kHelpTextOnly); },
         QKeySequence::HelpContents);
     Add(help, "mi_helpMessages", "&Berechnungsmeldungen", [] { Step(ShowCalculationMessages); });
     help->addSeparator();
@@ -190,8 +217,10 @@ std::vector<MenuAction*> Thh::MenuItems() const {
     std::vector<MenuAction*> out;
     std::function<void(QMenu*)> walk = [&](QMenu* m) {
         for (QAction* a : m->actions()) {
-            if (a->menu()) walk(a->menu());
-            else if (auto* item = dynamic_cast<MenuAction*>(a)) out.push_back(item);
+            if (a->menu())
+                walk(a->menu());
+            else if (auto* item = dynamic_cast<MenuAction*>(a))
+                out.push_back(item);
         }
     };
     for (QAction* a : menuBar()->actions())
@@ -234,9 +263,9 @@ void Thh::mi_helpSystemClick() {
     std::string summary = SystemSummaryText(startDirectory);
     for (char& c : summary)
         if (c == '/') c = '\n';
-    Ui().ShowMessage("System", "Version " + FileVersionText("") + "\n" + WindowsVersionText() + "\n" +
-                                   summary,
-                     MessageKind::Information);
+    Ui().ShowMessage(
+        "System", "Version " + FileVersionText("") + "\n" + WindowsVersionText() + "\n" + summary,
+        MessageKind::Information);
 }
 
 void Thh::mi_cadWriteClick(std::uint16_t code) {

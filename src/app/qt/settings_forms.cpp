@@ -100,16 +100,19 @@ Tconfig::Tconfig(QWidget* parent) : QDialog(parent) {
     for (const std::string& u : unitSystemNames) units << FromOem(u);
     ComboBox_units = Combo(general, "ComboBox_units", units, unitSystem);
     f->addRow("Einheiten", ComboBox_units);
-    ComboBox_dateFormat = Combo(general, "ComboBox_dateFormat",
-                                {"dd.mm.yyyy", "mm/dd/yyyy", "yyyy-mm-dd", "dd/mm/yyyy"},
-                                dateFormat - 1);
+    ComboBox_dateFormat =
+        Combo(general, "ComboBox_dateFormat",
+              {"dd.mm.yyyy", "mm/dd/yyyy", "yyyy-mm-dd", "dd/mm/yyyy"}, dateFormat - 1);
     f->addRow("Datum", ComboBox_dateFormat);
-    ComboBox_angleFormat = Combo(general, "ComboBox_angleFormat",
-                                 {"Grad dezimal", "Grad Minuten Sekunden"}, angleFormat == 1 ? 0 : 1);
+    ComboBox_angleFormat =
+        Combo(general, "ComboBox_angleFormat", {"Grad dezimal", "Grad Minuten Sekunden"},
+              angleFormat == 1 ? 0 : 1);
     f->addRow("Winkel", ComboBox_angleFormat);
-    CheckBox_plainAscii = Check(general, "CheckBox_plainAscii", "nur ASCII-Zeichen", codePageOption == 1);
+    CheckBox_plainAscii =
+        Check(general, "CheckBox_plainAscii", "nur ASCII-Zeichen", codePageOption == 1);
     f->addRow(CheckBox_plainAscii);
-    CheckBox_hideWarnings = Check(general, "CheckBox_hideWarnings", "Warnungen ausblenden", hideWarningsFlag);
+    CheckBox_hideWarnings =
+        Check(general, "CheckBox_hideWarnings", "Warnungen ausblenden", hideWarningsFlag);
     f->addRow(CheckBox_hideWarnings);
     CheckBox_archive = Check(general, "CheckBox_archive", "Archive Flag ?", archiveModeLockOption);
     f->addRow(CheckBox_archive);
@@ -126,18 +129,21 @@ Tconfig::Tconfig(QWidget* parent) : QDialog(parent) {
         destinations << FromOem(ReportDestinationName(code));
     ComboBox_textDevice = Combo(report, "ComboBox_textDevice", destinations, textDevice - 1);
     r->addRow("Text Device", ComboBox_textDevice);
-    CheckBox_askDestination = Check(report, "CheckBox_askDestination", "Text Device Window ?",
-                                    textDeviceWindow);
+    CheckBox_askDestination =
+        Check(report, "CheckBox_askDestination", "Text Device Window ?", textDeviceWindow);
     r->addRow(CheckBox_askDestination);
     tabs->addTab(report, "Ausdruck");
 
     auto* graphics = new QWidget(tabs);
     auto* g = new QFormLayout(graphics);
-    Edit_zoomFactor = RealBox(graphics, "Edit_zoomFactor", 1.01, 10, 2, static_cast<double>(ZoomFactor));
+    Edit_zoomFactor =
+        RealBox(graphics, "Edit_zoomFactor", 1.01, 10, 2, static_cast<double>(ZoomFactor));
     g->addRow("Zoomfaktor", Edit_zoomFactor);
-    Edit_panFactor = RealBox(graphics, "Edit_panFactor", 0.01, 1, 2, static_cast<double>(PanFactor));
+    Edit_panFactor =
+        RealBox(graphics, "Edit_panFactor", 0.01, 1, 2, static_cast<double>(PanFactor));
     g->addRow("Pan-Faktor", Edit_panFactor);
-    CheckBox_wheelZoom = Check(graphics, "CheckBox_wheelZoom", "Zoom mit dem Mausrad", WheelZoomSwitch != 0);
+    CheckBox_wheelZoom =
+        Check(graphics, "CheckBox_wheelZoom", "Zoom mit dem Mausrad", WheelZoomSwitch != 0);
     g->addRow(CheckBox_wheelZoom);
     CheckBox_colour = Check(graphics, "CheckBox_colour", "Farbgrafik", colourGraphics);
     g->addRow(CheckBox_colour);
@@ -147,7 +153,9 @@ Tconfig::Tconfig(QWidget* parent) : QDialog(parent) {
     ComboBox_cadText = Combo(graphics, "ComboBox_cadText", {"Codepage 850", "Windows", "ASCII"},
                              cadTextCharacterSet - 1);
     g->addRow("CAD Text Mode", ComboBox_cadText);
-    auto* reset = new QPushButton(FromOem("Farben zur\x81" "cksetzen"), graphics);
+    auto* reset = new QPushButton(FromOem("Farben zur\x81"
+                                          "cksetzen"),
+                                  graphics);
     reset->setObjectName("Button_resetColours");
     connect(reset, &QPushButton::clicked, this, [this] { Button_resetColoursClick(); });
     g->addRow(reset);
@@ -196,16 +204,19 @@ TForm_qub1conf::TForm_qub1conf(QWidget* parent) : QDialog(parent) {
     v->addWidget(tabs);
     auto* cad = new QWidget(tabs);
     auto* f = new QFormLayout(cad);
-    CheckBox_polyline = Check(cad, "CheckBox_polyline", "Polyline ?", CadOutputState.polylineOutputFlag != 0);
+    CheckBox_polyline =
+        Check(cad, "CheckBox_polyline", "Polyline ?", CadOutputState.polylineOutputFlag != 0);
     f->addRow(CheckBox_polyline);
     Edit_decimalsCad = IntBox(cad, "Edit_decimalsCad", 1, 32, CadOutputState.cadDecimals);
     f->addRow("Decimals DXF,TXT", Edit_decimalsCad);
     tabs->addTab(cad, "CAD");
     auto* tooth = new QWidget(tabs);
     auto* t = new QFormLayout(tooth);
-    Edit_toothFormX1 = RealBox(tooth, "Edit_toothFormX1", -5, 5, 4, static_cast<double>(cylGear.toothFormX[1]));
+    Edit_toothFormX1 =
+        RealBox(tooth, "Edit_toothFormX1", -5, 5, 4, static_cast<double>(cylGear.toothFormX[1]));
     t->addRow("x1", Edit_toothFormX1);
-    Edit_toothFormX2 = RealBox(tooth, "Edit_toothFormX2", -5, 5, 4, static_cast<double>(cylGear.toothFormX[2]));
+    Edit_toothFormX2 =
+        RealBox(tooth, "Edit_toothFormX2", -5, 5, 4, static_cast<double>(cylGear.toothFormX[2]));
     t->addRow("x2", Edit_toothFormX2);
     auto* reset = new QPushButton("Reset", tooth);
     reset->setObjectName("Button_resetToothForm");
@@ -237,7 +248,8 @@ void TForm_qub1conf::Button_okClick() {
 
 // ---- TForm_printconf ---------------------------------------------------------------------
 
-TForm_printconf::TForm_printconf(TFveldgra& window, QWidget* parent) : QDialog(parent), window_(window) {
+TForm_printconf::TForm_printconf(TFveldgra& window, QWidget* parent)
+    : QDialog(parent), window_(window) {
     setObjectName("TForm_printconf");
     setWindowTitle("Druckereinstellung");
     auto* v = new QVBoxLayout(this);
@@ -253,9 +265,11 @@ TForm_printconf::TForm_printconf(TFveldgra& window, QWidget* parent) : QDialog(p
     f->addRow("Ursprung y [mm]", Edit_originY);
     CheckBox_frame = Check(this, "CheckBox_frame", "Umrandung", graphicPrintoutBorder);
     f->addRow(CheckBox_frame);
-    CheckBox_screenBorder = Check(this, "CheckBox_screenBorder", "Rahmen der Bildschirmausgabe", printWord1 != 0);
+    CheckBox_screenBorder =
+        Check(this, "CheckBox_screenBorder", "Rahmen der Bildschirmausgabe", printWord1 != 0);
     f->addRow(CheckBox_screenBorder);
-    ComboBox_colourMode = Combo(this, "ComboBox_colourMode", {"mono", "color"}, windowsPrintMode == 1 ? 0 : 1);
+    ComboBox_colourMode =
+        Combo(this, "ComboBox_colourMode", {"mono", "color"}, windowsPrintMode == 1 ? 0 : 1);
     f->addRow("Windows-Druckmodus", ComboBox_colourMode);
     CheckBox_restoreLimit = Check(this, "CheckBox_restoreLimit", "ganze Zeichnung", false);
     f->addRow(CheckBox_restoreLimit);
@@ -314,7 +328,11 @@ void TForm_printconf::Button_printClick() {
 
 void TForm_printconf::Button_pdfClick() {
     PrepareView();
-    auto chosen = Ui().SaveFileName("PDF", EnsureTrailingBackslash(userDirectory) + (currentFileName.empty() ? std::string("drawing") : currentFileName) + ".pdf", "PDF|*.pdf");
+    auto chosen = Ui().SaveFileName(
+        "PDF",
+        EnsureTrailingBackslash(userDirectory) +
+            (currentFileName.empty() ? std::string("drawing") : currentFileName) + ".pdf",
+        "PDF|*.pdf");
     if (!chosen) return;
     if (!PrintGraphicsWindowToPdf(window_, *chosen))
         Ui().ShowMessage("", *chosen + " cannot be written", MessageKind::Error);

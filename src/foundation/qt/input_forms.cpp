@@ -57,7 +57,8 @@ void HelpDialog::AddButtonRow(bool withCancel) {
 std::optional<int> RunChoiceDialog(const std::string& prompt, const std::vector<std::string>& items,
                                    int preselected) {
     if (items.empty()) return std::nullopt;
-    const int start = preselected >= 0 && preselected < static_cast<int>(items.size()) ? preselected : 0;
+    const int start =
+        preselected >= 0 && preselected < static_cast<int>(items.size()) ? preselected : 0;
     HelpDialog d(DialogParent(), "Auswahl");
     auto* v = static_cast<QVBoxLayout*>(d.layout());
     auto* label = new QLabel(FromOem(prompt), &d);

@@ -40,12 +40,15 @@ void MessageWindow::ShowText(const QString& text) {
     const QFontMetrics fm(font());
     int w = fm.horizontalAdvance(text_) + kMargin;
     const int h = fm.height() + kMargin;
-    if (!windowTitle().isEmpty()) w = std::max(w, fm.horizontalAdvance(windowTitle()) + kMargin + 60);
+    if (!windowTitle().isEmpty())
+        w = std::max(w, fm.horizontalAdvance(windowTitle()) + kMargin + 60);
     if (w > width() || h > height() || !isVisible()) {
         resize(std::max(w, width()), std::max(h, height()));
         QRect ref;
-        if (QWidget* m = DialogParent()) ref = m->window()->geometry();
-        else if (const QScreen* s = QGuiApplication::primaryScreen()) ref = s->geometry();
+        if (QWidget* m = DialogParent())
+            ref = m->window()->geometry();
+        else if (const QScreen* s = QGuiApplication::primaryScreen())
+            ref = s->geometry();
         move(ref.left() + (ref.width() - width()) / 2, ref.top() + (ref.height() - height()) / 2);
         show();
     }

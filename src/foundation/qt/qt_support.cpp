@@ -33,8 +33,10 @@ QString QtFileFilter(const std::string& filter) {
     QStringList out;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         const QString label = parts[i].trimmed(), pattern = parts[i + 1].trimmed();
-        if (label.isEmpty() || label == pattern) out << pattern;
-        else out << label + " (" + pattern + ")";
+        if (label.isEmpty() || label == pattern)
+            out << pattern;
+        else
+            out << label + " (" + pattern + ")";
     }
     if (parts.size() % 2 == 1 && !parts.back().trimmed().isEmpty()) out << parts.back().trimmed();
     return out.join(";;");

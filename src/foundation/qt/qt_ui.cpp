@@ -111,8 +111,10 @@ std::optional<std::string> QtUi::FolderName(const std::string& title, const std:
 void QtUi::SetBusy(bool busy) {
     if (busy == busy_) return;
     busy_ = busy;
-    if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
-    else QApplication::restoreOverrideCursor();
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
 }
 
 void QtUi::ShowProgress(const std::string& text, int percent) {

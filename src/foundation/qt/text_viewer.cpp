@@ -62,18 +62,20 @@ TForm_showtextfile::TForm_showtextfile(const std::string& path, const std::strin
     file->setObjectName("mi_Datei");
     connect(AddItem(file, "mi_dateiExportNotepad", "Export &Notepad"), &QAction::triggered, this,
             [this] { mi_dateiExportNotepadClick(); });
-    connect(AddItem(file, "mi_DateiDrucken", "&Drucken...", QKeySequence::Print), &QAction::triggered, this,
-            [this] { mi_DateiDruckenClick(); });
-    connect(AddItem(file, "mi_dateiPdf", "Als &PDF speichern...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)), &QAction::triggered, this,
-            [this] { mi_dateiPdfClick(); });
-    connect(AddItem(file, "mi_dateiBeenden", "&Beenden       ", QKeySequence::Close), &QAction::triggered, this,
-            &QWidget::close);
+    connect(AddItem(file, "mi_DateiDrucken", "&Drucken...", QKeySequence::Print),
+            &QAction::triggered, this, [this] { mi_DateiDruckenClick(); });
+    connect(AddItem(file, "mi_dateiPdf", "Als &PDF speichern...",
+                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)),
+            &QAction::triggered, this, [this] { mi_dateiPdfClick(); });
+    connect(AddItem(file, "mi_dateiBeenden", "&Beenden       ", QKeySequence::Close),
+            &QAction::triggered, this, &QWidget::close);
     QMenu* edit = menuBar()->addMenu("&Bearbeiten");
     edit->setObjectName("mi_Edit");
-    connect(AddItem(edit, "mi_EditMarkAll", FromOem("Alles aus&w\x84hlen"), QKeySequence::SelectAll), &QAction::triggered,
-            Memo1, &QPlainTextEdit::selectAll);
-    connect(AddItem(edit, "mi_EditCopy", "Kopieren", QKeySequence::Copy), &QAction::triggered, Memo1,
-            &QPlainTextEdit::copy);
+    connect(
+        AddItem(edit, "mi_EditMarkAll", FromOem("Alles aus&w\x84hlen"), QKeySequence::SelectAll),
+        &QAction::triggered, Memo1, &QPlainTextEdit::selectAll);
+    connect(AddItem(edit, "mi_EditCopy", "Kopieren", QKeySequence::Copy), &QAction::triggered,
+            Memo1, &QPlainTextEdit::copy);
 
     if (ReadTextFileLines(path, lines_)) {
         QStringList shown;
@@ -83,8 +85,10 @@ TForm_showtextfile::TForm_showtextfile(const std::string& path, const std::strin
         Ui().ShowMessage("", path + " not found !", MessageKind::Information);
     }
     setWindowTitle(FromOem(productName + "    " + (title.empty() ? path : title)));
-    if (viewerBounds.width() > 0 && viewerBounds.height() > 0) setGeometry(viewerBounds);
-    else resize(std::max<int>(textWindowWidth, 300), std::max<int>(textWindowHeight, 200));
+    if (viewerBounds.width() > 0 && viewerBounds.height() > 0)
+        setGeometry(viewerBounds);
+    else
+        resize(std::max<int>(textWindowWidth, 300), std::max<int>(textWindowHeight, 200));
 }
 
 TForm_showtextfile::~TForm_showtextfile() = default;

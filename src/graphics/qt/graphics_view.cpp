@@ -91,7 +91,8 @@ GraphicsView::GraphicsView(TFveldgra& window, QWidget* parent)
 
 GraphicsView::~GraphicsView() {
     if (window_.canvas == live_.get()) window_.canvas = nullptr;
-    if (auto* w = dynamic_cast<QtGraphicsWindow*>(&window_); w && w->view == this) w->view = nullptr;
+    if (auto* w = dynamic_cast<QtGraphicsWindow*>(&window_); w && w->view == this)
+        w->view = nullptr;
 }
 
 void GraphicsView::Render() {
@@ -139,8 +140,10 @@ void GraphicsView::mouseDoubleClickEvent(QMouseEvent*) { window_.FormDblClick();
 
 void GraphicsView::wheelEvent(QWheelEvent* e) {
     const int delta = e->angleDelta().y();
-    if (delta < 0) window_.FormMouseWheelDown();
-    else if (delta > 0) window_.FormMouseWheelUp();
+    if (delta < 0)
+        window_.FormMouseWheelDown();
+    else if (delta > 0)
+        window_.FormMouseWheelUp();
     window_.FormMouseWheel(delta);
 }
 

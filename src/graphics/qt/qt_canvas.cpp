@@ -26,7 +26,8 @@ double DeviceAngle(QPointF centre, DevicePoint p) {
 
 }  // namespace
 
-QtCanvas::QtCanvas(QPainter& painter) : p_(painter), pen_(Qt::white), brush_(Qt::white), font_(Qt::white) {
+QtCanvas::QtCanvas(QPainter& painter)
+    : p_(painter), pen_(Qt::white), brush_(Qt::white), font_(Qt::white) {
     ApplyPen();
 }
 
@@ -87,7 +88,8 @@ void QtCanvas::Arc(DevicePoint corner1, DevicePoint corner2, DevicePoint start, 
     const double a1 = DeviceAngle(centre, start);
     double span = DeviceAngle(centre, end) - a1;
     while (span <= 0) span += 360.0;  // equal radials: the full circle
-    p_.drawArc(box, static_cast<int>(std::lround(a1 * 16)), static_cast<int>(std::lround(span * 16)));
+    p_.drawArc(box, static_cast<int>(std::lround(a1 * 16)),
+               static_cast<int>(std::lround(span * 16)));
 }
 
 void QtCanvas::Polygon(const std::array<DevicePoint, 4>& points, bool blackBrush) {

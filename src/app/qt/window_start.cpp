@@ -41,6 +41,9 @@ int RunWindow(const CommandLine& cl, const std::string& notice) {
             const std::filesystem::path p = std::filesystem::absolute(cl.file, ec);
             dataDirectory = p.parent_path().string();
             AddRecentFile(p.string());
+        } else {
+            // No data file is open: saving asks for a name.
+            currentFileName.clear();
         }
         modifiedFlag = false;
         window.UpdateRecentFiles();

@@ -324,3 +324,18 @@ TEST_F(MainWindowTest, DemoReportWorkbookHoldsLabelsSymbolsUnitsAndNumbers) {
 
 }  // namespace
 }  // namespace veldrim
+
+namespace veldrim {
+namespace {
+
+TEST_F(MainWindowTest, WheelGoesToTheSiblingProgramsFile) {
+    const std::string qub = dir / "rad.qub";
+    test::ModalDriver driver([&](QWidget* w) { return AnswerFileDialog(w, qub); });
+    window->Item("mi_fileExportWheel")->trigger();
+    ASSERT_TRUE(fs::exists(qub));
+    EXPECT_GT(fs::file_size(qub), 100u);
+    EXPECT_EQ(dataFileExtension, "qb3") << "the user's data set keeps its extension";
+}
+
+}  // namespace
+}  // namespace veldrim

@@ -26,6 +26,7 @@
 #include "reports/calc_report.h"
 #include "reports/edi_file.h"
 #include "reports/report_excerpt.h"
+#include "reports/sibling_file.h"
 #include "reports/spreadsheet.h"
 
 namespace veldrim {
@@ -111,6 +112,12 @@ void Thh::BuildMenus() {
     Add(file, "mi_fileSaveAs", "Speichern &unter...", [] { SaveDataSetAs(); });
     file->addSeparator();
     Add(file, "mi_fileExportEdi", "&Export EDI...", [] { Step(ExportEdi); });
+    Add(file, "mi_fileExportWormRadial", "Export Schnecke &radial (Stirnrad)...",
+        [] { Step([] { ExportWormToSiblingFile(1); }); });
+    Add(file, "mi_fileExportWormAxial", "Export Schnecke &axial (Stirnrad)...",
+        [] { Step([] { ExportWormToSiblingFile(2); }); });
+    Add(file, "mi_fileExportWheel", "Export &Rad (Stirnrad)...",
+        [] { Step(ExportWheelToSiblingFile); });
     Add(file, "mi_fileToSpreadsheet", "Datei nach &Tabellenkalkulation",
         [] { Step([] { FileToSpreadsheet(currentFileName); }); });
     file->addSeparator();

@@ -11,6 +11,8 @@
 #include "app/config_file.h"
 #include "app/main_commands.h"
 #include "app/qt/settings_forms.h"
+#include "calc/design.h"
+#include "calc/hardness.h"
 #include "calc/worm_geometry.h"
 #include "foundation/files.h"
 #include "foundation/form_placement.h"
@@ -42,6 +44,14 @@ namespace {
 void Step(const std::function<void()>& f) {
     cancelFlag = false;
     f();
+}
+
+// A command that changes the data set: the data count as changed unless it
+// was cancelled.
+void ChangingStep(const std::function<void()>& f) {
+    Step(f);
+    if (!cancelFlag) modifiedFlag = true;
+    cancelFlag = false;
 }
 
 // The report of a mode, when the cancel flag allows it.
@@ -156,7 +166,15 @@ void Thh::BuildMenus() {
     QMenu* calc = menu("mi_calc", "&Berechnung");
     Add(
         calc, "mi_calcRun", "&Neu berechnen", [] { Recalculate(); }, QKeySequence(Qt::Key_F9));
+    Add(calc, "mi_calcPreDimension", "&Vordimensionierung...", [] { ChangingStep(PreDimension); });
+    Add(calc, "mi_calcDesignGeometry", "&Geometrie Auslegung...",
+        [] { ChangingStep(DesignGeometry); });
+    Add(calc, "mi_calcRecalcGeometry", "Geometrie &Nachrechnung...",
+        [] { ChangingStep(RecalcGeometry); });
     Add(calc, "mi_calcDesign", "&Auslegung aus Steigungswinkel", [] { DesignCommand(); });
+    calc->addSeparator();
+    Add(calc, "mi_calcHardness", FromOem("&H\x84rteumrechnung..."),
+        [] { Step([] { ConvertHardnessDialog(7000); }); });
 
     QMenu* view = menu("mi_view", "&Ansicht");
     Add(view, "mi_viewausdruckgeometrie", "Ausdruck &Geometrie", [] { Report(1); });

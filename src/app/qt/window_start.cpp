@@ -10,6 +10,7 @@
 #include "app/main_commands.h"
 #include "app/qt/main_window.h"
 #include "app/startup.h"
+#include "calc/design.h"
 #include "foundation/message_boxes.h"
 #include "foundation/program_state.h"
 #include "foundation/qt/qt_support.h"
@@ -36,6 +37,8 @@ int RunWindow(const CommandLine& cl, const std::string& notice) {
         Thh window;
         SetMainWidget(&window);
         SetGraphicsWindow(&window);
+        // A design step ends with the view of the window.
+        designResultView = &DrawCurrentView;
         if (!cl.file.empty()) {
             std::error_code ec;
             const std::filesystem::path p = std::filesystem::absolute(cl.file, ec);

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "foundation/qt/core_forms.h"
 #include "foundation/qt/input_forms.h"
 #include "foundation/qt/message_window.h"
 #include "foundation/qt/qt_support.h"
@@ -164,6 +165,16 @@ std::optional<MessageExplanation> QtUi::ShowMessageExplanation(const MessageExpl
     Thelperr form(DialogParent(), shown);
     form.exec();
     return form.result;
+}
+
+bool QtUi::ShowOnlineForm(OnlineForm& form) { return RunOnlineForm(form); }
+
+bool QtUi::ShowOperatingDataForm(OperatingDataFormState& state, OperatingDataFormHandler& handler) {
+    return RunOperatingDataForm(state, handler);
+}
+
+bool QtUi::ShowMaterialForm(MaterialFormState& state, MaterialFormHandler& handler) {
+    return RunMaterialForm(state, handler);
 }
 
 }  // namespace veldrim

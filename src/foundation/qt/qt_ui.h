@@ -43,6 +43,10 @@ public:
     bool IsBatch() const override { return false; }
     std::optional<MessageExplanation> ShowMessageExplanation(
         const MessageExplanation& shown) override;
+    bool ShowOnlineForm(OnlineForm& form) override;
+    bool ShowOperatingDataForm(OperatingDataFormState& state,
+                               OperatingDataFormHandler& handler) override;
+    bool ShowMaterialForm(MaterialFormState& state, MaterialFormHandler& handler) override;
 
     // The engine's message window and progress bar window (nullptr while hidden).
     MessageWindow* messageWindow() const { return message_.get(); }

@@ -70,7 +70,9 @@ public:
         s.text[kEditP1] = s.text[kEditN1] + "0";
     }
     void ChoiceChanged(OperatingDataFormState& s) override { choices.push_back(s.derived); }
-    void DefaultClicked(OperatingDataFormState& s, int edit) override { s.text[static_cast<std::size_t>(edit)] = "1.25"; }
+    void DefaultClicked(OperatingDataFormState& s, int edit) override {
+        s.text[static_cast<std::size_t>(edit)] = "1.25";
+    }
     bool OkClicked(OperatingDataFormState& s) override { return !s.text[kEditN1].empty(); }
     void CalcClicked(OperatingDataFormState&) override {}
     void UnitsClicked(OperatingDataFormState&) override {}

@@ -164,7 +164,8 @@ public:
             auto* def = Button(this, "Button_default", s.defaultButton);
             def->setObjectName(QString("Button_default%1").arg(e));
             grid->addWidget(def, r, 2);
-            connect(def, &QPushButton::clicked, this, [this, e] { Act([&] { h_.DefaultClicked(s_, e); }); });
+            connect(def, &QPushButton::clicked, this,
+                    [this, e] { Act([&] { h_.DefaultClicked(s_, e); }); });
         }
         // Speed, torque and power of the worm and of the wheel side.
         worm_ = new QLabel(this);
@@ -213,8 +214,10 @@ public:
         v->addLayout(row);
         connect(ok, &QPushButton::clicked, this, [this] {
             Store();
-            if (h_.OkClicked(s_)) accept();
-            else Show();
+            if (h_.OkClicked(s_))
+                accept();
+            else
+                Show();
         });
         connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
         connect(calc, &QPushButton::clicked, this, [this] { Act([&] { h_.CalcClicked(s_); }); });
@@ -239,10 +242,12 @@ private:
         grid->addWidget(edits_[e], row, column);
         // Typing only: a text the handler writes does not count.
         if (e >= kEditN1)
-            connect(edits_[e], &QLineEdit::textEdited, this, [this, e] { Act([&] { h_.EditChanged(s_, e); }); });
+            connect(edits_[e], &QLineEdit::textEdited, this,
+                    [this, e] { Act([&] { h_.EditChanged(s_, e); }); });
     }
     void Store() {
-        for (int e = 0; e < kOperatingDataEdits; ++e) s_.text[static_cast<std::size_t>(e)] = ToOem(edits_[e]->text());
+        for (int e = 0; e < kOperatingDataEdits; ++e)
+            s_.text[static_cast<std::size_t>(e)] = ToOem(edits_[e]->text());
     }
     template <class F>
     void Act(F f) {
@@ -292,7 +297,8 @@ private:
 
 class MaterialDialog : public QDialog {
 public:
-    MaterialDialog(MaterialFormState& s, MaterialFormHandler& h) : QDialog(DialogParent()), s_(s), h_(h) {
+    MaterialDialog(MaterialFormState& s, MaterialFormHandler& h)
+        : QDialog(DialogParent()), s_(s), h_(h) {
         setObjectName("TForm_vovuzi");
         setWindowTitle(FromOem(s.caption));
         auto* v = new QVBoxLayout(this);

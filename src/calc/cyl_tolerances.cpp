@@ -40,9 +40,9 @@ Real DinFHBeta(int q, Real b) {
 }  // namespace
 
 Real RoundTolerance(Real v) {
-    if (v < 5.0L) return std::nearbyint(v * 10.0L) / 10.0L;
-    if (v <= 10.0L) return std::nearbyint(v * 2.0L) / 2.0L;
-    return std::nearbyint(v);
+    if (v < 5.0L) return std::rint(v * 10.0L) / 10.0L;
+    if (v <= 10.0L) return std::rint(v * 2.0L) / 2.0L;
+    return std::rint(v);
 }
 
 void CylIsoTolerances(int i) {

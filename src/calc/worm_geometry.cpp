@@ -163,8 +163,8 @@ void AnglesPitchesContact(const GearPairRecord& g, WormGearRecord& w) {
 // Steps 21 to 25: widths, cut diameter, throat radius, tooth thickness, lengths.
 void WidthsAndLengths(const GearPairRecord& g, WormGearRecord& w) {
     const Real z2 = g.z[2];
-    w.bRec[1] = std::nearbyint(2.5L * w.mx * CheckedSqrt("Fatal  : xz2", z2 + 1));
-    w.bRec[2] = std::nearbyint(2 * w.mt[2] * CheckedSqrt("Fatal  : q", w.q + 1));
+    w.bRec[1] = std::rint(2.5L * w.mx * CheckedSqrt("Fatal  : xz2", z2 + 1));
+    w.bRec[2] = std::rint(2 * w.mt[2] * CheckedSqrt("Fatal  : q", w.q + 1));
     if (w.b[2] == 0) w.b[2] = w.bRec[2];
     w.b2Eff = w.b[2];
     if (w.a <= w.de2 / 2) {

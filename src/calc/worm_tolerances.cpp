@@ -162,8 +162,8 @@ void Deviations(WormGearRecord& w, int i, Real mMean) {
 }  // namespace
 
 Real RoundDeviation(Real v) {
-    if (v >= 10) return std::nearbyint(v + 0.0001L);
-    return std::nearbyint(2 * (v + 0.0001L)) / 2;
+    if (v >= 10) return std::rint(v + 0.0001L);
+    return std::rint(2 * (v + 0.0001L)) / 2;
 }
 
 void CalcWormTolerances() {

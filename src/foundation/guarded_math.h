@@ -50,7 +50,8 @@ Real CheckedDiv(std::string_view label, Real a, Real b);
 // t > 3000 giving 1E3000 and t < -3000 giving 0. A negative base works with
 // its absolute value and adds label + " (pow)". Never inf or NaN.
 Real CheckedPower(std::string_view label, Real base, Real exponent);
-// Inverse of Involute by bisection on -1.57 .. 1.57; no solution gives 0 and
+// Inverse of Involute on -1.57 .. 1.57, to the precision of Real; an
+// argument beyond the involute of 1.57 (or NaN) gives 0 and
 // "Error: ArcInv in unit math".
 Real ArcInvolute(Real v);
 

@@ -190,6 +190,7 @@ void AppendFrom(const std::string& sourceIn, std::function<bool()> condition) {
             v.memo = f.type == 'M' ? BinaryMemoRef(n) : 0;
         }
         const bool deleted = src->binaryRecord && src->binaryRecord[0] != 0;
+        DecodeWholeRecord(*src);
         std::vector<uint8_t> whole(src->binaryRecord, src->binaryRecord + src->binaryRecordSize);
         CurrentArea = target;
         if (structure == 2) {
@@ -200,6 +201,7 @@ void AppendFrom(const std::string& sourceIn, std::function<bool()> condition) {
                                            static_cast<uint8_t>(from));
         } else {
             std::memcpy(to->binaryRecord, whole.data(), std::min<std::size_t>(whole.size(), to->binaryRecordSize));
+            MarkBinaryRecordCurrent(*to);
             if (structure == 1)
                 for (std::size_t i = 0; i < to->fields.size(); ++i)
                     if (to->fields[i].type == 'M')

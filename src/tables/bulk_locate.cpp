@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "tables/bulk_io.h"
+#include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"
 #include "tables/navigation.h"
@@ -113,6 +114,7 @@ bool Matches(std::string text) {
 
 void LocateScan(int32_t fromRec, uint8_t fieldNo, bool first) {
     TWorkArea* a = CurrentWorkArea();
+    FlushRecordBlocks(*a);
     if (first) {
         if (!locate.exact) locate.value = TrimRightStr(locate.value);
         if (!locate.caseSensitive) locate.value = UpperWin1252(locate.value);

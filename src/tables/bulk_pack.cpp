@@ -20,6 +20,7 @@ uint16_t ReopenExclusive(bool exclusive) {
     if (!a || a->isVirtual) return 6;
     if (a->exclusive && !a->reopenedExclusive) return 5;
     if (a->exclusive == exclusive) return 0;
+    FlushRecordBlocks(*a);
     {
         QuietEngineErrors quiet;
         CommitDbfHeader(*a);
@@ -54,6 +55,8 @@ bool Pack() {
     ErrorState.lastErrorCode = 0;
     if (NoDbfOpen("Pack")) return false;
     TWorkArea* a = CurrentWorkArea();
+    FlushRecordBlocks(*a);
+    if (ErrorState.lastErrorCode != 0) return false;
     RefreshRecCount();
     if (a->recordCount == 0 && !a->isVirtual) return true;
     const bool wasShared = !a->exclusive;

@@ -58,6 +58,7 @@ std::string Peek(uint8_t fieldNo, int32_t recNo) {
         return {};
     }
     if (recNo < 1 || recNo > a->recordCount || fieldNo > a->fieldCount) return {};
+    FlushRecordBlocks(*a);
     const std::size_t len = fieldNo == 0 ? 1 : a->fields[fieldNo - 1].length;
     const std::size_t offset = fieldNo == 0 ? 0 : a->fields[fieldNo - 1].offset;
     if (!cache.block.empty() && cache.alias != a->alias) cache = PeekCache{};
@@ -109,6 +110,7 @@ void Poke(const std::string& s, uint8_t fieldNo, int32_t recNo) {
     }
     RefreshRecCount();
     if (recNo < 1 || recNo > a->recordCount || fieldNo > a->fieldCount) return;
+    FlushRecordBlocks(*a);
     const std::size_t len = fieldNo == 0 ? 1 : std::min<std::size_t>(s.size(), a->fields[fieldNo - 1].length);
     const std::size_t offset = fieldNo == 0 ? 0 : a->fields[fieldNo - 1].offset;
     const off_t off = a->headerLength + static_cast<off_t>(recNo - 1) * a->recordLength + static_cast<off_t>(offset);

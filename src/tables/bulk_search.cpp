@@ -21,6 +21,7 @@ void Search(const std::string& valueIn, uint8_t& fieldNo, bool fromTop) {
     }
     const std::string value = UpperWin1252(TrimRightStr(valueIn));
     if (value.empty()) return;
+    FlushRecordBlocks(*a);
     const int wanted = fieldNo > a->fieldCount ? 0 : fieldNo;
     fieldNo = 0;
     RefreshRecCount();

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -142,6 +143,10 @@ void AbandonOpen(TWorkArea& area) {
     if (area.fd >= 0) CloseTableFile(area.fd);
     area.fd = -1;
     area.openState = kDbfClosed;
+    area.readAheadCount = 0;
+    area.readAhead = {};
+    area.pendingAppends = {};
+    area.directAppend = -1;
     area.recordBuffer.clear();
     area.recordBuffer.shrink_to_fit();
     area.fields.clear();
@@ -386,7 +391,9 @@ std::string MemoExtension(uint8_t version) {
 }
 
 int32_t RecordCountFromFileSize(const TWorkArea& area) {
-    if (area.fd < 0 || area.recordLength == 0) return area.recordCount;
+    // Collected appends are not on the file yet; the area holds the table
+    // alone, so its own count is the table's.
+    if (area.fd < 0 || area.recordLength == 0 || !area.pendingAppends.empty()) return area.recordCount;
     struct stat st{};
     if (::fstat(area.fd, &st) != 0) return area.recordCount;
     const int64_t n = (static_cast<int64_t>(st.st_size) - area.headerLength) / area.recordLength;
@@ -466,6 +473,98 @@ void TranslateRecords(bool toFile, bool oem, RecordHook hook, std::size_t size, 
     }
 }
 
+namespace {
+
+// Bytes of one read-ahead block and of the appends collected before a write.
+constexpr std::size_t kRecordBlockBytes = 65536;
+
+off_t RecordOffset(const TWorkArea& area, int32_t recNo) {
+    return static_cast<off_t>(area.headerLength) + static_cast<off_t>(recNo - 1) * area.recordLength;
+}
+
+int32_t RecordsPerBlock(const TWorkArea& area) {
+    return static_cast<int32_t>(std::max<std::size_t>(1, kRecordBlockBytes / area.recordLength));
+}
+
+// Records of the table that are on the file (the rest wait in the appends).
+int32_t RecordsOnFile(const TWorkArea& area) {
+    return area.pendingAppends.empty() ? area.recordCount : area.pendingFirst - 1;
+}
+
+// The file bytes of record recNo held in the area's blocks, nullptr when
+// neither block holds it.
+uint8_t* HeldRecord(TWorkArea& area, int32_t recNo) {
+    if (!area.pendingAppends.empty() && recNo >= area.pendingFirst) {
+        const std::size_t at = static_cast<std::size_t>(recNo - area.pendingFirst) * area.recordLength;
+        return at + area.recordLength <= area.pendingAppends.size() ? area.pendingAppends.data() + at : nullptr;
+    }
+    if (area.readAheadCount > 0 && recNo >= area.readAheadFirst && recNo < area.readAheadFirst + area.readAheadCount)
+        return area.readAhead.data() + static_cast<std::size_t>(recNo - area.readAheadFirst) * area.recordLength;
+    return nullptr;
+}
+
+// Reads the block of records around recNo: forward from it, or, when the
+// reader moves backwards from the block before, the block that ends at it.
+// False with errno (0 for a file shorter than its count) when not even
+// record recNo could be read.
+bool ReadRecordBlock(TWorkArea& area, int32_t recNo) {
+    const int32_t onFile = RecordsOnFile(area);
+    const int32_t per = RecordsPerBlock(area);
+    int32_t first = recNo;
+    if (area.readAheadCount > 0 && recNo == area.readAheadFirst - 1) first = std::max(1, recNo - per + 1);
+    const int32_t count = std::min(per, onFile - first + 1);
+    area.readAheadCount = 0;
+    if (count < 1) {
+        errno = 0;
+        return false;
+    }
+    area.readAhead.resize(static_cast<std::size_t>(count) * area.recordLength);
+    std::size_t got = 0;
+    const bool ok = ReadAt(area.fd, area.readAhead.data(), area.readAhead.size(), RecordOffset(area, first), &got);
+    const int32_t have = static_cast<int32_t>(got / area.recordLength);
+    if (!ok && errno != 0) return false;
+    if (first + have <= recNo) {
+        errno = 0;
+        return false;
+    }
+    area.readAheadFirst = first;
+    area.readAheadCount = have;
+    return true;
+}
+
+// Writes the collected appends; on failure the table keeps the records that
+// reached the file whole.
+bool WritePendingAppends(TWorkArea& area, int& err) {
+    if (area.pendingAppends.empty()) return true;
+    const int32_t before = area.pendingFirst - 1;
+    const auto collected = static_cast<int32_t>(area.pendingAppends.size() / area.recordLength);
+    errno = 0;
+    const bool ok = WriteAt(area.fd, area.pendingAppends.data(), area.pendingAppends.size(),
+                            RecordOffset(area, area.pendingFirst));
+    err = errno;
+    area.pendingAppends.clear();
+    if (!ok) {
+        area.recordCount = std::clamp(RecordCountFromFileSize(area), before, before + collected);
+        area.recordNumber = std::min(area.recordNumber, area.recordCount + 1);
+    }
+    return ok;
+}
+
+}  // namespace
+
+bool HoldsTableAlone(const TWorkArea& area) {
+    const int share = area.fileMode & 0x70;
+    return !area.isVirtual && area.fd >= 0 && !area.readOnly && (share == 0x10 || share == 0x30);
+}
+
+void FlushRecordBlocks(TWorkArea& area) {
+    area.readAheadCount = 0;
+    if (area.pendingAppends.empty() || area.fd < 0) return;
+    int err = 0;
+    if (!WritePendingAppends(area, err))
+        SetError(WriteErrorCode(area, err), "Datei:  " + area.fileName + " [Replace/Append/PutDbfRecord]");
+}
+
 void GetDbfRecord(TWorkArea& area, int32_t recNo) {
     if (recNo < 1 || recNo > area.recordCount) {
         SetError(212, "Ungültige Datensatznr. = "_cp850.data() + std::to_string(recNo) + " (" +
@@ -479,28 +578,43 @@ void GetDbfRecord(TWorkArea& area, int32_t recNo) {
         if (VirtualFileProc) VirtualFileProc(area);
         return;
     }
-    // Read beside the buffer: a short read leaves the current record whole.
-    static thread_local std::vector<uint8_t> buf;
-    buf.resize(area.recordLength);
-    const off_t off = static_cast<off_t>(area.headerLength) +
-                      static_cast<off_t>(recNo - 1) * area.recordLength;
-    std::size_t got = 0;
-    if (!ReadAt(area.fd, buf.data(), buf.size(), off, &got)) {
+    const auto readError = [&area](std::size_t got) {
         const uint16_t code = errno != 0 ? IoCodeOf(errno) : 213;
         if (got == 0 && code == 213) area.eof = true;
         SetError(code, "Datei:  " + area.fileName + "  [GetDbfRecord]");
-        return;
+    };
+    if (HoldsTableAlone(area)) {
+        // No other open of the file exists: the record comes from the
+        // area's blocks, a block at a time from the file.
+        const uint8_t* held = HeldRecord(area, recNo);
+        if (!held) {
+            if (!ReadRecordBlock(area, recNo)) {
+                readError(0);
+                return;
+            }
+            held = HeldRecord(area, recNo);
+        }
+        area.recordBuffer.assign(held, held + area.recordLength);
+    } else {
+        // Read beside the buffer: a short read leaves the current record whole.
+        static thread_local std::vector<uint8_t> buf;
+        buf.resize(area.recordLength);
+        std::size_t got = 0;
+        if (!ReadAt(area.fd, buf.data(), buf.size(), RecordOffset(area, recNo), &got)) {
+            readError(got);
+            return;
+        }
+        area.recordBuffer.assign(buf.begin(), buf.end());
     }
-    area.recordBuffer.assign(buf.begin(), buf.end());
     area.recordNumber = recNo;
     TranslateRecords(false, area.oemText, area.readHook, area.recordLength, area.recordLength,
                      area.recordBuffer.data());
 }
 
 void PutDbfRecord(TWorkArea& area, int32_t recNo) {
-    const std::string ctx = "Datei:  " + area.fileName + " [Replace/Append/PutDbfRecord]";
+    const auto context = [&area] { return "Datei:  " + area.fileName + " [Replace/Append/PutDbfRecord]"; };
     if (recNo < 1 || recNo > area.recordCount + 1) {
-        SetError(212, "Ungültige Datensatznr. = "_cp850.data() + std::to_string(recNo) + " " + ctx);
+        SetError(212, "Ungültige Datensatznr. = "_cp850.data() + std::to_string(recNo) + " " + context());
         return;
     }
     const bool append = recNo > area.recordCount;
@@ -510,20 +624,39 @@ void PutDbfRecord(TWorkArea& area, int32_t recNo) {
         if (VirtualFileProc) VirtualFileProc(area);
         return;
     }
-    const off_t off = static_cast<off_t>(area.headerLength) +
-                      static_cast<off_t>(recNo - 1) * area.recordLength;
     TranslateRecords(true, area.oemText, area.writeHook, area.recordLength, area.recordLength,
                      area.recordBuffer.data());
-    errno = 0;
-    const bool ok = WriteAt(area.fd, area.recordBuffer.data(), area.recordLength, off);
-    const int err = errno;
+    bool ok = true;
+    int err = 0;
+    const bool alone = HoldsTableAlone(area);
+    // Appends of a table held alone are collected and written a block at a
+    // time; closing, committing and every raw access write them. The first
+    // append of each block goes to the file at once, so a table that cannot
+    // grow says so at the append that finds it out.
+    if (alone && append && !WriteThrough && (!area.pendingAppends.empty() || recNo == area.directAppend + 1)) {
+        if (area.pendingAppends.empty()) area.pendingFirst = recNo;
+        area.pendingAppends.insert(area.pendingAppends.end(), area.recordBuffer.begin(),
+                                   area.recordBuffer.begin() + area.recordLength);
+    } else if (uint8_t* held = alone ? HeldRecord(area, recNo) : nullptr;
+               held && !area.pendingAppends.empty() && recNo >= area.pendingFirst) {
+        std::memcpy(held, area.recordBuffer.data(), area.recordLength);
+    } else {
+        if (alone && append) ok = WritePendingAppends(area, err);
+        if (ok) {
+            errno = 0;
+            ok = WriteAt(area.fd, area.recordBuffer.data(), area.recordLength, RecordOffset(area, recNo));
+            err = errno;
+        }
+        if (ok && held) std::memcpy(held, area.recordBuffer.data(), area.recordLength);
+        if (ok && alone && append) area.directAppend = recNo;
+    }
     TranslateRecords(false, area.oemText, area.readHook, area.recordLength, area.recordLength,
                      area.recordBuffer.data());
     if (!ok) {
-        SetError(WriteErrorCode(area, err), ctx);
+        SetError(WriteErrorCode(area, err), context());
         return;
     }
-    // The count grows only once the record is on disk.
+    // The count grows once the record is on the file or collected for it.
     if (append) {
         area.recordCount = recNo;
         area.recordNumber = recNo;
@@ -531,23 +664,31 @@ void PutDbfRecord(TWorkArea& area, int32_t recNo) {
     } else if (area.openState != kDbfAppended) {
         area.openState = kDbfChanged;
     }
+    if (area.pendingAppends.size() >= kRecordBlockBytes && !WritePendingAppends(area, err)) {
+        SetError(WriteErrorCode(area, err), context());
+        return;
+    }
     if (WriteThrough) ::fsync(area.fd);
 }
 
 void AppendDbfRecord(TWorkArea& area) { PutDbfRecord(area, area.recordCount + 1); }
 
 void SetRecDeleteFlag(TWorkArea& area, int32_t recNo) {
-    const std::string ctx = "Datei:  " + area.fileName + " [DeleteRec/RecallRec]";
+    const auto context = [&area] { return "Datei:  " + area.fileName + " [DeleteRec/RecallRec]"; };
     if (recNo < 1 || recNo > area.recordCount) {
-        SetError(212, "Ungültige Datensatznr. = "_cp850.data() + std::to_string(recNo) + " " + ctx);
+        SetError(212, "Ungültige Datensatznr. = "_cp850.data() + std::to_string(recNo) + " " + context());
         return;
     }
-    const off_t off = static_cast<off_t>(area.headerLength) +
-                      static_cast<off_t>(recNo - 1) * area.recordLength;
-    errno = 0;
-    if (!WriteAt(area.fd, area.recordBuffer.data(), 1, off)) {
-        SetError(WriteErrorCode(area, errno), ctx);
-        return;
+    uint8_t* held = HoldsTableAlone(area) ? HeldRecord(area, recNo) : nullptr;
+    if (held && !area.pendingAppends.empty() && recNo >= area.pendingFirst) {
+        held[0] = area.recordBuffer[0];
+    } else {
+        errno = 0;
+        if (!WriteAt(area.fd, area.recordBuffer.data(), 1, RecordOffset(area, recNo))) {
+            SetError(WriteErrorCode(area, errno), context());
+            return;
+        }
+        if (held) held[0] = area.recordBuffer[0];
     }
     if (area.openState != kDbfAppended) area.openState = kDbfChanged;
     if (WriteThrough) ::fsync(area.fd);
@@ -585,7 +726,13 @@ namespace {
 // from the file size, so that records another program appended since our
 // last look are not cut off.
 void WriteBack(TWorkArea& area) {
+    area.readAheadCount = 0;
     if (area.openState != kDbfChanged && area.openState != kDbfAppended) return;
+    int err = 0;
+    if (!WritePendingAppends(area, err)) {
+        ErrorState.lastErrorCode = WriteErrorCode(area, err);
+        return;
+    }
     if (!area.exclusive) area.recordCount = std::max(area.recordCount, RecordCountFromFileSize(area));
     QuietEngineErrors quiet;
     WriteDbfHeader(area);
@@ -610,6 +757,10 @@ void CloseDbf(TWorkArea& area) {
     CloseTableFile(area.fd);
     area.fd = -1;
     area.openState = kDbfClosed;
+    area.readAheadCount = 0;
+    area.readAhead = {};
+    area.pendingAppends = {};
+    area.directAppend = -1;
     area.recordBuffer.clear();
     area.fields.clear();
     if (code != 0) SetError(code, "Datei:  " + area.fileName + " [CloseDbf(" + area.fileName + ")]");
@@ -782,11 +933,9 @@ uint16_t SwapWord(uint16_t v) { return static_cast<uint16_t>((v << 8) | (v >> 8)
 // ---- binary record
 
 
-void RecordToBinary(const TWorkArea& area, uint8_t* binary) {
+void FieldToBinary(const TWorkArea& area, const TFieldEntry& f, uint8_t* binary, std::size_t pos) {
     const auto& raw = area.recordBuffer;
-    binary[0] = (!raw.empty() && raw[0] == '*') ? 1 : 0;
-    std::size_t pos = 1;
-    for (const auto& f : area.fields) {
+    {
         const bool inRecord = static_cast<std::size_t>(f.offset) + f.length <= raw.size();
         static const std::string blanks(0xFFFF, ' ');
         const std::string_view text = inRecord
@@ -846,6 +995,15 @@ void RecordToBinary(const TWorkArea& area, uint8_t* binary) {
             }
             default: break;
         }
+    }
+}
+
+void RecordToBinary(const TWorkArea& area, uint8_t* binary) {
+    const auto& raw = area.recordBuffer;
+    binary[0] = (!raw.empty() && raw[0] == '*') ? 1 : 0;
+    std::size_t pos = 1;
+    for (const auto& f : area.fields) {
+        FieldToBinary(area, f, binary, pos);
         pos += BinaryFieldSize(f);
     }
 }

@@ -39,10 +39,23 @@ std::string MemoExtension(uint8_t version);
 // bits 0..1, share in bits 4..6). Errors through SetError; on failure the
 // area holds no open file.
 void OpenDbf(TWorkArea& area, int mode);
+// Record input/output. A table that the area holds alone (HoldsTableAlone)
+// is read a block of records at a time, and its appends are collected and
+// written a block at a time; every other table reads and writes each record
+// at the file, so a record locked, or of a table opened shared, is always
+// the one on the file. Closing and committing write the collected appends
+// first, so a closed table is the same, byte for byte, either way.
 void GetDbfRecord(TWorkArea& area, int32_t recNo);
 void PutDbfRecord(TWorkArea& area, int32_t recNo);
 void AppendDbfRecord(TWorkArea& area);
 void SetRecDeleteFlag(TWorkArea& area, int32_t recNo);
+// Opened for writing with share mode deny-all: no other open of the file
+// (in this process or another) exists while the area keeps it open.
+bool HoldsTableAlone(const TWorkArea& area);
+// Writes the collected appends and forgets the read-ahead block. Every
+// access to the table file outside the record routines above (raw block
+// reads, Peek and Poke, Pack and Zap, reopening) calls it first.
+void FlushRecordBlocks(TWorkArea& area);
 void WriteDbfHeader(TWorkArea& area);
 void CommitDbfHeader(TWorkArea& area);
 void CloseDbf(TWorkArea& area);
@@ -62,6 +75,8 @@ std::vector<uint8_t> EmptyMemoFileBytes(const std::string& name, uint8_t version
 void TranslateRecords(bool toFile, bool oem, RecordHook hook, std::size_t size,
                       uint16_t recLen, uint8_t* buffer);
 void RecordToBinary(const TWorkArea& area, uint8_t* binary);
+// One field of the raw record into the binary record at byte pos.
+void FieldToBinary(const TWorkArea& area, const TFieldEntry& f, uint8_t* binary, std::size_t pos);
 void BinaryToRecord(TWorkArea& area, const uint8_t* binary);
 uint32_t SwapLong(uint32_t v);
 uint16_t SwapWord(uint16_t v);

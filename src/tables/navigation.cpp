@@ -74,7 +74,7 @@ bool ReadConvert(TWorkArea* a, int32_t n) {
     ErrorState.lastErrorCode = 0;
     GetDbfRecord(*a, n);
     if (ErrorState.lastErrorCode != 0) return false;
-    ConvertRecord();
+    NoteRawRecordChanged(*a);
     return true;
 }
 
@@ -199,6 +199,9 @@ void GoTop() {
     ErrorState.lastErrorCode = 0;
     if (NoDbfOpen("GoTop")) return;
     TWorkArea* a = CurrentWorkArea();
+    // A shared table may have grown since it was opened: records another
+    // program appended are there to be read, as SKIP and GoBottom see them.
+    RefreshRecCount();
     if (a->recordCount == 0) return;
     const bool idx = HasIndex();
     {
@@ -413,12 +416,14 @@ void GO(int32_t n) {
     if (NoDbfOpen("GO()")) return;
     TWorkArea* a = CurrentWorkArea();
     if (n > a->recordCount) RefreshRecCount();
-    const std::string text = "Ungültige Datensatznr. = "_cp850.data() + std::to_string(n) + " " +
-                             "Datenbank " + kQuote + a->fileName + kQuote + " [GO]";
+    const auto text = [a, n] {
+        return "Ungültige Datensatznr. = "_cp850.data() + std::to_string(n) + " " + "Datenbank " + kQuote +
+               a->fileName + kQuote + " [GO]";
+    };
     if (a->recordCount == 0) {
         a->bof = a->eof = true;
         ClearRecord();
-        SetError(212, text);
+        SetError(212, text());
         return;
     }
     a->bof = a->eof = false;
@@ -437,7 +442,7 @@ void GO(int32_t n) {
     }
     a->recordNumber = a->recordCount + 1;
     a->eof = true;
-    SetError(212, text);
+    SetError(212, text());
 }
 
 void Dbf4RawGo(int32_t n) {
@@ -559,7 +564,7 @@ void Append() {
         IndexBracket bracket(idx, true);
         AppendDbfRecord(*a);
         if (ErrorState.lastErrorCode != 0) return;
-        ConvertRecord();
+        NoteRawRecordChanged(*a);
         if (idx) Slot(IndexProcTable.appendNewKey);
     }
     a->eof = a->bof = false;
@@ -591,15 +596,17 @@ void Replace() {
             return;
         }
         bracket = std::make_unique<IndexBracket>(true, true);
+        DecodeWholeRecord(*a);
         std::memcpy(a->savedRecord.data(), a->binaryRecord, a->binaryRecordSize);
         if (!ReadConvert(a, a->recordNumber)) return;
         Slot(IndexProcTable.noteOldKeys);
         std::memcpy(a->binaryRecord, a->savedRecord.data(), a->binaryRecordSize);
+        MarkBinaryRecordCurrent(*a);
     }
     ConvertRecordBack();
     PutDbfRecord(*a, a->recordNumber);
     if (ErrorState.lastErrorCode != 0) return;
-    ConvertRecord();
+    NoteRawRecordChanged(*a);
     UpdatePeekCache(*a, a->recordNumber);
     if (maintain) Slot(IndexProcTable.replaceKeys);
     bracket.reset();

@@ -74,7 +74,7 @@ bool AliasInUse(const std::string& alias) {
 }
 
 TWorkArea* FieldArea(int n, const char* verb, bool zeroAllowed = false) {
-    if (NoDbfOpen(std::string(verb) + "()")) return nullptr;
+    if (!CurrentWorkArea() && NoDbfOpen(std::string(verb) + "()")) return nullptr;
     TWorkArea* a = CurrentWorkArea();
     if ((n < 1 && !(zeroAllowed && n == 0)) || n > a->fieldCount) {
         SetError(220, std::string("Ungültige Feldnr. ["_cp850) + verb + "(" + std::to_string(n) + ")]");
@@ -148,9 +148,9 @@ void Select(int n) {
 
 uint8_t SelectedArea() { return CurrentArea; }
 
-bool NoDbfOpen(const std::string& verb) {
+bool NoDbfOpen(std::string_view verb) {
     if (CurrentWorkArea()) return false;
-    SetError(215, std::string("Keine Datenbank (bzw.kein Arbeitsbereich) geöffnet. ["_cp850) + verb +
+    SetError(215, std::string("Keine Datenbank (bzw.kein Arbeitsbereich) geöffnet. ["_cp850) + std::string(verb) +
                       "]  WorkArea = " + std::to_string(CurrentArea));
     return true;
 }
@@ -354,12 +354,60 @@ int FieldDec(int n) {
     return a ? a->fields[n - 1].decimals : 0;
 }
 
+namespace {
+// The engine's own binary record follows the raw record field by field, when
+// a field is read; a caller's buffer is filled whole on every move, since
+// the caller reads it directly.
+bool DecodesLazily(const TWorkArea& a) { return a.binaryRecordOwned && !a.isVirtual && a.binaryRecord; }
+bool FieldStale(const TWorkArea& a, std::size_t i) {
+    return i < a.decodedStamp.size() && a.decodedStamp[i] != a.rawStamp;
+}
+}  // namespace
+
+void NoteRawRecordChanged(TWorkArea& a) {
+    if (a.isVirtual || !a.binaryRecord) return;
+    if (!DecodesLazily(a)) {
+        RecordToBinary(a, a.binaryRecord);
+        return;
+    }
+    a.binaryRecord[0] = (!a.recordBuffer.empty() && a.recordBuffer[0] == '*') ? 1 : 0;
+    a.decodedStamp.resize(a.fields.size(), 0);
+    if (++a.rawStamp == 0) {
+        std::fill(a.decodedStamp.begin(), a.decodedStamp.end(), 0u);
+        a.rawStamp = 1;
+    }
+}
+
+void DecodeWholeRecord(TWorkArea& a) {
+    if (!DecodesLazily(a)) return;
+    std::size_t pos = 1;
+    for (std::size_t i = 0; i < a.fields.size(); ++i) {
+        if (FieldStale(a, i)) {
+            FieldToBinary(a, a.fields[i], a.binaryRecord, pos);
+            a.decodedStamp[i] = a.rawStamp;
+        }
+        pos += BinaryFieldSize(a.fields[i]);
+    }
+}
+
+void MarkBinaryRecordCurrent(TWorkArea& a) {
+    std::fill(a.decodedStamp.begin(), a.decodedStamp.end(), a.rawStamp);
+}
+
 uint8_t* FieldAddress(int n) {
     TWorkArea* a = FieldArea(n, "FieldAddress", true);
     if (!a || !a->binaryRecord) return nullptr;
+    if (n == 0) {
+        DecodeWholeRecord(*a);
+        return a->binaryRecord;
+    }
     std::size_t pos = 1;
-    if (n == 0) return a->binaryRecord;
     for (int i = 0; i < n - 1; ++i) pos += BinaryFieldSize(a->fields[i]);
+    const auto index = static_cast<std::size_t>(n - 1);
+    if (DecodesLazily(*a) && FieldStale(*a, index)) {
+        FieldToBinary(*a, a->fields[index], a->binaryRecord, pos);
+        a->decodedStamp[index] = a->rawStamp;
+    }
     return a->binaryRecord + pos;
 }
 
@@ -417,17 +465,21 @@ void ClearRecord() {
         return;
     }
     a->recordBuffer.assign(a->recordLength, ' ');
-    if (a->binaryRecord) RecordToBinary(*a, a->binaryRecord);
+    NoteRawRecordChanged(*a);
 }
 
 void ConvertRecord() {
     TWorkArea* a = CurrentWorkArea();
-    if (a && !a->isVirtual && a->binaryRecord) RecordToBinary(*a, a->binaryRecord);
+    if (!a) return;
+    NoteRawRecordChanged(*a);
+    DecodeWholeRecord(*a);
 }
 
 void ConvertRecordBack() {
     TWorkArea* a = CurrentWorkArea();
-    if (a && !a->isVirtual && a->binaryRecord) BinaryToRecord(*a, a->binaryRecord);
+    if (!a || a->isVirtual || !a->binaryRecord) return;
+    DecodeWholeRecord(*a);
+    BinaryToRecord(*a, a->binaryRecord);
 }
 
 bool IsWideInteger(const TFieldEntry& f) {

@@ -37,6 +37,7 @@
 #include <functional>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tables/proc_tables.h"
@@ -110,6 +111,20 @@ struct TWorkArea {
     std::vector<uint8_t> savedRecord;  // second binary buffer used by Replace
     bool exclusive = false;            // open exclusively: no operating-system locks
     bool reopenedExclusive = false;    // exclusive through ReopenExclusive, not USE
+    // Record blocks of a table that this area holds alone (opened for writing
+    // and deny-all, so no other open of the file exists). Kept in the file's
+    // form (code page and hooks not applied); see dbf_file.h.
+    std::vector<uint8_t> readAhead;    // records readAheadFirst .. + readAheadCount - 1
+    int32_t readAheadFirst = 0;
+    int32_t readAheadCount = 0;
+    std::vector<uint8_t> pendingAppends;  // appended records not yet written, from pendingFirst
+    int32_t pendingFirst = 0;
+    int32_t directAppend = -1;         // the last append written at once (it opens a block)
+    // The engine's own binary record is decoded field by field when a field
+    // is read: field i is current while decodedStamp[i] == rawStamp, and
+    // every new raw record raises rawStamp.
+    uint32_t rawStamp = 1;
+    std::vector<uint32_t> decodedStamp;
 };
 
 // The table of work areas (index 0 unused) and the current-area number.
@@ -132,7 +147,7 @@ inline TWorkArea* CurrentWorkArea() { return WorkAreas[CurrentArea]; }
 void Select(int n);
 uint8_t SelectedArea();
 // True (after error 215) when the current slot is empty.
-bool NoDbfOpen(const std::string& verb);
+bool NoDbfOpen(std::string_view verb);
 std::string DbfName();
 std::string AliasName();
 
@@ -147,6 +162,10 @@ void CloseAll();
 char FieldType(int n);
 int FieldLen(int n);
 int FieldDec(int n);
+// Address of field n in the binary record (n = 0: the whole record). The
+// engine's own binary record is decoded when a field is asked for: read it
+// through FieldAddress and the Binary* accessors (or call ConvertRecord
+// first), never straight from `binaryRecord` after a move.
 uint8_t* FieldAddress(int n);
 std::string Field(int n);
 int FieldNo(const std::string& name);
@@ -154,8 +173,17 @@ int FieldCount();
 std::string FieldAsText(int n);
 bool Deleted();
 void ClearRecord();
+// The binary record from the raw record, whole.
 void ConvertRecord();
+// The raw record from the binary record, whole.
 void ConvertRecordBack();
+// The raw record of `a` is new: its binary record follows field by field
+// when read (a caller's own buffer at once, and whole).
+void NoteRawRecordChanged(TWorkArea& a);
+// Every field of the binary record that lags the raw record decoded now.
+void DecodeWholeRecord(TWorkArea& a);
+// The binary record was written whole (copied in): it is the current one.
+void MarkBinaryRecordCurrent(TWorkArea& a);
 
 // Size of one field in the binary record, and of the whole binary record.
 int BinaryFieldSize(const TFieldEntry& f);

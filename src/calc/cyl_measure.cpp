@@ -19,43 +19,46 @@ Real CylSpanMeasurement(int i, Real xE) {
     CylGearRecord& g = cylGear;
     const Real z = Zr(i);
     const Real s = Sz(i);
-    const Real cosB = std::cos(g.betaRad);
+    const FlankAngleValues& f = FlankAngles(g.alphaNRad, g.betaRad);
+    const Real cosB = f.cosBeta;
     // The pressure angle on the circle through the middle of the tooth depth
     // of the nominal gear decides k.
     const Real dy = g.d[i] + 2.0L * g.x[i] * g.mn;
-    const Real betaY = std::atan(std::tan(g.betaRad) * dy / g.d[i]);
+    const Real betaY = std::atan(f.tanBeta * dy / g.d[i]);
     const Real alphaY = LabelledArcCos(
-        "Fatal  : Zahnweite !", std::cos(g.alphaNRad) * (g.d[i] / dy) * cosB / std::cos(betaY));
-    // Evaluated for its domain check alone.
-    (void)LabelledArcCos("Fatal  : Zahnweite !",
-                         std::cos(g.alphaT) / (cosB * 2.0L * xE / z + 1.0L));
-    const Real zVirtual = z * Involute(g.alphaT) / Involute(g.alphaNRad);
+        "Fatal  : Zahnweite !", f.cosAlphaN * (g.d[i] / dy) * cosB / std::cos(betaY));
+    // Evaluated for its domain check alone: only an argument outside -1 .. 1
+    // can give a message.
+    const AngleValues& t = OfAngle(g.alphaT);
+    if (const Real c = t.cos / (cosB * 2.0L * xE / z + 1.0L); !(c > -1.0L && c < 1.0L))
+        (void)LabelledArcCos("Fatal  : Zahnweite !", c);
+    const Real invAlphaT = t.involute;
+    const Real zVirtual = z * invAlphaT / f.invAlphaN;
     if (g.teethSpanned[i] == 0)
         g.teethSpanned[i] = static_cast<std::int32_t>(std::trunc(zVirtual * alphaY / kPi + 1.0L));
     const Real k = static_cast<Real>(g.teethSpanned[i]);
-    return std::cos(g.alphaNRad) * g.mn * (z * Involute(g.alphaT) + (k - s / 2.0L) * kPi) +
-           2.0L * xE * g.mn * std::sin(g.alphaNRad);
+    return f.cosAlphaN * g.mn * (z * invAlphaT + (k - s / 2.0L) * kPi) + 2.0L * xE * g.mn * f.sinAlphaN;
 }
 
 Real CylBallDimension(int i, Real xE) {
     CylGearRecord& g = cylGear;
     const Real z = Zr(i);
     const Real dm = g.ballDiameter[i];
-    const Real eta = (kPi - 4.0L * xE * std::tan(g.alphaNRad)) / 2.0L / z;
-    g.ballEtaTerm[i] = eta - Involute(g.alphaT);
-    const Real alphaM = ArcInvolute(dm / g.db[i] / std::cos(g.betaB) - g.ballEtaTerm[i]);
+    const Real eta = (kPi - 4.0L * xE * FlankAngles(g.alphaNRad, g.betaRad).tanAlphaN) / 2.0L / z;
+    g.ballEtaTerm[i] = eta - OfAngle(g.alphaT).involute;
+    const Real alphaM = ArcInvolute(dm / g.db[i] / OfAngle(g.betaB).cos - g.ballEtaTerm[i]);
     if (alphaM < 0)
         Say("Fehler : Dm ball !  (" + FormatLength(dm) + std::string(LengthUnit()) + ")");
     const Real dK = g.db[i] / std::cos(alphaM);
     if (Z(i) % 2 == 0) return dK + dm;
-    return dK * std::cos(kPi / 2.0L / z) + dm;
+    return dK * OfAngle(kPi / 2.0L / z).cos + dm;
 }
 
 Real CylDiametralBallDimension(int i, Real MdK) {
     const CylGearRecord& g = cylGear;
     if (Z(i) % 2 != 0 && g.beta > 0) {
         const Real dm = g.ballDiameter[i];
-        return (MdK - dm) / std::cos(kPi / 2.0L / Zr(i)) + dm;
+        return (MdK - dm) / OfAngle(kPi / 2.0L / Zr(i)).cos + dm;
     }
     return MdK;
 }

@@ -114,14 +114,13 @@ std::string BallText(Real DM) { return FormatLength(DM) + std::string(LengthUnit
 // The ball's contact diameter dK of a gear; the common part of the dimensions
 // over balls and over pins. Needs z != 0.
 Real BallCentreDiameter(int z, Real mn, Real alphaN, Real beta, Real x, Real DM) {
-    const Real eta = (kPi - 4 * x * std::tan(alphaN)) / (2 * static_cast<Real>(z));
-    const Real alphaT = std::atan(std::tan(alphaN) / std::cos(beta));
-    const Real t = eta - Involute(alphaT);
-    const Real betaB = std::atan(std::cos(alphaT) * std::tan(beta));
-    const Real d = mn * static_cast<Real>(z) / std::cos(beta);
-    const Real db = d * std::cos(alphaT);
+    const FlankAngleValues& f = FlankAngles(alphaN, beta);
+    const Real eta = (kPi - 4 * x * f.tanAlphaN) / (2 * static_cast<Real>(z));
+    const Real t = eta - f.invAlphaT;
+    const Real d = mn * static_cast<Real>(z) / f.cosBeta;
+    const Real db = d * f.cosAlphaT;
     if (db == 0) return 0;
-    const Real alphaK = ArcInvolute(DM / db / std::cos(betaB) - t);
+    const Real alphaK = ArcInvolute(DM / db / f.cosBetaB - t);
     if (alphaK < 0) AddMessage("Fehler : Dm ball !  (" + BallText(DM) + ")");
     return db / std::cos(alphaK);
 }
@@ -129,6 +128,48 @@ Real BallCentreDiameter(int z, Real mn, Real alphaN, Real beta, Real x, Real DM)
 bool IsOddGearOtherThanOne(int z) { return z % 2 != 0 && z != 1 && z != -1; }
 
 }  // namespace
+
+const FlankAngleValues& FlankAngles(Real alphaN, Real beta) {
+    // Worm, wheel and the equivalent cylindrical pair take turns: four
+    // places, the oldest replaced.
+    static thread_local std::array<FlankAngleValues, 4> kept{};
+    static thread_local std::array<bool, 4> filled{};
+    static thread_local std::size_t next = 0;
+    for (std::size_t i = 0; i < kept.size(); ++i)
+        if (filled[i] && kept[i].alphaN == alphaN && kept[i].beta == beta) return kept[i];
+    FlankAngleValues& f = kept[next];
+    filled[next] = true;
+    next = (next + 1) % kept.size();
+    f.alphaN = alphaN;
+    f.beta = beta;
+    f.tanAlphaN = std::tan(alphaN);
+    f.cosAlphaN = std::cos(alphaN);
+    f.sinAlphaN = std::sin(alphaN);
+    f.invAlphaN = Involute(alphaN);
+    f.cosBeta = std::cos(beta);
+    f.tanBeta = std::tan(beta);
+    f.alphaT = std::atan(f.tanAlphaN / f.cosBeta);
+    f.invAlphaT = Involute(f.alphaT);
+    f.cosAlphaT = std::cos(f.alphaT);
+    f.betaB = std::atan(f.cosAlphaT * f.tanBeta);
+    f.cosBetaB = std::cos(f.betaB);
+    return f;
+}
+
+const AngleValues& OfAngle(Real angle) {
+    static thread_local std::array<AngleValues, 8> kept{};
+    static thread_local std::array<bool, 8> filled{};
+    static thread_local std::size_t next = 0;
+    for (std::size_t i = 0; i < kept.size(); ++i)
+        if (filled[i] && kept[i].angle == angle) return kept[i];
+    AngleValues& v = kept[next];
+    filled[next] = true;
+    next = (next + 1) % kept.size();
+    v.angle = angle;
+    v.cos = std::cos(angle);
+    v.involute = Involute(angle);
+    return v;
+}
 
 Real BallDiameter(Real mn, Real x, Real alphaN, Real beta, int z) {
     const Real p = CheckedPower("Fehler : DmMess", std::cos(beta), 3.3L);
@@ -159,16 +200,14 @@ int TeethSpanned(Real mn, Real x, Real alphaN, Real beta, int z) {
         AddFatal("Fatal  : z = 0 !");
         return 0;
     }
-    const Real d = mn * static_cast<Real>(z) / std::cos(beta);
-    const Real alphaT = std::atan(std::tan(alphaN) / std::cos(beta));
+    const FlankAngleValues& f = FlankAngles(alphaN, beta);
+    const Real d = mn * static_cast<Real>(z) / f.cosBeta;
     const Real dx = d + 2 * x * mn;
-    if (d == 0 || dx == 0 || Involute(alphaN) == 0) return 1;
-    const Real betaX = std::atan(std::tan(beta) * dx / d);
-    const Real alphaK =
-        LabelledArcCos("kmess", std::cos(beta) * std::cos(alphaN) * d / dx / std::cos(betaX));
+    if (d == 0 || dx == 0 || f.invAlphaN == 0) return 1;
+    const Real betaX = std::atan(f.tanBeta * dx / d);
+    const Real alphaK = LabelledArcCos("kmess", f.cosBeta * f.cosAlphaN * d / dx / std::cos(betaX));
     if (alphaK == 0) return 1;
-    return TruncToInt(static_cast<Real>(z) * Involute(alphaT) / Involute(alphaN) * alphaK / kPi +
-                      1);
+    return TruncToInt(static_cast<Real>(z) * f.invAlphaT / f.invAlphaN * alphaK / kPi + 1);
 }
 
 Real SpanMeasurement(int z, int k, Real x, Real beta, Real alphaN, Real mn) {
@@ -176,11 +215,10 @@ Real SpanMeasurement(int z, int k, Real x, Real beta, Real alphaN, Real mn) {
         AddFatal("Fatal  : z = 0 !");
         return 0;
     }
-    const Real alphaT = std::atan(std::tan(alphaN) / std::cos(beta));
+    const FlankAngleValues& f = FlankAngles(alphaN, beta);
     const Real sign = z > 0 ? 1.0L : -1.0L;
-    return mn * std::cos(alphaN) *
-               (static_cast<Real>(z) * Involute(alphaT) + (static_cast<Real>(k) - sign / 2) * kPi) +
-           2 * x * mn * std::sin(alphaN);
+    return mn * f.cosAlphaN * (static_cast<Real>(z) * f.invAlphaT + (static_cast<Real>(k) - sign / 2) * kPi) +
+           2 * x * mn * f.sinAlphaN;
 }
 
 Real DimensionOverBalls(int z, Real mn, Real alphaN, Real beta, Real x, Real DM) {
@@ -189,14 +227,14 @@ Real DimensionOverBalls(int z, Real mn, Real alphaN, Real beta, Real x, Real DM)
         return 0;
     }
     const Real dK = BallCentreDiameter(z, mn, alphaN, beta, x, DM);
-    if (IsOddGearOtherThanOne(z)) return dK * std::cos(kPi / (2 * static_cast<Real>(z))) + DM;
+    if (IsOddGearOtherThanOne(z)) return dK * OfAngle(kPi / (2 * static_cast<Real>(z))).cos + DM;
     return dK + DM;
 }
 
 Real DimensionOverPins(int z, Real mn, Real alphaN, Real beta, Real x, Real DM) {
     const Real MK = DimensionOverBalls(z, mn, alphaN, beta, x, DM);
     if (z != 0 && IsOddGearOtherThanOne(z) && beta > 0)
-        return (MK - DM) / std::cos(kPi / (2 * static_cast<Real>(z))) + DM;
+        return (MK - DM) / OfAngle(kPi / (2 * static_cast<Real>(z))).cos + DM;
     return MK;
 }
 

@@ -14,6 +14,28 @@ namespace veldrim {
 // shift x, normal pressure angle alphaN, helix angle beta and z teeth.
 // Values of 0.5 mm and more are rounded to 0.1 mm (0.001 in in the imperial
 // unit system). 0 when no ball fits.
+// Functions of one pair of flank angles (normal pressure angle alphaN and
+// helix angle beta, radians) that the measuring dimensions need again and
+// again while a run lasts: computed once per pair and kept for the last few
+// pairs. The values are those the expressions give afresh, so the memo holds
+// no program state and needs no reset.
+struct FlankAngleValues {
+    Real alphaN = 0, beta = 0;  // the pair
+    Real tanAlphaN = 0, cosAlphaN = 0, sinAlphaN = 0, invAlphaN = 0;
+    Real cosBeta = 0, tanBeta = 0;
+    Real alphaT = 0;      // atan(tan alphaN / cos beta): transverse pressure angle
+    Real invAlphaT = 0, cosAlphaT = 0;
+    Real betaB = 0;       // atan(cos alphaT tan beta): base helix angle
+    Real cosBetaB = 0;
+};
+const FlankAngleValues& FlankAngles(Real alphaN, Real beta);
+// Cosine and involute of one angle, kept the same way for the last few angles.
+struct AngleValues {
+    Real angle = 0;
+    Real cos = 0, involute = 0;
+};
+const AngleValues& OfAngle(Real angle);
+
 Real BallDiameter(Real mn, Real x, Real alphaN, Real beta, int z);
 
 // Number of teeth spanned k (at least 1 for a valid gear); z = 0 is fatal.

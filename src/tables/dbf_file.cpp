@@ -310,11 +310,6 @@ void ReadDbfHeader(TWorkArea& area) {
     area.fieldCount = static_cast<int>(area.fields.size());
 }
 
-std::string RightAlign(const std::string& s, int width) {
-    if (static_cast<int>(s.size()) > width) return std::string(width, '*');
-    return std::string(width - s.size(), ' ') + s;
-}
-
 }  // namespace
 
 uint16_t IoCodeOf(int err) {
@@ -1008,6 +1003,24 @@ void RecordToBinary(const TWorkArea& area, uint8_t* binary) {
     }
 }
 
+namespace {
+// Text right-aligned into a field of the raw record; stars when it is longer.
+void PutRightAligned(uint8_t* field, std::size_t width, std::string_view text) {
+    if (text.size() > width) {
+        std::memset(field, '*', width);
+        return;
+    }
+    std::memset(field, ' ', width - text.size());
+    std::memcpy(field + width - text.size(), text.data(), text.size());
+}
+template <class Int>
+void PutWhole(uint8_t* field, std::size_t width, Int v) {
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    PutRightAligned(field, width, std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
+}
+}  // namespace
+
 void BinaryToRecord(TWorkArea& area, const uint8_t* binary) {
     auto& raw = area.recordBuffer;
     if (raw.size() < area.recordLength) raw.resize(area.recordLength, ' ');
@@ -1015,52 +1028,56 @@ void BinaryToRecord(TWorkArea& area, const uint8_t* binary) {
     std::size_t pos = 1;
     for (const auto& f : area.fields) {
         if (static_cast<std::size_t>(f.offset) + f.length > raw.size()) break;
-        std::string text;
+        uint8_t* field = raw.data() + f.offset;
+        const std::size_t width = f.length;
         switch (f.type) {
             case 'C': {
-                const std::size_t n =
-                    std::min<std::size_t>(BinaryTextLength(f, binary + pos), f.length);
-                text.assign(reinterpret_cast<const char*>(binary) + pos + BinaryTextPrefix(f), n);
-                text.resize(f.length, ' ');
+                const std::size_t n = std::min<std::size_t>(BinaryTextLength(f, binary + pos), width);
+                std::memcpy(field, binary + pos + BinaryTextPrefix(f), n);
+                std::memset(field + n, ' ', width - n);
                 break;
             }
             case 'D': {
                 const std::string t(reinterpret_cast<const char*>(binary) + pos + 1,
                                     std::min<std::size_t>(binary[pos], 10));
+                std::string text;
                 if (!DateTextToDigits(t, text)) text.clear();
-                text.resize(f.length, ' ');
+                text.resize(width, ' ');
+                std::memcpy(field, text.data(), width);
                 break;
             }
             case 'N': case 'F': {
                 if (f.decimals > 0) {
                     double v;
                     std::memcpy(&v, binary + pos, 8);
-                    text = RightAlign(FixedText(v, f.decimals), f.length);
+                    PutRightAligned(field, width, FixedText(v, f.decimals));
                 } else if (IsWideInteger(f)) {
                     int64_t v;
                     std::memcpy(&v, binary + pos, 8);
-                    text = RightAlign(std::to_string(v), f.length);
+                    PutWhole(field, width, v);
                 } else {
                     int32_t v;
                     std::memcpy(&v, binary + pos, 4);
-                    text = RightAlign(std::to_string(v), f.length);
+                    PutWhole(field, width, v);
                 }
                 break;
             }
             case 'L':
-                text = std::string(f.length, ' ');
-                if (!text.empty()) text[0] = binary[pos] ? 'T' : 'F';
+                std::memset(field, ' ', width);
+                if (width > 0) field[0] = binary[pos] ? 'T' : 'F';
                 break;
             case 'M': {
                 int32_t ref;
                 std::memcpy(&ref, binary + pos, 4);
-                text = ref == 0 ? std::string(f.length, ' ') : RightAlign(std::to_string(ref), f.length);
+                if (ref == 0)
+                    std::memset(field, ' ', width);
+                else
+                    PutWhole(field, width, ref);
                 break;
             }
             default:
-                text = std::string(f.length, ' ');
+                std::memset(field, ' ', width);
         }
-        std::memcpy(raw.data() + f.offset, text.data(), f.length);
         pos += BinaryFieldSize(f);
     }
 }

@@ -4,6 +4,7 @@
 
 #include "graphics/dxf_writer.h"
 
+#include <algorithm>
 #include <array>
 #include <unistd.h>
 #include <charconv>
@@ -78,6 +79,61 @@ int CadDecimals() {
     return (d < 1 || d > 32) ? kCadDefaultDecimals : d;
 }
 
+namespace {
+
+constexpr unsigned long long kPowersOfTen[16] = {
+    1ULL,         10ULL,         100ULL,         1000ULL,         10000ULL,         100000ULL,
+    1000000ULL,   10000000ULL,   100000000ULL,   1000000000ULL,   10000000000ULL,   100000000000ULL,
+    1000000000000ULL, 10000000000000ULL, 100000000000000ULL, 1000000000000000ULL};
+
+// Fixed-point text of a double below 10^(15 - decimals) in magnitude, exactly
+// as the library's fixed conversion writes it (the exact binary value
+// rounded to the decimals, ties to even), from integer arithmetic: x = m 2^e
+// with a 53-bit m, so x 10^decimals = m 10^decimals 2^e, whose whole part and
+// remainder a 128-bit integer holds. Negative zero is written as zero.
+std::size_t DoubleFixedText(char* out, double x, int decimals) {
+    unsigned long long whole = 0;
+    if (x != 0) {
+        int exponent = 0;
+        const double fraction = std::frexp(std::fabs(x), &exponent);
+        const auto mantissa = static_cast<unsigned long long>(std::ldexp(fraction, 53));
+        const int e = exponent - 53;
+        const unsigned __int128 scaled = static_cast<unsigned __int128>(mantissa) * kPowersOfTen[decimals];
+        if (e >= 0) {
+            whole = static_cast<unsigned long long>(scaled << e);
+        } else if (-e < 110) {
+            const int k = -e;
+            const unsigned __int128 one = 1;
+            unsigned __int128 q = scaled >> k;
+            const unsigned __int128 rest = scaled & ((one << k) - 1), half = one << (k - 1);
+            if (rest > half || (rest == half && (q & 1) != 0)) ++q;
+            whole = static_cast<unsigned long long>(q);
+        }  // else below 2^-56 of a unit of the last decimal: zero
+    }
+    char digits[24];
+    const auto n = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, whole).ptr - digits);
+    const auto d = static_cast<std::size_t>(decimals);
+    char* p = out;
+    if (std::signbit(x) && whole != 0) *p++ = '-';
+    if (n <= d) {
+        *p++ = '0';
+        if (d > 0) {
+            *p++ = '.';
+            p = std::fill_n(p, d - n, '0');
+            p = std::copy(digits, digits + n, p);
+        }
+    } else {
+        p = std::copy(digits, digits + n - d, p);
+        if (d > 0) {
+            *p++ = '.';
+            p = std::copy(digits + n - d, digits + n, p);
+        }
+    }
+    return static_cast<std::size_t>(p - out);
+}
+
+}  // namespace
+
 void AppendFixedPoint(std::string& out, Real x, int decimals) {
     if (!std::isfinite(x)) x = 0;
     if (decimals < 0) decimals = 0;
@@ -88,11 +144,11 @@ void AppendFixedPoint(std::string& out, Real x, int decimals) {
                                               1E9L,  1E8L,  1E7L,  1E6L,  1E5L,  1E4L,
                                               1E3L,  1E2L,  1E1L,  1E0L};
     const bool viaDouble = decimals <= 15 && std::fabs(x) < kDoubleLimit[decimals];
-    std::to_chars_result r =
-        viaDouble ? std::to_chars(small, small + sizeof small, static_cast<double>(x),
-                                  std::chars_format::fixed, decimals)
-                  : std::to_chars(small, small + sizeof small, x, std::chars_format::fixed,
-                                  decimals);
+    if (viaDouble) {
+        out.append(small, DoubleFixedText(small, static_cast<double>(x), decimals));
+        return;
+    }
+    std::to_chars_result r = std::to_chars(small, small + sizeof small, x, std::chars_format::fixed, decimals);
     const char* begin = small;
     std::string large;
     if (r.ec != std::errc{}) {

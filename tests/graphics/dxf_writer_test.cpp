@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <random>
 #include <clocale>
 #include <limits>
 #include <sstream>
@@ -65,6 +68,40 @@ TEST_F(DxfWriterTest, NumberFormatNFollowsOnlyTheCadDecimals) {
     const std::string text = TxtNumberText(1.5L);
     std::setlocale(LC_ALL, saved.c_str());
     EXPECT_EQ(w.stream.MemoryText() + text, "0.25000000\r\n1.500");
+}
+
+// The fixed-point text of exchange numbers is the library's fixed conversion
+// of the value as a double (exact binary value, ties to even), for every
+// count of decimals and across the magnitudes a drawing holds: random
+// mantissas, exact binary fractions (ties at every decimal) and decimal
+// fractions, both signs; negative zero written as zero.
+TEST_F(DxfWriterTest, FixedPointTextIsTheExactDecimalOfTheDouble) {
+    std::mt19937_64 random(27);
+    int checked = 0;
+    for (int i = 0; i < 300000; ++i) {
+        const int decimals = static_cast<int>(random() % 16);
+        double x = 0;
+        switch (i % 3) {
+            case 0: x = std::ldexp(static_cast<double>(random() >> 11), static_cast<int>(random() % 80) - 70); break;
+            case 1: x = static_cast<double>(static_cast<long long>(random() % 2000001) - 1000000) / 8.0 /
+                        static_cast<double>(1 << (random() % 10)); break;
+            default: x = (static_cast<double>(random() % 100000000) - 5E7) * 0.001;
+        }
+        if (random() & 1) x = -x;
+        if (!(std::fabs(x) < std::pow(10.0, 15 - decimals))) continue;
+        char buf[64];
+        const auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, decimals);
+        std::string expected(buf, r.ptr);
+        if (expected[0] == '-' && expected.find_first_not_of("0.", 1) == std::string::npos) expected.erase(0, 1);
+        ASSERT_EQ(FixedPointText(static_cast<Real>(x), decimals), expected) << "decimals " << decimals;
+        ++checked;
+    }
+    EXPECT_GT(checked, 200000);
+    const struct { double value; int decimals; const char* text; } ties[] = {
+        {0.125, 2, "0.12"}, {0.375, 2, "0.38"}, {2.5, 0, "2"}, {-0.0, 3, "0.000"}, {-0.0004, 3, "0.000"},
+        {1E-300, 6, "0.000000"}, {999999999999999.0, 0, "999999999999999"},
+    };
+    for (const auto& t : ties) EXPECT_EQ(FixedPointText(static_cast<Real>(t.value), t.decimals), t.text) << t.value;
 }
 
 // One golden text per entity kind, with 3 decimals for coordinates: angles,

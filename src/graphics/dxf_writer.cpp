@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <unistd.h>
 #include <charconv>
 #include <cmath>
@@ -89,15 +90,17 @@ constexpr unsigned long long kPowersOfTen[16] = {
 // Fixed-point text of a double below 10^(15 - decimals) in magnitude, exactly
 // as the library's fixed conversion writes it (the exact binary value
 // rounded to the decimals, ties to even), from integer arithmetic: x = m 2^e
-// with a 53-bit m, so x 10^decimals = m 10^decimals 2^e, whose whole part and
+// with m of at most 53 bits, so x 10^decimals = m 10^decimals 2^e, whose whole part and
 // remainder a 128-bit integer holds. Negative zero is written as zero.
 std::size_t DoubleFixedText(char* out, double x, int decimals) {
     unsigned long long whole = 0;
     if (x != 0) {
-        int exponent = 0;
-        const double fraction = std::frexp(std::fabs(x), &exponent);
-        const auto mantissa = static_cast<unsigned long long>(std::ldexp(fraction, 53));
-        const int e = exponent - 53;
+        // The fields of the double: |x| = mantissa 2^e.
+        const auto bits = std::bit_cast<unsigned long long>(x);
+        const auto biased = static_cast<int>((bits >> 52) & 0x7FF);
+        const unsigned long long field = bits & ((1ULL << 52) - 1);
+        const unsigned long long mantissa = biased == 0 ? field : field | (1ULL << 52);
+        const int e = (biased == 0 ? 1 : biased) - 1075;
         const unsigned __int128 scaled = static_cast<unsigned __int128>(mantissa) * kPowersOfTen[decimals];
         if (e >= 0) {
             whole = static_cast<unsigned long long>(scaled << e);

@@ -24,9 +24,12 @@ Real CylSpanMeasurement(int i, Real xE) {
     // The pressure angle on the circle through the middle of the tooth depth
     // of the nominal gear decides k.
     const Real dy = g.d[i] + 2.0L * g.x[i] * g.mn;
-    const Real betaY = std::atan(f.tanBeta * dy / g.d[i]);
-    const Real alphaY = LabelledArcCos(
-        "Fatal  : Zahnweite !", f.cosAlphaN * (g.d[i] / dy) * cosB / std::cos(betaY));
+    const Real betaY = ArcTanOf(f.tanBeta * dy / g.d[i]);
+    const Real cosAlphaY = f.cosAlphaN * (g.d[i] / dy) * cosB / OfAngle(betaY).cos;
+    // Its arc cosine is needed for k, or for the message of an argument
+    // outside -1 .. 1.
+    const bool needed = g.teethSpanned[i] == 0 || !(cosAlphaY > -1.0L && cosAlphaY < 1.0L);
+    const Real alphaY = needed ? LabelledArcCos("Fatal  : Zahnweite !", cosAlphaY) : 0;
     // Evaluated for its domain check alone: only an argument outside -1 .. 1
     // can give a message.
     const AngleValues& t = OfAngle(g.alphaT);

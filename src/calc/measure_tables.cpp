@@ -18,6 +18,7 @@
 #include <climits>
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "foundation/codepage.h"
 #include "foundation/formatting.h"
@@ -169,6 +170,19 @@ const AngleValues& OfAngle(Real angle) {
     v.cos = std::cos(angle);
     v.involute = Involute(angle);
     return v;
+}
+
+Real ArcTanOf(Real u) {
+    static thread_local std::array<std::pair<Real, Real>, 4> kept{};
+    static thread_local std::array<bool, 4> filled{};
+    static thread_local std::size_t next = 0;
+    for (std::size_t i = 0; i < kept.size(); ++i)
+        if (filled[i] && kept[i].first == u) return kept[i].second;
+    kept[next] = {u, std::atan(u)};
+    filled[next] = true;
+    const Real angle = kept[next].second;
+    next = (next + 1) % kept.size();
+    return angle;
 }
 
 Real BallDiameter(Real mn, Real x, Real alphaN, Real beta, int z) {

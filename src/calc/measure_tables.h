@@ -35,6 +35,8 @@ struct AngleValues {
     Real cos = 0, involute = 0;
 };
 const AngleValues& OfAngle(Real angle);
+// The angle whose tangent is u, kept the same way.
+Real ArcTanOf(Real u);
 
 Real BallDiameter(Real mn, Real x, Real alphaN, Real beta, int z);
 

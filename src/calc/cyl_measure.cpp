@@ -49,10 +49,10 @@ Real CylBallDimension(int i, Real xE) {
     const Real dm = g.ballDiameter[i];
     const Real eta = (kPi - 4.0L * xE * FlankAngles(g.alphaNRad, g.betaRad).tanAlphaN) / 2.0L / z;
     g.ballEtaTerm[i] = eta - OfAngle(g.alphaT).involute;
-    const Real alphaM = ArcInvolute(dm / g.db[i] / OfAngle(g.betaB).cos - g.ballEtaTerm[i]);
-    if (alphaM < 0)
+    const InvoluteInverse alphaM = ArcInvoluteWithCos(dm / g.db[i] / OfAngle(g.betaB).cos - g.ballEtaTerm[i]);
+    if (alphaM.angle < 0)
         Say("Fehler : Dm ball !  (" + FormatLength(dm) + std::string(LengthUnit()) + ")");
-    const Real dK = g.db[i] / std::cos(alphaM);
+    const Real dK = g.db[i] / alphaM.cos;
     if (Z(i) % 2 == 0) return dK + dm;
     return dK * OfAngle(kPi / 2.0L / z).cos + dm;
 }

@@ -121,9 +121,9 @@ Real BallCentreDiameter(int z, Real mn, Real alphaN, Real beta, Real x, Real DM)
     const Real d = mn * static_cast<Real>(z) / f.cosBeta;
     const Real db = d * f.cosAlphaT;
     if (db == 0) return 0;
-    const Real alphaK = ArcInvolute(DM / db / f.cosBetaB - t);
-    if (alphaK < 0) AddMessage("Fehler : Dm ball !  (" + BallText(DM) + ")");
-    return db / std::cos(alphaK);
+    const InvoluteInverse alphaK = ArcInvoluteWithCos(DM / db / f.cosBetaB - t);
+    if (alphaK.angle < 0) AddMessage("Fehler : Dm ball !  (" + BallText(DM) + ")");
+    return db / alphaK.cos;
 }
 
 bool IsOddGearOtherThanOne(int z) { return z % 2 != 0 && z != 1 && z != -1; }

@@ -138,16 +138,19 @@ constexpr Real kArcInvoluteBound = 1.57L;
 // exact to the precision of Real, which takes two steps from the series, the
 // first of them in double precision.
 // The involute is odd, so the solution for -v is the negated one.
-Real ArcInvolute(Real v) {
+InvoluteInverse ArcInvoluteWithCos(Real v) {
     const Real target = std::fabs(v);
     if (!(target <= Involute(kArcInvoluteBound))) {
         Report("Error: ArcInv in unit math");
-        return 0;
+        return {0, 1};
     }
-    if (target == 0) return 0;
+    if (target == 0) return {0, 1};
     Real a;
     if (target <= 0.5L) {
-        const Real y = std::cbrt(3 * target), y2 = y * y;
+        // The start needs no more than double precision, beyond 1e-100.
+        const Real y = target > 1E-100L ? static_cast<Real>(std::cbrt(static_cast<double>(3 * target)))
+                                        : std::cbrt(3 * target);
+        const Real y2 = y * y;
         a = y * (1 + y2 * (-2.0L / 15 + y2 * (3.0L / 175 - y2 * (2.0L / 1575))));
         if (target > 1E-100L) {
             // A first step in double precision: its error, about 1e-15 / a^2
@@ -164,12 +167,19 @@ Real ArcInvolute(Real v) {
         const Real f = inv - target, d1 = t * t, d2 = 2 * t * (1 + d1);
         const Real step = f / (d1 - f * d2 / (2 * d1));
         const Real next = std::clamp(a - step, a / 2, kArcInvoluteBound);
-        if (std::fabs(next - a) <= 1E-9L * a) return v < 0 ? -next : next;
+        if (std::fabs(next - a) <= 1E-9L * a) {
+            // cos(a - h) = cos a cos h + sin a sin h, with cos a from the
+            // tangent at a and h below 1e-9 a.
+            const Real h = a - next, c = 1 / std::sqrt(1 + d1);
+            return {v < 0 ? -next : next, c * (1 - h * h / 2) + t * c * h};
+        }
         a = next;
     }
     Report("Error: ArcInv in unit math");
-    return 0;
+    return {0, 1};
 }
+
+Real ArcInvolute(Real v) { return ArcInvoluteWithCos(v).angle; }
 
 // ---- Plain routines -------------------------------------------------------------
 

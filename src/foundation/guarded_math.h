@@ -54,6 +54,12 @@ Real CheckedPower(std::string_view label, Real base, Real exponent);
 // argument beyond the involute of 1.57 (or NaN) gives 0 and
 // "Error: ArcInv in unit math".
 Real ArcInvolute(Real v);
+// The same angle and its cosine, which the last step's tangent gives without
+// a further cosine (1 for the substitute 0).
+struct InvoluteInverse {
+    Real angle, cos;
+};
+InvoluteInverse ArcInvoluteWithCos(Real v);
 
 // ---- Plain routines (no messages) -------------------------------------------------
 

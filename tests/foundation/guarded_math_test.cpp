@@ -169,6 +169,12 @@ TEST_F(GuardedMathTest, ArcInvoluteIsTheInverseToThePrecisionOfReal) {
             if (units > worst) worst = static_cast<int>(std::ceil(units)), worstV = arg;
             ASSERT_LE(units, 4.0L) << "argument " << static_cast<double>(arg) << " result "
                                    << static_cast<double>(a);
+            // The cosine that comes with the angle, against the library's.
+            const InvoluteInverse withCos = ArcInvoluteWithCos(arg);
+            ASSERT_EQ(withCos.angle, a);
+            const Real c = std::cos(a);
+            ASSERT_LE(std::fabs(withCos.cos - c), 4 * (std::nextafter(c, kInf) - c))
+                << "cosine of " << static_cast<double>(a);
         }
     }
     EXPECT_EQ(messageList.count, 0);

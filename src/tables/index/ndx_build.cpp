@@ -173,6 +173,8 @@ public:
         a_.recordNumber = number_;
         a_.eof = eof_;
         a_.bof = bof_;
+        // The binary record follows the record put back, not the last one read.
+        NoteRawRecordChanged(a_);
     }
     KeepRecord(const KeepRecord&) = delete;
     KeepRecord& operator=(const KeepRecord&) = delete;
@@ -209,6 +211,9 @@ bool CollectItems(TIndex& ix, TWorkArea& a, std::vector<uint8_t>& items, Progres
         }
         return true;
     }
+    // The records are read from the file itself: appends still collected go there first.
+    FlushRecordBlocks(a);
+    if (ErrorState.lastErrorCode != 0) return false;
     const std::size_t len = a.recordLength;
     const int32_t chunk = static_cast<int32_t>(std::max<std::size_t>(1, (1u << 18) / len));
     std::vector<uint8_t> buf(static_cast<std::size_t>(chunk) * len);

@@ -37,7 +37,8 @@ double Seconds(Work&& work) {
 class ScratchFolder {
 public:
     ScratchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "veldrim-bench-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "veldrim-bench-XXXXXX").string();
         if (const char* made = ::mkdtemp(pattern.data())) path_ = made;
         text_ = path_.string();
     }
@@ -101,7 +102,8 @@ inline void PrintTimes(const std::string& what, const std::vector<double>& secon
     if (seconds.empty()) return;
     const auto [lo, hi] = std::minmax_element(seconds.begin(), seconds.end());
     std::printf("%s: median %s, spread %s .. %s over %zu repetitions\n", what.c_str(),
-                TimeText(Median(seconds)).c_str(), TimeText(*lo).c_str(), TimeText(*hi).c_str(), seconds.size());
+                TimeText(Median(seconds)).c_str(), TimeText(*lo).c_str(), TimeText(*hi).c_str(),
+                seconds.size());
     std::fflush(stdout);
 }
 
@@ -112,8 +114,8 @@ inline double PrintRatio(const std::string& name, const std::vector<double>& rat
     const auto [lo, hi] = std::minmax_element(ratios.begin(), ratios.end());
     const double median = Median(ratios);
     std::printf("ratio %s = %s\n", name.c_str(), Fixed(median, 2).c_str());
-    std::printf("  spread of %s: %s .. %s over %zu repetitions\n", name.c_str(), Fixed(*lo, 2).c_str(),
-                Fixed(*hi, 2).c_str(), ratios.size());
+    std::printf("  spread of %s: %s .. %s over %zu repetitions\n", name.c_str(),
+                Fixed(*lo, 2).c_str(), Fixed(*hi, 2).c_str(), ratios.size());
     std::fflush(stdout);
     return median;
 }
@@ -139,7 +141,8 @@ inline double PythonSeconds(const std::string& script, const std::vector<std::st
     ::close(out[1]);
     std::string text;
     char buf[256];
-    for (ssize_t n; spawned == 0 && (n = ::read(out[0], buf, sizeof buf)) > 0;) text.append(buf, static_cast<std::size_t>(n));
+    for (ssize_t n; spawned == 0 && (n = ::read(out[0], buf, sizeof buf)) > 0;)
+        text.append(buf, static_cast<std::size_t>(n));
     ::close(out[0]);
     if (spawned != 0) return -1;
     int status = 0;

@@ -131,8 +131,9 @@ void WriteDxflibMix(int n, const std::string& path) {
         if (i % 8 == 0) dxf.writeArc(*dw, DL_ArcData(x, y, 0, 3.5, 10, 80), layer);
         if (i % 16 == 0) dxf.writeCircle(*dw, DL_CircleData(x, y, 0, 1.25), layer);
         if (i % 64 == 0)
-            dxf.writeText(*dw, DL_TextData(x, y, 0, x, y, 0, 2.5, 1.0, 0, 0, 0, "z2 = 41", "STANDARD", 0.0),
-                          layer);
+            dxf.writeText(
+                *dw, DL_TextData(x, y, 0, x, y, 0, 2.5, 1.0, 0, 0, 0, "z2 = 41", "STANDARD", 0.0),
+                layer);
     }
     dw->sectionEnd();
     dw->dxfEOF();

@@ -45,8 +45,8 @@ std::string NameOf(int i) { return "part" + std::to_string(i); }
 double EngineAppend(int n) {
     ResetTableEngine();
     std::filesystem::remove(TablePath());
-    TFieldEntry name{"NAME", 'C', 20, 0, 0}, qty{"QTY", 'N', 9, 0, 0}, price{"PRICE", 'N', 12, 3, 0},
-        day{"DAY", 'D', 8, 0, 0}, ok{"OK", 'L', 1, 0, 0};
+    TFieldEntry name{"NAME", 'C', 20, 0, 0}, qty{"QTY", 'N', 9, 0, 0},
+        price{"PRICE", 'N', 12, 3, 0}, day{"DAY", 'D', 8, 0, 0}, ok{"OK", 'L', 1, 0, 0};
     CreateDbf(TablePath(), {name, qty, price, day, ok});
     USE(TablePath() + " EXCLUSIVE");
     return Seconds([n] {
@@ -68,8 +68,8 @@ double SqliteInsert(int n) {
     sqlite3* db = nullptr;
     sqlite3_open(SqlitePath().c_str(), &db);
     sqlite3_exec(db, "PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "CREATE TABLE parts(name TEXT, qty INTEGER, price REAL, day TEXT, ok INTEGER)", nullptr,
-                 nullptr, nullptr);
+    sqlite3_exec(db, "CREATE TABLE parts(name TEXT, qty INTEGER, price REAL, day TEXT, ok INTEGER)",
+                 nullptr, nullptr, nullptr);
     const double s = Seconds([db, n] {
         sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
         sqlite3_stmt* st = nullptr;
@@ -152,9 +152,10 @@ void BM_TableEngineAgainstPeers(benchmark::State& state) {
             dbfreadRatio.push_back(peer / scan.back());
         }
     }
-    std::printf("%d records; the engine EXCLUSIVE with WriteThrough off, SQLite in one transaction with "
-                "synchronous = OFF: neither forces its writes to the disk\n",
-                n);
+    std::printf(
+        "%d records; the engine EXCLUSIVE with WriteThrough off, SQLite in one transaction with "
+        "synchronous = OFF: neither forces its writes to the disk\n",
+        n);
     PrintTimes("engine append", append);
     PrintTimes("SQLite insert", insert);
     PrintTimes("engine scan", scan);
@@ -177,7 +178,8 @@ void BM_LocateAgainstSqlite(benchmark::State& state) {
             ResetTableEngine();
             USE(TablePath() + " EXCLUSIVE");
             bool found = false;
-            const double ours = Seconds([&] { found = LocateValue("NAME", last, false, 1, false); });
+            const double ours =
+                Seconds([&] { found = LocateValue("NAME", last, false, 1, false); });
             CloseArea();
             if (!found) {
                 state.SkipWithError("LOCATE did not find the last record");

@@ -40,7 +40,8 @@ Real CylSpanMeasurement(int i, Real xE) {
     if (g.teethSpanned[i] == 0)
         g.teethSpanned[i] = static_cast<std::int32_t>(std::trunc(zVirtual * alphaY / kPi + 1.0L));
     const Real k = static_cast<Real>(g.teethSpanned[i]);
-    return f.cosAlphaN * g.mn * (z * invAlphaT + (k - s / 2.0L) * kPi) + 2.0L * xE * g.mn * f.sinAlphaN;
+    return f.cosAlphaN * g.mn * (z * invAlphaT + (k - s / 2.0L) * kPi) +
+           2.0L * xE * g.mn * f.sinAlphaN;
 }
 
 Real CylBallDimension(int i, Real xE) {
@@ -49,7 +50,8 @@ Real CylBallDimension(int i, Real xE) {
     const Real dm = g.ballDiameter[i];
     const Real eta = (kPi - 4.0L * xE * FlankAngles(g.alphaNRad, g.betaRad).tanAlphaN) / 2.0L / z;
     g.ballEtaTerm[i] = eta - OfAngle(g.alphaT).involute;
-    const InvoluteInverse alphaM = ArcInvoluteWithCos(dm / g.db[i] / OfAngle(g.betaB).cos - g.ballEtaTerm[i]);
+    const InvoluteInverse alphaM =
+        ArcInvoluteWithCos(dm / g.db[i] / OfAngle(g.betaB).cos - g.ballEtaTerm[i]);
     if (alphaM.angle < 0)
         Say("Fehler : Dm ball !  (" + FormatLength(dm) + std::string(LengthUnit()) + ")");
     const Real dK = g.db[i] / alphaM.cos;

@@ -231,7 +231,8 @@ Real SpanMeasurement(int z, int k, Real x, Real beta, Real alphaN, Real mn) {
     }
     const FlankAngleValues& f = FlankAngles(alphaN, beta);
     const Real sign = z > 0 ? 1.0L : -1.0L;
-    return mn * f.cosAlphaN * (static_cast<Real>(z) * f.invAlphaT + (static_cast<Real>(k) - sign / 2) * kPi) +
+    return mn * f.cosAlphaN *
+               (static_cast<Real>(z) * f.invAlphaT + (static_cast<Real>(k) - sign / 2) * kPi) +
            2 * x * mn * f.sinAlphaN;
 }
 

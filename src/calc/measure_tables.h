@@ -23,9 +23,9 @@ struct FlankAngleValues {
     Real alphaN = 0, beta = 0;  // the pair
     Real tanAlphaN = 0, cosAlphaN = 0, sinAlphaN = 0, invAlphaN = 0;
     Real cosBeta = 0, tanBeta = 0;
-    Real alphaT = 0;      // atan(tan alphaN / cos beta): transverse pressure angle
+    Real alphaT = 0;  // atan(tan alphaN / cos beta): transverse pressure angle
     Real invAlphaT = 0, cosAlphaT = 0;
-    Real betaB = 0;       // atan(cos alphaT tan beta): base helix angle
+    Real betaB = 0;  // atan(cos alphaT tan beta): base helix angle
     Real cosBetaB = 0;
 };
 const FlankAngleValues& FlankAngles(Real alphaN, Real beta);

@@ -118,7 +118,10 @@ TangentAndInvolute PreciseInvolute(Real a) {
     }
     // The terms fall by 0.405 a^2 each: enough of them for 2^-64 of the first.
     const Real a2 = a * a;
-    const int terms = a2 < 0.09L ? 13 : a2 < 0.2025L ? 18 : a2 < 0.36L ? 24 : static_cast<int>(std::size(kTanSeries));
+    const int terms = a2 < 0.09L     ? 13
+                      : a2 < 0.2025L ? 18
+                      : a2 < 0.36L   ? 24
+                                     : static_cast<int>(std::size(kTanSeries));
     Real sum = 0;
     for (int k = terms - 1; k >= 0; --k) sum = sum * a2 + kTanSeries[k];
     const Real inv = a * a2 * sum;
@@ -148,15 +151,17 @@ InvoluteInverse ArcInvoluteWithCos(Real v) {
     Real a;
     if (target <= 0.5L) {
         // The start needs no more than double precision, beyond 1e-100.
-        const Real y = target > 1E-100L ? static_cast<Real>(std::cbrt(static_cast<double>(3 * target)))
-                                        : std::cbrt(3 * target);
+        const Real y = target > 1E-100L
+                           ? static_cast<Real>(std::cbrt(static_cast<double>(3 * target)))
+                           : std::cbrt(3 * target);
         const Real y2 = y * y;
         a = y * (1 + y2 * (-2.0L / 15 + y2 * (3.0L / 175 - y2 * (2.0L / 1575))));
         if (target > 1E-100L) {
             // A first step in double precision: its error, about 1e-15 / a^2
             // relative, leaves the one step in Real that makes the angle exact.
             const double ad = static_cast<double>(a), t = std::tan(ad);
-            const double f = t - ad - static_cast<double>(target), d1 = t * t, d2 = 2 * t * (1 + d1);
+            const double f = t - ad - static_cast<double>(target), d1 = t * t,
+                         d2 = 2 * t * (1 + d1);
             a = std::clamp(static_cast<Real>(ad - f / (d1 - f * d2 / (2 * d1))), a / 2, a * 2);
         }
     } else {

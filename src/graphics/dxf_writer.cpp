@@ -82,10 +82,22 @@ int CadDecimals() {
 
 namespace {
 
-constexpr unsigned long long kPowersOfTen[16] = {
-    1ULL,         10ULL,         100ULL,         1000ULL,         10000ULL,         100000ULL,
-    1000000ULL,   10000000ULL,   100000000ULL,   1000000000ULL,   10000000000ULL,   100000000000ULL,
-    1000000000000ULL, 10000000000000ULL, 100000000000000ULL, 1000000000000000ULL};
+constexpr unsigned long long kPowersOfTen[16] = {1ULL,
+                                                 10ULL,
+                                                 100ULL,
+                                                 1000ULL,
+                                                 10000ULL,
+                                                 100000ULL,
+                                                 1000000ULL,
+                                                 10000000ULL,
+                                                 100000000ULL,
+                                                 1000000000ULL,
+                                                 10000000000ULL,
+                                                 100000000000ULL,
+                                                 1000000000000ULL,
+                                                 10000000000000ULL,
+                                                 100000000000000ULL,
+                                                 1000000000000000ULL};
 
 // Fixed-point text of a double below 10^(15 - decimals) in magnitude, exactly
 // as the library's fixed conversion writes it (the exact binary value
@@ -101,7 +113,8 @@ std::size_t DoubleFixedText(char* out, double x, int decimals) {
         const unsigned long long field = bits & ((1ULL << 52) - 1);
         const unsigned long long mantissa = biased == 0 ? field : field | (1ULL << 52);
         const int e = (biased == 0 ? 1 : biased) - 1075;
-        const unsigned __int128 scaled = static_cast<unsigned __int128>(mantissa) * kPowersOfTen[decimals];
+        const unsigned __int128 scaled =
+            static_cast<unsigned __int128>(mantissa) * kPowersOfTen[decimals];
         if (e >= 0) {
             whole = static_cast<unsigned long long>(scaled << e);
         } else if (-e < 110) {
@@ -114,7 +127,8 @@ std::size_t DoubleFixedText(char* out, double x, int decimals) {
         }  // else below 2^-56 of a unit of the last decimal: zero
     }
     char digits[24];
-    const auto n = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, whole).ptr - digits);
+    const auto n =
+        static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, whole).ptr - digits);
     const auto d = static_cast<std::size_t>(decimals);
     char* p = out;
     if (std::signbit(x) && whole != 0) *p++ = '-';
@@ -151,7 +165,8 @@ void AppendFixedPoint(std::string& out, Real x, int decimals) {
         out.append(small, DoubleFixedText(small, static_cast<double>(x), decimals));
         return;
     }
-    std::to_chars_result r = std::to_chars(small, small + sizeof small, x, std::chars_format::fixed, decimals);
+    std::to_chars_result r =
+        std::to_chars(small, small + sizeof small, x, std::chars_format::fixed, decimals);
     const char* begin = small;
     std::string large;
     if (r.ec != std::errc{}) {

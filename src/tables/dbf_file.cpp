@@ -388,7 +388,8 @@ std::string MemoExtension(uint8_t version) {
 int32_t RecordCountFromFileSize(const TWorkArea& area) {
     // Collected appends are not on the file yet; the area holds the table
     // alone, so its own count is the table's.
-    if (area.fd < 0 || area.recordLength == 0 || !area.pendingAppends.empty()) return area.recordCount;
+    if (area.fd < 0 || area.recordLength == 0 || !area.pendingAppends.empty())
+        return area.recordCount;
     struct stat st{};
     if (::fstat(area.fd, &st) != 0) return area.recordCount;
     const int64_t n = (static_cast<int64_t>(st.st_size) - area.headerLength) / area.recordLength;
@@ -474,7 +475,8 @@ namespace {
 constexpr std::size_t kRecordBlockBytes = 65536;
 
 off_t RecordOffset(const TWorkArea& area, int32_t recNo) {
-    return static_cast<off_t>(area.headerLength) + static_cast<off_t>(recNo - 1) * area.recordLength;
+    return static_cast<off_t>(area.headerLength) +
+           static_cast<off_t>(recNo - 1) * area.recordLength;
 }
 
 int32_t RecordsPerBlock(const TWorkArea& area) {
@@ -490,11 +492,16 @@ int32_t RecordsOnFile(const TWorkArea& area) {
 // neither block holds it.
 uint8_t* HeldRecord(TWorkArea& area, int32_t recNo) {
     if (!area.pendingAppends.empty() && recNo >= area.pendingFirst) {
-        const std::size_t at = static_cast<std::size_t>(recNo - area.pendingFirst) * area.recordLength;
-        return at + area.recordLength <= area.pendingAppends.size() ? area.pendingAppends.data() + at : nullptr;
+        const std::size_t at =
+            static_cast<std::size_t>(recNo - area.pendingFirst) * area.recordLength;
+        return at + area.recordLength <= area.pendingAppends.size()
+                   ? area.pendingAppends.data() + at
+                   : nullptr;
     }
-    if (area.readAheadCount > 0 && recNo >= area.readAheadFirst && recNo < area.readAheadFirst + area.readAheadCount)
-        return area.readAhead.data() + static_cast<std::size_t>(recNo - area.readAheadFirst) * area.recordLength;
+    if (area.readAheadCount > 0 && recNo >= area.readAheadFirst &&
+        recNo < area.readAheadFirst + area.readAheadCount)
+        return area.readAhead.data() +
+               static_cast<std::size_t>(recNo - area.readAheadFirst) * area.recordLength;
     return nullptr;
 }
 
@@ -506,7 +513,8 @@ bool ReadRecordBlock(TWorkArea& area, int32_t recNo) {
     const int32_t onFile = RecordsOnFile(area);
     const int32_t per = RecordsPerBlock(area);
     int32_t first = recNo;
-    if (area.readAheadCount > 0 && recNo == area.readAheadFirst - 1) first = std::max(1, recNo - per + 1);
+    if (area.readAheadCount > 0 && recNo == area.readAheadFirst - 1)
+        first = std::max(1, recNo - per + 1);
     const int32_t count = std::min(per, onFile - first + 1);
     area.readAheadCount = 0;
     if (count < 1) {
@@ -515,7 +523,8 @@ bool ReadRecordBlock(TWorkArea& area, int32_t recNo) {
     }
     area.readAhead.resize(static_cast<std::size_t>(count) * area.recordLength);
     std::size_t got = 0;
-    const bool ok = ReadAt(area.fd, area.readAhead.data(), area.readAhead.size(), RecordOffset(area, first), &got);
+    const bool ok = ReadAt(area.fd, area.readAhead.data(), area.readAhead.size(),
+                           RecordOffset(area, first), &got);
     const int32_t have = static_cast<int32_t>(got / area.recordLength);
     if (!ok && errno != 0) return false;
     if (first + have <= recNo) {
@@ -557,7 +566,8 @@ void FlushRecordBlocks(TWorkArea& area) {
     if (area.pendingAppends.empty() || area.fd < 0) return;
     int err = 0;
     if (!WritePendingAppends(area, err))
-        SetError(WriteErrorCode(area, err), "Datei:  " + area.fileName + " [Replace/Append/PutDbfRecord]");
+        SetError(WriteErrorCode(area, err),
+                 "Datei:  " + area.fileName + " [Replace/Append/PutDbfRecord]");
 }
 
 void GetDbfRecord(TWorkArea& area, int32_t recNo) {
@@ -607,9 +617,12 @@ void GetDbfRecord(TWorkArea& area, int32_t recNo) {
 }
 
 void PutDbfRecord(TWorkArea& area, int32_t recNo) {
-    const auto context = [&area] { return "Datei:  " + area.fileName + " [Replace/Append/PutDbfRecord]"; };
+    const auto context = [&area] {
+        return "Datei:  " + area.fileName + " [Replace/Append/PutDbfRecord]";
+    };
     if (recNo < 1 || recNo > area.recordCount + 1) {
-        SetError(212, "Ungültige Datensatznr. = "_cp850.data() + std::to_string(recNo) + " " + context());
+        SetError(212, "Ungültige Datensatznr. = "_cp850.data() + std::to_string(recNo) + " " +
+                          context());
         return;
     }
     const bool append = recNo > area.recordCount;
@@ -628,7 +641,8 @@ void PutDbfRecord(TWorkArea& area, int32_t recNo) {
     // time; closing, committing and every raw access write them. The first
     // append of each block goes to the file at once, so a table that cannot
     // grow says so at the append that finds it out.
-    if (alone && append && !WriteThrough && (!area.pendingAppends.empty() || recNo == area.directAppend + 1)) {
+    if (alone && append && !WriteThrough &&
+        (!area.pendingAppends.empty() || recNo == area.directAppend + 1)) {
         if (area.pendingAppends.empty()) area.pendingFirst = recNo;
         area.pendingAppends.insert(area.pendingAppends.end(), area.recordBuffer.begin(),
                                    area.recordBuffer.begin() + area.recordLength);
@@ -639,7 +653,8 @@ void PutDbfRecord(TWorkArea& area, int32_t recNo) {
         if (alone && append) ok = WritePendingAppends(area, err);
         if (ok) {
             errno = 0;
-            ok = WriteAt(area.fd, area.recordBuffer.data(), area.recordLength, RecordOffset(area, recNo));
+            ok = WriteAt(area.fd, area.recordBuffer.data(), area.recordLength,
+                         RecordOffset(area, recNo));
             err = errno;
         }
         if (ok && held) std::memcpy(held, area.recordBuffer.data(), area.recordLength);
@@ -671,7 +686,8 @@ void AppendDbfRecord(TWorkArea& area) { PutDbfRecord(area, area.recordCount + 1)
 void SetRecDeleteFlag(TWorkArea& area, int32_t recNo) {
     const auto context = [&area] { return "Datei:  " + area.fileName + " [DeleteRec/RecallRec]"; };
     if (recNo < 1 || recNo > area.recordCount) {
-        SetError(212, "Ungültige Datensatznr. = "_cp850.data() + std::to_string(recNo) + " " + context());
+        SetError(212, "Ungültige Datensatznr. = "_cp850.data() + std::to_string(recNo) + " " +
+                          context());
         return;
     }
     uint8_t* held = HoldsTableAlone(area) ? HeldRecord(area, recNo) : nullptr;
@@ -927,7 +943,6 @@ uint16_t SwapWord(uint16_t v) { return static_cast<uint16_t>((v << 8) | (v >> 8)
 
 // ---- binary record
 
-
 void FieldToBinary(const TWorkArea& area, const TFieldEntry& f, uint8_t* binary, std::size_t pos) {
     const auto& raw = area.recordBuffer;
     {
@@ -1032,7 +1047,8 @@ void BinaryToRecord(TWorkArea& area, const uint8_t* binary) {
         const std::size_t width = f.length;
         switch (f.type) {
             case 'C': {
-                const std::size_t n = std::min<std::size_t>(BinaryTextLength(f, binary + pos), width);
+                const std::size_t n =
+                    std::min<std::size_t>(BinaryTextLength(f, binary + pos), width);
                 std::memcpy(field, binary + pos + BinaryTextPrefix(f), n);
                 std::memset(field + n, ' ', width - n);
                 break;
@@ -1075,8 +1091,7 @@ void BinaryToRecord(TWorkArea& area, const uint8_t* binary) {
                     PutWhole(field, width, ref);
                 break;
             }
-            default:
-                std::memset(field, ' ', width);
+            default: std::memset(field, ' ', width);
         }
         pos += BinaryFieldSize(f);
     }

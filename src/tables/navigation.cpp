@@ -417,8 +417,8 @@ void GO(int32_t n) {
     TWorkArea* a = CurrentWorkArea();
     if (n > a->recordCount) RefreshRecCount();
     const auto text = [a, n] {
-        return "Ungültige Datensatznr. = "_cp850.data() + std::to_string(n) + " " + "Datenbank " + kQuote +
-               a->fileName + kQuote + " [GO]";
+        return "Ungültige Datensatznr. = "_cp850.data() + std::to_string(n) + " " + "Datenbank " +
+               kQuote + a->fileName + kQuote + " [GO]";
     };
     if (a->recordCount == 0) {
         a->bof = a->eof = true;

@@ -150,8 +150,8 @@ uint8_t SelectedArea() { return CurrentArea; }
 
 bool NoDbfOpen(std::string_view verb) {
     if (CurrentWorkArea()) return false;
-    SetError(215, std::string("Keine Datenbank (bzw.kein Arbeitsbereich) geöffnet. ["_cp850) + std::string(verb) +
-                      "]  WorkArea = " + std::to_string(CurrentArea));
+    SetError(215, std::string("Keine Datenbank (bzw.kein Arbeitsbereich) geöffnet. ["_cp850) +
+                      std::string(verb) + "]  WorkArea = " + std::to_string(CurrentArea));
     return true;
 }
 
@@ -358,7 +358,9 @@ namespace {
 // The engine's own binary record follows the raw record field by field, when
 // a field is read; a caller's buffer is filled whole on every move, since
 // the caller reads it directly.
-bool DecodesLazily(const TWorkArea& a) { return a.binaryRecordOwned && !a.isVirtual && a.binaryRecord; }
+bool DecodesLazily(const TWorkArea& a) {
+    return a.binaryRecordOwned && !a.isVirtual && a.binaryRecord;
+}
 bool FieldStale(const TWorkArea& a, std::size_t i) {
     return i < a.decodedStamp.size() && a.decodedStamp[i] != a.rawStamp;
 }

@@ -114,12 +114,12 @@ struct TWorkArea {
     // Record blocks of a table that this area holds alone (opened for writing
     // and deny-all, so no other open of the file exists). Kept in the file's
     // form (code page and hooks not applied); see dbf_file.h.
-    std::vector<uint8_t> readAhead;    // records readAheadFirst .. + readAheadCount - 1
+    std::vector<uint8_t> readAhead;  // records readAheadFirst .. + readAheadCount - 1
     int32_t readAheadFirst = 0;
     int32_t readAheadCount = 0;
     std::vector<uint8_t> pendingAppends;  // appended records not yet written, from pendingFirst
     int32_t pendingFirst = 0;
-    int32_t directAppend = -1;         // the last append written at once (it opens a block)
+    int32_t directAppend = -1;  // the last append written at once (it opens a block)
     // The engine's own binary record is decoded field by field when a field
     // is read: field i is current while decodedStamp[i] == rawStamp, and
     // every new raw record raises rawStamp.

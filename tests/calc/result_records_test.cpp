@@ -35,7 +35,8 @@
 namespace veldrim::calctest {
 namespace {
 
-const std::string kRecordFile = std::string(VELDRIM_TEST_DIR) + "/calc/reference/result_records.txt";
+const std::string kRecordFile =
+    std::string(VELDRIM_TEST_DIR) + "/calc/reference/result_records.txt";
 
 // Field name -> value text (numbers in shortest round-trip form, texts quoted).
 using Values = std::map<std::string, std::string>;
@@ -48,7 +49,9 @@ std::string NumberText(Real v) {
 }
 
 void Put(Values& out, const std::string& name, Real v) { out[name] = NumberText(v); }
-void Put(Values& out, const std::string& name, std::int64_t v) { out[name] = "i" + std::to_string(v); }
+void Put(Values& out, const std::string& name, std::int64_t v) {
+    out[name] = "i" + std::to_string(v);
+}
 void Put(Values& out, const std::string& name, const std::string& v) { out[name] = "'" + v + "'"; }
 
 template <class T>
@@ -62,7 +65,8 @@ void Visit(Values& out, const std::string& name, const T& v) {
     else if constexpr (requires { v.v; })  // OneBased, Pair
         for (int i = 1; i <= T::size(); ++i) Visit(out, name + "[" + std::to_string(i) + "]", v[i]);
     else  // std::array, indexed from 0
-        for (std::size_t i = 0; i < v.size(); ++i) Visit(out, name + "(" + std::to_string(i) + ")", v[i]);
+        for (std::size_t i = 0; i < v.size(); ++i)
+            Visit(out, name + "(" + std::to_string(i) + ")", v[i]);
 }
 
 Values Snapshot() {

@@ -167,8 +167,8 @@ TEST_F(GuardedMathTest, ArcInvoluteIsTheInverseToThePrecisionOfReal) {
             const Real allowed = std::max(slope * ulpA, ulpV);
             const Real units = static_cast<Real>(miss < 0 ? -miss : miss) / allowed;
             if (units > worst) worst = static_cast<int>(std::ceil(units)), worstV = arg;
-            ASSERT_LE(units, 4.0L) << "argument " << static_cast<double>(arg) << " result "
-                                   << static_cast<double>(a);
+            ASSERT_LE(units, 4.0L)
+                << "argument " << static_cast<double>(arg) << " result " << static_cast<double>(a);
             // The cosine that comes with the angle, against the library's.
             const InvoluteInverse withCos = ArcInvoluteWithCos(arg);
             ASSERT_EQ(withCos.angle, a);
@@ -187,7 +187,8 @@ TEST_F(GuardedMathTest, ArcInvoluteIsTheInverseToThePrecisionOfReal) {
 // exact inverse is a = (3v)^(1/3) (1 - 2 (3v)^(2/3) / 15), to 1e-17.
 TEST_F(GuardedMathTest, ArcInvoluteOfSmallArgumentsIsTheExactInverse) {
     const Real y = std::cbrt(3E-12L);
-    EXPECT_NEAR(static_cast<double>(ArcInvolute(1E-12L)), static_cast<double>(y * (1 - 2 * y * y / 15)), 1E-17);
+    EXPECT_NEAR(static_cast<double>(ArcInvolute(1E-12L)),
+                static_cast<double>(y * (1 - 2 * y * y / 15)), 1E-17);
     EXPECT_EQ(ArcInvolute(0.0L), 0.0L);
     EXPECT_EQ(ArcInvolute(kNaN), 0.0L);
     EXPECT_EQ(messageList.count, 1) << "NaN has no inverse";
@@ -219,18 +220,29 @@ TEST_F(GuardedMathTest, DecimalExponentIsExactAtPowersOfTen) {
 
 // Routines whose edge cases the calculation relies on.
 TEST_F(GuardedMathTest, PlainRoutinesAtTheirEdges) {
-    struct Case { const char* name; Real got, expected; } cases[] = {
-        {"FloorValue -0.5", FloorValue(-0.5L), -1}, {"FloorValue -2 (whole)", FloorValue(-2.0L), -3},
+    struct Case {
+        const char* name;
+        Real got, expected;
+    } cases[] = {
+        {"FloorValue -0.5", FloorValue(-0.5L), -1},
+        {"FloorValue -2 (whole)", FloorValue(-2.0L), -3},
         {"RoundDecimals half to even", RoundDecimals(0, 2.5L), 2},
         {"RoundDecimals half to even upwards", RoundDecimals(0, -3.5L), -4},
-        {"RoundDecimals half to even in the decimals", RoundDecimals(2, 0.125L), 0.12L}, {"IntPower -2", IntPower(-2, 2), 0.25L},
-        {"VectorAngle (0,0)", VectorAngle(0, 0), kPi / 2}, {"VectorAngle (0,-1)", VectorAngle(0, -1), -kPi / 2},
-        {"VectorAngle (1,-1)", VectorAngle(1, -1), -kPi / 4}, {"VectorAngle (-1,-1)", VectorAngle(-1, -1), 5 * kPi / 4},
-        {"SignOf 0", SignOf(0), 1}, {"Cathetus short", Cathetus(3, 5), 0},
+        {"RoundDecimals half to even in the decimals", RoundDecimals(2, 0.125L), 0.12L},
+        {"IntPower -2", IntPower(-2, 2), 0.25L},
+        {"VectorAngle (0,0)", VectorAngle(0, 0), kPi / 2},
+        {"VectorAngle (0,-1)", VectorAngle(0, -1), -kPi / 2},
+        {"VectorAngle (1,-1)", VectorAngle(1, -1), -kPi / 4},
+        {"VectorAngle (-1,-1)", VectorAngle(-1, -1), 5 * kPi / 4},
+        {"SignOf 0", SignOf(0), 1},
+        {"Cathetus short", Cathetus(3, 5), 0},
         {"NormalizeAngle -pi/2", NormalizeAngle(-kPi / 2), 3 * kPi / 2},
-        {"NormalizeAngle 5pi", NormalizeAngle(5 * kPi), kPi}, {"Log10OrZero negative", Log10OrZero(-5), 0},
-        {"Clamp lo above hi", Clamp(10, 0, 5), 0}, {"PercentDeviation reference 0", PercentDeviation(0, 150), 0},
-        {"ArcSweepDeg ccw", ArcSweepDeg(350, 10, 1), 20}, {"ArcSweepDeg cw", ArcSweepDeg(10, 350, -1), -20},
+        {"NormalizeAngle 5pi", NormalizeAngle(5 * kPi), kPi},
+        {"Log10OrZero negative", Log10OrZero(-5), 0},
+        {"Clamp lo above hi", Clamp(10, 0, 5), 0},
+        {"PercentDeviation reference 0", PercentDeviation(0, 150), 0},
+        {"ArcSweepDeg ccw", ArcSweepDeg(350, 10, 1), 20},
+        {"ArcSweepDeg cw", ArcSweepDeg(10, 350, -1), -20},
         {"ArcSweepDeg negative start", ArcSweepDeg(-350, 350, 1), 340},
         {"ArcSweepDeg negative start cw", ArcSweepDeg(350, -350, -1), -340},
         // Start equal to end: no sweep, not a full turn, either way round.

@@ -82,9 +82,14 @@ TEST_F(DxfWriterTest, FixedPointTextIsTheExactDecimalOfTheDouble) {
         const int decimals = static_cast<int>(random() % 16);
         double x = 0;
         switch (i % 3) {
-            case 0: x = std::ldexp(static_cast<double>(random() >> 11), static_cast<int>(random() % 80) - 70); break;
-            case 1: x = static_cast<double>(static_cast<long long>(random() % 2000001) - 1000000) / 8.0 /
-                        static_cast<double>(1 << (random() % 10)); break;
+            case 0:
+                x = std::ldexp(static_cast<double>(random() >> 11),
+                               static_cast<int>(random() % 80) - 70);
+                break;
+            case 1:
+                x = static_cast<double>(static_cast<long long>(random() % 2000001) - 1000000) /
+                    8.0 / static_cast<double>(1 << (random() % 10));
+                break;
             default: x = (static_cast<double>(random() % 100000000) - 5E7) * 0.001;
         }
         if (random() & 1) x = -x;
@@ -92,16 +97,28 @@ TEST_F(DxfWriterTest, FixedPointTextIsTheExactDecimalOfTheDouble) {
         char buf[64];
         const auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, decimals);
         std::string expected(buf, r.ptr);
-        if (expected[0] == '-' && expected.find_first_not_of("0.", 1) == std::string::npos) expected.erase(0, 1);
-        ASSERT_EQ(FixedPointText(static_cast<Real>(x), decimals), expected) << "decimals " << decimals;
+        if (expected[0] == '-' && expected.find_first_not_of("0.", 1) == std::string::npos)
+            expected.erase(0, 1);
+        ASSERT_EQ(FixedPointText(static_cast<Real>(x), decimals), expected)
+            << "decimals " << decimals;
         ++checked;
     }
     EXPECT_GT(checked, 200000);
-    const struct { double value; int decimals; const char* text; } ties[] = {
-        {0.125, 2, "0.12"}, {0.375, 2, "0.38"}, {2.5, 0, "2"}, {-0.0, 3, "0.000"}, {-0.0004, 3, "0.000"},
-        {1E-300, 6, "0.000000"}, {999999999999999.0, 0, "999999999999999"},
+    const struct {
+        double value;
+        int decimals;
+        const char* text;
+    } ties[] = {
+        {0.125, 2, "0.12"},
+        {0.375, 2, "0.38"},
+        {2.5, 0, "2"},
+        {-0.0, 3, "0.000"},
+        {-0.0004, 3, "0.000"},
+        {1E-300, 6, "0.000000"},
+        {999999999999999.0, 0, "999999999999999"},
     };
-    for (const auto& t : ties) EXPECT_EQ(FixedPointText(static_cast<Real>(t.value), t.decimals), t.text) << t.value;
+    for (const auto& t : ties)
+        EXPECT_EQ(FixedPointText(static_cast<Real>(t.value), t.decimals), t.text) << t.value;
 }
 
 // One golden text per entity kind, with 3 decimals for coordinates: angles,

@@ -26,8 +26,8 @@ protected:
     // a logical: 3000 records fill several blocks of 64 KiB.
     static constexpr int kRecords = 3000;
     std::string Fresh(const std::string& name) {
-        return Make(name, {F("NAME", 'C', 20), F("PRICE", 'N', 12, 3), F("QTY", 'N', 9), F("DAY", 'D'),
-                           F("OK", 'L')});
+        return Make(name, {F("NAME", 'C', 20), F("PRICE", 'N', 12, 3), F("QTY", 'N', 9),
+                           F("DAY", 'D'), F("OK", 'L')});
     }
     static void Fill(int from, int to) {
         for (int i = from; i <= to; ++i) {
@@ -45,7 +45,8 @@ protected:
         if (step > 0)
             for (GoTop(); !dEOF(); SKIP(step)) seen.push_back(static_cast<int>(BinaryInteger(3)));
         else
-            for (GoBottom(); !dBOF(); SKIP(step)) seen.push_back(static_cast<int>(BinaryInteger(3)));
+            for (GoBottom(); !dBOF(); SKIP(step))
+                seen.push_back(static_cast<int>(BinaryInteger(3)));
         return seen;
     }
 };
@@ -95,7 +96,8 @@ TEST_F(RecordBlocksTest, ReadsSeeEveryWriteOfTheArea) {
     DeleteRec();
     for (const int rec : {1, 17, kRecords + 5, 2000}) {
         GO(rec);
-        EXPECT_EQ(BinaryInteger(3), rec == 17 || rec == kRecords + 5 ? -rec : rec) << "record " << rec;
+        EXPECT_EQ(BinaryInteger(3), rec == 17 || rec == kRecords + 5 ? -rec : rec)
+            << "record " << rec;
     }
     // Peek reads the file itself: the collected records are written first.
     EXPECT_EQ(Peek(3, kRecords + 9), "     3009");
@@ -127,7 +129,8 @@ TEST_F(RecordBlocksTest, FieldsAreDecodedFromTheCurrentRecord) {
     EXPECT_EQ(BinaryNumber(2), 0.5);
     SetBinaryInteger(3, 44);
     Replace();
-    EXPECT_EQ(BinaryText(1), "part4               ") << "fields not set keep their values through Replace";
+    EXPECT_EQ(BinaryText(1), "part4               ")
+        << "fields not set keep their values through Replace";
     GO(1);
     GO(4);
     EXPECT_EQ(BinaryInteger(3), 44);
@@ -183,7 +186,8 @@ TEST_F(RecordBlocksTest, SharedScanSeesEveryRecordCommittedBeforeItsLock) {
         Unlock();
         ++scans;
         ASSERT_GE(seen.size(), static_cast<std::size_t>(known)) << "scan " << scans;
-        for (int i = 0; i < known; ++i) ASSERT_EQ(seen[i], i + 1) << "scan " << scans << " record " << i + 1;
+        for (int i = 0; i < known; ++i)
+            ASSERT_EQ(seen[i], i + 1) << "scan " << scans << " record " << i + 1;
         if (!done && known < kAppends) {
             pollfd wait{committed[0], POLLIN, 0};
             ::poll(&wait, 1, 50);

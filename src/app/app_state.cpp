@@ -13,6 +13,7 @@
 #include "calc/records.h"
 #include "drawings/drawing_info.h"
 #include "drawings/result_view.h"
+#include "foundation/captions.h"
 #include "foundation/form_placement.h"
 #include "foundation/help_texts.h"
 #include "foundation/message_boxes.h"
@@ -27,6 +28,7 @@
 #include "reports/edi_file.h"
 #include "reports/report_channel.h"
 #include "reports/sibling_file.h"
+#include "tables/datasets/table_access.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/engine_files.h"
@@ -46,11 +48,14 @@ void ResetFoundation() {
     ResetTextFileHooks();
     ResetFormPlacement();
     ResetOnlineDialog();
+    ResetCaptionVocabulary();
     SetFixedNow(std::nullopt);
 }
 
 void ResetTables() {
-    // Closes every work area first, then starts the record layer afresh.
+    // The table access closes its table; then every work area is closed
+    // and the record layer starts afresh.
+    ResetTableAccess();
     ResetTableEngine();
     ResetExpressionParser();
     ResetExprFieldSource();

@@ -30,6 +30,8 @@
 #include "reports/calc_report.h"
 #include "reports/edi_file.h"
 #include "reports/sibling_file.h"
+#include "tables/datasets/dataset_unit.h"
+#include "tables/datasets/table_access.h"
 
 namespace veldrim {
 
@@ -301,6 +303,12 @@ int RunProgramGuarded(int argc, const char* const* argv) {
     designResultView = ShowResultView;
     ReadConfigFile();
     ReadSessionFile();
+    // The table engine with the date format of the configuration; the
+    // hidden table editor of the table access; the tables copied to the
+    // user directory when "copy DBF -> TEMP" is set.
+    StartTableEngine();
+    CreateTableEditorForm();
+    if (tablesFromUserDirectory) CopyTablesToUserDirectory();
     SetDeviceResolution(horizontalResolution, verticalResolution);
     UseDataFolder(FindDataFolder(argc > 0 && argv[0] ? argv[0] : ""));
 
@@ -368,6 +376,8 @@ int RunProgram(int argc, const char* const* argv) {
         Fail(std::string("out of memory while ") + (writingOutput ? "writing the output of " : "reading ") +
              runFile);
     }
+    // Every table closed, its header and end mark written.
+    ShutdownTableEngine();
     if (ownUi) {
         ui.Flush();
         headless = nullptr;

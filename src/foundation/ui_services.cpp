@@ -1,5 +1,7 @@
 #include "foundation/ui_services.h"
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -110,6 +112,39 @@ Answer BatchUi::Ask(const std::string& title, const std::string& text, AskButton
     ToStderr(title, text, kind);
     if (presetAnswer) return *presetAnswer;
     return buttons == AskButtons::YesNo ? Answer::No : Answer::Cancel;
+}
+
+std::optional<int> UiServices::PickTableRecord(const TableView& view) {
+    std::vector<std::string> items;
+    for (const auto& row : view.rows) {
+        std::string line;
+        for (const auto& cell : row) line += (line.empty() ? "" : " | ") + cell;
+        items.push_back(line);
+    }
+    return ChooseFromList(view.title, items, view.current);
+}
+
+namespace {
+std::string PickKey(const std::string& s) {
+    const auto b = s.find_first_not_of(' ');
+    if (b == std::string::npos) return {};
+    std::string t = s.substr(b, s.find_last_not_of(' ') - b + 1);
+    for (char& c : t)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return t;
+}
+}  // namespace
+
+std::optional<int> BatchUi::PickTableRecord(const TableView& view) {
+    if (!presetPick) {
+        if (view.rows.empty()) return std::nullopt;
+        return std::clamp(view.current, 0, static_cast<int>(view.rows.size()) - 1);
+    }
+    const std::string key = PickKey(*presetPick);
+    for (std::size_t r = 0; r < view.rows.size(); ++r)
+        for (const auto& cell : view.rows[r])
+            if (PickKey(cell) == key) return static_cast<int>(r);
+    return std::nullopt;
 }
 
 std::optional<int> BatchUi::ChooseFromList(const std::string&, const std::vector<std::string>&,

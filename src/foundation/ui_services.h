@@ -128,6 +128,16 @@ public:
     virtual void HardnessClicked(MaterialFormState& s, int gear) = 0;
 };
 
+// A table shown to pick one of its records (or to be edited): the column
+// heads, each record's field texts, and the row that is current.
+struct TableView {
+    std::string title;
+    std::vector<std::string> heads;
+    std::vector<std::vector<std::string>> rows;
+    int current = 0;    // 0-based row
+    bool pick = true;   // pick mode: read-only, one record is chosen
+};
+
 class UiServices {
 public:
     virtual ~UiServices() = default;
@@ -195,6 +205,10 @@ public:
     // The material form, modal. True on OK with the edits in the state. The
     // default answers cancel.
     virtual bool ShowMaterialForm(MaterialFormState& state, MaterialFormHandler& handler);
+
+    // The table editor: the row accepted (0-based), or nothing when it was
+    // cancelled. The default offers the rows as a list choice.
+    virtual std::optional<int> PickTableRecord(const TableView& view);
 };
 
 // The realisation in force; BatchUi until the program sets another.
@@ -242,8 +256,14 @@ public:
                                OperatingDataFormHandler& handler) override;
     bool ShowMaterialForm(MaterialFormState& state, MaterialFormHandler& handler) override;
 
+    // The record a headless pick accepts: the first row with a field equal
+    // to presetPick (blanks around and letter case ignored), or nothing when
+    // no row has one; without presetPick the current row.
+    std::optional<int> PickTableRecord(const TableView& view) override;
+
     // Answers that the batch caller chose for questions (default: cancel).
     std::optional<Answer> presetAnswer;
+    std::optional<std::string> presetPick;
     // Messages are also kept here (code page 850), newest last.
     std::vector<std::string> shown;
 };

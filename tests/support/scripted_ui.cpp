@@ -34,6 +34,14 @@ std::optional<int> ScriptedUi::ChooseFromList(const std::string& title,
     return c ? *c : std::nullopt;
 }
 
+std::optional<int> ScriptedUi::PickTableRecord(const TableView& view) {
+    std::string joined;
+    for (const auto& row : view.rows) joined += (row.empty() ? std::string() : row.front()) + "\n";
+    calls.push_back({"pick", view.title, joined});
+    auto c = Next<std::optional<int>>();
+    return c ? *c : std::nullopt;
+}
+
 std::optional<std::string> ScriptedUi::EnterText(const std::string& title,
                                                  const std::string& prompt, const std::string&) {
     calls.push_back({"text", title, prompt});

@@ -61,6 +61,9 @@ public:
     std::optional<MessageExplanation> ShowMessageExplanation(
         const MessageExplanation& shown) override;
     std::deque<std::optional<MessageExplanation>> explanationReplies;
+    // Recorded as "pick" (title, the rows' first fields joined by '\n');
+    // answered by a queued choice (QueueChoice), cancel when none is queued.
+    std::optional<int> PickTableRecord(const TableView& view) override;
 
     // The online dialog: recorded as "online" (title: the caption, text: one
     // line "name=text" per input and "name=text" per output); every form shown

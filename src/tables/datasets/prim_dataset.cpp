@@ -1,0 +1,631 @@
+// The record-buffer dataset: states, moves, the active record buffer,
+// bookmarks and the field objects over the Tzi record interface.
+
+#include "tables/datasets/prim_dataset.h"
+
+#include <charconv>
+#include <cstring>
+
+#include "foundation/codepage.h"
+#include "foundation/formatting.h"
+#include "foundation/ui_services.h"
+
+namespace veldrim {
+
+namespace {
+
+enum { gmCurrent = 0, gmNext = 1, gmPrior = 2 };
+
+std::string UpperAscii(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+std::string TrimBlanks(const std::string& s) {
+    const auto b = s.find_first_not_of(' ');
+    if (b == std::string::npos) return {};
+    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+// A number text of a float field: as many decimals as the field has (at
+// least one significant form when it has none), independent of the locale.
+std::string FloatText(double v, int decimals) {
+    char buf[64];
+    const auto r = decimals > 0
+                       ? std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals)
+                       : std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
+bool IsLogicalTrueText(const std::string& s) {
+    const std::string t = UpperAscii(TrimBlanks(s));
+    return !t.empty() && (t[0] == 'T' || t[0] == 'Y' || t[0] == 'J' || t[0] == 'W');
+}
+
+}  // namespace
+
+// ---- TField -------------------------------------------------------------------------------------
+
+TField::TField(TTzPrimDataset& owner, const TFieldDef& def) : owner_(owner), def_(def) {}
+
+bool TField::GetData(void* dest) const { return owner_.GetFieldData(*this, dest); }
+void TField::SetData(const void* src) { owner_.SetFieldData(const_cast<TField&>(*this), src); }
+
+bool TField::SizeAccepted(int size) const {
+    return def_.type != TFieldType::ftString || (size >= 0 && size <= 254);
+}
+
+bool TField::IsNull() const {
+    std::vector<uint8_t> buf(static_cast<std::size_t>(def_.dataSize) + 1, 0);
+    if (!GetData(buf.data())) return true;
+    if (def_.type == TFieldType::ftString) return buf[0] == 0;
+    return false;
+}
+
+std::string TField::AsString() const {
+    std::vector<uint8_t> buf(static_cast<std::size_t>(def_.dataSize) + 1, 0);
+    const bool has = GetData(buf.data());
+    if (!has) return {};
+    switch (def_.type) {
+        case TFieldType::ftString: return std::string(reinterpret_cast<const char*>(buf.data()));
+        case TFieldType::ftFloat: {
+            double v;
+            std::memcpy(&v, buf.data(), sizeof v);
+            return FloatText(v, def_.decimals);
+        }
+        case TFieldType::ftInteger: {
+            int32_t v;
+            std::memcpy(&v, buf.data(), sizeof v);
+            return IntText(v);
+        }
+        case TFieldType::ftLargeint: {
+            int64_t v;
+            std::memcpy(&v, buf.data(), sizeof v);
+            return IntText(v);
+        }
+        case TFieldType::ftBoolean: return buf[0] ? "Wahr" : "Falsch";
+        case TFieldType::ftMemo: {
+            int32_t ref;
+            std::memcpy(&ref, buf.data(), sizeof ref);
+            return ref != 0 ? "(MEMO)" : "(memo)";
+        }
+        case TFieldType::ftDate: {
+            double v;
+            std::memcpy(&v, buf.data(), sizeof v);
+            return FloatText(v, 0);
+        }
+    }
+    return {};
+}
+
+void TField::SetAsString(const std::string& s) {
+    switch (def_.type) {
+        case TFieldType::ftString: {
+            std::vector<char> buf(static_cast<std::size_t>(def_.size) + 1, 0);
+            std::memcpy(buf.data(), s.data(), std::min<std::size_t>(s.size(), def_.size));
+            SetData(buf.data());
+            return;
+        }
+        case TFieldType::ftBoolean: SetAsBoolean(IsLogicalTrueText(s)); return;
+        case TFieldType::ftFloat:
+        case TFieldType::ftDate:
+            if (TrimBlanks(s).empty()) {
+                Clear();
+            } else {
+                SetAsFloat(static_cast<double>(TextToFloat(s)));
+            }
+            return;
+        case TFieldType::ftInteger:
+        case TFieldType::ftLargeint:
+        case TFieldType::ftMemo:
+            if (TrimBlanks(s).empty()) {
+                Clear();
+            } else {
+                SetAsFloat(static_cast<double>(TextToFloat(s)));
+            }
+            return;
+    }
+}
+
+double TField::AsFloat() const {
+    std::vector<uint8_t> buf(static_cast<std::size_t>(def_.dataSize) + 1, 0);
+    if (!GetData(buf.data())) return 0;
+    switch (def_.type) {
+        case TFieldType::ftFloat:
+        case TFieldType::ftDate: {
+            double v;
+            std::memcpy(&v, buf.data(), sizeof v);
+            return v;
+        }
+        case TFieldType::ftInteger:
+        case TFieldType::ftMemo: {
+            int32_t v;
+            std::memcpy(&v, buf.data(), sizeof v);
+            return v;
+        }
+        case TFieldType::ftLargeint: {
+            int64_t v;
+            std::memcpy(&v, buf.data(), sizeof v);
+            return static_cast<double>(v);
+        }
+        case TFieldType::ftBoolean: return buf[0] ? 1 : 0;
+        case TFieldType::ftString:
+            return static_cast<double>(TextToFloat(reinterpret_cast<const char*>(buf.data())));
+    }
+    return 0;
+}
+
+void TField::SetAsFloat(double v) {
+    switch (def_.type) {
+        case TFieldType::ftFloat:
+        case TFieldType::ftDate: SetData(&v); return;
+        case TFieldType::ftInteger:
+        case TFieldType::ftMemo: {
+            const int32_t i = SaturatedWhole<int32_t>(v);
+            SetData(&i);
+            return;
+        }
+        case TFieldType::ftLargeint: {
+            const int64_t i = SaturatedWhole<int64_t>(v);
+            SetData(&i);
+            return;
+        }
+        case TFieldType::ftBoolean: SetAsBoolean(v != 0); return;
+        case TFieldType::ftString: SetAsString(FloatText(v, 0)); return;
+    }
+}
+
+int64_t TField::AsInteger() const {
+    if (def_.type == TFieldType::ftLargeint) {
+        int64_t v = 0;
+        return GetData(&v) ? v : 0;
+    }
+    return SaturatedWhole<int64_t>(AsFloat());
+}
+
+void TField::SetAsInteger(int64_t v) {
+    if (def_.type == TFieldType::ftLargeint) {
+        SetData(&v);
+    } else if (def_.type == TFieldType::ftString) {
+        SetAsString(IntText(v));
+    } else {
+        SetAsFloat(static_cast<double>(v));
+    }
+}
+
+bool TField::AsBoolean() const {
+    if (def_.type == TFieldType::ftString) return IsLogicalTrueText(AsString());
+    if (def_.type == TFieldType::ftBoolean) {
+        uint16_t b = 0;
+        return GetData(&b) && b != 0;
+    }
+    return AsFloat() != 0;
+}
+
+void TField::SetAsBoolean(bool v) {
+    if (def_.type == TFieldType::ftBoolean) {
+        const uint16_t b = v ? 1 : 0;
+        SetData(&b);
+    } else if (def_.type == TFieldType::ftString) {
+        SetAsString(v ? "T" : "F");
+    } else {
+        SetAsFloat(v ? 1 : 0);
+    }
+}
+
+double TField::AsDateTime() const { return def_.type == TFieldType::ftDate ? AsFloat() : 0; }
+void TField::SetAsDateTime(double days) { SetAsFloat(days); }
+void TField::Clear() { SetData(nullptr); }
+
+// ---- TTzPrimDataset -----------------------------------------------------------------------------
+
+TTzPrimDataset::TTzPrimDataset(std::string name) : name_(std::move(name)) {}
+TTzPrimDataset::~TTzPrimDataset() = default;
+
+std::string TTzPrimDataset::ErrorTextOf(int code) { return IntText(code); }
+bool TTzPrimDataset::IsEmptyQuery() { return activeRecNo_ == 0 && state_ != TDataSetState::dsInsert; }
+
+void TTzPrimDataset::Check(int code) {
+    switch (code) {
+        case kTziOk: return;
+        case kTziOpenFailed:
+        case kTziBeforeFirst:
+        case kTziAfterLast: throw EDatabaseError("Dataset error: " + IntText(code));
+        case kTziNoFileName: throw EDatabaseError("The FileName property of the dataset not set");
+        default: throw EDatabaseError("Dataset error: " + ErrorTextOf(code));
+    }
+}
+
+void TTzPrimDataset::CheckActive() const {
+    if (!Active()) throw EDatabaseError("Operation not allowed on a closed dataset: " + name_);
+}
+
+std::unique_ptr<TField> TTzPrimDataset::CreateField(const TFieldDef& def) {
+    switch (def.type) {
+        case TFieldType::ftInteger:
+        case TFieldType::ftLargeint: return std::make_unique<TTzIntegerField>(*this, def);
+        case TFieldType::ftFloat: return std::make_unique<TTzFloatField>(*this, def);
+        case TFieldType::ftDate: return std::make_unique<TTzDateField>(*this, def);
+        default: return std::make_unique<TField>(*this, def);
+    }
+}
+
+void TTzPrimDataset::BindFields() {
+    fields_.clear();
+    for (const TFieldDef& d : fieldDefs_) {
+        auto f = CreateField(d);
+        if (!f->SizeAccepted(d.size))
+            throw EDatabaseError(name_ + "." + d.name + ": invalid field size " + IntText(d.size));
+        fields_.push_back(std::move(f));
+    }
+}
+
+void TTzPrimDataset::Open() {
+    if (Active()) return;
+    Ui().ProcessEvents();
+    Check(TziOpen());
+    try {
+        recordSize_ = TziRecordSize();
+        fieldDefs_.clear();
+        InternalInitFieldDefs();
+        BindFields();
+        active_.assign(static_cast<std::size_t>(recordSize_), 0);
+        state_ = TDataSetState::dsBrowse;
+        modified_ = false;
+        Check(TziSetToBegin());
+        First();
+    } catch (...) {
+        fields_.clear();
+        state_ = TDataSetState::dsInactive;
+        TziClose();
+        throw;
+    }
+}
+
+void TTzPrimDataset::Close() {
+    if (!Active()) return;
+    state_ = TDataSetState::dsInactive;
+    fields_.clear();
+    fieldDefs_.clear();
+    active_.clear();
+    activeRecNo_ = 0;
+    bof_ = eof_ = true;
+    modified_ = false;
+    TziClose();
+}
+
+void TTzPrimDataset::SetActive(bool on) {
+    if (on) {
+        Open();
+    } else {
+        Close();
+    }
+}
+
+void TTzPrimDataset::ClearBuffers() {
+    std::fill(active_.begin(), active_.end(), 0);
+    activeRecNo_ = 0;
+    bof_ = eof_ = true;
+}
+
+int TTzPrimDataset::GetRecord(int mode) {
+    std::vector<uint8_t> buf(static_cast<std::size_t>(recordSize_), 0);
+    int32_t rec = 0;
+    const int code = mode == gmCurrent ? TziGetRecord(buf.data(), rec)
+                     : mode == gmNext  ? TziGetNextRecord(buf.data(), rec)
+                                       : TziGetPriorRecord(buf.data(), rec);
+    if (code == kTziOk) {
+        active_ = std::move(buf);
+        activeRecNo_ = TziGetBookmark();
+    }
+    return code;
+}
+
+void TTzPrimDataset::UpdateCursorPosition() {
+    if (activeRecNo_ > 0) TziSetToBookmark(activeRecNo_);
+}
+
+void TTzPrimDataset::Resync() {
+    int code = GetRecord(gmCurrent);
+    if (code == kTziBeforeFirst || code == kTziAfterLast) code = GetRecord(gmNext);
+    if (code == kTziBeforeFirst || code == kTziAfterLast) code = GetRecord(gmPrior);
+    if (code == kTziOk) {
+        bof_ = eof_ = false;
+        return;
+    }
+    if (code == kTziBeforeFirst || code == kTziAfterLast) {
+        ClearBuffers();
+        return;
+    }
+    Check(code);
+}
+
+void TTzPrimDataset::CheckBrowseMode() {
+    CheckActive();
+    if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) {
+        if (modified_) {
+            Post();
+        } else {
+            Cancel();
+        }
+    }
+}
+
+void TTzPrimDataset::DoScroll(const std::function<void()>& move) {
+    CheckBrowseMode();
+    if (BeforeScroll) BeforeScroll(*this);
+    move();
+    if (AfterScroll) AfterScroll(*this);
+}
+
+void TTzPrimDataset::First() {
+    DoScroll([this] {
+        Check(TziSetToBegin());
+        const int code = GetRecord(gmNext);
+        if (code == kTziOk) {
+            bof_ = true;
+            eof_ = false;
+        } else if (code == kTziAfterLast || code == kTziBeforeFirst) {
+            ClearBuffers();
+        } else {
+            Check(code);
+        }
+    });
+}
+
+void TTzPrimDataset::Last() {
+    DoScroll([this] {
+        Check(TziSetToEnd());
+        const int code = GetRecord(gmPrior);
+        if (code == kTziOk) {
+            eof_ = true;
+            bof_ = false;
+        } else if (code == kTziAfterLast || code == kTziBeforeFirst) {
+            ClearBuffers();
+        } else {
+            Check(code);
+        }
+    });
+}
+
+void TTzPrimDataset::Next() { MoveBy(1); }
+void TTzPrimDataset::Prior() { MoveBy(-1); }
+
+int TTzPrimDataset::MoveBy(int n) {
+    int moved = 0;
+    DoScroll([&] {
+        if (activeRecNo_ == 0) return;
+        UpdateCursorPosition();
+        while (n != 0) {
+            const int code = GetRecord(n > 0 ? gmNext : gmPrior);
+            if (code == kTziAfterLast) {
+                eof_ = true;
+                break;
+            }
+            if (code == kTziBeforeFirst) {
+                bof_ = true;
+                break;
+            }
+            Check(code);
+            bof_ = eof_ = false;
+            moved += n > 0 ? 1 : -1;
+            n += n > 0 ? -1 : 1;
+        }
+    });
+    return moved;
+}
+
+bool TTzPrimDataset::IsEmpty() { return !Active() || IsEmptyQuery(); }
+
+void TTzPrimDataset::Refresh() {
+    CheckBrowseMode();
+    UpdateCursorPosition();
+    Check(TziForceReread());
+    Resync();
+}
+
+void TTzPrimDataset::InternalEdit() {
+    int32_t rec = 0;
+    Check(TziGetRecord(active_.data(), rec));
+}
+
+void TTzPrimDataset::InternalCancel() { std::fill(active_.begin(), active_.end(), 0); }
+
+void TTzPrimDataset::Edit() {
+    CheckActive();
+    if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) return;
+    if (activeRecNo_ == 0) {
+        Append();
+        return;
+    }
+    UpdateCursorPosition();
+    InternalEdit();
+    state_ = TDataSetState::dsEdit;
+    modified_ = false;
+}
+
+void TTzPrimDataset::Insert() {
+    CheckBrowseMode();
+    insertReturn_ = activeRecNo_;
+    if (TziGetRecordCount() < 1) ClearBuffers();
+    std::fill(active_.begin(), active_.end(), 0);
+    Check(TziInitRecord());
+    activeRecNo_ = 0;
+    state_ = TDataSetState::dsInsert;
+    modified_ = false;
+    if (OnNewRecord) OnNewRecord(*this);
+}
+
+void TTzPrimDataset::Append() { Insert(); }
+
+void TTzPrimDataset::Post() {
+    CheckActive();
+    if (state_ == TDataSetState::dsEdit) {
+        UpdateCursorPosition();
+        Check(TziModifyRecord(active_.data()));
+    } else if (state_ == TDataSetState::dsInsert) {
+        Check(TziInsertRecord(active_.data()));
+    } else {
+        return;
+    }
+    state_ = TDataSetState::dsBrowse;
+    modified_ = false;
+    Resync();
+    if (AfterPost) AfterPost(*this);
+}
+
+void TTzPrimDataset::Cancel() {
+    if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert) return;
+    const bool inserting = state_ == TDataSetState::dsInsert;
+    const int32_t back = inserting ? insertReturn_ : activeRecNo_;
+    InternalCancel();
+    state_ = TDataSetState::dsBrowse;
+    modified_ = false;
+    activeRecNo_ = back;
+    if (back > 0) {
+        TziSetToBookmark(back);
+        Resync();
+    } else {
+        ClearBuffers();
+    }
+    if (AfterCancel) AfterCancel(*this);
+}
+
+void TTzPrimDataset::Delete() {
+    CheckActive();
+    if (state_ == TDataSetState::dsInsert || state_ == TDataSetState::dsSetKey) {
+        Cancel();
+        return;
+    }
+    if (activeRecNo_ == 0) throw EDatabaseError("Cannot perform this operation on an empty dataset");
+    if (state_ == TDataSetState::dsEdit) Cancel();
+    if (BeforeDelete) BeforeDelete(*this);
+    UpdateCursorPosition();
+    Check(TziDeleteCurrent());
+    state_ = TDataSetState::dsBrowse;
+    Resync();
+    if (AfterDelete) AfterDelete(*this);
+}
+
+int32_t TTzPrimDataset::RecordCount() {
+    CheckActive();
+    return TziGetRecordCount();
+}
+
+int32_t TTzPrimDataset::RecNo() { return Active() ? activeRecNo_ : 0; }
+
+void TTzPrimDataset::SetRecNo(int32_t n) {
+    CheckBrowseMode();
+    if (n == activeRecNo_) return;
+    if (BeforeScroll) BeforeScroll(*this);
+    if (TziGoToRecord(n) != kTziOk) return;
+    Resync();
+    if (AfterScroll) AfterScroll(*this);
+}
+
+TBookmark TTzPrimDataset::GetBookmark() const {
+    return state_ == TDataSetState::dsBrowse || state_ == TDataSetState::dsEdit ? activeRecNo_ : 0;
+}
+
+void TTzPrimDataset::GotoBookmark(TBookmark b) {
+    CheckBrowseMode();
+    if (BeforeScroll) BeforeScroll(*this);
+    Check(TziSetToBookmark(b));
+    Resync();
+    if (AfterScroll) AfterScroll(*this);
+}
+
+bool TTzPrimDataset::BookmarkValid(TBookmark b) {
+    if (!Active() || b <= 0) return false;
+    int32_t rec = 0;
+    const bool ok = TziSetToBookmark(b) == kTziOk && TziGetRecord(nullptr, rec) == kTziOk && rec == b;
+    UpdateCursorPosition();
+    return ok;
+}
+
+int TTzPrimDataset::CompareBookmarks(TBookmark a, TBookmark b) {
+    if (a == 0 && b == 0) return 0;
+    if (a == 0) return 1;
+    if (b == 0) return -1;
+    if (!Active()) return 0;
+    return b > a ? -1 : a > b ? 1 : 0;
+}
+
+bool TTzPrimDataset::Locate(const std::string& keyFields, const std::vector<LocateVariant>& values,
+                            TLocateOptions options) {
+    CheckBrowseMode();
+    if (BeforeScroll) BeforeScroll(*this);
+    UpdateCursorPosition();
+    if (TziLocate(keyFields, values, options) != kTziOk) {
+        UpdateCursorPosition();
+        return false;
+    }
+    Resync();
+    if (AfterScroll) AfterScroll(*this);
+    return true;
+}
+
+std::vector<std::string> TTzPrimDataset::Lookup(const std::string& keyFields,
+                                                const std::vector<LocateVariant>& values,
+                                                const std::string& resultFields, bool* found) {
+    CheckBrowseMode();
+    std::vector<std::string> result;
+    const int32_t back = activeRecNo_;
+    UpdateCursorPosition();
+    const bool hit = TziLocate(keyFields, values, TLocateOptions{}) == kTziOk;
+    if (found) *found = hit;
+    if (!hit) return result;
+    SaveActiveToSpare();
+    if (GetRecord(gmCurrent) == kTziOk) {
+        std::size_t p = 0;
+        for (;;) {
+            const auto q = resultFields.find(';', p);
+            result.push_back(FieldByName(TrimBlanks(resultFields.substr(p, q - p))).AsString());
+            if (q == std::string::npos) break;
+            p = q + 1;
+        }
+    }
+    RestoreActiveFromSpare();
+    activeRecNo_ = back;
+    TziGoToRecord(back);
+    return result;
+}
+
+TField* TTzPrimDataset::FindField(const std::string& name) {
+    const std::string key = UpperAscii(TrimBlanks(name));
+    for (auto& f : fields_)
+        if (UpperAscii(f->FieldName()) == key) return f.get();
+    return nullptr;
+}
+
+TField& TTzPrimDataset::FieldByName(const std::string& name) {
+    TField* f = FindField(name);
+    if (!f) throw EDatabaseError(name_ + ": Feld '" + name + "' nicht gefunden");
+    return *f;
+}
+
+bool TTzPrimDataset::GetFieldData(const TField& f, void* dest) {
+    if (!Active()) return false;
+    if (state_ == TDataSetState::dsBrowse && activeRecNo_ == 0) return false;
+    return TziGetField(f, active_.data(), dest);
+}
+
+void TTzPrimDataset::SetFieldData(TField& f, const void* src) {
+    if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert &&
+        state_ != TDataSetState::dsSetKey)
+        throw EDatabaseError(std::string("Datenmenge weder im Editier- noch im Einfügemodus"_cp850));
+    if (f.ReadOnly && state_ != TDataSetState::dsSetKey)
+        throw EDatabaseError("Feld '" + f.FieldName() + std::string("' kann nicht verändert werden"_cp850));
+    Check(TziPutField(f, active_.data(), src));
+    modified_ = true;
+    if (f.OnChange) f.OnChange(f);
+}
+
+void TTzPrimDataset::SaveActiveToSpare() { spare_ = active_; }
+
+void TTzPrimDataset::RestoreActiveFromSpare() {
+    if (spare_.size() == active_.size()) active_ = spare_;
+}
+
+}  // namespace veldrim

@@ -1,0 +1,394 @@
+// The table access of the rest of the program, on the hidden table editor.
+
+#include "tables/datasets/table_access.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "foundation/captions.h"
+#include "foundation/codepage.h"
+#include "foundation/files.h"
+#include "foundation/formatting.h"
+#include "foundation/help_texts.h"
+#include "foundation/message_boxes.h"
+#include "foundation/messages.h"
+#include "foundation/program_state.h"
+#include "foundation/text_conv.h"
+#include "foundation/ui_services.h"
+#include "tables/engine_base.h"
+
+namespace veldrim {
+
+namespace {
+
+struct TableAccessDefaults {
+    int32_t ChosenDbfRecord = 0;
+    uint8_t DbfExitKey = 0;
+    int32_t DbfGridRow = 0;
+    int32_t DbfGridCol = 0;
+    bool DbfWriteChecked = false;
+    bool DbfFolderWritable = false;
+};
+constexpr TableAccessDefaults kDefaults{};
+
+std::string WithDbfExtension(const std::string& name) {
+    return name.find('.') == std::string::npos ? name + ".dbf" : name;
+}
+
+// Runs a step of the table access; a failure of the engine or the dataset
+// is shown and sets the cancel flag.
+template <class F>
+bool Guarded(F&& step) {
+    try {
+        step();
+        return true;
+    } catch (const EDurazError& e) {
+        ShowDurazError(e);
+    } catch (const EDatabaseError& e) {
+        Ui().ShowMessage("Fehler", e.what(), MessageKind::Error);
+    }
+    cancelFlag = true;
+    return false;
+}
+
+TTzDbf* Table() { return TableEditorForm ? &TableEditorForm->tzdbf : nullptr; }
+
+TTzDbf& OpenTable() {
+    TTzDbf* t = Table();
+    if (!t || !t->Active()) throw EDatabaseError("Keine Tabelle geöffnet"_cp850.data());
+    return *t;
+}
+
+// The memo file beside a table, found without regard to case.
+std::string MemoFileOf(const std::string& table) {
+    for (const char* ext : {".dbt", ".fpt"}) {
+        const std::string memo = FindFileNoCase(PathWithoutExt(table) + ext);
+        if (std::filesystem::exists(memo)) return memo;
+    }
+    return {};
+}
+
+void MakeWritable(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) ::chmod(path.c_str(), st.st_mode | S_IWUSR);
+}
+
+}  // namespace
+
+std::unique_ptr<Tdbf4> TableEditorForm;
+int32_t ChosenDbfRecord = kDefaults.ChosenDbfRecord;
+uint8_t DbfExitKey = kDefaults.DbfExitKey;
+int32_t DbfGridRow = kDefaults.DbfGridRow;
+int32_t DbfGridCol = kDefaults.DbfGridCol;
+bool DbfWriteChecked = kDefaults.DbfWriteChecked;
+bool DbfFolderWritable = kDefaults.DbfFolderWritable;
+
+void ResetTableAccess() {
+    if (TableEditorForm) {
+        try {
+            TableEditorForm->tzdbf.Close();
+        } catch (...) {
+            // The engine is reset right after; nothing of the table stays.
+        }
+    }
+    TableEditorForm.reset();
+    ChosenDbfRecord = kDefaults.ChosenDbfRecord;
+    DbfExitKey = kDefaults.DbfExitKey;
+    DbfGridRow = kDefaults.DbfGridRow;
+    DbfGridCol = kDefaults.DbfGridCol;
+    DbfWriteChecked = kDefaults.DbfWriteChecked;
+    DbfFolderWritable = kDefaults.DbfFolderWritable;
+}
+
+void CreateTableEditorForm() {
+    if (!TableEditorForm) TableEditorForm = std::make_unique<Tdbf4>();
+}
+
+void FreeTableEditorForm() {
+    CloseDbfTable();
+    TableEditorForm.reset();
+}
+
+// ---- Tdbf4 --------------------------------------------------------------------------------------
+
+Tdbf4::Tdbf4()
+    : helpItemCaption("dbf Structure"),
+      menuFile(captionVocabulary.file),
+      menuPrint(captionVocabulary.print),
+      menuExit(captionVocabulary.exit),
+      menuEdit(captionVocabulary.edit),
+      menuView(captionVocabulary.view),
+      menuHelp(captionVocabulary.help),
+      menuCommon(captionVocabulary.database) {
+    tzdbf.TableLanguage = tlOem;
+    tzdbf.CreateIndex = ciNotFound;
+}
+
+void Tdbf4::SetTableFileName(const std::string& path) {
+    Ui().SetBusy(true);
+    tzdbf.Close();
+    tzdbf.SetDbfFileName(path);
+    Guarded([&] { tzdbf.Open(); });
+    labelFilename = path;
+    Ui().SetBusy(false);
+}
+
+void Tdbf4::SetTitles(const std::string& t1, const std::string& t2) {
+    title1 = t1;
+    title2 = t2;
+    helpItemCaption = t2;
+}
+
+void Tdbf4::AcceptRecordAndClose() {
+    cancelFlag = false;
+    tzdbf.Post();
+    DbfExitKey = 13;
+    ChosenDbfRecord = tzdbf.RecNo();
+}
+
+void Tdbf4::CancelAndClose() {
+    cancelFlag = true;
+    DbfExitKey = 27;
+}
+
+void Tdbf4::ShowInMode(const std::string& command, int mode) {
+    const bool pick = mode == 1 || mode == 4 || mode == 5;
+    TableView view;
+    view.pick = pick;
+    if (pick) {
+        view.title = title2 + "   " + title1;
+        if (mode == 1) tzdbf.SetHideDeletedRecs(true);
+        if (mode == 4) tzdbf.SetHideDeletedRecs(false);
+    } else {
+        view.title = title2 + "  " + title1 + "  (" + labelFilename + ")";
+        tzdbf.SetHideDeletedRecs(false);
+        if (EnsureTrailingBackslash(DirPartOf(labelFilename)) == EnsureTrailingBackslash(userDirectory))
+            Ui().ShowMessage(
+                "", DisplayText("Kein Schreibrecht für dbf-Ordner !  Bearbeitung im Temporär-Ordner."_cp850),
+                MessageKind::Warning);
+    }
+    pickAndClose = command == "CLOSE";
+    // The rows in the table's order, each with its record number.
+    std::vector<int32_t> recNos;
+    if (tzdbf.Active()) {
+        const TBookmark here = tzdbf.GetBookmark();
+        for (int i = 0; i < tzdbf.TTzPrimDataset::FieldCount(); ++i)
+            view.heads.push_back(tzdbf.Fields(i).FieldName());
+        tzdbf.First();
+        while (!tzdbf.Eof() && tzdbf.RecNo() > 0) {
+            std::vector<std::string> row;
+            for (int i = 0; i < tzdbf.TTzPrimDataset::FieldCount(); ++i)
+                row.push_back(tzdbf.Fields(i).AsString());
+            if (tzdbf.RecNo() == here) view.current = static_cast<int>(view.rows.size());
+            view.rows.push_back(std::move(row));
+            recNos.push_back(tzdbf.RecNo());
+            const int32_t before = tzdbf.RecNo();
+            tzdbf.Next();
+            if (tzdbf.RecNo() == before) break;
+        }
+        if (here > 0) tzdbf.GotoBookmark(here);
+    }
+    const std::optional<int> chosen = Ui().PickTableRecord(view);
+    if (!chosen || *chosen < 0 || *chosen >= static_cast<int>(recNos.size())) {
+        CancelAndClose();
+        return;
+    }
+    tzdbf.GotoBookmark(recNos[static_cast<std::size_t>(*chosen)]);
+    DbfGridRow = *chosen + 1;
+    AcceptRecordAndClose();
+}
+
+void Tdbf4::OpenDbfTableChecked(const std::string& nameIn) {
+    const std::string name = WithDbfExtension(nameIn);
+    const std::string folder = tablesFromUserDirectory ? userDirectory : databaseDirectory;
+    std::string path = FindFileNoCase(EnsureTrailingBackslash(folder) + name);
+    CheckFileReadable(path);
+    if (cancelFlag) return;
+    if (!IsDirWritable(folder)) {
+        path = CopyTableToUserDirectory(name);
+    } else if (::access(path.c_str(), W_OK) != 0) {
+        if (!tablesFromUserDirectory) path = CopyTableToUserDirectory(name);
+        MakeWritable(path);
+    }
+    if (cancelFlag) return;
+    SetTableFileName(path);
+}
+
+void Tdbf4::EditDbfTable(const std::string& name, int helpNumber) {
+    cancelFlag = false;
+    OpenDbfTableChecked(name);
+    if (cancelFlag) return;
+    title1.clear();
+    title2 = name;
+    helpItemCaption = name;
+    SetHelpNumber(helpNumber);
+    ShowInMode("", 2);
+    CloseDbfTable();
+}
+
+// ---- the procedures -----------------------------------------------------------------------------
+
+void SetDbfTitles(const std::string& title1, const std::string& title2) {
+    CreateTableEditorForm();
+    TableEditorForm->SetTitles(DisplayText(title1), DisplayText(title2));
+}
+
+void ShowTableEditor(const std::string& command, int mode) {
+    CreateTableEditorForm();
+    if (!Guarded([&] { TableEditorForm->ShowInMode(command, mode); })) DbfExitKey = 27;
+}
+
+bool DbfDirectoryWritable(const std::string& folder, const std::string& name) {
+    if (DbfWriteChecked) return DbfFolderWritable;
+    CheckFileReadable(FindFileNoCase(EnsureTrailingBackslash(folder) + name));
+    if (cancelFlag) return false;
+    DbfFolderWritable = IsDirWritable(folder);
+    DbfWriteChecked = true;
+    return DbfFolderWritable;
+}
+
+std::string CopyTableToUserDirectory(const std::string& name) {
+    const std::string target = EnsureTrailingBackslash(userDirectory) + name;
+    const std::string existing = FindFileNoCase(target);
+    if (std::filesystem::exists(existing)) return existing;  // the user's copy stays
+    const std::string source = FindFileNoCase(EnsureTrailingBackslash(databaseDirectory) + name);
+    if (!CopyFileBlocks(source, target)) return target;
+    MakeWritable(target);
+    const std::string memo = MemoFileOf(source);
+    if (!memo.empty()) {
+        const std::string memoTarget =
+            EnsureTrailingBackslash(userDirectory) + std::filesystem::path(memo).filename().string();
+        if (CopyFileBlocks(memo, memoTarget)) MakeWritable(memoTarget);
+    }
+    return target;
+}
+
+void CopyTablesToUserDirectory() {
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(databaseDirectory, ec)) {
+        std::string ext = e.path().extension().string();
+        for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        if (ext == ".dbf" && e.is_regular_file()) CopyTableToUserDirectory(e.path().filename().string());
+    }
+}
+
+bool OpenDbfTable(const std::string& nameIn, uint8_t*, uint16_t) {
+    const std::string folder = tablesFromUserDirectory ? userDirectory : databaseDirectory;
+    const std::string name = WithDbfExtension(nameIn);
+    std::string path = FindFileNoCase(EnsureTrailingBackslash(folder) + name);
+    const bool writable = DbfDirectoryWritable(folder, name);
+    if (writable) {
+        std::error_code ec;
+        if (!std::filesystem::exists(path, ec)) {
+            // Gone since the cached check: reported like an unreadable table.
+            CheckFileReadable(path);
+            return false;
+        }
+        if (::access(path.c_str(), W_OK) != 0) path = CopyTableToUserDirectory(name);
+    } else {
+        if (cancelFlag) return false;
+        path = CopyTableToUserDirectory(name);
+    }
+    return OpenDbfFile(path);
+}
+
+bool OpenDbfTableByName(const std::string& name) { return OpenDbfTable(name, nullptr, 0); }
+
+bool OpenDbfFile(const std::string& path) {
+    CreateTableEditorForm();
+    TableEditorForm->SetTableFileName(path);
+    return TableEditorForm->tzdbf.Active();
+}
+
+void GoDbfRecordOrFirst(int32_t n) {
+    Guarded([&] {
+        TTzDbf& t = OpenTable();
+        t.Go(n >= 1 && n <= t.RecCount() ? n : 1);
+    });
+}
+
+void GoDbfRecord(int32_t n) {
+    TTzDbf* t = Table();
+    if (!t || !t->Active()) return;
+    const int32_t count = t->RecCount();
+    if (n > count) {
+        AddMessage("DBF #" + IntText(n) + " not found.");
+        n = count;
+    }
+    GoDbfRecordOrFirst(n);
+}
+
+void CloseDbfTable() {
+    if (TTzDbf* t = Table()) Guarded([&] { t->Close(); });
+    Ui().SetBusy(false);
+}
+
+bool AppendDbfRecord() {
+    bool ok = false;
+    Guarded([&] {
+        TTzDbf& t = OpenTable();
+        if (!t.ALock()) return;
+        t.AppendRec();
+        ok = t.UnLock() && LastError() == 0;
+    });
+    return ok;
+}
+
+int32_t DbfRecNo() {
+    TTzDbf* t = Table();
+    return t && t->Active() ? t->RecNo() : 0;
+}
+
+int32_t DbfRecCount() {
+    TTzDbf* t = Table();
+    return t && t->Active() ? t->RecCount() : 0;
+}
+
+std::string GetDbfFieldName(int n) {
+    std::string name;
+    Guarded([&] {
+        TTzDbf& t = OpenTable();
+        if (n >= 1 && n <= t.FieldCount()) name = t.Field(n);
+    });
+    return name;
+}
+
+std::string GetDbfFieldStr(int n) {
+    std::string text;
+    Guarded([&] { text = OpenTable().SField(n); });
+    return text;
+}
+
+bool GetDbfFieldBool(const std::string& fieldName) {
+    bool v = false;
+    Guarded([&] { v = OpenTable().GetBooleanByName(fieldName); });
+    return v;
+}
+
+bool PutDbfFieldStr(const std::string& f, const std::string& v) {
+    return Guarded([&] { OpenTable().PutStringByName(f, v); });
+}
+bool PutDbfFieldFloat(const std::string& f, double v) {
+    return Guarded([&] { OpenTable().PutFloatByName(f, v); });
+}
+bool PutDbfFieldInt(const std::string& f, int32_t v) {
+    return Guarded([&] { OpenTable().PutIntegerByName(f, v); });
+}
+bool PutDbfFieldBool(const std::string& f, bool v) {
+    return Guarded([&] { OpenTable().PutBooleanByName(f, v); });
+}
+
+int DbfFieldNumber(const std::string& fieldName) {
+    std::string key = fieldName.substr(0, 10);
+    for (char& c : key) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    const int count = TableEditorForm && TableEditorForm->tzdbf.Active()
+                          ? TableEditorForm->tzdbf.FieldCount()
+                          : 0;
+    for (int n = 1; n <= count; ++n)
+        if (GetDbfFieldName(n) == key) return n;
+    return 0;
+}
+
+}  // namespace veldrim

@@ -1,0 +1,102 @@
+#pragma once
+// The table access of the rest of the program: the material pick, the
+// lubricant pick and the printer-layout form never touch a dataset or a work
+// area. They call these procedures, which all act on the one hidden table
+// editor `TableEditorForm` and its table component `tzdbf` (OEM text,
+// shared, not read-only): one table at a time is opened, positioned, read
+// or written by field number or name, optionally shown to pick a record,
+// and closed again.
+//
+// Where a table is opened from: the database directory when it can be
+// written (checked once per run), else a copy in the user directory; with
+// the option "copy DBF -> TEMP" always the user directory. A copy is made
+// only while the user directory has none yet, so the user's edits are never
+// overwritten, and the memo file travels with its table.
+//
+// Modes of ShowTableEditor: 1 pick (deleted records hidden), 4 pick (shown),
+// 5 pick (as they were), any other edit. The command "CLOSE" accepts the
+// record at the first click.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "tables/datasets/file_dataset.h"
+
+namespace veldrim {
+
+// The table browser and editor (only what the table access uses of it; the
+// window itself belongs to the Qt side).
+class Tdbf4 {
+public:
+    Tdbf4();
+    TTzDbf tzdbf{"tzdbf"};
+    std::string title1, title2;
+    std::string helpItemCaption;  // "dbf Structure", replaced by the second title
+    std::string labelFilename;    // the open table's path
+    bool pickAndClose = false;
+    // Menu words copied from the caption vocabulary at creation.
+    std::string menuFile, menuPrint, menuExit, menuEdit, menuView, menuHelp, menuCommon;
+
+    void SetTableFileName(const std::string& path);
+    void SetTitles(const std::string& t1, const std::string& t2);
+    void ShowInMode(const std::string& command, int mode);
+    void AcceptRecordAndClose();
+    void CancelAndClose();
+    // Opens the table with the write test in its directory, shows it for
+    // editing (mode 2) and closes it.
+    void EditDbfTable(const std::string& name, int helpNumber);
+    void OpenDbfTableChecked(const std::string& name);
+};
+
+// The one editor; created hidden by the main window (CreateTableEditorForm)
+// and freed with it.
+extern std::unique_ptr<Tdbf4> TableEditorForm;
+void CreateTableEditorForm();
+void FreeTableEditorForm();
+
+// Program-wide state of the table access.
+extern int32_t ChosenDbfRecord;  // record number of the last accepted record
+extern uint8_t DbfExitKey;       // 13 accepted, 27 cancelled
+extern int32_t DbfGridRow, DbfGridCol;
+extern bool DbfWriteChecked;     // the write check of this run was made
+extern bool DbfFolderWritable;   // its result
+
+void SetDbfTitles(const std::string& title1, const std::string& title2);
+void ShowTableEditor(const std::string& command, int mode);
+// False (cancel flag set) when the table could not be opened.
+bool OpenDbfTable(const std::string& name, uint8_t* buffer = nullptr, uint16_t size = 0);
+bool OpenDbfTableByName(const std::string& name);
+bool OpenDbfFile(const std::string& path);
+void GoDbfRecord(int32_t n);
+void GoDbfRecordOrFirst(int32_t n);
+void CloseDbfTable();
+// False when the append lock was refused or the append failed.
+bool AppendDbfRecord();
+int32_t DbfRecNo();
+int32_t DbfRecCount();
+std::string GetDbfFieldName(int n);
+std::string GetDbfFieldStr(int n);
+bool GetDbfFieldBool(const std::string& fieldName);
+// Each puts the table into the edit state and changes the engine's copy of
+// the current record; false on a failure (reported).
+bool PutDbfFieldStr(const std::string& fieldName, const std::string& value);
+bool PutDbfFieldFloat(const std::string& fieldName, double value);
+bool PutDbfFieldInt(const std::string& fieldName, int32_t value);
+bool PutDbfFieldBool(const std::string& fieldName, bool value);
+// The number of the field of that name (first 10 characters), 0 when none.
+int DbfFieldNumber(const std::string& fieldName);
+
+// The once-per-run write check of a table's folder.
+bool DbfDirectoryWritable(const std::string& folder, const std::string& name);
+// Copies a table (and its memo file) from the database directory to the
+// user directory unless the user directory holds it already; the user's
+// path of the table.
+std::string CopyTableToUserDirectory(const std::string& name);
+// The start-up copy of every table when "copy DBF -> TEMP" is set.
+void CopyTablesToUserDirectory();
+
+// The state of the table access back to its start (closes the table).
+void ResetTableAccess();
+
+}  // namespace veldrim

@@ -1,0 +1,270 @@
+// The work-area dataset: moves, edits, bookmarks and record numbers under a
+// filter, locks refused, field definitions and dates.
+
+#include <gtest/gtest.h>
+
+#include "tables/datasets/dataset_unit.h"
+#include "tables/datasets/file_dataset.h"
+#include "tables/bulk_verbs.h"
+#include "tables/engine_dates.h"
+#include "tables/locking.h"
+#include "tables/navigation.h"
+#include "tables/table_test_util.h"
+
+namespace veldrim::testing {
+namespace {
+
+class DatasetTest : public TableTest {
+protected:
+    // Six records a..f with N = 1..6.
+    std::string SixRecords() {
+        const std::string path = Make("six.dbf", {F("NAME", 'C', 10), F("N", 'N', 5)});
+        UseIn(1, path);
+        for (int i = 1; i <= 6; ++i) {
+            ALock();
+            ClearRecord();
+            SetBinaryText(1, std::string(1, static_cast<char>('a' + i - 1)));
+            SetBinaryInteger(2, i);
+            Append();
+            Unlock();
+        }
+        CloseArea();
+        return path;
+    }
+    // The stored text of field n of record r, read by another work area.
+    static std::string OnDisk(const std::string& path, int field, int rec) {
+        const uint8_t back = SelectedArea();
+        Select(20);
+        USE(path + " ALIAS DISKCHECK");
+        const std::string t = Peek(static_cast<uint8_t>(field), rec);
+        CloseArea();
+        Select(back);
+        return t;
+    }
+};
+
+TEST_F(DatasetTest, EditPostCancelDeleteRecallKeepRecordNumbersUnderAFilter) {
+    const std::string path = SixRecords();
+    TTzDbf ds("T");
+    ds.SetDbfFileName(path);
+    ds.Open();
+    ds.SetFilterText("N > 2");
+    ds.First();
+    EXPECT_EQ(ds.RecNo(), 3);
+    ds.Next();
+    const TBookmark fourth = ds.GetBookmark();
+    EXPECT_EQ(fourth, 4);
+
+    ds.Edit();
+    ds.FieldByName("NAME").SetAsString("dd");
+    ds.Cancel();
+    EXPECT_EQ(ds.RecNo(), 4);
+    EXPECT_EQ(ds.FieldByName("NAME").AsString(), "d");
+    EXPECT_EQ(OnDisk(path, 1, 4), "d         ");
+
+    ds.Edit();
+    ds.FieldByName("NAME").SetAsString("DD");
+    ds.Post();
+    EXPECT_EQ(ds.State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(ds.RecNo(), 4);
+    EXPECT_EQ(OnDisk(path, 1, 4), "DD        ");
+    EXPECT_EQ(OnDisk(path, 1, 3), "c         ");
+
+    ds.Next();
+    EXPECT_EQ(ds.RecNo(), 5);
+    ds.Delete();
+    EXPECT_EQ(ds.RecNo(), 5) << "a deleted record stays while deleted records are shown";
+    EXPECT_TRUE(ds.IsDeleted());
+    ds.SetDeleted(false);
+    EXPECT_FALSE(ds.IsDeleted());
+    EXPECT_EQ(ds.RecNo(), 5);
+
+    ds.SetHideDeletedRecs(true);
+    ds.Delete();
+    EXPECT_EQ(ds.RecNo(), 6) << "the cursor leaves the hidden record";
+    ds.Prior();
+    EXPECT_EQ(ds.RecNo(), 4);
+    ds.Prior();
+    EXPECT_EQ(ds.RecNo(), 3);
+    ds.Prior();
+    EXPECT_TRUE(ds.Bof());
+    EXPECT_EQ(ds.RecNo(), 3) << "records 1 and 2 are filtered";
+
+    ds.GotoBookmark(fourth);
+    EXPECT_EQ(ds.RecNo(), 4);
+    EXPECT_EQ(ds.CompareBookmarks(fourth, 6), -1);
+    EXPECT_EQ(ds.CompareBookmarks(0, 6), 1);
+    EXPECT_EQ(ds.CompareBookmarks(6, 0), -1);
+    EXPECT_FALSE(ds.BookmarkValid(99));
+    EXPECT_TRUE(ds.BookmarkValid(6));
+    EXPECT_EQ(ds.RecNo(), 4) << "a bookmark check does not move";
+
+    ds.Append();
+    ds.FieldByName("NAME").SetAsString("g");
+    ds.FieldByName("N").SetAsInteger(7);
+    ds.Post();
+    EXPECT_EQ(ds.RecNo(), 7);
+    EXPECT_EQ(ds.RecordCount(), 7);
+    ds.Last();
+    EXPECT_TRUE(ds.Eof());
+    EXPECT_EQ(ds.RecNo(), 7);
+    ds.Close();
+}
+
+TEST_F(DatasetTest, SetRecNoBeyondTheTableGoesToTheLastRecord) {
+    const std::string path = SixRecords();
+    TTzDbf ds("T");
+    ds.SetDbfFileName(path);
+    ds.Open();
+    ds.SetRecNo(3);
+    EXPECT_EQ(ds.RecNo(), 3);
+    ds.SetRecNo(40);
+    EXPECT_EQ(ds.RecNo(), 6);
+    ds.Next();
+    EXPECT_TRUE(ds.Eof());
+    EXPECT_EQ(ds.RecNo(), 6);
+    Select(ds.WorkArea());
+    EXPECT_EQ(RecNo(), 6) << "the engine stays on the last record, not past it";
+}
+
+TEST_F(DatasetTest, OpeningAnEmptyTableDoesNotMove) {
+    const std::string path = Make("empty.dbf", {F("NAME", 'C', 10)});
+    TTzDbf ds("T");
+    ds.SetDbfFileName(path);
+    ds.Open();
+    EXPECT_TRUE(ds.Bof());
+    EXPECT_TRUE(ds.Eof());
+    EXPECT_TRUE(ds.IsEmpty());
+    EXPECT_EQ(ds.RecNo(), 0);
+    EXPECT_EQ(ds.FieldByName("NAME").AsString(), "");
+    ds.Append();
+    ds.FieldByName("NAME").SetAsString("first");
+    ds.Post();
+    EXPECT_EQ(ds.RecNo(), 1);
+    EXPECT_EQ(ds.RecordCount(), 1);
+    EXPECT_FALSE(ds.IsEmpty());
+}
+
+TEST_F(DatasetTest, LockRefusedDuringPostIsAFailureAndTheRecordStaysUnchanged) {
+    const std::string path = SixRecords();
+    LockRetries = 1;
+    LockWaitMs = 1;
+    UseIn(10, path + " ALIAS OTHER");
+    GO(2);
+    ASSERT_TRUE(RLock());
+    TTzDbf ds("T");
+    ds.SetDbfFileName(path);
+    ds.Open();
+    ds.SetRecNo(2);
+    ds.Edit();
+    ds.FieldByName("NAME").SetAsString("changed");
+    EXPECT_THROW(ds.Post(), EDatabaseError);
+    EXPECT_EQ(ds.State(), TDataSetState::dsEdit);
+    ds.Cancel();
+    EXPECT_EQ(OnDisk(path, 1, 2), "b         ");
+
+    // A refused delete and a refused append report failure as well.
+    EXPECT_THROW(ds.Delete(), EDatabaseError);
+    EXPECT_FALSE(ds.IsDeleted());
+    Select(10);
+    Unlock();
+    ASSERT_TRUE(FLock());
+    ds.Append();
+    ds.FieldByName("NAME").SetAsString("h");
+    EXPECT_THROW(ds.Post(), EDatabaseError);
+    EXPECT_EQ(ds.RecordCount(), 6);
+}
+
+TEST_F(DatasetTest, WideIntegersAndDatesRoundTrip) {
+    const std::string path = Make("w.dbf", {F("BIG", 'N', 12), F("SMALL", 'N', 9), F("DAY", 'D')});
+    TTzDbf ds("T");
+    ds.SetDbfFileName(path);
+    ds.Open();
+    EXPECT_EQ(ds.FieldByName("BIG").DataType(), TFieldType::ftLargeint);
+    EXPECT_EQ(ds.FieldByName("SMALL").DataType(), TFieldType::ftInteger);
+    ds.Append();
+    ds.FieldByName("BIG").SetAsInteger(9876543210LL);
+    ds.FieldByName("SMALL").SetAsInteger(123456789);
+    ds.Post();
+    ds.Append();
+    ds.FieldByName("BIG").SetAsInteger(1);
+    ds.FieldByName("DAY").SetAsDateTime(DaysFromDigits("20261207"));
+    ds.Post();
+    ds.Close();
+    ds.Open();
+    EXPECT_EQ(ds.FieldByName("BIG").AsInteger(), 9876543210LL);
+    EXPECT_EQ(ds.FieldByName("SMALL").AsInteger(), 123456789);
+    EXPECT_TRUE(ds.FieldByName("DAY").IsNull()) << "a blank date reads as null";
+    ds.Next();
+    EXPECT_EQ(DigitsFromDays(ds.FieldByName("DAY").AsDateTime()), "20261207");
+}
+
+TEST(DateScale, DayNumbersCountFromTheThirtiethOfDecember1899) {
+    // The serial day numbers of the common date-time scale: 1 January 1900
+    // is day 2, 1 January 2000 day 36526, 29 February 2000 day 36585.
+    EXPECT_EQ(DaysFromDigits("19000101"), 2);
+    EXPECT_EQ(DaysFromDigits("20000101"), 36526);
+    EXPECT_EQ(DaysFromDigits("20000229"), 36585);
+    EXPECT_EQ(DigitsFromDays(36585), "20000229");
+    EXPECT_EQ(DigitsFromDays(0), "");
+}
+
+TEST(DateScale, EngineDateFormatFollowsTheShortDateFormat) {
+    struct Case {
+        const char* format;
+        int engine;
+        bool century;
+    };
+    for (const Case& c : {Case{"dd.MM.yyyy", 5, true}, Case{"yyyy-MM-dd", 1, true},
+                          Case{"MM/dd/yy", 0, false}, Case{"dd-MM-yy", 3, false},
+                          Case{"dd/MM/yyyy", 2, true}}) {
+        SetEngineDateFormatFromPlatform(c.format);
+        EXPECT_EQ(DateFormat, c.engine) << c.format;
+        EXPECT_EQ(SetCentury, c.century) << c.format;
+    }
+    ResetTableEngine();
+}
+
+TEST(FieldDefinitionCheck, KeepsDecimalsWithinTheLengthForNAndFFields) {
+    struct Case {
+        char type;
+        int length, decimals;
+        char wantType;
+        int wantLength, wantDecimals;
+    };
+    for (const Case& c : {Case{'N', 25, 20, 'N', 20, 18}, Case{'N', 25, 24, 'N', 20, 18},
+                          Case{'N', 5, 4, 'N', 5, 3}, Case{'F', 4, 3, 'F', 4, 2},
+                          Case{'F', 30, 2, 'F', 20, 2}, Case{'N', 1, 1, 'N', 1, 0},
+                          Case{'C', 300, 0, 'C', 254, 0}, Case{'G', 10, 0, 'M', 10, 0},
+                          Case{'Q', 8, 0, 'C', 8, 0}, Case{'N', 10, 2, 'N', 10, 2}}) {
+        TFieldEntry f{"X", c.type, static_cast<uint16_t>(c.length), static_cast<uint8_t>(c.decimals)};
+        std::string msg;
+        const bool changed = CheckFieldDefinition(f, "T", &msg);
+        EXPECT_EQ(f.type, c.wantType) << c.type << c.length << "," << c.decimals;
+        EXPECT_EQ(f.length, c.wantLength) << c.type << c.length << "," << c.decimals;
+        EXPECT_EQ(f.decimals, c.wantDecimals) << c.type << c.length << "," << c.decimals;
+        EXPECT_EQ(changed, !msg.empty());
+    }
+    TFieldEntry f{"AMOUNT", 'N', 25, 20};
+    std::string msg;
+    CheckFieldDefinition(f, "tzdbf", &msg);
+    EXPECT_EQ(msg,
+              "Invalid field definition for tzdbf: AMOUNT,N,25,20. Will use corrected definition: "
+              "AMOUNT,N,20,18");
+}
+
+TEST(IndexListLines, NumberFileAndExpression) {
+    TIndexItem item;
+    ASSERT_TRUE(ParseIndexItem("2,NAMES.NDX,UPPER(NAME)", item));
+    EXPECT_EQ(item.number, 2);
+    EXPECT_EQ(item.fileName, "NAMES.NDX");
+    EXPECT_EQ(item.expression, "UPPER(NAME)");
+    ASSERT_TRUE(ParseIndexItem(",UPPER(NAME),X", item));
+    EXPECT_EQ(item.number, 0);
+    EXPECT_EQ(item.fileName, "");
+    EXPECT_EQ(item.expression, "UPPER(NAME),X");
+    EXPECT_FALSE(ParseIndexItem("two,A.NDX,A", item));
+}
+
+}  // namespace
+}  // namespace veldrim::testing

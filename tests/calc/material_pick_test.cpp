@@ -1,0 +1,96 @@
+// The material and lubricant picks on the shipped tables, headless.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/app_state.h"
+#include "calc/material_pick.h"
+#include "calc/records.h"
+#include "foundation/messages.h"
+#include "foundation/program_state.h"
+#include "support/scripted_ui.h"
+#include "support/test_files.h"
+#include "tables/datasets/table_access.h"
+
+namespace veldrim::testing {
+namespace {
+
+class MaterialPickTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetAllProgramState();
+        for (const char* t : {"vovuzi.dbf", "lubri.dbf"})
+            std::filesystem::copy_file(std::string(VELDRIM_DATA_DIR) + "/" + t, dir + "/" + t);
+        databaseDirectory = dir + "/";
+        userDirectory = dir + "/";
+    }
+    void TearDown() override { ResetAllProgramState(); }
+    TempDir tmp{"veldrim-pick"};
+    const std::string dir = tmp.path();
+    ScriptedUi ui;
+    ScopedUi scope{ui};
+};
+
+TEST_F(MaterialPickTest, ThePickedMaterialRecordFillsTheWheel) {
+    // Rows in table order: 16MnCr5, 20MnCr5, 34CrNiMo6, CuSn12-C-GZ, ...
+    ui.QueueChoice(3);
+    ASSERT_TRUE(PickMaterial(2, 1));
+    const auto picks = ui.CallsOf("pick");
+    ASSERT_EQ(picks.size(), 1u);
+    EXPECT_EQ(picks[0].title, "Werkstoffdatenbank Rad 2   ");
+    // The wheel bronze's DIN 3996 values of the source list.
+    EXPECT_EQ(gearPair.materialName[2], "CuSn12-C-GZ");
+    EXPECT_EQ(gearPair.materialKind[2], 8);
+    EXPECT_EQ(gearPair.heatTreatment[2], 0);
+    EXPECT_EQ(gearPair.materialCode[2], 4);
+    EXPECT_EQ(gearPair.rho[2], 8.8L);
+    EXPECT_EQ(gearPair.E[2], 88300);
+    EXPECT_EQ(gearPair.nue[2], 0.35L);
+    EXPECT_EQ(gearPair.sigHlim[2], 425);
+    EXPECT_EQ(gearPair.sigmaFE[2], 230);
+    EXPECT_EQ(gearPair.HB[2], 95);
+    EXPECT_EQ(ChosenDbfRecord, 4);
+    EXPECT_EQ(DbfExitKey, 13);
+    EXPECT_FALSE(cancelFlag);
+}
+
+TEST_F(MaterialPickTest, TheCurrentMaterialIsShownFirstAndACancelChangesNothing) {
+    gearPair.materialCode[1] = 3;
+    gearPair.materialName[1] = "kept";
+    ui.QueueChoice(std::nullopt);
+    EXPECT_FALSE(PickMaterial(1, 3));
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(DbfExitKey, 27);
+    EXPECT_EQ(gearPair.materialName[1], "kept");
+    EXPECT_EQ(gearPair.materialCode[1], 3);
+}
+
+TEST_F(MaterialPickTest, ABatchRunPicksTheNamedMaterial) {
+    BatchUi batch;
+    batch.presetPick = "en-gjl-250";
+    ScopedUi scoped(batch);
+    ASSERT_TRUE(PickMaterial(2, 1));
+    EXPECT_EQ(gearPair.materialName[2], "EN-GJL-250");
+    EXPECT_EQ(gearPair.E[2], 98100);
+    EXPECT_EQ(gearPair.materialCode[2], 9);
+}
+
+TEST_F(MaterialPickTest, AMaterialRecordBeyondTheTableIsReported) {
+    gearPair.materialCode[2] = 50;
+    ui.QueueChoice(0);
+    ASSERT_TRUE(PickMaterial(2, 1));
+    EXPECT_EQ(messageList.count, 1);
+    EXPECT_EQ(messageList.slot[1], "DBF #50 not found.");
+}
+
+TEST_F(MaterialPickTest, ThePickedLubricantGivesKindAndViscosities) {
+    ui.QueueChoice(1);
+    ASSERT_TRUE(PickLubricant());
+    EXPECT_EQ(wormGear.lubricantKind, 2);
+    EXPECT_EQ(wormGear.v40, 460);
+    EXPECT_EQ(wormGear.v100, 71);
+}
+
+}  // namespace
+}  // namespace veldrim::testing

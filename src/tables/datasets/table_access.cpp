@@ -305,7 +305,8 @@ bool OpenDbfFile(const std::string& path) {
 void GoDbfRecordOrFirst(int32_t n) {
     Guarded([&] {
         TTzDbf& t = OpenTable();
-        t.Go(n >= 1 && n <= t.RecCount() ? n : 1);
+        // An empty table has no record 1 to go to.
+        if (t.RecCount() > 0) t.Go(n >= 1 && n <= t.RecCount() ? n : 1);
     });
 }
 

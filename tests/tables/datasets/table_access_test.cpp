@@ -1,0 +1,144 @@
+// The table access: where tables are opened from, positioning, field access.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "foundation/messages.h"
+#include "foundation/program_state.h"
+#include "tables/datasets/table_access.h"
+#include "tables/navigation.h"
+#include "tables/table_test_util.h"
+
+namespace veldrim::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TableAccessTest : public TableTest {
+protected:
+    void SetUp() override {
+        TableTest::SetUp();
+        fs::create_directories(dir + "/dbf");
+        fs::create_directories(dir + "/user");
+        databaseDirectory = dir + "/dbf/";
+        userDirectory = dir + "/user/";
+    }
+    // A table of three names in the database directory.
+    std::string Names(const std::string& name = "names.dbf") {
+        const std::string path = dir + "/dbf/" + name;
+        CreateDbf(path, {F("NAME", 'C', 12), F("NOTE", 'M'), F("LOCATIONNR", 'N', 3)});
+        Select(1);
+        USE(path + " EXCLUSIVE");
+        for (const char* n : {"one", "two", "three"}) {
+            ClearRecord();
+            SetBinaryText(1, n);
+            Append();
+        }
+        CloseArea();
+        return path;
+    }
+};
+
+TEST_F(TableAccessTest, ANameWithoutExtensionOpensTheDbfFile) {
+    Names("lubri.dbf");
+    ASSERT_TRUE(OpenDbfTable("lubri"));
+    EXPECT_EQ(TableEditorForm->labelFilename, dir + "/dbf/lubri.dbf");
+    EXPECT_EQ(DbfRecNo(), 1);
+    EXPECT_EQ(GetDbfFieldName(1), "NAME");
+    EXPECT_EQ(GetDbfFieldName(3), "LOCATIONNR");
+    EXPECT_EQ(GetDbfFieldName(4), "") << "beyond the field count";
+    EXPECT_EQ(GetDbfFieldStr(1), "one         ");
+    CloseDbfTable();
+}
+
+TEST_F(TableAccessTest, GoDbfRecordOutsideTheTable) {
+    Names();
+    ASSERT_TRUE(OpenDbfTable("names.dbf"));
+    GoDbfRecord(0);
+    EXPECT_EQ(DbfRecNo(), 1);
+    EXPECT_EQ(messageList.count, 0);
+    GoDbfRecord(4);
+    EXPECT_EQ(DbfRecNo(), 3);
+    ASSERT_EQ(messageList.count, 1);
+    EXPECT_EQ(messageList.slot[1], "DBF #4 not found.");
+    GoDbfRecordOrFirst(-2);
+    EXPECT_EQ(DbfRecNo(), 1);
+}
+
+TEST_F(TableAccessTest, OpeningAnEmptyTableDoesNotGoToRecordOne) {
+    CreateDbf(dir + "/dbf/empty.dbf", {F("NAME", 'C', 12)});
+    ASSERT_TRUE(OpenDbfTable("empty.dbf"));
+    EXPECT_EQ(DbfRecNo(), 0);
+    EXPECT_FALSE(cancelFlag);
+    GoDbfRecordOrFirst(1);
+    EXPECT_EQ(DbfRecNo(), 0);
+    EXPECT_EQ(messageList.count, 0);
+    EXPECT_EQ(ui.CallsOf("message").size(), 0u);
+}
+
+TEST_F(TableAccessTest, TheUserCopyIsMadeOnceWithItsMemoFileAndNeverOverwritten) {
+    Names();
+    const std::string copy = CopyTableToUserDirectory("names.dbf");
+    EXPECT_EQ(copy, dir + "/user/names.dbf");
+    EXPECT_TRUE(fs::exists(dir + "/user/names.dbt")) << "the memo file travels with its table";
+    // The user edits the copy; a second copy leaves the edit in place.
+    Select(2);
+    USE(copy + " EXCLUSIVE");
+    GO(1);
+    SetBinaryText(1, "edited");
+    Replace();
+    CloseArea();
+    CopyTableToUserDirectory("names.dbf");
+    Select(2);
+    USE(copy);
+    EXPECT_EQ(FieldAsText(1), "edited      ");
+    CloseArea();
+}
+
+TEST_F(TableAccessTest, TablesFromTheUserDirectoryWithTheCopyOption) {
+    Names();
+    tablesFromUserDirectory = true;
+    CopyTablesToUserDirectory();
+    ASSERT_TRUE(OpenDbfTable("names"));
+    EXPECT_EQ(TableEditorForm->labelFilename, dir + "/user/names.dbf");
+    CloseDbfTable();
+}
+
+TEST_F(TableAccessTest, AMissingTableIsReportedAndNothingOpens) {
+    EXPECT_FALSE(OpenDbfTable("nothing.dbf"));
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(DbfRecNo(), 0);
+}
+
+TEST_F(TableAccessTest, PutsChangeTheFileOnlyThroughAnAppend) {
+    Names();
+    ASSERT_TRUE(OpenDbfTable("names.dbf"));
+    GoDbfRecord(2);
+    EXPECT_TRUE(PutDbfFieldStr("name", "four"));
+    // A longer name addresses the field named by its first 10 characters.
+    EXPECT_TRUE(PutDbfFieldInt("locationnr_of_part", 7));
+    EXPECT_TRUE(AppendDbfRecord());
+    EXPECT_EQ(DbfRecNo(), 4);
+    CloseDbfTable();
+    Select(3);
+    USE(dir + "/dbf/names.dbf");
+    EXPECT_EQ(RecCount(), 4);
+    GO(2);
+    EXPECT_EQ(FieldAsText(1), "two         ");
+    EXPECT_EQ(FieldAsText(3), "  0");
+    GO(4);
+    EXPECT_EQ(FieldAsText(1), "four        ");
+    EXPECT_EQ(FieldAsText(3), "  7");
+    CloseArea();
+}
+
+TEST_F(TableAccessTest, TheEditorMenuTakesTheCaptionVocabulary) {
+    CreateTableEditorForm();
+    EXPECT_EQ(TableEditorForm->menuFile, "&Datei");
+    EXPECT_EQ(TableEditorForm->menuExit, "&Beenden       ");
+    EXPECT_EQ(TableEditorForm->menuCommon, "Datenban&k");
+}
+
+}  // namespace
+}  // namespace veldrim::testing

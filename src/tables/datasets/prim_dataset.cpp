@@ -275,6 +275,7 @@ void TTzPrimDataset::Open() {
         modified_ = false;
         Check(TziSetToBegin());
         First();
+        AfterOpenStep();
     } catch (...) {
         fields_.clear();
         state_ = TDataSetState::dsInactive;

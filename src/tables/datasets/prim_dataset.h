@@ -256,6 +256,8 @@ protected:
     virtual void InternalCancel();
     virtual void InternalEdit();
     virtual bool IsFiltered() const { return false; }
+    // Runs after the dataset has opened and stands on its first record.
+    virtual void AfterOpenStep() {}
 
     // Turns a Tzi code into an exception (0 passes).
     void Check(int code);

@@ -484,7 +484,7 @@ int TTzDataSet::TziSetToEnd() {
 }
 
 int TTzDataSet::TziOpen() {
-    if (dbfFileName_.empty()) return kTziNoFileName;
+    if (dbfFileName_.empty() && NeedsFileName()) return kTziNoFileName;
     props_.items.clear();
     if (area_ != 0 && WorkAreas[area_]) Select(area_);
     if (EngineCode() != 0) return EngineCode();

@@ -115,6 +115,8 @@ public:
 
 protected:
     virtual void CloseHook() {}
+    // Whether the dataset needs a file name to open.
+    virtual bool NeedsFileName() const { return true; }
     // The descendant's open: a free area and USE. True on success.
     virtual bool OpenTable() = 0;
     virtual bool s_AppendWithLock() = 0;

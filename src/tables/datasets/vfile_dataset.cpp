@@ -1,0 +1,294 @@
+// The virtual-file dataset.
+
+#include "tables/datasets/vfile_dataset.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+#include "foundation/ui_services.h"
+#include "tables/dbf_file.h"
+#include "tables/engine_base.h"
+#include "tables/engine_dates.h"
+#include "tables/engine_files.h"
+#include "tables/engine_windows.h"
+#include "tables/locking.h"
+#include "tables/navigation.h"
+
+namespace veldrim {
+
+namespace {
+
+// Progress of a load or save: a window only from 100 records on.
+class CopyProgress {
+public:
+    CopyProgress(bool show, int32_t count, const char* text) {
+        step_ = count / 100;
+        if (show && step_ >= 1) {
+            window_ = std::make_unique<TTzProgress100>("");
+            window_->ShowText(text);
+        }
+    }
+    void At(int32_t recNo) {
+        if (window_ && recNo % step_ == 0) window_->Step();
+    }
+
+private:
+    int32_t step_ = 0;
+    std::unique_ptr<TTzProgress100> window_;
+};
+
+}  // namespace
+
+TTzLLDataSet::~TTzLLDataSet() {
+    try {
+        Close();
+    } catch (...) {
+        // A failed save was reported by the engine; the object goes anyway.
+    }
+}
+
+std::vector<TFieldEntry> TTzLLDataSet::Structure() const {
+    std::vector<std::string> lines;
+    for (const std::string& l : DbfFields) {
+        if (std::count(l.begin(), l.end(), ',') != 3) break;
+        lines.push_back(l);
+    }
+    std::vector<TFieldEntry> fields = FieldsFromLines(lines, true, Name(), nullptr);
+    if (fields.size() > 255) fields.resize(255);
+    for (TFieldEntry& f : fields) {
+        if (f.type == 'D') f.length = 8;
+        if (f.type == 'L') f.length = 1;
+    }
+    return fields;
+}
+
+bool TTzLLDataSet::OpenTable() {
+    QuietEngineErrors quiet;
+    const std::vector<TFieldEntry> fields = Structure();
+    if (fields.empty()) {
+        SetError(211, "Keine Felder in DbfFields [" + Name() + ".Open]");
+        return false;
+    }
+    TWorkArea probe;
+    probe.fields = fields;
+    record_.assign(BinaryRecordSize(probe), 0);
+    // Two opens never get the same name: wait for the next tick.
+    const uint32_t start = TickCount();
+    while (TickCount() == start) usleep(200);
+    std::string clause = "*" + std::to_string(TickCount() & 0x7FFFFFFF) + "* VIRTUAL FILE";
+    if (appendMode_ == ASCENDING) clause += " ASCENDING";
+    if (appendMode_ == DESCENDING) clause += " DESCENDING";
+    Select(0);
+    if (ErrorState.pendingErrorCode == 0)
+        USE(clause, record_.data(), static_cast<uint16_t>(record_.size()));
+    if (ErrorState.pendingErrorCode == 0) AddStru(fields);
+    return ErrorState.pendingErrorCode == 0;
+}
+
+void TTzLLDataSet::AfterOpenStep() {
+    if (!SelectForOperation("AfterOpen")) return;
+    if (appendMode_ == ASCENDING || appendMode_ == DESCENDING) Set_VFileMode_To(appendMode_);
+    Set_VFileKey_To([this] { return DoOnKeymake(); });
+    if (PopulateFromDisk) LoadFromDisk();
+    SelectForOperation("AfterOpen");
+    if (appendMode_ == LIFO || appendMode_ == INSERTION) Set_VFileMode_To(appendMode_);
+    First();
+}
+
+void TTzLLDataSet::CloseHook() {
+    if (SaveToDisk && vmodified_) SaveToDiskNow();
+    SelectForOperation("Close");
+}
+
+std::string TTzLLDataSet::DoOnKeymake() {
+    if (KeyMaker) {
+        SaveActiveToSpare();
+        CopyIn(Buffer().data());
+        std::string key = KeyMaker();
+        RestoreActiveFromSpare();
+        return key;
+    }
+    SelectForOperation("DoOnKeymake");
+    return FieldAsText(1);
+}
+
+void TTzLLDataSet::SetAppendMode(LStatusType mode) {
+    appendMode_ = mode;
+    if (!Active() || !SelectForOperation("SetAppendMode")) return;
+    if (mode == FIFO || mode == LIFO || mode == INSERTION) {
+        Set_VFileMode_To(mode);
+        return;
+    }
+    Set_VFileKey_To([this] { return DoOnKeymake(); });
+    SortVFile(mode);
+    RefreshAfterMove();
+}
+
+bool TTzLLDataSet::s_AppendWithLock() {
+    if (!SelectForOperation("s_AppendWithLock")) return false;
+    const uint8_t mode = Get_VFileMode();
+    const bool toEnd = mode == INSERTION && Eof();
+    if (toEnd) Set_VFileMode_To(FIFO);
+    veldrim::Append();
+    EnsureVisibleRecord();
+    if (toEnd) Set_VFileMode_To(mode);
+    vmodified_ = true;
+    return ErrorState.pendingErrorCode == 0;
+}
+
+bool TTzLLDataSet::s_DeleteWithLock() {
+    if (!SelectForOperation("s_DeleteWithLock")) return false;
+    DeleteRec();
+    EnsureVisibleRecord();
+    vmodified_ = true;
+    return true;
+}
+
+bool TTzLLDataSet::s_RestoreWithLock() {
+    if (!SelectForOperation("s_RestoreWithLock")) return false;
+    RecallRec();
+    vmodified_ = true;
+    return true;
+}
+
+bool TTzLLDataSet::s_ReplaceWithLock() {
+    if (!SelectForOperation("s_ReplaceWithLock")) return false;
+    Replace();
+    EnsureVisibleRecord();
+    vmodified_ = true;
+    return ErrorState.pendingErrorCode == 0;
+}
+
+bool TTzLLDataSet::LoadFromDisk() {
+    if (DbfFileName().empty() || !FileExist(DbfFileName())) return false;
+    if (!SelectForOperation("LoadFromDisk")) return false;
+    const uint8_t virtualArea = CurrentArea;
+    const std::vector<TFieldEntry> want = Structure();
+    std::string failure;
+    {
+        QuietEngineErrors quiet;
+        Select(0);
+        if (ErrorState.pendingErrorCode == 0) USE(DbfFileName());
+        if (ErrorState.pendingErrorCode != 0) failure = TakeErrorMessage();
+    }
+    if (!failure.empty()) {
+        Select(virtualArea);
+        SetError(1101, failure + " [LoadFromDisk]");
+        return false;
+    }
+    const uint8_t tableArea = CurrentArea;
+    // The table must hold the dataset's fields, in order, as the virtual
+    // file keeps them.
+    const TWorkArea* t = CurrentWorkArea();
+    bool same = static_cast<int>(want.size()) == t->fieldCount;
+    for (std::size_t i = 0; same && i < want.size(); ++i) {
+        TFieldEntry f = t->fields[i];
+        if (f.type == 'M') f = TFieldEntry{f.name, 'N', 10, 0, f.offset};
+        same = f.name == want[i].name && f.type == want[i].type && f.length == want[i].length &&
+               f.decimals == want[i].decimals;
+    }
+    if (!same) {
+        CloseArea();
+        Select(virtualArea);
+        SetError(1101, "Struktur von " + DbfFileName() + " passt nicht zu " + Name() +
+                           ".DbfFields [LoadFromDisk]");
+        return false;
+    }
+    GoTop();
+    CopyProgress progress(ShowProgress, veldrim::RecCount(), "Reading from disk...");
+    while (!dEOF() && ErrorState.pendingErrorCode == 0) {
+        if (HideDeletedRecs() && Deleted()) {
+            SKIP(1);
+            continue;
+        }
+        const TWorkArea* src = CurrentWorkArea();
+        progress.At(src->recordNumber);
+        std::vector<uint8_t> rec(src->binaryRecord, src->binaryRecord + src->binaryRecordSize);
+        Select(virtualArea);
+        TWorkArea* v = CurrentWorkArea();
+        std::memcpy(v->binaryRecord, rec.data(), std::min<std::size_t>(rec.size(), v->binaryRecordSize));
+        veldrim::Append();
+        Select(tableArea);
+        SKIP(1);
+    }
+    CloseArea();
+    Select(virtualArea);
+    GoTop();
+    vmodified_ = false;
+    return ErrorState.pendingErrorCode == 0;
+}
+
+bool TTzLLDataSet::SaveToDiskNow() {
+    if (DbfFileName().empty()) return false;
+    if (!SelectForOperation("SaveToDisk")) return false;
+    const uint8_t virtualArea = CurrentArea;
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path target = DbfFileName();
+    if (fs::is_symlink(target, ec)) target = fs::weakly_canonical(target, ec);
+    const std::string temp = (target.parent_path() / ("~" + target.filename().string() + "." +
+                                                      std::to_string(getpid()) + ".tmp"))
+                                 .string();
+    bool ok = false;
+    uint8_t tableArea = 0;
+    std::string failure;
+    {
+        QuietEngineErrors quiet;
+        CreateDbf(temp, Structure());
+        Select(0);
+        if (ErrorState.pendingErrorCode == 0) USE(temp + " EXCLUSIVE");
+        if (ErrorState.pendingErrorCode == 0) {
+            tableArea = CurrentArea;
+            Select(virtualArea);
+            const int32_t back = veldrim::RecNo();
+            GoTop();
+            CopyProgress progress(ShowProgress, veldrim::RecCount(), "Writing to disk...");
+            ok = true;
+            while (!dEOF() && ok && ErrorState.pendingErrorCode == 0) {
+                if (HideDeletedRecs() && Deleted()) {
+                    SKIP(1);
+                    continue;
+                }
+                const TWorkArea* v = CurrentWorkArea();
+                progress.At(v->virtualRecNo);
+                std::vector<uint8_t> rec(v->binaryRecord, v->binaryRecord + v->binaryRecordSize);
+                Select(tableArea);
+                TWorkArea* t = CurrentWorkArea();
+                std::memcpy(t->binaryRecord, rec.data(),
+                            std::min<std::size_t>(rec.size(), t->binaryRecordSize));
+                if (veldrim::ALock()) {
+                    veldrim::Append();
+                    Unlock();
+                } else {
+                    ok = false;
+                }
+                Select(virtualArea);
+                SKIP(1);
+            }
+            GoIfValid(back);
+            ok = ok && ErrorState.pendingErrorCode == 0;
+            Select(tableArea);
+            CloseArea();
+        }
+        if (ok) {
+            fs::rename(temp, target, ec);
+            ok = !ec;
+        }
+        if (!ok) {
+            failure = ErrorState.pendingErrorCode != 0 ? TakeErrorMessage()
+                      : ec                             ? ec.message()
+                                                       : std::string("Sperren fehlgeschlagen [Insert]");
+            fs::remove(temp, ec);
+        }
+    }
+    if (!ok)
+        Ui().ShowMessage("", DbfFileName() + ": " + failure + " [SaveToDisk]", MessageKind::Error);
+    Select(virtualArea);
+    if (ok) vmodified_ = false;
+    return ok;
+}
+
+}  // namespace veldrim

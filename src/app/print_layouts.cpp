@@ -7,6 +7,7 @@
 #include "foundation/files.h"
 #include "foundation/formatting.h"
 #include "foundation/program_state.h"
+#include "foundation/text_conv.h"
 #include "foundation/ui_services.h"
 #include "tables/datasets/table_access.h"
 
@@ -37,9 +38,7 @@ bool LoadPrintLayout(PrintLayout& layout) {
     ShowTableEditor("", 1);
     const bool taken = !cancelFlag && DbfRecNo() > 0;
     if (taken) {
-        std::string name = Text("NAME");
-        while (!name.empty() && name.back() == ' ') name.pop_back();
-        layout.name = name;
+        layout.name = TrimBoth(Text("NAME"));
         layout.xscale = static_cast<double>(TextToFloat(Text("XSCALE")));
         layout.yscale = static_cast<double>(TextToFloat(Text("YSCALE")));
         layout.xorigin = TextToInt(Text("XORIGIN"));
@@ -62,15 +61,14 @@ bool SavePrintLayout(const PrintLayout& layout) {
         CloseDbfTable();
         return false;
     }
-    const bool put = PutDbfFieldStr("name", name->substr(0, 25)) &&
-                     PutDbfFieldFloat("xscale", layout.xscale) &&
-                     PutDbfFieldFloat("yscale", layout.yscale) &&
-                     PutDbfFieldInt("xorigin", layout.xorigin) &&
-                     PutDbfFieldInt("yorigin", layout.yorigin) &&
-                     PutDbfFieldBool("landscape", layout.landscape) &&
-                     PutDbfFieldBool("monochrom", layout.monochrom) &&
-                     PutDbfFieldBool("variable", layout.variable) &&
-                     PutDbfFieldBool("borderline", layout.borderline);
+    const bool put =
+        PutDbfFieldStr("name", name->substr(0, 25)) && PutDbfFieldFloat("xscale", layout.xscale) &&
+        PutDbfFieldFloat("yscale", layout.yscale) && PutDbfFieldInt("xorigin", layout.xorigin) &&
+        PutDbfFieldInt("yorigin", layout.yorigin) &&
+        PutDbfFieldBool("landscape", layout.landscape) &&
+        PutDbfFieldBool("monochrom", layout.monochrom) &&
+        PutDbfFieldBool("variable", layout.variable) &&
+        PutDbfFieldBool("borderline", layout.borderline);
     const bool ok = put && AppendDbfRecord();
     CloseDbfTable();
     if (!ok) cancelFlag = true;

@@ -10,7 +10,7 @@
 namespace veldrim {
 
 struct PrintLayout {
-    std::string name;       // at most 25 characters
+    std::string name;  // at most 25 characters
     double xscale = 1;
     double yscale = 1;
     int32_t xorigin = 0;

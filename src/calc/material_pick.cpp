@@ -8,6 +8,7 @@
 #include "foundation/help_texts.h"
 #include "foundation/message_boxes.h"
 #include "foundation/program_state.h"
+#include "foundation/text_conv.h"
 #include "tables/datasets/table_access.h"
 
 namespace veldrim {
@@ -20,12 +21,6 @@ std::string FieldText(const char* name) {
 }
 
 Real FieldValue(const char* name) { return TextToFloat(FieldText(name)); }
-
-std::string TrimText(const std::string& s) {
-    const auto b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
 
 }  // namespace
 
@@ -44,8 +39,9 @@ bool PickMaterial(int gear, int mode) {
     if (!cancelFlag) {
         if (take) {
             gearPair.materialKind[gear] = static_cast<std::uint16_t>(TextToInt(FieldText("KIND")));
-            gearPair.heatTreatment[gear] = static_cast<std::uint16_t>(TextToInt(FieldText("TREAT")));
-            gearPair.materialName[gear] = TrimText(FieldText("NAME"));
+            gearPair.heatTreatment[gear] =
+                static_cast<std::uint16_t>(TextToInt(FieldText("TREAT")));
+            gearPair.materialName[gear] = TrimBoth(FieldText("NAME"));
             gearPair.rho[gear] = FieldValue("RHO");
             gearPair.E[gear] = FieldValue("E");
             gearPair.nue[gear] = FieldValue("NUE");

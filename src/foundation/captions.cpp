@@ -17,8 +17,8 @@ struct CaptionDefaults {
 constexpr CaptionDefaults kDefaults{};
 
 CaptionVocabulary Defaults() {
-    return {kDefaults.file, kDefaults.print, kDefaults.exit, kDefaults.edit,
-            kDefaults.view, kDefaults.help, kDefaults.database};
+    return {kDefaults.file, kDefaults.print, kDefaults.exit,    kDefaults.edit,
+            kDefaults.view, kDefaults.help,  kDefaults.database};
 }
 }  // namespace
 

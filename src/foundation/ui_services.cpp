@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "foundation/codepage.h"
+#include "foundation/text_conv.h"
 
 extern char** environ;
 
@@ -125,14 +126,7 @@ std::optional<int> UiServices::PickTableRecord(const TableView& view) {
 }
 
 namespace {
-std::string PickKey(const std::string& s) {
-    const auto b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    std::string t = s.substr(b, s.find_last_not_of(' ') - b + 1);
-    for (char& c : t)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return t;
-}
+std::string PickKey(const std::string& s) { return UpperAscii(TrimBoth(s)); }
 }  // namespace
 
 std::optional<int> BatchUi::PickTableRecord(const TableView& view) {

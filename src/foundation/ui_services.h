@@ -134,8 +134,8 @@ struct TableView {
     std::string title;
     std::vector<std::string> heads;
     std::vector<std::vector<std::string>> rows;
-    int current = 0;    // 0-based row
-    bool pick = true;   // pick mode: read-only, one record is chosen
+    int current = 0;   // 0-based row
+    bool pick = true;  // pick mode: read-only, one record is chosen
 };
 
 class UiServices {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "foundation/formatting.h"
+#include "foundation/text_conv.h"
 #include "tables/bulk_verbs.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
@@ -16,12 +17,6 @@
 namespace veldrim {
 
 namespace {
-
-std::string Trim(const std::string& s) {
-    const auto b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
 
 const char* OperationName(int op) {
     static const char* const names[] = {"Insert", "Delete", "Restore", "Post"};
@@ -113,18 +108,22 @@ TField& TTzCDataSet::EditField(const std::string& name) {
 void TTzCDataSet::PutStringByName(const std::string& name, const std::string& v) {
     EditField(name).SetAsString(v);
 }
-void TTzCDataSet::PutBooleanByName(const std::string& name, bool v) { EditField(name).SetAsBoolean(v); }
+void TTzCDataSet::PutBooleanByName(const std::string& name, bool v) {
+    EditField(name).SetAsBoolean(v);
+}
 void TTzCDataSet::PutIntegerByName(const std::string& name, int32_t v) {
     EditField(name).SetAsInteger(v);
 }
-void TTzCDataSet::PutFloatByName(const std::string& name, double v) { EditField(name).SetAsFloat(v); }
+void TTzCDataSet::PutFloatByName(const std::string& name, double v) {
+    EditField(name).SetAsFloat(v);
+}
 
 // ---- IndexList and table creation ---------------------------------------------------------------
 
 bool ParseIndexItem(const std::string& line, TIndexItem& item) {
     item = TIndexItem{};
     const auto c1 = line.find(',');
-    const std::string num = Trim(line.substr(0, c1));
+    const std::string num = TrimBoth(line.substr(0, c1));
     if (!num.empty()) {
         for (char c : num)
             if (c < '0' || c > '9') return false;
@@ -137,7 +136,7 @@ bool ParseIndexItem(const std::string& line, TIndexItem& item) {
         item.expression = line.substr(1, 100);
         return true;
     }
-    item.fileName = Trim(line.substr(c1 + 1, c2 == std::string::npos ? c2 : c2 - c1 - 1));
+    item.fileName = TrimBoth(line.substr(c1 + 1, c2 == std::string::npos ? c2 : c2 - c1 - 1));
     if (c2 != std::string::npos) item.expression = line.substr(c2 + 1, 100);
     return true;
 }
@@ -154,7 +153,7 @@ std::vector<TFieldEntry> FieldsFromLines(const std::vector<std::string>& lines, 
         std::size_t p = 0;
         for (;;) {
             const auto q = line.find(',', p);
-            items.push_back(Trim(line.substr(p, q == std::string::npos ? q : q - p)));
+            items.push_back(TrimBoth(line.substr(p, q == std::string::npos ? q : q - p)));
             if (q == std::string::npos) break;
             p = q + 1;
         }
@@ -203,7 +202,7 @@ bool TTzFileDataSet::OpenTable() {
     if (CreateIfNotFound && !FileExist(DbfFileName()) && !DbfFields.empty()) CreateFromFields();
     std::string clause = DbfFileName();
     if (Exclusive) clause += " EXCLUSIVE";
-    if (!Trim(Name()).empty()) clause += " ALIAS " + Trim(Name());
+    if (!TrimBoth(Name()).empty()) clause += " ALIAS " + TrimBoth(Name());
     const bool oldRecount = RecountOnOpen;
     const int oldMode = FileMode;
     RecountOnOpen = AutoFixRecCount;
@@ -248,7 +247,8 @@ bool TTzFileDataSet::WithLock(LockedOp op) {
             (*handler)(*this, retry);
             if (retry) continue;
         } else if (EngineShowsMessageBoxes()) {
-            EngineMessageBox(std::string("Sperren fehlgeschlagen [") + OperationName(i) + "]", "", 0);
+            EngineMessageBox(std::string("Sperren fehlgeschlagen [") + OperationName(i) + "]", "",
+                             0);
         }
         return false;
     }

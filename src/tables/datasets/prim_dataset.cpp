@@ -8,6 +8,7 @@
 
 #include "foundation/codepage.h"
 #include "foundation/formatting.h"
+#include "foundation/text_conv.h"
 #include "foundation/ui_services.h"
 
 namespace veldrim {
@@ -15,18 +16,6 @@ namespace veldrim {
 namespace {
 
 enum { gmCurrent = 0, gmNext = 1, gmPrior = 2 };
-
-std::string UpperAscii(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return s;
-}
-
-std::string TrimBlanks(const std::string& s) {
-    const auto b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
 
 // A number text of a float field: as many decimals as the field has (at
 // least one significant form when it has none), independent of the locale.
@@ -39,7 +28,7 @@ std::string FloatText(double v, int decimals) {
 }
 
 bool IsLogicalTrueText(const std::string& s) {
-    const std::string t = UpperAscii(TrimBlanks(s));
+    const std::string t = UpperAscii(TrimBoth(s));
     return !t.empty() && (t[0] == 'T' || t[0] == 'Y' || t[0] == 'J' || t[0] == 'W');
 }
 
@@ -110,7 +99,7 @@ void TField::SetAsString(const std::string& s) {
         case TFieldType::ftBoolean: SetAsBoolean(IsLogicalTrueText(s)); return;
         case TFieldType::ftFloat:
         case TFieldType::ftDate:
-            if (TrimBlanks(s).empty()) {
+            if (TrimBoth(s).empty()) {
                 Clear();
             } else {
                 SetAsFloat(static_cast<double>(TextToFloat(s)));
@@ -119,7 +108,7 @@ void TField::SetAsString(const std::string& s) {
         case TFieldType::ftInteger:
         case TFieldType::ftLargeint:
         case TFieldType::ftMemo:
-            if (TrimBlanks(s).empty()) {
+            if (TrimBoth(s).empty()) {
                 Clear();
             } else {
                 SetAsFloat(static_cast<double>(TextToFloat(s)));
@@ -224,7 +213,9 @@ TTzPrimDataset::TTzPrimDataset(std::string name) : name_(std::move(name)) {}
 TTzPrimDataset::~TTzPrimDataset() = default;
 
 std::string TTzPrimDataset::ErrorTextOf(int code) { return IntText(code); }
-bool TTzPrimDataset::IsEmptyQuery() { return activeRecNo_ == 0 && state_ != TDataSetState::dsInsert; }
+bool TTzPrimDataset::IsEmptyQuery() {
+    return activeRecNo_ == 0 && state_ != TDataSetState::dsInsert;
+}
 
 void TTzPrimDataset::Check(int code) {
     switch (code) {
@@ -499,7 +490,8 @@ void TTzPrimDataset::Delete() {
         Cancel();
         return;
     }
-    if (activeRecNo_ == 0) throw EDatabaseError("Cannot perform this operation on an empty dataset");
+    if (activeRecNo_ == 0)
+        throw EDatabaseError("Cannot perform this operation on an empty dataset");
     if (state_ == TDataSetState::dsEdit) Cancel();
     if (BeforeDelete) BeforeDelete(*this);
     UpdateCursorPosition();
@@ -540,7 +532,8 @@ void TTzPrimDataset::GotoBookmark(TBookmark b) {
 bool TTzPrimDataset::BookmarkValid(TBookmark b) {
     if (!Active() || b <= 0) return false;
     int32_t rec = 0;
-    const bool ok = TziSetToBookmark(b) == kTziOk && TziGetRecord(nullptr, rec) == kTziOk && rec == b;
+    const bool ok =
+        TziSetToBookmark(b) == kTziOk && TziGetRecord(nullptr, rec) == kTziOk && rec == b;
     UpdateCursorPosition();
     return ok;
 }
@@ -582,7 +575,7 @@ std::vector<std::string> TTzPrimDataset::Lookup(const std::string& keyFields,
         std::size_t p = 0;
         for (;;) {
             const auto q = resultFields.find(';', p);
-            result.push_back(FieldByName(TrimBlanks(resultFields.substr(p, q - p))).AsString());
+            result.push_back(FieldByName(TrimBoth(resultFields.substr(p, q - p))).AsString());
             if (q == std::string::npos) break;
             p = q + 1;
         }
@@ -594,7 +587,7 @@ std::vector<std::string> TTzPrimDataset::Lookup(const std::string& keyFields,
 }
 
 TField* TTzPrimDataset::FindField(const std::string& name) {
-    const std::string key = UpperAscii(TrimBlanks(name));
+    const std::string key = UpperAscii(TrimBoth(name));
     for (auto& f : fields_)
         if (UpperAscii(f->FieldName()) == key) return f.get();
     return nullptr;
@@ -615,9 +608,11 @@ bool TTzPrimDataset::GetFieldData(const TField& f, void* dest) {
 void TTzPrimDataset::SetFieldData(TField& f, const void* src) {
     if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert &&
         state_ != TDataSetState::dsSetKey)
-        throw EDatabaseError(std::string("Datenmenge weder im Editier- noch im Einfügemodus"_cp850));
+        throw EDatabaseError(
+            std::string("Datenmenge weder im Editier- noch im Einfügemodus"_cp850));
     if (f.ReadOnly && state_ != TDataSetState::dsSetKey)
-        throw EDatabaseError("Feld '" + f.FieldName() + std::string("' kann nicht verändert werden"_cp850));
+        throw EDatabaseError("Feld '" + f.FieldName() +
+                             std::string("' kann nicht verändert werden"_cp850));
     Check(TziPutField(f, active_.data(), src));
     modified_ = true;
     if (f.OnChange) f.OnChange(f);

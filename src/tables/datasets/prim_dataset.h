@@ -38,8 +38,23 @@
 
 namespace veldrim {
 
-enum class TDataSetState : uint8_t { dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalcFields };
-enum class TFieldType : uint8_t { ftString, ftDate, ftFloat, ftInteger, ftLargeint, ftBoolean, ftMemo };
+enum class TDataSetState : uint8_t {
+    dsInactive,
+    dsBrowse,
+    dsEdit,
+    dsInsert,
+    dsSetKey,
+    dsCalcFields
+};
+enum class TFieldType : uint8_t {
+    ftString,
+    ftDate,
+    ftFloat,
+    ftInteger,
+    ftLargeint,
+    ftBoolean,
+    ftMemo
+};
 // A bookmark: the record number of the record (0: none).
 using TBookmark = int32_t;
 

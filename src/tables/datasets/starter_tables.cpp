@@ -113,7 +113,8 @@ bool WriteStarterTable(const StarterTable& table, const std::string& csvPath,
         const std::vector<std::string> cells = SplitCsv(line);
         if (line.empty() || cells.size() < head.size()) continue;
         bool complete = true;
-        for (int r : required) complete = complete && r >= 0 && !cells[static_cast<std::size_t>(r)].empty();
+        for (int r : required)
+            complete = complete && r >= 0 && !cells[static_cast<std::size_t>(r)].empty();
         if (!complete) continue;
         ClearRecord();
         for (std::size_t i = 0; i < fields.size(); ++i) {

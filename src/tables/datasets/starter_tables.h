@@ -10,8 +10,8 @@
 namespace veldrim {
 
 struct StarterField {
-    const char* name;    // dbf field name
-    char type;           // C N L
+    const char* name;  // dbf field name
+    char type;         // C N L
     int length;
     int decimals;
     const char* column;  // CSV column the value comes from

@@ -164,9 +164,12 @@ void Tdbf4::ShowInMode(const std::string& command, int mode) {
     } else {
         view.title = title2 + "  " + title1 + "  (" + labelFilename + ")";
         tzdbf.SetHideDeletedRecs(false);
-        if (EnsureTrailingBackslash(DirPartOf(labelFilename)) == EnsureTrailingBackslash(userDirectory))
+        if (EnsureTrailingBackslash(DirPartOf(labelFilename)) ==
+            EnsureTrailingBackslash(userDirectory))
             Ui().ShowMessage(
-                "", DisplayText("Kein Schreibrecht für dbf-Ordner !  Bearbeitung im Temporär-Ordner."_cp850),
+                "",
+                DisplayText(
+                    "Kein Schreibrecht für dbf-Ordner !  Bearbeitung im Temporär-Ordner."_cp850),
                 MessageKind::Warning);
     }
     pickAndClose = command == "CLOSE";
@@ -258,8 +261,8 @@ std::string CopyTableToUserDirectory(const std::string& name) {
     MakeWritable(target);
     const std::string memo = MemoFileOf(source);
     if (!memo.empty()) {
-        const std::string memoTarget =
-            EnsureTrailingBackslash(userDirectory) + std::filesystem::path(memo).filename().string();
+        const std::string memoTarget = EnsureTrailingBackslash(userDirectory) +
+                                       std::filesystem::path(memo).filename().string();
         if (CopyFileBlocks(memo, memoTarget)) MakeWritable(memoTarget);
     }
     return target;
@@ -268,9 +271,8 @@ std::string CopyTableToUserDirectory(const std::string& name) {
 void CopyTablesToUserDirectory() {
     std::error_code ec;
     for (const auto& e : std::filesystem::directory_iterator(databaseDirectory, ec)) {
-        std::string ext = e.path().extension().string();
-        for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        if (ext == ".dbf" && e.is_regular_file()) CopyTableToUserDirectory(e.path().filename().string());
+        if (UpperAscii(e.path().extension().string()) == ".DBF" && e.is_regular_file())
+            CopyTableToUserDirectory(e.path().filename().string());
     }
 }
 
@@ -382,8 +384,7 @@ bool PutDbfFieldBool(const std::string& f, bool v) {
 }
 
 int DbfFieldNumber(const std::string& fieldName) {
-    std::string key = fieldName.substr(0, 10);
-    for (char& c : key) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    const std::string key = UpperAscii(fieldName.substr(0, 10));
     const int count = TableEditorForm && TableEditorForm->tzdbf.Active()
                           ? TableEditorForm->tzdbf.FieldCount()
                           : 0;

@@ -59,8 +59,8 @@ void FreeTableEditorForm();
 extern int32_t ChosenDbfRecord;  // record number of the last accepted record
 extern uint8_t DbfExitKey;       // 13 accepted, 27 cancelled
 extern int32_t DbfGridRow, DbfGridCol;
-extern bool DbfWriteChecked;     // the write check of this run was made
-extern bool DbfFolderWritable;   // its result
+extern bool DbfWriteChecked;    // the write check of this run was made
+extern bool DbfFolderWritable;  // its result
 
 void SetDbfTitles(const std::string& title1, const std::string& title2);
 void ShowTableEditor(const std::string& command, int mode);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "foundation/codepage.h"
+#include "foundation/text_conv.h"
 #include "tables/datasets/dataset_unit.h"
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"
@@ -19,12 +20,6 @@ namespace {
 std::string TrimRight(std::string s) {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.pop_back();
     return s;
-}
-
-std::string Trim(const std::string& s) {
-    const auto b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
 }
 
 // Days from 1 March of year 0 (proleptic Gregorian) of a civil date.
@@ -65,10 +60,11 @@ double DaysFromDigits(const std::string& t) {
     if (t.size() < 8) return 0;
     for (int i = 0; i < 8; ++i)
         if (t[i] < '0' || t[i] > '9') return 0;
-    const int y = std::stoi(t.substr(0, 4)), m = std::stoi(t.substr(4, 2)), d = std::stoi(t.substr(6, 2));
+    const int y = std::stoi(t.substr(0, 4)), m = std::stoi(t.substr(4, 2)),
+              d = std::stoi(t.substr(6, 2));
     if (m < 1 || m > 12 || d < 1 || d > 31) return 0;
-    return static_cast<double>(DaysFromCivil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) -
-                               kScaleBase);
+    return static_cast<double>(
+        DaysFromCivil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) - kScaleBase);
 }
 
 std::string DigitsFromDays(double days) {
@@ -90,25 +86,25 @@ double ReadEngineDate(const std::string& textIn, bool lenient) {
     std::string t = textIn;
     t.erase(0, std::min(t.find_first_not_of(' '), t.size()));
     if (t.size() > 10) t.resize(10);
-    if (Trim(t).empty() || TrimRight(t) == TrimRight(BlankDate(DateFormat))) return 0;
+    if (TrimBoth(t).empty() || TrimRight(t) == TrimRight(BlankDate(DateFormat))) return 0;
     std::string digits;
     if (DateTextToDigits(t, digits)) return DaysFromDigits(digits);
     if (!lenient) return 0;
     // The program's own form of a date, YYYY-MM-DD.
-    const std::string u = Trim(textIn);
+    const std::string u = TrimBoth(textIn);
     if (u.size() == 10 && u[4] == '-' && u[7] == '-') {
         const std::string d = u.substr(0, 4) + u.substr(5, 2) + u.substr(8, 2);
         const double v = DaysFromDigits(d);
         if (v != 0 && DigitsFromDays(v) == d) return v;
     }
     throw EDatabaseError(" Invalid date " + textIn + "  " + PlatformShortDateFormat() + "  " +
-                         PlatformShortDateFormat() + "  \"" + (DateFormat == 3 ? "-" : "/") + "\" " +
-                         (SetCentury ? "Wahr" : "Falsch") + "  " + std::to_string(DateFormat));
+                         PlatformShortDateFormat() + "  \"" + (DateFormat == 3 ? "-" : "/") +
+                         "\" " + (SetCentury ? "Wahr" : "Falsch") + "  " +
+                         std::to_string(DateFormat));
 }
 
 void SetEngineDateFormatFromPlatform(const std::string& fmt) {
-    std::string upper;
-    for (char c : fmt) upper += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+    const std::string upper = UpperAscii(fmt);
     int engine = 0;
     if (!fmt.empty() && (fmt[0] == 'D' || fmt[0] == 'd')) {
         const char sep = upper.find('-') != std::string::npos   ? '-'
@@ -138,8 +134,7 @@ bool CheckFieldDefinition(TFieldEntry& f, const std::string& component, std::str
         if (f.length >= 255) f.length = 254;
         f.decimals = 0;
     }
-    const bool changed =
-        f.type != old.type || f.length != old.length || f.decimals != old.decimals;
+    const bool changed = f.type != old.type || f.length != old.length || f.decimals != old.decimals;
     if (changed && message) {
         *message = "Invalid field definition for " + component + ": " + old.name + "," +
                    std::string(1, old.type) + "," + std::to_string(old.length) + "," +
@@ -167,7 +162,7 @@ TFieldEntry TTzDataSet::CheckedField(TFieldEntry f) const {
 void TTzDataSet::SetDbfFileName(const std::string& nameIn) {
     const bool wasActive = Active();
     if (wasActive) Close();
-    std::string name = Trim(nameIn);
+    std::string name = TrimBoth(nameIn);
     const auto slash = name.find_last_of('/');
     const std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
     if (!name.empty() && base.find('.') == std::string::npos) name += ".DBF";
@@ -203,7 +198,8 @@ bool TTzDataSet::s_IsEmptyDbf() {
 bool TTzDataSet::IsEmptyQuery() { return s_IsEmptyDbf(); }
 
 bool TTzDataSet::IsDeleted() const {
-    return Active() && ActiveRecordNumber() > 0 && !ActiveBuffer().empty() && ActiveBuffer()[0] != 0;
+    return Active() && ActiveRecordNumber() > 0 && !ActiveBuffer().empty() &&
+           ActiveBuffer()[0] != 0;
 }
 
 void TTzDataSet::SetDeleted(bool deleted) {
@@ -254,7 +250,7 @@ void TTzDataSet::SetFilterText(const std::string& expression) {
     CheckBrowseMode();
     if (!SelectForOperation("SetFilter")) return;
     if (!SetFilterExpression(expression)) return;
-    filter_ = Trim(expression);
+    filter_ = TrimBoth(expression);
     UpdateCursorPosition();
     SKIP(0);
     EnsureVisibleRecord();
@@ -392,8 +388,8 @@ void TTzDataSet::CopyIn(uint8_t* buffer) {
                 p[1] = 0;
                 break;
             case TFieldType::ftMemo: {
-                const int32_t v = FieldType(n) == 'M' ? BinaryMemoRef(n)
-                                                      : static_cast<int32_t>(BinaryInteger(n));
+                const int32_t v =
+                    FieldType(n) == 'M' ? BinaryMemoRef(n) : static_cast<int32_t>(BinaryInteger(n));
                 std::memcpy(p, &v, 4);
                 break;
             }
@@ -622,7 +618,8 @@ bool TTzDataSet::TziGetField(const TField& f, const uint8_t* buffer, void* dest)
             return true;
         }
         case TFieldType::ftString: {
-            const std::string t = TrimRight(std::string(reinterpret_cast<const char*>(p + 1), p[0]));
+            const std::string t =
+                TrimRight(std::string(reinterpret_cast<const char*>(p + 1), p[0]));
             std::memcpy(dest, t.data(), t.size());
             return true;
         }

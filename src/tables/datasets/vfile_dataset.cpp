@@ -209,7 +209,8 @@ bool TTzLLDataSet::LoadFromDisk() {
         std::vector<uint8_t> rec(src->binaryRecord, src->binaryRecord + src->binaryRecordSize);
         Select(virtualArea);
         TWorkArea* v = CurrentWorkArea();
-        std::memcpy(v->binaryRecord, rec.data(), std::min<std::size_t>(rec.size(), v->binaryRecordSize));
+        std::memcpy(v->binaryRecord, rec.data(),
+                    std::min<std::size_t>(rec.size(), v->binaryRecordSize));
         veldrim::Append();
         Select(tableArea);
         SKIP(1);
@@ -280,7 +281,7 @@ bool TTzLLDataSet::SaveToDiskNow() {
         if (!ok) {
             failure = ErrorState.pendingErrorCode != 0 ? TakeErrorMessage()
                       : ec                             ? ec.message()
-                                                       : std::string("Sperren fehlgeschlagen [Insert]");
+                           : std::string("Sperren fehlgeschlagen [Insert]");
             fs::remove(temp, ec);
         }
     }

@@ -215,9 +215,9 @@ TEST(DateScale, EngineDateFormatFollowsTheShortDateFormat) {
         int engine;
         bool century;
     };
-    for (const Case& c : {Case{"dd.MM.yyyy", 5, true}, Case{"yyyy-MM-dd", 1, true},
-                          Case{"MM/dd/yy", 0, false}, Case{"dd-MM-yy", 3, false},
-                          Case{"dd/MM/yyyy", 2, true}}) {
+    for (const Case& c :
+         {Case{"dd.MM.yyyy", 5, true}, Case{"yyyy-MM-dd", 1, true}, Case{"MM/dd/yy", 0, false},
+          Case{"dd-MM-yy", 3, false}, Case{"dd/MM/yyyy", 2, true}}) {
         SetEngineDateFormatFromPlatform(c.format);
         EXPECT_EQ(DateFormat, c.engine) << c.format;
         EXPECT_EQ(SetCentury, c.century) << c.format;
@@ -232,12 +232,13 @@ TEST(FieldDefinitionCheck, KeepsDecimalsWithinTheLengthForNAndFFields) {
         char wantType;
         int wantLength, wantDecimals;
     };
-    for (const Case& c : {Case{'N', 25, 20, 'N', 20, 18}, Case{'N', 25, 24, 'N', 20, 18},
-                          Case{'N', 5, 4, 'N', 5, 3}, Case{'F', 4, 3, 'F', 4, 2},
-                          Case{'F', 30, 2, 'F', 20, 2}, Case{'N', 1, 1, 'N', 1, 0},
-                          Case{'C', 300, 0, 'C', 254, 0}, Case{'G', 10, 0, 'M', 10, 0},
-                          Case{'Q', 8, 0, 'C', 8, 0}, Case{'N', 10, 2, 'N', 10, 2}}) {
-        TFieldEntry f{"X", c.type, static_cast<uint16_t>(c.length), static_cast<uint8_t>(c.decimals)};
+    for (const Case& c :
+         {Case{'N', 25, 20, 'N', 20, 18}, Case{'N', 25, 24, 'N', 20, 18},
+          Case{'N', 5, 4, 'N', 5, 3}, Case{'F', 4, 3, 'F', 4, 2}, Case{'F', 30, 2, 'F', 20, 2},
+          Case{'N', 1, 1, 'N', 1, 0}, Case{'C', 300, 0, 'C', 254, 0}, Case{'G', 10, 0, 'M', 10, 0},
+          Case{'Q', 8, 0, 'C', 8, 0}, Case{'N', 10, 2, 'N', 10, 2}}) {
+        TFieldEntry f{"X", c.type, static_cast<uint16_t>(c.length),
+                      static_cast<uint8_t>(c.decimals)};
         std::string msg;
         const bool changed = CheckFieldDefinition(f, "T", &msg);
         EXPECT_EQ(f.type, c.wantType) << c.type << c.length << "," << c.decimals;

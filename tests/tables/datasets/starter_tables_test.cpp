@@ -25,8 +25,9 @@ TEST_F(StarterTablesTest, ShippedTablesAreWrittenFromTheirSourceLists) {
         std::string reason;
         ASSERT_TRUE(WriteStarterTable(t, data + "/tables/" + t.source, fresh, &reason)) << reason;
         const std::string shipped = data + "/" + t.table;
-        if (regenerate) std::filesystem::copy_file(fresh, shipped,
-                                                   std::filesystem::copy_options::overwrite_existing);
+        if (regenerate)
+            std::filesystem::copy_file(fresh, shipped,
+                                       std::filesystem::copy_options::overwrite_existing);
         std::vector<uint8_t> a = ReadBytes(fresh), b = ReadBytes(shipped);
         ASSERT_EQ(a.size(), b.size()) << t.table;
         // The header's date of the last update (bytes 1..3) differs by day.
@@ -39,16 +40,15 @@ TEST_F(StarterTablesTest, RowsTooEmptyToCalculateWithAreLeftOut) {
     const std::string data = VELDRIM_DATA_DIR;
     const StarterTable& materials = StarterTables().front();
     std::string reason;
-    ASSERT_TRUE(WriteStarterTable(materials, data + "/tables/" + materials.source, Path("m.dbf"),
-                                  &reason));
+    ASSERT_TRUE(
+        WriteStarterTable(materials, data + "/tables/" + materials.source, Path("m.dbf"), &reason));
     UseIn(1, Path("m.dbf"));
     std::vector<std::string> names;
     for (int r = 1; r <= RecCount(); ++r) names.push_back(TrimRightStr(Peek(3, r)));
     // 42CrMo4 and C45 have no Sig.Hlim, the brass wheel no E and nue.
-    EXPECT_EQ(names, (std::vector<std::string>{"16MnCr5", "20MnCr5", "34CrNiMo6", "CuSn12-C-GZ",
-                                                "CuSn12Ni2-C-GZ", "CuSn12Ni2-C-GC",
-                                                "CuAl10Fe5Ni5-C-GZ", "EN-GJS-400-15",
-                                                "EN-GJL-250"}));
+    EXPECT_EQ(names, (std::vector<std::string>{
+                         "16MnCr5", "20MnCr5", "34CrNiMo6", "CuSn12-C-GZ", "CuSn12Ni2-C-GZ",
+                         "CuSn12Ni2-C-GC", "CuAl10Fe5Ni5-C-GZ", "EN-GJS-400-15", "EN-GJL-250"}));
 }
 
 }  // namespace

@@ -16,7 +16,8 @@ namespace {
 class VFileDatasetTest : public TableTest {
 protected:
     // A table "src.dbf" with the names given; the deleted ones marked.
-    std::string Source(const std::vector<std::string>& names, const std::vector<int>& deleted = {}) {
+    std::string Source(const std::vector<std::string>& names,
+                       const std::vector<int>& deleted = {}) {
         const std::string path = Make("src.dbf", {F("NAME", 'C', 8), F("N", 'N', 4)});
         Select(1);
         USE(path + " EXCLUSIVE");

@@ -2,6 +2,7 @@
 
 #include "tables/datasets/file_dataset.h"
 
+#include <charconv>
 #include <cstring>
 
 #include "foundation/formatting.h"
@@ -10,6 +11,8 @@
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/engine_files.h"
+#include "tables/engine_windows.h"
+#include "tables/index/ndx_index.h"
 #include "tables/locking.h"
 #include "tables/memo/memo_file.h"
 #include "tables/navigation.h"
@@ -17,6 +20,13 @@
 namespace veldrim {
 
 namespace {
+
+// A number as the shortest text that reads back to it.
+std::string NumberKeyText(double v) {
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
 
 const char* OperationName(int op) {
     static const char* const names[] = {"Insert", "Delete", "Restore", "Post"};
@@ -211,7 +221,165 @@ bool TTzFileDataSet::OpenTable() {
     if (ErrorState.pendingErrorCode == 0) USE(clause);
     RecountOnOpen = oldRecount;
     FileMode = oldMode;
-    return ErrorState.pendingErrorCode == 0 && CurrentWorkArea() != nullptr;
+    if (ErrorState.pendingErrorCode != 0 || !CurrentWorkArea()) return false;
+    return OpenIndexFiles();
+}
+
+bool TTzFileDataSet::OpenIndexFiles() {
+    if (IndexList.empty()) return true;
+    TCreateIndexType mode = CreateIndex;
+    const bool oldReports = SetReportErrors(false);
+    if (mode == ciAlways || mode == ciVerifyHeader) {
+        // Another program has built the indexes today: they are trusted.
+        const std::string semaphore = ForceExtension(CurrentWorkArea()->fileName, "@S@");
+        if (FileExist(semaphore)) {
+            if (FileDatedToday(semaphore)) {
+                mode = ciNotFound;
+            } else {
+                DeleteFileChecked(semaphore);
+            }
+        }
+    }
+    ErrorState.pendingErrorCode = 0;
+    ErrorState.lastErrorCode = 0;
+    std::string failure;
+    for (const std::string& line : IndexList) {
+        TIndexItem item;
+        if (!ParseIndexItem(line, item)) {
+            failure = "IndexList: " + line;
+            break;
+        }
+        uint16_t code = 0;
+        if (mode == ciAlways) {
+            code = 2;
+        } else if (mode == ciVerifyHeader &&
+                   IndexInfoRecordCount(item.fileName) != veldrim::RecCount()) {
+            code = 2;
+            ErrorState.pendingErrorCode = 0;
+        } else {
+            OpenIndex(item.fileName, 1);
+            code = ErrorState.pendingErrorCode;
+        }
+        if (mode != ciNever && (code == 2 || code == 222 || code == 223)) {
+            ErrorState.pendingErrorCode = 0;
+            TakeErrorMessage();
+            bool canMake = true;
+            if (OnBeforeMakeIndex) OnBeforeMakeIndex(item.fileName, canMake);
+            if (canMake) {
+                std::unique_ptr<TTzProgress100> window;
+                if (ShowProgress) {
+                    window = std::make_unique<TTzProgress100>("");
+                    window->ShowText("Indexing " + item.fileName + "...");
+                    TTzProgress100* w = window.get();
+                    SetIndexProgress([w] { w->Step(); }, 100);
+                }
+                MakeIndex(item.expression, item.fileName);
+                SetIndexProgress(nullptr, 0);
+                if (OnAfterMakeIndex) OnAfterMakeIndex(item.fileName);
+                if (ErrorState.pendingErrorCode == 0) OpenIndex(item.fileName, 1);
+            }
+        }
+        if (ErrorState.pendingErrorCode != 0) {
+            failure = TakeErrorMessage();
+            break;
+        }
+        CloseAllIndexes();
+    }
+    if (failure.empty()) {
+        for (const std::string& line : IndexList) {
+            TIndexItem item;
+            ParseIndexItem(line, item);
+            OpenIndex(item.fileName, item.number > 0 ? item.number : 1);
+        }
+        if (ErrorState.pendingErrorCode != 0) failure = TakeErrorMessage();
+    }
+    SetReportErrors(oldReports);
+    if (failure.empty()) return true;
+    CloseArea();
+    SetError(222, failure);
+    return false;
+}
+
+void TTzFileDataSet::RefreshAfterFind() {
+    if (!dEOF()) {
+        RefreshAfterMove();
+    } else {
+        Last();
+    }
+}
+
+void TTzFileDataSet::IndexOn(const std::string& expression, const std::string& indexFile) {
+    if (!SelectForOperation("IndexOn")) return;
+    Index_On(expression, indexFile);
+    RefreshAfterMove();
+}
+
+void TTzFileDataSet::IndexOnCB(const std::string& indexFile,
+                               const std::function<std::string()>& proc) {
+    if (!SelectForOperation("IndexOnCB")) return;
+    Index_OnCB(indexFile, [this, proc](int) {
+        SaveActiveToSpare();
+        CopyIn(Buffer().data());
+        std::string key = proc();
+        RestoreActiveFromSpare();
+        return key;
+    });
+    RefreshAfterMove();
+}
+
+void TTzFileDataSet::SetIndexTo(const std::string& indexFiles) {
+    if (!SelectForOperation("SetIndexTo")) return;
+    PositionSync();
+    Set_Index_To(indexFiles);
+    RefreshAfterMove();
+}
+
+void TTzFileDataSet::SetIndexToLFN(const std::string& name, int position) {
+    if (!SelectForOperation("SetIndexToLFN")) return;
+    PositionSync();
+    OpenIndex(name, position);
+    RefreshAfterMove();
+}
+
+bool TTzFileDataSet::Find(const std::string& key) {
+    CheckBrowseMode();
+    if (!SelectForOperation("Find")) return false;
+    const bool found = veldrim::Find(key.substr(0, 100));
+    RefreshAfterFind();
+    return found;
+}
+
+bool TTzFileDataSet::FindExact(const std::string& key) {
+    CheckBrowseMode();
+    if (!SelectForOperation("FindExact")) return false;
+    const bool found = veldrim::FindExact(key.substr(0, 100));
+    RefreshAfterFind();
+    return found;
+}
+
+bool TTzFileDataSet::Locate(const std::string& keyFields, const std::vector<LocateVariant>& values,
+                            TLocateOptions options) {
+    if (!SelectForOperation("Locate")) return false;
+    if (HasIndex() && values.size() == 1 && IndexProcTable.indexFileName) {
+        TIndexInfo info;
+        const std::string file = IndexProcTable.indexFileName(1);
+        QuietEngineErrors quiet;
+        if (!file.empty() && IndexInfo(file, info) &&
+            UpperAscii(TrimBoth(info.expression)) == UpperAscii(TrimBoth(keyFields))) {
+            std::string key;
+            if (const auto* text = std::get_if<std::string>(&values[0])) {
+                key = *text;
+            } else if (const auto* number = std::get_if<double>(&values[0])) {
+                key = NumberKeyText(*number);
+            } else {
+                key = std::get<bool>(values[0]) ? "T" : "F";
+            }
+            if (options.partialKey) return Find(key);
+            return FindExact(key);
+        }
+        ErrorState.pendingErrorCode = 0;
+    }
+    return TTzCDataSet::Locate(keyFields, values, options);
 }
 
 bool TTzFileDataSet::WithLock(LockedOp op) {

@@ -86,6 +86,26 @@ public:
     TTzLockFailedEvent OnALockFailedOnInsert, OnRLockFailedOnDelete, OnRLockFailedOnPost,
         OnRLockFailedOnRestore;
 
+    // Events around building an index at open time: (file name, var CanMake)
+    // and (file name).
+    std::function<void(const std::string&, bool&)> OnBeforeMakeIndex;
+    std::function<void(const std::string&)> OnAfterMakeIndex;
+
+    // Indexes: build one and open it as the controlling index, open a list
+    // ("A.NDX B.NDX"), open one into a position, seek in the controlling one.
+    void IndexOn(const std::string& expression, const std::string& indexFile);
+    // The key of each record from a caller's procedure, which sees the
+    // record as the dataset's active record.
+    void IndexOnCB(const std::string& indexFile, const std::function<std::string()>& proc);
+    void SetIndexTo(const std::string& indexFiles);
+    void SetIndexToLFN(const std::string& name, int position);
+    bool Find(const std::string& key);
+    bool FindExact(const std::string& key);
+    // With an index controlling the order and the located fields its key,
+    // the values are sought in the index; otherwise the records are scanned.
+    bool Locate(const std::string& keyFields, const std::vector<LocateVariant>& values,
+                TLocateOptions options) override;
+
     std::string Peek(uint8_t fieldNo, int32_t recNo);
     int AppendFromDelimited(const std::string& fileName);
     int CopyToDelimited(const std::string& fileName);
@@ -103,6 +123,9 @@ protected:
     bool CreateFromFields();
 
 private:
+    // The files of IndexList verified, built where missing and opened.
+    bool OpenIndexFiles();
+    void RefreshAfterFind();
     enum class LockedOp { Insert, Delete, Restore, Post };
     bool WithLock(LockedOp op);
 };

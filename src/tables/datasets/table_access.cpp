@@ -383,6 +383,18 @@ bool PutDbfFieldBool(const std::string& f, bool v) {
     return Guarded([&] { OpenTable().PutBooleanByName(f, v); });
 }
 
+void BuildTempIndex(const std::string& keyExpression, const std::string& indexName) {
+    const std::string path = EnsureTrailingBackslash(userDirectory) + indexName;
+    Ui().SetBusy(true);
+    Guarded([&] {
+        TTzDbf& t = OpenTable();
+        t.IndexOn(keyExpression, path);
+        // The engine names the file with its own extension case.
+        t.SetIndexTo(FindFileNoCase(path + ".ndx"));
+    });
+    Ui().SetBusy(false);
+}
+
 int DbfFieldNumber(const std::string& fieldName) {
     const std::string key = UpperAscii(fieldName.substr(0, 10));
     const int count = TableEditorForm && TableEditorForm->tzdbf.Active()

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "tables/datasets/dataset_unit.h"
 #include "tables/datasets/file_dataset.h"
 #include "tables/bulk_verbs.h"
@@ -109,6 +111,107 @@ TEST_F(DatasetTest, EditPostCancelDeleteRecallKeepRecordNumbersUnderAFilter) {
     EXPECT_TRUE(ds.Eof());
     EXPECT_EQ(ds.RecNo(), 7);
     ds.Close();
+}
+
+// Names in the order d b f a e c: by name a(4) b(2) c(6) d(1) e(5) f(3).
+TEST_F(DatasetTest, EditPostCancelDeleteRecallKeepRecordNumbersInIndexOrder) {
+    const std::string path = Make("ord.dbf", {F("NAME", 'C', 10), F("N", 'N', 5)});
+    UseIn(1, path + " EXCLUSIVE");
+    int n = 0;
+    for (const char* name : {"d", "b", "f", "a", "e", "c"}) {
+        ClearRecord();
+        SetBinaryText(1, name);
+        SetBinaryInteger(2, ++n);
+        Append();
+    }
+    CloseArea();
+    TTzDbf ds("T");
+    ds.SetDbfFileName(path);
+    ds.Open();
+    ds.IndexOn("NAME", Path("ord_name"));
+    auto order = [&] {
+        std::vector<int32_t> recs;
+        ds.First();
+        while (ds.RecNo() > 0 && !ds.Eof()) {
+            recs.push_back(ds.RecNo());
+            ds.Next();
+        }
+        return recs;
+    };
+    EXPECT_EQ(order(), (std::vector<int32_t>{4, 2, 6, 1, 5, 3}));
+
+    ds.First();
+    ds.Next();
+    const TBookmark b = ds.GetBookmark();
+    EXPECT_EQ(b, 2);
+    ds.Edit();
+    ds.FieldByName("NAME").SetAsString("x");
+    ds.Cancel();
+    EXPECT_EQ(ds.RecNo(), 2);
+    EXPECT_EQ(ds.FieldByName("NAME").AsString(), "b");
+
+    // The changed key moves record 2 to the end of the order; the cursor
+    // stays on it.
+    ds.Edit();
+    ds.FieldByName("NAME").SetAsString("z");
+    ds.Post();
+    EXPECT_EQ(ds.RecNo(), 2);
+    ds.Next();
+    EXPECT_TRUE(ds.Eof());
+    EXPECT_EQ(ds.RecNo(), 2);
+    ds.Prior();
+    EXPECT_EQ(ds.RecNo(), 3);
+    EXPECT_EQ(order(), (std::vector<int32_t>{4, 6, 1, 5, 3, 2}));
+
+    ds.GotoBookmark(5);
+    ds.Delete();
+    EXPECT_EQ(ds.RecNo(), 5);
+    EXPECT_TRUE(ds.IsDeleted());
+    ds.SetDeleted(false);
+    EXPECT_FALSE(ds.IsDeleted());
+    ds.SetHideDeletedRecs(true);
+    ds.Delete();
+    EXPECT_EQ(ds.RecNo(), 3) << "the next record in index order";
+    EXPECT_EQ(order(), (std::vector<int32_t>{4, 6, 1, 3, 2}));
+
+    ds.Append();
+    ds.FieldByName("NAME").SetAsString("c2");
+    ds.Post();
+    EXPECT_EQ(ds.RecNo(), 7);
+    ds.Prior();
+    EXPECT_EQ(ds.RecNo(), 6);
+    EXPECT_EQ(ds.CompareBookmarks(b, 7), -1);
+    ds.GotoBookmark(b);
+    EXPECT_EQ(ds.FieldByName("NAME").AsString(), "z");
+}
+
+TEST_F(DatasetTest, IndexedLocateSeeksOnlyWhenTheFieldsAreTheIndexKey) {
+    const std::string path = SixRecords();
+    TTzDbf ds("T");
+    ds.SetDbfFileName(path);
+    ds.IndexList = {"1," + Path("six_name.ndx") + ",NAME"};
+    ds.Open();
+    EXPECT_TRUE(std::filesystem::exists(Path("six_name.ndx"))) << "built at open";
+    EXPECT_TRUE(ds.Locate("NAME", {std::string("e")}, {}));
+    EXPECT_EQ(ds.RecNo(), 5);
+    EXPECT_FALSE(ds.Locate("NAME", {std::string("x")}, {}));
+    // N is no index key: the records are scanned.
+    EXPECT_TRUE(ds.Locate("N", {3.0}, {}));
+    EXPECT_EQ(ds.RecNo(), 3);
+    // A prefix is found only as a partial key.
+    ds.Close();
+    UseIn(1, path + " EXCLUSIVE");
+    GO(2);
+    SetBinaryText(1, "bravo");
+    Replace();
+    CloseArea();
+    ds.CreateIndex = ciAlways;
+    ds.Open();
+    EXPECT_FALSE(ds.Locate("NAME", {std::string("bra")}, {}));
+    TLocateOptions partial;
+    partial.partialKey = true;
+    EXPECT_TRUE(ds.Locate("NAME", {std::string("bra")}, partial));
+    EXPECT_EQ(ds.RecNo(), 2);
 }
 
 TEST_F(DatasetTest, SetRecNoBeyondTheTableGoesToTheLastRecord) {

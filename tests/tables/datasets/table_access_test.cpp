@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "foundation/files.h"
 #include "foundation/messages.h"
 #include "foundation/program_state.h"
 #include "tables/datasets/table_access.h"
@@ -131,6 +132,22 @@ TEST_F(TableAccessTest, PutsChangeTheFileOnlyThroughAnAppend) {
     EXPECT_EQ(FieldAsText(1), "four        ");
     EXPECT_EQ(FieldAsText(3), "  7");
     CloseArea();
+}
+
+TEST_F(TableAccessTest, TheTemporaryIndexOrdersTheTableUntilItIsClosed) {
+    Names();
+    ASSERT_TRUE(OpenDbfTable("names.dbf"));
+    BuildTempIndex("NAME", "$veltemp");
+    EXPECT_TRUE(fs::exists(FindFileNoCase(dir + "/user/$veltemp.ndx")));
+    TTzDbf& t = TableEditorForm->tzdbf;
+    std::vector<int32_t> order;
+    for (t.First(); !t.Eof(); t.Next()) order.push_back(DbfRecNo());
+    EXPECT_EQ(order, (std::vector<int32_t>{1, 3, 2})) << "one, three, two";
+    CloseDbfTable();
+    ASSERT_TRUE(OpenDbfTable("names.dbf"));
+    order.clear();
+    for (t.First(); !t.Eof(); t.Next()) order.push_back(DbfRecNo());
+    EXPECT_EQ(order, (std::vector<int32_t>{1, 2, 3})) << "the next open is in record order";
 }
 
 TEST_F(TableAccessTest, TheEditorMenuTakesTheCaptionVocabulary) {

@@ -139,7 +139,8 @@ extern std::int16_t angleFormat;             // 1: 1 decimal degrees, other degr
 extern std::array<std::string, kUnitSystemCount> unitSystemNames;
 extern std::int32_t formPlacementOption;     // 0: value 2 leaves forms unscaled and unplaced
 extern bool hideWarningsFlag;                // false: guarded maths and hideable warnings add nothing
-extern bool tablesFromUserDirectory;         // false
+extern bool
+    tablesFromUserDirectory;  // false "copy DBF -> TEMP": tables opened from the user directory
 extern std::int32_t screenDpi;               // 96, then measured: horizontal pixels per inch
 
 // Stored by the configuration file without key lines of their own.

@@ -168,7 +168,7 @@ void Tdbf4::ShowInMode(const std::string& command, int mode) {
             EnsureTrailingBackslash(userDirectory))
             Ui().ShowMessage(
                 "",
-                DisplayText(
+                std::string(
                     "Kein Schreibrecht für dbf-Ordner !  Bearbeitung im Temporär-Ordner."_cp850),
                 MessageKind::Warning);
     }
@@ -235,7 +235,8 @@ void Tdbf4::EditDbfTable(const std::string& name, int helpNumber) {
 
 void SetDbfTitles(const std::string& title1, const std::string& title2) {
     CreateTableEditorForm();
-    TableEditorForm->SetTitles(DisplayText(title1), DisplayText(title2));
+    // The titles stay code page 850 texts: the UI port converts at its edge.
+    TableEditorForm->SetTitles(title1, title2);
 }
 
 void ShowTableEditor(const std::string& command, int mode) {

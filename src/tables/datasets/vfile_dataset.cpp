@@ -40,6 +40,43 @@ private:
     std::unique_ptr<TTzProgress100> window_;
 };
 
+// Appends every record of area `from` (from its top; deleted ones left out
+// when `hideDeleted`) to area `to`, each binary record copied whole. With
+// `locked` every append takes the append lock. False when a lock was
+// refused or the engine reported an error; the current area is `from`.
+bool CopyRecords(uint8_t from, uint8_t to, bool hideDeleted, bool locked, bool showProgress,
+                 const char* text) {
+    Select(from);
+    GoTop();
+    CopyProgress progress(showProgress, RecCount(), text);
+    bool ok = true;
+    while (!dEOF() && ok && ErrorState.pendingErrorCode == 0) {
+        if (hideDeleted && Deleted()) {
+            SKIP(1);
+            continue;
+        }
+        const TWorkArea* src = CurrentWorkArea();
+        progress.At(src->isVirtual ? src->virtualRecNo : src->recordNumber);
+        const std::vector<uint8_t> rec(src->binaryRecord,
+                                       src->binaryRecord + src->binaryRecordSize);
+        Select(to);
+        TWorkArea* dst = CurrentWorkArea();
+        std::memcpy(dst->binaryRecord, rec.data(),
+                    std::min<std::size_t>(rec.size(), dst->binaryRecordSize));
+        if (!locked) {
+            Append();
+        } else if (ALock()) {
+            Append();
+            Unlock();
+        } else {
+            ok = false;
+        }
+        Select(from);
+        SKIP(1);
+    }
+    return ok && ErrorState.pendingErrorCode == 0;
+}
+
 }  // namespace
 
 TTzLLDataSet::~TTzLLDataSet() {
@@ -197,24 +234,8 @@ bool TTzLLDataSet::LoadFromDisk() {
                            ".DbfFields [LoadFromDisk]");
         return false;
     }
-    GoTop();
-    CopyProgress progress(ShowProgress, veldrim::RecCount(), "Reading from disk...");
-    while (!dEOF() && ErrorState.pendingErrorCode == 0) {
-        if (HideDeletedRecs() && Deleted()) {
-            SKIP(1);
-            continue;
-        }
-        const TWorkArea* src = CurrentWorkArea();
-        progress.At(src->recordNumber);
-        std::vector<uint8_t> rec(src->binaryRecord, src->binaryRecord + src->binaryRecordSize);
-        Select(virtualArea);
-        TWorkArea* v = CurrentWorkArea();
-        std::memcpy(v->binaryRecord, rec.data(),
-                    std::min<std::size_t>(rec.size(), v->binaryRecordSize));
-        veldrim::Append();
-        Select(tableArea);
-        SKIP(1);
-    }
+    CopyRecords(tableArea, virtualArea, HideDeletedRecs(), false, ShowProgress,
+                "Reading from disk...");
     CloseArea();
     Select(virtualArea);
     GoTop();
@@ -245,32 +266,9 @@ bool TTzLLDataSet::SaveToDiskNow() {
             tableArea = CurrentArea;
             Select(virtualArea);
             const int32_t back = veldrim::RecNo();
-            GoTop();
-            CopyProgress progress(ShowProgress, veldrim::RecCount(), "Writing to disk...");
-            ok = true;
-            while (!dEOF() && ok && ErrorState.pendingErrorCode == 0) {
-                if (HideDeletedRecs() && Deleted()) {
-                    SKIP(1);
-                    continue;
-                }
-                const TWorkArea* v = CurrentWorkArea();
-                progress.At(v->virtualRecNo);
-                std::vector<uint8_t> rec(v->binaryRecord, v->binaryRecord + v->binaryRecordSize);
-                Select(tableArea);
-                TWorkArea* t = CurrentWorkArea();
-                std::memcpy(t->binaryRecord, rec.data(),
-                            std::min<std::size_t>(rec.size(), t->binaryRecordSize));
-                if (veldrim::ALock()) {
-                    veldrim::Append();
-                    Unlock();
-                } else {
-                    ok = false;
-                }
-                Select(virtualArea);
-                SKIP(1);
-            }
+            ok = CopyRecords(virtualArea, tableArea, HideDeletedRecs(), true, ShowProgress,
+                             "Writing to disk...");
             GoIfValid(back);
-            ok = ok && ErrorState.pendingErrorCode == 0;
             Select(tableArea);
             CloseArea();
         }

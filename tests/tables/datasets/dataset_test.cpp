@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "foundation/program_state.h"
 #include "tables/datasets/dataset_unit.h"
 #include "tables/datasets/file_dataset.h"
 #include "tables/bulk_verbs.h"
@@ -300,6 +301,45 @@ TEST_F(DatasetTest, WideIntegersAndDatesRoundTrip) {
     EXPECT_TRUE(ds.FieldByName("DAY").IsNull()) << "a blank date reads as null";
     ds.Next();
     EXPECT_EQ(DigitsFromDays(ds.FieldByName("DAY").AsDateTime()), "20261207");
+}
+
+TEST_F(DatasetTest, TheProgramStartsTheEngineWithItsDateCode) {
+    dateFormat = 1;  // dd.mm.yyyy
+    StartTableEngine();
+    EXPECT_EQ(DateFormat, 5);
+    EXPECT_TRUE(SetCentury);
+    dateFormat = 3;  // yyyy-mm-dd
+    StartTableEngine();
+    EXPECT_EQ(DateFormat, 1);
+}
+
+TEST_F(DatasetTest, MemoStreamsReadWriteAndEmptyTheMemoOfTheActiveRecord) {
+    const std::string path = Make("memo.dbf", {F("NAME", 'C', 10), F("NOTE", 'M')});
+    TTzDbf ds("T");
+    ds.SetDbfFileName(path);
+    ds.Open();
+    ds.Append();
+    ds.FieldByName("NAME").SetAsString("one");
+    ds.Post();
+    {
+        TTzBlobStream w(ds.FieldByName("NOTE"), TTzBlobStream::bmWrite);
+        const std::string text = "Zahnrad aus Bronze";
+        EXPECT_EQ(w.Write(text.data(), static_cast<int32_t>(text.size())), 18);
+    }
+    ds.Post();
+    EXPECT_NE(ds.FieldByName("NOTE").AsInteger(), 0);
+    {
+        TTzBlobStream r(ds.FieldByName("NOTE"), TTzBlobStream::bmRead);
+        char buf[64] = {};
+        EXPECT_EQ(std::string(buf, static_cast<std::size_t>(r.Read(buf, sizeof buf))),
+                  "Zahnrad aus Bronze");
+    }
+    {
+        // Closed without writing: the memo becomes empty.
+        TTzBlobStream w(ds.FieldByName("NOTE"), TTzBlobStream::bmWrite);
+    }
+    ds.Post();
+    EXPECT_EQ(ds.FieldByName("NOTE").AsInteger(), 0);
 }
 
 TEST(DateScale, DayNumbersCountFromTheThirtiethOfDecember1899) {

@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QTableWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -219,6 +220,35 @@ TEST_F(QtFixture, FormsAreScaledAndCentredOverTheMainWindow) {
     untouched.resize(400, 300);
     PlaceForm(&untouched, Placement::CentreOverMain);
     EXPECT_EQ(untouched.size(), QSize(400, 300));
+}
+
+}  // namespace
+}  // namespace veldrim
+
+namespace veldrim {
+namespace {
+
+TEST_F(QtFixture, TablePickTakesTheRowTheUserSelects) {
+    TableView view;
+    view.title = "Werkstoffdatenbank";
+    view.heads = {"KIND", "NAME"};
+    view.rows = {{"2", "16MnCr5"}, {"8", "CuSn12-C-GZ"}, {"6", "EN-GJL-250"}};
+    view.current = 1;
+    ModalDriver driver([](QWidget* w) {
+        auto* table = w->findChild<QTableWidget*>();
+        if (!table) return false;
+        EXPECT_EQ(table->currentRow(), 1);
+        EXPECT_EQ(table->item(2, 1)->text().toStdString(), "EN-GJL-250");
+        table->selectRow(2);
+        static_cast<QDialog*>(w)->accept();
+        return true;
+    });
+    EXPECT_EQ(ui.PickTableRecord(view), std::optional<int>(2));
+    ModalDriver escape([](QWidget* w) {
+        QTest::keyClick(w, Qt::Key_Escape);
+        return true;
+    });
+    EXPECT_EQ(ui.PickTableRecord(view), std::nullopt);
 }
 
 }  // namespace

@@ -1,7 +1,14 @@
 #include "foundation/qt/qt_ui.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QTableWidget>
+#include <QVBoxLayout>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -80,6 +87,36 @@ Answer QtUi::Ask(const std::string& title, const std::string& text, AskButtons b
 std::optional<int> QtUi::ChooseFromList(const std::string& title,
                                         const std::vector<std::string>& items, int preselected) {
     return RunChoiceDialog(title, items, preselected);
+}
+
+std::optional<int> QtUi::PickTableRecord(const TableView& view) {
+    QDialog d(DialogParent());
+    d.setWindowTitle(FromOem(view.title));
+    auto* layout = new QVBoxLayout(&d);
+    auto* table = new QTableWidget(static_cast<int>(view.rows.size()),
+                                   static_cast<int>(view.heads.size()), &d);
+    QStringList heads;
+    for (const std::string& h : view.heads) heads << FromOem(h);
+    table->setHorizontalHeaderLabels(heads);
+    for (int r = 0; r < static_cast<int>(view.rows.size()); ++r) {
+        const auto& row = view.rows[static_cast<std::size_t>(r)];
+        for (int c = 0; c < static_cast<int>(row.size()) && c < table->columnCount(); ++c)
+            table->setItem(r, c, new QTableWidgetItem(FromOem(row[static_cast<std::size_t>(c)])));
+    }
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    if (!view.rows.empty()) table->selectRow(std::clamp(view.current, 0, table->rowCount() - 1));
+    layout->addWidget(table);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
+    layout->addWidget(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &d, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+    QObject::connect(table, &QTableWidget::cellDoubleClicked, &d, &QDialog::accept);
+    d.resize(640, 420);
+    if (d.exec() != QDialog::Accepted || table->currentRow() < 0) return std::nullopt;
+    return table->currentRow();
 }
 
 std::optional<std::string> QtUi::EnterText(const std::string& title, const std::string& prompt,

@@ -47,6 +47,8 @@ public:
     bool ShowOperatingDataForm(OperatingDataFormState& state,
                                OperatingDataFormHandler& handler) override;
     bool ShowMaterialForm(MaterialFormState& state, MaterialFormHandler& handler) override;
+    // A plain table of the records until the table editor form takes over.
+    std::optional<int> PickTableRecord(const TableView& view) override;
 
     // The engine's message window and progress bar window (nullptr while hidden).
     MessageWindow* messageWindow() const { return message_.get(); }

@@ -55,14 +55,17 @@ bool CopyRecords(uint8_t from, uint8_t to, bool hideDeleted, bool locked, bool s
             SKIP(1);
             continue;
         }
+        // The binary record whole, as the engine decodes it from the record.
+        ConvertRecord();
         const TWorkArea* src = CurrentWorkArea();
         progress.At(src->isVirtual ? src->virtualRecNo : src->recordNumber);
-        const std::vector<uint8_t> rec(src->binaryRecord,
-                                       src->binaryRecord + src->binaryRecordSize);
+        const uint8_t* from0 = FieldAddress(0);
+        const std::vector<uint8_t> rec(from0, from0 + src->binaryRecordSize);
         Select(to);
         TWorkArea* dst = CurrentWorkArea();
-        std::memcpy(dst->binaryRecord, rec.data(),
+        std::memcpy(FieldAddress(0), rec.data(),
                     std::min<std::size_t>(rec.size(), dst->binaryRecordSize));
+        MarkBinaryRecordCurrent(*dst);
         if (!locked) {
             Append();
         } else if (ALock()) {

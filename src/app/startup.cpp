@@ -27,6 +27,7 @@
 #include "foundation/text_file.h"
 #include "foundation/ui_services.h"
 #include "graphics/display_list.h"
+#include "graphics/formats/hpgl_reader.h"
 #include "reports/calc_report.h"
 #include "reports/edi_file.h"
 #include "reports/sibling_file.h"
@@ -301,6 +302,7 @@ int RunProgramGuarded(int argc, const char* const* argv) {
     InitProductIdentity();
     InstallDataFileSections();
     designResultView = ShowResultView;
+    InstallHpglHelpPictures();
     ReadConfigFile();
     ReadSessionFile();
     // The table engine with the date format of the configuration; the

@@ -118,26 +118,35 @@ protected:
     TFveldgra window;
 };
 
-// Runs Debian's python on a script with one argument (no shell); its output
-// (stdout and stderr) and exit code.
-inline std::string RunPython(const std::string& script, const std::string& arg, int& exitCode) {
-    const std::string out = arg + ".out";
+// Runs a program with its arguments (no shell, stdin from /dev/null); its
+// output (stdout and stderr, written to `out`) and exit code.
+inline std::string RunTool(const std::vector<std::string>& argv, const std::string& out,
+                           int& exitCode) {
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::setenv("PYTHONIOENCODING", "utf-8", 1);
+        const int in = ::open("/dev/null", O_RDONLY);
+        if (in >= 0) ::dup2(in, 0);
         const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd >= 0) {
             ::dup2(fd, 1);
             ::dup2(fd, 2);
         }
-        const char* argv[] = {"/usr/bin/python3", script.c_str(), arg.c_str(), nullptr};
-        ::execv(argv[0], const_cast<char* const*>(argv));
+        std::vector<char*> args;
+        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        ::execv(args[0], args.data());
         ::_exit(127);
     }
     int status = 0;
     ::waitpid(pid, &status, 0);
     exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return testing::Slurp(out);
+}
+
+// Runs Debian's python on a script with one argument.
+inline std::string RunPython(const std::string& script, const std::string& arg, int& exitCode) {
+    return RunTool({"/usr/bin/python3", script, arg}, arg + ".out", exitCode);
 }
 
 inline bool HaveEzdxfChecker() {

@@ -271,6 +271,8 @@ bool HasParam(std::string_view name) {
     return false;
 }
 
+int ProgramParamCount() { return static_cast<int>(ProgramParams().size()); }
+
 std::string GetEnvVar(const std::string& name) {
     const char* v = std::getenv(name.c_str());
     return v ? std::string(v) : std::string();

@@ -75,6 +75,8 @@ std::array<std::string, N> StringsOf(const std::array<std::string_view, N>& text
 // The program's command-line parameters (set once by the program's main).
 void SetProgramParams(int argc, const char* const* argv);
 bool HasParam(std::string_view name);
+// How many parameters the program was started with (0 without any).
+int ProgramParamCount();
 std::string GetEnvVar(const std::string& name);
 
 }  // namespace veldrim

@@ -92,6 +92,18 @@ bool UiServices::ShowOperatingDataForm(OperatingDataFormState&, OperatingDataFor
 
 bool UiServices::ShowMaterialForm(MaterialFormState&, MaterialFormHandler&) { return false; }
 
+bool UiServices::EnterDiagramLimits(const std::string&, const std::string&, const std::string&,
+                                    std::array<std::string, 4>&, const std::array<std::string, 4>&) {
+    return false;
+}
+
+bool UiServices::Edit3DView(const std::string&, std::array<std::string, 3>&, bool&) { return false; }
+
+bool UiServices::EditPlotProgram(PlotProgramSettings&,
+                                 std::string (*)(const PlotProgramSettings&)) {
+    return false;
+}
+
 // ---- BatchUi ---------------------------------------------------------------
 
 bool BatchUi::ShowOnlineForm(OnlineForm&) { return false; }
@@ -101,6 +113,17 @@ bool BatchUi::ShowOperatingDataForm(OperatingDataFormState&, OperatingDataFormHa
 }
 
 bool BatchUi::ShowMaterialForm(MaterialFormState&, MaterialFormHandler&) { return false; }
+
+bool BatchUi::EnterDiagramLimits(const std::string&, const std::string&, const std::string&,
+                                 std::array<std::string, 4>&, const std::array<std::string, 4>&) {
+    return false;
+}
+
+bool BatchUi::Edit3DView(const std::string&, std::array<std::string, 3>&, bool&) { return false; }
+
+bool BatchUi::EditPlotProgram(PlotProgramSettings&, std::string (*)(const PlotProgramSettings&)) {
+    return false;
+}
 
 void BatchUi::ShowMessage(const std::string& title, const std::string& text, MessageKind kind) {
     shown.push_back(text);

@@ -138,6 +138,20 @@ struct TableView {
     bool pick = true;  // pick mode: read-only, one record is chosen
 };
 
+// The settings of the plot program's command line, as its form shows them.
+// Numbers stay texts as typed; the command-line builder compares them as numbers.
+struct PlotProgramSettings {
+    std::string programPath;
+    int outputFormat = 0;   // 0 HPL, 1 PS, 2 PLT, 3 PL2, 4 ART
+    int interfaceKind = 1;  // 0 serial, 1 parallel, 2 file
+    std::string comPort, lptPort, outputDirectory, scale;
+    bool fitScale = false;  // scale "0": fit to the sheet
+    bool rotate = false;    // rotate by 90 degrees
+    std::string xShift, yShift, textWidthFactor;
+    std::string psFont;     // PostScript only
+    bool operator==(const PlotProgramSettings&) const = default;
+};
+
 class UiServices {
 public:
     virtual ~UiServices() = default;
@@ -209,6 +223,23 @@ public:
     // The table editor: the row accepted (0-based), or nothing when it was
     // cancelled. The default offers the rows as a list choice.
     virtual std::optional<int> PickTableRecord(const TableView& view);
+
+    // The diagram limits form: the edits x min, y min, x max, y max as texts;
+    // its "Calculate" button puts `calculated` into them. True on OK with the
+    // edits as typed, false on cancel. The default answers cancel.
+    virtual bool EnterDiagramLimits(const std::string& caption, const std::string& xLabel,
+                                    const std::string& yLabel, std::array<std::string, 4>& limits,
+                                    const std::array<std::string, 4>& calculated);
+    // The 3D view dialog: the screen directions of the x, y and z axes in
+    // degrees as texts, and the "Draw w/o coordinate system ?" box. True on
+    // OK. The default answers cancel.
+    virtual bool Edit3DView(const std::string& caption, std::array<std::string, 3>& angles,
+                            bool& withoutCoordinateSystem);
+    // The plot program form: edits the settings in place and shows the
+    // command line that `commandLineOf` builds from them after every change.
+    // True on OK. The default answers cancel.
+    virtual bool EditPlotProgram(PlotProgramSettings& settings,
+                                 std::string (*commandLineOf)(const PlotProgramSettings&));
 };
 
 // The realisation in force; BatchUi until the program sets another.
@@ -255,6 +286,13 @@ public:
     bool ShowOperatingDataForm(OperatingDataFormState& state,
                                OperatingDataFormHandler& handler) override;
     bool ShowMaterialForm(MaterialFormState& state, MaterialFormHandler& handler) override;
+    bool EnterDiagramLimits(const std::string& caption, const std::string& xLabel,
+                            const std::string& yLabel, std::array<std::string, 4>& limits,
+                            const std::array<std::string, 4>& calculated) override;
+    bool Edit3DView(const std::string& caption, std::array<std::string, 3>& angles,
+                    bool& withoutCoordinateSystem) override;
+    bool EditPlotProgram(PlotProgramSettings& settings,
+                         std::string (*commandLineOf)(const PlotProgramSettings&)) override;
 
     // The record a headless pick accepts: the first row with a field equal
     // to presetPick (blanks around and letter case ignored), or nothing when

@@ -150,6 +150,15 @@ bool PlayForm(std::vector<ScriptedUi::Call>& calls, const char* kind, Scripts& s
     return script(state, handler);
 }
 
+// The front of a reply queue; an empty queue answers cancel.
+template <class T>
+std::optional<T> PopReply(std::deque<std::optional<T>>& queue) {
+    if (queue.empty()) return std::nullopt;
+    std::optional<T> r = std::move(queue.front());
+    queue.pop_front();
+    return r;
+}
+
 }  // namespace
 
 bool ScriptedUi::ShowOperatingDataForm(OperatingDataFormState& state,
@@ -159,6 +168,34 @@ bool ScriptedUi::ShowOperatingDataForm(OperatingDataFormState& state,
 
 bool ScriptedUi::ShowMaterialForm(MaterialFormState& state, MaterialFormHandler& handler) {
     return PlayForm(calls, "material", materialScripts, state, handler);
+bool ScriptedUi::EnterDiagramLimits(const std::string& caption, const std::string& xLabel,
+                                    const std::string& yLabel, std::array<std::string, 4>& limits,
+                                    const std::array<std::string, 4>& calculated) {
+    calls.push_back({"diagram-limits", caption,
+                     xLabel + "\n" + yLabel + "\n" + limits[0] + " " + limits[1] + " " + limits[2] +
+                         " " + limits[3] + "\n" + calculated[0] + " " + calculated[1] + " " +
+                         calculated[2] + " " + calculated[3]});
+    auto r = PopReply(diagramLimitReplies);
+    if (r) limits = *r;
+    return r.has_value();
+}
+
+bool ScriptedUi::Edit3DView(const std::string& caption, std::array<std::string, 3>& angles,
+                            bool& withoutCoordinateSystem) {
+    calls.push_back({"view3d", caption,
+                     angles[0] + " " + angles[1] + " " + angles[2] + " " +
+                         (withoutCoordinateSystem ? "1" : "0")});
+    auto r = PopReply(view3DReplies);
+    if (r) angles = r->angles, withoutCoordinateSystem = r->withoutCoordinateSystem;
+    return r.has_value();
+}
+
+bool ScriptedUi::EditPlotProgram(PlotProgramSettings& settings,
+                                 std::string (*commandLineOf)(const PlotProgramSettings&)) {
+    calls.push_back({"plot-program", "", commandLineOf ? commandLineOf(settings) : ""});
+    auto r = PopReply(plotProgramReplies);
+    if (r) settings = *r;
+    return r.has_value();
 }
 
 std::vector<ScriptedUi::Call> ScriptedUi::CallsOf(const std::string& kind) const {

@@ -3,6 +3,7 @@
 // every call is recorded. Tests, fuzz targets and benchmarks use it; the
 // program itself ships BatchUi and the window's realisation only.
 
+#include <array>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -64,6 +65,25 @@ public:
     // Recorded as "pick" (title, the rows' first fields joined by '\n');
     // answered by a queued choice (QueueChoice), cancel when none is queued.
     std::optional<int> PickTableRecord(const TableView& view) override;
+
+    // The forms: recorded as "diagram-limits" (title: the caption, text: the
+    // labels, the limits shown and the calculated ones), "view3d" (text: the
+    // angles and the box) and "plot-program" (text: the command line of the
+    // settings shown); answered from their queues, cancel when a queue is empty.
+    bool EnterDiagramLimits(const std::string& caption, const std::string& xLabel,
+                            const std::string& yLabel, std::array<std::string, 4>& limits,
+                            const std::array<std::string, 4>& calculated) override;
+    bool Edit3DView(const std::string& caption, std::array<std::string, 3>& angles,
+                    bool& withoutCoordinateSystem) override;
+    bool EditPlotProgram(PlotProgramSettings& settings,
+                         std::string (*commandLineOf)(const PlotProgramSettings&)) override;
+    std::deque<std::optional<std::array<std::string, 4>>> diagramLimitReplies;
+    struct View3DReply {
+        std::array<std::string, 3> angles;
+        bool withoutCoordinateSystem = false;
+    };
+    std::deque<std::optional<View3DReply>> view3DReplies;
+    std::deque<std::optional<PlotProgramSettings>> plotProgramReplies;
 
     // The online dialog: recorded as "online" (title: the caption, text: one
     // line "name=text" per input and "name=text" per output); every form shown

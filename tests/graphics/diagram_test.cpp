@@ -1,0 +1,201 @@
+// The diagram plotter and the percentage bar gauge: ticks, clipping,
+// markers, the limits form, a diagram read back by ezdxf.
+
+#include "graphics/diagrams/diagram.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include "dxf_test_support.h"
+#include "foundation/text_conv.h"
+#include "graphics/cad_primitives.h"
+#include "graphics/diagrams/bar_gauge.h"
+
+namespace veldrim {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class DiagramTest : public testing_support::CadFixture {
+protected:
+    void SetUp() override {
+        CadFixture::SetUp();
+        ResetDiagramModule();
+        BeginRecordedScreenRun();
+        Log().clear();
+    }
+    Lines Texts() {
+        Lines out;
+        for (const std::string& l : Log())
+            if (l.starts_with("TEXT '")) out.push_back(l.substr(6, l.find('\'', 6) - 6));
+        return out;
+    }
+    Lines Starting(const std::string& prefix) {
+        Lines out;
+        for (const std::string& l : Log())
+            if (l.starts_with(prefix)) out.push_back(l);
+        return out;
+    }
+};
+
+TEST_F(DiagramTest, AxisFrom0To1000GetsTicksEvery200) {
+    SetDiagramSize(100, 50);
+    SetDiagramOffset(20, 10);
+    DrawDiagram("n", "T", "Kennlinie", 0, 0, 1000, 1, 0);
+    EXPECT_EQ(static_cast<double>(DiagramState.xMin), 0);
+    EXPECT_EQ(static_cast<double>(DiagramState.xMax), 1000);
+    EXPECT_EQ(static_cast<double>(DiagramState.markerStep), 200);
+    // 0 .. 1000 over 100 mm from x = 20: a tick every 20 mm, each 1 % of the
+    // y range (0.5 mm) long below the axis.
+    Lines ticks = Starting("LINE ");
+    std::erase_if(ticks, [](const std::string& l) { return l.find(" 10.0000 ") == std::string::npos || l.find(" 9.5000 ") == std::string::npos; });
+    EXPECT_EQ(ticks, (Lines{"LINE 20.0000 10.0000 20.0000 9.5000 L17", "LINE 40.0000 10.0000 40.0000 9.5000 L17",
+                            "LINE 60.0000 10.0000 60.0000 9.5000 L17", "LINE 80.0000 10.0000 80.0000 9.5000 L17",
+                            "LINE 100.0000 10.0000 100.0000 9.5000 L17", "LINE 120.0000 10.0000 120.0000 9.5000 L17"}));
+    const Lines texts = Texts();
+    for (const char* label : {"200", "400", "600", "800", "1000", "Kennlinie", "n", "T"})
+        EXPECT_EQ(std::ranges::count(texts, label), 1) << label;
+    EXPECT_EQ(std::ranges::count(texts, "0"), 2);  // both axes start at 0
+    EXPECT_EQ(std::ranges::count(texts, "1200"), 0);
+    // The x axis at y = 0 runs 5 % beyond the last tick, with its arrow.
+    EXPECT_EQ(Starting("LINE 20.0000 10.0000 125.0000 10.0000").size(), 1u);
+    EXPECT_EQ(Starting("SOLID 125.0000 10.0000").size(), 1u);
+}
+
+TEST_F(DiagramTest, SegmentsAreCutAtTheLimits) {
+    SetDiagramSize(100, 100);
+    SetDiagramLimits(0, 0, 10, 10);
+    struct Case {
+        Real x1, y1, x2, y2;
+        Lines drawn;
+    } cases[] = {
+        {5, 5, 50, 5, {"LINE 50.0000 50.0000 100.0000 50.0000 L0"}},      // one end far outside
+        {-0.05L, 5, 10.05L, 5, {"LINE -0.5000 50.0000 100.5000 50.0000 L0"}},  // within 1 %: as given
+        {-5, 5, 15, 5, {"LINE 0.0000 50.0000 100.0000 50.0000 L0"}},      // crosses with both ends out
+        {-5, -5, 15, 15, {"LINE 0.0000 0.0000 100.0000 100.0000 L0"}},
+        {-5, 20, 15, 20, {}},                                              // passes above
+    };
+    for (const Case& c : cases) {
+        Log().clear();
+        DiagramLine(c.x1, c.y1, c.x2, c.y2);
+        EXPECT_EQ(Log(), c.drawn) << c.x1 << "," << c.y1 << " " << c.x2 << "," << c.y2;
+    }
+}
+
+TEST_F(DiagramTest, CurveMarkersSitOnTheStepPositions) {
+    SetDiagramSize(100, 100);
+    SetDiagramLimits(0, 0, 10, 10);
+    DiagramState.markerStep = 2;
+    PlotCurve(5, 1, 1, 7, 7);  // markers at x = 2, 4, 6
+    EXPECT_EQ(Starting("LINE ").size(), 1u + 3 * 2);
+    Log().clear();
+    DiagramState.markerStep = 0;  // no step: the curve without markers
+    PlotCurve(5, 1, 1, 7, 7);
+    EXPECT_EQ(Log(), Lines{"LINE 10.0000 10.0000 70.0000 70.0000 L0"});
+}
+
+TEST_F(DiagramTest, LabelMode3LeavesOutTheXAxis) {
+    DrawDiagram("x", "y", "", -10, -10, 10, 10, kDiagramNoXAxis);
+    const Lines texts = Texts();
+    EXPECT_EQ(std::ranges::count(texts, "x"), 0);
+    EXPECT_EQ(std::ranges::count(texts, "y"), 1);
+    // Only the y axis gets an arrow.
+    ASSERT_EQ(Starting("SOLID").size(), 1u);
+}
+
+TEST_F(DiagramTest, LimitsFormSetsTheScaleOrLeavesTheAutomaticOne) {
+    enterDiagramLimits = true;
+    SetProgramParams(0, nullptr);
+    CadEndOutput();
+    CadWriterFactories[kCadDxf] = &testing_support::RecordingWriter::Make;
+    ui.QueueText((dir / "d.dxf").string());
+    CadBeginOutput(kCadDxf);
+    ASSERT_FALSE(cancelFlag);
+    // Cancelled: the automatic scale of 0 .. 1000, and the cancel flag clear.
+    DrawDiagram("n", "T", "H", 0, 0, 1000, 1, 0);
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_EQ(static_cast<double>(DiagramState.xMax), 1000);
+    ASSERT_EQ(ui.CallsOf("diagram-limits").size(), 1u);
+    EXPECT_EQ(ui.CallsOf("diagram-limits")[0].text, "n\nT\n0 0 1 1\n0 0 1000 1");
+    // OK with 0 .. 50: the scale of the typed limits.
+    ui.diagramLimitReplies.push_back(std::array<std::string, 4>{"0", "0", "50", "1"});
+    DrawDiagram("n", "T", "H", 0, 0, 1000, 1, 0);
+    EXPECT_EQ(static_cast<double>(DiagramState.xMax), 50);
+    EXPECT_EQ(static_cast<double>(DiagramState.markerStep), 10);
+    EXPECT_EQ(static_cast<double>(DiagramUserLimits[2]), 50);
+    // Screen runs never ask.
+    CadEndOutput();
+    CadBeginOutput(kCadScreen);
+    DrawDiagram("n", "T", "H", 0, 0, 1000, 1, 0);
+    EXPECT_EQ(ui.CallsOf("diagram-limits").size(), 2u);
+    enterDiagramLimits = false;
+}
+
+TEST_F(DiagramTest, BarGaugeStacksSegmentsFromTheTop) {
+    BarGauge g;
+    BarGaugeInit(g, "P", 0, 0, 2, 10, 100);
+    BarGaugeDraw(g, "Verlust", 30);
+    BarGaugeDraw(g, "fast nichts", 0.01L);  // moves the level only
+    BarGaugeDraw(g, "duenn", 0.2L);
+    BarGaugeDraw(g, "Rest", 80);  // beyond the bottom: not clipped
+    EXPECT_EQ(Starting("LINE 0.0000 70.0000 10.0000 70.0000").size(), 1u);
+    EXPECT_EQ(Texts(), (Lines{"P", "Verlust", "duenn", "Rest"}));
+    const Lines texts = Starting("TEXT");
+    // The thin segment's text is 0.5 high; a tall one at most the gauge's 2.
+    EXPECT_NE(texts[2].find("h=0.5000"), std::string::npos) << texts[2];
+    EXPECT_NE(texts[3].find("h=2.0000"), std::string::npos) << texts[3];
+    EXPECT_NEAR(static_cast<double>(g.level), -10.21, 1e-9);
+}
+
+class DiagramDxfTest : public testing_support::CadFixture {};
+
+TEST_F(DiagramDxfTest, DiagramReadsBackInEzdxf) {
+    if (!testing_support::HaveEzdxfChecker()) GTEST_SKIP() << "python3-ezdxf missing";
+    ResetDiagramModule();
+    const std::filesystem::path file = BeginDxfRun("diagram.dxf");
+    CadBeginDrawing(0, 0, 160, 120, 0);
+    CadWriteTables(2);
+    CadBeginBlocks();
+    CadEndSection();
+    CadBeginEntities();
+    SetDiagramSize(100, 80);
+    SetDiagramOffset(30, 20);
+    DrawDiagram("n", "T", "Kennlinie", 0, 0, 1000, 100, 0);
+    CadSetLayer(1);
+    for (int i = 0; i < 10; ++i) PlotCurve(2, i * 100, i * i, (i + 1) * 100, (i + 1) * (i + 1));
+    CadEndSection();
+    CadEndOutput();
+    int code = -1;
+    const std::string out = testing_support::RunPython(
+        std::string(VELDRIM_TEST_DIR) + "/graphics/dxf_ezdxf_check.py", file.string(), code);
+    std::vector<std::string> lines;
+    std::stringstream ss(out);
+    for (std::string l; std::getline(ss, l);) lines.push_back(l);
+    auto has = [&](const std::string& prefix) {
+        return std::ranges::count_if(lines, [&](const std::string& l) { return l.starts_with(prefix); });
+    };
+    EXPECT_EQ(has("AUDIT errors=0 fixes=0"), 1) << out;
+    // Axes: x along y = 0 from the origin to 5 % beyond 1000, y up to 5 % beyond 100.
+    EXPECT_EQ(has("LINE 30.0000 20.0000 135.0000 20.0000 "), 1) << out;
+    EXPECT_EQ(has("LINE 30.0000 20.0000 30.0000 104.0000 "), 1) << out;
+    // x ticks every 200 (20 mm), y ticks every 20 (16 mm).
+    EXPECT_EQ(has("TEXT '0' "), 2) << out;  // both axes start at 0
+    for (int i = 0; i <= 5; ++i) {
+        if (i > 0) {
+            EXPECT_EQ(has("TEXT '" + std::to_string(i * 200) + "' "), 1) << i;
+            EXPECT_EQ(has("TEXT '" + std::to_string(i * 20) + "' "), 1) << i;
+        }
+        EXPECT_EQ(has("LINE " + testing_support::N(30 + 20 * i) + " 20.0000 " + testing_support::N(30 + 20 * i) +
+                      " 19.2000 "),
+                  1)
+            << i;
+    }
+    // The curve: ten segments on layer 1 plus the square markers at every 200.
+    EXPECT_EQ(has("LINE 30.0000 20.0000 40.0000 20.8000 "), 1) << out;
+    EXPECT_EQ(has("LINE 120.0000 84.8000 130.0000 100.0000 "), 1) << out;
+}
+
+}  // namespace
+}  // namespace veldrim

@@ -52,7 +52,11 @@ UiServices& Ui() { return current ? *current : DefaultUi(); }
 void SetUi(UiServices* ui) { current = ui; }
 
 bool SpawnProgram(const std::string& program, const std::vector<std::string>& args) {
-    if (program.empty()) return false;
+    return SpawnProgramError(program, args) == 0;
+}
+
+int SpawnProgramError(const std::string& program, const std::vector<std::string>& args) {
+    if (program.empty()) return ENOENT;
     std::vector<std::string> argvStore;
     argvStore.reserve(args.size() + 1);
     argvStore.push_back(program);
@@ -63,17 +67,17 @@ bool SpawnProgram(const std::string& program, const std::vector<std::string>& ar
     pid_t pid = 0;
     // posix_spawnp searches PATH when the name has no '/'.
     int rc = posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
-    if (rc != 0) return false;
+    if (rc != 0) return rc;
     // A program that cannot be executed ends at once with status 127; the
     // window-less callers want to know that, so give it a moment to fail.
     int status = 0;
     for (int i = 0; i < 5; ++i) {
         pid_t r = waitpid(pid, &status, WNOHANG);
-        if (r == pid) return WIFEXITED(status) && WEXITSTATUS(status) != 127;
-        if (r < 0) return errno == ECHILD;
+        if (r == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 127 ? ENOENT : 0;
+        if (r < 0) return errno == ECHILD ? 0 : errno;
         usleep(2000);
     }
-    return true;
+    return 0;
 }
 
 std::optional<MessageExplanation> UiServices::ShowMessageExplanation(

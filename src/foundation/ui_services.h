@@ -250,6 +250,9 @@ void SetUi(UiServices* ui);
 // Starts a program through posix_spawn with an argument vector, looking it
 // up on PATH when it has no folder. Returns false when it could not start.
 bool SpawnProgram(const std::string& program, const std::vector<std::string>& args);
+// The same with the reason: 0 when it started, else an errno value (ENOENT
+// for a program that is not there, ENOMEM when memory ran out).
+int SpawnProgramError(const std::string& program, const std::vector<std::string>& args);
 
 // Headless runs: no dialog ever appears. Messages go to stderr, questions get
 // the cancel answer unless the batch caller set one.

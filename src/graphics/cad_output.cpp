@@ -32,6 +32,7 @@
 #include "graphics/graf_colors.h"
 #include "graphics/graf_cursor.h"
 #include "graphics/graf_object.h"
+#include "graphics/plot_program.h"
 
 namespace veldrim {
 
@@ -306,21 +307,23 @@ void CadChooseOutputCode() {
         index = static_cast<size_t>(*line + 1);
     }
     s.plotCommandIndex = static_cast<uint16_t>(index);
+    // The plot program form builds the line from its switches.
+    std::string& line = s.plotCommandLines[index - 1];
+    ConfigurePlotProgram(line);
+    if (cancelFlag) return;
     SetHelpNumber(2060);
-    auto entry = Ui().EnterText("CAD-Code", "Grafmit-Kommandozeile (0=Parameter)",
-                                s.plotCommandLines[index - 1]);
+    auto entry = Ui().EnterText("CAD-Code", "Grafmit-Kommandozeile (0=Parameter)", line);
     if (!entry) {
         cancelFlag = true;
         return;
     }
-    std::string line = entry->substr(0, 60);
-    if (!line.empty() && line.front() == '0') {
-        // Building the line from switches belongs to the plot program's
-        // configuration, which this build does not have; the line stays.
-        ShowNotice(NotAvailableText(kCadPlot));
-        return;
+    std::string typed = entry->substr(0, 60);
+    // "0": the line is built again by the dialog chain, without a file name.
+    if (!typed.empty() && typed.front() == '0') {
+        PromptCommandLine(false, typed);
+        if (cancelFlag) return;
     }
-    s.plotCommandLines[index - 1] = line;
+    line = typed;
 }
 
 void CadBeginOutput(uint16_t code) {
@@ -454,7 +457,10 @@ void CadEndOutput() {
         ShowErrorIfEnabled("Fehler beim Schließen einer Datei"_cp850);
         cancelFlag = true;
     }
-    if (c == kCadPlot && written) ShowNotice(NotAvailableText(kCadPlot));
+    if (c == kCadPlot && written) {
+        const uint16_t i = s.plotCommandIndex >= 1 && s.plotCommandIndex <= 5 ? s.plotCommandIndex : 1;
+        StartPlotProgram(s.plotCommandLines[i - 1]);
+    }
     Ui().SetBusy(false);
     // Open the written file with its program, never in a headless run.
     if (!cancelFlag && !s.openSuppressedFlag && s.execFlag &&

@@ -1,0 +1,152 @@
+// The plot program's command line: the form's builder, the form and the
+// dialog chain through the UI port, the start of the program.
+
+#include "graphics/plot_program.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "dxf_test_support.h"
+#include "foundation/codepage.h"
+#include "graphics/cad_primitives.h"
+
+namespace veldrim {
+namespace {
+
+using Lines = std::vector<std::string>;
+using PlotProgramTest = testing_support::CadFixture;
+
+TEST_F(PlotProgramTest, CommandLineFollowsTheSwitches) {
+    const std::string head = "c:\\grafmit\\wgrafmit " + dir.string() + "/grafmit";
+    auto with = [](auto change) {
+        PlotProgramSettings s = DefaultPlotProgramSettings();
+        change(s);
+        return BuildPlotCommandLine(s);
+    };
+    struct Case {
+        const char* what;
+        std::string line;
+        std::string expected;
+    } cases[] = {
+        {"defaults", with([](auto&) {}), head + " /CHPL"},
+        {"serial on COM 2", with([](auto& s) { s.interfaceKind = 0, s.comPort = "2"; }), head + " /CHPL /D1 /P3"},
+        {"LPT 2", with([](auto& s) { s.lptPort = "2"; }), head + " /CHPL /P3"},
+        {"file", with([](auto& s) { s.interfaceKind = 2; }), head + " /CHPL /D3 /F" + dir.string() + "/grafmit"},
+        {"scale 0", with([](auto& s) { s.scale = "0"; }), head + " /CHPL /M*"},
+        {"fitted", with([](auto& s) { s.scale = "2", s.fitScale = true; }), head + " /CHPL /M*"},
+        {"scale 1.0", with([](auto& s) { s.scale = "1.0"; }), head + " /CHPL"},
+        {"scale 2,5", with([](auto& s) { s.scale = "2,5"; }), head + " /CHPL /M2,5"},
+        {"shift, width, rotation",
+         with([](auto& s) { s.xShift = "10", s.yShift = "-5", s.textWidthFactor = "0.8", s.rotate = true; }),
+         head + " /CHPL /X10 /Y-5 /B0.8 /R"},
+        {"PostScript", with([](auto& s) { s.outputFormat = 1, s.psFont = "Courier"; }), head + " /CPS /TCourier"},
+        {"font without PostScript", with([](auto& s) { s.outputFormat = 3, s.psFont = "Courier"; }), head + " /CPL2"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.line, c.expected) << c.what;
+    EXPECT_EQ(kPostScriptFonts.size(), 35u);
+    EXPECT_EQ(std::string(kPostScriptFonts[34]), "other fonts");
+}
+
+TEST_F(PlotProgramTest, FormStartsFromItsDefaults) {
+    std::string line = "earlier line";
+    ConfigurePlotProgram(line);  // cancelled
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(line, "earlier line");
+    ASSERT_EQ(ui.CallsOf("plot-program").size(), 1u);
+    EXPECT_EQ(ui.CallsOf("plot-program")[0].text, "c:\\grafmit\\wgrafmit " + dir.string() + "/grafmit /CHPL");
+    PlotProgramSettings typed = DefaultPlotProgramSettings();
+    typed.rotate = true;
+    ui.plotProgramReplies.push_back(typed);
+    ConfigurePlotProgram(line);
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_EQ(line, "c:\\grafmit\\wgrafmit " + dir.string() + "/grafmit /CHPL /R");
+}
+
+TEST_F(PlotProgramTest, DialogChainBuildsTheLineOrABatchFile) {
+    const std::filesystem::path programs = dir / "grafmit";
+    std::filesystem::create_directories(programs);
+    testing::Spit((programs / "wgrafmit.exe").string(), "x");
+    auto queueChain = [&](bool postScript, bool askFile) {
+        ui.QueueChoice(0);                           // WGRAFMIT.EXE (Windows)
+        ui.QueueText(programs.string());             // its folder
+        ui.QueueChoice(postScript ? 1 : 0);          // PostScript or HPL
+        if (askFile) ui.QueueText("*.dxf");          // the proposed wildcard
+        ui.QueueChoice(0);                           // serial
+        ui.QueueText("2");                           // COM 2
+        for (const char* v : {"0", "", "0", "0", "1"}) {
+            if (*v == '\0')
+                ui.QueueAnswer(Answer::Yes);         // rotate
+            else
+                ui.QueueText(v);                     // scale 0 (fit), shifts, width
+        }
+        if (postScript) ui.QueueChoice(12);          // Courier
+    };
+    queueChain(false, true);
+    std::string line = "old";
+    PromptCommandLine(true, line);
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_EQ(line, programs.string() + "/WGRAFMIT *.dxf /CHPL /D1 /P3 /M* /R");
+    EXPECT_EQ(ui.CallsOf("list")[1].title, "Ausgabeformat");
+    // Longer than 60 characters without a file question: into a batch file.
+    const std::string file = dir.string() + "/grafmit.dxf";
+    queueChain(true, false);
+    ui.QueueText("plot.cmd");  // anything from the '.' on is dropped
+    PromptCommandLine(false, line);
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_EQ(line, dir.string() + "/plot.BAT");
+    EXPECT_EQ(testing::Slurp(line),
+              programs.string() + "/WGRAFMIT " + file + " /CPS /D1 /P3 /M* /R /TCourier\r\n");
+    EXPECT_EQ(ShownTexts(), Lines{"Kommandozeile zu lang, Es wird eine Batch-Datei erzeugt."});
+    // A cancelled step keeps the line.
+    ui.QueueChoice(0);
+    ui.QueueText(std::nullopt);
+    PromptCommandLine(false, line);
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(line, dir.string() + "/plot.BAT");
+}
+
+TEST_F(PlotProgramTest, StartReportsWhyTheProgramDidNotStart) {
+    const std::filesystem::path notExecutable = dir / "plotter";
+    testing::Spit(notExecutable.string(), "#!/bin/sh\n");
+    ::chmod(notExecutable.c_str(), 0644);
+    struct Case {
+        std::string line;
+        bool started;
+        Lines shown;
+    } cases[] = {
+        {"/bin/true " + dir.string() + "/grafmit /CHPL", true, {}},
+        {"c:\\grafmit\\wgrafmit grafmit.dxf /M1.0", false, {"file not found"}},
+        {notExecutable.string() + " x", false, {"Exec error 13"}},  // EACCES
+    };
+    for (const Case& c : cases) {
+        ui.calls.clear();
+        EXPECT_EQ(StartPlotProgram(c.line), c.started) << c.line;
+        EXPECT_EQ(ShownTexts(), c.shown) << c.line;
+    }
+}
+
+TEST_F(PlotProgramTest, PlotRunTakesTheFormsLineAndStartsIt) {
+    ui.QueueChoice(3);  // "Ausgabe auf Laserprinter/Plotter mit Grafmit"
+    PlotProgramSettings typed = DefaultPlotProgramSettings();
+    typed.programPath = "/bin/true";
+    ui.plotProgramReplies.push_back(typed);
+    ui.QueueText("/bin/true " + dir.string() + "/grafmit /CHPL");  // accepted as shown
+    CadBeginOutput(kCadAsk);
+    ASSERT_FALSE(cancelFlag);
+    EXPECT_EQ(CadOutputState.plotCommandLines[0], "/bin/true " + dir.string() + "/grafmit /CHPL");
+    EXPECT_EQ(ui.CallsOf("text")[0].text, "Grafmit-Kommandozeile (0=Parameter)");
+    CadLine(0, 0, 1, 1);
+    CadEndOutput();
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_TRUE(ShownTexts().empty());
+    EXPECT_TRUE(std::filesystem::exists(dir / "grafmit.dxf"));
+    // A cancelled form cancels the run.
+    ui.QueueChoice(3);
+    CadBeginOutput(kCadAsk);
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_FALSE(CadRunActive());
+}
+
+}  // namespace
+}  // namespace veldrim

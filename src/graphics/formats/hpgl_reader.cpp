@@ -12,7 +12,9 @@
 #include "foundation/help_texts.h"
 #include "foundation/plane_geometry.h"
 #include "foundation/program_state.h"
+#include "graphics/graf_cursor.h"
 #include "graphics/graf_object.h"
+#include "graphics/graf_plot_file.h"
 
 namespace veldrim {
 

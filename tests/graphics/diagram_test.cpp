@@ -168,11 +168,9 @@ TEST_F(DiagramDxfTest, DiagramReadsBackInEzdxf) {
     CadEndSection();
     CadEndOutput();
     int code = -1;
-    const std::string out = testing_support::RunPython(
-        std::string(VELDRIM_TEST_DIR) + "/graphics/dxf_ezdxf_check.py", file.string(), code);
-    std::vector<std::string> lines;
-    std::stringstream ss(out);
-    for (std::string l; std::getline(ss, l);) lines.push_back(l);
+    const std::vector<std::string> lines = testing_support::EzdxfCheckLines(file, code);
+    const std::string out = testing::Slurp(file.string() + ".out");
+    EXPECT_EQ(code, 0) << out;
     auto has = [&](const std::string& prefix) {
         return std::ranges::count_if(lines, [&](const std::string& l) { return l.starts_with(prefix); });
     };

@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -147,6 +148,16 @@ inline std::string RunTool(const std::vector<std::string>& argv, const std::stri
 // Runs Debian's python on a script with one argument.
 inline std::string RunPython(const std::string& script, const std::string& arg, int& exitCode) {
     return RunTool({"/usr/bin/python3", script, arg}, arg + ".out", exitCode);
+}
+
+// The lines the ezdxf checker prints for a written file, and its exit code.
+inline std::vector<std::string> EzdxfCheckLines(const std::filesystem::path& file, int& exitCode) {
+    const std::string out = RunPython(std::string(VELDRIM_TEST_DIR) + "/graphics/dxf_ezdxf_check.py",
+                                      file.string(), exitCode);
+    std::vector<std::string> lines;
+    std::stringstream ss(out);
+    for (std::string l; std::getline(ss, l);) lines.push_back(l);
+    return lines;
 }
 
 inline bool HaveEzdxfChecker() {

@@ -258,11 +258,8 @@ protected:
     // The checker's lines for a written file, whose audit must be clean.
     std::vector<std::string> Check(const std::filesystem::path& file) {
         int code = -1;
-        const std::string out = testing_support::RunPython(
-            std::string(VELDRIM_TEST_DIR) + "/graphics/dxf_ezdxf_check.py", file.string(), code);
-        std::vector<std::string> lines;
-        std::stringstream ss(out);
-        for (std::string l; std::getline(ss, l);) lines.push_back(l);
+        std::vector<std::string> lines = testing_support::EzdxfCheckLines(file, code);
+        const std::string out = testing::Slurp(file.string() + ".out");
         EXPECT_EQ(code, 0) << out;
         EXPECT_TRUE(Has(lines, "AUDIT errors=0 fixes=0")) << out;
         return lines;

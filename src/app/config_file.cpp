@@ -12,6 +12,7 @@
 #include "foundation/program_state.h"
 #include "foundation/text_file.h"
 #include "graphics/cad_output.h"
+#include "graphics/diagrams/wireframe_3d.h"
 #include "graphics/display_list.h"
 #include "graphics/graphics_defaults.h"
 
@@ -99,6 +100,8 @@ std::vector<Setting> Settings() {
         {"Layer Monochrom", &cad.layerMonochrom},
         {"Decimals DXF,TXT", &cad.cadDecimals},
         {"Exec CAD App ?", &cad.execFlag},
+        {"Edit 3D x,y,z ?", &View3DState.edit3DView},
+        {"Draw w/o coordinate system ?", &View3DState.withoutCoordinateSystem},
     };
     for (int i = 0; i < 6; ++i)
         s.push_back({"Line thickness Layer " + std::to_string(i), &cad.layerWidthCodes[i]});

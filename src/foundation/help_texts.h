@@ -23,8 +23,9 @@
 // An entry ends at the next header (a line whose first 4 characters are a
 // multiple of 5), after line 5, or at the end of the file.
 //
-// Help pictures are drawn through `helpPictureHook`, which the graphics
-// subsystem installs; until then a picture request gives a clear notice.
+// Help pictures are drawn through `helpPictureHook`, which the start-up
+// installs (the graphics subsystem's HP-GL reader); without it a picture
+// request gives a clear notice.
 
 #include <array>
 #include <cstdint>
@@ -38,8 +39,7 @@ extern std::uint16_t currentHelpNumber;
 
 // Draws a help picture: clears the graphics window, sets up the 160 x 120
 // header view and, unless picturePath is empty, plays the HP-GL file (a
-// missing file sets the cancel flag). Null until the graphics window installs
-// it.
+// missing file sets the cancel flag). Null until the start-up installs it.
 using HelpPictureHook = void (*)(const std::string& picturePath);
 extern HelpPictureHook helpPictureHook;
 

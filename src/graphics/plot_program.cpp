@@ -29,6 +29,22 @@ const std::array<const char*, 35> kPostScriptFonts{
     "other fonts",
 };
 
+const std::vector<std::string>& PlotFormCaptions() {
+    static const std::vector<std::string> captions{
+        "Ausgabeformat",
+        "Ausgabeschnittstelle",
+        std::string("Maßstab"_cp850),
+        std::string("Maßstab anpassen ?"_cp850),
+        "Postscript-Zeichensatz",
+        "Plot um 90 Grad drehen ?",
+        "Nullpunktverschiebung in x-Richtung",
+        "Nullpunktverschiebung in y-Richtung",
+        "Textbreitenfaktor",
+        "GRAFMIT Programmverzeichnis",
+    };
+    return captions;
+}
+
 namespace {
 
 // The switches after the output file: the same rules for the form and the

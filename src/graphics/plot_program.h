@@ -12,6 +12,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "foundation/ui_services.h"
 
@@ -25,9 +26,19 @@ inline constexpr std::array<const char*, 3> kPlotInterfaceCaptions{"seriell", "p
 inline constexpr int kPlotFormatPostScript = 1;
 inline constexpr int kPlotInterfaceSerial = 0, kPlotInterfaceParallel = 1, kPlotInterfaceFile = 2;
 extern const std::array<const char*, 35> kPostScriptFonts;
-// Help texts of the form: its help button and the hints of its controls
-// (shown while the help level is not 0).
+// Help text of the form's "&Hilfe" button.
 inline constexpr int kPlotProgramHelp = 2055;
+// The help texts the form's controls show as hints while the help level is not 0.
+struct PlotFormHints {
+    int outputFormat = 2090, interfaceKind = 2120, scale = 2140, port = 2120;
+    int outputDirectory = 2130, psFont = 2280, rotate = 2145, shift = 2150;
+    int textWidthFactor = 2160, programPath = 2080;
+};
+inline constexpr PlotFormHints kPlotFormHints{};
+// The form's captions (code page 850): output format, interface, scale, fit
+// scale, PostScript font, rotation, x shift, y shift, text width factor,
+// program folder.
+const std::vector<std::string>& PlotFormCaptions();
 
 // The form's start values: program "c:\grafmit\wgrafmit", HPL, parallel on
 // LPT 1, the user directory, scale 1, no shift, text width 1.

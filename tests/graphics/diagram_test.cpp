@@ -96,6 +96,19 @@ TEST_F(DiagramTest, CurveMarkersSitOnTheStepPositions) {
     EXPECT_EQ(Log(), Lines{"LINE 10.0000 10.0000 70.0000 70.0000 L0"});
 }
 
+TEST_F(DiagramTest, LegendEntryPutsItsMarkerBeforeTheText) {
+    SetDiagramSize(150, 150);
+    SetDiagramLimits(0, 0, 150, 150);  // one unit per drawing unit: markers 2 x 2
+    CadSetTextStyle(2, 0, 5, 4);
+    CadMoveTo(50, 50);
+    DiagramLegendEntry("Wirkungsgrad", 2);
+    // The square one text height left of the point, half a text height up;
+    // the text at the point, and the point one line (1.6 heights) lower.
+    EXPECT_EQ(Starting("LINE ")[0], "LINE 44.0000 51.5000 46.0000 51.5000 L0");
+    EXPECT_EQ(Starting("TEXT")[0].substr(0, 36), "TEXT 'Wirkungsgrad' 50.0000 50.0000 ");
+    EXPECT_EQ(static_cast<double>(CadOutputState.currentY), 42);
+}
+
 TEST_F(DiagramTest, LabelMode3LeavesOutTheXAxis) {
     DrawDiagram("x", "y", "", -10, -10, 10, 10, kDiagramNoXAxis);
     const Lines texts = Texts();

@@ -10,6 +10,7 @@
 #include "foundation/ui_services.h"
 #include "graphics/display_list.h"
 #include "graphics/formats/hpgl_reader.h"
+#include "support/scripted_ui.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace veldrim;

@@ -23,7 +23,11 @@
 #include "foundation/text_file.h"
 #include "graphics/blocks.h"
 #include "graphics/cad_output.h"
+#include "graphics/diagrams/diagram.h"
+#include "graphics/diagrams/hatching.h"
+#include "graphics/diagrams/wireframe_3d.h"
 #include "graphics/display_list.h"
+#include "graphics/formats/hpgl_reader.h"
 #include "graphics/graphics_defaults.h"
 #include "reports/edi_file.h"
 #include "reports/report_channel.h"
@@ -80,6 +84,10 @@ void ResetGraphics() {
     ResetCadOutputState();
     ResetCadWriterFactories();
     ResetBlocks();
+    ResetHpglReader();
+    ResetDiagramModule();
+    ResetHatching();
+    ResetView3D();
 }
 
 void ResetDrawings() {

@@ -15,7 +15,11 @@
 #include "foundation/messages.h"
 #include "foundation/online_dialog.h"
 #include "graphics/cad_output.h"
+#include "graphics/diagrams/diagram.h"
+#include "graphics/diagrams/hatching.h"
+#include "graphics/diagrams/wireframe_3d.h"
 #include "graphics/display_list.h"
+#include "graphics/formats/hpgl_reader.h"
 #include "graphics/graphics_defaults.h"
 #include "reports/report_channel.h"
 #include "reports/sibling_file.h"
@@ -56,6 +60,8 @@ TEST(ResetAllProgramState, RestoresTheStartUpValuesOfEveryLibrary) {
     LastKeyChar = 'z', ZoomFactor = 2.0L, GraphicsTextFont = "Courier", CadLogoMode = 2;
     CadWriterFactories[1] = nullptr, CadBlockInserter = NoBlock;
     DisplayList.push_back("LINE");
+    HpglReaderState.penNumber = 4, DiagramUserLimits[2] = 7, DiagramState.markerStep = 3;
+    OutlinePointCount = 5, View3DState.edit3DView = 0, View3DState.viewAngles[0] = 1;
     // drawings
     ResultViewDrawer = NoDrawing, drawingInfo.replacedBy = "Z-1";
     // reports
@@ -102,6 +108,12 @@ TEST(ResetAllProgramState, RestoresTheStartUpValuesOfEveryLibrary) {
     EXPECT_NE(CadWriterFactories[1], nullptr);  // DXF is always available
     EXPECT_NE(CadBlockInserter, &NoBlock);
     EXPECT_TRUE(DisplayList.empty());
+    EXPECT_EQ(HpglReaderState.penNumber, 1);
+    EXPECT_EQ(DiagramUserLimits[2], 1);  // the limits form proposes 0, 0, 1, 1
+    EXPECT_EQ(DiagramState.markerStep, 0);
+    EXPECT_EQ(OutlinePointCount, 0);
+    EXPECT_EQ(View3DState.edit3DView, 1);
+    EXPECT_NEAR(static_cast<double>(View3DState.viewAngles[0]), -0.26179938779914941, 1e-15);  // -15 degrees
 
     EXPECT_EQ(ResultViewDrawer, nullptr);
     EXPECT_EQ(drawingInfo.replacedBy, "");

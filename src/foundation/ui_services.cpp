@@ -97,11 +97,14 @@ bool UiServices::ShowOperatingDataForm(OperatingDataFormState&, OperatingDataFor
 bool UiServices::ShowMaterialForm(MaterialFormState&, MaterialFormHandler&) { return false; }
 
 bool UiServices::EnterDiagramLimits(const std::string&, const std::string&, const std::string&,
-                                    std::array<std::string, 4>&, const std::array<std::string, 4>&) {
+                                    std::array<std::string, 4>&,
+                                    const std::array<std::string, 4>&) {
     return false;
 }
 
-bool UiServices::Edit3DView(const std::string&, std::array<std::string, 3>&, bool&) { return false; }
+bool UiServices::Edit3DView(const std::string&, std::array<std::string, 3>&, bool&) {
+    return false;
+}
 
 bool UiServices::EditPlotProgram(PlotProgramSettings&,
                                  std::string (*)(const PlotProgramSettings&)) {

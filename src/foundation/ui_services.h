@@ -148,7 +148,7 @@ struct PlotProgramSettings {
     bool fitScale = false;  // scale "0": fit to the sheet
     bool rotate = false;    // rotate by 90 degrees
     std::string xShift, yShift, textWidthFactor;
-    std::string psFont;     // PostScript only
+    std::string psFont;  // PostScript only
     bool operator==(const PlotProgramSettings&) const = default;
 };
 

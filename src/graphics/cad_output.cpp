@@ -458,7 +458,8 @@ void CadEndOutput() {
         cancelFlag = true;
     }
     if (c == kCadPlot && written) {
-        const uint16_t i = s.plotCommandIndex >= 1 && s.plotCommandIndex <= 5 ? s.plotCommandIndex : 1;
+        const uint16_t i =
+            s.plotCommandIndex >= 1 && s.plotCommandIndex <= 5 ? s.plotCommandIndex : 1;
         StartPlotProgram(s.plotCommandLines[i - 1]);
     }
     Ui().SetBusy(false);

@@ -18,14 +18,40 @@
 namespace veldrim {
 
 const std::array<const char*, 35> kPostScriptFonts{
-    "Times-Roman", "Times-Italic", "Times-Bold", "Times-BoldItalic", "Helvetica",
-    "Helvetica-Oblique", "Helvetica-Bold", "Helvetica-BoldOblique", "Helvetica-Narrow",
-    "Helvetica-Narrow-Oblique", "Helvetica-Narrow-Bold", "Helvetica-Narrow-BoldOblique", "Courier",
-    "Courier-Oblique", "Courier-Bold", "Courier-BoldOblique", "Palatino-Roman", "Palatino-Italic",
-    "Palatino-Bold", "Palatino-BoldItalic", "AvantGarde-Book", "AvantGarde-Demi",
-    "AvantGarde-BookOblique", "AvantGarde-DemiOblique", "Bookman-Light", "Bookman-Demi",
-    "Bookman-LightItalic", "Bookman-DemiItalic", "NewCenturySchlbk-Roman", "NewCenturySchlbk-Bold",
-    "NewCenturySchlbk-Italic", "NewCenturySchlbk-BoldItalic", "ZapfChancery-MediumItalic", "Symbol",
+    "Times-Roman",
+    "Times-Italic",
+    "Times-Bold",
+    "Times-BoldItalic",
+    "Helvetica",
+    "Helvetica-Oblique",
+    "Helvetica-Bold",
+    "Helvetica-BoldOblique",
+    "Helvetica-Narrow",
+    "Helvetica-Narrow-Oblique",
+    "Helvetica-Narrow-Bold",
+    "Helvetica-Narrow-BoldOblique",
+    "Courier",
+    "Courier-Oblique",
+    "Courier-Bold",
+    "Courier-BoldOblique",
+    "Palatino-Roman",
+    "Palatino-Italic",
+    "Palatino-Bold",
+    "Palatino-BoldItalic",
+    "AvantGarde-Book",
+    "AvantGarde-Demi",
+    "AvantGarde-BookOblique",
+    "AvantGarde-DemiOblique",
+    "Bookman-Light",
+    "Bookman-Demi",
+    "Bookman-LightItalic",
+    "Bookman-DemiItalic",
+    "NewCenturySchlbk-Roman",
+    "NewCenturySchlbk-Bold",
+    "NewCenturySchlbk-Italic",
+    "NewCenturySchlbk-BoldItalic",
+    "ZapfChancery-MediumItalic",
+    "Symbol",
     "other fonts",
 };
 
@@ -52,9 +78,9 @@ namespace {
 struct PlotSwitches {
     int format = 0;
     int interfaceKind = kPlotInterfaceParallel;
-    Real port = 1;              // COM or LPT number
+    Real port = 1;  // COM or LPT number
     std::string portText;
-    std::string fileTarget;     // file interface: where the plot goes
+    std::string fileTarget;  // file interface: where the plot goes
     std::string scale, xShift, yShift, textWidth;
     bool rotate = false;
     std::string font;
@@ -135,7 +161,8 @@ void ConfigurePlotProgram(std::string& commandLine) {
 void PromptCommandLine(bool askFileName, std::string& commandLine) {
     cancelFlag = false;
     int program = 2;
-    if (!Choose("GRAFMIT/WGRAFMIT", {"WGRAFMIT.EXE (Windows)", "GRAFMIT.EXE (MS-DOS)"}, program)) return;
+    if (!Choose("GRAFMIT/WGRAFMIT", {"WGRAFMIT.EXE (Windows)", "GRAFMIT.EXE (MS-DOS)"}, program))
+        return;
     const std::string programFile = program == 1 ? "wgrafmit.exe" : "grafmit.exe";
     std::string folder = "c:\\grafmit\\";
     InputText("Programmverzeichnis von " + programFile, 40, folder);
@@ -145,7 +172,8 @@ void PromptCommandLine(bool askFileName, std::string& commandLine) {
     PlotSwitches w;
     int format = 1;
     if (!Choose("Ausgabeformat",
-                {"HP-GL Laserjet (HPL)", "Postscript  (PS)", "HP-GL (PLT)", "HP-GL/2  (PL2)", "Aristo  (ART)"},
+                {"HP-GL Laserjet (HPL)", "Postscript  (PS)", "HP-GL (PLT)", "HP-GL/2  (PL2)",
+                 "Aristo  (ART)"},
                 format))
         return;
     w.format = format - 1;
@@ -182,7 +210,8 @@ void PromptCommandLine(bool askFileName, std::string& commandLine) {
     w.textWidth = FormatNum(width);
     if (w.format == kPlotFormatPostScript) {
         int font = 1;
-        for (std::size_t i = 0; i < kPostScriptFonts.size(); ++i) choiceBuffer[i + 1] = kPostScriptFonts[i];
+        for (std::size_t i = 0; i < kPostScriptFonts.size(); ++i)
+            choiceBuffer[i + 1] = kPostScriptFonts[i];
         ChooseFromList("Postscript-Zeichensatz", static_cast<int>(kPostScriptFonts.size()), font);
         if (cancelFlag) return;
         w.font = kPostScriptFonts[static_cast<std::size_t>(Clamp(font, 1, 35) - 1)];
@@ -224,7 +253,8 @@ bool StartPlotProgram(const std::string& commandLine) {
     std::string program = words.empty() ? std::string() : words.front();
     for (char& c : program)
         if (c == '\\') c = '/';
-    const std::vector<std::string> args(words.size() > 1 ? words.begin() + 1 : words.end(), words.end());
+    const std::vector<std::string> args(words.size() > 1 ? words.begin() + 1 : words.end(),
+                                        words.end());
     const int err = SpawnProgramError(program, args);
     if (err == 0) return true;
     if (err == ENOMEM)

@@ -21,7 +21,8 @@ namespace veldrim {
 // The form's choices, in order.
 inline constexpr std::array<const char*, 5> kPlotFormatCodes{"HPL", "PS", "PLT", "PL2", "ART"};
 inline constexpr std::array<const char*, 5> kPlotFormatCaptions{
-    "HP-GL Laserjet (HPL)", "Postscript (PS)", "HP-GL Plotter (PLT)", "HP-GL/2 (PL2)", "Aristo (ART)"};
+    "HP-GL Laserjet (HPL)", "Postscript (PS)", "HP-GL Plotter (PLT)", "HP-GL/2 (PL2)",
+    "Aristo (ART)"};
 inline constexpr std::array<const char*, 3> kPlotInterfaceCaptions{"seriell", "parallel", "Datei"};
 inline constexpr int kPlotFormatPostScript = 1;
 inline constexpr int kPlotInterfaceSerial = 0, kPlotInterfaceParallel = 1, kPlotInterfaceFile = 2;

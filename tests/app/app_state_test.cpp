@@ -113,7 +113,8 @@ TEST(ResetAllProgramState, RestoresTheStartUpValuesOfEveryLibrary) {
     EXPECT_EQ(DiagramState.markerStep, 0);
     EXPECT_EQ(OutlinePointCount, 0);
     EXPECT_EQ(View3DState.edit3DView, 1);
-    EXPECT_NEAR(static_cast<double>(View3DState.viewAngles[0]), -0.26179938779914941, 1e-15);  // -15 degrees
+    EXPECT_NEAR(static_cast<double>(View3DState.viewAngles[0]), -0.26179938779914941,
+                1e-15);  // -15 degrees
 
     EXPECT_EQ(ResultViewDrawer, nullptr);
     EXPECT_EQ(drawingInfo.replacedBy, "");

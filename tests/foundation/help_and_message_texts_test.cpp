@@ -372,7 +372,8 @@ TEST_F(ShippedTextsTest, EveryHelpNumberHasAnEntry) {
         EXPECT_THAT(e.lines[0], Not(IsEmpty())) << n;
         // A named help picture is shipped beside the help file.
         if (e.picture != "NULL") {
-            EXPECT_TRUE(FileExists(FindFileNoCase(kDataDir + "/" + e.picture + ".plt"))) << e.picture;
+            EXPECT_TRUE(FileExists(FindFileNoCase(kDataDir + "/" + e.picture + ".plt")))
+                << e.picture;
         }
         std::string text;
         GetHelpText(n, text);

@@ -50,10 +50,15 @@ TEST_F(DiagramTest, AxisFrom0To1000GetsTicksEvery200) {
     // 0 .. 1000 over 100 mm from x = 20: a tick every 20 mm, each 1 % of the
     // y range (0.5 mm) long below the axis.
     Lines ticks = Starting("LINE ");
-    std::erase_if(ticks, [](const std::string& l) { return l.find(" 10.0000 ") == std::string::npos || l.find(" 9.5000 ") == std::string::npos; });
-    EXPECT_EQ(ticks, (Lines{"LINE 20.0000 10.0000 20.0000 9.5000 L17", "LINE 40.0000 10.0000 40.0000 9.5000 L17",
-                            "LINE 60.0000 10.0000 60.0000 9.5000 L17", "LINE 80.0000 10.0000 80.0000 9.5000 L17",
-                            "LINE 100.0000 10.0000 100.0000 9.5000 L17", "LINE 120.0000 10.0000 120.0000 9.5000 L17"}));
+    std::erase_if(ticks, [](const std::string& l) {
+        return l.find(" 10.0000 ") == std::string::npos || l.find(" 9.5000 ") == std::string::npos;
+    });
+    EXPECT_EQ(
+        ticks,
+        (Lines{"LINE 20.0000 10.0000 20.0000 9.5000 L17", "LINE 40.0000 10.0000 40.0000 9.5000 L17",
+               "LINE 60.0000 10.0000 60.0000 9.5000 L17", "LINE 80.0000 10.0000 80.0000 9.5000 L17",
+               "LINE 100.0000 10.0000 100.0000 9.5000 L17",
+               "LINE 120.0000 10.0000 120.0000 9.5000 L17"}));
     const Lines texts = Texts();
     for (const char* label : {"200", "400", "600", "800", "1000", "Kennlinie", "n", "T"})
         EXPECT_EQ(std::ranges::count(texts, label), 1) << label;
@@ -71,11 +76,15 @@ TEST_F(DiagramTest, SegmentsAreCutAtTheLimits) {
         Real x1, y1, x2, y2;
         Lines drawn;
     } cases[] = {
-        {5, 5, 50, 5, {"LINE 50.0000 50.0000 100.0000 50.0000 L0"}},      // one end far outside
-        {-0.05L, 5, 10.05L, 5, {"LINE -0.5000 50.0000 100.5000 50.0000 L0"}},  // within 1 %: as given
-        {-5, 5, 15, 5, {"LINE 0.0000 50.0000 100.0000 50.0000 L0"}},      // crosses with both ends out
+        {5, 5, 50, 5, {"LINE 50.0000 50.0000 100.0000 50.0000 L0"}},  // one end far outside
+        {-0.05L,
+         5,
+         10.05L,
+         5,
+         {"LINE -0.5000 50.0000 100.5000 50.0000 L0"}},               // within 1 %: as given
+        {-5, 5, 15, 5, {"LINE 0.0000 50.0000 100.0000 50.0000 L0"}},  // crosses with both ends out
         {-5, -5, 15, 15, {"LINE 0.0000 0.0000 100.0000 100.0000 L0"}},
-        {-5, 20, 15, 20, {}},                                              // passes above
+        {-5, 20, 15, 20, {}},  // passes above
     };
     for (const Case& c : cases) {
         Log().clear();
@@ -185,7 +194,8 @@ TEST_F(DiagramDxfTest, DiagramReadsBackInEzdxf) {
     const std::string out = testing::Slurp(file.string() + ".out");
     EXPECT_EQ(code, 0) << out;
     auto has = [&](const std::string& prefix) {
-        return std::ranges::count_if(lines, [&](const std::string& l) { return l.starts_with(prefix); });
+        return std::ranges::count_if(lines,
+                                     [&](const std::string& l) { return l.starts_with(prefix); });
     };
     EXPECT_EQ(has("AUDIT errors=0 fixes=0"), 1) << out;
     // Axes: x along y = 0 from the origin to 5 % beyond 1000, y up to 5 % beyond 100.
@@ -198,8 +208,8 @@ TEST_F(DiagramDxfTest, DiagramReadsBackInEzdxf) {
             EXPECT_EQ(has("TEXT '" + std::to_string(i * 200) + "' "), 1) << i;
             EXPECT_EQ(has("TEXT '" + std::to_string(i * 20) + "' "), 1) << i;
         }
-        EXPECT_EQ(has("LINE " + testing_support::N(30 + 20 * i) + " 20.0000 " + testing_support::N(30 + 20 * i) +
-                      " 19.2000 "),
+        EXPECT_EQ(has("LINE " + testing_support::N(30 + 20 * i) + " 20.0000 " +
+                      testing_support::N(30 + 20 * i) + " 19.2000 "),
                   1)
             << i;
     }

@@ -152,8 +152,8 @@ inline std::string RunPython(const std::string& script, const std::string& arg, 
 
 // The lines the ezdxf checker prints for a written file, and its exit code.
 inline std::vector<std::string> EzdxfCheckLines(const std::filesystem::path& file, int& exitCode) {
-    const std::string out = RunPython(std::string(VELDRIM_TEST_DIR) + "/graphics/dxf_ezdxf_check.py",
-                                      file.string(), exitCode);
+    const std::string out = RunPython(
+        std::string(VELDRIM_TEST_DIR) + "/graphics/dxf_ezdxf_check.py", file.string(), exitCode);
     std::vector<std::string> lines;
     std::stringstream ss(out);
     for (std::string l; std::getline(ss, l);) lines.push_back(l);

@@ -46,7 +46,8 @@ double DistanceToBoundary(const std::vector<Polygon>& rings, Pt q) {
 // A circle as the outline builds it: 18 chords per half turn.
 Polygon CirclePolygon(double r) {
     Polygon p;
-    for (int k = 0; k < 36; ++k) p.push_back({r * std::cos(k * M_PI / 18), r * std::sin(k * M_PI / 18)});
+    for (int k = 0; k < 36; ++k)
+        p.push_back({r * std::cos(k * M_PI / 18), r * std::sin(k * M_PI / 18)});
     return p;
 }
 
@@ -93,9 +94,9 @@ TEST_F(HatchingTest, LinesOfKnownFacesLieInsideOnly) {
         double alpha, spacing;
         std::size_t lines;
     } cases[] = {
-        {"square", 0, 1, 0},    {"square", 45, 1, 14}, {"square", 90, 1, 9}, {"square", 135, 1, 14},
-        {"square", 45, 0, 9},   {"L", 0, 0, 0},        {"L", 45, 0, 9},      {"L", 90, 0, 9},
-        {"L", 135, 0, 12},      {"ring", 0, 0, 0},     {"ring", 45, 0, 14},  {"ring", 90, 0, 14},
+        {"square", 0, 1, 0},  {"square", 45, 1, 14}, {"square", 90, 1, 9}, {"square", 135, 1, 14},
+        {"square", 45, 0, 9}, {"L", 0, 0, 0},        {"L", 45, 0, 9},      {"L", 90, 0, 9},
+        {"L", 135, 0, 12},    {"ring", 0, 0, 0},     {"ring", 45, 0, 14},  {"ring", 90, 0, 14},
         {"ring", 135, 0, 14},
     };
     for (const Case& c : cases) {
@@ -119,7 +120,8 @@ TEST_F(HatchingTest, LinesOfKnownFacesLieInsideOnly) {
             // Inside, or on the outline where a line runs along an edge.
             for (double t : {0.25, 0.5, 0.75}) {
                 const Pt q{h.a.x + t * (h.b.x - h.a.x), h.a.y + t * (h.b.y - h.a.y)};
-                EXPECT_TRUE(Inside(rings, q) || DistanceToBoundary(rings, q) < 1e-6) << where << " at " << q.x << "," << q.y;
+                EXPECT_TRUE(Inside(rings, q) || DistanceToBoundary(rings, q) < 1e-6)
+                    << where << " at " << q.x << "," << q.y;
             }
             EXPECT_LT(DistanceToBoundary(rings, h.a), 1e-3) << where;
             EXPECT_LT(DistanceToBoundary(rings, h.b), 1e-3) << where;
@@ -137,7 +139,8 @@ TEST_F(HatchingTest, LineThroughTheConcaveCornerRunsFromCornerToCorner) {
     HatchCurrentOutline(0, 45, 0);
     bool found = false;
     for (const HatchLine& h : LinesOn(3))
-        if (std::hypot(h.a.x, h.a.y) < 1e-3 && std::hypot(h.b.x - 10, h.b.y - 10) < 1e-3) found = true;
+        if (std::hypot(h.a.x, h.a.y) < 1e-3 && std::hypot(h.b.x - 10, h.b.y - 10) < 1e-3)
+            found = true;
     EXPECT_TRUE(found) << "no hatch line from (0, 0) to (10, 10)";
 }
 
@@ -199,13 +202,17 @@ TEST_F(HatchingTest, ArcVerticesAndBreakLinesFillTheOutline) {
     AddCircleOutline(0, 0, 10);
     // A point, then two half circles of 18 steps each, each with its start point.
     EXPECT_EQ(OutlinePointCount, 39);
-    EXPECT_NEAR(static_cast<double>(OutlineBuffer[11].y), 10, 1e-12);  // the top after 9 of 18 steps
+    EXPECT_NEAR(static_cast<double>(OutlineBuffer[11].y), 10,
+                1e-12);  // the top after 9 of 18 steps
     ResetOutline();
     BreakLine(true, 0, 0, 60, 0, 1);
     ASSERT_EQ(OutlinePointCount, 6);
     for (int k = 1; k <= 5; ++k) {
-        EXPECT_NEAR(static_cast<double>(OutlineBuffer[static_cast<std::size_t>(k)].x), 10 * k, 1e-12) << k;
-        EXPECT_LT(std::fabs(static_cast<double>(OutlineBuffer[static_cast<std::size_t>(k)].y)), 2) << k;
+        EXPECT_NEAR(static_cast<double>(OutlineBuffer[static_cast<std::size_t>(k)].x), 10 * k,
+                    1e-12)
+            << k;
+        EXPECT_LT(std::fabs(static_cast<double>(OutlineBuffer[static_cast<std::size_t>(k)].y)), 2)
+            << k;
     }
     EXPECT_EQ(static_cast<double>(OutlineBuffer[6].x), 60);
 }

@@ -37,7 +37,8 @@ Segments Normalised(std::vector<std::array<double, 4>> raw) {
     }
     Segments out;
     for (const auto& s : raw) {
-        Segment g{Hundredths(s[0] - mx), Hundredths(s[1] - my), Hundredths(s[2] - mx), Hundredths(s[3] - my)};
+        Segment g{Hundredths(s[0] - mx), Hundredths(s[1] - my), Hundredths(s[2] - mx),
+                  Hundredths(s[3] - my)};
         if (std::pair(g.x2, g.y2) < std::pair(g.x1, g.y1)) g = {g.x2, g.y2, g.x1, g.y1};
         out.push_back(g);
     }
@@ -130,8 +131,8 @@ bool HaveHp2xx() { return std::filesystem::exists("/usr/bin/hp2xx"); }
 
 std::string RunHp2xx(const std::filesystem::path& in, const std::filesystem::path& out, int& code) {
     const std::string log = out.string() + ".log";
-    testing_support::RunTool({"/usr/bin/hp2xx", "-q", "-t", "-m", "hpgl", "-f", out.string(), in.string()}, log,
-                             code);
+    testing_support::RunTool(
+        {"/usr/bin/hp2xx", "-q", "-t", "-m", "hpgl", "-f", out.string(), in.string()}, log, code);
     return testing::Slurp(out.string());
 }
 
@@ -146,15 +147,17 @@ std::vector<std::filesystem::path> ShippedPictures() {
 TEST_F(HpglTest, SegmentsMatchHp2xx) {
     if (!HaveHp2xx()) GTEST_SKIP() << "hp2xx missing";
     std::vector<std::pair<std::string, std::string>> pictures = {
-        {"pen up and down", "IN;SP1;PU1000,2000;PD2000,2000,2000,3000;PU;PA4000,500;PD4500,900;PU;"},
+        {"pen up and down",
+         "IN;SP1;PU1000,2000;PD2000,2000,2000,3000;PU;PA4000,500;PD4500,900;PU;"},
         {"negative and blanks", "IN;SP2;PA-500,-300;PD -100 , -300, -100,250;PU0,0;PD700,-50;"},
-        {"encoded 7-bit", "IN;SP1;PU100,100;PD200,100;PE7<=" + Pe7(4000) + Pe7(0) + Pe7(1000) + Pe7(0) + Pe7(0) +
-                              Pe7(1000) + Pe7(-1000) + Pe7(-1000) + "<" + Pe7(-2000) + Pe7(300) + Pe7(-150) +
-                              Pe7(-77) + ";PU;"},
-        {"encoded 8-bit", "IN;SP1;PE<=" + Pe8(3000) + Pe8(3000) + Pe8(5000) + Pe8(-120) + Pe8(-7) + Pe8(2222) +
-                              "=" + Pe8(100) + Pe8(200) + ";PU;"},
+        {"encoded 7-bit", "IN;SP1;PU100,100;PD200,100;PE7<=" + Pe7(4000) + Pe7(0) + Pe7(1000) +
+                              Pe7(0) + Pe7(0) + Pe7(1000) + Pe7(-1000) + Pe7(-1000) + "<" +
+                              Pe7(-2000) + Pe7(300) + Pe7(-150) + Pe7(-77) + ";PU;"},
+        {"encoded 8-bit", "IN;SP1;PE<=" + Pe8(3000) + Pe8(3000) + Pe8(5000) + Pe8(-120) + Pe8(-7) +
+                              Pe8(2222) + "=" + Pe8(100) + Pe8(200) + ";PU;"},
     };
-    for (const auto& p : ShippedPictures()) pictures.emplace_back(p.filename().string(), testing::Slurp(p.string()));
+    for (const auto& p : ShippedPictures())
+        pictures.emplace_back(p.filename().string(), testing::Slurp(p.string()));
     for (const auto& [name, text] : pictures) {
         const std::string hpgl = WithoutLabels(text);
         const auto file = dir / "in.hpgl";
@@ -175,8 +178,8 @@ TEST_F(HpglTest, ShippedPicturesRenderInHp2xxWithoutError) {
     for (const auto& p : pictures) {
         const std::string log = (dir / "log").string();
         int code = -1;
-        testing_support::RunTool({"/usr/bin/hp2xx", "-m", "png", "-f", (dir / "x.png").string(), p.string()}, log,
-                                 code);
+        testing_support::RunTool(
+            {"/usr/bin/hp2xx", "-m", "png", "-f", (dir / "x.png").string(), p.string()}, log, code);
         const std::string out = testing::Slurp(log);
         EXPECT_EQ(code, 0) << p;
         EXPECT_NE(out.find("HPGL command(s) ignored: 0"), std::string::npos) << p << out;
@@ -205,7 +208,9 @@ TEST_F(HpglTest, LabelsFollowSizeDirectionAndCharacterSet) {
     EXPECT_EQ(Records("9")[0], "9;3;2;2;90");
     // The window keeps texts for display (Windows-1252): code page 850's 132
     // and 154 are shown as 'ä' and 'Ü'.
-    EXPECT_EQ(Records("6"), (std::vector<std::string>{"6;10;10;M\xE4ss \xDC" "bel", "6;10;10;a}"}));
+    EXPECT_EQ(Records("6"), (std::vector<std::string>{"6;10;10;M\xE4ss \xDC"
+                                                      "bel",
+                                                      "6;10;10;a}"}));
 }
 
 TEST_F(HpglTest, OverlongLabelIsCutAndItsRestSkipped) {
@@ -241,9 +246,9 @@ TEST_F(HpglTest, EveryFileStartsWithThePenUp) {
 
 TEST_F(HpglTest, DamagedFilesEndQuietly) {
     for (const std::string& bytes :
-         {std::string("PD100,100"), std::string("PE7"), std::string("LBnever ends"), std::string("\x1b.(;PU"),
-          std::string("PE:"), std::string("AA1"), std::string(1, '\0'), std::string("PE7?\xff\xfe;"),
-          std::string("PD1e99999,4;DI;SI;")}) {
+         {std::string("PD100,100"), std::string("PE7"), std::string("LBnever ends"),
+          std::string("\x1b.(;PU"), std::string("PE:"), std::string("AA1"), std::string(1, '\0'),
+          std::string("PE7?\xff\xfe;"), std::string("PD1e99999,4;DI;SI;")}) {
         cancelFlag = true;
         Play(bytes);
         EXPECT_FALSE(cancelFlag) << bytes;

@@ -30,18 +30,23 @@ TEST_F(PlotProgramTest, CommandLineFollowsTheSwitches) {
         std::string expected;
     } cases[] = {
         {"defaults", with([](auto&) {}), head + " /CHPL"},
-        {"serial on COM 2", with([](auto& s) { s.interfaceKind = 0, s.comPort = "2"; }), head + " /CHPL /D1 /P3"},
+        {"serial on COM 2", with([](auto& s) { s.interfaceKind = 0, s.comPort = "2"; }),
+         head + " /CHPL /D1 /P3"},
         {"LPT 2", with([](auto& s) { s.lptPort = "2"; }), head + " /CHPL /P3"},
-        {"file", with([](auto& s) { s.interfaceKind = 2; }), head + " /CHPL /D3 /F" + dir.string() + "/grafmit"},
+        {"file", with([](auto& s) { s.interfaceKind = 2; }),
+         head + " /CHPL /D3 /F" + dir.string() + "/grafmit"},
         {"scale 0", with([](auto& s) { s.scale = "0"; }), head + " /CHPL /M*"},
         {"fitted", with([](auto& s) { s.scale = "2", s.fitScale = true; }), head + " /CHPL /M*"},
         {"scale 1.0", with([](auto& s) { s.scale = "1.0"; }), head + " /CHPL"},
         {"scale 2,5", with([](auto& s) { s.scale = "2,5"; }), head + " /CHPL /M2,5"},
-        {"shift, width, rotation",
-         with([](auto& s) { s.xShift = "10", s.yShift = "-5", s.textWidthFactor = "0.8", s.rotate = true; }),
+        {"shift, width, rotation", with([](auto& s) {
+             s.xShift = "10", s.yShift = "-5", s.textWidthFactor = "0.8", s.rotate = true;
+         }),
          head + " /CHPL /X10 /Y-5 /B0.8 /R"},
-        {"PostScript", with([](auto& s) { s.outputFormat = 1, s.psFont = "Courier"; }), head + " /CPS /TCourier"},
-        {"font without PostScript", with([](auto& s) { s.outputFormat = 3, s.psFont = "Courier"; }), head + " /CPL2"},
+        {"PostScript", with([](auto& s) { s.outputFormat = 1, s.psFont = "Courier"; }),
+         head + " /CPS /TCourier"},
+        {"font without PostScript", with([](auto& s) { s.outputFormat = 3, s.psFont = "Courier"; }),
+         head + " /CPL2"},
     };
     for (const Case& c : cases) EXPECT_EQ(c.line, c.expected) << c.what;
     EXPECT_EQ(kPostScriptFonts.size(), 35u);
@@ -54,7 +59,8 @@ TEST_F(PlotProgramTest, FormStartsFromItsDefaults) {
     EXPECT_TRUE(cancelFlag);
     EXPECT_EQ(line, "earlier line");
     ASSERT_EQ(ui.CallsOf("plot-program").size(), 1u);
-    EXPECT_EQ(ui.CallsOf("plot-program")[0].text, "c:\\grafmit\\wgrafmit " + dir.string() + "/grafmit /CHPL");
+    EXPECT_EQ(ui.CallsOf("plot-program")[0].text,
+              "c:\\grafmit\\wgrafmit " + dir.string() + "/grafmit /CHPL");
     PlotProgramSettings typed = DefaultPlotProgramSettings();
     typed.rotate = true;
     ui.plotProgramReplies.push_back(typed);
@@ -68,19 +74,19 @@ TEST_F(PlotProgramTest, DialogChainBuildsTheLineOrABatchFile) {
     std::filesystem::create_directories(programs);
     testing::Spit((programs / "wgrafmit.exe").string(), "x");
     auto queueChain = [&](bool postScript, bool askFile) {
-        ui.QueueChoice(0);                           // WGRAFMIT.EXE (Windows)
-        ui.QueueText(programs.string());             // its folder
-        ui.QueueChoice(postScript ? 1 : 0);          // PostScript or HPL
-        if (askFile) ui.QueueText("*.dxf");          // the proposed wildcard
-        ui.QueueChoice(0);                           // serial
-        ui.QueueText("2");                           // COM 2
+        ui.QueueChoice(0);                   // WGRAFMIT.EXE (Windows)
+        ui.QueueText(programs.string());     // its folder
+        ui.QueueChoice(postScript ? 1 : 0);  // PostScript or HPL
+        if (askFile) ui.QueueText("*.dxf");  // the proposed wildcard
+        ui.QueueChoice(0);                   // serial
+        ui.QueueText("2");                   // COM 2
         for (const char* v : {"0", "", "0", "0", "1"}) {
             if (*v == '\0')
-                ui.QueueAnswer(Answer::Yes);         // rotate
+                ui.QueueAnswer(Answer::Yes);  // rotate
             else
-                ui.QueueText(v);                     // scale 0 (fit), shifts, width
+                ui.QueueText(v);  // scale 0 (fit), shifts, width
         }
-        if (postScript) ui.QueueChoice(12);          // Courier
+        if (postScript) ui.QueueChoice(12);  // Courier
     };
     queueChain(false, true);
     std::string line = "old";

@@ -43,7 +43,9 @@ protected:
             if (l.starts_with(prefix)) out.push_back(l);
         return out;
     }
-    void UseAngles(Real x, Real y, Real z) { SetProjectionFromAngles({DegToRad(x), DegToRad(y), DegToRad(z)}); }
+    void UseAngles(Real x, Real y, Real z) {
+        SetProjectionFromAngles({DegToRad(x), DegToRad(y), DegToRad(z)});
+    }
 };
 
 TEST_F(Wireframe3DTest, DefaultViewProjectsFromItsStartAngles) {

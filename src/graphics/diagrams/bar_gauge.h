@@ -15,7 +15,7 @@ namespace veldrim {
 // One gauge, owned by the caller for one drawing; drawing units.
 struct BarGauge {
     Real left = 0, bottom = 0, right = 0, top = 0;
-    Real level = 0;       // lower edge of the last segment; starts at the top
+    Real level = 0;  // lower edge of the last segment; starts at the top
     Real textHeight = 0;
 };
 

@@ -19,13 +19,13 @@
 namespace veldrim {
 
 struct DiagramRecord {
-    Real width = 160, height = 120;   // drawing size of the diagram area
-    Real xMax = 160, yMax = 120;      // axis limits (diagram values)
+    Real width = 160, height = 120;  // drawing size of the diagram area
+    Real xMax = 160, yMax = 120;     // axis limits (diagram values)
     Real xMin = 0, yMin = 100;
     Real xRange = 1.0L, yRange = 1.0L;  // x max - x min, y max - y min, kept by the setters
-    Real xOffset = 0, yOffset = 0;    // drawing position of the diagram origin
-    Real currentX = 0, currentY = 0;  // current point in diagram values
-    Real markerStep = 0;              // x distance between curve markers; 0 none
+    Real xOffset = 0, yOffset = 0;      // drawing position of the diagram origin
+    Real currentX = 0, currentY = 0;    // current point in diagram values
+    Real markerStep = 0;                // x distance between curve markers; 0 none
 };
 
 extern DiagramRecord DiagramState;

@@ -73,12 +73,13 @@ void AddOutlineVertex(Real x, Real y, Real phi) {
     const Real theta = PreviousArcAngle;
     Real xc = 0, yc = 0, start = 0, r = 0, end = 0;
     if (OutlinePointCount == 0 || theta == 0 || OutlinePointCount > kOutlineCapacity ||
-        !GetArcCenterDbl(xc, yc, start, r, end,
-                         OutlineBuffer[static_cast<std::size_t>(OutlinePointCount)].x,
-                         OutlineBuffer[static_cast<std::size_t>(OutlinePointCount)].y, x, y, theta)) {
+        !GetArcCenterDbl(
+            xc, yc, start, r, end, OutlineBuffer[static_cast<std::size_t>(OutlinePointCount)].x,
+            OutlineBuffer[static_cast<std::size_t>(OutlinePointCount)].y, x, y, theta)) {
         AddOutlinePoint(x, y);
     } else {
-        const int steps = std::max(3, static_cast<int>(std::nearbyint(std::fabs(RadToDeg(theta)) / 10)));
+        const int steps =
+            std::max(3, static_cast<int>(std::nearbyint(std::fabs(RadToDeg(theta)) / 10)));
         for (int k = 0; k < steps; ++k) AddPolarOutlinePoint(xc, yc, r, start + k * theta / steps);
         AddOutlinePoint(x, y);  // the arc ends exactly on the vertex
     }
@@ -158,7 +159,8 @@ void ComputeHatchLines(int n, Real alpha, Real s) {
     if (option != 2) {
         CadBeginPolyline(0);
         for (int i = 1; i <= n; ++i)
-            CadPolylineVertex(p[static_cast<std::size_t>(i)].x, p[static_cast<std::size_t>(i)].y, 0);
+            CadPolylineVertex(p[static_cast<std::size_t>(i)].x, p[static_cast<std::size_t>(i)].y,
+                              0);
         CadEndPolyline();
     }
     const Real range = cmax - cmin;
@@ -198,16 +200,20 @@ void ComputeHatchLines(int n, Real alpha, Real s) {
         std::array<int, kOutlineCapacity + 1> order{};
         const int m = static_cast<int>(hits.size());
         for (int j = 1; j <= m; ++j)
-            along[static_cast<std::size_t>(j)] = static_cast<double>(
-                ux * hits[static_cast<std::size_t>(j - 1)].x + uy * hits[static_cast<std::size_t>(j - 1)].y);
+            along[static_cast<std::size_t>(j)] =
+                static_cast<double>(ux * hits[static_cast<std::size_t>(j - 1)].x +
+                                    uy * hits[static_cast<std::size_t>(j - 1)].y);
         QSORT2(along, order, m);
-        auto hit = [&](int j) { return hits[static_cast<std::size_t>(order[static_cast<std::size_t>(j)] - 1)]; };
+        auto hit = [&](int j) {
+            return hits[static_cast<std::size_t>(order[static_cast<std::size_t>(j)] - 1)];
+        };
         // Inside stretches 1-2, 3-4, ...; stretches that meet (where the
         // outline touches the line from inside) are drawn as one line.
         for (int j = 1; j + 1 <= m; j += 2) {
             const Crossing from = hit(j);
             Crossing to = hit(j + 1);
-            while (j + 3 <= m && along[static_cast<std::size_t>(j + 2)] - along[static_cast<std::size_t>(j + 1)] <=
+            while (j + 3 <= m && along[static_cast<std::size_t>(j + 2)] -
+                                         along[static_cast<std::size_t>(j + 1)] <=
                                      static_cast<double>(tiny)) {
                 j += 2;
                 to = hit(j + 1);

@@ -26,8 +26,8 @@ struct View3DRecord {
     std::array<Real, 3> viewAngles{};
     std::array<Real, 3> current3DPoint{};
     std::array<std::array<Real, 3>, 4> last3DMoves{};  // newest first
-    uint8_t fileOutput3D = 1;          // 3D entities into DXF, IGES, TXT and STEP files
-    uint8_t edit3DView = 1;            // "Edit 3D x,y,z ?": the view dialog before the axes
+    uint8_t fileOutput3D = 1;             // 3D entities into DXF, IGES, TXT and STEP files
+    uint8_t edit3DView = 1;               // "Edit 3D x,y,z ?": the view dialog before the axes
     uint8_t withoutCoordinateSystem = 1;  // "Draw w/o coordinate system ?"
 };
 

@@ -28,7 +28,7 @@ namespace veldrim {
 
 // Reader settings that carry over from one file to the next within a run.
 struct HpglReaderRecord {
-    Real charWidth = 5.0L;   // SI, centimetres
+    Real charWidth = 5.0L;  // SI, centimetres
     Real charHeight = 5.0L;
     Real directionRun = 1.0L;  // DI
     Real directionRise = 0.0L;

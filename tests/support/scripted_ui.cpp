@@ -168,6 +168,8 @@ bool ScriptedUi::ShowOperatingDataForm(OperatingDataFormState& state,
 
 bool ScriptedUi::ShowMaterialForm(MaterialFormState& state, MaterialFormHandler& handler) {
     return PlayForm(calls, "material", materialScripts, state, handler);
+}
+
 bool ScriptedUi::EnterDiagramLimits(const std::string& caption, const std::string& xLabel,
                                     const std::string& yLabel, std::array<std::string, 4>& limits,
                                     const std::array<std::string, 4>& calculated) {

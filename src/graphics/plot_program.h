@@ -14,32 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "foundation/drawing_form_texts.h"
 #include "foundation/ui_services.h"
 
 namespace veldrim {
-
-// The form's choices, in order.
-inline constexpr std::array<const char*, 5> kPlotFormatCodes{"HPL", "PS", "PLT", "PL2", "ART"};
-inline constexpr std::array<const char*, 5> kPlotFormatCaptions{
-    "HP-GL Laserjet (HPL)", "Postscript (PS)", "HP-GL Plotter (PLT)", "HP-GL/2 (PL2)",
-    "Aristo (ART)"};
-inline constexpr std::array<const char*, 3> kPlotInterfaceCaptions{"seriell", "parallel", "Datei"};
-inline constexpr int kPlotFormatPostScript = 1;
-inline constexpr int kPlotInterfaceSerial = 0, kPlotInterfaceParallel = 1, kPlotInterfaceFile = 2;
-extern const std::array<const char*, 35> kPostScriptFonts;
-// Help text of the form's "&Hilfe" button.
-inline constexpr int kPlotProgramHelp = 2055;
-// The help texts the form's controls show as hints while the help level is not 0.
-struct PlotFormHints {
-    int outputFormat = 2090, interfaceKind = 2120, scale = 2140, port = 2120;
-    int outputDirectory = 2130, psFont = 2280, rotate = 2145, shift = 2150;
-    int textWidthFactor = 2160, programPath = 2080;
-};
-inline constexpr PlotFormHints kPlotFormHints{};
-// The form's captions (code page 850): output format, interface, scale, fit
-// scale, PostScript font, rotation, x shift, y shift, text width factor,
-// program folder.
-const std::vector<std::string>& PlotFormCaptions();
 
 // The form's start values: program "c:\grafmit\wgrafmit", HPL, parallel on
 // LPT 1, the user directory, scale 1, no shift, text width 1.

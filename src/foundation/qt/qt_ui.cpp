@@ -14,6 +14,7 @@
 #include <QPushButton>
 
 #include "foundation/qt/core_forms.h"
+#include "foundation/qt/drawing_forms.h"
 #include "foundation/qt/input_forms.h"
 #include "foundation/qt/message_window.h"
 #include "foundation/qt/qt_support.h"
@@ -212,6 +213,22 @@ bool QtUi::ShowOperatingDataForm(OperatingDataFormState& state, OperatingDataFor
 
 bool QtUi::ShowMaterialForm(MaterialFormState& state, MaterialFormHandler& handler) {
     return RunMaterialForm(state, handler);
+}
+
+bool QtUi::EnterDiagramLimits(const std::string& caption, const std::string& xLabel,
+                              const std::string& yLabel, std::array<std::string, 4>& limits,
+                              const std::array<std::string, 4>& calculated) {
+    return RunDiagramLimitsForm(caption, xLabel, yLabel, limits, calculated);
+}
+
+bool QtUi::Edit3DView(const std::string& caption, std::array<std::string, 3>& angles,
+                      bool& withoutCoordinateSystem) {
+    return Run3DViewForm(caption, angles, withoutCoordinateSystem);
+}
+
+bool QtUi::EditPlotProgram(PlotProgramSettings& settings,
+                           std::string (*commandLineOf)(const PlotProgramSettings&)) {
+    return RunPlotProgramForm(settings, commandLineOf);
 }
 
 }  // namespace veldrim

@@ -50,6 +50,14 @@ public:
     // A plain table of the records until the table editor form takes over.
     std::optional<int> PickTableRecord(const TableView& view) override;
 
+    bool EnterDiagramLimits(const std::string& caption, const std::string& xLabel,
+                            const std::string& yLabel, std::array<std::string, 4>& limits,
+                            const std::array<std::string, 4>& calculated) override;
+    bool Edit3DView(const std::string& caption, std::array<std::string, 3>& angles,
+                    bool& withoutCoordinateSystem) override;
+    bool EditPlotProgram(PlotProgramSettings& settings,
+                         std::string (*commandLineOf)(const PlotProgramSettings&)) override;
+
     // The engine's message window and progress bar window (nullptr while hidden).
     MessageWindow* messageWindow() const { return message_.get(); }
     MessageWindow* progressWindow() const { return progress_.get(); }

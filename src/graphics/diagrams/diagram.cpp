@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "foundation/drawing_form_texts.h"
 #include "foundation/formatting.h"
 #include "foundation/guarded_math.h"
 #include "foundation/help_texts.h"
@@ -276,7 +277,7 @@ bool EnterDiagramLimitsForm(const std::string& xTitle, const std::string& yTitle
         edits[i] = FormatNum(DiagramUserLimits[i]);
         proposed[i] = FormatNum(calculated[i]);
     }
-    SetHelpNumber(1950);
+    SetHelpNumber(kDiagramLimitsHelp);
     if (!Ui().EnterDiagramLimits(heading, xTitle, yTitle, edits, proposed)) {
         cancelFlag = true;
         return false;

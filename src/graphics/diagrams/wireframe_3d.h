@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 
+#include "foundation/drawing_form_texts.h"
 #include "foundation/real.h"
 
 namespace veldrim {
@@ -68,23 +69,5 @@ void DrawAxes3D(const std::string& title, const std::array<Real, 3>& angles,
 // The view dialog: the angles in degrees and the coordinate-system box; OK
 // stores them, cancel sets the cancel flag.
 void View3DDialog();
-
-// The dialog's preset buttons: caption and the x, y, z angles in degrees.
-struct View3DPreset {
-    const char* caption;
-    Real x, y, z;
-};
-inline constexpr std::array<View3DPreset, 10> kView3DPresets{{
-    {"xy", 0, 90, -360},
-    {"xz", 0, -360, 90},
-    {"yz", -360, 0, 90},
-    {"<", -15, 90, 210},
-    {"Isometric xy", -30, 30, 90},
-    {"Isometric xz", -30, 90, 30},
-    {"Isometric yz", 90, -30, 30},
-    {"Dimetric xy", 173, 90, 42},
-    {"Dimetric xz", 173, 42, 90},
-    {"Dimetric yz", 42, 173, 90},
-}};
 
 }  // namespace veldrim

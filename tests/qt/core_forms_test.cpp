@@ -10,13 +10,9 @@
 namespace veldrim {
 namespace {
 
+using test::Child;
 using test::ModalDriver;
 using test::QtFixture;
-
-template <class W>
-W* Child(QWidget* w, const char* name) {
-    return w->findChild<W*>(name);
-}
 
 TEST_F(QtFixture, OnlineFormLeftWithTheUpKeyKeepsTheEditAndTheRow) {
     OnlineForm form;

@@ -11,13 +11,9 @@
 namespace veldrim {
 namespace {
 
+using test::Child;
 using test::ModalDriver;
 using test::QtFixture;
-
-template <class W>
-W* Child(QWidget* w, const char* name) {
-    return w->findChild<W*>(name);
-}
 
 QPushButton* ButtonCaptioned(QWidget* w, const QString& caption) {
     for (auto* b : w->findChildren<QPushButton*>())

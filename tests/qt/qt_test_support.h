@@ -17,6 +17,12 @@
 
 namespace veldrim::test {
 
+// A child widget of a form by its object name.
+template <class W>
+W* Child(QWidget* w, const char* name) {
+    return w->findChild<W*>(name);
+}
+
 // Acts on the next modal window while a blocking call runs: every 10 ms, as
 // long as a modal window is open, `act` is applied to it until it returns
 // true. After 5 s the open modal window is rejected, so a test can fail but

@@ -20,12 +20,7 @@ namespace veldrim {
 
 namespace {
 
-QPushButton* Button(QWidget* parent, const char* name, const std::string& caption) {
-    auto* b = new QPushButton(FromOem(caption), parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
+const auto Button = &NamedButton;
 
 // The background of an online input: 1 yellow, 2 green, 3 red.
 void Highlight(QLineEdit* edit, int code) {

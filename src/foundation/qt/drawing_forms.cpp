@@ -26,12 +26,7 @@ namespace veldrim {
 
 namespace {
 
-QPushButton* Button(QWidget* parent, const char* name, const std::string& caption) {
-    auto* b = new QPushButton(FromOem(caption), parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
+const auto Button = &NamedButton;
 
 QLineEdit* Edit(QWidget* parent, const char* name, const std::string& text) {
     auto* e = new QLineEdit(FromOem(text), parent);

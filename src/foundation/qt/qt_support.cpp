@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <QPointer>
+#include <QPushButton>
 #include <QScreen>
 #include <QStringList>
 #include <QWidget>
@@ -78,6 +79,13 @@ void PlaceForm(QWidget* form, Placement how) {
     }
     form->resize(std::max(g.width, 1), std::max(g.height, 1));
     if (how != Placement::SizeOnly && how != Placement::Dpi) form->move(g.left, g.top);
+}
+
+QPushButton* NamedButton(QWidget* parent, const char* name, const std::string& caption) {
+    auto* b = new QPushButton(FromOem(caption), parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
 }
 
 }  // namespace veldrim

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+class QPushButton;
 class QWidget;
 
 namespace veldrim {
@@ -30,6 +31,10 @@ enum class Placement { CentreOverMain, CentreOnScreen, SavedPosition, SizeOnly, 
 // form-placement option is 2). The main window's geometry comes from
 // mainWindowGeometry, which the main window keeps up to date.
 void PlaceForm(QWidget* form, Placement how = Placement::CentreOverMain);
+
+// A push button with an object name and a stored (code page 850) caption
+// that is never the default by itself.
+QPushButton* NamedButton(QWidget* parent, const char* name, const std::string& caption);
 
 // The window dialogs belong to: the active window, else the main window
 // registered by the program, else none.

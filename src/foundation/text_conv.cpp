@@ -278,4 +278,18 @@ std::string GetEnvVar(const std::string& name) {
     return v ? std::string(v) : std::string();
 }
 
+std::string HtmlEscape(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (char c : s) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
 }  // namespace veldrim

@@ -27,6 +27,8 @@ std::string OemToWinTable(std::string_view s);
 // A text for a CAD file by the CAD text character set.
 std::string ConvertCadText(std::string_view s);
 std::string ReplaceBarChar(std::string_view s);
+// & < > as character references (HTML texts that come from data).
+std::string HtmlEscape(std::string_view s);
 
 // Case of the ASCII letters a..z only; every other byte stays. Safe on texts
 // of any code page (the program's code page 850 texts, file names). The table

@@ -347,20 +347,6 @@ bool IsTxtReportDestination() {
 bool IsHtmlReportDestination() { return reportDestination == kReportHtmlFile; }
 bool IsTextReportDestination() { return !IsTxtReportDestination() && !IsHtmlReportDestination(); }
 
-std::string HtmlEscape(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (char c : s) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
-
 // ---- open and close ------------------------------------------------------------------
 
 std::string MakeReportTempName() {

@@ -55,6 +55,8 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/text_conv.h"  // HtmlEscape
+
 namespace veldrim {
 
 enum ReportDestinationCode : std::uint16_t {
@@ -206,8 +208,5 @@ void AskNextSheet();
 // "$OUT<n>.TMP" in the user directory: the first n = 1..10 that can be
 // created, else n = 11.
 std::string MakeReportTempName();
-
-// & < > as character references (HTML texts that come from data).
-std::string HtmlEscape(std::string_view s);
 
 }  // namespace veldrim

@@ -1,0 +1,292 @@
+// The commands of the table browser and editor.
+
+#include "tables/datasets/table_editor.h"
+
+#include "foundation/codepage.h"
+#include "foundation/files.h"
+#include "foundation/formatting.h"
+#include "foundation/help_texts.h"
+#include "foundation/input_dialogs.h"
+#include "foundation/program_state.h"
+#include "foundation/system_info.h"
+#include "foundation/text_conv.h"
+#include "foundation/text_file.h"
+#include "foundation/ui_services.h"
+#include "tables/datasets/table_access.h"
+#include "tables/engine_base.h"
+#include "tables/engine_files.h"
+#include "tables/index/ndx_index.h"
+#include "tables/navigation.h"
+
+namespace veldrim {
+
+TableEditorPrintProc tableEditorPrintHook;
+
+namespace {
+
+// The help entry of the search question.
+constexpr int kSearchHelpNumber = 2450;
+// The common help text of the table editor.
+constexpr int kCommonHelpNumber = 3210;
+constexpr int kSearchTextLength = 50;
+
+void Notice(const std::string& text) { Ui().ShowMessage("", text, MessageKind::Information); }
+
+// The busy cursor for the life of a scope.
+struct Busy {
+    Busy() { Ui().SetBusy(true); }
+    ~Busy() { Ui().SetBusy(false); }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+};
+
+// A value of the table as the page shows it: Windows-1252, markup escaped.
+std::string HtmlValue(const std::string& stored, bool oemTable) {
+    return HtmlEscape(oemTable ? OemToWin(stored) : stored);
+}
+
+}  // namespace
+
+std::string SortRefusedText(const std::string& fieldName) {
+    return std::string("Nach dem logischen oder Memo-Feld "_cp850) + fieldName +
+           std::string(" kann nicht sortiert werden."_cp850);
+}
+
+bool TableEditorCommands::Guard(const std::function<void()>& step) {
+    try {
+        step();
+        return LastError() == 0;
+    } catch (const EDurazError& e) {
+        ShowDurazError(e);
+    } catch (const EDatabaseError& e) {
+        Ui().ShowMessage("", e.what(), MessageKind::Error);
+    }
+    return false;
+}
+
+bool TableEditorCommands::UnderLock(bool fileLock, const std::function<void()>& step) {
+    TTzDbf& t = form_.tzdbf;
+    if (!t.Active()) return false;
+    bool locked = false;
+    if (!Guard([&] { locked = fileLock ? t.FLock() : t.ALock(); })) return false;
+    if (!locked) {
+        // The lock verbs answer false without an engine error: say why
+        // nothing happened.
+        Ui().ShowMessage("", fileLock ? "Sperren fehlgeschlagen [FLock]" : "Sperren fehlgeschlagen [ALock]",
+                         MessageKind::Warning);
+        return false;
+    }
+    const bool ok = Guard(step);
+    Guard([&] { t.UnLock(); });
+    return ok;
+}
+
+bool TableEditorCommands::SortByField(int fieldNo) {
+    TTzDbf& t = form_.tzdbf;
+    if (!t.Active()) return false;
+    const TDbfFieldProps& props = t.FieldProps();
+    if (fieldNo < 1 || fieldNo > props.Count()) return false;
+    const TDTField& field = props.items[static_cast<std::size_t>(fieldNo - 1)];
+    if (field.type == 'L' || field.type == 'M') {
+        Notice(SortRefusedText(field.name));
+        return false;
+    }
+    const std::string key = field.name.substr(0, 10);
+    const std::string path = EnsureTrailingBackslash(userDirectory) + kSortIndexName;
+    Busy busy;
+    bool ordered = false;
+    return Guard([&] {
+        // A pending edit is posted before the order changes under it.
+        t.Post();
+        ChosenDbfRecord = t.RecNo();
+        if (!t.SelectForOperation("IndexOn")) return;
+        Index_On(key, path);
+        if (LastError() != 0) return;
+        // The index unit names the file it built in its own letter case.
+        Set_Index_To(GetShortPath(FindFileNoCase(path + ".ndx")));
+        if (LastError() != 0) return;
+        ordered = CurrentOrder() != 0;
+        t.Go(ChosenDbfRecord);
+    }) && ordered;
+}
+
+bool TableEditorCommands::Search() {
+    const std::uint16_t savedHelp = currentHelpNumber;
+    SetHelpNumber(kSearchHelpNumber);
+    std::string text = searchText;
+    InputText("Suchbegriff eingeben", kSearchTextLength, text);
+    SetHelpNumber(savedHelp);
+    if (cancelFlag) {
+        cancelFlag = false;
+        return false;
+    }
+    searchText = text;
+    return SearchFor(searchText, true);
+}
+
+bool TableEditorCommands::SearchNext() { return SearchFor(searchText, false); }
+
+bool TableEditorCommands::SearchFor(const std::string& text, bool fromTop) {
+    TTzDbf& t = form_.tzdbf;
+    if (!t.Active()) return false;
+    std::uint8_t fieldNo = 0;
+    {
+        Busy busy;
+        if (!Guard([&] { t.Post(); })) return false;
+        Guard([&] { t.Search(text, fieldNo, fromTop); });
+        if (fieldNo == 0) {
+            // Numbers are stored with a point; a comma typed as the decimal
+            // sign finds them on the second attempt.
+            std::string withPoints = text;
+            ReplaceChar(',', '.', withPoints);
+            if (withPoints != text) Guard([&] { t.Search(withPoints, fieldNo, fromTop); });
+        }
+    }
+    if (fieldNo == 0) {
+        Notice(text + " " + "nicht gefunden");
+        return false;
+    }
+    return true;
+}
+
+bool TableEditorCommands::Pack() {
+    TTzDbf& t = form_.tzdbf;
+    if (!t.Active()) return false;
+    if (Ui().Ask("", "Pack ?", AskButtons::YesNoCancel, MessageKind::Confirmation) != Answer::Yes)
+        return false;
+    Busy busy;
+    bool packed = false;
+    return Guard([&] {
+        t.Post();
+        packed = t.Pack();
+    }) && packed;
+}
+
+bool TableEditorCommands::AppendCopy() {
+    return UnderLock(false, [&] { form_.tzdbf.AppendRec(); });
+}
+
+bool TableEditorCommands::AppendDbfFrom(const std::string& path) {
+    return UnderLock(true, [&] { form_.tzdbf.AppendFrom(path); });
+}
+
+bool TableEditorCommands::AppendDelimitedFrom(const std::string& path) {
+    return UnderLock(true, [&] { form_.tzdbf.AppendFromDelimited(path); });
+}
+
+bool TableEditorCommands::SaveDelimitedTo(const std::string& path) {
+    return UnderLock(true, [&] { form_.tzdbf.CopyToDelimited(path); });
+}
+
+bool TableEditorCommands::AppendDbf() {
+    const auto path = Ui().OpenFileName("Append dbf", DirPartOf(form_.labelFilename), "*.dbf|*.dbf");
+    return path && AppendDbfFrom(*path);
+}
+
+bool TableEditorCommands::AppendDelimited() {
+    const auto path = Ui().OpenFileName("Append Delimited", DirPartOf(form_.labelFilename), "*.txt|*.txt");
+    return path && AppendDelimitedFrom(*path);
+}
+
+bool TableEditorCommands::SaveAsDelimited() {
+    const auto path = Ui().SaveFileName("Save As Delimited", PathWithoutExt(form_.labelFilename) + ".txt",
+                                        "txt|*.txt|All files|*.*");
+    return path && SaveDelimitedTo(*path);
+}
+
+bool TableEditorCommands::ExportHtml() {
+    if (!form_.tzdbf.Active()) return false;
+    auto path = Ui().SaveFileName("Export HTML", PathWithoutExt(form_.labelFilename) + ".htm",
+                                  "HTML files|*.HTM;*.HTML|All files|*.*");
+    if (!path) return false;
+    // The save dialog's default extension.
+    if (path->substr(DirPartOf(*path).size()).find('.') == std::string::npos) *path += ".htm";
+    if (!WriteHtml(*path)) return false;
+    // The viewer gets the file as one argument: no shell reads the name.
+    if (!htmlBrowserPath.empty() && !Ui().StartProgram(htmlBrowserPath, {*path}))
+        Ui().ShowMessage("", htmlBrowserPath + " not found", MessageKind::Warning);
+    return true;
+}
+
+bool TableEditorCommands::WriteHtml(const std::string& path) {
+    TTzDbf& t = form_.tzdbf;
+    if (!t.Active()) return false;
+    const bool oem = t.TableLanguage == tlOem;
+    const TDbfFieldProps& props = t.FieldProps();
+    TextFile f;
+    f.Assign(path);
+    f.Rewrite();
+    f.WriteLine("<HTML>");
+    f.WriteLine("<head><title>" + HtmlValue(BaseNameOf(path), false) + "</title></head>");
+    f.WriteLine("<BODY BGCOLOR=\"C0C0C0\">");
+    f.WriteLine("<P>" + HtmlValue(productName + "V" + programVersion, true) + "</P>");
+    f.WriteLine("<P>" + HtmlValue(UpperAscii(path), false) + "</P>");
+    f.WriteLine("<P>" + HtmlValue(TodayText() + " - " + TimeText(), true) + "</P>");
+    f.WriteLine("<HR>");
+    f.WriteLine("<TABLE BORDER = \"1\" WIDTH= \"100%\">");
+    std::string line = "<TR>";
+    for (const TDTField& field : props.items) line += "<TD><CENTER>" + HtmlValue(field.name, oem) + "</CENTER></TD>";
+    f.WriteLine(line + "</TR>");
+    // Every record of the file, deleted ones included, in file order.
+    const bool read = Guard([&] {
+        if (!t.SelectForOperation("Peek")) return;
+        const int32_t count = RecCount();
+        for (int32_t r = 1; r <= count && f.WriteFailure() == 0; ++r) {
+            line = "<TR>";
+            for (int n = 1; n <= props.Count(); ++n)
+                line += "<TD>" + HtmlValue(t.Peek(static_cast<std::uint8_t>(n), r), oem) + "</TD>";
+            f.WriteLine(line + "</TR>");
+        }
+    });
+    f.WriteLine("</TABLE>");
+    f.WriteLine("</BODY>");
+    f.WriteLine("</HTML>");
+    if (!read) {
+        f.Discard();
+        return false;
+    }
+    if (f.Close() != 0) {
+        Ui().ShowMessage("", path + ": " + f.FailureReason(), MessageKind::Error);
+        return false;
+    }
+    return true;
+}
+
+void TableEditorCommands::Print(const std::string& windowCaption) {
+    if (!form_.tzdbf.Active()) return;
+    if (!tableEditorPrintHook) {
+        Notice("Drucken ist in diesem Programm nicht eingerichtet.");
+        return;
+    }
+    Guard([&] {
+        form_.tzdbf.Post();
+        tableEditorPrintHook(form_.tzdbf, windowCaption, form_.title1);
+    });
+}
+
+bool TableEditorCommands::GoTyped(const std::string& text) {
+    TTzDbf& t = form_.tzdbf;
+    if (!t.Active()) return false;
+    const int32_t n = TextToInt(text);
+    if (n < 1 || n > t.RecCount()) return false;
+    return Guard([&] { t.Go(n); });
+}
+
+void TableEditorCommands::HelpDbfStructure() {
+    ShowHelpText(0, "", kHelpTextOnly);
+    cancelFlag = false;
+}
+
+void TableEditorCommands::HelpCommon() {
+    ShowHelpText(kCommonHelpNumber, "", kHelpTextOnly);
+    cancelFlag = false;
+}
+
+void TableEditorCommands::HelpPicture() {
+    ShowHelpText(0, "", kHelpPictureOnly);
+    cancelFlag = false;
+}
+
+void TableEditorCommands::ShowFileName() { Notice(form_.labelFilename); }
+
+}  // namespace veldrim

@@ -1,0 +1,213 @@
+// The table editor's commands: sorting by a column, searching, packing,
+// appending under the lock, the delimited export and the HTML page.
+
+#include "tables/datasets/table_editor.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "foundation/files.h"
+#include "foundation/program_state.h"
+#include "foundation/text_conv.h"
+#include "tables/bulk_verbs.h"
+#include "tables/datasets/table_access.h"
+#include "tables/locking.h"
+#include "tables/navigation.h"
+#include "tables/table_test_util.h"
+
+namespace veldrim::testing {
+namespace {
+
+struct Row {
+    const char* name;
+    double value;
+    bool ok;
+};
+
+class TableEditorTest : public TableTest {
+protected:
+    void SetUp() override {
+        TableTest::SetUp();
+        userDirectory = dir + "/";
+    }
+    // NAME C 12, VALUE N 6.1, OK L: the rows in file order.
+    void Open(const std::vector<Row>& rows) {
+        path = Make("parts.dbf", {F("NAME", 'C', 12), F("VALUE", 'N', 6, 1), F("OK", 'L', 1)});
+        form.tzdbf.SetDbfFileName(path);
+        form.tzdbf.Open();
+        for (const Row& r : rows) {
+            form.tzdbf.Append();
+            form.tzdbf.FieldByName("NAME").SetAsString(r.name);
+            form.tzdbf.FieldByName("VALUE").SetAsFloat(r.value);
+            form.tzdbf.FieldByName("OK").SetAsBoolean(r.ok);
+            form.tzdbf.Post();
+        }
+        form.labelFilename = path;
+    }
+    // The record numbers in the order the table shows them.
+    std::vector<int32_t> Order() {
+        std::vector<int32_t> out;
+        const TBookmark here = form.tzdbf.GetBookmark();
+        for (form.tzdbf.First(); !form.tzdbf.Eof(); form.tzdbf.Next()) out.push_back(form.tzdbf.RecNo());
+        form.tzdbf.GotoBookmark(here);
+        return out;
+    }
+    std::vector<std::string> Messages() const {
+        std::vector<std::string> out;
+        for (const auto& c : ui.CallsOf("message")) out.push_back(c.text);
+        return out;
+    }
+
+    std::string path;
+    Tdbf4 form;
+    TableEditorCommands commands{form};
+};
+
+TEST_F(TableEditorTest, SortByColumnOrdersByTheFieldAndReturnsToTheRememberedRecord) {
+    Open({{"worm", 3.0, true}, {"bronze", 1.5, false}, {"cast iron", 2.0, true}});
+    form.tzdbf.SetRecNo(3);
+    ASSERT_TRUE(commands.SortByField(1));
+    EXPECT_EQ(ChosenDbfRecord, 3);
+    EXPECT_EQ(form.tzdbf.RecNo(), 3) << "the record that was current stays current";
+    EXPECT_EQ(Order(), (std::vector<int32_t>{2, 3, 1})) << "bronze, cast iron, worm";
+    EXPECT_TRUE(std::filesystem::exists(FindFileNoCase(dir + "/$veltemp.ndx")));
+
+    ASSERT_TRUE(commands.SortByField(2));
+    EXPECT_EQ(Order(), (std::vector<int32_t>{2, 3, 1})) << "1.5, 2.0, 3.0";
+}
+
+TEST_F(TableEditorTest, SortByLogicalOrMemoColumnIsRefusedWithAMessage) {
+    Open({{"worm", 3.0, true}, {"bronze", 1.5, false}});
+    form.tzdbf.SetRecNo(2);
+    EXPECT_FALSE(commands.SortByField(3));
+    EXPECT_EQ(Messages(), std::vector<std::string>{SortRefusedText("OK")});
+    EXPECT_FALSE(std::filesystem::exists(FindFileNoCase(dir + "/$veltemp.ndx")));
+    EXPECT_EQ(Order(), (std::vector<int32_t>{1, 2})) << "the order stays natural";
+    EXPECT_EQ(form.tzdbf.RecNo(), 2);
+    EXPECT_FALSE(commands.SortByField(4)) << "no such field";
+}
+
+TEST_F(TableEditorTest, SearchRetriesWithPointsAndReportsAMiss) {
+    Open({{"worm", 3.0, true}, {"bronze", 1.5, false}, {"bronze B", 1.5, true}});
+    form.tzdbf.SetRecNo(1);
+    ui.QueueText(std::string("1,5"));
+    EXPECT_TRUE(commands.Search()) << "1,5 finds 1.5 on the second attempt";
+    EXPECT_EQ(form.tzdbf.RecNo(), 2);
+    EXPECT_EQ(commands.searchText, "1,5");
+    EXPECT_TRUE(commands.SearchNext());
+    EXPECT_EQ(form.tzdbf.RecNo(), 3);
+
+    EXPECT_FALSE(commands.SearchFor("steel", true));
+    EXPECT_EQ(Messages(), std::vector<std::string>{"steel nicht gefunden"});
+    EXPECT_EQ(form.tzdbf.RecNo(), 3) << "a miss leaves the record where it was";
+
+    ui.QueueText(std::nullopt);
+    cancelFlag = false;
+    EXPECT_FALSE(commands.Search());
+    EXPECT_FALSE(cancelFlag) << "a cancelled question only clears the cancel flag";
+    EXPECT_EQ(commands.searchText, "1,5");
+}
+
+TEST_F(TableEditorTest, PackAsksAndRemovesTheDeletedRecords) {
+    Open({{"a", 1, true}, {"b", 2, true}, {"c", 3, true}});
+    form.tzdbf.SetRecNo(2);
+    form.tzdbf.Delete();
+    ui.QueueAnswer(Answer::No);
+    EXPECT_FALSE(commands.Pack());
+    EXPECT_EQ(form.tzdbf.RecCount(), 3);
+    ui.QueueAnswer(Answer::Yes);
+    EXPECT_TRUE(commands.Pack());
+    EXPECT_EQ(form.tzdbf.RecCount(), 2);
+    EXPECT_EQ(ui.CallsOf("ask").back().text, "Pack ?");
+    form.tzdbf.Close();
+
+    int rc = 0;
+    const std::string names = RunCapture(
+        {"/usr/bin/python3", "-c",
+         "import sys, dbfread\n"
+         "t = dbfread.DBF(sys.argv[1], load=True)\n"
+         "print(len(t.records), len(t.deleted), ','.join(r['NAME'] for r in t.records))",
+         path},
+        &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(names, "2 0 a,c\n");
+}
+
+TEST_F(TableEditorTest, AppendCommandsDoNothingWhileTheTableIsLockedElsewhere) {
+    Open({{"a", 1, true}});
+    LockRetries = 1;
+    LockWaitMs = 1;
+    const uint8_t back = SelectedArea();
+    UseIn(10, path + " ALIAS OTHER");
+    ASSERT_TRUE(FLock());
+    Select(back);
+
+    EXPECT_FALSE(commands.AppendCopy());
+    EXPECT_FALSE(commands.AppendDelimitedFrom(Path("none.txt")));
+    EXPECT_EQ(form.tzdbf.RecCount(), 1);
+    EXPECT_EQ(Messages().size(), 2u);
+
+    Select(10);
+    Unlock();
+    Select(back);
+    EXPECT_TRUE(commands.AppendCopy());
+    EXPECT_EQ(form.tzdbf.RecCount(), 2);
+}
+
+TEST_F(TableEditorTest, DelimitedExportAndImportRoundTrip) {
+    Open({{"a", 1, true}, {"b", 2.5, false}});
+    const std::string txt = Path("parts.txt");
+    ASSERT_TRUE(commands.SaveDelimitedTo(txt));
+    ASSERT_TRUE(commands.AppendDelimitedFrom(txt));
+    EXPECT_EQ(form.tzdbf.RecCount(), 4);
+    form.tzdbf.SetRecNo(4);
+    EXPECT_EQ(form.tzdbf.FieldByName("NAME").AsString(), "b");
+    EXPECT_DOUBLE_EQ(form.tzdbf.FieldByName("VALUE").AsFloat(), 2.5);
+}
+
+TEST_F(TableEditorTest, HtmlExportEscapesValuesAndStartsTheViewerWithTheFileAsOneArgument) {
+    Open({{"R&D <b>x</b>", 1, true}, {"Graugu\xDF", 2, false}});
+    form.tzdbf.SetRecNo(2);
+    form.tzdbf.Delete();
+    htmlBrowserPath = "/opt/my viewer/browse";
+    const std::string out = Path("out put.htm");
+    ui.QueueText(Path("out put"));
+    ui.QueueBool(true);
+    ASSERT_TRUE(commands.ExportHtml());
+    const auto starts = ui.CallsOf("start");
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].text, "/opt/my viewer/browse\n" + out);
+
+    const std::vector<std::string> lines = CrLfLines(Slurp(out));
+    ASSERT_EQ(lines.size(), 14u);
+    EXPECT_EQ(lines[0], "<HTML>");
+    EXPECT_EQ(lines[1], "<head><title>out put</title></head>");
+    EXPECT_EQ(lines[4], "<P>" + UpperAscii(out) + "</P>");
+    EXPECT_EQ(lines[8], "<TR><TD><CENTER>NAME</CENTER></TD><TD><CENTER>VALUE</CENTER></TD>"
+                        "<TD><CENTER>OK</CENTER></TD></TR>");
+    EXPECT_EQ(lines[9], "<TR><TD>R&amp;D &lt;b&gt;x&lt;/b&gt;</TD><TD>   1.0</TD><TD>T</TD></TR>");
+    EXPECT_EQ(lines[10], "<TR><TD>Graugu\xDF     </TD><TD>   2.0</TD><TD>F</TD></TR>")
+        << "the deleted record is listed, its text in Windows-1252";
+
+    int rc = 0;
+    const std::string cells = RunCapture(
+        {"/bin/sh", "-c", "xmllint --html --noout \"$1\" 2>&1; xmllint --html --xpath 'count(//td)' \"$1\"",
+         "sh", out},
+        &rc);
+    EXPECT_EQ(cells, "9\n") << "no parser complaint, and 3 x 3 cells";
+}
+
+TEST_F(TableEditorTest, TypedRecordNumberMovesOnlyWithinTheTable) {
+    Open({{"a", 1, true}, {"b", 2, true}, {"c", 3, true}});
+    form.tzdbf.SetRecNo(1);
+    EXPECT_TRUE(commands.GoTyped("3"));
+    EXPECT_EQ(form.tzdbf.RecNo(), 3);
+    for (const char* text : {"4", "0", "-1", "x", ""}) {
+        EXPECT_FALSE(commands.GoTyped(text)) << text;
+        EXPECT_EQ(form.tzdbf.RecNo(), 3) << text;
+    }
+}
+
+}  // namespace
+}  // namespace veldrim::testing

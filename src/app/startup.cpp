@@ -31,6 +31,7 @@
 #include "reports/calc_report.h"
 #include "reports/edi_file.h"
 #include "reports/sibling_file.h"
+#include "reports/table_print.h"
 #include "tables/datasets/dataset_unit.h"
 #include "tables/datasets/table_access.h"
 
@@ -310,6 +311,7 @@ int RunProgramGuarded(int argc, const char* const* argv) {
     // user directory when "copy DBF -> TEMP" is set.
     StartTableEngine();
     CreateTableEditorForm();
+    InstallTableEditorPrint();
     if (tablesFromUserDirectory) CopyTablesToUserDirectory();
     SetDeviceResolution(horizontalResolution, verticalResolution);
     UseDataFolder(FindDataFolder(argc > 0 && argv[0] ? argv[0] : ""));

@@ -16,6 +16,7 @@
 #include "foundation/qt/qt_support.h"
 #include "foundation/qt/qt_ui.h"
 #include "graphics/display_list.h"
+#include "tables/qt/table_editor_form.h"
 
 namespace veldrim {
 
@@ -32,6 +33,7 @@ int RunWindow(const CommandLine& cl, const std::string& notice) {
     QApplication::setWindowIcon(QIcon::fromTheme("veldrim"));
     QtUi ui;
     SetUi(&ui);
+    InstallQtTableEditor();
     int status = 0;
     {
         Thh window;

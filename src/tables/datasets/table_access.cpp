@@ -17,6 +17,7 @@
 #include "foundation/program_state.h"
 #include "foundation/text_conv.h"
 #include "foundation/ui_services.h"
+#include "tables/datasets/table_editor.h"
 #include "tables/engine_base.h"
 
 namespace veldrim {
@@ -173,6 +174,10 @@ void Tdbf4::ShowInMode(const std::string& command, int mode) {
                 MessageKind::Warning);
     }
     pickAndClose = command == "CLOSE";
+    if (tableEditorShowHook) {
+        tableEditorShowHook(*this, view.title, mode);
+        return;
+    }
     // The rows in the table's order, each with its record number.
     std::vector<int32_t> recNos;
     if (tzdbf.Active()) {

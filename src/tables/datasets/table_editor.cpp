@@ -21,6 +21,7 @@
 namespace veldrim {
 
 TableEditorPrintProc tableEditorPrintHook;
+TableEditorShowProc tableEditorShowHook;
 
 namespace {
 

@@ -38,6 +38,13 @@ using TableEditorPrintProc = std::function<void(TTzDbf& table, const std::string
                                                 const std::string& title1)>;
 extern TableEditorPrintProc tableEditorPrintHook;
 
+// Shows the editor modally on the form's table (the window installs it). The
+// caption is the one the mode asks for; mode is that of ShowTableEditor. It
+// returns after AcceptRecordAndClose or CancelAndClose. Without it the
+// editor offers the rows through the UI port's table pick.
+using TableEditorShowProc = std::function<void(Tdbf4& form, const std::string& caption, int mode)>;
+extern TableEditorShowProc tableEditorShowHook;
+
 // The file name of the temporary sort index in the user directory.
 inline constexpr const char* kSortIndexName = "$veltemp";
 

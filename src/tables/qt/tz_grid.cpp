@@ -1,0 +1,370 @@
+#include "tables/qt/tz_grid.h"
+
+#include <QAbstractButton>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+#include "foundation/codepage.h"
+#include "foundation/ui_services.h"
+#include "tables/engine_base.h"
+#include "tables/engine_dates.h"
+
+namespace veldrim {
+
+std::string DateEditMask() {
+    const std::string picture = ShortDatePicture();
+    const std::string year = SetCentury ? "9999" : "99";
+    if (!picture.empty() && (picture[0] == 'y' || picture[0] == 'Y')) return year + "/99/99;1; ";
+    return "99/99/" + year + ";1; ";
+}
+
+QString QtDateInputMask() {
+    const std::string picture = ShortDatePicture();
+    char separator = '/';
+    for (char c : picture)
+        if (!std::isalpha(static_cast<unsigned char>(c))) {
+            separator = c;
+            break;
+        }
+    const std::string mask = DateEditMask();
+    QString out;
+    for (char c : mask.substr(0, mask.find(';'))) {
+        if (c == '9')
+            out += '0';  // a digit that may be left blank
+        else if (c == '/')
+            out += QChar(separator);
+        else
+            out += QChar(c);
+    }
+    return out + "; ";
+}
+
+// ---- header ---------------------------------------------------------------------------------------
+
+TzGridHeader::TzGridHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
+    setSectionsClickable(true);
+    setSectionsMovable(true);
+}
+
+void TzGridHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
+    if (logicalIndex != pressedColumn) {
+        QHeaderView::paintSection(painter, rect, logicalIndex);
+        return;
+    }
+    // The pressed title: drawn sunken.
+    QStyleOptionHeader opt;
+    initStyleOption(&opt);
+    opt.rect = rect;
+    opt.section = logicalIndex;
+    opt.state |= QStyle::State_Sunken | QStyle::State_On;
+    opt.text = model() ? model()->headerData(logicalIndex, Qt::Horizontal).toString() : QString();
+    painter->save();
+    style()->drawControl(QStyle::CE_Header, &opt, painter, this);
+    painter->setPen(palette().color(QPalette::Dark));
+    painter->drawRect(rect.adjusted(0, 0, -1, -1));
+    painter->restore();
+}
+
+void TzGridHeader::mouseReleaseEvent(QMouseEvent* e) {
+    QHeaderView::mouseReleaseEvent(e);
+    if (e->button() == Qt::RightButton && !(e->modifiers() & Qt::ShiftModifier)) {
+        const int logical = logicalIndexAt(e->position().toPoint());
+        if (logical >= 0) emit titleRightReleased(logical);
+    }
+}
+
+// ---- delegate -------------------------------------------------------------------------------------
+
+TzGridDelegate::TzGridDelegate(TzGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+void TzGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                           const QModelIndex& index) const {
+    const bool logical = index.data(TzTableModel::FieldTypeRole).toChar() == QChar('L');
+    const TzTableModel* model = grid_->TableModel();
+    const TzCellColors colors = model ? model->ColorsOfRow(index.row()) : TzCellColors{};
+    const bool deleted = index.data(TzTableModel::DeletedRole).toBool();
+    const bool selected = option.state & QStyle::State_Selected;
+    QColor brush = deleted ? colors.deleted : colors.cell;
+    QColor text = deleted ? colors.deletedText : colors.cellText;
+    if (selected) {
+        brush = colors.hilite;
+        text = colors.hiliteText;
+    }
+    if (!grid_->isEnabled()) text = grid_->palette().color(QPalette::Disabled, QPalette::Text);
+    painter->save();
+    painter->fillRect(option.rect, brush);
+    if (!logical || grid_->BooleanBox() == TzBooleanBox::bbText) {
+        painter->setPen(text);
+        painter->setFont(option.font);
+        const auto align = static_cast<Qt::Alignment>(index.data(Qt::TextAlignmentRole).toInt());
+        painter->drawText(option.rect.adjusted(2, 0, -2, 0), static_cast<int>(align),
+                          index.data(Qt::DisplayRole).toString());
+        painter->restore();
+        return;
+    }
+    // A logical field: a square centred in the cell.
+    const int side = std::max(6, std::min(option.rect.width(), option.rect.height()) - 4);
+    QRect box(0, 0, side, side);
+    box.moveCenter(option.rect.center());
+    const TzBooleanBox style = grid_->BooleanBox();
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    painter->setPen(QPen(text, 1));
+    painter->setBrush(Qt::NoBrush);
+    switch (style) {
+        case TzBooleanBox::bbRButton:
+        case TzBooleanBox::bbRButtonRed: painter->drawEllipse(box); break;
+        case TzBooleanBox::bbCheckMark:
+        case TzBooleanBox::bbDot:
+        case TzBooleanBox::bbDotRed: break;
+        default: painter->drawRect(box); break;
+    }
+    if (index.data(TzTableModel::BoolRole).toBool()) {
+        const bool red = style == TzBooleanBox::bbFillBoxRed || style == TzBooleanBox::bbRButtonRed ||
+                         style == TzBooleanBox::bbDotRed;
+        const QColor mark = red ? QColor(255, 0, 0) : text;
+        painter->setPen(QPen(mark, 2));
+        switch (style) {
+            case TzBooleanBox::bbCheckMark: {
+                QPainterPath p;
+                p.moveTo(box.left() + side * 0.15, box.top() + side * 0.55);
+                p.lineTo(box.left() + side * 0.4, box.bottom() - side * 0.15);
+                p.lineTo(box.right() - side * 0.1, box.top() + side * 0.15);
+                painter->drawPath(p);
+                break;
+            }
+            case TzBooleanBox::bbFillBox:
+            case TzBooleanBox::bbFillBoxRed:
+                painter->fillRect(box.adjusted(1, 1, -1, -1), mark);
+                break;
+            case TzBooleanBox::bbRButton:
+            case TzBooleanBox::bbRButtonRed:
+            case TzBooleanBox::bbDot:
+            case TzBooleanBox::bbDotRed:
+                painter->setPen(Qt::NoPen);
+                painter->setBrush(mark);
+                painter->drawEllipse(box.adjusted(2, 2, -2, -2));
+                break;
+            default:
+                painter->drawLine(box.topLeft(), box.bottomRight());
+                painter->drawLine(box.topRight(), box.bottomLeft());
+                break;
+        }
+    }
+    painter->restore();
+}
+
+QWidget* TzGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                      const QModelIndex& index) const {
+    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    if (index.data(TzTableModel::FieldTypeRole).toChar() == QChar('D'))
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) line->setInputMask(QtDateInputMask());
+    return editor;
+}
+
+// ---- grid ---------------------------------------------------------------------------------------
+
+TzGrid::TzGrid(QWidget* parent) : QTableView(parent), header_(new TzGridHeader(this)) {
+    setHorizontalHeader(header_);
+    setItemDelegate(new TzGridDelegate(this));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setTabKeyNavigation(true);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    connect(header_, &TzGridHeader::titleRightReleased, this, &TzGrid::TitleReleased);
+    if (auto* corner = findChild<QAbstractButton*>()) corner->installEventFilter(this);
+    connect(this, &QAbstractItemView::clicked, this, &TzGrid::cellClicked);
+}
+
+void TzGrid::SetTableModel(TzTableModel* model) {
+    model_ = model;
+    setModel(model);
+    FollowDataSet();
+}
+
+void TzGrid::SetBooleanBox(TzBooleanBox b) {
+    booleanBox_ = b;
+    viewport()->update();
+}
+
+void TzGrid::SetDepressDisabled(bool on) {
+    if (on && header_->pressedColumn >= 0) {
+        header_->pressedColumn = -1;
+        header_->viewport()->update();
+    }
+    depressDisabled_ = on;
+}
+
+void TzGrid::SetReadOnly(bool on) {
+    readOnly_ = on;
+    if (model_) model_->SetReadOnly(on);
+    setSelectionBehavior(on ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+    setEditTriggers(on ? QAbstractItemView::NoEditTriggers
+                       : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                             QAbstractItemView::AnyKeyPressed);
+}
+
+void TzGrid::TitleReleased(int logicalIndex) {
+    if (!horizontalHeader()->isVisible() || depressDisabled_) return;
+    header_->pressedColumn = logicalIndex;
+    header_->viewport()->update();
+    emit depressTitle(logicalIndex);
+}
+
+void TzGrid::FollowDataSet() {
+    if (!model_) return;
+    const int row = model_->CurrentRow();
+    if (row < 0) return;
+    following_ = true;
+    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    setCurrentIndex(model_->index(row, column));
+    scrollTo(model_->index(row, column));
+    following_ = false;
+}
+
+void TzGrid::Reload() {
+    if (!model_) return;
+    const int pressed = header_->pressedColumn;
+    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    model_->Reload();
+    header_->pressedColumn = pressed;
+    following_ = true;
+    const int row = model_->CurrentRow();
+    if (row >= 0) {
+        setCurrentIndex(model_->index(row, column));
+        scrollTo(model_->index(row, column));
+    }
+    following_ = false;
+}
+
+void TzGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    if (following_ || !model_ || !current.isValid()) return;
+    if (previous.isValid() && current.row() == previous.row()) return;
+    const bool wasInserting = model_->DataSet().State() == TDataSetState::dsInsert;
+    bool moved = false;
+    try {
+        moved = model_->MoveToRow(current.row());
+    } catch (const EDatabaseError& e) {
+        Ui().ShowMessage("", e.what(), MessageKind::Error);
+    } catch (const EDurazError& e) {
+        ShowDurazError(e);
+    }
+    if (wasInserting && model_->DataSet().State() != TDataSetState::dsInsert) {
+        // The new record was posted (or dropped): the rows are read again.
+        const int32_t target = model_->RecNoOfRow(current.row());
+        Reload();
+        if (target > 0 && moved) {
+            model_->DataSet().GotoBookmark(target);
+            FollowDataSet();
+        }
+    } else if (!moved) {
+        FollowDataSet();
+    }
+    emit recordChanged();
+}
+
+bool TzGrid::IsLogical(const QModelIndex& index) const {
+    return index.isValid() && index.data(TzTableModel::FieldTypeRole).toChar() == QChar('L');
+}
+
+bool TzGrid::ToggleLogical(const QModelIndex& index) {
+    if (!model_ || readOnly_ || model_->ReadOnly() || !IsLogical(index)) return false;
+    try {
+        const bool value = index.data(TzTableModel::BoolRole).toBool();
+        if (!model_->setData(index, !value, TzTableModel::BoolRole)) return false;
+    } catch (const EDatabaseError& e) {
+        Ui().ShowMessage("", e.what(), MessageKind::Error);
+        return false;
+    }
+    emit recordChanged();
+    return true;
+}
+
+bool TzGrid::RestoreCurrent() {
+    if (readOnly_ || !model_) return false;
+    TTzFileDataSet& ds = model_->DataSet();
+    if (!ds.Active() || ds.ReadOnly || !ds.IsDeleted()) return false;
+    if (ConfirmDelete && Ui().Ask("", "Datensatz restaurieren ?", AskButtons::OkCancel,
+                                  MessageKind::Confirmation) != Answer::Ok)
+        return true;
+    try {
+        ds.SetDeleted(false);
+    } catch (const EDatabaseError& e) {
+        Ui().ShowMessage("", e.what(), MessageKind::Error);
+    }
+    model_->RefreshCurrent();
+    emit recordChanged();
+    return true;
+}
+
+bool TzGrid::AppendRow() {
+    if (!AutoAppend || readOnly_ || !model_ || model_->ReadOnly()) return false;
+    TTzFileDataSet& ds = model_->DataSet();
+    if (ds.ReadOnly || ds.State() == TDataSetState::dsInsert) return false;
+    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    try {
+        ds.Post();
+        model_->AppendRecord();
+    } catch (const EDatabaseError& e) {
+        Ui().ShowMessage("", e.what(), MessageKind::Error);
+        model_->Reload();
+        return true;
+    }
+    following_ = true;
+    setCurrentIndex(model_->index(model_->rowCount() - 1, column));
+    following_ = false;
+    emit recordChanged();
+    return true;
+}
+
+void TzGrid::keyPressEvent(QKeyEvent* e) {
+    emit keyDown(e->key(), e->modifiers());
+    if (e->key() == Qt::Key_Delete && (e->modifiers() & Qt::ControlModifier)) {
+        if (RestoreCurrent()) return;
+    }
+    const QModelIndex cur = currentIndex();
+    if (IsLogical(cur) && state() != QAbstractItemView::EditingState) {
+        if (e->key() == Qt::Key_Space || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+            ToggleLogical(cur);
+            return;
+        }
+        // Other printable keys and Backspace do nothing in a logical cell.
+        if (e->key() == Qt::Key_Backspace || (!e->text().isEmpty() && e->text().at(0).isPrint())) return;
+    }
+    if (e->key() == Qt::Key_Down && e->modifiers() == Qt::NoModifier && model_ && cur.isValid() &&
+        cur.row() == model_->rowCount() - 1 && !model_->canFetchMore({})) {
+        if (AppendRow()) return;
+    }
+    QTableView::keyPressEvent(e);
+}
+
+void TzGrid::keyReleaseEvent(QKeyEvent* e) {
+    QTableView::keyReleaseEvent(e);
+    emit keyUp(e->key());
+}
+
+void TzGrid::mousePressEvent(QMouseEvent* e) {
+    setFocus();
+    QTableView::mousePressEvent(e);
+    if (e->button() != Qt::LeftButton) return;
+    const QModelIndex at = indexAt(e->position().toPoint());
+    if (at.isValid() && at == currentIndex()) ToggleLogical(at);
+}
+
+void TzGrid::mouseReleaseEvent(QMouseEvent* e) { QTableView::mouseReleaseEvent(e); }
+
+bool TzGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease && horizontalHeader()->isVisible()) {
+        auto* me = static_cast<QMouseEvent*>(event);
+        if (!(me->modifiers() & Qt::ShiftModifier)) {
+            if (me->button() == Qt::LeftButton) emit cornerLeftClick();
+            if (me->button() == Qt::RightButton) emit cornerRightClick();
+        }
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+}  // namespace veldrim

@@ -1,0 +1,327 @@
+#include "tables/qt/tz_table_model.h"
+
+#include <QBrush>
+#include <QGuiApplication>
+#include <QPalette>
+
+#include "foundation/qt/qt_support.h"
+#include "tables/engine_base.h"
+#include "tables/engine_dates.h"
+#include "tables/index/ndx_index.h"
+#include "tables/navigation.h"
+
+namespace veldrim {
+
+namespace {
+
+// Rows whose record numbers one fetch collects in a walked order.
+constexpr int kFetchRows = 256;
+
+QString Trimmed(const QString& s) { return s.trimmed(); }
+
+}  // namespace
+
+TzTableModel::TzTableModel(TTzFileDataSet& dataset, QObject* parent)
+    : QAbstractTableModel(parent), ds_(dataset) {
+    const QPalette pal = QGuiApplication::palette();
+    baseColors.indicator = pal.color(QPalette::Button);
+    baseColors.cell = pal.color(QPalette::Base);
+    baseColors.cellText = pal.color(QPalette::Text);
+    baseColors.hilite = pal.color(QPalette::Highlight);
+    baseColors.hiliteText = pal.color(QPalette::HighlightedText);
+    baseColors.deleted = QColor(255, 0, 0);
+    baseColors.deletedText = pal.color(QPalette::Text);
+    Reload();
+}
+
+bool TzTableModel::Natural() const { return natural_; }
+
+bool TzTableModel::Inserting() const { return ds_.Active() && ds_.State() == TDataSetState::dsInsert; }
+
+int TzTableModel::StoredRows() const {
+    return natural_ ? recordCount_ : static_cast<int>(walked_.size());
+}
+
+int TzTableModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid() || !ds_.Active()) return 0;
+    return StoredRows() + (Inserting() ? 1 : 0);
+}
+
+int TzTableModel::columnCount(const QModelIndex& parent) const {
+    if (parent.isValid() || !ds_.Active()) return 0;
+    return ds_.FieldProps().Count();
+}
+
+char TzTableModel::FieldType(int column) const {
+    const auto& items = ds_.FieldProps().items;
+    if (column < 0 || column >= static_cast<int>(items.size())) return 0;
+    return items[static_cast<std::size_t>(column)].type;
+}
+
+void TzTableModel::Reload() {
+    beginResetModel();
+    cache_.clear();
+    walked_.clear();
+    walkedAll_ = false;
+    recordCount_ = 0;
+    natural_ = true;
+    if (ds_.Active() && ds_.SelectForOperation("Grid")) {
+        RefreshRecCount();
+        recordCount_ = RecCount();
+        natural_ = CurrentOrder() == 0 && !ds_.HideDeletedRecs() && ds_.FilterText().empty();
+    }
+    // The first screen of a walked order.
+    if (!natural_) Walk(kFetchRows);
+    endResetModel();
+}
+
+void TzTableModel::AppendRecord() {
+    const int row = StoredRows();
+    beginInsertRows({}, row, row);
+    try {
+        ds_.Append();
+    } catch (...) {
+        endInsertRows();
+        Reload();
+        throw;
+    }
+    endInsertRows();
+}
+
+void TzTableModel::RefreshCurrent() {
+    const int32_t rec = ds_.ActiveRecordNumber();
+    cache_.remove(rec);
+    const int row = RowOfRecNo(rec);
+    if (row >= 0) emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    if (Inserting()) {
+        const int last = rowCount() - 1;
+        emit dataChanged(index(last, 0), index(last, columnCount() - 1));
+    }
+    emit headerDataChanged(Qt::Vertical, 0, std::max(0, rowCount() - 1));
+}
+
+bool TzTableModel::canFetchMore(const QModelIndex& parent) const {
+    return !parent.isValid() && !natural_ && !walkedAll_ && ds_.Active();
+}
+
+void TzTableModel::fetchMore(const QModelIndex& parent) {
+    if (!canFetchMore(parent)) return;
+    // The walk moves the engine: never under a pending edit.
+    if (ds_.State() != TDataSetState::dsBrowse) return;
+    const int before = StoredRows();
+    std::vector<int32_t> saved = walked_;
+    Walk(kFetchRows);
+    const int added = StoredRows() - before;
+    if (added <= 0) return;
+    std::swap(saved, walked_);
+    beginInsertRows({}, before, before + added - 1);
+    std::swap(saved, walked_);
+    endInsertRows();
+}
+
+void TzTableModel::Walk(int n) {
+    if (walkedAll_ || !ds_.SelectForOperation("Grid")) return;
+    try {
+        if (walked_.empty()) {
+            GoTop();
+        } else {
+            GO(walked_.back());
+            SKIP(1);
+        }
+        for (int i = 0; i < n && !dEOF() && RecNo() >= 1; ++i) {
+            walked_.push_back(RecNo());
+            SKIP(1);
+        }
+        if (dEOF() || RecNo() < 1) walkedAll_ = true;
+    } catch (const EDurazError&) {
+        walkedAll_ = true;
+    }
+    EngineBack();
+}
+
+void TzTableModel::EngineBack() {
+    // The engine's record is the dataset's again.
+    const int32_t rec = ds_.ActiveRecordNumber();
+    if (rec > 0 && ds_.SelectForOperation("Grid")) GO(rec);
+}
+
+int32_t TzTableModel::RecNoOfRow(int row) const {
+    if (row < 0 || row >= StoredRows()) return 0;
+    return natural_ ? row + 1 : walked_[static_cast<std::size_t>(row)];
+}
+
+int TzTableModel::RowOfRecNo(int32_t recNo) {
+    if (recNo < 1) return -1;
+    if (natural_) return recNo <= recordCount_ ? recNo - 1 : -1;
+    for (;;) {
+        for (std::size_t i = 0; i < walked_.size(); ++i)
+            if (walked_[i] == recNo) return static_cast<int>(i);
+        if (walkedAll_ || ds_.State() != TDataSetState::dsBrowse) return -1;
+        fetchMore({});
+    }
+}
+
+int TzTableModel::CurrentRow() {
+    if (Inserting()) return rowCount() - 1;
+    return RowOfRecNo(ds_.ActiveRecordNumber());
+}
+
+bool TzTableModel::IsActiveRecord(int32_t recNo) const {
+    return recNo > 0 && recNo == ds_.ActiveRecordNumber() && ds_.State() != TDataSetState::dsInsert;
+}
+
+bool TzTableModel::MoveToRow(int row) {
+    if (Inserting() && row == rowCount() - 1) return true;
+    const int32_t rec = RecNoOfRow(row);
+    if (rec < 1) return false;
+    if (IsActiveRecord(rec) && ds_.State() == TDataSetState::dsBrowse) return true;
+    ds_.GotoBookmark(rec);
+    return ds_.ActiveRecordNumber() == rec;
+}
+
+QString TzTableModel::FieldText(int column, const std::string& stored) const {
+    const QString text = ds_.TableLanguage == tlOem ? FromOem(stored) : FromAnsi(stored);
+    switch (FieldType(column)) {
+        case 'D': {
+            const std::string digits = Trimmed(text).toStdString();
+            return digits.empty() ? QString() : QString::fromStdString(DigitsToDate(digits));
+        }
+        case 'N':
+        case 'F':
+        case 'M': return Trimmed(text);
+        default: {
+            // Text fields keep leading blanks; the padding goes.
+            QString t = text;
+            while (t.endsWith(' ')) t.chop(1);
+            return t;
+        }
+    }
+}
+
+const TzTableModel::RowTexts& TzTableModel::Texts(int32_t recNo) const {
+    auto it = cache_.find(recNo);
+    if (it != cache_.end()) return *it;
+    if (cache_.size() >= kCacheRows) cache_.clear();
+    RowTexts row;
+    const int n = ds_.FieldProps().Count();
+    row.deleted = ds_.Peek(0, recNo) == "*";
+    for (int c = 0; c < n; ++c) row.texts << FieldText(c, ds_.Peek(static_cast<std::uint8_t>(c + 1), recNo));
+    return *cache_.insert(recNo, row);
+}
+
+QString TzTableModel::CurrentText(int column) const {
+    // The dataset holds its texts in the ANSI character set, whatever the
+    // table stores.
+    return FromAnsi(ds_.Fields(column).AsString());
+}
+
+bool TzTableModel::CurrentIsBool(int column) const { return ds_.Fields(column).AsBoolean(); }
+
+void TzTableModel::SetDisplayValues(int column, const QString& values) { displayValues_[column] = values; }
+
+QString TzTableModel::TrueText(int column) const {
+    const QString v = displayValues_.value(column);
+    if (v.isEmpty()) return QStringLiteral("wahr");
+    return v.section(';', 0, 0);
+}
+
+QString TzTableModel::FalseText(int column) const {
+    const QString v = displayValues_.value(column);
+    if (v.isEmpty()) return QStringLiteral("falsch");
+    const int semi = v.indexOf(';');
+    return semi < 0 ? QString() : v.mid(semi + 1);
+}
+
+TzCellColors TzTableModel::ColorsOfRow(int row) const {
+    TzCellColors c = baseColors;
+    if (OnChangeColors) OnChangeColors(row, c);
+    return c;
+}
+
+QVariant TzTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || !ds_.Active()) return {};
+    const int row = index.row();
+    const int column = index.column();
+    const bool insertRow = Inserting() && row == rowCount() - 1;
+    const int32_t rec = insertRow ? 0 : RecNoOfRow(row);
+    const bool active = insertRow || IsActiveRecord(rec);
+    if (!active && rec < 1) return {};
+    const bool logical = FieldType(column) == 'L';
+    auto boolValue = [&]() -> bool {
+        if (active) return CurrentIsBool(column);
+        const QString t = Texts(rec).texts.value(column).trimmed().toUpper();
+        return t == "T" || t == "Y" || t == "J";
+    };
+    auto deleted = [&]() -> bool { return active ? ds_.IsDeleted() : Texts(rec).deleted; };
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+            if (logical) return boolValue() ? TrueText(column) : FalseText(column);
+            return active ? CurrentText(column) : Texts(rec).texts.value(column);
+        case BoolRole: return logical ? QVariant(boolValue()) : QVariant();
+        case DeletedRole: return deleted();
+        case RecNoRole: return rec;
+        case FieldTypeRole: return QChar(FieldType(column));
+        case Qt::BackgroundRole: {
+            const TzCellColors c = ColorsOfRow(row);
+            return QBrush(deleted() ? c.deleted : c.cell);
+        }
+        case Qt::ForegroundRole: {
+            const TzCellColors c = ColorsOfRow(row);
+            return QBrush(deleted() ? c.deletedText : c.cellText);
+        }
+        case Qt::TextAlignmentRole: {
+            const char t = FieldType(column);
+            return QVariant::fromValue(Qt::AlignVCenter |
+                                       (t == 'N' || t == 'F' ? Qt::AlignRight : Qt::AlignLeft));
+        }
+        default: return {};
+    }
+}
+
+QVariant TzTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole || !ds_.Active()) return QAbstractTableModel::headerData(section, orientation, role);
+    if (orientation == Qt::Horizontal) {
+        const auto& items = ds_.FieldProps().items;
+        if (section < 0 || section >= static_cast<int>(items.size())) return {};
+        return QString::fromStdString(items[static_cast<std::size_t>(section)].name);
+    }
+    // The indicator column: the current record, and whether it is being
+    // edited or inserted.
+    const bool insertRow = Inserting() && section == rowCount() - 1;
+    if (insertRow) return QStringLiteral("*");
+    if (!IsActiveRecord(RecNoOfRow(section))) return QString();
+    return ds_.State() == TDataSetState::dsEdit ? QStringLiteral("I") : QStringLiteral("\u25B6");
+}
+
+Qt::ItemFlags TzTableModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    // Logical cells are toggled by click and key, never typed into.
+    if (!readOnly_ && !ds_.ReadOnly && FieldType(index.column()) != 'L' && FieldType(index.column()) != 'M')
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+void TzTableModel::SetReadOnly(bool on) {
+    readOnly_ = on;
+    if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+bool TzTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || readOnly_ || ds_.ReadOnly) return false;
+    if (role != Qt::EditRole && role != BoolRole) return false;
+    if (!MoveToRow(index.row())) return false;
+    TField& f = ds_.Fields(index.column());
+    if (ds_.State() == TDataSetState::dsBrowse) ds_.Edit();
+    if (role == BoolRole || FieldType(index.column()) == 'L') {
+        f.SetAsBoolean(role == BoolRole ? value.toBool() : value.toString() == TrueText(index.column()));
+    } else {
+        const QString text = value.toString();
+        f.SetAsString(OemToAnsiStr(ToOem(text)));
+    }
+    RefreshCurrent();
+    return true;
+}
+
+}  // namespace veldrim

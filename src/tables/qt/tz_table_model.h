@@ -1,0 +1,119 @@
+#pragma once
+// The table of a work-area dataset as a Qt item model: one row per record in
+// the order the table shows (natural, by a controlling index, without hidden
+// deleted records), one column per field.
+//
+// Rows are read on demand. In natural order with nothing hidden, row r is
+// record r + 1 and nothing is walked at all; in any other order the record
+// numbers of the rows are collected as the view scrolls towards them
+// (canFetchMore / fetchMore), never more than the view has reached. The
+// field texts of a few hundred rows are kept; the current record is always
+// shown from the dataset's own buffer, so a pending edit shows as typed.
+//
+// While the dataset inserts a new record, it appears as one more row at the
+// end until it is posted or cancelled.
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QHash>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+#include "tables/datasets/file_dataset.h"
+
+namespace veldrim {
+
+// The seven colours of a cell, as a handler may change them per row.
+struct TzCellColors {
+    QColor indicator, cell, cellText, hilite, hiliteText, deleted, deletedText;
+};
+
+class TzTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    // Roles beyond Qt's own.
+    enum Role { DeletedRole = Qt::UserRole + 1, RecNoRole, FieldTypeRole, BoolRole };
+
+    explicit TzTableModel(TTzFileDataSet& dataset, QObject* parent = nullptr);
+
+    TTzFileDataSet& DataSet() const { return ds_; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
+
+    // No cell can be edited (pick modes).
+    void SetReadOnly(bool on);
+    bool ReadOnly() const { return readOnly_; }
+
+    // The record number shown in a row (0: none), the row of a record (-1:
+    // not reached yet and not found), the row of the dataset's record.
+    int32_t RecNoOfRow(int row) const;
+    int RowOfRecNo(int32_t recNo);
+    int CurrentRow();
+    // Moves the dataset to the record of the row (posting a pending edit).
+    bool MoveToRow(int row);
+    // The table field (1-based) a column is bound to.
+    int FieldNoOfColumn(int column) const { return column + 1; }
+    char FieldType(int column) const;
+
+    // Everything read again (after a sort, a pack, an import, an append).
+    void Reload();
+    // The dataset starts a new record, shown as one more row at the end.
+    void AppendRecord();
+    // The dataset's current record drawn again (after an edit or a restore).
+    void RefreshCurrent();
+
+    // Texts that mean true and false for a logical column ("J;N"); empty:
+    // "wahr" and "falsch".
+    void SetDisplayValues(int column, const QString& values);
+    QString TrueText(int column) const;
+    QString FalseText(int column) const;
+
+    // The colours of every cell start from these; a handler may change them
+    // for a row (curRow is the 0-based data row).
+    TzCellColors baseColors;
+    std::function<void(int curRow, TzCellColors& colors)> OnChangeColors;
+    TzCellColors ColorsOfRow(int row) const;
+
+    // How many rows' field texts are held, and the most held at once.
+    int CachedRows() const { return static_cast<int>(cache_.size()); }
+    static constexpr int kCacheRows = 512;
+    // Record numbers collected for a walked order (0 in natural order).
+    int WalkedRows() const { return static_cast<int>(walked_.size()); }
+
+private:
+    struct RowTexts {
+        QStringList texts;
+        bool deleted = false;
+    };
+    // Natural order, nothing hidden: row r is record r + 1.
+    bool Natural() const;
+    int StoredRows() const;
+    bool Inserting() const;
+    const RowTexts& Texts(int32_t recNo) const;
+    QString FieldText(int column, const std::string& stored) const;
+    QString CurrentText(int column) const;
+    bool CurrentIsBool(int column) const;
+    // Collects up to n more record numbers of a walked order.
+    void Walk(int n);
+    void EngineBack();
+    bool IsActiveRecord(int32_t recNo) const;
+
+    TTzFileDataSet& ds_;
+    bool readOnly_ = false;
+    bool natural_ = true;
+    int32_t recordCount_ = 0;
+    std::vector<int32_t> walked_;
+    bool walkedAll_ = false;
+    mutable QHash<int32_t, RowTexts> cache_;
+    QHash<int, QString> displayValues_;
+};
+
+}  // namespace veldrim

@@ -1,0 +1,290 @@
+// The table grid, the navigator and the table editor window on the offscreen
+// platform: editing, posting, cancelling, deleting and restoring, sorting by
+// a column title, searching, packing, the HTML export, picking a record, and
+// a table of 100,000 rows.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include "foundation/program_state.h"
+#include "support/scripted_ui.h"
+#include "tables/datasets/table_access.h"
+#include "tables/engine_dates.h"
+#include "tables/qt/table_editor_form.h"
+#include "tables/table_test_util.h"
+
+namespace veldrim::testing {
+namespace {
+
+class TableEditorWindowTest : public TableTest {
+protected:
+    void SetUp() override {
+        TableTest::SetUp();
+        userDirectory = dir + "/";
+        CreateTableEditorForm();
+    }
+    void TearDown() override {
+        window.reset();
+        tableEditorShowHook = nullptr;
+        TableTest::TearDown();
+    }
+    // NAME C 10, VALUE N 6.1, OK L, DAY D: worm, bronze, cast iron.
+    void OpenParts() {
+        path = Path("parts.dbf");
+        WriteBytes(path, BuildDbf(0x03, {{"NAME", 'C', 10, 0}, {"VALUE", 'N', 6, 1}, {"OK", 'L', 1, 0},
+                                          {"DAY", 'D', 8, 0}},
+                                  {" worm         3.0T20261207", " bronze       1.5F20250101",
+                                   " cast iron    2.0T        "}));
+        ASSERT_TRUE(OpenDbfFile(path));
+        Show(2);
+    }
+    void Show(int mode) {
+        window = std::make_unique<TableEditorWindow>(*TableEditorForm);
+        window->Configure("Teile", mode);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    TTzDbf& Table() { return TableEditorForm->tzdbf; }
+    TzTableModel& Model() { return *window->model; }
+    QString Cell(int row, int column) { return Model().index(row, column).data().toString(); }
+    // The stored text of a field of a record, read by python3-dbfread.
+    static std::string DbfRead(const std::string& file, const std::string& script) {
+        int rc = 0;
+        const std::string out = RunCapture(
+            {"/usr/bin/python3", "-c",
+             "import sys, dbfread\nt = dbfread.DBF(sys.argv[1], load=True)\n" + script, file},
+            &rc);
+        EXPECT_EQ(rc, 0) << out;
+        return out;
+    }
+    // Types text into the cell through the grid's editor.
+    void TypeInto(int row, int column, const QString& text) {
+        TzGrid* grid = window->grid;
+        const QModelIndex at = Model().index(row, column);
+        grid->setCurrentIndex(at);
+        grid->edit(at);
+        // The open editor (a closed one waits for deletion beside it).
+        QLineEdit* editor = nullptr;
+        for (QLineEdit* e : grid->viewport()->findChildren<QLineEdit*>())
+            if (e->isVisible()) editor = e;
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        // The delegate commits the editor on the next turn of the event loop.
+        QApplication::processEvents();
+    }
+    QPoint TitleCentre(int logicalColumn) {
+        QHeaderView* h = window->grid->horizontalHeader();
+        return QPoint(h->sectionViewportPosition(logicalColumn) + h->sectionSize(logicalColumn) / 2,
+                      h->height() / 2);
+    }
+
+    std::string path;
+    std::unique_ptr<TableEditorWindow> window;
+};
+
+TEST_F(TableEditorWindowTest, EditPostAndCancelReachTheFileOnlyOnPost) {
+    OpenParts();
+    EXPECT_EQ(Model().rowCount(), 3);
+    EXPECT_EQ(Cell(2, 0), "cast iron");
+    EXPECT_EQ(Cell(0, 1), "3.0");
+
+    TypeInto(1, 0, "tin bronze");
+    EXPECT_EQ(Table().State(), TDataSetState::dsEdit);
+    EXPECT_EQ(Cell(1, 0), "tin bronze") << "the pending edit shows in the grid";
+    EXPECT_EQ(DbfRead(path, "print(t.records[1]['NAME'])"), "bronze\n") << "not on disk before Post";
+    window->navigator->Click(TzNavButton::nbPost);
+    EXPECT_EQ(Table().State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(DbfRead(path, "print(t.records[1]['NAME'])"), "tin bronze\n");
+
+    TypeInto(1, 1, "9.5");
+    EXPECT_EQ(Cell(1, 1), "9.5");
+    window->navigator->Click(TzNavButton::nbCancel);
+    EXPECT_EQ(Cell(1, 1), "1.5");
+    EXPECT_EQ(DbfRead(path, "print(t.records[1]['VALUE'])"), "1.5\n");
+
+    // Moving to another row posts, as a grid does.
+    TypeInto(2, 1, "2.5");
+    window->grid->setCurrentIndex(Model().index(0, 1));
+    EXPECT_EQ(DbfRead(path, "print(t.records[2]['VALUE'])"), "2.5\n");
+}
+
+TEST_F(TableEditorWindowTest, LogicalCellsToggleByClickAndKeyAndIgnoreTyping) {
+    OpenParts();
+    TzGrid* grid = window->grid;
+    const QModelIndex ok = Model().index(1, 2);
+    EXPECT_FALSE(ok.data(TzTableModel::BoolRole).toBool());
+    grid->setCurrentIndex(ok);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(ok).center());
+    EXPECT_TRUE(Model().index(1, 2).data(TzTableModel::BoolRole).toBool());
+    QTest::keyClick(grid, Qt::Key_Space);
+    EXPECT_FALSE(Model().index(1, 2).data(TzTableModel::BoolRole).toBool());
+    QTest::keyClick(grid, Qt::Key_X);
+    EXPECT_FALSE(Model().index(1, 2).data(TzTableModel::BoolRole).toBool());
+    EXPECT_EQ(grid->viewport()->findChild<QLineEdit*>(), nullptr) << "no editor opens in a logical cell";
+    Model().SetDisplayValues(2, "J;N");
+    EXPECT_EQ(Model().index(0, 2).data().toString(), "J");
+    EXPECT_EQ(Model().index(1, 2).data().toString(), "N");
+}
+
+TEST_F(TableEditorWindowTest, DeletedRowsAreRedAndCtrlDelRestoresThem) {
+    OpenParts();
+    TzGrid* grid = window->grid;
+    grid->setCurrentIndex(Model().index(1, 1));
+    window->navigator->Click(TzNavButton::nbDelete);
+    EXPECT_TRUE(Table().IsDeleted());
+    EXPECT_EQ(DbfRead(path, "print(len(t.deleted))"), "1\n");
+    EXPECT_TRUE(Model().index(1, 0).data(TzTableModel::DeletedRole).toBool());
+
+    // Drawn: the deleted row's cell is red unless it is the selected one.
+    grid->setCurrentIndex(Model().index(0, 1));
+    grid->selectionModel()->select(Model().index(0, 1), QItemSelectionModel::ClearAndSelect);
+    const QImage shot = grid->viewport()->grab().toImage();
+    const QRect cell = grid->visualRect(Model().index(1, 0));
+    EXPECT_EQ(shot.pixelColor(cell.right() - 3, cell.center().y()), QColor(255, 0, 0));
+    const QRect live = grid->visualRect(Model().index(2, 0));
+    EXPECT_NE(shot.pixelColor(live.right() - 3, live.center().y()), QColor(255, 0, 0));
+
+    grid->setCurrentIndex(Model().index(1, 1));
+    QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_FALSE(Table().IsDeleted());
+    EXPECT_FALSE(Model().index(1, 0).data(TzTableModel::DeletedRole).toBool());
+    EXPECT_EQ(DbfRead(path, "print(len(t.deleted), len(t.records))"), "0 3\n");
+}
+
+TEST_F(TableEditorWindowTest, TitleRightClickSortsByTheBoundFieldAndKeepsTheRecord) {
+    OpenParts();
+    TzGrid* grid = window->grid;
+    grid->setCurrentIndex(Model().index(2, 0));  // cast iron, record 3
+    // VALUE moved to the first place: the title still means VALUE.
+    grid->horizontalHeader()->moveSection(1, 0);
+    QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::RightButton, {}, TitleCentre(1));
+    EXPECT_EQ(grid->PressedColumn(), 1);
+    EXPECT_EQ(ChosenDbfRecord, 3);
+    EXPECT_EQ(Table().RecNo(), 3) << "the remembered record stays current";
+    ASSERT_EQ(Model().rowCount(), 3);
+    EXPECT_EQ(Cell(0, 1), "1.5");
+    EXPECT_EQ(Cell(1, 1), "2.0");
+    EXPECT_EQ(Cell(2, 1), "3.0");
+    EXPECT_EQ(grid->currentIndex().row(), 1) << "the grid shows the remembered record";
+
+    // The logical column refuses with a message and keeps the order.
+    QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::RightButton, {}, TitleCentre(2));
+    EXPECT_EQ(ui.CallsOf("message").back().text, SortRefusedText("OK"));
+    EXPECT_EQ(Cell(0, 1), "1.5");
+
+    grid->SetDepressDisabled(true);
+    EXPECT_EQ(grid->PressedColumn(), -1);
+    QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::RightButton, {}, TitleCentre(0));
+    EXPECT_EQ(grid->PressedColumn(), -1);
+    EXPECT_EQ(Cell(0, 0), "bronze") << "no sort while titles cannot be pressed";
+}
+
+TEST_F(TableEditorWindowTest, SearchMovesTheGridAndPackLeavesAFileDbfreadReads) {
+    OpenParts();
+    ui.QueueText(std::string("cast"));
+    window->buttonSearch->click();
+    EXPECT_EQ(Table().RecNo(), 3);
+    EXPECT_EQ(window->grid->currentIndex().row(), 2);
+    EXPECT_EQ(window->editRecno->text(), "3");
+    EXPECT_EQ(window->labelReccount->text(), "/3");
+
+    window->grid->setCurrentIndex(Model().index(0, 0));
+    window->navigator->Click(TzNavButton::nbDelete);
+    ui.QueueAnswer(Answer::Yes);
+    window->miEditPack->trigger();
+    EXPECT_EQ(Model().rowCount(), 2);
+    EXPECT_EQ(DbfRead(path, "print(len(t.records), len(t.deleted), [r['NAME'] for r in t.records])"),
+              "2 0 ['bronze', 'cast iron']\n");
+}
+
+TEST_F(TableEditorWindowTest, HtmlExportIsReadByXmllint) {
+    OpenParts();
+    const std::string out = Path("parts.htm");
+    ui.QueueText(out);
+    window->miFileExportHtml->trigger();
+    int rc = 0;
+    const std::string cells = RunCapture(
+        {"/bin/sh", "-c",
+         "xmllint --html --noout \"$1\" 2>&1; xmllint --html --xpath 'count(//td)' \"$1\"; echo; "
+         "xmllint --html --xpath 'string(//tr[3]/td[1])' \"$1\"",
+         "sh", out},
+        &rc);
+    EXPECT_EQ(cells, "16\n\nbronze    \n") << "4 fields x (1 head row + 3 records), no complaint";
+}
+
+TEST_F(TableEditorWindowTest, PickAndCloseTakesTheClickedRecordThroughTheTableAccess) {
+    path = Path("lubri.dbf");
+    WriteBytes(path, BuildDbf(0x03, {{"TYP", 'C', 8, 0}}, {" oil", "*grease", " wax"}));
+    ASSERT_TRUE(OpenDbfFile(path));
+    InstallQtTableEditor();
+    bool clicked = false;
+    QTimer::singleShot(50, [&] {
+        auto* w = qobject_cast<TableEditorWindow*>(QApplication::activeModalWidget());
+        if (!w) return;
+        EXPECT_TRUE(w->PickMode());
+        EXPECT_EQ(w->model->rowCount(), 2) << "mode 1 hides the deleted record";
+        EXPECT_FALSE(w->miEdit->menuAction()->isVisible());
+        const QRect r = w->grid->visualRect(w->model->index(1, 0));
+        QTest::mouseClick(w->grid->viewport(), Qt::LeftButton, {}, r.center());
+        clicked = true;
+    });
+    QTimer::singleShot(5000, [] {
+        if (auto* w = QApplication::activeModalWidget()) w->close();
+    });
+    ShowTableEditor("CLOSE", 1);
+    EXPECT_TRUE(clicked);
+    EXPECT_EQ(DbfExitKey, 13);
+    EXPECT_EQ(ChosenDbfRecord, 3) << "wax is record 3";
+    EXPECT_FALSE(cancelFlag);
+    CloseDbfTable();
+}
+
+TEST_F(TableEditorWindowTest, AHundredThousandRowsScrollWithoutReadingEveryRecord) {
+    constexpr int kRows = 100000;
+    std::vector<std::string> records;
+    records.reserve(kRows);
+    for (int i = 1; i <= kRows; ++i) records.push_back(" row " + std::to_string(i));
+    path = Path("big.dbf");
+    WriteBytes(path, BuildDbf(0x03, {{"NAME", 'C', 12, 0}}, records));
+    ASSERT_TRUE(OpenDbfFile(path));
+    Show(4);
+    EXPECT_EQ(Model().rowCount(), kRows);
+    EXPECT_EQ(Model().WalkedRows(), 0) << "natural order needs no walk";
+    TzGrid* grid = window->grid;
+    grid->scrollTo(Model().index(kRows / 2, 0));
+    QApplication::processEvents();
+    grid->viewport()->grab();
+    grid->scrollToBottom();
+    QApplication::processEvents();
+    grid->viewport()->grab();
+    EXPECT_LE(Model().CachedRows(), TzTableModel::kCacheRows);
+    EXPECT_GT(Model().CachedRows(), 0);
+    EXPECT_EQ(Cell(kRows - 1, 0), "row 100000");
+    grid->setCurrentIndex(Model().index(kRows - 1, 0));
+    EXPECT_EQ(Table().RecNo(), kRows);
+}
+
+TEST_F(TableEditorWindowTest, HiddenDeletedRecordsAreWalkedOnlyAsFarAsTheViewReaches) {
+    constexpr int kRows = 5000;
+    std::vector<std::string> records;
+    for (int i = 1; i <= kRows; ++i) records.push_back((i % 2 ? " " : "*") + std::to_string(i));
+    path = Path("half.dbf");
+    WriteBytes(path, BuildDbf(0x03, {{"N", 'C', 6, 0}}, records));
+    ASSERT_TRUE(OpenDbfFile(path));
+    Table().SetHideDeletedRecs(true);  // as pick mode 1 does
+    Show(1);
+    EXPECT_LT(Model().WalkedRows(), kRows / 2) << "only the first screens are walked";
+    EXPECT_EQ(Cell(1, 0), "3");
+    while (Model().canFetchMore({})) Model().fetchMore({});
+    EXPECT_EQ(Model().rowCount(), kRows / 2);
+    EXPECT_EQ(Cell(kRows / 2 - 1, 0), "4999");
+}
+
+}  // namespace
+}  // namespace veldrim::testing

@@ -100,12 +100,11 @@ bool TableEditorCommands::SortByField(int fieldNo) {
         // A pending edit is posted before the order changes under it.
         t.Post();
         ChosenDbfRecord = t.RecNo();
-        if (!t.SelectForOperation("IndexOn")) return;
-        Index_On(key, path);
+        t.IndexOn(key, path);
         if (LastError() != 0) return;
         // The index unit names the file it built in its own letter case.
-        Set_Index_To(GetShortPath(FindFileNoCase(path + ".ndx")));
-        if (LastError() != 0) return;
+        t.SetIndexTo(GetShortPath(FindFileNoCase(path + ".ndx")));
+        if (LastError() != 0 || !t.SelectForOperation("SetIndexTo")) return;
         ordered = CurrentOrder() != 0;
         t.Go(ChosenDbfRecord);
     }) && ordered;

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTest>
 #include <fstream>
 #include <regex>
@@ -221,12 +222,6 @@ TEST_F(QtFixture, FormsAreScaledAndCentredOverTheMainWindow) {
     PlaceForm(&untouched, Placement::CentreOverMain);
     EXPECT_EQ(untouched.size(), QSize(400, 300));
 }
-
-}  // namespace
-}  // namespace veldrim
-
-namespace veldrim {
-namespace {
 
 TEST_F(QtFixture, TablePickTakesTheRowTheUserSelects) {
     TableView view;

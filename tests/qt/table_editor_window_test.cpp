@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 
+#include "foundation/codepage.h"
 #include "foundation/program_state.h"
 #include "support/scripted_ui.h"
 #include "tables/datasets/table_access.h"
@@ -284,6 +286,89 @@ TEST_F(TableEditorWindowTest, HiddenDeletedRecordsAreWalkedOnlyAsFarAsTheViewRea
     while (Model().canFetchMore({})) Model().fetchMore({});
     EXPECT_EQ(Model().rowCount(), kRows / 2);
     EXPECT_EQ(Cell(kRows / 2 - 1, 0), "4999");
+}
+
+TEST_F(TableEditorWindowTest, DateCellsAreTypedThroughTheMaskOfTheEngineFormat) {
+    struct Case {
+        int format;
+        bool century;
+        const char* mask;
+        const char* qtMask;
+    };
+    for (const Case& c : {Case{0, true, "99/99/9999;1; ", "00/00/0000; "},
+                          Case{4, true, "99/99/9999;1; ", "00.00.0000; "},
+                          Case{3, false, "99/99/99;1; ", "00-00-00; "},
+                          Case{1, true, "9999/99/99;1; ", "0000.00.00; "},
+                          Case{1, false, "99/99/99;1; ", "00.00.00; "}}) {
+        DateFormat = c.format;
+        SetCentury = c.century;
+        EXPECT_EQ(DateEditMask(), c.mask) << c.format << " " << c.century;
+        EXPECT_EQ(QtDateInputMask().toStdString(), c.qtMask) << c.format << " " << c.century;
+    }
+    DateFormat = 4;
+    SetCentury = true;
+    OpenParts();
+    EXPECT_EQ(Cell(0, 3), "07.12.2026");
+    TypeInto(1, 3, "24121999");
+    window->navigator->Click(TzNavButton::nbPost);
+    EXPECT_EQ(DbfRead(path, "print(t.records[1]['DAY'])"), "1999-12-24\n");
+}
+
+TEST_F(TableEditorWindowTest, TitleAndCornerClicksAreReported) {
+    OpenParts();
+    TzGrid* grid = window->grid;
+    int pressed = 0, left = 0, right = 0;
+    QObject::connect(grid, &TzGrid::depressTitle, [&](int) { ++pressed; });
+    QObject::connect(grid, &TzGrid::cornerLeftClick, [&] { ++left; });
+    QObject::connect(grid, &TzGrid::cornerRightClick, [&] { ++right; });
+    QWidget* titles = grid->horizontalHeader()->viewport();
+    QTest::mouseClick(titles, Qt::RightButton, {}, TitleCentre(0));
+    QTest::mouseClick(titles, Qt::RightButton, {}, TitleCentre(0));
+    EXPECT_EQ(pressed, 2) << "a pressed title reports every right click";
+    EXPECT_EQ(grid->PressedColumn(), 0);
+    QTest::mouseClick(titles, Qt::LeftButton, {}, TitleCentre(1));
+    EXPECT_EQ(pressed, 2) << "the left button sorts nothing";
+    EXPECT_EQ(grid->PressedColumn(), 0);
+
+    auto* corner = grid->findChild<QAbstractButton*>();
+    ASSERT_NE(corner, nullptr);
+    QTest::mouseClick(corner, Qt::LeftButton);
+    QTest::mouseClick(corner, Qt::RightButton);
+    EXPECT_EQ(left, 1);
+    EXPECT_EQ(right, 1);
+}
+
+TEST_F(TableEditorWindowTest, NavigatorDeleteAsksWhenToldAndCancelKeepsTheRecord) {
+    OpenParts();
+    window->navigator->ConfirmDelete = true;
+    window->navigator->ConfirmRestore = true;
+    window->grid->setCurrentIndex(Model().index(0, 0));
+    ui.QueueAnswer(Answer::Cancel);
+    window->navigator->Click(TzNavButton::nbDelete);
+    EXPECT_FALSE(Table().IsDeleted());
+    EXPECT_EQ(ui.CallsOf("ask").back().text, std::string("Datensatz löschen ?"_cp850));
+    ui.QueueAnswer(Answer::Ok);
+    window->navigator->Click(TzNavButton::nbDelete);
+    EXPECT_TRUE(Table().IsDeleted());
+    ui.QueueAnswer(Answer::Ok);
+    window->navigator->Click(TzNavButton::nbDelete);
+    EXPECT_EQ(ui.CallsOf("ask").back().text, "Datensatz restaurieren ?");
+    EXPECT_FALSE(Table().IsDeleted());
+}
+
+TEST_F(TableEditorWindowTest, PickModesShowOnlyTheMovingButtonsAndNoEditing) {
+    OpenParts();
+    window->Configure("Teile", 4);
+    EXPECT_FALSE(window->navigator->Button(TzNavButton::nbDelete)->isVisibleTo(window.get()));
+    EXPECT_TRUE(window->navigator->Button(TzNavButton::nbLast)->isVisibleTo(window.get()));
+    EXPECT_FALSE(window->miFileAppendDbf->isVisible());
+    EXPECT_FALSE(Model().flags(Model().index(0, 0)) & Qt::ItemIsEditable);
+    window->grid->setCurrentIndex(Model().index(0, 2));
+    QTest::keyClick(window->grid, Qt::Key_Space);
+    EXPECT_TRUE(Model().index(0, 2).data(TzTableModel::BoolRole).toBool()) << "no toggling in a pick mode";
+    window->Configure("Teile", 2);
+    EXPECT_TRUE(window->navigator->Button(TzNavButton::nbDelete)->isVisibleTo(window.get()));
+    EXPECT_TRUE(Model().flags(Model().index(0, 0)) & Qt::ItemIsEditable);
 }
 
 }  // namespace

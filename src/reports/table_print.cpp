@@ -21,7 +21,8 @@ constexpr int kPrintedFields = 7;
 
 void PrintDbfTable(TTzDbf& table, const std::string& windowCaption, const std::string& title1) {
     if (!table.Active()) return;
-    SetReportHeader(productName + " V" + programVersion, table.DbfFileName(), windowCaption, title1, "", 0);
+    SetReportHeader(productName + " V" + programVersion, table.DbfFileName(), windowCaption, title1,
+                    "", 0);
     ReportOpen(kReportAsk, currentFileName);
     if (cancelFlag) return;
     ReportRewrite();

@@ -37,10 +37,13 @@ protected:
     // NAME C 10, VALUE N 6.1, OK L, DAY D: worm, bronze, cast iron.
     void OpenParts() {
         path = Path("parts.dbf");
-        WriteBytes(path, BuildDbf(0x03, {{"NAME", 'C', 10, 0}, {"VALUE", 'N', 6, 1}, {"OK", 'L', 1, 0},
-                                          {"DAY", 'D', 8, 0}},
-                                  {" worm         3.0T20261207", " bronze       1.5F20250101",
-                                   " cast iron    2.0T        "}));
+        WriteBytes(
+            path,
+            BuildDbf(
+                0x03,
+                {{"NAME", 'C', 10, 0}, {"VALUE", 'N', 6, 1}, {"OK", 'L', 1, 0}, {"DAY", 'D', 8, 0}},
+                {" worm         3.0T20261207", " bronze       1.5F20250101",
+                 " cast iron    2.0T        "}));
         ASSERT_TRUE(OpenDbfFile(path));
         Show(2);
     }
@@ -99,7 +102,8 @@ TEST_F(TableEditorWindowTest, EditPostAndCancelReachTheFileOnlyOnPost) {
     TypeInto(1, 0, "tin bronze");
     EXPECT_EQ(Table().State(), TDataSetState::dsEdit);
     EXPECT_EQ(Cell(1, 0), "tin bronze") << "the pending edit shows in the grid";
-    EXPECT_EQ(DbfRead(path, "print(t.records[1]['NAME'])"), "bronze\n") << "not on disk before Post";
+    EXPECT_EQ(DbfRead(path, "print(t.records[1]['NAME'])"), "bronze\n")
+        << "not on disk before Post";
     window->navigator->Click(TzNavButton::nbPost);
     EXPECT_EQ(Table().State(), TDataSetState::dsBrowse);
     EXPECT_EQ(DbfRead(path, "print(t.records[1]['NAME'])"), "tin bronze\n");
@@ -128,7 +132,8 @@ TEST_F(TableEditorWindowTest, LogicalCellsToggleByClickAndKeyAndIgnoreTyping) {
     EXPECT_FALSE(Model().index(1, 2).data(TzTableModel::BoolRole).toBool());
     QTest::keyClick(grid, Qt::Key_X);
     EXPECT_FALSE(Model().index(1, 2).data(TzTableModel::BoolRole).toBool());
-    EXPECT_EQ(grid->viewport()->findChild<QLineEdit*>(), nullptr) << "no editor opens in a logical cell";
+    EXPECT_EQ(grid->viewport()->findChild<QLineEdit*>(), nullptr)
+        << "no editor opens in a logical cell";
     Model().SetDisplayValues(2, "J;N");
     EXPECT_EQ(Model().index(0, 2).data().toString(), "J");
     EXPECT_EQ(Model().index(1, 2).data().toString(), "N");
@@ -201,8 +206,9 @@ TEST_F(TableEditorWindowTest, SearchMovesTheGridAndPackLeavesAFileDbfreadReads) 
     ui.QueueAnswer(Answer::Yes);
     window->miEditPack->trigger();
     EXPECT_EQ(Model().rowCount(), 2);
-    EXPECT_EQ(DbfRead(path, "print(len(t.records), len(t.deleted), [r['NAME'] for r in t.records])"),
-              "2 0 ['bronze', 'cast iron']\n");
+    EXPECT_EQ(
+        DbfRead(path, "print(len(t.records), len(t.deleted), [r['NAME'] for r in t.records])"),
+        "2 0 ['bronze', 'cast iron']\n");
 }
 
 TEST_F(TableEditorWindowTest, HtmlExportIsReadByXmllint) {
@@ -365,7 +371,8 @@ TEST_F(TableEditorWindowTest, PickModesShowOnlyTheMovingButtonsAndNoEditing) {
     EXPECT_FALSE(Model().flags(Model().index(0, 0)) & Qt::ItemIsEditable);
     window->grid->setCurrentIndex(Model().index(0, 2));
     QTest::keyClick(window->grid, Qt::Key_Space);
-    EXPECT_TRUE(Model().index(0, 2).data(TzTableModel::BoolRole).toBool()) << "no toggling in a pick mode";
+    EXPECT_TRUE(Model().index(0, 2).data(TzTableModel::BoolRole).toBool())
+        << "no toggling in a pick mode";
     window->Configure("Teile", 2);
     EXPECT_TRUE(window->navigator->Button(TzNavButton::nbDelete)->isVisibleTo(window.get()));
     EXPECT_TRUE(Model().flags(Model().index(0, 0)) & Qt::ItemIsEditable);

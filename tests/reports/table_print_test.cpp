@@ -52,8 +52,9 @@ TEST_F(TablePrint, TheFirstSevenFieldsOfEveryRecordPrintAsATable) {
 
     const std::string txt = Produce(kReportOutDos, [&] { commands.Print("Caption"); });
     const auto lines = CrLfLines(txt);
-    const auto heads = std::find_if(lines.begin(), lines.end(),
-                                    [](const std::string& l) { return l.find("F1   F2") != std::string::npos; });
+    const auto heads = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
+        return l.find("F1   F2") != std::string::npos;
+    });
     ASSERT_NE(heads, lines.end()) << txt;
     EXPECT_THAT(*heads, ::testing::StartsWith("       F1   F2   F3   F4   F5   F6   F7   "))
         << "width: field length + 1";

@@ -73,8 +73,9 @@ bool TableEditorCommands::UnderLock(bool fileLock, const std::function<void()>& 
     if (!locked) {
         // The lock verbs answer false without an engine error: say why
         // nothing happened.
-        Ui().ShowMessage("", fileLock ? "Sperren fehlgeschlagen [FLock]" : "Sperren fehlgeschlagen [ALock]",
-                         MessageKind::Warning);
+        Ui().ShowMessage(
+            "", fileLock ? "Sperren fehlgeschlagen [FLock]" : "Sperren fehlgeschlagen [ALock]",
+            MessageKind::Warning);
         return false;
     }
     const bool ok = Guard(step);
@@ -97,17 +98,18 @@ bool TableEditorCommands::SortByField(int fieldNo) {
     Busy busy;
     bool ordered = false;
     return Guard([&] {
-        // A pending edit is posted before the order changes under it.
-        t.Post();
-        ChosenDbfRecord = t.RecNo();
-        t.IndexOn(key, path);
-        if (LastError() != 0) return;
-        // The index unit names the file it built in its own letter case.
-        t.SetIndexTo(GetShortPath(FindFileNoCase(path + ".ndx")));
-        if (LastError() != 0 || !t.SelectForOperation("SetIndexTo")) return;
-        ordered = CurrentOrder() != 0;
-        t.Go(ChosenDbfRecord);
-    }) && ordered;
+               // A pending edit is posted before the order changes under it.
+               t.Post();
+               ChosenDbfRecord = t.RecNo();
+               t.IndexOn(key, path);
+               if (LastError() != 0) return;
+               // The index unit names the file it built in its own letter case.
+               t.SetIndexTo(GetShortPath(FindFileNoCase(path + ".ndx")));
+               if (LastError() != 0 || !t.SelectForOperation("SetIndexTo")) return;
+               ordered = CurrentOrder() != 0;
+               t.Go(ChosenDbfRecord);
+           }) &&
+           ordered;
 }
 
 bool TableEditorCommands::Search() {
@@ -157,9 +159,10 @@ bool TableEditorCommands::Pack() {
     Busy busy;
     bool packed = false;
     return Guard([&] {
-        t.Post();
-        packed = t.Pack();
-    }) && packed;
+               t.Post();
+               packed = t.Pack();
+           }) &&
+           packed;
 }
 
 bool TableEditorCommands::AppendCopy() {
@@ -179,18 +182,21 @@ bool TableEditorCommands::SaveDelimitedTo(const std::string& path) {
 }
 
 bool TableEditorCommands::AppendDbf() {
-    const auto path = Ui().OpenFileName("Append dbf", DirPartOf(form_.labelFilename), "*.dbf|*.dbf");
+    const auto path =
+        Ui().OpenFileName("Append dbf", DirPartOf(form_.labelFilename), "*.dbf|*.dbf");
     return path && AppendDbfFrom(*path);
 }
 
 bool TableEditorCommands::AppendDelimited() {
-    const auto path = Ui().OpenFileName("Append Delimited", DirPartOf(form_.labelFilename), "*.txt|*.txt");
+    const auto path =
+        Ui().OpenFileName("Append Delimited", DirPartOf(form_.labelFilename), "*.txt|*.txt");
     return path && AppendDelimitedFrom(*path);
 }
 
 bool TableEditorCommands::SaveAsDelimited() {
-    const auto path = Ui().SaveFileName("Save As Delimited", PathWithoutExt(form_.labelFilename) + ".txt",
-                                        "txt|*.txt|All files|*.*");
+    const auto path =
+        Ui().SaveFileName("Save As Delimited", PathWithoutExt(form_.labelFilename) + ".txt",
+                          "txt|*.txt|All files|*.*");
     return path && SaveDelimitedTo(*path);
 }
 
@@ -225,7 +231,8 @@ bool TableEditorCommands::WriteHtml(const std::string& path) {
     f.WriteLine("<HR>");
     f.WriteLine("<TABLE BORDER = \"1\" WIDTH= \"100%\">");
     std::string line = "<TR>";
-    for (const TDTField& field : props.items) line += "<TD><CENTER>" + HtmlValue(field.name, oem) + "</CENTER></TD>";
+    for (const TDTField& field : props.items)
+        line += "<TD><CENTER>" + HtmlValue(field.name, oem) + "</CENTER></TD>";
     f.WriteLine(line + "</TR>");
     // Every record of the file, deleted ones included, in file order.
     const bool read = Guard([&] {

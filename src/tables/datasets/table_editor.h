@@ -34,8 +34,8 @@ class TTzDbf;
 // Prints the open table of the editor through the report channel. The
 // reports library installs it at start-up (the tables library cannot reach
 // the report channel itself); without it Print tells the user so.
-using TableEditorPrintProc = std::function<void(TTzDbf& table, const std::string& windowCaption,
-                                                const std::string& title1)>;
+using TableEditorPrintProc =
+    std::function<void(TTzDbf& table, const std::string& windowCaption, const std::string& title1)>;
 extern TableEditorPrintProc tableEditorPrintHook;
 
 // Shows the editor modally on the form's table (the window installs it). The

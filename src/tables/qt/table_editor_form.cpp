@@ -81,7 +81,8 @@ TableEditorWindow::TableEditorWindow(Tdbf4& form, QWidget* parent)
     connect(buttonOk, &QPushButton::clicked, this, &TableEditorWindow::AcceptRecord);
     connect(buttonCancel, &QPushButton::clicked, this, &TableEditorWindow::reject);
     connect(buttonSearch, &QPushButton::clicked, this, [this] { SearchDone(commands.Search()); });
-    connect(buttonSearchNext, &QPushButton::clicked, this, [this] { SearchDone(commands.SearchNext()); });
+    connect(buttonSearchNext, &QPushButton::clicked, this,
+            [this] { SearchDone(commands.SearchNext()); });
     connect(grid, &TzGrid::cellClicked, this, [this] {
         ShowPosition();
         if (form_.pickAndClose) AcceptRecord();
@@ -112,9 +113,10 @@ void TableEditorWindow::BuildMenus() {
     };
     miFile = menuBar_->addMenu(FromOem(form_.menuFile));
     miFile->setObjectName("mi_File");
-    miFileExportHtml = action(miFile, "mi_fileExportHtml", "Export HTML", [this] { commands.ExportHtml(); });
-    miFileSaveAsDelimited =
-        action(miFile, "mi_fileSaveAsDelimited", "Save As Delimited", [this] { commands.SaveAsDelimited(); });
+    miFileExportHtml =
+        action(miFile, "mi_fileExportHtml", "Export HTML", [this] { commands.ExportHtml(); });
+    miFileSaveAsDelimited = action(miFile, "mi_fileSaveAsDelimited", "Save As Delimited",
+                                   [this] { commands.SaveAsDelimited(); });
     miFileAppendDbf = action(miFile, "mi_fileAppenddbf", "Append dbf", [this] {
         if (commands.AppendDbf()) Reread();
     });
@@ -136,19 +138,23 @@ void TableEditorWindow::BuildMenus() {
     miEditPack->setToolTip(FromOem(std::string("Markierte Datensätze löschen"_cp850)));
     miView = menuBar_->addMenu(FromOem(form_.menuView));
     miView->setObjectName("mi_view");
-    miViewSearch = action(miView, "mi_viewSearch", "&Suchen", [this] { SearchDone(commands.Search()); });
-    miViewSearchNext =
-        action(miView, "mi_viewSearchNext", "&Weitersuchen", [this] { SearchDone(commands.SearchNext()); });
+    miViewSearch =
+        action(miView, "mi_viewSearch", "&Suchen", [this] { SearchDone(commands.Search()); });
+    miViewSearchNext = action(miView, "mi_viewSearchNext", "&Weitersuchen",
+                              [this] { SearchDone(commands.SearchNext()); });
     miHelp = menuBar_->addMenu(FromOem(form_.menuHelp));
     miHelp->setObjectName("mi_Help");
-    miHelpDbf = action(miHelp, "mi_helpdbf", "dbf Structure", [this] { commands.HelpDbfStructure(); });
-    miHelpCommon = action(miHelp, "mi_helpCommon", FromOem(form_.menuCommon), [this] { commands.HelpCommon(); });
+    miHelpDbf =
+        action(miHelp, "mi_helpdbf", "dbf Structure", [this] { commands.HelpDbfStructure(); });
+    miHelpCommon = action(miHelp, "mi_helpCommon", FromOem(form_.menuCommon),
+                          [this] { commands.HelpCommon(); });
     miHelpPicture = action(miHelp, "mi_helphilfebild", "Hilfe&bild", [this] {
         commands.HelpPicture();
         raise();
         activateWindow();
     });
-    miHelpDatei = action(miHelp, "mi_helpDatei", FromOem(form_.menuFile), [this] { commands.ShowFileName(); });
+    miHelpDatei = action(miHelp, "mi_helpDatei", FromOem(form_.menuFile),
+                         [this] { commands.ShowFileName(); });
 }
 
 void TableEditorWindow::Configure(const std::string& caption, int mode) {
@@ -189,7 +195,8 @@ void TableEditorWindow::keyPressEvent(QKeyEvent* e) {
 }
 
 void TableEditorWindow::ShowPosition() {
-    labelReccount->setText(QStringLiteral("/%1").arg(form_.tzdbf.Active() ? form_.tzdbf.RecCount() : 0));
+    labelReccount->setText(
+        QStringLiteral("/%1").arg(form_.tzdbf.Active() ? form_.tzdbf.RecCount() : 0));
     editRecno->setText(QString::number(form_.tzdbf.Active() ? form_.tzdbf.RecNo() : 0));
 }
 
@@ -224,7 +231,8 @@ void TableEditorWindow::reject() {
     if (closing_) return;
     // A pending edit of the current row is dropped.
     Shown([&] {
-        if (form_.tzdbf.Active() && form_.tzdbf.State() != TDataSetState::dsBrowse) form_.tzdbf.Cancel();
+        if (form_.tzdbf.Active() && form_.tzdbf.State() != TDataSetState::dsBrowse)
+            form_.tzdbf.Cancel();
     });
     form_.CancelAndClose();
     closing_ = true;

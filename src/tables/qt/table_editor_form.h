@@ -42,9 +42,10 @@ public:
     QLabel *labelReccount = nullptr, *labelTitle1 = nullptr, *labelTitle2 = nullptr,
            *labelFilename = nullptr;
     QMenu *miFile = nullptr, *miEdit = nullptr, *miView = nullptr, *miHelp = nullptr;
-    QAction *miFileExportHtml = nullptr, *miFileSaveAsDelimited = nullptr, *miFileAppendDbf = nullptr,
-            *miFileAppendDelimited = nullptr, *miPrintSeparator = nullptr, *miFilePrint = nullptr,
-            *miFileExit = nullptr, *miEditAppend = nullptr, *miEditPack = nullptr, *miViewSearch = nullptr,
+    QAction *miFileExportHtml = nullptr, *miFileSaveAsDelimited = nullptr,
+            *miFileAppendDbf = nullptr, *miFileAppendDelimited = nullptr,
+            *miPrintSeparator = nullptr, *miFilePrint = nullptr, *miFileExit = nullptr,
+            *miEditAppend = nullptr, *miEditPack = nullptr, *miViewSearch = nullptr,
             *miViewSearchNext = nullptr, *miHelpDbf = nullptr, *miHelpCommon = nullptr,
             *miHelpPicture = nullptr, *miHelpDatei = nullptr;
     TableEditorCommands commands;

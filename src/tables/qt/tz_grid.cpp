@@ -122,8 +122,8 @@ void TzGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option
         default: painter->drawRect(box); break;
     }
     if (index.data(TzTableModel::BoolRole).toBool()) {
-        const bool red = style == TzBooleanBox::bbFillBoxRed || style == TzBooleanBox::bbRButtonRed ||
-                         style == TzBooleanBox::bbDotRed;
+        const bool red = style == TzBooleanBox::bbFillBoxRed ||
+                         style == TzBooleanBox::bbRButtonRed || style == TzBooleanBox::bbDotRed;
         const QColor mark = red ? QColor(255, 0, 0) : text;
         painter->setPen(QPen(mark, 2));
         switch (style) {
@@ -332,7 +332,8 @@ void TzGrid::keyPressEvent(QKeyEvent* e) {
             return;
         }
         // Other printable keys and Backspace do nothing in a logical cell.
-        if (e->key() == Qt::Key_Backspace || (!e->text().isEmpty() && e->text().at(0).isPrint())) return;
+        if (e->key() == Qt::Key_Backspace || (!e->text().isEmpty() && e->text().at(0).isPrint()))
+            return;
     }
     if (e->key() == Qt::Key_Down && e->modifiers() == Qt::NoModifier && model_ && cur.isValid() &&
         cur.row() == model_->rowCount() - 1 && !model_->canFetchMore({})) {

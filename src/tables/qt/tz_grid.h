@@ -61,7 +61,8 @@ class TzGrid;
 class TzGridDelegate : public QStyledItemDelegate {
 public:
     explicit TzGridDelegate(TzGrid* grid);
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override;
 

@@ -60,8 +60,9 @@ void TzNavigator::DeleteOrRestore() {
             return;
         ds.SetDeleted(false);
     } else {
-        if (ConfirmDelete && Ui().Ask("", std::string("Datensatz löschen ?"_cp850), AskButtons::OkCancel,
-                                      MessageKind::Confirmation) != Answer::Ok)
+        if (ConfirmDelete &&
+            Ui().Ask("", std::string("Datensatz löschen ?"_cp850), AskButtons::OkCancel,
+                     MessageKind::Confirmation) != Answer::Ok)
             return;
         ds.Delete();
     }

@@ -12,7 +12,18 @@
 
 namespace veldrim {
 
-enum class TzNavButton { nbFirst, nbPrior, nbNext, nbLast, nbInsert, nbDelete, nbEdit, nbPost, nbCancel, nbRefresh };
+enum class TzNavButton {
+    nbFirst,
+    nbPrior,
+    nbNext,
+    nbLast,
+    nbInsert,
+    nbDelete,
+    nbEdit,
+    nbPost,
+    nbCancel,
+    nbRefresh
+};
 inline constexpr int kNavButtons = 10;
 
 class TzNavigator : public QWidget {

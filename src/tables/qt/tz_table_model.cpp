@@ -36,7 +36,9 @@ TzTableModel::TzTableModel(TTzFileDataSet& dataset, QObject* parent)
 
 bool TzTableModel::Natural() const { return natural_; }
 
-bool TzTableModel::Inserting() const { return ds_.Active() && ds_.State() == TDataSetState::dsInsert; }
+bool TzTableModel::Inserting() const {
+    return ds_.Active() && ds_.State() == TDataSetState::dsInsert;
+}
 
 int TzTableModel::StoredRows() const {
     return natural_ ? recordCount_ : static_cast<int>(walked_.size());
@@ -205,7 +207,8 @@ const TzTableModel::RowTexts& TzTableModel::Texts(int32_t recNo) const {
     RowTexts row;
     const int n = ds_.FieldProps().Count();
     row.deleted = ds_.Peek(0, recNo) == "*";
-    for (int c = 0; c < n; ++c) row.texts << FieldText(c, ds_.Peek(static_cast<std::uint8_t>(c + 1), recNo));
+    for (int c = 0; c < n; ++c)
+        row.texts << FieldText(c, ds_.Peek(static_cast<std::uint8_t>(c + 1), recNo));
     return *cache_.insert(recNo, row);
 }
 
@@ -217,7 +220,9 @@ QString TzTableModel::CurrentText(int column) const {
 
 bool TzTableModel::CurrentIsBool(int column) const { return ds_.Fields(column).AsBoolean(); }
 
-void TzTableModel::SetDisplayValues(int column, const QString& values) { displayValues_[column] = values; }
+void TzTableModel::SetDisplayValues(int column, const QString& values) {
+    displayValues_[column] = values;
+}
 
 QString TzTableModel::TrueText(int column) const {
     const QString v = displayValues_.value(column);
@@ -280,7 +285,8 @@ QVariant TzTableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant TzTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role != Qt::DisplayRole || !ds_.Active()) return QAbstractTableModel::headerData(section, orientation, role);
+    if (role != Qt::DisplayRole || !ds_.Active())
+        return QAbstractTableModel::headerData(section, orientation, role);
     if (orientation == Qt::Horizontal) {
         const auto& items = ds_.FieldProps().items;
         if (section < 0 || section >= static_cast<int>(items.size())) return {};
@@ -298,7 +304,8 @@ Qt::ItemFlags TzTableModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
     // Logical cells are toggled by click and key, never typed into.
-    if (!readOnly_ && !ds_.ReadOnly && FieldType(index.column()) != 'L' && FieldType(index.column()) != 'M')
+    if (!readOnly_ && !ds_.ReadOnly && FieldType(index.column()) != 'L' &&
+        FieldType(index.column()) != 'M')
         f |= Qt::ItemIsEditable;
     return f;
 }
@@ -315,7 +322,8 @@ bool TzTableModel::setData(const QModelIndex& index, const QVariant& value, int 
     TField& f = ds_.Fields(index.column());
     if (ds_.State() == TDataSetState::dsBrowse) ds_.Edit();
     if (role == BoolRole || FieldType(index.column()) == 'L') {
-        f.SetAsBoolean(role == BoolRole ? value.toBool() : value.toString() == TrueText(index.column()));
+        f.SetAsBoolean(role == BoolRole ? value.toBool()
+                                        : value.toString() == TrueText(index.column()));
     } else {
         const QString text = value.toString();
         f.SetAsString(OemToAnsiStr(ToOem(text)));

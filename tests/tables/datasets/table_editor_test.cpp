@@ -49,7 +49,8 @@ protected:
     std::vector<int32_t> Order() {
         std::vector<int32_t> out;
         const TBookmark here = form.tzdbf.GetBookmark();
-        for (form.tzdbf.First(); !form.tzdbf.Eof(); form.tzdbf.Next()) out.push_back(form.tzdbf.RecNo());
+        for (form.tzdbf.First(); !form.tzdbf.Eof(); form.tzdbf.Next())
+            out.push_back(form.tzdbf.RecNo());
         form.tzdbf.GotoBookmark(here);
         return out;
     }
@@ -123,13 +124,13 @@ TEST_F(TableEditorTest, PackAsksAndRemovesTheDeletedRecords) {
     form.tzdbf.Close();
 
     int rc = 0;
-    const std::string names = RunCapture(
-        {"/usr/bin/python3", "-c",
-         "import sys, dbfread\n"
-         "t = dbfread.DBF(sys.argv[1], load=True)\n"
-         "print(len(t.records), len(t.deleted), ','.join(r['NAME'] for r in t.records))",
-         path},
-        &rc);
+    const std::string names =
+        RunCapture({"/usr/bin/python3", "-c",
+                    "import sys, dbfread\n"
+                    "t = dbfread.DBF(sys.argv[1], load=True)\n"
+                    "print(len(t.records), len(t.deleted), ','.join(r['NAME'] for r in t.records))",
+                    path},
+                   &rc);
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(names, "2 0 a,c\n");
 }
@@ -184,16 +185,18 @@ TEST_F(TableEditorTest, HtmlExportEscapesValuesAndStartsTheViewerWithTheFileAsOn
     EXPECT_EQ(lines[0], "<HTML>");
     EXPECT_EQ(lines[1], "<head><title>out put</title></head>");
     EXPECT_EQ(lines[4], "<P>" + UpperAscii(out) + "</P>");
-    EXPECT_EQ(lines[8], "<TR><TD><CENTER>NAME</CENTER></TD><TD><CENTER>VALUE</CENTER></TD>"
-                        "<TD><CENTER>OK</CENTER></TD></TR>");
+    EXPECT_EQ(lines[8],
+              "<TR><TD><CENTER>NAME</CENTER></TD><TD><CENTER>VALUE</CENTER></TD>"
+              "<TD><CENTER>OK</CENTER></TD></TR>");
     EXPECT_EQ(lines[9], "<TR><TD>R&amp;D &lt;b&gt;x&lt;/b&gt;</TD><TD>   1.0</TD><TD>T</TD></TR>");
     EXPECT_EQ(lines[10], "<TR><TD>Graugu\xDF     </TD><TD>   2.0</TD><TD>F</TD></TR>")
         << "the deleted record is listed, its text in Windows-1252";
 
     int rc = 0;
     const std::string cells = RunCapture(
-        {"/bin/sh", "-c", "xmllint --html --noout \"$1\" 2>&1; xmllint --html --xpath 'count(//td)' \"$1\"",
-         "sh", out},
+        {"/bin/sh", "-c",
+         "xmllint --html --noout \"$1\" 2>&1; xmllint --html --xpath 'count(//td)' \"$1\"", "sh",
+         out},
         &rc);
     EXPECT_EQ(cells, "9\n") << "no parser complaint, and 3 x 3 cells";
 }

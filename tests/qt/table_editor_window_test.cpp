@@ -378,5 +378,28 @@ TEST_F(TableEditorWindowTest, PickModesShowOnlyTheMovingButtonsAndNoEditing) {
     EXPECT_TRUE(Model().flags(Model().index(0, 0)) & Qt::ItemIsEditable);
 }
 
+TEST_F(TableEditorWindowTest, DownOnTheLastRowAppendsOnlyWithAutoAppend) {
+    OpenParts();
+    TzGrid* grid = window->grid;
+    grid->AutoAppend = false;
+    grid->setCurrentIndex(Model().index(2, 0));
+    QTest::keyClick(grid, Qt::Key_Down);
+    EXPECT_EQ(Model().rowCount(), 3);
+    EXPECT_EQ(Table().State(), TDataSetState::dsBrowse);
+
+    grid->AutoAppend = true;
+    QTest::keyClick(grid, Qt::Key_Down);
+    EXPECT_EQ(Model().rowCount(), 4) << "the new record shows as a fourth row";
+    EXPECT_EQ(Table().State(), TDataSetState::dsInsert);
+    EXPECT_EQ(grid->currentIndex().row(), 3);
+    TypeInto(3, 0, "steel");
+    // Going back up posts the new record.
+    grid->setCurrentIndex(Model().index(0, 0));
+    EXPECT_EQ(Table().State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(Model().rowCount(), 4);
+    EXPECT_EQ(Cell(3, 0), "steel");
+    EXPECT_EQ(DbfRead(path, "print(len(t.records), t.records[3]['NAME'])"), "4 steel\n");
+}
+
 }  // namespace
 }  // namespace veldrim::testing

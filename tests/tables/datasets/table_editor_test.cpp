@@ -76,6 +76,11 @@ TEST_F(TableEditorTest, SortByColumnOrdersByTheFieldAndReturnsToTheRememberedRec
 
     ASSERT_TRUE(commands.SortByField(2));
     EXPECT_EQ(Order(), (std::vector<int32_t>{2, 3, 1})) << "1.5, 2.0, 3.0";
+
+    // Closed and opened again, the table is in its natural order.
+    form.tzdbf.Close();
+    form.tzdbf.Open();
+    EXPECT_EQ(Order(), (std::vector<int32_t>{1, 2, 3}));
 }
 
 TEST_F(TableEditorTest, SortByLogicalOrMemoColumnIsRefusedWithAMessage) {

@@ -34,6 +34,8 @@
 #include "qt/qt_test_support.h"
 #include "reports/report_channel.h"
 #include "reports/spreadsheet.h"
+#include "tables/datasets/table_access.h"
+#include "tables/qt/table_editor_form.h"
 #include "support/test_files.h"
 
 namespace veldrim {
@@ -119,6 +121,10 @@ TEST_F(MainWindowTest, EveryMenuItemIsConnected) {
                               "mi_viewMessages",
                               "mi_cadDxf",
                               "mi_cadRecords",
+                              "mi_databaseMaterialWorm",
+                              "mi_databaseMaterialWheel",
+                              "mi_databaseLubricant",
+                              "mi_databaseLubricantTable",
                               "mi_optionsConfig",
                               "mi_optionsCad",
                               "mi_optionsPrinter",
@@ -335,6 +341,43 @@ TEST_F(MainWindowTest, WheelGoesToTheSiblingProgramsFile) {
     ASSERT_TRUE(fs::exists(qub));
     EXPECT_GT(fs::file_size(qub), 100u);
     EXPECT_EQ(dataFileExtension, "qb3") << "the user's data set keeps its extension";
+}
+
+// The database menu shows the table editor window: the material pick takes
+// the clicked record into the gear, the lubricant table opens for editing.
+TEST_F(MainWindowTest, DatabaseMenuShowsTheTableEditor) {
+    for (const char* table : {"vovuzi.dbf", "lubri.dbf"})
+        fs::copy_file(fs::path(VELDRIM_DATA_DIR) / table, fs::path(dir.path()) / table);
+    databaseDirectory = dir.path();
+    veldrim::testing::TempDir user{"veldrim-user"};
+    userDirectory = user.path();
+    InstallQtTableEditor();
+    test::ModalDriver pick([](QWidget* w) {
+        auto* editor = qobject_cast<TableEditorWindow*>(w);
+        if (!editor || editor->model->rowCount() < 2) return false;
+        EXPECT_TRUE(editor->PickMode());
+        editor->grid->setCurrentIndex(editor->model->index(1, 0));
+        editor->buttonOk->click();
+        return true;
+    });
+    window->findChild<QAction*>("mi_databaseMaterialWheel")->trigger();
+    EXPECT_TRUE(pick.acted());
+    EXPECT_EQ(gearPair.materialCode[2], 2) << "the second record of the material table";
+    EXPECT_TRUE(modifiedFlag);
+
+    test::ModalDriver edit([](QWidget* w) {
+        auto* editor = qobject_cast<TableEditorWindow*>(w);
+        if (!editor) return false;
+        EXPECT_FALSE(editor->PickMode());
+        EXPECT_TRUE(editor->windowTitle().contains("lubri.dbf")) << editor->windowTitle().toStdString();
+        EXPECT_GT(editor->model->rowCount(), 0);
+        editor->buttonCancel->click();
+        return true;
+    });
+    window->findChild<QAction*>("mi_databaseLubricantTable")->trigger();
+    EXPECT_TRUE(edit.acted());
+    EXPECT_FALSE(TableEditorForm->tzdbf.Active()) << "the table is closed after the editor";
+    tableEditorShowHook = nullptr;
 }
 
 }  // namespace

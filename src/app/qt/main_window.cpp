@@ -13,6 +13,7 @@
 #include "app/qt/settings_forms.h"
 #include "calc/design.h"
 #include "calc/hardness.h"
+#include "calc/material_pick.h"
 #include "calc/worm_geometry.h"
 #include "foundation/files.h"
 #include "foundation/form_placement.h"
@@ -30,6 +31,7 @@
 #include "reports/report_excerpt.h"
 #include "reports/sibling_file.h"
 #include "reports/spreadsheet.h"
+#include "tables/datasets/table_access.h"
 
 namespace veldrim {
 
@@ -202,6 +204,22 @@ void Thh::BuildMenus() {
         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
     Add(cad, "mi_cadRecords", FromOem("Ansicht als &Zeichnungsdatens\x84tze (TXT)..."),
         [this] { mi_cadWriteClick(kCadTxt); });
+
+    // The tables: the material and lubricant picks take a record into the
+    // gear data; the lubricant table can be edited.
+    QMenu* database = menu("mi_database", "Datenban&k");
+    Add(database, "mi_databaseMaterialWorm", "Werkstoff &Schnecke...",
+        [] { ChangingStep([] { PickMaterial(1, 1); }); });
+    Add(database, "mi_databaseMaterialWheel", "Werkstoff &Rad...",
+        [] { ChangingStep([] { PickMaterial(2, 1); }); });
+    Add(database, "mi_databaseLubricant", "Sc&hmierstoff...", [] { ChangingStep([] { PickLubricant(); }); });
+    database->addSeparator();
+    Add(database, "mi_databaseLubricantTable", "Schmierstoff&tabelle bearbeiten...", [] {
+        Step([] {
+            CreateTableEditorForm();
+            TableEditorForm->EditDbfTable("lubri", 9260);
+        });
+    });
 
     QMenu* options = menu("mi_options", "&Optionen");
     Add(options, "mi_optionsConfig", "&Konfiguration...", [this] {

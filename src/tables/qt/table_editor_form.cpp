@@ -159,12 +159,12 @@ void TableEditorWindow::BuildMenus() {
 
 void TableEditorWindow::Configure(const std::string& caption, int mode) {
     pick_ = mode == 1 || mode == 4 || mode == 5;
-    // The titles are held in the ANSI character set (DisplayText).
-    setWindowTitle(FromAnsi(caption));
-    labelTitle1->setText(FromAnsi(form_.title1));
-    labelTitle2->setText(FromAnsi(form_.title2));
+    // The titles are the program's code page 850 texts.
+    setWindowTitle(FromOem(caption));
+    labelTitle1->setText(FromOem(form_.title1));
+    labelTitle2->setText(FromOem(form_.title2));
     labelFilename->setText(QString::fromStdString(form_.labelFilename));
-    miHelpDbf->setText(FromAnsi(form_.helpItemCaption));
+    miHelpDbf->setText(FromOem(form_.helpItemCaption));
     navigator->SetMoveButtonsOnly(pick_);
     miFileAppendDbf->setVisible(!pick_);
     miFileAppendDelimited->setVisible(!pick_);

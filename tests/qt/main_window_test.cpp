@@ -369,7 +369,8 @@ TEST_F(MainWindowTest, DatabaseMenuShowsTheTableEditor) {
         auto* editor = qobject_cast<TableEditorWindow*>(w);
         if (!editor) return false;
         EXPECT_FALSE(editor->PickMode());
-        EXPECT_TRUE(editor->windowTitle().contains("lubri.dbf")) << editor->windowTitle().toStdString();
+        EXPECT_TRUE(editor->windowTitle().contains("lubri.dbf"))
+            << editor->windowTitle().toStdString();
         EXPECT_GT(editor->model->rowCount(), 0);
         editor->buttonCancel->click();
         return true;

@@ -212,7 +212,8 @@ void Thh::BuildMenus() {
         [] { ChangingStep([] { PickMaterial(1, 1); }); });
     Add(database, "mi_databaseMaterialWheel", "Werkstoff &Rad...",
         [] { ChangingStep([] { PickMaterial(2, 1); }); });
-    Add(database, "mi_databaseLubricant", "Sc&hmierstoff...", [] { ChangingStep([] { PickLubricant(); }); });
+    Add(database, "mi_databaseLubricant", "Sc&hmierstoff...",
+        [] { ChangingStep([] { PickLubricant(); }); });
     database->addSeparator();
     Add(database, "mi_databaseLubricantTable", "Schmierstoff&tabelle bearbeiten...", [] {
         Step([] {

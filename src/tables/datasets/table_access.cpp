@@ -95,6 +95,8 @@ void ResetTableAccess() {
         }
     }
     TableEditorForm.reset();
+    // Back to the start: no window shows the editor until one installs itself.
+    tableEditorShowHook = nullptr;
     ChosenDbfRecord = kDefaults.ChosenDbfRecord;
     DbfExitKey = kDefaults.DbfExitKey;
     DbfGridRow = kDefaults.DbfGridRow;

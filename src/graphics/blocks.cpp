@@ -12,7 +12,7 @@
 #include "foundation/program_state.h"
 #include "foundation/save_target.h"
 #include "graphics/cad_output.h"
-#include "graphics/dxf_block_reader.h"
+#include "graphics/formats/dxf_block_reader.h"
 
 namespace veldrim {
 

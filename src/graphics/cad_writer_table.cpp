@@ -3,8 +3,8 @@
 // then refuses the run with a message. The screen entry (3) is always there.
 #include "graphics/blocks.h"
 #include "graphics/cad_output.h"
-#include "graphics/dxf_writer.h"
-#include "graphics/record_writer.h"
+#include "graphics/formats/dxf_writer.h"
+#include "graphics/formats/record_writer.h"
 
 namespace veldrim {
 

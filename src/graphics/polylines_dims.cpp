@@ -11,7 +11,7 @@
 #include "foundation/plane_geometry.h"
 #include "graphics/cad_output.h"
 #include "graphics/cad_primitives.h"
-#include "graphics/dxf_writer.h"
+#include "graphics/formats/dxf_writer.h"
 #include "graphics/graphics_defaults.h"
 
 namespace veldrim {

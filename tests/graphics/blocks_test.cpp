@@ -9,7 +9,7 @@
 
 #include "dxf_test_support.h"
 #include "graphics/cad_primitives.h"
-#include "graphics/dxf_block_reader.h"
+#include "graphics/formats/dxf_block_reader.h"
 
 using ::testing::EndsWith;
 using ::testing::HasSubstr;

@@ -1,7 +1,7 @@
 // The DXF block reader: what it draws, its messages, damaged input (the fuzz
 // target covers the rest).
 
-#include "graphics/dxf_block_reader.h"
+#include "graphics/formats/dxf_block_reader.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -21,9 +21,9 @@
 #include "foundation/ui_services.h"
 #include "graphics/cad_output.h"
 #include "graphics/display_list.h"
-#include "graphics/dxf_writer.h"
+#include "graphics/formats/dxf_writer.h"
 #include "graphics/graphics_defaults.h"
-#include "graphics/record_writer.h"
+#include "graphics/formats/record_writer.h"
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
 

@@ -1,7 +1,7 @@
 // The exchange writers: DXF goldens and whole files read by ezdxf; the
 // drawing-record text writer's numbers, arcs and a whole run.
 
-#include "graphics/dxf_writer.h"
+#include "graphics/formats/dxf_writer.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

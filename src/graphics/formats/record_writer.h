@@ -24,7 +24,7 @@
 
 #include "foundation/real.h"
 #include "graphics/cad_output.h"
-#include "graphics/dxf_writer.h"
+#include "graphics/formats/dxf_writer.h"
 
 namespace veldrim {
 

@@ -1,7 +1,7 @@
 // The DXF block reader: replays a block file through the CAD primitives. See
 // dxf_block_reader.h for what it reads and how it fails.
 
-#include "graphics/dxf_block_reader.h"
+#include "graphics/formats/dxf_block_reader.h"
 
 #include <array>
 #include <cassert>

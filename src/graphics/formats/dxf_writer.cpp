@@ -2,7 +2,7 @@
 // sections, and one write routine per entity kind. See dxf_writer.h for the
 // file layout and the number rules.
 
-#include "graphics/dxf_writer.h"
+#include "graphics/formats/dxf_writer.h"
 
 #include <algorithm>
 #include <array>

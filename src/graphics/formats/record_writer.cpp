@@ -1,7 +1,7 @@
 // The drawing-record text writer (CAD-Code 5). See record_writer.h for the
 // record layout.
 
-#include "graphics/record_writer.h"
+#include "graphics/formats/record_writer.h"
 
 #include <cmath>
 #include <utility>

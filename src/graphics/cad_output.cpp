@@ -21,12 +21,14 @@
 #include "foundation/codepage.h"
 #include "foundation/files.h"
 #include "foundation/help_texts.h"
+#include "foundation/input_dialogs.h"
 #include "foundation/message_boxes.h"
 #include "foundation/program_state.h"
 #include "foundation/save_target.h"
 #include "foundation/system_info.h"
 #include "foundation/text_conv.h"
 #include "foundation/ui_services.h"
+#include "graphics/bodies.h"
 #include "graphics/cad_primitives.h"
 #include "graphics/display_list.h"
 #include "graphics/graf_colors.h"
@@ -355,10 +357,7 @@ void CadBeginOutput(uint16_t code) {
         GrafWaitCursor();
         CadWriterFactory f = CadWriterFactories[kCadScreen];
         writer = f ? f() : MakeScreenCadWriter();
-    } else if (c == kCadIges || c == kCadStl || c == kCadStep) {
-        RefuseNotAvailable(c);
-        return;
-    } else if (c == kCadDxf || c == kCadPlot || c == kCadTxt) {
+    } else if (c >= kCadDxf && c <= kCadStep) {
         CadWriterFactory f = CadWriterFactories[c];
         if (!f) {
             RefuseNotAvailable(c);
@@ -387,11 +386,24 @@ void CadBeginOutput(uint16_t code) {
     s.inBlockFlag = 0;
     s.openSuppressedFlag = 0;
     s.sheetCounters = {0, 0};
+    s.entityPass = 0;
+    s.heightAsked = 0;
     if (c == kCadStep) s.polylineOutputFlag = 0;
 }
 
 void CadBeginDrawing(Real xmin, Real ymin, Real xmax, Real ymax, Real height) {
     CadOutputRecord& s = CadOutputState;
+    if (height > 0 && s.cadCode == kCadStl && CadRunActive() && !s.heightAsked) {
+        // The user may change the extrusion height of a plane drawing; a
+        // cancelled question keeps the height and only stops the viewer.
+        s.heightAsked = 1;
+        SetHelpNumber(2900);
+        InputLength("Höhe"_cp850, height, 0, 1000);
+        if (cancelFlag) {
+            cancelFlag = false;
+            s.openSuppressedFlag = 1;
+        }
+    }
     s.limits = {xmin, xmax, ymin, ymax, xmax - xmin, ymax - ymin};
     if (CadWriter* w = CadRunWriter()) w->WriteHeader(xmin, ymin, xmax, ymax);
     const uint16_t c = s.cadCode;
@@ -401,10 +413,7 @@ void CadBeginDrawing(Real xmin, Real ymin, Real xmax, Real ymax, Real height) {
         CadRectangle(xmin, ymin, xmax, ymax);
     }
     if (c == kCadScreen) DrawFooter(s.limits);
-    if (height > 0) {
-        s.extrusionZ1 = 0;
-        s.extrusionZ2 = height;
-    }
+    if (height > 0) CadSetExtrusion(0, height);
 }
 
 void CadBeginDrawingDefault() { CadBeginDrawing(0, 0, 160, 120, 1.0L); }
@@ -424,6 +433,7 @@ void CadEndSection() {
 }
 
 void CadBeginEntities() {
+    if (CadOutputState.entityPass < 255) ++CadOutputState.entityPass;
     if (CadWriter* w = CadRunWriter()) w->BeginEntities();
     const uint16_t c = CadOutputState.cadCode;
     if ((c != kCadScreen && c != kCadPlot) || CadLogoMode == 2 || CadLogoMode == 3) return;
@@ -437,7 +447,12 @@ void CadBeginEntities() {
         CadBlockInserter("LOGO_3", l.xmin + 0.91L * l.width, l.ymin + 0.96L * l.height, 0, sx, sy);
 }
 
-bool CadOutputComplete() { return true; }
+bool CadOutputComplete() {
+    CadWriter* w = CadRunWriter();
+    return w == nullptr || w->PassComplete();
+}
+
+bool CadFirstEntityPass() { return CadOutputState.entityPass <= 1; }
 
 void CadEndOutput() {
     if (!runActive) return;

@@ -17,12 +17,12 @@
 //   CAD-Code  output                                   file
 //      0      ask the user (argument of the begin step)
 //      1      DXF exchange file                        save dialog, "dxf"
-//      2      IGES exchange file                       "igs"  (not available yet)
+//      2      IGES exchange file                       "igs"
 //      3      screen check: the graphics window        none (block files only)
 //      4      DXF for the external plot program        "grafmit.dxf", user directory
 //      5      drawing-record text                      "txt"
-//      6      STL                                      "stl"  (not available yet)
-//      7      STEP                                     "stp"  (not available yet)
+//      6      STL                                      "stl"
+//      7      STEP                                     "stp"
 //
 // Calling order of one run:
 //   CadBeginOutput(code)            stop when the cancel flag is set
@@ -121,6 +121,23 @@ public:
     virtual void BeginPolyline(uint8_t flags) { (void)flags; }
     virtual void Vertex(Real x, Real y, Real bulge) { (void)x, (void)y, (void)bulge; }
     virtual void EndPolyline() {}
+
+    // A writer that takes straight lines only (STL walls, STEP trimmed
+    // lines) answers true: the primitives then send circles and arcs as
+    // chords of the chord tolerance, through Line.
+    virtual bool LinesOnly() const { return false; }
+    // One band of a body of revolution about (x, y): radius r1 at the bottom
+    // z and r2 at the top z of the extrusion range. Its outside is the right
+    // side of the profile from (bottom, r1) to (top, r2) in the plane of
+    // axial position and radius; reverse walks the profile the other way.
+    // False when the format has no bands: the primitives draw two circles.
+    virtual bool Ring(Real x, Real y, Real r1, Real r2, bool reverse) {
+        (void)x, (void)y, (void)r1, (void)r2, (void)reverse;
+        return false;
+    }
+    // Asked at the end of each ENTITIES pass: false while the format needs
+    // the entities once more (STEP numbers its entities in a first pass).
+    virtual bool PassComplete() { return true; }
 };
 
 // Makes a fresh writer of one kind.
@@ -206,6 +223,7 @@ struct CadOutputRecord {
     Real extrusionZ1 = 0, extrusionZ2 = 1.0L;
     int32_t stlFileType = 0;           // 0 binary, 1 ASCII
     uint8_t stlOptionFlag = 0;
+    uint8_t stlTextOption = 1;         // stroke-text walls: 1 outward, 0 inward
     int32_t savedLayer = 0;            // CadSaveLayer
     uint8_t openSuppressedFlag = 0;    // stops the exec step of the end
     std::array<int32_t, 2> sheetCounters{};
@@ -214,6 +232,8 @@ struct CadOutputRecord {
     uint8_t stlDirInvers = 0;          // "STL Dir invers"
     Real fitClearance = 0.1L;
     uint8_t inBlockFlag = 0;           // between CadBeginBlocks and CadEndSection
+    uint8_t entityPass = 0;            // ENTITIES pass of the run: 1, then 2 for STEP
+    uint8_t heightAsked = 0;           // the STL height was asked in this run
 };
 
 
@@ -240,7 +260,12 @@ void CadWriteTables(int layerSet);
 void CadBeginBlocks();
 void CadEndSection();
 void CadBeginEntities();
+// False while the run needs another ENTITIES pass (the STEP counting pass).
 bool CadOutputComplete();
+// True in the first ENTITIES pass of a run (and outside one): a drawing
+// routine that asks the user inside the entity section asks only then, so a
+// STEP run asks once and draws the same in both passes.
+bool CadFirstEntityPass();
 void CadEndOutput();
 void CadSetLogoMode(uint16_t n);
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "graphics/cad_output.h"
 #include "graphics/graphics_defaults.h"
@@ -43,20 +44,55 @@ void CadLine(Real x1, Real y1, Real x2, Real y2) {
     if (CadWriter* t = CadTarget()) t->Line(OX(x1), OY(y1), OX(x2), OY(y2));
 }
 
-void CadCircle(Real x, Real y, Real r) {
-    if (CadWriter* t = CadTarget()) t->Circle(OX(x), OY(y), r);
+namespace {
+
+void DrawCircle(bool reverse, Real x, Real y, Real r) {
+    CadWriter* t = CadTarget();
+    if (t == nullptr) return;
+    if (t->LinesOnly())
+        CadPolygonCircle(reverse, x, y, r);
+    else
+        t->Circle(OX(x), OY(y), r);
 }
 
-void CadCircleReversed(Real x, Real y, Real r) { CadCircle(x, y, r); }
+// The chords of an arc about (x, y) from startAngle over sweep degrees
+// (signed), for the writers that take lines only.
+void DrawArcChords(Real x, Real y, Real startAngle, Real sweep, Real r) {
+    if (std::fabs(sweep) >= 360) {
+        CadPolygonCircle(sweep < 0, x, y, r);
+        return;
+    }
+    const Real a = startAngle * kDegree, b = (startAngle + sweep) * kDegree;
+    CadPolygonArc(x + r * std::cos(a), y + r * std::sin(a), x + r * std::cos(b),
+                  y + r * std::sin(b), sweep * kDegree);
+}
+
+}  // namespace
+
+void CadCircle(Real x, Real y, Real r) { DrawCircle(false, x, y, r); }
+
+void CadCircleReversed(Real x, Real y, Real r) { DrawCircle(true, x, y, r); }
 
 void CadArc2D(Real x, Real y, Real startAngle, Real endAngle, Real r) {
     if (r == 0) return;
-    if (CadWriter* t = CadTarget())
-        t->Arc(OX(x), OY(y), startAngle, endAngle, r, AngleSpan(startAngle, endAngle));
+    CadWriter* t = CadTarget();
+    if (t == nullptr) return;
+    if (t->LinesOnly()) {
+        if (endAngle < startAngle) endAngle += 360;
+        DrawArcChords(x, y, startAngle, endAngle - startAngle, r);
+        return;
+    }
+    t->Arc(OX(x), OY(y), startAngle, endAngle, r, AngleSpan(startAngle, endAngle));
 }
 
 void CadArc(Real x, Real y, Real startAngle, Real endAngle, Real r, Real sweep) {
     if (r == 0) return;
+    if (CadWriter* t = CadTarget(); t != nullptr && t->LinesOnly()) {
+        // Chords in the arc's own direction, so STL walls face the same way
+        // as those of the lines around them.
+        DrawArcChords(x, y, startAngle, sweep, r);
+        return;
+    }
     // A clockwise arc from start to end is the counter-clockwise arc from end
     // to start: every back end gets the counter-clockwise form, so exchange
     // files need no extrusion direction and keep their arcs in the plane.
@@ -155,7 +191,11 @@ void CadEllipse(bool reverse, Real x, Real y, Real a, Real b) {
     }
 }
 
-void CadRing(Real x, Real y, Real r1, Real r2) {
+void CadRing(Real x, Real y, Real r1, Real r2) { CadRingBand(x, y, r1, r2, false); }
+
+void CadRingBand(Real x, Real y, Real r1, Real r2, bool reverse) {
+    CadWriter* t = CadTarget();
+    if (t != nullptr && t->Ring(OX(x), OY(y), r1, r2, reverse)) return;
     CadCircle(x, y, r1);
     CadCircle(x, y, r2);
 }
@@ -221,7 +261,9 @@ void CadPause(int milliseconds) {
     if (CadWriter* t = CadTarget()) t->Pause(milliseconds);
 }
 
-void CadSetStlOption(int) {}
+void CadSetStlOption(int value) {
+    if (CadOutputState.cadCode == kCadStl) CadOutputState.stlTextOption = value != 0 ? 1 : 0;
+}
 
 // ---- Polygon helpers ------------------------------------------------------------------------
 //
@@ -245,26 +287,26 @@ void CadPolygonCircle(bool reverse, Real x, Real y, Real r) {
     }
 }
 
-void CadPolygonArc(Real x1, Real y1, Real x2, Real y2, Real phi) {
+bool ForEachArcChordPoint(Real x1, Real y1, Real x2, Real y2, Real phi,
+                          const std::function<void(Real, Real)>& point) {
     // Centre of the arc of included angle phi from P1 to P2: on the normal of
     // the chord's midpoint, left of P1->P2 for a counter-clockwise arc.
     const Real dx = x2 - x1, dy = y2 - y1;
     const Real chord = std::hypot(dx, dy);
     const Real halfSin = std::sin(phi / 2);
-    if (chord == 0 || halfSin == 0 || !std::isfinite(phi)) return;
+    if (chord == 0 || halfSin == 0 || !std::isfinite(phi)) return false;
     const Real r = chord / 2 / std::fabs(halfSin);
     const Real h = chord / 2 / std::tan(phi / 2);  // signed distance to the centre
     const Real xc = (x1 + x2) / 2 - h * dy / chord;
     const Real yc = (y1 + y2) / 2 + h * dx / chord;
     const Real length = r * std::fabs(phi);
-    if (length == 0) return;
+    if (length == 0) return false;
 
     Real& tolerance = CadOutputState.chordTolerance;
     if (!(tolerance > 0)) tolerance = 0.2L;
-    CadMoveTo(x1, y1);
     if (tolerance >= length && std::fabs(phi) <= 0.1L) {
-        CadLineTo(x2, y2);
-        return;
+        point(x2, y2);
+        return true;
     }
     const long n = std::fabs(phi * tolerance / length) > 0.1L ? ChordCount(std::fabs(phi) / 0.1L)
                                                               : ChordCount(length / tolerance);
@@ -272,9 +314,19 @@ void CadPolygonArc(Real x1, Real y1, Real x2, Real y2, Real phi) {
     const Real start = std::atan2(y1 - yc, x1 - xc);
     for (long i = 1; i < n; ++i) {
         const Real a = start + i * step;
-        CadLineTo(xc + r * std::cos(a), yc + r * std::sin(a));
+        point(xc + r * std::cos(a), yc + r * std::sin(a));
     }
-    CadLineTo(x2, y2);
+    point(x2, y2);  // the end exactly, so the next segment joins
+    return true;
+}
+
+void CadPolygonArc(Real x1, Real y1, Real x2, Real y2, Real phi) {
+    bool moved = false;
+    ForEachArcChordPoint(x1, y1, x2, y2, phi, [&](Real x, Real y) {
+        if (!moved) CadMoveTo(x1, y1);
+        moved = true;
+        CadLineTo(x, y);
+    });
 }
 
 }  // namespace veldrim

@@ -6,6 +6,7 @@
 // block file inside a block of a screen run. Drawing units are millimetres
 // of the sheet; angles are degrees unless a parameter says radians.
 
+#include <functional>
 #include <string>
 
 #include "foundation/real.h"
@@ -40,7 +41,11 @@ void CadDoubleHorizontalLine(Real x, Real y, Real length, Real distance);
 void CadVerticalLine(Real x, Real y, Real length);
 void CadCentredVerticalLine(Real x, Real y, Real length);
 void CadEllipse(bool reverse, Real x, Real y, Real a, Real b);
+// A band between radii r1 and r2 over the extrusion range on STL output
+// (bodies.h); two circles about (x, y) on every other output.
 void CadRing(Real x, Real y, Real r1, Real r2);
+// CadRing whose band faces the other way (the profile walked backwards).
+void CadRingBand(Real x, Real y, Real r1, Real r2, bool reverse);
 
 // Attributes.
 void CadSetLayer(int n);
@@ -54,14 +59,19 @@ void CadSetColorMode(int n);
 void CadSetSymbolScale(Real factor);
 void CadSetOrigin(Real x, Real y);
 void CadPause(int milliseconds);
-// The stroke-text option of STL output; STL output is not available yet, so
-// it has no effect.
+// The stroke-text option of STL output (only while the CAD-Code is 6): 1
+// walks each stroke's outline counter-clockwise (walls face outward), 0
+// clockwise.
 void CadSetStlOption(int value);
 
 // Polygon helpers (chords of the chord tolerance).
 void CadPolygonCircle(bool reverse, Real x, Real y, Real r);
 // Arc of included angle phi (radians, signed) from (x1, y1) to (x2, y2).
 void CadPolygonArc(Real x1, Real y1, Real x2, Real y2, Real phi);
+// The chord points of that arc after its start, the last one exactly
+// (x2, y2); false (no point) when the arc has no length or no centre.
+bool ForEachArcChordPoint(Real x1, Real y1, Real x2, Real y2, Real phi,
+                          const std::function<void(Real, Real)>& point);
 
 // The non-negative span from angle a to angle b in degrees (b - a brought
 // into 0 .. 360; a full turn stays 360).

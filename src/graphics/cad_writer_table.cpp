@@ -4,7 +4,10 @@
 #include "graphics/blocks.h"
 #include "graphics/cad_output.h"
 #include "graphics/formats/dxf_writer.h"
+#include "graphics/formats/iges_writer.h"
 #include "graphics/formats/record_writer.h"
+#include "graphics/formats/step_writer.h"
+#include "graphics/formats/stl_writer.h"
 
 namespace veldrim {
 
@@ -14,12 +17,12 @@ struct CadWriterTableDefaults {
     std::array<CadWriterFactory, 8> CadWriterFactories = {
         nullptr,              // 0 ask: resolved by the begin step
         MakeDxfWriter,        // 1 DXF
-        nullptr,              // 2 IGES
+        MakeIgesWriter,       // 2 IGES
         MakeScreenCadWriter,  // 3 screen check
         MakeDxfWriter,        // 4 DXF for the plot program
         MakeTxtWriter,        // 5 drawing-record text
-        nullptr,              // 6 STL
-        nullptr,              // 7 STEP
+        MakeStlWriter,        // 6 STL
+        MakeStepWriter,       // 7 STEP
     };
     CadBlockInsertFunction CadBlockInserter = CadInsertBlock;
 };

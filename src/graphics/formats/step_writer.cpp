@@ -181,9 +181,9 @@ void StepWriter::WriteCurve(Real x1, Real y1, Real z1, Real x2, Real y2, Real z2
     StepWriteEntity("TRIMMED_CURVE(''," + Ref(2) + ",(" + Ref(6) +
                     ",PARAMETER_VALUE(0.E+000)),(" + Ref(7) + ",PARAMETER_VALUE(" +
                     StepNumberText(length) + ")),.T.,.PARAMETER.);");
-    StepWriteEntity("LINE(''," + Ref(1) + "," + Ref(2) + ");");
+    StepWriteEntity("LINE(''," + Ref(2) + "," + Ref(3) + ");");
     StepWriteEntity(Point(x1, y1, z1));
-    StepWriteEntity("VECTOR(''," + Ref(1) + ",1.);");
+    StepWriteEntity("VECTOR(''," + Ref(2) + ",1.);");
     StepWriteEntity("DIRECTION('',(" + StepNumberText(dx) + "," + StepNumberText(dy) + "," +
                     StepNumberText(dz) + "));");
     StepWriteEntity(Point(x1, y1, z1));

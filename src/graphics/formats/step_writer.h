@@ -74,6 +74,8 @@ private:
     void StepWriteShapeRepresentation();
     void StepWriteContext();
     void WriteCurve(Real x1, Real y1, Real z1, Real x2, Real y2, Real z2, bool flat);
+    // The entity `offset` numbers after the last one numbered: inside the
+    // text of the entity being written, Ref(1) is that entity itself.
     std::string Ref(int32_t offset) const { return StepEntityRef(counter_ + offset); }
 
     int32_t counter_ = 0;

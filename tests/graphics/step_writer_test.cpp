@@ -1,0 +1,184 @@
+// The STEP writer: files read by OpenCASCADE, every reference checked
+// against the entity types the schema expects, the two passes, the empty
+// drawing, numbers and strings.
+
+#include "graphics/formats/step_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <regex>
+#include <set>
+
+#include "exchange_test_support.h"
+#include "foundation/codepage.h"
+
+namespace veldrim {
+namespace {
+
+using testing_support::Bbox;
+using testing_support::Field;
+using testing_support::OcctCheck;
+
+using StepTest = testing_support::ExchangeFixture;
+
+struct Entity {
+    std::string type;  // the first entity name of its text
+    std::string text;
+};
+
+// The DATA section as entities by number; an entity may span lines.
+std::map<int, Entity> ParseData(const std::string& file) {
+    std::map<int, Entity> out;
+    const std::string text = testing::Slurp(file);
+    const size_t data = text.find("DATA;");
+    const size_t end = text.find("ENDSEC;", data);
+    static const std::regex entity(R"(#(\d+) = ([^;]*(?:'[^']*'[^;]*)*);)");
+    const std::string body = text.substr(data + 5, end - data - 5);
+    for (auto it = std::sregex_iterator(body.begin(), body.end(), entity); it != std::sregex_iterator(); ++it) {
+        std::string t = (*it)[2];
+        static const std::regex name(R"([A-Z_0-9]+)");
+        std::smatch m;
+        std::regex_search(t, m, name);
+        out[std::stoi((*it)[1])] = {m.str(), t};
+    }
+    return out;
+}
+
+// The types each entity may refer to, after the AP214 schema.
+const std::map<std::string, std::set<std::string>> kAllowedReferences = {
+    {"APPLICATION_PROTOCOL_DEFINITION", {"APPLICATION_CONTEXT"}},
+    {"SHAPE_DEFINITION_REPRESENTATION", {"PRODUCT_DEFINITION_SHAPE", "SHAPE_REPRESENTATION"}},
+    {"PRODUCT_DEFINITION_SHAPE", {"PRODUCT_DEFINITION", "NEXT_ASSEMBLY_USAGE_OCCURRENCE"}},
+    {"PRODUCT_DEFINITION", {"PRODUCT_DEFINITION_FORMATION", "PRODUCT_DEFINITION_CONTEXT"}},
+    {"PRODUCT_DEFINITION_FORMATION", {"PRODUCT"}},
+    {"PRODUCT", {"MECHANICAL_CONTEXT"}},
+    {"MECHANICAL_CONTEXT", {"APPLICATION_CONTEXT"}},
+    {"PRODUCT_DEFINITION_CONTEXT", {"APPLICATION_CONTEXT"}},
+    {"SHAPE_REPRESENTATION", {"AXIS2_PLACEMENT_3D", "GEOMETRIC_CURVE_SET", "GEOMETRIC_REPRESENTATION_CONTEXT"}},
+    {"AXIS2_PLACEMENT_3D", {"CARTESIAN_POINT", "DIRECTION"}},
+    {"GEOMETRIC_REPRESENTATION_CONTEXT", {"UNCERTAINTY_MEASURE_WITH_UNIT", "LENGTH_UNIT", "NAMED_UNIT"}},
+    {"UNCERTAINTY_MEASURE_WITH_UNIT", {"LENGTH_UNIT"}},
+    {"PRODUCT_TYPE", {"PRODUCT"}},
+    {"GEOMETRIC_CURVE_SET", {"TRIMMED_CURVE"}},
+    {"TRIMMED_CURVE", {"LINE", "CARTESIAN_POINT"}},
+    {"LINE", {"CARTESIAN_POINT", "VECTOR"}},
+    {"VECTOR", {"DIRECTION"}},
+    {"CONTEXT_DEPENDENT_SHAPE_REPRESENTATION", {"REPRESENTATION_RELATIONSHIP", "PRODUCT_DEFINITION_SHAPE"}},
+    {"REPRESENTATION_RELATIONSHIP", {"SHAPE_REPRESENTATION", "ITEM_DEFINED_TRANSFORMATION"}},
+    {"ITEM_DEFINED_TRANSFORMATION", {"AXIS2_PLACEMENT_3D"}},
+    {"NEXT_ASSEMBLY_USAGE_OCCURRENCE", {"PRODUCT_DEFINITION"}},
+    {"MECHANICAL_DESIGN_GEOMETRIC_PRESENTATION_REPRESENTATION", {"STYLED_ITEM", "GEOMETRIC_REPRESENTATION_CONTEXT"}},
+    {"STYLED_ITEM", {"PRESENTATION_STYLE_ASSIGNMENT", "GEOMETRIC_CURVE_SET"}},
+    {"PRESENTATION_STYLE_ASSIGNMENT", {"SURFACE_STYLE_USAGE", "CURVE_STYLE"}},
+    {"SURFACE_STYLE_USAGE", {"SURFACE_SIDE_STYLE"}},
+    {"SURFACE_SIDE_STYLE", {"SURFACE_STYLE_FILL_AREA"}},
+    {"SURFACE_STYLE_FILL_AREA", {"FILL_AREA_STYLE"}},
+    {"FILL_AREA_STYLE", {"FILL_AREA_STYLE_COLOUR"}},
+    {"FILL_AREA_STYLE_COLOUR", {"COLOUR_RGB"}},
+    {"CURVE_STYLE", {"DRAUGHTING_PRE_DEFINED_CURVE_FONT", "COLOUR_RGB"}},
+};
+
+// Every reference points at an existing entity of a type its entity may
+// refer to; the entities are numbered 1..n without gaps. Returns the faults.
+std::vector<std::string> ReferenceFaults(const std::map<int, Entity>& entities) {
+    std::vector<std::string> faults;
+    int expected = 1;
+    for (const auto& [n, e] : entities) {
+        if (n != expected++) faults.push_back("gap before #" + std::to_string(n));
+        // References outside the strings ('Context #1' is a text).
+        const std::string bare = std::regex_replace(e.text, std::regex("'[^']*'"), "''");
+        static const std::regex ref(R"(#(\d+))");
+        for (auto it = std::sregex_iterator(bare.begin(), bare.end(), ref); it != std::sregex_iterator(); ++it) {
+            const int to = std::stoi((*it)[1]);
+            const auto target = entities.find(to);
+            const auto allowed = kAllowedReferences.find(e.type);
+            if (target == entities.end())
+                faults.push_back("#" + std::to_string(n) + " " + e.type + " -> missing #" + std::to_string(to));
+            else if (allowed == kAllowedReferences.end() || !allowed->second.count(target->second.type))
+                faults.push_back("#" + std::to_string(n) + " " + e.type + " -> #" + std::to_string(to) + " " +
+                                 target->second.type);
+        }
+    }
+    return faults;
+}
+
+// A rectangle, a line of no length, a circle as 63 chords (tolerance 1),
+// and block B (a line of 10) inserted at (120, 60), turned 30 degrees and
+// scaled 2: its line ends at (120 + 20 cos 30, 60 + 20 sin 30).
+void DrawSample() {
+    CadOutputState.chordTolerance = 1;
+    CadRectangle(0, 0, 100, 50);
+    CadLine(7, 7, 7, 7);
+    CadCircle(50, 25, 10);
+    CadInsertBlock("B", 120, 60, 30, 2, 2);
+}
+void SampleBlocks() {
+    CadBeginBlock("B");
+    CadLine(0, 0, 10, 0);
+    CadEndBlock();
+}
+
+TEST_F(StepTest, FileReadByOpenCascade) {
+    std::vector<bool> firstPass;
+    const auto file = Run(kCadStep, "part's", [&] {
+        firstPass.push_back(CadFirstEntityPass());
+        DrawSample();
+    }, SampleBlocks);
+    EXPECT_EQ(passes, 2);
+    EXPECT_EQ(firstPass, (std::vector<bool>{true, false}));
+    EXPECT_EQ(file.filename(), "part's.stp");
+
+    const auto entities = ParseData(file.string());
+    EXPECT_EQ(ReferenceFaults(entities), std::vector<std::string>{});
+    ASSERT_TRUE(entities.count(25));
+    const std::string& shape = entities.at(25).text;
+    EXPECT_EQ(std::count(shape.begin(), shape.end(), '#'), 1 + 68 + 1);  // #11, the curves, the context
+    EXPECT_EQ(entities.at(26).type, "GEOMETRIC_CURVE_SET");
+    EXPECT_NE(testing::Slurp(file.string()).find("FILE_NAME('" + dir.string() + "/part''s.stp','"), std::string::npos);
+
+    if (!testing_support::HaveProgram("/usr/bin/occt-draw")) GTEST_SKIP() << "occt-draw missing";
+    const std::string occt = OcctCheck(file.string());
+    ASSERT_NE(occt.find("DONE"), std::string::npos) << occt;
+    EXPECT_EQ(Field(occt, "ENTITIES="), std::to_string(entities.size()));
+    EXPECT_EQ(Field(occt, "FAILS="), "0") << occt;
+    EXPECT_EQ(Field(occt, "WARNINGS="), "0") << occt;
+    EXPECT_EQ(Field(occt, "EDGE="), "68");
+    const std::vector<double> box = Bbox(occt);
+    const std::vector<double> expected = {0, 0, 0, 120 + 20 * std::cos(M_PI / 6), 70, 0};
+    ASSERT_EQ(box.size(), 6u) << occt;
+    for (size_t i = 0; i < 6; ++i) EXPECT_NEAR(box[i], expected[i], 1e-4) << i;  // 6 significant digits
+}
+
+// Without a line the shape representation is empty and names the context
+// that follows it; no style refers to a curve that does not exist.
+TEST_F(StepTest, EmptyDrawingHasAnEmptyShapeAndNoStyle) {
+    const auto file = Run(kCadStep, "empty", [] { CadLine(1, 1, 1, 1); });
+    const auto entities = ParseData(file.string());
+    EXPECT_EQ(ReferenceFaults(entities), std::vector<std::string>{});
+    ASSERT_EQ(entities.size(), 25u + 18u);
+    EXPECT_EQ(entities.at(25).text, "SHAPE_REPRESENTATION('',(#11),#26)");
+    EXPECT_EQ(entities.at(26).type, "GEOMETRIC_REPRESENTATION_CONTEXT");
+    EXPECT_EQ(testing::Slurp(file.string()).find("STYLED_ITEM"), std::string::npos);
+    if (!testing_support::HaveProgram("/usr/bin/occt-draw")) GTEST_SKIP() << "occt-draw missing";
+    const std::string occt = OcctCheck(file.string());
+    ASSERT_NE(occt.find("DONE"), std::string::npos) << occt;
+    EXPECT_EQ(Field(occt, "FAILS="), "0") << occt;
+}
+
+TEST_F(StepTest, NumbersAndStrings) {
+    const std::pair<Real, const char*> numbers[] = {
+        {15, "1.50000E+001"}, {-0.25L, "-2.50000E-001"}, {0, "0.00000E+000"}, {-1, "-1.00000E+000"},
+        {1234567, "1.23457E+006"}, {-0.0L, "0.00000E+000"}, {1E-120L, "1.00000E-120"}};
+    for (const auto& [x, text] : numbers) EXPECT_EQ(StepNumberText(x), text);
+    const std::pair<std::string, const char*> strings[] = {
+        {"it's", "'it''s'"},
+        {"a\\b", "'a\\\\b'"},
+        {std::string("Maß öl"_cp850), "'Ma\\X2\\00DF\\X0\\ \\X2\\00F6\\X0\\l'"},
+        {std::string("°C"_cp850), "'\\X2\\00B0\\X0\\C'"},
+    };
+    for (const auto& [in, out] : strings) EXPECT_EQ(StepString(in), out);
+}
+
+}  // namespace
+}  // namespace veldrim

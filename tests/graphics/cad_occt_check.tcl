@@ -1,6 +1,6 @@
 # Reads an IGES or STEP file with OpenCASCADE and prints what it found:
 # ENTITIES=, FAILS=, WARNINGS=, the message lines, the shape's counts, its
-# bounding box and a final DONE (a Tcl error ends the script silently).
+# bounding box, the entities named in DUMP, and a final DONE (a Tcl error ends the script silently).
 pload MODELING XSDRAW
 set f $::env(F)
 if {[string match -nocase *.igs $f] || [string match -nocase *.iges $f]} {
@@ -15,4 +15,6 @@ set n [nbshapes $shp]
 foreach k {VERTEX EDGE WIRE FACE SOLID} { regexp "$k +: +(\\d+)" $n -> c; puts -nonewline "$k=$c " }
 puts ""
 puts "BBOX=[bounding $shp]"
+# Entities to dump in full (their numbers in the file, space separated).
+if {[info exists ::env(DUMP)]} { foreach e $::env(DUMP) { puts [entity $e 6] } }
 puts "DONE"

@@ -57,10 +57,13 @@ inline double ToDouble(std::string_view s) {
 inline bool HaveProgram(const char* path) { return ::access(path, X_OK) == 0; }
 
 // OpenCASCADE's view of an IGES or STEP file (cad_occt_check.tcl).
-inline std::string OcctCheck(const std::string& file) {
+// dump: entity numbers to print in full ("5 6").
+inline std::string OcctCheck(const std::string& file, const std::string& dump = "") {
+    std::vector<std::pair<std::string, std::string>> env{{"F", file}};
+    if (!dump.empty()) env.emplace_back("DUMP", dump);
     return RunTool({"/usr/bin/occt-draw", "-b", "-f",
                     std::string(VELDRIM_TEST_DIR) + "/graphics/cad_occt_check.tcl"},
-                   {{"F", file}}, file + ".occt");
+                   env, file + ".occt");
 }
 
 // numpy-stl's view of an STL file (stl_numpy_check.py).

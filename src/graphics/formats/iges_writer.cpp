@@ -3,6 +3,7 @@
 #include "graphics/formats/iges_writer.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -56,17 +57,34 @@ std::string DateTimeStamp() {
 }
 
 // Cuts parameter text into pieces of at most `width` columns, each ending
-// after a delimiter where one fits; a single parameter longer than a record
-// (a long string) is cut at the width.
+// after a delimiter where one fits. Delimiters inside a Hollerith string do
+// not count; a string too long for the rest of a record is cut at exactly
+// the width, so that a reader taking the columns one after the other finds
+// it whole, with no blanks put in.
 std::vector<std::string> CutParameters(std::string_view text, size_t width) {
-    std::vector<std::string> out;
-    while (text.size() > width) {
-        size_t cut = text.substr(0, width).find_last_of(",;");
-        cut = cut == std::string_view::npos ? width : cut + 1;
-        out.emplace_back(text.substr(0, cut));
-        text.remove_prefix(cut);
+    std::vector<size_t> cuts;  // positions just after a delimiter outside strings
+    size_t i = 0;
+    while (i < text.size()) {
+        size_t j = i;
+        while (j < text.size() && text[j] >= '0' && text[j] <= '9') ++j;
+        if (j > i && j < text.size() && text[j] == 'H') {
+            size_t n = 0;
+            std::from_chars(text.data() + i, text.data() + j, n);
+            i = std::min(text.size(), j + 1 + n);
+        }
+        while (i < text.size() && text[i] != ',' && text[i] != ';') ++i;
+        if (i < text.size()) cuts.push_back(++i);
     }
-    if (!text.empty() || out.empty()) out.emplace_back(text);
+    std::vector<std::string> out;
+    size_t pos = 0;
+    while (text.size() - pos > width) {
+        size_t cut = pos + width;
+        for (size_t c : cuts)
+            if (c > pos && c <= pos + width) cut = c;
+        out.emplace_back(text.substr(pos, cut - pos));
+        pos = cut;
+    }
+    if (pos < text.size() || out.empty()) out.emplace_back(text.substr(pos));
     return out;
 }
 
@@ -133,7 +151,11 @@ int32_t IgesWriter::WriteEntity(int type, const std::vector<std::string>& groups
     }
     auto field = [](std::string_view v) { return RightAligned(v, 8); };
     const std::string typeText = std::to_string(type);
-    const std::string status = inSubfigure_ && member ? "00010000" : "00000000";
+    // Members of a subfigure are physically dependent on it; a subfigure
+    // definition is marked as a definition.
+    const std::string status = type == 308                ? "00000200"
+                               : inSubfigure_ && member ? "00010000"
+                                                        : "00000000";
     std::string& b = stream.Buffer();
     Record(b,
            field(typeText) + field(std::to_string(first)) + field("0") +
@@ -141,8 +163,10 @@ int32_t IgesWriter::WriteEntity(int type, const std::vector<std::string>& groups
                field(matrix) + field("") + field(status),
            'D', d_);
     std::string shortLabel(label.substr(0, kLabelLength));
+    // Line weight 1 of the 32767 gradations: the thinnest line, defined, so
+    // that readers do not warn about notes and solids.
     Record(b,
-           field(typeText) + field("") + field(std::to_string(level_)) +
+           field(typeText) + field("1") + field(std::to_string(level_)) +
                field(std::to_string(count)) + field(form) + field("") + field("") +
                field(shortLabel) + field(""),
            'D', d_);
@@ -238,28 +262,27 @@ void IgesWriter::IgesWriteInstance(const std::string& name, Real x, Real y, Real
     }
     if (inSubfigure_) subfigureDepth_ = std::max(subfigureDepth_, block->depth + 1);
     const std::string def = std::to_string(block->definition);
-    if (angle == 0 && scaleX == scaleY) {
-        WriteEntity(408,
-                    {"408," + def + "," + IgesNumber(x) + "," + IgesNumber(y) + ",0.0," +
-                     MatrixTerm(scaleX) + ";"},
+    // An equal scale is the instance's own scale and the matrix a pure
+    // rotation; unequal scales go into the matrix columns.
+    const bool uniform = scaleX == scaleY;
+    const std::string ownScale = MatrixTerm(uniform ? scaleX : 1);
+    if (angle == 0 && uniform) {
+        WriteEntity(408, {"408," + def + "," + IgesNumber(x) + "," + IgesNumber(y) + ",0.0," +
+                          ownScale + ";"},
                     "", "", "");
         return;
     }
-    // Rotation (and an unequal x/y scale) in a transformation matrix; an
-    // equal scale stays the instance's own scale, so the matrix stays a
-    // rotation.
     const Real a = angle * kPi / 180;
-    const bool uniform = scaleX == scaleY;
-    const Real mx = uniform ? 1 : scaleX, my = uniform ? 1 : scaleY;
     const Real c = std::cos(a), s = std::sin(a);
+    const Real mx = uniform ? 1 : scaleX, my = uniform ? 1 : scaleY;
     const int32_t matrix = WriteEntity(
         124,
         {"124," + MatrixTerm(mx * c) + "," + MatrixTerm(-my * s) + ",0.0," + IgesNumber(x) + ",",
          MatrixTerm(mx * s) + "," + MatrixTerm(my * c) + ",0.0," + IgesNumber(y) + ",",
          "0.0,0.0,1.0,0.0;"},
         "", "0", "", false);
-    WriteEntity(408, {"408," + def + ",0.0,0.0,0.0," + MatrixTerm(uniform ? scaleX : 1) + ";"},
-                std::to_string(matrix), "", "");
+    WriteEntity(408, {"408," + def + ",0.0,0.0,0.0," + ownScale + ";"}, std::to_string(matrix), "",
+                "");
 }
 
 void IgesWriter::IgesSelectLayer(int n) {

@@ -144,8 +144,8 @@ public:
 using CadWriterFactory = std::unique_ptr<CadWriter> (*)();
 
 // The writer factories by CAD-Code (index 0..7); entry 3 is the screen, an
-// empty entry is a kind not available yet. Block files (screen and STL
-// output) are written by the DXF entry (1). The defaults are set in one
+// empty entry is a kind not available yet. Block files (screen, STL and
+// STEP output) are written by the DXF entry (1). The defaults are set in one
 // place, cad_writer_table.cpp; tests may replace entries (and the block
 // inserter below) and call ResetCadWriterFactories() afterwards.
 extern std::array<CadWriterFactory, 8> CadWriterFactories;

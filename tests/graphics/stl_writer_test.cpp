@@ -208,5 +208,18 @@ TEST_F(StlTest, RevolveOnDxfDrawsCircles) {
     CadEndOutput();
 }
 
+// A centred rectangle traced either way round (reversed: inward walls).
+TEST_F(StlTest, CentredRectangleTracesBothWays) {
+    BeginRecordedScreenRun();
+    CadCentredRectangle(false, 0, 0, 10, 4);
+    CadCentredRectangle(true, 0, 0, 10, 4);
+    CadEndOutput();
+    EXPECT_EQ(Log(), (std::vector<std::string>{
+                         "LINE -5.0000 -2.0000 5.0000 -2.0000 L0", "LINE 5.0000 -2.0000 5.0000 2.0000 L0",
+                         "LINE 5.0000 2.0000 -5.0000 2.0000 L0", "LINE -5.0000 2.0000 -5.0000 -2.0000 L0",
+                         "LINE -5.0000 -2.0000 -5.0000 2.0000 L0", "LINE -5.0000 2.0000 5.0000 2.0000 L0",
+                         "LINE 5.0000 2.0000 5.0000 -2.0000 L0", "LINE 5.0000 -2.0000 -5.0000 -2.0000 L0"}));
+}
+
 }  // namespace
 }  // namespace veldrim

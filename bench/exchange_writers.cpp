@@ -5,21 +5,17 @@
 // folder that is removed at the end.
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <numbers>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
+#include "bench_support.h"
 #include "foundation/program_state.h"
 #include "graphics/bodies.h"
 #include "graphics/cad_output.h"
@@ -30,29 +26,13 @@
 namespace veldrim {
 namespace {
 
-// The private folder of the run, removed when the program ends.
-struct Folder {
-    std::filesystem::path path;
-    Folder() {
-        char pattern[] = "/tmp/veldrim-bench-exchange-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        path = made ? made : "";
-    }
-    ~Folder() {
-        std::error_code ec;
-        if (!path.empty()) std::filesystem::remove_all(path, ec);
-    }
-};
-Folder& Scratch() {
-    static Folder folder;
-    return folder;
-}
+std::filesystem::path Folder() { return bench::Folder(); }
 
 // A worm shaft: a stepped outline with a rounded shoulder, revolved; chord
 // tolerance t sets the facet count.
 size_t WriteRevolvedShaft(Real tolerance) {
     cadBatchFlag = true;
-    currentFileName = (Scratch().path / "shaft").string();
+    currentFileName = (Folder() / "shaft").string();
     CadOutputState.chordTolerance = tolerance;
     CadOutputState.stlFileType = 0;
     CadBeginOutput(kCadStl);
@@ -67,7 +47,7 @@ size_t WriteRevolvedShaft(Real tolerance) {
     CadEndOutput();
     cadBatchFlag = false;
     std::error_code ec;
-    const auto size = std::filesystem::file_size(Scratch().path / "shaft.stl", ec);
+    const auto size = std::filesystem::file_size(Folder() / "shaft.stl", ec);
     return ec ? 0 : (size - 84) / 50;
 }
 
@@ -99,29 +79,7 @@ print(time.perf_counter() - t0)
 )";
 
 double NumpyStlSeconds(size_t n) {
-    const std::string script = (Scratch().path / "numpy_stl.py").string();
-    std::ofstream(script) << kNumpyStlScript;
-    const std::string out = (Scratch().path / "numpy.out").string();
-    const std::string target = (Scratch().path / "numpy.stl").string();
-    const std::string count = std::to_string(n);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd >= 0) ::dup2(fd, 1);
-        const char* argv[] = {"/usr/bin/python3", script.c_str(), count.c_str(), target.c_str(),
-                              nullptr};
-        ::execv(argv[0], const_cast<char* const*>(argv));
-        ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
-    std::ifstream in(out);
-    std::string text;
-    std::getline(in, text);
-    double seconds = -1;
-    std::from_chars(text.data(), text.data() + text.size(), seconds);
-    return seconds;
+    return bench::PeerSeconds(kNumpyStlScript, {std::to_string(n), (Folder() / "numpy.stl").string()});
 }
 
 // Several rounds of both; the median ratio is printed as "ratio NAME = X".
@@ -155,7 +113,7 @@ void BM_StepLines(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     for (auto _ : state) {
         cadBatchFlag = true;
-        currentFileName = (Scratch().path / "lines").string();
+        currentFileName = (Folder() / "lines").string();
         CadBeginOutput(kCadStep);
         CadBeginDrawing(0, 0, 250, 100, 0);
         CadBeginBlocks();

@@ -137,6 +137,12 @@ void CadMoveTo3D(Real x, Real y, Real z) {
     CadOutputState.currentZ = z;
 }
 
+void CadWriterLineTo3D(CadWriter& writer, Real x, Real y, Real z) {
+    const CadOutputRecord& s = CadOutputState;
+    writer.Line3D(s.currentX, s.currentY, s.currentZ, x, y, z);
+    CadMoveTo3D(x, y, z);
+}
+
 void CadLineTo(Real x, Real y) {
     CadLine(CadOutputState.currentX, CadOutputState.currentY, x, y);
     CadMoveTo(x, y);

@@ -31,6 +31,10 @@ void CadSolid(Real x1, Real y1, Real x2, Real y2, Real x3, Real y3, Real x4, Rea
 void CadMoveTo(Real x, Real y);
 // The 3D current point that the writers' 3D helpers share with the 2D one.
 void CadMoveTo3D(Real x, Real y, Real z);
+class CadWriter;
+// The 3D line-to of the writers' 3D helpers: a 3D line of `writer` from the
+// 3D current point to (x, y, z), which becomes the current point.
+void CadWriterLineTo3D(CadWriter& writer, Real x, Real y, Real z);
 void CadLineTo(Real x, Real y);
 
 // Composite shapes.

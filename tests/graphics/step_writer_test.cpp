@@ -166,6 +166,24 @@ TEST_F(StepTest, EmptyDrawingHasAnEmptyShapeAndNoStyle) {
     EXPECT_EQ(Field(occt, "FAILS="), "0") << occt;
 }
 
+// The 3D helpers share the 3D current point: a line from (1, 2, 3) up the
+// z axis by 10 has the direction (0, 0, 1) and the trim length 10.
+TEST_F(StepTest, LineTo3DFromTheCurrentPoint) {
+    StepWriter w;
+    for (int pass = 0; pass < 2; ++pass) {
+        w.StepBeginData();
+        w.StepMoveTo3D(1, 2, 3);
+        w.StepLineTo3D(1, 2, 13);
+        EXPECT_EQ(w.StepNextPass(), pass == 1);
+    }
+    const std::string& text = w.stream.MemoryText();
+    EXPECT_NE(text.find("#25 = SHAPE_REPRESENTATION('',(#11,#26),#34);"), std::string::npos) << text;
+    EXPECT_NE(text.find("PARAMETER_VALUE(1.00000E+001)),.T.,.PARAMETER.);"), std::string::npos) << text;
+    EXPECT_NE(text.find("#31 = DIRECTION('',(0.00000E+000,0.00000E+000,1.00000E+000));"), std::string::npos) << text;
+    EXPECT_NE(text.find("#33 = CARTESIAN_POINT('',(1.00000E+000,2.00000E+000,1.30000E+001));"), std::string::npos) << text;
+    EXPECT_EQ(CadOutputState.currentZ, 13);
+}
+
 TEST_F(StepTest, NumbersAndStrings) {
     const std::pair<Real, const char*> numbers[] = {
         {15, "1.50000E+001"}, {-0.25L, "-2.50000E-001"}, {0, "0.00000E+000"}, {-1, "-1.00000E+000"},

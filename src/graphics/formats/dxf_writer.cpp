@@ -505,11 +505,7 @@ void DxfWriter::DxfWriteSeqend() { WriteEntity(EntityKind::Seqend, {}); }
 
 void DxfWriter::DxfMoveTo3D(Real x, Real y, Real z) { CadMoveTo3D(x, y, z); }
 
-void DxfWriter::DxfLineTo3D(Real x, Real y, Real z) {
-    DxfWriteLine3D(CadOutputState.currentX, CadOutputState.currentY, CadOutputState.currentZ, x,
-                   y, z);
-    DxfMoveTo3D(x, y, z);
-}
+void DxfWriter::DxfLineTo3D(Real x, Real y, Real z) { CadWriterLineTo3D(*this, x, y, z); }
 
 std::unique_ptr<CadWriter> MakeDxfWriter() { return std::make_unique<DxfWriter>(); }
 

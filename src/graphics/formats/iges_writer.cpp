@@ -12,6 +12,7 @@
 #include "foundation/messages.h"
 #include "foundation/program_state.h"
 #include "foundation/system_info.h"
+#include "graphics/cad_primitives.h"
 #include "foundation/text_conv.h"
 
 namespace veldrim {
@@ -299,17 +300,9 @@ void IgesWriter::IgesSelectLayer(int n) {
     }
 }
 
-void IgesWriter::IgesMoveTo3D(Real x, Real y, Real z) {
-    CadOutputState.currentX = x;
-    CadOutputState.currentY = y;
-    CadOutputState.currentZ = z;
-}
+void IgesWriter::IgesMoveTo3D(Real x, Real y, Real z) { CadMoveTo3D(x, y, z); }
 
-void IgesWriter::IgesLineTo3D(Real x, Real y, Real z) {
-    const CadOutputRecord& s = CadOutputState;
-    IgesWriteLine3D(s.currentX, s.currentY, s.currentZ, x, y, z);
-    IgesMoveTo3D(x, y, z);
-}
+void IgesWriter::IgesLineTo3D(Real x, Real y, Real z) { CadWriterLineTo3D(*this, x, y, z); }
 
 bool IgesWriter::IgesJoinSections() {
     if (inSubfigure_) IgesWriteSubfigure();  // a definition left open is closed

@@ -129,11 +129,7 @@ bool TxtWriter::TxtWriteEof() {
 
 void TxtWriter::TxtMoveTo3D(Real x, Real y, Real z) { CadMoveTo3D(x, y, z); }
 
-void TxtWriter::TxtLineTo3D(Real x, Real y, Real z) {
-    TxtWriteLine3D(CadOutputState.currentX, CadOutputState.currentY, CadOutputState.currentZ, x,
-                   y, z);
-    TxtMoveTo3D(x, y, z);
-}
+void TxtWriter::TxtLineTo3D(Real x, Real y, Real z) { CadWriterLineTo3D(*this, x, y, z); }
 
 std::unique_ptr<CadWriter> MakeTxtWriter() { return std::make_unique<TxtWriter>(); }
 

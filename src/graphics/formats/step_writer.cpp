@@ -11,6 +11,7 @@
 #include "foundation/guarded_math.h"
 #include "foundation/program_state.h"
 #include "foundation/system_info.h"
+#include "graphics/cad_primitives.h"
 
 namespace veldrim {
 
@@ -199,17 +200,9 @@ void StepWriter::StepWriteLine3D(Real x1, Real y1, Real z1, Real x2, Real y2, Re
     WriteCurve(x1, y1, z1, x2, y2, z2, false);
 }
 
-void StepWriter::StepMoveTo3D(Real x, Real y, Real z) {
-    CadOutputState.currentX = x;
-    CadOutputState.currentY = y;
-    CadOutputState.currentZ = z;
-}
+void StepWriter::StepMoveTo3D(Real x, Real y, Real z) { CadMoveTo3D(x, y, z); }
 
-void StepWriter::StepLineTo3D(Real x, Real y, Real z) {
-    const CadOutputRecord& s = CadOutputState;
-    StepWriteLine3D(s.currentX, s.currentY, s.currentZ, x, y, z);
-    StepMoveTo3D(x, y, z);
-}
+void StepWriter::StepLineTo3D(Real x, Real y, Real z) { CadWriterLineTo3D(*this, x, y, z); }
 
 bool StepWriter::StepNextPass() {
     const bool old = writing_;

@@ -187,7 +187,7 @@ TEST_F(StepTest, LineTo3DFromTheCurrentPoint) {
 TEST_F(StepTest, NumbersAndStrings) {
     const std::pair<Real, const char*> numbers[] = {
         {15, "1.50000E+001"}, {-0.25L, "-2.50000E-001"}, {0, "0.00000E+000"}, {-1, "-1.00000E+000"},
-        {1234567, "1.23457E+006"}, {-0.0L, "0.00000E+000"}, {1E-120L, "1.00000E-120"}};
+        {1234567, "1.23457E+006"}, {-0.0L, "0.00000E+000"}, {1E-120L, "1.00000E-120"}, {1E400L, "0.00000E+000"}};
     for (const auto& [x, text] : numbers) EXPECT_EQ(StepNumberText(x), text);
     const std::pair<std::string, const char*> strings[] = {
         {"it's", "'it''s'"},

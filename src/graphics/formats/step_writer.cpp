@@ -57,10 +57,10 @@ std::string Point(Real x, Real y, Real z) {
 }  // namespace
 
 std::string StepNumberText(Real x) {
-    if (!std::isfinite(x)) x = 0;
+    double d = static_cast<double>(x);
+    if (!std::isfinite(d)) d = 0;  // never a drawing value; the file stays readable
     char buf[48];
-    auto r = std::to_chars(buf, buf + sizeof buf, static_cast<double>(x),
-                           std::chars_format::scientific, 5);
+    auto r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::scientific, 5);
     std::string s(buf, r.ptr);  // d.ddddde+XX
     const size_t e = s.find('e');
     std::string mantissa = s.substr(0, e);

@@ -148,7 +148,7 @@ void StlWriter::WriteBands() {
     // One angular step for every band: chords of the tolerance on the
     // largest circle, at least 0.002 rad, at least eight steps a turn.
     Real s = ChordTolerance() / rmax;
-    if (s < 0.002L) s = 0.002L;
+    if (!(s >= 0.002L)) s = 0.002L;  // also for a radius of no number
     long n = static_cast<long>(std::nearbyint(2 * kPi / s));
     if (n < 8) n = 8;
     std::vector<Real> cosT(static_cast<size_t>(n) + 1), sinT(static_cast<size_t>(n) + 1);

@@ -1,8 +1,9 @@
 // Facets per second into a binary STL of a revolved body, and trimmed lines
 // per second into a STEP file (both passes), through the CAD output run.
-// numpy-stl (Debian's python3-stl) writes the same number of facets in the
-// same run as the peer of the STL writer. Every file goes to a private
-// folder that is removed at the end.
+// The peers run in the same program: numpy-stl (Debian's python3-stl)
+// writes as many facets, OpenCASCADE's STEP writer the same lines; the
+// median ratios are printed. Every file goes to a private folder that is
+// removed at the end.
 #include <benchmark/benchmark.h>
 
 
@@ -109,29 +110,73 @@ BENCHMARK(BM_StlVersusNumpyStl)->Iterations(5)->UseManualTime()->Unit(benchmark:
 
 // STEP: n lines of a tooth-flank-like staircase; both passes run, so every
 // line is numbered once and written once.
+void WriteStepLines(int n) {
+    cadBatchFlag = true;
+    currentFileName = (Folder() / "lines").string();
+    CadBeginOutput(kCadStep);
+    CadBeginDrawing(0, 0, 250, 100, 0);
+    CadBeginBlocks();
+    CadEndSection();
+    do {
+        CadBeginEntities();
+        for (int i = 0; i < n; ++i) {
+            const Real x = (i % 1000) * 0.25L, y = (i / 1000) * 0.5L;
+            CadLine(x, y, x + 0.2L, y + 0.1L);
+        }
+        CadEndSection();
+    } while (!CadOutputComplete());
+    CadEndOutput();
+    cadBatchFlag = false;
+}
+
 void BM_StepLines(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
-    for (auto _ : state) {
-        cadBatchFlag = true;
-        currentFileName = (Folder() / "lines").string();
-        CadBeginOutput(kCadStep);
-        CadBeginDrawing(0, 0, 250, 100, 0);
-        CadBeginBlocks();
-        CadEndSection();
-        do {
-            CadBeginEntities();
-            for (int i = 0; i < n; ++i) {
-                const Real x = (i % 1000) * 0.25L, y = (i / 1000) * 0.5L;
-                CadLine(x, y, x + 0.2L, y + 0.1L);
-            }
-            CadEndSection();
-        } while (!CadOutputComplete());
-        CadEndOutput();
-        cadBatchFlag = false;
-    }
+    for (auto _ : state) WriteStepLines(n);
     state.SetItemsProcessed(state.iterations() * n);
 }
 BENCHMARK(BM_StepLines)->Arg(20000)->Repetitions(5)->ReportAggregatesOnly()->Unit(benchmark::kMillisecond);
+
+// The peer: OpenCASCADE makes the same lines as edges and writes them with
+// its STEP writer; the script times the writing only.
+const char* const kOcctStepScript = R"(
+pload MODELING XSDRAW
+set n $::env(N)
+compound c
+for {set i 0} {$i < $n} {incr i} {
+  set x [expr {($i % 1000) * 0.25}]; set y [expr {($i / 1000) * 0.5}]
+  vertex v1 $x $y 0; vertex v2 [expr {$x + 0.2}] [expr {$y + 0.1}] 0
+  edge e v1 v2
+  add e c
+}
+set t0 [clock microseconds]
+stepwrite a c $::env(OUT)
+puts "SECONDS=[expr {([clock microseconds] - $t0) / 1e6}]"
+)";
+
+void BM_StepVersusOpenCascade(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    std::vector<double> ratios;
+    double ours = 0, peer = 0;
+    for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
+        WriteStepLines(n);
+        ours = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        peer = bench::PeerProgramSeconds(
+            {"/usr/bin/occt-draw", "-b", "-f", bench::PeerScript("step.tcl", kOcctStepScript)},
+            {{"N", std::to_string(n)}, {"OUT", (Folder() / "occt.stp").string()}});
+        state.SetIterationTime(ours);
+        if (peer > 0) ratios.push_back(peer / ours);
+    }
+    if (ratios.empty()) {
+        state.SkipWithError("occt-draw did not run");
+        return;
+    }
+    std::sort(ratios.begin(), ratios.end());
+    state.counters["lines_per_s"] = n / ours;
+    state.counters["occt_lines_per_s"] = n / peer;
+    std::printf("ratio step_vs_occt = %.2f\n", ratios[ratios.size() / 2]);
+}
+BENCHMARK(BM_StepVersusOpenCascade)->Arg(20000)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace veldrim

@@ -208,6 +208,28 @@ TEST_F(StlTest, RevolveOnDxfDrawsCircles) {
     CadEndOutput();
 }
 
+// Writers that take lines only get arcs and circles as chords: an arc from
+// 350 to 10 degrees of radius 10 is 20 degrees long (3.49), so chords of at
+// most 0.5 make 7 of them; a reversed circle runs clockwise.
+TEST_F(StlTest, ArcsAndCirclesReachLineWritersAsChords) {
+    struct LinesOnlyWriter : testing_support::RecordingWriter {
+        bool LinesOnly() const override { return true; }
+    };
+    CadWriterFactories[kCadScreen] = [] { return std::unique_ptr<CadWriter>(new LinesOnlyWriter); };
+    CadBeginOutput(kCadScreen);
+    CadOutputState.chordTolerance = 0.5L;
+    CadArc2D(0, 0, 350, 10, 10);
+    ASSERT_EQ(Log().size(), 7u);
+    EXPECT_EQ(Log().front().substr(0, 22), "LINE 9.8481 -1.7365 9.");
+    EXPECT_EQ(Log().back().substr(Log().back().size() - 17), " 9.8481 1.7365 L0") << Log().back();
+    Log().clear();
+    CadOutputState.chordTolerance = 1;
+    CadCircleReversed(0, 0, 1);  // 2 pi / 1 rounds to 6 chords
+    ASSERT_EQ(Log().size(), 6u);
+    EXPECT_EQ(Log().front(), "LINE 1.0000 0.0000 0.5000 -0.8660 L0");
+    CadEndOutput();
+}
+
 // A centred rectangle traced either way round (reversed: inward walls).
 TEST_F(StlTest, CentredRectangleTracesBothWays) {
     BeginRecordedScreenRun();

@@ -6,14 +6,13 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 
 #include "foundation/files.h"
 #include "foundation/messages.h"
 #include "foundation/program_state.h"
 #include "foundation/system_info.h"
-#include "graphics/cad_primitives.h"
 #include "foundation/text_conv.h"
+#include "graphics/cad_primitives.h"
 
 namespace veldrim {
 

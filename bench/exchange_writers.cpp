@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "bench_support.h"
 #include "foundation/program_state.h"
 #include "graphics/bodies.h"

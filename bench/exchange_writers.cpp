@@ -6,7 +6,6 @@
 // removed at the end.
 #include <benchmark/benchmark.h>
 
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -39,9 +38,10 @@ size_t WriteRevolvedShaft(Real tolerance) {
     CadBeginDrawing(0, 0, 160, 120, 0);
     CadBeginEntities();
     CadRestartPath();
-    const Real pts[][3] = {{0, 0, 0},   {0, 15, 0},  {30, 15, 0}, {30, 20, 0},
-                           {70, 20, 0}, {75, 25, std::numbers::pi_v<Real> / 2},
-                           {85, 25, 0}, {85, 15, 0}, {120, 15, 0}, {120, 0, 0}, {0, 0, 0}};
+    const Real pts[][3] = {{0, 0, 0},   {0, 15, 0},  {30, 15, 0},
+                           {30, 20, 0}, {70, 20, 0}, {75, 25, std::numbers::pi_v<Real> / 2},
+                           {85, 25, 0}, {85, 15, 0}, {120, 15, 0},
+                           {120, 0, 0}, {0, 0, 0}};
     for (const auto& p : pts) CadRevolveVertex(p[0], p[1], p[2]);
     CadEndSection();
     CadEndOutput();
@@ -58,7 +58,11 @@ void BM_StlFacetsOfRevolvedBody(benchmark::State& state) {
     state.counters["facets"] = static_cast<double>(facets);
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * facets));
 }
-BENCHMARK(BM_StlFacetsOfRevolvedBody)->Arg(10)->Arg(25)->Repetitions(5)->ReportAggregatesOnly()
+BENCHMARK(BM_StlFacetsOfRevolvedBody)
+    ->Arg(10)
+    ->Arg(25)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly()
     ->Unit(benchmark::kMillisecond);
 
 // The peer: numpy-stl builds n random facets and saves them as binary STL;
@@ -79,7 +83,8 @@ print(time.perf_counter() - t0)
 )";
 
 double NumpyStlSeconds(size_t n) {
-    return bench::PeerSeconds(kNumpyStlScript, {std::to_string(n), (Folder() / "numpy.stl").string()});
+    return bench::PeerSeconds(kNumpyStlScript,
+                              {std::to_string(n), (Folder() / "numpy.stl").string()});
 }
 
 // Several rounds of both; the median ratio is printed as "ratio NAME = X".
@@ -133,7 +138,11 @@ void BM_StepLines(benchmark::State& state) {
     for (auto _ : state) WriteStepLines(n);
     state.SetItemsProcessed(state.iterations() * n);
 }
-BENCHMARK(BM_StepLines)->Arg(20000)->Repetitions(5)->ReportAggregatesOnly()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StepLines)
+    ->Arg(20000)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly()
+    ->Unit(benchmark::kMillisecond);
 
 // The peer: OpenCASCADE makes the same lines as edges and writes them with
 // its STEP writer; the script times the writing only.
@@ -175,7 +184,11 @@ void BM_StepVersusOpenCascade(benchmark::State& state) {
     state.counters["occt_lines_per_s"] = n / peer;
     std::printf("ratio step_vs_occt = %.2f\n", ratios[ratios.size() / 2]);
 }
-BENCHMARK(BM_StepVersusOpenCascade)->Arg(20000)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StepVersusOpenCascade)
+    ->Arg(20000)
+    ->Iterations(3)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace veldrim

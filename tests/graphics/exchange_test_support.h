@@ -68,9 +68,9 @@ inline std::string OcctCheck(const std::string& file, const std::string& dump = 
 
 // numpy-stl's view of an STL file (stl_numpy_check.py).
 inline std::string NumpyStlCheck(const std::string& file) {
-    return RunTool({"/usr/bin/python3", std::string(VELDRIM_TEST_DIR) + "/graphics/stl_numpy_check.py",
-                    file},
-                   {}, file + ".numpy");
+    return RunTool(
+        {"/usr/bin/python3", std::string(VELDRIM_TEST_DIR) + "/graphics/stl_numpy_check.py", file},
+        {}, file + ".numpy");
 }
 
 // admesh's check without repair.
@@ -96,7 +96,8 @@ inline std::vector<double> AdmeshValues(const std::string& out, const std::strin
     const size_t end = out.find('\n', colon);
     std::string rest = out.substr(colon + 1, end - colon - 1);
     static const std::regex number(R"(-?\d+(\.\d+)?)");
-    for (auto it = std::sregex_iterator(rest.begin(), rest.end(), number); it != std::sregex_iterator(); ++it)
+    for (auto it = std::sregex_iterator(rest.begin(), rest.end(), number);
+         it != std::sregex_iterator(); ++it)
         v.push_back(ToDouble(it->str()));
     return v;
 }

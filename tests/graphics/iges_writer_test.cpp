@@ -36,14 +36,16 @@ IgesFile ReadIges(const std::filesystem::path& path) {
         const std::string r = text.substr(at, end - at);
         at = end == std::string::npos ? text.size() : end + 2;
         if (r.size() != 80) {
-            f.faults.push_back("line " + std::to_string(line) + " has " + std::to_string(r.size()) + " columns");
+            f.faults.push_back("line " + std::to_string(line) + " has " + std::to_string(r.size()) +
+                               " columns");
             continue;
         }
         auto& records = f.sections[r[72]];
         records.push_back(r.substr(0, 72));
         char expected[16];
         std::snprintf(expected, sizeof expected, "%07zu", records.size());
-        if (r.substr(73) != expected) f.faults.push_back("line " + std::to_string(line) + " numbered " + r.substr(72));
+        if (r.substr(73) != expected)
+            f.faults.push_back("line " + std::to_string(line) + " numbered " + r.substr(72));
     }
     return f;
 }
@@ -68,7 +70,8 @@ std::string Parameters(const IgesFile& f, int de) {
         EXPECT_EQ(std::stoi(p.substr(64)), de) << "P record " << i;
         std::string text = p.substr(0, 64);
         const std::string trimmed = text.substr(0, text.find_last_not_of(' ') + 1);
-        out += !trimmed.empty() && (trimmed.back() == ',' || trimmed.back() == ';') ? trimmed : text;
+        out +=
+            !trimmed.empty() && (trimmed.back() == ',' || trimmed.back() == ';') ? trimmed : text;
     }
     return out;
 }
@@ -83,15 +86,18 @@ void SampleBlocks() {
 // (a closed wire of four edges), a note, and block B (a line of 10) turned
 // 30 degrees at (120, 60): its line ends at (120 + 10 cos 30, 60 + 10 sin 30).
 TEST_F(IgesTest, FileReadByOpenCascade) {
-    const auto file = Run(kCadIges, "sample", [] {
-        CadRectangle(0, 0, 100, 50);
-        CadCircle(50, 25, 10);
-        CadArc2D(0, 0, 0, 90, 20);
-        CadSolid(80, 30, 90, 30, 80, 40, 90, 40);
-        CadSetTextStyle(2, 0, 5, 3.5);
-        CadText("Zahnrad", 10, 10);
-        CadInsertBlock("B", 120, 60, 30, 1, 1);
-    }, SampleBlocks);
+    const auto file = Run(
+        kCadIges, "sample",
+        [] {
+            CadRectangle(0, 0, 100, 50);
+            CadCircle(50, 25, 10);
+            CadArc2D(0, 0, 0, 90, 20);
+            CadSolid(80, 30, 90, 30, 80, 40, 90, 40);
+            CadSetTextStyle(2, 0, 5, 3.5);
+            CadText("Zahnrad", 10, 10);
+            CadInsertBlock("B", 120, 60, 30, 1, 1);
+        },
+        SampleBlocks);
     EXPECT_EQ(file.filename(), "sample.igs");
     const IgesFile f = ReadIges(file);
     EXPECT_EQ(f.faults, std::vector<std::string>{});
@@ -117,36 +123,43 @@ TEST_F(IgesTest, FileReadByOpenCascade) {
 TEST_F(IgesTest, RecordsPointersAndFields) {
     const std::string longName(40, 'n');
     const std::string longText = "Zahnradpaar mit Schnecke, " + std::string(90, 'x') + " Ende";
-    const auto file = Run(kCadIges, longName, [&] {
-        CadText(longText, 0, 0);
-        CadInsertBlock("VERYLONGBLOCKNAME", 10, 20, 0, 2, 2);
-        CadInsertBlock("VERYLONGBLOCKNAME", 10, 20, 30, 2, 3);
-    }, [] {
-        CadBeginBlock("VERYLONGBLOCKNAME");
-        CadLine(0, 0, 1, 1);
-        CadCircle(0, 0, 1);
-        CadEndBlock();
-    });
+    const auto file = Run(
+        kCadIges, longName,
+        [&] {
+            CadText(longText, 0, 0);
+            CadInsertBlock("VERYLONGBLOCKNAME", 10, 20, 0, 2, 2);
+            CadInsertBlock("VERYLONGBLOCKNAME", 10, 20, 30, 2, 3);
+        },
+        [] {
+            CadBeginBlock("VERYLONGBLOCKNAME");
+            CadLine(0, 0, 1, 1);
+            CadCircle(0, 0, 1);
+            CadEndBlock();
+        });
     const IgesFile f = ReadIges(file);
     EXPECT_EQ(f.faults, std::vector<std::string>{});
     const auto& s = f.sections;
     ASSERT_EQ(s.at('T').size(), 1u);
     char counts[64];
-    std::snprintf(counts, sizeof counts, "S%07zuG%07zuD%07zuP%07zu", s.at('S').size(), s.at('G').size(),
-                  s.at('D').size(), s.at('P').size());
+    std::snprintf(counts, sizeof counts, "S%07zuG%07zuD%07zuP%07zu", s.at('S').size(),
+                  s.at('G').size(), s.at('D').size(), s.at('P').size());
     EXPECT_EQ(s.at('T')[0].substr(0, 32), counts);
 
     std::string global;
     for (const auto& g : s.at('G')) global += g.substr(0, g.find_last_not_of(' ') + 1);
     // The base name shortened in the middle to fewer than 30 characters.
     const std::string shortened = "28H" + std::string(13, 'n') + "__" + std::string(13, 'n');
-    EXPECT_EQ(global.find(",,4HFILE," + shortened + ",12HVELDRIM V1.0,,16,38,6,99,15," + shortened + ",1.0,2,2HMM,"),
-              0u) << global;
+    EXPECT_EQ(global.find(",,4HFILE," + shortened + ",12HVELDRIM V1.0,,16,38,6,99,15," + shortened +
+                          ",1.0,2,2HMM,"),
+              0u)
+        << global;
     int y, m, d, dow;
     GetDate(y, m, d, dow);
     char date[16];
     std::snprintf(date, sizeof date, "15H%04d%02d%02d.", y, m, d);
-    EXPECT_TRUE(std::regex_search(global, std::regex(std::string(",") + date + R"(\d{6},1\.0D-8,)"))) << global;
+    EXPECT_TRUE(
+        std::regex_search(global, std::regex(std::string(",") + date + R"(\d{6},1\.0D-8,)")))
+        << global;
 
     // Entities by DE pointer: 1 line, 3 circle, 5 subfigure, 7 note, 9
     // instance, 11 matrix, 13 instance.
@@ -161,7 +174,9 @@ TEST_F(IgesTest, RecordsPointersAndFields) {
     EXPECT_EQ(Parameters(f, 7).substr(Parameters(f, 7).find(",0.0,") + 5), "121H" + longText + ";");
     EXPECT_EQ(Parameters(f, 9), "408,5,10.000000,20.000000,0.0,2.0000000000;");
     // Unequal scales in the matrix: 2 cos 30, -3 sin 30, 2 sin 30, 3 cos 30.
-    EXPECT_EQ(Parameters(f, 11), "124,1.7320508076,-1.5000000000,0.0,10.000000,1.0000000000,2.5980762114,0.0,20.000000,0.0,0.0,1.0,0.0;");
+    EXPECT_EQ(Parameters(f, 11),
+              "124,1.7320508076,-1.5000000000,0.0,10.000000,1.0000000000,2.5980762114,0.0,20."
+              "000000,0.0,0.0,1.0,0.0;");
     EXPECT_EQ(DField(dr[12], 7), "11");
     EXPECT_EQ(Parameters(f, 13), "408,5,0.0,0.0,0.0,1.0000000000;");
 
@@ -173,15 +188,19 @@ TEST_F(IgesTest, RecordsPointersAndFields) {
     EXPECT_EQ(Field(occt, "ENTITIES="), "7");
     EXPECT_EQ(Field(occt, "FAILS="), "0") << occt;
     EXPECT_EQ(Field(occt, "WARNINGS="), "0") << occt;
-    EXPECT_NE(occt.find("Translation Data :  (10,20,0)  Scale Factors : 2\n"), std::string::npos) << occt;
-    EXPECT_NE(occt.find("| R11, R12, R13, T1 |       1.73205, -1.5, 0, 10\n"), std::string::npos) << occt;
-    EXPECT_NE(occt.find("| R21, R22, R23, T2 |       1, 2.59808, 0, 20\n"), std::string::npos) << occt;
+    EXPECT_NE(occt.find("Translation Data :  (10,20,0)  Scale Factors : 2\n"), std::string::npos)
+        << occt;
+    EXPECT_NE(occt.find("| R11, R12, R13, T1 |       1.73205, -1.5, 0, 10\n"), std::string::npos)
+        << occt;
+    EXPECT_NE(occt.find("| R21, R22, R23, T2 |       1, 2.59808, 0, 20\n"), std::string::npos)
+        << occt;
 }
 
 // The block table belongs to its run: a block of an earlier run is unknown,
 // and its instance is left out with a message instead of pointing nowhere.
 TEST_F(IgesTest, InstanceOfUnknownBlockIsLeftOut) {
-    Run(kCadIges, "first", [] { CadInsertBlock("B", 0, 0, 0, 1, 1); }, SampleBlocks);
+    Run(
+        kCadIges, "first", [] { CadInsertBlock("B", 0, 0, 0, 1, 1); }, SampleBlocks);
     EXPECT_EQ(Messages(), std::vector<std::string>{});
     const auto file = Run(kCadIges, "second", [] {
         CadLine(0, 0, 1, 0);
@@ -199,14 +218,15 @@ TEST_F(IgesTest, LayersGiveLevelAndLineFont) {
         int colourMode, layer;
         const char* level;
         const char* font;
-    } cases[] = {{0, 0, "7", "1"}, {0, 1, "2", "4"}, {0, 2, "2", "2"}, {0, 4, "3", "1"},
+    } cases[] = {{0, 0, "7", "1"},  {0, 1, "2", "4"},   {0, 2, "2", "2"}, {0, 4, "3", "1"},
                  {0, 18, "3", "1"}, {0, 10, "11", "1"}, {1, 3, "4", "1"}};
     for (const auto& c : cases) {
-        const auto file = Run(kCadIges, "layer" + std::to_string(c.colourMode) + "_" + std::to_string(c.layer), [&] {
-            CadSetColorMode(c.colourMode);
-            CadSetLayer(c.layer);
-            CadLine(0, 0, 1, 0);
-        });
+        const auto file = Run(
+            kCadIges, "layer" + std::to_string(c.colourMode) + "_" + std::to_string(c.layer), [&] {
+                CadSetColorMode(c.colourMode);
+                CadSetLayer(c.layer);
+                CadLine(0, 0, 1, 0);
+            });
         const IgesFile f = ReadIges(file);
         const auto& d = f.sections.at('D');
         ASSERT_EQ(d.size(), 2u);

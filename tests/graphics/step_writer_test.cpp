@@ -35,7 +35,8 @@ std::map<int, Entity> ParseData(const std::string& file) {
     const size_t end = text.find("ENDSEC;", data);
     static const std::regex entity(R"(#(\d+) = ([^;]*(?:'[^']*'[^;]*)*);)");
     const std::string body = text.substr(data + 5, end - data - 5);
-    for (auto it = std::sregex_iterator(body.begin(), body.end(), entity); it != std::sregex_iterator(); ++it) {
+    for (auto it = std::sregex_iterator(body.begin(), body.end(), entity);
+         it != std::sregex_iterator(); ++it) {
         std::string t = (*it)[2];
         static const std::regex name(R"([A-Z_0-9]+)");
         std::smatch m;
@@ -55,20 +56,24 @@ const std::map<std::string, std::set<std::string>> kAllowedReferences = {
     {"PRODUCT", {"MECHANICAL_CONTEXT"}},
     {"MECHANICAL_CONTEXT", {"APPLICATION_CONTEXT"}},
     {"PRODUCT_DEFINITION_CONTEXT", {"APPLICATION_CONTEXT"}},
-    {"SHAPE_REPRESENTATION", {"AXIS2_PLACEMENT_3D", "GEOMETRIC_CURVE_SET", "GEOMETRIC_REPRESENTATION_CONTEXT"}},
+    {"SHAPE_REPRESENTATION",
+     {"AXIS2_PLACEMENT_3D", "GEOMETRIC_CURVE_SET", "GEOMETRIC_REPRESENTATION_CONTEXT"}},
     {"AXIS2_PLACEMENT_3D", {"CARTESIAN_POINT", "DIRECTION"}},
-    {"GEOMETRIC_REPRESENTATION_CONTEXT", {"UNCERTAINTY_MEASURE_WITH_UNIT", "LENGTH_UNIT", "NAMED_UNIT"}},
+    {"GEOMETRIC_REPRESENTATION_CONTEXT",
+     {"UNCERTAINTY_MEASURE_WITH_UNIT", "LENGTH_UNIT", "NAMED_UNIT"}},
     {"UNCERTAINTY_MEASURE_WITH_UNIT", {"LENGTH_UNIT"}},
     {"PRODUCT_TYPE", {"PRODUCT"}},
     {"GEOMETRIC_CURVE_SET", {"TRIMMED_CURVE"}},
     {"TRIMMED_CURVE", {"LINE", "CARTESIAN_POINT"}},
     {"LINE", {"CARTESIAN_POINT", "VECTOR"}},
     {"VECTOR", {"DIRECTION"}},
-    {"CONTEXT_DEPENDENT_SHAPE_REPRESENTATION", {"REPRESENTATION_RELATIONSHIP", "PRODUCT_DEFINITION_SHAPE"}},
+    {"CONTEXT_DEPENDENT_SHAPE_REPRESENTATION",
+     {"REPRESENTATION_RELATIONSHIP", "PRODUCT_DEFINITION_SHAPE"}},
     {"REPRESENTATION_RELATIONSHIP", {"SHAPE_REPRESENTATION", "ITEM_DEFINED_TRANSFORMATION"}},
     {"ITEM_DEFINED_TRANSFORMATION", {"AXIS2_PLACEMENT_3D"}},
     {"NEXT_ASSEMBLY_USAGE_OCCURRENCE", {"PRODUCT_DEFINITION"}},
-    {"MECHANICAL_DESIGN_GEOMETRIC_PRESENTATION_REPRESENTATION", {"STYLED_ITEM", "GEOMETRIC_REPRESENTATION_CONTEXT"}},
+    {"MECHANICAL_DESIGN_GEOMETRIC_PRESENTATION_REPRESENTATION",
+     {"STYLED_ITEM", "GEOMETRIC_REPRESENTATION_CONTEXT"}},
     {"STYLED_ITEM", {"PRESENTATION_STYLE_ASSIGNMENT", "GEOMETRIC_CURVE_SET"}},
     {"PRESENTATION_STYLE_ASSIGNMENT", {"SURFACE_STYLE_USAGE", "CURVE_STYLE"}},
     {"SURFACE_STYLE_USAGE", {"SURFACE_SIDE_STYLE"}},
@@ -89,15 +94,18 @@ std::vector<std::string> ReferenceFaults(const std::map<int, Entity>& entities) 
         // References outside the strings ('Context #1' is a text).
         const std::string bare = std::regex_replace(e.text, std::regex("'[^']*'"), "''");
         static const std::regex ref(R"(#(\d+))");
-        for (auto it = std::sregex_iterator(bare.begin(), bare.end(), ref); it != std::sregex_iterator(); ++it) {
+        for (auto it = std::sregex_iterator(bare.begin(), bare.end(), ref);
+             it != std::sregex_iterator(); ++it) {
             const int to = std::stoi((*it)[1]);
             const auto target = entities.find(to);
             const auto allowed = kAllowedReferences.find(e.type);
             if (target == entities.end())
-                faults.push_back("#" + std::to_string(n) + " " + e.type + " -> missing #" + std::to_string(to));
-            else if (allowed == kAllowedReferences.end() || !allowed->second.count(target->second.type))
-                faults.push_back("#" + std::to_string(n) + " " + e.type + " -> #" + std::to_string(to) + " " +
-                                 target->second.type);
+                faults.push_back("#" + std::to_string(n) + " " + e.type + " -> missing #" +
+                                 std::to_string(to));
+            else if (allowed == kAllowedReferences.end() ||
+                     !allowed->second.count(target->second.type))
+                faults.push_back("#" + std::to_string(n) + " " + e.type + " -> #" +
+                                 std::to_string(to) + " " + target->second.type);
         }
     }
     return faults;
@@ -121,10 +129,13 @@ void SampleBlocks() {
 
 TEST_F(StepTest, FileReadByOpenCascade) {
     std::vector<bool> firstPass;
-    const auto file = Run(kCadStep, "part's", [&] {
-        firstPass.push_back(CadFirstEntityPass());
-        DrawSample();
-    }, SampleBlocks);
+    const auto file = Run(
+        kCadStep, "part's",
+        [&] {
+            firstPass.push_back(CadFirstEntityPass());
+            DrawSample();
+        },
+        SampleBlocks);
     EXPECT_EQ(passes, 2);
     EXPECT_EQ(firstPass, (std::vector<bool>{true, false}));
     EXPECT_EQ(file.filename(), "part's.stp");
@@ -133,9 +144,11 @@ TEST_F(StepTest, FileReadByOpenCascade) {
     EXPECT_EQ(ReferenceFaults(entities), std::vector<std::string>{});
     ASSERT_TRUE(entities.count(25));
     const std::string& shape = entities.at(25).text;
-    EXPECT_EQ(std::count(shape.begin(), shape.end(), '#'), 1 + 68 + 1);  // #11, the curves, the context
+    EXPECT_EQ(std::count(shape.begin(), shape.end(), '#'),
+              1 + 68 + 1);  // #11, the curves, the context
     EXPECT_EQ(entities.at(26).type, "GEOMETRIC_CURVE_SET");
-    EXPECT_NE(testing::Slurp(file.string()).find("FILE_NAME('" + dir.string() + "/part''s.stp','"), std::string::npos);
+    EXPECT_NE(testing::Slurp(file.string()).find("FILE_NAME('" + dir.string() + "/part''s.stp','"),
+              std::string::npos);
 
     if (!testing_support::HaveProgram("/usr/bin/occt-draw")) GTEST_SKIP() << "occt-draw missing";
     const std::string occt = OcctCheck(file.string());
@@ -147,7 +160,8 @@ TEST_F(StepTest, FileReadByOpenCascade) {
     const std::vector<double> box = Bbox(occt);
     const std::vector<double> expected = {0, 0, 0, 120 + 20 * std::cos(M_PI / 6), 70, 0};
     ASSERT_EQ(box.size(), 6u) << occt;
-    for (size_t i = 0; i < 6; ++i) EXPECT_NEAR(box[i], expected[i], 1e-4) << i;  // 6 significant digits
+    for (size_t i = 0; i < 6; ++i)
+        EXPECT_NEAR(box[i], expected[i], 1e-4) << i;  // 6 significant digits
 }
 
 // Without a line the shape representation is empty and names the context
@@ -177,17 +191,24 @@ TEST_F(StepTest, LineTo3DFromTheCurrentPoint) {
         EXPECT_EQ(w.StepNextPass(), pass == 1);
     }
     const std::string& text = w.stream.MemoryText();
-    EXPECT_NE(text.find("#25 = SHAPE_REPRESENTATION('',(#11,#26),#34);"), std::string::npos) << text;
-    EXPECT_NE(text.find("PARAMETER_VALUE(1.00000E+001)),.T.,.PARAMETER.);"), std::string::npos) << text;
-    EXPECT_NE(text.find("#31 = DIRECTION('',(0.00000E+000,0.00000E+000,1.00000E+000));"), std::string::npos) << text;
-    EXPECT_NE(text.find("#33 = CARTESIAN_POINT('',(1.00000E+000,2.00000E+000,1.30000E+001));"), std::string::npos) << text;
+    EXPECT_NE(text.find("#25 = SHAPE_REPRESENTATION('',(#11,#26),#34);"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("PARAMETER_VALUE(1.00000E+001)),.T.,.PARAMETER.);"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("#31 = DIRECTION('',(0.00000E+000,0.00000E+000,1.00000E+000));"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("#33 = CARTESIAN_POINT('',(1.00000E+000,2.00000E+000,1.30000E+001));"),
+              std::string::npos)
+        << text;
     EXPECT_EQ(CadOutputState.currentZ, 13);
 }
 
 TEST_F(StepTest, NumbersAndStrings) {
     const std::pair<Real, const char*> numbers[] = {
-        {15, "1.50000E+001"}, {-0.25L, "-2.50000E-001"}, {0, "0.00000E+000"}, {-1, "-1.00000E+000"},
-        {1234567, "1.23457E+006"}, {-0.0L, "0.00000E+000"}, {1E-120L, "1.00000E-120"}, {1E400L, "0.00000E+000"}};
+        {15, "1.50000E+001"},      {-0.25L, "-2.50000E-001"}, {0, "0.00000E+000"},
+        {-1, "-1.00000E+000"},     {1234567, "1.23457E+006"}, {-0.0L, "0.00000E+000"},
+        {1E-120L, "1.00000E-120"}, {1E400L, "0.00000E+000"}};
     for (const auto& [x, text] : numbers) EXPECT_EQ(StepNumberText(x), text);
     const std::pair<std::string, const char*> strings[] = {
         {"it's", "'it''s'"},

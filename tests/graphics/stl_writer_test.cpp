@@ -48,11 +48,20 @@ struct Body {
 // A tube R 20, r 10, L 50; a shaft R 15, L 40 whose outline runs along the
 // axis; a ball R 10 from a half-circle bulge.
 const Body kBodies[] = {
-    {"tube", [] { Revolve({{0, 10, 0}, {50, 10, 0}, {50, 20, 0}, {0, 20, 0}, {0, 10, 0}}); },
-     kPi * (20 * 20 - 10 * 10) * 50},
-    {"shaft", [] { Revolve({{0, 0, 0}, {40, 0, 0}, {40, 15, 0}, {0, 15, 0}, {0, 0, 0}}); },
+    {"tube",
+     [] {
+         Revolve({{0, 10, 0}, {50, 10, 0}, {50, 20, 0}, {0, 20, 0}, {0, 10, 0}});
+     },
+     kPi*(20 * 20 - 10 * 10) * 50},
+    {"shaft",
+     [] {
+         Revolve({{0, 0, 0}, {40, 0, 0}, {40, 15, 0}, {0, 15, 0}, {0, 0, 0}});
+     },
      kPi * 15 * 15 * 40},
-    {"ball", [] { Revolve({{-10, 0, 0}, {10, 0, std::numbers::pi_v<Real>}, {-10, 0, 0}}); },
+    {"ball",
+     [] {
+         Revolve({{-10, 0, 0}, {10, 0, std::numbers::pi_v<Real>}, {-10, 0, 0}});
+     },
      4.0 / 3.0 * kPi * 1000},
 };
 
@@ -63,7 +72,8 @@ TEST_F(StlTest, RevolvedBodiesAreClosedWithTheirVolume) {
             SCOPED_TRACE(std::string(body.name) + (type == 0 ? " binary" : " ASCII"));
             CadOutputState.stlFileType = type;
             CadOutputState.chordTolerance = 0.5L;
-            const auto file = Run(kCadStl, std::string(body.name) + std::to_string(type), body.draw);
+            const auto file =
+                Run(kCadStl, std::string(body.name) + std::to_string(type), body.draw);
             const std::string numpy = NumpyStlCheck(file.string());
             ASSERT_NE(numpy.find("DONE"), std::string::npos) << numpy;
             EXPECT_EQ(Field(numpy, "OPENEDGES="), "0");
@@ -77,8 +87,10 @@ TEST_F(StlTest, RevolvedBodiesAreClosedWithTheirVolume) {
 
             const std::string admesh = AdmeshCheck(file.string());
             ASSERT_NE(admesh.find("Number of facets"), std::string::npos) << admesh;
-            EXPECT_EQ(AdmeshValues(admesh, "Number of facets"), (std::vector<double>{double(facets), double(facets)}));
-            EXPECT_EQ(AdmeshValues(admesh, "Total disconnected facets"), (std::vector<double>{0, 0}));
+            EXPECT_EQ(AdmeshValues(admesh, "Number of facets"),
+                      (std::vector<double>{double(facets), double(facets)}));
+            EXPECT_EQ(AdmeshValues(admesh, "Total disconnected facets"),
+                      (std::vector<double>{0, 0}));
             EXPECT_EQ(AdmeshValues(admesh, "Degenerate facets"), std::vector<double>{0});
             EXPECT_EQ(AdmeshValues(admesh, "Facets reversed"), std::vector<double>{0});
             EXPECT_EQ(AdmeshValues(admesh, "Normals fixed"), std::vector<double>{0});
@@ -108,7 +120,9 @@ TEST_F(StlTest, CounterClockwiseOutlineGivesOutwardWalls) {
     EXPECT_EQ(Field(numpy, "FACETS="), "8");
     EXPECT_EQ(Field(numpy, "BADNORMALS="), "0");
     EXPECT_NEAR(ToDouble(Field(numpy, "VOLUME=")), 2.0 / 3.0 * 200 * 8, 1e-3);
-    EXPECT_NE(numpy.find("MIN=0.000000 0.000000 0.000000 MAX=10.000000 20.000000 8.000000"), std::string::npos) << numpy;
+    EXPECT_NE(numpy.find("MIN=0.000000 0.000000 0.000000 MAX=10.000000 20.000000 8.000000"),
+              std::string::npos)
+        << numpy;
     EXPECT_EQ(ui.CallsOf("text").size(), 1u);
 }
 
@@ -124,7 +138,8 @@ TEST_F(StlTest, BinaryLayoutAndOrientationFlip) {
         });
         const std::string bytes = testing::Slurp(file.string());
         ASSERT_EQ(bytes.size(), 84u + 2 * 50u);
-        EXPECT_EQ(bytes.substr(0, 80), std::string("STL binary file created by Veldrim Software") + std::string(37, ' '));
+        EXPECT_EQ(bytes.substr(0, 80), std::string("STL binary file created by Veldrim Software") +
+                                           std::string(37, ' '));
         EXPECT_EQ(LittleEndian32(bytes, 80), 2u);
         for (size_t f = 0; f < 2; ++f) {
             const size_t at = 84 + 50 * f;
@@ -160,7 +175,8 @@ TEST_F(StlTest, StrokeTextDrawsItsStrokes) {
         int option;
         int facets;
         int volumeSign;
-    } cases[] = {{"E", 1, 40, 1}, {"H", 1, 32, 1}, {" ", 1, 0, 0}, {"e-", 1, 48, 1}, {"E", 0, 40, -1}};
+    } cases[] = {
+        {"E", 1, 40, 1}, {"H", 1, 32, 1}, {" ", 1, 0, 0}, {"e-", 1, 48, 1}, {"E", 0, 40, -1}};
     int i = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.text) + " option " + std::to_string(c.option));
@@ -201,8 +217,9 @@ TEST_F(StlTest, HeightQuestionAskedOncePerRun) {
 TEST_F(StlTest, RevolveOnDxfDrawsCircles) {
     BeginRecordedScreenRun();
     Revolve({{0, 10, 0}, {20, 10, 0}, {20, 5, 0}});
-    EXPECT_EQ(Log(), (std::vector<std::string>{"CIRCLE 0.0000 0.0000 10.0000 L0", "CIRCLE 0.0000 0.0000 10.0000 L0",
-                                               "CIRCLE 0.0000 0.0000 10.0000 L0", "CIRCLE 0.0000 0.0000 5.0000 L0"}));
+    EXPECT_EQ(Log(), (std::vector<std::string>{
+                         "CIRCLE 0.0000 0.0000 10.0000 L0", "CIRCLE 0.0000 0.0000 10.0000 L0",
+                         "CIRCLE 0.0000 0.0000 10.0000 L0", "CIRCLE 0.0000 0.0000 5.0000 L0"}));
     EXPECT_EQ(CadOutputState.extrusionZ1, 20);
     EXPECT_EQ(CadOutputState.extrusionZ2, 20);
     CadEndOutput();
@@ -236,11 +253,13 @@ TEST_F(StlTest, CentredRectangleTracesBothWays) {
     CadCentredRectangle(false, 0, 0, 10, 4);
     CadCentredRectangle(true, 0, 0, 10, 4);
     CadEndOutput();
-    EXPECT_EQ(Log(), (std::vector<std::string>{
-                         "LINE -5.0000 -2.0000 5.0000 -2.0000 L0", "LINE 5.0000 -2.0000 5.0000 2.0000 L0",
-                         "LINE 5.0000 2.0000 -5.0000 2.0000 L0", "LINE -5.0000 2.0000 -5.0000 -2.0000 L0",
-                         "LINE -5.0000 -2.0000 -5.0000 2.0000 L0", "LINE -5.0000 2.0000 5.0000 2.0000 L0",
-                         "LINE 5.0000 2.0000 5.0000 -2.0000 L0", "LINE 5.0000 -2.0000 -5.0000 -2.0000 L0"}));
+    EXPECT_EQ(
+        Log(),
+        (std::vector<std::string>{
+            "LINE -5.0000 -2.0000 5.0000 -2.0000 L0", "LINE 5.0000 -2.0000 5.0000 2.0000 L0",
+            "LINE 5.0000 2.0000 -5.0000 2.0000 L0", "LINE -5.0000 2.0000 -5.0000 -2.0000 L0",
+            "LINE -5.0000 -2.0000 -5.0000 2.0000 L0", "LINE -5.0000 2.0000 5.0000 2.0000 L0",
+            "LINE 5.0000 2.0000 5.0000 -2.0000 L0", "LINE 5.0000 -2.0000 -5.0000 -2.0000 L0"}));
 }
 
 }  // namespace

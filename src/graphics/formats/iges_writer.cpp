@@ -153,7 +153,7 @@ int32_t IgesWriter::WriteEntity(int type, const std::vector<std::string>& groups
     const std::string typeText = std::to_string(type);
     // Members of a subfigure are physically dependent on it; a subfigure
     // definition is marked as a definition.
-    const std::string status = type == 308                ? "00000200"
+    const std::string status = type == 308              ? "00000200"
                                : inSubfigure_ && member ? "00010000"
                                                         : "00000000";
     std::string& b = stream.Buffer();
@@ -218,14 +218,14 @@ void IgesWriter::IgesWriteNote(const std::string& text, Real x, Real y) {
     const CadOutputRecord& s = CadOutputState;
     const std::string t = AsciiText(ConvertCadText(text));
     const Real chars = static_cast<Real>(t.size());
-    WriteEntity(212,
-                {"212,1," + std::to_string(t.size()) + "," +
-                     IgesNumber(chars * s.textHeight * s.textWidthFactor) + "," +
-                     IgesNumber(s.textHeight) + ",1,," +
-                     FixedPointText(s.textAngle * kPi / 180, 6) + ",0,0," + IgesNumber(x) + "," +
-                     IgesNumber(y) + ",0.0,",
-                 IgesHollerith(t) + ";"},
-                "0", "", "");
+    WriteEntity(
+        212,
+        {"212,1," + std::to_string(t.size()) + "," +
+             IgesNumber(chars * s.textHeight * s.textWidthFactor) + "," + IgesNumber(s.textHeight) +
+             ",1,," + FixedPointText(s.textAngle * kPi / 180, 6) + ",0,0," + IgesNumber(x) + "," +
+             IgesNumber(y) + ",0.0,",
+         IgesHollerith(t) + ";"},
+        "0", "", "");
 }
 
 void IgesWriter::IgesBeginBlock(const std::string& name) {
@@ -249,8 +249,8 @@ void IgesWriter::IgesWriteSubfigure() {
     block.definition = WriteEntity(308, {text}, "", "", block.name, false);
 }
 
-void IgesWriter::IgesWriteInstance(const std::string& name, Real x, Real y, Real angle,
-                                   Real scaleX, Real scaleY) {
+void IgesWriter::IgesWriteInstance(const std::string& name, Real x, Real y, Real angle, Real scaleX,
+                                   Real scaleY) {
     const std::string key = AsciiText(name);
     const Block* block = nullptr;
     for (const Block& b : blocks_)
@@ -267,9 +267,10 @@ void IgesWriter::IgesWriteInstance(const std::string& name, Real x, Real y, Real
     const bool uniform = scaleX == scaleY;
     const std::string ownScale = MatrixTerm(uniform ? scaleX : 1);
     if (angle == 0 && uniform) {
-        WriteEntity(408, {"408," + def + "," + IgesNumber(x) + "," + IgesNumber(y) + ",0.0," +
-                          ownScale + ";"},
-                    "", "", "");
+        WriteEntity(
+            408,
+            {"408," + def + "," + IgesNumber(x) + "," + IgesNumber(y) + ",0.0," + ownScale + ";"},
+            "", "", "");
         return;
     }
     const Real a = angle * kPi / 180;
@@ -309,8 +310,7 @@ bool IgesWriter::IgesJoinSections() {
     parameters_.clear();
     std::string& b = stream.Buffer();
     int32_t t = 0;
-    Record(b,
-           SeqText('S', s_) + SeqText('G', g_) + SeqText('D', d_) + SeqText('P', p_), 'T', t);
+    Record(b, SeqText('S', s_) + SeqText('G', g_) + SeqText('D', d_) + SeqText('P', p_), 'T', t);
     stream.Written();
     return stream.Close();
 }

@@ -70,8 +70,8 @@ public:
     void IgesWriteNote(const std::string& text, Real x, Real y);
     void IgesBeginBlock(const std::string& name);
     void IgesWriteSubfigure();
-    void IgesWriteInstance(const std::string& name, Real x, Real y, Real angle,
-                           Real scaleX = 1, Real scaleY = 1);
+    void IgesWriteInstance(const std::string& name, Real x, Real y, Real angle, Real scaleX = 1,
+                           Real scaleY = 1);
     void IgesSelectLayer(int layer);
     void IgesMoveTo3D(Real x, Real y, Real z);
     void IgesLineTo3D(Real x, Real y, Real z);
@@ -87,9 +87,8 @@ private:
         int depth = 0;
     };
     // Writes one entity (D and P records); its DE pointer.
-    int32_t WriteEntity(int type, const std::vector<std::string>& groups,
-                        std::string_view matrix, std::string_view form, std::string_view label,
-                        bool member = true);
+    int32_t WriteEntity(int type, const std::vector<std::string>& groups, std::string_view matrix,
+                        std::string_view form, std::string_view label, bool member = true);
     void Record(std::string& out, std::string_view text, char letter, int32_t& counter);
 
     int32_t s_ = 0, g_ = 0, d_ = 0, p_ = 0;

@@ -80,9 +80,12 @@ std::string StepString(std::string_view cp850) {
         if (c >= 0x20 && c < 0x7F) {
             if (wide) out += "\\X0\\";
             wide = false;
-            if (c == '\'') out += "''";
-            else if (c == '\\') out += "\\\\";
-            else out += static_cast<char>(c);
+            if (c == '\'')
+                out += "''";
+            else if (c == '\\')
+                out += "\\\\";
+            else
+                out += static_cast<char>(c);
             continue;
         }
         if (!wide) out += "\\X2\\";
@@ -179,9 +182,8 @@ void StepWriter::WriteCurve(Real x1, Real y1, Real z1, Real x2, Real y2, Real z2
     curveList_ += "," + StepEntityRef(counter_ + 1);
     ++curveCount_;
     StepWriteEntity("GEOMETRIC_CURVE_SET('',(" + Ref(2) + "));");
-    StepWriteEntity("TRIMMED_CURVE(''," + Ref(2) + ",(" + Ref(6) +
-                    ",PARAMETER_VALUE(0.E+000)),(" + Ref(7) + ",PARAMETER_VALUE(" +
-                    StepNumberText(length) + ")),.T.,.PARAMETER.);");
+    StepWriteEntity("TRIMMED_CURVE(''," + Ref(2) + ",(" + Ref(6) + ",PARAMETER_VALUE(0.E+000)),(" +
+                    Ref(7) + ",PARAMETER_VALUE(" + StepNumberText(length) + ")),.T.,.PARAMETER.);");
     StepWriteEntity("LINE(''," + Ref(2) + "," + Ref(3) + ");");
     StepWriteEntity(Point(x1, y1, z1));
     StepWriteEntity("VECTOR(''," + Ref(2) + ",1.);");
@@ -246,8 +248,8 @@ void StepWriter::StepWriteContext() {
     StepWriteEntity("NEXT_ASSEMBLY_USAGE_OCCURRENCE('2','=>[0:1:1:2]','',#5," + R(8) + ",$);");
     StepWriteEntity("PRODUCT_TYPE('part',$,(" + R(10) + "));");
     if (!styled) return;  // no curve to style: #26 is a unit, not a curve set
-    StepWriteEntity("MECHANICAL_DESIGN_GEOMETRIC_PRESENTATION_REPRESENTATION('',(" + R(20) +
-                    ")," + R(1) + ");");
+    StepWriteEntity("MECHANICAL_DESIGN_GEOMETRIC_PRESENTATION_REPRESENTATION('',(" + R(20) + ")," +
+                    R(1) + ");");
     StepWriteEntity("STYLED_ITEM('color',(" + R(21) + "),#26);");
     StepWriteEntity("PRESENTATION_STYLE_ASSIGNMENT((" + R(22) + "," + R(28) + "));");
     StepWriteEntity("SURFACE_STYLE_USAGE(.BOTH.," + R(23) + ");");

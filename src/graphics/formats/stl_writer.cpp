@@ -21,12 +21,17 @@ Real ChordTolerance() {
     return t;
 }
 
-void AppendFloatLE(std::string& out, float f) {
-    uint32_t u;
-    std::memcpy(&u, &f, 4);
+// Little-endian 32-bit words of the binary form.
+void AppendU32LE(std::string& out, uint32_t u) {
     const char b[4] = {static_cast<char>(u & 0xFF), static_cast<char>((u >> 8) & 0xFF),
                        static_cast<char>((u >> 16) & 0xFF), static_cast<char>((u >> 24) & 0xFF)};
     out.append(b, 4);
+}
+
+void AppendFloatLE(std::string& out, float f) {
+    uint32_t u;
+    std::memcpy(&u, &f, 4);
+    AppendU32LE(out, u);
 }
 
 // The strokes of the stroke text: start point (in cell units: x in cell
@@ -40,13 +45,13 @@ struct Stroke {
 // H is drawn with the strokes of its lower-case form (h), which the stroke
 // set holds but upper-casing would never reach.
 constexpr Stroke kStrokes[] = {
-    {0, 1, 1, false, "0235789ACEFG"},          // top
-    {1, 0.5L, 0.5L, true, "01234789AD"},       // upper right
-    {1, 0, 0, true, "013456789ABDGH"},         // lower right
-    {0, 0, 0, false, ",.0235689BCDEG_"},       // bottom
-    {0, 0, 0, true, "0268ABCDEFGH"},           // lower left
-    {0, 0.5L, 0.5L, true, "045689ABCEFGH"},   // upper left
-    {0, 0.5L, 0.5L, false, "-2345689ABDEFGH"},// middle
+    {0, 1, 1, false, "0235789ACEFG"},           // top
+    {1, 0.5L, 0.5L, true, "01234789AD"},        // upper right
+    {1, 0, 0, true, "013456789ABDGH"},          // lower right
+    {0, 0, 0, false, ",.0235689BCDEG_"},        // bottom
+    {0, 0, 0, true, "0268ABCDEFGH"},            // lower left
+    {0, 0.5L, 0.5L, true, "045689ABCEFGH"},     // upper left
+    {0, 0.5L, 0.5L, false, "-2345689ABDEFGH"},  // middle
 };
 
 }  // namespace
@@ -94,7 +99,8 @@ void StlWriter::StlWriteFacet(const Point3& v1, const Point3& v2, const Point3& 
     const Point3* p[3] = {&v1, flip ? &v3 : &v2, flip ? &v2 : &v3};
     std::array<float, 12> f{};
     for (int v = 0; v < 3; ++v)
-        for (int k = 0; k < 3; ++k) f[static_cast<size_t>(3 + 3 * v + k)] = static_cast<float>((*p[v])[k]);
+        for (int k = 0; k < 3; ++k)
+            f[static_cast<size_t>(3 + 3 * v + k)] = static_cast<float>((*p[v])[k]);
     // The normal of the winding as it is stored (the floats), so that a facet
     // that collapses in single precision is dropped too.
     double a[3], b[3];
@@ -137,8 +143,8 @@ void StlWriter::StlRing(Real r1, Real r2, Real cx, Real cy, bool reverse) {
     r1 = std::fabs(r1);
     r2 = std::fabs(r2);
     if (r1 == 0 && r2 == 0) return;
-    bands_.push_back({cx, cy, r1, r2, CadOutputState.extrusionZ1, CadOutputState.extrusionZ2,
-                      reverse});
+    bands_.push_back(
+        {cx, cy, r1, r2, CadOutputState.extrusionZ1, CadOutputState.extrusionZ2, reverse});
 }
 
 void StlWriter::WriteBands() {
@@ -213,10 +219,7 @@ bool StlWriter::StlCloseFile() {
     } else {
         std::string head(kStlBinaryHeader);
         head.resize(80, ' ');
-        const uint32_t n = static_cast<uint32_t>(facetCount_);
-        const char c[4] = {static_cast<char>(n & 0xFF), static_cast<char>((n >> 8) & 0xFF),
-                           static_cast<char>((n >> 16) & 0xFF), static_cast<char>((n >> 24) & 0xFF)};
-        head.append(c, 4);
+        AppendU32LE(head, static_cast<uint32_t>(facetCount_));
         stream.Put(head);
         stream.Put(binary_);
         binary_.clear();

@@ -15,8 +15,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -120,18 +122,15 @@ inline double PrintRatio(const std::string& name, const std::vector<double>& rat
     return median;
 }
 
-// Runs /usr/bin/python3 with a script text and arguments; the script prints
-// the seconds of its own work (without the interpreter's start) as its
-// first line. Negative when the peer could not run.
-inline double PythonSeconds(const std::string& script, const std::vector<std::string>& args) {
+// Runs a program (no shell) and gives what it printed on standard output;
+// nothing when it could not start or did not end with status 0.
+inline std::optional<std::string> ProgramOutput(std::vector<std::string> words) {
     int out[2];
-    if (::pipe(out) != 0) return -1;
+    if (::pipe(out) != 0) return std::nullopt;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_addclose(&actions, out[0]);
-    std::vector<std::string> words{"/usr/bin/python3", "-c", script};
-    words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
@@ -144,12 +143,23 @@ inline double PythonSeconds(const std::string& script, const std::vector<std::st
     for (ssize_t n; spawned == 0 && (n = ::read(out[0], buf, sizeof buf)) > 0;)
         text.append(buf, static_cast<std::size_t>(n));
     ::close(out[0]);
-    if (spawned != 0) return -1;
+    if (spawned != 0) return std::nullopt;
     int status = 0;
     ::waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+    return text;
+}
+
+// Runs /usr/bin/python3 with a script text and arguments; the script prints
+// the seconds of its own work (without the interpreter's start) as its
+// first line. Negative when the peer could not run.
+inline double PythonSeconds(const std::string& script, const std::vector<std::string>& args) {
+    std::vector<std::string> words{"/usr/bin/python3", "-c", script};
+    words.insert(words.end(), args.begin(), args.end());
+    const std::optional<std::string> text = ProgramOutput(std::move(words));
+    if (!text) return -1;
     double seconds = -1;
-    std::from_chars(text.data(), text.data() + text.size(), seconds);
+    std::from_chars(text->data(), text->data() + text->size(), seconds);
     return seconds;
 }
 

@@ -1,16 +1,20 @@
 // Facets per second into a binary STL of a revolved body, and trimmed lines
 // per second into a STEP file (both passes), through the CAD output run.
-// The peers run in the same program: numpy-stl (Debian's python3-stl)
-// writes as many facets, OpenCASCADE's STEP writer the same lines; the
-// median ratios are printed. Every file goes to a private folder that is
-// removed at the end.
+// The peers run on the same work in the same run: numpy-stl (Debian's
+// python3-stl) builds and saves as many facets, OpenCASCADE's STEP writer
+// (occt-draw) writes the same lines; each times its own work. Paired
+// repetitions; the ratios
+//   numpy_stl_vs_stl  numpy-stl time / STL writer time
+//   occt_vs_step      OpenCASCADE time / STEP writer time
+// are printed as "ratio NAME = X" (the median). Every file goes to a private
+// scratch folder that is removed when the run ends.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,19 +23,18 @@
 #include "graphics/bodies.h"
 #include "graphics/cad_output.h"
 #include "graphics/cad_primitives.h"
-#include "graphics/formats/stl_writer.h"
 #include "graphics/polylines_dims.h"
 
 namespace veldrim {
 namespace {
 
-std::filesystem::path Folder() { return bench::Folder(); }
+using namespace veldrim::bench;
 
-// A worm shaft: a stepped outline with a rounded shoulder, revolved; chord
-// tolerance t sets the facet count.
+// A worm shaft: a stepped outline with a rounded shoulder, revolved; the
+// chord tolerance sets the facet count. The facets written.
 size_t WriteRevolvedShaft(Real tolerance) {
     cadBatchFlag = true;
-    currentFileName = (Folder() / "shaft").string();
+    currentFileName = (Scratch() / "shaft").string();
     CadOutputState.chordTolerance = tolerance;
     CadOutputState.stlFileType = 0;
     CadBeginOutput(kCadStl);
@@ -47,7 +50,7 @@ size_t WriteRevolvedShaft(Real tolerance) {
     CadEndOutput();
     cadBatchFlag = false;
     std::error_code ec;
-    const auto size = std::filesystem::file_size(Folder() / "shaft.stl", ec);
+    const auto size = std::filesystem::file_size(Scratch() / "shaft.stl", ec);
     return ec ? 0 : (size - 84) / 50;
 }
 
@@ -58,16 +61,10 @@ void BM_StlFacetsOfRevolvedBody(benchmark::State& state) {
     state.counters["facets"] = static_cast<double>(facets);
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * facets));
 }
-BENCHMARK(BM_StlFacetsOfRevolvedBody)
-    ->Arg(10)
-    ->Arg(25)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StlFacetsOfRevolvedBody)->Arg(10)->Arg(25)->Unit(benchmark::kMillisecond);
 
-// The peer: numpy-stl builds n random facets and saves them as binary STL;
-// the script times its own mesh building and saving.
-const char* const kNumpyStlScript = R"(
+// numpy-stl builds n facets and saves them as binary STL.
+const char* const kNumpyStl = R"(
 import sys, time, warnings
 warnings.simplefilter("ignore")
 import numpy as np
@@ -82,41 +79,36 @@ m.save(path, mode=mesh.stl.Mode.BINARY)
 print(time.perf_counter() - t0)
 )";
 
-double NumpyStlSeconds(size_t n) {
-    return bench::PeerSeconds(kNumpyStlScript,
-                              {std::to_string(n), (Folder() / "numpy.stl").string()});
-}
-
-// Several rounds of both; the median ratio is printed as "ratio NAME = X".
-void BM_StlVersusNumpyStl(benchmark::State& state) {
-    std::vector<double> ratios;
+void BM_StlAgainstNumpyStl(benchmark::State& state) {
+    const Real tolerance = 1.0L / static_cast<Real>(state.range(0));
+    std::vector<double> ours, peer, ratio;
     size_t facets = 0;
-    double ours = 0, peer = 0;
     for (auto _ : state) {
-        const auto t0 = std::chrono::steady_clock::now();
-        facets = WriteRevolvedShaft(1.0L / 25);
-        ours = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        peer = NumpyStlSeconds(facets);
-        state.SetIterationTime(ours);
-        if (peer > 0) ratios.push_back(peer / ours);
+        for (int r = 0; r < Repetitions(5); ++r) {
+            ours.push_back(Seconds([&] { facets = WriteRevolvedShaft(tolerance); }));
+            const double s = PythonSeconds(
+                kNumpyStl, {std::to_string(facets), (Scratch() / "peer.stl").string()});
+            if (s < 0) {
+                state.SkipWithError("python3-stl did not run");
+                return;
+            }
+            peer.push_back(s);
+            ratio.push_back(s / ours.back());
+        }
     }
-    if (ratios.empty()) {
-        state.SkipWithError("python3-stl did not run");
-        return;
-    }
-    std::sort(ratios.begin(), ratios.end());
-    const double median = ratios[ratios.size() / 2];
-    state.counters["facets_per_s"] = facets / ours;
-    state.counters["numpy_stl_facets_per_s"] = facets / peer;
-    std::printf("ratio stl_vs_numpy_stl = %.2f\n", median);
+    std::printf("%zu facets per file\n", facets);
+    PrintTimes("STL writer", ours);
+    PrintTimes("numpy-stl", peer);
+    state.counters["facets_per_s"] = static_cast<double>(facets) / Median(ours);
+    state.counters["numpy_stl_vs_stl"] = PrintRatio("numpy_stl_vs_stl", ratio);
 }
-BENCHMARK(BM_StlVersusNumpyStl)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StlAgainstNumpyStl)->Arg(25)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // STEP: n lines of a tooth-flank-like staircase; both passes run, so every
 // line is numbered once and written once.
 void WriteStepLines(int n) {
     cadBatchFlag = true;
-    currentFileName = (Folder() / "lines").string();
+    currentFileName = (Scratch() / "lines").string();
     CadBeginOutput(kCadStep);
     CadBeginDrawing(0, 0, 250, 100, 0);
     CadBeginBlocks();
@@ -138,57 +130,56 @@ void BM_StepLines(benchmark::State& state) {
     for (auto _ : state) WriteStepLines(n);
     state.SetItemsProcessed(state.iterations() * n);
 }
-BENCHMARK(BM_StepLines)
-    ->Arg(20000)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StepLines)->Arg(20000)->Unit(benchmark::kMillisecond);
 
-// The peer: OpenCASCADE makes the same lines as edges and writes them with
-// its STEP writer; the script times the writing only.
-const char* const kOcctStepScript = R"(
-pload MODELING XSDRAW
-set n $::env(N)
-compound c
-for {set i 0} {$i < $n} {incr i} {
-  set x [expr {($i % 1000) * 0.25}]; set y [expr {($i / 1000) * 0.5}]
-  vertex v1 $x $y 0; vertex v2 [expr {$x + 0.2}] [expr {$y + 0.1}] 0
-  edge e v1 v2
-  add e c
+// OpenCASCADE makes the same lines as edges and writes them with its STEP
+// writer; the script times the writing and prints "SECONDS=".
+std::string OcctStepScript(int n, const std::string& target) {
+    return "pload MODELING XSDRAW\ncompound c\nfor {set i 0} {$i < " + std::to_string(n) +
+           "} {incr i} {\n"
+           "  set x [expr {($i % 1000) * 0.25}]; set y [expr {($i / 1000) * 0.5}]\n"
+           "  vertex v1 $x $y 0; vertex v2 [expr {$x + 0.2}] [expr {$y + 0.1}] 0\n"
+           "  edge e v1 v2\n  add e c\n}\n"
+           "set t0 [clock microseconds]\nstepwrite a c " +
+           target +
+           "\n"
+           "puts \"SECONDS=[expr {([clock microseconds] - $t0) / 1e6}]\"\n";
 }
-set t0 [clock microseconds]
-stepwrite a c $::env(OUT)
-puts "SECONDS=[expr {([clock microseconds] - $t0) / 1e6}]"
-)";
 
-void BM_StepVersusOpenCascade(benchmark::State& state) {
+double OcctStepSeconds(int n) {
+    const std::string script = (Scratch() / "step.tcl").string();
+    std::ofstream(script) << OcctStepScript(n, (Scratch() / "peer.stp").string());
+    const std::optional<std::string> text =
+        ProgramOutput({"/usr/bin/occt-draw", "-b", "-f", script});
+    const size_t at = text ? text->find("SECONDS=") : std::string::npos;
+    if (at == std::string::npos) return -1;
+    double seconds = -1;
+    std::from_chars(text->data() + at + 8, text->data() + text->size(), seconds);
+    return seconds;
+}
+
+void BM_StepAgainstOpenCascade(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
-    std::vector<double> ratios;
-    double ours = 0, peer = 0;
+    std::vector<double> ours, peer, ratio;
     for (auto _ : state) {
-        const auto t0 = std::chrono::steady_clock::now();
-        WriteStepLines(n);
-        ours = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        peer = bench::PeerProgramSeconds(
-            {"/usr/bin/occt-draw", "-b", "-f", bench::PeerScript("step.tcl", kOcctStepScript)},
-            {{"N", std::to_string(n)}, {"OUT", (Folder() / "occt.stp").string()}});
-        state.SetIterationTime(ours);
-        if (peer > 0) ratios.push_back(peer / ours);
+        for (int r = 0; r < Repetitions(3); ++r) {
+            ours.push_back(Seconds([n] { WriteStepLines(n); }));
+            const double s = OcctStepSeconds(n);
+            if (s < 0) {
+                state.SkipWithError("occt-draw did not run");
+                return;
+            }
+            peer.push_back(s);
+            ratio.push_back(s / ours.back());
+        }
     }
-    if (ratios.empty()) {
-        state.SkipWithError("occt-draw did not run");
-        return;
-    }
-    std::sort(ratios.begin(), ratios.end());
-    state.counters["lines_per_s"] = n / ours;
-    state.counters["occt_lines_per_s"] = n / peer;
-    std::printf("ratio step_vs_occt = %.2f\n", ratios[ratios.size() / 2]);
+    std::printf("%d lines per file\n", n);
+    PrintTimes("STEP writer", ours);
+    PrintTimes("OpenCASCADE", peer);
+    state.counters["lines_per_s"] = n / Median(ours);
+    state.counters["occt_vs_step"] = PrintRatio("occt_vs_step", ratio);
 }
-BENCHMARK(BM_StepVersusOpenCascade)
-    ->Arg(20000)
-    ->Iterations(3)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StepAgainstOpenCascade)->Arg(20000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace veldrim

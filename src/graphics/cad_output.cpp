@@ -336,6 +336,8 @@ void CadBeginOutput(uint16_t code) {
     runActive = false;
 
     s.runArgument = code;
+    ++s.runNumber;
+    s.entityPass = 0;
     s.originX = s.originY = 0;
     CadLogoMode = 0;
     if (cadBatchFlag && (code == kCadAsk || code > kCadStep)) {
@@ -386,7 +388,6 @@ void CadBeginOutput(uint16_t code) {
     s.inBlockFlag = 0;
     s.openSuppressedFlag = 0;
     s.sheetCounters = {0, 0};
-    s.entityPass = 0;
     s.heightAsked = 0;
     if (c == kCadStep) s.polylineOutputFlag = 0;
 }

@@ -232,6 +232,7 @@ struct CadOutputRecord {
     uint8_t stlDirInvers = 0;          // "STL Dir invers"
     Real fitClearance = 0.1L;
     uint8_t inBlockFlag = 0;           // between CadBeginBlocks and CadEndSection
+    uint32_t runNumber = 0;            // counts the begun runs
     uint8_t entityPass = 0;            // ENTITIES pass of the run: 1, then 2 for STEP
     uint8_t heightAsked = 0;           // the STL height was asked in this run
 };

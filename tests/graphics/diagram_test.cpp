@@ -155,6 +155,37 @@ TEST_F(DiagramTest, LimitsFormSetsTheScaleOrLeavesTheAutomaticOne) {
     enterDiagramLimits = false;
 }
 
+// A STEP run draws its entities twice: each diagram asks once, in the first
+// pass, and the second pass draws it with the same answer.
+TEST_F(DiagramTest, LimitsFormAskedOncePerStepRun) {
+    enterDiagramLimits = true;
+    SetProgramParams(0, nullptr);
+    CadEndOutput();
+    ui.QueueText((dir / "d.stp").string());
+    CadBeginOutput(kCadStep);
+    ASSERT_FALSE(cancelFlag);
+    ui.diagramLimitReplies.push_back(std::array<std::string, 4>{"0", "0", "50", "1"});
+    ui.diagramLimitReplies.push_back(std::nullopt);  // the second diagram: cancelled
+    std::vector<double> first, second;
+    int passes = 0;
+    do {
+        ++passes;
+        CadBeginEntities();
+        DrawDiagram("n", "T", "H", 0, 0, 1000, 1, 0);
+        first.push_back(static_cast<double>(DiagramState.xMax));
+        DrawDiagram("n", "T", "H2", 0, 0, 2000, 1, 0);
+        second.push_back(static_cast<double>(DiagramState.xMax));
+        CadEndSection();
+    } while (!CadOutputComplete() && passes < 3);
+    CadEndOutput();
+    EXPECT_EQ(passes, 2);
+    EXPECT_EQ(ui.CallsOf("diagram-limits").size(), 2u);
+    EXPECT_EQ(first, (std::vector<double>{50, 50}));
+    EXPECT_EQ(second, (std::vector<double>{2000, 2000}));
+    EXPECT_FALSE(cancelFlag);
+    enterDiagramLimits = false;
+}
+
 TEST_F(DiagramTest, BarGaugeStacksSegmentsFromTheTop) {
     BarGauge g;
     BarGaugeInit(g, "P", 0, 0, 2, 10, 100);

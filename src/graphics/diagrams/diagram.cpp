@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <vector>
 
 #include "foundation/drawing_form_texts.h"
 #include "foundation/formatting.h"
@@ -66,12 +68,50 @@ bool ClipToLimits(Real& x1, Real& y1, Real& x2, Real& y2, Real xmin, Real ymin, 
     return true;
 }
 
+// The answers of the limits form in the first ENTITIES pass of a run, in
+// the order the diagrams asked. A later pass of the same run (STEP draws its
+// entities twice) takes them from here instead of asking again, so the user
+// is asked once and both passes draw the same diagram.
+struct LimitsAnswers {
+    uint32_t run = 0;
+    uint8_t pass = 0;
+    std::size_t next = 0;
+    std::vector<std::optional<std::array<Real, 4>>> answers;
+};
+LimitsAnswers limitsAnswers;
+
+// The user's limits for the next diagram of the pass, or none (cancelled:
+// the automatic scales stay).
+std::optional<std::array<Real, 4>> DiagramLimitsOncePerRun(const std::string& xTitle,
+                                                          const std::string& yTitle,
+                                                          const std::string& heading,
+                                                          const std::array<Real, 4>& calculated) {
+    LimitsAnswers& m = limitsAnswers;
+    const CadOutputRecord& s = CadOutputState;
+    if (m.run != s.runNumber || m.pass != s.entityPass) {
+        if (m.run != s.runNumber || CadFirstEntityPass()) m.answers.clear();
+        m.run = s.runNumber;
+        m.pass = s.entityPass;
+        m.next = 0;
+    }
+    if (!CadFirstEntityPass() && m.next < m.answers.size()) return m.answers[m.next++];
+    std::optional<std::array<Real, 4>> answer;
+    if (EnterDiagramLimitsForm(xTitle, yTitle, heading, calculated))
+        answer = DiagramUserLimits;
+    else
+        cancelFlag = false;  // the automatic scales stay
+    if (CadFirstEntityPass()) m.answers.push_back(answer);
+    ++m.next;
+    return answer;
+}
+
 }  // namespace
 
 void ResetDiagramState() { DiagramState = DiagramRecord{}; }
 
 void ResetDiagramModule() {
     DiagramUserLimits = {0, 0, 1, 1};
+    limitsAnswers = LimitsAnswers{};
     ResetDiagramState();
 }
 
@@ -304,12 +344,10 @@ void DrawDiagram(const std::string& xTitle, const std::string& yTitle, const std
     CalcAxisScale(xMin, xMax, 6, loX, hiX, stepX);
     CalcAxisScale(yMin, yMax, 6, loY, hiY, stepY);
     if (CadOutputState.runArgument != kCadScreen && enterDiagramLimits && ProgramParamCount() < 2) {
-        if (EnterDiagramLimitsForm(xTitle, yTitle, heading, {loX, loY, hiX, hiY})) {
-            const auto& u = DiagramUserLimits;
-            CalcAxisScale(u[0], u[2], 6, loX, hiX, stepX);
-            CalcAxisScale(u[1], u[3], 6, loY, hiY, stepY);
-        } else {
-            cancelFlag = false;  // the automatic scales stay
+        if (const auto u =
+                DiagramLimitsOncePerRun(xTitle, yTitle, heading, {loX, loY, hiX, hiY})) {
+            CalcAxisScale((*u)[0], (*u)[2], 6, loX, hiX, stepX);
+            CalcAxisScale((*u)[1], (*u)[3], 6, loY, hiY, stepY);
         }
     }
     SetDiagramLimits(loX, loY, hiX, hiY);

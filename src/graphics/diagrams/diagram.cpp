@@ -83,9 +83,9 @@ LimitsAnswers limitsAnswers;
 // The user's limits for the next diagram of the pass, or none (cancelled:
 // the automatic scales stay).
 std::optional<std::array<Real, 4>> DiagramLimitsOncePerRun(const std::string& xTitle,
-                                                          const std::string& yTitle,
-                                                          const std::string& heading,
-                                                          const std::array<Real, 4>& calculated) {
+                                                           const std::string& yTitle,
+                                                           const std::string& heading,
+                                                           const std::array<Real, 4>& calculated) {
     LimitsAnswers& m = limitsAnswers;
     const CadOutputRecord& s = CadOutputState;
     if (m.run != s.runNumber || m.pass != s.entityPass) {
@@ -344,8 +344,7 @@ void DrawDiagram(const std::string& xTitle, const std::string& yTitle, const std
     CalcAxisScale(xMin, xMax, 6, loX, hiX, stepX);
     CalcAxisScale(yMin, yMax, 6, loY, hiY, stepY);
     if (CadOutputState.runArgument != kCadScreen && enterDiagramLimits && ProgramParamCount() < 2) {
-        if (const auto u =
-                DiagramLimitsOncePerRun(xTitle, yTitle, heading, {loX, loY, hiX, hiY})) {
+        if (const auto u = DiagramLimitsOncePerRun(xTitle, yTitle, heading, {loX, loY, hiX, hiY})) {
             CalcAxisScale((*u)[0], (*u)[2], 6, loX, hiX, stepX);
             CalcAxisScale((*u)[1], (*u)[3], 6, loY, hiY, stepY);
         }

@@ -2,12 +2,9 @@
 // Runs the independent readers of the exchange files (OpenCASCADE, admesh,
 // numpy-stl) and picks values out of what they print.
 
-#include <fcntl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <charconv>
-#include <cstdlib>
 #include <functional>
 #include <regex>
 #include <string>
@@ -21,33 +18,6 @@
 
 namespace veldrim::testing_support {
 
-// Runs a program (no shell) with extra environment variables; its stdout
-// and stderr together. The readers exit 0 on bad files, so callers look for
-// the lines they expect instead of the exit code.
-inline std::string RunTool(const std::vector<std::string>& argv,
-                           const std::vector<std::pair<std::string, std::string>>& env,
-                           const std::string& outFile) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        for (const auto& [k, v] : env) ::setenv(k.c_str(), v.c_str(), 1);
-        const int fd = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int in = ::open("/dev/null", O_RDONLY);
-        if (fd >= 0) {
-            ::dup2(fd, 1);
-            ::dup2(fd, 2);
-        }
-        if (in >= 0) ::dup2(in, 0);
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        ::execv(args[0], args.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return testing::Slurp(outFile);
-}
-
 inline double ToDouble(std::string_view s) {
     double d = 0;
     std::from_chars(s.data(), s.data() + s.size(), d);
@@ -56,26 +26,30 @@ inline double ToDouble(std::string_view s) {
 
 inline bool HaveProgram(const char* path) { return ::access(path, X_OK) == 0; }
 
-// OpenCASCADE's view of an IGES or STEP file (cad_occt_check.tcl).
-// dump: entity numbers to print in full ("5 6").
+// OpenCASCADE's view of an IGES or STEP file (cad_occt_check.tcl, which
+// reads the file name from F); dump: entity numbers to print in full
+// ("5 6"). The readers exit 0 on bad files, so callers look for the lines
+// they expect instead of the exit code.
 inline std::string OcctCheck(const std::string& file, const std::string& dump = "") {
-    std::vector<std::pair<std::string, std::string>> env{{"F", file}};
-    if (!dump.empty()) env.emplace_back("DUMP", dump);
-    return RunTool({"/usr/bin/occt-draw", "-b", "-f",
-                    std::string(VELDRIM_TEST_DIR) + "/graphics/cad_occt_check.tcl"},
-                   env, file + ".occt");
+    std::vector<std::string> argv{"/usr/bin/env", "F=" + file};
+    if (!dump.empty()) argv.push_back("DUMP=" + dump);
+    argv.insert(argv.end(), {"/usr/bin/occt-draw", "-b", "-f",
+                             std::string(VELDRIM_TEST_DIR) + "/graphics/cad_occt_check.tcl"});
+    int exitCode = 0;
+    return RunTool(argv, file + ".occt", exitCode);
 }
 
 // numpy-stl's view of an STL file (stl_numpy_check.py).
 inline std::string NumpyStlCheck(const std::string& file) {
-    return RunTool(
-        {"/usr/bin/python3", std::string(VELDRIM_TEST_DIR) + "/graphics/stl_numpy_check.py", file},
-        {}, file + ".numpy");
+    int exitCode = 0;
+    return RunPython(std::string(VELDRIM_TEST_DIR) + "/graphics/stl_numpy_check.py", file,
+                     exitCode);
 }
 
 // admesh's check without repair.
 inline std::string AdmeshCheck(const std::string& file) {
-    return RunTool({"/usr/bin/admesh", "-e", "-d", "-v", file}, {}, file + ".admesh");
+    int exitCode = 0;
+    return RunTool({"/usr/bin/admesh", "-e", "-d", "-v", file}, file + ".admesh", exitCode);
 }
 
 // The text after "key" up to the next blank or line end; "" when missing.

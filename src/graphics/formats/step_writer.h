@@ -14,7 +14,7 @@
 // chords (LinesOnly); lines of no length are skipped in both passes.
 //
 // Numbers: six significant digits in exponent form with a three-digit
-// exponent (1.50000E+001), always with a point. Strings follow Part 21:
+// exponent (1.50000E+001), always with a point. Strings follow ISO 10303-21:
 // ' and \ doubled, every other character outside printable ASCII written
 // as a \X2\hhhh\X0\ sequence (the texts are code page 850).
 
@@ -30,7 +30,7 @@ namespace veldrim {
 
 std::string StepNumberText(Real x);
 std::string StepEntityRef(int32_t n);
-// A Part 21 string literal with its quotes, of a code page 850 text.
+// An ISO 10303-21 string literal with its quotes, of a code page 850 text.
 std::string StepString(std::string_view cp850);
 // The output file name without folder and extension.
 std::string StepPartName(const std::string& fileName);

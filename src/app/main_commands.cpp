@@ -1,18 +1,24 @@
 #include "app/main_commands.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
+#include <vector>
 
 #include "app/config_file.h"
 #include "app/startup.h"
 #include "calc/data_file.h"
 #include "calc/design.h"
 #include "calc/worm_geometry.h"
+#include "drawings/result_diagram.h"
 #include "drawings/result_view.h"
 #include "foundation/codepage.h"
 #include "foundation/files.h"
+#include "foundation/help_texts.h"
 #include "foundation/message_boxes.h"
 #include "foundation/messages.h"
 #include "foundation/program_state.h"
+#include "foundation/ui_services.h"
 #include "graphics/cad_output.h"
 #include "graphics/cad_primitives.h"
 
@@ -134,13 +140,54 @@ void WriteCurrentView(std::uint16_t code) {
     CadEndSection();
     do {
         CadBeginEntities();
-        if (ResultViewDrawer && code == kCadScreen)
-            ResultViewDrawer();
-        else
-            DrawEmptySheet();
+        DrawEmptySheet();
+        DrawResultDiagram();
         CadEndSection();
     } while (!CadOutputComplete());
     CadEndOutput();
+}
+
+void ShowResultDiagram() {
+    cancelFlag = false;
+    if (!ResultDiagramAvailable()) {
+        ShowInfo("Kein Diagramm: der Datensatz hat keine berechneten Ergebnisse.");
+        return;
+    }
+    WriteCurrentView(kCadScreen);
+    cancelFlag = false;
+}
+
+void PlayStartPicture() {
+    const std::string path = HelpPicturePath("start");
+    if (!helpPictureHook || !FileExists(path)) return;
+    helpPictureHook(path);
+    cancelFlag = false;
+}
+
+void ChooseHelpPicture() {
+    namespace fs = std::filesystem;
+    cancelFlag = false;
+    std::vector<std::string> names;
+    std::error_code ec;
+    const fs::path folder = helpDirectory.empty() ? fs::path(".") : fs::path(helpDirectory);
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::path& p = it->path();
+        std::string ext = p.extension().string();
+        for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (ext == ".plt" && it->is_regular_file(ec)) names.push_back(p.stem().string());
+    }
+    if (names.empty()) {
+        ShowInfo("Keine Hilfebilder in " + folder.string());
+        return;
+    }
+    std::sort(names.begin(), names.end());
+    SetHelpNumber(1000);
+    const auto chosen = Ui().ChooseFromList("Hilfebild", names, 0);
+    if (!chosen || *chosen < 0 || *chosen >= static_cast<int>(names.size())) {
+        cancelFlag = true;
+        return;
+    }
+    if (helpPictureHook) helpPictureHook(HelpPicturePath(names[static_cast<std::size_t>(*chosen)]));
 }
 
 std::string FindDataFolder(const std::string& programPath) {

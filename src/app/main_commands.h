@@ -36,6 +36,17 @@ void DrawCurrentView();
 // 5 drawing records, 3 screen).
 void WriteCurrentView(std::uint16_t code);
 
+// The result diagram on screen (view menu); without results a message says
+// why the view stays empty.
+void ShowResultDiagram();
+
+// The start picture "start.plt" of the help directory, played into the
+// window when the file exists (the start-up without a data file).
+void PlayStartPicture();
+// The help pictures of the help directory in a list; the chosen one is drawn
+// in the window. Nothing when there are none or the list is cancelled.
+void ChooseHelpPicture();
+
 // The program's data folder: beside the program first ("data" next to it or
 // the program's own folder), then the installed share folder, then the
 // source tree's folder the build knows. Empty when none holds the help file.

@@ -147,8 +147,7 @@ void ShowHelpLines(const HelpLines& lines, const std::string& picture, const std
     }
     if (mode == kHelpTextAndPicture || mode == kHelpPictureOnly) {
         const bool drawPicture = !picture.empty() && picture != "NULL";
-        const std::string path =
-            drawPicture ? FindFileNoCase(HelpFolder() + picture + ".plt") : std::string();
+        const std::string path = drawPicture ? HelpPicturePath(picture) : std::string();
         if (helpPictureHook) {
             helpPictureHook(path);
         } else if (drawPicture) {
@@ -156,6 +155,10 @@ void ShowHelpLines(const HelpLines& lines, const std::string& picture, const std
             cancelFlag = true;
         }
     }
+}
+
+std::string HelpPicturePath(const std::string& picture) {
+    return FindFileNoCase(HelpFolder() + picture + ".plt");
 }
 
 void ShowHelpText(int number, const std::string& text, int mode) {

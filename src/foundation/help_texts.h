@@ -45,6 +45,10 @@ extern HelpPictureHook helpPictureHook;
 
 void ResetHelpTexts();
 
+// The file of a help picture: the help directory, the name and ".plt" (the
+// letter case of the name as the folder has it).
+std::string HelpPicturePath(const std::string& picture);
+
 void SetHelpNumber(int n);
 void SetHelpTextNumber(int n);
 

@@ -30,7 +30,10 @@
 #include "foundation/messages.h"
 #include "foundation/qt/text_viewer.h"
 #include "graphics/cad_output.h"
+#include "graphics/formats/hpgl_reader.h"
 #include "graphics/graphics_defaults.h"
+#include "app/print_layouts.h"
+#include "foundation/help_texts.h"
 #include "qt/qt_test_support.h"
 #include "reports/report_channel.h"
 #include "reports/spreadsheet.h"
@@ -121,6 +124,10 @@ TEST_F(MainWindowTest, EveryMenuItemIsConnected) {
                               "mi_viewMessages",
                               "mi_cadDxf",
                               "mi_cadRecords",
+                              "mi_cadPlot",
+                              "mi_cadPlotConfig",
+                              "mi_cad3DView",
+                              "mi_viewDiagram",
                               "mi_databaseMaterialWorm",
                               "mi_databaseMaterialWheel",
                               "mi_databaseLubricant",
@@ -130,6 +137,7 @@ TEST_F(MainWindowTest, EveryMenuItemIsConnected) {
                               "mi_optionsPrinter",
                               "mi_language2",
                               "mi_helpText",
+                              "mi_helpPicture",
                               "mi_helpMessages",
                               "mi_helpSystem",
                               "mi_helpAbout"};
@@ -193,6 +201,8 @@ TEST_F(MainWindowTest, ScreenReportOpensTheViewer) {
 }
 
 TEST_F(MainWindowTest, CurrentViewGoesToDxf) {
+    // Without results the view is the empty sheet.
+    fatalFlag = true;
     const std::string dxf = dir / "view.dxf";
     test::ModalDriver driver([&](QWidget* w) { return AnswerFileDialog(w, dxf); });
     window->Item("mi_cadDxf")->trigger();
@@ -379,6 +389,132 @@ TEST_F(MainWindowTest, DatabaseMenuShowsTheTableEditor) {
     EXPECT_TRUE(edit.acted());
     EXPECT_FALSE(TableEditorForm->tzdbf.Active()) << "the table is closed after the editor";
     tableEditorShowHook = nullptr;
+}
+
+}  // namespace
+}  // namespace veldrim
+
+namespace veldrim {
+namespace {
+
+std::vector<ScriptedUi::Call> CallsOf(const ScriptedUi& ui, const std::string& kind) {
+    std::vector<ScriptedUi::Call> out;
+    for (const auto& c : ui.calls)
+        if (c.kind == kind) out.push_back(c);
+    return out;
+}
+
+// Lines of the display list that hold a text.
+bool DisplayListHolds(const std::string& text) {
+    for (const std::string& line : DisplayList)
+        if (line.find(text) != std::string::npos) return true;
+    return false;
+}
+
+// The demo data set's view: the viscosity diagram of its ISO VG 220 oil and
+// the power balance, on screen and in the DXF file (read by ezdxf).
+TEST_F(MainWindowTest, DemoSetViewShowsTheResultDiagram) {
+    const std::string demo = dir / "demo.qb3";
+    fs::copy_file(fs::path(VELDRIM_DATA_DIR) / "demo.qb3", demo);
+    ASSERT_TRUE(OpenDataSet(demo));
+    DisplayList.clear();
+    window->Item("mi_viewDiagram")->trigger();
+    EXPECT_TRUE(DisplayListHolds("Leistungsbilanz"));
+
+    const std::string dxf = dir / "diagram.dxf";
+    test::ModalDriver driver([&](QWidget* w) { return AnswerFileDialog(w, dxf); });
+    window->Item("mi_cadDxf")->trigger();
+    ASSERT_TRUE(fs::exists(dxf));
+    const QString out = Output("/usr/bin/python3",
+                               {"-c",
+                                "import ezdxf,sys\n"
+                                "d=ezdxf.readfile(sys.argv[1])\n"
+                                "print(len(d.audit().errors))\n"
+                                "for e in d.modelspace().query('TEXT'): print(e.dxf.text)",
+                                QString::fromStdString(dxf)});
+    const QStringList lines = out.split('\n');
+    EXPECT_EQ(lines.value(0), "0") << out.toStdString();
+    EXPECT_TRUE(lines.contains(QString::fromUtf8("Viskosität des Schmierstoffs"))) << out.toStdString();
+    EXPECT_TRUE(lines.contains("Leistungsbilanz")) << out.toStdString();
+    // The demo oil: ISO VG 220, so 220 mm²/s at 40 °C.
+    EXPECT_TRUE(out.contains(QString::fromUtf8("v40 220 mm²/s"))) << out.toStdString();
+}
+
+TEST_F(MainWindowTest, DiagramWithoutResultsSaysWhyAndDrawsNothing) {
+    ScriptedUi scripted;
+    SetUi(&scripted);
+    fatalFlag = true;
+    DisplayList.clear();
+    window->Item("mi_viewDiagram")->trigger();
+    SetUi(&ui);
+    EXPECT_TRUE(DisplayList.empty());
+    const auto messages = CallsOf(scripted, "message");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].text.find("keine berechneten Ergebnisse"), std::string::npos);
+}
+
+// The help-picture list offers the shipped pictures in name order; the
+// chosen one is drawn, a cancelled list leaves the window as it was.
+TEST_F(MainWindowTest, HelpPictureMenuDrawsTheChosenPicture) {
+    InstallHpglHelpPictures();
+    ScriptedUi scripted;
+    SetUi(&scripted);
+    DisplayList.clear();
+    scripted.QueueChoice(std::nullopt);
+    window->Item("mi_helpPicture")->trigger();
+    EXPECT_TRUE(DisplayList.empty());
+    scripted.QueueChoice(1);  // cadausg, diagramm, null, plotter, stlhoehe
+    window->Item("mi_helpPicture")->trigger();
+    SetUi(&ui);
+    const auto lists = CallsOf(scripted, "list");
+    ASSERT_EQ(lists.size(), 2u);
+    EXPECT_EQ(lists[1].text, "cadausg\ndiagramm\nnull\nplotter\nstlhoehe\n");
+    EXPECT_TRUE(DisplayListHolds("Diagramm: Achsen, Teilung und Kurve"));
+}
+
+TEST_F(MainWindowTest, StartPictureIsPlayedOnlyWhenItExists) {
+    InstallHpglHelpPictures();
+    helpDirectory = dir.path();
+    DisplayList.clear();
+    PlayStartPicture();
+    EXPECT_TRUE(DisplayList.empty());
+    veldrim::testing::Spit(dir / "start.plt", "IN;SP1;PU800,4000;LBWillkommen\x03;PU0,0;PD4000,0;");
+    PlayStartPicture();
+    EXPECT_TRUE(DisplayListHolds("Willkommen"));
+    EXPECT_FALSE(cancelFlag);
+}
+
+// A layout saved from the printer form comes back into a new form, also the
+// fields the form has no control for.
+TEST_F(SettingsFormsTest, PrinterFormSavesAndLoadsALayout) {
+    fs::create_directories(dir / "dbf");
+    fs::create_directories(dir / "user");
+    databaseDirectory = dir / "dbf/";
+    userDirectory = dir / "user/";
+    fs::copy_file(fs::path(VELDRIM_DATA_DIR) / "printout.dbf", dir / "dbf/printout.dbf");
+    ScriptedUi scripted;
+    SetUi(&scripted);
+    {
+        TForm_printconf form(*window);
+        form.Edit_scaleX->setValue(0.5);
+        form.Edit_scaleY->setValue(0.75);
+        form.Edit_originX->setValue(-20);
+        form.Edit_originY->setValue(15);
+        form.CheckBox_frame->setChecked(true);
+        form.ComboBox_colourMode->setCurrentIndex(0);
+        scripted.QueueText(std::string("Werkstatt"));
+        form.Button_saveLayoutClick();
+    }
+    TForm_printconf form(*window);
+    scripted.QueueChoice(1);  // the shipped layout first, then ours
+    form.Button_loadLayoutClick();
+    SetUi(&ui);
+    EXPECT_EQ(form.Edit_scaleX->value(), 0.5);
+    EXPECT_EQ(form.Edit_scaleY->value(), 0.75);
+    EXPECT_EQ(form.Edit_originX->value(), -20);
+    EXPECT_EQ(form.Edit_originY->value(), 15);
+    EXPECT_TRUE(form.CheckBox_frame->isChecked());
+    EXPECT_EQ(form.ComboBox_colourMode->currentIndex(), 0);
 }
 
 }  // namespace

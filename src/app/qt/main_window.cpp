@@ -25,7 +25,9 @@
 #include "foundation/system_info.h"
 #include "foundation/ui_services.h"
 #include "graphics/cad_output.h"
+#include "graphics/diagrams/wireframe_3d.h"
 #include "graphics/graphics_defaults.h"
+#include "graphics/plot_program.h"
 #include "reports/calc_report.h"
 #include "reports/edi_file.h"
 #include "reports/report_excerpt.h"
@@ -59,6 +61,23 @@ void ChangingStep(const std::function<void()>& f) {
 // The report of a mode, when the cancel flag allows it.
 void Report(std::uint16_t mode) {
     Step([mode] { PrintResultReport(mode); });
+}
+
+// A pick from the tables: a record taken changes the data set, which is
+// calculated again.
+void PickStep(const std::function<bool()>& pick) {
+    Step([&pick] {
+        if (!pick()) return;
+        modifiedFlag = true;
+        Recalculate();
+    });
+}
+
+// The plot program form for the plot command line in use.
+void ConfigurePlotCommandLine() {
+    CadOutputRecord& s = CadOutputState;
+    const std::size_t i = s.plotCommandIndex >= 1 && s.plotCommandIndex <= 5 ? s.plotCommandIndex : 1;
+    ConfigurePlotProgram(s.plotCommandLines[i - 1]);
 }
 
 }  // namespace
@@ -197,6 +216,9 @@ void Thh::BuildMenus() {
     Add(
         view, "mi_viewzeichnung", "&Zeichnung neu", [] { DrawCurrentView(); },
         QKeySequence(Qt::Key_F5));
+    Add(
+        view, "mi_viewDiagram", "&Diagramm", [] { ShowResultDiagram(); },
+        QKeySequence(Qt::Key_F6));
 
     QMenu* cad = menu("mi_cad", "&CAD");
     Add(
@@ -204,16 +226,20 @@ void Thh::BuildMenus() {
         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
     Add(cad, "mi_cadRecords", FromOem("Ansicht als &Zeichnungsdatens\x84tze (TXT)..."),
         [this] { mi_cadWriteClick(kCadTxt); });
+    cad->addSeparator();
+    Add(cad, "mi_cadPlot", "Ausgabe an &Plotprogramm", [this] { mi_cadWriteClick(kCadPlot); });
+    Add(cad, "mi_cadPlotConfig", "Plotprogramm &konfigurieren...",
+        [] { Step(ConfigurePlotCommandLine); });
+    Add(cad, "mi_cad3DView", "&3D-Ansicht...", [] { Step(View3DDialog); });
 
     // The tables: the material and lubricant picks take a record into the
-    // gear data; the lubricant table can be edited.
+    // gear data, which is calculated again; the lubricant table can be edited.
     QMenu* database = menu("mi_database", "Datenban&k");
     Add(database, "mi_databaseMaterialWorm", "Werkstoff &Schnecke...",
-        [] { ChangingStep([] { PickMaterial(1, 1); }); });
+        [] { PickStep([] { return PickMaterial(1, 1); }); });
     Add(database, "mi_databaseMaterialWheel", "Werkstoff &Rad...",
-        [] { ChangingStep([] { PickMaterial(2, 1); }); });
-    Add(database, "mi_databaseLubricant", "Sc&hmierstoff...",
-        [] { ChangingStep([] { PickLubricant(); }); });
+        [] { PickStep([] { return PickMaterial(2, 1); }); });
+    Add(database, "mi_databaseLubricant", "Sc&hmierstoff...", [] { PickStep(PickLubricant); });
     database->addSeparator();
     Add(database, "mi_databaseLubricantTable", "Schmierstoff&tabelle bearbeiten...", [] {
         Step([] {
@@ -251,6 +277,7 @@ void Thh::BuildMenus() {
     Add(
         help, "mi_helpText", "&Hilfetext", [] { ShowHelpText(1000, "", kHelpTextOnly); },
         QKeySequence::HelpContents);
+    Add(help, "mi_helpPicture", "Hilfe&bild...", [] { Step(ChooseHelpPicture); });
     Add(help, "mi_helpMessages", "&Berechnungsmeldungen", [] { Step(ShowCalculationMessages); });
     help->addSeparator();
     Add(help, "mi_helpSystem", "&Systeminformation", [this] { mi_helpSystemClick(); });

@@ -16,6 +16,7 @@
 
 #include "foundation/program_state.h"
 #include "app/config_file.h"
+#include "app/print_layouts.h"
 #include "calc/cyl_record.h"
 #include "calc/tooth_form.h"
 #include "foundation/files.h"
@@ -283,6 +284,14 @@ TForm_printconf::TForm_printconf(TFveldgra& window, QWidget* parent)
     auto* ok = row->addButton(QDialogButtonBox::Ok);
     ok->setObjectName("Button_ok");
     row->addButton(QDialogButtonBox::Cancel)->setText("Abbrechen");
+    auto* layouts = new QDialogButtonBox(this);
+    auto* load = layouts->addButton("Layout &laden...", QDialogButtonBox::ActionRole);
+    load->setObjectName("Button_loadLayout");
+    auto* save = layouts->addButton("Layout &speichern...", QDialogButtonBox::ActionRole);
+    save->setObjectName("Button_saveLayout");
+    connect(load, &QPushButton::clicked, this, [this] { Button_loadLayoutClick(); });
+    connect(save, &QPushButton::clicked, this, [this] { Button_saveLayoutClick(); });
+    v->addWidget(layouts);
     connect(print, &QPushButton::clicked, this, [this] { Button_printClick(); });
     connect(pdf, &QPushButton::clicked, this, [this] { Button_pdfClick(); });
     connect(ok, &QPushButton::clicked, this, [this] {
@@ -303,6 +312,32 @@ void TForm_printconf::Store() {
     graphicPrintoutBorder = CheckBox_frame->isChecked();
     printWord1 = static_cast<std::int16_t>(CheckBox_screenBorder->isChecked() ? 1 : 0);
     windowsPrintMode = static_cast<std::int16_t>(ComboBox_colourMode->currentIndex() == 0 ? 1 : 2);
+}
+
+void TForm_printconf::Button_loadLayoutClick() {
+    PrintLayout layout;
+    if (!LoadPrintLayout(layout)) return;
+    Edit_scaleX->setValue(layout.xscale);
+    Edit_scaleY->setValue(layout.yscale);
+    Edit_originX->setValue(layout.xorigin);
+    Edit_originY->setValue(layout.yorigin);
+    CheckBox_frame->setChecked(layout.borderline);
+    ComboBox_colourMode->setCurrentIndex(layout.monochrom ? 0 : 1);
+    landscape_ = layout.landscape;
+    variable_ = layout.variable;
+}
+
+void TForm_printconf::Button_saveLayoutClick() {
+    PrintLayout layout;
+    layout.xscale = Edit_scaleX->value();
+    layout.yscale = Edit_scaleY->value();
+    layout.xorigin = Edit_originX->value();
+    layout.yorigin = Edit_originY->value();
+    layout.borderline = CheckBox_frame->isChecked();
+    layout.monochrom = ComboBox_colourMode->currentIndex() == 0;
+    layout.landscape = landscape_;
+    layout.variable = variable_;
+    SavePrintLayout(layout);
 }
 
 void TForm_printconf::PrepareView() {

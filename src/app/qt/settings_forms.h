@@ -61,6 +61,10 @@ public:
     void Store();
     void Button_printClick();
     void Button_pdfClick();
+    // The layouts of the table "printout.dbf": a picked one fills the form,
+    // the form's settings are appended under a new name.
+    void Button_loadLayoutClick();
+    void Button_saveLayoutClick();
 
     QDoubleSpinBox* Edit_scaleX;
     QDoubleSpinBox* Edit_scaleY;
@@ -75,6 +79,9 @@ public:
 private:
     void PrepareView();
     TFveldgra& window_;
+    // Layout fields without a control of their own, kept for the next save.
+    bool landscape_ = true;
+    bool variable_ = false;
 };
 
 }  // namespace veldrim

@@ -54,6 +54,9 @@ int RunWindow(const CommandLine& cl, const std::string& notice) {
         window.UpdateRecentFiles();
         window.show();
         DrawCurrentView();
+        // Without a data file the start picture, when there is one, greets
+        // the user over the view of the default set.
+        if (cl.file.empty()) PlayStartPicture();
         window.AfterCommand();
         if (!notice.empty()) ShowErrorBox(notice);
         status = app.exec();

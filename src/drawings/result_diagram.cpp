@@ -1,0 +1,87 @@
+// The result diagram: viscosity over temperature and the power balance.
+#include "drawings/result_diagram.h"
+
+#include <algorithm>
+#include <string>
+
+#include "calc/records.h"
+#include "calc/viscosity.h"
+#include "foundation/codepage.h"
+#include "foundation/formatting.h"
+#include "foundation/program_state.h"
+#include "graphics/cad_primitives.h"
+#include "graphics/diagrams/bar_gauge.h"
+#include "graphics/diagrams/diagram.h"
+
+namespace veldrim {
+
+namespace {
+
+// The temperature range of the curve, °C, and its step.
+constexpr Real kFirstTemperature = 20, kLastTemperature = 120, kTemperatureStep = 5;
+
+Real Viscosity(Real t) { return ViscosityFromNu40Nu100(wormGear.v40, wormGear.v100, t); }
+
+void DrawViscosityDiagram() {
+    const Real nuHigh = Viscosity(kFirstTemperature), nuLow = Viscosity(kLastTemperature);
+    SetDiagramSize(160, 110);
+    SetDiagramOffset(40, 35);
+    DrawDiagram(std::string("\xf8" "C"), std::string("mm\xfd/s"),
+                std::string("Viskosit\x84t des Schmierstoffs"), kFirstTemperature, 0,
+                kLastTemperature, std::max(nuHigh, nuLow), 0);
+    // The grid leaves a dashed line style behind; the curve is solid.
+    CadSetLineStyle(0);
+    CadSetLayer(1);
+    for (Real t = kFirstTemperature; t < kLastTemperature - 1e-9L; t += kTemperatureStep)
+        PlotCurve(1, t, Viscosity(t), t + kTemperatureStep, Viscosity(t + kTemperatureStep));
+    // The wheel bulk temperature of the rating and the viscosity there.
+    const Real theta = wormGear.thetaM;
+    if (theta >= DiagramState.xMin && theta <= DiagramState.xMax) {
+        CadSetLayer(2);
+        DiagramLine(theta, DiagramState.yMin, theta, Viscosity(theta));
+        DiagramMarker(2, theta, Viscosity(theta));
+    }
+    // The legend in the upper right of the diagram, where the falling curve
+    // leaves room (the markers are clipped to the diagram like its lines).
+    DiagramSetTextStyle(2, 0, 3.0L, 2.2L);
+    CadMoveTo(DiagramToDrawingX(kFirstTemperature + 0.45L * (kLastTemperature - kFirstTemperature)),
+              DiagramToDrawingY(0.9L * DiagramState.yMax));
+    DiagramLegendEntry("v40 " + FormatNum(wormGear.v40) + " mm\xfd/s, v100 " +
+                           FormatNum(wormGear.v100) + " mm\xfd/s",
+                       1);
+    DiagramLegendEntry("Radmassentemperatur " + FormatNum(theta) + " \xf8" "C", 2);
+}
+
+void DrawPowerBalance() {
+    const Real losses[] = {wormGear.PVz, wormGear.PV0, wormGear.PVLP};
+    Real input = wormGear.P;
+    for (Real l : losses) input += std::max<Real>(l, 0);
+    BarGauge gauge;
+    CadSetLayer(0);
+    BarGaugeInit(gauge, "Leistungsbilanz", 222, 35, 3.0L, 50, 110);
+    auto segment = [&](const std::string& label, Real power) {
+        const Real percent = std::max<Real>(power, 0) / input * 100;
+        BarGaugeDraw(gauge, label + " " + FormatDecimals(1, percent) + " %", percent);
+    };
+    segment("Abtrieb", wormGear.P);
+    segment("Verzahnung", losses[0]);
+    segment("Leerlauf", losses[1]);
+    segment("Lager", losses[2]);
+    CadSetTextStyle(2, 0, 3.0L, 2.2L);
+    CadText("eta " + FormatDecimals(1, wormGear.eta * 100) + " %", 222, 27);
+}
+
+}  // namespace
+
+bool ResultDiagramAvailable() {
+    return !fatalFlag && wormGear.v40 > 0 && wormGear.v100 > 0 && wormGear.v40 > wormGear.v100 &&
+           wormGear.P > 0 && wormGear.eta > 0 && Viscosity(kLastTemperature) > 0;
+}
+
+void DrawResultDiagram() {
+    if (!ResultDiagramAvailable()) return;
+    DrawViscosityDiagram();
+    DrawPowerBalance();
+}
+
+}  // namespace veldrim

@@ -29,15 +29,15 @@ void DrawViscosityDiagram() {
     DrawDiagram(std::string("\xf8" "C"), std::string("mm\xfd/s"),
                 std::string("Viskosit\x84t des Schmierstoffs"), kFirstTemperature, 0,
                 kLastTemperature, std::max(nuHigh, nuLow), 0);
-    // The grid leaves a dashed line style behind; the curve is solid.
-    CadSetLineStyle(0);
-    CadSetLayer(1);
+    // Layers 1 and 2 are centre and hidden lines; the curve, the mark and
+    // the legend take solid layers of normal width.
+    CadSetLayer(3);
     for (Real t = kFirstTemperature; t < kLastTemperature - 1e-9L; t += kTemperatureStep)
         PlotCurve(1, t, Viscosity(t), t + kTemperatureStep, Viscosity(t + kTemperatureStep));
     // The wheel bulk temperature of the rating and the viscosity there.
     const Real theta = wormGear.thetaM;
     if (theta >= DiagramState.xMin && theta <= DiagramState.xMax) {
-        CadSetLayer(2);
+        CadSetLayer(0);
         DiagramLine(theta, DiagramState.yMin, theta, Viscosity(theta));
         DiagramMarker(2, theta, Viscosity(theta));
     }
@@ -57,7 +57,7 @@ void DrawPowerBalance() {
     Real input = wormGear.P;
     for (Real l : losses) input += std::max<Real>(l, 0);
     BarGauge gauge;
-    CadSetLayer(0);
+    CadSetLayer(3);
     BarGaugeInit(gauge, "Leistungsbilanz", 222, 35, 3.0L, 50, 110);
     auto segment = [&](const std::string& label, Real power) {
         const Real percent = std::max<Real>(power, 0) / input * 100;

@@ -32,6 +32,7 @@
 #include "graphics/cad_output.h"
 #include "graphics/formats/hpgl_reader.h"
 #include "graphics/graphics_defaults.h"
+#include "graphics/plot_program.h"
 #include "app/print_layouts.h"
 #include "foundation/help_texts.h"
 #include "qt/qt_test_support.h"
@@ -482,6 +483,45 @@ TEST_F(MainWindowTest, StartPictureIsPlayedOnlyWhenItExists) {
     PlayStartPicture();
     EXPECT_TRUE(DisplayListHolds("Willkommen"));
     EXPECT_FALSE(cancelFlag);
+}
+
+// The lubricant pick of the database menu: the picked oil (the table's
+// polyglycol ISO VG 460, 460 and 71 mm²/s) goes into the data set, which
+// counts as changed and is calculated again; a cancelled pick changes
+// nothing.
+TEST_F(MainWindowTest, LubricantPickChangesAndRecalculatesTheDataSet) {
+    fs::copy_file(fs::path(VELDRIM_DATA_DIR) / "lubri.dbf", dir / "lubri.dbf");
+    databaseDirectory = dir.path() + "/";
+    ScriptedUi scripted;
+    SetUi(&scripted);
+    const Real v40Before = wormGear.v40;
+    scripted.QueueChoice(std::nullopt);
+    window->Item("mi_databaseLubricant")->trigger();
+    EXPECT_EQ(wormGear.v40, v40Before);
+    EXPECT_FALSE(modifiedFlag);
+    wormGear.eta = 0;  // a result the recalculation must bring back
+    scripted.QueueChoice(1);
+    window->Item("mi_databaseLubricant")->trigger();
+    SetUi(&ui);
+    EXPECT_EQ(wormGear.v40, 460);
+    EXPECT_EQ(wormGear.v100, 71);
+    EXPECT_TRUE(modifiedFlag);
+    EXPECT_GT(wormGear.eta, 0.5L);
+}
+
+// The plot program form edits the command line in use, not the others.
+TEST_F(MainWindowTest, PlotProgramFormEditsTheCommandLineInUse) {
+    ScriptedUi scripted;
+    SetUi(&scripted);
+    CadOutputState.plotCommandIndex = 2;
+    PlotProgramSettings settings = DefaultPlotProgramSettings();
+    settings.programPath = "/opt/plot/wgrafmit";
+    settings.outputDirectory = "/tmp/";
+    scripted.plotProgramReplies.push_back(settings);
+    window->Item("mi_cadPlotConfig")->trigger();
+    SetUi(&ui);
+    EXPECT_EQ(CadOutputState.plotCommandLines[1], "/opt/plot/wgrafmit /tmp/grafmit /CHPL");
+    EXPECT_EQ(CadOutputState.plotCommandLines[0], kDefaultPlotCommandLine);
 }
 
 // A layout saved from the printer form comes back into a new form, also the

@@ -26,9 +26,10 @@ void DrawViscosityDiagram() {
     const Real nuHigh = Viscosity(kFirstTemperature), nuLow = Viscosity(kLastTemperature);
     SetDiagramSize(160, 110);
     SetDiagramOffset(40, 35);
-    DrawDiagram(std::string("\xf8" "C"), std::string("mm\xfd/s"),
-                std::string("Viskosit\x84t des Schmierstoffs"), kFirstTemperature, 0,
-                kLastTemperature, std::max(nuHigh, nuLow), 0);
+    DrawDiagram(std::string("\xf8"
+                            "C"),
+                std::string("mm\xfd/s"), std::string("Viskosit\x84t des Schmierstoffs"),
+                kFirstTemperature, 0, kLastTemperature, std::max(nuHigh, nuLow), 0);
     // Layers 1 and 2 are centre and hidden lines; the curve, the mark and
     // the legend take solid layers of normal width.
     CadSetLayer(3);
@@ -49,7 +50,10 @@ void DrawViscosityDiagram() {
     DiagramLegendEntry("v40 " + FormatNum(wormGear.v40) + " mm\xfd/s, v100 " +
                            FormatNum(wormGear.v100) + " mm\xfd/s",
                        1);
-    DiagramLegendEntry("Radmassentemperatur " + FormatNum(theta) + " \xf8" "C", 2);
+    DiagramLegendEntry("Radmassentemperatur " + FormatNum(theta) +
+                           " \xf8"
+                           "C",
+                       2);
 }
 
 void DrawPowerBalance() {

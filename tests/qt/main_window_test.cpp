@@ -426,16 +426,17 @@ TEST_F(MainWindowTest, DemoSetViewShowsTheResultDiagram) {
     test::ModalDriver driver([&](QWidget* w) { return AnswerFileDialog(w, dxf); });
     window->Item("mi_cadDxf")->trigger();
     ASSERT_TRUE(fs::exists(dxf));
-    const QString out = Output("/usr/bin/python3",
-                               {"-c",
-                                "import ezdxf,sys\n"
-                                "d=ezdxf.readfile(sys.argv[1])\n"
-                                "print(len(d.audit().errors))\n"
-                                "for e in d.modelspace().query('TEXT'): print(e.dxf.text)",
-                                QString::fromStdString(dxf)});
+    const QString out =
+        Output("/usr/bin/python3", {"-c",
+                                    "import ezdxf,sys\n"
+                                    "d=ezdxf.readfile(sys.argv[1])\n"
+                                    "print(len(d.audit().errors))\n"
+                                    "for e in d.modelspace().query('TEXT'): print(e.dxf.text)",
+                                    QString::fromStdString(dxf)});
     const QStringList lines = out.split('\n');
     EXPECT_EQ(lines.value(0), "0") << out.toStdString();
-    EXPECT_TRUE(lines.contains(QString::fromUtf8("Viskosität des Schmierstoffs"))) << out.toStdString();
+    EXPECT_TRUE(lines.contains(QString::fromUtf8("Viskosität des Schmierstoffs")))
+        << out.toStdString();
     EXPECT_TRUE(lines.contains("Leistungsbilanz")) << out.toStdString();
     // The demo oil: ISO VG 220, so 220 mm²/s at 40 °C.
     EXPECT_TRUE(out.contains(QString::fromUtf8("v40 220 mm²/s"))) << out.toStdString();

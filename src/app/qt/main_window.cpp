@@ -76,7 +76,8 @@ void PickStep(const std::function<bool()>& pick) {
 // The plot program form for the plot command line in use.
 void ConfigurePlotCommandLine() {
     CadOutputRecord& s = CadOutputState;
-    const std::size_t i = s.plotCommandIndex >= 1 && s.plotCommandIndex <= 5 ? s.plotCommandIndex : 1;
+    const std::size_t i =
+        s.plotCommandIndex >= 1 && s.plotCommandIndex <= 5 ? s.plotCommandIndex : 1;
     ConfigurePlotProgram(s.plotCommandLines[i - 1]);
 }
 
@@ -217,8 +218,7 @@ void Thh::BuildMenus() {
         view, "mi_viewzeichnung", "&Zeichnung neu", [] { DrawCurrentView(); },
         QKeySequence(Qt::Key_F5));
     Add(
-        view, "mi_viewDiagram", "&Diagramm", [] { ShowResultDiagram(); },
-        QKeySequence(Qt::Key_F6));
+        view, "mi_viewDiagram", "&Diagramm", [] { ShowResultDiagram(); }, QKeySequence(Qt::Key_F6));
 
     QMenu* cad = menu("mi_cad", "&CAD");
     Add(

@@ -20,15 +20,16 @@ namespace {
 // The temperature range of the curve, °C, and its step.
 constexpr Real kFirstTemperature = 20, kLastTemperature = 120, kTemperatureStep = 5;
 
+// "°C" in code page 850.
+std::string Celsius() { return std::string(1, '\xf8') + 'C'; }
+
 Real Viscosity(Real t) { return ViscosityFromNu40Nu100(wormGear.v40, wormGear.v100, t); }
 
 void DrawViscosityDiagram() {
     const Real nuHigh = Viscosity(kFirstTemperature), nuLow = Viscosity(kLastTemperature);
     SetDiagramSize(160, 110);
     SetDiagramOffset(40, 35);
-    DrawDiagram(std::string("\xf8"
-                            "C"),
-                std::string("mm\xfd/s"), std::string("Viskosit\x84t des Schmierstoffs"),
+    DrawDiagram(Celsius(), std::string("mm\xfd/s"), std::string("Viskosit\x84t des Schmierstoffs"),
                 kFirstTemperature, 0, kLastTemperature, std::max(nuHigh, nuLow), 0);
     // Layers 1 and 2 are centre and hidden lines; the curve, the mark and
     // the legend take solid layers of normal width.
@@ -50,10 +51,7 @@ void DrawViscosityDiagram() {
     DiagramLegendEntry("v40 " + FormatNum(wormGear.v40) + " mm\xfd/s, v100 " +
                            FormatNum(wormGear.v100) + " mm\xfd/s",
                        1);
-    DiagramLegendEntry("Radmassentemperatur " + FormatNum(theta) +
-                           " \xf8"
-                           "C",
-                       2);
+    DiagramLegendEntry("Radmassentemperatur " + FormatNum(theta) + " " + Celsius(), 2);
 }
 
 void DrawPowerBalance() {

@@ -181,6 +181,13 @@ TzGrid::TzGrid(QWidget* parent) : QTableView(parent), header_(new TzGridHeader(t
 void TzGrid::SetTableModel(TzTableModel* model) {
     model_ = model;
     setModel(model);
+    // Columns as wide as the titles and the first rows' texts (a long name
+    // field is not cut at the default width), at most 40 characters.
+    horizontalHeader()->setResizeContentsPrecision(20);
+    resizeColumnsToContents();
+    const int widest = fontMetrics().horizontalAdvance(QString(40, QLatin1Char('M')));
+    for (int c = 0; c < horizontalHeader()->count(); ++c)
+        if (columnWidth(c) > widest) setColumnWidth(c, widest);
     FollowDataSet();
 }
 

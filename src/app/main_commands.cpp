@@ -211,10 +211,17 @@ std::string FindDataFolder(const std::string& programPath) {
     return {};
 }
 
+namespace {
+constexpr const char* kMaterialTable = "vovuzi.dbf";
+}  // namespace
+
 void UseDataFolder(const std::string& folder) {
     if (folder.empty()) return;
     const std::string help = EnsureTrailingBackslash(helpDirectory) + "veldrim.hlp";
     if (!FileExists(FindFileNoCase(help))) helpDirectory = folder;
+    if (databaseDirectory.empty() && !FileExists(FindFileNoCase(kMaterialTable)) &&
+        FileExists(FindFileNoCase(EnsureTrailingBackslash(folder) + kMaterialTable)))
+        databaseDirectory = folder;
 }
 
 std::string MainWindowTitle() {

@@ -51,8 +51,10 @@ void ChooseHelpPicture();
 // the program's own folder), then the installed share folder, then the
 // source tree's folder the build knows. Empty when none holds the help file.
 std::string FindDataFolder(const std::string& programPath);
-// Makes the help and message text files findable: while the help directory
-// holds no help file, it becomes the data folder.
+// Makes the help and message text files and the shipped tables findable:
+// while the help directory holds no help file, it becomes the data folder;
+// so does the table folder while it is not set and the current folder holds
+// no material table.
 void UseDataFolder(const std::string& folder);
 
 // The title the window shows (UpdateWindowTitle), code page 850.

@@ -306,6 +306,7 @@ int RunProgramGuarded(int argc, const char* const* argv) {
     InstallHpglHelpPictures();
     ReadConfigFile();
     ReadSessionFile();
+    UseDataFolder(FindDataFolder(argc > 0 && argv[0] ? argv[0] : ""));
     // The table engine with the date format of the configuration; the
     // hidden table editor of the table access; the tables copied to the
     // user directory when "copy DBF -> TEMP" is set.
@@ -314,7 +315,6 @@ int RunProgramGuarded(int argc, const char* const* argv) {
     InstallTableEditorPrint();
     if (tablesFromUserDirectory) CopyTablesToUserDirectory();
     SetDeviceResolution(horizontalResolution, verticalResolution);
-    UseDataFolder(FindDataFolder(argc > 0 && argv[0] ? argv[0] : ""));
 
     const bool batch = cl.report || cl.exchange || cl.cadFormat >= 0;
     if (batch && cl.file.empty()) {

@@ -54,6 +54,39 @@ TEST_F(MainCommands, HelpDirectoryMovesToTheDataFolderOnlyWithoutHelpFile) {
     EXPECT_EQ(helpDirectory, dir);
 }
 
+TEST_F(MainCommands, TableFolderMovesToTheDataFolderOnlyWhenUnsetAndWithoutTables) {
+    // The program runs in a folder of its own; the shipped tables lie elsewhere.
+    const fs::path data = fs::path(dir) / "data";
+    const fs::path work = fs::path(dir) / "work";
+    fs::create_directories(data);
+    fs::create_directories(work);
+    veldrim::testing::Spit((data / "vovuzi.dbf").string(), "");
+    const fs::path before = fs::current_path();
+    fs::current_path(work);
+    struct Case {
+        std::string setting;  // the configured table folder
+        bool tablesHere;      // the current folder holds a material table
+        std::string expected;
+    };
+    const std::string configured = dir + "/tables";
+    const Case cases[] = {
+        {"", false, data.string()}, {"", true, ""}, {configured, false, configured}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.setting + (c.tablesHere ? " with tables" : ""));
+        fs::remove(work / "vovuzi.dbf");
+        if (c.tablesHere) veldrim::testing::Spit((work / "vovuzi.dbf").string(), "");
+        databaseDirectory = c.setting;
+        UseDataFolder(data.string());
+        EXPECT_EQ(databaseDirectory, c.expected);
+    }
+    // A data folder without tables changes nothing.
+    fs::remove(work / "vovuzi.dbf");
+    databaseDirectory.clear();
+    UseDataFolder(work.string());
+    EXPECT_EQ(databaseDirectory, "");
+    fs::current_path(before);
+}
+
 TEST_F(MainCommands, SavePromptAsksOnlyForChangedData) {
     modifiedFlag = false;
     EXPECT_TRUE(SavePrompt());

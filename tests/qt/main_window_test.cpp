@@ -124,6 +124,9 @@ TEST_F(MainWindowTest, EveryMenuItemIsConnected) {
                               "mi_olePrintoutExcel",
                               "mi_viewMessages",
                               "mi_cadDxf",
+                              "mi_cadIges",
+                              "mi_cadStep",
+                              "mi_cadStl",
                               "mi_cadRecords",
                               "mi_cadPlot",
                               "mi_cadPlotConfig",
@@ -218,6 +221,38 @@ TEST_F(MainWindowTest, CurrentViewGoesToDxf) {
     // Audit clean; the two frames of the sheet are eight lines.
     EXPECT_EQ(out.trimmed(), "0 8");
     // The screen shows the view again afterwards.
+    EXPECT_FALSE(DisplayList.empty());
+}
+
+TEST_F(MainWindowTest, CurrentViewGoesToStepAndIges) {
+    // STEP runs two entity passes; the file dialog comes once, before the first.
+    struct Case {
+        const char* item;
+        const char* name;
+    };
+    for (const Case& c : {Case{"mi_cadStep", "view.stp"}, Case{"mi_cadIges", "view.igs"}}) {
+        SCOPED_TRACE(c.item);
+        const std::string path = dir / c.name;
+        int dialogs = 0;
+        test::ModalDriver driver([&](QWidget* w) {
+            ++dialogs;
+            return AnswerFileDialog(w, path);
+        });
+        window->Item(c.item)->trigger();
+        EXPECT_EQ(dialogs, 1);
+        ASSERT_TRUE(fs::exists(path));
+        const std::string text = veldrim::testing::Slurp(path);
+        const std::string first = text.substr(0, text.find_first_of("\r\n"));
+        if (std::string(c.item) == "mi_cadStep") {
+            EXPECT_EQ(first, "ISO-10303-21;");
+            EXPECT_NE(text.find("END-ISO-10303-21;"), std::string::npos);
+        } else {
+            // Fixed 80-column records; the first belongs to the start section.
+            ASSERT_EQ(first.size(), 80u) << first;
+            EXPECT_EQ(first[72], 'S') << first;
+            EXPECT_EQ(first.substr(0, 25), "IGES-Datei generiert von ");
+        }
+    }
     EXPECT_FALSE(DisplayList.empty());
 }
 

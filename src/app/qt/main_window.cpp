@@ -224,6 +224,9 @@ void Thh::BuildMenus() {
     Add(
         cad, "mi_cadDxf", "Ansicht als &DXF...", [this] { mi_cadWriteClick(kCadDxf); },
         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
+    Add(cad, "mi_cadIges", "Ansicht als &IGES...", [this] { mi_cadWriteClick(kCadIges); });
+    Add(cad, "mi_cadStep", "Ansicht als &STEP...", [this] { mi_cadWriteClick(kCadStep); });
+    Add(cad, "mi_cadStl", "Ansicht als S&TL...", [this] { mi_cadWriteClick(kCadStl); });
     Add(cad, "mi_cadRecords", FromOem("Ansicht als &Zeichnungsdatens\x84tze (TXT)..."),
         [this] { mi_cadWriteClick(kCadTxt); });
     cad->addSeparator();

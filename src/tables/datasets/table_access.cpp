@@ -71,6 +71,19 @@ std::string MemoFileOf(const std::string& table) {
     return {};
 }
 
+// An empty folder setting is the current folder.
+std::string FolderOrCurrent(const std::string& folder) { return folder.empty() ? "." : folder; }
+
+bool TableFolderWritable(const std::string& folder) {
+    return IsDirWritable(FolderOrCurrent(folder));
+}
+
+bool SameFolder(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    const bool same = std::filesystem::equivalent(FolderOrCurrent(a), FolderOrCurrent(b), ec);
+    return ec ? EnsureTrailingBackslash(a) == EnsureTrailingBackslash(b) : same;
+}
+
 void MakeWritable(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) ::chmod(path.c_str(), st.st_mode | S_IWUSR);
@@ -167,8 +180,10 @@ void Tdbf4::ShowInMode(const std::string& command, int mode) {
     } else {
         view.title = title2 + "  " + title1 + "  (" + labelFilename + ")";
         tzdbf.SetHideDeletedRecs(false);
-        if (EnsureTrailingBackslash(DirPartOf(labelFilename)) ==
-            EnsureTrailingBackslash(userDirectory))
+        // A table from the user folder is a working copy only where that is
+        // not the table folder itself.
+        if (SameFolder(DirPartOf(labelFilename), userDirectory) &&
+            !SameFolder(userDirectory, databaseDirectory))
             Ui().ShowMessage(
                 "",
                 std::string(
@@ -216,7 +231,7 @@ void Tdbf4::OpenDbfTableChecked(const std::string& nameIn) {
     std::string path = FindFileNoCase(EnsureTrailingBackslash(folder) + name);
     CheckFileReadable(path);
     if (cancelFlag) return;
-    if (!IsDirWritable(folder)) {
+    if (!TableFolderWritable(folder)) {
         path = CopyTableToUserDirectory(name);
     } else if (::access(path.c_str(), W_OK) != 0) {
         if (!tablesFromUserDirectory) path = CopyTableToUserDirectory(name);
@@ -255,7 +270,7 @@ bool DbfDirectoryWritable(const std::string& folder, const std::string& name) {
     if (DbfWriteChecked) return DbfFolderWritable;
     CheckFileReadable(FindFileNoCase(EnsureTrailingBackslash(folder) + name));
     if (cancelFlag) return false;
-    DbfFolderWritable = IsDirWritable(folder);
+    DbfFolderWritable = TableFolderWritable(folder);
     DbfWriteChecked = true;
     return DbfFolderWritable;
 }

@@ -106,6 +106,43 @@ TEST_F(TableAccessTest, TablesFromTheUserDirectoryWithTheCopyOption) {
     CloseDbfTable();
 }
 
+TEST_F(TableAccessTest, EditingInAWritableTableFolderNeedsNoWorkingCopy) {
+    Names("lubri.dbf");
+    const fs::path before = fs::current_path();
+    fs::current_path(dir + "/dbf");
+    const std::string notice =
+        "Kein Schreibrecht f\x81r dbf-Ordner !  Bearbeitung im Tempor\x84r-Ordner.";
+    CreateTableEditorForm();
+    struct Case {
+        const char* what;
+        std::string tables, user;
+        bool copyOption;
+        std::string opened;  // the table the editor shows
+        bool noticed;
+    };
+    const Case cases[] = {
+        {"both unset: the current folder", "", "", false, "lubri.dbf", false},
+        {"one folder, two spellings", dir + "/dbf/", dir + "/dbf", false, dir + "/dbf/lubri.dbf",
+         false},
+        {"copy option, separate user folder", dir + "/dbf/", dir + "/user/", true,
+         dir + "/user/lubri.dbf", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        databaseDirectory = c.tables;
+        userDirectory = c.user;
+        tablesFromUserDirectory = c.copyOption;
+        if (c.copyOption) CopyTablesToUserDirectory();
+        ui.calls.clear();
+        TableEditorForm->EditDbfTable("lubri", 9260);
+        EXPECT_EQ(TableEditorForm->labelFilename, c.opened);
+        bool noticed = false;
+        for (const auto& call : ui.CallsOf("message")) noticed |= call.text == notice;
+        EXPECT_EQ(noticed, c.noticed);
+    }
+    fs::current_path(before);
+}
+
 TEST_F(TableAccessTest, AMissingTableIsReportedAndNothingOpens) {
     EXPECT_FALSE(OpenDbfTable("nothing.dbf"));
     EXPECT_TRUE(cancelFlag);

@@ -7,6 +7,7 @@
 #include "foundation/files.h"
 #include "foundation/formatting.h"
 #include "foundation/program_state.h"
+#include "foundation/save_target.h"
 #include "foundation/text_conv.h"
 #include "foundation/ui_services.h"
 #include "tables/datasets/table_access.h"
@@ -17,7 +18,7 @@ namespace {
 
 // The user directory's copy when there is one, else the shipped table.
 bool OpenLayouts() {
-    const std::string own = FindFileNoCase(EnsureTrailingBackslash(userDirectory) + "printout.dbf");
+    const std::string own = FindFileNoCase(InPrivateFolder("printout.dbf"));
     std::error_code ec;
     if (std::filesystem::exists(own, ec)) return OpenDbfFile(own);
     return OpenDbfTable("printout");

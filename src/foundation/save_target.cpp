@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "foundation/files.h"
 #include "foundation/program_state.h"
 
 namespace veldrim {
@@ -190,6 +191,10 @@ std::string PrivateScratchFolder() {
         return {};
     if ((st.st_mode & 077) != 0 && ::chmod(folder.c_str(), 0700) != 0) return {};
     return folder;
+}
+
+std::string InPrivateFolder(const std::string& leaf) {
+    return EnsureTrailingBackslash(PrivateScratchFolder()) + leaf;
 }
 
 int CreateExclusive(const std::string& path, unsigned mode) {

@@ -51,6 +51,10 @@ int CommitSaveTemp(int fd, const std::string& tempName, const std::string& targe
 // one is set, else $XDG_CACHE_HOME/veldrim (or ~/.cache/veldrim), created with
 // mode 0700. Empty when no such folder can be made or it is not the user's own.
 std::string PrivateScratchFolder();
+// A file the program writes for itself (report scratch files, display copies,
+// table copies, temporary indexes): the leaf in PrivateScratchFolder(), or in
+// the current folder when no private folder can be had.
+std::string InPrivateFolder(const std::string& leaf);
 
 // Creates a new file exclusively (O_CREAT|O_EXCL|O_NOFOLLOW, the mode less the
 // umask): an existing file or a planted link at the name is refused (-1, errno

@@ -95,8 +95,12 @@ constexpr std::array<std::string_view, 7> kDestinationNames = {
     "Bildschirm", "Textdrucker", "Datei", "Windows-Drucker", "externes Textprogramm",
     "TXT Datei", "HTML Datei"};
 
+// The report's own files: in the window they go to the private folder (the
+// user directory when one is set); a headless run keeps them in the folder
+// it runs in, or the user directory, where its caller looks for them.
 std::string InUserDirectory(std::string_view leaf) {
-    return EnsureTrailingBackslash(userDirectory) + std::string(leaf);
+    if (Ui().IsBatch()) return EnsureTrailingBackslash(userDirectory) + std::string(leaf);
+    return InPrivateFolder(std::string(leaf));
 }
 
 std::string ProgramTitle() { return windowTitle + " V" + programVersion; }

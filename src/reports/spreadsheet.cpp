@@ -10,6 +10,7 @@
 #include "foundation/files.h"
 #include "foundation/message_boxes.h"
 #include "foundation/program_state.h"
+#include "foundation/save_target.h"
 #include "foundation/text_conv.h"
 #include "foundation/text_file.h"
 #include "foundation/text_pages.h"
@@ -33,14 +34,9 @@ std::vector<std::string> SplitAtTabs(const std::string& line) {
     }
 }
 
-std::string InUserFolder(const std::string& name) {
-    return EnsureTrailingBackslash(userDirectory) + name;
-}
-
-// Writes the workbook of a text file into the user directory and opens it.
-std::string WriteAndOpenWorkbook(const std::string& textPath, const std::string& base,
+// Writes the workbook of a text file and opens it.
+std::string WriteAndOpenWorkbook(const std::string& textPath, const std::string& xlsx,
                                  bool splitColumns) {
-    const std::string xlsx = InUserFolder(base + ".xlsx");
     if (!TextFileToWorkbook(textPath, xlsx, splitColumns)) {
         ShowErrorIfEnabled("Datei " + xlsx + " nicht geschrieben");
         cancelFlag = true;
@@ -101,15 +97,28 @@ std::string FileToSpreadsheet(const std::string& name) {
             FindFileNoCase(EnsureTrailingBackslash(dataDirectory) + name + "." + dataFileExtension);
     CheckFileReadable(path);
     if (cancelFlag) return {};
-    return WriteAndOpenWorkbook(path, std::filesystem::path(path).stem().string(), false);
+    // A copy for viewing only: the program's own folder keeps it.
+    return WriteAndOpenWorkbook(
+        path, InPrivateFolder(std::filesystem::path(path).stem().string() + ".xlsx"), false);
 }
 
 std::string ReportToSpreadsheet(std::uint16_t mode) {
     cancelFlag = false;
+    // The workbook is the user's: it goes where the user says, proposed
+    // beside the data file under the data file's name.
+    const std::string proposed =
+        EnsureTrailingBackslash(dataDirectory) +
+        (currentFileName.empty() ? std::string("report") : currentFileName) + ".xlsx";
+    const auto chosen = Ui().SaveFileName("Tabellenkalkulation", proposed, "Excel|*.xlsx");
+    if (!chosen || chosen->empty()) {
+        cancelFlag = true;
+        return {};
+    }
+    CheckNewFileName(*chosen);
+    if (cancelFlag) return {};
     PrintoutToSpreadsheet(mode);
     if (cancelFlag || !reportOutputComplete || !FileExists(reportOutputName)) return {};
-    return WriteAndOpenWorkbook(
-        reportOutputName, currentFileName.empty() ? std::string("report") : currentFileName, true);
+    return WriteAndOpenWorkbook(reportOutputName, *chosen, true);
 }
 
 }  // namespace veldrim

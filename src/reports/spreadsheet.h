@@ -16,15 +16,16 @@ bool TextFileToWorkbook(const std::string& textPath, const std::string& xlsxPath
                         bool splitColumns);
 
 // Puts the lines of a data file into column 1 of a workbook in the user
-// directory and opens it. An empty name gives the message
+// directory (or the private folder when none is set) and opens it. An empty name gives the message
 // 'File not found. Use "File->Save"' and the cancel flag; a name without a
 // folder is looked for in the data directory with the data-file extension.
 // Returns the workbook's path, empty when none was written.
 std::string FileToSpreadsheet(const std::string& name);
 
 // The calculation report of the mode as a workbook (the report's TXT form
-// cut into cells) in the user directory, opened afterwards. Returns the
-// workbook's path, empty when the report was cancelled or not written.
+// cut into cells), written where the user chooses (proposed: beside the data
+// file, under its name) and opened afterwards. Returns the workbook's path,
+// empty when the choice or the report was cancelled or not written.
 std::string ReportToSpreadsheet(std::uint16_t mode);
 
 }  // namespace veldrim

@@ -355,6 +355,7 @@ TEST_F(MainWindowTest, DemoReportWorkbookHoldsLabelsSymbolsUnitsAndNumbers) {
     ASSERT_TRUE(OpenDataSet(dir / "demo.qb3"));
     ScriptedUi scripted;  // records the opening instead of starting a program
     SetUi(&scripted);
+    scripted.QueueText(dir / "demo.xlsx");
     const std::string xlsx = ReportToSpreadsheet(3);  // what mi_olePrintoutExcel runs
     SetUi(&ui);
     ASSERT_EQ(xlsx, dir / "demo.xlsx");

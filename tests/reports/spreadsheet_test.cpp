@@ -48,8 +48,13 @@ class SpreadsheetTest : public ReportTest {};
 TEST_F(SpreadsheetTest, ReportCellsHoldLabelsSymbolsUnitsAndNumbers) {
     RunCalculation();
     currentFileName = "demo";
+    ui.QueueText(In("chosen.xlsx"));
     const std::string xlsx = ReportToSpreadsheet(3);
-    ASSERT_EQ(xlsx, In("demo.xlsx"));
+    ASSERT_EQ(xlsx, In("chosen.xlsx"));
+    // The user is asked where it goes, beside the data file under its name.
+    const auto asked = ui.CallsOf("save");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].text, In("demo.xlsx"));
     const auto opened = ui.CallsOf("open-document");
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].text, xlsx);
@@ -77,6 +82,15 @@ TEST_F(SpreadsheetTest, ReportCellsHoldLabelsSymbolsUnitsAndNumbers) {
     EXPECT_TRUE(std::any_of(cells.begin(), cells.end(), [](const std::string& c) {
         return c.find("Übersetzung") != std::string::npos;
     }));
+}
+
+TEST_F(SpreadsheetTest, CancelledReportWorkbookWritesNothing) {
+    RunCalculation();
+    currentFileName = "demo";
+    EXPECT_EQ(ReportToSpreadsheet(3), "");
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_TRUE(ui.CallsOf("open-document").empty());
+    EXPECT_FALSE(std::filesystem::exists(In("demo.xlsx")));
 }
 
 TEST_F(SpreadsheetTest, DataFileLinesGoToColumnOne) {

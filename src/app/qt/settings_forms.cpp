@@ -365,7 +365,7 @@ void TForm_printconf::Button_pdfClick() {
     PrepareView();
     auto chosen = Ui().SaveFileName(
         "PDF",
-        EnsureTrailingBackslash(userDirectory) +
+        EnsureTrailingBackslash(dataDirectory) +
             (currentFileName.empty() ? std::string("drawing") : currentFileName) + ".pdf",
         "PDF|*.pdf");
     if (!chosen) return;

@@ -20,6 +20,7 @@
 #include "foundation/formatting.h"
 #include "foundation/help_texts.h"
 #include "foundation/program_state.h"
+#include "foundation/save_target.h"
 #include "foundation/qt/qt_support.h"
 
 namespace veldrim {
@@ -299,7 +300,7 @@ bool RunPlotProgramForm(PlotProgramSettings& settings,
         if (!f.isEmpty()) outDir->setText(f);
     });
     QObject::connect(tempDir, &QPushButton::clicked, &d,
-                     [&] { outDir->setText(FromOem(userDirectory)); });
+                     [&] { outDir->setText(FromOem(PrivateScratchFolder())); });
     auto* help = Button(&d, "Button_help", "&Hilfe");
     QObject::connect(help, &QPushButton::clicked, &d,
                      [] { ShowHelpText(kPlotProgramHelp, "", kHelpTextOnly); });

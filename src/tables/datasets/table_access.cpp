@@ -15,6 +15,7 @@
 #include "foundation/message_boxes.h"
 #include "foundation/messages.h"
 #include "foundation/program_state.h"
+#include "foundation/save_target.h"
 #include "foundation/text_conv.h"
 #include "foundation/ui_services.h"
 #include "tables/datasets/table_editor.h"
@@ -182,8 +183,8 @@ void Tdbf4::ShowInMode(const std::string& command, int mode) {
         tzdbf.SetHideDeletedRecs(false);
         // A table from the user folder is a working copy only where that is
         // not the table folder itself.
-        if (SameFolder(DirPartOf(labelFilename), userDirectory) &&
-            !SameFolder(userDirectory, databaseDirectory))
+        const std::string copies = PrivateScratchFolder();
+        if (SameFolder(DirPartOf(labelFilename), copies) && !SameFolder(copies, databaseDirectory))
             Ui().ShowMessage(
                 "",
                 std::string(
@@ -227,7 +228,7 @@ void Tdbf4::ShowInMode(const std::string& command, int mode) {
 
 void Tdbf4::OpenDbfTableChecked(const std::string& nameIn) {
     const std::string name = WithDbfExtension(nameIn);
-    const std::string folder = tablesFromUserDirectory ? userDirectory : databaseDirectory;
+    const std::string folder = tablesFromUserDirectory ? PrivateScratchFolder() : databaseDirectory;
     std::string path = FindFileNoCase(EnsureTrailingBackslash(folder) + name);
     CheckFileReadable(path);
     if (cancelFlag) return;
@@ -276,7 +277,7 @@ bool DbfDirectoryWritable(const std::string& folder, const std::string& name) {
 }
 
 std::string CopyTableToUserDirectory(const std::string& name) {
-    const std::string target = EnsureTrailingBackslash(userDirectory) + name;
+    const std::string target = InPrivateFolder(name);
     const std::string existing = FindFileNoCase(target);
     if (std::filesystem::exists(existing)) return existing;  // the user's copy stays
     const std::string source = FindFileNoCase(EnsureTrailingBackslash(databaseDirectory) + name);
@@ -284,8 +285,8 @@ std::string CopyTableToUserDirectory(const std::string& name) {
     MakeWritable(target);
     const std::string memo = MemoFileOf(source);
     if (!memo.empty()) {
-        const std::string memoTarget = EnsureTrailingBackslash(userDirectory) +
-                                       std::filesystem::path(memo).filename().string();
+        const std::string memoTarget =
+            InPrivateFolder(std::filesystem::path(memo).filename().string());
         if (CopyFileBlocks(memo, memoTarget)) MakeWritable(memoTarget);
     }
     return target;
@@ -300,7 +301,7 @@ void CopyTablesToUserDirectory() {
 }
 
 bool OpenDbfTable(const std::string& nameIn, uint8_t*, uint16_t) {
-    const std::string folder = tablesFromUserDirectory ? userDirectory : databaseDirectory;
+    const std::string folder = tablesFromUserDirectory ? PrivateScratchFolder() : databaseDirectory;
     const std::string name = WithDbfExtension(nameIn);
     std::string path = FindFileNoCase(EnsureTrailingBackslash(folder) + name);
     const bool writable = DbfDirectoryWritable(folder, name);
@@ -407,7 +408,7 @@ bool PutDbfFieldBool(const std::string& f, bool v) {
 }
 
 void BuildTempIndex(const std::string& keyExpression, const std::string& indexName) {
-    const std::string path = EnsureTrailingBackslash(userDirectory) + indexName;
+    const std::string path = InPrivateFolder(indexName);
     Ui().SetBusy(true);
     Guarded([&] {
         TTzDbf& t = OpenTable();

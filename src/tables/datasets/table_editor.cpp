@@ -8,6 +8,7 @@
 #include "foundation/help_texts.h"
 #include "foundation/input_dialogs.h"
 #include "foundation/program_state.h"
+#include "foundation/save_target.h"
 #include "foundation/system_info.h"
 #include "foundation/text_conv.h"
 #include "foundation/text_file.h"
@@ -94,7 +95,7 @@ bool TableEditorCommands::SortByField(int fieldNo) {
         return false;
     }
     const std::string key = field.name.substr(0, 10);
-    const std::string path = EnsureTrailingBackslash(userDirectory) + kSortIndexName;
+    const std::string path = InPrivateFolder(kSortIndexName);
     Busy busy;
     bool ordered = false;
     return Guard([&] {

@@ -263,6 +263,19 @@ TEST_F(HpglTest, MissingFileShowsItsNameAndSetsCancel) {
     EXPECT_EQ(shown[0].text, (dir / "nosuch.plt").string() + " nicht gefunden !");
 }
 
+TEST_F(HpglTest, MissingHelpPictureKeepsTheViewAndSaysSo) {
+    InstallHpglHelpPictures();
+    Play("PU0,0;PD4000,0;");
+    const auto before = DisplayList;
+    ASSERT_FALSE(before.empty());
+    helpPictureHook((dir / "stlhoehe.plt").string());
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(DisplayList, before);
+    const auto shown = ui.CallsOf("message");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, (dir / "stlhoehe.plt").string() + " nicht gefunden !");
+}
+
 TEST_F(HpglTest, HelpPictureIsPlayedThroughTheHook) {
     InstallHpglHelpPictures();
     helpDirectory = VELDRIM_DATA_DIR;

@@ -333,6 +333,11 @@ private:
 };
 
 void ShowHelpPicture(const std::string& path) {
+    // A missing picture is named, and the view stays as it was.
+    if (!path.empty()) {
+        GrafCheckPlotFile(path);
+        if (cancelFlag) return;
+    }
     GrafClear();
     GrafHeader(0, 0, 160, 120);
     if (!path.empty()) ReadHpglFile(path);

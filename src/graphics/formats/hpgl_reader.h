@@ -54,7 +54,9 @@ void PlayHpgl(std::string_view bytes);
 int HpglPenColor(int pen);
 
 // Installs the help-picture hook of the help texts: the window is cleared,
-// set up as the 160 x 120 header view, and the picture played.
+// set up as the 160 x 120 header view, and the picture played. A picture
+// that cannot be read is named ("<name> nicht gefunden !") with the cancel
+// flag set, and the window keeps its drawing.
 void InstallHpglHelpPictures();
 
 }  // namespace veldrim

@@ -9,6 +9,7 @@
 #include "app/startup.h"
 #include "calc/data_file.h"
 #include "calc/design.h"
+#include "calc/records.h"
 #include "calc/worm_geometry.h"
 #include "drawings/result_diagram.h"
 #include "drawings/result_view.h"
@@ -18,6 +19,7 @@
 #include "foundation/message_boxes.h"
 #include "foundation/messages.h"
 #include "foundation/program_state.h"
+#include "foundation/system_info.h"
 #include "foundation/ui_services.h"
 #include "graphics/cad_output.h"
 #include "graphics/cad_primitives.h"
@@ -63,6 +65,9 @@ bool SavePrompt() {
 }
 
 void NewDataSet() {
+    // Without the template "null" the set starts from the program's
+    // defaults; "init" then goes over either.
+    if (TemplatePath("null").empty()) ResetDataSetToDefaults();
     LoadStartupTemplates();
     currentFileName.clear();
     modifiedFlag = false;
@@ -222,6 +227,23 @@ void UseDataFolder(const std::string& folder) {
     if (databaseDirectory.empty() && !FileExists(FindFileNoCase(kMaterialTable)) &&
         FileExists(FindFileNoCase(EnsureTrailingBackslash(folder) + kMaterialTable)))
         databaseDirectory = folder;
+}
+
+std::string SystemInformationText() {
+    // The summary's fields are separated by '/', and the folder at its end
+    // holds more of them: the first five separators end the fields.
+    const std::string summary = SystemSummaryText(startDirectory);
+    static constexpr const char* kLabels[] = {"Rechner", "Kernel", "Prozessor",
+                                              "Arbeitsspeicher", "Festplatte"};
+    std::string text = "Programmversion: " + FileVersionText("") +
+                       "\nBetriebssystem: " + WindowsVersionText();
+    std::size_t start = 0;
+    for (const char* label : kLabels) {
+        const std::size_t slash = summary.find('/', start);
+        text += std::string("\n") + label + ": " + summary.substr(start, slash - start);
+        start = slash == std::string::npos ? summary.size() : slash + 1;
+    }
+    return text + "\nOrdner: " + summary.substr(start);
 }
 
 std::string MainWindowTitle() {

@@ -13,7 +13,8 @@ namespace veldrim {
 // or the user declined); false when the user cancelled or saving failed.
 bool SavePrompt();
 
-// New data set: the templates "null" and "init", calculated.
+// New data set without a name: the template "null", or the program's
+// defaults when there is none, then the template "init", calculated.
 void NewDataSet();
 // Reads a data file, makes it the current file and the newest recent file,
 // and calculates. False (data set unchanged) when the file cannot be read.
@@ -56,6 +57,12 @@ std::string FindDataFolder(const std::string& programPath);
 // so does the table folder while it is not set and the current folder holds
 // no material table.
 void UseDataFolder(const std::string& folder);
+
+// The text of the system information box: one labelled line per value of
+// the machine summary (computer, kernel, processor, memory, disk) after the
+// program's version and the operating system, and the start folder whole on
+// the last line.
+std::string SystemInformationText();
 
 // The title the window shows (UpdateWindowTitle), code page 850.
 std::string MainWindowTitle();

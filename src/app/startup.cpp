@@ -120,15 +120,6 @@ std::string WhyNotReadable(const std::string& file) {
     return {};
 }
 
-std::string TemplatePath(const std::string& base) {
-    for (const std::string& folder : {dataDirectory, startDirectory}) {
-        const std::string path =
-            FindFileNoCase(EnsureTrailingBackslash(folder) + base + "." + dataFileExtension);
-        if (FileExists(path)) return path;
-    }
-    return {};
-}
-
 // Reads the data file named on the command line; the base name becomes the
 // current file name.
 bool ReadCommandLineFile(const std::string& file) {
@@ -263,6 +254,17 @@ void InitProductIdentity() {
     windowTitle = "V E L D R I M    -    Software";
     programVersion = "1.0";
     dataFileExtension = "qb3";
+}
+
+std::string TemplatePath(const std::string& base) {
+    // The data folder, the start folder, then the program's data folder
+    // (where the templates are installed).
+    for (const std::string& folder : {dataDirectory, startDirectory, helpDirectory}) {
+        const std::string path =
+            FindFileNoCase(EnsureTrailingBackslash(folder) + base + "." + dataFileExtension);
+        if (FileExists(path)) return path;
+    }
+    return {};
 }
 
 void LoadStartupTemplates() {

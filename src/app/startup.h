@@ -44,6 +44,9 @@ std::string UsageText(const std::string& programName);
 // data-file extension "qb3".
 void InitProductIdentity();
 
+// The template data file of the base name ("null", "init") in the data
+// folder, the start folder or the program's data folder; empty when none.
+std::string TemplatePath(const std::string& base);
 // Reads the templates "null" and "init" when they exist and calculates: the
 // calculated default set the user starts from.
 void LoadStartupTemplates();

@@ -2,6 +2,7 @@
 // saving data sets, and where the program finds its data files.
 #include "app/main_commands.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "app/app_state.h"
@@ -12,6 +13,7 @@
 #include "calc/cyl_record.h"
 #include "calc/records.h"
 #include "foundation/codepage.h"
+#include "foundation/program_state.h"
 
 namespace veldrim {
 namespace {
@@ -122,6 +124,36 @@ TEST_F(MainCommands, OpenTakesTheFileAsCurrentAndADamagedFileChangesNothing) {
     EXPECT_FALSE(OpenDataSet(dir + "/short.qb3"));
     EXPECT_EQ(currentFileName, "demo");
     EXPECT_EQ(recentFilesList[0], dir + "/demo.qb3");
+}
+
+}  // namespace
+}  // namespace veldrim
+
+namespace veldrim {
+namespace {
+
+// The system information box: each value after its label, the start folder
+// whole on one line.
+TEST(SystemInformation, LabelsEveryValueAndKeepsTheFolderOnOneLine) {
+    const std::string keep = startDirectory;
+    startDirectory = "/home/anna/gears/work";
+    const std::string text = SystemInformationText();
+    startDirectory = keep;
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    ASSERT_EQ(lines.size(), 8u) << text;
+    const char* labels[] = {"Programmversion: ", "Betriebssystem: ", "Rechner: ",
+                            "Kernel: ",          "Prozessor: ",      "Arbeitsspeicher: ",
+                            "Festplatte: ",      "Ordner: "};
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        EXPECT_TRUE(lines[i].starts_with(labels[i])) << lines[i];
+    EXPECT_EQ(lines[7], "Ordner: /home/anna/gears/work");
+    EXPECT_TRUE(lines[5].ends_with("MB")) << lines[5];
+    EXPECT_TRUE(lines[6].ends_with("GB")) << lines[6];
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "graphics/qt/graphics_view.h"
 
+#include <algorithm>
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -181,6 +183,15 @@ bool PrintGraphicsWindow(TFveldgra& window, QPrinter& printer) {
     QPainter pp;
     if (!pp.begin(&printer)) return false;
     const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    // The page maps the device window: the part of the page with the device
+    // window's proportions, so that one drawing unit stays square on paper.
+    int32_t pageWidth = page.width(), pageHeight = page.height();
+    if (DeviceWidth > 0 && DeviceHeight > 0) {
+        const Real fit = std::min(static_cast<Real>(pageWidth) / DeviceWidth,
+                                  static_cast<Real>(pageHeight) / DeviceHeight);
+        pageWidth = static_cast<int32_t>(fit * DeviceWidth);
+        pageHeight = static_cast<int32_t>(fit * DeviceHeight);
+    }
     QtCanvas printCanvas(pp);
     printCanvas.skipPauses = true;
     // The window side of the replay draws into a picture nobody shows.
@@ -194,8 +205,8 @@ bool PrintGraphicsWindow(TFveldgra& window, QPrinter& printer) {
     const PrinterTarget keepPrinter = window.printer;
     window.canvas = &scratchCanvas;
     window.printer.canvas = &printCanvas;
-    window.printer.pageWidth = page.width();
-    window.printer.pageHeight = page.height();
+    window.printer.pageWidth = pageWidth;
+    window.printer.pageHeight = pageHeight;
     window.printer.scaleX = graphicPrintoutScaleX;
     window.printer.scaleY = graphicPrintoutScaleY;
     window.printer.leftMarginMm = graphicPrintoutOriginX;
@@ -209,6 +220,12 @@ bool PrintGraphicsWindow(TFveldgra& window, QPrinter& printer) {
     window.printer = keepPrinter;
     sp.end();
     return pp.end();
+}
+
+QPageLayout::Orientation SheetOrientation(const TFveldgra&) {
+    return VisibleWindow.xmax - VisibleWindow.xmin >= VisibleWindow.ymax - VisibleWindow.ymin
+               ? QPageLayout::Landscape
+               : QPageLayout::Portrait;
 }
 
 bool PrintGraphicsWindowToPdf(TFveldgra& window, const std::string& pdfPath) {

@@ -5,6 +5,7 @@
 // wheel and keys go to the window's zoom and pan handlers.
 
 #include <QImage>
+#include <QPageLayout>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -64,6 +65,9 @@ protected:
 // page mapping of the print scales, margins and frame. False when the
 // printer could not be started.
 bool PrintGraphicsWindow(TFveldgra& window, QPrinter& printer);
+// The page orientation of the window's sheet: landscape for a sheet wider
+// than tall (the A4 landscape drawing sheet), else portrait.
+QPageLayout::Orientation SheetOrientation(const TFveldgra& window);
 // The same into a PDF file (A4).
 bool PrintGraphicsWindowToPdf(TFveldgra& window, const std::string& pdfPath);
 

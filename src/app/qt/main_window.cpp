@@ -22,6 +22,7 @@
 #include "foundation/message_display.h"
 #include "foundation/program_state.h"
 #include "foundation/qt/qt_support.h"
+#include "foundation/qt/qt_translations.h"
 #include "foundation/system_info.h"
 #include "foundation/ui_services.h"
 #include "graphics/cad_output.h"
@@ -158,8 +159,12 @@ void Thh::BuildMenus() {
         [this] {
             QPrinter printer(QPrinter::HighResolution);
             printer.setDocName(FromOem(currentFileName));
-            QPrintDialog d(&printer, this);
-            if (d.exec() == QDialog::Accepted) PrintGraphicsWindow(*this, printer);
+            // The page turns with the sheet; the user may still change it.
+            printer.setPageOrientation(SheetOrientation(*this));
+            const bool go = printDialog
+                                ? printDialog(printer)
+                                : QPrintDialog(&printer, this).exec() == QDialog::Accepted;
+            if (go) PrintGraphicsWindow(*this, printer);
         },
         QKeySequence::Print);
     Add(
@@ -271,7 +276,10 @@ void Thh::BuildMenus() {
     for (const auto& [number, caption] : languages) {
         const std::string name = "mi_language" + std::to_string(number);
         MenuAction* a = Add(language, name.c_str(), QString::fromUtf8(caption),
-                            [number = number] { languageNumber = number; });
+                            [number = number] {
+                                languageNumber = number;
+                                UseQtTranslations(number);
+                            });
         a->setCheckable(true);
         a->setChecked(languageNumber == number);
     }
@@ -308,7 +316,11 @@ MenuAction* Thh::Item(const char* name) const {
     return nullptr;
 }
 
-void Thh::UpdateTitle() { setWindowTitle(FromOem(MainWindowTitle())); }
+void Thh::UpdateTitle() {
+    // Qt shows the mark of unsaved changes at the placeholder.
+    setWindowTitle(FromOem(MainWindowTitle()) + "[*]");
+    setWindowModified(modifiedFlag);
+}
 
 void Thh::UpdateRecentFiles() {
     for (std::size_t i = 0; i < recent_.size(); ++i) {
@@ -334,12 +346,7 @@ void Thh::mi_helpAboutClick() {
 }
 
 void Thh::mi_helpSystemClick() {
-    std::string summary = SystemSummaryText(startDirectory);
-    for (char& c : summary)
-        if (c == '/') c = '\n';
-    Ui().ShowMessage(
-        "System", "Version " + FileVersionText("") + "\n" + WindowsVersionText() + "\n" + summary,
-        MessageKind::Information);
+    Ui().ShowMessage("Systeminformation", SystemInformationText(), MessageKind::Information);
 }
 
 void Thh::mi_cadWriteClick(std::uint16_t code) {

@@ -4,11 +4,13 @@
 // reach every capability the program has.
 
 #include <QMainWindow>
+#include <functional>
 #include <vector>
 
 #include "graphics/qt/graphics_view.h"
 
 class QMenu;
+class QPrinter;
 
 namespace veldrim {
 
@@ -25,6 +27,9 @@ public:
     ~Thh() override;
 
     GraphicsView* graphics() const { return view_; }
+    // The print dialog of "Drucken": true when the printer was accepted.
+    // Empty: Qt's print dialog.
+    std::function<bool(QPrinter&)> printDialog;
     // Every item of the menu bar, in menu order.
     std::vector<MenuAction*> MenuItems() const;
     MenuAction* Item(const char* name) const;

@@ -1,7 +1,10 @@
 #include "app/qt/window_start.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
+#include <QStandardPaths>
 #include <clocale>
 #include <filesystem>
 
@@ -14,6 +17,7 @@
 #include "foundation/message_boxes.h"
 #include "foundation/program_state.h"
 #include "foundation/qt/qt_support.h"
+#include "foundation/qt/qt_translations.h"
 #include "foundation/qt/qt_ui.h"
 #include "graphics/display_list.h"
 #include "tables/qt/table_editor_form.h"
@@ -31,6 +35,7 @@ int RunWindow(const CommandLine& cl, const std::string& notice) {
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName("veldrim");
     QApplication::setWindowIcon(QIcon::fromTheme("veldrim"));
+    UseQtTranslations(languageNumber);
     QtUi ui;
     SetUi(&ui);
     InstallQtTableEditor();
@@ -49,6 +54,7 @@ int RunWindow(const CommandLine& cl, const std::string& notice) {
         } else {
             // No data file is open: saving asks for a name.
             currentFileName.clear();
+            UseDocumentsFolderWithoutDataFolder();
         }
         modifiedFlag = false;
         window.UpdateRecentFiles();
@@ -69,6 +75,14 @@ int RunWindow(const CommandLine& cl, const std::string& notice) {
 }
 
 }  // namespace
+
+void UseDocumentsFolderWithoutDataFolder() {
+    std::error_code ec;
+    if (std::filesystem::is_directory(dataDirectory, ec)) return;
+    QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (docs.isEmpty() || !QFileInfo(docs).isDir()) docs = QDir::homePath();
+    dataDirectory = ToOem(docs);
+}
 
 void InstallWindowRunner(int argc, char** argv) {
     storedArgc = argc;

@@ -9,9 +9,11 @@
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <filesystem>
 
 #include "foundation/files.h"
 #include "foundation/program_state.h"
+#include "foundation/save_target.h"
 #include "foundation/qt/qt_support.h"
 #include "foundation/text_conv.h"
 #include "foundation/text_pages.h"
@@ -100,7 +102,7 @@ void TForm_showtextfile::closeEvent(QCloseEvent* e) {
 
 void TForm_showtextfile::mi_dateiExportNotepadClick() {
     // The screen copy of the report for other programs.
-    std::string file = EnsureTrailingBackslash(userDirectory) + "outwin.txt";
+    std::string file = InPrivateFolder("outwin.txt");
     if (!FileExists(file)) file = path_;
     const std::string editor = textEditorPath;
     if (editor.empty() || !SpawnProgram(editor, {file})) Ui().OpenDocument(file);
@@ -109,8 +111,14 @@ void TForm_showtextfile::mi_dateiExportNotepadClick() {
 void TForm_showtextfile::mi_DateiDruckenClick() { PrintTextWithDialog(lines_, currentFileName); }
 
 void TForm_showtextfile::mi_dateiPdfClick() {
+    // A report is proposed under the data file's name in its folder; another
+    // text under its own name.
     std::string base = path_;
     if (const auto dot = base.find_last_of('.'); dot != std::string::npos) base.resize(dot);
+    if (!currentFileName.empty())
+        base = EnsureTrailingBackslash(dataDirectory) + currentFileName;
+    else if (std::filesystem::path(base).filename().string().starts_with('$'))
+        base = EnsureTrailingBackslash(dataDirectory) + "report";
     auto chosen = Ui().SaveFileName("PDF", base + ".pdf", "PDF|*.pdf");
     if (chosen && !PrintTextToPdf(lines_, *chosen))
         Ui().ShowMessage("", *chosen + " cannot be written", MessageKind::Error);

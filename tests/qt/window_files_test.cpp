@@ -1,0 +1,230 @@
+// The main window with the files and pages a desktop user meets: a new data
+// set, the modified mark of the title, the printed page, Qt's own dialogs in
+// German, the folders the dialogs propose and where the program's own files go.
+#include <QCoreApplication>
+#include <QDir>
+#include <QImage>
+#include <QPrinter>
+#include <QPointer>
+#include <QProcess>
+#include <QTest>
+#include <filesystem>
+
+#include "app/app_state.h"
+#include "app/data_file_sections.h"
+#include "app/main_commands.h"
+#include "app/qt/main_window.h"
+#include "app/qt/window_start.h"
+#include "app/startup.h"
+#include "calc/cyl_record.h"
+#include "calc/records.h"
+#include "calc/worm_geometry.h"
+#include "foundation/qt/qt_translations.h"
+#include "foundation/qt/text_viewer.h"
+#include "graphics/cad_output.h"
+#include "qt/qt_test_support.h"
+#include "reports/report_channel.h"
+#include "support/test_files.h"
+
+namespace veldrim {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Sets an environment variable for the life of the object.
+class EnvVar {
+public:
+    EnvVar(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) before_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~EnvVar() {
+        if (before_) ::setenv(name_, before_->c_str(), 1);
+        else ::unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> before_;
+};
+
+class WindowFilesTest : public test::QtFixture {
+protected:
+    void SetUp() override {
+        QtFixture::SetUp();
+        InitCylGearModule();
+        ResetGearData();
+        InitProductIdentity();
+        InstallDataFileSections();
+        dataDirectory = dir.path();
+        helpDirectory = VELDRIM_DATA_DIR;
+        CadOutputState.execFlag = 0;
+        RunCalculation();
+        window = std::make_unique<Thh>();
+        SetGraphicsWindow(window.get());
+    }
+    void TearDown() override {
+        SetGraphicsWindow(nullptr);
+        window.reset();
+        QList<QPointer<QWidget>> viewers;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (dynamic_cast<TForm_showtextfile*>(w)) viewers << w;
+        for (const QPointer<QWidget>& w : viewers) delete w.data();
+        QtFixture::TearDown();
+    }
+    std::string OpenDemo() {
+        const std::string demo = dir / "demo.qb3";
+        fs::copy_file(fs::path(VELDRIM_DATA_DIR) / "demo.qb3", demo);
+        EXPECT_TRUE(OpenDataSet(demo));
+        window->AfterCommand();
+        return demo;
+    }
+    // A menu command whose questions and lists get the cancel answer (a
+    // calculation may show its messages).
+    void TriggerScripted(const char* item) {
+        ScriptedUi scripted;
+        SetUi(&scripted);
+        window->Item(item)->trigger();
+        SetUi(&ui);
+    }
+    veldrim::testing::TempDir dir{"veldrim-window-files"};
+    std::unique_ptr<Thh> window;
+};
+
+// File > Neu without the template "null": the program's default set (centre
+// distance 80 mm, 3 and 29 teeth, so the ratio 29/3), calculated, without a
+// name.
+TEST_F(WindowFilesTest, NewWithoutTemplateGivesTheDefaultSetWithoutAName) {
+    OpenDemo();
+    ASSERT_EQ(wormGear.a, 100.0L);
+    TriggerScripted("mi_fileNew");
+    EXPECT_EQ(wormGear.a, 80.0L);
+    EXPECT_NEAR(wormGear.u, 29.0L / 3.0L, 1E-12L);
+    EXPECT_EQ(gearPair.z[1], 3);
+    EXPECT_EQ(gearPair.z[2], 29);
+    EXPECT_EQ(gearPair.materialName[2], "");
+    EXPECT_EQ(currentFileName, "");
+    EXPECT_FALSE(modifiedFlag);
+    EXPECT_EQ(window->windowTitle(), "V E L D R I M    -    Software   V 1.0[*]");
+    EXPECT_FALSE(window->isWindowModified());
+}
+
+TEST_F(WindowFilesTest, NewStartsFromTheNullTemplateWhenThereIsOne) {
+    fs::copy_file(fs::path(VELDRIM_DATA_DIR) / "demo.qb3", dir / "null.qb3");
+    TriggerScripted("mi_fileNew");
+    EXPECT_EQ(wormGear.a, 100.0L) << "the template's centre distance";
+    EXPECT_EQ(gearPair.z[2], 41);
+    EXPECT_EQ(currentFileName, "");
+}
+
+TEST_F(WindowFilesTest, TitleCarriesTheModifiedMark) {
+    OpenDemo();
+    EXPECT_TRUE(window->windowTitle().endsWith("demo.qb3[*]"))
+        << window->windowTitle().toStdString();
+    EXPECT_FALSE(window->isWindowModified());
+    TriggerScripted("mi_calcDesign");
+    ASSERT_TRUE(modifiedFlag);
+    EXPECT_TRUE(window->isWindowModified());
+    TriggerScripted("mi_fileSave");
+    EXPECT_FALSE(window->isWindowModified());
+}
+
+// "Drucken" into a PDF: the A4 landscape sheet on a landscape page, its
+// 297 x 210 frame in the same proportion on paper.
+TEST_F(WindowFilesTest, PrintedPageIsLandscapeWithEqualScales) {
+    DrawCurrentView();
+    const std::string pdf = dir / "print.pdf";
+    QPageLayout::Orientation offered = QPageLayout::Portrait;
+    window->printDialog = [&](QPrinter& p) {
+        offered = p.pageLayout().orientation();
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName(QString::fromStdString(pdf));
+        return true;
+    };
+    window->Item("mi_filePrint")->trigger();
+    EXPECT_EQ(offered, QPageLayout::Landscape);
+    QProcess p;
+    p.start("pdftoppm", {"-r", "30", "-png", "-singlefile", QString::fromStdString(pdf),
+                         QString::fromStdString(dir / "page")});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    QImage page(QString::fromStdString(dir / "page.png"));
+    ASSERT_FALSE(page.isNull());
+    EXPECT_GT(page.width(), page.height()) << "a landscape page";
+    int left = page.width(), right = -1, top = page.height(), bottom = -1;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (qGray(page.pixel(x, y)) < 160) {
+                left = std::min(left, x), right = std::max(right, x);
+                top = std::min(top, y), bottom = std::max(bottom, y);
+            }
+    ASSERT_GT(right, left);
+    ASSERT_GT(bottom, top);
+    // The frame is 297 x 210 mm: 1.414; a pixel of the outline either side.
+    const double ratio = double(right - left + 1) / double(bottom - top + 1);
+    EXPECT_NEAR(ratio, 297.0 / 210.0, 0.02);
+}
+
+TEST_F(WindowFilesTest, QtDialogsSpeakGermanWithTheProgramsLanguage) {
+    ASSERT_TRUE(UseQtTranslations(1));
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "&Open"), QString::fromUtf8("&Öffnen"));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Abbrechen");
+    ASSERT_TRUE(UseQtTranslations(2));
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "&Open"), "&Open");
+}
+
+TEST_F(WindowFilesTest, FirstOpenDialogProposesTheDocumentsFolder) {
+    const EnvVar home("HOME", dir.path());
+    const EnvVar config("XDG_CONFIG_HOME", dir / "config");
+    fs::create_directories(dir / "Documents");
+    dataDirectory = "TRAIN";
+    UseDocumentsFolderWithoutDataFolder();
+    EXPECT_EQ(dataDirectory, dir / "Documents");
+    ScriptedUi scripted;
+    SetUi(&scripted);
+    window->Item("mi_fileOpen")->trigger();
+    SetUi(&ui);
+    const auto asked = scripted.CallsOf("open");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].text, dir / "Documents");
+    // Without a documents folder the home folder; an existing folder stays.
+    fs::remove(dir / "Documents");
+    dataDirectory = "TRAIN";
+    UseDocumentsFolderWithoutDataFolder();
+    EXPECT_EQ(dataDirectory, dir.path());
+    dataDirectory = VELDRIM_DATA_DIR;
+    UseDocumentsFolderWithoutDataFolder();
+    EXPECT_EQ(dataDirectory, VELDRIM_DATA_DIR);
+}
+
+// The report on screen: its scratch files go to the private folder while no
+// user directory is set, not into the current folder; its PDF is proposed
+// under the data file's name beside the data file.
+TEST_F(WindowFilesTest, ReportFilesGoToThePrivateFolderAndItsPdfIsNamedAfterTheData) {
+    const std::string demo = OpenDemo();
+    const EnvVar cache("XDG_CACHE_HOME", dir / "cache");
+    fs::create_directories(dir / "cache");
+    fs::create_directories(dir / "cwd");
+    const fs::path before = fs::current_path();
+    fs::current_path(dir / "cwd");
+    userDirectory.clear();
+    textDevice = kReportScreen;
+    textDeviceWindow = false;
+    window->Item("mi_viewausdruckgeometriefestigkeit")->trigger();
+    fs::current_path(before);
+    EXPECT_TRUE(fs::is_empty(dir / "cwd"));
+    EXPECT_TRUE(fs::exists(dir / "cache/veldrim/outwin.txt"));
+    TForm_showtextfile* viewer = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* v = dynamic_cast<TForm_showtextfile*>(w)) viewer = v;
+    ASSERT_NE(viewer, nullptr);
+    ScriptedUi scripted;
+    SetUi(&scripted);
+    viewer->findChild<QAction*>("mi_dateiPdf")->trigger();
+    SetUi(&ui);
+    const auto asked = scripted.CallsOf("save");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].text, dir / "demo.pdf");
+}
+
+}  // namespace
+}  // namespace veldrim

@@ -233,14 +233,15 @@ std::string SystemInformationText() {
     // The summary's fields are separated by '/', and the folder at its end
     // holds more of them: the first five separators end the fields.
     const std::string summary = SystemSummaryText(startDirectory);
-    static constexpr const char* kLabels[] = {"Rechner", "Kernel", "Prozessor",
-                                              "Arbeitsspeicher", "Festplatte"};
+    // The kernel's version stands on the operating system's line already.
+    static constexpr const char* kLabels[] = {"Rechner", nullptr, "Prozessor", "Arbeitsspeicher",
+                                              "Festplatte"};
     std::string text = "Programmversion: " + FileVersionText("") +
                        "\nBetriebssystem: " + WindowsVersionText();
     std::size_t start = 0;
     for (const char* label : kLabels) {
         const std::size_t slash = summary.find('/', start);
-        text += std::string("\n") + label + ": " + summary.substr(start, slash - start);
+        if (label) text += std::string("\n") + label + ": " + summary.substr(start, slash - start);
         start = slash == std::string::npos ? summary.size() : slash + 1;
     }
     return text + "\nOrdner: " + summary.substr(start);

@@ -59,7 +59,7 @@ std::string FindDataFolder(const std::string& programPath);
 void UseDataFolder(const std::string& folder);
 
 // The text of the system information box: one labelled line per value of
-// the machine summary (computer, kernel, processor, memory, disk) after the
+// the machine summary (computer, processor, memory, disk) after the
 // program's version and the operating system, and the start folder whole on
 // the last line.
 std::string SystemInformationText();

@@ -341,6 +341,9 @@ void ShowHelpPicture(const std::string& path) {
     GrafClear();
     GrafHeader(0, 0, 160, 120);
     if (!path.empty()) ReadHpglFile(path);
+    // The played picture is shown at once.
+    GrafClearViewPort();
+    GrafNormalCursor();
 }
 
 }  // namespace

@@ -97,6 +97,22 @@ TEST_F(TableAccessTest, TheUserCopyIsMadeOnceWithItsMemoFileAndNeverOverwritten)
     CloseArea();
 }
 
+// Without a user directory the copy goes to the private per-user folder,
+// never into the current folder.
+TEST_F(TableAccessTest, WithoutUserDirectoryTheCopyGoesToThePrivateFolder) {
+    Names();
+    userDirectory.clear();
+    const char* before = std::getenv("XDG_CACHE_HOME");
+    const std::string saved = before ? before : "";
+    ::setenv("XDG_CACHE_HOME", (dir + "/cache").c_str(), 1);
+    fs::create_directories(dir + "/cache");
+    const std::string copy = CopyTableToUserDirectory("names.dbf");
+    if (before) ::setenv("XDG_CACHE_HOME", saved.c_str(), 1);
+    else ::unsetenv("XDG_CACHE_HOME");
+    EXPECT_EQ(copy, dir + "/cache/veldrim/names.dbf");
+    EXPECT_TRUE(fs::exists(dir + "/cache/veldrim/names.dbt"));
+}
+
 TEST_F(TableAccessTest, TablesFromTheUserDirectoryWithTheCopyOption) {
     Names();
     tablesFromUserDirectory = true;

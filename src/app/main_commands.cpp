@@ -236,8 +236,8 @@ std::string SystemInformationText() {
     // The kernel's version stands on the operating system's line already.
     static constexpr const char* kLabels[] = {"Rechner", nullptr, "Prozessor", "Arbeitsspeicher",
                                               "Festplatte"};
-    std::string text = "Programmversion: " + FileVersionText("") +
-                       "\nBetriebssystem: " + WindowsVersionText();
+    std::string text =
+        "Programmversion: " + FileVersionText("") + "\nBetriebssystem: " + WindowsVersionText();
     std::size_t start = 0;
     for (const char* label : kLabels) {
         const std::size_t slash = summary.find('/', start);

@@ -146,8 +146,8 @@ TEST(SystemInformation, LabelsEveryValueAndKeepsTheFolderOnOneLine) {
         start = end + 1;
     }
     ASSERT_EQ(lines.size(), 7u) << text;
-    const char* labels[] = {"Programmversion: ", "Betriebssystem: ",  "Rechner: ", "Prozessor: ",
-                            "Arbeitsspeicher: ", "Festplatte: ", "Ordner: "};
+    const char* labels[] = {"Programmversion: ", "Betriebssystem: ", "Rechner: ", "Prozessor: ",
+                            "Arbeitsspeicher: ", "Festplatte: ",     "Ordner: "};
     for (std::size_t i = 0; i < lines.size(); ++i)
         EXPECT_TRUE(lines[i].starts_with(labels[i])) << lines[i];
     EXPECT_EQ(lines[6], "Ordner: /home/anna/gears/work");

@@ -39,8 +39,10 @@ public:
         ::setenv(name, value.c_str(), 1);
     }
     ~EnvVar() {
-        if (before_) ::setenv(name_, before_->c_str(), 1);
-        else ::unsetenv(name_);
+        if (before_)
+            ::setenv(name_, before_->c_str(), 1);
+        else
+            ::unsetenv(name_);
     }
 
 private:

@@ -161,9 +161,8 @@ void Thh::BuildMenus() {
             printer.setDocName(FromOem(currentFileName));
             // The page turns with the sheet; the user may still change it.
             printer.setPageOrientation(SheetOrientation(*this));
-            const bool go = printDialog
-                                ? printDialog(printer)
-                                : QPrintDialog(&printer, this).exec() == QDialog::Accepted;
+            const bool go = printDialog ? printDialog(printer)
+                                        : QPrintDialog(&printer, this).exec() == QDialog::Accepted;
             if (go) PrintGraphicsWindow(*this, printer);
         },
         QKeySequence::Print);
@@ -275,11 +274,10 @@ void Thh::BuildMenus() {
         {1, "Deutsch"}, {2, "English"}, {7, "Română"}, {8, "Korean"}, {12, "Chinese"}};
     for (const auto& [number, caption] : languages) {
         const std::string name = "mi_language" + std::to_string(number);
-        MenuAction* a = Add(language, name.c_str(), QString::fromUtf8(caption),
-                            [number = number] {
-                                languageNumber = number;
-                                UseQtTranslations(number);
-                            });
+        MenuAction* a = Add(language, name.c_str(), QString::fromUtf8(caption), [number = number] {
+            languageNumber = number;
+            UseQtTranslations(number);
+        });
         a->setCheckable(true);
         a->setChecked(languageNumber == number);
     }

@@ -107,8 +107,10 @@ TEST_F(TableAccessTest, WithoutUserDirectoryTheCopyGoesToThePrivateFolder) {
     ::setenv("XDG_CACHE_HOME", (dir + "/cache").c_str(), 1);
     fs::create_directories(dir + "/cache");
     const std::string copy = CopyTableToUserDirectory("names.dbf");
-    if (before) ::setenv("XDG_CACHE_HOME", saved.c_str(), 1);
-    else ::unsetenv("XDG_CACHE_HOME");
+    if (before)
+        ::setenv("XDG_CACHE_HOME", saved.c_str(), 1);
+    else
+        ::unsetenv("XDG_CACHE_HOME");
     EXPECT_EQ(copy, dir + "/cache/veldrim/names.dbf");
     EXPECT_TRUE(fs::exists(dir + "/cache/veldrim/names.dbt"));
 }

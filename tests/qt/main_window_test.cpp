@@ -35,6 +35,7 @@
 #include "graphics/plot_program.h"
 #include "app/print_layouts.h"
 #include "foundation/help_texts.h"
+#include "qt/main_window_fixture.h"
 #include "qt/qt_test_support.h"
 #include "reports/report_channel.h"
 #include "reports/spreadsheet.h"
@@ -54,30 +55,8 @@ QString Output(const QString& program, const QStringList& args) {
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-class MainWindowTest : public test::QtFixture {
+class MainWindowTest : public test::MainWindowFixture {
 protected:
-    void SetUp() override {
-        QtFixture::SetUp();
-        InitCylGearModule();
-        ResetGearData();
-        InitProductIdentity();
-        InstallDataFileSections();
-        userDirectory = dataDirectory = dir.path();
-        helpDirectory = VELDRIM_DATA_DIR;
-        CadOutputState.execFlag = 0;  // no viewer is started on written files
-        RunCalculation();
-        window = std::make_unique<Thh>();
-        SetGraphicsWindow(window.get());
-    }
-    void TearDown() override {
-        SetGraphicsWindow(nullptr);
-        window.reset();
-        QList<QPointer<QWidget>> viewers;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (dynamic_cast<TForm_showtextfile*>(w)) viewers << w;
-        for (const QPointer<QWidget>& w : viewers) delete w.data();
-        QtFixture::TearDown();
-    }
     // Answers the next file dialog with a path.
     static bool AnswerFileDialog(QWidget* w, const std::string& path) {
         auto* d = qobject_cast<QFileDialog*>(w);
@@ -95,8 +74,6 @@ protected:
             }
         return false;
     }
-    veldrim::testing::TempDir dir{"veldrim-window"};
-    std::unique_ptr<Thh> window;
 };
 
 TEST_F(MainWindowTest, EveryMenuItemIsConnected) {

@@ -6,12 +6,14 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
 
 #include "app/app_state.h"
 #include "foundation/qt/qt_ui.h"
+#include "foundation/qt/text_viewer.h"
 #include "foundation/ui_services.h"
 #include "support/scripted_ui.h"
 
@@ -57,6 +59,15 @@ private:
     bool acted_ = false;
     int ticks_ = 0;
 };
+
+// Deletes the text viewers left open: they belong to the main window and
+// outlive the commands that showed them.
+inline void DeleteTextViewers() {
+    QList<QPointer<QWidget>> viewers;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (dynamic_cast<TForm_showtextfile*>(w)) viewers << w;
+    for (const QPointer<QWidget>& w : viewers) delete w.data();
+}
 
 class QtFixture : public ::testing::Test {
 protected:

@@ -22,6 +22,7 @@
 #include "foundation/qt/qt_translations.h"
 #include "foundation/qt/text_viewer.h"
 #include "graphics/cad_output.h"
+#include "qt/main_window_fixture.h"
 #include "qt/qt_test_support.h"
 #include "reports/report_channel.h"
 #include "support/test_files.h"
@@ -50,30 +51,8 @@ private:
     std::optional<std::string> before_;
 };
 
-class WindowFilesTest : public test::QtFixture {
+class WindowFilesTest : public test::MainWindowFixture {
 protected:
-    void SetUp() override {
-        QtFixture::SetUp();
-        InitCylGearModule();
-        ResetGearData();
-        InitProductIdentity();
-        InstallDataFileSections();
-        dataDirectory = dir.path();
-        helpDirectory = VELDRIM_DATA_DIR;
-        CadOutputState.execFlag = 0;
-        RunCalculation();
-        window = std::make_unique<Thh>();
-        SetGraphicsWindow(window.get());
-    }
-    void TearDown() override {
-        SetGraphicsWindow(nullptr);
-        window.reset();
-        QList<QPointer<QWidget>> viewers;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (dynamic_cast<TForm_showtextfile*>(w)) viewers << w;
-        for (const QPointer<QWidget>& w : viewers) delete w.data();
-        QtFixture::TearDown();
-    }
     std::string OpenDemo() {
         const std::string demo = dir / "demo.qb3";
         fs::copy_file(fs::path(VELDRIM_DATA_DIR) / "demo.qb3", demo);
@@ -89,8 +68,6 @@ protected:
         window->Item(item)->trigger();
         SetUi(&ui);
     }
-    veldrim::testing::TempDir dir{"veldrim-window-files"};
-    std::unique_ptr<Thh> window;
 };
 
 // File > Neu without the template "null": the program's default set (centre

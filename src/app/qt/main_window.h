@@ -8,6 +8,7 @@
 
 #include "graphics/qt/graphics_view.h"
 
+class QLabel;
 class QMenu;
 
 namespace veldrim {
@@ -35,6 +36,8 @@ public:
     void UpdateRecentFiles();
     // After a command that changed the data set or the view.
     void AfterCommand();
+    // The status bar's mark of the calculation messages.
+    void UpdateCalculationStatus();
 
     // Menu handlers that need the window.
     void mi_fileExitClick();
@@ -54,6 +57,7 @@ private:
     void KeepGeometry();
     GraphicsView* view_;
     std::vector<MenuAction*> recent_;
+    QLabel* calcStatus_ = nullptr;
 };
 
 }  // namespace veldrim

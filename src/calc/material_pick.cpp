@@ -43,8 +43,7 @@ public:
     // The notice that names the kept values; empty when every cell was taken.
     std::string Notice() const {
         if (kept_.empty()) return {};
-        return what_ + std::string(": ohne Tabellenwert bleibt der Wert des Datensatzes: ") +
-               kept_;
+        return what_ + std::string(": ohne Tabellenwert bleibt der Wert des Datensatzes: ") + kept_;
     }
 
 private:

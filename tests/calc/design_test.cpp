@@ -261,8 +261,7 @@ TEST_F(DesignTest, PreDimensionEstimatesTheCentreDistance) {
 
 // The offered centre distance must lie within 0.01 .. 100000 mm.
 TEST_F(DesignTest, PreDimensionAsksAgainForACentreDistanceOutOfRange) {
-    PlanPreDimension(
-        Operating({{kEditRatio, "20"}, {kEditN1, "1450"}, {kEditT1, "10"}}));
+    PlanPreDimension(Operating({{kEditRatio, "20"}, {kEditN1, "1450"}, {kEditT1, "10"}}));
     for (const char* typed : {"0", "200000"}) ui.QueueText(std::string(typed));
     ui.QueueText(std::nullopt);
     PreDimension();
@@ -306,8 +305,7 @@ TEST_F(DesignTest, PreDimensionRoundsToothNumbersHalvesToEven) {
     };
     for (const auto& c : cases) {
         testing::LoadDemoDataSet();
-        PlanPreDimension(
-            Operating({{kEditRatio, c.u}, {kEditN1, "1450"}, {kEditT1, "10"}}));
+        PlanPreDimension(Operating({{kEditRatio, c.u}, {kEditN1, "1450"}, {kEditT1, "10"}}));
         ui.QueueText(std::string(c.a));
         PreDimension();
         EXPECT_EQ(wormGear.a, TextToFloat(c.a)) << c.u;
@@ -317,8 +315,7 @@ TEST_F(DesignTest, PreDimensionRoundsToothNumbersHalvesToEven) {
 }
 
 TEST_F(DesignTest, PreDimensionTakesTheRecommendedWidthsAndMeasuringBalls) {
-    PlanPreDimension(
-        Operating({{kEditRatio, "20"}, {kEditN1, "1450"}, {kEditT1, "60"}}));
+    PlanPreDimension(Operating({{kEditRatio, "20"}, {kEditN1, "1450"}, {kEditT1, "60"}}));
     ui.QueueText(std::string("100"));
     PreDimension();
     EXPECT_FALSE(fatalFlag) << calctest::Log();
@@ -335,8 +332,7 @@ TEST_F(DesignTest, PreDimensionTakesTheRecommendedWidthsAndMeasuringBalls) {
 // Wheel data: the worm speed follows from the wheel's, the wheel torque is
 // taken as entered.
 TEST_F(DesignTest, PreDimensionWithWheelData) {
-    PlanPreDimension(
-        Operating({{kEditRatio, "20"}, {kEditN2, "72.5"}, {kEditT2, "400"}}, 2, true));
+    PlanPreDimension(Operating({{kEditRatio, "20"}, {kEditN2, "72.5"}, {kEditT2, "400"}}, 2, true));
     ui.QueueText(std::nullopt);
     PreDimension();
     EXPECT_NEAR(gearPair.n[1], 1450, 1E-9L);

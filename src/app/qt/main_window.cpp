@@ -198,8 +198,7 @@ void Thh::BuildMenus() {
         },
         QKeySequence(Qt::Key_F9));
     Add(calc, "mi_calcPreDimension", "&Vordimensionierung...", [] { FormStep(PreDimension); });
-    Add(calc, "mi_calcDesignGeometry", "&Geometrie Auslegung...",
-        [] { FormStep(DesignGeometry); });
+    Add(calc, "mi_calcDesignGeometry", "&Geometrie Auslegung...", [] { FormStep(DesignGeometry); });
     Add(calc, "mi_calcRecalcGeometry", "Geometrie &Nachrechnung...",
         [] { FormStep(RecalcGeometry); });
     Add(calc, "mi_calcDesign", "&Auslegung aus Steigungswinkel", [] {

@@ -98,6 +98,16 @@ void Type(QWidget* w, const QString& edit, const QString& text) {
     QTest::keyClicks(e, text);
 }
 
+// The table editor's pick of the record on a row (0 the first).
+std::function<void(QWidget*)> TakeRow(int row) {
+    return [row](QWidget* w) {
+        auto* editor = qobject_cast<TableEditorWindow*>(w);
+        ASSERT_NE(editor, nullptr);
+        editor->grid->setCurrentIndex(editor->model->index(row, 0));
+        editor->buttonOk->click();
+    };
+}
+
 const QString kEditPowerWorm = QString("Edit_%1").arg(kEditP1);
 
 class WindowSequenceTest : public test::QtFixture {
@@ -220,16 +230,10 @@ TEST_F(WindowSequenceTest, PreDimensionCompletedIsCalculatedAndMarkedChanged) {
 TEST_F(WindowSequenceTest, MessageListIsShownAfterAPickThatEndsWithMessages) {
     InstallQtTableEditor();
     bool listed = false;
-    FormSteps driver({{"dbf4",
-                       [](QWidget* w) {
-                           auto* editor = qobject_cast<TableEditorWindow*>(w);
-                           editor->grid->setCurrentIndex(editor->model->index(8, 0));
-                           editor->buttonOk->click();
-                       }},
-                      {"Tin_codedialog|Tin_radiodialog", [&](QWidget* w) {
-                           listed = true;
-                           static_cast<QDialog*>(w)->reject();
-                       }}});
+    FormSteps driver({{"dbf4", TakeRow(8)}, {"Tin_codedialog|Tin_radiodialog", [&](QWidget* w) {
+                                                 listed = true;
+                                                 static_cast<QDialog*>(w)->reject();
+                                             }}});
     Trigger("mi_databaseMaterialWheel");
     ASSERT_EQ(gearPair.materialName[2], "EN-GJL-250");
     ASSERT_GT(messageList.count, 0);
@@ -265,11 +269,7 @@ TEST_F(WindowSequenceTest, LubricantPickChangesTheReportsViscosityAndEfficiency)
     const std::string v50Before = ReportLine(*window, "v50");
     const std::string etaBefore = ReportLine(*window, "Gesamtwirkungsgrad");
     ASSERT_FALSE(v50Before.empty());
-    FormSteps driver({{"dbf4", [](QWidget* w) {
-                           auto* editor = qobject_cast<TableEditorWindow*>(w);
-                           editor->grid->setCurrentIndex(editor->model->index(1, 0));
-                           editor->buttonOk->click();
-                       }}});
+    FormSteps driver({{"dbf4", TakeRow(1)}});
     Trigger("mi_databaseLubricant");
     ASSERT_TRUE(driver.done());
     ASSERT_EQ(wormGear.v40, 460);
@@ -286,16 +286,10 @@ TEST_F(WindowSequenceTest, LubricantPickChangesTheReportsViscosityAndEfficiency)
 TEST_F(WindowSequenceTest, WormPickOfASteelWithoutRootStrengthKeepsTheRating) {
     InstallQtTableEditor();
     bool told = false;
-    FormSteps driver({{"dbf4",
-                       [](QWidget* w) {
-                           auto* editor = qobject_cast<TableEditorWindow*>(w);
-                           editor->grid->setCurrentIndex(editor->model->index(0, 0));
-                           editor->buttonOk->click();
-                       }},
-                      {"MessageBox", [&](QWidget* w) {
-                           told = true;
-                           static_cast<QDialog*>(w)->accept();
-                       }}});
+    FormSteps driver({{"dbf4", TakeRow(0)}, {"MessageBox", [&](QWidget* w) {
+                                                 told = true;
+                                                 static_cast<QDialog*>(w)->accept();
+                                             }}});
     Trigger("mi_databaseMaterialWorm");
     ASSERT_EQ(gearPair.materialName[1], "16MnCr5");
     EXPECT_TRUE(told);

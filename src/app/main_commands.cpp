@@ -149,7 +149,7 @@ struct DataSetState {
 
 }  // namespace
 
-void FormSequence(const std::function<void()>& forms) {
+bool FormSequence(const std::function<void()>& forms) {
     const DataSetState before = DataSetState::Now();
     cancelFlag = false;
     forms();
@@ -157,10 +157,11 @@ void FormSequence(const std::function<void()>& forms) {
         before.Restore();
         cancelFlag = false;
         DrawCurrentView();
-        return;
+        return false;
     }
     Recalculate();
     if (!before.SameRecords()) modifiedFlag = true;
+    return true;
 }
 
 namespace {

@@ -31,8 +31,9 @@ void Recalculate();
 // pre-dimensioning, the geometry tables). Cancel anywhere in it ends the
 // sequence and puts the data set back exactly as it was before: records,
 // calculation messages and unit system. Completed, the data set is calculated
-// and drawn again, and counts as changed when its records changed.
-void FormSequence(const std::function<void()>& forms);
+// and drawn again, and counts as changed when its records changed. True when
+// it was completed.
+bool FormSequence(const std::function<void()>& forms);
 // How the last calculation ended, judged by its message list: a message
 // beginning "Fatal" is a fatal stop, "Fehler" an error, any other a warning.
 enum class CalculationOutcome { Clean, Warnings, Errors, Fatal };

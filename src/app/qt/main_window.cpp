@@ -54,8 +54,7 @@ void Step(const std::function<void()>& f) {
 // A command that leads through forms: cancel puts the data set back, a
 // completed sequence is calculated and its messages are announced.
 void FormStep(void (*forms)()) {
-    FormSequence(forms);
-    AnnounceCalculationMessages();
+    if (FormSequence(forms)) AnnounceCalculationMessages();
 }
 
 // The report of a mode, when the cancel flag allows it.

@@ -7,6 +7,7 @@
 
 #include "app/config_file.h"
 #include "app/startup.h"
+#include "calc/cyl_record.h"
 #include "calc/data_file.h"
 #include "calc/design.h"
 #include "calc/records.h"
@@ -17,6 +18,7 @@
 #include "foundation/files.h"
 #include "foundation/help_texts.h"
 #include "foundation/message_boxes.h"
+#include "foundation/message_display.h"
 #include "foundation/messages.h"
 #include "foundation/program_state.h"
 #include "foundation/system_info.h"
@@ -118,6 +120,104 @@ void SaveDataSetAs() {
 void Recalculate() {
     RunCalculation();
     DrawCurrentView();
+}
+
+namespace {
+
+// What a sequence of forms may change, as it was before the sequence.
+struct DataSetState {
+    GearPairRecord gearPair;
+    WormGearRecord wormGear;
+    CylGearRecord cylGear;
+    MessageList messages;
+    bool fatal;
+    std::int16_t units;
+
+    static DataSetState Now() {
+        return {veldrim::gearPair, veldrim::wormGear, veldrim::cylGear,
+                messageList,       fatalFlag,         unitSystem};
+    }
+    void Restore() const {
+        veldrim::gearPair = gearPair;
+        veldrim::wormGear = wormGear;
+        veldrim::cylGear = cylGear;
+        messageList = messages;
+        fatalFlag = fatal;
+        unitSystem = units;
+    }
+    bool SameRecords() const {
+        return veldrim::gearPair == gearPair && veldrim::wormGear == wormGear &&
+               veldrim::cylGear == cylGear;
+    }
+};
+
+}  // namespace
+
+bool FormSequence(const std::function<void()>& forms) {
+    const DataSetState before = DataSetState::Now();
+    cancelFlag = false;
+    forms();
+    if (cancelFlag) {
+        before.Restore();
+        cancelFlag = false;
+        DrawCurrentView();
+        return false;
+    }
+    Recalculate();
+    if (!before.SameRecords()) modifiedFlag = true;
+    return true;
+}
+
+namespace {
+
+struct MessageCounts {
+    int fatal = 0, errors = 0, warnings = 0;
+};
+
+MessageCounts CountMessages() {
+    MessageCounts n;
+    for (int i = 1; i <= messageList.count; ++i) {
+        const std::string& m = messageList.slot[static_cast<std::size_t>(i)];
+        if (m.starts_with("Fatal"))
+            ++n.fatal;
+        else if (m.starts_with("Fehler"))
+            ++n.errors;
+        else
+            ++n.warnings;
+    }
+    return n;
+}
+
+}  // namespace
+
+CalculationOutcome LastCalculationOutcome() {
+    const MessageCounts n = CountMessages();
+    if (n.fatal > 0) return CalculationOutcome::Fatal;
+    if (n.errors > 0) return CalculationOutcome::Errors;
+    if (n.warnings > 0) return CalculationOutcome::Warnings;
+    return CalculationOutcome::Clean;
+}
+
+std::string CalculationStatusText() {
+    const MessageCounts n = CountMessages();
+    std::string text;
+    auto part = [&text](int count, const char* one, const char* many) {
+        if (count == 0) return;
+        if (!text.empty()) text += ", ";
+        text += std::to_string(count) + " " + (count == 1 ? one : many);
+    };
+    part(n.fatal, "Abbruch", "Abbruch");
+    part(n.errors, "Fehler", "Fehler");
+    part(n.warnings, "Warnung", "Warnungen");
+    if (text.empty()) return text;
+    return "Berechnung: " + text + " (Strg+M)";
+}
+
+void AnnounceCalculationMessages() {
+    if (LastCalculationOutcome() == CalculationOutcome::Clean) return;
+    cancelFlag = false;
+    ShowCalculationMessages();
+    cancelFlag = false;
 }
 
 void DesignCommand() {

@@ -4,6 +4,7 @@
 // adds the dialogs of its own forms.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace veldrim {
@@ -27,6 +28,23 @@ void SaveDataSetAs();
 
 // Calculates the data set and draws the result view.
 void Recalculate();
+// A command that leads the user through a sequence of forms (the
+// pre-dimensioning, the geometry tables). Cancel anywhere in it ends the
+// sequence and puts the data set back exactly as it was before: records,
+// calculation messages and unit system. Completed, the data set is calculated
+// and drawn again, and counts as changed when its records changed. True when
+// it was completed.
+bool FormSequence(const std::function<void()>& forms);
+// How the last calculation ended, judged by its message list: a message
+// beginning "Fatal" is a fatal stop, "Fehler" an error, any other a warning.
+enum class CalculationOutcome { Clean, Warnings, Errors, Fatal };
+CalculationOutcome LastCalculationOutcome();
+// The status bar's mark of the message list: empty without messages,
+// otherwise how many of each kind and where the list is (code page 850).
+std::string CalculationStatusText();
+// After a calculation the user started (a pick, a form, F9): the message
+// list, when the calculation ended with warnings, errors or a fatal stop.
+void AnnounceCalculationMessages();
 // The geometry design from the lead angle, then the recalculation.
 void DesignCommand();
 

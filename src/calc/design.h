@@ -16,8 +16,10 @@ void DesignFromLeadAngle();
 
 // Operating-data form, material form, the centre distance estimated from the
 // wheel torque and offered for confirmation, then tooth numbers, face widths
-// and measuring data, calculated twice. Cancel in the operating-data form or
-// in the centre-distance question ends it with the cancel flag set.
+// and measuring data, calculated twice. Cancel in the operating-data form, in
+// the material form or in the centre-distance question ends it with the
+// cancel flag set; the records may then be partly changed, so the caller puts
+// them back (FormSequence).
 void PreDimension();
 
 // "Geometrie Auslegung": the centre distance stays, the axial module, the

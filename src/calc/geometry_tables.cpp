@@ -5,7 +5,14 @@
 // angle. Both run in the online input dialog: every pass reads all inputs,
 // applies the variant of the row the user left the dialog on, calculates,
 // and shows the results beside the inputs.
+//
+// The table shows rounded texts. A text the user did not change is not read
+// back: the data set keeps its exact value, so a typed value (a centre
+// distance of 110) stays exactly what was typed, and values derived from it
+// are never computed back from their rounded texts. A pass in which nothing
+// was changed applies no variant and only calculates.
 
+#include <array>
 #include <cmath>
 #include <string>
 
@@ -38,11 +45,11 @@ struct VariantTable {
     int helpBase;
     const InputRow* rows;
     int inputCount;
-    void (*read)();  // inputs into the records (the variant rows excepted)
+    void (*read)();  // changed inputs into the records (the variant rows excepted)
     // The variant of the row left on; a variant it cannot apply gives the
     // warning that says why (empty otherwise).
     std::string_view (*variant)(int row);
-    void (*calculate)();
+    void (*calculate)(bool changed);  // changed: an input text was changed
     void (*fill)();  // records into the input texts
     void (*outputs)();
 };
@@ -59,6 +66,29 @@ std::string UnitText(Unit unit) {
 
 std::string& In(int row) { return onlineDialog.inputTexts[row]; }
 
+// The input texts as the table last showed them.
+std::array<std::string, kOnlineDialogSlots + 1> shown;
+
+void KeepShownTexts() { shown = onlineDialog.inputTexts; }
+bool Changed(int row) { return In(row) != shown[static_cast<std::size_t>(row)]; }
+bool AnyChanged(int inputCount) {
+    for (int i = 1; i <= inputCount; ++i)
+        if (Changed(i)) return true;
+    return false;
+}
+
+// A row's value: what the user typed, or the record's exact value while the
+// row's text is the one shown.
+void Read(int row, Real& field, Real (*parse)(std::string_view)) {
+    if (Changed(row)) field = parse(In(row));
+}
+void Read(int row, std::int32_t& field) {
+    if (Changed(row)) field = TextToInt(In(row));
+}
+Real DegreesToRad(std::string_view s) { return DegToRad(TextToFloat(s)); }
+Real ValueOf(int row, Real exact, Real (*parse)(std::string_view)) {
+    return Changed(row) ? parse(In(row)) : exact;
+}
 void Output(int row, const char* name, Unit unit, const std::string& text) {
     onlineDialog.outputNames[row] = name;
     onlineDialog.outputUnits[row] = UnitText(unit);
@@ -91,6 +121,7 @@ void RunVariantTable(const VariantTable& t) {
     SetupOnlineDialog(t.caption, t.inputCount, kOutputCount);
     int row = 1;
     t.fill();
+    KeepShownTexts();
     for (;;) {
         Ui().SetBusy(false);
         for (int i = 1; i <= t.inputCount; ++i) {
@@ -99,13 +130,18 @@ void RunVariantTable(const VariantTable& t) {
             d.highlight[i] = t.rows[i - 1].highlight;
         }
         BeginOnlinePass();
-        t.read();
-        const std::string_view skipped = t.variant(row);
-        t.calculate();
+        const bool changed = AnyChanged(t.inputCount);
+        std::string_view skipped;
+        if (changed) {
+            t.read();
+            skipped = t.variant(row);
+        }
+        t.calculate(changed);
         if (!skipped.empty())
             AddMessage(std::string(skipped) + std::string(" Variante entfällt"_cp850));
         t.outputs();
         t.fill();
+        KeepShownTexts();
         ShowDesignResultView();
         bool done = false;
         ShowOnlineDialog(row, t.helpBase, done);
@@ -128,14 +164,14 @@ enum DesignRow : int { kDesignModule = 9, kDesignWormDiameter = 10, kDesignLeadA
 void ReadDesignInputs() {
     GearPairRecord& g = gearPair;
     WormGearRecord& w = wormGear;
-    w.alpha0 = TextToFloat(In(1));
-    w.a = ParseLength(In(2));
-    w.dm1a = TextToFloat(In(3));
-    g.z[1] = TextToInt(In(4));
-    g.z[2] = TextToInt(In(5));
-    w.x[2] = TextToFloat(In(6));
-    w.b[1] = ParseLength(In(7));
-    w.b[2] = ParseLength(In(8));
+    Read(1, w.alpha0, TextToFloat);
+    Read(2, w.a, ParseLength);
+    Read(3, w.dm1a, TextToFloat);
+    Read(4, g.z[1]);
+    Read(5, g.z[2]);
+    Read(6, w.x[2], TextToFloat);
+    Read(7, w.b[1], ParseLength);
+    Read(8, w.b[2], ParseLength);
 }
 
 // Axial module entered: the lead angle follows from the worm diameter; the
@@ -168,16 +204,16 @@ std::string_view DesignVariant(int row) {
     GearPairRecord& g = gearPair;
     WormGearRecord& w = wormGear;
     if (row == kDesignModule) {
-        const Real mx = ParseLength(In(row));
+        const Real mx = ValueOf(row, w.mx, ParseLength);
         if (mx > 0) return DesignModuleVariant(mx);
     } else if (row == kDesignWormDiameter) {
-        const Real dm1 = ParseLength(In(row));
+        const Real dm1 = ValueOf(row, w.dm[1], ParseLength);
         if (dm1 <= 0) return kNoWormDiameter;
         if (w.a <= 0) return kNoCentreDistance;
         w.dm[1] = dm1;
         w.dm1a = dm1 / w.a;
     } else if (row == kDesignLeadAngle) {
-        w.gammaM = DegToRad(TextToFloat(In(row)));
+        w.gammaM = ValueOf(row, w.gammaM, DegreesToRad);
         w.beta[2] = w.gammaM;
         const Real z1 = g.z[1];
         if (z1 < 1) return kNoThreads;
@@ -223,24 +259,24 @@ constexpr int kRecalcWormDiameter = 10;
 void ReadRecalcInputs() {
     GearPairRecord& g = gearPair;
     WormGearRecord& w = wormGear;
-    w.alpha0 = TextToFloat(In(1));
-    w.gammaM = DegToRad(TextToFloat(In(2)));
-    w.mx = ParseLength(In(3));
-    g.z[1] = TextToInt(In(4));
-    g.z[2] = TextToInt(In(5));
-    w.x[1] = TextToFloat(In(6));
-    w.x[2] = TextToFloat(In(7));
-    w.b[1] = ParseLength(In(8));
-    w.b[2] = ParseLength(In(9));
+    Read(1, w.alpha0, TextToFloat);
+    Read(2, w.gammaM, DegreesToRad);
+    Read(3, w.mx, ParseLength);
+    Read(4, g.z[1]);
+    Read(5, g.z[2]);
+    Read(6, w.x[1], TextToFloat);
+    Read(7, w.x[2], TextToFloat);
+    Read(8, w.b[1], ParseLength);
+    Read(9, w.b[2], ParseLength);
     // The shaft angle comes only from its own row, never from a text an
     // earlier dialog left in a slot.
-    w.summa = DegToRad(TextToFloat(In(11)));
+    Read(11, w.summa, DegreesToRad);
 }
 
 std::string_view RecalcVariant(int row) {
     WormGearRecord& w = wormGear;
     if (row != kRecalcWormDiameter) return {};
-    const Real dm1 = ParseLength(In(row));
+    const Real dm1 = ValueOf(row, w.dm[1], ParseLength);
     if (dm1 <= 0) return kNoWormDiameter;
     const Real z1 = gearPair.z[1];
     if (z1 < 1) return kNoThreads;
@@ -278,13 +314,16 @@ void FillRecalcInputs() { FillRecalc(); }
 void DesignGeometry() {
     RunVariantTable({"Geometrie Auslegung", 6000, kDesignRows,
                      static_cast<int>(std::size(kDesignRows)), ReadDesignInputs, DesignVariant,
-                     RunCalculation, FillDesign, DesignOutputs});
+                     [](bool) { RunCalculation(); }, FillDesign, DesignOutputs});
 }
 
+// The centre distance is a result of this table: it is designed anew from
+// the lead angle once an input changed.
 void RecalcGeometry() {
     RunVariantTable({"Geometrie Nachrechnung", 6100, kRecalcRows,
                      static_cast<int>(std::size(kRecalcRows)), ReadRecalcInputs, RecalcVariant,
-                     DesignFromLeadAngle, FillRecalc, RecalcOutputs});
+                     [](bool changed) { changed ? DesignFromLeadAngle() : RunCalculation(); },
+                     FillRecalc, RecalcOutputs});
 }
 
 }  // namespace veldrim

@@ -3,6 +3,8 @@
 #include "calc/material_pick.h"
 
 #include "calc/records.h"
+#include "calc/viscosity.h"
+#include "calc/worm_rating.h"
 #include "foundation/files.h"
 #include "foundation/formatting.h"
 #include "foundation/help_texts.h"
@@ -22,6 +24,51 @@ std::string FieldText(const char* name) {
 
 Real FieldValue(const char* name) { return TextToFloat(FieldText(name)); }
 
+// The values of a picked record. A cell left empty (0: no source gave a
+// value) does not overwrite the data set's value, which stays and is named
+// in one notice after the pick.
+class TakenValues {
+public:
+    explicit TakenValues(std::string what) : what_(std::move(what)) {}
+    void Take(const char* field, const char* label, Real& value) {
+        const Real cell = FieldValue(field);
+        if (cell != 0)
+            value = cell;
+        else
+            Kept(label, value);
+    }
+    void Kept(const char* label, Real value) {
+        kept_ += (kept_.empty() ? "" : ", ") + std::string(label) + " " + FormatNum(value);
+    }
+    // The notice that names the kept values; empty when every cell was taken.
+    std::string Notice() const {
+        if (kept_.empty()) return {};
+        return what_ + std::string(": ohne Tabellenwert bleibt der Wert des Datensatzes: ") + kept_;
+    }
+
+private:
+    std::string what_;
+    std::string kept_;
+};
+
+constexpr Real kViscosityReferenceTemperature = 50;  // °C, of v50
+
+// The lubricant values that follow from the viscosities: v50, and the
+// dynamic viscosity at the wheel bulk temperature with the oil's density
+// (kg/dm³; 0 when the table gives none, which keeps eta0M).
+void DeriveLubricantValues(Real density, TakenValues& taken) {
+    WormGearRecord& w = wormGear;
+    if (w.v40 > 0 && w.v100 > 0) {
+        w.v50 = ViscosityFromNu40Nu100(w.v40, w.v100, kViscosityReferenceTemperature);
+        // mm²/s times kg/dm³ is 1E-3 Ns/m².
+        if (density > 0)
+            w.eta0M = ViscosityFromNu40Nu100(w.v40, w.v100, w.thetaM) * density * 1E-3L;
+        else
+            taken.Kept("eta0M", w.eta0M);
+    }
+    w.WML = MaterialLubricantFactorWML(w.lubricantKind, gearPair.materialName[2]);
+}
+
 }  // namespace
 
 bool PickMaterial(int gear, int mode) {
@@ -36,25 +83,36 @@ bool PickMaterial(int gear, int mode) {
     SetHelpNumber(9500);
     ShowTableEditor("", mode);
     bool taken = false;
+    std::string notice;
     if (!cancelFlag) {
         if (take) {
             gearPair.materialKind[gear] = static_cast<std::uint16_t>(TextToInt(FieldText("KIND")));
             gearPair.heatTreatment[gear] =
                 static_cast<std::uint16_t>(TextToInt(FieldText("TREAT")));
             gearPair.materialName[gear] = TrimBoth(FieldText("NAME"));
-            gearPair.rho[gear] = FieldValue("RHO");
-            gearPair.E[gear] = FieldValue("E");
-            gearPair.nue[gear] = FieldValue("NUE");
-            gearPair.sigHlim[gear] = FieldValue("SIGHLIM");
-            gearPair.sigmaFE[gear] = FieldValue("SIGMAFE");
-            gearPair.HB[gear] = FieldValue("HB");
-            gearPair.materialCode[gear] = static_cast<std::uint16_t>(ChosenDbfRecord);
+            GearPairRecord& g = gearPair;
+            TakenValues values(g.materialName[gear]);
+            values.Take("RHO", "rho", g.rho[gear]);
+            values.Take("E", "E", g.E[gear]);
+            values.Take("NUE", "nue", g.nue[gear]);
+            values.Take("SIGHLIM", "Sig.Hlim", g.sigHlim[gear]);
+            values.Take("SIGMAFE", "Sigma FE", g.sigmaFE[gear]);
+            values.Take("HB", "HB", g.HB[gear]);
+            g.materialCode[gear] = static_cast<std::uint16_t>(ChosenDbfRecord);
+            if (gear == 2) {
+                // The friction and wear factors belong to the wheel material.
+                wormGear.YW = MaterialFactorYW(g.materialName[2]);
+                wormGear.WML =
+                    MaterialLubricantFactorWML(wormGear.lubricantKind, g.materialName[2]);
+            }
+            notice = values.Notice();
             taken = true;
         } else {
             cancelFlag = true;
         }
     }
     CloseDbfTable();
+    if (!notice.empty()) ShowInfo(notice);
     return taken;
 }
 
@@ -65,13 +123,20 @@ bool PickLubricant() {
     GoDbfRecord(1);
     ShowTableEditor("", 1);
     bool taken = false;
+    std::string notice;
     if (!cancelFlag) {
-        wormGear.lubricantKind = static_cast<std::uint16_t>(TextToInt(FieldText("KIND")));
-        wormGear.v40 = FieldValue("NU40");
-        wormGear.v100 = FieldValue("NU100");
+        WormGearRecord& w = wormGear;
+        TakenValues values(TrimBoth(FieldText("NAME")));
+        if (const int kind = TextToInt(FieldText("KIND")); kind > 0)
+            w.lubricantKind = static_cast<std::uint16_t>(kind);
+        values.Take("NU40", "v40", w.v40);
+        values.Take("NU100", "v100", w.v100);
+        DeriveLubricantValues(FieldValue("RHO15"), values);
+        notice = values.Notice();
         taken = true;
     }
     CloseDbfTable();
+    if (!notice.empty()) ShowInfo(notice);
     return taken;
 }
 

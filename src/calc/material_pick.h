@@ -6,7 +6,13 @@
 // Fields read (by name) from the material table, in this order: KIND
 // (material kind), TREAT (heat treatment), NAME, RHO, E, NUE, SIGHLIM,
 // SIGMAFE, HB; the chosen record number becomes the gear's material record.
-// From the lubricant table: KIND, NU40, NU100.
+// A wheel pick sets the material factor YW and the material-lubricant factor
+// WML that follow from the designation.
+// From the lubricant table: KIND, NU40, NU100 and the density RHO15; the pick
+// derives v50, the dynamic viscosity eta0M at the wheel bulk temperature and
+// WML from them.
+// A numeric cell left empty (0) never overwrites the data set's value: that
+// value stays, and one notice after the pick names what was kept.
 
 namespace veldrim {
 

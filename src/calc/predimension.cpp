@@ -56,7 +56,8 @@ void PreDimension() {
 
     ShowOperatingDataForm();
     if (cancelFlag) return;
-    ShowMaterialForm();  // Cancel keeps the materials and goes on
+    ShowMaterialForm();
+    if (cancelFlag) return;
 
     w.designReal = std::min(g.sigHlim[1], g.sigHlim[2]);
     const bool wheelSide = w.operatingDataSide == 2;

@@ -12,7 +12,9 @@
 #include "app/app_test_support.h"
 #include "calc/cyl_record.h"
 #include "calc/records.h"
+#include "calc/worm_geometry.h"
 #include "foundation/codepage.h"
+#include "foundation/messages.h"
 #include "foundation/program_state.h"
 
 namespace veldrim {
@@ -153,6 +155,49 @@ TEST(SystemInformation, LabelsEveryValueAndKeepsTheFolderOnOneLine) {
     EXPECT_EQ(lines[6], "Ordner: /home/anna/gears/work");
     EXPECT_TRUE(lines[4].ends_with("MB")) << lines[4];
     EXPECT_TRUE(lines[5].ends_with("GB")) << lines[5];
+// A sequence of forms cancelled after it changed the set and switched the
+// units puts everything back, messages included; one that changed nothing
+// leaves the set unchanged and unmarked; one that changed it marks it.
+TEST_F(MainCommands, FormSequenceRestoresOnCancelAndMarksOnlyAChange) {
+    RunCalculation();
+    AddMessage("Warnung: dm1/a > 0.5 !");
+    const int messages = messageList.count;
+    const GearPairRecord g = gearPair;
+    const WormGearRecord w = wormGear;
+    EXPECT_FALSE(FormSequence([] {
+        gearPair.P = 7;
+        wormGear.a = 1;
+        unitSystem = 1;
+        ClearMessages();
+        cancelFlag = true;
+    }));
+    EXPECT_TRUE(gearPair == g);
+    EXPECT_TRUE(wormGear == w);
+    EXPECT_EQ(unitSystem, 0);
+    ASSERT_EQ(messageList.count, messages);
+    EXPECT_EQ(messageList.slot[static_cast<std::size_t>(messages)], "Warnung: dm1/a > 0.5 !");
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_FALSE(modifiedFlag);
+
+    EXPECT_TRUE(FormSequence([] {}));
+    EXPECT_FALSE(modifiedFlag) << "nothing changed";
+    EXPECT_TRUE(FormSequence([] { gearPair.P = 2; }));
+    EXPECT_TRUE(modifiedFlag);
+}
+
+// The status bar's mark counts the messages by kind.
+TEST_F(MainCommands, CalculationStatusCountsFatalErrorsAndWarnings) {
+    ClearMessages();
+    EXPECT_EQ(CalculationStatusText(), "");
+    EXPECT_EQ(LastCalculationOutcome(), CalculationOutcome::Clean);
+    AddMessage("Warnung: SH<1  (2)");
+    AddMessage("Übersetzungsverhältnis !"_cp850);
+    EXPECT_EQ(LastCalculationOutcome(), CalculationOutcome::Warnings);
+    AddMessage("Fehler : SH < 1.0 !  DIN 3996:1998");
+    EXPECT_EQ(LastCalculationOutcome(), CalculationOutcome::Errors);
+    AddMessage("Fatal  : z2 = 0 !");
+    EXPECT_EQ(LastCalculationOutcome(), CalculationOutcome::Fatal);
+    EXPECT_EQ(CalculationStatusText(), "Berechnung: 1 Abbruch, 1 Fehler, 2 Warnungen (Strg+M)");
 }
 
 }  // namespace

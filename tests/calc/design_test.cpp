@@ -48,6 +48,12 @@ protected:
             return h.OkClicked(s);
         };
     }
+    // The operating data as scripted, the materials confirmed unchanged.
+    void PlanPreDimension(
+        std::function<bool(OperatingDataFormState&, OperatingDataFormHandler&)> operating) {
+        ui.operatingDataScripts.push_back(std::move(operating));
+        ui.materialScripts.push_back([](MaterialFormState&, MaterialFormHandler&) { return true; });
+    }
     static ScriptedUi::OnlineReply Leave(int row, Texts edits = {}, bool ok = true) {
         ScriptedUi::OnlineReply r;
         r.row = row, r.ok = ok;
@@ -255,14 +261,24 @@ TEST_F(DesignTest, PreDimensionEstimatesTheCentreDistance) {
 
 // The offered centre distance must lie within 0.01 .. 100000 mm.
 TEST_F(DesignTest, PreDimensionAsksAgainForACentreDistanceOutOfRange) {
-    ui.operatingDataScripts.push_back(
-        Operating({{kEditRatio, "20"}, {kEditN1, "1450"}, {kEditT1, "10"}}));
+    PlanPreDimension(Operating({{kEditRatio, "20"}, {kEditN1, "1450"}, {kEditT1, "10"}}));
     for (const char* typed : {"0", "200000"}) ui.QueueText(std::string(typed));
     ui.QueueText(std::nullopt);
     PreDimension();
     EXPECT_EQ(ui.CallsOf("text").size(), 3u);
     EXPECT_EQ(ui.CallsOf("message").size(), 2u);
     EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(gearPair.z, (Pair<std::int32_t>{{2, 41}})) << "tooth numbers untouched";
+}
+
+// Abbrechen in the material form ends the pre-dimensioning before the
+// centre distance is asked for.
+TEST_F(DesignTest, PreDimensionStopsWhenTheMaterialsAreCancelled) {
+    ui.operatingDataScripts.push_back(Operating({{kEditRatio, "20"}, {kEditP1, "7"}}));
+    ui.materialScripts.push_back([](MaterialFormState&, MaterialFormHandler&) { return false; });
+    PreDimension();
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_TRUE(ui.CallsOf("text").empty());
     EXPECT_EQ(gearPair.z, (Pair<std::int32_t>{{2, 41}})) << "tooth numbers untouched";
 }
 
@@ -289,8 +305,7 @@ TEST_F(DesignTest, PreDimensionRoundsToothNumbersHalvesToEven) {
     };
     for (const auto& c : cases) {
         testing::LoadDemoDataSet();
-        ui.operatingDataScripts.push_back(
-            Operating({{kEditRatio, c.u}, {kEditN1, "1450"}, {kEditT1, "10"}}));
+        PlanPreDimension(Operating({{kEditRatio, c.u}, {kEditN1, "1450"}, {kEditT1, "10"}}));
         ui.QueueText(std::string(c.a));
         PreDimension();
         EXPECT_EQ(wormGear.a, TextToFloat(c.a)) << c.u;
@@ -300,8 +315,7 @@ TEST_F(DesignTest, PreDimensionRoundsToothNumbersHalvesToEven) {
 }
 
 TEST_F(DesignTest, PreDimensionTakesTheRecommendedWidthsAndMeasuringBalls) {
-    ui.operatingDataScripts.push_back(
-        Operating({{kEditRatio, "20"}, {kEditN1, "1450"}, {kEditT1, "60"}}));
+    PlanPreDimension(Operating({{kEditRatio, "20"}, {kEditN1, "1450"}, {kEditT1, "60"}}));
     ui.QueueText(std::string("100"));
     PreDimension();
     EXPECT_FALSE(fatalFlag) << calctest::Log();
@@ -318,8 +332,7 @@ TEST_F(DesignTest, PreDimensionTakesTheRecommendedWidthsAndMeasuringBalls) {
 // Wheel data: the worm speed follows from the wheel's, the wheel torque is
 // taken as entered.
 TEST_F(DesignTest, PreDimensionWithWheelData) {
-    ui.operatingDataScripts.push_back(
-        Operating({{kEditRatio, "20"}, {kEditN2, "72.5"}, {kEditT2, "400"}}, 2, true));
+    PlanPreDimension(Operating({{kEditRatio, "20"}, {kEditN2, "72.5"}, {kEditT2, "400"}}, 2, true));
     ui.QueueText(std::nullopt);
     PreDimension();
     EXPECT_NEAR(gearPair.n[1], 1450, 1E-9L);
@@ -524,6 +537,28 @@ TEST_F(DesignTest, BatchRunEndsTheTableAfterOnePass) {
     DesignGeometry();
     EXPECT_FALSE(cancelFlag);
     EXPECT_NEAR(wormGear.a, 100, 1E-9L);
+}
+
+}  // namespace
+}  // namespace veldrim
+
+namespace veldrim {
+namespace {
+
+// A value typed into a table is the value the data set keeps: the derived
+// values follow from it, never the other way round. Opening and closing
+// either table afterwards changes nothing of it; the texts the table shows
+// are rounded, so reading them back would move it.
+TEST_F(DesignTest, TypedCentreDistanceIsKeptExactly) {
+    ui.onlineReplies = {Leave(2, {{2, "110"}}), Close()};
+    DesignGeometry();
+    EXPECT_EQ(wormGear.a, 110.0L);
+    ui.onlineReplies = {Close()};
+    DesignGeometry();
+    EXPECT_EQ(wormGear.a, 110.0L) << "design table opened and closed";
+    ui.onlineReplies = {Close()};
+    RecalcGeometry();
+    EXPECT_EQ(wormGear.a, 110.0L) << "recalculation table opened and closed";
 }
 
 }  // namespace

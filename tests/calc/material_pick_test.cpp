@@ -92,5 +92,58 @@ TEST_F(MaterialPickTest, ThePickedLubricantGivesKindAndViscosities) {
     EXPECT_EQ(wormGear.v100, 71);
 }
 
+// The wheel's friction and wear factors follow its designation: for
+// CuSn12-C-GZ the DIN 3996 wheel table gives YW 1.0 and, with a polyglycol,
+// WML 2.25 (both quotes of the source list agree).
+TEST_F(MaterialPickTest, AWheelPickSetsTheMaterialFactorsOfItsDesignation) {
+    wormGear.YW = 0.95L;
+    wormGear.WML = 1.75L;
+    wormGear.lubricantKind = 2;
+    ui.QueueChoice(3);
+    ASSERT_TRUE(PickMaterial(2, 1));
+    ASSERT_EQ(gearPair.materialName[2], "CuSn12-C-GZ");
+    EXPECT_EQ(wormGear.YW, 1.0L);
+    EXPECT_EQ(wormGear.WML, 2.25L);
+    EXPECT_TRUE(ui.CallsOf("message").empty()) << "every cell of the bronze is filled";
+}
+
+// The worm steels have no tooth-root strength or hardness in the table: the
+// data set's values stay and the user is told which.
+TEST_F(MaterialPickTest, AnEmptyCellKeepsTheDataSetsValueAndSaysSo) {
+    gearPair.sigmaFE[1] = 860;
+    gearPair.HB[1] = 600;
+    gearPair.E[1] = 1;
+    ui.QueueChoice(0);
+    ASSERT_TRUE(PickMaterial(1, 1));
+    ASSERT_EQ(gearPair.materialName[1], "16MnCr5");
+    EXPECT_EQ(gearPair.sigmaFE[1], 860);
+    EXPECT_EQ(gearPair.HB[1], 600);
+    EXPECT_EQ(gearPair.E[1], 206000) << "a filled cell is taken";
+    EXPECT_EQ(gearPair.sigHlim[1], 1500);
+    const auto notices = ui.CallsOf("message");
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_NE(notices[0].text.find("16MnCr5"), std::string::npos) << notices[0].text;
+    EXPECT_NE(notices[0].text.find("Sigma FE 860"), std::string::npos) << notices[0].text;
+    EXPECT_NE(notices[0].text.find("HB 600"), std::string::npos) << notices[0].text;
+}
+
+// Polyglycol ISO VG 460 (460 and 71 mm²/s, 1.074 kg/dm³): after the
+// Ubbelohde-Walther line through both points, worked by hand,
+// v50 = 312.817 mm²/s; at a bulk temperature of 70 °C nu = 159.825 mm²/s,
+// so eta0M = 159.825 * 1.074E-3 = 0.171652 Ns/m². The wheel CuSn12Ni2-C-GZ
+// with a polyglycol has WML 1.75.
+TEST_F(MaterialPickTest, ALubricantPickDerivesTheViscositiesAndTheWearFactor) {
+    wormGear.v50 = 150;
+    wormGear.eta0M = 0.05L;
+    wormGear.thetaM = 70;
+    wormGear.WML = 1;
+    gearPair.materialName[2] = "CuSn12Ni2-C-GZ";
+    ui.QueueChoice(1);
+    ASSERT_TRUE(PickLubricant());
+    EXPECT_NEAR(wormGear.v50, 312.817L, 1E-3L);
+    EXPECT_NEAR(wormGear.eta0M, 0.171652L, 1E-6L);
+    EXPECT_EQ(wormGear.WML, 1.75L);
+}
+
 }  // namespace
 }  // namespace veldrim::testing

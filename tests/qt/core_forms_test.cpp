@@ -1,6 +1,7 @@
 // The forms whose logic lives in core code, driven as a user would: the
 // window hands each action to the handler and shows the state again.
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -56,6 +57,40 @@ TEST_F(QtFixture, OnlineFormClosedKeepsTheEditsAndAnswersCancel) {
     EXPECT_FALSE(ui.ShowOnlineForm(form));
     EXPECT_EQ(form.inputTexts[0], "2,5");
     EXPECT_EQ(form.lastKey, 0);
+}
+
+// Results look like results, not like inputs: no edit box. A click on one
+// takes the focus and the selection from the input, so what is typed next
+// changes no input; the row returned stays the input the user was in.
+TEST_F(QtFixture, OnlineFormResultsAreTextAndAClickOnOneProtectsTheInputs) {
+    OnlineForm form;
+    form.inputCount = 2;
+    form.outputCount = 1;
+    form.inputNames = {"al.0", "a"};
+    form.inputTexts = {"20", "100.000"};
+    form.outputNames = {"df1"};
+    form.outputTexts = {"27.6000"};
+    form.row = 1;
+    bool resultIsEditable = true;
+    ModalDriver driver([&](QWidget* w) {
+        auto* input = Child<QLineEdit>(w, "Edit_input1");
+        auto* result = Child<QLabel>(w, "Label_output1");
+        if (!input || !input->hasFocus() || !result) return false;
+        resultIsEditable = Child<QLineEdit>(w, "Edit_output1") != nullptr;
+        EXPECT_EQ(result->text(), "27.6000");
+        EXPECT_EQ(input->selectedText(), "20") << "the first input starts selected";
+        QTest::mouseClick(result, Qt::LeftButton);
+        EXPECT_FALSE(input->hasSelectedText());
+        QTest::keyClicks(QApplication::focusWidget(), "120");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        return true;
+    });
+    EXPECT_TRUE(ui.ShowOnlineForm(form));
+    EXPECT_TRUE(driver.acted());
+    EXPECT_FALSE(resultIsEditable);
+    EXPECT_EQ(form.inputTexts[0], "20");
+    EXPECT_EQ(form.inputTexts[1], "100.000");
+    EXPECT_EQ(form.row, 1);
 }
 
 // A handler that derives the power from what is typed into the speed.

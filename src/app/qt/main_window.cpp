@@ -1,6 +1,7 @@
 #include "app/qt/main_window.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMetaMethod>
 #include <QPrintDialog>
@@ -51,12 +52,10 @@ void Step(const std::function<void()>& f) {
     f();
 }
 
-// A command that changes the data set: the data count as changed unless it
-// was cancelled.
-void ChangingStep(const std::function<void()>& f) {
-    Step(f);
-    if (!cancelFlag) modifiedFlag = true;
-    cancelFlag = false;
+// A command that leads through forms: cancel puts the data set back, a
+// completed sequence is calculated and its messages are announced.
+void FormStep(void (*forms)()) {
+    if (FormSequence(forms)) AnnounceCalculationMessages();
 }
 
 // The report of a mode, when the cancel flag allows it.
@@ -71,6 +70,7 @@ void PickStep(const std::function<bool()>& pick) {
         if (!pick()) return;
         modifiedFlag = true;
         Recalculate();
+        AnnounceCalculationMessages();
     });
 }
 
@@ -90,6 +90,9 @@ Thh::Thh() {
     setCentralWidget(view_);
     BuildMenus();
     statusBar()->setObjectName("StatusBar");
+    calcStatus_ = new QLabel(statusBar());
+    calcStatus_->setObjectName("CalculationStatus");
+    statusBar()->addPermanentWidget(calcStatus_);
     // The client area is the device window (resolution + 1 pixel).
     FormGeometry g;
     SetupMainWindow(g, static_cast<int>(BackgroundColour));
@@ -191,13 +194,20 @@ void Thh::BuildMenus() {
 
     QMenu* calc = menu("mi_calc", "&Berechnung");
     Add(
-        calc, "mi_calcRun", "&Neu berechnen", [] { Recalculate(); }, QKeySequence(Qt::Key_F9));
-    Add(calc, "mi_calcPreDimension", "&Vordimensionierung...", [] { ChangingStep(PreDimension); });
-    Add(calc, "mi_calcDesignGeometry", "&Geometrie Auslegung...",
-        [] { ChangingStep(DesignGeometry); });
+        calc, "mi_calcRun", "&Neu berechnen",
+        [] {
+            Recalculate();
+            AnnounceCalculationMessages();
+        },
+        QKeySequence(Qt::Key_F9));
+    Add(calc, "mi_calcPreDimension", "&Vordimensionierung...", [] { FormStep(PreDimension); });
+    Add(calc, "mi_calcDesignGeometry", "&Geometrie Auslegung...", [] { FormStep(DesignGeometry); });
     Add(calc, "mi_calcRecalcGeometry", "Geometrie &Nachrechnung...",
-        [] { ChangingStep(RecalcGeometry); });
-    Add(calc, "mi_calcDesign", "&Auslegung aus Steigungswinkel", [] { DesignCommand(); });
+        [] { FormStep(RecalcGeometry); });
+    Add(calc, "mi_calcDesign", "&Auslegung aus Steigungswinkel", [] {
+        DesignCommand();
+        AnnounceCalculationMessages();
+    });
     calc->addSeparator();
     Add(calc, "mi_calcHardness", FromOem("&H\x84rteumrechnung..."),
         [] { Step([] { ConvertHardnessDialog(7000); }); });
@@ -332,6 +342,14 @@ void Thh::AfterCommand() {
     UpdateTitle();
     UpdateRecentFiles();
     statusBar()->showMessage(modifiedFlag ? FromOem("ge\x84ndert") : QString());
+    UpdateCalculationStatus();
+}
+
+void Thh::UpdateCalculationStatus() {
+    const CalculationOutcome outcome = LastCalculationOutcome();
+    calcStatus_->setText(FromOem(CalculationStatusText()));
+    calcStatus_->setStyleSheet(outcome >= CalculationOutcome::Errors ? "color: #c00000"
+                                                                     : QString());
 }
 
 void Thh::mi_fileExitClick() { close(); }

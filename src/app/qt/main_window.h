@@ -9,6 +9,7 @@
 
 #include "graphics/qt/graphics_view.h"
 
+class QLabel;
 class QMenu;
 class QPrinter;
 
@@ -40,6 +41,8 @@ public:
     void UpdateRecentFiles();
     // After a command that changed the data set or the view.
     void AfterCommand();
+    // The status bar's mark of the calculation messages.
+    void UpdateCalculationStatus();
 
     // Menu handlers that need the window.
     void mi_fileExitClick();
@@ -59,6 +62,7 @@ private:
     void KeepGeometry();
     GraphicsView* view_;
     std::vector<MenuAction*> recent_;
+    QLabel* calcStatus_ = nullptr;
 };
 
 }  // namespace veldrim

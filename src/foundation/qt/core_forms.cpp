@@ -55,12 +55,17 @@ public:
             grid->addWidget(new QLabel(FromOem(form.inputUnits[k]), this), i, 2);
             edits_.push_back(edit);
         }
+        // Results are plain text, not boxes: they can be selected and copied
+        // but not typed into, and a click on one takes the focus (and with it
+        // the selection) from the input, so typing cannot overwrite an input
+        // the user is not looking at.
         for (int i = 0; i < outputs; ++i) {
             const auto k = static_cast<std::size_t>(i);
-            auto* value = new QLineEdit(FromOem(form.outputTexts[k]), this);
-            value->setObjectName(QString("Edit_output%1").arg(i + 1));
-            value->setReadOnly(true);
-            value->setFocusPolicy(Qt::NoFocus);
+            auto* value = new QLabel(FromOem(form.outputTexts[k]), this);
+            value->setObjectName(QString("Label_output%1").arg(i + 1));
+            value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+            value->setFocusPolicy(Qt::ClickFocus);
+            value->setMinimumWidth(value->fontMetrics().horizontalAdvance("0000.0000"));
             grid->addWidget(new QLabel(FromOem(form.outputNames[k]), this), i, 3);
             grid->addWidget(value, i, 4);
             grid->addWidget(new QLabel(FromOem(form.outputUnits[k]), this), i, 5);
@@ -89,6 +94,7 @@ public:
         connect(close, &QPushButton::clicked, this, &QDialog::reject);
         connect(help, &QPushButton::clicked, this, [] { ShowHelpText(1000, "", kHelpTextOnly); });
         const int focus = std::clamp(form.row, 1, std::max(inputs, 1)) - 1;
+        row_ = focus + 1;
         if (focus < static_cast<int>(edits_.size())) {
             edits_[static_cast<std::size_t>(focus)]->setFocus();
             edits_[static_cast<std::size_t>(focus)]->selectAll();
@@ -97,17 +103,20 @@ public:
         PlaceForm(this);
     }
 
-    // Both OK and the close button keep the edits.
+    // Both OK and the close button keep the edits; the row is the input the
+    // user was in last.
     void done(int result) override {
-        for (std::size_t i = 0; i < edits_.size(); ++i) {
+        for (std::size_t i = 0; i < edits_.size(); ++i)
             form_.inputTexts[i] = ToOem(edits_[i]->text());
-            if (edits_[i]->hasFocus()) form_.row = static_cast<int>(i) + 1;
-        }
+        if (!edits_.empty()) form_.row = row_;
         QDialog::done(result);
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() == QEvent::FocusIn)
+            for (std::size_t i = 0; i < edits_.size(); ++i)
+                if (edits_[i] == watched) row_ = static_cast<int>(i) + 1;
         if (e->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(e)->key();
             if (key == Qt::Key_Up || key == Qt::Key_Down) {
@@ -124,6 +133,7 @@ protected:
 private:
     OnlineForm& form_;
     std::vector<QLineEdit*> edits_;
+    int row_ = 1;  // the input the user was in last
 };
 
 }  // namespace

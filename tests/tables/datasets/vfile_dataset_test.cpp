@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <filesystem>
 
 #include "tables/bulk_verbs.h"
@@ -152,6 +156,39 @@ TEST_F(VFileDatasetTest, AFailedSaveKeepsTheTargetAndTheChangedMark) {
     EXPECT_TRUE(v.VirtualModified());
     EXPECT_EQ(ui.CallsOf("message").size(), 1u);
     EXPECT_EQ(OnDisk(path), (std::vector<std::string>{"a"}));
+}
+
+// The save builds the table in a temporary file that it creates itself under
+// a name nobody can foresee: a link planted at the name an earlier save used
+// ("~NAME.<process id>.tmp") leads nowhere, and the table keeps its mode.
+TEST_F(VFileDatasetTest, ASaveIgnoresALinkPlantedAtATemporaryNameAndKeepsTheTablesMode) {
+    namespace fs = std::filesystem;
+    const std::string path = Source({"a"});
+    ::chmod(path.c_str(), 0600);
+    Spit(Path("victim"), "precious");
+    const std::string planted = Path("~src.dbf." + std::to_string(::getpid()) + ".tmp");
+    fs::create_symlink(Path("victim"), planted);
+    TTzVFile v("V");
+    Define(v, path);
+    v.PopulateFromDisk = true;
+    v.Open();
+    v.Append();
+    v.FieldByName("NAME").SetAsString("b");
+    v.Post();
+    EXPECT_TRUE(v.SaveToDiskNow());
+    EXPECT_EQ(Slurp(Path("victim")), "precious");
+    EXPECT_TRUE(fs::is_symlink(planted));
+    EXPECT_FALSE(fs::is_symlink(path));
+    EXPECT_EQ(OnDisk(path), (std::vector<std::string>{"a", "b"}));
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u) << "the table's mode, octal " << std::oct << st.st_mode;
+    std::vector<std::string> entries;
+    for (const auto& e : fs::directory_iterator(dir)) entries.push_back(e.path().filename());
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries,
+              (std::vector<std::string>{"src.dbf", "victim", planted.substr(dir.size() + 1)}))
+        << "no temporary file stays";
 }
 
 TEST_F(VFileDatasetTest, ATableOfAnotherStructureIsNotLoaded) {

@@ -43,6 +43,15 @@ protected:
         v.DbfFields = {"NAME,C,8,0", "N,N,4,0"};
         if (!file.empty()) v.SetDbfFileName(file);
     }
+    // Opens v loaded from `file` and appends a record of that name.
+    static void LoadAndAdd(TTzVFile& v, const std::string& file, const std::string& name) {
+        Define(v, file);
+        v.PopulateFromDisk = true;
+        v.Open();
+        v.Append();
+        v.FieldByName("NAME").SetAsString(name);
+        v.Post();
+    }
     static std::vector<std::string> Names(TTzVFile& v) {
         std::vector<std::string> out;
         v.First();
@@ -144,12 +153,7 @@ TEST_F(VFileDatasetTest, ClosingAfterAChangeWritesTheTableAnew) {
 TEST_F(VFileDatasetTest, AFailedSaveKeepsTheTargetAndTheChangedMark) {
     const std::string path = Source({"a"});
     TTzVFile v("V");
-    Define(v, path);
-    v.PopulateFromDisk = true;
-    v.Open();
-    v.Append();
-    v.FieldByName("NAME").SetAsString("b");
-    v.Post();
+    LoadAndAdd(v, path, "b");
     // The table's folder refuses new files: the save cannot write its copy.
     v.SetDbfFileName(dir + "/gone/src.dbf");
     EXPECT_FALSE(v.SaveToDiskNow());
@@ -169,12 +173,7 @@ TEST_F(VFileDatasetTest, ASaveIgnoresALinkPlantedAtATemporaryNameAndKeepsTheTabl
     const std::string planted = Path("~src.dbf." + std::to_string(::getpid()) + ".tmp");
     fs::create_symlink(Path("victim"), planted);
     TTzVFile v("V");
-    Define(v, path);
-    v.PopulateFromDisk = true;
-    v.Open();
-    v.Append();
-    v.FieldByName("NAME").SetAsString("b");
-    v.Post();
+    LoadAndAdd(v, path, "b");
     EXPECT_TRUE(v.SaveToDiskNow());
     EXPECT_EQ(Slurp(Path("victim")), "precious");
     EXPECT_TRUE(fs::is_symlink(planted));

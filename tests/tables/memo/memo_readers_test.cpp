@@ -229,6 +229,11 @@ long FirstDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& 
 TEST_F(MemoReadersTest, AnAppendFailingOnAFullDiskLeavesTheMemoFileAsItWas) {
     const bool dbfread = Have("/usr/bin/python3");
     const std::vector<std::string> kept = {"first value", Letters(700, 'A')};
+    // A value of another table for the copy (APPEND FROM with memo fields).
+    const std::string source = MemoTable("source.dbf", 0x83, 512);
+    USE(source + " EXCLUSIVE");
+    const int32_t sourceRef = AddMemo(Letters(3000, 'K'));
+    CloseArea();
     struct Append {
         const char* label;
         std::function<void()> run;
@@ -237,6 +242,12 @@ TEST_F(MemoReadersTest, AnAppendFailingOnAFullDiskLeavesTheMemoFileAsItWas) {
         {"a new text", [] { AddMemo(Letters(3000)); }},
         {"an edited text", [] { WriteMemoLines(0, {Letters(3000)}); }},
         {"a value stream", [] { WriteStream(BinaryBytes(3000)); }},
+        {"a copied value",
+         [&] {
+             UseIn(2, source);
+             Select(1);
+             CopyMemo(2, sourceRef, false);
+         }},
     };
     for (const MemoStyleCase& c : kMemoStyles) {
         for (const bool empty : {true, false}) {
@@ -256,7 +267,7 @@ TEST_F(MemoReadersTest, AnAppendFailingOnAFullDiskLeavesTheMemoFileAsItWas) {
                 const uint64_t padded =
                     (before.size() + c.blockSize - 1) / c.blockSize * c.blockSize;
                 EXPECT_TRUE(FailsAtFileLimit(padded + 100, [&] {
-                    USE(table + " EXCLUSIVE");
+                    UseIn(1, table + " EXCLUSIVE");
                     op.run();
                 })) << what;
                 const std::vector<uint8_t> after = ReadBytes(memo);

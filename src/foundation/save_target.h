@@ -7,9 +7,10 @@
 // written. A symbolic link is followed first, so the link stays and its target
 // is replaced, but only where the kernel's protected-symlinks rule would follow
 // it: a link another user planted in a sticky folder open to everyone is
-// refused. The temporary file takes the mode of the file it replaces, or
-// 0666 less the umask for a new file. Temporary files that a killed save left behind are removed by
-// the next save of the same target, once no process holds them.
+// refused. The temporary file takes the mode of the file it replaces, or 0666
+// less the umask for a new file. Temporary files that a killed save left
+// behind are removed by the next save of the same target, once no process
+// holds them.
 //
 // Scratch files (CAD block files) go to a private folder of the user, never to
 // a shared one, and are created exclusively without following links.

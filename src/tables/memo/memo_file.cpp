@@ -394,7 +394,8 @@ void UpdateMemoHeader() {
     }
     AddReleasedBlocks(lastFillCount);
     lastFillCount = 0;
-    if (ErrorState.lastErrorCode == 0) m->appending = false;
+    // The append is complete (a failure above has already cut it back).
+    m->appending = false;
     if (LockingOn && !UnlockMemofile()) SetError(1018, m->fileName);
 }
 

@@ -55,6 +55,24 @@ bool ProcessGone(const std::string& pidText) {
     return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
 
+// The kernel's protected-symlinks rule: a link is followed when it belongs
+// to the user, when its folder is not both sticky and writable for everyone,
+// or when the link and its folder have the same owner. A link another user
+// planted in a shared folder such as /tmp is not.
+bool MayFollowLink(const std::string& link, const struct stat& linkStat) {
+    if (linkStat.st_uid == ::geteuid()) return true;
+    struct stat folder {};
+    if (::stat(FolderOf(link).c_str(), &folder) != 0) return false;
+    if ((folder.st_mode & (S_ISVTX | S_IWOTH)) != (S_ISVTX | S_IWOTH)) return true;
+    return folder.st_uid == linkStat.st_uid;
+}
+
+mode_t NewFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
 }  // namespace
 
 std::string SystemReason(int err) {
@@ -67,6 +85,10 @@ std::string ResolveSaveTarget(const std::string& path) {
     for (int hop = 0; hop < 40; ++hop) {
         struct stat st {};
         if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        if (!MayFollowLink(current, st)) {
+            errno = EACCES;
+            return {};
+        }
         std::string link(PATH_MAX, '\0');
         const ssize_t n = ::readlink(current.c_str(), link.data(), link.size());
         if (n <= 0 || static_cast<std::size_t>(n) >= link.size()) return path;
@@ -101,6 +123,10 @@ void RemoveStaleSaveTemps(const std::string& target) {
 }
 
 int CreateSaveTemp(const std::string& target, std::string& tempName) {
+    if (target.empty()) {
+        errno = EACCES;
+        return -1;
+    }
     RemoveStaleSaveTemps(target);
     std::string temp = FolderOf(target) + "/" + TempPrefix(target) +
                        std::to_string(static_cast<long>(::getpid())) + ".XXXXXX";
@@ -114,6 +140,7 @@ int CreateSaveTemp(const std::string& target, std::string& tempName) {
 int BeginSave(const std::string& path, std::string& target, std::string& tempName) {
     tempName.clear();
     target = ResolveSaveTarget(path);
+    if (target.empty()) return -1;
     struct stat st {};
     const bool exists = ::stat(target.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) {
@@ -127,16 +154,13 @@ int BeginSave(const std::string& path, std::string& target, std::string& tempNam
     if (exists && ::access(target.c_str(), W_OK) != 0) return -1;
     const int fd = CreateSaveTemp(target, tempName);
     if (fd < 0) return -1;
-    mode_t mode = 0666;
-    if (exists) {
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
-    }
-    ::fchmod(fd, mode);
+    ::fchmod(fd, exists ? st.st_mode & 07777 : NewFileMode());
     return fd;
+}
+
+unsigned SaveMode(const std::string& target) {
+    struct stat st {};
+    return ::stat(target.c_str(), &st) == 0 ? st.st_mode & 07777 : NewFileMode();
 }
 
 bool WriteWhole(int fd, const char* data, std::size_t size) {

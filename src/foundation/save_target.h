@@ -5,8 +5,12 @@
 // named ".<target name>.unfinished-save.<process id>.XXXXXX", holds a lock on
 // it while writing, and renames it over the target when everything was
 // written. A symbolic link is followed first, so the link stays and its target
-// is replaced. Temporary files that a killed save left behind are removed by
-// the next save of the same target, once no process holds them.
+// is replaced, but only where the kernel's protected-symlinks rule would follow
+// it: a link another user planted in a sticky folder open to everyone is
+// refused. The temporary file takes the mode of the file it replaces, or 0666
+// less the umask for a new file. Temporary files that a killed save left
+// behind are removed by the next save of the same target, once no process
+// holds them.
 //
 // Scratch files (CAD block files) go to a private folder of the user, never to
 // a shared one, and are created exclusively without following links.
@@ -18,13 +22,16 @@ namespace veldrim {
 
 // The file a save of `path` replaces: `path` itself, or the end of its chain
 // of symbolic links (relative links resolved against their own folder). A
-// chain that loops or is too long gives `path` unchanged.
+// chain that loops or is too long gives `path` unchanged. A link the kernel
+// would not follow (another user's link in a folder that is sticky and
+// writable for everyone, unless that user owns the folder) gives an empty
+// name and errno EACCES.
 std::string ResolveSaveTarget(const std::string& path);
 
 // Creates the temporary file of a save of `target` (already resolved) in its
 // folder, locked, close-on-exec. Returns the descriptor and sets tempName, or
-// -1 with errno set. Stale temporary files of the same target are removed
-// first.
+// -1 with errno set (EACCES for an empty target, a refused link). Stale
+// temporary files of the same target are removed first.
 int CreateSaveTemp(const std::string& target, std::string& tempName);
 
 // Removes the temporary files of killed saves of `target`: files of the
@@ -35,8 +42,12 @@ void RemoveStaleSaveTemps(const std::string& target);
 // resolved). A device is opened for writing directly (tempName empty); for
 // anything else a temporary file with the permissions of the old file (or of
 // a new one) is made. Returns the descriptor, or -1 with errno set (EISDIR
-// for a folder, EACCES for a write-protected file).
+// for a folder, EACCES for a write-protected file or a refused link).
 int BeginSave(const std::string& path, std::string& target, std::string& tempName);
+
+// The permissions a save of `target` gives the file: those of the existing
+// file, or 0666 less the umask for a new one.
+unsigned SaveMode(const std::string& target);
 
 // Writes all of data to fd, retrying short writes; false (errno set) when the
 // disk refuses a byte.

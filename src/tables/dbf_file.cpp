@@ -800,12 +800,13 @@ namespace {
 
 bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, int& code) {
     // Written beside the target and renamed over it: a failed write leaves
-    // an old file intact.
+    // an old file intact. A new file follows the umask, a replaced one keeps
+    // its permissions.
     const std::string target = ResolveSaveTarget(path);
     std::string name;
     const int fd = CreateSaveTemp(target, name);
     if (fd < 0) { code = IoCodeOf(errno); return false; }
-    ::fchmod(fd, 0644);
+    ::fchmod(fd, SaveMode(target));
     if (!WriteAt(fd, bytes.data(), bytes.size(), 0)) {
         code = IoCodeOf(errno);
         ::close(fd);

@@ -257,7 +257,11 @@ void USE(const std::string& clauseIn, uint8_t* buffer, uint16_t size) {
     }
     a->savedRecord.assign(a->binaryRecordSize, 0);
     if (a->hasMemo && MemoProcTable.openMemofile) {
-        MemoProcTable.openMemofile(a->fileName);
+        {
+            // Recorded, not raised: the area is closed before the error goes out.
+            QuietEngineErrors quiet;
+            MemoProcTable.openMemofile(a->fileName);
+        }
         if (ErrorState.lastErrorCode != 0) {
             const uint16_t code = ErrorState.lastErrorCode;
             {

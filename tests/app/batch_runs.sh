@@ -117,6 +117,25 @@ check exchange-through-link 0 "$prog" "$work/link/alias.edi" /E /NOGUI
 grep -q '^3212  ' "$work/link/real.edi" || fail "exchange-through-link: target not written"
 [ -z "$(ls -A "$work/link" | grep -v -e '^real.edi$' -e '^alias.edi$')" ] || fail "exchange-through-link: leftovers $(ls -A "$work/link")"
 
+# A link that another user planted in a folder open to everyone (sticky, as
+# /tmp) is not followed: the report is not written and the file the link
+# names stays as it was. The user's own link there is followed. (Root only:
+# giving a link another owner needs it.)
+if [ "$(id -u)" = 0 ]; then
+  mkdir -m 1777 "$work/sticky" && cp "$data/demo.qb3" "$work/sticky/job.qb3"
+  echo precious >"$work/victim.txt"
+  ln -s "$work/victim.txt" "$work/sticky/job.txt" && chown -h 65534:65534 "$work/sticky/job.txt"
+  cd "$work/sticky"
+  check planted-link 4 "$prog" job.qb3 /I /NOGUI
+  grep -q 'job.txt' "$work/err" || fail "planted-link: the reason does not name job.txt"
+  [ "$(cat "$work/victim.txt")" = precious ] || fail "planted-link: the link's target was written"
+  [ -L "$work/sticky/job.txt" ] || fail "planted-link: the link was replaced"
+  chown -h 0:0 "$work/sticky/job.txt"
+  check own-link-in-sticky-folder 0 "$prog" job.qb3 /I /NOGUI
+  grep -q 'BASISDATEN' "$work/victim.txt" || fail "own-link-in-sticky-folder: the link's target was not written"
+  cd "$work"
+fi
+
 # A folder, a device and an empty file as the data file.
 mkdir "$work/folder.qb3"
 check folder-as-data-file 2 "$prog" "$work/folder.qb3" /I /NOGUI

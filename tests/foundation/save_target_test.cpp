@@ -64,6 +64,61 @@ TEST_F(SaveTargetTest, ALinkToAMissingFileCreatesTheFileItNames) {
     EXPECT_EQ(Slurp(Path("real/new.qb3")), "made\r\n");
 }
 
+// The kernel's protected-symlinks rule: in a folder that is sticky and open
+// to everyone (such as /tmp), a link is followed only when it belongs to the
+// user or to the folder's owner. A save through any other link is refused
+// and the file it points to stays as it was.
+TEST_F(SaveTargetTest, ALinkPlantedByAnotherUserInASharedStickyFolderIsNotFollowed) {
+    if (::geteuid() != 0) GTEST_SKIP() << "giving a link another owner needs root";
+    const uid_t me = ::geteuid();
+    const uid_t other = 65534, third = 65533;
+    struct Case {
+        const char* label;
+        unsigned folderMode;
+        uid_t folderOwner;
+        uid_t linkOwner;
+        bool followed;
+    };
+    const Case cases[] = {
+        {"another user's link, shared sticky folder", 01777, me, other, false},
+        {"another user's link, folder of a third user", 01777, other, third, false},
+        {"own link, shared sticky folder", 01777, me, me, true},
+        {"the folder owner's link", 01777, other, other, true},
+        {"another user's link, folder not sticky", 0777, me, other, true},
+        {"another user's link, sticky folder closed to others", 01775, me, other, true},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string folder = Path("shared" + std::to_string(++n));
+        const std::string target = Path("target" + std::to_string(n) + ".txt");
+        fs::create_directory(folder);
+        ASSERT_EQ(::chown(folder.c_str(), c.folderOwner, c.folderOwner), 0);
+        ASSERT_EQ(::chmod(folder.c_str(), c.folderMode), 0);
+        Spit(target, "old\r\n");
+        const std::string link = folder + "/job.txt";
+        fs::create_symlink(target, link);
+        ASSERT_EQ(::lchown(link.c_str(), c.linkOwner, c.linkOwner), 0);
+        const int result = Save(link, "new");
+        if (c.followed) {
+            EXPECT_EQ(result, kIoOk) << c.label;
+            EXPECT_EQ(Slurp(target), "new\r\n") << c.label;
+        } else {
+            EXPECT_EQ(result, kIoAccessDenied) << c.label;
+            EXPECT_EQ(sharedTextFile.FailureReason(), "Permission denied") << c.label;
+            EXPECT_EQ(Slurp(target), "old\r\n") << c.label;
+        }
+        EXPECT_TRUE(fs::is_symlink(link)) << c.label;
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1)
+            << c.label << ": no temporary file stays in the folder";
+    }
+    // A chain is checked link by link: the user's own link that leads to a
+    // planted one ends there.
+    const std::string own = Path("own.txt");
+    fs::create_symlink(Path("shared1/job.txt"), own);
+    EXPECT_EQ(Save(own, "new"), kIoAccessDenied);
+    EXPECT_EQ(Slurp(Path("target1.txt")), "old\r\n");
+}
+
 TEST_F(SaveTargetTest, TemporaryFilesOfKilledSavesAreRemovedByTheNextSave) {
     const std::string dead = std::to_string(EndedProcess());
     const std::string alive = std::to_string(::getpid());

@@ -4,6 +4,7 @@
 #include "tables/dbf_file.h"
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include "foundation/codepage.h"
 #include "table_test_util.h"
 #include "tables/engine_dates.h"
+#include "tables/engine_files.h"
 #include "tables/win1252_text.h"
 #include "tables/locking.h"
 #include "tables/navigation.h"
@@ -105,6 +107,38 @@ TEST_F(DbfFileTest, FuzzFoundOddDateAndLogicalLengthsStayInTheirBuffers) {
     SetBinaryLogical(2, true);
     Replace();
     EXPECT_EQ(RecCount(), 1);
+}
+
+// New tables and memo files take 0666 less the umask, as every new file
+// does; a table created again over an existing one keeps its permissions.
+TEST_F(DbfFileTest, NewTablesFollowTheUmaskAndRecreatedOnesKeepTheirMode) {
+    auto mode = [](const std::string& path) {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 ? static_cast<unsigned>(st.st_mode & 07777) : 0u;
+    };
+    const std::vector<TFieldEntry> fields = {F("NAME", 'C', 8), F("NOTE", 'M')};
+    struct Case {
+        unsigned umask;
+        unsigned created;
+    };
+    const mode_t saved = ::umask(022);
+    for (const Case& c : {Case{027, 0640}, Case{002, 0664}}) {
+        ::umask(c.umask);
+        const std::string name = "U" + std::to_string(c.umask) + ".DBF";
+        const std::string table = Make(name, fields);
+        EXPECT_EQ(mode(table), c.created) << "table, umask 0" << std::oct << c.umask;
+        EXPECT_EQ(mode(ForceExtension(table, "DBT")), c.created)
+            << "memo file, umask 0" << std::oct << c.umask;
+        // The table and its memo file made private stay private when the
+        // table is created anew.
+        ::chmod(table.c_str(), 0600);
+        ::chmod(ForceExtension(table, "DBT").c_str(), 0600);
+        Make(name, fields);
+        EXPECT_EQ(mode(table), 0600u) << "table created again, umask 0" << std::oct << c.umask;
+        EXPECT_EQ(mode(ForceExtension(table, "DBT")), 0600u)
+            << "memo file created again, umask 0" << std::oct << c.umask;
+    }
+    ::umask(saved);
 }
 
 TEST_F(DbfFileTest, GeneralFieldOfDbase4OpensAsMemo) {

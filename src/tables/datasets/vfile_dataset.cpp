@@ -2,12 +2,14 @@
 
 #include "tables/datasets/vfile_dataset.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
-#include <filesystem>
 
+#include "foundation/save_target.h"
 #include "foundation/ui_services.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
@@ -250,16 +252,23 @@ bool TTzLLDataSet::SaveToDiskNow() {
     if (DbfFileName().empty()) return false;
     if (!SelectForOperation("SaveToDisk")) return false;
     const uint8_t virtualArea = CurrentArea;
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::path target = DbfFileName();
-    if (fs::is_symlink(target, ec)) target = fs::weakly_canonical(target, ec);
-    const std::string temp = (target.parent_path() / ("~" + target.filename().string() + "." +
-                                                      std::to_string(getpid()) + ".tmp"))
-                                 .string();
+    // The table is built in a save's own temporary file beside the target
+    // (made exclusively, under a name nobody can foresee) and renamed over it
+    // when complete; a link is followed as every save follows it.
+    std::string target, temp;
+    const int tempFd = BeginSave(DbfFileName(), target, temp);
+    if (tempFd < 0 || temp.empty()) {
+        const int err = tempFd < 0 ? errno : ENODEV;
+        if (tempFd >= 0) ::close(tempFd);
+        Ui().ShowMessage("", DbfFileName() + ": " + SystemReason(err) + " [SaveToDisk]",
+                         MessageKind::Error);
+        return false;
+    }
+    ::close(tempFd);
     bool ok = false;
     uint8_t tableArea = 0;
     std::string failure;
+    int commitErr = 0;
     {
         QuietEngineErrors quiet;
         CreateDbf(temp, Structure());
@@ -276,14 +285,15 @@ bool TTzLLDataSet::SaveToDiskNow() {
             CloseArea();
         }
         if (ok) {
-            fs::rename(temp, target, ec);
-            ok = !ec;
+            const int fd = ::open(temp.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+            commitErr = fd < 0 ? errno : CommitSaveTemp(fd, temp, target);
+            ok = commitErr == 0;
         }
         if (!ok) {
             failure = ErrorState.pendingErrorCode != 0 ? TakeErrorMessage()
-                      : ec                             ? ec.message()
-                           : std::string("Sperren fehlgeschlagen [Insert]");
-            fs::remove(temp, ec);
+                      : commitErr != 0                 ? SystemReason(commitErr)
+                                       : std::string("Sperren fehlgeschlagen [Insert]");
+            ::unlink(temp.c_str());
         }
     }
     if (!ok)

@@ -144,6 +144,11 @@ MemoState* AreaMemo(const TWorkArea* area) {
 
 MemoState* CurrentMemo() { return AreaMemo(CurrentWorkArea()); }
 
+bool MemoBlockSizeAllowed(uint8_t style, uint16_t blockSize) {
+    if (style == kMemoDbase3 || style == kMemoFox) return blockSize > 0;
+    return blockSize >= 24;
+}
+
 bool IsMemoVersion(uint8_t v) { return v == 0x83 || v == 0x8B || v == 0xF5 || v == 0x8C; }
 
 uint8_t TableMemoStyle(uint8_t area) {
@@ -177,9 +182,46 @@ std::string MemoFileName(const std::string& tableName, uint8_t style) {
     return FindFileNoCase(ForceExtension(tableName, MemoExtension(style)));
 }
 
+namespace {
+
+// A failed append leaves nothing behind: the file is cut back to its length
+// before the append, and the bytes the append overwrote (the header's next
+// free block, a new dBase III file's end mark) are put back. This happens
+// while the memo lock is still held, so no other writer's value is cut.
+void CutBackFailedAppend() {
+    MemoState* m = CurrentMemo();
+    if (!m || !m->appending) return;
+    m->appending = false;
+    // Best effort: the failure that ended the append is the one reported.
+    if (::ftruncate(m->fd, static_cast<off_t>(m->lengthBefore)) != 0) return;
+    WriteFully(m->fd, m->headBefore.data(), m->headBefore.size(), 0);
+    if (!m->tailBefore.empty()) WriteFully(m->fd, m->tailBefore.data(), m->tailBefore.size(), 512);
+}
+
+void BeginAppend(MemoState& m, uint64_t size) {
+    m.appending = true;
+    m.lengthBefore = size;
+    std::size_t got = 0;
+    m.headBefore.assign(4, 0);
+    ReadFully(m.fd, m.headBefore.data(), 4, 0, &got);
+    m.headBefore.resize(std::min<std::size_t>(got, static_cast<std::size_t>(size)));
+    m.tailBefore.clear();
+    if (m.style == kMemoDbase3 && size == 513) {
+        m.tailBefore.assign(1, 0);
+        if (!ReadFully(m.fd, m.tailBefore.data(), 1, 512)) m.tailBefore.clear();
+    }
+}
+
+}  // namespace
+
 void MemoError(int code, const std::string& context) {
+    CutBackFailedAppend();
     UnlockMemofile();
     SetError(code, context);
+}
+
+void EndMemoAppend() {
+    if (MemoState* m = CurrentMemo()) m->appending = false;
 }
 
 bool CheckMemoField(const std::string& verb) {
@@ -218,21 +260,28 @@ void OpenMemofile(const std::string& tableName) {
         SetError(code ? code : 2, "Memo-Datei nicht gefunden: " + name + " [USE]");
         return;
     }
+    uint16_t blockSize = 512;
+    if (style == kMemoFox) {
+        uint8_t h[8] = {};
+        if (ReadFully(fd, h, 8, 0)) blockSize = static_cast<uint16_t>((h[6] << 8) | h[7]);
+        if (blockSize == 0) blockSize = DefaultMemoBlockSize ? DefaultMemoBlockSize : 512;
+    } else if (style != kMemoDbase3) {
+        uint8_t h[24] = {};
+        if (ReadFully(fd, h, 24, 0)) blockSize = static_cast<uint16_t>(h[20] | (h[21] << 8));
+        if (blockSize == 0) blockSize = DefaultMemoBlockSize ? DefaultMemoBlockSize : 512;
+    }
+    if (!MemoBlockSizeAllowed(style, blockSize)) {
+        // Every value's place would be wrong: the file is damaged.
+        ::close(fd);
+        SetError(1003, name + " [USE]");
+        return;
+    }
     auto* m = new MemoState;
     m->fd = fd;
     m->openMode = mode;
     m->fileName = name;
     m->style = style;
-    m->blockSize = 512;
-    if (style == kMemoFox) {
-        uint8_t h[8] = {};
-        if (ReadFully(fd, h, 8, 0)) m->blockSize = static_cast<uint16_t>((h[6] << 8) | h[7]);
-        if (m->blockSize == 0) m->blockSize = DefaultMemoBlockSize ? DefaultMemoBlockSize : 512;
-    } else if (style != kMemoDbase3) {
-        uint8_t h[24] = {};
-        if (ReadFully(fd, h, 24, 0)) m->blockSize = static_cast<uint16_t>(h[20] | (h[21] << 8));
-        if (m->blockSize == 0) m->blockSize = DefaultMemoBlockSize ? DefaultMemoBlockSize : 512;
-    }
+    m->blockSize = blockSize;
     a->memoState = m;
 }
 
@@ -345,6 +394,8 @@ void UpdateMemoHeader() {
     }
     AddReleasedBlocks(lastFillCount);
     lastFillCount = 0;
+    // The append is complete (a failure above has already cut it back).
+    m->appending = false;
     if (LockingOn && !UnlockMemofile()) SetError(1018, m->fileName);
 }
 
@@ -356,6 +407,7 @@ int64_t LockMemoPadAndSeekEOF(const std::string& caller) {
         return 0;
     }
     uint64_t size = FileSize(m->fd);
+    BeginAppend(*m, size);
     if (m->style == kMemoDbase3 && size == 513) return 513;
     const uint64_t bs = m->blockSize;
     // A file shorter than its header block is padded to it: a value never
@@ -522,19 +574,15 @@ uint32_t AllocMemoBlocks(uint32_t count, uint32_t oldBlock, const std::string& c
     return result;
 }
 
-uint16_t ReadValueAt(const MemoEnd& from, int32_t block, bool zeroEnds, std::string& data,
-                     bool* headered) {
-    data.clear();
-    if (headered) *headered = false;
+uint16_t LocateValue(const MemoEnd& from, uint64_t block, uint64_t& start, int64_t& length) {
     const uint64_t size = FileSize(from.fd);
-    const uint64_t pos =
-        static_cast<uint64_t>(block < 0 ? -static_cast<int64_t>(block) : block) * from.blockSize;
-    if (size == 0 || pos >= size - 1) return 1003;
+    const uint64_t pos = block * from.blockSize;
+    start = pos;
+    length = -1;
+    if (block == 0 || size == 0 || pos >= size - 1) return 1003;
     uint8_t h[8] = {};
     std::size_t got = 0;
     ReadFully(from.fd, h, 8, pos, &got);
-    uint64_t start = pos;
-    int64_t length = -1;
     if (from.style == kMemoFox) {
         if (got < 8) return 30;
         length = Be32(h + 4);
@@ -543,13 +591,26 @@ uint16_t ReadValueAt(const MemoEnd& from, int32_t block, bool zeroEnds, std::str
         length = Le32(h + 4) >= 8 ? Le32(h + 4) - 8 : 0;
         start = pos + 8;
     }
+    // A stored length that runs past the end of the file is damage: the
+    // bytes it would take are not this value's.
+    if (length >= 0 && static_cast<uint64_t>(length) > (size > start ? size - start : 0))
+        return 1003;
+    return 0;
+}
+
+uint16_t ReadValueAt(const MemoEnd& from, int32_t block, bool zeroEnds, std::string& data,
+                     bool* headered) {
+    data.clear();
+    if (headered) *headered = false;
+    uint64_t start = 0;
+    int64_t length = -1;
+    const uint64_t abs = static_cast<uint64_t>(block < 0 ? -static_cast<int64_t>(block) : block);
+    if (const uint16_t code = LocateValue(from, abs, start, length); code != 0) return code;
     if (headered) *headered = length >= 0;
-    const uint64_t avail = size > start ? size - start : 0;
+    const uint64_t size = FileSize(from.fd);
     if (length >= 0) {
-        // A stored length beyond the end of the file is cut to what is there.
-        const uint64_t n = std::min<uint64_t>(static_cast<uint64_t>(length), avail);
-        data.resize(static_cast<std::size_t>(n));
-        if (n > 0 && !ReadFully(from.fd, data.data(), data.size(), start)) {
+        data.resize(static_cast<std::size_t>(length));
+        if (length > 0 && !ReadFully(from.fd, data.data(), data.size(), start)) {
             data.clear();
             return 30;
         }

@@ -66,6 +66,13 @@ struct MemoState {
     uint16_t blockSize = 512;
     bool locked = false;
     BlobDescriptor blob;
+    // An append under way (from LockMemoPadAndSeekEOF to the header update or
+    // the end of the value stream): the file's length and the bytes it will
+    // overwrite, put back when the append fails.
+    bool appending = false;
+    uint64_t lengthBefore = 0;
+    std::vector<uint8_t> headBefore;  // bytes 0..3, the next free block
+    std::vector<uint8_t> tailBefore;  // a new dBase III file's end mark at 512
 };
 
 // The memo state of an area; nullptr when it has none.
@@ -95,8 +102,11 @@ bool UnlockMemofile();
 bool MainHeaderWrite(uint32_t n);
 void UpdateMemoHeader();
 // Locks the file, pads it to a block boundary and answers its size (the
-// new value's offset); 0 on failure.
+// new value's offset); 0 on failure. From here until UpdateMemoHeader (or
+// EndMemoAppend) a memo error cuts the file back to what it was before.
 int64_t LockMemoPadAndSeekEOF(const std::string& caller);
+// The append of the current area's memo file is complete: nothing is cut back.
+void EndMemoAppend();
 bool WriteGroupHeaderAt(uint32_t block, uint32_t length);
 // dBase IV style: number of blocks the value at `block` fills (0 on error).
 uint32_t ReadGroupHeader(uint32_t block, uint8_t header[8]);
@@ -105,8 +115,13 @@ void FreeMemoBlocks(uint32_t block, uint32_t blockCount);
 void AddReleasedBlocks(uint32_t n);
 void MemoError(int code, const std::string& context);
 
+// Whether a memo file of the style may have this block size: a dBase IV
+// style block must lie wholly after the 24-byte header.
+bool MemoBlockSizeAllowed(uint8_t style, uint16_t blockSize);
+
 // The whole data of a value as stored (read hook applied); false after an
-// engine error (1003 for a block beyond the file).
+// engine error (1003 for a block beyond the file or a stored length past its
+// end).
 bool ReadMemoValue(int32_t block, std::string& data, const std::string& verb);
 
 // --- text values (memo_text.cpp)

@@ -23,9 +23,14 @@ struct MemoEnd {
     RecordHook hook = nullptr;
 };
 MemoEnd AreaMemoEnd(const TWorkArea* a, bool forWriting);
+// Where the data of the value at `block` (its absolute number) starts and
+// how long it is: the stored length of a headered value, -1 for a 0x1A text.
+// 0, or the error code: 1003 for a block at or beyond the file's end or a
+// stored length that runs past it (a damaged file), 30 for a short header.
+uint16_t LocateValue(const MemoEnd& from, uint64_t block, uint64_t& start, int64_t& length);
 // Reads the data of the value at `block` (read hook applied). A 0x1A text
 // ends at its first 0x1A, with zeroEnds also at a zero byte. 0, or the
-// error code: 1003 block beyond the file, 30 short read.
+// error code of LocateValue, or 30 for a short read.
 uint16_t ReadValueAt(const MemoEnd& from, int32_t block, bool zeroEnds, std::string& data,
                      bool* headered);
 

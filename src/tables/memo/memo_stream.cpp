@@ -188,25 +188,10 @@ int32_t CreateBlobDescriptor(int32_t block, uint8_t mode) {
     d.position = 0;
     d.highWater = 0;
     if (mode == 1) {
-        const uint64_t pos = static_cast<uint64_t>(abs) * m->blockSize;
-        const uint64_t size = FileSize(m->fd);
-        if (abs == 0 || size == 0 || pos >= size - 1)
-            return BlobCheck(1003, "CreateBlobDescriptor");
-        uint8_t h[8] = {};
-        std::size_t got = 0;
-        ReadFully(m->fd, h, 8, pos, &got);
-        if (m->style == kMemoFox) {
-            if (got < 8) return BlobCheck(30, "CreateBlobDescriptor");
-            d.length = Be32(h + 4);
-            d.headerSize = 8;
-        } else if (got == 8 && IsDbase4GroupHeader(h)) {
-            d.length = Le32(h + 4) >= 8 ? Le32(h + 4) - 8 : 0;
-            d.headerSize = 8;
-        } else {
-            d.length = -1;
-            d.headerSize = 0;
-        }
-        d.dataStart = pos + d.headerSize;
+        const uint16_t code =
+            LocateValue(AreaMemoEnd(a, false), static_cast<uint64_t>(abs), d.dataStart, d.length);
+        if (code != 0) return BlobCheck(code, "CreateBlobDescriptor");
+        d.headerSize = d.length >= 0 ? 8 : 0;
     } else if (mode == 2) {
         d.length = -1;
         const int64_t pos = LockMemoPadAndSeekEOF("CreateBlobDescriptor");
@@ -340,8 +325,12 @@ void DestroyBlobDescriptor() {
             }
             if (!WriteNextFree(*m)) code = IoCode();
         }
-        UnlockMemofile();
-        if (::fsync(m->fd) != 0 && code == 0) code = IoCode();
+        if (code == 0 && ::fsync(m->fd) != 0) code = IoCode();
+        // A failed value is cut off by the error below, under the lock.
+        if (code == 0) {
+            EndMemoAppend();
+            UnlockMemofile();
+        }
     }
     ResetDescriptor(d, false);
     if (code != 0) MemoError(code, m->fileName + " [DestroyBlobDescriptor]");

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <filesystem>
 
 #include "tables/bulk_verbs.h"
@@ -38,6 +42,15 @@ protected:
     static void Define(TTzVFile& v, const std::string& file) {
         v.DbfFields = {"NAME,C,8,0", "N,N,4,0"};
         if (!file.empty()) v.SetDbfFileName(file);
+    }
+    // Opens v loaded from `file` and appends a record of that name.
+    static void LoadAndAdd(TTzVFile& v, const std::string& file, const std::string& name) {
+        Define(v, file);
+        v.PopulateFromDisk = true;
+        v.Open();
+        v.Append();
+        v.FieldByName("NAME").SetAsString(name);
+        v.Post();
     }
     static std::vector<std::string> Names(TTzVFile& v) {
         std::vector<std::string> out;
@@ -140,18 +153,41 @@ TEST_F(VFileDatasetTest, ClosingAfterAChangeWritesTheTableAnew) {
 TEST_F(VFileDatasetTest, AFailedSaveKeepsTheTargetAndTheChangedMark) {
     const std::string path = Source({"a"});
     TTzVFile v("V");
-    Define(v, path);
-    v.PopulateFromDisk = true;
-    v.Open();
-    v.Append();
-    v.FieldByName("NAME").SetAsString("b");
-    v.Post();
+    LoadAndAdd(v, path, "b");
     // The table's folder refuses new files: the save cannot write its copy.
     v.SetDbfFileName(dir + "/gone/src.dbf");
     EXPECT_FALSE(v.SaveToDiskNow());
     EXPECT_TRUE(v.VirtualModified());
     EXPECT_EQ(ui.CallsOf("message").size(), 1u);
     EXPECT_EQ(OnDisk(path), (std::vector<std::string>{"a"}));
+}
+
+// The save builds the table in a temporary file that it creates itself under
+// a name nobody can foresee: a link planted at the name an earlier save used
+// ("~NAME.<process id>.tmp") leads nowhere, and the table keeps its mode.
+TEST_F(VFileDatasetTest, ASaveIgnoresALinkPlantedAtATemporaryNameAndKeepsTheTablesMode) {
+    namespace fs = std::filesystem;
+    const std::string path = Source({"a"});
+    ::chmod(path.c_str(), 0600);
+    Spit(Path("victim"), "precious");
+    const std::string planted = Path("~src.dbf." + std::to_string(::getpid()) + ".tmp");
+    fs::create_symlink(Path("victim"), planted);
+    TTzVFile v("V");
+    LoadAndAdd(v, path, "b");
+    EXPECT_TRUE(v.SaveToDiskNow());
+    EXPECT_EQ(Slurp(Path("victim")), "precious");
+    EXPECT_TRUE(fs::is_symlink(planted));
+    EXPECT_FALSE(fs::is_symlink(path));
+    EXPECT_EQ(OnDisk(path), (std::vector<std::string>{"a", "b"}));
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u) << "the table's mode, octal " << std::oct << st.st_mode;
+    std::vector<std::string> entries;
+    for (const auto& e : fs::directory_iterator(dir)) entries.push_back(e.path().filename());
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries,
+              (std::vector<std::string>{"src.dbf", "victim", planted.substr(dir.size() + 1)}))
+        << "no temporary file stays";
 }
 
 TEST_F(VFileDatasetTest, ATableOfAnotherStructureIsNotLoaded) {

@@ -586,5 +586,96 @@ TEST_F(MemoTest, DamagedMemoFilesAreSurvived) {
     }
 }
 
+// A stored length that runs past the end of the file is damage: the value is
+// refused, never filled up with the bytes of the values after it. A value
+// that ends exactly at the file's end is whole.
+TEST_F(MemoTest, AStoredLengthPastTheFileEndIsRefusedAsDamage) {
+    auto le = [](uint32_t v) {
+        return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+    };
+    auto be = [](uint32_t v) {
+        return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+    };
+    auto padded = [](std::string s, std::size_t n) {
+        s.resize(n, '\0');
+        return s;
+    };
+    const std::string dbase4Head =
+        padded(le(3) + std::string(14, '\0') + B("\x02\x01\x00\x02\x00\x00"), 512);
+    struct Case {
+        const char* label;
+        uint8_t version;
+        std::string memo;
+        const char* damaged;  // the reference whose length claims 2000 bytes
+        const char* whole;    // "second", up to the file's last byte
+    };
+    const Case cases[] = {
+        {"dBase IV", 0x8B,
+         dbase4Head + padded(B("\xFF\xFF\x08\x00") + le(2008) + "first", 512) +
+             B("\xFF\xFF\x08\x00") + le(14) + "second",
+         "1", "2"},
+        {"dBase III headered", 0x83,
+         padded(le(3), 512) + padded(B("\xFF\xFF\x08\x00") + le(2008) + "first", 512) +
+             B("\xFF\xFF\x08\x00") + le(14) + "second",
+         "-1", "-2"},
+        {"FoxPro", 0xF5,
+         padded(be(10) + B("\0\0\0\x40"), 512) + padded(be(1) + be(2000) + "first", 64) + be(1) +
+             be(6) + "second",
+         "8", "9"},
+    };
+    for (const Case& c : cases) {
+        const std::string table = Path("long.dbf");
+        auto field = [](const std::string& ref) {
+            return " " + std::string(10 - ref.size(), ' ') + ref;
+        };
+        WriteBytes(table,
+                   BuildDbf(c.version, {{"NOTE", 'M', 10, 0}}, {field(c.damaged), field(c.whole)}));
+        Spit(ForceExtension(table, c.version == 0xF5 ? "fpt" : "dbt"), c.memo);
+        USE(table + " EXCLUSIVE");
+        GO(1);
+        const int32_t damaged = BinaryMemoRef(1);
+        EXPECT_THROW(ReadMemoLines(damaged), EDurazError) << c.label;
+        EXPECT_EQ(LastError(), 1003) << c.label << ": read as lines";
+        EXPECT_THROW(OpenBlob(false, damaged, 1), EDurazError) << c.label;
+        EXPECT_EQ(LastError(), 1003) << c.label << ": read as a stream";
+        GO(2);
+        const int32_t whole = BinaryMemoRef(1);
+        EXPECT_EQ(ReadStream(whole), "second") << c.label;
+        EXPECT_EQ(ReadMemoLines(whole), std::vector<std::string>{"second"}) << c.label;
+        CloseArea();
+    }
+}
+
+// A dBase IV style block must lie after the 24-byte header; a header naming
+// a smaller block size (block 1 inside the header) is a damaged file.
+TEST_F(MemoTest, ABlockSizeTheStyleDoesNotAllowIsRefusedAsDamage) {
+    auto le = [](uint32_t v) {
+        return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+    };
+    auto dbase4 = [&](uint16_t blockSize) {
+        std::string h = le(1) + std::string(14, '\0') + B("\x02\x01");
+        h += static_cast<char>(blockSize & 0xFF);
+        h += static_cast<char>(blockSize >> 8);
+        h.resize(512, '\0');
+        // A value at offset 512, where a file of 512-byte blocks has block 1.
+        return h + B("\xFF\xFF\x08\x00") + le(12) + "text";
+    };
+    for (const uint16_t blockSize : {1, 8, 23}) {
+        const std::string table = Path("bs.dbf");
+        WriteBytes(table, BuildDbf(0x8B, {{"NOTE", 'M', 10, 0}}, {"          1"}));
+        Spit(Path("bs.dbt"), dbase4(blockSize));
+        EXPECT_THROW(USE(table + " EXCLUSIVE"), EDurazError) << "block size " << blockSize;
+        EXPECT_EQ(LastError(), 1003) << "block size " << blockSize;
+        EXPECT_EQ(CurrentWorkArea(), nullptr)
+            << "block size " << blockSize << ": no area stays open";
+        CloseArea();
+    }
+    // The smallest block after the header holds values as any other.
+    USE(MemoTable("b24.dbf", 0x8B, 24) + " EXCLUSIVE");
+    const int32_t ref = AddMemo("twenty-four");
+    EXPECT_EQ(ref, 1);
+    EXPECT_EQ(ReadStream(ref), "twenty-four");
+}
+
 }  // namespace
 }  // namespace veldrim::testing

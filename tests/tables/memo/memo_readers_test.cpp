@@ -1,7 +1,13 @@
 // Memo files written by the engine, read by Perl's XBase and python3-dbfread,
-// and memo files written by python3-dbf, read by the engine.
+// memo files written by python3-dbf, read by the engine, and memo files after
+// an append that failed on a full disk.
 #include <gmock/gmock.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <functional>
 
 #include <map>
 #include <sstream>
@@ -184,6 +190,108 @@ TEST_F(MemoReadersTest, EngineReadsMemoFilesOfPythonDbf) {
             SKIP(1);
         }
         CloseArea();
+    }
+}
+
+// Runs `append` in a child process whose files cannot grow past `limit`
+// bytes: a write beyond it fails with EFBIG, as on a full disk. True when the
+// append ended with an engine error.
+bool FailsAtFileLimit(uint64_t limit, const std::function<void()>& append) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit rl{limit, limit};
+        ::setrlimit(RLIMIT_FSIZE, &rl);
+        int status = 1;
+        try {
+            append();
+            if (LastError() != 0) status = 0;
+        } catch (const EDurazError&) {
+            status = 0;
+        }
+        ::_exit(status);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// The offset of the first byte where two files differ; -1 when they are equal.
+long FirstDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+    if (a == b) return -1;
+    const auto at = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+    return static_cast<long>(at.first - a.begin());
+}
+
+// An append that fails on a full disk leaves no padding and no piece of the
+// value behind: the memo file holds exactly its old bytes, and the engine
+// and dbfread read the old values.
+TEST_F(MemoReadersTest, AnAppendFailingOnAFullDiskLeavesTheMemoFileAsItWas) {
+    const bool dbfread = Have("/usr/bin/python3");
+    const std::vector<std::string> kept = {"first value", Letters(700, 'A')};
+    // A value of another table for the copy (APPEND FROM with memo fields).
+    const std::string source = MemoTable("source.dbf", 0x83, 512);
+    USE(source + " EXCLUSIVE");
+    const int32_t sourceRef = AddMemo(Letters(3000, 'K'));
+    CloseArea();
+    struct Append {
+        const char* label;
+        std::function<void()> run;
+    };
+    const Append appends[] = {
+        {"a new text", [] { AddMemo(Letters(3000)); }},
+        {"an edited text", [] { WriteMemoLines(0, {Letters(3000)}); }},
+        {"a value stream", [] { WriteStream(BinaryBytes(3000)); }},
+        {"a copied value",
+         [&] {
+             UseIn(2, source);
+             Select(1);
+             CopyMemo(2, sourceRef, false);
+         }},
+    };
+    for (const MemoStyleCase& c : kMemoStyles) {
+        for (const bool empty : {true, false}) {
+            for (const Append& op : appends) {
+                const std::string what =
+                    std::string(c.label) + (empty ? ", new file, " : ", two values, ") + op.label;
+                const std::string table = MemoTable("full.dbf", c.version, c.blockSize);
+                USE(table + " EXCLUSIVE");
+                const std::string memo = CurrentMemo()->fileName;
+                int id = 1;
+                if (!empty)
+                    for (const std::string& v : kept) AppendRef(id++, AddMemo(v));
+                CloseArea();
+                const std::vector<uint8_t> before = ReadBytes(memo);
+                // Room for the padding to the next block and 100 bytes of
+                // the value: the append fails within the value.
+                const uint64_t padded =
+                    (before.size() + c.blockSize - 1) / c.blockSize * c.blockSize;
+                EXPECT_TRUE(FailsAtFileLimit(padded + 100, [&] {
+                    UseIn(1, table + " EXCLUSIVE");
+                    op.run();
+                })) << what;
+                const std::vector<uint8_t> after = ReadBytes(memo);
+                EXPECT_EQ(after.size(), before.size()) << what;
+                EXPECT_EQ(FirstDifference(after, before), -1) << what;
+
+                USE(table);
+                for (std::size_t i = 0; i < (empty ? 0 : kept.size()); ++i) {
+                    GO(static_cast<int32_t>(i + 1));
+                    EXPECT_EQ(ReadStream(BinaryMemoRef(2)), kept[i]) << what << ", the engine";
+                }
+                CloseArea();
+                if (empty || !dbfread) continue;
+                const auto read = DbfreadValues(table);
+                ASSERT_EQ(read.size(), kept.size()) << what;
+                for (std::size_t i = 0; i < kept.size(); ++i) {
+                    const std::string got = read.at(static_cast<int>(i + 1));
+                    // dBase IV: dbfread adds the 8 bytes after the value.
+                    const std::string want = Hex(kept[i]);
+                    EXPECT_EQ(c.version == 0x8B ? got.substr(0, want.size()) : got, want)
+                        << what << ", dbfread";
+                }
+            }
+        }
     }
 }
 

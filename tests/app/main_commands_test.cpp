@@ -155,6 +155,8 @@ TEST(SystemInformation, LabelsEveryValueAndKeepsTheFolderOnOneLine) {
     EXPECT_EQ(lines[6], "Ordner: /home/anna/gears/work");
     EXPECT_TRUE(lines[4].ends_with("MB")) << lines[4];
     EXPECT_TRUE(lines[5].ends_with("GB")) << lines[5];
+}
+
 // A sequence of forms cancelled after it changed the set and switched the
 // units puts everything back, messages included; one that changed nothing
 // leaves the set unchanged and unmarked; one that changed it marks it.

@@ -15,6 +15,7 @@
 #include "foundation/message_boxes.h"
 #include "foundation/messages.h"
 #include "foundation/program_state.h"
+#include "foundation/save_target.h"
 #include "foundation/text_conv.h"
 #include "foundation/ui_services.h"
 #include "tables/datasets/table_editor.h"
@@ -407,7 +408,8 @@ bool PutDbfFieldBool(const std::string& f, bool v) {
 }
 
 void BuildTempIndex(const std::string& keyExpression, const std::string& indexName) {
-    const std::string path = EnsureTrailingBackslash(userDirectory) + indexName;
+    // The user directory, or the private folder when none is set.
+    const std::string path = EnsureTrailingBackslash(PrivateScratchFolder()) + indexName;
     Ui().SetBusy(true);
     Guarded([&] {
         TTzDbf& t = OpenTable();

@@ -10,6 +10,7 @@
 #include "foundation/program_state.h"
 #include "app/config_file.h"
 #include "app/main_commands.h"
+#include "app/qt/help_picture_form.h"
 #include "app/qt/settings_forms.h"
 #include "calc/design.h"
 #include "calc/hardness.h"
@@ -31,6 +32,7 @@
 #include "reports/calc_report.h"
 #include "reports/edi_file.h"
 #include "reports/report_excerpt.h"
+#include "reports/report_tables.h"
 #include "reports/sibling_file.h"
 #include "reports/spreadsheet.h"
 #include "tables/datasets/table_access.h"
@@ -212,7 +214,7 @@ void Thh::BuildMenus() {
         [] { Step([] { ReportToSpreadsheet(3); }); });
     view->addSeparator();
     Add(
-        view, "mi_viewMessages", "Berechnungs&meldungen", [] { Step(ShowCalculationMessages); },
+        view, "mi_viewMessages", "Berechnungs&meldungen", [] { Step(ShowErrorMessageReport); },
         QKeySequence(Qt::CTRL | Qt::Key_M));
     Add(
         view, "mi_viewzeichnung", "&Zeichnung neu", [] { DrawCurrentView(); },
@@ -280,7 +282,7 @@ void Thh::BuildMenus() {
     Add(
         help, "mi_helpText", "&Hilfetext", [] { ShowHelpText(1000, "", kHelpTextOnly); },
         QKeySequence::HelpContents);
-    Add(help, "mi_helpPicture", "Hilfe&bild...", [] { Step(ChooseHelpPicture); });
+    Add(help, "mi_helpPicture", "Hilfe&bild...", [this] { ShowHelpPictureForm(this); });
     Add(help, "mi_helpMessages", "&Berechnungsmeldungen", [] { Step(ShowCalculationMessages); });
     help->addSeparator();
     Add(help, "mi_helpSystem", "&Systeminformation", [this] { mi_helpSystemClick(); });

@@ -610,6 +610,8 @@ TEST_F(MainWindowTest, MessagesReportFromTheReportMenu) {
     ASSERT_EQ(lists.size(), 1u);
     EXPECT_NE(lists[0].text.find("Zahnbreite"), std::string::npos) << lists[0].text;
     EXPECT_EQ(CallsOf(scripted, "show-text").size(), 1u) << "no second report";
+    // Ctrl+M keeps opening the list.
+    EXPECT_EQ(window->Item("mi_helpMessages")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_M));
 }
 
 // The plot program form edits the command line in use, not the others.

@@ -213,9 +213,7 @@ void Thh::BuildMenus() {
     Add(view, "mi_olePrintoutExcel", "Ausdruck nach &Tabellenkalkulation",
         [] { Step([] { ReportToSpreadsheet(3); }); });
     view->addSeparator();
-    Add(
-        view, "mi_viewMessages", "Berechnungs&meldungen", [] { Step(ShowErrorMessageReport); },
-        QKeySequence(Qt::CTRL | Qt::Key_M));
+    Add(view, "mi_viewMessages", "Berechnungs&meldungen", [] { Step(ShowErrorMessageReport); });
     Add(
         view, "mi_viewzeichnung", "&Zeichnung neu", [] { DrawCurrentView(); },
         QKeySequence(Qt::Key_F5));
@@ -283,7 +281,9 @@ void Thh::BuildMenus() {
         help, "mi_helpText", "&Hilfetext", [] { ShowHelpText(1000, "", kHelpTextOnly); },
         QKeySequence::HelpContents);
     Add(help, "mi_helpPicture", "Hilfe&bild...", [this] { ShowHelpPictureForm(this); });
-    Add(help, "mi_helpMessages", "&Berechnungsmeldungen", [] { Step(ShowCalculationMessages); });
+    Add(
+        help, "mi_helpMessages", "&Berechnungsmeldungen", [] { Step(ShowCalculationMessages); },
+        QKeySequence(Qt::CTRL | Qt::Key_M));
     help->addSeparator();
     Add(help, "mi_helpSystem", "&Systeminformation", [this] { mi_helpSystemClick(); });
     Add(help, "mi_helpAbout", "&Info", [this] { mi_helpAboutClick(); });

@@ -83,6 +83,20 @@ TEST_F(MaterialPickTest, ThePickOrdersTheMaterialsByKindAndHeatTreatment) {
     EXPECT_TRUE(std::filesystem::exists(FindFileNoCase(userDirectory + "vovuzi.ndx")));
 }
 
+// A link planted at the index's name is replaced by the index; the file it
+// points to stays as it was.
+TEST_F(MaterialPickTest, TheTemporaryIndexNeverWritesThroughALink) {
+    const std::string victim = dir + "/victim.txt";
+    Spit(victim, "keep\r\n");
+    std::filesystem::create_symlink(victim, dir + "/vovuzi.NDX");
+    ui.QueueChoice(0);
+    ASSERT_TRUE(PickMaterial(1, 1));
+    EXPECT_EQ(Slurp(victim), "keep\r\n");
+    EXPECT_EQ(gearPair.materialName[1], "16MnCr5");
+    const std::string index = FindFileNoCase(dir + "/vovuzi.ndx");
+    EXPECT_FALSE(std::filesystem::is_symlink(index)) << index;
+}
+
 TEST_F(MaterialPickTest, TheCurrentMaterialIsShownFirstAndACancelChangesNothing) {
     gearPair.materialCode[1] = 3;
     gearPair.materialName[1] = "kept";

@@ -305,6 +305,20 @@ TEST_F(SettingsFormsTest, ConfigurationFormStoresItsControlsAndWritesTheFile) {
     EXPECT_TRUE(fs::exists(ConfigFilePath())) << ConfigFilePath();
 }
 
+// The wheel-zoom box stored by OK is on again after a restart.
+TEST_F(SettingsFormsTest, WheelZoomSurvivesARestart) {
+    configurationDirectory = dir.path();
+    Tconfig form;
+    EXPECT_FALSE(form.CheckBox_wheelZoom->isChecked());
+    form.CheckBox_wheelZoom->setChecked(true);
+    form.Button_okClick();
+    ResetAllProgramState();
+    configurationDirectory = dir.path();
+    EXPECT_EQ(WheelZoomSwitch, 0);
+    ASSERT_TRUE(ReadConfigFile());
+    EXPECT_EQ(WheelZoomSwitch, 1);
+}
+
 TEST_F(SettingsFormsTest, CadAndPrinterSettingsAreStoredOnOk) {
     TForm_qub1conf cad;
     EXPECT_TRUE(cad.CheckBox_polyline->isChecked());

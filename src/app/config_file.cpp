@@ -1,5 +1,6 @@
 #include "app/config_file.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -8,6 +9,7 @@
 #include "app/app_state.h"
 #include "foundation/codepage.h"
 #include "foundation/files.h"
+#include "foundation/formatting.h"
 #include "foundation/message_boxes.h"
 #include "foundation/program_state.h"
 #include "foundation/text_file.h"
@@ -20,8 +22,18 @@ namespace veldrim {
 
 namespace {
 
-using Target = std::variant<std::string*, std::int16_t*, std::uint16_t*, std::int32_t*,
-                            std::uint32_t*, std::uint8_t*, bool*, char*, double*, Real*>;
+// Four 32-bit settings kept on one line of bar-separated fields.
+struct BarFields {
+    std::array<std::int32_t*, 4> values;
+};
+// A 0/1 byte setting that the file keeps inverted.
+struct InvertedByte {
+    std::uint8_t* value;
+};
+
+using Target =
+    std::variant<std::string*, std::int16_t*, std::uint16_t*, std::int32_t*, std::uint32_t*,
+                 std::uint8_t*, bool*, char*, double*, Real*, BarFields, InvertedByte>;
 
 struct Setting {
     std::string label;  // code page 850
@@ -31,6 +43,7 @@ struct Setting {
 std::string L(std::string_view cp850) { return std::string(cp850); }
 
 // Every setting with a configuration key, in the order the file holds them.
+// The wheel-zoom switch is the last line of the file.
 std::vector<Setting> Settings() {
     CadOutputRecord& cad = CadOutputState;
     std::vector<Setting> s = {
@@ -72,10 +85,8 @@ std::vector<Setting> Settings() {
         {"Dot=1 Komma=2", &decimalSeparatorOption},
         {"CAD Text Mode", &cadTextCharacterSet},
         {"Archive Flag ?", &archiveModeLockOption},
-        {"Text window left", &textWindowLeft},
-        {"Text window top", &textWindowTop},
-        {"Text window width", &textWindowWidth},
-        {"Text window height", &textWindowHeight},
+        {"Text window left/top/width/height",
+         BarFields{{&textWindowLeft, &textWindowTop, &textWindowWidth, &textWindowHeight}}},
         {"Text Font Printout", &printoutFont},
         {"Text Size Printout", &printoutFontSize},
         {"Text Style Printout", &printoutTextStyle},
@@ -94,63 +105,117 @@ std::vector<Setting> Settings() {
         {"Text Height Factor", &GraphicsTextHeightFactor},
         {"Text Style Graphics", &GraphicsTextStyleBits},
         {"GrafikKorrekturFaktor horizontal", &GraphicsCorrectionHorizontal},
-        {"Textstil CAD", &cad.cadTextStyleName},
-        {"Textbreitenfaktor CAD", &cad.baseWidthFactor},
-        {"Textwinkel", &cad.configuredObliquingAngle},
-        {"Layer Monochrom", &cad.layerMonochrom},
-        {"Decimals DXF,TXT", &cad.cadDecimals},
-        {"Exec CAD App ?", &cad.execFlag},
-        {"Edit 3D x,y,z ?", &View3DState.edit3DView},
-        {"Draw w/o coordinate system ?", &View3DState.withoutCoordinateSystem},
     };
-    for (int i = 0; i < 6; ++i)
+    // Colour table entries 0..15; entry 16 is not kept.
+    for (std::size_t i = 0; i < 16; ++i)
+        s.push_back({"Farbtabelle " + std::to_string(i), &ColorTable[i]});
+    s.insert(s.end(), {
+                          {"Textstil CAD", &cad.cadTextStyleName},
+                          {"Textbreitenfaktor CAD", &cad.baseWidthFactor},
+                          {"Textwinkel", &cad.configuredObliquingAngle},
+                      });
+    // Names and colours of layers 1..5; layer 0 keeps its own.
+    for (std::size_t i = 1; i < 6; ++i) {
+        s.push_back({"Layer " + std::to_string(i), &cad.layerNames[i]});
+        s.push_back({"Farbe " + std::to_string(i), &cad.layerColorIndex[i]});
+    }
+    s.insert(s.end(), {
+                          {"Layer Monochrom", &cad.layerMonochrom},
+                          {"Decimals DXF,TXT", &cad.cadDecimals},
+                          {"Exec CAD App ?", &cad.execFlag},
+                      });
+    for (std::size_t i = 0; i < 6; ++i)
         s.push_back({"Line thickness Layer " + std::to_string(i), &cad.layerWidthCodes[i]});
+    s.insert(s.end(), {
+                          {"Edit 3D x,y,z ?", &View3DState.edit3DView},
+                          {"Draw w/o coordinate system ?", &View3DState.withoutCoordinateSystem},
+                          {"3D projected in CAD files ?", InvertedByte{&View3DState.fileOutput3D}},
+                          {"Zoom mit dem Mausrad", &WheelZoomSwitch},
+                      });
     return s;
+}
+
+// Labels of files written before the text window took one line; read only.
+std::vector<Setting> FormerSettings() {
+    return {{"Text window left", &textWindowLeft},
+            {"Text window top", &textWindowTop},
+            {"Text window width", &textWindowWidth},
+            {"Text window height", &textWindowHeight}};
+}
+
+// Stores a whole number line into n when it fits its type; false otherwise.
+template <class T>
+bool StoreWhole(T& n, const std::string& line) {
+    std::int64_t v = 0;
+    if (!ParseIntLine(line, v) || v < std::numeric_limits<T>::min() ||
+        v > std::numeric_limits<T>::max())
+        return false;
+    n = static_cast<T>(v);
+    return true;
 }
 
 void WriteValue(const Target& t) {
     std::visit(
-        [](auto* p) {
-            using T = std::remove_pointer_t<decltype(p)>;
-            if constexpr (std::is_same_v<T, std::string>) WriteTextLine(*p);
-            else if constexpr (std::is_same_v<T, char>) WriteTextLine(std::string(1, *p));
-            else if constexpr (std::is_same_v<T, bool>) WriteBoolLine(*p);
-            else if constexpr (std::is_same_v<T, double> || std::is_same_v<T, Real>)
-                WriteFloatLine(static_cast<Real>(*p));
-            else WriteIntLine(static_cast<std::int32_t>(*p));
+        [](auto p) {
+            using P = decltype(p);
+            if constexpr (std::is_same_v<P, BarFields>) {
+                WriteBarFields4(IntText(*p.values[0]), IntText(*p.values[1]), IntText(*p.values[2]),
+                                IntText(*p.values[3]));
+            } else if constexpr (std::is_same_v<P, InvertedByte>) {
+                WriteIntLine(*p.value ? 0 : 1);
+            } else {
+                using T = std::remove_pointer_t<P>;
+                if constexpr (std::is_same_v<T, std::string>)
+                    WriteTextLine(*p);
+                else if constexpr (std::is_same_v<T, char>)
+                    WriteTextLine(std::string(1, *p));
+                else if constexpr (std::is_same_v<T, bool>)
+                    WriteBoolLine(*p);
+                else if constexpr (std::is_same_v<T, double> || std::is_same_v<T, Real>)
+                    WriteFloatLine(static_cast<Real>(*p));
+                else
+                    WriteIntLine(static_cast<std::int32_t>(*p));
+            }
         },
         t);
 }
 
-// Stores a value line; a line that does not convert keeps the start-up value.
-bool StoreValue(const Target& t, const std::string& line) {
-    return std::visit(
-        [&](auto* p) -> bool {
-            using T = std::remove_pointer_t<decltype(p)>;
-            if constexpr (std::is_same_v<T, std::string>) {
-                *p = line;
-                return true;
-            } else if constexpr (std::is_same_v<T, char>) {
-                if (line.empty()) return false;
-                *p = line[0];
-                return true;
-            } else if constexpr (std::is_same_v<T, bool>) {
-                if (line == "TRUE") *p = true;
-                else if (line == "FALSE") *p = false;
-                else return false;
-                return true;
-            } else if constexpr (std::is_same_v<T, double> || std::is_same_v<T, Real>) {
-                Real x = 0;
-                if (!ParseRealLine(line, x)) return false;
-                *p = static_cast<T>(x);
-                return true;
+// Reads the value line of a setting from the shared text file and stores it;
+// a value that does not convert keeps the start-up value.
+void ReadValue(const Target& t) {
+    if (const auto* bars = std::get_if<BarFields>(&t)) {
+        std::array<std::string, 4> f;
+        ReadBarFields(f[0], f[1], f[2], f[3]);
+        for (std::size_t i = 0; i < 4; ++i) StoreWhole(*bars->values[i], f[i]);
+        return;
+    }
+    std::string line;
+    if (sharedTextFile.ReadLine(line) != kIoOk) return;
+    std::visit(
+        [&](auto p) {
+            using P = decltype(p);
+            if constexpr (std::is_same_v<P, BarFields>) {
+                // read above
+            } else if constexpr (std::is_same_v<P, InvertedByte>) {
+                std::uint8_t stored = 0;
+                if (StoreWhole(stored, line)) *p.value = stored ? 0 : 1;
             } else {
-                std::int64_t n = 0;
-                if (!ParseIntLine(line, n) || n < std::numeric_limits<T>::min() ||
-                    n > std::numeric_limits<T>::max())
-                    return false;
-                *p = static_cast<T>(n);
-                return true;
+                using T = std::remove_pointer_t<P>;
+                if constexpr (std::is_same_v<T, std::string>) {
+                    *p = line;
+                } else if constexpr (std::is_same_v<T, char>) {
+                    if (!line.empty()) *p = line[0];
+                } else if constexpr (std::is_same_v<T, bool>) {
+                    if (line == "TRUE")
+                        *p = true;
+                    else if (line == "FALSE")
+                        *p = false;
+                } else if constexpr (std::is_same_v<T, double> || std::is_same_v<T, Real>) {
+                    Real x = 0;
+                    if (ParseRealLine(line, x)) *p = static_cast<T>(x);
+                } else {
+                    StoreWhole(*p, line);
+                }
             }
         },
         t);
@@ -194,21 +259,32 @@ bool WriteConfigFile() {
 bool ReadConfigFile() {
     const std::string path = FindFileNoCase(ConfigFilePath());
     if (!FileExists(path)) return false;
-    TextFile f;
+    TextFile& f = sharedTextFile;
     f.Assign(path);
     if (f.Reset() != kIoOk) return false;
-    const std::vector<Setting> settings = Settings();
-    std::string label, value;
+    std::vector<Setting> settings = Settings();
+    for (Setting& s : FormerSettings()) settings.push_back(std::move(s));
+    // Reading stops quietly at the end of the file: a label without its value
+    // line keeps the start-up value and the cancel flag stays as it was.
+    const bool cancelBefore = cancelFlag;
+    std::string label;
     while (!f.Eof()) {
-        if (f.ReadLine(label) != kIoOk) break;
-        if (f.ReadLine(value) != kIoOk) break;
-        for (const Setting& s : settings) {
-            if (s.label != label) continue;
-            StoreValue(s.target, value);
-            break;
+        if (f.ReadLine(label) != kIoOk || f.Eof()) break;
+        const Setting* match = nullptr;
+        for (const Setting& s : settings)
+            if (s.label == label) {
+                match = &s;
+                break;
+            }
+        if (match) {
+            ReadValue(match->target);
+        } else {
+            std::string skipped;
+            if (f.ReadLine(skipped) != kIoOk) break;
         }
     }
     f.Close();
+    cancelFlag = cancelBefore;
     if (CadOutputState.cadDecimals < 1 || CadOutputState.cadDecimals > 32)
         CadOutputState.cadDecimals = 6;
     return true;

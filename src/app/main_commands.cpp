@@ -269,9 +269,8 @@ void PlayStartPicture() {
     cancelFlag = false;
 }
 
-void ChooseHelpPicture() {
+std::vector<std::string> HelpPictureList() {
     namespace fs = std::filesystem;
-    cancelFlag = false;
     std::vector<std::string> names;
     std::error_code ec;
     const fs::path folder = helpDirectory.empty() ? fs::path(".") : fs::path(helpDirectory);
@@ -281,18 +280,14 @@ void ChooseHelpPicture() {
         for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         if (ext == ".plt" && it->is_regular_file(ec)) names.push_back(p.stem().string());
     }
-    if (names.empty()) {
-        ShowInfo("Keine Hilfebilder in " + folder.string());
-        return;
-    }
+    if (names.empty()) ShowInfo("Keine Hilfebilder in " + folder.string());
     std::sort(names.begin(), names.end());
-    SetHelpNumber(1000);
-    const auto chosen = Ui().ChooseFromList("Hilfebild", names, 0);
-    if (!chosen || *chosen < 0 || *chosen >= static_cast<int>(names.size())) {
-        cancelFlag = true;
-        return;
-    }
-    if (helpPictureHook) helpPictureHook(HelpPicturePath(names[static_cast<std::size_t>(*chosen)]));
+    return names;
+}
+
+void ShowHelpPictureNamed(const std::string& name) {
+    cancelFlag = false;
+    if (helpPictureHook) helpPictureHook(HelpPicturePath(name));
 }
 
 std::string FindDataFolder(const std::string& programPath) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace veldrim {
 
@@ -62,9 +63,11 @@ void ShowResultDiagram();
 // The start picture "start.plt" of the help directory, played into the
 // window when the file exists (the start-up without a data file).
 void PlayStartPicture();
-// The help pictures of the help directory in a list; the chosen one is drawn
-// in the window. Nothing when there are none or the list is cancelled.
-void ChooseHelpPicture();
+// The names of the help pictures of the help directory (".plt" in any letter
+// case) in name order; when there are none a notice says so.
+std::vector<std::string> HelpPictureList();
+// Draws the named help picture of the help directory in the window.
+void ShowHelpPictureNamed(const std::string& name);
 
 // The program's data folder: beside the program first ("data" next to it or
 // the program's own folder), then the installed share folder, then the

@@ -79,6 +79,10 @@ bool PickMaterial(int gear, int mode) {
     const bool take = mode == 1 || mode == 3;
     SetDbfTitles("", take ? "Werkstoffdatenbank Rad " + IntText(gear) : "Werkstoffdatenbank");
     if (!OpenDbfTable("vovuzi.dbf")) return false;
+    // The materials in the order of their kind and heat treatment, the first
+    // two fields; the record numbers stay those of the table.
+    const std::string first = GetDbfFieldName(1), second = GetDbfFieldName(2);
+    if (!first.empty() && !second.empty()) BuildTempIndex(first + "*100+" + second, "vovuzi");
     if (take) GoDbfRecord(gearPair.materialCode[gear]);
     SetHelpNumber(9500);
     ShowTableEditor("", mode);

@@ -112,10 +112,10 @@ void ChooseFromList(std::string_view prompt, int count, int& index) {
 }
 
 void AskYesNoChar(std::string_view prompt, char& answer) {
-    Answer a = Ui().Ask("Eingabe", ShownText(prompt), AskButtons::YesNoCancel,
-                        MessageKind::Confirmation);
-    if (a == Answer::Yes || a == Answer::No) {
-        answer = a == Answer::Yes ? 'J' : 'N';
+    const bool no = answer == 'N' || answer == 'n';
+    const std::optional<bool> yes = Ui().AskYesNoDialog(ShownText(prompt), !no);
+    if (yes) {
+        answer = *yes ? 'J' : 'N';
         cancelFlag = false;
     } else {
         cancelFlag = true;
@@ -182,12 +182,10 @@ void InputWordInRange(std::string_view prompt, std::uint16_t& n, std::uint16_t a
 }
 
 void ShowInfoScreen() {
-    std::string text;
-    for (int i = 1; i <= kInfoScreenLines; ++i) {
-        if (i > 1) text += '\n';
-        text += ShownText(RightTrimmed(choiceBuffer[i]));
-    }
-    Ui().ShowMessage(ShownText(productName), text, MessageKind::Information);
+    std::vector<std::string> lines;
+    for (int i = 1; i <= kInfoScreenLines; ++i)
+        lines.push_back(ShownText(RightTrimmed(choiceBuffer[i])));
+    Ui().ShowInfoScreen(ShownText(productName), lines);
 }
 
 }  // namespace veldrim

@@ -155,10 +155,10 @@ extern std::array<std::int32_t, 4> configSpareValues;  // 1, 1, 1, 1
 
 // ---- Text-output defaults ----------------------------------------------------
 
-extern std::int32_t textWindowLeft;          // 10 "Text window left"
-extern std::int32_t textWindowTop;           // 40 "Text window top"
-extern std::int32_t textWindowWidth;         // 700 "Text window width"
-extern std::int32_t textWindowHeight;        // 440 "Text window height"
+extern std::int32_t textWindowLeft;          // 10 "Text window left/top/width/height"
+extern std::int32_t textWindowTop;           // 40 "Text window left/top/width/height"
+extern std::int32_t textWindowWidth;         // 700 "Text window left/top/width/height"
+extern std::int32_t textWindowHeight;        // 440 "Text window left/top/width/height"
 extern std::string printoutFont;             // "Courier New" "Text Font Printout"
 extern std::int16_t printoutFontSize;        // 10 "Text Size Printout"
 extern std::int16_t printoutTextStyle;       // 3 "Text Style Printout" (0..15)

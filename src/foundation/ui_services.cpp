@@ -80,6 +80,23 @@ int SpawnProgramError(const std::string& program, const std::vector<std::string>
     return 0;
 }
 
+std::optional<bool> UiServices::AskYesNoDialog(const std::string& prompt, bool) {
+    switch (Ask("Eingabe", prompt, AskButtons::YesNoCancel, MessageKind::Confirmation)) {
+        case Answer::Yes: return true;
+        case Answer::No: return false;
+        default: return std::nullopt;
+    }
+}
+
+void UiServices::ShowInfoScreen(const std::string& caption, const std::vector<std::string>& lines) {
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) text += '\n';
+        text += lines[i];
+    }
+    ShowMessage(caption, text, MessageKind::Information);
+}
+
 std::optional<MessageExplanation> UiServices::ShowMessageExplanation(
     const MessageExplanation& shown) {
     ShowMessage("Fehlermeldung", shown.message + "\n\nUrsache:\n" + shown.cause +

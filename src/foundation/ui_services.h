@@ -202,6 +202,16 @@ public:
     // True when no window may ever appear (headless runs).
     virtual bool IsBatch() const = 0;
 
+    // The yes/no dialog ("Eingabe"): the prompt over the choice "&Ja" or
+    // "&Nein", the given answer preselected, OK, "Abbrechen" and the two
+    // help buttons. On OK the chosen answer (true for yes); nothing on every
+    // other way of closing: Cancel, Escape, Enter and the close button. The
+    // default asks with the Yes, No and Cancel buttons of Ask.
+    virtual std::optional<bool> AskYesNoDialog(const std::string& prompt, bool yesPreselected);
+    // The information screen: up to 22 lines under the caption, and OK. The
+    // default shows the lines in a message box.
+    virtual void ShowInfoScreen(const std::string& caption, const std::vector<std::string>& lines);
+
     // The explanation window of a calculation message. Returns the edited
     // texts when the user changed cause or remedy and closed with OK, nothing
     // otherwise. The default shows the three texts in a message box.

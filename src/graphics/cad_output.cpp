@@ -479,10 +479,12 @@ void CadEndOutput() {
         StartPlotProgram(s.plotCommandLines[i - 1]);
     }
     Ui().SetBusy(false);
-    // Open the written file with its program, never in a headless run.
+    // Open the written file with its program, only when the program was
+    // started with fewer than two parameters (a command-line run has the
+    // data file and a switch), and never in a headless run.
     if (!cancelFlag && !s.openSuppressedFlag && s.execFlag &&
         (c == kCadDxf || c == kCadIges || c == kCadTxt || c == kCadStl || c == kCadStep) &&
-        !cadBatchFlag && !Ui().IsBatch())
+        ProgramParamCount() < 2 && !Ui().IsBatch())
         Ui().OpenDocument(s.outputFileName);
 }
 

@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "calc/material_pick.h"
 #include "calc/records.h"
+#include "foundation/files.h"
 #include "foundation/messages.h"
 #include "foundation/program_state.h"
 #include "support/scripted_ui.h"
@@ -33,8 +34,9 @@ protected:
 };
 
 TEST_F(MaterialPickTest, ThePickedMaterialRecordFillsTheWheel) {
-    // Rows in table order: 16MnCr5, 20MnCr5, 34CrNiMo6, CuSn12-C-GZ, ...
-    ui.QueueChoice(3);
+    // Rows by kind and heat treatment: 16MnCr5, 20MnCr5, 34CrNiMo6,
+    // EN-GJS-400-15, EN-GJL-250, CuSn12-C-GZ, ...
+    ui.QueueChoice(5);
     ASSERT_TRUE(PickMaterial(2, 1));
     const auto picks = ui.CallsOf("pick");
     ASSERT_EQ(picks.size(), 1u);
@@ -53,6 +55,46 @@ TEST_F(MaterialPickTest, ThePickedMaterialRecordFillsTheWheel) {
     EXPECT_EQ(ChosenDbfRecord, 4);
     EXPECT_EQ(DbfExitKey, 13);
     EXPECT_FALSE(cancelFlag);
+}
+
+// The pick shows the materials ordered by KIND * 100 + TREAT (the shipped
+// table, read with dbfread: records 1..9 have the keys 202, 202, 305, 800,
+// 800, 800, 800, 500, 600); a row chosen takes its own record number.
+TEST_F(MaterialPickTest, ThePickOrdersTheMaterialsByKindAndHeatTreatment) {
+    ui.QueueChoice(3);
+    ASSERT_TRUE(PickMaterial(2, 1));
+    const auto picks = ui.CallsOf("pick");
+    ASSERT_EQ(picks.size(), 1u);
+    std::vector<std::string> kinds;
+    std::string kind;
+    for (char c : picks[0].text) {
+        if (c == '\n') {
+            kinds.push_back(kind);
+            kind.clear();
+        } else if (c != ' ') {
+            kind += c;
+        }
+    }
+    EXPECT_EQ(kinds, (std::vector<std::string>{"2", "2", "3", "5", "6", "8", "8", "8", "8"}));
+    EXPECT_EQ(gearPair.materialName[2], "EN-GJS-400-15");
+    EXPECT_EQ(gearPair.materialCode[2], 8);
+    EXPECT_EQ(ChosenDbfRecord, 8);
+    // The index file is written into the user directory.
+    EXPECT_TRUE(std::filesystem::exists(FindFileNoCase(userDirectory + "vovuzi.ndx")));
+}
+
+// A link planted at the index's name is replaced by the index; the file it
+// points to stays as it was.
+TEST_F(MaterialPickTest, TheTemporaryIndexNeverWritesThroughALink) {
+    const std::string victim = dir + "/victim.txt";
+    Spit(victim, "keep\r\n");
+    std::filesystem::create_symlink(victim, dir + "/vovuzi.NDX");
+    ui.QueueChoice(0);
+    ASSERT_TRUE(PickMaterial(1, 1));
+    EXPECT_EQ(Slurp(victim), "keep\r\n");
+    EXPECT_EQ(gearPair.materialName[1], "16MnCr5");
+    const std::string index = FindFileNoCase(dir + "/vovuzi.ndx");
+    EXPECT_FALSE(std::filesystem::is_symlink(index)) << index;
 }
 
 TEST_F(MaterialPickTest, TheCurrentMaterialIsShownFirstAndACancelChangesNothing) {

@@ -52,17 +52,35 @@ TEST_F(InputDialogsTest, ListChoice) {
 }
 
 TEST_F(InputDialogsTest, YesNoAndCancel) {
-    struct Case { std::optional<Answer> answer; char before, after; bool cancelled; } cases[] = {
-        {Answer::Yes, 'N', 'J', false}, {Answer::No, 'J', 'N', false},
-        {Answer::Cancel, 'J', 'J', true}, {std::nullopt, 'N', 'N', true}};
+    // The reply: a choice and OK, OK on what is shown, or a close without OK.
+    struct Case {
+        std::optional<Answer> reply;
+        char before, after;
+        bool cancelled;
+    } cases[] = {{Answer::Yes, 'N', 'J', false},   {Answer::No, 'J', 'N', false},
+                 {Answer::Ok, 'n', 'N', false},    {Answer::Ok, 'J', 'J', false},
+                 {Answer::Ok, 'x', 'J', false},  // anything but N shows "&Ja"
+                 {Answer::Cancel, 'J', 'J', true}, {std::nullopt, 'N', 'N', true}};
     for (const auto& c : cases) {
         ui.replies.clear();
-        if (c.answer) ui.QueueAnswer(*c.answer);
+        if (c.reply) ui.QueueAnswer(*c.reply);
         char answer = c.before;
         AskYesNoChar("Weiter ?", answer);
-        EXPECT_EQ(std::make_pair(answer, bool(cancelFlag)), std::make_pair(c.after, c.cancelled));
+        EXPECT_EQ(answer, c.after) << "before " << c.before;
+        EXPECT_EQ(cancelFlag, c.cancelled) << "before " << c.before;
     }
-    bool flag = true;
+    const auto asked = ui.CallsOf("yes-no");
+    ASSERT_EQ(asked.size(), 7u);
+    // The answer shown first: "&Nein" for N and n, "&Ja" otherwise.
+    const char* preselected[] = {"N", "J", "N", "J", "J", "J", "N"};
+    for (std::size_t i = 0; i < 7; ++i) EXPECT_EQ(asked[i].title, preselected[i]) << i;
+    EXPECT_EQ(asked[0].text, "Weiter ?");
+    bool flag = false;
+    ui.QueueAnswer(Answer::Ok);
+    AskYesNo("Frage", flag);
+    EXPECT_FALSE(flag) << "no stays no";
+    EXPECT_EQ(ui.calls.back().title, "N");
+    flag = true;
     ui.QueueAnswer(Answer::No);
     AskYesNo("Frage", flag), AskYesNo("Frage", flag);  // the second is cancelled: the answer No stays
     EXPECT_FALSE(flag);
@@ -131,11 +149,15 @@ TEST_F(InputDialogsTest, LengthInInches) {
 }
 
 TEST_F(InputDialogsTest, InfoScreen) {
-    choiceBuffer[1] = "Zeile 1";
+    productName = "VELDRIM";
+    choiceBuffer[1] = "Zeile 1   ";
     choiceBuffer[22] = "Zeile 22";
     choiceBuffer[23] = "nicht gezeigt";
     ShowInfoScreen();
-    EXPECT_EQ(Shown(), std::vector<std::string>{"Zeile 1" + std::string(21, '\n') + "Zeile 22"});
+    const auto shown = ui.CallsOf("info-screen");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, "VELDRIM");
+    EXPECT_EQ(shown[0].text, "Zeile 1" + std::string(21, '\n') + "Zeile 22");
 }
 
 class MessageBoxesTest : public FileFixture {

@@ -8,6 +8,7 @@
 
 #include "dxf_test_support.h"
 #include "foundation/codepage.h"
+#include "foundation/text_conv.h"
 #include "graphics/cad_primitives.h"
 
 using ::testing::HasSubstr;
@@ -85,6 +86,8 @@ TEST_F(CadOutputTest, NotAvailableKindsLeaveTheRunIdle) {
 TEST_F(CadOutputTest, BatchModeOpensNoDialog) {
     CadOutputState.execFlag = 1;
     cadBatchFlag = true;
+    const char* const commandLine[] = {"veldrim", "test", "/CAD1:0"};
+    SetProgramParams(3, commandLine);
     currentFileName = (dir / "test").string();
     CadBeginOutput(kCadDxf);
     EXPECT_EQ(CadOutputState.outputFileName, dir / "test.dxf");
@@ -101,6 +104,36 @@ TEST_F(CadOutputTest, BatchModeOpensNoDialog) {
         EXPECT_EQ(ShownTexts(), Lines{"CAD-Code " + std::to_string(code) + std::string(" im Stapelbetrieb nicht möglich"_cp850)});
         cancelFlag = false;
     }
+    SetProgramParams(0, nullptr);
+}
+
+// The written file is opened with its program only when the program was
+// started with fewer than two parameters.
+TEST_F(CadOutputTest, WrittenFileOpensOnlyWithFewerThanTwoParameters) {
+    CadOutputState.execFlag = 1;
+    const char* const commandLine[] = {"veldrim", "gear.qb3", "/G"};
+    for (int argc : {1, 2, 3}) {
+        SetProgramParams(argc, commandLine);
+        ui.calls.clear();
+        const std::string path = (dir / ("view" + std::to_string(argc) + ".dxf")).string();
+        ui.QueueText(path);
+        CadBeginOutput(kCadDxf);
+        ASSERT_FALSE(cancelFlag) << argc;
+        CadBeginDrawingDefault();
+        CadBeginEntities();
+        CadLine(0, 0, 10, 10);
+        CadEndSection();
+        CadEndOutput();
+        ASSERT_FALSE(cancelFlag) << argc;
+        const auto opened = ui.CallsOf("open-document");
+        if (argc - 1 < 2) {
+            ASSERT_EQ(opened.size(), 1u) << argc - 1 << " parameters";
+            EXPECT_EQ(opened[0].text, path);
+        } else {
+            EXPECT_THAT(opened, IsEmpty()) << argc - 1 << " parameters";
+        }
+    }
+    SetProgramParams(0, nullptr);
 }
 
 // The plot file goes to a full device: the end of the run reports it.

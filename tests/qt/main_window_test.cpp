@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QListWidget>
 #include <QMenu>
 #include <QSpinBox>
 #include <QMessageBox>
@@ -19,6 +20,7 @@
 #include "app/config_file.h"
 #include "app/data_file_sections.h"
 #include "app/main_commands.h"
+#include "app/qt/help_picture_form.h"
 #include "app/qt/main_window.h"
 #include "app/qt/settings_forms.h"
 #include "app/startup.h"
@@ -280,6 +282,20 @@ TEST_F(SettingsFormsTest, ConfigurationFormStoresItsControlsAndWritesTheFile) {
     EXPECT_TRUE(fs::exists(ConfigFilePath())) << ConfigFilePath();
 }
 
+// The wheel-zoom box stored by OK is on again after a restart.
+TEST_F(SettingsFormsTest, WheelZoomSurvivesARestart) {
+    configurationDirectory = dir.path();
+    Tconfig form;
+    EXPECT_FALSE(form.CheckBox_wheelZoom->isChecked());
+    form.CheckBox_wheelZoom->setChecked(true);
+    form.Button_okClick();
+    ResetAllProgramState();
+    configurationDirectory = dir.path();
+    EXPECT_EQ(WheelZoomSwitch, 0);
+    ASSERT_TRUE(ReadConfigFile());
+    EXPECT_EQ(WheelZoomSwitch, 1);
+}
+
 TEST_F(SettingsFormsTest, CadAndPrinterSettingsAreStoredOnOk) {
     TForm_qub1conf cad;
     EXPECT_TRUE(cad.CheckBox_polyline->isChecked());
@@ -476,23 +492,61 @@ TEST_F(MainWindowTest, DiagramWithoutResultsSaysWhyAndDrawsNothing) {
     EXPECT_NE(messages[0].text.find("keine berechneten Ergebnisse"), std::string::npos);
 }
 
-// The help-picture list offers the shipped pictures in name order; the
-// chosen one is drawn, a cancelled list leaves the window as it was.
-TEST_F(MainWindowTest, HelpPictureMenuDrawsTheChosenPicture) {
+// The open help-picture form, if any.
+THelpPictureForm* HelpPictureForm() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* f = dynamic_cast<THelpPictureForm*>(w); f && f->isVisible()) return f;
+    return nullptr;
+}
+
+// The help-picture form offers the shipped pictures in name order and draws
+// the chosen one in the window. It opens at the help-picture position (1, 1
+// at start-up) and, when it closes, keeps where it was for the next opening.
+TEST_F(MainWindowTest, HelpPictureFormDrawsAndKeepsItsPosition) {
     InstallHpglHelpPictures();
+    DisplayList.clear();
+    window->Item("mi_helpPicture")->trigger();
+    QPointer<THelpPictureForm> form = HelpPictureForm();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->pos(), QPoint(1, 1));
+    QStringList names;
+    for (int i = 0; i < form->ListBox_pictures->count(); ++i)
+        names << form->ListBox_pictures->item(i)->text();
+    EXPECT_EQ(names, (QStringList{"cadausg", "diagramm", "null", "plotter", "stlhoehe"}));
+    form->ListBox_pictures->setCurrentRow(1);
+    QTest::mouseClick(form->findChild<QPushButton*>("Button_show"), Qt::LeftButton);
+    EXPECT_TRUE(DisplayListHolds("Diagramm: Achsen, Teilung und Kurve"));
+    EXPECT_TRUE(form->isVisible()) << "the form stays open";
+
+    form->move(150, 120);
+    form->findChild<QPushButton*>("Button_close")->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isNull()) << "closed and freed";
+    EXPECT_EQ(helpPicturePosition.left, 150);
+    EXPECT_EQ(helpPicturePosition.top, 120);
+
+    window->Item("mi_helpPicture")->trigger();
+    form = HelpPictureForm();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->pos(), QPoint(150, 120));
+    form->move(60, 70);
+    QTest::keyClick(form, Qt::Key_Escape);  // Escape closes it too
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isNull());
+    EXPECT_EQ(helpPicturePosition.left, 60);
+    EXPECT_EQ(helpPicturePosition.top, 70);
+}
+
+TEST_F(MainWindowTest, HelpPictureFormNeedsPictures) {
     ScriptedUi scripted;
     SetUi(&scripted);
-    DisplayList.clear();
-    scripted.QueueChoice(std::nullopt);
-    window->Item("mi_helpPicture")->trigger();
-    EXPECT_TRUE(DisplayList.empty());
-    scripted.QueueChoice(1);  // cadausg, diagramm, null, plotter, stlhoehe
+    helpDirectory = dir.path();
     window->Item("mi_helpPicture")->trigger();
     SetUi(&ui);
-    const auto lists = CallsOf(scripted, "list");
-    ASSERT_EQ(lists.size(), 2u);
-    EXPECT_EQ(lists[1].text, "cadausg\ndiagramm\nnull\nplotter\nstlhoehe\n");
-    EXPECT_TRUE(DisplayListHolds("Diagramm: Achsen, Teilung und Kurve"));
+    EXPECT_EQ(HelpPictureForm(), nullptr);
+    const auto messages = CallsOf(scripted, "message");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "Keine Hilfebilder in " + dir.path());
 }
 
 TEST_F(MainWindowTest, StartPictureIsPlayedOnlyWhenItExists) {
@@ -529,6 +583,35 @@ TEST_F(MainWindowTest, LubricantPickChangesAndRecalculatesTheDataSet) {
     EXPECT_EQ(wormGear.v100, 71);
     EXPECT_TRUE(modifiedFlag);
     EXPECT_GT(wormGear.eta, 0.5L);
+}
+
+// The report menu writes the calculation messages as a report of their own;
+// the help menu keeps the list of the messages with cause and remedy.
+TEST_F(MainWindowTest, MessagesReportFromTheReportMenu) {
+    ScriptedUi scripted;
+    SetUi(&scripted);
+    fatalFlag = false;
+    ClearMessages();
+    AddMessage("Warnung: Zahnbreite !  (2)");
+    textDevice = kReportScreen;
+    textDeviceWindow = false;
+    window->Item("mi_viewMessages")->trigger();
+    const auto shown = CallsOf(scripted, "show-text");
+    ASSERT_EQ(shown.size(), 1u);
+    // The screen report is the file "outwin.txt" of the user directory.
+    const std::string report = veldrim::testing::Slurp(dir / "outwin.txt");
+    EXPECT_NE(report.find("Error Messages"), std::string::npos) << report;
+    EXPECT_NE(report.find("BEMERKUNGEN, WARNUNGEN, FEHLERMELDUNGEN"), std::string::npos) << report;
+    EXPECT_NE(report.find("Zahnbreite"), std::string::npos) << report;
+    EXPECT_TRUE(CallsOf(scripted, "list").empty());
+    window->Item("mi_helpMessages")->trigger();
+    SetUi(&ui);
+    const auto lists = CallsOf(scripted, "list");
+    ASSERT_EQ(lists.size(), 1u);
+    EXPECT_NE(lists[0].text.find("Zahnbreite"), std::string::npos) << lists[0].text;
+    EXPECT_EQ(CallsOf(scripted, "show-text").size(), 1u) << "no second report";
+    // Ctrl+M keeps opening the list.
+    EXPECT_EQ(window->Item("mi_helpMessages")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_M));
 }
 
 // The plot program form edits the command line in use, not the others.

@@ -16,6 +16,8 @@
 #include <sstream>
 
 #include "foundation/form_placement.h"
+#include "foundation/help_texts.h"
+#include "foundation/program_state.h"
 #include "foundation/qt/input_forms.h"
 #include "foundation/qt/message_window.h"
 #include "foundation/qt/qt_support.h"
@@ -244,6 +246,135 @@ TEST_F(QtFixture, TablePickTakesTheRowTheUserSelects) {
         return true;
     });
     EXPECT_EQ(ui.PickTableRecord(view), std::nullopt);
+}
+
+}  // namespace
+}  // namespace veldrim
+
+namespace veldrim {
+namespace {
+
+using test::ModalDriver;
+using test::QtFixture;
+
+// What the yes/no dialog gave back, and how it looked when the user acted.
+struct YesNoRun {
+    std::optional<bool> result;
+    bool yesChecked = false;
+    bool noChecked = false;
+    QString caption;
+};
+
+YesNoRun RunYesNo(bool yesPreselected, const std::function<void(QWidget*)>& user) {
+    YesNoRun run;
+    ModalDriver driver([&](QWidget* w) {
+        auto* yes = w->findChild<QRadioButton*>("RadioButton_ja");
+        auto* no = w->findChild<QRadioButton*>("RadioButton_nein");
+        if (!yes || !no) return false;
+        run.yesChecked = yes->isChecked();
+        run.noChecked = no->isChecked();
+        run.caption = w->windowTitle();
+        user(w);
+        return true;
+    });
+    run.result = RunYesNoDialog("Weiter ?", yesPreselected);
+    return run;
+}
+
+QPushButton* Button(QWidget* w, const char* name) { return w->findChild<QPushButton*>(name); }
+
+TEST_F(QtFixture, YesNoDialogShowsTheCurrentAnswerAndOkTakesIt) {
+    for (bool yes : {true, false}) {
+        const YesNoRun run = RunYesNo(yes, [](QWidget* w) { Button(w, "Button_ok")->click(); });
+        EXPECT_EQ(run.yesChecked, yes);
+        EXPECT_EQ(run.noChecked, !yes);
+        EXPECT_EQ(run.caption, "Eingabe");
+        EXPECT_EQ(run.result, std::optional<bool>(yes));
+    }
+}
+
+// Enter closes without OK, wherever the focus is; so do Escape and Cancel.
+TEST_F(QtFixture, YesNoDialogEnterAndEscapeCancel) {
+    const std::pair<const char*, std::function<void(QWidget*)>> keys[] = {
+        {"Enter on the choice",
+         [](QWidget* w) {
+             QTest::keyClick(w->findChild<QRadioButton*>("RadioButton_ja"), Qt::Key_Return);
+         }},
+        {"Enter on OK",
+         [](QWidget* w) {
+             QPushButton* ok = Button(w, "Button_ok");
+             ok->setFocus();
+             QTest::keyClick(ok, Qt::Key_Return);
+         }},
+        {"keypad Enter", [](QWidget* w) { QTest::keyClick(w, Qt::Key_Enter); }},
+        {"Escape", [](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); }},
+        {"Abbrechen", [](QWidget* w) { Button(w, "button_cancel")->click(); }},
+    };
+    for (const auto& [what, user] : keys)
+        EXPECT_EQ(RunYesNo(true, user).result, std::nullopt) << what;
+}
+
+// The arrow key moves the choice to "&Nein"; Space on OK takes it.
+TEST_F(QtFixture, YesNoDialogKeysChooseAndConfirm) {
+    const YesNoRun run = RunYesNo(true, [](QWidget* w) {
+        QApplication::setActiveWindow(w);
+        auto* yes = w->findChild<QRadioButton*>("RadioButton_ja");
+        yes->setFocus();
+        QTest::keyClick(yes, Qt::Key_Down);
+        EXPECT_TRUE(w->findChild<QRadioButton*>("RadioButton_nein")->isChecked());
+        QPushButton* ok = Button(w, "Button_ok");
+        ok->setFocus();
+        QTest::keyClick(ok, Qt::Key_Space);
+    });
+    EXPECT_EQ(run.result, std::optional<bool>(false));
+}
+
+// The help buttons show the current help entry and leave the dialog open.
+TEST_F(QtFixture, YesNoDialogHelpButtonsKeepItOpen) {
+    ScriptedUi scripted;
+    SetUi(&scripted);
+    SetHelpNumber(1000);
+    bool stayedOpen = false;
+    const YesNoRun run = RunYesNo(false, [&](QWidget* w) {
+        ASSERT_NE(Button(w, "Button_hilfetext"), nullptr);
+        ASSERT_NE(Button(w, "Button_hilfebild"), nullptr);
+        EXPECT_EQ(Button(w, "Button_hilfetext")->text(), "&Hilfetext");
+        EXPECT_EQ(Button(w, "Button_hilfebild")->text(), "Hilfe&bild");
+        cancelFlag = true;
+        Button(w, "Button_hilfetext")->click();
+        stayedOpen = w->isVisible();
+        EXPECT_FALSE(cancelFlag) << "the help button clears the cancel flag";
+        Button(w, "Button_ok")->click();
+    });
+    SetUi(&ui);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(scripted.CallsOf("message").size(), 1u) << "the help text was shown";
+    EXPECT_EQ(run.result, std::optional<bool>(false));
+}
+
+TEST_F(QtFixture, InfoScreenShowsItsLinesUnderTheCaption) {
+    std::vector<std::string> lines(22);
+    lines[0] = "Zeile 1";
+    lines[21] =
+        "Gr\x94\xe1"
+        "e";
+    QString caption, text;
+    ModalDriver driver([&](QWidget* w) {
+        auto* memo = w->findChild<QPlainTextEdit*>("Memo1");
+        if (!memo) return false;
+        caption = w->windowTitle();
+        text = memo->toPlainText();
+        EXPECT_TRUE(memo->isReadOnly());
+        QTest::keyClick(w, Qt::Key_Return);
+        return true;
+    });
+    ui.ShowInfoScreen("VELDRIM", lines);
+    EXPECT_TRUE(driver.acted());
+    EXPECT_EQ(caption, "VELDRIM");
+    const QStringList shown = text.split('\n');
+    ASSERT_EQ(shown.size(), 22);
+    EXPECT_EQ(shown[0], "Zeile 1");
+    EXPECT_EQ(shown[21], QString::fromUtf8("Größe"));
 }
 
 }  // namespace

@@ -25,6 +25,23 @@ Answer ScriptedUi::Ask(const std::string& title, const std::string& text, AskBut
     return buttons == AskButtons::YesNo ? Answer::No : Answer::Cancel;
 }
 
+std::optional<bool> ScriptedUi::AskYesNoDialog(const std::string& prompt, bool yesPreselected) {
+    calls.push_back({"yes-no", yesPreselected ? "J" : "N", prompt});
+    switch (Next<Answer>().value_or(Answer::Cancel)) {
+        case Answer::Yes: return true;
+        case Answer::No: return false;
+        case Answer::Ok: return yesPreselected;
+        case Answer::Cancel: break;
+    }
+    return std::nullopt;
+}
+
+void ScriptedUi::ShowInfoScreen(const std::string& caption, const std::vector<std::string>& lines) {
+    std::string joined;
+    for (std::size_t i = 0; i < lines.size(); ++i) joined += (i > 0 ? "\n" : "") + lines[i];
+    calls.push_back({"info-screen", caption, joined});
+}
+
 std::optional<int> ScriptedUi::ChooseFromList(const std::string& title,
                                               const std::vector<std::string>& items, int) {
     std::string joined;

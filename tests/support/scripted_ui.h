@@ -57,6 +57,14 @@ public:
     bool OpenDocument(const std::string& pathOrUrl) override;
     void SetClipboardText(const std::string& text) override;
     bool IsBatch() const override { return batch; }
+    // Recorded as "yes-no" (title: the preselected answer "J" or "N", text:
+    // the prompt); answered by a queued Answer: Yes or No choose and press
+    // OK, Ok presses OK on the preselected answer, Cancel (or none queued)
+    // closes without OK.
+    std::optional<bool> AskYesNoDialog(const std::string& prompt, bool yesPreselected) override;
+    // Recorded as "info-screen" (title: the caption, text: the lines joined
+    // by '\n').
+    void ShowInfoScreen(const std::string& caption, const std::vector<std::string>& lines) override;
     // Recorded as "explanation" (title: the message, text: cause '\n'
     // remedy); answered from `explanationReplies`, nothing when it is empty.
     std::optional<MessageExplanation> ShowMessageExplanation(

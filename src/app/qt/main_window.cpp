@@ -11,6 +11,7 @@
 #include "foundation/program_state.h"
 #include "app/config_file.h"
 #include "app/main_commands.h"
+#include "app/qt/help_picture_form.h"
 #include "app/qt/settings_forms.h"
 #include "calc/design.h"
 #include "calc/hardness.h"
@@ -33,6 +34,7 @@
 #include "reports/calc_report.h"
 #include "reports/edi_file.h"
 #include "reports/report_excerpt.h"
+#include "reports/report_tables.h"
 #include "reports/sibling_file.h"
 #include "reports/spreadsheet.h"
 #include "tables/datasets/table_access.h"
@@ -225,9 +227,7 @@ void Thh::BuildMenus() {
     Add(view, "mi_olePrintoutExcel", "Ausdruck nach &Tabellenkalkulation",
         [] { Step([] { ReportToSpreadsheet(3); }); });
     view->addSeparator();
-    Add(
-        view, "mi_viewMessages", "Berechnungs&meldungen", [] { Step(ShowCalculationMessages); },
-        QKeySequence(Qt::CTRL | Qt::Key_M));
+    Add(view, "mi_viewMessages", "Berechnungs&meldungen", [] { Step(ShowErrorMessageReport); });
     Add(
         view, "mi_viewzeichnung", "&Zeichnung neu", [] { DrawCurrentView(); },
         QKeySequence(Qt::Key_F5));
@@ -296,8 +296,10 @@ void Thh::BuildMenus() {
     Add(
         help, "mi_helpText", "&Hilfetext", [] { ShowHelpText(1000, "", kHelpTextOnly); },
         QKeySequence::HelpContents);
-    Add(help, "mi_helpPicture", "Hilfe&bild...", [] { Step(ChooseHelpPicture); });
-    Add(help, "mi_helpMessages", "&Berechnungsmeldungen", [] { Step(ShowCalculationMessages); });
+    Add(help, "mi_helpPicture", "Hilfe&bild...", [this] { ShowHelpPictureForm(this); });
+    Add(
+        help, "mi_helpMessages", "&Berechnungsmeldungen", [] { Step(ShowCalculationMessages); },
+        QKeySequence(Qt::CTRL | Qt::Key_M));
     help->addSeparator();
     Add(help, "mi_helpSystem", "&Systeminformation", [this] { mi_helpSystemClick(); });
     Add(help, "mi_helpAbout", "&Info", [this] { mi_helpAboutClick(); });

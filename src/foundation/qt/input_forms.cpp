@@ -3,7 +3,9 @@
 #include <QButtonGroup>
 #include <QDialogButtonBox>
 #include <QGroupBox>
+#include <QFontMetrics>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -122,6 +124,81 @@ std::optional<std::string> RunTextDialog(const std::string& title, const std::st
     PlaceForm(&d, Placement::CentreOverMain);
     if (d.exec() != QDialog::Accepted) return std::nullopt;
     return ToOem(edit->text());
+}
+
+Tin_janeindialog::Tin_janeindialog(QWidget* parent, const std::string& prompt, bool yesPreselected)
+    : HelpDialog(parent, "Eingabe") {
+    setObjectName("Tin_janeindialog");
+    auto* v = static_cast<QVBoxLayout*>(layout());
+    auto* label = new QLabel(FromOem(prompt), this);
+    label->setObjectName("Label1");
+    label->setWordWrap(true);
+    label->setMinimumSize(250, 33);
+    v->addWidget(label);
+    auto* box = new QGroupBox("Auswahl", this);
+    box->setObjectName("RadioGroup_janein");
+    auto* bl = new QVBoxLayout(box);
+    yes_ = new QRadioButton("&Ja", box);
+    yes_->setObjectName("RadioButton_ja");
+    auto* no = new QRadioButton("&Nein", box);
+    no->setObjectName("RadioButton_nein");
+    bl->addWidget(yes_);
+    bl->addWidget(no);
+    v->addWidget(box);
+    AddButtonRow(true);
+    // Enter is no OK here: no button takes it.
+    for (QPushButton* b : findChildren<QPushButton*>()) {
+        b->setDefault(false);
+        b->setAutoDefault(false);
+    }
+    if (auto* ok = findChild<QPushButton*>("button_ok")) ok->setObjectName("Button_ok");
+    QRadioButton* shown = yesPreselected ? yes_ : no;
+    shown->setChecked(true);
+    shown->setFocus();
+    adjustSize();
+    PlaceForm(this, Placement::CentreOverMain);
+}
+
+bool Tin_janeindialog::Yes() const { return yes_->isChecked(); }
+
+void Tin_janeindialog::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        reject();
+        return;
+    }
+    HelpDialog::keyPressEvent(e);
+}
+
+std::optional<bool> RunYesNoDialog(const std::string& prompt, bool yesPreselected) {
+    Tin_janeindialog d(DialogParent(), prompt, yesPreselected);
+    if (d.exec() != QDialog::Accepted) return std::nullopt;
+    return d.Yes();
+}
+
+void RunInfoScreen(const std::string& caption, const std::vector<std::string>& lines) {
+    QDialog d(DialogParent());
+    d.setObjectName("TShowScreen");
+    d.setWindowTitle(FromOem(caption));
+    auto* v = new QVBoxLayout(&d);
+    auto* memo = new QPlainTextEdit(&d);
+    memo->setObjectName("Memo1");
+    memo->setReadOnly(true);
+    QStringList shown;
+    for (const std::string& line : lines) shown << FromOem(line);
+    memo->setPlainText(shown.join('\n'));
+    const QFontMetrics fm(memo->font());
+    memo->setMinimumSize(fm.horizontalAdvance(QString(60, 'x')),
+                         fm.lineSpacing() * 22 + 2 * memo->frameWidth() + 8);
+    v->addWidget(memo);
+    auto* ok = new QPushButton("OK", &d);
+    ok->setObjectName("Button_ok");
+    ok->setDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, &d, &QDialog::accept);
+    v->addWidget(ok, 0, Qt::AlignHCenter);
+    ok->setFocus();
+    d.adjustSize();
+    PlaceForm(&d, Placement::CentreOverMain);
+    d.exec();
 }
 
 Thelperr::Thelperr(QWidget* parent, const MessageExplanation& shown)

@@ -10,8 +10,10 @@
 #include "foundation/ui_services.h"
 
 class QLineEdit;
+class QKeyEvent;
 class QListWidget;
 class QPlainTextEdit;
+class QRadioButton;
 
 namespace veldrim {
 
@@ -30,6 +32,26 @@ std::optional<int> RunChoiceDialog(const std::string& prompt, const std::vector<
 // Text entry ("Eingabe").
 std::optional<std::string> RunTextDialog(const std::string& title, const std::string& prompt,
                                          const std::string& initial);
+
+// The yes/no dialog `Tin_janeindialog` ("Eingabe"): "&Ja" or "&Nein" in the
+// group "Auswahl", the given answer checked. Only OK takes the choice; Enter
+// closes it like Cancel and Escape.
+class Tin_janeindialog : public HelpDialog {
+public:
+    Tin_janeindialog(QWidget* parent, const std::string& prompt, bool yesPreselected);
+    bool Yes() const;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    QRadioButton* yes_ = nullptr;
+};
+std::optional<bool> RunYesNoDialog(const std::string& prompt, bool yesPreselected);
+
+// The information screen `TShowScreen`: the lines in a read-only memo under
+// the caption, and OK.
+void RunInfoScreen(const std::string& caption, const std::vector<std::string>& lines);
 
 // The explanation window `Thelperr`: message, cause and remedy. Returns the
 // edited texts when cause or remedy changed (the caller asks before saving).

@@ -199,6 +199,14 @@ void QtUi::SetClipboardText(const std::string& text) {
     QApplication::clipboard()->setText(FromOem(text));
 }
 
+std::optional<bool> QtUi::AskYesNoDialog(const std::string& prompt, bool yesPreselected) {
+    return RunYesNoDialog(prompt, yesPreselected);
+}
+
+void QtUi::ShowInfoScreen(const std::string& caption, const std::vector<std::string>& lines) {
+    RunInfoScreen(caption, lines);
+}
+
 std::optional<MessageExplanation> QtUi::ShowMessageExplanation(const MessageExplanation& shown) {
     Thelperr form(DialogParent(), shown);
     form.exec();

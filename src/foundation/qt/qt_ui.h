@@ -41,6 +41,8 @@ public:
     bool OpenDocument(const std::string& pathOrUrl) override;
     void SetClipboardText(const std::string& text) override;
     bool IsBatch() const override { return false; }
+    std::optional<bool> AskYesNoDialog(const std::string& prompt, bool yesPreselected) override;
+    void ShowInfoScreen(const std::string& caption, const std::vector<std::string>& lines) override;
     std::optional<MessageExplanation> ShowMessageExplanation(
         const MessageExplanation& shown) override;
     bool ShowOnlineForm(OnlineForm& form) override;

@@ -268,8 +268,7 @@ bool TTzFileDataSet::OpenIndexFiles() {
             if (canMake) {
                 std::unique_ptr<TTzProgress100> window;
                 if (ShowProgress) {
-                    window = std::make_unique<TTzProgress100>("");
-                    window->ShowText("Indexing " + item.fileName + "...");
+                    window = std::make_unique<TTzProgress100>("Indexing " + item.fileName + "...");
                     TTzProgress100* w = window.get();
                     SetIndexProgress([w] { w->Step(); }, 100);
                 }

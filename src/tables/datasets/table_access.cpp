@@ -408,7 +408,13 @@ bool PutDbfFieldBool(const std::string& f, bool v) {
 }
 
 void BuildTempIndex(const std::string& keyExpression, const std::string& indexName) {
+    // The user directory, or the private folder when none is set.
     const std::string path = InPrivateFolder(indexName);
+    // The index is the program's own file: a link found at its name is
+    // removed, never followed.
+    std::error_code ec;
+    const std::string existing = FindFileNoCase(path + ".ndx");
+    if (std::filesystem::is_symlink(existing, ec)) std::filesystem::remove(existing, ec);
     Ui().SetBusy(true);
     Guarded([&] {
         TTzDbf& t = OpenTable();

@@ -84,8 +84,9 @@ bool PutDbfFieldStr(const std::string& fieldName, const std::string& value);
 bool PutDbfFieldFloat(const std::string& fieldName, double value);
 bool PutDbfFieldInt(const std::string& fieldName, int32_t value);
 bool PutDbfFieldBool(const std::string& fieldName, bool value);
-// Builds the index file `indexName` in the user directory on the key
-// expression and makes it the table's order (the hourglass meanwhile).
+// Builds the index file `indexName` in the user directory (the private
+// folder when none is set) on the key expression and makes it the table's
+// order (the hourglass meanwhile).
 void BuildTempIndex(const std::string& keyExpression, const std::string& indexName);
 // The number of the field of that name (first 10 characters), 0 when none.
 int DbfFieldNumber(const std::string& fieldName);

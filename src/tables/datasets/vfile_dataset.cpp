@@ -28,10 +28,7 @@ class CopyProgress {
 public:
     CopyProgress(bool show, int32_t count, const char* text) {
         step_ = count / 100;
-        if (show && step_ >= 1) {
-            window_ = std::make_unique<TTzProgress100>("");
-            window_->ShowText(text);
-        }
+        if (show && step_ >= 1) window_ = std::make_unique<TTzProgress100>(text);
     }
     void At(int32_t recNo) {
         if (window_ && recNo % step_ == 0) window_->Step();

@@ -193,6 +193,9 @@ TEST_F(DatasetTest, IndexedLocateSeeksOnlyWhenTheFieldsAreTheIndexKey) {
     ds.IndexList = {"1," + Path("six_name.ndx") + ",NAME"};
     ds.Open();
     EXPECT_TRUE(std::filesystem::exists(Path("six_name.ndx"))) << "built at open";
+    const auto progress = ui.CallsOf("progress");
+    ASSERT_FALSE(progress.empty()) << "the index is built under a progress window";
+    for (const auto& c : progress) EXPECT_EQ(c.title, "Indexing " + Path("six_name.ndx") + "...");
     EXPECT_TRUE(ds.Locate("NAME", {std::string("e")}, {}));
     EXPECT_EQ(ds.RecNo(), 5);
     EXPECT_FALSE(ds.Locate("NAME", {std::string("x")}, {}));

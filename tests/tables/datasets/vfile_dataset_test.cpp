@@ -199,6 +199,33 @@ TEST_F(VFileDatasetTest, ATableOfAnotherStructureIsNotLoaded) {
     EXPECT_FALSE(v.Active());
 }
 
+// Loading and saving 200 records show a progress window titled with what
+// is done, stepped once per hundredth of the records.
+TEST_F(VFileDatasetTest, ProgressWindowsSayWhatIsDone) {
+    const std::string path = Source(std::vector<std::string>(200, "r"));
+    TTzVFile v("V");
+    Define(v, path);
+    v.PopulateFromDisk = true;
+    v.SaveToDisk = true;
+    v.Open();
+    auto titles = [&] {
+        std::vector<std::string> out;
+        for (const auto& c : ui.CallsOf("progress"))
+            if (out.empty() || out.back() != c.title) out.push_back(c.title);
+        return out;
+    };
+    EXPECT_EQ(titles(), std::vector<std::string>{"Reading from disk..."});
+    EXPECT_GE(ui.CallsOf("progress").size(), 100u);
+    v.First();
+    v.Edit();
+    v.FieldByName("NAME").SetAsString("s");
+    v.Post();
+    ui.calls.clear();
+    v.Close();
+    EXPECT_EQ(titles(), std::vector<std::string>{"Writing to disk..."});
+    EXPECT_EQ(ui.CallsOf("progress-hide").size(), 1u);
+}
+
 TEST_F(VFileDatasetTest, InsertionAtTheEndAppendsAfterTheLastRecord) {
     TTzVFile v("V");
     Define(v, "");

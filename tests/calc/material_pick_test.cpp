@@ -141,7 +141,7 @@ TEST_F(MaterialPickTest, AWheelPickSetsTheMaterialFactorsOfItsDesignation) {
     wormGear.YW = 0.95L;
     wormGear.WML = 1.75L;
     wormGear.lubricantKind = 2;
-    ui.QueueChoice(3);
+    ui.QueueChoice(5);  // rows ordered by kind and heat treatment
     ASSERT_TRUE(PickMaterial(2, 1));
     ASSERT_EQ(gearPair.materialName[2], "CuSn12-C-GZ");
     EXPECT_EQ(wormGear.YW, 1.0L);

@@ -230,7 +230,7 @@ TEST_F(WindowSequenceTest, PreDimensionCompletedIsCalculatedAndMarkedChanged) {
 TEST_F(WindowSequenceTest, MessageListIsShownAfterAPickThatEndsWithMessages) {
     InstallQtTableEditor();
     bool listed = false;
-    FormSteps driver({{"dbf4", TakeRow(8)}, {"Tin_codedialog|Tin_radiodialog", [&](QWidget* w) {
+    FormSteps driver({{"dbf4", TakeRow(4)}, {"Tin_codedialog|Tin_radiodialog", [&](QWidget* w) {
                                                  listed = true;
                                                  static_cast<QDialog*>(w)->reject();
                                              }}});

@@ -149,6 +149,67 @@ TEST_F(MemoReadersTest, DbfreadReadsDbase3AndFoxProExactlyAndDbase4ByPrefix) {
     }
 }
 
+// Memo texts with umlauts, written by AddMemo and as edited lines, read by
+// both readers decoding code page 850; they print id|UTF-8 in hex.
+class MemoUmlautsTest : public MemoTest {
+protected:
+    // The written texts by id, in UTF-8.
+    std::map<int, std::string> Fill(const std::string& table) {
+        USE(table + " EXCLUSIVE");
+        AppendRef(1, AddMemo("Gr\xF6\xDF"
+                             "e \xB5"));
+        AppendRef(2, WriteMemoLines(0, {"Z\xE4hne", "\xC4\xD6\xDC 20\xB0"}));
+        CloseArea();
+        return {{1,
+                 "Gr\xC3\xB6\xC3\x9F"
+                 "e \xC2\xB5"},
+                {2, "Z\xC3\xA4hne\r\n\xC3\x84\xC3\x96\xC3\x9C 20\xC2\xB0\r\n"}};
+    }
+};
+
+TEST_F(MemoUmlautsTest, XBaseReadsTheUmlautsInCodePage850) {
+    if (!Have("/usr/bin/perl")) GTEST_SKIP() << "no Perl";
+    const std::string script =
+        "use XBase; use Encode; my $t = XBase->new($ARGV[0]) or die XBase->errstr;"
+        "for my $n (0 .. $t->last_record) { my ($del, $id, $m) = $t->get_record($n) or die "
+        "$t->errstr;"
+        " print $id, '|', defined $m ? unpack('H*', encode('UTF-8', decode('cp850', $m))) : "
+        "'NULL', \"\\n\"; }";
+    for (const MemoStyleCase& c : kMemoStyles) {
+        const auto written = Fill(MemoTable(std::string("u") + std::to_string(c.version) + ".dbf",
+                                            c.version, c.blockSize));
+        const auto read = IdValues(RunCapture(
+            {"/usr/bin/perl", "-e", script, Path("u" + std::to_string(c.version) + ".dbf")}));
+        for (const auto& [id, text] : written) {
+            ASSERT_EQ(read.count(id), 1u) << c.label << " id " << id;
+            EXPECT_EQ(read.at(id), Hex(text)) << c.label << " id " << id;
+        }
+    }
+}
+
+TEST_F(MemoUmlautsTest, DbfreadReadsTheUmlautsInCodePage850) {
+    if (!Have("/usr/bin/python3")) GTEST_SKIP() << "no /usr/bin/python3";
+    const std::string script =
+        "import sys\nfrom dbfread import DBF\n"
+        "t = DBF(sys.argv[1], encoding='cp850', load=True)\n"
+        "for r in t.records:\n"
+        "    m = r['NOTE']\n"
+        "    print('%d|%s' % (r['ID'], 'NULL' if m is None else m.encode('utf-8').hex()))\n";
+    for (const MemoStyleCase& c : kMemoStyles) {
+        const std::string table = Path("r" + std::to_string(c.version) + ".dbf");
+        const auto written =
+            Fill(MemoTable("r" + std::to_string(c.version) + ".dbf", c.version, c.blockSize));
+        const auto read = IdValues(RunCapture({"/usr/bin/python3", "-c", script, table}));
+        for (const auto& [id, text] : written) {
+            ASSERT_EQ(read.count(id), 1u) << c.label << " id " << id;
+            // dBase IV: dbfread reads the 8 bytes behind the value too.
+            const std::string got =
+                c.version == 0x8B ? read.at(id).substr(0, 2 * text.size()) : read.at(id);
+            EXPECT_EQ(got, Hex(text)) << c.label << " id " << id;
+        }
+    }
+}
+
 TEST_F(MemoReadersTest, EngineReadsMemoFilesOfPythonDbf) {
     if (!Have("/usr/bin/python3")) GTEST_SKIP() << "no /usr/bin/python3";
     struct Case {

@@ -30,7 +30,11 @@ struct LocateState {
 // scan keeps one `t` for all records, so a character field costs no
 // allocation per record.
 void FieldTextOf(const TWorkArea& a, const TFieldEntry& f, const uint8_t* raw, std::string& t) {
-    t.assign(reinterpret_cast<const char*>(raw) + f.offset, f.length);
+    // Of a character field only the characters that Matches compares.
+    const std::size_t compared = locate.exact || locate.contained
+                                     ? f.length
+                                     : std::min<std::size_t>(f.length, locate.value.size());
+    t.assign(reinterpret_cast<const char*>(raw) + f.offset, f.type == 'C' ? compared : f.length);
     switch (f.type) {
         case 'C':
             if (a.oemText) OemToAnsiBuff(reinterpret_cast<uint8_t*>(t.data()), t.size());

@@ -274,30 +274,16 @@ TEST_F(NdxDbase3, AppendAndReindexKeepTheFileAsOtherProgramsReadIt) {
 TEST_F(NdxDbase3, DamagedAnchorsWithoutTypeLetterAreStillRefused) {
     const auto name = NameIndex();
     const auto qty = ReadBytes(Path("qty.ndx"));
-    auto with = [](std::vector<uint8_t> b, auto change) {
-        change(b);
-        return b;
-    };
-    const struct {
-        const char* what;
-        std::vector<uint8_t> bytes;
-    } cases[] = {
-        {"key class 2", with(name, [](auto& b) { Put16(b, 16, 2); })},
-        {"number key of 10 bytes", with(name, [](auto& b) { Put16(b, 16, 1); })},
-        {"character class over a number expression", with(qty, [](auto& b) { Put16(b, 16, 0); })},
+    const DamagedFile cases[] = {
+        {"key class 2", Changed(name, [](auto& b) { Put16(b, 16, 2); })},
+        {"number key of 10 bytes", Changed(name, [](auto& b) { Put16(b, 16, 1); })},
+        {"character class over a number expression",
+         Changed(qty, [](auto& b) { Put16(b, 16, 0); })},
         {"number class over a character expression",
-         with(qty, [](auto& b) { std::memcpy(&b[24], "name", 4); })},
-        {"key length 8, entry size 20", with(qty, [](auto& b) { Put16(b, 18, 20); })},
+         Changed(qty, [](auto& b) { std::memcpy(&b[24], "name", 4); })},
+        {"key length 8, entry size 20", Changed(qty, [](auto& b) { Put16(b, 18, 20); })},
     };
-    for (const auto& c : cases) {
-        WriteBytes(Path("bad.ndx"), c.bytes);
-        EXPECT_TRUE(Contains(Raised([] { Set_Index_To("bad.ndx"); }),
-                             "Index-Datei besch\x84"
-                             "digt"))
-            << c.what;
-        EXPECT_EQ(LastError(), 222) << c.what;
-        EXPECT_EQ(CurrentOrder(), 0) << c.what;
-    }
+    for (const auto& c : cases) ExpectRefusedAsDamaged(c.what, c.bytes);
 }
 
 }  // namespace

@@ -165,6 +165,26 @@ protected:
                  "e \xC2\xB5"},
                 {2, "Z\xC3\xA4hne\r\n\xC3\x84\xC3\x96\xC3\x9C 20\xC2\xB0\r\n"}};
     }
+
+    // A table of each style read by `reader` (the table's name goes last);
+    // `dbase4Prefix` for a reader that returns more than a dBase IV value.
+    void ExpectReaderSeesUmlauts(const std::string& tag, const std::vector<std::string>& reader,
+                                 bool dbase4Prefix) {
+        for (const MemoStyleCase& c : kMemoStyles) {
+            const std::string name = tag + std::to_string(c.version) + ".dbf";
+            const auto written = Fill(MemoTable(name, c.version, c.blockSize));
+            std::vector<std::string> argv = reader;
+            argv.push_back(Path(name));
+            const auto read = IdValues(RunCapture(argv));
+            for (const auto& [id, text] : written) {
+                ASSERT_EQ(read.count(id), 1u) << c.label << " id " << id;
+                const std::string got = dbase4Prefix && c.version == 0x8B
+                                            ? read.at(id).substr(0, 2 * text.size())
+                                            : read.at(id);
+                EXPECT_EQ(got, Hex(text)) << c.label << " id " << id;
+            }
+        }
+    }
 };
 
 TEST_F(MemoUmlautsTest, XBaseReadsTheUmlautsInCodePage850) {
@@ -175,16 +195,7 @@ TEST_F(MemoUmlautsTest, XBaseReadsTheUmlautsInCodePage850) {
         "$t->errstr;"
         " print $id, '|', defined $m ? unpack('H*', encode('UTF-8', decode('cp850', $m))) : "
         "'NULL', \"\\n\"; }";
-    for (const MemoStyleCase& c : kMemoStyles) {
-        const auto written = Fill(MemoTable(std::string("u") + std::to_string(c.version) + ".dbf",
-                                            c.version, c.blockSize));
-        const auto read = IdValues(RunCapture(
-            {"/usr/bin/perl", "-e", script, Path("u" + std::to_string(c.version) + ".dbf")}));
-        for (const auto& [id, text] : written) {
-            ASSERT_EQ(read.count(id), 1u) << c.label << " id " << id;
-            EXPECT_EQ(read.at(id), Hex(text)) << c.label << " id " << id;
-        }
-    }
+    ExpectReaderSeesUmlauts("u", {"/usr/bin/perl", "-e", script}, false);
 }
 
 TEST_F(MemoUmlautsTest, DbfreadReadsTheUmlautsInCodePage850) {
@@ -195,19 +206,8 @@ TEST_F(MemoUmlautsTest, DbfreadReadsTheUmlautsInCodePage850) {
         "for r in t.records:\n"
         "    m = r['NOTE']\n"
         "    print('%d|%s' % (r['ID'], 'NULL' if m is None else m.encode('utf-8').hex()))\n";
-    for (const MemoStyleCase& c : kMemoStyles) {
-        const std::string table = Path("r" + std::to_string(c.version) + ".dbf");
-        const auto written =
-            Fill(MemoTable("r" + std::to_string(c.version) + ".dbf", c.version, c.blockSize));
-        const auto read = IdValues(RunCapture({"/usr/bin/python3", "-c", script, table}));
-        for (const auto& [id, text] : written) {
-            ASSERT_EQ(read.count(id), 1u) << c.label << " id " << id;
-            // dBase IV: dbfread reads the 8 bytes behind the value too.
-            const std::string got =
-                c.version == 0x8B ? read.at(id).substr(0, 2 * text.size()) : read.at(id);
-            EXPECT_EQ(got, Hex(text)) << c.label << " id " << id;
-        }
-    }
+    // dBase IV: dbfread reads the 8 bytes behind the value too.
+    ExpectReaderSeesUmlauts("r", {"/usr/bin/python3", "-c", script}, true);
 }
 
 TEST_F(MemoReadersTest, EngineReadsMemoFilesOfPythonDbf) {

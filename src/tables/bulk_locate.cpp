@@ -26,26 +26,35 @@ struct LocateState {
     bool contained = false;
 } locate;
 
-std::string FieldTextOf(const TWorkArea& a, const TFieldEntry& f, const uint8_t* raw) {
-    std::string t(reinterpret_cast<const char*>(raw) + f.offset, f.length);
+// The field's text of a stored record as LOCATE compares it, into `t`; the
+// scan keeps one `t` for all records, so a character field costs no
+// allocation per record.
+void FieldTextOf(const TWorkArea& a, const TFieldEntry& f, const uint8_t* raw, std::string& t) {
+    // Of a character field only the characters that Matches compares.
+    const std::size_t compared = locate.exact || locate.contained
+                                     ? f.length
+                                     : std::min<std::size_t>(f.length, locate.value.size());
+    t.assign(reinterpret_cast<const char*>(raw) + f.offset, f.type == 'C' ? compared : f.length);
     switch (f.type) {
         case 'C':
-            if (a.oemText) t = OemToAnsiStr(t);
-            return t;
+            if (a.oemText) OemToAnsiBuff(reinterpret_cast<uint8_t*>(t.data()), t.size());
+            return;
         case 'D': {
             const std::string d = AllTrim(t);
-            return d.size() == 8 ? DigitsToDate(d) : BlankDate(DateFormat);
+            t = d.size() == 8 ? DigitsToDate(d) : BlankDate(DateFormat);
+            return;
         }
         case 'N': case 'F': {
             double v = 0;
             ParseNumberText(t, v);
-            return f.decimals > 0 ? FormatFloatStr(f.length, f.decimals, v)
-                                  : IntToStrWidth(static_cast<int64_t>(std::nearbyint(v)), f.length);
+            t = f.decimals > 0 ? FormatFloatStr(f.length, f.decimals, v)
+                               : IntToStrWidth(static_cast<int64_t>(std::nearbyint(v)), f.length);
+            return;
         }
         case 'L':
-            return (t[0] == 'T' || t[0] == 't' || t[0] == 'Y' || t[0] == 'y') ? "T" : "F";
-        default:
-            return t;
+            t = (t[0] == 'T' || t[0] == 't' || t[0] == 'Y' || t[0] == 'y') ? "T" : "F";
+            return;
+        default: return;
     }
 }
 
@@ -104,10 +113,12 @@ std::string ValueText(const TFieldEntry& f, const LocateVariant& value, bool exa
     }
 }
 
-bool Matches(std::string text) {
+// Compares a field's text (changed in place) with the sought value.
+bool Matches(std::string& text) {
     if (!locate.exact && !locate.contained && text.size() > locate.value.size())
         text.resize(locate.value.size());
-    if (!locate.caseSensitive) text = UpperWin1252(text);
+    if (!locate.caseSensitive)
+        for (char& c : text) c = UpperWin1252Char(c);
     if (locate.contained) return text.find(locate.value) != std::string::npos;
     return text == locate.value;
 }
@@ -124,12 +135,15 @@ void LocateScan(int32_t fromRec, uint8_t fieldNo, bool first) {
     const TFieldEntry& f = a->fields[fieldNo - 1];
     int32_t hit = 0;
     if (a->isVirtual) {
-        for (int32_t rec = std::max(1, fromRec); rec <= a->recordCount && !hit; ++rec)
-            if (Matches(PeekAny(fieldNo, rec))) hit = rec;
+        for (int32_t rec = std::max(1, fromRec); rec <= a->recordCount && !hit; ++rec) {
+            std::string text = PeekAny(fieldNo, rec);
+            if (Matches(text)) hit = rec;
+        }
     } else {
         const std::size_t recLen = a->recordLength;
         const std::size_t perBlock = std::max<std::size_t>(1, kBlock / recLen);
         std::vector<uint8_t> block(perBlock * recLen);
+        std::string text;
         for (int32_t rec = std::max(1, fromRec); rec <= a->recordCount && !hit;) {
             const int32_t n = static_cast<int32_t>(std::min<int64_t>(perBlock, a->recordCount - rec + 1));
             std::size_t got = 0;
@@ -143,8 +157,9 @@ void LocateScan(int32_t fromRec, uint8_t fieldNo, bool first) {
                     ParseNumberText(std::string(reinterpret_cast<const char*>(r) + f.offset, f.length), ref);
                     if (MemoContains(locate.value, static_cast<int32_t>(ref))) hit = rec + k;
                     if (ErrorState.lastErrorCode) return;
-                } else if (Matches(FieldTextOf(*a, f, r))) {
-                    hit = rec + k;
+                } else {
+                    FieldTextOf(*a, f, r, text);
+                    if (Matches(text)) hit = rec + k;
                 }
             }
             if (have < n) break;

@@ -507,14 +507,18 @@ uint8_t* HeldRecord(TWorkArea& area, int32_t recNo) {
 
 // Reads the block of records around recNo: forward from it, or, when the
 // reader moves backwards from the block before, the block that ends at it.
-// False with errno (0 for a file shorter than its count) when not even
-// record recNo could be read.
+// A jump away from the records held (a seek through an index, GO) reads the
+// one record only: a whole block would be copied for nothing. False with
+// errno (0 for a file shorter than its count) when not even record recNo
+// could be read.
 bool ReadRecordBlock(TWorkArea& area, int32_t recNo) {
     const int32_t onFile = RecordsOnFile(area);
-    const int32_t per = RecordsPerBlock(area);
+    const bool backwards = area.readAheadCount > 0 && recNo == area.readAheadFirst - 1;
+    const bool jump =
+        area.readAheadCount > 0 && !backwards && recNo != area.readAheadFirst + area.readAheadCount;
+    const int32_t per = jump ? 1 : RecordsPerBlock(area);
     int32_t first = recNo;
-    if (area.readAheadCount > 0 && recNo == area.readAheadFirst - 1)
-        first = std::max(1, recNo - per + 1);
+    if (backwards) first = std::max(1, recNo - per + 1);
     const int32_t count = std::min(per, onFile - first + 1);
     area.readAheadCount = 0;
     if (count < 1) {

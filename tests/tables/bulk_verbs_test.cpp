@@ -158,6 +158,30 @@ TEST_F(BulkVerbsTest, LocateAndContinue) {
     EXPECT_THROW(LocateValue("NOPE", 1.0, false, 1, false), EDurazError);
 }
 
+TEST_F(BulkVerbsTest, LocateComparesTheStoredUmlautsAsAnsiText) {
+    // Windows-1252 0xFC is u umlaut, 0xDC its capital; the table stores
+    // code page 850.
+    Parts({{"M\xFCllerin", 1, 1}, {"M\xFCller", 2, 2}, {"Mueller", 3, 3}});
+    const struct {
+        const char* value;
+        bool noCase;
+        bool exact;
+        bool found;
+        int32_t record;
+    } cases[] = {
+        {"M\xFCller", false, false, true, 1},        // a prefix of the first name
+        {"M\xFCller", false, true, true, 2},         // EXACT: the whole field
+        {"M\xDCLLER", true, true, true, 2},          // NOCASE folds the umlaut too
+        {"M\xDCLLER", false, false, false, 4},       // case counts without NOCASE
+        {"M\xFCllerinnen", false, false, false, 4},  // longer than the field holds
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LocateValue("NAME", std::string(c.value), c.noCase, 1, c.exact), c.found)
+            << c.value << " exact " << c.exact;
+        EXPECT_EQ(RecNo(), c.record) << c.value << " exact " << c.exact;
+    }
+}
+
 TEST_F(BulkVerbsTest, LocateByFieldsNeedsAllOnOneRecord) {
     Parts({{"x", 1, 7}, {"y", 2, 7}, {"x", 3, 8}, {"x", 4, 7}});
     GO(2);

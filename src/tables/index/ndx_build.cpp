@@ -251,7 +251,10 @@ double NeededKB(int64_t n, int64_t s, int m) {
 }
 
 // Builds the file for the current area; false (with the engine error) on failure.
-bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& nameText) {
+// A rebuild keeps the form of the file it replaces: `typeLetter` false
+// writes an anchor without type letter and plain character keys.
+bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& nameText,
+           bool typeLetter = true) {
     ErrorState.lastErrorCode = 0;
     TNameOptions opt;
     const std::string base = StripOptions(nameText, opt);
@@ -270,6 +273,7 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
     ix->fileName = path;
     ix->area = CurrentArea;
     ix->order = 1;
+    ix->anchor.typeLetter = typeLetter;
     if (keyMaker) {
         ix->keyMaker = std::move(keyMaker);
         ix->soundex = opt.soundex;
@@ -536,21 +540,22 @@ void Reindex() {
         std::string name;
         std::string expression;
         KeyMaker keyMaker;
-        bool unique, soundex, descending, noCache;
+        bool unique, soundex, descending, noCache, typeLetter;
     };
     std::vector<Spec> specs;
     for (int p = 1; p <= kMaxIndexes; ++p)
         if (TIndex* ix = At(area, p))
             specs.push_back({p, ix->fileName, ix->expr ? ix->expression : std::string(),
                              ix->keyMaker, ix->anchor.unique, ix->soundex, ix->descending,
-                             ix->noCache});
+                             ix->noCache, ix->anchor.typeLetter});
     CloseAllIndexes();
     for (const Spec& s : specs) {
         std::string options;
         if (s.soundex) options += " SOUNDEX";
         if (s.descending) options += " DESCENDING";
         if (s.noCache) options += " NOCACHE";
-        if (!Build(s.expression, s.keyMaker, s.name + (s.unique ? " UNIQUE" : "") + options))
+        if (!Build(s.expression, s.keyMaker, s.name + (s.unique ? " UNIQUE" : "") + options,
+                   s.typeLetter))
             return;
         if (s.keyMaker)
             OpenIndexCB(s.name + options, s.position, s.keyMaker);

@@ -89,8 +89,12 @@ std::string RawKey(TIndex& ix) {
     const void* r = InArea(ix.area, [&] { return ParserProcTable.evaluate(ix.expr); });
     if (!r) return {};
     if (ix.exprType == 'C') {
-        std::string folded = FoldKeyText(std::string(ExprResultText(ix.expr)));
-        return oem ? AnsiToOemStr(folded) : folded;
+        std::string text(ExprResultText(ix.expr));
+        if (ix.FoldedKeys())
+            text = FoldKeyText(text);
+        else if (text.size() > kMaxKeyLength)
+            text.resize(kMaxKeyLength);
+        return oem ? AnsiToOemStr(text) : text;
     }
     double v = ExprResultNumber(ix.expr);
     std::string k(8, '\0');
@@ -220,7 +224,7 @@ void EncodeAnchor(const TAnchor& a, uint8_t* b) {
     std::memset(b, 0, 24);
     PutU32(b, a.root);
     PutU32(b + 4, a.nextFree);
-    b[9] = static_cast<uint8_t>(a.keyType);
+    b[9] = a.typeLetter ? static_cast<uint8_t>(a.keyType) : 0;
     PutU16(b + 12, a.keyLength);
     PutU16(b + 14, a.maxKeys);
     PutU16(b + 16, a.keyClass);
@@ -233,6 +237,7 @@ TAnchor DecodeAnchor(const uint8_t* b) {
     a.root = GetU32(b);
     a.nextFree = GetU32(b + 4);
     a.keyType = static_cast<char>(b[9]);
+    a.typeLetter = b[9] != 0;
     a.keyLength = GetU16(b + 12);
     a.maxKeys = GetU16(b + 14);
     a.keyClass = GetU16(b + 16);
@@ -242,11 +247,25 @@ TAnchor DecodeAnchor(const uint8_t* b) {
 }
 
 bool AnchorSane(const TAnchor& a) {
-    if (a.keyType != 'C' && a.keyType != 'N' && a.keyType != 'F' && a.keyType != 'D') return false;
+    if (!a.typeLetter) {
+        // Key class 0: character keys; 1: numbers and dates as 8-byte doubles.
+        if (a.keyClass > 1 || (a.keyClass == 1 && a.keyLength != 8)) return false;
+    } else if (a.keyType != 'C' && a.keyType != 'N' && a.keyType != 'F' && a.keyType != 'D') {
+        return false;
+    } else if (a.keyType != 'C' && a.keyLength != 8) {
+        return false;
+    }
     if (a.keyLength > kMaxKeyLength) return false;
-    if (a.keyType != 'C' && a.keyLength != 8) return false;
     if (a.entrySize != EntrySizeFor(a.keyLength)) return false;
     return a.maxKeys >= 2 && a.maxKeys <= 504 / a.entrySize && a.root >= 1 && a.nextFree >= 2;
+}
+
+bool ResolveKeyType(TAnchor& a, char resultType) {
+    if (!a.typeLetter) {
+        if ((resultType == 'C') != (a.keyClass == 0)) return false;
+        a.keyType = resultType;
+    }
+    return (resultType == 'C') == (a.keyType == 'C');
 }
 
 std::vector<uint8_t> AnchorBlock(const TAnchor& a, const std::string& expression,

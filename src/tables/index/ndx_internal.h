@@ -23,6 +23,11 @@ struct TAnchor {
     uint32_t root = 1;
     uint32_t nextFree = 2;
     char keyType = 'C';
+    // Byte 9 holds the key type letter. Index files of dBase III-era
+    // programs hold 0 there: the key class tells character keys from 8-byte
+    // number keys, the key expression gives the letter, and the character
+    // keys are the expression's value as it is, without folding.
+    bool typeLetter = true;
     uint16_t keyLength = 0;
     uint16_t maxKeys = 0;
     uint16_t keyClass = 0;
@@ -77,6 +82,9 @@ struct TIndex {
 
     ~TIndex();
     bool Character() const { return anchor.keyType == 'C'; }
+    // Character keys folded (lower case, umlauts spelt out); the keys of a
+    // dBase III-era file are the plain values.
+    bool FoldedKeys() const { return anchor.typeLetter; }
 };
 
 // The table of open indexes: [area][position 1..16] (position 0 unused).
@@ -111,6 +119,10 @@ std::vector<uint8_t> AnchorBlock(const TAnchor& a, const std::string& expression
                                  int32_t recordCount, const std::string& tableName);
 // False when the anchor's fields cannot describe a tree.
 bool AnchorSane(const TAnchor& a);
+// Gives an anchor without type letter the key type of the expression's
+// result type (or the KeyMaker's 'C'); false when that type does not fit the
+// anchor's keys (character against number keys).
+bool ResolveKeyType(TAnchor& a, char resultType);
 uint16_t EntrySizeFor(int keyLength);
 
 // Node bytes.

@@ -435,7 +435,7 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
         ix->keyMaker = std::move(keyMaker);
         ix->soundex = opt.soundex;
         ix->descending = opt.descending;
-        if (ix->anchor.keyType != 'C') {
+        if (!ResolveKeyType(ix->anchor, 'C')) {
             SetError(222, damaged);
             return;
         }
@@ -448,8 +448,7 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
             ErrorState.pendingErrorCode = 0;
         }
         const char t = ix->expr ? ix->expr->resultType : ' ';
-        if (!ix->expr || (t != 'C' && t != 'N' && t != 'D') ||
-            (t == 'C') != (ix->anchor.keyType == 'C')) {
+        if (!ix->expr || (t != 'C' && t != 'N' && t != 'D') || !ResolveKeyType(ix->anchor, t)) {
             SetError(222, damaged);
             return;
         }
@@ -774,7 +773,7 @@ bool FindKey(const std::string& text, bool exact) {
     } else if (ix->Character()) {
         std::string t = text;
         if (exact) t.resize(std::max<std::size_t>(t.size(), static_cast<std::size_t>(kl)), ' ');
-        search = FoldKeyText(t);
+        search = ix->FoldedKeys() ? FoldKeyText(t) : t;
         if (a->oemText) search = AnsiToOemStr(search);
     } else {
         std::string t = text;
@@ -838,6 +837,23 @@ bool FindKey(const std::string& text, bool exact) {
     return found;
 }
 
+// The key type of an anchor without type letter: character keys by the key
+// class, else a date or a number as the expression gives over the current
+// table (a number when no table is open to compile it against).
+char LetterOfAnchor(TAnchor an, const std::string& expression) {
+    if (an.keyClass == 0) return 'C';
+    char type = 'N';
+    if (CurrentWorkArea() && ParserLinked && ParserProcTable.compile) {
+        QuietEngineErrors quiet;
+        if (CompiledExpr* e = ParserProcTable.compile(NormaliseExpression(expression))) {
+            if (ResolveKeyType(an, e->resultType)) type = an.keyType;
+            ParserProcTable.free(e);
+        }
+        ErrorState.pendingErrorCode = 0;
+    }
+    return type;
+}
+
 }  // namespace
 
 bool Find(const std::string& text) { return FindKey(text, ExactFind); }
@@ -875,7 +891,7 @@ bool IndexInfo(const std::string& name, TIndexInfo& info) {
     text.resize(strnlen(text.c_str(), 100));
     info.expression = text;
     info.keyLength = an.keyLength;
-    info.keyType = an.keyType;
+    info.keyType = an.typeLetter ? an.keyType : LetterOfAnchor(an, text);
     info.unique = an.unique;
     const uint32_t count = GetU32(b.data() + 492);
     if (GetU32(b.data() + 488) == ~count) {

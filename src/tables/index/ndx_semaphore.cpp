@@ -299,9 +299,10 @@ void RefreshIfChanged(int area) {
         if (!ix) continue;
         std::array<uint8_t, 24> b{};
         if (::pread(ix->fd, b.data(), b.size(), 0) != 24) continue;
-        const TAnchor fresh = DecodeAnchor(b.data());
-        if (AnchorSane(fresh) && fresh.keyLength == ix->anchor.keyLength &&
-            fresh.keyType == ix->anchor.keyType)
+        TAnchor fresh = DecodeAnchor(b.data());
+        if (AnchorSane(fresh) && ResolveKeyType(fresh, ix->anchor.keyType) &&
+            fresh.keyLength == ix->anchor.keyLength && fresh.keyType == ix->anchor.keyType &&
+            fresh.typeLetter == ix->anchor.typeLetter)
             ix->anchor = fresh;
         ix->path.clear();
         ix->cache.slots.clear();

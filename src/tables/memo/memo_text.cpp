@@ -58,6 +58,15 @@ std::string TrimTrailingControls(const std::string& s) {
     return s.substr(0, n);
 }
 
+// Memo texts are held in ANSI and stored in the table's character set:
+// converted as the character fields of its records are.
+void ToTableText(const TWorkArea& a, std::string& text) {
+    if (a.oemText) AnsiToOemBuff(reinterpret_cast<uint8_t*>(text.data()), text.size());
+}
+void FromTableText(const TWorkArea& a, std::string& text) {
+    if (a.oemText) OemToAnsiBuff(reinterpret_cast<uint8_t*>(text.data()), text.size());
+}
+
 // Writes `bytes` as the data of a value at `offset`, through the write hook
 // in pieces of 512; false after an I/O error.
 bool WriteValueBytes(const MemoState& m, RecordHook hook, std::string bytes, uint64_t offset) {
@@ -76,6 +85,7 @@ int32_t StoreValue(const std::string& text, bool rewrite, int32_t oldBlock, cons
     if (pos == 0) return 0;
     uint32_t block = static_cast<uint32_t>(pos / m->blockSize);
     std::string bytes = text;
+    ToTableText(*a, bytes);
     if (m->style == kMemoDbase3) {
         bytes += '\x1A';
         bytes.resize((bytes.size() + 511) / 512 * 512, '\0');
@@ -139,10 +149,13 @@ bool GetMemo(int32_t block, uint8_t maxLines) {
     std::size_t at = 0;
     std::string line;
     for (;;) {
+        // Lines are cut in the stored bytes (0x8D is the soft line end
+        // there), then converted.
         const LineEnd end = ReadMemoLine(data, at, line);
         if (end == kValueEnd) break;
         if (maxLines != 0 && MemoLineTable.size() >= maxLines) break;
         if (MemoLineTable.size() >= MemoLineCapacity) continue;  // read and dropped
+        FromTableText(*a, line);
         MemoLineTable.push_back({line, static_cast<uint8_t>(end == kHard   ? 13
                                                             : end == kSoft ? 141
                                                                            : 0)});

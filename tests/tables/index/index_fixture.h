@@ -35,6 +35,27 @@ protected:
         for (GoTop(); !dEOF(); SKIP(1)) out.push_back(RecNo());
         return out;
     }
+    // An index file's bytes with one change, and what the change does.
+    template <class Change>
+    static std::vector<uint8_t> Changed(std::vector<uint8_t> bytes, Change change) {
+        change(bytes);
+        return bytes;
+    }
+    struct DamagedFile {
+        const char* what;
+        std::vector<uint8_t> bytes;
+    };
+    // Opening `bytes` as an index file is refused as damaged (error 222),
+    // and no index is left open.
+    void ExpectRefusedAsDamaged(const std::string& what, const std::vector<uint8_t>& bytes) {
+        WriteBytes(Path("bad.ndx"), bytes);
+        EXPECT_TRUE(Contains(Raised([] { Set_Index_To("bad.ndx"); }),
+                             "Index-Datei besch\x84"
+                             "digt"))
+            << what;
+        EXPECT_EQ(LastError(), 222) << what;
+        EXPECT_EQ(CurrentOrder(), 0) << what;
+    }
     static uint32_t U32(const std::vector<uint8_t>& b, std::size_t at) {
         return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) |
                (static_cast<uint32_t>(b[at + 3]) << 24);

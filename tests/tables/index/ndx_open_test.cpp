@@ -200,40 +200,22 @@ TEST_F(NdxOpen, ProgressIsCalledAtMostStepsTimes) {
 TEST_F(NdxOpen, DamagedFilesAreRefused) {
     Parts();
     const auto good = ReadBytes(Path("NAME.NDX"));
-    auto with = [&](auto change) {
-        auto b = good;
-        change(b);
-        return b;
-    };
-    const struct {
-        const char* what;
-        std::vector<uint8_t> bytes;
-    } cases[] = {
+    const DamagedFile cases[] = {
         {"short file", std::vector<uint8_t>(good.begin(), good.begin() + 700)},
-        {"key length 200", with([](auto& b) { Put16(b, 12, 200); })},
-        {"wrong entry size", with([](auto& b) { Put16(b, 18, 24); })},
-        {"type letter", with([](auto& b) { b[9] = 'X'; })},
-        {"root beyond the file", with([](auto& b) { Put32(b, 0, 99); })},
-        {"expression not compiling", with([](auto& b) { b[24] = '('; })},
-        {"numeric expression in a C file", with([](auto& b) { std::memcpy(&b[24], "QTY\0", 4); })},
+        {"key length 200", Changed(good, [](auto& b) { Put16(b, 12, 200); })},
+        {"wrong entry size", Changed(good, [](auto& b) { Put16(b, 18, 24); })},
+        {"type letter", Changed(good, [](auto& b) { b[9] = 'X'; })},
+        {"root beyond the file", Changed(good, [](auto& b) { Put32(b, 0, 99); })},
+        {"expression not compiling", Changed(good, [](auto& b) { b[24] = '('; })},
+        {"numeric expression in a C file",
+         Changed(good, [](auto& b) { std::memcpy(&b[24], "QTY\0", 4); })},
     };
-    for (const auto& c : cases) {
-        WriteBytes(Path("bad.ndx"), c.bytes);
-        EXPECT_TRUE(Contains(Raised([] { Set_Index_To("bad.ndx"); }),
-                             "Index-Datei besch\x84"
-                             "digt"))
-            << c.what;
-        EXPECT_EQ(LastError(), 222) << c.what;
-        EXPECT_EQ(CurrentOrder(), 0) << c.what;
-    }
+    for (const auto& c : cases) ExpectRefusedAsDamaged(c.what, c.bytes);
     // Nodes that lie: a count above the node's room, a child pointing to itself.
-    const struct {
-        const char* what;
-        std::vector<uint8_t> bytes;
-    } trees[] = {
-        {"count 300", with([](auto& b) { Put16(b, 512, 300); })},
-        {"record 99", with([](auto& b) { Put32(b, 512 + 4 + 4, 99); })},
-        {"child loop", with([](auto& b) { Put32(b, 512 + 4, 1); })},
+    const DamagedFile trees[] = {
+        {"count 300", Changed(good, [](auto& b) { Put16(b, 512, 300); })},
+        {"record 99", Changed(good, [](auto& b) { Put32(b, 512 + 4 + 4, 99); })},
+        {"child loop", Changed(good, [](auto& b) { Put32(b, 512 + 4, 1); })},
     };
     for (const auto& c : trees) {
         WriteBytes(Path("bad.ndx"), c.bytes);

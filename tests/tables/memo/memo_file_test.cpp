@@ -111,7 +111,8 @@ TEST_F(MemoTest, LinesAreCutAtLineEndsAndWrappedAt253) {
     };
     USE(MemoTable("lines.dbf", 0x8B, 512) + " EXCLUSIVE");
     for (const Case& c : cases) {
-        const int32_t ref = AddMemo(c.value);
+        // Stored as they are: the soft line end 0x8D is a byte of the file.
+        const int32_t ref = WriteStream(c.value);
         ASSERT_TRUE(GetMemo(ref, c.maxLines)) << c.value;
         std::vector<std::string> lines;
         std::vector<uint8_t> ends;
@@ -301,6 +302,48 @@ TEST_F(MemoTest, TextOrBinaryIsDecidedOncePerValue) {
     }
 }
 
+TEST_F(MemoTest, MemoTextsAreStoredInTheTablesCharacterSet) {
+    // "Größe µ" in Windows-1252 and in code page 850.
+    const std::string ansi =
+        "Gr\xF6\xDF"
+        "e \xB5";
+    const std::string oem =
+        "Gr\x94\xE1"
+        "e \xE6";
+    for (const MemoStyleCase& s : kMemoStyles) {
+        USE(MemoTable("cp" + std::to_string(s.version) + ".dbf", s.version, s.blockSize) +
+            " EXCLUSIVE");
+        const int32_t added = AddMemo(ansi);
+        EXPECT_EQ(Hex(ReadStream(added)), Hex(oem)) << s.label << ": stored bytes";
+        EXPECT_EQ(ReadMemoLines(added), std::vector<std::string>{ansi}) << s.label;
+        ASSERT_TRUE(GetMemo(added, 0)) << s.label;
+        ASSERT_EQ(MemoLineTable.size(), 1u) << s.label;
+        EXPECT_EQ(Hex(MemoLineTable[0].text), Hex(ansi)) << s.label;
+        // The text stream reads what AddMemo wrote, and AddMemo's reader
+        // what the text stream wrote.
+        ASSERT_NE(OpenBlob(true, added, 1), 0) << s.label;
+        char buf[64] = {};
+        const int32_t n = ReadBlobStream(buf, sizeof buf, 0);
+        DestroyBlobDescriptor();
+        EXPECT_EQ(Hex(std::string(buf, static_cast<std::size_t>(std::max(n, 0)))), Hex(ansi))
+            << s.label;
+        const int32_t streamed = OpenBlob(true, 0, 2);
+        WriteBlobStream(ansi.data(), static_cast<int32_t>(ansi.size()), 0);
+        DestroyBlobDescriptor();
+        EXPECT_EQ(ReadMemoLines(streamed), std::vector<std::string>{ansi}) << s.label;
+        // Edited lines go back in the table's character set.
+        const int32_t rewritten = WriteMemoLines(added, {ansi, "Ma\xDF"});
+        EXPECT_EQ(Hex(ReadStream(rewritten)), Hex(oem + "\r\nMa\xE1\r\n")) << s.label;
+        CloseArea();
+    }
+    // A table of ANSI text keeps the bytes as they come.
+    AnsiTables = true;
+    USE(MemoTable("ansi.dbf", 0x83, 512) + " EXCLUSIVE");
+    const int32_t ref = AddMemo(ansi);
+    EXPECT_EQ(Hex(ReadStream(ref)), Hex(ansi));
+    EXPECT_EQ(ReadMemoLines(ref), std::vector<std::string>{ansi});
+}
+
 TEST_F(MemoTest, RecordHooksApplyToMemoBytes) {
     auto rot = [](uint8_t* d, std::size_t n) { std::for_each(d, d + n, [](uint8_t& c) { ++c; }); };
     auto unrot = [](uint8_t* d, std::size_t n) {
@@ -415,6 +458,21 @@ TEST_F(MemoTest, AppendFromCopiesValuesBetweenStyles) {
         EXPECT_EQ(BinaryMemoRef(2), 0) << int(c.version);
         CloseArea();
     }
+}
+
+TEST_F(MemoTest, AppendFromStoresCharacterFieldsAsMemosInTheTablesCharacterSet) {
+    // A character field "Größe µ" (code page 850 on the file) into a memo field.
+    const std::string source = Path("chars.dbf");
+    WriteBytes(source, BuildDbf(0x03, {{"ID", 'N', 4, 0}, {"NOTE", 'C', 12, 0}},
+                                {std::string(" ") + "   1" +
+                                 "Gr\x94\xE1"
+                                 "e \xE6"}));
+    USE(MemoTable("into.dbf", 0x83, 512) + " EXCLUSIVE");
+    AppendFrom(source);
+    ASSERT_EQ(RecCount(), 1);
+    GO(1);
+    EXPECT_EQ(Hex(ReadStream(BinaryMemoRef(2))), Hex("Gr\x94\xE1"
+                                                     "e \xE6"));
 }
 
 TEST_F(MemoTest, AppendsOfTwoAreasTakeTurnsOnTheMemoFileLock) {

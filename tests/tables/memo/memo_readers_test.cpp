@@ -155,6 +155,67 @@ TEST_F(MemoReadersTest, DbfreadReadsDbase3AndFoxProExactlyAndDbase4ByPrefix) {
     }
 }
 
+// Memo texts with umlauts, written by AddMemo and as edited lines, read by
+// both readers decoding code page 850; they print id|UTF-8 in hex.
+class MemoUmlautsTest : public MemoTest {
+protected:
+    // The written texts by id, in UTF-8.
+    std::map<int, std::string> Fill(const std::string& table) {
+        USE(table + " EXCLUSIVE");
+        AppendRef(1, AddMemo("Gr\xF6\xDF"
+                             "e \xB5"));
+        AppendRef(2, WriteMemoLines(0, {"Z\xE4hne", "\xC4\xD6\xDC 20\xB0"}));
+        CloseArea();
+        return {{1,
+                 "Gr\xC3\xB6\xC3\x9F"
+                 "e \xC2\xB5"},
+                {2, "Z\xC3\xA4hne\r\n\xC3\x84\xC3\x96\xC3\x9C 20\xC2\xB0\r\n"}};
+    }
+
+    // A table of each style read by `reader` (the table's name goes last);
+    // `dbase4Prefix` for a reader that returns more than a dBase IV value.
+    void ExpectReaderSeesUmlauts(const std::string& tag, const std::vector<std::string>& reader,
+                                 bool dbase4Prefix) {
+        for (const MemoStyleCase& c : kMemoStyles) {
+            const std::string name = tag + std::to_string(c.version) + ".dbf";
+            const auto written = Fill(MemoTable(name, c.version, c.blockSize));
+            std::vector<std::string> argv = reader;
+            argv.push_back(Path(name));
+            const auto read = IdValues(RunCapture(argv));
+            for (const auto& [id, text] : written) {
+                ASSERT_EQ(read.count(id), 1u) << c.label << " id " << id;
+                const std::string got = dbase4Prefix && c.version == 0x8B
+                                            ? read.at(id).substr(0, 2 * text.size())
+                                            : read.at(id);
+                EXPECT_EQ(got, Hex(text)) << c.label << " id " << id;
+            }
+        }
+    }
+};
+
+TEST_F(MemoUmlautsTest, XBaseReadsTheUmlautsInCodePage850) {
+    if (!Have("/usr/bin/perl")) GTEST_SKIP() << "no Perl";
+    const std::string script =
+        "use XBase; use Encode; my $t = XBase->new($ARGV[0]) or die XBase->errstr;"
+        "for my $n (0 .. $t->last_record) { my ($del, $id, $m) = $t->get_record($n) or die "
+        "$t->errstr;"
+        " print $id, '|', defined $m ? unpack('H*', encode('UTF-8', decode('cp850', $m))) : "
+        "'NULL', \"\\n\"; }";
+    ExpectReaderSeesUmlauts("u", {"/usr/bin/perl", "-e", script}, false);
+}
+
+TEST_F(MemoUmlautsTest, DbfreadReadsTheUmlautsInCodePage850) {
+    if (!Have("/usr/bin/python3")) GTEST_SKIP() << "no /usr/bin/python3";
+    const std::string script =
+        "import sys\nfrom dbfread import DBF\n"
+        "t = DBF(sys.argv[1], encoding='cp850', load=True)\n"
+        "for r in t.records:\n"
+        "    m = r['NOTE']\n"
+        "    print('%d|%s' % (r['ID'], 'NULL' if m is None else m.encode('utf-8').hex()))\n";
+    // dBase IV: dbfread reads the 8 bytes behind the value too.
+    ExpectReaderSeesUmlauts("r", {"/usr/bin/python3", "-c", script}, true);
+}
+
 TEST_F(MemoReadersTest, EngineReadsMemoFilesOfPythonDbf) {
     if (!Have("/usr/bin/python3")) GTEST_SKIP() << "no /usr/bin/python3";
     struct Case {

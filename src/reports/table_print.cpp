@@ -9,7 +9,7 @@
 #include "reports/report_channel.h"
 #include "reports/report_tables.h"
 #include "tables/datasets/table_editor.h"
-#include "tables/datasets/file_dataset.h"
+#include "tables/datasets/tz_dbf.h"
 #include "tables/engine_base.h"
 #include "tables/navigation.h"
 

@@ -6,9 +6,9 @@
 
 #include "report_test_support.h"
 #include "reports/report_tables.h"
-#include "tables/datasets/file_dataset.h"
 #include "tables/datasets/table_access.h"
 #include "tables/datasets/table_editor.h"
+#include "tables/datasets/tz_dbf.h"
 #include "tables/dbf_file.h"
 
 using ::testing::HasSubstr;

@@ -21,7 +21,7 @@
 #include <memory>
 #include <string>
 
-#include "tables/datasets/file_dataset.h"
+#include "tables/datasets/tz_dbf.h"
 
 namespace veldrim {
 

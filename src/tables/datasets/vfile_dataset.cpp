@@ -11,6 +11,7 @@
 
 #include "foundation/save_target.h"
 #include "foundation/ui_services.h"
+#include "tables/datasets/field_lines.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "tables/datasets/file_dataset.h"
+#include "tables/datasets/tz_cdataset.h"
 #include "tables/virtual/virtual_files.h"
 
 namespace veldrim {

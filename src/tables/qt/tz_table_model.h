@@ -20,7 +20,7 @@
 #include <functional>
 #include <vector>
 
-#include "tables/datasets/file_dataset.h"
+#include "tables/datasets/tz_file_dataset.h"
 
 namespace veldrim {
 

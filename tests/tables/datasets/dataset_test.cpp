@@ -7,7 +7,10 @@
 
 #include "foundation/program_state.h"
 #include "tables/datasets/dataset_unit.h"
-#include "tables/datasets/file_dataset.h"
+#include "tables/datasets/index_item.h"
+#include "tables/datasets/tz_blob_stream.h"
+#include "tables/datasets/tz_dbf.h"
+#include "tables/datasets/tz_file_dataset.h"
 #include "tables/bulk_verbs.h"
 #include "tables/engine_dates.h"
 #include "tables/locking.h"

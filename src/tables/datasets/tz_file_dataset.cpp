@@ -1,20 +1,20 @@
-// The file datasets, their locked record changes and the memo stream.
+// The file dataset: opening with its index files, indexes, the locked
+// record changes, locks and delimited text.
 
-#include "tables/datasets/file_dataset.h"
+#include "tables/datasets/tz_file_dataset.h"
 
 #include <charconv>
-#include <cstring>
 
-#include "foundation/formatting.h"
 #include "foundation/text_conv.h"
 #include "tables/bulk_verbs.h"
+#include "tables/datasets/field_lines.h"
+#include "tables/datasets/index_item.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/engine_files.h"
 #include "tables/engine_windows.h"
 #include "tables/index/ndx_index.h"
 #include "tables/locking.h"
-#include "tables/memo/memo_file.h"
 #include "tables/navigation.h"
 
 namespace veldrim {
@@ -34,164 +34,6 @@ const char* OperationName(int op) {
 }
 
 }  // namespace
-
-// ---- TTzCDataSet --------------------------------------------------------------------------------
-
-void TTzCDataSet::PositionSync() { UpdateCursorPosition(); }
-
-void TTzCDataSet::AppendRec() {
-    if (!SelectForOperation("AppendRec")) return;
-    veldrim::Append();
-    EnsureVisibleRecord();
-    AfterChangeHook();
-    RefreshAfterMove();
-}
-
-void TTzCDataSet::AppendFrom(const std::string& fileName) {
-    if (!SelectForOperation("AppendFrom")) return;
-    PositionSync();
-    const int32_t back = veldrim::RecNo();
-    veldrim::AppendFrom(fileName);
-    SelectForOperation("AppendFrom");
-    if (!GoIfValid(back)) {
-        Last();
-    } else {
-        RefreshAfterMove();
-    }
-    AfterChangeHook();
-}
-
-bool TTzCDataSet::Pack() {
-    if (!SelectForOperation("Pack")) return false;
-    const bool ok = veldrim::Pack();
-    AfterChangeHook();
-    RefreshAfterMove();
-    return ok;
-}
-
-std::string TTzCDataSet::Field(int n) {
-    if (!SelectForOperation("Field")) return {};
-    return veldrim::Field(n).substr(0, 10);
-}
-
-int TTzCDataSet::FieldCount() {
-    if (!SelectForOperation("FieldCount")) return 0;
-    return veldrim::FieldCount();
-}
-
-int TTzCDataSet::FieldLen(int n) {
-    if (!SelectForOperation("FieldLen")) return 0;
-    return veldrim::FieldLen(n);
-}
-
-void TTzCDataSet::Go(int32_t n) {
-    if (!SelectForOperation("Go")) return;
-    GO(n);
-    RefreshAfterMove();
-}
-
-void TTzCDataSet::Search(const std::string& value, uint8_t& fieldNo, bool fromTop) {
-    if (!SelectForOperation("Search")) return;
-    PositionSync();
-    veldrim::Search(value, fieldNo, fromTop);
-    if (!dEOF() && !dBOF()) RefreshAfterMove();
-}
-
-std::string TTzCDataSet::SField(int n) {
-    if (!SelectForOperation("SField")) return {};
-    PositionSync();
-    return FieldAsText(n);
-}
-
-bool TTzCDataSet::GetBooleanByName(const std::string& name) {
-    return FieldByName(name.substr(0, 10)).AsBoolean();
-}
-
-TField& TTzCDataSet::EditField(const std::string& name) {
-    TField& f = FieldByName(name.substr(0, 10));
-    if (State() != TDataSetState::dsEdit && State() != TDataSetState::dsInsert &&
-        State() != TDataSetState::dsSetKey)
-        Edit();
-    return f;
-}
-
-void TTzCDataSet::PutStringByName(const std::string& name, const std::string& v) {
-    EditField(name).SetAsString(v);
-}
-void TTzCDataSet::PutBooleanByName(const std::string& name, bool v) {
-    EditField(name).SetAsBoolean(v);
-}
-void TTzCDataSet::PutIntegerByName(const std::string& name, int32_t v) {
-    EditField(name).SetAsInteger(v);
-}
-void TTzCDataSet::PutFloatByName(const std::string& name, double v) {
-    EditField(name).SetAsFloat(v);
-}
-
-// ---- IndexList and table creation ---------------------------------------------------------------
-
-bool ParseIndexItem(const std::string& line, TIndexItem& item) {
-    item = TIndexItem{};
-    const auto c1 = line.find(',');
-    const std::string num = TrimBoth(line.substr(0, c1));
-    if (!num.empty()) {
-        for (char c : num)
-            if (c < '0' || c > '9') return false;
-        item.number = TextToInt(num);
-    }
-    if (c1 == std::string::npos) return true;
-    const auto c2 = line.find(',', c1 + 1);
-    if (num.empty() && c1 == 0) {
-        // A line that begins with "," holds only the expression.
-        item.expression = line.substr(1, 100);
-        return true;
-    }
-    item.fileName = TrimBoth(line.substr(c1 + 1, c2 == std::string::npos ? c2 : c2 - c1 - 1));
-    if (c2 != std::string::npos) item.expression = line.substr(c2 + 1, 100);
-    return true;
-}
-
-std::vector<TFieldEntry> FieldsFromLines(const std::vector<std::string>& lines, bool memoLess,
-                                         const std::string& component, std::string* reason) {
-    std::vector<TFieldEntry> out;
-    if (lines.empty()) {
-        if (reason) *reason = "FieldList.Count ist <= 0 beim Versuch, eine Datenbank zu erzeugen";
-        return out;
-    }
-    for (const std::string& line : lines) {
-        std::vector<std::string> items;
-        std::size_t p = 0;
-        for (;;) {
-            const auto q = line.find(',', p);
-            items.push_back(TrimBoth(line.substr(p, q == std::string::npos ? q : q - p)));
-            if (q == std::string::npos) break;
-            p = q + 1;
-        }
-        if (items.size() != 4 || items[1].empty()) {
-            if (reason) *reason = "Ungültige Feldbeschreibung: " + line;
-            out.clear();
-            return out;
-        }
-        TFieldEntry f;
-        f.name = items[0].substr(0, 10);
-        f.type = items[1][0];
-        if (f.type == 'X' || f.type == 'x') continue;
-        f.length = static_cast<uint16_t>(std::max(0, TextToInt(items[2])));
-        f.decimals = static_cast<uint8_t>(std::clamp(TextToInt(items[3]), 0, 255));
-        if (memoLess && (f.type == 'M' || f.type == 'm')) {
-            f.type = 'N';
-            f.length = 10;
-            f.decimals = 0;
-        }
-        std::string msg;
-        if (CheckFieldDefinition(f, component, &msg) && EngineShowsMessageBoxes())
-            EngineMessageBox(msg, "", 0);
-        out.push_back(f);
-    }
-    return out;
-}
-
-// ---- TTzFileDataSet -----------------------------------------------------------------------------
 
 bool TTzFileDataSet::CreateFromFields() {
     std::string reason;
@@ -453,69 +295,6 @@ bool TTzFileDataSet::UnLock() {
     if (!SelectForOperation("UnLock")) return false;
     Unlock();
     return LastError() == 0;
-}
-
-void TTzDbf::SetExclusive(bool on) {
-    if (on == Exclusive) return;
-    Exclusive = on;
-    if (Active()) {
-        Close();
-        Open();
-    }
-}
-
-// ---- TTzBlobStream ------------------------------------------------------------------------------
-
-TTzBlobStream::TTzBlobStream(TField& field, Mode mode)
-    : field_(field), dataset_(dynamic_cast<TTzFileDataSet&>(field.DataSet())), mode_(mode) {
-    if (!dataset_.Active()) throw EDatabaseError("DataSet must be active. " + dataset_.Name());
-    dataset_.SelectForOperation("CreateBlobStream");
-    reference_ = static_cast<int32_t>(field_.AsInteger());
-    const bool autoText = dataset_.TableLanguage == tlOem;
-    if (mode_ != bmRead) {
-        reference_ = OpenBlob(autoText, reference_, 2);
-    } else {
-        OpenBlob(autoText, dBOF() && dEOF() ? 0 : reference_, 1);
-    }
-}
-
-int32_t TTzBlobStream::Read(void* buffer, int32_t count) {
-    dataset_.SelectForOperation("ReadBlobStream");
-    return ReadBlobStream(buffer, count, 0);
-}
-
-int32_t TTzBlobStream::Write(const void* buffer, int32_t count) {
-    dataset_.SelectForOperation("WriteBlobStream");
-    const int32_t n = WriteBlobStream(buffer, count, 0);
-    if (n > 0) modified_ = written_ = true;
-    return n;
-}
-
-int32_t TTzBlobStream::Seek(int32_t offset, uint16_t origin) {
-    dataset_.SelectForOperation("SeekBlobStream");
-    return SeekBlobStream(offset, origin);
-}
-
-TTzBlobStream::~TTzBlobStream() {
-    try {
-        dataset_.SelectForOperation("DestroyBlobStream");
-        DestroyBlobDescriptor();
-        if (mode_ != bmRead) {
-            // A write stream closed without writing empties the memo.
-            if (!written_ && reference_ != 0) {
-                reference_ = 0;
-                modified_ = true;
-            }
-            if (modified_) {
-                if (dataset_.State() != TDataSetState::dsEdit &&
-                    dataset_.State() != TDataSetState::dsInsert)
-                    dataset_.Edit();
-                field_.SetAsInteger(reference_);
-            }
-        }
-    } catch (...) {
-        // A destructor reports nothing further; the engine recorded the error.
-    }
 }
 
 }  // namespace veldrim

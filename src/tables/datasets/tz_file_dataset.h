@@ -1,0 +1,82 @@
+#pragma once
+// TTzFileDataSet: the table engine's dataset over one dbf table file.
+// USE with its clauses, creation of a missing table from DbfFields, the
+// index files of IndexList, the four record changes under their locks,
+// locks, delimited text.
+//
+// A write whose lock is refused is not made: without a lock-failure handler
+// the notice "Sperren fehlgeschlagen [Post]" (or Insert, Delete, Restore)
+// is shown in message-box mode, and the caller gets the failure (the
+// dataset raises EDatabaseError, the facade answers false).
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tables/datasets/tz_cdataset.h"
+
+namespace veldrim {
+
+enum TCreateIndexType : uint8_t { ciNotFound, ciAlways, ciVerifyHeader, ciNever };
+
+// Sender, var Retry.
+using TTzLockFailedEvent = std::function<void(TTzPrimDataset&, bool&)>;
+
+class TTzFileDataSet : public TTzCDataSet {
+public:
+    explicit TTzFileDataSet(std::string name) : TTzCDataSet(std::move(name)) {}
+
+    bool AutoFixRecCount = false;
+    TCreateIndexType CreateIndex = ciNotFound;
+    bool CreateIfNotFound = true;
+    bool Exclusive = false;
+    std::vector<std::string> IndexList;
+    TTzLockFailedEvent OnALockFailedOnInsert, OnRLockFailedOnDelete, OnRLockFailedOnPost,
+        OnRLockFailedOnRestore;
+
+    // Events around building an index at open time: (file name, var CanMake)
+    // and (file name).
+    std::function<void(const std::string&, bool&)> OnBeforeMakeIndex;
+    std::function<void(const std::string&)> OnAfterMakeIndex;
+
+    // Indexes: build one and open it as the controlling index, open a list
+    // ("A.NDX B.NDX"), open one into a position, seek in the controlling one.
+    void IndexOn(const std::string& expression, const std::string& indexFile);
+    // The key of each record from a caller's procedure, which sees the
+    // record as the dataset's active record.
+    void IndexOnCB(const std::string& indexFile, const std::function<std::string()>& proc);
+    void SetIndexTo(const std::string& indexFiles);
+    void SetIndexToLFN(const std::string& name, int position);
+    bool Find(const std::string& key);
+    bool FindExact(const std::string& key);
+    // With an index controlling the order and the located fields its key,
+    // the values are sought in the index; otherwise the records are scanned.
+    bool Locate(const std::string& keyFields, const std::vector<LocateVariant>& values,
+                TLocateOptions options) override;
+
+    std::string Peek(uint8_t fieldNo, int32_t recNo);
+    int AppendFromDelimited(const std::string& fileName);
+    int CopyToDelimited(const std::string& fileName);
+    bool ALock();
+    bool FLock();
+    bool UnLock();
+
+protected:
+    bool OpenTable() override;
+    bool s_AppendWithLock() override;
+    bool s_DeleteWithLock() override;
+    bool s_RestoreWithLock() override;
+    bool s_ReplaceWithLock() override;
+    // Creates the missing table from DbfFields; false with a notice.
+    bool CreateFromFields();
+
+private:
+    // The files of IndexList verified, built where missing and opened.
+    bool OpenIndexFiles();
+    void RefreshAfterFind();
+    enum class LockedOp { Insert, Delete, Restore, Post };
+    bool WithLock(LockedOp op);
+};
+
+}  // namespace veldrim

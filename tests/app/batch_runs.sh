@@ -71,6 +71,11 @@ fn=$(grep '^3212  ' "$work/gear.edi" | tr -d '\r' | awk '{print $2}')
 if [ -z "$da1" ] || [ "$da1" = "0.0000" ] || [ -z "$fn" ] || [ "$fn" = "0.0000" ]; then
   echo "FAIL exchange: tip diameter '$da1' or normal force '$fn' not computed"; failures=$((failures + 1))
 fi
+# The file's own worm is calculated: mean diameter and wheel diameter stay.
+for key in 3170 3172; do
+  [ "$(grep "^$key  " "$work/gear.edi")" = "$(grep "^$key  " "$data/demo.edi")" ] || {
+    echo "FAIL exchange: key $key changed to '$(grep "^$key  " "$work/gear.edi" | tr -d '\r')'"; failures=$((failures + 1)); }
+done
 [ "$(grep -c $'\r$' "$work/gear.edi")" -eq 67 ] || { echo "FAIL exchange: line count"; failures=$((failures + 1)); }
 
 # Without a display only batch runs start: no arguments, /G and a data file

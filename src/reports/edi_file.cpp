@@ -127,6 +127,9 @@ void WriteItem(const Item& item) {
     switch (item.key) {
         case 3012: WriteEdiText(item.key, TodayText()); return;
         case 3014: WriteEdiText(item.key, TimeHourMinuteText()); return;
+        // The data folder and file name as the file's code page 850 text.
+        case 3010:
+        case 3016: WriteEdiText(item.key, FileNameText(*std::get<std::string*>(item.target))); return;
         default: break;
     }
     std::visit(

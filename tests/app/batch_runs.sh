@@ -46,6 +46,15 @@ if ls "$work/report" | grep -qvE '^(gear\.qb3|gear\.txt|\$\$\$[0-9]+\.txt)$'; th
   echo "FAIL report: unexpected files: $(ls "$work/report" | tr '\n' ' ')"; failures=$((failures + 1))
 fi
 
+# A data file whose name has umlauts (UTF-8 on disk) gives its report under
+# the same name.
+mkdir "$work/umlaut" && cp "$data/demo.qb3" "$work/umlaut/Getriebe-Größe.qb3"
+cd "$work/umlaut"
+check umlaut-report 0 "$prog" Getriebe-Größe.qb3 /I /NOGUI
+cd "$work"
+grep -q 'BASISDATEN' "$work/umlaut/Getriebe-Größe.txt" 2>/dev/null || {
+  echo "FAIL umlaut-report: Getriebe-Größe.txt missing: $(ls "$work/umlaut" | tr '\n' ' ')"; failures=$((failures + 1)); }
+
 # A missing data file.
 check missing 2 "$prog" "$work/none.qb3" /I /NOGUI
 grep -q 'not found' "$work/err" || { echo "FAIL missing: no reason"; failures=$((failures + 1)); }

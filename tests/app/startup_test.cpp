@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <csignal>
+#include <filesystem>
 #include <map>
 #include <new>
 #include <sstream>
@@ -111,6 +112,21 @@ TEST_F(Startup, ExchangeRunOfTheShippedDemoKeepsItsWorm) {
         std::from_chars(it->second.data(), it->second.data() + it->second.size(), x);
         EXPECT_NEAR(x, k.value, 1E-5 * k.value) << "key " << k.key << ": " << it->second;
     }
+}
+
+// /I on a data file whose name has umlauts (the bytes of its name on disk,
+// UTF-8) reads it and writes the report's copy for the window system's
+// programs into the current folder under the same name.
+TEST_F(Startup, ReportRunOfAnUmlautFileName) {
+    const std::string data = dir + "/Getriebe-Größe.qb3";
+    Spit(data, Slurp(std::string(VELDRIM_DATA_DIR) + "/demo.qb3"));
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    const int status = Run({data.c_str(), "/I", "/NOGUI"});
+    std::filesystem::current_path(before);
+    ASSERT_EQ(status, kExitOk);
+    const std::string report = Slurp(dir + "/Getriebe-Größe.txt");
+    EXPECT_NE(report.find("BASISDATEN"), std::string::npos) << report.substr(0, 400);
 }
 
 }  // namespace

@@ -157,7 +157,7 @@ void Thh::BuildMenus() {
         file, "mi_filePrint", "&Drucken...",
         [this] {
             QPrinter printer(QPrinter::HighResolution);
-            printer.setDocName(FromOem(currentFileName));
+            printer.setDocName(FromFileName(currentFileName));
             QPrintDialog d(&printer, this);
             if (d.exec() == QDialog::Accepted) PrintGraphicsWindow(*this, printer);
         },
@@ -314,7 +314,7 @@ void Thh::UpdateRecentFiles() {
     for (std::size_t i = 0; i < recent_.size(); ++i) {
         const std::string& path = recentFilesList[i];
         recent_[i]->setVisible(!path.empty());
-        recent_[i]->setText(QString("&%1 ").arg(i + 1) + FromOem(path));
+        recent_[i]->setText(QString("&%1 ").arg(i + 1) + FromFileName(path));
     }
 }
 

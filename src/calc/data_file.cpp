@@ -286,8 +286,8 @@ bool ReadDataFile(const std::string& path) {
         failedLine = 0;
         ShowErrorIfEnabled("Datei " + FileNameText(path) + " ist leer");
     } else {
-        ShowErrorIfEnabled("Fehler beim Lesen von " + FileNameText(path) + ", Zeile " + IntText(failedLine) +
-                           (tooLong ? " (Zeile zu lang)" : ""));
+        ShowErrorIfEnabled("Fehler beim Lesen von " + FileNameText(path) + ", Zeile " +
+                           IntText(failedLine) + (tooLong ? " (Zeile zu lang)" : ""));
     }
     return false;
 }

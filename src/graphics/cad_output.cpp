@@ -133,10 +133,10 @@ void DrawFooter(const CadLimits& l) {
     if (CadOutputState.sheetOptions[kSheetFooterOption] == 0) {
         std::string fileText;
         if (!currentFileName.empty())
-            fileText = ShortenWithDots(FileNameText(EnsureTrailingBackslash(dataDirectory) +
-                                                    currentFileName) +
-                                           "." + dataFileExtension,
-                                       120);
+            fileText = ShortenWithDots(
+                FileNameText(EnsureTrailingBackslash(dataDirectory) + currentFileName) + "." +
+                    dataFileExtension,
+                120);
         text = TodayText() + " " + TimeHourMinuteText() + " - " + text + " - " + fileText;
     }
     CadText(text, l.xmin + 0.005L * w, l.ymin + 0.002L * h);

@@ -129,7 +129,9 @@ void WriteItem(const Item& item) {
         case 3014: WriteEdiText(item.key, TimeHourMinuteText()); return;
         // The data folder and file name as the file's code page 850 text.
         case 3010:
-        case 3016: WriteEdiText(item.key, FileNameText(*std::get<std::string*>(item.target))); return;
+        case 3016:
+            WriteEdiText(item.key, FileNameText(*std::get<std::string*>(item.target)));
+            return;
         default: break;
     }
     std::visit(
@@ -328,8 +330,10 @@ bool ReadEdiFile(const std::string& name) {
         for (const Item& item : items) {
             if (item.key != key) continue;
             if (!item.readBack) break;
-            if (StoreValue(item, value)) wormDiameterGiven |= key == kWormMeanDiameterKey;
-            else readProblems.push_back(line);
+            if (StoreValue(item, value))
+                wormDiameterGiven |= key == kWormMeanDiameterKey;
+            else
+                readProblems.push_back(line);
             break;
         }
     }

@@ -142,11 +142,11 @@ TEST_F(MainCommands, AnUmlautFileNameSurvivesSaveRecentFilesAndOpen) {
         << ::testing::PrintToString(names);
     EXPECT_EQ(currentFileName, "Getriebe-Größe");
     EXPECT_EQ(recentFilesList[0], path);
-    EXPECT_EQ(MainWindowTitle(), windowTitle + "  -  Getriebe-Gr\x94\xE1" "e.qb3");
+    EXPECT_EQ(MainWindowTitle(), windowTitle + "  -  Getriebe-Gr\x94\xE1\x65.qb3");
 
     ASSERT_TRUE(WriteSessionFile());
     EXPECT_EQ(veldrim::testing::Slurp(SessionFilePath()),
-              dir + "\r\n" + dir + "/Getriebe-Gr\x94\xE1" "e.qb3\r\n\r\n\r\n\r\n");
+              dir + "\r\n" + dir + "/Getriebe-Gr\x94\xE1\x65.qb3\r\n\r\n\r\n\r\n");
     recentFilesList = {};
     dataDirectory.clear();
     ASSERT_TRUE(ReadSessionFile());

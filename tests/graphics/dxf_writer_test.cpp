@@ -398,10 +398,14 @@ TEST_F(DxfFileTest, TextsReadBackInTheDeclaredCodePage) {
         ASSERT_FALSE(cancelFlag) << c.characterSet;
         const auto lines = Check(file);
         EXPECT_TRUE(Has(lines, std::string("CODEPAGE ") + c.codePage))
-            << c.characterSet << "\n" << ::testing::PrintToString(lines);
+            << c.characterSet << "\n"
+            << ::testing::PrintToString(lines);
         const std::string text = std::string("TEXT '") + c.text + "' 10.0000 20.0000";
-        EXPECT_EQ(std::ranges::count_if(lines, [&](const std::string& l) { return l.starts_with(text); }), 1)
-            << c.characterSet << "\n" << ::testing::PrintToString(lines);
+        EXPECT_EQ(
+            std::ranges::count_if(lines, [&](const std::string& l) { return l.starts_with(text); }),
+            1)
+            << c.characterSet << "\n"
+            << ::testing::PrintToString(lines);
     }
 }
 

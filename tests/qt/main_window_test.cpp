@@ -205,7 +205,8 @@ TEST_F(MainWindowTest, UmlautFileNameIsSavedAndOpenedAgain) {
     EXPECT_TRUE(fs::exists(saved)) << saved;
     EXPECT_TRUE(window->windowTitle().endsWith(QString::fromUtf8("Getriebe-Größe.qb3")))
         << window->windowTitle().toStdString();
-    EXPECT_TRUE(window->Item("mi_fileRecent1")->text().contains(QString::fromUtf8("Getriebe-Größe.qb3")))
+    EXPECT_TRUE(
+        window->Item("mi_fileRecent1")->text().contains(QString::fromUtf8("Getriebe-Größe.qb3")))
         << window->Item("mi_fileRecent1")->text().toStdString();
 
     window->Item("mi_fileNew")->trigger();

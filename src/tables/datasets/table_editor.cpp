@@ -227,9 +227,10 @@ bool TableEditorCommands::WriteHtml(const std::string& path) {
     // bytes on disk (UTF-8).
     const std::string shownPath = Utf8ToWin1252(path);
     f.WriteLine("<HTML>");
-    f.WriteLine("<head><meta http-equiv=\"Content-Type\" content=\"text/html; "
-                "charset=windows-1252\"><title>" +
-                HtmlValue(BaseNameOf(shownPath), false) + "</title></head>");
+    f.WriteLine(
+        "<head><meta http-equiv=\"Content-Type\" content=\"text/html; "
+        "charset=windows-1252\"><title>" +
+        HtmlValue(BaseNameOf(shownPath), false) + "</title></head>");
     f.WriteLine("<BODY BGCOLOR=\"C0C0C0\">");
     f.WriteLine("<P>" + HtmlValue(productName + "V" + programVersion, true) + "</P>");
     f.WriteLine("<P>" + HtmlValue(UpperAscii(shownPath), false) + "</P>");

@@ -194,8 +194,11 @@ TEST_F(TableEditorTest, HtmlExportEscapesValuesAndStartsTheViewerWithTheFileAsOn
     EXPECT_EQ(lines[0], "<HTML>");
     EXPECT_EQ(lines[1],
               "<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
-              "<title>Gr\xF6\xDF" "e out</title></head>");
-    EXPECT_EQ(lines[4], "<P>" + UpperAscii(Path("")) + "GR\xF6\xDF" "E OUT.HTM</P>");
+              "<title>Gr\xF6\xDF"
+              "e out</title></head>");
+    EXPECT_EQ(lines[4], "<P>" + UpperAscii(Path("")) +
+                            "GR\xF6\xDF"
+                            "E OUT.HTM</P>");
     EXPECT_EQ(lines[8],
               "<TR><TD><CENTER>NAME</CENTER></TD><TD><CENTER>VALUE</CENTER></TD>"
               "<TD><CENTER>OK</CENTER></TD></TR>");
@@ -210,7 +213,8 @@ TEST_F(TableEditorTest, HtmlExportEscapesValuesAndStartsTheViewerWithTheFileAsOn
          out},
         &rc);
     EXPECT_EQ(cells, "9\n") << "no parser complaint, and 3 x 3 cells";
-    EXPECT_EQ(RunCapture({"xmllint", "--html", "--xpath", "string(//title)", out}, &rc), "Größe out\n");
+    EXPECT_EQ(RunCapture({"xmllint", "--html", "--xpath", "string(//title)", out}, &rc),
+              "Größe out\n");
     EXPECT_EQ(RunCapture({"xmllint", "--html", "--xpath", "string((//tr)[3]/td[1])", out}, &rc),
               "Grauguß ƒ   \n");
 }

@@ -301,7 +301,7 @@ bool RunPlotProgramForm(PlotProgramSettings& settings,
         if (!f.isEmpty()) outDir->setText(f);
     });
     QObject::connect(tempDir, &QPushButton::clicked, &d,
-                     [&] { outDir->setText(FromOem(userDirectory)); });
+                     [&] { outDir->setText(FromFileName(userDirectory)); });
     auto* help = Button(&d, "Button_help", "&Hilfe");
     QObject::connect(help, &QPushButton::clicked, &d,
                      [] { ShowHelpText(kPlotProgramHelp, "", kHelpTextOnly); });

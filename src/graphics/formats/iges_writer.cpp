@@ -131,7 +131,8 @@ void IgesWriter::IgesWriteStartGlobal(const std::string& fileName, Real maxCoord
     parameters_.clear();
     std::string& b = stream.Buffer();
     Record(b, "IGES-Datei generiert von " + AsciiText(productName), 'S', s_);
-    const std::string name = IgesHollerith(ShortenMiddle(AsciiText(fileName), kFileNameLength));
+    const std::string name =
+        IgesHollerith(ShortenMiddle(AsciiText(FileNameText(fileName)), kFileNameLength));
     const std::string rows[] = {
         ",," + IgesHollerith("FILE") + "," + name + "," +
             IgesHollerith(AsciiText(productName) + " V" + programVersion) + ",,",

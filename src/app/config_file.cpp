@@ -296,11 +296,12 @@ bool ReadSessionFile() {
     TextFile f;
     f.Assign(path);
     if (f.Reset() != kIoOk) return false;
+    // The file is a code page 850 text; the names it holds are names on disk.
     std::string line;
-    if (f.ReadLine(line) == kIoOk && !line.empty()) dataDirectory = line;
+    if (f.ReadLine(line) == kIoOk && !line.empty()) dataDirectory = FileNameFromText(line);
     for (int i = 0; i < kRecentFileCount; ++i) {
         if (f.ReadLine(line) != kIoOk) break;
-        recentFilesList[static_cast<std::size_t>(i)] = line;
+        recentFilesList[static_cast<std::size_t>(i)] = FileNameFromText(line);
     }
     f.Close();
     return true;
@@ -308,8 +309,8 @@ bool ReadSessionFile() {
 
 bool WriteSessionFile() {
     return WriteWholeFile(SessionFilePath(), [] {
-        WriteTextLine(dataDirectory);
-        for (const std::string& r : recentFilesList) WriteTextLine(r);
+        WriteTextLine(FileNameText(dataDirectory));
+        for (const std::string& r : recentFilesList) WriteTextLine(FileNameText(r));
     });
 }
 

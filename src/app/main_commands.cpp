@@ -50,7 +50,8 @@ void DrawEmptySheet() {
     CadSetTextStyle(0, 0, 7, 7);
     CadText(productName, 20, 180);
     CadSetTextStyle(0, 0, 3.5L, 3.5L);
-    CadText(currentFileName.empty() ? std::string("-") : currentFileName + "." + dataFileExtension,
+    CadText(currentFileName.empty() ? std::string("-")
+                                    : FileNameText(currentFileName) + "." + dataFileExtension,
             20, 170);
 }
 

@@ -1,6 +1,7 @@
 #include "calc/data_file.h"
 
 #include "calc/records.h"
+#include "foundation/files.h"
 #include "foundation/formatting.h"
 #include "foundation/message_boxes.h"
 #include "foundation/program_state.h"
@@ -262,7 +263,8 @@ bool ReadDataFile(const std::string& path) {
     const int rc = sharedTextFile.Reset();
     if (rc != kIoOk) {
         cancelFlag = true;
-        ShowErrorIfEnabled("Datei " + path + " nicht lesbar (Fehler " + IntText(rc) + ")");
+        ShowErrorIfEnabled("Datei " + FileNameText(path) + " nicht lesbar (Fehler " + IntText(rc) +
+                           ")");
         return false;
     }
     sharedTextFile.SetLineLimit(kValueLineLimit);
@@ -282,10 +284,10 @@ bool ReadDataFile(const std::string& path) {
     cancelFlag = true;
     if (empty) {
         failedLine = 0;
-        ShowErrorIfEnabled("Datei " + path + " ist leer");
+        ShowErrorIfEnabled("Datei " + FileNameText(path) + " ist leer");
     } else {
-        ShowErrorIfEnabled("Fehler beim Lesen von " + path + ", Zeile " + IntText(failedLine) +
-                           (tooLong ? " (Zeile zu lang)" : ""));
+        ShowErrorIfEnabled("Fehler beim Lesen von " + FileNameText(path) + ", Zeile " +
+                           IntText(failedLine) + (tooLong ? " (Zeile zu lang)" : ""));
     }
     return false;
 }

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "foundation/codepage.h"
 #include "foundation/program_state.h"
 #include "foundation/text_conv.h"
 
@@ -215,5 +216,9 @@ std::string FindFileNoCase(const std::string& path) {
     }
     return path;
 }
+
+std::string FileNameText(std::string_view name) { return Utf8ToCp850(name, '?'); }
+
+std::string FileNameFromText(std::string_view cp850) { return Cp850ToUtf8(cp850); }
 
 }  // namespace veldrim

@@ -9,6 +9,14 @@
 
 namespace veldrim {
 
+// File and folder names are held as the bytes of their names on disk (UTF-8,
+// the Linux convention) wherever files are opened. Where a name becomes part
+// of a stored text (reports, CAD texts, the exchange file, the session file)
+// it is converted to code page 850; a letter that code page lacks becomes '?'.
+std::string FileNameText(std::string_view name);
+// A name read from a stored text back to the bytes of a name on disk.
+std::string FileNameFromText(std::string_view cp850);
+
 // The folder with one trailing separator; an empty text stays empty.
 std::string EnsureTrailingBackslash(std::string_view dir);
 std::string EnsureDirBackslash(std::string_view dir);

@@ -177,7 +177,8 @@ void CheckFileReadable(const std::string& name) {
         probe.Close();
         return;
     }
-    ShowErrorIfEnabled("Datei " + TrimBoth(name) + " nicht gefunden oder kein Zugriffsrecht !");
+    ShowErrorIfEnabled("Datei " + FileNameText(TrimBoth(name)) +
+                       " nicht gefunden oder kein Zugriffsrecht !");
     cancelFlag = true;
 }
 
@@ -216,7 +217,8 @@ void CheckNewFileName(const std::string& path) {
         }
     }
     if (!ok) {
-        ShowErrorIfEnabled(std::string("Ungültiger Dateiname "_cp850) + "\"" + path + "\" !");
+        ShowErrorIfEnabled(std::string("Ungültiger Dateiname "_cp850) + "\"" + FileNameText(path) +
+                           "\" !");
         cancelFlag = true;
     }
 }
@@ -289,9 +291,10 @@ void UpdateWindowTitle(std::string& title) {
     if (currentFileName.empty())
         title = ShownText(windowTitle + "   V " + programVersion);
     else if (currentFileName.find('.') != std::string::npos)
-        title = ShownText(windowTitle) + "  -  " + currentFileName;
+        title = ShownText(windowTitle) + "  -  " + FileNameText(currentFileName);
     else
-        title = ShownText(windowTitle) + "  -  " + currentFileName + "." + dataFileExtension;
+        title = ShownText(windowTitle) + "  -  " + FileNameText(currentFileName) + "." +
+                dataFileExtension;
     applicationTitle = title;
     NormalCursor();
 }

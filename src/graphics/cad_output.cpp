@@ -134,7 +134,8 @@ void DrawFooter(const CadLimits& l) {
         std::string fileText;
         if (!currentFileName.empty())
             fileText = ShortenWithDots(
-                EnsureTrailingBackslash(dataDirectory) + currentFileName + "." + dataFileExtension,
+                FileNameText(EnsureTrailingBackslash(dataDirectory) + currentFileName) + "." +
+                    dataFileExtension,
                 120);
         text = TodayText() + " " + TimeHourMinuteText() + " - " + text + " - " + fileText;
     }

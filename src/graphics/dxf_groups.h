@@ -21,7 +21,7 @@ namespace veldrim::dxf {
 inline constexpr int kEntityType = 0;    // "SECTION", "LINE", "EOF", ...
 inline constexpr int kText = 1;          // the text of a TEXT entity
 inline constexpr int kName = 2;          // section, table entry, block or inserted block
-inline constexpr int kDescription = 3;   // line type description; a style's font file
+inline constexpr int kDescription = 3;   // line type description; a style's font file; $DWGCODEPAGE
 inline constexpr int kBigFont = 4;       // a style's big-font file
 inline constexpr int kLineTypeName = 6;  // a layer's line type
 inline constexpr int kTextStyle = 7;     // a text's style name

@@ -127,6 +127,11 @@ void WriteItem(const Item& item) {
     switch (item.key) {
         case 3012: WriteEdiText(item.key, TodayText()); return;
         case 3014: WriteEdiText(item.key, TimeHourMinuteText()); return;
+        // The data folder and file name as the file's code page 850 text.
+        case 3010:
+        case 3016:
+            WriteEdiText(item.key, FileNameText(*std::get<std::string*>(item.target)));
+            return;
         default: break;
     }
     std::visit(
@@ -162,6 +167,9 @@ bool StoreValue(const Item& item, const std::string& value) {
         },
         item.target);
 }
+
+// The worm's mean diameter dm1.
+constexpr int kWormMeanDiameterKey = 3170;
 
 // The lowest and highest key of the item table.
 constexpr int kFirstKey = 3000;
@@ -306,6 +314,7 @@ bool ReadEdiFile(const std::string& name) {
     const WormGearRecord savedGear = wormGear;
     const auto savedHeaders = reportHeaderLines;
     const std::vector<Item> items = Items();
+    bool wormDiameterGiven = false;
     std::string line;
     while (!sharedTextFile.Eof()) {
         if (sharedTextFile.ReadLine(line) != kIoOk) break;
@@ -320,7 +329,11 @@ bool ReadEdiFile(const std::string& name) {
         const std::string value = line.size() >= blank + 2 ? line.substr(blank + 2) : "";
         for (const Item& item : items) {
             if (item.key != key) continue;
-            if (item.readBack && !StoreValue(item, value)) readProblems.push_back(line);
+            if (!item.readBack) break;
+            if (StoreValue(item, value))
+                wormDiameterGiven |= key == kWormMeanDiameterKey;
+            else
+                readProblems.push_back(line);
             break;
         }
     }
@@ -336,6 +349,11 @@ bool ReadEdiFile(const std::string& name) {
         return false;
     }
     sharedTextFile.Close();
+    // The calculation derives the worm's mean diameter from the centre
+    // distance and dm1/a, which no key carries: a given diameter sets the
+    // quotient, so that the same worm is calculated again.
+    if (wormDiameterGiven && wormGear.dm[1] > 0 && wormGear.a > 0)
+        wormGear.dm1a = wormGear.dm[1] / wormGear.a;
     for (const std::string& p : readProblems)
         if (Ui().IsBatch()) Ui().ShowMessage("EDI", name + ": " + p, MessageKind::Warning);
     return true;

@@ -27,7 +27,9 @@ void WriteEdiComment(const std::string& s);
 
 // Reads a file of this form into the data set. Keys 3000..3016 (the writing
 // program's identity, date, time and file name) are skipped; a value that does
-// not convert leaves its field unchanged and is counted. False, with the
+// not convert leaves its field unchanged and is counted. A worm mean diameter
+// (key 3170) sets dm1/a from it and the centre distance, so that the
+// calculation keeps that worm. False, with the
 // cancel flag set, when the file cannot be read.
 bool ReadEdiFile(const std::string& name);
 // True when the file is a data-exchange file: key lines ("NNNN  value"), at

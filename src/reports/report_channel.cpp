@@ -786,7 +786,7 @@ namespace {
 
 void TxtPageHeader() {
     ReportText(ProgramTitle() + "\t" + TodayText() + "\t" + TimeHourMinuteText());
-    ReportText(WithoutBlanks(reportOutputName));
+    ReportText(WithoutBlanks(FileNameText(reportOutputName)));
     for (int i = 1; i <= kReportHeaderLineCount; ++i) ReportText(reportHeaderLines[i]);
     ReportText(" ");
     ++reportPageCounter;
@@ -794,7 +794,7 @@ void TxtPageHeader() {
 
 void HtmlPageHeader() {
     if (!htmlDocumentBegun) {
-        std::string name = WithoutBlanks(reportOutputName);
+        std::string name = WithoutBlanks(FileNameText(reportOutputName));
         // "--" may not appear inside a comment.
         for (std::size_t p; (p = name.find("--")) != std::string::npos;) name.replace(p, 2, "-_");
         ReportWriteLine("<!-- " + HtmlEscape(name) + " -->");
@@ -816,11 +816,12 @@ void HtmlPageHeader() {
 
 std::string DataFileText() {
     TrimInPlace(currentFileName);
-    if (archiveModeFlag) return currentFileName;
-    const std::string shortText = currentFileName + "." + dataFileExtension;
-    if (dataDirectory.size() + currentFileName.size() < 70) {
-        std::string full = WinToOemText(EnsureTrailingBackslash(dataDirectory) + currentFileName) +
-                           "." + dataFileExtension;
+    const std::string name = FileNameText(currentFileName);
+    if (archiveModeFlag) return name;
+    const std::string shortText = name + "." + dataFileExtension;
+    const std::string folder = FileNameText(dataDirectory);
+    if (folder.size() + name.size() < 70) {
+        std::string full = EnsureTrailingBackslash(folder) + name + "." + dataFileExtension;
         // A path that does not fit between the borders is shown by its name.
         if (full.size() <= static_cast<std::size_t>(kReportWidth - 4)) return full;
     }

@@ -46,6 +46,15 @@ if ls "$work/report" | grep -qvE '^(gear\.qb3|gear\.txt|\$\$\$[0-9]+\.txt)$'; th
   echo "FAIL report: unexpected files: $(ls "$work/report" | tr '\n' ' ')"; failures=$((failures + 1))
 fi
 
+# A data file whose name has umlauts (UTF-8 on disk) gives its report under
+# the same name.
+mkdir "$work/umlaut" && cp "$data/demo.qb3" "$work/umlaut/Getriebe-Größe.qb3"
+cd "$work/umlaut"
+check umlaut-report 0 "$prog" Getriebe-Größe.qb3 /I /NOGUI
+cd "$work"
+grep -q 'BASISDATEN' "$work/umlaut/Getriebe-Größe.txt" 2>/dev/null || {
+  echo "FAIL umlaut-report: Getriebe-Größe.txt missing: $(ls "$work/umlaut" | tr '\n' ' ')"; failures=$((failures + 1)); }
+
 # A missing data file.
 check missing 2 "$prog" "$work/none.qb3" /I /NOGUI
 grep -q 'not found' "$work/err" || { echo "FAIL missing: no reason"; failures=$((failures + 1)); }
@@ -71,6 +80,11 @@ fn=$(grep '^3212  ' "$work/gear.edi" | tr -d '\r' | awk '{print $2}')
 if [ -z "$da1" ] || [ "$da1" = "0.0000" ] || [ -z "$fn" ] || [ "$fn" = "0.0000" ]; then
   echo "FAIL exchange: tip diameter '$da1' or normal force '$fn' not computed"; failures=$((failures + 1))
 fi
+# The file's own worm is calculated: mean diameter and wheel diameter stay.
+for key in 3170 3172; do
+  [ "$(grep "^$key  " "$work/gear.edi")" = "$(grep "^$key  " "$data/demo.edi")" ] || {
+    echo "FAIL exchange: key $key changed to '$(grep "^$key  " "$work/gear.edi" | tr -d '\r')'"; failures=$((failures + 1)); }
+done
 [ "$(grep -c $'\r$' "$work/gear.edi")" -eq 67 ] || { echo "FAIL exchange: line count"; failures=$((failures + 1)); }
 
 # Without a display only batch runs start: no arguments, /G and a data file

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <vector>
 
 #include "app/app_state.h"
 #include "app/config_file.h"
@@ -126,6 +127,44 @@ TEST_F(MainCommands, OpenTakesTheFileAsCurrentAndADamagedFileChangesNothing) {
     EXPECT_FALSE(OpenDataSet(dir + "/short.qb3"));
     EXPECT_EQ(currentFileName, "demo");
     EXPECT_EQ(recentFilesList[0], dir + "/demo.qb3");
+}
+
+// A name with umlauts, as the save dialog gives it (the bytes of the name on
+// disk, UTF-8), is the file's name on disk, survives the recent-files list of
+// the session file (a code page 850 text) and opens again; the window title
+// shows it as its code page 850 text.
+TEST_F(MainCommands, AnUmlautFileNameSurvivesSaveRecentFilesAndOpen) {
+    configurationDirectory = dir;
+    const std::string path = dir + "/Getriebe-Größe.qb3";
+    ui.QueueText(dir + "/Getriebe-Größe");
+    SaveDataSetAs();
+    ASSERT_FALSE(cancelFlag);
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    EXPECT_EQ(std::count(names.begin(), names.end(), "Getriebe-Größe.qb3"), 1)
+        << ::testing::PrintToString(names);
+    EXPECT_EQ(currentFileName, "Getriebe-Größe");
+    EXPECT_EQ(recentFilesList[0], path);
+    EXPECT_EQ(MainWindowTitle(), windowTitle + "  -  Getriebe-Gr\x94\xE1\x65.qb3");
+
+    ASSERT_TRUE(WriteSessionFile());
+    EXPECT_EQ(veldrim::testing::Slurp(SessionFilePath()),
+              dir + "\r\n" + dir + "/Getriebe-Gr\x94\xE1\x65.qb3\r\n\r\n\r\n\r\n");
+    recentFilesList = {};
+    dataDirectory.clear();
+    ASSERT_TRUE(ReadSessionFile());
+    EXPECT_EQ(recentFilesList[0], path);
+    EXPECT_EQ(dataDirectory, dir);
+
+    NewDataSet();
+    EXPECT_EQ(currentFileName, "");
+    ASSERT_TRUE(OpenDataSet(recentFilesList[0]));
+    EXPECT_EQ(currentFileName, "Getriebe-Größe");
+    NewDataSet();
+    ui.QueueText(path);  // the open dialog's answer
+    OpenDataSetWithDialog();
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_EQ(currentFileName, "Getriebe-Größe");
 }
 
 }  // namespace

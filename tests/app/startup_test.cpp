@@ -4,8 +4,12 @@
 
 #include <sys/resource.h>
 
+#include <charconv>
 #include <csignal>
+#include <filesystem>
+#include <map>
 #include <new>
+#include <sstream>
 #include <vector>
 
 #include "app_test_support.h"
@@ -54,6 +58,75 @@ TEST_F(Startup, RunningOutOfMemoryWhileWritingEndsWithTheWriteStatus) {
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(status, kExitOutputFailed);
     EXPECT_EQ(Slurp(edi), Slurp(std::string(VELDRIM_DATA_DIR) + "/demo.edi")) << "the old file stays";
+}
+
+// The value of every key line of an exchange file.
+std::map<int, std::string> EdiValues(const std::string& text) {
+    std::map<int, std::string> values;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (line.size() < 6 || line[0] == '<') continue;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::string value = line.substr(6);
+        value.erase(0, value.find_first_not_of(' '));
+        values[std::stoi(line.substr(0, 4))] = value;
+    }
+    return values;
+}
+
+// /E on the shipped exchange file calculates the gear set the file
+// describes: its worm of mean diameter 36 (not the one dm1/a would give), so
+// the geometry comes back as the file has it (the demo set's values,
+// reference/worm_reference.py). The file holds the input power with four
+// decimals (3.6613 kW), so torques and forces come back to that precision.
+TEST_F(Startup, ExchangeRunOfTheShippedDemoKeepsItsWorm) {
+    const std::string edi = dir + "/gear.edi";
+    Spit(edi, Slurp(std::string(VELDRIM_DATA_DIR) + "/demo.edi"));
+    ASSERT_EQ(Run({edi.c_str(), "/E", "/NOGUI"}), kExitOk);
+    const std::map<int, std::string> values = EdiValues(Slurp(edi));
+    const struct {
+        int key;
+        const char* value;
+    } geometry[] = {
+        {3070, "100.0000"}, {3072, "20.5000"},  {3170, "36.0000"},
+        {3172, "164.0000"}, {3174, "44.0000"},  {3176, "172.0000"},
+        {3178, "26.4000"},  {3180, "154.4000"}, {3182, "180.0000"},
+    };
+    for (const auto& k : geometry) {
+        const auto it = values.find(k.key);
+        ASSERT_NE(it, values.end()) << k.key;
+        EXPECT_EQ(it->second, k.value) << "key " << k.key;
+    }
+    const struct {
+        int key;
+        double value;
+    } loads[] = {
+        {3080, 24.1122},   {3086, 405.0219},  {3090, 3.0},
+        {3200, 1674.4606}, {3202, 6174.1142}, {3204, 6174.1142},
+        {3206, 1674.4606}, {3208, 2476.3941}, {3212, 7237.2359},
+    };
+    for (const auto& k : loads) {
+        const auto it = values.find(k.key);
+        ASSERT_NE(it, values.end()) << k.key;
+        double x = 0;
+        std::from_chars(it->second.data(), it->second.data() + it->second.size(), x);
+        EXPECT_NEAR(x, k.value, 1E-5 * k.value) << "key " << k.key << ": " << it->second;
+    }
+}
+
+// /I on a data file whose name has umlauts (the bytes of its name on disk,
+// UTF-8) reads it and writes the report's copy for the window system's
+// programs into the current folder under the same name.
+TEST_F(Startup, ReportRunOfAnUmlautFileName) {
+    const std::string data = dir + "/Getriebe-Größe.qb3";
+    Spit(data, Slurp(std::string(VELDRIM_DATA_DIR) + "/demo.qb3"));
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    const int status = Run({data.c_str(), "/I", "/NOGUI"});
+    std::filesystem::current_path(before);
+    ASSERT_EQ(status, kExitOk);
+    const std::string report = Slurp(dir + "/Getriebe-Größe.txt");
+    EXPECT_NE(report.find("BASISDATEN"), std::string::npos) << report.substr(0, 400);
 }
 
 }  // namespace

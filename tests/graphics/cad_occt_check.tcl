@@ -11,10 +11,24 @@ if {[string match -nocase *.igs $f] || [string match -nocase *.iges $f]} {
 regexp {(\d+) Entities} $checks -> ne; puts "ENTITIES=$ne"
 puts "FAILS=[regexp -all {\n +\d+\tF:} $checks] WARNINGS=[regexp -all {\n +\d+\tW:} $checks]"
 foreach line [split $checks \n] { if {[regexp {^ +\d+\t[FW]:} $line]} { puts "MSG:$line" } }
-set n [nbshapes $shp]
-foreach k {VERTEX EDGE WIRE FACE SOLID} { regexp "$k +: +(\\d+)" $n -> c; puts -nonewline "$k=$c " }
+# A file of notes alone gives no shape: its counts are 0 and its box empty.
+if {[catch {nbshapes $shp} n]} { set n "" }
+foreach k {VERTEX EDGE WIRE FACE SOLID} {
+  set c 0; regexp "$k +: +(\\d+)" $n -> c; puts -nonewline "$k=$c "
+}
 puts ""
-puts "BBOX=[bounding $shp]"
+if {[catch {bounding $shp} box]} { set box "" }
+puts "BBOX=$box"
+# The texts of the file come through as their bytes (a Latin-1 character
+# each): every character beyond ASCII is printed as \xNN of its byte.
+proc ascii {s} {
+  set out ""
+  foreach ch [split $s ""] {
+    scan $ch %c c
+    if {$c < 128} { append out $ch } else { append out [format {\x%02X} $c] }
+  }
+  return $out
+}
 # Entities to dump in full (their numbers in the file, space separated).
-if {[info exists ::env(DUMP)]} { foreach e $::env(DUMP) { puts [entity $e 6] } }
+if {[info exists ::env(DUMP)]} { foreach e $::env(DUMP) { puts [ascii [entity $e 6]] } }
 puts "DONE"

@@ -2,7 +2,8 @@
 
 Usage: dxf_ezdxf_check.py FILE
 
-Loads the file, runs the audit and prints one line per finding and per
+Loads the file in the code page its header declares (a line CODEPAGE with
+the declared name), runs the audit and prints one line per finding and per
 entity of the model space, with block insertions expanded into world
 coordinates (recursively), so that a test can compare what was drawn with
 what a conforming reader sees. Numbers have 4 decimals.
@@ -81,8 +82,24 @@ def dump(e, indent=""):
         print(f"{indent}{t} {layer}")
 
 
+def declared_codepage(path):
+    """The value of $DWGCODEPAGE in the header ("ANSI_1252"), or None."""
+    lines = [line.strip() for line in open(path, "rb").read().split(b"\n")]
+    for i, line in enumerate(lines[:-2]):
+        if line == b"$DWGCODEPAGE":
+            return lines[i + 2].decode("ascii", "replace")
+    return None
+
+
 def main():
-    doc = ezdxf.readfile(sys.argv[1])
+    # This ezdxf knows only the Windows code pages by name and reads any
+    # other (ANSI_850) as Windows-1252: the declared page is handed over.
+    codepage = declared_codepage(sys.argv[1])
+    print(f"CODEPAGE {codepage}")
+    encoding = None
+    if codepage and codepage.startswith("ANSI_") and codepage[5:].isdigit():
+        encoding = "cp" + codepage[5:]
+    doc = ezdxf.readfile(sys.argv[1], encoding=encoding)
     auditor = doc.audit()
     print(f"AUDIT errors={len(auditor.errors)} fixes={len(auditor.fixes)}")
     for err in auditor.errors:

@@ -371,6 +371,44 @@ TEST_F(DxfFileTest, EveryLayerSetReadsBack) {
     }
 }
 
+// The header declares the code page the texts are written in, and ezdxf,
+// reading by that declaration, gets the texts back as drawn.
+TEST_F(DxfFileTest, TextsReadBackInTheDeclaredCodePage) {
+    const struct {
+        int16_t characterSet;
+        const char* codePage;
+        const char* text;  // as ezdxf reads it
+    } cases[] = {
+        {1, "ANSI_850", "Zähnezahl ÄÖÜ 20° mm²"},
+        {2, "ANSI_1252", "Zähnezahl ÄÖÜ 20° mm²"},
+        {3, "ANSI_1252", "Zaehnezahl AeOeUe 20deg mm2"},
+    };
+    for (const auto& c : cases) {
+        cadTextCharacterSet = c.characterSet;
+        const auto file = BeginDxfRun(("set" + std::to_string(c.characterSet) + ".dxf").c_str());
+        CadBeginDrawingDefault();
+        CadWriteTables(0);
+        CadBeginBlocks();
+        CadEndSection();
+        CadBeginEntities();
+        CadSetTextStyle(2, 0, 5, 3.5L);
+        CadText(std::string("Zähnezahl ÄÖÜ 20° mm²"_cp850), 10, 20);
+        CadEndSection();
+        CadEndOutput();
+        ASSERT_FALSE(cancelFlag) << c.characterSet;
+        const auto lines = Check(file);
+        EXPECT_TRUE(Has(lines, std::string("CODEPAGE ") + c.codePage))
+            << c.characterSet << "\n"
+            << ::testing::PrintToString(lines);
+        const std::string text = std::string("TEXT '") + c.text + "' 10.0000 20.0000";
+        EXPECT_EQ(
+            std::ranges::count_if(lines, [&](const std::string& l) { return l.starts_with(text); }),
+            1)
+            << c.characterSet << "\n"
+            << ::testing::PrintToString(lines);
+    }
+}
+
 // A DXF save that does not end keeps the old file, and leaves no temporary
 // file; a finished one replaces the file a link points to, keeping the link.
 TEST_F(DxfWriterTest, ADxfSaveReplacesItsFileOnlyWhenFinished) {

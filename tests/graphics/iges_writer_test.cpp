@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <map>
 #include <regex>
 
 #include "exchange_test_support.h"
+#include "foundation/codepage.h"
+#include "foundation/program_state.h"
 #include "foundation/system_info.h"
 
 namespace veldrim {
@@ -210,6 +213,54 @@ TEST_F(IgesTest, InstanceOfUnknownBlockIsLeftOut) {
     const IgesFile f = ReadIges(file);
     ASSERT_EQ(f.sections.at('D').size(), 2u);
     EXPECT_EQ(DField(f.sections.at('D')[0], 1), "110");
+}
+
+// The bytes as cad_occt_check.tcl prints them: beyond ASCII as \xNN.
+std::string Escaped(std::string_view bytes) {
+    std::string out;
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            out += c;
+            continue;
+        }
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\x%02X", b);
+        out += hex;
+    }
+    return out;
+}
+
+// A note keeps its umlauts and signs in the CAD text character set, each
+// letter converted once: OpenCASCADE reads the very bytes back. In the
+// default set 2 they are "Zähnezahl ÄÖÜ 20° mm²" in Windows-1252.
+TEST_F(IgesTest, NoteTextsKeepTheirUmlauts) {
+    const struct {
+        int16_t characterSet;
+        const char* bytes;  // the text in the file (and as OpenCASCADE reads it)
+    } cases[] = {
+        {1, "Z\x84hnezahl \x8E\x99\x9A 20\xF8 mm\xFD"},  // code page 850
+        {2, "Z\xE4hnezahl \xC4\xD6\xDC 20\xB0 mm\xB2"},  // Windows-1252
+        {3, "Zaehnezahl AeOeUe 20deg mm2"},
+    };
+    for (const auto& c : cases) {
+        cadTextCharacterSet = c.characterSet;
+        const auto file = Run(kCadIges, "note" + std::to_string(c.characterSet),
+                              [] { CadText(std::string("Zähnezahl ÄÖÜ 20° mm²"_cp850), 10, 10); });
+        const IgesFile f = ReadIges(file);
+        EXPECT_EQ(f.faults, std::vector<std::string>{}) << c.characterSet;
+        const std::string p = Parameters(f, 1);
+        EXPECT_EQ(p.substr(p.find(",0.0,") + 5),
+                  std::to_string(std::strlen(c.bytes)) + "H" + c.bytes + ";")
+            << c.characterSet;
+        if (!testing_support::HaveProgram("/usr/bin/occt-draw")) continue;
+        const std::string occt = OcctCheck(file.string(), "1");
+        ASSERT_NE(occt.find("DONE"), std::string::npos) << occt;
+        EXPECT_EQ(Field(occt, "FAILS="), "0") << occt;
+        EXPECT_NE(occt.find("Text : \"" + Escaped(c.bytes) + "\"\n"), std::string::npos)
+            << c.characterSet << "\n"
+            << occt;
+    }
 }
 
 // Level (colour) and line font by layer and colour mode.

@@ -219,5 +219,16 @@ TEST_F(StepTest, NumbersAndStrings) {
     for (const auto& [in, out] : strings) EXPECT_EQ(StepString(in), out);
 }
 
+// A file name with umlauts (UTF-8 on disk) is named by its own letters in
+// the header and the product.
+TEST_F(StepTest, UmlautFileNameInHeaderAndProduct) {
+    const auto file = Run(kCadStep, "Größe", [] { CadLine(0, 0, 1, 1); });
+    EXPECT_EQ(file.filename().string(), "Größe.stp");
+    EXPECT_EQ(StepPartName(file.string()), "Gr\x94\xE1\x65");
+    const std::string text = testing::Slurp(file.string());
+    EXPECT_NE(text.find("/Gr\\X2\\00F600DF\\X0\\e.stp','"), std::string::npos)
+        << text.substr(0, 400);
+}
+
 }  // namespace
 }  // namespace veldrim

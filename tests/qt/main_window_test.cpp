@@ -170,6 +170,55 @@ TEST_F(MainWindowTest, OpenReadsTheDataSetAndMakesItCurrent) {
     EXPECT_TRUE(window->Item("mi_fileRecent1")->text().contains("demo.qb3"));
 }
 
+// "Speichern unter" with the name "Getriebe-Größe" writes the file under
+// that name on disk (UTF-8); the open dialog and the recent-files item open
+// it again, and title and menu show it with its umlauts.
+TEST_F(MainWindowTest, UmlautFileNameIsSavedAndOpenedAgain) {
+    const std::string typed = dir / "Getriebe-Größe";
+    const std::string saved = typed + ".qb3";
+    {
+        test::ModalDriver driver([&](QWidget* w) { return AnswerFileDialog(w, typed); });
+        window->Item("mi_fileSaveAs")->trigger();
+        EXPECT_TRUE(driver.acted());
+    }
+    EXPECT_TRUE(fs::exists(saved)) << saved;
+    EXPECT_TRUE(window->windowTitle().endsWith(QString::fromUtf8("Getriebe-Größe.qb3")))
+        << window->windowTitle().toStdString();
+    EXPECT_TRUE(
+        window->Item("mi_fileRecent1")->text().contains(QString::fromUtf8("Getriebe-Größe.qb3")))
+        << window->Item("mi_fileRecent1")->text().toStdString();
+
+    window->Item("mi_fileNew")->trigger();
+    ASSERT_EQ(currentFileName, "");
+    {
+        // The dialog is answered; a message after it ("not found") is
+        // dismissed and named.
+        bool answered = false;
+        QString message;
+        test::ModalDriver driver([&](QWidget* w) {
+            if (!answered) return (answered = AnswerFileDialog(w, saved)), false;
+            message = w->objectName();
+            QTest::keyClick(w, Qt::Key_Escape);
+            return true;
+        });
+        window->Item("mi_fileOpen")->trigger();
+        EXPECT_TRUE(answered);
+        EXPECT_EQ(message, "") << "a message after the open dialog";
+    }
+    EXPECT_EQ(currentFileName, "Getriebe-Größe");
+    window->Item("mi_fileNew")->trigger();
+    {
+        test::ModalDriver message([](QWidget* w) {
+            QTest::keyClick(w, Qt::Key_Escape);
+            return true;
+        });
+        window->Item("mi_fileRecent1")->trigger();
+        EXPECT_FALSE(message.acted()) << message.seenName.toStdString();
+    }
+    EXPECT_EQ(currentFileName, "Getriebe-Größe");
+    EXPECT_EQ(recentFilesList[0], saved);
+}
+
 TEST_F(MainWindowTest, ScreenReportOpensTheViewer) {
     textDevice = kReportScreen;
     textDeviceWindow = false;

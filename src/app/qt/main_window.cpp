@@ -163,7 +163,7 @@ void Thh::BuildMenus() {
         file, "mi_filePrint", "&Drucken...",
         [this] {
             QPrinter printer(QPrinter::HighResolution);
-            printer.setDocName(FromOem(currentFileName));
+            printer.setDocName(FromFileName(currentFileName));
             // The page turns with the sheet; the user may still change it.
             printer.setPageOrientation(SheetOrientation(*this));
             const bool go = printDialog ? printDialog(printer)
@@ -336,7 +336,7 @@ void Thh::UpdateRecentFiles() {
     for (std::size_t i = 0; i < recent_.size(); ++i) {
         const std::string& path = recentFilesList[i];
         recent_[i]->setVisible(!path.empty());
-        recent_[i]->setText(QString("&%1 ").arg(i + 1) + FromOem(path));
+        recent_[i]->setText(QString("&%1 ").arg(i + 1) + FromFileName(path));
     }
 }
 

@@ -85,7 +85,7 @@ Tconfig::Tconfig(QWidget* parent) : QDialog(parent) {
     setObjectName("Tconfig");
     setWindowTitle("Konfiguration");
     auto* v = new QVBoxLayout(this);
-    auto* fileLabel = new QLabel(FromOem("Datei: " + CurrentDataFilePath()), this);
+    auto* fileLabel = new QLabel(FromOem("Datei: ") + FromFileName(CurrentDataFilePath()), this);
     fileLabel->setObjectName("Label_file");
     v->addWidget(fileLabel);
     auto* tabs = new QTabWidget(this);
@@ -353,7 +353,7 @@ void TForm_printconf::PrepareView() {
 void TForm_printconf::Button_printClick() {
     PrepareView();
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(FromOem(currentFileName));
+    printer.setDocName(FromFileName(currentFileName));
     QPrintDialog d(&printer, this);
     if (d.exec() != QDialog::Accepted) return;
     if (!PrintGraphicsWindow(window_, printer))

@@ -81,7 +81,7 @@ void UseDocumentsFolderWithoutDataFolder() {
     if (std::filesystem::is_directory(dataDirectory, ec)) return;
     QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (docs.isEmpty() || !QFileInfo(docs).isDir()) docs = QDir::homePath();
-    dataDirectory = ToOem(docs);
+    dataDirectory = ToFileName(docs);
 }
 
 void InstallWindowRunner(int argc, char** argv) {

@@ -168,6 +168,7 @@ bool RunPlotProgramForm(PlotProgramSettings& settings,
     auto* v = new QVBoxLayout(&d);
 
     auto* program = Edit(&d, "Edit_grafmitPath", s.programPath);
+    program->setText(FromFileName(s.programPath));
     auto* browse = Button(&d, "Button_grafmitpath", "...");
     auto* programRow = new QHBoxLayout;
     programRow->addWidget(new QLabel(caption(kCaptionProgramFolder), &d));
@@ -194,6 +195,7 @@ bool RunPlotProgramForm(PlotProgramSettings& settings,
     auto* com = Edit(&d, "Edit_com", s.comPort);
     auto* lpt = Edit(&d, "Edit_lpt", s.lptPort);
     auto* outDir = Edit(&d, "Edit_outdir", s.outputDirectory);
+    outDir->setText(FromFileName(s.outputDirectory));
     Hint(com, kPlotFormHints.port);
     Hint(lpt, kPlotFormHints.port);
     Hint(outDir, kPlotFormHints.outputDirectory);
@@ -263,12 +265,12 @@ bool RunPlotProgramForm(PlotProgramSettings& settings,
 
     // Every change enables the controls that apply and shows the line again.
     auto update = [&] {
-        s.programPath = ToOem(program->text());
+        s.programPath = ToFileName(program->text());
         s.outputFormat = formats->checkedId();
         s.interfaceKind = interfaces->checkedId();
         s.comPort = ToOem(com->text());
         s.lptPort = ToOem(lpt->text());
-        s.outputDirectory = ToOem(outDir->text());
+        s.outputDirectory = ToFileName(outDir->text());
         s.fitScale = fit->isChecked();
         if (s.fitScale && scale->text() != "0") scale->setText("0");
         scale->setEnabled(!s.fitScale);
@@ -300,7 +302,7 @@ bool RunPlotProgramForm(PlotProgramSettings& settings,
         if (!f.isEmpty()) outDir->setText(f);
     });
     QObject::connect(tempDir, &QPushButton::clicked, &d,
-                     [&] { outDir->setText(FromOem(PrivateScratchFolder())); });
+                     [&] { outDir->setText(FromFileName(PrivateScratchFolder())); });
     auto* help = Button(&d, "Button_help", "&Hilfe");
     QObject::connect(help, &QPushButton::clicked, &d,
                      [] { ShowHelpText(kPlotProgramHelp, "", kHelpTextOnly); });

@@ -1,6 +1,7 @@
 #include "foundation/qt/qt_support.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFont>
 #include <QGuiApplication>
 #include <QPointer>
@@ -21,6 +22,10 @@ QPointer<QWidget> mainWidget;
 QString FromOem(const std::string& oem) { return QString::fromStdString(Cp850ToUtf8(oem)); }
 
 std::string ToOem(const QString& text) { return Utf8ToCp850(text.toStdString()); }
+
+QString FromFileName(const std::string& name) { return QFile::decodeName(name.c_str()); }
+
+std::string ToFileName(const QString& name) { return QFile::encodeName(name).toStdString(); }
 
 QString FromAnsi(const std::string& ansi) { return QString::fromStdString(Win1252ToUtf8(ansi)); }
 

@@ -15,6 +15,10 @@ namespace veldrim {
 // Stored (code page 850) text to a Qt string and back.
 QString FromOem(const std::string& oem);
 std::string ToOem(const QString& text);
+// A file or folder name, held as the bytes of its name on disk (UTF-8), to a
+// Qt string and back.
+QString FromFileName(const std::string& name);
+std::string ToFileName(const QString& name);
 // A Windows-1252 ("ANSI") text, as the display list holds its texts.
 QString FromAnsi(const std::string& ansi);
 

@@ -34,9 +34,10 @@ QMessageBox::Icon IconOf(MessageKind kind) {
     return QMessageBox::Information;
 }
 
+// A chosen file or folder keeps the bytes of its name on disk.
 std::optional<std::string> Chosen(const QString& name) {
     if (name.isEmpty()) return std::nullopt;
-    return ToOem(name);
+    return ToFileName(name);
 }
 
 }  // namespace
@@ -127,7 +128,7 @@ std::optional<std::string> QtUi::EnterText(const std::string& title, const std::
 
 std::optional<std::string> QtUi::OpenFileName(const std::string& title, const std::string& folder,
                                               const std::string& filter) {
-    return Chosen(QFileDialog::getOpenFileName(DialogParent(), FromOem(title), FromOem(folder),
+    return Chosen(QFileDialog::getOpenFileName(DialogParent(), FromOem(title), FromFileName(folder),
                                                QtFileFilter(filter), nullptr,
                                                QFileDialog::DontUseNativeDialog));
 }
@@ -137,13 +138,13 @@ std::optional<std::string> QtUi::SaveFileName(const std::string& title,
                                               const std::string& filter) {
     // The program asks before it replaces a file (CheckNewFileName).
     return Chosen(QFileDialog::getSaveFileName(
-        DialogParent(), FromOem(title), FromOem(initialPath), QtFileFilter(filter), nullptr,
+        DialogParent(), FromOem(title), FromFileName(initialPath), QtFileFilter(filter), nullptr,
         QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite));
 }
 
 std::optional<std::string> QtUi::FolderName(const std::string& title, const std::string& initial) {
     return Chosen(QFileDialog::getExistingDirectory(
-        DialogParent(), FromOem(title), FromOem(initial),
+        DialogParent(), FromOem(title), FromFileName(initial),
         QFileDialog::DontUseNativeDialog | QFileDialog::ShowDirsOnly));
 }
 

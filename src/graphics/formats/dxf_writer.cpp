@@ -13,6 +13,7 @@
 #include <string>
 #include <variant>
 
+#include "foundation/program_state.h"
 #include "foundation/save_target.h"
 #include "foundation/text_conv.h"
 #include "graphics/cad_primitives.h"
@@ -306,6 +307,10 @@ void DxfWriter::WriteEntity(EntityKind kind, std::initializer_list<Value> values
 void DxfWriter::DxfWriteHeader(Real xmin, Real ymin, Real xmax, Real ymax) {
     WriteGroup(kEntityType, "SECTION");
     WriteGroup(kName, "HEADER");
+    // The code page of the texts, as DxfWriteText converts them: code page
+    // 850 as stored, or Windows-1252 (of which plain ASCII is a part).
+    WriteGroup(kVariable, "$DWGCODEPAGE");
+    WriteGroup(kDescription, cadTextCharacterSet == 1 ? "ANSI_850" : "ANSI_1252");
     const struct {
         const char* name;
         Real x, y;

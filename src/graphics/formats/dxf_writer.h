@@ -9,7 +9,9 @@
 // CR LF. Layout of one exchange file, in the order the CAD output run calls
 // the writer:
 //
-//   HEADER    $EXTMIN $EXTMAX $LIMMIN $LIMMAX $LTSCALE     DxfWriteHeader
+//   HEADER    $DWGCODEPAGE (ANSI_850 for the CAD text character set 1,
+//             else ANSI_1252) $EXTMIN $EXTMAX $LIMMIN $LIMMAX $LTSCALE
+//                                                          DxfWriteHeader
 //   TABLES    LTYPE (3 entries), LAYER (by layer set), STYLE DxfWriteTables
 //   BLOCKS    BLOCK .. entities .. ENDBLK per block        DxfBeginBlocks ..
 //   ENTITIES  the entities                                 DxfBeginEntities ..

@@ -23,11 +23,22 @@ constexpr int kParameterColumns = 64;
 constexpr int kFileNameLength = 30;
 constexpr int kLabelLength = 8;
 
-// IGES files are ASCII: umlauts spelled out, anything else left becomes '?'.
+bool IsControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
+
+// Names in the global section and block names are ASCII: umlauts spelled
+// out, anything else left becomes '?'.
 std::string AsciiText(std::string_view cp850) {
     std::string out = TransliterateOem(cp850);
     for (char& c : out)
-        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F) c = '?';
+        if (IsControl(c) || static_cast<unsigned char>(c) >= 0x80) c = '?';
+    return out;
+}
+
+// A note keeps its letters in the CAD text character set (converted once);
+// only control characters, which would break the record, become '?'.
+std::string NoteText(std::string_view cp850) {
+    std::string out = ConvertCadText(cp850);
+    std::replace_if(out.begin(), out.end(), IsControl, '?');
     return out;
 }
 
@@ -120,7 +131,8 @@ void IgesWriter::IgesWriteStartGlobal(const std::string& fileName, Real maxCoord
     parameters_.clear();
     std::string& b = stream.Buffer();
     Record(b, "IGES-Datei generiert von " + AsciiText(productName), 'S', s_);
-    const std::string name = IgesHollerith(ShortenMiddle(AsciiText(fileName), kFileNameLength));
+    const std::string name =
+        IgesHollerith(ShortenMiddle(AsciiText(FileNameText(fileName)), kFileNameLength));
     const std::string rows[] = {
         ",," + IgesHollerith("FILE") + "," + name + "," +
             IgesHollerith(AsciiText(productName) + " V" + programVersion) + ",,",
@@ -216,7 +228,7 @@ void IgesWriter::IgesWriteCopious(Real x1, Real y1, Real x2, Real y2, Real x3, R
 
 void IgesWriter::IgesWriteNote(const std::string& text, Real x, Real y) {
     const CadOutputRecord& s = CadOutputState;
-    const std::string t = AsciiText(ConvertCadText(text));
+    const std::string t = NoteText(text);
     const Real chars = static_cast<Real>(t.size());
     WriteEntity(
         212,

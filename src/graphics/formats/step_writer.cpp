@@ -98,7 +98,7 @@ std::string StepString(std::string_view cp850) {
     return out + "'";
 }
 
-std::string StepPartName(const std::string& fileName) { return BaseNameOf(fileName); }
+std::string StepPartName(const std::string& fileName) { return FileNameText(BaseNameOf(fileName)); }
 
 void StepWriter::StepWriteEntity(std::string_view text) {
     ++counter_;
@@ -119,7 +119,7 @@ void StepWriter::StepWriteHeader() {
     stream.PutLine("ISO-10303-21;");
     stream.PutLine("HEADER;");
     stream.PutLine("FILE_DESCRIPTION(('Veldrim Software'),'2;1');");
-    stream.PutLine("FILE_NAME(" + StepString(CadOutputState.outputFileName) + ",'" +
+    stream.PutLine("FILE_NAME(" + StepString(FileNameText(CadOutputState.outputFileName)) + ",'" +
                    TodayIsoDate() + "T" + TimeText() +
                    "',('Osven Talik'),(''),'Veldrim STEP processor 1.0'," +
                    StepString(productName) + ",'');");

@@ -32,7 +32,7 @@ std::string StepNumberText(Real x);
 std::string StepEntityRef(int32_t n);
 // An ISO 10303-21 string literal with its quotes, of a code page 850 text.
 std::string StepString(std::string_view cp850);
-// The output file name without folder and extension.
+// The output file name without folder and extension, as a code page 850 text.
 std::string StepPartName(const std::string& fileName);
 
 class StepWriter : public CadWriter {

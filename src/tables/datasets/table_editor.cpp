@@ -223,11 +223,18 @@ bool TableEditorCommands::WriteHtml(const std::string& path) {
     TextFile f;
     f.Assign(path);
     f.Rewrite();
+    // Every text of the page is Windows-1252: the table's texts as read, the
+    // program's own converted from code page 850, the file name from its
+    // bytes on disk (UTF-8).
+    const std::string shownPath = Utf8ToWin1252(path);
     f.WriteLine("<HTML>");
-    f.WriteLine("<head><title>" + HtmlValue(BaseNameOf(path), false) + "</title></head>");
+    f.WriteLine(
+        "<head><meta http-equiv=\"Content-Type\" content=\"text/html; "
+        "charset=windows-1252\"><title>" +
+        HtmlValue(BaseNameOf(shownPath), false) + "</title></head>");
     f.WriteLine("<BODY BGCOLOR=\"C0C0C0\">");
     f.WriteLine("<P>" + HtmlValue(productName + "V" + programVersion, true) + "</P>");
-    f.WriteLine("<P>" + HtmlValue(UpperAscii(path), false) + "</P>");
+    f.WriteLine("<P>" + HtmlValue(UpperAscii(shownPath), false) + "</P>");
     f.WriteLine("<P>" + HtmlValue(TodayText() + " - " + TimeText(), true) + "</P>");
     f.WriteLine("<HR>");
     f.WriteLine("<TABLE BORDER = \"1\" WIDTH= \"100%\">");

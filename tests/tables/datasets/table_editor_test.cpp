@@ -172,13 +172,17 @@ TEST_F(TableEditorTest, DelimitedExportAndImportRoundTrip) {
     EXPECT_DOUBLE_EQ(form.tzdbf.FieldByName("VALUE").AsFloat(), 2.5);
 }
 
+// The page declares the character set its bytes are in (Windows-1252):
+// xmllint, reading by that declaration, gets the table's "Grauguß ƒ" (the
+// f with hook is where Windows-1252 and Latin-1 differ) and the file's UTF-8
+// name "Größe out" back.
 TEST_F(TableEditorTest, HtmlExportEscapesValuesAndStartsTheViewerWithTheFileAsOneArgument) {
-    Open({{"R&D <b>x</b>", 1, true}, {"Graugu\xDF", 2, false}});
+    Open({{"R&D <b>x</b>", 1, true}, {"Graugu\xDF \x83", 2, false}});
     form.tzdbf.SetRecNo(2);
     form.tzdbf.Delete();
     htmlBrowserPath = "/opt/my viewer/browse";
-    const std::string out = Path("out put.htm");
-    ui.QueueText(Path("out put"));
+    const std::string out = Path("Größe out.htm");
+    ui.QueueText(Path("Größe out"));
     ui.QueueBool(true);
     ASSERT_TRUE(commands.ExportHtml());
     const auto starts = ui.CallsOf("start");
@@ -188,13 +192,18 @@ TEST_F(TableEditorTest, HtmlExportEscapesValuesAndStartsTheViewerWithTheFileAsOn
     const std::vector<std::string> lines = CrLfLines(Slurp(out));
     ASSERT_EQ(lines.size(), 14u);
     EXPECT_EQ(lines[0], "<HTML>");
-    EXPECT_EQ(lines[1], "<head><title>out put</title></head>");
-    EXPECT_EQ(lines[4], "<P>" + UpperAscii(out) + "</P>");
+    EXPECT_EQ(lines[1],
+              "<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
+              "<title>Gr\xF6\xDF"
+              "e out</title></head>");
+    EXPECT_EQ(lines[4], "<P>" + UpperAscii(Path("")) +
+                            "GR\xF6\xDF"
+                            "E OUT.HTM</P>");
     EXPECT_EQ(lines[8],
               "<TR><TD><CENTER>NAME</CENTER></TD><TD><CENTER>VALUE</CENTER></TD>"
               "<TD><CENTER>OK</CENTER></TD></TR>");
     EXPECT_EQ(lines[9], "<TR><TD>R&amp;D &lt;b&gt;x&lt;/b&gt;</TD><TD>   1.0</TD><TD>T</TD></TR>");
-    EXPECT_EQ(lines[10], "<TR><TD>Graugu\xDF     </TD><TD>   2.0</TD><TD>F</TD></TR>")
+    EXPECT_EQ(lines[10], "<TR><TD>Graugu\xDF \x83   </TD><TD>   2.0</TD><TD>F</TD></TR>")
         << "the deleted record is listed, its text in Windows-1252";
 
     int rc = 0;
@@ -204,6 +213,10 @@ TEST_F(TableEditorTest, HtmlExportEscapesValuesAndStartsTheViewerWithTheFileAsOn
          out},
         &rc);
     EXPECT_EQ(cells, "9\n") << "no parser complaint, and 3 x 3 cells";
+    EXPECT_EQ(RunCapture({"xmllint", "--html", "--xpath", "string(//title)", out}, &rc),
+              "Größe out\n");
+    EXPECT_EQ(RunCapture({"xmllint", "--html", "--xpath", "string((//tr)[3]/td[1])", out}, &rc),
+              "Grauguß ƒ   \n");
 }
 
 TEST_F(TableEditorTest, TypedRecordNumberMovesOnlyWithinTheTable) {

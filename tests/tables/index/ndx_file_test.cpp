@@ -292,8 +292,7 @@ TEST_F(NdxFile, ReindexOfAUniqueIndexStaysUnique) {
     CloseAllIndexes();
     for (const char* file : {"rn.NDX", "rq.NDX"}) EXPECT_EQ(ReadBytes(Path(file))[23], 1) << file;
     EXPECT_EQ(IndexDump(Path("rn.NDX")), (std::vector<std::string>{"a    2", "b    1", "c    5"}));
-    EXPECT_EQ(IndexDump(Path("rq.NDX")),
-              (std::vector<std::string>{"1 2", "2 4", "3 1", "5 7"}));
+    EXPECT_EQ(IndexDump(Path("rq.NDX")), (std::vector<std::string>{"1 2", "2 4", "3 1", "5 7"}));
 }
 
 }  // namespace

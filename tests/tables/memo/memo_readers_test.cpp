@@ -139,9 +139,9 @@ TEST_F(MemoReadersTest, Dbase4FreeGroupOfExactlyTheNeededSizeIsReused) {
     CloseArea();
     std::vector<uint8_t> file = ReadBytes(memo);
     ASSERT_EQ(file.size(), 5u * 512 + 8 + 520);
-    file.resize(7 * 512, 0);  // padded to whole blocks
-    Put32(file, 0, 2);           // the first free group
-    Put32(file, 2 * 512, 7);     // its successor: none (the end of the file)
+    file.resize(7 * 512, 0);      // padded to whole blocks
+    Put32(file, 0, 2);            // the first free group
+    Put32(file, 2 * 512, 7);      // its successor: none (the end of the file)
     Put32(file, 2 * 512 + 4, 2);  // its size
     WriteBytes(memo, file);
 

@@ -23,6 +23,7 @@
 
 namespace veldrim {
 
+// `TTzCDataSet`: the Tz dataset with the xBase command verbs (C).
 class TTzCDataSet : public TTzDataSet {
 public:
     using TTzDataSet::TTzDataSet;
@@ -74,6 +75,7 @@ using TTzLockFailedEvent = std::function<void(TTzPrimDataset&, bool&)>;
 std::vector<TFieldEntry> FieldsFromLines(const std::vector<std::string>& lines, bool memoLess,
                                          const std::string& component, std::string* reason);
 
+// `TTzFileDataSet`: the Tz dataset over a dbf table file.
 class TTzFileDataSet : public TTzCDataSet {
 public:
     explicit TTzFileDataSet(std::string name) : TTzCDataSet(std::move(name)) {}
@@ -130,6 +132,7 @@ private:
     bool WithLock(LockedOp op);
 };
 
+// `TTzDbf`: the Tz dbf-table component, the one the table editor holds.
 class TTzDbf : public TTzFileDataSet {
 public:
     using TTzFileDataSet::TTzFileDataSet;
@@ -139,6 +142,7 @@ public:
 
 // A byte stream over the memo field of the active record. Tables of OEM
 // text convert text pieces to ANSI on reading and back on writing.
+// `TTzBlobStream`: the Tz stream over a blob (a memo value).
 class TTzBlobStream {
 public:
     enum Mode : uint8_t { bmRead = 1, bmWrite = 2, bmReadWrite = 3 };

@@ -163,6 +163,21 @@ TEST_F(VFileDatasetTest, ATableOfAnotherStructureIsNotLoaded) {
     EXPECT_FALSE(v.Active());
 }
 
+TEST_F(VFileDatasetTest, InsertionAtTheEndAppendsAfterTheLastRecord) {
+    TTzVFile v("V");
+    Define(v, "");
+    v.SetAppendMode(INSERTION);
+    v.Open();
+    for (const char* n : {"a", "b"}) {
+        v.Append();
+        v.FieldByName("NAME").SetAsString(n);
+        v.Post();
+        v.Last();
+        v.Next();
+    }
+    EXPECT_EQ(Names(v), (std::vector<std::string>{"a", "b"}));
+}
+
 // A table whose fields have the dataset's names and types but another
 // length or other decimals is refused like one of another field count, and
 // the table stays as it was.
@@ -210,21 +225,6 @@ TEST_F(VFileDatasetTest, DeletingMarksTheChangeAndClosingSavesIt) {
         v.Close();
     }
     EXPECT_EQ(OnDisk(path), (std::vector<std::string>{"a", "c"}));
-}
-
-TEST_F(VFileDatasetTest, InsertionAtTheEndAppendsAfterTheLastRecord) {
-    TTzVFile v("V");
-    Define(v, "");
-    v.SetAppendMode(INSERTION);
-    v.Open();
-    for (const char* n : {"a", "b"}) {
-        v.Append();
-        v.FieldByName("NAME").SetAsString(n);
-        v.Post();
-        v.Last();
-        v.Next();
-    }
-    EXPECT_EQ(Names(v), (std::vector<std::string>{"a", "b"}));
 }
 
 }  // namespace

@@ -148,7 +148,7 @@ TEST_F(MemoReadersTest, Dbase4FreeGroupOfExactlyTheNeededSizeIsReused) {
     USE(table + " EXCLUSIVE");
     GO(2);
     // 600 + 2 + 8 bytes need two blocks: the free group of two, not the end.
-    const int32_t block = WriteMemoLines(4, {Letters(600, 'k')});
+    const int32_t block = WriteMemoLines(4, {std::string(600, 'k')});
     EXPECT_EQ(block, 2);
     SetBinaryMemoRef(2, block);
     Replace();
@@ -158,7 +158,7 @@ TEST_F(MemoReadersTest, Dbase4FreeGroupOfExactlyTheNeededSizeIsReused) {
     const auto read = XBaseValues(table);
     ASSERT_EQ(read.size(), 3u);
     EXPECT_EQ(read.at(1), Hex("first"));
-    EXPECT_EQ(read.at(2), Hex(Letters(600, 'k') + "\r\n"));
+    EXPECT_EQ(read.at(2), Hex(std::string(600, 'k') + "\r\n"));
     EXPECT_EQ(read.at(3), Hex(Letters(520, 'A')));
 }
 

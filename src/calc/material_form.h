@@ -12,6 +12,7 @@
 
 namespace veldrim {
 
+// `TForm_vovuzi`: the form (TForm_) named after the material table "vovuzi.dbf" it fills from.
 class TForm_vovuzi : public MaterialFormHandler {
 public:
     TForm_vovuzi();

@@ -14,6 +14,7 @@
 
 namespace veldrim {
 
+// `TForm_qub3pre`: the form (TForm_) of the worm gear program's (qub3) pre-dimensioning (pre).
 class TForm_qub3pre : public OperatingDataFormHandler {
 public:
     // Captions and hints, the choices and the edits from the records.

@@ -54,6 +54,9 @@ std::string EditionText(int e) { return std::string(ChoiceText(kDinEditionTexts,
 
 // Coefficients of the regression formulas of pm*, h* and s*. ZH worms (concave
 // flanks) have their own set; every other flank form shares one.
+// DIN 3996: the characteristic values pm* (mean Hertzian stress), h* (mean
+// lubricant film thickness) and s* (mean sliding path) by the regression
+// formulas of the standard; the 2012 edition has its own pm* and h*.
 struct CharacteristicCoefficients {
     Real A[8];   // pm* of 1998 (A[1]..A[7])
     Real B[8];   // pm* of 2012
@@ -80,6 +83,9 @@ constexpr CharacteristicCoefficients kCoefficientsZH = {
 
 // ---- Base friction coefficient -------------------------------------------------------
 
+// DIN 3996, efficiency: base friction coefficient of the test gear mue 0T over
+// the mean sliding speed; 1998 by lubricant, 2012 by lubrication, lubricant
+// and wheel material.
 // mue 0T = Min(limit, c1 / (vgm + c0)^k + c2) over the mean sliding speed.
 struct FrictionCurve {
     Real c0, k, c1, c2, limit;
@@ -146,6 +152,8 @@ const FrictionCurve& Friction2012(int lubricantKind, int lubrication, int wheelK
 
 // ---- Wear intensity --------------------------------------------------------------------
 
+// DIN 3996, wear: base wear intensity J0T over the lubricant film parameter KW,
+// by wheel material and lubricant (and for 2012 by lubrication).
 // J0T = Min(cap, c KW^k) with the lubricant film parameter KW.
 Real WearCurve(Real c, Real KW, Real k, Real cap = 0) {
     const Real j = c * CheckedPower("Kw", KW, k);
@@ -204,6 +212,9 @@ void SharedValues(const GearPairRecord& g, WormGearRecord& w) {
     w.pmStar = cv.pmStar;
     w.hStar = cv.hStar;
     w.sStar = cv.sStar;
+    // DIN 3996: reduced modulus E red = 2 / ((1 - nu1^2) / E1 + (1 - nu2^2) / E2), load
+    // cycles of the wheel NL = Lh n1 60 / u, pressure-viscosity coefficient c alpha
+    // by lubricant (m²/N).
     w.ERed = 2 / ((1 - g.nue[1] * g.nue[1]) / g.E[1] + (1 - g.nue[2] * g.nue[2]) / g.E[2]);
     w.NL = w.LHmin * g.n[1] * 60 / w.u;
     switch (w.lubricantKind) {
@@ -215,6 +226,9 @@ void SharedValues(const GearPairRecord& g, WormGearRecord& w) {
     }
 
     // No-load loss of the churning oil, bearing loss, loss of the shaft seals.
+    // DIN 3996, losses: no-load loss PV0 ~ a n1^(4/3); bearing loss
+    // PVLP = f P a^0.44 u / dm2 with f 0.03 or 0.013 by bearing arrangement; seal loss
+    // PVD = 11.78e-3 dm1^2 n1 W per seal.
     w.PV0Din = CheckedPower("n1", g.n[1], 4.0L / 3) * (w.PV0Percent / 100 * 8.9E-5L * w.a) / 1000;
     Real bearing = 0;
     if (w.bearingArrangement == 1) bearing = 0.03L;
@@ -222,10 +236,13 @@ void SharedValues(const GearPairRecord& g, WormGearRecord& w) {
     w.PVLPDin = bearing * w.P * 1000 * CheckedPower("a", w.a, 0.44L) * w.u / w.dm[2] / 1000;
     w.PVD = w.dm[1] * w.dm[1] * 1.178E-5L * g.n[1] / 1000 * w.sealCount;
 
+    // DIN 3996: mean sliding speed vgm = dm1 n1 / (19098 cos(gamma m)) (19098 = 60000 / pi).
     w.vgmDin = w.dm[1] * g.n[1] / (19098 * std::cos(w.gammaM));
     w.mue0T[kEdition1998] = BaseFriction(Friction1998(w.lubricantKind), w.vgmDin);
     w.mue0T[kEdition2012] = BaseFriction(
         Friction2012(w.lubricantKind, w.lubrication, g.materialKind[2]), w.vgmDin);
+    // DIN 3996, efficiency: size factor YS = sqrt(100 / a) for a from 65 to 250 mm,
+    // roughness factor YR = (Ra1 / 0.5)^(1/4) with Ra1 at least 0.5 µm.
     w.YS = std::sqrt(100 / Clamp(65, 250, w.a));
     w.YR = CheckedPower("Ra1", Max(w.Ra1, 0.5L) / 0.5L, 0.25L);
 }
@@ -237,6 +254,9 @@ void EfficiencyAndLosses(const GearPairRecord& g, WormGearRecord& w) {
     const Real fixedLosses = w.PV0Din + w.PVLPDin + w.PVD;
     const bool wormDrives = w.driver == 1;
     for (int e = kEdition1998; e <= kEdition2012; ++e) {
+        // DIN 3996, efficiency: geometry factor YG = sqrt(0.07 / h*), tooth friction
+        // mue zm = mue 0T YS YG YW YR, mesh efficiency with rho = arctan(mue zm), and
+        // the total losses PV = PVz + PV0 + PVLP + PVD.
         w.YG[e] = CheckedSqrt2("YG", CheckedDiv("", 0.07L, w.hStar[e]));
         w.mueZm[e] = w.mue0T[e] * w.YS * w.YG[e] * w.YW * w.YR;
         const Real rho = std::atan(w.mueZm[e]);
@@ -268,6 +288,9 @@ void StressAndWearPath(WormGearRecord& w) {
             w.sWm[e] = 1000000;
             continue;
         }
+        // DIN 3996, pitting and wear: mean Hertzian stress
+        // sigma Hm = 4 / pi sqrt(pm* T2 KA 1000 E red / a^3), mean wear path
+        // sWm = s* sigma Hm a / E red NL.
         const Real load = w.pmStar[e] * w.TDin[2 + e] * w.KA * 1000 * w.ERed / a3;
         w.pm[e] = 4 / kPi * CheckedSqrt("", load);
         w.sWm[e] = w.sStar * w.pm[e] * w.a / w.ERed * w.NL;
@@ -315,6 +338,9 @@ void Wear(const GearPairRecord& g, WormGearRecord& w) {
         if (T2 <= 0) {
             w.hminm[e] = 0;
         } else {
+            // DIN 3996, wear: minimum film thickness hmin m = 21 h* c alpha^0.6
+            // eta 0M^0.7 n1^0.7 a^1.39 E red^0.03 / (T2 KA)^0.13 (µm); structure factor of
+            // the synthetic oils WS = 1 / eta 0M^0.35; film parameter KW = hmin m WS.
             w.hminm[e] = 21 * w.hStar[e] * CheckedPower("c_alpha", w.cAlpha, 0.6L) *
                          CheckedPower("eta 0M", w.eta0M, 0.7L) *
                          CheckedPower("n1", g.n[1], 0.7L) * CheckedPower("a", w.a, 1.39L) *
@@ -334,6 +360,7 @@ void Wear(const GearPairRecord& g, WormGearRecord& w) {
             w.KW[e] = w.hminm[e] * w.WS * WH;
             w.J0T[e] = BaseWear2012(g, w, w.KW[e]);
         }
+        // DIN 3996, wear: wear intensity JW = J0T WML (material-lubricant factor).
         w.JW[e] = w.J0T[e] * w.WML;
         if (w.pmStar[e] <= 0) {
             AddMessage("Fehler : pm < 0 ! " + EditionText(e));
@@ -341,6 +368,9 @@ void Wear(const GearPairRecord& g, WormGearRecord& w) {
         }
     }
 
+    // DIN 3996, wear: flank wear delta Wn = JW sWm; wear limit either the pointed
+    // tip, mx cos(gamma m) (pi / 2 - 2 tan(alpha 0)), or 0.3 mx cos(gamma m); wear
+    // safety SW = delta Wlimn / delta Wn (at least 1.1).
     for (int e = kEdition1998; e <= kEdition2012; ++e) w.delWn[e] = w.JW[e] * w.sWm[e];
 
     const Real cosG = std::cos(w.gammaM);
@@ -356,6 +386,7 @@ void Wear(const GearPairRecord& g, WormGearRecord& w) {
 
 // Lubricant factor of the pitting limit: mineral oil 0.89, polyglycols 1.0,
 // polyalphaolefin 0.94; a lubricant code outside the table has no factor.
+// DIN 3996, pitting: lubricant factor Zoil.
 Real LubricantFactorZoil(int lubricantKind) {
     if (lubricantKind == 1) return 0.89L;
     if (lubricantKind >= 2 && lubricantKind <= 4) return 1.0L;
@@ -365,6 +396,11 @@ Real LubricantFactorZoil(int lubricantKind) {
 
 // Pitting limit, pitting safety and life.
 void Pitting(const GearPairRecord& g, WormGearRecord& w) {
+    // DIN 3996, pitting: limit sigma HG = sigma Hlim Zh Zv ZS Zu Zoil with the life
+    // factor Zh = (25000 / Lh)^(1/6) <= 1.6, the speed factor Zv = sqrt(5 / (4 + vgm)),
+    // the size factor ZS = sqrt(3000 / (2900 + a)), the ratio factor
+    // Zu = (u / 20.5)^(1/6) below u = 20.5; safety SH = sigma HG / sigma Hm (at
+    // least 1.0), life 25000 h SH^6.
     w.Zh = Min(1.6L, CheckedPower("Lh", 25000 / w.LHmin, 1.0L / 6));
     w.Zv = CheckedSqrt2("zvdin", 5 / (w.vgm + 4));
     w.ZS = std::sqrt(3000 / (w.a + 2900));
@@ -381,8 +417,14 @@ void Pitting(const GearPairRecord& g, WormGearRecord& w) {
 // Deflection limit of the worm shaft and the root of the wheel, which the
 // flank wear has thinned.
 void DeflectionAndRoot(const GearPairRecord& g, WormGearRecord& w) {
+    // DIN 3996, deflection: limit of the worm's deflection 0.01 mx (1998),
+    // 0.04 sqrt(mx) (2012).
     w.deltalim[kEdition1998] = 0.01L * w.mx;
     w.deltalim[kEdition2012] = 0.04L * std::sqrt(w.mx);
+    // DIN 3996, tooth root: shear stress tau F = Ftm2 / (b2H mx) Y eps YF Y gamma YK
+    // with the contact factor Y eps = 0.5, the form factor YF = 2.9 mx / sft over the
+    // root thickness sft that the flank wear delta W has thinned, the lead factor
+    // Y gamma = 1 / cos(gamma m), the rim factor YK = 1.
     w.Yeps = 0.5L;
     w.s0 = w.mt[2] * kPi / 2;
     const Real cosG = std::cos(w.gammaM);
@@ -398,6 +440,8 @@ void DeflectionAndRoot(const GearPairRecord& g, WormGearRecord& w) {
 
     // Inputs left at 0 are derived for this rating only; they stay 0 in the
     // record so that the next rating derives them afresh.
+    // DIN 3996, tooth root: limit tau FG = tau FlimT YNL with the life factor YNL;
+    // safety SF = tau FG / tau F (at least 1.1).
     w.tauFlimTUsed = w.tauFlimT != 0 ? w.tauFlimT : 0.4L * g.sigmaFE[2];
     w.YNLUsed = w.YNL != 0 ? w.YNL : LifeFactorYNLValue(g.materialKind[2], w.NL);
     w.tauFG = w.tauFlimTUsed * w.YNLUsed;
@@ -409,6 +453,7 @@ void DeflectionAndRoot(const GearPairRecord& g, WormGearRecord& w) {
 
 // The worm core under the Niemann worm torque against its root strength.
 void WormCore(const GearPairRecord& g, const WormGearRecord& w) {
+    // Bending of the worm core: section modulus of the root circle pi df1^3 / 32.
     const Real modulus = IntPower(3, w.df[1]) * kPi / 32;
     if (g.sigmaFE[1] < CheckedDiv("", 1000 * g.T[1], modulus))
         AddMessage("Fehler : T1/Wt>Sig.Flim !");

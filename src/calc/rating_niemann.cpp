@@ -55,14 +55,22 @@ void EfficiencyAndLosses(GearPairRecord& g, WormGearRecord& w) {
     const int out = 3 - in;
     g.n[2] = CheckedDiv("Fatal  : u", n1, w.u);
     g.T[in] = CheckedDiv(wormDrives ? "Fatal  : n1" : "Fatal  : n2", 60000 * P1, 2 * kPi * g.n[in]);
+    // Niemann/Winter, Maschinenelemente III, worm gears: peripheral speed of the worm
+    // vt1 = pi dm1 n1 / 60000, mean sliding speed vgm = vt1 / cos(gamma m).
     w.vt1 = kPi * w.dm[1] * 0.001L * n1 / 60;
     w.vgm = CheckedDiv("Fatal  : vgm", w.vt1, std::cos(w.gammaM));
+    // Niemann/Winter, Maschinenelemente III, worm gears: efficiency of the mesh from the friction
+    // angle rho z = arctan(mue z): worm driving tan(gamma m) / tan(gamma m + rho z),
+    // wheel driving tan(gamma m - rho z) / tan(gamma m).
     w.rhoZ = std::atan(w.mueZ);
     if (wormDrives)
         w.etaZ = CheckedDiv("Fatal  : eta-z", std::tan(w.gammaM), std::tan(w.gammaM + w.rhoZ));
     else
         w.etaZ = CheckedDiv("Fatal  : eta-z", std::tan(w.gammaM - w.rhoZ), std::tan(w.gammaM));
     w.PVz = (1 - w.etaZ) * P1;
+    // Niemann/Winter, Maschinenelemente III, worm gears: no-load loss of the churning oil, growing
+    // with (n1 / 60)^(4/3), the centre distance and the oil viscosity at 50 °C; the
+    // bearing loss is taken as 1 % of the driving power.
     w.PV0 = CheckedPower("Fatal  : Pv0", n1 / 60, 4.0L / 3) *
             (w.PV0Percent / 100 * 1E-7L * w.a) * (w.v50 + 90);
     w.PVLP = 0.01L * P1;
@@ -86,6 +94,10 @@ void EfficiencyAndLosses(GearPairRecord& g, WormGearRecord& w) {
 void Forces(const GearPairRecord& g, WormGearRecord& w) {
     const Real sinG = std::sin(w.gammaM);
     const Real cosG = std::cos(w.gammaM);
+    // Niemann/Winter, Maschinenelemente III, worm gears, forces at the mean point: tangential
+    // forces Ft = 2000 T KA / dm, normal force Fn = Ft1 / (cos(alpha n) (sin(gamma m) +
+    // mue z cos(gamma m))), radial force Fr = tan(alpha n) Ft1 / sin(gamma m + rho z);
+    // the axial force of each gear is the tangential force of its mate.
     if (w.driver == 1) {
         w.Ft[1] = CheckedDiv("Fatal  : Ftm", 2000 * g.T[1] * w.KA, w.dm[1]);
         w.Ft[2] = CheckedDiv("Fatal  : Ftm2", 2000 * g.T[2] * w.KA, w.dm[2]);
@@ -108,15 +120,23 @@ void PittingAndRoot(GearPairRecord& g, WormGearRecord& w) {
         g.T[2] = 0;
         AddMessage("Fehler : T2 = 0 !");
     }
+    // Hertzian elasticity factor ZE = sqrt(1 / (pi ((1 - nu1^2) / E1 + (1 - nu2^2) / E2)))
+    // (as in ISO 6336-2); Niemann/Winter, Maschinenelemente III, worm gears: material factor
+    // CHE = 10 (ZE / sigma Hlim2)^(2/3) of the centre distance estimate (predimension.cpp).
     const Real compliance = (1 - g.nue[1] * g.nue[1]) / g.E[1] + (1 - g.nue[2] * g.nue[2]) / g.E[2];
     w.ZE = CheckedSqrt("Fehler : ZE", CheckedDiv("", 1 / kPi, compliance));
     w.CHE = 10 * CheckedPower("Fatal  : CHE", CheckedDiv("SigHlim2 !", w.ZE, g.sigHlim[2]),
                               2.0L / 3);
+    // Niemann/Winter, Maschinenelemente III, worm gears: contact factor Zp over dm1/a, speed factor
+    // Zn = (1 / (n2 / 8 + 1))^(1/8), flank pressure sigma H = ZE Zp sqrt(1000 T2 / a^3).
     w.Zp = 0.36L / w.dm1a + 1.9L;
     w.Zn = CheckedPower("Fatal  : Zn", 1 / (g.n[2] / 8 + 1), 0.125L);
     w.sigmaH = w.ZE * w.Zp * std::sqrt(1000 * g.T[2] / IntPower(3, w.a));
     for (int i = 1; i <= 2; ++i) {
         if (g.T[2] > 0 && w.sigmaH > 0) {
+            // Niemann/Winter, Maschinenelemente III, worm gears: pitting safety SH = sigma Hlim Zn / sigma H,
+            // life Lh = 25000 h SH^6 (at most 100000 h); root safety
+            // SF = sigma FE mt2 b2 / Ft2 over the tooth section.
             g.SH[i] = CheckedDiv("Fatal  : SH !", g.sigHlim[i] * w.Zn, w.sigmaH);
             g.LtH[i] = Min(100000, kDefaultLife * IntPower(6, g.SH[i]));
             g.SF[i] = CheckedDiv("Fatal  : SF", g.sigmaFE[i] * w.mt[2] * w.b2Eff, w.Ft[2]);
@@ -137,6 +157,8 @@ void PittingAndRoot(GearPairRecord& g, WormGearRecord& w) {
 }  // namespace
 
 WheelDrivenMesh WheelDrivingMeshForces(Real Ft2, Real gammaM, Real mue, Real alpha) {
+    // Niemann/Winter, Maschinenelemente III, worm gears, wheel driving: friction acts against
+    // the wheel, so Ft1 = Ft2 tan(gamma m - rho) and Fr = tan(alpha) Ft2 / cos(gamma m - rho).
     const Real rho = std::atan(mue);
     WheelDrivenMesh m;
     // Normal force from the wheel side, where the lever never vanishes:

@@ -45,6 +45,8 @@ void Stop(std::string_view text) {
 
 // Steps 2 to 8: checks and the completion of inputs left at 0, then the main
 // dimensions. False when a fatal condition stopped the geometry.
+// DIN 3975: centre distance a = (dm1 + dm2) / 2, wheel mean diameter
+// dm2 = d2 + 2 x2 mx with d2 = z2 mx, ratio u = z2 / z1.
 bool MainDimensions(GearPairRecord& g, WormGearRecord& w) {
     if (g.z[2] == 0) {
         Stop("Fatal  : z2 = 0 !");
@@ -87,6 +89,8 @@ void ModulesAndDiameters(const GearPairRecord& g, WormGearRecord& w) {
     const Real z1 = g.z[1];
     const Real z2 = g.z[2];
     w.mt[2] = w.mx;
+    // DIN 3975: diameter quotient q = dm1 / mx, mean lead angle tan(gamma m) = z1 / q,
+    // normal module mn = mx cos(gamma m); the wheel's helix angle is gamma m.
     w.q = w.dm[1] / w.mx;
     w.gammaM = std::atan(z1 / w.q);
     w.beta[1] = w.summa - w.gammaM;
@@ -95,6 +99,9 @@ void ModulesAndDiameters(const GearPairRecord& g, WormGearRecord& w) {
     w.mn = w.mx * std::cos(w.gammaM);
     w.m[1] = w.mx;
     w.m[2] = w.mn / std::cos(kPi / 2 - w.gammaM);
+    // DIN 3975: addendum ha = (ha* + x) mx, dedendum hf = (hf* - x) mx, tip and root
+    // diameters da = d + 2 ha, df = d - 2 hf (worm about dm1, wheel about d2), tip
+    // clearances c = a - (da + df of the mate) / 2.
     for (int i = 1; i <= 2; ++i) {
         w.ha[i] = (w.haStar[i] + w.x[i]) * w.mx;
         w.hf[i] = (w.hfStar[i] - w.x[i]) * w.mx;
@@ -108,6 +115,7 @@ void ModulesAndDiameters(const GearPairRecord& g, WormGearRecord& w) {
     w.df[2] = w.d[2] - 2 * w.hf[2];
     w.c[1] = w.a - (w.da[1] + w.df[2]) / 2;
     w.c[2] = w.a - (w.da[2] + w.df[1]) / 2;
+    // DIN 3975: outside diameter of the wheel de2 over its throat diameter da2.
     switch (w.wheelRimCode) {
         case 0:
         case 1: w.de2 = w.da[2] + w.mx; break;
@@ -118,6 +126,10 @@ void ModulesAndDiameters(const GearPairRecord& g, WormGearRecord& w) {
 
 // Steps 14 to 20: pressure angles, pitches, base diameters and contact ratio.
 void AnglesPitchesContact(const GearPairRecord& g, WormGearRecord& w) {
+    // DIN 3975, flank forms: the ZA worm is generated with the pressure angle in
+    // the axial section, tan(alpha n) = tan(alpha x) cos(gamma m); the others in the
+    // normal section. The ZI worm is an involute helicoid with the base lead angle
+    // cos(gamma b) = cos(gamma m) cos(alpha n).
     w.alpha0Rad = DegToRad(w.alpha0);
     const Real cosGamma = std::cos(w.gammaM);
     if (w.flankForm == kFlankZA) {
@@ -134,6 +146,8 @@ void AnglesPitchesContact(const GearPairRecord& g, WormGearRecord& w) {
     CheckedDiv("Fatal  : db", std::tan(w.gammaM) * w.dm[1], std::tan(w.gammaB));
     w.db[2] = std::cos(std::atan(std::tan(w.alphaN) / cosGamma)) * w.d[2];
     for (int i = 1; i <= 2; ++i) {
+        // DIN 3975: pz = pi m z, for the worm its lead z1 px with the axial pitch
+        // px = pi mx; normal pitch pn = px cos(gamma m).
         w.pz[i] = kPi * w.m[i] * static_cast<Real>(g.z[i]);
         w.pzRed[i] = w.pz[i] / (2 * kPi);
     }
@@ -142,6 +156,9 @@ void AnglesPitchesContact(const GearPairRecord& g, WormGearRecord& w) {
     w.pb = kPi * w.mx * std::cos(w.gammaB);
     w.snHalfRef = kPi * w.mx * cosGamma / 2;
     for (int i = 1; i <= 2; ++i) {
+        // DIN 3960, the gears as helical gears: transverse pressure angle
+        // tan(alpha t) = tan(alpha n) / cos(beta), base helix cos(beta b) = sin(alpha n) /
+        // sin(alpha t), base diameter db = d cos(alpha t).
         w.alphaT[i] = std::atan(std::tan(w.alphaN) / std::cos(w.beta[i]));
         w.betaB[i] = CheckedArcCos(std::sin(w.alphaN) / std::sin(w.alphaT[i]));
         w.db[i] = w.d[i] * std::cos(w.alphaT[i]);
@@ -150,6 +167,9 @@ void AnglesPitchesContact(const GearPairRecord& g, WormGearRecord& w) {
     for (int i = 1; i <= 2; ++i) {
         // A tip inside the base circle has no path of contact (reported as
         // an error below); the unlabelled root gives 0 there, not NaN.
+        // DIN 3960: the part of the path of contact from the reference circle to the
+        // tip, (sqrt(da^2 - db^2) - sqrt(d^2 - db^2)) / 2; the contact ratio is its
+        // length over the normal base pitch pbn = pi mn cos(alpha n).
         const Real g2 = (CheckedSqrt("", w.da[i] * w.da[i] - w.db[i] * w.db[i]) -
                          CheckedSqrt("", w.d[i] * w.d[i] - w.db[i] * w.db[i])) /
                         2;
@@ -163,6 +183,8 @@ void AnglesPitchesContact(const GearPairRecord& g, WormGearRecord& w) {
 // Steps 21 to 25: widths, cut diameter, throat radius, tooth thickness, lengths.
 void WidthsAndLengths(const GearPairRecord& g, WormGearRecord& w) {
     const Real z2 = g.z[2];
+    // Recommended face widths, rounded to whole millimetres: worm
+    // b1 = 2.5 mx sqrt(z2 + 1), wheel b2 = 2 mx sqrt(q + 1).
     w.bRec[1] = std::rint(2.5L * w.mx * CheckedSqrt("Fatal  : xz2", z2 + 1));
     w.bRec[2] = std::rint(2 * w.mt[2] * CheckedSqrt("Fatal  : q", w.q + 1));
     if (w.b[2] == 0) w.b[2] = w.bRec[2];
@@ -173,9 +195,12 @@ void WidthsAndLengths(const GearPairRecord& g, WormGearRecord& w) {
         const Real e = 2 * w.a - w.de2;
         w.dwCut = CheckedSqrt("Fehler : dw cut", w.dm[1] * w.dm[1] - e * e);
     }
+    // DIN 3975: throat radius of the wheel rK = a - da2 / 2.
     w.rK = w.a - w.da[2] / 2;
     for (int i = 1; i <= 2; ++i) {
         if (w.b[i] == 0) w.b[i] = w.bRec[i];
+        // DIN 3960: normal tooth thickness sn = mn (pi / 2 + 2 x tan(alpha n)),
+        // normal space width en = pn - sn.
         w.sn[i] = w.mn * (kPi / 2 + 2 * w.x[i] * std::tan(w.alphaN));
         w.en[i] = w.pn - w.sn[i];
     }

@@ -26,12 +26,16 @@ namespace {
 constexpr int kFreeToleranceSeries = 11;
 constexpr int kNoCentreDistanceField = 9;
 
+// DIN 3960: normal tooth thickness sn = mn (pi / 2 + 2 x tan(alpha n)).
 Real ToothThickness(const WormGearRecord& w, Real x) {
     return w.mn * (kPi / 2 + 2 * x * Tangent(w.alphaN));
 }
 
 // Step 1: allowances and tolerance in mm; step 2: their designation.
 void ToothThicknessAllowances(WormGearRecord& w, int i) {
+    // DIN 3967: upper allowance Asne by deviation series and reference diameter,
+    // tolerance Tsn by tolerance series and reference diameter; the lower
+    // allowance Asni = Asne - Tsn. The designation: grade, series, tolerance series.
     if (w.toleranceSeries[i] < kFreeToleranceSeries) {
         w.Asne[i] = -static_cast<Real>(ToothThicknessAllowanceAsne(w.deviationSeries[i], w.d[i])) /
                     1000;
@@ -48,6 +52,8 @@ void ToothThicknessAllowances(WormGearRecord& w, int i) {
 
 // Steps 4 and 5: generating profile shifts and production limits.
 void ProductionLimits(WormGearRecord& w, int i) {
+    // DIN 3960: generating profile shift xE = x + As / (2 mn tan(alpha n)) of each
+    // allowance; tooth thickness, tip and root diameters follow with xE in place of x.
     const Real perShift = 2 * Tangent(w.alphaN) * w.mn;
     w.xemax[i] = w.x[i] + w.Asne[i] / perShift;
     w.xemin[i] = w.x[i] + w.Asni[i] / perShift;
@@ -79,6 +85,8 @@ void TestDimensions(const GearPairRecord& g, WormGearRecord& w, int i) {
     // flanks near the profile-shifted reference circle. The input keeps its 0, so the data file
     // still asks for a chosen ball after a change of module or profile shift.
     const Real entered = w.measurementInput[i];
+    // DIN 3960: dimensions over pins (MR) and balls (MK) and the span over k teeth
+    // (W), each at the nominal and at both generating profile shifts.
     const Real DM = entered != 0 ? entered : BallDiameter(w.mn, w.x[i], w.alphaN, beta, z);
     w.measurementUsed[i] = DM;
     w.MR[i] = DimensionOverPins(z, w.mn, w.alphaN, beta, w.x[i], DM);
@@ -98,6 +106,8 @@ void TestDimensions(const GearPairRecord& g, WormGearRecord& w, int i) {
     w.WXemax[i] = SpanMeasurement(z, w.k[i], w.xemax[i], beta, w.alphaN, w.mn);
 }
 
+// DIN 3974: the deviations are formed with the geometric means of the module
+// and diameter ranges of the standard's tables, not with the gear's own values.
 // Geometric mean of the DIN 3974 module range holding m ("over ... to").
 Real ModuleMean(Real m) {
     struct Range { Real upper; Real mean; };
@@ -130,6 +140,8 @@ Real DiameterMean(Real d) {
     return d;
 }
 
+// DIN 3974: the step factor between accuracy grades, 1.4 up to grade 9 and 1.6
+// above, applied to the formulas of grade 5.
 // Factor of accuracy grade Q relative to grade 5.
 Real GradeFactor(int Q) {
     if (Q <= 0) return 0;
@@ -143,6 +155,10 @@ void Deviations(WormGearRecord& w, int i, Real mMean) {
     const Real phi = GradeFactor(w.quality[i]);
     const Real sqrtD = CheckedSqrt("", dMean);
     const Real sqrtM = CheckedSqrt("", mMean);
+    // DIN 3974, formulas of grade 5 (µm, d and m the range means): single pitch
+    // deviation fp, adjacent pitch deviation fu, profile slope fH alpha, profile form
+    // ff alpha, total profile Falpha = sqrt(fH alpha^2 + ff alpha^2), runout Fr,
+    // tangential composite Fi' and tooth-to-tooth tangential composite fi'.
     w.fp[i] = RoundDeviation(RoundDeviation((0.25L * sqrtD + mMean) * 0.315L + 4) * phi);
     w.fu[i] = RoundDeviation(RoundDeviation((0.25L * sqrtD + mMean) * 0.4L + 5) * phi);
     w.fHalpha[i] = RoundDeviation(RoundDeviation((3 * sqrtM + mMean) * 0.25L + 2.5L) * phi);
@@ -161,6 +177,8 @@ void Deviations(WormGearRecord& w, int i, Real mMean) {
 
 }  // namespace
 
+// Deviations are rounded to whole micrometres from 10 µm up, to half
+// micrometres below.
 Real RoundDeviation(Real v) {
     if (v >= 10) return std::rint(v + 0.0001L);
     return std::rint(2 * (v + 0.0001L)) / 2;
@@ -171,6 +189,8 @@ void CalcWormTolerances() {
     WormGearRecord& w = wormGear;
     for (int i = 1; i <= 2; ++i) ToothThicknessAllowances(w, i);
 
+    // ISO 286-1: the centre distance allowances of a js field are +-IT / 2 of the
+    // standard tolerance grade over the nominal size steps.
     // A "js" field: +-IT/2 of the centre distance.
     if (w.centreDistanceToleranceField < kNoCentreDistanceField) {
         const Real upper =
@@ -186,6 +206,8 @@ void CalcWormTolerances() {
 
     const Real mMean = ModuleMean(w.mx);
     for (int i = 1; i <= 2; ++i) Deviations(w, i, mMean);
+    // DIN 3974, grade 5 formulas times the grade factor: the worm's lead deviation
+    // Fpz over z1 and the module, the wheel's total cumulative pitch deviation Fp2.
     const Real lgM = Log10OrZero(mMean);
     const Real z1 = g.z[1];
     w.Fpz = RoundDeviation(GradeFactor(w.quality[1]) *

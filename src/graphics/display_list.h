@@ -180,6 +180,7 @@ int32_t PrintMapLengthY(const PrinterTarget& p, Real l);
 
 // ---- The graphics window ----------------------------------------------------
 
+// `TFveldgra`: T class, F form, veldgra the graphics-window unit of the design (veldgraf).
 class TFveldgra {
 public:
     TFveldgra();  // the creation handler: fields and module state to start-up values

@@ -20,6 +20,7 @@
 namespace veldrim {
 
 // The engine's exception; carries only its message text.
+// `EDurazError`: E exception, Duraz the design's name of the table engine.
 class EDurazError : public std::runtime_error {
 public:
     explicit EDurazError(const std::string& msg) : std::runtime_error(msg) {}

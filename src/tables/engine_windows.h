@@ -12,6 +12,7 @@
 
 namespace veldrim {
 
+// `TTzMsg`: the table engine's (Tz) message window.
 class TTzMsg {
 public:
     TTzMsg() = default;
@@ -46,6 +47,7 @@ private:
     bool hadBorder_ = false;
 };
 
+// `TTzProgress100`: the Tz progress window that counts to 100 percent.
 class TTzProgress100 : public TTzMsg {
 public:
     TTzProgress100() : TTzProgress100("Progress") {}

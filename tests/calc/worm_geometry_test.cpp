@@ -46,6 +46,44 @@ TEST_F(WormGeometryTest, Din3975IdentitiesOverFlankFormsAndShifts) {
     }
 }
 
+// A worked example from outside the program: the axial-module worm gear pair
+// of the sheet "Worm Gear Formula-Master" (after Niemann and DIN,
+// www.scribd.com/document/418425143): z1 2, z2 30, mx 3, pressure angle 20
+// degrees, centre distance 67, worm mean diameter 44, no profile shift,
+// addendum 1 mx, dedendum 1.25 mx. The sheet's values: normal module
+// 2.97249050413290, ratio 15, lead 18.8495559215, diameter quotient (the
+// sheet's "tooth profile factor") 14.6666666667, wheel diameter 90, lead
+// angle 7.7651660184 degrees, tip diameters 50 and 96 (throat), wheel outside
+// diameter 99, root diameters 36.5 and 82.5, throat radius 19.
+TEST_F(WormGeometryTest, WorkedExampleOfAnAxialModulePair) {
+    gearPair.z = {{2, 30}};
+    wormGear.flankForm = kFlankZA;
+    wormGear.alpha0 = 20;
+    wormGear.a = 67;
+    wormGear.dm1a = 44.0L / 67;
+    wormGear.x = {{0, 0}};
+    wormGear.haStar = {{1, 1}};
+    wormGear.hfStar = {{1.25L, 1.25L}};
+    wormGear.wheelRimCode = 1;  // outside diameter one module above the throat
+    CalcWormGeometry();
+    ASSERT_FALSE(fatalFlag) << Log();
+    const WormGearRecord& w = wormGear;
+    EXPECT_NEAR(w.mx, 3, 1e-12);
+    EXPECT_NEAR(w.mn, 2.97249050413290, 1e-12);
+    EXPECT_NEAR(w.u, 15, 1e-15);
+    EXPECT_NEAR(w.pz[1], 18.8495559215, 1e-9);
+    EXPECT_NEAR(w.q, 14.6666666667, 1e-9);
+    EXPECT_NEAR(w.dm[1], 44, 1e-12);
+    EXPECT_NEAR(w.dm[2], 90, 1e-12);
+    EXPECT_NEAR(RadToDeg(w.gammaM), 7.7651660184, 1e-9);
+    EXPECT_NEAR(w.da[1], 50, 1e-12);
+    EXPECT_NEAR(w.da[2], 96, 1e-12);
+    EXPECT_NEAR(w.de2, 99, 1e-12);
+    EXPECT_NEAR(w.df[1], 36.5, 1e-12);
+    EXPECT_NEAR(w.df[2], 82.5, 1e-12);
+    EXPECT_NEAR(w.rK, 19, 1e-12);
+}
+
 TEST_F(WormGeometryTest, ZeroCentreDistanceFollowsFromTheModule) {
     for (std::uint16_t form : {kFlankZI, kFlankZN}) {
         ResetAll();

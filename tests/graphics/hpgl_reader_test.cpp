@@ -238,6 +238,54 @@ TEST_F(HpglTest, ArcEndsAtItsEndPoint) {
     EXPECT_EQ(Records("5"), std::vector<std::string>{"5;-10;-10;10;10;10;0;10;0"});
 }
 
+// The numbers of a display record after its code.
+std::vector<double> RecordNumbers(const std::string& record) {
+    std::vector<double> out;
+    std::stringstream in(record.substr(record.find(';') + 1));
+    for (std::string field; std::getline(in, field, ';');) {
+        Real x = 0;
+        ParseDisplayReal(field, x);
+        out.push_back(static_cast<double>(x));
+    }
+    return out;
+}
+
+// A negative sweep runs clockwise. The arc record always runs counter-
+// clockwise (box, then start and end), so a clockwise arc is recorded from
+// its end to its start; the current point moves to the end all the same.
+// Radius 10 mm about the origin; the ends worked by hand.
+TEST_F(HpglTest, ArcWithANegativeSweepRunsClockwise) {
+    using V = std::vector<double>;
+    const struct {
+        const char* hpgl;
+        V arc;    // box, start, end
+        V after;  // the line from the arc's end to (0, 0)
+    } cases[] = {
+        // From (10, 0) a quarter clockwise ends at (0, -10).
+        {"PU400,0;PD;AA0,0,-90;PD0,0;", {-10, -10, 10, 10, 0, -10, 10, 0}, {0, -10, 0, 0}},
+        // From (0, 10) a quarter clockwise ends at (10, 0): the arc of the
+        // positive quarter from (10, 0).
+        {"PU0,400;PD;AA0,0,-90;PD0,0;", {-10, -10, 10, 10, 10, 0, 0, 10}, {10, 0, 0, 0}},
+        // Three quarters clockwise from (10, 0) end at (0, 10).
+        {"PU400,0;PD;AA0,0,-270;PD0,0;", {-10, -10, 10, 10, 0, 10, 10, 0}, {0, 10, 0, 0}},
+        // With the pen up the arc only moves the current point.
+        {"PU400,0;AA0,0,-90;PD0,0;", {}, {0, -10, 0, 0}},
+    };
+    const auto near = [](const V& got, const V& want, const std::string& what) {
+        ASSERT_EQ(got.size(), want.size()) << what;
+        for (std::size_t i = 0; i < want.size(); ++i)
+            EXPECT_NEAR(got[i], want[i], 1e-9) << what << " number " << i;
+    };
+    for (const auto& c : cases) {
+        Play(c.hpgl);
+        const auto arcs = Records("5"), lines = Records("4");
+        ASSERT_EQ(arcs.size(), c.arc.empty() ? 0u : 1u) << c.hpgl;
+        if (!c.arc.empty()) near(RecordNumbers(arcs[0]), c.arc, std::string(c.hpgl) + " arc");
+        ASSERT_EQ(lines.size(), 1u) << c.hpgl;
+        near(RecordNumbers(lines[0]), c.after, std::string(c.hpgl) + " line");
+    }
+}
+
 TEST_F(HpglTest, EveryFileStartsWithThePenUp) {
     Play("PD400,0;");
     Play("PA800,0;");

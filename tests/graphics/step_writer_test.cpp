@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
 #include <map>
 #include <regex>
 #include <set>
@@ -28,9 +32,8 @@ struct Entity {
 };
 
 // The DATA section as entities by number; an entity may span lines.
-std::map<int, Entity> ParseData(const std::string& file) {
+std::map<int, Entity> ParseDataText(const std::string& text) {
     std::map<int, Entity> out;
-    const std::string text = testing::Slurp(file);
     const size_t data = text.find("DATA;");
     const size_t end = text.find("ENDSEC;", data);
     static const std::regex entity(R"(#(\d+) = ([^;]*(?:'[^']*'[^;]*)*);)");
@@ -44,6 +47,9 @@ std::map<int, Entity> ParseData(const std::string& file) {
         out[std::stoi((*it)[1])] = {m.str(), t};
     }
     return out;
+}
+std::map<int, Entity> ParseData(const std::string& file) {
+    return ParseDataText(testing::Slurp(file));
 }
 
 // The types each entity may refer to, after the AP214 schema.
@@ -111,6 +117,123 @@ std::vector<std::string> ReferenceFaults(const std::map<int, Entity>& entities) 
     return faults;
 }
 
+// ---- trimmed lines, read back from the file's own entities
+
+using Vec3 = std::array<double, 3>;
+
+// The numbers of an entity's text after its name, references left out.
+std::vector<double> NumbersOf(const std::string& text) {
+    std::vector<double> out;
+    const std::string bare = std::regex_replace(text, std::regex(R"(#\d+)"), "#");
+    static const std::regex number(R"([-+]?\d+\.\d*(?:E[-+]?\d+)?)");
+    for (auto it = std::sregex_iterator(bare.begin(), bare.end(), number);
+         it != std::sregex_iterator(); ++it) {
+        const std::string t = it->str();
+        double v = 0;
+        std::from_chars(t.data() + (t[0] == '+'), t.data() + t.size(), v);
+        out.push_back(v);
+    }
+    return out;
+}
+
+std::vector<int> ReferencesOf(const std::string& text) {
+    std::vector<int> out;
+    static const std::regex ref(R"(#(\d+))");
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), ref);
+         it != std::sregex_iterator(); ++it)
+        out.push_back(std::stoi((*it)[1]));
+    return out;
+}
+
+struct TrimmedLine {
+    Vec3 from, to;
+};
+
+// Every TRIMMED_CURVE of the file, checked against its own basis line: the
+// line LINE(point, VECTOR(DIRECTION, magnitude)) runs through point +
+// t * magnitude * direction, so each trim point must be the line's point at
+// its trim parameter, the direction must be a unit vector, and the second
+// parameter must lie beyond the first (sense .T.). Faults go to `faults`;
+// the trimmed lines (from the trim points) are returned.
+std::vector<TrimmedLine> TrimmedLines(const std::map<int, Entity>& entities,
+                                      std::vector<std::string>& faults) {
+    std::vector<TrimmedLine> out;
+    const auto entity = [&](int n, const char* type) -> const Entity* {
+        const auto it = entities.find(n);
+        if (it == entities.end() || it->second.type != type) {
+            faults.push_back("#" + std::to_string(n) + " is not a " + type);
+            return nullptr;
+        }
+        return &it->second;
+    };
+    const auto point = [&](int n) {
+        Vec3 p{};
+        if (const Entity* e = entity(n, "CARTESIAN_POINT")) {
+            const auto v = NumbersOf(e->text);
+            if (v.size() == 3)
+                p = {v[0], v[1], v[2]};
+            else
+                faults.push_back("#" + std::to_string(n) + " has not three coordinates");
+        }
+        return p;
+    };
+    static const std::regex trimmed(
+        R"(TRIMMED_CURVE\('[^']*',#(\d+),\(#(\d+),PARAMETER_VALUE\(([^)]*)\)\),)"
+        R"(\(#(\d+),PARAMETER_VALUE\(([^)]*)\)\),\.T\.,\.PARAMETER\.\))");
+    for (const auto& [n, e] : entities) {
+        if (e.type != "TRIMMED_CURVE") continue;
+        const std::string at = "#" + std::to_string(n) + ": ";
+        std::smatch m;
+        if (!std::regex_match(e.text, m, trimmed)) {
+            faults.push_back(at + "not a line trimmed by point and parameter: " + e.text);
+            continue;
+        }
+        const Entity* line = entity(std::stoi(m[1]), "LINE");
+        if (!line) continue;
+        const auto lineRefs = ReferencesOf(line->text);
+        if (lineRefs.size() != 2) {
+            faults.push_back(at + "its line has not two references");
+            continue;
+        }
+        const Vec3 origin = point(lineRefs[0]);
+        const Entity* vector = entity(lineRefs[1], "VECTOR");
+        if (!vector) continue;
+        const auto vectorRefs = ReferencesOf(vector->text);
+        const auto magnitude = NumbersOf(vector->text);
+        if (vectorRefs.size() != 1 || magnitude.size() != 1) {
+            faults.push_back(at + "its vector is not a direction and a magnitude");
+            continue;
+        }
+        const Entity* direction = entity(vectorRefs[0], "DIRECTION");
+        if (!direction) continue;
+        const auto d = NumbersOf(direction->text);
+        if (d.size() != 3) {
+            faults.push_back(at + "its direction has not three numbers");
+            continue;
+        }
+        if (std::abs(std::hypot(d[0], d[1], d[2]) - 1) > 1e-5)
+            faults.push_back(at + "its direction is not a unit vector");
+        const std::string t1Text = m[3], t2Text = m[5];
+        const double t1 = NumbersOf(t1Text).at(0), t2 = NumbersOf(t2Text).at(0);
+        if (!(t2 > t1)) faults.push_back(at + "its second parameter is not beyond the first");
+        const Vec3 ends[2] = {point(std::stoi(m[2])), point(std::stoi(m[4]))};
+        const double ts[2] = {t1, t2};
+        for (int k = 0; k < 2; ++k) {
+            const double s = ts[k] * magnitude[0];
+            const Vec3 on{origin[0] + s * d[0], origin[1] + s * d[1], origin[2] + s * d[2]};
+            const double off =
+                std::hypot(ends[k][0] - on[0], ends[k][1] - on[1], ends[k][2] - on[2]);
+            // Six significant digits of coordinates up to a few hundred.
+            if (off > 2e-3)
+                faults.push_back(at + "trim point " + std::to_string(k + 1) + " lies " +
+                                 std::to_string(off) + " from its line's point at parameter " +
+                                 std::to_string(ts[k]));
+        }
+        out.push_back({ends[0], ends[1]});
+    }
+    return out;
+}
+
 // A rectangle, a line of no length, a circle as 63 chords (tolerance 1),
 // and block B (a line of 10) inserted at (120, 60), turned 30 degrees and
 // scaled 2: its line ends at (120 + 20 cos 30, 60 + 20 sin 30).
@@ -164,6 +287,81 @@ TEST_F(StepTest, FileReadByOpenCascade) {
         EXPECT_NEAR(box[i], expected[i], 1e-4) << i;  // 6 significant digits
 }
 
+// Read back from the file alone, each trimmed line ends at its own trim
+// points, and those are the ends of what was drawn: the rectangle's four
+// sides, the block's line from (120, 60) by 20 at 30 degrees, and 63 chords
+// whose ends lie on the circle of radius 10 about (50, 25).
+TEST_F(StepTest, TrimmedLinesEndAtTheirOwnTrimPoints) {
+    const auto file = Run(kCadStep, "trims", DrawSample, SampleBlocks);
+    const auto entities = ParseData(file.string());
+    std::vector<std::string> faults;
+    const auto lines = TrimmedLines(entities, faults);
+    EXPECT_EQ(faults, std::vector<std::string>{});
+    ASSERT_EQ(lines.size(), 68u);
+    using Segment = std::array<double, 4>;
+    const double bx = 120 + 20 * std::cos(M_PI / 6), by = 60 + 20 * std::sin(M_PI / 6);
+    std::vector<Segment> straight = {
+        {0, 0, 100, 0}, {100, 0, 100, 50}, {100, 50, 0, 50}, {0, 50, 0, 0}, {120, 60, bx, by}};
+    int chords = 0;
+    for (const TrimmedLine& l : lines) {
+        EXPECT_EQ(l.from[2], 0);
+        EXPECT_EQ(l.to[2], 0);
+        const auto same = [&l](const Segment& s) {
+            const auto close = [](double a, double b) { return std::abs(a - b) < 2e-3; };
+            const bool forward = close(l.from[0], s[0]) && close(l.from[1], s[1]) &&
+                                 close(l.to[0], s[2]) && close(l.to[1], s[3]);
+            const bool backward = close(l.from[0], s[2]) && close(l.from[1], s[3]) &&
+                                  close(l.to[0], s[0]) && close(l.to[1], s[1]);
+            return forward || backward;
+        };
+        const auto it = std::find_if(straight.begin(), straight.end(), same);
+        if (it != straight.end()) {
+            straight.erase(it);
+            continue;
+        }
+        const double r1 = std::hypot(l.from[0] - 50, l.from[1] - 25);
+        const double r2 = std::hypot(l.to[0] - 50, l.to[1] - 25);
+        EXPECT_NEAR(r1, 10, 2e-3) << "a line from (" << l.from[0] << ", " << l.from[1] << ")";
+        EXPECT_NEAR(r2, 10, 2e-3) << "a line to (" << l.to[0] << ", " << l.to[1] << ")";
+        ++chords;
+    }
+    EXPECT_EQ(chords, 63);
+    EXPECT_EQ(straight.size(), 0u) << "drawn lines missing from the file";
+}
+
+// The reader of trimmed lines finds a trim point that is not its line's
+// point at the trim parameter, and a reference to an entity of the wrong
+// type.
+TEST_F(StepTest, TrimmedLineCheckFindsAWrongTrimPoint) {
+    const std::string good =
+        "DATA;\r\n"
+        "#1 = TRIMMED_CURVE('',#2,(#6,PARAMETER_VALUE(0.E+000)),"
+        "(#7,PARAMETER_VALUE(5.00000E+000)),.T.,.PARAMETER.);\r\n"
+        "#2 = LINE('',#3,#4);\r\n"
+        "#3 = CARTESIAN_POINT('',(1.00000E+000,2.00000E+000,0.E+000));\r\n"
+        "#4 = VECTOR('',#5,1.);\r\n"
+        "#5 = DIRECTION('',(6.00000E-001,8.00000E-001,0.E+000));\r\n"
+        "#6 = CARTESIAN_POINT('',(1.00000E+000,2.00000E+000,0.E+000));\r\n"
+        "#7 = CARTESIAN_POINT('',(4.00000E+000,6.00000E+000,0.E+000));\r\n"
+        "ENDSEC;\r\n";
+    std::vector<std::string> faults;
+    const auto lines = TrimmedLines(ParseDataText(good), faults);
+    EXPECT_EQ(faults, std::vector<std::string>{});
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].to, (Vec3{4, 6, 0}));
+    // The second trim naming the first point; the line naming the vector as
+    // its point.
+    for (const auto& [from, to] :
+         {std::pair<std::string, std::string>{"(#7,PARAMETER", "(#6,PARAMETER"},
+          {"LINE('',#3,#4)", "LINE('',#4,#4)"}}) {
+        std::string bad = good;
+        bad.replace(bad.find(from), from.size(), to);
+        faults.clear();
+        TrimmedLines(ParseDataText(bad), faults);
+        EXPECT_FALSE(faults.empty()) << to;
+    }
+}
+
 // Without a line the shape representation is empty and names the context
 // that follows it; no style refers to a curve that does not exist.
 TEST_F(StepTest, EmptyDrawingHasAnEmptyShapeAndNoStyle) {
@@ -202,6 +400,12 @@ TEST_F(StepTest, LineTo3DFromTheCurrentPoint) {
               std::string::npos)
         << text;
     EXPECT_EQ(CadOutputState.currentZ, 13);
+    std::vector<std::string> faults;
+    const auto lines = TrimmedLines(ParseDataText(text), faults);
+    EXPECT_EQ(faults, std::vector<std::string>{});
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].from, (Vec3{1, 2, 3}));
+    EXPECT_EQ(lines[0].to, (Vec3{1, 2, 13}));
 }
 
 TEST_F(StepTest, NumbersAndStrings) {

@@ -1,7 +1,9 @@
 # Reads an STL file with numpy-stl, keeping the stored normals, and prints:
 # facets, open edges (directed edges whose reverse no other facet has), the
 # signed volume, degenerate facets, facets whose stored normal disagrees
-# with their winding, and the bounding box. (numpy-stl's own is_closed sums
+# with their winding, walls (facets with a level normal) that face the
+# vertical axis through the mean of all vertices (inward walls of one convex
+# outline), and the bounding box. (numpy-stl's own is_closed sums
 # the stored unit normals, which says nothing about closure.)
 import sys
 import warnings
@@ -25,7 +27,12 @@ forward, backward = ids[: len(start)], ids[len(start):]
 open_edges = int((~np.isin(forward, backward)).sum()) if len(start) else 0
 volume = np.einsum("ij,ij->i", m.v0.astype(np.float64),
                    np.cross(m.v1.astype(np.float64), m.v2.astype(np.float64))).sum() / 6
+centre = m.vectors.reshape(-1, 3).mean(axis=0) if len(m.vectors) else np.zeros(3)
+level = np.abs(stored[:, 2]) < 1e-6
+outward = np.einsum("ij,ij->i", stored[:, :2], m.vectors.mean(axis=1)[:, :2] - centre[:2])
+inward = int((level & (outward < 0)).sum())
 print("FACETS=%d OPENEDGES=%d VOLUME=%.6f DEGENERATE=%d BADNORMALS=%d" %
       (len(m.vectors), open_edges, volume, degenerate, bad))
+print("INWARD=%d" % inward)
 print("MIN=%.6f %.6f %.6f MAX=%.6f %.6f %.6f" % (tuple(m.min_) + tuple(m.max_)))
 print("DONE")

@@ -126,6 +126,46 @@ TEST_F(StlTest, CounterClockwiseOutlineGivesOutwardWalls) {
     EXPECT_EQ(ui.CallsOf("text").size(), 1u);
 }
 
+// Filled quadrilaterals (block solids and arrow heads) become the four walls
+// of their outline, facing out whichever way round the corners come: no
+// wall faces the inside, and the walls' signed volume is two thirds of the
+// prism over the outline (8 high). Areas by hand: a block 10 x 5 is 50, its
+// half along the diagonal 25; an arrow head of length 10 and half angle 10
+// degrees is two triangles of 10 * 10 * sin 10 / 2, together 17.36482.
+TEST_F(StlTest, SolidsGiveOutwardWallsWhicheverWayTheirCornersRun) {
+    const double arrow = 100 * std::sin(10 * kPi / 180);
+    const struct {
+        const char* label;
+        std::function<void()> draw;
+        int facets;
+        double area;
+    } cases[] = {
+        {"block, corners counter-clockwise", [] { CadSolid(0, 0, 10, 0, 0, 5, 10, 5); }, 8, 50},
+        {"block, corners clockwise", [] { CadSolid(0, 0, 0, 5, 10, 0, 10, 5); }, 8, 50},
+        {"triangle (third corner twice)", [] { CadSolid(0, 0, 10, 0, 0, 5, 0, 5); }, 6, 25},
+        {"arrow head to the right", [] { CadArrow(50, 40, 0, 10, 10, 0); }, 8, arrow},
+        {"arrow head upward", [] { CadArrow(50, 40, 90, 10, 10, 0); }, 8, arrow},
+        {"arrow head to the lower left", [] { CadArrow(50, 40, 225, 10, 10, 0); }, 8, arrow},
+        {"dimension arrow to the left", [] { CadDimensionArrow(20, 20, 180); }, 10, -1},
+    };
+    int i = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        const auto file = Run(kCadStl, "solid" + std::to_string(i++), [&] {
+            CadSetExtrusion(0, 8);
+            c.draw();
+        });
+        const std::string numpy = NumpyStlCheck(file.string());
+        ASSERT_NE(numpy.find("DONE"), std::string::npos) << numpy;
+        EXPECT_EQ(Field(numpy, "FACETS="), std::to_string(c.facets));
+        EXPECT_EQ(Field(numpy, "BADNORMALS="), "0");
+        EXPECT_EQ(Field(numpy, "DEGENERATE="), "0");
+        if (c.area < 0) continue;  // the shaft's wall faces one side only
+        EXPECT_EQ(Field(numpy, "INWARD="), "0");
+        EXPECT_NEAR(ToDouble(Field(numpy, "VOLUME=")), 2.0 / 3.0 * c.area * 8, 1e-3);
+    }
+}
+
 // The binary layout: header text padded with blanks, the count, 50 bytes per
 // facet with attribute bytes 0; the flip option turns every facet round, so
 // its normal (the normal of its winding) turns too.

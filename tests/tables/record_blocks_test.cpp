@@ -2,7 +2,6 @@
 // time and its appends are written a block at a time, a shared table record
 // by record at the file. The file that results is the same either way, and a
 // shared scan sees what another process appended before the scan's lock.
-#include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -145,15 +144,19 @@ TEST_F(RecordBlocksTest, FieldsAreDecodedFromTheCurrentRecord) {
 
 // One process appends under the append lock and says after each unlock how
 // many records it has committed; the other scans under its own append lock
-// and must see every record committed before that lock was granted.
+// and must see every record committed before that lock was granted. Halfway
+// the writer waits until the reader has scanned what it was told, so at least
+// one scan runs between appends however the two processes are scheduled.
 TEST_F(RecordBlocksTest, SharedScanSeesEveryRecordCommittedBeforeItsLock) {
     const std::string p = Fresh("shared.dbf");
-    constexpr int kAppends = 400;
-    int committed[2];
+    constexpr int kAppends = 400, kHalf = kAppends / 2;
+    int committed[2], scanned[2];
     ASSERT_EQ(pipe(committed), 0);
+    ASSERT_EQ(pipe(scanned), 0);
     const pid_t pid = fork();
     if (pid == 0) {
         ::close(committed[0]);
+        ::close(scanned[1]);
         int code = 0;
         try {
             QuietEngineErrors quiet;
@@ -164,6 +167,8 @@ TEST_F(RecordBlocksTest, SharedScanSeesEveryRecordCommittedBeforeItsLock) {
                 if (LastError() != 0) code = 3;
                 Unlock();
                 if (::write(committed[1], &i, sizeof i) != sizeof i) code = 4;
+                char go = 0;
+                if (i == kHalf && ::read(scanned[0], &go, 1) != 1) code = 5;
             }
         } catch (...) {
             code = 2;
@@ -171,15 +176,36 @@ TEST_F(RecordBlocksTest, SharedScanSeesEveryRecordCommittedBeforeItsLock) {
         _exit(code);  // no destructors: the child must not touch the parent's open files
     }
     ::close(committed[1]);
-    ::fcntl(committed[0], F_SETFL, O_NONBLOCK);
+    ::close(scanned[0]);
+    // Closed on every way out, so a failed assertion never leaves the writer waiting.
+    struct CloseOnExit {
+        int fd;
+        ~CloseOnExit() {
+            if (fd >= 0) ::close(fd);
+        }
+    } release{scanned[1]}, counts{committed[0]};
     USE(p + " ALIAS READER");
     int known = 0, scans = 0;
-    bool done = false;
+    bool done = false, halfScanned = false;
     while (!done) {
-        // Every count reported so far belongs to records committed before
-        // the lock below.
-        for (int n; ::read(committed[0], &n, sizeof n) == sizeof n;) known = n;
+        // Wait for news from the writer; every count reported so far belongs
+        // to records committed before the lock below.
+        pollfd news{committed[0], POLLIN, 0};
+        ASSERT_GE(::poll(&news, 1, -1), 0);
+        bool ended = false;
+        for (;;) {
+            int n = 0;
+            if (::read(committed[0], &n, sizeof n) != sizeof n) {
+                ended = true;  // the writer has closed its end
+                break;
+            }
+            known = n;
+            if (n == kHalf && !halfScanned) break;  // the writer waits here: scan now
+            pollfd more{committed[0], POLLIN, 0};
+            if (::poll(&more, 1, 0) <= 0 || !(more.revents & POLLIN)) break;
+        }
         done = known == kAppends;
+        ASSERT_TRUE(done || !ended) << "the writer stopped after " << known << " records";
         while (!ALock()) WaitMs(1);
         std::vector<int> seen;
         for (GoTop(); !dEOF(); SKIP(1)) seen.push_back(static_cast<int>(BinaryInteger(3)));
@@ -188,9 +214,12 @@ TEST_F(RecordBlocksTest, SharedScanSeesEveryRecordCommittedBeforeItsLock) {
         ASSERT_GE(seen.size(), static_cast<std::size_t>(known)) << "scan " << scans;
         for (int i = 0; i < known; ++i)
             ASSERT_EQ(seen[i], i + 1) << "scan " << scans << " record " << i + 1;
-        if (!done && known < kAppends) {
-            pollfd wait{committed[0], POLLIN, 0};
-            ::poll(&wait, 1, 50);
+        if (known == kHalf && !halfScanned) {
+            EXPECT_EQ(seen.size(), static_cast<std::size_t>(kHalf))
+                << "the writer appends nothing while it waits for this scan";
+            halfScanned = true;
+            char go = 1;
+            ASSERT_EQ(::write(scanned[1], &go, 1), 1);
         }
     }
     int status = 0;
@@ -198,8 +227,8 @@ TEST_F(RecordBlocksTest, SharedScanSeesEveryRecordCommittedBeforeItsLock) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(RecCount(), kAppends);
-    EXPECT_GT(scans, 1);
-    ::close(committed[0]);
+    EXPECT_TRUE(halfScanned) << "no scan while the writer waited halfway";
+    EXPECT_GE(scans, 2);
 }
 
 }  // namespace

@@ -22,6 +22,7 @@ public:
     bool HasHandler() const;
 };
 
+// `Thh`: T marks a class of the design, hh is the design's short name of its main window.
 class Thh : public QMainWindow, public QtGraphicsWindow {
 public:
     Thh();

@@ -42,6 +42,7 @@ public:
     QCheckBox* CheckBox_askDestination;
 };
 
+// `TForm_qub1conf`: the form (TForm_) of the program's general configuration (qub1 conf).
 class TForm_qub1conf : public QDialog {
 public:
     explicit TForm_qub1conf(QWidget* parent = nullptr);
@@ -54,6 +55,7 @@ public:
     QDoubleSpinBox* Edit_toothFormX2;
 };
 
+// `TForm_printconf`: the form (TForm_) of the printer configuration (print conf).
 class TForm_printconf : public QDialog {
 public:
     TForm_printconf(TFveldgra& window, QWidget* parent = nullptr);

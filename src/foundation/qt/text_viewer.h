@@ -10,6 +10,7 @@ class QPrinter;
 
 namespace veldrim {
 
+// `TForm_showtextfile`: the form (TForm_) that shows a text file.
 class TForm_showtextfile : public QMainWindow {
 public:
     TForm_showtextfile(const std::string& path, const std::string& title,

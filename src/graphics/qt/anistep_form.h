@@ -8,6 +8,7 @@ class QPushButton;
 
 namespace veldrim {
 
+// `TForm_anistep`: the form (TForm_) that steps an animation (ani step).
 class TForm_anistep : public QDialog {
 public:
     explicit TForm_anistep(QWidget* parent = nullptr);

@@ -159,6 +159,7 @@ public:
     void SetAsString(const std::string& s) override;
 };
 
+// `TTzPrimDataset`: the table engine's (Tz) primitive dataset, the base of the dataset chain.
 class TTzPrimDataset {
 public:
     explicit TTzPrimDataset(std::string name);

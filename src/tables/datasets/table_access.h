@@ -27,6 +27,7 @@ namespace veldrim {
 
 // The table browser and editor (only what the table access uses of it; the
 // window itself belongs to the Qt side).
+// `Tdbf4`: T class, dbf4 the browser and editor of dBase (level IV) tables.
 class Tdbf4 {
 public:
     Tdbf4();

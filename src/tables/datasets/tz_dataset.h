@@ -76,6 +76,7 @@ double ReadEngineDate(const std::string& text, bool lenient);
 // The engine's date format and century from a short date format.
 void SetEngineDateFormatFromPlatform(const std::string& shortDateFormat);
 
+// `TTzDataSet`: the table engine's (Tz) dataset over one engine work area.
 class TTzDataSet : public TTzPrimDataset {
 public:
     explicit TTzDataSet(std::string name);

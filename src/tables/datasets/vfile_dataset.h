@@ -25,6 +25,7 @@ namespace veldrim {
 // The key text of the current record for the sorted orders.
 using TTzKeyMaker = std::function<std::string()>;
 
+// `TTzLLDataSet`: the Tz dataset over a linked list (LL), the in-memory virtual file.
 class TTzLLDataSet : public TTzCDataSet {
 public:
     explicit TTzLLDataSet(std::string name) : TTzCDataSet(std::move(name)) {}
@@ -63,6 +64,7 @@ private:
     LStatusType appendMode_ = FIFO;
 };
 
+// `TTzVFile`: the Tz virtual file (VFile), the name forms use for TTzLLDataSet.
 class TTzVFile : public TTzLLDataSet {
 public:
     using TTzLLDataSet::TTzLLDataSet;

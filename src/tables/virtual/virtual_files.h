@@ -32,6 +32,7 @@
 
 namespace veldrim {
 
+// `LStatusType`: the state (order) of a linked list (L), how its appends are placed.
 enum LStatusType : uint8_t { FIFO = 0, LIFO = 1, INSERTION = 2, ASCENDING = 3, DESCENDING = 4 };
 
 // The sort key of the record in the area's record buffer.

@@ -241,5 +241,54 @@ TEST_F(VFileDatasetTest, InsertionAtTheEndAppendsAfterTheLastRecord) {
     EXPECT_EQ(Names(v), (std::vector<std::string>{"a", "b"}));
 }
 
+// A table whose fields have the dataset's names and types but another
+// length or other decimals is refused like one of another field count, and
+// the table stays as it was.
+TEST_F(VFileDatasetTest, ATableWhoseFieldLengthsDifferIsNotLoaded) {
+    const struct {
+        const char* label;
+        std::vector<TFieldEntry> fields;
+    } cases[] = {
+        {"longer text", {F("NAME", 'C', 10), F("N", 'N', 4)}},
+        {"shorter text", {F("NAME", 'C', 7), F("N", 'N', 4)}},
+        {"wider number", {F("NAME", 'C', 8), F("N", 'N', 5)}},
+        {"decimals", {F("NAME", 'C', 8), F("N", 'N', 4, 1)}},
+    };
+    int i = 0;
+    for (const auto& c : cases) {
+        const std::string path = Make("len" + std::to_string(i++) + ".dbf", c.fields);
+        const std::vector<uint8_t> before = ReadBytes(path);
+        TTzVFile v("V");
+        Define(v, path);
+        v.PopulateFromDisk = true;
+        const std::string msg = Raised([&] { v.Open(); });
+        EXPECT_TRUE(Contains(msg, "passt nicht")) << c.label << ": " << msg;
+        EXPECT_FALSE(v.Active()) << c.label;
+        EXPECT_EQ(ReadBytes(path), before) << c.label;
+    }
+}
+
+// Deleting a record is a change: it is marked, and closing writes the table
+// without the deleted record.
+TEST_F(VFileDatasetTest, DeletingMarksTheChangeAndClosingSavesIt) {
+    const std::string path = Source({"a", "b", "c"});
+    {
+        TTzVFile v("V");
+        Define(v, path);
+        v.PopulateFromDisk = true;
+        v.SaveToDisk = true;
+        v.SetHideDeletedRecs(true);
+        v.Open();
+        ASSERT_FALSE(v.VirtualModified());
+        v.First();
+        v.Next();
+        ASSERT_EQ(v.FieldByName("NAME").AsString(), "b");
+        v.Delete();
+        EXPECT_TRUE(v.VirtualModified());
+        v.Close();
+    }
+    EXPECT_EQ(OnDisk(path), (std::vector<std::string>{"a", "c"}));
+}
+
 }  // namespace
 }  // namespace veldrim::testing

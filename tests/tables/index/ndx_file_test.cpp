@@ -260,5 +260,40 @@ TEST_F(NdxFile, UniqueBuildKeepsTheLowestRecordOfEachKey) {
     EXPECT_EQ(IndexDump(Path("d.NDX")), all);
 }
 
+// REINDEX rebuilds a unique index as a unique one: the file keeps its
+// unique flag, holds each key once with its lowest record (read back by
+// index_dump), and later appends of a key it holds add nothing to it.
+TEST_F(NdxFile, ReindexOfAUniqueIndexStaysUnique) {
+    MakeTable("r.dbf", {F("NAME", 'C', 4), F("QTY", 'N', 5)});
+    const std::pair<const char*, int> first[] = {{"b", 3}, {"a", 1}, {"b", 3}};
+    for (const auto& [name, qty] : first)
+        AddRecord([&] {
+            SetBinaryText(1, name);
+            SetBinaryInteger(2, qty);
+        });
+    MakeIndex("NAME", "rn UNIQUE");
+    MakeIndex("QTY", "rq UNIQUE");
+    Set_Index_To("rn rq");
+    const std::pair<const char*, int> later[] = {{"a", 2}, {"c", 1}, {"b", 2}, {"c", 5}};
+    for (const auto& [name, qty] : later)
+        AddRecord([&] {
+            SetBinaryText(1, name);
+            SetBinaryInteger(2, qty);
+        });
+    Reindex();
+    ASSERT_EQ(LastError(), 0);
+    // Records: 1 b 3, 2 a 1, 3 b 3, 4 a 2, 5 c 1, 6 b 2, 7 c 5.
+    EXPECT_EQ(WalkRecords(), (std::vector<int32_t>{2, 1, 5})) << "in NAME order";
+    AddRecord([] {
+        SetBinaryText(1, "a");
+        SetBinaryInteger(2, 3);
+    });
+    EXPECT_EQ(WalkRecords(), (std::vector<int32_t>{2, 1, 5})) << "record 8 has a key held";
+    CloseAllIndexes();
+    for (const char* file : {"rn.NDX", "rq.NDX"}) EXPECT_EQ(ReadBytes(Path(file))[23], 1) << file;
+    EXPECT_EQ(IndexDump(Path("rn.NDX")), (std::vector<std::string>{"a    2", "b    1", "c    5"}));
+    EXPECT_EQ(IndexDump(Path("rq.NDX")), (std::vector<std::string>{"1 2", "2 4", "3 1", "5 7"}));
+}
+
 }  // namespace
 }  // namespace veldrim::testing

@@ -125,6 +125,49 @@ TEST_F(MemoReadersTest, XBaseReadsEveryStyleExactly) {
     }
 }
 
+// A dBase IV memo file as a program leaves it after a value was released:
+// blocks 2 and 3 form a free group, chained from the header (the header's
+// first word names the first free group; a free group starts with the next
+// group's block and its own size in blocks). A rewrite that needs exactly
+// two blocks takes that group: the file does not grow, the values around it
+// stay, and an independent reader finds every value.
+TEST_F(MemoReadersTest, Dbase4FreeGroupOfExactlyTheNeededSizeIsReused) {
+    const std::string table = MemoTable("chain.dbf", 0x8B, 512);
+    USE(table + " EXCLUSIVE");
+    const std::string memo = CurrentMemo()->fileName;
+    ASSERT_EQ(AddMemo("first"), 1);
+    ASSERT_EQ(AddMemo(Letters(600)), 2);  // 608 bytes: blocks 2 and 3
+    ASSERT_EQ(AddMemo("fourth"), 4);
+    ASSERT_EQ(AddMemo(Letters(520, 'A')), 5);  // blocks 5 and 6: the file has 7
+    AppendRef(1, 1);
+    AppendRef(2, 4);
+    AppendRef(3, 5);
+    CloseArea();
+    std::vector<uint8_t> file = ReadBytes(memo);
+    ASSERT_EQ(file.size(), 5u * 512 + 8 + 520);
+    file.resize(7 * 512, 0);      // padded to whole blocks
+    Put32(file, 0, 2);            // the first free group
+    Put32(file, 2 * 512, 7);      // its successor: none (the end of the file)
+    Put32(file, 2 * 512 + 4, 2);  // its size
+    WriteBytes(memo, file);
+
+    USE(table + " EXCLUSIVE");
+    GO(2);
+    // 600 + 2 + 8 bytes need two blocks: the free group of two, not the end.
+    const int32_t block = WriteMemoLines(4, {std::string(600, 'k')});
+    EXPECT_EQ(block, 2);
+    SetBinaryMemoRef(2, block);
+    Replace();
+    CloseArea();
+    EXPECT_EQ(FileSizeOf(memo), 7u * 512) << "the file did not grow";
+    if (!Have("/usr/bin/perl")) GTEST_SKIP() << "no Perl";
+    const auto read = XBaseValues(table);
+    ASSERT_EQ(read.size(), 3u);
+    EXPECT_EQ(read.at(1), Hex("first"));
+    EXPECT_EQ(read.at(2), Hex(std::string(600, 'k') + "\r\n"));
+    EXPECT_EQ(read.at(3), Hex(Letters(520, 'A')));
+}
+
 TEST_F(MemoReadersTest, DbfreadReadsDbase3AndFoxProExactlyAndDbase4ByPrefix) {
     if (!Have("/usr/bin/python3")) GTEST_SKIP() << "no /usr/bin/python3";
     for (const MemoStyleCase& c : kMemoStyles) {

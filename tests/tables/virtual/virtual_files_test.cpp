@@ -3,6 +3,7 @@
 #include "tables/virtual/virtual_files.h"
 
 #include <clocale>
+#include <cstring>
 #include <map>
 #include <random>
 
@@ -177,6 +178,74 @@ TEST_F(VirtualFileTest, PopTakesTheFirstRecordExceptInInsertionMode) {
     PopRec();
     EXPECT_EQ(TrimRightStr(BinaryText(1)), "A");
     EXPECT_EQ(Order(), (Keys{"B"}));
+}
+
+// POP takes the first record away: the record that was current stays
+// current under its new number, and the popped record is in the buffer.
+TEST_F(VirtualFileTest, PopKeepsTheCurrentRecordCurrent) {
+    Open("FIFO");
+    for (const char* k : {"A", "B", "C", "D"}) Add(k);
+    GO(3);
+    PopRec();
+    EXPECT_EQ(TrimRightStr(BinaryText(1)), "A") << "the popped record";
+    EXPECT_EQ(RecCount(), 3);
+    EXPECT_EQ(RecNo(), 2) << "C moved from 3 to 2";
+    GO(RecNo());
+    EXPECT_EQ(TrimRightStr(BinaryText(1)), "C");
+    GO(3);  // D, the last one
+    PopRec();
+    EXPECT_EQ(RecNo(), 2) << "D moved from 3 to 2";
+    GO(RecNo());
+    EXPECT_EQ(TrimRightStr(BinaryText(1)), "D");
+    EXPECT_EQ(Order(), (Keys{"C", "D"}));
+    PopRec();
+    PopRec();
+    EXPECT_EQ(RecCount(), 0);
+    EXPECT_EQ(RecNo(), 0) << "nothing is current in an empty file";
+    EXPECT_TRUE(dEOF());
+}
+
+// Records of variable length: the buffer starts with the record's length
+// (16 bits, the deletion flag and the data), then the flag, then the data.
+// A replace by a longer or a shorter record keeps its place among the others.
+TEST_F(VirtualFileTest, VariableLengthRecordReplacedByAnotherLengthKeepsItsPlace) {
+    uint8_t var[64] = {};
+    USE("var LINKED LIST", var, 0);
+    const auto put = [&var](const std::string& text) {
+        const uint16_t n = static_cast<uint16_t>(1 + text.size());
+        std::memcpy(var, &n, 2);
+        var[2] = 0;
+        std::memcpy(var + 3, text.data(), text.size());
+    };
+    const auto texts = [&var] {
+        std::vector<std::string> out;
+        for (GoTop(); !dEOF(); SKIP(1)) {
+            uint16_t n = 0;
+            std::memcpy(&n, var, 2);
+            out.emplace_back(reinterpret_cast<const char*>(var + 3), n - 1u);
+        }
+        return out;
+    };
+    for (const char* t : {"one", "two", "three"}) {
+        put(t);
+        Append();
+    }
+    ASSERT_EQ(texts(), (Keys{"one", "two", "three"}));
+    GO(2);
+    put("second, and longer");
+    Replace();
+    EXPECT_EQ(RecNo(), 2);
+    EXPECT_EQ(RecCount(), 3);
+    EXPECT_EQ(texts(), (Keys{"one", "second, and longer", "three"}));
+    GO(3);
+    put("3");
+    Replace();
+    EXPECT_EQ(RecNo(), 3);
+    EXPECT_EQ(texts(), (Keys{"one", "second, and longer", "3"}));
+    GO(1);
+    put("uno");  // the same length: replaced where it stands
+    Replace();
+    EXPECT_EQ(texts(), (Keys{"uno", "second, and longer", "3"}));
 }
 
 TEST_F(VirtualFileTest, PositioningOutsideTheFileIsRefused) {

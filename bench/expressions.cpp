@@ -20,9 +20,9 @@
 
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
-#include "tables/expr_compiler.h"
-#include "tables/expr_fields.h"
-#include "tables/expr_keys.h"
+#include "tables/expr/expr_compiler.h"
+#include "tables/expr/expr_fields.h"
+#include "tables/expr/expr_keys.h"
 #include "tables/navigation.h"
 #include "tables/work_areas.h"
 

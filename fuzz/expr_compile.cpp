@@ -9,8 +9,8 @@
 
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"
-#include "tables/expr_compiler.h"
-#include "tables/expr_fields.h"
+#include "tables/expr/expr_compiler.h"
+#include "tables/expr/expr_fields.h"
 
 namespace {
 

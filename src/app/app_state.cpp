@@ -36,8 +36,8 @@
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/engine_files.h"
-#include "tables/expr_compiler.h"
-#include "tables/expr_fields.h"
+#include "tables/expr/expr_compiler.h"
+#include "tables/expr/expr_fields.h"
 
 namespace veldrim {
 

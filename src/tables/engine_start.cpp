@@ -4,7 +4,7 @@
 #include "tables/bulk_verbs.h"
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"
-#include "tables/expr_compiler.h"
+#include "tables/expr/expr_compiler.h"
 #include "tables/index/ndx_index.h"
 #include "tables/locking.h"
 #include "tables/memo/memo_file.h"

@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "table_test_util.h"
-#include "tables/expr_compiler.h"
+#include "tables/expr/expr_compiler.h"
 #include "tables/locking.h"
 #include "tables/navigation.h"
 

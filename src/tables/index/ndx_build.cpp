@@ -25,7 +25,7 @@
 #include "tables/bulk_verbs.h"
 #include "tables/engine_base.h"
 #include "tables/engine_files.h"
-#include "tables/expr_keys.h"
+#include "tables/expr/expr_keys.h"
 #include "tables/index/ndx_internal.h"
 #include "tables/navigation.h"
 #include "tables/proc_tables.h"

@@ -8,7 +8,7 @@
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/engine_files.h"
-#include "tables/expr_keys.h"
+#include "tables/expr/expr_keys.h"
 #include "tables/index/ndx_internal.h"
 #include "tables/proc_tables.h"
 

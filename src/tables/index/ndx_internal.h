@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tables/expr_compiler.h"
+#include "tables/expr/expr_compiler.h"
 #include "tables/index/ndx_index.h"
 #include "tables/work_areas.h"
 

@@ -12,7 +12,7 @@
 #include "foundation/codepage.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
-#include "tables/expr_keys.h"
+#include "tables/expr/expr_keys.h"
 #include "tables/index/ndx_internal.h"
 #include "tables/locking.h"
 #include "tables/navigation.h"

@@ -23,7 +23,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tables/expr_compiler.h"
+#include "tables/expr/expr_compiler.h"
 
 namespace veldrim {
 

@@ -1,7 +1,7 @@
 // The dBase expression language: keyword table, type rules of operators and
 // functions, and their evaluation over the work stack and pool.
 
-#include "tables/expr_functions.h"
+#include "tables/expr/expr_functions.h"
 
 #include <algorithm>
 #include <charconv>
@@ -11,8 +11,8 @@
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"
 #include "tables/win1252_text.h"
-#include "tables/expr_fields.h"
-#include "tables/expr_keys.h"
+#include "tables/expr/expr_fields.h"
+#include "tables/expr/expr_keys.h"
 
 namespace veldrim {
 

@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "table_test_util.h"
+#include "tables/table_test_util.h"
 #include "tables/engine_dates.h"
-#include "tables/expr_compiler.h"
-#include "tables/expr_fields.h"
+#include "tables/expr/expr_compiler.h"
+#include "tables/expr/expr_fields.h"
 #include "tables/navigation.h"
 #include "tables/proc_tables.h"
 

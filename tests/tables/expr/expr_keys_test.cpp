@@ -8,8 +8,8 @@
 #include <sstream>
 
 #include "tables/engine_dates.h"
-#include "tables/expr_keys.h"
-#include "table_test_util.h"
+#include "tables/expr/expr_keys.h"
+#include "tables/table_test_util.h"
 
 namespace veldrim {
 namespace {

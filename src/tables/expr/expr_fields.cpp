@@ -1,6 +1,6 @@
 // Field access of the expression unit over the engine's work areas.
 
-#include "tables/expr_fields.h"
+#include "tables/expr/expr_fields.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,7 +9,7 @@
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"
 #include "tables/win1252_text.h"
-#include "tables/expr_keys.h"
+#include "tables/expr/expr_keys.h"
 #include "tables/proc_tables.h"
 #include "tables/work_areas.h"
 

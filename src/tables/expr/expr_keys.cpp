@@ -1,7 +1,7 @@
 // Key, date and list helpers: packed numeric keys, Julian day numbers and
 // their text forms, SOUNDEX, ring lists and zero-terminated string helpers.
 
-#include "tables/expr_keys.h"
+#include "tables/expr/expr_keys.h"
 
 #include <algorithm>
 #include <charconv>

@@ -9,9 +9,9 @@
 #include "app/app_state.h"
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"
-#include "tables/expr_compiler.h"
-#include "tables/expr_fields.h"
-#include "tables/expr_keys.h"
+#include "tables/expr/expr_compiler.h"
+#include "tables/expr/expr_fields.h"
+#include "tables/expr/expr_keys.h"
 
 namespace veldrim::testing_expr {
 

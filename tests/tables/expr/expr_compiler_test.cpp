@@ -9,11 +9,11 @@
 #include <sstream>
 
 #include "expr_fake_fields.h"
-#include "table_test_util.h"
+#include "tables/table_test_util.h"
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"
-#include "tables/expr_compiler.h"
-#include "tables/expr_functions.h"
+#include "tables/expr/expr_compiler.h"
+#include "tables/expr/expr_functions.h"
 #include "tables/proc_tables.h"
 
 namespace veldrim {

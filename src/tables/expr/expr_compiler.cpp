@@ -2,7 +2,7 @@
 // parser with type checks and code generation, the ring of live compiled
 // expressions, and the operations of ParserProcTable.
 
-#include "tables/expr_compiler.h"
+#include "tables/expr/expr_compiler.h"
 
 #include <algorithm>
 #include <charconv>
@@ -11,9 +11,9 @@
 
 #include "foundation/text_conv.h"
 #include "tables/engine_base.h"
-#include "tables/expr_fields.h"
-#include "tables/expr_functions.h"
-#include "tables/expr_keys.h"
+#include "tables/expr/expr_fields.h"
+#include "tables/expr/expr_functions.h"
+#include "tables/expr/expr_keys.h"
 #include "tables/proc_tables.h"
 
 namespace veldrim {

@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/navigation.h"

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 #include "tables/engine_base.h"
 #include "tables/navigation.h"
 #include "tables/work_areas.h"

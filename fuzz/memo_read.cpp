@@ -9,7 +9,7 @@
 #include <string>
 
 #include "fuzz_tables.h"
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/memo/memo_file.h"

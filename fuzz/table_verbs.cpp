@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 #include "tables/locking.h"
 #include "fuzz_tables.h"
 

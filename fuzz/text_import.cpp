@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 #include "fuzz_tables.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,7 +1,7 @@
 // Start of the table engine's record layer, in the order the units depend on
 // each other: runtime base, dates, work areas, then the verbs' settings,
 // and the units that fill the procedure tables.
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"
 #include "tables/expr/expr_compiler.h"

@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "foundation/codepage.h"
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"

@@ -23,7 +23,7 @@
 #include "graphics/graphics_defaults.h"
 #include "reports/report_channel.h"
 #include "reports/sibling_file.h"
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/engine_files.h"

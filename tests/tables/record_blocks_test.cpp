@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "table_test_util.h"
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 #include "tables/dbf_file.h"
 #include "tables/locking.h"
 #include "tables/navigation.h"

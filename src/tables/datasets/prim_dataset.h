@@ -34,7 +34,7 @@
 #include <string>
 #include <vector>
 
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 
 namespace veldrim {
 

@@ -2,7 +2,7 @@
 
 #include "tables/datasets/tz_cdataset.h"
 
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 #include "tables/navigation.h"
 
 namespace veldrim {

@@ -6,7 +6,7 @@
 #include <charconv>
 
 #include "foundation/text_conv.h"
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 #include "tables/datasets/field_lines.h"
 #include "tables/datasets/index_item.h"
 #include "tables/dbf_file.h"

@@ -22,7 +22,7 @@
 
 #include "foundation/codepage.h"
 #include "tables/dbf_file.h"
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 #include "tables/engine_base.h"
 #include "tables/engine_files.h"
 #include "tables/expr/expr_keys.h"

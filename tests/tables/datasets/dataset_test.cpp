@@ -11,7 +11,7 @@
 #include "tables/datasets/tz_blob_stream.h"
 #include "tables/datasets/tz_dbf.h"
 #include "tables/datasets/tz_file_dataset.h"
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 #include "tables/engine_dates.h"
 #include "tables/locking.h"
 #include "tables/navigation.h"

@@ -10,7 +10,7 @@
 #include "foundation/files.h"
 #include "foundation/program_state.h"
 #include "foundation/text_conv.h"
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 #include "tables/datasets/table_access.h"
 #include "tables/locking.h"
 #include "tables/navigation.h"

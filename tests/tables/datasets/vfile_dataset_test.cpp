@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 #include "tables/datasets/vfile_dataset.h"
 #include "tables/navigation.h"
 #include "tables/table_test_util.h"

@@ -1,6 +1,6 @@
 // Opening indexes, the controlling order, Find, key makers, rebuilding,
 // and damaged index files refused with an engine error.
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 #include "tables/locking.h"
 #include "tables/index/index_fixture.h"
 #include "tables/proc_tables.h"

@@ -8,7 +8,7 @@
 #include <set>
 
 #include "foundation/codepage.h"
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 #include "tables/engine_files.h"
 #include "tables/memo/memo_test_util.h"
 

@@ -8,7 +8,7 @@
 #include <random>
 
 #include "foundation/codepage.h"
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 #include "tables/navigation.h"
 #include "tables/table_test_util.h"
 #include "tables/win1252_text.h"

@@ -1,10 +1,10 @@
 // LOCATE and CONTINUE: the search for the next record whose fields hold given
 // values, and the memo search they share.
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 
 #include <cmath>
 
-#include "tables/bulk_io.h"
+#include "tables/bulk/bulk_io.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"

@@ -1,7 +1,7 @@
 // SEARCH: a raw text search through the stored records of the current table.
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 
-#include "tables/bulk_io.h"
+#include "tables/bulk/bulk_io.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/navigation.h"

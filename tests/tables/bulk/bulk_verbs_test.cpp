@@ -1,9 +1,9 @@
 // Bulk verbs: PACK, SEARCH, PEEK/POKE, LOCATE, APPEND FROM, delimited text;
 // the record layer's calls into the index, memo and parser units.
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 
 #include "foundation/codepage.h"
-#include "table_test_util.h"
+#include "tables/table_test_util.h"
 #include "tables/engine_dates.h"
 #include "tables/win1252_text.h"
 #include "tables/engine_windows.h"

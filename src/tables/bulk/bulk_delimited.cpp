@@ -1,6 +1,6 @@
 // Delimited text: the current table copied to and appended from a text file
 // with separator and quote characters.
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 
 #include <fcntl.h>
 
@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "foundation/codepage.h"
-#include "tables/bulk_io.h"
+#include "tables/bulk/bulk_io.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"

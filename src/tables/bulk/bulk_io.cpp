@@ -1,5 +1,5 @@
 // Raw block reads and writes of the bulk verbs.
-#include "tables/bulk_io.h"
+#include "tables/bulk/bulk_io.h"
 
 #include <unistd.h>
 

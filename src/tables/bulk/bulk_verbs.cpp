@@ -1,9 +1,9 @@
 // The settings of the bulk verbs and their reset; the verbs themselves live
 // one family to a file (bulk_pack, bulk_search, bulk_peek, bulk_locate,
 // bulk_append, bulk_delimited).
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 
-#include "tables/bulk_io.h"
+#include "tables/bulk/bulk_io.h"
 
 namespace veldrim {
 

@@ -1,12 +1,12 @@
 // PEEK and POKE: one field of any record read or written straight from and to
 // the file, with the Peek cache of consecutive raw records.
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 
 #include <unistd.h>
 
 #include <cstring>
 
-#include "tables/bulk_io.h"
+#include "tables/bulk/bulk_io.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/locking.h"

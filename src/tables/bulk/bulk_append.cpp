@@ -1,6 +1,6 @@
 // APPEND FROM: records of another table added to the current one, field by
 // field by name, with conversion between field types.
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 
 #include <cmath>
 #include <cstring>

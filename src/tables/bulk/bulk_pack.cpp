@@ -1,12 +1,12 @@
 // PACK and the exclusive reopening it needs: the table is rewritten without
 // its deleted records, in blocks, in place.
-#include "tables/bulk_verbs.h"
+#include "tables/bulk/bulk_verbs.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "foundation/save_target.h"
-#include "tables/bulk_io.h"
+#include "tables/bulk/bulk_io.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/navigation.h"

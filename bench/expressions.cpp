@@ -18,13 +18,13 @@
 #include <string>
 #include <vector>
 
-#include "tables/dbf_file.h"
-#include "tables/engine_base.h"
+#include "tables/engine/dbf_file.h"
+#include "tables/engine/engine_base.h"
 #include "tables/expr/expr_compiler.h"
 #include "tables/expr/expr_fields.h"
 #include "tables/expr/expr_keys.h"
-#include "tables/navigation.h"
-#include "tables/work_areas.h"
+#include "tables/engine/navigation.h"
+#include "tables/engine/work_areas.h"
 
 extern char** environ;
 

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "tables/bulk/bulk_verbs.h"
-#include "tables/engine_base.h"
-#include "tables/navigation.h"
-#include "tables/work_areas.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/navigation.h"
+#include "tables/engine/work_areas.h"
 #include "fuzz_tables.h"
 
 namespace {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "tables/dbf_file.h"
-#include "tables/engine_base.h"
-#include "tables/navigation.h"
-#include "tables/work_areas.h"
+#include "tables/engine/dbf_file.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/navigation.h"
+#include "tables/engine/work_areas.h"
 #include "fuzz_support.h"
 
 namespace veldrim::fuzzing {

@@ -10,11 +10,11 @@
 
 #include "fuzz_tables.h"
 #include "tables/bulk/bulk_verbs.h"
-#include "tables/dbf_file.h"
-#include "tables/engine_base.h"
+#include "tables/engine/dbf_file.h"
+#include "tables/engine/engine_base.h"
 #include "tables/memo/memo_file.h"
-#include "tables/navigation.h"
-#include "tables/work_areas.h"
+#include "tables/engine/navigation.h"
+#include "tables/engine/work_areas.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "tables/bulk/bulk_verbs.h"
-#include "tables/locking.h"
+#include "tables/engine/locking.h"
 #include "fuzz_tables.h"
 
 namespace {

@@ -33,9 +33,9 @@
 #include "reports/report_channel.h"
 #include "reports/sibling_file.h"
 #include "tables/datasets/table_access.h"
-#include "tables/dbf_file.h"
-#include "tables/engine_base.h"
-#include "tables/engine_files.h"
+#include "tables/engine/dbf_file.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_files.h"
 #include "tables/expr/expr_compiler.h"
 #include "tables/expr/expr_fields.h"
 

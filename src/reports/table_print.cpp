@@ -10,8 +10,8 @@
 #include "reports/report_tables.h"
 #include "tables/datasets/table_editor.h"
 #include "tables/datasets/tz_dbf.h"
-#include "tables/engine_base.h"
-#include "tables/navigation.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/navigation.h"
 
 namespace veldrim {
 

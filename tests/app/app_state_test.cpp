@@ -24,11 +24,11 @@
 #include "reports/report_channel.h"
 #include "reports/sibling_file.h"
 #include "tables/bulk/bulk_verbs.h"
-#include "tables/dbf_file.h"
-#include "tables/engine_base.h"
-#include "tables/engine_files.h"
-#include "tables/locking.h"
-#include "tables/work_areas.h"
+#include "tables/engine/dbf_file.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_files.h"
+#include "tables/engine/locking.h"
+#include "tables/engine/work_areas.h"
 
 namespace veldrim {
 namespace {

@@ -6,7 +6,7 @@
 #include "app_test_support.h"
 #include "foundation/program_state.h"
 #include "tables/datasets/table_access.h"
-#include "tables/locking.h"
+#include "tables/engine/locking.h"
 #include "tables/table_test_util.h"
 
 namespace veldrim::testing {

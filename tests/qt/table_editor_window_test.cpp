@@ -15,7 +15,7 @@
 #include "foundation/program_state.h"
 #include "support/scripted_ui.h"
 #include "tables/datasets/table_access.h"
-#include "tables/engine_dates.h"
+#include "tables/engine/engine_dates.h"
 #include "tables/qt/table_editor_form.h"
 #include "tables/table_test_util.h"
 

@@ -9,7 +9,7 @@
 #include "tables/datasets/table_access.h"
 #include "tables/datasets/table_editor.h"
 #include "tables/datasets/tz_dbf.h"
-#include "tables/dbf_file.h"
+#include "tables/engine/dbf_file.h"
 
 using ::testing::HasSubstr;
 using ::testing::Not;

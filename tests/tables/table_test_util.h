@@ -13,9 +13,9 @@
 #include "foundation/ui_services.h"
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
-#include "tables/dbf_file.h"
-#include "tables/engine_base.h"
-#include "tables/work_areas.h"
+#include "tables/engine/dbf_file.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/work_areas.h"
 
 namespace veldrim::testing {
 

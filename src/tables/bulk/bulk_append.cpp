@@ -5,11 +5,11 @@
 #include <cmath>
 #include <cstring>
 
-#include "tables/engine_base.h"
-#include "tables/engine_dates.h"
-#include "tables/engine_files.h"
-#include "tables/navigation.h"
-#include "tables/win1252_text.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_dates.h"
+#include "tables/engine/engine_files.h"
+#include "tables/engine/navigation.h"
+#include "tables/engine/win1252_text.h"
 
 namespace veldrim {
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "tables/work_areas.h"
+#include "tables/engine/work_areas.h"
 
 namespace veldrim::bulk {
 

@@ -7,9 +7,9 @@
 
 #include "foundation/save_target.h"
 #include "tables/bulk/bulk_io.h"
-#include "tables/dbf_file.h"
-#include "tables/engine_base.h"
-#include "tables/navigation.h"
+#include "tables/engine/dbf_file.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/navigation.h"
 
 namespace veldrim {
 

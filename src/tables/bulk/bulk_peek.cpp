@@ -7,10 +7,10 @@
 #include <cstring>
 
 #include "tables/bulk/bulk_io.h"
-#include "tables/dbf_file.h"
-#include "tables/engine_base.h"
-#include "tables/locking.h"
-#include "tables/navigation.h"
+#include "tables/engine/dbf_file.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/locking.h"
+#include "tables/engine/navigation.h"
 
 namespace veldrim {
 

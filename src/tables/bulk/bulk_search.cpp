@@ -2,10 +2,10 @@
 #include "tables/bulk/bulk_verbs.h"
 
 #include "tables/bulk/bulk_io.h"
-#include "tables/dbf_file.h"
-#include "tables/engine_base.h"
-#include "tables/navigation.h"
-#include "tables/win1252_text.h"
+#include "tables/engine/dbf_file.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/navigation.h"
+#include "tables/engine/win1252_text.h"
 
 namespace veldrim {
 

@@ -9,7 +9,7 @@
 #include <variant>
 #include <vector>
 
-#include "tables/work_areas.h"
+#include "tables/engine/work_areas.h"
 
 namespace veldrim {
 

@@ -5,8 +5,8 @@
 #include "foundation/program_state.h"
 #include "tables/datasets/table_access.h"
 #include "tables/datasets/tz_dataset.h"
-#include "tables/engine_base.h"
-#include "tables/work_areas.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/work_areas.h"
 
 namespace veldrim {
 

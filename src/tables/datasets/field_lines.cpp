@@ -7,7 +7,7 @@
 #include "foundation/formatting.h"
 #include "foundation/text_conv.h"
 #include "tables/datasets/tz_dataset.h"
-#include "tables/engine_base.h"
+#include "tables/engine/engine_base.h"
 
 namespace veldrim {
 

@@ -19,7 +19,7 @@
 #include "foundation/text_conv.h"
 #include "foundation/ui_services.h"
 #include "tables/datasets/table_editor.h"
-#include "tables/engine_base.h"
+#include "tables/engine/engine_base.h"
 
 namespace veldrim {
 

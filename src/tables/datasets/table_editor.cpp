@@ -14,10 +14,10 @@
 #include "foundation/text_file.h"
 #include "foundation/ui_services.h"
 #include "tables/datasets/table_access.h"
-#include "tables/engine_base.h"
-#include "tables/engine_files.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_files.h"
 #include "tables/index/ndx_index.h"
-#include "tables/navigation.h"
+#include "tables/engine/navigation.h"
 
 namespace veldrim {
 

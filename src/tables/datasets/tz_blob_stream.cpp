@@ -4,7 +4,7 @@
 
 #include "tables/datasets/tz_file_dataset.h"
 #include "tables/memo/memo_file.h"
-#include "tables/navigation.h"
+#include "tables/engine/navigation.h"
 
 namespace veldrim {
 

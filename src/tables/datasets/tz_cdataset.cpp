@@ -3,7 +3,7 @@
 #include "tables/datasets/tz_cdataset.h"
 
 #include "tables/bulk/bulk_verbs.h"
-#include "tables/navigation.h"
+#include "tables/engine/navigation.h"
 
 namespace veldrim {
 

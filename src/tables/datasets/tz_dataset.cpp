@@ -9,9 +9,9 @@
 #include "foundation/codepage.h"
 #include "foundation/text_conv.h"
 #include "tables/datasets/dataset_unit.h"
-#include "tables/engine_base.h"
-#include "tables/engine_dates.h"
-#include "tables/navigation.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_dates.h"
+#include "tables/engine/navigation.h"
 
 namespace veldrim {
 

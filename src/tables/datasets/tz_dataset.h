@@ -34,7 +34,7 @@
 #include <vector>
 
 #include "tables/datasets/prim_dataset.h"
-#include "tables/work_areas.h"
+#include "tables/engine/work_areas.h"
 
 namespace veldrim {
 

@@ -9,13 +9,13 @@
 #include "tables/bulk/bulk_verbs.h"
 #include "tables/datasets/field_lines.h"
 #include "tables/datasets/index_item.h"
-#include "tables/dbf_file.h"
-#include "tables/engine_base.h"
-#include "tables/engine_files.h"
-#include "tables/engine_windows.h"
+#include "tables/engine/dbf_file.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_files.h"
+#include "tables/engine/engine_windows.h"
 #include "tables/index/ndx_index.h"
-#include "tables/locking.h"
-#include "tables/navigation.h"
+#include "tables/engine/locking.h"
+#include "tables/engine/navigation.h"
 
 namespace veldrim {
 

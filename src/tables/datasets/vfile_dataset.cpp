@@ -12,13 +12,13 @@
 #include "foundation/save_target.h"
 #include "foundation/ui_services.h"
 #include "tables/datasets/field_lines.h"
-#include "tables/dbf_file.h"
-#include "tables/engine_base.h"
-#include "tables/engine_dates.h"
-#include "tables/engine_files.h"
-#include "tables/engine_windows.h"
-#include "tables/locking.h"
-#include "tables/navigation.h"
+#include "tables/engine/dbf_file.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_dates.h"
+#include "tables/engine/engine_files.h"
+#include "tables/engine/engine_windows.h"
+#include "tables/engine/locking.h"
+#include "tables/engine/navigation.h"
 
 namespace veldrim {
 

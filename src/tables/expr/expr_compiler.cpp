@@ -10,11 +10,11 @@
 #include <new>
 
 #include "foundation/text_conv.h"
-#include "tables/engine_base.h"
+#include "tables/engine/engine_base.h"
 #include "tables/expr/expr_fields.h"
 #include "tables/expr/expr_functions.h"
 #include "tables/expr/expr_keys.h"
-#include "tables/proc_tables.h"
+#include "tables/engine/proc_tables.h"
 
 namespace veldrim {
 

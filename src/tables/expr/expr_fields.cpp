@@ -6,12 +6,12 @@
 #include <cstring>
 
 #include "foundation/text_conv.h"
-#include "tables/engine_base.h"
-#include "tables/engine_dates.h"
-#include "tables/win1252_text.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_dates.h"
+#include "tables/engine/win1252_text.h"
 #include "tables/expr/expr_keys.h"
-#include "tables/proc_tables.h"
-#include "tables/work_areas.h"
+#include "tables/engine/proc_tables.h"
+#include "tables/engine/work_areas.h"
 
 namespace veldrim {
 

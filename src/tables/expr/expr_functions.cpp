@@ -8,9 +8,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "tables/engine_base.h"
-#include "tables/engine_dates.h"
-#include "tables/win1252_text.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_dates.h"
+#include "tables/engine/win1252_text.h"
 #include "tables/expr/expr_fields.h"
 #include "tables/expr/expr_keys.h"
 

@@ -11,7 +11,7 @@
 #include <new>
 
 #include "foundation/text_conv.h"
-#include "tables/engine_dates.h"
+#include "tables/engine/engine_dates.h"
 
 namespace veldrim {
 

@@ -21,14 +21,14 @@
 #include <numeric>
 
 #include "foundation/codepage.h"
-#include "tables/dbf_file.h"
+#include "tables/engine/dbf_file.h"
 #include "tables/bulk/bulk_verbs.h"
-#include "tables/engine_base.h"
-#include "tables/engine_files.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_files.h"
 #include "tables/expr/expr_keys.h"
 #include "tables/index/ndx_internal.h"
-#include "tables/navigation.h"
-#include "tables/proc_tables.h"
+#include "tables/engine/navigation.h"
+#include "tables/engine/proc_tables.h"
 
 namespace veldrim {
 

@@ -5,12 +5,12 @@
 
 #include "foundation/codepage.h"
 #include "foundation/files.h"
-#include "tables/dbf_file.h"
-#include "tables/engine_base.h"
-#include "tables/engine_files.h"
+#include "tables/engine/dbf_file.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_files.h"
 #include "tables/expr/expr_keys.h"
 #include "tables/index/ndx_internal.h"
-#include "tables/proc_tables.h"
+#include "tables/engine/proc_tables.h"
 
 namespace veldrim::ndx {
 

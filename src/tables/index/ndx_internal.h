@@ -11,7 +11,7 @@
 
 #include "tables/expr/expr_compiler.h"
 #include "tables/index/ndx_index.h"
-#include "tables/work_areas.h"
+#include "tables/engine/work_areas.h"
 
 namespace veldrim::ndx {
 

@@ -10,13 +10,13 @@
 #include <filesystem>
 
 #include "foundation/codepage.h"
-#include "tables/dbf_file.h"
-#include "tables/engine_base.h"
+#include "tables/engine/dbf_file.h"
+#include "tables/engine/engine_base.h"
 #include "tables/expr/expr_keys.h"
 #include "tables/index/ndx_internal.h"
-#include "tables/locking.h"
-#include "tables/navigation.h"
-#include "tables/proc_tables.h"
+#include "tables/engine/locking.h"
+#include "tables/engine/navigation.h"
+#include "tables/engine/proc_tables.h"
 
 namespace veldrim::ndx {
 

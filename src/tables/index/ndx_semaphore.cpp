@@ -12,13 +12,13 @@
 
 #include <cstring>
 
-#include "tables/dbf_file.h"
-#include "tables/engine_base.h"
-#include "tables/engine_dates.h"
-#include "tables/engine_files.h"
+#include "tables/engine/dbf_file.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_dates.h"
+#include "tables/engine/engine_files.h"
 #include "tables/index/ndx_internal.h"
-#include "tables/locking.h"
-#include "tables/proc_tables.h"
+#include "tables/engine/locking.h"
+#include "tables/engine/proc_tables.h"
 
 namespace veldrim {
 

@@ -14,8 +14,8 @@
 #include <set>
 
 #include "foundation/codepage.h"
-#include "tables/dbf_file.h"
-#include "tables/engine_base.h"
+#include "tables/engine/dbf_file.h"
+#include "tables/engine/engine_base.h"
 #include "tables/index/ndx_internal.h"
 
 namespace veldrim::ndx {

@@ -11,13 +11,13 @@
 #include <cmath>
 #include <cstring>
 
-#include "tables/dbf_file.h"
-#include "tables/engine_base.h"
-#include "tables/engine_files.h"
-#include "tables/locking.h"
+#include "tables/engine/dbf_file.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_files.h"
+#include "tables/engine/locking.h"
 #include "tables/memo/memo_file.h"
 #include "tables/memo/memo_io.h"
-#include "tables/win1252_text.h"
+#include "tables/engine/win1252_text.h"
 
 namespace veldrim {
 

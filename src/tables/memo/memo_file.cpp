@@ -13,10 +13,10 @@
 #include <thread>
 
 #include "foundation/files.h"
-#include "tables/dbf_file.h"
-#include "tables/engine_base.h"
-#include "tables/engine_files.h"
-#include "tables/locking.h"
+#include "tables/engine/dbf_file.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_files.h"
+#include "tables/engine/locking.h"
 #include "tables/memo/memo_io.h"
 
 namespace veldrim {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "tables/work_areas.h"
+#include "tables/engine/work_areas.h"
 
 namespace veldrim {
 

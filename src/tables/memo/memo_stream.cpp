@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "tables/engine_base.h"
+#include "tables/engine/engine_base.h"
 #include "tables/memo/memo_file.h"
 #include "tables/memo/memo_io.h"
-#include "tables/proc_tables.h"
+#include "tables/engine/proc_tables.h"
 
 namespace veldrim {
 

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "tables/engine_base.h"
-#include "tables/engine_files.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_files.h"
 #include "tables/memo/memo_file.h"
 #include "tables/memo/memo_io.h"
 

@@ -9,8 +9,8 @@
 
 #include "foundation/codepage.h"
 #include "foundation/ui_services.h"
-#include "tables/engine_base.h"
-#include "tables/engine_dates.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_dates.h"
 
 namespace veldrim {
 

@@ -4,7 +4,7 @@
 
 #include "foundation/codepage.h"
 #include "foundation/ui_services.h"
-#include "tables/engine_base.h"
+#include "tables/engine/engine_base.h"
 
 namespace veldrim {
 

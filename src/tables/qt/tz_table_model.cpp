@@ -5,10 +5,10 @@
 #include <QPalette>
 
 #include "foundation/qt/qt_support.h"
-#include "tables/engine_base.h"
-#include "tables/engine_dates.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_dates.h"
 #include "tables/index/ndx_index.h"
-#include "tables/navigation.h"
+#include "tables/engine/navigation.h"
 
 namespace veldrim {
 

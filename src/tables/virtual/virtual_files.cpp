@@ -9,9 +9,9 @@
 
 #include "foundation/codepage.h"
 #include "foundation/text_conv.h"
-#include "tables/engine_base.h"
-#include "tables/proc_tables.h"
-#include "tables/win1252_text.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/proc_tables.h"
+#include "tables/engine/win1252_text.h"
 
 namespace veldrim {
 

@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-#include "tables/work_areas.h"
+#include "tables/engine/work_areas.h"
 
 namespace veldrim {
 

@@ -4,12 +4,12 @@
 
 #include "foundation/codepage.h"
 #include "tables/table_test_util.h"
-#include "tables/engine_dates.h"
-#include "tables/win1252_text.h"
-#include "tables/engine_windows.h"
-#include "tables/locking.h"
-#include "tables/navigation.h"
-#include "tables/proc_tables.h"
+#include "tables/engine/engine_dates.h"
+#include "tables/engine/win1252_text.h"
+#include "tables/engine/engine_windows.h"
+#include "tables/engine/locking.h"
+#include "tables/engine/navigation.h"
+#include "tables/engine/proc_tables.h"
 
 namespace veldrim::testing {
 namespace {

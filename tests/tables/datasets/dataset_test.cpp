@@ -12,9 +12,9 @@
 #include "tables/datasets/tz_dbf.h"
 #include "tables/datasets/tz_file_dataset.h"
 #include "tables/bulk/bulk_verbs.h"
-#include "tables/engine_dates.h"
-#include "tables/locking.h"
-#include "tables/navigation.h"
+#include "tables/engine/engine_dates.h"
+#include "tables/engine/locking.h"
+#include "tables/engine/navigation.h"
 #include "tables/table_test_util.h"
 
 namespace veldrim::testing {

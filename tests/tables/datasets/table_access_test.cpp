@@ -8,7 +8,7 @@
 #include "foundation/messages.h"
 #include "foundation/program_state.h"
 #include "tables/datasets/table_access.h"
-#include "tables/navigation.h"
+#include "tables/engine/navigation.h"
 #include "tables/table_test_util.h"
 
 namespace veldrim::testing {

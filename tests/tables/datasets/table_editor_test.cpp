@@ -12,8 +12,8 @@
 #include "foundation/text_conv.h"
 #include "tables/bulk/bulk_verbs.h"
 #include "tables/datasets/table_access.h"
-#include "tables/locking.h"
-#include "tables/navigation.h"
+#include "tables/engine/locking.h"
+#include "tables/engine/navigation.h"
 #include "tables/table_test_util.h"
 
 namespace veldrim::testing {

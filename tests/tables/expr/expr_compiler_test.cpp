@@ -10,11 +10,11 @@
 
 #include "expr_fake_fields.h"
 #include "tables/table_test_util.h"
-#include "tables/engine_base.h"
-#include "tables/engine_dates.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_dates.h"
 #include "tables/expr/expr_compiler.h"
 #include "tables/expr/expr_functions.h"
-#include "tables/proc_tables.h"
+#include "tables/engine/proc_tables.h"
 
 namespace veldrim {
 namespace {

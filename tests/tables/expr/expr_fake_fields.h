@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "tables/engine_base.h"
-#include "tables/engine_dates.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_dates.h"
 #include "tables/expr/expr_compiler.h"
 #include "tables/expr/expr_fields.h"
 #include "tables/expr/expr_keys.h"

@@ -7,7 +7,7 @@
 #include <random>
 #include <sstream>
 
-#include "tables/engine_dates.h"
+#include "tables/engine/engine_dates.h"
 #include "tables/expr/expr_keys.h"
 #include "tables/table_test_util.h"
 

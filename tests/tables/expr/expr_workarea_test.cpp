@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "tables/table_test_util.h"
-#include "tables/engine_dates.h"
+#include "tables/engine/engine_dates.h"
 #include "tables/expr/expr_compiler.h"
 #include "tables/expr/expr_fields.h"
-#include "tables/navigation.h"
-#include "tables/proc_tables.h"
+#include "tables/engine/navigation.h"
+#include "tables/engine/proc_tables.h"
 
 namespace veldrim::testing {
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "tables/index/ndx_index.h"
-#include "tables/navigation.h"
+#include "tables/engine/navigation.h"
 #include "tables/table_test_util.h"
 
 namespace veldrim::testing {

@@ -7,9 +7,9 @@
 
 #include <sstream>
 
-#include "tables/engine_dates.h"
+#include "tables/engine/engine_dates.h"
 #include "tables/index/index_fixture.h"
-#include "tables/proc_tables.h"
+#include "tables/engine/proc_tables.h"
 
 namespace veldrim::testing {
 namespace {

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <sstream>
 
-#include "tables/engine_dates.h"
+#include "tables/engine/engine_dates.h"
 #include "tables/index/index_fixture.h"
 
 namespace veldrim::testing {

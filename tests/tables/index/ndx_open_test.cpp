@@ -1,9 +1,9 @@
 // Opening indexes, the controlling order, Find, key makers, rebuilding,
 // and damaged index files refused with an engine error.
 #include "tables/bulk/bulk_verbs.h"
-#include "tables/locking.h"
+#include "tables/engine/locking.h"
 #include "tables/index/index_fixture.h"
-#include "tables/proc_tables.h"
+#include "tables/engine/proc_tables.h"
 
 namespace veldrim::testing {
 namespace {

@@ -11,7 +11,7 @@
 #include <filesystem>
 
 #include "tables/index/index_fixture.h"
-#include "tables/locking.h"
+#include "tables/engine/locking.h"
 
 namespace veldrim::testing {
 namespace {

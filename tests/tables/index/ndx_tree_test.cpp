@@ -7,7 +7,7 @@
 #include <set>
 
 #include "tables/index/index_fixture.h"
-#include "tables/locking.h"
+#include "tables/engine/locking.h"
 
 namespace veldrim::testing {
 namespace {

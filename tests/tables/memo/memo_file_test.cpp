@@ -9,7 +9,7 @@
 
 #include "foundation/codepage.h"
 #include "tables/bulk/bulk_verbs.h"
-#include "tables/engine_files.h"
+#include "tables/engine/engine_files.h"
 #include "tables/memo/memo_test_util.h"
 
 namespace veldrim::testing {

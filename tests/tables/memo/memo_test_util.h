@@ -7,7 +7,7 @@
 
 #include "tables/table_test_util.h"
 #include "tables/memo/memo_file.h"
-#include "tables/navigation.h"
+#include "tables/engine/navigation.h"
 
 namespace veldrim::testing {
 

@@ -9,9 +9,9 @@
 
 #include "foundation/codepage.h"
 #include "tables/bulk/bulk_verbs.h"
-#include "tables/navigation.h"
+#include "tables/engine/navigation.h"
 #include "tables/table_test_util.h"
-#include "tables/win1252_text.h"
+#include "tables/engine/win1252_text.h"
 
 namespace veldrim::testing {
 namespace {

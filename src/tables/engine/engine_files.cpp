@@ -1,5 +1,5 @@
 // File name and disk helpers of the table engine.
-#include "tables/engine_files.h"
+#include "tables/engine/engine_files.h"
 
 #include <fcntl.h>
 #include <fnmatch.h>
@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "foundation/codepage.h"
-#include "tables/dbf_file.h"
-#include "tables/engine_base.h"
-#include "tables/engine_dates.h"
-#include "tables/win1252_text.h"
-#include "tables/work_areas.h"
+#include "tables/engine/dbf_file.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_dates.h"
+#include "tables/engine/win1252_text.h"
+#include "tables/engine/work_areas.h"
 
 namespace veldrim {
 

@@ -1,5 +1,5 @@
 // Message and progress windows of the table engine, through the UI port.
-#include "tables/engine_windows.h"
+#include "tables/engine/engine_windows.h"
 
 #include <algorithm>
 

@@ -2,16 +2,16 @@
 // each other: runtime base, dates, work areas, then the verbs' settings,
 // and the units that fill the procedure tables.
 #include "tables/bulk/bulk_verbs.h"
-#include "tables/engine_base.h"
-#include "tables/engine_dates.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_dates.h"
 #include "tables/expr/expr_compiler.h"
 #include "tables/index/ndx_index.h"
-#include "tables/locking.h"
+#include "tables/engine/locking.h"
 #include "tables/memo/memo_file.h"
-#include "tables/navigation.h"
-#include "tables/proc_tables.h"
+#include "tables/engine/navigation.h"
+#include "tables/engine/proc_tables.h"
 #include "tables/virtual/virtual_files.h"
-#include "tables/work_areas.h"
+#include "tables/engine/work_areas.h"
 
 namespace veldrim {
 

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "table_test_util.h"
+#include "tables/table_test_util.h"
 #include "tables/bulk/bulk_verbs.h"
-#include "tables/dbf_file.h"
-#include "tables/locking.h"
-#include "tables/navigation.h"
+#include "tables/engine/dbf_file.h"
+#include "tables/engine/locking.h"
+#include "tables/engine/navigation.h"
 
 namespace veldrim::testing {
 namespace {

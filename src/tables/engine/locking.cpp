@@ -1,6 +1,6 @@
 // Record and file locking of shared tables through open-file-description
 // locks of the table file.
-#include "tables/locking.h"
+#include "tables/engine/locking.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,9 +12,9 @@
 
 #include "foundation/codepage.h"
 #include "foundation/ui_services.h"
-#include "tables/dbf_file.h"
-#include "tables/engine_base.h"
-#include "tables/engine_dates.h"
+#include "tables/engine/dbf_file.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_dates.h"
 
 namespace veldrim {
 

@@ -21,7 +21,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "tables/work_areas.h"
+#include "tables/engine/work_areas.h"
 
 namespace veldrim {
 

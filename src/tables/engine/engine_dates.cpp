@@ -1,5 +1,5 @@
 // Date formats, century window and calendar functions of the table engine.
-#include "tables/engine_dates.h"
+#include "tables/engine/engine_dates.h"
 
 #include <charconv>
 #include <chrono>
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "foundation/codepage.h"
-#include "tables/win1252_text.h"
+#include "tables/engine/win1252_text.h"
 
 namespace veldrim {
 

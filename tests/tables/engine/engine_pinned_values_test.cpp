@@ -7,10 +7,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "table_test_util.h"
+#include "tables/table_test_util.h"
 #include "tables/expr/expr_compiler.h"
-#include "tables/locking.h"
-#include "tables/navigation.h"
+#include "tables/engine/locking.h"
+#include "tables/engine/navigation.h"
 
 namespace veldrim::testing {
 namespace {

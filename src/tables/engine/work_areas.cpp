@@ -1,5 +1,5 @@
 // Work areas, USE and the field accessors.
-#include "tables/work_areas.h"
+#include "tables/engine/work_areas.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,13 +8,13 @@
 
 #include "foundation/codepage.h"
 #include "tables/bulk/bulk_verbs.h"
-#include "tables/dbf_file.h"
-#include "tables/engine_base.h"
-#include "tables/engine_dates.h"
-#include "tables/win1252_text.h"
-#include "tables/engine_files.h"
-#include "tables/locking.h"
-#include "tables/navigation.h"
+#include "tables/engine/dbf_file.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_dates.h"
+#include "tables/engine/win1252_text.h"
+#include "tables/engine/engine_files.h"
+#include "tables/engine/locking.h"
+#include "tables/engine/navigation.h"
 
 namespace veldrim {
 

@@ -1,5 +1,5 @@
 // Procedure tables between the record layer and the optional units.
-#include "tables/proc_tables.h"
+#include "tables/engine/proc_tables.h"
 
 namespace veldrim {
 

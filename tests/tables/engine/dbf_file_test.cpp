@@ -1,7 +1,7 @@
 // Table file layer: creation, header checks, record input/output, header
 // write-back, code page translation and the binary record; independent
 // readers of the engine's tables and the engine reading other tools' tables.
-#include "tables/dbf_file.h"
+#include "tables/engine/dbf_file.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -10,12 +10,12 @@
 #include <cstring>
 
 #include "foundation/codepage.h"
-#include "table_test_util.h"
-#include "tables/engine_dates.h"
-#include "tables/engine_files.h"
-#include "tables/win1252_text.h"
-#include "tables/locking.h"
-#include "tables/navigation.h"
+#include "tables/table_test_util.h"
+#include "tables/engine/engine_dates.h"
+#include "tables/engine/engine_files.h"
+#include "tables/engine/win1252_text.h"
+#include "tables/engine/locking.h"
+#include "tables/engine/navigation.h"
 
 namespace veldrim::testing {
 namespace {

@@ -1,13 +1,13 @@
 // Text and number helpers of the table engine on its in-memory Windows-1252
 // texts: trimming, case, searching, padding and the number texts of the
 // table layer (locale-free, with the engine's decimal separator).
-#include "tables/win1252_text.h"
+#include "tables/engine/win1252_text.h"
 
 #include <cctype>
 #include <charconv>
 #include <cmath>
 
-#include "tables/engine_dates.h"
+#include "tables/engine/engine_dates.h"
 
 namespace veldrim {
 

@@ -1,14 +1,14 @@
 // Runtime base of the table engine: error state, error texts, reporting.
-#include "tables/engine_base.h"
+#include "tables/engine/engine_base.h"
 
 #include <utility>
 
 #include "foundation/codepage.h"
 #include "foundation/ui_services.h"
-#include "tables/engine_dates.h"
-#include "tables/proc_tables.h"
-#include "tables/work_areas.h"
-#include "tables/dbf_file.h"
+#include "tables/engine/engine_dates.h"
+#include "tables/engine/proc_tables.h"
+#include "tables/engine/work_areas.h"
+#include "tables/engine/dbf_file.h"
 
 namespace veldrim {
 

@@ -1,6 +1,6 @@
 // The dBase table file: opening, header checks, record input/output, header
 // write-back, creation, character-set translation and the binary record.
-#include "tables/dbf_file.h"
+#include "tables/engine/dbf_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,11 +18,11 @@
 #include "foundation/codepage.h"
 #include "foundation/save_target.h"
 #include "foundation/text_conv.h"
-#include "tables/engine_base.h"
-#include "tables/engine_dates.h"
-#include "tables/win1252_text.h"
-#include "tables/engine_files.h"
-#include "tables/proc_tables.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_dates.h"
+#include "tables/engine/win1252_text.h"
+#include "tables/engine/engine_files.h"
+#include "tables/engine/proc_tables.h"
 
 namespace veldrim {
 

@@ -1,5 +1,5 @@
 // Record navigation and editing verbs of the current work area.
-#include "tables/navigation.h"
+#include "tables/engine/navigation.h"
 
 #include <cstring>
 #include <memory>
@@ -7,11 +7,11 @@
 
 #include "foundation/codepage.h"
 #include "tables/bulk/bulk_verbs.h"
-#include "tables/dbf_file.h"
-#include "tables/engine_base.h"
-#include "tables/engine_dates.h"
-#include "tables/win1252_text.h"
-#include "tables/locking.h"
+#include "tables/engine/dbf_file.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_dates.h"
+#include "tables/engine/win1252_text.h"
+#include "tables/engine/locking.h"
 
 namespace veldrim {
 

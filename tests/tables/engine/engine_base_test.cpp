@@ -1,13 +1,13 @@
 // Runtime base: error texts, the three reporting modes, OEM/ANSI conversion,
 // file name and disk helpers; date formats, century window, calendar and
 // text helpers.
-#include "tables/engine_base.h"
-#include "tables/engine_dates.h"
-#include "tables/win1252_text.h"
-#include "tables/engine_files.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_dates.h"
+#include "tables/engine/win1252_text.h"
+#include "tables/engine/engine_files.h"
 
 #include "foundation/codepage.h"
-#include "table_test_util.h"
+#include "tables/table_test_util.h"
 
 namespace veldrim::testing {
 namespace {

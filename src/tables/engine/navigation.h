@@ -14,7 +14,7 @@
 
 #include <cstdint>
 
-#include "tables/work_areas.h"
+#include "tables/engine/work_areas.h"
 
 namespace veldrim {
 

@@ -1,10 +1,10 @@
 // Work areas: selection, USE clauses, buffers, aliases, field accessors.
-#include "tables/work_areas.h"
+#include "tables/engine/work_areas.h"
 
-#include "table_test_util.h"
-#include "tables/engine_dates.h"
-#include "tables/locking.h"
-#include "tables/navigation.h"
+#include "tables/table_test_util.h"
+#include "tables/engine/engine_dates.h"
+#include "tables/engine/locking.h"
+#include "tables/engine/navigation.h"
 
 namespace veldrim::testing {
 namespace {

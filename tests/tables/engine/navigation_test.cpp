@@ -2,12 +2,12 @@
 // Append/Replace/Delete and their locks, relations, the index hooks; record
 // and file locks between work areas, descriptors and processes, and the
 // share modes of opening a table.
-#include "tables/navigation.h"
+#include "tables/engine/navigation.h"
 
 #include <fcntl.h>
 
-#include "table_test_util.h"
-#include "tables/locking.h"
+#include "tables/table_test_util.h"
+#include "tables/engine/locking.h"
 
 namespace veldrim::testing {
 namespace {

@@ -40,7 +40,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tables/proc_tables.h"
+#include "tables/engine/proc_tables.h"
 
 namespace veldrim {
 

@@ -15,7 +15,7 @@
 
 #include <vector>
 
-#include "calc/cyl_record.h"
+#include "calc/cylindrical/cyl_record.h"
 #include "calc/records.h"
 #include "calc/worm_geometry.h"
 #include "calc/worm_rating.h"

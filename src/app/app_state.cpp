@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "app/document_links.h"
-#include "calc/cyl_bridge.h"
-#include "calc/cyl_record.h"
+#include "calc/cylindrical/cyl_bridge.h"
+#include "calc/cylindrical/cyl_record.h"
 #include "calc/data_file.h"
 #include "calc/design.h"
 #include "calc/hardness.h"

@@ -7,7 +7,7 @@
 
 #include "app/config_file.h"
 #include "app/startup.h"
-#include "calc/cyl_record.h"
+#include "calc/cylindrical/cyl_record.h"
 #include "calc/data_file.h"
 #include "calc/design.h"
 #include "calc/records.h"

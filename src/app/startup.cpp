@@ -11,7 +11,7 @@
 #include "app/config_file.h"
 #include "app/data_file_sections.h"
 #include "app/main_commands.h"
-#include "calc/cyl_record.h"
+#include "calc/cylindrical/cyl_record.h"
 #include "calc/data_file.h"
 #include "calc/design.h"
 #include "calc/records.h"

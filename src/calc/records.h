@@ -7,7 +7,7 @@
 // Both are plain value structs, so a caller may snapshot a whole data set by
 // copying them and restore it by assigning the copy back (the calculation does
 // so when a run ends fatal). The equivalent cylindrical gear lives in its own
-// record (calc/cyl_record.h).
+// record (calc/cylindrical/cyl_record.h).
 //
 // Conventions of every field:
 // - Pairs are indexed 1 (worm, gear 1) and 2 (wheel, gear 2), as the formulas

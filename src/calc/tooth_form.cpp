@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "calc/cyl_measure.h"
-#include "calc/cyl_record.h"
-#include "calc/cyl_support.h"
+#include "calc/cylindrical/cyl_measure.h"
+#include "calc/cylindrical/cyl_record.h"
+#include "calc/cylindrical/cyl_support.h"
 #include "calc/measure_tables.h"
 #include "foundation/guarded_math.h"
 #include "foundation/plane_geometry.h"

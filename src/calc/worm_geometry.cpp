@@ -23,8 +23,8 @@
 #include <cmath>
 #include <string>
 
-#include "calc/cyl_bridge.h"
-#include "calc/cyl_record.h"
+#include "calc/cylindrical/cyl_bridge.h"
+#include "calc/cylindrical/cyl_record.h"
 #include "calc/records.h"
 #include "calc/worm_rating.h"
 #include "calc/worm_tolerances.h"

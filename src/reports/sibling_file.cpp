@@ -4,8 +4,8 @@
 #include <variant>
 #include <vector>
 
-#include "calc/cyl_bridge.h"
-#include "calc/cyl_record.h"
+#include "calc/cylindrical/cyl_bridge.h"
+#include "calc/cylindrical/cyl_record.h"
 #include "calc/data_file.h"
 #include "calc/records.h"
 #include "foundation/message_boxes.h"

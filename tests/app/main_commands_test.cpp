@@ -11,7 +11,7 @@
 #include "app/data_file_sections.h"
 #include "app/startup.h"
 #include "app/app_test_support.h"
-#include "calc/cyl_record.h"
+#include "calc/cylindrical/cyl_record.h"
 #include "calc/records.h"
 #include "calc/worm_geometry.h"
 #include "foundation/codepage.h"

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "calc/cyl_bridge.h"
-#include "calc/cyl_record.h"
+#include "calc/cylindrical/cyl_bridge.h"
+#include "calc/cylindrical/cyl_record.h"
 #include "calc/records.h"
 #include "foundation/codepage.h"
 #include "foundation/guarded_math.h"

@@ -8,7 +8,7 @@
 #include "app/data_file_sections.h"
 #include "app/qt/main_window.h"
 #include "app/startup.h"
-#include "calc/cyl_record.h"
+#include "calc/cylindrical/cyl_record.h"
 #include "calc/records.h"
 #include "calc/worm_geometry.h"
 #include "foundation/program_state.h"

@@ -16,7 +16,7 @@
 #include "app/qt/main_window.h"
 #include "app/qt/window_start.h"
 #include "app/startup.h"
-#include "calc/cyl_record.h"
+#include "calc/cylindrical/cyl_record.h"
 #include "calc/records.h"
 #include "calc/worm_geometry.h"
 #include "foundation/qt/qt_translations.h"

@@ -20,7 +20,7 @@
 #include "app/main_commands.h"
 #include "app/startup.h"
 #include "app/qt/main_window.h"
-#include "calc/cyl_record.h"
+#include "calc/cylindrical/cyl_record.h"
 #include "calc/records.h"
 #include "calc/worm_geometry.h"
 #include "foundation/messages.h"

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "calc/cyl_bridge.h"
-#include "calc/cyl_record.h"
+#include "calc/cylindrical/cyl_bridge.h"
+#include "calc/cylindrical/cyl_record.h"
 #include "calc/records.h"
 #include "foundation/help_texts.h"
 #include "foundation/message_boxes.h"

@@ -17,7 +17,7 @@
 #include "foundation/program_state.h"
 #include "app/config_file.h"
 #include "app/print_layouts.h"
-#include "calc/cyl_record.h"
+#include "calc/cylindrical/cyl_record.h"
 #include "calc/tooth_form.h"
 #include "foundation/files.h"
 #include "foundation/program_state.h"

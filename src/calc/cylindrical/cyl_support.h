@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "calc/cyl_record.h"
+#include "calc/cylindrical/cyl_record.h"
 #include "calc/records.h"
 #include "foundation/messages.h"
 #include "foundation/program_state.h"

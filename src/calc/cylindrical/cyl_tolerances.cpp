@@ -1,12 +1,12 @@
-#include "calc/cyl_tolerances.h"
+#include "calc/cylindrical/cyl_tolerances.h"
 
 #include <cmath>
 #include <cstdlib>
 #include <string>
 
-#include "calc/cyl_measure.h"
-#include "calc/cyl_record.h"
-#include "calc/cyl_support.h"
+#include "calc/cylindrical/cyl_measure.h"
+#include "calc/cylindrical/cyl_record.h"
+#include "calc/cylindrical/cyl_support.h"
 #include "foundation/codepage.h"
 #include "foundation/guarded_math.h"
 

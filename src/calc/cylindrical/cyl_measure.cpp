@@ -1,10 +1,10 @@
-#include "calc/cyl_measure.h"
+#include "calc/cylindrical/cyl_measure.h"
 
 #include <cmath>
 #include <string>
 
-#include "calc/cyl_record.h"
-#include "calc/cyl_support.h"
+#include "calc/cylindrical/cyl_record.h"
+#include "calc/cylindrical/cyl_support.h"
 #include "calc/measure_tables.h"
 #include "foundation/formatting.h"
 #include "foundation/guarded_math.h"

@@ -1,9 +1,9 @@
-#include "calc/cyl_bridge.h"
+#include "calc/cylindrical/cyl_bridge.h"
 
 #include <cmath>
 
-#include "calc/cyl_geometry.h"
-#include "calc/cyl_record.h"
+#include "calc/cylindrical/cyl_geometry.h"
+#include "calc/cylindrical/cyl_record.h"
 #include "calc/records.h"
 #include "foundation/guarded_math.h"
 

@@ -1,9 +1,9 @@
-#include "calc/cyl_tip_contact.h"
+#include "calc/cylindrical/cyl_tip_contact.h"
 
 #include <cmath>
 
-#include "calc/cyl_record.h"
-#include "calc/cyl_support.h"
+#include "calc/cylindrical/cyl_record.h"
+#include "calc/cylindrical/cyl_support.h"
 #include "calc/measure_tables.h"
 #include "foundation/codepage.h"
 #include "foundation/guarded_math.h"

@@ -1,4 +1,4 @@
-#include "calc/cyl_record.h"
+#include "calc/cylindrical/cyl_record.h"
 
 namespace veldrim {
 

@@ -1,13 +1,13 @@
-#include "calc/cyl_geometry.h"
+#include "calc/cylindrical/cyl_geometry.h"
 
 #include <cmath>
 #include <string>
 
-#include "calc/cyl_checks.h"
-#include "calc/cyl_record.h"
-#include "calc/cyl_support.h"
-#include "calc/cyl_tip_contact.h"
-#include "calc/cyl_tolerances.h"
+#include "calc/cylindrical/cyl_checks.h"
+#include "calc/cylindrical/cyl_record.h"
+#include "calc/cylindrical/cyl_support.h"
+#include "calc/cylindrical/cyl_tip_contact.h"
+#include "calc/cylindrical/cyl_tolerances.h"
 #include "calc/measure_tables.h"
 #include "calc/tooth_form.h"
 #include "foundation/codepage.h"

@@ -1,16 +1,16 @@
 // The bridge from the worm set to its equivalent cylindrical pair, and one
 // crafted record per plausibility message of that pair.
 
-#include "calc/cyl_bridge.h"
+#include "calc/cylindrical/cyl_bridge.h"
 
 #include <cmath>
 #include <functional>
 
-#include "calc/cyl_checks.h"
-#include "calc/cyl_geometry.h"
+#include "calc/cylindrical/cyl_checks.h"
+#include "calc/cylindrical/cyl_geometry.h"
 #include "calc/measure_tables.h"
 #include "calc/worm_geometry.h"
-#include "calc_test_support.h"
+#include "calc/calc_test_support.h"
 #include "foundation/formatting.h"
 
 namespace veldrim::calctest {

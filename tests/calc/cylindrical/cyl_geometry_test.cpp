@@ -1,17 +1,17 @@
 // The equivalent cylindrical pair: published values, involute identities,
 // stage checks, tip and contact, measurement, tolerances and tooth form.
 
-#include "calc/cyl_geometry.h"
+#include "calc/cylindrical/cyl_geometry.h"
 
 #include <algorithm>
 #include <cmath>
 #include <gmock/gmock.h>
 
-#include "calc/cyl_measure.h"
-#include "calc/cyl_tip_contact.h"
-#include "calc/cyl_tolerances.h"
+#include "calc/cylindrical/cyl_measure.h"
+#include "calc/cylindrical/cyl_tip_contact.h"
+#include "calc/cylindrical/cyl_tolerances.h"
 #include "calc/tooth_form.h"
-#include "calc_test_support.h"
+#include "calc/calc_test_support.h"
 #include "foundation/formatting.h"
 
 using ::testing::IsEmpty;

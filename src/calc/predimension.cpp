@@ -14,9 +14,9 @@
 #include <limits>
 
 #include "calc/design.h"
-#include "calc/material_form.h"
+#include "calc/forms/material_form.h"
 #include "calc/measure_tables.h"
-#include "calc/operating_data_form.h"
+#include "calc/forms/operating_data_form.h"
 #include "calc/records.h"
 #include "calc/worm_geometry.h"
 #include "foundation/guarded_math.h"

@@ -8,8 +8,8 @@
 #include <map>
 
 #include "calc/hardness.h"
-#include "calc/material_form.h"
-#include "calc/operating_data_form.h"
+#include "calc/forms/material_form.h"
+#include "calc/forms/operating_data_form.h"
 #include "calc_test_support.h"
 #include "foundation/codepage.h"
 #include "foundation/formatting.h"

@@ -15,7 +15,7 @@
 #include "app/qt/settings_forms.h"
 #include "calc/design.h"
 #include "calc/hardness.h"
-#include "calc/material_pick.h"
+#include "calc/forms/material_pick.h"
 #include "calc/worm_geometry.h"
 #include "foundation/files.h"
 #include "foundation/form_placement.h"

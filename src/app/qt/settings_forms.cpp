@@ -18,7 +18,7 @@
 #include "app/config_file.h"
 #include "app/print_layouts.h"
 #include "calc/cylindrical/cyl_record.h"
-#include "calc/tooth_form.h"
+#include "calc/forms/tooth_form.h"
 #include "foundation/files.h"
 #include "foundation/program_state.h"
 #include "foundation/qt/qt_support.h"

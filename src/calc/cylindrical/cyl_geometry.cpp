@@ -9,7 +9,7 @@
 #include "calc/cylindrical/cyl_tip_contact.h"
 #include "calc/cylindrical/cyl_tolerances.h"
 #include "calc/measure_tables.h"
-#include "calc/tooth_form.h"
+#include "calc/forms/tooth_form.h"
 #include "foundation/codepage.h"
 #include "foundation/guarded_math.h"
 

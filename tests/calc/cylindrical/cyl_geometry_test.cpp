@@ -10,7 +10,7 @@
 #include "calc/cylindrical/cyl_measure.h"
 #include "calc/cylindrical/cyl_tip_contact.h"
 #include "calc/cylindrical/cyl_tolerances.h"
-#include "calc/tooth_form.h"
+#include "calc/forms/tooth_form.h"
 #include "calc/calc_test_support.h"
 #include "foundation/formatting.h"
 

@@ -1,4 +1,4 @@
-#include "calc/material_form.h"
+#include "calc/forms/material_form.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "calc/operating_data_form.h"
+#include "calc/forms/operating_data_form.h"
 
 #include "calc/design.h"
 #include "calc/records.h"

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "app/app_state.h"
-#include "calc/material_pick.h"
+#include "calc/forms/material_pick.h"
 #include "calc/records.h"
 #include "foundation/files.h"
 #include "foundation/messages.h"

@@ -1,6 +1,6 @@
 // The material and lubricant picks through the table access.
 
-#include "calc/material_pick.h"
+#include "calc/forms/material_pick.h"
 
 #include "calc/records.h"
 #include "calc/viscosity.h"

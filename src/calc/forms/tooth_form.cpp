@@ -1,4 +1,4 @@
-#include "calc/tooth_form.h"
+#include "calc/forms/tooth_form.h"
 
 #include <cmath>
 

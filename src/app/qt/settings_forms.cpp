@@ -25,7 +25,7 @@
 #include "foundation/ui_services.h"
 #include "graphics/cad_output.h"
 #include "graphics/display_list.h"
-#include "graphics/data_file_path.h"
+#include "foundation/data_file_path.h"
 #include "graphics/graphics_defaults.h"
 #include "graphics/qt/graphics_view.h"
 #include "reports/report_channel.h"

@@ -1,5 +1,5 @@
 // The full path of the current data file.
-#include "graphics/data_file_path.h"
+#include "foundation/data_file_path.h"
 
 #include "foundation/files.h"
 #include "foundation/program_state.h"

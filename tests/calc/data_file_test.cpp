@@ -18,7 +18,7 @@
 #include "foundation/program_state.h"
 #include "foundation/text_file.h"
 #include "foundation/ui_services.h"
-#include "app_test_support.h"
+#include "app/app_test_support.h"
 #include "support/demo_data_set.h"
 #include "support/test_files.h"
 

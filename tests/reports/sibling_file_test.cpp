@@ -22,7 +22,7 @@
 #include "foundation/messages.h"
 #include "foundation/program_state.h"
 #include "foundation/text_file.h"
-#include "app_test_support.h"
+#include "app/app_test_support.h"
 #include "support/demo_data_set.h"
 
 namespace veldrim {

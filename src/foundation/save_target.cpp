@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "foundation/file_calls.h"
 #include "foundation/program_state.h"
 
 namespace veldrim {
@@ -39,7 +40,7 @@ bool LockWhole(int fd, short type) {
     struct flock fl {};
     fl.l_type = type;
     fl.l_whence = SEEK_SET;
-    return ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
+    return FileCalls.lock(fd, F_OFD_SETLK, &fl) == 0;
 }
 
 // True when the process id of a temporary file's name is no longer running.
@@ -89,12 +90,12 @@ void RemoveStaleSaveTemps(const std::string& target) {
         const auto dot = rest.find('.');
         if (dot == std::string::npos || rest.size() - dot - 1 != 6) continue;
         if (!ProcessGone(rest.substr(0, dot))) continue;
-        const int fd = ::openat(dfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        const int fd = FileCalls.openat(dfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
         if (fd < 0) continue;
         struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && LockWhole(fd, F_RDLCK))
+        if (FileCalls.fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && LockWhole(fd, F_RDLCK))
             ::unlinkat(dfd, name.c_str(), 0);
-        ::close(fd);
+        FileCalls.close(fd);
     }
     ::closedir(dir);
 }
@@ -103,7 +104,7 @@ int CreateSaveTemp(const std::string& target, std::string& tempName) {
     RemoveStaleSaveTemps(target);
     std::string temp = FolderOf(target) + "/" + TempPrefix(target) +
                        std::to_string(static_cast<long>(::getpid())) + ".XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    const int fd = FileCalls.mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return -1;
     LockWhole(fd, F_WRLCK);
     tempName = temp;
@@ -120,7 +121,7 @@ int BeginSave(const std::string& path, std::string& target, std::string& tempNam
         return -1;
     }
     // A device (printer port, /dev/null) is written directly.
-    if (exists && !S_ISREG(st.st_mode)) return ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (exists && !S_ISREG(st.st_mode)) return FileCalls.open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC, 0);
     // A write-protected file stays protected, although the folder would allow
     // the rename over it.
     if (exists && ::access(target.c_str(), W_OK) != 0) return -1;
@@ -134,13 +135,13 @@ int BeginSave(const std::string& path, std::string& target, std::string& tempNam
         ::umask(mask);
         mode &= ~mask;
     }
-    ::fchmod(fd, mode);
+    FileCalls.fchmod(fd, mode);
     return fd;
 }
 
 bool WriteWhole(int fd, const char* data, std::size_t size) {
     while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
+        const ssize_t n = FileCalls.write(fd, data, size);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return false;
         if (n == 0) {
@@ -155,18 +156,18 @@ bool WriteWhole(int fd, const char* data, std::size_t size) {
 
 int CommitSaveTemp(int fd, const std::string& tempName, const std::string& target) {
     int err = 0;
-    if (::fsync(fd) != 0) err = errno;
-    if (::close(fd) != 0 && err == 0) err = errno;
-    if (err == 0 && ::rename(tempName.c_str(), target.c_str()) != 0) err = errno;
+    if (FileCalls.fsync(fd) != 0) err = errno;
+    if (FileCalls.close(fd) != 0 && err == 0) err = errno;
+    if (err == 0 && FileCalls.rename(tempName.c_str(), target.c_str()) != 0) err = errno;
     if (err != 0) {
-        ::unlink(tempName.c_str());
+        FileCalls.unlink(tempName.c_str());
         return err;
     }
     // Make the rename itself durable.
-    const int dfd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dfd = FileCalls.open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
+        FileCalls.fsync(dfd);
+        FileCalls.close(dfd);
     }
     return 0;
 }
@@ -193,7 +194,7 @@ std::string PrivateScratchFolder() {
 }
 
 int CreateExclusive(const std::string& path, unsigned mode) {
-    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+    return FileCalls.open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                   static_cast<mode_t>(mode));
 }
 

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "foundation/file_calls.h"
 #include "foundation/save_target.h"
 #include "tables/bulk_io.h"
 #include "tables/dbf_file.h"
@@ -112,7 +113,7 @@ bool Pack() {
             fail(errno);
         } else {
             struct stat st{};
-            if (::fstat(a->fd, &st) == 0) ::fchmod(out, st.st_mode & 07777);
+            if (FileCalls.fstat(a->fd, &st) == 0) FileCalls.fchmod(out, st.st_mode & 07777);
             std::vector<uint8_t> head(static_cast<std::size_t>(a->headerLength));
             std::size_t got = 0;
             bool ok = ReadAt(a->fd, head.data(), head.size(), 0, got) && got == head.size() &&
@@ -140,13 +141,13 @@ bool Pack() {
                 rec += n;
             }
             const uint8_t eofMark = 0x1A;
-            ok = ok && WriteAll(out, &eofMark, 1) && ::fsync(out) == 0;
+            ok = ok && WriteAll(out, &eofMark, 1) && FileCalls.fsync(out) == 0;
             const int err = errno;
-            ::close(out);
-            if (ok && ::rename(tmpName.c_str(), target.c_str()) != 0) ok = false;
+            FileCalls.close(out);
+            if (ok && FileCalls.rename(tmpName.c_str(), target.c_str()) != 0) ok = false;
             if (!ok) {
                 fail(err);
-                ::unlink(tmpName.c_str());
+                FileCalls.unlink(tmpName.c_str());
             } else {
                 bool ro = false;
                 int oc = 0;

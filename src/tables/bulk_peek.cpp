@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "foundation/file_calls.h"
 #include "tables/bulk_io.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
@@ -115,7 +116,7 @@ void Poke(const std::string& s, uint8_t fieldNo, int32_t recNo) {
     const std::size_t offset = fieldNo == 0 ? 0 : a->fields[fieldNo - 1].offset;
     const off_t off = a->headerLength + static_cast<off_t>(recNo - 1) * a->recordLength + static_cast<off_t>(offset);
     if (s.empty() && fieldNo == 0) return;
-    if (::pwrite(a->fd, s.data(), len, off) != static_cast<ssize_t>(len)) {
+    if (FileCalls.pwrite(a->fd, s.data(), len, off) != static_cast<ssize_t>(len)) {
         SetError(101, ctx);
         return;
     }

@@ -16,6 +16,7 @@
 #include <limits>
 
 #include "foundation/codepage.h"
+#include "foundation/file_calls.h"
 #include "foundation/save_target.h"
 #include "foundation/text_conv.h"
 #include "tables/engine_base.h"
@@ -60,7 +61,7 @@ bool OfdLock(int fd, short type, off_t offset, off_t length) {
     fl.l_whence = SEEK_SET;
     fl.l_start = offset;
     fl.l_len = length;
-    return ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
+    return FileCalls.lock(fd, F_OFD_SETLK, &fl) == 0;
 }
 
 bool OfdConflicts(int fd, short type, off_t offset, off_t length) {
@@ -69,7 +70,7 @@ bool OfdConflicts(int fd, short type, off_t offset, off_t length) {
     fl.l_whence = SEEK_SET;
     fl.l_start = offset;
     fl.l_len = length;
-    if (::fcntl(fd, F_OFD_GETLK, &fl) != 0) return false;
+    if (FileCalls.lock(fd, F_OFD_GETLK, &fl) != 0) return false;
     return fl.l_type != F_UNLCK;
 }
 
@@ -87,7 +88,7 @@ bool ReadAt(int fd, void* buf, std::size_t n, off_t off, std::size_t* got = null
     std::size_t done = 0;
     auto* b = static_cast<uint8_t*>(buf);
     while (done < n) {
-        const ssize_t r = ::pread(fd, b + done, n - done, off + static_cast<off_t>(done));
+        const ssize_t r = FileCalls.pread(fd, b + done, n - done, off + static_cast<off_t>(done));
         if (r < 0) {
             if (errno == EINTR) continue;
             if (got) *got = done;
@@ -105,7 +106,7 @@ bool WriteAt(int fd, const void* buf, std::size_t n, off_t off) {
     std::size_t done = 0;
     const auto* b = static_cast<const uint8_t*>(buf);
     while (done < n) {
-        const ssize_t r = ::pwrite(fd, b + done, n - done, off + static_cast<off_t>(done));
+        const ssize_t r = FileCalls.pwrite(fd, b + done, n - done, off + static_cast<off_t>(done));
         if (r < 0) {
             if (errno == EINTR) continue;
             return false;
@@ -332,11 +333,11 @@ int OpenTableFile(const std::string& path, int mode, bool* readOnly, int* ioCode
     const int access = mode & 3;
     const int share = mode & 0x70;
     *readOnly = access == 0;
-    int fd = ::open(path.c_str(), (access == 0 ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    int fd = FileCalls.open(path.c_str(), (access == 0 ? O_RDONLY : O_RDWR) | O_CLOEXEC, 0);
     if (fd < 0 && access != 0 && (errno == EACCES || errno == EROFS)) {
         // A table on a write-protected medium or without write permission is
         // still readable; writes to it fail with code 5.
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = FileCalls.open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
         *readOnly = true;
     }
     if (fd < 0) {
@@ -344,8 +345,8 @@ int OpenTableFile(const std::string& path, int mode, bool* readOnly, int* ioCode
         return -1;
     }
     struct stat st{};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+    if (FileCalls.fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        FileCalls.close(fd);
         *ioCode = 5;
         return -1;
     }
@@ -361,7 +362,7 @@ int OpenTableFile(const std::string& path, int mode, bool* readOnly, int* ioCode
     if (ok && !*readOnly) ok = OfdLock(fd, denyWrite ? F_WRLCK : F_RDLCK, kWriterByte, 1);
     if (ok && *readOnly && denyWrite) ok = !OfdConflicts(fd, F_WRLCK, kWriterByte, 1);
     if (!ok) {
-        ::close(fd);
+        FileCalls.close(fd);
         *ioCode = 32;
         return -1;
     }
@@ -370,7 +371,7 @@ int OpenTableFile(const std::string& path, int mode, bool* readOnly, int* ioCode
 }
 
 void CloseTableFile(int fd) {
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) FileCalls.close(fd);
 }
 
 bool IsDbfVersion(uint8_t v) {
@@ -391,7 +392,7 @@ int32_t RecordCountFromFileSize(const TWorkArea& area) {
     if (area.fd < 0 || area.recordLength == 0 || !area.pendingAppends.empty())
         return area.recordCount;
     struct stat st{};
-    if (::fstat(area.fd, &st) != 0) return area.recordCount;
+    if (FileCalls.fstat(area.fd, &st) != 0) return area.recordCount;
     const int64_t n = (static_cast<int64_t>(st.st_size) - area.headerLength) / area.recordLength;
     if (n < 0) return 0;
     return static_cast<int32_t>(std::min<int64_t>(n, 0x7FFFFFFF));
@@ -428,7 +429,7 @@ void OpenDbf(TWorkArea& area, int mode) {
         return;
     }
     struct stat st{};
-    ::fstat(area.fd, &st);
+    FileCalls.fstat(area.fd, &st);
     if (area.header[0] == 0x02) ReadDbase2Header(area, st.st_size);
     else ReadDbfHeader(area);
     if (area.fd < 0) return;  // refused above
@@ -678,7 +679,7 @@ void PutDbfRecord(TWorkArea& area, int32_t recNo) {
         SetError(WriteErrorCode(area, err), context());
         return;
     }
-    if (WriteThrough) ::fsync(area.fd);
+    if (WriteThrough) FileCalls.fsync(area.fd);
 }
 
 void AppendDbfRecord(TWorkArea& area) { PutDbfRecord(area, area.recordCount + 1); }
@@ -702,7 +703,7 @@ void SetRecDeleteFlag(TWorkArea& area, int32_t recNo) {
         if (held) held[0] = area.recordBuffer[0];
     }
     if (area.openState != kDbfAppended) area.openState = kDbfChanged;
-    if (WriteThrough) ::fsync(area.fd);
+    if (WriteThrough) FileCalls.fsync(area.fd);
 }
 
 void WriteDbfHeader(TWorkArea& area) {
@@ -792,7 +793,7 @@ void CommitDbfHeader(TWorkArea& area) {
 }
 
 void FlushFile(int fd) {
-    if (::fsync(fd) != 0)
+    if (FileCalls.fsync(fd) != 0)
         SetError(IoCodeOf(errno), std::string("Zurückschreiben (Flush) unmöglich für Datei [FlushFile]"_cp850));
 }
 
@@ -805,11 +806,11 @@ bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, 
     std::string name;
     const int fd = CreateSaveTemp(target, name);
     if (fd < 0) { code = IoCodeOf(errno); return false; }
-    ::fchmod(fd, 0644);
+    FileCalls.fchmod(fd, 0644);
     if (!WriteAt(fd, bytes.data(), bytes.size(), 0)) {
         code = IoCodeOf(errno);
-        ::close(fd);
-        ::unlink(name.c_str());
+        FileCalls.close(fd);
+        FileCalls.unlink(name.c_str());
         return false;
     }
     const int err = CommitSaveTemp(fd, name, target);

@@ -21,6 +21,7 @@
 #include <numeric>
 
 #include "foundation/codepage.h"
+#include "foundation/file_calls.h"
 #include "tables/dbf_file.h"
 #include "tables/bulk_verbs.h"
 #include "tables/engine_base.h"
@@ -81,7 +82,7 @@ public:
     bool Flush() {
         if (buffer_.empty()) return ok_;
         const off_t at = static_cast<off_t>(written_ + 1 - buffer_.size() / kNdxBlock) * kNdxBlock;
-        if (::pwrite(fd_, buffer_.data(), buffer_.size(), at) !=
+        if (FileCalls.pwrite(fd_, buffer_.data(), buffer_.size(), at) !=
             static_cast<ssize_t>(buffer_.size()))
             ok_ = false;
         buffer_.clear();
@@ -223,7 +224,7 @@ bool CollectItems(TIndex& ix, TWorkArea& a, std::vector<uint8_t>& items, Progres
         const std::size_t bytes = static_cast<std::size_t>(count) * len;
         const off_t at = static_cast<off_t>(a.headerLength) +
                          static_cast<off_t>(first - 1) * static_cast<off_t>(len);
-        if (::pread(a.fd, buf.data(), bytes, at) != static_cast<ssize_t>(bytes)) {
+        if (FileCalls.pread(a.fd, buf.data(), bytes, at) != static_cast<ssize_t>(bytes)) {
             SetError(errno ? IoCodeOf(errno) : 213, "Datei:  " + a.fileName + " [MakeIndex]");
             return false;
         }
@@ -412,11 +413,11 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
         std::string name;
         bool keep = false;
         ~TempFile() {
-            if (fd >= 0) ::close(fd);
-            if (!keep) ::unlink(name.c_str());
+            if (fd >= 0) FileCalls.close(fd);
+            if (!keep) FileCalls.unlink(name.c_str());
         }
     } tf{fd, temp};
-    ::fchmod(
+    FileCalls.fchmod(
         fd, 0666 & ~[] {
             const mode_t m = ::umask(0);
             ::umask(m);
@@ -444,17 +445,17 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
     const std::string table = a->oemText ? AnsiToOemStr(a->shortName) : a->shortName;
     const std::string expr = a->oemText ? AnsiToOemStr(ix->expression) : ix->expression;
     const auto anchor = AnchorBlock(an, expr, a->recordCount, table);
-    if (!out.Flush() || ::pwrite(fd, anchor.data(), anchor.size(), 0) != kNdxBlock ||
-        ::fsync(fd) != 0) {
+    if (!out.Flush() || FileCalls.pwrite(fd, anchor.data(), anchor.size(), 0) != kNdxBlock ||
+        FileCalls.fsync(fd) != 0) {
         SetError(errno ? IoCodeOf(errno) : 5, "Datei:  " + path + " [MakeIndex]" + suffix);
         return false;
     }
-    ::close(tf.fd);
+    FileCalls.close(tf.fd);
     tf.fd = -1;
     std::error_code ec;
     std::filesystem::path target = path;
     if (std::filesystem::is_symlink(target, ec)) target = std::filesystem::canonical(target, ec);
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
+    if (FileCalls.rename(temp.c_str(), target.c_str()) != 0) {
         SetError(IoCodeOf(errno), "Datei nicht geöffnet"_cp850.data() + path + suffix);
         return false;
     }

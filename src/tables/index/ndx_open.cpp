@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "foundation/codepage.h"
+#include "foundation/file_calls.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/expr_keys.h"
@@ -401,8 +402,8 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
     }
     struct stat st {};
     std::array<uint8_t, kNdxBlock> anchor{};
-    if (::fstat(ix->fd, &st) != 0 || st.st_size < 2 * kNdxBlock ||
-        ::pread(ix->fd, anchor.data(), anchor.size(), 0) != kNdxBlock) {
+    if (FileCalls.fstat(ix->fd, &st) != 0 || st.st_size < 2 * kNdxBlock ||
+        FileCalls.pread(ix->fd, anchor.data(), anchor.size(), 0) != kNdxBlock) {
         SetError(222, damaged);
         return;
     }
@@ -700,13 +701,13 @@ void CloseIndex(int position) {
             fl.l_start = 0;
             fl.l_len = 1;
             fl.l_type = F_WRLCK;
-            if (shared && ::fcntl(ix->fd, F_OFD_SETLKW, &fl) != 0) {
+            if (shared && FileCalls.lock(ix->fd, F_OFD_SETLKW, &fl) != 0) {
                 SetError(33,
                          "Konnte Index nicht sperren um Anchor-Knoten zu schreiben" + ix->fileName);
             } else {
                 WriteAnchor(*ix);
                 fl.l_type = F_UNLCK;
-                if (shared && ::fcntl(ix->fd, F_OFD_SETLK, &fl) != 0)
+                if (shared && FileCalls.lock(ix->fd, F_OFD_SETLK, &fl) != 0)
                     SetError(33,
                              "Konnte Index nicht entsperren nach Schreiben des Anchor-Knotens " +
                                  ix->fileName);
@@ -714,7 +715,7 @@ void CloseIndex(int position) {
         }
         const int fd = ix->fd;
         ix->fd = -1;
-        if (fd >= 0 && ::close(fd) != 0)
+        if (fd >= 0 && FileCalls.close(fd) != 0)
             SetError(IoCodeOf(errno),
                      std::string("Fehler beim Schließen der Index-Datei:  "_cp850) + ix->fileName);
         ix.reset();
@@ -859,12 +860,12 @@ bool IndexInfo(const std::string& name, TIndexInfo& info) {
         TNameOptions opt;
         path = IndexFileName(StripOptions(name, opt), *a);
     }
-    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = FileCalls.open(path.c_str(), O_RDWR | O_CLOEXEC, 0);
+    if (fd < 0) fd = FileCalls.open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
     std::array<uint8_t, kNdxBlock> b{};
-    const bool ok = fd >= 0 && ::pread(fd, b.data(), b.size(), 0) == kNdxBlock;
+    const bool ok = fd >= 0 && FileCalls.pread(fd, b.data(), b.size(), 0) == kNdxBlock;
     const int err = errno;
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) FileCalls.close(fd);
     if (!ok) {
         SetError(fd < 0 ? IoCodeOf(err) : 222,
                  "Fehler beim Lesen der Index-Datei: \n\r[IndexInfo(<>," + name + ")]");

@@ -14,6 +14,7 @@
 #include <set>
 
 #include "foundation/codepage.h"
+#include "foundation/file_calls.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/index/ndx_internal.h"
@@ -255,7 +256,7 @@ bool MakeEmpty(TIndex& ix) {
     ix.anchorModified = true;
     ix.cache.slots.clear();
     if (!WriteNode(ix, 1, b.data())) return false;
-    if (::ftruncate(ix.fd, 2 * kNdxBlock) != 0) {
+    if (FileCalls.ftruncate(ix.fd, 2 * kNdxBlock) != 0) {
         // The blocks behind stay unused until the next build.
     }
     return true;
@@ -285,7 +286,7 @@ bool ReadNode(TIndex& ix, uint32_t node, uint8_t* buf) {
             return true;
         }
     }
-    const ssize_t got = ::pread(ix.fd, buf, kNdxBlock, static_cast<off_t>(node) * kNdxBlock);
+    const ssize_t got = FileCalls.pread(ix.fd, buf, kNdxBlock, static_cast<off_t>(node) * kNdxBlock);
     if (got != kNdxBlock) return ReadError(ix, got < 0 ? IoCodeOf(errno) : 0);
     if (Count(buf) > ix.anchor.maxKeys) {
         Damaged(ix, "GetNode");
@@ -303,7 +304,7 @@ bool ReadNode(TIndex& ix, uint32_t node, uint8_t* buf) {
 bool WriteNode(TIndex& ix, uint32_t node, uint8_t* buf) {
     ClearTail(ix, buf);
     const ssize_t put =
-        ix.readOnly ? -1 : ::pwrite(ix.fd, buf, kNdxBlock, static_cast<off_t>(node) * kNdxBlock);
+        ix.readOnly ? -1 : FileCalls.pwrite(ix.fd, buf, kNdxBlock, static_cast<off_t>(node) * kNdxBlock);
     if (put != kNdxBlock) {
         ix.cache.slots.clear();
         SetError(put < 0 && !ix.readOnly ? IoCodeOf(errno) : 5,
@@ -321,7 +322,7 @@ bool WriteAnchor(TIndex& ix) {
     const std::string expr = oem ? AnsiToOemStr(ix.expression) : ix.expression;
     const std::string table = a ? (oem ? AnsiToOemStr(a->shortName) : a->shortName) : std::string();
     const auto block = AnchorBlock(ix.anchor, expr, a ? a->recordCount : 0, table);
-    const ssize_t put = ix.readOnly ? -1 : ::pwrite(ix.fd, block.data(), block.size(), 0);
+    const ssize_t put = ix.readOnly ? -1 : FileCalls.pwrite(ix.fd, block.data(), block.size(), 0);
     if (put != kNdxBlock) {
         SetError(put < 0 && !ix.readOnly ? IoCodeOf(errno) : 5,
                  "Fehler beim Schreiben der Index-Datei:  " + ix.fileName + " [WriteAnchorNode]");

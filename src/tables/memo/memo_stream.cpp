@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "foundation/file_calls.h"
 #include "tables/engine_base.h"
 #include "tables/memo/memo_file.h"
 #include "tables/memo/memo_io.h"
@@ -341,7 +342,7 @@ void DestroyBlobDescriptor() {
             if (!WriteNextFree(*m)) code = IoCode();
         }
         UnlockMemofile();
-        if (::fsync(m->fd) != 0 && code == 0) code = IoCode();
+        if (FileCalls.fsync(m->fd) != 0 && code == 0) code = IoCode();
     }
     ResetDescriptor(d, false);
     if (code != 0) MemoError(code, m->fileName + " [DestroyBlobDescriptor]");

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "foundation/file_calls.h"
 #include "tables/engine_base.h"
 #include "tables/engine_files.h"
 #include "tables/memo/memo_file.h"
@@ -115,7 +116,7 @@ int32_t StoreValue(const std::string& text, bool rewrite, int32_t oldBlock, cons
         MemoError(IoCode(), m->fileName + " [" + tag + "]");
         return 0;
     }
-    if (::fsync(m->fd) != 0) {
+    if (FileCalls.fsync(m->fd) != 0) {
         MemoError(IoCode(), m->fileName + " [" + tag + "]");
         return 0;
     }

@@ -76,7 +76,7 @@ std::string ResolveSaveTarget(const std::string& path) {
     return path;
 }
 
-void RemoveStaleSaveTemps(const std::string& target) {
+void RemoveStaleSaveTemps(const std::string& target, bool ownerGone) {
     const std::string folder = FolderOf(target);
     const std::string prefix = TempPrefix(target);
     DIR* dir = ::opendir(folder.c_str());
@@ -89,7 +89,7 @@ void RemoveStaleSaveTemps(const std::string& target) {
         const std::string rest = name.substr(prefix.size());
         const auto dot = rest.find('.');
         if (dot == std::string::npos || rest.size() - dot - 1 != 6) continue;
-        if (!ProcessGone(rest.substr(0, dot))) continue;
+        if (!ownerGone && !ProcessGone(rest.substr(0, dot))) continue;
         const int fd = FileCalls.openat(dfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
         if (fd < 0) continue;
         struct stat st {};

@@ -17,12 +17,14 @@
 
 #include "foundation/codepage.h"
 #include "foundation/file_calls.h"
+#include "foundation/files.h"
 #include "foundation/save_target.h"
 #include "foundation/text_conv.h"
 #include "tables/engine_base.h"
 #include "tables/engine_dates.h"
 #include "tables/win1252_text.h"
 #include "tables/engine_files.h"
+#include "tables/pack_journal.h"
 #include "tables/proc_tables.h"
 
 namespace veldrim {
@@ -404,6 +406,15 @@ void OpenDbf(TWorkArea& area, int mode) {
     const std::string file = area.fileName;
     int code = 0;
     bool ro = false;
+    // A PACK that ended unfinished left its journal: the first open that
+    // finds the table unused by anyone else puts its files in order.
+    if (FileExists(PackJournalName(ResolveSaveTarget(file)))) {
+        const int alone = OpenTableFile(file, kFileModeExclusiveReadWrite, &ro, &code);
+        if (alone >= 0) {
+            ResolvePackJournal(file);
+            CloseTableFile(alone);
+        }
+    }
     area.fd = OpenTableFile(file, mode, &ro, &code);
     if (area.fd < 0) {
         SetError(code, std::string("Fehler beim Öffnen von "_cp850) + file + " [USE/OpenDbf]");

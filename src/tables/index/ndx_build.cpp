@@ -22,6 +22,7 @@
 
 #include "foundation/codepage.h"
 #include "foundation/file_calls.h"
+#include "foundation/save_target.h"
 #include "tables/dbf_file.h"
 #include "tables/bulk_verbs.h"
 #include "tables/engine_base.h"
@@ -397,17 +398,16 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
         });
     }
 
-    // The new file is written beside the target and renamed over it.
-    std::string temp = dir + ".ndx-XXXXXX";
-    if (dir.empty()) temp = "./.ndx-XXXXXX";
-    std::vector<char> tname(temp.begin(), temp.end());
-    tname.push_back('\0');
-    const int fd = ::mkstemp(tname.data());
+    // The new file is written beside the target (named after it and locked
+    // while it is written, so that the next build removes it when a killed
+    // one left it behind) and renamed over it.
+    const std::string target = ResolveSaveTarget(path);
+    std::string temp;
+    const int fd = CreateSaveTemp(target, temp);
     if (fd < 0) {
         SetError(IoCodeOf(errno), "Datei nicht geöffnet"_cp850.data() + path + suffix);
         return false;
     }
-    temp = tname.data();
     struct TempFile {
         int fd;
         std::string name;
@@ -452,9 +452,6 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
     }
     FileCalls.close(tf.fd);
     tf.fd = -1;
-    std::error_code ec;
-    std::filesystem::path target = path;
-    if (std::filesystem::is_symlink(target, ec)) target = std::filesystem::canonical(target, ec);
     if (FileCalls.rename(temp.c_str(), target.c_str()) != 0) {
         SetError(IoCodeOf(errno), "Datei nicht geöffnet"_cp850.data() + path + suffix);
         return false;
@@ -546,21 +543,42 @@ void Reindex() {
                              ix->keyMaker, ix->anchor.unique, ix->soundex, ix->descending,
                              ix->noCache});
     CloseAllIndexes();
-    for (const Spec& s : specs) {
-        std::string options;
-        if (s.soundex) options += " SOUNDEX";
-        if (s.descending) options += " DESCENDING";
-        if (s.noCache) options += " NOCACHE";
-        if (!Build(s.expression, s.keyMaker, s.name + (s.unique ? " UNIQUE" : "") + options))
-            return;
-        if (s.keyMaker)
-            OpenIndexCB(s.name + options, s.position, s.keyMaker);
-        else
-            OpenIndex(s.name + options, s.position);
-        if (ErrorState.lastErrorCode != 0) return;
+    // A build that fails (a full disk) leaves its file as it was, still
+    // matching the table: it is opened again like the rebuilt ones, and the
+    // first failure is reported once every index is back.
+    uint16_t failCode = 0;
+    std::string failContext;
+    {
+        QuietEngineErrors quiet;
+        for (const Spec& s : specs) {
+            std::string options;
+            if (s.soundex) options += " SOUNDEX";
+            if (s.descending) options += " DESCENDING";
+            if (s.noCache) options += " NOCACHE";
+            ErrorState.lastErrorCode = 0;
+            if (failCode == 0 &&
+                !Build(s.expression, s.keyMaker, s.name + (s.unique ? " UNIQUE" : "") + options)) {
+                failCode = ErrorState.lastErrorCode ? ErrorState.lastErrorCode : 101;
+                failContext = ErrorState.contextText;
+            }
+            ErrorState.lastErrorCode = 0;
+            if (s.keyMaker)
+                OpenIndexCB(s.name + options, s.position, s.keyMaker);
+            else
+                OpenIndex(s.name + options, s.position);
+            if (ErrorState.lastErrorCode != 0 && failCode == 0) {
+                failCode = ErrorState.lastErrorCode;
+                failContext = ErrorState.contextText;
+            }
+        }
+        ErrorState.lastErrorCode = 0;
+        ErrorState.pendingErrorCode = 0;
     }
-    if (order > 0) Set_Order_To(order);
-    if (natural) Set_Order_To(0);
+    if (AnyIndex(area)) {
+        if (order > 0) Set_Order_To(order);
+        if (natural) Set_Order_To(0);
+    }
+    if (failCode != 0) SetError(failCode, failContext);
 }
 
 }  // namespace veldrim

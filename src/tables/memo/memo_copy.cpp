@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "foundation/file_calls.h"
+#include "foundation/save_target.h"
 #include "tables/dbf_file.h"
 #include "tables/engine_base.h"
 #include "tables/engine_files.h"
@@ -172,14 +173,13 @@ void PackMemofile() {
     {
         QuietEngineErrors quiet;
         // 1. The new file with an empty header of the same style and block size.
-        std::string templ = path + ".$$$XXXXXX";
-        std::vector<char> buf(templ.begin(), templ.end());
-        buf.push_back('\0');
-        if (PackStep(step)) out = ::mkstemp(buf.data());
+        // Named after the memo file and locked while it is written, so that
+        // the next pack removes it when a killed one left it behind.
+        if (PackStep(step)) out = CreateSaveTemp(path, tmpName);
         if (out < 0) {
+            tmpName.clear();
             fail(IoCode(), "PackMemofile");
         } else {
-            tmpName = buf.data();
             struct stat st {};
             if (FileCalls.fstat(m->fd, &st) == 0) FileCalls.fchmod(out, st.st_mode & 07777);
             const std::vector<uint8_t> head = EmptyMemoFileBytes(name, m->style, m->blockSize);

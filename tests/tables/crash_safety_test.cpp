@@ -1,0 +1,237 @@
+// Killed and failed writes of a table with a memo field and two open
+// indexes: PACK and runs of appends, cut off at every changing file call
+// through the foundation's call table (and by real SIGKILL in child
+// processes), then read back by the engine and by independent readers
+// (python3-dbfread, Perl XBase's index_dump, tests/tables/crash_check.py).
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <random>
+#include <set>
+#include <sstream>
+
+#include "support/fault_calls.h"
+#include "tables/bulk_verbs.h"
+#include "tables/index/ndx_index.h"
+#include "tables/memo/memo_test_util.h"
+#include "tables/pack_journal.h"
+#include "tables/win1252_text.h"
+
+namespace veldrim::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The same rules as crash_check.py, written out a second time.
+std::string MemoText(int id) {
+    std::string letters;
+    for (int i = 0; i < 40; ++i) letters += "abcdefghijklmnopqrstuvwxyz";
+    return "Memo of record " + std::to_string(id) + " " +
+           letters.substr(0, static_cast<std::size_t>((id * 53) % 900)) + ".";
+}
+std::string NameOf(int id) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "N%04d", (id * 7919) % 10007);
+    return buf;
+}
+
+constexpr int kRecords = 30;
+
+class CrashSafetyTest : public MemoTest {
+protected:
+    // The table t.dbf with kRecords records (every third deleted), its memo
+    // file and the indexes id.ndx and name.ndx, built once in `pristine`.
+    void SetUp() override {
+        MemoTest::SetUp();
+        pristine = dir + "/pristine";
+        fs::create_directories(pristine);
+        CreateDbf(pristine + "/t.dbf", {F("ID", 'N', 5), F("NAME", 'C', 10), F("NOTE", 'M')});
+        USE(pristine + "/t.dbf EXCLUSIVE");
+        for (int id = 1; id <= kRecords; ++id) AppendRecord(id);
+        for (int id = 3; id <= kRecords; id += 3) {
+            GO(id);
+            DeleteRec();
+        }
+        Index_On("ID", pristine + "/id.ndx");
+        Index_On("NAME", pristine + "/name.ndx");
+        CloseArea();
+    }
+
+    static void AppendRecord(int id) {
+        ClearRecord();
+        SetBinaryInteger(1, id);
+        SetBinaryText(2, NameOf(id));
+        SetBinaryMemoRef(3, AddMemo(MemoText(id)));
+        Append();
+    }
+
+    // A copy of the pristine files in a folder of its own.
+    std::string Fresh(const std::string& name) {
+        const std::string folder = dir + "/" + name;
+        fs::remove_all(folder);
+        fs::copy(pristine, folder);
+        return folder;
+    }
+
+    static void OpenWithIndexes(const std::string& folder, bool exclusive = true) {
+        USE(folder + "/t.dbf" + (exclusive ? " EXCLUSIVE" : ""));
+        Set_Index_To(folder + "/id.ndx " + folder + "/name.ndx");
+    }
+
+    // The engine forgets everything it holds, with every write dropped: the
+    // files stay as the kill left them.
+    static void Forget() {
+        try {
+            ResetAllProgramState();
+        } catch (const EDurazError&) {
+        }
+    }
+
+    // The engine's own view: every record has its own memo text and name,
+    // and each index finds every record by its key. The record count.
+    static int32_t CheckWithEngine(const std::string& folder, const std::string& label) {
+        OpenWithIndexes(folder);
+        const int32_t count = RecCount();
+        Set_Order_To(0);
+        std::vector<int> ids;
+        for (int32_t r = 1; r <= count; ++r) {
+            GO(r);
+            const int id = static_cast<int>(BinaryInteger(1));
+            ids.push_back(id);
+            EXPECT_EQ(ReadStream(BinaryMemoRef(3)), MemoText(id)) << label << " record " << r;
+            EXPECT_EQ(TrimRightStr(BinaryText(2)), NameOf(id)) << label << " record " << r;
+        }
+        for (int order : {1, 2}) {
+            Set_Order_To(order);
+            for (int id : ids) {
+                const std::string key = order == 1 ? std::to_string(id) : NameOf(id);
+                EXPECT_TRUE(FindExact(key)) << label << " index " << order << " key " << key;
+                EXPECT_EQ(BinaryInteger(1), id) << label << " index " << order << " key " << key;
+            }
+        }
+        CloseArea();
+        return count;
+    }
+
+    // crash_check.py over the folders: "OK <folder> <count>" or "BAD ...".
+    static std::map<std::string, std::string> CheckWithReaders(const std::vector<std::string>& folders) {
+        std::vector<std::string> argv{"/usr/bin/python3", VELDRIM_TEST_DIR "/tables/crash_check.py"};
+        argv.insert(argv.end(), folders.begin(), folders.end());
+        const std::string out = RunCapture(argv);
+        std::map<std::string, std::string> verdicts;
+        std::istringstream in(out);
+        for (std::string line; std::getline(in, line);) {
+            const auto a = line.find(' ');
+            const auto b = line.find_first_of(" :", a + 1);
+            if (a == std::string::npos || b == std::string::npos) continue;
+            verdicts[line.substr(a + 1, b - a - 1)] = line.substr(0, a) + line.substr(b);
+        }
+        return verdicts;
+    }
+
+    static std::set<std::string> FilesOf(const std::string& folder) {
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
+        return names;
+    }
+
+    std::string pristine;
+};
+
+// The number of changing file calls that `run` makes on a fresh copy.
+template <class Run>
+long CallsOf(Run run) {
+    FaultCalls count;
+    run();
+    return FaultCalls::Calls();
+}
+
+TEST_F(CrashSafetyTest, PackKilledAtEveryWriteLeavesTheOldOrTheNewTableMemoAndIndexes) {
+    const std::string probe = Fresh("probe");
+    OpenWithIndexes(probe);
+    const long total = CallsOf([] { EXPECT_TRUE(Pack()); });
+    CloseArea();
+    ASSERT_GT(total, 20) << "a pack of table, memo and two indexes";
+    ASSERT_EQ(CheckWithEngine(probe, "complete pack"), kRecords - kRecords / 3);
+    std::vector<std::string> folders;
+    for (long n = 1; n <= total; ++n) {
+        const std::string folder = Fresh("kill" + std::to_string(n));
+        folders.push_back(folder);
+        OpenWithIndexes(folder);
+        {
+            FaultCalls kill(FaultCalls::kKill, n);
+            try {
+                Pack();
+            } catch (const EDurazError&) {
+            }
+            Forget();
+        }
+        const std::string label = "killed at call " + std::to_string(n);
+        const int32_t count = CheckWithEngine(folder, label);
+        EXPECT_TRUE(count == kRecords || count == kRecords - kRecords / 3) << label << ": " << count;
+        EXPECT_FALSE(fs::exists(PackJournalName(folder + "/t.dbf"))) << label;
+    }
+    const auto verdicts = CheckWithReaders(folders);
+    for (const std::string& folder : folders) {
+        const auto it = verdicts.find(folder);
+        ASSERT_NE(it, verdicts.end()) << folder;
+        EXPECT_EQ(it->second.substr(0, 3), "OK ") << folder << it->second;
+    }
+    // The next PACK removes every scratch file the killed ones left.
+    const std::set<std::string> clean{"t.dbf", "t.dbt", "id.ndx", "name.ndx"};
+    for (const std::string& folder : folders) {
+        OpenWithIndexes(folder);
+        EXPECT_TRUE(Pack());
+        CloseArea();
+        std::set<std::string> files = FilesOf(folder);
+        files.erase("t.@S@");
+        EXPECT_EQ(files, clean) << folder;
+    }
+}
+
+TEST_F(CrashSafetyTest, PackOnAFullDiskLeavesTableMemoAndIndexesAsTheyWere) {
+    const std::string probe = Fresh("probe");
+    OpenWithIndexes(probe);
+    const long total = CallsOf([] { EXPECT_TRUE(Pack()); });
+    CloseArea();
+    const std::vector<std::string> names{"t.dbf", "t.dbt", "id.ndx", "name.ndx"};
+    int failed = 0;
+    for (long n = 1; n <= total; ++n) {
+        const std::string folder = Fresh("full" + std::to_string(n));
+        const std::string label = "disk full from call " + std::to_string(n);
+        OpenWithIndexes(folder);
+        bool packed = false;
+        {
+            FaultCalls full(FaultCalls::kFullDisk, n);
+            try {
+                packed = Pack();
+            } catch (const EDurazError&) {
+            }
+        }
+        // The open indexes match the table whatever the outcome.
+        const int32_t count = RecCount();
+        for (int32_t r = 1; r <= count; ++r) {
+            Set_Order_To(0);
+            GO(r);
+            const int id = static_cast<int>(BinaryInteger(1));
+            EXPECT_EQ(ReadStream(BinaryMemoRef(3)), MemoText(id)) << label << " record " << r;
+            Set_Order_To(1);
+            EXPECT_TRUE(FindExact(std::to_string(id))) << label << " key " << id;
+            EXPECT_EQ(BinaryInteger(1), id) << label;
+            Set_Order_To(2);
+            EXPECT_TRUE(FindExact(NameOf(id))) << label << " key " << NameOf(id);
+            EXPECT_EQ(BinaryInteger(1), id) << label;
+        }
+        CloseArea();
+        if (packed) continue;
+        ++failed;
+        EXPECT_EQ(count, kRecords) << label;
+        for (const std::string& f : names)
+            EXPECT_EQ(Slurp(folder + "/" + f), Slurp(pristine + "/" + f)) << label << ": " << f;
+    }
+    EXPECT_GT(failed, 10) << "most points of a full disk stop the pack";
+}
+
+}  // namespace
+}  // namespace veldrim::testing

@@ -90,7 +90,8 @@ void RemoveStaleSaveTemps(const std::string& target, bool ownerGone) {
         const auto dot = rest.find('.');
         if (dot == std::string::npos || rest.size() - dot - 1 != 6) continue;
         if (!ownerGone && !ProcessGone(rest.substr(0, dot))) continue;
-        const int fd = FileCalls.openat(dfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
+        const int fd =
+            FileCalls.openat(dfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
         if (fd < 0) continue;
         struct stat st {};
         if (FileCalls.fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && LockWhole(fd, F_RDLCK))
@@ -121,7 +122,8 @@ int BeginSave(const std::string& path, std::string& target, std::string& tempNam
         return -1;
     }
     // A device (printer port, /dev/null) is written directly.
-    if (exists && !S_ISREG(st.st_mode)) return FileCalls.open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC, 0);
+    if (exists && !S_ISREG(st.st_mode))
+        return FileCalls.open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC, 0);
     // A write-protected file stays protected, although the folder would allow
     // the rename over it.
     if (exists && ::access(target.c_str(), W_OK) != 0) return -1;
@@ -195,7 +197,7 @@ std::string PrivateScratchFolder() {
 
 int CreateExclusive(const std::string& path, unsigned mode) {
     return FileCalls.open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                  static_cast<mode_t>(mode));
+                          static_cast<mode_t>(mode));
 }
 
 }  // namespace veldrim

@@ -122,7 +122,8 @@ int AppendDelimited(const std::string& fileName, bool showProgress) {
     {
         std::vector<uint8_t> buf(kBlock);
         ssize_t r;
-        while ((r = FileCalls.read(fd, buf.data(), buf.size())) > 0) data.append(reinterpret_cast<char*>(buf.data()), r);
+        while ((r = FileCalls.read(fd, buf.data(), buf.size())) > 0)
+            data.append(reinterpret_cast<char*>(buf.data()), r);
         const int err = errno;
         FileCalls.close(fd);
         if (r < 0) {

@@ -454,7 +454,16 @@ void OpenDbf(TWorkArea& area, int mode) {
     // A header that claims more records than the file holds belongs to a
     // cut-off file: the missing records cannot be read.
     const int32_t inFile = RecordCountFromFileSize(area);
-    if (RecountOnOpen || area.recordCount > inFile) area.recordCount = inFile;
+    if (RecountOnOpen || area.recordCount > inFile) {
+        area.recordCount = inFile;
+    } else if (inFile > area.recordCount && area.recordLength > 1 && HoldsTableAlone(area)) {
+        // Whole records past the header's count were appended by a program
+        // that ended before it wrote the count (a killed shared writer, or
+        // one that held the table alone): they are the table's, and the
+        // header gets their count at the close.
+        area.recordCount = inFile;
+        area.openState = kDbfAppended;
+    }
     if (area.recordCount < 1) {
         area.recordNumber = 0;
         area.eof = area.bof = true;
@@ -671,6 +680,15 @@ void PutDbfRecord(TWorkArea& area, int32_t recNo) {
         }
         if (ok && held) std::memcpy(held, area.recordBuffer.data(), area.recordLength);
         if (ok && alone && append) area.directAppend = recNo;
+        if (ok && append && !alone && area.header[0] != 0x02) {
+            // Other programs sharing the table take its count from the
+            // header: it follows every append (under the append lock), so a
+            // writer that is killed loses no record it reported as written.
+            uint8_t count[4];
+            PutLe32(count, static_cast<uint32_t>(recNo));
+            ok = WriteAt(area.fd, count, 4, 4);
+            err = errno;
+        }
     }
     TranslateRecords(false, area.oemText, area.readHook, area.recordLength, area.recordLength,
                      area.recordBuffer.data());

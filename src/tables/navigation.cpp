@@ -565,6 +565,10 @@ void Append() {
         AppendDbfRecord(*a);
         if (ErrorState.lastErrorCode != 0) return;
         NoteRawRecordChanged(*a);
+        // An index entry never runs ahead of its record: collected appends
+        // reach the file before the keys do.
+        if (idx) FlushRecordBlocks(*a);
+        if (ErrorState.lastErrorCode != 0) return;
         if (idx) Slot(IndexProcTable.appendNewKey);
     }
     a->eof = a->bof = false;

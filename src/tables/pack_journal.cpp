@@ -128,7 +128,8 @@ int PackJournal::Begin(const std::string& table, const std::vector<std::string>&
 int PackJournal::Commit() {
     if (!active_) return 0;
     for (const Entry& e : entries_) SyncFolder(e.file);
-    const int fd = FileCalls.open(journal_.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0);
+    const int fd =
+        FileCalls.open(journal_.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0);
     int err = fd < 0 ? errno : 0;
     static const char kCommit[] = "COMMIT\n";
     if (err == 0 && !WriteWhole(fd, kCommit, sizeof kCommit - 1)) err = errno ? errno : EIO;
@@ -177,7 +178,8 @@ void RemovePackLeftovers(const std::string& file) {
     RemoveStaleSaveTemps(file, true);
     const std::string folder = FolderOf(file);
     const auto slash = file.find_last_of('/');
-    const std::string prefix = (slash == std::string::npos ? file : file.substr(slash + 1)) + kOldMarker;
+    const std::string prefix =
+        (slash == std::string::npos ? file : file.substr(slash + 1)) + kOldMarker;
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) return;
     while (const dirent* e = ::readdir(dir)) {

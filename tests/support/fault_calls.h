@@ -152,15 +152,21 @@ private:
             default: return call();
         }
     }
-    static int Fsync(int fd) { return Plain([&] { return ::fsync(fd); }); }
+    static int Fsync(int fd) {
+        return Plain([&] { return ::fsync(fd); });
+    }
     static int Rename(const char* from, const char* to) {
         return Plain([&] { return ::rename(from, to); });
     }
-    static int Unlink(const char* path) { return Plain([&] { return ::unlink(path); }); }
+    static int Unlink(const char* path) {
+        return Plain([&] { return ::unlink(path); });
+    }
     static int Link(const char* from, const char* to) {
         return Plain([&] { return ::link(from, to); });
     }
-    static int Fchmod(int fd, mode_t mode) { return Plain([&] { return ::fchmod(fd, mode); }); }
+    static int Fchmod(int fd, mode_t mode) {
+        return Plain([&] { return ::fchmod(fd, mode); });
+    }
 };
 
 }  // namespace veldrim::testing

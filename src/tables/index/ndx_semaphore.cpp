@@ -141,7 +141,8 @@ bool PrepareFile(const std::string& name) {
     int code = 0;
     const int fd = OpenTableFile(name, 0x12, &ro, &code);
     if (fd < 0) return code == 32 || code == 5;
-    const bool ok = !ro && FileCalls.ftruncate(fd, 0) == 0 && FileCalls.pwrite(fd, zero.data(), 4, 0) == 4;
+    const bool ok =
+        !ro && FileCalls.ftruncate(fd, 0) == 0 && FileCalls.pwrite(fd, zero.data(), 4, 0) == 4;
     CloseTableFile(fd);
     return ok;
 }

@@ -286,7 +286,8 @@ bool ReadNode(TIndex& ix, uint32_t node, uint8_t* buf) {
             return true;
         }
     }
-    const ssize_t got = FileCalls.pread(ix.fd, buf, kNdxBlock, static_cast<off_t>(node) * kNdxBlock);
+    const ssize_t got =
+        FileCalls.pread(ix.fd, buf, kNdxBlock, static_cast<off_t>(node) * kNdxBlock);
     if (got != kNdxBlock) return ReadError(ix, got < 0 ? IoCodeOf(errno) : 0);
     if (Count(buf) > ix.anchor.maxKeys) {
         Damaged(ix, "GetNode");
@@ -304,7 +305,8 @@ bool ReadNode(TIndex& ix, uint32_t node, uint8_t* buf) {
 bool WriteNode(TIndex& ix, uint32_t node, uint8_t* buf) {
     ClearTail(ix, buf);
     const ssize_t put =
-        ix.readOnly ? -1 : FileCalls.pwrite(ix.fd, buf, kNdxBlock, static_cast<off_t>(node) * kNdxBlock);
+        ix.readOnly ? -1
+                    : FileCalls.pwrite(ix.fd, buf, kNdxBlock, static_cast<off_t>(node) * kNdxBlock);
     if (put != kNdxBlock) {
         ix.cache.slots.clear();
         SetError(put < 0 && !ix.readOnly ? IoCodeOf(errno) : 5,

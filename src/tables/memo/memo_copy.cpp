@@ -249,7 +249,8 @@ void PackMemofile() {
                 PutLe32(b, static_cast<uint32_t>(n));
             if (!PackStep(step) || !WriteFully(out, b, 4, 0)) fail(29, "PackMemo");
         }
-        if (failCode == 0 && (!PackStep(step) || FileCalls.fsync(out) != 0)) fail(IoCode(), "PackMemofile");
+        if (failCode == 0 && (!PackStep(step) || FileCalls.fsync(out) != 0))
+            fail(IoCode(), "PackMemofile");
         if (out >= 0) FileCalls.close(out);
         out = -1;
         // 4. The old file kept under a second name, the new one renamed over it.

@@ -56,6 +56,11 @@ bool HoldsTableAlone(const TWorkArea& area);
 // access to the table file outside the record routines above (raw block
 // reads, Peek and Poke, Pack and Zap, reopening) calls it first.
 void FlushRecordBlocks(TWorkArea& area);
+// The record count into the header of a table shared with others (under the
+// append lock, after the record and its keys): programs sharing the table
+// take the count from there, and a writer that is killed afterwards loses
+// no record it reported as written.
+void WriteHeaderCount(TWorkArea& area);
 void WriteDbfHeader(TWorkArea& area);
 void CommitDbfHeader(TWorkArea& area);
 void CloseDbf(TWorkArea& area);
@@ -72,8 +77,8 @@ void CreateDbfMemoFile(const std::string& name, uint8_t version, uint16_t blockS
 // bytes, FoxPro 512, dBase IV 24 with the base name of `name`).
 std::vector<uint8_t> EmptyMemoFileBytes(const std::string& name, uint8_t version,
                                         uint16_t blockSize);
-void TranslateRecords(bool toFile, bool oem, RecordHook hook, std::size_t size,
-                      uint16_t recLen, uint8_t* buffer);
+void TranslateRecords(bool toFile, bool oem, RecordHook hook, std::size_t size, uint16_t recLen,
+                      uint8_t* buffer);
 void RecordToBinary(const TWorkArea& area, uint8_t* binary);
 // One field of the raw record into the binary record at byte pos.
 void FieldToBinary(const TWorkArea& area, const TFieldEntry& f, uint8_t* binary, std::size_t pos);

@@ -336,6 +336,9 @@ bool HookSoundex(int n) {
     return ix && ix->soundex;
 }
 
+// True while an index cut off in a change is rebuilt at its open.
+bool repairing = false;
+
 // Opens one index file into a position of the current area.
 void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
     const std::string where = "[SetIndexTo(<>," + nameText + "," + std::to_string(position) + ")]";
@@ -411,6 +414,37 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
     const auto blocks = static_cast<uint32_t>(std::min<off_t>(st.st_size / kNdxBlock, 0x7FFFFFFF));
     if (!AnchorSane(ix->anchor) || ix->anchor.root >= blocks) {
         SetError(222, damaged);
+        return;
+    }
+    const bool mayRebuild = a->exclusive && !ix->readOnly;
+    if ((ix->anchor.changing || (a->recordsTakenIn && mayRebuild)) && !repairing) {
+        // A change of several nodes was cut off (a killed program): the
+        // tree may have lost keys; or the table's open took in records that
+        // a killed writer left past the header's count, whose keys may be
+        // missing. Rebuilt from the table when this program holds the table
+        // alone; a cut-off change is reported otherwise.
+        std::string expr(reinterpret_cast<const char*>(anchor.data() + 24), 101);
+        expr.resize(std::strlen(expr.c_str()));
+        if (a->oemText) expr = OemToAnsiStr(expr);
+        CloseTableFile(ix->fd);
+        ix->fd = -1;
+        if (!mayRebuild) {
+            SetError(222, damaged);
+            return;
+        }
+        const std::string name = path + (ix->anchor.unique ? " UNIQUE" : "");
+        struct Repairing {
+            Repairing() { repairing = true; }
+            ~Repairing() { repairing = false; }
+        } guard;
+        ErrorState.lastErrorCode = 0;
+        if (keyMaker)
+            MakeIndexCB(name, keyMaker);
+        else
+            MakeIndex(NormaliseExpression(expr), name);
+        if (ErrorState.lastErrorCode != 0) return;
+        OpenInto(nameText, position, keyMaker);
+        undo.done = true;
         return;
     }
     std::string text(reinterpret_cast<const char*>(anchor.data() + 24), 101);

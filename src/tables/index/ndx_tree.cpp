@@ -426,6 +426,25 @@ bool SeekRecord(TIndex& ix, const std::string& key, int32_t record) {
     }
 }
 
+namespace {
+
+// Marks the anchor before the first node of a change of several nodes is
+// written, so that a change cut off in the middle shows at the next open.
+bool BeginChange(TIndex& ix) {
+    if (ix.anchor.changing) return true;
+    ix.anchor.changing = true;
+    return WriteAnchor(ix);
+}
+
+// The change is complete: the anchor written last clears the mark.
+void EndChange(TIndex& ix) {
+    if (!ix.anchor.changing) return;
+    ix.anchor.changing = false;
+    ix.anchorModified = true;
+}
+
+}  // namespace
+
 int InsertKey(TIndex& ix, const std::string& key, int32_t record) {
     const int es = Es(ix);
     const int M = ix.anchor.maxKeys;
@@ -457,6 +476,10 @@ int InsertKey(TIndex& ix, const std::string& key, int32_t record) {
             break;
         }
         // Split: the old node keeps the lower half, a new node the upper.
+        if (!BeginChange(ix)) {
+            ok = false;
+            break;
+        }
         std::fill(tmp.begin(), tmp.end(), 0);
         std::memcpy(tmp.data(), b, static_cast<std::size_t>(4 + c * es + (leaf ? 0 : 4)));
         InsertEntry(ix, tmp.data(), c, lv.pos, child, rec, kp, leaf);
@@ -504,6 +527,7 @@ int InsertKey(TIndex& ix, const std::string& key, int32_t record) {
         --L;
     }
     ix.path.clear();
+    if (ok) EndChange(ix);
     if (ix.anchorModified && !WriteAnchor(ix)) ok = false;
     return ok ? 0 : -1;
 }
@@ -520,6 +544,10 @@ int DeleteKey(TIndex& ix, const std::string& key, int32_t record) {
     const int c = Count(b);
     const int pos = lf.pos;
     bool ok = true;
+    if ((c <= 1 || (pos == c - 1 && L > 0)) && !BeginChange(ix)) {
+        ix.path.clear();
+        return -1;
+    }
     if (c > 1) {
         RemoveEntry(ix, b, c, pos, true);
         std::string last(reinterpret_cast<const char*>(KeyOf(b, c - 2, es)), ix.anchor.keyLength);
@@ -534,6 +562,7 @@ int DeleteKey(TIndex& ix, const std::string& key, int32_t record) {
         ok = WriteLevel(ix, L) && RemoveChild(ix, L - 1);
     }
     ix.path.clear();
+    if (ok) EndChange(ix);
     if (ix.anchorModified && !WriteAnchor(ix)) ok = false;
     return ok ? 0 : -1;
 }

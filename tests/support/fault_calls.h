@@ -15,9 +15,13 @@
 //   before that call leaves them. Closing still releases locks, as the end
 //   of a killed process does.
 //
+// - kSelfKill: the Nth call sends SIGKILL to the process itself, a real
+//   kill at a chosen point (for runs in a child process).
+//
 // The guard puts the operating system's calls back when it goes.
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -29,7 +33,7 @@ namespace veldrim::testing {
 
 class FaultCalls {
 public:
-    enum Mode { kCount, kFail, kFullDisk, kShortWrite, kKill };
+    enum Mode { kCount, kFail, kFullDisk, kShortWrite, kKill, kSelfKill };
 
     explicit FaultCalls(Mode mode = kCount, long at = 0, int err = ENOSPC) {
         state_ = State{mode, at, err, 0, false};
@@ -80,6 +84,9 @@ private:
             case kFullDisk: return reached && kind != kOther ? 1 : 0;
             case kShortWrite: return state_.calls == state_.at && kind == kWriting ? 3 : 0;
             case kKill: return reached ? 2 : 0;
+            case kSelfKill:
+                if (reached) ::raise(SIGKILL);
+                return 0;
         }
         return 0;
     }

@@ -311,5 +311,73 @@ TEST_F(CrashSafetyTest, AppendsKilledAtEveryWriteLoseNoReportedRecord) {
     }
 }
 
+// Real kills: a child process packs the table or appends to it (held alone
+// or shared) and is killed by SIGKILL at a random file call; the files it
+// leaves are then checked like the simulated ones. VELDRIM_SIGKILL_RUNS sets
+// the number of runs (a few hundred for a long check; a short run here).
+TEST_F(CrashSafetyTest, ProgramsKilledBySigkillLeaveSoundFiles) {
+    int runs = 12;
+    if (const char* env = std::getenv("VELDRIM_SIGKILL_RUNS")) runs = std::max(1, std::atoi(env));
+    enum Job { kPack, kAppendAlone, kAppendShared };
+    auto work = [](Job job) {
+        if (job == kPack) {
+            Pack();
+            return;
+        }
+        if (job == kAppendShared) ALock();
+        for (int id = kRecords + 1; id <= kRecords + 10; ++id) AppendRecord(id);
+        Unlock();
+    };
+    // The changing calls of each job, counted once in this process.
+    long calls[3];
+    for (Job job : {kPack, kAppendAlone, kAppendShared}) {
+        const std::string probe = Fresh("probe");
+        OpenWithIndexes(probe, job != kAppendShared);
+        calls[job] = CallsOf([&] { work(job); });
+        CloseArea();
+    }
+    std::mt19937 random(20261207);
+    std::vector<std::string> folders;
+    int killed = 0;
+    for (int run = 1; run <= runs; ++run) {
+        const Job job = static_cast<Job>(run % 3);
+        const long at = std::uniform_int_distribution<long>(1, calls[job])(random);
+        const std::string folder = Fresh("sigkill" + std::to_string(run));
+        folders.push_back(folder);
+        const std::string label = "run " + std::to_string(run) + " job " + std::to_string(job) +
+                                  " killed at call " + std::to_string(at);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            try {
+                OpenWithIndexes(folder, job != kAppendShared);
+                FaultCalls kill(FaultCalls::kSelfKill, at);
+                work(job);
+                CloseArea();
+            } catch (...) {
+                ::_exit(3);
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child) << label;
+        const bool wasKilled = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+        EXPECT_TRUE(wasKilled || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << label;
+        killed += wasKilled;
+        const int32_t count = CheckWithEngine(folder, label);
+        if (job == kPack)
+            EXPECT_TRUE(count == kRecords || count == kRecords - kRecords / 3) << label << ": " << count;
+        else
+            EXPECT_GE(count, kRecords) << label;
+    }
+    EXPECT_GT(killed, 0);
+    const auto verdicts = CheckWithReaders(folders);
+    for (const std::string& folder : folders) {
+        const auto it = verdicts.find(folder);
+        ASSERT_NE(it, verdicts.end()) << folder;
+        EXPECT_EQ(it->second.substr(0, 3), "OK ") << folder << it->second;
+    }
+}
+
 }  // namespace
 }  // namespace veldrim::testing

@@ -112,16 +112,12 @@ void WriteValue(const Target& t) {
     std::visit(
         [](auto* p) {
             using T = std::remove_pointer_t<decltype(p)>;
-            if constexpr (std::is_same_v<T, std::string>)
-                WriteTextLine(*p);
-            else if constexpr (std::is_same_v<T, char>)
-                WriteTextLine(std::string(1, *p));
-            else if constexpr (std::is_same_v<T, bool>)
-                WriteBoolLine(*p);
+            if constexpr (std::is_same_v<T, std::string>) WriteTextLine(*p);
+            else if constexpr (std::is_same_v<T, char>) WriteTextLine(std::string(1, *p));
+            else if constexpr (std::is_same_v<T, bool>) WriteBoolLine(*p);
             else if constexpr (std::is_same_v<T, double> || std::is_same_v<T, Real>)
                 WriteFloatLine(static_cast<Real>(*p));
-            else
-                WriteIntLine(static_cast<std::int32_t>(*p));
+            else WriteIntLine(static_cast<std::int32_t>(*p));
         },
         t);
 }
@@ -139,12 +135,9 @@ bool StoreValue(const Target& t, const std::string& line) {
                 *p = line[0];
                 return true;
             } else if constexpr (std::is_same_v<T, bool>) {
-                if (line == "TRUE")
-                    *p = true;
-                else if (line == "FALSE")
-                    *p = false;
-                else
-                    return false;
+                if (line == "TRUE") *p = true;
+                else if (line == "FALSE") *p = false;
+                else return false;
                 return true;
             } else if constexpr (std::is_same_v<T, double> || std::is_same_v<T, Real>) {
                 Real x = 0;

@@ -39,7 +39,9 @@ void ApplyToolProfile(int i) {
             break;
         }
         case 4:
-        case 8: g.toolProfileText[i].clear(); break;
+        case 8:
+            g.toolProfileText[i].clear();
+            break;
         case 5:
         case 9:
             g.alphaPrP0[i] = 0;

@@ -224,8 +224,8 @@ void SharedValues(const GearPairRecord& g, WormGearRecord& w) {
 
     w.vgmDin = w.dm[1] * g.n[1] / (19098 * std::cos(w.gammaM));
     w.mue0T[kEdition1998] = BaseFriction(Friction1998(w.lubricantKind), w.vgmDin);
-    w.mue0T[kEdition2012] =
-        BaseFriction(Friction2012(w.lubricantKind, w.lubrication, g.materialKind[2]), w.vgmDin);
+    w.mue0T[kEdition2012] = BaseFriction(
+        Friction2012(w.lubricantKind, w.lubrication, g.materialKind[2]), w.vgmDin);
     w.YS = std::sqrt(100 / Clamp(65, 250, w.a));
     w.YR = CheckedPower("Ra1", Max(w.Ra1, 0.5L) / 0.5L, 0.25L);
 }

@@ -110,8 +110,8 @@ void PittingAndRoot(GearPairRecord& g, WormGearRecord& w) {
     }
     const Real compliance = (1 - g.nue[1] * g.nue[1]) / g.E[1] + (1 - g.nue[2] * g.nue[2]) / g.E[2];
     w.ZE = CheckedSqrt("Fehler : ZE", CheckedDiv("", 1 / kPi, compliance));
-    w.CHE =
-        10 * CheckedPower("Fatal  : CHE", CheckedDiv("SigHlim2 !", w.ZE, g.sigHlim[2]), 2.0L / 3);
+    w.CHE = 10 * CheckedPower("Fatal  : CHE", CheckedDiv("SigHlim2 !", w.ZE, g.sigHlim[2]),
+                              2.0L / 3);
     w.Zp = 0.36L / w.dm1a + 1.9L;
     w.Zn = CheckedPower("Fatal  : Zn", 1 / (g.n[2] / 8 + 1), 0.125L);
     w.sigmaH = w.ZE * w.Zp * std::sqrt(1000 * g.T[2] / IntPower(3, w.a));

@@ -112,8 +112,8 @@ void ChooseFromList(std::string_view prompt, int count, int& index) {
 }
 
 void AskYesNoChar(std::string_view prompt, char& answer) {
-    Answer a =
-        Ui().Ask("Eingabe", ShownText(prompt), AskButtons::YesNoCancel, MessageKind::Confirmation);
+    Answer a = Ui().Ask("Eingabe", ShownText(prompt), AskButtons::YesNoCancel,
+                        MessageKind::Confirmation);
     if (a == Answer::Yes || a == Answer::No) {
         answer = a == Answer::Yes ? 'J' : 'N';
         cancelFlag = false;

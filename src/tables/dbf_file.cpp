@@ -58,7 +58,7 @@ constexpr off_t kPresenceByte = 0x7FFF000000000000LL;
 constexpr off_t kWriterByte = 0x7FFF000000000001LL;
 
 bool OfdLock(int fd, short type, off_t offset, off_t length) {
-    struct flock fl {};
+    struct flock fl{};
     fl.l_type = type;
     fl.l_whence = SEEK_SET;
     fl.l_start = offset;
@@ -67,7 +67,7 @@ bool OfdLock(int fd, short type, off_t offset, off_t length) {
 }
 
 bool OfdConflicts(int fd, short type, off_t offset, off_t length) {
-    struct flock fl {};
+    struct flock fl{};
     fl.l_type = type;
     fl.l_whence = SEEK_SET;
     fl.l_start = offset;
@@ -81,10 +81,7 @@ uint32_t Le32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
-void PutLe16(uint8_t* p, uint32_t v) {
-    p[0] = v & 0xFF;
-    p[1] = (v >> 8) & 0xFF;
-}
+void PutLe16(uint8_t* p, uint32_t v) { p[0] = v & 0xFF; p[1] = (v >> 8) & 0xFF; }
 void PutLe32(uint8_t* p, uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = (v >> (8 * i)) & 0xFF;
 }
@@ -116,10 +113,7 @@ bool WriteAt(int fd, const void* buf, std::size_t n, off_t off) {
             if (errno == EINTR) continue;
             return false;
         }
-        if (r == 0) {
-            errno = ENOSPC;
-            return false;
-        }
+        if (r == 0) { errno = ENOSPC; return false; }
         done += static_cast<std::size_t>(r);
     }
     return true;
@@ -139,10 +133,7 @@ std::string Today8() {
     GetToday(y, m, d, w);
     char buf[16];
     auto put = [&](int v, int width, char* at) {
-        for (int i = width - 1; i >= 0; --i) {
-            at[i] = static_cast<char>('0' + v % 10);
-            v /= 10;
-        }
+        for (int i = width - 1; i >= 0; --i) { at[i] = static_cast<char>('0' + v % 10); v /= 10; }
     };
     put(y, 4, buf);
     put(m, 2, buf + 4);
@@ -222,8 +213,7 @@ void ReadDbase2Header(TWorkArea& area, int64_t fileSize) {
     const std::string file = area.fileName;
     if (fileSize < 521) {
         AbandonOpen(area);
-        SetError(210,
-                 NotDbase(file, "(Datenbank-Header ist kleiner als 521 Bytes)", " [Use/OpenDBF]"));
+        SetError(210, NotDbase(file, "(Datenbank-Header ist kleiner als 521 Bytes)", " [Use/OpenDBF]"));
         return;
     }
     std::vector<uint8_t> h(521);
@@ -330,16 +320,11 @@ uint16_t IoCodeOf(int err) {
         case 0: return 0;
         case ENOENT: return 2;
         case ENOTDIR: return 3;
-        case EMFILE:
-        case ENFILE: return 4;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-        case EISDIR: return 5;
+        case EMFILE: case ENFILE: return 4;
+        case EACCES: case EPERM: case EROFS: case EISDIR: return 5;
         case EBADF: return 6;
         case ENOMEM: return 8;
-        case ENOSPC:
-        case EDQUOT: return 101;
+        case ENOSPC: case EDQUOT: return 101;
         case EAGAIN: return 33;
         case EIO: return 100;
         default: return 31;
@@ -361,7 +346,7 @@ int OpenTableFile(const std::string& path, int mode, bool* readOnly, int* ioCode
         *ioCode = IoCodeOf(errno);
         return -1;
     }
-    struct stat st {};
+    struct stat st{};
     if (FileCalls.fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         FileCalls.close(fd);
         *ioCode = 5;
@@ -393,13 +378,7 @@ void CloseTableFile(int fd) {
 
 bool IsDbfVersion(uint8_t v) {
     switch (v) {
-        case 0x02:
-        case 0x03:
-        case 0x83:
-        case 0x8B:
-        case 0xF5:
-        case 0x04:
-        case 0x8C: return true;
+        case 0x02: case 0x03: case 0x83: case 0x8B: case 0xF5: case 0x04: case 0x8C: return true;
         default: return false;
     }
 }
@@ -414,7 +393,7 @@ int32_t RecordCountFromFileSize(const TWorkArea& area) {
     // alone, so its own count is the table's.
     if (area.fd < 0 || area.recordLength == 0 || !area.pendingAppends.empty())
         return area.recordCount;
-    struct stat st {};
+    struct stat st{};
     if (FileCalls.fstat(area.fd, &st) != 0) return area.recordCount;
     const int64_t n = (static_cast<int64_t>(st.st_size) - area.headerLength) / area.recordLength;
     if (n < 0) return 0;
@@ -457,21 +436,17 @@ void OpenDbf(TWorkArea& area, int mode) {
     }
     if (!IsDbfVersion(area.header[0])) {
         AbandonOpen(area);
-        SetError(210, NotDbase(file, std::string("(Versions-Byte ungültig"_cp850) + ")+",
-                               " [USE/OpenDBF]"));
+        SetError(210, NotDbase(file, std::string("(Versions-Byte ungültig"_cp850) + ")+", " [USE/OpenDBF]"));
         return;
     }
-    struct stat st {};
+    struct stat st{};
     FileCalls.fstat(area.fd, &st);
-    if (area.header[0] == 0x02)
-        ReadDbase2Header(area, st.st_size);
-    else
-        ReadDbfHeader(area);
+    if (area.header[0] == 0x02) ReadDbase2Header(area, st.st_size);
+    else ReadDbfHeader(area);
     if (area.fd < 0) return;  // refused above
     if (!RecordLayoutSound(area) || (area.header[0] != 0x02 && !ApplyWideCharFields(area))) {
         AbandonOpen(area);
-        SetError(210, NotDbase(file, std::string(" (Datensatzlänge ungültig"_cp850) + ")",
-                               " [USE/OpenDbf]"));
+        SetError(210, NotDbase(file, std::string(" (Datensatzlänge ungültig"_cp850) + ")", " [USE/OpenDbf]"));
         return;
     }
     area.recordBuffer.assign(area.recordLength, ' ');
@@ -801,16 +776,14 @@ void WriteBack(TWorkArea& area) {
         ErrorState.lastErrorCode = WriteErrorCode(area, err);
         return;
     }
-    if (!area.exclusive)
-        area.recordCount = std::max(area.recordCount, RecordCountFromFileSize(area));
+    if (!area.exclusive) area.recordCount = std::max(area.recordCount, RecordCountFromFileSize(area));
     QuietEngineErrors quiet;
     WriteDbfHeader(area);
     if (area.openState == kDbfAppended && ErrorState.lastErrorCode == 0) {
         const uint8_t eofMark = 0x1A;
         const off_t off = static_cast<off_t>(area.headerLength) +
                           static_cast<off_t>(area.recordCount) * area.recordLength;
-        if (!WriteAt(area.fd, &eofMark, 1, off))
-            ErrorState.lastErrorCode = WriteErrorCode(area, errno);
+        if (!WriteAt(area.fd, &eofMark, 1, off)) ErrorState.lastErrorCode = WriteErrorCode(area, errno);
     }
 }
 }  // namespace
@@ -833,8 +806,7 @@ void CloseDbf(TWorkArea& area) {
     area.directAppend = -1;
     area.recordBuffer.clear();
     area.fields.clear();
-    if (code != 0)
-        SetError(code, "Datei:  " + area.fileName + " [CloseDbf(" + area.fileName + ")]");
+    if (code != 0) SetError(code, "Datei:  " + area.fileName + " [CloseDbf(" + area.fileName + ")]");
 }
 
 void CommitDbfHeader(TWorkArea& area) {
@@ -853,8 +825,7 @@ void CommitDbfHeader(TWorkArea& area) {
 
 void FlushFile(int fd) {
     if (FileCalls.fsync(fd) != 0)
-        SetError(IoCodeOf(errno),
-                 std::string("Zurückschreiben (Flush) unmöglich für Datei [FlushFile]"_cp850));
+        SetError(IoCodeOf(errno), std::string("Zurückschreiben (Flush) unmöglich für Datei [FlushFile]"_cp850));
 }
 
 namespace {
@@ -865,10 +836,7 @@ bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, 
     const std::string target = ResolveSaveTarget(path);
     std::string name;
     const int fd = CreateSaveTemp(target, name);
-    if (fd < 0) {
-        code = IoCodeOf(errno);
-        return false;
-    }
+    if (fd < 0) { code = IoCodeOf(errno); return false; }
     FileCalls.fchmod(fd, 0644);
     if (!WriteAt(fd, bytes.data(), bytes.size(), 0)) {
         code = IoCodeOf(errno);
@@ -904,13 +872,7 @@ void CreateDbf(TWorkArea& area, const std::string& name, const std::vector<TFiel
                 break;
             case 'D': f.length = 8; break;
             case 'L': f.length = 1; break;
-            case 'M':
-            case 'B':
-            case 'G':
-            case 'P':
-                f.length = 10;
-                memo = true;
-                break;
+            case 'M': case 'B': case 'G': case 'P': f.length = 10; memo = true; break;
             default: valid = false;
         }
         if (f.type != 'N' && f.type != 'F') f.decimals = 0;
@@ -1018,10 +980,9 @@ void FieldToBinary(const TWorkArea& area, const TFieldEntry& f, uint8_t* binary,
     {
         const bool inRecord = static_cast<std::size_t>(f.offset) + f.length <= raw.size();
         static const std::string blanks(0xFFFF, ' ');
-        const std::string_view text =
-            inRecord
-                ? std::string_view(reinterpret_cast<const char*>(raw.data()) + f.offset, f.length)
-                : std::string_view(blanks.data(), f.length);
+        const std::string_view text = inRecord
+            ? std::string_view(reinterpret_cast<const char*>(raw.data()) + f.offset, f.length)
+            : std::string_view(blanks.data(), f.length);
         switch (f.type) {
             case 'C':
                 SetBinaryTextLength(f, binary + pos, f.length);
@@ -1029,21 +990,17 @@ void FieldToBinary(const TWorkArea& area, const TFieldEntry& f, uint8_t* binary,
                 break;
             case 'D': {
                 std::string_view t = text;
-                while (!t.empty() && static_cast<unsigned char>(t.front()) <= ' ')
-                    t.remove_prefix(1);
-                while (!t.empty() && static_cast<unsigned char>(t.back()) <= ' ')
-                    t.remove_suffix(1);
+                while (!t.empty() && static_cast<unsigned char>(t.front()) <= ' ') t.remove_prefix(1);
+                while (!t.empty() && static_cast<unsigned char>(t.back()) <= ' ') t.remove_suffix(1);
                 bool digits = t.size() == 8;
                 for (char c : t) digits = digits && c >= '0' && c <= '9';
-                const std::string shown =
-                    digits ? DigitsToDate(std::string(t)) : BlankDate(DateFormat);
+                const std::string shown = digits ? DigitsToDate(std::string(t)) : BlankDate(DateFormat);
                 std::memset(binary + pos, 0, 11);
                 binary[pos] = static_cast<uint8_t>(std::min<std::size_t>(shown.size(), 10));
                 std::memcpy(binary + pos + 1, shown.data(), binary[pos]);
                 break;
             }
-            case 'N':
-            case 'F': {
+            case 'N': case 'F': {
                 double v = 0;
                 ParseNumberText(text, v);
                 if (f.decimals > 0) {
@@ -1073,8 +1030,8 @@ void FieldToBinary(const TWorkArea& area, const TFieldEntry& f, uint8_t* binary,
             case 'M': {
                 double v = 0;
                 ParseNumberText(text, v);
-                const int32_t ref =
-                    (std::isfinite(v) && std::fabs(v) < 2147483647.0) ? static_cast<int32_t>(v) : 0;
+                const int32_t ref = (std::isfinite(v) && std::fabs(v) < 2147483647.0)
+                                        ? static_cast<int32_t>(v) : 0;
                 std::memcpy(binary + pos, &ref, 4);
                 break;
             }
@@ -1137,8 +1094,7 @@ void BinaryToRecord(TWorkArea& area, const uint8_t* binary) {
                 std::memcpy(field, text.data(), width);
                 break;
             }
-            case 'N':
-            case 'F': {
+            case 'N': case 'F': {
                 if (f.decimals > 0) {
                     double v;
                     std::memcpy(&v, binary + pos, 8);

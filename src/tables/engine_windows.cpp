@@ -54,10 +54,8 @@ TTzProgress100::~TTzProgress100() {
 }
 
 void TTzProgress100::Step() {
-    if (bar_.empty())
-        bar_ = std::string(100, '|');
-    else
-        bar_.erase(0, 1);
+    if (bar_.empty()) bar_ = std::string(100, '|');
+    else bar_.erase(0, 1);
     ShowText(bar_);
 }
 

@@ -52,14 +52,9 @@ TEST_F(InputDialogsTest, ListChoice) {
 }
 
 TEST_F(InputDialogsTest, YesNoAndCancel) {
-    struct Case {
-        std::optional<Answer> answer;
-        char before, after;
-        bool cancelled;
-    } cases[] = {{Answer::Yes, 'N', 'J', false},
-                 {Answer::No, 'J', 'N', false},
-                 {Answer::Cancel, 'J', 'J', true},
-                 {std::nullopt, 'N', 'N', true}};
+    struct Case { std::optional<Answer> answer; char before, after; bool cancelled; } cases[] = {
+        {Answer::Yes, 'N', 'J', false}, {Answer::No, 'J', 'N', false},
+        {Answer::Cancel, 'J', 'J', true}, {std::nullopt, 'N', 'N', true}};
     for (const auto& c : cases) {
         ui.replies.clear();
         if (c.answer) ui.QueueAnswer(*c.answer);

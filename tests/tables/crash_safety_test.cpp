@@ -366,7 +366,8 @@ TEST_F(CrashSafetyTest, ProgramsKilledBySigkillLeaveSoundFiles) {
         killed += wasKilled;
         const int32_t count = CheckWithEngine(folder, label);
         if (job == kPack)
-            EXPECT_TRUE(count == kRecords || count == kRecords - kRecords / 3) << label << ": " << count;
+            EXPECT_TRUE(count == kRecords || count == kRecords - kRecords / 3)
+                << label << ": " << count;
         else
             EXPECT_GE(count, kRecords) << label;
     }

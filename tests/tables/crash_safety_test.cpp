@@ -245,6 +245,47 @@ TEST_F(CrashSafetyTest, PackOnAFullDiskLeavesTableMemoAndIndexesAsTheyWere) {
     EXPECT_GT(failed, 10) << "most points of a full disk stop the pack";
 }
 
+// REINDEX of both indexes and INDEX ON of a new one, killed at every file
+// call: every index the next open finds matches the table (a rebuilt one
+// or the old one).
+TEST_F(CrashSafetyTest, IndexBuildsKilledAtEveryWriteLeaveMatchingIndexes) {
+    auto reindex = [] { Reindex(); };
+    auto indexOn = [this] {
+        CloseAllIndexes();
+        Index_On("NAME", dir + "/scratch.ndx");
+    };
+    for (bool rebuild : {true, false}) {
+        const std::string probe = Fresh("probe");
+        OpenWithIndexes(probe);
+        const long total = CallsOf([&] { rebuild ? reindex() : indexOn(); });
+        CloseArea();
+        ASSERT_GT(total, 3);
+        std::vector<std::string> folders;
+        for (long n = 1; n <= total; ++n) {
+            const std::string folder = Fresh((rebuild ? "reindex" : "indexon") + std::to_string(n));
+            folders.push_back(folder);
+            const std::string label =
+                std::string(rebuild ? "REINDEX" : "INDEX ON") + " killed at call " + std::to_string(n);
+            OpenWithIndexes(folder);
+            {
+                FaultCalls kill(FaultCalls::kKill, n);
+                try {
+                    rebuild ? reindex() : indexOn();
+                } catch (const EDurazError&) {
+                }
+                Forget();
+            }
+            EXPECT_EQ(CheckWithEngine(folder, label), kRecords) << label;
+        }
+        const auto verdicts = CheckWithReaders(folders);
+        for (const std::string& folder : folders) {
+            const auto it = verdicts.find(folder);
+            ASSERT_NE(it, verdicts.end()) << folder;
+            EXPECT_EQ(it->second.substr(0, 3), "OK ") << folder << it->second;
+        }
+    }
+}
+
 // Appends of ten records with memo values to the table with its two indexes
 // open, held alone or shared (under the append lock), killed at every file
 // call. After the next open (which rebuilds an index cut off in a change or
@@ -373,6 +414,15 @@ TEST_F(CrashSafetyTest, ProgramsKilledBySigkillLeaveSoundFiles) {
     }
     EXPECT_GT(killed, 0);
     const auto verdicts = CheckWithReaders(folders);
+    // The next PACK removes the scratch files the killed programs left.
+    for (const std::string& folder : folders) {
+        OpenWithIndexes(folder);
+        EXPECT_TRUE(Pack());
+        CloseArea();
+        std::set<std::string> files = FilesOf(folder);
+        files.erase("t.@S@");
+        EXPECT_EQ(files, (std::set<std::string>{"t.dbf", "t.dbt", "id.ndx", "name.ndx"})) << folder;
+    }
     for (const std::string& folder : folders) {
         const auto it = verdicts.find(folder);
         ASSERT_NE(it, verdicts.end()) << folder;

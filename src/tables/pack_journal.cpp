@@ -8,6 +8,7 @@
 
 #include "foundation/file_calls.h"
 #include "foundation/save_target.h"
+#include "tables/engine_files.h"
 
 namespace veldrim {
 
@@ -15,11 +16,11 @@ namespace {
 
 constexpr const char* kOldMarker = ".$$$old";
 
+// The folder of a file, with its closing '/' ("./" for a bare name).
 std::string FolderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
+    std::string dir, name, ext;
+    SplitFileName(path, dir, name, ext);
+    return dir.empty() ? "./" : dir;
 }
 
 void SyncFolder(const std::string& path) {
@@ -186,7 +187,7 @@ void RemovePackLeftovers(const std::string& file) {
         const std::string name = e->d_name;
         if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
         if (name.find_first_not_of("0123456789", prefix.size()) != std::string::npos) continue;
-        FileCalls.unlink((folder + "/" + name).c_str());
+        FileCalls.unlink((folder + name).c_str());
     }
     ::closedir(dir);
 }

@@ -10,12 +10,6 @@ carries the memo text memo_text(i) and the name name_of(i).
 - Perl XBase's index_dump lists each index; it must hold exactly one key
   per record, pointing at that record.
 
-With --table-only, only the table and its memo file are checked.
-
-With --in-flight, the last record may lack its keys: a run of appends
-killed between a record and its keys leaves the record (never reported as
-written) without them; every key there is must still point at its record.
-
 Prints "OK <folder> <record count>" per sound folder and "BAD <folder>: why"
 otherwise.
 """
@@ -62,12 +56,6 @@ def index_pairs(path):
     return pairs
 
 
-def same_keys(got, want, last):
-    if got == want:
-        return True
-    return IN_FLIGHT and got == [p for p in want if p[1] != last]
-
-
 def check(folder):
     table = os.path.join(folder, "t.dbf")
     problems = []
@@ -85,26 +73,22 @@ def check(folder):
     raw = raw_records(table)
     if len(raw) != len(t.records) + len(t.deleted):
         problems.append("dbfread read %d records, the header says %d" % (len(t.records) + len(t.deleted), len(raw)))
-    if TABLE_ONLY:
-        raw = []
     ids = sorted((float(i), n) for n, _, i, _ in raw)
-    got = [] if TABLE_ONLY else sorted((float(k), n) for k, n in index_pairs(os.path.join(folder, "id.ndx")))
-    if not same_keys(got, ids, len(raw)):
+    got = sorted((float(k), n) for k, n in index_pairs(os.path.join(folder, "id.ndx")))
+    if got != ids:
         problems.append("id.ndx holds %s, the table %s" % (got[:6], ids[:6]))
     names = sorted((name, n) for n, _, _, name in raw)
     # The engine's character keys fold letters to one case.
-    got = [] if TABLE_ONLY else sorted((k.upper(), n) for k, n in index_pairs(os.path.join(folder, "name.ndx")))
-    if not same_keys(got, names, len(raw)):
+    got = sorted((k.upper(), n) for k, n in index_pairs(os.path.join(folder, "name.ndx")))
+    if got != names:
         problems.append("name.ndx holds %s, the table %s" % (got[:6], names[:6]))
     if problems:
         print("BAD %s: %s" % (folder, "; ".join(problems)))
     else:
-        print("OK %s %d" % (folder, len(t.records) + len(t.deleted)))
+        print("OK %s %d" % (folder, len(raw)))
 
 
-IN_FLIGHT = "--in-flight" in sys.argv
-TABLE_ONLY = "--table-only" in sys.argv
-for folder in [a for a in sys.argv[1:] if not a.startswith("--")]:
+for folder in sys.argv[1:]:
     try:
         check(folder)
     except Exception as e:  # a reader that gives up is a finding too

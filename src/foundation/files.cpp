@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "foundation/codepage.h"
+#include "foundation/file_calls.h"
 #include "foundation/program_state.h"
 #include "foundation/text_conv.h"
 
@@ -32,7 +33,7 @@ bool MatchesMask(const std::string& name, const std::string& mask) {
 // Writes all of buf, retrying short writes; false when the disk refuses.
 bool WriteAll(int fd, const char* buf, std::size_t n) {
     while (n > 0) {
-        const ssize_t w = ::write(fd, buf, n);
+        const ssize_t w = FileCalls.write(fd, buf, n);
         if (w < 0) {
             if (errno == EINTR) continue;
             return false;
@@ -115,13 +116,13 @@ bool IsDirWritable(const std::string& dir) {
     std::string probe = EnsureTrailingBackslash(dir) + "x.$$$XXXXXX";
     const int fd = ::mkstemp(probe.data());
     if (fd < 0) return false;
-    ::close(fd);
-    ::unlink(probe.c_str());
+    FileCalls.close(fd);
+    FileCalls.unlink(probe.c_str());
     return true;
 }
 
 void DeleteFileIfExists(const std::string& name) {
-    if (FileExists(name)) ::unlink(name.c_str());
+    if (FileExists(name)) FileCalls.unlink(name.c_str());
 }
 
 void DeleteFilesByMask(const std::string& dir, const std::string& mask) {
@@ -135,7 +136,7 @@ void DeleteFilesByMask(const std::string& dir, const std::string& mask) {
 }
 
 bool CopyFileBlocks(const std::string& src, const std::string& dst) {
-    const int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC);
+    const int in = FileCalls.open(src.c_str(), O_RDONLY | O_CLOEXEC, 0);
     if (in < 0) {
         cancelFlag = true;
         return false;
@@ -144,16 +145,16 @@ bool CopyFileBlocks(const std::string& src, const std::string& dst) {
     // failure; a device or other special target is never unlinked.
     struct stat before {};
     const bool existedSpecial = ::stat(dst.c_str(), &before) == 0 && !S_ISREG(before.st_mode);
-    const int out = ::open(dst.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int out = FileCalls.open(dst.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (out < 0) {
-        ::close(in);
+        FileCalls.close(in);
         cancelFlag = true;
         return false;
     }
     bool ok = true;
     char buf[2048];
     for (;;) {
-        const ssize_t n = ::read(in, buf, sizeof buf);
+        const ssize_t n = FileCalls.read(in, buf, sizeof buf);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             ok = false;
@@ -165,10 +166,10 @@ bool CopyFileBlocks(const std::string& src, const std::string& dst) {
             break;
         }
     }
-    ::close(in);
-    if (::close(out) != 0) ok = false;
+    FileCalls.close(in);
+    if (FileCalls.close(out) != 0) ok = false;
     if (!ok) {
-        if (!existedSpecial) ::unlink(dst.c_str());
+        if (!existedSpecial) FileCalls.unlink(dst.c_str());
         cancelFlag = true;
     }
     return ok;

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "foundation/files.h"
+#include "foundation/file_calls.h"
 #include "foundation/program_state.h"
 
 namespace veldrim {
@@ -40,7 +41,7 @@ bool LockWhole(int fd, short type) {
     struct flock fl {};
     fl.l_type = type;
     fl.l_whence = SEEK_SET;
-    return ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
+    return FileCalls.lock(fd, F_OFD_SETLK, &fl) == 0;
 }
 
 // True when the process id of a temporary file's name is no longer running.
@@ -98,7 +99,7 @@ std::string ResolveSaveTarget(const std::string& path) {
     return path;
 }
 
-void RemoveStaleSaveTemps(const std::string& target) {
+void RemoveStaleSaveTemps(const std::string& target, bool ownerGone) {
     const std::string folder = FolderOf(target);
     const std::string prefix = TempPrefix(target);
     DIR* dir = ::opendir(folder.c_str());
@@ -111,13 +112,14 @@ void RemoveStaleSaveTemps(const std::string& target) {
         const std::string rest = name.substr(prefix.size());
         const auto dot = rest.find('.');
         if (dot == std::string::npos || rest.size() - dot - 1 != 6) continue;
-        if (!ProcessGone(rest.substr(0, dot))) continue;
-        const int fd = ::openat(dfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (!ownerGone && !ProcessGone(rest.substr(0, dot))) continue;
+        const int fd =
+            FileCalls.openat(dfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
         if (fd < 0) continue;
         struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && LockWhole(fd, F_RDLCK))
+        if (FileCalls.fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && LockWhole(fd, F_RDLCK))
             ::unlinkat(dfd, name.c_str(), 0);
-        ::close(fd);
+        FileCalls.close(fd);
     }
     ::closedir(dir);
 }
@@ -130,7 +132,7 @@ int CreateSaveTemp(const std::string& target, std::string& tempName) {
     RemoveStaleSaveTemps(target);
     std::string temp = FolderOf(target) + "/" + TempPrefix(target) +
                        std::to_string(static_cast<long>(::getpid())) + ".XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    const int fd = FileCalls.mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return -1;
     LockWhole(fd, F_WRLCK);
     tempName = temp;
@@ -148,13 +150,14 @@ int BeginSave(const std::string& path, std::string& target, std::string& tempNam
         return -1;
     }
     // A device (printer port, /dev/null) is written directly.
-    if (exists && !S_ISREG(st.st_mode)) return ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (exists && !S_ISREG(st.st_mode))
+        return FileCalls.open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC, 0);
     // A write-protected file stays protected, although the folder would allow
     // the rename over it.
     if (exists && ::access(target.c_str(), W_OK) != 0) return -1;
     const int fd = CreateSaveTemp(target, tempName);
     if (fd < 0) return -1;
-    ::fchmod(fd, exists ? st.st_mode & 07777 : NewFileMode());
+    FileCalls.fchmod(fd, exists ? st.st_mode & 07777 : NewFileMode());
     return fd;
 }
 
@@ -165,7 +168,7 @@ unsigned SaveMode(const std::string& target) {
 
 bool WriteWhole(int fd, const char* data, std::size_t size) {
     while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
+        const ssize_t n = FileCalls.write(fd, data, size);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return false;
         if (n == 0) {
@@ -180,18 +183,18 @@ bool WriteWhole(int fd, const char* data, std::size_t size) {
 
 int CommitSaveTemp(int fd, const std::string& tempName, const std::string& target) {
     int err = 0;
-    if (::fsync(fd) != 0) err = errno;
-    if (::close(fd) != 0 && err == 0) err = errno;
-    if (err == 0 && ::rename(tempName.c_str(), target.c_str()) != 0) err = errno;
+    if (FileCalls.fsync(fd) != 0) err = errno;
+    if (FileCalls.close(fd) != 0 && err == 0) err = errno;
+    if (err == 0 && FileCalls.rename(tempName.c_str(), target.c_str()) != 0) err = errno;
     if (err != 0) {
-        ::unlink(tempName.c_str());
+        FileCalls.unlink(tempName.c_str());
         return err;
     }
     // Make the rename itself durable.
-    const int dfd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dfd = FileCalls.open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
+        FileCalls.fsync(dfd);
+        FileCalls.close(dfd);
     }
     return 0;
 }
@@ -222,8 +225,8 @@ std::string InPrivateFolder(const std::string& leaf) {
 }
 
 int CreateExclusive(const std::string& path, unsigned mode) {
-    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                  static_cast<mode_t>(mode));
+    return FileCalls.open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                          static_cast<mode_t>(mode));
 }
 
 }  // namespace veldrim

@@ -35,8 +35,9 @@ std::string ResolveSaveTarget(const std::string& path);
 int CreateSaveTemp(const std::string& target, std::string& tempName);
 
 // Removes the temporary files of killed saves of `target`: files of the
-// form above whose lock no process holds and whose process is gone.
-void RemoveStaleSaveTemps(const std::string& target);
+// form above whose lock no process holds and whose process is gone (or of
+// any process, when the caller knows that the save that made them ended).
+void RemoveStaleSaveTemps(const std::string& target, bool ownerGone = false);
 
 // Begins a whole-file save of path: target := the file it replaces (links
 // resolved). A device is opened for writing directly (tempName empty); for

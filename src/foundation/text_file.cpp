@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "foundation/file_calls.h"
 #include "foundation/files.h"
 #include "foundation/formatting.h"
 #include "foundation/message_boxes.h"
@@ -107,13 +108,13 @@ void TextFile::Assign(std::string name) {
 }
 
 void TextFile::CloseDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) FileCalls.close(fd_);
     fd_ = -1;
 }
 
 void TextFile::Discard() {
     CloseDescriptor();
-    if (!tempName_.empty()) ::unlink(tempName_.c_str());
+    if (!tempName_.empty()) FileCalls.unlink(tempName_.c_str());
     tempName_.clear();
     writing_ = false;
     eofSeen_ = false;
@@ -131,16 +132,16 @@ int TextFile::Reset() {
     failureErrno_ = 0;
     openedName_ = FindFileNoCase(name_);
     if (openedName_.empty()) return lastResult_ = NoteErrno(ENOENT);
-    int fd = ::open(openedName_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    int fd = FileCalls.open(openedName_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0);
     if (fd < 0) return lastResult_ = NoteErrno(errno);
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        ::close(fd);
+    if (FileCalls.fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        FileCalls.close(fd);
         return lastResult_ = NoteErrno(EISDIR);
     }
     // Only a plain file is read: a device or a pipe would block or never end.
     if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
+        FileCalls.close(fd);
         return lastResult_ = NoteErrno(ENODEV);
     }
     fd_ = fd;
@@ -206,7 +207,7 @@ int TextFile::Close() {
         fd_ = -1;
         tempName_.clear();  // removed by a failed commit
         if (err != 0) r = NoteErrno(err);
-    } else if (::close(fd_) != 0 && r == kIoOk) {
+    } else if (FileCalls.close(fd_) != 0 && r == kIoOk) {
         r = NoteErrno(errno);
     }
     fd_ = -1;
@@ -240,7 +241,7 @@ int TextFile::FillBuffer() {
     const std::size_t had = buffer_.size();
     buffer_.resize(had + kReadChunk);
     for (;;) {
-        ssize_t n = ::read(fd_, buffer_.data() + had, kReadChunk);
+        ssize_t n = FileCalls.read(fd_, buffer_.data() + had, kReadChunk);
         if (n < 0) {
             if (errno == EINTR) continue;
             buffer_.resize(had);

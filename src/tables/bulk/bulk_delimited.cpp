@@ -7,6 +7,7 @@
 #include <charconv>
 #include <memory>
 
+#include "foundation/file_calls.h"
 #include "foundation/codepage.h"
 #include "tables/bulk/bulk_io.h"
 #include "tables/engine/dbf_file.h"
@@ -65,14 +66,14 @@ int CopyDelimited(const std::string& fileName) {
         ++count;
     }
     out += '\x1A';
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int fd = FileCalls.open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0 || !WriteAll(fd, reinterpret_cast<const uint8_t*>(out.data()), out.size())) {
         const int err = errno;
-        if (fd >= 0) ::close(fd);
+        if (fd >= 0) FileCalls.close(fd);
         SetError(IoCodeOf(err), "Fehler beim Schreiben von " + file + " [CopyDelimited]");
         return 0;
     }
-    ::close(fd);
+    FileCalls.close(fd);
     return count;
 }
 
@@ -112,7 +113,7 @@ int AppendDelimited(const std::string& fileName, bool showProgress) {
     if (NoDbfOpen("AppendDelimited")) return 0;
     TWorkArea* a = CurrentWorkArea();
     const std::string file = FindFileNoCase(DefaultExtension(fileName, "TXT"));
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = FileCalls.open(file.c_str(), O_RDONLY | O_CLOEXEC, 0);
     if (fd < 0) {
         SetError(IoCodeOf(errno), std::string("Fehler beim Öffnen von "_cp850) + file + " [AppendDelimited]");
         return 0;
@@ -121,9 +122,10 @@ int AppendDelimited(const std::string& fileName, bool showProgress) {
     {
         std::vector<uint8_t> buf(kBlock);
         ssize_t r;
-        while ((r = ::read(fd, buf.data(), buf.size())) > 0) data.append(reinterpret_cast<char*>(buf.data()), r);
+        while ((r = FileCalls.read(fd, buf.data(), buf.size())) > 0)
+            data.append(reinterpret_cast<char*>(buf.data()), r);
         const int err = errno;
-        ::close(fd);
+        FileCalls.close(fd);
         if (r < 0) {
             SetError(IoCodeOf(err), "Fehler beim Lesen von " + file + " [AppendDelimited]");
             return 0;

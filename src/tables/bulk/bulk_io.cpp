@@ -1,6 +1,8 @@
 // Raw block reads and writes of the bulk verbs.
 #include "tables/bulk/bulk_io.h"
 
+#include "foundation/file_calls.h"
+
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,7 +12,7 @@ namespace veldrim::bulk {
 bool ReadAt(int fd, uint8_t* buf, std::size_t n, off_t off, std::size_t& got) {
     got = 0;
     while (got < n) {
-        const ssize_t r = ::pread(fd, buf + got, n - got, off + static_cast<off_t>(got));
+        const ssize_t r = FileCalls.pread(fd, buf + got, n - got, off + static_cast<off_t>(got));
         if (r < 0) {
             if (errno == EINTR) continue;
             return false;
@@ -24,7 +26,7 @@ bool ReadAt(int fd, uint8_t* buf, std::size_t n, off_t off, std::size_t& got) {
 bool WriteAll(int fd, const uint8_t* buf, std::size_t n) {
     std::size_t done = 0;
     while (done < n) {
-        const ssize_t r = ::write(fd, buf + done, n - done);
+        const ssize_t r = FileCalls.write(fd, buf + done, n - done);
         if (r < 0) {
             if (errno == EINTR) continue;
             return false;

@@ -5,15 +5,45 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "foundation/file_calls.h"
 #include "foundation/save_target.h"
 #include "tables/bulk/bulk_io.h"
 #include "tables/engine/dbf_file.h"
 #include "tables/engine/engine_base.h"
 #include "tables/engine/navigation.h"
+#include "tables/engine/pack_journal.h"
+#include "tables/engine/proc_tables.h"
+#include "foundation/files.h"
+#include "tables/engine/engine_files.h"
 
 namespace veldrim {
 
 using namespace bulk;
+
+namespace {
+
+// The files of the current area's open indexes.
+std::vector<std::string> OpenIndexFiles() {
+    std::vector<std::string> files;
+    if (!IndexLinked || !IndexProcTable.indexFileName) return files;
+    for (int n = 1; n <= 16; ++n)
+        if (std::string f = IndexProcTable.indexFileName(n); !f.empty()) files.push_back(f);
+    return files;
+}
+
+// The area's table file opened anew under its name (after a rename over it).
+bool ReopenTable(TWorkArea& a) {
+    bool ro = false;
+    int oc = 0;
+    CloseTableFile(a.fd);
+    a.fd = OpenTableFile(a.fileName, a.fileMode, &ro, &oc);
+    a.readOnly = ro;
+    a.readAheadCount = 0;
+    if (a.fd < 0) errno = oc == 2 ? ENOENT : EIO;
+    return a.fd >= 0;
+}
+
+}  // namespace
 
 uint16_t ReopenExclusive(bool exclusive) {
     TWorkArea* a = CurrentWorkArea();
@@ -93,6 +123,27 @@ bool Pack() {
         if (VirtualFileProc) VirtualFileProc(*a);
         return true;
     }
+    // The table, its memo file and its open indexes are replaced as one:
+    // the journal keeps the old files until every new one is complete, and
+    // a PACK that fails on the way puts them all back.
+    PackJournal journal;
+    const std::vector<std::string> indexes = OpenIndexFiles();
+    const bool anyIndex = !indexes.empty() || HasIndex();
+    {
+        std::vector<std::string> files{a->fileName};
+        if (a->hasMemo && a->memoState) {
+            const std::string memo =
+                FindFileNoCase(ForceExtension(a->fileName, MemoExtension(a->header[0])));
+            if (FileExists(memo)) files.push_back(memo);
+        }
+        files.insert(files.end(), indexes.begin(), indexes.end());
+        if (const int err = journal.Begin(a->fileName, files); err != 0) {
+            code = IoCodeOf(err);
+            context = "Fehler beim Packen von " + a->fileName;
+            return finish();
+        }
+    }
+    const int32_t oldCount = a->recordCount;
     const bool oldWrite = WriteThrough;
     WriteThrough = false;
     int32_t kept = 0;
@@ -100,7 +151,7 @@ bool Pack() {
     {
         RelationPause pause(a);
         // The kept records go, byte for byte, into a new file beside the
-        // table, which then replaces it: a failed pack leaves the table whole.
+        // table, which then replaces it.
         const std::string target = ResolveSaveTarget(a->fileName);
         std::string tmpName;
         const int out = CreateSaveTemp(target, tmpName);
@@ -112,7 +163,7 @@ bool Pack() {
             fail(errno);
         } else {
             struct stat st{};
-            if (::fstat(a->fd, &st) == 0) ::fchmod(out, st.st_mode & 07777);
+            if (FileCalls.fstat(a->fd, &st) == 0) FileCalls.fchmod(out, st.st_mode & 07777);
             std::vector<uint8_t> head(static_cast<std::size_t>(a->headerLength));
             std::size_t got = 0;
             bool ok = ReadAt(a->fd, head.data(), head.size(), 0, got) && got == head.size() &&
@@ -140,34 +191,85 @@ bool Pack() {
                 rec += n;
             }
             const uint8_t eofMark = 0x1A;
-            ok = ok && WriteAll(out, &eofMark, 1) && ::fsync(out) == 0;
+            ok = ok && WriteAll(out, &eofMark, 1) && FileCalls.fsync(out) == 0;
             const int err = errno;
-            ::close(out);
-            if (ok && ::rename(tmpName.c_str(), target.c_str()) != 0) ok = false;
+            FileCalls.close(out);
+            if (ok && FileCalls.rename(tmpName.c_str(), target.c_str()) != 0) ok = false;
             if (!ok) {
                 fail(err);
-                ::unlink(tmpName.c_str());
-            } else {
-                bool ro = false;
-                int oc = 0;
-                CloseTableFile(a->fd);
-                a->fd = OpenTableFile(a->fileName, a->fileMode, &ro, &oc);
-                a->readOnly = ro;
-                if (a->fd < 0) {
-                    code = static_cast<uint16_t>(oc);
-                    context = "Fehler beim Packen von " + a->fileName;
-                }
+                FileCalls.unlink(tmpName.c_str());
+            } else if (!ReopenTable(*a)) {
+                fail(errno);
             }
         }
     }
     WriteThrough = oldWrite;
     if (code != 0) {
         // The old file stands; the area keeps its view of it.
+        journal.Rollback();
         return finish();
     }
     a->recordCount = kept;
     a->openState = kDbfChanged;
-    CommitDbfHeader(*a);
+    uint16_t memoCode = 0;
+    std::string memoContext;
+    bool reindexed = false;
+    {
+        QuietEngineErrors quiet;
+        CommitDbfHeader(*a);
+        if (ErrorState.lastErrorCode != 0) {
+            code = ErrorState.lastErrorCode;
+            context = "Fehler beim Packen von " + a->fileName;
+        }
+        if (code == 0 && a->hasMemo && MemoProcTable.packMemofile) {
+            MemoProcTable.packMemofile();
+            // A reference beyond the memo file is dropped and reported; the
+            // pack itself went through.
+            if (ErrorState.lastErrorCode == 1003) {
+                memoCode = 1003;
+                memoContext = ErrorState.contextText;
+            } else if (ErrorState.lastErrorCode != 0) {
+                code = ErrorState.lastErrorCode;
+                context = ErrorState.contextText;
+            }
+        }
+        if (code == 0 && anyIndex && IndexProcTable.reindex) {
+            reindexed = true;
+            IndexProcTable.reindex();
+            if (ErrorState.lastErrorCode != 0) {
+                code = ErrorState.lastErrorCode;
+                context = ErrorState.contextText;
+            }
+        }
+        if (code == 0) {
+            errno = 0;
+            if (FileCalls.fsync(a->fd) != 0 || (errno = journal.Commit()) != 0) {
+                code = IoCodeOf(errno ? errno : EIO);
+                context = "Fehler beim Packen von " + a->fileName;
+            }
+        }
+        ErrorState.lastErrorCode = 0;
+        ErrorState.pendingErrorCode = 0;
+    }
+    if (code != 0) {
+        // Every file back as it was, and the area with it.
+        journal.Rollback();
+        a->openState = kDbfClean;
+        ReopenTable(*a);
+        a->recordCount = std::min(oldCount, RecordCountFromFileSize(*a));
+        QuietEngineErrors quiet;
+        if (a->memoState && MemoProcTable.closeMemofile && MemoProcTable.openMemofile) {
+            MemoProcTable.closeMemofile();
+            MemoProcTable.openMemofile(a->fileName);
+        }
+        // Indexes that were rebuilt follow the old table again; the others
+        // still read their old files.
+        if (reindexed) IndexProcTable.reindex();
+        ErrorState.lastErrorCode = 0;
+        ErrorState.pendingErrorCode = 0;
+        moved = true;
+        kept = a->recordCount;
+    }
     if (kept > 0) {
         GetDbfRecord(*a, 1);
         ConvertRecord();
@@ -179,12 +281,13 @@ bool Pack() {
         a->recordNumber = 0;
     }
     if (moved) FreePeekCacheOf(a->alias);
-    result = true;
-    if (a->hasMemo && MemoProcTable.packMemofile) {
-        MemoProcTable.packMemofile();
-        if (ErrorState.lastErrorCode != 0) result = false;
+    if (code == 0) {
+        result = true;
+        if (memoCode != 0) {
+            code = memoCode;
+            context = memoContext;
+        }
     }
-    if (HasIndex() && IndexProcTable.reindex) IndexProcTable.reindex();
     return finish();
 }
 

@@ -11,6 +11,7 @@
 #include "tables/engine/engine_base.h"
 #include "tables/engine/locking.h"
 #include "tables/engine/navigation.h"
+#include "foundation/file_calls.h"
 
 namespace veldrim {
 
@@ -115,7 +116,7 @@ void Poke(const std::string& s, uint8_t fieldNo, int32_t recNo) {
     const std::size_t offset = fieldNo == 0 ? 0 : a->fields[fieldNo - 1].offset;
     const off_t off = a->headerLength + static_cast<off_t>(recNo - 1) * a->recordLength + static_cast<off_t>(offset);
     if (s.empty() && fieldNo == 0) return;
-    if (::pwrite(a->fd, s.data(), len, off) != static_cast<ssize_t>(len)) {
+    if (FileCalls.pwrite(a->fd, s.data(), len, off) != static_cast<ssize_t>(len)) {
         SetError(101, ctx);
         return;
     }

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "foundation/file_calls.h"
 #include "foundation/save_target.h"
 #include "foundation/ui_services.h"
 #include "tables/datasets/field_lines.h"
@@ -257,12 +258,12 @@ bool TTzLLDataSet::SaveToDiskNow() {
     const int tempFd = BeginSave(DbfFileName(), target, temp);
     if (tempFd < 0 || temp.empty()) {
         const int err = tempFd < 0 ? errno : ENODEV;
-        if (tempFd >= 0) ::close(tempFd);
+        if (tempFd >= 0) FileCalls.close(tempFd);
         Ui().ShowMessage("", DbfFileName() + ": " + SystemReason(err) + " [SaveToDisk]",
                          MessageKind::Error);
         return false;
     }
-    ::close(tempFd);
+    FileCalls.close(tempFd);
     bool ok = false;
     uint8_t tableArea = 0;
     std::string failure;
@@ -283,7 +284,7 @@ bool TTzLLDataSet::SaveToDiskNow() {
             CloseArea();
         }
         if (ok) {
-            const int fd = ::open(temp.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+            const int fd = FileCalls.open(temp.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC, 0);
             commitErr = fd < 0 ? errno : CommitSaveTemp(fd, temp, target);
             ok = commitErr == 0;
         }
@@ -291,7 +292,7 @@ bool TTzLLDataSet::SaveToDiskNow() {
             failure = ErrorState.pendingErrorCode != 0 ? TakeErrorMessage()
                       : commitErr != 0                 ? SystemReason(commitErr)
                                        : std::string("Sperren fehlgeschlagen [Insert]");
-            ::unlink(temp.c_str());
+            FileCalls.unlink(temp.c_str());
         }
     }
     if (!ok)

@@ -16,6 +16,8 @@
 #include <limits>
 
 #include "foundation/codepage.h"
+#include "foundation/file_calls.h"
+#include "foundation/files.h"
 #include "foundation/save_target.h"
 #include "foundation/text_conv.h"
 #include "tables/engine/engine_base.h"
@@ -23,6 +25,7 @@
 #include "tables/engine/win1252_text.h"
 #include "tables/engine/engine_files.h"
 #include "tables/engine/proc_tables.h"
+#include "tables/engine/pack_journal.h"
 
 namespace veldrim {
 
@@ -60,7 +63,7 @@ bool OfdLock(int fd, short type, off_t offset, off_t length) {
     fl.l_whence = SEEK_SET;
     fl.l_start = offset;
     fl.l_len = length;
-    return ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
+    return FileCalls.lock(fd, F_OFD_SETLK, &fl) == 0;
 }
 
 bool OfdConflicts(int fd, short type, off_t offset, off_t length) {
@@ -69,7 +72,7 @@ bool OfdConflicts(int fd, short type, off_t offset, off_t length) {
     fl.l_whence = SEEK_SET;
     fl.l_start = offset;
     fl.l_len = length;
-    if (::fcntl(fd, F_OFD_GETLK, &fl) != 0) return false;
+    if (FileCalls.lock(fd, F_OFD_GETLK, &fl) != 0) return false;
     return fl.l_type != F_UNLCK;
 }
 
@@ -87,7 +90,7 @@ bool ReadAt(int fd, void* buf, std::size_t n, off_t off, std::size_t* got = null
     std::size_t done = 0;
     auto* b = static_cast<uint8_t*>(buf);
     while (done < n) {
-        const ssize_t r = ::pread(fd, b + done, n - done, off + static_cast<off_t>(done));
+        const ssize_t r = FileCalls.pread(fd, b + done, n - done, off + static_cast<off_t>(done));
         if (r < 0) {
             if (errno == EINTR) continue;
             if (got) *got = done;
@@ -105,7 +108,7 @@ bool WriteAt(int fd, const void* buf, std::size_t n, off_t off) {
     std::size_t done = 0;
     const auto* b = static_cast<const uint8_t*>(buf);
     while (done < n) {
-        const ssize_t r = ::pwrite(fd, b + done, n - done, off + static_cast<off_t>(done));
+        const ssize_t r = FileCalls.pwrite(fd, b + done, n - done, off + static_cast<off_t>(done));
         if (r < 0) {
             if (errno == EINTR) continue;
             return false;
@@ -332,11 +335,11 @@ int OpenTableFile(const std::string& path, int mode, bool* readOnly, int* ioCode
     const int access = mode & 3;
     const int share = mode & 0x70;
     *readOnly = access == 0;
-    int fd = ::open(path.c_str(), (access == 0 ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    int fd = FileCalls.open(path.c_str(), (access == 0 ? O_RDONLY : O_RDWR) | O_CLOEXEC, 0);
     if (fd < 0 && access != 0 && (errno == EACCES || errno == EROFS)) {
         // A table on a write-protected medium or without write permission is
         // still readable; writes to it fail with code 5.
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = FileCalls.open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
         *readOnly = true;
     }
     if (fd < 0) {
@@ -344,8 +347,8 @@ int OpenTableFile(const std::string& path, int mode, bool* readOnly, int* ioCode
         return -1;
     }
     struct stat st{};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+    if (FileCalls.fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        FileCalls.close(fd);
         *ioCode = 5;
         return -1;
     }
@@ -361,7 +364,7 @@ int OpenTableFile(const std::string& path, int mode, bool* readOnly, int* ioCode
     if (ok && !*readOnly) ok = OfdLock(fd, denyWrite ? F_WRLCK : F_RDLCK, kWriterByte, 1);
     if (ok && *readOnly && denyWrite) ok = !OfdConflicts(fd, F_WRLCK, kWriterByte, 1);
     if (!ok) {
-        ::close(fd);
+        FileCalls.close(fd);
         *ioCode = 32;
         return -1;
     }
@@ -370,7 +373,7 @@ int OpenTableFile(const std::string& path, int mode, bool* readOnly, int* ioCode
 }
 
 void CloseTableFile(int fd) {
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) FileCalls.close(fd);
 }
 
 bool IsDbfVersion(uint8_t v) {
@@ -391,7 +394,7 @@ int32_t RecordCountFromFileSize(const TWorkArea& area) {
     if (area.fd < 0 || area.recordLength == 0 || !area.pendingAppends.empty())
         return area.recordCount;
     struct stat st{};
-    if (::fstat(area.fd, &st) != 0) return area.recordCount;
+    if (FileCalls.fstat(area.fd, &st) != 0) return area.recordCount;
     const int64_t n = (static_cast<int64_t>(st.st_size) - area.headerLength) / area.recordLength;
     if (n < 0) return 0;
     return static_cast<int32_t>(std::min<int64_t>(n, 0x7FFFFFFF));
@@ -403,6 +406,15 @@ void OpenDbf(TWorkArea& area, int mode) {
     const std::string file = area.fileName;
     int code = 0;
     bool ro = false;
+    // A PACK that ended unfinished left its journal: the first open that
+    // finds the table unused by anyone else puts its files in order.
+    if (FileExists(PackJournalName(ResolveSaveTarget(file)))) {
+        const int alone = OpenTableFile(file, kFileModeExclusiveReadWrite, &ro, &code);
+        if (alone >= 0) {
+            ResolvePackJournal(file);
+            CloseTableFile(alone);
+        }
+    }
     area.fd = OpenTableFile(file, mode, &ro, &code);
     if (area.fd < 0) {
         SetError(code, std::string("Fehler beim Öffnen von "_cp850) + file + " [USE/OpenDbf]");
@@ -428,7 +440,7 @@ void OpenDbf(TWorkArea& area, int mode) {
         return;
     }
     struct stat st{};
-    ::fstat(area.fd, &st);
+    FileCalls.fstat(area.fd, &st);
     if (area.header[0] == 0x02) ReadDbase2Header(area, st.st_size);
     else ReadDbfHeader(area);
     if (area.fd < 0) return;  // refused above
@@ -442,7 +454,17 @@ void OpenDbf(TWorkArea& area, int mode) {
     // A header that claims more records than the file holds belongs to a
     // cut-off file: the missing records cannot be read.
     const int32_t inFile = RecordCountFromFileSize(area);
-    if (RecountOnOpen || area.recordCount > inFile) area.recordCount = inFile;
+    if (RecountOnOpen || area.recordCount > inFile) {
+        area.recordCount = inFile;
+    } else if (inFile > area.recordCount && area.recordLength > 1 && HoldsTableAlone(area)) {
+        // Whole records past the header's count were appended by a program
+        // that ended before it wrote the count (a killed shared writer, or
+        // one that held the table alone): they are the table's, and the
+        // header gets their count at the close.
+        area.recordCount = inFile;
+        area.openState = kDbfAppended;
+        area.recordsTakenIn = true;
+    }
     if (area.recordCount < 1) {
         area.recordNumber = 0;
         area.eof = area.bof = true;
@@ -682,10 +704,20 @@ void PutDbfRecord(TWorkArea& area, int32_t recNo) {
         SetError(WriteErrorCode(area, err), context());
         return;
     }
-    if (WriteThrough) ::fsync(area.fd);
+    if (WriteThrough) FileCalls.fsync(area.fd);
 }
 
 void AppendDbfRecord(TWorkArea& area) { PutDbfRecord(area, area.recordCount + 1); }
+
+void WriteHeaderCount(TWorkArea& area) {
+    if (area.isVirtual || area.fd < 0 || HoldsTableAlone(area) || area.header[0] == 0x02) return;
+    uint8_t count[4];
+    PutLe32(count, static_cast<uint32_t>(area.recordCount));
+    errno = 0;
+    if (!WriteAt(area.fd, count, 4, 4))
+        SetError(WriteErrorCode(area, errno),
+                 "Datei:  " + area.fileName + " [Replace/Append/PutDbfRecord]");
+}
 
 void SetRecDeleteFlag(TWorkArea& area, int32_t recNo) {
     const auto context = [&area] { return "Datei:  " + area.fileName + " [DeleteRec/RecallRec]"; };
@@ -706,7 +738,7 @@ void SetRecDeleteFlag(TWorkArea& area, int32_t recNo) {
         if (held) held[0] = area.recordBuffer[0];
     }
     if (area.openState != kDbfAppended) area.openState = kDbfChanged;
-    if (WriteThrough) ::fsync(area.fd);
+    if (WriteThrough) FileCalls.fsync(area.fd);
 }
 
 void WriteDbfHeader(TWorkArea& area) {
@@ -796,7 +828,7 @@ void CommitDbfHeader(TWorkArea& area) {
 }
 
 void FlushFile(int fd) {
-    if (::fsync(fd) != 0)
+    if (FileCalls.fsync(fd) != 0)
         SetError(IoCodeOf(errno), std::string("Zurückschreiben (Flush) unmöglich für Datei [FlushFile]"_cp850));
 }
 
@@ -810,11 +842,11 @@ bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, 
     std::string name;
     const int fd = CreateSaveTemp(target, name);
     if (fd < 0) { code = IoCodeOf(errno); return false; }
-    ::fchmod(fd, SaveMode(target));
+    FileCalls.fchmod(fd, SaveMode(target));
     if (!WriteAt(fd, bytes.data(), bytes.size(), 0)) {
         code = IoCodeOf(errno);
-        ::close(fd);
-        ::unlink(name.c_str());
+        FileCalls.close(fd);
+        FileCalls.unlink(name.c_str());
         return false;
     }
     const int err = CommitSaveTemp(fd, name, target);

@@ -56,6 +56,11 @@ bool HoldsTableAlone(const TWorkArea& area);
 // access to the table file outside the record routines above (raw block
 // reads, Peek and Poke, Pack and Zap, reopening) calls it first.
 void FlushRecordBlocks(TWorkArea& area);
+// The record count into the header of a table shared with others (under the
+// append lock, after the record and its keys): programs sharing the table
+// take the count from there, and a writer that is killed afterwards loses
+// no record it reported as written.
+void WriteHeaderCount(TWorkArea& area);
 void WriteDbfHeader(TWorkArea& area);
 void CommitDbfHeader(TWorkArea& area);
 void CloseDbf(TWorkArea& area);

@@ -17,6 +17,7 @@
 #include "tables/engine/engine_dates.h"
 #include "tables/engine/win1252_text.h"
 #include "tables/engine/work_areas.h"
+#include "foundation/file_calls.h"
 
 namespace veldrim {
 
@@ -131,7 +132,7 @@ int DeleteFileChecked(const std::string& name) {
     const int fd = OpenTableFile(name, 0x10, &ro, &code);
     if (fd < 0) return code;
     CloseTableFile(fd);
-    if (::unlink(name.c_str()) != 0) return IoCodeOf(errno);
+    if (FileCalls.unlink(name.c_str()) != 0) return IoCodeOf(errno);
     return 0;
 }
 
@@ -189,7 +190,7 @@ void UniqueFilename(std::string& name) {
         SetError(IoCodeOf(errno), "Fehler beim Anfordern des Dateinamens [UniqueFilename]");
         return;
     }
-    ::close(fd);
+    FileCalls.close(fd);
     name = buf.data();
 }
 

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "foundation/codepage.h"
+#include "foundation/file_calls.h"
 #include "foundation/ui_services.h"
 #include "tables/engine/dbf_file.h"
 #include "tables/engine/engine_base.h"
@@ -57,7 +58,7 @@ uint16_t LockRegion(bool unlock, const TWorkArea& area, uint64_t offset, uint64_
     fl.l_whence = SEEK_SET;
     fl.l_start = static_cast<off_t>(offset);
     fl.l_len = static_cast<off_t>(length);
-    if (::fcntl(area.fd, F_OFD_SETLK, &fl) == 0) return 0;
+    if (FileCalls.lock(area.fd, F_OFD_SETLK, &fl) == 0) return 0;
     if (errno == EAGAIN || errno == EACCES) return 33;
     return IoCodeOf(errno);
 }

@@ -565,7 +565,14 @@ void Append() {
         AppendDbfRecord(*a);
         if (ErrorState.lastErrorCode != 0) return;
         NoteRawRecordChanged(*a);
+        // An index entry never runs ahead of its record: collected appends
+        // reach the file before the keys do.
+        if (idx) FlushRecordBlocks(*a);
+        if (ErrorState.lastErrorCode != 0) return;
         if (idx) Slot(IndexProcTable.appendNewKey);
+        if (ErrorState.lastErrorCode != 0) return;
+        WriteHeaderCount(*a);
+        if (ErrorState.lastErrorCode != 0) return;
     }
     a->eof = a->bof = false;
     UpdateRelations();

@@ -119,6 +119,7 @@ struct TWorkArea {
     int32_t readAheadCount = 0;
     std::vector<uint8_t> pendingAppends;  // appended records not yet written, from pendingFirst
     int32_t pendingFirst = 0;
+    bool recordsTakenIn = false;  // the open found whole records past the header's count
     int32_t directAppend = -1;  // the last append written at once (it opens a block)
     // The engine's own binary record is decoded field by field when a field
     // is read: field i is current while decodedStamp[i] == rawStamp, and

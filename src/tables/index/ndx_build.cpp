@@ -26,6 +26,8 @@
 #include "tables/engine/engine_base.h"
 #include "tables/engine/engine_files.h"
 #include "tables/expr/expr_keys.h"
+#include "foundation/file_calls.h"
+#include "foundation/save_target.h"
 #include "tables/index/ndx_internal.h"
 #include "tables/engine/navigation.h"
 #include "tables/engine/proc_tables.h"
@@ -81,7 +83,7 @@ public:
     bool Flush() {
         if (buffer_.empty()) return ok_;
         const off_t at = static_cast<off_t>(written_ + 1 - buffer_.size() / kNdxBlock) * kNdxBlock;
-        if (::pwrite(fd_, buffer_.data(), buffer_.size(), at) !=
+        if (FileCalls.pwrite(fd_, buffer_.data(), buffer_.size(), at) !=
             static_cast<ssize_t>(buffer_.size()))
             ok_ = false;
         buffer_.clear();
@@ -223,7 +225,7 @@ bool CollectItems(TIndex& ix, TWorkArea& a, std::vector<uint8_t>& items, Progres
         const std::size_t bytes = static_cast<std::size_t>(count) * len;
         const off_t at = static_cast<off_t>(a.headerLength) +
                          static_cast<off_t>(first - 1) * static_cast<off_t>(len);
-        if (::pread(a.fd, buf.data(), bytes, at) != static_cast<ssize_t>(bytes)) {
+        if (FileCalls.pread(a.fd, buf.data(), bytes, at) != static_cast<ssize_t>(bytes)) {
             SetError(errno ? IoCodeOf(errno) : 213, "Datei:  " + a.fileName + " [MakeIndex]");
             return false;
         }
@@ -400,27 +402,26 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
         });
     }
 
-    // The new file is written beside the target and renamed over it.
-    std::string temp = dir + ".ndx-XXXXXX";
-    if (dir.empty()) temp = "./.ndx-XXXXXX";
-    std::vector<char> tname(temp.begin(), temp.end());
-    tname.push_back('\0');
-    const int fd = ::mkstemp(tname.data());
+    // The new file is written beside the target (named after it and locked
+    // while it is written, so that the next build removes it when a killed
+    // one left it behind) and renamed over it.
+    const std::string target = ResolveSaveTarget(path);
+    std::string temp;
+    const int fd = CreateSaveTemp(target, temp);
     if (fd < 0) {
         SetError(IoCodeOf(errno), "Datei nicht geöffnet"_cp850.data() + path + suffix);
         return false;
     }
-    temp = tname.data();
     struct TempFile {
         int fd;
         std::string name;
         bool keep = false;
         ~TempFile() {
-            if (fd >= 0) ::close(fd);
-            if (!keep) ::unlink(name.c_str());
+            if (fd >= 0) FileCalls.close(fd);
+            if (!keep) FileCalls.unlink(name.c_str());
         }
     } tf{fd, temp};
-    ::fchmod(
+    FileCalls.fchmod(
         fd, 0666 & ~[] {
             const mode_t m = ::umask(0);
             ::umask(m);
@@ -448,17 +449,14 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
     const std::string table = a->oemText ? AnsiToOemStr(a->shortName) : a->shortName;
     const std::string expr = a->oemText ? AnsiToOemStr(ix->expression) : ix->expression;
     const auto anchor = AnchorBlock(an, expr, a->recordCount, table);
-    if (!out.Flush() || ::pwrite(fd, anchor.data(), anchor.size(), 0) != kNdxBlock ||
-        ::fsync(fd) != 0) {
+    if (!out.Flush() || FileCalls.pwrite(fd, anchor.data(), anchor.size(), 0) != kNdxBlock ||
+        FileCalls.fsync(fd) != 0) {
         SetError(errno ? IoCodeOf(errno) : 5, "Datei:  " + path + " [MakeIndex]" + suffix);
         return false;
     }
-    ::close(tf.fd);
+    FileCalls.close(tf.fd);
     tf.fd = -1;
-    std::error_code ec;
-    std::filesystem::path target = path;
-    if (std::filesystem::is_symlink(target, ec)) target = std::filesystem::canonical(target, ec);
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
+    if (FileCalls.rename(temp.c_str(), target.c_str()) != 0) {
         SetError(IoCodeOf(errno), "Datei nicht geöffnet"_cp850.data() + path + suffix);
         return false;
     }
@@ -549,22 +547,43 @@ void Reindex() {
                              ix->keyMaker, ix->anchor.unique, ix->soundex, ix->descending,
                              ix->noCache, ix->anchor.typeLetter});
     CloseAllIndexes();
-    for (const Spec& s : specs) {
-        std::string options;
-        if (s.soundex) options += " SOUNDEX";
-        if (s.descending) options += " DESCENDING";
-        if (s.noCache) options += " NOCACHE";
-        if (!Build(s.expression, s.keyMaker, s.name + (s.unique ? " UNIQUE" : "") + options,
-                   s.typeLetter))
-            return;
-        if (s.keyMaker)
-            OpenIndexCB(s.name + options, s.position, s.keyMaker);
-        else
-            OpenIndex(s.name + options, s.position);
-        if (ErrorState.lastErrorCode != 0) return;
+    // A build that fails (a full disk) leaves its file as it was, still
+    // matching the table: it is opened again like the rebuilt ones, and the
+    // first failure is reported once every index is back.
+    uint16_t failCode = 0;
+    std::string failContext;
+    {
+        QuietEngineErrors quiet;
+        for (const Spec& s : specs) {
+            std::string options;
+            if (s.soundex) options += " SOUNDEX";
+            if (s.descending) options += " DESCENDING";
+            if (s.noCache) options += " NOCACHE";
+            ErrorState.lastErrorCode = 0;
+            if (failCode == 0 &&
+                !Build(s.expression, s.keyMaker, s.name + (s.unique ? " UNIQUE" : "") + options,
+                       s.typeLetter)) {
+                failCode = ErrorState.lastErrorCode ? ErrorState.lastErrorCode : 101;
+                failContext = ErrorState.contextText;
+            }
+            ErrorState.lastErrorCode = 0;
+            if (s.keyMaker)
+                OpenIndexCB(s.name + options, s.position, s.keyMaker);
+            else
+                OpenIndex(s.name + options, s.position);
+            if (ErrorState.lastErrorCode != 0 && failCode == 0) {
+                failCode = ErrorState.lastErrorCode;
+                failContext = ErrorState.contextText;
+            }
+        }
+        ErrorState.lastErrorCode = 0;
+        ErrorState.pendingErrorCode = 0;
     }
-    if (order > 0) Set_Order_To(order);
-    if (natural) Set_Order_To(0);
+    if (AnyIndex(area)) {
+        if (order > 0) Set_Order_To(order);
+        if (natural) Set_Order_To(0);
+    }
+    if (failCode != 0) SetError(failCode, failContext);
 }
 
 }  // namespace veldrim

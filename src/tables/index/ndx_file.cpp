@@ -224,6 +224,7 @@ void EncodeAnchor(const TAnchor& a, uint8_t* b) {
     std::memset(b, 0, 24);
     PutU32(b, a.root);
     PutU32(b + 4, a.nextFree);
+    b[8] = a.changing ? 1 : 0;
     b[9] = a.typeLetter ? static_cast<uint8_t>(a.keyType) : 0;
     PutU16(b + 12, a.keyLength);
     PutU16(b + 14, a.maxKeys);
@@ -236,6 +237,7 @@ TAnchor DecodeAnchor(const uint8_t* b) {
     TAnchor a;
     a.root = GetU32(b);
     a.nextFree = GetU32(b + 4);
+    a.changing = b[8] != 0;
     a.keyType = static_cast<char>(b[9]);
     a.typeLetter = b[9] != 0;
     a.keyLength = GetU16(b + 12);

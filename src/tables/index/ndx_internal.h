@@ -33,6 +33,10 @@ struct TAnchor {
     uint16_t keyClass = 0;
     uint16_t entrySize = 0;
     bool unique = false;
+    // A change of several nodes is under way (anchor byte 8): set before its
+    // first node is written, cleared after its last. An index that shows it
+    // at its open was cut off in the middle of such a change.
+    bool changing = false;
 };
 
 // One level of the descent path: a node's copy and the entry position in it

@@ -13,6 +13,7 @@
 #include "tables/engine/dbf_file.h"
 #include "tables/engine/engine_base.h"
 #include "tables/expr/expr_keys.h"
+#include "foundation/file_calls.h"
 #include "tables/index/ndx_internal.h"
 #include "tables/engine/locking.h"
 #include "tables/engine/navigation.h"
@@ -335,6 +336,9 @@ bool HookSoundex(int n) {
     return ix && ix->soundex;
 }
 
+// True while an index cut off in a change is rebuilt at its open.
+bool repairing = false;
+
 // Opens one index file into a position of the current area.
 void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
     const std::string where = "[SetIndexTo(<>," + nameText + "," + std::to_string(position) + ")]";
@@ -401,8 +405,8 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
     }
     struct stat st {};
     std::array<uint8_t, kNdxBlock> anchor{};
-    if (::fstat(ix->fd, &st) != 0 || st.st_size < 2 * kNdxBlock ||
-        ::pread(ix->fd, anchor.data(), anchor.size(), 0) != kNdxBlock) {
+    if (FileCalls.fstat(ix->fd, &st) != 0 || st.st_size < 2 * kNdxBlock ||
+        FileCalls.pread(ix->fd, anchor.data(), anchor.size(), 0) != kNdxBlock) {
         SetError(222, damaged);
         return;
     }
@@ -410,6 +414,37 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
     const auto blocks = static_cast<uint32_t>(std::min<off_t>(st.st_size / kNdxBlock, 0x7FFFFFFF));
     if (!AnchorSane(ix->anchor) || ix->anchor.root >= blocks) {
         SetError(222, damaged);
+        return;
+    }
+    const bool mayRebuild = a->exclusive && !ix->readOnly;
+    if ((ix->anchor.changing || (a->recordsTakenIn && mayRebuild)) && !repairing) {
+        // A change of several nodes was cut off (a killed program): the
+        // tree may have lost keys; or the table's open took in records that
+        // a killed writer left past the header's count, whose keys may be
+        // missing. Rebuilt from the table when this program holds the table
+        // alone; a cut-off change is reported otherwise.
+        std::string expr(reinterpret_cast<const char*>(anchor.data() + 24), 101);
+        expr.resize(std::strlen(expr.c_str()));
+        if (a->oemText) expr = OemToAnsiStr(expr);
+        CloseTableFile(ix->fd);
+        ix->fd = -1;
+        if (!mayRebuild) {
+            SetError(222, damaged);
+            return;
+        }
+        const std::string name = path + (ix->anchor.unique ? " UNIQUE" : "");
+        struct Repairing {
+            Repairing() { repairing = true; }
+            ~Repairing() { repairing = false; }
+        } guard;
+        ErrorState.lastErrorCode = 0;
+        if (keyMaker)
+            MakeIndexCB(name, keyMaker);
+        else
+            MakeIndex(NormaliseExpression(expr), name);
+        if (ErrorState.lastErrorCode != 0) return;
+        OpenInto(nameText, position, keyMaker);
+        undo.done = true;
         return;
     }
     std::string text(reinterpret_cast<const char*>(anchor.data() + 24), 101);
@@ -699,13 +734,13 @@ void CloseIndex(int position) {
             fl.l_start = 0;
             fl.l_len = 1;
             fl.l_type = F_WRLCK;
-            if (shared && ::fcntl(ix->fd, F_OFD_SETLKW, &fl) != 0) {
+            if (shared && FileCalls.lock(ix->fd, F_OFD_SETLKW, &fl) != 0) {
                 SetError(33,
                          "Konnte Index nicht sperren um Anchor-Knoten zu schreiben" + ix->fileName);
             } else {
                 WriteAnchor(*ix);
                 fl.l_type = F_UNLCK;
-                if (shared && ::fcntl(ix->fd, F_OFD_SETLK, &fl) != 0)
+                if (shared && FileCalls.lock(ix->fd, F_OFD_SETLK, &fl) != 0)
                     SetError(33,
                              "Konnte Index nicht entsperren nach Schreiben des Anchor-Knotens " +
                                  ix->fileName);
@@ -713,7 +748,7 @@ void CloseIndex(int position) {
         }
         const int fd = ix->fd;
         ix->fd = -1;
-        if (fd >= 0 && ::close(fd) != 0)
+        if (fd >= 0 && FileCalls.close(fd) != 0)
             SetError(IoCodeOf(errno),
                      std::string("Fehler beim Schließen der Index-Datei:  "_cp850) + ix->fileName);
         ix.reset();
@@ -875,12 +910,12 @@ bool IndexInfo(const std::string& name, TIndexInfo& info) {
         TNameOptions opt;
         path = IndexFileName(StripOptions(name, opt), *a);
     }
-    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = FileCalls.open(path.c_str(), O_RDWR | O_CLOEXEC, 0);
+    if (fd < 0) fd = FileCalls.open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
     std::array<uint8_t, kNdxBlock> b{};
-    const bool ok = fd >= 0 && ::pread(fd, b.data(), b.size(), 0) == kNdxBlock;
+    const bool ok = fd >= 0 && FileCalls.pread(fd, b.data(), b.size(), 0) == kNdxBlock;
     const int err = errno;
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) FileCalls.close(fd);
     if (!ok) {
         SetError(fd < 0 ? IoCodeOf(err) : 222,
                  "Fehler beim Lesen der Index-Datei: \n\r[IndexInfo(<>," + name + ")]");

@@ -16,6 +16,7 @@
 #include "tables/engine/engine_base.h"
 #include "tables/engine/engine_dates.h"
 #include "tables/engine/engine_files.h"
+#include "foundation/file_calls.h"
 #include "tables/index/ndx_internal.h"
 #include "tables/engine/locking.h"
 #include "tables/engine/proc_tables.h"
@@ -67,7 +68,7 @@ bool Region(TSemRecord& s, bool unlock, int* code) {
     fl.l_whence = SEEK_SET;
     fl.l_start = 1;
     fl.l_len = 4;
-    if (::fcntl(s.fd, F_OFD_SETLK, &fl) == 0) return true;
+    if (FileCalls.lock(s.fd, F_OFD_SETLK, &fl) == 0) return true;
     *code = errno == EAGAIN || errno == EACCES ? 33 : IoCodeOf(errno);
     return false;
 }
@@ -96,13 +97,13 @@ void ReleaseRegion(TSemRecord& s, int action) {
 }
 
 bool ReadRecord(TSemRecord& s, int action) {
-    if (::pread(s.fd, s.rec.data(), 4, 0) == 4) return true;
+    if (FileCalls.pread(s.fd, s.rec.data(), 4, 0) == 4) return true;
     SetError(errno ? IoCodeOf(errno) : 100, "Cannot read: " + s.name + " " + Action(action));
     return false;
 }
 
 bool WriteRecord(TSemRecord& s, int action) {
-    if (::pwrite(s.fd, s.rec.data(), 4, 0) == 4) return true;
+    if (FileCalls.pwrite(s.fd, s.rec.data(), 4, 0) == 4) return true;
     SetError(errno ? IoCodeOf(errno) : 101, "Cannot write to: " + s.name + " " + Action(action));
     return false;
 }
@@ -129,10 +130,10 @@ bool PrepareFile(const std::string& name) {
     std::array<uint8_t, 4> zero{};
     if (!FileExist(name)) {
         const int fd =
-            ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+            FileCalls.open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd < 0) return errno == EEXIST;
-        const bool ok = ::pwrite(fd, zero.data(), 4, 0) == 4;
-        ::close(fd);
+        const bool ok = FileCalls.pwrite(fd, zero.data(), 4, 0) == 4;
+        FileCalls.close(fd);
         return ok;
     }
     if (FileDatedToday(name)) return true;
@@ -140,7 +141,8 @@ bool PrepareFile(const std::string& name) {
     int code = 0;
     const int fd = OpenTableFile(name, 0x12, &ro, &code);
     if (fd < 0) return code == 32 || code == 5;
-    const bool ok = !ro && ::ftruncate(fd, 0) == 0 && ::pwrite(fd, zero.data(), 4, 0) == 4;
+    const bool ok =
+        !ro && FileCalls.ftruncate(fd, 0) == 0 && FileCalls.pwrite(fd, zero.data(), 4, 0) == 4;
     CloseTableFile(fd);
     return ok;
 }
@@ -198,7 +200,7 @@ void Logout(int area, TWorkArea& a) {
         ReleaseRegion(*s, kLogout);
     }
     Sem[area].reset();
-    if (last) ::unlink(name.c_str());
+    if (last) FileCalls.unlink(name.c_str());
 }
 
 void IncRead(TSemRecord& s) {
@@ -298,7 +300,7 @@ void RefreshIfChanged(int area) {
     for (auto& ix : Open[area]) {
         if (!ix) continue;
         std::array<uint8_t, 24> b{};
-        if (::pread(ix->fd, b.data(), b.size(), 0) != 24) continue;
+        if (FileCalls.pread(ix->fd, b.data(), b.size(), 0) != 24) continue;
         TAnchor fresh = DecodeAnchor(b.data());
         if (AnchorSane(fresh) && ResolveKeyType(fresh, ix->anchor.keyType) &&
             fresh.keyLength == ix->anchor.keyLength && fresh.keyType == ix->anchor.keyType &&

@@ -16,6 +16,7 @@
 #include "foundation/codepage.h"
 #include "tables/engine/dbf_file.h"
 #include "tables/engine/engine_base.h"
+#include "foundation/file_calls.h"
 #include "tables/index/ndx_internal.h"
 
 namespace veldrim::ndx {
@@ -255,7 +256,7 @@ bool MakeEmpty(TIndex& ix) {
     ix.anchorModified = true;
     ix.cache.slots.clear();
     if (!WriteNode(ix, 1, b.data())) return false;
-    if (::ftruncate(ix.fd, 2 * kNdxBlock) != 0) {
+    if (FileCalls.ftruncate(ix.fd, 2 * kNdxBlock) != 0) {
         // The blocks behind stay unused until the next build.
     }
     return true;
@@ -285,7 +286,8 @@ bool ReadNode(TIndex& ix, uint32_t node, uint8_t* buf) {
             return true;
         }
     }
-    const ssize_t got = ::pread(ix.fd, buf, kNdxBlock, static_cast<off_t>(node) * kNdxBlock);
+    const ssize_t got =
+        FileCalls.pread(ix.fd, buf, kNdxBlock, static_cast<off_t>(node) * kNdxBlock);
     if (got != kNdxBlock) return ReadError(ix, got < 0 ? IoCodeOf(errno) : 0);
     if (Count(buf) > ix.anchor.maxKeys) {
         Damaged(ix, "GetNode");
@@ -303,7 +305,8 @@ bool ReadNode(TIndex& ix, uint32_t node, uint8_t* buf) {
 bool WriteNode(TIndex& ix, uint32_t node, uint8_t* buf) {
     ClearTail(ix, buf);
     const ssize_t put =
-        ix.readOnly ? -1 : ::pwrite(ix.fd, buf, kNdxBlock, static_cast<off_t>(node) * kNdxBlock);
+        ix.readOnly ? -1
+                    : FileCalls.pwrite(ix.fd, buf, kNdxBlock, static_cast<off_t>(node) * kNdxBlock);
     if (put != kNdxBlock) {
         ix.cache.slots.clear();
         SetError(put < 0 && !ix.readOnly ? IoCodeOf(errno) : 5,
@@ -321,7 +324,7 @@ bool WriteAnchor(TIndex& ix) {
     const std::string expr = oem ? AnsiToOemStr(ix.expression) : ix.expression;
     const std::string table = a ? (oem ? AnsiToOemStr(a->shortName) : a->shortName) : std::string();
     const auto block = AnchorBlock(ix.anchor, expr, a ? a->recordCount : 0, table);
-    const ssize_t put = ix.readOnly ? -1 : ::pwrite(ix.fd, block.data(), block.size(), 0);
+    const ssize_t put = ix.readOnly ? -1 : FileCalls.pwrite(ix.fd, block.data(), block.size(), 0);
     if (put != kNdxBlock) {
         SetError(put < 0 && !ix.readOnly ? IoCodeOf(errno) : 5,
                  "Fehler beim Schreiben der Index-Datei:  " + ix.fileName + " [WriteAnchorNode]");
@@ -423,6 +426,25 @@ bool SeekRecord(TIndex& ix, const std::string& key, int32_t record) {
     }
 }
 
+namespace {
+
+// Marks the anchor before the first node of a change of several nodes is
+// written, so that a change cut off in the middle shows at the next open.
+bool BeginChange(TIndex& ix) {
+    if (ix.anchor.changing) return true;
+    ix.anchor.changing = true;
+    return WriteAnchor(ix);
+}
+
+// The change is complete: the anchor written last clears the mark.
+void EndChange(TIndex& ix) {
+    if (!ix.anchor.changing) return;
+    ix.anchor.changing = false;
+    ix.anchorModified = true;
+}
+
+}  // namespace
+
 int InsertKey(TIndex& ix, const std::string& key, int32_t record) {
     const int es = Es(ix);
     const int M = ix.anchor.maxKeys;
@@ -454,6 +476,10 @@ int InsertKey(TIndex& ix, const std::string& key, int32_t record) {
             break;
         }
         // Split: the old node keeps the lower half, a new node the upper.
+        if (!BeginChange(ix)) {
+            ok = false;
+            break;
+        }
         std::fill(tmp.begin(), tmp.end(), 0);
         std::memcpy(tmp.data(), b, static_cast<std::size_t>(4 + c * es + (leaf ? 0 : 4)));
         InsertEntry(ix, tmp.data(), c, lv.pos, child, rec, kp, leaf);
@@ -501,6 +527,7 @@ int InsertKey(TIndex& ix, const std::string& key, int32_t record) {
         --L;
     }
     ix.path.clear();
+    if (ok) EndChange(ix);
     if (ix.anchorModified && !WriteAnchor(ix)) ok = false;
     return ok ? 0 : -1;
 }
@@ -517,6 +544,10 @@ int DeleteKey(TIndex& ix, const std::string& key, int32_t record) {
     const int c = Count(b);
     const int pos = lf.pos;
     bool ok = true;
+    if ((c <= 1 || (pos == c - 1 && L > 0)) && !BeginChange(ix)) {
+        ix.path.clear();
+        return -1;
+    }
     if (c > 1) {
         RemoveEntry(ix, b, c, pos, true);
         std::string last(reinterpret_cast<const char*>(KeyOf(b, c - 2, es)), ix.anchor.keyLength);
@@ -531,6 +562,7 @@ int DeleteKey(TIndex& ix, const std::string& key, int32_t record) {
         ok = WriteLevel(ix, L) && RemoveChild(ix, L - 1);
     }
     ix.path.clear();
+    if (ok) EndChange(ix);
     if (ix.anchorModified && !WriteAnchor(ix)) ok = false;
     return ok ? 0 : -1;
 }

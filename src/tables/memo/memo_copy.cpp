@@ -15,6 +15,8 @@
 #include "tables/engine/engine_base.h"
 #include "tables/engine/engine_files.h"
 #include "tables/engine/locking.h"
+#include "foundation/file_calls.h"
+#include "foundation/save_target.h"
 #include "tables/memo/memo_file.h"
 #include "tables/memo/memo_io.h"
 #include "tables/engine/win1252_text.h"
@@ -85,13 +87,6 @@ std::string RefText(int32_t ref, int width) {
                                                        : std::string(width - t.size(), ' ') + t;
 }
 
-// The file a name refers to, with a symbolic link resolved, so that the
-// replaced file is the link's target and the link stays.
-std::string ResolvedPath(const std::string& path) {
-    char buf[PATH_MAX];
-    return ::realpath(path.c_str(), buf) ? std::string(buf) : path;
-}
-
 struct RefChange {
     int32_t record;
     const TFieldEntry* field;
@@ -125,7 +120,7 @@ int32_t CopyMemo(uint8_t sourceArea, int32_t block, bool sameBlock) {
         return 0;
     }
     UpdateMemoHeader();
-    if (::fsync(m->fd) != 0) {
+    if (FileCalls.fsync(m->fd) != 0) {
         SetError(IoCode(), m->fileName + " [AppendFrom/CopyTo]");
         return 0;
     }
@@ -141,7 +136,14 @@ void PackMemofile() {
     TWorkArea* a = CurrentWorkArea();
     MemoState* m = AreaMemo(a);
     const std::string name = m->fileName;
-    const std::string path = ResolvedPath(name);
+    // A link is followed as every save follows it (the packed file replaces
+    // its target and the link stays), but never another user's planted link.
+    errno = 0;
+    const std::string path = ResolveSaveTarget(name);
+    if (path.empty()) {
+        SetError(IoCode(), name + " [PackMemofile]");
+        return;
+    }
     std::string dir, base, ext;
     SplitFileName(path, dir, base, ext);
     {
@@ -171,16 +173,15 @@ void PackMemofile() {
     {
         QuietEngineErrors quiet;
         // 1. The new file with an empty header of the same style and block size.
-        std::string templ = path + ".$$$XXXXXX";
-        std::vector<char> buf(templ.begin(), templ.end());
-        buf.push_back('\0');
-        if (PackStep(step)) out = ::mkstemp(buf.data());
+        // Named after the memo file and locked while it is written, so that
+        // the next pack removes it when a killed one left it behind.
+        if (PackStep(step)) out = CreateSaveTemp(path, tmpName);
         if (out < 0) {
+            tmpName.clear();
             fail(IoCode(), "PackMemofile");
         } else {
-            tmpName = buf.data();
             struct stat st {};
-            if (::fstat(m->fd, &st) == 0) ::fchmod(out, st.st_mode & 07777);
+            if (FileCalls.fstat(m->fd, &st) == 0) FileCalls.fchmod(out, st.st_mode & 07777);
             const std::vector<uint8_t> head = EmptyMemoFileBytes(name, m->style, m->blockSize);
             // The dBase III header's 0x1A belongs to an empty file only.
             const std::size_t headSize = m->style == kMemoDbase3 ? 512 : head.size();
@@ -248,15 +249,16 @@ void PackMemofile() {
                 PutLe32(b, static_cast<uint32_t>(n));
             if (!PackStep(step) || !WriteFully(out, b, 4, 0)) fail(29, "PackMemo");
         }
-        if (failCode == 0 && (!PackStep(step) || ::fsync(out) != 0)) fail(IoCode(), "PackMemofile");
-        if (out >= 0) ::close(out);
+        if (failCode == 0 && (!PackStep(step) || FileCalls.fsync(out) != 0))
+            fail(IoCode(), "PackMemofile");
+        if (out >= 0) FileCalls.close(out);
         out = -1;
         // 4. The old file kept under a second name, the new one renamed over it.
         if (failCode == 0) {
             for (int i = 0; i < 100 && backup.empty(); ++i) {
                 const std::string candidate = path + ".$$$old" + std::to_string(i);
                 if (!PackStep(step)) break;
-                if (::link(path.c_str(), candidate.c_str()) == 0)
+                if (FileCalls.link(path.c_str(), candidate.c_str()) == 0)
                     backup = candidate;
                 else if (errno != EEXIST)
                     break;
@@ -265,7 +267,7 @@ void PackMemofile() {
         }
         int newFd = -1;
         if (failCode == 0) {
-            if (!PackStep(step) || ::rename(tmpName.c_str(), path.c_str()) != 0) {
+            if (!PackStep(step) || FileCalls.rename(tmpName.c_str(), path.c_str()) != 0) {
                 fail(IoCode(), "PackMemofile");
             } else {
                 tmpName.clear();
@@ -302,17 +304,17 @@ void PackMemofile() {
                 std::memcpy(a->recordBuffer.data() + c.field->offset, t.data(), c.field->length);
                 PutDbfRecord(*a, c.record);
             }
-            if (newFd >= 0) ::close(newFd);
+            if (newFd >= 0) FileCalls.close(newFd);
             if (!backup.empty() && tmpName.empty())
-                ::rename(backup.c_str(), path.c_str());
+                FileCalls.rename(backup.c_str(), path.c_str());
             else if (!backup.empty())
-                ::unlink(backup.c_str());
-            if (!tmpName.empty()) ::unlink(tmpName.c_str());
+                FileCalls.unlink(backup.c_str());
+            if (!tmpName.empty()) FileCalls.unlink(tmpName.c_str());
         } else {
-            ::close(m->fd);
+            FileCalls.close(m->fd);
             m->fd = newFd;
             m->locked = false;
-            ::unlink(backup.c_str());
+            FileCalls.unlink(backup.c_str());
         }
         if (current >= 1 && current <= a->recordCount) {
             ErrorState.lastErrorCode = 0;

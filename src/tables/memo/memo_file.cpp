@@ -12,6 +12,7 @@
 #include <cstring>
 #include <thread>
 
+#include "foundation/file_calls.h"
 #include "foundation/files.h"
 #include "tables/engine/dbf_file.h"
 #include "tables/engine/engine_base.h"
@@ -50,7 +51,7 @@ bool ReadFully(int fd, void* buf, std::size_t n, uint64_t off, std::size_t* got)
     auto* b = static_cast<uint8_t*>(buf);
     errno = 0;
     while (done < n) {
-        const ssize_t r = ::pread(fd, b + done, n - done, static_cast<off_t>(off + done));
+        const ssize_t r = FileCalls.pread(fd, b + done, n - done, static_cast<off_t>(off + done));
         if (r < 0) {
             if (errno == EINTR) continue;
             break;
@@ -67,7 +68,7 @@ bool WriteFully(int fd, const void* buf, std::size_t n, uint64_t off) {
     const auto* b = static_cast<const uint8_t*>(buf);
     errno = 0;
     while (done < n) {
-        const ssize_t r = ::pwrite(fd, b + done, n - done, static_cast<off_t>(off + done));
+        const ssize_t r = FileCalls.pwrite(fd, b + done, n - done, static_cast<off_t>(off + done));
         if (r < 0) {
             if (errno == EINTR) continue;
             return false;
@@ -83,7 +84,7 @@ bool WriteFully(int fd, const void* buf, std::size_t n, uint64_t off) {
 
 uint64_t FileSize(int fd) {
     struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0 || st.st_size < 0) return 0;
+    if (fd < 0 || FileCalls.fstat(fd, &st) != 0 || st.st_size < 0) return 0;
     return static_cast<uint64_t>(st.st_size);
 }
 
@@ -193,7 +194,7 @@ void CutBackFailedAppend() {
     if (!m || !m->appending) return;
     m->appending = false;
     // Best effort: the failure that ended the append is the one reported.
-    if (::ftruncate(m->fd, static_cast<off_t>(m->lengthBefore)) != 0) return;
+    if (FileCalls.ftruncate(m->fd, static_cast<off_t>(m->lengthBefore)) != 0) return;
     WriteFully(m->fd, m->headBefore.data(), m->headBefore.size(), 0);
     if (!m->tailBefore.empty()) WriteFully(m->fd, m->tailBefore.data(), m->tailBefore.size(), 512);
 }
@@ -272,7 +273,7 @@ void OpenMemofile(const std::string& tableName) {
     }
     if (!MemoBlockSizeAllowed(style, blockSize)) {
         // Every value's place would be wrong: the file is damaged.
-        ::close(fd);
+        FileCalls.close(fd);
         SetError(1003, name + " [USE]");
         return;
     }
@@ -289,7 +290,7 @@ void CloseMemofile() {
     TWorkArea* a = CurrentWorkArea();
     MemoState* m = AreaMemo(a);
     if (!m) return;
-    const int r = m->fd >= 0 ? ::close(m->fd) : 0;
+    const int r = m->fd >= 0 ? FileCalls.close(m->fd) : 0;
     const int err = errno;
     const std::string name = m->fileName;
     delete m;
@@ -308,7 +309,7 @@ void ZapMemofile(const std::string& tableName) {
     CreateDbfMemoFile(tableName, style, DefaultMemoBlockSize, "CreateMemofile()");
     if (ErrorState.lastErrorCode != 0) return;
     const std::string newName = ForceExtension(tableName, MemoExtension(style));
-    if (!oldName.empty() && oldName != FindFileNoCase(newName)) ::unlink(oldName.c_str());
+    if (!oldName.empty() && oldName != FindFileNoCase(newName)) FileCalls.unlink(oldName.c_str());
     OpenMemofile(tableName);
 }
 
@@ -323,7 +324,7 @@ bool LockMemofile() {
     fl.l_start = 10;
     fl.l_len = 1;
     for (int attempt = 0; attempt < 11; ++attempt) {
-        if (::fcntl(m->fd, F_OFD_SETLK, &fl) == 0) {
+        if (FileCalls.lock(m->fd, F_OFD_SETLK, &fl) == 0) {
             m->locked = true;
             return true;
         }
@@ -342,7 +343,7 @@ bool UnlockMemofile() {
     fl.l_whence = SEEK_SET;
     fl.l_start = 10;
     fl.l_len = 1;
-    const bool ok = ::fcntl(m->fd, F_OFD_SETLK, &fl) == 0;
+    const bool ok = FileCalls.lock(m->fd, F_OFD_SETLK, &fl) == 0;
     if (ok) m->locked = false;
     return ok;
 }

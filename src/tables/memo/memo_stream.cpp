@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "tables/engine/engine_base.h"
+#include "foundation/file_calls.h"
 #include "tables/memo/memo_file.h"
 #include "tables/memo/memo_io.h"
 #include "tables/engine/proc_tables.h"
@@ -325,7 +326,7 @@ void DestroyBlobDescriptor() {
             }
             if (!WriteNextFree(*m)) code = IoCode();
         }
-        if (code == 0 && ::fsync(m->fd) != 0) code = IoCode();
+        if (code == 0 && FileCalls.fsync(m->fd) != 0) code = IoCode();
         // A failed value is cut off by the error below, under the lock.
         if (code == 0) {
             EndMemoAppend();

@@ -6,6 +6,7 @@
 
 #include "tables/engine/engine_base.h"
 #include "tables/engine/engine_files.h"
+#include "foundation/file_calls.h"
 #include "tables/memo/memo_file.h"
 #include "tables/memo/memo_io.h"
 
@@ -125,7 +126,7 @@ int32_t StoreValue(const std::string& text, bool rewrite, int32_t oldBlock, cons
         MemoError(IoCode(), m->fileName + " [" + tag + "]");
         return 0;
     }
-    if (::fsync(m->fd) != 0) {
+    if (FileCalls.fsync(m->fd) != 0) {
         MemoError(IoCode(), m->fileName + " [" + tag + "]");
         return 0;
     }

@@ -1,0 +1,179 @@
+#pragma once
+// Fault injection through the foundation's file call table: counts the calls
+// that change files (write, pwrite, ftruncate, fsync, rename, unlink, link,
+// fchmod, creating opens) and, from a chosen one on, fails or drops them.
+//
+// - kFail: the Nth call fails with an errno value (one failure; the calls
+//   after it work again).
+// - kFullDisk: from the Nth call on, every write and every growing truncate
+//   fails with ENOSPC, as on a disk that filled up; renames, removals and
+//   syncs still work.
+// - kShortWrite: the Nth write stores only half of its bytes and says so.
+// - kKill: from the Nth call on, nothing reaches the files any more (every
+//   changing call is dropped and reports success; creating opens give a
+//   descriptor of /dev/null), so the files stay as a program killed just
+//   before that call leaves them. Closing still releases locks, as the end
+//   of a killed process does.
+//
+// - kSelfKill: the Nth call sends SIGKILL to the process itself, a real
+//   kill at a chosen point (for runs in a child process).
+//
+// The guard puts the operating system's calls back when it goes.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "foundation/file_calls.h"
+
+namespace veldrim::testing {
+
+class FaultCalls {
+public:
+    enum Mode { kCount, kFail, kFullDisk, kShortWrite, kKill, kSelfKill };
+
+    explicit FaultCalls(Mode mode = kCount, long at = 0, int err = ENOSPC) {
+        state_ = State{mode, at, err, 0, false};
+        FileCallTable t = SystemFileCalls();
+        t.open = Open;
+        t.openat = OpenAt;
+        t.mkostemp = Mkostemp;
+        t.write = Write;
+        t.pwrite = Pwrite;
+        t.fsync = Fsync;
+        t.ftruncate = Ftruncate;
+        t.rename = Rename;
+        t.unlink = Unlink;
+        t.link = Link;
+        t.fchmod = Fchmod;
+        FileCalls = t;
+    }
+    ~FaultCalls() { ResetFileCalls(); }
+    FaultCalls(const FaultCalls&) = delete;
+    FaultCalls& operator=(const FaultCalls&) = delete;
+
+    // Changing calls seen so far.
+    static long Calls() { return state_.calls; }
+    // True once the chosen call was reached.
+    static bool Fired() { return state_.fired; }
+
+private:
+    struct State {
+        Mode mode;
+        long at;
+        int err;
+        long calls;
+        bool fired;
+    };
+    static inline State state_{};
+
+    enum Kind { kWriting, kGrowing, kOther };
+
+    // What to do with the next changing call: 0 run it, 1 fail it, 2 drop it,
+    // 3 shorten it.
+    static int Next(Kind kind) {
+        ++state_.calls;
+        const bool reached = state_.at > 0 && state_.calls >= state_.at;
+        if (reached && state_.calls == state_.at) state_.fired = true;
+        switch (state_.mode) {
+            case kCount: return 0;
+            case kFail: return state_.calls == state_.at ? 1 : 0;
+            case kFullDisk: return reached && kind != kOther ? 1 : 0;
+            case kShortWrite: return state_.calls == state_.at && kind == kWriting ? 3 : 0;
+            case kKill: return reached ? 2 : 0;
+            case kSelfKill:
+                if (reached) ::raise(SIGKILL);
+                return 0;
+        }
+        return 0;
+    }
+    static int Refuse() {
+        errno = state_.err;
+        return -1;
+    }
+    static bool Creates(int flags) { return (flags & (O_CREAT | O_TRUNC)) != 0; }
+    static int Open(const char* path, int flags, mode_t mode) {
+        if (Creates(flags)) {
+            switch (Next(kOther)) {
+                case 1: return Refuse();
+                case 2: return ::open("/dev/null", O_RDWR | O_CLOEXEC);
+                default: break;
+            }
+        }
+        return ::open(path, flags, mode);
+    }
+    static int OpenAt(int dirFd, const char* path, int flags, mode_t mode) {
+        if (Creates(flags)) {
+            switch (Next(kOther)) {
+                case 1: return Refuse();
+                case 2: return ::open("/dev/null", O_RDWR | O_CLOEXEC);
+                default: break;
+            }
+        }
+        return ::openat(dirFd, path, flags, mode);
+    }
+    static int Mkostemp(char* nameTemplate, int flags) {
+        switch (Next(kOther)) {
+            case 1: return Refuse();
+            case 2: {
+                const std::size_t n = std::strlen(nameTemplate);
+                if (n >= 6) std::memcpy(nameTemplate + n - 6, "KILLED", 6);
+                return ::open("/dev/null", O_RDWR | O_CLOEXEC);
+            }
+            default: return ::mkostemp(nameTemplate, flags);
+        }
+    }
+    static ssize_t Write(int fd, const void* buf, std::size_t n) {
+        switch (Next(kWriting)) {
+            case 1: return Refuse();
+            case 2: return static_cast<ssize_t>(n);
+            case 3: return ::write(fd, buf, n / 2);
+            default: return ::write(fd, buf, n);
+        }
+    }
+    static ssize_t Pwrite(int fd, const void* buf, std::size_t n, off_t off) {
+        switch (Next(kWriting)) {
+            case 1: return Refuse();
+            case 2: return static_cast<ssize_t>(n);
+            case 3: return ::pwrite(fd, buf, n / 2, off);
+            default: return ::pwrite(fd, buf, n, off);
+        }
+    }
+    static int Ftruncate(int fd, off_t length) {
+        struct stat st {};
+        const bool grows = ::fstat(fd, &st) == 0 && length > st.st_size;
+        switch (Next(grows ? kGrowing : kOther)) {
+            case 1: return Refuse();
+            case 2: return 0;
+            default: return ::ftruncate(fd, length);
+        }
+    }
+    template <class Call>
+    static int Plain(Call call) {
+        switch (Next(kOther)) {
+            case 1: return Refuse();
+            case 2: return 0;
+            default: return call();
+        }
+    }
+    static int Fsync(int fd) {
+        return Plain([&] { return ::fsync(fd); });
+    }
+    static int Rename(const char* from, const char* to) {
+        return Plain([&] { return ::rename(from, to); });
+    }
+    static int Unlink(const char* path) {
+        return Plain([&] { return ::unlink(path); });
+    }
+    static int Link(const char* from, const char* to) {
+        return Plain([&] { return ::link(from, to); });
+    }
+    static int Fchmod(int fd, mode_t mode) {
+        return Plain([&] { return ::fchmod(fd, mode); });
+    }
+};
+
+}  // namespace veldrim::testing

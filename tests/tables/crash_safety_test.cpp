@@ -1,0 +1,405 @@
+// Killed and failed writes of a table with a memo field and two open
+// indexes: PACK and runs of appends, cut off at every changing file call
+// through the foundation's call table (and by real SIGKILL in child
+// processes), then read back by the engine and by independent readers
+// (python3-dbfread, Perl XBase's index_dump, tests/tables/crash_check.py).
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <random>
+#include <set>
+#include <sstream>
+
+#include "support/fault_calls.h"
+#include "tables/bulk/bulk_verbs.h"
+#include "tables/index/ndx_index.h"
+#include "tables/engine/locking.h"
+#include "tables/memo/memo_test_util.h"
+#include "tables/engine/pack_journal.h"
+#include "tables/engine/win1252_text.h"
+
+namespace veldrim::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The same rules as crash_check.py, written out a second time.
+std::string MemoText(int id) {
+    std::string letters;
+    for (int i = 0; i < 40; ++i) letters += "abcdefghijklmnopqrstuvwxyz";
+    return "Memo of record " + std::to_string(id) + " " +
+           letters.substr(0, static_cast<std::size_t>((id * 53) % 900)) + ".";
+}
+std::string NameOf(int id) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "N%04d", (id * 7919) % 10007);
+    return buf;
+}
+
+constexpr int kRecords = 30;
+
+class CrashSafetyTest : public MemoTest {
+protected:
+    // The table t.dbf with kRecords records (every third deleted), its memo
+    // file and the indexes id.ndx and name.ndx, built once in `pristine`.
+    void SetUp() override {
+        MemoTest::SetUp();
+        pristine = dir + "/pristine";
+        fs::create_directories(pristine);
+        CreateDbf(pristine + "/t.dbf", {F("ID", 'N', 5), F("NAME", 'C', 10), F("NOTE", 'M')});
+        USE(pristine + "/t.dbf EXCLUSIVE");
+        for (int id = 1; id <= kRecords; ++id) AppendRecord(id);
+        for (int id = 3; id <= kRecords; id += 3) {
+            GO(id);
+            DeleteRec();
+        }
+        Index_On("ID", pristine + "/id.ndx");
+        Index_On("NAME", pristine + "/name.ndx");
+        CloseArea();
+    }
+
+    static void AppendRecord(int id) {
+        ClearRecord();
+        SetBinaryInteger(1, id);
+        SetBinaryText(2, NameOf(id));
+        SetBinaryMemoRef(3, AddMemo(MemoText(id)));
+        Append();
+    }
+
+    // A copy of the pristine files in a folder of its own.
+    std::string Fresh(const std::string& name) {
+        const std::string folder = dir + "/" + name;
+        fs::remove_all(folder);
+        fs::copy(pristine, folder);
+        return folder;
+    }
+
+    static void OpenWithIndexes(const std::string& folder, bool exclusive = true) {
+        USE(folder + "/t.dbf" + (exclusive ? " EXCLUSIVE" : ""));
+        Set_Index_To(folder + "/id.ndx " + folder + "/name.ndx");
+    }
+
+    // The engine forgets everything it holds, with every write dropped: the
+    // files stay as the kill left them.
+    static void Forget() {
+        try {
+            ResetAllProgramState();
+        } catch (const EDurazError&) {
+        }
+    }
+
+    // The engine's own view: every record has its own memo text and name,
+    // and each index finds every record by its key. The record count.
+    static int32_t CheckWithEngine(const std::string& folder, const std::string& label) {
+        OpenWithIndexes(folder);
+        const int32_t count = RecCount();
+        Set_Order_To(0);
+        std::vector<int> ids;
+        for (int32_t r = 1; r <= count; ++r) {
+            GO(r);
+            const int id = static_cast<int>(BinaryInteger(1));
+            ids.push_back(id);
+            EXPECT_EQ(ReadStream(BinaryMemoRef(3)), MemoText(id)) << label << " record " << r;
+            EXPECT_EQ(TrimRightStr(BinaryText(2)), NameOf(id)) << label << " record " << r;
+        }
+        for (int order : {1, 2}) {
+            GO(1);
+            Set_Order_To(order);
+            for (std::size_t r = 0; r < ids.size(); ++r) {
+                const int id = ids[r];
+                const std::string key = order == 1 ? std::to_string(id) : NameOf(id);
+                const bool found = FindExact(key);
+                EXPECT_TRUE(found) << label << " index " << order << " key " << key;
+                EXPECT_EQ(BinaryInteger(1), id) << label << " index " << order << " key " << key;
+            }
+        }
+        CloseArea();
+        return count;
+    }
+
+    // crash_check.py over the folders must find each sound: it prints
+    // "OK <folder> <count>" or "BAD <folder>: why".
+    static void ExpectReadersFindSound(const std::vector<std::string>& folders) {
+        std::vector<std::string> argv{"/usr/bin/python3",
+                                      VELDRIM_TEST_DIR "/tables/crash_check.py"};
+        argv.insert(argv.end(), folders.begin(), folders.end());
+        const std::string out = RunCapture(argv);
+        std::map<std::string, std::string> verdicts;
+        std::istringstream in(out);
+        for (std::string line; std::getline(in, line);) {
+            const auto a = line.find(' ');
+            const auto b = line.find_first_of(" :", a + 1);
+            if (a == std::string::npos || b == std::string::npos) continue;
+            verdicts[line.substr(a + 1, b - a - 1)] = line.substr(0, a) + line.substr(b);
+        }
+        for (const std::string& folder : folders) {
+            const auto it = verdicts.find(folder);
+            ASSERT_NE(it, verdicts.end()) << folder << ": no verdict in\n" << out;
+            EXPECT_EQ(it->second.substr(0, 3), "OK ") << folder << it->second;
+        }
+    }
+
+    // A PACK leaves the table, its memo file and its indexes (and the
+    // index semaphore file), nothing else.
+    static void ExpectPackLeavesNoScratchFile(const std::string& folder) {
+        OpenWithIndexes(folder);
+        EXPECT_TRUE(Pack()) << folder;
+        CloseArea();
+        std::set<std::string> files;
+        for (const auto& e : fs::directory_iterator(folder))
+            files.insert(e.path().filename().string());
+        files.erase("t.@S@");
+        EXPECT_EQ(files, (std::set<std::string>{"t.dbf", "t.dbt", "id.ndx", "name.ndx"})) << folder;
+    }
+
+    std::string pristine;
+};
+
+// The number of changing file calls that `run` makes on a fresh copy.
+template <class Run>
+long CallsOf(Run run) {
+    FaultCalls count;
+    run();
+    return FaultCalls::Calls();
+}
+
+TEST_F(CrashSafetyTest, PackKilledAtEveryWriteLeavesTheOldOrTheNewTableMemoAndIndexes) {
+    const std::string probe = Fresh("probe");
+    OpenWithIndexes(probe);
+    const long total = CallsOf([] { EXPECT_TRUE(Pack()); });
+    CloseArea();
+    ASSERT_GT(total, 20) << "a pack of table, memo and two indexes";
+    ASSERT_EQ(CheckWithEngine(probe, "complete pack"), kRecords - kRecords / 3);
+    std::vector<std::string> folders;
+    for (long n = 1; n <= total; ++n) {
+        const std::string folder = Fresh("kill" + std::to_string(n));
+        folders.push_back(folder);
+        OpenWithIndexes(folder);
+        {
+            FaultCalls kill(FaultCalls::kKill, n);
+            try {
+                Pack();
+            } catch (const EDurazError&) {
+            }
+            Forget();
+        }
+        const std::string label = "killed at call " + std::to_string(n);
+        const int32_t count = CheckWithEngine(folder, label);
+        EXPECT_TRUE(count == kRecords || count == kRecords - kRecords / 3)
+            << label << ": " << count;
+        EXPECT_FALSE(fs::exists(PackJournalName(folder + "/t.dbf"))) << label;
+    }
+    ExpectReadersFindSound(folders);
+    // The next PACK removes every scratch file the killed ones left.
+    for (const std::string& folder : folders) ExpectPackLeavesNoScratchFile(folder);
+}
+
+TEST_F(CrashSafetyTest, PackOnAFullDiskLeavesTableMemoAndIndexesAsTheyWere) {
+    const std::string probe = Fresh("probe");
+    OpenWithIndexes(probe);
+    const long total = CallsOf([] { EXPECT_TRUE(Pack()); });
+    CloseArea();
+    const std::vector<std::string> names{"t.dbf", "t.dbt", "id.ndx", "name.ndx"};
+    int failed = 0;
+    for (long n = 1; n <= total; ++n) {
+        const std::string folder = Fresh("full" + std::to_string(n));
+        const std::string label = "disk full from call " + std::to_string(n);
+        OpenWithIndexes(folder);
+        bool packed = false;
+        {
+            FaultCalls full(FaultCalls::kFullDisk, n);
+            try {
+                packed = Pack();
+            } catch (const EDurazError&) {
+            }
+        }
+        // The open indexes match the table whatever the outcome.
+        const int32_t count = RecCount();
+        for (int32_t r = 1; r <= count; ++r) {
+            Set_Order_To(0);
+            GO(r);
+            const int id = static_cast<int>(BinaryInteger(1));
+            EXPECT_EQ(ReadStream(BinaryMemoRef(3)), MemoText(id)) << label << " record " << r;
+            Set_Order_To(1);
+            EXPECT_TRUE(FindExact(std::to_string(id))) << label << " key " << id;
+            EXPECT_EQ(BinaryInteger(1), id) << label;
+            Set_Order_To(2);
+            EXPECT_TRUE(FindExact(NameOf(id))) << label << " key " << NameOf(id);
+            EXPECT_EQ(BinaryInteger(1), id) << label;
+        }
+        CloseArea();
+        if (packed) continue;
+        ++failed;
+        EXPECT_EQ(count, kRecords) << label;
+        for (const std::string& f : names)
+            EXPECT_EQ(Slurp(folder + "/" + f), Slurp(pristine + "/" + f)) << label << ": " << f;
+    }
+    EXPECT_GT(failed, 10) << "most points of a full disk stop the pack";
+}
+
+// REINDEX of both indexes and INDEX ON of a new one, killed at every file
+// call: every index the next open finds matches the table (a rebuilt one
+// or the old one).
+TEST_F(CrashSafetyTest, IndexBuildsKilledAtEveryWriteLeaveMatchingIndexes) {
+    auto reindex = [] { Reindex(); };
+    auto indexOn = [this] {
+        CloseAllIndexes();
+        Index_On("NAME", dir + "/scratch.ndx");
+    };
+    for (bool rebuild : {true, false}) {
+        const std::string probe = Fresh("probe");
+        OpenWithIndexes(probe);
+        const long total = CallsOf([&] { rebuild ? reindex() : indexOn(); });
+        CloseArea();
+        ASSERT_GT(total, 3);
+        std::vector<std::string> folders;
+        for (long n = 1; n <= total; ++n) {
+            const std::string folder = Fresh((rebuild ? "reindex" : "indexon") + std::to_string(n));
+            folders.push_back(folder);
+            const std::string label =
+                std::string(rebuild ? "REINDEX" : "INDEX ON") + " killed at call " + std::to_string(n);
+            OpenWithIndexes(folder);
+            {
+                FaultCalls kill(FaultCalls::kKill, n);
+                try {
+                    rebuild ? reindex() : indexOn();
+                } catch (const EDurazError&) {
+                }
+                Forget();
+            }
+            EXPECT_EQ(CheckWithEngine(folder, label), kRecords) << label;
+        }
+        ExpectReadersFindSound(folders);
+    }
+}
+
+// Appends of ten records with memo values to the table with its two indexes
+// open, held alone or shared (under the append lock), killed at every file
+// call. After the next open (which rebuilds an index cut off in a change or
+// behind records a killed writer left): every record has its own memo text
+// for the engine and for dbfread, index_dump lists exactly the table's keys,
+// every shared append that returned is there, and the next append follows.
+TEST_F(CrashSafetyTest, AppendsKilledAtEveryWriteLoseNoReportedRecord) {
+    for (bool exclusive : {true, false}) {
+        const std::string kind = exclusive ? "held alone" : "shared";
+        auto run = [&](std::vector<int>* reported) {
+            if (!exclusive) ALock();
+            // A killed program makes no further call: the run stops once the
+            // kill was reached.
+            for (int id = kRecords + 1; id <= kRecords + 10 && !FaultCalls::Fired(); ++id) {
+                AppendRecord(id);
+                if (reported && !FaultCalls::Fired()) reported->push_back(id);
+            }
+        };
+        auto open = [&](const std::string& folder) { OpenWithIndexes(folder, exclusive); };
+        const std::string probe = Fresh("probe");
+        open(probe);
+        const long total = CallsOf([&] { run(nullptr); });
+        CloseArea();
+        ASSERT_GT(total, 10) << kind;
+        std::vector<std::string> folders;
+        for (long n = 1; n <= total; ++n) {
+            const std::string folder = Fresh((exclusive ? "alone" : "shared") + std::to_string(n));
+            folders.push_back(folder);
+            const std::string label = kind + " appends killed at call " + std::to_string(n);
+            std::vector<int> reported;
+            open(folder);
+            {
+                FaultCalls kill(FaultCalls::kKill, n);
+                try {
+                    run(&reported);
+                } catch (const EDurazError&) {
+                }
+                Forget();
+            }
+            // A table held alone collects its appends and writes them a block
+            // at a time, so only a shared writer's appends are all on the file
+            // when they return.
+            // A table held alone collects its appends and writes them a block
+            // at a time (at once only with an index open), so only a shared
+            // writer's appends are all on the file when they return.
+            const auto reportedCount = kRecords + static_cast<int32_t>(reported.size());
+            const int32_t count = CheckWithEngine(folder, label);
+            EXPECT_GE(count, exclusive ? kRecords : reportedCount) << label;
+            EXPECT_LE(count, reportedCount + 1) << label;
+            // The next append follows them, with its keys.
+            OpenWithIndexes(folder);
+            GoBottom();
+            EXPECT_EQ(BinaryInteger(1), count) << label;
+            AppendRecord(count + 1);
+            EXPECT_EQ(RecCount(), count + 1) << label;
+            CloseArea();
+        }
+        ExpectReadersFindSound(folders);
+    }
+}
+
+// Real kills: a child process packs the table or appends to it (held alone
+// or shared) and is killed by SIGKILL at a random file call; the files it
+// leaves are then checked like the simulated ones. VELDRIM_SIGKILL_RUNS sets
+// the number of runs (a few hundred for a long check; a short run here).
+TEST_F(CrashSafetyTest, ProgramsKilledBySigkillLeaveSoundFiles) {
+    int runs = 12;
+    if (const char* env = std::getenv("VELDRIM_SIGKILL_RUNS")) runs = std::max(1, std::atoi(env));
+    enum Job { kPack, kAppendAlone, kAppendShared };
+    auto work = [](Job job) {
+        if (job == kPack) {
+            Pack();
+            return;
+        }
+        if (job == kAppendShared) ALock();
+        for (int id = kRecords + 1; id <= kRecords + 10; ++id) AppendRecord(id);
+        Unlock();
+    };
+    // The changing calls of each job, counted once in this process.
+    long calls[3];
+    for (Job job : {kPack, kAppendAlone, kAppendShared}) {
+        const std::string probe = Fresh("probe");
+        OpenWithIndexes(probe, job != kAppendShared);
+        calls[job] = CallsOf([&] { work(job); });
+        CloseArea();
+    }
+    std::mt19937 random(20261207);
+    std::vector<std::string> folders;
+    int killed = 0;
+    for (int run = 1; run <= runs; ++run) {
+        const Job job = static_cast<Job>(run % 3);
+        const long at = std::uniform_int_distribution<long>(1, calls[job])(random);
+        const std::string folder = Fresh("sigkill" + std::to_string(run));
+        folders.push_back(folder);
+        const std::string label = "run " + std::to_string(run) + " job " + std::to_string(job) +
+                                  " killed at call " + std::to_string(at);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            try {
+                OpenWithIndexes(folder, job != kAppendShared);
+                FaultCalls kill(FaultCalls::kSelfKill, at);
+                work(job);
+                CloseArea();
+            } catch (...) {
+                ::_exit(3);
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child) << label;
+        const bool wasKilled = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+        EXPECT_TRUE(wasKilled || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << label;
+        killed += wasKilled;
+        const int32_t count = CheckWithEngine(folder, label);
+        if (job == kPack)
+            EXPECT_TRUE(count == kRecords || count == kRecords - kRecords / 3)
+                << label << ": " << count;
+        else
+            EXPECT_GE(count, kRecords) << label;
+    }
+    EXPECT_GT(killed, 0);
+    ExpectReadersFindSound(folders);
+    // The next PACK removes the scratch files the killed programs left.
+    for (const std::string& folder : folders) ExpectPackLeavesNoScratchFile(folder);
+}
+
+}  // namespace
+}  // namespace veldrim::testing

@@ -31,6 +31,7 @@ using dbf::Le32;
 using dbf::PutLe16;
 using dbf::PutLe32;
 using dbf::ReadAt;
+using dbf::ReleaseTableFile;
 using dbf::WriteAt;
 using dbf::WriteErrorCode;
 
@@ -99,16 +100,8 @@ std::string Today8() {
 
 // Releases the open file and the buffers of an area that failed to open.
 void AbandonOpen(TWorkArea& area) {
-    if (area.fd >= 0) CloseTableFile(area.fd);
-    area.fd = -1;
-    area.openState = kDbfClosed;
-    area.readAheadCount = 0;
-    area.readAhead = {};
-    area.pendingAppends = {};
-    area.directAppend = -1;
-    area.recordBuffer.clear();
+    ReleaseTableFile(area);
     area.recordBuffer.shrink_to_fit();
-    area.fields.clear();
     area.fieldCount = 0;
 }
 

@@ -31,5 +31,8 @@ bool ReadAt(int fd, void* buf, std::size_t n, off_t off, std::size_t* got = null
 bool WriteAt(int fd, const void* buf, std::size_t n, off_t off);
 // The engine's error code of a failed write (5 on a table opened read-only).
 uint16_t WriteErrorCode(const TWorkArea& area, int err);
+// Closes the area's table file and lets go of its record blocks, collected
+// appends, record buffer and field table; the area is left closed.
+void ReleaseTableFile(TWorkArea& area);
 
 }  // namespace veldrim::dbf

@@ -58,10 +58,23 @@ uint16_t WriteErrorCode(const TWorkArea& area, int err) {
     return err == 0 ? 101 : IoCodeOf(err);
 }
 
+void ReleaseTableFile(TWorkArea& area) {
+    CloseTableFile(area.fd);
+    area.fd = -1;
+    area.openState = kDbfClosed;
+    area.readAheadCount = 0;
+    area.readAhead = {};
+    area.pendingAppends = {};
+    area.directAppend = -1;
+    area.recordBuffer.clear();
+    area.fields.clear();
+}
+
 }  // namespace dbf
 
 using dbf::PutLe32;
 using dbf::ReadAt;
+using dbf::ReleaseTableFile;
 using dbf::WriteAt;
 using dbf::WriteErrorCode;
 
@@ -365,15 +378,7 @@ void CloseDbf(TWorkArea& area) {
     }
     if (area.fd >= 0) WriteBack(area);
     const uint16_t code = ErrorState.lastErrorCode;
-    CloseTableFile(area.fd);
-    area.fd = -1;
-    area.openState = kDbfClosed;
-    area.readAheadCount = 0;
-    area.readAhead = {};
-    area.pendingAppends = {};
-    area.directAppend = -1;
-    area.recordBuffer.clear();
-    area.fields.clear();
+    ReleaseTableFile(area);
     if (code != 0) SetError(code, "Datei:  " + area.fileName + " [CloseDbf(" + area.fileName + ")]");
 }
 

@@ -140,36 +140,25 @@ TEST_F(MemoTest, RewrittenLinesAllEndInCrLf) {
     }
 }
 
-TEST_F(MemoTest, Dbase4RewriteStaysInPlaceWhenItFitsAndCountsReleasedBlocks) {
+// A rewrite never writes into the old value, which its record still names
+// until the new reference is stored: shorter or longer, the new value takes
+// new blocks and the old one stays whole until the memo file is packed. The
+// old value's blocks are counted as released.
+TEST_F(MemoTest, Dbase4RewriteLeavesTheOldValueWholeAndCountsItsBlocksReleased) {
     const std::string table = MemoTable("r4.dbf", 0x8B, 512);
     USE(table + " EXCLUSIVE");
     const std::string memo = CurrentMemo()->fileName;
-    EXPECT_EQ(AddMemo("short"), 1);
-    EXPECT_EQ(WriteMemoLines(1, {"tiny"}), 1) << "6 bytes fit the value's one block";
-    EXPECT_EQ(ReadStream(1), "tiny\r\n");
-    EXPECT_EQ(WriteMemoLines(1, {Letters(600)}), 2)
-        << "602 bytes need two blocks: the end of the file";
-    EXPECT_EQ(ReadStream(2), Letters(600) + "\r\n");
+    ASSERT_EQ(AddMemo(Letters(1000)), 1) << "1008 bytes with the head: blocks 1 and 2";
+    ASSERT_EQ(AddMemo("next value"), 3);
+    EXPECT_EQ(WriteMemoLines(1, {"tiny"}), 4) << "shorter: the end of the file";
+    EXPECT_EQ(WriteMemoLines(4, {Letters(600)}), 5) << "longer: the end of the file";
+    EXPECT_EQ(ReadStream(1), Letters(1000)) << "the old value is whole";
+    EXPECT_EQ(ReadStream(3), "next value");
+    EXPECT_EQ(ReadStream(4), "tiny\r\n");
+    EXPECT_EQ(ReadStream(5), Letters(600) + "\r\n");
     CloseArea();
     const Bytes file = ReadBytes(memo);
-    EXPECT_EQ(file[32], 1) << "the one block of the old value was released";
-}
-
-TEST_F(MemoTest, Dbase4RewriteNeedsLengthPlusHeaderDiv512PlusOneBlocks) {
-    // A value of 1000 bytes fills blocks 1 and 2 (1008 bytes with its
-    // header). A rewrite of data length L needs (L + 8) div 512 + 1 blocks:
-    // 1015 bytes need 2 and stay in place, 1016 need 3 and move to the end.
-    for (const auto& [rewritten, stays] :
-         {std::pair<std::size_t, bool>{1015, true}, {1016, false}}) {
-        USE(MemoTable("res" + std::to_string(rewritten) + ".dbf", 0x8B, 512) + " EXCLUSIVE");
-        ASSERT_EQ(AddMemo(Letters(1000)), 1);
-        ASSERT_EQ(AddMemo("next value"), 3);
-        const int32_t block = WriteMemoLines(1, {Letters(rewritten - 2)});
-        EXPECT_EQ(block, stays ? 1 : 4) << rewritten;
-        EXPECT_EQ(ReadStream(block), Letters(rewritten - 2) + "\r\n") << rewritten;
-        EXPECT_EQ(ReadStream(3), "next value") << rewritten << ": the following value is untouched";
-        CloseArea();
-    }
+    EXPECT_EQ(file[32], 3) << "two blocks of the first value, one of the second";
 }
 
 TEST_F(MemoTest, Dbase4ValueFillingItsBlockExactlyIsNotGrownIntoTheNext) {

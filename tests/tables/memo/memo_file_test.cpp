@@ -561,6 +561,78 @@ TEST_F(MemoTest, PackFailingAtAnyStepLeavesTheTableAndEveryValueAsTheyWere) {
     }
 }
 
+// The memo file of a table in a folder that is sticky and open to everyone,
+// reached through a link. The user's own link is followed as a save follows
+// it: the link stays and the file it points to is packed. A link of another
+// user is not: PACK is refused with an error and nothing is replaced, and so
+// is the memo file's own pack.
+TEST_F(MemoTest, PackFollowsTheUsersOwnMemoLinkButNotOneAnotherUserPlanted) {
+    if (::geteuid() != 0) GTEST_SKIP() << "giving a link another owner needs root";
+    namespace fs = std::filesystem;
+    for (bool planted : {false, true}) {
+        const std::string label = planted ? "another user's link" : "own link";
+        const std::string shared = Path(planted ? "shared2" : "shared1");
+        const std::string real = Path(planted ? "real2" : "real1");
+        fs::create_directories(shared);
+        fs::create_directories(real);
+        ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+        const std::string table = shared + "/t.dbf";
+        WriteBytes(table, BuildDbf(0x83, {{"ID", 'N', 4, 0}, {"NOTE", 'M', 10, 0}}, {}));
+        CreateDbfMemoFile(table, 0x83, 512, "test");
+        fs::rename(shared + "/t.dbt", real + "/t.dbt");
+        fs::create_symlink(real + "/t.dbt", shared + "/t.dbt");
+        USE(table + " EXCLUSIVE");
+        AppendRef(1, AddMemo("first"));
+        AppendRef(2, AddMemo(Letters(900)));
+        AppendRef(3, AddMemo("third"));
+        GO(2);
+        DeleteRec();
+        CloseArea();
+        USE(table + " EXCLUSIVE");
+        // The link changes hands once the table is open, as a link planted
+        // between the open and the pack would.
+        if (planted) {
+            ASSERT_EQ(::lchown((shared + "/t.dbt").c_str(), 65534, 65534), 0);
+        }
+        const std::string tableBefore = Slurp(table);
+        const std::string memoBefore = Slurp(real + "/t.dbt");
+        ASSERT_EQ(memoBefore.size(), 512u * 5) << "header, first, two blocks of the second, third";
+        if (planted) {
+            // A refused name is no name: nothing in the current folder is
+            // taken for a killed pack's leftover.
+            const fs::path startFolder = fs::current_path();
+            fs::create_directories(Path("current"));
+            Spit(Path("current/.$$$old0"), "a user's file");
+            fs::current_path(Path("current"));
+            const std::string message = Raised([] { Pack(); });
+            fs::current_path(startFolder);
+            EXPECT_TRUE(fs::exists(Path("current/.$$$old0"))) << label;
+            EXPECT_TRUE(Contains(message, "Fehler beim Packen von " + table)) << message;
+            EXPECT_EQ(Slurp(table), tableBefore) << label;
+            EXPECT_EQ(Slurp(real + "/t.dbt"), memoBefore) << label;
+            const std::string memoPack = Raised([] { PackMemofile(); });
+            EXPECT_TRUE(Contains(memoPack, "[PackMemofile]")) << memoPack;
+            EXPECT_EQ(Slurp(real + "/t.dbt"), memoBefore) << label << ": the memo file's own pack";
+            EXPECT_EQ(RecCount(), 3) << label;
+        } else {
+            EXPECT_TRUE(Pack()) << label;
+            EXPECT_EQ(RecCount(), 2) << label;
+            // Header, "first", "third": the 900 letters are gone from the target.
+            EXPECT_EQ(Slurp(real + "/t.dbt").size(), 512u * 2 + 6) << label;
+        }
+        CloseArea();
+        EXPECT_TRUE(fs::is_symlink(shared + "/t.dbt")) << label;
+        EXPECT_EQ(FilesIn(shared), (std::set<std::string>{"t.dbf", "t.dbt"})) << label;
+        EXPECT_EQ(FilesIn(real), (std::set<std::string>{"t.dbt"})) << label;
+        USE(table);
+        GO(1);
+        EXPECT_EQ(ReadStream(BinaryMemoRef(2)), "first") << label;
+        GoBottom();
+        EXPECT_EQ(ReadStream(BinaryMemoRef(2)), "third") << label;
+        CloseArea();
+    }
+}
+
 TEST_F(MemoTest, PackDropsReferencesBeyondTheFile) {
     const std::string table = Path("beyond.dbf");
     WriteBytes(table, BuildDbf(0x83, {{"NOTE", 'M', 10, 0}}, {"         99", "          1"}));

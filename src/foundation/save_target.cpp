@@ -157,7 +157,18 @@ int BeginSave(const std::string& path, std::string& target, std::string& tempNam
     if (exists && ::access(target.c_str(), W_OK) != 0) return -1;
     const int fd = CreateSaveTemp(target, tempName);
     if (fd < 0) return -1;
-    FileCalls.fchmod(fd, exists ? st.st_mode & 07777 : NewFileMode());
+    // The saved file keeps the old file's permissions: a save that fails to
+    // give them does not go ahead. A file system without permissions of its
+    // own (a FAT stick) refuses the change, and there the save goes on.
+    if (FileCalls.fchmod(fd, exists ? st.st_mode & 07777 : NewFileMode()) != 0 && errno != EPERM &&
+        errno != EOPNOTSUPP) {
+        const int err = errno;
+        FileCalls.close(fd);
+        FileCalls.unlink(tempName.c_str());
+        tempName.clear();
+        errno = err;
+        return -1;
+    }
     return fd;
 }
 

@@ -1,5 +1,6 @@
 #include "calc/data_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,10 +17,12 @@
 #include "foundation/message_boxes.h"
 #include "foundation/messages.h"
 #include "foundation/program_state.h"
+#include "foundation/save_target.h"
 #include "foundation/text_file.h"
 #include "foundation/ui_services.h"
 #include "app/app_test_support.h"
 #include "support/demo_data_set.h"
+#include "support/fault_calls.h"
 #include "support/test_files.h"
 
 namespace veldrim {
@@ -233,6 +236,67 @@ TEST_F(DataFile, FailedSavesKeepTheOldFile) {
     cancelFlag = false;
     EXPECT_FALSE(WriteDataFile("/proc/veldrim.qb3"));
     EXPECT_TRUE(cancelFlag);
+}
+
+// A save killed at each changing file call, and a save whose each such call
+// fails in turn: the file on disk is always the whole old file or the whole
+// new one. A save that reports success left the new file with the old
+// file's mode; a failed one says so (cancel flag) and leaves the old file
+// and no temporary file.
+TEST_F(DataFile, SaveKilledOrFailingAtAnyCallLeavesTheWholeOldOrNewFile) {
+    const std::string path = Path("gear.qb3");
+    ASSERT_TRUE(WriteDataFile(path));
+    const std::string oldBytes = Slurp(path);
+    FillRichDataSet();
+    ASSERT_TRUE(WriteDataFile(Path("new.qb3")));
+    const std::string newBytes = Slurp(Path("new.qb3"));
+    fs::remove(Path("new.qb3"));
+    ASSERT_NE(newBytes, oldBytes);
+    auto restoreOld = [&] {
+        Spit(path, oldBytes);
+        ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    };
+    auto which = [&](const std::string& bytes) -> std::string {
+        if (bytes == oldBytes) return "old";
+        if (bytes == newBytes) return "new";
+        return "neither (" + std::to_string(bytes.size()) + " bytes)";
+    };
+    long total = 0;
+    restoreOld();
+    {
+        testing::FaultCalls count;
+        ASSERT_TRUE(WriteDataFile(path));
+        total = testing::FaultCalls::Calls();
+    }
+    ASSERT_GE(total, 4) << "creating, writing, syncing and renaming the new file";
+    for (const auto mode : {testing::FaultCalls::kKill, testing::FaultCalls::kFail}) {
+        const bool kill = mode == testing::FaultCalls::kKill;
+        for (long n = 1; n <= total; ++n) {
+            const std::string label =
+                (kill ? "killed at call " : "failing at call ") + std::to_string(n);
+            restoreOld();
+            bool saved = false;
+            {
+                testing::FaultCalls fault(mode, n, ENOSPC);
+                saved = WriteDataFile(path);
+            }
+            const std::string now = Slurp(path);
+            struct stat st {};
+            ASSERT_EQ(::stat(path.c_str(), &st), 0) << label;
+            EXPECT_EQ(st.st_mode & 07777, 0640u) << label;
+            if (kill) {
+                EXPECT_THAT(which(now), ::testing::AnyOf("old", "new")) << label;
+                // What the killed save left, as the next save after its end removes it.
+                RemoveStaleSaveTemps(path, true);
+                continue;
+            }
+            EXPECT_EQ(which(now), saved ? "new" : "old") << label;
+            EXPECT_EQ(cancelFlag, !saved) << label;
+            std::vector<std::string> files;
+            for (const auto& e : fs::directory_iterator(dir)) files.push_back(e.path().filename());
+            EXPECT_EQ(files, std::vector<std::string>{"gear.qb3"}) << label;
+        }
+    }
 }
 
 TEST_F(DataFile, SaveWithoutSectionsIsRefused) {

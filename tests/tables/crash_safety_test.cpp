@@ -1,12 +1,16 @@
 // Killed and failed writes of a table with a memo field and two open
-// indexes: PACK and runs of appends, cut off at every changing file call
-// through the foundation's call table (and by real SIGKILL in child
+// indexes: PACK, runs of appends and memo rewrites, cut off at every changing
+// file call through the foundation's call table (and by real SIGKILL in child
 // processes), then read back by the engine and by independent readers
-// (python3-dbfread, Perl XBase's index_dump, tests/tables/crash_check.py).
+// (python3-dbfread, Perl XBase's index_dump, tests/tables/crash_check.py and
+// tests/tables/memo_values.py).
 #include <signal.h>
 #include <sys/wait.h>
 
+#include <gmock/gmock.h>
+
 #include <filesystem>
+#include <map>
 #include <random>
 #include <set>
 #include <sstream>
@@ -38,6 +42,15 @@ std::string NameOf(int id) {
 }
 
 constexpr int kRecords = 30;
+
+// The engine forgets everything it holds; under a kill every write is
+// dropped, so the files stay as the kill left them.
+void Forget() {
+    try {
+        ResetAllProgramState();
+    } catch (const EDurazError&) {
+    }
+}
 
 class CrashSafetyTest : public MemoTest {
 protected:
@@ -78,15 +91,6 @@ protected:
     static void OpenWithIndexes(const std::string& folder, bool exclusive = true) {
         USE(folder + "/t.dbf" + (exclusive ? " EXCLUSIVE" : ""));
         Set_Index_To(folder + "/id.ndx " + folder + "/name.ndx");
-    }
-
-    // The engine forgets everything it holds, with every write dropped: the
-    // files stay as the kill left them.
-    static void Forget() {
-        try {
-            ResetAllProgramState();
-        } catch (const EDurazError&) {
-        }
     }
 
     // The engine's own view: every record has its own memo text and name,
@@ -399,6 +403,169 @@ TEST_F(CrashSafetyTest, ProgramsKilledBySigkillLeaveSoundFiles) {
     ExpectReadersFindSound(folders);
     // The next PACK removes the scratch files the killed programs left.
     for (const std::string& folder : folders) ExpectPackLeavesNoScratchFile(folder);
+}
+
+// A memo value edited and written anew (longer and shorter than before)
+// through the memo rewrite of each memo style, its record given the new
+// reference, and the table closed; cut off by a kill at every changing file
+// call and by a disk that fills up at each of them. The engine and dbfread
+// then read for the edited record its old value or its new one (the new
+// one only when the rewrite and the record's write reported success), and
+// every other record's
+// value unchanged; the next memo value appended after them takes no
+// record's place.
+class MemoRewriteCrashTest : public MemoTest {
+protected:
+    static constexpr int kValues = 5;
+    static constexpr int kEdited = 3;
+
+    // Values of one to three blocks; the edited one fills two.
+    static std::string OldValue(int id) {
+        return "Value of record " + std::to_string(id) + " " +
+               Letters(id == kEdited ? 700 : static_cast<std::size_t>(id * 331 % 1200), 'A');
+    }
+    // The edited value as the rewrite stores it: its line and CR LF.
+    static std::string NewLine(bool longer) { return "Edited " + Letters(longer ? 1300 : 20); }
+
+    static void AppendValue(int id) { AppendRef(id, AddMemo(OldValue(id))); }
+
+    // The rewrite as a user's edit makes it: the value, the record, the
+    // close. *stored: the value and its record were written.
+    static void Rewrite(bool longer, bool* stored = nullptr) {
+        GO(kEdited);
+        const int32_t ref = WriteMemoLines(BinaryMemoRef(2), {NewLine(longer)});
+        SetBinaryMemoRef(2, ref);
+        Replace();
+        if (stored) *stored = true;
+        CloseArea();
+    }
+
+    // Reads every record's value with the engine: the edited record's must
+    // be one of `edited`, the others their own. Then one more value is
+    // appended and all are read again.
+    static void CheckWithEngine(const std::string& table, const std::vector<std::string>& edited,
+                                const std::string& label) {
+        USE(table + " EXCLUSIVE");
+        ASSERT_EQ(RecCount(), kValues) << label;
+        auto readAll = [&](const std::string& when) {
+            for (int32_t r = 1; r <= RecCount(); ++r) {
+                GO(r);
+                const int id = static_cast<int>(BinaryInteger(1));
+                EXPECT_EQ(id, r) << label << when;
+                const std::string value = ReadStream(BinaryMemoRef(2));
+                if (id == kEdited)
+                    EXPECT_THAT(edited, ::testing::Contains(value))
+                        << label << when << ": the edited record reads " << value.substr(0, 40);
+                else
+                    EXPECT_EQ(value, OldValue(id)) << label << when << " record " << r;
+            }
+        };
+        readAll("");
+        AppendValue(kValues + 1);
+        readAll(", after the next append");
+        CloseArea();
+    }
+
+    // dbfread's value of a record is `want`. For a dBase IV file it reads the
+    // stored length (the data and its 8-byte head) after the head: up to 8
+    // bytes beyond the value follow it.
+    static bool DbfreadReads(const std::string& got, const std::string& want, bool dbase4) {
+        if (!dbase4) return got == want;
+        return got.size() >= want.size() && got.size() <= want.size() + 8 &&
+               got.compare(0, want.size(), want) == 0;
+    }
+
+    struct Outcome {
+        std::string folder;
+        bool dbase4;
+        std::vector<std::string> edited;
+    };
+    static void ExpectDbfreadReads(const std::vector<Outcome>& outcomes) {
+        std::vector<std::string> argv{"/usr/bin/python3",
+                                      VELDRIM_TEST_DIR "/tables/memo_values.py"};
+        for (const Outcome& o : outcomes) argv.push_back(o.folder);
+        const std::string out = RunCapture(argv);
+        std::map<std::string, std::map<int, std::string>> values;
+        std::istringstream in(out);
+        for (std::string line; std::getline(in, line);) {
+            std::istringstream words(line);
+            std::string folder, id, hex;
+            words >> folder >> id >> hex;
+            ASSERT_NE(id, "BAD") << line;
+            std::string bytes;
+            for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+                bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+            values[folder][std::stoi(id)] = bytes;
+        }
+        for (const Outcome& o : outcomes) {
+            const auto& got = values[o.folder];
+            ASSERT_EQ(got.size(), static_cast<std::size_t>(kValues + 1)) << o.folder << "\n" << out;
+            for (const auto& [id, value] : got) {
+                bool matches = false;
+                if (id == kEdited) {
+                    for (const std::string& want : o.edited)
+                        matches = matches || DbfreadReads(value, want, o.dbase4);
+                } else {
+                    matches = DbfreadReads(value, OldValue(id), o.dbase4);
+                }
+                EXPECT_TRUE(matches) << o.folder << " record " << id << " reads "
+                                     << value.substr(0, 40) << "... (" << value.size() << " bytes)";
+            }
+        }
+    }
+};
+
+TEST_F(MemoRewriteCrashTest, RewriteKilledOrOnAFullDiskLeavesTheOldOrTheNewValue) {
+    std::vector<Outcome> outcomes;
+    for (const MemoStyleCase& s : kMemoStyles) {
+        const std::string pristine = dir + "/pristine" + std::to_string(s.version);
+        fs::create_directories(pristine);
+        const std::string leaf = fs::path(pristine).filename().string() + "/m.dbf";
+        USE(MemoTable(leaf, s.version, s.blockSize) + " EXCLUSIVE");
+        for (int id = 1; id <= kValues; ++id) AppendValue(id);
+        CloseArea();
+        const bool dbase4 = s.version == 0x8B;
+        for (bool longer : {true, false}) {
+            const std::string oldValue = OldValue(kEdited);
+            const std::string newValue = NewLine(longer) + "\r\n";
+            const std::string kind = std::string(s.label) + (longer ? " longer" : " shorter");
+            const std::string probe = dir + "/probe";
+            fs::remove_all(probe);
+            fs::copy(pristine, probe);
+            USE(probe + "/m.dbf EXCLUSIVE");
+            const long total = CallsOf([&] { Rewrite(longer); });
+            CheckWithEngine(probe + "/m.dbf", {newValue}, kind + " rewrite");
+            ASSERT_GT(total, 3) << kind;
+            for (const auto mode : {FaultCalls::kKill, FaultCalls::kFullDisk}) {
+                for (long n = 1; n <= total; ++n) {
+                    const std::string folder =
+                        dir + "/" + (mode == FaultCalls::kKill ? "kill" : "full") +
+                        std::to_string(s.version) + (longer ? "l" : "s") + std::to_string(n);
+                    fs::copy(pristine, folder);
+                    const std::string label =
+                        kind +
+                        (mode == FaultCalls::kKill ? " killed at call " : " disk full from call ") +
+                        std::to_string(n);
+                    USE(folder + "/m.dbf EXCLUSIVE");
+                    bool stored = false;
+                    {
+                        FaultCalls fault(mode, n);
+                        try {
+                            Rewrite(longer, &stored);
+                        } catch (const EDurazError&) {
+                        }
+                        if (mode == FaultCalls::kKill) Forget();
+                    }
+                    Forget();
+                    std::vector<std::string> edited{oldValue, newValue};
+                    if (mode == FaultCalls::kFullDisk) edited = {stored ? newValue : oldValue};
+                    CheckWithEngine(folder + "/m.dbf", edited, label);
+                    outcomes.push_back({folder, dbase4, edited});
+                }
+            }
+        }
+    }
+    ExpectDbfreadReads(outcomes);
 }
 
 }  // namespace

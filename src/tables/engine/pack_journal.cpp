@@ -101,6 +101,11 @@ int PackJournal::Begin(const std::string& table, const std::vector<std::string>&
     int err = 0;
     for (const std::string& f : files) {
         Entry e{ResolveSaveTarget(f), {}};
+        // A link the user may not follow (errno EACCES) ends the pack here.
+        if (e.file.empty()) {
+            err = errno ? errno : EACCES;
+            break;
+        }
         RemovePackLeftovers(e.file);
         if ((err = KeepOld(e.file, e.old)) != 0) break;
         entries_.push_back(e);

@@ -75,9 +75,13 @@ bool WriteValueBytes(const MemoState& m, RecordHook hook, std::string bytes, uin
     return WriteFully(m.fd, bytes.data(), bytes.size(), offset);
 }
 
-// Places `text` as one new value: at the end of the file, or for a dBase IV
-// rewrite where AllocMemoBlocks puts it (in place of oldBlock when it still
-// fits). Its block, 0 after an error.
+// Places `text` as one new value at the end of the file, or for a dBase IV
+// rewrite where AllocMemoBlocks puts it (the free chain or the end). A
+// rewrite never writes into the old value: its record points there until the
+// caller stores the new reference, so a kill or a full disk before then must
+// find it whole. Its blocks stay unused until the memo file is packed, as in
+// the other styles, and are counted as released. The new value's block, 0
+// after an error.
 int32_t StoreValue(const std::string& text, bool rewrite, int32_t oldBlock, const char* caller,
                    const char* tag) {
     TWorkArea* a = CurrentWorkArea();
@@ -85,6 +89,7 @@ int32_t StoreValue(const std::string& text, bool rewrite, int32_t oldBlock, cons
     const int64_t pos = LockMemoPadAndSeekEOF(caller);
     if (pos == 0) return 0;
     uint32_t block = static_cast<uint32_t>(pos / m->blockSize);
+    uint32_t released = 0;
     std::string bytes = text;
     ToTableText(*a, bytes);
     if (m->style == kMemoDbase3) {
@@ -92,28 +97,15 @@ int32_t StoreValue(const std::string& text, bool rewrite, int32_t oldBlock, cons
         bytes.resize((bytes.size() + 511) / 512 * 512, '\0');
     } else {
         const uint32_t length = static_cast<uint32_t>(text.size());
-        if (rewrite && m->style != kMemoFox && oldBlock != 0) {
-            const uint32_t need = (length + 8) / m->blockSize + 1;
+        if (rewrite && m->style != kMemoFox) {
             const uint32_t old =
                 static_cast<uint32_t>(oldBlock < 0 ? -static_cast<int64_t>(oldBlock) : oldBlock);
-            const uint64_t fileBlocks = FileSize(m->fd) / m->blockSize;
-            bool freed = false;
             uint8_t h[8];
-            if (old < fileBlocks) {
+            if (old != 0 && old < FileSize(m->fd) / m->blockSize) {
                 const uint32_t have = ReadGroupHeader(old, h);
                 if (have == 0) return 0;
-                if (IsDbase4GroupHeader(h) && have < need) {
-                    FreeMemoBlocks(old, have);
-                    AddReleasedBlocks(have);
-                    freed = true;
-                }
+                if (IsDbase4GroupHeader(h)) released = have;
             }
-            // Blocks just released are no value any more: the choice starts
-            // from the free chain, never from the old place.
-            block = AllocMemoBlocks(need, freed || old >= fileBlocks ? 0 : old,
-                                    std::string(" [") + tag + "]");
-            if (block == 0) return 0;
-        } else if (rewrite && m->style != kMemoFox) {
             block =
                 AllocMemoBlocks((length + 8) / m->blockSize + 1, 0, std::string(" [") + tag + "]");
             if (block == 0) return 0;
@@ -130,6 +122,8 @@ int32_t StoreValue(const std::string& text, bool rewrite, int32_t oldBlock, cons
         MemoError(IoCode(), m->fileName + " [" + tag + "]");
         return 0;
     }
+    AddReleasedBlocks(released);
+    if (ErrorState.lastErrorCode != 0) return 0;
     UpdateMemoHeader();
     if (ErrorState.lastErrorCode != 0) return 0;
     return static_cast<int32_t>(block);

@@ -140,36 +140,25 @@ TEST_F(MemoTest, RewrittenLinesAllEndInCrLf) {
     }
 }
 
-TEST_F(MemoTest, Dbase4RewriteStaysInPlaceWhenItFitsAndCountsReleasedBlocks) {
+// A rewrite never writes into the old value, which its record still names
+// until the new reference is stored: shorter or longer, the new value takes
+// new blocks and the old one stays whole until the memo file is packed. The
+// old value's blocks are counted as released.
+TEST_F(MemoTest, Dbase4RewriteLeavesTheOldValueWholeAndCountsItsBlocksReleased) {
     const std::string table = MemoTable("r4.dbf", 0x8B, 512);
     USE(table + " EXCLUSIVE");
     const std::string memo = CurrentMemo()->fileName;
-    EXPECT_EQ(AddMemo("short"), 1);
-    EXPECT_EQ(WriteMemoLines(1, {"tiny"}), 1) << "6 bytes fit the value's one block";
-    EXPECT_EQ(ReadStream(1), "tiny\r\n");
-    EXPECT_EQ(WriteMemoLines(1, {Letters(600)}), 2)
-        << "602 bytes need two blocks: the end of the file";
-    EXPECT_EQ(ReadStream(2), Letters(600) + "\r\n");
+    ASSERT_EQ(AddMemo(Letters(1000)), 1) << "1008 bytes with the head: blocks 1 and 2";
+    ASSERT_EQ(AddMemo("next value"), 3);
+    EXPECT_EQ(WriteMemoLines(1, {"tiny"}), 4) << "shorter: the end of the file";
+    EXPECT_EQ(WriteMemoLines(4, {Letters(600)}), 5) << "longer: the end of the file";
+    EXPECT_EQ(ReadStream(1), Letters(1000)) << "the old value is whole";
+    EXPECT_EQ(ReadStream(3), "next value");
+    EXPECT_EQ(ReadStream(4), "tiny\r\n");
+    EXPECT_EQ(ReadStream(5), Letters(600) + "\r\n");
     CloseArea();
     const Bytes file = ReadBytes(memo);
-    EXPECT_EQ(file[32], 1) << "the one block of the old value was released";
-}
-
-TEST_F(MemoTest, Dbase4RewriteNeedsLengthPlusHeaderDiv512PlusOneBlocks) {
-    // A value of 1000 bytes fills blocks 1 and 2 (1008 bytes with its
-    // header). A rewrite of data length L needs (L + 8) div 512 + 1 blocks:
-    // 1015 bytes need 2 and stay in place, 1016 need 3 and move to the end.
-    for (const auto& [rewritten, stays] :
-         {std::pair<std::size_t, bool>{1015, true}, {1016, false}}) {
-        USE(MemoTable("res" + std::to_string(rewritten) + ".dbf", 0x8B, 512) + " EXCLUSIVE");
-        ASSERT_EQ(AddMemo(Letters(1000)), 1);
-        ASSERT_EQ(AddMemo("next value"), 3);
-        const int32_t block = WriteMemoLines(1, {Letters(rewritten - 2)});
-        EXPECT_EQ(block, stays ? 1 : 4) << rewritten;
-        EXPECT_EQ(ReadStream(block), Letters(rewritten - 2) + "\r\n") << rewritten;
-        EXPECT_EQ(ReadStream(3), "next value") << rewritten << ": the following value is untouched";
-        CloseArea();
-    }
+    EXPECT_EQ(file[32], 3) << "two blocks of the first value, one of the second";
 }
 
 TEST_F(MemoTest, Dbase4ValueFillingItsBlockExactlyIsNotGrownIntoTheNext) {
@@ -569,6 +558,78 @@ TEST_F(MemoTest, PackFailingAtAnyStepLeavesTheTableAndEveryValueAsTheyWere) {
         }
         EXPECT_TRUE(completed) << s.label;
         EXPECT_GT(steps, 8) << s.label << ": the pack has steps for each value and reference";
+    }
+}
+
+// The memo file of a table in a folder that is sticky and open to everyone,
+// reached through a link. The user's own link is followed as a save follows
+// it: the link stays and the file it points to is packed. A link of another
+// user is not: PACK is refused with an error and nothing is replaced, and so
+// is the memo file's own pack.
+TEST_F(MemoTest, PackFollowsTheUsersOwnMemoLinkButNotOneAnotherUserPlanted) {
+    if (::geteuid() != 0) GTEST_SKIP() << "giving a link another owner needs root";
+    namespace fs = std::filesystem;
+    for (bool planted : {false, true}) {
+        const std::string label = planted ? "another user's link" : "own link";
+        const std::string shared = Path(planted ? "shared2" : "shared1");
+        const std::string real = Path(planted ? "real2" : "real1");
+        fs::create_directories(shared);
+        fs::create_directories(real);
+        ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+        const std::string table = shared + "/t.dbf";
+        WriteBytes(table, BuildDbf(0x83, {{"ID", 'N', 4, 0}, {"NOTE", 'M', 10, 0}}, {}));
+        CreateDbfMemoFile(table, 0x83, 512, "test");
+        fs::rename(shared + "/t.dbt", real + "/t.dbt");
+        fs::create_symlink(real + "/t.dbt", shared + "/t.dbt");
+        USE(table + " EXCLUSIVE");
+        AppendRef(1, AddMemo("first"));
+        AppendRef(2, AddMemo(Letters(900)));
+        AppendRef(3, AddMemo("third"));
+        GO(2);
+        DeleteRec();
+        CloseArea();
+        USE(table + " EXCLUSIVE");
+        // The link changes hands once the table is open, as a link planted
+        // between the open and the pack would.
+        if (planted) {
+            ASSERT_EQ(::lchown((shared + "/t.dbt").c_str(), 65534, 65534), 0);
+        }
+        const std::string tableBefore = Slurp(table);
+        const std::string memoBefore = Slurp(real + "/t.dbt");
+        ASSERT_EQ(memoBefore.size(), 512u * 5) << "header, first, two blocks of the second, third";
+        if (planted) {
+            // A refused name is no name: nothing in the current folder is
+            // taken for a killed pack's leftover.
+            const fs::path startFolder = fs::current_path();
+            fs::create_directories(Path("current"));
+            Spit(Path("current/.$$$old0"), "a user's file");
+            fs::current_path(Path("current"));
+            const std::string message = Raised([] { Pack(); });
+            fs::current_path(startFolder);
+            EXPECT_TRUE(fs::exists(Path("current/.$$$old0"))) << label;
+            EXPECT_TRUE(Contains(message, "Fehler beim Packen von " + table)) << message;
+            EXPECT_EQ(Slurp(table), tableBefore) << label;
+            EXPECT_EQ(Slurp(real + "/t.dbt"), memoBefore) << label;
+            const std::string memoPack = Raised([] { PackMemofile(); });
+            EXPECT_TRUE(Contains(memoPack, "[PackMemofile]")) << memoPack;
+            EXPECT_EQ(Slurp(real + "/t.dbt"), memoBefore) << label << ": the memo file's own pack";
+            EXPECT_EQ(RecCount(), 3) << label;
+        } else {
+            EXPECT_TRUE(Pack()) << label;
+            EXPECT_EQ(RecCount(), 2) << label;
+            // Header, "first", "third": the 900 letters are gone from the target.
+            EXPECT_EQ(Slurp(real + "/t.dbt").size(), 512u * 2 + 6) << label;
+        }
+        CloseArea();
+        EXPECT_TRUE(fs::is_symlink(shared + "/t.dbt")) << label;
+        EXPECT_EQ(FilesIn(shared), (std::set<std::string>{"t.dbf", "t.dbt"})) << label;
+        EXPECT_EQ(FilesIn(real), (std::set<std::string>{"t.dbt"})) << label;
+        USE(table);
+        GO(1);
+        EXPECT_EQ(ReadStream(BinaryMemoRef(2)), "first") << label;
+        GoBottom();
+        EXPECT_EQ(ReadStream(BinaryMemoRef(2)), "third") << label;
+        CloseArea();
     }
 }
 

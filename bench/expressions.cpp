@@ -40,7 +40,8 @@ struct Rec {
     std::string name, qty, rate, born;
 };
 Rec MakeRecord(int i) {
-    static const char* names[] = {"Miller    ", "Smith     ", "meyer     ", "Jones     ", "MARTIN    "};
+    static const char* names[] = {"Miller    ", "Smith     ", "meyer     ", "Jones     ",
+                                  "MARTIN    "};
     char qty[16], rate[16];
     std::snprintf(qty, sizeof qty, "%8d", (i * 37) % 100);
     std::snprintf(rate, sizeof rate, "%6d", (i * 11) % 1000);
@@ -55,10 +56,22 @@ public:
     int CurrentAreaNumber() override { return 1; }
     int FindAlias(std::string_view) override { return 0; }
     int FindField(int, std::string_view name, ExprFieldInfo& info) override {
-        if (name == "NAME") { info = {'C', 10, 0}; return 1; }
-        if (name == "QTY") { info = {'N', 8, 0}; return 2; }
-        if (name == "RATE") { info = {'N', 6, 0}; return 3; }
-        if (name == "BORN") { info = {'D', 8, 0}; return 4; }
+        if (name == "NAME") {
+            info = {'C', 10, 0};
+            return 1;
+        }
+        if (name == "QTY") {
+            info = {'N', 8, 0};
+            return 2;
+        }
+        if (name == "RATE") {
+            info = {'N', 6, 0};
+            return 3;
+        }
+        if (name == "BORN") {
+            info = {'D', 8, 0};
+            return 4;
+        }
         return 0;
     }
     std::string_view FieldText(int, int field) override {
@@ -96,7 +109,8 @@ void BM_FilterOverRecordsInMemory(benchmark::State& state) {
         }
         benchmark::DoNotOptimize(hits);
     }
-    state.counters["records/s"] = benchmark::Counter(static_cast<double>(kRecords), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["records/s"] = benchmark::Counter(static_cast<double>(kRecords),
+                                                     benchmark::Counter::kIsIterationInvariantRate);
     state.counters["hits"] = static_cast<double>(hits);
     FreeExpr(e);
     ResetExprFieldSource();
@@ -123,10 +137,15 @@ std::string BenchTable() {
     const int recLen = 1 + 10 + 8 + 6 + 8;
     const int headerLength = 32 + 4 * 32 + 1;
     std::vector<uint8_t> h(headerLength, 0);
-    h[0] = 0x03; h[1] = 126; h[2] = 1; h[3] = 1;
+    h[0] = 0x03;
+    h[1] = 126;
+    h[2] = 1;
+    h[3] = 1;
     for (int i = 0; i < 4; ++i) h[4 + i] = static_cast<uint8_t>((kRecords >> (8 * i)) & 0xFF);
-    h[8] = headerLength & 0xFF; h[9] = headerLength >> 8;
-    h[10] = recLen & 0xFF; h[11] = recLen >> 8;
+    h[8] = headerLength & 0xFF;
+    h[9] = headerLength >> 8;
+    h[10] = recLen & 0xFF;
+    h[11] = recLen >> 8;
     const char* names[] = {"NAME", "QTY", "RATE", "BORN"};
     const char types[] = {'C', 'N', 'N', 'D'};
     const int lens[] = {10, 8, 6, 8};
@@ -164,9 +183,11 @@ void BM_FilterOverATable(benchmark::State& state) {
         hits = 0;
         for (GoTop(); !dEOF(); SKIP()) ++hits;
         benchmark::DoNotOptimize(hits);
-        ownTableSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        ownTableSeconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     }
-    state.counters["records/s"] = benchmark::Counter(static_cast<double>(kRecords), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["records/s"] = benchmark::Counter(static_cast<double>(kRecords),
+                                                     benchmark::Counter::kIsIterationInvariantRate);
     state.counters["hits"] = static_cast<double>(hits);
     CloseAll();
     ResetTableEngine();
@@ -187,13 +208,15 @@ void BM_FilterThroughDbfread(benchmark::State& state) {
                              "for r in DBF(sys.argv[1], raw=False, ignore_missing_memofile=True):\n"
                              "    b = r['BORN']\n"
                              "    y = b.year % 100 if b else 0\n"
-                             "    if r['QTY'] * 100 + r['RATE'] > 5000 and r['NAME'].upper().startswith('M') and y > 50:\n"
+                             "    if r['QTY'] * 100 + r['RATE'] > 5000 and "
+                             "r['NAME'].upper().startswith('M') and y > 50:\n"
                              "        hits += 1\n"
                              "print(time.perf_counter() - t0, hits)\n";
     for (auto _ : state) {
         posix_spawn_file_actions_t fa;
         posix_spawn_file_actions_init(&fa);
-        posix_spawn_file_actions_addopen(&fa, 1, result.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&fa, 1, result.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
         std::string prog = "/usr/bin/python3", a1 = script.string(), a2 = table;
         char* argv[] = {prog.data(), a1.data(), a2.data(), nullptr};
         pid_t pid = 0;

@@ -13,9 +13,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string& dir = fuzzing::ScratchFolder();
     const std::string source = dir + "/source.dbf";
     if (!fuzzing::WriteInput(source, data, size)) return 0;
-    fuzzing::OpenFreshTable(dir + "/target.dbf",
-                            {{"NAME", 'C', 12, 0}, {"QTY", 'N', 7, 0}, {"PRICE", 'N', 10, 2},
-                             {"BORN", 'D', 8, 0}, {"OK", 'L', 1, 0}, {"WIDE", 'N', 15, 0}});
+    fuzzing::OpenFreshTable(dir + "/target.dbf", {{"NAME", 'C', 12, 0},
+                                                  {"QTY", 'N', 7, 0},
+                                                  {"PRICE", 'N', 10, 2},
+                                                  {"BORN", 'D', 8, 0},
+                                                  {"OK", 'L', 1, 0},
+                                                  {"WIDE", 'N', 15, 0}});
     fuzzing::Tolerant([&] { AppendFrom(source); });
     fuzzing::ReadAllFields();
     // APPEND FROM opens the source in an area of its own: every area closes.

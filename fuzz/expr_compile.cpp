@@ -27,8 +27,9 @@ public:
         const char* value;
     };
     static constexpr F kFields[] = {
-        {"NAME", 'C', 10, 0, "Smith     "}, {"QTY", 'N', 8, 2, "   12.50"}, {"BORN", 'D', 8, 0, "19991231"},
-        {"FLAG", 'L', 1, 0, "T"},           {"NOTE", 'M', 10, 0, "         1"}, {"RATE", 'F', 6, 3, " 0.250"},
+        {"NAME", 'C', 10, 0, "Smith     "}, {"QTY", 'N', 8, 2, "   12.50"},
+        {"BORN", 'D', 8, 0, "19991231"},    {"FLAG", 'L', 1, 0, "T"},
+        {"NOTE", 'M', 10, 0, "         1"}, {"RATE", 'F', 6, 3, " 0.250"},
         {"DATE", 'C', 4, 0, "abcd"},
     };
     int CurrentAreaNumber() override { return 1; }
@@ -69,7 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     CompiledExpr* e = AssignExpr(text);
     if (e) {
         const void* r = Evaluate(e);
-        if ((e->resultType == 'C' || e->resultType == 'M') && (!r || ExprResultText(e).size() > 255)) std::abort();
+        if ((e->resultType == 'C' || e->resultType == 'M') &&
+            (!r || ExprResultText(e).size() > 255))
+            std::abort();
         Evaluate(e);  // a second evaluation reuses the stack and pool
         FreeExpr(e);
     }

@@ -43,8 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // Message records: the first line of the input as the message.
-    std::string first(reinterpret_cast<const char*>(data),
-                      std::min<std::size_t>(size, 40));
+    std::string first(reinterpret_cast<const char*>(data), std::min<std::size_t>(size, 40));
     first = first.substr(0, first.find('\n'));
     (void)FindMessageHelp(messageFile, first);
     (void)FindMessageHelp(messageFile, "Fatal  : z2 = 0 !");

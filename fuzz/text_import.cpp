@@ -13,8 +13,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string& dir = fuzzing::ScratchFolder();
     const std::string target = dir + "/import.dbf", text = dir + "/import.txt";
     if (!fuzzing::WriteInput(text, data, size)) return 0;
-    fuzzing::OpenFreshTable(target, {{"NAME", 'C', 12, 0}, {"QTY", 'N', 7, 0}, {"PRICE", 'N', 10, 2},
-                                     {"BORN", 'D', 8, 0}, {"OK", 'L', 1, 0}, {"NOTE", 'M', 10, 0}});
+    fuzzing::OpenFreshTable(target, {{"NAME", 'C', 12, 0},
+                                     {"QTY", 'N', 7, 0},
+                                     {"PRICE", 'N', 10, 2},
+                                     {"BORN", 'D', 8, 0},
+                                     {"OK", 'L', 1, 0},
+                                     {"NOTE", 'M', 10, 0}});
     fuzzing::Tolerant([&] { AppendDelimited(text, false); });
     fuzzing::Tolerant([] { CloseArea(); });
     // What was imported reads back.

@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "replay: cannot read %s\n", p.c_str());
             return 1;
         }
-        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        const std::string bytes{std::istreambuf_iterator<char>(in),
+                                std::istreambuf_iterator<char>()};
         std::printf("replay %s (%zu bytes)\n", p.c_str(), bytes.size());
         std::fflush(stdout);
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());

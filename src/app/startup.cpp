@@ -54,8 +54,7 @@ public:
         std::string title, text;
         MessageKind kind;
     };
-    void ShowMessage(const std::string& title, const std::string& text,
-                     MessageKind kind) override {
+    void ShowMessage(const std::string& title, const std::string& text, MessageKind kind) override {
         shown.push_back(text);
         held.push_back({title, text, kind});
     }
@@ -110,7 +109,8 @@ std::string CalculationMessagesText() {
 std::string WhyNotReadable(const std::string& file) {
     struct stat st {};
     if (::stat(file.c_str(), &st) != 0)
-        return errno == ENOENT ? std::string("not found") : "cannot be opened: " + SystemReason(errno);
+        return errno == ENOENT ? std::string("not found")
+                               : "cannot be opened: " + SystemReason(errno);
     if (S_ISDIR(st.st_mode)) return "is a folder, not a file";
     if (!S_ISREG(st.st_mode)) return "is a device or other special file, not a data file";
     const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -128,8 +128,8 @@ bool ReadCommandLineFile(const std::string& file) {
         return false;
     }
     if (!ReadDataFile(file)) {
-        Fail("data file " + file + " cannot be read (line " +
-             std::to_string(DataFileFailedLine()) + ")");
+        Fail("data file " + file + " cannot be read (line " + std::to_string(DataFileFailedLine()) +
+             ")");
         return false;
     }
     currentFileName = BaseNameOf(file);
@@ -191,8 +191,8 @@ int RunReport(const CommandLine& cl) {
 int RunCad(const CommandLine& cl) {
     if (!ReadCommandLineFile(cl.file)) return kExitUnreadable;
     if (!CalculateOrFail()) return kExitFatal;
-    Fail("CAD item " + std::to_string(cl.cadItem) + " in format " +
-         std::to_string(cl.cadFormat) + " is not part of this build");
+    Fail("CAD item " + std::to_string(cl.cadItem) + " in format " + std::to_string(cl.cadFormat) +
+         " is not part of this build");
     return kExitNotAvailable;
 }
 
@@ -211,23 +211,29 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     for (const std::string& a : args) {
         std::error_code ec;
         if (!IsSwitch(a) || (cl.file.empty() && std::filesystem::exists(a, ec))) {
-            if (cl.file.empty()) cl.file = a;
-            else cl.unknown.push_back(a);
+            if (cl.file.empty())
+                cl.file = a;
+            else
+                cl.unknown.push_back(a);
             continue;
         }
         const std::string u = UpperAscii(a);
-        if (u == "/I") cl.report = true;
-        else if (u == "/E") cl.exchange = true;
-        else if (u == "/NOGUI") cl.noGui = true;
-        else if (u == "/?") cl.usage = true;
-        else if (u == "/G") cl.graphic = true;
-        else if (u.size() == 8 && u.compare(0, 4, "/CAD") == 0 && u[5] == ':' &&
-                 u[4] >= '0' && u[4] <= '9' && u[6] >= '0' && u[6] <= '9' && u[7] >= '0' &&
-                 u[7] <= '9') {
+        if (u == "/I")
+            cl.report = true;
+        else if (u == "/E")
+            cl.exchange = true;
+        else if (u == "/NOGUI")
+            cl.noGui = true;
+        else if (u == "/?")
+            cl.usage = true;
+        else if (u == "/G")
+            cl.graphic = true;
+        else if (u.size() == 8 && u.compare(0, 4, "/CAD") == 0 && u[5] == ':' && u[4] >= '0' &&
+                 u[4] <= '9' && u[6] >= '0' && u[6] <= '9' && u[7] >= '0' && u[7] <= '9') {
             cl.cadFormat = u[4] - '0';
             cl.cadItem = (u[6] - '0') * 10 + (u[7] - '0');
-        } else if (u.size() == 7 && u.compare(0, 4, "/CAD") == 0 && u[5] == ':' &&
-                   u[4] >= '0' && u[4] <= '9' && u[6] >= '0' && u[6] <= '9') {
+        } else if (u.size() == 7 && u.compare(0, 4, "/CAD") == 0 && u[5] == ':' && u[4] >= '0' &&
+                   u[4] <= '9' && u[6] >= '0' && u[6] <= '9') {
             cl.cadFormat = u[4] - '0';
             cl.cadItem = u[6] - '0';
         } else if (cl.file.empty() && LooksLikePath(a)) {
@@ -240,7 +246,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string UsageText(const std::string& programName) {
-    return programName + " Filename [/I] [/CADi:j] [/E] [/NOGUI]\n"
+    return programName +
+           " Filename [/I] [/CADi:j] [/E] [/NOGUI]\n"
            "  /I        write the text report of the data file\n"
            "  /E        read a data-exchange file, calculate, write it anew\n"
            "  /CADi:j   write CAD item j in format i (1 DXF, 2 IGES, 5 TXT)\n"
@@ -379,8 +386,8 @@ int RunProgram(int argc, const char* const* argv) {
         // any other failed read or write.
         sharedTextFile.Discard();
         status = writingOutput ? kExitOutputFailed : kExitUnreadable;
-        Fail(std::string("out of memory while ") + (writingOutput ? "writing the output of " : "reading ") +
-             runFile);
+        Fail(std::string("out of memory while ") +
+             (writingOutput ? "writing the output of " : "reading ") + runFile);
     }
     // Every table closed, its header and end mark written.
     ShutdownTableEngine();

@@ -14,22 +14,22 @@ namespace veldrim {
 // Exit status of a headless run.
 enum ExitStatus : int {
     kExitOk = 0,
-    kExitUsage = 1,          // unknown switch or missing file name
-    kExitUnreadable = 2,     // the data file cannot be read
-    kExitFatal = 3,          // the calculation ended fatal
-    kExitOutputFailed = 4,   // an output could not be written
-    kExitNotAvailable = 5,   // the requested output is not part of this build
+    kExitUsage = 1,         // unknown switch or missing file name
+    kExitUnreadable = 2,    // the data file cannot be read
+    kExitFatal = 3,         // the calculation ended fatal
+    kExitOutputFailed = 4,  // an output could not be written
+    kExitNotAvailable = 5,  // the requested output is not part of this build
 };
 
 struct CommandLine {
-    std::string file;         // the data file (or data-exchange file with /E)
-    bool report = false;      // /I
-    bool exchange = false;    // /E
-    bool noGui = false;       // /NOGUI
-    bool usage = false;       // /?
-    bool graphic = false;     // /G
-    int cadFormat = -1;       // /CADi:j -> i (0..9)
-    int cadItem = -1;         //           -> j
+    std::string file;                  // the data file (or data-exchange file with /E)
+    bool report = false;               // /I
+    bool exchange = false;             // /E
+    bool noGui = false;                // /NOGUI
+    bool usage = false;                // /?
+    bool graphic = false;              // /G
+    int cadFormat = -1;                // /CADi:j -> i (0..9)
+    int cadItem = -1;                  //           -> j
     std::vector<std::string> unknown;  // switches not recognised
 };
 

@@ -29,14 +29,18 @@ public:
 
     void Real_(Real& x) {
         Step();
-        if (writing_) WriteFloatLine(x);
-        else ReadExtendedLine(x);
+        if (writing_)
+            WriteFloatLine(x);
+        else
+            ReadExtendedLine(x);
         Check();
     }
     void Int(std::int32_t& n) {
         Step();
-        if (writing_) WriteIntLine(n);
-        else ReadIntLine(n);
+        if (writing_)
+            WriteIntLine(n);
+        else
+            ReadIntLine(n);
         Check();
     }
     template <class T>
@@ -58,14 +62,18 @@ public:
     }
     void Text(std::string& s) {
         Step();
-        if (writing_) WriteTextLine(s);
-        else ReadTextLine(s);
+        if (writing_)
+            WriteTextLine(s);
+        else
+            ReadTextLine(s);
         Check();
     }
     // A block of another owner: its line count is not known here.
     void Section(const std::function<void()>& write, const std::function<void()>& read) {
-        if (writing_) write();
-        else read();
+        if (writing_)
+            write();
+        else
+            read();
         Check();
     }
     void Header() {

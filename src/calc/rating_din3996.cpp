@@ -58,11 +58,11 @@ std::string EditionText(int e) { return std::string(ChoiceText(kDinEditionTexts,
 // lubricant film thickness) and s* (mean sliding path) by the regression
 // formulas of the standard; the 2012 edition has its own pm* and h*.
 struct CharacteristicCoefficients {
-    Real A[8];   // pm* of 1998 (A[1]..A[7])
-    Real B[8];   // pm* of 2012
-    Real C[7];   // h* of 1998
-    Real D[3];   // h* of 2012
-    Real E[4];   // s*
+    Real A[8];  // pm* of 1998 (A[1]..A[7])
+    Real B[8];  // pm* of 2012
+    Real C[7];  // h* of 1998
+    Real D[3];  // h* of 2012
+    Real E[4];  // s*
 };
 
 constexpr CharacteristicCoefficients kCoefficientsOther = {
@@ -160,8 +160,8 @@ Real WearCurve(Real c, Real KW, Real k, Real cap = 0) {
     return cap > 0 ? Min(cap, j) : j;
 }
 
-constexpr Real kWearCap = 4E-7L;       // highest base wear intensity of the mild-wear range
-constexpr Real kWearUnknown = 1E-6L;   // pairings without a measured wear line
+constexpr Real kWearCap = 4E-7L;      // highest base wear intensity of the mild-wear range
+constexpr Real kWearUnknown = 1E-6L;  // pairings without a measured wear line
 
 Real BaseWear1998(int lubricantKind, Real KW) {
     if (lubricantKind == 1) return WearCurve(2.4E-11L, KW, -3.1L, kWearCap);
@@ -239,8 +239,8 @@ void SharedValues(const GearPairRecord& g, WormGearRecord& w) {
     // DIN 3996: mean sliding speed vgm = dm1 n1 / (19098 cos(gamma m)) (19098 = 60000 / pi).
     w.vgmDin = w.dm[1] * g.n[1] / (19098 * std::cos(w.gammaM));
     w.mue0T[kEdition1998] = BaseFriction(Friction1998(w.lubricantKind), w.vgmDin);
-    w.mue0T[kEdition2012] = BaseFriction(
-        Friction2012(w.lubricantKind, w.lubrication, g.materialKind[2]), w.vgmDin);
+    w.mue0T[kEdition2012] =
+        BaseFriction(Friction2012(w.lubricantKind, w.lubrication, g.materialKind[2]), w.vgmDin);
     // DIN 3996, efficiency: size factor YS = sqrt(100 / a) for a from 65 to 250 mm,
     // roughness factor YR = (Ra1 / 0.5)^(1/4) with Ra1 at least 0.5 µm.
     w.YS = std::sqrt(100 / Clamp(65, 250, w.a));
@@ -342,9 +342,8 @@ void Wear(const GearPairRecord& g, WormGearRecord& w) {
             // eta 0M^0.7 n1^0.7 a^1.39 E red^0.03 / (T2 KA)^0.13 (µm); structure factor of
             // the synthetic oils WS = 1 / eta 0M^0.35; film parameter KW = hmin m WS.
             w.hminm[e] = 21 * w.hStar[e] * CheckedPower("c_alpha", w.cAlpha, 0.6L) *
-                         CheckedPower("eta 0M", w.eta0M, 0.7L) *
-                         CheckedPower("n1", g.n[1], 0.7L) * CheckedPower("a", w.a, 1.39L) *
-                         CheckedPower("E red", w.ERed, 0.03L) /
+                         CheckedPower("eta 0M", w.eta0M, 0.7L) * CheckedPower("n1", g.n[1], 0.7L) *
+                         CheckedPower("a", w.a, 1.39L) * CheckedPower("E red", w.ERed, 0.03L) /
                          CheckedPower("T2", T2 * w.KA, 0.13L);
         }
         if (e == kEdition1998) {
@@ -436,7 +435,8 @@ void DeflectionAndRoot(const GearPairRecord& g, WormGearRecord& w) {
     w.Ygamma = 1 / cosG;
     w.YK = 1;
     for (int e = kEdition1998; e <= kEdition2012; ++e)
-        w.tauF[e] = CheckedDiv("", w.Fx1Din[e], w.b2Eff * w.mx) * w.Yeps * w.YF[e] * w.Ygamma * w.YK;
+        w.tauF[e] =
+            CheckedDiv("", w.Fx1Din[e], w.b2Eff * w.mx) * w.Yeps * w.YF[e] * w.Ygamma * w.YK;
 
     // Inputs left at 0 are derived for this rating only; they stay 0 in the
     // record so that the next rating derives them afresh.

@@ -71,8 +71,8 @@ void EfficiencyAndLosses(GearPairRecord& g, WormGearRecord& w) {
     // Niemann/Winter, Maschinenelemente III, worm gears: no-load loss of the churning oil, growing
     // with (n1 / 60)^(4/3), the centre distance and the oil viscosity at 50 °C; the
     // bearing loss is taken as 1 % of the driving power.
-    w.PV0 = CheckedPower("Fatal  : Pv0", n1 / 60, 4.0L / 3) *
-            (w.PV0Percent / 100 * 1E-7L * w.a) * (w.v50 + 90);
+    w.PV0 = CheckedPower("Fatal  : Pv0", n1 / 60, 4.0L / 3) * (w.PV0Percent / 100 * 1E-7L * w.a) *
+            (w.v50 + 90);
     w.PVLP = 0.01L * P1;
     w.P = P1 * w.etaZ - w.PV0 - w.PVLP;
     if (w.P < 0) {
@@ -80,8 +80,8 @@ void EfficiencyAndLosses(GearPairRecord& g, WormGearRecord& w) {
         AddMessage("Fatal  : Pv > P !");
     }
     w.eta = P1 != 0 ? w.P / P1 : 0;
-    const Real Tout = CheckedDiv(wormDrives ? "Fatal  : n2" : "Fatal  : n1", 60000 * w.P,
-                                 2 * kPi * g.n[out]);
+    const Real Tout =
+        CheckedDiv(wormDrives ? "Fatal  : n2" : "Fatal  : n1", 60000 * w.P, 2 * kPi * g.n[out]);
     g.T[out] = Tout > 0 ? Tout : 0;
 }
 
@@ -102,7 +102,8 @@ void Forces(const GearPairRecord& g, WormGearRecord& w) {
         w.Ft[1] = CheckedDiv("Fatal  : Ftm", 2000 * g.T[1] * w.KA, w.dm[1]);
         w.Ft[2] = CheckedDiv("Fatal  : Ftm2", 2000 * g.T[2] * w.KA, w.dm[2]);
         w.Fn = CheckedDiv("Fatal  : Fnm", w.Ft[1], std::cos(w.alphaN) * (sinG + w.mueZ * cosG));
-        w.Fr = CheckedDiv("Fatal  : Frm", std::tan(w.alphaN) * w.Ft[1], std::sin(w.gammaM + w.rhoZ));
+        w.Fr =
+            CheckedDiv("Fatal  : Frm", std::tan(w.alphaN) * w.Ft[1], std::sin(w.gammaM + w.rhoZ));
     } else {
         w.Ft[2] = CheckedDiv("Fatal  : Ftm2", 2000 * g.T[2] * w.KA, w.dm[2]);
         const WheelDrivenMesh mesh = WheelDrivingMeshForces(w.Ft[2], w.gammaM, w.mueZ, w.alphaN);
@@ -125,8 +126,8 @@ void PittingAndRoot(GearPairRecord& g, WormGearRecord& w) {
     // CHE = 10 (ZE / sigma Hlim2)^(2/3) of the centre distance estimate (predimension.cpp).
     const Real compliance = (1 - g.nue[1] * g.nue[1]) / g.E[1] + (1 - g.nue[2] * g.nue[2]) / g.E[2];
     w.ZE = CheckedSqrt("Fehler : ZE", CheckedDiv("", 1 / kPi, compliance));
-    w.CHE = 10 * CheckedPower("Fatal  : CHE", CheckedDiv("SigHlim2 !", w.ZE, g.sigHlim[2]),
-                              2.0L / 3);
+    w.CHE =
+        10 * CheckedPower("Fatal  : CHE", CheckedDiv("SigHlim2 !", w.ZE, g.sigHlim[2]), 2.0L / 3);
     // Niemann/Winter, Maschinenelemente III, worm gears: contact factor Zp over dm1/a, speed factor
     // Zn = (1 / (n2 / 8 + 1))^(1/8), flank pressure sigma H = ZE Zp sqrt(1000 T2 / a^3).
     w.Zp = 0.36L / w.dm1a + 1.9L;

@@ -144,24 +144,28 @@ const std::array<std::string_view, 2> kLubricationTexts = {"Einspritzschmierung"
                                                            "Tauchschmierung"};
 const std::array<std::string_view, 5> kFlankFormTexts = {"ZI (I)", "ZA (A)", "ZK (K)", "ZN (N)",
                                                          "ZH (C)"};
-const std::array<std::string_view, 11> kDeviationSeriesTexts = {"a",  "ab", "b", "bc", "c", "cd",
-                                                                "d",  "e",  "f", "g",  "h"};
+const std::array<std::string_view, 11> kDeviationSeriesTexts = {"a", "ab", "b", "bc", "c", "cd",
+                                                                "d", "e",  "f", "g",  "h"};
 const std::array<std::string_view, 9> kCentreDistanceFieldTexts = {
     "js 4", "js 5", "js 6", "js 7", "js 8", "js 9", "js10", "js11", " "};
 const std::array<std::string_view, 2> kDinEditionTexts = {"DIN 3996:1998", "DIN 3996:2012"};
-const std::array<std::string_view, 9> kMaterialKindTexts = {
-    "",
-    "Baustahl",
-    "Einsatzstahl",
-    "Vergütungs- oder Nitrierstahl"_cp850,
-    "GGG perlitisch oder bainitisch",
-    "GGG ferritisch",
-    "GG",
-    "GTS (schwarzer Temperguß)"_cp850,
-    "andere ..."};
-const std::array<std::string_view, 8> kHeatTreatmentTexts = {
-    "keine",          "verguetet (V)",   "einsatzgehaertet (Eh)", "induktiv gehaertet (IF)",
-    "flammgehaertet (IF)", "gasnitriert (NT)", "badnitriert (NT)",  "nitrocarburiert (NV)"};
+const std::array<std::string_view, 9> kMaterialKindTexts = {"",
+                                                            "Baustahl",
+                                                            "Einsatzstahl",
+                                                            "Vergütungs- oder Nitrierstahl"_cp850,
+                                                            "GGG perlitisch oder bainitisch",
+                                                            "GGG ferritisch",
+                                                            "GG",
+                                                            "GTS (schwarzer Temperguß)"_cp850,
+                                                            "andere ..."};
+const std::array<std::string_view, 8> kHeatTreatmentTexts = {"keine",
+                                                             "verguetet (V)",
+                                                             "einsatzgehaertet (Eh)",
+                                                             "induktiv gehaertet (IF)",
+                                                             "flammgehaertet (IF)",
+                                                             "gasnitriert (NT)",
+                                                             "badnitriert (NT)",
+                                                             "nitrocarburiert (NV)"};
 const std::array<std::string_view, 8> kHeatTreatmentShortTexts = {
     "keine",     "vergütet"_cp850, "einsatzgeh.", "indukt.geh.",
     "flammgeh.", "gasnitriert",    "badnitriert", "nitrokarb."};

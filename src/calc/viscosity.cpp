@@ -30,8 +30,8 @@ Real ViscosityAtTemperature(Real nuRef, Real TRef, Real T) {
     constexpr Real kSlope = 3.726L;
     const Real aRef = Log10OrZero(nuRef + kC);
     if (aRef <= 0) return 0;
-    const Real w = Log10OrZero(aRef) -
-                   kSlope * (Log10OrZero(T + 273.15L) - Log10OrZero(TRef + 273.15L));
+    const Real w =
+        Log10OrZero(aRef) - kSlope * (Log10OrZero(T + 273.15L) - Log10OrZero(TRef + 273.15L));
     return Pow10(Pow10(w)) - kC;
 }
 

@@ -152,8 +152,7 @@ Real DipTemperature(Real nu40) {
     Real f = 1;
     if (w.lubricantKind == 1 || w.lubricantKind == 5) {
         const Real num = w.lubricantKind == 1 ? 9.0L : 5.0L;
-        f = 1 + CheckedDiv("", num,
-                           std::sqrt(n1) * (0.012L * u + 0.092L) - 0.745L * u + 82.877L);
+        f = 1 + CheckedDiv("", num, std::sqrt(n1) * (0.012L * u + 0.092L) - 0.745L * u + 82.877L);
     }
     return (c1 * w.TDin[4] / IntPower(3, a / 63) + c0) * f + 20 + dT;
 }

@@ -37,13 +37,15 @@ void ToothThicknessAllowances(WormGearRecord& w, int i) {
     // tolerance Tsn by tolerance series and reference diameter; the lower
     // allowance Asni = Asne - Tsn. The designation: grade, series, tolerance series.
     if (w.toleranceSeries[i] < kFreeToleranceSeries) {
-        w.Asne[i] = -static_cast<Real>(ToothThicknessAllowanceAsne(w.deviationSeries[i], w.d[i])) /
-                    1000;
-        w.Tsn[i] = static_cast<Real>(ToothThicknessToleranceTsn(w.toleranceSeries[i], w.d[i])) / 1000;
+        w.Asne[i] =
+            -static_cast<Real>(ToothThicknessAllowanceAsne(w.deviationSeries[i], w.d[i])) / 1000;
+        w.Tsn[i] =
+            static_cast<Real>(ToothThicknessToleranceTsn(w.toleranceSeries[i], w.d[i])) / 1000;
         w.Asni[i] = w.Asne[i] - w.Tsn[i];
-        w.toothThicknessDesignation[i] = IntTextPad(w.quality[i], 2) + " " +
-                                         std::string(ChoiceText(kDeviationSeriesTexts, w.deviationSeries[i])) +
-                                         " " + IntText(w.toleranceSeries[i] + 20);
+        w.toothThicknessDesignation[i] =
+            IntTextPad(w.quality[i], 2) + " " +
+            std::string(ChoiceText(kDeviationSeriesTexts, w.deviationSeries[i])) + " " +
+            IntText(w.toleranceSeries[i] + 20);
     } else {
         w.Tsn[i] = w.Asne[i] - w.Asni[i];
         w.toothThicknessDesignation[i].clear();
@@ -110,7 +112,10 @@ void TestDimensions(const GearPairRecord& g, WormGearRecord& w, int i) {
 // and diameter ranges of the standard's tables, not with the gear's own values.
 // Geometric mean of the DIN 3974 module range holding m ("over ... to").
 Real ModuleMean(Real m) {
-    struct Range { Real upper; Real mean; };
+    struct Range {
+        Real upper;
+        Real mean;
+    };
     static constexpr std::array<Range, 7> kRanges = {{{2, 1.0L},
                                                       {3.55L, 2.665L},
                                                       {6, 4.615L},
@@ -126,7 +131,10 @@ Real ModuleMean(Real m) {
 
 // Geometric mean of the DIN 3974 diameter range holding d ("over ... to").
 Real DiameterMean(Real d) {
-    struct Range { Real upper; Real mean; };
+    struct Range {
+        Real upper;
+        Real mean;
+    };
     static constexpr std::array<Range, 7> kRanges = {{{50, 22.36L},
                                                       {125, 79.057L},
                                                       {280, 187.08L},
@@ -168,10 +176,10 @@ void Deviations(WormGearRecord& w, int i, Real mMean) {
         RoundDeviation(2.18L * sqrtM + 1.68L +
                        (1.2L * Log10OrZero(mMean) + 2.3L) * CheckedPower("Fr", dMean, 0.25L)) *
         phi);
-    w.FiPrime[i] = RoundDeviation(
-        RoundDeviation(5.8L * CheckedPower("Fi'", dMean, 0.2L) * CheckedPower("Fi'", mMean, 1.0L / 7)) *
-            phi +
-        0.8L * w.Falpha[i]);
+    w.FiPrime[i] = RoundDeviation(RoundDeviation(5.8L * CheckedPower("Fi'", dMean, 0.2L) *
+                                                 CheckedPower("Fi'", mMean, 1.0L / 7)) *
+                                      phi +
+                                  0.8L * w.Falpha[i]);
     w.fiPrime[i] = RoundDeviation(0.7L * (w.fp[i] + w.Falpha[i]));
 }
 

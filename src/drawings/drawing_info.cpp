@@ -37,8 +37,10 @@ std::string BreaksToBars(const std::string& s) {
 std::string BarsToBreaks(const std::string& s) {
     std::string out;
     for (char c : s) {
-        if (c == '|') out += "\r\n";
-        else out += c;
+        if (c == '|')
+            out += "\r\n";
+        else
+            out += c;
     }
     return out;
 }
@@ -46,8 +48,10 @@ std::string BarsToBreaks(const std::string& s) {
 std::vector<std::string> SplitBars(const std::string& s) {
     std::vector<std::string> out(1);
     for (char c : s) {
-        if (c == '|') out.emplace_back();
-        else out.back() += c;
+        if (c == '|')
+            out.emplace_back();
+        else
+            out.back() += c;
     }
     return out;
 }
@@ -79,8 +83,8 @@ void ResetDrawingInfo() { drawingInfo = DefaultDrawingInfo(); }
 void WriteDrawingInfoSection() {
     const DrawingInfoRecord& d = drawingInfo;
     WriteTextLine(d.changeCaption);
-    const auto count = static_cast<std::int32_t>(
-        std::min<std::size_t>(d.changes.size(), kMaxChangeEntries));
+    const auto count =
+        static_cast<std::int32_t>(std::min<std::size_t>(d.changes.size(), kMaxChangeEntries));
     WriteIntLine(count);
     WriteTextLine(kLongRule);
     for (std::int32_t i = 0; i < count; ++i) {

@@ -32,18 +32,18 @@ struct PositionedText {
 };
 
 struct DrawingInfoRecord {
-    std::string changeCaption;           // the change table's caption word
-    std::vector<ChangeEntry> changes;    // at most 25
+    std::string changeCaption;         // the change table's caption word
+    std::vector<ChangeEntry> changes;  // at most 25
     // Title-block rows 1..4 (index 0 unused): dates and names of drawn,
     // checked, standards check and release.
     std::array<std::string, 5> dates{};
     std::array<std::string, 5> names{};
-    std::string replacementFor;          // "Ersatz für"
-    std::string replacedBy;              // "Ersetzt durch"
+    std::string replacementFor;  // "Ersatz für"
+    std::string replacedBy;      // "Ersetzt durch"
     std::vector<PositionedText> texts;
     // ISO 7200 title block.
-    std::int32_t titleBlockType = 0;     // 0..3
-    std::int32_t textPaperMode = 0;      // 0..3: paper mode of the positioned texts
+    std::int32_t titleBlockType = 0;  // 0..3
+    std::int32_t textPaperMode = 0;   // 0..3: paper mode of the positioned texts
     std::string responsibleDepartment;
     std::string documentType;
     std::string documentStatus;

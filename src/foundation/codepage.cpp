@@ -34,10 +34,19 @@ std::string FromUtf8(std::string_view s, char replacement, Encode encode) {
         auto b0 = static_cast<unsigned char>(s[i]);
         char32_t cp = 0;
         std::size_t len = 0;
-        if (b0 < 0x80) { cp = b0; len = 1; }
-        else if ((b0 & 0xE0) == 0xC0) { cp = b0 & 0x1F; len = 2; }
-        else if ((b0 & 0xF0) == 0xE0) { cp = b0 & 0x0F; len = 3; }
-        else if ((b0 & 0xF8) == 0xF0) { cp = b0 & 0x07; len = 4; }
+        if (b0 < 0x80) {
+            cp = b0;
+            len = 1;
+        } else if ((b0 & 0xE0) == 0xC0) {
+            cp = b0 & 0x1F;
+            len = 2;
+        } else if ((b0 & 0xF0) == 0xE0) {
+            cp = b0 & 0x0F;
+            len = 3;
+        } else if ((b0 & 0xF8) == 0xF0) {
+            cp = b0 & 0x07;
+            len = 4;
+        }
         bool ok = len > 0 && i + len <= s.size();
         for (std::size_t k = 1; ok && k < len; ++k) {
             auto b = static_cast<unsigned char>(s[i + k]);

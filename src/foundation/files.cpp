@@ -73,9 +73,7 @@ std::string BaseNameOf(std::string_view path) {
 
 std::string NameWithoutExt(std::string_view path) { return BaseNameOf(path); }
 
-std::string PathWithoutExt(std::string_view path) {
-    return DirPartOf(path) + NameWithoutExt(path);
-}
+std::string PathWithoutExt(std::string_view path) { return DirPartOf(path) + NameWithoutExt(path); }
 
 std::string ExtAfterFirstDot(std::string_view name) {
     const auto dot = name.find('.');
@@ -89,7 +87,7 @@ std::string DirPartOf(std::string_view path) {
 
 std::string DriveOf(std::string_view path) {
     return path.find(':') != std::string_view::npos ? std::string(path.substr(0, 2))
-                                                     : std::string();
+                                                    : std::string();
 }
 
 bool FileExists(const std::string& name) {

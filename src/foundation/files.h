@@ -47,8 +47,7 @@ bool CopyFileBlocks(const std::string& src, const std::string& dst);
 bool CopyFileIfExists(const std::string& src, const std::string& dst);
 // Copies every matching file; the cancel flag is set when none matched or
 // any copy failed.
-void CopyFilesByMask(const std::string& mask, const std::string& srcDir,
-                     const std::string& dstDir);
+void CopyFilesByMask(const std::string& mask, const std::string& srcDir, const std::string& dstDir);
 
 // The existing file whose name matches `path` ignoring letter case (in the
 // folder names too); `path` itself when there is an exact match or none.

@@ -143,7 +143,8 @@ std::string FixedText(Real x, int decimals, char separator) {
     std::string s;
     if (x == 0 || e + 1 + decimals <= kMaxSignificant) {
         s.resize(static_cast<std::size_t>(decimals) + 64);
-        auto res = std::to_chars(s.data(), s.data() + s.size(), x, std::chars_format::fixed, decimals);
+        auto res =
+            std::to_chars(s.data(), s.data() + s.size(), x, std::chars_format::fixed, decimals);
         s.resize(static_cast<std::size_t>(res.ptr - s.data()));
         SetSeparator(s, separator);
     } else {
@@ -172,7 +173,8 @@ bool KiloNewtonUnits() { return unitSystem == 2 || unitSystem == 4; }
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
+    while (!s.empty() &&
+           (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
         s.remove_suffix(1);
     return s;
 }
@@ -241,11 +243,11 @@ std::string FormatFixed(std::int32_t intDigits, std::int32_t decimals, Real x) {
     if (!std::isfinite(x)) {
         s = NonFiniteText(x);
     } else {
-        const std::int64_t precision =
-            std::min<std::int64_t>(std::max<std::int64_t>(std::int64_t{intDigits} + decimals, 1),
-                                   kMaxSignificant);
+        const std::int64_t precision = std::min<std::int64_t>(
+            std::max<std::int64_t>(std::int64_t{intDigits} + decimals, 1), kMaxSignificant);
         if (x != 0 && DecimalExponent(x) + 1 > precision)
-            s = LayoutExponent(SignificantDigits(x, static_cast<int>(precision)), DecimalSeparator());
+            s = LayoutExponent(SignificantDigits(x, static_cast<int>(precision)),
+                               DecimalSeparator());
         else
             s = FixedText(x, decimals, DecimalSeparator());
     }
@@ -474,8 +476,6 @@ std::string MicronUnit() {
 
 std::string DegreeSign() { return codePageOption == 1 ? "deg" : std::string("°"_cp850); }
 
-std::string ViscosityUnit() {
-    return codePageOption == 1 ? "mm2/s" : std::string("mm²/s"_cp850);
-}
+std::string ViscosityUnit() { return codePageOption == 1 ? "mm2/s" : std::string("mm²/s"_cp850); }
 
 }  // namespace veldrim

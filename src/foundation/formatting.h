@@ -41,14 +41,14 @@ void DigitLayout(Real x, std::int32_t n, std::int32_t& intDigits, std::int32_t& 
 // 18) is written in the exponent form of FormatGeneral. inf and NaN give
 // "INF", "-INF" and "NAN".
 std::string FormatFixed(std::int32_t intDigits, std::int32_t decimals, Real x);
-std::string FormatNum(Real x);                           // 3 significant digits below 1, 4 up to 1000, whole above
-std::string FormatNumDigits(std::int32_t k, Real x);     // DigitLayout(x, 3 - k)
-std::string FormatNumLong(Real x);                       // six significant digits
+std::string FormatNum(Real x);  // 3 significant digits below 1, 4 up to 1000, whole above
+std::string FormatNumDigits(std::int32_t k, Real x);  // DigitLayout(x, 3 - k)
+std::string FormatNumLong(Real x);                    // six significant digits
 std::string FormatDecimals(std::int32_t decimals, Real x);
 std::string FormatInWidth(std::int32_t width, Real x);
-std::string FormatEng(Real x);                           // engineering exponent: 12.5E3, 0.12E-3
-std::string FormatAuto(Real x);                          // FormatEng outside 1E-4 .. 10000
-std::string FormatAngle(Real deg);                       // by the angle format
+std::string FormatEng(Real x);      // engineering exponent: 12.5E3, 0.12E-3
+std::string FormatAuto(Real x);     // FormatEng outside 1E-4 .. 10000
+std::string FormatAngle(Real deg);  // by the angle format
 std::string FormatDecimalsPoint(std::int32_t decimals, Real x);
 std::string FormatNumPoint(Real x);
 std::string FormatFixedPoint(std::int32_t intDigits, std::int32_t decimals, Real x);
@@ -56,7 +56,8 @@ std::string FormatFixedPoint(std::int32_t intDigits, std::int32_t decimals, Real
 // Integer texts.
 std::string IntText(std::int64_t n);
 std::string IntTextZero(std::int64_t n, std::int32_t width);  // leading zeros up to width
-std::string IntTextPad(std::int64_t n, std::int32_t width);   // leading blanks up to width, never cut
+std::string IntTextPad(std::int64_t n,
+                       std::int32_t width);  // leading blanks up to width, never cut
 
 // Number input: blanks around the text are ignored, the first ',' counts as
 // the decimal point; anything else that is not one whole finite number gives 0.
@@ -82,10 +83,10 @@ std::string FormatStress(Real x);
 std::string FormatTorque(Real x);
 std::string FormatTorque6(Real x);
 Real TorqueToDisplay(Real x);
-Real ParseLength(std::string_view s);   // typed text in the active unit -> mm
+Real ParseLength(std::string_view s);  // typed text in the active unit -> mm
 Real ParseLength2(std::string_view s);
-Real ParseStress(std::string_view s);   // -> MPa
-Real ParseTorque(std::string_view s);   // -> Nm
+Real ParseStress(std::string_view s);  // -> MPa
+Real ParseTorque(std::string_view s);  // -> Nm
 
 // Unit labels, without brackets (code page 850).
 std::string LengthUnit();

@@ -65,21 +65,21 @@ InvoluteInverse ArcInvoluteWithCos(Real v);
 
 Real RoundDecimals(std::int32_t n, Real x);  // x rounded to n decimals, halves to even
 Real Tangent(Real x);
-Real IntPower(std::int32_t n, Real x);       // x^n by repeated multiplication
-Real RotatedX(Real x, Real y, Real phi);     // x cos phi + y sin phi
-Real RotatedY(Real x, Real y, Real phi);     // y cos phi - x sin phi
+Real IntPower(std::int32_t n, Real x);    // x^n by repeated multiplication
+Real RotatedX(Real x, Real y, Real phi);  // x cos phi + y sin phi
+Real RotatedY(Real x, Real y, Real phi);  // y cos phi - x sin phi
 Real Hypot(Real a, Real b);
-Real Cathetus(Real c, Real a);               // sqrt(c^2 - a^2), 0 unless abs(c) > abs(a)
-Real VectorAngle(Real x, Real y);            // direction of (x, y) in -pi/2 .. 3pi/2
-Real ArcTan2(Real y, Real x);                // VectorAngle(x, y)
+Real Cathetus(Real c, Real a);     // sqrt(c^2 - a^2), 0 unless abs(c) > abs(a)
+Real VectorAngle(Real x, Real y);  // direction of (x, y) in -pi/2 .. 3pi/2
+Real ArcTan2(Real y, Real x);      // VectorAngle(x, y)
 void PolarToXY(Real r, Real phi, Real& x, Real& y);
 void XYToPolar(Real x, Real y, Real& r, Real& phi);
 Real RadToDeg(Real x);
 Real DegToRad(Real x);
-Real NormalizeAngle(Real x);                 // into 0 .. 2pi
-Real Log10OrZero(Real x);                    // log10 x for x > 0, else 0
-Real Pow10(Real x);                          // 10^x
-Real Involute(Real alpha);                   // tan alpha - alpha
+Real NormalizeAngle(Real x);  // into 0 .. 2pi
+Real Log10OrZero(Real x);     // log10 x for x > 0, else 0
+Real Pow10(Real x);           // 10^x
+Real Involute(Real alpha);    // tan alpha - alpha
 bool IsEven(std::int32_t n);
 // Trunc(x) for x >= 0, Trunc(x) - 1 for every x < 0, whole values included
 // (FloorValue(-2) is -3). Diagram scales rely on this.
@@ -94,22 +94,23 @@ void RotatePoint(Real x, Real y, Real phi, Real& xr, Real& yr);
 void TransformPoint(Real x0, Real y0, Real angleDeg, Real x, Real y, Real& xr, Real& yr);
 void TransformPointScaled(Real sx, Real sy, Real x0, Real y0, Real angleDeg, Real x, Real y,
                           Real& xr, Real& yr);
-bool NearlyEqual(Real a, Real b);            // abs(a - b) < 1E-5
+bool NearlyEqual(Real a, Real b);  // abs(a - b) < 1E-5
 Real Max(Real a, Real b);
 Real Min(Real a, Real b);
 Real Max4(Real a, Real b, Real c, Real d);
-Real Clamp(Real lo, Real hi, Real x);        // Min(hi, Max(x, lo)): hi when lo > hi
+Real Clamp(Real lo, Real hi, Real x);  // Min(hi, Max(x, lo)): hi when lo > hi
 std::int32_t IntMax(std::int32_t a, std::int32_t b);
 std::int32_t IntMin(std::int32_t a, std::int32_t b);
 std::int32_t IntClamp(std::int32_t lo, std::int32_t hi, std::int32_t x);
 void SwapValues(Real& a, Real& b);
-Real PercentDeviation(Real reference, Real value);  // abs((value - reference) / reference) x 100, 0 for reference 0
-Real SignOf(Real x);                         // 1 for x >= 0, else -1
+Real PercentDeviation(Real reference,
+                      Real value);  // abs((value - reference) / reference) x 100, 0 for reference 0
+Real SignOf(Real x);                // 1 for x >= 0, else -1
 Real SignOf2(Real x);
 // Sweep in degrees from angle a to angle b: 0 .. 360 counter-clockwise for
 // dir >= 0, -360 .. 0 clockwise for dir < 0.
 Real ArcSweepDeg(Real a, Real b, Real dir);
-Real RoundToDouble(Real x);                  // x through a 64-bit double
+Real RoundToDouble(Real x);  // x through a 64-bit double
 Real Mean2(Real a, Real b);
 
 // ---- Unit conversions ----------------------------------------------------------------

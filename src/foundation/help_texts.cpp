@@ -86,7 +86,8 @@ void NoHelpText(int number, std::string& text) {
 void ParseHelpHeader(std::string_view line, int& number, std::string& picture) {
     number = LineNumber(line);
     auto colon = line.find(':');
-    picture = colon == std::string_view::npos ? std::string("NULL") : TrimBoth(line.substr(colon + 1));
+    picture =
+        colon == std::string_view::npos ? std::string("NULL") : TrimBoth(line.substr(colon + 1));
 }
 
 HelpEntry FindHelpEntry(int number) {
@@ -137,8 +138,8 @@ HelpEntry FindHelpEntry(int number) {
     return entry;
 }
 
-void ShowHelpLines(const HelpLines& lines, const std::string& picture, const std::string&,
-                   int mode, int number) {
+void ShowHelpLines(const HelpLines& lines, const std::string& picture, const std::string&, int mode,
+                   int number) {
     if (mode == kHelpTextAndPicture || mode == kHelpTextOnly) {
         std::string message;
         for (const auto& l : lines) message += ForScreen(l) + " ";
@@ -151,7 +152,8 @@ void ShowHelpLines(const HelpLines& lines, const std::string& picture, const std
         if (helpPictureHook) {
             helpPictureHook(path);
         } else if (drawPicture) {
-            ShowNotice("Hilfebild " + picture + " kann nicht gezeigt werden: keine Grafikausgabe vorhanden.");
+            ShowNotice("Hilfebild " + picture +
+                       " kann nicht gezeigt werden: keine Grafikausgabe vorhanden.");
             cancelFlag = true;
         }
     }
@@ -194,8 +196,7 @@ void GetHelpText(int number, std::string& text) {
         cancelFlag = false;
         return;
     }
-    if (entry.endedAtNextHeader && helpLevel >= 2)
-        entry.lines[4] += " (" + std::to_string(n) + ")";
+    if (entry.endedAtNextHeader && helpLevel >= 2) entry.lines[4] += " (" + std::to_string(n) + ")";
     text.clear();
     for (std::size_t i = 0; i < entry.lines.size(); ++i) {
         if (i > 0) text += ' ';

@@ -60,10 +60,10 @@ using HelpLines = std::array<std::string, 5>;
 // What a search in the help file found.
 struct HelpEntry {
     enum class Status { FileMissing, EntryMissing, Found } status = Status::EntryMissing;
-    HelpLines lines;                // slots 1..5 (index 0..4)
-    std::string picture = "NULL";   // picture name without extension
-    bool endedAtNextHeader = false; // the entry ended at the next entry's header
-    std::string fileName;           // the help file searched
+    HelpLines lines;                 // slots 1..5 (index 0..4)
+    std::string picture = "NULL";    // picture name without extension
+    bool endedAtNextHeader = false;  // the entry ended at the next entry's header
+    std::string fileName;            // the help file searched
 };
 
 void HelpFileName(int number, std::string& name);

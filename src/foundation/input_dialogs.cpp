@@ -175,8 +175,7 @@ void InputIntInRange(std::string_view prompt, std::int32_t& n, std::int32_t a, s
     InputLongInRange(prompt, n, a, b);
 }
 
-void InputWordInRange(std::string_view prompt, std::uint16_t& n, std::uint16_t a,
-                      std::uint16_t b) {
+void InputWordInRange(std::string_view prompt, std::uint16_t& n, std::uint16_t a, std::uint16_t b) {
     std::int64_t value = n;
     if (AskWhole(prompt, value, a, b)) n = static_cast<std::uint16_t>(value);
 }

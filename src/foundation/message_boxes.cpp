@@ -63,7 +63,9 @@ std::string ShownText(std::string_view s) {
 }
 
 void MessageBoxKind(std::string_view text, int kind) {
-    const char* caption = kind == kMessageError ? "Fehler : " : kind == kMessageHelp ? "Hilfe" : "Meldung:";
+    const char* caption = kind == kMessageError  ? "Fehler : "
+                          : kind == kMessageHelp ? "Hilfe"
+                                                 : "Meldung:";
     Ui().ShowMessage(caption, ShownText(text), PortKind(kind));
 }
 
@@ -132,8 +134,9 @@ void CloseChecked(TextFile& f) {
     int r = f.Close();
     // A failure already reported while writing is not shown a second time.
     if (r != kIoOk)
-        ReportFileFailure(f, r == kIoDiskFull ? std::string("Diskette/Platte voll")
-                                              : std::string("Fehler beim Schließen einer Datei"_cp850));
+        ReportFileFailure(f, r == kIoDiskFull
+                                 ? std::string("Diskette/Platte voll")
+                                 : std::string("Fehler beim Schließen einer Datei"_cp850));
 }
 
 std::string FileWriteErrorText(const TextFile& f) {
@@ -196,7 +199,8 @@ void CheckNewFileName(const std::string& path) {
     bool exists = ::stat(path.c_str(), &st) == 0;
     if (exists && path.find("aktuell") == std::string::npos && askBeforeOverwriteFlag) {
         SetHelpNumber(3055);
-        std::string question = path + " existiert bereits.   " + std::string("überschreiben"_cp850) + " ?";
+        std::string question =
+            path + " existiert bereits.   " + std::string("überschreiben"_cp850) + " ?";
         if (!AskYesNoCancel(question)) cancelFlag = true;
     }
     if (cancelFlag) return;
@@ -207,7 +211,8 @@ void CheckNewFileName(const std::string& path) {
     if (ok && exists && ::access(path.c_str(), W_OK) != 0) ok = false;
     if (ok) {
         std::string folder = FolderPart(path);
-        std::string probe = EnsureTrailingBackslash(folder.empty() ? std::string(".") : folder) + ".veldrim-probe-XXXXXX";
+        std::string probe = EnsureTrailingBackslash(folder.empty() ? std::string(".") : folder) +
+                            ".veldrim-probe-XXXXXX";
         int fd = ::mkstemp(probe.data());
         if (fd < 0) {
             ok = false;

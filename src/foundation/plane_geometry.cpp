@@ -13,10 +13,8 @@ namespace veldrim {
 
 namespace {
 
-
 void ArcCenterMessage(Real dphi) {
-    if (!hideWarningsFlag)
-        AddMessage("Fehler in GetArcCenter (dphi = " + FormatNum(dphi) + " ! ");
+    if (!hideWarningsFlag) AddMessage("Fehler in GetArcCenter (dphi = " + FormatNum(dphi) + " ! ");
 }
 
 // Steps shared by both arc-centre routines: centre and radius of the arc of
@@ -58,8 +56,8 @@ bool Solve2x2(Real a1, Real b1, Real c1, Real a2, Real b2, Real c2, Real& x, Rea
     return true;
 }
 
-bool IntersectLines(Real& x, Real& y, Real x1, Real y1, Real x2, Real y2, Real x3, Real y3,
-                    Real x4, Real y4) {
+bool IntersectLines(Real& x, Real& y, Real x1, Real y1, Real x2, Real y2, Real x3, Real y3, Real x4,
+                    Real y4) {
     // P1 + t (P2 - P1) = P3 + s (P4 - P3)
     Real t = 0, s = 0;
     const bool ok = Solve2x2(x2 - x1, x3 - x4, x3 - x1, y2 - y1, y3 - y4, y3 - y1, t, s);
@@ -91,8 +89,8 @@ Real AngleFromSides(Real a, Real b, Real c) {
     return CheckedArcCos((a * a + b * b - c * c) / (2 * a * b));
 }
 
-bool GetArcCenter(Real& xc, Real& yc, Real& startAngle, Real& r, Real& endAngle, Real x1,
-                  Real y1, Real x2, Real y2, Real dphi) {
+bool GetArcCenter(Real& xc, Real& yc, Real& startAngle, Real& r, Real& endAngle, Real x1, Real y1,
+                  Real x2, Real y2, Real dphi) {
     xc = yc = startAngle = r = endAngle = 0;
     if (dphi == 2 * kPi) {
         // A full circle over no chord: the centre is taken at P1.
@@ -158,8 +156,7 @@ void IntersectLineCircle(Real cx, Real cy, Real r, Real x1, Real y1, Real x2, Re
     yb = m * xb + k;
 }
 
-bool IntersectRays(Real& x, Real& y, Real x1, Real y1, Real angle1, Real x2, Real y2,
-                   Real angle2) {
+bool IntersectRays(Real& x, Real& y, Real x1, Real y1, Real angle1, Real x2, Real y2, Real angle2) {
     x = y = 0;
     return IntersectLines(x, y, x1, y1, x1 + 100 * std::cos(angle1), y1 + 100 * std::sin(angle1),
                           x2, y2, x2 + 100 * std::cos(angle2), y2 + 100 * std::sin(angle2));

@@ -15,8 +15,8 @@ Real Det2(Real a, Real b, Real c, Real d);
 bool Solve2x2(Real a1, Real b1, Real c1, Real a2, Real b2, Real c2, Real& x, Real& y);
 
 // Intersection of the infinite lines P1P2 and P3P4; parallel lines give false and P1.
-bool IntersectLines(Real& x, Real& y, Real x1, Real y1, Real x2, Real y2, Real x3, Real y3,
-                    Real x4, Real y4);
+bool IntersectLines(Real& x, Real& y, Real x1, Real y1, Real x2, Real y2, Real x3, Real y3, Real x4,
+                    Real y4);
 
 // a <= v <= b in either order, ends included.
 bool ValueBetween(Real v, Real a, Real b);
@@ -36,8 +36,8 @@ Real AngleFromSides(Real a, Real b, Real c);
 // (dphi = 0 or another multiple of 2pi but the full circle) has no centre:
 // the message "Fehler in GetArcCenter (dphi = ..." is added while warnings
 // are shown, every output is 0 and the result is false.
-bool GetArcCenter(Real& xc, Real& yc, Real& startAngle, Real& r, Real& endAngle, Real x1,
-                  Real y1, Real x2, Real y2, Real dphi);
+bool GetArcCenter(Real& xc, Real& yc, Real& startAngle, Real& r, Real& endAngle, Real x1, Real y1,
+                  Real x2, Real y2, Real dphi);
 // The same without the full-circle case; startAngle is always the angle of
 // P1 and endAngle that of P2.
 bool GetArcCenterDbl(Real& xc, Real& yc, Real& startAngle, Real& r, Real& endAngle, Real x1,
@@ -51,8 +51,7 @@ void IntersectLineCircle(Real cx, Real cy, Real r, Real x1, Real y1, Real x2, Re
                          Real& ya, Real& xb, Real& yb, bool& noHit);
 
 // Lines given by a point and a direction angle.
-bool IntersectRays(Real& x, Real& y, Real x1, Real y1, Real angle1, Real x2, Real y2,
-                   Real angle2);
+bool IntersectRays(Real& x, Real& y, Real x1, Real y1, Real angle1, Real x2, Real y2, Real angle2);
 
 bool PointInRect(Real x, Real y, Real x1, Real y1, Real x2, Real y2);
 

@@ -50,7 +50,8 @@ std::string Digits(long v, int width) {
     char buf[24];
     auto [p, ec] = std::to_chars(buf, buf + sizeof buf, v < 0 ? -v : v);
     std::string s(buf, p);
-    if (static_cast<int>(s.size()) < width) s.insert(0, static_cast<std::size_t>(width) - s.size(), '0');
+    if (static_cast<int>(s.size()) < width)
+        s.insert(0, static_cast<std::size_t>(width) - s.size(), '0');
     return v < 0 ? "-" + s : s;
 }
 

@@ -18,11 +18,35 @@ unsigned char U(char c) { return static_cast<unsigned char>(c); }
 // the screen and CAD texts show them as the nearest plain sign.
 char PlainSignForBox(unsigned char b) {
     switch (b) {
-        case 196: case 205: return '-';
-        case 179: case 180: case 185: case 186: case 195: case 204: return '|';
-        case 187: case 188: case 191: case 192: case 193: case 194: case 197: case 200:
-        case 201: case 202: case 203: case 206: case 217: case 218: return '+';
-        case 176: case 177: case 178: case 219: case 220: case 223: case 254: return '#';
+        case 196:
+        case 205: return '-';
+        case 179:
+        case 180:
+        case 185:
+        case 186:
+        case 195:
+        case 204: return '|';
+        case 187:
+        case 188:
+        case 191:
+        case 192:
+        case 193:
+        case 194:
+        case 197:
+        case 200:
+        case 201:
+        case 202:
+        case 203:
+        case 206:
+        case 217:
+        case 218: return '+';
+        case 176:
+        case 177:
+        case 178:
+        case 219:
+        case 220:
+        case 223:
+        case 254: return '#';
         case 213: return 'i';  // dotless i
         case 242: return '=';  // double low line
         default: return '?';
@@ -33,8 +57,8 @@ char PlainSignForBox(unsigned char b) {
 constexpr std::array<unsigned char, 256> MakeScreenTable() {
     std::array<unsigned char, 256> t{};
     // Letters and signs: their Windows-1252 characters.
-    const int letters[] = {129, 130, 132, 134, 142, 143, 148, 153, 154, 160, 161, 162, 163, 164,
-                           225, 230, 241, 248, 252, 253,
+    const int letters[] = {129, 130, 132, 134, 142, 143, 148, 153, 154, 160,
+                           161, 162, 163, 164, 225, 230, 241, 248, 252, 253,
                            181, 182, 184, 190, 198, 199, 209, 211, 214, 215};
     for (int b : letters) t[b] = static_cast<unsigned char>(UnicodeToWin1252(kCp850ToUnicode[b]));
     for (int b : {179, 180, 185, 186, 195, 197, 204}) t[b] = '|';

@@ -216,9 +216,7 @@ int TextFile::Close() {
     return lastResult_ = writeFailure_;
 }
 
-int TextFile::FailWith(int err) {
-    return lastResult_ = writeFailure_ = NoteErrno(err);
-}
+int TextFile::FailWith(int err) { return lastResult_ = writeFailure_ = NoteErrno(err); }
 
 int TextFile::NoteErrno(int err) {
     if (failureErrno_ == 0) failureErrno_ = err;
@@ -362,16 +360,16 @@ void WriteBarFields4(std::string_view a, std::string_view b, std::string_view c,
     WriteTextLine(line);
 }
 
-void WriteBarFields6(std::string_view a, std::string_view b, std::string_view c,
-                     std::string_view d, std::string_view e, std::string_view f) {
+void WriteBarFields6(std::string_view a, std::string_view b, std::string_view c, std::string_view d,
+                     std::string_view e, std::string_view f) {
     std::string line;
     for (std::string_view x : {a, b, c, d, e, f}) (line += x) += '|';
     WriteTextLine(line);
 }
 
-void WriteBarFields8(std::string_view a, std::string_view b, std::string_view c,
-                     std::string_view d, std::string_view e, std::string_view f,
-                     std::string_view g, std::string_view h) {
+void WriteBarFields8(std::string_view a, std::string_view b, std::string_view c, std::string_view d,
+                     std::string_view e, std::string_view f, std::string_view g,
+                     std::string_view h) {
     std::string line;
     for (std::string_view x : {a, b, c, d, e, f, g, h}) (line += x) += '|';
     WriteTextLine(line);

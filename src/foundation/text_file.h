@@ -41,7 +41,7 @@ enum IoResultCode : int {
     kIoPathNotFound = 3,
     kIoTooManyFiles = 4,
     kIoAccessDenied = 5,
-    kIoReadError = 100,      // also: read past the end of the file
+    kIoReadError = 100,  // also: read past the end of the file
     kIoDiskFull = 101,
     kIoNotOpenForInput = 104,
     kIoNotOpenForOutput = 105,
@@ -49,7 +49,7 @@ enum IoResultCode : int {
     kIoWriteProtected = 150,
     kIoDriveNotReady = 152,
     kIoDeviceError = 160,
-    kIoLineTooLong = 201,    // a line beyond the reader's line limit
+    kIoLineTooLong = 201,  // a line beyond the reader's line limit
 };
 
 // The longest value line the readers of the gear data file and the
@@ -135,7 +135,7 @@ private:
     bool eofSeen_ = false;
     std::string buffer_;
     std::size_t pos_ = 0;
-    std::size_t scanPos_ = 0;    // bytes before it hold no line end
+    std::size_t scanPos_ = 0;  // bytes before it hold no line end
     std::size_t lineLimit_ = 0;
     int linesRead_ = 0;
     bool lineTooLong_ = false;
@@ -157,11 +157,11 @@ void WriteFloatLine(Real x);
 void WriteBoolLine(bool b);
 void WriteBarFields4(std::string_view a, std::string_view b, std::string_view c,
                      std::string_view d);
-void WriteBarFields6(std::string_view a, std::string_view b, std::string_view c,
-                     std::string_view d, std::string_view e, std::string_view f);
-void WriteBarFields8(std::string_view a, std::string_view b, std::string_view c,
-                     std::string_view d, std::string_view e, std::string_view f,
-                     std::string_view g, std::string_view h);
+void WriteBarFields6(std::string_view a, std::string_view b, std::string_view c, std::string_view d,
+                     std::string_view e, std::string_view f);
+void WriteBarFields8(std::string_view a, std::string_view b, std::string_view c, std::string_view d,
+                     std::string_view e, std::string_view f, std::string_view g,
+                     std::string_view h);
 // s without a line end, flushed at once (pieces of one line, HTML cells).
 void WriteTextPart(std::string_view s);
 

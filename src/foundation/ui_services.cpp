@@ -99,8 +99,8 @@ void UiServices::ShowInfoScreen(const std::string& caption, const std::vector<st
 
 std::optional<MessageExplanation> UiServices::ShowMessageExplanation(
     const MessageExplanation& shown) {
-    ShowMessage("Fehlermeldung", shown.message + "\n\nUrsache:\n" + shown.cause +
-                                     "\n\nAbhilfe:\n" + shown.remedy,
+    ShowMessage("Fehlermeldung",
+                shown.message + "\n\nUrsache:\n" + shown.cause + "\n\nAbhilfe:\n" + shown.remedy,
                 MessageKind::Information);
     return std::nullopt;
 }

@@ -160,8 +160,8 @@ public:
     virtual void ShowMessage(const std::string& title, const std::string& text,
                              MessageKind kind) = 0;
     // A message box that asks; the answer is one of the offered buttons.
-    virtual Answer Ask(const std::string& title, const std::string& text,
-                       AskButtons buttons, MessageKind kind) = 0;
+    virtual Answer Ask(const std::string& title, const std::string& text, AskButtons buttons,
+                       MessageKind kind) = 0;
     // The list choice: the index chosen (0-based), or nothing on cancel.
     virtual std::optional<int> ChooseFromList(const std::string& title,
                                               const std::vector<std::string>& items,
@@ -194,8 +194,7 @@ public:
     // Prints a text file on the window system's printer; false when not possible.
     virtual bool PrintTextFile(const std::string& path, const std::string& title) = 0;
     // Starts a program with arguments (no shell); false when it did not start.
-    virtual bool StartProgram(const std::string& program,
-                              const std::vector<std::string>& args) = 0;
+    virtual bool StartProgram(const std::string& program, const std::vector<std::string>& args) = 0;
     // Opens a document or address with the desktop's handler.
     virtual bool OpenDocument(const std::string& pathOrUrl) = 0;
     virtual void SetClipboardText(const std::string& text) = 0;

@@ -92,8 +92,7 @@ void CadEndBlock() {
     }
 }
 
-void CadInsertBlock(const std::string& name, Real x, Real y, Real angle, Real xScale,
-                    Real yScale) {
+void CadInsertBlock(const std::string& name, Real x, Real y, Real angle, Real xScale, Real yScale) {
     CadOutputRecord& s = CadOutputState;
     if (!UsesBlockFiles(s.cadCode)) {
         if (CadWriter* w = CadRunWriter()) w->Insert(name, x, y, angle, xScale, yScale);

@@ -29,8 +29,7 @@ void CadEndBlock();
 // Inserts a block; angle in degrees. The position is not shifted by the
 // origin offset, and neither is a replayed block's content: a screen
 // insertion lands where the DXF INSERT would.
-void CadInsertBlock(const std::string& name, Real x, Real y, Real angle, Real xScale,
-                    Real yScale);
+void CadInsertBlock(const std::string& name, Real x, Real y, Real angle, Real xScale, Real yScale);
 // CadInsertBlock at (x + origin x, y + origin y).
 void CadInsertBlockOffset(const std::string& name, Real x, Real y, Real angle, Real xScale,
                           Real yScale);

@@ -57,8 +57,8 @@ std::unique_ptr<CadWriter> blockWriter;  // open block file of a screen run
 bool runActive = false;
 
 const char* const kChoiceEntries[6] = {
-    "DXF", "IGES", "Kontrollausgabe auf Bildschirm",
-    "Ausgabe auf Laserprinter/Plotter mit Grafmit", "TXT", "STL",
+    "DXF", "IGES", "Kontrollausgabe auf Bildschirm", "Ausgabe auf Laserprinter/Plotter mit Grafmit",
+    "TXT", "STL",
 };
 
 const char* Extension(uint16_t code) {
@@ -166,8 +166,7 @@ public:
         const CadOutputRecord& s = CadOutputState;
         if (n >= 0 && n < 6 && s.layerColorMode == 0) {
             // Layer 1 centre lines dash-dot, layer 2 hidden lines dashed.
-            GrafSetLineStyle(n == 1 ? kLineDashDot : n == 2 ? kLineDashed
-                                                                 : kLineSolid);
+            GrafSetLineStyle(n == 1 ? kLineDashDot : n == 2 ? kLineDashed : kLineSolid);
             GrafSetColor16(static_cast<uint8_t>(s.layerColorIndex[static_cast<size_t>(n)]));
         } else {
             if (s.layerColorMode == 0) GrafSetLineStyle(kLineSolid);
@@ -232,8 +231,7 @@ bool CadOpenBlockFile(const std::string& name) {
         // A block file left by an earlier run, or anything else planted at
         // the name: the name itself is removed (a link, not what it points
         // to) and the file made anew, exclusively again.
-        if (errno != EEXIST || ::unlink(path.c_str()) != 0 || !w->CreateScratch(path))
-            return false;
+        if (errno != EEXIST || ::unlink(path.c_str()) != 0 || !w->CreateScratch(path)) return false;
     }
     if (std::find(runBlockFiles.begin(), runBlockFiles.end(), path) == runBlockFiles.end())
         runBlockFiles.push_back(path);
@@ -299,9 +297,8 @@ void CadChooseOutputCode() {
         SetHelpNumber(2055);
         std::vector<std::string> lines(s.plotCommandLines.begin(),
                                        s.plotCommandLines.begin() + count);
-        const int prePlot = (s.plotCommandIndex >= 1 && s.plotCommandIndex <= count)
-                                ? s.plotCommandIndex - 1
-                                : 0;
+        const int prePlot =
+            (s.plotCommandIndex >= 1 && s.plotCommandIndex <= count) ? s.plotCommandIndex - 1 : 0;
         auto line = Ui().ChooseFromList("Grafmit Command Line", lines, prePlot);
         if (!line || *line < 0 || *line >= count) {
             cancelFlag = true;
@@ -366,8 +363,9 @@ void CadBeginOutput(uint16_t code) {
             RefuseNotAvailable(c);
             return;
         }
-        std::string name = c == kCadPlot ? EnsureTrailingBackslash(CadUserDirectory()) + "grafmit.dxf"
-                                         : AskOutputFileName(c);
+        std::string name = c == kCadPlot
+                               ? EnsureTrailingBackslash(CadUserDirectory()) + "grafmit.dxf"
+                               : AskOutputFileName(c);
         if (cancelFlag) return;
         writer = f();
         if (!writer || !writer->Create(name)) {

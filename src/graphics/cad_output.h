@@ -68,7 +68,10 @@ public:
     // Creates the output file; false when it cannot be created. The writer
     // reports nothing itself: the caller shows the file-error text and sets
     // the cancel flag.
-    virtual bool Create(const std::string& path) { (void)path; return true; }
+    virtual bool Create(const std::string& path) {
+        (void)path;
+        return true;
+    }
     // Creates a scratch file (a block file) exclusively, never through a
     // link; false when the name exists already.
     virtual bool CreateScratch(const std::string& path) { return Create(path); }
@@ -110,8 +113,7 @@ public:
     // Text as stored (code page 850); the writer converts for its format.
     virtual void Text(const std::string& text, Real x, Real y) = 0;
     // Corners in DXF SOLID order (3 and 4 swapped against the outline).
-    virtual void Solid(Real x1, Real y1, Real x2, Real y2, Real x3, Real y3, Real x4,
-                       Real y4) = 0;
+    virtual void Solid(Real x1, Real y1, Real x2, Real y2, Real x3, Real y3, Real x4, Real y4) = 0;
     virtual void Insert(const std::string& name, Real x, Real y, Real angle, Real scaleX,
                         Real scaleY) {
         (void)name, (void)x, (void)y, (void)angle, (void)scaleX, (void)scaleY;
@@ -177,66 +179,65 @@ struct CadOutputRecord {
     // Pen table of the numbered layers 16..31 (layer n takes entry n - 15).
     std::array<int32_t, 16> penNumbers{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
     std::array<int32_t, 16> penWidths{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
-    int32_t layerColorMode = 0;        // 0 named layers; other numbered; 2 layer 0 in colour 0
+    int32_t layerColorMode = 0;             // 0 named layers; other numbered; 2 layer 0 in colour 0
     std::string cadTextStyleName = "TXT8";  // "Textstil CAD"
-    Real baseWidthFactor = 1.0L;       // "Textbreitenfaktor CAD"
-    Real configuredObliquingAngle = 0; // "Textwinkel"
-    Real currentX = 0, currentY = 0;   // current point (drawing units, without origin)
-    Real currentZ = 0;                 // 3D current point z
-    Real previousBulge = 0;            // bulge of the last polyline vertex (radians)
-    std::string currentLayerName = "0";  // kept by the DXF and TXT writers
+    Real baseWidthFactor = 1.0L;            // "Textbreitenfaktor CAD"
+    Real configuredObliquingAngle = 0;      // "Textwinkel"
+    Real currentX = 0, currentY = 0;        // current point (drawing units, without origin)
+    Real currentZ = 0;                      // 3D current point z
+    Real previousBulge = 0;                 // bulge of the last polyline vertex (radians)
+    std::string currentLayerName = "0";     // kept by the DXF and TXT writers
     uint8_t currentLayerNumber = 0;
-    Real textAngle = 0;                // degrees
+    Real textAngle = 0;  // degrees
     Real textHeight = 5.0L;
     Real textWidthFactor = 1.0L;
     Real textObliquingAngle = 0;
-    uint16_t cadCode = kCadScreen;     // CAD-Code of the run
+    uint16_t cadCode = kCadScreen;  // CAD-Code of the run
     std::string outputFileName;
-    uint8_t polylineOutputFlag = 1;    // polylines reach DXF as polylines
+    uint8_t polylineOutputFlag = 1;  // polylines reach DXF as polylines
     int32_t vertexCounter = 1;
     // Insertion state of the DXF block reader.
     int32_t nestingLevel = 0;
     Real insertOffsetX = 0, insertOffsetY = 0, insertRotation = 0;
     Real insertScaleX = 1.0L, insertScaleY = 1.0L;
     uint8_t hatchOption = 1;
-    Real originX = 0, originY = 0;     // origin offset added to every point
+    Real originX = 0, originY = 0;  // origin offset added to every point
     // Plot program command lines.
     uint16_t plotCommandCount = 1;
-    uint16_t plotCommandIndex = 1;     // 1..5
+    uint16_t plotCommandIndex = 1;  // 1..5
     std::array<std::string, 5> plotCommandLines{kDefaultPlotCommandLine, kDefaultPlotCommandLine,
                                                 kDefaultPlotCommandLine, kDefaultPlotCommandLine,
                                                 kDefaultPlotCommandLine};
     Real symbolScale = 1.0L;
-    uint8_t layerMonochrom = 0;        // "Layer Monochrom"
-    uint16_t runArgument = 0;          // the code as the caller passed it
+    uint8_t layerMonochrom = 0;                                // "Layer Monochrom"
+    uint16_t runArgument = 0;                                  // the code as the caller passed it
     std::array<int32_t, 6> layerWidthCodes{3, 1, 1, 1, 2, 3};  // "Line thickness Layer 0..5"
-    CadLimits limits;                  // drawing limits
-    std::string releaseFieldText;      // drawing sheet
-    int32_t cadDecimals = 6;           // "Decimals DXF,TXT"
+    CadLimits limits;                                          // drawing limits
+    std::string releaseFieldText;                              // drawing sheet
+    int32_t cadDecimals = 6;                                   // "Decimals DXF,TXT"
     Real baseScale = 1.0L;
     // Option bytes of the drawing sheet and title block; index
     // kSheetFooterOption is the drawing-footer option, stored inverted (0 = on).
     std::array<uint8_t, 12> sheetOptions{};
-    uint8_t execFlag = 1;              // "Exec CAD App ?"
-    uint8_t arcsAsLinesFlag = 1;       // "Polyline Arc -> Lines ?"
-    Real chordTolerance = 0.1L;        // chord length of arcs as polygons
+    uint8_t execFlag = 1;         // "Exec CAD App ?"
+    uint8_t arcsAsLinesFlag = 1;  // "Polyline Arc -> Lines ?"
+    Real chordTolerance = 0.1L;   // chord length of arcs as polygons
     Real extrusionZ1 = 0, extrusionZ2 = 1.0L;
-    int32_t stlFileType = 0;           // 0 binary, 1 ASCII
+    int32_t stlFileType = 0;  // 0 binary, 1 ASCII
     uint8_t stlOptionFlag = 0;
-    uint8_t stlTextOption = 1;         // stroke-text walls: 1 outward, 0 inward
-    int32_t savedLayer = 0;            // CadSaveLayer
-    uint8_t openSuppressedFlag = 0;    // stops the exec step of the end
+    uint8_t stlTextOption = 1;       // stroke-text walls: 1 outward, 0 inward
+    int32_t savedLayer = 0;          // CadSaveLayer
+    uint8_t openSuppressedFlag = 0;  // stops the exec step of the end
     std::array<int32_t, 2> sheetCounters{};
     Real revolvePrevX = 0, revolvePrevRadius = 0, revolvePrevBulge = 0;
-    Real partStepLength = 0.1L;        // step length of the part builders
-    uint8_t stlDirInvers = 0;          // "STL Dir invers"
+    Real partStepLength = 0.1L;  // step length of the part builders
+    uint8_t stlDirInvers = 0;    // "STL Dir invers"
     Real fitClearance = 0.1L;
-    uint8_t inBlockFlag = 0;           // between CadBeginBlocks and CadEndSection
-    uint32_t runNumber = 0;            // counts the begun runs
-    uint8_t entityPass = 0;            // ENTITIES pass of the run: 1, then 2 for STEP
-    uint8_t heightAsked = 0;           // the STL height was asked in this run
+    uint8_t inBlockFlag = 0;  // between CadBeginBlocks and CadEndSection
+    uint32_t runNumber = 0;   // counts the begun runs
+    uint8_t entityPass = 0;   // ENTITIES pass of the run: 1, then 2 for STEP
+    uint8_t heightAsked = 0;  // the STL height was asked in this run
 };
-
 
 extern CadOutputRecord CadOutputState;
 // The logo mode, kept beside the window state: 2 and 3 suppress the corner

@@ -226,8 +226,8 @@ void CadSetLineStyle(int n) {
 void CadSetTextStyle(int style, Real angle, Real height, Real width) {
     CadOutputRecord& s = CadOutputState;
     s.textHeight = height;
-    s.textWidthFactor = (width == 0 || height == 0) ? s.baseWidthFactor * 0.7L
-                                                    : s.baseWidthFactor * width / height;
+    s.textWidthFactor =
+        (width == 0 || height == 0) ? s.baseWidthFactor * 0.7L : s.baseWidthFactor * width / height;
     // Screen pixels are square and the window keeps equal scales, so a text
     // angle needs no correction for the screen's shape; exchange files get
     // the angle as the caller gave it.

@@ -107,7 +107,8 @@ void ResetGraphicsWindow() {
 }
 
 void SetDeviceResolution(int width, int height) {
-    DeviceWidth = (width > 0 && width <= 65535) ? static_cast<uint16_t>(width) : kDefaultDeviceWidth;
+    DeviceWidth =
+        (width > 0 && width <= 65535) ? static_cast<uint16_t>(width) : kDefaultDeviceWidth;
     DeviceHeight =
         (height > 0 && height <= 65535) ? static_cast<uint16_t>(height) : kDefaultDeviceHeight;
 }
@@ -225,8 +226,8 @@ int32_t PrintMapLengthY(const PrinterTarget& p, Real l) {
 
 TFveldgra::TFveldgra() = default;
 
-void TFveldgra::SetWindow(uint8_t keepAspect, uint8_t inset, Real vx1, Real vy1, Real vx2,
-                          Real vy2, Real wx1, Real wy1, Real wx2, Real wy2) {
+void TFveldgra::SetWindow(uint8_t keepAspect, uint8_t inset, Real vx1, Real vy1, Real vx2, Real vy2,
+                          Real wx1, Real wy1, Real wx2, Real wy2) {
     // A window without width or height cannot be mapped: refuse it before it
     // reaches the list, so a replay never meets it.
     if (wx1 == wx2 || wy1 == wy2 || !std::isfinite(wx1) || !std::isfinite(wx2) ||
@@ -304,7 +305,9 @@ void TFveldgra::ReSetWindow() {
     ResetZoom();
 }
 
-void TFveldgra::ResetZoom() { SetScale(Viewport.left, Viewport.top, Viewport.right, Viewport.bottom); }
+void TFveldgra::ResetZoom() {
+    SetScale(Viewport.left, Viewport.top, Viewport.right, Viewport.bottom);
+}
 
 void TFveldgra::SaveViewPort() { SavedViewport = Viewport; }
 
@@ -335,9 +338,8 @@ void TFveldgra::Arc(Real x, Real y, Real a1, Real a2, Real r, Real sweep) {
         return;
     }
     Append("5;" + FormatDisplayReal(x - r) + ";" + FormatDisplayReal(y - r) + ";" +
-           FormatDisplayReal(x + r) + ";" + FormatDisplayReal(y + r) + ";" +
-           FormatDisplayReal(xs) + ";" + FormatDisplayReal(ys) + ";" + FormatDisplayReal(xe) +
-           ";" + FormatDisplayReal(ye));
+           FormatDisplayReal(x + r) + ";" + FormatDisplayReal(y + r) + ";" + FormatDisplayReal(xs) +
+           ";" + FormatDisplayReal(ys) + ";" + FormatDisplayReal(xe) + ";" + FormatDisplayReal(ye));
 }
 
 void TFveldgra::OutTextXY(Real x, Real y, std::string_view text) {
@@ -346,9 +348,8 @@ void TFveldgra::OutTextXY(Real x, Real y, std::string_view text) {
 
 void TFveldgra::Solid(Real x1, Real y1, Real x2, Real y2, Real x3, Real y3, Real x4, Real y4) {
     Append("7;" + FormatDisplayReal(x1) + ";" + FormatDisplayReal(y1) + ";" +
-           FormatDisplayReal(x2) + ";" + FormatDisplayReal(y2) + ";" + FormatDisplayReal(x3) +
-           ";" + FormatDisplayReal(y3) + ";" + FormatDisplayReal(x4) + ";" +
-           FormatDisplayReal(y4));
+           FormatDisplayReal(x2) + ";" + FormatDisplayReal(y2) + ";" + FormatDisplayReal(x3) + ";" +
+           FormatDisplayReal(y3) + ";" + FormatDisplayReal(x4) + ";" + FormatDisplayReal(y4));
 }
 
 void TFveldgra::Rectangle(Real x1, Real y1, Real x2, Real y2) {
@@ -609,9 +610,9 @@ void TFveldgra::Replay(GraphicsCanvas* window, const PrinterTarget* print) {
                 auto f = SplitFields(rest, 8);
                 if (!ReadReals(f, 0, 8, v)) break;
                 for (const Surface& s : surfaces)
-                    s.canvas->Polygon({s.P(v[0], v[1]), s.P(v[2], v[3]), s.P(v[4], v[5]),
-                                       s.P(v[6], v[7])},
-                                      !colourGraphics);
+                    s.canvas->Polygon(
+                        {s.P(v[0], v[1]), s.P(v[2], v[3]), s.P(v[4], v[5]), s.P(v[6], v[7])},
+                        !colourGraphics);
                 break;
             }
             case 8: {
@@ -664,8 +665,7 @@ void TFveldgra::Replay(GraphicsCanvas* window, const PrinterTarget* print) {
                 window->Pause(static_cast<int>(ms > 60000 ? 60000 : ms));
                 break;
             }
-            default:
-                break;
+            default: break;
         }
     }
     SetOldCursor();

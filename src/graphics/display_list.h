@@ -157,14 +157,14 @@ public:
 // Where the printer page lies, read from the printer setup by the caller.
 struct PrinterTarget {
     GraphicsCanvas* canvas = nullptr;
-    int32_t pageWidth = 0;    // printer pixels
-    int32_t pageHeight = 0;   // printer pixels
-    double scaleX = 1.0;      // horizontal print scale
-    double scaleY = 1.0;      // vertical print scale
+    int32_t pageWidth = 0;   // printer pixels
+    int32_t pageHeight = 0;  // printer pixels
+    double scaleX = 1.0;     // horizontal print scale
+    double scaleY = 1.0;     // vertical print scale
     int32_t leftMarginMm = 0;
     int32_t topMarginMm = 0;
-    bool frame = false;       // print a frame round the world window
-    int colourMode = 1;       // "Windows-Druckmodus (1=mono 2=color)"
+    bool frame = false;  // print a frame round the world window
+    int colourMode = 1;  // "Windows-Druckmodus (1=mono 2=color)"
 };
 
 // Screen mapping of the state in force: X(x), Y(y), lengths LX, LY.
@@ -187,14 +187,14 @@ public:
     virtual ~TFveldgra() = default;
 
     // Window fields.
-    int32_t TextSizeMode = 0;       // stored by SetTextSizeMode; nothing reads it
-    uint8_t Dragging = 0;           // a zoom rectangle is being dragged
-    uint8_t WheelDown = 0;          // last wheel turn: 1 down, 0 up
-    uint8_t DoubleClicked = 0;      // a double click was seen
-    int32_t LastColour = -1;        // colour index of the last colour record
-    uint16_t LastLineStyle = 99;    // style of the last line-style record (99 none)
-    uint16_t LastLineWidth = 1;     // width of the last line-width record
-    uint8_t StepMode = 0;           // animation step mode
+    int32_t TextSizeMode = 0;     // stored by SetTextSizeMode; nothing reads it
+    uint8_t Dragging = 0;         // a zoom rectangle is being dragged
+    uint8_t WheelDown = 0;        // last wheel turn: 1 down, 0 up
+    uint8_t DoubleClicked = 0;    // a double click was seen
+    int32_t LastColour = -1;      // colour index of the last colour record
+    uint16_t LastLineStyle = 99;  // style of the last line-style record (99 none)
+    uint16_t LastLineWidth = 1;   // width of the last line-width record
+    uint8_t StepMode = 0;         // animation step mode
 
     // The live window surface (nullptr when headless) and its client size.
     GraphicsCanvas* canvas = nullptr;

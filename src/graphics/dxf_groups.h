@@ -41,8 +41,8 @@ inline constexpr int kBulge = 42;        // of a polyline vertex
 inline constexpr int kLastHeight = 42;   // of a style
 inline constexpr int kConstantWidth = 43;
 inline constexpr int kDashLength = 49;
-inline constexpr int kAngle = 50;        // start angle, rotation
-inline constexpr int kEndAngle = 51;     // end angle; a text's obliquing angle
+inline constexpr int kAngle = 50;     // start angle, rotation
+inline constexpr int kEndAngle = 51;  // end angle; a text's obliquing angle
 inline constexpr int kColour = 62;
 inline constexpr int kEntitiesFollow = 66;
 inline constexpr int kFlags = 70;
@@ -74,7 +74,16 @@ struct Group {
 };
 
 enum class EntityKind : std::uint8_t {
-    Line, Line3D, Circle, Arc, Text, Solid, Insert, Polyline, Vertex, Seqend
+    Line,
+    Line3D,
+    Circle,
+    Arc,
+    Text,
+    Solid,
+    Insert,
+    Polyline,
+    Vertex,
+    Seqend
 };
 
 struct EntitySpec {
@@ -94,28 +103,32 @@ constexpr Group UnlessZero(int code, ValueForm form) { return {code, form, true,
 
 inline constexpr Group kLineGroups[] = {
     {kX, F::Number}, {kY, F::Number}, {kX + 1, F::Number}, {kY + 1, F::Number}};
-inline constexpr Group kLine3DGroups[] = {
-    {kX, F::Number},     {kY, F::Number},     {kZ, F::Number},
-    {kX + 1, F::Number}, {kY + 1, F::Number}, {kZ + 1, F::Number}};
+inline constexpr Group kLine3DGroups[] = {{kX, F::Number},     {kY, F::Number},
+                                          {kZ, F::Number},     {kX + 1, F::Number},
+                                          {kY + 1, F::Number}, {kZ + 1, F::Number}};
 inline constexpr Group kCircleGroups[] = {{kX, F::Number}, {kY, F::Number}, {kSize, F::Number}};
 // A lone extrusion z is the arc's normal: the writer never writes one (a
 // clockwise arc is written counter-clockwise with its ends exchanged); the
 // reader honours it.
-inline constexpr Group kArcGroups[] = {
-    {kX, F::Number},    {kY, F::Number},       {kSize, F::Number},
-    {kAngle, F::Fixed}, {kEndAngle, F::Fixed}, UnlessZero(kExtrusionZ, F::Number)};
-inline constexpr Group kTextGroups[] = {
-    {kX, F::Number},         {kY, F::Number},     {kSize, F::Number},
-    {kText, F::Text},        Unread(kTextStyle, F::Text),
-    {kWidthFactor, F::Fixed}, {kAngle, F::Fixed}, Unread(kEndAngle, F::Fixed)};
+inline constexpr Group kArcGroups[] = {{kX, F::Number},       {kY, F::Number},
+                                       {kSize, F::Number},    {kAngle, F::Fixed},
+                                       {kEndAngle, F::Fixed}, UnlessZero(kExtrusionZ, F::Number)};
+inline constexpr Group kTextGroups[] = {{kX, F::Number},
+                                        {kY, F::Number},
+                                        {kSize, F::Number},
+                                        {kText, F::Text},
+                                        Unread(kTextStyle, F::Text),
+                                        {kWidthFactor, F::Fixed},
+                                        {kAngle, F::Fixed},
+                                        Unread(kEndAngle, F::Fixed)};
 inline constexpr Group kSolidGroups[] = {
     {kX, F::Number},     {kY, F::Number},     {kX + 1, F::Number}, {kY + 1, F::Number},
     {kX + 2, F::Number}, {kY + 2, F::Number}, {kX + 3, F::Number}, {kY + 3, F::Number}};
-inline constexpr Group kInsertGroups[] = {
-    {kName, F::Text},    {kX, F::Number},     {kY, F::Number},
-    {kScaleX, F::Fixed}, {kScaleY, F::Fixed}, {kAngle, F::Fixed}};
-inline constexpr Group kPolylineGroups[] = {
-    Unread(kEntitiesFollow, F::Integer), UnlessZero(kFlags, F::Integer)};
+inline constexpr Group kInsertGroups[] = {{kName, F::Text},    {kX, F::Number},
+                                          {kY, F::Number},     {kScaleX, F::Fixed},
+                                          {kScaleY, F::Fixed}, {kAngle, F::Fixed}};
+inline constexpr Group kPolylineGroups[] = {Unread(kEntitiesFollow, F::Integer),
+                                            UnlessZero(kFlags, F::Integer)};
 inline constexpr Group kVertexGroups[] = {
     {kX, F::Number}, {kY, F::Number}, UnlessZero(kBulge, F::Fixed)};
 

@@ -42,7 +42,8 @@ void CadBeginPolyline(uint8_t closed) {
 void CadPolylineVertex(Real x, Real y, Real bulge) {
     CadOutputRecord& s = CadOutputState;
     if (RealPolylines()) {
-        if (CadWriter* w = CadTarget()) w->Vertex(x + s.originX, y + s.originY, BulgeFromAngle(bulge));
+        if (CadWriter* w = CadTarget())
+            w->Vertex(x + s.originX, y + s.originY, BulgeFromAngle(bulge));
         CadMoveTo(x, y);
         return;
     }
@@ -86,8 +87,8 @@ void CadRestartPath() { CadOutputState.vertexCounter = 1; }
 void CadArrow(Real x, Real y, Real direction, Real halfAngle, Real length, Real shaftLength) {
     const Real d = direction * kDegree, h = halfAngle * kDegree;
     CadSolid(x, y, x + length * std::cos(d + h), y + length * std::sin(d + h),
-             x + length * std::cos(d - h), y + length * std::sin(d - h),
-             x + length * std::cos(d), y + length * std::sin(d));
+             x + length * std::cos(d - h), y + length * std::sin(d - h), x + length * std::cos(d),
+             y + length * std::sin(d));
     CadLine(x, y, x + shaftLength * std::cos(d), y + shaftLength * std::sin(d));
 }
 
@@ -117,8 +118,7 @@ struct DeviationPlaces {
     Real lowerX, lowerY, upperX, upperY, plusMinusX, plusMinusY;
 };
 
-void DrawDeviations(const std::string& upper, const std::string& lower,
-                    const DeviationPlaces& at) {
+void DrawDeviations(const std::string& upper, const std::string& lower, const DeviationPlaces& at) {
     const bool hasUpper = !upper.empty(), hasLower = !lower.empty();
     if (!hasUpper && !hasLower) return;
     if (!hasUpper) {
@@ -154,13 +154,13 @@ void CadDimensionLineHorizontal(const std::string& text, const std::string& uppe
     const Real g = st.cadCode == kCadScreen ? GraphicsTextWidthFactor : st.baseWidthFactor;
     OrderEnds(x1, x2, s);
     CadSetTextStyle(2, 0, 3.5L * s, 2.5L * s);
-    const Real tolerance = 1.1L * s * st.textWidthFactor * 1.8L * (LongerDeviation(upper, lower) + 1);
+    const Real tolerance =
+        1.1L * s * st.textWidthFactor * 1.8L * (LongerDeviation(upper, lower) + 1);
     const Real xt = (x1 + x2) / 2 - (tolerance + 1.2L * s * g * Length(text) * 2.5L) / 2;
     CadText(text, xt, y + 1.0L * s);
     CadSetTextStyle(2, 0, 2.5L * s, 1.8L * s);
     const Real xd = xt + 1.2L * s * st.textWidthFactor * (Length(text) + 1) * 2.5L;
-    DrawDeviations(upper, lower,
-                   {xd, y + 0.5L * s, xd, y + 2.5L * s, xd, y + 1.25L * s});
+    DrawDeviations(upper, lower, {xd, y + 0.5L * s, xd, y + 2.5L * s, xd, y + 1.25L * s});
     CadLine(x1, y, x2, y);
     CadDimensionArrow(x1, y, 0);
     CadDimensionArrow(x2, y, 180);
@@ -178,16 +178,14 @@ void CadDimensionLineVertical(const std::string& text, const std::string& upper,
     CadText(text, x - 1.0L * s, yt);
     CadSetTextStyle(2, 90, 2.5L * s, 1.8L * s);
     const Real yd = yt + 1.3L * s * st.textWidthFactor * (Length(text) + 1) * 2.5L;
-    DrawDeviations(upper, lower,
-                   {x - 0.5L * s, yd, x - 2.5L * s, yd, x - 1.0L * s, yd - 0.5L * s});
+    DrawDeviations(upper, lower, {x - 0.5L * s, yd, x - 2.5L * s, yd, x - 1.0L * s, yd - 0.5L * s});
     CadLine(x, y1, x, y2);
     CadDimensionArrow(x, y1, 90);
     CadDimensionArrow(x, y2, 270);
 }
 
 void CadDimensionHorizontal(const std::string& text, const std::string& upper,
-                            const std::string& lower, Real x1, Real y1, Real x2, Real y2,
-                            Real yd) {
+                            const std::string& lower, Real x1, Real y1, Real x2, Real y2, Real yd) {
     const Real s = CadOutputState.symbolScale;
     CadSetLayer(3);
     const Real e = y1 <= yd ? yd + 1 * s : yd - 1 * s;
@@ -206,8 +204,8 @@ void CadDimensionVertical(const std::string& text, const std::string& upper,
     CadDimensionLineVertical(text, upper, lower, y1, y2, xd);
 }
 
-void CadDimensionLeader(const std::string& text, const std::string& upper,
-                        const std::string& lower, Real x, Real y, Real a) {
+void CadDimensionLeader(const std::string& text, const std::string& upper, const std::string& lower,
+                        Real x, Real y, Real a) {
     const CadOutputRecord& st = CadOutputState;
     const Real s = st.symbolScale;
     CadSetLayer(3);
@@ -223,8 +221,7 @@ void CadDimensionLeader(const std::string& text, const std::string& upper,
     CadText(text, xe, ye + 1.0L * s);
     const Real xd = xe + 1.2L * s * wf * (Length(text) + 1) * 2.5L;
     CadSetTextStyle(2, 0, 2.5L * s, 1.8L * s);
-    DrawDeviations(upper, lower,
-                   {xd, ye + 0.5L * s, xd, ye + 2.5L * s, xd, ye + 1.25L * s});
+    DrawDeviations(upper, lower, {xd, ye + 0.5L * s, xd, ye + 2.5L * s, xd, ye + 1.25L * s});
 }
 
 }  // namespace veldrim

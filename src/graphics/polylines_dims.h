@@ -48,13 +48,12 @@ void CadDimensionLineVertical(const std::string& text, const std::string& upper,
                               const std::string& lower, Real y1, Real y2, Real x);
 // Extension lines from the two points to the dimension line at yd, then the line.
 void CadDimensionHorizontal(const std::string& text, const std::string& upper,
-                            const std::string& lower, Real x1, Real y1, Real x2, Real y2,
-                            Real yd);
+                            const std::string& lower, Real x1, Real y1, Real x2, Real y2, Real yd);
 void CadDimensionVertical(const std::string& text, const std::string& upper,
                           const std::string& lower, Real x1, Real y1, Real x2, Real y2, Real xd);
 // A leader from (x, y) in direction a (from the positive y axis, clockwise),
 // with a shoulder carrying the text.
-void CadDimensionLeader(const std::string& text, const std::string& upper,
-                        const std::string& lower, Real x, Real y, Real a);
+void CadDimensionLeader(const std::string& text, const std::string& upper, const std::string& lower,
+                        Real x, Real y, Real a);
 
 }  // namespace veldrim

@@ -165,8 +165,12 @@ void TFveldgra::FormMouseUp(MouseButton, int32_t x, int32_t y) {
     if (ScaleX == 0 || ScaleY == 0 || w.xmax == w.xmin || w.ymax == w.ymin) return;
     auto worldX = [&](int32_t px) { return VisibleWindow.xmin + (px - Viewport.left) / ScaleX; };
     auto worldY = [&](int32_t py) { return VisibleWindow.ymin + (Viewport.bottom - py) / ScaleY; };
-    auto unitX = [&](long double wx) { return Viewport.left + (wx - w.xmin) / (w.xmax - w.xmin) * vw; };
-    auto unitY = [&](long double wy) { return Viewport.top + (wy - w.ymin) / (w.ymax - w.ymin) * vh; };
+    auto unitX = [&](long double wx) {
+        return Viewport.left + (wx - w.xmin) / (w.xmax - w.xmin) * vw;
+    };
+    auto unitY = [&](long double wy) {
+        return Viewport.top + (wy - w.ymin) / (w.ymax - w.ymin) * vh;
+    };
     const int64_t nx1 = R64(unitX(worldX(std::min(bandStartX, bandEndX))));
     const int64_t nx2 = R64(unitX(worldX(std::max(bandStartX, bandEndX))));
     const int64_t ny1 = R64(unitY(worldY(std::max(bandStartY, bandEndY))));

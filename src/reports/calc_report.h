@@ -87,9 +87,9 @@ void SetCalcReportColumnHeads();
 
 // What follows the rows of a section.
 enum ReportSectionAfter : unsigned {
-    kSectionEmptyLine = 1,   // E: an empty line through ReportText
-    kSectionNewPage = 2,     // K: ReportNewPageIfNearEnd(1)
-    kSectionCancelCheck = 4, // C: stop when the cancel flag is set
+    kSectionEmptyLine = 1,    // E: an empty line through ReportText
+    kSectionNewPage = 2,      // K: ReportNewPageIfNearEnd(1)
+    kSectionCancelCheck = 4,  // C: stop when the cancel flag is set
 };
 // The section title and the single rule under it.
 void ReportSectionTitle(std::string_view title);

@@ -137,9 +137,12 @@ void WriteItem(const Item& item) {
     std::visit(
         [&](auto* p) {
             using T = std::remove_pointer_t<decltype(p)>;
-            if constexpr (std::is_same_v<T, std::string>) WriteEdiText(item.key, *p);
-            else if constexpr (std::is_same_v<T, Real>) WriteEdiReal(item.key, *p);
-            else WriteEdiInt(item.key, static_cast<long>(*p));
+            if constexpr (std::is_same_v<T, std::string>)
+                WriteEdiText(item.key, *p);
+            else if constexpr (std::is_same_v<T, Real>)
+                WriteEdiReal(item.key, *p);
+            else
+                WriteEdiInt(item.key, static_cast<long>(*p));
         },
         item.target);
 }
@@ -215,9 +218,8 @@ void ChooseEdiFileName(std::string& name) {
         return;
     }
     name = *chosen;
-    const std::string leaf = name.substr(name.find_last_of('/') == std::string::npos
-                                             ? 0
-                                             : name.find_last_of('/') + 1);
+    const std::string leaf =
+        name.substr(name.find_last_of('/') == std::string::npos ? 0 : name.find_last_of('/') + 1);
     if (leaf.find('.') == std::string::npos) name += ".edi";
     const std::string savedExtension = dataFileExtension;
     dataFileExtension = "edi";

@@ -93,7 +93,7 @@ std::string printerSetupCodes;
 
 constexpr std::array<std::string_view, 7> kDestinationNames = {
     "Bildschirm", "Textdrucker", "Datei", "Windows-Drucker", "externes Textprogramm",
-    "TXT Datei", "HTML Datei"};
+    "TXT Datei",  "HTML Datei"};
 
 // The report's own files: in the window they go to the private folder (the
 // user directory when one is set); a headless run keeps them in the folder
@@ -261,7 +261,8 @@ void SendToTextPrinter() {
         ShowErrorIfEnabled("Textdrucker: Druckauftrag an " +
                            (textPrinterQueue.empty() ? std::string("die Standard-Warteschlange")
                                                      : "\"" + textPrinterQueue + "\"") +
-                           " abgelehnt (" + textPrinterCommand + " Status " + IntText(status) + ")");
+                           " abgelehnt (" + textPrinterCommand + " Status " + IntText(status) +
+                           ")");
         cancelFlag = true;
     }
 }
@@ -532,7 +533,8 @@ void ReportClose() {
             CopyTextFileForDisplay(reportOutputName, outwin);
             if (cancelFlag) break;
             WaitCursor();
-            bool started = ProgramAvailable(textEditorPath) && SpawnProgram(textEditorPath, {outwin});
+            bool started =
+                ProgramAvailable(textEditorPath) && SpawnProgram(textEditorPath, {outwin});
             if (!started) started = Ui().OpenDocument(outwin);
             if (!started) ShowErrorIfEnabled(textEditorPath + " not found");
             break;

@@ -81,18 +81,18 @@ inline constexpr std::string_view kReportMargin = "       ";
 
 // ---- Channel state (start values in brackets) -------------------------------
 
-extern std::uint16_t reportDestination;          // 1: current destination code
-extern std::int32_t reportPageCounter;           // 0: pages begun since SetReportHeader / ReportOpen
-extern std::int32_t reportLineCounter;           // 0: lines counted on the current page
-extern std::int32_t reportColumnHeadsSwitch;     // 0: column heads of the last page header
-extern bool pauseAfterEachPage;                  // false: ask for the next sheet before a page
-extern bool reportPageHeaderSwitch;              // true
-extern std::string reportOutputName;             // "$out.tmp": the file the report goes to
-extern bool htmlTableOpen;                       // false: an HTML table is open
-extern std::string reportSavedExtension;         // "": data-file extension kept during a dialog
-extern std::string reportTitle;                  // header line 1
-extern std::array<std::string, 5> reportSubtitles;    // 1..4: header lines under the title
-extern std::int32_t reportSheetTotal;            // 0: printed behind the sheet number when not 0
+extern std::uint16_t reportDestination;       // 1: current destination code
+extern std::int32_t reportPageCounter;        // 0: pages begun since SetReportHeader / ReportOpen
+extern std::int32_t reportLineCounter;        // 0: lines counted on the current page
+extern std::int32_t reportColumnHeadsSwitch;  // 0: column heads of the last page header
+extern bool pauseAfterEachPage;               // false: ask for the next sheet before a page
+extern bool reportPageHeaderSwitch;           // true
+extern std::string reportOutputName;          // "$out.tmp": the file the report goes to
+extern bool htmlTableOpen;                    // false: an HTML table is open
+extern std::string reportSavedExtension;      // "": data-file extension kept during a dialog
+extern std::string reportTitle;               // header line 1
+extern std::array<std::string, 5> reportSubtitles;  // 1..4: header lines under the title
+extern std::int32_t reportSheetTotal;               // 0: printed behind the sheet number when not 0
 extern std::array<std::string, 6> reportColumnHeads;  // 1..5: label, symbol, unit, value 1, value 2
 // false: set by ReportClose once the output file is closed intact (before it
 // is handed over), cleared by ReportOpen.

@@ -53,7 +53,8 @@ void OperatingData(const WormGearRecord& w, int ed) {
     const bool wormDrives = w.driver == 1;
     const Real worm = wormDrives ? w.PDin[ed] : w.PDinOut[ed];
     const Real wheel = wormDrives ? w.PDinOut[ed] : w.PDin[ed];
-    ReportRowPair("Nennleistung (DIN 3996)", "P", "kW", FixedCell(5, 3, worm), FixedCell(5, 3, wheel));
+    ReportRowPair("Nennleistung (DIN 3996)", "P", "kW", FixedCell(5, 3, worm),
+                  FixedCell(5, 3, wheel));
     ReportRowPair("Drehmoment (DIN 3996)", "T", TorqueUnit(), FormatTorqueFixed(6, 1, w.TDin[ed]),
                   FormatTorqueFixed(6, 1, w.TDin[2 + ed]));
 }
@@ -75,10 +76,14 @@ void GeneralFactors(const WormGearRecord& w, int ed) {
     ReportRow("geforderte Lastspielzahl", "NL min", "", FixedCell(8, 0, w.NL));
     ReportRow("Mittl.Gleitgeschw.", "vgm", "m/s", FixedCell(4, 3, w.vgmDin));
     ReportRow("Ersatz-Elastiz.modul", "E red", Cp850Text("N/mm²"_cp850), FixedCell(8, 0, w.ERed));
-    ReportRow(Cp850Text("Schmierstoffviskosität 40 °C"_cp850), "v40", viscosity, FixedCell(6, 1, w.v40));
-    ReportRow(Cp850Text("Schmierstoffviskosität 50 °C"_cp850), "v50", viscosity, FixedCell(6, 1, w.v50));
-    ReportRow(Cp850Text("Schmierstoffviskosität 100 °C"_cp850), "v100", viscosity, FixedCell(6, 1, w.v100));
-    ReportRow("Radmassentemperatur", "thetaM", TemperatureUnit(), FormatTemperatureFixed(8, 0, w.thetaM));
+    ReportRow(Cp850Text("Schmierstoffviskosität 40 °C"_cp850), "v40", viscosity,
+              FixedCell(6, 1, w.v40));
+    ReportRow(Cp850Text("Schmierstoffviskosität 50 °C"_cp850), "v50", viscosity,
+              FixedCell(6, 1, w.v50));
+    ReportRow(Cp850Text("Schmierstoffviskosität 100 °C"_cp850), "v100", viscosity,
+              FixedCell(6, 1, w.v100));
+    ReportRow("Radmassentemperatur", "thetaM", TemperatureUnit(),
+              FormatTemperatureFixed(8, 0, w.thetaM));
     ReportRow(Cp850Text("Dyn.Viskosität bei thetaM"_cp850), "eta0M", Cp850Text("Ns/m²"_cp850),
               FixedCell(3, 4, w.eta0M));
     ReportRow("Mittlere Hertzsche Pressung", "pm*", "", FixedCell(4, 3, w.pmStar[ed]));
@@ -91,7 +96,8 @@ void GeneralFactors(const WormGearRecord& w, int ed) {
 void Efficiency(const WormGearRecord& w, int ed) {
     ReportSectionTitle(Titled("WIRKUNGSGRAD NACH ", ed));
     ReportRow("Leerlauf-Verlustleistung", "PV0", "kW", FixedCell(4, 3, w.PV0Din));
-    ReportTextWithRule("Lagerung : " + ReportCodeText(kBearingArrangementTexts, w.bearingArrangement));
+    ReportTextWithRule("Lagerung : " +
+                       ReportCodeText(kBearingArrangementTexts, w.bearingArrangement));
     ReportRow("Lagerverlustleistung", "PVLP", "kW", FixedCell(4, 3, w.PVLPDin));
     ReportRow("Dichtungsverlustleistung", "PVD", "kW", FixedCell(4, 3, w.PVD));
     ReportRow("Grundreibungszahl", Cp850Text("µ0T"_cp850), "", FixedCell(4, 3, w.mue0T[ed]));
@@ -101,7 +107,8 @@ void Efficiency(const WormGearRecord& w, int ed) {
     // The roughness is held in µm.
     ReportRow("Mittenrauheit Schnecke", "Ra1", MicronUnit(), FormatMicronFixed(4, 3, w.Ra1));
     ReportRow("Geometriefaktor", "YG", "", FixedCell(4, 3, w.YG[ed]));
-    ReportRow("Mittlere Zahnreibungszahl", Cp850Text("µzm"_cp850), "", FixedCell(4, 3, w.mueZm[ed]));
+    ReportRow("Mittlere Zahnreibungszahl", Cp850Text("µzm"_cp850), "",
+              FixedCell(4, 3, w.mueZm[ed]));
     ReportRow("Verzahn.wirkungsgrad", "eta z", "", FixedCell(4, 3, w.etaZDin[ed]));
     ReportRow("Verzahn.verlustleistung", "PVz", "kW", FixedCell(4, 3, w.PVzDin[ed]));
     ReportRow("Gesamtverlustleistung", "PV", "kW", FixedCell(4, 3, w.PV[ed]));
@@ -113,9 +120,11 @@ void Wear(const WormGearRecord& w, int ed) {
     const std::string length = LengthUnit();
     // The wear intensities are of the order 1E-9; the symbol says they are
     // printed scaled.
-    ReportRow(Cp850Text("Verschleissintensität"_cp850), "JW*1E-9", "", FixedCell(5, 2, w.JW[ed] * 1E9L));
+    ReportRow(Cp850Text("Verschleissintensität"_cp850), "JW*1E-9", "",
+              FixedCell(5, 2, w.JW[ed] * 1E9L));
     ReportRow("Werkstoff-Schmierstoffaktor", "WML", "", FixedCell(5, 2, w.WML));
-    ReportRow(Cp850Text("Verschleissintensität"_cp850), "J0T*1E-9", "", FixedCell(5, 2, w.J0T[ed] * 1E9L));
+    ReportRow(Cp850Text("Verschleissintensität"_cp850), "J0T*1E-9", "",
+              FixedCell(5, 2, w.J0T[ed] * 1E9L));
     ReportRow(Cp850Text("Schmierspalthöhe Kennwert"_cp850), "KW", "", FixedCell(4, 3, w.KW[ed]));
     ReportRow(Cp850Text("Verschleißweg"_cp850), "sWm", WearPathUnit(), WearPathText(w.sWm[ed]));
     ReportRow("Flankenabtrag Schneckenrad", "del.Wn", length, LengthCell(4, 3, w.delWn[ed]));
@@ -123,7 +132,8 @@ void Wear(const WormGearRecord& w, int ed) {
               LengthCell(4, 3, w.dWlimn03));
     ReportRow(Cp850Text("zulässiger Verschleißabtrag(d)"_cp850), "d.Wlimn", length,
               LengthCell(4, 3, w.dWlimnTip));
-    ReportRow(Cp850Text("zulässiger Verschleißabtrag"_cp850), "d.Wlimn", length, LengthCell(4, 3, w.dWlimn));
+    ReportRow(Cp850Text("zulässiger Verschleißabtrag"_cp850), "d.Wlimn", length,
+              LengthCell(4, 3, w.dWlimn));
     ReportRow(Cp850Text("Verschleißsicherheit"_cp850), "SW", "", FixedCell(4, 3, w.SW[ed]));
 }
 
@@ -135,7 +145,8 @@ void PittingFactors(const WormGearRecord& w) {
     ReportRow("Schmierstoffaktor", "Zoil", "", FixedCell(4, 3, w.Zoil));
     ReportRow(Cp850Text("Übersetzungsfaktor"_cp850), "Zu", "", FixedCell(4, 3, w.Zu));
     // A stress, printed as the mean flank pressure it is compared with.
-    ReportRow("Grenzwert Flankenpressung", "Sig.HG", StressUnit(), FormatStressFixed(6, 1, w.sigHG));
+    ReportRow("Grenzwert Flankenpressung", "Sig.HG", StressUnit(),
+              FormatStressFixed(6, 1, w.sigHG));
 }
 
 void Pitting(const WormGearRecord& w, int ed) {
@@ -144,7 +155,8 @@ void Pitting(const WormGearRecord& w, int ed) {
     ReportRow("Mittlere Flankenpressung", "Sig.hm", stress, FormatStressFixed(6, 1, w.pm[ed]));
     ReportRow("Grenzwert Flankenpressung", "Sig.HG", stress, FormatStressFixed(6, 1, w.sigHG));
     ReportRow(Cp850Text("Grübchensicherheit"_cp850), "SH", "", FixedCell(5, 2, w.SHDin[ed]));
-    ReportRow(Cp850Text("Lebensdauer Grübchenbildung"_cp850), "LtH", "h", FormatInWidth(8, w.LtHDin[ed]));
+    ReportRow(Cp850Text("Lebensdauer Grübchenbildung"_cp850), "LtH", "h",
+              FormatInWidth(8, w.LtHDin[ed]));
 }
 
 void Deflection(const WormGearRecord& w, int ed) {

@@ -45,9 +45,11 @@ void ExcerptRows() {
     const std::string length = LengthUnit();
     const std::string force = ForceUnit();
 
-    ReportRowPair(Cp850Text("Zähnezahl"_cp850), "z", "", IntTextPad(g.z[1], 6), IntTextPad(g.z[2], 6));
+    ReportRowPair(Cp850Text("Zähnezahl"_cp850), "z", "", IntTextPad(g.z[1], 6),
+                  IntTextPad(g.z[2], 6));
     ReportRow("Achsabstand", "a", length, LengthCell(5, 2, w.a));
-    ReportRowPair("Profilverschiebungsfaktor", "x", "", FixedCell(4, 3, w.x[1]), FixedCell(4, 3, w.x[2]));
+    ReportRowPair("Profilverschiebungsfaktor", "x", "", FixedCell(4, 3, w.x[1]),
+                  FixedCell(4, 3, w.x[2]));
     ReportRowPair("Mittenkreisdurchmesser", "dm", length, LengthCell(4, 3, w.dm[1]),
                   LengthCell(4, 3, w.dm[2]));
     ReportRow("Form der Schnecke", "", "", ReportCodeText(kFlankFormTexts, w.flankForm));

@@ -42,7 +42,8 @@ void Both(std::string_view label, std::string_view symbol, const std::string& un
 std::string CountCell(int width, long n) { return IntTextPad(n, width); }
 
 // Pair row of a length field in LengthCell(i,d).
-void LengthPair(std::string_view label, std::string_view symbol, const Pair<Real>& x, int i, int d) {
+void LengthPair(std::string_view label, std::string_view symbol, const Pair<Real>& x, int i,
+                int d) {
     Both(label, symbol, LengthUnit(), LengthCell(i, d, x[1]), LengthCell(i, d, x[2]));
 }
 
@@ -53,7 +54,8 @@ void BasicData() {
     Both("Zähnezahl"_cp850, "z", "", CountCell(6, G().z[1]), CountCell(6, G().z[2]));
     Single("Achsabstand", "a", LengthUnit(), LengthCell(5, 2, W().a));
     Single("Durchm.-Achsabstands-Verhältnis"_cp850, "dm1/a", "", FixedCell(3, 4, W().dm1a));
-    Both("Profilverschiebungsfaktor", "x", "", FixedCell(4, 3, W().x[1]), FixedCell(4, 3, W().x[2]));
+    Both("Profilverschiebungsfaktor", "x", "", FixedCell(4, 3, W().x[1]),
+         FixedCell(4, 3, W().x[2]));
     ReportSectionEnd(kSectionEmptyLine);
 }
 
@@ -75,11 +77,14 @@ bool ToothDimensions() {
     ReportSectionTitle("ZAHNABMESSUNGEN");
     const Real m = W().mx;
     Single("Form der Schnecke", "", "", ReportCodeText(kFlankFormTexts, W().flankForm));
-    Both("Kopfhöhenfakt."_cp850, "ha0/m", "", FixedCell(4, 3, W().haStar[1]), FixedCell(4, 3, W().haStar[2]));
-    Both("Fußhöhenfaktor"_cp850, "hf0/m", "", FixedCell(4, 3, W().hfStar[1]), FixedCell(4, 3, W().hfStar[2]));
+    Both("Kopfhöhenfakt."_cp850, "ha0/m", "", FixedCell(4, 3, W().haStar[1]),
+         FixedCell(4, 3, W().haStar[2]));
+    Both("Fußhöhenfaktor"_cp850, "hf0/m", "", FixedCell(4, 3, W().hfStar[1]),
+         FixedCell(4, 3, W().hfStar[2]));
     Both("Fußausrundungsrad."_cp850, "rf/m", "", FixedCell(4, 3, W().rfStar[1]),
          FixedCell(4, 3, W().rfStar[2]));
-    Both("Kopfrundungsradius", "ra/m", "", FixedCell(4, 3, W().raStar[1]), FixedCell(4, 3, W().raStar[2]));
+    Both("Kopfrundungsradius", "ra/m", "", FixedCell(4, 3, W().raStar[1]),
+         FixedCell(4, 3, W().raStar[2]));
     LengthPair("Zahn Kopfhöhe"_cp850, "ha", W().ha, 4, 3);
     LengthPair("Zahn Fußhöhe"_cp850, "hf", W().hf, 4, 3);
     // The radii are printed as plain numbers in mm, without a unit.
@@ -178,8 +183,10 @@ void TestDimensions() {
     const auto& wMax = W().WXemax;
     const auto& wMin = W().WXemin;
     const std::string mm = LengthUnit();
-    Both("Zahnweite max", "Wmax", mm, LengthCell(5, 3, wMax[1]), LengthCell(5, 3, AbsMax(wMin[2], wMax[2])));
-    Both("Zahnweite min", "Wmin", mm, LengthCell(5, 3, wMin[1]), LengthCell(5, 3, AbsMin(wMin[2], wMax[2])));
+    Both("Zahnweite max", "Wmax", mm, LengthCell(5, 3, wMax[1]),
+         LengthCell(5, 3, AbsMax(wMin[2], wMax[2])));
+    Both("Zahnweite min", "Wmin", mm, LengthCell(5, 3, wMin[1]),
+         LengthCell(5, 3, AbsMin(wMin[2], wMax[2])));
     Both("Zahnweitentoleranz", "TW", mm, LengthCell(5, 3, std::fabs(wMax[1] - wMin[1])),
          LengthCell(5, 3, std::fabs(wMax[2] - wMin[2])));
     ReportSectionEnd(kSectionEmptyLine | kSectionNewPage);

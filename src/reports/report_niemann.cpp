@@ -69,20 +69,23 @@ void Materials(const GearPairRecord& g, const WormGearRecord& w) {
     ReportTextWithRule(
         Cp850Text("Wärmebehandlung Schnecke: "_cp850) +
         PadRight(ReportCodeText(kHeatTreatmentShortTexts, g.heatTreatment[1], 0), 16) + "  " +
-        "Rad" + "2: " + PadRight(ReportCodeText(kHeatTreatmentShortTexts, g.heatTreatment[2], 0), 16));
+        "Rad" +
+        "2: " + PadRight(ReportCodeText(kHeatTreatmentShortTexts, g.heatTreatment[2], 0), 16));
 
     const std::string stress = StressUnit();
     ReportRowPair("Dichte", "rho", "kg/dm3", FixedCell(5, 2, g.rho[1]), FixedCell(5, 2, g.rho[2]));
-    ReportRowPair(Cp850Text("Elastizitätsmodul"_cp850), "E", stress, StressCell(g.E[1]), StressCell(g.E[2]));
-    ReportRowPair("Querkontraktionszahl", "nue", "", FixedCell(5, 2, g.nue[1]), FixedCell(5, 2, g.nue[2]));
+    ReportRowPair(Cp850Text("Elastizitätsmodul"_cp850), "E", stress, StressCell(g.E[1]),
+                  StressCell(g.E[2]));
+    ReportRowPair("Querkontraktionszahl", "nue", "", FixedCell(5, 2, g.nue[1]),
+                  FixedCell(5, 2, g.nue[2]));
     ReportRowPair("Dauerfestigk.Hertz.Press.", "Sig.Hlim", stress, StressCell(g.sigHlim[1]),
                   StressCell(g.sigHlim[2]));
-    ReportRowPair(Cp850Text("Zahnfußgrundfestigkeit"_cp850), "Sigma FE", stress, StressCell(g.sigmaFE[1]),
-                  StressCell(g.sigmaFE[2]));
+    ReportRowPair(Cp850Text("Zahnfußgrundfestigkeit"_cp850), "Sigma FE", stress,
+                  StressCell(g.sigmaFE[1]), StressCell(g.sigmaFE[2]));
     // The permanent root strength is half the base strength, halved in N/mm²
     // before the unit conversion.
-    ReportRowPair(Cp850Text("Zahnfußgrundfestigkeit"_cp850), "Sig.Flim", stress, StressCell(g.sigmaFE[1] / 2),
-                  StressCell(g.sigmaFE[2] / 2));
+    ReportRowPair(Cp850Text("Zahnfußgrundfestigkeit"_cp850), "Sig.Flim", stress,
+                  StressCell(g.sigmaFE[1] / 2), StressCell(g.sigmaFE[2] / 2));
     ReportRowPair(Cp850Text("Brinellhärte"_cp850), "", "HB", FixedCell(8, 0, g.HB[1]),
                   FixedCell(8, 0, g.HB[2]));
     ReportRow("Werkstoffkonstante", "CHE", "", FixedCell(5, 2, w.CHE));
@@ -122,8 +125,8 @@ void Pitting(const GearPairRecord& g, const WormGearRecord& w) {
     ReportRow("Flankenpressung", "Sigma-H", StressUnit(), StressCell(w.sigmaH));
     ReportRowPair(Cp850Text("Sicherh. Grübchenbildung"_cp850), "SH", "", FixedCell(5, 2, g.SH[1]),
                   FixedCell(5, 2, g.SH[2]));
-    ReportRowPair(Cp850Text("Lebensdauer Grübchenbildung"_cp850), "LtH", "h", FormatInWidth(8, g.LtH[1]),
-                  FormatInWidth(8, g.LtH[2]));
+    ReportRowPair(Cp850Text("Lebensdauer Grübchenbildung"_cp850), "LtH", "h",
+                  FormatInWidth(8, g.LtH[1]), FormatInWidth(8, g.LtH[2]));
 }
 
 void ToothRoot(const GearPairRecord& g) {

@@ -95,7 +95,8 @@ void ReportColumnHeadRow() {
     if (IsHtmlReportDestination()) {
         HtmlTableOpen();
         std::string line = "<TR><TD><CENTER>" + HtmlEscape(h[1]) + "</CENTER></TD>";
-        for (int i = 2; i <= 5; ++i) line += "<TD>" + HtmlEscape(h[static_cast<std::size_t>(i)]) + "</TD>";
+        for (int i = 2; i <= 5; ++i)
+            line += "<TD>" + HtmlEscape(h[static_cast<std::size_t>(i)]) + "</TD>";
         ReportWriteLine(line + "</TR>");
         return;
     }
@@ -108,7 +109,8 @@ void ReportColumnHeadRow() {
         // Heads end before the right border.
         const int room = kReportWidth - col;
         if (room <= 0) continue;
-        if (static_cast<int>(head.size()) > room) head = head.substr(0, static_cast<std::size_t>(room));
+        if (static_cast<int>(head.size()) > room)
+            head = head.substr(0, static_cast<std::size_t>(room));
         OverwriteAt(head, line, col);
     }
     ReportText(line);

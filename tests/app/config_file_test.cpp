@@ -53,7 +53,8 @@ TEST_F(ConfigFile, WrittenAndReadBack) {
 
     const std::string text = testing::Slurp(ConfigFilePath());
     EXPECT_NE(text.find("Dezimalstellen\r\n5\r\n"), std::string::npos);
-    EXPECT_NE(text.find("Print Scale Vertical\r\n1.2500000"), std::string::npos);  // point, not comma
+    EXPECT_NE(text.find("Print Scale Vertical\r\n1.2500000"),
+              std::string::npos);  // point, not comma
     EXPECT_NE(text.find("Dot=1 Komma=2\r\n2\r\n"), std::string::npos);
     EXPECT_NE(text.find(std::string("Auflösung horizontal"_cp850)), std::string::npos);
 
@@ -275,10 +276,10 @@ TEST_F(ConfigFile, UnknownAndMissingLabelsAndBadValues) {
            "Hilfegrad\r\n";  // a label without its value line at the end
     ASSERT_TRUE(ReadConfigFile());
     EXPECT_EQ(linesPerPage, 30);
-    EXPECT_EQ(decimalsSetting, 3);               // "viele" keeps the start-up value
-    EXPECT_EQ(CadOutputState.cadDecimals, 6);    // outside 1..32
+    EXPECT_EQ(decimalsSetting, 3);             // "viele" keeps the start-up value
+    EXPECT_EQ(CadOutputState.cadDecimals, 6);  // outside 1..32
     EXPECT_EQ(helpLevel, 1);
-    EXPECT_EQ(unitSystem, 0);                    // missing label: start-up value
+    EXPECT_EQ(unitSystem, 0);  // missing label: start-up value
 }
 
 TEST_F(ConfigFile, MissingFileKeepsDefaults) {
@@ -328,7 +329,8 @@ TEST(CommandLine, SwitchesIgnoreCaseAndPathsWin) {
     EXPECT_EQ(cl.file, "/no/such/file.qb3");
     cl = ParseCommandLine({"a.qb3", "/X", "/CAD:1"});
     ASSERT_EQ(cl.unknown.size(), 2u);
-    EXPECT_EQ(UsageText("veldrim").substr(0, 46), "veldrim Filename [/I] [/CADi:j] [/E] [/NOGUI]\n");
+    EXPECT_EQ(UsageText("veldrim").substr(0, 46),
+              "veldrim Filename [/I] [/CADi:j] [/E] [/NOGUI]\n");
 }
 
 }  // namespace

@@ -57,7 +57,8 @@ TEST_F(Startup, RunningOutOfMemoryWhileWritingEndsWithTheWriteStatus) {
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(status, kExitOutputFailed);
-    EXPECT_EQ(Slurp(edi), Slurp(std::string(VELDRIM_DATA_DIR) + "/demo.edi")) << "the old file stays";
+    EXPECT_EQ(Slurp(edi), Slurp(std::string(VELDRIM_DATA_DIR) + "/demo.edi"))
+        << "the old file stays";
 }
 
 // The value of every key line of an exchange file.

@@ -66,13 +66,14 @@ inline void LoadPair(const PairSpec& p) {
         g.toolProfile[i] = 1;
         g.toleranceSeries[i] = 11;
         g.tipDiameterMode[i] = 2;
-        g.Asne[i] = g.Asni[i] = g.kmn[i] = g.qAllowance[i] = g.qTolerance[i] = g.teethSpanned[i] = 0;
+        g.Asne[i] = g.Asni[i] = g.kmn[i] = g.qAllowance[i] = g.qTolerance[i] = g.teethSpanned[i] =
+            0;
         g.ballDiameter[i] = 1.7L * p.mn;
     }
 }
 
 class CalcTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { ResetAll(); }
     static void ResetAll() { ResetAllProgramState(); }
     // Runs `run` and expects it to end fatal with exactly `text`, with the

@@ -76,7 +76,6 @@ protected:
         drawingInfo.documentStatus = "freigegeben";
         documentLinks[2] = {"xdg-open", "/home/user/zeichnung.pdf"};
     }
-
 };
 
 TEST_F(DataFile, DefaultDataSetGolden) {
@@ -112,7 +111,8 @@ TEST_F(DataFile, ShippedDemoIsWhatTheWriterWritesFromTheDemoSet) {
     testing::LoadDemoDataSet();
     ASSERT_TRUE(WriteDataFile(Path("demo.qb3")));
     const std::string shipped = std::string(VELDRIM_DATA_DIR) + "/demo.qb3";
-    if (std::getenv("VELDRIM_REGENERATE_DEMO")) fs::copy_file(Path("demo.qb3"), shipped, fs::copy_options::overwrite_existing);
+    if (std::getenv("VELDRIM_REGENERATE_DEMO"))
+        fs::copy_file(Path("demo.qb3"), shipped, fs::copy_options::overwrite_existing);
     EXPECT_EQ(Slurp(Path("demo.qb3")), Slurp(shipped))
         << "regenerate data/demo.qb3 with the writer";
 }

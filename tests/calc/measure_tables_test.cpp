@@ -48,18 +48,18 @@ const IsoRow kIso286[] = {
 TEST_F(MeasureTablesTest, Iso286AtInnerSizeAndBothBoundsOfEveryStep) {
     for (const IsoRow& row : kIso286)
         for (int grade = 1; grade <= 8; ++grade)
-            for (Real size : {(Real(row.lower) + row.upper) / 2, Real(row.upper), row.lower + 0.001L})
+            for (Real size :
+                 {(Real(row.lower) + row.upper) / 2, Real(row.upper), row.lower + 0.001L})
                 EXPECT_EQ(IsoToleranceIT(grade, size), row.it[grade - 1])
                     << "IT" << grade + 3 << " at " << static_cast<double>(size) << " mm";
-    EXPECT_EQ(IsoToleranceIT(3, 3.01L), 8);   // just over a bound: the upper step
+    EXPECT_EQ(IsoToleranceIT(3, 3.01L), 8);           // just over a bound: the upper step
     EXPECT_EQ(IsoToleranceIT(1, 80.0L + 1E-12L), 8);  // computing noise stays on the bound
-    EXPECT_EQ(IsoToleranceIT(1, -80.0L), 8);  // the magnitude counts
+    EXPECT_EQ(IsoToleranceIT(1, -80.0L), 8);          // the magnitude counts
     EXPECT_EQ(IsoToleranceIT(1, 0.0L), 3);
     EXPECT_EQ(IsoToleranceIT(0, 50), 0);
     EXPECT_EQ(IsoToleranceIT(9, 50), 0);
     EXPECT_EQ(IsoToleranceIT(4, std::nanl("")), 0);
 }
-
 
 // DIN 3967 diameter steps "over ... up to": upper bounds of steps 1 .. 10.
 const double kDinUpper[] = {10, 50, 125, 280, 560, 1000, 1600, 2500, 4000, 6300};
@@ -91,7 +91,8 @@ TEST_F(MeasureTablesTest, SpanAndTeethSpannedOfASpurGear) {
     // W = m cos(alpha) ((k - 1/2) pi + z inv(alpha)) + 2 x m sin(alpha)
     const Real expected = 4 * std::cos(kAlpha20) * (2.5L * kPi + 20 * Involute(kAlpha20));
     EXPECT_NEAR(SpanMeasurement(20, 3, 0, 0, kAlpha20, 4), expected, 1e-12);
-    EXPECT_NEAR(SpanMeasurement(20, 3, 0.5L, 0, kAlpha20, 4) - expected, 4 * std::sin(kAlpha20), 1e-12);
+    EXPECT_NEAR(SpanMeasurement(20, 3, 0.5L, 0, kAlpha20, 4) - expected, 4 * std::sin(kAlpha20),
+                1e-12);
     // The classic rule k = z alpha / 180° + 0.5 for spur gears without shift.
     EXPECT_EQ(TeethSpanned(4, 0, kAlpha20, 0, 20), 3);
     EXPECT_EQ(TeethSpanned(4, 0, kAlpha20, 0, 40), 5);
@@ -116,7 +117,8 @@ TEST_F(MeasureTablesTest, DimensionOverBallsAndBallDiameter) {
     EXPECT_NEAR(DimensionOverBalls(21, 4, kAlpha20, 0, 0, DM), 84 * std::cos(kPi / 42) + DM, 1e-9);
     // On odd helical gears pins span the full circle.
     const Real MK = DimensionOverBalls(21, 4, kAlpha20, 0.2L, 0, DM);
-    EXPECT_NEAR(DimensionOverPins(21, 4, kAlpha20, 0.2L, 0, DM), (MK - DM) / std::cos(kPi / 42) + DM, 1e-9);
+    EXPECT_NEAR(DimensionOverPins(21, 4, kAlpha20, 0.2L, 0, DM),
+                (MK - DM) / std::cos(kPi / 42) + DM, 1e-9);
     // The chosen ball diameter: tenths of a millimetre, and it fits the space.
     const Real Dm = BallDiameter(4, 0, kAlpha20, 0, 20);
     EXPECT_GT(Dm, 6);

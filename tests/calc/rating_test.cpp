@@ -23,14 +23,17 @@ const std::string k2012 = "DIN 3996:2012";
 // Every result pair of the rating, indexed by edition.
 using PairField = Pair<Real> WormGearRecord::*;
 const std::vector<PairField> kEditionPairs = {
-    &WormGearRecord::pmStar, &WormGearRecord::hStar,   &WormGearRecord::mue0T,  &WormGearRecord::YG,
-    &WormGearRecord::mueZm,  &WormGearRecord::etaZDin, &WormGearRecord::PVzDin, &WormGearRecord::PV,
-    &WormGearRecord::etaDin, &WormGearRecord::PDinOut, &WormGearRecord::Ft1Din, &WormGearRecord::Ft2Din,
-    &WormGearRecord::Fx1Din, &WormGearRecord::Fx2Din,  &WormGearRecord::FnDin,  &WormGearRecord::FrDin,
-    &WormGearRecord::pm,     &WormGearRecord::sWm,     &WormGearRecord::hminm,  &WormGearRecord::KW,
-    &WormGearRecord::J0T,    &WormGearRecord::JW,      &WormGearRecord::delWn,  &WormGearRecord::SW,
-    &WormGearRecord::SHDin,  &WormGearRecord::LtHDin,  &WormGearRecord::deltalim, &WormGearRecord::dW,
-    &WormGearRecord::sft,    &WormGearRecord::YF,      &WormGearRecord::tauF,   &WormGearRecord::SFDin,
+    &WormGearRecord::pmStar,  &WormGearRecord::hStar,  &WormGearRecord::mue0T,
+    &WormGearRecord::YG,      &WormGearRecord::mueZm,  &WormGearRecord::etaZDin,
+    &WormGearRecord::PVzDin,  &WormGearRecord::PV,     &WormGearRecord::etaDin,
+    &WormGearRecord::PDinOut, &WormGearRecord::Ft1Din, &WormGearRecord::Ft2Din,
+    &WormGearRecord::Fx1Din,  &WormGearRecord::Fx2Din, &WormGearRecord::FnDin,
+    &WormGearRecord::FrDin,   &WormGearRecord::pm,     &WormGearRecord::sWm,
+    &WormGearRecord::hminm,   &WormGearRecord::KW,     &WormGearRecord::J0T,
+    &WormGearRecord::JW,      &WormGearRecord::delWn,  &WormGearRecord::SW,
+    &WormGearRecord::SHDin,   &WormGearRecord::LtHDin, &WormGearRecord::deltalim,
+    &WormGearRecord::dW,      &WormGearRecord::sft,    &WormGearRecord::YF,
+    &WormGearRecord::tauF,    &WormGearRecord::SFDin,
 };
 // Load-dependent pairs: they must follow the driving power of their edition.
 const std::vector<PairField> kLoadPairs = {
@@ -50,9 +53,12 @@ TEST_F(RatingTest, OutputPowerAndTorquesWhateverDrives) {
         Real P, T1, T2;
     };
     const Case cases[] = {
-        {1, 0.3L, 0.5L, 100, 50, 460, 125, 0.2561405161681288L, 47.7464829275686L, 236.44296979074997L},
-        {2, 0.05L, 3.778L, 750, 100, 150, 80, 3.236523359571646L, 41.20869528865722L, 464.99557000091295L},
-        {2, 0.2L, 20, 3000, 200, 68, 200, 9.82373134280624L, 31.269908056287917L, 615.399113288662L},
+        {1, 0.3L, 0.5L, 100, 50, 460, 125, 0.2561405161681288L, 47.7464829275686L,
+         236.44296979074997L},
+        {2, 0.05L, 3.778L, 750, 100, 150, 80, 3.236523359571646L, 41.20869528865722L,
+         464.99557000091295L},
+        {2, 0.2L, 20, 3000, 200, 68, 200, 9.82373134280624L, 31.269908056287917L,
+         615.399113288662L},
         {1, 0.0L, 3.778L, 750, 0, 150, 80, 3.74022L, 48.10299000009445L, 460.3456143009038L},
     };
     for (const Case& c : cases) {
@@ -99,7 +105,8 @@ TEST_F(RatingTest, TheWheelDrivesWithTheEnteredPower) {
         EXPECT_NEAR(w.etaZDin[e], etaDin[e], 1E-12L);
         EXPECT_NEAR(w.PDinOut[e], outDin[e], 1E-12L);
         EXPECT_NEAR(w.PDin[e], w.PDinOut[e] + w.PVzDin[e] + w.PV0Din + w.PVLPDin + w.PVD, 1E-15L);
-        EXPECT_NEAR(w.TDin[2 + e], 472.5255379383513L, 1E-9L) << "the driving torque is the wheel's";
+        EXPECT_NEAR(w.TDin[2 + e], 472.5255379383513L, 1E-9L)
+            << "the driving torque is the wheel's";
         EXPECT_NEAR(w.TDin[e] * gearPair.n[1] * 2 * kPi / 60000, w.PDinOut[e], 1E-12L);
     }
 }
@@ -211,7 +218,8 @@ TEST_F(RatingTest, NiemannWarningsPerGear) {
         EXPECT_TRUE(HasMessage("Warnung: SH<1  (1)")) << Log();
         EXPECT_TRUE(HasMessage("Warnung: SF<1  (2)")) << Log();
         EXPECT_EQ(CountPrefix("Warnung: Zahnbreite !") + HasMessage("Warnung: Zahnbreite !  (2)"),
-                  factor < 0.87L ? 2 : 0) << Log();
+                  factor < 0.87L ? 2 : 0)
+            << Log();
     }
 }
 
@@ -236,9 +244,13 @@ TEST_F(RatingTest, CharacteristicValuesOfTheReferenceSet) {
     for (const Case& c : cases) {
         w.flankForm = c.form;
         const Din3996CharacteristicValues cv = CalcDin3996CharacteristicValues(gearPair, w);
-        const Real got[][3] = {{cv.pmStar[1], c.pm1, 5E-5L}, {cv.pmStar[2], c.pm2, 5E-5L},
-                               {cv.hStar[1], c.h1, 5E-5L},   {cv.hStar[2], c.h2, 5E-5L}, {cv.sStar, c.s, 5E-4L}};
-        for (const auto& g : got) EXPECT_NEAR(g[0], g[1], g[2]) << c.form << " " << static_cast<double>(g[1]);
+        const Real got[][3] = {{cv.pmStar[1], c.pm1, 5E-5L},
+                               {cv.pmStar[2], c.pm2, 5E-5L},
+                               {cv.hStar[1], c.h1, 5E-5L},
+                               {cv.hStar[2], c.h2, 5E-5L},
+                               {cv.sStar, c.s, 5E-4L}};
+        for (const auto& g : got)
+            EXPECT_NEAR(g[0], g[1], g[2]) << c.form << " " << static_cast<double>(g[1]);
     }
 }
 
@@ -255,7 +267,8 @@ TEST_F(RatingTest, FactorsAreOneAtTheReferenceConditions) {
     ASSERT_FALSE(fatalFlag) << Log();
     const WormGearRecord& w = wormGear;
     EXPECT_NEAR(w.vgmDin, 1, 1E-4L) << "the rounded constant 19098 of the sliding speed";
-    for (Real factor : {w.u / 20.5L, w.vgm, w.YS, w.ZS, w.Zv, w.Zh, w.Zu, w.YR}) EXPECT_NEAR(factor, 1, 1E-15L);
+    for (Real factor : {w.u / 20.5L, w.vgm, w.YS, w.ZS, w.Zv, w.Zh, w.Zu, w.YR})
+        EXPECT_NEAR(factor, 1, 1E-15L);
     ResetAll();  // away from there: a rough worm doubles the roughness factor
     wormGear.Ra1 = 8;
     RunCalculation();
@@ -271,7 +284,8 @@ TEST_F(RatingTest, EditionsAreAllWrittenAndNeverMix) {
     wormGear.TDin = {{kSentinel, kSentinel, kSentinel, kSentinel}};
     CalcWormRating();
     for (std::size_t k = 0; k < kEditionPairs.size(); ++k)
-        for (int e = 1; e <= 2; ++e) EXPECT_NE((wormGear.*kEditionPairs[k])[e], kSentinel) << k << " " << e;
+        for (int e = 1; e <= 2; ++e)
+            EXPECT_NE((wormGear.*kEditionPairs[k])[e], kSentinel) << k << " " << e;
     for (int i = 1; i <= 4; ++i) EXPECT_NE(wormGear.TDin[i], kSentinel) << i;
 
     for (int changed = 1; changed <= 2; ++changed) {
@@ -304,7 +318,8 @@ TEST_F(RatingTest, MessagesNameTheirEdition) {
         EXPECT_EQ(wormGear.TDin[2 + e], 0);
         EXPECT_EQ(wormGear.SHDin[e], 0);
         EXPECT_GT(wormGear.SHDin[3 - e], 1);
-        for (const std::string text : {"Fehler : T2 = 0 ! ", "Fehler : SH < 1.0 !  ", "Fehler : SF < 1.1 ! "}) {
+        for (const std::string text :
+             {"Fehler : T2 = 0 ! ", "Fehler : SH < 1.0 !  ", "Fehler : SF < 1.1 ! "}) {
             EXPECT_TRUE(HasMessage(text + name)) << Log();
             EXPECT_FALSE(HasMessage(text + other)) << Log();
         }
@@ -337,13 +352,23 @@ TEST_F(RatingTest, MessagesNameTheirEdition) {
 // 3^0.16 = e^(0.16 ln 3) = e^0.1757780 = 1.1921733; 100^0.09 = e^0.4144653 =
 // 1.5135612; at 3E4 cycles 100^0.16 = 2.09 is capped to 2.
 TEST_F(RatingTest, LifeFactorRows) {
-    const struct { int kind; Real NL, YNL; } rows[] = {
-        {1, 1E6L, 1.1921733264724539L}, {1, 3E4L, 2}, {1, 3E7L, 1}, {4, 3E2L, 2.5L}, {4, 1E6L, 1.1921733264724539L},
-        {6, 3E4L, 1.5135612484362082L}, {6, 3E2L, 2}, {8, 1E6L, 1.1921733264724539L},
+    const struct {
+        int kind;
+        Real NL, YNL;
+    } rows[] = {
+        {1, 1E6L, 1.1921733264724539L},
+        {1, 3E4L, 2},
+        {1, 3E7L, 1},
+        {4, 3E2L, 2.5L},
+        {4, 1E6L, 1.1921733264724539L},
+        {6, 3E4L, 1.5135612484362082L},
+        {6, 3E2L, 2},
+        {8, 1E6L, 1.1921733264724539L},
     };
     for (const auto& r : rows) {
         wormGear.YNL = 0;
-        EXPECT_NEAR(LifeFactorYNLValue(r.kind, r.NL), r.YNL, 1E-15L) << r.kind << " " << static_cast<double>(r.NL);
+        EXPECT_NEAR(LifeFactorYNLValue(r.kind, r.NL), r.YNL, 1E-15L)
+            << r.kind << " " << static_cast<double>(r.NL);
         EXPECT_EQ(wormGear.YNL, 0) << "the value alone is never stored";
         LifeFactorYNL(r.kind, r.NL);
         EXPECT_NEAR(wormGear.YNL, r.YNL, 1E-15L) << "the form's button stores it";
@@ -357,31 +382,40 @@ TEST_F(RatingTest, LifeFactorRows) {
 // (mineral oil 1, polyglycols 2 to 4, polyalphaolefin 5), the material factor
 // YW and the material group name: every row of their tables.
 TEST_F(RatingTest, MaterialTableRows) {
-    const struct { const char* name; Real kind1, kind2to4, kind5; } wml[] = {
-        {"CuSn12-C-GZ", 1.6L, 2.25L, 1.6L},     {"CuSn12Ni2-C-GZ", 1.0L, 1.75L, 1.0L},
-        {"CuSn12Ni2-C-GC", 4.1L, 4.1L, 4.1L},   {"CuAl10Fe5Ni5-C-GZ", 1.0L, 9.0L, 1.0L},
-        {"EN-GJS-400-15", 1.0L, 1.0L, 1.0L},    {"GGG-40", 1.0L, 1.0L, 1.0L},
-        {"EN-GJL-250", 1.0L, 1.0L, 1.0L},       {"GG-25", 1.0L, 1.0L, 1.0L},
-        {"cusn12-c-gz", 0.7L, 0.7L, 0.7L},      // exact case only: the current value stays
+    const struct {
+        const char* name;
+        Real kind1, kind2to4, kind5;
+    } wml[] = {
+        {"CuSn12-C-GZ", 1.6L, 2.25L, 1.6L},   {"CuSn12Ni2-C-GZ", 1.0L, 1.75L, 1.0L},
+        {"CuSn12Ni2-C-GC", 4.1L, 4.1L, 4.1L}, {"CuAl10Fe5Ni5-C-GZ", 1.0L, 9.0L, 1.0L},
+        {"EN-GJS-400-15", 1.0L, 1.0L, 1.0L},  {"GGG-40", 1.0L, 1.0L, 1.0L},
+        {"EN-GJL-250", 1.0L, 1.0L, 1.0L},     {"GG-25", 1.0L, 1.0L, 1.0L},
+        {"cusn12-c-gz", 0.7L, 0.7L, 0.7L},  // exact case only: the current value stays
     };
     wormGear.WML = 0.7L;
     for (const auto& r : wml) {
         EXPECT_EQ(MaterialLubricantFactorWML(1, r.name), r.kind1) << r.name;
-        for (int kind : {2, 3, 4}) EXPECT_EQ(MaterialLubricantFactorWML(kind, r.name), r.kind2to4) << r.name << kind;
+        for (int kind : {2, 3, 4})
+            EXPECT_EQ(MaterialLubricantFactorWML(kind, r.name), r.kind2to4) << r.name << kind;
         EXPECT_EQ(MaterialLubricantFactorWML(5, r.name), r.kind5) << r.name;
         EXPECT_EQ(MaterialLubricantFactorWML(6, r.name), 0.7L) << r.name;
     }
-    const std::pair<const char*, Real> yw[] = {{"CuSn12Ni2-C-GZ", 0.95L}, {"CuSn12-C-GZ", 1.0L},
-                                               {"CuAl10Fe5Ni5-C-GZ", 1.1L}, {"GGG-40", 1.3L},
-                                               {"GG-25", 1.4L},         {"42CrMo4", 1.0L}};
+    const std::pair<const char*, Real> yw[] = {
+        {"CuSn12Ni2-C-GZ", 0.95L}, {"CuSn12-C-GZ", 1.0L}, {"CuAl10Fe5Ni5-C-GZ", 1.1L},
+        {"GGG-40", 1.3L},          {"GG-25", 1.4L},       {"42CrMo4", 1.0L}};
     for (const auto& [name, factor] : yw) EXPECT_EQ(MaterialFactorYW(name), factor) << name;
-    const std::pair<int, std::string> groups[] = {{1, "Baustahl"}, {2, "Einsatzstahl"}, {6, "GG"},
-                                                  {7, "GTS (schwarzer Tempergu\xE1)"},
-                                                  {3, std::string("Vergütungs- oder Nitrierstahl"_cp850)}};
-    for (const auto& [kind, text] : groups) EXPECT_EQ(MaterialGroupName(kind, "CuSn12"), text) << kind;
+    const std::pair<int, std::string> groups[] = {
+        {1, "Baustahl"},
+        {2, "Einsatzstahl"},
+        {6, "GG"},
+        {7, "GTS (schwarzer Tempergu\xE1)"},
+        {3, std::string("Vergütungs- oder Nitrierstahl"_cp850)}};
+    for (const auto& [kind, text] : groups)
+        EXPECT_EQ(MaterialGroupName(kind, "CuSn12"), text) << kind;
     const std::pair<const char*, const char*> named[] = {{"CuSn12Ni2-C-GZ", "Bronze"},
                                                          {"CuAl10Fe5Ni5-C-GZ", "Aluminiumbronze"},
-                                                         {"CuZn25Al5", "Messing"}, {"PA66", ""}};
+                                                         {"CuZn25Al5", "Messing"},
+                                                         {"PA66", ""}};
     for (const auto& [name, text] : named) EXPECT_EQ(MaterialGroupName(8, name), text) << name;
 }
 
@@ -436,7 +470,8 @@ TEST_F(RatingTest, IterationReachesTheNominalPower) {
         ASSERT_FALSE(fatalFlag) << Log();
         EXPECT_NEAR(wormGear.P, nominal, 1E-6L * nominal);
         EXPECT_NEAR(gearPair.P, nominal / wormGear.eta, 1E-6L * nominal);
-        for (int e = 1; e <= 2; ++e) EXPECT_NEAR(wormGear.PDinOut[e], nominal, 1E-5L * nominal) << e;
+        for (int e = 1; e <= 2; ++e)
+            EXPECT_NEAR(wormGear.PDinOut[e], nominal, 1E-5L * nominal) << e;
     }
 }
 

@@ -30,7 +30,9 @@ TEST_F(RecordsTest, ChoiceTextsAreCodePage850AndOutOfRangeIsEmpty) {
     EXPECT_THAT(ChoiceText(kMaterialKindTexts, 0, 0), IsEmpty());
     EXPECT_THAT(ChoiceText(kMaterialKindTexts, 9, 0), IsEmpty());
     EXPECT_EQ(ChoiceText(kMaterialKindTexts, 7, 0), "GTS (schwarzer Tempergu\xE1)");
-    EXPECT_EQ(ChoiceText(kLubricantKindTexts, 4), "Kl\x81" "bersynth GH 6");
+    EXPECT_EQ(ChoiceText(kLubricantKindTexts, 4),
+              "Kl\x81"
+              "bersynth GH 6");
 }
 
 }  // namespace

@@ -21,12 +21,13 @@ TEST_F(WormGeometryTest, Din3975IdentitiesOverFlankFormsAndShifts) {
         std::int32_t z1, z2;
     };
     const Variant variants[] = {
-        {kFlankZI, 0, 0, 80, 3, 29},     {kFlankZA, 0, 0.5L, 125, 2, 41},
+        {kFlankZI, 0, 0, 80, 3, 29},         {kFlankZA, 0, 0.5L, 125, 2, 41},
         {kFlankZK, 0.2L, -0.3L, 100, 1, 30}, {kFlankZN, 0, -0.4L, 63, 4, 37},
         {kFlankZH, 0, 0.7L, 160, 2, 51},
     };
     for (const Variant& v : variants) {
-        SCOPED_TRACE(testing::Message() << "flank " << v.flankForm << " x2 " << static_cast<double>(v.x2));
+        SCOPED_TRACE(testing::Message()
+                     << "flank " << v.flankForm << " x2 " << static_cast<double>(v.x2));
         ResetAll();
         gearPair.z = {{v.z1, v.z2}};
         wormGear.flankForm = v.flankForm;
@@ -112,7 +113,10 @@ TEST_F(WormGeometryTest, FatalConditionsLeaveTheRecordsAsTheyWere) {
         // Checked before a centre distance of 0 is derived from it.
         {[] { wormGear.dm1a = 2, wormGear.a = 0, wormGear.mx = 4; }, "Fatal  : dm1/a >= 2 !"},
         {[] { wormGear.a = 0, wormGear.mx = 0; }, "Fatal  : m <= 0 !"},  // and no module
-        {[] { wormGear.x = {{0, -14.5L}}; }, "Fatal  : m <= 0 !"},  // x1 + x2 + z2/2 = 0
+        {[] {
+             wormGear.x = {{0, -14.5L}};
+         },
+         "Fatal  : m <= 0 !"},  // x1 + x2 + z2/2 = 0
     };
     for (const Case& c : cases) {
         ResetAll();
@@ -159,9 +163,18 @@ TEST_F(WormGeometryTest, SteepWormReportsMeshErrorsAndFatalEquivalentGearKeepsTh
 // Each warning on its own at a = 160 mm; a hidden warning is not listed.
 TEST_F(WormGeometryTest, WarningsOfRatioDiameterQuotientAndShift) {
     const std::pair<void (*)(), std::string_view> cases[] = {
-        {[] { gearPair.z = {{2, 20}}; }, "Übersetzungsverhältnis !"_cp850},
-        {[] { gearPair.z = {{2, 20}}, hideWarningsFlag = true; }, ""},
-        {[] { gearPair.z = {{1, 10}}; }, ""},  // whole ratio: warned for multi-thread worms only
+        {[] {
+             gearPair.z = {{2, 20}};
+         },
+         "Übersetzungsverhältnis !"_cp850},
+        {[] {
+             gearPair.z = {{2, 20}}, hideWarningsFlag = true;
+         },
+         ""},
+        {[] {
+             gearPair.z = {{1, 10}};
+         },
+         ""},  // whole ratio: warned for multi-thread worms only
         {[] { wormGear.dm1a = 0.51L; }, "Warnung: dm1/a > 0.5 !"},
         {[] { wormGear.dm1a = 0.24L; }, "Warnung: dm1/a < 0.25 !"},
         {[] { wormGear.flankForm = kFlankZI, wormGear.x[2] = 0.6L; }, "Warnung: ZI: x > 0.5 !"},
@@ -174,7 +187,8 @@ TEST_F(WormGeometryTest, WarningsOfRatioDiameterQuotientAndShift) {
         set();
         RunCalculation();
         const int found = CountPrefix("Warnung: dm1/a") + CountPrefix("Warnung: ZI:") +
-                          CountPrefix("Warnung: ZH:") + HasMessage("Übersetzungsverhältnis !"_cp850);
+                          CountPrefix("Warnung: ZH:") +
+                          HasMessage("Übersetzungsverhältnis !"_cp850);
         EXPECT_EQ(found, expected.empty() ? 0 : 1) << Log();
         if (!expected.empty()) {
             EXPECT_TRUE(HasMessage(expected)) << Log();
@@ -206,7 +220,8 @@ TEST_F(WormGeometryTest, BoreChecksAndWormLengthByShaftEnd) {
     for (int code : {0, 1, 2, 7}) {
         wormGear.shaftEndCode = code;
         RunCalculation();
-        EXPECT_EQ(CountPrefix("Fehler : df < dBore !") + HasMessage("Fehler : df < dBore ! (1)"), 2 * (code == 0))
+        EXPECT_EQ(CountPrefix("Fehler : df < dBore !") + HasMessage("Fehler : df < dBore ! (1)"),
+                  2 * (code == 0))
             << Log();  // a bored worm only
         EXPECT_EQ(wormGear.L[1], code == 1 ? 103 : code == 2 ? 143 : 63) << code;
     }
@@ -219,8 +234,10 @@ TEST_F(WormGeometryTest, DesignFromLeadAngleIsReproducedByTheGeometry) {
         Real mx, gammaDeg, x1, x2;
     };
     const Case cases[] = {
-        {kFlankZI, 2, 41, 4, 11.3L, 0, 0},        {kFlankZA, 1, 40, 5, 5.7L, 0, 0.5L},
-        {kFlankZN, 4, 45, 3.15L, 20, 0.1L, 0.2L}, {kFlankZH, 2, 30, 6.3L, 14, 0, 0.4L},
+        {kFlankZI, 2, 41, 4, 11.3L, 0, 0},
+        {kFlankZA, 1, 40, 5, 5.7L, 0, 0.5L},
+        {kFlankZN, 4, 45, 3.15L, 20, 0.1L, 0.2L},
+        {kFlankZH, 2, 30, 6.3L, 14, 0, 0.4L},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "flank " << c.form);

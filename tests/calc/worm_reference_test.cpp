@@ -26,6 +26,8 @@ std::map<std::string, Getter> Fields() {
     std::map<std::string, Getter> f;
     const WormGearRecord& w = wormGear;
     const GearPairRecord& g = gearPair;
+    // The field lists stand as lines of names, not as statements.
+    // clang-format off
 #define ONE(name) f[#name] = [&w] { return static_cast<Real>(w.name); };
 #define TWO(name)                                                        \
     f[#name "[1]"] = [&w] { return static_cast<Real>(w.name[1]); }; \
@@ -68,6 +70,7 @@ std::map<std::string, Getter> Fields() {
     for (int i = 1; i <= 4; ++i) f["TDin[" + std::to_string(i) + "]"] = [&w, i] { return w.TDin[i]; };
 #undef ONE
 #undef TWO
+    // clang-format on
     return f;
 }
 
@@ -80,8 +83,10 @@ std::map<std::string, double> Reference(const std::string& set) {
         std::istringstream words(line);
         std::string name, value;
         words >> name >> value;
-        if (name == "set") current = value;
-        else if (current == set) out[name] = std::stod(value);
+        if (name == "set")
+            current = value;
+        else if (current == set)
+            out[name] = std::stod(value);
     }
     return out;
 }
@@ -157,7 +162,8 @@ TEST_F(WormReference, FrictionAndWearRowsOfBothEditions) {
             ASSERT_FALSE(fatalFlag) << run << "\n" << Log();
             done = run;
         }
-        EXPECT_NEAR(static_cast<double>(fields.at(field)()), expected, 1E-9 * std::fabs(expected)) << key;
+        EXPECT_NEAR(static_cast<double>(fields.at(field)()), expected, 1E-9 * std::fabs(expected))
+            << key;
     }
 }
 
@@ -192,7 +198,8 @@ TEST_F(WormReference, BulkTemperatureOfTheDemoSet) {
     EXPECT_NEAR(static_cast<double>(CalcOilTemperature(40, 220, 40)), reference.at("dip"), 1E-9);
     EXPECT_NEAR(static_cast<double>(wormGear.thetaM), reference.at("dip"), 1E-9) << "stored";
     wormGear.lubrication = 0;
-    EXPECT_NEAR(static_cast<double>(CalcOilTemperature(40, 220, 40)), reference.at("injection"), 1E-9);
+    EXPECT_NEAR(static_cast<double>(CalcOilTemperature(40, 220, 40)), reference.at("injection"),
+                1E-9);
 }
 
 }  // namespace

@@ -25,9 +25,10 @@ TEST_F(WormTolerancesTest, WorkedToothThicknessCase) {
     w.Asne[1] = -0.056L;
     w.Asni[1] = -0.106L;
     CalcWormTolerances();
-    const Real expected[][3] = {{w.Tsn[1], 0.05, 1e-15},    {w.xemax[1], -0.01923, 5e-6}, {w.xemin[1], -0.0364, 5e-6},
-                                  {w.xe[1], -0.02782, 5e-6}, {w.xeTol[1], 0.00859, 5e-6},  {w.sn[1], 6.2832, 5e-5},
-                                  {w.snMax[1], 6.2272, 5e-5}, {w.snMin[1], 6.1772, 5e-5}};
+    const Real expected[][3] = {{w.Tsn[1], 0.05, 1e-15},     {w.xemax[1], -0.01923, 5e-6},
+                                {w.xemin[1], -0.0364, 5e-6}, {w.xe[1], -0.02782, 5e-6},
+                                {w.xeTol[1], 0.00859, 5e-6}, {w.sn[1], 6.2832, 5e-5},
+                                {w.snMax[1], 6.2272, 5e-5},  {w.snMin[1], 6.1772, 5e-5}};
     for (const auto& e : expected) EXPECT_NEAR(e[0], e[1], e[2]) << e[1];
     EXPECT_TRUE(w.toothThicknessDesignation[1].empty());
 }
@@ -42,7 +43,8 @@ TEST_F(WormTolerancesTest, TableAllowancesDesignationAndSeriesH) {
     ASSERT_FALSE(fatalFlag) << Log();
     const WormGearRecord& w = wormGear;
     // Wheel reference diameter 133.6 mm: DIN 3967 step over 125 to 280.
-    for (const auto& [got, want] : {std::pair{w.Asne[2], -0.056L}, {w.Tsn[2], 0.05L}, {w.Asni[2], -0.106L}})
+    for (const auto& [got, want] :
+         {std::pair{w.Asne[2], -0.056L}, {w.Tsn[2], 0.05L}, {w.Asni[2], -0.106L}})
         EXPECT_NEAR(got, want, 1e-15);
     EXPECT_EQ(w.toothThicknessDesignation[2], " 6 e 25");
     // Series h keeps the nominal tooth at its upper limit.
@@ -67,7 +69,8 @@ TEST_F(WormTolerancesTest, LimitsCollapseWithoutAllowances) {
     ASSERT_FALSE(fatalFlag) << Log();
     const WormGearRecord& w = wormGear;
     for (int i = 1; i <= 2; ++i) {
-        for (Real tol : {w.Tsn[i], w.xeTol[i], w.snTol[i], w.daTol[i], w.dfTol[i], w.MRTol[i], w.MKTol[i]})
+        for (Real tol :
+             {w.Tsn[i], w.xeTol[i], w.snTol[i], w.daTol[i], w.dfTol[i], w.MRTol[i], w.MKTol[i]})
             EXPECT_EQ(tol, 0);
         EXPECT_EQ(w.xemin[i], w.x[i]);
         EXPECT_EQ(w.MR[i], w.MRMin[i]);
@@ -91,7 +94,7 @@ TEST_F(WormTolerancesTest, CentreDistanceAllowances) {
 }
 
 TEST_F(WormTolerancesTest, DeviationRounding) {
-    const Real cases[][2] = {{9.74L, 9.5L}, {12.4L, 12}, {9.75L, 10},  {9.25L, 9.5L}, {10.5L, 11},
+    const Real cases[][2] = {{9.74L, 9.5L}, {12.4L, 12}, {9.75L, 10},   {9.25L, 9.5L}, {10.5L, 11},
                              {11.5L, 12},   {0.2L, 0},   {0.25L, 0.5L}, {0, 0}};
     for (const auto& c : cases) EXPECT_EQ(RoundDeviation(c[0]), c[1]) << static_cast<double>(c[0]);
 }

@@ -35,14 +35,28 @@ std::vector<SettingCase> SettingCases() {
         {"FormatNum 0.12345", [] { return FormatNum(0.12345L); }, {"0", "0.123", "0.12345"}},
         {"FormatNum 12.5", [] { return FormatNum(12.5L); }, {"12", "12.5", "12.500"}},
         {"FormatNum 1234.56", [] { return FormatNum(1234.56L); }, {"1235", "1235", "1234.56"}},
-        {"FormatNum 0.000123", [] { return FormatNum(0.000123L); }, {"0.000", "0.000123", "0.00012300"}},
+        {"FormatNum 0.000123",
+         [] { return FormatNum(0.000123L); },
+         {"0.000", "0.000123", "0.00012300"}},
         {"FormatNum below 1E-5", [] { return FormatNum(0.000009L); }, {"0", "0", "0"}},
-        {"FormatNumLong", [] { return FormatNumLong(3.14159265L); }, {"3.142", "3.141593", "3.14159265"}},
-        {"FormatFixed 4,2", [] { return FormatFixed(4, 2, 3.14159L); }, {"   3", "   3.14", "   3.1416"}},
-        {"FormatFixed negative", [] { return FormatFixed(3, 1, -2.25L); }, {" -2", " -2.2", " -2.250"}},
-        {"FormatFixed rounds to zero", [] { return FormatFixed(1, 2, -0.001L); }, {"0", "0.00", "-0.0010"}},
-        {"FormatDecimals 7", [] { return FormatDecimals(7, 5); }, {"5.0000", "5.0000000", "5.000000000"}},
-        {"FormatInWidth 7", [] { return FormatInWidth(7, 20.5L); }, {"   20", "   20.5", "   20.500"}},
+        {"FormatNumLong",
+         [] { return FormatNumLong(3.14159265L); },
+         {"3.142", "3.141593", "3.14159265"}},
+        {"FormatFixed 4,2",
+         [] { return FormatFixed(4, 2, 3.14159L); },
+         {"   3", "   3.14", "   3.1416"}},
+        {"FormatFixed negative",
+         [] { return FormatFixed(3, 1, -2.25L); },
+         {" -2", " -2.2", " -2.250"}},
+        {"FormatFixed rounds to zero",
+         [] { return FormatFixed(1, 2, -0.001L); },
+         {"0", "0.00", "-0.0010"}},
+        {"FormatDecimals 7",
+         [] { return FormatDecimals(7, 5); },
+         {"5.0000", "5.0000000", "5.000000000"}},
+        {"FormatInWidth 7",
+         [] { return FormatInWidth(7, 20.5L); },
+         {"   20", "   20.5", "   20.500"}},
         {"FormatAuto", [] { return FormatAuto(123.456L); }, {"123", "123.5", "123.456"}},
         {"FormatEng large", [] { return FormatEng(12500); }, {"12E3", "12.5E3", "12.500E3"}},
     };
@@ -70,119 +84,198 @@ TEST_F(FormattingTest, DecimalsSettingsAndSeparators) { CheckSettingCases(); }
 std::vector<std::pair<std::string, std::string>> FixedTextCases() {
     return {
         // Halves go to the even neighbour, on the exact binary value.
-        {FormatNum(2.0625L), "2.062"}, {FormatNum(2.1875L), "2.188"}, {FormatDecimals(0, 2.5L), "2"},
+        {FormatNum(2.0625L), "2.062"},
+        {FormatNum(2.1875L), "2.188"},
+        {FormatDecimals(0, 2.5L), "2"},
         {FormatNum(999.99995L), "1000"},
         // Past 18 digits the exponent form of the general format.
-        {FormatNum(1E30L), "1E30"}, {FormatNum(-2.5E21L), "-2.5E21"}, {FormatNum(1E3000L), "1E3000"},
-        {FormatNum(1E18L), "1E18"}, {FormatNum(123456789012345678.0L), "123456789012345678"},
+        {FormatNum(1E30L), "1E30"},
+        {FormatNum(-2.5E21L), "-2.5E21"},
+        {FormatNum(1E3000L), "1E3000"},
+        {FormatNum(1E18L), "1E18"},
+        {FormatNum(123456789012345678.0L), "123456789012345678"},
         {FormatFixed(1, 2, 12345.678L), "1.23E4"},
-        {FormatFixed(15, 5, 123456789012345.678L), "123456789012345.67800"}, {FormatNum(kInf), "INF"},
-        {FormatNum(kNaN), "NAN"}, {FormatFixed(5, 2, kInf), "     INF"}, {FormatFixed(5, 2, kNaN), "     NAN"},
-        {FormatFixed(0, 2, 0), "0.00"}, {FormatEng(-12500), "-12.5E3"}, {FormatEng(0.000012L), "0.012E-3"},
-        {FormatEng(1E-4000L), "0.1E-3999"}, {FormatAuto(0.00005L), "0.05E-3"}, {FormatAuto(1E-13L), "0"},
-        {FormatGeneral(1.0L / 3), "0.333333333333333"}, {FormatGeneral(1.5E-7L), "1.5E-7"},
-        {IntTextZero(-5, 3), "-05"}, {IntTextPad(123456, 3), "123456"},
+        {FormatFixed(15, 5, 123456789012345.678L), "123456789012345.67800"},
+        {FormatNum(kInf), "INF"},
+        {FormatNum(kNaN), "NAN"},
+        {FormatFixed(5, 2, kInf), "     INF"},
+        {FormatFixed(5, 2, kNaN), "     NAN"},
+        {FormatFixed(0, 2, 0), "0.00"},
+        {FormatEng(-12500), "-12.5E3"},
+        {FormatEng(0.000012L), "0.012E-3"},
+        {FormatEng(1E-4000L), "0.1E-3999"},
+        {FormatAuto(0.00005L), "0.05E-3"},
+        {FormatAuto(1E-13L), "0"},
+        {FormatGeneral(1.0L / 3), "0.333333333333333"},
+        {FormatGeneral(1.5E-7L), "1.5E-7"},
+        {IntTextZero(-5, 3), "-05"},
+        {IntTextPad(123456, 3), "123456"},
     };
 }
 
 void CheckFixedTextCases() {
     const auto cases = FixedTextCases();
-    for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(cases[i].first, cases[i].second) << "case " << i;
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        EXPECT_EQ(cases[i].first, cases[i].second) << "case " << i;
 }
 
 TEST_F(FormattingTest, TiesHugeValuesAndEdgeTexts) { CheckFixedTextCases(); }
 
 TEST_F(FormattingTest, DigitLayoutTerminatesOnEveryValue) {
-    struct Case { Real x; int n, intDigits, decimals; } cases[] = {
+    struct Case {
+        Real x;
+        int n, intDigits, decimals;
+    } cases[] = {
         {0, 3, 0, 1},  // zero is laid out as 0.5
-        {1234.56L, 3, 4, 0}, {-0.05L, 3, 0, 2}, {1E-4000L, 3, 0, 4000}, {0.5L, -5, 0, 0},
+        {1234.56L, 3, 4, 0},
+        {-0.05L, 3, 0, 2},
+        {1E-4000L, 3, 0, 4000},
+        {0.5L, -5, 0, 0},
         {0.001L, -2, 0, 0},  // no digit left to look at
         {3.14159265358979L, 40, 1, 40},
-        {kInf, 3, 3, 0},     {-kInf, 3, 3, 0},  {kNaN, 3, 3, 0},
+        {kInf, 3, 3, 0},
+        {-kInf, 3, 3, 0},
+        {kNaN, 3, 3, 0},
     };
     for (const auto& c : cases) {
         std::int32_t i = -99, d = -99;
         DigitLayout(c.x, c.n, i, d);
-        EXPECT_EQ(std::make_pair(i, d), std::make_pair(c.intDigits, c.decimals)) << static_cast<double>(c.x) << " n " << c.n;
+        EXPECT_EQ(std::make_pair(i, d), std::make_pair(c.intDigits, c.decimals))
+            << static_cast<double>(c.x) << " n " << c.n;
     }
 }
 
 TEST_F(FormattingTest, PointVariantsIgnoreTheCommaSeparator) {
     decimalSeparatorOption = 2;
-    EXPECT_EQ(FormatNumPoint(12.5L) + "|" + FormatDecimalsPoint(2, 3.14159L) + "|" + FormatFixedPoint(4, 2, 3.14159L),
+    EXPECT_EQ(FormatNumPoint(12.5L) + "|" + FormatDecimalsPoint(2, 3.14159L) + "|" +
+                  FormatFixedPoint(4, 2, 3.14159L),
               "12.5|3.14|   3.14");
 }
 
 TEST_F(FormattingTest, AnglesInBothFormats) {
-    struct Case { int format, codePage; Real deg; std::string expected; } cases[] = {
-        {1, 0, 20.5L, std::string("   20.5°"_cp850)}, {1, 1, 20.5L, "   20.5deg"},
-        {2, 0, 20.5125L, std::string("20°30'45\""_cp850)}, {2, 0, kNaN, std::string("    NAN°"_cp850)},
+    struct Case {
+        int format, codePage;
+        Real deg;
+        std::string expected;
+    } cases[] = {
+        {1, 0, 20.5L, std::string("   20.5°"_cp850)},
+        {1, 1, 20.5L, "   20.5deg"},
+        {2, 0, 20.5125L, std::string("20°30'45\""_cp850)},
+        {2, 0, kNaN, std::string("    NAN°"_cp850)},
         {2, 0, 10.999999L, std::string("     11°"_cp850)},  // seconds carry into whole degrees
         // Negative angles keep their sign, also between -1 and 0 degrees.
-        {2, 0, -0.5L, std::string("   -0°30'"_cp850)}, {2, 1, -0.25L, "   -0deg15'"},
+        {2, 0, -0.5L, std::string("   -0°30'"_cp850)},
+        {2, 1, -0.25L, "   -0deg15'"},
     };
     for (const auto& c : cases) {
         angleFormat = static_cast<std::int16_t>(c.format);
         codePageOption = static_cast<std::int16_t>(c.codePage);
-        EXPECT_EQ(FormatAngle(c.deg), c.expected) << static_cast<double>(c.deg) << " format " << c.format;
+        EXPECT_EQ(FormatAngle(c.deg), c.expected)
+            << static_cast<double>(c.deg) << " format " << c.format;
     }
 }
 
 // Length, force, stress, torque, temperature, micron, degree and viscosity;
 // the last two rows in plain ASCII.
 TEST_F(FormattingTest, UnitLabelsOfAllFiveSystems) {
-    const struct { int system, codePage; std::string_view labels; } cases[] = {
-        {0, 0, "mm|N|MPa|Nm|°C|µm|°|mm²/s"_cp850},     {1, 0, "in|lbf|psi|lbfin| F|µin|°|mm²/s"_cp850},
-        {2, 0, "mm|kN|MPa|Nm|°C|µm|°|mm²/s"_cp850},    {3, 0, "mm|N|N/mm²|Nm|°C|µm|°|mm²/s"_cp850},
-        {4, 0, "mm|kN|N/mm²|Nm|°C|µm|°|mm²/s"_cp850},  {0, 1, "mm|N|MPa|Nm| C|um|deg|mm2/s"},
+    const struct {
+        int system, codePage;
+        std::string_view labels;
+    } cases[] = {
+        {0, 0, "mm|N|MPa|Nm|°C|µm|°|mm²/s"_cp850},
+        {1, 0, "in|lbf|psi|lbfin| F|µin|°|mm²/s"_cp850},
+        {2, 0, "mm|kN|MPa|Nm|°C|µm|°|mm²/s"_cp850},
+        {3, 0, "mm|N|N/mm²|Nm|°C|µm|°|mm²/s"_cp850},
+        {4, 0, "mm|kN|N/mm²|Nm|°C|µm|°|mm²/s"_cp850},
+        {0, 1, "mm|N|MPa|Nm| C|um|deg|mm2/s"},
         {1, 1, "in|lbf|psi|lbfin| F|uin|deg|mm2/s"},
     };
     for (const auto& c : cases) {
         unitSystem = static_cast<std::int16_t>(c.system);
         codePageOption = static_cast<std::int16_t>(c.codePage);
-        EXPECT_EQ(LengthUnit() + "|" + ForceUnit() + "|" + StressUnit() + "|" + TorqueUnit() + "|" + TemperatureUnit() +
-                      "|" + MicronUnit() + "|" + DegreeSign() + "|" + ViscosityUnit(), c.labels) << c.system;
+        EXPECT_EQ(LengthUnit() + "|" + ForceUnit() + "|" + StressUnit() + "|" + TorqueUnit() + "|" +
+                      TemperatureUnit() + "|" + MicronUnit() + "|" + DegreeSign() + "|" +
+                      ViscosityUnit(),
+                  c.labels)
+            << c.system;
     }
 }
 
 TEST_F(FormattingTest, ValuesInTheFiveUnitSystems) {
-    struct Case { const char* name; std::function<std::string()> format; const char* expected[5]; } cases[] = {
-        {"length 25.4", [] { return FormatLength(25.4L); }, {"25.4", "1.0000", "25.4", "25.4", "25.4"}},
-        {"length 6", [] { return FormatLength6(3.14159265L); }, {"3.141593", "0.12368", "3.141593", "3.141593", "3.141593"}},
-        {"length fixed", [] { return FormatLengthFixed(6, 2, 254); }, {"   254.00", "   10.000", "   254.00", "   254.00", "   254.00"}},
-        {"force fixed", [] { return FormatForceFixed(6, 1, 12500); }, {" 12500.0", " 2810.11", "   12.50", " 12500.0", "   12.50"}},
-        {"stress fixed", [] { return FormatStressFixed(4, 2, 100); }, {" 100.00", " 14504", " 100.00", " 100.00", " 100.00"}},
-        {"torque fixed", [] { return FormatTorqueFixed(4, 2, 10); }, {"  10.00", "   88.5", "  10.00", "  10.00", "  10.00"}},
-        {"temperature fixed", [] { return FormatTemperatureFixed(3, 1, 100); }, {"100.0", "212.0", "100.0", "100.0", "100.0"}},
+    struct Case {
+        const char* name;
+        std::function<std::string()> format;
+        const char* expected[5];
+    } cases[] = {
+        {"length 25.4",
+         [] { return FormatLength(25.4L); },
+         {"25.4", "1.0000", "25.4", "25.4", "25.4"}},
+        {"length 6",
+         [] { return FormatLength6(3.14159265L); },
+         {"3.141593", "0.12368", "3.141593", "3.141593", "3.141593"}},
+        {"length fixed",
+         [] { return FormatLengthFixed(6, 2, 254); },
+         {"   254.00", "   10.000", "   254.00", "   254.00", "   254.00"}},
+        {"force fixed",
+         [] { return FormatForceFixed(6, 1, 12500); },
+         {" 12500.0", " 2810.11", "   12.50", " 12500.0", "   12.50"}},
+        {"stress fixed",
+         [] { return FormatStressFixed(4, 2, 100); },
+         {" 100.00", " 14504", " 100.00", " 100.00", " 100.00"}},
+        {"torque fixed",
+         [] { return FormatTorqueFixed(4, 2, 10); },
+         {"  10.00", "   88.5", "  10.00", "  10.00", "  10.00"}},
+        {"temperature fixed",
+         [] { return FormatTemperatureFixed(3, 1, 100); },
+         {"100.0", "212.0", "100.0", "100.0", "100.0"}},
         {"torque 6", [] { return FormatTorque6(1); }, {"1", "8.850749", "1", "1", "1"}},
     };
     for (int system = 0; system < 5; ++system) {
         unitSystem = static_cast<std::int16_t>(system);
-        for (const auto& c : cases) EXPECT_EQ(c.format(), c.expected[system]) << c.name << " system " << system;
+        for (const auto& c : cases)
+            EXPECT_EQ(c.format(), c.expected[system]) << c.name << " system " << system;
     }
 }
 
 TEST_F(FormattingTest, ParsingFollowsTheUnitSystem) {
     unitSystem = 1;
-    const std::pair<Real, Real> cases[] = {{ParseLength2("0,5"), 12.7L}, {ParseStress("145.037"), 1},
-                                           {ParseTorque("1"), 0.112984788L}, {TorqueToDisplay(0.112984788L), 1}};
-    for (auto [got, want] : cases) EXPECT_NEAR(static_cast<double>(got), static_cast<double>(want), 1E-12);
+    const std::pair<Real, Real> cases[] = {{ParseLength2("0,5"), 12.7L},
+                                           {ParseStress("145.037"), 1},
+                                           {ParseTorque("1"), 0.112984788L},
+                                           {TorqueToDisplay(0.112984788L), 1}};
+    for (auto [got, want] : cases)
+        EXPECT_NEAR(static_cast<double>(got), static_cast<double>(want), 1E-12);
     unitSystem = 4;
     EXPECT_EQ(ParseLength("2,5"), 2.5L);
 }
 
 TEST_F(FormattingTest, NumberInputAcceptsOneWholeNumberOnly) {
-    struct Case { const char* text; Real value; } cases[] = {
-        {"1,5", 1.5L}, {"  -2.25  ", -2.25L}, {"+3", 3},  {"1e3", 1000}, {".5", 0.5L},  {"", 0},
-        {"1.2.3", 0},  {"1,2,3", 0},          {"12abc", 0}, {"1e5000", 0}, {"inf", 0},  {"nan", 0},
+    struct Case {
+        const char* text;
+        Real value;
+    } cases[] = {
+        {"1,5", 1.5L}, {"  -2.25  ", -2.25L},
+        {"+3", 3},     {"1e3", 1000},
+        {".5", 0.5L},  {"", 0},
+        {"1.2.3", 0},  {"1,2,3", 0},
+        {"12abc", 0},  {"1e5000", 0},
+        {"inf", 0},    {"nan", 0},
         {"--1", 0},    {"+-1", 0},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(TextToFloat(c.text), c.value) << c.text;
         EXPECT_EQ(TextToFloat2(c.text), c.value) << c.text;
     }
-    struct IntCase { const char* text; std::int32_t value; } ints[] = {
-        {" -7 ", -7}, {"+5", 5}, {"12a", 0}, {"1.5", 0}, {"99999999999", 0}, {"", 0},
+    struct IntCase {
+        const char* text;
+        std::int32_t value;
+    } ints[] = {
+        {" -7 ", -7},
+        {"+5", 5},
+        {"12a", 0},
+        {"1.5", 0},
+        {"99999999999", 0},
+        {"", 0},
         {"2147483647", 2147483647},
     };
     for (const auto& c : ints) {
@@ -196,7 +289,8 @@ TEST_F(FormattingTest, NumberInputAcceptsOneWholeNumberOnly) {
 TEST_F(FormattingTest, TextsIgnoreAGermanProcessLocale) {
     const char* old = std::setlocale(LC_ALL, nullptr);
     const std::string saved = old ? old : "C";
-    if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "locale de_DE.UTF-8 is not installed";
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
+        GTEST_SKIP() << "locale de_DE.UTF-8 is not installed";
     CheckSettingCases();
     CheckFixedTextCases();
     EXPECT_EQ(TextToFloat("1.5"), 1.5L);
@@ -209,8 +303,8 @@ class TextConv : public testing::StateFixture {};
 TEST_F(TextConv, NoConversionEmptiesALongText) {
     const std::string longText(300, 'x');
     using Conv = std::string (*)(std::string_view);
-    for (Conv conv : {&DisplayText, &OemToWin, &WinToOem, &WinToOemText, &TransliterateOem, &OemToWinTable,
-                      &ConvertCadText, &UpperAscii})
+    for (Conv conv : {&DisplayText, &OemToWin, &WinToOem, &WinToOemText, &TransliterateOem,
+                      &OemToWinTable, &ConvertCadText, &UpperAscii})
         EXPECT_EQ(conv(longText).size(), 300u);
     EXPECT_EQ(DisplayText("Ma\xE1 20\xF8"), "Ma\xDF 20\xB0");  // to Windows-1252
     codePageOption = 1;
@@ -235,8 +329,9 @@ TEST_F(TextConv, ScreenTableKeepsAsciiBarAndMapsOnlyBoxDrawingAndLetters) {
             EXPECT_EQ(at(b), b) << b;
         }
     }
-    const std::pair<int, int> mapped[] = {{179, '|'}, {186, '|'}, {197, '|'}, {187, '+'},  {201, '+'},  {218, '+'},
-                                          {205, '-'}, {181, 0xC1}, {184, 0xA9}, {209, 0xD0}, {225, 0xDF}, {253, 0xB2}};
+    const std::pair<int, int> mapped[] = {{179, '|'},  {186, '|'},  {197, '|'},  {187, '+'},
+                                          {201, '+'},  {218, '+'},  {205, '-'},  {181, 0xC1},
+                                          {184, 0xA9}, {209, 0xD0}, {225, 0xDF}, {253, 0xB2}};
     for (auto [oem, win] : mapped) EXPECT_EQ(at(oem), win) << oem;
 }
 
@@ -247,19 +342,26 @@ TEST_F(TextConv, CadTextBySet) {
         cadTextCharacterSet = set;
         EXPECT_EQ(ConvertCadText(oel), want) << set;
     }
-    EXPECT_EQ(TransliterateOem("±µ²ÄÖÜäöüßéáúñ─═"_cp850), "+/-u2AeOeUeaeoeuessea" "un--");
+    EXPECT_EQ(TransliterateOem("±µ²ÄÖÜäöüßéáúñ─═"_cp850),
+              "+/-u2AeOeUeaeoeuessea"
+              "un--");
 }
 
 TEST_F(TextConv, PaddingTrimmingShorteningAndCounting) {
     const std::pair<std::string, std::string> cases[] = {
-        {PadLeft("  12 ", 5), "   12"}, {PadLeft("123456", 3), "123"}, {PadRight("abcdef", 4), "abcd"},
-        {RightStr("abc", -1), ""}, {ShortenMiddle("ABCDEFGHIJKL", 12), "ABCD__IJKL"},
-        {ShortenMiddle("ABCDEFGHIJK", 12), "ABCDEFGHIJK"}, {UpperAscii("ab\x81z"), "AB\x81Z"},
+        {PadLeft("  12 ", 5), "   12"},
+        {PadLeft("123456", 3), "123"},
+        {PadRight("abcdef", 4), "abcd"},
+        {RightStr("abc", -1), ""},
+        {ShortenMiddle("ABCDEFGHIJKL", 12), "ABCD__IJKL"},
+        {ShortenMiddle("ABCDEFGHIJK", 12), "ABCDEFGHIJK"},
+        {UpperAscii("ab\x81z"), "AB\x81Z"},
         {ShortenWithDots("abcdefghijklmnopqrstuvwxyz0123", 20), "abcdefg ... wxyz0123"},
     };
     for (const auto& [got, want] : cases) EXPECT_EQ(got, want);
     // Overlapping finds count, up to 255.
-    EXPECT_EQ(std::vector<int>({CountSubstr("aa", "aaaa"), CountSubstr("", "aaaa"), CountSubstr("a", std::string(400, 'a'))}),
+    EXPECT_EQ(std::vector<int>({CountSubstr("aa", "aaaa"), CountSubstr("", "aaaa"),
+                                CountSubstr("a", std::string(400, 'a'))}),
               std::vector<int>({3, 0, 255}));
     std::string d = "abcdef";
     OverwriteAt("XY", d, 5);
@@ -271,7 +373,8 @@ TEST_F(TextConv, PaddingTrimmingShorteningAndCounting) {
 TEST_F(TextConv, WrapToLinesBreaksBeforeTheWidth) {
     int lines = 0, maxLen = 0;
     WrapToLines("aaa bbb ccc", ' ', 8, lines, maxLen);
-    EXPECT_EQ(std::to_string(lines) + " " + std::to_string(maxLen) + " " + lineBuffers[1] + "|" + lineBuffers[2],
+    EXPECT_EQ(std::to_string(lines) + " " + std::to_string(maxLen) + " " + lineBuffers[1] + "|" +
+                  lineBuffers[2],
               "2 7 aaa |bbb ccc");
     WrapToLines("abcdefghij", ' ', 4, lines, maxLen);
     EXPECT_EQ(lines, 3);
@@ -283,10 +386,12 @@ TEST_F(TextConv, WrapToLinesBreaksBeforeTheWidth) {
 }
 
 // Runs iconv on the bytes; false when iconv refuses them.
-bool Iconv(const std::string& from, const std::string& to, const std::string& in, std::string& out) {
+bool Iconv(const std::string& from, const std::string& to, const std::string& in,
+           std::string& out) {
     testing::TempDir tmp("veldrim-iconv");
     testing::Spit(tmp / "in", in);
-    FILE* p = popen(("iconv -f " + from + " -t " + to + " " + (tmp / "in") + " 2>/dev/null").c_str(), "r");
+    FILE* p = popen(
+        ("iconv -f " + from + " -t " + to + " " + (tmp / "in") + " 2>/dev/null").c_str(), "r");
     out.clear();
     std::array<char, 4096> buf;
     for (size_t n; (n = std::fread(buf.data(), 1, buf.size(), p)) > 0;) out.append(buf.data(), n);
@@ -295,10 +400,14 @@ bool Iconv(const std::string& from, const std::string& to, const std::string& in
 
 // Every byte of code page 850 and every assigned byte of Windows-1252, both ways.
 TEST(CodePage, TablesMatchIconvForAllAssignedBytes) {
-    struct Table { const char* name; std::string (*toUtf8)(std::string_view);
-                   std::string (*fromUtf8)(std::string_view, char); int unassigned; };
-    for (const Table& t :
-         {Table{"CP850", Cp850ToUtf8, Utf8ToCp850, 0}, Table{"WINDOWS-1252", Win1252ToUtf8, Utf8ToWin1252, 5}}) {
+    struct Table {
+        const char* name;
+        std::string (*toUtf8)(std::string_view);
+        std::string (*fromUtf8)(std::string_view, char);
+        int unassigned;
+    };
+    for (const Table& t : {Table{"CP850", Cp850ToUtf8, Utf8ToCp850, 0},
+                           Table{"WINDOWS-1252", Win1252ToUtf8, Utf8ToWin1252, 5}}) {
         int unassigned = 0;
         for (int b = 0; b < 256; ++b) {
             std::string in(1, static_cast<char>(b)), want, back;
@@ -320,7 +429,8 @@ TEST(CodePage, LettersBetweenTablesLiteralsAndMalformedInput) {
     const std::string oem = "\x81\x84\x94\xE1\xF8\xFD";  // ü ä ö ß ° ²
     EXPECT_EQ(Win1252ToCp850(Cp850ToWin1252(oem)), oem);
     EXPECT_EQ(WinToOem(OemToWin(oem)), oem);
-    EXPECT_EQ(OemToWin("\xC4\xCD").find('\0'), std::string::npos) << "box drawing gets a plain sign";
+    EXPECT_EQ(OemToWin("\xC4\xCD").find('\0'), std::string::npos)
+        << "box drawing gets a plain sign";
     EXPECT_EQ(Cp850ToWin1252("\xC4", '#'), "#");  // box drawing has no Windows-1252 form
     static_assert("Maß 20°"_cp850.size() == 7);
     EXPECT_EQ("Ölstand µm ±"_cp850, "\x99lstand \xE6m \xF1");

@@ -35,7 +35,8 @@ inline std::vector<std::string> MessageListTexts() {
 // A fixed moment of the clock.
 inline std::tm Moment(int year, int month, int day, int hour = 0, int minute = 0) {
     std::tm t{};
-    t.tm_year = year - 1900, t.tm_mon = month - 1, t.tm_mday = day, t.tm_hour = hour, t.tm_min = minute;
+    t.tm_year = year - 1900, t.tm_mon = month - 1, t.tm_mday = day, t.tm_hour = hour,
+    t.tm_min = minute;
     return t;
 }
 
@@ -51,7 +52,9 @@ class FileFixture : public StateFixture {
 protected:
     std::string Path(const std::string& leaf) const { return dir + "/" + leaf; }
     static std::string Slurp(const std::string& path) { return testing::Slurp(path); }
-    static void Spit(const std::string& path, const std::string& bytes) { testing::Spit(path, bytes); }
+    static void Spit(const std::string& path, const std::string& bytes) {
+        testing::Spit(path, bytes);
+    }
     // The texts of the calls of one kind that the scripted UI received.
     std::vector<std::string> Shown(const std::string& kind = "message") const {
         std::vector<std::string> out;
@@ -61,11 +64,13 @@ protected:
     // "title|text" of every call (of one kind) the scripted UI received.
     std::vector<std::string> Calls(const std::string& kind = "") const {
         std::vector<std::string> out;
-        for (const auto& c : kind.empty() ? ui.calls : ui.CallsOf(kind)) out.push_back(c.title + "|" + c.text);
+        for (const auto& c : kind.empty() ? ui.calls : ui.CallsOf(kind))
+            out.push_back(c.title + "|" + c.text);
         return out;
     }
     std::size_t FilesInDir() const {
-        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir), {}));
+        return static_cast<std::size_t>(
+            std::distance(std::filesystem::directory_iterator(dir), {}));
     }
 
     TempDir tmp{"veldrim-test"};

@@ -32,16 +32,21 @@ std::vector<GuardCase> GuardCases() {
     return {
         {"arcsin above 1", [] { return CheckedArcSin(1.5L); }, kPi / 2, 0, "Error: ArcSin 1.5"},
         // Rounding noise below -1 keeps the direction of -1.
-        {"arcsin just below -1", [] { return CheckedArcSin(-1.0000000001L); }, -kPi / 2, 0, "Error: ArcSin -1.0000000001"},
+        {"arcsin just below -1", [] { return CheckedArcSin(-1.0000000001L); }, -kPi / 2, 0,
+         "Error: ArcSin -1.0000000001"},
         {"arccos above 1", [] { return CheckedArcCos(1.25L); }, 0, 0, "Error: ArcCos 1.25"},
         {"arccos below -1", [] { return CheckedArcCos(-1.5L); }, kPi, 0, "Error: ArcCos -1.5"},
         // The ends of the domain themselves: acos 1 = 0, acos -1 = pi, no message.
         {"labelled arccos at 1", [] { return LabelledArcCos("alpha", 1.0L); }, 0, 0, nullptr},
         {"labelled arccos at -1", [] { return LabelledArcCos("alpha", -1.0L); }, kPi, 0, nullptr},
-        {"labelled arccos noise above", [] { return LabelledArcCos("alpha", 1.00005L); }, 0, 0, nullptr},
-        {"labelled arccos noise below", [] { return LabelledArcCos("alpha", -1.00005L); }, kPi, 0, nullptr},
-        {"labelled arccos below", [] { return LabelledArcCos("alpha", -1.5L); }, kPi, 0, "Error : alpha arccos(-1.5)"},
-        {"labelled arccos empty label", [] { return LabelledArcCos("", 2.0L); }, 0, 0, "Error :  arccos(2)"},
+        {"labelled arccos noise above", [] { return LabelledArcCos("alpha", 1.00005L); }, 0, 0,
+         nullptr},
+        {"labelled arccos noise below", [] { return LabelledArcCos("alpha", -1.00005L); }, kPi, 0,
+         nullptr},
+        {"labelled arccos below", [] { return LabelledArcCos("alpha", -1.5L); }, kPi, 0,
+         "Error : alpha arccos(-1.5)"},
+        {"labelled arccos empty label", [] { return LabelledArcCos("", 2.0L); }, 0, 0,
+         "Error :  arccos(2)"},
         {"sqrt negative", [] { return CheckedSqrt("h", -4.0L); }, 0, 0, "h (sqrt)"},
         {"sqrt negative no label", [] { return CheckedSqrt("", -4.0L); }, 0, 0, nullptr},
         {"sqrt NaN", [] { return CheckedSqrt("h", kNaN); }, 0, 0, "h (sqrt)"},
@@ -53,10 +58,13 @@ std::vector<GuardCase> GuardCases() {
         {"power of zero", [] { return CheckedPower("p", 0.0L, 0.0L); }, 0, 0, nullptr},
         // Never inf or NaN.
         {"power overflow", [] { return CheckedPower("p", 10.0L, 5000.0L); }, 1E3000L, 0, nullptr},
-        {"power negative base", [] { return CheckedPower("p", -2.0L, 2.0L); }, 4, 1E-15L, "p (pow)"},
-        {"power negative base huge", [] { return CheckedPower("p", -10.0L, 5000.0L); }, 1E3000L, 0, "p (pow)"},
+        {"power negative base", [] { return CheckedPower("p", -2.0L, 2.0L); }, 4, 1E-15L,
+         "p (pow)"},
+        {"power negative base huge", [] { return CheckedPower("p", -10.0L, 5000.0L); }, 1E3000L, 0,
+         "p (pow)"},
         {"power NaN exponent", [] { return CheckedPower("p", 2.0L, kNaN); }, 0, 0, "p (pow)"},
-        {"arc involute out of range", [] { return ArcInvolute(5000.0L); }, 0, 0, "Error: ArcInv in unit math"},
+        {"arc involute out of range", [] { return ArcInvolute(5000.0L); }, 0, 0,
+         "Error: ArcInv in unit math"},
     };
 }
 
@@ -80,12 +88,14 @@ TEST_F(GuardedMathTest, NumbersInMessagesUseTheDecimalSeparator) {
     decimalSeparatorOption = 2;
     CheckedArcSin(-1.5L);
     LabelledArcCos("alpha", 1.0002L);
-    EXPECT_EQ(MessageListTexts(), (std::vector<std::string>{"Error: ArcSin -1,5", "Error : alpha arccos(1,0002)"}));
+    EXPECT_EQ(MessageListTexts(),
+              (std::vector<std::string>{"Error: ArcSin -1,5", "Error : alpha arccos(1,0002)"}));
 }
 
 TEST_F(GuardedMathTest, ArcInvoluteInvertsTheInvoluteAcrossPressureAngles) {
     for (Real alpha = -1.2L; alpha <= 1.2L; alpha += 0.05L)
-        EXPECT_NEAR(static_cast<double>(ArcInvolute(Involute(alpha))), static_cast<double>(alpha), 1E-12)
+        EXPECT_NEAR(static_cast<double>(ArcInvolute(Involute(alpha))), static_cast<double>(alpha),
+                    1E-12)
             << static_cast<double>(alpha);
     EXPECT_EQ(messageList.count, 0);
 }
@@ -195,25 +205,35 @@ TEST_F(GuardedMathTest, ArcInvoluteOfSmallArgumentsIsTheExactInverse) {
 }
 
 TEST_F(GuardedMathTest, AxisScales) {
-    struct Case { Real min, max; int n; Real lo, hi, step; } cases[] = {
-        {0, 7.3L, 5, 0, 8, 1},          {-3, 12, 4, -5, 15, 5},
-        {-10, 10, 4, -15, 10, 5},       // FloorValue(-2) is -3
-        {3, 3, 4, 2, 4, 0.5L},          // an empty range is widened to 2 .. 4
-        {0, 0.35L, 7, 0, 0.35L, 0.05L}, {0, 100, 0, 0, 100, 100},  // no interval count: one interval
+    struct Case {
+        Real min, max;
+        int n;
+        Real lo, hi, step;
+    } cases[] = {
+        {0, 7.3L, 5, 0, 8, 1},
+        {-3, 12, 4, -5, 15, 5},
+        {-10, 10, 4, -15, 10, 5},  // FloorValue(-2) is -3
+        {3, 3, 4, 2, 4, 0.5L},     // an empty range is widened to 2 .. 4
+        {0, 0.35L, 7, 0, 0.35L, 0.05L},
+        {0, 100, 0, 0, 100, 100},  // no interval count: one interval
     };
     for (const auto& c : cases) {
         Real lo = 0, hi = 0, step = 0;
         CalcAxisScale(c.min, c.max, c.n, lo, hi, step);
         EXPECT_LE(std::fabs(lo - c.lo) + std::fabs(hi - c.hi) + std::fabs(step - c.step), 1E-12L)
-            << static_cast<double>(c.max) << ": " << double(lo) << " .. " << double(hi) << " step " << double(step);
+            << static_cast<double>(c.max) << ": " << double(lo) << " .. " << double(hi) << " step "
+            << double(step);
     }
 }
 
 TEST_F(GuardedMathTest, DecimalExponentIsExactAtPowersOfTen) {
-    struct Case { Real x; int e; } cases[] = {
-        {0, 0},     {9.999L, 0},  {10, 1},     {1000, 3},   {999.9999L, 2},   {0.1L, -1},
-        {0.01L, -2}, {0.0099L, -3}, {1E-5L, -5}, {-1000, 3}, {1E3000L, 3000}, {1E-4000L, -4000},
-        {kInf, 0},   {kNaN, 0},
+    struct Case {
+        Real x;
+        int e;
+    } cases[] = {
+        {0, 0},          {9.999L, 0},       {10, 1},       {1000, 3},   {999.9999L, 2},
+        {0.1L, -1},      {0.01L, -2},       {0.0099L, -3}, {1E-5L, -5}, {-1000, 3},
+        {1E3000L, 3000}, {1E-4000L, -4000}, {kInf, 0},     {kNaN, 0},
     };
     for (const auto& c : cases) EXPECT_EQ(DecimalExponent(c.x), c.e) << static_cast<double>(c.x);
 }
@@ -261,7 +281,8 @@ TEST_F(GuardedMathTest, PlainRoutinesAtTheirEdges) {
 TEST_F(GuardedMathTest, RotationsAndPolarFormAreInverse) {
     Real x = 0, y = 0, r = 0, phi = 0;
     RotatePoint(1, 2, 0.7L, x, y);
-    EXPECT_NEAR(static_cast<double>(std::hypot(RotatedX(x, y, 0.7L) - 1, RotatedY(x, y, 0.7L) - 2)), 0, 1E-15);
+    EXPECT_NEAR(static_cast<double>(std::hypot(RotatedX(x, y, 0.7L) - 1, RotatedY(x, y, 0.7L) - 2)),
+                0, 1E-15);
     XYToPolar(-3, 4, r, phi);
     PolarToXY(r, phi, x, y);
     EXPECT_NEAR(static_cast<double>(std::hypot(x + 3, y - 4)), 0, 1E-15);
@@ -278,9 +299,17 @@ protected:
 
 // Each case adds its texts to an empty list and expects the resulting list.
 TEST_F(MessageListTest, KeepsDistinctTextsInFirstAddedOrder) {
-    struct Case { const char* name; std::vector<std::string> added; std::vector<std::string> expected; } cases[] = {
-        {"order of first adding", {"Fehler : b", "Warnung: a", "Fehler : b"}, {"Fehler : b", "Warnung: a"}},
-        {"case or trailing blank", {"Fehler : a", "Fehler : A", "Fehler : a "}, {"Fehler : a", "Fehler : A", "Fehler : a "}},
+    struct Case {
+        const char* name;
+        std::vector<std::string> added;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"order of first adding",
+         {"Fehler : b", "Warnung: a", "Fehler : b"},
+         {"Fehler : b", "Warnung: a"}},
+        {"case or trailing blank",
+         {"Fehler : a", "Fehler : A", "Fehler : a "},
+         {"Fehler : a", "Fehler : A", "Fehler : a "}},
         {"empty text is a message too", {"", ""}, {""}},
     };
     for (const auto& c : cases) {
@@ -322,7 +351,9 @@ TEST_F(MessageListTest, ClearEmptiesListAndBothFlagsButNotHideWarnings) {
 constexpr Real kTol = 1E-12L;
 
 // Distance of (x, y) from (ex, ey): one check per point.
-double Off(Real x, Real y, Real ex, Real ey) { return static_cast<double>(std::hypot(x - ex, y - ey)); }
+double Off(Real x, Real y, Real ex, Real ey) {
+    return static_cast<double>(std::hypot(x - ex, y - ey));
+}
 
 class PlaneGeometry : public testing::StateFixture {};
 

@@ -26,7 +26,8 @@ using testing::Slurp;
 // an entry ending at the next header, one with five full lines, and one whose
 // header and first line end the file.
 const std::string kOwnHelp =
-    "4500:SCHNECK\r\nZeile eins\r\nZeile zwei\r\n4502\r\nZeile drei gewaehlt\r\n4509\r\nuebersprungen\r\nZeile fuenf\r\n"
+    "4500:SCHNECK\r\nZeile eins\r\nZeile zwei\r\n4502\r\nZeile drei "
+    "gewaehlt\r\n4509\r\nuebersprungen\r\nZeile fuenf\r\n"
     "4010\r\nEins\r\nZwei\r\n"
     "4015\r\na\r\nb\r\nc\r\nd\r\ne\r\n"
     "4020\r\nnur eine Zeile\r\n";
@@ -45,14 +46,22 @@ protected:
 };
 
 TEST_F(HelpTextsTest, HeaderParsingAndFileByNumber) {
-    struct Case { const char* line; int number; const char* picture; } cases[] = {
-        {"4500:SCHNECK", 4500, "SCHNECK"}, {"4500", 4500, "NULL"}, {"Text", -1, "NULL"},
-        {"12ab:x", -1, "x"},               {"", -1, "NULL"},      {"4500: bild ", 4500, "bild"}};
+    struct Case {
+        const char* line;
+        int number;
+        const char* picture;
+    } cases[] = {{"4500:SCHNECK", 4500, "SCHNECK"},
+                 {"4500", 4500, "NULL"},
+                 {"Text", -1, "NULL"},
+                 {"12ab:x", -1, "x"},
+                 {"", -1, "NULL"},
+                 {"4500: bild ", 4500, "bild"}};
     for (const auto& c : cases) {
         int n = 0;
         std::string pic;
         ParseHelpHeader(c.line, n, pic);
-        EXPECT_EQ(std::to_string(n) + " " + pic, std::to_string(c.number) + " " + c.picture) << c.line;
+        EXPECT_EQ(std::to_string(n) + " " + pic, std::to_string(c.number) + " " + c.picture)
+            << c.line;
     }
     std::string common, own;
     HelpFileName(3055, common), HelpFileName(4000, own);
@@ -64,17 +73,22 @@ TEST_F(HelpTextsTest, EntryLinesByTheFormatRules) {
     ASSERT_EQ(e.status, HelpEntry::Status::Found);
     EXPECT_EQ(e.picture, "SCHNECK");
     EXPECT_FALSE(e.endedAtNextHeader);
-    EXPECT_EQ(e.lines, (HelpLines{"Zeile eins", "Zeile zwei", "Zeile drei gewaehlt", "", "Zeile fuenf"}));
+    EXPECT_EQ(e.lines,
+              (HelpLines{"Zeile eins", "Zeile zwei", "Zeile drei gewaehlt", "", "Zeile fuenf"}));
     e = FindHelpEntry(4010);
     EXPECT_EQ(e.lines, (HelpLines{"Eins", "Zwei", "", "", ""}));
     EXPECT_TRUE(e.endedAtNextHeader);
     // 4020: the header ends the file.
-    for (int n : {4020, 4025}) EXPECT_EQ(FindHelpEntry(n).status, HelpEntry::Status::EntryMissing) << n;
+    for (int n : {4020, 4025})
+        EXPECT_EQ(FindHelpEntry(n).status, HelpEntry::Status::EntryMissing) << n;
 }
 
 TEST_F(HelpTextsTest, HintTexts) {
-    const std::pair<int, std::string> cases[] = {  // five full lines never get the number
-        {4010, "Eins Zwei    (4010)"}, {4015, "a b c d e"}, {4020, "Hilfetext Nr 4020: keine Hilfe vorhanden."}};
+    const std::pair<int, std::string> cases[] = {
+        // five full lines never get the number
+        {4010, "Eins Zwei    (4010)"},
+        {4015, "a b c d e"},
+        {4020, "Hilfetext Nr 4020: keine Hilfe vorhanden."}};
     helpLevel = 2;
     std::string text;
     for (const auto& [n, want] : cases) {
@@ -97,7 +111,9 @@ TEST_F(HelpTextsTest, ShowModesPicturesAndTheCancelFlag) {
     EXPECT_FALSE(cancelFlag);
     EXPECT_THAT(pictures, IsEmpty());
     ShowHelpText(4500, "", kHelpPictureOnly);
-    EXPECT_EQ(Calls(), std::vector<std::string>{"HILFETEXT Nr.4500|Zeile eins Zeile zwei Zeile drei gewaehlt  Zeile fuenf "});
+    EXPECT_EQ(Calls(),
+              std::vector<std::string>{
+                  "HILFETEXT Nr.4500|Zeile eins Zeile zwei Zeile drei gewaehlt  Zeile fuenf "});
     // An entry without picture still clears the window (empty path); a missing entry asks for "null.plt".
     cancelFlag = true;
     ShowHelpText(4010, "", kHelpTextAndPicture);
@@ -112,12 +128,20 @@ TEST_F(HelpTextsTest, ShowModesPicturesAndTheCancelFlag) {
 TEST_F(HelpTextsTest, PictureWithoutGraphicsGivesANotice) {
     ShowHelpText(4500, "", kHelpPictureOnly);
     ShowHelpText(4010, "", kHelpPictureOnly);  // an entry without picture needs no graphics
-    EXPECT_EQ(Shown(), std::vector<std::string>{"Hilfebild SCHNECK kann nicht gezeigt werden: keine Grafikausgabe vorhanden."});
+    EXPECT_EQ(Shown(),
+              std::vector<std::string>{
+                  "Hilfebild SCHNECK kann nicht gezeigt werden: keine Grafikausgabe vorhanden."});
 }
 
 TEST_F(HelpTextsTest, MalformedFilesNeverCrash) {
-    const std::string inputs[] = {"", "\n", "4500", "4500\r\n", "4500\r\n\r\n4501", "4500:\r\n4501\r\n",
-                                  std::string(5000, '9'), "4500\r\nx\r\n4501\r\n",
+    const std::string inputs[] = {"",
+                                  "\n",
+                                  "4500",
+                                  "4500\r\n",
+                                  "4500\r\n\r\n4501",
+                                  "4500:\r\n4501\r\n",
+                                  std::string(5000, '9'),
+                                  "4500\r\nx\r\n4501\r\n",
                                   std::string("4500\r\n\0\0\0\r\n4502\r\n\xff\xfe", 19)};
     for (const auto& in : inputs) {
         Spit(Path("Worms.Hlp"), in);
@@ -155,21 +179,29 @@ protected:
 
 TEST_F(MessageDisplayTest, CauseAndRemedyByTheFifteenCharacterKey) {
     EXPECT_EQ(MessageTextFileName(), fileName);
-    Messages({"Warnung: x > 1.5   (1)", "Warnung: x > 1.5   (2)", "Fatal  : a = 0 !", "Warnung: unbekannt", "Fehler : zuletzt"});
-    struct Case { int k; const char *cause, *remedy; } cases[] = {
+    Messages({"Warnung: x > 1.5   (1)", "Warnung: x > 1.5   (2)", "Fatal  : a = 0 !",
+              "Warnung: unbekannt", "Fehler : zuletzt"});
+    struct Case {
+        int k;
+        const char *cause, *remedy;
+    } cases[] = {
         {1, "Profilverschiebung sehr gross.", "Profilverschiebung verkleinern."},
         // Two messages that share their first 15 characters share the record.
         {2, "Profilverschiebung sehr gross.", "Profilverschiebung verkleinern."},
         {3, "Der Achsabstand ist null.", "Achsabstand eingeben."},
         // Not in the file, a key line that ends the file, outside the list: empty texts.
-        {4, "", ""}, {5, "", ""}, {0, "", ""}, {6, "", ""},
+        {4, "", ""},
+        {5, "", ""},
+        {0, "", ""},
+        {6, "", ""},
     };
     for (bool fileThere : {true, false}) {
         if (!fileThere) std::filesystem::remove(fileName);  // no file: every text empty
         for (const auto& c : cases) {
             std::string cause = "text of an earlier message", remedy = "earlier remedy";
             GetMessageCause(c.k, cause), GetMessageRemedy(c.k, remedy);
-            EXPECT_EQ(cause + "|" + remedy, fileThere ? std::string(c.cause) + "|" + c.remedy : "|") << c.k;
+            EXPECT_EQ(cause + "|" + remedy, fileThere ? std::string(c.cause) + "|" + c.remedy : "|")
+                << c.k;
         }
     }
 }
@@ -192,9 +224,13 @@ TEST_F(MessageDisplayTest, ListLeadsToTheExplanations) {
     ShowCalculationMessages();
     const auto lists = ui.CallsOf("list");
     ASSERT_EQ(lists.size(), 2u);
-    EXPECT_EQ(lists[0].title + "|" + lists[0].text, "Berechnungsmodul meldet Warnungen oder Fehler, siehe Ursache und Abhilfe.|"
-                                                    "Fatal  : a = 0 !\nWarnung: x > 1.5   (2)\n" + std::string("Weiter/zurück..."_cp850) + "\n");
-    EXPECT_EQ(Calls("explanation"), std::vector<std::string>{"Fatal  : a = 0 !|Der Achsabstand ist null.\nAchsabstand eingeben."});
+    EXPECT_EQ(lists[0].title + "|" + lists[0].text,
+              "Berechnungsmodul meldet Warnungen oder Fehler, siehe Ursache und Abhilfe.|"
+              "Fatal  : a = 0 !\nWarnung: x > 1.5   (2)\n" +
+                  std::string("Weiter/zurück..."_cp850) + "\n");
+    EXPECT_EQ(Calls("explanation"),
+              std::vector<std::string>{
+                  "Fatal  : a = 0 !|Der Achsabstand ist null.\nAchsabstand eingeben."});
     EXPECT_EQ(currentHelpNumber, 1210);
     EXPECT_FALSE(cancelFlag);
 }
@@ -207,7 +243,8 @@ TEST_F(MessageDisplayTest, HelpLevelTwoWalksThroughAllMessages) {
     EXPECT_EQ(ui.CallsOf("list").size(), 3u);
     EXPECT_EQ(ui.CallsOf("explanation").size(), 2u);
     // The third has no record: the notice instead of the window.
-    EXPECT_EQ(Calls("message"), std::vector<std::string>{"Meldung|keine Beschreibung dieser Fehlermeldung vorhanden."});
+    EXPECT_EQ(Calls("message"), std::vector<std::string>{
+                                    "Meldung|keine Beschreibung dieser Fehlermeldung vorhanden."});
 }
 
 TEST_F(MessageDisplayTest, CancelOrAMissingFileEndsTheListAtOnce) {
@@ -223,7 +260,8 @@ TEST_F(MessageDisplayTest, CancelOrAMissingFileEndsTheListAtOnce) {
     ShowCalculationMessages();
     EXPECT_TRUE(cancelFlag);
     EXPECT_EQ(ui.CallsOf("list").size(), 2u);
-    EXPECT_EQ(Shown(), std::vector<std::string>{"Datei " + Path("VELDRIM.err") + " nicht gefunden oder kein Zugriffsrecht !"});
+    EXPECT_EQ(Shown(), std::vector<std::string>{"Datei " + Path("VELDRIM.err") +
+                                                " nicht gefunden oder kein Zugriffsrecht !"});
 }
 
 TEST_F(MessageDisplayTest, SaveReplacesTheRecordOfTheSameKeyOnly) {
@@ -279,37 +317,138 @@ const std::string kDataDir = VELDRIM_DATA_DIR;
 
 // One message the calculation can add per record key (its first 15 characters).
 const char* const kCalculationMessages[] = {
-    "Fatal  : z2 = 0 !", "Warnung: alpha !", "Fatal  : dm1/a >= 2 !", "Fatal  : m <= 0 !", "Fatal  : gamma-b (div)",
-    "Error : Fatal  : gamma-b arccos(1,2)", "Fatal  : db (div)", "Fatal  : xz2 (sqrt)", "Fatal  : q (sqrt)",
-    "Warnung: ZI: x < -0.5 !", "Warnung: ZH: x < 0 !", "Warnung: dm1/a < 0.25 !", "Fehler : b2 > da1 !",
-    "Fehler : da1-df2 Collision !", "Fehler : da2-df1 Collision !", "Fehler : db > da  (1)",
-    "Fehler : db2 > 2a-da1 ! (1)", "Fehler : dw cut (sqrt)", "Fehler : df < dBore ! (1)", "Fatal  : E1 = 0 !",
-    "Fatal  : E2 = 0 !", "Fehler : z1 <= 0 !", "Fehler : z2 <= 0 !", "Fatal  : u (div)", "Fatal  : n1 (div)",
-    "Fatal  : n2 (div)", "Fatal  : vgm (div)", "Fatal  : Pv0 (pow)", "Fatal  : P0 = 0 !", "Fatal  : Pv > P !",
-    "Fatal  : eta-z (div)", "Fatal  : Ftm (div)", "Fatal  : Ftm2 (div)", "Fatal  : Fnm (div)", "Fatal  : Frm (div)",
-    "Fehler : ZE (sqrt)", "SigHlim2 ! (div)", "Fatal  : CHE (pow)", "Fatal  : Zn (pow)", "Fatal  : SH ! (div)",
-    "Fatal  : SF (div)", "Fatal  : NL = 0 !", "Fehler : T2 = 0 !", "Fehler : visko = 0 !", "Warnung: SH<1  (1)",
-    "Warnung: SF<1  (1)", "Warnung: Zahnbreite !  (1)", "Kn (pow)", "Ks (pow)", "Kv (pow)", "YNL (pow)",
-    "Fatal  : a = 0 !", "Fatal  : gamma m = 0 !", "Fatal  : z = 0 !", "Fehler : DmMess (pow)",
-    "Error : Fehler : DmMess arccos(1,2)", "Fatal  : Kugelmaß DmMess !", "Error : kmess arccos(1,2)",
-    "Fehler : Dm ball !  (3.5mm)", "Warnung: Dm ball   (3.5mm)", "Fehler : dbk > dFa1 !", "Fatal  : pm < 0 !",
-    "Fehler : pm < 0 ! DIN 3996:1998", "Fehler : SW < 1.1 ! DIN 3996:1998", "Fehler : SH < 1.0 !  DIN 3996:2012",
-    "Fehler : SF < 1.1 ! DIN 3996:2012", "Fehler : T1/Wt>Sig.Flim !", "YG (sqrt)", "zvdin (sqrt)", "Fatal  : alpha !",
-    "Fatal  : beta > 45!", "Fatal  : mn <= 0!", "Fatal  : b <= 0!", "Fehler : z1 < 0 !", "Fehler : z2 < z1 !",
-    "Achsabstand angepaßt !", "Warnung: q tol < Tsn/2  (1)", "Fatal  : Unit0", "Fatal  : Unit1", "Fatal  : Unit2",
-    "Fehler : Fp (pow)", "Fehler : Fr (pow)", "Fehler : Rs (pow)", "Fehler : FHß5 (pow)", "Fi' (pow)", "Fp2 (pow)",
-    "Fpz (pow)", "Fr (pow)", "Warnung: Fr: (0.5<=mn<=70)", "Warnung: Fr: (5<=d<=15000)", "Warnung: fis: (1<=mn<=50)",
-    "Warnung: Tsn < 2Rs !  (1)", "Fatal: Fhfbeta !", "Invalid Data !", "Fatal  : Zahnweite !",
-    "Warnung: Spitzzahn ! (1)", "Warnung: Unterschnitt ! (1)", "Warnung: cffmin < 0 ! (-0.1mm)",
-    "Fehler : Zahnspiel < 0 ! (1)", "Warnung: Zahnspiel < 0.12mn ! (1)", "eps.alpha < 1 !", "eps.beta < 1 !",
-    "eps.gamma < 1 !", "Warnung: x > 1.5   (1) !", "alfa prP0 > alfa !", "alfa kP0 < alfa !",
-    "Warnung: k measure  W 1 !", "Warnung: b < b min. (1)", "Warnung: Asne < Aau !  (1)", "Warnung: jtmin < 0 !",
-    "Warnung: Tsn DIN d<2 !", "Warnung: Tol. Asne,Asni!", "Warnung: ISO 6336 -> ISO 1328", "Fatal  : Asni > mn ! (1)",
-    "Fehler : xemin>xemax (1)", "Fehler : dw < df ! (1)", "Fehler : dw > da ! (1)", "Warnung: beff > b ! (1)",
-    "Warnung: x2 > 0", "Fehler : confgraf", "Fatal  : da = 0 !", "Fehler : cos(alpha t)*d/da)>1",
-    "Fehler : Eingr.stör. da1 !", "Fehler : eps.alpha (sqrt)", "Fehler : g alpha (sqrt)",
-    "Fatal  : epsilon alpha <=0 !", "Fehler : dnf1 (sqrt)", "Fehler : dnf2 (sqrt)", "Fehler : kmn < 0 !  (1)",
-    "Fatal  : ArcCos(cos(alpha t)*d/da)>1 !", "Error :  arccos(1,2)", "Error: ArcInv in unit math",
+    "Fatal  : z2 = 0 !",
+    "Warnung: alpha !",
+    "Fatal  : dm1/a >= 2 !",
+    "Fatal  : m <= 0 !",
+    "Fatal  : gamma-b (div)",
+    "Error : Fatal  : gamma-b arccos(1,2)",
+    "Fatal  : db (div)",
+    "Fatal  : xz2 (sqrt)",
+    "Fatal  : q (sqrt)",
+    "Warnung: ZI: x < -0.5 !",
+    "Warnung: ZH: x < 0 !",
+    "Warnung: dm1/a < 0.25 !",
+    "Fehler : b2 > da1 !",
+    "Fehler : da1-df2 Collision !",
+    "Fehler : da2-df1 Collision !",
+    "Fehler : db > da  (1)",
+    "Fehler : db2 > 2a-da1 ! (1)",
+    "Fehler : dw cut (sqrt)",
+    "Fehler : df < dBore ! (1)",
+    "Fatal  : E1 = 0 !",
+    "Fatal  : E2 = 0 !",
+    "Fehler : z1 <= 0 !",
+    "Fehler : z2 <= 0 !",
+    "Fatal  : u (div)",
+    "Fatal  : n1 (div)",
+    "Fatal  : n2 (div)",
+    "Fatal  : vgm (div)",
+    "Fatal  : Pv0 (pow)",
+    "Fatal  : P0 = 0 !",
+    "Fatal  : Pv > P !",
+    "Fatal  : eta-z (div)",
+    "Fatal  : Ftm (div)",
+    "Fatal  : Ftm2 (div)",
+    "Fatal  : Fnm (div)",
+    "Fatal  : Frm (div)",
+    "Fehler : ZE (sqrt)",
+    "SigHlim2 ! (div)",
+    "Fatal  : CHE (pow)",
+    "Fatal  : Zn (pow)",
+    "Fatal  : SH ! (div)",
+    "Fatal  : SF (div)",
+    "Fatal  : NL = 0 !",
+    "Fehler : T2 = 0 !",
+    "Fehler : visko = 0 !",
+    "Warnung: SH<1  (1)",
+    "Warnung: SF<1  (1)",
+    "Warnung: Zahnbreite !  (1)",
+    "Kn (pow)",
+    "Ks (pow)",
+    "Kv (pow)",
+    "YNL (pow)",
+    "Fatal  : a = 0 !",
+    "Fatal  : gamma m = 0 !",
+    "Fatal  : z = 0 !",
+    "Fehler : DmMess (pow)",
+    "Error : Fehler : DmMess arccos(1,2)",
+    "Fatal  : Kugelmaß DmMess !",
+    "Error : kmess arccos(1,2)",
+    "Fehler : Dm ball !  (3.5mm)",
+    "Warnung: Dm ball   (3.5mm)",
+    "Fehler : dbk > dFa1 !",
+    "Fatal  : pm < 0 !",
+    "Fehler : pm < 0 ! DIN 3996:1998",
+    "Fehler : SW < 1.1 ! DIN 3996:1998",
+    "Fehler : SH < 1.0 !  DIN 3996:2012",
+    "Fehler : SF < 1.1 ! DIN 3996:2012",
+    "Fehler : T1/Wt>Sig.Flim !",
+    "YG (sqrt)",
+    "zvdin (sqrt)",
+    "Fatal  : alpha !",
+    "Fatal  : beta > 45!",
+    "Fatal  : mn <= 0!",
+    "Fatal  : b <= 0!",
+    "Fehler : z1 < 0 !",
+    "Fehler : z2 < z1 !",
+    "Achsabstand angepaßt !",
+    "Warnung: q tol < Tsn/2  (1)",
+    "Fatal  : Unit0",
+    "Fatal  : Unit1",
+    "Fatal  : Unit2",
+    "Fehler : Fp (pow)",
+    "Fehler : Fr (pow)",
+    "Fehler : Rs (pow)",
+    "Fehler : FHß5 (pow)",
+    "Fi' (pow)",
+    "Fp2 (pow)",
+    "Fpz (pow)",
+    "Fr (pow)",
+    "Warnung: Fr: (0.5<=mn<=70)",
+    "Warnung: Fr: (5<=d<=15000)",
+    "Warnung: fis: (1<=mn<=50)",
+    "Warnung: Tsn < 2Rs !  (1)",
+    "Fatal: Fhfbeta !",
+    "Invalid Data !",
+    "Fatal  : Zahnweite !",
+    "Warnung: Spitzzahn ! (1)",
+    "Warnung: Unterschnitt ! (1)",
+    "Warnung: cffmin < 0 ! (-0.1mm)",
+    "Fehler : Zahnspiel < 0 ! (1)",
+    "Warnung: Zahnspiel < 0.12mn ! (1)",
+    "eps.alpha < 1 !",
+    "eps.beta < 1 !",
+    "eps.gamma < 1 !",
+    "Warnung: x > 1.5   (1) !",
+    "alfa prP0 > alfa !",
+    "alfa kP0 < alfa !",
+    "Warnung: k measure  W 1 !",
+    "Warnung: b < b min. (1)",
+    "Warnung: Asne < Aau !  (1)",
+    "Warnung: jtmin < 0 !",
+    "Warnung: Tsn DIN d<2 !",
+    "Warnung: Tol. Asne,Asni!",
+    "Warnung: ISO 6336 -> ISO 1328",
+    "Fatal  : Asni > mn ! (1)",
+    "Fehler : xemin>xemax (1)",
+    "Fehler : dw < df ! (1)",
+    "Fehler : dw > da ! (1)",
+    "Warnung: beff > b ! (1)",
+    "Warnung: x2 > 0",
+    "Fehler : confgraf",
+    "Fatal  : da = 0 !",
+    "Fehler : cos(alpha t)*d/da)>1",
+    "Fehler : Eingr.stör. da1 !",
+    "Fehler : eps.alpha (sqrt)",
+    "Fehler : g alpha (sqrt)",
+    "Fatal  : epsilon alpha <=0 !",
+    "Fehler : dnf1 (sqrt)",
+    "Fehler : dnf2 (sqrt)",
+    "Fehler : kmn < 0 !  (1)",
+    "Fatal  : ArcCos(cos(alpha t)*d/da)>1 !",
+    "Error :  arccos(1,2)",
+    "Error: ArcInv in unit math",
     "Fehler in GetArcCenter (dphi = 0)",
 };
 // The warnings of a design variant that cannot be applied.
@@ -319,10 +458,11 @@ const char* const kDesignVariantMessages[] = {"Warnung: z1 < 1 ! Variante entfä
 
 // Every help number the program sets, with the hints of the online dialogs.
 const int kHelpNumbers[] = {
-    1000, 1050, 1060, 1070, 1210, 1950, 1970, 2050, 2055, 2060, 2080, 2090, 2120, 2130, 2140, 2145, 2150, 2160,
-    2280, 2450, 2900, 3055, 3210, 4000, 4010, 4030, 4500, 5040, 6000, 6010, 6020, 6030, 6040, 6050, 6060, 6070,
-    6080, 6090, 6100, 6110, 6120, 6130, 6140, 6150, 6160, 6170, 6180, 6190, 6200, 6210, 6220, 7000, 7010, 7020,
-    7030, 7040, 7050, 7060, 7070, 7080, 7090, 7100, 7110, 7120, 7520, 9260, 9500,
+    1000, 1050, 1060, 1070, 1210, 1950, 1970, 2050, 2055, 2060, 2080, 2090, 2120, 2130,
+    2140, 2145, 2150, 2160, 2280, 2450, 2900, 3055, 3210, 4000, 4010, 4030, 4500, 5040,
+    6000, 6010, 6020, 6030, 6040, 6050, 6060, 6070, 6080, 6090, 6100, 6110, 6120, 6130,
+    6140, 6150, 6160, 6170, 6180, 6190, 6200, 6210, 6220, 7000, 7010, 7020, 7030, 7040,
+    7050, 7060, 7070, 7080, 7090, 7100, 7110, 7120, 7520, 9260, 9500,
 };
 
 class ShippedTextsTest : public testing::StateFixture {
@@ -332,12 +472,14 @@ protected:
 
 TEST_F(ShippedTextsTest, EveryCalculationMessageHasCauseAndRemedy) {
     const std::string file = MessageTextFileName();
-    std::vector<std::string> messages(std::begin(kCalculationMessages), std::end(kCalculationMessages));
+    std::vector<std::string> messages(std::begin(kCalculationMessages),
+                                      std::end(kCalculationMessages));
     messages.insert(messages.end(), std::begin(kDesignVariantMessages),
                     std::end(kDesignVariantMessages));
     // The angle guards name the tenth of the angle range they check.
     for (char tenth : std::string("-123456789IN"))
-        for (const char* f : {"Sin ", "Cos "}) messages.push_back(std::string("Error: Arc") + f + tenth + "5");
+        for (const char* f : {"Sin ", "Cos "})
+            messages.push_back(std::string("Error: Arc") + f + tenth + "5");
     for (const std::string& utf8 : messages) {
         const auto entry = FindMessageHelp(file, Utf8ToCp850(utf8));
         ASSERT_TRUE(entry.has_value()) << utf8;

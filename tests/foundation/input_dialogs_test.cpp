@@ -31,9 +31,15 @@ const std::string kRange = "Gültiger Wertebereich: "_cp850.data();
 
 TEST_F(InputDialogsTest, ListChoice) {
     for (int i = 1; i <= 8; ++i) choiceBuffer[i] = "Eintrag " + std::to_string(i);
-    struct Case { int count, indexBefore; std::optional<int> reply; int indexAfter; bool cancelled; } cases[] = {
-        {7, 3, 4, 5, false}, {8, 0, 0, 1, false}, {8, 9, 7, 8, false},
-        {8, 3, std::nullopt, 3, true}, {8, 3, 8, 3, true},  // cancel; a reply outside the list
+    struct Case {
+        int count, indexBefore;
+        std::optional<int> reply;
+        int indexAfter;
+        bool cancelled;
+    } cases[] = {
+        {7, 3, 4, 5, false}, {8, 0, 0, 1, false},
+        {8, 9, 7, 8, false}, {8, 3, std::nullopt, 3, true},
+        {8, 3, 8, 3, true},  // cancel; a reply outside the list
         {0, 3, 0, 3, true},
     };
     for (const auto& c : cases) {
@@ -42,7 +48,8 @@ TEST_F(InputDialogsTest, ListChoice) {
         ui.QueueChoice(c.reply);
         int index = c.indexBefore;
         ChooseFromList("Wahl", c.count, index);
-        EXPECT_EQ(std::make_pair(index, bool(cancelFlag)), std::make_pair(c.indexAfter, c.cancelled))
+        EXPECT_EQ(std::make_pair(index, bool(cancelFlag)),
+                  std::make_pair(c.indexAfter, c.cancelled))
             << c.count << " " << c.indexBefore;
     }
     const std::string firstList = ui.CallsOf("list").at(0).text;  // the seven entries offered
@@ -82,7 +89,8 @@ TEST_F(InputDialogsTest, YesNoAndCancel) {
     EXPECT_EQ(ui.calls.back().title, "N");
     flag = true;
     ui.QueueAnswer(Answer::No);
-    AskYesNo("Frage", flag), AskYesNo("Frage", flag);  // the second is cancelled: the answer No stays
+    AskYesNo("Frage", flag),
+        AskYesNo("Frage", flag);  // the second is cancelled: the answer No stays
     EXPECT_FALSE(flag);
     EXPECT_TRUE(cancelFlag);
 }
@@ -169,8 +177,10 @@ protected:
 };
 
 TEST_F(MessageBoxesTest, CaptionsByKindAndShownTexts) {
-    const std::pair<int, const char*> cases[] = {
-        {kMessageError, "Fehler : "}, {kMessageHelp, "Hilfe"}, {kMessageInfo, "Meldung:"}, {kMessageNotice, "Meldung:"}};
+    const std::pair<int, const char*> cases[] = {{kMessageError, "Fehler : "},
+                                                 {kMessageHelp, "Hilfe"},
+                                                 {kMessageInfo, "Meldung:"},
+                                                 {kMessageNotice, "Meldung:"}};
     for (auto [kind, caption] : cases) {
         ui.calls.clear();
         MessageBoxKind("Text", kind);
@@ -189,8 +199,12 @@ TEST_F(MessageBoxesTest, CaptionsByKindAndShownTexts) {
 }
 
 TEST_F(MessageBoxesTest, YesNoCancelAnswers) {
-    struct Case { Answer answer; bool flagBefore, result, flagAfter; } cases[] = {
-        {Answer::Yes, false, true, false}, {Answer::No, true, false, true}, {Answer::Cancel, false, false, true}};
+    struct Case {
+        Answer answer;
+        bool flagBefore, result, flagAfter;
+    } cases[] = {{Answer::Yes, false, true, false},
+                 {Answer::No, true, false, true},
+                 {Answer::Cancel, false, false, true}};
     for (const auto& c : cases) {
         cancelFlag = c.flagBefore;
         ui.QueueAnswer(c.answer);
@@ -202,13 +216,16 @@ TEST_F(MessageBoxesTest, YesNoCancelAnswers) {
 TEST_F(MessageBoxesTest, ExistingFileIsAskedForAndNeverErased) {
     const std::string path = Path("gear.EXT");
     Spit(path, "old\r\n");
-    const std::pair<Answer, bool> cases[] = {{Answer::No, true}, {Answer::Cancel, true}, {Answer::Yes, false}};
+    const std::pair<Answer, bool> cases[] = {
+        {Answer::No, true}, {Answer::Cancel, true}, {Answer::Yes, false}};
     for (auto [answer, cancelled] : cases) {
         cancelFlag = false, ui.calls.clear();
         ui.QueueAnswer(answer);
         CheckNewFileName(path);
         EXPECT_EQ(cancelFlag, cancelled);
-        EXPECT_EQ(Shown("ask"), std::vector<std::string>{path + " existiert bereits.   " + std::string("überschreiben"_cp850) + " ?"});
+        EXPECT_EQ(Shown("ask"),
+                  std::vector<std::string>{path + " existiert bereits.   " +
+                                           std::string("überschreiben"_cp850) + " ?"});
         EXPECT_EQ(Slurp(path), "old\r\n") << "never erased, no probe file left behind";
         EXPECT_EQ(FilesInDir(), 1u) << "never erased, no probe file left behind";
     }
@@ -258,7 +275,8 @@ TEST_F(MessageBoxesTest, SaveNameFromDialogAndFromName) {
     AskSaveFileName("x", path);
     EXPECT_TRUE(cancelFlag);
     EXPECT_EQ(path, "unchanged");
-    EXPECT_EQ(ui.calls.back().text, "File- und User- Befehle sind im Archivierungsmodus nicht möglich."_cp850);
+    EXPECT_EQ(ui.calls.back().text,
+              "File- und User- Befehle sind im Archivierungsmodus nicht möglich."_cp850);
 }
 
 TEST_F(MessageBoxesTest, OpenDialogsCancelled) {
@@ -284,7 +302,8 @@ TEST_F(MessageBoxesTest, WindowTitle) {
     UpdateWindowTitle(title);
     currentFileName = "demo";
     UpdateWindowTitle(named);
-    EXPECT_EQ(title + "|" + named, "V E L D R I M    -    Software   V 1.0|V E L D R I M    -    Software  -  demo.EXT");
+    EXPECT_EQ(title + "|" + named,
+              "V E L D R I M    -    Software   V 1.0|V E L D R I M    -    Software  -  demo.EXT");
 }
 
 }  // namespace

@@ -30,7 +30,8 @@ TEST_F(ProgramStateTest, ResetRestoresWhatARunChanged) {
     EXPECT_TRUE(errorDisplayFlag);
     EXPECT_EQ(choiceBuffer.size(), 136u);  // entries 1..135 of 65 blanks
     for (int i = 1; i <= kChoiceBufferSize; ++i) EXPECT_EQ(choiceBuffer[i], std::string(65, ' '));
-    for (int i = 1; i <= kLineBufferCount; ++i) EXPECT_EQ(lineBuffers[i], std::string(kLineBufferWidth, ' '));
+    for (int i = 1; i <= kLineBufferCount; ++i)
+        EXPECT_EQ(lineBuffers[i], std::string(kLineBufferWidth, ' '));
     EXPECT_THAT(recentFilesList[2], IsEmpty());
     EXPECT_EQ(helpPicturePosition.left, 1);
 }
@@ -38,8 +39,11 @@ TEST_F(ProgramStateTest, ResetRestoresWhatARunChanged) {
 class SystemInfo : public testing::StateFixture {};
 
 TEST_F(SystemInfo, DatesInEveryFormatAndClockTextsFromAFixedMoment) {
-    const std::pair<int, const char*> cases[] = {
-        {1, "07.03.2024"}, {2, "03/07/2024"}, {3, "2024-03-07"}, {4, "07/03/2024"}, {9, "2024/03/07"}};
+    const std::pair<int, const char*> cases[] = {{1, "07.03.2024"},
+                                                 {2, "03/07/2024"},
+                                                 {3, "2024-03-07"},
+                                                 {4, "07/03/2024"},
+                                                 {9, "2024/03/07"}};
     for (auto [format, text] : cases) {
         dateFormat = format;
         EXPECT_EQ(DateText(2024, 3, 7), text) << format;
@@ -54,7 +58,8 @@ TEST_F(SystemInfo, DatesInEveryFormatAndClockTextsFromAFixedMoment) {
 }
 
 TEST_F(SystemInfo, VersionTexts) {
-    EXPECT_EQ(VersionTextOf(2, 1, 0, 7) + " " + VersionTextOf(2, 1, 3, 0) + " " + VersionTextOf(2, 1, 3, 4),
+    EXPECT_EQ(VersionTextOf(2, 1, 0, 7) + " " + VersionTextOf(2, 1, 3, 0) + " " +
+                  VersionTextOf(2, 1, 3, 4),
               "2.1 2.1.3 2.1.3.4");
     // The program's own build version, "0" for any other file.
     EXPECT_EQ(FileVersionText("/no/such/file"), "0");

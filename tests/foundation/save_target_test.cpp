@@ -36,7 +36,8 @@ protected:
     }
     std::vector<std::string> Entries() const {
         std::vector<std::string> out;
-        for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path().filename().string());
+        for (const auto& e : fs::directory_iterator(dir))
+            out.push_back(e.path().filename().string());
         std::sort(out.begin(), out.end());
         return out;
     }
@@ -45,8 +46,8 @@ protected:
 TEST_F(SaveTargetTest, ASaveThroughALinkKeepsTheLinkAndReplacesItsTarget) {
     fs::create_directory(Path("real"));
     Spit(Path("real/gear.qb3"), "old\r\n");
-    fs::create_symlink("real/gear.qb3", Path("gear.qb3"));       // relative link
-    fs::create_symlink(Path("gear.qb3"), Path("second.qb3"));     // a chain of two
+    fs::create_symlink("real/gear.qb3", Path("gear.qb3"));     // relative link
+    fs::create_symlink(Path("gear.qb3"), Path("second.qb3"));  // a chain of two
     ASSERT_EQ(Save(Path("second.qb3"), "new"), kIoOk);
     EXPECT_TRUE(fs::is_symlink(Path("second.qb3")));
     EXPECT_TRUE(fs::is_symlink(Path("gear.qb3")));
@@ -128,11 +129,11 @@ TEST_F(SaveTargetTest, TemporaryFilesOfKilledSavesAreRemovedByTheNextSave) {
         bool removed;
     };
     const Case cases[] = {
-        {".gear.qb3.unfinished-save." + dead + ".Ab12Cd", true},     // its process ended
-        {".gear.qb3.unfinished-save." + alive + ".Ef34Gh", false},   // a save still running
-        {".other.qb3.unfinished-save." + dead + ".Ij56Kl", false},   // another target's
-        {".gear.qb3.unfinished-save." + dead + ".short", false},     // not a name we make
-        {"gear.qb3.unfinished-save." + dead + ".Mn78Op", false},     // not hidden
+        {".gear.qb3.unfinished-save." + dead + ".Ab12Cd", true},    // its process ended
+        {".gear.qb3.unfinished-save." + alive + ".Ef34Gh", false},  // a save still running
+        {".other.qb3.unfinished-save." + dead + ".Ij56Kl", false},  // another target's
+        {".gear.qb3.unfinished-save." + dead + ".short", false},    // not a name we make
+        {"gear.qb3.unfinished-save." + dead + ".Mn78Op", false},    // not hidden
     };
     for (const Case& c : cases) Spit(Path(c.name), "partial");
     // A temporary file whose process is gone but that another open file
@@ -173,7 +174,8 @@ TEST_F(SaveTargetTest, ExclusiveCreationRefusesAPlantedLinkAndLeavesItsTargetAlo
     const int fd = CreateExclusive(Path("fresh"));
     ASSERT_GE(fd, 0);
     ::close(fd);
-    EXPECT_EQ(fs::status(Path("fresh")).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(Path("fresh")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(SaveTargetTest, ThePrivateScratchFolderIsTheUsersOwnAndClosedToOthers) {
@@ -195,8 +197,10 @@ TEST_F(SaveTargetTest, ThePrivateScratchFolderIsTheUsersOwnAndClosedToOthers) {
     // A user directory that is set is the folder.
     userDirectory = Path("mine");
     EXPECT_EQ(PrivateScratchFolder(), Path("mine"));
-    if (before) ::setenv("XDG_CACHE_HOME", saved.c_str(), 1);
-    else ::unsetenv("XDG_CACHE_HOME");
+    if (before)
+        ::setenv("XDG_CACHE_HOME", saved.c_str(), 1);
+    else
+        ::unsetenv("XDG_CACHE_HOME");
 }
 
 TEST_F(SaveTargetTest, SystemReasonsDoNotDependOnTheLocale) {
@@ -246,10 +250,10 @@ TEST_F(SaveTargetTest, RealsOutsideTheRangeOfADoubleDoNotConvert) {
         const char* text;
         bool converts;
     };
-    const Case cases[] = {{"1e4000", false},  {"-1e4000", false},   {"1.8e308", false},
-                          {"1.7e308", true},  {"-1.7e308", true},   {"nan", false},
-                          {"inf", false},     {"-INF", false},      {"4.9e-324", true},
-                          {"1e-4000", true},  {"80,5", true}};
+    const Case cases[] = {{"1e4000", false}, {"-1e4000", false}, {"1.8e308", false},
+                          {"1.7e308", true}, {"-1.7e308", true}, {"nan", false},
+                          {"inf", false},    {"-INF", false},    {"4.9e-324", true},
+                          {"1e-4000", true}, {"80,5", true}};
     for (const Case& c : cases) {
         Real x = 42;
         EXPECT_EQ(ParseRealLine(c.text, x), c.converts) << c.text;

@@ -44,22 +44,33 @@ protected:
 };
 
 TEST_F(TextFileTest, RealLinesKeepAtLeastSevenDecimals) {
-    struct Case { Real x; int separatorOption, decimals; const char* text; } cases[] = {
-        {0.0L, 1, 3, "0"},          {-3.0L, 1, 3, "-3"},          {1E-11L, 1, 3, "0"},
-        {2.0L, 1, 3, "2.0000000"},  {0.5L, 2, 3, "0,5000000"},    {-0.25L, 1, 3, "-0.2500000"},
+    struct Case {
+        Real x;
+        int separatorOption, decimals;
+        const char* text;
+    } cases[] = {
+        {0.0L, 1, 3, "0"},
+        {-3.0L, 1, 3, "-3"},
+        {1E-11L, 1, 3, "0"},
+        {2.0L, 1, 3, "2.0000000"},
+        {0.5L, 2, 3, "0,5000000"},
+        {-0.25L, 1, 3, "-0.2500000"},
         {3.14159265L, 1, 0, "3.1415927"},  // a setting below 3 still gives 7 decimals
-        {0.5L, 1, 5, "0.500000000"}, {2.0L, 2, 5, "2,000000000"},  // above 3 keeps its extra ones
+        {0.5L, 1, 5, "0.500000000"},
+        {2.0L, 2, 5, "2,000000000"},  // above 3 keeps its extra ones
     };
     for (const auto& c : cases) {
         decimalSeparatorOption = static_cast<std::int16_t>(c.separatorOption);
         decimalsSetting = c.decimals;
-        EXPECT_EQ(FloatLineText(c.x), c.text) << static_cast<double>(c.x) << " setting " << c.decimals;
+        EXPECT_EQ(FloatLineText(c.x), c.text)
+            << static_cast<double>(c.x) << " setting " << c.decimals;
     }
 }
 
 TEST_F(TextFileTest, EveryValueKindRoundTripsWithBothSeparators) {
-    const Real reals[] = {0.0L,  0.5L,         -3.0L,          1E-11L,       1.0L / 3,           -12345.678901L,
-                          123456.7654321L, 3.14159265358979L, -0.000123456L, 0.999999999L, 4.4E-7L, 1E30L};
+    const Real reals[] = {0.0L,          0.5L,           -3.0L,           1E-11L,
+                          1.0L / 3,      -12345.678901L, 123456.7654321L, 3.14159265358979L,
+                          -0.000123456L, 0.999999999L,   4.4E-7L,         1E30L};
     for (int option : {1, 2}) {
         for (int setting : {0, 3, 5}) {
             SCOPED_TRACE(::testing::Message() << "separator " << option << " setting " << setting);
@@ -172,8 +183,10 @@ TEST_F(TextFileTest, GoldenHeaders) {
     }
     SetFixedNow(std::nullopt);
     EXPECT_EQ(written[1], written[0]);
-    EXPECT_EQ(written[0], rule + "\r\nV E L D R I M    -    Software   V 2.1.3\r\nVersion 4.7\r\n" + rule +
-                              "\r\nGetriebebau Nord\r\nAbteilung Konstruktion\r\nPr\x81" "ffeld\r\n");
+    EXPECT_EQ(written[0], rule + "\r\nV E L D R I M    -    Software   V 2.1.3\r\nVersion 4.7\r\n" +
+                              rule +
+                              "\r\nGetriebebau Nord\r\nAbteilung Konstruktion\r\nPr\x81"
+                              "ffeld\r\n");
 
     EXPECT_EQ(Written(Path("export.txt"), WriteExportFileHeader),
               rule + "\r\nV E L D R I M    -    Software  V 2.1.3\r\nVersion 4.7\r\n" + rule +
@@ -184,7 +197,8 @@ TEST_F(TextFileTest, GoldenHeaders) {
 TEST_F(TextFileTest, MissingFileIsReportedWithItsText) {
     CheckFileReadable(Path("nothing.cfg"));
     EXPECT_TRUE(cancelFlag);
-    EXPECT_EQ(Calls(), std::vector<std::string>{"Fehler : |Datei " + Path("nothing.cfg") + " nicht gefunden oder kein Zugriffsrecht !"});
+    EXPECT_EQ(Calls(), std::vector<std::string>{"Fehler : |Datei " + Path("nothing.cfg") +
+                                                " nicht gefunden oder kein Zugriffsrecht !"});
     // With the error display off nothing is shown, the flag is still set.
     cancelFlag = false;
     errorDisplayFlag = false;
@@ -196,7 +210,8 @@ TEST_F(TextFileTest, MissingFileIsReportedWithItsText) {
 TEST_F(TextFileTest, FolderThatNobodyMayWriteIsReportedOnce) {
     OpenForWriting("/proc/veldrim-test.cfg");
     EXPECT_TRUE(cancelFlag);
-    WriteTextLine("a"), WriteFloatLine(1.5L);  // later lines of the failed file add no further messages
+    WriteTextLine("a"),
+        WriteFloatLine(1.5L);  // later lines of the failed file add no further messages
     CloseChecked(sharedTextFile);
     // The message names the file and the system's reason.
     EXPECT_EQ(Shown(), std::vector<std::string>{
@@ -267,12 +282,19 @@ class Files : public FileFixture {};
 
 TEST_F(Files, PathParts) {
     const std::pair<std::string, std::string> cases[] = {
-        {EnsureTrailingBackslash(" /data/ "), "/data/"}, {EnsureTrailingBackslash("/data."), "/data./"},
-        {EnsureTrailingBackslash(""), ""},               {StripTrailingBackslash("/"), "/"},
+        {EnsureTrailingBackslash(" /data/ "), "/data/"},
+        {EnsureTrailingBackslash("/data."), "/data./"},
+        {EnsureTrailingBackslash(""), ""},
+        {StripTrailingBackslash("/"), "/"},
         // The folder is dropped before the extension: dots in folder names stay.
-        {BaseNameOf("/a.b/name.ext"), "name"}, {BaseNameOf("/a.b/name"), "name"}, {BaseNameOf("C:\\A.B\\NAME.EXT"), "NAME"},
-        {DirPartOf("name.ext"), ""},           {PathWithoutExt("/x/y.tar.gz"), "/x/y.tar"},
-        {ExtAfterFirstDot("NAME.TAR.GZ"), "TAR.GZ"}, {DriveOf("D:\\X"), "D:"}, {DriveOf("/x"), ""},
+        {BaseNameOf("/a.b/name.ext"), "name"},
+        {BaseNameOf("/a.b/name"), "name"},
+        {BaseNameOf("C:\\A.B\\NAME.EXT"), "NAME"},
+        {DirPartOf("name.ext"), ""},
+        {PathWithoutExt("/x/y.tar.gz"), "/x/y.tar"},
+        {ExtAfterFirstDot("NAME.TAR.GZ"), "TAR.GZ"},
+        {DriveOf("D:\\X"), "D:"},
+        {DriveOf("/x"), ""},
     };
     for (const auto& [got, want] : cases) EXPECT_EQ(got, want);
 }
@@ -293,7 +315,8 @@ TEST_F(Files, ExistenceAndWritability) {
 }
 
 TEST_F(Files, CopyAndDeleteByMask) {
-    Spit(Path("one.dxf"), std::string(5000, 'a')), Spit(Path("two.DXF"), "b"), Spit(Path("three.txt"), "c");
+    Spit(Path("one.dxf"), std::string(5000, 'a')), Spit(Path("two.DXF"), "b"),
+        Spit(Path("three.txt"), "c");
     fs::create_directory(Path("out"));
     cancelFlag = true;
     CopyFilesByMask("*.dxf", dir, Path("out"));
@@ -309,7 +332,8 @@ TEST_F(Files, CopyAndDeleteByMask) {
     EXPECT_TRUE(cancelFlag);
     DeleteFilesByMask(Path("out/"), "*.dxf");
     EXPECT_TRUE(fs::is_empty(Path("out")));
-    DeleteFileIfExists(Path("one.dxf")), DeleteFileIfExists(Path("one.dxf"));  // a missing file is no error
+    DeleteFileIfExists(Path("one.dxf")),
+        DeleteFileIfExists(Path("one.dxf"));  // a missing file is no error
     EXPECT_FALSE(FileExists(Path("one.dxf")));
 }
 

@@ -98,10 +98,11 @@ TEST_F(BlocksTest, ANestedInsertRotatedBy90DegreesIsPlacedThroughBothLevels) {
     CadInsertBlock("OUTER", 100, 50, 0, 1, 1);
     // The inner point (1, 0), scaled (2, 1), turned 90 degrees and placed at
     // (10, 0) of the outer block, lands at (10, 2) there.
-    EXPECT_EQ(Log(), (std::vector<std::string>{"LINE 100.0000 50.0000 100.0000 55.0000 L0",
-                                               "LINE 110.0000 50.0000 110.0000 52.0000 L1",
-                                               "TEXT 'T' 110.0000 52.0000 h=2.0000 w=1.4000 a=90.0000 L1",
-                                               "ARC 110.0000 50.0000 90.0000 180.0000 2.0000 sweep 90.0000 L1"}));
+    EXPECT_EQ(Log(), (std::vector<std::string>{
+                         "LINE 100.0000 50.0000 100.0000 55.0000 L0",
+                         "LINE 110.0000 50.0000 110.0000 52.0000 L1",
+                         "TEXT 'T' 110.0000 52.0000 h=2.0000 w=1.4000 a=90.0000 L1",
+                         "ARC 110.0000 50.0000 90.0000 180.0000 2.0000 sweep 90.0000 L1"}));
     // Rotations add up through the levels, texts included; the outer level's
     // layer and transform come back after the nested insert.
     Log().clear();
@@ -167,7 +168,8 @@ TEST_F(BlocksTest, AStepFailingInsideADefinitionStillEndsIt) {
     CadEndBlock();
     EXPECT_FALSE(cancelFlag);
     CadEndOutput();
-    EXPECT_NE(ReadFile(file).find("  2\r\nB\r\n 70\r\n0\r\n 10\r\n0.0\r\n 20\r\n0.0\r\n  0\r\nENDBLK\r\n"),
+    EXPECT_NE(ReadFile(file).find(
+                  "  2\r\nB\r\n 70\r\n0\r\n 10\r\n0.0\r\n 20\r\n0.0\r\n  0\r\nENDBLK\r\n"),
               std::string::npos);
 
     BeginRecordedScreenRun();

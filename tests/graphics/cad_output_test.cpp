@@ -30,7 +30,7 @@ Lines Records(const char* code) {
 }
 
 TEST_F(CadOutputTest, ScreenRunDrawsIntoTheDisplayList) {
-    DisplayList.push_back("4;9;9;9;9");  // an older drawing
+    DisplayList.push_back("4;9;9;9;9");               // an older drawing
     testing::Spit(dir / "$OTHER.dx$", "  0\nEOF\n");  // a block file of another run
     testing::Spit(dir / "keep.dxf", "  0\nEOF\n");
     CadBeginOutput(kCadScreen);
@@ -69,7 +69,8 @@ TEST_F(CadOutputTest, ScreenRunDrawsIntoTheDisplayList) {
 }
 
 TEST_F(CadOutputTest, NotAvailableKindsLeaveTheRunIdle) {
-    for (const auto& [code, kind] : {std::pair{kCadIges, "IGES"}, {kCadStl, "STL"}, {kCadStep, "STEP"}}) {
+    for (const auto& [code, kind] :
+         {std::pair{kCadIges, "IGES"}, {kCadStl, "STL"}, {kCadStep, "STEP"}}) {
         CadWriterFactories[code] = nullptr;  // a build without the writer
         ui.calls.clear();
         cancelFlag = false;
@@ -77,7 +78,8 @@ TEST_F(CadOutputTest, NotAvailableKindsLeaveTheRunIdle) {
         EXPECT_TRUE(cancelFlag) << kind;
         EXPECT_FALSE(CadRunActive()) << kind;
         EXPECT_THAT(ui.CallsOf("save"), IsEmpty()) << kind;
-        EXPECT_EQ(ShownTexts(), Lines{kind + std::string("-Ausgabe ist noch nicht verfügbar"_cp850)});
+        EXPECT_EQ(ShownTexts(),
+                  Lines{kind + std::string("-Ausgabe ist noch nicht verfügbar"_cp850)});
     }
 }
 
@@ -101,7 +103,8 @@ TEST_F(CadOutputTest, BatchModeOpensNoDialog) {
         EXPECT_TRUE(cancelFlag) << code;
         EXPECT_FALSE(CadRunActive()) << code;
         EXPECT_THAT(ui.CallsOf("list"), IsEmpty()) << code;
-        EXPECT_EQ(ShownTexts(), Lines{"CAD-Code " + std::to_string(code) + std::string(" im Stapelbetrieb nicht möglich"_cp850)});
+        EXPECT_EQ(ShownTexts(), Lines{"CAD-Code " + std::to_string(code) +
+                                      std::string(" im Stapelbetrieb nicht möglich"_cp850)});
         cancelFlag = false;
     }
     SetProgramParams(0, nullptr);
@@ -155,12 +158,13 @@ TEST_F(CadOutputTest, WhatReachesTheWriter) {
     CadText("", 1, 1);  // empty text: nothing
     CadText(std::string("Maß"_cp850), 1, 1);
     CadSetOrigin(0, 0);
-    CadArc(0, 0, 0, 90, 0, 90);    // radius 0: nothing
-    CadArc2D(0, 0, 350, 10, 10);   // across 0 degrees: a 20 degree span
-    CadArc2D(0, 0, 0, 360, 10);    // a full turn
+    CadArc(0, 0, 0, 90, 0, 90);   // radius 0: nothing
+    CadArc2D(0, 0, 350, 10, 10);  // across 0 degrees: a 20 degree span
+    CadArc2D(0, 0, 0, 360, 10);   // a full turn
     CadEndOutput();
     EXPECT_EQ(Log(), (Lines{"CIRCLE 10.0000 20.0000 5.0000 L0", "CIRCLE 10.0000 20.0000 5.0000 L0",
-                            "TEXT '" + std::string("Maß"_cp850) + "' 11.0000 21.0000 h=5.0000 w=1.0000 a=0.0000 L0",
+                            "TEXT '" + std::string("Maß"_cp850) +
+                                "' 11.0000 21.0000 h=5.0000 w=1.0000 a=0.0000 L0",
                             "ARC 0.0000 0.0000 350.0000 10.0000 10.0000 sweep 20.0000 L0",
                             "ARC 0.0000 0.0000 0.0000 0.0000 10.0000 sweep 360.0000 L0"}));
 }

@@ -50,21 +50,38 @@ TEST_F(CadPrimitivesTest, ChordsJoinHaveLengthAndStayOnTheCurve) {
         const char* name;
         void (*draw)();
         std::size_t chords;
-        Real cx, cy, r;        // the circle every chord end lies on (r 0: no check)
+        Real cx, cy, r;  // the circle every chord end lies on (r 0: no check)
         Real firstX, lastX, lastY;
-        bool down;             // the first chord leaves downwards
+        bool down;  // the first chord leaves downwards
     } cases[] = {
         // A tolerance that is not positive means 0.1: 2 pi 5 / 0.1 -> 314 chords.
-        {"circle", [] { CadOutputState.chordTolerance = 0; CadPolygonCircle(false, 0, 0, 5); }, 314, 0, 0, 5, 5, 5, 0, false},
+        {"circle",
+         [] {
+             CadOutputState.chordTolerance = 0;
+             CadPolygonCircle(false, 0, 0, 5);
+         },
+         314, 0, 0, 5, 5, 5, 0, false},
         {"circle clockwise", [] { CadPolygonCircle(true, 0, 0, 5); }, 314, 0, 0, 5, 5, 5, 0, true},
         // 15.7 mm of quarter arc at 0.5 mm chords: 31 chords; clockwise the centre is at (10, 10).
-        {"quarter arc clockwise", [] { CadOutputState.chordTolerance = 0.5L; CadPolygonArc(10, 0, 0, 10, -kPi / 2); },
+        {"quarter arc clockwise",
+         [] {
+             CadOutputState.chordTolerance = 0.5L;
+             CadPolygonArc(10, 0, 0, 10, -kPi / 2);
+         },
          31, 10, 10, 10, 10, 0, 10, false},
-        {"short flat arc", [] { CadOutputState.chordTolerance = 1; CadPolygonArc(0, 0, 0.5L, 0, 0.05L); },
+        {"short flat arc",
+         [] {
+             CadOutputState.chordTolerance = 1;
+             CadPolygonArc(0, 0, 0.5L, 0, 0.05L);
+         },
          1, 0, 0, 0, 0, 0.5L, 0, false},
         // Steps of 0.05 rad until 2 pi is passed: 126 chords.
         {"ellipse clockwise", [] { CadEllipse(true, 0, 0, 4, 2); }, 126, 0, 0, 0, 4, 4, 0, true},
-        {"quarter arc", [] { CadOutputState.chordTolerance = 0.5L; CadPolygonArc(10, 0, 0, 10, kPi / 2); },
+        {"quarter arc",
+         [] {
+             CadOutputState.chordTolerance = 0.5L;
+             CadPolygonArc(10, 0, 0, 10, kPi / 2);
+         },
          31, 0, 0, 10, 10, 0, 10, false},
     };
     for (const auto& c : cases) {
@@ -73,7 +90,8 @@ TEST_F(CadPrimitivesTest, ChordsJoinHaveLengthAndStayOnTheCurve) {
         ASSERT_EQ(segs.size(), c.chords) << c.name;
         EXPECT_EQ(segs.front().x1, c.firstX) << c.name;
         const Real closeTo = c.r > 0 ? 1E-12L : 0.05L;  // the ellipse ends within its last step
-        EXPECT_LE(std::hypot(segs.back().x2 - c.lastX, segs.back().y2 - c.lastY), closeTo) << c.name;
+        EXPECT_LE(std::hypot(segs.back().x2 - c.lastX, segs.back().y2 - c.lastY), closeTo)
+            << c.name;
         EXPECT_EQ(segs.front().y2 < segs.front().y1, c.down) << c.name;
         for (std::size_t i = 0; i < segs.size(); ++i) {  // length, joined, on the circle
             const Segment& s = segs[i];

@@ -37,10 +37,16 @@ protected:
 };
 
 TEST(FormatDisplayReal, EightSignificantDigitsAndRoundTrip) {
-    const std::pair<Real, const char*> cases[] = {
-        {0.0L, "0"},           {-3.0L, "-3"},          {-0.000012345678L, "-0.000012345678"}, {0.000001L, "1E-06"},
-        {2.0L / 3.0L, "0.66666667"}, {12345678.0L, "12345678"}, {123456789.0L, "1.2345679E08"}, {99999999.5L, "1E08"},
-        {-1.5E100L, "-1.5E100"}, {639.99999999L, "640"}};
+    const std::pair<Real, const char*> cases[] = {{0.0L, "0"},
+                                                  {-3.0L, "-3"},
+                                                  {-0.000012345678L, "-0.000012345678"},
+                                                  {0.000001L, "1E-06"},
+                                                  {2.0L / 3.0L, "0.66666667"},
+                                                  {12345678.0L, "12345678"},
+                                                  {123456789.0L, "1.2345679E08"},
+                                                  {99999999.5L, "1E08"},
+                                                  {-1.5E100L, "-1.5E100"},
+                                                  {639.99999999L, "640"}};
     for (const auto& [v, text] : cases) {
         EXPECT_EQ(FormatDisplayReal(v), text) << (double)v;
         Real back = 0;
@@ -50,7 +56,8 @@ TEST(FormatDisplayReal, EightSignificantDigitsAndRoundTrip) {
     Real v = 0;
     EXPECT_TRUE(ParseDisplayReal("1,5", v));
     EXPECT_EQ(v, 1.5L);
-    for (const char* bad : {"", "x", "1.5x", "+1", "NAN", "1;2"}) EXPECT_FALSE(ParseDisplayReal(bad, v)) << bad;
+    for (const char* bad : {"", "x", "1.5x", "+1", "NAN", "1;2"})
+        EXPECT_FALSE(ParseDisplayReal(bad, v)) << bad;
     // Device coordinates round halves to even and saturate.
     EXPECT_EQ(RoundToInt32(2.5L), 2);
     EXPECT_EQ(RoundToInt32(-3.5L), -4);
@@ -63,7 +70,7 @@ TEST_F(DisplayListTest, GoldenRecords) {
     window.SetWindow(1, 1, 0, 0, 1, 1, -80, -60, 80, 60);
     window.circle(1, 2, 0.5L);
     window.Arc(0, 0, 0, 90, 10, 90);
-    window.Arc(0, 0, 90, 0, 10, -90);  // a clockwise sweep draws from a2 to a1
+    window.Arc(0, 0, 90, 0, 10, -90);     // a clockwise sweep draws from a2 to a1
     window.Arc(0, 0, 0, 3.9L, 10, 3.9L);  // below 4 degrees: a chord
     window.OutTextXY(1, 2, "a;b");
     window.Solid(0, 0, 1, 0, 1, 1, 0, 1);
@@ -73,9 +80,19 @@ TEST_F(DisplayListTest, GoldenRecords) {
     window.SetLineWidth(3);
     window.SleepMs(250);
     const Records expected = {
-        "4;0;0;12.5;100", "10;1;1;639;479;-80;-60;80;60", "3;1;2;0.5", "5;-10;-10;10;10;10;0;0;10",
-        "5;-10;-10;10;10;10;0;0;10", "4;10;0;9.9768428;0.68015291", "6;1;2;a;b", "7;0;0;1;0;1;1;0;1",
-        "8;4", "9;3.5;2.5;2;30", "11;2", "12;3", "13;250",
+        "4;0;0;12.5;100",
+        "10;1;1;639;479;-80;-60;80;60",
+        "3;1;2;0.5",
+        "5;-10;-10;10;10;10;0;0;10",
+        "5;-10;-10;10;10;10;0;0;10",
+        "4;10;0;9.9768428;0.68015291",
+        "6;1;2;a;b",
+        "7;0;0;1;0;1;1;0;1",
+        "8;4",
+        "9;3.5;2.5;2;30",
+        "11;2",
+        "12;3",
+        "13;250",
     };
     EXPECT_EQ(DisplayList, expected);
 }
@@ -164,9 +181,10 @@ TEST_F(DisplayListTest, ReplayGivesTheDeviceGeometryWithoutAnEventPump) {
     window.SetTextStyle(2, 0, 3.5L, 2.5L);
     window.OutTextXY(10, 20, "a;b");
     const RecordingCanvas canvas = Replay();
-    EXPECT_EQ(canvas.ops, (Records{"line 1,479 638,1", "ellipse 272,288 367,192",
-                                   "arc 272,288 367,192 367,240 320,192", "polygon 1,479 41,479 41,439 1,439",
-                                   "text 41,383 h22 w9 e0 a;b"}));
+    EXPECT_EQ(canvas.ops,
+              (Records{"line 1,479 638,1", "ellipse 272,288 367,192",
+                       "arc 272,288 367,192 367,240 320,192", "polygon 1,479 41,479 41,439 1,439",
+                       "text 41,383 h22 w9 e0 a;b"}));
     // Colour 4 (red) for pen, brush and text.
     EXPECT_EQ(std::ranges::count(canvas.state, "pen 255"), 1);
     EXPECT_EQ(canvas.state.back(), "font 255");
@@ -186,8 +204,9 @@ TEST_F(DisplayListTest, ReplayGivesTheDeviceGeometryWithoutAnEventPump) {
 TEST_F(DisplayListTest, UnreadableRecordsAreSkipped) {
     EXPECT_TRUE(Replay().ops.empty());
     window.SetWindow(0, 0, 0, 0, 1, 1, 0, 0, 640, 480);
-    for (const char* bad : {"", "4", "4;1;2;3", "4;a;b;c;d", "x;1", "8;", "8;99999999999999", "5;1;2", "6;1",
-                            "9;1;2", "10;1;2;3", "12;-4", "13;x", "99;1;2", "4;1;2;3;4;5;6"})
+    for (const char* bad :
+         {"", "4", "4;1;2;3", "4;a;b;c;d", "x;1", "8;", "8;99999999999999", "5;1;2", "6;1", "9;1;2",
+          "10;1;2;3", "12;-4", "13;x", "99;1;2", "4;1;2;3;4;5;6"})
         DisplayList.push_back(bad);
     window.line(0, 0, 10, 0);
     EXPECT_EQ(Replay().ops, Records{"line 0,480 10,480"});
@@ -219,7 +238,8 @@ TEST_F(GrafObjectTest, LogoIsSolidsInTwoColoursInsideItsWindow) {
             EXPECT_LE(v[i], 38) << r;
             EXPECT_GE(v[i + 1], -1) << r;
             EXPECT_LE(v[i + 1], 33) << r;
-            turns.insert((v[j] - v[i]) * (v[k + 1] - v[j + 1]) > (v[j + 1] - v[i + 1]) * (v[k] - v[j]));
+            turns.insert((v[j] - v[i]) * (v[k + 1] - v[j + 1]) >
+                         (v[j + 1] - v[i + 1]) * (v[k] - v[j]));
         }
         EXPECT_EQ(turns.size(), 1u) << r;
     }

@@ -51,35 +51,52 @@ TEST_F(DxfBlockReaderTest, EntitiesAndTheirDefaults) {
         std::string text;
         Lines drawn;
     } cases[] = {
-        {"line with missing values, CR LF, blank lines after the end", "  0\r\nLINE\r\n  8\r\n3\r\n 10\r\n1.5\r\n  0\r\nEOF\r\n\r\n\r\n",
+        {"line with missing values, CR LF, blank lines after the end",
+         "  0\r\nLINE\r\n  8\r\n3\r\n 10\r\n1.5\r\n  0\r\nEOF\r\n\r\n\r\n",
          {"LINE 1.5000 0.0000 0.0000 0.0000 L3"}},
-        {"arc of radius 0", Lf({"0", "ARC", "10", "1", "20", "2", "40", "0", "51", "90", "0", "EOF"}), {}},
-        {"arc across 0 degrees", Lf({"0", "ARC", "40", "2", "50", "350", "51", "10", "0", "EOF"}),
+        {"arc of radius 0",
+         Lf({"0", "ARC", "10", "1", "20", "2", "40", "0", "51", "90", "0", "EOF"}),
+         {}},
+        {"arc across 0 degrees",
+         Lf({"0", "ARC", "40", "2", "50", "350", "51", "10", "0", "EOF"}),
          {"ARC 0.0000 0.0000 350.0000 10.0000 2.0000 sweep 20.0000 L0"}},
-        {"arc turned by a negative normal", Lf({"0", "ARC", "40", "2", "50", "90", "51", "0", "230", "-1", "0", "EOF"}),
+        {"arc turned by a negative normal",
+         Lf({"0", "ARC", "40", "2", "50", "90", "51", "0", "230", "-1", "0", "EOF"}),
          {"ARC 0.0000 0.0000 0.0000 90.0000 2.0000 sweep 90.0000 L0"}},
-        {"text defaults, a layer by name", Lf({"0", "TEXT", "8", "DICK", "1", "Zahn", "10", "1", "20", "2", "0", "EOF"}),
+        {"text defaults, a layer by name",
+         Lf({"0", "TEXT", "8", "DICK", "1", "Zahn", "10", "1", "20", "2", "0", "EOF"}),
          {"TEXT 'Zahn' 1.0000 2.0000 h=3.5000 w=1.0000 a=0.0000 L5"}},
         // Unknown layer names and numbers out of range mean layer 0.
-        {"unknown layers", Lf({"0", "CIRCLE", "8", "MITTE", "40", "1", "0", "CIRCLE", "8", "300", "40", "1", "0", "EOF"}),
+        {"unknown layers",
+         Lf({"0", "CIRCLE", "8", "MITTE", "40", "1", "0", "CIRCLE", "8", "300", "40", "1", "0",
+             "EOF"}),
          {"CIRCLE 0.0000 0.0000 1.0000 L0", "CIRCLE 0.0000 0.0000 1.0000 L0"}},
-        {"unknown groups are skipped", Lf({"0", "LINE", "999", "note", "62", "5", "11", "4", "0", "EOF"}),
+        {"unknown groups are skipped",
+         Lf({"0", "LINE", "999", "note", "62", "5", "11", "4", "0", "EOF"}),
          {"LINE 0.0000 0.0000 4.0000 0.0000 L0"}},
-        {"closed polyline", Lf({"0", "POLYLINE", "66", "1", "70", "1", "0", "VERTEX", "10", "0", "20", "0", "0", "VERTEX",
-                                "10", "1", "20", "0", "0", "VERTEX", "10", "1", "20", "1", "0", "SEQEND", "0", "EOF"}),
-         {"LINE 0.0000 0.0000 1.0000 0.0000 L0", "LINE 1.0000 0.0000 1.0000 1.0000 L0", "LINE 1.0000 1.0000 0.0000 0.0000 L0"}},
+        {"closed polyline",
+         Lf({"0",  "POLYLINE", "66", "1",      "70", "1",      "0",  "VERTEX", "10", "0",
+             "20", "0",        "0",  "VERTEX", "10", "1",      "20", "0",      "0",  "VERTEX",
+             "10", "1",        "20", "1",      "0",  "SEQEND", "0",  "EOF"}),
+         {"LINE 0.0000 0.0000 1.0000 0.0000 L0", "LINE 1.0000 0.0000 1.0000 1.0000 L0",
+          "LINE 1.0000 1.0000 0.0000 0.0000 L0"}},
         // A clockwise segment keeps its own two points as ends: the arc from
         // (10, 0) to (20, 0) rises above the chord, its centre lies below.
-        {"negative bulge", Lf({"0", "POLYLINE", "66", "1", "0", "VERTEX", "10", "10", "20", "0", "42", "-0.41421356",
-                               "0", "VERTEX", "10", "20", "20", "0", "0", "SEQEND", "0", "EOF"}),
+        {"negative bulge",
+         Lf({"0",  "POLYLINE", "66", "1",           "0", "VERTEX", "10", "10",
+             "20", "0",        "42", "-0.41421356", "0", "VERTEX", "10", "20",
+             "20", "0",        "0",  "SEQEND",      "0", "EOF"}),
          {"ARC 15.0000 -5.0000 45.0000 135.0000 7.0711 sweep 90.0000 L0"}},
-        {"lightweight polyline", Lf({"0", "lwpolyline", "100", "AcDbPolyline", "8", "4", "90", "3", "70", "0", "10", "0",
-                                     "20", "0", "10", "10", "20", "0", "42", "1", "10", "10", "20", "10", "0", "EOF"}),
-         {"LINE 0.0000 0.0000 10.0000 0.0000 L4", "ARC 10.0000 5.0000 270.0000 90.0000 5.0000 sweep 180.0000 L4"}},
+        {"lightweight polyline",
+         Lf({"0",  "lwpolyline", "100", "AcDbPolyline", "8",  "4",  "90", "3",  "70",
+             "0",  "10",         "0",   "20",           "0",  "10", "10", "20", "0",
+             "42", "1",          "10",  "10",           "20", "10", "0",  "EOF"}),
+         {"LINE 0.0000 0.0000 10.0000 0.0000 L4",
+          "ARC 10.0000 5.0000 270.0000 90.0000 5.0000 sweep 180.0000 L4"}},
         // Written files put the layer with the common groups, before the marker.
         {"lightweight polyline, layer before the marker",
-         Lf({"0", "LWPOLYLINE", "8", "3", "100", "AcDbEntity", "100", "AcDbPolyline", "10", "0", "20", "0", "10",
-             "2", "20", "0", "0", "EOF"}),
+         Lf({"0", "LWPOLYLINE", "8", "3", "100", "AcDbEntity", "100", "AcDbPolyline", "10", "0",
+             "20", "0", "10", "2", "20", "0", "0", "EOF"}),
          {"LINE 0.0000 0.0000 2.0000 0.0000 L3"}},
     };
     CadOutputState.layerNames[5] = "DICK";
@@ -94,7 +111,8 @@ TEST_F(DxfBlockReaderTest, EntitiesAndTheirDefaults) {
 
 TEST_F(DxfBlockReaderTest, UnexpectedStructuresAreReported) {
     // An unknown entity ends the block.
-    Read(Lf({"0", "LINE", "11", "1", "0", "SECTION", "2", "ENTITIES", "0", "LINE", "11", "2", "0", "EOF"}));
+    Read(Lf({"0", "LINE", "11", "1", "0", "SECTION", "2", "ENTITIES", "0", "LINE", "11", "2", "0",
+             "EOF"}));
     EXPECT_EQ(Log().size(), 1u);
     EXPECT_EQ(Messages(), Lines{"Fehler : DXF: SECTION"});
     // A polyline without vertices is skipped.
@@ -124,7 +142,8 @@ TEST_F(DxfBlockReaderTest, DamagedInputIsRefusedCleanly) {
         {"number too large", Lf({"0", "CIRCLE", "40", "1e12", "0", "EOF"}), 0},
         {"infinity", Lf({"0", "INSERT", "41", "inf", "0", "EOF"}), 0},
         {"missing value at the end", "0\nLINE\n10\n", 0},
-        {"fault after a good entity", Lf({"0", "LINE", "11", "1", "0", "LINE", "11", "?", "0", "EOF"}), 1},
+        {"fault after a good entity",
+         Lf({"0", "LINE", "11", "1", "0", "LINE", "11", "?", "0", "EOF"}), 1},
         {"binary bytes", std::string("0\nLINE\n\x01\xff\x00\n7\n", 14), 0},
     };
     CadOutputState.insertRotation = 45;

@@ -110,7 +110,9 @@ protected:
         for (const auto& c : ui.CallsOf("message")) out.push_back(c.text);
         return out;
     }
-    static std::string ReadFile(const std::filesystem::path& p) { return testing::Slurp(p.string()); }
+    static std::string ReadFile(const std::filesystem::path& p) {
+        return testing::Slurp(p.string());
+    }
 
     testing::TempDir temp{"veldrim_g2"};
     std::filesystem::path dir{temp.path()};

@@ -43,10 +43,19 @@ class DxfWriterTest : public CadFixture {};
 // Exchange numbers take the CAD decimals only, never the display's decimals
 // setting nor the locale; DXF and drawing-record numbers alike.
 TEST_F(DxfWriterTest, NumberFormatNFollowsOnlyTheCadDecimals) {
-    const struct { int decimals; Real value; const char* text; } cases[] = {
-        {6, 12.5L, "12.500000"}, {6, -1E-9L, "0.000000"}, {0, 1.5L, "1.500000"}, {33, 1.5L, "1.500000"},
-        {1, 0.25L, "0.2"}, {20, 0.1L, "0.10000000000000000000"},  // beyond a double: the 80-bit value
-        {6, std::numeric_limits<Real>::quiet_NaN(), "0.000000"}, {6, std::numeric_limits<Real>::infinity(), "0.000000"},
+    const struct {
+        int decimals;
+        Real value;
+        const char* text;
+    } cases[] = {
+        {6, 12.5L, "12.500000"},
+        {6, -1E-9L, "0.000000"},
+        {0, 1.5L, "1.500000"},
+        {33, 1.5L, "1.500000"},
+        {1, 0.25L, "0.2"},
+        {20, 0.1L, "0.10000000000000000000"},  // beyond a double: the 80-bit value
+        {6, std::numeric_limits<Real>::quiet_NaN(), "0.000000"},
+        {6, std::numeric_limits<Real>::infinity(), "0.000000"},
     };
     for (int displayDecimals : {3, 0, 9}) {
         decimalsSetting = displayDecimals;
@@ -131,18 +140,26 @@ TEST_F(DxfWriterTest, EntityGoldens) {
     std::tie(CadOutputState.textHeight, CadOutputState.textWidthFactor, CadOutputState.textAngle) =
         std::tuple(3.5L, 0.7L, 38.66L);
     CadOutputState.textObliquingAngle = 0;
-    const std::string arc = G("  0|ARC|  8|MITTE| 10|1.000| 20|2.000| 40|4.000| 50|30.00000000| 51|120.00000000");
-    const struct { const char* name; void (*write)(DxfWriter&); std::string golden; } cases[] = {
+    const std::string arc =
+        G("  0|ARC|  8|MITTE| 10|1.000| 20|2.000| 40|4.000| 50|30.00000000| 51|120.00000000");
+    const struct {
+        const char* name;
+        void (*write)(DxfWriter&);
+        std::string golden;
+    } cases[] = {
         {"arc", [](DxfWriter& w) { w.DxfWriteArc(1, 2, 30, 120, 4, 0); }, arc},
         // A clockwise arc: the same points counter-clockwise, no group 230.
         {"clockwise arc", [](DxfWriter& w) { w.DxfWriteArc(1, 2, 120, 30, 4, -1); }, arc},
         {"text", [](DxfWriter& w) { w.DxfWriteText("M 20", 5, 6); },
-         G("  0|TEXT|  8|MITTE| 10|5.000| 20|6.000| 40|3.500|  1|M 20|  7|STANDARD| 41|0.70000000| 50|38.66000000"
+         G("  0|TEXT|  8|MITTE| 10|5.000| 20|6.000| 40|3.500|  1|M 20|  7|STANDARD| 41|0.70000000| "
+           "50|38.66000000"
            "| 51|0.00000000")},
         {"solid", [](DxfWriter& w) { w.DxfWriteSolid(0, 0, 1, 0, 0, 1, 1, 1); },
-         G("  0|SOLID|  8|MITTE| 10|0.000| 20|0.000| 11|1.000| 21|0.000| 12|0.000| 22|1.000| 13|1.000| 23|1.000")},
+         G("  0|SOLID|  8|MITTE| 10|0.000| 20|0.000| 11|1.000| 21|0.000| 12|0.000| 22|1.000| "
+           "13|1.000| 23|1.000")},
         {"insert", [](DxfWriter& w) { w.DxfWriteInsert("LOGO_2", 10, 20, 90, 2, 0.5L); },
-         G("  0|INSERT|  8|MITTE|  2|LOGO_2| 10|10.000| 20|20.000| 41|2.00000000| 42|0.50000000| 50|90.00000000")},
+         G("  0|INSERT|  8|MITTE|  2|LOGO_2| 10|10.000| 20|20.000| 41|2.00000000| 42|0.50000000| "
+           "50|90.00000000")},
     };
     for (const auto& c : cases) {
         DxfWriter w;
@@ -154,11 +171,13 @@ TEST_F(DxfWriterTest, EntityGoldens) {
 TEST_F(DxfWriterTest, TextsTakeTheCadCharacterSetExceptInScreenBlockFiles) {
     const std::string oil(std::string("Ölstand"_cp850));
     cadTextCharacterSet = 3;  // plain ASCII
-    for (auto [code, expected] : {std::pair{kCadDxf, std::string("Oelstand")}, std::pair{kCadScreen, oil}}) {
+    for (auto [code, expected] :
+         {std::pair{kCadDxf, std::string("Oelstand")}, std::pair{kCadScreen, oil}}) {
         CadOutputState.cadCode = code;
         DxfWriter w;
         w.DxfWriteText(oil, 0, 0);
-        EXPECT_NE(w.stream.MemoryText().find("\r\n" + expected + "\r\n"), std::string::npos) << code;
+        EXPECT_NE(w.stream.MemoryText().find("\r\n" + expected + "\r\n"), std::string::npos)
+            << code;
     }
     // A line break in a text cannot split the group.
     DxfWriter w;
@@ -174,13 +193,20 @@ TEST_F(DxfWriterTest, AFileThatCannotBeCreatedIsReported) {
     EXPECT_TRUE(cancelFlag);
     EXPECT_FALSE(CadRunActive());
     EXPECT_THAT(CadOutputState.outputFileName, IsEmpty());
-    EXPECT_EQ(ShownTexts(), std::vector<std::string>{"file write error: " +
-                                                     (dir / "grafmit.dxf").string() +
-                                                     ": Is a directory"});
+    EXPECT_EQ(ShownTexts(),
+              std::vector<std::string>{"file write error: " + (dir / "grafmit.dxf").string() +
+                                       ": Is a directory"});
 }
 
 TEST_F(DxfWriterTest, RecordNumbersFollowDecimalsAndSeparator) {
-    const struct { int decimals, separator; Real value; const char* text; } cases[] = {{3, 2, -3.5L, "-3,500"}, {3, 1, -0.0001L, "0.000"}, {1, 1, 2.25L, "2.2"}, {40, 1, 2, "2.000000"}};
+    const struct {
+        int decimals, separator;
+        Real value;
+        const char* text;
+    } cases[] = {{3, 2, -3.5L, "-3,500"},
+                 {3, 1, -0.0001L, "0.000"},
+                 {1, 1, 2.25L, "2.2"},
+                 {40, 1, 2, "2.000000"}};
     for (const auto& c : cases) {
         CadOutputState.cadDecimals = c.decimals;
         decimalSeparatorOption = static_cast<int16_t>(c.separator);
@@ -192,13 +218,18 @@ TEST_F(DxfWriterTest, RecordNumbersFollowDecimalsAndSeparator) {
     w.TxtWriteLine(1, 2, 3.5L, 0);
     w.TxtMoveTo3D(1, 2, 3);
     w.TxtLineTo3D(4, 5, 6);
-    EXPECT_EQ(w.stream.MemoryText(), "LINE\t1,0\t2,0\t3,5\t0,0\r\n3D_LINE\t1,0\t2,0\t3,0\t4,0\t5,0\t6,0\r\n");
+    EXPECT_EQ(w.stream.MemoryText(),
+              "LINE\t1,0\t2,0\t3,5\t0,0\r\n3D_LINE\t1,0\t2,0\t3,0\t4,0\t5,0\t6,0\r\n");
 }
 
 TEST_F(DxfWriterTest, RecordFullCirclesAndArcs) {
     CadOutputState.cadDecimals = 1;
-    const struct { Real start, end, sweep; const char* line; } cases[] = {
-        {0, 360, 360, "CIRCLE\t1.0\t2.0\t3.0"}, {45, 45, 0, "CIRCLE\t1.0\t2.0\t3.0"},
+    const struct {
+        Real start, end, sweep;
+        const char* line;
+    } cases[] = {
+        {0, 360, 360, "CIRCLE\t1.0\t2.0\t3.0"},
+        {45, 45, 0, "CIRCLE\t1.0\t2.0\t3.0"},
         {0.000001L, 359.999995L, 360, "CIRCLE\t1.0\t2.0\t3.0"},
         {0, 359.9L, 359.9L, "ARC\t1.0\t2.0\t3.0\t0.0\t359.9"},
         {30, 120, 90, "ARC\t1.0\t2.0\t3.0\t30.0\t120.0"},
@@ -243,8 +274,10 @@ TEST_F(DxfWriterTest, AWholeRecordRun) {
     EXPECT_EQ(ReadFile(dir / "my.dir" / "drawing.txt"),
               "MINMAX\t0.00\t0.00\t160.00\t120.00\r\nSECTION BLOCKS\r\nBLOCK\tB1\r\n"
               "LINE\t0.00\t0.00\t1.00\t0.00\r\nEND OF BLOCK\r\nSECTION ENTITIES\r\n"
-              "CIRCLE\t5.00\t5.00\t2.00\r\nARC\t0.00\t0.00\t4.00\t0.00\t90.00\r\nTEXT\t1.00\t2.00\tMass 1\r\n"
-              "SOLID\t0.00\t0.00\t1.00\t0.00\t0.00\t1.00\t1.00\t1.00\r\nINSERT\tB1\t10.00\t20.00\t90.00\t1.00\t2.00\r\n"
+              "CIRCLE\t5.00\t5.00\t2.00\r\nARC\t0.00\t0.00\t4.00\t0.00\t90.00\r\nTEXT\t1.00\t2."
+              "00\tMass 1\r\n"
+              "SOLID\t0.00\t0.00\t1.00\t0.00\t0.00\t1.00\t1.00\t1.00\r\nINSERT\tB1\t10.00\t20."
+              "00\t90.00\t1.00\t2.00\r\n"
               "EOF\r\n");
 }
 
@@ -264,9 +297,12 @@ protected:
         EXPECT_TRUE(Has(lines, "AUDIT errors=0 fixes=0")) << out;
         return lines;
     }
-    static bool Has(const std::vector<std::string>& lines, const std::string& l) { return std::ranges::count(lines, l) > 0; }
+    static bool Has(const std::vector<std::string>& lines, const std::string& l) {
+        return std::ranges::count(lines, l) > 0;
+    }
     static long Count(const std::vector<std::string>& lines, const std::string& prefix) {
-        return std::ranges::count_if(lines, [&](const std::string& l) { return l.starts_with(prefix); });
+        return std::ranges::count_if(lines,
+                                     [&](const std::string& l) { return l.starts_with(prefix); });
     }
 };
 
@@ -320,7 +356,8 @@ TEST_F(DxfFileTest, ADrawingReadsBackAsDrawn) {
     for (const char* expected : {
              "LINE 1.0000 2.0000 3.0000 4.0000 0",
              "CIRCLE 50.0000 50.0000 10.0000 MASS",
-             "ARC 100.0000 100.0000 20.0000 0.0000 90.0000 mid 114.1421 114.1421 normalz 1.0000 DUENN",
+             "ARC 100.0000 100.0000 20.0000 0.0000 90.0000 mid 114.1421 114.1421 normalz 1.0000 "
+             "DUENN",
              "POLYLINE 3 closed=0 VERDECKT",
              "  VERTEX 10.0000 0.0000 bulge=-0.4142",
              "  ARCSEG mid 15.0000 2.0711 r=7.0711",
@@ -345,11 +382,23 @@ TEST_F(DxfFileTest, ADrawingReadsBackAsDrawn) {
 TEST_F(DxfFileTest, EveryLayerSetReadsBack) {
     CadOutputState.layerColorIndex = {9, 2, 3, 4, 5, 6};
     CadOutputState.penNumbers[0] = 12;
-    const struct { int layerSet, layers, drawOn; std::vector<std::string> some; int monochrome = 0; } cases[] = {
+    const struct {
+        int layerSet, layers, drawOn;
+        std::vector<std::string> some;
+        int monochrome = 0;
+    } cases[] = {
         {0, 6, 5, {"LAYER MITTE 1 DASHDOT", "LAYER DICK 1 CONTINUOUS"}, 1},
-        {0, 6, 5, {"LAYER 0 1 CONTINUOUS", "LAYER MITTE 2 DASHDOT", "LAYER VERDECKT 3 DASHED", "LAYER DICK 6 CONTINUOUS"}},
+        {0,
+         6,
+         5,
+         {"LAYER 0 1 CONTINUOUS", "LAYER MITTE 2 DASHDOT", "LAYER VERDECKT 3 DASHED",
+          "LAYER DICK 6 CONTINUOUS"}},
         {1, 16, 15, {"LAYER 0 1 CONTINUOUS", "LAYER 1 2 CONTINUOUS", "LAYER 15 16 CONTINUOUS"}},
-        {2, 22, 31, {"LAYER DICK 6 CONTINUOUS", "LAYER 16 12 CONTINUOUS", "LAYER 17 2 CONTINUOUS", "LAYER 31 16 CONTINUOUS"}},
+        {2,
+         22,
+         31,
+         {"LAYER DICK 6 CONTINUOUS", "LAYER 16 12 CONTINUOUS", "LAYER 17 2 CONTINUOUS",
+          "LAYER 31 16 CONTINUOUS"}},
     };
     for (const auto& c : cases) {
         CadOutputState.layerMonochrom = c.monochrome;

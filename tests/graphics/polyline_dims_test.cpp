@@ -96,7 +96,8 @@ TEST_F(PolylineTest, DxfGetsARealPolylineWithBulges) {
         "  0\r\nVERTEX\r\n  8\r\n0\r\n 10\r\n11.000000\r\n 20\r\n12.000000\r\n"
         "  0\r\nSEQEND\r\n  8\r\n0\r\n"
         // Without the polyline flag: a line and an arc.
-        "  0\r\nLINE\r\n  8\r\n0\r\n 10\r\n1.000000\r\n 20\r\n2.000000\r\n 11\r\n11.000000\r\n 21\r\n2.000000\r\n"
+        "  0\r\nLINE\r\n  8\r\n0\r\n 10\r\n1.000000\r\n 20\r\n2.000000\r\n 11\r\n11.000000\r\n "
+        "21\r\n2.000000\r\n"
         "  0\r\nARC\r\n  8\r\n0\r\n 10\r\n6.000000\r\n 20\r\n7.000000\r\n 40\r\n7.071068\r\n"
         " 50\r\n-45.00000000\r\n 51\r\n45.00000000\r\n";
     EXPECT_NE(ReadFile(file).find(expected), std::string::npos) << ReadFile(file);
@@ -104,9 +105,14 @@ TEST_F(PolylineTest, DxfGetsARealPolylineWithBulges) {
 
 TEST_F(PolylineTest, DeviationTexts) {
     const std::string pm(std::string("±"_cp850));
-    const struct { const char *upper, *lower; Lines texts; } cases[] = {
-        {"", "", {"20"}}, {"+0.1", "-0.1", {"20", pm + "+0.1"}}, {"0.2", "0", {"20", "+0.2"}},
-        {"+0.2", "-0.1", {"20", "-0.1", "+0.2"}}, {"0,3", "0,1", {"20", "+0,1", "+0,3"}}};
+    const struct {
+        const char *upper, *lower;
+        Lines texts;
+    } cases[] = {{"", "", {"20"}},
+                 {"+0.1", "-0.1", {"20", pm + "+0.1"}},
+                 {"0.2", "0", {"20", "+0.2"}},
+                 {"+0.2", "-0.1", {"20", "-0.1", "+0.2"}},
+                 {"0,3", "0,1", {"20", "+0,1", "+0,3"}}};
     for (const auto& c : cases) {
         Log().clear();
         CadDimensionLineHorizontal("20", c.upper, c.lower, 0, 40, 10);
@@ -122,12 +128,14 @@ TEST_F(PolylineTest, DimensionArrowsAndLeader) {
     for (const auto& [length, inside] : {std::pair{8, false}, {40, true}}) {
         Log().clear();
         CadDimensionHorizontal(std::to_string(length), "", "", 0, 0, length, 0, 10);
-        EXPECT_EQ(Log()[0], "LINE 0.0000 0.0000 0.0000 11.0000 L3");  // extension lines reach 1 s over
-        std::vector<std::pair<Real, Real>> heads;  // x range of each arrow head
+        EXPECT_EQ(Log()[0],
+                  "LINE 0.0000 0.0000 0.0000 11.0000 L3");  // extension lines reach 1 s over
+        std::vector<std::pair<Real, Real>> heads;           // x range of each arrow head
         for (const auto& l : Log())
             if (l.starts_with("SOLID ")) {
                 const auto v = Numbers(l, 8);
-                heads.emplace_back(std::min({v[0], v[2], v[4], v[6]}), std::max({v[0], v[2], v[4], v[6]}));
+                heads.emplace_back(std::min({v[0], v[2], v[4], v[6]}),
+                                   std::max({v[0], v[2], v[4], v[6]}));
             }
         ASSERT_EQ(heads.size(), 2u);
         EXPECT_GE(heads[0].first, (inside ? 0 : length) - 1E-9L) << length;

@@ -25,16 +25,20 @@ public:
     void SetPenStyle(int s) override { state.push_back("style " + std::to_string(s)); }
     void SetPenWidth(int w) override { state.push_back("width " + std::to_string(w)); }
     void Line(DevicePoint a, DevicePoint b) override { ops.push_back("line " + P(a) + " " + P(b)); }
-    void Ellipse(DevicePoint a, DevicePoint b) override { ops.push_back("ellipse " + P(a) + " " + P(b)); }
+    void Ellipse(DevicePoint a, DevicePoint b) override {
+        ops.push_back("ellipse " + P(a) + " " + P(b));
+    }
     void Arc(DevicePoint a, DevicePoint b, DevicePoint s, DevicePoint e) override {
         ops.push_back("arc " + P(a) + " " + P(b) + " " + P(s) + " " + P(e));
     }
     void Polygon(const std::array<DevicePoint, 4>& p, bool black) override {
-        ops.push_back("polygon " + P(p[0]) + " " + P(p[1]) + " " + P(p[2]) + " " + P(p[3]) + (black ? " black" : ""));
+        ops.push_back("polygon " + P(p[0]) + " " + P(p[1]) + " " + P(p[2]) + " " + P(p[3]) +
+                      (black ? " black" : ""));
     }
     void Text(DevicePoint at, const std::string& text, const TextFont& f) override {
-        ops.push_back("text " + P(at) + " h" + std::to_string(f.cellHeight) + " w" + std::to_string(f.charWidth) +
-                      " e" + std::to_string(f.escapement) + " " + text);
+        ops.push_back("text " + P(at) + " h" + std::to_string(f.cellHeight) + " w" +
+                      std::to_string(f.charWidth) + " e" + std::to_string(f.escapement) + " " +
+                      text);
         fonts.push_back(f);
     }
     void Pause(int ms) override { ops.push_back("pause " + std::to_string(ms)); }

@@ -30,7 +30,7 @@ protected:
 
 TEST_F(ZoomKeysTest, KeyTable) {
     const std::pair<uint16_t, ZoomRectangle> cases[] = {
-        {kVkAdd, {54, 40, 586, 440}},         // R(640 / 1.2) = 533 wide: 532 between the rounded sides
+        {kVkAdd, {54, 40, 586, 440}},  // R(640 / 1.2) = 533 wide: 532 between the rounded sides
         {kVkSubtract, {-64, -48, 704, 528}},  // R(640 x 1.2) = 768
         {kVkRight, {-64, 0, 576, 480}},       // the picture moves right
         {kVkUp, {0, -48, 640, 432}},          // the picture moves up

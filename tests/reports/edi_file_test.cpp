@@ -49,7 +49,7 @@ protected:
 TEST_F(Edi, LineFormAndKeyOrder) {
     gearPair.z[1] = 2;
     wormGear.drawingNumber[1] = "";
-    decimalsSetting = 0;         // display settings must not reach the file
+    decimalsSetting = 0;  // display settings must not reach the file
     decimalSeparatorOption = 2;
     const std::string path = dir + "/a.edi";
     WriteEdiFile(path);
@@ -73,11 +73,11 @@ TEST_F(Edi, LineFormAndKeyOrder) {
 }
 
 TEST_F(Edi, RoundTripOfEveryKey) {
-    wormGear.a = -12345.6789L;           // negative
-    wormGear.u = 98765.4321L;            // large
-    gearPair.T[1] = 0.00001L;            // small: 4 decimals
-    wormGear.partName[1] = "";           // empty
-    wormGear.drawingNumber[2] = "   ";   // blanks only
+    wormGear.a = -12345.6789L;          // negative
+    wormGear.u = 98765.4321L;           // large
+    gearPair.T[1] = 0.00001L;           // small: 4 decimals
+    wormGear.partName[1] = "";          // empty
+    wormGear.drawingNumber[2] = "   ";  // blanks only
     gearPair.materialName[1] = "GG-25 Graugu\xE1";
     gearPair.z[2] = 1234;
     wormGear.flankForm = 5;
@@ -128,13 +128,17 @@ TEST_F(Edi, ResultKeysCarryTheCalculatedRecord) {
         value.erase(0, value.find_first_not_of(' '));
         values[std::stoi(line.substr(0, 4))] = value;
     }
-    const struct { int key; const char* field; const char* value; } results[] = {
-        {3072, "u", "20.5000"},         {3080, "T[1]", "24.1122"},      {3084, "P[1]", "3.6613"},
-        {3086, "T[2]", "405.0219"},     {3088, "n[2]", "70.7317"},      {3090, "P", "3.0000"},
-        {3170, "dm[1]", "36.0000"},     {3172, "d[2]", "164.0000"},     {3174, "da[1]", "44.0000"},
-        {3176, "da[2]", "172.0000"},    {3178, "df[1]", "26.4000"},     {3180, "df[2]", "154.4000"},
-        {3182, "de2", "180.0000"},      {3200, "Ft[1]", "1674.4606"},   {3202, "Ft[2]", "6174.1142"},
-        {3204, "Fx[1]", "6174.1142"},   {3206, "Fx[2]", "1674.4606"},   {3208, "Fr", "2476.3941"},
+    const struct {
+        int key;
+        const char* field;
+        const char* value;
+    } results[] = {
+        {3072, "u", "20.5000"},       {3080, "T[1]", "24.1122"},    {3084, "P[1]", "3.6613"},
+        {3086, "T[2]", "405.0219"},   {3088, "n[2]", "70.7317"},    {3090, "P", "3.0000"},
+        {3170, "dm[1]", "36.0000"},   {3172, "d[2]", "164.0000"},   {3174, "da[1]", "44.0000"},
+        {3176, "da[2]", "172.0000"},  {3178, "df[1]", "26.4000"},   {3180, "df[2]", "154.4000"},
+        {3182, "de2", "180.0000"},    {3200, "Ft[1]", "1674.4606"}, {3202, "Ft[2]", "6174.1142"},
+        {3204, "Fx[1]", "6174.1142"}, {3206, "Fx[2]", "1674.4606"}, {3208, "Fr", "2476.3941"},
         {3212, "Fn", "7237.2359"},
     };
     for (const auto& r : results) EXPECT_EQ(values[r.key], r.value) << r.key << " " << r.field;
@@ -149,10 +153,10 @@ TEST_F(Edi, ReaderSkipsIdentityAndKeepsFieldsOfBadValues) {
     currentFileName = "demo";
     const Real a = wormGear.a;
     ASSERT_TRUE(ReadEdiFile(path));
-    EXPECT_EQ(dataDirectory, "TRAIN");    // the identity keys move nothing
+    EXPECT_EQ(dataDirectory, "TRAIN");  // the identity keys move nothing
     EXPECT_EQ(currentFileName, "demo");
-    EXPECT_EQ(wormGear.a, a);             // "abc" does not convert
-    EXPECT_EQ(wormGear.u, 12.5L);         // LF line ends read too
+    EXPECT_EQ(wormGear.a, a);      // "abc" does not convert
+    EXPECT_EQ(wormGear.u, 12.5L);  // LF line ends read too
     EXPECT_EQ(gearPair.z[1], -7);
     EXPECT_NE(wormGear.flankForm, 70000 % 65536);  // out of range for the code
     EXPECT_EQ(EdiReadProblems().size(), 2u);
@@ -179,13 +183,15 @@ TEST_F(Edi, OnlyExchangeFilesPassTheCheck) {
         {"five-digit key", "30700  80\r\n", "line 1 is neither"},
         {"text after the keys", "3070  80\r\n# notes\r\n", "line 2 is neither"},
         {"binary", std::string("\x00\xff\x10\n3070  80\n", 11), "line 1 is neither"},
-        {"over-long value", "3070  80\r\n3072  " + std::string(70000, '9') + "\r\n", "line 2 is too long"},
+        {"over-long value", "3070  80\r\n3072  " + std::string(70000, '9') + "\r\n",
+         "line 2 is too long"},
     };
     for (const Case& c : cases) {
         const std::string path = dir + "/check.edi";
         testing::Spit(path, c.bytes);
         std::string reason;
-        EXPECT_EQ(CheckEdiFile(path, reason), std::string(c.reason).empty()) << c.what << ": " << reason;
+        EXPECT_EQ(CheckEdiFile(path, reason), std::string(c.reason).empty())
+            << c.what << ": " << reason;
         EXPECT_NE(reason.find(c.reason), std::string::npos) << c.what << ": " << reason;
         EXPECT_EQ(Slurp(path), c.bytes) << c.what;
     }
@@ -230,7 +236,7 @@ TEST_F(Edi, NamesAndDialogs) {
     EXPECT_FALSE(cancelFlag);
     EXPECT_TRUE(fs::exists(dir + "/abc.EDI"));
 
-    ui.QueueText(std::nullopt);        // cancelled save dialog
+    ui.QueueText(std::nullopt);  // cancelled save dialog
     std::string name = "x";
     ChooseEdiFileName(name);
     EXPECT_TRUE(cancelFlag);

@@ -28,11 +28,14 @@ struct Printer {
     int mode;  // -1: the Niemann excerpt
     bool geometry, niemann;
     const char* edition;  // nullptr: no DIN 3996 part
-    void Print() const { mode < 0 ? PrintNiemannExcerpt() : PrintResultReport(static_cast<std::uint16_t>(mode)); }
+    void Print() const {
+        mode < 0 ? PrintNiemannExcerpt() : PrintResultReport(static_cast<std::uint16_t>(mode));
+    }
 };
 const Printer kPrinters[] = {
-    {0, true, true, "DIN 3996:2012"},  {1, true, false, nullptr},         {2, false, true, "DIN 3996:2012"},
-    {3, true, true, "DIN 3996:2012"},  {4, false, true, nullptr},         {5, false, false, "DIN 3996:1998"},
+    {0, true, true, "DIN 3996:2012"},   {1, true, false, nullptr},
+    {2, false, true, "DIN 3996:2012"},  {3, true, true, "DIN 3996:2012"},
+    {4, false, true, nullptr},          {5, false, false, "DIN 3996:1998"},
     {6, false, false, "DIN 3996:2012"}, {-1, false, false, nullptr},
 };
 
@@ -54,8 +57,10 @@ protected:
 // The 7-blank margin, frames closed at column 77, pages no longer than the
 // lines per page and no marker, in every rule style and header variant.
 TEST_F(CalcReport, PagedTextKeepsMarginFramesAndPageLength) {
-    const struct { std::int16_t style, headerMode; std::int32_t spacing; } variants[] = {
-        {1, 1, 0}, {2, 1, 0}, {4, 1, 0}, {3, 1, 3}, {1, 2, 3}};
+    const struct {
+        std::int16_t style, headerMode;
+        std::int32_t spacing;
+    } variants[] = {{1, 1, 0}, {2, 1, 0}, {4, 1, 0}, {3, 1, 3}, {1, 2, 3}};
     linesPerPage = 20;
     for (const auto& v : variants) {
         reportRuleStyle = v.style;
@@ -65,13 +70,17 @@ TEST_F(CalcReport, PagedTextKeepsMarginFramesAndPageLength) {
         const std::string ends = v.style == 1 ? "*" : "\xBA\xBB\xBC\xB9";
         for (const Printer& p : kPrinters) {
             for (std::uint16_t destination : {kReportScreen, kReportTextFile}) {
-                SCOPED_TRACE("style " + std::to_string(v.style) + " header " + std::to_string(v.headerMode) +
-                             " mode " + std::to_string(p.mode) + " destination " + std::to_string(destination));
+                SCOPED_TRACE("style " + std::to_string(v.style) + " header " +
+                             std::to_string(v.headerMode) + " mode " + std::to_string(p.mode) +
+                             " destination " + std::to_string(destination));
                 const std::string text = Produce(destination, [&] { p.Print(); });
                 EXPECT_FALSE(Contains(text, "$!$"));
                 int sinceFeed = 0, longest = 0, feeds = 0, framed = 0;
                 for (const auto& line : CrLfLines(text)) {
-                    if (line == "\f") { ++feeds, sinceFeed = 0; continue; }
+                    if (line == "\f") {
+                        ++feeds, sinceFeed = 0;
+                        continue;
+                    }
                     longest = std::max(longest, ++sinceFeed);
                     ASSERT_THAT(line, StartsWith(kReportMargin)) << "[" << line << "]";
                     ASSERT_THAT(line, Not(HasSubstr("\f"))) << "[" << line << "]";
@@ -112,7 +121,8 @@ TEST_F(CalcReport, TxtRowsAreTabSeparatedAndTheModesPrintTheirParts) {
             for (const auto& line : CrLfLines(text)) {
                 const auto fields = SplitTabs(line);
                 if (fields.size() == 1) continue;
-                if (fields[0] == windowTitle + " V" + programVersion || std::ranges::count(messages, fields[0])) {
+                if (fields[0] == windowTitle + " V" + programVersion ||
+                    std::ranges::count(messages, fields[0])) {
                     EXPECT_EQ(fields.size(), 3u) << line;
                 } else {
                     EXPECT_THAT(fields.size(), AnyOf(4u, 5u)) << line;
@@ -128,12 +138,15 @@ TEST_F(CalcReport, TxtRowsAreTabSeparatedAndTheModesPrintTheirParts) {
             EXPECT_EQ(Contains(text, "WIRKUNGSGRAD (NACH NIEMANN)\r\n"), p.niemann);
             EXPECT_EQ(Contains(text, "BETRIEBSDATEN NACH DIN 3996:"), p.edition && din);
             if (!p.edition || !din) continue;
-            const std::string other = std::string(p.edition) == "DIN 3996:1998" ? "DIN 3996:2012" : "DIN 3996:1998";
-            EXPECT_TRUE(Contains(text, std::string("ZAHNBRUCHSICHERHEIT NACH ") + p.edition + "\r\n"));
+            const std::string other =
+                std::string(p.edition) == "DIN 3996:1998" ? "DIN 3996:2012" : "DIN 3996:1998";
+            EXPECT_TRUE(
+                Contains(text, std::string("ZAHNBRUCHSICHERHEIT NACH ") + p.edition + "\r\n"));
             EXPECT_FALSE(Contains(text, "NACH " + other));
         }
     }
-    EXPECT_TRUE(Contains(Produce(kReportTxtFile, PrintNiemannExcerpt), "Verschleißsicherheit\tSW\t\t"_cp850));
+    EXPECT_TRUE(Contains(Produce(kReportTxtFile, PrintNiemannExcerpt),
+                         "Verschleißsicherheit\tSW\t\t"_cp850));
 }
 
 // HTML: passes xmllint, tables balanced, data texts escaped, character set declared.
@@ -141,7 +154,8 @@ TEST_F(CalcReport, HtmlPassesAnHtmlCheckerAndEscapesData) {
     for (const Printer& p : kPrinters) {
         SCOPED_TRACE("mode " + std::to_string(p.mode));
         const std::string html = Produce(kReportHtmlFile, [&] { p.Print(); });
-        const std::string lint = "xmllint --html --noout '" + reportOutputName + "' 2> '" + In("lint") + "'";
+        const std::string lint =
+            "xmllint --html --noout '" + reportOutputName + "' 2> '" + In("lint") + "'";
         EXPECT_EQ(std::system(lint.c_str()), 0) << Slurp(In("lint"));
         EXPECT_EQ(Slurp(In("lint")), "");
         EXPECT_THAT(html, HasSubstr("charset=windows-1252"));
@@ -157,7 +171,8 @@ TEST_F(CalcReport, HtmlPassesAnHtmlCheckerAndEscapesData) {
             EXPECT_THAT(html, HasSubstr("<br>Werkstoff Schnecke: St&lt;50&gt; &amp; C\xFC"));
         }
     }
-    EXPECT_TRUE(Contains(Slurp(reportOutputName), "<br>Werkstoff  Schnecke: St&lt;50&gt; &amp; C\xFC"));
+    EXPECT_TRUE(
+        Contains(Slurp(reportOutputName), "<br>Werkstoff  Schnecke: St&lt;50&gt; &amp; C\xFC"));
 }
 
 TEST_F(CalcReport, EveryMessageIsListedWithCauseAndRemedy) {
@@ -166,9 +181,11 @@ TEST_F(CalcReport, EveryMessageIsListedWithCauseAndRemedy) {
         const auto entry = FindMessageHelp(MessageTextFileName(), message);
         ASSERT_TRUE(entry.has_value()) << message;
         ASSERT_THAT(entry->cause, Not(IsEmpty())) << message;
-        EXPECT_TRUE(Contains(text, message + "\t" + entry->cause + "\t" + entry->remedy + "\r\n")) << message;
+        EXPECT_TRUE(Contains(text, message + "\t" + entry->cause + "\t" + entry->remedy + "\r\n"))
+            << message;
     }
-    ClearMessages(), wormGear.din3996Switch = 0;  // without messages a report without parts is empty
+    ClearMessages(),
+        wormGear.din3996Switch = 0;  // without messages a report without parts is empty
     EXPECT_EQ(Produce(kReportTextFile, [] { PrintResultReport(5); }), "");
 }
 
@@ -217,9 +234,10 @@ TEST_F(CalcReport, ACancelledReportWritesNothingAndKeepsTheSettings) {
     EXPECT_EQ(ui.CallsOf("list").size(), 1u);
     EXPECT_EQ(textDevice, kReportTextFile);
     EXPECT_TRUE(textDeviceWindow);
-    textDeviceWindow = false, textDevice = kReportTextPrinter;  // the next-sheet question refused on page 1
-    ui.QueueAnswer(Answer::Yes);  // pause after each page
-    ui.QueueAnswer(Answer::No);   // do not continue
+    textDeviceWindow = false,
+    textDevice = kReportTextPrinter;  // the next-sheet question refused on page 1
+    ui.QueueAnswer(Answer::Yes);      // pause after each page
+    ui.QueueAnswer(Answer::No);       // do not continue
     PrintResultReport(1);
     EXPECT_TRUE(cancelFlag);
     EXPECT_TRUE(fs::is_empty(dir));

@@ -19,13 +19,15 @@ TEST_F(Channel, TheMarkerAndStyleFourRulesVanishOnEveryDestination) {
         SCOPED_TRACE(destination);
         reportRuleStyle = 4;
         Open(destination);
-        for (const std::string& t : {std::string(kNoRuleMarker), ReportRuleSingle(), ReportRuleDouble(), ReportBoxTop()})
+        for (const std::string& t :
+             {std::string(kNoRuleMarker), ReportRuleSingle(), ReportRuleDouble(), ReportBoxTop()})
             ReportText(t);
         EXPECT_FALSE(Contains(Written(), "$!$"));
     }
     reportRuleStyle = 1;  // TXT drops single and double rules but keeps frame rules
     Open(kReportTxtNoDialog);
-    for (const std::string& t : {ReportRuleSingle(), ReportRuleDouble(), ReportBoxTop(), std::string("text")})
+    for (const std::string& t :
+         {ReportRuleSingle(), ReportRuleDouble(), ReportBoxTop(), std::string("text")})
         ReportText(t);
     EXPECT_EQ(Written(), std::string(70, '*') + "\r\ntext\r\n");
 }
@@ -63,17 +65,22 @@ TEST_F(Channel, FramesStayClosedAndRuleStyleTwoIsBoxDrawingInCodePage850) {
         ReportPageHeader(1, 1), ReportText(ReportRuleSingle()), ReportText(ReportRuleDouble());
         ReportClose();
         for (const auto& line : CrLfLines(Slurp(reportOutputName))) {
-            if (line.size() < 8 || std::string(style == 1 ? "*" : "\xBA\xC9\xC8\xCC").find(line[7]) == std::string::npos) continue;
+            if (line.size() < 8 ||
+                std::string(style == 1 ? "*" : "\xBA\xC9\xC8\xCC").find(line[7]) ==
+                    std::string::npos)
+                continue;
             EXPECT_EQ(line.size(), 77u) << line;
             EXPECT_NE(std::string(style == 1 ? "*" : "\xBA\xBB\xBC\xB9").find(line.back()),
                       std::string::npos)
                 << line;
         }
     }
-    const std::string command = "iconv -f CP850 -t UTF-8 '" + reportOutputName + "' > '" + In("utf8.txt") + "'";
+    const std::string command =
+        "iconv -f CP850 -t UTF-8 '" + reportOutputName + "' > '" + In("utf8.txt") + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
     const std::string text = Slurp(In("utf8.txt"));
-    for (const char* box : {"╔", "╗", "╚", "╝", "╠", "╣", "║", "═", "─"}) EXPECT_TRUE(Contains(text, box)) << box;
+    for (const char* box : {"╔", "╗", "╚", "╝", "╠", "╣", "║", "═", "─"})
+        EXPECT_TRUE(Contains(text, box)) << box;
     std::string top = "       ╔";
     while (top.size() < 10 + 68 * 3) top += "═";  // three bytes each in UTF-8
     EXPECT_TRUE(Contains(text, top + "╗\r\n"));
@@ -144,8 +151,13 @@ TEST_F(Channel, HtmlCancelAndFailureRestoreTheDataFileExtension) {
 
 // Screen and printer hand the file to the window system; headless, the screen report keeps it.
 TEST_F(Channel, FinishedReportsAreHandedOverAndDeleted) {
-    const struct { std::uint16_t destination; bool batch; const char* call; } cases[] = {
-        {kReportWindowsPrinter, false, "print-text"}, {kReportScreen, false, "show-text"}, {kReportScreen, true, "show-text"}};
+    const struct {
+        std::uint16_t destination;
+        bool batch;
+        const char* call;
+    } cases[] = {{kReportWindowsPrinter, false, "print-text"},
+                 {kReportScreen, false, "show-text"},
+                 {kReportScreen, true, "show-text"}};
     for (const auto& c : cases) {
         ui.calls.clear(), ui.batch = c.batch;
         Open(c.destination);
@@ -156,7 +168,9 @@ TEST_F(Channel, FinishedReportsAreHandedOverAndDeleted) {
         ASSERT_EQ(ui.CallsOf(c.call).size(), 1u) << c.call;
         EXPECT_EQ(ui.CallsOf(c.call)[0].text, output) << c.call;
         EXPECT_EQ(fs::exists(output), c.batch) << c.call;
-        if (c.destination == kReportScreen) { EXPECT_EQ(Slurp(In("outwin.txt")), "       shown\r\n"); }
+        if (c.destination == kReportScreen) {
+            EXPECT_EQ(Slurp(In("outwin.txt")), "       shown\r\n");
+        }
     }
     Open(kReportWindowsPrinter);  // headless: no printer
     ReportClose();
@@ -167,8 +181,9 @@ TEST_F(Channel, FinishedReportsAreHandedOverAndDeleted) {
 // The raw job behind the set-up codes goes to lp; a refused job or a missing lp is reported.
 TEST_F(Channel, TheTextPrinterSendsARawJobAndReportsFailures) {
     // A stand-in for lp in the test folder: keeps its arguments and the job, exits with the status in lp-status.
-    std::ofstream(In("fake-lp")) << "#!/bin/sh\nprintf '%s\\n' \"$@\" > lp-args\nfor last; do :; done\n"
-                                    "cp \"$last\" lp-job\nexit $(cat lp-status)\n";
+    std::ofstream(In("fake-lp"))
+        << "#!/bin/sh\nprintf '%s\\n' \"$@\" > lp-args\nfor last; do :; done\n"
+           "cp \"$last\" lp-job\nexit $(cat lp-status)\n";
     fs::permissions(In("fake-lp"), fs::perms::owner_all);
     const auto printOnePage = [&](int lpStatus) {
         std::ofstream(In("lp-status")) << lpStatus;

@@ -26,7 +26,8 @@ protected:
     std::string Report(std::uint16_t destination) {
         std::string text = Produce(destination, [] { PrintResultReport(0); });
         const std::string fixed = dir.substr(0, dir.size() - 6) + "XXXXXX";
-        for (std::size_t at; (at = text.find(dir)) != std::string::npos;) text.replace(at, dir.size(), fixed);
+        for (std::size_t at; (at = text.find(dir)) != std::string::npos;)
+            text.replace(at, dir.size(), fixed);
         return text;
     }
     static void ExpectGolden(const std::string& text, const std::string& leaf) {
@@ -44,7 +45,8 @@ protected:
 
 TEST_F(GoldenReport, TxtReportOfTheDemoSet) {
     const std::string text = Report(kReportTxtFile);
-    for (const char* severity : {"Fehler", "Warnung", "Fatal"}) EXPECT_FALSE(Contains(text, severity)) << severity;
+    for (const char* severity : {"Fehler", "Warnung", "Fatal"})
+        EXPECT_FALSE(Contains(text, severity)) << severity;
     ExpectGolden(text, "demo-report.txt");
 }
 
@@ -55,10 +57,13 @@ TEST_F(GoldenReport, TheDefaultSetPrintsItsChosenBalls) {
     RunCalculation();
     const std::string text = Report(kReportTxtFile);
     EXPECT_FALSE(Contains(text, "Dm ball")) << text;
-    EXPECT_EQ(FindRow(TxtRows(text), "Dm"), (Row{"Kugel-und Rollendurchmesser", "Dm", "mm", "6.900", "6.900"}));
+    EXPECT_EQ(FindRow(TxtRows(text), "Dm"),
+              (Row{"Kugel-und Rollendurchmesser", "Dm", "mm", "6.900", "6.900"}));
 }
 
-TEST_F(GoldenReport, PagedTextReportOfTheDemoSet) { ExpectGolden(Report(kReportTextFile), "demo-report-paged.txt"); }
+TEST_F(GoldenReport, PagedTextReportOfTheDemoSet) {
+    ExpectGolden(Report(kReportTextFile), "demo-report-paged.txt");
+}
 
 // With the wheel driving, the entered 3.5 kW stand in the wheel's column and
 // the worm's output beside it (2.8048 kW after Niemann, 2.8744 kW after DIN

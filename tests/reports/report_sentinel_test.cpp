@@ -26,7 +26,8 @@ using namespace testing_support;
 // DIN 3996 sentinels (111/222 per edition, 311/322 worm, 411/422 wheel), "6"
 // or "7" for the Niemann worm and wheel sentinels 6xx and 7xx; else empty.
 std::string SentinelOf(const std::string& v) {
-    if (v.size() < 3 || v.find_first_not_of("0123456789") < 3 || (v.size() > 3 && v[3] != '.')) return {};
+    if (v.size() < 3 || v.find_first_not_of("0123456789") < 3 || (v.size() > 3 && v[3] != '.'))
+        return {};
     if (v[0] == '6' || v[0] == '7') return v.substr(0, 1);
     for (const char* s : {"111", "222", "311", "322", "411", "422"})
         if (v.compare(0, 3, s) == 0) return s;
@@ -58,9 +59,10 @@ protected:
         ReportTest::SetUp();
         WormGearRecord& w = wormGear;
         GearPairRecord& g = gearPair;
-        for (Pair<Real>* p : {&w.FrDin, &w.FnDin, &w.pmStar, &w.hStar, &w.hminm, &w.mue0T, &w.YG, &w.mueZm,
-                              &w.etaZDin, &w.PVzDin, &w.PV, &w.etaDin, &w.KW, &w.delWn, &w.SW, &w.pm, &w.SHDin,
-                              &w.LtHDin, &w.deltalim, &w.YF, &w.tauF, &w.SFDin})
+        for (Pair<Real>* p :
+             {&w.FrDin,   &w.FnDin,  &w.pmStar,   &w.hStar,  &w.hminm, &w.mue0T, &w.YG, &w.mueZm,
+              &w.etaZDin, &w.PVzDin, &w.PV,       &w.etaDin, &w.KW,    &w.delWn, &w.SW, &w.pm,
+              &w.SHDin,   &w.LtHDin, &w.deltalim, &w.YF,     &w.tauF,  &w.SFDin})
             *p = {{111.1L, 222.2L}};
         w.JW = w.J0T = {{111.1E-9L, 222.2E-9L}};
         w.sWm = {{111100, 222200}};  // mm, printed in m
@@ -69,10 +71,13 @@ protected:
         w.TDin = {{311.1L, 322.2L, 411.1L, 422.2L}};
         g.P = 601.25L, w.P = 701.75L;  // input and the output power the Niemann rating reached
         Real k = 602.25L;
-        for (Pair<Real>* p : {&g.T, &g.n, &w.Ft, &w.Fx, &g.E, &g.sigHlim, &g.sigmaFE, &g.HB, &g.SH, &g.LtH, &g.SF})
+        for (Pair<Real>* p :
+             {&g.T, &g.n, &w.Ft, &w.Fx, &g.E, &g.sigHlim, &g.sigmaFE, &g.HB, &g.SH, &g.LtH, &g.SF})
             *p = {{k, k + 100.5L}}, ++k;
     }
-    std::string Txt(std::uint16_t mode) { return Produce(kReportTxtNoDialog, [&] { PrintResultReport(mode); }); }
+    std::string Txt(std::uint16_t mode) {
+        return Produce(kReportTxtNoDialog, [&] { PrintResultReport(mode); });
+    }
 };
 
 TEST_F(ReportSentinels, DinPartsPrintTheirOwnEditionAndKeepWormAndWheelApart) {
@@ -103,10 +108,12 @@ TEST_F(ReportSentinels, DinPartsPrintTheirOwnEditionAndKeepWormAndWheelApart) {
 
 TEST_F(ReportSentinels, NiemannPartAndExcerptKeepWormAndWheelInTheirColumns) {
     ExpectNiemannColumnsApart(SentinelColumns(TxtRows(Txt(4), "BETRIEBSDATEN")), 12);
-    wormGear.din3996Switch = 0;  // the excerpt shows the wear safety of 2012 also with the switch off
+    wormGear.din3996Switch =
+        0;  // the excerpt shows the wear safety of 2012 also with the switch off
     const auto rows = TxtRows(Produce(kReportTxtNoDialog, PrintNiemannExcerpt));
     ASSERT_FALSE(rows.empty());
-    EXPECT_EQ(rows.back(), (Row{std::string("Verschleißsicherheit"_cp850), "SW", "", "222.200", ""}));
+    EXPECT_EQ(rows.back(),
+              (Row{std::string("Verschleißsicherheit"_cp850), "SW", "", "222.200", ""}));
     auto seen = SentinelColumns(rows);
     seen.erase("222");  // the wear safety just checked
     ExpectNiemannColumnsApart(seen, 4);
@@ -127,24 +134,31 @@ TEST_F(ReportSentinels, PagedTextColumnsOfWormWheelAndSingleValues) {
     EXPECT_EQ(find("Verschleißsicherheit"_cp850.data()).substr(7 + 55), " 111.100       ");
 }
 
-
 TEST_F(ReportSentinels, EditionMessagesEndInTheirEditionAndAgreeWithThePrintedSafeties) {
-    const struct { const char *symbol, *message; Real limit; } checks[] = {  // messages without the edition name
-        {"SW", "Fehler : SW < 1.1 ! ", 1.1L}, {"SH", "Fehler : SH < 1.0 !  ", 1.0L}, {"SF", "Fehler : SF < 1.1 ! ", 1.1L}};
+    const struct {
+        const char *symbol, *message;
+        Real limit;
+    } checks[] = {// messages without the edition name
+                  {"SW", "Fehler : SW < 1.1 ! ", 1.1L},
+                  {"SH", "Fehler : SH < 1.0 !  ", 1.0L},
+                  {"SF", "Fehler : SF < 1.1 ! ", 1.1L}};
     int below = 0, above = 0;
     for (Real power : {0.3L, 1.0L, 3.778L, 10.0L, 30.0L}) {
         for (Real life : {500.0L, 25000.0L}) {
             ResetGearData(), ResetMessages();
             gearPair.P = power, wormGear.PDin = {{power, power}}, wormGear.LHmin = life;
             RunCalculation();
-            if (fatalFlag || messageList.count >= kMaxMessages) continue;  // a full list may drop messages
+            if (fatalFlag || messageList.count >= kMaxMessages)
+                continue;  // a full list may drop messages
             for (const std::string name : {"DIN 3996:1998", "DIN 3996:2012"}) {
                 const std::string text = Txt(name == "DIN 3996:1998" ? 5 : 6);
                 const auto rows = TxtRows(text, "BETRIEBSDATEN NACH " + name);
                 for (const auto& c : checks) {
                     const Real value = std::stold(FindRow(rows, c.symbol).v1);
-                    if (std::fabs(value - c.limit) < 0.01L) continue;  // too close to judge from print
-                    EXPECT_EQ(Contains(text, "\r\n" + std::string(c.message) + name + "\t"), value < c.limit)
+                    if (std::fabs(value - c.limit) < 0.01L)
+                        continue;  // too close to judge from print
+                    EXPECT_EQ(Contains(text, "\r\n" + std::string(c.message) + name + "\t"),
+                              value < c.limit)
                         << c.symbol << " " << static_cast<double>(value) << " " << name;
                     (value < c.limit ? below : above)++;
                 }
@@ -164,7 +178,8 @@ TEST_F(ReportSentinels, EditionMessagesEndInTheirEditionAndAgreeWithThePrintedSa
 // Codes outside their tables print empty texts.
 TEST_F(ReportSentinels, CodeTextsAreLookedUpWithinTheirTables) {
     // Lubricant, lubrication, bearing, driver, heat treatment, flank form and hand: known codes, then outside.
-    const std::array<int, 7> cases[] = {{5, 1, 2, 2, 6, kFlankZH, 2}, {0, -1, 0, 0, 8, 0, 0}, {6, 2, 3, 3, 65535, 6, 3}};
+    const std::array<int, 7> cases[] = {
+        {5, 1, 2, 2, 6, kFlankZH, 2}, {0, -1, 0, 0, 8, 0, 0}, {6, 2, 3, 3, 65535, 6, 3}};
     for (const auto& c : cases) {
         SCOPED_TRACE("lubricant " + std::to_string(c[0]));
         const bool known = &c == &cases[0];
@@ -179,13 +194,15 @@ TEST_F(ReportSentinels, CodeTextsAreLookedUpWithinTheirTables) {
         const std::string text = Txt(0);
         std::map<std::string, Row> rows;
         for (const Row& r : TxtRows(text)) rows.emplace(r.label, r);
-        EXPECT_EQ(rows["Form der Schnecke"].v1 + "|" + rows["Flankenrichtung"].v1, known ? "ZH (C)|linkssteigend" : "|");
-        for (const std::string& line : {"\r\nSchmierstoff   :  " + knownOrEmpty("Polyalphaolefin (PAO)") + "\r\n",
-                                        "\r\nSchmierung: " + knownOrEmpty("Tauchschmierung") + "\r\n",
-                                        "\r\nLagerung : " + knownOrEmpty("Fest-Los-Lagerung") + "\r\n",
-                                        "\r\nAntrieb\t\t\t" + knownOrEmpty("Rad treibt") + "\t\r\n",
-                                        "\r\nWärmebehandlung Schnecke: "_cp850.data() +
-                                            PadRight(knownOrEmpty("badnitriert"), 16) + "  Rad2: "})
+        EXPECT_EQ(rows["Form der Schnecke"].v1 + "|" + rows["Flankenrichtung"].v1,
+                  known ? "ZH (C)|linkssteigend" : "|");
+        for (const std::string& line :
+             {"\r\nSchmierstoff   :  " + knownOrEmpty("Polyalphaolefin (PAO)") + "\r\n",
+              "\r\nSchmierung: " + knownOrEmpty("Tauchschmierung") + "\r\n",
+              "\r\nLagerung : " + knownOrEmpty("Fest-Los-Lagerung") + "\r\n",
+              "\r\nAntrieb\t\t\t" + knownOrEmpty("Rad treibt") + "\t\r\n",
+              "\r\nWärmebehandlung Schnecke: "_cp850.data() +
+                  PadRight(knownOrEmpty("badnitriert"), 16) + "  Rad2: "})
             EXPECT_TRUE(Contains(text, line)) << line;
     }
     EXPECT_EQ(ReportCodeText(kLubricationTexts, 70000, 0), "");
@@ -196,7 +213,8 @@ TEST_F(ReportSentinels, NoLoadFactorRowOnlyWhenItRoundsAwayFrom100) {
     for (const auto& [percent, printed] : std::vector<std::pair<Real, bool>>{
              {100.5L, false}, {99.5L, false}, {100.6L, true}, {99.4L, true}, {101.5L, true}}) {
         wormGear.PV0Percent = percent;
-        EXPECT_EQ(Contains(Txt(4), "Faktor Leerlauf-Verlustleistung\tPV0%"), printed) << static_cast<double>(percent);
+        EXPECT_EQ(Contains(Txt(4), "Faktor Leerlauf-Verlustleistung\tPV0%"), printed)
+            << static_cast<double>(percent);
     }
 }
 
@@ -204,15 +222,20 @@ TEST_F(ReportSentinels, NoLoadFactorRowOnlyWhenItRoundsAwayFrom100) {
 TEST_F(ReportSentinels, InchUnitsGiveEveryValueItsOwnUnit) {
     unitSystem = 1;
     const auto rows = TxtRows(Txt(5), "BETRIEBSDATEN NACH DIN 3996:1998");
-    const std::pair<const char*, std::string> units[] = {
-        {"hminm", "µin"_cp850.data()}, {"Ra1", "µin"_cp850.data()}, {"sWm", "in"}, {"del.Wn", "in"},
-        {"E red", "N/mm²"_cp850.data()}, {"Sig.hm", "psi"}, {"tauFG", "psi"}, {"Sig.HG", "psi"}};
+    const std::pair<const char*, std::string> units[] = {{"hminm", "µin"_cp850.data()},
+                                                         {"Ra1", "µin"_cp850.data()},
+                                                         {"sWm", "in"},
+                                                         {"del.Wn", "in"},
+                                                         {"E red", "N/mm²"_cp850.data()},
+                                                         {"Sig.hm", "psi"},
+                                                         {"tauFG", "psi"},
+                                                         {"Sig.HG", "psi"}};
     for (const auto& [symbol, unit] : units) EXPECT_EQ(FindRow(rows, symbol).unit, unit) << symbol;
     EXPECT_NEAR(static_cast<double>(std::stold(FindRow(rows, "hminm").v1)), 111.1 / 0.0254, 0.001);
     EXPECT_NEAR(static_cast<double>(std::stold(FindRow(rows, "sWm").v1)), 111100 / 25.4, 0.1);
-    EXPECT_NEAR(static_cast<double>(std::stold(FindRow(rows, "tauF").v1)), 111.1 * 145.0377, 0.5);  // psi
+    EXPECT_NEAR(static_cast<double>(std::stold(FindRow(rows, "tauF").v1)), 111.1 * 145.0377,
+                0.5);  // psi
 }
-
 
 TEST_F(ReportSentinels, LongMaterialNamesAreCutNotLost) {
     gearPair.materialName[1] = "R&D " + std::string(300, 'x');
@@ -227,11 +250,18 @@ TEST_F(ReportSentinels, LongMaterialNamesAreCutNotLost) {
 // Worm values 1xx, wheel values 2xx; single-sided rows leave the other column blank.
 TEST_F(ReportSentinels, GeometryKeepsWormAndWheelInTheirColumns) {
     auto& w = wormGear;
-    const struct { const char* key; Pair<Real>* field; Real scale; /* printed / stored */ } sentinels[] = {
-        {"Mittenkreisdurchmesser|dm", &w.dm, 1},      {"Fußkreisdurchmesser|df"_cp850.data(), &w.df, 1},
-        {"Normalzahndicke max.|sn max", &w.snMax, 1}, {"Zahndickentoleranz|Tsn", &w.Tsn, 1000},
+    const struct {
+        const char* key;
+        Pair<Real>* field;
+        Real scale; /* printed / stored */
+    } sentinels[] = {
+        {"Mittenkreisdurchmesser|dm", &w.dm, 1},
+        {"Fußkreisdurchmesser|df"_cp850.data(), &w.df, 1},
+        {"Normalzahndicke max.|sn max", &w.snMax, 1},
+        {"Zahndickentoleranz|Tsn", &w.Tsn, 1000},
         {"Diametr.Zweirollenmaß max|MR"_cp850.data(), &w.MRMax, 1},
-        {"Teilungs-Einzelabweichung|fp", &w.fp, 1},   {"Einflanken-Wälzsprung|fi'"_cp850.data(), &w.fiPrime, 1},
+        {"Teilungs-Einzelabweichung|fp", &w.fp, 1},
+        {"Einflanken-Wälzsprung|fi'"_cp850.data(), &w.fiPrime, 1},
     };
     for (std::size_t i = 0; i < std::size(sentinels); ++i)
         *sentinels[i].field = {{(101 + static_cast<Real>(i)) / sentinels[i].scale,
@@ -243,12 +273,18 @@ TEST_F(ReportSentinels, GeometryKeepsWormAndWheelInTheirColumns) {
     std::map<std::string, Row> rows;
     for (const Row& r : TxtRows(Txt(1))) rows.emplace(r.label + "|" + r.symbol, r);
     for (std::size_t i = 0; i < std::size(sentinels); ++i)
-        EXPECT_EQ(rows[sentinels[i].key].v1.substr(0, 3) + "|" + rows[sentinels[i].key].v2.substr(0, 3),
-                  std::to_string(101 + i) + "|" + std::to_string(201 + i)) << sentinels[i].key;
-    EXPECT_EQ(rows["Zähnezahl|z"_cp850.data()], (Row{std::string("Zähnezahl"_cp850), "z", "", "7", "53"}));
+        EXPECT_EQ(
+            rows[sentinels[i].key].v1.substr(0, 3) + "|" + rows[sentinels[i].key].v2.substr(0, 3),
+            std::to_string(101 + i) + "|" + std::to_string(201 + i))
+            << sentinels[i].key;
+    EXPECT_EQ(rows["Zähnezahl|z"_cp850.data()],
+              (Row{std::string("Zähnezahl"_cp850), "z", "", "7", "53"}));
     EXPECT_EQ(rows["Axialteilung|px"].v1 + "|" + rows["Axialteilung|px"].v2, "11.500|");
-    EXPECT_EQ(rows["Teilungs-Gesamtabweichung|Fp2"].v1 + "|" + rows["Teilungs-Gesamtabweichung|Fp2"].v2, "|14.5");
-    EXPECT_EQ(rows["Steigungswinkel|gamma m"].unit + " " + rows["Steigungswinkel|gamma m"].v1, "Grad 45°"_cp850);
+    EXPECT_EQ(
+        rows["Teilungs-Gesamtabweichung|Fp2"].v1 + "|" + rows["Teilungs-Gesamtabweichung|Fp2"].v2,
+        "|14.5");
+    EXPECT_EQ(rows["Steigungswinkel|gamma m"].unit + " " + rows["Steigungswinkel|gamma m"].v1,
+              "Grad 45°"_cp850);
 }
 
 }  // namespace

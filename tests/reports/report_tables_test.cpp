@@ -54,14 +54,17 @@ TEST_F(Tables, TextTablesPadTheirColumnsAndHtmlTablesEscapeTheirCells) {
         HtmlTableHeader(layout, {6, 4, 0, 5, 0, 0, 0, 0}, {"Name", "Wert", "", "h4", "", "", ""});
         HtmlTableRow(layout, {"Bronze & Öl"_cp850.data(), "12", "", "c4", "", "", ""});
         HtmlTableEnd(layout);
-        const std::string dbl = "       " + std::string(70, '='), single = "       " + std::string(70, '-');
+        const std::string dbl = "       " + std::string(70, '='),
+                          single = "       " + std::string(70, '-');
         const std::vector<std::vector<std::string>> expected = {
             {dbl, "       Name  Wert ", dbl, "       Bronze12   ", single, single},
             {"<TABLE BORDER = \"1\" WIDTH= \"100%\">",
              "<TR><TD><CENTER>Name</CENTER></TD><TD><CENTER>Wert</CENTER></TD></TR>",
              "<TR><TD>Bronze &amp; \xD6l</TD><TD><DIV ALIGN=RIGHT>12</DIV></TD></TR>", "</TABLE>"},
             {"Name\tWert", "Bronze & \x99l\t12"}};
-        EXPECT_EQ(CrLfLines(Written()), expected[destination == kReportOutDos ? 0 : destination == kReportHtmlFile ? 1 : 2]);
+        EXPECT_EQ(CrLfLines(Written()), expected[destination == kReportOutDos     ? 0
+                                                 : destination == kReportHtmlFile ? 1
+                                                                                  : 2]);
     }
     Open(kReportTxtFile);
     ReportTableLayout layout;
@@ -73,9 +76,12 @@ TEST_F(Tables, TextTablesPadTheirColumnsAndHtmlTablesEscapeTheirCells) {
 // file; a message without entry gets the file's fallback texts.
 TEST_F(Tables, TheTxtMessageSectionIsOneTabSeparatedLinePerMessage) {
     const std::string longCause(300, 'c');
-    UseMessageFile("Fehler : erste M\r\n" + longCause + "\r\nAbhilfe eins\r\n"
+    UseMessageFile("Fehler : erste M\r\n" + longCause +
+                   "\r\nAbhilfe eins\r\n"
                    "Warnung: zweite M\r\nUrsache zwei\r\nAbhilfe zwei\r\n");
-    for (const char* m : {"Fehler : erste Meldung", "Warnung: zweite Meldung", "Warnung: ohne Eintrag"}) AddMessage(m);
+    for (const char* m :
+         {"Fehler : erste Meldung", "Warnung: zweite Meldung", "Warnung: ohne Eintrag"})
+        AddMessage(m);
     Open(kReportTxtFile);
     ReportMessageSection();
     std::string cause, remedy;
@@ -90,21 +96,23 @@ TEST_F(Tables, TheTxtMessageSectionIsOneTabSeparatedLinePerMessage) {
 // Paged text frames each message; HTML keeps its tables balanced and long cells whole.
 TEST_F(Tables, TheTextAndHtmlMessageSections) {
     const std::string longRemedy(400, 'r');
-    UseMessageFile("Fehler : <erste> \r\nUrsache & eins\r\nAbhilfe\r\nWarnung: zweite\r\nU\r\n" + longRemedy + "\r\n");
+    UseMessageFile("Fehler : <erste> \r\nUrsache & eins\r\nAbhilfe\r\nWarnung: zweite\r\nU\r\n" +
+                   longRemedy + "\r\n");
     AddMessage("Fehler : <erste> Meldung");
     Open(kReportOutDos);
     ReportMessageSection();
     const std::string m = "       ";
     EXPECT_EQ(CrLfLines(Written()),
-              (std::vector<std::string>{m, m, m + "BEMERKUNGEN, WARNUNGEN, FEHLERMELDUNGEN", m + std::string(70, '='), m,
-                                        m + std::string(70, '-'), m + "Fehler : <erste> Meldung", m + "Ursache & eins",
+              (std::vector<std::string>{m, m, m + "BEMERKUNGEN, WARNUNGEN, FEHLERMELDUNGEN",
+                                        m + std::string(70, '='), m, m + std::string(70, '-'),
+                                        m + "Fehler : <erste> Meldung", m + "Ursache & eins",
                                         m + "Abhilfe", m + std::string(70, '-')}));
     AddMessage("Warnung: zweite");
     Open(kReportHtmlFile);
     ReportMessageSection();
     const std::string html = Written();
-    for (const std::string& cell :
-         {std::string("Fehler : &lt;erste&gt; Meldung"), std::string("Ursache &amp; eins"), longRemedy})
+    for (const std::string& cell : {std::string("Fehler : &lt;erste&gt; Meldung"),
+                                    std::string("Ursache &amp; eins"), longRemedy})
         EXPECT_TRUE(Contains(html, "<TR><TD>" + cell + "</TD></TR>")) << cell;
     EXPECT_EQ(CountOf(html, "<TABLE"), 3u);
     EXPECT_EQ(CountOf(html, "</TABLE>"), 3u);

@@ -40,7 +40,9 @@ inline std::vector<std::string> SplitTabs(const std::string& line) {
     return fields;
 }
 
-inline bool Contains(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
+inline bool Contains(const std::string& text, std::string_view part) {
+    return text.find(part) != std::string::npos;
+}
 
 inline std::size_t CountOf(const std::string& text, const std::string& part) {
     std::size_t n = 0;
@@ -67,7 +69,8 @@ inline std::ostream& operator<<(std::ostream& os, const Row& r) {
 }
 
 // The rows of a TXT report from the title `from` (if given) to the text `to`.
-inline std::vector<Row> TxtRows(const std::string& text, const std::string& from = "", const std::string& to = "") {
+inline std::vector<Row> TxtRows(const std::string& text, const std::string& from = "",
+                                const std::string& to = "") {
     const auto a = from.empty() ? 0 : text.find(from + "\r\n");
     if (a == std::string::npos) return {};
     const auto b = to.empty() ? std::string::npos : text.find(to, a);
@@ -95,7 +98,8 @@ protected:
         userDirectory = dataDirectory = dir;
         helpDirectory = VELDRIM_DATA_DIR;
         std::tm moment{};
-        moment.tm_year = 2026 - 1900, moment.tm_mon = 11, moment.tm_mday = 6, moment.tm_hour = 9, moment.tm_min = 5;
+        moment.tm_year = 2026 - 1900, moment.tm_mon = 11, moment.tm_mday = 6, moment.tm_hour = 9,
+        moment.tm_min = 5;
         SetFixedNow(moment);
         fs::current_path(dir);
     }
@@ -124,13 +128,15 @@ protected:
         cancelFlag = false;
         textDevice = static_cast<std::int16_t>(destination);
         if (destination == kReportHtmlFile || destination == kReportTextFile)
-            ui.QueueText(In("report-" + std::to_string(++serial) + (destination == kReportHtmlFile ? ".htm" : ".txt")));
+            ui.QueueText(In("report-" + std::to_string(++serial) +
+                            (destination == kReportHtmlFile ? ".htm" : ".txt")));
         print();
         EXPECT_FALSE(cancelFlag);
         return Slurp(reportOutputName);
     }
     bool AnyMessageContains(const std::string& part) const {
-        return std::ranges::any_of(ui.CallsOf("message"), [&](const auto& c) { return Contains(c.text, part); });
+        return std::ranges::any_of(ui.CallsOf("message"),
+                                   [&](const auto& c) { return Contains(c.text, part); });
     }
 
     veldrim::testing::TempDir tmp{"veldrim-report"};

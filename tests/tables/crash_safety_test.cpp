@@ -261,8 +261,8 @@ TEST_F(CrashSafetyTest, IndexBuildsKilledAtEveryWriteLeaveMatchingIndexes) {
         for (long n = 1; n <= total; ++n) {
             const std::string folder = Fresh((rebuild ? "reindex" : "indexon") + std::to_string(n));
             folders.push_back(folder);
-            const std::string label =
-                std::string(rebuild ? "REINDEX" : "INDEX ON") + " killed at call " + std::to_string(n);
+            const std::string label = std::string(rebuild ? "REINDEX" : "INDEX ON") +
+                                      " killed at call " + std::to_string(n);
             OpenWithIndexes(folder);
             {
                 FaultCalls kill(FaultCalls::kKill, n);

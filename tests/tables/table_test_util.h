@@ -59,7 +59,9 @@ std::string Raised(Call call) {
     }
     return "<nothing raised>";
 }
-inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+inline bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 inline TFieldEntry F(const std::string& name, char type, int len = 0, int dec = 0) {
     return TFieldEntry{name, type, static_cast<uint8_t>(len), static_cast<uint8_t>(dec)};
@@ -119,7 +121,9 @@ inline std::vector<uint8_t> BuildDbf(uint8_t version, const std::vector<RawField
     for (const auto& f : fields) recLen += f.length;
     std::vector<uint8_t> b(headerLength, 0);
     b[0] = version;
-    b[1] = 126; b[2] = 12; b[3] = 6;
+    b[1] = 126;
+    b[2] = 12;
+    b[3] = 6;
     Put32(b, 4, static_cast<uint32_t>(records.size()));
     Put16(b, 8, headerLength);
     Put16(b, 10, recLen);

@@ -65,8 +65,7 @@ void WormToCylGear(int mode, int /*gearNumber*/) {
             g.beta = 0;
             gearPair.z[1] = -5000;
             break;
-        default:
-            break;
+        default: break;
     }
     // Nothing of an earlier equivalent pair may leak into this one: the
     // centre distance follows from the pair's own profile shifts, the face

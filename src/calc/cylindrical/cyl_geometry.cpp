@@ -39,9 +39,7 @@ void ApplyToolProfile(int i) {
             break;
         }
         case 4:
-        case 8:
-            g.toolProfileText[i].clear();
-            break;
+        case 8: g.toolProfileText[i].clear(); break;
         case 5:
         case 9:
             g.alphaPrP0[i] = 0;

@@ -150,7 +150,7 @@ struct CylGearRecord {
     Pair<Real> alphaA{};                             // pressure angle at the tip
     Pair<Real> epsPartial{};                         // partial contact ratio
     Pair<Real> gTip{}, gTipAMax{}, gTipAMin{};       // tip parts of the path of contact:
-                                                // (dNa, dw), (dNaAMin, dwAMax), (dNaAMax, dwAMin)
+        // (dNa, dw), (dNaAMin, dwAMax), (dNaAMax, dwAMin)
     Pair<Real> xee{}, xei{};              // generating profile shift, upper and lower
     Pair<Real> xPreUpper{}, xPreLower{};  // the same for the roughing stage
     Pair<Real> cMin{}, cMax{};            // tip clearance limits

@@ -121,8 +121,7 @@ void CylTipDiameterStep() {
                 g.kmn[i] = (g.daFull[i] - g.da[i]) / 2.0L;
                 g.c[i] = g.a - (g.da[i] + g.df[o]) / 2.0L;
                 break;
-            default:
-                break;
+            default: break;
         }
     }
 }

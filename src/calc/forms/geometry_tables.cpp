@@ -50,7 +50,7 @@ struct VariantTable {
     // warning that says why (empty otherwise).
     std::string_view (*variant)(int row);
     void (*calculate)(bool changed);  // changed: an input text was changed
-    void (*fill)();  // records into the input texts
+    void (*fill)();                   // records into the input texts
     void (*outputs)();
 };
 

@@ -50,8 +50,8 @@ public:
             return false;
         }
         codeLine = TrimBlanks(codeLine);
-        if (codeLine.empty() && TrimBlanks(text_.substr(pos_)).find_first_not_of("\r\n") ==
-                                    std::string_view::npos) {
+        if (codeLine.empty() &&
+            TrimBlanks(text_.substr(pos_)).find_first_not_of("\r\n") == std::string_view::npos) {
             atEnd = true;  // blank lines at the very end
             return false;
         }
@@ -66,8 +66,8 @@ public:
         return true;
     }
 
-    int line = 0;             // number of the last line read
-    int code = -1;            // the current pair
+    int line = 0;   // number of the last line read
+    int code = -1;  // the current pair
     std::string_view value;
     bool atEnd = false;
     bool damaged = false;
@@ -198,8 +198,8 @@ void DrawArc(Real x, Real y, Real startAngle, Real endAngle, Real r, Real sweep)
     const CadOutputRecord& s = CadOutputState;
     Real xc, yc;
     Transform(x, y, xc, yc);
-    CadArc(xc, yc, startAngle + s.insertRotation, endAngle + s.insertRotation,
-           r * s.insertScaleX, sweep);
+    CadArc(xc, yc, startAngle + s.insertRotation, endAngle + s.insertRotation, r * s.insertScaleX,
+           sweep);
 }
 
 void DrawCircle(Real x, Real y, Real r) {
@@ -587,8 +587,8 @@ void DxfReadFile(const std::string& blockName, Real x, Real y, Real angle, Real 
     RestoreInsertion(saved);
 }
 
-void DxfReadText(std::string_view text, const std::string& sourceName, Real x, Real y,
-                 Real angle, Real xScale, Real yScale) {
+void DxfReadText(std::string_view text, const std::string& sourceName, Real x, Real y, Real angle,
+                 Real xScale, Real yScale) {
     const SavedInsertion saved = SaveInsertion();
     if (EnterLevel()) ReplayLevel(text, sourceName, x, y, angle, xScale, yScale);
     --CadOutputState.nestingLevel;

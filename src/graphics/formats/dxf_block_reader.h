@@ -39,8 +39,8 @@ void DxfReadFile(const std::string& blockName, Real x, Real y, Real angle, Real 
 
 // The same for block text already in memory (the parser of DxfReadFile);
 // sourceName names the text in messages.
-void DxfReadText(std::string_view text, const std::string& sourceName, Real x, Real y,
-                 Real angle, Real xScale, Real yScale);
+void DxfReadText(std::string_view text, const std::string& sourceName, Real x, Real y, Real angle,
+                 Real xScale, Real yScale);
 
 // The layer of a group 8 value: the layer 0..5 of CadLayerTable with that
 // name, else the value as a number 0..255, else 0.

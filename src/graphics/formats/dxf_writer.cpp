@@ -158,9 +158,8 @@ void AppendFixedPoint(std::string& out, Real x, int decimals) {
     char small[96];
     // A double holds 15 significant digits exactly and converts several
     // times faster; values that need more digits take the 80-bit path.
-    static constexpr Real kDoubleLimit[16] = {1E15L, 1E14L, 1E13L, 1E12L, 1E11L, 1E10L,
-                                              1E9L,  1E8L,  1E7L,  1E6L,  1E5L,  1E4L,
-                                              1E3L,  1E2L,  1E1L,  1E0L};
+    static constexpr Real kDoubleLimit[16] = {1E15L, 1E14L, 1E13L, 1E12L, 1E11L, 1E10L, 1E9L, 1E8L,
+                                              1E7L,  1E6L,  1E5L,  1E4L,  1E3L,  1E2L,  1E1L, 1E0L};
     const bool viaDouble = decimals <= 15 && std::fabs(x) < kDoubleLimit[decimals];
     if (viaDouble) {
         out.append(small, DoubleFixedText(small, static_cast<double>(x), decimals));
@@ -174,8 +173,8 @@ void AppendFixedPoint(std::string& out, Real x, int decimals) {
         // Only absurdly large values need more room (an 80-bit real has up to
         // 4933 integer digits).
         large.resize(5000 + static_cast<std::size_t>(decimals));
-        r = std::to_chars(large.data(), large.data() + large.size(), x,
-                          std::chars_format::fixed, decimals);
+        r = std::to_chars(large.data(), large.data() + large.size(), x, std::chars_format::fixed,
+                          decimals);
         begin = large.data();
     }
     if (*begin == '-') {
@@ -345,9 +344,8 @@ constexpr std::array<LineTypeEntry, 3> kLineTypes{{
 }};
 
 // Line types of the named layers 0..5.
-constexpr std::array<const char*, 6> kNamedLayerLineTypes{"CONTINUOUS", "DASHDOT", "DASHED",
-                                                          "CONTINUOUS", "CONTINUOUS",
-                                                          "CONTINUOUS"};
+constexpr std::array<const char*, 6> kNamedLayerLineTypes{"CONTINUOUS", "DASHDOT",    "DASHED",
+                                                          "CONTINUOUS", "CONTINUOUS", "CONTINUOUS"};
 
 }  // namespace
 
@@ -389,7 +387,8 @@ void DxfWriter::DxfWriteTables(int layerSet) {
     DxfWriteCode(kFlags);
     DxfWriteInt(24);
     if (layerSet == 1) {
-        for (int n = 0; n <= 15; ++n) WriteLayerEntry(std::to_string(n), mono ? 1 : n + 1, "CONTINUOUS");
+        for (int n = 0; n <= 15; ++n)
+            WriteLayerEntry(std::to_string(n), mono ? 1 : n + 1, "CONTINUOUS");
     } else {
         WriteLayerEntry("0", 1, "CONTINUOUS");
         for (std::size_t n = 1; n <= 5; ++n)
@@ -397,9 +396,10 @@ void DxfWriter::DxfWriteTables(int layerSet) {
                             mono ? 1 : CadOutputState.layerColorIndex[n], kNamedLayerLineTypes[n]);
         if (layerSet == 2) {
             for (int n = 16; n <= 31; ++n)
-                WriteLayerEntry(std::to_string(n),
-                                mono ? 1 : CadOutputState.penNumbers[static_cast<std::size_t>(n - 16)],
-                                "CONTINUOUS");
+                WriteLayerEntry(
+                    std::to_string(n),
+                    mono ? 1 : CadOutputState.penNumbers[static_cast<std::size_t>(n - 16)],
+                    "CONTINUOUS");
         }
     }
     WriteGroup(kEntityType, "ENDTAB");
@@ -437,13 +437,9 @@ void DxfWriter::DxfWriteBlock(const std::string& name) {
     WriteGroup(kY, "0.0");
 }
 
-void DxfWriter::DxfWriteEndBlk() {
-    WriteGroup(kEntityType, "ENDBLK");
-}
+void DxfWriter::DxfWriteEndBlk() { WriteGroup(kEntityType, "ENDBLK"); }
 
-void DxfWriter::DxfWriteEndSec() {
-    WriteGroup(kEntityType, "ENDSEC");
-}
+void DxfWriter::DxfWriteEndSec() { WriteGroup(kEntityType, "ENDSEC"); }
 
 void DxfWriter::DxfBeginEntities() {
     WriteGroup(kEntityType, "SECTION");

@@ -165,8 +165,8 @@ public:
     // ---- Group lines -------------------------------------------------------
     void DxfWriteCode(int code);
     void DxfWriteValue(std::string_view text);
-    void DxfWriteNumber(Real x);           // number format N
-    void DxfWriteFixed(Real x);            // angles, scales, bulges, width factors
+    void DxfWriteNumber(Real x);  // number format N
+    void DxfWriteFixed(Real x);   // angles, scales, bulges, width factors
     void DxfWriteInt(std::int64_t n);
 
     // ---- Sections -----------------------------------------------------------

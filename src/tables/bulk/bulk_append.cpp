@@ -31,10 +31,13 @@ void StoreConverted(int n, const TFieldEntry& to, const SourceValue& v, uint8_t 
         case 'C':
             switch (v.type) {
                 case 'C': SetBinaryText(n, v.text); break;
-                case 'N': case 'F': {
-                    std::string t = v.decimals > 0 ? FixedText(v.number, v.decimals) : std::to_string(v.integer);
+                case 'N':
+                case 'F': {
+                    std::string t = v.decimals > 0 ? FixedText(v.number, v.decimals)
+                                                   : std::to_string(v.integer);
                     if (static_cast<int>(t.size()) > to.length) t = std::string(to.length, '*');
-                    SetBinaryText(n, PadRightStr(std::string(to.length - t.size(), ' ') + t, to.length));
+                    SetBinaryText(
+                        n, PadRightStr(std::string(to.length - t.size(), ' ') + t, to.length));
                     break;
                 }
                 case 'L': SetBinaryText(n, v.logical ? "T" : "F"); break;
@@ -48,21 +51,25 @@ void StoreConverted(int n, const TFieldEntry& to, const SourceValue& v, uint8_t 
                 default: break;
             }
             break;
-        case 'N': case 'F':
+        case 'N':
+        case 'F':
             if (v.type == 'C') {
                 double d = 0;
                 if (!ParseNumberText(v.text, d)) d = CleanTextToFloat(v.text);
-                if (to.decimals > 0) SetBinaryNumber(n, d);
-                else SetBinaryInteger(n, static_cast<int64_t>(std::trunc(d)));
+                if (to.decimals > 0)
+                    SetBinaryNumber(n, d);
+                else
+                    SetBinaryInteger(n, static_cast<int64_t>(std::trunc(d)));
             } else if (v.type == 'N' || v.type == 'F') {
-                if (to.decimals > 0) SetBinaryNumber(n, v.decimals > 0 ? v.number : static_cast<double>(v.integer));
-                else if (v.decimals > 0) SetBinaryNumber(n, v.number);  // rounded to the nearest
-                else SetBinaryInteger(n, v.integer);
+                if (to.decimals > 0)
+                    SetBinaryNumber(n, v.decimals > 0 ? v.number : static_cast<double>(v.integer));
+                else if (v.decimals > 0)
+                    SetBinaryNumber(n, v.number);  // rounded to the nearest
+                else
+                    SetBinaryInteger(n, v.integer);
             }
             break;
-        case 'L':
-            SetBinaryLogical(n, v.type == 'L' && v.logical);
-            break;
+        case 'L': SetBinaryLogical(n, v.type == 'L' && v.logical); break;
         case 'D':
             if (v.type == 'D') {
                 SetBinaryText(n, v.text);
@@ -109,7 +116,8 @@ void AppendFrom(const std::string& sourceIn, std::function<bool()> condition) {
     for (int i = 1; i <= kCallerAreas && !from; ++i) {
         const TWorkArea* w = WorkAreas[i];
         if (!w) continue;
-        if ((isVirtual && w->isVirtual && (UpperWin1252(w->fileName) == UpperWin1252(name) || w->alias == UpperWin1252(name))) ||
+        if ((isVirtual && w->isVirtual &&
+             (UpperWin1252(w->fileName) == UpperWin1252(name) || w->alias == UpperWin1252(name))) ||
             (!isVirtual && !w->isVirtual && w->fileName == name))
             from = i;
     }
@@ -122,7 +130,8 @@ void AppendFrom(const std::string& sourceIn, std::function<bool()> condition) {
         return;
     }
     if (from == target) {
-        SetError(214, "Datei kann nicht an sich selbst angehängt werden. [AppendFrom(" + name + ")]");
+        SetError(214,
+                 "Datei kann nicht an sich selbst angehängt werden. [AppendFrom(" + name + ")]");
         return;
     }
     if (to->hasMemo && !MemoProcTable.addMemo) {
@@ -166,13 +175,16 @@ void AppendFrom(const std::string& sourceIn, std::function<bool()> condition) {
     bool same = src->fields.size() == to->fields.size() && !src->isVirtual;
     for (std::size_t i = 0; same && i < to->fields.size(); ++i) {
         const auto &x = to->fields[i], &y = src->fields[i];
-        same = x.name == y.name && x.type == y.type && x.length == y.length && x.decimals == y.decimals;
+        same = x.name == y.name && x.type == y.type && x.length == y.length &&
+               x.decimals == y.decimals;
     }
     const int structure = !same ? 2 : src->hasMemo ? 1 : 0;
 
     CurrentArea = static_cast<uint8_t>(from);
-    if (condition || IsWhileOn()) SKIP(0);
-    else GoTop();
+    if (condition || IsWhileOn())
+        SKIP(0);
+    else
+        GoTop();
     uint16_t firstError = 0;
     std::vector<SourceValue> values(src->fields.size());
     while (!src->eof && (!condition || condition())) {
@@ -197,15 +209,18 @@ void AppendFrom(const std::string& sourceIn, std::function<bool()> condition) {
             ClearRecord();
             SetBinaryDeleted(deleted);
             for (std::size_t i = 0; i < to->fields.size(); ++i)
-                if (map[i]) StoreConverted(static_cast<int>(i) + 1, to->fields[i], values[map[i] - 1],
-                                           static_cast<uint8_t>(from));
+                if (map[i])
+                    StoreConverted(static_cast<int>(i) + 1, to->fields[i], values[map[i] - 1],
+                                   static_cast<uint8_t>(from));
         } else {
-            std::memcpy(to->binaryRecord, whole.data(), std::min<std::size_t>(whole.size(), to->binaryRecordSize));
+            std::memcpy(to->binaryRecord, whole.data(),
+                        std::min<std::size_t>(whole.size(), to->binaryRecordSize));
             MarkBinaryRecordCurrent(*to);
             if (structure == 1)
                 for (std::size_t i = 0; i < to->fields.size(); ++i)
                     if (to->fields[i].type == 'M')
-                        StoreConverted(static_cast<int>(i) + 1, to->fields[i], values[i], static_cast<uint8_t>(from));
+                        StoreConverted(static_cast<int>(i) + 1, to->fields[i], values[i],
+                                       static_cast<uint8_t>(from));
         }
         Append();
         if (ErrorState.lastErrorCode != 0) {

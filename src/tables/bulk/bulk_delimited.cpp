@@ -57,7 +57,8 @@ int CopyDelimited(const std::string& fileName) {
                     break;
                 }
                 case 'D': out += TrimRightStr(t); break;
-                case 'N': case 'F': out += TrimLeftStr(t); break;
+                case 'N':
+                case 'F': out += TrimLeftStr(t); break;
                 default: out += t; break;
             }
             if (i < last) out += sep;
@@ -115,7 +116,8 @@ int AppendDelimited(const std::string& fileName, bool showProgress) {
     const std::string file = FindFileNoCase(DefaultExtension(fileName, "TXT"));
     const int fd = FileCalls.open(file.c_str(), O_RDONLY | O_CLOEXEC, 0);
     if (fd < 0) {
-        SetError(IoCodeOf(errno), std::string("Fehler beim Öffnen von "_cp850) + file + " [AppendDelimited]");
+        SetError(IoCodeOf(errno),
+                 std::string("Fehler beim Öffnen von "_cp850) + file + " [AppendDelimited]");
         return 0;
     }
     std::string data;
@@ -144,8 +146,10 @@ int AppendDelimited(const std::string& fileName, bool showProgress) {
         pos = stop;
         if (pos < end) {
             // CR LF is one line end; a lone CR or LF ends the line by itself.
-            if (data[pos] == '\r' && pos + 1 < end && data[pos + 1] == '\n') pos += 2;
-            else pos += 1;
+            if (data[pos] == '\r' && pos + 1 < end && data[pos + 1] == '\n')
+                pos += 2;
+            else
+                pos += 1;
         }
         if (progress) {
             while (end >= 100 && pos >= nextStep && nextStep <= end) {
@@ -171,7 +175,8 @@ int AppendDelimited(const std::string& fileName, bool showProgress) {
                     SetBinaryText(n, digits && t.size() == 8 ? DigitsToDate(t) : t);
                     break;
                 }
-                case 'N': case 'F': {
+                case 'N':
+                case 'F': {
                     double d = 0;
                     if (!ParseNumberText(v, d)) d = CleanTextToFloat(v);
                     if (f.decimals > 0) {
@@ -180,8 +185,10 @@ int AppendDelimited(const std::string& fileName, bool showProgress) {
                         int64_t exact = 0;
                         const std::string t = AllTrim(v);
                         auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), exact);
-                        if (ec == std::errc() && p == t.data() + t.size()) SetBinaryInteger(n, exact);
-                        else SetBinaryNumber(n, d);
+                        if (ec == std::errc() && p == t.data() + t.size())
+                            SetBinaryInteger(n, exact);
+                        else
+                            SetBinaryNumber(n, d);
                     }
                     break;
                 }

@@ -44,7 +44,8 @@ void FieldTextOf(const TWorkArea& a, const TFieldEntry& f, const uint8_t* raw, s
             t = d.size() == 8 ? DigitsToDate(d) : BlankDate(DateFormat);
             return;
         }
-        case 'N': case 'F': {
+        case 'N':
+        case 'F': {
             double v = 0;
             ParseNumberText(t, v);
             t = f.decimals > 0 ? FormatFloatStr(f.length, f.decimals, v)
@@ -88,9 +89,11 @@ int LocateCountSum(const std::string& clauseIn) {
 std::string ValueText(const TFieldEntry& f, const LocateVariant& value, bool exact) {
     if (const auto* d = std::get_if<double>(&value)) {
         switch (f.type) {
-            case 'N': case 'F':
-                return f.decimals > 0 ? FormatFloatStr(f.length, f.decimals, *d)
-                                      : IntToStrWidth(static_cast<int64_t>(std::nearbyint(*d)), f.length);
+            case 'N':
+            case 'F':
+                return f.decimals > 0
+                           ? FormatFloatStr(f.length, f.decimals, *d)
+                           : IntToStrWidth(static_cast<int64_t>(std::nearbyint(*d)), f.length);
             case 'L': return *d != 0 ? "T" : "F";
             default: return FixedText(*d, f.decimals);
         }
@@ -99,11 +102,13 @@ std::string ValueText(const TFieldEntry& f, const LocateVariant& value, bool exa
     std::string s = std::get<std::string>(value);
     switch (f.type) {
         case 'C': return exact ? PadRightStr(s, f.length) : s;
-        case 'N': case 'F': {
+        case 'N':
+        case 'F': {
             double v = 0;
             if (!ParseNumberText(s, v)) v = CleanTextToFloat(s);
-            return f.decimals > 0 ? FormatFloatStr(f.length, f.decimals, v)
-                                  : IntToStrWidth(static_cast<int64_t>(std::nearbyint(v)), f.length);
+            return f.decimals > 0
+                       ? FormatFloatStr(f.length, f.decimals, v)
+                       : IntToStrWidth(static_cast<int64_t>(std::nearbyint(v)), f.length);
         }
         case 'L': {
             const char c = s.empty() ? 'F' : s[0];
@@ -145,16 +150,19 @@ void LocateScan(int32_t fromRec, uint8_t fieldNo, bool first) {
         std::vector<uint8_t> block(perBlock * recLen);
         std::string text;
         for (int32_t rec = std::max(1, fromRec); rec <= a->recordCount && !hit;) {
-            const int32_t n = static_cast<int32_t>(std::min<int64_t>(perBlock, a->recordCount - rec + 1));
+            const int32_t n =
+                static_cast<int32_t>(std::min<int64_t>(perBlock, a->recordCount - rec + 1));
             std::size_t got = 0;
-            const off_t off = a->headerLength + static_cast<off_t>(rec - 1) * static_cast<off_t>(recLen);
+            const off_t off =
+                a->headerLength + static_cast<off_t>(rec - 1) * static_cast<off_t>(recLen);
             if (!ReadAt(a->fd, block.data(), n * recLen, off, got) || got < recLen) break;
             const int32_t have = static_cast<int32_t>(got / recLen);
             for (int32_t k = 0; k < have && !hit; ++k) {
                 const uint8_t* r = block.data() + k * recLen;
                 if (f.type == 'M') {
                     double ref = 0;
-                    ParseNumberText(std::string(reinterpret_cast<const char*>(r) + f.offset, f.length), ref);
+                    ParseNumberText(
+                        std::string(reinterpret_cast<const char*>(r) + f.offset, f.length), ref);
                     if (MemoContains(locate.value, static_cast<int32_t>(ref))) hit = rec + k;
                     if (ErrorState.lastErrorCode) return;
                 } else {
@@ -190,8 +198,8 @@ bool MemoContains(const std::string& value, int32_t reference) {
     return false;
 }
 
-bool LocateValue(const std::string& fieldName, const LocateVariant& value, bool noCase, int32_t fromRec,
-                 bool exact) {
+bool LocateValue(const std::string& fieldName, const LocateVariant& value, bool noCase,
+                 int32_t fromRec, bool exact) {
     ErrorState.lastErrorCode = 0;
     if (NoDbfOpen("Locate")) return false;
     TWorkArea* a = CurrentWorkArea();
@@ -217,8 +225,8 @@ void Continue() {
     LocateScan(CurrentWorkArea()->recordNumber + 1, locate.field, false);
 }
 
-bool LocateByFields(const std::string& fields, const std::vector<LocateVariant>& values, bool noCase,
-                    bool move, bool exact) {
+bool LocateByFields(const std::string& fields, const std::vector<LocateVariant>& values,
+                    bool noCase, bool move, bool exact) {
     if (NoDbfOpen("Locate")) return false;
     TWorkArea* a = CurrentWorkArea();
     const int32_t start = a->recordNumber;

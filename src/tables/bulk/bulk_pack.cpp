@@ -97,7 +97,8 @@ bool Pack() {
         if (wasShared && CurrentWorkArea() == a && a->exclusive) {
             const uint16_t r = ReopenExclusive(false);
             if (r != 0) {
-                SetError(r, "Datenbank kann nicht Sharable wiedergeöffnet werden. " + a->fileName + " [Pack]");
+                SetError(r, "Datenbank kann nicht Sharable wiedergeöffnet werden. " + a->fileName +
+                                " [Pack]");
                 return false;
             }
         }
@@ -111,12 +112,12 @@ bool Pack() {
     if (wasShared) {
         const uint16_t r = ReopenExclusive(true);
         if (r != 0) {
-            SetError(r, "Datenbank kann nicht exklusiv geöffnet werden. " + a->fileName + " [Pack]");
+            SetError(r,
+                     "Datenbank kann nicht exklusiv geöffnet werden. " + a->fileName + " [Pack]");
             return false;
         }
     }
-    if (ConfirmBeforePack &&
-        EngineMessageBox("PACK " + a->fileName, "", 0x20 | 0x01) != 1)
+    if (ConfirmBeforePack && EngineMessageBox("PACK " + a->fileName, "", 0x20 | 0x01) != 1)
         return finish();
     if (a->isVirtual) {
         a->operationCode = 5;
@@ -162,7 +163,7 @@ bool Pack() {
         if (out < 0) {
             fail(errno);
         } else {
-            struct stat st{};
+            struct stat st {};
             if (FileCalls.fstat(a->fd, &st) == 0) FileCalls.fchmod(out, st.st_mode & 07777);
             std::vector<uint8_t> head(static_cast<std::size_t>(a->headerLength));
             std::size_t got = 0;
@@ -173,8 +174,10 @@ bool Pack() {
             std::vector<uint8_t> in(perBlock * recLen), keep;
             keep.reserve(in.size());
             for (int32_t rec = 1; ok && rec <= a->recordCount;) {
-                const int32_t n = static_cast<int32_t>(std::min<int64_t>(perBlock, a->recordCount - rec + 1));
-                const off_t off = a->headerLength + static_cast<off_t>(rec - 1) * static_cast<off_t>(recLen);
+                const int32_t n =
+                    static_cast<int32_t>(std::min<int64_t>(perBlock, a->recordCount - rec + 1));
+                const off_t off =
+                    a->headerLength + static_cast<off_t>(rec - 1) * static_cast<off_t>(recLen);
                 ok = ReadAt(a->fd, in.data(), n * recLen, off, got) && got == n * recLen;
                 if (!ok) break;
                 keep.clear();

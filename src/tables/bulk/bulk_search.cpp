@@ -31,15 +31,20 @@ void Search(const std::string& valueIn, uint8_t& fieldNo, bool fromTop) {
     const std::size_t perBlock = std::max<std::size_t>(1, kBlock / recLen);
     std::vector<uint8_t> block(perBlock * recLen);
     for (int32_t rec = first; rec <= a->recordCount;) {
-        const int32_t n = static_cast<int32_t>(std::min<int64_t>(perBlock, a->recordCount - rec + 1));
+        const int32_t n =
+            static_cast<int32_t>(std::min<int64_t>(perBlock, a->recordCount - rec + 1));
         std::size_t got = 0;
-        const off_t off = a->headerLength + static_cast<off_t>(rec - 1) * static_cast<off_t>(recLen);
+        const off_t off =
+            a->headerLength + static_cast<off_t>(rec - 1) * static_cast<off_t>(recLen);
         if (!ReadAt(a->fd, block.data(), n * recLen, off, got) || got < recLen) break;
         const int32_t have = static_cast<int32_t>(got / recLen);
-        TranslateRecords(false, a->oemText, a->readHook, have * recLen, a->recordLength, block.data());
+        TranslateRecords(false, a->oemText, a->readHook, have * recLen, a->recordLength,
+                         block.data());
         for (int32_t k = 0; k < have; ++k) {
-            const std::string up = UpperWin1252(std::string(reinterpret_cast<char*>(block.data()) + k * recLen, recLen));
-            for (std::size_t pos = up.find(value, 1); pos != std::string::npos; pos = up.find(value, pos + 1)) {
+            const std::string up = UpperWin1252(
+                std::string(reinterpret_cast<char*>(block.data()) + k * recLen, recLen));
+            for (std::size_t pos = up.find(value, 1); pos != std::string::npos;
+                 pos = up.find(value, pos + 1)) {
                 const TFieldEntry* hit = nullptr;
                 int hitNo = 0;
                 for (int i = 0; i < a->fieldCount; ++i) {
@@ -50,7 +55,9 @@ void Search(const std::string& valueIn, uint8_t& fieldNo, bool fromTop) {
                         break;
                     }
                 }
-                if (!hit || pos + value.size() > static_cast<std::size_t>(hit->offset) + hit->length) continue;
+                if (!hit ||
+                    pos + value.size() > static_cast<std::size_t>(hit->offset) + hit->length)
+                    continue;
                 if (hit->type == 'M' || (wanted != 0 && wanted != hitNo)) continue;
                 GO(rec + k);
                 if (!RecordVisible()) continue;
@@ -66,7 +73,8 @@ void Search(const std::string& valueIn, uint8_t& fieldNo, bool fromTop) {
         if (have < n) break;
         rec += n;
     }
-    if (startRec >= 1 && startRec <= a->recordCount) GO(startRec);
+    if (startRec >= 1 && startRec <= a->recordCount)
+        GO(startRec);
     else if (a->recordCount > 0) {
         a->recordNumber = a->recordCount + 1;
         a->eof = true;

@@ -27,9 +27,10 @@ void FieldToBinary(const TWorkArea& area, const TFieldEntry& f, uint8_t* binary,
     {
         const bool inRecord = static_cast<std::size_t>(f.offset) + f.length <= raw.size();
         static const std::string blanks(0xFFFF, ' ');
-        const std::string_view text = inRecord
-            ? std::string_view(reinterpret_cast<const char*>(raw.data()) + f.offset, f.length)
-            : std::string_view(blanks.data(), f.length);
+        const std::string_view text =
+            inRecord
+                ? std::string_view(reinterpret_cast<const char*>(raw.data()) + f.offset, f.length)
+                : std::string_view(blanks.data(), f.length);
         switch (f.type) {
             case 'C':
                 SetBinaryTextLength(f, binary + pos, f.length);
@@ -37,17 +38,21 @@ void FieldToBinary(const TWorkArea& area, const TFieldEntry& f, uint8_t* binary,
                 break;
             case 'D': {
                 std::string_view t = text;
-                while (!t.empty() && static_cast<unsigned char>(t.front()) <= ' ') t.remove_prefix(1);
-                while (!t.empty() && static_cast<unsigned char>(t.back()) <= ' ') t.remove_suffix(1);
+                while (!t.empty() && static_cast<unsigned char>(t.front()) <= ' ')
+                    t.remove_prefix(1);
+                while (!t.empty() && static_cast<unsigned char>(t.back()) <= ' ')
+                    t.remove_suffix(1);
                 bool digits = t.size() == 8;
                 for (char c : t) digits = digits && c >= '0' && c <= '9';
-                const std::string shown = digits ? DigitsToDate(std::string(t)) : BlankDate(DateFormat);
+                const std::string shown =
+                    digits ? DigitsToDate(std::string(t)) : BlankDate(DateFormat);
                 std::memset(binary + pos, 0, 11);
                 binary[pos] = static_cast<uint8_t>(std::min<std::size_t>(shown.size(), 10));
                 std::memcpy(binary + pos + 1, shown.data(), binary[pos]);
                 break;
             }
-            case 'N': case 'F': {
+            case 'N':
+            case 'F': {
                 double v = 0;
                 ParseNumberText(text, v);
                 if (f.decimals > 0) {
@@ -77,8 +82,8 @@ void FieldToBinary(const TWorkArea& area, const TFieldEntry& f, uint8_t* binary,
             case 'M': {
                 double v = 0;
                 ParseNumberText(text, v);
-                const int32_t ref = (std::isfinite(v) && std::fabs(v) < 2147483647.0)
-                                        ? static_cast<int32_t>(v) : 0;
+                const int32_t ref =
+                    (std::isfinite(v) && std::fabs(v) < 2147483647.0) ? static_cast<int32_t>(v) : 0;
                 std::memcpy(binary + pos, &ref, 4);
                 break;
             }
@@ -141,7 +146,8 @@ void BinaryToRecord(TWorkArea& area, const uint8_t* binary) {
                 std::memcpy(field, text.data(), width);
                 break;
             }
-            case 'N': case 'F': {
+            case 'N':
+            case 'F': {
                 if (f.decimals > 0) {
                     double v;
                     std::memcpy(&v, binary + pos, 8);

@@ -77,8 +77,8 @@ void CreateDbfMemoFile(const std::string& name, uint8_t version, uint16_t blockS
 // bytes, FoxPro 512, dBase IV 24 with the base name of `name`).
 std::vector<uint8_t> EmptyMemoFileBytes(const std::string& name, uint8_t version,
                                         uint16_t blockSize);
-void TranslateRecords(bool toFile, bool oem, RecordHook hook, std::size_t size,
-                      uint16_t recLen, uint8_t* buffer);
+void TranslateRecords(bool toFile, bool oem, RecordHook hook, std::size_t size, uint16_t recLen,
+                      uint8_t* buffer);
 void RecordToBinary(const TWorkArea& area, uint8_t* binary);
 // One field of the raw record into the binary record at byte pos.
 void FieldToBinary(const TWorkArea& area, const TFieldEntry& f, uint8_t* binary, std::size_t pos);

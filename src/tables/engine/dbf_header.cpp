@@ -64,7 +64,7 @@ constexpr off_t kPresenceByte = 0x7FFF000000000000LL;
 constexpr off_t kWriterByte = 0x7FFF000000000001LL;
 
 bool OfdLock(int fd, short type, off_t offset, off_t length) {
-    struct flock fl{};
+    struct flock fl {};
     fl.l_type = type;
     fl.l_whence = SEEK_SET;
     fl.l_start = offset;
@@ -73,7 +73,7 @@ bool OfdLock(int fd, short type, off_t offset, off_t length) {
 }
 
 bool OfdConflicts(int fd, short type, off_t offset, off_t length) {
-    struct flock fl{};
+    struct flock fl {};
     fl.l_type = type;
     fl.l_whence = SEEK_SET;
     fl.l_start = offset;
@@ -90,7 +90,10 @@ std::string Today8() {
     GetToday(y, m, d, w);
     char buf[16];
     auto put = [&](int v, int width, char* at) {
-        for (int i = width - 1; i >= 0; --i) { at[i] = static_cast<char>('0' + v % 10); v /= 10; }
+        for (int i = width - 1; i >= 0; --i) {
+            at[i] = static_cast<char>('0' + v % 10);
+            v /= 10;
+        }
     };
     put(y, 4, buf);
     put(m, 2, buf + 4);
@@ -162,7 +165,8 @@ void ReadDbase2Header(TWorkArea& area, int64_t fileSize) {
     const std::string file = area.fileName;
     if (fileSize < 521) {
         AbandonOpen(area);
-        SetError(210, NotDbase(file, "(Datenbank-Header ist kleiner als 521 Bytes)", " [Use/OpenDBF]"));
+        SetError(210,
+                 NotDbase(file, "(Datenbank-Header ist kleiner als 521 Bytes)", " [Use/OpenDBF]"));
         return;
     }
     std::vector<uint8_t> h(521);
@@ -269,11 +273,16 @@ uint16_t IoCodeOf(int err) {
         case 0: return 0;
         case ENOENT: return 2;
         case ENOTDIR: return 3;
-        case EMFILE: case ENFILE: return 4;
-        case EACCES: case EPERM: case EROFS: case EISDIR: return 5;
+        case EMFILE:
+        case ENFILE: return 4;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case EISDIR: return 5;
         case EBADF: return 6;
         case ENOMEM: return 8;
-        case ENOSPC: case EDQUOT: return 101;
+        case ENOSPC:
+        case EDQUOT: return 101;
         case EAGAIN: return 33;
         case EIO: return 100;
         default: return 31;
@@ -295,7 +304,7 @@ int OpenTableFile(const std::string& path, int mode, bool* readOnly, int* ioCode
         *ioCode = IoCodeOf(errno);
         return -1;
     }
-    struct stat st{};
+    struct stat st {};
     if (FileCalls.fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         FileCalls.close(fd);
         *ioCode = 5;
@@ -327,7 +336,13 @@ void CloseTableFile(int fd) {
 
 bool IsDbfVersion(uint8_t v) {
     switch (v) {
-        case 0x02: case 0x03: case 0x83: case 0x8B: case 0xF5: case 0x04: case 0x8C: return true;
+        case 0x02:
+        case 0x03:
+        case 0x83:
+        case 0x8B:
+        case 0xF5:
+        case 0x04:
+        case 0x8C: return true;
         default: return false;
     }
 }
@@ -342,7 +357,7 @@ int32_t RecordCountFromFileSize(const TWorkArea& area) {
     // alone, so its own count is the table's.
     if (area.fd < 0 || area.recordLength == 0 || !area.pendingAppends.empty())
         return area.recordCount;
-    struct stat st{};
+    struct stat st {};
     if (FileCalls.fstat(area.fd, &st) != 0) return area.recordCount;
     const int64_t n = (static_cast<int64_t>(st.st_size) - area.headerLength) / area.recordLength;
     if (n < 0) return 0;
@@ -385,17 +400,21 @@ void OpenDbf(TWorkArea& area, int mode) {
     }
     if (!IsDbfVersion(area.header[0])) {
         AbandonOpen(area);
-        SetError(210, NotDbase(file, std::string("(Versions-Byte ungültig"_cp850) + ")+", " [USE/OpenDBF]"));
+        SetError(210, NotDbase(file, std::string("(Versions-Byte ungültig"_cp850) + ")+",
+                               " [USE/OpenDBF]"));
         return;
     }
-    struct stat st{};
+    struct stat st {};
     FileCalls.fstat(area.fd, &st);
-    if (area.header[0] == 0x02) ReadDbase2Header(area, st.st_size);
-    else ReadDbfHeader(area);
+    if (area.header[0] == 0x02)
+        ReadDbase2Header(area, st.st_size);
+    else
+        ReadDbfHeader(area);
     if (area.fd < 0) return;  // refused above
     if (!RecordLayoutSound(area) || (area.header[0] != 0x02 && !ApplyWideCharFields(area))) {
         AbandonOpen(area);
-        SetError(210, NotDbase(file, std::string(" (Datensatzlänge ungültig"_cp850) + ")", " [USE/OpenDbf]"));
+        SetError(210, NotDbase(file, std::string(" (Datensatzlänge ungültig"_cp850) + ")",
+                               " [USE/OpenDbf]"));
         return;
     }
     area.recordBuffer.assign(area.recordLength, ' ');
@@ -459,7 +478,10 @@ bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, 
     const std::string target = ResolveSaveTarget(path);
     std::string name;
     const int fd = CreateSaveTemp(target, name);
-    if (fd < 0) { code = IoCodeOf(errno); return false; }
+    if (fd < 0) {
+        code = IoCodeOf(errno);
+        return false;
+    }
     FileCalls.fchmod(fd, SaveMode(target));
     if (!WriteAt(fd, bytes.data(), bytes.size(), 0)) {
         code = IoCodeOf(errno);
@@ -495,7 +517,13 @@ void CreateDbf(TWorkArea& area, const std::string& name, const std::vector<TFiel
                 break;
             case 'D': f.length = 8; break;
             case 'L': f.length = 1; break;
-            case 'M': case 'B': case 'G': case 'P': f.length = 10; memo = true; break;
+            case 'M':
+            case 'B':
+            case 'G':
+            case 'P':
+                f.length = 10;
+                memo = true;
+                break;
             default: valid = false;
         }
         if (f.type != 'N' && f.type != 'F') f.decimals = 0;

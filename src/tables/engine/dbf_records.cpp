@@ -47,7 +47,10 @@ bool WriteAt(int fd, const void* buf, std::size_t n, off_t off) {
             if (errno == EINTR) continue;
             return false;
         }
-        if (r == 0) { errno = ENOSPC; return false; }
+        if (r == 0) {
+            errno = ENOSPC;
+            return false;
+        }
         done += static_cast<std::size_t>(r);
     }
     return true;
@@ -357,14 +360,16 @@ void WriteBack(TWorkArea& area) {
         ErrorState.lastErrorCode = WriteErrorCode(area, err);
         return;
     }
-    if (!area.exclusive) area.recordCount = std::max(area.recordCount, RecordCountFromFileSize(area));
+    if (!area.exclusive)
+        area.recordCount = std::max(area.recordCount, RecordCountFromFileSize(area));
     QuietEngineErrors quiet;
     WriteDbfHeader(area);
     if (area.openState == kDbfAppended && ErrorState.lastErrorCode == 0) {
         const uint8_t eofMark = 0x1A;
         const off_t off = static_cast<off_t>(area.headerLength) +
                           static_cast<off_t>(area.recordCount) * area.recordLength;
-        if (!WriteAt(area.fd, &eofMark, 1, off)) ErrorState.lastErrorCode = WriteErrorCode(area, errno);
+        if (!WriteAt(area.fd, &eofMark, 1, off))
+            ErrorState.lastErrorCode = WriteErrorCode(area, errno);
     }
 }
 }  // namespace
@@ -379,7 +384,8 @@ void CloseDbf(TWorkArea& area) {
     if (area.fd >= 0) WriteBack(area);
     const uint16_t code = ErrorState.lastErrorCode;
     ReleaseTableFile(area);
-    if (code != 0) SetError(code, "Datei:  " + area.fileName + " [CloseDbf(" + area.fileName + ")]");
+    if (code != 0)
+        SetError(code, "Datei:  " + area.fileName + " [CloseDbf(" + area.fileName + ")]");
 }
 
 void CommitDbfHeader(TWorkArea& area) {
@@ -398,7 +404,8 @@ void CommitDbfHeader(TWorkArea& area) {
 
 void FlushFile(int fd) {
     if (FileCalls.fsync(fd) != 0)
-        SetError(IoCodeOf(errno), std::string("Zurückschreiben (Flush) unmöglich für Datei [FlushFile]"_cp850));
+        SetError(IoCodeOf(errno),
+                 std::string("Zurückschreiben (Flush) unmöglich für Datei [FlushFile]"_cp850));
 }
 
 }  // namespace veldrim

@@ -136,14 +136,17 @@ constexpr CodeText kTexts[] = {
     {1012, "Unzureichender Speichermediumplatz zum Packen der Memo-Datei"},
     {1017, "Memo-Datei nicht sperrbar"},
     {1018, "Memo-Datei nicht entsperrbar"},
-    {1019, "Unzulässige Memo-Operation: Datei nicht geöffnet oder kein Memo-Feld in der Datei"_cp850},
+    {1019,
+     "Unzulässige Memo-Operation: Datei nicht geöffnet oder kein Memo-Feld in der Datei"_cp850},
     {1100, "Nicht anwendbar bei eingebundenen Listen"},
     {1101, "Virtuelle Datei-Verwaltungs-Unit nicht eingebunden"},
     {1102, "Fehler in der Verwaltung der virtuellen Datei"},
     {1103, "Unzulässige Ausführung "_cp850},
     {1200, "Datensatz nicht gesperrt"},
     {1201, "Datei nicht gesperrt"},
-    {1202, "Semaphore-Dateifehler. Abhilfe: Am Netzwerk anmelden oder SHARE.EXE vor dem Start von Windows laden"},
+    {1202,
+     "Semaphore-Dateifehler. Abhilfe: Am Netzwerk anmelden oder SHARE.EXE vor dem Start von "
+     "Windows laden"},
     {1300, "File format not supported"},
 };
 
@@ -196,17 +199,11 @@ void ReportError() {
     EngineMessageBox(msg, "Programm angehalten.", 16);
 }
 
-bool SetReportErrors(bool on) {
-    return std::exchange(ErrorState.reportAtOnce, on);
-}
+bool SetReportErrors(bool on) { return std::exchange(ErrorState.reportAtOnce, on); }
 
-bool SetRaiseOnError(bool on) {
-    return std::exchange(ErrorState.raiseOnError, on);
-}
+bool SetRaiseOnError(bool on) { return std::exchange(ErrorState.raiseOnError, on); }
 
-void RaiseDurazError(const std::string& msg) {
-    throw EDurazError(msg);
-}
+void RaiseDurazError(const std::string& msg) { throw EDurazError(msg); }
 
 int EngineMessageBox(const std::string& text, const std::string& caption, uint16_t flags) {
     const int buttons = flags & 0x0F;
@@ -223,9 +220,7 @@ int EngineMessageBox(const std::string& text, const std::string& caption, uint16
     return 1;
 }
 
-void ShowDurazError(const EDurazError& e) {
-    Ui().ShowMessage("", e.what(), MessageKind::Error);
-}
+void ShowDurazError(const EDurazError& e) { Ui().ShowMessage("", e.what(), MessageKind::Error); }
 
 std::string AnsiToOemStr(const std::string& s) { return Win1252ToCp850(s); }
 std::string OemToAnsiStr(const std::string& s) { return Cp850ToWin1252(s); }

@@ -79,6 +79,7 @@ public:
     ~QuietEngineErrors() { SetReportErrors(old_); }
     QuietEngineErrors(const QuietEngineErrors&) = delete;
     QuietEngineErrors& operator=(const QuietEngineErrors&) = delete;
+
 private:
     bool old_;
 };

@@ -52,7 +52,8 @@ std::string YearBlanks() { return SetCentury ? "    " : "  "; }
 
 char SeparatorOf(int fmt) {
     switch (fmt) {
-        case 0: case 2: return '/';
+        case 0:
+        case 2: return '/';
         case 3: return '-';
         default: return '.';
     }
@@ -74,11 +75,16 @@ int ToInt(const std::string& s) {
 
 // Splits a text at `sep` into three parts (missing parts empty).
 void Split3(const std::string& s, char sep, std::string& a, std::string& b, std::string& c) {
-    a.clear(); b.clear(); c.clear();
+    a.clear();
+    b.clear();
+    c.clear();
     std::string* parts[3] = {&a, &b, &c};
     int k = 0;
     for (char ch : s) {
-        if (ch == sep && k < 2) { ++k; continue; }
+        if (ch == sep && k < 2) {
+            ++k;
+            continue;
+        }
         *parts[k] += ch;
     }
 }
@@ -89,13 +95,20 @@ std::string Cp866(std::string_view utf8) {
     std::string out;
     for (std::size_t i = 0; i < utf8.size();) {
         auto b0 = static_cast<unsigned char>(utf8[i]);
-        if (b0 < 0x80) { out += static_cast<char>(b0); ++i; continue; }
+        if (b0 < 0x80) {
+            out += static_cast<char>(b0);
+            ++i;
+            continue;
+        }
         char32_t cp = ((b0 & 0x1F) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3F);
         i += 2;
         int b = '?';
-        if (cp >= 0x410 && cp <= 0x42F) b = 0x80 + (cp - 0x410);
-        else if (cp >= 0x430 && cp <= 0x43F) b = 0xA0 + (cp - 0x430);
-        else if (cp >= 0x440 && cp <= 0x44F) b = 0xE0 + (cp - 0x440);
+        if (cp >= 0x410 && cp <= 0x42F)
+            b = 0x80 + (cp - 0x410);
+        else if (cp >= 0x430 && cp <= 0x43F)
+            b = 0xA0 + (cp - 0x430);
+        else if (cp >= 0x440 && cp <= 0x44F)
+            b = 0xE0 + (cp - 0x440);
         out += static_cast<char>(b);
     }
     return out;
@@ -109,23 +122,49 @@ struct NameTable {
 };
 
 const NameTable& NamesOf(int fmt) {
-    static const NameTable english{9, {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"},
-        9, {"January", "February", "March", "April", "May", "June", "July", "August", "September", "October", "November", "December"}};
-    static const NameTable italian{9, {"Domenica", "Lunedi", "Martedi", "Mercoledi", "Giovedi", "Venerdi", "Sabato"},
-        9, {"Gennaio", "Febbraio", "Marzo", "Aprile", "Maggio", "Giugno", "Luglio", "Agosto", "Settembre", "Ottobre", "Novembre", "Dicembre"}};
-    static const NameTable french{8, {"Dimanche", "Lundi", "Mardi", "Mercredi", "Jeudi", "Vendredi", "Samedi"},
-        9, {"Janvier", std::string("Février"_cp850), "Mars", "Avril", "Mai", "Juin", "Juillet", std::string("Août"_cp850), "Septembre", "Octobre", "Novembre", std::string("Décembre"_cp850)}};
-    static const NameTable german{10, {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"},
-        9, {"Januar", "Februar", std::string("März"_cp850), "April", "Mai", "Juni", "Juli", "August", "September", "Oktober", "November", "Dezember"}};
-    static const NameTable spanish{9, {"Domingo", "Lunes", "Martes", "Miercoles", "Jueves", "Viernes", "Sabado"},
-        10, {"Enero", "Febrero", "Marzo", "Abril", "Mayo", "Junio", "Julio", "Agosto", "Septiembre", "Octubre", "Noviembre", "Diciembre"}};
-    static const NameTable russian{11,
-        {Cp866("Воскресенье"), Cp866("Понедельник"), Cp866("Вторник"), Cp866("Среда"), Cp866("Четверг"), Cp866("Пятница"), Cp866("Суббота")},
-        8, {Cp866("Январь"), Cp866("Февраль"), Cp866("Март"), Cp866("Апрель"), Cp866("Май"), Cp866("Июнь"), Cp866("Июль"),
-            Cp866("Август"), Cp866("Сентябрь"), Cp866("Октябрь"), Cp866("Ноябрь"), Cp866("Декабрь")}};
+    static const NameTable english{
+        9,
+        {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"},
+        9,
+        {"January", "February", "March", "April", "May", "June", "July", "August", "September",
+         "October", "November", "December"}};
+    static const NameTable italian{
+        9,
+        {"Domenica", "Lunedi", "Martedi", "Mercoledi", "Giovedi", "Venerdi", "Sabato"},
+        9,
+        {"Gennaio", "Febbraio", "Marzo", "Aprile", "Maggio", "Giugno", "Luglio", "Agosto",
+         "Settembre", "Ottobre", "Novembre", "Dicembre"}};
+    static const NameTable french{
+        8,
+        {"Dimanche", "Lundi", "Mardi", "Mercredi", "Jeudi", "Vendredi", "Samedi"},
+        9,
+        {"Janvier", std::string("Février"_cp850), "Mars", "Avril", "Mai", "Juin", "Juillet",
+         std::string("Août"_cp850), "Septembre", "Octobre", "Novembre",
+         std::string("Décembre"_cp850)}};
+    static const NameTable german{
+        10,
+        {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"},
+        9,
+        {"Januar", "Februar", std::string("März"_cp850), "April", "Mai", "Juni", "Juli", "August",
+         "September", "Oktober", "November", "Dezember"}};
+    static const NameTable spanish{
+        9,
+        {"Domingo", "Lunes", "Martes", "Miercoles", "Jueves", "Viernes", "Sabado"},
+        10,
+        {"Enero", "Febrero", "Marzo", "Abril", "Mayo", "Junio", "Julio", "Agosto", "Septiembre",
+         "Octubre", "Noviembre", "Diciembre"}};
+    static const NameTable russian{
+        11,
+        {Cp866("Воскресенье"), Cp866("Понедельник"), Cp866("Вторник"), Cp866("Среда"),
+         Cp866("Четверг"), Cp866("Пятница"), Cp866("Суббота")},
+        8,
+        {Cp866("Январь"), Cp866("Февраль"), Cp866("Март"), Cp866("Апрель"), Cp866("Май"),
+         Cp866("Июнь"), Cp866("Июль"), Cp866("Август"), Cp866("Сентябрь"), Cp866("Октябрь"),
+         Cp866("Ноябрь"), Cp866("Декабрь")}};
     switch (fmt) {
         case 3: return italian;
-        case 4: case 7: return french;
+        case 4:
+        case 7: return french;
         case 5: return german;
         case 6: return spanish;
         case 8: return russian;
@@ -217,7 +256,9 @@ std::string FormatDateText(const std::string& neutralIn) {
     std::string neutral = neutralIn.substr(0, neutralIn.find('\0'));
     std::string m, d, y;
     Split3(neutral, '/', m, d, y);
-    m = AllTrim(m); d = AllTrim(d); y = AllTrim(y);
+    m = AllTrim(m);
+    d = AllTrim(d);
+    y = AllTrim(y);
     if (m.empty() && d.empty() && y.empty()) return BlankDate(DateFormat);
     return ArrangeDate(PadLeft0(d, 2), PadLeft0(m, 2), ExpandYear(PadLeft0(y, 2)));
 }
@@ -236,19 +277,37 @@ std::string ArrangeDate(const std::string& dd, const std::string& mm, const std:
 
 std::string ParseDateText(const std::string& text) {
     char sep;
-    if (text.find('/') != std::string::npos) sep = '/';
-    else if (text.find('-') != std::string::npos) sep = '-';
-    else if (text.find('.') != std::string::npos) sep = '.';
-    else return "  /  /";
+    if (text.find('/') != std::string::npos)
+        sep = '/';
+    else if (text.find('-') != std::string::npos)
+        sep = '-';
+    else if (text.find('.') != std::string::npos)
+        sep = '.';
+    else
+        return "  /  /";
     std::string a, b, c;
     Split3(text, sep, a, b, c);
-    a = AllTrim(a); b = AllTrim(b); c = AllTrim(c);
+    a = AllTrim(a);
+    b = AllTrim(b);
+    c = AllTrim(c);
     if (a.empty() && b.empty() && c.empty()) return "  /  /" + YearBlanks();
     std::string m, d, y;
     switch (DateFormat) {
-        case 0: m = a; d = b; y = c; break;
-        case 1: y = a; m = b; d = c; break;
-        default: d = a; m = b; y = c; break;
+        case 0:
+            m = a;
+            d = b;
+            y = c;
+            break;
+        case 1:
+            y = a;
+            m = b;
+            d = c;
+            break;
+        default:
+            d = a;
+            m = b;
+            y = c;
+            break;
     }
     return PadLeft0(m, 2) + "/" + PadLeft0(d, 2) + "/" + ExpandYear(PadLeft0(y, 2));
 }
@@ -320,9 +379,8 @@ bool DateTextToDigits(const std::string& text, std::string& digits) {
             return true;
         };
         int a, b, y;
-        if (text[s1] == sep && text[s2] == sep &&
-            num(yearFirst ? yl + 1 : 0, 2, a) && num(yearFirst ? yl + 4 : 3, 2, b) &&
-            num(yearFirst ? 0 : 6, yl, y)) {
+        if (text[s1] == sep && text[s2] == sep && num(yearFirst ? yl + 1 : 0, 2, a) &&
+            num(yearFirst ? yl + 4 : 3, 2, b) && num(yearFirst ? 0 : 6, yl, y)) {
             const int month = DateFormat == 0 || yearFirst ? a : b;
             const int day = DateFormat == 0 || yearFirst ? b : a;
             if (yl == 2) y += CenturyBase(text.substr(yearFirst ? 0 : 6, 2));
@@ -336,7 +394,8 @@ bool DateTextToDigits(const std::string& text, std::string& digits) {
             std::size_t at = 8;
             for (int k = 2; k >= 0; --k) {
                 int v = parts[k];
-                for (int w = 0; w < widths[k]; ++w, v /= 10) digits[--at] = static_cast<char>('0' + v % 10);
+                for (int w = 0; w < widths[k]; ++w, v /= 10)
+                    digits[--at] = static_cast<char>('0' + v % 10);
             }
             return true;
         }
@@ -364,7 +423,10 @@ int DayOfWeek(const std::string& neutral) {
     std::string ys = neutral.size() >= 7 ? AllTrim(neutral.substr(6)) : "";
     int y = ToInt(ys);
     if (ys.size() <= 2) y += CenturyBase(ys);
-    if (m < 3) { m += 12; y -= 1; }
+    if (m < 3) {
+        m += 12;
+        y -= 1;
+    }
     const int c = y / 100, yy = y % 100;
     int w = static_cast<int>(FloorMod(d + ((m + 1) * 26) / 10 + yy + yy / 4 + c / 4 - 2 * c, 7));
     return w == 0 ? 7 : w;

@@ -22,10 +22,10 @@
 namespace veldrim {
 
 // Engine settings (set by SetLanguageDefaults).
-extern int EngineLanguage;        // 0..8
-extern int DateFormat;            // 0..8
-extern bool SetCentury;           // four-digit years in date texts
-extern char DecimalSeparator;     // "." or ","
+extern int EngineLanguage;     // 0..8
+extern int DateFormat;         // 0..8
+extern bool SetCentury;        // four-digit years in date texts
+extern char DecimalSeparator;  // "." or ","
 extern char ThousandsSeparator;
 extern int PivotYear;             // current year - 70
 extern std::string LogicalTexts;  // false/true letters, default "NY"

@@ -90,9 +90,7 @@ std::string ExpandPath(const std::string& path) {
     return p.lexically_normal().string();
 }
 
-std::string GetShortPath(const std::string& path) {
-    return FileExist(path) ? path : std::string();
-}
+std::string GetShortPath(const std::string& path) { return FileExist(path) ? path : std::string(); }
 
 void StripThrough(char c, std::string& s) {
     const auto p = s.rfind(c);
@@ -100,12 +98,12 @@ void StripThrough(char c, std::string& s) {
 }
 
 bool FileExist(const std::string& name) {
-    struct stat st{};
+    struct stat st {};
     return !name.empty() && ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 std::time_t FileDateOf(const std::string& name) {
-    struct stat st{};
+    struct stat st {};
     if (::stat(name.c_str(), &st) != 0) {
         FileDateError = IoCodeOf(errno);
         return 0;
@@ -162,7 +160,7 @@ void DeleteFilesLike(const std::string& mask) {
 }
 
 double DiskFreeKB(const std::string& path) {
-    struct statvfs s{};
+    struct statvfs s {};
     const std::string p = path.empty() ? "." : path;
     if (::statvfs(p.c_str(), &s) != 0) return -1;
     return static_cast<double>(s.f_bavail) * static_cast<double>(s.f_frsize) / 1024.0;

@@ -54,8 +54,10 @@ TTzProgress100::~TTzProgress100() {
 }
 
 void TTzProgress100::Step() {
-    if (bar_.empty()) bar_ = std::string(100, '|');
-    else bar_.erase(0, 1);
+    if (bar_.empty())
+        bar_ = std::string(100, '|');
+    else
+        bar_.erase(0, 1);
     ShowText(bar_);
 }
 

@@ -29,8 +29,8 @@ public:
     int Height() const { return height_; }
     bool Visible() const { return visible_; }
 
-    static constexpr int kMargin = 30;      // pixels around the text
-    static constexpr int kCharWidth = 8;    // nominal character cell of the form's font
+    static constexpr int kMargin = 30;    // pixels around the text
+    static constexpr int kCharWidth = 8;  // nominal character cell of the form's font
     static constexpr int kCharHeight = 16;
     static constexpr int kSystemCharWidth = 9;  // the caption font ("System")
     static constexpr int kCaptionHeight = 18;

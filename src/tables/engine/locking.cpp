@@ -52,7 +52,7 @@ bool NeedsOsLock(const TWorkArea& a) { return !a.exclusive && LockingOn; }
 
 uint16_t LockRegion(bool unlock, const TWorkArea& area, uint64_t offset, uint64_t length) {
     if (!LockingOn) return 0;
-    struct flock fl{};
+    struct flock fl {};
     // A descriptor opened only for reading cannot hold a write lock.
     fl.l_type = unlock ? F_UNLCK : (area.readOnly ? F_RDLCK : F_WRLCK);
     fl.l_whence = SEEK_SET;
@@ -183,8 +183,10 @@ bool UnlockRec(int32_t n) {
         if (a->recordLocks.empty()) return true;
         const int32_t rec = n == -2 ? a->recordLocks.front() : a->recordLocks.back();
         const uint16_t r = release(rec);
-        if (n == -2) a->recordLocks.pop_front();
-        else a->recordLocks.pop_back();
+        if (n == -2)
+            a->recordLocks.pop_front();
+        else
+            a->recordLocks.pop_back();
         finish();
         ErrorState.lastErrorCode = r;
         return r == 0;
@@ -208,8 +210,8 @@ void Unlock() {
     if (a->lockState == kRecordLocks) {
         UnlockRec(-3);
     } else if (NeedsOsLock(*a)) {
-        ErrorState.lastErrorCode = LockRegion(true, *a, LockBase + 1,
-                                              a->lockState == kFileLock ? kFileLockLength : 1);
+        ErrorState.lastErrorCode =
+            LockRegion(true, *a, LockBase + 1, a->lockState == kFileLock ? kFileLockLength : 1);
     }
     a->lockState = kNoLock;
 }

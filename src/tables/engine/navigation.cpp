@@ -122,7 +122,8 @@ void GoPhantom() {
 
 void RefreshRecCount() {
     TWorkArea* a = CurrentWorkArea();
-    if (a && !a->isVirtual && !a->exclusive && a->fd >= 0) a->recordCount = RecordCountFromFileSize(*a);
+    if (a && !a->isVirtual && !a->exclusive && a->fd >= 0)
+        a->recordCount = RecordCountFromFileSize(*a);
 }
 
 bool RecordVisible() {
@@ -218,7 +219,8 @@ void GoTop() {
         while (!RecordVisible() && !a->eof && ErrorState.lastErrorCode == 0) {
             int32_t next;
             if (idx) {
-                next = Slot(IndexProcTable.indexEof) ? a->recordCount + 1 : Slot(IndexProcTable.nextKey);
+                next = Slot(IndexProcTable.indexEof) ? a->recordCount + 1
+                                                     : Slot(IndexProcTable.nextKey);
                 if (next == a->recordNumber) next = a->recordCount + 1;
             } else {
                 next = a->recordNumber + 1;
@@ -265,12 +267,21 @@ void GoBottom() {
         while (!RecordVisible() && ErrorState.lastErrorCode == 0) {
             int32_t prev;
             if (idx) {
-                if (Slot(IndexProcTable.indexBof)) { phantom(); break; }
+                if (Slot(IndexProcTable.indexBof)) {
+                    phantom();
+                    break;
+                }
                 prev = Slot(IndexProcTable.prevKey);
-                if (prev == a->recordNumber) { phantom(); break; }
+                if (prev == a->recordNumber) {
+                    phantom();
+                    break;
+                }
             } else {
                 prev = a->recordNumber - 1;
-                if (prev < 1) { phantom(); break; }
+                if (prev < 1) {
+                    phantom();
+                    break;
+                }
             }
             if (!ReadConvert(a, prev)) return;
         }
@@ -323,7 +334,8 @@ void SKIP(int32_t n) {
     TWorkArea* a = CurrentWorkArea();
     int32_t limit = a->recordCount + 1;
     if (n == 0) {
-        if (a->recordCount > 0 && !a->eof && a->recordNumber >= 1 && a->recordNumber <= a->recordCount) {
+        if (a->recordCount > 0 && !a->eof && a->recordNumber >= 1 &&
+            a->recordNumber <= a->recordCount) {
             if (!ReadConvert(a, a->recordNumber)) return;
         } else {
             ClearRecord();
@@ -332,7 +344,8 @@ void SKIP(int32_t n) {
         return;
     }
     if (n > 0 && a->eof) {
-        SetError(212, "Datenbank " + kQuote + a->fileName + kQuote + " ist hinter EOF." + " [SKIP]");
+        SetError(212,
+                 "Datenbank " + kQuote + a->fileName + kQuote + " ist hinter EOF." + " [SKIP]");
         return;
     }
     if (a->recordCount == 0) {
@@ -554,7 +567,8 @@ void Append() {
     if (NoDbfOpen("Append")) return;
     TWorkArea* a = CurrentWorkArea();
     if (Shared(a) && a->lockState != kFileLock && a->lockState != kAppendLock) {
-        SetError(5, std::string("Datei muß gesperrt sein zum Anhängen: "_cp850) + a->fileName + " [APPEND]");
+        SetError(5, std::string("Datei muß gesperrt sein zum Anhängen: "_cp850) + a->fileName +
+                        " [APPEND]");
         return;
     }
     RefreshRecCount();
@@ -592,7 +606,8 @@ void Replace() {
         return;
     }
     if (Shared(a) && a->lockState != kFileLock && !IsLocked(a->recordNumber)) {
-        SetError(1200, "Record #" + std::to_string(a->recordNumber) + " in " + a->fileName + " [REPLACE]");
+        SetError(1200, "Record #" + std::to_string(a->recordNumber) + " in " + a->fileName +
+                           " [REPLACE]");
         return;
     }
     const bool maintain = IndexOnReplace && HasIndex();

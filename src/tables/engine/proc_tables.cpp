@@ -25,8 +25,6 @@ void ResetProcTables() {
     VirtualFileProc = nullptr;
 }
 
-bool HasIndex() {
-    return IndexLinked && IndexProcTable.hasIndex && IndexProcTable.hasIndex();
-}
+bool HasIndex() { return IndexLinked && IndexProcTable.hasIndex && IndexProcTable.hasIndex(); }
 
 }  // namespace veldrim

@@ -30,31 +30,31 @@ using IndexKeyText = std::function<std::string()>;
 
 // Index hook table (slots 0..24).
 struct TIndexProcTable {
-    bool (*hasIndex)() = nullptr;           // 0  an index controls the current area's order
-    void (*syncIndex)() = nullptr;          // 1  re-synchronise with the current record (also at EOF)
-    int32_t (*nextKey)() = nullptr;         // 2  record of the next key; same number when none
-    int32_t (*prevKey)() = nullptr;         // 3  record of the previous key; same number when none
-    int32_t (*firstKey)() = nullptr;        // 4  first key's record; record count + 1 when empty
-    int32_t (*lastKey)() = nullptr;         // 5  last key's record; record count + 1 when empty
-    bool (*indexEof)() = nullptr;           // 6  the index is past its last key
-    bool (*indexBof)() = nullptr;           // 7  the index is before its first key
-    void (*appendNewKey)() = nullptr;       // 8  insert the keys of the record just appended
-    void (*keepOldKey)() = nullptr;         // 9  end of a move: current key becomes the old key
-    void (*noteOldKeys)() = nullptr;        // 10 note the stored keys before a Replace
-    void (*replaceKeys)() = nullptr;        // 11 replace the noted keys by the written ones
-    void (*markedBof)() = nullptr;          // 12 BOF was set
-    void (*markedEof)() = nullptr;          // 13 EOF was set
-    uint8_t* foundFlag = nullptr;           // 14 (data) the index unit's found flag
-    void (*reindex)() = nullptr;            // 15 rebuild every index of the area
-    void (*closeIndexes)() = nullptr;       // 16 close the area's indexes
-    void* slot17 = nullptr;                 // 17 not used
-    std::string (*indexFileName)(int n) = nullptr;    // 18 file name of index n
-    IndexKeyText (*keyTextProc)(int n) = nullptr;     // 19 key text of index n (empty when none)
-    IndexKeyText (*orderKeyTextProc)() = nullptr;     // 20 key text of the current order
-    bool (*ascending)(int n) = nullptr;     // 21 not DESCENDING flag of index n
-    bool (*soundex)(int n) = nullptr;       // 22 SOUNDEX flag of index n
-    void (*readPhase)(bool begin) = nullptr;   // 23 read phase of the index semaphore
-    void (*writePhase)(bool begin) = nullptr;  // 24 write phase of the index semaphore
+    bool (*hasIndex)() = nullptr;      // 0  an index controls the current area's order
+    void (*syncIndex)() = nullptr;     // 1  re-synchronise with the current record (also at EOF)
+    int32_t (*nextKey)() = nullptr;    // 2  record of the next key; same number when none
+    int32_t (*prevKey)() = nullptr;    // 3  record of the previous key; same number when none
+    int32_t (*firstKey)() = nullptr;   // 4  first key's record; record count + 1 when empty
+    int32_t (*lastKey)() = nullptr;    // 5  last key's record; record count + 1 when empty
+    bool (*indexEof)() = nullptr;      // 6  the index is past its last key
+    bool (*indexBof)() = nullptr;      // 7  the index is before its first key
+    void (*appendNewKey)() = nullptr;  // 8  insert the keys of the record just appended
+    void (*keepOldKey)() = nullptr;    // 9  end of a move: current key becomes the old key
+    void (*noteOldKeys)() = nullptr;   // 10 note the stored keys before a Replace
+    void (*replaceKeys)() = nullptr;   // 11 replace the noted keys by the written ones
+    void (*markedBof)() = nullptr;     // 12 BOF was set
+    void (*markedEof)() = nullptr;     // 13 EOF was set
+    uint8_t* foundFlag = nullptr;      // 14 (data) the index unit's found flag
+    void (*reindex)() = nullptr;       // 15 rebuild every index of the area
+    void (*closeIndexes)() = nullptr;  // 16 close the area's indexes
+    void* slot17 = nullptr;            // 17 not used
+    std::string (*indexFileName)(int n) = nullptr;  // 18 file name of index n
+    IndexKeyText (*keyTextProc)(int n) = nullptr;   // 19 key text of index n (empty when none)
+    IndexKeyText (*orderKeyTextProc)() = nullptr;   // 20 key text of the current order
+    bool (*ascending)(int n) = nullptr;             // 21 not DESCENDING flag of index n
+    bool (*soundex)(int n) = nullptr;               // 22 SOUNDEX flag of index n
+    void (*readPhase)(bool begin) = nullptr;        // 23 read phase of the index semaphore
+    void (*writePhase)(bool begin) = nullptr;       // 24 write phase of the index semaphore
 };
 extern TIndexProcTable IndexProcTable;
 extern bool IndexLinked;
@@ -63,14 +63,14 @@ extern bool IndexLinked;
 struct TMemoProcTable {
     // 0 the memo value `block` as text lines (read line by line).
     std::vector<std::string> (*assignMemo)(int32_t block) = nullptr;
-    void (*packMemofile)() = nullptr;                          // 1
+    void (*packMemofile)() = nullptr;                              // 1
     void (*openMemofile)(const std::string& tableName) = nullptr;  // 2 leaves LastError on failure
-    void (*closeMemofile)() = nullptr;                         // 3
+    void (*closeMemofile)() = nullptr;                             // 3
     // 4 copy a memo value from another area's memo file; the new reference.
     int32_t (*copyMemo)(uint8_t sourceArea, int32_t block) = nullptr;
     int32_t (*copyMemoSameBlock)(uint8_t sourceArea, int32_t block) = nullptr;  // 5
     void (*zapMemofile)(const std::string& tableName) = nullptr;                // 6
-    int32_t (*addMemo)(const std::string& text) = nullptr;    // 7 store a text; its reference
+    int32_t (*addMemo)(const std::string& text) = nullptr;  // 7 store a text; its reference
 };
 extern TMemoProcTable MemoProcTable;
 

@@ -153,7 +153,10 @@ void CleanNumberText(std::string& s) {
         std::size_t k = 1;
         while (k < t.size() && (t[k] == ' ' || t[k] == '+' || t[k] == '-')) ++k;
         t.erase(0, k);
-        if (t.empty()) { s.clear(); return; }
+        if (t.empty()) {
+            s.clear();
+            return;
+        }
         neg = true;
     }
     if (DecimalSeparator != '.') {
@@ -161,7 +164,11 @@ void CleanNumberText(std::string& s) {
         bool first = true;
         for (char c : t) {
             if (c == '.') continue;
-            if (c == DecimalSeparator && first) { u += '.'; first = false; continue; }
+            if (c == DecimalSeparator && first) {
+                u += '.';
+                first = false;
+                continue;
+            }
             u += c;
         }
         t = u;
@@ -174,8 +181,10 @@ void CleanNumberText(std::string& s) {
     if (!t.empty() && t[0] == '.') t.insert(t.begin(), '0');
     std::string r;
     for (char c : t) {
-        if ((c >= '0' && c <= '9') || c == '.') r += c;
-        else break;
+        if ((c >= '0' && c <= '9') || c == '.')
+            r += c;
+        else
+            break;
     }
     if (!r.empty() && r.back() == '.') r.pop_back();
     s = (neg && !r.empty()) ? "-" + r : r;
@@ -232,7 +241,10 @@ bool ParseNumberText(std::string_view s, double& value) {
     if (s[0] == '+') s.remove_prefix(1);
     auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
     if (ec == std::errc::result_out_of_range) return false;
-    if (ec != std::errc()) { value = 0; return false; }
+    if (ec != std::errc()) {
+        value = 0;
+        return false;
+    }
     return p == s.data() + s.size();
 }
 
@@ -247,9 +259,13 @@ bool StripKeyword(const std::string& keyword, std::string& clause) {
     while (i < clause.size()) {
         if (!key.empty() && up.compare(i, key.size(), key) == 0) {
             std::size_t end = i + key.size();
-            bool before = key[0] == ' ' || i == 0 || !(IsAlphaChar(up[i - 1]) || std::isdigit(static_cast<unsigned char>(up[i - 1])) || up[i - 1] == '_');
+            bool before =
+                key[0] == ' ' || i == 0 ||
+                !(IsAlphaChar(up[i - 1]) || std::isdigit(static_cast<unsigned char>(up[i - 1])) ||
+                  up[i - 1] == '_');
             char next = end < up.size() ? up[end] : ' ';
-            bool after = !(IsAlphaChar(next) || (next >= '0' && next <= '9') || next == '_' || next == '\\');
+            bool after =
+                !(IsAlphaChar(next) || (next >= '0' && next <= '9') || next == '_' || next == '\\');
             if (before && after) {
                 removed = true;
                 i = end;

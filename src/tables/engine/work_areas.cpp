@@ -77,7 +77,8 @@ TWorkArea* FieldArea(int n, const char* verb, bool zeroAllowed = false) {
     if (!CurrentWorkArea() && NoDbfOpen(std::string(verb) + "()")) return nullptr;
     TWorkArea* a = CurrentWorkArea();
     if ((n < 1 && !(zeroAllowed && n == 0)) || n > a->fieldCount) {
-        SetError(220, std::string("Ungültige Feldnr. ["_cp850) + verb + "(" + std::to_string(n) + ")]");
+        SetError(220,
+                 std::string("Ungültige Feldnr. ["_cp850) + verb + "(" + std::to_string(n) + ")]");
         return nullptr;
     }
     return a;
@@ -117,11 +118,22 @@ void UseVirtualFile(std::string clause, uint8_t* buffer, uint16_t size) {
     a->memoryKind = 1;
     a->operationCode = 4;
     WorkAreas[CurrentArea] = a;
-    struct Phrase { const char* text; uint8_t value; };
-    for (const Phrase& p : {Phrase{" TO EMS", 2}, {" TO EXT", 3}, {" TO XMS", 3}, {" TO HEAP", 1}, {" TO BIGGEST", 5}})
+    struct Phrase {
+        const char* text;
+        uint8_t value;
+    };
+    for (const Phrase& p : {Phrase{" TO EMS", 2},
+                            {" TO EXT", 3},
+                            {" TO XMS", 3},
+                            {" TO HEAP", 1},
+                            {" TO BIGGEST", 5}})
         if (RemoveClauseWord(clause, p.text)) a->memoryKind = p.value;
     VirtualFileProc(*a);
-    for (const Phrase& p : {Phrase{" FIFO", 0}, {" LIFO", 1}, {" INSERTION", 2}, {" ASCENDING", 3}, {" DESCENDING", 4}})
+    for (const Phrase& p : {Phrase{" FIFO", 0},
+                            {" LIFO", 1},
+                            {" INSERTION", 2},
+                            {" ASCENDING", 3},
+                            {" DESCENDING", 4}})
         if (RemoveClauseWord(clause, p.text)) a->insertionOrder = p.value;
     a->fileName = TrimRightStr(clause);
 }
@@ -143,7 +155,8 @@ void Select(int n) {
         SetError(220, "Kein Arbeitsbereich frei [Select(0)]");
         return;
     }
-    SetError(220, std::string("Ungültiger Arbeitsbereich = [Select("_cp850) + std::to_string(n) + ")]");
+    SetError(220,
+             std::string("Ungültiger Arbeitsbereich = [Select("_cp850) + std::to_string(n) + ")]");
 }
 
 uint8_t SelectedArea() { return CurrentArea; }
@@ -178,16 +191,19 @@ void USE(const std::string& clauseIn, uint8_t* buffer, uint16_t size) {
     if (clause.empty()) return;
     clause += ' ';
     const std::string upper = UpperWin1252(clause);
-    if (upper.find("LINKED LIST") != std::string::npos || upper.find("VIRTUAL FILE") != std::string::npos) {
+    if (upper.find("LINKED LIST") != std::string::npos ||
+        upper.find("VIRTUAL FILE") != std::string::npos) {
         UseVirtualFile(UpperWin1252(clause), buffer, size);
         return;
     }
     const std::string shown = AllTrim(clause);
     if ((!buffer && size != 0) || (buffer && size == 0)) {
-        SetError(220, std::string("Puffer ist NIL oder Größe ist Null beim Öffnen von "_cp850) + shown + " [USE]");
+        SetError(220, std::string("Puffer ist NIL oder Größe ist Null beim Öffnen von "_cp850) +
+                          shown + " [USE]");
         return;
     }
-    const bool exclusive = StripKeyword(" EXCLUSIVE", clause) || DefaultOpenMode == kFileModeExclusiveReadWrite || !LockingOn;
+    const bool exclusive = StripKeyword(" EXCLUSIVE", clause) ||
+                           DefaultOpenMode == kFileModeExclusiveReadWrite || !LockingOn;
     clause += ' ';
     std::string alias = AliasAfter(clause);
     clause = AllTrim(clause);
@@ -216,8 +232,8 @@ void USE(const std::string& clauseIn, uint8_t* buffer, uint16_t size) {
         a->binaryRecordOwned = true;
     } else if (size != need) {
         CloseArea();
-        SetError(266, std::string("Ungleiche Puffer- und Datensatzgröße der Datenbank: "_cp850) + shown +
-                          " [USE()]" + "\n\r" + "Record Size=" + std::to_string(need) +
+        SetError(266, std::string("Ungleiche Puffer- und Datensatzgröße der Datenbank: "_cp850) +
+                          shown + " [USE()]" + "\n\r" + "Record Size=" + std::to_string(need) +
                           ", Buffer Size=" + std::to_string(size));
         return;
     } else {
@@ -441,8 +457,10 @@ std::string FieldAsText(int n) {
     if (!a) return {};
     const auto& f = a->fields[n - 1];
     switch (f.type) {
-        case 'C': case 'D': return BinaryText(n);
-        case 'N': case 'F':
+        case 'C':
+        case 'D': return BinaryText(n);
+        case 'N':
+        case 'F':
             if (f.decimals > 0) return FormatFloatStr(f.length, f.decimals, BinaryNumber(n));
             return IntToStrWidth(BinaryInteger(n), f.length);
         case 'L': {
@@ -467,7 +485,8 @@ void ClearRecord() {
     if (NoDbfOpen("ClearRecord")) return;
     TWorkArea* a = CurrentWorkArea();
     if (a->isVirtual) {
-        if (a->fieldCount == 0 && a->binaryRecord) std::memset(a->binaryRecord, 0, a->binaryRecordSize);
+        if (a->fieldCount == 0 && a->binaryRecord)
+            std::memset(a->binaryRecord, 0, a->binaryRecordSize);
         return;
     }
     a->recordBuffer.assign(a->recordLength, ' ');
@@ -507,7 +526,8 @@ int BinaryFieldSize(const TFieldEntry& f) {
     switch (f.type) {
         case 'C': return f.length + BinaryTextPrefix(f);
         case 'D': return 11;  // length byte + up to 10 characters, whatever the stored length
-        case 'N': case 'F': return (f.decimals > 0 || IsWideInteger(f)) ? 8 : 4;
+        case 'N':
+        case 'F': return (f.decimals > 0 || IsWideInteger(f)) ? 8 : 4;
         case 'L': return 1;
         case 'M': return 4;
         default: return 0;
@@ -527,7 +547,9 @@ uint8_t* BinaryAt(int n, char kind) {
     TWorkArea* a = CurrentWorkArea();
     if (!a || n < 1 || n > a->fieldCount) return nullptr;
     const char t = a->fields[n - 1].type;
-    const bool ok = kind == 'S' ? (t == 'C' || t == 'D') : kind == 'N' ? (t == 'N' || t == 'F') : t == kind;
+    const bool ok = kind == 'S'   ? (t == 'C' || t == 'D')
+                    : kind == 'N' ? (t == 'N' || t == 'F')
+                                  : t == kind;
     return ok ? FieldAddress(n) : nullptr;
 }
 }  // namespace
@@ -545,7 +567,11 @@ double BinaryNumber(int n) {
     const uint8_t* p = BinaryAt(n, 'N');
     if (!p) return 0;
     const auto& f = CurrentWorkArea()->fields[n - 1];
-    if (f.decimals > 0) { double v; std::memcpy(&v, p, 8); return v; }
+    if (f.decimals > 0) {
+        double v;
+        std::memcpy(&v, p, 8);
+        return v;
+    }
     return static_cast<double>(BinaryInteger(n));
 }
 
@@ -553,8 +579,16 @@ int64_t BinaryInteger(int n) {
     const uint8_t* p = BinaryAt(n, 'N');
     if (!p) return 0;
     const auto& f = CurrentWorkArea()->fields[n - 1];
-    if (f.decimals > 0) { double v; std::memcpy(&v, p, 8); return SaturatedWhole<int64_t>(v); }
-    if (IsWideInteger(f)) { int64_t v; std::memcpy(&v, p, 8); return v; }
+    if (f.decimals > 0) {
+        double v;
+        std::memcpy(&v, p, 8);
+        return SaturatedWhole<int64_t>(v);
+    }
+    if (IsWideInteger(f)) {
+        int64_t v;
+        std::memcpy(&v, p, 8);
+        return v;
+    }
     int32_t v;
     std::memcpy(&v, p, 4);
     return v;
@@ -586,7 +620,10 @@ void SetBinaryNumber(int n, double v) {
     uint8_t* p = BinaryAt(n, 'N');
     if (!p) return;
     const auto& f = CurrentWorkArea()->fields[n - 1];
-    if (f.decimals > 0) { std::memcpy(p, &v, 8); return; }
+    if (f.decimals > 0) {
+        std::memcpy(p, &v, 8);
+        return;
+    }
     if (IsWideInteger(f)) {
         const int64_t i = SaturatedWhole<int64_t>(v);
         std::memcpy(p, &i, 8);
@@ -600,8 +637,15 @@ void SetBinaryInteger(int n, int64_t v) {
     uint8_t* p = BinaryAt(n, 'N');
     if (!p) return;
     const auto& f = CurrentWorkArea()->fields[n - 1];
-    if (f.decimals > 0) { const double d = static_cast<double>(v); std::memcpy(p, &d, 8); return; }
-    if (IsWideInteger(f)) { std::memcpy(p, &v, 8); return; }
+    if (f.decimals > 0) {
+        const double d = static_cast<double>(v);
+        std::memcpy(p, &d, 8);
+        return;
+    }
+    if (IsWideInteger(f)) {
+        std::memcpy(p, &v, 8);
+        return;
+    }
     const int32_t i = static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
     std::memcpy(p, &i, 4);
 }

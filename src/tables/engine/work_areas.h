@@ -46,11 +46,11 @@ namespace veldrim {
 
 // One field of an open table (in-memory field table entry).
 struct TFieldEntry {
-    std::string name;      // upper case, at most 10 characters
-    char type = 'C';       // C D F L M N (B G P read as M)
-    uint16_t length = 0;   // bytes in the raw record (C fields of other programs up to 65535)
+    std::string name;     // upper case, at most 10 characters
+    char type = 'C';      // C D F L M N (B G P read as M)
+    uint16_t length = 0;  // bytes in the raw record (C fields of other programs up to 65535)
     uint8_t decimals = 0;
-    uint16_t offset = 0;   // first byte within the raw record (first field: 1)
+    uint16_t offset = 0;  // first byte within the raw record (first field: 1)
 };
 
 // Procedures run over the data bytes of a record (after the delete flag).
@@ -65,34 +65,34 @@ enum : uint8_t { kDbfClosed = 0, kDbfClean = 1, kDbfChanged = 2, kDbfAppended = 
 enum : uint8_t { kNoLock = 0, kFileLock = 1, kAppendLock = 2, kRecordLocks = 3 };
 
 struct TWorkArea {
-    std::string fileName;              // full path as opened (default extension DBF)
-    std::string shortName;             // file name without directory, at most 12 characters
-    std::array<uint8_t, 32> header{};  // copy of the table's 32-byte header
-    bool hasMemo = false;              // table has memo fields and a memo file
-    bool hideDeleted = false;          // deleted records invisible to navigation
-    int32_t headerLength = 0;          // bytes before record 1
-    uint16_t recordLength = 0;         // bytes of one raw record, delete flag included
-    int fieldCount = 0;                // 1..255 (0 for a virtual file without fields)
-    std::vector<TFieldEntry> fields;   // field table; field n is fields[n - 1]
-    uint8_t openState = kDbfClosed;    // kDbfClosed .. kDbfAppended
-    std::string lastUpdate;            // header date as YYYYMMDD
-    std::vector<uint8_t> recordBuffer; // raw record of the current record (ANSI in memory)
-    int32_t recordCount = 0;           // records in the table
-    int32_t recordNumber = 0;          // current record; 0 empty; count + 1 at the EOF phantom
-    bool eof = false;                  // past the last record
-    bool bof = false;                  // before the first record
-    bool oemText = false;              // table text stored in code page 850
-    RecordHook writeHook = nullptr;    // run before a record is written
-    RecordHook readHook = nullptr;     // run after a record is read (and after a write)
-    int fd = -1;                       // open table file
-    bool readOnly = false;             // the file could only be opened for reading
-    int fileMode = 0;                  // file mode it was opened with (share emulation)
+    std::string fileName;               // full path as opened (default extension DBF)
+    std::string shortName;              // file name without directory, at most 12 characters
+    std::array<uint8_t, 32> header{};   // copy of the table's 32-byte header
+    bool hasMemo = false;               // table has memo fields and a memo file
+    bool hideDeleted = false;           // deleted records invisible to navigation
+    int32_t headerLength = 0;           // bytes before record 1
+    uint16_t recordLength = 0;          // bytes of one raw record, delete flag included
+    int fieldCount = 0;                 // 1..255 (0 for a virtual file without fields)
+    std::vector<TFieldEntry> fields;    // field table; field n is fields[n - 1]
+    uint8_t openState = kDbfClosed;     // kDbfClosed .. kDbfAppended
+    std::string lastUpdate;             // header date as YYYYMMDD
+    std::vector<uint8_t> recordBuffer;  // raw record of the current record (ANSI in memory)
+    int32_t recordCount = 0;            // records in the table
+    int32_t recordNumber = 0;           // current record; 0 empty; count + 1 at the EOF phantom
+    bool eof = false;                   // past the last record
+    bool bof = false;                   // before the first record
+    bool oemText = false;               // table text stored in code page 850
+    RecordHook writeHook = nullptr;     // run before a record is written
+    RecordHook readHook = nullptr;      // run after a record is read (and after a write)
+    int fd = -1;                        // open table file
+    bool readOnly = false;              // the file could only be opened for reading
+    int fileMode = 0;                   // file mode it was opened with (share emulation)
     // Virtual-file state (owned by the virtual-file unit).
     bool isVirtual = false;
-    uint8_t memoryKind = 0;            // 1 heap, 2 EMS, 3 extended, 5 biggest
-    uint8_t insertionOrder = 0;        // 0 FIFO 1 LIFO 2 insertion 3 ascending 4 descending
-    uint8_t operationCode = 0;         // for VirtualFileProc
-    int32_t virtualRecNo = 0;          // record number handed to VirtualFileProc
+    uint8_t memoryKind = 0;      // 1 heap, 2 EMS, 3 extended, 5 biggest
+    uint8_t insertionOrder = 0;  // 0 FIFO 1 LIFO 2 insertion 3 ascending 4 descending
+    uint8_t operationCode = 0;   // for VirtualFileProc
+    int32_t virtualRecNo = 0;    // record number handed to VirtualFileProc
     void* virtualState = nullptr;
     // Binary record.
     uint8_t* binaryRecord = nullptr;
@@ -101,11 +101,11 @@ struct TWorkArea {
     std::vector<uint8_t> ownedBinary;  // storage when the engine owns the binary record
     ConditionMethod filterMethod;      // takes precedence over the filter expression
     CompiledExpr* filterExpression = nullptr;
-    RelationProc relationProc;         // run after every move
-    std::string alias;                 // upper case, unique among areas 1..33
-    ConditionMethod whileMethod;       // WHILE scope condition
+    RelationProc relationProc;    // run after every move
+    std::string alias;            // upper case, unique among areas 1..33
+    ConditionMethod whileMethod;  // WHILE scope condition
     CompiledExpr* whileExpression = nullptr;
-    void* memoState = nullptr;         // owned by the memo unit
+    void* memoState = nullptr;  // owned by the memo unit
     uint8_t lockState = kNoLock;
     std::deque<int32_t> recordLocks;   // newest first
     std::vector<uint8_t> savedRecord;  // second binary buffer used by Replace
@@ -120,7 +120,7 @@ struct TWorkArea {
     std::vector<uint8_t> pendingAppends;  // appended records not yet written, from pendingFirst
     int32_t pendingFirst = 0;
     bool recordsTakenIn = false;  // the open found whole records past the header's count
-    int32_t directAppend = -1;  // the last append written at once (it opens a block)
+    int32_t directAppend = -1;    // the last append written at once (it opens a block)
     // The engine's own binary record is decoded field by field when a field
     // is read: field i is current while decodedStamp[i] == rawStamp, and
     // every new raw record raises rawStamp.
@@ -154,8 +154,8 @@ std::string AliasName();
 
 // --- opening and closing
 void USE(const std::string& clause, uint8_t* buffer = nullptr, uint16_t size = 0);
-void UseWithHook(const std::string& clause, uint8_t* buffer, uint16_t size,
-                 RecordHook readHook, RecordHook writeHook);
+void UseWithHook(const std::string& clause, uint8_t* buffer, uint16_t size, RecordHook readHook,
+                 RecordHook writeHook);
 void CloseArea();
 void CloseAll();
 
@@ -202,20 +202,22 @@ template <class I>
 I SaturatedWhole(double v) {
     if (!std::isfinite(v)) return 0;
     const double r = std::nearbyint(v);
-    if (r >= static_cast<double>(std::numeric_limits<I>::max())) return std::numeric_limits<I>::max();
-    if (r <= static_cast<double>(std::numeric_limits<I>::min())) return std::numeric_limits<I>::min();
+    if (r >= static_cast<double>(std::numeric_limits<I>::max()))
+        return std::numeric_limits<I>::max();
+    if (r <= static_cast<double>(std::numeric_limits<I>::min()))
+        return std::numeric_limits<I>::min();
     return static_cast<I>(r);
 }
 uint16_t BinaryRecordSize(const TWorkArea& area);
 
 // Typed access to the binary record of the current area (field n from 1).
-std::string BinaryText(int n);              // C and D
-double BinaryNumber(int n);                 // N and F, any width
-int64_t BinaryInteger(int n);               // N and F without decimals
+std::string BinaryText(int n);  // C and D
+double BinaryNumber(int n);     // N and F, any width
+int64_t BinaryInteger(int n);   // N and F without decimals
 bool BinaryLogical(int n);
 int32_t BinaryMemoRef(int n);
 void SetBinaryText(int n, const std::string& s);
-void SetBinaryNumber(int n, double v);      // rounded for integer fields
+void SetBinaryNumber(int n, double v);  // rounded for integer fields
 void SetBinaryInteger(int n, int64_t v);
 void SetBinaryLogical(int n, bool v);
 void SetBinaryMemoRef(int n, int32_t ref);

@@ -32,18 +32,42 @@ constexpr uint16_t kMemoPool = 256;
 void* exprRing = nullptr;
 
 enum class Tok {
-    End, Number, String, Field, Function, True, False, Not, And, Or,
-    Plus, Minus, Star, Slash, Power, Eq, ExactEq, Ne, Lt, Gt, Le, Ge, Dollar,
-    LParen, RParen, Comma, Bad
+    End,
+    Number,
+    String,
+    Field,
+    Function,
+    True,
+    False,
+    Not,
+    And,
+    Or,
+    Plus,
+    Minus,
+    Star,
+    Slash,
+    Power,
+    Eq,
+    ExactEq,
+    Ne,
+    Lt,
+    Gt,
+    Le,
+    Ge,
+    Dollar,
+    LParen,
+    RParen,
+    Comma,
+    Bad
 };
 
 struct Token {
     Tok kind = Tok::End;
-    std::string text;        // operator text or upper-cased name
+    std::string text;  // operator text or upper-cased name
     double number = 0;
-    int literal = -1;        // string literal index
+    int literal = -1;  // string literal index
     const KeywordEntry* keyword = nullptr;
-    int area = 0;            // field reference: 0 current area, else the alias's area
+    int area = 0;  // field reference: 0 current area, else the alias's area
     int field = 0;
     ExprFieldInfo info;
 };
@@ -77,7 +101,7 @@ public:
     }
 
     ExprType resultType_ = ExprType::N;
-    std::size_t pos_ = 0;          // characters consumed by the scanner
+    std::size_t pos_ = 0;  // characters consumed by the scanner
     uint32_t poolEstimate_ = 0;
     int lastFieldLength_ = 0;
     bool decimalsSet_ = false;
@@ -114,23 +138,67 @@ private:
             return t;
         };
         switch (c) {
-            case '=': if (n == '=') return two(Tok::ExactEq, "=="); t.kind = Tok::Eq; t.text = "="; return t;
+            case '=':
+                if (n == '=') return two(Tok::ExactEq, "==");
+                t.kind = Tok::Eq;
+                t.text = "=";
+                return t;
             case '<':
                 if (n == '=') return two(Tok::Le, "<=");
                 if (n == '>') return two(Tok::Ne, "<>");
-                t.kind = Tok::Lt; t.text = "<"; return t;
-            case '>': if (n == '=') return two(Tok::Ge, ">="); t.kind = Tok::Gt; t.text = ">"; return t;
-            case '*': if (n == '*') return two(Tok::Power, "**"); t.kind = Tok::Star; t.text = "*"; return t;
-            case '#': t.kind = Tok::Ne; t.text = "#"; return t;
-            case '+': t.kind = Tok::Plus; t.text = "+"; return t;
-            case '-': t.kind = Tok::Minus; t.text = "-"; return t;
-            case '/': t.kind = Tok::Slash; t.text = "/"; return t;
-            case '^': t.kind = Tok::Power; t.text = "^"; return t;
-            case '$': t.kind = Tok::Dollar; t.text = "$"; return t;
-            case '(': t.kind = Tok::LParen; t.text = "("; return t;
-            case ')': t.kind = Tok::RParen; t.text = ")"; return t;
-            case ',': t.kind = Tok::Comma; t.text = ","; return t;
-            default: t.kind = Tok::Bad; t.text = std::string(1, c); return t;
+                t.kind = Tok::Lt;
+                t.text = "<";
+                return t;
+            case '>':
+                if (n == '=') return two(Tok::Ge, ">=");
+                t.kind = Tok::Gt;
+                t.text = ">";
+                return t;
+            case '*':
+                if (n == '*') return two(Tok::Power, "**");
+                t.kind = Tok::Star;
+                t.text = "*";
+                return t;
+            case '#':
+                t.kind = Tok::Ne;
+                t.text = "#";
+                return t;
+            case '+':
+                t.kind = Tok::Plus;
+                t.text = "+";
+                return t;
+            case '-':
+                t.kind = Tok::Minus;
+                t.text = "-";
+                return t;
+            case '/':
+                t.kind = Tok::Slash;
+                t.text = "/";
+                return t;
+            case '^':
+                t.kind = Tok::Power;
+                t.text = "^";
+                return t;
+            case '$':
+                t.kind = Tok::Dollar;
+                t.text = "$";
+                return t;
+            case '(':
+                t.kind = Tok::LParen;
+                t.text = "(";
+                return t;
+            case ')':
+                t.kind = Tok::RParen;
+                t.text = ")";
+                return t;
+            case ',':
+                t.kind = Tok::Comma;
+                t.text = ",";
+                return t;
+            default:
+                t.kind = Tok::Bad;
+                t.text = std::string(1, c);
+                return t;
         }
     }
 
@@ -153,8 +221,10 @@ private:
         // The longest number at the start of the literal counts ("1E" is 1).
         double v = 0;
         auto r = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::general);
-        if (r.ec == std::errc::result_out_of_range) v = TextToNumber(s);
-        else if (r.ec != std::errc()) v = 0;
+        if (r.ec == std::errc::result_out_of_range)
+            v = TextToNumber(s);
+        else if (r.ec != std::errc())
+            v = 0;
         t.kind = Tok::Number;
         t.number = v;
         SetDefaultDecimals();
@@ -202,14 +272,16 @@ private:
             pos_ += 2;
             aliased = true;
             std::string alias = name;
-            if (!(IsLetter(At(pos_)) || At(pos_) == '.' || At(pos_) == '_')) throw CompileError{"Syntax error"};
+            if (!(IsLetter(At(pos_)) || At(pos_) == '.' || At(pos_) == '_'))
+                throw CompileError{"Syntax error"};
             name = ReadName();
             area = src_.FindAlias(alias);
             if (area == 0) throw CompileError{"Syntax error"};
         }
         ExprFieldInfo info;
         int field = src_.FindField(aliased ? area : src_.CurrentAreaNumber(), name, info);
-        bool fieldType = field > 0 && std::string_view("CDNFLM").find(info.type) != std::string_view::npos;
+        bool fieldType =
+            field > 0 && std::string_view("CDNFLM").find(info.type) != std::string_view::npos;
         if (fieldType && !NextIsParen()) {
             t.kind = Tok::Field;
             t.text = name;
@@ -218,8 +290,10 @@ private:
             t.info = info;
             if (info.type == 'C') poolEstimate_ += static_cast<uint32_t>(info.length) + 1;
             if (info.type == 'N' || info.type == 'F') {
-                if (!decimalsSet_) decimals_ = info.decimals;
-                else decimals_ = kDefaultDecimals;
+                if (!decimalsSet_)
+                    decimals_ = info.decimals;
+                else
+                    decimals_ = kDefaultDecimals;
                 decimalsSet_ = true;
             }
             lastFieldLength_ = info.length;
@@ -264,11 +338,18 @@ private:
     static int LevelOf(Tok k) {
         switch (k) {
             case Tok::Power: return 2;
-            case Tok::Star: case Tok::Slash: return 3;
-            case Tok::Plus: case Tok::Minus: return 4;
-            case Tok::Lt: case Tok::Gt: case Tok::Le: case Tok::Ge: return 5;
-            case Tok::ExactEq: case Tok::Dollar: return 6;
-            case Tok::Eq: case Tok::Ne: return 7;
+            case Tok::Star:
+            case Tok::Slash: return 3;
+            case Tok::Plus:
+            case Tok::Minus: return 4;
+            case Tok::Lt:
+            case Tok::Gt:
+            case Tok::Le:
+            case Tok::Ge: return 5;
+            case Tok::ExactEq:
+            case Tok::Dollar: return 6;
+            case Tok::Eq:
+            case Tok::Ne: return 7;
             case Tok::And: return 8;
             case Tok::Or: return 9;
             default: return 0;
@@ -296,7 +377,8 @@ private:
             }
             TypeRule r = BinaryRule(op, left, right);
             if (!r.ok)
-                throw CompileError{"PARSER:Unvereinbare Typen in Ausdruck \"" + OperatorErrorName(op, false) + "\""};
+                throw CompileError{"PARSER:Unvereinbare Typen in Ausdruck \"" +
+                                   OperatorErrorName(op, false) + "\""};
             Emit(r.op, 2);
             left = r.result;
         }
@@ -314,7 +396,8 @@ private:
             }
             TypeRule r = UnaryRule(op, a);
             if (!r.ok)
-                throw CompileError{"PARSER:Unvereinbare Typen in Ausdruck \"" + OperatorErrorName(op, true) + "\""};
+                throw CompileError{"PARSER:Unvereinbare Typen in Ausdruck \"" +
+                                   OperatorErrorName(op, true) + "\""};
             if (r.emitsCode) Emit(r.op, 1);
             return r.result;
         }
@@ -342,7 +425,8 @@ private:
                 e_.code.push_back(in);
                 return ExprType::C;
             }
-            case Tok::True: case Tok::False: {
+            case Tok::True:
+            case Tok::False: {
                 Next();
                 ExprInstr in;
                 in.op = kOpPushL;
@@ -408,8 +492,7 @@ private:
         Next();
         TypeRule r = FunctionRule(fn.text, args);
         if (r.countError) throw CompileError{"Syntax error"};
-        if (!r.ok)
-            throw CompileError{"PARSER:Unvereinbare Typen in Funktion \"" + fn.text + "\""};
+        if (!r.ok) throw CompileError{"PARSER:Unvereinbare Typen in Funktion \"" + fn.text + "\""};
         Emit(r.op, static_cast<int>(args.size()));
         return r.result;
     }
@@ -422,7 +505,8 @@ private:
 };
 
 void ResetPendingExprErrors() {
-    if (ErrorState.lastErrorCode >= 350 && ErrorState.lastErrorCode <= 363) ErrorState.lastErrorCode = 0;
+    if (ErrorState.lastErrorCode >= 350 && ErrorState.lastErrorCode <= 363)
+        ErrorState.lastErrorCode = 0;
     if (ErrorState.pendingErrorCode >= 350 && ErrorState.pendingErrorCode <= 363) {
         ErrorState.pendingErrorCode = 0;
         ErrorState.contextText.clear();
@@ -433,9 +517,10 @@ void SizeResult(CompiledExpr& e, const Compiler& c) {
     switch (c.resultType_) {
         case ExprType::C: {
             // One C field, alone or under a function that keeps its length.
-            bool oneField = !e.code.empty() && e.code[0].op == kOpFieldC &&
-                            (e.code.size() == 1 ||
-                             (e.code.size() == 2 && (e.code[1].op == kFnUpper || e.code[1].op == kFnLower)));
+            bool oneField =
+                !e.code.empty() && e.code[0].op == kOpFieldC &&
+                (e.code.size() == 1 ||
+                 (e.code.size() == 2 && (e.code[1].op == kFnUpper || e.code[1].op == kFnLower)));
             e.resultLength = oneField ? static_cast<uint16_t>(e.code[0].length) : 0;
             e.decimals = 0;
             break;
@@ -443,12 +528,22 @@ void SizeResult(CompiledExpr& e, const Compiler& c) {
         case ExprType::N: {
             int dec = c.decimalsSet_ ? c.decimals_ : kDefaultDecimals;
             e.decimals = static_cast<uint8_t>(dec);
-            e.resultLength = static_cast<uint16_t>(c.lastFieldLength_ >= dec + 2 ? c.lastFieldLength_ : dec + 11);
+            e.resultLength = static_cast<uint16_t>(
+                c.lastFieldLength_ >= dec + 2 ? c.lastFieldLength_ : dec + 11);
             break;
         }
-        case ExprType::D: e.resultLength = 8; e.decimals = 0; break;
-        case ExprType::L: e.resultLength = 1; e.decimals = 0; break;
-        case ExprType::M: e.resultLength = e.poolSize; e.decimals = 0; break;
+        case ExprType::D:
+            e.resultLength = 8;
+            e.decimals = 0;
+            break;
+        case ExprType::L:
+            e.resultLength = 1;
+            e.decimals = 0;
+            break;
+        case ExprType::M:
+            e.resultLength = e.poolSize;
+            e.decimals = 0;
+            break;
     }
 }
 
@@ -464,7 +559,8 @@ char ExprTypeLetter(ExprType t) {
     }
 }
 
-std::string ExprPositionReport(const std::string& detail, std::string_view text, std::size_t errorPos) {
+std::string ExprPositionReport(const std::string& detail, std::string_view text,
+                               std::size_t errorPos) {
     std::string window;
     std::size_t start = 0;
     if (errorPos < 50) {
@@ -513,8 +609,9 @@ CompiledExpr* AssignExpr(const std::string& text) {
     }
     local.source = text.substr(0, src.size());
     local.resultType = ExprTypeLetter(c.resultType_);
-    local.poolSize = c.resultType_ == ExprType::M ? kMemoPool
-                                                   : static_cast<uint16_t>(std::min<uint32_t>(c.poolEstimate_, 65535));
+    local.poolSize = c.resultType_ == ExprType::M
+                         ? kMemoPool
+                         : static_cast<uint16_t>(std::min<uint32_t>(c.poolEstimate_, 65535));
     SizeResult(local, c);
     local.pool.assign(std::max<std::size_t>(local.poolSize, 16), '\0');
     local.stack.resize(8);
@@ -558,7 +655,8 @@ std::string ExprSource(const CompiledExpr* expr) { return expr ? expr->source : 
 const void* EvaluateCurrentExpr() { return Evaluate(CurrentKeyExpr); }
 
 std::string_view ExprResultText(const CompiledExpr* expr) {
-    if (!expr || expr->stackTop == 0 || (expr->resultType != 'C' && expr->resultType != 'M')) return {};
+    if (!expr || expr->stackTop == 0 || (expr->resultType != 'C' && expr->resultType != 'M'))
+        return {};
     const ExprSlot& s = expr->stack[0];
     return std::string_view(expr->pool.data() + s.start, s.length);
 }

@@ -49,38 +49,38 @@ char ExprTypeLetter(ExprType t);
 
 // One instruction of the code list.
 struct ExprInstr {
-    uint16_t op = 0;        // operator, function, constant or field reference (ExprOp)
-    uint8_t argCount = 0;   // arguments taken from the stack
+    uint16_t op = 0;              // operator, function, constant or field reference (ExprOp)
+    uint8_t argCount = 0;         // arguments taken from the stack
     ExprType type = ExprType::N;  // type of a constant or field reference
-    double number = 0;      // N constant
-    int32_t logical = 0;    // L constant
-    int32_t literal = -1;   // C constant: index into the literals
-    int32_t area = 0;       // field reference: area fixed at compile time, 0 = current area
-    int32_t field = 0;      // field reference: field number (1-based)
-    int32_t length = 0;     // field reference: field length (blank values)
+    double number = 0;            // N constant
+    int32_t logical = 0;          // L constant
+    int32_t literal = -1;         // C constant: index into the literals
+    int32_t area = 0;             // field reference: area fixed at compile time, 0 = current area
+    int32_t field = 0;            // field reference: field number (1-based)
+    int32_t length = 0;           // field reference: field length (blank values)
 };
 
 // A value on the work stack; a string lies in the pool.
 struct ExprSlot {
     double number = 0;
     int32_t logical = 0;
-    uint32_t start = 0;    // pool offset of a string
-    uint32_t length = 0;   // string length without the terminator
+    uint32_t start = 0;   // pool offset of a string
+    uint32_t length = 0;  // string length without the terminator
 };
 
 struct CompiledExpr {
-    std::string source;               // the expression text as given
-    char resultType = 'C';            // "C", "N", "L", "D" or "M"
+    std::string source;     // the expression text as given
+    char resultType = 'C';  // "C", "N", "L", "D" or "M"
     uint16_t resultLength = 0;
     uint8_t decimals = 0;
-    const void* result = nullptr;     // where the last evaluation left its value
+    const void* result = nullptr;       // where the last evaluation left its value
     std::vector<std::string> literals;  // the string literals of the text
-    std::vector<ExprInstr> code;      // postfix code, without an end entry
-    std::vector<ExprSlot> stack;      // work stack, kept between evaluations
-    uint16_t poolSize = 0;            // pool estimate of the compiler (0: no strings)
-    std::vector<char> pool;           // work pool (grows; strings at most 255 + 1 bytes)
-    std::size_t poolPosition = 0;     // next free pool byte during an evaluation
-    std::size_t stackTop = 0;         // items on the work stack during an evaluation
+    std::vector<ExprInstr> code;        // postfix code, without an end entry
+    std::vector<ExprSlot> stack;        // work stack, kept between evaluations
+    uint16_t poolSize = 0;              // pool estimate of the compiler (0: no strings)
+    std::vector<char> pool;             // work pool (grows; strings at most 255 + 1 bytes)
+    std::size_t poolPosition = 0;       // next free pool byte during an evaluation
+    std::size_t stackTop = 0;           // items on the work stack during an evaluation
 };
 
 // --- the four operations of ParserProcTable
@@ -114,6 +114,7 @@ std::size_t LiveExprCount();
 
 // The position report of a compile error: detail, the window of the text
 // around `errorPos` (characters consumed by the scanner) and " [AssignExpr]".
-std::string ExprPositionReport(const std::string& detail, std::string_view text, std::size_t errorPos);
+std::string ExprPositionReport(const std::string& detail, std::string_view text,
+                               std::size_t errorPos);
 
 }  // namespace veldrim

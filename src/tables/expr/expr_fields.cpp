@@ -40,7 +40,8 @@ std::string UpperTrimmed(std::string_view s, std::size_t maxLen) {
 const uint8_t* BinaryFieldStart(const TWorkArea& wa, int field) {
     if (!wa.binaryRecord) return nullptr;
     std::size_t off = 1;
-    for (int i = 1; i < field; ++i) off += static_cast<std::size_t>(BinaryFieldSize(wa.fields[i - 1]));
+    for (int i = 1; i < field; ++i)
+        off += static_cast<std::size_t>(BinaryFieldSize(wa.fields[i - 1]));
     const TFieldEntry& f = wa.fields[static_cast<std::size_t>(field - 1)];
     if (off + static_cast<std::size_t>(BinaryFieldSize(f)) > wa.binaryRecordSize) return nullptr;
     return wa.binaryRecord + off;
@@ -91,7 +92,8 @@ std::string_view WorkAreaFieldSource::FieldText(int area, int field) {
                 break;
             }
             case 'D': {
-                std::string text(reinterpret_cast<const char*>(p + 1), std::min<std::size_t>(p[0], 10));
+                std::string text(reinterpret_cast<const char*>(p + 1),
+                                 std::min<std::size_t>(p[0], 10));
                 scratch_ = DateTextToDtos(text);
                 break;
             }
@@ -128,7 +130,8 @@ std::string_view WorkAreaFieldSource::FieldText(int area, int field) {
     if (wa->recordCount < 1) return {};
     std::size_t end = static_cast<std::size_t>(f->offset) + f->length;
     if (end > wa->recordBuffer.size()) return {};
-    return std::string_view(reinterpret_cast<const char*>(wa->recordBuffer.data()) + f->offset, f->length);
+    return std::string_view(reinterpret_cast<const char*>(wa->recordBuffer.data()) + f->offset,
+                            f->length);
 }
 
 std::string WorkAreaFieldSource::MemoText(int area, int field) {

@@ -15,8 +15,8 @@
 namespace veldrim {
 
 struct ExprFieldInfo {
-    char type = 'C';   // C D F L M N
-    int length = 0;    // bytes of the stored text
+    char type = 'C';  // C D F L M N
+    int length = 0;   // bytes of the stored text
     int decimals = 0;
 };
 

@@ -471,45 +471,85 @@ private:
 // One instruction: dispatched to the function of its operation group.
 void Machine::Step(const ExprInstr& in) {
     switch (in.op) {
-        case kOpPushN: case kOpPushL: case kOpPushC: case kOpFieldC: case kOpFieldN:
-        case kOpFieldL: case kOpFieldD: case kOpFieldM:
-            PushOperand(in);
-            return;
-        case kOpAddNN: case kOpAddDN: case kOpAddND: case kOpSubNN: case kOpSubDN:
-        case kOpSubDD: case kOpMul: case kOpDiv: case kOpPow: case kOpNeg:
-            Arithmetic(in);
-            return;
-        case kOpAddCC: case kOpSubCC:
-            JoinTexts(in);
-            return;
-        case kOpEqN: case kOpNeN: case kOpLtN: case kOpGtN: case kOpLeN: case kOpGeN:
-        case kOpEqL: case kOpNeL: case kOpEqC: case kOpExactEqC: case kOpContainsC:
-        case kOpNeC: case kOpLtC: case kOpGtC: case kOpLeC: case kOpGeC:
-            Compare(in);
-            return;
-        case kOpAnd: case kOpOr: case kOpNot:
-            Logic(in);
-            return;
-        case kFnAbs: case kFnInt: case kFnMaxN: case kFnMaxD: case kFnMinN: case kFnMinD:
-        case kFnMod: case kFnRound:
-            NumericFunction(in);
-            return;
-        case kFnRecno: case kFnDeleted:
-            RecordFunction(in);
-            return;
-        case kFnUpper: case kFnLower: case kFnLtrim: case kFnRtrim: case kFnLeft:
-        case kFnRight:
-            TextInPlaceFunction(in);
-            return;
-        case kFnAsc: case kFnLen: case kFnAt: case kFnVal: case kFnChr: case kFnSpace:
-        case kFnReplicate: case kFnSubstr: case kFnStuff: case kFnIif: case kFnSoundex:
-        case kFnStr1: case kFnStr2: case kFnStr3:
-            TextFunction(in);
-            return;
-        case kFnCtod: case kFnDate: case kFnDtoc: case kFnDtos: case kFnCdow: case kFnCmonth:
-        case kFnDay: case kFnMonth: case kFnYear: case kFnDow:
-            DateFunction(in);
-            return;
+        case kOpPushN:
+        case kOpPushL:
+        case kOpPushC:
+        case kOpFieldC:
+        case kOpFieldN:
+        case kOpFieldL:
+        case kOpFieldD:
+        case kOpFieldM: PushOperand(in); return;
+        case kOpAddNN:
+        case kOpAddDN:
+        case kOpAddND:
+        case kOpSubNN:
+        case kOpSubDN:
+        case kOpSubDD:
+        case kOpMul:
+        case kOpDiv:
+        case kOpPow:
+        case kOpNeg: Arithmetic(in); return;
+        case kOpAddCC:
+        case kOpSubCC: JoinTexts(in); return;
+        case kOpEqN:
+        case kOpNeN:
+        case kOpLtN:
+        case kOpGtN:
+        case kOpLeN:
+        case kOpGeN:
+        case kOpEqL:
+        case kOpNeL:
+        case kOpEqC:
+        case kOpExactEqC:
+        case kOpContainsC:
+        case kOpNeC:
+        case kOpLtC:
+        case kOpGtC:
+        case kOpLeC:
+        case kOpGeC: Compare(in); return;
+        case kOpAnd:
+        case kOpOr:
+        case kOpNot: Logic(in); return;
+        case kFnAbs:
+        case kFnInt:
+        case kFnMaxN:
+        case kFnMaxD:
+        case kFnMinN:
+        case kFnMinD:
+        case kFnMod:
+        case kFnRound: NumericFunction(in); return;
+        case kFnRecno:
+        case kFnDeleted: RecordFunction(in); return;
+        case kFnUpper:
+        case kFnLower:
+        case kFnLtrim:
+        case kFnRtrim:
+        case kFnLeft:
+        case kFnRight: TextInPlaceFunction(in); return;
+        case kFnAsc:
+        case kFnLen:
+        case kFnAt:
+        case kFnVal:
+        case kFnChr:
+        case kFnSpace:
+        case kFnReplicate:
+        case kFnSubstr:
+        case kFnStuff:
+        case kFnIif:
+        case kFnSoundex:
+        case kFnStr1:
+        case kFnStr2:
+        case kFnStr3: TextFunction(in); return;
+        case kFnCtod:
+        case kFnDate:
+        case kFnDtoc:
+        case kFnDtos:
+        case kFnCdow:
+        case kFnCmonth:
+        case kFnDay:
+        case kFnMonth:
+        case kFnYear:
+        case kFnDow: DateFunction(in); return;
         default: return;
     }
 }
@@ -520,9 +560,11 @@ void Machine::PushOperand(const ExprInstr& in) {
         case kOpPushN: PushNumber(in.number); return;
         case kOpPushL: PushLogical(in.logical != 0); return;
         case kOpPushC: PushText(e_.literals[static_cast<std::size_t>(in.literal)]); return;
-        case kOpFieldC: case kOpFieldN: case kOpFieldL: case kOpFieldD: case kOpFieldM:
-            PushField(in);
-            return;
+        case kOpFieldC:
+        case kOpFieldN:
+        case kOpFieldL:
+        case kOpFieldD:
+        case kOpFieldM: PushField(in); return;
         default: return;
     }
 }
@@ -530,12 +572,16 @@ void Machine::PushOperand(const ExprInstr& in) {
 // Numbers and dates: + - * / ^ and unary minus.
 void Machine::Arithmetic(const ExprInstr& in) {
     switch (in.op) {
-        case kOpAddNN: case kOpAddDN: case kOpAddND: {
+        case kOpAddNN:
+        case kOpAddDN:
+        case kOpAddND: {
             double b = PopNumber();
             Top().number += b;
             return;
         }
-        case kOpSubNN: case kOpSubDN: case kOpSubDD: {
+        case kOpSubNN:
+        case kOpSubDN:
+        case kOpSubDD: {
             double b = PopNumber();
             Top().number -= b;
             return;
@@ -595,22 +641,38 @@ void Machine::JoinTexts(const ExprInstr& in) {
 // Comparisons of numbers and dates, logicals and texts.
 void Machine::Compare(const ExprInstr& in) {
     switch (in.op) {
-        case kOpEqN: case kOpNeN: case kOpLtN: case kOpGtN: case kOpLeN: case kOpGeN: {
+        case kOpEqN:
+        case kOpNeN:
+        case kOpLtN:
+        case kOpGtN:
+        case kOpLeN:
+        case kOpGeN: {
             double b = PopNumber();
             double a = PopNumber();
-            bool r = in.op == kOpEqN ? a == b : in.op == kOpNeN ? a != b : in.op == kOpLtN ? a < b
-                   : in.op == kOpGtN ? a > b : in.op == kOpLeN ? a <= b : a >= b;
+            bool r = in.op == kOpEqN   ? a == b
+                     : in.op == kOpNeN ? a != b
+                     : in.op == kOpLtN ? a < b
+                     : in.op == kOpGtN ? a > b
+                     : in.op == kOpLeN ? a <= b
+                                       : a >= b;
             PushLogical(r);
             return;
         }
-        case kOpEqL: case kOpNeL: {
+        case kOpEqL:
+        case kOpNeL: {
             bool b = PopLogical();
             bool a = PopLogical();
             PushLogical(in.op == kOpEqL ? a == b : a != b);
             return;
         }
-        case kOpEqC: case kOpExactEqC: case kOpContainsC: case kOpNeC:
-        case kOpLtC: case kOpGtC: case kOpLeC: case kOpGeC: {
+        case kOpEqC:
+        case kOpExactEqC:
+        case kOpContainsC:
+        case kOpNeC:
+        case kOpLtC:
+        case kOpGtC:
+        case kOpLeC:
+        case kOpGeC: {
             std::string_view b = PopText();
             std::string_view a = PopText();
             bool r = false;
@@ -654,12 +716,14 @@ void Machine::NumericFunction(const ExprInstr& in) {
     switch (in.op) {
         case kFnAbs: Top().number = std::fabs(Top().number); return;
         case kFnInt: Top().number = std::trunc(Top().number); return;
-        case kFnMaxN: case kFnMaxD: {
+        case kFnMaxN:
+        case kFnMaxD: {
             double b = PopNumber();
             Top().number = std::max(Top().number, b);
             return;
         }
-        case kFnMinN: case kFnMinD: {
+        case kFnMinN:
+        case kFnMinD: {
             double b = PopNumber();
             Top().number = std::min(Top().number, b);
             return;
@@ -696,10 +760,12 @@ void Machine::RecordFunction(const ExprInstr& in) {
 // UPPER, LOWER, LTRIM, RTRIM, LEFT, RIGHT: the top text changed in place.
 void Machine::TextInPlaceFunction(const ExprInstr& in) {
     switch (in.op) {
-        case kFnUpper: case kFnLower: {
+        case kFnUpper:
+        case kFnLower: {
             ExprSlot& s = Top();
             char* p = e_.pool.data() + s.start;
-            for (uint32_t i = 0; i < s.length; ++i) p[i] = in.op == kFnUpper ? UpperWin1252Char(p[i]) : LowerWin1252Char(p[i]);
+            for (uint32_t i = 0; i < s.length; ++i)
+                p[i] = in.op == kFnUpper ? UpperWin1252Char(p[i]) : LowerWin1252Char(p[i]);
             return;
         }
         case kFnLtrim: {
@@ -775,7 +841,8 @@ void Machine::TextFunction(const ExprInstr& in) {
             int32_t n = std::max(ToCount(PopNumber()), 0);
             std::string_view s = PopText();
             scratch_.clear();
-            for (int32_t i = 0; i < n && !s.empty() && scratch_.size() < kMaxText; ++i) scratch_.append(s);
+            for (int32_t i = 0; i < n && !s.empty() && scratch_.size() < kMaxText; ++i)
+                scratch_.append(s);
             PushScratch();
             return;
         }
@@ -798,7 +865,8 @@ void Machine::TextFunction(const ExprInstr& in) {
             int32_t start = ToCount(PopNumber());
             std::string_view s = PopText();
             std::size_t from = std::min(static_cast<std::size_t>(std::max(start, 1) - 1), s.size());
-            std::size_t del = std::min(static_cast<std::size_t>(std::max(count, 0)), s.size() - from);
+            std::size_t del =
+                std::min(static_cast<std::size_t>(std::max(count, 0)), s.size() - from);
             scratch_.assign(s.substr(0, from));
             scratch_.append(r);
             scratch_.append(s.substr(from + del));
@@ -819,7 +887,9 @@ void Machine::TextFunction(const ExprInstr& in) {
             PushScratch();
             return;
         }
-        case kFnStr1: case kFnStr2: case kFnStr3: {
+        case kFnStr1:
+        case kFnStr2:
+        case kFnStr3: {
             double dec = in.op == kFnStr3 ? PopNumber() : 0.0;
             double len = in.op != kFnStr1 ? PopNumber() : 10.0;
             double x = PopNumber();
@@ -845,9 +915,16 @@ void Machine::DateFunction(const ExprInstr& in) {
             PushNumber(JulianFromYMD(y, m, d));
             return;
         }
-        case kFnDtoc: scratch_ = JulianToDateText(PopNumber()); PushScratch(); return;
-        case kFnDtos: scratch_ = JulianToDtos(PopNumber()); PushScratch(); return;
-        case kFnCdow: case kFnCmonth: {
+        case kFnDtoc:
+            scratch_ = JulianToDateText(PopNumber());
+            PushScratch();
+            return;
+        case kFnDtos:
+            scratch_ = JulianToDtos(PopNumber());
+            PushScratch();
+            return;
+        case kFnCdow:
+        case kFnCmonth: {
             int y = 0, m = 0, d = 0;
             double j = PopNumber();
             if (Ymd(j, y, m, d))
@@ -857,7 +934,10 @@ void Machine::DateFunction(const ExprInstr& in) {
             PushScratch();
             return;
         }
-        case kFnDay: case kFnMonth: case kFnYear: case kFnDow: {
+        case kFnDay:
+        case kFnMonth:
+        case kFnYear:
+        case kFnDow: {
             int y = 0, m = 0, d = 0;
             double j = Top().number;
             double v = 0.0;

@@ -29,23 +29,87 @@ namespace veldrim {
 
 enum ExprOp : uint16_t {
     // constants and field references
-    kOpPushN, kOpPushL, kOpPushC,
-    kOpFieldC, kOpFieldN, kOpFieldL, kOpFieldD, kOpFieldM,
+    kOpPushN,
+    kOpPushL,
+    kOpPushC,
+    kOpFieldC,
+    kOpFieldN,
+    kOpFieldL,
+    kOpFieldD,
+    kOpFieldM,
     // operators
-    kOpAddNN, kOpAddDN, kOpAddND, kOpAddCC,
-    kOpSubNN, kOpSubDN, kOpSubDD, kOpSubCC,
-    kOpMul, kOpDiv, kOpPow,
-    kOpEqN, kOpEqL, kOpEqC, kOpExactEqC, kOpContainsC,
-    kOpLtN, kOpGtN, kOpLeN, kOpGeN,
-    kOpLtC, kOpGtC, kOpLeC, kOpGeC,
-    kOpNeN, kOpNeL, kOpNeC,
-    kOpAnd, kOpOr, kOpNot, kOpNeg,
+    kOpAddNN,
+    kOpAddDN,
+    kOpAddND,
+    kOpAddCC,
+    kOpSubNN,
+    kOpSubDN,
+    kOpSubDD,
+    kOpSubCC,
+    kOpMul,
+    kOpDiv,
+    kOpPow,
+    kOpEqN,
+    kOpEqL,
+    kOpEqC,
+    kOpExactEqC,
+    kOpContainsC,
+    kOpLtN,
+    kOpGtN,
+    kOpLeN,
+    kOpGeN,
+    kOpLtC,
+    kOpGtC,
+    kOpLeC,
+    kOpGeC,
+    kOpNeN,
+    kOpNeL,
+    kOpNeC,
+    kOpAnd,
+    kOpOr,
+    kOpNot,
+    kOpNeg,
     // functions
-    kFnAbs, kFnAsc, kFnAt, kFnCdow, kFnChr, kFnCmonth, kFnCtod, kFnDate, kFnDay,
-    kFnDeleted, kFnDow, kFnDtoc, kFnDtos, kFnIif, kFnInt, kFnLeft, kFnLen, kFnLower,
-    kFnLtrim, kFnMaxN, kFnMaxD, kFnMinN, kFnMinD, kFnMod, kFnMonth, kFnRecno,
-    kFnReplicate, kFnRight, kFnRound, kFnRtrim, kFnSoundex, kFnSpace,
-    kFnStr1, kFnStr2, kFnStr3, kFnStuff, kFnSubstr, kFnUpper, kFnVal, kFnYear,
+    kFnAbs,
+    kFnAsc,
+    kFnAt,
+    kFnCdow,
+    kFnChr,
+    kFnCmonth,
+    kFnCtod,
+    kFnDate,
+    kFnDay,
+    kFnDeleted,
+    kFnDow,
+    kFnDtoc,
+    kFnDtos,
+    kFnIif,
+    kFnInt,
+    kFnLeft,
+    kFnLen,
+    kFnLower,
+    kFnLtrim,
+    kFnMaxN,
+    kFnMaxD,
+    kFnMinN,
+    kFnMinD,
+    kFnMod,
+    kFnMonth,
+    kFnRecno,
+    kFnReplicate,
+    kFnRight,
+    kFnRound,
+    kFnRtrim,
+    kFnSoundex,
+    kFnSpace,
+    kFnStr1,
+    kFnStr2,
+    kFnStr3,
+    kFnStuff,
+    kFnSubstr,
+    kFnUpper,
+    kFnVal,
+    kFnYear,
     kOpCount
 };
 
@@ -53,8 +117,8 @@ enum ExprOp : uint16_t {
 enum class KeywordKind : uint8_t { Function, True, False, Not, And, Or };
 
 struct KeywordEntry {
-    const char* name;      // full name
-    uint8_t minLength;     // shortest accepted abbreviation
+    const char* name;   // full name
+    uint8_t minLength;  // shortest accepted abbreviation
     KeywordKind kind;
     uint16_t poolContribution;  // bytes added to the work-pool estimate
 };
@@ -64,11 +128,11 @@ const KeywordEntry* FindKeyword(std::string_view upperName);
 
 // Outcome of a type check.
 struct TypeRule {
-    bool ok = false;            // a rule matched
-    bool countError = false;    // wrong number of arguments (a syntax error)
-    uint16_t op = 0;            // code to append
+    bool ok = false;          // a rule matched
+    bool countError = false;  // wrong number of arguments (a syntax error)
+    uint16_t op = 0;          // code to append
     ExprType result = ExprType::N;
-    bool emitsCode = true;      // false for unary +
+    bool emitsCode = true;  // false for unary +
 };
 
 // Binary operator by its token text ("+", "-", "*", "/", "^", "=", "==",

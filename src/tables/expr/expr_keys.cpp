@@ -93,7 +93,8 @@ void StrToNumKey(TNumKey& key, const char* digits, int length, int decimals) {
 }
 
 void FloatToNumKey(TNumKey& key, int decimals, double value) {
-    if (!std::isfinite(value)) value = std::isnan(value) ? 0.0 : std::copysign(1.7976931348623157e308, value);
+    if (!std::isfinite(value))
+        value = std::isnan(value) ? 0.0 : std::copysign(1.7976931348623157e308, value);
     int dec = std::clamp(decimals, 0, 50);
     char buf[400];
     auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, dec);
@@ -295,9 +296,8 @@ struct RingHeader {
     std::size_t size;  // payload bytes
 };
 // The payload starts at a maximally aligned offset behind the header.
-constexpr std::size_t kHeaderBytes =
-    (sizeof(RingHeader) + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) *
-    alignof(std::max_align_t);
+constexpr std::size_t kHeaderBytes = (sizeof(RingHeader) + alignof(std::max_align_t) - 1) /
+                                     alignof(std::max_align_t) * alignof(std::max_align_t);
 
 RingHeader* HeaderOf(const void* payload) {
     return reinterpret_cast<RingHeader*>(const_cast<char*>(static_cast<const char*>(payload)) -

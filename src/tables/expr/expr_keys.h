@@ -31,9 +31,9 @@ struct TNumKey {
     uint8_t bytes[12] = {};
 };
 
-inline constexpr double kJulianOffset = 1721425.0;   // Julian day of "day 0"
-inline constexpr double kFirstJulianDay = 1721426.0; // 1 January of year 1
-inline constexpr double kLastJulianDay = 5373484.0;  // 31 December 9999
+inline constexpr double kJulianOffset = 1721425.0;    // Julian day of "day 0"
+inline constexpr double kFirstJulianDay = 1721426.0;  // 1 January of year 1
+inline constexpr double kLastJulianDay = 5373484.0;   // 31 December 9999
 
 // --- numeric keys
 // Packs the first `length` characters of `digits`; `decimals` only affects

@@ -17,7 +17,7 @@ namespace veldrim::calctest {
 namespace {
 
 class CylBridgeTest : public CalcTest {
-  protected:
+protected:
     // The default worm set with its geometry computed.
     static void DefaultWormGeometry() {
         CalcWormGeometry();
@@ -49,7 +49,7 @@ TEST_F(CylBridgeTest, BridgeCopiesTheWormSetAndResetsLeftovers) {
     EXPECT_EQ(g.teethSpanned[1], 0);
     EXPECT_EQ(g.b, 28.5L);
     EXPECT_EQ(g.ballDiameter[2], 7.5L);  // the smaller face width
-    for (int i = 1; i <= 2; ++i)  // the tool is the mating gear
+    for (int i = 1; i <= 2; ++i)         // the tool is the mating gear
         EXPECT_NEAR(g.hfP0Factor[i], w.haStar[i] / std::cos(w.gammaM), 1e-15L);
     CylGearToWorm();
     EXPECT_EQ(gearPair.z[1], wormGear.keptThreadCount);
@@ -132,7 +132,9 @@ TEST_F(CylBridgeTest, EachCheckGivesItsOwnMessage) {
         {[](CylGearRecord&) {}, {}, false},
         {[](CylGearRecord& g) { g.sat[2] = 0.29L; }, {"Warnung: Spitzzahn ! (2)"}, false},
         {[](CylGearRecord& g) { g.xMin[1] = 0.21L; }, {"Warnung: Unterschnitt ! (1)"}, true},
-        {[](CylGearRecord& g) { g.cToFormCircle[2] = -0.25L; }, {"Warnung: cffmin < 0 ! (" + FormatLength(-0.25L) + ")"}, true},
+        {[](CylGearRecord& g) { g.cToFormCircle[2] = -0.25L; },
+         {"Warnung: cffmin < 0 ! (" + FormatLength(-0.25L) + ")"},
+         true},
         {[](CylGearRecord& g) { g.c[1] = -0.01L; }, {"Fehler : Zahnspiel < 0 ! (1)"}, false},
         {[](CylGearRecord& g) { g.c[2] = 0.2L; }, {"Warnung: Zahnspiel < 0.12mn ! (2)"}, true},
         {[](CylGearRecord& g) { g.epsAlpha = 0.99L; }, {"eps.alpha < 1 !"}, false},
@@ -146,27 +148,41 @@ TEST_F(CylBridgeTest, EachCheckGivesItsOwnMessage) {
         {[](CylGearRecord& g) { g.WkLower[1] = 200; }, {"Warnung: b < b min. (1)"}, true},
         {[](CylGearRecord& g) { g.Asne[2] = -0.0001L; }, {"Warnung: Asne < Aau !  (2)"}, true},
         {[](CylGearRecord& g) { g.jtMin = -0.001L; }, {"Warnung: jtmin < 0 !"}, false},
-        {[](CylGearRecord& g) { g.d[1] = 1.9L, g.toleranceSeries[1] = 5; }, {"Warnung: Tsn DIN d<2 !"}, false},
-        {[](CylGearRecord& g) { g.snMin[1] = g.sn[1] * 0.7L; }, {"Warnung: Tol. Asne,Asni!"}, false},
-        {[](CylGearRecord& g) { g.toleranceStandard = 2; }, {"Warnung: ISO 6336 -> ISO 1328"}, true},
+        {[](CylGearRecord& g) { g.d[1] = 1.9L, g.toleranceSeries[1] = 5; },
+         {"Warnung: Tsn DIN d<2 !"},
+         false},
+        {[](CylGearRecord& g) { g.snMin[1] = g.sn[1] * 0.7L; },
+         {"Warnung: Tol. Asne,Asni!"},
+         false},
+        {[](CylGearRecord& g) { g.toleranceStandard = 2; },
+         {"Warnung: ISO 6336 -> ISO 1328"},
+         true},
         {[](CylGearRecord& g) { g.Asni[1] = -2.01L; }, {"Fatal  : Asni > mn ! (1)"}, false},
-        {[](CylGearRecord& g) { g.xPreUpper[2] = g.xPreLower[2] - 0.01L; }, {"Fehler : xemin>xemax (2)"}, false},
+        {[](CylGearRecord& g) { g.xPreUpper[2] = g.xPreLower[2] - 0.01L; },
+         {"Fehler : xemin>xemax (2)"},
+         false},
         {[](CylGearRecord& g) { g.dw[1] = g.df[1] - 0.01L; }, {"Fehler : dw < df ! (1)"}, false},
         {[](CylGearRecord& g) { g.da[2] = g.dw[2] - 0.01L; }, {"Fehler : dw > da ! (2)"}, false},
         {[](CylGearRecord& g) { g.bGear[2] = 39; }, {"Warnung: beff > b ! (2)"}, false},
-        {[](CylGearRecord& g) { g.MdKLower[2] = g.df[2]; }, {"Fehler : Dm ball !  (" + ball + ")"}, false},
-        {[](CylGearRecord& g) { g.MdKLower[2] = g.df[2] + 6.5L; }, {"Warnung: Dm ball   (" + ball + ")"}, false},
+        {[](CylGearRecord& g) { g.MdKLower[2] = g.df[2]; },
+         {"Fehler : Dm ball !  (" + ball + ")"},
+         false},
+        {[](CylGearRecord& g) { g.MdKLower[2] = g.df[2] + 6.5L; },
+         {"Warnung: Dm ball   (" + ball + ")"},
+         false},
         {[](CylGearRecord& g) {
              gearPair.z[2] = -50;
              g.x[2] = 0.06L;
              g.xMin[2] = 5;  // undercut is not checked for an internal gear
              g.teethSpanned[2] = TeethSpanned(g.mn, g.xee[2], g.alphaNRad, g.betaRad, -50);
          },
-         {"Warnung: x2 > 0"}, true},
+         {"Warnung: x2 > 0"},
+         true},
         // Several findings keep their order.
         {[](CylGearRecord& g) { g.c[2] = -1, g.epsAlpha = 0.5L, g.x[1] = 2, g.bGear[1] = 4; },
          {"Fehler : Zahnspiel < 0 ! (2)", "eps.alpha < 1 !", "Warnung: x > 1.5   (1) !",
-          "Warnung: b < b min. (1)", "Warnung: beff > b ! (1)"}, false},
+          "Warnung: b < b min. (1)", "Warnung: beff > b ! (1)"},
+         false},
     };
     int index = 0;
     for (const CheckCase& c : cases) {
@@ -177,7 +193,8 @@ TEST_F(CylBridgeTest, EachCheckGivesItsOwnMessage) {
             c.change(cylGear);
             hideWarningsFlag = hide;
             CylPlausibilityChecks();
-            EXPECT_EQ(Messages(), hide && c.hideable ? Strings{} : c.shown) << index << (hide ? " hidden" : "");
+            EXPECT_EQ(Messages(), hide && c.hideable ? Strings{} : c.shown)
+                << index << (hide ? " hidden" : "");
             EXPECT_FALSE(fatalFlag) << index;
         }
         ++index;

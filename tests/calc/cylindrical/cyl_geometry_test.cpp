@@ -20,7 +20,7 @@ namespace veldrim::calctest {
 namespace {
 
 class CylGeometryTest : public CalcTest {
-  protected:
+protected:
     // The stages up to the tip-diameter step, which give every value the
     // measurement and the tolerances read.
     static void Prepare(const PairSpec& p) {
@@ -42,7 +42,11 @@ class CylGeometryTest : public CalcTest {
 // spur: (14.2477 - 12) / 17.0973 = 0.131467; helical at 15° the virtual
 // 12 / 0.901221 = 13.3153 teeth give 0.054538; z = 24 gives -0.570400.
 TEST_F(CylGeometryTest, MinimumProfileShiftAgainstUndercut) {
-    const struct { Real beta; int z1, z2; Real x1, x2; } cases[] = {
+    const struct {
+        Real beta;
+        int z1, z2;
+        Real x1, x2;
+    } cases[] = {
         {0, 12, 24, 0.1314666626902676L, -0.5704000079527981L},
         {15, 12, 30, 0.0545380988559855L, -1.1136547528600362L},
     };
@@ -88,7 +92,8 @@ TEST_P(CylIdentityTest, InvolutePairIdentitiesHold) {
     EXPECT_NEAR(g.jnMin, g.jtMin * std::cos(g.alphaNRad) * std::cos(g.betaRad), eps);
     EXPECT_NEAR(g.jnMax, g.jtMax * std::cos(g.alphaNRad) * std::cos(g.betaRad), eps);
     for (int i = 1; i <= 2; ++i) EXPECT_NEAR(g.pbt, kPi * g.db[i] / gearPair.z[i], eps);
-    EXPECT_NEAR(std::cos(g.alphaT) * std::cos(g.betaB), std::cos(g.alphaNRad) * std::cos(g.betaRad), eps);
+    EXPECT_NEAR(std::cos(g.alphaT) * std::cos(g.betaB), std::cos(g.alphaNRad) * std::cos(g.betaRad),
+                eps);
     EXPECT_NEAR(g.a, (g.dw[1] + g.dw[2]) / 2, eps);  // the working circles roll on each other
     EXPECT_NEAR(g.epsBeta, g.b * std::sin(g.betaRad) / (kPi * g.mn), 1e-12L);
     EXPECT_NEAR(g.epsGamma, g.epsAlpha + g.epsBeta, 1e-15L);
@@ -163,7 +168,8 @@ TEST_F(CylGeometryTest, WorkingCentreDistanceIsDerivedBeforeTheCentreToleranceIs
     }
     EXPECT_EQ(results[0].alphaWtAMin, results[1].alphaWtAMin);
     EXPECT_EQ(results[0].jtMin, results[1].jtMin);
-    for (const CylGearRecord& r : results) EXPECT_EQ(r.Aae, 30.0L / 2000.0L);  // js 7, a in 50 .. 80: IT7 30 µm
+    for (const CylGearRecord& r : results)
+        EXPECT_EQ(r.Aae, 30.0L / 2000.0L);  // js 7, a in 50 .. 80: IT7 30 µm
 }
 
 TEST_F(CylGeometryTest, SeriesZeroMeansGivenAllowancesBeforeTheyAreRead) {
@@ -204,8 +210,10 @@ TEST_F(CylGeometryTest, TipDiameterModesAndInterference) {
     ToContact({.mn = 2, .z1 = 9, .z2 = 80});
     const CylGearRecord& g = cylGear;
     EXPECT_TRUE(HasMessage("Fehler : Eingr.stör. da2 !"_cp850)) << Log();
-    EXPECT_NEAR(g.dNa[2], 2 * std::hypot(g.a - std::cos(g.alphaWt) * g.db[1] / 2, std::sin(g.alphaWt) * g.db[1] / 2),
-                1e-12L);
+    EXPECT_NEAR(
+        g.dNa[2],
+        2 * std::hypot(g.a - std::cos(g.alphaWt) * g.db[1] / 2, std::sin(g.alphaWt) * g.db[1] / 2),
+        1e-12L);
     EXPECT_NEAR(g.dNf[1], g.db[1], 1e-9L);
 }
 
@@ -242,7 +250,10 @@ Real DistanceToFlank(Real px, Real py, Real rb, Real ra, Real psiPlusInv) {
     const Real gr = (std::sqrt(5.0L) - 1) / 2;
     for (int k = 0; k < 200; ++k) {
         const Real m1 = hi - gr * (hi - lo), m2 = lo + gr * (hi - lo);
-        if (dist(m1) < dist(m2)) hi = m2; else lo = m1;
+        if (dist(m1) < dist(m2))
+            hi = m2;
+        else
+            lo = m1;
     }
     return dist((lo + hi) / 2);
 }
@@ -263,13 +274,14 @@ TEST_F(CylGeometryTest, BallDimensionMatchesNumericConstruction) {
         Real lo = rb, hi = ra;
         for (int k = 0; k < 200; ++k) {
             const Real mid = (lo + hi) / 2;
-            const Real d = DistanceToFlank(mid * std::cos(kPi / c.z), mid * std::sin(kPi / c.z), rb, ra,
-                                           psi + Involute(g.alphaNRad));
+            const Real d = DistanceToFlank(mid * std::cos(kPi / c.z), mid * std::sin(kPi / c.z), rb,
+                                           ra, psi + Involute(g.alphaNRad));
             (d < c.dm / 2 ? lo : hi) = mid;
         }
         const Real r = (lo + hi) / 2;
         const Real expected = c.z % 2 == 0 ? 2 * r + c.dm : 2 * r * std::cos(kPi / 2 / c.z) + c.dm;
-        EXPECT_NEAR(CylBallDimension(1, c.x), expected, 1e-6L) << c.z << " " << static_cast<double>(c.x);
+        EXPECT_NEAR(CylBallDimension(1, c.x), expected, 1e-6L)
+            << c.z << " " << static_cast<double>(c.x);
     }
     // Odd teeth and a positive helix: the diametral dimension spans the circle.
     Prepare({.mn = 2, .beta = 10, .z1 = 25, .z2 = 60});
@@ -278,11 +290,13 @@ TEST_F(CylGeometryTest, BallDimensionMatchesNumericConstruction) {
     cylGear.ballDiameter[1] = 0.2L;
     ClearMessages();
     CylBallDimension(1, 0);
-    EXPECT_EQ(Messages(), Strings{"Fehler : Dm ball !  (" + FormatLength(0.2L) + LengthUnit() + ")"});
+    EXPECT_EQ(Messages(),
+              Strings{"Fehler : Dm ball !  (" + FormatLength(0.2L) + LengthUnit() + ")"});
 }
 
 TEST_F(CylGeometryTest, IsoAndDinTolerances) {
-    const Real rounding[][2] = {{4.84L, 4.8L}, {5.25L, 5.0L}, {5.75L, 6.0L}, {10.5L, 10.0L}, {11.5L, 12.0L}};
+    const Real rounding[][2] = {
+        {4.84L, 4.8L}, {5.25L, 5.0L}, {5.75L, 6.0L}, {10.5L, 10.0L}, {11.5L, 12.0L}};
     for (const auto& c : rounding) EXPECT_NEAR(RoundTolerance(c[0]), c[1], 1e-15L) << c[0];
     // mn = 2, d = 40, b = 20, Q = 5 (s = 1), hand-computed with the rounding rules.
     LoadPair({.mn = 2, .z1 = 20, .z2 = 20, .b = 20});
@@ -290,8 +304,9 @@ TEST_F(CylGeometryTest, IsoAndDinTolerances) {
     cylGear.quality[1] = 5;
     CylIsoTolerances(1);
     const CylGearRecord& g = cylGear;
-    const Real expected[][2] = {{g.ffAlpha[1], 6.0L}, {g.fHAlpha[1], 4.8L}, {g.fp[1], 6.0L}, {g.Fp[1], 17.0L},
-                                {g.Fr[1], 15.3L}, {g.FiTangential[1], 23.0L}, {g.FiRadial[1], 19.0L}};
+    const Real expected[][2] = {
+        {g.ffAlpha[1], 6.0L}, {g.fHAlpha[1], 4.8L},       {g.fp[1], 6.0L},       {g.Fp[1], 17.0L},
+        {g.Fr[1], 15.3L},     {g.FiTangential[1], 23.0L}, {g.FiRadial[1], 19.0L}};
     for (const auto& e : expected) EXPECT_NEAR(e[0], e[1], 1e-12L);
     cylGear.quality[1] = 7;  // grade step root two on the rounded base
     CylIsoTolerances(1);

@@ -16,7 +16,12 @@ namespace {
 
 class BulkVerbsTest : public TableTest {
 protected:
-    struct Row { std::string name; int qty; double price; bool deleted = false; };
+    struct Row {
+        std::string name;
+        int qty;
+        double price;
+        bool deleted = false;
+    };
     std::string Parts(const std::vector<Row>& rows, const std::string& file = "parts.dbf") {
         const std::string p = Path(file);
         CreateDbf(p, {F("NAME", 'C', 10), F("QTY", 'N', 5), F("PRICE", 'N', 8, 2)});
@@ -44,7 +49,8 @@ protected:
 // has no Windows-1252 twin and would come back as '?' from a round trip
 // through the in-memory character set.
 TEST_F(BulkVerbsTest, PackKeepsOrderAndMovesRawBytes) {
-    const std::string p = Parts({{"a", 1, 1}, {"b", 2, 2, true}, {"box", 3, 3}, {"d", 4, 4, true}, {"e", 5, 5}});
+    const std::string p =
+        Parts({{"a", 1, 1}, {"b", 2, 2, true}, {"box", 3, 3}, {"d", 4, 4, true}, {"e", 5, 5}});
     CloseArea();
     auto b = ReadBytes(p);
     const std::size_t data = 32 + 3 * 32 + 1;
@@ -95,7 +101,11 @@ TEST_F(BulkVerbsTest, PackAsksFirstWhenConfigured) {
 }
 
 TEST_F(BulkVerbsTest, SearchFindsTextInsideOneVisibleField) {
-    Parts({{"bolt", 0, 0, true}, {"washer", 1, 1}, {"bolt", 23, 2}, {"nut", 2, 9.5}, {"Bolt big", 5, 5}});
+    Parts({{"bolt", 0, 0, true},
+           {"washer", 1, 1},
+           {"bolt", 23, 2},
+           {"nut", 2, 9.5},
+           {"Bolt big", 5, 5}});
     SetIgnoreDel(true);
     uint8_t field = 0;
     Search("BOLT", field, true);
@@ -196,11 +206,16 @@ TEST_F(BulkVerbsTest, LocateByFieldsNeedsAllOnOneRecord) {
 }
 
 TEST_F(BulkVerbsTest, AppendFromConvertsFields) {
-    WriteBytes(Path("conv.dbf"), BuildDbf(0x03, {{"NAME", 'N', 7, 1}, {"QTY", 'N', 6, 2}, {"PRICE", 'C', 6, 0},
-                                                  {"FLAG", 'L', 1, 0}, {"WHEN", 'C', 8, 0}, {"ISSET", 'N', 1, 0}},
-                                         {" 12345.5  2.503.75  T13/45/201"}));
-    CreateDbf(Path("dst.dbf"), {F("NAME", 'C', 3), F("QTY", 'N', 4), F("PRICE", 'N', 6, 2), F("FLAG", 'C', 1),
-                                F("WHEN", 'D'), F("ISSET", 'L')});
+    WriteBytes(Path("conv.dbf"), BuildDbf(0x03,
+                                          {{"NAME", 'N', 7, 1},
+                                           {"QTY", 'N', 6, 2},
+                                           {"PRICE", 'C', 6, 0},
+                                           {"FLAG", 'L', 1, 0},
+                                           {"WHEN", 'C', 8, 0},
+                                           {"ISSET", 'N', 1, 0}},
+                                          {" 12345.5  2.503.75  T13/45/201"}));
+    CreateDbf(Path("dst.dbf"), {F("NAME", 'C', 3), F("QTY", 'N', 4), F("PRICE", 'N', 6, 2),
+                                F("FLAG", 'C', 1), F("WHEN", 'D'), F("ISSET", 'L')});
     USE(Path("dst.dbf") + " EXCLUSIVE");
     AppendFrom(Path("conv"));
     GO(1);
@@ -234,7 +249,8 @@ TEST_F(BulkVerbsTest, DelimitedRoundTrip) {
     Parts({{"say \"hi\"", 1, 1.5}, {Cp850ToWin1252("Maß,Öl"_cp850), -2, 0}, {"", 0, 0}});
     EXPECT_EQ(CopyDelimited(Path("out")), 3);
     const std::string text = Slurp(Path("out.TXT"));
-    EXPECT_EQ(text, "\"say \"\"hi\"\"\",1,1.50\r\n\"" + Cp850ToWin1252("Maß,Öl"_cp850) + "\",-2,0.00\r\n\"\",0,0.00\r\n\x1A");
+    EXPECT_EQ(text, "\"say \"\"hi\"\"\",1,1.50\r\n\"" + Cp850ToWin1252("Maß,Öl"_cp850) +
+                        "\",-2,0.00\r\n\"\",0,0.00\r\n\x1A");
     CloseArea();
     Parts({}, "back.dbf");
     EXPECT_EQ(AppendDelimited(Path("out"), false), 3);
@@ -248,16 +264,19 @@ TEST_F(BulkVerbsTest, DelimitedRoundTrip) {
 
 TEST_F(BulkVerbsTest, DelimitedImportLineEnds) {
     Parts({});
-    WriteBytes(Path("in.txt"), {'"', 'a', '"', ',', '1', '\r', '"', 'b', '"', ',', '2', '\n', '\n', 'c', ',', '3',
-                                '\r', '\n', 0x1A, 'd', ',', '4'});
+    WriteBytes(Path("in.txt"), {'"',  'a',  '"', ',', '1', '\r', '"',  'b',  '"', ',', '2',
+                                '\n', '\n', 'c', ',', '3', '\r', '\n', 0x1A, 'd', ',', '4'});
     EXPECT_EQ(AppendDelimited(Path("in.txt"), false), 3);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b", "c"})) << "a lone CR keeps the next byte";
-    EXPECT_THROW(AppendDelimited(Path("absent.txt"), false), EDurazError) << "an input that cannot be opened";
+    EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b", "c"}))
+        << "a lone CR keeps the next byte";
+    EXPECT_THROW(AppendDelimited(Path("absent.txt"), false), EDurazError)
+        << "an input that cannot be opened";
     EXPECT_EQ(LastError(), 2);
 }
 
 TEST_F(BulkVerbsTest, DelimitedLeavesMemoFieldsOut) {
-    USE(Make("m.dbf", {F("A", 'C', 2), F("NOTE", 'M'), F("B", 'C', 2), F("LAST", 'M')}) + " EXCLUSIVE");
+    USE(Make("m.dbf", {F("A", 'C', 2), F("NOTE", 'M'), F("B", 'C', 2), F("LAST", 'M')}) +
+        " EXCLUSIVE");
     SetBinaryText(1, "x");
     SetBinaryText(3, "y");
     Append();
@@ -273,7 +292,8 @@ TEST_F(BulkVerbsTest, ProgressWindowSteps) {
     }
     Parts({});
     std::string lines;
-    for (int i = 0; i < 300; ++i) lines += "\"n" + std::to_string(i) + "\"," + std::to_string(i) + "\r\n";
+    for (int i = 0; i < 300; ++i)
+        lines += "\"n" + std::to_string(i) + "\"," + std::to_string(i) + "\r\n";
     WriteBytes(Path("many.txt"), std::vector<uint8_t>(lines.begin(), lines.end()));
     const std::size_t before = ui.CallsOf("progress").size();
     EXPECT_EQ(AppendDelimited(Path("many.txt"), true), 300);
@@ -306,10 +326,16 @@ protected:
             const int32_t n = CurrentWorkArea()->recordNumber;
             return n < CurrentWorkArea()->recordCount ? n + 1 : n;
         };
-        IndexProcTable.prevKey = [] { return std::max(CurrentWorkArea()->recordNumber - 1, int32_t{1}); };
+        IndexProcTable.prevKey = [] {
+            return std::max(CurrentWorkArea()->recordNumber - 1, int32_t{1});
+        };
         IndexProcTable.appendNewKey = [] { Recorder::log += "8"; };
-        IndexProcTable.noteOldKeys = [] { Recorder::log += "10(" + TrimRightStr(BinaryText(1)) + ")"; };
-        IndexProcTable.replaceKeys = [] { Recorder::log += "11(" + TrimRightStr(BinaryText(1)) + ")"; };
+        IndexProcTable.noteOldKeys = [] {
+            Recorder::log += "10(" + TrimRightStr(BinaryText(1)) + ")";
+        };
+        IndexProcTable.replaceKeys = [] {
+            Recorder::log += "11(" + TrimRightStr(BinaryText(1)) + ")";
+        };
         IndexProcTable.writePhase = [](bool b) { Recorder::log += b ? "W+" : "W-"; };
         IndexProcTable.reindex = [] { Recorder::log += "15"; };
         IndexProcTable.closeIndexes = [] { Recorder::log += "16"; };

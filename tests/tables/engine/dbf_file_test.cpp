@@ -46,9 +46,14 @@ TEST_F(DbfFileTest, CreateWritesHeaderDescriptorsAndEmptyMemoFile) {
     Make("PLAIN.DBF", {F("A", 'C', 3)});
     EXPECT_EQ(ReadBytes(Path("PLAIN.DBF"))[0], 0x03);
     EXPECT_FALSE(std::filesystem::exists(Path("PLAIN.DBT")));
-    struct Case { const char* what; std::vector<TFieldEntry> fields; };
-    const Case bad[] = {{"C of length 0", {F("A", 'C', 0)}}, {"unknown type", {F("A", 'X', 4)}},
-                        {"blank name", {F("  ", 'C', 4)}},   {"no fields", {}}};
+    struct Case {
+        const char* what;
+        std::vector<TFieldEntry> fields;
+    };
+    const Case bad[] = {{"C of length 0", {F("A", 'C', 0)}},
+                        {"unknown type", {F("A", 'X', 4)}},
+                        {"blank name", {F("  ", 'C', 4)}},
+                        {"no fields", {}}};
     for (const auto& c : bad) {
         EXPECT_THROW(CreateDbf(Path("BAD.DBF"), c.fields), EDurazError) << c.what;
         EXPECT_EQ(LastError(), 211) << c.what;
@@ -57,7 +62,12 @@ TEST_F(DbfFileTest, CreateWritesHeaderDescriptorsAndEmptyMemoFile) {
 }
 
 // A damaged table, the error code it must give and a part of the message.
-struct CorruptCase { const char* what; std::vector<uint8_t> bytes; uint16_t code; const char* contextPart; };
+struct CorruptCase {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    uint16_t code;
+    const char* contextPart;
+};
 
 std::vector<CorruptCase> CorruptCases() {
     const auto one = BuildDbf(0x03, {{"A", 'C', 4, 0}}, {" abcd"});
@@ -75,7 +85,8 @@ std::vector<CorruptCase> CorruptCases() {
         {"version 0x30", BuildDbf(0x30, {{"A", 'C', 4, 0}}, {" abcd"}), 210, "Versions-Byte"},
         {"record length 0", with16(one, 10, 0), 210, "Datensatzl"},
         {"record length below the fields",
-         with16(BuildDbf(0x03, {{"A", 'C', 4, 0}, {"B", 'C', 4, 0}}, {" abcdefgh"}), 10, 5), 210, "Datensatzl"},
+         with16(BuildDbf(0x03, {{"A", 'C', 4, 0}, {"B", 'C', 4, 0}}, {" abcdefgh"}), 10, 5), 210,
+         "Datensatzl"},
         {"first descriptor ends the list", noField, 222, "Fehler beim Lesen"},
         {"type X", BuildDbf(0x03, {{"WEIRD", 'X', 4, 0}}, {}), 211, "WEIRD [X]"},
         {"field table past the file", with16(empty, 8, 32 + 32 * 40 + 1), 100, "Fehler beim Lesen"},
@@ -99,8 +110,9 @@ TEST_F(DbfFileTest, CorruptHeadersAreRefusedWithoutLeaks) {
 
 TEST_F(DbfFileTest, FuzzFoundOddDateAndLogicalLengthsStayInTheirBuffers) {
     // Other tools' D fields need not be 8 long, nor L fields 1.
-    WriteBytes(Path("ODD.DBF"), BuildDbf(0x03, {{"D", 'D', 3, 0}, {"L", 'L', 0, 0}, {"E", 'D', 12, 0}},
-                                         {" 20119991231    "}));
+    WriteBytes(Path("ODD.DBF"),
+               BuildDbf(0x03, {{"D", 'D', 3, 0}, {"L", 'L', 0, 0}, {"E", 'D', 12, 0}},
+                        {" 20119991231    "}));
     USE(Path("ODD.DBF") + " EXCLUSIVE");
     EXPECT_EQ(BinaryRecordSize(*CurrentWorkArea()), 1 + 11 + 1 + 11);
     EXPECT_FALSE(BinaryLogical(2));
@@ -142,7 +154,8 @@ TEST_F(DbfFileTest, NewTablesFollowTheUmaskAndRecreatedOnesKeepTheirMode) {
 }
 
 TEST_F(DbfFileTest, GeneralFieldOfDbase4OpensAsMemo) {
-    WriteBytes(Path("G.DBF"), BuildDbf(0x8B, {{"PIC", 'G', 10, 0}}, {" " + std::string(9, ' ') + "7"}));
+    WriteBytes(Path("G.DBF"),
+               BuildDbf(0x8B, {{"PIC", 'G', 10, 0}}, {" " + std::string(9, ' ') + "7"}));
     CreateDbfMemoFile(Path("G.DBF"), 0x8B, 512, "test");
     USE(Path("G.DBF"));
     EXPECT_EQ(FieldType(1), 'M');
@@ -208,7 +221,9 @@ TEST_F(DbfFileTest, DbaseTwoTableOpensAndWritesItsOwnHeader) {
     std::vector<uint8_t> b(521, 0);
     b[0] = 0x02;
     Put16(b, 1, 2);
-    b[3] = 5; b[4] = 17; b[5] = 88;
+    b[3] = 5;
+    b[4] = 17;
+    b[5] = 88;
     Put16(b, 6, 1 + 5 + 3);
     // 16-byte descriptors: name, type at 11, length at 12.
     std::memcpy(&b[8], "CITY\0\0\0\0\0\0\0C\5", 13);
@@ -284,7 +299,7 @@ TEST_F(DbfFileTest, FailedAppendLeavesTheCountAlone) {
     USE(p + " EXCLUSIVE");
     SetBinaryText(1, "xy");
     const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-    struct rlimit old{};
+    struct rlimit old {};
     getrlimit(RLIMIT_FSIZE, &old);
     struct rlimit lim = old;
     lim.rlim_cur = std::filesystem::file_size(p);
@@ -317,7 +332,8 @@ TEST_F(DbfFileTest, OemTableStoresCodePage850AndAnsiTableIsUnchanged) {
 }
 
 TEST_F(DbfFileTest, WideIntegersAreNotWrapped) {
-    const std::string p = Make("WIDE.DBF", {F("SMALL", 'N', 9), F("BIG", 'N', 12), F("HUGE", 'N', 20)});
+    const std::string p =
+        Make("WIDE.DBF", {F("SMALL", 'N', 9), F("BIG", 'N', 12), F("HUGE", 'N', 20)});
     USE(p + " EXCLUSIVE");
     EXPECT_EQ(BinaryRecordSize(*CurrentWorkArea()), 1 + 4 + 8 + 8);
     SetBinaryInteger(1, 999999999);
@@ -336,9 +352,17 @@ TEST_F(DbfFileTest, WideIntegersAreNotWrapped) {
 // table) take the nearest end of the range, for every width of field.
 TEST_F(DbfFileTest, OutOfRangeNumberTextsSaturateTheBinaryInteger) {
     const std::string p = Path("RANGE.DBF");
-    WriteBytes(p, BuildDbf(0x03, {{"A", 'N', 7, 0}, {"B", 'N', 3, 0}, {"C", 'N', 12, 0}, {"D", 'N', 20, 0}},
-                           {" 9.9e124" "9e9" "-9.9e124    " "               1e300",
-                            " -9.9e99" "-99" "      -12345" "-1234567890123456789"}));
+    WriteBytes(
+        p,
+        BuildDbf(0x03, {{"A", 'N', 7, 0}, {"B", 'N', 3, 0}, {"C", 'N', 12, 0}, {"D", 'N', 20, 0}},
+                 {" 9.9e124"
+                  "9e9"
+                  "-9.9e124    "
+                  "               1e300",
+                  " -9.9e99"
+                  "-99"
+                  "      -12345"
+                  "-1234567890123456789"}));
     USE(p);
     EXPECT_EQ(BinaryInteger(1), 2147483647);
     EXPECT_EQ(BinaryInteger(2), 2147483647);
@@ -371,7 +395,12 @@ TEST_F(DbfFileTest, NumbersThatDoNotFitBecomeStarsAndDatesPassTheFormat) {
     SetDateFormat(5);
     USE(p + " EXCLUSIVE");
     const auto& rec = CurrentWorkArea()->recordBuffer;
-    struct Case { double a; int b; const char* shown; const char* stored; };
+    struct Case {
+        double a;
+        int b;
+        const char* shown;
+        const char* stored;
+    };
     const Case cases[] = {{123.4, -100, "31.12.99", "*******19991231"},
                           {-9.94, -10, "01.02.03", "-9.9-1020030201"},
                           {0, 0, "31.02.20", " 0.0  0        "}};
@@ -380,7 +409,9 @@ TEST_F(DbfFileTest, NumbersThatDoNotFitBecomeStarsAndDatesPassTheFormat) {
         SetBinaryInteger(2, c.b);
         SetBinaryText(3, c.shown);
         Append();
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(&rec[1]), std::strlen(c.stored)), c.stored) << c.shown;
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(&rec[1]), std::strlen(c.stored)),
+                  c.stored)
+            << c.shown;
     }
     GO(1);
     SetCentury = true;
@@ -410,7 +441,9 @@ TEST_F(DbfFileTest, SharedCloseKeepsAnotherAreasFreshAppend) {
 TEST_F(DbfFileTest, RecordHooksRunOverTheDataBytes) {
     const std::string p = Make("HOOK.DBF", {F("A", 'C', 3)});
     auto rot = [](uint8_t* d, std::size_t n) { std::for_each(d, d + n, [](uint8_t& c) { ++c; }); };
-    auto unrot = [](uint8_t* d, std::size_t n) { std::for_each(d, d + n, [](uint8_t& c) { --c; }); };
+    auto unrot = [](uint8_t* d, std::size_t n) {
+        std::for_each(d, d + n, [](uint8_t& c) { --c; });
+    };
     AnsiTables = true;
     UseWithHook(p + " EXCLUSIVE", nullptr, 0, unrot, rot);
     SetBinaryText(1, "abc");
@@ -435,7 +468,15 @@ protected:
                       F("OK", 'L'), F("BIG", 'N', 12), F("NOTE", 'M')});
         SetDateFormat(0);
         USE(p + " EXCLUSIVE");
-        struct Row { std::string name; int qty; double price; const char* born; bool ok; int64_t big; bool del; };
+        struct Row {
+            std::string name;
+            int qty;
+            double price;
+            const char* born;
+            bool ok;
+            int64_t big;
+            bool del;
+        };
         const Row rows[] = {
             {Cp850ToWin1252("Maß Öl"_cp850), 3, 1.25, "12/31/99", true, 3000000000LL, false},
             {"gone", -4, -0.5, "02/29/00", false, 0, true},
@@ -487,14 +528,18 @@ TEST_F(DbfReadersTest, PerlXBaseAgreesWithTheEngine) {
     const std::string all = RunCapture({"/usr/bin/perl", "-e", script, p}, &rc);
     ASSERT_EQ(rc, 0);
     EXPECT_EQ(all, std::string("0|") + std::string("Maß Öl"_cp850) +
-                       "|3|1.25|19991231|1|3000000000|\n1|gone|-4|-0.5|20000229|0|0|\n0|plain|0|1234.567||0|-42|\n");
+                       "|3|1.25|19991231|1|3000000000|\n1|gone|-4|-0.5|20000229|0|0|\n0|plain|0|"
+                       "1234.567||0|-42|\n");
 }
 
 TEST_F(DbfReadersTest, ShapelibTablesOpen) {
-    if (!Have("/usr/bin/dbfcreate") || !Have("/usr/bin/dbfadd")) GTEST_SKIP() << "no shapelib tools";
+    if (!Have("/usr/bin/dbfcreate") || !Have("/usr/bin/dbfadd"))
+        GTEST_SKIP() << "no shapelib tools";
     const std::string p = Path("shape.dbf");
     int rc = 0;
-    RunCapture({"/usr/bin/dbfcreate", p, "-s", "CITY", "16", "-n", "POP", "9", "0", "-n", "AREA", "10", "2"}, &rc);
+    RunCapture({"/usr/bin/dbfcreate", p, "-s", "CITY", "16", "-n", "POP", "9", "0", "-n", "AREA",
+                "10", "2"},
+               &rc);
     ASSERT_EQ(rc, 0);
     RunCapture({"/usr/bin/dbfadd", p, "Lyon", "522969", "47.87"}, &rc);
     RunCapture({"/usr/bin/dbfadd", p, "Wien", "1982097", "414.6"}, &rc);
@@ -511,12 +556,17 @@ TEST_F(DbfReadersTest, ShapelibTablesOpen) {
 
 TEST_F(DbfReadersTest, PythonDbfTablesWithMemoFilesOpen) {
     if (!Have("/usr/bin/python3")) GTEST_SKIP() << "no /usr/bin/python3";
-    struct Case { const char* type; uint8_t version; const char* memoFile; };
+    struct Case {
+        const char* type;
+        uint8_t version;
+        const char* memoFile;
+    };
     for (const Case& c : {Case{"db3", 0x83, "db3.dbt"}, Case{"fp", 0xF5, "fp.fpt"}}) {
         const std::string p = Path(std::string(c.type) + ".dbf");
         const std::string script =
             "import sys, dbf\n"
-            "t = dbf.Table(sys.argv[1], 'name C(10); qty N(5,0); price N(8,2); note M; born D; ok L',"
+            "t = dbf.Table(sys.argv[1], 'name C(10); qty N(5,0); price N(8,2); note M; born D; ok "
+            "L',"
             " dbf_type=sys.argv[2], codepage='cp850')\n"
             "t.open(dbf.READ_WRITE)\n"
             "t.append(('Maß', 3, 1.25, 'first memo', dbf.Date(1999, 12, 31), True))\n"

@@ -15,9 +15,14 @@ namespace {
 class EngineBaseTest : public TableTest {};
 
 TEST_F(EngineBaseTest, ErrorTexts) {
-    struct Case { uint16_t code; std::string text; };
+    struct Case {
+        uint16_t code;
+        std::string text;
+    };
     const Case cases[] = {
-        {0, ""}, {351, "Fehler Nr. 351 (Unbekannter Fehler)"}, {1300, "Fehler Nr. 1300 (File format not supported)"},
+        {0, ""},
+        {351, "Fehler Nr. 351 (Unbekannter Fehler)"},
+        {1300, "Fehler Nr. 1300 (File format not supported)"},
         {12, std::string("Fehler Nr. 12 (Unzulässiger Dateizugriff )"_cp850)},
         {212, std::string("Fehler Nr. 212 (Anfrage außerhalb Bereich)"_cp850)},
     };
@@ -31,7 +36,8 @@ TEST_F(EngineBaseTest, RaisingIsTheDefault) {
     } catch (const EDurazError& e) {
         ShowDurazError(e);
     }
-    EXPECT_EQ(Raised([] { SetError(212, "somewhere [GO]"); }), ErrorText(212) + "\r\nsomewhere [GO]");
+    EXPECT_EQ(Raised([] { SetError(212, "somewhere [GO]"); }),
+              ErrorText(212) + "\r\nsomewhere [GO]");
     EXPECT_EQ(LastError(), 212);
     ASSERT_EQ(ui.CallsOf("message").size(), 1u) << "shown only through the UI port";
     SetError(0, "fine");
@@ -49,7 +55,8 @@ TEST_F(EngineBaseTest, MessageBoxModeShowsAndGoesOn) {
     const auto shown = ui.CallsOf("message");
     ASSERT_EQ(shown.size(), 2u) << "the engine does not halt after the first report";
     EXPECT_EQ(shown[0].title, "Programm angehalten.");
-    EXPECT_EQ(shown[0].text, ErrorText(2) + "\r\n" + std::string("Fehler beim Öffnen von x.dbf [USE/OpenDbf]"_cp850));
+    EXPECT_EQ(shown[0].text, ErrorText(2) + "\r\n" +
+                                 std::string("Fehler beim Öffnen von x.dbf [USE/OpenDbf]"_cp850));
     EXPECT_EQ(LastError(), 5);
 }
 
@@ -65,9 +72,13 @@ TEST_F(EngineBaseTest, QuietModeIsCollectedByTheCaller) {
 }
 
 TEST_F(EngineBaseTest, OemAnsiRoundTrip) {
-    const std::string oem(reinterpret_cast<const char*>("Stra\xE1" "e \x84\x94\x81"));
+    const std::string oem(
+        reinterpret_cast<const char*>("Stra\xE1"
+                                      "e \x84\x94\x81"));
     const std::string ansi = OemToAnsiStr(oem);
-    EXPECT_EQ(ansi, "Stra\xDF" "e \xE4\xF6\xFC");
+    EXPECT_EQ(ansi,
+              "Stra\xDF"
+              "e \xE4\xF6\xFC");
     EXPECT_EQ(AnsiToOemStr(ansi), oem);
     std::vector<uint8_t> buf(oem.begin(), oem.end());
     OemToAnsiBuff(buf.data(), buf.size());
@@ -79,7 +90,8 @@ class EngineFilesTest : public TableTest {};
 TEST_F(EngineFilesTest, NameParts) {
     EXPECT_EQ(DefaultExtension("ADDR", "DBF"), "ADDR.DBF");
     EXPECT_EQ(DefaultExtension("ADDR.TXT", "DBF"), "ADDR.TXT");
-    EXPECT_EQ(DefaultExtension("dir.v2/ADDR", "DBF"), "dir.v2/ADDR.DBF") << "a dot in a folder is no extension";
+    EXPECT_EQ(DefaultExtension("dir.v2/ADDR", "DBF"), "dir.v2/ADDR.DBF")
+        << "a dot in a folder is no extension";
     EXPECT_EQ(ForceExtension("ADDR.DBF", "DBT"), "ADDR.DBT");
     std::string d, n, e;
     SplitFileName("/data/ADDR.DBF", d, n, e);
@@ -127,11 +139,16 @@ protected:
 };
 
 TEST_F(EngineDatesTest, FormatAndParseDateTexts) {
-    struct Case { int fmt; bool century; const char* in; const char* out; };
+    struct Case {
+        int fmt;
+        bool century;
+        const char* in;
+        const char* out;
+    };
     const Case cases[] = {
-        {5, false, "12/31/99", "31.12.99"},   {5, true, "01/02/03", "02.01.2003"},
-        {0, false, "1/2/3", "01/02/03"},      {1, true, "12/31/55", "2055.12.31"},
-        {3, false, "12/31/99", "31-12-99"},   {1, true, "", "    .  .  "},
+        {5, false, "12/31/99", "31.12.99"}, {5, true, "01/02/03", "02.01.2003"},
+        {0, false, "1/2/3", "01/02/03"},    {1, true, "12/31/55", "2055.12.31"},
+        {3, false, "12/31/99", "31-12-99"}, {1, true, "", "    .  .  "},
     };
     for (const auto& c : cases) {
         SetDateFormat(c.fmt);
@@ -151,11 +168,15 @@ TEST_F(EngineDatesTest, FormatAndParseDateTexts) {
 
 TEST_F(EngineDatesTest, IsDateValidAndTheCenturyWindow) {
     SetDateFormat(0);
-    struct Case { const char* in; bool valid; const char* stored; };
+    struct Case {
+        const char* in;
+        bool valid;
+        const char* stored;
+    };
     const Case cases[] = {
         {"  /  /  ", true, "  /  /  "}, {"02/29/1900", false, ""}, {"02/29/2000", true, "02/29/00"},
         {"04/31/26", false, ""},        {"13/01/26", false, ""},   {"1/2/26", true, "01/02/26"},
-        {"02/29/57", false, ""},        // widened to 1957
+        {"02/29/57", false, ""},         // widened to 1957
         {"02/29/56", true, "02/29/56"},  // widened to 1956, a leap year
     };
     for (const auto& c : cases) {
@@ -173,9 +194,10 @@ TEST_F(EngineDatesTest, IsDateValidAndTheCenturyWindow) {
 
 // The fast conversion of the record layer agrees with the validating path.
 TEST_F(EngineDatesTest, DateTextToDigitsAgreesWithTheValidatingPath) {
-    const char* texts[] = {"31.12.99", "29.02.00", "29.02.1900", "31.04.26", "01.13.26", "12/31/99",
-                           "02/29/2000", "1999.12.31", "99.12.31", "31-12-99", "00.00.00", "  .  .  ",
-                           "3.1.26", "31.12.1999", "ab.cd.ef", "02/30/20"};
+    const char* texts[] = {"31.12.99", "29.02.00",   "29.02.1900", "31.04.26",
+                           "01.13.26", "12/31/99",   "02/29/2000", "1999.12.31",
+                           "99.12.31", "31-12-99",   "00.00.00",   "  .  .  ",
+                           "3.1.26",   "31.12.1999", "ab.cd.ef",   "02/30/20"};
     for (int fmt : {0, 1, 3, 5}) {
         for (bool century : {false, true}) {
             SetDateFormat(fmt);
@@ -211,8 +233,9 @@ TEST_F(EngineDatesTest, NumberTexts) {
     DecimalSeparator = ',';
     EXPECT_EQ(NumTextToInt("+1.234"), 1234);
     EXPECT_EQ(NumTextToInt("-99999"), -32768) << "clamped to 16 bits";
-    const std::pair<std::string, const char*> cases[] = {{",$ 1.234,5", "1234.5"}, {".1,234.5", "1234.5"},
-                                                         {".- 12", "-12"}, {".-.5", "-0.5"}, {".+ +7x", "7"}, {".-", ""}};
+    const std::pair<std::string, const char*> cases[] = {
+        {",$ 1.234,5", "1234.5"}, {".1,234.5", "1234.5"}, {".- 12", "-12"},
+        {".-.5", "-0.5"},         {".+ +7x", "7"},        {".-", ""}};
     for (auto [in, out] : cases) {
         DecimalSeparator = in[0];  // the first character is the separator in force
         in.erase(0, 1);
@@ -226,11 +249,15 @@ TEST_F(EngineDatesTest, NumberTexts) {
 TEST_F(EngineDatesTest, TextHelpers) {
     EXPECT_EQ(CountOccurrences("aa", "aaaa"), 2) << "overlapping hits count";
     EXPECT_EQ(AtOccurrence(-2, "ab", "abxab"), 1);
-    EXPECT_EQ(UpperWin1252("stra\xDF" "e \xE4\xFF"), "STRA\xDF" "E \xC4\x9F");
+    EXPECT_EQ(UpperWin1252("stra\xDF"
+                           "e \xE4\xFF"),
+              "STRA\xDF"
+              "E \xC4\x9F");
     std::string s = "a.dbf EXCLUSIVE ALIAS x";
     EXPECT_TRUE(StripKeyword(" EXCLUSIVE", s));
     EXPECT_EQ(s, "a.dbf  ALIAS x");
-    for (std::string whole : {"a.dbf EXCLUSIVEly", "a.dbf EXCLUSIVE\\x"}) EXPECT_FALSE(StripKeyword(" EXCLUSIVE", whole));
+    for (std::string whole : {"a.dbf EXCLUSIVEly", "a.dbf EXCLUSIVE\\x"})
+        EXPECT_FALSE(StripKeyword(" EXCLUSIVE", whole));
 }
 
 }  // namespace

@@ -17,7 +17,8 @@ protected:
     // Six records with values 1..6; records 2 and 5 deleted.
     void SixRecords(bool exclusive = true) {
         const std::string p = Path("six.dbf");
-        WriteBytes(p, BuildDbf(0x03, {{"V", 'N', 3, 0}}, {"   1", "*  2", "   3", "   4", "*  5", "   6"}));
+        WriteBytes(p, BuildDbf(0x03, {{"V", 'N', 3, 0}},
+                               {"   1", "*  2", "   3", "   4", "*  5", "   6"}));
         USE(p + (exclusive ? " EXCLUSIVE" : ""));
     }
     static int V() { return static_cast<int>(BinaryInteger(1)); }
@@ -25,12 +26,12 @@ protected:
 
 struct MatrixCase {
     bool hide;
-    bool filter;        // value != 4
-    bool whileOn;       // forwards: value <= 4, backwards: value >= 3
+    bool filter;   // value != 4
+    bool whileOn;  // forwards: value <= 4, backwards: value >= 3
     std::vector<int> forward;
-    int forwardEnd;     // record number at EOF
+    int forwardEnd;  // record number at EOF
     std::vector<int> backward;
-    int backwardEnd;    // record number at BOF
+    int backwardEnd;  // record number at BOF
 };
 
 TEST_F(NavigationTest, VisibilityMatrix) {
@@ -46,7 +47,8 @@ TEST_F(NavigationTest, VisibilityMatrix) {
     };
     SixRecords();
     for (const auto& c : cases) {
-        const std::string label = "hide/filter/while " + std::to_string(c.hide * 100 + c.filter * 10 + c.whileOn);
+        const std::string label =
+            "hide/filter/while " + std::to_string(c.hide * 100 + c.filter * 10 + c.whileOn);
         SetIgnoreDel(c.hide);
         SetFilterMethod(c.filter ? ConditionMethod([] { return V() != 4; }) : nullptr);
         SetWhileMethod(c.whileOn ? ConditionMethod([] { return V() <= 4; }) : nullptr);
@@ -97,7 +99,6 @@ TEST_F(NavigationTest, EofPhantomEmptyTableAndGoOutsideTheTable) {
     EXPECT_TRUE(dEOF()) << "an empty table";
     EXPECT_TRUE(dBOF()) << "an empty table";
 }
-
 
 TEST_F(NavigationTest, SharedWritesNeedTheirLocksAndSeeOtherAreasAppends) {
     SixRecords(false);
@@ -207,7 +208,6 @@ TEST_F(NavigationTest, IndexOrderIsFollowed) {
     EXPECT_EQ(RecNo(), 7);
 }
 
-
 class LockingTest : public TableTest {
 protected:
     static bool LockAt(int32_t record) {
@@ -296,7 +296,8 @@ TEST_F(LockingTest, ExclusiveOpenBlocksSharedOpen) {
     CloseArea();
     UseIn(2, p + " ALIAS SH");
     Select(3);
-    EXPECT_THROW(USE(p + " EXCLUSIVE ALIAS EX"), EDurazError) << "a shared open blocks an exclusive one";
+    EXPECT_THROW(USE(p + " EXCLUSIVE ALIAS EX"), EDurazError)
+        << "a shared open blocks an exclusive one";
     EXPECT_EQ(InChild(p, -1), 1);
 }
 

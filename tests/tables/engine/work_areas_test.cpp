@@ -15,7 +15,8 @@ protected:
     const std::string p = Path("Stock.dbf");
     void SetUp() override {
         TableTest::SetUp();
-        CreateDbf(p, {F("Item", 'C', 8), F("Qty", 'N', 5), F("Price", 'N', 8, 2), F("Since", 'D'), F("Active", 'L')});
+        CreateDbf(p, {F("Item", 'C', 8), F("Qty", 'N', 5), F("Price", 'N', 8, 2), F("Since", 'D'),
+                      F("Active", 'L')});
     }
 };
 
@@ -56,22 +57,31 @@ TEST_F(WorkAreasTest, BufferRules) {
     EXPECT_EQ(size, 1 + 9 + 4 + 8 + 11 + 1);
 
     std::vector<uint8_t> mine(size + 1);
-    EXPECT_TRUE(Contains(Raised([&] { USE(p, mine.data(), size + 1); }),
-                         "Record Size=" + std::to_string(size) + ", Buffer Size=" + std::to_string(size + 1)));
+    EXPECT_TRUE(Contains(
+        Raised([&] { USE(p, mine.data(), size + 1); }),
+        "Record Size=" + std::to_string(size) + ", Buffer Size=" + std::to_string(size + 1)));
     EXPECT_EQ(LastError(), 266);
     EXPECT_EQ(CurrentWorkArea(), nullptr);
     EXPECT_THROW(USE(p, nullptr, 5), EDurazError);
     EXPECT_EQ(LastError(), 220);
     USE(p, mine.data(), size);
     SetBinaryText(1, "bolt");
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(&mine[1]), 5), "\4bolt") << "the caller's buffer is used";
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(&mine[1]), 5), "\4bolt")
+        << "the caller's buffer is used";
 }
 
 TEST_F(WorkAreasTest, UseClauses) {
-    struct Case { std::string clause; bool locking; bool exclusive; std::string alias; };
+    struct Case {
+        std::string clause;
+        bool locking;
+        bool exclusive;
+        std::string alias;
+    };
     const Case cases[] = {
-        {p, true, false, "STOCK"}, {p + " exclusive", true, true, "STOCK"},
-        {p + " alias Y2 Exclusive", true, true, "Y2"}, {p, false, true, "STOCK"},
+        {p, true, false, "STOCK"},
+        {p + " exclusive", true, true, "STOCK"},
+        {p + " alias Y2 Exclusive", true, true, "Y2"},
+        {p, false, true, "STOCK"},
     };
     for (const auto& c : cases) {
         LockingOn = c.locking;

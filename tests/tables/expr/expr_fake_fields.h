@@ -16,7 +16,13 @@
 namespace veldrim::testing_expr {
 
 // `value` is the stored text (empty: blank value); `memos` holds memo texts by field number.
-struct FakeField { std::string name; char type; int length; int decimals; std::string value; };
+struct FakeField {
+    std::string name;
+    char type;
+    int length;
+    int decimals;
+    std::string value;
+};
 struct FakeArea {
     std::string alias;
     std::vector<FakeField> fields;

@@ -22,14 +22,18 @@ TNumKey Key(const std::string& s, int decimals = 0) {
 
 int Sign(int v) { return (v > 0) - (v < 0); }
 
-
 TEST(NumKey, EncodingAndEdgeOrder) {
     for (const char* s : {"0", "-0.00", "  +0", ""}) {
         EXPECT_EQ(Key(s, 2).bytes[0], 0x34) << s;
         EXPECT_EQ(CompareNumKeys(Key(s, 2), Key("0")), 0) << "one key for every zero: " << s;
     }
-    struct Case { const char* text; uint8_t exponent; uint8_t firstDigits; };
-    const Case cases[] = {{"5", 0x35, 0x50}, {"0.005", 0x32, 0x50}, {"-12.75", 0x36, 0x12}, {"  123", 0x37, 0x12}};
+    struct Case {
+        const char* text;
+        uint8_t exponent;
+        uint8_t firstDigits;
+    };
+    const Case cases[] = {
+        {"5", 0x35, 0x50}, {"0.005", 0x32, 0x50}, {"-12.75", 0x36, 0x12}, {"  123", 0x37, 0x12}};
     for (const Case& c : cases) {
         EXPECT_EQ(Key(c.text).bytes[0], c.exponent) << c.text;
         EXPECT_EQ(Key(c.text).bytes[2], c.firstDigits) << c.text;
@@ -38,7 +42,8 @@ TEST(NumKey, EncodingAndEdgeOrder) {
     EXPECT_EQ((Key("5").bytes[1] >> 2) & 0x1F, 10) << "a short digit run counts as 10 digits";
     EXPECT_EQ((Key("1.500", 3).bytes[1] >> 2) & 0x1F, 4) << "unless trailing decimals are kept";
     // More than 20 integer digits still order by size.
-    EXPECT_LT(CompareNumKeys(Key("1000000000000000000000000"), Key("100000000000000000000000000000")), 0);
+    EXPECT_LT(
+        CompareNumKeys(Key("1000000000000000000000000"), Key("100000000000000000000000000000")), 0);
 }
 
 // sign(compare(a, b)) = sign(a - b) for random decimal values, and the key
@@ -50,16 +55,17 @@ TEST(NumKey, OrderMatchesValueForRandomTexts) {
     auto text = [](long long m, int d) {
         std::string digits = std::to_string(m < 0 ? -m : m);
         if (d > 0) {
-            if (static_cast<int>(digits.size()) <= d) digits.insert(0, static_cast<std::size_t>(d + 1 - digits.size()), '0');
+            if (static_cast<int>(digits.size()) <= d)
+                digits.insert(0, static_cast<std::size_t>(d + 1 - digits.size()), '0');
             digits.insert(digits.size() - static_cast<std::size_t>(d), ".");
         }
         return (m < 0 ? "-" : "") + digits;
     };
     for (int i = 0; i < 20000; ++i) {
         long long ma = mant(rng), mb = mant(rng);
-        if (i % 7 == 0) mb = ma;           // equal values in other spellings
+        if (i % 7 == 0) mb = ma;  // equal values in other spellings
         if (i % 11 == 0) mb = -ma;
-        if (i % 13 == 0) ma /= 1000;        // small against large
+        if (i % 13 == 0) ma /= 1000;  // small against large
         int da = decs(rng), db = decs(rng);
         // Compare exactly: scale both to 6 decimals.
         __int128 sa = static_cast<__int128>(ma);
@@ -83,7 +89,8 @@ TEST(Julian, FixedPoints) {
     EXPECT_EQ(JulianToDtos(1721425), "        ");
     EXPECT_EQ(JulianToDtos(1721426), "00010101") << "year 1, not year 0";
     EXPECT_EQ(JulianToDtos(5373485), "        ");
-    for (const char* bad : {"        ", "20000231", "2000 101", "2000"}) EXPECT_EQ(DtosToJulian(bad), 0.0) << bad;
+    for (const char* bad : {"        ", "20000231", "2000 101", "2000"})
+        EXPECT_EQ(DtosToJulian(bad), 0.0) << bad;
     EXPECT_EQ(DayOfYear(-1, 1, 1), -1);
 }
 
@@ -93,11 +100,13 @@ TEST(Julian, AgreesWithPythonOrdinals) {
     const std::string script =
         "import datetime\n"
         "o = datetime.date\n"
-        "days = set(range(1, 3 * 366)) | set(range(o(1890, 1, 1).toordinal(), o(2111, 1, 1).toordinal()))\n"
+        "days = set(range(1, 3 * 366)) | set(range(o(1890, 1, 1).toordinal(), o(2111, 1, "
+        "1).toordinal()))\n"
         "days |= set(range(1, 3652060, 29)) | set(range(o(9997, 1, 1).toordinal(), 3652060))\n"
         "for n in sorted(days):\n"
         "    d = o.fromordinal(n)\n"
-        "    print('%04d%02d%02d' % (d.year, d.month, d.day), n + 1721425, d.isoweekday() % 7 + 1)\n";
+        "    print('%04d%02d%02d' % (d.year, d.month, d.day), n + 1721425, d.isoweekday() % 7 + "
+        "1)\n";
     std::string out = testing::RunCapture({"/usr/bin/python3", "-c", script});
     ASSERT_FALSE(out.empty()) << "/usr/bin/python3 gave no reference";
     std::istringstream in(out);
@@ -149,7 +158,8 @@ TEST(Julian, DateTextsOfEveryDayAreValidInAllFormats) {
             for (int m = 1; m <= 12; ++m) {
                 for (int d = 28; d <= 32; ++d) {
                     bool possible = JulianFromYMD(y, m, d) != 0;
-                    const std::string dd = ZeroPadInt(d, 2), mm = ZeroPadInt(m, 2), yy = ZeroPadInt(y, 4);
+                    const std::string dd = ZeroPadInt(d, 2), mm = ZeroPadInt(m, 2),
+                                      yy = ZeroPadInt(y, 4);
                     const std::string sep = fmt == 0 || fmt == 2 ? "/" : fmt == 3 ? "-" : ".";
                     const std::string text = fmt == 0   ? mm + sep + dd + sep + yy
                                              : fmt == 1 ? yy + sep + mm + sep + dd
@@ -166,12 +176,12 @@ TEST(Julian, DateTextsOfEveryDayAreValidInAllFormats) {
 
 TEST(SoundexCode, KnownCodes) {
     const std::pair<const char*, const char*> cases[] = {
-        {"Robert", "R163"}, {"Rupert", "R163"}, {"Tymczak", "T522"}, {"Pfister", "P236"},
-        {"Ashcraft", "A226"}, {"Lee", "L000"}, {"o'hara", "O600"}, {"", "0000"}, {"1abc", "1120"},
+        {"Robert", "R163"},  {"Rupert", "R163"},   {"Tymczak", "T522"},
+        {"Pfister", "P236"}, {"Ashcraft", "A226"}, {"Lee", "L000"},
+        {"o'hara", "O600"},  {"", "0000"},         {"1abc", "1120"},
     };
     for (auto [text, code] : cases) EXPECT_EQ(Soundex(text), code) << text;
 }
-
 
 TEST(RingList, OrderUnlinkAndRemove) {
     void* ring = nullptr;

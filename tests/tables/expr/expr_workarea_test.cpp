@@ -25,11 +25,10 @@ protected:
         SetReportErrors(false);
         const std::vector<RawField> fields = {
             {"NAME", 'C', 10, 0}, {"QTY", 'N', 8, 2}, {"BORN", 'D', 8, 0}, {"FLAG", 'L', 1, 0}};
-        WriteBytes(Path("parts.dbf"), BuildDbf(0x03, fields,
-                                               {" Smith        12.5019991231T",
-                                                " Jones         3.0020000101F",
-                                                "*Brown        40.00        T",
-                                                " Miller       99.9920260229Y"}));
+        WriteBytes(Path("parts.dbf"),
+                   BuildDbf(0x03, fields,
+                            {" Smith        12.5019991231T", " Jones         3.0020000101F",
+                             "*Brown        40.00        T", " Miller       99.9920260229Y"}));
         WriteBytes(Path("prices.dbf"), BuildDbf(0x03, {{"CODE", 'C', 4, 0}}, {" AB12", " CD34"}));
         WriteBytes(Path("empty.dbf"), BuildDbf(0x03, fields, {}));
     }
@@ -42,10 +41,12 @@ protected:
 TEST_F(ExprWorkAreaTest, FieldsOfTheCurrentRecordAndBlanksOfAnEmptyTable) {
     USE(Path("parts.dbf") + " EXCLUSIVE");
     ASSERT_EQ(LastError(), 0);
-    CompiledExpr* e = AssignExpr("TRIM(NAME) + ' ' + STR(QTY * 2, 6, 1) + ' ' + DTOS(BORN + 1) + IIF(FLAG, ' T', ' F')"
-                                 " + STR(RECNO(), 2) + IIF(DELETED(), '*', ' ')");
+    CompiledExpr* e = AssignExpr(
+        "TRIM(NAME) + ' ' + STR(QTY * 2, 6, 1) + ' ' + DTOS(BORN + 1) + IIF(FLAG, ' T', ' F')"
+        " + STR(RECNO(), 2) + IIF(DELETED(), '*', ' ')");
     ASSERT_NE(e, nullptr);
-    const char* want[] = {"Smith   25.0 20000101 T 1 ", "Jones    6.0 20000102 F 2 ", "Brown   80.0          T 3*",
+    const char* want[] = {"Smith   25.0 20000101 T 1 ", "Jones    6.0 20000102 F 2 ",
+                          "Brown   80.0          T 3*",
                           "Miller  200.0          T 4 "};  // 2026-02-29 does not exist: blank date
     for (const char* w : want) {
         Evaluate(e);
@@ -119,7 +120,9 @@ TEST_F(ExprWorkAreaTest, InMemoryTableValues) {
     SetBinaryLogical(5, true);
     DateFormat = 0;
     SetCentury = false;
-    CompiledExpr* e = AssignExpr("VT->NAME + STR(VT->PRICE, 6, 2) + STR(VT->CNT, 3) + DTOS(VT->BORN) + IIF(VT->OK, 'T', 'F')");
+    CompiledExpr* e = AssignExpr(
+        "VT->NAME + STR(VT->PRICE, 6, 2) + STR(VT->CNT, 3) + DTOS(VT->BORN) + IIF(VT->OK, 'T', "
+        "'F')");
     ASSERT_NE(e, nullptr);
     Evaluate(e);
     EXPECT_EQ(ExprResultText(e), "Abc 12.50 -719991231T");

@@ -1,5 +1,7 @@
 #include "foundation/file_calls.h"
 
+#include <cerrno>
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -40,5 +42,24 @@ FileCallTable FileCalls = kSystem;
 const FileCallTable& SystemFileCalls() { return kSystem; }
 
 void ResetFileCalls() { FileCalls = kSystem; }
+
+bool WriteAllAt(int fd, const void* buf, std::size_t n, off_t offset) {
+    std::size_t done = 0;
+    const auto* b = static_cast<const unsigned char*>(buf);
+    while (done < n) {
+        const ssize_t r =
+            FileCalls.pwrite(fd, b + done, n - done, offset + static_cast<off_t>(done));
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (r == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        done += static_cast<std::size_t>(r);
+    }
+    return true;
+}
 
 }  // namespace veldrim

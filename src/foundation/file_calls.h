@@ -43,4 +43,9 @@ const FileCallTable& SystemFileCalls();
 // FileCalls back to the operating system's calls.
 void ResetFileCalls();
 
+// Writes all `n` bytes at `offset` through the call table, again after an
+// interrupted call; a write that takes nothing fails as a full disk (errno
+// ENOSPC). False with errno set when a call fails.
+bool WriteAllAt(int fd, const void* buf, std::size_t n, off_t offset);
+
 }  // namespace veldrim

@@ -39,21 +39,7 @@ bool ReadAt(int fd, void* buf, std::size_t n, off_t off, std::size_t* got) {
 }
 
 bool WriteAt(int fd, const void* buf, std::size_t n, off_t off) {
-    std::size_t done = 0;
-    const auto* b = static_cast<const uint8_t*>(buf);
-    while (done < n) {
-        const ssize_t r = FileCalls.pwrite(fd, b + done, n - done, off + static_cast<off_t>(done));
-        if (r < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (r == 0) {
-            errno = ENOSPC;
-            return false;
-        }
-        done += static_cast<std::size_t>(r);
-    }
-    return true;
+    return WriteAllAt(fd, buf, n, off);
 }
 
 uint16_t WriteErrorCode(const TWorkArea& area, int err) {

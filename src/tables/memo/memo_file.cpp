@@ -64,22 +64,8 @@ bool ReadFully(int fd, void* buf, std::size_t n, uint64_t off, std::size_t* got)
 }
 
 bool WriteFully(int fd, const void* buf, std::size_t n, uint64_t off) {
-    std::size_t done = 0;
-    const auto* b = static_cast<const uint8_t*>(buf);
     errno = 0;
-    while (done < n) {
-        const ssize_t r = FileCalls.pwrite(fd, b + done, n - done, static_cast<off_t>(off + done));
-        if (r < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (r == 0) {
-            errno = ENOSPC;
-            return false;
-        }
-        done += static_cast<std::size_t>(r);
-    }
-    return true;
+    return WriteAllAt(fd, buf, n, static_cast<off_t>(off));
 }
 
 uint64_t FileSize(int fd) {

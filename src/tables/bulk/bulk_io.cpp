@@ -5,7 +5,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <vector>
 
 namespace veldrim::bulk {
 
@@ -34,6 +36,23 @@ bool WriteAll(int fd, const uint8_t* buf, std::size_t n) {
         done += static_cast<std::size_t>(r);
     }
     return true;
+}
+
+void ScanRecordBlocks(const TWorkArea& a, int32_t first,
+                      const std::function<bool(int32_t rec, uint8_t* block, int32_t have)>& visit) {
+    const std::size_t recLen = a.recordLength;
+    const std::size_t perBlock = std::max<std::size_t>(1, kBlock / recLen);
+    std::vector<uint8_t> block(perBlock * recLen);
+    for (int32_t rec = std::max(1, first); rec <= a.recordCount;) {
+        const int32_t n =
+            static_cast<int32_t>(std::min<int64_t>(perBlock, a.recordCount - rec + 1));
+        std::size_t got = 0;
+        const off_t off = a.headerLength + static_cast<off_t>(rec - 1) * static_cast<off_t>(recLen);
+        if (!ReadAt(a.fd, block.data(), n * recLen, off, got) || got < recLen) return;
+        const int32_t have = static_cast<int32_t>(got / recLen);
+        if (visit(rec, block.data(), have) || have < n) return;
+        rec += n;
+    }
 }
 
 }  // namespace veldrim::bulk

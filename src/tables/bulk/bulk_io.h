@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <utility>
 
 #include "tables/engine/work_areas.h"
@@ -21,6 +22,13 @@ constexpr std::size_t kBlock = 65520;
 bool ReadAt(int fd, uint8_t* buf, std::size_t n, off_t off, std::size_t& got);
 // Writes all n bytes at the current position; false on a write error.
 bool WriteAll(int fd, const uint8_t* buf, std::size_t n);
+
+// Hands the stored records of an area, from record `first` to its record
+// count, to `visit` a block at a time: the number of the block's first
+// record, the block's bytes and the whole records in it. Ends when `visit`
+// returns true, at the last record, or at a short or failed read.
+void ScanRecordBlocks(const TWorkArea& a, int32_t first,
+                      const std::function<bool(int32_t rec, uint8_t* block, int32_t have)>& visit);
 
 // Suspends the relation procedure of an area for a scope.
 class RelationPause {

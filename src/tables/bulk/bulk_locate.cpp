@@ -146,33 +146,28 @@ void LocateScan(int32_t fromRec, uint8_t fieldNo, bool first) {
         }
     } else {
         const std::size_t recLen = a->recordLength;
-        const std::size_t perBlock = std::max<std::size_t>(1, kBlock / recLen);
-        std::vector<uint8_t> block(perBlock * recLen);
         std::string text;
-        for (int32_t rec = std::max(1, fromRec); rec <= a->recordCount && !hit;) {
-            const int32_t n =
-                static_cast<int32_t>(std::min<int64_t>(perBlock, a->recordCount - rec + 1));
-            std::size_t got = 0;
-            const off_t off =
-                a->headerLength + static_cast<off_t>(rec - 1) * static_cast<off_t>(recLen);
-            if (!ReadAt(a->fd, block.data(), n * recLen, off, got) || got < recLen) break;
-            const int32_t have = static_cast<int32_t>(got / recLen);
+        bool failed = false;
+        ScanRecordBlocks(*a, fromRec, [&](int32_t rec, uint8_t* block, int32_t have) {
             for (int32_t k = 0; k < have && !hit; ++k) {
-                const uint8_t* r = block.data() + k * recLen;
+                const uint8_t* r = block + k * recLen;
                 if (f.type == 'M') {
                     double ref = 0;
                     ParseNumberText(
                         std::string(reinterpret_cast<const char*>(r) + f.offset, f.length), ref);
                     if (MemoContains(locate.value, static_cast<int32_t>(ref))) hit = rec + k;
-                    if (ErrorState.lastErrorCode) return;
+                    if (ErrorState.lastErrorCode) {
+                        failed = true;
+                        return true;
+                    }
                 } else {
                     FieldTextOf(*a, f, r, text);
                     if (Matches(text)) hit = rec + k;
                 }
             }
-            if (have < n) break;
-            rec += n;
-        }
+            return hit != 0;
+        });
+        if (failed) return;
     }
     if (hit) {
         GO(hit);

@@ -28,21 +28,12 @@ void Search(const std::string& valueIn, uint8_t& fieldNo, bool fromTop) {
     const int32_t startRec = a->recordNumber;
     const int32_t first = fromTop ? 1 : std::max(1, a->recordNumber + 1);
     const std::size_t recLen = a->recordLength;
-    const std::size_t perBlock = std::max<std::size_t>(1, kBlock / recLen);
-    std::vector<uint8_t> block(perBlock * recLen);
-    for (int32_t rec = first; rec <= a->recordCount;) {
-        const int32_t n =
-            static_cast<int32_t>(std::min<int64_t>(perBlock, a->recordCount - rec + 1));
-        std::size_t got = 0;
-        const off_t off =
-            a->headerLength + static_cast<off_t>(rec - 1) * static_cast<off_t>(recLen);
-        if (!ReadAt(a->fd, block.data(), n * recLen, off, got) || got < recLen) break;
-        const int32_t have = static_cast<int32_t>(got / recLen);
-        TranslateRecords(false, a->oemText, a->readHook, have * recLen, a->recordLength,
-                         block.data());
+    bool found = false;
+    ScanRecordBlocks(*a, first, [&](int32_t rec, uint8_t* block, int32_t have) {
+        TranslateRecords(false, a->oemText, a->readHook, have * recLen, a->recordLength, block);
         for (int32_t k = 0; k < have; ++k) {
-            const std::string up = UpperWin1252(
-                std::string(reinterpret_cast<char*>(block.data()) + k * recLen, recLen));
+            const std::string up =
+                UpperWin1252(std::string(reinterpret_cast<char*>(block) + k * recLen, recLen));
             for (std::size_t pos = up.find(value, 1); pos != std::string::npos;
                  pos = up.find(value, pos + 1)) {
                 const TFieldEntry* hit = nullptr;
@@ -67,12 +58,13 @@ void Search(const std::string& valueIn, uint8_t& fieldNo, bool fromTop) {
                     if (!SearchFound) continue;
                 }
                 fieldNo = static_cast<uint8_t>(hitNo);
-                return;
+                found = true;
+                return true;
             }
         }
-        if (have < n) break;
-        rec += n;
-    }
+        return false;
+    });
+    if (found) return;
     if (startRec >= 1 && startRec <= a->recordCount)
         GO(startRec);
     else if (a->recordCount > 0) {

@@ -149,6 +149,9 @@ void LocateScan(int32_t fromRec, uint8_t fieldNo, bool first) {
         std::string text;
         bool failed = false;
         ScanRecordBlocks(*a, fromRec, [&](int32_t rec, uint8_t* block, int32_t have) {
+            // The table's record hook first; the code page of the compared
+            // text is converted field by field below.
+            TranslateRecords(false, false, a->readHook, have * recLen, a->recordLength, block);
             for (int32_t k = 0; k < have && !hit; ++k) {
                 const uint8_t* r = block + k * recLen;
                 if (f.type == 'M') {

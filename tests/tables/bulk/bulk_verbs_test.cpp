@@ -2,6 +2,8 @@
 // the record layer's calls into the index, memo and parser units.
 #include "tables/bulk/bulk_verbs.h"
 
+#include <algorithm>
+
 #include "foundation/codepage.h"
 #include "tables/table_test_util.h"
 #include "tables/engine/engine_dates.h"
@@ -190,6 +192,35 @@ TEST_F(BulkVerbsTest, LocateComparesTheStoredUmlautsAsAnsiText) {
             << c.value << " exact " << c.exact;
         EXPECT_EQ(RecNo(), c.record) << c.value << " exact " << c.exact;
     }
+}
+
+// A table whose records are stored through a hook (here every byte one
+// higher) is searched for what the records hold, not for the stored bytes:
+// LOCATE and SEARCH both read through the hook.
+TEST_F(BulkVerbsTest, LocateAndSearchReadThroughTheTablesRecordHook) {
+    const std::string p = Path("hooked.dbf");
+    CreateDbf(p, {F("NAME", 'C', 10), F("QTY", 'N', 5)});
+    auto rot = [](uint8_t* d, std::size_t n) { std::for_each(d, d + n, [](uint8_t& c) { ++c; }); };
+    auto unrot = [](uint8_t* d, std::size_t n) {
+        std::for_each(d, d + n, [](uint8_t& c) { --c; });
+    };
+    UseWithHook(p + " EXCLUSIVE", nullptr, 0, unrot, rot);
+    for (const char* name : {"anna", "bert", "carl"}) {
+        ClearRecord();
+        SetBinaryText(1, name);
+        SetBinaryInteger(2, 7);
+        Append();
+    }
+    CloseArea();
+    UseWithHook(p + " EXCLUSIVE", nullptr, 0, unrot, rot);
+    EXPECT_TRUE(LocateValue("NAME", std::string("bert"), false, 1, false));
+    EXPECT_EQ(RecNo(), 2);
+    EXPECT_FALSE(LocateValue("NAME", std::string("cfsu"), false, 1, false))
+        << "the stored bytes of bert are not what the record holds";
+    uint8_t field = 0;
+    Search("carl", field, true);
+    EXPECT_EQ(RecNo(), 3);
+    EXPECT_EQ(field, 1);
 }
 
 TEST_F(BulkVerbsTest, LocateByFieldsNeedsAllOnOneRecord) {

@@ -418,6 +418,38 @@ int TTzPrimDataset::GetRecord(int mode) {
     return code;
 }
 
+void TTzPrimDataset::WithActiveRecord(int32_t recNo, const std::function<void()>& fn) {
+    if (!Active() || state_ != TDataSetState::dsBrowse || recNo <= 0 || recNo == activeRecNo_ ||
+        activeRecNo_ <= 0) {
+        fn();
+        return;
+    }
+    const std::vector<uint8_t> savedBuffer = active_;
+    const int32_t savedRecNo = activeRecNo_;
+    const bool savedBof = bof_, savedEof = eof_;
+    const auto putBack = [&] {
+        active_ = savedBuffer;
+        activeRecNo_ = savedRecNo;
+        bof_ = savedBof;
+        eof_ = savedEof;
+        UpdateCursorPosition();
+    };
+    try {
+        if (TziSetToBookmark(recNo) == kTziOk && GetRecord(gmCurrent) == kTziOk &&
+            activeRecNo_ == recNo) {
+            fn();
+        } else {
+            putBack();
+            fn();
+            return;
+        }
+    } catch (...) {
+        putBack();
+        throw;
+    }
+    putBack();
+}
+
 bool TTzPrimDataset::FindRecord(bool restart, bool forward) {
     CheckBrowseMode();
     if (BeforeScroll) BeforeScroll(*this);

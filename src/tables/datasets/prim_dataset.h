@@ -273,6 +273,12 @@ public:
     void SaveActiveToSpare();
     void RestoreActiveFromSpare();
 
+    // Runs fn with record recNo as the active record, without moving the
+    // dataset: no scroll events, and the active record and the cursor are
+    // put back afterwards. Only in the browse state; otherwise (and when
+    // the record cannot be read) fn sees the active record as it is.
+    void WithActiveRecord(int32_t recNo, const std::function<void()>& fn);
+
     // The number of the active record (0 when there is none).
     int32_t ActiveRecordNumber() const { return activeRecNo_; }
     const std::vector<uint8_t>& ActiveBuffer() const { return active_; }

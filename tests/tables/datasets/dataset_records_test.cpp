@@ -17,53 +17,20 @@
 #include "tables/engine/engine_base.h"
 #include "tables/engine/locking.h"
 #include "tables/engine/navigation.h"
+#include "tables/datasets/dataset_fixture.h"
 #include "tables/table_test_util.h"
 
 namespace veldrim::testing {
 namespace {
 
-class DatasetRecordsTest : public TableTest {
+class DatasetRecordsTest : public DatasetFixture {
 protected:
-    // Records a..f with N = 1..6.
-    std::string SixRecords() {
-        const std::string path = Make("six.dbf", {F("NAME", 'C', 10), F("N", 'N', 5)});
-        UseIn(1, path);
-        for (int i = 1; i <= 6; ++i) {
-            ALock();
-            ClearRecord();
-            SetBinaryText(1, std::string(1, static_cast<char>('a' + i - 1)));
-            SetBinaryInteger(2, i);
-            Append();
-            Unlock();
-        }
-        CloseArea();
-        return path;
-    }
     // CODE N 3, TEXT C 10: 2 two, 3 three, 5 five.
     std::string Kinds() {
         const std::string path = Path("kinds.dbf");
         WriteBytes(path, BuildDbf(0x03, {{"CODE", 'N', 3, 0}, {"TEXT", 'C', 10, 0}},
                                   {"   2two", "   3three", "   5five"}));
         return path;
-    }
-    // The stored record count and a field text, read by another work area.
-    static std::string OnDisk(const std::string& path, int field, int rec) {
-        const uint8_t back = SelectedArea();
-        Select(20);
-        USE(path + " ALIAS DISKCHECK");
-        const std::string t = Peek(static_cast<uint8_t>(field), rec);
-        CloseArea();
-        Select(back);
-        return t;
-    }
-    static int32_t CountOnDisk(const std::string& path) {
-        const uint8_t back = SelectedArea();
-        Select(20);
-        USE(path + " ALIAS DISKCHECK");
-        const int32_t n = RecCount();
-        CloseArea();
-        Select(back);
-        return n;
     }
     std::vector<std::string> Texts() {
         std::vector<std::string> out;

@@ -209,6 +209,8 @@ void TTzFileDataSet::SetIndexToCB(const std::string& name, int position,
 
 bool TTzFileDataSet::IsSequenced() {
     if (IsFiltered()) return false;
+    // A closed dataset has no order to ask the engine about.
+    if (!Active()) return true;
     return !SelectForOperation("IsSequenced") || !HasIndex();
 }
 

@@ -207,7 +207,8 @@ void TzGrid::SetTableModel(TzTableModel* model) {
     model_ = model;
     setModel(model);
     // A model reset forgets hidden and moved sections: the layout goes on again.
-    connect(model, &QAbstractItemModel::modelReset, this, &TzGrid::ApplyColumns);
+    connect(model, &QAbstractItemModel::modelReset, this, &TzGrid::ApplyColumns,
+            Qt::UniqueConnection);
     // Columns as wide as the titles and the first rows' texts (a long name
     // field is not cut at the default width), at most 40 characters.
     horizontalHeader()->setResizeContentsPrecision(20);

@@ -311,22 +311,34 @@ void TTzPrimDataset::ClearCalcFields(uint8_t* buffer) {
     if (calcSize_ > 0) std::memset(buffer + recordSize_, 0, static_cast<std::size_t>(calcSize_));
 }
 
-void TTzPrimDataset::CalculateFields(uint8_t* buffer) {
+// The calculated-fields state over one record buffer, for the scope's life.
+class TTzPrimDataset::CalcScope {
+public:
+    CalcScope(TTzPrimDataset& ds, uint8_t* buffer, int32_t recNo)
+        : ds_(ds), state_(ds.state_), buffer_(ds.calcBuffer_), recNo_(ds.calcRecNo_) {
+        ds.state_ = TDataSetState::dsCalcFields;
+        ds.calcBuffer_ = buffer;
+        ds.calcRecNo_ = recNo;
+    }
+    ~CalcScope() {
+        ds_.state_ = state_;
+        ds_.calcBuffer_ = buffer_;
+        ds_.calcRecNo_ = recNo_;
+    }
+    CalcScope(const CalcScope&) = delete;
+    CalcScope& operator=(const CalcScope&) = delete;
+
+private:
+    TTzPrimDataset& ds_;
+    TDataSetState state_;
+    uint8_t* buffer_;
+    int32_t recNo_;
+};
+
+void TTzPrimDataset::CalculateFields(uint8_t* buffer, int32_t recNo) {
     if (calcDefs_.empty()) return;
     ClearCalcFields(buffer);
-    const TDataSetState oldState = state_;
-    uint8_t* oldBuffer = calcBuffer_;
-    state_ = TDataSetState::dsCalcFields;
-    calcBuffer_ = buffer;
-    struct Back {
-        TTzPrimDataset& ds;
-        TDataSetState state;
-        uint8_t* buffer;
-        ~Back() {
-            ds.state_ = state;
-            ds.calcBuffer_ = buffer;
-        }
-    } back{*this, oldState, oldBuffer};
+    const CalcScope scope(*this, buffer, recNo);
     for (auto& f : fields_) {
         const TFieldDef& d = f->Def();
         if (d.kind != TFieldKind::fkLookup || !d.lookupDataSet || !d.lookupDataSet->Active())
@@ -411,7 +423,7 @@ int TTzPrimDataset::GetRecord(int mode) {
                                        : TziGetPriorRecord(buf.data(), rec);
     if (code == kTziOk) {
         const int32_t recNo = TziGetBookmark();
-        CalculateFields(buf.data());
+        CalculateFields(buf.data(), recNo);
         active_ = std::move(buf);
         activeRecNo_ = recNo;
     }
@@ -665,7 +677,11 @@ int32_t TTzPrimDataset::RecordCount() {
     return TziGetRecordCount();
 }
 
-int32_t TTzPrimDataset::RecNo() { return Active() ? activeRecNo_ : 0; }
+int32_t TTzPrimDataset::RecNo() {
+    if (!Active()) return 0;
+    // A record being calculated is the record its handler speaks of.
+    return state_ == TDataSetState::dsCalcFields ? calcRecNo_ : activeRecNo_;
+}
 
 void TTzPrimDataset::SetRecNo(int32_t n) {
     CheckBrowseMode();
@@ -735,12 +751,9 @@ std::vector<std::string> TTzPrimDataset::Lookup(const std::string& keyFields,
     std::vector<uint8_t> buf(BufferSize(), 0);
     int32_t rec = 0;
     if (TziGetRecord(buf.data(), rec) == kTziOk) {
-        CalculateFields(buf.data());
-        const TDataSetState oldState = state_;
-        uint8_t* oldBuffer = calcBuffer_;
-        state_ = TDataSetState::dsCalcFields;
-        calcBuffer_ = buf.data();
         try {
+            CalculateFields(buf.data(), rec);
+            const CalcScope scope(*this, buf.data(), rec);
             for (std::size_t p = 0;;) {
                 const auto q = resultFields.find(';', p);
                 result.push_back(FieldByName(TrimBoth(resultFields.substr(p, q - p))).AsString());
@@ -748,13 +761,9 @@ std::vector<std::string> TTzPrimDataset::Lookup(const std::string& keyFields,
                 p = q + 1;
             }
         } catch (...) {
-            state_ = oldState;
-            calcBuffer_ = oldBuffer;
-            TziGoToRecord(back);
+            if (back > 0) TziGoToRecord(back);
             throw;
         }
-        state_ = oldState;
-        calcBuffer_ = oldBuffer;
     }
     if (back > 0) TziGoToRecord(back);
     return result;

@@ -330,7 +330,7 @@ protected:
     }
     // The calculated part of a buffer zeroed, and computed.
     void ClearCalcFields(uint8_t* buffer);
-    void CalculateFields(uint8_t* buffer);
+    void CalculateFields(uint8_t* buffer, int32_t recNo);
 
     // Turns a Tzi code into an exception (0 passes).
     void Check(int code);
@@ -375,6 +375,8 @@ private:
     std::vector<TFieldDef> calcDefs_;  // calculated and lookup fields, as declared
     int calcSize_ = 0;
     uint8_t* calcBuffer_ = nullptr;  // the record being calculated
+    int32_t calcRecNo_ = 0;          // and its number
+    class CalcScope;
 };
 
 }  // namespace veldrim

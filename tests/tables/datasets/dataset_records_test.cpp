@@ -104,6 +104,8 @@ TEST_F(DatasetRecordsTest, CalculatedFieldsAreComputedWhenARecordIsFetched) {
     ds.OnCalcFields = [&](TTzPrimDataset& d) {
         EXPECT_EQ(d.State(), TDataSetState::dsCalcFields);
         const int64_t n = d.FieldByName("N").AsInteger();
+        EXPECT_EQ(d.RecNo(), d.FieldByName("NAME").AsString()[0] - 'a' + 1)
+            << "the record being calculated";
         d.FieldByName("TWICE").SetAsInteger(2 * n);
         // LABEL only for even numbers: odd records leave it without value.
         if (n % 2 == 0) d.FieldByName("LABEL").SetAsString(d.FieldByName("NAME").AsString() + "!");

@@ -555,5 +555,29 @@ TEST_F(TableEditorWindowTest, SavedColumnsAreReadIntoTheGridsColumns) {
     EXPECT_EQ(h->visualIndex(1), 1);
 }
 
+// A file dialog that fails the way no handler expects.
+class FailingSaveDialog : public ScriptedUi {
+public:
+    std::optional<std::string> SaveFileName(const std::string&, const std::string&,
+                                            const std::string&) override {
+        throw std::length_error("basic_string::_M_create");
+    }
+};
+
+TEST_F(TableEditorWindowTest, AMenuCommandThatFailsUnexpectedlyIsReportedAndTheTableStays) {
+    OpenParts();
+    window->grid->setCurrentIndex(Model().index(1, 0));
+    FailingSaveDialog failing;
+    SetUi(&failing);
+    window->miFileExportHtml->trigger();
+    SetUi(&ui);
+    const auto shown = failing.CallsOf("message");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "basic_string::_M_create");
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(Table().Active());
+    EXPECT_EQ(Table().RecNo(), 2);
+}
+
 }  // namespace
 }  // namespace veldrim::testing

@@ -332,6 +332,8 @@ void TzGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
         Ui().ShowMessage("", e.what(), MessageKind::Error);
     } catch (const EDurazError& e) {
         ShowDurazError(e);
+    } catch (const std::exception& e) {
+        Ui().ShowMessage("", e.what(), MessageKind::Error);
     }
     if (wasInserting && model_->DataSet().State() != TDataSetState::dsInsert) {
         // The new record was posted (or dropped): the rows are read again.
@@ -356,7 +358,7 @@ bool TzGrid::ToggleLogical(const QModelIndex& index) {
     try {
         const bool value = index.data(TzTableModel::BoolRole).toBool();
         if (!model_->setData(index, !value, TzTableModel::BoolRole)) return false;
-    } catch (const EDatabaseError& e) {
+    } catch (const std::exception& e) {
         Ui().ShowMessage("", e.what(), MessageKind::Error);
         return false;
     }
@@ -373,7 +375,7 @@ bool TzGrid::RestoreCurrent() {
         return true;
     try {
         ds.SetDeleted(false);
-    } catch (const EDatabaseError& e) {
+    } catch (const std::exception& e) {
         Ui().ShowMessage("", e.what(), MessageKind::Error);
     }
     model_->RefreshCurrent();
@@ -389,7 +391,7 @@ bool TzGrid::AppendRow() {
     try {
         ds.Post();
         model_->AppendRecord();
-    } catch (const EDatabaseError& e) {
+    } catch (const std::exception& e) {
         Ui().ShowMessage("", e.what(), MessageKind::Error);
         model_->Reload();
         return true;

@@ -44,6 +44,7 @@
 #include "tables/datasets/table_access.h"
 #include "tables/qt/table_editor_form.h"
 #include "support/test_files.h"
+#include "tables/table_test_util.h"
 
 namespace veldrim {
 namespace {
@@ -477,6 +478,72 @@ TEST_F(MainWindowTest, DatabaseMenuShowsTheTableEditor) {
     EXPECT_TRUE(edit.acted());
     EXPECT_FALSE(TableEditorForm->tzdbf.Active()) << "the table is closed after the editor";
     tableEditorShowHook = nullptr;
+}
+
+// A command that fails with an exception nobody expected is reported where
+// it started; the window and the user's unsaved data set stay.
+TEST_F(MainWindowTest, AFailingCommandIsReportedAndTheDataSetStays) {
+    fs::copy_file(fs::path(VELDRIM_DATA_DIR) / "lubri.dbf", fs::path(dir.path()) / "lubri.dbf");
+    databaseDirectory = dir.path();
+    veldrim::testing::TempDir user{"veldrim-user"};
+    userDirectory = user.path();
+    window->show();
+    gearPair.P = 7.5L;
+    gearPair.materialName[2] = "CuSn12-C-GZ";
+    modifiedFlag = true;
+    tableEditorShowHook = [](Tdbf4&, const std::string&, int) {
+        throw std::out_of_range("vector::_M_range_check: __n (which is 2) >= this->size()");
+    };
+    QString shown;
+    test::ModalDriver box([&shown](QWidget* w) {
+        auto* mb = qobject_cast<QMessageBox*>(w);
+        if (!mb) return false;
+        shown = mb->text();
+        mb->accept();
+        return true;
+    });
+    window->findChild<QAction*>("mi_databaseLubricantTable")->trigger();
+    tableEditorShowHook = nullptr;
+    EXPECT_TRUE(box.acted());
+    EXPECT_TRUE(shown.contains("Schmierstofftabelle bearbeiten")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("_M_range_check")) << shown.toStdString();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(gearPair.P, 7.5L);
+    EXPECT_EQ(gearPair.materialName[2], "CuSn12-C-GZ");
+    EXPECT_TRUE(modifiedFlag) << "the data set is still unsaved";
+}
+
+// Regression: a lubricant table with a field without a name ended the
+// program when the editor showed it.
+TEST_F(MainWindowTest, ALubricantTableWithANamelessFieldOpensInTheEditor) {
+    veldrim::testing::Spit((fs::path(dir.path()) / "lubri.dbf").string(), [] {
+        const auto b = veldrim::testing::BuildDbf(
+            0x03, {{"TYP", 'C', 8, 0}, {"", 'C', 4, 0}, {"VISK", 'N', 6, 1}},
+            {" oil     ab    220.0", " grease  cd    460.0"});
+        return std::string(b.begin(), b.end());
+    }());
+    databaseDirectory = dir.path();
+    veldrim::testing::TempDir user{"veldrim-user"};
+    userDirectory = user.path();
+    InstallQtTableEditor();
+    QStringList heads, firstRow;
+    test::ModalDriver edit([&](QWidget* w) {
+        auto* editor = qobject_cast<TableEditorWindow*>(w);
+        if (!editor || editor->model->rowCount() < 2) return false;
+        for (int c = 0; c < editor->model->columnCount(); ++c) {
+            heads << editor->model->headerData(c, Qt::Horizontal).toString();
+            firstRow << editor->model->index(0, c).data().toString();
+        }
+        editor->grid->viewport()->grab();
+        editor->buttonCancel->click();
+        return true;
+    });
+    window->findChild<QAction*>("mi_databaseLubricantTable")->trigger();
+    tableEditorShowHook = nullptr;
+    EXPECT_TRUE(edit.acted());
+    EXPECT_EQ(heads, (QStringList{"TYP", "#2", "VISK"}));
+    EXPECT_EQ(firstRow, (QStringList{"oil", "ab", "220.0"}));
+    EXPECT_FALSE(TableEditorForm->tzdbf.Active());
 }
 
 }  // namespace

@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QHeaderView>
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
+#include <map>
 
 #include "foundation/codepage.h"
 #include "foundation/program_state.h"
@@ -399,6 +401,182 @@ TEST_F(TableEditorWindowTest, DownOnTheLastRowAppendsOnlyWithAutoAppend) {
     EXPECT_EQ(Model().rowCount(), 4);
     EXPECT_EQ(Cell(3, 0), "steel");
     EXPECT_EQ(DbfRead(path, "print(len(t.records), t.records[3]['NAME'])"), "4 steel\n");
+}
+
+// Regression: a field without a name once shifted the columns after it and
+// ended the program when the window read the last column.
+TEST_F(TableEditorWindowTest, AFieldWithoutANameIsShownUnderItsNumberAndNoColumnShifts) {
+    path = Path("nameless.dbf");
+    WriteBytes(path, BuildDbf(0x03, {{"NAME", 'C', 6, 0}, {"", 'C', 4, 0}, {"VALUE", 'N', 5, 1}},
+                              {" worm  abcd  3.0", " wheel efgh  1.5"}));
+    ASSERT_TRUE(OpenDbfFile(path));
+    Show(2);
+    ASSERT_EQ(Model().columnCount(), 3);
+    EXPECT_EQ(Model().headerData(0, Qt::Horizontal).toString(), "NAME");
+    EXPECT_EQ(Model().headerData(1, Qt::Horizontal).toString(), "#2");
+    EXPECT_EQ(Model().headerData(2, Qt::Horizontal).toString(), "VALUE");
+    // Row 0 is the dataset's record (read from its fields), row 1 is not.
+    EXPECT_EQ(Cell(0, 0), "worm");
+    EXPECT_EQ(Cell(0, 1), "abcd");
+    EXPECT_EQ(Cell(0, 2), "3.0");
+    EXPECT_EQ(Cell(1, 0), "wheel");
+    EXPECT_EQ(Cell(1, 1), "efgh");
+    EXPECT_EQ(Cell(1, 2), "1.5");
+    window->grid->viewport()->grab();
+    EXPECT_FALSE(Model().flags(Model().index(0, 1)) & Qt::ItemIsEditable);
+    EXPECT_TRUE(Model().flags(Model().index(0, 2)) & Qt::ItemIsEditable);
+
+    // Editing the field after it keeps the nameless field's bytes.
+    TypeInto(1, 2, "7.5");
+    window->navigator->Click(TzNavButton::nbPost);
+    EXPECT_EQ(Cell(1, 2), "7.5");
+    EXPECT_EQ(Cell(1, 1), "efgh");
+    EXPECT_EQ(Table().Peek(2, 2), "efgh");
+    EXPECT_EQ(Table().Peek(3, 2), "  7.5");
+}
+
+TEST_F(TableEditorWindowTest, TheRowColourHandlerSeesItsRowsRecordAndColoursTheIndicator) {
+    OpenParts();
+    TzGrid* grid = window->grid;
+    grid->setCurrentIndex(Model().index(1, 1));
+    int scrolls = 0;
+    Table().AfterScroll = [&](TTzPrimDataset&) { ++scrolls; };
+    std::map<int, std::string> seen;
+    const QColor green(0, 128, 0), blue(0, 0, 255);
+    Model().OnChangeColors = [&](int row, TzCellColors& c) {
+        seen[row] = Table().FieldByName("NAME").AsString();
+        if (Table().FieldByName("OK").AsBoolean()) {
+            c.cell = green;
+            c.indicator = blue;
+        }
+    };
+    const QImage cells = grid->viewport()->grab().toImage();
+    const QImage heads = grid->verticalHeader()->viewport()->grab().toImage();
+    EXPECT_EQ(seen[0], "worm");
+    EXPECT_EQ(seen[1], "bronze");
+    EXPECT_EQ(seen[2], "cast iron");
+    EXPECT_EQ(Table().RecNo(), 2) << "the dataset's record is put back";
+    EXPECT_EQ(Table().FieldByName("NAME").AsString(), "bronze");
+    EXPECT_EQ(scrolls, 0) << "drawing does not scroll the dataset";
+
+    // Worm and cast iron are OK: green cells and blue indicator cells.
+    auto cellAt = [&](int row) {
+        const QRect r = grid->visualRect(Model().index(row, 0));
+        return cells.pixelColor(r.right() - 3, r.center().y());
+    };
+    EXPECT_EQ(cellAt(0), green);
+    EXPECT_NE(cellAt(1), green);
+    EXPECT_EQ(cellAt(2), green);
+    QHeaderView* v = grid->verticalHeader();
+    auto headAt = [&](int row) {
+        return heads.pixelColor(v->width() / 2 + 3, v->sectionViewportPosition(row) + 3);
+    };
+    EXPECT_EQ(headAt(0), blue);
+    EXPECT_NE(headAt(1), blue);
+    EXPECT_EQ(headAt(2), blue);
+}
+
+TEST_F(TableEditorWindowTest, SavedColumnsAreReadIntoTheGridsColumns) {
+    const QStringList saved{
+        "cvWidthStr=99",  // before any column: ignored
+        "cvColumn=1",
+        "cvFieldNameStr=VALUE",
+        "cvWidthStr=80",
+        "cvColorStr=clYellow",
+        "cvFontStr=DejaVu Sans,clRed,1290",  // 10 pt, bold (0x100), underline (0x400)
+        "cvAlignmentStr=TARIGHTJUSTIFY",
+        "cvReadOnlyStr=true",
+        "cvTitleCaptionStr=Wert",
+        "cvTitleColorStr=$0000FF",  // 0x00BBGGRR: red
+        "cvColumn=0",
+        "cvFieldNameStr=NAME",
+        "cvColorStr=16711680",  // 0xFF0000: blue
+        "cvColorStr=clNoSuchColour",
+        "cvTitleAlignmentStr=taCenter",
+    };
+    // A grid with one empty column starts afresh.
+    std::vector<TzGridColumn> columns(1);
+    ReadSavedColumns(saved, columns);
+    ASSERT_EQ(columns.size(), 2u);
+    EXPECT_EQ(columns[0].fieldName, "NAME");
+    EXPECT_EQ(columns[0].width, -1);
+    EXPECT_EQ(columns[0].color, QColor(0, 0, 255)) << "an unknown name keeps the colour";
+    EXPECT_EQ(columns[0].titleAlignment, Qt::AlignHCenter);
+    EXPECT_EQ(columns[0].alignment, Qt::AlignLeft);
+    EXPECT_EQ(columns[1].fieldName, "VALUE");
+    EXPECT_EQ(columns[1].width, 80);
+    EXPECT_EQ(columns[1].color, QColor(255, 255, 0));
+    ASSERT_TRUE(columns[1].font.has_value());
+    EXPECT_EQ(columns[1].font->family(), "DejaVu Sans");
+    EXPECT_EQ(columns[1].font->pointSize(), 10);
+    EXPECT_TRUE(columns[1].font->bold());
+    EXPECT_FALSE(columns[1].font->italic());
+    EXPECT_TRUE(columns[1].font->underline());
+    EXPECT_FALSE(columns[1].font->strikeOut());
+    EXPECT_EQ(columns[1].fontColor, QColor(255, 0, 0));
+    EXPECT_EQ(columns[1].alignment, Qt::AlignRight);
+    EXPECT_TRUE(columns[1].readOnly);
+    EXPECT_EQ(columns[1].titleCaption, "Wert");
+    EXPECT_EQ(columns[1].titleColor, QColor(255, 0, 0));
+
+    // Columns the grid already has are kept.
+    std::vector<TzGridColumn> kept(1);
+    kept[0].fieldName = "DAY";
+    ReadSavedColumns({"cvColumn=1", "cvFieldNameStr=OK"}, kept);
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[0].fieldName, "DAY");
+    EXPECT_EQ(kept[1].fieldName, "OK");
+
+    // On the grid: NAME and VALUE in that order, the other fields hidden.
+    OpenParts();
+    TzGrid* grid = window->grid;
+    EXPECT_TRUE(grid->ReadStreamedProperty("fixedColumns", 1));
+    EXPECT_TRUE(grid->Columns().empty());
+    EXPECT_TRUE(grid->ReadStreamedProperty("savedColumns", saved));
+    EXPECT_FALSE(grid->ReadStreamedProperty("colors", 1));
+    QHeaderView* h = grid->horizontalHeader();
+    EXPECT_EQ(h->visualIndex(0), 0);
+    EXPECT_EQ(h->visualIndex(1), 1);
+    EXPECT_TRUE(h->isSectionHidden(2));
+    EXPECT_TRUE(h->isSectionHidden(3));
+    EXPECT_EQ(grid->columnWidth(1), 80);
+    EXPECT_EQ(Model().headerData(1, Qt::Horizontal).toString(), "Wert");
+    EXPECT_EQ(Model().headerData(0, Qt::Horizontal).toString(), "NAME");
+    EXPECT_FALSE(Model().flags(Model().index(0, 1)) & Qt::ItemIsEditable) << "read-only column";
+    EXPECT_TRUE(Model().flags(Model().index(0, 0)) & Qt::ItemIsEditable);
+    EXPECT_EQ(Model().ColorsOfCell(2, 1).cell, QColor(255, 255, 0));
+    EXPECT_EQ(Model().ColorsOfCell(2, 1).cellText, QColor(255, 0, 0));
+    const QImage shot = grid->viewport()->grab().toImage();
+    const QRect value = grid->visualRect(Model().index(2, 1));
+    EXPECT_EQ(shot.pixelColor(value.left() + 2, value.top() + 2), QColor(255, 255, 0));
+    // Read again (as after a sort or a pack), the layout stays.
+    grid->Reload();
+    EXPECT_TRUE(h->isSectionHidden(2));
+    EXPECT_EQ(h->visualIndex(1), 1);
+}
+
+// A file dialog that fails the way no handler expects.
+class FailingSaveDialog : public ScriptedUi {
+public:
+    std::optional<std::string> SaveFileName(const std::string&, const std::string&,
+                                            const std::string&) override {
+        throw std::length_error("basic_string::_M_create");
+    }
+};
+
+TEST_F(TableEditorWindowTest, AMenuCommandThatFailsUnexpectedlyIsReportedAndTheTableStays) {
+    OpenParts();
+    window->grid->setCurrentIndex(Model().index(1, 0));
+    FailingSaveDialog failing;
+    SetUi(&failing);
+    window->miFileExportHtml->trigger();
+    SetUi(&ui);
+    const auto shown = failing.CallsOf("message");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "basic_string::_M_create");
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(Table().Active());
+    EXPECT_EQ(Table().RecNo(), 2);
 }
 
 }  // namespace

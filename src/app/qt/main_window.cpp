@@ -54,6 +54,18 @@ void Step(const std::function<void()>& f) {
     f();
 }
 
+// A command that failed unexpectedly is reported, and the program, its data
+// set and its window stay as they are.
+void CommandFailed(const QString& caption, const std::string& what) {
+    QString name = caption;
+    name.remove('&');
+    name.remove(QStringLiteral("..."));
+    Ui().ShowMessage("",
+                     "Der Befehl \"" + ToOem(name) + "\" ist fehlgeschlagen:\r\n" +
+                         (what.empty() ? std::string("unbekannter Fehler") : what),
+                     MessageKind::Error);
+}
+
 // A command that leads through forms: cancel puts the data set back, a
 // completed sequence is calculated and its messages are announced.
 void FormStep(void (*forms)()) {
@@ -115,8 +127,16 @@ MenuAction* Thh::Add(QMenu* menu, const char* name, const QString& caption,
     a->setObjectName(name);
     if (!keys.isEmpty()) a->setShortcut(keys);
     menu->addAction(a);
-    connect(a, &QAction::triggered, this, [this, handler = std::move(handler)] {
-        handler();
+    connect(a, &QAction::triggered, this, [this, a, handler = std::move(handler)] {
+        // No failure of a command may end the program: it is caught here,
+        // where the command starts.
+        try {
+            handler();
+        } catch (const std::exception& e) {
+            CommandFailed(a->text(), e.what());
+        } catch (...) {
+            CommandFailed(a->text(), {});
+        }
         AfterCommand();
     });
     return a;

@@ -3,6 +3,7 @@
 
 #include "tables/datasets/prim_dataset.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -244,12 +245,125 @@ std::unique_ptr<TField> TTzPrimDataset::CreateField(const TFieldDef& def) {
 
 void TTzPrimDataset::BindFields() {
     fields_.clear();
-    for (const TFieldDef& d : fieldDefs_) {
-        auto f = CreateField(d);
-        if (!f->SizeAccepted(d.size))
-            throw EDatabaseError(name_ + "." + d.name + ": invalid field size " + IntText(d.size));
-        fields_.push_back(std::move(f));
+    // The calculated part follows the table record.
+    calcSize_ = 0;
+    for (TFieldDef& d : calcDefs_) {
+        d.offset = recordSize_ + calcSize_;
+        calcSize_ += 1 + d.dataSize;
     }
+    for (const auto* defs : {&fieldDefs_, &calcDefs_})
+        for (const TFieldDef& d : *defs) {
+            auto f = CreateField(d);
+            if (!f->SizeAccepted(d.size))
+                throw EDatabaseError(name_ + "." + d.name + ": invalid field size " +
+                                     IntText(d.size));
+            fields_.push_back(std::move(f));
+        }
+}
+
+namespace {
+
+int CalcDataSize(TFieldType type, int size) {
+    switch (type) {
+        case TFieldType::ftString: return size + 1;
+        case TFieldType::ftInteger: return 4;
+        case TFieldType::ftBoolean: return 2;
+        default: return 8;
+    }
+}
+
+}  // namespace
+
+void TTzPrimDataset::AddCalcField(const std::string& name, TFieldType type, int size) {
+    if (Active()) throw EDatabaseError("Operation not allowed on an open dataset: " + name_);
+    if (type == TFieldType::ftMemo)
+        throw EDatabaseError(name_ + "." + name + ": a calculated field cannot be a memo");
+    TFieldDef d;
+    d.name = name;
+    d.type = type;
+    d.size = type == TFieldType::ftString ? std::clamp(size, 1, 254) : size;
+    d.fieldNo = -static_cast<int>(calcDefs_.size()) - 1;
+    d.dataSize = CalcDataSize(type, d.size);
+    d.kind = TFieldKind::fkCalculated;
+    calcDefs_.push_back(d);
+}
+
+void TTzPrimDataset::AddLookupField(const std::string& name, TFieldType type, int size,
+                                    const std::string& keyFields, TTzPrimDataset& lookupDataSet,
+                                    const std::string& lookupKeyFields,
+                                    const std::string& lookupResultField) {
+    AddCalcField(name, type, size);
+    TFieldDef& d = calcDefs_.back();
+    d.kind = TFieldKind::fkLookup;
+    d.keyFields = keyFields;
+    d.lookupDataSet = &lookupDataSet;
+    d.lookupKeyFields = lookupKeyFields;
+    d.lookupResultField = lookupResultField;
+}
+
+void TTzPrimDataset::RemoveCalcFields() {
+    if (Active()) throw EDatabaseError("Operation not allowed on an open dataset: " + name_);
+    calcDefs_.clear();
+    calcSize_ = 0;
+}
+
+void TTzPrimDataset::ClearCalcFields(uint8_t* buffer) {
+    if (calcSize_ > 0) std::memset(buffer + recordSize_, 0, static_cast<std::size_t>(calcSize_));
+}
+
+// The calculated-fields state over one record buffer, for the scope's life.
+class TTzPrimDataset::CalcScope {
+public:
+    CalcScope(TTzPrimDataset& ds, uint8_t* buffer, int32_t recNo)
+        : ds_(ds), state_(ds.state_), buffer_(ds.calcBuffer_), recNo_(ds.calcRecNo_) {
+        ds.state_ = TDataSetState::dsCalcFields;
+        ds.calcBuffer_ = buffer;
+        ds.calcRecNo_ = recNo;
+    }
+    ~CalcScope() {
+        ds_.state_ = state_;
+        ds_.calcBuffer_ = buffer_;
+        ds_.calcRecNo_ = recNo_;
+    }
+    CalcScope(const CalcScope&) = delete;
+    CalcScope& operator=(const CalcScope&) = delete;
+
+private:
+    TTzPrimDataset& ds_;
+    TDataSetState state_;
+    uint8_t* buffer_;
+    int32_t recNo_;
+};
+
+void TTzPrimDataset::CalculateFields(uint8_t* buffer, int32_t recNo) {
+    if (calcDefs_.empty()) return;
+    ClearCalcFields(buffer);
+    const CalcScope scope(*this, buffer, recNo);
+    for (auto& f : fields_) {
+        const TFieldDef& d = f->Def();
+        if (d.kind != TFieldKind::fkLookup || !d.lookupDataSet || !d.lookupDataSet->Active())
+            continue;
+        // The key values of this record, in the order of the key fields.
+        std::vector<LocateVariant> keys;
+        for (std::size_t p = 0;;) {
+            const auto q = d.keyFields.find(';', p);
+            const TField& k = FieldByName(TrimBoth(d.keyFields.substr(p, q - p)));
+            switch (k.DataType()) {
+                case TFieldType::ftFloat:
+                case TFieldType::ftInteger:
+                case TFieldType::ftLargeint: keys.emplace_back(k.AsFloat()); break;
+                case TFieldType::ftBoolean: keys.emplace_back(k.AsBoolean()); break;
+                default: keys.emplace_back(k.AsString()); break;
+            }
+            if (q == std::string::npos) break;
+            p = q + 1;
+        }
+        bool hit = false;
+        const std::vector<std::string> result =
+            d.lookupDataSet->Lookup(d.lookupKeyFields, keys, d.lookupResultField, &hit);
+        if (hit && !result.empty()) f->SetAsString(result[0]);
+    }
+    if (OnCalcFields) OnCalcFields(*this);
 }
 
 void TTzPrimDataset::Open() {
@@ -261,7 +375,7 @@ void TTzPrimDataset::Open() {
         fieldDefs_.clear();
         InternalInitFieldDefs();
         BindFields();
-        active_.assign(static_cast<std::size_t>(recordSize_), 0);
+        active_.assign(BufferSize(), 0);
         state_ = TDataSetState::dsBrowse;
         modified_ = false;
         Check(TziSetToBegin());
@@ -302,16 +416,73 @@ void TTzPrimDataset::ClearBuffers() {
 }
 
 int TTzPrimDataset::GetRecord(int mode) {
-    std::vector<uint8_t> buf(static_cast<std::size_t>(recordSize_), 0);
+    std::vector<uint8_t> buf(BufferSize(), 0);
     int32_t rec = 0;
     const int code = mode == gmCurrent ? TziGetRecord(buf.data(), rec)
                      : mode == gmNext  ? TziGetNextRecord(buf.data(), rec)
                                        : TziGetPriorRecord(buf.data(), rec);
     if (code == kTziOk) {
+        const int32_t recNo = TziGetBookmark();
+        CalculateFields(buf.data(), recNo);
         active_ = std::move(buf);
-        activeRecNo_ = TziGetBookmark();
+        activeRecNo_ = recNo;
     }
     return code;
+}
+
+void TTzPrimDataset::WithActiveRecord(int32_t recNo, const std::function<void()>& fn) {
+    if (!Active() || state_ != TDataSetState::dsBrowse || recNo <= 0 || recNo == activeRecNo_ ||
+        activeRecNo_ <= 0) {
+        fn();
+        return;
+    }
+    const std::vector<uint8_t> savedBuffer = active_;
+    const int32_t savedRecNo = activeRecNo_;
+    const bool savedBof = bof_, savedEof = eof_;
+    const auto putBack = [&] {
+        active_ = savedBuffer;
+        activeRecNo_ = savedRecNo;
+        bof_ = savedBof;
+        eof_ = savedEof;
+        UpdateCursorPosition();
+    };
+    try {
+        if (TziSetToBookmark(recNo) == kTziOk && GetRecord(gmCurrent) == kTziOk &&
+            activeRecNo_ == recNo) {
+            fn();
+        } else {
+            putBack();
+            fn();
+            return;
+        }
+    } catch (...) {
+        putBack();
+        throw;
+    }
+    putBack();
+}
+
+bool TTzPrimDataset::FindRecord(bool restart, bool forward) {
+    CheckBrowseMode();
+    if (BeforeScroll) BeforeScroll(*this);
+    found_ = false;
+    if (restart) {
+        Check(forward ? TziSetToBegin() : TziSetToEnd());
+    } else {
+        UpdateCursorPosition();
+    }
+    int32_t rec = 0;
+    const int code = forward ? TziGetNextRecord(nullptr, rec) : TziGetPriorRecord(nullptr, rec);
+    if (code == kTziOk) {
+        Resync();
+        found_ = true;
+        DoAfterScroll();
+        return true;
+    }
+    // Nothing in that direction: the dataset stays on its record.
+    UpdateCursorPosition();
+    if (code != kTziBeforeFirst && code != kTziAfterLast) Check(code);
+    return false;
 }
 
 void TTzPrimDataset::UpdateCursorPosition() {
@@ -348,7 +519,7 @@ void TTzPrimDataset::DoScroll(const std::function<void()>& move) {
     CheckBrowseMode();
     if (BeforeScroll) BeforeScroll(*this);
     move();
-    if (AfterScroll) AfterScroll(*this);
+    DoAfterScroll();
 }
 
 void TTzPrimDataset::First() {
@@ -481,7 +652,7 @@ void TTzPrimDataset::Cancel() {
     } else {
         ClearBuffers();
     }
-    if (AfterCancel) AfterCancel(*this);
+    DoAfterCancel();
 }
 
 void TTzPrimDataset::Delete() {
@@ -506,7 +677,11 @@ int32_t TTzPrimDataset::RecordCount() {
     return TziGetRecordCount();
 }
 
-int32_t TTzPrimDataset::RecNo() { return Active() ? activeRecNo_ : 0; }
+int32_t TTzPrimDataset::RecNo() {
+    if (!Active()) return 0;
+    // A record being calculated is the record its handler speaks of.
+    return state_ == TDataSetState::dsCalcFields ? calcRecNo_ : activeRecNo_;
+}
 
 void TTzPrimDataset::SetRecNo(int32_t n) {
     CheckBrowseMode();
@@ -514,7 +689,7 @@ void TTzPrimDataset::SetRecNo(int32_t n) {
     if (BeforeScroll) BeforeScroll(*this);
     if (TziGoToRecord(n) != kTziOk) return;
     Resync();
-    if (AfterScroll) AfterScroll(*this);
+    DoAfterScroll();
 }
 
 TBookmark TTzPrimDataset::GetBookmark() const {
@@ -526,7 +701,7 @@ void TTzPrimDataset::GotoBookmark(TBookmark b) {
     if (BeforeScroll) BeforeScroll(*this);
     Check(TziSetToBookmark(b));
     Resync();
-    if (AfterScroll) AfterScroll(*this);
+    DoAfterScroll();
 }
 
 bool TTzPrimDataset::BookmarkValid(TBookmark b) {
@@ -556,7 +731,7 @@ bool TTzPrimDataset::Locate(const std::string& keyFields, const std::vector<Loca
         return false;
     }
     Resync();
-    if (AfterScroll) AfterScroll(*this);
+    DoAfterScroll();
     return true;
 }
 
@@ -570,19 +745,27 @@ std::vector<std::string> TTzPrimDataset::Lookup(const std::string& keyFields,
     const bool hit = TziLocate(keyFields, values, TLocateOptions{}) == kTziOk;
     if (found) *found = hit;
     if (!hit) return result;
-    SaveActiveToSpare();
-    if (GetRecord(gmCurrent) == kTziOk) {
-        std::size_t p = 0;
-        for (;;) {
-            const auto q = resultFields.find(';', p);
-            result.push_back(FieldByName(TrimBoth(resultFields.substr(p, q - p))).AsString());
-            if (q == std::string::npos) break;
-            p = q + 1;
+    // The record found is read into a buffer of its own, its calculated
+    // fields computed, and the result fields read from it in the
+    // calculated-fields state; the active record is not touched.
+    std::vector<uint8_t> buf(BufferSize(), 0);
+    int32_t rec = 0;
+    if (TziGetRecord(buf.data(), rec) == kTziOk) {
+        try {
+            CalculateFields(buf.data(), rec);
+            const CalcScope scope(*this, buf.data(), rec);
+            for (std::size_t p = 0;;) {
+                const auto q = resultFields.find(';', p);
+                result.push_back(FieldByName(TrimBoth(resultFields.substr(p, q - p))).AsString());
+                if (q == std::string::npos) break;
+                p = q + 1;
+            }
+        } catch (...) {
+            if (back > 0) TziGoToRecord(back);
+            throw;
         }
     }
-    RestoreActiveFromSpare();
-    activeRecNo_ = back;
-    TziGoToRecord(back);
+    if (back > 0) TziGoToRecord(back);
     return result;
 }
 
@@ -593,27 +776,69 @@ TField* TTzPrimDataset::FindField(const std::string& name) {
     return nullptr;
 }
 
+TField* TTzPrimDataset::FieldByNumber(int fieldNo) {
+    if (fieldNo < 1) return nullptr;
+    for (auto& f : fields_)
+        if (f->FieldNo() == fieldNo) return f.get();
+    return nullptr;
+}
+
 TField& TTzPrimDataset::FieldByName(const std::string& name) {
     TField* f = FindField(name);
     if (!f) throw EDatabaseError(name_ + ": Feld '" + name + "' nicht gefunden");
     return *f;
 }
 
+uint8_t* TTzPrimDataset::StateBuffer() {
+    switch (state_) {
+        case TDataSetState::dsBrowse: return activeRecNo_ == 0 ? nullptr : active_.data();
+        case TDataSetState::dsEdit:
+        case TDataSetState::dsInsert:
+        case TDataSetState::dsSetKey: return active_.data();
+        case TDataSetState::dsCalcFields: return calcBuffer_;
+        default: return nullptr;
+    }
+}
+
 bool TTzPrimDataset::GetFieldData(const TField& f, void* dest) {
     if (!Active()) return false;
-    if (state_ == TDataSetState::dsBrowse && activeRecNo_ == 0) return false;
-    return TziGetField(f, active_.data(), dest);
+    uint8_t* buffer = StateBuffer();
+    if (!buffer) return false;
+    if (f.Calculated()) {
+        if (state_ == TDataSetState::dsSetKey) return false;
+        const TFieldDef& d = f.Def();
+        const uint8_t* p = buffer + d.offset;
+        const bool has = p[0] != 0;
+        if (has && dest) std::memcpy(dest, p + 1, static_cast<std::size_t>(d.dataSize));
+        return has;
+    }
+    return TziGetField(f, buffer, dest);
 }
 
 void TTzPrimDataset::SetFieldData(TField& f, const void* src) {
+    const std::string notEditing("Datenmenge weder im Editier- noch im Einfügemodus"_cp850);
+    const bool calcState = state_ == TDataSetState::dsCalcFields;
     if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert &&
-        state_ != TDataSetState::dsSetKey)
-        throw EDatabaseError(
-            std::string("Datenmenge weder im Editier- noch im Einfügemodus"_cp850));
-    if (f.ReadOnly && state_ != TDataSetState::dsSetKey)
-        throw EDatabaseError("Feld '" + f.FieldName() +
-                             std::string("' kann nicht verändert werden"_cp850));
-    Check(TziPutField(f, active_.data(), src));
+        state_ != TDataSetState::dsSetKey && !calcState)
+        throw EDatabaseError(notEditing);
+    if (f.Calculated()) {
+        const TFieldDef& d = f.Def();
+        uint8_t* p = StateBuffer() + d.offset;
+        p[0] = src ? 1 : 0;
+        if (src) {
+            std::memcpy(p + 1, src, static_cast<std::size_t>(d.dataSize));
+        } else {
+            std::memset(p + 1, 0, static_cast<std::size_t>(d.dataSize));
+        }
+    } else {
+        // A record being calculated is read, never written.
+        if (calcState) throw EDatabaseError(notEditing);
+        if (f.ReadOnly && state_ != TDataSetState::dsSetKey)
+            throw EDatabaseError("Feld '" + f.FieldName() +
+                                 std::string("' kann nicht verändert werden"_cp850));
+        Check(TziPutField(f, active_.data(), src));
+    }
+    if (calcState) return;
     modified_ = true;
     if (f.OnChange) f.OnChange(f);
 }

@@ -26,6 +26,12 @@
 // Failures of the record operations become EDatabaseError exceptions
 // ("Dataset error: ..."); the ends of the table are no failures but set Bof
 // and Eof.
+//
+// Calculated and lookup fields are declared before the dataset opens. Their
+// values live behind the table record in each record buffer, one has-value
+// byte and the value per field, and are computed whenever a record is
+// fetched: lookup fields first, then the OnCalcFields handler, both in the
+// calculated-fields state, in which only calculated fields may be written.
 
 #include <cstdint>
 #include <functional>
@@ -55,6 +61,7 @@ enum class TFieldType : uint8_t {
     ftBoolean,
     ftMemo
 };
+enum class TFieldKind : uint8_t { fkData, fkCalculated, fkLookup };
 // A bookmark: the record number of the record (0: none).
 using TBookmark = int32_t;
 
@@ -77,6 +84,8 @@ struct TLocateOptions {
     bool partialKey = false;       // loPartialKey
 };
 
+class TTzPrimDataset;
+
 // A field definition: the field as the dataset holds it in its record buffer.
 struct TFieldDef {
     std::string name;
@@ -86,9 +95,12 @@ struct TFieldDef {
     int offset = 0;    // first byte in the record buffer
     int dataSize = 0;  // bytes in the record buffer
     int decimals = 0;  // decimals of N and F fields
+    TFieldKind kind = TFieldKind::fkData;
+    // Lookup fields: the value of lookupResultField of the lookup dataset's
+    // record whose lookupKeyFields equal this record's keyFields.
+    std::string keyFields, lookupKeyFields, lookupResultField;
+    TTzPrimDataset* lookupDataSet = nullptr;
 };
-
-class TTzPrimDataset;
 
 // One field of the active record. The value is read from and written to the
 // dataset's record buffer; writing is allowed only in the edit and insert
@@ -104,6 +116,8 @@ public:
     TFieldType DataType() const { return def_.type; }
     int Size() const { return def_.size; }
     int FieldNo() const { return def_.fieldNo; }
+    // Calculated and lookup fields have no table field (number below 1).
+    bool Calculated() const { return def_.kind != TFieldKind::fkData; }
     int DataSize() const { return def_.dataSize; }
     const TFieldDef& Def() const { return def_; }
     TTzPrimDataset& DataSet() const { return owner_; }
@@ -206,6 +220,17 @@ public:
     bool BookmarkValid(TBookmark b);
     int CompareBookmarks(TBookmark a, TBookmark b);
 
+    // The first, next, prior or last record that the dataset shows (a
+    // filter applies); the dataset moves only when one is found.
+    bool FindFirst() { return FindRecord(true, true); }
+    bool FindNext() { return FindRecord(false, true); }
+    bool FindPrior() { return FindRecord(false, false); }
+    bool FindLast() { return FindRecord(true, false); }
+    // The result of the last find.
+    bool Found() const { return found_; }
+    // Whether record numbers give the rows' order (no filter hides records).
+    virtual bool IsSequenced() { return !IsFiltered(); }
+
     // Searching. Fields are separated by ';'.
     virtual bool Locate(const std::string& keyFields, const std::vector<LocateVariant>& values,
                         TLocateOptions options);
@@ -215,15 +240,30 @@ public:
                                     const std::vector<LocateVariant>& values,
                                     const std::string& resultFields, bool* found);
 
+    // Calculated and lookup fields, declared while the dataset is closed.
+    // Sizes as for data fields (text: its length).
+    void AddCalcField(const std::string& name, TFieldType type, int size = 0);
+    void AddLookupField(const std::string& name, TFieldType type, int size,
+                        const std::string& keyFields, TTzPrimDataset& lookupDataSet,
+                        const std::string& lookupKeyFields, const std::string& lookupResultField);
+    void RemoveCalcFields();
+    // Bytes of the calculated part of a record buffer.
+    int CalcFieldsSize() const { return calcSize_; }
+
     // Fields.
     int FieldCount() const { return static_cast<int>(fields_.size()); }
     TField& Fields(int i) { return *fields_.at(static_cast<std::size_t>(i)); }
     TField* FindField(const std::string& name);
+    // The field object of table field n (1-based); nullptr when the table
+    // field has none (a field without a name).
+    TField* FieldByNumber(int fieldNo);
     TField& FieldByName(const std::string& name);
 
     // Dataset events.
     std::function<void(TTzPrimDataset&)> BeforeScroll, AfterScroll, OnNewRecord, AfterCancel,
         BeforeDelete, AfterDelete, AfterPost;
+    // Computes the calculated fields of a fetched record.
+    std::function<void(TTzPrimDataset&)> OnCalcFields;
 
     // Field data of the active record (used by the field objects).
     bool GetFieldData(const TField& f, void* dest);
@@ -232,6 +272,12 @@ public:
     // The spare copy of the active buffer (kept around record moves).
     void SaveActiveToSpare();
     void RestoreActiveFromSpare();
+
+    // Runs fn with record recNo as the active record, without moving the
+    // dataset: no scroll events, and the active record and the cursor are
+    // put back afterwards. Only in the browse state; otherwise (and when
+    // the record cannot be read) fn sees the active record as it is.
+    void WithActiveRecord(int32_t recNo, const std::function<void()>& fn);
 
     // The number of the active record (0 when there is none).
     int32_t ActiveRecordNumber() const { return activeRecNo_; }
@@ -275,6 +321,17 @@ protected:
     // Runs after the dataset has opened and stands on its first record.
     virtual void AfterOpenStep() {}
 
+    // The after-scroll and after-cancel steps (the handlers by default).
+    virtual void DoAfterScroll() {
+        if (AfterScroll) AfterScroll(*this);
+    }
+    virtual void DoAfterCancel() {
+        if (AfterCancel) AfterCancel(*this);
+    }
+    // The calculated part of a buffer zeroed, and computed.
+    void ClearCalcFields(uint8_t* buffer);
+    void CalculateFields(uint8_t* buffer, int32_t recNo);
+
     // Turns a Tzi code into an exception (0 passes).
     void Check(int code);
     // Brings the active buffer up to the cursor's current record.
@@ -299,6 +356,11 @@ private:
     int GetRecord(int mode);
     void DoScroll(const std::function<void()>& move);
     void BindFields();
+    bool FindRecord(bool restart, bool forward);
+    // The buffer that field values are read from and written to in the
+    // present state (nullptr: none).
+    uint8_t* StateBuffer();
+    std::size_t BufferSize() const { return static_cast<std::size_t>(recordSize_ + calcSize_); }
 
     std::string name_;
     TDataSetState state_ = TDataSetState::dsInactive;
@@ -309,6 +371,12 @@ private:
     bool bof_ = true;
     bool eof_ = true;
     bool modified_ = false;
+    bool found_ = false;
+    std::vector<TFieldDef> calcDefs_;  // calculated and lookup fields, as declared
+    int calcSize_ = 0;
+    uint8_t* calcBuffer_ = nullptr;  // the record being calculated
+    int32_t calcRecNo_ = 0;          // and its number
+    class CalcScope;
 };
 
 }  // namespace veldrim

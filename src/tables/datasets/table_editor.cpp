@@ -90,6 +90,8 @@ bool TableEditorCommands::SortByField(int fieldNo) {
     const TDbfFieldProps& props = t.FieldProps();
     if (fieldNo < 1 || fieldNo > props.Count()) return false;
     const TDTField& field = props.items[static_cast<std::size_t>(fieldNo - 1)];
+    // A field without a name cannot be put into a key expression.
+    if (field.name.empty()) return false;
     if (field.type == 'L' || field.type == 'M') {
         Notice(SortRefusedText(field.name));
         return false;

@@ -7,7 +7,28 @@
 
 namespace veldrim {
 
-void TTzCDataSet::PositionSync() { UpdateCursorPosition(); }
+void TTzCDataSet::PositionSync() {
+    if (!EngineSync) UpdateCursorPosition();
+}
+
+void TTzCDataSet::PositionSyncHook() {
+    if (EngineSync) FlushActiveRecord();
+    if (Notifications[0]) Notifications[0](*this);
+}
+
+void TTzCDataSet::DoAfterScroll() {
+    PositionSyncHook();
+    TTzDataSet::DoAfterScroll();
+}
+
+void TTzCDataSet::DoAfterCancel() {
+    PositionSyncHook();
+    TTzDataSet::DoAfterCancel();
+}
+
+void TTzCDataSet::CloseHook() {
+    for (auto& n : Notifications) n = nullptr;
+}
 
 void TTzCDataSet::AppendRec() {
     if (!SelectForOperation("AppendRec")) return;

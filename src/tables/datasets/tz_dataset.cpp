@@ -235,7 +235,7 @@ void TTzDataSet::RefreshAfterMove() {
         beforeFirst_ = afterLast_ = false;
         Resync();
     }
-    if (AfterScroll) AfterScroll(*this);
+    DoAfterScroll();
 }
 
 void TTzDataSet::FlushActiveRecord() {

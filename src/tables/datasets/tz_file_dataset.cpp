@@ -39,6 +39,7 @@ bool TTzFileDataSet::CreateFromFields() {
     std::string reason;
     const std::vector<TFieldEntry> fields = FieldsFromLines(DbfFields, MemoLess(), Name(), &reason);
     bool ok = !fields.empty();
+    if (DbfFields.empty() && EngineShowsMessageBoxes()) EngineMessageBox(reason, "", 0);
     if (ok) {
         QuietEngineErrors quiet;
         CreateDbf(DbfFileName(), fields);
@@ -51,18 +52,31 @@ bool TTzFileDataSet::CreateFromFields() {
 }
 
 bool TTzFileDataSet::OpenTable() {
-    if (CreateIfNotFound && !FileExist(DbfFileName()) && !DbfFields.empty()) CreateFromFields();
+    if (CreateIfNotFound && !FileExist(DbfFileName())) CreateFromFields();
     std::string clause = DbfFileName();
     if (Exclusive) clause += " EXCLUSIVE";
     if (!TrimBoth(Name()).empty()) clause += " ALIAS " + TrimBoth(Name());
     const bool oldRecount = RecountOnOpen;
     const int oldMode = FileMode;
     RecountOnOpen = AutoFixRecCount;
-    if (ReadOnly) FileMode = Exclusive ? 0x10 : 0x40;
+    // A read-only dataset opens its table for reading only, so a table that
+    // may not be written (file permission, write-protected medium) opens.
+    const uint16_t oldOverride = OpenModeOverride;
+    if (ReadOnly) {
+        FileMode = Exclusive ? 0x10 : 0x40;
+        OpenModeOverride = static_cast<uint16_t>(FileMode);
+    }
     Select(0);
-    if (ErrorState.pendingErrorCode == 0) USE(clause);
+    if (ErrorState.pendingErrorCode == 0) {
+        if (readHook_ || writeHook_) {
+            UseWithHook(clause, nullptr, 0, readHook_, writeHook_);
+        } else {
+            USE(clause);
+        }
+    }
     RecountOnOpen = oldRecount;
     FileMode = oldMode;
+    OpenModeOverride = oldOverride;
     if (ErrorState.pendingErrorCode != 0 || !CurrentWorkArea()) return false;
     return OpenIndexFiles();
 }
@@ -155,17 +169,49 @@ void TTzFileDataSet::IndexOn(const std::string& expression, const std::string& i
     RefreshAfterMove();
 }
 
+KeyMaker TTzFileDataSet::SavedBufferKeyMaker(int position) {
+    return [this, position](int) {
+        std::string key;
+        const auto& proc = indexCallbacks_[static_cast<std::size_t>(position)];
+        if (!proc) return key;
+        SaveActiveToSpare();
+        CopyIn(Buffer().data());
+        try {
+            key = proc();
+        } catch (...) {
+            RestoreActiveFromSpare();
+            throw;
+        }
+        RestoreActiveFromSpare();
+        return key;
+    };
+}
+
 void TTzFileDataSet::IndexOnCB(const std::string& indexFile,
                                const std::function<std::string()>& proc) {
     if (!SelectForOperation("IndexOnCB")) return;
-    Index_OnCB(indexFile, [this, proc](int) {
-        SaveActiveToSpare();
-        CopyIn(Buffer().data());
-        std::string key = proc();
-        RestoreActiveFromSpare();
-        return key;
-    });
+    indexCallbacks_[0] = proc;
+    Index_OnCB(indexFile, SavedBufferKeyMaker(0));
     RefreshAfterMove();
+}
+
+void TTzFileDataSet::SetIndexToCB(const std::string& name, int position,
+                                  const std::function<std::string()>& proc) {
+    if (!SelectForOperation("SetIndexToCB")) return;
+    PositionSync();
+    // The engine refuses a position outside 1..16 with its own error.
+    const bool slot = position >= 1 && position <= kMaxIndexes;
+    if (slot) indexCallbacks_[static_cast<std::size_t>(position)] = proc;
+    OpenIndexCB(name, position,
+                slot ? SavedBufferKeyMaker(position) : KeyMaker([](int) { return std::string(); }));
+    RefreshAfterMove();
+}
+
+bool TTzFileDataSet::IsSequenced() {
+    if (IsFiltered()) return false;
+    // A closed dataset has no order to ask the engine about.
+    if (!Active()) return true;
+    return !SelectForOperation("IsSequenced") || !HasIndex();
 }
 
 void TTzFileDataSet::SetIndexTo(const std::string& indexFiles) {

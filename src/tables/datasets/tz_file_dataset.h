@@ -9,12 +9,14 @@
 // is shown in message-box mode, and the caller gets the failure (the
 // dataset raises EDatabaseError, the facade answers false).
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "tables/datasets/tz_cdataset.h"
+#include "tables/index/ndx_index.h"
 
 namespace veldrim {
 
@@ -46,6 +48,10 @@ public:
     // The key of each record from a caller's procedure, which sees the
     // record as the dataset's active record.
     void IndexOnCB(const std::string& indexFile, const std::function<std::string()>& proc);
+    // Opens an index written by a key procedure into a position; the
+    // procedure keeps making its keys while the index is open.
+    void SetIndexToCB(const std::string& name, int position,
+                      const std::function<std::string()>& proc);
     void SetIndexTo(const std::string& indexFiles);
     void SetIndexToLFN(const std::string& name, int position);
     bool Find(const std::string& key);
@@ -54,6 +60,17 @@ public:
     // the values are sought in the index; otherwise the records are scanned.
     bool Locate(const std::string& keyFields, const std::vector<LocateVariant>& values,
                 TLocateOptions options) override;
+
+    // False under a filter, and while an index controls the order.
+    bool IsSequenced() override;
+
+    // A conversion of the stored records: the read procedure runs over each
+    // record read from the table, the write procedure over each record
+    // before it is written. Takes effect at the next open.
+    void SetRecordHook(RecordHook readHook, RecordHook writeHook) {
+        readHook_ = readHook;
+        writeHook_ = writeHook;
+    }
 
     std::string Peek(uint8_t fieldNo, int32_t recNo);
     int AppendFromDelimited(const std::string& fileName);
@@ -74,9 +91,17 @@ protected:
 private:
     // The files of IndexList verified, built where missing and opened.
     bool OpenIndexFiles();
+    // The key maker of an index with a key procedure: the procedure sees
+    // the engine's record as the dataset's active record.
+    KeyMaker SavedBufferKeyMaker(int position);
     void RefreshAfterFind();
     enum class LockedOp { Insert, Delete, Restore, Post };
     bool WithLock(LockedOp op);
+
+    RecordHook readHook_ = nullptr;
+    RecordHook writeHook_ = nullptr;
+    // The key procedures by index position (0: the one IndexOnCB builds with).
+    std::array<std::function<std::string()>, kMaxIndexes + 1> indexCallbacks_;
 };
 
 }  // namespace veldrim

@@ -15,7 +15,9 @@ namespace veldrim {
 
 namespace {
 
-// Runs a handler; failures of the engine and the dataset are shown.
+// Runs a handler; failures of the engine and the dataset are shown, and so
+// is any other failure: none may leave through the window's event loop,
+// which would end the program.
 template <class F>
 void Shown(F&& step) {
     try {
@@ -24,6 +26,8 @@ void Shown(F&& step) {
         Ui().ShowMessage("", e.what(), MessageKind::Error);
     } catch (const EDurazError& e) {
         ShowDurazError(e);
+    } catch (const std::exception& e) {
+        Ui().ShowMessage("", e.what(), MessageKind::Error);
     }
 }
 
@@ -108,7 +112,7 @@ void TableEditorWindow::BuildMenus() {
     auto action = [this](QMenu* menu, const char* name, const QString& text, auto&& handler) {
         QAction* a = menu->addAction(text);
         a->setObjectName(name);
-        connect(a, &QAction::triggered, this, handler);
+        connect(a, &QAction::triggered, this, [handler] { Shown(handler); });
         return a;
     };
     miFile = menuBar_->addMenu(FromOem(form_.menuFile));

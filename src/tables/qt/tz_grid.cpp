@@ -76,6 +76,28 @@ void TzGridHeader::mouseReleaseEvent(QMouseEvent* e) {
     }
 }
 
+// ---- indicator column ---------------------------------------------------------------------------
+
+TzIndicatorHeader::TzIndicatorHeader(QWidget* parent) : QHeaderView(Qt::Vertical, parent) {}
+
+void TzIndicatorHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
+    QHeaderView::paintSection(painter, rect, logicalIndex);
+    const auto* tableModel = qobject_cast<const TzTableModel*>(model());
+    if (!tableModel) return;
+    const QColor fill = tableModel->ColorsOfRow(logicalIndex).indicator;
+    // Only a colour that differs from the fixed colour is painted over the
+    // section; the marker is drawn again on it.
+    if (fill == tableModel->baseColors.indicator) return;
+    painter->save();
+    // The base class leaves a clip behind that may hide everything.
+    painter->setClipRect(rect);
+    painter->fillRect(rect.adjusted(1, 1, -1, -1), fill);
+    painter->setPen(palette().color(QPalette::ButtonText));
+    painter->drawText(rect, Qt::AlignCenter,
+                      tableModel->headerData(logicalIndex, Qt::Vertical).toString());
+    painter->restore();
+}
+
 // ---- delegate -------------------------------------------------------------------------------------
 
 TzGridDelegate::TzGridDelegate(TzGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
@@ -84,7 +106,8 @@ void TzGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option
                            const QModelIndex& index) const {
     const bool logical = index.data(TzTableModel::FieldTypeRole).toChar() == QChar('L');
     const TzTableModel* model = grid_->TableModel();
-    const TzCellColors colors = model ? model->ColorsOfRow(index.row()) : TzCellColors{};
+    const TzCellColors colors =
+        model ? model->ColorsOfCell(index.row(), index.column()) : TzCellColors{};
     const bool deleted = index.data(TzTableModel::DeletedRole).toBool();
     const bool selected = option.state & QStyle::State_Selected;
     QColor brush = deleted ? colors.deleted : colors.cell;
@@ -98,7 +121,8 @@ void TzGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option
     painter->fillRect(option.rect, brush);
     if (!logical || grid_->BooleanBox() == TzBooleanBox::bbText) {
         painter->setPen(text);
-        painter->setFont(option.font);
+        const QVariant font = index.data(Qt::FontRole);
+        painter->setFont(font.canConvert<QFont>() ? font.value<QFont>() : option.font);
         const auto align = static_cast<Qt::Alignment>(index.data(Qt::TextAlignmentRole).toInt());
         painter->drawText(option.rect.adjusted(2, 0, -2, 0), static_cast<int>(align),
                           index.data(Qt::DisplayRole).toString());
@@ -168,6 +192,7 @@ QWidget* TzGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
 
 TzGrid::TzGrid(QWidget* parent) : QTableView(parent), header_(new TzGridHeader(this)) {
     setHorizontalHeader(header_);
+    setVerticalHeader(new TzIndicatorHeader(this));
     setItemDelegate(new TzGridDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setTabKeyNavigation(true);
@@ -181,6 +206,9 @@ TzGrid::TzGrid(QWidget* parent) : QTableView(parent), header_(new TzGridHeader(t
 void TzGrid::SetTableModel(TzTableModel* model) {
     model_ = model;
     setModel(model);
+    // A model reset forgets hidden and moved sections: the layout goes on again.
+    connect(model, &QAbstractItemModel::modelReset, this, &TzGrid::ApplyColumns,
+            Qt::UniqueConnection);
     // Columns as wide as the titles and the first rows' texts (a long name
     // field is not cut at the default width), at most 40 characters.
     horizontalHeader()->setResizeContentsPrecision(20);
@@ -188,7 +216,53 @@ void TzGrid::SetTableModel(TzTableModel* model) {
     const int widest = fontMetrics().horizontalAdvance(QString(40, QLatin1Char('M')));
     for (int c = 0; c < horizontalHeader()->count(); ++c)
         if (columnWidth(c) > widest) setColumnWidth(c, widest);
+    ApplyColumns();
     FollowDataSet();
+}
+
+void TzGrid::SetColumns(std::vector<TzGridColumn> columns) {
+    columns_ = std::move(columns);
+    ApplyColumns();
+}
+
+bool TzGrid::ReadStreamedProperty(const QString& name, const QVariant& value) {
+    if (name.compare(QLatin1String("savedColumns"), Qt::CaseInsensitive) == 0) {
+        std::vector<TzGridColumn> columns = columns_;
+        ReadSavedColumns(value.toStringList(), columns);
+        SetColumns(std::move(columns));
+        return true;
+    }
+    // The number of fixed columns of the older format has no meaning here.
+    return name.compare(QLatin1String("fixedColumns"), Qt::CaseInsensitive) == 0;
+}
+
+void TzGrid::ApplyColumns() {
+    if (!model_) return;
+    model_->SetColumnLayout(columns_);
+    QHeaderView* h = horizontalHeader();
+    const int count = model_->columnCount();
+    if (columns_.empty()) {
+        for (int c = 0; c < count; ++c) h->setSectionHidden(c, false);
+        return;
+    }
+    // The field of each model column, upper case.
+    QStringList names;
+    for (int c = 0; c < count; ++c) {
+        const auto& items = model_->DataSet().FieldProps().items;
+        names << QString::fromStdString(items[static_cast<std::size_t>(c)].name).toUpper();
+    }
+    std::vector<bool> shown(static_cast<std::size_t>(count), false);
+    int visual = 0;
+    for (const TzGridColumn& col : columns_) {
+        const int c = col.fieldName.isEmpty() ? -1 : names.indexOf(col.fieldName.toUpper());
+        if (c < 0 || shown[static_cast<std::size_t>(c)]) continue;
+        shown[static_cast<std::size_t>(c)] = true;
+        h->setSectionHidden(c, false);
+        h->moveSection(h->visualIndex(c), visual++);
+        if (col.width >= 0) setColumnWidth(c, col.width);
+    }
+    for (int c = 0; c < count; ++c)
+        if (!shown[static_cast<std::size_t>(c)]) h->setSectionHidden(c, true);
 }
 
 void TzGrid::SetBooleanBox(TzBooleanBox b) {
@@ -258,6 +332,8 @@ void TzGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
         Ui().ShowMessage("", e.what(), MessageKind::Error);
     } catch (const EDurazError& e) {
         ShowDurazError(e);
+    } catch (const std::exception& e) {
+        Ui().ShowMessage("", e.what(), MessageKind::Error);
     }
     if (wasInserting && model_->DataSet().State() != TDataSetState::dsInsert) {
         // The new record was posted (or dropped): the rows are read again.
@@ -282,7 +358,7 @@ bool TzGrid::ToggleLogical(const QModelIndex& index) {
     try {
         const bool value = index.data(TzTableModel::BoolRole).toBool();
         if (!model_->setData(index, !value, TzTableModel::BoolRole)) return false;
-    } catch (const EDatabaseError& e) {
+    } catch (const std::exception& e) {
         Ui().ShowMessage("", e.what(), MessageKind::Error);
         return false;
     }
@@ -299,7 +375,7 @@ bool TzGrid::RestoreCurrent() {
         return true;
     try {
         ds.SetDeleted(false);
-    } catch (const EDatabaseError& e) {
+    } catch (const std::exception& e) {
         Ui().ShowMessage("", e.what(), MessageKind::Error);
     }
     model_->RefreshCurrent();
@@ -315,7 +391,7 @@ bool TzGrid::AppendRow() {
     try {
         ds.Post();
         model_->AppendRecord();
-    } catch (const EDatabaseError& e) {
+    } catch (const std::exception& e) {
         Ui().ShowMessage("", e.what(), MessageKind::Error);
         model_->Reload();
         return true;

@@ -11,7 +11,11 @@
 //   * a right click on a column title presses it (it stays drawn sunken) and
 //     reports the column; clicks on the corner cell are reported as well;
 //   * Ctrl+Del restores a deleted record;
-//   * Down on the last row appends a new record when AutoAppend is on.
+//   * Down on the last row appends a new record when AutoAppend is on;
+//   * the indicator cells (the row heads) are filled with the indicator
+//     colour a row-colour handler chose;
+//   * a column layout (fields, order, widths, colours, fonts, titles) can be
+//     given, or read from the streamed form of an older form format.
 // Moving to another row moves the dataset, which posts a pending edit.
 
 #include <QHeaderView>
@@ -56,6 +60,16 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
 };
 
+// The row heads: the record marker, on the row's indicator colour.
+class TzIndicatorHeader : public QHeaderView {
+    Q_OBJECT
+public:
+    explicit TzIndicatorHeader(QWidget* parent);
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+};
+
 class TzGrid;
 
 class TzGridDelegate : public QStyledItemDelegate {
@@ -97,6 +111,15 @@ public:
     // Toggles the logical cell (when the grid may edit).
     bool ToggleLogical(const QModelIndex& index);
 
+    // The column layout: the listed fields in their order, the others
+    // hidden; no columns: every field in table order.
+    void SetColumns(std::vector<TzGridColumn> columns);
+    const std::vector<TzGridColumn>& Columns() const { return columns_; }
+    // A streamed property of an older form: "savedColumns" (a list of
+    // "key=value" texts, read into the column layout) or "fixedColumns"
+    // (one integer, ignored). False for any other property.
+    bool ReadStreamedProperty(const QString& name, const QVariant& value);
+
 signals:
     void cornerLeftClick();
     void cornerRightClick();
@@ -120,6 +143,8 @@ private:
     bool RestoreCurrent();
     bool AppendRow();
     bool IsLogical(const QModelIndex& index) const;
+    // The layout put onto the header: order, hidden fields, widths.
+    void ApplyColumns();
 
     TzTableModel* model_ = nullptr;
     TzGridHeader* header_;
@@ -127,6 +152,7 @@ private:
     bool depressDisabled_ = false;
     bool readOnly_ = false;
     bool following_ = false;
+    std::vector<TzGridColumn> columns_;
 };
 
 }  // namespace veldrim

@@ -212,13 +212,24 @@ const TzTableModel::RowTexts& TzTableModel::Texts(int32_t recNo) const {
     return *cache_.insert(recNo, row);
 }
 
+TField* TzTableModel::FieldOfColumn(int column) const {
+    return ds_.Active() ? ds_.FieldByNumber(column + 1) : nullptr;
+}
+
 QString TzTableModel::CurrentText(int column) const {
     // The dataset holds its texts in the ANSI character set, whatever the
     // table stores.
-    return FromAnsi(ds_.Fields(column).AsString());
+    if (const TField* f = FieldOfColumn(column)) return FromAnsi(f->AsString());
+    const int32_t rec = ds_.ActiveRecordNumber();
+    return rec > 0 ? Texts(rec).texts.value(column) : QString();
 }
 
-bool TzTableModel::CurrentIsBool(int column) const { return ds_.Fields(column).AsBoolean(); }
+bool TzTableModel::CurrentIsBool(int column) const {
+    if (const TField* f = FieldOfColumn(column)) return f->AsBoolean();
+    const int32_t rec = ds_.ActiveRecordNumber();
+    const QString t = rec > 0 ? Texts(rec).texts.value(column).trimmed().toUpper() : QString();
+    return t == "T" || t == "Y" || t == "J";
+}
 
 void TzTableModel::SetDisplayValues(int column, const QString& values) {
     displayValues_[column] = values;
@@ -237,9 +248,43 @@ QString TzTableModel::FalseText(int column) const {
     return semi < 0 ? QString() : v.mid(semi + 1);
 }
 
-TzCellColors TzTableModel::ColorsOfRow(int row) const {
+void TzTableModel::SetColumnLayout(const std::vector<TzGridColumn>& columns) {
+    layout_ = columns;
+    if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    if (columnCount() > 0) emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+}
+
+const TzGridColumn* TzTableModel::LayoutOfColumn(int column) const {
+    const auto& items = ds_.FieldProps().items;
+    if (layout_.empty() || column < 0 || column >= static_cast<int>(items.size())) return nullptr;
+    const QString name = QString::fromStdString(items[static_cast<std::size_t>(column)].name);
+    if (name.isEmpty()) return nullptr;
+    for (const TzGridColumn& c : layout_)
+        if (c.fieldName.compare(name, Qt::CaseInsensitive) == 0) return &c;
+    return nullptr;
+}
+
+TzCellColors TzTableModel::ColorsOfCell(int row, int column) const {
     TzCellColors c = baseColors;
-    if (OnChangeColors) OnChangeColors(row, c);
+    if (const TzGridColumn* l = LayoutOfColumn(column)) {
+        if (l->color) c.cell = *l->color;
+        if (l->fontColor) c.cellText = *l->fontColor;
+    }
+    if (!OnChangeColors || !ds_.Active()) return c;
+    const bool insertRow = Inserting() && row == rowCount() - 1;
+    const int32_t rec = insertRow ? 0 : RecNoOfRow(row);
+    // Painting never fails: a handler or a record that cannot be read
+    // leaves the colours as they are.
+    try {
+        TzCellColors changed = c;
+        if (rec > 0) {
+            ds_.WithActiveRecord(rec, [&] { OnChangeColors(row, changed); });
+        } else {
+            OnChangeColors(row, changed);
+        }
+        c = changed;
+    } catch (const std::exception&) {
+    }
     return c;
 }
 
@@ -268,14 +313,19 @@ QVariant TzTableModel::data(const QModelIndex& index, int role) const {
         case RecNoRole: return rec;
         case FieldTypeRole: return QChar(FieldType(column));
         case Qt::BackgroundRole: {
-            const TzCellColors c = ColorsOfRow(row);
+            const TzCellColors c = ColorsOfCell(row, column);
             return QBrush(deleted() ? c.deleted : c.cell);
         }
         case Qt::ForegroundRole: {
-            const TzCellColors c = ColorsOfRow(row);
+            const TzCellColors c = ColorsOfCell(row, column);
             return QBrush(deleted() ? c.deletedText : c.cellText);
         }
+        case Qt::FontRole:
+            if (const TzGridColumn* l = LayoutOfColumn(column); l && l->font) return *l->font;
+            return {};
         case Qt::TextAlignmentRole: {
+            if (const TzGridColumn* l = LayoutOfColumn(column))
+                return QVariant::fromValue(Qt::AlignVCenter | l->alignment);
             const char t = FieldType(column);
             return QVariant::fromValue(Qt::AlignVCenter |
                                        (t == 'N' || t == 'F' ? Qt::AlignRight : Qt::AlignLeft));
@@ -285,12 +335,31 @@ QVariant TzTableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant TzTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role != Qt::DisplayRole || !ds_.Active())
-        return QAbstractTableModel::headerData(section, orientation, role);
+    if (!ds_.Active()) return QAbstractTableModel::headerData(section, orientation, role);
+    if (orientation == Qt::Horizontal && role != Qt::DisplayRole) {
+        const TzGridColumn* l = LayoutOfColumn(section);
+        if (!l) return QAbstractTableModel::headerData(section, orientation, role);
+        switch (role) {
+            case Qt::FontRole: return l->titleFont ? QVariant(*l->titleFont) : QVariant();
+            case Qt::BackgroundRole: return l->titleColor ? QVariant(*l->titleColor) : QVariant();
+            case Qt::ForegroundRole:
+                return l->titleFontColor ? QVariant(*l->titleFontColor) : QVariant();
+            case Qt::TextAlignmentRole:
+                return QVariant::fromValue(Qt::AlignVCenter | l->titleAlignment);
+            default: return QAbstractTableModel::headerData(section, orientation, role);
+        }
+    }
+    if (orientation == Qt::Vertical && role == Qt::BackgroundRole)
+        return ColorsOfRow(section).indicator;
+    if (role != Qt::DisplayRole) return QAbstractTableModel::headerData(section, orientation, role);
     if (orientation == Qt::Horizontal) {
         const auto& items = ds_.FieldProps().items;
         if (section < 0 || section >= static_cast<int>(items.size())) return {};
-        return QString::fromStdString(items[static_cast<std::size_t>(section)].name);
+        if (const TzGridColumn* l = LayoutOfColumn(section); l && !l->titleCaption.isEmpty())
+            return l->titleCaption;
+        const std::string& name = items[static_cast<std::size_t>(section)].name;
+        if (name.empty()) return QStringLiteral("#%1").arg(section + 1);
+        return QString::fromStdString(name);
     }
     // The indicator column: the current record, and whether it is being
     // edited or inserted.
@@ -304,7 +373,9 @@ Qt::ItemFlags TzTableModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
     // Logical cells are toggled by click and key, never typed into.
-    if (!readOnly_ && !ds_.ReadOnly && FieldType(index.column()) != 'L' &&
+    const TzGridColumn* layout = LayoutOfColumn(index.column());
+    if (!readOnly_ && !ds_.ReadOnly && FieldOfColumn(index.column()) &&
+        !(layout && layout->readOnly) && FieldType(index.column()) != 'L' &&
         FieldType(index.column()) != 'M')
         f |= Qt::ItemIsEditable;
     return f;
@@ -318,8 +389,9 @@ void TzTableModel::SetReadOnly(bool on) {
 bool TzTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || readOnly_ || ds_.ReadOnly) return false;
     if (role != Qt::EditRole && role != BoolRole) return false;
-    if (!MoveToRow(index.row())) return false;
-    TField& f = ds_.Fields(index.column());
+    TField* field = FieldOfColumn(index.column());
+    if (!field || !MoveToRow(index.row())) return false;
+    TField& f = *field;
     if (ds_.State() == TDataSetState::dsBrowse) ds_.Edit();
     if (role == BoolRole || FieldType(index.column()) == 'L') {
         f.SetAsBoolean(role == BoolRole ? value.toBool()

@@ -12,6 +12,10 @@
 //
 // While the dataset inserts a new record, it appears as one more row at the
 // end until it is posted or cancelled.
+//
+// Column c always shows table field c + 1. A field without a name (another
+// program wrote the table) has no field object in the dataset: it is shown
+// read-only from the stored record under the title "#" and its number.
 
 #include <QAbstractTableModel>
 #include <QColor>
@@ -21,6 +25,7 @@
 #include <vector>
 
 #include "tables/datasets/tz_file_dataset.h"
+#include "tables/qt/tz_grid_columns.h"
 
 namespace veldrim {
 
@@ -60,8 +65,10 @@ public:
     int CurrentRow();
     // Moves the dataset to the record of the row (posting a pending edit).
     bool MoveToRow(int row);
-    // The table field (1-based) a column is bound to.
+    // The table field (1-based) a column is bound to, and its field object
+    // (nullptr for a field without a name).
     int FieldNoOfColumn(int column) const { return column + 1; }
+    TField* FieldOfColumn(int column) const;
     char FieldType(int column) const;
 
     // Everything read again (after a sort, a pack, an import, an append).
@@ -77,11 +84,20 @@ public:
     QString TrueText(int column) const;
     QString FalseText(int column) const;
 
-    // The colours of every cell start from these; a handler may change them
-    // for a row (curRow is the 0-based data row).
+    // The colours of every cell start from these (a column of the layout
+    // has its own cell and text colours); a handler may change them for a
+    // row (curRow is the 0-based data row). While the handler runs, the
+    // dataset's active record is the row's record, so the handler reads the
+    // row's fields; the dataset's record is put back afterwards.
     TzCellColors baseColors;
     std::function<void(int curRow, TzCellColors& colors)> OnChangeColors;
-    TzCellColors ColorsOfRow(int row) const;
+    TzCellColors ColorsOfCell(int row, int column) const;
+    TzCellColors ColorsOfRow(int row) const { return ColorsOfCell(row, -1); }
+
+    // The grid's column layout: each column's colours, font, alignment,
+    // read-only switch and title, found by the column's field name.
+    void SetColumnLayout(const std::vector<TzGridColumn>& columns);
+    const TzGridColumn* LayoutOfColumn(int column) const;
 
     // How many rows' field texts are held, and the most held at once.
     int CachedRows() const { return static_cast<int>(cache_.size()); }
@@ -115,6 +131,7 @@ private:
     bool walkedAll_ = false;
     mutable QHash<int32_t, RowTexts> cache_;
     QHash<int, QString> displayValues_;
+    std::vector<TzGridColumn> layout_;
 };
 
 }  // namespace veldrim

@@ -16,38 +16,12 @@
 #include "tables/engine/locking.h"
 #include "tables/engine/navigation.h"
 #include "tables/table_test_util.h"
+#include "tables/datasets/dataset_fixture.h"
 
 namespace veldrim::testing {
 namespace {
 
-class DatasetTest : public TableTest {
-protected:
-    // Six records a..f with N = 1..6.
-    std::string SixRecords() {
-        const std::string path = Make("six.dbf", {F("NAME", 'C', 10), F("N", 'N', 5)});
-        UseIn(1, path);
-        for (int i = 1; i <= 6; ++i) {
-            ALock();
-            ClearRecord();
-            SetBinaryText(1, std::string(1, static_cast<char>('a' + i - 1)));
-            SetBinaryInteger(2, i);
-            Append();
-            Unlock();
-        }
-        CloseArea();
-        return path;
-    }
-    // The stored text of field n of record r, read by another work area.
-    static std::string OnDisk(const std::string& path, int field, int rec) {
-        const uint8_t back = SelectedArea();
-        Select(20);
-        USE(path + " ALIAS DISKCHECK");
-        const std::string t = Peek(static_cast<uint8_t>(field), rec);
-        CloseArea();
-        Select(back);
-        return t;
-    }
-};
+using DatasetTest = DatasetFixture;
 
 TEST_F(DatasetTest, EditPostCancelDeleteRecallKeepRecordNumbersUnderAFilter) {
     const std::string path = SixRecords();

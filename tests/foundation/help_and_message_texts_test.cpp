@@ -321,6 +321,7 @@ const char* const kCalculationMessages[] = {
     "Warnung: alpha !",
     "Fatal  : dm1/a >= 2 !",
     "Fatal  : m <= 0 !",
+    "Fatal  : a <= 0 !",
     "Fatal  : gamma-b (div)",
     "Error : Fatal  : gamma-b arccos(1,2)",
     "Fatal  : db (div)",

@@ -71,7 +71,17 @@ bool MainDimensions(GearPairRecord& g, WormGearRecord& w) {
     const Real shifts = w.x[1] + w.x[2];
     // With a = 0 the centre distance follows from the module still in the
     // record, so that the relation below gives that module back.
-    if (w.a == 0) w.a = (2 * shifts + z2) * w.mx / (2 - w.dm1a);
+    if (w.a == 0) {
+        w.a = (2 * shifts + z2) * w.mx / (2 - w.dm1a);
+        // With x1 + x2 at or below -z2/2 no centre distance is left. The
+        // module check below would not see it: the module derived from a
+        // negative centre distance and a negative sum of shifts is positive.
+        // (Without a module the module check names the cause.)
+        if (w.mx > 0 && !(w.a > 0)) {
+            Stop("Fatal  : a <= 0 !");
+            return false;
+        }
+    }
     w.u = z2 / z1;
     w.dm[1] = w.dm1a * w.a;
     w.dm[2] = 2 * w.a - w.dm[1];

@@ -102,8 +102,12 @@ Real MaterialFactorYW(std::string_view materialName) {
     if (ContainsAll(materialName, {"Cu", "Sn", "12", "Ni"})) return 0.95L;
     if (ContainsAll(materialName, {"Cu", "Sn", "12"})) return 1.0L;
     if (ContainsAll(materialName, {"Cu", "Al", "10", "Ni"})) return 1.1L;
-    if (ContainsAll(materialName, {"GGG", "40"})) return 1.3L;
-    if (ContainsAll(materialName, {"GG", "25"})) return 1.4L;
+    // Nodular and grey cast iron by their old designations ("GGG 40", "GG 25")
+    // or by the European ones of the same grades ("EN-GJS-400-15", "EN-GJL-250").
+    if (ContainsAll(materialName, {"GGG", "40"}) || ContainsAll(materialName, {"GJS", "400"}))
+        return 1.3L;
+    if (ContainsAll(materialName, {"GG", "25"}) || ContainsAll(materialName, {"GJL", "250"}))
+        return 1.4L;
     return 1.0L;
 }
 

@@ -39,7 +39,10 @@ Real LifeFactorYNL(int materialKind, Real NL);
 // kind (1..5); returns the current wormGear.WML when no rule applies.
 Real MaterialLubricantFactorWML(int lubricantKind, std::string_view materialName);
 
-// The material factor YW of the friction coefficient for a wheel material.
+// The material factor YW of the friction coefficient for a wheel material:
+// 0.95 for CuSn12Ni bronzes, 1.0 for CuSn12, 1.1 for CuAl10Ni, 1.3 for
+// nodular cast iron GGG 40 (EN-GJS-400), 1.4 for grey cast iron GG 25
+// (EN-GJL-250) and 1.0 for anything else.
 Real MaterialFactorYW(std::string_view materialName);
 
 // The material group text of the report: the material-kind text for kinds

@@ -139,10 +139,20 @@ bool CopyFileBlocks(const std::string& src, const std::string& dst) {
         cancelFlag = true;
         return false;
     }
+    struct stat before {};
+    const bool dstExists = ::stat(dst.c_str(), &before) == 0;
+    // A target that is the source itself, under this or any other name (a
+    // link, another path to the same folder), already holds the copy:
+    // opening it for writing would empty the source.
+    struct stat source {};
+    if (dstExists && FileCalls.fstat(in, &source) == 0 && source.st_dev == before.st_dev &&
+        source.st_ino == before.st_ino) {
+        FileCalls.close(in);
+        return true;
+    }
     // Only a regular file that the copy made or overwrote is removed after a
     // failure; a device or other special target is never unlinked.
-    struct stat before {};
-    const bool existedSpecial = ::stat(dst.c_str(), &before) == 0 && !S_ISREG(before.st_mode);
+    const bool existedSpecial = dstExists && !S_ISREG(before.st_mode);
     const int out = FileCalls.open(dst.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (out < 0) {
         FileCalls.close(in);

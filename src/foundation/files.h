@@ -42,6 +42,8 @@ void DeleteFileIfExists(const std::string& name);
 void DeleteFilesByMask(const std::string& dir, const std::string& mask);
 // Copies a file; a source that cannot be opened, a target that cannot be
 // created or a short write sets the cancel flag and leaves no partial target.
+// A target that is the source file itself (same device and inode, by any
+// name) is left as it is, and the copy counts as done.
 bool CopyFileBlocks(const std::string& src, const std::string& dst);
 // Copies src into the folder of dst under its own name when src exists.
 bool CopyFileIfExists(const std::string& src, const std::string& dst);

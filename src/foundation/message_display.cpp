@@ -113,8 +113,11 @@ void ShowMessageHelpForm(const std::string& message, const std::string& cause,
 void GetMessageCause(int k, std::string& text) {
     text.clear();
     if (!MessageIndexValid(k)) return;
-    if (auto entry = FindMessageHelp(MessageTextFileName(), messageList.slot[k]))
-        text = entry->cause;
+    const std::string fileName = MessageTextFileName();
+    if (!FileExists(fileName)) return;
+    // A message the file does not explain says so in place of its cause.
+    const auto entry = FindMessageHelp(fileName, messageList.slot[k]);
+    text = entry ? entry->cause : std::string(kNoDescription);
 }
 
 void GetMessageRemedy(int k, std::string& text) {

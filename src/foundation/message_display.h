@@ -55,8 +55,9 @@ void ShowMessageHelp(int k);
 // Shows message, cause and remedy; saves edited texts when the user agrees.
 void ShowMessageHelpForm(const std::string& message, const std::string& cause,
                          const std::string& remedy);
-// Cause and remedy of message k; an empty text when the file, the message or
-// its record is missing.
+// Cause and remedy of message k; empty texts when the file or the message is
+// missing. A message without a record in the file has the cause "keine
+// Beschreibung dieser Fehlermeldung vorhanden." and an empty remedy.
 void GetMessageCause(int k, std::string& text);
 void GetMessageRemedy(int k, std::string& text);
 // Writes an edited cause and remedy of the message back into the message text

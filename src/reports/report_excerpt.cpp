@@ -23,6 +23,7 @@
 #include "reports/calc_report.h"
 #include "reports/report_cells.h"
 #include "reports/report_channel.h"
+#include "reports/report_niemann.h"
 #include "reports/report_tables.h"
 
 namespace veldrim {
@@ -56,8 +57,7 @@ void ExcerptRows() {
     ReportRowPair("Zahnbreite", "b", length, LengthCell(4, 3, w.b[1]), LengthCell(4, 3, w.b[2]));
     ReportRow("Steigungswinkel", "gamma m", "Grad", DegText(w.gammaM));
     ReportRow("Modul", "m", length, LengthCell(4, 3, w.mx));
-    // After a rating wormGear.P holds the output power the rating reached.
-    ReportRowPair("Nennleistung", "P", "kW", FixedCell(5, 3, g.P), FixedCell(5, 3, w.P));
+    ReportNiemannPowerRow("Nennleistung");
     ReportRowPair("Nenndrehmoment", "T", TorqueUnit(), FormatTorqueFixed(6, 1, g.T[1]),
                   FormatTorqueFixed(6, 1, g.T[2]));
     ReportRowPair("Drehzahl", "n", "1/min", FormatInWidth(8, g.n[1]), FormatInWidth(8, g.n[2]));

@@ -37,12 +37,23 @@ using namespace report_cells;
 // A stress in the stress unit of the report, whole units in eight places.
 std::string StressCell(Real x) { return FormatStressFixed(8, 0, x); }
 
-void OperatingData(const GearPairRecord& g, const WormGearRecord& w) {
-    ReportSectionTitle("BETRIEBSDATEN");
+}  // namespace
+
+void ReportNiemannPowerRow(std::string_view label) {
+    const GearPairRecord& g = gearPair;
+    const WormGearRecord& w = wormGear;
     // The entered power is that of the driving shaft, the output that of the driven one.
     const bool wormDrives = w.driver == 1;
-    ReportRowPair("Nennleistung (Niemann)", "P", "kW", FixedCell(5, 3, wormDrives ? g.P : w.P),
-                  FixedCell(5, 3, wormDrives ? w.P : g.P));
+    ReportRowPair(std::string(label), "P", "kW",
+                  report_cells::FixedCell(5, 3, wormDrives ? g.P : w.P),
+                  report_cells::FixedCell(5, 3, wormDrives ? w.P : g.P));
+}
+
+namespace {
+
+void OperatingData(const GearPairRecord& g, const WormGearRecord& w) {
+    ReportSectionTitle("BETRIEBSDATEN");
+    ReportNiemannPowerRow("Nennleistung (Niemann)");
     ReportRowPair("Drehmoment  (Niemann)", "T", TorqueUnit(), FormatTorqueFixed(6, 1, g.T[1]),
                   FormatTorqueFixed(6, 1, g.T[2]));
     ReportRowPair("Drehzahl", "n", "1/min", FormatInWidth(8, g.n[1]), FormatInWidth(8, g.n[2]));

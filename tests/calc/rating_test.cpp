@@ -400,9 +400,13 @@ TEST_F(RatingTest, MaterialTableRows) {
         EXPECT_EQ(MaterialLubricantFactorWML(5, r.name), r.kind5) << r.name;
         EXPECT_EQ(MaterialLubricantFactorWML(6, r.name), 0.7L) << r.name;
     }
+    // The cast irons also under their old names with a blank and under the
+    // European names of the shipped material table.
     const std::pair<const char*, Real> yw[] = {
         {"CuSn12Ni2-C-GZ", 0.95L}, {"CuSn12-C-GZ", 1.0L}, {"CuAl10Fe5Ni5-C-GZ", 1.1L},
-        {"GGG-40", 1.3L},          {"GG-25", 1.4L},       {"42CrMo4", 1.0L}};
+        {"GGG-40", 1.3L},          {"GG-25", 1.4L},       {"42CrMo4", 1.0L},
+        {"GGG 40", 1.3L},          {"GG 25", 1.4L},       {"EN-GJS-400-15", 1.3L},
+        {"EN-GJL-250", 1.4L}};
     for (const auto& [name, factor] : yw) EXPECT_EQ(MaterialFactorYW(name), factor) << name;
     const std::pair<int, std::string> groups[] = {
         {1, "Baustahl"},

@@ -132,6 +132,32 @@ TEST_F(WormGeometryTest, FatalConditionsLeaveTheRecordsAsTheyWere) {
     }
 }
 
+// Profile shifts that leave no centre distance: z1 1, z2 4, x -1 and -1.5,
+// mx 4, dm1/a 0.33 give, by hand, a = (2 (-2.5) + 4) 4 / (2 - 0.33)
+// = -2.3952; with x2 -1 the sum is -z2/2 and a = 0. Either stops the
+// calculation; a run keeps the records, the geometry alone stops at a.
+TEST_F(WormGeometryTest, ADerivedCentreDistanceOfZeroOrLessIsFatal) {
+    auto derive = [](Real x2) {
+        gearPair.z = {{1, 4}};
+        wormGear.x = {{-1, x2}};
+        wormGear.a = 0;
+        wormGear.mx = 4;
+        wormGear.dm1a = 0.33L;
+    };
+    for (Real x2 : {-1.5L, -1.0L}) {
+        SCOPED_TRACE(static_cast<double>(x2));
+        ResetAll();
+        RunCalculation();  // good results first: a fatal run keeps them
+        derive(x2);
+        ExpectFatalUntouched(RunCalculation, "Fatal  : a <= 0 !");
+    }
+    ResetAll();
+    derive(-1.5L);
+    CalcWormGeometry();
+    EXPECT_TRUE(fatalFlag);
+    EXPECT_NEAR(wormGear.a, -2.3952096L, 1E-7L);
+}
+
 // A steep worm whose tip lies inside its base circle: a ZN set reports it and
 // goes on; for a ZI set the equivalent cylindrical gear fails, the run ends
 // fatal and the data set is as before the run.

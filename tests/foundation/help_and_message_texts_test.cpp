@@ -189,9 +189,10 @@ TEST_F(MessageDisplayTest, CauseAndRemedyByTheFifteenCharacterKey) {
         // Two messages that share their first 15 characters share the record.
         {2, "Profilverschiebung sehr gross.", "Profilverschiebung verkleinern."},
         {3, "Der Achsabstand ist null.", "Achsabstand eingeben."},
-        // Not in the file, a key line that ends the file, outside the list: empty texts.
-        {4, "", ""},
-        {5, "", ""},
+        // Not in the file, a key line that ends the file: the file's fallback
+        // cause and no remedy; outside the list: empty texts.
+        {4, "keine Beschreibung dieser Fehlermeldung vorhanden.", ""},
+        {5, "keine Beschreibung dieser Fehlermeldung vorhanden.", ""},
         {0, "", ""},
         {6, "", ""},
     };
@@ -321,6 +322,7 @@ const char* const kCalculationMessages[] = {
     "Warnung: alpha !",
     "Fatal  : dm1/a >= 2 !",
     "Fatal  : m <= 0 !",
+    "Fatal  : a <= 0 !",
     "Fatal  : gamma-b (div)",
     "Error : Fatal  : gamma-b arccos(1,2)",
     "Fatal  : db (div)",

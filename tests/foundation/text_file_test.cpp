@@ -364,5 +364,34 @@ TEST_F(Files, FailedCopiesSetTheCancelFlagAndLeaveNoPartialFile) {
     EXPECT_FALSE(CopyFileIfExists(Path("missing"), Path("x")));
 }
 
+// A copy whose target is its own source, by the same name, through another
+// path or through a link, keeps the file's bytes and counts as done.
+TEST_F(Files, AFileCopiedOntoItselfKeepsItsBytes) {
+    const std::string bytes = std::string(5000, 'q') + "end";
+    const std::string src = Path("a.bin");
+    Spit(src, bytes);
+    fs::create_directory(Path("sub"));
+    fs::create_hard_link(src, Path("hard.bin"));
+    fs::create_symlink(src, Path("soft.bin"));
+    for (const std::string& target :
+         {src, dir + "/./a.bin", Path("sub/../a.bin"), Path("hard.bin"), Path("soft.bin")}) {
+        cancelFlag = false;
+        EXPECT_TRUE(CopyFileBlocks(src, target)) << target;
+        EXPECT_FALSE(cancelFlag) << target;
+        EXPECT_EQ(Slurp(src), bytes) << target;
+    }
+    EXPECT_TRUE(fs::is_symlink(Path("soft.bin")));
+
+    // One folder as source and target, named twice in different ways.
+    Spit(Path("two.bin"), "zwei");
+    for (const std::string& target : {dir, Path("sub/..") + "/"}) {
+        cancelFlag = true;
+        CopyFilesByMask("*.bin", dir, target);
+        EXPECT_FALSE(cancelFlag) << target;
+        EXPECT_EQ(Slurp(src), bytes) << target;
+        EXPECT_EQ(Slurp(Path("two.bin")), "zwei") << target;
+    }
+}
+
 }  // namespace
 }  // namespace veldrim

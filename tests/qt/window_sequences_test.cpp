@@ -223,10 +223,10 @@ TEST_F(WindowSequenceTest, PreDimensionCompletedIsCalculatedAndMarkedChanged) {
     EXPECT_TRUE(wormGear == w) << "the worm gear was not calculated";
 }
 
-// A grey cast iron wheel (EN-GJL-250, Sig.Hlim 350 N/mm²) under the demo
-// set's 3 kW: its flank is overloaded (SH < 1, and SW < 1.1 after DIN 3996),
-// the calculation ends with errors, and the message list appears by itself;
-// the status bar counts the messages.
+// A grey cast iron wheel (EN-GJL-250, Sig.Hlim 350 N/mm², YW 1.4) under the
+// demo set's 3 kW: its flank is overloaded (SH < 1 after Niemann and after
+// both DIN 3996 editions), the calculation ends with errors, and the message
+// list appears by itself; the status bar counts the messages.
 TEST_F(WindowSequenceTest, MessageListIsShownAfterAPickThatEndsWithMessages) {
     InstallQtTableEditor();
     bool listed = false;
@@ -240,7 +240,7 @@ TEST_F(WindowSequenceTest, MessageListIsShownAfterAPickThatEndsWithMessages) {
     EXPECT_TRUE(listed) << "message list not shown; unexpected: "
                         << (driver.unexpected.empty() ? "-" : driver.unexpected.front());
     const QString status = window->findChild<QLabel*>("CalculationStatus")->text();
-    EXPECT_EQ(status.toStdString(), "Berechnung: 3 Fehler, 1 Warnung (Strg+M)");
+    EXPECT_EQ(status.toStdString(), "Berechnung: 2 Fehler, 1 Warnung (Strg+M)");
 }
 
 // The line of the screen report (Ausdruck Geometrie und Festigkeit) that

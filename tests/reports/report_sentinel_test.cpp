@@ -119,6 +119,25 @@ TEST_F(ReportSentinels, NiemannPartAndExcerptKeepWormAndWheelInTheirColumns) {
     ExpectNiemannColumnsApart(seen, 4);
 }
 
+// The entered power belongs to the driving shaft and the output power the
+// rating reached to the driven one: when the wheel drives, the worm column
+// shows the output (701.75) and the wheel column the entered power
+// (601.25), in the excerpt as in the full report.
+TEST_F(ReportSentinels, PowerRowsFollowTheDriverInExcerptAndReport) {
+    const struct {
+        std::uint16_t driver;
+        const char *worm, *wheel;
+    } cases[] = {{1, "601.250", "701.750"}, {2, "701.750", "601.250"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.driver);
+        wormGear.driver = c.driver;
+        const Row excerpt = FindRow(TxtRows(Produce(kReportTxtNoDialog, PrintNiemannExcerpt)), "P");
+        EXPECT_EQ(excerpt, (Row{"Nennleistung", "P", "kW", c.worm, c.wheel}));
+        const Row report = FindRow(TxtRows(Txt(4), "BETRIEBSDATEN"), "P");
+        EXPECT_EQ(report, (Row{"Nennleistung (Niemann)", "P", "kW", c.worm, c.wheel}));
+    }
+}
+
 // Worm values from column 51, wheel values from 62, single values from 56, after the margin.
 TEST_F(ReportSentinels, PagedTextColumnsOfWormWheelAndSingleValues) {
     ui.batch = true;

@@ -84,13 +84,31 @@ TEST_F(Tables, TheTxtMessageSectionIsOneTabSeparatedLinePerMessage) {
         AddMessage(m);
     Open(kReportTxtFile);
     ReportMessageSection();
-    std::string cause, remedy;
-    GetMessageCause(3, cause), GetMessageRemedy(3, remedy);
     EXPECT_EQ(CrLfLines(Written()),
-              (std::vector<std::string>{"", "", "BEMERKUNGEN, WARNUNGEN, FEHLERMELDUNGEN",
-                                        "Fehler : erste Meldung\t" + longCause + "\tAbhilfe eins",
-                                        "Warnung: zweite Meldung\tUrsache zwei\tAbhilfe zwei",
-                                        "Warnung: ohne Eintrag\t" + cause + "\t" + remedy}));
+              (std::vector<std::string>{
+                  "", "", "BEMERKUNGEN, WARNUNGEN, FEHLERMELDUNGEN",
+                  "Fehler : erste Meldung\t" + longCause + "\tAbhilfe eins",
+                  "Warnung: zweite Meldung\tUrsache zwei\tAbhilfe zwei",
+                  "Warnung: ohne Eintrag\tkeine Beschreibung dieser Fehlermeldung vorhanden.\t"}));
+}
+
+// A message the message text file does not explain prints the file's
+// fallback cause under it and no remedy line; a framed report, as the
+// calculation report prints its messages page.
+TEST_F(Tables, AMessageWithoutRecordPrintsTheFallbackCause) {
+    UseMessageFile("Fehler : erste M\r\nUrsache eins\r\nAbhilfe eins\r\n");
+    AddMessage("Fehler : erste Meldung");
+    AddMessage("Warnung: ohne Eintrag");
+    Open(kReportOutDos);
+    ReportMessageSection();
+    const std::string m = "       ";
+    EXPECT_EQ(
+        CrLfLines(Written()),
+        (std::vector<std::string>{
+            m, m, m + "BEMERKUNGEN, WARNUNGEN, FEHLERMELDUNGEN", m + std::string(70, '='), m,
+            m + std::string(70, '-'), m + "Fehler : erste Meldung", m + "Ursache eins",
+            m + "Abhilfe eins", m + std::string(70, '-'), m + "Warnung: ohne Eintrag",
+            m + "keine Beschreibung dieser Fehlermeldung vorhanden.", m + std::string(70, '-')}));
 }
 
 // Paged text frames each message; HTML keeps its tables balanced and long cells whole.

@@ -149,6 +149,33 @@ TEST_F(MaterialPickTest, AWheelPickSetsTheMaterialFactorsOfItsDesignation) {
     EXPECT_TRUE(ui.CallsOf("message").empty()) << "every cell of the bronze is filled";
 }
 
+// The wheel's YW follows the wheel's own designation, not the worm's: the
+// DIN 3996 wheel table gives CuSn12Ni2-C-GZ 0.95 and CuAl10Fe5Ni5-C-GZ 1.1;
+// the cast irons of the shipped table, under their European names, take
+// the factors of nodular (GGG 40: 1.3) and grey cast iron (GG 25: 1.4).
+TEST_F(MaterialPickTest, AWheelPickTakesTheYWOfTheWheelMaterial) {
+    const struct {
+        int row;  // rows ordered by kind and heat treatment
+        const char* name;
+        Real YW;
+    } cases[] = {{3, "EN-GJS-400-15", 1.3L},
+                 {4, "EN-GJL-250", 1.4L},
+                 {6, "CuSn12Ni2-C-GZ", 0.95L},
+                 {8, "CuAl10Fe5Ni5-C-GZ", 1.1L}};
+    for (const auto& c : cases) {
+        gearPair.materialName[1] = "16MnCr5";
+        wormGear.YW = 1.0L;
+        ui.QueueChoice(c.row);
+        ASSERT_TRUE(PickMaterial(2, 1)) << c.name;
+        ASSERT_EQ(gearPair.materialName[2], c.name);
+        EXPECT_EQ(wormGear.YW, c.YW) << c.name;
+    }
+    // A worm pick leaves the wheel's factor alone.
+    ui.QueueChoice(6);
+    ASSERT_TRUE(PickMaterial(1, 1));
+    EXPECT_EQ(wormGear.YW, 1.1L);
+}
+
 // The worm steels have no tooth-root strength or hardness in the table: the
 // data set's values stay and the user is told which.
 TEST_F(MaterialPickTest, AnEmptyCellKeepsTheDataSetsValueAndSaysSo) {

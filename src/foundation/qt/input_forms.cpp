@@ -105,7 +105,7 @@ std::optional<int> RunChoiceDialog(const std::string& prompt, const std::vector<
 }
 
 std::optional<std::string> RunTextDialog(const std::string& title, const std::string& prompt,
-                                         const std::string& initial) {
+                                         const std::string& initial, int maxLength) {
     HelpDialog d(DialogParent(), title.empty() ? QString("Eingabe") : FromOem(title));
     d.setObjectName("Tin_textdialog");
     d.setSizeGripEnabled(true);
@@ -116,6 +116,8 @@ std::optional<std::string> RunTextDialog(const std::string& title, const std::st
     v->addWidget(label);
     auto* edit = new QLineEdit(FromOem(initial), &d);
     edit->setObjectName("EditEinText");
+    // Typing stops at the entry's length; a longer initial text is shown cut.
+    if (maxLength > 0) edit->setMaxLength(maxLength);
     edit->selectAll();
     v->addWidget(edit);
     d.AddButtonRow(true);

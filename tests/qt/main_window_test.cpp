@@ -26,6 +26,9 @@
 #include "app/startup.h"
 #include "calc/cylindrical/cyl_bridge.h"
 #include "calc/cylindrical/cyl_record.h"
+#include "calc/design.h"
+#include "drawings/result_view.h"
+#include "graphics/display_list.h"
 #include "calc/records.h"
 #include "calc/worm_geometry.h"
 #include "foundation/message_boxes.h"
@@ -125,6 +128,33 @@ TEST_F(MainWindowTest, EveryMenuItemIsConnected) {
                               "mi_helpSystem",
                               "mi_helpAbout"};
     for (const char* name : expected) EXPECT_NE(window->Item(name), nullptr) << name;
+}
+
+// The result view after an input (the forms and tables of the calculation
+// reach it through their design hook): the window's default view at help
+// level 1, nothing at help level 0 ("Keine Info nach Eingabe"); the cancel
+// flag is cleared either way, and nothing is calculated.
+TEST_F(MainWindowTest, ResultViewAfterAnInputFollowsTheHelpLevel) {
+    InstallDefaultResultView();
+    struct Case {
+        int level;
+        bool drawn;
+    } cases[] = {{1, true}, {0, false}, {2, true}};
+    for (const Case& c : cases) {
+        window->Clear();
+        ASSERT_TRUE(DisplayList.empty());
+        helpLevel = static_cast<std::int16_t>(c.level);
+        cancelFlag = true;
+        wormGear.a = 12345;  // a calculation would put the set's 100 mm back
+        ShowDesignResultView();
+        EXPECT_EQ(DisplayList.empty(), !c.drawn) << "help level " << c.level;
+        EXPECT_FALSE(cancelFlag) << "help level " << c.level;
+        EXPECT_EQ(wormGear.a, 12345) << "help level " << c.level;
+    }
+    window->Clear();
+    helpLevel = 1;
+    ShowResultView();
+    EXPECT_FALSE(DisplayList.empty()) << "the step itself draws the same view";
 }
 
 TEST_F(MainWindowTest, MenusOpenByKeyboard) {

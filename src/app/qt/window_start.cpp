@@ -43,6 +43,8 @@ int RunWindow(const CommandLine& cl, const std::string& notice) {
     {
         Thh window;
         SetMainWidget(&window);
+        // The form scaling takes the pixels per inch of the window's screen.
+        ProbeScreenDpi(ScreenDpiOf(window));
         SetGraphicsWindow(&window);
         // A design step ends with the result view of the window.
         InstallDefaultResultView();

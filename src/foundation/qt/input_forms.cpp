@@ -97,7 +97,7 @@ std::optional<int> RunChoiceDialog(const std::string& prompt, const std::vector<
     }
     d.AddButtonRow(true);
     d.adjustSize();
-    PlaceForm(&d, Placement::CentreOverMain);
+    PlaceForm(&d, Placement::Dpi);
     if (d.exec() != QDialog::Accepted) return std::nullopt;
     const int chosen = list ? list->currentRow() : group->checkedId();
     if (chosen < 0) return std::nullopt;
@@ -123,7 +123,7 @@ std::optional<std::string> RunTextDialog(const std::string& title, const std::st
     d.AddButtonRow(true);
     d.setMinimumWidth(320);
     d.adjustSize();
-    PlaceForm(&d, Placement::CentreOverMain);
+    PlaceForm(&d, Placement::Dpi);
     if (d.exec() != QDialog::Accepted) return std::nullopt;
     return ToOem(edit->text());
 }
@@ -158,7 +158,7 @@ Tin_janeindialog::Tin_janeindialog(QWidget* parent, const std::string& prompt, b
     shown->setChecked(true);
     shown->setFocus();
     adjustSize();
-    PlaceForm(this, Placement::CentreOverMain);
+    PlaceForm(this, Placement::Dpi);
 }
 
 bool Tin_janeindialog::Yes() const { return yes_->isChecked(); }
@@ -199,7 +199,7 @@ void RunInfoScreen(const std::string& caption, const std::vector<std::string>& l
     v->addWidget(ok, 0, Qt::AlignHCenter);
     ok->setFocus();
     d.adjustSize();
-    PlaceForm(&d, Placement::CentreOverMain);
+    PlaceForm(&d, Placement::Dpi);
     d.exec();
 }
 

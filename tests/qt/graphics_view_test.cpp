@@ -103,6 +103,36 @@ TEST_F(GraphicsViewTest, ZoomKeysChangeTheView) {
     EXPECT_NE(view.picture().pixelColor(200, 380), QColor(255, 0, 0));
 }
 
+// A key outside the key table repeats the last action: after the right
+// arrow (dx = R(640 x 0.1) = 64) Shift and A pan right once more each.
+TEST_F(GraphicsViewTest, KeysOutsideTheTableRepeatTheLastAction) {
+    DrawKnownList();
+    QTest::keyClick(&view, Qt::Key_A);  // nothing stored yet
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{0, 0, 640, 480}));
+    QTest::keyClick(&view, Qt::Key_Right);
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{-64, 0, 576, 480}));
+    QTest::keyClick(&view, Qt::Key_Shift);
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{-128, 0, 512, 480}));
+    QTest::keyClick(&view, Qt::Key_A);
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{-192, 0, 448, 480}));
+}
+
+// Qt's double click arrives in place of the second press: the view returns
+// to the whole picture at once, not at the next press.
+TEST_F(GraphicsViewTest, DoubleClickResetsTheViewAtOnce) {
+    DrawKnownList();
+    QTest::keyClick(&view, Qt::Key_Plus);
+    ASSERT_EQ(ZoomRect, (ZoomRectangle{54, 40, 586, 440}));
+    Send(&view, QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton);
+    Send(&view, QEvent::MouseButtonRelease, {100, 100}, Qt::LeftButton);
+    Send(&view, QEvent::MouseButtonDblClick, {100, 100}, Qt::LeftButton);
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{0, 0, 640, 480}));
+    EXPECT_EQ(window.DoubleClicked, 0);
+    EXPECT_EQ(window.Dragging, 0);
+    Send(&view, QEvent::MouseButtonRelease, {100, 100}, Qt::LeftButton);
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{0, 0, 640, 480}));
+}
+
 TEST_F(GraphicsViewTest, DraggedRectangleZoomsAndTheRightButtonResets) {
     DrawKnownList();
     Send(&view, QEvent::MouseButtonPress, {300, 250}, Qt::LeftButton);

@@ -138,7 +138,13 @@ void GraphicsView::mouseReleaseEvent(QMouseEvent* e) {
     window_.FormMouseUp(ButtonOf(e->button()), at.x(), at.y());
 }
 
-void GraphicsView::mouseDoubleClickEvent(QMouseEvent*) { window_.FormDblClick(); }
+// The double-click handler runs just before the second press, so a double
+// click with the left button returns to the saved limits at once.
+void GraphicsView::mouseDoubleClickEvent(QMouseEvent* e) {
+    window_.FormDblClick();
+    const QPoint at = e->position().toPoint();
+    window_.FormMouseDown(ButtonOf(e->button()), at.x(), at.y());
+}
 
 void GraphicsView::wheelEvent(QWheelEvent* e) {
     const int delta = e->angleDelta().y();
@@ -161,17 +167,21 @@ uint16_t GraphicsView::WindowKeyOf(int qtKey) {
         case Qt::Key_Plus: return kVkAdd;
         case Qt::Key_Minus: return kVkSubtract;
         case Qt::Key_F5: return kVkF5;
-        default: return 0;
+        case Qt::Key_Shift: return kVkShift;
+        case Qt::Key_Control: return kVkControl;
+        case Qt::Key_Alt: return kVkMenu;
+        default: return kVkOther;
     }
 }
 
+// Every key reaches the window: one of its table stores and performs an
+// action, any other key repeats the last one. A key outside the table goes
+// on to the window around the view as well.
 void GraphicsView::keyPressEvent(QKeyEvent* e) {
     const uint16_t key = WindowKeyOf(e->key());
-    if (!key) {
-        QWidget::keyPressEvent(e);
-        return;
-    }
     window_.FormKeyDown(key);
+    if (key == kVkOther || key == kVkShift || key == kVkControl || key == kVkMenu)
+        QWidget::keyPressEvent(e);
 }
 
 void QtGraphicsWindow::Repaint() {

@@ -100,10 +100,14 @@ GraphicsView::~GraphicsView() {
 void GraphicsView::Render() {
     window_.clientWidth = width();
     window_.clientHeight = height();
-    picture_ = RenderDisplayList(window_, size(), false, [this](const QImage& soFar) {
+    const uint32_t clears = DisplayListClears;
+    QImage picture = RenderDisplayList(window_, size(), false, [this](const QImage& soFar) {
         picture_ = soFar;
         repaint();  // at once: the replay holds the event loop until it ends
     });
+    // A Clear while the list was replayed has painted what is left already;
+    // the picture of the records it emptied is not shown over it.
+    if (clears == DisplayListClears) picture_ = std::move(picture);
     update();
 }
 

@@ -54,6 +54,15 @@ protected:
         ui.operatingDataScripts.push_back(std::move(operating));
         ui.materialScripts.push_back([](MaterialFormState&, MaterialFormHandler&) { return true; });
     }
+    // The worm-side operating data of the centre-distance estimate below.
+    static std::function<bool(OperatingDataFormState&, OperatingDataFormHandler&)>
+    WormSideOperatingData() {
+        return Operating({{kEditRatio, "20"},
+                          {kEditKA, "1.25"},
+                          {kEditDm1a, "0.36"},
+                          {kEditN1, "1450"},
+                          {kEditT1, "10"}});
+    }
     static ScriptedUi::OnlineReply Leave(int row, Texts edits = {}, bool ok = true) {
         ScriptedUi::OnlineReply r;
         r.row = row, r.ok = ok;
@@ -237,11 +246,7 @@ TEST_F(DesignTest, UnitButtonStoresSwitchesAndFillsAgain) {
 // Zp = 2.9, fn = 1.78105, so a = 4.4590 (2.9² 160 1.25 1.1 1.78105)^(1/3) =
 // 66.35 mm, offered as 66.
 TEST_F(DesignTest, PreDimensionEstimatesTheCentreDistance) {
-    ui.operatingDataScripts.push_back(Operating({{kEditRatio, "20"},
-                                                 {kEditKA, "1.25"},
-                                                 {kEditDm1a, "0.36"},
-                                                 {kEditN1, "1450"},
-                                                 {kEditT1, "10"}}));
+    ui.operatingDataScripts.push_back(WormSideOperatingData());
     ui.materialScripts.push_back([](MaterialFormState&, MaterialFormHandler&) { return true; });
     ui.QueueText(std::nullopt);  // the centre-distance question cancelled
 
@@ -276,11 +281,7 @@ TEST_F(DesignTest, PreDimensionAsksAgainForACentreDistanceOutOfRange) {
 // distance is asked for, and the estimate is the one of the demo materials
 // (66 mm, as in PreDimensionEstimatesTheCentreDistance).
 TEST_F(DesignTest, PreDimensionGoesOnWithTheOldMaterialsWhenTheMaterialFormIsCancelled) {
-    ui.operatingDataScripts.push_back(Operating({{kEditRatio, "20"},
-                                                 {kEditKA, "1.25"},
-                                                 {kEditDm1a, "0.36"},
-                                                 {kEditN1, "1450"},
-                                                 {kEditT1, "10"}}));
+    ui.operatingDataScripts.push_back(WormSideOperatingData());
     const Pair<Real> sigHlim = gearPair.sigHlim;
     ui.materialScripts.push_back([](MaterialFormState& s, MaterialFormHandler&) {
         for (auto& gear : s.gears) gear.values.fill("1");  // typed, then cancelled

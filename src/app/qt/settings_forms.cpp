@@ -98,6 +98,8 @@ Tconfig::Tconfig(QWidget* parent) : QDialog(parent) {
     fileLabel->setObjectName("Label_file");
     v->addWidget(fileLabel);
     auto* tabs = new QTabWidget(this);
+    // Every page's tab in sight: the form is as wide as its tab row.
+    tabs->setUsesScrollButtons(false);
     v->addWidget(tabs);
 
     auto* general = new QWidget(tabs);
@@ -224,24 +226,31 @@ Tconfig::Tconfig(QWidget* parent) : QDialog(parent) {
               cad.layerColorMode);
     lg->addWidget(new QLabel("Farbmodus", layers), 8, 0);
     lg->addWidget(ComboBox_layerColourMode, 8, 1, 1, 3);
+    lg->setRowStretch(9, 1);
     tabs->addTab(layers, "Layer");
 
     // The pens of the numbered layers 16..31: pen number and width.
     auto* pens = new QWidget(tabs);
     auto* pg = new QGridLayout(pens);
+    for (int col : {0, 3}) {
+        pg->addWidget(new QLabel("Stift", pens), 0, col + 1);
+        pg->addWidget(new QLabel("Breite", pens), 0, col + 2);
+    }
     for (int i = 0; i < 16; ++i) {
         const auto k = static_cast<std::size_t>(i);
         const int col = (i / 8) * 3;
-        pg->addWidget(new QLabel(QString("Layer %1").arg(16 + i), pens), i % 8, col);
+        const int row = i % 8 + 1;
+        pg->addWidget(new QLabel(QString("Layer %1").arg(16 + i), pens), row, col);
         auto* number = IntBox(pens, "", 1, 16, cad.penNumbers[k]);
         number->setObjectName(QString("Edit_penNumber%1").arg(i + 1));
         Edit_penNumber[k] = number;
         auto* width = IntBox(pens, "", 0, 99, cad.penWidths[k]);
         width->setObjectName(QString("Edit_penWidth%1").arg(i + 1));
         Edit_penWidth[k] = width;
-        pg->addWidget(number, i % 8, col + 1);
-        pg->addWidget(width, i % 8, col + 2);
+        pg->addWidget(number, row, col + 1);
+        pg->addWidget(width, row, col + 2);
     }
+    pg->setRowStretch(9, 1);
     tabs->addTab(pens, "Stifte");
 
     // CAD texts and the options of the CAD output.
@@ -292,8 +301,12 @@ void Tconfig::SetColour(int i, std::uint32_t colour) {
     colours_[k] = colour;
     const QColor q = QtColour(colour);
     // The entry's number stays readable on dark and light colours.
-    const QString ink = q.lightness() < 128 ? "white" : "black";
-    Button_colour[k]->setStyleSheet(QString("background-color: %1; color: %2").arg(q.name(), ink));
+    const int luma = (299 * q.red() + 587 * q.green() + 114 * q.blue()) / 1000;
+    const QString ink = luma < 128 ? "white" : "black";
+    // A plain border: the style's shading would lighten the colour shown.
+    Button_colour[k]->setStyleSheet(
+        QString("background-color: %1; color: %2; border: 1px solid gray; padding: 4px")
+            .arg(q.name(), ink));
 }
 
 void Tconfig::ChooseColour(int i) {

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
+#include <fstream>
 
 #include "app/app_state.h"
 #include "app/config_file.h"
@@ -445,6 +446,29 @@ TEST_F(SettingsFormsTest, ConfigurationPagesOfColoursLayersAndCadStoreOnOk) {
           "\r\nResolution Arc -> Lines\r\n0.05", "\r\nSTL Type (0=Binary 1=ASCII)\r\n1\r\n",
           "\r\nSTL Dir invers\r\n1\r\n", "\r\ncopy DBF -> TEMP\r\nTRUE\r\n"})
         EXPECT_NE(text.find(line), std::string::npos) << "missing in the file: " << line;
+}
+
+// "copy DBF -> TEMP" switched on during the session: the tables are copied
+// to the user directory at once, where the table access now opens them; a
+// copy the user has already stays. The colour reset reaches the table on OK.
+TEST_F(SettingsFormsTest, TablesSwitchedToTheUserDirectoryAreCopiedThere) {
+    configurationDirectory = dir.path();
+    const fs::path tables = fs::path(dir.path()) / "tabellen";
+    fs::create_directory(tables);
+    std::ofstream(tables / "werk.dbf", std::ios::binary) << "Werkstoffe";
+    std::ofstream(tables / "werk.dbt", std::ios::binary) << "Memo";
+    std::ofstream(tables / "oel.dbf", std::ios::binary) << "Schmierstoffe";
+    std::ofstream(fs::path(dir.path()) / "oel.dbf", std::ios::binary) << "eigene Kopie";
+    databaseDirectory = tables.string();
+    ColorTable[4] = 0x123456;
+    Tconfig form;
+    form.Button_resetColoursClick();
+    form.CheckBox_dbftemp->setChecked(true);
+    form.Button_okClick();
+    EXPECT_EQ(ColorTable[4], 255u) << "red again";
+    EXPECT_EQ(veldrim::testing::Slurp((fs::path(dir.path()) / "werk.dbf").string()), "Werkstoffe");
+    EXPECT_EQ(veldrim::testing::Slurp((fs::path(dir.path()) / "werk.dbt").string()), "Memo");
+    EXPECT_EQ(veldrim::testing::Slurp((fs::path(dir.path()) / "oel.dbf").string()), "eigene Kopie");
 }
 
 TEST_F(SettingsFormsTest, CadAndPrinterSettingsAreStoredOnOk) {

@@ -32,6 +32,7 @@
 #include "graphics/graphics_defaults.h"
 #include "graphics/qt/graphics_view.h"
 #include "reports/report_channel.h"
+#include "tables/datasets/table_access.h"
 
 namespace veldrim {
 
@@ -342,7 +343,11 @@ void Tconfig::Button_okClick() {
     cadTextCharacterSet = static_cast<std::int16_t>(ComboBox_cadText->currentIndex() + 1);
     textDevice = static_cast<std::int16_t>(ComboBox_textDevice->currentIndex() + 1);
     textDeviceWindow = CheckBox_askDestination->isChecked();
+    // Switched on now, the tables are copied as at start-up (copies the user
+    // has already stay), so the table access finds them in the user directory.
+    const bool tablesCopied = tablesFromUserDirectory;
     tablesFromUserDirectory = CheckBox_dbftemp->isChecked();
+    if (tablesFromUserDirectory && !tablesCopied) CopyTablesToUserDirectory();
     for (std::size_t i = 0; i < 16; ++i) ColorTable[i] = colours_[i];
     CadOutputRecord& cad = CadOutputState;
     for (std::size_t i = 0; i < 6; ++i) {

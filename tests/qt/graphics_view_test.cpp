@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "graphics/qt/anistep_form.h"
 #include "graphics/qt/graphics_view.h"
@@ -81,6 +82,24 @@ TEST_F(GraphicsViewTest, ChangesRenderThePictureThatPaintsShow) {
     window.line(100, 100, 300, 100);
     window.ClearViewPort();
     EXPECT_EQ(view.picture().pixelColor(200, 380), QColor(255, 0, 0));
+}
+
+// A command run by the events the replay lets run empties the list and draws
+// anew: the view then shows the new drawing, not the picture of the records
+// the replay began with.
+TEST_F(GraphicsViewTest, DrawingReplacedWhileTheViewRepaintsShowsTheNewOne) {
+    DrawKnownList();
+    window.SetColor(1);  // the next colour record after the Clear is written again
+    QTimer::singleShot(0, [this] {
+        window.Clear();
+        window.SetWindow(0, 0, 0, 0, 1, 1, 0, 0, 640, 480);
+        window.SetColor(4);
+        window.line(100, 20, 300, 20);
+    });
+    window.ClearViewPort();
+    EXPECT_EQ(DisplayList.size(), 3u);
+    EXPECT_EQ(view.picture().pixelColor(200, 460), QColor(255, 0, 0)) << "the new line";
+    EXPECT_EQ(view.picture().pixelColor(450, 130), QColor(1, 0, 0)) << "the old solid is gone";
 }
 
 TEST_F(GraphicsViewTest, ZoomKeysChangeTheView) {

@@ -101,13 +101,15 @@ void GraphicsView::Render() {
     window_.clientWidth = width();
     window_.clientHeight = height();
     const uint32_t clears = DisplayListClears;
-    QImage picture = RenderDisplayList(window_, size(), false, [this](const QImage& soFar) {
+    const QSize drawn = size();
+    QImage picture = RenderDisplayList(window_, drawn, false, [this](const QImage& soFar) {
         picture_ = soFar;
         repaint();  // at once: the replay holds the event loop until it ends
     });
-    // A Clear while the list was replayed has painted what is left already;
-    // the picture of the records it emptied is not shown over it.
-    if (clears == DisplayListClears) picture_ = std::move(picture);
+    // The events the replay let run may have emptied the list or resized the
+    // view; the render they started has painted the picture as it now is, and
+    // this one's is not shown over it.
+    if (clears == DisplayListClears && size() == drawn) picture_ = std::move(picture);
     update();
 }
 

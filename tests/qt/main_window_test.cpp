@@ -411,7 +411,10 @@ TEST_F(SettingsFormsTest, ConfigurationPagesOfColoursLayersAndCadStoreOnOk) {
     form.ComboBox_cadstltype->setCurrentIndex(1);
     form.CheckBox_jastlinvers->setChecked(true);
     form.CheckBox_dbftemp->setChecked(true);
-    form.Button_okClick();
+    auto* ok = form.findChild<QPushButton*>("Button_ok");
+    ASSERT_NE(ok, nullptr);
+    ok->click();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
 
     const CadOutputRecord& cad = CadOutputState;
     EXPECT_EQ(ColorTable[5], 0x030201u);

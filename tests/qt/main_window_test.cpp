@@ -475,6 +475,7 @@ TEST_F(SettingsFormsTest, TablesSwitchedToTheUserDirectoryAreCopiedThere) {
 }
 
 TEST_F(SettingsFormsTest, CadAndPrinterSettingsAreStoredOnOk) {
+    configurationDirectory = dir.path();
     TForm_qub1conf cad;
     EXPECT_TRUE(cad.CheckBox_polyline->isChecked());
     cad.CheckBox_polyline->setChecked(false);
@@ -491,6 +492,12 @@ TEST_F(SettingsFormsTest, CadAndPrinterSettingsAreStoredOnOk) {
     EXPECT_EQ(graphicPrintoutScaleX, 0.5);
     EXPECT_EQ(graphicPrintoutOriginY, 12);
     EXPECT_TRUE(graphicPrintoutBorder);
+
+    // The CAD decimals are kept by the configuration file: back after a restart.
+    ResetAllProgramState();
+    configurationDirectory = dir.path();
+    ASSERT_TRUE(ReadConfigFile());
+    EXPECT_EQ(CadOutputState.cadDecimals, 3);
 }
 
 }  // namespace

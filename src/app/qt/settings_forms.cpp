@@ -427,6 +427,9 @@ void TForm_qub1conf::Button_okClick() {
     x[1] = Edit_toothFormX1->value();
     x[2] = Edit_toothFormX2->value();
     ConfigureToothForm(x);
+    // "Decimals DXF,TXT" is a setting of the configuration file: kept now.
+    if (!WriteConfigFile())
+        Ui().ShowMessage("", ConfigFilePath() + " cannot be written", MessageKind::Error);
     accept();
 }
 

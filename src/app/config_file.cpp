@@ -85,6 +85,7 @@ std::vector<Setting> Settings() {
         {"Dot=1 Komma=2", &decimalSeparatorOption},
         {"CAD Text Mode", &cadTextCharacterSet},
         {"Archive Flag ?", &archiveModeLockOption},
+        {"copy DBF -> TEMP", &tablesFromUserDirectory},
         {"Text window left/top/width/height",
          BarFields{{&textWindowLeft, &textWindowTop, &textWindowWidth, &textWindowHeight}}},
         {"Text Font Printout", &printoutFont},
@@ -119,10 +120,23 @@ std::vector<Setting> Settings() {
         s.push_back({"Layer " + std::to_string(i), &cad.layerNames[i]});
         s.push_back({"Farbe " + std::to_string(i), &cad.layerColorIndex[i]});
     }
+    // Pens of the numbered layers 16..31 and the layer colour mode.
+    for (std::size_t i = 0; i < 16; ++i) {
+        s.push_back({"Pen " + std::to_string(i + 1), &cad.penNumbers[i]});
+        s.push_back({"Pen width " + std::to_string(i + 1), &cad.penWidths[i]});
+    }
+    s.push_back({"Layer Color Mode", &cad.layerColorMode});
     s.insert(s.end(), {
                           {"Layer Monochrom", &cad.layerMonochrom},
                           {"Decimals DXF,TXT", &cad.cadDecimals},
+                          {"Scale Factor", &cad.baseScale},
+                          // The footer option is held inverted (0 = on); the file says 1 for on.
+                          {"Drawing Footer ?", InvertedByte{&cad.sheetOptions[kSheetFooterOption]}},
                           {"Exec CAD App ?", &cad.execFlag},
+                          {"Polyline Arc -> Lines ?", &cad.arcsAsLinesFlag},
+                          {"Resolution Arc -> Lines", &cad.chordTolerance},
+                          {"STL Type (0=Binary 1=ASCII)", &cad.stlFileType},
+                          {"STL Dir invers", &cad.stlDirInvers},
                       });
     for (std::size_t i = 0; i < 6; ++i)
         s.push_back({"Line thickness Layer " + std::to_string(i), &cad.layerWidthCodes[i]});

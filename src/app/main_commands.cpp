@@ -236,6 +236,18 @@ void DrawCurrentView() {
     cancelFlag = false;
 }
 
+namespace {
+
+// The window's default result view: the current view on the screen.
+void DrawDefaultResultView() { WriteCurrentView(kCadScreen); }
+
+}  // namespace
+
+void InstallDefaultResultView() {
+    ResultViewDrawer = &DrawDefaultResultView;
+    designResultView = &ShowResultView;
+}
+
 void WriteCurrentView(std::uint16_t code) {
     cancelFlag = false;
     CadBeginOutput(code);

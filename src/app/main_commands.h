@@ -52,6 +52,10 @@ void DesignCommand();
 // The view drawn after a calculation: the registered result view, or the
 // empty sheet (frame and title line) while no drawing is registered.
 void DrawCurrentView();
+// Registers the window's default result view as the drawer of the result
+// view step, which the forms and tables of the calculation reach through
+// their design hook: it draws at help level 1 and 2, nothing at 0.
+void InstallDefaultResultView();
 // The current view through a CAD output run of the given CAD code (1 DXF,
 // 5 drawing records, 3 screen).
 void WriteCurrentView(std::uint16_t code);

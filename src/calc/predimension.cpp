@@ -56,8 +56,10 @@ void PreDimension() {
 
     ShowOperatingDataForm();
     if (cancelFlag) return;
+    // Abbrechen in the material form only drops its edits: the estimate goes
+    // on with the materials as they were.
     ShowMaterialForm();
-    if (cancelFlag) return;
+    cancelFlag = false;
 
     w.designReal = std::min(g.sigHlim[1], g.sigHlim[2]);
     const bool wheelSide = w.operatingDataSide == 2;

@@ -42,6 +42,7 @@ bool AskReal(std::string_view prompt, Real& value, Real lo, Real hi) {
         if (text != shown) {
             Real entered = 0;
             if (!ParseRealLine(text, entered)) {
+                Ui().Beep();
                 ShowErrorBox(InvalidEntryText(text));
                 working = value;
                 continue;
@@ -49,6 +50,7 @@ bool AskReal(std::string_view prompt, Real& value, Real lo, Real hi) {
             working = entered;
         }
         if (working < lo || working > hi) {
+            Ui().Beep();
             ShowErrorBox(RangeText(FormatNum(lo), FormatNum(hi)));
             continue;
         }
@@ -70,6 +72,7 @@ bool AskWhole(std::string_view prompt, std::int64_t& value, std::int64_t a, std:
         if (text != shown) {
             std::int64_t entered = 0;
             if (!ParseIntLine(text, entered)) {
+                Ui().Beep();
                 ShowErrorBox(InvalidEntryText(text));
                 working = value;
                 continue;
@@ -77,6 +80,7 @@ bool AskWhole(std::string_view prompt, std::int64_t& value, std::int64_t a, std:
             working = entered;
         }
         if (working < lo || working > hi) {
+            Ui().Beep();
             ShowErrorBox(RangeText(IntText(lo), IntText(hi)));
             continue;
         }
@@ -129,12 +133,15 @@ void AskYesNo(std::string_view prompt, bool& flag) {
 }
 
 void InputTextDialog(std::string_view prompt, int maxLength, std::string& text) {
-    std::optional<std::string> entered = Ui().EnterText("Eingabe", ShownText(prompt), text);
+    // The entry takes no more than maxLength characters as the user types.
+    std::optional<std::string> entered =
+        Ui().EnterText("Eingabe", ShownText(prompt), text, std::max(maxLength, 0));
     if (!entered) {
         cancelFlag = true;
         return;
     }
     text = std::move(*entered);
+    // A port that cannot limit its entry still gives no longer text.
     if (maxLength > 0 && text.size() > static_cast<std::size_t>(maxLength))
         text.resize(static_cast<std::size_t>(maxLength));
     cancelFlag = false;

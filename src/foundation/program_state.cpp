@@ -279,8 +279,12 @@ std::int32_t languageNumber = kDefaults.languageNumber;
 bool cadBatchFlag = kDefaults.cadBatchFlag;
 bool archiveModeLockOption = kDefaults.archiveModeLockOption;
 
-void ScreenProbe(std::int32_t measuredDpi) {
+void ProbeScreenDpi(std::int32_t measuredDpi) {
     if (measuredDpi > 0) screenDpi = measuredDpi;
+}
+
+void ScreenProbe(std::int32_t measuredDpi) {
+    ProbeScreenDpi(measuredDpi);
     dialogWindowPercentage = 100;
     dialogElementPercentage = 100;
 }

@@ -206,6 +206,10 @@ extern bool archiveModeLockOption;
 // horizontal pixels per inch; the core start-up values already hold its
 // result for an unreadable screen.
 void ScreenProbe(std::int32_t measuredDpi);
+// The screen's pixels per inch alone, as the window measures them once it
+// exists (after the configuration file set the dialog percentages): above 0
+// it becomes screenDpi, otherwise 96 stays.
+void ProbeScreenDpi(std::int32_t measuredDpi);
 
 // Every variable above back to its start-up value (the identity texts to the
 // defaults before InitProductIdentity, the directories to the process's

@@ -194,7 +194,7 @@ std::optional<int> BatchUi::ChooseFromList(const std::string&, const std::vector
 }
 
 std::optional<std::string> BatchUi::EnterText(const std::string&, const std::string&,
-                                              const std::string&) {
+                                              const std::string&, int) {
     return std::nullopt;
 }
 

@@ -167,9 +167,10 @@ public:
                                               const std::vector<std::string>& items,
                                               int preselected) = 0;
     // A one-line text entry (numbers too: the caller validates and loops).
+    // With maxLength above 0 no more than maxLength characters can be typed.
     virtual std::optional<std::string> EnterText(const std::string& title,
                                                  const std::string& prompt,
-                                                 const std::string& initial) = 0;
+                                                 const std::string& initial, int maxLength = 0) = 0;
     // File and folder dialogs; filter is "Label|*.ext|Label|*.*".
     virtual std::optional<std::string> OpenFileName(const std::string& title,
                                                     const std::string& folder,
@@ -200,6 +201,8 @@ public:
     virtual void SetClipboardText(const std::string& text) = 0;
     // True when no window may ever appear (headless runs).
     virtual bool IsBatch() const = 0;
+    // The warning sound of a refused entry; nothing where there is no window.
+    virtual void Beep() {}
 
     // The yes/no dialog ("Eingabe"): the prompt over the choice "&Ja" or
     // "&Nein", the given answer preselected, OK, "Abbrechen" and the two
@@ -274,7 +277,7 @@ public:
                                       const std::vector<std::string>& items,
                                       int preselected) override;
     std::optional<std::string> EnterText(const std::string& title, const std::string& prompt,
-                                         const std::string& initial) override;
+                                         const std::string& initial, int maxLength = 0) override;
     std::optional<std::string> OpenFileName(const std::string& title, const std::string& folder,
                                             const std::string& filter) override;
     std::optional<std::string> SaveFileName(const std::string& title,

@@ -2,6 +2,7 @@
 // replay onto a canvas. See display_list.h for the record table.
 #include "graphics/display_list.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -83,6 +84,19 @@ std::string IntText(long long n) {
     auto r = std::to_chars(buf, buf + sizeof buf, n);
     return std::string(buf, r.ptr);
 }
+
+}  // namespace
+
+uint32_t DisplayListClears = 0;
+
+namespace {
+
+// The replays running now (a replay lets window events run, which may paint
+// again), and how many of the first records a Clear during them left to
+// empty once the outermost replay ends.
+int replayDepth = 0;
+bool clearPending = false;
+size_t clearedDuringReplay = 0;
 
 }  // namespace
 
@@ -396,13 +410,20 @@ void TFveldgra::SetLineWidth(int32_t n) {
 void TFveldgra::SleepMs(int32_t ms) { Append("13;" + IntText(ms)); }
 
 void TFveldgra::Clear() {
-    DisplayList.clear();
+    if (replayDepth > 0) {
+        // The running replay keeps its records until it ends.
+        clearPending = true;
+        clearedDuringReplay = DisplayList.size();
+    } else {
+        DisplayList.clear();
+        ++DisplayListClears;
+    }
     // A new drawing starts in the default pen, so the first colour, style and
     // width calls of the next drawing are recorded again.
     LastColour = -1;
     LastLineStyle = kNoLineStyle;
     LastLineWidth = 1;
-    Repaint();
+    if (replayDepth == 0) Repaint();
 }
 
 void TFveldgra::ClearViewPort() {
@@ -486,6 +507,20 @@ void TFveldgra::FormPaint() { Replay(canvas, PrintingFlag ? &printer : nullptr);
 void TFveldgra::ReplayTo(GraphicsCanvas& target) { Replay(&target, nullptr); }
 
 void TFveldgra::Replay(GraphicsCanvas* window, const PrinterTarget* print) {
+    // A Clear while the replay ran empties the records it left behind once
+    // the outermost replay ends, and the window shows what is left.
+    struct ReplayScope {
+        TFveldgra& w;
+        explicit ReplayScope(TFveldgra& window) : w(window) { ++replayDepth; }
+        ~ReplayScope() {
+            if (--replayDepth > 0 || !clearPending) return;
+            clearPending = false;
+            const size_t n = std::min(clearedDuringReplay, DisplayList.size());
+            DisplayList.erase(DisplayList.begin(), DisplayList.begin() + static_cast<ptrdiff_t>(n));
+            ++DisplayListClears;
+            w.Repaint();
+        }
+    } scope(*this);
     if (print && !print->canvas) print = nullptr;
     std::vector<Surface> surfaces;
     if (window) surfaces.push_back({window, nullptr});
@@ -544,8 +579,18 @@ void TFveldgra::Replay(GraphicsCanvas* window, const PrinterTarget* print) {
         pc.Line(d, a);
     }
 
-    for (const std::string& record : DisplayList) {
-        std::string_view rec = record;
+    // By index: the events let run may add records (the loop reaches them)
+    // or ask for a Clear (the loop ends with the records it had).
+    auto end = [] {
+        return clearPending ? std::min(clearedDuringReplay, DisplayList.size())
+                            : DisplayList.size();
+    };
+    for (size_t i = 0; i < end(); ++i) {
+        if (i % kReplayEventInterval == 0) {
+            Ui().ProcessEvents();
+            if (i >= end()) break;
+        }
+        std::string_view rec = DisplayList[i];
         size_t semi = rec.find(';');
         long long code = 0;
         if (semi == std::string_view::npos || !ReadInt(rec.substr(0, semi), code)) continue;

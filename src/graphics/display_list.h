@@ -83,6 +83,12 @@ extern uint8_t PrintingFlag;     // while set, the replay also draws on the prin
 
 // The display list: the DisplayRecord texts in drawing order.
 extern std::vector<std::string> DisplayList;
+// Counts the times the display list was emptied (Clear); a painter that
+// replayed the list while it was emptied replays it again.
+extern uint32_t DisplayListClears;
+// The replay lets pending window events run before records 0, 50000,
+// 100000, ...
+inline constexpr size_t kReplayEventInterval = 50000;
 
 // Restores every value above (the display list is emptied; DeviceWidth and
 // DeviceHeight go back to 640 x 480).
@@ -232,7 +238,10 @@ public:
     void SetLineWidth(int32_t n);
     void SleepMs(int32_t ms);
 
-    // Empties the display list, resets the pen trackers and repaints.
+    // Empties the display list, resets the pen trackers and repaints. While a
+    // replay runs (a command started from the events it lets run), the
+    // replay first ends with the records it began with; the records drawn
+    // after the Clear stay.
     void Clear();
     void ClearViewPort();
     // Direct drawing on the window surface; nothing is recorded.

@@ -22,6 +22,9 @@ enum : uint16_t {
     kVkSubtract = 0x6D,  // numeric pad -
     kVkF5 = 0x74,
     kVkShift = 0x10,
+    kVkControl = 0x11,
+    kVkMenu = 0x12,   // Alt
+    kVkOther = 0xFF,  // any other key: it repeats the last action
 };
 
 // Stored key actions (DOS keyboard scan codes, as LastKeyScan keeps them).

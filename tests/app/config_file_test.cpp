@@ -136,6 +136,7 @@ std::vector<Key> AllKeys() {
         K("Dot=1 Komma=2", decimalSeparatorOption, 2),
         K("CAD Text Mode", cadTextCharacterSet, 3),
         K("Archive Flag ?", archiveModeLockOption, true),
+        K("copy DBF -> TEMP", tablesFromUserDirectory, true),
         {"Text window left/top/width/height",
          [] {
              textWindowLeft = 12, textWindowTop = 34, textWindowWidth = 567, textWindowHeight = 890;
@@ -174,9 +175,21 @@ std::vector<Key> AllKeys() {
         k.push_back(K("Farbe " + std::to_string(i),
                       cad.layerColorIndex[static_cast<std::size_t>(i)], 7 + i));
     }
+    for (int i = 1; i <= 16; ++i) {
+        const auto e = static_cast<std::size_t>(i - 1);
+        k.push_back(K("Pen " + std::to_string(i), cad.penNumbers[e], 17 - i));
+        k.push_back(K("Pen width " + std::to_string(i), cad.penWidths[e], 2 + i));
+    }
+    k.push_back(K("Layer Color Mode", cad.layerColorMode, 2));
     k.push_back(K("Layer Monochrom", cad.layerMonochrom, 1));
     k.push_back(K("Decimals DXF,TXT", cad.cadDecimals, 9));
+    k.push_back(K("Scale Factor", cad.baseScale, 2.5L));
+    k.push_back(K("Drawing Footer ?", cad.sheetOptions[kSheetFooterOption], 1));
     k.push_back(K("Exec CAD App ?", cad.execFlag, 0));
+    k.push_back(K("Polyline Arc -> Lines ?", cad.arcsAsLinesFlag, 0));
+    k.push_back(K("Resolution Arc -> Lines", cad.chordTolerance, 0.025L));
+    k.push_back(K("STL Type (0=Binary 1=ASCII)", cad.stlFileType, 1));
+    k.push_back(K("STL Dir invers", cad.stlDirInvers, 1));
     for (int i = 0; i <= 5; ++i)
         k.push_back(K("Line thickness Layer " + std::to_string(i),
                       cad.layerWidthCodes[static_cast<std::size_t>(i)], 10 + i));
@@ -218,6 +231,11 @@ TEST_F(ConfigFile, LinesOfTheirOwnForm) {
     EXPECT_NE(text.find("\r\nText window left/top/width/height\r\n10|40|700|440|\r\n"),
               std::string::npos);
     EXPECT_NE(text.find("\r\n3D projected in CAD files ?\r\n1\r\n"), std::string::npos);
+    // The footer is on at start-up (its option byte 0): the file says 1.
+    EXPECT_NE(text.find("\r\nDrawing Footer ?\r\n1\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nArchive Flag ?\r\nFALSE\r\ncopy DBF -> TEMP\r\nFALSE\r\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("\r\nPen 16\r\n16\r\nPen width 16\r\n1\r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\nFarbtabelle 1\r\n8388608\r\n"), std::string::npos)  // navy
         << "blue 128 is 128 * 65536";
     EXPECT_NE(text.find("\r\nLayer 4\r\n4\r\nFarbe 4\r\n3\r\n"), std::string::npos);
@@ -251,6 +269,13 @@ TEST_F(ConfigFile, FileOfTheFormerLayoutReads) {
     EXPECT_EQ(CadOutputState.layerColorIndex[4], 3);
     EXPECT_EQ(View3DState.fileOutput3D, 1);
     EXPECT_EQ(WheelZoomSwitch, 0);
+    // Nor were the tables in the user directory, the pens and the CAD
+    // options: their start-up values hold.
+    EXPECT_FALSE(tablesFromUserDirectory);
+    EXPECT_EQ(CadOutputState.penNumbers[15], 16);
+    EXPECT_EQ(CadOutputState.chordTolerance, 0.1L);
+    EXPECT_EQ(CadOutputState.sheetOptions[kSheetFooterOption], 0) << "footer on";
+    EXPECT_EQ(CadOutputState.arcsAsLinesFlag, 1);
     EXPECT_FALSE(cancelFlag);
 }
 

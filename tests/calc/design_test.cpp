@@ -54,6 +54,15 @@ protected:
         ui.operatingDataScripts.push_back(std::move(operating));
         ui.materialScripts.push_back([](MaterialFormState&, MaterialFormHandler&) { return true; });
     }
+    // The worm-side operating data of the centre-distance estimate below.
+    static std::function<bool(OperatingDataFormState&, OperatingDataFormHandler&)>
+    WormSideOperatingData() {
+        return Operating({{kEditRatio, "20"},
+                          {kEditKA, "1.25"},
+                          {kEditDm1a, "0.36"},
+                          {kEditN1, "1450"},
+                          {kEditT1, "10"}});
+    }
     static ScriptedUi::OnlineReply Leave(int row, Texts edits = {}, bool ok = true) {
         ScriptedUi::OnlineReply r;
         r.row = row, r.ok = ok;
@@ -237,11 +246,7 @@ TEST_F(DesignTest, UnitButtonStoresSwitchesAndFillsAgain) {
 // Zp = 2.9, fn = 1.78105, so a = 4.4590 (2.9² 160 1.25 1.1 1.78105)^(1/3) =
 // 66.35 mm, offered as 66.
 TEST_F(DesignTest, PreDimensionEstimatesTheCentreDistance) {
-    ui.operatingDataScripts.push_back(Operating({{kEditRatio, "20"},
-                                                 {kEditKA, "1.25"},
-                                                 {kEditDm1a, "0.36"},
-                                                 {kEditN1, "1450"},
-                                                 {kEditT1, "10"}}));
+    ui.operatingDataScripts.push_back(WormSideOperatingData());
     ui.materialScripts.push_back([](MaterialFormState&, MaterialFormHandler&) { return true; });
     ui.QueueText(std::nullopt);  // the centre-distance question cancelled
 
@@ -271,15 +276,27 @@ TEST_F(DesignTest, PreDimensionAsksAgainForACentreDistanceOutOfRange) {
     EXPECT_EQ(gearPair.z, (Pair<std::int32_t>{{2, 41}})) << "tooth numbers untouched";
 }
 
-// Abbrechen in the material form ends the pre-dimensioning before the
-// centre distance is asked for.
-TEST_F(DesignTest, PreDimensionStopsWhenTheMaterialsAreCancelled) {
-    ui.operatingDataScripts.push_back(Operating({{kEditRatio, "20"}, {kEditP1, "7"}}));
-    ui.materialScripts.push_back([](MaterialFormState&, MaterialFormHandler&) { return false; });
+// Abbrechen in the material form drops the material edits and the
+// pre-dimensioning goes on with the materials as they were: the centre
+// distance is asked for, and the estimate is the one of the demo materials
+// (66 mm, as in PreDimensionEstimatesTheCentreDistance).
+TEST_F(DesignTest, PreDimensionGoesOnWithTheOldMaterialsWhenTheMaterialFormIsCancelled) {
+    ui.operatingDataScripts.push_back(WormSideOperatingData());
+    const Pair<Real> sigHlim = gearPair.sigHlim;
+    ui.materialScripts.push_back([](MaterialFormState& s, MaterialFormHandler&) {
+        for (auto& gear : s.gears) gear.values.fill("1");  // typed, then cancelled
+        return false;
+    });
+    ui.QueueText(std::string("100"));
     PreDimension();
-    EXPECT_TRUE(cancelFlag);
-    EXPECT_TRUE(ui.CallsOf("text").empty());
-    EXPECT_EQ(gearPair.z, (Pair<std::int32_t>{{2, 41}})) << "tooth numbers untouched";
+    EXPECT_FALSE(cancelFlag);
+    ASSERT_EQ(ui.CallsOf("text").size(), 1u) << "the centre distance is asked for";
+    ASSERT_EQ(ui.textEntries.size(), 1u);
+    EXPECT_EQ(ui.textEntries[0].initial, "66");
+    EXPECT_EQ(gearPair.sigHlim, sigHlim) << "the material edits are dropped";
+    EXPECT_EQ(wormGear.a, 100);
+    // z1 = Round((2.4 sqrt(100) + 7) / 20) = Round(1.55) = 2, z2 = 40.
+    EXPECT_EQ(gearPair.z, (Pair<std::int32_t>{{2, 40}}));
 }
 
 TEST_F(DesignTest, PreDimensionStopsWhenTheOperatingDataAreCancelled) {
@@ -520,15 +537,30 @@ TEST_F(DesignTest, RecalcTableWormDiameterVariant) {
               shown.end());
 }
 
-// The first pass reads back what the table shows: lead angle, profile
-// shifts and shaft angle are shown with six digits, so opening and closing
-// the table leaves the centre distance (100 mm) within 0.0001 mm; with four
-// digits ("12.53" for 12.5289 degrees) it moved by 0.0018 mm.
+// The table shows the lead angle with four digits ("12.53" for 12.5289
+// degrees); a text the user leaves as shown is not read back, so opening
+// and closing the table leaves the centre distance (100 mm) within 0.0001 mm
+// (reading "12.53" back moved it by 0.0018 mm).
 TEST_F(DesignTest, OpeningAndClosingTheRecalcTableKeepsTheSet) {
     ui.onlineReplies = {Close()};
     RecalcGeometry();
     EXPECT_NEAR(wormGear.a, 100, 1E-4L);
-    EXPECT_EQ(ui.onlineForms[0].inputTexts[1], FormatNumLong(RadToDeg(0.2186689459L)));
+    EXPECT_EQ(ui.onlineForms[0].inputTexts[1], "12.53");
+}
+
+// Pressure angle, lead angle and the profile shifts of the recalculation
+// table in the short number format: four significant digits from 1 on,
+// three below 1.
+TEST_F(DesignTest, RecalcTableRowsInTheShortNumberFormat) {
+    wormGear.alpha0 = 20;
+    wormGear.gammaM = 5.7126L * kPi / 180;
+    wormGear.x[1] = 0.123456L;
+    wormGear.x[2] = -0.0456789L;
+    FillRecalcInputs();
+    EXPECT_EQ(onlineDialog.inputTexts[1], "20");
+    EXPECT_EQ(onlineDialog.inputTexts[2], "5.713");
+    EXPECT_EQ(onlineDialog.inputTexts[6], "0.123");
+    EXPECT_EQ(onlineDialog.inputTexts[7], "-0.0457");
 }
 
 TEST_F(DesignTest, BatchRunEndsTheTableAfterOnePass) {

@@ -106,6 +106,33 @@ TEST_F(InputDialogsTest, TextEntryCutsToTheLengthAndKeepsTheTextOnCancel) {
     EXPECT_TRUE(cancelFlag);
 }
 
+// The entry itself takes no more than its length (30 characters for a
+// number, 12 for a whole number), and a refused entry beeps before its box.
+TEST_F(InputDialogsTest, EntriesLimitTheirLengthAndBeepBeforeARefusal) {
+    std::string text = "alt";
+    Replies({"neu"});
+    InputTextDialog("Name", 8, text);
+    Real x = 5;
+    Replies({"abc", "500", "12,5"});
+    InputRealInRange("Modul", x, 0.1L, 100);
+    std::int32_t n = 3;
+    Replies({"0", "4"});
+    InputLongInRange("z", n, 1, 10);
+    ASSERT_EQ(ui.textEntries.size(), 6u);
+    EXPECT_EQ(ui.textEntries[0].maxLength, 8);
+    EXPECT_EQ(ui.textEntries[0].initial, "alt");
+    EXPECT_EQ(ui.textEntries[1].maxLength, 30);
+    EXPECT_EQ(ui.textEntries[1].initial, "5");
+    EXPECT_EQ(ui.textEntries[4].maxLength, 12);
+    std::vector<std::string> kinds;
+    for (const auto& c : ui.calls) kinds.push_back(c.kind);
+    EXPECT_EQ(kinds,
+              (std::vector<std::string>{"text", "text", "beep", "message", "text", "beep",
+                                        "message", "text", "text", "beep", "message", "text"}));
+    EXPECT_EQ(x, 12.5L);
+    EXPECT_EQ(n, 4);
+}
+
 TEST_F(InputDialogsTest, NumberEntryRetriesUntilValidAndKeepsTheValueOnCancel) {
     Real x = 5;
     Replies({"abc", "500", "12,5"});

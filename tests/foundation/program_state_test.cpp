@@ -96,6 +96,25 @@ TEST_F(SystemInfo, ScreenScalingAndUnitToggle) {
     EXPECT_EQ(std::make_pair(main.clientWidth, main.clientHeight), std::make_pair(641, 481));
 }
 
+// The window measures the screen after the configuration file was read: the
+// measured pixels per inch replace 96, the configured dialog percentages stay.
+TEST_F(SystemInfo, ScreenDpiMeasuredByTheWindowKeepsTheConfiguredPercentages) {
+    dialogWindowPercentage = 150;
+    dialogElementPercentage = 80;
+    ProbeScreenDpi(144);
+    EXPECT_EQ(screenDpi, 144);
+    EXPECT_EQ(dialogWindowPercentage, 150);
+    EXPECT_EQ(dialogElementPercentage, 80);
+    ProbeScreenDpi(0);  // unreadable: the value stays
+    EXPECT_EQ(screenDpi, 144);
+    FormGeometry f;
+    f.width = 400, f.height = 300;
+    dialogElementPercentage = 100;
+    ScaleFormSizeDpi(f);
+    EXPECT_EQ(f.width, 600);
+    EXPECT_EQ(f.height, 450);
+}
+
 // Replies in order are exercised by every dialog test; here the ends of the queue.
 TEST(ScriptedUi, AnEmptyQueueOrAReplyOfTheWrongKindCancels) {
     ScriptedUi ui;

@@ -50,6 +50,8 @@ TEST_F(QtFixture, OnlineFormClosedKeepsTheEditsAndAnswersCancel) {
         auto* edit = Child<QLineEdit>(w, "Edit_input1");
         auto* close = Child<QPushButton>(w, "Button_close");
         if (!edit || !close) return false;
+        // The button keeps the last confirmed pass: it closes, it does not undo.
+        EXPECT_EQ(close->text(), QString::fromUtf8("Schließen"));
         edit->setText("2,5");
         close->click();
         return true;

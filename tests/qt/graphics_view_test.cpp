@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "graphics/qt/anistep_form.h"
 #include "graphics/qt/graphics_view.h"
@@ -83,6 +84,24 @@ TEST_F(GraphicsViewTest, ChangesRenderThePictureThatPaintsShow) {
     EXPECT_EQ(view.picture().pixelColor(200, 380), QColor(255, 0, 0));
 }
 
+// A command run by the events the replay lets run empties the list and draws
+// anew: the view then shows the new drawing, not the picture of the records
+// the replay began with.
+TEST_F(GraphicsViewTest, DrawingReplacedWhileTheViewRepaintsShowsTheNewOne) {
+    DrawKnownList();
+    window.SetColor(1);  // the next colour record after the Clear is written again
+    QTimer::singleShot(0, [this] {
+        window.Clear();
+        window.SetWindow(0, 0, 0, 0, 1, 1, 0, 0, 640, 480);
+        window.SetColor(4);
+        window.line(100, 20, 300, 20);
+    });
+    window.ClearViewPort();
+    EXPECT_EQ(DisplayList.size(), 3u);
+    EXPECT_EQ(view.picture().pixelColor(200, 460), QColor(255, 0, 0)) << "the new line";
+    EXPECT_EQ(view.picture().pixelColor(450, 130), QColor(1, 0, 0)) << "the old solid is gone";
+}
+
 TEST_F(GraphicsViewTest, ZoomKeysChangeTheView) {
     DrawKnownList();
     const std::tuple<Qt::Key, ZoomRectangle> cases[] = {
@@ -101,6 +120,36 @@ TEST_F(GraphicsViewTest, ZoomKeysChangeTheView) {
     // Zoomed in, the line at world y = 100 moves away from the bottom.
     QTest::keyClick(&view, Qt::Key_Plus);
     EXPECT_NE(view.picture().pixelColor(200, 380), QColor(255, 0, 0));
+}
+
+// A key outside the key table repeats the last action: after the right
+// arrow (dx = R(640 x 0.1) = 64) Shift and A pan right once more each.
+TEST_F(GraphicsViewTest, KeysOutsideTheTableRepeatTheLastAction) {
+    DrawKnownList();
+    QTest::keyClick(&view, Qt::Key_A);  // nothing stored yet
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{0, 0, 640, 480}));
+    QTest::keyClick(&view, Qt::Key_Right);
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{-64, 0, 576, 480}));
+    QTest::keyClick(&view, Qt::Key_Shift);
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{-128, 0, 512, 480}));
+    QTest::keyClick(&view, Qt::Key_A);
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{-192, 0, 448, 480}));
+}
+
+// Qt's double click arrives in place of the second press: the view returns
+// to the whole picture at once, not at the next press.
+TEST_F(GraphicsViewTest, DoubleClickResetsTheViewAtOnce) {
+    DrawKnownList();
+    QTest::keyClick(&view, Qt::Key_Plus);
+    ASSERT_EQ(ZoomRect, (ZoomRectangle{54, 40, 586, 440}));
+    Send(&view, QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton);
+    Send(&view, QEvent::MouseButtonRelease, {100, 100}, Qt::LeftButton);
+    Send(&view, QEvent::MouseButtonDblClick, {100, 100}, Qt::LeftButton);
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{0, 0, 640, 480}));
+    EXPECT_EQ(window.DoubleClicked, 0);
+    EXPECT_EQ(window.Dragging, 0);
+    Send(&view, QEvent::MouseButtonRelease, {100, 100}, Qt::LeftButton);
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{0, 0, 640, 480}));
 }
 
 TEST_F(GraphicsViewTest, DraggedRectangleZoomsAndTheRightButtonResets) {

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
+#include <fstream>
 
 #include "app/app_state.h"
 #include "app/config_file.h"
@@ -26,6 +27,9 @@
 #include "app/startup.h"
 #include "calc/cylindrical/cyl_bridge.h"
 #include "calc/cylindrical/cyl_record.h"
+#include "calc/design.h"
+#include "drawings/result_view.h"
+#include "graphics/display_list.h"
 #include "calc/records.h"
 #include "calc/worm_geometry.h"
 #include "foundation/message_boxes.h"
@@ -126,6 +130,33 @@ TEST_F(MainWindowTest, EveryMenuItemIsConnected) {
                               "mi_helpSystem",
                               "mi_helpAbout"};
     for (const char* name : expected) EXPECT_NE(window->Item(name), nullptr) << name;
+}
+
+// The result view after an input (the forms and tables of the calculation
+// reach it through their design hook): the window's default view at help
+// level 1, nothing at help level 0 ("Keine Info nach Eingabe"); the cancel
+// flag is cleared either way, and nothing is calculated.
+TEST_F(MainWindowTest, ResultViewAfterAnInputFollowsTheHelpLevel) {
+    InstallDefaultResultView();
+    struct Case {
+        int level;
+        bool drawn;
+    } cases[] = {{1, true}, {0, false}, {2, true}};
+    for (const Case& c : cases) {
+        window->Clear();
+        ASSERT_TRUE(DisplayList.empty());
+        helpLevel = static_cast<std::int16_t>(c.level);
+        cancelFlag = true;
+        wormGear.a = 12345;  // a calculation would put the set's 100 mm back
+        ShowDesignResultView();
+        EXPECT_EQ(DisplayList.empty(), !c.drawn) << "help level " << c.level;
+        EXPECT_FALSE(cancelFlag) << "help level " << c.level;
+        EXPECT_EQ(wormGear.a, 12345) << "help level " << c.level;
+    }
+    window->Clear();
+    helpLevel = 1;
+    ShowResultView();
+    EXPECT_FALSE(DisplayList.empty()) << "the step itself draws the same view";
 }
 
 TEST_F(MainWindowTest, MenusOpenByKeyboard) {
@@ -346,7 +377,106 @@ TEST_F(SettingsFormsTest, WheelZoomSurvivesARestart) {
     EXPECT_EQ(WheelZoomSwitch, 1);
 }
 
+// The colour, layer, pen and CAD pages and the tables switch: OK puts every
+// control into the program state and the configuration file.
+TEST_F(SettingsFormsTest, ConfigurationPagesOfColoursLayersAndCadStoreOnOk) {
+    configurationDirectory = dir.path();
+    Tconfig form;
+    // What the form shows at start-up: navy entry 1, layer 4 in colour 3.
+    EXPECT_EQ(form.Colour(1), 0x800000u);
+    EXPECT_EQ(form.Edit_layerColour[4]->value(), 3);
+    EXPECT_FALSE(form.Edit_layerName[0]->isEnabled()) << "layer 0 keeps its name";
+    EXPECT_FALSE(form.CheckBox_dbftemp->isChecked());
+    EXPECT_TRUE(form.CheckBox_zeichfusszeile->isChecked()) << "footer on at start-up";
+    ASSERT_EQ(form.ComboBox_cadstltype->count(), 2);
+    EXPECT_EQ(form.ComboBox_cadstltype->itemText(1), "ASCII");
+
+    form.SetColour(5, 0x030201);  // red 1, green 2, blue 3
+    EXPECT_TRUE(form.Button_colour[5]->styleSheet().contains("#010203"))
+        << form.Button_colour[5]->styleSheet().toStdString();
+    form.Edit_layerName[3]->setText("Kontur");
+    form.Edit_layerColour[3]->setValue(9);
+    form.Edit_layerWidth[0]->setValue(5);
+    form.CheckBox_layerMonochrom->setChecked(true);
+    form.ComboBox_layerColourMode->setCurrentIndex(1);
+    form.Edit_penNumber[0]->setValue(7);
+    form.Edit_penWidth[15]->setValue(4);
+    form.Edit_cadTextStyle->setText("ISOCP");
+    form.Edit_cadWidthFactor->setValue(0.75);
+    form.Edit_cadTextAngle->setValue(15);
+    form.Edit_massfaktorconfig->setValue(2.5);
+    form.CheckBox_zeichfusszeile->setChecked(false);
+    form.CheckBox_execCadFile->setChecked(false);
+    form.CheckBox_japolyArcToLines->setChecked(false);
+    form.Edit_resolutionArcToLines->setValue(0.05);
+    form.ComboBox_cadstltype->setCurrentIndex(1);
+    form.CheckBox_jastlinvers->setChecked(true);
+    form.CheckBox_dbftemp->setChecked(true);
+    auto* ok = form.findChild<QPushButton*>("Button_ok");
+    ASSERT_NE(ok, nullptr);
+    ok->click();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+
+    const CadOutputRecord& cad = CadOutputState;
+    EXPECT_EQ(ColorTable[5], 0x030201u);
+    EXPECT_EQ(ColorTable[1], 0x800000u) << "an entry not touched stays";
+    EXPECT_EQ(cad.layerNames[3], "Kontur");
+    EXPECT_EQ(cad.layerColorIndex[3], 9);
+    EXPECT_EQ(cad.layerWidthCodes[0], 5);
+    EXPECT_EQ(cad.layerMonochrom, 1);
+    EXPECT_EQ(cad.layerColorMode, 1);
+    EXPECT_EQ(cad.penNumbers[0], 7);
+    EXPECT_EQ(cad.penWidths[15], 4);
+    EXPECT_EQ(cad.cadTextStyleName, "ISOCP");
+    EXPECT_EQ(cad.baseWidthFactor, 0.75L);
+    EXPECT_EQ(cad.configuredObliquingAngle, 15.0L);
+    EXPECT_EQ(cad.baseScale, 2.5L);
+    EXPECT_EQ(cad.sheetOptions[kSheetFooterOption], 1) << "footer off is held as 1";
+    EXPECT_EQ(cad.execFlag, 0);
+    EXPECT_EQ(cad.arcsAsLinesFlag, 0);
+    EXPECT_NEAR(static_cast<double>(cad.chordTolerance), 0.05, 1E-12);
+    EXPECT_EQ(cad.stlFileType, 1);
+    EXPECT_EQ(cad.stlDirInvers, 1);
+    EXPECT_TRUE(tablesFromUserDirectory);
+
+    const std::string text = veldrim::testing::Slurp(ConfigFilePath());
+    for (const char* line :
+         {"\r\nFarbtabelle 5\r\n197121\r\n", "\r\nLayer 3\r\nKontur\r\nFarbe 3\r\n9\r\n",
+          "\r\nLine thickness Layer 0\r\n5\r\n", "\r\nLayer Monochrom\r\n1\r\n",
+          "\r\nLayer Color Mode\r\n1\r\n", "\r\nPen 1\r\n7\r\n", "\r\nPen width 16\r\n4\r\n",
+          "\r\nTextstil CAD\r\nISOCP\r\n", "\r\nTextbreitenfaktor CAD\r\n0.75",
+          "\r\nTextwinkel\r\n15", "\r\nScale Factor\r\n2.5", "\r\nDrawing Footer ?\r\n0\r\n",
+          "\r\nExec CAD App ?\r\n0\r\n", "\r\nPolyline Arc -> Lines ?\r\n0\r\n",
+          "\r\nResolution Arc -> Lines\r\n0.05", "\r\nSTL Type (0=Binary 1=ASCII)\r\n1\r\n",
+          "\r\nSTL Dir invers\r\n1\r\n", "\r\ncopy DBF -> TEMP\r\nTRUE\r\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << "missing in the file: " << line;
+}
+
+// "copy DBF -> TEMP" switched on during the session: the tables are copied
+// to the user directory at once, where the table access now opens them; a
+// copy the user has already stays. The colour reset reaches the table on OK.
+TEST_F(SettingsFormsTest, TablesSwitchedToTheUserDirectoryAreCopiedThere) {
+    configurationDirectory = dir.path();
+    const fs::path tables = fs::path(dir.path()) / "tabellen";
+    fs::create_directory(tables);
+    std::ofstream(tables / "werk.dbf", std::ios::binary) << "Werkstoffe";
+    std::ofstream(tables / "werk.dbt", std::ios::binary) << "Memo";
+    std::ofstream(tables / "oel.dbf", std::ios::binary) << "Schmierstoffe";
+    std::ofstream(fs::path(dir.path()) / "oel.dbf", std::ios::binary) << "eigene Kopie";
+    databaseDirectory = tables.string();
+    ColorTable[4] = 0x123456;
+    Tconfig form;
+    form.Button_resetColoursClick();
+    form.CheckBox_dbftemp->setChecked(true);
+    form.Button_okClick();
+    EXPECT_EQ(ColorTable[4], 255u) << "red again";
+    EXPECT_EQ(veldrim::testing::Slurp((fs::path(dir.path()) / "werk.dbf").string()), "Werkstoffe");
+    EXPECT_EQ(veldrim::testing::Slurp((fs::path(dir.path()) / "werk.dbt").string()), "Memo");
+    EXPECT_EQ(veldrim::testing::Slurp((fs::path(dir.path()) / "oel.dbf").string()), "eigene Kopie");
+}
+
 TEST_F(SettingsFormsTest, CadAndPrinterSettingsAreStoredOnOk) {
+    configurationDirectory = dir.path();
     TForm_qub1conf cad;
     EXPECT_TRUE(cad.CheckBox_polyline->isChecked());
     cad.CheckBox_polyline->setChecked(false);
@@ -363,6 +493,12 @@ TEST_F(SettingsFormsTest, CadAndPrinterSettingsAreStoredOnOk) {
     EXPECT_EQ(graphicPrintoutScaleX, 0.5);
     EXPECT_EQ(graphicPrintoutOriginY, 12);
     EXPECT_TRUE(graphicPrintoutBorder);
+
+    // The CAD decimals are kept by the configuration file: back after a restart.
+    ResetAllProgramState();
+    configurationDirectory = dir.path();
+    ASSERT_TRUE(ReadConfigFile());
+    EXPECT_EQ(CadOutputState.cadDecimals, 3);
 }
 
 }  // namespace

@@ -138,6 +138,32 @@ TEST_F(QtFixture, EnteredTextComesBackInCodePage850) {
                                                                                "e 2,5"));
 }
 
+// The text entry is sized by the screen's pixels per inch (a 144 dpi screen
+// makes it 1.5 times as large as at 96 dpi) and takes no more characters
+// than its length.
+TEST_F(QtFixture, TextEntryFollowsTheScreenDpiAndItsLength) {
+    QSize sizes[2];
+    int limit = -1;
+    const int dpis[2] = {96, 144};
+    for (int k = 0; k < 2; ++k) {
+        ProbeScreenDpi(dpis[k]);
+        ModalDriver driver([&sizes, &limit, k](QWidget* w) {
+            auto* edit = w->findChild<QLineEdit*>("EditEinText");
+            if (!edit) return false;
+            sizes[k] = w->size();
+            limit = edit->maxLength();
+            static_cast<QDialog*>(w)->reject();
+            return true;
+        });
+        EXPECT_EQ(ui.EnterText("Eingabe", "Wert", "1", 8), std::nullopt);
+    }
+    EXPECT_EQ(limit, 8);
+    QWidget probe;
+    EXPECT_EQ(ScreenDpiOf(probe), 96) << "the offscreen screen's";
+    EXPECT_EQ(sizes[1].width(), sizes[0].width() * 3 / 2);
+    EXPECT_EQ(sizes[1].height(), sizes[0].height() * 3 / 2);
+}
+
 TEST_F(QtFixture, QuestionsAnswerByTheButtonPressed) {
     const std::tuple<AskButtons, int, Answer> cases[] = {
         {AskButtons::YesNoCancel, Qt::Key_Escape, Answer::Cancel},

@@ -60,8 +60,10 @@ std::optional<int> ScriptedUi::PickTableRecord(const TableView& view) {
 }
 
 std::optional<std::string> ScriptedUi::EnterText(const std::string& title,
-                                                 const std::string& prompt, const std::string&) {
+                                                 const std::string& prompt,
+                                                 const std::string& initial, int maxLength) {
     calls.push_back({"text", title, prompt});
+    textEntries.push_back({initial, maxLength});
     auto t = Next<std::optional<std::string>>();
     return t ? *t : std::nullopt;
 }

@@ -37,8 +37,9 @@ public:
     std::optional<int> ChooseFromList(const std::string& title,
                                       const std::vector<std::string>& items,
                                       int preselected) override;
+    // Records the initial text and the length limit in textEntries.
     std::optional<std::string> EnterText(const std::string& title, const std::string& prompt,
-                                         const std::string& initial) override;
+                                         const std::string& initial, int maxLength = 0) override;
     std::optional<std::string> OpenFileName(const std::string& title, const std::string& folder,
                                             const std::string& filter) override;
     std::optional<std::string> SaveFileName(const std::string& title,
@@ -57,6 +58,8 @@ public:
     bool OpenDocument(const std::string& pathOrUrl) override;
     void SetClipboardText(const std::string& text) override;
     bool IsBatch() const override { return batch; }
+    // Recorded as a call of kind "beep".
+    void Beep() override { calls.push_back({"beep", "", ""}); }
     // Recorded as "yes-no" (title: the preselected answer "J" or "N", text:
     // the prompt); answered by a queued Answer: Yes or No choose and press
     // OK, Ok presses OK on the preselected answer, Cancel (or none queued)
@@ -107,6 +110,12 @@ public:
     bool ShowOnlineForm(OnlineForm& form) override;
     std::deque<OnlineReply> onlineReplies;
     std::vector<OnlineForm> onlineForms;
+    // Each text entry's initial text and length limit, in order.
+    struct TextEntry {
+        std::string initial;
+        int maxLength = 0;
+    };
+    std::vector<TextEntry> textEntries;
     // The two forms: recorded as "operating-data" and "material" (title: the
     // caption); each runs the next script of its queue, which plays the user
     // on the state and the handler and returns OK or cancel. Cancel when the

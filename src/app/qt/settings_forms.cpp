@@ -1,10 +1,12 @@
 #include "app/qt/settings_forms.h"
 
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
@@ -19,6 +21,7 @@
 #include "app/print_layouts.h"
 #include "calc/cylindrical/cyl_record.h"
 #include "calc/forms/tooth_form.h"
+#include "foundation/codepage.h"
 #include "foundation/files.h"
 #include "foundation/program_state.h"
 #include "foundation/qt/qt_support.h"
@@ -29,6 +32,7 @@
 #include "graphics/graphics_defaults.h"
 #include "graphics/qt/graphics_view.h"
 #include "reports/report_channel.h"
+#include "tables/datasets/table_access.h"
 
 namespace veldrim {
 
@@ -68,6 +72,12 @@ QComboBox* Combo(QWidget* parent, const char* name, const QStringList& items, in
     return c;
 }
 
+// A colour of the colour table (red + 256 green + 65536 blue) as Qt's colour.
+QColor QtColour(std::uint32_t c) {
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                  static_cast<int>((c >> 16) & 0xFF));
+}
+
 // OK and Cancel under the form's contents.
 QDialogButtonBox* OkCancel(QDialog* d) {
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, d);
@@ -89,6 +99,8 @@ Tconfig::Tconfig(QWidget* parent) : QDialog(parent) {
     fileLabel->setObjectName("Label_file");
     v->addWidget(fileLabel);
     auto* tabs = new QTabWidget(this);
+    // Every page's tab in sight: the form is as wide as its tab row.
+    tabs->setUsesScrollButtons(false);
     v->addWidget(tabs);
 
     auto* general = new QWidget(tabs);
@@ -117,6 +129,9 @@ Tconfig::Tconfig(QWidget* parent) : QDialog(parent) {
     f->addRow(CheckBox_hideWarnings);
     CheckBox_archive = Check(general, "CheckBox_archive", "Archive Flag ?", archiveModeLockOption);
     f->addRow(CheckBox_archive);
+    CheckBox_dbftemp =
+        Check(general, "CheckBox_dbftemp", "copy DBF -> TEMP", tablesFromUserDirectory);
+    f->addRow(CheckBox_dbftemp);
     Edit_windowPercent = IntBox(general, "Edit_windowPercent", 50, 300, dialogWindowPercentage);
     f->addRow("Dialogfenster %", Edit_windowPercent);
     Edit_elementPercent = IntBox(general, "Edit_elementPercent", 50, 300, dialogElementPercentage);
@@ -154,13 +169,126 @@ Tconfig::Tconfig(QWidget* parent) : QDialog(parent) {
     ComboBox_cadText = Combo(graphics, "ComboBox_cadText", {"Codepage 850", "Windows", "ASCII"},
                              cadTextCharacterSet - 1);
     g->addRow("CAD Text Mode", ComboBox_cadText);
+    tabs->addTab(graphics, "Grafik");
+
+    // The colour table: a button per entry 0..15 shows its colour and asks
+    // for another; the reset button restores the start-up table.
+    auto* colours = new QWidget(tabs);
+    auto* cg = new QGridLayout(colours);
+    for (int i = 0; i < 16; ++i) {
+        auto* b = new QPushButton(QString::number(i), colours);
+        b->setObjectName(QString("Button_colour%1").arg(i));
+        b->setMinimumWidth(90);
+        Button_colour[static_cast<std::size_t>(i)] = b;
+        connect(b, &QPushButton::clicked, this, [this, i] { ChooseColour(i); });
+        cg->addWidget(b, i % 8, i / 8);
+        SetColour(i, ColorTable[static_cast<std::size_t>(i)]);
+    }
     auto* reset = new QPushButton(FromOem("Farben zur\x81"
                                           "cksetzen"),
-                                  graphics);
+                                  colours);
     reset->setObjectName("Button_resetColours");
     connect(reset, &QPushButton::clicked, this, [this] { Button_resetColoursClick(); });
-    g->addRow(reset);
-    tabs->addTab(graphics, "Grafik");
+    cg->addWidget(reset, 8, 0, 1, 2);
+    tabs->addTab(colours, "Farben");
+
+    // The named layers 0..5 (layer 0 keeps its name and colour), the
+    // monochrome switch and the colour mode.
+    auto* layers = new QWidget(tabs);
+    auto* lg = new QGridLayout(layers);
+    lg->addWidget(new QLabel("Layer", layers), 0, 1);
+    lg->addWidget(new QLabel("Farbe", layers), 0, 2);
+    lg->addWidget(new QLabel("Line thickness", layers), 0, 3);
+    const CadOutputRecord& cad = CadOutputState;
+    for (int i = 0; i < 6; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        auto* name = new QLineEdit(FromOem(cad.layerNames[k]), layers);
+        name->setObjectName(QString("Edit_layerName%1").arg(i));
+        Edit_layerName[k] = name;
+        auto* colour = IntBox(layers, "", 0, 255, cad.layerColorIndex[k]);
+        colour->setObjectName(QString("Edit_layerColour%1").arg(i));
+        Edit_layerColour[k] = colour;
+        auto* width = IntBox(layers, "", 0, 99, cad.layerWidthCodes[k]);
+        width->setObjectName(QString("Edit_layerWidth%1").arg(i));
+        Edit_layerWidth[k] = width;
+        name->setEnabled(i > 0);
+        colour->setEnabled(i > 0);
+        lg->addWidget(new QLabel(QString("Layer %1").arg(i), layers), i + 1, 0);
+        lg->addWidget(name, i + 1, 1);
+        lg->addWidget(colour, i + 1, 2);
+        lg->addWidget(width, i + 1, 3);
+    }
+    CheckBox_layerMonochrom =
+        Check(layers, "CheckBox_layerMonochrom", "Layer Monochrom", cad.layerMonochrom != 0);
+    lg->addWidget(CheckBox_layerMonochrom, 7, 0, 1, 4);
+    ComboBox_layerColourMode =
+        Combo(layers, "ComboBox_layerColourMode",
+              {"Layer 0..5", "Layer 16..31 (Stifte)", "Layer 16..31, Layer 0 in Farbe 0"},
+              cad.layerColorMode);
+    lg->addWidget(new QLabel("Farbmodus", layers), 8, 0);
+    lg->addWidget(ComboBox_layerColourMode, 8, 1, 1, 3);
+    lg->setRowStretch(9, 1);
+    tabs->addTab(layers, "Layer");
+
+    // The pens of the numbered layers 16..31: pen number and width.
+    auto* pens = new QWidget(tabs);
+    auto* pg = new QGridLayout(pens);
+    for (int col : {0, 3}) {
+        pg->addWidget(new QLabel("Stift", pens), 0, col + 1);
+        pg->addWidget(new QLabel("Breite", pens), 0, col + 2);
+    }
+    for (int i = 0; i < 16; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        const int col = (i / 8) * 3;
+        const int row = i % 8 + 1;
+        pg->addWidget(new QLabel(QString("Layer %1").arg(16 + i), pens), row, col);
+        auto* number = IntBox(pens, "", 1, 16, cad.penNumbers[k]);
+        number->setObjectName(QString("Edit_penNumber%1").arg(i + 1));
+        Edit_penNumber[k] = number;
+        auto* width = IntBox(pens, "", 0, 99, cad.penWidths[k]);
+        width->setObjectName(QString("Edit_penWidth%1").arg(i + 1));
+        Edit_penWidth[k] = width;
+        pg->addWidget(number, row, col + 1);
+        pg->addWidget(width, row, col + 2);
+    }
+    pg->setRowStretch(9, 1);
+    tabs->addTab(pens, "Stifte");
+
+    // CAD texts and the options of the CAD output.
+    auto* cadPage = new QWidget(tabs);
+    auto* c = new QFormLayout(cadPage);
+    Edit_cadTextStyle = new QLineEdit(FromOem(cad.cadTextStyleName), cadPage);
+    Edit_cadTextStyle->setObjectName("Edit_cadTextStyle");
+    c->addRow("Textstil CAD", Edit_cadTextStyle);
+    Edit_cadWidthFactor = RealBox(cadPage, "Edit_cadWidthFactor", 0.01, 100, 3,
+                                  static_cast<double>(cad.baseWidthFactor));
+    c->addRow("Textbreitenfaktor CAD", Edit_cadWidthFactor);
+    Edit_cadTextAngle = RealBox(cadPage, "Edit_cadTextAngle", -85, 85, 2,
+                                static_cast<double>(cad.configuredObliquingAngle));
+    c->addRow("Textwinkel", Edit_cadTextAngle);
+    Edit_massfaktorconfig = RealBox(cadPage, "Edit_massfaktorconfig", 0.001, 1000, 3,
+                                    static_cast<double>(cad.baseScale));
+    c->addRow(FromOem(std::string("Maßfaktor"_cp850)), Edit_massfaktorconfig);
+    CheckBox_zeichfusszeile =
+        Check(cadPage, "CheckBox_zeichfusszeile", FromOem(std::string("Zeichnungsfußzeile"_cp850)),
+              cad.sheetOptions[kSheetFooterOption] == 0);
+    c->addRow(CheckBox_zeichfusszeile);
+    CheckBox_execCadFile =
+        Check(cadPage, "CheckBox_execCadFile", "Exec CAD App ?", cad.execFlag != 0);
+    c->addRow(CheckBox_execCadFile);
+    CheckBox_japolyArcToLines = Check(cadPage, "CheckBox_japolyArcToLines",
+                                      "Polyline Arc -> Lines ?", cad.arcsAsLinesFlag != 0);
+    c->addRow(CheckBox_japolyArcToLines);
+    Edit_resolutionArcToLines = RealBox(cadPage, "Edit_resolutionArcToLines", 0.001, 100, 3,
+                                        static_cast<double>(cad.chordTolerance));
+    c->addRow("Resolution Arc -> Lines", Edit_resolutionArcToLines);
+    ComboBox_cadstltype =
+        Combo(cadPage, "ComboBox_cadstltype", {"Binary", "ASCII"}, cad.stlFileType);
+    c->addRow("STL", ComboBox_cadstltype);
+    CheckBox_jastlinvers =
+        Check(cadPage, "CheckBox_jastlinvers", "STL Dir invers", cad.stlDirInvers != 0);
+    c->addRow(CheckBox_jastlinvers);
+    tabs->addTab(cadPage, "CAD");
 
     auto* buttons = OkCancel(this);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] { Button_okClick(); });
@@ -169,7 +297,32 @@ Tconfig::Tconfig(QWidget* parent) : QDialog(parent) {
     PlaceForm(this);
 }
 
-void Tconfig::Button_resetColoursClick() { ResetColorTable(); }
+void Tconfig::SetColour(int i, std::uint32_t colour) {
+    const auto k = static_cast<std::size_t>(i);
+    colours_[k] = colour;
+    const QColor q = QtColour(colour);
+    // The entry's number stays readable on dark and light colours.
+    const int luma = (299 * q.red() + 587 * q.green() + 114 * q.blue()) / 1000;
+    const QString ink = luma < 128 ? "white" : "black";
+    // A plain border: the style's shading would lighten the colour shown.
+    Button_colour[k]->setStyleSheet(
+        QString("background-color: %1; color: %2; border: 1px solid gray; padding: 4px")
+            .arg(q.name(), ink));
+}
+
+void Tconfig::ChooseColour(int i) {
+    const QColor chosen = QColorDialog::getColor(
+        QtColour(Colour(i)), this, QString("Farbe %1").arg(i), QColorDialog::DontUseNativeDialog);
+    if (!chosen.isValid()) return;
+    SetColour(i, RgbColour(static_cast<std::uint32_t>(chosen.red()),
+                           static_cast<std::uint32_t>(chosen.green()),
+                           static_cast<std::uint32_t>(chosen.blue())));
+}
+
+void Tconfig::Button_resetColoursClick() {
+    ResetColorTable();
+    for (int i = 0; i < 16; ++i) SetColour(i, ColorTable[static_cast<std::size_t>(i)]);
+}
 
 void Tconfig::Button_okClick() {
     helpLevel = static_cast<std::int16_t>(Edit_helpLevel->value());
@@ -190,6 +343,36 @@ void Tconfig::Button_okClick() {
     cadTextCharacterSet = static_cast<std::int16_t>(ComboBox_cadText->currentIndex() + 1);
     textDevice = static_cast<std::int16_t>(ComboBox_textDevice->currentIndex() + 1);
     textDeviceWindow = CheckBox_askDestination->isChecked();
+    // Switched on now, the tables are copied as at start-up (copies the user
+    // has already stay), so the table access finds them in the user directory.
+    const bool tablesCopied = tablesFromUserDirectory;
+    tablesFromUserDirectory = CheckBox_dbftemp->isChecked();
+    if (tablesFromUserDirectory && !tablesCopied) CopyTablesToUserDirectory();
+    for (std::size_t i = 0; i < 16; ++i) ColorTable[i] = colours_[i];
+    CadOutputRecord& cad = CadOutputState;
+    for (std::size_t i = 0; i < 6; ++i) {
+        if (i > 0) {
+            cad.layerNames[i] = ToOem(Edit_layerName[i]->text());
+            cad.layerColorIndex[i] = Edit_layerColour[i]->value();
+        }
+        cad.layerWidthCodes[i] = Edit_layerWidth[i]->value();
+    }
+    cad.layerMonochrom = CheckBox_layerMonochrom->isChecked() ? 1 : 0;
+    cad.layerColorMode = ComboBox_layerColourMode->currentIndex();
+    for (std::size_t i = 0; i < 16; ++i) {
+        cad.penNumbers[i] = Edit_penNumber[i]->value();
+        cad.penWidths[i] = Edit_penWidth[i]->value();
+    }
+    cad.cadTextStyleName = ToOem(Edit_cadTextStyle->text());
+    cad.baseWidthFactor = Edit_cadWidthFactor->value();
+    cad.configuredObliquingAngle = Edit_cadTextAngle->value();
+    cad.baseScale = Edit_massfaktorconfig->value();
+    cad.sheetOptions[kSheetFooterOption] = CheckBox_zeichfusszeile->isChecked() ? 0 : 1;
+    cad.execFlag = CheckBox_execCadFile->isChecked() ? 1 : 0;
+    cad.arcsAsLinesFlag = CheckBox_japolyArcToLines->isChecked() ? 1 : 0;
+    cad.chordTolerance = Edit_resolutionArcToLines->value();
+    cad.stlFileType = ComboBox_cadstltype->currentIndex();
+    cad.stlDirInvers = CheckBox_jastlinvers->isChecked() ? 1 : 0;
     if (!WriteConfigFile())
         Ui().ShowMessage("", ConfigFilePath() + " cannot be written", MessageKind::Error);
     accept();
@@ -244,6 +427,9 @@ void TForm_qub1conf::Button_okClick() {
     x[1] = Edit_toothFormX1->value();
     x[2] = Edit_toothFormX2->value();
     ConfigureToothForm(x);
+    // "Decimals DXF,TXT" is a setting of the configuration file: kept now.
+    if (!WriteConfigFile())
+        Ui().ShowMessage("", ConfigFilePath() + " cannot be written", MessageKind::Error);
     accept();
 }
 

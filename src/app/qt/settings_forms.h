@@ -5,7 +5,11 @@
 
 #include <QDialog>
 
+#include <array>
+#include <cstdint>
+
 class QCheckBox;
+class QPushButton;
 class QComboBox;
 class QDoubleSpinBox;
 class QLineEdit;
@@ -21,6 +25,11 @@ public:
     // Stores the controls into the settings and writes the configuration file.
     void Button_okClick();
     void Button_resetColoursClick();
+    // The colour of entry i (0..15) of the colour table as the form holds it
+    // until OK; the button of the entry shows it. ChooseColour asks the user.
+    void SetColour(int i, std::uint32_t colour);
+    std::uint32_t Colour(int i) const { return colours_[static_cast<std::size_t>(i)]; }
+    void ChooseColour(int i);
 
     QSpinBox* Edit_helpLevel;
     QSpinBox* Edit_decimals;
@@ -40,6 +49,35 @@ public:
     QCheckBox* CheckBox_archive;
     QComboBox* ComboBox_textDevice;
     QCheckBox* CheckBox_askDestination;
+    QCheckBox* CheckBox_dbftemp;  // "copy DBF -> TEMP"
+
+    // Colours: the colour table entries 0..15.
+    std::array<QPushButton*, 16> Button_colour{};
+
+    // Layers 0..5: names and colours (layer 0 keeps its own), width codes.
+    std::array<QLineEdit*, 6> Edit_layerName{};
+    std::array<QSpinBox*, 6> Edit_layerColour{};
+    std::array<QSpinBox*, 6> Edit_layerWidth{};
+    QCheckBox* CheckBox_layerMonochrom;
+    QComboBox* ComboBox_layerColourMode;
+    // The pen table of the numbered layers 16..31.
+    std::array<QSpinBox*, 16> Edit_penNumber{};
+    std::array<QSpinBox*, 16> Edit_penWidth{};
+
+    // CAD texts and options.
+    QLineEdit* Edit_cadTextStyle;
+    QDoubleSpinBox* Edit_cadWidthFactor;
+    QDoubleSpinBox* Edit_cadTextAngle;
+    QCheckBox* CheckBox_execCadFile;
+    QCheckBox* CheckBox_japolyArcToLines;
+    QDoubleSpinBox* Edit_resolutionArcToLines;
+    QComboBox* ComboBox_cadstltype;
+    QCheckBox* CheckBox_jastlinvers;
+    QDoubleSpinBox* Edit_massfaktorconfig;
+    QCheckBox* CheckBox_zeichfusszeile;
+
+private:
+    std::array<std::uint32_t, 16> colours_{};
 };
 
 // `TForm_qub1conf`: the form (TForm_) of the program's general configuration (qub1 conf).

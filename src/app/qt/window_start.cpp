@@ -43,9 +43,11 @@ int RunWindow(const CommandLine& cl, const std::string& notice) {
     {
         Thh window;
         SetMainWidget(&window);
+        // The form scaling takes the pixels per inch of the window's screen.
+        ProbeScreenDpi(ScreenDpiOf(window));
         SetGraphicsWindow(&window);
-        // A design step ends with the view of the window.
-        designResultView = &DrawCurrentView;
+        // A design step ends with the result view of the window.
+        InstallDefaultResultView();
         if (!cl.file.empty()) {
             std::error_code ec;
             const std::filesystem::path p = std::filesystem::absolute(cl.file, ec);

@@ -288,13 +288,13 @@ std::string_view RecalcVariant(int row) {
 void FillRecalc() {
     const GearPairRecord& g = gearPair;
     const WormGearRecord& w = wormGear;
-    In(1) = FormatNumLong(w.alpha0);
-    In(2) = FormatNumLong(RadToDeg(w.gammaM));
+    In(1) = FormatNum(w.alpha0);
+    In(2) = FormatNum(RadToDeg(w.gammaM));
     In(3) = FormatLength6(w.mx);
     In(4) = IntText(g.z[1]);
     In(5) = IntText(g.z[2]);
-    In(6) = FormatNumLong(w.x[1]);
-    In(7) = FormatNumLong(w.x[2]);
+    In(6) = FormatNum(w.x[1]);
+    In(7) = FormatNum(w.x[2]);
     In(8) = FormatLength(w.b[1]);
     In(9) = FormatLength(w.b[2]);
     In(10) = FormatLength(w.dm[1]);

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "foundation/codepage.h"
 #include "foundation/help_texts.h"
 #include "foundation/qt/qt_support.h"
 
@@ -84,7 +85,7 @@ public:
         auto* row = new QHBoxLayout;
         auto* ok = Button(this, "Button_ok", "OK");
         ok->setDefault(true);
-        auto* close = Button(this, "Button_close", "Abbrechen");
+        auto* close = Button(this, "Button_close", std::string("Schließen"_cp850));
         auto* help = Button(this, "Button_help", "&Hilfe");
         row->addWidget(ok);
         row->addWidget(close);

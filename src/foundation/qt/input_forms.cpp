@@ -97,7 +97,7 @@ std::optional<int> RunChoiceDialog(const std::string& prompt, const std::vector<
     }
     d.AddButtonRow(true);
     d.adjustSize();
-    PlaceForm(&d, Placement::CentreOverMain);
+    PlaceForm(&d, Placement::Dpi);
     if (d.exec() != QDialog::Accepted) return std::nullopt;
     const int chosen = list ? list->currentRow() : group->checkedId();
     if (chosen < 0) return std::nullopt;
@@ -105,7 +105,7 @@ std::optional<int> RunChoiceDialog(const std::string& prompt, const std::vector<
 }
 
 std::optional<std::string> RunTextDialog(const std::string& title, const std::string& prompt,
-                                         const std::string& initial) {
+                                         const std::string& initial, int maxLength) {
     HelpDialog d(DialogParent(), title.empty() ? QString("Eingabe") : FromOem(title));
     d.setObjectName("Tin_textdialog");
     d.setSizeGripEnabled(true);
@@ -116,12 +116,14 @@ std::optional<std::string> RunTextDialog(const std::string& title, const std::st
     v->addWidget(label);
     auto* edit = new QLineEdit(FromOem(initial), &d);
     edit->setObjectName("EditEinText");
+    // Typing stops at the entry's length; a longer initial text is shown cut.
+    if (maxLength > 0) edit->setMaxLength(maxLength);
     edit->selectAll();
     v->addWidget(edit);
     d.AddButtonRow(true);
     d.setMinimumWidth(320);
     d.adjustSize();
-    PlaceForm(&d, Placement::CentreOverMain);
+    PlaceForm(&d, Placement::Dpi);
     if (d.exec() != QDialog::Accepted) return std::nullopt;
     return ToOem(edit->text());
 }
@@ -156,7 +158,7 @@ Tin_janeindialog::Tin_janeindialog(QWidget* parent, const std::string& prompt, b
     shown->setChecked(true);
     shown->setFocus();
     adjustSize();
-    PlaceForm(this, Placement::CentreOverMain);
+    PlaceForm(this, Placement::Dpi);
 }
 
 bool Tin_janeindialog::Yes() const { return yes_->isChecked(); }
@@ -197,7 +199,7 @@ void RunInfoScreen(const std::string& caption, const std::vector<std::string>& l
     v->addWidget(ok, 0, Qt::AlignHCenter);
     ok->setFocus();
     d.adjustSize();
-    PlaceForm(&d, Placement::CentreOverMain);
+    PlaceForm(&d, Placement::Dpi);
     d.exec();
 }
 

@@ -29,9 +29,9 @@ public:
 // List choice ("Auswahl"): a list from 8 entries, radio buttons below.
 std::optional<int> RunChoiceDialog(const std::string& prompt, const std::vector<std::string>& items,
                                    int preselected);
-// Text entry ("Eingabe").
+// Text entry ("Eingabe"); with maxLength above 0 at most that many characters.
 std::optional<std::string> RunTextDialog(const std::string& title, const std::string& prompt,
-                                         const std::string& initial);
+                                         const std::string& initial, int maxLength = 0);
 
 // The yes/no dialog `Tin_janeindialog` ("Eingabe"): "&Ja" or "&Nein" in the
 // group "Auswahl", the given answer checked. Only OK takes the choice; Enter

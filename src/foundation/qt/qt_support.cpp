@@ -1,6 +1,7 @@
 #include "foundation/qt/qt_support.h"
 
 #include <QApplication>
+#include <cmath>
 #include <QFile>
 #include <QFont>
 #include <QGuiApplication>
@@ -84,6 +85,12 @@ void PlaceForm(QWidget* form, Placement how) {
     }
     form->resize(std::max(g.width, 1), std::max(g.height, 1));
     if (how != Placement::SizeOnly && how != Placement::Dpi) form->move(g.left, g.top);
+}
+
+int ScreenDpiOf(const QWidget& widget) {
+    const QScreen* s = widget.screen();
+    if (!s) return 0;
+    return static_cast<int>(std::nearbyint(s->logicalDotsPerInchX()));
 }
 
 QPushButton* NamedButton(QWidget* parent, const char* name, const std::string& caption) {

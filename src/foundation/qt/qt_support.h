@@ -35,6 +35,9 @@ enum class Placement { CentreOverMain, CentreOnScreen, SavedPosition, SizeOnly, 
 // form-placement option is 2). The main window's geometry comes from
 // mainWindowGeometry, which the main window keeps up to date.
 void PlaceForm(QWidget* form, Placement how = Placement::CentreOverMain);
+// The horizontal logical pixels per inch of the screen the widget is on
+// (what the program's form scaling calls the screen DPI); 0 without a screen.
+int ScreenDpiOf(const QWidget& widget);
 
 // A push button with an object name and a stored (code page 850) caption
 // that is never the default by itself.

@@ -122,9 +122,11 @@ std::optional<int> QtUi::PickTableRecord(const TableView& view) {
 }
 
 std::optional<std::string> QtUi::EnterText(const std::string& title, const std::string& prompt,
-                                           const std::string& initial) {
-    return RunTextDialog(title, prompt, initial);
+                                           const std::string& initial, int maxLength) {
+    return RunTextDialog(title, prompt, initial, maxLength);
 }
+
+void QtUi::Beep() { QApplication::beep(); }
 
 std::optional<std::string> QtUi::OpenFileName(const std::string& title, const std::string& folder,
                                               const std::string& filter) {

@@ -22,7 +22,8 @@ public:
                                       const std::vector<std::string>& items,
                                       int preselected) override;
     std::optional<std::string> EnterText(const std::string& title, const std::string& prompt,
-                                         const std::string& initial) override;
+                                         const std::string& initial, int maxLength = 0) override;
+    void Beep() override;
     std::optional<std::string> OpenFileName(const std::string& title, const std::string& folder,
                                             const std::string& filter) override;
     std::optional<std::string> SaveFileName(const std::string& title,

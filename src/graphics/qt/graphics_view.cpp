@@ -100,10 +100,16 @@ GraphicsView::~GraphicsView() {
 void GraphicsView::Render() {
     window_.clientWidth = width();
     window_.clientHeight = height();
-    picture_ = RenderDisplayList(window_, size(), false, [this](const QImage& soFar) {
+    const uint32_t clears = DisplayListClears;
+    const QSize drawn = size();
+    QImage picture = RenderDisplayList(window_, drawn, false, [this](const QImage& soFar) {
         picture_ = soFar;
         repaint();  // at once: the replay holds the event loop until it ends
     });
+    // The events the replay let run may have emptied the list or resized the
+    // view; the render they started has painted the picture as it now is, and
+    // this one's is not shown over it.
+    if (clears == DisplayListClears && size() == drawn) picture_ = std::move(picture);
     update();
 }
 
@@ -138,7 +144,13 @@ void GraphicsView::mouseReleaseEvent(QMouseEvent* e) {
     window_.FormMouseUp(ButtonOf(e->button()), at.x(), at.y());
 }
 
-void GraphicsView::mouseDoubleClickEvent(QMouseEvent*) { window_.FormDblClick(); }
+// The double-click handler runs just before the second press, so a double
+// click with the left button returns to the saved limits at once.
+void GraphicsView::mouseDoubleClickEvent(QMouseEvent* e) {
+    window_.FormDblClick();
+    const QPoint at = e->position().toPoint();
+    window_.FormMouseDown(ButtonOf(e->button()), at.x(), at.y());
+}
 
 void GraphicsView::wheelEvent(QWheelEvent* e) {
     const int delta = e->angleDelta().y();
@@ -161,17 +173,21 @@ uint16_t GraphicsView::WindowKeyOf(int qtKey) {
         case Qt::Key_Plus: return kVkAdd;
         case Qt::Key_Minus: return kVkSubtract;
         case Qt::Key_F5: return kVkF5;
-        default: return 0;
+        case Qt::Key_Shift: return kVkShift;
+        case Qt::Key_Control: return kVkControl;
+        case Qt::Key_Alt: return kVkMenu;
+        default: return kVkOther;
     }
 }
 
+// Every key reaches the window: one of its table stores and performs an
+// action, any other key repeats the last one. A key outside the table goes
+// on to the window around the view as well.
 void GraphicsView::keyPressEvent(QKeyEvent* e) {
     const uint16_t key = WindowKeyOf(e->key());
-    if (!key) {
-        QWidget::keyPressEvent(e);
-        return;
-    }
     window_.FormKeyDown(key);
+    if (key == kVkOther || key == kVkShift || key == kVkControl || key == kVkMenu)
+        QWidget::keyPressEvent(e);
 }
 
 void QtGraphicsWindow::Repaint() {

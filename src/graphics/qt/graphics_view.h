@@ -32,7 +32,7 @@ public:
     const QImage& picture() const { return picture_; }
     TFveldgra& window() { return window_; }
 
-    // The window key code of a Qt key; 0 for keys the window does not use.
+    // The window key code of a Qt key; kVkOther for a key outside its table.
     static uint16_t WindowKeyOf(int qtKey);
 
 protected:

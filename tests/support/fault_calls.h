@@ -47,7 +47,8 @@ public:
 
     // One changing call: "write", "pwrite", "fsync", "ftruncate", "rename",
     // "unlink", "link", "fchmod", "create" (an open that creates or
-    // truncates) or "mkostemp"; the file's path (for a call on a descriptor
+    // truncates) or "mkostemp"; also "close", which is logged but neither
+    // counted nor changed by any mode; the file's path (for a call on a descriptor
     // the path it was opened under) and, for rename and link, the new name.
     struct Call {
         std::string call;
@@ -71,6 +72,7 @@ public:
         t.unlink = Unlink;
         t.link = Link;
         t.fchmod = Fchmod;
+        t.close = Close;
         FileCalls = t;
     }
     ~FaultCalls() {
@@ -84,7 +86,7 @@ public:
     static long Calls() { return state_.calls; }
     // True once the chosen call was reached.
     static bool Fired() { return state_.fired; }
-    // The changing calls so far, in order.
+    // The changing calls (and closes) so far, in order.
     static const std::vector<Call>& Log() { return log_; }
     // Called with each changing call before it runs (and before it is
     // failed, dropped or killed).
@@ -223,6 +225,10 @@ private:
     static int Link(const char* from, const char* to) {
         Note("link", from, to);
         return Plain([&] { return ::link(from, to); });
+    }
+    static int Close(int fd) {
+        Note("close", PathOf(fd));
+        return ::close(fd);
     }
     static int Fchmod(int fd, mode_t mode) {
         Note("fchmod", PathOf(fd));

@@ -144,6 +144,20 @@ protected:
         }
     }
 
+    // A fresh copy `name` of the pristine files whose PACK was killed at its
+    // nth changing call: the files as the kill left them.
+    std::string PackKilledAt(long n, const std::string& name) {
+        const std::string folder = Fresh(name);
+        OpenWithIndexes(folder);
+        FaultCalls kill(FaultCalls::kKill, n);
+        try {
+            Pack();
+        } catch (const EDurazError&) {
+        }
+        Forget();
+        return folder;
+    }
+
     // A PACK leaves the table, its memo file and its indexes (and the
     // index semaphore file), nothing else.
     static void ExpectPackLeavesNoScratchFile(const std::string& folder) {
@@ -177,17 +191,8 @@ TEST_F(CrashSafetyTest, PackKilledAtEveryWriteLeavesTheOldOrTheNewTableMemoAndIn
     ASSERT_EQ(CheckWithEngine(probe, "complete pack"), kRecords - kRecords / 3);
     std::vector<std::string> folders;
     for (long n = 1; n <= total; ++n) {
-        const std::string folder = Fresh("kill" + std::to_string(n));
+        const std::string folder = PackKilledAt(n, "kill" + std::to_string(n));
         folders.push_back(folder);
-        OpenWithIndexes(folder);
-        {
-            FaultCalls kill(FaultCalls::kKill, n);
-            try {
-                Pack();
-            } catch (const EDurazError&) {
-            }
-            Forget();
-        }
         const std::string label = "killed at call " + std::to_string(n);
         const int32_t count = CheckWithEngine(folder, label);
         EXPECT_TRUE(count == kRecords || count == kRecords - kRecords / 3)
@@ -213,23 +218,13 @@ TEST_F(CrashSafetyTest, PackKilledThenCopiedIsPutInOrderInTheCopyAlone) {
     std::vector<std::string> copies;
     int journals = 0;
     for (long n = 1; n <= total; ++n) {
-        const std::string folder = Fresh("killed" + std::to_string(n));
-        OpenWithIndexes(folder);
-        {
-            FaultCalls kill(FaultCalls::kKill, n);
-            try {
-                Pack();
-            } catch (const EDurazError&) {
-            }
-            Forget();
-        }
+        const std::string folder = PackKilledAt(n, "killed" + std::to_string(n));
         const auto left = FolderFiles(folder);
         const bool journal = left.count("t.dbf.$$$pack") > 0;
         journals += journal;
         for (bool fullPaths : {false, true}) {
             if (fullPaths && !journal) continue;
-            const std::string copy =
-                dir + "/copy" + std::to_string(n) + (fullPaths ? "full" : "");
+            const std::string copy = dir + "/copy" + std::to_string(n) + (fullPaths ? "full" : "");
             fs::copy(folder, copy);
             if (fullPaths) {
                 // "t.dbf<TAB>t.dbf.$$$old0" becomes "<folder>/t.dbf<TAB><folder>/t.dbf.$$$old0".

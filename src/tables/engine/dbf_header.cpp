@@ -375,8 +375,7 @@ void OpenDbf(TWorkArea& area, int mode) {
     // A PACK's journal: while the PACK runs, the table is not opened (error
     // 32) and nothing is touched; one that ended unfinished is put in order
     // by the first open that finds the table unused by anyone else.
-    if (const std::string journal = PackJournalName(ResolveSaveTarget(file));
-        FileExists(journal)) {
+    if (const std::string journal = PackJournalName(ResolveSaveTarget(file)); FileExists(journal)) {
         const int alone = OpenTableFile(file, kFileModeExclusiveReadWrite, &ro, &code);
         const PackJournalState state = ResolvePackJournal(file, alone >= 0);
         CloseTableFile(alone);

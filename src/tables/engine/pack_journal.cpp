@@ -37,7 +37,8 @@ bool Exists(const std::string& path) {
 // Whether two paths name one folder (by device and inode, so that "./x"
 // and "/abs/x" agree).
 bool SameFolder(const std::string& a, const std::string& b) {
-    struct stat sa {}, sb {};
+    struct stat sa {};
+    struct stat sb {};
     return ::stat(FolderOf(a).c_str(), &sa) == 0 && ::stat(FolderOf(b).c_str(), &sb) == 0 &&
            sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
@@ -100,7 +101,8 @@ bool ReadJournal(int fd, const std::string& journal,
                  std::vector<std::pair<std::string, std::string>>& entries, bool& committed) {
     std::string text;
     char buf[4096];
-    for (ssize_t n; (n = FileCalls.pread(fd, buf, sizeof buf, static_cast<off_t>(text.size()))) > 0;)
+    for (ssize_t n;
+         (n = FileCalls.pread(fd, buf, sizeof buf, static_cast<off_t>(text.size()))) > 0;)
         text.append(buf, static_cast<std::size_t>(n));
     committed = false;
     std::size_t at = 0;

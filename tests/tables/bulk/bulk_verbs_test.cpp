@@ -178,10 +178,10 @@ TEST_F(BulkVerbsTest, LocateContainedFindsTheValueUpToTheEndOfALongField) {
     CreateDbf(p, {F("ID", 'N', 3), F("TEXT", 'C', 254)});
     USE(p + " EXCLUSIVE");
     const std::string texts[] = {
-        std::string(248, 'x') + "Needle",                  // the last six characters
-        std::string(100, 'x') + "needle",                  // the middle, blanks after
-        std::string(253, 'x') + "n",                       // only a start of it
-        std::string(248, 'y') + "NEEDLE",                  // the end, upper case
+        std::string(248, 'x') + "Needle",                   // the last six characters
+        std::string(100, 'x') + "needle",                   // the middle, blanks after
+        std::string(253, 'x') + "n",                        // only a start of it
+        std::string(248, 'y') + "NEEDLE",                   // the end, upper case
         "needle" + std::string(200, 'z') + "needle" + "q",  // twice
     };
     for (const std::string& t : texts) {
@@ -194,12 +194,8 @@ TEST_F(BulkVerbsTest, LocateContainedFindsTheValueUpToTheEndOfALongField) {
         bool noCase;
         std::vector<int32_t> records;
     } cases[] = {
-        {"needle", false, {2, 5}},
-        {"needle", true, {1, 2, 4, 5}},
-        {"NEEDLE", false, {4}},
-        {"dle", true, {1, 2, 4, 5}},
-        {"xn", false, {2, 3}},
-        {"leq", false, {5}},
+        {"needle", false, {2, 5}},   {"needle", true, {1, 2, 4, 5}}, {"NEEDLE", false, {4}},
+        {"dle", true, {1, 2, 4, 5}}, {"xn", false, {2, 3}},          {"leq", false, {5}},
         {"needles", true, {}},
     };
     for (const auto& c : cases) {

@@ -226,9 +226,8 @@ TEST_F(MemoReadersTest, Dbase4RewriteNearABlockBoundaryTakesAFreeGroupOnlyWhenIt
 TEST_F(MemoReadersTest, CompletedValuesStayWholeWhenALaterMemoOperationFails) {
     for (const MemoStyleCase& c : kMemoStyles) {
         const std::string label = c.label;
-        const std::string table = MemoTable(std::string("later") + std::to_string(c.version) +
-                                                ".dbf",
-                                            c.version, c.blockSize);
+        const std::string table = MemoTable(
+            std::string("later") + std::to_string(c.version) + ".dbf", c.version, c.blockSize);
         USE(table + " EXCLUSIVE");
         const std::string first = "first value " + Letters(300);
         const std::string second = "second value " + Letters(700, 'A');

@@ -202,12 +202,15 @@ int CommitSaveTemp(int fd, const std::string& tempName, const std::string& targe
         return err;
     }
     // Make the rename itself durable.
-    const int dfd = FileCalls.open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
-    if (dfd >= 0) {
-        FileCalls.fsync(dfd);
-        FileCalls.close(dfd);
-    }
+    SyncFolderOf(target);
     return 0;
+}
+
+void SyncFolderOf(const std::string& path) {
+    const int dfd = FileCalls.open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (dfd < 0) return;
+    FileCalls.fsync(dfd);
+    FileCalls.close(dfd);
 }
 
 std::string PrivateScratchFolder() {

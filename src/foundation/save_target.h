@@ -59,6 +59,10 @@ bool WriteWhole(int fd, const char* data, std::size_t size);
 // temporary file is removed. fd is closed in every case.
 int CommitSaveTemp(int fd, const std::string& tempName, const std::string& target);
 
+// Syncs the folder that holds `path`, so that a rename into it or a removal
+// from it outlives a power loss.
+void SyncFolderOf(const std::string& path);
+
 // The private folder for this user's scratch files: the user directory when
 // one is set, else $XDG_CACHE_HOME/veldrim (or ~/.cache/veldrim), created with
 // mode 0700. Empty when no such folder can be made or it is not the user's own.

@@ -18,6 +18,12 @@
 // - kSelfKill: the Nth call sends SIGKILL to the process itself, a real
 //   kill at a chosen point (for runs in a child process).
 //
+// Every mode keeps a log of the changing calls in their order (the call, the
+// file it reached, for a rename also the new name), so a test can check the
+// order of syncs, renames and removals; a test may also have a procedure
+// called before each changing call (to stop a child process at a chosen
+// point and let another process look at the files).
+//
 // The guard puts the operating system's calls back when it goes.
 
 #include <fcntl.h>
@@ -25,7 +31,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "foundation/file_calls.h"
 
@@ -35,8 +45,21 @@ class FaultCalls {
 public:
     enum Mode { kCount, kFail, kFullDisk, kShortWrite, kKill, kSelfKill };
 
+    // One changing call: "write", "pwrite", "fsync", "ftruncate", "rename",
+    // "unlink", "link", "fchmod", "create" (an open that creates or
+    // truncates) or "mkostemp"; also "close", which is logged but neither
+    // counted nor changed by any mode; the file's path (for a call on a descriptor
+    // the path it was opened under) and, for rename and link, the new name.
+    struct Call {
+        std::string call;
+        std::string path;
+        std::string to;
+    };
+
     explicit FaultCalls(Mode mode = kCount, long at = 0, int err = ENOSPC) {
         state_ = State{mode, at, err, 0, false};
+        log_.clear();
+        before_ = nullptr;
         FileCallTable t = SystemFileCalls();
         t.open = Open;
         t.openat = OpenAt;
@@ -49,9 +72,13 @@ public:
         t.unlink = Unlink;
         t.link = Link;
         t.fchmod = Fchmod;
+        t.close = Close;
         FileCalls = t;
     }
-    ~FaultCalls() { ResetFileCalls(); }
+    ~FaultCalls() {
+        ResetFileCalls();
+        before_ = nullptr;
+    }
     FaultCalls(const FaultCalls&) = delete;
     FaultCalls& operator=(const FaultCalls&) = delete;
 
@@ -59,6 +86,11 @@ public:
     static long Calls() { return state_.calls; }
     // True once the chosen call was reached.
     static bool Fired() { return state_.fired; }
+    // The changing calls (and closes) so far, in order.
+    static const std::vector<Call>& Log() { return log_; }
+    // Called with each changing call before it runs (and before it is
+    // failed, dropped or killed).
+    static void Before(std::function<void(const Call&)> proc) { before_ = std::move(proc); }
 
 private:
     struct State {
@@ -69,6 +101,19 @@ private:
         bool fired;
     };
     static inline State state_{};
+    static inline std::vector<Call> log_{};
+    static inline std::function<void(const Call&)> before_{};
+
+    static std::string PathOf(int fd) {
+        char buf[PATH_MAX];
+        const std::string link = "/proc/self/fd/" + std::to_string(fd);
+        const ssize_t n = ::readlink(link.c_str(), buf, sizeof buf - 1);
+        return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
+    }
+    static void Note(const char* call, std::string path, std::string to = {}) {
+        log_.push_back(Call{call, std::move(path), std::move(to)});
+        if (before_) before_(log_.back());
+    }
 
     enum Kind { kWriting, kGrowing, kOther };
 
@@ -97,6 +142,7 @@ private:
     static bool Creates(int flags) { return (flags & (O_CREAT | O_TRUNC)) != 0; }
     static int Open(const char* path, int flags, mode_t mode) {
         if (Creates(flags)) {
+            Note("create", path);
             switch (Next(kOther)) {
                 case 1: return Refuse();
                 case 2: return ::open("/dev/null", O_RDWR | O_CLOEXEC);
@@ -107,6 +153,7 @@ private:
     }
     static int OpenAt(int dirFd, const char* path, int flags, mode_t mode) {
         if (Creates(flags)) {
+            Note("create", path[0] == '/' ? std::string(path) : PathOf(dirFd) + "/" + path);
             switch (Next(kOther)) {
                 case 1: return Refuse();
                 case 2: return ::open("/dev/null", O_RDWR | O_CLOEXEC);
@@ -116,6 +163,7 @@ private:
         return ::openat(dirFd, path, flags, mode);
     }
     static int Mkostemp(char* nameTemplate, int flags) {
+        Note("mkostemp", nameTemplate);
         switch (Next(kOther)) {
             case 1: return Refuse();
             case 2: {
@@ -127,6 +175,7 @@ private:
         }
     }
     static ssize_t Write(int fd, const void* buf, std::size_t n) {
+        Note("write", PathOf(fd));
         switch (Next(kWriting)) {
             case 1: return Refuse();
             case 2: return static_cast<ssize_t>(n);
@@ -135,6 +184,7 @@ private:
         }
     }
     static ssize_t Pwrite(int fd, const void* buf, std::size_t n, off_t off) {
+        Note("pwrite", PathOf(fd));
         switch (Next(kWriting)) {
             case 1: return Refuse();
             case 2: return static_cast<ssize_t>(n);
@@ -145,6 +195,7 @@ private:
     static int Ftruncate(int fd, off_t length) {
         struct stat st {};
         const bool grows = ::fstat(fd, &st) == 0 && length > st.st_size;
+        Note("ftruncate", PathOf(fd));
         switch (Next(grows ? kGrowing : kOther)) {
             case 1: return Refuse();
             case 2: return 0;
@@ -160,18 +211,27 @@ private:
         }
     }
     static int Fsync(int fd) {
+        Note("fsync", PathOf(fd));
         return Plain([&] { return ::fsync(fd); });
     }
     static int Rename(const char* from, const char* to) {
+        Note("rename", from, to);
         return Plain([&] { return ::rename(from, to); });
     }
     static int Unlink(const char* path) {
+        Note("unlink", path);
         return Plain([&] { return ::unlink(path); });
     }
     static int Link(const char* from, const char* to) {
+        Note("link", from, to);
         return Plain([&] { return ::link(from, to); });
     }
+    static int Close(int fd) {
+        Note("close", PathOf(fd));
+        return ::close(fd);
+    }
     static int Fchmod(int fd, mode_t mode) {
+        Note("fchmod", PathOf(fd));
         return Plain([&] { return ::fchmod(fd, mode); });
     }
 };

@@ -144,6 +144,20 @@ protected:
         }
     }
 
+    // A fresh copy `name` of the pristine files whose PACK was killed at its
+    // nth changing call: the files as the kill left them.
+    std::string PackKilledAt(long n, const std::string& name) {
+        const std::string folder = Fresh(name);
+        OpenWithIndexes(folder);
+        FaultCalls kill(FaultCalls::kKill, n);
+        try {
+            Pack();
+        } catch (const EDurazError&) {
+        }
+        Forget();
+        return folder;
+    }
+
     // A PACK leaves the table, its memo file and its indexes (and the
     // index semaphore file), nothing else.
     static void ExpectPackLeavesNoScratchFile(const std::string& folder) {
@@ -177,17 +191,8 @@ TEST_F(CrashSafetyTest, PackKilledAtEveryWriteLeavesTheOldOrTheNewTableMemoAndIn
     ASSERT_EQ(CheckWithEngine(probe, "complete pack"), kRecords - kRecords / 3);
     std::vector<std::string> folders;
     for (long n = 1; n <= total; ++n) {
-        const std::string folder = Fresh("kill" + std::to_string(n));
+        const std::string folder = PackKilledAt(n, "kill" + std::to_string(n));
         folders.push_back(folder);
-        OpenWithIndexes(folder);
-        {
-            FaultCalls kill(FaultCalls::kKill, n);
-            try {
-                Pack();
-            } catch (const EDurazError&) {
-            }
-            Forget();
-        }
         const std::string label = "killed at call " + std::to_string(n);
         const int32_t count = CheckWithEngine(folder, label);
         EXPECT_TRUE(count == kRecords || count == kRecords - kRecords / 3)
@@ -197,6 +202,135 @@ TEST_F(CrashSafetyTest, PackKilledAtEveryWriteLeavesTheOldOrTheNewTableMemoAndIn
     ExpectReadersFindSound(folders);
     // The next PACK removes every scratch file the killed ones left.
     for (const std::string& folder : folders) ExpectPackLeavesNoScratchFile(folder);
+}
+
+// A PACK killed at every changing call, its folder then copied (a backup, a
+// restore, another mount point) and the copy opened: the copy is put in
+// order by itself, in the old or the new state with every memo and both
+// indexes equal to the table, and the original folder stays byte for byte
+// as the kill left it. A journal as earlier versions wrote it (full paths,
+// naming the original folder) is treated the same way: only the names count.
+TEST_F(CrashSafetyTest, PackKilledThenCopiedIsPutInOrderInTheCopyAlone) {
+    const std::string probe = Fresh("probe");
+    OpenWithIndexes(probe);
+    const long total = CallsOf([] { EXPECT_TRUE(Pack()); });
+    CloseArea();
+    std::vector<std::string> copies;
+    int journals = 0;
+    for (long n = 1; n <= total; ++n) {
+        const std::string folder = PackKilledAt(n, "killed" + std::to_string(n));
+        const auto left = FolderFiles(folder);
+        const bool journal = left.count("t.dbf.$$$pack") > 0;
+        journals += journal;
+        for (bool fullPaths : {false, true}) {
+            if (fullPaths && !journal) continue;
+            const std::string copy = dir + "/copy" + std::to_string(n) + (fullPaths ? "full" : "");
+            fs::copy(folder, copy);
+            if (fullPaths) {
+                // "t.dbf<TAB>t.dbf.$$$old0" becomes "<folder>/t.dbf<TAB><folder>/t.dbf.$$$old0".
+                std::istringstream lines(left.at("t.dbf.$$$pack"));
+                std::string text;
+                for (std::string line; std::getline(lines, line);) {
+                    const auto tab = line.find('\t');
+                    text += tab == std::string::npos ? line
+                                                     : folder + "/" + line.substr(0, tab) + "\t" +
+                                                           folder + "/" + line.substr(tab + 1);
+                    text += "\n";
+                }
+                Spit(copy + "/t.dbf.$$$pack", text);
+            }
+            const std::string label = "killed at call " + std::to_string(n) + ", copy" +
+                                      (fullPaths ? " with a journal of full paths" : "");
+            const int32_t count = CheckWithEngine(copy, label);
+            EXPECT_TRUE(count == kRecords || count == kRecords - kRecords / 3)
+                << label << ": " << count;
+            EXPECT_FALSE(fs::exists(copy + "/t.dbf.$$$pack")) << label;
+            ExpectSameFiles(left, FolderFiles(folder), label + ": the original folder");
+            copies.push_back(copy);
+        }
+    }
+    EXPECT_GT(journals, 5) << "kills that left a journal behind";
+    ExpectReadersFindSound(copies);
+}
+
+// A journal that names files which are not beside it (a journal copied
+// without its files, or one naming files of another kind) is reported when
+// the table is opened, and nothing is renamed or removed.
+TEST_F(CrashSafetyTest, AJournalWhoseFilesAreNotBesideItIsReportedAndNotFollowed) {
+    const struct {
+        const char* label;
+        std::string text;
+    } cases[] = {
+        {"a table of another folder", "PACK\nother.dbf\tother.dbf.$$$old0\n"},
+        {"an old name that is no second name of its file", "PACK\nt.dbf\tid.ndx\n"},
+        {"a name that ends in a folder", "PACK\nt.dbf/\tt.dbf/.$$$old0\n"},
+    };
+    for (const auto& c : cases) {
+        const std::string folder = Fresh("foreign");
+        Spit(folder + "/t.dbf.$$$pack", c.text);
+        const auto before = FolderFiles(folder);
+        const std::string message = Raised([&] { USE(folder + "/t.dbf"); });
+        EXPECT_EQ(LastError(), 2) << c.label;
+        EXPECT_TRUE(Contains(message, "t.dbf.$$$pack")) << c.label << ": " << message;
+        Forget();
+        ExpectSameFiles(before, FolderFiles(folder), c.label);
+    }
+}
+
+// Another program opens the table while a PACK is in its last steps (the
+// new table renamed into place, the memo file and indexes being replaced,
+// the journal being committed), stopped at each file call from the table's
+// rename on: the open is refused with error 32 and changes nothing, and the
+// PACK then completes.
+TEST_F(CrashSafetyTest, AnOpenDuringAPacksLastStepsTouchesNothingAndThePackCompletes) {
+    const std::string probe = Fresh("probe");
+    OpenWithIndexes(probe, false);
+    std::vector<FaultCalls::Call> log;
+    {
+        FaultCalls count;
+        EXPECT_TRUE(Pack());
+        log = FaultCalls::Log();
+    }
+    CloseArea();
+    std::size_t renamed = 0;
+    while (renamed < log.size() &&
+           !(log[renamed].call == "rename" && fs::path(log[renamed].to).filename() == "t.dbf"))
+        ++renamed;
+    ASSERT_LT(renamed, log.size()) << "the PACK renames its new table into place";
+    std::vector<std::string> folders;
+    for (std::size_t k = renamed; k < log.size(); ++k) {
+        const std::string folder = Fresh("opened" + std::to_string(k));
+        const std::string label = "opened before call " + std::to_string(k) + " (" + log[k].call +
+                                  " " + fs::path(log[k].path).filename().string() + ")";
+        Peer packer([&](Peer& p) {
+            OpenWithIndexes(folder, false);
+            std::size_t seen = 0;
+            FaultCalls count;
+            FaultCalls::Before([&](const FaultCalls::Call&) {
+                if (seen++ == k) {
+                    p.Tell('s');
+                    p.Await();
+                }
+            });
+            const bool packed = Pack();
+            FaultCalls::Before(nullptr);
+            CloseArea();
+            return packed ? 0 : 1;
+        });
+        ASSERT_TRUE(packer.Started());
+        ASSERT_EQ(packer.Receive(), 's') << label << ": the PACK did not reach the call";
+        const auto before = FolderFiles(folder);
+        const std::string message = Raised([&] { USE(folder + "/t.dbf"); });
+        EXPECT_EQ(LastError(), 32) << label << ": " << message;
+        Forget();
+        ExpectSameFiles(before, FolderFiles(folder), label);
+        packer.Send('g');
+        EXPECT_EQ(packer.Finish(), 0) << label << ": the PACK did not complete";
+        EXPECT_EQ(CheckWithEngine(folder, label), kRecords - kRecords / 3) << label;
+        EXPECT_FALSE(fs::exists(folder + "/t.dbf.$$$pack")) << label;
+        folders.push_back(folder);
+    }
+    ExpectReadersFindSound(folders);
 }
 
 TEST_F(CrashSafetyTest, PackOnAFullDiskLeavesTableMemoAndIndexesAsTheyWere) {
@@ -392,6 +526,18 @@ TEST_F(CrashSafetyTest, ProgramsKilledBySigkillLeaveSoundFiles) {
         const bool wasKilled = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
         EXPECT_TRUE(wasKilled || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << label;
         killed += wasKilled;
+        if (job == kPack) {
+            // A copy of the folder the killed PACK left is put in order by
+            // itself, without touching the original.
+            const auto left = FolderFiles(folder);
+            const std::string copy = folder + "copy";
+            fs::copy(folder, copy);
+            const int32_t copied = CheckWithEngine(copy, label + ", copied");
+            EXPECT_TRUE(copied == kRecords || copied == kRecords - kRecords / 3)
+                << label << ", copied: " << copied;
+            ExpectSameFiles(left, FolderFiles(folder), label + ": the original folder");
+            folders.push_back(copy);
+        }
         const int32_t count = CheckWithEngine(folder, label);
         if (job == kPack)
             EXPECT_TRUE(count == kRecords || count == kRecords - kRecords / 3)

@@ -6,6 +6,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -143,6 +145,90 @@ inline std::vector<uint8_t> BuildDbf(uint8_t version, const std::vector<RawField
     }
     b.push_back(0x1A);
     return b;
+}
+
+// Another program on the same tables: a child process that runs `work` and
+// talks with the test through two pipes, one character at a time (a test
+// waits for what the other side says, never for a time).
+class Peer {
+public:
+    explicit Peer(const std::function<int(Peer&)>& work) {
+        if (::pipe(down_) != 0 || ::pipe(up_) != 0) return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::close(down_[1]);
+            ::close(up_[0]);
+            int rc = 3;
+            try {
+                rc = work(*this);
+            } catch (...) {
+            }
+            ::_exit(rc);
+        }
+        ::close(down_[0]);
+        ::close(up_[1]);
+    }
+    ~Peer() {
+        if (pid_ > 0) Finish();
+    }
+    Peer(const Peer&) = delete;
+    Peer& operator=(const Peer&) = delete;
+
+    bool Started() const { return pid_ > 0; }
+    // In the child: says `c` to the test; waits for the test's next word
+    // (0 when the test has gone).
+    void Tell(char c) { (void)!::write(up_[1], &c, 1); }
+    char Await() {
+        char c = 0;
+        return ::read(down_[0], &c, 1) == 1 ? c : 0;
+    }
+    // In the test: says `c` to the child; waits for the child's next word (0
+    // when the child has ended).
+    void Send(char c) { (void)!::write(down_[1], &c, 1); }
+    char Receive() {
+        char c = 0;
+        return ::read(up_[0], &c, 1) == 1 ? c : 0;
+    }
+    // Ends the talk and waits for the child: its exit status, -1 when it did
+    // not exit normally.
+    int Finish() {
+        if (pid_ <= 0) return -1;
+        ::close(down_[1]);
+        ::close(up_[0]);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    int down_[2] = {-1, -1};
+    int up_[2] = {-1, -1};
+    pid_t pid_ = -1;
+};
+
+// The files of a folder (not its subfolders) with their bytes.
+inline std::map<std::string, std::string> FolderFiles(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        if (e.is_regular_file()) files[e.path().filename().string()] = Slurp(e.path().string());
+    return files;
+}
+
+// Each file of `after` has the name and the bytes it had in `before`.
+inline void ExpectSameFiles(const std::map<std::string, std::string>& before,
+                            const std::map<std::string, std::string>& after,
+                            const std::string& label) {
+    std::vector<std::string> namesBefore, namesAfter;
+    for (const auto& [name, bytes] : before) namesBefore.push_back(name);
+    for (const auto& [name, bytes] : after) namesAfter.push_back(name);
+    EXPECT_EQ(namesAfter, namesBefore) << label;
+    for (const auto& [name, bytes] : before) {
+        const auto it = after.find(name);
+        if (it == after.end()) continue;
+        EXPECT_EQ(it->second.size(), bytes.size()) << label << ": " << name;
+        EXPECT_TRUE(it->second == bytes) << label << ": the bytes of " << name << " changed";
+    }
 }
 
 }  // namespace veldrim::testing

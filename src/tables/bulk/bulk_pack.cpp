@@ -15,6 +15,7 @@
 #include "tables/engine/proc_tables.h"
 #include "foundation/files.h"
 #include "tables/engine/engine_files.h"
+#include "tables/engine/locking.h"
 
 namespace veldrim {
 
@@ -31,12 +32,22 @@ std::vector<std::string> OpenIndexFiles() {
     return files;
 }
 
-// The area's table file opened anew under its name (after a rename over it).
+// The area's table file opened anew under its name (after a rename over
+// it). The new descriptor comes first, so the table is never without the
+// area's hold on it; only when that is refused (the same file, still held
+// through the old descriptor) does the old one go first.
 bool ReopenTable(TWorkArea& a) {
     bool ro = false;
     int oc = 0;
-    CloseTableFile(a.fd);
-    a.fd = OpenTableFile(a.fileName, a.fileMode, &ro, &oc);
+    int fd = OpenTableFile(a.fileName, a.fileMode, &ro, &oc);
+    if (fd < 0) {
+        CloseTableFile(a.fd);
+        a.fd = -1;
+        fd = OpenTableFile(a.fileName, a.fileMode, &ro, &oc);
+    } else {
+        CloseTableFile(a.fd);
+    }
+    a.fd = fd;
     a.readOnly = ro;
     a.readAheadCount = 0;
     if (a.fd < 0) errno = oc == 2 ? ENOENT : EIO;
@@ -50,6 +61,9 @@ uint16_t ReopenExclusive(bool exclusive) {
     if (!a || a->isVirtual) return 6;
     if (a->exclusive && !a->reopenedExclusive) return 5;
     if (a->exclusive == exclusive) return 0;
+    // Another open of the table refuses the exclusive one: said at once, with
+    // the area's file and locks as they are.
+    if (exclusive && TableOpenElsewhere(a->fd)) return 32;
     FlushRecordBlocks(*a);
     {
         QuietEngineErrors quiet;
@@ -57,7 +71,10 @@ uint16_t ReopenExclusive(bool exclusive) {
         ErrorState.pendingErrorCode = 0;
     }
     // The old descriptor goes first: its share lock would refuse the new one.
+    // The area's locks go with it and are taken again on the new one.
     const int oldMode = a->fileMode;
+    const uint8_t heldState = a->lockState;
+    const std::deque<int32_t> heldRecords = a->recordLocks;
     CloseTableFile(a->fd);
     a->fd = -1;
     a->recordLocks.clear();
@@ -71,6 +88,7 @@ uint16_t ReopenExclusive(bool exclusive) {
         fd = OpenTableFile(a->fileName, oldMode, &ro, &again);
         a->fd = fd;
         a->readOnly = ro;
+        RetakeLocks(*a, heldState, heldRecords);
         return static_cast<uint16_t>(code);
     }
     a->fd = fd;
@@ -78,6 +96,7 @@ uint16_t ReopenExclusive(bool exclusive) {
     a->fileMode = mode;
     a->exclusive = exclusive;
     a->reopenedExclusive = exclusive;
+    RetakeLocks(*a, heldState, heldRecords);
     return 0;
 }
 
@@ -195,14 +214,30 @@ bool Pack() {
             }
             const uint8_t eofMark = 0x1A;
             ok = ok && WriteAll(out, &eofMark, 1) && FileCalls.fsync(out) == 0;
-            const int err = errno;
+            int err = errno;
             FileCalls.close(out);
-            if (ok && FileCalls.rename(tmpName.c_str(), target.c_str()) != 0) ok = false;
+            // The new file is held like the table before it takes the
+            // table's name: no other open finds it unheld in between.
+            bool ro = false;
+            int oc = 0;
+            const int fresh = ok ? OpenTableFile(tmpName, a->fileMode, &ro, &oc) : -1;
+            if (ok && fresh < 0) {
+                ok = false;
+                err = oc == 32 ? EAGAIN : EIO;
+            }
+            if (ok && FileCalls.rename(tmpName.c_str(), target.c_str()) != 0) {
+                ok = false;
+                err = errno;
+            }
             if (!ok) {
+                CloseTableFile(fresh);
                 fail(err);
                 FileCalls.unlink(tmpName.c_str());
-            } else if (!ReopenTable(*a)) {
-                fail(errno);
+            } else {
+                CloseTableFile(a->fd);
+                a->fd = fresh;
+                a->readOnly = ro;
+                a->readAheadCount = 0;
             }
         }
     }
@@ -284,6 +319,11 @@ bool Pack() {
         a->recordNumber = 0;
     }
     if (moved) FreePeekCacheOf(a->alias);
+    // Record locks name record numbers that the PACK gave to other records.
+    if (moved && code == 0 && a->lockState == kRecordLocks) {
+        a->recordLocks.clear();
+        a->lockState = kNoLock;
+    }
     if (code == 0) {
         result = true;
         if (memoCode != 0) {

@@ -107,6 +107,9 @@ void ResetDbfFile();
 // emulation; returns fd or -1 with the I/O code in *ioCode.
 int OpenTableFile(const std::string& path, int mode, bool* readOnly, int* ioCode);
 void CloseTableFile(int fd);
+// Whether the file of `fd` is open anywhere else (another open of this or
+// another program).
+bool TableOpenElsewhere(int fd);
 // I/O result of an errno value (DOS numbering: 2 not found, 5 denied, 32 sharing ...).
 uint16_t IoCodeOf(int err);
 

@@ -334,6 +334,8 @@ void CloseTableFile(int fd) {
     if (fd >= 0) FileCalls.close(fd);
 }
 
+bool TableOpenElsewhere(int fd) { return fd >= 0 && OfdConflicts(fd, F_WRLCK, kPresenceByte, 1); }
+
 bool IsDbfVersion(uint8_t v) {
     switch (v) {
         case 0x02:
@@ -370,13 +372,22 @@ void OpenDbf(TWorkArea& area, int mode) {
     const std::string file = area.fileName;
     int code = 0;
     bool ro = false;
-    // A PACK that ended unfinished left its journal: the first open that
-    // finds the table unused by anyone else puts its files in order.
-    if (FileExists(PackJournalName(ResolveSaveTarget(file)))) {
+    // A PACK's journal: while the PACK runs, the table is not opened (error
+    // 32) and nothing is touched; one that ended unfinished is put in order
+    // by the first open that finds the table unused by anyone else.
+    if (const std::string journal = PackJournalName(ResolveSaveTarget(file)); FileExists(journal)) {
         const int alone = OpenTableFile(file, kFileModeExclusiveReadWrite, &ro, &code);
-        if (alone >= 0) {
-            ResolvePackJournal(file);
-            CloseTableFile(alone);
+        const PackJournalState state = ResolvePackJournal(file, alone >= 0);
+        CloseTableFile(alone);
+        if (state == PackJournalState::kRunning) {
+            SetError(32, std::string("Fehler beim Öffnen von "_cp850) + file +
+                             std::string(" (PACK läuft) [USE/OpenDbf]"_cp850));
+            return;
+        }
+        if (state == PackJournalState::kNotBeside) {
+            SetError(2, "Pack-Journal " + journal +
+                            std::string(" nennt Dateien, die nicht daneben liegen [USE/OpenDbf]"));
+            return;
         }
     }
     area.fd = OpenTableFile(file, mode, &ro, &code);

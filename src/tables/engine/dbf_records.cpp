@@ -14,6 +14,7 @@
 #include "foundation/file_calls.h"
 #include "tables/engine/dbf_internal.h"
 #include "tables/engine/engine_base.h"
+#include "tables/engine/locking.h"
 #include "tables/engine/proc_tables.h"
 
 namespace veldrim {
@@ -335,9 +336,47 @@ void SetRecDeleteFlag(TWorkArea& area, int32_t recNo) {
 }
 
 namespace {
+
+// Attempts at the append lock before a shared table's write-back gives up,
+// one millisecond apart (appends hold it only for a moment).
+constexpr int kWriteBackLockAttempts = 3000;
+
+// The append lock of a shared table for the time of its write-back, unless
+// the area holds it already (file or append lock). Empty when not needed.
+class WriteBackLock {
+public:
+    explicit WriteBackLock(const TWorkArea& area) : area_(area) {
+        if (area.exclusive || area.isVirtual || area.readOnly || !LockingOn ||
+            area.lockState == kFileLock || area.lockState == kAppendLock) {
+            held_ = true;
+            return;
+        }
+        for (int i = 0; i < kWriteBackLockAttempts && !held_; ++i) {
+            if (LockRegion(false, area, LockBase + 1, 1) == 0)
+                held_ = taken_ = true;
+            else
+                WaitMs(1);
+        }
+    }
+    ~WriteBackLock() {
+        if (taken_) LockRegion(true, area_, LockBase + 1, 1);
+    }
+    WriteBackLock(const WriteBackLock&) = delete;
+    WriteBackLock& operator=(const WriteBackLock&) = delete;
+    bool Held() const { return held_; }
+
+private:
+    const TWorkArea& area_;
+    bool held_ = false;
+    bool taken_ = false;
+};
+
 // Header and end mark of a changed table. A shared table takes its count
 // from the file size, so that records another program appended since our
-// last look are not cut off.
+// last look are not cut off, and writes both under the append lock: no
+// other program's append comes between the count and the end mark, and the
+// mark never lands on another program's new record. When the lock cannot be
+// had, the header and mark are left to the program that holds it.
 void WriteBack(TWorkArea& area) {
     area.readAheadCount = 0;
     if (area.openState != kDbfChanged && area.openState != kDbfAppended) return;
@@ -346,6 +385,8 @@ void WriteBack(TWorkArea& area) {
         ErrorState.lastErrorCode = WriteErrorCode(area, err);
         return;
     }
+    const WriteBackLock lock(area);
+    if (!lock.Held()) return;
     if (!area.exclusive)
         area.recordCount = std::max(area.recordCount, RecordCountFromFileSize(area));
     QuietEngineErrors quiet;

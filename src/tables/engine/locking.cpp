@@ -216,6 +216,23 @@ void Unlock() {
     a->lockState = kNoLock;
 }
 
+void RetakeLocks(TWorkArea& area, uint8_t state, const std::deque<int32_t>& records) {
+    area.lockState = kNoLock;
+    area.recordLocks.clear();
+    if (area.fd < 0 || area.isVirtual) return;
+    const bool os = NeedsOsLock(area);
+    if (state == kFileLock || state == kAppendLock) {
+        const uint64_t length = state == kFileLock ? kFileLockLength : 1;
+        if (!os || LockRegion(false, area, LockBase + 1, length) == 0) area.lockState = state;
+        return;
+    }
+    if (state != kRecordLocks) return;
+    for (const int32_t n : records)
+        if (!os || LockRegion(false, area, RecordOffset(area, n), area.recordLength) == 0)
+            area.recordLocks.push_back(n);
+    if (!area.recordLocks.empty()) area.lockState = kRecordLocks;
+}
+
 void ResetLocking() {
     LockingOn = kDefaults.LockingOn;
     LockRetries = kDefaults.LockRetries;

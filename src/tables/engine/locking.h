@@ -44,6 +44,10 @@ bool RLock();
 bool IsLocked(int32_t n);
 bool UnlockRec(int32_t n);
 void Unlock();
+// Takes again, on the area's descriptor, the locks the area held before its
+// table file was opened anew (state and record locks as they were); a lock
+// that another program took meanwhile is dropped from the bookkeeping.
+void RetakeLocks(TWorkArea& area, uint8_t state, const std::deque<int32_t>& records);
 
 void ResetLocking();
 

@@ -23,16 +23,35 @@ std::string FolderOf(const std::string& path) {
     return dir.empty() ? "./" : dir;
 }
 
-void SyncFolder(const std::string& path) {
-    const int dfd = FileCalls.open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
-    if (dfd < 0) return;
-    FileCalls.fsync(dfd);
-    FileCalls.close(dfd);
+// The name of a file without its folder.
+std::string LeafOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 bool Exists(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
+}
+
+// Whether two paths name one folder (by device and inode, so that "./x"
+// and "/abs/x" agree).
+bool SameFolder(const std::string& a, const std::string& b) {
+    struct stat sa {};
+    struct stat sb {};
+    return ::stat(FolderOf(a).c_str(), &sa) == 0 && ::stat(FolderOf(b).c_str(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// A lock on the whole journal: a write lock by its PACK, a read lock by an
+// open that resolves it. False when another holder refuses it.
+bool LockJournal(int fd, short type) {
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = 0;
+    fl.l_len = 0;
+    return FileCalls.lock(fd, F_OFD_SETLK, &fl) == 0;
 }
 
 // A second name for the old contents of `file`: a hard link, so nothing is
@@ -58,14 +77,33 @@ bool RestoreOld(const std::string& file, const std::string& old) {
     return true;
 }
 
-bool ReadJournal(const std::string& name, std::vector<std::pair<std::string, std::string>>& entries,
-                 bool& committed) {
-    const int fd = FileCalls.open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC, 0);
-    if (fd < 0) return false;
+// A name as a journal line may give it, made a name beside the journal: only
+// the part after the last '/' counts (journals of earlier versions gave full
+// paths). Empty when nothing usable is left.
+std::string BesideJournal(const std::string& journal, const std::string& named) {
+    const std::string leaf = LeafOf(named);
+    if (leaf.empty() || leaf == "." || leaf == "..") return {};
+    return FolderOf(journal) + leaf;
+}
+
+// The second name of `file` that a PACK makes: "<file>.$$$old<digits>".
+bool IsOldNameOf(const std::string& file, const std::string& old) {
+    const std::string prefix = LeafOf(file) + kOldMarker;
+    const std::string leaf = LeafOf(old);
+    return leaf.size() > prefix.size() && leaf.compare(0, prefix.size(), prefix) == 0 &&
+           leaf.find_first_not_of("0123456789", prefix.size()) == std::string::npos;
+}
+
+// Reads the journal's entries, each made a pair of names beside the journal.
+// False when a line names something that is no file of this PACK beside the
+// journal.
+bool ReadJournal(int fd, const std::string& journal,
+                 std::vector<std::pair<std::string, std::string>>& entries, bool& committed) {
     std::string text;
     char buf[4096];
-    for (ssize_t n; (n = FileCalls.read(fd, buf, sizeof buf)) > 0;) text.append(buf, n);
-    FileCalls.close(fd);
+    for (ssize_t n;
+         (n = FileCalls.pread(fd, buf, sizeof buf, static_cast<off_t>(text.size()))) > 0;)
+        text.append(buf, static_cast<std::size_t>(n));
     committed = false;
     std::size_t at = 0;
     bool first = true;
@@ -82,7 +120,10 @@ bool ReadJournal(const std::string& name, std::vector<std::pair<std::string, std
         }
         const auto tab = line.find('\t');
         if (tab == std::string::npos) continue;
-        entries.emplace_back(line.substr(0, tab), line.substr(tab + 1));
+        const std::string file = BesideJournal(journal, line.substr(0, tab));
+        const std::string old = BesideJournal(journal, line.substr(tab + 1));
+        if (file.empty() || old.empty() || !IsOldNameOf(file, old)) return false;
+        entries.emplace_back(file, old);
     }
     return true;
 }
@@ -93,6 +134,12 @@ std::string PackJournalName(const std::string& table) { return table + ".$$$pack
 
 PackJournal::~PackJournal() {
     if (active_) Rollback();
+    Close();
+}
+
+void PackJournal::Close() {
+    if (fd_ >= 0) FileCalls.close(fd_);
+    fd_ = -1;
 }
 
 int PackJournal::Begin(const std::string& table, const std::vector<std::string>& files) {
@@ -110,42 +157,43 @@ int PackJournal::Begin(const std::string& table, const std::vector<std::string>&
         if ((err = KeepOld(e.file, e.old)) != 0) break;
         entries_.push_back(e);
     }
+    // The journal names the files beside it, by name.
     std::string text = "PACK\n";
-    for (const Entry& e : entries_) text += e.file + "\t" + e.old + "\n";
-    int fd = -1;
+    for (const Entry& e : entries_)
+        if (SameFolder(e.file, journal_)) text += LeafOf(e.file) + "\t" + LeafOf(e.old) + "\n";
     if (err == 0) {
-        fd = CreateExclusive(journal_, 0600);
-        if (fd < 0) err = errno;
+        fd_ = CreateExclusive(journal_, 0600);
+        if (fd_ < 0) err = errno;
     }
-    if (err == 0 && !WriteWhole(fd, text.data(), text.size())) err = errno ? errno : EIO;
-    if (err == 0 && FileCalls.fsync(fd) != 0) err = errno;
-    if (fd >= 0) FileCalls.close(fd);
+    // Locked before anything is in it, held until the PACK ends.
+    if (err == 0 && !LockJournal(fd_, F_WRLCK)) err = errno ? errno : EAGAIN;
+    if (err == 0 && !WriteWhole(fd_, text.data(), text.size())) err = errno ? errno : EIO;
+    if (err == 0 && FileCalls.fsync(fd_) != 0) err = errno;
     if (err != 0) {
         for (const Entry& e : entries_) FileCalls.unlink(e.old.c_str());
-        if (fd >= 0) FileCalls.unlink(journal_.c_str());
+        if (fd_ >= 0) FileCalls.unlink(journal_.c_str());
+        Close();
         entries_.clear();
         return err;
     }
-    SyncFolder(journal_);
+    SyncFolderOf(journal_);
     active_ = true;
     return 0;
 }
 
 int PackJournal::Commit() {
     if (!active_) return 0;
-    for (const Entry& e : entries_) SyncFolder(e.file);
-    const int fd =
-        FileCalls.open(journal_.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0);
-    int err = fd < 0 ? errno : 0;
+    for (const Entry& e : entries_) SyncFolderOf(e.file);
+    int err = fd_ < 0 ? EBADF : 0;
     static const char kCommit[] = "COMMIT\n";
-    if (err == 0 && !WriteWhole(fd, kCommit, sizeof kCommit - 1)) err = errno ? errno : EIO;
-    if (err == 0 && FileCalls.fsync(fd) != 0) err = errno;
-    if (fd >= 0) FileCalls.close(fd);
+    if (err == 0 && !WriteWhole(fd_, kCommit, sizeof kCommit - 1)) err = errno ? errno : EIO;
+    if (err == 0 && FileCalls.fsync(fd_) != 0) err = errno;
     if (err != 0) return err;
     active_ = false;
     for (const Entry& e : entries_) FileCalls.unlink(e.old.c_str());
     FileCalls.unlink(journal_.c_str());
-    SyncFolder(journal_);
+    SyncFolderOf(journal_);
+    Close();
     return 0;
 }
 
@@ -156,15 +204,30 @@ void PackJournal::Rollback() {
     for (const Entry& e : entries_) all = RestoreOld(e.file, e.old) && all;
     // With a file left unrestored the journal stays for the next open.
     if (all) FileCalls.unlink(journal_.c_str());
-    SyncFolder(journal_);
+    SyncFolderOf(journal_);
+    Close();
     for (const Entry& e : entries_) RemovePackLeftovers(e.file);
 }
 
-bool ResolvePackJournal(const std::string& table) {
-    const std::string journal = PackJournalName(ResolveSaveTarget(table));
+PackJournalState ResolvePackJournal(const std::string& table, bool tableAlone) {
+    const std::string target = ResolveSaveTarget(table);
+    const std::string journal = PackJournalName(target);
+    const int fd = FileCalls.open(journal.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC, 0);
+    if (fd < 0) return Exists(journal) ? PackJournalState::kLeft : PackJournalState::kNone;
+    struct Closer {
+        int fd;
+        ~Closer() { FileCalls.close(fd); }
+    } closer{fd};
+    // A running PACK holds its journal: nothing of it is touched.
+    if (!LockJournal(fd, F_RDLCK)) return PackJournalState::kRunning;
+    if (!tableAlone) return PackJournalState::kLeft;
     std::vector<std::pair<std::string, std::string>> entries;
     bool committed = false;
-    if (!ReadJournal(journal, entries, committed)) return !Exists(journal);
+    if (!ReadJournal(fd, journal, entries, committed)) return PackJournalState::kNotBeside;
+    // Each file, or its old contents, must be beside the journal: one that
+    // is missing belongs to another copy of the folder.
+    for (const auto& [file, old] : entries)
+        if (!Exists(file) && !Exists(old)) return PackJournalState::kNotBeside;
     bool all = true;
     for (const auto& [file, old] : entries) {
         if (committed)
@@ -172,12 +235,12 @@ bool ResolvePackJournal(const std::string& table) {
         else
             all = RestoreOld(file, old) && all;
     }
-    if (!all) return false;
+    if (!all) return PackJournalState::kLeft;
     FileCalls.unlink(journal.c_str());
-    SyncFolder(journal);
+    SyncFolderOf(journal);
     for (const auto& [file, old] : entries) RemovePackLeftovers(file);
-    RemovePackLeftovers(ResolveSaveTarget(table));
-    return true;
+    RemovePackLeftovers(target);
+    return PackJournalState::kNone;
 }
 
 void RemovePackLeftovers(const std::string& file) {

@@ -9,7 +9,15 @@
 // committed, the old files go.
 //
 // Journal lines: "PACK", then "<file>\t<old contents>" per file, and
-// "COMMIT" when every new file is complete. Only whole lines count.
+// "COMMIT" when every new file is complete. Only whole lines count. Files
+// are named by their names alone: a journal only ever acts on the files
+// beside it, so a folder copied or moved after a killed PACK is put in order
+// by itself and the original folder is never touched. (A file of another
+// folder, an index kept elsewhere, is restored by the PACK itself when it
+// fails, but not from the journal after a kill.)
+//
+// The PACK holds a lock on its journal from its start to its end; an open
+// of the table that finds the journal locked leaves it alone.
 
 #include <string>
 #include <vector>
@@ -43,17 +51,28 @@ private:
         std::string file;
         std::string old;
     };
+    void Close();
     std::string journal_;
     std::vector<Entry> entries_;
+    int fd_ = -1;
     bool active_ = false;
+};
+
+enum class PackJournalState {
+    kNone,      // no journal, or it was resolved
+    kRunning,   // a PACK is running (its journal is locked): nothing was touched
+    kLeft,      // the table is in use elsewhere, or a file could not be
+                // restored: the journal stays for a later open
+    kNotBeside  // the journal names files that are not beside it: nothing
+                // was touched
 };
 
 // Resolves the journal of a PACK that ended without finishing it (killed):
 // committed, the old contents go; otherwise every file gets them back. The
-// scratch files of that PACK are removed as well. The caller holds the table
-// alone (no other open of it). False when a file could not be restored (the
-// journal then stays for the next open).
-bool ResolvePackJournal(const std::string& table);
+// scratch files of that PACK are removed as well. `tableAlone`: the caller
+// holds the table alone (no other open of it); without that nothing is
+// changed.
+PackJournalState ResolvePackJournal(const std::string& table, bool tableAlone);
 
 // Removes the scratch files that a killed PACK, REINDEX or memo pack of
 // `file` left beside it (unfinished new files, second names of old ones).

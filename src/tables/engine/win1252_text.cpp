@@ -253,11 +253,15 @@ bool StripKeyword(const std::string& keyword, std::string& clause) {
     // keeps its case (file names are case-sensitive on this system).
     const std::string up = UpperWin1252(clause);
     const std::string key = UpperWin1252(keyword);
+    // Words of a file name's folders are no keywords: only what follows the
+    // last path separator is searched ("/data/my exclusive/t" names a file).
+    const auto separator = clause.find_last_of("/\\");
+    const std::size_t from = separator == std::string::npos ? 0 : separator + 1;
     bool removed = false;
     std::string out;
     std::size_t i = 0;
     while (i < clause.size()) {
-        if (!key.empty() && up.compare(i, key.size(), key) == 0) {
+        if (i >= from && !key.empty() && up.compare(i, key.size(), key) == 0) {
             std::size_t end = i + key.size();
             bool before =
                 key[0] == ' ' || i == 0 ||

@@ -58,8 +58,13 @@ bool RemoveClauseWord(std::string& clause, const std::string& word) {
 }
 
 std::string AliasAfter(std::string& clause) {
-    const auto p = FindNoCase(clause, " ALIAS ");
+    // As for the other keywords, a folder named "... alias ..." is part of
+    // the file name: only what follows the last path separator is searched.
+    const auto separator = clause.find_last_of("/\\");
+    const std::size_t from = separator == std::string::npos ? 0 : separator + 1;
+    auto p = FindNoCase(clause.substr(from), " ALIAS ");
     if (p == std::string::npos) return {};
+    p += from;
     std::string a = TrimLeftStr(clause.substr(p + 7));
     a = a.substr(0, a.find(' '));
     if (a.size() > 64) a.resize(64);

@@ -460,6 +460,7 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
         SetError(IoCodeOf(errno), "Datei nicht geöffnet"_cp850.data() + path + suffix);
         return false;
     }
+    SyncFolderOf(target);
     tf.keep = true;
     progress.Finish();
     return true;

@@ -170,6 +170,43 @@ TEST_F(BulkVerbsTest, LocateAndContinue) {
     EXPECT_THROW(LocateValue("NOPE", 1.0, false, 1, false), EDurazError);
 }
 
+// LOCATE ... CONTAINED finds the value wherever it stands in a long field,
+// up to the field's last character, with and without NOCASE, and CONTINUE
+// goes on through the records that hold it.
+TEST_F(BulkVerbsTest, LocateContainedFindsTheValueUpToTheEndOfALongField) {
+    const std::string p = Path("long.dbf");
+    CreateDbf(p, {F("ID", 'N', 3), F("TEXT", 'C', 254)});
+    USE(p + " EXCLUSIVE");
+    const std::string texts[] = {
+        std::string(248, 'x') + "Needle",                   // the last six characters
+        std::string(100, 'x') + "needle",                   // the middle, blanks after
+        std::string(253, 'x') + "n",                        // only a start of it
+        std::string(248, 'y') + "NEEDLE",                   // the end, upper case
+        "needle" + std::string(200, 'z') + "needle" + "q",  // twice
+    };
+    for (const std::string& t : texts) {
+        ClearRecord();
+        SetBinaryText(2, t);
+        Append();
+    }
+    const struct {
+        const char* value;
+        bool noCase;
+        std::vector<int32_t> records;
+    } cases[] = {
+        {"needle", false, {2, 5}},   {"needle", true, {1, 2, 4, 5}}, {"NEEDLE", false, {4}},
+        {"dle", true, {1, 2, 4, 5}}, {"xn", false, {2, 3}},          {"leq", false, {5}},
+        {"needles", true, {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<int32_t> found;
+        for (bool hit = LocateValue("TEXT CONTAINED", std::string(c.value), c.noCase, 1, false);
+             hit && !dEOF(); Continue())
+            found.push_back(RecNo());
+        EXPECT_EQ(found, c.records) << c.value << (c.noCase ? " NOCASE" : "");
+    }
+}
+
 TEST_F(BulkVerbsTest, LocateComparesTheStoredUmlautsAsAnsiText) {
     // Windows-1252 0xFC is u umlaut, 0xDC its capital; the table stores
     // code page 850.

@@ -106,6 +106,38 @@ TEST_F(WorkAreasTest, UseClauses) {
     EXPECT_EQ(LastError(), 0);
 }
 
+// Words of a folder's name are no keywords: a table in a folder named
+// "my exclusive" or "my alias x" opens under its own name, shared unless
+// the clause says EXCLUSIVE after the name, with its alias from the file
+// name unless the clause gives one after it.
+TEST_F(WorkAreasTest, KeywordsInAFoldersNameBelongToTheFileName) {
+    struct Case {
+        std::string folder;
+        std::string tail;
+        bool exclusive;
+        std::string alias;
+    };
+    const Case cases[] = {
+        {"my exclusive", "", false, "T"},
+        {"my exclusive", " EXCLUSIVE", true, "T"},
+        {"my alias x", "", false, "T"},
+        {"my alias x", " alias Q exclusive", true, "Q"},
+        {"exclusive alias", " alias Q", false, "Q"},
+    };
+    for (const auto& c : cases) {
+        const std::string folder = dir + "/" + c.folder;
+        std::filesystem::create_directories(folder);
+        CreateDbf(folder + "/t.dbf", {F("ID", 'N', 4)});
+        const std::string clause = folder + "/t" + c.tail;
+        USE(clause);
+        ASSERT_NE(CurrentWorkArea(), nullptr) << clause;
+        EXPECT_EQ(CurrentWorkArea()->fileName, folder + "/t.dbf") << clause;
+        EXPECT_EQ(CurrentWorkArea()->exclusive, c.exclusive) << clause;
+        EXPECT_EQ(AliasName(), c.alias) << clause;
+        CloseArea();
+    }
+}
+
 TEST_F(WorkAreasTest, FieldAccessors) {
     USE(p);
     EXPECT_EQ(FieldNo("price   "), 3);

@@ -12,6 +12,7 @@
 #include <map>
 #include <sstream>
 
+#include "support/fault_calls.h"
 #include "tables/memo/memo_test_util.h"
 
 using ::testing::AnyOf;
@@ -166,6 +167,100 @@ TEST_F(MemoReadersTest, Dbase4FreeGroupOfExactlyTheNeededSizeIsReused) {
     EXPECT_EQ(read.at(1), Hex("first"));
     EXPECT_EQ(read.at(2), Hex(std::string(600, 'k') + "\r\n"));
     EXPECT_EQ(read.at(3), Hex(Letters(520, 'A')));
+}
+
+// A dBase IV value rewritten while the chain offers a free group of one
+// block (block 2, between the values of blocks 1 and 3). A value of length L
+// takes (L + 8) div 512 + 1 blocks: up to 503 bytes one block, so it goes
+// into the group; from 504 bytes on two, so it goes to the end of the file
+// (block 5). The lengths around the boundary, where the 8-byte head decides,
+// never spill into the neighbour's block.
+TEST_F(MemoReadersTest, Dbase4RewriteNearABlockBoundaryTakesAFreeGroupOnlyWhenItFits) {
+    for (std::size_t length = 496; length <= 515; ++length) {
+        const std::string label = "a value of " + std::to_string(length) + " bytes";
+        const std::string table = MemoTable("near" + std::to_string(length) + ".dbf", 0x8B, 512);
+        USE(table + " EXCLUSIVE");
+        const std::string memo = CurrentMemo()->fileName;
+        ASSERT_EQ(AddMemo("first value"), 1);
+        ASSERT_EQ(AddMemo("spare"), 2);
+        ASSERT_EQ(AddMemo("neighbour value"), 3);
+        ASSERT_EQ(AddMemo("edited"), 4);
+        AppendRef(1, 1);
+        AppendRef(2, 3);
+        AppendRef(3, 4);
+        CloseArea();
+        // Block 2 a free group of one block, the first of the chain; the
+        // chain ends after it (block 100 lies past the file's end).
+        std::vector<uint8_t> file = ReadBytes(memo);
+        Put32(file, 0, 2);
+        Put32(file, 2 * 512, 100);
+        Put32(file, 2 * 512 + 4, 1);
+        WriteBytes(memo, file);
+
+        USE(table + " EXCLUSIVE");
+        GO(3);
+        const std::string value = Letters(length - 2, 'A') + "\r\n";
+        const int32_t block = WriteMemoLines(4, {Letters(length - 2, 'A')});
+        EXPECT_EQ(block, length <= 503 ? 2 : 5) << label;
+        SetBinaryMemoRef(2, block);
+        Replace();
+        // A value after it: XBase reads a value that fills its last block
+        // exactly only when the file goes on after that block.
+        AddMemo("after");
+        EXPECT_EQ(ReadStream(3), "neighbour value") << label;
+        EXPECT_EQ(ReadStream(block), value) << label;
+        CloseArea();
+        if (!Have("/usr/bin/perl")) continue;
+        const auto read = XBaseValues(table);
+        ASSERT_EQ(read.size(), 3u) << label;
+        EXPECT_EQ(read.at(1), Hex("first value")) << label;
+        EXPECT_EQ(read.at(2), Hex("neighbour value")) << label;
+        EXPECT_EQ(read.at(3), Hex(value)) << label;
+    }
+}
+
+// Values whose append completed stay whole when a later memo operation of
+// the same area fails: a read of a reference past the file's end, a rewrite
+// and a new value that fail at each of their file calls. Nothing of the
+// completed values is cut off, for the engine and for Perl XBase.
+TEST_F(MemoReadersTest, CompletedValuesStayWholeWhenALaterMemoOperationFails) {
+    for (const MemoStyleCase& c : kMemoStyles) {
+        const std::string label = c.label;
+        const std::string table = MemoTable(
+            std::string("later") + std::to_string(c.version) + ".dbf", c.version, c.blockSize);
+        USE(table + " EXCLUSIVE");
+        const std::string first = "first value " + Letters(300);
+        const std::string second = "second value " + Letters(700, 'A');
+        const int32_t one = AddMemo(first);
+        const int32_t two = AddMemo(second);
+        AppendRef(1, one);
+        AppendRef(2, two);
+        EXPECT_THROW(GetMemo(two + 40, 0), EDurazError) << label;
+        EXPECT_EQ(LastError(), 1003) << label;
+        EXPECT_EQ(ReadStream(two), second) << label << ": after a failed read";
+        auto failingAt = [&](long n, auto&& operation) {
+            FaultCalls fail(FaultCalls::kFail, n, EIO);
+            try {
+                operation();
+            } catch (const EDurazError&) {
+            }
+            return FaultCalls::Fired();
+        };
+        for (long n = 1; failingAt(n, [&] { AddMemo("third value " + Letters(900)); }); ++n) {
+            EXPECT_EQ(ReadStream(one), first) << label << ": new value failed at call " << n;
+            EXPECT_EQ(ReadStream(two), second) << label << ": new value failed at call " << n;
+        }
+        for (long n = 1; failingAt(n, [&] { WriteMemoLines(two, {Letters(40)}); }); ++n) {
+            EXPECT_EQ(ReadStream(one), first) << label << ": rewrite failed at call " << n;
+            EXPECT_EQ(ReadStream(two), second) << label << ": rewrite failed at call " << n;
+        }
+        CloseArea();
+        if (!Have("/usr/bin/perl")) continue;
+        const auto read = XBaseValues(table);
+        ASSERT_EQ(read.size(), 2u) << label;
+        EXPECT_EQ(read.at(1), Hex(first)) << label;
+        EXPECT_EQ(read.at(2), Hex(second)) << label;
+    }
 }
 
 TEST_F(MemoReadersTest, DbfreadReadsDbase3AndFoxProExactlyAndDbase4ByPrefix) {

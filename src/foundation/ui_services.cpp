@@ -178,7 +178,7 @@ std::string PickKey(const std::string& s) { return UpperAscii(TrimBoth(s)); }
 
 std::optional<int> BatchUi::PickTableRecord(const TableView& view) {
     if (!presetPick) {
-        if (view.rows.empty()) return std::nullopt;
+        if (view.rows.empty() || !view.currentChosen) return std::nullopt;
         return std::clamp(view.current, 0, static_cast<int>(view.rows.size()) - 1);
     }
     const std::string key = PickKey(*presetPick);

@@ -1,5 +1,6 @@
 // The window's realisation of the UI port.
 #include <QButtonGroup>
+#include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QLineEdit>
 #include <QListWidget>
@@ -246,6 +247,40 @@ TEST_F(QtFixture, TablePickTakesTheRowTheUserSelects) {
         return true;
     });
     EXPECT_EQ(ui.PickTableRecord(view), std::nullopt);
+}
+
+// A pick that opens on a row it was not asked for shows that row without
+// choosing it: OK alone takes nothing, OK after a click takes the row, and
+// the row it opened on counts once the user selects it.
+TEST_F(QtFixture, TablePickOpenedOnAnUnchosenRowTakesOnlyAChosenOne) {
+    TableView view;
+    view.title = "Werkstoffdatenbank";
+    view.heads = {"KIND", "NAME"};
+    view.rows = {{"2", "16MnCr5"}, {"8", "CuSn12-C-GZ"}, {"6", "EN-GJL-250"}};
+    view.current = 0;
+    view.currentChosen = false;
+    const auto pressOk = [](QWidget* w) {
+        auto* box = w->findChild<QDialogButtonBox*>();
+        if (!box) return false;
+        box->button(QDialogButtonBox::Ok)->click();
+        return true;
+    };
+    ModalDriver okAlone([&](QWidget* w) {
+        auto* table = w->findChild<QTableWidget*>();
+        if (!table) return false;
+        EXPECT_EQ(table->currentRow(), 0) << "opens on the first row";
+        EXPECT_TRUE(table->selectedItems().isEmpty()) << "without choosing it";
+        return pressOk(w);
+    });
+    EXPECT_EQ(ui.PickTableRecord(view), std::nullopt);
+    ModalDriver clicked([&](QWidget* w) {
+        auto* table = w->findChild<QTableWidget*>();
+        if (!table) return false;
+        const QRect cell = table->visualRect(table->model()->index(1, 1));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+        return pressOk(w);
+    });
+    EXPECT_EQ(ui.PickTableRecord(view), std::optional<int>(1));
 }
 
 }  // namespace

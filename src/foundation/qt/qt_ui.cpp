@@ -109,7 +109,13 @@ std::optional<int> QtUi::PickTableRecord(const TableView& view) {
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    if (!view.rows.empty()) table->selectRow(std::clamp(view.current, 0, table->rowCount() - 1));
+    if (!view.rows.empty()) {
+        const int row = std::clamp(view.current, 0, table->rowCount() - 1);
+        if (view.currentChosen)
+            table->selectRow(row);
+        else  // shown, not chosen
+            table->setCurrentCell(row, 0, QItemSelectionModel::NoUpdate);
+    }
     layout->addWidget(table);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
     layout->addWidget(buttons);
@@ -117,8 +123,10 @@ std::optional<int> QtUi::PickTableRecord(const TableView& view) {
     QObject::connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
     QObject::connect(table, &QTableWidget::cellDoubleClicked, &d, &QDialog::accept);
     d.resize(640, 420);
-    if (d.exec() != QDialog::Accepted || table->currentRow() < 0) return std::nullopt;
-    return table->currentRow();
+    if (d.exec() != QDialog::Accepted) return std::nullopt;
+    const QModelIndexList chosen = table->selectionModel()->selectedRows();
+    if (chosen.isEmpty()) return std::nullopt;
+    return chosen.front().row();
 }
 
 std::optional<std::string> QtUi::EnterText(const std::string& title, const std::string& prompt,

@@ -100,7 +100,7 @@ Thh::Thh() {
     SetupMainWindow(g, static_cast<int>(BackgroundColour));
     view_->setMinimumSize(std::max(g.clientWidth, 200), std::max(g.clientHeight, 150));
     QPalette p = view_->palette();
-    p.setColor(QPalette::Window, ColourOf(BackgroundColour));
+    p.setColor(QPalette::Window, ColourOf(DrawingBackground()));
     view_->setPalette(p);
     view_->setFocus();
     UpdateTitle();

@@ -70,6 +70,7 @@ std::int32_t reportColumnHeadsSwitch = kDefaults.reportColumnHeadsSwitch;
 bool pauseAfterEachPage = kDefaults.pauseAfterEachPage;
 bool reportPageHeaderSwitch = kDefaults.reportPageHeaderSwitch;
 std::string reportOutputName{kDefaults.reportOutputName};
+std::optional<std::string> reportNamedFile;
 bool htmlTableOpen = kDefaults.htmlTableOpen;
 std::string reportSavedExtension{kDefaults.reportSavedExtension};
 std::string reportTitle;
@@ -312,6 +313,7 @@ void ResetReportChannel() {
     pauseAfterEachPage = kDefaults.pauseAfterEachPage;
     reportPageHeaderSwitch = kDefaults.reportPageHeaderSwitch;
     reportOutputName = kDefaults.reportOutputName;
+    reportNamedFile.reset();
     htmlTableOpen = kDefaults.htmlTableOpen;
     htmlDocumentBegun = false;
     reportSavedExtension = kDefaults.reportSavedExtension;
@@ -788,7 +790,7 @@ namespace {
 
 void TxtPageHeader() {
     ReportText(ProgramTitle() + "\t" + TodayText() + "\t" + TimeHourMinuteText());
-    ReportText(WithoutBlanks(FileNameText(reportOutputName)));
+    ReportText(WithoutBlanks(FileNameText(reportNamedFile ? *reportNamedFile : reportOutputName)));
     for (int i = 1; i <= kReportHeaderLineCount; ++i) ReportText(reportHeaderLines[i]);
     ReportText(" ");
     ++reportPageCounter;

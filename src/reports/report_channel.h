@@ -52,6 +52,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -88,6 +89,9 @@ extern std::int32_t reportColumnHeadsSwitch;  // 0: column heads of the last pag
 extern bool pauseAfterEachPage;               // false: ask for the next sheet before a page
 extern bool reportPageHeaderSwitch;           // true
 extern std::string reportOutputName;          // "$out.tmp": the file the report goes to
+// The file that the TXT page header names; none: the output file. A report
+// that only passes through a scratch file names what it reports on.
+extern std::optional<std::string> reportNamedFile;
 extern bool htmlTableOpen;                    // false: an HTML table is open
 extern std::string reportSavedExtension;      // "": data-file extension kept during a dialog
 extern std::string reportTitle;               // header line 1

@@ -42,7 +42,11 @@ std::string WriteAndOpenWorkbook(const std::string& textPath, const std::string&
         cancelFlag = true;
         return {};
     }
-    Ui().OpenDocument(xlsx);
+    if (!Ui().OpenDocument(xlsx)) {
+        // Written all the same: the user may open it by hand.
+        ShowInfo(std::string("Kein Programm zum \x99ffnen der Arbeitsmappe gefunden. Sie liegt in ") +
+                 FileNameText(xlsx));
+    }
     return xlsx;
 }
 

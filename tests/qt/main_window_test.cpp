@@ -7,6 +7,7 @@
 #include <QDoubleSpinBox>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QSpinBox>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -14,6 +15,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
+#include <map>
 #include <filesystem>
 
 #include "app/app_state.h"
@@ -125,6 +127,32 @@ TEST_F(MainWindowTest, EveryMenuItemIsConnected) {
                               "mi_helpSystem",
                               "mi_helpAbout"};
     for (const char* name : expected) EXPECT_NE(window->Item(name), nullptr) << name;
+}
+
+// Alt and a letter starts an item only where the letter is the item's alone
+// in its menu; two items with one letter are only highlighted in turn.
+TEST_F(MainWindowTest, NoTwoItemsOfAMenuShareTheirLetter) {
+    auto letterOf = [](const QString& text) {
+        const QKeySequence key = QKeySequence::mnemonic(text);
+        return key.isEmpty() ? QString() : key.toString(QKeySequence::PortableText).toLower();
+    };
+    auto check = [&](const QString& menu, const QList<QAction*>& actions) {
+        std::map<QString, QString> seen;
+        for (QAction* a : actions) {
+            if (a->isSeparator()) continue;
+            const QString letter = letterOf(a->text());
+            if (letter.isEmpty()) continue;
+            const auto [at, fresh] = seen.emplace(letter, a->text());
+            EXPECT_TRUE(fresh) << menu.toStdString() << ": \"" << a->text().toStdString()
+                               << "\" and \"" << at->second.toStdString() << "\" share "
+                               << letter.toStdString();
+        }
+        return seen.size();
+    };
+    EXPECT_GE(check("menu bar", window->menuBar()->actions()), 7u);
+    const QList<QMenu*> menus = window->menuBar()->findChildren<QMenu*>();
+    ASSERT_GE(menus.size(), 8);
+    for (QMenu* m : menus) check(m->title(), m->actions());
 }
 
 TEST_F(MainWindowTest, MenusOpenByKeyboard) {

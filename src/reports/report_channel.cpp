@@ -538,7 +538,9 @@ void ReportClose() {
             bool started =
                 ProgramAvailable(textEditorPath) && SpawnProgram(textEditorPath, {outwin});
             if (!started) started = Ui().OpenDocument(outwin);
-            if (!started) ShowErrorIfEnabled(textEditorPath + " not found");
+            if (!started)
+                ShowErrorIfEnabled((textEditorPath.empty() ? std::string("xdg-open") : textEditorPath) +
+                                   " not found");
             break;
         }
         case kReportTxtFile:

@@ -822,6 +822,8 @@ void HtmlPageHeader() {
 
 std::string DataFileText() {
     TrimInPlace(currentFileName);
+    // A data set not yet saved has no file to name.
+    if (currentFileName.empty()) return {};
     const std::string name = FileNameText(currentFileName);
     if (archiveModeFlag) return name;
     const std::string shortText = name + "." + dataFileExtension;

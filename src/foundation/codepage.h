@@ -90,6 +90,15 @@ std::string Cp850ToUtf8(std::string_view oem);
 std::string Win1252ToUtf8(std::string_view ansi);
 std::string Utf8ToCp850(std::string_view utf8, char replacement = '?');
 std::string Utf8ToWin1252(std::string_view utf8, char replacement = '?');
+// Texts for the screen (messages, the window title) may name a file whose
+// name holds letters that code page 850 lacks. Such a letter is carried in
+// the code page 850 text as kCarriedLetterMark, its code point in hex and
+// ';', and the screen's conversion shows the letter itself. Texts stored in
+// files never carry letters: they take the replacement.
+inline constexpr char kCarriedLetterMark = '\x1A';
+std::string Utf8ToCp850Carried(std::string_view utf8);
+// Cp850ToUtf8 that turns carried letters back into the letters.
+std::string Cp850ToUtf8Carried(std::string_view oem);
 // Code page 850 <-> Windows-1252 through Unicode, same length.
 std::string Cp850ToWin1252(std::string_view oem, char replacement = '?');
 std::string Win1252ToCp850(std::string_view ansi, char replacement = '?');

@@ -37,8 +37,8 @@ const char* KindWord(MessageKind kind) {
 
 void ToStderr(const std::string& title, const std::string& text, MessageKind kind) {
     std::string line = std::string("veldrim: ") + KindWord(kind) + ": ";
-    if (!title.empty()) line += Cp850ToUtf8(title) + ": ";
-    line += Cp850ToUtf8(text);
+    if (!title.empty()) line += Cp850ToUtf8Carried(title) + ": ";
+    line += Cp850ToUtf8Carried(text);
     for (char& c : line)
         if (c == '\r' || c == '\n') c = ' ';
     line += '\n';

@@ -110,29 +110,55 @@ std::string Utf8ToCp850Carried(std::string_view utf8) {
     return out;
 }
 
+namespace {
+
+// The carried letter that starts at oem[i] (the mark, 1 to 6 hex digits and
+// ';'): its code point and the index after it; false when none starts there.
+bool CarriedLetterAt(std::string_view oem, std::size_t i, char32_t& cp, std::size_t& next) {
+    if (oem[i] != kCarriedLetterMark) return false;
+    cp = 0;
+    std::size_t k = i + 1;
+    while (k < oem.size() && k - i <= 6 && std::isxdigit(static_cast<unsigned char>(oem[k]))) {
+        const char c = oem[k];
+        cp = cp * 16 + static_cast<char32_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+        ++k;
+    }
+    if (k == i + 1 || k >= oem.size() || oem[k] != ';' || cp > 0x10FFFF ||
+        (cp >= 0xD800 && cp <= 0xDFFF))
+        return false;
+    next = k + 1;
+    return true;
+}
+
+}  // namespace
+
 std::string Cp850ToUtf8Carried(std::string_view oem) {
     std::string out;
     out.reserve(oem.size() + oem.size() / 4);
-    std::size_t i = 0;
-    while (i < oem.size()) {
-        if (oem[i] == kCarriedLetterMark) {
-            // The mark, 1 to 6 hex digits and ';'; anything else stays as it is.
-            char32_t cp = 0;
-            std::size_t k = i + 1;
-            while (k < oem.size() && k - i <= 6 && std::isxdigit(static_cast<unsigned char>(oem[k]))) {
-                const char c = oem[k];
-                cp = cp * 16 + static_cast<char32_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
-                ++k;
-            }
-            if (k > i + 1 && k < oem.size() && oem[k] == ';' && cp <= 0x10FFFF &&
-                !(cp >= 0xD800 && cp <= 0xDFFF)) {
-                AppendUtf8(out, cp);
-                i = k + 1;
-                continue;
-            }
+    for (std::size_t i = 0; i < oem.size();) {
+        char32_t cp = 0;
+        if (std::size_t next = 0; CarriedLetterAt(oem, i, cp, next)) {
+            AppendUtf8(out, cp);
+            i = next;
+            continue;
         }
         AppendUtf8(out, kCp850ToUnicode[static_cast<unsigned char>(oem[i])]);
         ++i;
+    }
+    return out;
+}
+
+std::string DropCarriedLetters(std::string_view oem) {
+    std::string out;
+    out.reserve(oem.size());
+    for (std::size_t i = 0; i < oem.size();) {
+        char32_t cp = 0;
+        if (std::size_t next = 0; CarriedLetterAt(oem, i, cp, next)) {
+            out += '?';
+            i = next;
+            continue;
+        }
+        out += oem[i++];
     }
     return out;
 }

@@ -99,6 +99,8 @@ inline constexpr char kCarriedLetterMark = '\x1A';
 std::string Utf8ToCp850Carried(std::string_view utf8);
 // Cp850ToUtf8 that turns carried letters back into the letters.
 std::string Cp850ToUtf8Carried(std::string_view oem);
+// The text as a file stores it: each carried letter becomes '?'.
+std::string DropCarriedLetters(std::string_view oem);
 // Code page 850 <-> Windows-1252 through Unicode, same length.
 std::string Cp850ToWin1252(std::string_view oem, char replacement = '?');
 std::string Win1252ToCp850(std::string_view ansi, char replacement = '?');

@@ -255,7 +255,12 @@ void AskSaveFileName(std::string name, std::string& path) {
     }
     if (name.empty()) {
         std::string filter = "*." + dataFileExtension + "|*." + dataFileExtension;
-        auto chosen = Ui().SaveFileName("", dataDirectory, filter);
+        // The current data set's name is proposed; a new set proposes its folder.
+        const std::string proposed =
+            currentFileName.empty()
+                ? dataDirectory
+                : EnsureTrailingBackslash(dataDirectory) + currentFileName + "." + dataFileExtension;
+        auto chosen = Ui().SaveFileName("", proposed, filter);
         if (chosen && !LeafPart(*chosen).empty()) {
             dataDirectory = FolderPart(*chosen);
             name = BaseNameOf(*chosen);

@@ -1,5 +1,6 @@
 // The main window: its menus, the save prompt, opening a data set, the report
 // on screen, CAD output of the current view, and text printing into PDF.
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QCheckBox>
@@ -32,7 +33,9 @@
 #include "calc/worm_geometry.h"
 #include "foundation/message_boxes.h"
 #include "foundation/messages.h"
+#include "foundation/qt/qt_support.h"
 #include "foundation/qt/text_viewer.h"
+#include "graphics/display_list.h"
 #include "graphics/cad_output.h"
 #include "graphics/formats/hpgl_reader.h"
 #include "graphics/graphics_defaults.h"
@@ -196,6 +199,36 @@ TEST_F(MainWindowTest, OpenReadsTheDataSetAndMakesItCurrent) {
     EXPECT_FALSE(modifiedFlag);
     EXPECT_TRUE(window->windowTitle().contains("demo")) << window->windowTitle().toStdString();
     EXPECT_TRUE(window->Item("mi_fileRecent1")->text().contains("demo.qb3"));
+}
+
+// "Speichern unter" proposes the current name. Saved as "Getriebe-€" (the
+// euro sign is not in code page 850), the title and the drawing show the
+// new name at once and as it is; the file on disk holds the euro sign.
+TEST_F(MainWindowTest, SaveAsProposesTheNameAndShowsTheNewOneAtOnce) {
+    dataDirectory = dir.path();
+    dataFileExtension = "qb3";
+    currentFileName = "alt";
+    const std::string typed = dir / "Getriebe-\xE2\x82\xAC";
+    QString proposed;
+    {
+        test::ModalDriver driver([&](QWidget* w) {
+            auto* d = qobject_cast<QFileDialog*>(w);
+            auto* edit = d ? d->findChild<QLineEdit*>("fileNameEdit") : nullptr;
+            if (!edit) return false;
+            proposed = QDir(d->directory()).filePath(edit->text());
+            return AnswerFileDialog(w, typed);
+        });
+        window->Item("mi_fileSaveAs")->trigger();
+        EXPECT_TRUE(driver.acted());
+    }
+    EXPECT_EQ(proposed.toStdString(), dir / "alt.qb3");
+    EXPECT_TRUE(fs::exists(typed + ".qb3")) << typed;
+    EXPECT_TRUE(window->windowTitle().endsWith(QString::fromUtf8("Getriebe-€.qb3[*]")))
+        << window->windowTitle().toStdString();
+    bool named = false;
+    for (const std::string& record : DisplayList)
+        if (FromOem(record).contains(QString::fromUtf8("Getriebe-€.qb3"))) named = true;
+    EXPECT_TRUE(named) << "the drawing names the new file";
 }
 
 // "Speichern unter" with the name "Getriebe-Größe" writes the file under

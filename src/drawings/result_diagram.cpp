@@ -9,6 +9,7 @@
 #include "foundation/codepage.h"
 #include "foundation/formatting.h"
 #include "foundation/program_state.h"
+#include "graphics/cad_output.h"
 #include "graphics/cad_primitives.h"
 #include "graphics/diagrams/bar_gauge.h"
 #include "graphics/diagrams/diagram.h"
@@ -44,10 +45,19 @@ void DrawViscosityDiagram() {
         DiagramMarker(2, theta, Viscosity(theta));
     }
     // The legend in the upper right of the diagram, where the falling curve
-    // leaves room (the markers are clipped to the diagram like its lines).
+    // leaves room (the markers are clipped to the diagram like its lines):
+    // both rows in the middle of the grid's top band, clear of its lines.
     DiagramSetTextStyle(2, 0, 3.0L, 2.2L);
+    const DiagramRecord& d = DiagramState;
+    const Real h = CadOutputState.textHeight;
+    const Real band = DiagramToDrawingY(d.yMax) - DiagramToDrawingY(d.yMax - d.gridStepY);
+    // Two rows 1.6 h apart fill 2.6 h from the first cell's top (0.75 h
+    // above its baseline) to the second cell's foot (0.25 h below its own).
+    const Real firstBaseline = band >= 3.2L * h
+                                   ? DiagramToDrawingY(d.yMax) - band / 2 + 0.55L * h
+                                   : DiagramToDrawingY(0.9L * d.yMax);
     CadMoveTo(DiagramToDrawingX(kFirstTemperature + 0.45L * (kLastTemperature - kFirstTemperature)),
-              DiagramToDrawingY(0.9L * DiagramState.yMax));
+              firstBaseline);
     DiagramLegendEntry("v40 " + FormatNum(wormGear.v40) + " mm\xfd/s, v100 " +
                            FormatNum(wormGear.v100) + " mm\xfd/s",
                        1);
@@ -69,8 +79,7 @@ void DrawPowerBalance() {
     segment("Verzahnung", losses[0]);
     segment("Leerlauf", losses[1]);
     segment("Lager", losses[2]);
-    CadSetTextStyle(2, 0, 3.0L, 2.2L);
-    CadText("eta " + FormatDecimals(1, wormGear.eta * 100) + " %", 222, 27);
+    BarGaugeNote(gauge, "eta " + FormatDecimals(1, wormGear.eta * 100) + " %");
 }
 
 }  // namespace

@@ -351,6 +351,7 @@ void DrawDiagram(const std::string& xTitle, const std::string& yTitle, const std
     }
     SetDiagramLimits(loX, loY, hiX, hiY);
     d.markerStep = stepX;
+    d.gridStepY = stepY;
     const Real xr = d.xRange, yr = d.yRange;
 
     if (loY <= 0 && 0 <= hiY && labelMode != kDiagramNoXAxis) {

@@ -26,6 +26,7 @@ struct DiagramRecord {
     Real xOffset = 0, yOffset = 0;      // drawing position of the diagram origin
     Real currentX = 0, currentY = 0;    // current point in diagram values
     Real markerStep = 0;                // x distance between curve markers; 0 none
+    Real gridStepY = 0;                 // y distance between the grid's lines; 0 none
 };
 
 extern DiagramRecord DiagramState;

@@ -20,6 +20,8 @@ namespace {
 
 // The temperature range of the curve, °C, and its step.
 constexpr Real kFirstTemperature = 20, kLastTemperature = 120, kTemperatureStep = 5;
+// Where the legend's text begins, °C; its markers stand just left of it.
+constexpr Real kLegendFrom = kFirstTemperature + 0.45L * (kLastTemperature - kFirstTemperature);
 
 // "°C" in code page 850.
 std::string Celsius() { return std::string(1, '\xf8') + 'C'; }
@@ -30,6 +32,8 @@ void DrawViscosityDiagram() {
     const Real nuHigh = Viscosity(kFirstTemperature), nuLow = Viscosity(kLastTemperature);
     SetDiagramSize(160, 110);
     SetDiagramOffset(40, 35);
+    // The legend's band stays free of the grid's vertical lines.
+    DiagramState.legendFromX = kLegendFrom - 0.04L * (kLastTemperature - kFirstTemperature);
     DrawDiagram(Celsius(), std::string("mm\xfd/s"), std::string("Viskosit\x84t des Schmierstoffs"),
                 kFirstTemperature, 0, kLastTemperature, std::max(nuHigh, nuLow), 0);
     // Layers 1 and 2 are centre and hidden lines; the curve, the mark and
@@ -51,13 +55,12 @@ void DrawViscosityDiagram() {
     const DiagramRecord& d = DiagramState;
     const Real h = CadOutputState.textHeight;
     const Real band = DiagramToDrawingY(d.yMax) - DiagramToDrawingY(d.yMax - d.gridStepY);
-    // Two rows 1.6 h apart fill 2.6 h from the first cell's top (0.75 h
-    // above its baseline) to the second cell's foot (0.25 h below its own).
-    const Real firstBaseline = band >= 3.2L * h
-                                   ? DiagramToDrawingY(d.yMax) - band / 2 + 0.55L * h
+    // Two rows 1.6 h apart, each drawn 1.6 h high on the screen (from 1.2 h
+    // above its baseline to 0.72 h below), fill 3.52 h.
+    const Real firstBaseline = band >= 4.2L * h
+                                   ? DiagramToDrawingY(d.yMax) - band / 2 + 0.56L * h
                                    : DiagramToDrawingY(0.9L * d.yMax);
-    CadMoveTo(DiagramToDrawingX(kFirstTemperature + 0.45L * (kLastTemperature - kFirstTemperature)),
-              firstBaseline);
+    CadMoveTo(DiagramToDrawingX(kLegendFrom), firstBaseline);
     DiagramLegendEntry("v40 " + FormatNum(wormGear.v40) + " mm\xfd/s, v100 " +
                            FormatNum(wormGear.v100) + " mm\xfd/s",
                        1);

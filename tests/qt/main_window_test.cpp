@@ -736,7 +736,9 @@ TEST_F(MainWindowTest, PlotProgramFormEditsTheCommandLineInUse) {
     scripted.plotProgramReplies.push_back(settings);
     window->Item("mi_cadPlotConfig")->trigger();
     SetUi(&ui);
-    EXPECT_EQ(CadOutputState.plotCommandLines[1], "/opt/plot/wgrafmit /tmp/grafmit /CHPL");
+    // The form's default interface is a file, the plot file itself.
+    EXPECT_EQ(CadOutputState.plotCommandLines[1],
+              "/opt/plot/wgrafmit /tmp/grafmit /CHPL /D3 /F/tmp/grafmit");
     EXPECT_EQ(CadOutputState.plotCommandLines[0], kDefaultPlotCommandLine);
 }
 

@@ -57,9 +57,8 @@ void DrawViscosityDiagram() {
     const Real band = DiagramToDrawingY(d.yMax) - DiagramToDrawingY(d.yMax - d.gridStepY);
     // Two rows 1.6 h apart, each drawn 1.6 h high on the screen (from 1.2 h
     // above its baseline to 0.72 h below), fill 3.52 h.
-    const Real firstBaseline = band >= 4.2L * h
-                                   ? DiagramToDrawingY(d.yMax) - band / 2 + 0.56L * h
-                                   : DiagramToDrawingY(0.9L * d.yMax);
+    const Real firstBaseline = band >= 4.2L * h ? DiagramToDrawingY(d.yMax) - band / 2 + 0.56L * h
+                                                : DiagramToDrawingY(0.9L * d.yMax);
     CadMoveTo(DiagramToDrawingX(kLegendFrom), firstBaseline);
     DiagramLegendEntry("v40 " + FormatNum(wormGear.v40) + " mm\xfd/s, v100 " +
                            FormatNum(wormGear.v100) + " mm\xfd/s",

@@ -104,7 +104,8 @@ std::string Utf8ToCp850Carried(std::string_view utf8) {
             continue;
         }
         std::string hex;
-        for (char32_t v = cp; v != 0 || hex.empty(); v >>= 4) hex.insert(hex.begin(), kHex[v & 0xF]);
+        for (char32_t v = cp; v != 0 || hex.empty(); v >>= 4)
+            hex.insert(hex.begin(), kHex[v & 0xF]);
         out += kCarriedLetterMark + hex + ';';
     }
     return out;

@@ -158,9 +158,10 @@ std::string FileWriteErrorText(const TextFile& f) {
 void RewriteChecked(TextFile& f) {
     int r = f.Rewrite();
     if (r == kIoOk) return;
-    ReportFileFailure(f, r == kIoDiskFull                                   ? "Diskette/Platte voll"
-                         : r == kIoAccessDenied || r == kIoWriteProtected ? NotWritableText(f.Name())
-                                                                          : FileWriteErrorText(f));
+    ReportFileFailure(f, r == kIoDiskFull ? "Diskette/Platte voll"
+                         : r == kIoAccessDenied || r == kIoWriteProtected
+                             ? NotWritableText(f.Name())
+                             : FileWriteErrorText(f));
 }
 
 bool WriteWholeFile(const std::string& path, const std::function<void()>& writeLines) {
@@ -256,10 +257,10 @@ void AskSaveFileName(std::string name, std::string& path) {
     if (name.empty()) {
         std::string filter = "*." + dataFileExtension + "|*." + dataFileExtension;
         // The current data set's name is proposed; a new set proposes its folder.
-        const std::string proposed =
-            currentFileName.empty()
-                ? dataDirectory
-                : EnsureTrailingBackslash(dataDirectory) + currentFileName + "." + dataFileExtension;
+        const std::string proposed = currentFileName.empty()
+                                         ? dataDirectory
+                                         : EnsureTrailingBackslash(dataDirectory) +
+                                               currentFileName + "." + dataFileExtension;
         auto chosen = Ui().SaveFileName("", proposed, filter);
         if (chosen && !LeafPart(*chosen).empty()) {
             dataDirectory = FolderPart(*chosen);

@@ -134,7 +134,7 @@ struct TableView {
     std::string title;
     std::vector<std::string> heads;
     std::vector<std::vector<std::string>> rows;
-    int current = 0;   // 0-based row
+    int current = 0;  // 0-based row
     // False: the current row is only where the table opens; OK without a
     // row chosen by the user takes nothing.
     bool currentChosen = true;

@@ -539,8 +539,9 @@ void ReportClose() {
                 ProgramAvailable(textEditorPath) && SpawnProgram(textEditorPath, {outwin});
             if (!started) started = Ui().OpenDocument(outwin);
             if (!started)
-                ShowErrorIfEnabled((textEditorPath.empty() ? std::string("xdg-open") : textEditorPath) +
-                                   " not found");
+                ShowErrorIfEnabled(
+                    (textEditorPath.empty() ? std::string("xdg-open") : textEditorPath) +
+                    " not found");
             break;
         }
         case kReportTxtFile:

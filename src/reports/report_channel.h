@@ -89,9 +89,6 @@ extern std::int32_t reportColumnHeadsSwitch;  // 0: column heads of the last pag
 extern bool pauseAfterEachPage;               // false: ask for the next sheet before a page
 extern bool reportPageHeaderSwitch;           // true
 extern std::string reportOutputName;          // "$out.tmp": the file the report goes to
-// The file that the TXT page header names; none: the output file. A report
-// that only passes through a scratch file names what it reports on.
-extern std::optional<std::string> reportNamedFile;
 extern bool htmlTableOpen;                    // false: an HTML table is open
 extern std::string reportSavedExtension;      // "": data-file extension kept during a dialog
 extern std::string reportTitle;               // header line 1
@@ -101,6 +98,9 @@ extern std::array<std::string, 6> reportColumnHeads;  // 1..5: label, symbol, un
 // false: set by ReportClose once the output file is closed intact (before it
 // is handed over), cleared by ReportOpen.
 extern bool reportOutputComplete;
+// The file that the TXT page header names; none: the output file. A report
+// that only passes through a scratch file names what it reports on.
+extern std::optional<std::string> reportNamedFile;
 // 1-based columns of a 70-column row: symbol, unit, value 1, value 2, single value.
 struct ReportColumnPositions {
     int symbol = 35;

@@ -44,8 +44,9 @@ std::string WriteAndOpenWorkbook(const std::string& textPath, const std::string&
     }
     if (!Ui().OpenDocument(xlsx)) {
         // Written all the same: the user may open it by hand.
-        ShowInfo(std::string("Kein Programm zum \x99ffnen der Arbeitsmappe gefunden. Sie liegt in ") +
-                 ShownFileName(xlsx));
+        ShowInfo(
+            std::string("Kein Programm zum \x99ffnen der Arbeitsmappe gefunden. Sie liegt in ") +
+            ShownFileName(xlsx));
     }
     return xlsx;
 }

@@ -143,7 +143,8 @@ TEST_F(MainCommands, TheDemoSetSavedUnchangedIsWrittenAsShipped) {
     modifiedFlag = false;
     SaveDataSet();
     ASSERT_FALSE(cancelFlag);
-    if (std::getenv("VELDRIM_REGENERATE_DEMO")) fs::copy_file(copy, shipped, fs::copy_options::overwrite_existing);
+    if (std::getenv("VELDRIM_REGENERATE_DEMO"))
+        fs::copy_file(copy, shipped, fs::copy_options::overwrite_existing);
     const auto linesOf = [](const std::string& text) {
         std::vector<std::string> lines;
         for (std::size_t start = 0; start < text.size();) {

@@ -291,8 +291,8 @@ TEST_F(MessageBoxesTest, SavesThatMayNotBeWrittenSayWhyInGerman) {
         WriteWholeFile(file, [] { WriteTextLine("neu"); });
         std::string out;
         for (const std::string& text : Shown()) out += text + "\n";
-        const bool written = ::write(pipeFds[1], out.data(), out.size()) ==
-                             static_cast<ssize_t>(out.size());
+        const bool written =
+            ::write(pipeFds[1], out.data(), out.size()) == static_cast<ssize_t>(out.size());
         ::_exit(written ? 0 : 3);
     }
     ::close(pipeFds[1]);

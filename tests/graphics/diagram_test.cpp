@@ -247,8 +247,7 @@ TEST_F(DiagramTest, BarGaugeLabelsStandClearOfTheSegmentLines) {
     for (std::size_t i = 0; i < boxes.size(); ++i)
         for (std::size_t k = i + 1; k < boxes.size(); ++k) {
             const Box &a = boxes[i], &b = boxes[k];
-            const bool overlap =
-                a.x1 < b.x2 && b.x1 < a.x2 && a.y1 < b.y2 && b.y1 < a.y2;
+            const bool overlap = a.x1 < b.x2 && b.x1 < a.x2 && a.y1 < b.y2 && b.y1 < a.y2;
             EXPECT_FALSE(overlap) << "'" << a.text << "' covers '" << b.text << "'";
         }
     // Idling (36.1 .. 38.85 mm) and the bearings (35 .. 36.1 mm) are too
@@ -271,10 +270,13 @@ TEST_F(DiagramTest, TheLegendBandIsFreeOfTheGridsVerticalLines) {
     DrawDiagram("n", "T", "Kennlinie", 0, 0, 1000, 100, 0);
     EXPECT_EQ(static_cast<double>(DiagramState.gridStepY), 20);
     for (const char* x : {"20.0000", "40.0000", "60.0000", "120.0000"})
-        EXPECT_EQ(Starting(std::string("LINE ") + x + " 10.0000 " + x + " 60.0000").size(), 1u) << x;
+        EXPECT_EQ(Starting(std::string("LINE ") + x + " 10.0000 " + x + " 60.0000").size(), 1u)
+            << x;
     for (const char* x : {"80.0000", "100.0000"}) {
-        EXPECT_EQ(Starting(std::string("LINE ") + x + " 10.0000 " + x + " 50.0000").size(), 1u) << x;
-        EXPECT_EQ(Starting(std::string("LINE ") + x + " 10.0000 " + x + " 60.0000").size(), 0u) << x;
+        EXPECT_EQ(Starting(std::string("LINE ") + x + " 10.0000 " + x + " 50.0000").size(), 1u)
+            << x;
+        EXPECT_EQ(Starting(std::string("LINE ") + x + " 10.0000 " + x + " 60.0000").size(), 0u)
+            << x;
     }
     EXPECT_EQ(std::isinf(DiagramState.legendFromX), true) << "taken by this diagram only";
 }

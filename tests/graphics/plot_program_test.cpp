@@ -84,9 +84,9 @@ TEST_F(PlotProgramTest, DefaultsNameNoWindowsPathsOrPorts) {
     EXPECT_EQ(s.programPath, "");
     EXPECT_EQ(s.interfaceKind, 2) << "a file, not a COM or LPT port";
     EXPECT_EQ(CadOutputRecord{}.plotCommandLines[0], "");
-    for (const std::string& text : {s.programPath, s.outputDirectory,
-                                    BuildPlotCommandLine(s), CadOutputRecord{}.plotCommandLines[4],
-                                    textEditorPath, tableEditorPath}) {
+    for (const std::string& text :
+         {s.programPath, s.outputDirectory, BuildPlotCommandLine(s),
+          CadOutputRecord{}.plotCommandLines[4], textEditorPath, tableEditorPath}) {
         EXPECT_EQ(LowerAscii(text).find("c:\\"), std::string::npos) << text;
         EXPECT_EQ(LowerAscii(text).find(".exe"), std::string::npos) << text;
     }

@@ -102,7 +102,8 @@ TEST_F(ZoomKeysTest, ADoubleClickReturnsToTheSavedLimitsWithEqualScales) {
         window.ReplayTo(canvas);
         int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
         for (const std::string& op : canvas.ops)
-            if (op.rfind("line ", 0) == 0) std::sscanf(op.c_str(), "line %d,%d %d,%d", &x1, &y1, &x2, &y2);
+            if (op.rfind("line ", 0) == 0)
+                std::sscanf(op.c_str(), "line %d,%d %d,%d", &x1, &y1, &x2, &y2);
         return static_cast<double>(std::abs(x2 - x1)) / std::abs(y2 - y1);
     };
     window.Clear();

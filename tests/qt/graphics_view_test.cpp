@@ -81,12 +81,9 @@ TEST_F(GraphicsViewTest, MonochromeGraphicsDrawBlackOnWhite) {
     const QImage img = RenderDisplayList(window, QSize(641, 481));
     const QColor black(0, 0, 0), white(255, 255, 255);
     const std::tuple<const char*, QPoint, QColor> probes[] = {
-        {"line", {200, 380}, black},
-        {"solid centre", {450, 130}, black},
-        {"arc top", {200, 190}, black},
-        {"inside the arc", {200, 240}, white},
-        {"empty corner", {5, 5}, white},
-        {"line drawn over in colour 0", {200, 430}, white},
+        {"line", {200, 380}, black},     {"solid centre", {450, 130}, black},
+        {"arc top", {200, 190}, black},  {"inside the arc", {200, 240}, white},
+        {"empty corner", {5, 5}, white}, {"line drawn over in colour 0", {200, 430}, white},
     };
     for (const auto& [what, at, colour] : probes)
         EXPECT_EQ(img.pixelColor(at), colour) << what << " at " << at.x() << "," << at.y();

@@ -135,8 +135,7 @@ TEST_F(SpreadsheetTest, TheReportWorkbooksHeaderNamesTheDataFile) {
     ASSERT_EQ(xlsx, In("chosen.xlsx"));
     const auto cells = CellsOf(xlsx);
     EXPECT_TRUE(Has(cells, "2,1,s," + In("demo.qb3"))) << (cells.size() > 1 ? cells[1] : "");
-    for (const std::string& c : cells)
-        EXPECT_EQ(c.find("$$$"), std::string::npos) << c;
+    for (const std::string& c : cells) EXPECT_EQ(c.find("$$$"), std::string::npos) << c;
 }
 
 TEST_F(SpreadsheetTest, EmptyNameAsksToSaveFirst) {

@@ -31,34 +31,6 @@ std::string ToUtf8(std::string_view bytes, const char16_t (&table)[256]) {
     return out;
 }
 
-// The character of UTF-8 text s at i and its length in bytes; false for a
-// malformed sequence.
-bool DecodeUtf8At(std::string_view s, std::size_t i, char32_t& cp, std::size_t& len) {
-    auto b0 = static_cast<unsigned char>(s[i]);
-    cp = 0;
-    len = 0;
-    if (b0 < 0x80) {
-        cp = b0;
-        len = 1;
-    } else if ((b0 & 0xE0) == 0xC0) {
-        cp = b0 & 0x1F;
-        len = 2;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        cp = b0 & 0x0F;
-        len = 3;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        cp = b0 & 0x07;
-        len = 4;
-    }
-    bool ok = len > 0 && i + len <= s.size();
-    for (std::size_t k = 1; ok && k < len; ++k) {
-        auto b = static_cast<unsigned char>(s[i + k]);
-        if ((b & 0xC0) != 0x80) ok = false;
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    return ok && cp <= 0x10FFFF;
-}
-
 // Decodes UTF-8 leniently: a malformed sequence counts as one unknown character.
 template <class Encode>
 std::string FromUtf8(std::string_view s, char replacement, Encode encode) {

@@ -226,12 +226,18 @@ TEST_F(QtFixture, FormsAreScaledAndCentredOverTheMainWindow) {
     EXPECT_EQ(untouched.size(), QSize(400, 300));
 }
 
-TEST_F(QtFixture, TablePickTakesTheRowTheUserSelects) {
+// Three materials of the shipped table, the pick opening on the given row.
+TableView ThreeMaterials(int current) {
     TableView view;
     view.title = "Werkstoffdatenbank";
     view.heads = {"KIND", "NAME"};
     view.rows = {{"2", "16MnCr5"}, {"8", "CuSn12-C-GZ"}, {"6", "EN-GJL-250"}};
-    view.current = 1;
+    view.current = current;
+    return view;
+}
+
+TEST_F(QtFixture, TablePickTakesTheRowTheUserSelects) {
+    const TableView view = ThreeMaterials(1);
     ModalDriver driver([](QWidget* w) {
         auto* table = w->findChild<QTableWidget*>();
         if (!table) return false;
@@ -253,11 +259,7 @@ TEST_F(QtFixture, TablePickTakesTheRowTheUserSelects) {
 // choosing it: OK alone takes nothing, OK after a click takes the row, and
 // the row it opened on counts once the user selects it.
 TEST_F(QtFixture, TablePickOpenedOnAnUnchosenRowTakesOnlyAChosenOne) {
-    TableView view;
-    view.title = "Werkstoffdatenbank";
-    view.heads = {"KIND", "NAME"};
-    view.rows = {{"2", "16MnCr5"}, {"8", "CuSn12-C-GZ"}, {"6", "EN-GJL-250"}};
-    view.current = 0;
+    TableView view = ThreeMaterials(0);
     view.currentChosen = false;
     const auto pressOk = [](QWidget* w) {
         auto* box = w->findChild<QDialogButtonBox*>();

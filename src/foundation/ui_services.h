@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace veldrim {
@@ -265,6 +266,12 @@ bool SpawnProgram(const std::string& program, const std::vector<std::string>& ar
 // The same with the reason: 0 when it started, else an errno value (ENOENT
 // for a program that is not there, ENOMEM when memory ran out).
 int SpawnProgramError(const std::string& program, const std::vector<std::string>& args);
+// Only starts it: 0 and its process id, which the caller waits for, or an
+// errno value.
+int SpawnChild(const std::string& program, const std::vector<std::string>& args, pid_t& pid);
+// The message when no program opened a document: names the file, so the
+// user can find it.
+std::string NoOpenerText(const std::string& path);
 
 // Headless runs: no dialog ever appears. Messages go to stderr, questions get
 // the cancel answer unless the batch caller set one.

@@ -12,6 +12,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <fstream>
+#include <sys/stat.h>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -23,6 +24,7 @@
 #include "foundation/qt/message_window.h"
 #include "foundation/qt/qt_support.h"
 #include "qt/qt_test_support.h"
+#include "support/test_files.h"
 
 namespace veldrim {
 namespace {
@@ -234,6 +236,36 @@ TableView ThreeMaterials(int current) {
     view.rows = {{"2", "16MnCr5"}, {"8", "CuSn12-C-GZ"}, {"6", "EN-GJL-250"}};
     view.current = current;
     return view;
+}
+
+// A document that no program opens: the desktop's opener ends with a
+// failure (here one that finds no program and exits with 3, as xdg-open
+// does), and the window says so and names the file. A missing opener
+// fails at once.
+TEST_F(QtFixture, ADocumentThatNoProgramOpensIsReported) {
+    veldrim::testing::TempDir bin{"veldrim-opener"};
+    const std::string opener = bin.path() + "/xdg-open";
+    veldrim::testing::Spit(opener, "#!/bin/sh\nexit 3\n");
+    ASSERT_EQ(::chmod(opener.c_str(), 0755), 0);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(bin.path()) + ":" + path);
+    QString shown;
+    ModalDriver driver([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        if (!box) return false;
+        shown = box->text();
+        box->accept();
+        return true;
+    });
+    EXPECT_TRUE(ui.OpenDocument("/tmp/Getriebe-\xE2\x82\xAC.xlsx"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return driver.acted(); }, 10000));
+    EXPECT_EQ(shown.toStdString(),
+              "Kein Programm zum \xC3\x96"
+              "ffnen gefunden: /tmp/Getriebe-\xE2\x82\xAC.xlsx");
+    std::filesystem::remove(opener);  // no opener at all
+    qputenv("PATH", QByteArray::fromStdString(bin.path()));
+    EXPECT_FALSE(ui.OpenDocument("/tmp/x.xlsx"));
+    qputenv("PATH", path);
 }
 
 TEST_F(QtFixture, TablePickTakesTheRowTheUserSelects) {

@@ -1,6 +1,7 @@
 #include "foundation/qt/qt_ui.h"
 
 #include <algorithm>
+#include <sys/wait.h>
 
 #include <QApplication>
 #include <QClipboard>
@@ -12,6 +13,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 #include "foundation/qt/core_forms.h"
 #include "foundation/qt/drawing_forms.h"
@@ -201,7 +203,25 @@ bool QtUi::StartProgram(const std::string& program, const std::vector<std::strin
 }
 
 bool QtUi::OpenDocument(const std::string& pathOrUrl) {
-    return SpawnProgram("xdg-open", {pathOrUrl});
+    pid_t pid = 0;
+    if (SpawnChild("xdg-open", {pathOrUrl}, pid) != 0) return false;
+    // The opener ends when it has handed the document on, or when no
+    // program takes it, or (without a desktop) when the program it ran
+    // ends: its end is awaited without holding the window, and a failure
+    // is reported then.
+    auto* watch = new QTimer(qApp);
+    watch->setInterval(100);
+    QObject::connect(watch, &QTimer::timeout, watch, [watch, pid, pathOrUrl] {
+        int status = 0;
+        const pid_t r = ::waitpid(pid, &status, WNOHANG);
+        if (r == 0) return;
+        watch->stop();
+        watch->deleteLater();
+        if (r == pid && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))
+            Ui().ShowMessage("", NoOpenerText(pathOrUrl), MessageKind::Information);
+    });
+    watch->start();
+    return true;
 }
 
 void QtUi::SetClipboardText(const std::string& text) {

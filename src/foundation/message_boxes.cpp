@@ -204,7 +204,7 @@ void CheckFileReadable(const std::string& name) {
 void CheckNewFileName(const std::string& path) {
     std::string leaf = LeafPart(path);
     if (std::count(leaf.begin(), leaf.end(), '.') >= 2) {
-        Ui().ShowMessage("", ShownText(path + " not allowed (too many dots)!"),
+        Ui().ShowMessage("", ShownText(ShownFileName(path) + " not allowed (too many dots)!"),
                          MessageKind::Information);
         cancelFlag = true;
         return;
@@ -213,8 +213,8 @@ void CheckNewFileName(const std::string& path) {
     bool exists = ::stat(path.c_str(), &st) == 0;
     if (exists && path.find("aktuell") == std::string::npos && askBeforeOverwriteFlag) {
         SetHelpNumber(3055);
-        std::string question =
-            path + " existiert bereits.   " + std::string("überschreiben"_cp850) + " ?";
+        std::string question = ShownFileName(path) + " existiert bereits.   " +
+                               std::string("überschreiben"_cp850) + " ?";
         if (!AskYesNoCancel(question)) cancelFlag = true;
     }
     if (cancelFlag) return;

@@ -162,7 +162,8 @@ void CopyTextFileForDisplay(const std::string& src, const std::string& dst) {
     TextFile in;
     in.Assign(src);
     if (in.Reset() != kIoOk) {
-        ShowErrorIfEnabled("Datei " + src + " nicht gefunden oder kein Zugriffsrecht !");
+        ShowErrorIfEnabled("Datei " + ShownFileName(src) +
+                           " nicht gefunden oder kein Zugriffsrecht !");
         cancelFlag = true;
         return;
     }

@@ -312,6 +312,23 @@ TEST_F(MessageBoxesTest, SavesThatMayNotBeWrittenSayWhyInGerman) {
     EXPECT_EQ(Slurp(file), "old\r\n");
 }
 
+// Messages that name a file show its name as it is, also with letters that
+// code page 850 lacks (the euro sign), where the window shows them.
+TEST_F(MessageBoxesTest, MessagesNameFilesWithLettersOutsideCodePage850) {
+    const std::string euro = Path("Getriebe-\xE2\x82\xAC.qb3");
+    CheckFileReadable(euro);
+    EXPECT_TRUE(cancelFlag);
+    ASSERT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(Cp850ToUtf8Carried(Shown()[0]),
+              "Datei " + euro + " nicht gefunden oder kein Zugriffsrecht !");
+    ui.calls.clear();
+    cancelFlag = false;
+    CheckNewFileName(Path("a.b.") + "\xE2\x82\xAC");
+    ASSERT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(Cp850ToUtf8Carried(Shown()[0]),
+              Path("a.b.") + "\xE2\x82\xAC not allowed (too many dots)!");
+}
+
 TEST_F(MessageBoxesTest, SaveNameFromDialogAndFromName) {
     dataDirectory = dir;
     dataFileExtension = "qb3";

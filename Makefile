@@ -24,8 +24,9 @@ demo: build/release/src/veldrim
 	./scripts/demo build/release/src/veldrim out
 
 # The window under a virtual X display with the demo data set: pictures of
-# the main window, the result diagram, the report viewer, the explanation
-# window and the table editor.
+# the main window, the result diagram with the power balance, the report
+# viewer, the explanation window, the table editor, the material pick and
+# the view in monochrome graphics.
 screenshots: build/release/src/veldrim
 	xvfb-run -a -s "-screen 0 1280x800x24" ./scripts/window-session build/release/src/veldrim data out/screenshots
 

@@ -51,7 +51,7 @@ void DrawEmptySheet() {
     CadText(productName, 20, 180);
     CadSetTextStyle(0, 0, 3.5L, 3.5L);
     CadText(currentFileName.empty() ? std::string("-")
-                                    : FileNameText(currentFileName) + "." + dataFileExtension,
+                                    : ShownFileName(currentFileName) + "." + dataFileExtension,
             20, 170);
 }
 
@@ -115,7 +115,9 @@ void SaveDataSetAs() {
     WaitCursor();
     const bool ok = WriteDataFile(path);
     EndWaitCursor();
-    if (ok) TakeAsCurrent(path);
+    if (!ok) return;
+    TakeAsCurrent(path);
+    DrawCurrentView();  // the drawing names the file under its new name
 }
 
 void Recalculate() {

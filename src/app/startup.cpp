@@ -353,7 +353,7 @@ int RunProgramGuarded(int argc, const char* const* argv) {
         CommandLine started = cl;
         started.file.clear();
         LoadStartupTemplates();
-        return windowRunner(started, "Datei " + cl.file + " nicht lesbar");
+        return windowRunner(started, "Datei " + ShownFileName(cl.file) + " nicht lesbar");
     } else {
         return kExitUnreadable;
     }

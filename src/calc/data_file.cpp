@@ -271,7 +271,7 @@ bool ReadDataFile(const std::string& path) {
     const int rc = sharedTextFile.Reset();
     if (rc != kIoOk) {
         cancelFlag = true;
-        ShowErrorIfEnabled("Datei " + FileNameText(path) + " nicht lesbar (Fehler " + IntText(rc) +
+        ShowErrorIfEnabled("Datei " + ShownFileName(path) + " nicht lesbar (Fehler " + IntText(rc) +
                            ")");
         return false;
     }
@@ -292,9 +292,9 @@ bool ReadDataFile(const std::string& path) {
     cancelFlag = true;
     if (empty) {
         failedLine = 0;
-        ShowErrorIfEnabled("Datei " + FileNameText(path) + " ist leer");
+        ShowErrorIfEnabled("Datei " + ShownFileName(path) + " ist leer");
     } else {
-        ShowErrorIfEnabled("Fehler beim Lesen von " + FileNameText(path) + ", Zeile " +
+        ShowErrorIfEnabled("Fehler beim Lesen von " + ShownFileName(path) + ", Zeile " +
                            IntText(failedLine) + (tooLong ? " (Zeile zu lang)" : ""));
     }
     return false;

@@ -9,6 +9,7 @@
 #include "foundation/codepage.h"
 #include "foundation/formatting.h"
 #include "foundation/program_state.h"
+#include "graphics/cad_output.h"
 #include "graphics/cad_primitives.h"
 #include "graphics/diagrams/bar_gauge.h"
 #include "graphics/diagrams/diagram.h"
@@ -19,6 +20,8 @@ namespace {
 
 // The temperature range of the curve, °C, and its step.
 constexpr Real kFirstTemperature = 20, kLastTemperature = 120, kTemperatureStep = 5;
+// Where the legend's text begins, °C; its markers stand just left of it.
+constexpr Real kLegendFrom = kFirstTemperature + 0.45L * (kLastTemperature - kFirstTemperature);
 
 // "°C" in code page 850.
 std::string Celsius() { return std::string(1, '\xf8') + 'C'; }
@@ -29,6 +32,8 @@ void DrawViscosityDiagram() {
     const Real nuHigh = Viscosity(kFirstTemperature), nuLow = Viscosity(kLastTemperature);
     SetDiagramSize(160, 110);
     SetDiagramOffset(40, 35);
+    // The legend's band stays free of the grid's vertical lines.
+    DiagramState.legendFromX = kLegendFrom - 0.04L * (kLastTemperature - kFirstTemperature);
     DrawDiagram(Celsius(), std::string("mm\xfd/s"), std::string("Viskosit\x84t des Schmierstoffs"),
                 kFirstTemperature, 0, kLastTemperature, std::max(nuHigh, nuLow), 0);
     // Layers 1 and 2 are centre and hidden lines; the curve, the mark and
@@ -44,10 +49,17 @@ void DrawViscosityDiagram() {
         DiagramMarker(2, theta, Viscosity(theta));
     }
     // The legend in the upper right of the diagram, where the falling curve
-    // leaves room (the markers are clipped to the diagram like its lines).
+    // leaves room (the markers are clipped to the diagram like its lines):
+    // both rows in the middle of the grid's top band, clear of its lines.
     DiagramSetTextStyle(2, 0, 3.0L, 2.2L);
-    CadMoveTo(DiagramToDrawingX(kFirstTemperature + 0.45L * (kLastTemperature - kFirstTemperature)),
-              DiagramToDrawingY(0.9L * DiagramState.yMax));
+    const DiagramRecord& d = DiagramState;
+    const Real h = CadOutputState.textHeight;
+    const Real band = DiagramToDrawingY(d.yMax) - DiagramToDrawingY(d.yMax - d.gridStepY);
+    // Two rows 1.6 h apart, each drawn 1.6 h high on the screen (from 1.2 h
+    // above its baseline to 0.72 h below), fill 3.52 h.
+    const Real firstBaseline = band >= 4.2L * h ? DiagramToDrawingY(d.yMax) - band / 2 + 0.56L * h
+                                                : DiagramToDrawingY(0.9L * d.yMax);
+    CadMoveTo(DiagramToDrawingX(kLegendFrom), firstBaseline);
     DiagramLegendEntry("v40 " + FormatNum(wormGear.v40) + " mm\xfd/s, v100 " +
                            FormatNum(wormGear.v100) + " mm\xfd/s",
                        1);
@@ -69,8 +81,7 @@ void DrawPowerBalance() {
     segment("Verzahnung", losses[0]);
     segment("Leerlauf", losses[1]);
     segment("Lager", losses[2]);
-    CadSetTextStyle(2, 0, 3.0L, 2.2L);
-    CadText("eta " + FormatDecimals(1, wormGear.eta * 100) + " %", 222, 27);
+    BarGaugeNote(gauge, "eta " + FormatDecimals(1, wormGear.eta * 100) + " %");
 }
 
 }  // namespace

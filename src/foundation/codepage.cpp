@@ -1,5 +1,7 @@
 #include "foundation/codepage.h"
 
+#include <cctype>
+
 namespace veldrim {
 
 namespace {
@@ -10,8 +12,13 @@ void AppendUtf8(std::string& out, char32_t cp) {
     } else if (cp < 0x800) {
         out += static_cast<char>(0xC0 | (cp >> 6));
         out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
+    } else if (cp < 0x10000) {
         out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
@@ -31,29 +38,9 @@ std::string FromUtf8(std::string_view s, char replacement, Encode encode) {
     out.reserve(s.size());
     std::size_t i = 0;
     while (i < s.size()) {
-        auto b0 = static_cast<unsigned char>(s[i]);
         char32_t cp = 0;
         std::size_t len = 0;
-        if (b0 < 0x80) {
-            cp = b0;
-            len = 1;
-        } else if ((b0 & 0xE0) == 0xC0) {
-            cp = b0 & 0x1F;
-            len = 2;
-        } else if ((b0 & 0xF0) == 0xE0) {
-            cp = b0 & 0x0F;
-            len = 3;
-        } else if ((b0 & 0xF8) == 0xF0) {
-            cp = b0 & 0x07;
-            len = 4;
-        }
-        bool ok = len > 0 && i + len <= s.size();
-        for (std::size_t k = 1; ok && k < len; ++k) {
-            auto b = static_cast<unsigned char>(s[i + k]);
-            if ((b & 0xC0) != 0x80) ok = false;
-            cp = (cp << 6) | (b & 0x3F);
-        }
-        if (!ok) {
+        if (!DecodeUtf8At(s, i, cp, len)) {
             out += replacement;
             ++i;
             continue;
@@ -68,6 +55,86 @@ std::string FromUtf8(std::string_view s, char replacement, Encode encode) {
 }  // namespace
 
 std::string Cp850ToUtf8(std::string_view oem) { return ToUtf8(oem, kCp850ToUnicode); }
+
+std::string Utf8ToCp850Carried(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        char32_t cp = 0;
+        std::size_t len = 0;
+        if (!DecodeUtf8At(utf8, i, cp, len)) {
+            out += '?';
+            ++i;
+            continue;
+        }
+        i += len;
+        const int b = UnicodeToCp850(cp);
+        if (b >= 0 && cp != static_cast<char32_t>(kCarriedLetterMark)) {
+            out += static_cast<char>(b);
+            continue;
+        }
+        std::string hex;
+        for (char32_t v = cp; v != 0 || hex.empty(); v >>= 4)
+            hex.insert(hex.begin(), kHex[v & 0xF]);
+        out += kCarriedLetterMark + hex + ';';
+    }
+    return out;
+}
+
+namespace {
+
+// The carried letter that starts at oem[i] (the mark, 1 to 6 hex digits and
+// ';'): its code point and the index after it; false when none starts there.
+bool CarriedLetterAt(std::string_view oem, std::size_t i, char32_t& cp, std::size_t& next) {
+    if (oem[i] != kCarriedLetterMark) return false;
+    cp = 0;
+    std::size_t k = i + 1;
+    while (k < oem.size() && k - i <= 6 && std::isxdigit(static_cast<unsigned char>(oem[k]))) {
+        const char c = oem[k];
+        cp = cp * 16 + static_cast<char32_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+        ++k;
+    }
+    if (k == i + 1 || k >= oem.size() || oem[k] != ';' || cp > 0x10FFFF ||
+        (cp >= 0xD800 && cp <= 0xDFFF))
+        return false;
+    next = k + 1;
+    return true;
+}
+
+}  // namespace
+
+std::string Cp850ToUtf8Carried(std::string_view oem) {
+    std::string out;
+    out.reserve(oem.size() + oem.size() / 4);
+    for (std::size_t i = 0; i < oem.size();) {
+        char32_t cp = 0;
+        if (std::size_t next = 0; CarriedLetterAt(oem, i, cp, next)) {
+            AppendUtf8(out, cp);
+            i = next;
+            continue;
+        }
+        AppendUtf8(out, kCp850ToUnicode[static_cast<unsigned char>(oem[i])]);
+        ++i;
+    }
+    return out;
+}
+
+std::string DropCarriedLetters(std::string_view oem) {
+    std::string out;
+    out.reserve(oem.size());
+    for (std::size_t i = 0; i < oem.size();) {
+        char32_t cp = 0;
+        if (std::size_t next = 0; CarriedLetterAt(oem, i, cp, next)) {
+            out += '?';
+            i = next;
+            continue;
+        }
+        out += oem[i++];
+    }
+    return out;
+}
 
 std::string Win1252ToUtf8(std::string_view ansi) { return ToUtf8(ansi, kWin1252ToUnicode); }
 

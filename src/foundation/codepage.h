@@ -90,9 +90,48 @@ std::string Cp850ToUtf8(std::string_view oem);
 std::string Win1252ToUtf8(std::string_view ansi);
 std::string Utf8ToCp850(std::string_view utf8, char replacement = '?');
 std::string Utf8ToWin1252(std::string_view utf8, char replacement = '?');
+// Texts for the screen (messages, the window title) may name a file whose
+// name holds letters that code page 850 lacks. Such a letter is carried in
+// the code page 850 text as kCarriedLetterMark, its code point in hex and
+// ';', and the screen's conversion shows the letter itself. Texts stored in
+// files never carry letters: they take the replacement.
+inline constexpr char kCarriedLetterMark = '\x1A';
+std::string Utf8ToCp850Carried(std::string_view utf8);
+// Cp850ToUtf8 that turns carried letters back into the letters.
+std::string Cp850ToUtf8Carried(std::string_view oem);
+// The text as a file stores it: each carried letter becomes '?'.
+std::string DropCarriedLetters(std::string_view oem);
 // Code page 850 <-> Windows-1252 through Unicode, same length.
 std::string Cp850ToWin1252(std::string_view oem, char replacement = '?');
 std::string Win1252ToCp850(std::string_view ansi, char replacement = '?');
+
+// The character of UTF-8 text s at i and its length in bytes; false for a
+// malformed sequence.
+constexpr bool DecodeUtf8At(std::string_view s, std::size_t i, char32_t& cp, std::size_t& len) {
+    const auto b0 = static_cast<unsigned char>(s[i]);
+    cp = 0;
+    len = 0;
+    if (b0 < 0x80) {
+        cp = b0;
+        len = 1;
+    } else if ((b0 & 0xE0) == 0xC0) {
+        cp = b0 & 0x1F;
+        len = 2;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        cp = b0 & 0x0F;
+        len = 3;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        cp = b0 & 0x07;
+        len = 4;
+    }
+    bool ok = len > 0 && i + len <= s.size();
+    for (std::size_t k = 1; ok && k < len; ++k) {
+        const auto b = static_cast<unsigned char>(s[i + k]);
+        if ((b & 0xC0) != 0x80) ok = false;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    return ok && cp <= 0x10FFFF;
+}
 
 namespace detail {
 
@@ -105,26 +144,14 @@ struct Cp850Bytes {
 template <std::size_t N>
 consteval Cp850Bytes<N> EncodeCp850(const char (&utf8)[N]) {
     Cp850Bytes<N> out;
+    const std::string_view text(utf8, N - 1);
     std::size_t i = 0;
-    while (i + 1 < N && utf8[i] != '\0') {
-        auto b0 = static_cast<unsigned char>(utf8[i]);
+    while (i < text.size() && text[i] != '\0') {
         char32_t cp = 0;
-        std::size_t len = 1;
-        if (b0 < 0x80) {
-            cp = b0;
-        } else if ((b0 & 0xE0) == 0xC0) {
-            cp = b0 & 0x1F;
-            len = 2;
-        } else if ((b0 & 0xF0) == 0xE0) {
-            cp = b0 & 0x0F;
-            len = 3;
-        } else {
-            throw "literal holds a character outside the Basic Multilingual Plane";
-        }
-        for (std::size_t k = 1; k < len; ++k) {
-            if (i + k + 1 >= N) throw "truncated UTF-8 sequence in literal";
-            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        }
+        std::size_t len = 0;
+        if (!DecodeUtf8At(text, i, cp, len))
+            throw "malformed or truncated UTF-8 sequence in literal";
+        if (cp > 0xFFFF) throw "literal holds a character outside the Basic Multilingual Plane";
         int b = UnicodeToCp850(cp);
         if (b < 0) throw "literal holds a character that code page 850 lacks";
         out.data[out.size++] = static_cast<char>(b);

@@ -228,6 +228,8 @@ std::string FindFileNoCase(const std::string& path) {
 
 std::string FileNameText(std::string_view name) { return Utf8ToCp850(name, '?'); }
 
+std::string ShownFileName(std::string_view name) { return Utf8ToCp850Carried(name); }
+
 std::string FileNameFromText(std::string_view cp850) { return Cp850ToUtf8(cp850); }
 
 }  // namespace veldrim

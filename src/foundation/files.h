@@ -14,6 +14,10 @@ namespace veldrim {
 // of a stored text (reports, CAD texts, the exchange file, the session file)
 // it is converted to code page 850; a letter that code page lacks becomes '?'.
 std::string FileNameText(std::string_view name);
+// A file name for the screen (messages, the window title): code page 850,
+// with the letters that code page lacks carried so that the window shows
+// the name as it is. Never for texts that go into files.
+std::string ShownFileName(std::string_view name);
 // A name read from a stored text back to the bytes of a name on disk.
 std::string FileNameFromText(std::string_view cp850);
 

@@ -15,15 +15,15 @@
 
 namespace veldrim {
 
+std::string InvalidEntryText(const std::string& text) {
+    return std::string("Ungültige Eingabe "_cp850) + "\"" + text + "\" !";
+}
+
 namespace {
 
 constexpr int kInfoScreenLines = 22;
 constexpr int kNumberEntryLength = 30;
 constexpr int kIntegerEntryLength = 12;
-
-std::string InvalidEntryText(const std::string& text) {
-    return std::string("Ungültige Eingabe "_cp850) + "\"" + text + "\" !";
-}
 
 std::string RangeText(const std::string& lo, const std::string& hi) {
     return std::string("Gültiger Wertebereich: "_cp850) + lo + " .. " + hi + " !";

@@ -139,6 +139,17 @@ void CloseChecked(TextFile& f) {
                                  : std::string("Fehler beim Schließen einer Datei"_cp850));
 }
 
+std::string NotWritableText(const std::string& path) {
+    // A save replaces the file through its folder: the file refuses only
+    // where it is write-protected itself.
+    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0)
+        return "Die Datei \"" + ShownFileName(path) +
+               std::string("\" ist schreibgeschützt und darf nicht überschrieben werden !"_cp850);
+    const std::string folder = FolderPart(path);
+    return "In den Ordner \"" + ShownFileName(folder.empty() ? std::string(".") : folder) +
+           std::string("\" darf nicht geschrieben werden: kein Schreibrecht !");
+}
+
 std::string FileWriteErrorText(const TextFile& f) {
     const std::string reason = f.FailureReason();
     return "file write error: " + f.Name() + (reason.empty() ? "" : ": " + reason);
@@ -147,7 +158,10 @@ std::string FileWriteErrorText(const TextFile& f) {
 void RewriteChecked(TextFile& f) {
     int r = f.Rewrite();
     if (r == kIoOk) return;
-    ReportFileFailure(f, r == kIoDiskFull ? "Diskette/Platte voll" : FileWriteErrorText(f));
+    ReportFileFailure(f, r == kIoDiskFull ? "Diskette/Platte voll"
+                         : r == kIoAccessDenied || r == kIoWriteProtected
+                             ? NotWritableText(f.Name())
+                             : FileWriteErrorText(f));
 }
 
 bool WriteWholeFile(const std::string& path, const std::function<void()>& writeLines) {
@@ -180,7 +194,7 @@ void CheckFileReadable(const std::string& name) {
         probe.Close();
         return;
     }
-    ShowErrorIfEnabled("Datei " + FileNameText(TrimBoth(name)) +
+    ShowErrorIfEnabled("Datei " + ShownFileName(TrimBoth(name)) +
                        " nicht gefunden oder kein Zugriffsrecht !");
     cancelFlag = true;
 }
@@ -190,7 +204,7 @@ void CheckFileReadable(const std::string& name) {
 void CheckNewFileName(const std::string& path) {
     std::string leaf = LeafPart(path);
     if (std::count(leaf.begin(), leaf.end(), '.') >= 2) {
-        Ui().ShowMessage("", ShownText(path + " not allowed (too many dots)!"),
+        Ui().ShowMessage("", ShownText(ShownFileName(path) + " not allowed (too many dots)!"),
                          MessageKind::Information);
         cancelFlag = true;
         return;
@@ -199,8 +213,8 @@ void CheckNewFileName(const std::string& path) {
     bool exists = ::stat(path.c_str(), &st) == 0;
     if (exists && path.find("aktuell") == std::string::npos && askBeforeOverwriteFlag) {
         SetHelpNumber(3055);
-        std::string question =
-            path + " existiert bereits.   " + std::string("überschreiben"_cp850) + " ?";
+        std::string question = ShownFileName(path) + " existiert bereits.   " +
+                               std::string("überschreiben"_cp850) + " ?";
         if (!AskYesNoCancel(question)) cancelFlag = true;
     }
     if (cancelFlag) return;
@@ -208,7 +222,8 @@ void CheckNewFileName(const std::string& path) {
     // shows whether the folder takes a new file, and an existing file must be
     // writable.
     bool ok = !leaf.empty() && !(exists && S_ISDIR(st.st_mode));
-    if (ok && exists && ::access(path.c_str(), W_OK) != 0) ok = false;
+    bool refused = false;  // the file or its folder may not be written
+    if (ok && exists && ::access(path.c_str(), W_OK) != 0) ok = false, refused = true;
     if (ok) {
         std::string folder = FolderPart(path);
         std::string probe = EnsureTrailingBackslash(folder.empty() ? std::string(".") : folder) +
@@ -216,14 +231,16 @@ void CheckNewFileName(const std::string& path) {
         int fd = ::mkstemp(probe.data());
         if (fd < 0) {
             ok = false;
+            refused = errno == EACCES || errno == EPERM || errno == EROFS;
         } else {
             ::close(fd);
             if (::unlink(probe.c_str()) != 0) ok = false;
         }
     }
     if (!ok) {
-        ShowErrorIfEnabled(std::string("Ungültiger Dateiname "_cp850) + "\"" + FileNameText(path) +
-                           "\" !");
+        ShowErrorIfEnabled(refused ? NotWritableText(path)
+                                   : std::string("Ungültiger Dateiname "_cp850) + "\"" +
+                                         ShownFileName(path) + "\" !");
         cancelFlag = true;
     }
 }
@@ -239,7 +256,12 @@ void AskSaveFileName(std::string name, std::string& path) {
     }
     if (name.empty()) {
         std::string filter = "*." + dataFileExtension + "|*." + dataFileExtension;
-        auto chosen = Ui().SaveFileName("", dataDirectory, filter);
+        // The current data set's name is proposed; a new set proposes its folder.
+        const std::string proposed = currentFileName.empty()
+                                         ? dataDirectory
+                                         : EnsureTrailingBackslash(dataDirectory) +
+                                               currentFileName + "." + dataFileExtension;
+        auto chosen = Ui().SaveFileName("", proposed, filter);
         if (chosen && !LeafPart(*chosen).empty()) {
             dataDirectory = FolderPart(*chosen);
             name = BaseNameOf(*chosen);
@@ -296,9 +318,9 @@ void UpdateWindowTitle(std::string& title) {
     if (currentFileName.empty())
         title = ShownText(windowTitle + "   V " + programVersion);
     else if (currentFileName.find('.') != std::string::npos)
-        title = ShownText(windowTitle) + "  -  " + FileNameText(currentFileName);
+        title = ShownText(windowTitle) + "  -  " + ShownFileName(currentFileName);
     else
-        title = ShownText(windowTitle) + "  -  " + FileNameText(currentFileName) + "." +
+        title = ShownText(windowTitle) + "  -  " + ShownFileName(currentFileName) + "." +
                 dataFileExtension;
     applicationTitle = title;
     NormalCursor();

@@ -65,6 +65,9 @@ std::string RewriteErrorText(int result);
 // sets the cancel flag.
 void ReportFileFailure(TextFile& f, std::string_view text);
 
+// Why a file may not be written: the existing file is write-protected, or
+// the folder of a new file refuses it.
+std::string NotWritableText(const std::string& path);
 // "file write error: " + the file's name + ": " + the system's reason.
 std::string FileWriteErrorText(const TextFile& f);
 

@@ -69,8 +69,9 @@ struct ProgramStateDefaults {
 
     // Settings of the configuration defaults.
     std::int16_t databaseMode = 1;
-    std::string_view tableEditorPath = "C:\\TABLYST\\TABLYST.EXE";
-    std::string_view textEditorPath = "WRITE.EXE";
+    // Empty: the desktop's opener for the file.
+    std::string_view tableEditorPath = "";
+    std::string_view textEditorPath = "";
     std::string_view htmlBrowserPath = "";
     std::int16_t dateFormat = 3;
     std::int32_t headerSpaceLines = 0;

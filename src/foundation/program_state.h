@@ -112,8 +112,8 @@ inline constexpr int kRecentFileCount = 4;
 inline constexpr int kUnitSystemCount = 5;
 
 extern std::int16_t databaseMode;    // 1 "Datenbank mode"
-extern std::string tableEditorPath;  // "C:\TABLYST\TABLYST.EXE" "externe Datenbank"
-extern std::string textEditorPath;   // "WRITE.EXE" "Textprogramm"
+extern std::string tableEditorPath;  // "" (the desktop's opener) "externe Datenbank"
+extern std::string textEditorPath;   // "" (the desktop's opener) "Textprogramm"
 extern std::string htmlBrowserPath;  // "" "HTML Browser"
 extern std::int16_t
     dateFormat;  // 3 "Date Code": 1 dd.mm.yyyy, 2 mm/dd/yyyy, 3 yyyy-mm-dd, 4 dd/mm/yyyy

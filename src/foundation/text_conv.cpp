@@ -134,11 +134,13 @@ std::string OemToWinTable(std::string_view s) {
     return in;
 }
 
-std::string ConvertCadText(std::string_view s) {
+std::string ConvertCadText(std::string_view shown) {
+    // A file takes the replacement for a letter its code page lacks.
+    const std::string s = DropCarriedLetters(shown);
     switch (cadTextCharacterSet) {
         case 2: return DisplayText(s);
         case 3: return TransliterateOem(s);
-        default: return std::string(s);
+        default: return s;
     }
 }
 

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "foundation/codepage.h"
+#include "foundation/files.h"
 #include "foundation/text_conv.h"
 
 extern char** environ;
@@ -37,8 +38,8 @@ const char* KindWord(MessageKind kind) {
 
 void ToStderr(const std::string& title, const std::string& text, MessageKind kind) {
     std::string line = std::string("veldrim: ") + KindWord(kind) + ": ";
-    if (!title.empty()) line += Cp850ToUtf8(title) + ": ";
-    line += Cp850ToUtf8(text);
+    if (!title.empty()) line += Cp850ToUtf8Carried(title) + ": ";
+    line += Cp850ToUtf8Carried(text);
     for (char& c : line)
         if (c == '\r' || c == '\n') c = ' ';
     line += '\n';
@@ -55,7 +56,12 @@ bool SpawnProgram(const std::string& program, const std::vector<std::string>& ar
     return SpawnProgramError(program, args) == 0;
 }
 
-int SpawnProgramError(const std::string& program, const std::vector<std::string>& args) {
+std::string NoOpenerText(const std::string& path) {
+    return std::string("Kein Programm zum Öffnen gefunden: "_cp850) + ShownFileName(path);
+}
+
+int SpawnChild(const std::string& program, const std::vector<std::string>& args, pid_t& pid) {
+    pid = 0;
     if (program.empty()) return ENOENT;
     std::vector<std::string> argvStore;
     argvStore.reserve(args.size() + 1);
@@ -64,10 +70,13 @@ int SpawnProgramError(const std::string& program, const std::vector<std::string>
     std::vector<char*> argv;
     for (auto& a : argvStore) argv.push_back(a.data());
     argv.push_back(nullptr);
-    pid_t pid = 0;
     // posix_spawnp searches PATH when the name has no '/'.
-    int rc = posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
-    if (rc != 0) return rc;
+    return posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
+}
+
+int SpawnProgramError(const std::string& program, const std::vector<std::string>& args) {
+    pid_t pid = 0;
+    if (const int rc = SpawnChild(program, args, pid); rc != 0) return rc;
     // A program that cannot be executed ends at once with status 127; the
     // window-less callers want to know that, so give it a moment to fail.
     int status = 0;
@@ -178,7 +187,7 @@ std::string PickKey(const std::string& s) { return UpperAscii(TrimBoth(s)); }
 
 std::optional<int> BatchUi::PickTableRecord(const TableView& view) {
     if (!presetPick) {
-        if (view.rows.empty()) return std::nullopt;
+        if (view.rows.empty() || !view.currentChosen) return std::nullopt;
         return std::clamp(view.current, 0, static_cast<int>(view.rows.size()) - 1);
     }
     const std::string key = PickKey(*presetPick);

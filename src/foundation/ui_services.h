@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace veldrim {
@@ -134,7 +135,10 @@ struct TableView {
     std::string title;
     std::vector<std::string> heads;
     std::vector<std::vector<std::string>> rows;
-    int current = 0;   // 0-based row
+    int current = 0;  // 0-based row
+    // False: the current row is only where the table opens; OK without a
+    // row chosen by the user takes nothing.
+    bool currentChosen = true;
     bool pick = true;  // pick mode: read-only, one record is chosen
 };
 
@@ -265,6 +269,12 @@ bool SpawnProgram(const std::string& program, const std::vector<std::string>& ar
 // The same with the reason: 0 when it started, else an errno value (ENOENT
 // for a program that is not there, ENOMEM when memory ran out).
 int SpawnProgramError(const std::string& program, const std::vector<std::string>& args);
+// Only starts it: 0 and its process id, which the caller waits for, or an
+// errno value.
+int SpawnChild(const std::string& program, const std::vector<std::string>& args, pid_t& pid);
+// The message when no program opened a document: names the file, so the
+// user can find it.
+std::string NoOpenerText(const std::string& path);
 
 // Headless runs: no dialog ever appears. Messages go to stderr, questions get
 // the cancel answer unless the batch caller set one.

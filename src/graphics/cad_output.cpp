@@ -134,7 +134,7 @@ void DrawFooter(const CadLimits& l) {
         std::string fileText;
         if (!currentFileName.empty())
             fileText = ShortenWithDots(
-                FileNameText(EnsureTrailingBackslash(dataDirectory) + currentFileName) + "." +
+                ShownFileName(EnsureTrailingBackslash(dataDirectory) + currentFileName) + "." +
                     dataFileExtension,
                 120);
         text = TodayText() + " " + TimeHourMinuteText() + " - " + text + " - " + fileText;

@@ -170,7 +170,8 @@ struct CadLimits {
 };
 
 inline constexpr int kSheetFooterOption = 0;
-inline constexpr const char* kDefaultPlotCommandLine = "C:\\GRAFMIT\\WGRAFMIT GRAFMIT.DXF /M1.0";
+// No plot program until the user configures one.
+inline constexpr const char* kDefaultPlotCommandLine = "";
 
 struct CadOutputRecord {
     // CadLayerTable: the six named layers 0..5.

@@ -546,15 +546,15 @@ void TFveldgra::Replay(GraphicsCanvas* window, const PrinterTarget* print) {
                                         : colourGraphics;
                 uint32_t c = colour ? ColorTable[static_cast<size_t>(n)] : kBlack;
                 s.canvas->SetPenColor(c);
-                s.canvas->SetBrushColor(colour ? c : BackgroundColour);
+                s.canvas->SetBrushColor(colour ? c : DrawingBackground());
                 s.canvas->SetFontColor(c);
             }
         } else if (n == 0) {
             if (StepMode && window && window->AnimationStep()) StepMode = 0;
             for (const Surface& s : surfaces) {
-                s.canvas->SetPenColor(BackgroundColour);
-                s.canvas->SetBrushColor(BackgroundColour);
-                s.canvas->SetFontColor(BackgroundColour);
+                s.canvas->SetPenColor(DrawingBackground());
+                s.canvas->SetBrushColor(DrawingBackground());
+                s.canvas->SetFontColor(DrawingBackground());
             }
         }
     };
@@ -562,7 +562,7 @@ void TFveldgra::Replay(GraphicsCanvas* window, const PrinterTarget* print) {
     for (const Surface& s : surfaces) {
         uint32_t c = colourGraphics ? ColorTable[1] : kBlack;
         s.canvas->SetPenColor(c);
-        s.canvas->SetBrushColor(colourGraphics ? c : BackgroundColour);
+        s.canvas->SetBrushColor(colourGraphics ? c : DrawingBackground());
         s.canvas->SetFontColor(c);
     }
 
@@ -624,7 +624,7 @@ void TFveldgra::Replay(GraphicsCanvas* window, const PrinterTarget* print) {
                 const Surface& t = *textTarget;
                 // Index 16 (and any index outside the table) keeps the text colour.
                 if (colourIndex == 0)
-                    t.canvas->SetFontColor(BackgroundColour);
+                    t.canvas->SetFontColor(DrawingBackground());
                 else if (!colourGraphics || (t.printer && t.printer->colourMode == 1))
                     t.canvas->SetFontColor(kBlack);
                 else if (colourIndex >= 1 && colourIndex <= 15)

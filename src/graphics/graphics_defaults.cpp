@@ -1,6 +1,8 @@
 // Graphics defaults: start-up values of the colour table and drawing settings.
 #include "graphics/graphics_defaults.h"
 
+#include "foundation/program_state.h"
+
 namespace veldrim {
 
 namespace {
@@ -50,6 +52,10 @@ Real GraphicsTextHeightFactor = kDefaults.GraphicsTextHeightFactor;
 uint16_t GraphicsTextStyleBits = kDefaults.GraphicsTextStyleBits;
 Real GraphicsCorrectionHorizontal = kDefaults.GraphicsCorrectionHorizontal;
 uint8_t WheelZoomSwitch = kDefaults.WheelZoomSwitch;
+
+uint32_t DrawingBackground() {
+    return colourGraphics ? BackgroundColour : RgbColour(255, 255, 255);
+}
 
 void ResetColorTable() { ColorTable = kStartColours; }
 

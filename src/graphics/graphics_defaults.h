@@ -31,6 +31,11 @@ extern uint16_t GraphicsTextStyleBits;     // "Text Style Graphics"; 3 (bold, it
 extern Real GraphicsCorrectionHorizontal;  // "GrafikKorrekturFaktor horizontal"; 1.0
 extern uint8_t WheelZoomSwitch;            // wheel zooms while set; 0
 
+// The colour the drawing is painted on: the background colour, or white
+// paper while the colour mode ("Farbgrafik") is off, where every line is
+// drawn black.
+uint32_t DrawingBackground();
+
 // Sets all 17 colours to their start-up values (navy, lime, aqua, red, ...).
 void ResetColorTable();
 // Every setting of this module to its start-up value.

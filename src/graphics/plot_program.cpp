@@ -67,9 +67,11 @@ bool Choose(const std::string& prompt, std::initializer_list<const char*> items,
 
 PlotProgramSettings DefaultPlotProgramSettings() {
     PlotProgramSettings s;
-    s.programPath = "c:\\grafmit\\wgrafmit";
+    // No plot program is known on this system, and there are no printer
+    // ports to name: the user names the program, and the plot goes to a file.
+    s.programPath.clear();
     s.outputFormat = 0;
-    s.interfaceKind = kPlotInterfaceParallel;
+    s.interfaceKind = kPlotInterfaceFile;
     s.comPort = s.lptPort = "1";
     s.outputDirectory = CadUserDirectory();
     s.scale = "1";
@@ -90,7 +92,8 @@ std::string BuildPlotCommandLine(const PlotProgramSettings& in) {
     w.xShift = in.xShift, w.yShift = in.yShift, w.textWidth = in.textWidthFactor;
     w.rotate = in.rotate;
     w.font = in.psFont;
-    return in.programPath + " " + plotFile + SwitchesText(w);
+    const std::string program = TrimBoth(in.programPath);
+    return (program.empty() ? std::string() : program + " ") + plotFile + SwitchesText(w);
 }
 
 void ConfigurePlotProgram(std::string& commandLine) {
@@ -110,7 +113,7 @@ void PromptCommandLine(bool askFileName, std::string& commandLine) {
     if (!Choose("GRAFMIT/WGRAFMIT", {"WGRAFMIT.EXE (Windows)", "GRAFMIT.EXE (MS-DOS)"}, program))
         return;
     const std::string programFile = program == 1 ? "wgrafmit.exe" : "grafmit.exe";
-    std::string folder = "c:\\grafmit\\";
+    std::string folder;  // the user names where the program lies
     InputText("Programmverzeichnis von " + programFile, 40, folder);
     if (cancelFlag) return;
     CheckFileReadable(EnsureTrailingBackslash(folder) + programFile);
@@ -129,7 +132,7 @@ void PromptCommandLine(bool askFileName, std::string& commandLine) {
         InputText("Dateiname oder Wildcard", 60, file);
         if (cancelFlag) return;
     }
-    int kind = kPlotInterfaceParallel + 1;
+    int kind = kPlotInterfaceFile + 1;
     if (!Choose("Ausgabeschnittstelle", {"seriell", "parallel", "Datei"}, kind)) return;
     w.interfaceKind = kind - 1;
     if (w.interfaceKind == kPlotInterfaceFile) {

@@ -19,8 +19,8 @@
 
 namespace veldrim {
 
-// The form's start values: program "c:\grafmit\wgrafmit", HPL, parallel on
-// LPT 1, the user directory, scale 1, no shift, text width 1.
+// The form's start values: no program (the user names it), HPL, into a file
+// of the user directory, scale 1, no shift, text width 1.
 PlotProgramSettings DefaultPlotProgramSettings();
 // The command line the form shows and returns.
 std::string BuildPlotCommandLine(const PlotProgramSettings& settings);

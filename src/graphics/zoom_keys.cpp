@@ -123,7 +123,11 @@ void TFveldgra::FormMouseDown(MouseButton button, int32_t x, int32_t y) {
     } else if (button == MouseButton::Left && DoubleClicked) {
         RestoreLimit();
         ResetZoom();
+        // The saved limits are a drawing's sheet: it keeps equal scales in x
+        // and y, which the reset of the window would switch off.
+        const uint8_t keepAspect = KeepAspect;
         ReSetWindow();
+        KeepAspect = keepAspect;
         ClearViewPort();
         DoubleClicked = 0;
         return;

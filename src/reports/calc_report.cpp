@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "calc/records.h"
+#include "foundation/data_file_path.h"
 #include "foundation/files.h"
 #include "foundation/formatting.h"
 #include "foundation/guarded_math.h"
@@ -133,7 +134,10 @@ std::string WriteBatchTextReport() {
 void PrintoutToSpreadsheet(std::uint16_t mode) {
     const DestinationSettingsKeeper keep;
     textDevice = kReportTxtFile;
+    // The TXT file is only the workbook's source: its header names the data file.
+    reportNamedFile = CurrentDataFilePath();
     PrintResultReport(mode);
+    reportNamedFile.reset();
 }
 
 // ---- header texts ------------------------------------------------------------------

@@ -307,7 +307,8 @@ bool ReadEdiFile(const std::string& name) {
     const int rc = sharedTextFile.Reset();
     if (rc != kIoOk) {
         cancelFlag = true;
-        ShowErrorIfEnabled("Datei " + name + " nicht lesbar (Fehler " + IntText(rc) + ")");
+        ShowErrorIfEnabled("Datei " + ShownFileName(name) + " nicht lesbar (Fehler " + IntText(rc) +
+                           ")");
         return false;
     }
     sharedTextFile.SetLineLimit(kValueLineLimit);

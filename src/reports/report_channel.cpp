@@ -70,6 +70,7 @@ std::int32_t reportColumnHeadsSwitch = kDefaults.reportColumnHeadsSwitch;
 bool pauseAfterEachPage = kDefaults.pauseAfterEachPage;
 bool reportPageHeaderSwitch = kDefaults.reportPageHeaderSwitch;
 std::string reportOutputName{kDefaults.reportOutputName};
+std::optional<std::string> reportNamedFile;
 bool htmlTableOpen = kDefaults.htmlTableOpen;
 std::string reportSavedExtension{kDefaults.reportSavedExtension};
 std::string reportTitle;
@@ -161,7 +162,8 @@ void CopyTextFileForDisplay(const std::string& src, const std::string& dst) {
     TextFile in;
     in.Assign(src);
     if (in.Reset() != kIoOk) {
-        ShowErrorIfEnabled("Datei " + src + " nicht gefunden oder kein Zugriffsrecht !");
+        ShowErrorIfEnabled("Datei " + ShownFileName(src) +
+                           " nicht gefunden oder kein Zugriffsrecht !");
         cancelFlag = true;
         return;
     }
@@ -312,6 +314,7 @@ void ResetReportChannel() {
     pauseAfterEachPage = kDefaults.pauseAfterEachPage;
     reportPageHeaderSwitch = kDefaults.reportPageHeaderSwitch;
     reportOutputName = kDefaults.reportOutputName;
+    reportNamedFile.reset();
     htmlTableOpen = kDefaults.htmlTableOpen;
     htmlDocumentBegun = false;
     reportSavedExtension = kDefaults.reportSavedExtension;
@@ -536,7 +539,10 @@ void ReportClose() {
             bool started =
                 ProgramAvailable(textEditorPath) && SpawnProgram(textEditorPath, {outwin});
             if (!started) started = Ui().OpenDocument(outwin);
-            if (!started) ShowErrorIfEnabled(textEditorPath + " not found");
+            if (!started)
+                ShowErrorIfEnabled(
+                    (textEditorPath.empty() ? std::string("xdg-open") : textEditorPath) +
+                    " not found");
             break;
         }
         case kReportTxtFile:
@@ -788,7 +794,7 @@ namespace {
 
 void TxtPageHeader() {
     ReportText(ProgramTitle() + "\t" + TodayText() + "\t" + TimeHourMinuteText());
-    ReportText(WithoutBlanks(FileNameText(reportOutputName)));
+    ReportText(WithoutBlanks(FileNameText(reportNamedFile ? *reportNamedFile : reportOutputName)));
     for (int i = 1; i <= kReportHeaderLineCount; ++i) ReportText(reportHeaderLines[i]);
     ReportText(" ");
     ++reportPageCounter;
@@ -818,6 +824,8 @@ void HtmlPageHeader() {
 
 std::string DataFileText() {
     TrimInPlace(currentFileName);
+    // A data set not yet saved has no file to name.
+    if (currentFileName.empty()) return {};
     const std::string name = FileNameText(currentFileName);
     if (archiveModeFlag) return name;
     const std::string shortText = name + "." + dataFileExtension;

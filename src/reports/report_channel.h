@@ -52,6 +52,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -97,6 +98,9 @@ extern std::array<std::string, 6> reportColumnHeads;  // 1..5: label, symbol, un
 // false: set by ReportClose once the output file is closed intact (before it
 // is handed over), cleared by ReportOpen.
 extern bool reportOutputComplete;
+// The file that the TXT page header names; none: the output file. A report
+// that only passes through a scratch file names what it reports on.
+extern std::optional<std::string> reportNamedFile;
 // 1-based columns of a 70-column row: symbol, unit, value 1, value 2, single value.
 struct ReportColumnPositions {
     int symbol = 35;

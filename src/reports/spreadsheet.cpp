@@ -38,11 +38,12 @@ std::vector<std::string> SplitAtTabs(const std::string& line) {
 std::string WriteAndOpenWorkbook(const std::string& textPath, const std::string& xlsx,
                                  bool splitColumns) {
     if (!TextFileToWorkbook(textPath, xlsx, splitColumns)) {
-        ShowErrorIfEnabled("Datei " + xlsx + " nicht geschrieben");
+        ShowErrorIfEnabled("Datei " + ShownFileName(xlsx) + " nicht geschrieben");
         cancelFlag = true;
         return {};
     }
-    Ui().OpenDocument(xlsx);
+    // Written all the same: the message names it, to be opened by hand.
+    if (!Ui().OpenDocument(xlsx)) ShowInfo(NoOpenerText(xlsx));
     return xlsx;
 }
 

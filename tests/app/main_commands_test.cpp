@@ -133,6 +133,42 @@ TEST_F(MainCommands, OpenTakesTheFileAsCurrentAndADamagedFileChangesNothing) {
 // disk, UTF-8), is the file's name on disk, survives the recent-files list of
 // the session file (a code page 850 text) and opens again; the window title
 // shows it as its code page 850 text.
+// The shipped demo data set, opened (calculated) and saved unchanged, is
+// written back byte for byte, apart from a line holding today's date.
+TEST_F(MainCommands, TheDemoSetSavedUnchangedIsWrittenAsShipped) {
+    const std::string shipped = std::string(VELDRIM_DATA_DIR) + "/demo.qb3";
+    const std::string copy = dir + "/demo.qb3";
+    fs::copy_file(shipped, copy);
+    ASSERT_TRUE(OpenDataSet(copy));
+    modifiedFlag = false;
+    SaveDataSet();
+    ASSERT_FALSE(cancelFlag);
+    if (std::getenv("VELDRIM_REGENERATE_DEMO"))
+        fs::copy_file(copy, shipped, fs::copy_options::overwrite_existing);
+    const auto linesOf = [](const std::string& text) {
+        std::vector<std::string> lines;
+        for (std::size_t start = 0; start < text.size();) {
+            const std::size_t end = text.find('\n', start);
+            lines.push_back(text.substr(start, end == std::string::npos ? end : end - start));
+            start = end == std::string::npos ? text.size() : end + 1;
+        }
+        return lines;
+    };
+    const std::string before = veldrim::testing::Slurp(shipped);
+    const std::string after = veldrim::testing::Slurp(copy);
+    const auto a = linesOf(before), b = linesOf(after);
+    ASSERT_EQ(a.size(), b.size());
+    EXPECT_EQ(before.size(), after.size());
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] == b[i]) continue;
+        // A date (dd.mm.yyyy or yyyy-mm-dd) may differ, nothing else.
+        const bool date = std::count(a[i].begin(), a[i].end(), '.') == 2 ||
+                          std::count(a[i].begin(), a[i].end(), '-') == 2;
+        EXPECT_TRUE(date) << "line " << i + 1 << ": shipped '" << a[i] << "', saved '" << b[i]
+                          << "'";
+    }
+}
+
 TEST_F(MainCommands, AnUmlautFileNameSurvivesSaveRecentFilesAndOpen) {
     configurationDirectory = dir;
     const std::string path = dir + "/Getriebe-Größe.qb3";

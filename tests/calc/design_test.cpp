@@ -440,6 +440,23 @@ TEST_F(DesignTest, DesignTableRowsOneToEightAlwaysTakeEffect) {
     EXPECT_NEAR(wormGear.dm1a, 0.36L, 1E-12L) << "the module typed on row 9 is not used on row 1";
 }
 
+// "abc" typed for a is no number: the centre distance keeps its value, the
+// table shows it again and says why, as the number entries do; the number
+// typed on another row of the same pass takes effect.
+TEST_F(DesignTest, ATypedTextThatIsNoNumberKeepsTheValueAndSaysSo) {
+    errorDisplayFlag = true;
+    const std::string shownA = FormatLengthDecimals(3, 100);
+    ui.onlineReplies = {Leave(1, {{2, "abc"}, {5, "42"}}), Close()};
+    DesignGeometry();
+    EXPECT_EQ(wormGear.a, 100);
+    EXPECT_EQ(gearPair.z[2], 42);
+    const auto shown = ui.CallsOf("message");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Ung\x81ltige Eingabe \"abc\" !");
+    ASSERT_EQ(ui.onlineForms.size(), 2u);
+    EXPECT_EQ(ui.onlineForms[1].inputTexts[1], shownA) << "the row shows the kept value";
+}
+
 // Axial module on row 9 (a = 100, dm1 = 36, z1 = 2, z2 = 41, x1 = x2 = 0):
 // mx = 3.9 gives x2 = 100/3.9 - (36 + 41 * 3.9) / 7.8 = 0.525641; mx = 3
 // would need x2 = 6.83, so x2 stays and dm1 = 2 (100 - 20.5 * 3) = 77.

@@ -438,5 +438,41 @@ TEST(CodePage, LettersBetweenTablesLiteralsAndMalformedInput) {
     EXPECT_EQ(Utf8ToCp850("\xE2\x82\xAC"), "?");  // the euro sign is not in code page 850
 }
 
+// A file name for the screen keeps the letters code page 850 lacks: the euro
+// sign is U+20AC, the Polish L with stroke U+0141, the treble clef U+1D11E
+// (four UTF-8 bytes); the letters code page 850 has become its bytes.
+TEST(CodePage, LettersOutsideCodePage850ReachTheScreenAsThemselves) {
+    const std::string names[] = {"Getriebe-\xE2\x82\xAC.qb3",
+                                 "\xC5\x81\xC3\xB3"
+                                 "d\xC5\xBA",
+                                 "\xF0\x9D\x84\x9E",
+                                 "Gr\xC3\xB6\xC3\x9F"
+                                 "e"};
+    for (const std::string& name : names)
+        EXPECT_EQ(Cp850ToUtf8Carried(Utf8ToCp850Carried(name)), name) << name;
+    EXPECT_EQ(Utf8ToCp850Carried("Gr\xC3\xB6\xC3\x9F"
+                                 "e"),
+              "Gr\x94\xE1"
+              "e");
+    EXPECT_EQ(Utf8ToCp850Carried("\xE2\x82\xAC"),
+              "\x1A"
+              "20AC;");
+    // A carried letter cut short, or a mark in the text, stays as it stands.
+    EXPECT_EQ(Cp850ToUtf8Carried("\x1A"
+                                 "20AC"),
+              "\x1A"
+              "20AC");
+    EXPECT_EQ(Cp850ToUtf8Carried("\x1A;x"), "\x1A;x");
+    EXPECT_EQ(Cp850ToUtf8Carried("\x1A"
+                                 "D800;"),
+              "\x1A"
+              "D800;")
+        << "no surrogate";
+    EXPECT_EQ(Cp850ToUtf8Carried(Utf8ToCp850Carried("\x1A")), "\x1A") << "the mark itself";
+    // Files (CAD texts) store the code page's replacement instead.
+    EXPECT_EQ(ConvertCadText(Utf8ToCp850Carried("Getriebe-\xE2\x82\xAC.qb3")), "Getriebe-?.qb3");
+    EXPECT_EQ(DropCarriedLetters(Utf8ToCp850Carried("\xC5\x81\xC3\xB6")), "?\x94");
+}
+
 }  // namespace
 }  // namespace veldrim

@@ -1,12 +1,17 @@
 #include "foundation/input_dialogs.h"
 
 #include <algorithm>
+#include <unistd.h>
+#include <sys/wait.h>
+#include <sys/stat.h>
 #include <gmock/gmock.h>
 
 #include "app/app_state.h"
 #include "foundation/codepage.h"
 #include "foundation/formatting.h"
 #include "foundation/guarded_math.h"
+#include "foundation/message_boxes.h"
+#include "foundation/text_file.h"
 #include "foundation_file_fixture.h"
 
 using ::testing::EndsWith;
@@ -280,6 +285,75 @@ TEST_F(MessageBoxesTest, RefusedNamesAreReportedAndTouchNothing) {
         EXPECT_EQ(FilesInDir(), 0u) << path;
         EXPECT_EQ(Shown(), std::vector<std::string>{text});
     }
+}
+
+// Run as an ordinary user (root writes anywhere): a folder without write
+// permission and a write-protected file each say in German which of them
+// may not be written, both at the name check of Save As and at the save.
+TEST_F(MessageBoxesTest, SavesThatMayNotBeWrittenSayWhyInGerman) {
+    const std::string locked = Path("locked"), file = Path("alt.qb3");
+    ASSERT_EQ(::mkdir(locked.c_str(), 0755), 0);
+    Spit(file, "old\r\n");
+    const uid_t nobody = 65534;
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(locked.c_str(), nobody, nobody), 0);
+        ASSERT_EQ(::chown(file.c_str(), nobody, nobody), 0);
+    }
+    ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
+    ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(dir.c_str(), 0777), 0);
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        if (::geteuid() == 0 && (::setgid(nobody) != 0 || ::setuid(nobody) != 0)) ::_exit(2);
+        askBeforeOverwriteFlag = false;
+        ui.calls.clear();
+        cancelFlag = false;
+        CheckNewFileName(locked + "/neu.qb3");
+        cancelFlag = false;
+        CheckNewFileName(file);
+        WriteWholeFile(file, [] { WriteTextLine("neu"); });
+        std::string out;
+        for (const std::string& text : Shown()) out += text + "\n";
+        const bool written =
+            ::write(pipeFds[1], out.data(), out.size()) == static_cast<ssize_t>(out.size());
+        ::_exit(written ? 0 : 3);
+    }
+    ::close(pipeFds[1]);
+    std::string got;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) got.append(buffer, n);
+    ::close(pipeFds[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    const std::string folderText =
+        "In den Ordner \"" + locked + "\" darf nicht geschrieben werden: kein Schreibrecht !";
+    const std::string fileText = "Die Datei \"" + file + "\" ist schreibgesch\x81tzt und darf " +
+                                 "nicht \x81" + "berschrieben werden !";
+    EXPECT_EQ(got, folderText + "\n" + fileText + "\n" + fileText + "\n");
+    EXPECT_EQ(Slurp(file), "old\r\n");
+}
+
+// Messages that name a file show its name as it is, also with letters that
+// code page 850 lacks (the euro sign), where the window shows them.
+TEST_F(MessageBoxesTest, MessagesNameFilesWithLettersOutsideCodePage850) {
+    const std::string euro = Path("Getriebe-\xE2\x82\xAC.qb3");
+    CheckFileReadable(euro);
+    EXPECT_TRUE(cancelFlag);
+    ASSERT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(Cp850ToUtf8Carried(Shown()[0]),
+              "Datei " + euro + " nicht gefunden oder kein Zugriffsrecht !");
+    ui.calls.clear();
+    cancelFlag = false;
+    CheckNewFileName(Path("a.b.") + "\xE2\x82\xAC");
+    ASSERT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(Cp850ToUtf8Carried(Shown()[0]),
+              Path("a.b.") + "\xE2\x82\xAC not allowed (too many dots)!");
 }
 
 TEST_F(MessageBoxesTest, SaveNameFromDialogAndFromName) {

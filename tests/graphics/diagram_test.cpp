@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <sstream>
 
 #include "dxf_test_support.h"
@@ -196,10 +197,88 @@ TEST_F(DiagramTest, BarGaugeStacksSegmentsFromTheTop) {
     EXPECT_EQ(Starting("LINE 0.0000 70.0000 10.0000 70.0000").size(), 1u);
     EXPECT_EQ(Texts(), (Lines{"P", "Verlust", "duenn", "Rest"}));
     const Lines texts = Starting("TEXT");
-    // The thin segment's text is 0.5 high; a tall one at most the gauge's 2.
-    EXPECT_NE(texts[2].find("h=0.5000"), std::string::npos) << texts[2];
+    // The thin segment (0.2 mm) cannot hold its label: it stands under the
+    // frame at the gauge's height 2, on the baseline 1.7 heights below; a
+    // tall segment holds its label at the gauge's 2.
+    EXPECT_NE(texts[2].find("'duenn' 0.0000 -3.4000 h=2.0000"), std::string::npos) << texts[2];
     EXPECT_NE(texts[3].find("h=2.0000"), std::string::npos) << texts[3];
     EXPECT_NEAR(static_cast<double>(g.level), -10.21, 1e-9);
+}
+
+// The demo's power balance: output 83 %, meshing 13.5 %, idling 2.5 % and
+// bearings 1 % of a bar 110 mm high (segments of 91.3, 14.85, 2.75 and
+// 1.1 mm), labels 3 mm high. The screen draws a text of height h 1.6 h high
+// (the replay's text style) in a cell placed 0.75 of that above the
+// baseline; DejaVu Sans reaches 0.93 em above and 0.24 em below its
+// baseline, so a label on baseline y fills about y - 0.72 h .. y + 1.2 h.
+// No segment line may run through a label, and no two labels may cover
+// each other.
+TEST_F(DiagramTest, BarGaugeLabelsStandClearOfTheSegmentLines) {
+    BarGauge g;
+    BarGaugeInit(g, "Leistungsbilanz", 222, 35, 3.0L, 50, 110);
+    BarGaugeDraw(g, "Abtrieb 83.0 %", 83);
+    BarGaugeDraw(g, "Verzahnung 13.5 %", 13.5L);
+    BarGaugeDraw(g, "Leerlauf 2.5 %", 2.5L);
+    BarGaugeDraw(g, "Lager 1.0 %", 1);
+    BarGaugeNote(g, "eta 83.0 %");
+    struct Box {
+        std::string text;
+        double x1, x2, y1, y2;
+    };
+    std::vector<Box> boxes;
+    for (const std::string& l : Starting("TEXT '")) {
+        const std::size_t end = l.find('\'', 6);
+        double x = 0, y = 0, h = 0, w = 0;
+        ASSERT_EQ(std::sscanf(l.c_str() + end + 1, " %lf %lf h=%lf w=%lf", &x, &y, &h, &w), 4) << l;
+        const std::string text = l.substr(6, end - 6);
+        boxes.push_back({text, x, x + w * text.size(), y - 0.72 * h, y + 1.2 * h});
+    }
+    ASSERT_EQ(boxes.size(), 6u);
+    for (const std::string& l : Starting("LINE ")) {
+        double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+        ASSERT_EQ(std::sscanf(l.c_str(), "LINE %lf %lf %lf %lf", &x1, &y1, &x2, &y2), 4) << l;
+        if (y1 != y2) continue;  // the frame's sides
+        for (const Box& b : boxes) {
+            const bool acrossX = std::min(x1, x2) < b.x2 && std::max(x1, x2) > b.x1;
+            EXPECT_FALSE(acrossX && y1 > b.y1 && y1 < b.y2)
+                << "'" << b.text << "' (" << b.y1 << " .. " << b.y2 << ") struck by " << l;
+        }
+    }
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        for (std::size_t k = i + 1; k < boxes.size(); ++k) {
+            const Box &a = boxes[i], &b = boxes[k];
+            const bool overlap = a.x1 < b.x2 && b.x1 < a.x2 && a.y1 < b.y2 && b.y1 < a.y2;
+            EXPECT_FALSE(overlap) << "'" << a.text << "' covers '" << b.text << "'";
+        }
+    // Idling (36.1 .. 38.85 mm) and the bearings (35 .. 36.1 mm) are too
+    // thin for a label of half the height at least: theirs stand under
+    // the frame, eta after them.
+    EXPECT_LT(boxes[3].y2, 35) << boxes[3].text;
+    EXPECT_LT(boxes[4].y2, boxes[3].y1) << boxes[4].text;
+    EXPECT_LT(boxes[5].y2, boxes[4].y1) << "eta under the labels there";
+    EXPECT_GT(boxes[2].y1, 38.85) << boxes[2].text << " holds its segment";
+}
+
+// 0 .. 1000 over 100 mm from x = 20 and 0 .. 100 over 50 mm from y = 10:
+// grid lines every 200 (40 mm) and every 20 (10 mm). With a legend right of
+// 450 the vertical lines at 600 and 800 end at the top band's lower line
+// (80, y = 50 mm); those at 0 .. 400 and the frame at 1000 reach the top.
+TEST_F(DiagramTest, TheLegendBandIsFreeOfTheGridsVerticalLines) {
+    SetDiagramSize(100, 50);
+    SetDiagramOffset(20, 10);
+    DiagramState.legendFromX = 450;
+    DrawDiagram("n", "T", "Kennlinie", 0, 0, 1000, 100, 0);
+    EXPECT_EQ(static_cast<double>(DiagramState.gridStepY), 20);
+    for (const char* x : {"20.0000", "40.0000", "60.0000", "120.0000"})
+        EXPECT_EQ(Starting(std::string("LINE ") + x + " 10.0000 " + x + " 60.0000").size(), 1u)
+            << x;
+    for (const char* x : {"80.0000", "100.0000"}) {
+        EXPECT_EQ(Starting(std::string("LINE ") + x + " 10.0000 " + x + " 50.0000").size(), 1u)
+            << x;
+        EXPECT_EQ(Starting(std::string("LINE ") + x + " 10.0000 " + x + " 60.0000").size(), 0u)
+            << x;
+    }
+    EXPECT_EQ(std::isinf(DiagramState.legendFromX), true) << "taken by this diagram only";
 }
 
 class DiagramDxfTest : public testing_support::CadFixture {};

@@ -9,6 +9,9 @@
 
 #include "dxf_test_support.h"
 #include "foundation/codepage.h"
+#include "foundation/program_state.h"
+#include "foundation/text_conv.h"
+#include "graphics/cad_output.h"
 #include "graphics/cad_primitives.h"
 
 namespace veldrim {
@@ -18,9 +21,12 @@ using Lines = std::vector<std::string>;
 using PlotProgramTest = testing_support::CadFixture;
 
 TEST_F(PlotProgramTest, CommandLineFollowsTheSwitches) {
-    const std::string head = "c:\\grafmit\\wgrafmit " + dir.string() + "/grafmit";
+    // A named program on the parallel port: the switches add to this line.
+    const std::string head = "wgrafmit " + dir.string() + "/grafmit";
     auto with = [](auto change) {
         PlotProgramSettings s = DefaultPlotProgramSettings();
+        s.programPath = "wgrafmit";
+        s.interfaceKind = 1;
         change(s);
         return BuildPlotCommandLine(s);
     };
@@ -53,20 +59,37 @@ TEST_F(PlotProgramTest, CommandLineFollowsTheSwitches) {
     EXPECT_EQ(std::string(kPostScriptFonts[34]), "other fonts");
 }
 
+// The defaults name no Windows program or port: no program until the user
+// names one, and the plot goes to the file "grafmit" of the user directory
+// (interface 3, the file switch).
 TEST_F(PlotProgramTest, FormStartsFromItsDefaults) {
     std::string line = "earlier line";
     ConfigurePlotProgram(line);  // cancelled
     EXPECT_TRUE(cancelFlag);
     EXPECT_EQ(line, "earlier line");
+    const std::string file = dir.string() + "/grafmit";
     ASSERT_EQ(ui.CallsOf("plot-program").size(), 1u);
-    EXPECT_EQ(ui.CallsOf("plot-program")[0].text,
-              "c:\\grafmit\\wgrafmit " + dir.string() + "/grafmit /CHPL");
+    EXPECT_EQ(ui.CallsOf("plot-program")[0].text, file + " /CHPL /D3 /F" + file);
     PlotProgramSettings typed = DefaultPlotProgramSettings();
+    typed.programPath = "/usr/local/bin/plotter";
     typed.rotate = true;
     ui.plotProgramReplies.push_back(typed);
     ConfigurePlotProgram(line);
     EXPECT_FALSE(cancelFlag);
-    EXPECT_EQ(line, "c:\\grafmit\\wgrafmit " + dir.string() + "/grafmit /CHPL /R");
+    EXPECT_EQ(line, "/usr/local/bin/plotter " + file + " /CHPL /D3 /F" + file + " /R");
+}
+
+TEST_F(PlotProgramTest, DefaultsNameNoWindowsPathsOrPorts) {
+    const PlotProgramSettings s = DefaultPlotProgramSettings();
+    EXPECT_EQ(s.programPath, "");
+    EXPECT_EQ(s.interfaceKind, 2) << "a file, not a COM or LPT port";
+    EXPECT_EQ(CadOutputRecord{}.plotCommandLines[0], "");
+    for (const std::string& text :
+         {s.programPath, s.outputDirectory, BuildPlotCommandLine(s),
+          CadOutputRecord{}.plotCommandLines[4], textEditorPath, tableEditorPath}) {
+        EXPECT_EQ(LowerAscii(text).find("c:\\"), std::string::npos) << text;
+        EXPECT_EQ(LowerAscii(text).find(".exe"), std::string::npos) << text;
+    }
 }
 
 TEST_F(PlotProgramTest, DialogChainBuildsTheLineOrABatchFile) {

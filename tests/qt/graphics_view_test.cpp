@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "foundation/program_state.h"
 #include "graphics/qt/anistep_form.h"
 #include "graphics/qt/graphics_view.h"
 #include "graphics/qt/qt_canvas.h"
@@ -70,6 +71,26 @@ TEST_F(GraphicsViewTest, ReplayOfAKnownListHasTheExpectedPixels) {
     };
     for (const auto& [what, at, colour] : probes)
         EXPECT_EQ(img.pixelColor(at), colour) << what << " at " << at.x() << "," << at.y();
+}
+
+// With "Farbgrafik" off every drawing colour is black on white paper, and
+// colour 0 draws in the paper's colour; the background colour of the
+// colour mode (nearly black) would hide the lines.
+TEST_F(GraphicsViewTest, MonochromeGraphicsDrawBlackOnWhite) {
+    colourGraphics = false;
+    DrawKnownList();
+    const QImage img = RenderDisplayList(window, QSize(641, 481));
+    const QColor black(0, 0, 0), white(255, 255, 255);
+    const std::tuple<const char*, QPoint, QColor> probes[] = {
+        {"line", {200, 380}, black},     {"solid centre", {450, 130}, black},
+        {"arc top", {200, 190}, black},  {"inside the arc", {200, 240}, white},
+        {"empty corner", {5, 5}, white}, {"line drawn over in colour 0", {200, 430}, white},
+    };
+    for (const auto& [what, at, colour] : probes)
+        EXPECT_EQ(img.pixelColor(at), colour) << what << " at " << at.x() << "," << at.y();
+    view.Render();
+    EXPECT_EQ(view.picture().pixelColor(5, 5), white) << "the view's own picture";
+    EXPECT_EQ(view.picture().pixelColor(200, 380), black) << "the view's own picture";
 }
 
 TEST_F(GraphicsViewTest, ChangesRenderThePictureThatPaintsShow) {

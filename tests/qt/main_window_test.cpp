@@ -1,5 +1,6 @@
 // The main window: its menus, the save prompt, opening a data set, the report
 // on screen, CAD output of the current view, and text printing into PDF.
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QCheckBox>
@@ -7,6 +8,7 @@
 #include <QDoubleSpinBox>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QSpinBox>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -14,6 +16,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
+#include <map>
 #include <filesystem>
 #include <fstream>
 
@@ -34,7 +37,9 @@
 #include "calc/worm_geometry.h"
 #include "foundation/message_boxes.h"
 #include "foundation/messages.h"
+#include "foundation/qt/qt_support.h"
 #include "foundation/qt/text_viewer.h"
+#include "graphics/display_list.h"
 #include "graphics/cad_output.h"
 #include "graphics/formats/hpgl_reader.h"
 #include "graphics/graphics_defaults.h"
@@ -159,6 +164,32 @@ TEST_F(MainWindowTest, ResultViewAfterAnInputFollowsTheHelpLevel) {
     EXPECT_FALSE(DisplayList.empty()) << "the step itself draws the same view";
 }
 
+// Alt and a letter starts an item only where the letter is the item's alone
+// in its menu; two items with one letter are only highlighted in turn.
+TEST_F(MainWindowTest, NoTwoItemsOfAMenuShareTheirLetter) {
+    auto letterOf = [](const QString& text) {
+        const QKeySequence key = QKeySequence::mnemonic(text);
+        return key.isEmpty() ? QString() : key.toString(QKeySequence::PortableText).toLower();
+    };
+    auto check = [&](const QString& menu, const QList<QAction*>& actions) {
+        std::map<QString, QString> seen;
+        for (QAction* a : actions) {
+            if (a->isSeparator()) continue;
+            const QString letter = letterOf(a->text());
+            if (letter.isEmpty()) continue;
+            const auto [at, fresh] = seen.emplace(letter, a->text());
+            EXPECT_TRUE(fresh) << menu.toStdString() << ": \"" << a->text().toStdString()
+                               << "\" and \"" << at->second.toStdString() << "\" share "
+                               << letter.toStdString();
+        }
+        return seen.size();
+    };
+    EXPECT_GE(check("menu bar", window->menuBar()->actions()), 7u);
+    const QList<QMenu*> menus = window->menuBar()->findChildren<QMenu*>();
+    ASSERT_GE(menus.size(), 8);
+    for (QMenu* m : menus) check(m->title(), m->actions());
+}
+
 TEST_F(MainWindowTest, MenusOpenByKeyboard) {
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -200,6 +231,36 @@ TEST_F(MainWindowTest, OpenReadsTheDataSetAndMakesItCurrent) {
     EXPECT_FALSE(modifiedFlag);
     EXPECT_TRUE(window->windowTitle().contains("demo")) << window->windowTitle().toStdString();
     EXPECT_TRUE(window->Item("mi_fileRecent1")->text().contains("demo.qb3"));
+}
+
+// "Speichern unter" proposes the current name. Saved as "Getriebe-€" (the
+// euro sign is not in code page 850), the title and the drawing show the
+// new name at once and as it is; the file on disk holds the euro sign.
+TEST_F(MainWindowTest, SaveAsProposesTheNameAndShowsTheNewOneAtOnce) {
+    dataDirectory = dir.path();
+    dataFileExtension = "qb3";
+    currentFileName = "alt";
+    const std::string typed = dir / "Getriebe-\xE2\x82\xAC";
+    QString proposed;
+    {
+        test::ModalDriver driver([&](QWidget* w) {
+            auto* d = qobject_cast<QFileDialog*>(w);
+            auto* edit = d ? d->findChild<QLineEdit*>("fileNameEdit") : nullptr;
+            if (!edit) return false;
+            proposed = QDir(d->directory()).filePath(edit->text());
+            return AnswerFileDialog(w, typed);
+        });
+        window->Item("mi_fileSaveAs")->trigger();
+        EXPECT_TRUE(driver.acted());
+    }
+    EXPECT_EQ(proposed.toStdString(), dir / "alt.qb3");
+    EXPECT_TRUE(fs::exists(typed + ".qb3")) << typed;
+    EXPECT_TRUE(window->windowTitle().endsWith(QString::fromUtf8("Getriebe-€.qb3[*]")))
+        << window->windowTitle().toStdString();
+    bool named = false;
+    for (const std::string& record : DisplayList)
+        if (FromOem(record).contains(QString::fromUtf8("Getriebe-€.qb3"))) named = true;
+    EXPECT_TRUE(named) << "the drawing names the new file";
 }
 
 // "Speichern unter" with the name "Getriebe-Größe" writes the file under
@@ -878,7 +939,9 @@ TEST_F(MainWindowTest, PlotProgramFormEditsTheCommandLineInUse) {
     scripted.plotProgramReplies.push_back(settings);
     window->Item("mi_cadPlotConfig")->trigger();
     SetUi(&ui);
-    EXPECT_EQ(CadOutputState.plotCommandLines[1], "/opt/plot/wgrafmit /tmp/grafmit /CHPL");
+    // The form's default interface is a file, the plot file itself.
+    EXPECT_EQ(CadOutputState.plotCommandLines[1],
+              "/opt/plot/wgrafmit /tmp/grafmit /CHPL /D3 /F/tmp/grafmit");
     EXPECT_EQ(CadOutputState.plotCommandLines[0], kDefaultPlotCommandLine);
 }
 

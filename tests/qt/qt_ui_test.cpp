@@ -1,5 +1,6 @@
 // The window's realisation of the UI port.
 #include <QButtonGroup>
+#include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QLineEdit>
 #include <QListWidget>
@@ -11,6 +12,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <fstream>
+#include <sys/stat.h>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -22,6 +24,7 @@
 #include "foundation/qt/message_window.h"
 #include "foundation/qt/qt_support.h"
 #include "qt/qt_test_support.h"
+#include "support/test_files.h"
 
 namespace veldrim {
 namespace {
@@ -251,12 +254,48 @@ TEST_F(QtFixture, FormsAreScaledAndCentredOverTheMainWindow) {
     EXPECT_EQ(untouched.size(), QSize(400, 300));
 }
 
-TEST_F(QtFixture, TablePickTakesTheRowTheUserSelects) {
+// Three materials of the shipped table, the pick opening on the given row.
+TableView ThreeMaterials(int current) {
     TableView view;
     view.title = "Werkstoffdatenbank";
     view.heads = {"KIND", "NAME"};
     view.rows = {{"2", "16MnCr5"}, {"8", "CuSn12-C-GZ"}, {"6", "EN-GJL-250"}};
-    view.current = 1;
+    view.current = current;
+    return view;
+}
+
+// A document that no program opens: the desktop's opener ends with a
+// failure (here one that finds no program and exits with 3, as xdg-open
+// does), and the window says so and names the file. A missing opener
+// fails at once.
+TEST_F(QtFixture, ADocumentThatNoProgramOpensIsReported) {
+    veldrim::testing::TempDir bin{"veldrim-opener"};
+    const std::string opener = bin.path() + "/xdg-open";
+    veldrim::testing::Spit(opener, "#!/bin/sh\nexit 3\n");
+    ASSERT_EQ(::chmod(opener.c_str(), 0755), 0);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(bin.path()) + ":" + path);
+    QString shown;
+    ModalDriver driver([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        if (!box) return false;
+        shown = box->text();
+        box->accept();
+        return true;
+    });
+    EXPECT_TRUE(ui.OpenDocument("/tmp/Getriebe-\xE2\x82\xAC.xlsx"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return driver.acted(); }, 10000));
+    EXPECT_EQ(shown.toStdString(),
+              "Kein Programm zum \xC3\x96"
+              "ffnen gefunden: /tmp/Getriebe-\xE2\x82\xAC.xlsx");
+    std::filesystem::remove(opener);  // no opener at all
+    qputenv("PATH", QByteArray::fromStdString(bin.path()));
+    EXPECT_FALSE(ui.OpenDocument("/tmp/x.xlsx"));
+    qputenv("PATH", path);
+}
+
+TEST_F(QtFixture, TablePickTakesTheRowTheUserSelects) {
+    const TableView view = ThreeMaterials(1);
     ModalDriver driver([](QWidget* w) {
         auto* table = w->findChild<QTableWidget*>();
         if (!table) return false;
@@ -272,6 +311,36 @@ TEST_F(QtFixture, TablePickTakesTheRowTheUserSelects) {
         return true;
     });
     EXPECT_EQ(ui.PickTableRecord(view), std::nullopt);
+}
+
+// A pick that opens on a row it was not asked for shows that row without
+// choosing it: OK alone takes nothing, OK after a click takes the row, and
+// the row it opened on counts once the user selects it.
+TEST_F(QtFixture, TablePickOpenedOnAnUnchosenRowTakesOnlyAChosenOne) {
+    TableView view = ThreeMaterials(0);
+    view.currentChosen = false;
+    const auto pressOk = [](QWidget* w) {
+        auto* box = w->findChild<QDialogButtonBox*>();
+        if (!box) return false;
+        box->button(QDialogButtonBox::Ok)->click();
+        return true;
+    };
+    ModalDriver okAlone([&](QWidget* w) {
+        auto* table = w->findChild<QTableWidget*>();
+        if (!table) return false;
+        EXPECT_EQ(table->currentRow(), 0) << "opens on the first row";
+        EXPECT_TRUE(table->selectedItems().isEmpty()) << "without choosing it";
+        return pressOk(w);
+    });
+    EXPECT_EQ(ui.PickTableRecord(view), std::nullopt);
+    ModalDriver clicked([&](QWidget* w) {
+        auto* table = w->findChild<QTableWidget*>();
+        if (!table) return false;
+        const QRect cell = table->visualRect(table->model()->index(1, 1));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+        return pressOk(w);
+    });
+    EXPECT_EQ(ui.PickTableRecord(view), std::optional<int>(1));
 }
 
 }  // namespace

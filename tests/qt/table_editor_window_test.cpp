@@ -255,6 +255,42 @@ TEST_F(TableEditorWindowTest, PickAndCloseTakesTheClickedRecordThroughTheTableAc
     CloseDbfTable();
 }
 
+// A pick asked for record 7 of a table of three opens on the first record
+// without choosing it: OK alone takes nothing (the caller's value stays);
+// a row clicked and OK take that row.
+TEST_F(TableEditorWindowTest, APickOpenedOnAMissingRecordTakesOnlyAChosenOne) {
+    path = Path("lubri.dbf");
+    WriteBytes(path, BuildDbf(0x03, {{"TYP", 'C', 8, 0}}, {" oil", " grease", " wax"}));
+    InstallQtTableEditor();
+    for (const bool click : {false, true}) {
+        ASSERT_TRUE(OpenDbfFile(path));
+        GoDbfRecord(7);
+        bool acted = false;
+        QTimer::singleShot(50, [&] {
+            auto* w = qobject_cast<TableEditorWindow*>(QApplication::activeModalWidget());
+            if (!w) return;
+            EXPECT_EQ(w->grid->currentIndex().row(), 0) << "opens on the first row";
+            EXPECT_FALSE(w->grid->selectionModel()->hasSelection()) << "not chosen";
+            if (click) {
+                const QRect r = w->grid->visualRect(w->model->index(2, 0));
+                QTest::mouseClick(w->grid->viewport(), Qt::LeftButton, {}, r.center());
+            }
+            w->buttonOk->click();
+            acted = true;
+        });
+        QTimer::singleShot(5000, [] {
+            if (auto* w = QApplication::activeModalWidget()) w->close();
+        });
+        ChosenDbfRecord = 0;
+        ShowTableEditor("", 1);
+        EXPECT_TRUE(acted);
+        EXPECT_EQ(DbfExitKey, click ? 13 : 27) << "clicked " << click;
+        EXPECT_EQ(cancelFlag, !click) << "clicked " << click;
+        EXPECT_EQ(ChosenDbfRecord, click ? 3 : 0) << "clicked " << click;
+        CloseDbfTable();
+    }
+}
+
 TEST_F(TableEditorWindowTest, AHundredThousandRowsScrollWithoutReadingEveryRecord) {
     constexpr int kRows = 100000;
     std::vector<std::string> records;

@@ -161,5 +161,20 @@ TEST_F(Tables, TheMessagesPageBeginsANewSheetAndTheScreenReportListsThem) {
     EXPECT_EQ(lines.back(), "\f");
 }
 
+// A data set never saved has no file: the report names none rather than the
+// data folder with the bare extension.
+TEST_F(Tables, TheMessageReportOfAnUnnamedDataSetNamesNoFile) {
+    currentFileName.clear();
+    dataFileExtension = "qb3";
+    AddMessage("Warnung: Zahnbreite !  (2)");
+    ShowErrorMessageReport();
+    const std::string shown = Slurp(In("outwin.txt"));
+    EXPECT_THAT(shown, HasSubstr("Error Messages"));
+    EXPECT_EQ(shown.find(".qb3"), std::string::npos) << shown;
+    currentFileName = "Getriebe";
+    ShowErrorMessageReport();
+    EXPECT_THAT(Slurp(In("outwin.txt")), HasSubstr("Getriebe.qb3"));
+}
+
 }  // namespace
 }  // namespace veldrim

@@ -104,6 +104,40 @@ TEST_F(SpreadsheetTest, DataFileLinesGoToColumnOne) {
               (std::vector<std::string>{"1,1,s,Zeile 1", "2,1,s,2.5", "3,1,s,Größe"}));
 }
 
+// Without a program that opens workbooks the workbook is written all the
+// same, and the user learns that nothing opened it and where it lies.
+TEST_F(SpreadsheetTest, AWorkbookThatNoProgramOpensIsReportedWithItsPlace) {
+    testing::Spit(In("gear.qb3"), "Zeile 1\r\n");
+    dataFileExtension = "qb3";
+    const std::string xlsx = FileToSpreadsheet("gear");  // the opener answers false
+    ASSERT_FALSE(xlsx.empty());
+    EXPECT_TRUE(std::filesystem::exists(xlsx));
+    const auto shown = ui.CallsOf("message");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].text.find("Kein Programm"), std::string::npos) << shown[0].text;
+    EXPECT_NE(shown[0].text.find(xlsx), std::string::npos) << shown[0].text;
+
+    ui.calls.clear();
+    ui.QueueBool(true);  // opened
+    ASSERT_FALSE(FileToSpreadsheet("gear").empty());
+    EXPECT_TRUE(ui.CallsOf("message").empty());
+}
+
+// The report reaches the workbook through a scratch TXT file; the header row
+// under the title names the data file the report is about.
+TEST_F(SpreadsheetTest, TheReportWorkbooksHeaderNamesTheDataFile) {
+    RunCalculation();
+    currentFileName = "demo";
+    dataFileExtension = "qb3";
+    ui.QueueText(In("chosen.xlsx"));
+    ui.QueueBool(true);
+    const std::string xlsx = ReportToSpreadsheet(3);
+    ASSERT_EQ(xlsx, In("chosen.xlsx"));
+    const auto cells = CellsOf(xlsx);
+    EXPECT_TRUE(Has(cells, "2,1,s," + In("demo.qb3"))) << (cells.size() > 1 ? cells[1] : "");
+    for (const std::string& c : cells) EXPECT_EQ(c.find("$$$"), std::string::npos) << c;
+}
+
 TEST_F(SpreadsheetTest, EmptyNameAsksToSaveFirst) {
     EXPECT_EQ(FileToSpreadsheet(""), "");
     EXPECT_TRUE(cancelFlag);

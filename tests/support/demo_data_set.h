@@ -28,6 +28,7 @@ inline void LoadDemoDataSet() {
     g.materialKind = {{2, 8}};
     g.heatTreatment = {{2, 0}};
     g.materialName = {{"16MnCr5", "CuSn12Ni2-C-GZ"}};
+    g.materialCode = {{1, 5}};  // their records in the shipped table "vovuzi.dbf"
     g.rho = {{7.85L, 8.8L}};
     g.E = {{210000.0L, 98100.0L}};
     g.nue = {{0.3L, 0.35L}};

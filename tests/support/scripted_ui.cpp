@@ -55,6 +55,8 @@ std::optional<int> ScriptedUi::PickTableRecord(const TableView& view) {
     std::string joined;
     for (const auto& row : view.rows) joined += (row.empty() ? std::string() : row.front()) + "\n";
     calls.push_back({"pick", view.title, joined});
+    pickStartRow = view.current;
+    pickStartChosen = view.currentChosen;
     auto c = Next<std::optional<int>>();
     return c ? *c : std::nullopt;
 }

@@ -76,6 +76,10 @@ public:
     // Recorded as "pick" (title, the rows' first fields joined by '\n');
     // answered by a queued choice (QueueChoice), cancel when none is queued.
     std::optional<int> PickTableRecord(const TableView& view) override;
+    // Where the last pick opened: its current row and whether that row
+    // counted as chosen.
+    int pickStartRow = -1;
+    bool pickStartChosen = false;
 
     // The forms: recorded as "diagram-limits" (title: the caption, text: the
     // labels, the limits shown and the calculated ones), "view3d" (text: the

@@ -112,7 +112,7 @@ Thh::Thh() {
     SetupMainWindow(g, static_cast<int>(BackgroundColour));
     view_->setMinimumSize(std::max(g.clientWidth, 200), std::max(g.clientHeight, 150));
     QPalette p = view_->palette();
-    p.setColor(QPalette::Window, ColourOf(BackgroundColour));
+    p.setColor(QPalette::Window, ColourOf(DrawingBackground()));
     view_->setPalette(p);
     view_->setFocus();
     UpdateTitle();
@@ -172,9 +172,9 @@ void Thh::BuildMenus() {
     Add(file, "mi_fileExportEdi", "&Export EDI...", [] { Step(ExportEdi); });
     Add(file, "mi_fileExportWormRadial", "Export Schnecke &radial (Stirnrad)...",
         [] { Step([] { ExportWormToSiblingFile(1); }); });
-    Add(file, "mi_fileExportWormAxial", "Export Schnecke &axial (Stirnrad)...",
+    Add(file, "mi_fileExportWormAxial", "Export Schnecke a&xial (Stirnrad)...",
         [] { Step([] { ExportWormToSiblingFile(2); }); });
-    Add(file, "mi_fileExportWheel", "Export &Rad (Stirnrad)...",
+    Add(file, "mi_fileExportWheel", "Export R&ad (Stirnrad)...",
         [] { Step(ExportWheelToSiblingFile); });
     Add(file, "mi_fileToSpreadsheet", "Datei nach &Tabellenkalkulation",
         [] { Step([] { FileToSpreadsheet(currentFileName); }); });
@@ -224,7 +224,7 @@ void Thh::BuildMenus() {
         QKeySequence(Qt::Key_F9));
     Add(calc, "mi_calcPreDimension", "&Vordimensionierung...", [] { FormStep(PreDimension); });
     Add(calc, "mi_calcDesignGeometry", "&Geometrie Auslegung...", [] { FormStep(DesignGeometry); });
-    Add(calc, "mi_calcRecalcGeometry", "Geometrie &Nachrechnung...",
+    Add(calc, "mi_calcRecalcGeometry", "Geometrie Nach&rechnung...",
         [] { FormStep(RecalcGeometry); });
     Add(calc, "mi_calcDesign", "&Auslegung aus Steigungswinkel", [] {
         DesignCommand();
@@ -243,7 +243,7 @@ void Thh::BuildMenus() {
         [] { Report(2); });
     Add(view, "mi_viewprintDIN39961998", "Ausdruck DIN 3996:&1998", [] { Report(5); });
     Add(view, "mi_viewprintDIN39962012", "Ausdruck DIN 3996:&2012", [] { Report(6); });
-    Add(view, "mi_viewausdruckauszug", "Aus&zug Niemann", [] { Step(PrintNiemannExcerpt); });
+    Add(view, "mi_viewausdruckauszug", "&Auszug Niemann", [] { Step(PrintNiemannExcerpt); });
     Add(view, "mi_olePrintoutExcel", "Ausdruck nach &Tabellenkalkulation",
         [] { Step([] { ReportToSpreadsheet(3); }); });
     view->addSeparator();
@@ -318,7 +318,7 @@ void Thh::BuildMenus() {
         QKeySequence::HelpContents);
     Add(help, "mi_helpPicture", "Hilfe&bild...", [this] { ShowHelpPictureForm(this); });
     Add(
-        help, "mi_helpMessages", "&Berechnungsmeldungen", [] { Step(ShowCalculationMessages); },
+        help, "mi_helpMessages", "Berechnungs&meldungen", [] { Step(ShowCalculationMessages); },
         QKeySequence(Qt::CTRL | Qt::Key_M));
     help->addSeparator();
     Add(help, "mi_helpSystem", "&Systeminformation", [this] { mi_helpSystemClick(); });

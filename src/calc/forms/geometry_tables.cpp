@@ -22,9 +22,12 @@
 #include "foundation/codepage.h"
 #include "foundation/formatting.h"
 #include "foundation/guarded_math.h"
+#include "foundation/input_dialogs.h"
+#include "foundation/message_boxes.h"
 #include "foundation/messages.h"
 #include "foundation/online_dialog.h"
 #include "foundation/program_state.h"
+#include "foundation/text_file.h"
 #include "foundation/ui_services.h"
 
 namespace veldrim {
@@ -130,6 +133,14 @@ void RunVariantTable(const VariantTable& t) {
             d.highlight[i] = t.rows[i - 1].highlight;
         }
         BeginOnlinePass();
+        // A typed text that is no number keeps the row's value, and says so.
+        for (int i = 1; i <= t.inputCount; ++i) {
+            Real typed = 0;
+            if (Changed(i) && !ParseRealLine(In(i), typed)) {
+                ShowErrorBox(InvalidEntryText(In(i)));
+                In(i) = shown[static_cast<std::size_t>(i)];
+            }
+        }
         const bool changed = AnyChanged(t.inputCount);
         std::string_view skipped;
         if (changed) {

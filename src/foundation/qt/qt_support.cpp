@@ -20,7 +20,7 @@ namespace {
 QPointer<QWidget> mainWidget;
 }
 
-QString FromOem(const std::string& oem) { return QString::fromStdString(Cp850ToUtf8(oem)); }
+QString FromOem(const std::string& oem) { return QString::fromStdString(Cp850ToUtf8Carried(oem)); }
 
 std::string ToOem(const QString& text) { return Utf8ToCp850(text.toStdString()); }
 

@@ -1,6 +1,7 @@
 #include "foundation/qt/qt_ui.h"
 
 #include <algorithm>
+#include <sys/wait.h>
 
 #include <QApplication>
 #include <QClipboard>
@@ -12,6 +13,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 #include "foundation/qt/core_forms.h"
 #include "foundation/qt/drawing_forms.h"
@@ -109,7 +111,13 @@ std::optional<int> QtUi::PickTableRecord(const TableView& view) {
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    if (!view.rows.empty()) table->selectRow(std::clamp(view.current, 0, table->rowCount() - 1));
+    if (!view.rows.empty()) {
+        const int row = std::clamp(view.current, 0, table->rowCount() - 1);
+        if (view.currentChosen)
+            table->selectRow(row);
+        else  // shown, not chosen
+            table->setCurrentCell(row, 0, QItemSelectionModel::NoUpdate);
+    }
     layout->addWidget(table);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
     layout->addWidget(buttons);
@@ -117,8 +125,10 @@ std::optional<int> QtUi::PickTableRecord(const TableView& view) {
     QObject::connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
     QObject::connect(table, &QTableWidget::cellDoubleClicked, &d, &QDialog::accept);
     d.resize(640, 420);
-    if (d.exec() != QDialog::Accepted || table->currentRow() < 0) return std::nullopt;
-    return table->currentRow();
+    if (d.exec() != QDialog::Accepted) return std::nullopt;
+    const QModelIndexList chosen = table->selectionModel()->selectedRows();
+    if (chosen.isEmpty()) return std::nullopt;
+    return chosen.front().row();
 }
 
 std::optional<std::string> QtUi::EnterText(const std::string& title, const std::string& prompt,
@@ -195,7 +205,25 @@ bool QtUi::StartProgram(const std::string& program, const std::vector<std::strin
 }
 
 bool QtUi::OpenDocument(const std::string& pathOrUrl) {
-    return SpawnProgram("xdg-open", {pathOrUrl});
+    pid_t pid = 0;
+    if (SpawnChild("xdg-open", {pathOrUrl}, pid) != 0) return false;
+    // The opener ends when it has handed the document on, or when no
+    // program takes it, or (without a desktop) when the program it ran
+    // ends: its end is awaited without holding the window, and a failure
+    // is reported then.
+    auto* watch = new QTimer(qApp);
+    watch->setInterval(100);
+    QObject::connect(watch, &QTimer::timeout, watch, [watch, pid, pathOrUrl] {
+        int status = 0;
+        const pid_t r = ::waitpid(pid, &status, WNOHANG);
+        if (r == 0) return;
+        watch->stop();
+        watch->deleteLater();
+        if (r == pid && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))
+            Ui().ShowMessage("", NoOpenerText(pathOrUrl), MessageKind::Information);
+    });
+    watch->start();
+    return true;
 }
 
 void QtUi::SetClipboardText(const std::string& text) {

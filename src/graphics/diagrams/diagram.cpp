@@ -351,6 +351,7 @@ void DrawDiagram(const std::string& xTitle, const std::string& yTitle, const std
     }
     SetDiagramLimits(loX, loY, hiX, hiY);
     d.markerStep = stepX;
+    d.gridStepY = stepY;
     const Real xr = d.xRange, yr = d.yRange;
 
     if (loY <= 0 && 0 <= hiY && labelMode != kDiagramNoXAxis) {
@@ -387,7 +388,12 @@ void DrawDiagram(const std::string& xTitle, const std::string& yTitle, const std
     CadSetLayer(17);
     const bool screen = CadOutputState.cadCode == kCadScreen;
     if (screen) CadSetLineStyle(1);
-    WalkTicks(loX, hiX, stepX, [&](Real x) { DiagramLineLinear(x, loY, x, hiY); });
+    const Real legendFromX = d.legendFromX;
+    d.legendFromX = std::numeric_limits<Real>::infinity();
+    WalkTicks(loX, hiX, stepX, [&](Real x) {
+        const bool inLegendBand = x > legendFromX && x < hiX - 1E-9L * xr;
+        DiagramLineLinear(x, loY, x, inLegendBand ? hiY - stepY : hiY);
+    });
     WalkTicks(loY, hiY, stepY, [&](Real y) { DiagramLineLinear(loX, y, hiX, y); });
     if (screen) CadSetLineStyle(0);
 }

@@ -11,6 +11,7 @@
 //   DiagramToDrawingY(v) = (v - y min) / (y max - y min) * height + y offset
 
 #include <array>
+#include <limits>
 #include <cstdint>
 #include <string>
 
@@ -26,6 +27,11 @@ struct DiagramRecord {
     Real xOffset = 0, yOffset = 0;      // drawing position of the diagram origin
     Real currentX = 0, currentY = 0;    // current point in diagram values
     Real markerStep = 0;                // x distance between curve markers; 0 none
+    Real gridStepY = 0;                 // y distance between the grid's lines; 0 none
+    // The grid's band under its top line is kept free for a legend right of
+    // this x (diagram value): the vertical lines there end below the band.
+    // Infinite: no legend band. Taken by the next DrawDiagram only.
+    Real legendFromX = std::numeric_limits<Real>::infinity();
 };
 
 extern DiagramRecord DiagramState;

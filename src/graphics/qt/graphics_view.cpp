@@ -20,7 +20,7 @@ namespace veldrim {
 QImage RenderDisplayList(TFveldgra& window, QSize size, bool skipPauses,
                          const std::function<void(const QImage&)>& showSoFar) {
     QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32);
-    image.fill(ColourOf(BackgroundColour));
+    image.fill(ColourOf(DrawingBackground()));
     QPainter p(&image);
     QtCanvas canvas(p);
     canvas.skipPauses = skipPauses;
@@ -115,7 +115,7 @@ void GraphicsView::Render() {
 
 void GraphicsView::paintEvent(QPaintEvent* e) {
     QPainter p(this);
-    if (picture_.size() != size()) p.fillRect(e->rect(), ColourOf(BackgroundColour));
+    if (picture_.size() != size()) p.fillRect(e->rect(), ColourOf(DrawingBackground()));
     p.drawImage(0, 0, picture_);
 }
 

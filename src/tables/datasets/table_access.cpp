@@ -149,6 +149,7 @@ void Tdbf4::SetTableFileName(const std::string& path) {
     tzdbf.SetDbfFileName(path);
     Guarded([&] { tzdbf.Open(); });
     labelFilename = path;
+    startRowChosen = true;
     Ui().SetBusy(false);
 }
 
@@ -174,6 +175,7 @@ void Tdbf4::ShowInMode(const std::string& command, int mode) {
     const bool pick = mode == 1 || mode == 4 || mode == 5;
     TableView view;
     view.pick = pick;
+    view.currentChosen = startRowChosen;
     if (pick) {
         view.title = title2 + "   " + title1;
         if (mode == 1) tzdbf.SetHideDeletedRecs(true);
@@ -340,9 +342,13 @@ void GoDbfRecord(int32_t n) {
     TTzDbf* t = Table();
     if (!t || !t->Active()) return;
     const int32_t count = t->RecCount();
-    if (n > count) {
-        AddMessage("DBF #" + IntText(n) + " not found.");
-        n = count;
+    if (n > count) AddMessage("DBF #" + IntText(n) + " not found.");
+    if (n < 1 || n > count) {
+        // Neither the last record nor any other stands for a number the
+        // table lacks: the first is shown, and only a row the user chooses
+        // is taken.
+        if (TableEditorForm) TableEditorForm->startRowChosen = false;
+        n = 1;
     }
     GoDbfRecordOrFirst(n);
 }

@@ -36,6 +36,9 @@ public:
     std::string helpItemCaption;  // "dbf Structure", replaced by the second title
     std::string labelFilename;    // the open table's path
     bool pickAndClose = false;
+    // False after the table was asked for a record number it does not hold:
+    // a pick then shows the first row without choosing it.
+    bool startRowChosen = true;
     // Menu words copied from the caption vocabulary at creation.
     std::string menuFile, menuPrint, menuExit, menuEdit, menuView, menuHelp, menuCommon;
 
@@ -69,6 +72,9 @@ void ShowTableEditor(const std::string& command, int mode);
 bool OpenDbfTable(const std::string& name, uint8_t* buffer = nullptr, uint16_t size = 0);
 bool OpenDbfTableByName(const std::string& name);
 bool OpenDbfFile(const std::string& path);
+// Goes to record n. A number the table does not hold goes to the first
+// record, which a pick then shows without choosing it; a number beyond the
+// table is reported as "DBF #n not found." in the message list.
 void GoDbfRecord(int32_t n);
 void GoDbfRecordOrFirst(int32_t n);
 void CloseDbfTable();

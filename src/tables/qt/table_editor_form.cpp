@@ -88,16 +88,25 @@ TableEditorWindow::TableEditorWindow(Tdbf4& form, QWidget* parent)
     connect(buttonSearchNext, &QPushButton::clicked, this,
             [this] { SearchDone(commands.SearchNext()); });
     connect(grid, &TzGrid::cellClicked, this, [this] {
+        chosen_ = true;
         ShowPosition();
         if (form_.pickAndClose) AcceptRecord();
     });
     connect(grid, &TzGrid::keyDown, this, [this](int key, Qt::KeyboardModifiers) {
+        if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Escape) chosen_ = true;
         if (form_.pickAndClose && (key == Qt::Key_Up || key == Qt::Key_Down)) AcceptRecord();
     });
     connect(grid, &TzGrid::keyUp, this, [this](int) { ShowPosition(); });
-    connect(grid, &TzGrid::recordChanged, this, &TableEditorWindow::ShowPosition);
-    connect(navigator, &TzNavigator::clicked, this, [this] { ShowPosition(); });
+    connect(grid, &TzGrid::recordChanged, this, [this] {
+        if (settled_) chosen_ = true;
+        ShowPosition();
+    });
+    connect(navigator, &TzNavigator::clicked, this, [this] {
+        chosen_ = true;
+        ShowPosition();
+    });
     connect(editRecno, &QLineEdit::textEdited, this, [this](const QString& text) {
+        chosen_ = true;
         if (commands.GoTyped(text.toStdString())) grid->FollowDataSet();
         labelReccount->setText(QStringLiteral("/%1").arg(form_.tzdbf.RecCount()));
     });
@@ -175,6 +184,8 @@ void TableEditorWindow::Configure(const std::string& caption, int mode) {
     miPrintSeparator->setVisible(!pick_);
     miEdit->menuAction()->setVisible(!pick_);
     grid->SetReadOnly(pick_);
+    chosen_ = !pick_ || form_.startRowChosen;
+    settled_ = false;
     // Hiding deleted records was set on the dataset by the mode.
     grid->Reload();
 }
@@ -186,6 +197,8 @@ void TableEditorWindow::showEvent(QShowEvent* e) {
         const int row = std::max(0, model->CurrentRow());
         if (model->rowCount() > 0) grid->setCurrentIndex(model->index(row, column));
     }
+    if (!chosen_) grid->clearSelection();  // shown, not chosen
+    settled_ = true;
     ShowPosition();
     grid->setFocus();
 }
@@ -211,6 +224,7 @@ void TableEditorWindow::Reread() {
 
 void TableEditorWindow::SearchDone(bool hit) {
     if (!hit) return;
+    chosen_ = true;
     grid->FollowDataSet();
     ShowPosition();
     if (form_.pickAndClose) AcceptRecord();
@@ -218,6 +232,11 @@ void TableEditorWindow::SearchDone(bool hit) {
 
 void TableEditorWindow::AcceptRecord() {
     if (closing_) return;
+    // OK without a record chosen takes none.
+    if (!chosen_) {
+        reject();
+        return;
+    }
     bool posted = false;
     Shown([&] {
         form_.AcceptRecordAndClose();

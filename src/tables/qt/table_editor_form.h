@@ -65,6 +65,10 @@ private:
     QMenuBar* menuBar_ = nullptr;
     bool pick_ = false;
     bool closing_ = false;
+    // A pick opened on a record it was not asked for takes a record only
+    // once the user chose one (click, keys, navigator, search, number).
+    bool chosen_ = true;
+    bool settled_ = false;  // shown: a move of the grid's row is the user's
 };
 
 // Makes the window the table editor of the table access.

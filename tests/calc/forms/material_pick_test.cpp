@@ -10,6 +10,8 @@
 #include "foundation/files.h"
 #include "foundation/messages.h"
 #include "foundation/program_state.h"
+#include "foundation/text_conv.h"
+#include "support/demo_data_set.h"
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
 #include "tables/datasets/table_access.h"
@@ -124,6 +126,64 @@ TEST_F(MaterialPickTest, AMaterialRecordBeyondTheTableIsReported) {
     ASSERT_TRUE(PickMaterial(2, 1));
     EXPECT_EQ(messageList.count, 1);
     EXPECT_EQ(messageList.slot[1], "DBF #50 not found.");
+}
+
+// The shipped table has 9 records; record 37 is none of them. The pick opens
+// on the first row (16MnCr5, record 1) without choosing it, so OK without a
+// choice (the headless pick's OK) takes nothing: not the last record
+// EN-GJL-250, which the worm would otherwise have become.
+TEST_F(MaterialPickTest, AMaterialNumberMissingFromTheTableOpensOnTheFirstRowUnchosen) {
+    gearPair.materialCode[1] = 37;
+    gearPair.materialName[1] = "kept";
+    gearPair.E[1] = 210000;
+    ui.QueueChoice(std::nullopt);
+    EXPECT_FALSE(PickMaterial(1, 1));
+    EXPECT_EQ(ui.pickStartRow, 0);
+    EXPECT_FALSE(ui.pickStartChosen);
+    EXPECT_EQ(messageList.slot[1], "DBF #37 not found.");
+
+    BatchUi batch;  // OK without choosing a row
+    ScopedUi scoped(batch);
+    EXPECT_FALSE(PickMaterial(1, 1));
+    EXPECT_EQ(gearPair.materialName[1], "kept");
+    EXPECT_EQ(gearPair.materialCode[1], 37);
+    EXPECT_EQ(gearPair.E[1], 210000);
+}
+
+// The demo data set's material numbers (the shipped file is what the
+// writer writes of it) are records of the shipped material
+// table that carry the demo's material names.
+TEST_F(MaterialPickTest, TheDemoNamesRecordsOfTheShippedMaterialTable) {
+    testing::LoadDemoDataSet();  // what data/demo.qb3 holds
+    const std::string names[] = {gearPair.materialName[1], gearPair.materialName[2]};
+    const int codes[] = {gearPair.materialCode[1], gearPair.materialCode[2]};
+    EXPECT_EQ(names[0], "16MnCr5");
+    EXPECT_EQ(names[1], "CuSn12Ni2-C-GZ");
+    ASSERT_TRUE(OpenDbfTable("vovuzi.dbf"));
+    for (int gear = 0; gear < 2; ++gear) {
+        EXPECT_GE(codes[gear], 1) << "gear " << gear + 1;
+        EXPECT_LE(codes[gear], DbfRecCount()) << "gear " << gear + 1;
+        GoDbfRecord(codes[gear]);
+        EXPECT_EQ(TrimBoth(GetDbfFieldStr(DbfFieldNumber("NAME"))), names[gear])
+            << "gear " << gear + 1;
+    }
+    CloseDbfTable();
+    EXPECT_EQ(messageList.count, 0);
+}
+
+// A number the table holds opens on its own row, chosen: OK takes it.
+TEST_F(MaterialPickTest, AMaterialNumberOfTheTableOpensOnItsRowChosen) {
+    gearPair.materialCode[2] = 5;
+    ui.QueueChoice(std::nullopt);
+    EXPECT_FALSE(PickMaterial(2, 1));
+    EXPECT_TRUE(ui.pickStartChosen);
+    EXPECT_EQ(ui.pickStartRow, 6) << "CuSn12Ni2-C-GZ: 7th row in the order by kind";
+
+    BatchUi batch;
+    ScopedUi scoped(batch);
+    ASSERT_TRUE(PickMaterial(2, 1));
+    EXPECT_EQ(gearPair.materialName[2], "CuSn12Ni2-C-GZ");
+    EXPECT_EQ(gearPair.materialCode[2], 5);
 }
 
 TEST_F(MaterialPickTest, ThePickedLubricantGivesKindAndViscosities) {

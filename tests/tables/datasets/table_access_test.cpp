@@ -56,11 +56,16 @@ TEST_F(TableAccessTest, ANameWithoutExtensionOpensTheDbfFile) {
 TEST_F(TableAccessTest, GoDbfRecordOutsideTheTable) {
     Names();
     ASSERT_TRUE(OpenDbfTable("names.dbf"));
+    GoDbfRecord(2);
+    EXPECT_TRUE(TableEditorForm->startRowChosen) << "record 2 is in the table";
     GoDbfRecord(0);
     EXPECT_EQ(DbfRecNo(), 1);
     EXPECT_EQ(messageList.count, 0);
+    EXPECT_FALSE(TableEditorForm->startRowChosen) << "record 0 is not";
+    // A number beyond the table opens on the first record, not the last.
     GoDbfRecord(4);
-    EXPECT_EQ(DbfRecNo(), 3);
+    EXPECT_EQ(DbfRecNo(), 1);
+    EXPECT_FALSE(TableEditorForm->startRowChosen);
     ASSERT_EQ(messageList.count, 1);
     EXPECT_EQ(messageList.slot[1], "DBF #4 not found.");
     GoDbfRecordOrFirst(-2);

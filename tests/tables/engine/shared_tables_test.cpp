@@ -162,7 +162,9 @@ TEST_F(SharedTablesTest, ARefusedOrFailedPackKeepsTheCallersLocks) {
         for (bool refused : {true, false}) {
             const std::string label = std::string(fileLock ? "file lock" : "record lock") +
                                       (refused ? ", PACK refused" : ", PACK on a full disk");
-            if (refused) ASSERT_EQ(ask('u'), 'u') << label;
+            if (refused) {
+                ASSERT_EQ(ask('u'), 'u') << label;
+            }
             USE(table);
             if (fileLock) {
                 ASSERT_TRUE(FLock()) << label;
@@ -179,7 +181,9 @@ TEST_F(SharedTablesTest, ARefusedOrFailedPackKeepsTheCallersLocks) {
             }
             EXPECT_EQ(RecCount(), 5) << label << ": nothing was packed";
             EXPECT_TRUE(IsLocked(3)) << label;
-            if (!refused) ASSERT_EQ(ask('u'), 'u') << label;
+            if (!refused) {
+                ASSERT_EQ(ask('u'), 'u') << label;
+            }
             EXPECT_EQ(ask('f'), 'n') << label << ": the other program's file lock";
             EXPECT_EQ(ask('r'), 'n') << label << ": the other program's lock of record 3";
             Unlock();

@@ -140,6 +140,31 @@ void ReleaseRegion(TSemRecord& s, int action) {
         SetError(code, "Cannot unlock index semaphore file: " + s.name + " " + Action(action));
 }
 
+// The lock region for one change of the record: released by `Release`, or
+// without reports when the scope is left otherwise (an error raised while
+// it was held), so that an error never leaves the region taken.
+class RegionHold {
+public:
+    RegionHold(TSemRecord& s, int action) : s_(s), ok_(TakeRegion(s, action)) {}
+    ~RegionHold() {
+        if (!ok_ || kept_ || !s_.regionHeld) return;
+        int code = 0;
+        Region(s_, true, &code);
+        s_.regionHeld = false;
+    }
+    bool Ok() const { return ok_; }
+    void Release(int action) { ReleaseRegion(s_, action); }
+    // The region stays held when the scope ends (a write phase).
+    void Keep() { kept_ = true; }
+    RegionHold(const RegionHold&) = delete;
+    RegionHold& operator=(const RegionHold&) = delete;
+
+private:
+    TSemRecord& s_;
+    bool ok_;
+    bool kept_ = false;
+};
+
 // Gives up the phase locks of a write phase (back to the read share when
 // this program is inside its own read phase), without reports.
 void DropShares(TSemRecord& s) {
@@ -253,7 +278,8 @@ bool Login(int area, TWorkArea& a) {
         SetError(code ? code : 5, "Cannot open/create: " + s->name + " " + Action(kLogin));
         return false;
     }
-    if (!TakeRegion(*s, kLogin)) return false;
+    RegionHold region(*s, kLogin);
+    if (!region.Ok()) return false;
     WaitMs(5);
     bool ok = ReadRecord(*s, kLogin);
     if (ok) {
@@ -261,23 +287,26 @@ bool Login(int area, TWorkArea& a) {
         s->counterSeen = s->Counter();
         ok = WriteRecord(*s, kLogin);
     }
-    ReleaseRegion(*s, kLogin);
+    region.Release(kLogin);
     if (ok) Sem[area] = std::move(s);
     return ok;
 }
 
 bool Logout(int area, TWorkArea& a) {
-    TSemRecord* s = Sem[area].get();
+    // The record goes on every way out; closing its file gives up every
+    // share the area held.
+    const std::unique_ptr<TSemRecord> owned = std::move(Sem[area]);
+    TSemRecord* s = owned.get();
     if (!s) return true;
     if (!LockTableByte(a, s->name, kLogout)) return false;
     struct Unlock {
         TWorkArea& a;
         ~Unlock() { UnlockTableByte(a); }
     } unlock{a};
-    const std::string name = s->name;
     bool last = false;
     bool ok = false;
-    if (s->regionHeld || TakeRegion(*s, kLogout)) {
+    RegionHold region(*s, kLogout);  // at once when this area's write phase holds it
+    if (region.Ok()) {
         if (ReadRecord(*s, kLogout)) {
             if (s->registered && s->Readers() > 0)
                 s->rec[1] = static_cast<uint8_t>(s->Readers() - 1);
@@ -286,11 +315,9 @@ bool Logout(int area, TWorkArea& a) {
             last = s->rec[0] == 0;
             ok = WriteRecord(*s, kLogout);
         }
-        ReleaseRegion(*s, kLogout);
+        region.Release(kLogout);
     }
-    // Closing the file gives up every share this area held.
-    Sem[area].reset();
-    if (last) FileCalls.unlink(name.c_str());
+    if (last) FileCalls.unlink(s->name.c_str());
     return ok;
 }
 
@@ -314,13 +341,14 @@ bool IncRead(TSemRecord& s) {
         return false;
     }
     UnlessKept share([&s] { DropLock(s, kShareByte); });
-    if (!TakeRegion(s, kIncRead)) return false;
+    RegionHold region(s, kIncRead);
+    if (!region.Ok()) return false;
     ok = ReadRecord(s, kIncRead);
     if (ok) {
         if (s.Readers() != 127) s.rec[1] = static_cast<uint8_t>(s.Readers() + 1);
         ok = WriteRecord(s, kIncRead);
     }
-    ReleaseRegion(s, kIncRead);
+    region.Release(kIncRead);
     if (!ok) return false;
     share.Keep();
     s.registered = true;
@@ -338,13 +366,14 @@ bool DecRead(TSemRecord& s) {
     // The share goes whatever the count's update meets.
     s.registered = false;
     DropLock(s, kShareByte);
-    if (!TakeRegion(s, kDecRead)) return false;
+    RegionHold region(s, kDecRead);
+    if (!region.Ok()) return false;
     bool ok = ReadRecord(s, kDecRead);
     if (ok) {
         if (s.Readers() > 0) s.rec[1] = static_cast<uint8_t>(s.Readers() - 1);
         ok = WriteRecord(s, kDecRead);
     }
-    ReleaseRegion(s, kDecRead);
+    region.Release(kDecRead);
     return ok;
 }
 

@@ -287,7 +287,17 @@ TEST_F(SharedStressTest, ManyProgramsSomeKilledLoseNoAcknowledgedChange) {
     const Logs logs = ReadLogs();
     EXPECT_GT(killed, 0);
     EXPECT_GT(logs.acked.size(), 0u);
-    EXPECT_THAT(logs.errors, ::testing::IsEmpty());
+    // A program killed inside a split leaves its index's change mark: the
+    // others then refuse to use that index (error 222) until it is rebuilt.
+    bool marked = false;
+    for (const char* name : {"id.ndx", "name.ndx", "key.ndx"})
+        marked = marked || ReadBytes(Path(name)).at(8) != 0;
+    for (const std::string& e : logs.errors) {
+        if (marked && Contains(e, "Nr. 222 "))
+            std::printf("after a cut-off split: %s\n", e.c_str());
+        else
+            ADD_FAILURE() << e;
+    }
     EXPECT_THAT(logs.wrongReads, ::testing::IsEmpty());
     // A walk meets keys that other programs change under it; it is to go on
     // from where the changed key stood. Until it does, its errors are shown,

@@ -186,7 +186,10 @@ void FillIndexSlots();
 void ArrangeOrder(int area, int order);
 
 // --- ndx_semaphore: the change counter check before reading the trees
-void RefreshIfChanged(int area);
+// Reads the anchors of the area's indexes again when another program has
+// changed them (or a phase has just begun); false, with error 222, when an
+// index carries the change mark of a program that died inside a change.
+bool RefreshIfChanged(int area);
 // False when the login failed (its error is set): the area's indexes then
 // stay closed, since their use could not be coordinated.
 bool SemaphoreLogin(int area);

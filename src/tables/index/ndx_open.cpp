@@ -131,7 +131,7 @@ int32_t HookFirstLast(bool last) {
         if (a->recordCount == 0) return 1;
         return last ? a->recordCount : 1;
     }
-    RefreshIfChanged(CurrentArea);
+    if (!RefreshIfChanged(CurrentArea)) return a->recordNumber;
     if (!(last ? GoLastKey(*ix) : GoFirstKey(*ix))) {
         ix->bof = ix->eof = true;
         return a->recordCount + 1;
@@ -146,7 +146,7 @@ int32_t HookStep(bool forward) {
     TWorkArea* a = CurrentWorkArea();
     TIndex* ix = Controlling();
     if (!a || !ix) return a ? a->recordNumber : 0;
-    RefreshIfChanged(CurrentArea);
+    if (!RefreshIfChanged(CurrentArea)) return a->recordNumber;
     if (a->recordCount == 0) {
         ix->bof = ix->eof = true;
         return a->recordCount + 1;
@@ -244,7 +244,7 @@ void AppendNewKey() {
     if (!a || Building) return;
     {
         IndexedOrder indexed(area);
-        RefreshIfChanged(area);
+        if (!RefreshIfChanged(area)) return;
         std::vector<std::pair<int, std::string>> done;
         for (int p = 1; p <= kMaxIndexes; ++p) {
             TIndex* ix = At(area, p);
@@ -282,7 +282,7 @@ void ReplaceKeys() {
     if (!a || Building) return;
     {
         IndexedOrder indexed(area);
-        RefreshIfChanged(area);
+        if (!RefreshIfChanged(area)) return;
         for (int p = 1; p <= kMaxIndexes; ++p) {
             TIndex* ix = At(area, p);
             if (!ix) continue;
@@ -570,7 +570,7 @@ void SyncPosition(int area, int position, bool soft) {
     TIndex* ix = At(area, position);
     TWorkArea* a = WorkAreas[area];
     if (!ix || !a) return;
-    RefreshIfChanged(area);
+    if (!RefreshIfChanged(area)) return;
     if (a->recordNumber < 1 || a->recordNumber > a->recordCount) {
         ix->path.clear();
         ix->eof = true;
@@ -859,7 +859,7 @@ bool FindKey(const std::string& text, bool exact) {
     {
         ReadPhase read;
         if (!read.Held()) return false;
-        RefreshIfChanged(area);
+        if (!RefreshIfChanged(area)) return false;
         const auto* k = reinterpret_cast<const uint8_t*>(search.data());
         if (!Seek(*ix, k, false)) return false;
         if (ix->eof) StepPrior(*ix);

@@ -25,6 +25,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "foundation/codepage.h"
 #include "tables/engine/dbf_file.h"
 #include "tables/engine/engine_base.h"
 #include "tables/engine/engine_dates.h"
@@ -62,6 +63,10 @@ struct TSemRecord {
     bool registered = false;  // counted among the readers (holds a read share)
     bool gateHeld = false;
     bool writeShare = false;  // the share byte held exclusive
+    // A phase began: the anchors are read again before the trees are used,
+    // whatever the change counter says (a program killed inside its write
+    // phase never counted its change).
+    bool reread = false;
     uint16_t counterSeen = 0;
 
     uint8_t Users() const { return rec[0]; }
@@ -352,6 +357,7 @@ bool IncRead(TSemRecord& s) {
     if (!ok) return false;
     share.Keep();
     s.registered = true;
+    s.reread = true;
     ++s.readNest;
     return true;
 }
@@ -420,6 +426,7 @@ bool LockForWrite(TSemRecord& s) {
     s.rec[1] = 1;
     if (!WriteRecord(s, kLockSemaphore)) return false;
     phase.Keep();
+    s.reread = true;
     ++s.writeNest;
     return true;
 }
@@ -448,6 +455,62 @@ bool UnlockForWrite(TSemRecord& s) {
     return ok;
 }
 
+// Reads the anchors of the area's indexes again (the paths only when the
+// tree may have changed). Returns the first index that carries a change
+// mark: inside a phase no other program is changing a tree, so the mark was
+// left by one that died in the middle of a change. Its anchor keeps the
+// mark, also through later anchor writes, until an open that holds the
+// table alone rebuilds the index.
+TIndex* Reread(int area, TSemRecord& s) {
+    const bool counted = s.Counter() != s.counterSeen;
+    s.reread = false;
+    s.counterSeen = s.Counter();
+    for (auto& ix : Open[area]) {
+        if (!ix) continue;
+        std::array<uint8_t, 24> b{};
+        if (FileCalls.pread(ix->fd, b.data(), b.size(), 0) != 24) continue;
+        TAnchor fresh = DecodeAnchor(b.data());
+        const bool same = !counted && fresh.root == ix->anchor.root &&
+                          fresh.nextFree == ix->anchor.nextFree &&
+                          fresh.changing == ix->anchor.changing;
+        if (AnchorSane(fresh) && ResolveKeyType(fresh, ix->anchor.keyType) &&
+            fresh.keyLength == ix->anchor.keyLength && fresh.keyType == ix->anchor.keyType &&
+            fresh.typeLetter == ix->anchor.typeLetter)
+            ix->anchor = fresh;
+        if (!same) {
+            ix->path.clear();
+            ix->cache.slots.clear();
+        }
+        if (fresh.changing) {
+            s.reread = true;
+            return ix.get();
+        }
+    }
+    return nullptr;
+}
+
+void ReportDeadMark(const std::string& indexName) {
+    SetError(222,
+             std::string("Ungültiger dBASE-Schlüsselausdruck oder Index-Datei beschädigt "_cp850) +
+                 indexName);
+}
+
+// A phase that has just begun finds its indexes as the last program left
+// them. One that finds a dead change mark ends again and fails with error
+// 222, before its verb has touched the table or the index.
+bool MarksClear(int area, TSemRecord& s, bool write) {
+    if (!s.reread) return true;
+    const TIndex* ix = Reread(area, s);
+    if (!ix) return true;
+    const std::string name = ix->fileName;
+    if (write)
+        UnlockForWrite(s);
+    else
+        DecRead(s);
+    ReportDeadMark(name);
+    return false;
+}
+
 bool LoginAllowed() { return OpenModeOverride == 65535 || (OpenModeOverride & 0x42) == 0x42; }
 
 // One action for the current work area; false when it failed (its error is
@@ -465,9 +528,9 @@ bool Perform(int action) {
     if (!s) return true;
     switch (action) {
         case kLogout: return Logout(area, *a);
-        case kIncRead: return IncRead(*s);
+        case kIncRead: return IncRead(*s) && MarksClear(area, *s, false);
         case kDecRead: return DecRead(*s);
-        case kLockSemaphore: return LockForWrite(*s);
+        case kLockSemaphore: return LockForWrite(*s) && MarksClear(area, *s, true);
         case kUnlockSemaphore: return UnlockForWrite(*s);
         default: return true;
     }
@@ -510,22 +573,14 @@ bool BeginPhase(bool write) {
                : Nesting(HookReads, true, kIncRead, kDecRead, "SetReadSemaphoreProc");
 }
 
-void RefreshIfChanged(int area) {
+bool RefreshIfChanged(int area) {
     TSemRecord* s = area >= 1 && area <= kAreas ? Sem[area].get() : nullptr;
-    if (!s || s->Counter() == s->counterSeen) return;
-    for (auto& ix : Open[area]) {
-        if (!ix) continue;
-        std::array<uint8_t, 24> b{};
-        if (FileCalls.pread(ix->fd, b.data(), b.size(), 0) != 24) continue;
-        TAnchor fresh = DecodeAnchor(b.data());
-        if (AnchorSane(fresh) && ResolveKeyType(fresh, ix->anchor.keyType) &&
-            fresh.keyLength == ix->anchor.keyLength && fresh.keyType == ix->anchor.keyType &&
-            fresh.typeLetter == ix->anchor.typeLetter)
-            ix->anchor = fresh;
-        ix->path.clear();
-        ix->cache.slots.clear();
+    if (!s || (!s->reread && s->Counter() == s->counterSeen)) return true;
+    if (const TIndex* ix = Reread(area, *s)) {
+        ReportDeadMark(ix->fileName);
+        return false;
     }
-    s->counterSeen = s->Counter();
+    return true;
 }
 
 void ResetSemaphores() {

@@ -422,6 +422,57 @@ TEST_F(NdxSharedPhases, AnIndexOpenedDuringAnotherProgramsSplitWaitsAndReadsRigh
     EXPECT_EQ(reader.Finish(), 0);
 }
 
+TEST_F(NdxSharedPhases, AMarkLeftByAProgramKilledInASplitStopsTheNextWriter) {
+    UseIn(1, table);
+    FLock();
+    MakeIndex("NAME", "t");
+    CloseAll();
+    Program splitter([&](Channel c) {
+        c.Hear();
+        OpenShared("s t");
+        Watch watch;
+        Watch::pauseIndex = "t.NDX";
+        Watch::pauseUp = c.out;
+        Watch::pauseDown = c.in;
+        char name[16];
+        for (int added = 0; Watch::pauseUp >= 0 && added < 200; ++added) {
+            std::snprintf(name, sizeof name, "k%03d", added);
+            Add(name);
+        }
+    });
+    // The next writer had the indexes open before the kill; it reports the
+    // error its append met and the change mark it leaves on the disk (a
+    // write of its own anchor would have cleared it).
+    Program writer([&](Channel c) {
+        OpenShared("s t");
+        c.Say('o');
+        c.Hear();
+        Raised([&] { Add("zulu"); });
+        c.SayNumber(LastError());
+        c.SayNumber(ReadBytes(Path("t.NDX"))[8]);
+        CloseAll();
+    });
+    ASSERT_EQ(writer.Talk().Hear(), 'o');
+    splitter.Talk().Say('s');
+    ASSERT_EQ(splitter.Talk().Hear(), 'm');
+    splitter.Kill();
+    writer.Talk().Say('g');
+    EXPECT_EQ(writer.Talk().HearNumber(), 222);
+    EXPECT_EQ(writer.Talk().HearNumber(), 1);
+    EXPECT_EQ(writer.Finish(), 0);
+    // Held alone, the table's indexes are rebuilt, with every record.
+    UseIn(1, table + " EXCLUSIVE");
+    Set_Index_To("s t");
+    const int32_t records = RecCount();
+    for (int order : {1, 2}) {
+        Set_Order_To(order);
+        EXPECT_TRUE(CheckIndexTree(1).ok) << order;
+        EXPECT_EQ(CheckIndexTree(1).keys, records) << order;
+    }
+    // The refused append wrote no record.
+    EXPECT_FALSE(FindExact("zulu"));
+}
+
 TEST_F(NdxSharedPhases, ATableOpenedThroughALinkedNameSharesTheSemaphore) {
     const std::string linked = Path("linked");
     std::filesystem::create_directory(linked);

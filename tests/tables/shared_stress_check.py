@@ -16,61 +16,19 @@ with its memo file and the indexes id.ndx (ID), name.ndx (NAME) and key.ndx
   listed more than once.
 """
 import os
-import struct
-import subprocess
 import sys
 
 from dbfread import DBF
 
-LETTERS = "abcdefghijklmnopqrstuvwxyz"
-
-
-def memo_text(i):
-    return "Memo of record %d " % i + (LETTERS * 40)[: (i * 53) % 900] + "."
-
-
-def raw_fields(data):
-    """(name, offset, length) of each field, from the header's descriptors."""
-    fields, offset, at = [], 1, 32
-    while data[at] != 0x0D:
-        name = data[at : at + 11].split(b"\0")[0].decode("ascii")
-        length = data[at + 16]
-        fields.append((name, offset, length))
-        offset += length
-        at += 32
-    return fields
-
-
-def raw_records(path):
-    with open(path, "rb") as f:
-        data = f.read()
-    count, header_length, record_length = struct.unpack("<IHH", data[4:12])
-    fields = raw_fields(data)
-    out = []
-    for n in range(count):
-        at = header_length + n * record_length
-        rec = data[at : at + record_length]
-        if len(rec) < record_length:
-            raise ValueError("record %d cut off" % (n + 1))
-        values = {name: rec[o : o + l].decode("cp850").strip() for name, o, l in fields}
-        out.append((n + 1, values))
-    return count, out
-
-
-def index_pairs(path):
-    out = subprocess.run(["index_dump", path, ""], capture_output=True, text=True, encoding="cp850")
-    pairs = []
-    for line in out.stdout.splitlines():
-        if not line.strip():
-            continue
-        key, rec = line.rsplit(None, 1)
-        pairs.append((key.strip(), int(rec)))
-    return pairs
+# The memo text of each ID and index_dump's (key, record) list, as the
+# crash checks read them.
+from crash_check import index_pairs, memo_text, raw_table
 
 
 def main(folder):
     table = os.path.join(folder, "t.dbf")
-    count, raw = raw_records(table)
+    count, rows = raw_table(table)
+    raw = [(n, values) for n, _, values in rows]
     t = DBF(table, encoding="cp850", load=True)
     read = list(t.records)
     print("COUNT %d %d" % (count, len(read)))

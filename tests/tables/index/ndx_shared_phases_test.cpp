@@ -168,16 +168,48 @@ class NdxSharedPhases : public IndexTest {
 protected:
     void SetUp() override {
         IndexTest::SetUp();
-        MakeTable("s.dbf", {F("NAME", 'C', 8)}, false);
-        FLock();
-        for (const char* v : {"alpha", "bravo", "charly"}) AddRecord([&] { SetBinaryText(1, v); });
-        MakeIndex("NAME", "s");
-        CloseAll();
+        MakeSharedNameTable();
         semaphore = Path("s.@S@");
     }
     void OpenShared(const std::string& indexes = "s") {
         UseIn(1, table);
         Set_Index_To(indexes);
+    }
+    // A program's part that opens the table ('o'), and when it hears a
+    // byte takes a write phase ('h') and keeps it until the next byte.
+    void HoldAWritePhase(const Channel& c) {
+        OpenShared();
+        c.Say('o');
+        c.Hear();
+        SetLockSemaphoreProc(true);
+        c.Say('h');
+        c.Hear();
+        SetLockSemaphoreProc(false);
+        CloseAll();
+    }
+    // A second index t on NAME beside s.
+    void MakeSecondIndex() {
+        UseIn(1, table);
+        FLock();
+        MakeIndex("NAME", "t");
+        CloseAll();
+    }
+    // A program's part that appends, with both indexes open, until its first
+    // split of t's tree has put the change mark on the disk; it stops there
+    // until it hears a byte, and gives the number of its appends.
+    int32_t AppendUntilASplitOfT(const Channel& c) {
+        OpenShared("s t");
+        Watch watch;
+        Watch::pauseIndex = "t.NDX";
+        Watch::pauseUp = c.out;
+        Watch::pauseDown = c.in;
+        int32_t added = 0;
+        char name[16];
+        for (; Watch::pauseUp >= 0 && added < 200; ++added) {
+            std::snprintf(name, sizeof name, "k%03d", added);
+            Add(name);
+        }
+        return added;
     }
     void Add(const std::string& name) {
         FLock();
@@ -254,17 +286,7 @@ TEST_F(NdxSharedPhases, AnAppendWhosePhaseFailedWritesNothingAndReportsItsOwnErr
 }
 
 TEST_F(NdxSharedPhases, WritersThatTimedOutLeaveTheIndexAsItWas) {
-    Program holder([this](Channel c) {
-        UseIn(1, Path("s.dbf"));
-        Set_Index_To("s");
-        c.Say('o');
-        c.Hear();
-        SetLockSemaphoreProc(true);
-        c.Say('h');
-        c.Hear();
-        SetLockSemaphoreProc(false);
-        CloseAll();
-    });
+    Program holder([this](Channel c) { HoldAWritePhase(c); });
     ASSERT_EQ(holder.Talk().Hear(), 'o');
     OpenShared();
     holder.Talk().Say('w');
@@ -368,26 +390,10 @@ TEST_F(NdxSharedPhases, AWaitingWriterGoesBeforeReadersThatCameAfterIt) {
 }
 
 TEST_F(NdxSharedPhases, AnIndexOpenedDuringAnotherProgramsSplitWaitsAndReadsRight) {
-    UseIn(1, table);
-    FLock();
-    MakeIndex("NAME", "t");
-    CloseAll();
-    // The splitting program appends until its first split of t's tree has
-    // set the change mark, and stops there until told.
+    MakeSecondIndex();
     Program splitter([&](Channel c) {
         c.Hear();
-        OpenShared("s t");
-        Watch watch;
-        Watch::pauseIndex = "t.NDX";
-        Watch::pauseUp = c.out;
-        Watch::pauseDown = c.in;
-        int added = 0;
-        char name[16];
-        for (; Watch::pauseUp >= 0 && added < 200; ++added) {
-            std::snprintf(name, sizeof name, "k%03d", added);
-            Add(name);
-        }
-        c.SayNumber(added);
+        c.SayNumber(AppendUntilASplitOfT(c));
         c.Hear();
         CloseAll();
     });
@@ -423,22 +429,10 @@ TEST_F(NdxSharedPhases, AnIndexOpenedDuringAnotherProgramsSplitWaitsAndReadsRigh
 }
 
 TEST_F(NdxSharedPhases, AMarkLeftByAProgramKilledInASplitStopsTheNextWriter) {
-    UseIn(1, table);
-    FLock();
-    MakeIndex("NAME", "t");
-    CloseAll();
+    MakeSecondIndex();
     Program splitter([&](Channel c) {
         c.Hear();
-        OpenShared("s t");
-        Watch watch;
-        Watch::pauseIndex = "t.NDX";
-        Watch::pauseUp = c.out;
-        Watch::pauseDown = c.in;
-        char name[16];
-        for (int added = 0; Watch::pauseUp >= 0 && added < 200; ++added) {
-            std::snprintf(name, sizeof name, "k%03d", added);
-            Add(name);
-        }
+        AppendUntilASplitOfT(c);
     });
     // The next writer had the indexes open before the kill; it reports the
     // error its append met and the change mark it leaves on the disk (a
@@ -478,17 +472,7 @@ TEST_F(NdxSharedPhases, ATableOpenedThroughALinkedNameSharesTheSemaphore) {
     std::filesystem::create_directory(linked);
     std::filesystem::create_symlink(table, linked + "/s.dbf");
     std::filesystem::create_symlink(Path("s.NDX"), linked + "/s.NDX");
-    Program holder([this](Channel c) {
-        UseIn(1, Path("s.dbf"));
-        Set_Index_To("s");
-        c.Say('o');
-        c.Hear();
-        SetLockSemaphoreProc(true);
-        c.Say('h');
-        c.Hear();
-        SetLockSemaphoreProc(false);
-        CloseAll();
-    });
+    Program holder([this](Channel c) { HoldAWritePhase(c); });
     ASSERT_EQ(holder.Talk().Hear(), 'o');
     UseIn(1, linked + "/s.dbf");
     Set_Index_To("s");

@@ -331,11 +331,16 @@ bool IncRead(TSemRecord& s) {
         ++s.readNest;
         return true;
     }
-    // Past the gate (behind any writer that waits there) to a read share.
+    // Past the gate (behind any writer that waits there) to a read share;
+    // the share may still be held by a program that went from its own read
+    // phase into a write phase without passing the gate.
+    const uint32_t start = TickCount();
     int code = 0;
     bool ok = WaitForLock(s, F_RDLCK, kGateByte, kReaderWaitMs, &code);
     if (ok) {
-        ok = SetLock(s, F_RDLCK, kShareByte, 1, &code);
+        const uint32_t spent = TickCount() - start;
+        ok = WaitForLock(s, F_RDLCK, kShareByte, spent < kReaderWaitMs ? kReaderWaitMs - spent : 1,
+                         &code);
         DropLock(s, kGateByte);
     }
     if (!ok) {
@@ -439,6 +444,8 @@ bool UnlockForWrite(TSemRecord& s) {
         return false;
     }
     if (--s.writeNest != 0 || !s.regionHeld) return true;
+    // A read phase that ended inside the write phase ends its share now.
+    if (s.registered && s.readNest == 0) s.registered = false;
     // The phase ends whatever the record's update meets.
     UnlessKept phase([&s] { DropWritePhase(s); });
     bool ok = ReadRecord(s, kUnlockSemaphore);

@@ -389,6 +389,48 @@ TEST_F(NdxSharedPhases, AWaitingWriterGoesBeforeReadersThatCameAfterIt) {
     EXPECT_EQ(second.Finish(), 0);
 }
 
+TEST_F(NdxSharedPhases, AReaderWaitsForAWriterThatCameFromItsOwnReadPhase) {
+    // This program writes from inside its own read phase.
+    Program upgrader([this](Channel c) {
+        OpenShared();
+        c.Say('o');
+        c.Hear();
+        SetReadSemaphoreProc(true);
+        SetLockSemaphoreProc(true);
+        c.Say('h');
+        c.Hear();
+        SetLockSemaphoreProc(false);
+        SetReadSemaphoreProc(false);
+        CloseAll();
+    });
+    Program reader([this](Channel c) {
+        OpenShared();
+        c.Say('o');
+        c.Hear();
+        Watch watch;
+        Watch::refusedFd = c.out;
+        SetReadSemaphoreProc(true);
+        c.Say('R');
+        c.SayNumber(Counter());
+        SetReadSemaphoreProc(false);
+        CloseAll();
+    });
+    ASSERT_EQ(upgrader.Talk().Hear(), 'o');
+    ASSERT_EQ(reader.Talk().Hear(), 'o');
+    const int before = Counter();
+    upgrader.Talk().Say('w');
+    ASSERT_EQ(upgrader.Talk().Hear(), 'h');
+    reader.Talk().Say('g');
+    EXPECT_EQ(reader.Talk().Hear(), 'q');
+    upgrader.Talk().Say('x');
+    // The reader gets in once the write phase is over, and finds the
+    // change counted.
+    EXPECT_EQ(reader.Talk().Hear(), 'R');
+    EXPECT_EQ(reader.Talk().HearNumber(), before + 1);
+    EXPECT_EQ(upgrader.Finish(), 0);
+    EXPECT_EQ(reader.Finish(), 0);
+}
+
 TEST_F(NdxSharedPhases, AnIndexOpenedDuringAnotherProgramsSplitWaitsAndReadsRight) {
     MakeSecondIndex();
     Program splitter([&](Channel c) {

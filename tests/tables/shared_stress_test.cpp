@@ -316,14 +316,17 @@ TEST_F(SharedStressTest, ManyProgramsSomeKilledLoseNoAcknowledgedChange) {
     else
         for (const std::string& e : logs.readerErrors) std::printf("reader: %s\n", e.c_str());
 
-    // The next open held alone repairs what a killed program cut off.
+    // The next open held alone repairs what a killed program cut off. The
+    // records are then read without indexes (a record whose keys a kill cut
+    // off would stop every move in them); the indexes are checked after.
     Open(true);
+    CloseArea();
+    USE(Path("t.dbf") + " EXCLUSIVE");
     const int32_t count = RecCount();
     std::map<int, int> seen;  // ID -> times
     std::map<int32_t, std::tuple<int, int64_t, std::string>> engineRecords;
     // Records whose append or key change a killed program cut off.
     std::set<int32_t> cutOff;
-    Set_Order_To(0);
     for (int32_t r = 1; r <= count; ++r) {
         GO(r);
         const int id = static_cast<int>(BinaryInteger(kId));
@@ -357,8 +360,18 @@ TEST_F(SharedStressTest, ManyProgramsSomeKilledLoseNoAcknowledgedChange) {
             std::printf("cut off: %s\n", what.c_str());
     };
     // Each index is a sound tree and finds every record by its key.
+    CloseArea();
+    Open(true);
     for (int order : {1, 2, 3}) {
-        Set_Order_To(order);
+        // The order changes even when the current record's key is missing
+        // from it (a cut-off record); that error is the seeks' finding below.
+        try {
+            Set_Order_To(0);
+            GoTop();
+            Set_Order_To(order);
+        } catch (const EDurazError& e) {
+            if (kCutOffKeyChangesRepaired || cutOff.empty()) ADD_FAILURE() << e.what();
+        }
         const TIndexCheck tree = CheckIndexTree(1);
         EXPECT_TRUE(tree.ok) << "index " << order << ": " << tree.problem;
         EXPECT_LE(std::abs(tree.keys - count),

@@ -8,7 +8,8 @@ with its memo file and the indexes id.ndx (ID), name.ndx (NAME) and key.ndx
 - "COUNT <header count> <records dbfread read>";
 - "REC <record number> <ID> <CNT> <KEY> <1 when the memo is memo_text(ID)>"
   for every record dbfread reads (python3-dbfread; record numbers from the
-  table's own layout);
+  table's own layout), and "MEMO <record number> ..." telling how a memo
+  value that is not memo_text(ID) reads;
 - "INDEX <file> OK <keys>" when Perl XBase's index_dump lists exactly one
   key per record, pointing at it; else "INDEX <file> BAD ...", followed by
   "EXTRA <file> <key> <record>" and "MISSING <file> <key> <record>" for
@@ -34,9 +35,14 @@ def main(folder):
     print("COUNT %d %d" % (count, len(read)))
     for (n, values), r in zip(raw, read):
         value, want = r["NOTE"] or "", memo_text(int(r["ID"]))
-        if len(value) == len(want) + 8:
-            value = value[:-8]
+        # dbfread reads a dBase IV value with the 8 bytes after it (the
+        # stored length counts the value's 8-byte head), cut at a 0x1F among
+        # them: when the value fills its last block, the next value's head.
+        if value.startswith(want) and len(value) <= len(want) + 8:
+            value = want
         print("REC %d %d %d %s %d" % (n, int(r["ID"]), int(r["CNT"] or 0), r["KEY"].strip(), value == want))
+        if value != want:
+            print("MEMO %d reads %d characters, %r at its end; %d expected" % (n, len(r["NOTE"] or ""), (r["NOTE"] or "")[-16:], len(want)))
     for name, field, numeric in (("id.ndx", "ID", True), ("name.ndx", "NAME", False), ("key.ndx", "KEY", False)):
         pairs = index_pairs(os.path.join(folder, name))
         if numeric:

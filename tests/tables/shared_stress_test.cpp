@@ -427,6 +427,8 @@ TEST_F(SharedStressTest, ManyProgramsSomeKilledLoseNoAcknowledgedChange) {
             EXPECT_EQ(cnt, std::get<1>(engineRecords[r])) << line;
             EXPECT_EQ(key, std::get<2>(engineRecords[r])) << line;
             EXPECT_EQ(memoOk, 1) << line;
+        } else if (what == "MEMO") {
+            ADD_FAILURE() << line;
         } else if (what == "INDEX") {
             ++indexes;
         } else if (what == "EXTRA" || what == "MISSING") {

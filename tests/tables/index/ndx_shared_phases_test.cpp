@@ -187,6 +187,21 @@ protected:
         SetLockSemaphoreProc(false);
         CloseAll();
     }
+    // A program's part that opens the table ('o') and when it hears a byte
+    // starts a read phase: 'q' when it has to wait, 'R' and the change
+    // counter once inside.
+    void ReadWhenTold(const Channel& c) {
+        OpenShared();
+        c.Say('o');
+        c.Hear();
+        Watch watch;
+        Watch::refusedFd = c.out;
+        SetReadSemaphoreProc(true);
+        c.Say('R');
+        c.SayNumber(Counter());
+        SetReadSemaphoreProc(false);
+        CloseAll();
+    }
     // A second index t on NAME beside s.
     void MakeSecondIndex() {
         UseIn(1, table);
@@ -352,18 +367,7 @@ TEST_F(NdxSharedPhases, AWaitingWriterGoesBeforeReadersThatCameAfterIt) {
     ASSERT_EQ(first.Talk().Hear(), 'r');
     // The second reader opens now and starts its read phase when told; it
     // reports when it waits and then the change counter it finds inside.
-    Program second([&](Channel c) {
-        open();
-        c.Say('o');
-        c.Hear();
-        Watch watch;
-        Watch::refusedFd = c.out;
-        SetReadSemaphoreProc(true);
-        c.Say('R');
-        c.SayNumber(Counter());
-        SetReadSemaphoreProc(false);
-        CloseAll();
-    });
+    Program second([this](Channel c) { ReadWhenTold(c); });
     ASSERT_EQ(second.Talk().Hear(), 'o');
     const int before = Counter();
     Program writer([&](Channel c) {
@@ -403,18 +407,7 @@ TEST_F(NdxSharedPhases, AReaderWaitsForAWriterThatCameFromItsOwnReadPhase) {
         SetReadSemaphoreProc(false);
         CloseAll();
     });
-    Program reader([this](Channel c) {
-        OpenShared();
-        c.Say('o');
-        c.Hear();
-        Watch watch;
-        Watch::refusedFd = c.out;
-        SetReadSemaphoreProc(true);
-        c.Say('R');
-        c.SayNumber(Counter());
-        SetReadSemaphoreProc(false);
-        CloseAll();
-    });
+    Program reader([this](Channel c) { ReadWhenTold(c); });
     ASSERT_EQ(upgrader.Talk().Hear(), 'o');
     ASSERT_EQ(reader.Talk().Hear(), 'o');
     const int before = Counter();

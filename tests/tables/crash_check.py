@@ -31,18 +31,38 @@ def name_of(i):
     return "N%04d" % ((i * 7919) % 10007)
 
 
-def raw_records(path):
+def raw_fields(data):
+    """(name, offset, length) of each field, from the header's descriptors."""
+    fields, offset, at = [], 1, 32
+    while data[at] != 0x0D:
+        name = data[at : at + 11].split(b"\0")[0].decode("ascii")
+        length = data[at + 16]
+        fields.append((name, offset, length))
+        offset += length
+        at += 32
+    return fields
+
+
+def raw_table(path):
+    """The header's record count and (number, deleted, {field: text}) of
+    each record, read from the table's own layout."""
     with open(path, "rb") as f:
         data = f.read()
     count, header_length, record_length = struct.unpack("<IHH", data[4:12])
+    fields = raw_fields(data)
     out = []
     for n in range(count):
         at = header_length + n * record_length
         rec = data[at : at + record_length]
         if len(rec) < record_length:
             raise ValueError("record %d cut off" % (n + 1))
-        out.append((n + 1, rec[0:1] == b"*", int(rec[1:6].strip() or 0), rec[6:16].decode("cp850").strip()))
-    return out
+        values = {name: rec[o : o + l].decode("cp850").strip() for name, o, l in fields}
+        out.append((n + 1, rec[0:1] == b"*", values))
+    return count, out
+
+
+def raw_records(path):
+    return [(n, deleted, int(v["ID"] or 0), v["NAME"]) for n, deleted, v in raw_table(path)[1]]
 
 
 def index_pairs(path):
@@ -88,8 +108,9 @@ def check(folder):
         print("OK %s %d" % (folder, len(raw)))
 
 
-for folder in sys.argv[1:]:
-    try:
-        check(folder)
-    except Exception as e:  # a reader that gives up is a finding too
-        print("BAD %s: %s" % (folder, e))
+if __name__ == "__main__":
+    for folder in sys.argv[1:]:
+        try:
+            check(folder)
+        except Exception as e:  # a reader that gives up is a finding too
+            print("BAD %s: %s" % (folder, e))

@@ -31,12 +31,21 @@ namespace {
 const std::string kQuote = "\"";
 
 // Read or write phase of the index semaphore around a verb; closed on every
-// exit, exceptions included.
+// exit, exceptions included. A phase that could not begin (its error set,
+// the engine reporting by message box) is not held and not closed: the
+// verb then touches neither the table nor its indexes.
 class IndexBracket {
 public:
-    IndexBracket(bool active, bool write) : active_(active), write_(write) {
-        if (active_) Phase(true);
+    IndexBracket(bool active, bool write) : write_(write) {
+        if (!active) return;
+        const uint16_t before = ErrorState.lastErrorCode;
+        ErrorState.lastErrorCode = 0;
+        Phase(true);
+        active_ = ErrorState.lastErrorCode == 0;
+        held_ = active_;
+        if (held_) ErrorState.lastErrorCode = before;
     }
+    bool Held() const { return held_; }
     ~IndexBracket() {
         if (active_) {
             try {
@@ -53,7 +62,8 @@ private:
         auto p = write_ ? IndexProcTable.writePhase : IndexProcTable.readPhase;
         if (p) p(begin);
     }
-    bool active_;
+    bool active_ = false;
+    bool held_ = true;
     bool write_;
 };
 
@@ -207,6 +217,7 @@ void GoTop() {
     const bool idx = HasIndex();
     {
         IndexBracket bracket(idx, false);
+        if (!bracket.Held()) return;
         int32_t start = 1;
         if (idx) {
             start = Slot(IndexProcTable.firstKey);
@@ -247,6 +258,7 @@ void GoBottom() {
     const bool idx = HasIndex();
     {
         IndexBracket bracket(idx, false);
+        if (!bracket.Held()) return;
         auto phantom = [&] {
             GoPhantom();
             if (idx) {
@@ -359,6 +371,7 @@ void SKIP(int32_t n) {
     bool atEnd = false, cond = true;
     {
         IndexBracket bracket(idx, false);
+        if (!bracket.Held()) return;
         int32_t counted = 0;
         do {
             if (n < 0) {
@@ -444,6 +457,7 @@ void GO(int32_t n) {
         const bool idx = HasIndex();
         {
             IndexBracket bracket(idx, false);
+            if (!bracket.Held()) return;
             if (!ReadConvert(a, n)) return;
             if (idx) {
                 Slot(IndexProcTable.syncIndex);
@@ -576,6 +590,7 @@ void Append() {
     const bool idx = HasIndex();
     {
         IndexBracket bracket(idx, true);
+        if (!bracket.Held()) return;
         AppendDbfRecord(*a);
         if (ErrorState.lastErrorCode != 0) return;
         NoteRawRecordChanged(*a);
@@ -618,6 +633,7 @@ void Replace() {
             return;
         }
         bracket = std::make_unique<IndexBracket>(true, true);
+        if (!bracket->Held()) return;
         DecodeWholeRecord(*a);
         std::memcpy(a->savedRecord.data(), a->binaryRecord, a->binaryRecordSize);
         if (!ReadConvert(a, a->recordNumber)) return;

@@ -186,8 +186,17 @@ void FillIndexSlots();
 void ArrangeOrder(int area, int order);
 
 // --- ndx_semaphore: the change counter check before reading the trees
-void RefreshIfChanged(int area);
-void SemaphoreLogin(int area);
+// Reads the anchors of the area's indexes again when another program has
+// changed them (or a phase has just begun); false, with error 222, when an
+// index carries the change mark of a program that died inside a change.
+bool RefreshIfChanged(int area);
+// False when the login failed (its error is set): the area's indexes then
+// stay closed, since their use could not be coordinated.
+bool SemaphoreLogin(int area);
+// Begins a read or write phase of the current area (the hook procedures'
+// nesting); false when its semaphore could not be taken (the error is set):
+// the caller then leaves the index alone and ends no phase.
+bool BeginPhase(bool write);
 void SemaphoreLogoutIfLast(int area);
 void ResetSemaphores();
 

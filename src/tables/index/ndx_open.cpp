@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 #include "foundation/codepage.h"
 #include "tables/engine/dbf_file.h"
@@ -90,8 +91,12 @@ std::string KeyForMessage(TIndex& ix, const std::string& key) {
 
 class ReadPhase {
 public:
-    ReadPhase() { SetReadSemaphoreProc(true); }
-    ~ReadPhase() {
+    ReadPhase() : held_(BeginPhase(false)) {}
+    ~ReadPhase() { End(); }
+    // False when the phase could not begin: the index is not to be read.
+    bool Held() const { return held_; }
+    void End() {
+        if (!std::exchange(held_, false)) return;
         try {
             SetReadSemaphoreProc(false);
         } catch (...) {
@@ -99,6 +104,9 @@ public:
     }
     ReadPhase(const ReadPhase&) = delete;
     ReadPhase& operator=(const ReadPhase&) = delete;
+
+private:
+    bool held_;
 };
 
 // --- the hook procedures (current work area)
@@ -123,7 +131,7 @@ int32_t HookFirstLast(bool last) {
         if (a->recordCount == 0) return 1;
         return last ? a->recordCount : 1;
     }
-    RefreshIfChanged(CurrentArea);
+    if (!RefreshIfChanged(CurrentArea)) return a->recordNumber;
     if (!(last ? GoLastKey(*ix) : GoFirstKey(*ix))) {
         ix->bof = ix->eof = true;
         return a->recordCount + 1;
@@ -138,7 +146,7 @@ int32_t HookStep(bool forward) {
     TWorkArea* a = CurrentWorkArea();
     TIndex* ix = Controlling();
     if (!a || !ix) return a ? a->recordNumber : 0;
-    RefreshIfChanged(CurrentArea);
+    if (!RefreshIfChanged(CurrentArea)) return a->recordNumber;
     if (a->recordCount == 0) {
         ix->bof = ix->eof = true;
         return a->recordCount + 1;
@@ -236,7 +244,7 @@ void AppendNewKey() {
     if (!a || Building) return;
     {
         IndexedOrder indexed(area);
-        RefreshIfChanged(area);
+        if (!RefreshIfChanged(area)) return;
         std::vector<std::pair<int, std::string>> done;
         for (int p = 1; p <= kMaxIndexes; ++p) {
             TIndex* ix = At(area, p);
@@ -274,7 +282,7 @@ void ReplaceKeys() {
     if (!a || Building) return;
     {
         IndexedOrder indexed(area);
-        RefreshIfChanged(area);
+        if (!RefreshIfChanged(area)) return;
         for (int p = 1; p <= kMaxIndexes; ++p) {
             TIndex* ix = At(area, p);
             if (!ix) continue;
@@ -376,7 +384,7 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
                                   a->fileName + ". [OpenIndex/Set_Index_To]");
                 return;
             }
-    if (!AnyIndex(area)) SemaphoreLogin(area);
+    if (!AnyIndex(area) && !SemaphoreLogin(area)) return;
     // From here on a failure leaves the position empty and logs out again.
     struct Undo {
         int area;
@@ -403,6 +411,11 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
         SetError(code, "Fehler beim Lesen der Index-Datei:  " + path + " [ReadAnchorNodes]");
         return;
     }
+    // The anchor is read inside a read phase: a writer of another program
+    // that is in the middle of a change is waited for, so a change mark seen
+    // here was left by a program that no longer works on the file.
+    ReadPhase read;
+    if (!read.Held()) return;
     struct stat st {};
     std::array<uint8_t, kNdxBlock> anchor{};
     if (FileCalls.fstat(ix->fd, &st) != 0 || st.st_size < 2 * kNdxBlock ||
@@ -491,11 +504,22 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
         ix->exprLength = ix->expr->resultLength;
         ix->exprDecimals = ix->expr->decimals;
     }
-    // The next free block follows the file's size.
+    read.End();
+    // The next free block follows the file's size. The anchor and the size
+    // are taken again inside the write phase: another program may have
+    // changed both since they were read.
     if (blocks != ix->anchor.nextFree && !ix->readOnly) {
-        SetLockSemaphoreProc(true);
-        ix->anchor.nextFree = blocks;
-        const bool ok = WriteAnchor(*ix);
+        if (!BeginPhase(true)) return;
+        std::array<uint8_t, 24> now{};
+        bool ok = FileCalls.fstat(ix->fd, &st) == 0 &&
+                  FileCalls.pread(ix->fd, now.data(), now.size(), 0) == 24;
+        if (ok) {
+            const TAnchor fresh = DecodeAnchor(now.data());
+            ix->anchor.root = fresh.root;
+            ix->anchor.nextFree =
+                static_cast<uint32_t>(std::min<off_t>(st.st_size / kNdxBlock, 0x7FFFFFFF));
+            ok = WriteAnchor(*ix);
+        }
         SetLockSemaphoreProc(false);
         if (!ok) return;
     } else if (blocks < ix->anchor.nextFree) {
@@ -546,7 +570,7 @@ void SyncPosition(int area, int position, bool soft) {
     TIndex* ix = At(area, position);
     TWorkArea* a = WorkAreas[area];
     if (!ix || !a) return;
-    RefreshIfChanged(area);
+    if (!RefreshIfChanged(area)) return;
     if (a->recordNumber < 1 || a->recordNumber > a->recordCount) {
         ix->path.clear();
         ix->eof = true;
@@ -703,6 +727,7 @@ void Set_Order_To(int n) {
         return;
     }
     ReadPhase read;
+    if (!read.Held()) return;
     const bool atEnd = Controlling()->eof || a->recordNumber > a->recordCount;
     const uint8_t found = FoundFlag;
     Arrange(area, n);
@@ -833,7 +858,8 @@ bool FindKey(const std::string& text, bool exact) {
     bool found = false;
     {
         ReadPhase read;
-        RefreshIfChanged(area);
+        if (!read.Held()) return false;
+        if (!RefreshIfChanged(area)) return false;
         const auto* k = reinterpret_cast<const uint8_t*>(search.data());
         if (!Seek(*ix, k, false)) return false;
         if (ix->eof) StepPrior(*ix);

@@ -7,11 +7,25 @@
 // every write phase). Its bytes 1..4 are the lock region that serialises
 // every change of the record; a writer keeps it for its whole write phase.
 // LOGIN and LOGOUT are serialised by the table's semaphore byte.
+//
+// Who may read or write the index is decided by two locks far beyond the
+// record, which the kernel drops when their process ends, so that a killed
+// reader or writer never keeps anyone waiting:
+//   - the share byte: held shared for a whole read phase, exclusive for a
+//     whole write phase;
+//   - the gate byte: held exclusive by a writer from the moment it waits
+//     until its phase ends; a reader passes it (shared, for a moment) before
+//     it takes its share, so new readers wait behind a waiting writer.
+// The readers byte of the record is still counted for other programs; this
+// program's writers go by the shares alone, and every write phase puts the
+// count right again (a dead reader's count would otherwise stay for good).
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 
+#include "foundation/codepage.h"
 #include "tables/engine/dbf_file.h"
 #include "tables/engine/engine_base.h"
 #include "tables/engine/engine_dates.h"
@@ -32,6 +46,13 @@ namespace {
 const char* const kActionNames[] = {"LOGIN",   "LOGOUT",        "INCREAD",
                                     "DECREAD", "LOCKSEMAPHORE", "UNLOCKSEMAPHORE"};
 
+// The phase locks (see the head of this file), far from the record and from
+// the bytes that emulate the share modes of the open.
+constexpr off_t kGateByte = 0x7FFF000000000100LL;
+constexpr off_t kShareByte = 0x7FFF000000000101LL;
+// How long a reader waits for a writer's phase (the region lock's wait).
+constexpr uint32_t kReaderWaitMs = 10000;
+
 struct TSemRecord {
     int fd = -1;
     std::string name;
@@ -39,7 +60,13 @@ struct TSemRecord {
     int readNest = 0;
     int writeNest = 0;
     bool regionHeld = false;
-    bool registered = false;  // counted among the readers
+    bool registered = false;  // counted among the readers (holds a read share)
+    bool gateHeld = false;
+    bool writeShare = false;  // the share byte held exclusive
+    // A phase began: the anchors are read again before the trees are used,
+    // whatever the change counter says (a program killed inside its write
+    // phase never counted its change).
+    bool reread = false;
     uint16_t counterSeen = 0;
 
     uint8_t Users() const { return rec[0]; }
@@ -60,17 +87,39 @@ std::array<int, kAreas + 1> HookWrites{};
 
 std::string Action(int a) { return a >= 0 && a <= 5 ? kActionNames[a] : "?"; }
 
-bool Region(TSemRecord& s, bool unlock, int* code) {
+// One lock call on the semaphore file without waiting; *code is 33 when
+// another program holds a conflicting lock.
+bool SetLock(const TSemRecord& s, short type, off_t start, off_t length, int* code) {
     *code = 0;
     if (!LockingOn) return true;
     struct flock fl {};
-    fl.l_type = unlock ? F_UNLCK : F_WRLCK;
+    fl.l_type = type;
     fl.l_whence = SEEK_SET;
-    fl.l_start = 1;
-    fl.l_len = 4;
+    fl.l_start = start;
+    fl.l_len = length;
     if (FileCalls.lock(s.fd, F_OFD_SETLK, &fl) == 0) return true;
     *code = errno == EAGAIN || errno == EACCES ? 33 : IoCodeOf(errno);
     return false;
+}
+
+bool Region(TSemRecord& s, bool unlock, int* code) {
+    return SetLock(s, unlock ? F_UNLCK : F_WRLCK, 1, 4, code);
+}
+
+// Takes a phase lock, trying again every millisecond while another program
+// holds it, up to `limitMs` (0: no limit). False with *code when refused.
+bool WaitForLock(const TSemRecord& s, short type, off_t at, uint32_t limitMs, int* code) {
+    const uint32_t start = TickCount();
+    for (;;) {
+        if (SetLock(s, type, at, 1, code)) return true;
+        if (*code != 33 || (limitMs != 0 && TickCount() - start >= limitMs)) return false;
+        WaitMs(1);
+    }
+}
+
+void DropLock(const TSemRecord& s, off_t at) {
+    int code = 0;
+    SetLock(s, F_UNLCK, at, 1, &code);
 }
 
 bool TakeRegion(TSemRecord& s, int action) {
@@ -96,6 +145,50 @@ void ReleaseRegion(TSemRecord& s, int action) {
         SetError(code, "Cannot unlock index semaphore file: " + s.name + " " + Action(action));
 }
 
+// The lock region for one change of the record: released by `Release`, or
+// without reports when the scope is left otherwise (an error raised while
+// it was held), so that an error never leaves the region taken.
+class RegionHold {
+public:
+    RegionHold(TSemRecord& s, int action) : s_(s), ok_(TakeRegion(s, action)) {}
+    ~RegionHold() {
+        if (!ok_ || kept_ || !s_.regionHeld) return;
+        int code = 0;
+        Region(s_, true, &code);
+        s_.regionHeld = false;
+    }
+    bool Ok() const { return ok_; }
+    void Release(int action) { ReleaseRegion(s_, action); }
+    // The region stays held when the scope ends (a write phase).
+    void Keep() { kept_ = true; }
+    RegionHold(const RegionHold&) = delete;
+    RegionHold& operator=(const RegionHold&) = delete;
+
+private:
+    TSemRecord& s_;
+    bool ok_;
+    bool kept_ = false;
+};
+
+// Gives up the phase locks of a write phase (back to the read share when
+// this program is inside its own read phase), without reports.
+void DropShares(TSemRecord& s) {
+    int code = 0;
+    if (s.writeShare) SetLock(s, s.registered ? F_RDLCK : F_UNLCK, kShareByte, 1, &code);
+    s.writeShare = false;
+    if (s.gateHeld) DropLock(s, kGateByte);
+    s.gateHeld = false;
+}
+
+// Gives up whatever a write phase holds, without reports: used when a phase
+// fails on its way in, before its error is reported.
+void DropWritePhase(TSemRecord& s) {
+    int code = 0;
+    if (s.regionHeld) Region(s, true, &code);
+    s.regionHeld = false;
+    DropShares(s);
+}
+
 bool ReadRecord(TSemRecord& s, int action) {
     if (FileCalls.pread(s.fd, s.rec.data(), 4, 0) == 4) return true;
     SetError(errno ? IoCodeOf(errno) : 100, "Cannot read: " + s.name + " " + Action(action));
@@ -107,6 +200,24 @@ bool WriteRecord(TSemRecord& s, int action) {
     SetError(errno ? IoCodeOf(errno) : 101, "Cannot write to: " + s.name + " " + Action(action));
     return false;
 }
+
+// Runs `undo` when the scope is left before `Keep` (an error raised on the
+// way in included).
+template <class Undo>
+class UnlessKept {
+public:
+    explicit UnlessKept(Undo undo) : undo_(std::move(undo)) {}
+    ~UnlessKept() {
+        if (!kept_) undo_();
+    }
+    void Keep() { kept_ = true; }
+    UnlessKept(const UnlessKept&) = delete;
+    UnlessKept& operator=(const UnlessKept&) = delete;
+
+private:
+    Undo undo_;
+    bool kept_ = false;
+};
 
 // The table's semaphore byte, held around LOGIN and LOGOUT.
 bool LockTableByte(const TWorkArea& a, const std::string& name, int action) {
@@ -121,7 +232,13 @@ bool LockTableByte(const TWorkArea& a, const std::string& name, int action) {
 
 void UnlockTableByte(const TWorkArea& a) { LockRegion(true, a, LockBase, 1); }
 
-std::string SemaphoreName(const TWorkArea& a) { return ForceExtension(a.fileName, "@S@"); }
+// Named after the table file itself: a table reached through a linked name
+// (or a linked folder) shares the semaphore of every other name it has.
+std::string SemaphoreName(const TWorkArea& a) {
+    std::error_code ec;
+    const auto real = std::filesystem::canonical(a.fileName, ec);
+    return ForceExtension(ec ? a.fileName : real.string(), "@S@");
+}
 
 // A semaphore file that nobody has open any more and that is not from
 // today is stale: it gets a fresh zero record. A file that another program
@@ -147,11 +264,11 @@ bool PrepareFile(const std::string& name) {
     return ok;
 }
 
-void Login(int area, TWorkArea& a) {
-    if (Sem[area]) return;
+bool Login(int area, TWorkArea& a) {
+    if (Sem[area]) return true;
     auto s = std::make_unique<TSemRecord>();
     s->name = SemaphoreName(a);
-    if (!LockTableByte(a, s->name, kLogin)) return;
+    if (!LockTableByte(a, s->name, kLogin)) return false;
     struct Unlock {
         TWorkArea& a;
         ~Unlock() { UnlockTableByte(a); }
@@ -164,9 +281,10 @@ void Login(int area, TWorkArea& a) {
         code = IoCodeOf(errno);
     if (s->fd < 0) {
         SetError(code ? code : 5, "Cannot open/create: " + s->name + " " + Action(kLogin));
-        return;
+        return false;
     }
-    if (!TakeRegion(*s, kLogin)) return;
+    RegionHold region(*s, kLogin);
+    if (!region.Ok()) return false;
     WaitMs(5);
     bool ok = ReadRecord(*s, kLogin);
     if (ok) {
@@ -174,142 +292,302 @@ void Login(int area, TWorkArea& a) {
         s->counterSeen = s->Counter();
         ok = WriteRecord(*s, kLogin);
     }
-    ReleaseRegion(*s, kLogin);
+    region.Release(kLogin);
     if (ok) Sem[area] = std::move(s);
+    return ok;
 }
 
-void Logout(int area, TWorkArea& a) {
-    TSemRecord* s = Sem[area].get();
-    if (!s) return;
-    if (!LockTableByte(a, s->name, kLogout)) return;
+bool Logout(int area, TWorkArea& a) {
+    // The record goes on every way out; closing its file gives up every
+    // share the area held.
+    const std::unique_ptr<TSemRecord> owned = std::move(Sem[area]);
+    TSemRecord* s = owned.get();
+    if (!s) return true;
+    if (!LockTableByte(a, s->name, kLogout)) return false;
     struct Unlock {
         TWorkArea& a;
         ~Unlock() { UnlockTableByte(a); }
     } unlock{a};
-    const std::string name = s->name;
     bool last = false;
-    if (s->regionHeld || TakeRegion(*s, kLogout)) {
+    bool ok = false;
+    RegionHold region(*s, kLogout);  // at once when this area's write phase holds it
+    if (region.Ok()) {
         if (ReadRecord(*s, kLogout)) {
             if (s->registered && s->Readers() > 0)
                 s->rec[1] = static_cast<uint8_t>(s->Readers() - 1);
             if (s->writeNest > 0) s->rec[1] = 0;
             if (s->rec[0] > 0) --s->rec[0];
             last = s->rec[0] == 0;
-            WriteRecord(*s, kLogout);
+            ok = WriteRecord(*s, kLogout);
         }
-        ReleaseRegion(*s, kLogout);
+        region.Release(kLogout);
     }
-    Sem[area].reset();
-    if (last) FileCalls.unlink(name.c_str());
+    if (last) FileCalls.unlink(s->name.c_str());
+    return ok;
 }
 
-void IncRead(TSemRecord& s) {
-    if (s.readNest++ != 0 || s.regionHeld || s.registered) return;
-    if (!TakeRegion(s, kIncRead)) return;
-    s.registered = true;
-    if (ReadRecord(s, kIncRead)) {
+bool IncRead(TSemRecord& s) {
+    if (s.readNest != 0 || s.regionHeld || s.registered) {
+        ++s.readNest;
+        return true;
+    }
+    // Past the gate (behind any writer that waits there) to a read share;
+    // the share may still be held by a program that went from its own read
+    // phase into a write phase without passing the gate.
+    const uint32_t start = TickCount();
+    int code = 0;
+    bool ok = WaitForLock(s, F_RDLCK, kGateByte, kReaderWaitMs, &code);
+    if (ok) {
+        const uint32_t spent = TickCount() - start;
+        ok = WaitForLock(s, F_RDLCK, kShareByte, spent < kReaderWaitMs ? kReaderWaitMs - spent : 1,
+                         &code);
+        DropLock(s, kGateByte);
+    }
+    if (!ok) {
+        SetError(1202, "10 second timeout: Cannot lock index semaphore file: " + s.name + " " +
+                           Action(kIncRead) +
+                           "\r\nPossible cause: Network lock limit exceeded\r\n" +
+                           " Lock result code: " + std::to_string(code));
+        return false;
+    }
+    UnlessKept share([&s] { DropLock(s, kShareByte); });
+    RegionHold region(s, kIncRead);
+    if (!region.Ok()) return false;
+    ok = ReadRecord(s, kIncRead);
+    if (ok) {
         if (s.Readers() != 127) s.rec[1] = static_cast<uint8_t>(s.Readers() + 1);
-        WriteRecord(s, kIncRead);
+        ok = WriteRecord(s, kIncRead);
     }
-    ReleaseRegion(s, kIncRead);
+    region.Release(kIncRead);
+    if (!ok) return false;
+    share.Keep();
+    s.registered = true;
+    s.reread = true;
+    ++s.readNest;
+    return true;
 }
 
-void DecRead(TSemRecord& s) {
+bool DecRead(TSemRecord& s) {
     if (s.readNest <= 0) {
         s.readNest = 0;
         SetError(254, "Unbalanced IncRead/DecRead for semaphore file: " + s.name);
-        return;
+        return false;
     }
-    if (--s.readNest != 0 || s.regionHeld || !s.registered) return;
-    if (!TakeRegion(s, kDecRead)) return;
+    if (--s.readNest != 0 || s.regionHeld || !s.registered) return true;
+    // The share goes whatever the count's update meets.
     s.registered = false;
-    if (ReadRecord(s, kDecRead)) {
+    DropLock(s, kShareByte);
+    RegionHold region(s, kDecRead);
+    if (!region.Ok()) return false;
+    bool ok = ReadRecord(s, kDecRead);
+    if (ok) {
         if (s.Readers() > 0) s.rec[1] = static_cast<uint8_t>(s.Readers() - 1);
-        WriteRecord(s, kDecRead);
+        ok = WriteRecord(s, kDecRead);
     }
-    ReleaseRegion(s, kDecRead);
+    region.Release(kDecRead);
+    return ok;
 }
 
-void LockForWrite(TSemRecord& s) {
-    if (s.writeNest++ != 0 || s.regionHeld) return;
+bool LockForWrite(TSemRecord& s) {
+    if (s.writeNest != 0 || s.regionHeld) {
+        ++s.writeNest;
+        return true;
+    }
     const uint32_t start = TickCount();
     const uint32_t limit = static_cast<uint32_t>(SemaphoreTimeoutSeconds) * 1000u;
-    // This program's own read phase does not keep it from writing.
-    const int own = s.registered ? 1 : 0;
-    for (;;) {
-        if (ReadRecord(s, kLockSemaphore) && s.Readers() - own <= 0) {
-            if (!TakeRegion(s, kLockSemaphore)) {
-                s.writeNest = 0;
-                return;
-            }
-            if (ReadRecord(s, kLockSemaphore) && s.Readers() - own <= 0) {
-                s.rec[1] = 1;
-                if (WriteRecord(s, kLockSemaphore)) return;
-                ReleaseRegion(s, kLockSemaphore);
-                s.writeNest = 0;
-                return;
-            }
-            ReleaseRegion(s, kLockSemaphore);
-        }
-        if (limit != 0 && TickCount() - start >= limit) {
-            s.writeNest = 0;
-            ReleaseRegion(s, kLockSemaphore);
+    auto left = [&] {
+        if (limit == 0) return 0u;
+        const uint32_t spent = TickCount() - start;
+        return spent >= limit ? 1u : limit - spent;
+    };
+    UnlessKept phase([&s] { DropWritePhase(s); });
+    int code = 0;
+    // The gate first, so that no new reader starts while this writer waits.
+    // A program inside its own read phase goes straight to its share: at the
+    // gate it could wait for a writer that waits for its share.
+    bool ok = true;
+    if (!s.registered) {
+        ok = WaitForLock(s, F_WRLCK, kGateByte, limit, &code);
+        s.gateHeld = ok;
+    }
+    if (ok) {
+        ok = WaitForLock(s, F_WRLCK, kShareByte, left(), &code);
+        s.writeShare = ok;
+    }
+    if (!ok) {
+        DropWritePhase(s);
+        if (code != 33)
+            SetError(code,
+                     "Cannot lock index semaphore file: " + s.name + " " + Action(kLockSemaphore));
+        else
             SetError(1202, std::to_string(SemaphoreTimeoutSeconds) +
                                " second timeout, cannot read: " + s.name + "\r\n" +
                                "Possible cause: Other user's program has terminated abnormally." +
                                "\r\n" + "Cure: Log all users of this application off the network," +
                                "\r\n" + "then delete " + s.name);
-            return;
-        }
-        WaitMs(1);
+        return false;
     }
+    if (!TakeRegion(s, kLockSemaphore) || !ReadRecord(s, kLockSemaphore)) return false;
+    s.rec[1] = 1;
+    if (!WriteRecord(s, kLockSemaphore)) return false;
+    phase.Keep();
+    s.reread = true;
+    ++s.writeNest;
+    return true;
 }
 
-void UnlockForWrite(TSemRecord& s) {
+bool UnlockForWrite(TSemRecord& s) {
     if (s.writeNest <= 0) {
         s.writeNest = 0;
-        ReleaseRegion(s, kUnlockSemaphore);
+        DropWritePhase(s);
         SetError(254, "Unbalanced Lock/Unlock for semaphore file: " + s.name);
-        return;
+        return false;
     }
-    if (--s.writeNest != 0 || !s.regionHeld) return;
-    if (ReadRecord(s, kUnlockSemaphore)) {
+    if (--s.writeNest != 0 || !s.regionHeld) return true;
+    // A read phase that ended inside the write phase ends its share now.
+    if (s.registered && s.readNest == 0) s.registered = false;
+    // The phase ends whatever the record's update meets.
+    UnlessKept phase([&s] { DropWritePhase(s); });
+    bool ok = ReadRecord(s, kUnlockSemaphore);
+    if (ok) {
         const uint16_t c = s.Counter();
         s.SetCounter(c >= 65534 ? 0 : static_cast<uint16_t>(c + 1));
         s.rec[1] = static_cast<uint8_t>(s.registered ? 1 : 0);
-        if (WriteRecord(s, kUnlockSemaphore)) s.counterSeen = s.Counter();
+        ok = WriteRecord(s, kUnlockSemaphore);
+        if (ok) s.counterSeen = s.Counter();
     }
+    phase.Keep();
+    DropShares(s);
     ReleaseRegion(s, kUnlockSemaphore);
+    return ok;
+}
+
+// Reads the anchors of the area's indexes again (the paths only when the
+// tree may have changed). Returns the first index that carries a change
+// mark: inside a phase no other program is changing a tree, so the mark was
+// left by one that died in the middle of a change. Its anchor keeps the
+// mark, also through later anchor writes, until an open that holds the
+// table alone rebuilds the index.
+TIndex* Reread(int area, TSemRecord& s) {
+    const bool counted = s.Counter() != s.counterSeen;
+    s.reread = false;
+    s.counterSeen = s.Counter();
+    for (auto& ix : Open[area]) {
+        if (!ix) continue;
+        std::array<uint8_t, 24> b{};
+        if (FileCalls.pread(ix->fd, b.data(), b.size(), 0) != 24) continue;
+        TAnchor fresh = DecodeAnchor(b.data());
+        const bool same = !counted && fresh.root == ix->anchor.root &&
+                          fresh.nextFree == ix->anchor.nextFree &&
+                          fresh.changing == ix->anchor.changing;
+        if (AnchorSane(fresh) && ResolveKeyType(fresh, ix->anchor.keyType) &&
+            fresh.keyLength == ix->anchor.keyLength && fresh.keyType == ix->anchor.keyType &&
+            fresh.typeLetter == ix->anchor.typeLetter)
+            ix->anchor = fresh;
+        if (!same) {
+            ix->path.clear();
+            ix->cache.slots.clear();
+        }
+        if (fresh.changing) {
+            s.reread = true;
+            return ix.get();
+        }
+    }
+    return nullptr;
+}
+
+void ReportDeadMark(const std::string& indexName) {
+    SetError(222,
+             std::string("Ungültiger dBASE-Schlüsselausdruck oder Index-Datei beschädigt "_cp850) +
+                 indexName);
+}
+
+// A phase that has just begun finds its indexes as the last program left
+// them. One that finds a dead change mark ends again and fails with error
+// 222, before its verb has touched the table or the index.
+bool MarksClear(int area, TSemRecord& s, bool write) {
+    if (!s.reread) return true;
+    const TIndex* ix = Reread(area, s);
+    if (!ix) return true;
+    const std::string name = ix->fileName;
+    if (write)
+        UnlockForWrite(s);
+    else
+        DecRead(s);
+    ReportDeadMark(name);
+    return false;
 }
 
 bool LoginAllowed() { return OpenModeOverride == 65535 || (OpenModeOverride & 0x42) == 0x42; }
 
+// One action for the current work area; false when it failed (its error is
+// set, or raised).
+bool Perform(int action) {
+    const int area = CurrentArea;
+    if (area > 34) {
+        SetError(254, "Work area [" + std::to_string(area) + " ] out of range. [HandleSemafore]");
+        return false;
+    }
+    TWorkArea* a = CurrentWorkArea();
+    if (!a || a->exclusive || a->isVirtual) return true;
+    if (action == kLogin) return Login(area, *a);
+    TSemRecord* s = Sem[area].get();
+    if (!s) return true;
+    switch (action) {
+        case kLogout: return Logout(area, *a);
+        case kIncRead: return IncRead(*s) && MarksClear(area, *s, false);
+        case kDecRead: return DecRead(*s);
+        case kLockSemaphore: return LockForWrite(*s) && MarksClear(area, *s, true);
+        case kUnlockSemaphore: return UnlockForWrite(*s);
+        default: return true;
+    }
+}
+
+// The nesting count of a hook procedure rises only when the phase's
+// semaphore action succeeded, and falls before the closing action runs: a
+// failed phase leaves the count as it was, so the next phase takes the
+// semaphore again.
+bool Nesting(std::array<int, kAreas + 1>& counts, bool on, int begin, int end, const char* name) {
+    const int area = CurrentArea;
+    if (area < 1 || area > kAreas) return true;
+    if (on) {
+        if (counts[area] == 0 && !Perform(begin)) return false;
+        ++counts[area];
+        return true;
+    }
+    if (counts[area] <= 0) {
+        counts[area] = 0;
+        SetError(254, std::string("Non-symmetrical Lock-Unlock [") + name + "]");
+        return false;
+    }
+    if (--counts[area] == 0) return Perform(end);
+    return true;
+}
+
 }  // namespace
 
-void SemaphoreLogin(int area) {
-    if (LoginAllowed()) InArea(area, [] { HandleSemafore(kLogin); });
+bool SemaphoreLogin(int area) {
+    return !LoginAllowed() || InArea(area, [] { return Perform(kLogin); });
 }
 
 void SemaphoreLogoutIfLast(int area) {
     if (!AnyIndex(area)) InArea(area, [] { HandleSemafore(kLogout); });
 }
 
-void RefreshIfChanged(int area) {
+bool BeginPhase(bool write) {
+    return write
+               ? Nesting(HookWrites, true, kLockSemaphore, kUnlockSemaphore, "SetLockSemaphoreProc")
+               : Nesting(HookReads, true, kIncRead, kDecRead, "SetReadSemaphoreProc");
+}
+
+bool RefreshIfChanged(int area) {
     TSemRecord* s = area >= 1 && area <= kAreas ? Sem[area].get() : nullptr;
-    if (!s || s->Counter() == s->counterSeen) return;
-    for (auto& ix : Open[area]) {
-        if (!ix) continue;
-        std::array<uint8_t, 24> b{};
-        if (FileCalls.pread(ix->fd, b.data(), b.size(), 0) != 24) continue;
-        TAnchor fresh = DecodeAnchor(b.data());
-        if (AnchorSane(fresh) && ResolveKeyType(fresh, ix->anchor.keyType) &&
-            fresh.keyLength == ix->anchor.keyLength && fresh.keyType == ix->anchor.keyType &&
-            fresh.typeLetter == ix->anchor.typeLetter)
-            ix->anchor = fresh;
-        ix->path.clear();
-        ix->cache.slots.clear();
+    if (!s || (!s->reread && s->Counter() == s->counterSeen)) return true;
+    if (const TIndex* ix = Reread(area, *s)) {
+        ReportDeadMark(ix->fileName);
+        return false;
     }
-    s->counterSeen = s->Counter();
+    return true;
 }
 
 void ResetSemaphores() {
@@ -320,57 +598,14 @@ void ResetSemaphores() {
 
 }  // namespace ndx
 
-void HandleSemafore(int action) {
-    using namespace ndx;
-    const int area = CurrentArea;
-    if (area > 34) {
-        SetError(254, "Work area [" + std::to_string(area) + " ] out of range. [HandleSemafore]");
-        return;
-    }
-    TWorkArea* a = CurrentWorkArea();
-    if (!a || a->exclusive || a->isVirtual) return;
-    if (action == kLogin) {
-        Login(area, *a);
-        return;
-    }
-    TSemRecord* s = Sem[area].get();
-    if (!s) return;
-    switch (action) {
-        case kLogout: Logout(area, *a); break;
-        case kIncRead: IncRead(*s); break;
-        case kDecRead: DecRead(*s); break;
-        case kLockSemaphore: LockForWrite(*s); break;
-        case kUnlockSemaphore: UnlockForWrite(*s); break;
-        default: break;
-    }
-}
-
-namespace {
-
-void Nesting(std::array<int, ndx::kAreas + 1>& counts, bool on, int begin, int end,
-             const char* name) {
-    const int area = CurrentArea;
-    if (area < 1 || area > ndx::kAreas) return;
-    if (on) {
-        if (counts[area]++ == 0) HandleSemafore(begin);
-        return;
-    }
-    if (counts[area] <= 0) {
-        counts[area] = 0;
-        SetError(254, std::string("Non-symmetrical Lock-Unlock [") + name + "]");
-        return;
-    }
-    if (--counts[area] == 0) HandleSemafore(end);
-}
-
-}  // namespace
+void HandleSemafore(int action) { ndx::Perform(action); }
 
 void SetReadSemaphoreProc(bool on) {
-    Nesting(ndx::HookReads, on, kIncRead, kDecRead, "SetReadSemaphoreProc");
+    ndx::Nesting(ndx::HookReads, on, kIncRead, kDecRead, "SetReadSemaphoreProc");
 }
 
 void SetLockSemaphoreProc(bool on) {
-    Nesting(ndx::HookWrites, on, kLockSemaphore, kUnlockSemaphore, "SetLockSemaphoreProc");
+    ndx::Nesting(ndx::HookWrites, on, kLockSemaphore, kUnlockSemaphore, "SetLockSemaphoreProc");
 }
 
 void IndexInit() {

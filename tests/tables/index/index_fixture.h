@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tables/engine/locking.h"
 #include "tables/index/ndx_index.h"
 #include "tables/engine/navigation.h"
 #include "tables/table_test_util.h"
@@ -21,6 +22,16 @@ protected:
                    bool exclusive = true) {
         table = Make(name, fields);
         UseIn(1, table + (exclusive ? " EXCLUSIVE" : ""));
+    }
+    // The table s.dbf (NAME C(8): alpha, bravo, charly) with its index s on
+    // NAME, written shared and closed again: the start of the tests of
+    // programs sharing one table.
+    void MakeSharedNameTable() {
+        MakeTable("s.dbf", {F("NAME", 'C', 8)}, false);
+        FLock();
+        for (const char* v : {"alpha", "bravo", "charly"}) AddRecord([&] { SetBinaryText(1, v); });
+        MakeIndex("NAME", "s");
+        CloseAll();
     }
     // Appends one record whose fields are set by `fill`.
     template <class Fill>

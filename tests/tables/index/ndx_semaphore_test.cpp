@@ -20,11 +20,7 @@ class NdxSemaphore : public IndexTest {
 protected:
     void SetUp() override {
         IndexTest::SetUp();
-        MakeTable("s.dbf", {F("NAME", 'C', 8)}, false);
-        FLock();
-        for (const char* v : {"alpha", "bravo", "charly"}) AddRecord([&] { SetBinaryText(1, v); });
-        MakeIndex("NAME", "s");
-        CloseAll();
+        MakeSharedNameTable();
         semaphore = Path("s.@S@");
     }
     void OpenShared() {

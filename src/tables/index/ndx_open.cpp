@@ -695,7 +695,7 @@ bool SyncPosition(int area, int position, bool soft) {
         // A unique index holds one record per key: a record whose key value
         // it does not hold stands where that key would be.
         if (ix->anchor.unique) return false;
-        SetError(212, std::string("Schlüssel: ") + kQuote + KeyForMessage(*ix, key) + kQuote +
+        SetError(212, std::string("Schlüssel: "_cp850) + kQuote + KeyForMessage(*ix, key) + kQuote +
                           " nicht im Index: " + name +
                           ". [SyncIndex-1] Record: " + std::to_string(a->recordNumber));
         return false;
@@ -704,7 +704,7 @@ bool SyncPosition(int area, int position, bool soft) {
     while (GetU32(e + 4) != rec) {
         if (!StepNext(*ix) || !(e = CurrentEntry(*ix)) || CompareKeys(*ix, e + 8, k) != 0) {
             if (soft) return Seek(*ix, k, false) && PlaceAfterGoneKey(*ix, k, rec);
-            SetError(212, std::string("Datensatz mit Schlüssel: ") + kQuote +
+            SetError(212, std::string("Datensatz mit Schlüssel: "_cp850) + kQuote +
                               KeyForMessage(*ix, key) + kQuote + " nicht im Index: " + name +
                               ". [SyncIndex-2]");
             return false;

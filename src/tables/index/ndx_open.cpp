@@ -959,8 +959,8 @@ bool FindKey(const std::string& text, bool exact) {
         compared = exact ? static_cast<std::size_t>(kl) : std::min<std::size_t>(search.size(), kl);
         if (search.size() > static_cast<std::size_t>(kl)) {
             const char pad = ix->keyMaker && ix->descending ? static_cast<char>(~' ') : ' ';
-            beyondKey = search.find_first_not_of(pad, static_cast<std::size_t>(kl)) !=
-                        std::string::npos;
+            beyondKey =
+                search.find_first_not_of(pad, static_cast<std::size_t>(kl)) != std::string::npos;
             search.resize(kl);
         }
         search.resize(kl, exact ? ' ' : '\0');

@@ -144,6 +144,28 @@ protected:
         }
     }
 
+    // Runs `work` in a child process that opens the folder's table with its
+    // indexes and sends itself SIGKILL at changing call `at`; its wait
+    // status (-1 when no child could be started).
+    template <class Work>
+    static int KilledChild(const std::string& folder, bool exclusive, long at, Work work) {
+        const pid_t child = ::fork();
+        if (child < 0) return -1;
+        if (child == 0) {
+            try {
+                OpenWithIndexes(folder, exclusive);
+                FaultCalls kill(FaultCalls::kSelfKill, at);
+                work();
+                CloseArea();
+            } catch (...) {
+                ::_exit(3);
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        return ::waitpid(child, &status, 0) == child ? status : -1;
+    }
+
     // A PACK leaves the table, its memo file and its indexes (and the
     // index semaphore file), nothing else.
     static void ExpectPackLeavesNoScratchFile(const std::string& folder) {
@@ -457,21 +479,8 @@ TEST_F(ReplaceCrashTest, ReplacesKilledAtEveryWriteLeaveIndexesEqualToTheTable) 
             const std::string folder =
                 FreshWide((exclusive ? "alonekill" : "sharedkill") + std::to_string(n));
             folders.push_back(folder);
-            const pid_t child = ::fork();
-            ASSERT_GE(child, 0);
-            if (child == 0) {
-                try {
-                    OpenWithIndexes(folder, exclusive);
-                    FaultCalls kill(FaultCalls::kSelfKill, n);
-                    Run(exclusive, nullptr);
-                    CloseArea();
-                } catch (...) {
-                    ::_exit(3);
-                }
-                ::_exit(0);
-            }
-            int status = 0;
-            ASSERT_EQ(::waitpid(child, &status, 0), child) << label;
+            const int status = KilledChild(folder, exclusive, n, [&] { Run(exclusive, nullptr); });
+            ASSERT_NE(status, -1) << label;
             EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << label;
             EXPECT_EQ(CheckWithEngine(folder, label), kWide) << label;
         }
@@ -539,21 +548,8 @@ TEST_F(CrashSafetyTest, ProgramsKilledBySigkillLeaveSoundFiles) {
         folders.push_back(folder);
         const std::string label = "run " + std::to_string(run) + " job " + std::to_string(job) +
                                   " killed at call " + std::to_string(at);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            try {
-                OpenWithIndexes(folder, job != kAppendShared);
-                FaultCalls kill(FaultCalls::kSelfKill, at);
-                work(job);
-                CloseArea();
-            } catch (...) {
-                ::_exit(3);
-            }
-            ::_exit(0);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child) << label;
+        const int status = KilledChild(folder, job != kAppendShared, at, [&] { work(job); });
+        ASSERT_NE(status, -1) << label;
         const bool wasKilled = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
         EXPECT_TRUE(wasKilled || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << label;
         killed += wasKilled;

@@ -108,18 +108,22 @@ bool PlaceAfterGoneKey(TIndex& ix, const uint8_t* key, uint32_t record) {
     return false;
 }
 
-class ReadPhase {
+// A read or write phase of the index semaphore for a scope.
+template <void (*Proc)(bool)>
+class Phase {
 public:
-    ReadPhase() { SetReadSemaphoreProc(true); }
-    ~ReadPhase() {
+    Phase() { Proc(true); }
+    ~Phase() {
         try {
-            SetReadSemaphoreProc(false);
+            Proc(false);
         } catch (...) {
         }
     }
-    ReadPhase(const ReadPhase&) = delete;
-    ReadPhase& operator=(const ReadPhase&) = delete;
+    Phase(const Phase&) = delete;
+    Phase& operator=(const Phase&) = delete;
 };
+using ReadPhase = Phase<SetReadSemaphoreProc>;
+using WritePhase = Phase<SetLockSemaphoreProc>;
 
 // --- the hook procedures (current work area)
 
@@ -315,43 +319,52 @@ void AppendNewKey() {
     if (TIndex* ix = Controlling()) SaveOldKey(*ix);
 }
 
+// Calls fn(index, new key) in indexed order for each open index of the
+// current area whose key of the current record differs from its saved old
+// key, until fn answers false; false then.
+template <class Fn>
+bool EachChangedKey(Fn fn) {
+    const int area = CurrentArea;
+    IndexedOrder indexed(area);
+    RefreshIfChanged(area);
+    for (int p = 1; p <= kMaxIndexes; ++p) {
+        TIndex* ix = At(area, p);
+        std::string key;
+        if (!ix || !MakeKey(*ix, key) || key == ix->oldKey) continue;
+        if (!fn(*ix, key)) return false;
+    }
+    return true;
+}
+
 void ReplaceKeys() {
     const int area = CurrentArea;
     TWorkArea* a = CurrentWorkArea();
     if (!a || Building) return;
-    {
-        IndexedOrder indexed(area);
-        RefreshIfChanged(area);
-        for (int p = 1; p <= kMaxIndexes; ++p) {
-            TIndex* ix = At(area, p);
-            if (!ix) continue;
-            std::string key;
-            if (!MakeKey(*ix, key) || key == ix->oldKey) continue;
-            // A key change that stops half-way keeps its index marked as
-            // changing (and so do the indexes after it, whose keys no
-            // longer match the written record) until it is rebuilt.
-            auto keepMarks = [area] {
-                for (auto& other : Open[area])
-                    if (other && other->replaceMark) other->markStays = true;
-            };
-            if (DeleteKey(*ix, ix->oldKey, a->recordNumber) != 0) {
-                keepMarks();
-                SetError(254, "Datensatz Nr. " + std::to_string(a->recordNumber) +
-                                  " nicht im Index gefunden. " + ix->fileName + " [CompareKeys]");
-                return;
-            }
-            if (InsertKey(*ix, key, a->recordNumber) != 0) {
-                keepMarks();
-                return;
-            }
-            ix->oldKey = key;
-            if (ix->replaceMark) {
-                ix->replaceMark = false;
-                EndChange(*ix);
-                if (ix->anchorModified && !WriteAnchor(*ix)) return;
-            }
+    // A key change that stops half-way keeps its index marked as changing
+    // (and so do the indexes after it, whose keys no longer match the
+    // written record) until it is rebuilt.
+    auto keepMarks = [area] {
+        for (auto& other : Open[area])
+            if (other && other->replaceMark) other->markStays = true;
+    };
+    const bool done = EachChangedKey([&](TIndex& ix, const std::string& key) {
+        if (DeleteKey(ix, ix.oldKey, a->recordNumber) != 0) {
+            keepMarks();
+            SetError(254, "Datensatz Nr. " + std::to_string(a->recordNumber) +
+                              " nicht im Index gefunden. " + ix.fileName + " [CompareKeys]");
+            return false;
         }
-    }
+        if (InsertKey(ix, key, a->recordNumber) != 0) {
+            keepMarks();
+            return false;
+        }
+        ix.oldKey = key;
+        if (!ix.replaceMark) return true;
+        ix.replaceMark = false;
+        EndChange(ix);
+        return !ix.anchorModified || WriteAnchor(ix);
+    });
+    if (!done) return;
     SyncPosition(area, 1, false);
     if (TIndex* ix = Controlling()) SaveOldKey(*ix);
 }
@@ -362,22 +375,17 @@ void ReplaceKeys() {
 // key change leaves an index the next open rebuilds. The key change clears
 // the mark (ReplaceKeys).
 void MarkKeyChanges() {
-    const int area = CurrentArea;
     TWorkArea* a = CurrentWorkArea();
     if (!a || Building) return;
-    IndexedOrder indexed(area);
-    RefreshIfChanged(area);
-    for (int p = 1; p <= kMaxIndexes; ++p) {
-        TIndex* ix = At(area, p);
-        if (!ix) continue;
-        // A mark still held by an earlier REPLACE that never reached its key
-        // change: that change did not complete.
-        if (ix->replaceMark) ix->markStays = true;
-        std::string key;
-        if (!MakeKey(*ix, key) || key == ix->oldKey) continue;
-        if (!BeginChange(*ix)) return;
-        ix->replaceMark = true;
-    }
+    // A mark still held by an earlier REPLACE that never reached its key
+    // change: that change did not complete.
+    for (auto& ix : Open[CurrentArea])
+        if (ix && ix->replaceMark) ix->markStays = true;
+    EachChangedKey([](TIndex& ix, const std::string&) {
+        if (!BeginChange(ix)) return false;
+        ix.replaceMark = true;
+        return true;
+    });
 }
 
 void HookCloseIndexes() { CloseAllIndexes(); }
@@ -422,20 +430,6 @@ bool HookSoundex(int n) {
     TIndex* ix = At(CurrentArea, n);
     return ix && ix->soundex;
 }
-
-// Write phase of the index semaphore for a scope.
-class WritePhase {
-public:
-    WritePhase() { SetLockSemaphoreProc(true); }
-    ~WritePhase() {
-        try {
-            SetLockSemaphoreProc(false);
-        } catch (...) {
-        }
-    }
-    WritePhase(const WritePhase&) = delete;
-    WritePhase& operator=(const WritePhase&) = delete;
-};
 
 // At the open of an index this program may write: records past the record
 // count stored with the anchor were appended by programs that ended before

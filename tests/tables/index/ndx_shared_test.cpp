@@ -131,9 +131,10 @@ std::vector<std::string> IndexDumpLines(const std::string& path) {
 }
 
 // A shared append killed at each of its file calls (one child each), then
-// two appends of another program: every record on file is found by its
-// key, and index_dump lists exactly the table's keys. A record whose key
-// the killed program never wrote gets it although later appends counted it.
+// two appends of another program and one of a program without the index:
+// every record on file is found by its key, and index_dump lists exactly
+// the table's keys. A record whose key the killed program never wrote gets
+// it although later appends counted it.
 TEST_F(NdxShared, AKilledAppendsRecordIsKeyedAfterLaterAppends) {
     const std::string pristine = dir + "/pristine";
     fs::create_directories(pristine);
@@ -165,6 +166,14 @@ TEST_F(NdxShared, AKilledAppendsRecordIsKeyedAfterLaterAppends) {
             CloseAll();
         });
         ASSERT_TRUE(WIFEXITED(later) && WEXITSTATUS(later) == 0) << label;
+        // A program that appends without the index open: the next open of
+        // the index keys its record.
+        const int unindexed = RunChild([&] {
+            UseIn(1, folder + "/w.dbf");
+            Append("hotel");
+            CloseAll();
+        });
+        ASSERT_TRUE(WIFEXITED(unindexed) && WEXITSTATUS(unindexed) == 0) << label;
 
         OpenShared(folder);
         Set_Order_To(0);
@@ -174,7 +183,7 @@ TEST_F(NdxShared, AKilledAppendsRecordIsKeyedAfterLaterAppends) {
             n.erase(n.find_last_not_of(' ') + 1);
             names.push_back(n);
         }
-        ASSERT_GE(names.size(), 6u) << label;
+        ASSERT_GE(names.size(), 7u) << label;
         Set_Order_To(1);
         for (std::size_t r = 0; r < names.size(); ++r) {
             EXPECT_TRUE(FindExact(names[r])) << label << ": " << names[r];
@@ -226,6 +235,66 @@ TEST_F(NdxShared, AWalkGoesOnPastAKeyAnotherProgramChanged) {
     SKIP(-1);
     EXPECT_EQ(RecNo(), 4) << "aaron comes first now";
     EXPECT_EQ(other.Finish(), 0);
+}
+
+// A shared append that splits the full root leaf, killed at each of its
+// file calls: the next shared open finds every record by its key or
+// refuses the index as damaged (error 222), never a tree that lost keys;
+// an open that holds the table alone then rebuilds it.
+TEST_F(NdxShared, AnAppendKilledInASplitLeavesNoTreeThatLostKeys) {
+    const std::string pristine = dir + "/full";
+    fs::create_directories(pristine);
+    CreateDbf(pristine + "/w.dbf", {F("NAME", 'C', 8)});
+    std::vector<std::string> names;
+    UseIn(1, pristine + "/w.dbf EXCLUSIVE");
+    // 8-byte keys: 31 a node, so the 32nd key splits the root.
+    for (int i = 0; i < 31; ++i) {
+        names.push_back("n" + std::to_string(100 + (i * 17) % 31));
+        AddRecord([&] { SetBinaryText(1, names.back()); });
+    }
+    MakeIndex("NAME", pristine + "/w");
+    CloseAll();
+    int killed = 0;
+    for (long at = 1;; ++at) {
+        const std::string folder = dir + "/split" + std::to_string(at);
+        fs::copy(pristine, folder);
+        const std::string label = "append killed at call " + std::to_string(at);
+        const int status = RunChild([&] {
+            OpenShared(folder);
+            FaultCalls kill(FaultCalls::kSelfKill, at);
+            Append("n115b");
+            CloseAll();
+        });
+        if (!(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)) break;
+        ++killed;
+        fs::remove(folder + "/w.@S@");
+        // The records on file: the killed one may be among them.
+        UseIn(1, folder + "/w.dbf");
+        std::vector<std::string> onFile;
+        for (GoTop(); !dEOF(); SKIP(1)) {
+            std::string n = BinaryText(1);
+            n.erase(n.find_last_not_of(' ') + 1);
+            onFile.push_back(n);
+        }
+        const std::string opened = Raised([&] { Set_Index_To(folder + "/w"); });
+        if (opened == "<nothing raised>") {
+            for (std::size_t r = 0; r < onFile.size(); ++r) {
+                EXPECT_TRUE(FindExact(onFile[r])) << label << ": " << onFile[r];
+                EXPECT_EQ(RecNo(), static_cast<int32_t>(r) + 1) << label << ": " << onFile[r];
+            }
+        } else {
+            EXPECT_EQ(LastError(), 222) << label << ": " << opened;
+        }
+        CloseAll();
+        UseIn(1, folder + "/w.dbf EXCLUSIVE");
+        Set_Index_To(folder + "/w");
+        ASSERT_EQ(LastError(), 0) << label;
+        const TIndexCheck check = CheckIndexTree(1);
+        EXPECT_TRUE(check.ok) << label << ": " << check.problem;
+        CloseAll();
+        EXPECT_EQ(IndexDumpLines(folder + "/w.NDX"), ExpectedDump(onFile)) << label;
+    }
+    EXPECT_GT(killed, 3);
 }
 
 }  // namespace

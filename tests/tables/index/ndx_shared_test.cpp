@@ -40,6 +40,28 @@ protected:
         Unlock();
     }
 
+    // A child appends `name` to the folder's shared table and sends itself
+    // SIGKILL at changing call `at`; its wait status.
+    static int KilledAppend(const std::string& folder, long at, const std::string& name) {
+        return RunChild([&] {
+            OpenShared(folder);
+            FaultCalls kill(FaultCalls::kSelfKill, at);
+            Append(name);
+            CloseAll();
+        });
+    }
+    // The names of the current table's records in record order.
+    static std::vector<std::string> NamesInRecordOrder() {
+        std::vector<std::string> names;
+        for (int32_t r = 1; r <= RecCount(); ++r) {
+            GO(r);
+            std::string n = BinaryText(1);
+            n.erase(n.find_last_not_of(' ') + 1);
+            names.push_back(n);
+        }
+        return names;
+    }
+
     // Runs `body` in a forked child to its end; its wait status.
     template <class Body>
     static int RunChild(Body body) {
@@ -144,12 +166,7 @@ TEST_F(NdxShared, AKilledAppendsRecordIsKeyedAfterLaterAppends) {
         const std::string folder = dir + "/kill" + std::to_string(at);
         fs::copy(pristine, folder);
         const std::string label = "append killed at call " + std::to_string(at);
-        const int status = RunChild([&] {
-            OpenShared(folder);
-            FaultCalls kill(FaultCalls::kSelfKill, at);
-            Append("echo");
-            CloseAll();
-        });
+        const int status = KilledAppend(folder, at, "echo");
         const bool wasKilled = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
         if (!wasKilled) {
             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << label;
@@ -177,12 +194,7 @@ TEST_F(NdxShared, AKilledAppendsRecordIsKeyedAfterLaterAppends) {
 
         OpenShared(folder);
         Set_Order_To(0);
-        std::vector<std::string> names;
-        for (GoTop(); !dEOF(); SKIP(1)) {
-            std::string n = BinaryText(1);
-            n.erase(n.find_last_not_of(' ') + 1);
-            names.push_back(n);
-        }
+        const std::vector<std::string> names = NamesInRecordOrder();
         ASSERT_GE(names.size(), 7u) << label;
         Set_Order_To(1);
         for (std::size_t r = 0; r < names.size(); ++r) {
@@ -259,23 +271,13 @@ TEST_F(NdxShared, AnAppendKilledInASplitLeavesNoTreeThatLostKeys) {
         const std::string folder = dir + "/split" + std::to_string(at);
         fs::copy(pristine, folder);
         const std::string label = "append killed at call " + std::to_string(at);
-        const int status = RunChild([&] {
-            OpenShared(folder);
-            FaultCalls kill(FaultCalls::kSelfKill, at);
-            Append("n115b");
-            CloseAll();
-        });
+        const int status = KilledAppend(folder, at, "n115b");
         if (!(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)) break;
         ++killed;
         fs::remove(folder + "/w.@S@");
         // The records on file: the killed one may be among them.
         UseIn(1, folder + "/w.dbf");
-        std::vector<std::string> onFile;
-        for (GoTop(); !dEOF(); SKIP(1)) {
-            std::string n = BinaryText(1);
-            n.erase(n.find_last_not_of(' ') + 1);
-            onFile.push_back(n);
-        }
+        const std::vector<std::string> onFile = NamesInRecordOrder();
         const std::string opened = Raised([&] { Set_Index_To(folder + "/w"); });
         if (opened == "<nothing raised>") {
             for (std::size_t r = 0; r < onFile.size(); ++r) {

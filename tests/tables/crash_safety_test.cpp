@@ -158,6 +158,28 @@ protected:
         return folder;
     }
 
+    // Runs `work` in a child process that opens the folder's table with its
+    // indexes and sends itself SIGKILL at changing call `at`; its wait
+    // status (-1 when no child could be started).
+    template <class Work>
+    static int KilledChild(const std::string& folder, bool exclusive, long at, Work work) {
+        const pid_t child = ::fork();
+        if (child < 0) return -1;
+        if (child == 0) {
+            try {
+                OpenWithIndexes(folder, exclusive);
+                FaultCalls kill(FaultCalls::kSelfKill, at);
+                work();
+                CloseArea();
+            } catch (...) {
+                ::_exit(3);
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        return ::waitpid(child, &status, 0) == child ? status : -1;
+    }
+
     // A PACK leaves the table, its memo file and its indexes (and the
     // index semaphore file), nothing else.
     static void ExpectPackLeavesNoScratchFile(const std::string& folder) {
@@ -473,6 +495,158 @@ TEST_F(CrashSafetyTest, AppendsKilledAtEveryWriteLoseNoReportedRecord) {
     }
 }
 
+// REPLACEs that change both indexed fields (and the memo) of a table of 60
+// records, its indexes open: one whose name was the last key of a full
+// leaf moves behind every key (its delete only rewrites the parents' keys),
+// one whose new name falls into a full leaf (a split). Killed at every file
+// call, in this program and by SIGKILL in a child, held alone and shared:
+// each record is its old or its new self (its new one when the REPLACE
+// returned), the next open finds every record by its keys or rebuilds the
+// index, and index_dump lists exactly the table's keys. A REPLACE that
+// completes leaves no change mark on the disk.
+class ReplaceCrashTest : public CrashSafetyTest {
+protected:
+    static constexpr int kWide = 60;
+
+    void SetUp() override {
+        CrashSafetyTest::SetUp();
+        wide = dir + "/wide";
+        fs::create_directories(wide);
+        CreateDbf(wide + "/t.dbf", {F("ID", 'N', 5), F("NAME", 'C', 10), F("NOTE", 'M')});
+        USE(wide + "/t.dbf EXCLUSIVE");
+        for (int id = 1; id <= kWide; ++id) AppendRecord(id);
+        // The built name index: leaves of 25 keys in name order.
+        std::vector<std::pair<std::string, int>> byName;
+        for (int id = 1; id <= kWide; ++id) byName.push_back({NameOf(id), id});
+        std::sort(byName.begin(), byName.end());
+        std::set<std::string> names;
+        for (auto& [n, id] : byName) names.insert(n);
+        lastOfLeaf = byName[24].second;
+        for (int id = 100; !moveBehind || !intoFullLeaf; ++id) {
+            const std::string n = NameOf(id);
+            if (names.count(n)) continue;
+            if (!moveBehind && n > byName.back().first) moveBehind = id;
+            if (!intoFullLeaf && n > byName[25].first && n < byName[49].first) intoFullLeaf = id;
+        }
+        // The new records' memo values are stored beforehand: the runs
+        // below change the table and its indexes only.
+        memoOf[moveBehind] = AddMemo(MemoText(moveBehind));
+        memoOf[intoFullLeaf] = AddMemo(MemoText(intoFullLeaf));
+        Index_On("ID", wide + "/id.ndx");
+        Index_On("NAME", wide + "/name.ndx");
+        CloseArea();
+    }
+
+    // The two REPLACEs: record lastOfLeaf becomes moveBehind, record 7
+    // becomes intoFullLeaf. *done receives the records whose REPLACE returned.
+    void Run(bool exclusive, std::vector<std::pair<int, int>>* done) const {
+        for (auto [rec, id] : {std::pair{lastOfLeaf, moveBehind}, std::pair{7, intoFullLeaf}}) {
+            if (FaultCalls::Fired()) return;
+            GO(rec);
+            // A killed program makes no further call (its read phase ended
+            // unwritten would hold up its own write phase).
+            if (FaultCalls::Fired()) return;
+            if (!exclusive) RLock();
+            SetBinaryInteger(1, id);
+            SetBinaryText(2, NameOf(id));
+            SetBinaryMemoRef(3, memoOf.at(id));
+            Replace();
+            if (!exclusive) Unlock();
+            if (done && !FaultCalls::Fired()) done->push_back({rec, id});
+        }
+    }
+
+    std::string FreshWide(const std::string& name) const {
+        const std::string folder = dir + "/" + name;
+        fs::remove_all(folder);
+        fs::copy(wide, folder);
+        return folder;
+    }
+
+    // Each REPLACE that returned is in the table.
+    static void ExpectDone(const std::string& folder, const std::vector<std::pair<int, int>>& done,
+                           const std::string& label) {
+        USE(folder + "/t.dbf EXCLUSIVE");
+        for (auto [rec, id] : done) {
+            GO(rec);
+            EXPECT_EQ(BinaryInteger(1), id) << label << " record " << rec;
+        }
+        CloseArea();
+    }
+
+    std::string wide;
+    int lastOfLeaf = 0, moveBehind = 0, intoFullLeaf = 0;
+    std::map<int, int32_t> memoOf;
+};
+
+TEST_F(ReplaceCrashTest, ReplacesKilledAtEveryWriteLeaveIndexesEqualToTheTable) {
+    std::vector<std::string> folders;
+    for (bool exclusive : {true, false}) {
+        const std::string kind = exclusive ? "held alone" : "shared";
+        const std::string probe = FreshWide("probe");
+        OpenWithIndexes(probe, exclusive);
+        const long total = CallsOf([&] { Run(exclusive, nullptr); });
+        CloseArea();
+        ASSERT_GT(total, 8) << kind;
+        EXPECT_EQ(CheckWithEngine(probe, kind + " complete"), kWide);
+        for (long n = 1; n <= total; ++n) {
+            const std::string label = kind + " REPLACEs killed at call " + std::to_string(n);
+            const std::string folder =
+                FreshWide((exclusive ? "alone" : "shared") + std::to_string(n));
+            folders.push_back(folder);
+            std::vector<std::pair<int, int>> done;
+            OpenWithIndexes(folder, exclusive);
+            {
+                FaultCalls kill(FaultCalls::kKill, n);
+                try {
+                    Run(exclusive, &done);
+                } catch (const EDurazError&) {
+                }
+                Forget();
+            }
+            EXPECT_EQ(CheckWithEngine(folder, label), kWide) << label;
+            ExpectDone(folder, done, label);
+        }
+        // Real kills, one child for each call.
+        for (long n = 1; n <= total; ++n) {
+            const std::string label = kind + " REPLACEs SIGKILLed at call " + std::to_string(n);
+            const std::string folder =
+                FreshWide((exclusive ? "alonekill" : "sharedkill") + std::to_string(n));
+            folders.push_back(folder);
+            const int status = KilledChild(folder, exclusive, n, [&] { Run(exclusive, nullptr); });
+            ASSERT_NE(status, -1) << label;
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << label;
+            EXPECT_EQ(CheckWithEngine(folder, label), kWide) << label;
+        }
+    }
+    ExpectReadersFindSound(folders);
+}
+
+TEST_F(ReplaceCrashTest, AReplaceThatOnlyRewritesParentKeysClearsTheChangeMarkOnDisk) {
+    const std::string folder = FreshWide("mark");
+    OpenWithIndexes(folder);
+    GO(lastOfLeaf);
+    SetBinaryInteger(1, moveBehind);
+    SetBinaryText(2, NameOf(moveBehind));
+    SetBinaryMemoRef(3, memoOf.at(moveBehind));
+    Replace();
+    ASSERT_EQ(LastError(), 0);
+    // Read while the indexes are still open: byte 8 of the anchor is the
+    // change mark.
+    for (const char* f : {"id.ndx", "name.ndx"}) {
+        const std::string bytes = Slurp(folder + "/" + f);
+        ASSERT_GT(bytes.size(), 8u) << f;
+        EXPECT_EQ(bytes[8], 0) << f;
+    }
+    Set_Order_To(2);
+    const TIndexCheck check = CheckIndexTree(1);
+    EXPECT_TRUE(check.ok) << check.problem;
+    EXPECT_TRUE(FindExact(NameOf(moveBehind)));
+    EXPECT_EQ(RecNo(), lastOfLeaf);
+    CloseArea();
+    ExpectReadersFindSound({folder});
+}
+
 // Real kills: a child process packs the table or appends to it (held alone
 // or shared) and is killed by SIGKILL at a random file call; the files it
 // leaves are then checked like the simulated ones. VELDRIM_SIGKILL_RUNS sets
@@ -508,21 +682,8 @@ TEST_F(CrashSafetyTest, ProgramsKilledBySigkillLeaveSoundFiles) {
         folders.push_back(folder);
         const std::string label = "run " + std::to_string(run) + " job " + std::to_string(job) +
                                   " killed at call " + std::to_string(at);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            try {
-                OpenWithIndexes(folder, job != kAppendShared);
-                FaultCalls kill(FaultCalls::kSelfKill, at);
-                work(job);
-                CloseArea();
-            } catch (...) {
-                ::_exit(3);
-            }
-            ::_exit(0);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child) << label;
+        const int status = KilledChild(folder, job != kAppendShared, at, [&] { work(job); });
+        ASSERT_NE(status, -1) << label;
         const bool wasKilled = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
         EXPECT_TRUE(wasKilled || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << label;
         killed += wasKilled;

@@ -642,6 +642,11 @@ void Replace() {
         MarkBinaryRecordCurrent(*a);
     }
     ConvertRecordBack();
+    // An index whose key changes is marked before the record is written and
+    // cleared once its key is replaced: a write cut off in between leaves a
+    // mark the next open finds.
+    if (maintain) Slot(IndexProcTable.markKeyChanges);
+    if (ErrorState.lastErrorCode != 0) return;
     PutDbfRecord(*a, a->recordNumber);
     if (ErrorState.lastErrorCode != 0) return;
     NoteRawRecordChanged(*a);

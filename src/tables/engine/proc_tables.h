@@ -55,6 +55,9 @@ struct TIndexProcTable {
     bool (*soundex)(int n) = nullptr;               // 22 SOUNDEX flag of index n
     void (*readPhase)(bool begin) = nullptr;        // 23 read phase of the index semaphore
     void (*writePhase)(bool begin) = nullptr;       // 24 write phase of the index semaphore
+    // Before a Replace writes its record: mark the indexes whose keys the
+    // write changes, until replaceKeys has changed them.
+    void (*markKeyChanges)() = nullptr;
 };
 extern TIndexProcTable IndexProcTable;
 extern bool IndexLinked;

@@ -142,11 +142,11 @@ private:
                 std::memset(EntryAt(done.data(), n, es) + 4, 0, static_cast<std::size_t>(es - 4));
             std::array<uint8_t, 108> up{};
             std::memcpy(up.data(), KeyOf(lv.node.data(), lv.count - 1, es), a_.keyLength);
-            const uint32_t upRecord = RecordOf(lv.node.data(), lv.count - 1, es);
             const uint32_t number = out_.Put(done.data());
             lv.node.fill(0);
             lv.count = 0;
-            Add(l + 1, number, upRecord, up.data());
+            // Inner entries carry record number 0.
+            Add(l + 1, number, 0, up.data());
         }
         Level& now = levels_[l];
         uint8_t* e = EntryAt(now.node.data(), now.count, a_.entrySize);
@@ -164,29 +164,6 @@ private:
 std::string Suffix(const std::string& name) { return " [MakeIndex(<...>," + name + ")]"; }
 
 std::string ThousandsFree(double kb) { return std::to_string(static_cast<int64_t>(kb)); }
-
-// The area's record as it was, restored when the build ends.
-class KeepRecord {
-public:
-    explicit KeepRecord(TWorkArea& a)
-        : a_(a), buffer_(a.recordBuffer), number_(a.recordNumber), eof_(a.eof), bof_(a.bof) {}
-    ~KeepRecord() {
-        a_.recordBuffer = std::move(buffer_);
-        a_.recordNumber = number_;
-        a_.eof = eof_;
-        a_.bof = bof_;
-        // The binary record follows the record put back, not the last one read.
-        NoteRawRecordChanged(a_);
-    }
-    KeepRecord(const KeepRecord&) = delete;
-    KeepRecord& operator=(const KeepRecord&) = delete;
-
-private:
-    TWorkArea& a_;
-    std::vector<uint8_t> buffer_;
-    int32_t number_;
-    bool eof_, bof_;
-};
 
 // Reads every record and stores its key and number as one item.
 bool CollectItems(TIndex& ix, TWorkArea& a, std::vector<uint8_t>& items, Progress& progress) {
@@ -351,7 +328,9 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
     an.unique = opt.unique;
     an.keyClass = an.keyType == 'C' ? 0 : 1;
     const std::size_t keyLength = an.keyType == 'C' ? BlankRecordKey(*ix).size() : 8;
-    if (keyLength > kMaxKeyLength) {
+    // A key of no bytes would make every key equal to every other (an
+    // expression such as TRIM(NAME) is empty on the blank record).
+    if (keyLength == 0 || keyLength > kMaxKeyLength) {
         SetError(
             266,
             std::string(

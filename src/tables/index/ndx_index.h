@@ -18,8 +18,12 @@
 //   492 record count, 496 table file name.
 //   other blocks, nodes: 0 count (u16), 4 entries of (child u32, record
 //   u32, key); an inner node's trailing child sits in the child field of
-//   entry `count`; a leaf's child fields are 0. An inner key is the greatest
-//   key of its child's subtree.
+//   entry `count`; a leaf's child fields are 0, an inner entry's record
+//   field is 0. An inner key is the greatest key of its child's subtree.
+//   Anchor byte 8 marks a change of several nodes under way (a REPLACE
+//   holds it from before its record's write to the end of its key change);
+//   the record count at 492 says up to which record every record has its
+//   key (an append writes it after its keys).
 //
 // Character keys: the expression's text is folded (A-Z lower-cased, Ä Ö Ü
 // to ä ö ü, then ä ö ü ß expanded to ae oe ue ss), converted to code page

@@ -76,6 +76,15 @@ struct TIndex {
     bool bof = false;
     bool eof = false;
     bool anchorModified = false;
+    // A REPLACE whose write changes this index's key holds the change mark
+    // from before its record is written until the key is replaced.
+    bool replaceMark = false;
+    // A change that did not complete: the mark stays until a rebuild.
+    bool markStays = false;
+    // Records 1 .. keyedCount all have their keys in the tree; written with
+    // the anchor as its record count. An append that was cut off between
+    // its record and its keys leaves records above it that may lack them.
+    int32_t keyedCount = 0;
     std::string oldKey;            // key-length bytes: the record's key as last saved
     std::vector<TPathLevel> path;  // empty: not positioned
     TNodeCache cache;              // position 1 only
@@ -177,8 +186,50 @@ int InsertKey(TIndex& ix, const std::string& key, int32_t record);
 // 0 removed (or absent from a unique index), -1 absent.
 int DeleteKey(TIndex& ix, const std::string& key, int32_t record);
 
+// Marks the anchor before the first node of a change of several nodes is
+// written; false when the anchor could not be written.
+bool BeginChange(TIndex& ix);
+// The change is complete: the anchor written next clears the mark (not
+// while a REPLACE holds it, nor after a change that did not complete).
+void EndChange(TIndex& ix);
+
+// The record count stored with the anchor on disk; -1 when the stored pair
+// does not check out (files of other programs).
+int32_t StoredRecordCount(const TIndex& ix);
+// Gives records from .. to of the index's table their keys where the tree
+// lacks them; false on a read or write error.
+bool KeyMissingRecords(TIndex& ix, int32_t from, int32_t to);
+
+// The area's record as it was, restored when the scope ends.
+class KeepRecord {
+public:
+    explicit KeepRecord(TWorkArea& a)
+        : a_(a), buffer_(a.recordBuffer), number_(a.recordNumber), eof_(a.eof), bof_(a.bof) {}
+    ~KeepRecord() {
+        a_.recordBuffer = std::move(buffer_);
+        a_.recordNumber = number_;
+        a_.eof = eof_;
+        a_.bof = bof_;
+        // The binary record follows the record put back, not the last one read.
+        NoteRawRecordChanged(a_);
+    }
+    KeepRecord(const KeepRecord&) = delete;
+    KeepRecord& operator=(const KeepRecord&) = delete;
+
+private:
+    TWorkArea& a_;
+    std::vector<uint8_t> buffer_;
+    int32_t number_;
+    bool eof_, bof_;
+};
+
 // --- ndx_open: positioning of the controlling index on the current record
-void SyncPosition(int area, int position, bool soft);
+// True when the index stands on the current record's entry. A soft sync
+// (before a step) whose record's key is no longer in the tree (another
+// program changed it) places the index on the first entry after where that
+// key stood, in key order with equal keys by record number, and answers
+// false without an error; a hard one reports error 212.
+bool SyncPosition(int area, int position, bool soft);
 void SaveOldKey(TIndex& ix);
 void CloseArea(int area);
 bool AnyIndex(int area);

@@ -89,25 +89,49 @@ std::string KeyForMessage(TIndex& ix, const std::string& key) {
     return k;
 }
 
-class ReadPhase {
+// The index stands at the lower bound of `key`: moves it past the entries
+// of that key whose record number is below `record`, so that it stands on
+// the first entry after where (key, record) stood, or at end-of-file.
+// Always false: the index does not stand on the record.
+bool PlaceAfterGoneKey(TIndex& ix, const uint8_t* key, uint32_t record) {
+    for (const uint8_t* e = CurrentEntry(ix);
+         e && !ix.eof && CompareKeys(ix, e + 8, key) == 0 && GetU32(e + 4) < record;
+         e = CurrentEntry(ix)) {
+        if (!StepNext(ix)) {
+            // Past the last key: the position behind the last leaf's end.
+            if (!ix.path.empty()) {
+                ix.path.back().pos = Count(ix.path.back().buf.data());
+                ix.eof = true;
+            }
+            break;
+        }
+    }
+    return false;
+}
+
+// A read or write phase of the index semaphore for a scope.
+template <bool Write>
+class Phase {
 public:
-    ReadPhase() : held_(BeginPhase(false)) {}
-    ~ReadPhase() { End(); }
-    // False when the phase could not begin: the index is not to be read.
+    Phase() : held_(BeginPhase(Write)) {}
+    ~Phase() { End(); }
+    // False when the phase could not begin: the index is not to be touched.
     bool Held() const { return held_; }
     void End() {
         if (!std::exchange(held_, false)) return;
         try {
-            SetReadSemaphoreProc(false);
+            (Write ? SetLockSemaphoreProc : SetReadSemaphoreProc)(false);
         } catch (...) {
         }
     }
-    ReadPhase(const ReadPhase&) = delete;
-    ReadPhase& operator=(const ReadPhase&) = delete;
+    Phase(const Phase&) = delete;
+    Phase& operator=(const Phase&) = delete;
 
 private:
     bool held_;
 };
+using ReadPhase = Phase<false>;
+using WritePhase = Phase<true>;
 
 // --- the hook procedures (current work area)
 
@@ -177,8 +201,18 @@ int32_t HookStep(bool forward) {
         }
         if (ix->bof) return a->recordNumber;
     }
-    SyncPosition(CurrentArea, 1, true);
+    const bool onRecord = SyncPosition(CurrentArea, 1, true);
     if (ErrorState.lastErrorCode != 0 || ix->path.empty()) return a->recordNumber;
+    if (!onRecord && forward) {
+        // The record's key was changed by another program: the walk goes on
+        // with the first key after where that key stood.
+        if (ix->eof || !CurrentEntry(*ix)) {
+            ix->eof = true;
+            return a->recordNumber;
+        }
+        return EntryRecord(*ix);
+    }
+    if (!onRecord) ix->eof = false;
     if (!(forward ? StepNext(*ix) : StepPrior(*ix))) {
         (forward ? ix->eof : ix->bof) = true;
         if (ix->path.empty()) ix->eof = true;
@@ -238,6 +272,15 @@ private:
     bool saved_;
 };
 
+// Before the key of appended record r goes in: the records between the
+// record count stored with the anchor and r were appended by programs that
+// ended before their keys went in; they get them first. False on failure.
+bool KeyEarlierRecords(TIndex& ix, int32_t r) {
+    const int32_t stored = StoredRecordCount(ix);
+    if (stored < 0 || stored >= r - 1) return true;
+    return KeyMissingRecords(ix, stored + 1, r - 1);
+}
+
 void AppendNewKey() {
     const int area = CurrentArea;
     TWorkArea* a = CurrentWorkArea();
@@ -250,15 +293,23 @@ void AppendNewKey() {
             TIndex* ix = At(area, p);
             if (!ix) continue;
             std::string key;
-            if (MakeKey(*ix, key) && InsertKey(*ix, key, a->recordNumber) == 0) {
-                done.emplace_back(p, key);
-                continue;
+            const int32_t r = a->recordNumber;
+            if (KeyEarlierRecords(*ix, r) && MakeKey(*ix, key) && InsertKey(*ix, key, r) == 0) {
+                // The record count stored with the anchor says up to where
+                // every record has its keys.
+                ix->keyedCount = r;
+                if (WriteAnchor(*ix)) {
+                    done.emplace_back(p, key);
+                    continue;
+                }
             }
             // Take the record's keys out of the indexes already done.
             QuietEngineErrors quiet;
             const uint16_t code = ErrorState.lastErrorCode ? ErrorState.lastErrorCode : 217;
             const std::string context = ErrorState.contextText;
             ErrorState.pendingErrorCode = 0;
+            ix->keyedCount = std::min(ix->keyedCount, r - 1);
+            for (auto& [q, k] : done) At(area, q)->keyedCount = r - 1;
             for (auto& [q, k] : done)
                 if (DeleteKey(*At(area, q), k, a->recordNumber) != 0) {
                     SetError(254, std::string("Index-Datei beschädigt. "_cp850) +
@@ -276,29 +327,73 @@ void AppendNewKey() {
     if (TIndex* ix = Controlling()) SaveOldKey(*ix);
 }
 
+// Calls fn(index, new key) in indexed order for each open index of the
+// current area whose key of the current record differs from its saved old
+// key, until fn answers false; false then.
+template <class Fn>
+bool EachChangedKey(Fn fn) {
+    const int area = CurrentArea;
+    IndexedOrder indexed(area);
+    if (!RefreshIfChanged(area)) return false;
+    for (int p = 1; p <= kMaxIndexes; ++p) {
+        TIndex* ix = At(area, p);
+        std::string key;
+        if (!ix || !MakeKey(*ix, key) || key == ix->oldKey) continue;
+        if (!fn(*ix, key)) return false;
+    }
+    return true;
+}
+
 void ReplaceKeys() {
     const int area = CurrentArea;
     TWorkArea* a = CurrentWorkArea();
     if (!a || Building) return;
-    {
-        IndexedOrder indexed(area);
-        if (!RefreshIfChanged(area)) return;
-        for (int p = 1; p <= kMaxIndexes; ++p) {
-            TIndex* ix = At(area, p);
-            if (!ix) continue;
-            std::string key;
-            if (!MakeKey(*ix, key) || key == ix->oldKey) continue;
-            if (DeleteKey(*ix, ix->oldKey, a->recordNumber) != 0) {
-                SetError(254, "Datensatz Nr. " + std::to_string(a->recordNumber) +
-                                  " nicht im Index gefunden. " + ix->fileName + " [CompareKeys]");
-                return;
-            }
-            if (InsertKey(*ix, key, a->recordNumber) != 0) return;
-            ix->oldKey = key;
+    // A key change that stops half-way keeps its index marked as changing
+    // (and so do the indexes after it, whose keys no longer match the
+    // written record) until it is rebuilt.
+    auto keepMarks = [area] {
+        for (auto& other : Open[area])
+            if (other && other->replaceMark) other->markStays = true;
+    };
+    const bool done = EachChangedKey([&](TIndex& ix, const std::string& key) {
+        if (DeleteKey(ix, ix.oldKey, a->recordNumber) != 0) {
+            keepMarks();
+            SetError(254, "Datensatz Nr. " + std::to_string(a->recordNumber) +
+                              " nicht im Index gefunden. " + ix.fileName + " [CompareKeys]");
+            return false;
         }
-    }
+        if (InsertKey(ix, key, a->recordNumber) != 0) {
+            keepMarks();
+            return false;
+        }
+        ix.oldKey = key;
+        if (!ix.replaceMark) return true;
+        ix.replaceMark = false;
+        EndChange(ix);
+        return !ix.anchorModified || WriteAnchor(ix);
+    });
+    if (!done) return;
     SyncPosition(area, 1, false);
     if (TIndex* ix = Controlling()) SaveOldKey(*ix);
+}
+
+// Before a REPLACE writes its record: every index whose key the write
+// changes is marked as changing (its anchor written with the mark), so that
+// a program cut off anywhere between the record's write and the end of the
+// key change leaves an index the next open rebuilds. The key change clears
+// the mark (ReplaceKeys).
+void MarkKeyChanges() {
+    TWorkArea* a = CurrentWorkArea();
+    if (!a || Building) return;
+    // A mark still held by an earlier REPLACE that never reached its key
+    // change: that change did not complete.
+    for (auto& ix : Open[CurrentArea])
+        if (ix && ix->replaceMark) ix->markStays = true;
+    EachChangedKey([](TIndex& ix, const std::string&) {
+        if (!BeginChange(ix)) return false;
+        ix.replaceMark = true;
+        return true;
+    });
 }
 
 void HookCloseIndexes() { CloseAllIndexes(); }
@@ -342,6 +437,32 @@ bool HookAscending(int n) {
 bool HookSoundex(int n) {
     TIndex* ix = At(CurrentArea, n);
     return ix && ix->soundex;
+}
+
+// At the open of an index this program may write: records past the record
+// count stored with the anchor were appended by programs that ended before
+// their keys went in (or while the index was not open); each gets its key
+// when the tree lacks it, however many appends came after. Files that hold
+// no valid count (other programs') are taken as complete. False (with the
+// engine error) when the tree could not be read or written.
+bool KeyRecordsLeftWithoutKeys(TIndex& ix, TWorkArea& a) {
+    const int32_t stored = StoredRecordCount(ix);
+    ix.keyedCount = stored < 0 ? a.recordCount : stored;
+    if (stored < 0 || ix.readOnly || a.isVirtual) return true;
+    // A shared table's records on file, whether or not its header counts them.
+    RefreshRecCount();
+    if (stored >= a.recordCount) {
+        ix.keyedCount = a.recordCount;
+        return true;
+    }
+    WritePhase write;
+    if (!write.Held()) return false;
+    // Another program may have keyed them meanwhile.
+    const int32_t now = StoredRecordCount(ix);
+    RefreshRecCount();
+    if (now >= 0 && !KeyMissingRecords(ix, now + 1, a.recordCount)) return false;
+    ix.keyedCount = a.recordCount;
+    return WriteAnchor(ix);
 }
 
 // True while an index cut off in a change is rebuilt at its open.
@@ -527,7 +648,7 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
     }
     if (ix->Character()) {
         const std::string blank = BlankRecordKey(*ix);
-        if (blank.size() != ix->anchor.keyLength) {
+        if (blank.size() != ix->anchor.keyLength || ix->anchor.keyLength == 0) {
             SetError(
                 266,
                 "Ungültige Schlüssellänge von anwender-definiertem KeyMaker geliefert.\n\rErwartete Länge= "_cp850
@@ -540,6 +661,7 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
             return;
         }
     }
+    if (!KeyRecordsLeftWithoutKeys(*ix, *a)) return;
     ix->oldKey.assign(ix->anchor.keyLength, ix->Character() ? ' ' : '\0');
     Open[area][position] = std::move(ix);
     undo.done = true;
@@ -566,49 +688,48 @@ void SaveOldKey(TIndex& ix) {
     if (!MakeKey(ix, ix.oldKey)) ix.oldKey.assign(ix.anchor.keyLength, '\0');
 }
 
-void SyncPosition(int area, int position, bool soft) {
+bool SyncPosition(int area, int position, bool soft) {
     TIndex* ix = At(area, position);
     TWorkArea* a = WorkAreas[area];
-    if (!ix || !a) return;
-    if (!RefreshIfChanged(area)) return;
+    if (!ix || !a) return false;
+    if (!RefreshIfChanged(area)) return false;
     if (a->recordNumber < 1 || a->recordNumber > a->recordCount) {
         ix->path.clear();
         ix->eof = true;
-        return;
+        return false;
     }
+    const auto rec = static_cast<uint32_t>(a->recordNumber);
     if (soft && !ix->eof) {
         const uint8_t* e = CurrentEntry(*ix);
-        if (e && GetU32(e + 4) == static_cast<uint32_t>(a->recordNumber)) return;
+        if (e && GetU32(e + 4) == rec) return true;
     }
     std::string key;
-    if (!MakeKey(*ix, key)) return;
+    if (!MakeKey(*ix, key)) return false;
     const auto* k = reinterpret_cast<const uint8_t*>(key.data());
-    if (!Seek(*ix, k, false)) return;
+    if (!Seek(*ix, k, false)) return false;
     const std::string name = ix->fileName;
     const uint8_t* e = CurrentEntry(*ix);
     if (!e || ix->eof || CompareKeys(*ix, e + 8, k) != 0) {
+        if (soft) return PlaceAfterGoneKey(*ix, k, rec);
         // A unique index holds one record per key: a record whose key value
         // it does not hold stands where that key would be.
-        if (ix->anchor.unique) return;
-        if (soft)
-            SetError(212, std::string("Datensatz mit Schlüssel: ") + kQuote +
-                              KeyForMessage(*ix, key) + kQuote + " nicht im Index: " + name +
-                              ". [SoftSyncIndex]");
-        else
-            SetError(212, std::string("Schlüssel: ") + kQuote + KeyForMessage(*ix, key) + kQuote +
-                              " nicht im Index: " + name +
-                              ". [SyncIndex-1] Record: " + std::to_string(a->recordNumber));
-        return;
+        if (ix->anchor.unique) return false;
+        SetError(212, std::string("Schlüssel: "_cp850) + kQuote + KeyForMessage(*ix, key) + kQuote +
+                          " nicht im Index: " + name +
+                          ". [SyncIndex-1] Record: " + std::to_string(a->recordNumber));
+        return false;
     }
-    if (ix->anchor.unique) return;
-    while (GetU32(e + 4) != static_cast<uint32_t>(a->recordNumber)) {
+    if (ix->anchor.unique) return true;
+    while (GetU32(e + 4) != rec) {
         if (!StepNext(*ix) || !(e = CurrentEntry(*ix)) || CompareKeys(*ix, e + 8, k) != 0) {
-            SetError(212, std::string("Datensatz mit Schlüssel: ") + kQuote +
+            if (soft) return Seek(*ix, k, false) && PlaceAfterGoneKey(*ix, k, rec);
+            SetError(212, std::string("Datensatz mit Schlüssel: "_cp850) + kQuote +
                               KeyForMessage(*ix, key) + kQuote + " nicht im Index: " + name +
-                              (soft ? ". [SoftSyncIndex]" : ". [SyncIndex-2]"));
-            return;
+                              ". [SyncIndex-2]");
+            return false;
         }
     }
+    return true;
 }
 
 void CloseArea(int area) {
@@ -638,6 +759,7 @@ void FillIndexSlots() {
     t.keepOldKey = HookKeepOld;
     t.noteOldKeys = HookNoteOld;
     t.replaceKeys = ReplaceKeys;
+    t.markKeyChanges = MarkKeyChanges;
     t.markedBof = HookMarkBof;
     t.markedEof = HookMarkEof;
     t.foundFlag = &FoundFlag;
@@ -850,9 +972,17 @@ bool FindKey(const std::string& text, bool exact) {
         search.assign(8, '\0');
         std::memcpy(search.data(), &v, 8);
     }
+    // A text longer than the key names no record's key unless all it holds
+    // beyond the key length is the blank padding of a key.
+    bool beyondKey = false;
     if (ix->Character()) {
         compared = exact ? static_cast<std::size_t>(kl) : std::min<std::size_t>(search.size(), kl);
-        if (search.size() > static_cast<std::size_t>(kl)) search.resize(kl);
+        if (search.size() > static_cast<std::size_t>(kl)) {
+            const char pad = ix->keyMaker && ix->descending ? static_cast<char>(~' ') : ' ';
+            beyondKey =
+                search.find_first_not_of(pad, static_cast<std::size_t>(kl)) != std::string::npos;
+            search.resize(kl);
+        }
         search.resize(kl, exact ? ' ' : '\0');
     }
     bool found = false;
@@ -879,7 +1009,7 @@ bool FindKey(const std::string& text, bool exact) {
             if (e) {
                 const bool equal = ix->Character() ? std::memcmp(e + 8, k, compared) == 0
                                                    : CompareKeys(*ix, e + 8, k) == 0;
-                found = equal && !ix->eof;
+                found = equal && !ix->eof && !beyondKey;
             }
         }
         if (!found) {

@@ -25,13 +25,19 @@ namespace {
 
 int Es(const TIndex& ix) { return ix.anchor.entrySize; }
 
-// Zeroes what lies behind the node's entries and the modified mark.
+// Zeroes what lies behind the node's entries and the modified mark. An
+// inner entry's record number is written as 0, as other programs expect
+// (they tell an inner key from a leaf key by it); its key alone guides a
+// descent, so numbers that older files hold there are never read.
 void ClearTail(const TIndex& ix, uint8_t* b) {
     const int es = Es(ix);
     const int c = Count(b);
-    const int used = 4 + c * es + (IsLeaf(b, es) ? 0 : 4);
+    const bool leaf = IsLeaf(b, es);
+    const int used = 4 + c * es + (leaf ? 0 : 4);
     b[2] = b[3] = 0;
     if (used < kNdxBlock) std::memset(b + used, 0, static_cast<std::size_t>(kNdxBlock - used));
+    if (!leaf)
+        for (int i = 0; i < c; ++i) PutU32(EntryAt(b, i, es) + 4, 0);
 }
 
 void SetEntry(const TIndex& ix, uint8_t* b, int i, uint32_t child, uint32_t record,
@@ -323,7 +329,7 @@ bool WriteAnchor(TIndex& ix) {
     const bool oem = a && a->oemText;
     const std::string expr = oem ? AnsiToOemStr(ix.expression) : ix.expression;
     const std::string table = a ? (oem ? AnsiToOemStr(a->shortName) : a->shortName) : std::string();
-    const auto block = AnchorBlock(ix.anchor, expr, a ? a->recordCount : 0, table);
+    const auto block = AnchorBlock(ix.anchor, expr, ix.keyedCount, table);
     const ssize_t put = ix.readOnly ? -1 : FileCalls.pwrite(ix.fd, block.data(), block.size(), 0);
     if (put != kNdxBlock) {
         SetError(put < 0 && !ix.readOnly ? IoCodeOf(errno) : 5,
@@ -426,24 +432,44 @@ bool SeekRecord(TIndex& ix, const std::string& key, int32_t record) {
     }
 }
 
-namespace {
-
-// Marks the anchor before the first node of a change of several nodes is
-// written, so that a change cut off in the middle shows at the next open.
+// The mark shows a change cut off in the middle at the next open.
 bool BeginChange(TIndex& ix) {
     if (ix.anchor.changing) return true;
     ix.anchor.changing = true;
     return WriteAnchor(ix);
 }
 
-// The change is complete: the anchor written last clears the mark.
 void EndChange(TIndex& ix) {
-    if (!ix.anchor.changing) return;
+    if (!ix.anchor.changing || ix.replaceMark || ix.markStays) return;
     ix.anchor.changing = false;
     ix.anchorModified = true;
 }
 
-}  // namespace
+int32_t StoredRecordCount(const TIndex& ix) {
+    std::array<uint8_t, 8> pair{};
+    if (FileCalls.pread(ix.fd, pair.data(), pair.size(), 488) != 8) return -1;
+    const uint32_t count = GetU32(pair.data() + 4);
+    if (GetU32(pair.data()) != ~count || count > 0x7FFFFFFF) return -1;
+    return static_cast<int32_t>(count);
+}
+
+bool KeyMissingRecords(TIndex& ix, int32_t from, int32_t to) {
+    TWorkArea* a = WorkAreas[ix.area];
+    if (!a || a->isVirtual || from > to) return true;
+    KeepRecord keep(*a);
+    std::string key;
+    for (int32_t r = std::max(from, 1); r <= to; ++r) {
+        GetDbfRecord(*a, r);
+        if (ErrorState.lastErrorCode != 0) return false;
+        a->recordNumber = r;
+        // A key maker reads the binary record, as callers see the record.
+        if (ix.keyMaker) InArea(ix.area, [] { ConvertRecord(); });
+        if (!MakeKey(ix, key) || SeekRecord(ix, key, r)) continue;
+        if (InsertKey(ix, key, r) != 0) return false;
+    }
+    ix.path.clear();
+    return true;
+}
 
 int InsertKey(TIndex& ix, const std::string& key, int32_t record) {
     const int es = Es(ix);

@@ -295,5 +295,158 @@ TEST_F(NdxFile, ReindexOfAUniqueIndexStaysUnique) {
     EXPECT_EQ(IndexDump(Path("rq.NDX")), (std::vector<std::string>{"1 2", "2 4", "3 1", "5 7"}));
 }
 
+// --- keys of no length, longer search texts, inner entries
+
+// An index whose key would have no bytes (an expression or a key maker
+// that is empty on the blank record) is refused when it is built and when
+// a file of it is opened; with such an index every search had matched.
+TEST_F(NdxFile, KeysOfNoLengthAreRefusedAtBuildAndAtOpen) {
+    MakeTable("k.dbf", {F("NAME", 'C', 8)});
+    for (const char* v : {"Adams", "Baker"}) AddRecord([&] { SetBinaryText(1, v); });
+    const std::string refused =
+        "Ung\x81ltige Schl\x81ssell\x84nge von anwender-definiertem KeyMaker geliefert.";
+    EXPECT_TRUE(Contains(Raised([] { Index_On("TRIM(NAME)", "trimmed"); }), refused));
+    EXPECT_EQ(LastError(), 266);
+    EXPECT_EQ(CurrentOrder(), 0);
+    auto trimmedName = [](int) {
+        std::string v = BinaryText(1);
+        while (!v.empty() && v.back() == ' ') v.pop_back();
+        return v;
+    };
+    EXPECT_TRUE(Contains(Raised([&] { MakeIndexCB("maker", trimmedName); }), refused));
+    EXPECT_EQ(LastError(), 266);
+
+    // The file an earlier build wrote for TRIM(NAME): key length 0, entry
+    // size 8, 63 entries a node, one leaf with both records.
+    std::vector<uint8_t> b(2 * 512, 0);
+    Put32(b, 0, 1);
+    Put32(b, 4, 2);
+    b[9] = 'C';
+    Put16(b, 14, 63);
+    Put16(b, 18, 8);
+    const std::string expr = "TRIM(NAME)";
+    std::copy(expr.begin(), expr.end(), b.begin() + 24);
+    Put16(b, 512, 2);
+    Put32(b, 512 + 8, 1);
+    Put32(b, 512 + 16, 2);
+    WriteBytes(Path("old.ndx"), b);
+    const std::string message = Raised([] { Set_Index_To("old"); });
+    EXPECT_TRUE(Contains(message, refused)) << message;
+    EXPECT_TRUE(Contains(message, "Erwartete L\x84nge=   0")) << message;
+    EXPECT_EQ(LastError(), 266);
+    EXPECT_EQ(CurrentOrder(), 0);
+}
+
+// A search text longer than the key finds no record whose key is only its
+// beginning; blanks beyond the key are the key's own padding.
+TEST_F(NdxFile, ASearchTextLongerThanTheKeyFindsOnlyItsOwnKey) {
+    MakeTable("s.dbf", {F("NAME", 'C', 5)});
+    for (const char* v : {"Adams", "Smith"}) AddRecord([&] { SetBinaryText(1, v); });
+    Index_On("NAME", "name");
+    EXPECT_FALSE(FindExact("Adamsxyz"));
+    EXPECT_FALSE(Find("Smithers"));
+    EXPECT_TRUE(Find("Smith   "));
+    EXPECT_EQ(RecNo(), 2);
+    EXPECT_TRUE(FindExact("Adams"));
+    EXPECT_EQ(RecNo(), 1);
+    // A key maker that gives the first three letters: key length 3.
+    Index_OnCB("three", [](int) { return BinaryText(1).substr(0, 3); });
+    ASSERT_EQ(LastError(), 0);
+    EXPECT_FALSE(Find("Smithers"));
+    EXPECT_FALSE(FindExact("Adamsxyz"));
+    EXPECT_TRUE(Find("Smi"));
+    EXPECT_EQ(RecNo(), 2);
+}
+
+// Record numbers the inner entries of an index file hold, read from the
+// file's bytes from the root down; *levels receives the tree's depth.
+std::vector<uint32_t> InnerRecordNumbers(const std::vector<uint8_t>& b, int* levels) {
+    auto u16 = [&](std::size_t at) { return static_cast<unsigned>(b[at] | (b[at + 1] << 8)); };
+    auto u32 = [&](std::size_t at) {
+        return static_cast<uint32_t>(b[at] | (b[at + 1] << 8) | (b[at + 2] << 16)) |
+               (static_cast<uint32_t>(b[at + 3]) << 24);
+    };
+    const std::size_t es = u16(18);
+    std::vector<uint32_t> out;
+    std::vector<std::pair<uint32_t, int>> todo{{u32(0), 1}};
+    *levels = 0;
+    while (!todo.empty()) {
+        const auto [node, depth] = todo.back();
+        todo.pop_back();
+        *levels = std::max(*levels, depth);
+        const std::size_t at = static_cast<std::size_t>(node) * 512;
+        if (at + 512 > b.size() || u32(at + 4) == 0) continue;
+        const unsigned count = u16(at);
+        for (unsigned i = 0; i < count; ++i) out.push_back(u32(at + 4 + i * es + 4));
+        for (unsigned i = 0; i <= count; ++i) todo.push_back({u32(at + 4 + i * es), depth + 1});
+    }
+    return out;
+}
+
+// Inner entries carry record number 0, in built and in maintained trees of
+// three levels, so that index_dump lists each key once; files whose inner
+// entries hold record numbers (an earlier build's) still read and change.
+TEST_F(NdxFile, InnerEntriesCarryNoRecordNumber) {
+    // 40-byte keys: 10 a node, so 300 keys make three levels.
+    std::vector<std::string> names;
+    for (int i = 0; i < 300; ++i) names.push_back("k" + std::to_string(1000 + (i * 173) % 300));
+    std::vector<std::string> expected;
+    {
+        std::vector<std::pair<std::string, int>> sorted;
+        for (std::size_t i = 0; i < names.size(); ++i)
+            sorted.push_back({names[i], static_cast<int>(i) + 1});
+        std::sort(sorted.begin(), sorted.end());
+        for (auto& [name, rec] : sorted) {
+            std::string key = name;
+            key.resize(40, ' ');
+            expected.push_back(key + " " + std::to_string(rec));
+        }
+    }
+    for (bool maintained : {false, true}) {
+        const std::string tag = maintained ? "maintained" : "built";
+        MakeTable(tag + ".dbf", {F("NAME", 'C', 40)});
+        if (maintained) Index_On("NAME", tag);
+        for (const std::string& n : names) AddRecord([&] { SetBinaryText(1, n); });
+        if (!maintained) Index_On("NAME", tag);
+        CloseAllIndexes();
+        const auto bytes = ReadBytes(Path(tag + ".NDX"));
+        int levels = 0;
+        const auto numbers = InnerRecordNumbers(bytes, &levels);
+        EXPECT_EQ(levels, 3) << tag;
+        EXPECT_GT(numbers.size(), 20u) << tag;
+        EXPECT_EQ(std::count(numbers.begin(), numbers.end(), 0u),
+                  static_cast<std::ptrdiff_t>(numbers.size()))
+            << tag;
+        EXPECT_EQ(IndexDump(Path(tag + ".NDX")), expected) << tag;
+        CloseArea();
+    }
+
+    // The built file with record numbers written into its inner entries.
+    auto bytes = ReadBytes(Path("built.NDX"));
+    const unsigned es = U16(bytes, 18);
+    std::vector<uint32_t> inner{U32(bytes, 0)};
+    for (std::size_t k = 0; k < inner.size(); ++k) {
+        const std::size_t at = static_cast<std::size_t>(inner[k]) * 512;
+        if (U32(bytes, at + 4) == 0) continue;
+        for (unsigned i = 0; i < U16(bytes, at); ++i) {
+            Put32(bytes, at + 4 + i * es + 4, 7000 + i);
+            inner.push_back(U32(bytes, at + 4 + i * es));
+        }
+        inner.push_back(U32(bytes, at + 4 + U16(bytes, at) * es));
+    }
+    WriteBytes(Path("built.NDX"), bytes);
+    UseIn(1, Path("built.dbf") + " EXCLUSIVE");
+    Set_Index_To("built");
+    ASSERT_EQ(LastError(), 0);
+    for (int rec : {1, 77, 300}) {
+        EXPECT_TRUE(FindExact(names[rec - 1])) << rec;
+        EXPECT_EQ(RecNo(), rec);
+    }
+    AddRecord([] { SetBinaryText(1, "k1150b"); });
+    const TIndexCheck check = CheckIndexTree(1);
+    EXPECT_TRUE(check.ok) << check.problem;
+    EXPECT_EQ(check.keys, 301);
+}
+
 }  // namespace
 }  // namespace veldrim::testing

@@ -199,6 +199,12 @@ int32_t StoredRecordCount(const TIndex& ix);
 // Gives records from .. to of the index's table their keys where the tree
 // lacks them; false on a read or write error.
 bool KeyMissingRecords(TIndex& ix, int32_t from, int32_t to);
+// Inside this program's write phase: builds the tree of an index whose
+// change mark no live program holds anew, in the same file (the other
+// programs keep their open file), from every record of the table. The mark
+// stays on disk until the last key is in. False (with the engine error) when
+// the index could not be read or written.
+bool RebuildMarkedTree(TIndex& ix);
 
 // The area's record as it was, restored when the scope ends.
 class KeepRecord {

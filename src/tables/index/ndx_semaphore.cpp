@@ -502,20 +502,66 @@ void ReportDeadMark(const std::string& indexName) {
                  indexName);
 }
 
+// Inside this program's write phase: rebuilds every index of the area whose
+// anchor carries a dead change mark, each read again first. False (with the
+// error set) when one could not be rebuilt. An error raised on the way ends
+// the write phase before it leaves.
+bool RebuildDeadMarks(int area, TSemRecord& s) {
+    UnlessKept phase([&s] {
+        s.writeNest = 0;
+        DropWritePhase(s);
+    });
+    for (int round = 0; round <= kMaxIndexes; ++round) {
+        TIndex* ix = Reread(area, s);
+        if (!ix) {
+            phase.Keep();
+            return true;
+        }
+        const std::string name = ix->fileName;
+        const uint16_t before = ErrorState.lastErrorCode;
+        if (!RebuildMarkedTree(*ix)) {
+            phase.Keep();
+            if (ErrorState.lastErrorCode == before) ReportDeadMark(name);
+            return false;
+        }
+    }
+    phase.Keep();
+    return true;
+}
+
 // A phase that has just begun finds its indexes as the last program left
-// them. One that finds a dead change mark ends again and fails with error
-// 222, before its verb has touched the table or the index.
+// them. A change mark seen there was left by a program that died in the
+// middle of a change (no live program changes a tree outside its write
+// phase): the index is rebuilt in a write phase, before the verb touches the
+// table or the index, and the phase goes on. A read phase gives its share up
+// for that write phase and takes it again after. Error 222 only when the
+// rebuild fails.
 bool MarksClear(int area, TSemRecord& s, bool write) {
     if (!s.reread) return true;
-    const TIndex* ix = Reread(area, s);
-    if (!ix) return true;
-    const std::string name = ix->fileName;
-    if (write)
+    if (write) {
+        if (RebuildDeadMarks(area, s)) return true;
+        const uint16_t code = ErrorState.lastErrorCode;
+        const std::string context = ErrorState.contextText;
         UnlockForWrite(s);
-    else
+        ErrorState.lastErrorCode = code;
+        ErrorState.contextText = context;
+        return false;
+    }
+    for (int round = 0; round < 3; ++round) {
+        if (!Reread(area, s)) return true;
+        // The read share is given up for a write phase of this program's own.
+        if (!DecRead(s) || !LockForWrite(s)) return false;
+        const bool rebuilt = RebuildDeadMarks(area, s);
+        if (!UnlockForWrite(s) || !rebuilt) return false;
+        if (!IncRead(s)) return false;
+    }
+    if (TIndex* ix = Reread(area, s)) {
+        const std::string name = ix->fileName;
         DecRead(s);
-    ReportDeadMark(name);
-    return false;
+        ReportDeadMark(name);
+        return false;
+    }
+    return true;
 }
 
 bool LoginAllowed() { return OpenModeOverride == 65535 || (OpenModeOverride & 0x42) == 0x42; }

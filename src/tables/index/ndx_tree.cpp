@@ -10,12 +10,14 @@
 // stay at one depth. A root left with a single child gives way to it.
 #include <unistd.h>
 
+#include <array>
 #include <cstring>
 #include <set>
 
 #include "foundation/codepage.h"
 #include "tables/engine/dbf_file.h"
 #include "tables/engine/engine_base.h"
+#include "tables/engine/navigation.h"
 #include "foundation/file_calls.h"
 #include "tables/index/ndx_internal.h"
 
@@ -469,6 +471,36 @@ bool KeyMissingRecords(TIndex& ix, int32_t from, int32_t to) {
     }
     ix.path.clear();
     return true;
+}
+
+bool RebuildMarkedTree(TIndex& ix) {
+    TWorkArea* a = WorkAreas[ix.area];
+    if (!a || a->isVirtual || ix.readOnly) return false;
+    // The mark is kept through every node write below, so that a program
+    // cut off in this rebuild leaves it for the next one.
+    ix.markStays = true;
+    ix.anchor.changing = true;
+    ix.anchor.root = 1;
+    ix.anchor.nextFree = 2;
+    ix.keyedCount = 0;
+    ix.path.clear();
+    ix.cache.slots.clear();
+    std::array<uint8_t, kNdxBlock> emptyLeaf{};
+    bool ok = WriteAnchor(ix) && WriteNode(ix, 1, emptyLeaf.data());
+    if (ok && FileCalls.ftruncate(ix.fd, 2 * kNdxBlock) != 0) {
+        SetError(IoCodeOf(errno),
+                 "Fehler beim Schreiben der Index-Datei:  " + ix.fileName + " [WriteAnchorNode]");
+        ok = false;
+    }
+    if (ok) {
+        InArea(ix.area, [] { RefreshRecCount(); });
+        ok = KeyMissingRecords(ix, 1, a->recordCount);
+    }
+    ix.markStays = false;
+    if (!ok) return false;
+    ix.anchor.changing = false;
+    ix.keyedCount = a->recordCount;
+    return WriteAnchor(ix);
 }
 
 int InsertKey(TIndex& ix, const std::string& key, int32_t record) {

@@ -3,6 +3,7 @@
 // (ndx_file), the tree (ndx_tree), opening and navigation (ndx_open), the
 // build (ndx_build) and the semaphore file with the hook-up (ndx_semaphore).
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -210,14 +211,28 @@ bool RebuildMarkedTree(TIndex& ix);
 class KeepRecord {
 public:
     explicit KeepRecord(TWorkArea& a)
-        : a_(a), buffer_(a.recordBuffer), number_(a.recordNumber), eof_(a.eof), bof_(a.bof) {}
+        : a_(a),
+          buffer_(a.recordBuffer),
+          number_(a.recordNumber),
+          eof_(a.eof),
+          bof_(a.bof),
+          binary_(a.binaryRecord, a.binaryRecord ? a.binaryRecord + a.binaryRecordSize : nullptr),
+          rawStamp_(a.rawStamp),
+          decodedStamp_(a.decodedStamp) {}
     ~KeepRecord() {
         a_.recordBuffer = std::move(buffer_);
         a_.recordNumber = number_;
         a_.eof = eof_;
         a_.bof = bof_;
-        // The binary record follows the record put back, not the last one read.
-        NoteRawRecordChanged(a_);
+        // The binary record comes back as the caller left it, values set
+        // since the record was read (a REPLACE under way) included.
+        if (a_.binaryRecord && binary_.size() == a_.binaryRecordSize) {
+            std::copy(binary_.begin(), binary_.end(), a_.binaryRecord);
+            a_.rawStamp = rawStamp_;
+            a_.decodedStamp = std::move(decodedStamp_);
+        } else {
+            NoteRawRecordChanged(a_);
+        }
     }
     KeepRecord(const KeepRecord&) = delete;
     KeepRecord& operator=(const KeepRecord&) = delete;
@@ -227,6 +242,9 @@ private:
     std::vector<uint8_t> buffer_;
     int32_t number_;
     bool eof_, bof_;
+    std::vector<uint8_t> binary_;
+    uint32_t rawStamp_;
+    std::vector<uint32_t> decodedStamp_;
 };
 
 // --- ndx_open: positioning of the controlling index on the current record
@@ -247,6 +265,10 @@ void ArrangeOrder(int area, int order);
 // changed them (or a phase has just begun); false, with error 222, when an
 // index carries the change mark of a program that died inside a change.
 bool RefreshIfChanged(int area);
+// True when the area's indexes are shared through the semaphore file: the
+// start of each of its phases rebuilds an index that carries a dead change
+// mark.
+bool PhasesRebuildMarks(int area);
 // False when the login failed (its error is set): the area's indexes then
 // stay closed, since their use could not be coordinated.
 bool SemaphoreLogin(int area);

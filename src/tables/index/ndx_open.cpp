@@ -439,6 +439,25 @@ bool HookSoundex(int n) {
     return ix && ix->soundex;
 }
 
+// Inside a write phase of an index that is not yet among the area's open
+// ones (the phase's start reads the anchors of those only): its root, next
+// free block and change mark as the file holds them now. False (error 222)
+// when the anchor cannot be read.
+bool TakeFreshAnchor(TIndex& ix) {
+    std::array<uint8_t, 24> now{};
+    if (FileCalls.pread(ix.fd, now.data(), now.size(), 0) != 24) {
+        SetError(222, "Fehler beim Lesen der Index-Datei:  " + ix.fileName + " [ReadAnchorNodes]");
+        return false;
+    }
+    const TAnchor fresh = DecodeAnchor(now.data());
+    ix.anchor.root = fresh.root;
+    ix.anchor.nextFree = fresh.nextFree;
+    ix.anchor.changing = fresh.changing;
+    ix.path.clear();
+    ix.cache.slots.clear();
+    return true;
+}
+
 // At the open of an index this program may write: records past the record
 // count stored with the anchor were appended by programs that ended before
 // their keys went in (or while the index was not open); each gets its key
@@ -457,6 +476,13 @@ bool KeyRecordsLeftWithoutKeys(TIndex& ix, TWorkArea& a) {
     }
     WritePhase write;
     if (!write.Held()) return false;
+    // The tree as the write phase finds it: another program may have split
+    // its root since the open read the anchor, and an anchor written from
+    // that reading would cut the tree back to the old root.
+    if (!TakeFreshAnchor(ix)) return false;
+    // A tree with a dead change mark is rebuilt from every record by the
+    // next phase.
+    if (ix.anchor.changing) return true;
     // Another program may have keyed them meanwhile.
     const int32_t now = StoredRecordCount(ix);
     RefreshRecCount();
@@ -551,7 +577,12 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
         return;
     }
     const bool mayRebuild = a->exclusive && !ix->readOnly;
-    if ((ix->anchor.changing || (a->recordsTakenIn && mayRebuild)) && !repairing) {
+    // A shared index this program may write keeps a dead change mark for the
+    // next phase of this area, which rebuilds it in its file before the tree
+    // is used (the index is among the area's open ones by then).
+    const bool phaseRebuilds = !ix->readOnly && !a->exclusive && PhasesRebuildMarks(area);
+    if ((ix->anchor.changing || (a->recordsTakenIn && mayRebuild)) && !repairing &&
+        !phaseRebuilds) {
         // A change of several nodes was cut off (a killed program): the
         // tree may have lost keys; or the table's open took in records that
         // a killed writer left past the header's count, whose keys may be
@@ -631,12 +662,12 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
     // changed both since they were read.
     if (blocks != ix->anchor.nextFree && !ix->readOnly) {
         if (!BeginPhase(true)) return;
-        std::array<uint8_t, 24> now{};
-        bool ok = FileCalls.fstat(ix->fd, &st) == 0 &&
-                  FileCalls.pread(ix->fd, now.data(), now.size(), 0) == 24;
+        bool ok = FileCalls.fstat(ix->fd, &st) == 0 && TakeFreshAnchor(*ix);
         if (ok) {
-            const TAnchor fresh = DecodeAnchor(now.data());
-            ix->anchor.root = fresh.root;
+            // The record count written with the anchor stays as the file
+            // holds it (one it cannot tell is taken as complete).
+            const int32_t stored = StoredRecordCount(*ix);
+            ix->keyedCount = stored < 0 ? a->recordCount : stored;
             ix->anchor.nextFree =
                 static_cast<uint32_t>(std::min<off_t>(st.st_size / kNdxBlock, 0x7FFFFFFF));
             ok = WriteAnchor(*ix);
@@ -688,6 +719,24 @@ void SaveOldKey(TIndex& ix) {
     if (!MakeKey(ix, ix.oldKey)) ix.oldKey.assign(ix.anchor.keyLength, '\0');
 }
 
+// The current record of a shared table was read before this phase began:
+// true when another program has changed its key in the index since (the
+// key made from the record as the file holds it now differs from `key`).
+bool KeyChangedSinceRead(TIndex& ix, const std::string& key) {
+    TWorkArea* a = WorkAreas[ix.area];
+    if (!a || a->exclusive || a->isVirtual || !LockingOn) return false;
+    KeepRecord keep(*a);
+    QuietEngineErrors quiet;
+    GetDbfRecord(*a, a->recordNumber);
+    const bool read = ErrorState.lastErrorCode == 0;
+    ErrorState.lastErrorCode = 0;
+    ErrorState.pendingErrorCode = 0;
+    if (!read) return false;
+    if (ix.keyMaker) InArea(ix.area, [] { ConvertRecord(); });
+    std::string now;
+    return MakeKey(ix, now) && now != key;
+}
+
 bool SyncPosition(int area, int position, bool soft) {
     TIndex* ix = At(area, position);
     TWorkArea* a = WorkAreas[area];
@@ -710,7 +759,9 @@ bool SyncPosition(int area, int position, bool soft) {
     const std::string name = ix->fileName;
     const uint8_t* e = CurrentEntry(*ix);
     if (!e || ix->eof || CompareKeys(*ix, e + 8, k) != 0) {
-        if (soft) return PlaceAfterGoneKey(*ix, k, rec);
+        // A record whose key another program changed since it was read: the
+        // index stands where its key stood, as a step from it goes on.
+        if (soft || KeyChangedSinceRead(*ix, key)) return PlaceAfterGoneKey(*ix, k, rec);
         // A unique index holds one record per key: a record whose key value
         // it does not hold stands where that key would be.
         if (ix->anchor.unique) return false;
@@ -722,7 +773,8 @@ bool SyncPosition(int area, int position, bool soft) {
     if (ix->anchor.unique) return true;
     while (GetU32(e + 4) != rec) {
         if (!StepNext(*ix) || !(e = CurrentEntry(*ix)) || CompareKeys(*ix, e + 8, k) != 0) {
-            if (soft) return Seek(*ix, k, false) && PlaceAfterGoneKey(*ix, k, rec);
+            if (soft || KeyChangedSinceRead(*ix, key))
+                return Seek(*ix, k, false) && PlaceAfterGoneKey(*ix, k, rec);
             SetError(212, std::string("Datensatz mit Schlüssel: "_cp850) + kQuote +
                               KeyForMessage(*ix, key) + kQuote + " nicht im Index: " + name +
                               ". [SyncIndex-2]");

@@ -636,6 +636,8 @@ bool RefreshIfChanged(int area) {
     return true;
 }
 
+bool PhasesRebuildMarks(int area) { return area >= 1 && area <= kAreas && Sem[area] != nullptr; }
+
 void ResetSemaphores() {
     for (auto& s : Sem) s.reset();
     HookReads.fill(0);

@@ -12,6 +12,7 @@
 
 #include "foundation/file_calls.h"
 #include "tables/engine/locking.h"
+#include "tables/engine/win1252_text.h"
 #include "tables/index/index_fixture.h"
 
 namespace veldrim::testing {
@@ -246,6 +247,85 @@ protected:
 
     std::string semaphore;
 };
+
+// A REPLACE whose write phase begins by rebuilding an index that a killed
+// program left marked writes the values set before it, not the record as
+// the rebuild last read it.
+TEST_F(NdxSharedPhases, AReplaceWhosePhaseRebuildsAMarkedIndexWritesTheValuesSet) {
+    OpenShared();
+    GO(2);
+    ASSERT_TRUE(RLock());
+    SetBinaryText(1, "zulu");
+    std::vector<uint8_t> index = ReadBytes(Path("s.NDX"));
+    index.at(8) = 1;
+    WriteBytes(Path("s.NDX"), index);
+    Replace();
+    Unlock();
+    EXPECT_EQ(LastError(), 0);
+    EXPECT_EQ(ReadBytes(Path("s.NDX")).at(8), 0);
+    GO(2);
+    EXPECT_EQ(TrimRightStr(BinaryText(1)), "zulu");
+    EXPECT_TRUE(FindExact("zulu"));
+    EXPECT_EQ(RecNo(), 2);
+    EXPECT_FALSE(FindExact("bravo"));
+    EXPECT_EQ(WalkRecords(), (std::vector<int32_t>{1, 3, 2}));
+}
+
+// An open that keys a record appended without the index waits for its
+// write phase while another program splits the full root; the anchor it
+// then writes keeps the new root, so no key is lost.
+TEST_F(NdxSharedPhases, AnOpenKeyingALeftRecordKeepsARootSplitMadeWhileItWaited) {
+    // Character keys of 8 bytes: 31 a node; the root leaf is full.
+    std::vector<std::string> names{"alpha", "bravo", "charly"};
+    OpenShared();
+    for (int i = 0; i < 28; ++i) {
+        names.push_back("m" + std::to_string(100 + i));
+        Add(names.back());
+    }
+    CloseAll();
+    Program splitter([this](Channel c) {
+        OpenShared();
+        c.Say('o');
+        c.Hear();
+        SetReadSemaphoreProc(true);
+        c.Say('r');
+        c.Hear();
+        Add("m300");  // keys the record left without its key first: 33 keys
+        SetReadSemaphoreProc(false);
+        c.Say('a');
+        c.Hear();
+        CloseAll();
+    });
+    ASSERT_EQ(splitter.Talk().Hear(), 'o');
+    UseIn(1, table);
+    names.push_back("m200");
+    Add(names.back());
+    CloseAll();
+    names.push_back("m300");
+    splitter.Talk().Say('r');
+    ASSERT_EQ(splitter.Talk().Hear(), 'r');
+    Program opener([this](Channel c) {
+        UseIn(1, table);
+        Watch watch;
+        Watch::refusedFd = c.out;
+        Set_Index_To("s");
+        CloseAll();
+    });
+    ASSERT_EQ(opener.Talk().Hear(), 'q') << "the open waits for its write phase";
+    splitter.Talk().Say('a');
+    ASSERT_EQ(splitter.Talk().Hear(), 'a');
+    splitter.Talk().Say('x');
+    EXPECT_EQ(splitter.Finish(), 0);
+    EXPECT_EQ(opener.Finish(), 0);
+    OpenShared();
+    for (std::size_t r = 0; r < names.size(); ++r) {
+        EXPECT_TRUE(FindExact(names[r])) << names[r];
+        EXPECT_EQ(RecNo(), static_cast<int32_t>(r) + 1) << names[r];
+    }
+    const TIndexCheck check = CheckIndexTree(1);
+    EXPECT_TRUE(check.ok) << check.problem;
+    EXPECT_EQ(check.keys, 33);
+}
 
 TEST_F(NdxSharedPhases, APhaseWhoseSemaphoreFailedIsTakenAgainByTheNext) {
     OpenShared();

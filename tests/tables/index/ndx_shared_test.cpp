@@ -11,6 +11,7 @@
 
 #include "support/fault_calls.h"
 #include "tables/engine/locking.h"
+#include "tables/engine/win1252_text.h"
 #include "tables/index/index_fixture.h"
 
 namespace veldrim::testing {
@@ -247,6 +248,61 @@ TEST_F(NdxShared, AWalkGoesOnPastAKeyAnotherProgramChanged) {
     SKIP(-1);
     EXPECT_EQ(RecNo(), 4) << "aaron comes first now";
     EXPECT_EQ(other.Finish(), 0);
+}
+
+// The current record was read in record order; another program then gives
+// it a new key before the index order is taken. The order is taken without
+// error and the walk goes on from where the old key stood; the record is
+// met again at its new key.
+TEST_F(NdxShared, AnOrderTakenAfterAnotherProgramChangedTheRecordsKeyStandsWhereItStood) {
+    Partner other;
+    other.Start([&](char step) {
+        if (step == 'o') {
+            OpenShared(dir);
+            return;
+        }
+        GO(2);
+        ASSERT_TRUE(RLock());
+        SetBinaryText(1, "zulu");
+        Replace();
+        Unlock();
+    });
+    ASSERT_TRUE(other.Do('o'));
+    OpenShared(dir);
+    Set_Order_To(0);
+    GO(2);
+    ASSERT_EQ(TrimRightStr(BinaryText(1)), "bravo");
+    ASSERT_TRUE(other.Do('b'));
+    EXPECT_EQ(Raised([] { Set_Order_To(1); }), "<nothing raised>");
+    EXPECT_EQ(LastError(), 0);
+    EXPECT_EQ(Raised([] { SKIP(1); }), "<nothing raised>");
+    EXPECT_EQ(RecNo(), 3) << "charly follows where bravo stood";
+    std::vector<int32_t> rest;
+    for (; !dEOF(); SKIP(1)) rest.push_back(RecNo());
+    EXPECT_EQ(rest, (std::vector<int32_t>{3, 4, 2}));
+    EXPECT_EQ(other.Finish(), 0);
+}
+
+// An index with the change mark of a program that died inside a change
+// (here a tree that lost charly's key) opens shared without error, and is
+// rebuilt from the table before the first use of its tree.
+TEST_F(NdxShared, ASharedOpenOfAMarkedIndexRebuildsItBeforeItsTreeIsUsed) {
+    UseIn(1, Path("w.dbf") + " EXCLUSIVE");
+    Set_Index_To(Path("w"));
+    GO(3);
+    ASSERT_EQ(DeleteCurrentKey(1), 0);
+    CloseAll();
+    std::vector<uint8_t> index = ReadBytes(Path("w.NDX"));
+    index.at(8) = 1;
+    WriteBytes(Path("w.NDX"), index);
+    EXPECT_EQ(Raised([&] { OpenShared(dir); }), "<nothing raised>");
+    EXPECT_EQ(LastError(), 0);
+    EXPECT_TRUE(FindExact("charly"));
+    EXPECT_EQ(RecNo(), 3);
+    EXPECT_EQ(ReadBytes(Path("w.NDX")).at(8), 0) << "the mark goes with the rebuild";
+    std::vector<int32_t> walk;
+    for (GoTop(); !dEOF(); SKIP(1)) walk.push_back(RecNo());
+    EXPECT_EQ(walk, (std::vector<int32_t>{1, 2, 3, 4}));
 }
 
 // A shared append that splits the full root leaf, killed at each of its

@@ -279,17 +279,10 @@ TEST_F(SharedStressTest, ManyProgramsSomeKilledLoseNoAcknowledgedChange) {
     const Logs logs = ReadLogs();
     EXPECT_GT(killed, 0);
     EXPECT_GT(logs.acked.size(), 0u);
-    // A program killed inside a split leaves its index's change mark: the
-    // others then refuse to use that index (error 222) until it is rebuilt.
-    bool marked = false;
-    for (const char* name : {"id.ndx", "name.ndx", "key.ndx"})
-        marked = marked || ReadBytes(Path(name)).at(8) != 0;
-    for (const std::string& e : logs.errors) {
-        if (marked && Contains(e, "Nr. 222 "))
-            std::printf("after a cut-off split: %s\n", e.c_str());
-        else
-            ADD_FAILURE() << e;
-    }
+    // A program killed inside a change of a tree leaves its index's change
+    // mark; the next phase of any other program rebuilds that index, so no
+    // program meets an error.
+    for (const std::string& e : logs.errors) ADD_FAILURE() << e;
     // A key change or an append killed between its record and its keys is
     // repaired (or keyed) by a later phase or open: every walk keeps the
     // key order.

@@ -16,6 +16,18 @@
 
 namespace veldrim {
 
+std::string LeafOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool LockWhole(int fd, short type) {
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    return FileCalls.lock(fd, F_OFD_SETLK, &fl) == 0;
+}
+
 namespace {
 
 constexpr const char* kTempMarker = ".unfinished-save.";
@@ -27,22 +39,7 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
-std::string LeafOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string TempPrefix(const std::string& target) { return "." + LeafOf(target) + kTempMarker; }
-
-// A lock on the whole file, owned by this open file (not the process), so
-// that a forked child that closes its copy does not drop it. A save holds a
-// write lock; a read lock taken by the clean-up fails while it does.
-bool LockWhole(int fd, short type) {
-    struct flock fl {};
-    fl.l_type = type;
-    fl.l_whence = SEEK_SET;
-    return FileCalls.lock(fd, F_OFD_SETLK, &fl) == 0;
-}
 
 // True when the process id of a temporary file's name is no longer running.
 bool ProcessGone(const std::string& pidText) {

@@ -59,6 +59,15 @@ bool WriteWhole(int fd, const char* data, std::size_t size);
 // temporary file is removed. fd is closed in every case.
 int CommitSaveTemp(int fd, const std::string& tempName, const std::string& target);
 
+// The name of a file without its folder.
+std::string LeafOf(const std::string& path);
+
+// A lock on the whole file, owned by this open file (not the process), so
+// that a forked child that closes its copy does not drop it. A save holds a
+// write lock; a read lock taken by another fails while it does. False when
+// another holder refuses it.
+bool LockWhole(int fd, short type);
+
 // Syncs the folder that holds `path`, so that a rename into it or a removal
 // from it outlives a power loss.
 void SyncFolderOf(const std::string& path);

@@ -56,27 +56,35 @@ bool TTzFileDataSet::OpenTable() {
     std::string clause = DbfFileName();
     if (Exclusive) clause += " EXCLUSIVE";
     if (!TrimBoth(Name()).empty()) clause += " ALIAS " + TrimBoth(Name());
-    const bool oldRecount = RecountOnOpen;
-    const int oldMode = FileMode;
-    RecountOnOpen = AutoFixRecCount;
-    // A read-only dataset opens its table for reading only, so a table that
-    // may not be written (file permission, write-protected medium) opens.
-    const uint16_t oldOverride = OpenModeOverride;
-    if (ReadOnly) {
-        FileMode = Exclusive ? 0x10 : 0x40;
-        OpenModeOverride = static_cast<uint16_t>(FileMode);
-    }
-    Select(0);
-    if (ErrorState.pendingErrorCode == 0) {
-        if (readHook_ || writeHook_) {
-            UseWithHook(clause, nullptr, 0, readHook_, writeHook_);
-        } else {
-            USE(clause);
+    {
+        // The engine's open settings come back on every way out, a raised error
+        // included: a failed open leaves no later open read-only.
+        struct Restore {
+            bool recount;
+            int mode;
+            uint16_t override_;
+            ~Restore() {
+                RecountOnOpen = recount;
+                FileMode = mode;
+                OpenModeOverride = override_;
+            }
+        } restore{RecountOnOpen, FileMode, OpenModeOverride};
+        RecountOnOpen = AutoFixRecCount;
+        // A read-only dataset opens its table for reading only, so a table that
+        // may not be written (file permission, write-protected medium) opens.
+        if (ReadOnly) {
+            FileMode = Exclusive ? 0x10 : 0x40;
+            OpenModeOverride = static_cast<uint16_t>(FileMode);
+        }
+        Select(0);
+        if (ErrorState.pendingErrorCode == 0) {
+            if (readHook_ || writeHook_) {
+                UseWithHook(clause, nullptr, 0, readHook_, writeHook_);
+            } else {
+                USE(clause);
+            }
         }
     }
-    RecountOnOpen = oldRecount;
-    FileMode = oldMode;
-    OpenModeOverride = oldOverride;
     if (ErrorState.pendingErrorCode != 0 || !CurrentWorkArea()) return false;
     return OpenIndexFiles();
 }
@@ -87,7 +95,7 @@ bool TTzFileDataSet::OpenIndexFiles() {
     const bool oldReports = SetReportErrors(false);
     if (mode == ciAlways || mode == ciVerifyHeader) {
         // Another program has built the indexes today: they are trusted.
-        const std::string semaphore = ForceExtension(CurrentWorkArea()->fileName, "@S@");
+        const std::string semaphore = IndexSemaphoreName(CurrentWorkArea()->fileName);
         if (FileExist(semaphore)) {
             if (FileDatedToday(semaphore)) {
                 mode = ciNotFound;

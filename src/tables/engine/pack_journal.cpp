@@ -23,12 +23,6 @@ std::string FolderOf(const std::string& path) {
     return dir.empty() ? "./" : dir;
 }
 
-// The name of a file without its folder.
-std::string LeafOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 bool Exists(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
@@ -41,17 +35,6 @@ bool SameFolder(const std::string& a, const std::string& b) {
     struct stat sb {};
     return ::stat(FolderOf(a).c_str(), &sa) == 0 && ::stat(FolderOf(b).c_str(), &sb) == 0 &&
            sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
-// A lock on the whole journal: a write lock by its PACK, a read lock by an
-// open that resolves it. False when another holder refuses it.
-bool LockJournal(int fd, short type) {
-    struct flock fl {};
-    fl.l_type = type;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = 0;
-    fl.l_len = 0;
-    return FileCalls.lock(fd, F_OFD_SETLK, &fl) == 0;
 }
 
 // A second name for the old contents of `file`: a hard link, so nothing is
@@ -166,7 +149,7 @@ int PackJournal::Begin(const std::string& table, const std::vector<std::string>&
         if (fd_ < 0) err = errno;
     }
     // Locked before anything is in it, held until the PACK ends.
-    if (err == 0 && !LockJournal(fd_, F_WRLCK)) err = errno ? errno : EAGAIN;
+    if (err == 0 && !LockWhole(fd_, F_WRLCK)) err = errno ? errno : EAGAIN;
     if (err == 0 && !WriteWhole(fd_, text.data(), text.size())) err = errno ? errno : EIO;
     if (err == 0 && FileCalls.fsync(fd_) != 0) err = errno;
     if (err != 0) {
@@ -219,7 +202,7 @@ PackJournalState ResolvePackJournal(const std::string& table, bool tableAlone) {
         ~Closer() { FileCalls.close(fd); }
     } closer{fd};
     // A running PACK holds its journal: nothing of it is touched.
-    if (!LockJournal(fd, F_RDLCK)) return PackJournalState::kRunning;
+    if (!LockWhole(fd, F_RDLCK)) return PackJournalState::kRunning;
     if (!tableAlone) return PackJournalState::kLeft;
     std::vector<std::pair<std::string, std::string>> entries;
     bool committed = false;
@@ -246,15 +229,11 @@ PackJournalState ResolvePackJournal(const std::string& table, bool tableAlone) {
 void RemovePackLeftovers(const std::string& file) {
     RemoveStaleSaveTemps(file, true);
     const std::string folder = FolderOf(file);
-    const auto slash = file.find_last_of('/');
-    const std::string prefix =
-        (slash == std::string::npos ? file : file.substr(slash + 1)) + kOldMarker;
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) return;
     while (const dirent* e = ::readdir(dir)) {
         const std::string name = e->d_name;
-        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
-        if (name.find_first_not_of("0123456789", prefix.size()) != std::string::npos) continue;
+        if (!IsOldNameOf(file, name)) continue;
         FileCalls.unlink((folder + name).c_str());
     }
     ::closedir(dir);

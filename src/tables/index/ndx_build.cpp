@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <filesystem>
 #include <numeric>
 
@@ -433,13 +434,10 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
         SetError(errno ? IoCodeOf(errno) : 5, "Datei:  " + path + " [MakeIndex]" + suffix);
         return false;
     }
-    FileCalls.close(tf.fd);
-    tf.fd = -1;
-    if (FileCalls.rename(temp.c_str(), target.c_str()) != 0) {
-        SetError(IoCodeOf(errno), "Datei nicht geöffnet"_cp850.data() + path + suffix);
+    if (const int err = CommitSaveTemp(std::exchange(tf.fd, -1), temp, target); err != 0) {
+        SetError(IoCodeOf(err), "Datei nicht geöffnet"_cp850.data() + path + suffix);
         return false;
     }
-    SyncFolderOf(target);
     tf.keep = true;
     progress.Finish();
     return true;

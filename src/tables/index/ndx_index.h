@@ -111,6 +111,9 @@ enum SemaphoreAction : int {
 void HandleSemafore(int action);
 void SetReadSemaphoreProc(bool on);
 void SetLockSemaphoreProc(bool on);
+// The name of the semaphore file of the table `tableFileName`: named after
+// the table file itself, so that every name a link gives it shares one.
+std::string IndexSemaphoreName(const std::string& tableFileName);
 // The unit's settings at start-up.
 struct TIndexDefaults {
     int semaphoreTimeoutSeconds = 100;  // a writer's wait for readers to leave (0: no limit)

@@ -310,8 +310,11 @@ void AppendNewKey() {
             ErrorState.pendingErrorCode = 0;
             ix->keyedCount = std::min(ix->keyedCount, r - 1);
             for (auto& [q, k] : done) At(area, q)->keyedCount = r - 1;
+            // The count on disk goes back with the key, so that a later
+            // append or open gives the record its keys there.
             for (auto& [q, k] : done)
-                if (DeleteKey(*At(area, q), k, a->recordNumber) != 0) {
+                if (DeleteKey(*At(area, q), k, a->recordNumber) != 0 ||
+                    !WriteAnchor(*At(area, q))) {
                     SetError(254, std::string("Index-Datei beschädigt. "_cp850) +
                                       At(area, q)->fileName + " [AppendNewKey]");
                     return;
@@ -661,7 +664,8 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
     // are taken again inside the write phase: another program may have
     // changed both since they were read.
     if (blocks != ix->anchor.nextFree && !ix->readOnly) {
-        if (!BeginPhase(true)) return;
+        WritePhase write;
+        if (!write.Held()) return;
         bool ok = FileCalls.fstat(ix->fd, &st) == 0 && TakeFreshAnchor(*ix);
         if (ok) {
             // The record count written with the anchor stays as the file
@@ -672,7 +676,7 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
                 static_cast<uint32_t>(std::min<off_t>(st.st_size / kNdxBlock, 0x7FFFFFFF));
             ok = WriteAnchor(*ix);
         }
-        SetLockSemaphoreProc(false);
+        write.End();
         if (!ok) return;
     } else if (blocks < ix->anchor.nextFree) {
         ix->anchor.nextFree = blocks;

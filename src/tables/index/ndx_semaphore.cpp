@@ -232,13 +232,7 @@ bool LockTableByte(const TWorkArea& a, const std::string& name, int action) {
 
 void UnlockTableByte(const TWorkArea& a) { LockRegion(true, a, LockBase, 1); }
 
-// Named after the table file itself: a table reached through a linked name
-// (or a linked folder) shares the semaphore of every other name it has.
-std::string SemaphoreName(const TWorkArea& a) {
-    std::error_code ec;
-    const auto real = std::filesystem::canonical(a.fileName, ec);
-    return ForceExtension(ec ? a.fileName : real.string(), "@S@");
-}
+std::string SemaphoreName(const TWorkArea& a) { return IndexSemaphoreName(a.fileName); }
 
 // A semaphore file that nobody has open any more and that is not from
 // today is stale: it gets a fresh zero record. A file that another program
@@ -466,8 +460,9 @@ bool UnlockForWrite(TSemRecord& s) {
 // tree may have changed). Returns the first index that carries a change
 // mark: inside a phase no other program is changing a tree, so the mark was
 // left by one that died in the middle of a change. Its anchor keeps the
-// mark, also through later anchor writes, until an open that holds the
-// table alone rebuilds the index.
+// mark, also through later anchor writes, until the next phase of a program
+// that may write the index rebuilds it (RebuildDeadMarks), or an open that
+// holds the table alone does.
 TIndex* Reread(int area, TSemRecord& s) {
     const bool counted = s.Counter() != s.counterSeen;
     s.reread = false;
@@ -647,6 +642,14 @@ void ResetSemaphores() {
 }  // namespace ndx
 
 void HandleSemafore(int action) { ndx::Perform(action); }
+
+// Named after the table file itself: a table reached through a linked name
+// (or a linked folder) shares the semaphore of every other name it has.
+std::string IndexSemaphoreName(const std::string& tableFileName) {
+    std::error_code ec;
+    const auto real = std::filesystem::canonical(tableFileName, ec);
+    return ForceExtension(ec ? tableFileName : real.string(), "@S@");
+}
 
 void SetReadSemaphoreProc(bool on) {
     ndx::Nesting(ndx::HookReads, on, kIncRead, kDecRead, "SetReadSemaphoreProc");

@@ -2,6 +2,8 @@
 
 #include "tables/qt/tz_grid_columns.h"
 
+#include "foundation/qt/qt_support.h"
+
 #include <QGuiApplication>
 #include <QPalette>
 #include <array>
@@ -80,8 +82,7 @@ std::optional<QColor> StreamedColor(const QString& textIn) {
         text.startsWith('$') ? text.mid(1).toLongLong(&ok, 16) : text.toLongLong(&ok);
     // 0x00BBGGRR; negative numbers name desktop colours by index.
     if (!ok || v < 0 || v > 0xFFFFFF) return std::nullopt;
-    return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF),
-                  static_cast<int>((v >> 16) & 0xFF));
+    return ColourOf(static_cast<std::uint32_t>(v));
 }
 
 Qt::Alignment StreamedAlignment(const QString& text) {

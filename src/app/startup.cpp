@@ -82,10 +82,10 @@ HeadlessUi* headless = nullptr;
 // The one line of a failed run: the reason, and the first error message that
 // the run showed (the file layer's own text) behind it.
 void Fail(const std::string& reason) {
-    std::string line = "veldrim: " + Cp850ToUtf8(reason);
+    std::string line = "veldrim: " + Cp850ToUtf8Carried(reason);
     if (headless) {
         if (const std::string shown = headless->FirstError(); !shown.empty())
-            line += ": " + Cp850ToUtf8(shown);
+            line += ": " + Cp850ToUtf8Carried(shown);
         headless->held.clear();
     }
     for (char& c : line)

@@ -121,6 +121,25 @@ std::string Cp850ToUtf8Carried(std::string_view oem) {
     return out;
 }
 
+std::string Cp850CarriedToWin1252(std::string_view oem, std::string (*plain)(std::string_view),
+                                  char replacement) {
+    std::string out;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < oem.size();) {
+        char32_t cp = 0;
+        if (std::size_t next = 0; CarriedLetterAt(oem, i, cp, next)) {
+            out += plain(oem.substr(start, i - start));
+            std::string letter;
+            AppendUtf8(letter, cp);
+            out += Utf8ToWin1252(letter, replacement);
+            i = start = next;
+            continue;
+        }
+        ++i;
+    }
+    return out + plain(oem.substr(start));
+}
+
 std::string DropCarriedLetters(std::string_view oem) {
     std::string out;
     out.reserve(oem.size());

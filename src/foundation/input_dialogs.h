@@ -16,11 +16,11 @@
 
 namespace veldrim {
 
-// Offers choice-buffer entries 1..count; on OK index := the chosen entry
-// (1-based). An index outside 1..count starts as 1.
 // The message for a typed text that is not a number: "Ungültige Eingabe "
 // and the text in double quotes, " !".
 std::string InvalidEntryText(const std::string& text);
+// Offers choice-buffer entries 1..count; on OK index := the chosen entry
+// (1-based). An index outside 1..count starts as 1.
 void ChooseFromList(std::string_view prompt, int count, int& index);
 // answer 'J' or 'N'.
 void AskYesNoChar(std::string_view prompt, char& answer);

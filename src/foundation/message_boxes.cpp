@@ -139,6 +139,10 @@ void CloseChecked(TextFile& f) {
                                  : std::string("Fehler beim Schließen einer Datei"_cp850));
 }
 
+std::string NotFoundText(const std::string& path) {
+    return "Datei " + ShownFileName(path) + " nicht gefunden oder kein Zugriffsrecht !";
+}
+
 std::string NotWritableText(const std::string& path) {
     // A save replaces the file through its folder: the file refuses only
     // where it is write-protected itself.
@@ -194,8 +198,7 @@ void CheckFileReadable(const std::string& name) {
         probe.Close();
         return;
     }
-    ShowErrorIfEnabled("Datei " + ShownFileName(TrimBoth(name)) +
-                       " nicht gefunden oder kein Zugriffsrecht !");
+    ShowErrorIfEnabled(NotFoundText(TrimBoth(name)));
     cancelFlag = true;
 }
 

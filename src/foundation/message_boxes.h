@@ -68,6 +68,9 @@ void ReportFileFailure(TextFile& f, std::string_view text);
 // Why a file may not be written: the existing file is write-protected, or
 // the folder of a new file refuses it.
 std::string NotWritableText(const std::string& path);
+// "Datei " + the file's name as shown + " nicht gefunden oder kein
+// Zugriffsrecht !".
+std::string NotFoundText(const std::string& path);
 // "file write error: " + the file's name + ": " + the system's reason.
 std::string FileWriteErrorText(const TextFile& f);
 

@@ -76,7 +76,12 @@ std::vector<std::string>& ProgramParams() {
 
 }  // namespace
 
-std::string DisplayText(std::string_view s) { return ConvertForDisplay(s); }
+// A file name with letters code page 850 lacks shows them on the screen
+// where its Windows code page has them.
+std::string DisplayText(std::string_view s) {
+    if (s.find(kCarriedLetterMark) == std::string_view::npos) return ConvertForDisplay(s);
+    return Cp850CarriedToWin1252(s, ConvertForDisplay);
+}
 
 std::string ConvertForDisplay(std::string_view s) {
     if (codePageOption != 1) return OemToWin(s);

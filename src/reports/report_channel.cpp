@@ -162,8 +162,7 @@ void CopyTextFileForDisplay(const std::string& src, const std::string& dst) {
     TextFile in;
     in.Assign(src);
     if (in.Reset() != kIoOk) {
-        ShowErrorIfEnabled("Datei " + ShownFileName(src) +
-                           " nicht gefunden oder kein Zugriffsrecht !");
+        ShowErrorIfEnabled(NotFoundText(src));
         cancelFlag = true;
         return;
     }

@@ -457,6 +457,19 @@ TEST_F(DesignTest, ATypedTextThatIsNoNumberKeepsTheValueAndSaysSo) {
     EXPECT_EQ(ui.onlineForms[1].inputTexts[1], shownA) << "the row shows the kept value";
 }
 
+// A tooth number is a whole number: "40.5" typed for z2 keeps z2 and says
+// so (read as a whole number it would have been taken as 0).
+TEST_F(DesignTest, ATypedToothNumberThatIsNoWholeNumberKeepsTheValueAndSaysSo) {
+    errorDisplayFlag = true;
+    const int z2 = gearPair.z[2];
+    ui.onlineReplies = {Leave(1, {{5, "40.5"}}), Close()};
+    DesignGeometry();
+    EXPECT_EQ(gearPair.z[2], z2);
+    const auto shown = ui.CallsOf("message");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Ung\x81ltige Eingabe \"40.5\" !");
+}
+
 // Axial module on row 9 (a = 100, dm1 = 36, z1 = 2, z2 = 41, x1 = x2 = 0):
 // mx = 3.9 gives x2 = 100/3.9 - (36 + 41 * 3.9) / 7.8 = 0.525641; mx = 3
 // would need x2 = 6.83, so x2 stays and dm1 = 2 (100 - 20.5 * 3) = 77.

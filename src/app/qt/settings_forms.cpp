@@ -72,12 +72,6 @@ QComboBox* Combo(QWidget* parent, const char* name, const QStringList& items, in
     return c;
 }
 
-// A colour of the colour table (red + 256 green + 65536 blue) as Qt's colour.
-QColor QtColour(std::uint32_t c) {
-    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                  static_cast<int>((c >> 16) & 0xFF));
-}
-
 // OK and Cancel under the form's contents.
 QDialogButtonBox* OkCancel(QDialog* d) {
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, d);
@@ -85,6 +79,13 @@ QDialogButtonBox* OkCancel(QDialog* d) {
     box->button(QDialogButtonBox::Cancel)->setText("Abbrechen");
     QObject::connect(box, &QDialogButtonBox::rejected, d, &QDialog::reject);
     return box;
+}
+
+// Writes the configuration file; says so when it cannot be written.
+void WriteConfigOrSay() {
+    if (!WriteConfigFile())
+        Ui().ShowMessage("", ShownFileName(ConfigFilePath()) + " cannot be written",
+                         MessageKind::Error);
 }
 
 }  // namespace
@@ -300,7 +301,7 @@ Tconfig::Tconfig(QWidget* parent) : QDialog(parent) {
 void Tconfig::SetColour(int i, std::uint32_t colour) {
     const auto k = static_cast<std::size_t>(i);
     colours_[k] = colour;
-    const QColor q = QtColour(colour);
+    const QColor q = ColourOf(colour);
     // The entry's number stays readable on dark and light colours.
     const int luma = (299 * q.red() + 587 * q.green() + 114 * q.blue()) / 1000;
     const QString ink = luma < 128 ? "white" : "black";
@@ -312,7 +313,7 @@ void Tconfig::SetColour(int i, std::uint32_t colour) {
 
 void Tconfig::ChooseColour(int i) {
     const QColor chosen = QColorDialog::getColor(
-        QtColour(Colour(i)), this, QString("Farbe %1").arg(i), QColorDialog::DontUseNativeDialog);
+        ColourOf(Colour(i)), this, QString("Farbe %1").arg(i), QColorDialog::DontUseNativeDialog);
     if (!chosen.isValid()) return;
     SetColour(i, RgbColour(static_cast<std::uint32_t>(chosen.red()),
                            static_cast<std::uint32_t>(chosen.green()),
@@ -373,8 +374,7 @@ void Tconfig::Button_okClick() {
     cad.chordTolerance = Edit_resolutionArcToLines->value();
     cad.stlFileType = ComboBox_cadstltype->currentIndex();
     cad.stlDirInvers = CheckBox_jastlinvers->isChecked() ? 1 : 0;
-    if (!WriteConfigFile())
-        Ui().ShowMessage("", ConfigFilePath() + " cannot be written", MessageKind::Error);
+    WriteConfigOrSay();
     accept();
 }
 
@@ -428,8 +428,7 @@ void TForm_qub1conf::Button_okClick() {
     x[2] = Edit_toothFormX2->value();
     ConfigureToothForm(x);
     // "Decimals DXF,TXT" is a setting of the configuration file: kept now.
-    if (!WriteConfigFile())
-        Ui().ShowMessage("", ConfigFilePath() + " cannot be written", MessageKind::Error);
+    WriteConfigOrSay();
     accept();
 }
 

@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "calc/design.h"
@@ -35,7 +36,7 @@ namespace veldrim {
 namespace {
 
 enum Highlight : int { kNone = 0, kYellow = 1, kRed = 3 };
-enum Unit { kNoUnit, kLength, kDegree };
+enum Unit { kNoUnit, kLength, kDegree, kCount };  // kCount: a whole number, no unit
 
 struct InputRow {
     const char* name;
@@ -136,7 +137,12 @@ void RunVariantTable(const VariantTable& t) {
         // A typed text that is no number keeps the row's value, and says so.
         for (int i = 1; i <= t.inputCount; ++i) {
             Real typed = 0;
-            if (Changed(i) && !ParseRealLine(In(i), typed)) {
+            std::int64_t whole = 0;
+            const bool valid =
+                t.rows[i - 1].unit == kCount
+                    ? ParseIntLine(In(i), whole) && whole >= INT32_MIN && whole <= INT32_MAX
+                    : ParseRealLine(In(i), typed);
+            if (Changed(i) && !valid) {
                 ShowErrorBox(InvalidEntryText(In(i)));
                 In(i) = shown[static_cast<std::size_t>(i)];
             }
@@ -166,7 +172,7 @@ void RunVariantTable(const VariantTable& t) {
 
 constexpr InputRow kDesignRows[] = {
     {"al.0", kDegree, kNone},  {"a", kLength, kRed},        {"dm1/a", kNoUnit, kNone},
-    {"z1", kNoUnit, kNone},    {"z2", kNoUnit, kNone},      {"x2", kNoUnit, kNone},
+    {"z1", kCount, kNone},     {"z2", kCount, kNone},       {"x2", kNoUnit, kNone},
     {"b1", kLength, kNone},    {"b2", kLength, kNone},      {"mx", kLength, kYellow},
     {"dm1", kLength, kYellow}, {"gam.m", kDegree, kYellow},
 };
@@ -261,7 +267,7 @@ void DesignOutputs() {
 
 constexpr InputRow kRecalcRows[] = {
     {"al.0", kDegree, kNone},  {"gam.m", kDegree, kNone}, {"m", kLength, kNone},
-    {"z1", kNoUnit, kNone},    {"z2", kNoUnit, kNone},    {"x1", kNoUnit, kNone},
+    {"z1", kCount, kNone},     {"z2", kCount, kNone},     {"x1", kNoUnit, kNone},
     {"x2", kNoUnit, kNone},    {"b1", kLength, kNone},    {"b2", kLength, kNone},
     {"dm1", kLength, kYellow}, {"Sigma", kDegree, kNone},
 };

@@ -40,9 +40,9 @@ TEST_F(GraphicsFileNameMessages, MissingPlotFileAndHelpPicture) {
     EXPECT_TRUE(cancelFlag);
     InstallHpglHelpPictures();
     helpPictureHook((dir / "Bild-ö-Ł.plt").string());
-    EXPECT_EQ(Shown(), (std::vector<std::string>{plot + " nicht gefunden !",
-                                                 (dir / "Bild-ö-Ł.plt").string() +
-                                                     " nicht gefunden !"}));
+    EXPECT_EQ(Shown(),
+              (std::vector<std::string>{plot + " nicht gefunden !",
+                                        (dir / "Bild-ö-Ł.plt").string() + " nicht gefunden !"}));
 }
 
 }  // namespace

@@ -295,7 +295,7 @@ std::vector<std::string> HelpPictureList() {
         for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         if (ext == ".plt" && it->is_regular_file(ec)) names.push_back(p.stem().string());
     }
-    if (names.empty()) ShowInfo("Keine Hilfebilder in " + folder.string());
+    if (names.empty()) ShowInfo("Keine Hilfebilder in " + ShownFileName(folder.string()));
     std::sort(names.begin(), names.end());
     return names;
 }

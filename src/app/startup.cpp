@@ -124,12 +124,12 @@ std::string WhyNotReadable(const std::string& file) {
 // current file name.
 bool ReadCommandLineFile(const std::string& file) {
     if (const std::string why = WhyNotReadable(file); !why.empty()) {
-        Fail("data file " + file + " " + why);
+        Fail("data file " + ShownFileName(file) + " " + why);
         return false;
     }
     if (!ReadDataFile(file)) {
-        Fail("data file " + file + " cannot be read (line " + std::to_string(DataFileFailedLine()) +
-             ")");
+        Fail("data file " + ShownFileName(file) + " cannot be read (line " +
+             std::to_string(DataFileFailedLine()) + ")");
         return false;
     }
     currentFileName = BaseNameOf(file);
@@ -153,22 +153,22 @@ int RunExchange(const CommandLine& cl) {
     // The file is read and then replaced: anything that is not a
     // data-exchange file is refused before a byte of it is touched.
     if (const std::string why = WhyNotReadable(cl.file); !why.empty()) {
-        Fail("data-exchange file " + cl.file + " " + why);
+        Fail("data-exchange file " + ShownFileName(cl.file) + " " + why);
         return kExitUnreadable;
     }
     if (std::string why; !CheckEdiFile(cl.file, why)) {
-        Fail("data-exchange file " + cl.file + " " + why + "; it is left as it was");
+        Fail("data-exchange file " + ShownFileName(cl.file) + " " + why + "; it is left as it was");
         return kExitUnreadable;
     }
     if (!ReadEdiFile(cl.file)) {
-        Fail("data-exchange file " + cl.file + " cannot be read");
+        Fail("data-exchange file " + ShownFileName(cl.file) + " cannot be read");
         return kExitUnreadable;
     }
     if (!CalculateOrFail()) return kExitFatal;
     writingOutput = true;
     WriteEdiFile(cl.file);
     if (cancelFlag) {
-        Fail("data-exchange file " + cl.file + " cannot be written");
+        Fail("data-exchange file " + ShownFileName(cl.file) + " cannot be written");
         return kExitOutputFailed;
     }
     std::printf("%s\n", cl.file.c_str());
@@ -181,7 +181,7 @@ int RunReport(const CommandLine& cl) {
     writingOutput = true;
     const std::string path = WriteBatchTextReport();
     if (path.empty()) {
-        Fail("the text report of " + cl.file + " cannot be written");
+        Fail("the text report of " + ShownFileName(cl.file) + " cannot be written");
         return kExitOutputFailed;
     }
     std::printf("%s\n", path.c_str());
@@ -300,7 +300,8 @@ int RunProgramGuarded(int argc, const char* const* argv) {
         return kExitOk;
     }
     if (!cl.unknown.empty()) {
-        Fail("unknown switch " + cl.unknown.front() + " (" + name + " /? shows the usage)");
+        Fail("unknown switch " + ShownFileName(cl.unknown.front()) + " (" + ShownFileName(name) +
+             " /? shows the usage)");
         return kExitUsage;
     }
 
@@ -327,7 +328,7 @@ int RunProgramGuarded(int argc, const char* const* argv) {
 
     const bool batch = cl.report || cl.exchange || cl.cadFormat >= 0;
     if (batch && cl.file.empty()) {
-        Fail("a data file name is needed (" + name + " /? shows the usage)");
+        Fail("a data file name is needed (" + ShownFileName(name) + " /? shows the usage)");
         return kExitUsage;
     }
     if (cl.exchange) return RunExchange(cl);
@@ -341,7 +342,7 @@ int RunProgramGuarded(int argc, const char* const* argv) {
         Fail(
             "there is no display to open the window on; without one only the batch "
             "switches run: /I, /E or /CADi:j (" +
-            name + " /? shows the usage)");
+            ShownFileName(name) + " /? shows the usage)");
         return kExitNotAvailable;
     }
     if (cl.file.empty()) {
@@ -360,8 +361,8 @@ int RunProgramGuarded(int argc, const char* const* argv) {
     if (window) return windowRunner(cl, {});
     if (!cl.noGui) {
         ShowCalculationMessages();
-        Fail("the window is not part of this program; use /I, /E or /CADi:j (" + name +
-             " /? shows the usage)");
+        Fail("the window is not part of this program; use /I, /E or /CADi:j (" +
+             ShownFileName(name) + " /? shows the usage)");
     }
     return fatalFlag ? kExitFatal : kExitOk;
 }
@@ -387,7 +388,7 @@ int RunProgram(int argc, const char* const* argv) {
         sharedTextFile.Discard();
         status = writingOutput ? kExitOutputFailed : kExitUnreadable;
         Fail(std::string("out of memory while ") +
-             (writingOutput ? "writing the output of " : "reading ") + runFile);
+             (writingOutput ? "writing the output of " : "reading ") + ShownFileName(runFile));
     }
     // Every table closed, its header and end mark written.
     ShutdownTableEngine();

@@ -67,7 +67,7 @@ std::string ForScreen(std::string_view s) {
 }
 
 std::string FileMissingText(const std::string& fileName) {
-    return "Datei " + fileName + " nicht gefunden !";
+    return "Datei " + ShownFileName(fileName) + " nicht gefunden !";
 }
 
 }  // namespace

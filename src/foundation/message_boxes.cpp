@@ -156,7 +156,7 @@ std::string NotWritableText(const std::string& path) {
 
 std::string FileWriteErrorText(const TextFile& f) {
     const std::string reason = f.FailureReason();
-    return "file write error: " + f.Name() + (reason.empty() ? "" : ": " + reason);
+    return "file write error: " + ShownFileName(f.Name()) + (reason.empty() ? "" : ": " + reason);
 }
 
 void RewriteChecked(TextFile& f) {

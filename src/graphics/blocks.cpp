@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "foundation/codepage.h"
+#include "foundation/files.h"
 #include "foundation/message_boxes.h"
 #include "foundation/program_state.h"
 #include "foundation/save_target.h"
@@ -51,7 +52,7 @@ void CadBeginBlock(const std::string& name) {
     if (UsesBlockFiles(code)) {
         if (!CadOpenBlockFile(name)) {
             const int err = errno;
-            ShowErrorIfEnabled("file write error: " + CadBlockFilePath(name) + ": " +
+            ShowErrorIfEnabled("file write error: " + ShownFileName(CadBlockFilePath(name)) + ": " +
                                SystemReason(err));
             cancelFlag = true;
         }

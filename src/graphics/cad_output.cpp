@@ -369,7 +369,8 @@ void CadBeginOutput(uint16_t code) {
         if (cancelFlag) return;
         writer = f();
         if (!writer || !writer->Create(name)) {
-            ShowErrorIfEnabled("file write error: " + name + ": " + SystemReason(errno));
+            ShowErrorIfEnabled("file write error: " + ShownFileName(name) + ": " +
+                               SystemReason(errno));
             cancelFlag = true;
             s.outputFileName.clear();
             Ui().SetBusy(false);

@@ -3,6 +3,7 @@
 
 #include <fstream>
 
+#include "foundation/files.h"
 #include "foundation/program_state.h"
 #include "foundation/text_conv.h"
 #include "graphics/graf_object.h"
@@ -12,7 +13,7 @@ namespace veldrim {
 void GrafCheckPlotFile(const std::string& name) {
     std::ifstream in(name, std::ios::binary);
     if (in.is_open()) return;
-    GrafMessage(WithoutBlanks(name) + " nicht gefunden !");
+    GrafMessage(ShownFileName(WithoutBlanks(name)) + " nicht gefunden !");
     cancelFlag = true;
 }
 

@@ -36,6 +36,7 @@ std::string SwitchesText(const PlotSwitches& w) {
     std::string s = std::string(" /C") + kPlotFormatCodes[static_cast<std::size_t>(w.format)];
     if (w.interfaceKind != kPlotInterfaceParallel) s += " /D" + std::to_string(w.interfaceKind + 1);
     if (w.interfaceKind == kPlotInterfaceFile) {
+        // not a text: the plot program gets the name as its bytes
         if (!w.fileTarget.empty()) s += " /F" + w.fileTarget;
     } else if (w.port != 1) {
         s += " /P" + FormatNum(w.port + 1);
@@ -93,6 +94,7 @@ std::string BuildPlotCommandLine(const PlotProgramSettings& in) {
     w.rotate = in.rotate;
     w.font = in.psFont;
     const std::string program = TrimBoth(in.programPath);
+    // not a text: a command line, the names as their bytes
     return (program.empty() ? std::string() : program + " ") + plotFile + SwitchesText(w);
 }
 
@@ -114,7 +116,7 @@ void PromptCommandLine(bool askFileName, std::string& commandLine) {
         return;
     const std::string programFile = program == 1 ? "wgrafmit.exe" : "grafmit.exe";
     std::string folder;  // the user names where the program lies
-    InputText("Programmverzeichnis von " + programFile, 40, folder);
+    InputText("Programmverzeichnis von " + ShownFileName(programFile), 40, folder);
     if (cancelFlag) return;
     CheckFileReadable(EnsureTrailingBackslash(folder) + programFile);
     if (cancelFlag) return;
@@ -165,6 +167,7 @@ void PromptCommandLine(bool askFileName, std::string& commandLine) {
         if (cancelFlag) return;
         w.font = kPostScriptFonts[static_cast<std::size_t>(Clamp(font, 1, 35) - 1)];
     }
+    // not a text: a command line, the names as their bytes
     std::string line = EnsureTrailingBackslash(folder) + (program == 1 ? "WGRAFMIT " : "GRAFMIT ") +
                        file + SwitchesText(w);
     if (!askFileName && line.size() >= 61) {
@@ -181,7 +184,7 @@ void PromptCommandLine(bool askFileName, std::string& commandLine) {
                         batch.Close() == 0;
         if (!ok) {
             batch.Discard();
-            ShowErrorBox("Datei " + name + ".BAT " + "kann nicht angelegt werden");
+            ShowErrorBox("Datei " + ShownFileName(name) + ".BAT " + "kann nicht angelegt werden");
             cancelFlag = true;
             return;
         }

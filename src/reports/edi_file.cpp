@@ -347,8 +347,8 @@ bool ReadEdiFile(const std::string& name) {
         wormGear = savedGear;
         reportHeaderLines = savedHeaders;
         cancelFlag = true;
-        ShowErrorIfEnabled("Fehler beim Lesen von " + name + ", Zeile " + IntText(number) +
-                           " (Zeile zu lang)");
+        ShowErrorIfEnabled("Fehler beim Lesen von " + ShownFileName(name) + ", Zeile " +
+                           IntText(number) + " (Zeile zu lang)");
         return false;
     }
     sharedTextFile.Close();
@@ -358,7 +358,8 @@ bool ReadEdiFile(const std::string& name) {
     if (wormDiameterGiven && wormGear.dm[1] > 0 && wormGear.a > 0)
         wormGear.dm1a = wormGear.dm[1] / wormGear.a;
     for (const std::string& p : readProblems)
-        if (Ui().IsBatch()) Ui().ShowMessage("EDI", name + ": " + p, MessageKind::Warning);
+        if (Ui().IsBatch())
+            Ui().ShowMessage("EDI", ShownFileName(name) + ": " + p, MessageKind::Warning);
     return true;
 }
 

@@ -256,7 +256,8 @@ void SendToTextPrinter() {
     args.push_back(reportOutputName);
     const int status = RunAndWait(textPrinterCommand, args);
     if (status == -1) {
-        ShowErrorIfEnabled(textPrinterCommand + " not found: Textdrucker nicht erreichbar");
+        ShowErrorIfEnabled(ShownFileName(textPrinterCommand) +
+                           " not found: Textdrucker nicht erreichbar");
         cancelFlag = true;
     } else if (status != 0) {
         ShowErrorIfEnabled("Textdrucker: Druckauftrag an " +
@@ -539,9 +540,9 @@ void ReportClose() {
                 ProgramAvailable(textEditorPath) && SpawnProgram(textEditorPath, {outwin});
             if (!started) started = Ui().OpenDocument(outwin);
             if (!started)
-                ShowErrorIfEnabled(
-                    (textEditorPath.empty() ? std::string("xdg-open") : textEditorPath) +
-                    " not found");
+                ShowErrorIfEnabled(ShownFileName(textEditorPath.empty() ? std::string("xdg-open")
+                                                                        : textEditorPath) +
+                                   " not found");
             break;
         }
         case kReportTxtFile:
@@ -559,7 +560,7 @@ void ReportClose() {
             if (ProgramAvailable(htmlBrowserPath)) {
                 Ui().OpenDocument(reportOutputName);
             } else {
-                ShowErrorIfEnabled(htmlBrowserPath + " not found");
+                ShowErrorIfEnabled(ShownFileName(htmlBrowserPath) + " not found");
             }
             break;
         default: break;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 
+#include "foundation/files.h"
 #include "foundation/program_state.h"
 #include "reports/report_channel.h"
 #include "reports/report_tables.h"
@@ -21,8 +22,8 @@ constexpr int kPrintedFields = 7;
 
 void PrintDbfTable(TTzDbf& table, const std::string& windowCaption, const std::string& title1) {
     if (!table.Active()) return;
-    SetReportHeader(productName + " V" + programVersion, table.DbfFileName(), windowCaption, title1,
-                    "", 0);
+    SetReportHeader(productName + " V" + programVersion, FileNameText(table.DbfFileName()),
+                    windowCaption, title1, "", 0);
     ReportOpen(kReportAsk, currentFileName);
     if (cancelFlag) return;
     ReportRewrite();

@@ -221,6 +221,27 @@ fi
 one_line disk-full
 grep -q 'demo' "$work/err" || fail "disk-full: the file is not named"
 
+# A file named with letters outside ASCII, one of them outside code page 850
+# too (Ł), is named on stderr exactly as the user typed it: the missing data
+# and exchange files, the report that cannot be written (a folder stands
+# where it goes), the exchange file's warning for a line it cannot read.
+mkdir "$work/names" && cd "$work/names"
+exact_line() {  # exact_line <name> <line>
+  grep -qxF "$2" "$work/err" || fail "$1: wanted the line '$2', stderr: $(cat "$work/err")"
+}
+check missing-name 2 "$prog" Mü-Größe-Ł.qb3 /I /NOGUI
+exact_line missing-name 'veldrim: data file Mü-Größe-Ł.qb3 not found'
+check missing-exchange-name 2 "$prog" Größe-Ł.edi /E /NOGUI
+exact_line missing-exchange-name 'veldrim: data-exchange file Größe-Ł.edi not found'
+cp "$data/demo.qb3" Größe-Ł.qb3 && mkdir Größe-Ł.txt
+check write-error-name 4 "$prog" Größe-Ł.qb3 /I /NOGUI
+exact_line write-error-name \
+  'veldrim: the text report of Größe-Ł.qb3 cannot be written: file write error: Größe-Ł.txt: Is a directory'
+cp "$data/demo.edi" Größe2-Ł.edi && printf '3070  abc\r\n' >>Größe2-Ł.edi
+check exchange-warning-name 0 "$prog" Größe2-Ł.edi /E /NOGUI
+exact_line exchange-warning-name 'veldrim: warning: EDI: Größe2-Ł.edi: 3070  abc'
+cd "$work"
+
 # No output of the program ever holds a number text "NAN" or "INF": the
 # report and the exchange file over every committed input of their readers.
 if [ -n "$corpus" ]; then

@@ -71,3 +71,28 @@ TEST_F(TablePrint, WithoutThePrintCommandInstalledTheUserIsTold) {
 
 }  // namespace
 }  // namespace veldrim
+
+namespace veldrim {
+namespace {
+using namespace testing_support;
+
+class TablePrintOfANamedTable : public ReportTest {};
+
+// The report is code page 850: the table's path in its header carries Ö and
+// ö as the bytes 0x99 and 0x94, not as their UTF-8 sequences.
+TEST_F(TablePrintOfANamedTable, TheTablePathPrintsInCodePage850) {
+    std::filesystem::create_directories(In("Ölsorten"));
+    const std::string path = In("Ölsorten/öl.dbf");
+    CreateDbf(path, {TFieldEntry{"SORTE", 'C', 6, 0}});
+    Tdbf4 form;
+    TableEditorCommands commands{form};
+    form.tzdbf.SetDbfFileName(path);
+    form.tzdbf.Open();
+    InstallTableEditorPrint();
+    const std::string txt = Produce(kReportOutDos, [&] { commands.Print("Caption"); });
+    EXPECT_THAT(txt, HasSubstr("/\x99lsorten/\x94l.dbf"));
+    EXPECT_THAT(txt, Not(HasSubstr("Ölsorten")));
+}
+
+}  // namespace
+}  // namespace veldrim

@@ -84,9 +84,9 @@ TForm_showtextfile::TForm_showtextfile(const std::string& path, const std::strin
         for (const std::string& l : lines_) shown << FromOem(l).replace(QChar('\f'), QString());
         Memo1->setPlainText(shown.join('\n'));
     } else {
-        Ui().ShowMessage("", path + " not found !", MessageKind::Information);
+        Ui().ShowMessage("", ShownFileName(path) + " not found !", MessageKind::Information);
     }
-    setWindowTitle(FromOem(productName + "    " + (title.empty() ? path : title)));
+    setWindowTitle(FromOem(productName + "    " + (title.empty() ? ShownFileName(path) : title)));
     if (viewerBounds.width() > 0 && viewerBounds.height() > 0)
         setGeometry(viewerBounds);
     else
@@ -121,7 +121,7 @@ void TForm_showtextfile::mi_dateiPdfClick() {
         base = EnsureTrailingBackslash(dataDirectory) + "report";
     auto chosen = Ui().SaveFileName("PDF", base + ".pdf", "PDF|*.pdf");
     if (chosen && !PrintTextToPdf(lines_, *chosen))
-        Ui().ShowMessage("", *chosen + " cannot be written", MessageKind::Error);
+        Ui().ShowMessage("", ShownFileName(*chosen) + " cannot be written", MessageKind::Error);
 }
 
 bool PrintTextPages(QPrinter& printer, const std::vector<std::string>& lines, int from, int to) {
@@ -152,7 +152,7 @@ bool PrintTextPages(QPrinter& printer, const std::vector<std::string>& lines, in
 bool PrintTextFileWithDialog(const std::string& path, const std::string& title) {
     std::vector<std::string> lines;
     if (!ReadTextFileLines(path, lines)) {
-        Ui().ShowMessage("", path + " not found !", MessageKind::Information);
+        Ui().ShowMessage("", ShownFileName(path) + " not found !", MessageKind::Information);
         return false;
     }
     return PrintTextWithDialog(lines, title);

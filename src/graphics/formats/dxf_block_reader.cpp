@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/files.h"
 #include "foundation/formatting.h"
 #include "foundation/guarded_math.h"
 #include "foundation/message_boxes.h"
@@ -146,7 +147,8 @@ private:
     void Fail() {
         if (stop) return;
         stop = true;
-        ShowErrorIfEnabled("Error in DXF File " + source_ + " (line " + IntText(in.line) + ")");
+        ShowErrorIfEnabled("Error in DXF File " + ShownFileName(source_) + " (line " +
+                           IntText(in.line) + ")");
         cancelFlag = true;
     }
     // The value of the current pair as a number; a damaged file otherwise.
@@ -575,7 +577,7 @@ void DxfReadFile(const std::string& blockName, Real x, Real y, Real angle, Real 
         bool tooLarge = false;
         if (!UsableBlockName(blockName) || !ReadWholeFile(path, text, tooLarge)) {
             if (tooLarge)
-                ShowErrorIfEnabled("Error in DXF File " + path);
+                ShowErrorIfEnabled("Error in DXF File " + ShownFileName(path));
             else
                 AddMessage("Invalid temp directory");
             cancelFlag = true;

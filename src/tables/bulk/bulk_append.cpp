@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "foundation/codepage.h"
+#include "foundation/files.h"
 #include "tables/engine/engine_base.h"
 #include "tables/engine/engine_dates.h"
 #include "tables/engine/engine_files.h"
@@ -94,7 +96,7 @@ void StoreConverted(int n, const TFieldEntry& to, const SourceValue& v, uint8_t 
 void AppendFrom(const std::string& sourceIn, std::function<bool()> condition) {
     ErrorState.lastErrorCode = 0;
     if (!CurrentWorkArea()) {
-        SetError(215, "[AppendFrom(" + sourceIn + ")]");
+        SetError(215, "[AppendFrom(" + ShownFileName(sourceIn) + ")]");
         return;
     }
     const uint8_t target = CurrentArea;
@@ -122,20 +124,22 @@ void AppendFrom(const std::string& sourceIn, std::function<bool()> condition) {
             from = i;
     }
     if (isVirtual && !from) {
-        SetError(215, "Virtual file must be open. [AppendFrom(" + name + ")]");
+        SetError(215, "Virtual file must be open. [AppendFrom(" + ShownFileName(name) + ")]");
         return;
     }
     if (!from && !FileExist(name)) {
-        SetError(2, "[AppendFrom(" + sourceIn + ")]");
+        SetError(2, "[AppendFrom(" + ShownFileName(sourceIn) + ")]");
         return;
     }
     if (from == target) {
-        SetError(214,
-                 "Datei kann nicht an sich selbst angehängt werden. [AppendFrom(" + name + ")]");
+        SetError(214, std::string(
+                          "Datei kann nicht an sich selbst angehängt werden. [AppendFrom("_cp850) +
+                          ShownFileName(name) + ")]");
         return;
     }
     if (to->hasMemo && !MemoProcTable.addMemo) {
-        SetError(220, "Memo-Unit ist nicht ins Programm eingebunden. [AppendFrom(" + name + ")]");
+        SetError(220, "Memo-Unit ist nicht ins Programm eingebunden. [AppendFrom(" +
+                          ShownFileName(name) + ")]");
         return;
     }
     const bool opened = from == 0;

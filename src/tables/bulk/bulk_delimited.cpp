@@ -9,6 +9,7 @@
 
 #include "foundation/file_calls.h"
 #include "foundation/codepage.h"
+#include "foundation/files.h"
 #include "tables/bulk/bulk_io.h"
 #include "tables/engine/dbf_file.h"
 #include "tables/engine/engine_base.h"
@@ -71,7 +72,8 @@ int CopyDelimited(const std::string& fileName) {
     if (fd < 0 || !WriteAll(fd, reinterpret_cast<const uint8_t*>(out.data()), out.size())) {
         const int err = errno;
         if (fd >= 0) FileCalls.close(fd);
-        SetError(IoCodeOf(err), "Fehler beim Schreiben von " + file + " [CopyDelimited]");
+        SetError(IoCodeOf(err),
+                 "Fehler beim Schreiben von " + ShownFileName(file) + " [CopyDelimited]");
         return 0;
     }
     FileCalls.close(fd);
@@ -116,8 +118,8 @@ int AppendDelimited(const std::string& fileName, bool showProgress) {
     const std::string file = FindFileNoCase(DefaultExtension(fileName, "TXT"));
     const int fd = FileCalls.open(file.c_str(), O_RDONLY | O_CLOEXEC, 0);
     if (fd < 0) {
-        SetError(IoCodeOf(errno),
-                 std::string("Fehler beim Öffnen von "_cp850) + file + " [AppendDelimited]");
+        SetError(IoCodeOf(errno), std::string("Fehler beim Öffnen von "_cp850) +
+                                      ShownFileName(file) + " [AppendDelimited]");
         return 0;
     }
     std::string data;
@@ -129,7 +131,8 @@ int AppendDelimited(const std::string& fileName, bool showProgress) {
         const int err = errno;
         FileCalls.close(fd);
         if (r < 0) {
-            SetError(IoCodeOf(err), "Fehler beim Lesen von " + file + " [AppendDelimited]");
+            SetError(IoCodeOf(err),
+                     "Fehler beim Lesen von " + ShownFileName(file) + " [AppendDelimited]");
             return 0;
         }
     }

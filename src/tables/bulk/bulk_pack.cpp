@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "foundation/codepage.h"
 #include "foundation/file_calls.h"
 #include "foundation/save_target.h"
 #include "tables/bulk/bulk_io.h"
@@ -116,8 +117,9 @@ bool Pack() {
         if (wasShared && CurrentWorkArea() == a && a->exclusive) {
             const uint16_t r = ReopenExclusive(false);
             if (r != 0) {
-                SetError(r, "Datenbank kann nicht Sharable wiedergeöffnet werden. " + a->fileName +
-                                " [Pack]");
+                SetError(
+                    r, std::string("Datenbank kann nicht Sharable wiedergeöffnet werden. "_cp850) +
+                           ShownFileName(a->fileName) + " [Pack]");
                 return false;
             }
         }
@@ -131,12 +133,13 @@ bool Pack() {
     if (wasShared) {
         const uint16_t r = ReopenExclusive(true);
         if (r != 0) {
-            SetError(r,
-                     "Datenbank kann nicht exklusiv geöffnet werden. " + a->fileName + " [Pack]");
+            SetError(r, std::string("Datenbank kann nicht exklusiv geöffnet werden. "_cp850) +
+                            ShownFileName(a->fileName) + " [Pack]");
             return false;
         }
     }
-    if (ConfirmBeforePack && EngineMessageBox("PACK " + a->fileName, "", 0x20 | 0x01) != 1)
+    if (ConfirmBeforePack &&
+        EngineMessageBox("PACK " + ShownFileName(a->fileName), "", 0x20 | 0x01) != 1)
         return finish();
     if (a->isVirtual) {
         a->operationCode = 5;
@@ -159,7 +162,7 @@ bool Pack() {
         files.insert(files.end(), indexes.begin(), indexes.end());
         if (const int err = journal.Begin(a->fileName, files); err != 0) {
             code = IoCodeOf(err);
-            context = "Fehler beim Packen von " + a->fileName;
+            context = "Fehler beim Packen von " + ShownFileName(a->fileName);
             return finish();
         }
     }
@@ -177,7 +180,7 @@ bool Pack() {
         const int out = CreateSaveTemp(target, tmpName);
         auto fail = [&](int err) {
             code = IoCodeOf(err ? err : EIO);
-            context = "Fehler beim Packen von " + a->fileName;
+            context = "Fehler beim Packen von " + ShownFileName(a->fileName);
         };
         if (out < 0) {
             fail(errno);
@@ -257,7 +260,7 @@ bool Pack() {
         CommitDbfHeader(*a);
         if (ErrorState.lastErrorCode != 0) {
             code = ErrorState.lastErrorCode;
-            context = "Fehler beim Packen von " + a->fileName;
+            context = "Fehler beim Packen von " + ShownFileName(a->fileName);
         }
         if (code == 0 && a->hasMemo && MemoProcTable.packMemofile) {
             MemoProcTable.packMemofile();
@@ -283,7 +286,7 @@ bool Pack() {
             errno = 0;
             if (FileCalls.fsync(a->fd) != 0 || (errno = journal.Commit()) != 0) {
                 code = IoCodeOf(errno ? errno : EIO);
-                context = "Fehler beim Packen von " + a->fileName;
+                context = "Fehler beim Packen von " + ShownFileName(a->fileName);
             }
         }
         ErrorState.lastErrorCode = 0;

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "foundation/files.h"
 #include "tables/bulk/bulk_io.h"
 #include "tables/engine/dbf_file.h"
 #include "tables/engine/engine_base.h"
@@ -63,8 +64,8 @@ std::string Peek(uint8_t fieldNo, int32_t recNo) {
     const std::size_t len = fieldNo == 0 ? 1 : a->fields[fieldNo - 1].length;
     const std::size_t offset = fieldNo == 0 ? 0 : a->fields[fieldNo - 1].offset;
     if (!cache.block.empty() && cache.alias != a->alias) cache = PeekCache{};
-    const std::string ctx = "DBF: " + a->fileName + " [Peek(" + std::to_string(fieldNo) + "," +
-                            std::to_string(recNo) + ")]";
+    const std::string ctx = "DBF: " + ShownFileName(a->fileName) + " [Peek(" +
+                            std::to_string(fieldNo) + "," + std::to_string(recNo) + ")]";
     if (PeekCacheSize == 0) {
         std::string s(len, ' ');
         std::size_t got = 0;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "foundation/codepage.h"
 #include "foundation/formatting.h"
 #include "foundation/text_conv.h"
 #include "tables/datasets/tz_dataset.h"
@@ -28,7 +29,7 @@ std::vector<TFieldEntry> FieldsFromLines(const std::vector<std::string>& lines, 
             p = q + 1;
         }
         if (items.size() != 4 || items[1].empty()) {
-            if (reason) *reason = "Ungültige Feldbeschreibung: " + line;
+            if (reason) *reason = std::string("Ungültige Feldbeschreibung: "_cp850) + line;
             out.clear();
             return out;
         }

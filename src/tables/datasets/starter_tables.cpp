@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "foundation/files.h"
 #include "foundation/formatting.h"
 #include "tables/engine/dbf_file.h"
 #include "tables/engine/engine_base.h"
@@ -74,7 +75,7 @@ bool WriteStarterTable(const StarterTable& table, const std::string& csvPath,
     std::ifstream in(csvPath, std::ios::binary);
     std::string line;
     if (!in || !std::getline(in, line)) {
-        if (reason) *reason = "cannot read " + csvPath;
+        if (reason) *reason = "cannot read " + ShownFileName(csvPath);
         return false;
     }
     const std::vector<std::string> head = SplitCsv(line);
@@ -94,7 +95,7 @@ bool WriteStarterTable(const StarterTable& table, const std::string& csvPath,
         fields.push_back(e);
         columns.push_back(columnOf(f.column));
         if (columns.back() < 0) {
-            if (reason) *reason = csvPath + " has no column " + f.column;
+            if (reason) *reason = ShownFileName(csvPath) + " has no column " + f.column;
             return false;
         }
     }
@@ -104,6 +105,7 @@ bool WriteStarterTable(const StarterTable& table, const std::string& csvPath,
     QuietEngineErrors quiet;
     CreateDbf(dbfPath, fields);
     Select(0);
+    // not a text: the engine opens the file by its name's bytes
     if (ErrorState.pendingErrorCode == 0) USE(dbfPath + " EXCLUSIVE");
     if (ErrorState.pendingErrorCode != 0) {
         if (reason) *reason = TakeErrorMessage();

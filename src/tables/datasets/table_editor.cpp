@@ -213,7 +213,7 @@ bool TableEditorCommands::ExportHtml() {
     if (!WriteHtml(*path)) return false;
     // The viewer gets the file as one argument: no shell reads the name.
     if (!htmlBrowserPath.empty() && !Ui().StartProgram(htmlBrowserPath, {*path}))
-        Ui().ShowMessage("", htmlBrowserPath + " not found", MessageKind::Warning);
+        Ui().ShowMessage("", ShownFileName(htmlBrowserPath) + " not found", MessageKind::Warning);
     return true;
 }
 
@@ -230,6 +230,7 @@ bool TableEditorCommands::WriteHtml(const std::string& path) {
     // bytes on disk (UTF-8).
     const std::string shownPath = Utf8ToWin1252(path);
     f.WriteLine("<HTML>");
+    // not a text: the name is the page's Windows-1252 already.
     f.WriteLine(
         "<head><meta http-equiv=\"Content-Type\" content=\"text/html; "
         "charset=windows-1252\"><title>" +
@@ -263,7 +264,7 @@ bool TableEditorCommands::WriteHtml(const std::string& path) {
         return false;
     }
     if (f.Close() != 0) {
-        Ui().ShowMessage("", path + ": " + f.FailureReason(), MessageKind::Error);
+        Ui().ShowMessage("", ShownFileName(path) + ": " + f.FailureReason(), MessageKind::Error);
         return false;
     }
     return true;

@@ -5,6 +5,7 @@
 
 #include <charconv>
 
+#include "foundation/files.h"
 #include "foundation/text_conv.h"
 #include "tables/bulk/bulk_verbs.h"
 #include "tables/datasets/field_lines.h"
@@ -47,7 +48,7 @@ bool TTzFileDataSet::CreateFromFields() {
         TakeErrorMessage();
     }
     if (!ok && EngineShowsMessageBoxes())
-        EngineMessageBox("Konnte \"" + DbfFileName() + "\" nicht erzeugen", "", 0);
+        EngineMessageBox("Konnte \"" + ShownFileName(DbfFileName()) + "\" nicht erzeugen", "", 0);
     return ok;
 }
 
@@ -132,7 +133,8 @@ bool TTzFileDataSet::OpenIndexFiles() {
             if (canMake) {
                 std::unique_ptr<TTzProgress100> window;
                 if (ShowProgress) {
-                    window = std::make_unique<TTzProgress100>("Indexing " + item.fileName + "...");
+                    window = std::make_unique<TTzProgress100>("Indexing " +
+                                                              ShownFileName(item.fileName) + "...");
                     TTzProgress100* w = window.get();
                     SetIndexProgress([w] { w->Step(); }, 100);
                 }

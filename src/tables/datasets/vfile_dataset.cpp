@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "foundation/file_calls.h"
+#include "foundation/files.h"
 #include "foundation/save_target.h"
 #include "foundation/ui_services.h"
 #include "tables/datasets/field_lines.h"
@@ -234,8 +235,8 @@ bool TTzLLDataSet::LoadFromDisk() {
     if (!same) {
         CloseArea();
         Select(virtualArea);
-        SetError(1101, "Struktur von " + DbfFileName() + " passt nicht zu " + Name() +
-                           ".DbfFields [LoadFromDisk]");
+        SetError(1101, "Struktur von " + ShownFileName(DbfFileName()) + " passt nicht zu " +
+                           Name() + ".DbfFields [LoadFromDisk]");
         return false;
     }
     CopyRecords(tableArea, virtualArea, HideDeletedRecs(), false, ShowProgress,
@@ -259,7 +260,8 @@ bool TTzLLDataSet::SaveToDiskNow() {
     if (tempFd < 0 || temp.empty()) {
         const int err = tempFd < 0 ? errno : ENODEV;
         if (tempFd >= 0) FileCalls.close(tempFd);
-        Ui().ShowMessage("", DbfFileName() + ": " + SystemReason(err) + " [SaveToDisk]",
+        Ui().ShowMessage("",
+                         ShownFileName(DbfFileName()) + ": " + SystemReason(err) + " [SaveToDisk]",
                          MessageKind::Error);
         return false;
     }
@@ -296,7 +298,8 @@ bool TTzLLDataSet::SaveToDiskNow() {
         }
     }
     if (!ok)
-        Ui().ShowMessage("", DbfFileName() + ": " + failure + " [SaveToDisk]", MessageKind::Error);
+        Ui().ShowMessage("", ShownFileName(DbfFileName()) + ": " + failure + " [SaveToDisk]",
+                         MessageKind::Error);
     Select(virtualArea);
     if (ok) vmodified_ = false;
     return ok;

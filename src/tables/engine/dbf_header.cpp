@@ -82,7 +82,7 @@ bool OfdConflicts(int fd, short type, off_t offset, off_t length) {
     return fl.l_type != F_UNLCK;
 }
 std::string NotDbase(const std::string& file, const std::string& why, const char* tail) {
-    return file + " ist keine dBASE-Datenbank." + why + tail;
+    return ShownFileName(file) + " ist keine dBASE-Datenbank." + why + tail;
 }
 
 std::string Today8() {
@@ -172,7 +172,7 @@ void ReadDbase2Header(TWorkArea& area, int64_t fileSize) {
     std::vector<uint8_t> h(521);
     if (!ReadAt(area.fd, h.data(), h.size(), 0)) {
         AbandonOpen(area);
-        SetError(100, "Fehler beim Lesen von " + file + " [Use/OpenDbf]");
+        SetError(100, "Fehler beim Lesen von " + ShownFileName(file) + " [Use/OpenDbf]");
         return;
     }
     area.hasMemo = false;
@@ -192,8 +192,8 @@ void ReadDbase2Header(TWorkArea& area, int64_t fileSize) {
         TFieldEntry f;
         if (!ReadFieldDescriptor(d, 11, 11, 12, 15, offset, f)) {
             AbandonOpen(area);
-            SetError(211, "Field: " + f.name + " [" + std::string(1, f.type) + "] in " + file +
-                              " ist kein gültiger Feldtyp"_cp850.data());
+            SetError(211, "Field: " + f.name + " [" + std::string(1, f.type) + "] in " +
+                              ShownFileName(file) + " ist kein gültiger Feldtyp"_cp850.data());
             return;
         }
         offset = static_cast<uint16_t>(offset + f.length);
@@ -206,7 +206,7 @@ void ReadDbase2Header(TWorkArea& area, int64_t fileSize) {
         if (taken == 32)
             SetError(210, NotDbase(n + e, "(Zu viele Datenfelder)", " [Use/OpenDbf]"));
         else
-            SetError(222, "Fehler beim Lesen von " + file + " [Use/OpenDbf]");
+            SetError(222, "Fehler beim Lesen von " + ShownFileName(file) + " [Use/OpenDbf]");
         return;
     }
     area.fieldCount = taken;
@@ -238,7 +238,7 @@ void ReadDbfHeader(TWorkArea& area) {
     std::vector<uint8_t> desc(static_cast<std::size_t>(descBytes));
     if (!ReadAt(area.fd, desc.data(), desc.size(), 32 + (level7 ? 36 : 0))) {
         AbandonOpen(area);
-        SetError(100, "Fehler beim Lesen von " + file + " [Use/OpenDbf]");
+        SetError(100, "Fehler beim Lesen von " + ShownFileName(file) + " [Use/OpenDbf]");
         return;
     }
     area.fields.clear();
@@ -251,7 +251,8 @@ void ReadDbfHeader(TWorkArea& area) {
                                : ReadFieldDescriptor(d, 11, 11, 16, 17, offset, f);
         if (!ok) {
             AbandonOpen(area);
-            SetError(211, "Field: " + f.name + " [" + std::string(1, f.type) + "] in " + file +
+            SetError(211, "Field: " + f.name + " [" + std::string(1, f.type) + "] in " +
+                              ShownFileName(file) +
                               std::string(" ist kein gültiger Feldtyp"_cp850));
             return;
         }
@@ -260,7 +261,7 @@ void ReadDbfHeader(TWorkArea& area) {
     }
     if (area.fields.empty()) {
         AbandonOpen(area);
-        SetError(222, "Fehler beim Lesen von " + file + " [Use/OpenDbf]");
+        SetError(222, "Fehler beim Lesen von " + ShownFileName(file) + " [Use/OpenDbf]");
         return;
     }
     area.fieldCount = static_cast<int>(area.fields.size());
@@ -380,19 +381,20 @@ void OpenDbf(TWorkArea& area, int mode) {
         const PackJournalState state = ResolvePackJournal(file, alone >= 0);
         CloseTableFile(alone);
         if (state == PackJournalState::kRunning) {
-            SetError(32, std::string("Fehler beim Öffnen von "_cp850) + file +
+            SetError(32, std::string("Fehler beim Öffnen von "_cp850) + ShownFileName(file) +
                              std::string(" (PACK läuft) [USE/OpenDbf]"_cp850));
             return;
         }
         if (state == PackJournalState::kNotBeside) {
-            SetError(2, "Pack-Journal " + journal +
+            SetError(2, "Pack-Journal " + ShownFileName(journal) +
                             std::string(" nennt Dateien, die nicht daneben liegen [USE/OpenDbf]"));
             return;
         }
     }
     area.fd = OpenTableFile(file, mode, &ro, &code);
     if (area.fd < 0) {
-        SetError(code, std::string("Fehler beim Öffnen von "_cp850) + file + " [USE/OpenDbf]");
+        SetError(code, std::string("Fehler beim Öffnen von "_cp850) + ShownFileName(file) +
+                           " [USE/OpenDbf]");
         return;
     }
     area.readOnly = ro;
@@ -569,7 +571,7 @@ void CreateDbf(TWorkArea& area, const std::string& name, const std::vector<TFiel
     const std::string file = AllTrim(DefaultExtension(name, "DBF"));
     int code = 0;
     if (!WriteWholeFile(file, bytes, code)) {
-        SetError(code, "Fehler beim Schreiben von " + file + ". [CreateDbf]");
+        SetError(code, "Fehler beim Schreiben von " + ShownFileName(file) + ". [CreateDbf]");
         return;
     }
     area.fileName = file;
@@ -627,7 +629,7 @@ void CreateDbfMemoFile(const std::string& name, uint8_t version, uint16_t blockS
     const std::string memoName = ForceExtension(name, ext);
     int code = 0;
     if (!WriteWholeFile(memoName, EmptyMemoFileBytes(name, version, blockSize), code))
-        SetError(code, "Cannot create memo file " + memoName + " [" + caller + "]");
+        SetError(code, "Cannot create memo file " + ShownFileName(memoName) + " [" + caller + "]");
 }
 
 }  // namespace veldrim

@@ -12,6 +12,7 @@
 
 #include "foundation/codepage.h"
 #include "foundation/file_calls.h"
+#include "foundation/files.h"
 #include "tables/engine/dbf_internal.h"
 #include "tables/engine/engine_base.h"
 #include "tables/engine/locking.h"
@@ -187,13 +188,13 @@ void FlushRecordBlocks(TWorkArea& area) {
     int err = 0;
     if (!WritePendingAppends(area, err))
         SetError(WriteErrorCode(area, err),
-                 "Datei:  " + area.fileName + " [Replace/Append/PutDbfRecord]");
+                 "Datei:  " + ShownFileName(area.fileName) + " [Replace/Append/PutDbfRecord]");
 }
 
 void GetDbfRecord(TWorkArea& area, int32_t recNo) {
     if (recNo < 1 || recNo > area.recordCount) {
         SetError(212, "Ungültige Datensatznr. = "_cp850.data() + std::to_string(recNo) + " (" +
-                          area.fileName + ")  [GetDbfRecord]");
+                          ShownFileName(area.fileName) + ")  [GetDbfRecord]");
         return;
     }
     area.eof = area.bof = false;
@@ -206,7 +207,7 @@ void GetDbfRecord(TWorkArea& area, int32_t recNo) {
     const auto readError = [&area](std::size_t got) {
         const uint16_t code = errno != 0 ? IoCodeOf(errno) : 213;
         if (got == 0 && code == 213) area.eof = true;
-        SetError(code, "Datei:  " + area.fileName + "  [GetDbfRecord]");
+        SetError(code, "Datei:  " + ShownFileName(area.fileName) + "  [GetDbfRecord]");
     };
     if (HoldsTableAlone(area)) {
         // No other open of the file exists: the record comes from the
@@ -238,7 +239,7 @@ void GetDbfRecord(TWorkArea& area, int32_t recNo) {
 
 void PutDbfRecord(TWorkArea& area, int32_t recNo) {
     const auto context = [&area] {
-        return "Datei:  " + area.fileName + " [Replace/Append/PutDbfRecord]";
+        return "Datei:  " + ShownFileName(area.fileName) + " [Replace/Append/PutDbfRecord]";
     };
     if (recNo < 1 || recNo > area.recordCount + 1) {
         SetError(212, "Ungültige Datensatznr. = "_cp850.data() + std::to_string(recNo) + " " +
@@ -310,11 +311,13 @@ void WriteHeaderCount(TWorkArea& area) {
     errno = 0;
     if (!WriteAt(area.fd, count, 4, 4))
         SetError(WriteErrorCode(area, errno),
-                 "Datei:  " + area.fileName + " [Replace/Append/PutDbfRecord]");
+                 "Datei:  " + ShownFileName(area.fileName) + " [Replace/Append/PutDbfRecord]");
 }
 
 void SetRecDeleteFlag(TWorkArea& area, int32_t recNo) {
-    const auto context = [&area] { return "Datei:  " + area.fileName + " [DeleteRec/RecallRec]"; };
+    const auto context = [&area] {
+        return "Datei:  " + ShownFileName(area.fileName) + " [DeleteRec/RecallRec]";
+    };
     if (recNo < 1 || recNo > area.recordCount) {
         SetError(212, "Ungültige Datensatznr. = "_cp850.data() + std::to_string(recNo) + " " +
                           context());
@@ -412,7 +415,8 @@ void CloseDbf(TWorkArea& area) {
     const uint16_t code = ErrorState.lastErrorCode;
     ReleaseTableFile(area);
     if (code != 0)
-        SetError(code, "Datei:  " + area.fileName + " [CloseDbf(" + area.fileName + ")]");
+        SetError(code, "Datei:  " + ShownFileName(area.fileName) + " [CloseDbf(" +
+                           ShownFileName(area.fileName) + ")]");
 }
 
 void CommitDbfHeader(TWorkArea& area) {
@@ -423,7 +427,7 @@ void CommitDbfHeader(TWorkArea& area) {
     const uint16_t code = ErrorState.lastErrorCode;
     area.openState = kDbfClean;
     if (code != 0) {
-        SetError(code, "Datei:  " + area.fileName + " [CommitDbfHeader]");
+        SetError(code, "Datei:  " + ShownFileName(area.fileName) + " [CommitDbfHeader]");
         return;
     }
     FlushFile(area.fd);

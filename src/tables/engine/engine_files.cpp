@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "foundation/codepage.h"
+#include "foundation/files.h"
 #include "tables/engine/dbf_file.h"
 #include "tables/engine/engine_base.h"
 #include "tables/engine/engine_dates.h"
@@ -137,7 +138,8 @@ int DeleteFileChecked(const std::string& name) {
 void DeleteFilesLike(const std::string& mask) {
     if (mask.find_first_of("*?") == std::string::npos) {
         const int r = DeleteFileChecked(mask);
-        if (r != 0) SetError(r, std::string("Fehler beim Löschen von "_cp850) + mask);
+        if (r != 0)
+            SetError(r, std::string("Fehler beim Löschen von "_cp850) + ShownFileName(mask));
         return;
     }
     std::string dir, n, e;

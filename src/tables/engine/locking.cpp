@@ -12,6 +12,7 @@
 
 #include "foundation/codepage.h"
 #include "foundation/file_calls.h"
+#include "foundation/files.h"
 #include "foundation/ui_services.h"
 #include "tables/engine/dbf_file.h"
 #include "tables/engine/engine_base.h"
@@ -96,8 +97,8 @@ void UnlockSemaphore() {
     if (!LockingOn || !a || a->isVirtual || a->exclusive) return;
     const uint16_t r = LockRegion(true, *a, LockBase, 1);
     if (r != 0)
-        SetError(r, "Fehler beim Entsperren der Datei " + a->fileName + " in Bereich " +
-                        std::to_string(CurrentArea));
+        SetError(r, "Fehler beim Entsperren der Datei " + ShownFileName(a->fileName) +
+                        " in Bereich " + std::to_string(CurrentArea));
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "foundation/codepage.h"
+#include "foundation/files.h"
 #include "tables/bulk/bulk_verbs.h"
 #include "tables/engine/dbf_file.h"
 #include "tables/engine/engine_base.h"
@@ -203,7 +204,8 @@ void UpdateRelations() {
         pause.Saved()();
     }
     if (ErrorState.pendingErrorCode == 0 && a->recordNumber != recNo)
-        SetError(224, "Datenbank " + kQuote + a->fileName + kQuote + " [UpdateRelations]");
+        SetError(224, "Datenbank " + kQuote + ShownFileName(a->fileName) + kQuote +
+                          " [UpdateRelations]");
 }
 
 void GoTop() {
@@ -356,13 +358,14 @@ void SKIP(int32_t n) {
         return;
     }
     if (n > 0 && a->eof) {
-        SetError(212,
-                 "Datenbank " + kQuote + a->fileName + kQuote + " ist hinter EOF." + " [SKIP]");
+        SetError(212, "Datenbank " + kQuote + ShownFileName(a->fileName) + kQuote +
+                          " ist hinter EOF." + " [SKIP]");
         return;
     }
     if (a->recordCount == 0) {
         a->bof = a->eof = true;
-        SetError(212, "Datenbank " + kQuote + a->fileName + kQuote + " ist leer." + " [SKIP]");
+        SetError(212, "Datenbank " + kQuote + ShownFileName(a->fileName) + kQuote + " ist leer." +
+                          " [SKIP]");
         return;
     }
     if (n < 0 && dBOF()) return;
@@ -444,7 +447,7 @@ void GO(int32_t n) {
     if (n > a->recordCount) RefreshRecCount();
     const auto text = [a, n] {
         return "Ungültige Datensatznr. = "_cp850.data() + std::to_string(n) + " " + "Datenbank " +
-               kQuote + a->fileName + kQuote + " [GO]";
+               kQuote + ShownFileName(a->fileName) + kQuote + " [GO]";
     };
     if (a->recordCount == 0) {
         a->bof = a->eof = true;
@@ -483,7 +486,7 @@ void Dbf4RawGo(int32_t n) {
         return;
     }
     if (n <= 0) {
-        SetError(212, "Datenbank " + kQuote + a->fileName + kQuote + " [Dbf4RawGo]");
+        SetError(212, "Datenbank " + kQuote + ShownFileName(a->fileName) + kQuote + " [Dbf4RawGo]");
         return;
     }
     bool ok;
@@ -494,7 +497,7 @@ void Dbf4RawGo(int32_t n) {
         code = ErrorState.lastErrorCode;
         ErrorState.pendingErrorCode = 0;
     }
-    if (!ok) SetError(code, "Datei:  " + a->fileName + " [Dbf4RawGo]");
+    if (!ok) SetError(code, "Datei:  " + ShownFileName(a->fileName) + " [Dbf4RawGo]");
 }
 
 void RawGoAndRelate(int32_t n) {
@@ -581,8 +584,8 @@ void Append() {
     if (NoDbfOpen("Append")) return;
     TWorkArea* a = CurrentWorkArea();
     if (Shared(a) && a->lockState != kFileLock && a->lockState != kAppendLock) {
-        SetError(5, std::string("Datei muß gesperrt sein zum Anhängen: "_cp850) + a->fileName +
-                        " [APPEND]");
+        SetError(5, std::string("Datei muß gesperrt sein zum Anhängen: "_cp850) +
+                        ShownFileName(a->fileName) + " [APPEND]");
         return;
     }
     RefreshRecCount();
@@ -611,7 +614,7 @@ void Replace() {
     ErrorState.lastErrorCode = 0;
     if (NoDbfOpen("Replace")) return;
     TWorkArea* a = CurrentWorkArea();
-    const std::string name = "Datenbank " + kQuote + a->fileName + kQuote;
+    const std::string name = "Datenbank " + kQuote + ShownFileName(a->fileName) + kQuote;
     if (a->recordNumber <= 0) {
         SetError(212, name + " ist leer." + " [REPLACE]");
         return;
@@ -621,15 +624,16 @@ void Replace() {
         return;
     }
     if (Shared(a) && a->lockState != kFileLock && !IsLocked(a->recordNumber)) {
-        SetError(1200, "Record #" + std::to_string(a->recordNumber) + " in " + a->fileName +
-                           " [REPLACE]");
+        SetError(1200, "Record #" + std::to_string(a->recordNumber) + " in " +
+                           ShownFileName(a->fileName) + " [REPLACE]");
         return;
     }
     const bool maintain = IndexOnReplace && HasIndex();
     std::unique_ptr<IndexBracket> bracket;
     if (maintain && !a->isVirtual) {
         if (a->savedRecord.size() < a->binaryRecordSize) {
-            SetError(254, a->fileName + " " + "Tausch-Puffer ist NIL." + " [REPLACE]");
+            SetError(254,
+                     ShownFileName(a->fileName) + " " + "Tausch-Puffer ist NIL." + " [REPLACE]");
             return;
         }
         bracket = std::make_unique<IndexBracket>(true, true);
@@ -665,7 +669,8 @@ void SetDeleteFlag(bool deleted) {
     if (!a->exclusive && !a->isVirtual && LockingOn && a->lockState != kFileLock &&
         !(a->lockState == kRecordLocks && IsLocked(a->recordNumber))) {
         if (deleted)
-            SetError(1200, a->fileName + " " + "Datensatz nicht gesperrt " + "[DeleteRec]");
+            SetError(1200, ShownFileName(a->fileName) + " " + "Datensatz nicht gesperrt " +
+                               "[DeleteRec]");
         else
             SetError(1200, "Datensatz nicht gesperrt [RecallRec]");
         return;
@@ -683,7 +688,7 @@ void SetDeleteFlag(bool deleted) {
         if (ErrorState.lastErrorCode == 0) UpdatePeekCache(*a, a->recordNumber);
         return;
     }
-    if (!deleted) SetError(1103, a->fileName + " at EOF [RecallRec]");
+    if (!deleted) SetError(1103, ShownFileName(a->fileName) + " at EOF [RecallRec]");
 }
 }  // namespace
 

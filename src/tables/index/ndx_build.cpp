@@ -22,6 +22,7 @@
 #include <numeric>
 
 #include "foundation/codepage.h"
+#include "foundation/files.h"
 #include "tables/engine/dbf_file.h"
 #include "tables/bulk/bulk_verbs.h"
 #include "tables/engine/engine_base.h"
@@ -204,7 +205,8 @@ bool CollectItems(TIndex& ix, TWorkArea& a, std::vector<uint8_t>& items, Progres
         const off_t at = static_cast<off_t>(a.headerLength) +
                          static_cast<off_t>(first - 1) * static_cast<off_t>(len);
         if (FileCalls.pread(a.fd, buf.data(), bytes, at) != static_cast<ssize_t>(bytes)) {
-            SetError(errno ? IoCodeOf(errno) : 213, "Datei:  " + a.fileName + " [MakeIndex]");
+            SetError(errno ? IoCodeOf(errno) : 213,
+                     "Datei:  " + ShownFileName(a.fileName) + " [MakeIndex]");
             return false;
         }
         TranslateRecords(false, a.oemText, a.readHook, bytes, a.recordLength, buf.data());
@@ -318,7 +320,8 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
                 ErrorState.lastErrorCode = ErrorState.pendingErrorCode = code;
                 ErrorState.contextText =
                     "Datenbank " +
-                    std::string(CurrentWorkArea() ? CurrentWorkArea()->fileName : "") +
+                    std::string(CurrentWorkArea() ? ShownFileName(CurrentWorkArea()->fileName)
+                                                  : "") +
                     " [MakeIndex]";
             }
         }
@@ -389,7 +392,8 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
     std::string temp;
     const int fd = CreateSaveTemp(target, temp);
     if (fd < 0) {
-        SetError(IoCodeOf(errno), "Datei nicht geöffnet"_cp850.data() + path + suffix);
+        SetError(IoCodeOf(errno),
+                 "Datei nicht geöffnet"_cp850.data() + ShownFileName(path) + suffix);
         return false;
     }
     struct TempFile {
@@ -431,11 +435,12 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
     const auto anchor = AnchorBlock(an, expr, a->recordCount, table);
     if (!out.Flush() || FileCalls.pwrite(fd, anchor.data(), anchor.size(), 0) != kNdxBlock ||
         FileCalls.fsync(fd) != 0) {
-        SetError(errno ? IoCodeOf(errno) : 5, "Datei:  " + path + " [MakeIndex]" + suffix);
+        SetError(errno ? IoCodeOf(errno) : 5,
+                 "Datei:  " + ShownFileName(path) + " [MakeIndex]" + suffix);
         return false;
     }
     if (const int err = CommitSaveTemp(std::exchange(tf.fd, -1), temp, target); err != 0) {
-        SetError(IoCodeOf(err), "Datei nicht geöffnet"_cp850.data() + path + suffix);
+        SetError(IoCodeOf(err), "Datei nicht geöffnet"_cp850.data() + ShownFileName(path) + suffix);
         return false;
     }
     tf.keep = true;
@@ -504,8 +509,8 @@ void Reindex() {
     if (NoDbfOpen("Reindex")) return;
     const int area = CurrentArea;
     if (!AnyIndex(area)) {
-        SetError(221, "Index nicht geöffnet. (DBF="_cp850.data() + CurrentWorkArea()->fileName +
-                          ") [Reindex]");
+        SetError(221, "Index nicht geöffnet. (DBF="_cp850.data() +
+                          ShownFileName(CurrentWorkArea()->fileName) + ") [Reindex]");
         return;
     }
     const int order = CurrentOrder();

@@ -314,7 +314,8 @@ std::string KeyDisplayText(TIndex& ix) {
 }
 
 void Damaged(const TIndex& ix, const std::string& where) {
-    SetError(254, std::string("Index-Datei beschädigt. "_cp850) + ix.fileName + " [" + where + "]");
+    SetError(254, std::string("Index-Datei beschädigt. "_cp850) + ShownFileName(ix.fileName) +
+                      " [" + where + "]");
 }
 
 TIndex::~TIndex() {

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "foundation/codepage.h"
+#include "foundation/files.h"
 #include "tables/engine/dbf_file.h"
 #include "tables/engine/engine_base.h"
 #include "tables/expr/expr_keys.h"
@@ -146,7 +147,7 @@ int32_t HookFirstLast(bool last) {
     TIndex* ix = Controlling();
     if (!a) return 0;
     if (!ix) {
-        SetError(221, "Index nicht geöffnet. (DBF="_cp850.data() + a->fileName +
+        SetError(221, "Index nicht geöffnet. (DBF="_cp850.data() + ShownFileName(a->fileName) +
                           ") [_FindFirst/LastRec]");
         return 0;
     }
@@ -316,7 +317,7 @@ void AppendNewKey() {
                 if (DeleteKey(*At(area, q), k, a->recordNumber) != 0 ||
                     !WriteAnchor(*At(area, q))) {
                     SetError(254, std::string("Index-Datei beschädigt. "_cp850) +
-                                      At(area, q)->fileName + " [AppendNewKey]");
+                                      ShownFileName(At(area, q)->fileName) + " [AppendNewKey]");
                     return;
                 }
             ErrorState.lastErrorCode = code;
@@ -362,7 +363,8 @@ void ReplaceKeys() {
         if (DeleteKey(ix, ix.oldKey, a->recordNumber) != 0) {
             keepMarks();
             SetError(254, "Datensatz Nr. " + std::to_string(a->recordNumber) +
-                              " nicht im Index gefunden. " + ix.fileName + " [CompareKeys]");
+                              " nicht im Index gefunden. " + ShownFileName(ix.fileName) +
+                              " [CompareKeys]");
             return false;
         }
         if (InsertKey(ix, key, a->recordNumber) != 0) {
@@ -449,7 +451,8 @@ bool HookSoundex(int n) {
 bool TakeFreshAnchor(TIndex& ix) {
     std::array<uint8_t, 24> now{};
     if (FileCalls.pread(ix.fd, now.data(), now.size(), 0) != 24) {
-        SetError(222, "Fehler beim Lesen der Index-Datei:  " + ix.fileName + " [ReadAnchorNodes]");
+        SetError(222, "Fehler beim Lesen der Index-Datei:  " + ShownFileName(ix.fileName) +
+                          " [ReadAnchorNodes]");
         return false;
     }
     const TAnchor fresh = DecodeAnchor(now.data());
@@ -528,10 +531,11 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
     for (int ar = 1; ar <= kAreas; ++ar)
         for (auto& other : Open[ar])
             if (other && SameFile(other->fileName) == same) {
-                SetError(220, std::string("Index-Datei bereits geöffnet: "_cp850) + path +
-                                  std::string(" für "_cp850) + WorkAreas[ar]->fileName + "\n\r" +
+                SetError(220, std::string("Index-Datei bereits geöffnet: "_cp850) +
+                                  ShownFileName(path) + std::string(" für "_cp850) +
+                                  ShownFileName(WorkAreas[ar]->fileName) + "\n\r" +
                                   std::string("Versuch gleichnamigen Index zu setzen für "_cp850) +
-                                  a->fileName + ". [OpenIndex/Set_Index_To]");
+                                  ShownFileName(a->fileName) + ". [OpenIndex/Set_Index_To]");
                 return;
             }
     if (!AnyIndex(area) && !SemaphoreLogin(area)) return;
@@ -556,9 +560,11 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
     int code = 0;
     ix->fd = OpenTableFile(path, mode, &ix->readOnly, &code);
     const std::string damaged =
-        std::string("Ungültiger dBASE-Schlüsselausdruck oder Index-Datei beschädigt "_cp850) + path;
+        std::string("Ungültiger dBASE-Schlüsselausdruck oder Index-Datei beschädigt "_cp850) +
+        ShownFileName(path);
     if (ix->fd < 0) {
-        SetError(code, "Fehler beim Lesen der Index-Datei:  " + path + " [ReadAnchorNodes]");
+        SetError(code, "Fehler beim Lesen der Index-Datei:  " + ShownFileName(path) +
+                           " [ReadAnchorNodes]");
         return;
     }
     // The anchor is read inside a read phase: a writer of another program
@@ -600,7 +606,7 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
             SetError(222, damaged);
             return;
         }
-        const std::string name = path + (ix->anchor.unique ? " UNIQUE" : "");
+        const std::string name = ShownFileName(path) + (ix->anchor.unique ? " UNIQUE" : "");
         struct Repairing {
             Repairing() { repairing = true; }
             ~Repairing() { repairing = false; }
@@ -622,8 +628,8 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
     ix->expression = NormaliseExpression(text);
     const bool marker = ix->expression == NormaliseExpression(kKeyMakerMarker);
     if (!keyMaker && marker) {
-        SetError(223, "KeyMaker-Funktion benötigt, "_cp850.data() + kQuote + path + kQuote +
-                          " wurde von KeyMaker-Funktion erzeugt.");
+        SetError(223, "KeyMaker-Funktion benötigt, "_cp850.data() + kQuote + ShownFileName(path) +
+                          kQuote + " wurde von KeyMaker-Funktion erzeugt.");
         return;
     }
     if (keyMaker && !marker) {
@@ -885,12 +891,12 @@ void Set_Order_To(int n) {
     const std::string call = "Set_Order_To(" + std::to_string(n) + ")";
     if (n < 0 || n > kMaxIndexes) {
         SetError(220, std::string("Ungültige Index-Ordnung angegeben: SET_ORDER_TO. ["_cp850) +
-                          call + "] (DBF=" + a->fileName + ")");
+                          call + "] (DBF=" + ShownFileName(a->fileName) + ")");
         return;
     }
     if (!AnyIndex(area)) {
-        SetError(221,
-                 "Index nicht geöffnet. (DBF="_cp850.data() + a->fileName + ") [" + call + "]");
+        SetError(221, "Index nicht geöffnet. (DBF="_cp850.data() + ShownFileName(a->fileName) +
+                          ") [" + call + "]");
         return;
     }
     if (n == 0) {
@@ -900,8 +906,8 @@ void Set_Order_To(int n) {
     bool present = false;
     for (auto& ix : Open[area]) present = present || (ix && ix->order == n);
     if (!present) {
-        SetError(221,
-                 "Index nicht geöffnet.. (DBF="_cp850.data() + a->fileName + ") [" + call + "]");
+        SetError(221, "Index nicht geöffnet.. (DBF="_cp850.data() + ShownFileName(a->fileName) +
+                          ") [" + call + "]");
         return;
     }
     ReadPhase read;
@@ -938,22 +944,23 @@ void CloseIndex(int position) {
             fl.l_len = 1;
             fl.l_type = F_WRLCK;
             if (shared && FileCalls.lock(ix->fd, F_OFD_SETLKW, &fl) != 0) {
-                SetError(33,
-                         "Konnte Index nicht sperren um Anchor-Knoten zu schreiben" + ix->fileName);
+                SetError(33, "Konnte Index nicht sperren um Anchor-Knoten zu schreiben" +
+                                 ShownFileName(ix->fileName));
             } else {
                 WriteAnchor(*ix);
                 fl.l_type = F_UNLCK;
                 if (shared && FileCalls.lock(ix->fd, F_OFD_SETLK, &fl) != 0)
                     SetError(33,
                              "Konnte Index nicht entsperren nach Schreiben des Anchor-Knotens " +
-                                 ix->fileName);
+                                 ShownFileName(ix->fileName));
             }
         }
         const int fd = ix->fd;
         ix->fd = -1;
         if (fd >= 0 && FileCalls.close(fd) != 0)
             SetError(IoCodeOf(errno),
-                     std::string("Fehler beim Schließen der Index-Datei:  "_cp850) + ix->fileName);
+                     std::string("Fehler beim Schließen der Index-Datei:  "_cp850) +
+                         ShownFileName(ix->fileName));
         ix.reset();
     }
     if (!AnyIndex(area)) {
@@ -985,7 +992,8 @@ bool FindKey(const std::string& text, bool exact) {
     const int area = CurrentArea;
     TIndex* ix = Controlling();
     if (!ix) {
-        SetError(221, "Index nicht geöffnet. (DBF="_cp850.data() + a->fileName + ") [Find]");
+        SetError(221, "Index nicht geöffnet. (DBF="_cp850.data() + ShownFileName(a->fileName) +
+                          ") [Find]");
         return false;
     }
     if (NaturalOrder[area]) {

@@ -26,6 +26,7 @@
 #include <filesystem>
 
 #include "foundation/codepage.h"
+#include "foundation/files.h"
 #include "tables/engine/dbf_file.h"
 #include "tables/engine/engine_base.h"
 #include "tables/engine/engine_dates.h"
@@ -131,8 +132,9 @@ bool TakeRegion(TSemRecord& s, int action) {
         }
         WaitMs(10);
     }
-    SetError(1202, "10 second timeout: Cannot lock index semaphore file: " + s.name + " " +
-                       Action(action) + "\r\nPossible cause: Network lock limit exceeded\r\n" +
+    SetError(1202, "10 second timeout: Cannot lock index semaphore file: " + ShownFileName(s.name) +
+                       " " + Action(action) +
+                       "\r\nPossible cause: Network lock limit exceeded\r\n" +
                        " Lock result code: " + std::to_string(code));
     return false;
 }
@@ -142,7 +144,8 @@ void ReleaseRegion(TSemRecord& s, int action) {
     s.regionHeld = false;
     int code = 0;
     if (!Region(s, true, &code))
-        SetError(code, "Cannot unlock index semaphore file: " + s.name + " " + Action(action));
+        SetError(code, "Cannot unlock index semaphore file: " + ShownFileName(s.name) + " " +
+                           Action(action));
 }
 
 // The lock region for one change of the record: released by `Release`, or
@@ -191,13 +194,15 @@ void DropWritePhase(TSemRecord& s) {
 
 bool ReadRecord(TSemRecord& s, int action) {
     if (FileCalls.pread(s.fd, s.rec.data(), 4, 0) == 4) return true;
-    SetError(errno ? IoCodeOf(errno) : 100, "Cannot read: " + s.name + " " + Action(action));
+    SetError(errno ? IoCodeOf(errno) : 100,
+             "Cannot read: " + ShownFileName(s.name) + " " + Action(action));
     return false;
 }
 
 bool WriteRecord(TSemRecord& s, int action) {
     if (FileCalls.pwrite(s.fd, s.rec.data(), 4, 0) == 4) return true;
-    SetError(errno ? IoCodeOf(errno) : 101, "Cannot write to: " + s.name + " " + Action(action));
+    SetError(errno ? IoCodeOf(errno) : 101,
+             "Cannot write to: " + ShownFileName(s.name) + " " + Action(action));
     return false;
 }
 
@@ -225,8 +230,8 @@ bool LockTableByte(const TWorkArea& a, const std::string& name, int action) {
         if (LockRegion(false, a, LockBase, 1) == 0) return true;
         WaitMs(10);
     }
-    SetError(1202, "Cannot lock database for: " + name + " Action=" + Action(action) +
-                       " [Database Semaphore]");
+    SetError(1202, "Cannot lock database for: " + ShownFileName(name) +
+                       " Action=" + Action(action) + " [Database Semaphore]");
     return false;
 }
 
@@ -274,7 +279,8 @@ bool Login(int area, TWorkArea& a) {
     else
         code = IoCodeOf(errno);
     if (s->fd < 0) {
-        SetError(code ? code : 5, "Cannot open/create: " + s->name + " " + Action(kLogin));
+        SetError(code ? code : 5,
+                 "Cannot open/create: " + ShownFileName(s->name) + " " + Action(kLogin));
         return false;
     }
     RegionHold region(*s, kLogin);
@@ -338,8 +344,8 @@ bool IncRead(TSemRecord& s) {
         DropLock(s, kGateByte);
     }
     if (!ok) {
-        SetError(1202, "10 second timeout: Cannot lock index semaphore file: " + s.name + " " +
-                           Action(kIncRead) +
+        SetError(1202, "10 second timeout: Cannot lock index semaphore file: " +
+                           ShownFileName(s.name) + " " + Action(kIncRead) +
                            "\r\nPossible cause: Network lock limit exceeded\r\n" +
                            " Lock result code: " + std::to_string(code));
         return false;
@@ -364,7 +370,7 @@ bool IncRead(TSemRecord& s) {
 bool DecRead(TSemRecord& s) {
     if (s.readNest <= 0) {
         s.readNest = 0;
-        SetError(254, "Unbalanced IncRead/DecRead for semaphore file: " + s.name);
+        SetError(254, "Unbalanced IncRead/DecRead for semaphore file: " + ShownFileName(s.name));
         return false;
     }
     if (--s.readNest != 0 || s.regionHeld || !s.registered) return true;
@@ -434,7 +440,7 @@ bool UnlockForWrite(TSemRecord& s) {
     if (s.writeNest <= 0) {
         s.writeNest = 0;
         DropWritePhase(s);
-        SetError(254, "Unbalanced Lock/Unlock for semaphore file: " + s.name);
+        SetError(254, "Unbalanced Lock/Unlock for semaphore file: " + ShownFileName(s.name));
         return false;
     }
     if (--s.writeNest != 0 || !s.regionHeld) return true;

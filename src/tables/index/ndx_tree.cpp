@@ -15,6 +15,7 @@
 #include <set>
 
 #include "foundation/codepage.h"
+#include "foundation/files.h"
 #include "tables/engine/dbf_file.h"
 #include "tables/engine/engine_base.h"
 #include "tables/engine/navigation.h"
@@ -75,7 +76,7 @@ void RemoveEntry(const TIndex& ix, uint8_t* b, int c, int i, bool leaf) {
 
 bool ReadError(const TIndex& ix, int code) {
     SetError(code ? code : 222,
-             "Fehler beim Lesen der Index-Datei: " + ix.fileName + " [SeekAndRead]");
+             "Fehler beim Lesen der Index-Datei: " + ShownFileName(ix.fileName) + " [SeekAndRead]");
     return false;
 }
 
@@ -318,7 +319,8 @@ bool WriteNode(TIndex& ix, uint32_t node, uint8_t* buf) {
     if (put != kNdxBlock) {
         ix.cache.slots.clear();
         SetError(put < 0 && !ix.readOnly ? IoCodeOf(errno) : 5,
-                 "Fehler beim Schreiben der Index-Datei: " + ix.fileName + " [SeekAndWrite]");
+                 "Fehler beim Schreiben der Index-Datei: " + ShownFileName(ix.fileName) +
+                     " [SeekAndWrite]");
         return false;
     }
     for (auto& slot : ix.cache.slots)
@@ -335,7 +337,8 @@ bool WriteAnchor(TIndex& ix) {
     const ssize_t put = ix.readOnly ? -1 : FileCalls.pwrite(ix.fd, block.data(), block.size(), 0);
     if (put != kNdxBlock) {
         SetError(put < 0 && !ix.readOnly ? IoCodeOf(errno) : 5,
-                 "Fehler beim Schreiben der Index-Datei:  " + ix.fileName + " [WriteAnchorNode]");
+                 "Fehler beim Schreiben der Index-Datei:  " + ShownFileName(ix.fileName) +
+                     " [WriteAnchorNode]");
         return false;
     }
     ix.anchorModified = false;
@@ -488,8 +491,8 @@ bool RebuildMarkedTree(TIndex& ix) {
     std::array<uint8_t, kNdxBlock> emptyLeaf{};
     bool ok = WriteAnchor(ix) && WriteNode(ix, 1, emptyLeaf.data());
     if (ok && FileCalls.ftruncate(ix.fd, 2 * kNdxBlock) != 0) {
-        SetError(IoCodeOf(errno),
-                 "Fehler beim Schreiben der Index-Datei:  " + ix.fileName + " [WriteAnchorNode]");
+        SetError(IoCodeOf(errno), "Fehler beim Schreiben der Index-Datei:  " +
+                                      ShownFileName(ix.fileName) + " [WriteAnchorNode]");
         ok = false;
     }
     if (ok) {

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "tables/engine/dbf_file.h"
+#include "foundation/files.h"
 #include "tables/engine/engine_base.h"
 #include "tables/engine/engine_files.h"
 #include "tables/engine/locking.h"
@@ -103,7 +104,7 @@ int32_t CopyMemo(uint8_t sourceArea, int32_t block, bool sameBlock) {
     MemoState* m = AreaMemo(target);
     const TWorkArea* source = sourceArea <= kMaxWorkAreas ? WorkAreas[sourceArea] : nullptr;
     if (!AreaMemo(source)) {
-        SetError(1019, (source ? source->fileName : std::string()) +
+        SetError(1019, (source ? ShownFileName(source->fileName) : std::string()) +
                            " No Memo Field [AppendFrom/CopyTo]");
         return 0;
     }
@@ -116,12 +117,12 @@ int32_t CopyMemo(uint8_t sourceArea, int32_t block, bool sameBlock) {
     uint16_t code = 0;
     const int32_t ref = CopyMemoValue(AreaMemoEnd(source, false), block, to, toPos, code);
     if (code != 0) {
-        MemoError(code, m->fileName + " [AppendFrom/CopyTo]");
+        MemoError(code, ShownFileName(m->fileName) + " [AppendFrom/CopyTo]");
         return 0;
     }
     UpdateMemoHeader();
     if (FileCalls.fsync(m->fd) != 0) {
-        SetError(IoCode(), m->fileName + " [AppendFrom/CopyTo]");
+        SetError(IoCode(), ShownFileName(m->fileName) + " [AppendFrom/CopyTo]");
         return 0;
     }
     return ref;
@@ -141,7 +142,7 @@ void PackMemofile() {
     errno = 0;
     const std::string path = ResolveSaveTarget(name);
     if (path.empty()) {
-        SetError(IoCode(), name + " [PackMemofile]");
+        SetError(IoCode(), ShownFileName(name) + " [PackMemofile]");
         return;
     }
     std::string dir, base, ext;
@@ -149,7 +150,7 @@ void PackMemofile() {
     {
         const double freeKb = DiskFreeKB(dir.empty() ? "." : dir);
         if (freeKb >= 0 && static_cast<double>(FileSize(m->fd) / 1024) > freeKb) {
-            SetError(1012, name + " [PackMemofile]");
+            SetError(1012, ShownFileName(name) + " [PackMemofile]");
             return;
         }
     }

@@ -218,7 +218,7 @@ bool CheckMemoField(const std::string& verb) {
         return true;
     }
     if (!AreaMemo(a)) {
-        SetError(1019, a->fileName + " No Memo Field [" + verb + "]");
+        SetError(1019, ShownFileName(a->fileName) + " No Memo Field [" + verb + "]");
         return true;
     }
     return false;
@@ -234,7 +234,7 @@ void OpenMemofile(const std::string& tableName) {
     const uint8_t style = GetMemoType();
     const std::string name = MemoFileName(tableName, style);
     if (a->memoState) {
-        SetError(1007, name + " [USE]");
+        SetError(1007, ShownFileName(name) + " [USE]");
         return;
     }
     int mode = kFileModeExclusiveReadWrite;
@@ -244,7 +244,7 @@ void OpenMemofile(const std::string& tableName) {
     int code = 0;
     const int fd = OpenTableFile(name, mode, &readOnly, &code);
     if (fd < 0) {
-        SetError(code ? code : 2, "Memo-Datei nicht gefunden: " + name + " [USE]");
+        SetError(code ? code : 2, "Memo-Datei nicht gefunden: " + ShownFileName(name) + " [USE]");
         return;
     }
     uint16_t blockSize = 512;
@@ -260,7 +260,7 @@ void OpenMemofile(const std::string& tableName) {
     if (!MemoBlockSizeAllowed(style, blockSize)) {
         // Every value's place would be wrong: the file is damaged.
         FileCalls.close(fd);
-        SetError(1003, name + " [USE]");
+        SetError(1003, ShownFileName(name) + " [USE]");
         return;
     }
     auto* m = new MemoState;
@@ -281,7 +281,7 @@ void CloseMemofile() {
     const std::string name = m->fileName;
     delete m;
     a->memoState = nullptr;
-    if (r != 0) SetError(IoCodeOf(err), name + " [CloseMemofile]");
+    if (r != 0) SetError(IoCodeOf(err), ShownFileName(name) + " [CloseMemofile]");
 }
 
 void ZapMemofile(const std::string& tableName) {
@@ -343,7 +343,7 @@ bool MainHeaderWrite(uint32_t n) {
     else
         PutLe32(b, n);
     if (!WriteFully(m->fd, b, 4, 0)) {
-        MemoError(29, m->fileName + " [MainHeaderWrite()]");
+        MemoError(29, ShownFileName(m->fileName) + " [MainHeaderWrite()]");
         return false;
     }
     return true;
@@ -357,11 +357,12 @@ void AddReleasedBlocks(uint32_t n) {
     if (m->blockSize < 36) return;
     uint8_t b[4] = {};
     if (!ReadFully(m->fd, b, 4, 32)) {
-        MemoError(30, m->fileName + " [AddReleasedBlocks]");
+        MemoError(30, ShownFileName(m->fileName) + " [AddReleasedBlocks]");
         return;
     }
     PutLe32(b, Le32(b) + n);
-    if (!WriteFully(m->fd, b, 4, 32)) MemoError(29, m->fileName + " [AddReleasedBlocks]");
+    if (!WriteFully(m->fd, b, 4, 32))
+        MemoError(29, ShownFileName(m->fileName) + " [AddReleasedBlocks]");
 }
 
 void UpdateMemoHeader() {
@@ -376,7 +377,7 @@ void UpdateMemoHeader() {
     else
         PutLe32(b, n32);
     if (!WriteFully(m->fd, b, 4, 0)) {
-        MemoError(29, m->fileName + " [UpdateMemoHeader()]");
+        MemoError(29, ShownFileName(m->fileName) + " [UpdateMemoHeader()]");
         return;
     }
     AddReleasedBlocks(lastFillCount);
@@ -390,7 +391,7 @@ int64_t LockMemoPadAndSeekEOF(const std::string& caller) {
     MemoState* m = CurrentMemo();
     if (!m) return 0;
     if (!LockMemofile()) {
-        MemoError(1017, m->fileName + " [" + caller + "]");
+        MemoError(1017, ShownFileName(m->fileName) + " [" + caller + "]");
         return 0;
     }
     uint64_t size = FileSize(m->fd);
@@ -403,7 +404,7 @@ int64_t LockMemoPadAndSeekEOF(const std::string& caller) {
     if (target > size) {
         const std::vector<uint8_t> zeros(static_cast<std::size_t>(target - size), 0);
         if (!WriteFully(m->fd, zeros.data(), zeros.size(), size)) {
-            MemoError(IoCode(), m->fileName + " [LockMemoPadAndSeekEOF]");
+            MemoError(IoCode(), ShownFileName(m->fileName) + " [LockMemoPadAndSeekEOF]");
             return 0;
         }
         size = target;
@@ -426,7 +427,7 @@ bool WriteGroupHeaderAt(uint32_t block, uint32_t length) {
         PutLe32(h + 4, length + 8);
     }
     if (!WriteFully(m->fd, h, 8, static_cast<uint64_t>(block) * m->blockSize)) {
-        MemoError(29, m->fileName + " [WriteGroupHeader()]");
+        MemoError(29, ShownFileName(m->fileName) + " [WriteGroupHeader()]");
         return false;
     }
     return true;
@@ -436,7 +437,7 @@ uint32_t ReadGroupHeader(uint32_t block, uint8_t header[8]) {
     MemoState* m = CurrentMemo();
     if (!m || block == 0) return 0;
     if (!ReadFully(m->fd, header, 8, static_cast<uint64_t>(block) * m->blockSize)) {
-        MemoError(30, m->fileName + " [ReadGroupHeader()]");
+        MemoError(30, ShownFileName(m->fileName) + " [ReadGroupHeader()]");
         return 0;
     }
     return OccupiedBlocks(Le32(header + 4), m->blockSize);
@@ -469,7 +470,7 @@ bool WritePair(const MemoState& m, uint32_t block, uint32_t first, uint32_t seco
 void FreeMemoBlocks(uint32_t block, uint32_t blockCount) {
     MemoState* m = CurrentMemo();
     if (!m || block == 0 || blockCount == 0) return;
-    const std::string ctx = m->fileName + " [EditMemo/CloseMemo]";
+    const std::string ctx = ShownFileName(m->fileName) + " [EditMemo/CloseMemo]";
     const uint32_t fileBlocks = FileBlocks(*m);
     uint8_t h[24];
     if (!ReadFully(m->fd, h, 24, 0)) {
@@ -637,7 +638,7 @@ bool ReadMemoValue(int32_t block, std::string& data, const std::string& verb) {
     if (block == 0) return true;
     const uint16_t code = ReadValueAt(AreaMemoEnd(a, false), block, false, data, nullptr);
     if (code != 0) {
-        MemoError(code, m->fileName + RecordTail(a) + " [" + verb + "]");
+        MemoError(code, ShownFileName(m->fileName) + RecordTail(a) + " [" + verb + "]");
         return false;
     }
     return true;

@@ -7,6 +7,7 @@
 
 #include "tables/engine/engine_base.h"
 #include "foundation/file_calls.h"
+#include "foundation/files.h"
 #include "tables/memo/memo_file.h"
 #include "tables/memo/memo_io.h"
 #include "tables/engine/proc_tables.h"
@@ -47,7 +48,8 @@ int32_t BlobCheck(uint16_t code, const std::string& verb) {
     MemoState* m = AreaMemo(a);
     const uint32_t block = m->blob.block;
     ResetDescriptor(m->blob, false);
-    MemoError(code, std::to_string(block) + " " + m->fileName + RecordTail(a) + " [" + verb + "]");
+    MemoError(code, std::to_string(block) + " " + ShownFileName(m->fileName) + RecordTail(a) +
+                        " [" + verb + "]");
     return 0;
 }
 
@@ -334,7 +336,7 @@ void DestroyBlobDescriptor() {
         }
     }
     ResetDescriptor(d, false);
-    if (code != 0) MemoError(code, m->fileName + " [DestroyBlobDescriptor]");
+    if (code != 0) MemoError(code, ShownFileName(m->fileName) + " [DestroyBlobDescriptor]");
 }
 
 void StartMemoUnit() {

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "tables/engine/engine_base.h"
+#include "foundation/files.h"
 #include "tables/engine/engine_files.h"
 #include "foundation/file_calls.h"
 #include "tables/memo/memo_file.h"
@@ -115,11 +116,11 @@ int32_t StoreValue(const std::string& text, bool rewrite, int32_t oldBlock, cons
     const uint64_t offset =
         static_cast<uint64_t>(block) * m->blockSize + (m->style == kMemoDbase3 ? 0 : 8);
     if (!WriteValueBytes(*m, a->writeHook, std::move(bytes), offset)) {
-        MemoError(IoCode(), m->fileName + " [" + tag + "]");
+        MemoError(IoCode(), ShownFileName(m->fileName) + " [" + tag + "]");
         return 0;
     }
     if (FileCalls.fsync(m->fd) != 0) {
-        MemoError(IoCode(), m->fileName + " [" + tag + "]");
+        MemoError(IoCode(), ShownFileName(m->fileName) + " [" + tag + "]");
         return 0;
     }
     AddReleasedBlocks(released);
@@ -182,7 +183,7 @@ int32_t CloseMemo(int32_t oldBlock) {
     SplitFileName(m->fileName, dir, name, ext);
     const double freeKb = DiskFreeKB(dir.empty() ? "." : dir);
     if (freeKb >= 0 && freeKb <= static_cast<double>(text.size() / 1024)) {
-        MemoError(1004, m->fileName + " [EditMemo/CloseMemo]");
+        MemoError(1004, ShownFileName(m->fileName) + " [EditMemo/CloseMemo]");
         return 0;
     }
     return StoreValue(text, true, oldBlock, "EditMemo/CloseMemo", "EditMemo/CloseMemo");

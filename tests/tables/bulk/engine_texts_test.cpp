@@ -1,0 +1,44 @@
+// The engine's messages are code page 850: its own letters (ä 0x84, ü 0x81)
+// and the file names it names (carried where code page 850 lacks a letter).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/codepage.h"
+#include "tables/table_test_util.h"
+#include "tables/bulk/bulk_verbs.h"
+#include "tables/datasets/field_lines.h"
+#include "tables/engine/dbf_file.h"
+#include "tables/engine/engine_base.h"
+
+namespace veldrim::testing {
+namespace {
+
+class EngineTexts : public TableTest {};
+
+TEST_F(EngineTexts, AppendingATableToItselfNamesItInCodePage850) {
+    const std::string table = Path("Größe-Ł.dbf");
+    CreateDbf(table, {F("NAME", 'C', 10)});
+    USE(table + " EXCLUSIVE");
+    std::string shown;
+    try {
+        AppendFrom(table);
+    } catch (const EDurazError& e) {
+        shown = e.what();
+    }
+    ASSERT_EQ(LastError(), 214);
+    const std::string context = "Datei kann nicht an sich selbst angeh\x84ngt werden. [AppendFrom(";
+    EXPECT_NE(shown.find(context), std::string::npos) << shown;
+    EXPECT_NE(Cp850ToUtf8Carried(shown).find(table + ")]"), std::string::npos)
+        << Cp850ToUtf8Carried(shown);
+}
+
+TEST_F(EngineTexts, ABadFieldLineIsRefusedInCodePage850) {
+    std::string reason;
+    EXPECT_TRUE(FieldsFromLines({"NAME"}, false, "Sorten", &reason).empty());
+    EXPECT_EQ(reason, "Ung\x81ltige Feldbeschreibung: NAME");
+}
+
+}  // namespace
+}  // namespace veldrim::testing

@@ -27,8 +27,7 @@ namespace {
 std::string watched;
 std::vector<int> writableOpens;
 int RecordOpens(const char* path, int flags, mode_t mode) {
-    if (std::string(path).starts_with(watched))
-        writableOpens.push_back(flags & O_ACCMODE);
+    if (std::string(path).starts_with(watched)) writableOpens.push_back(flags & O_ACCMODE);
     return SystemFileCalls().open(path, flags, mode);
 }
 

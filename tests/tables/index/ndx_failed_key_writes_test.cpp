@@ -11,7 +11,6 @@
 
 #include "foundation/file_calls.h"
 #include "tables/engine/locking.h"
-#include "tables/engine/win1252_text.h"
 #include "tables/index/index_fixture.h"
 
 namespace veldrim::testing {
@@ -64,7 +63,8 @@ protected:
     // The table a.dbf (NAME C(8): alpha, bravo, charly, delta, echo, or the
     // first `count`) with the indexes named in `indexes`, each on NAME, in
     // the folder `name`.
-    std::string Folder(const std::string& name, int count, const std::vector<std::string>& indexes) {
+    std::string Folder(const std::string& name, int count,
+                       const std::vector<std::string>& indexes) {
         const std::string folder = Path(name);
         fs::create_directories(folder);
         CreateDbf(folder + "/a.dbf", {F("NAME", 'C', 8)});

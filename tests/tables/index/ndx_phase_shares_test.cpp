@@ -12,7 +12,6 @@
 
 #include "foundation/file_calls.h"
 #include "tables/engine/locking.h"
-#include "tables/engine/win1252_text.h"
 #include "tables/index/index_fixture.h"
 
 namespace veldrim::testing {
@@ -83,7 +82,7 @@ protected:
         AddRecord([&] { SetBinaryText(1, name); });
         Unlock();
     }
-    // The record count and readers byte of the semaphore file.
+    // The readers byte of the semaphore file.
     int Readers() const {
         const auto b = ReadBytes(Path("s.@S@"));
         return b.size() < 4 ? -1 : static_cast<int8_t>(b[1]);

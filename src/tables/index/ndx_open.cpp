@@ -912,7 +912,10 @@ void Set_Order_To(int n) {
     }
     ReadPhase read;
     if (!read.Held()) return;
-    const bool atEnd = Controlling()->eof || a->recordNumber > a->recordCount;
+    // Without an index in position 1 (indexes opened into later positions
+    // only) the table's own end state is the order's.
+    const TIndex* before = Controlling();
+    const bool atEnd = (before ? before->eof : a->eof) || a->recordNumber > a->recordCount;
     const uint8_t found = FoundFlag;
     Arrange(area, n);
     NaturalOrder[area] = false;

@@ -500,6 +500,31 @@ struct Surface {
     int32_t LY(Real l) const { return printer ? PrintMapLengthY(*printer, l) : MapLengthY(l); }
 };
 
+// The mapping of world coordinates onto the device: what window records,
+// SetWindow and the zoom and pan actions change.
+struct Mapping {
+    IntRect viewport;
+    WorldRect world, visible;
+    ZoomRectangle zoom;
+    Real scaleX, scaleY;
+    uint8_t keepAspect;
+    bool operator==(const Mapping&) const = default;
+};
+
+Mapping CurrentMapping() {
+    return {Viewport, WorldWindow, VisibleWindow, ZoomRect, ScaleX, ScaleY, KeepAspect};
+}
+
+void ApplyMapping(const Mapping& m) {
+    Viewport = m.viewport;
+    WorldWindow = m.world;
+    VisibleWindow = m.visible;
+    ZoomRect = m.zoom;
+    ScaleX = m.scaleX;
+    ScaleY = m.scaleY;
+    KeepAspect = m.keepAspect;
+}
+
 }  // namespace
 
 void TFveldgra::FormPaint() { Replay(canvas, PrintingFlag ? &printer : nullptr); }
@@ -521,6 +546,29 @@ void TFveldgra::Replay(GraphicsCanvas* window, const PrinterTarget* print) {
             w.Repaint();
         }
     } scope(*this);
+    // One picture has one zoom. The events let run during the replay (a zoom
+    // or pan key, a dragged rectangle, a new drawing) work on the window's
+    // mapping as it stood before the replay, and what they change becomes the
+    // window's mapping once the replay ends; the replay itself goes on with
+    // its own mapping. The paint they ask for draws the new view whole.
+    struct MappingScope {
+        Mapping window = CurrentMapping();
+        bool changed = false;
+        ~MappingScope() {
+            if (changed) ApplyMapping(window);
+        }
+    } mapping;
+    auto letEventsRun = [&mapping] {
+        const Mapping replaying = CurrentMapping();
+        ApplyMapping(mapping.window);
+        Ui().ProcessEvents();
+        const Mapping after = CurrentMapping();
+        if (!(after == mapping.window)) {
+            mapping.window = after;
+            mapping.changed = true;
+        }
+        ApplyMapping(replaying);
+    };
     if (print && !print->canvas) print = nullptr;
     std::vector<Surface> surfaces;
     if (window) surfaces.push_back({window, nullptr});
@@ -587,7 +635,7 @@ void TFveldgra::Replay(GraphicsCanvas* window, const PrinterTarget* print) {
     };
     for (size_t i = 0; i < end(); ++i) {
         if (i % kReplayEventInterval == 0) {
-            Ui().ProcessEvents();
+            letEventsRun();
             if (i >= end()) break;
         }
         std::string_view rec = DisplayList[i];

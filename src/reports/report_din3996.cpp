@@ -24,6 +24,7 @@
 #include "calc/records.h"
 #include "foundation/codepage.h"
 #include "foundation/formatting.h"
+#include "foundation/guarded_math.h"
 #include "foundation/program_state.h"
 #include "reports/calc_report.h"
 #include "reports/report_cells.h"
@@ -96,8 +97,10 @@ void GeneralFactors(const WormGearRecord& w, int ed) {
 void Efficiency(const WormGearRecord& w, int ed) {
     ReportSectionTitle(Titled("WIRKUNGSGRAD NACH ", ed));
     ReportRow("Leerlauf-Verlustleistung", "PV0", "kW", FixedCell(4, 3, w.PV0Din));
-    ReportTextWithRule("Lagerung : " +
-                       ReportCodeText(kBearingArrangementTexts, w.bearingArrangement));
+    // Every bearing code has a text here: codes below 1 print as the first
+    // arrangement, codes above 2 as the second.
+    ReportTextWithRule("Lagerung : " + ReportCodeText(kBearingArrangementTexts,
+                                                      IntClamp(1, 2, w.bearingArrangement)));
     ReportRow("Lagerverlustleistung", "PVLP", "kW", FixedCell(4, 3, w.PVLPDin));
     ReportRow("Dichtungsverlustleistung", "PVD", "kW", FixedCell(4, 3, w.PVD));
     ReportRow("Grundreibungszahl", Cp850Text("µ0T"_cp850), "", FixedCell(4, 3, w.mue0T[ed]));

@@ -13,6 +13,7 @@
 
 #include "foundation/codepage.h"
 #include "graphics/logo.h"
+#include "graphics/zoom_keys.h"
 #include "graphics/recording_canvas.h"
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
@@ -79,6 +80,54 @@ TEST_F(DisplayListTest, ClearWhileTheListIsReplayedTakesEffectAfterTheReplay) {
     EXPECT_EQ(DisplayList, (Records{"4;2;2;3;3"}));
     window.Clear();  // outside a replay: at once
     EXPECT_TRUE(DisplayList.empty());
+}
+
+// A window that paints by replaying its list onto a fresh canvas, as the
+// screen does, and keeps the last picture it painted.
+struct PaintingWindow : TFveldgra {
+    Records painted;
+    Records Replayed() {
+        RecordingCanvas c;
+        return ReplayTo(c), c.ops;
+    }
+
+protected:
+    void Repaint() override { painted = Replayed(); }
+};
+
+// The first record at which two pictures differ; -1 when they are the same.
+long FirstDifference(const Records& a, const Records& b) {
+    const auto d = std::ranges::mismatch(a, b);
+    return d.in1 == a.end() && d.in2 == b.end() ? -1 : d.in1 - a.begin();
+}
+
+// A zoom key pressed while a long list is replayed (before record 50000):
+// the picture being drawn keeps the zoom it began with, the repaint the key
+// asks for draws the whole list at the new zoom, as a fresh replay does.
+TEST_F(DisplayListTest, AZoomDuringALongReplayGivesPicturesOfOneZoomEach) {
+    PaintingWindow w;
+    SetGraphicsWindow(&w);
+    w.SetWindow(0, 0, 0, 0, 1, 1, 0, 0, 640, 480);
+    for (int i = 0; i < 60000; ++i) w.line(i % 600, i % 400, i % 600 + 10, i % 400 + 20);
+    const Records oldZoom = w.Replayed();
+    w.processKey(kVkAdd);  // the reference: the key pressed while nothing replays
+    const ZoomRectangle zoomed{54, 40, 586, 440};  // 640 / 1.2 = 533 wide, 480 / 1.2 = 400 high
+    ASSERT_EQ(ZoomRect, zoomed);
+    const Records newZoom = w.painted;
+    ASSERT_EQ(FirstDifference(oldZoom, newZoom), 0) << "the zoom moves the lines";
+    w.ResetZoom();
+    w.painted.clear();
+
+    PumpHookUi events;
+    ScopedUi scope(events);
+    int pumps = 0;
+    events.hook = [&] {
+        if (++pumps == 2) w.processKey(kVkAdd);
+    };
+    EXPECT_EQ(FirstDifference(w.Replayed(), oldZoom), -1) << "the picture begun at the old zoom";
+    EXPECT_EQ(FirstDifference(w.painted, newZoom), -1) << "the repaint at the new zoom";
+    EXPECT_EQ(ZoomRect, zoomed);
+    SetGraphicsWindow(nullptr);
 }
 
 TEST(FormatDisplayReal, EightSignificantDigitsAndRoundTrip) {

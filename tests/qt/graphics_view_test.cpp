@@ -143,6 +143,46 @@ TEST_F(GraphicsViewTest, ZoomKeysChangeTheView) {
     EXPECT_NE(view.picture().pixelColor(200, 380), QColor(255, 0, 0));
 }
 
+// The Qt window services with a key typed into the view at the second event
+// run of the replays (before record 50000 of the first).
+struct KeyDuringReplayUi : QtUi {
+    void ProcessEvents() override {
+        if (++pumps == 2) QTest::keyClick(view, Qt::Key_Plus);
+        QtUi::ProcessEvents();
+    }
+    QWidget* view = nullptr;
+    int pumps = 0;
+};
+
+int DifferentPixels(const QImage& a, const QImage& b) {
+    int n = a.size() == b.size() ? 0 : -1;
+    for (int y = 0; n >= 0 && y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) n += a.pixel(x, y) != b.pixel(x, y);
+    return n;
+}
+
+// A zoom key typed while the view replays a long list: the view shows the
+// same picture as a fresh render at the new zoom, none that mixes two zooms.
+TEST_F(GraphicsViewTest, AZoomKeyDuringALongReplayShowsOnePictureAtTheNewZoom) {
+    window.SetColor(4);
+    for (int i = 0; i < 60000; ++i)
+        window.line(20 + (i * 37) % 600, 20 + (i * 53) % 440, 23 + (i * 37) % 600,
+                    22 + (i * 53) % 440);
+    QTest::keyClick(&view, Qt::Key_Plus);
+    const QImage newZoom = RenderDisplayList(window, view.size());
+    QTest::keyClick(&view, Qt::Key_Escape);
+    ASSERT_GT(DifferentPixels(view.picture(), newZoom), 0) << "the zoom changes the picture";
+
+    KeyDuringReplayUi keys;
+    keys.view = &view;
+    SetUi(&keys);
+    view.Render();
+    SetUi(&ui);
+    EXPECT_GE(keys.pumps, 3) << "the key came during the replay";
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{54, 40, 586, 440}));
+    EXPECT_EQ(DifferentPixels(view.picture(), newZoom), 0);
+}
+
 // A key outside the key table repeats the last action: after the right
 // arrow (dx = R(640 x 0.1) = 64) Shift and A pan right once more each.
 TEST_F(GraphicsViewTest, KeysOutsideTheTableRepeatTheLastAction) {

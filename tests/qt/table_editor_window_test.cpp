@@ -512,6 +512,35 @@ TEST_F(TableEditorWindowTest, TheRowColourHandlerSeesItsRowsRecordAndColoursTheI
     EXPECT_EQ(headAt(2), blue);
 }
 
+// While a row is edited, and while a new row is filled in, the row colour
+// handler sees every row's own record: the edited row its edit, the others
+// what they hold. The edit goes on and reaches the file on Post.
+TEST_F(TableEditorWindowTest, TheRowColourHandlerSeesEachRowsRecordWhileARowIsEdited) {
+    OpenParts();
+    std::map<int, std::string> seen;
+    Model().OnChangeColors = [&](int row, TzCellColors&) {
+        seen[row] = Table().FieldByName("NAME").AsString();
+    };
+    const std::string names = "print([r['NAME'] for r in t.records])";
+    TypeInto(1, 0, "tin bronze");
+    seen.clear();
+    window->grid->viewport()->grab();
+    EXPECT_EQ(seen, (std::map<int, std::string>{{0, "worm"}, {1, "tin bronze"}, {2, "cast iron"}}));
+    EXPECT_EQ(Table().State(), TDataSetState::dsEdit);
+    window->navigator->Click(TzNavButton::nbPost);
+    EXPECT_EQ(DbfRead(path, names), "['worm', 'tin bronze', 'cast iron']\n");
+
+    window->navigator->Click(TzNavButton::nbInsert);
+    TypeInto(3, 0, "steel");
+    seen.clear();
+    window->grid->viewport()->grab();
+    EXPECT_EQ(seen, (std::map<int, std::string>{
+                        {0, "worm"}, {1, "tin bronze"}, {2, "cast iron"}, {3, "steel"}}));
+    EXPECT_EQ(Table().State(), TDataSetState::dsInsert);
+    window->navigator->Click(TzNavButton::nbPost);
+    EXPECT_EQ(DbfRead(path, names), "['worm', 'tin bronze', 'cast iron', 'steel']\n");
+}
+
 TEST_F(TableEditorWindowTest, SavedColumnsAreReadIntoTheGridsColumns) {
     const QStringList saved{
         "cvWidthStr=99",  // before any column: ignored

@@ -194,22 +194,22 @@ TEST_F(ReportSentinels, EditionMessagesEndInTheirEditionAndAgreeWithThePrintedSa
     EXPECT_GT(above, 0) << below << " " << above;
 }
 
-// Codes outside their tables print empty texts.
+// Codes outside their tables print empty texts (the bearing has a text for
+// every code: see the next test).
 TEST_F(ReportSentinels, CodeTextsAreLookedUpWithinTheirTables) {
-    // Lubricant, lubrication, bearing, driver, heat treatment, flank form and hand: known codes, then outside.
-    const std::array<int, 7> cases[] = {
-        {5, 1, 2, 2, 6, kFlankZH, 2}, {0, -1, 0, 0, 8, 0, 0}, {6, 2, 3, 3, 65535, 6, 3}};
+    // Lubricant, lubrication, driver, heat treatment, flank form and hand: known codes, then outside.
+    const std::array<int, 6> cases[] = {
+        {5, 1, 2, 6, kFlankZH, 2}, {0, -1, 0, 8, 0, 0}, {6, 2, 3, 65535, 6, 3}};
     for (const auto& c : cases) {
         SCOPED_TRACE("lubricant " + std::to_string(c[0]));
         const bool known = &c == &cases[0];
         auto knownOrEmpty = [&](const char* text) { return std::string(known ? text : ""); };
         wormGear.lubricantKind = static_cast<std::uint16_t>(c[0]);
         wormGear.lubrication = c[1];
-        wormGear.bearingArrangement = static_cast<std::uint16_t>(c[2]);
-        wormGear.driver = static_cast<std::uint16_t>(c[3]);
-        gearPair.heatTreatment[1] = static_cast<std::uint16_t>(c[4]);
-        wormGear.flankForm = static_cast<std::uint16_t>(c[5]);
-        wormGear.hand = static_cast<std::uint16_t>(c[6]);
+        wormGear.driver = static_cast<std::uint16_t>(c[2]);
+        gearPair.heatTreatment[1] = static_cast<std::uint16_t>(c[3]);
+        wormGear.flankForm = static_cast<std::uint16_t>(c[4]);
+        wormGear.hand = static_cast<std::uint16_t>(c[5]);
         const std::string text = Txt(0);
         std::map<std::string, Row> rows;
         for (const Row& r : TxtRows(text)) rows.emplace(r.label, r);
@@ -218,13 +218,35 @@ TEST_F(ReportSentinels, CodeTextsAreLookedUpWithinTheirTables) {
         for (const std::string& line :
              {"\r\nSchmierstoff   :  " + knownOrEmpty("Polyalphaolefin (PAO)") + "\r\n",
               "\r\nSchmierung: " + knownOrEmpty("Tauchschmierung") + "\r\n",
-              "\r\nLagerung : " + knownOrEmpty("Fest-Los-Lagerung") + "\r\n",
               "\r\nAntrieb\t\t\t" + knownOrEmpty("Rad treibt") + "\t\r\n",
               "\r\nWärmebehandlung Schnecke: "_cp850.data() +
                   PadRight(knownOrEmpty("badnitriert"), 16) + "  Rad2: "})
             EXPECT_TRUE(Contains(text, line)) << line;
     }
     EXPECT_EQ(ReportCodeText(kLubricationTexts, 70000, 0), "");
+}
+
+// The efficiency section names the bearing arrangement for every code: a
+// code below 1 as the adjusted bearing, a code above 2 as the locating and
+// floating bearing, in both editions.
+TEST_F(ReportSentinels, EveryBearingCodePrintsABearingText) {
+    const std::pair<std::uint16_t, const char*> cases[] = {{0, "angestellte Lagerung"},
+                                                           {1, "angestellte Lagerung"},
+                                                           {2, "Fest-Los-Lagerung"},
+                                                           {3, "Fest-Los-Lagerung"},
+                                                           {65535, "Fest-Los-Lagerung"}};
+    for (const auto& [code, text] : cases) {
+        wormGear.bearingArrangement = code;
+        for (const std::uint16_t mode : {5, 6}) {
+            const std::string report = Txt(mode);
+            const auto at = report.find("WIRKUNGSGRAD NACH DIN 3996:");
+            ASSERT_NE(at, std::string::npos) << "mode " << mode;
+            const std::string section = report.substr(at);
+            const std::string line = "\r\nLagerung : " + std::string(text) + "\r\n";
+            EXPECT_TRUE(Contains(section, line)) << "code " << code << " mode " << mode;
+            EXPECT_EQ(CountOf(report, "Lagerung : "), 1u) << "code " << code << " mode " << mode;
+        }
+    }
 }
 
 // The no-load factor row shows only when the percentage rounds (halves to even) away from 100.

@@ -102,14 +102,17 @@ void GraphicsView::Render() {
     window_.clientHeight = height();
     const uint32_t clears = DisplayListClears;
     const QSize drawn = size();
-    QImage picture = RenderDisplayList(window_, drawn, false, [this](const QImage& soFar) {
+    const uint64_t render = ++renders_;
+    QImage picture = RenderDisplayList(window_, drawn, false, [this, render](const QImage& soFar) {
+        if (render != renders_) return;  // a newer render shows its own picture
         picture_ = soFar;
         repaint();  // at once: the replay holds the event loop until it ends
     });
-    // The events the replay let run may have emptied the list or resized the
-    // view; the render they started has painted the picture as it now is, and
-    // this one's is not shown over it.
-    if (clears == DisplayListClears && size() == drawn) picture_ = std::move(picture);
+    // The events the replay let run may have emptied the list, resized the
+    // view or changed the zoom; the render they started has painted the
+    // picture as it now is, and this one's is not shown over it.
+    if (clears == DisplayListClears && size() == drawn && render == renders_)
+        picture_ = std::move(picture);
     update();
 }
 

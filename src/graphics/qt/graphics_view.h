@@ -50,6 +50,9 @@ private:
     TFveldgra& window_;
     QImage picture_;
     std::unique_ptr<LiveCanvas> live_;
+    // Renders started so far: a render that the events of its replay
+    // superseded (a zoom key started a new one) leaves the picture to it.
+    uint64_t renders_ = 0;
 };
 
 // The graphics window whose repaints go to a view.

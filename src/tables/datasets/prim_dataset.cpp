@@ -431,20 +431,27 @@ int TTzPrimDataset::GetRecord(int mode) {
 }
 
 void TTzPrimDataset::WithActiveRecord(int32_t recNo, const std::function<void()>& fn) {
-    if (!Active() || state_ != TDataSetState::dsBrowse || recNo <= 0 || recNo == activeRecNo_ ||
-        activeRecNo_ <= 0) {
+    const bool editing = state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert;
+    if (!Active() || (state_ != TDataSetState::dsBrowse && !editing) || recNo <= 0 ||
+        recNo == activeRecNo_ || (activeRecNo_ <= 0 && !editing)) {
         fn();
         return;
     }
     const std::vector<uint8_t> savedBuffer = active_;
     const int32_t savedRecNo = activeRecNo_;
-    const bool savedBof = bof_, savedEof = eof_;
+    const bool savedBof = bof_, savedEof = eof_, savedModified = modified_;
+    const std::function<void()> engineBack = editing ? KeepEngineEdit() : nullptr;
     const auto putBack = [&] {
         active_ = savedBuffer;
         activeRecNo_ = savedRecNo;
         bof_ = savedBof;
         eof_ = savedEof;
-        UpdateCursorPosition();
+        modified_ = savedModified;
+        if (engineBack) {
+            engineBack();
+        } else {
+            UpdateCursorPosition();
+        }
     };
     try {
         if (TziSetToBookmark(recNo) == kTziOk && GetRecord(gmCurrent) == kTziOk &&
@@ -460,6 +467,13 @@ void TTzPrimDataset::WithActiveRecord(int32_t recNo, const std::function<void()>
         throw;
     }
     putBack();
+}
+
+std::function<void()> TTzPrimDataset::KeepEngineEdit() {
+    const TBookmark at = TziGetBookmark();
+    return [this, at] {
+        if (at > 0) TziSetToBookmark(at);
+    };
 }
 
 bool TTzPrimDataset::FindRecord(bool restart, bool forward) {

@@ -275,8 +275,11 @@ public:
 
     // Runs fn with record recNo as the active record, without moving the
     // dataset: no scroll events, and the active record and the cursor are
-    // put back afterwards. Only in the browse state; otherwise (and when
-    // the record cannot be read) fn sees the active record as it is.
+    // put back afterwards. While a record is edited or inserted, fn sees
+    // record recNo as stored, and the edit (its buffer, its modified mark and
+    // the engine's copy of it) is as before afterwards. When the record
+    // cannot be read, or it is the active record, fn sees the active record
+    // as it is.
     void WithActiveRecord(int32_t recNo, const std::function<void()>& fn);
 
     // The number of the active record (0 when there is none).
@@ -317,6 +320,10 @@ protected:
     virtual bool IsEmptyQuery();
     virtual void InternalCancel();
     virtual void InternalEdit();
+    // Before another record is read while a record is edited or inserted:
+    // keeps what the engine holds of the edit and returns the step that puts
+    // it back. The default puts the cursor back where it stood.
+    virtual std::function<void()> KeepEngineEdit();
     virtual bool IsFiltered() const { return false; }
     // Runs after the dataset has opened and stands on its first record.
     virtual void AfterOpenStep() {}

@@ -652,6 +652,36 @@ int TTzDataSet::SafeGo(int32_t n) {
     return kTziOk;
 }
 
+// The engine holds its own copy of a record being edited or inserted: every
+// field put into the dataset's buffer goes into the area's binary record at
+// once. A visit of another record reads that record into the area, so the
+// area's record, its binary record and the cursor are kept and put back.
+std::function<void()> TTzDataSet::KeepEngineEdit() {
+    if (!SelectForOperation("KeepEngineEdit")) return TTzPrimDataset::KeepEngineEdit();
+    const TWorkArea* a = CurrentWorkArea();
+    const int32_t at = veldrim::RecNo();
+    std::vector<uint8_t> raw = a->recordBuffer;
+    std::vector<uint8_t> binary;
+    if (const uint8_t* b = FieldAddress(0)) binary.assign(b, b + a->binaryRecordSize);
+    const bool before = beforeFirst_, after = afterLast_;
+    return [this, at, raw = std::move(raw), binary = std::move(binary), before, after] {
+        if (!SelectForOperation("KeepEngineEdit")) return;
+        GoIfValid(at);
+        TWorkArea* w = CurrentWorkArea();
+        if (w->recordBuffer.size() == raw.size()) {
+            w->recordBuffer = raw;
+            NoteRawRecordChanged(*w);
+        }
+        uint8_t* b = FieldAddress(0);
+        if (b && binary.size() == w->binaryRecordSize) {
+            std::memcpy(b, binary.data(), binary.size());
+            MarkBinaryRecordCurrent(*w);
+        }
+        beforeFirst_ = before;
+        afterLast_ = after;
+    };
+}
+
 int TTzDataSet::TziGoToRecord(int32_t n) { return SafeGo(n); }
 int TTzDataSet::TziSetToBookmark(TBookmark b) { return SafeGo(b); }
 

@@ -30,6 +30,7 @@
 // one that starts with the year 1, any other 0.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -153,6 +154,7 @@ protected:
     std::string ErrorTextOf(int code) override;
     bool IsEmptyQuery() override;
     bool IsFiltered() const override { return !filter_.empty(); }
+    std::function<void()> KeepEngineEdit() override;
 
     int SafeGo(int32_t n);
     // Engine record -> record buffer, and back (fieldNo 0: all fields).

@@ -163,6 +163,45 @@ TEST_F(DatasetTest, EditPostCancelDeleteRecallKeepRecordNumbersInIndexOrder) {
     EXPECT_EQ(ds.FieldByName("NAME").AsString(), "z");
 }
 
+// Visits of other records while a record is edited or inserted (a grid
+// colouring its rows) leave the edit as it was: the engine's copy of it, and
+// what the Post writes and indexes.
+TEST_F(DatasetTest, VisitsOfOtherRecordsDuringAnEditKeepTheEdit) {
+    const std::string path = SixRecords();
+    TTzDbf ds("T");
+    ds.SetDbfFileName(path);
+    ds.Open();
+    ds.IndexOn("NAME", Path("six_name"));
+    auto visitAll = [&] {
+        std::string seen;
+        for (int32_t rec = 1; rec <= 6; ++rec)
+            ds.WithActiveRecord(rec, [&] { seen += ds.FieldByName("NAME").AsString() + " "; });
+        return seen;
+    };
+    ds.GotoBookmark(2);
+    ds.Edit();
+    ds.FieldByName("NAME").SetAsString("zz");
+    EXPECT_EQ(visitAll(), "a zz c d e f ");
+    EXPECT_TRUE(ds.Modified());
+    Select(ds.WorkArea());
+    EXPECT_EQ(veldrim::RecNo(), 2) << "the engine stands on the edited record";
+    EXPECT_EQ(BinaryText(1), "zz") << "the engine's copy of the edit";
+    ds.Post();
+    EXPECT_EQ(OnDisk(path, 1, 2), "zz        ");
+    EXPECT_EQ(OnDisk(path, 1, 3), "c         ");
+
+    ds.Append();
+    ds.FieldByName("NAME").SetAsString("b2");
+    EXPECT_EQ(visitAll(), "a zz c d e f ");
+    EXPECT_EQ(ds.State(), TDataSetState::dsInsert);
+    ds.Post();
+    EXPECT_EQ(OnDisk(path, 1, 7), "b2        ");
+    std::vector<int32_t> order;
+    for (ds.First(); !ds.Eof(); ds.Next()) order.push_back(ds.RecNo());
+    EXPECT_EQ(order, (std::vector<int32_t>{1, 7, 3, 4, 5, 6, 2}));
+    ds.Close();
+}
+
 TEST_F(DatasetTest, IndexedLocateSeeksOnlyWhenTheFieldsAreTheIndexKey) {
     const std::string path = SixRecords();
     TTzDbf ds("T");

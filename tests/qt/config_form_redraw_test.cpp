@@ -96,15 +96,6 @@ TEST_F(ConfigFormRedrawTest, ColourResetThenAbbrechenKeepsTheUsersColours) {
     EXPECT_NE(after.find("\r\nFarbtabelle 4\r\n5649426\r\n"), std::string::npos) << after;
 }
 
-// The reset taken with OK reaches the table and the file.
-TEST_F(ConfigFormRedrawTest, ColourResetTakenWithOkReachesTheTable) {
-    ColorTable[4] = 0x563412;
-    RunForm([](Tconfig& form) { form.Button_resetColoursClick(); }, "Button_ok");
-    EXPECT_EQ(ColorTable[4], 255u);
-    const std::string text = testing::Slurp(ConfigFilePath());
-    EXPECT_NE(text.find("\r\nFarbtabelle 4\r\n255\r\n"), std::string::npos) << text;
-}
-
 // OK draws the view anew: a changed colour, a changed layer colour and
 // "Farbgrafik" switched off show in the view's picture at once.
 TEST_F(ConfigFormRedrawTest, OkRedrawsWithTheNewColours) {
@@ -136,20 +127,6 @@ TEST_F(ConfigFormRedrawTest, OkRedrawsWithTheNewColours) {
     EXPECT_EQ(Pixels(kStartBackground), 0);
     EXPECT_GT(Pixels(kWhite), AllPixels() / 2);
     EXPECT_EQ(Pixels(kBlue), 0);
-}
-
-// Abbrechen leaves the view as it was drawn.
-TEST_F(ConfigFormRedrawTest, AbbrechenLeavesTheView) {
-    const int yellow = Pixels(kYellow);
-    RunForm(
-        [](Tconfig& form) {
-            form.SetColour(14, 0x563412);
-            form.CheckBox_colour->setChecked(false);
-        },
-        "Abbrechen");
-    EXPECT_EQ(Pixels(kYellow), yellow);
-    EXPECT_EQ(ColorTable[14], 0x00FFFFu) << "yellow: red 255 + green 255";
-    EXPECT_TRUE(colourGraphics);
 }
 
 }  // namespace

@@ -57,6 +57,8 @@ uint32_t DrawingBackground() {
     return colourGraphics ? BackgroundColour : RgbColour(255, 255, 255);
 }
 
+const std::array<uint32_t, 17>& StartColorTable() { return kStartColours; }
+
 void ResetColorTable() { ColorTable = kStartColours; }
 
 void ResetGraphicsDefaults() {

@@ -36,7 +36,9 @@ extern uint8_t WheelZoomSwitch;            // wheel zooms while set; 0
 // drawn black.
 uint32_t DrawingBackground();
 
-// Sets all 17 colours to their start-up values (navy, lime, aqua, red, ...).
+// The 17 start-up colours by index 0..16 (navy, lime, aqua, red, ...).
+const std::array<uint32_t, 17>& StartColorTable();
+// Sets all 17 colours to their start-up values.
 void ResetColorTable();
 // Every setting of this module to its start-up value.
 void ResetGraphicsDefaults();

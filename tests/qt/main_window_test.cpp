@@ -413,8 +413,9 @@ TEST_F(SettingsFormsTest, ConfigurationFormStoresItsControlsAndWritesTheFile) {
     form.CheckBox_askDestination->setChecked(true);
     ColorTable[4] = 0x123456;
     form.Button_resetColoursClick();
-    EXPECT_EQ(ColorTable[4], 255u) << "red again";
+    EXPECT_EQ(ColorTable[4], 0x123456u) << "the reset waits for OK";
     form.Button_okClick();
+    EXPECT_EQ(ColorTable[4], 255u) << "red again";
     EXPECT_EQ(helpLevel, 2);
     EXPECT_EQ(decimalsSetting, 4);
     EXPECT_EQ(unitSystem, 1);

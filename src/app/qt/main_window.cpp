@@ -286,9 +286,10 @@ void Thh::BuildMenus() {
     });
 
     QMenu* options = menu("mi_options", "&Optionen");
+    // Colours, layers and "Farbgrafik" show at once: OK draws the view anew.
     Add(options, "mi_optionsConfig", "&Konfiguration...", [this] {
         Tconfig form(this);
-        form.exec();
+        if (form.exec() == QDialog::Accepted) DrawCurrentView();
     });
     Add(options, "mi_optionsCad", "&CAD-Einstellungen...", [this] {
         TForm_qub1conf form(this);

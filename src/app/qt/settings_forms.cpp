@@ -173,7 +173,7 @@ Tconfig::Tconfig(QWidget* parent) : QDialog(parent) {
     tabs->addTab(graphics, "Grafik");
 
     // The colour table: a button per entry 0..15 shows its colour and asks
-    // for another; the reset button restores the start-up table.
+    // for another; the reset button shows the start-up table.
     auto* colours = new QWidget(tabs);
     auto* cg = new QGridLayout(colours);
     for (int i = 0; i < 16; ++i) {
@@ -320,9 +320,10 @@ void Tconfig::ChooseColour(int i) {
                            static_cast<std::uint32_t>(chosen.blue())));
 }
 
+// The start-up colours go into the form only: the drawing keeps the
+// user's table until OK takes the form's, and Abbrechen leaves it as it was.
 void Tconfig::Button_resetColoursClick() {
-    ResetColorTable();
-    for (int i = 0; i < 16; ++i) SetColour(i, ColorTable[static_cast<std::size_t>(i)]);
+    for (int i = 0; i < 16; ++i) SetColour(i, StartColorTable()[static_cast<std::size_t>(i)]);
 }
 
 void Tconfig::Button_okClick() {

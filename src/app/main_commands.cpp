@@ -74,15 +74,15 @@ void NewDataSet() {
     LoadStartupTemplates();
     currentFileName.clear();
     modifiedFlag = false;
-    ShowResultView();
-    DrawCurrentView();
+    UpdateAfterChange(true);
 }
 
 bool OpenDataSet(const std::string& path) {
     cancelFlag = false;
     if (!ReadDataFile(path)) return false;
     TakeAsCurrent(path);
-    Recalculate();
+    RunCalculation();
+    UpdateAfterChange(true);
     return true;
 }
 
@@ -117,12 +117,17 @@ void SaveDataSetAs() {
     EndWaitCursor();
     if (!ok) return;
     TakeAsCurrent(path);
-    DrawCurrentView();  // the drawing names the file under its new name
+    UpdateAfterChange();  // the drawing names the file under its new name
 }
 
 void Recalculate() {
     RunCalculation();
-    DrawCurrentView();
+    UpdateAfterChange();
+}
+
+void UpdateAfterChange(bool anotherDataSet) {
+    if (anotherDataSet && helpLevel <= 0) WriteEmptySheetView();
+    ShowResultView();
 }
 
 namespace {
@@ -163,7 +168,8 @@ bool FormSequence(const std::function<void()>& forms) {
     if (cancelFlag) {
         before.Restore();
         cancelFlag = false;
-        DrawCurrentView();
+        // The forms' passes may have drawn results the data set no longer has.
+        UpdateAfterChange();
         return false;
     }
     Recalculate();
@@ -230,11 +236,10 @@ void DesignCommand() {
 }
 
 void DrawCurrentView() {
-    if (ResultViewDrawer && helpLevel > 0) {
-        ShowResultView();
-        return;
-    }
-    WriteCurrentView(kCadScreen);
+    if (ResultViewDrawer)
+        ResultViewDrawer();
+    else
+        WriteCurrentView(kCadScreen);
     cancelFlag = false;
 }
 
@@ -250,7 +255,11 @@ void InstallDefaultResultView() {
     designResultView = &ShowResultView;
 }
 
-void WriteCurrentView(std::uint16_t code) {
+namespace {
+
+// The sheet through a CAD output run of the code, with the result diagram or
+// empty.
+void WriteSheet(std::uint16_t code, bool withDiagram) {
     cancelFlag = false;
     CadBeginOutput(code);
     if (cancelFlag) return;
@@ -261,10 +270,19 @@ void WriteCurrentView(std::uint16_t code) {
     do {
         CadBeginEntities();
         DrawEmptySheet();
-        DrawResultDiagram();
+        if (withDiagram) DrawResultDiagram();
         CadEndSection();
     } while (!CadOutputComplete());
     CadEndOutput();
+}
+
+}  // namespace
+
+void WriteCurrentView(std::uint16_t code) { WriteSheet(code, true); }
+
+void WriteEmptySheetView() {
+    WriteSheet(kCadScreen, false);
+    cancelFlag = false;
 }
 
 void ShowResultDiagram() {

@@ -27,8 +27,15 @@ void OpenDataSetWithDialog();
 void SaveDataSet();
 void SaveDataSetAs();
 
-// Calculates the data set and draws the result view.
+// Calculates the data set and makes the update after a change.
 void Recalculate();
+// The update after a change of the data set (a form sequence, a pick, the
+// design, an open, File > Neu): the result-view step, which draws the
+// default result view at help level 1 and 2. At help level 0 ("Keine Info
+// nach Eingabe") the view keeps what it showed, unless the data set took the
+// place of another (anotherDataSet: opened, File > Neu): the view would go on
+// showing the other set's drawing, so it shows the empty sheet of this one.
+void UpdateAfterChange(bool anotherDataSet = false);
 // A command that leads the user through a sequence of forms (the
 // pre-dimensioning, the geometry tables). Cancel anywhere in it ends the
 // sequence and puts the data set back exactly as it was before: records,
@@ -49,8 +56,8 @@ void AnnounceCalculationMessages();
 // The geometry design from the lead angle, then the recalculation.
 void DesignCommand();
 
-// The view drawn after a calculation: the registered result view, or the
-// empty sheet (frame and title line) while no drawing is registered.
+// The view item ("Zeichnung neu", F5): draws the registered result view, or
+// the current view while no drawing is registered, at every help level.
 void DrawCurrentView();
 // Registers the window's default result view as the drawer of the result
 // view step, which the forms and tables of the calculation reach through
@@ -59,6 +66,9 @@ void InstallDefaultResultView();
 // The current view through a CAD output run of the given CAD code (1 DXF,
 // 5 drawing records, 3 screen).
 void WriteCurrentView(std::uint16_t code);
+// The empty sheet (frame and title line naming the current data file) on the
+// screen.
+void WriteEmptySheetView();
 
 // The result diagram on screen (view menu); without results a message says
 // why the view stays empty.

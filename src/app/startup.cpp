@@ -228,6 +228,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             cl.usage = true;
         else if (u == "/G")
             cl.graphic = true;
+        else if (u == "/ARCHIV")
+            cl.archive = true;
         else if (u.size() == 8 && u.compare(0, 4, "/CAD") == 0 && u[5] == ':' && u[4] >= '0' &&
                  u[4] <= '9' && u[6] >= '0' && u[6] <= '9' && u[7] >= '0' && u[7] <= '9') {
             cl.cadFormat = u[4] - '0';
@@ -252,8 +254,12 @@ std::string UsageText(const std::string& programName) {
            "  /E        read a data-exchange file, calculate, write it anew\n"
            "  /CADi:j   write CAD item j in format i (1 DXF, 2 IGES, 5 TXT)\n"
            "  /NOGUI    never open a window or dialog\n"
+           "  /ARCHIV   archive mode: the data file is named without its folder;\n"
+           "            with \"Archive Flag ?\" set, saving under a new name is refused\n"
            "  /?        this screen\n";
 }
+
+void TakeCommandLineState(const CommandLine& cl) { archiveModeFlag = cl.archive; }
 
 void InitProductIdentity() {
     productName = "VELDRIM";
@@ -316,6 +322,7 @@ int RunProgramGuarded(int argc, const char* const* argv) {
     InstallHpglHelpPictures();
     ReadConfigFile();
     ReadSessionFile();
+    TakeCommandLineState(cl);
     UseDataFolder(FindDataFolder(argc > 0 && argv[0] ? argv[0] : ""));
     // The table engine with the date format of the configuration; the
     // hidden table editor of the table access; the tables copied to the

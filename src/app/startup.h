@@ -1,10 +1,11 @@
 #pragma once
 // Start-up of the program and its command line:
-//   veldrim Filename [/I] [/CADi:j] [/E] [/NOGUI]     also /? and /G
+//   veldrim Filename [/I] [/CADi:j] [/E] [/NOGUI]     also /?, /G and /ARCHIV
 // "/I" writes the text report of the data file, "/E" reads a data-exchange
 // file, calculates and writes it anew, "/CADi:j" writes CAD item j in format
-// i. A headless run ends with status 0 on success and a one-line reason on
-// standard error otherwise.
+// i. "/ARCHIV" starts the run in archive mode, batch or window. A headless run
+// ends with status 0 on success and a one-line reason on standard error
+// otherwise.
 
 #include <string>
 #include <vector>
@@ -28,6 +29,7 @@ struct CommandLine {
     bool noGui = false;                // /NOGUI
     bool usage = false;                // /?
     bool graphic = false;              // /G
+    bool archive = false;              // /ARCHIV
     int cadFormat = -1;                // /CADi:j -> i (0..9)
     int cadItem = -1;                  //           -> j
     std::vector<std::string> unknown;  // switches not recognised
@@ -39,6 +41,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 // The usage screen: the program's name and " Filename [/I] [/CADi:j] [/E] [/NOGUI]".
 std::string UsageText(const std::string& programName);
+
+// The program state the command line sets for the whole run, batch or window:
+// the archive mode flag ("/ARCHIV"). In archive mode the data file is named by
+// its name alone (the report header, the drawing sheet); with the
+// configuration option "Archive Flag ?" saving under a new name is refused,
+// without it the first such command ends archive mode.
+void TakeCommandLineState(const CommandLine& cl);
 
 // Product identity of the worm gear program: names, title, version and the
 // data-file extension "qb3".

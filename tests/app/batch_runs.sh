@@ -27,6 +27,7 @@ check() {  # check <name> <expected status> <command...>
 # /? prints the usage screen.
 check usage 0 "$prog" /?
 grep -q 'Filename \[/I\] \[/CADi:j\] \[/E\] \[/NOGUI\]' "$work/out" || { echo "FAIL usage text"; failures=$((failures + 1)); }
+grep -q '^  /ARCHIV ' "$work/out" || { echo "FAIL usage text: /ARCHIV not listed"; failures=$((failures + 1)); }
 
 # /I writes the text report of the data file (and its display copy named
 # after the data file), and no other output.
@@ -45,6 +46,22 @@ fi
 if ls "$work/report" | grep -qvE '^(gear\.qb3|gear\.txt|\$\$\$[0-9]+\.txt)$'; then
   echo "FAIL report: unexpected files: $(ls "$work/report" | tr '\n' ' ')"; failures=$((failures + 1))
 fi
+
+# /ARCHIV (any letter case) is accepted with /I and writes the same report:
+# a TXT report names its own output file, in archive mode as well. The first
+# line holds the time of writing; every other line is the same.
+mkdir "$work/archive" && cp "$data/demo.qb3" "$work/archive/gear.qb3"
+cd "$work/archive"
+check archive-report 0 "$prog" gear.qb3 /I /NOGUI /Archiv
+cd "$work"
+if [ ! -s "$work/archive/gear.txt" ]; then
+  echo "FAIL archive-report: gear.txt missing"; failures=$((failures + 1))
+elif ! diff <(tail -n +2 "$work/report/gear.txt") <(tail -n +2 "$work/archive/gear.txt") >"$work/diff"; then
+  echo "FAIL archive-report: differs from the report without the switch"; head -5 "$work/diff"
+  failures=$((failures + 1))
+fi
+[ "$(sed -n 2p "$work/archive/gear.txt" | tr -d '\r')" = '$$$1.txt' ] || {
+  echo "FAIL archive-report: line 2 is '$(sed -n 2p "$work/archive/gear.txt")', not its own output file"; failures=$((failures + 1)); }
 
 # A data file whose name has umlauts (UTF-8 on disk) gives its report under
 # the same name.
@@ -86,6 +103,14 @@ for key in 3170 3172; do
     echo "FAIL exchange: key $key changed to '$(grep "^$key  " "$work/gear.edi" | tr -d '\r')'"; failures=$((failures + 1)); }
 done
 [ "$(grep -c $'\r$' "$work/gear.edi")" -eq 67 ] || { echo "FAIL exchange: line count"; failures=$((failures + 1)); }
+
+# /E with /ARCHIV writes the same exchange file, but for its date and time.
+cp "$data/demo.edi" "$work/archive/gear.edi"
+check archive-exchange 0 "$prog" "$work/archive/gear.edi" /E /NOGUI /ARCHIV
+if ! diff <(grep -v '^301[24]  ' "$work/gear.edi") <(grep -v '^301[24]  ' "$work/archive/gear.edi") >"$work/diff"; then
+  echo "FAIL archive-exchange: differs from the run without the switch"; head -5 "$work/diff"
+  failures=$((failures + 1))
+fi
 
 # Without a display only batch runs start: no arguments, /G and a data file
 # alone say why the window cannot open; /NOGUI only calculates.

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "app_test_support.h"
+#include "foundation/data_file_path.h"
+#include "foundation/program_state.h"
 
 namespace veldrim::testing {
 namespace {
@@ -128,6 +130,53 @@ TEST_F(Startup, ReportRunOfAnUmlautFileName) {
     ASSERT_EQ(status, kExitOk);
     const std::string report = Slurp(dir + "/Getriebe-Größe.txt");
     EXPECT_NE(report.find("BASISDATEN"), std::string::npos) << report.substr(0, 400);
+}
+
+// What the window found when the start-up opened it.
+struct WindowStart {
+    int count = 0;
+    bool archive = false;
+    std::string dataFile;
+};
+WindowStart windowStart;
+
+int RecordWindowStart(const CommandLine&, const std::string&) {
+    ++windowStart.count;
+    windowStart.archive = archiveModeFlag;
+    windowStart.dataFile = CurrentDataFilePath();
+    return kExitOk;
+}
+
+// The window opens in archive mode with /ARCHIV on the command line, and
+// names its data file by the name alone; without the switch with its folder.
+TEST_F(Startup, WindowStartsInArchiveModeWithTheSwitch) {
+    const std::string data = dir + "/gear.qb3";
+    Spit(data, Slurp(std::string(VELDRIM_DATA_DIR) + "/demo.qb3"));
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    const std::string before = platform ? platform : "";
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);  // a window could open
+    windowRunner = &RecordWindowStart;
+    windowStart = {};
+    const int archived = Run({data.c_str(), "/archiv"});
+    const WindowStart withSwitch = windowStart;
+    windowStart = {};
+    const int plain = Run({data.c_str()});
+    const WindowStart without = windowStart;
+    windowRunner = nullptr;
+    if (platform)
+        ::setenv("QT_QPA_PLATFORM", before.c_str(), 1);
+    else
+        ::unsetenv("QT_QPA_PLATFORM");
+
+    EXPECT_EQ(archived, kExitOk);
+    EXPECT_EQ(withSwitch.count, 1);
+    EXPECT_TRUE(withSwitch.archive);
+    EXPECT_EQ(withSwitch.dataFile, "gear");
+    EXPECT_EQ(plain, kExitOk);
+    EXPECT_EQ(without.count, 1);
+    EXPECT_FALSE(without.archive);
+    // The window puts the data file's folder in front of it.
+    EXPECT_TRUE(without.dataFile.ends_with("/gear.qb3")) << without.dataFile;
 }
 
 }  // namespace

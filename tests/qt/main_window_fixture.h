@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/data_file_sections.h"
+#include "app/main_commands.h"
 #include "app/qt/main_window.h"
 #include "app/startup.h"
 #include "calc/cylindrical/cyl_record.h"
@@ -32,6 +33,8 @@ protected:
         RunCalculation();
         window = std::make_unique<Thh>();
         SetGraphicsWindow(window.get());
+        // As the program's window starts: its default view is the result view.
+        InstallDefaultResultView();
     }
     void TearDown() override {
         SetGraphicsWindow(nullptr);

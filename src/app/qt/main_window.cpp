@@ -31,6 +31,7 @@
 #include "graphics/diagrams/wireframe_3d.h"
 #include "graphics/graphics_defaults.h"
 #include "graphics/plot_program.h"
+#include "graphics/zoom_keys.h"
 #include "reports/calc_report.h"
 #include "reports/edi_file.h"
 #include "reports/report_excerpt.h"
@@ -43,6 +44,14 @@ namespace veldrim {
 
 bool MenuAction::HasHandler() const {
     return isSignalConnected(QMetaMethod::fromSignal(&QAction::triggered));
+}
+
+bool MenuAction::event(QEvent* e) {
+    if (e->type() != QEvent::Shortcut) return QAction::event(e);
+    byShortcut_ = true;
+    const bool done = QAction::event(e);
+    byShortcut_ = false;
+    return done;
 }
 
 namespace {
@@ -248,8 +257,8 @@ void Thh::BuildMenus() {
         [] { Step([] { ReportToSpreadsheet(3); }); });
     view->addSeparator();
     Add(view, "mi_viewMessages", "Berechnungs&meldungen", [] { Step(ShowErrorMessageReport); });
-    Add(
-        view, "mi_viewzeichnung", "&Zeichnung neu", [] { DrawCurrentView(); },
+    redraw_ = Add(
+        view, "mi_viewzeichnung", "&Zeichnung neu", [this] { mi_viewzeichnungClick(); },
         QKeySequence(Qt::Key_F5));
     Add(
         view, "mi_viewDiagram", "&Diagramm", [] { ShowResultDiagram(); }, QKeySequence(Qt::Key_F6));
@@ -392,6 +401,15 @@ void Thh::mi_cadWriteClick(std::uint16_t code) {
     WriteCurrentView(code);
     cancelFlag = false;
     DrawCurrentView();
+}
+
+void Thh::mi_viewzeichnungClick() {
+    DrawCurrentView();
+    // F5 is a key of the graphics window as well: there it resets the zoom
+    // and becomes the last key action, which the next key outside the
+    // window's keys repeats. As the item's shortcut it never reaches the
+    // window's key handler on its own.
+    if (redraw_ && redraw_->ByShortcut()) FormKeyDown(kVkF5);
 }
 
 void Thh::closeEvent(QCloseEvent* e) {

@@ -20,6 +20,14 @@ class MenuAction : public QAction {
 public:
     using QAction::QAction;
     bool HasHandler() const;
+    // True while the item runs because its shortcut key was pressed.
+    bool ByShortcut() const { return byShortcut_; }
+
+protected:
+    bool event(QEvent* e) override;
+
+private:
+    bool byShortcut_ = false;
 };
 
 // `Thh`: T marks a class of the design, hh is the design's short name of its main window.
@@ -50,6 +58,7 @@ public:
     void mi_helpAboutClick();
     void mi_helpSystemClick();
     void mi_cadWriteClick(std::uint16_t code);
+    void mi_viewzeichnungClick();
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -63,6 +72,7 @@ private:
     void KeepGeometry();
     GraphicsView* view_;
     std::vector<MenuAction*> recent_;
+    MenuAction* redraw_ = nullptr;
     QLabel* calcStatus_ = nullptr;
 };
 

@@ -213,6 +213,20 @@ TEST_F(TableEditorWindowTest, SearchMovesTheGridAndPackLeavesAFileDbfreadReads) 
         "2 0 ['bronze', 'cast iron']\n");
 }
 
+// "Append dbf" of a table in a folder whose name holds the words of an
+// in-memory file appends that table's records from the path as chosen.
+TEST_F(TableEditorWindowTest, AppendDbfFromAFolderNamedLikeAVirtualFile) {
+    OpenParts();
+    const std::string folder = dir + "/my virtual tables";
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(path, folder + "/src.dbf");
+    ui.QueueText(folder + "/src.dbf");
+    window->miFileAppendDbf->trigger();
+    EXPECT_EQ(Model().rowCount(), 6);
+    EXPECT_EQ(DbfRead(path, "print(len(t.records), [r['NAME'] for r in t.records][3:])"),
+              "6 ['worm', 'bronze', 'cast iron']\n");
+}
+
 TEST_F(TableEditorWindowTest, HtmlExportIsReadByXmllint) {
     OpenParts();
     const std::string out = Path("parts.htm");

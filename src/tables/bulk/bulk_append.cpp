@@ -104,8 +104,10 @@ void AppendFrom(const std::string& sourceIn, std::function<bool()> condition) {
     std::string source = AllTrim(sourceIn);
     source.insert(source.begin(), ' ');
     bool isVirtual = false;
+    // Words of the source's folders belong to its path ("/data/my virtual tables/src").
+    const std::size_t pathEnd = ClauseKeywordStart(source);
     for (const char* w : {" VIRTUAL FILE", " LINKED LIST", " VIRTUAL", " LINKED"}) {
-        const auto p = UpperWin1252(source).find(w);
+        const auto p = UpperWin1252(source).find(w, pathEnd);
         if (p != std::string::npos) {
             source.erase(p, std::strlen(w));
             isVirtual = true;

@@ -292,6 +292,15 @@ void TTzPrimDataset::AddLookupField(const std::string& name, TFieldType type, in
                                     const std::string& keyFields, TTzPrimDataset& lookupDataSet,
                                     const std::string& lookupKeyFields,
                                     const std::string& lookupResultField) {
+    // Computing a lookup field computes the fields of the record it finds:
+    // a lookup that leads back to this dataset would look itself up
+    // without end.
+    std::vector<const TTzPrimDataset*> path;
+    if (lookupDataSet.LookupPathTo(this, path)) {
+        std::string circle = name_;
+        for (const TTzPrimDataset* d : path) circle += " -> " + d->name_;
+        throw EDatabaseError(name_ + "." + name + ": circular lookup " + circle);
+    }
     AddCalcField(name, type, size);
     TFieldDef& d = calcDefs_.back();
     d.kind = TFieldKind::fkLookup;
@@ -299,6 +308,20 @@ void TTzPrimDataset::AddLookupField(const std::string& name, TFieldType type, in
     d.lookupDataSet = &lookupDataSet;
     d.lookupKeyFields = lookupKeyFields;
     d.lookupResultField = lookupResultField;
+}
+
+bool TTzPrimDataset::LookupPathTo(const TTzPrimDataset* target,
+                                  std::vector<const TTzPrimDataset*>& path) const {
+    path.push_back(this);
+    if (this == target) return true;
+    for (const TFieldDef& d : calcDefs_) {
+        const TTzPrimDataset* next = d.lookupDataSet;
+        if (d.kind != TFieldKind::fkLookup || !next) continue;
+        if (next != target && std::find(path.begin(), path.end(), next) != path.end()) continue;
+        if (next->LookupPathTo(target, path)) return true;
+    }
+    path.pop_back();
+    return false;
 }
 
 void TTzPrimDataset::RemoveCalcFields() {

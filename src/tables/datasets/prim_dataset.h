@@ -241,7 +241,8 @@ public:
                                     const std::string& resultFields, bool* found);
 
     // Calculated and lookup fields, declared while the dataset is closed.
-    // Sizes as for data fields (text: its length).
+    // Sizes as for data fields (text: its length). A lookup field whose
+    // lookups lead back to its own dataset is refused (EDatabaseError).
     void AddCalcField(const std::string& name, TFieldType type, int size = 0);
     void AddLookupField(const std::string& name, TFieldType type, int size,
                         const std::string& keyFields, TTzPrimDataset& lookupDataSet,
@@ -384,6 +385,9 @@ private:
     uint8_t* calcBuffer_ = nullptr;  // the record being calculated
     int32_t calcRecNo_ = 0;          // and its number
     class CalcScope;
+    // Whether this dataset's lookup fields lead to `target` (this one
+    // included); `path` then holds the datasets from here to it.
+    bool LookupPathTo(const TTzPrimDataset* target, std::vector<const TTzPrimDataset*>& path) const;
 };
 
 }  // namespace veldrim

@@ -591,6 +591,8 @@ void Append() {
     RefreshRecCount();
     ConvertRecordBack();
     const bool idx = HasIndex();
+    // A record whose key would be cut is refused before it is written.
+    if (idx && IndexProcTable.checkNewKeys && !IndexProcTable.checkNewKeys("APPEND")) return;
     {
         IndexBracket bracket(idx, true);
         if (!bracket.Held()) return;
@@ -646,6 +648,7 @@ void Replace() {
         MarkBinaryRecordCurrent(*a);
     }
     ConvertRecordBack();
+    if (maintain && IndexProcTable.checkNewKeys && !IndexProcTable.checkNewKeys("REPLACE")) return;
     // An index whose key changes is marked before the record is written and
     // cleared once its key is replaced: a write cut off in between leaves a
     // mark the next open finds.

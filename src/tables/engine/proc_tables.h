@@ -58,6 +58,9 @@ struct TIndexProcTable {
     // Before a Replace writes its record: mark the indexes whose keys the
     // write changes, until replaceKeys has changed them.
     void (*markKeyChanges)() = nullptr;
+    // Before a record is appended or written: false (with the engine error)
+    // when a key of the record has another length than its index's keys.
+    bool (*checkNewKeys)(const char* verb) = nullptr;
 };
 extern TIndexProcTable IndexProcTable;
 extern bool IndexLinked;

@@ -248,15 +248,17 @@ bool ParseNumberText(std::string_view s, double& value) {
     return p == s.data() + s.size();
 }
 
+std::size_t ClauseKeywordStart(const std::string& clause) {
+    const auto separator = clause.find_last_of("/\\");
+    return separator == std::string::npos ? 0 : separator + 1;
+}
+
 bool StripKeyword(const std::string& keyword, std::string& clause) {
     // The keyword is matched without regard to case; the rest of the clause
     // keeps its case (file names are case-sensitive on this system).
     const std::string up = UpperWin1252(clause);
     const std::string key = UpperWin1252(keyword);
-    // Words of a file name's folders are no keywords: only what follows the
-    // last path separator is searched ("/data/my exclusive/t" names a file).
-    const auto separator = clause.find_last_of("/\\");
-    const std::size_t from = separator == std::string::npos ? 0 : separator + 1;
+    const std::size_t from = ClauseKeywordStart(clause);
     bool removed = false;
     std::string out;
     std::size_t i = 0;

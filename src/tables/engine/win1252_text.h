@@ -39,6 +39,10 @@ int64_t CleanTextToInt(const std::string& s);
 std::string FormatFloatStr(int width, int decimals, double value);
 std::string IntToStrWidth(int64_t value, int width);
 bool StripKeyword(const std::string& keyword, std::string& clause);
+// Where the keywords of a file clause may start: after the last path
+// separator, so that the words of a folder's name ("/data/my exclusive",
+// "/data/Virtual Files") stay part of the file name.
+std::size_t ClauseKeywordStart(const std::string& clause);
 
 // Number text of the table layer: fixed decimals, "." as point, no locale.
 std::string FixedText(double value, int decimals);

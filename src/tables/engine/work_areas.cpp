@@ -49,19 +49,18 @@ std::size_t FindNoCase(const std::string& s, const std::string& what) {
     return UpperWin1252(s).find(UpperWin1252(what));
 }
 
-// Removes the first occurrence of a word (at most 13 characters).
+// Removes the first occurrence of a word (at most 13 characters) after the
+// file name's path.
 bool RemoveClauseWord(std::string& clause, const std::string& word) {
-    const auto p = FindNoCase(clause, word.substr(0, 13));
+    const std::size_t from = ClauseKeywordStart(clause);
+    auto p = FindNoCase(clause.substr(from), word.substr(0, 13));
     if (p == std::string::npos) return false;
-    clause.erase(p, std::min<std::size_t>(word.size(), 13));
+    clause.erase(p + from, std::min<std::size_t>(word.size(), 13));
     return true;
 }
 
 std::string AliasAfter(std::string& clause) {
-    // As for the other keywords, a folder named "... alias ..." is part of
-    // the file name: only what follows the last path separator is searched.
-    const auto separator = clause.find_last_of("/\\");
-    const std::size_t from = separator == std::string::npos ? 0 : separator + 1;
+    const std::size_t from = ClauseKeywordStart(clause);
     auto p = FindNoCase(clause.substr(from), " ALIAS ");
     if (p == std::string::npos) return {};
     p += from;
@@ -195,7 +194,9 @@ void USE(const std::string& clauseIn, uint8_t* buffer, uint16_t size) {
     std::string clause = AllTrim(clauseIn);
     if (clause.empty()) return;
     clause += ' ';
-    const std::string upper = UpperWin1252(clause);
+    // A folder's name may hold the words of an in-memory file: a table on
+    // disk below "/data/Virtual Files" stays a table on disk.
+    const std::string upper = UpperWin1252(clause.substr(ClauseKeywordStart(clause)));
     if (upper.find("LINKED LIST") != std::string::npos ||
         upper.find("VIRTUAL FILE") != std::string::npos) {
         UseVirtualFile(UpperWin1252(clause), buffer, size);

@@ -168,7 +168,8 @@ std::string Suffix(const std::string& name) { return " [MakeIndex(<...>," + name
 std::string ThousandsFree(double kb) { return std::to_string(static_cast<int64_t>(kb)); }
 
 // Reads every record and stores its key and number as one item.
-bool CollectItems(TIndex& ix, TWorkArea& a, std::vector<uint8_t>& items, Progress& progress) {
+bool CollectItems(TIndex& ix, TWorkArea& a, std::vector<uint8_t>& items, Progress& progress,
+                  const std::string& suffix) {
     const int32_t n = a.recordCount;
     const std::size_t kl = ix.anchor.keyLength;
     const std::size_t s = kl + 4;
@@ -178,17 +179,20 @@ bool CollectItems(TIndex& ix, TWorkArea& a, std::vector<uint8_t>& items, Progres
     auto store = [&](int32_t r) {
         // A key maker reads the binary record, as callers see the record.
         if (ix.keyMaker) InArea(ix.area, [] { ConvertRecord(); });
+        // A key of another length would be cut (or padded) into an order
+        // that no search by the record's whole key finds.
+        if (!KeyLengthHolds(ix, suffix)) return false;
         if (!MakeKey(ix, key)) key.assign(kl, '\0');
         uint8_t* item = items.data() + static_cast<std::size_t>(r - 1) * s;
         std::memcpy(item, key.data(), kl);
         PutU32(item + kl, static_cast<uint32_t>(r));
         progress.Item();
+        return true;
     };
     if (a.isVirtual || a.recordLength == 0) {
         for (int32_t r = 1; r <= n; ++r) {
             GetDbfRecord(a, r);
-            if (ErrorState.lastErrorCode != 0) return false;
-            store(r);
+            if (ErrorState.lastErrorCode != 0 || !store(r)) return false;
         }
         return true;
     }
@@ -213,7 +217,7 @@ bool CollectItems(TIndex& ix, TWorkArea& a, std::vector<uint8_t>& items, Progres
         for (int32_t i = 0; i < count; ++i) {
             std::memcpy(a.recordBuffer.data(), buf.data() + static_cast<std::size_t>(i) * len, len);
             a.recordNumber = first + i;
-            store(first + i);
+            if (!store(first + i)) return false;
         }
     }
     return true;
@@ -345,6 +349,9 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
     an.keyLength = static_cast<uint16_t>(keyLength);
     an.entrySize = EntrySizeFor(an.keyLength);
     an.maxKeys = static_cast<uint16_t>(504 / an.entrySize);
+    // An expression whose text is longer or shorter on other values (a
+    // trimmed field before another) is refused also on an empty table.
+    if (KeyLengthVaries(*ix, suffix)) return false;
     const int64_t n = a->recordCount;
     const int64_t s = an.keyLength + 4;
     std::string dir, name, ext;
@@ -364,7 +371,7 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
     } flag;
     Progress progress(n);
     std::vector<uint8_t> items;
-    if (!CollectItems(*ix, *a, items, progress)) return false;
+    if (!CollectItems(*ix, *a, items, progress, suffix)) return false;
 
     // Equal keys keep record order: the items stand in record order already.
     std::vector<uint32_t> order(static_cast<std::size_t>(n));

@@ -74,15 +74,56 @@ private:
     int32_t number_ = 0;
 };
 
+// The table's record with every field filled (texts and numbers with "9",
+// dates with a valid day, logicals true; memo references stay blank), for
+// one call: a key whose length depends on the values shows it here.
+class FilledRecord {
+public:
+    explicit FilledRecord(TWorkArea* a) : a_(a) {
+        if (!a_ || a_->isVirtual) return;
+        saved_ = a_->recordBuffer;
+        count_ = a_->recordCount;
+        // The fields of an empty table read as blanks: the probe is a record.
+        a_->recordCount = std::max(count_, 1);
+        a_->recordBuffer.assign(a_->recordLength, ' ');
+        for (const TFieldEntry& f : a_->fields) {
+            if (f.offset + f.length > a_->recordBuffer.size()) continue;
+            uint8_t* at = a_->recordBuffer.data() + f.offset;
+            if (f.type == 'C' || f.type == 'N' || f.type == 'F')
+                std::memset(at, '9', f.length);
+            else if (f.type == 'D' && f.length == 8)
+                std::memcpy(at, "20000101", 8);
+            else if (f.type == 'L' && f.length >= 1)
+                *at = 'T';
+        }
+    }
+    ~FilledRecord() {
+        if (!a_ || a_->isVirtual) return;
+        a_->recordBuffer = std::move(saved_);
+        a_->recordCount = count_;
+    }
+    FilledRecord(const FilledRecord&) = delete;
+    FilledRecord& operator=(const FilledRecord&) = delete;
+
+private:
+    TWorkArea* a_;
+    std::vector<uint8_t> saved_;
+    int32_t count_ = 0;
+};
+
 // Raw key text of the current record before padding: the folded expression
 // text (OEM for OEM tables) or the KeyMaker's text; numbers as 8 bytes.
-std::string RawKey(TIndex& ix) {
+// `textLength` receives the length of the text before folding.
+std::string RawKey(TIndex& ix, std::size_t* textLength = nullptr) {
     TWorkArea* a = WorkAreas[ix.area];
     const bool oem = a && a->oemText;
+    if (textLength) *textLength = 0;
     if (ix.keyMaker) {
         std::string text = InArea(ix.area, [&] { return ix.keyMaker(ix.order); });
         if (text.size() > kMaxKeyLength) text.resize(kMaxKeyLength);
-        if (ix.soundex) return Soundex(text);
+        if (ix.soundex) text = Soundex(text);
+        if (textLength) *textLength = text.size();
+        if (ix.soundex) return text;
         return oem ? AnsiToOemStr(text) : text;
     }
     if (!ix.expr || !ParserProcTable.evaluate) return {};
@@ -90,6 +131,7 @@ std::string RawKey(TIndex& ix) {
     if (!r) return {};
     if (ix.exprType == 'C') {
         std::string text(ExprResultText(ix.expr));
+        if (textLength) *textLength = std::min<std::size_t>(text.size(), kMaxKeyLength);
         if (ix.FoldedKeys())
             text = FoldKeyText(text);
         else if (text.size() > kMaxKeyLength)
@@ -299,7 +341,35 @@ bool MakeKey(TIndex& ix, std::string& key) {
 
 std::string BlankRecordKey(TIndex& ix) {
     BlankRecord blank(WorkAreas[ix.area]);
-    return RawKey(ix);
+    std::size_t length = 0;
+    std::string key = RawKey(ix, &length);
+    ix.textLength = static_cast<int>(length);
+    return key;
+}
+
+void KeyLengthError(const TIndex& ix, const std::string& key, const std::string& where) {
+    const int n = ix.anchor.keyLength;
+    SetError(
+        266,
+        "Ungültige Schlüssellänge von anwender-definiertem KeyMaker geliefert.\n\rErwartete Länge= "_cp850
+                .data() +
+            std::string(n < 100 ? (n < 10 ? 2 : 1) : 0, ' ') + std::to_string(n) + "\n\r" +
+            std::string("Schlüssel= "_cp850) + "[" + key + "] " + where);
+}
+
+bool KeyLengthHolds(TIndex& ix, const std::string& where) {
+    if (!ix.Character() || ix.textLength < 0) return true;
+    std::size_t length = 0;
+    const std::string key = RawKey(ix, &length);
+    if (static_cast<int>(length) == ix.textLength) return true;
+    KeyLengthError(ix, key, where);
+    return false;
+}
+
+bool KeyLengthVaries(TIndex& ix, const std::string& where) {
+    if (!ix.Character() || ix.keyMaker || ix.textLength < 0) return false;
+    FilledRecord filled(WorkAreas[ix.area]);
+    return !KeyLengthHolds(ix, where);
 }
 
 std::string KeyDisplayText(TIndex& ix) {

@@ -89,8 +89,11 @@ struct TIndex {
     std::string oldKey;            // key-length bytes: the record's key as last saved
     std::vector<TPathLevel> path;  // empty: not positioned
     TNodeCache cache;              // position 1 only
-    char exprType = 'C';           // result type of the expression
-    uint16_t exprLength = 0;       // result length and decimals (key texts)
+    // Character keys: length of the key's text before folding, the same for
+    // every record (the blank record's); -1 while not known.
+    int textLength = -1;
+    char exprType = 'C';      // result type of the expression
+    uint16_t exprLength = 0;  // result length and decimals (key texts)
     uint8_t exprDecimals = 0;
     uint8_t area = 0;
 
@@ -159,8 +162,18 @@ int CompareKeys(const TIndex& ix, const uint8_t* a, const uint8_t* b);
 // The key of the current record of the index's area (key-length bytes);
 // false when the expression gave no usable value.
 bool MakeKey(TIndex& ix, std::string& key);
-// The key of the table's blank record before padding (the length rule).
+// The key of the table's blank record before padding (the length rule);
+// sets the index's text length.
 std::string BlankRecordKey(TIndex& ix);
+// A character key is cut to the key length only where folding spells
+// umlauts out: the text of every record's key has the blank record's
+// length. False, with engine error 266 naming the key and `where`, when
+// the current record's key text has another length.
+bool KeyLengthHolds(TIndex& ix, const std::string& where);
+// Whether an expression's key text has another length on a record with
+// every field filled than on the blank record (error 266 then).
+bool KeyLengthVaries(TIndex& ix, const std::string& where);
+void KeyLengthError(const TIndex& ix, const std::string& key, const std::string& where);
 // The key text for display (hook slots 19, 20).
 std::string KeyDisplayText(TIndex& ix);
 

@@ -401,6 +401,15 @@ void MarkKeyChanges() {
     });
 }
 
+// Before a record is appended or written: its key in every open index has
+// the index's length (a key of another length would be cut).
+bool CheckNewKeys(const char* verb) {
+    if (!CurrentWorkArea() || Building) return true;
+    for (auto& ix : Open[CurrentArea])
+        if (ix && !KeyLengthHolds(*ix, std::string(" [") + verb + "]")) return false;
+    return true;
+}
+
 void HookCloseIndexes() { CloseAllIndexes(); }
 
 void HookReindex() { Reindex(); }
@@ -701,6 +710,7 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
                     " [SetIndexTo/OpenIndex]");
             return;
         }
+        if (KeyLengthVaries(*ix, " [SetIndexTo/OpenIndex]")) return;
     }
     if (!KeyRecordsLeftWithoutKeys(*ix, *a)) return;
     ix->oldKey.assign(ix->anchor.keyLength, ix->Character() ? ' ' : '\0');
@@ -822,6 +832,7 @@ void FillIndexSlots() {
     t.noteOldKeys = HookNoteOld;
     t.replaceKeys = ReplaceKeys;
     t.markKeyChanges = MarkKeyChanges;
+    t.checkNewKeys = CheckNewKeys;
     t.markedBof = HookMarkBof;
     t.markedEof = HookMarkEof;
     t.foundFlag = &FoundFlag;

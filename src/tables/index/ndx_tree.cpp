@@ -469,6 +469,7 @@ bool KeyMissingRecords(TIndex& ix, int32_t from, int32_t to) {
         a->recordNumber = r;
         // A key maker reads the binary record, as callers see the record.
         if (ix.keyMaker) InArea(ix.area, [] { ConvertRecord(); });
+        if (!KeyLengthHolds(ix, " [KeyMissingRecords]")) return false;
         if (!MakeKey(ix, key) || SeekRecord(ix, key, r)) continue;
         if (InsertKey(ix, key, r) != 0) return false;
     }

@@ -313,6 +313,29 @@ TEST_F(BulkVerbsTest, AppendFromSameStructureAndRefusals) {
     EXPECT_EQ(LastError(), 220);
 }
 
+// A folder whose name holds a word that names an in-memory file is part of
+// the source's path: its table on disk is appended, the path kept whole.
+TEST_F(BulkVerbsTest, AppendFromAFolderWhoseNameHoldsVirtualFileWords) {
+    Parts({{"z", 9, 9}}, "one.dbf");
+    CloseArea();
+    const std::vector<std::string> folders = {"my virtual tables", "Linked Lists",
+                                              "old virtual file"};
+    for (const std::string& folder : folders) {
+        std::filesystem::create_directories(dir + "/" + folder);
+        std::filesystem::copy_file(Path("one.dbf"), dir + "/" + folder + "/src.dbf");
+    }
+    Parts({}, "dst.dbf");
+    int expected = 0;
+    for (const std::string& folder : folders) {
+        AppendFrom(dir + "/" + folder + "/src.dbf");
+        EXPECT_EQ(LastError(), 0) << folder;
+        EXPECT_EQ(RecCount(), ++expected) << folder;
+        EXPECT_EQ(WorkAreas[kScratchArea], nullptr) << folder;
+    }
+    GO(3);
+    EXPECT_EQ(BinaryText(1), "z         ");
+}
+
 TEST_F(BulkVerbsTest, DelimitedRoundTrip) {
     Parts({{"say \"hi\"", 1, 1.5}, {Cp850ToWin1252("Maß,Öl"_cp850), -2, 0}, {"", 0, 0}});
     EXPECT_EQ(CopyDelimited(Path("out")), 3);

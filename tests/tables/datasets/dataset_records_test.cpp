@@ -175,6 +175,58 @@ TEST_F(DatasetRecordsTest, LookupReadsResultFieldsOfTheMatchingRecordCalculatedO
     EXPECT_EQ(kinds.RecNo(), 2) << "the lookups leave the lookup dataset where it was";
 }
 
+// A lookup field whose lookups lead back to its own dataset, at once or
+// through other datasets, would look itself up without end: it is refused
+// when it is declared, naming the circle, and the datasets open and read as
+// they were.
+TEST_F(DatasetRecordsTest, ALookupFieldThatLooksItsOwnDatasetUpIsRefused) {
+    const std::string sixPath = SixRecords();
+    const std::string kindsPath = Kinds();
+    auto refusal = [](const std::function<void()>& declare) {
+        try {
+            declare();
+        } catch (const EDatabaseError& e) {
+            return std::string(e.what());
+        }
+        return std::string("(accepted)");
+    };
+    TTzDbf six("SIX");
+    six.SetDbfFileName(sixPath);
+    EXPECT_EQ(
+        refusal([&] { six.AddLookupField("L", TFieldType::ftString, 10, "N", six, "N", "NAME"); }),
+        "SIX.L: circular lookup SIX -> SIX");
+    six.Open();
+    EXPECT_EQ(six.FindField("L"), nullptr) << "the refused field is not declared";
+    six.Last();
+    EXPECT_EQ(six.FieldByName("NAME").AsString(), "f");
+    six.Close();
+
+    // SIX looks KINDS up, KINDS looks THIRD up: THIRD looking SIX up closes a circle.
+    TTzDbf kinds("KINDS"), third("THIRD");
+    kinds.SetDbfFileName(kindsPath);
+    third.SetDbfFileName(sixPath);
+    six.AddLookupField("KIND", TFieldType::ftString, 10, "N", kinds, "CODE", "TEXT");
+    kinds.AddLookupField("NAME", TFieldType::ftString, 10, "CODE", third, "N", "NAME");
+    EXPECT_EQ(refusal([&] {
+                  third.AddLookupField("BACK", TFieldType::ftString, 10, "N", six, "N", "KIND");
+              }),
+              "THIRD.BACK: circular lookup THIRD -> SIX -> KINDS -> THIRD");
+    EXPECT_EQ(refusal([&] {
+                  kinds.AddLookupField("AGAIN", TFieldType::ftString, 10, "CODE", six, "N", "NAME");
+              }),
+              "KINDS.AGAIN: circular lookup KINDS -> SIX -> KINDS");
+    third.Open();
+    kinds.Open();
+    six.Open();
+    std::vector<std::string> shown;
+    for (six.First(); !six.Eof(); six.Next())
+        shown.push_back(six.FieldByName("KIND").IsNull() ? "-"
+                                                         : six.FieldByName("KIND").AsString());
+    EXPECT_EQ(shown, (std::vector<std::string>{"-", "two", "three", "-", "five", "-"}));
+    kinds.Last();
+    EXPECT_EQ(kinds.FieldByName("NAME").AsString(), "e") << "code 5 is the fifth record's name";
+}
+
 TEST_F(DatasetRecordsTest, AnIndexOfAKeyProcedureIsReopenedSoughtAndKeptUpToDate) {
     const std::string path = SixRecords();
     const std::string ndx = Path("desc.ndx");

@@ -5,6 +5,7 @@
 #include "tables/engine/engine_dates.h"
 #include "tables/engine/locking.h"
 #include "tables/engine/navigation.h"
+#include "tables/engine/win1252_text.h"
 
 namespace veldrim::testing {
 namespace {
@@ -136,6 +137,31 @@ TEST_F(WorkAreasTest, KeywordsInAFoldersNameBelongToTheFileName) {
         EXPECT_EQ(AliasName(), c.alias) << clause;
         CloseArea();
     }
+}
+
+// The words that name an in-memory file belong to the file name when they
+// stand in a folder's name: the table on disk opens, shared, under its own
+// name, and a clause that names a virtual file after the path still does.
+TEST_F(WorkAreasTest, VirtualFileWordsInAFoldersNameBelongToTheFileName) {
+    for (const std::string folder :
+         {"Virtual Files", "linked list", "old VIRTUAL FILE copies", "a linked list to ems"}) {
+        const std::string path = dir + "/" + folder;
+        std::filesystem::create_directories(path);
+        CreateDbf(path + "/t.dbf", {F("ID", 'N', 4)});
+        USE(path + "/t");
+        ASSERT_NE(CurrentWorkArea(), nullptr) << folder;
+        EXPECT_FALSE(CurrentWorkArea()->isVirtual) << folder;
+        EXPECT_EQ(CurrentWorkArea()->fileName, path + "/t.dbf") << folder;
+        EXPECT_EQ(AliasName(), "T") << folder;
+        EXPECT_FALSE(CurrentWorkArea()->exclusive) << folder;
+        CloseArea();
+    }
+    std::vector<uint8_t> buffer(8);
+    USE(dir + "/linked list/v LIFO virtual file", buffer.data(), 8);
+    ASSERT_NE(CurrentWorkArea(), nullptr);
+    EXPECT_TRUE(CurrentWorkArea()->isVirtual);
+    EXPECT_EQ(CurrentWorkArea()->insertionOrder, 1);
+    EXPECT_EQ(CurrentWorkArea()->fileName, UpperWin1252(dir + "/linked list/v"));
 }
 
 TEST_F(WorkAreasTest, FieldAccessors) {

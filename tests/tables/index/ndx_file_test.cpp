@@ -5,7 +5,9 @@
 #include <chrono>
 #include <sstream>
 
+#include "tables/bulk/bulk_verbs.h"
 #include "tables/engine/engine_dates.h"
+#include "tables/engine/win1252_text.h"
 #include "tables/index/index_fixture.h"
 
 namespace veldrim::testing {
@@ -90,25 +92,143 @@ TEST_F(NdxFile, UmlautsFoldToTheSameKeyBeforeTheCodePage) {
 
 TEST_F(NdxFile, CharacterKeyLengthComesFromTheBlankRecord) {
     // "Müller" folds to 7 characters; the key stays at the field's 6, and
-    // a TRIM expression on a blank record gives the length of the rest.
+    // one of two fields at the length of both, 11.
     MakeTable("p.dbf", {F("NAME", 'C', 6), F("CITY", 'C', 5)});
     AddRecord([] {
         SetBinaryText(1, "M\xFCller");
         SetBinaryText(2, "Ulm");
     });
     MakeIndex("NAME", "n1");
-    MakeIndex("TRIM(NAME)+CITY", "n2");
+    MakeIndex("UPPER(NAME)+CITY", "n2");
     TIndexInfo info;
     ASSERT_TRUE(IndexInfo("n1", info));
     EXPECT_EQ(info.keyLength, 6);
     ASSERT_TRUE(IndexInfo("n2", info));
-    EXPECT_EQ(info.keyLength, 5);
-    EXPECT_EQ(info.expression, "TRIM(NAME)+CITY");
+    EXPECT_EQ(info.keyLength, 11);
+    EXPECT_EQ(info.expression, "UPPER(NAME)+CITY");
     EXPECT_EQ(info.recordCount, 1);
     EXPECT_EQ(info.tableName, "p.dbf");
     Set_Index_To("n1 n2");
     EXPECT_EQ(IndexEntries(1)[0].key, "muelle");
-    EXPECT_EQ(IndexEntries(2)[0].key, "muell");
+    EXPECT_EQ(IndexEntries(2)[0].key, "muellerulm ");
+}
+
+// A character key whose length depends on the record (a trimmed field
+// before another) would be cut to the blank record's length, so that no
+// record is found by its whole key: such an index is refused with 266 when
+// it is built, on records or on an empty table, and when a file of it is
+// opened. Keys of one length stay allowed, folding umlauts included.
+TEST_F(NdxFile, CharacterKeysOfVaryingLengthAreRefused) {
+    const std::string refused =
+        "Ung\x81ltige Schl\x81ssell\x84nge von anwender-definiertem KeyMaker geliefert.";
+    MakeTable("v.dbf", {F("NAME", 'C', 6), F("CITY", 'C', 5), F("QTY", 'N', 2)});
+    for (const char* expr : {"TRIM(NAME)+CITY", "LTRIM(NAME)+CITY", "IIF(NAME=\" \",CITY,NAME)",
+                             "CITY+SPACE(QTY)", "LEFT(NAME,QTY)+CITY"}) {
+        const std::string message = Raised([&] { MakeIndex(expr, "empty"); });
+        EXPECT_TRUE(Contains(message, refused)) << expr << ": " << message;
+        EXPECT_EQ(LastError(), 266) << expr;
+    }
+    EXPECT_FALSE(std::filesystem::exists(Path("empty.NDX"))) << "no file of a refused build";
+    for (const char* expr : {"NAME+CITY", "SUBSTR(NAME,2,3)+CITY", "STR(QTY,4)+UPPER(NAME)"}) {
+        MakeIndex(expr, "fixed");
+        EXPECT_EQ(LastError(), 0) << expr;
+    }
+
+    AddRecord([] {
+        SetBinaryText(1, "Smith");
+        SetBinaryText(2, "Paris");
+    });
+    AddRecord([] {
+        SetBinaryText(1, "M\xFCller");
+        SetBinaryText(2, "Ulm");
+    });
+    const std::string message = Raised([] { Index_On("TRIM(NAME)+CITY", "v"); });
+    EXPECT_TRUE(Contains(message, refused)) << message;
+    EXPECT_TRUE(Contains(message, "Erwartete L\x84nge=   5")) << message;
+    EXPECT_EQ(LastError(), 266);
+    EXPECT_EQ(CurrentOrder(), 0);
+    Index_On("NAME+CITY", "whole");
+    EXPECT_TRUE(FindExact("Smith Paris"));
+    EXPECT_EQ(RecNo(), 1);
+    EXPECT_TRUE(FindExact("M\xFCllerUlm"));
+    EXPECT_EQ(RecNo(), 2);
+
+    // The file an earlier build wrote for TRIM(NAME)+CITY: key length 5
+    // (entry size 16, 31 keys a node), an empty leaf.
+    std::vector<uint8_t> b(2 * 512, 0);
+    Put32(b, 0, 1);
+    Put32(b, 4, 2);
+    b[9] = 'C';
+    Put16(b, 12, 5);
+    Put16(b, 14, 31);
+    Put16(b, 18, 16);
+    const std::string expr = "TRIM(NAME)+CITY";
+    std::copy(expr.begin(), expr.end(), b.begin() + 24);
+    WriteBytes(Path("old.ndx"), b);
+    const std::string opened = Raised([] { Set_Index_To("old"); });
+    EXPECT_TRUE(Contains(opened, refused)) << opened;
+    EXPECT_EQ(LastError(), 266);
+    EXPECT_EQ(CurrentOrder(), 0);
+}
+
+// A key maker whose texts differ in length is refused when its index is
+// built or rebuilt, and a record whose key would have another length than
+// the index's is neither appended nor written.
+TEST_F(NdxFile, KeyMakerTextsOfVaryingLengthAreRefused) {
+    const std::string refused =
+        "Ung\x81ltige Schl\x81ssell\x84nge von anwender-definiertem KeyMaker geliefert.";
+    MakeTable("m.dbf", {F("NAME", 'C', 6), F("CITY", 'C', 5)});
+    // The trimmed name, then the city: 5 on the blank record.
+    auto trimmedNameCity = [](int) {
+        std::string v = BinaryText(1);
+        while (!v.empty() && v.back() == ' ') v.pop_back();
+        std::string city = BinaryText(2);
+        city.resize(5, ' ');
+        return v + city;
+    };
+    Index_OnCB("maker", trimmedNameCity);
+    ASSERT_EQ(LastError(), 0) << "an empty table shows no other length";
+    ClearRecord();
+    SetBinaryText(1, "Smith");
+    SetBinaryText(2, "Paris");
+    EXPECT_TRUE(Contains(Raised([] { Append(); }), refused));
+    EXPECT_EQ(LastError(), 266);
+    EXPECT_EQ(RecCount(), 0) << "the record is not appended";
+    ClearRecord();
+    SetBinaryText(2, "Rome");
+    Append();
+    ASSERT_EQ(LastError(), 0) << "a blank name keeps the length";
+    EXPECT_EQ(RecCount(), 1);
+    SetBinaryText(1, "Li");
+    EXPECT_TRUE(Contains(Raised([] { Replace(); }), refused));
+    EXPECT_EQ(LastError(), 266);
+    EXPECT_EQ(AllTrim(Peek(1, 1)), "") << "the record is not written";
+
+    // A key maker whose texts came to differ in length is refused by the
+    // rebuild of its index.
+    CloseAllIndexes();
+    GO(1);
+    SetBinaryText(1, "Li");
+    Replace();
+    ASSERT_EQ(LastError(), 0);
+    bool trim = false;
+    auto nameCity = [&](int n) {
+        if (trim) return trimmedNameCity(n);
+        std::string name = BinaryText(1), city = BinaryText(2);
+        name.resize(6, ' ');
+        city.resize(5, ' ');
+        return name + city;
+    };
+    Index_OnCB("switched", nameCity);
+    ASSERT_EQ(LastError(), 0);
+    trim = true;
+    const std::string rebuilt = Raised([] { Reindex(); });
+    EXPECT_TRUE(Contains(rebuilt, refused)) << rebuilt;
+    EXPECT_TRUE(Contains(rebuilt, "[LiRome ]")) << rebuilt;
+    EXPECT_EQ(LastError(), 266);
+    EXPECT_EQ(CurrentOrder(), 0);
+    EXPECT_TRUE(Contains(Raised([&] { MakeIndexCB("again", trimmedNameCity); }), refused));
+    EXPECT_EQ(LastError(), 266);
 }
 
 TEST_F(NdxFile, ExpressionIsStoredNormalised) {

@@ -3,9 +3,11 @@
 // the index procedures into the record layer.
 //
 // The file holds one 4-byte record: users (u8), readers (i8; 1 while a
-// writer holds it), change counter (u16, 0..65534, increased at the end of
-// every write phase). Its bytes 1..4 are the lock region that serialises
-// every change of the record; a writer keeps it for its whole write phase.
+// writer holds it), change counter (u16, 0..65534, increased as every write
+// phase begins, before any tree is changed, so that a writer killed inside
+// its phase has counted whatever it changed). Its bytes 1..4 are the lock
+// region that serialises every change of the record; a writer keeps it for
+// its whole write phase.
 // LOGIN and LOGOUT are serialised by the table's semaphore byte.
 //
 // Who may read or write the index is decided by two locks far beyond the
@@ -429,7 +431,14 @@ bool LockForWrite(TSemRecord& s) {
     }
     if (!TakeRegion(s, kLockSemaphore) || !ReadRecord(s, kLockSemaphore)) return false;
     s.rec[1] = 1;
+    // The change is counted before it is made. Had it been counted at the
+    // end, a writer killed after a whole key change (its anchor as before)
+    // would leave the other programs walking nodes they had read before it.
+    const uint16_t c = s.Counter();
+    const bool othersChanged = c != s.counterSeen;
+    s.SetCounter(c >= 65534 ? 0 : static_cast<uint16_t>(c + 1));
     if (!WriteRecord(s, kLockSemaphore)) return false;
+    if (!othersChanged) s.counterSeen = s.Counter();
     phase.Keep();
     s.reread = true;
     ++s.writeNest;
@@ -448,13 +457,11 @@ bool UnlockForWrite(TSemRecord& s) {
     if (s.registered && s.readNest == 0) s.registered = false;
     // The phase ends whatever the record's update meets.
     UnlessKept phase([&s] { DropWritePhase(s); });
+    // The change was counted as the phase began.
     bool ok = ReadRecord(s, kUnlockSemaphore);
     if (ok) {
-        const uint16_t c = s.Counter();
-        s.SetCounter(c >= 65534 ? 0 : static_cast<uint16_t>(c + 1));
         s.rec[1] = static_cast<uint8_t>(s.registered ? 1 : 0);
         ok = WriteRecord(s, kUnlockSemaphore);
-        if (ok) s.counterSeen = s.Counter();
     }
     phase.Keep();
     DropShares(s);

@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "foundation/file_calls.h"
+#include "support/fault_calls.h"
 #include "tables/engine/locking.h"
 #include "tables/engine/win1252_text.h"
 #include "tables/index/index_fixture.h"
@@ -601,6 +602,56 @@ TEST_F(NdxSharedPhases, AMarkLeftByAProgramKilledInASplitIsRebuiltByTheNextPhase
         }
         CloseAll();
     }
+}
+
+// A reader stands in its walk of the order while another program's REPLACE
+// changes a key it has passed over and is killed at one of its file calls,
+// each in turn (the last run is not killed). The tree may then have changed
+// in full without the change being counted: the walk must not go on from
+// the node it had read before, which still holds the record under its old
+// key. It goes on in key order, meeting every record once.
+TEST_F(NdxSharedPhases, AWalkGoesOnInKeyOrderPastAReplaceKilledAtAnyOfItsCalls) {
+    bool finished = false;
+    for (long killAt = 1; killAt <= 40 && !finished; ++killAt) {
+        const std::string label = "killed at call " + std::to_string(killAt);
+        CloseAll();
+        std::filesystem::remove(semaphore);
+        MakeSharedNameTable();
+        Program writer([&](Channel c) {
+            OpenShared();
+            GO(2);
+            if (!RLock()) return;
+            GO(2);
+            c.Say('o');
+            c.Hear();
+            SetBinaryText(1, "zulu");
+            FaultCalls kill(FaultCalls::kSelfKill, killAt);
+            Replace();
+            Unlock();
+            c.Say('d');
+            c.Hear();
+        });
+        ASSERT_EQ(writer.Talk().Hear(), 'o') << label;
+        OpenShared();
+        GoTop();
+        ASSERT_EQ(TrimRightStr(BinaryText(1)), "alpha") << label;
+        writer.Talk().Say('g');
+        finished = writer.Talk().Hear() == 'd';
+        if (finished) writer.Talk().Say('x');
+        EXPECT_EQ(writer.Finish(), finished ? 0 : -1) << label;
+        std::vector<std::string> walked{"alpha"};
+        for (SKIP(1); !dEOF(); SKIP(1)) walked.push_back(TrimRightStr(BinaryText(1)));
+        // Record 2 holds its new name once its write reached the file.
+        const auto bytes = ReadBytes(table);
+        const std::size_t second = U16(bytes, 8) + U16(bytes, 10) + 1;
+        const bool written = std::string(bytes.begin() + static_cast<long>(second),
+                                         bytes.begin() + static_cast<long>(second) + 4) == "zulu";
+        const std::vector<std::string> inKeyOrder =
+            written ? std::vector<std::string>{"alpha", "charly", "zulu"}
+                    : std::vector<std::string>{"alpha", "bravo", "charly"};
+        EXPECT_EQ(walked, inKeyOrder) << label;
+    }
+    EXPECT_TRUE(finished) << "the REPLACE was killed at each of 40 calls";
 }
 
 TEST_F(NdxSharedPhases, ATableOpenedThroughALinkedNameSharesTheSemaphore) {

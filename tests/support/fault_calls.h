@@ -41,6 +41,18 @@
 
 namespace veldrim::testing {
 
+// The file an open descriptor reaches, by the kernel's link for it.
+inline std::string PathOfDescriptor(int fd) {
+    char buf[PATH_MAX];
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    const ssize_t n = ::readlink(link.c_str(), buf, sizeof buf - 1);
+    return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
+}
+
+inline bool EndsWith(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
 class FaultCalls {
 public:
     enum Mode { kCount, kFail, kFullDisk, kShortWrite, kKill, kSelfKill };
@@ -104,12 +116,7 @@ private:
     static inline std::vector<Call> log_{};
     static inline std::function<void(const Call&)> before_{};
 
-    static std::string PathOf(int fd) {
-        char buf[PATH_MAX];
-        const std::string link = "/proc/self/fd/" + std::to_string(fd);
-        const ssize_t n = ::readlink(link.c_str(), buf, sizeof buf - 1);
-        return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
-    }
+    static std::string PathOf(int fd) { return PathOfDescriptor(fd); }
     static void Note(const char* call, std::string path, std::string to = {}) {
         log_.push_back(Call{call, std::move(path), std::move(to)});
         if (before_) before_(log_.back());

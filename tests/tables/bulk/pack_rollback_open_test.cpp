@@ -13,23 +13,13 @@
 #include "tables/bulk/bulk_verbs.h"
 #include "tables/engine/pack_journal.h"
 #include "tables/engine/win1252_text.h"
+#include "support/fault_calls.h"
 #include "tables/index/index_fixture.h"
 
 namespace veldrim::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool EndsWith(const std::string& s, const std::string& tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-std::string PathOf(int fd) {
-    char buf[4096];
-    const std::string link = "/proc/self/fd/" + std::to_string(fd);
-    const ssize_t n = ::readlink(link.c_str(), buf, sizeof buf);
-    return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
-}
 
 // Inside the packing child: the journal's commit line cannot be written (an
 // I/O error), and once the old table has its name back the child says 'r'
@@ -38,7 +28,8 @@ struct RollbackWatch {
     static inline Peer* peer = nullptr;
 
     static ssize_t Write(int fd, const void* buf, std::size_t n) {
-        if (n >= 6 && std::memcmp(buf, "COMMIT", 6) == 0 && EndsWith(PathOf(fd), ".$$$pack")) {
+        if (n >= 6 && std::memcmp(buf, "COMMIT", 6) == 0 &&
+            EndsWith(PathOfDescriptor(fd), ".$$$pack")) {
             errno = EIO;
             return -1;
         }

@@ -11,19 +11,13 @@
 
 #include "foundation/file_calls.h"
 #include "tables/engine/locking.h"
+#include "support/fault_calls.h"
 #include "tables/index/index_fixture.h"
 
 namespace veldrim::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string PathOf(int fd) {
-    char buf[4096];
-    const std::string link = "/proc/self/fd/" + std::to_string(fd);
-    const ssize_t n = ::readlink(link.c_str(), buf, sizeof buf);
-    return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
-}
 
 // Fails one node write (an offset past the anchor) of the index file whose
 // name ends in `file`: the `skip`+1-th such write after arming fails with
@@ -34,7 +28,7 @@ struct FailNodeWrite {
 
     static ssize_t Pwrite(int fd, const void* buf, std::size_t n, off_t offset) {
         if (skip >= 0 && offset >= 512) {
-            const std::string path = PathOf(fd);
+            const std::string path = PathOfDescriptor(fd);
             if (path.size() >= file.size() &&
                 path.compare(path.size() - file.size(), file.size(), file) == 0 && skip-- == 0) {
                 errno = EIO;

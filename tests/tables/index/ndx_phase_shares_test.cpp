@@ -12,21 +12,11 @@
 
 #include "foundation/file_calls.h"
 #include "tables/engine/locking.h"
+#include "support/fault_calls.h"
 #include "tables/index/index_fixture.h"
 
 namespace veldrim::testing {
 namespace {
-
-bool EndsWith(const std::string& s, const std::string& tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-std::string PathOf(int fd) {
-    char buf[4096];
-    const std::string link = "/proc/self/fd/" + std::to_string(fd);
-    const ssize_t n = ::readlink(link.c_str(), buf, sizeof buf);
-    return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
-}
 
 // Instruments of the file call table inside one child process.
 struct ChildWatch {
@@ -52,7 +42,8 @@ struct ChildWatch {
     static ssize_t Pwrite(int fd, const void* buf, std::size_t n, off_t offset) {
         const ssize_t r = SystemFileCalls().pwrite(fd, buf, n, offset);
         const auto* b = static_cast<const uint8_t*>(buf);
-        if (killer && offset == 0 && n >= 9 && b[8] == 1 && EndsWith(PathOf(fd), killIndex)) {
+        if (killer && offset == 0 && n >= 9 && b[8] == 1 &&
+            EndsWith(PathOfDescriptor(fd), killIndex)) {
             killer->Tell('m');
             killer->Await();
             ::raise(SIGKILL);

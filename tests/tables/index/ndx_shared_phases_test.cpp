@@ -20,16 +20,6 @@ namespace veldrim::testing {
 namespace {
 
 // The file a descriptor of this process stands for.
-std::string PathOf(int fd) {
-    char buf[4096];
-    const std::string link = "/proc/self/fd/" + std::to_string(fd);
-    const ssize_t n = ::readlink(link.c_str(), buf, sizeof buf);
-    return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
-}
-
-bool EndsWith(const std::string& s, const std::string& tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
 
 // Instruments of the file call table, installed in one process at a time.
 struct Watch {
@@ -57,7 +47,7 @@ struct Watch {
         return r;
     }
     static ssize_t Pread(int fd, void* buf, std::size_t n, off_t offset) {
-        if (failSemaphoreRead && EndsWith(PathOf(fd), ".@S@")) {
+        if (failSemaphoreRead && EndsWith(PathOfDescriptor(fd), ".@S@")) {
             failSemaphoreRead = false;
             errno = EIO;
             return -1;
@@ -68,7 +58,7 @@ struct Watch {
         const ssize_t r = SystemFileCalls().pwrite(fd, buf, n, offset);
         const auto* b = static_cast<const uint8_t*>(buf);
         if (pauseUp >= 0 && offset == 0 && n >= 9 && b[8] == 1 &&
-            EndsWith(PathOf(fd), pauseIndex)) {
+            EndsWith(PathOfDescriptor(fd), pauseIndex)) {
             char c = 'm';
             if (::write(pauseUp, &c, 1) != 1 || ::read(pauseDown, &c, 1) != 1) std::perror("pause");
             pauseUp = -1;

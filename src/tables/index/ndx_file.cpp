@@ -43,49 +43,29 @@ std::string NumberText(double v, int width, int decimals) {
 // Pads with blanks or cuts to the key length.
 void FitKey(std::string& key, int length) { key.resize(static_cast<std::size_t>(length), ' '); }
 
-// The table's record as the blank record after the last, for one call.
-class BlankRecord {
+// For one call, the table's record as a probe for its keys: the blank
+// record after the last, or a record with every field filled (texts and
+// numbers with "9", dates with a valid day, logicals true; memo references
+// stay blank), in which a key whose length depends on the values shows it.
+class ProbeRecord {
 public:
-    explicit BlankRecord(TWorkArea* a) : a_(a) {
+    enum Kind { kBlank, kFilled };
+    ProbeRecord(TWorkArea* a, Kind kind) : a_(a) {
         if (!a_ || a_->isVirtual) return;
         saved_ = a_->recordBuffer;
         number_ = a_->recordNumber;
-        a_->recordBuffer.assign(a_->recordLength, ' ');
-        a_->recordNumber = a_->recordCount + 1;
-        if (a_->binaryRecord) {
-            binary_.assign(a_->binaryRecord, a_->binaryRecord + a_->binaryRecordSize);
-            RecordToBinary(*a_, a_->binaryRecord);
-        }
-    }
-    ~BlankRecord() {
-        if (!a_ || a_->isVirtual) return;
-        a_->recordBuffer = std::move(saved_);
-        a_->recordNumber = number_;
-        if (a_->binaryRecord && binary_.size() == a_->binaryRecordSize)
-            std::memcpy(a_->binaryRecord, binary_.data(), binary_.size());
-    }
-    BlankRecord(const BlankRecord&) = delete;
-    BlankRecord& operator=(const BlankRecord&) = delete;
-
-private:
-    TWorkArea* a_;
-    std::vector<uint8_t> saved_;
-    std::vector<uint8_t> binary_;
-    int32_t number_ = 0;
-};
-
-// The table's record with every field filled (texts and numbers with "9",
-// dates with a valid day, logicals true; memo references stay blank), for
-// one call: a key whose length depends on the values shows it here.
-class FilledRecord {
-public:
-    explicit FilledRecord(TWorkArea* a) : a_(a) {
-        if (!a_ || a_->isVirtual) return;
-        saved_ = a_->recordBuffer;
         count_ = a_->recordCount;
+        a_->recordBuffer.assign(a_->recordLength, ' ');
+        if (kind == kBlank) {
+            a_->recordNumber = a_->recordCount + 1;
+            if (a_->binaryRecord) {
+                binary_.assign(a_->binaryRecord, a_->binaryRecord + a_->binaryRecordSize);
+                RecordToBinary(*a_, a_->binaryRecord);
+            }
+            return;
+        }
         // The fields of an empty table read as blanks: the probe is a record.
         a_->recordCount = std::max(count_, 1);
-        a_->recordBuffer.assign(a_->recordLength, ' ');
         for (const TFieldEntry& f : a_->fields) {
             if (f.offset + f.length > a_->recordBuffer.size()) continue;
             uint8_t* at = a_->recordBuffer.data() + f.offset;
@@ -97,17 +77,22 @@ public:
                 *at = 'T';
         }
     }
-    ~FilledRecord() {
+    ~ProbeRecord() {
         if (!a_ || a_->isVirtual) return;
         a_->recordBuffer = std::move(saved_);
+        a_->recordNumber = number_;
         a_->recordCount = count_;
+        if (a_->binaryRecord && !binary_.empty() && binary_.size() == a_->binaryRecordSize)
+            std::memcpy(a_->binaryRecord, binary_.data(), binary_.size());
     }
-    FilledRecord(const FilledRecord&) = delete;
-    FilledRecord& operator=(const FilledRecord&) = delete;
+    ProbeRecord(const ProbeRecord&) = delete;
+    ProbeRecord& operator=(const ProbeRecord&) = delete;
 
 private:
     TWorkArea* a_;
     std::vector<uint8_t> saved_;
+    std::vector<uint8_t> binary_;
+    int32_t number_ = 0;
     int32_t count_ = 0;
 };
 
@@ -340,7 +325,7 @@ bool MakeKey(TIndex& ix, std::string& key) {
 }
 
 std::string BlankRecordKey(TIndex& ix) {
-    BlankRecord blank(WorkAreas[ix.area]);
+    ProbeRecord blank(WorkAreas[ix.area], ProbeRecord::kBlank);
     std::size_t length = 0;
     std::string key = RawKey(ix, &length);
     ix.textLength = static_cast<int>(length);
@@ -368,7 +353,7 @@ bool KeyLengthHolds(TIndex& ix, const std::string& where) {
 
 bool KeyLengthVaries(TIndex& ix, const std::string& where) {
     if (!ix.Character() || ix.keyMaker || ix.textLength < 0) return false;
-    FilledRecord filled(WorkAreas[ix.area]);
+    ProbeRecord filled(WorkAreas[ix.area], ProbeRecord::kFilled);
     return !KeyLengthHolds(ix, where);
 }
 

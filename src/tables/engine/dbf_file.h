@@ -18,9 +18,11 @@
 //
 // Open states: 0 closed, 1 clean, 2 a record rewritten or a delete flag
 // written, 3 records appended. The header goes back only in states 2 and 3,
-// the end mark only in state 3. Closing writes them while the area's locks
-// are still held and takes the record count from the file size, so a close
-// never cuts off another program's fresh append.
+// the end mark only in state 3. Every append writes its record with the end
+// mark behind it. Closing writes the header while the area's locks are still
+// held and takes the record count from the file size, so a close never cuts
+// off another program's fresh append; a shared table's close that finds the
+// append lock taken leaves the header's date to the next writer.
 
 #include <cstdint>
 #include <string>
@@ -62,6 +64,11 @@ void FlushRecordBlocks(TWorkArea& area);
 // no record it reported as written.
 void WriteHeaderCount(TWorkArea& area);
 void WriteDbfHeader(TWorkArea& area);
+// Writes back the header of a changed table (and the end mark after appends)
+// and flushes the file. Neither waits for another program's lock: a shared
+// table whose append lock is taken keeps its changed state after a commit
+// (the next commit or the close writes the header), and its close leaves the
+// header's date to the next writer.
 void CommitDbfHeader(TWorkArea& area);
 void CloseDbf(TWorkArea& area);
 void FlushFile(int fd);

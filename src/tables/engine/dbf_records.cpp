@@ -90,6 +90,8 @@ namespace {
 
 // Bytes of one read-ahead block and of the appends collected before a write.
 constexpr std::size_t kRecordBlockBytes = 65536;
+// The byte after the last record.
+constexpr uint8_t kEndMark = 0x1A;
 
 off_t RecordOffset(const TWorkArea& area, int32_t recNo) {
     return static_cast<off_t>(area.headerLength) +
@@ -163,6 +165,8 @@ bool WritePendingAppends(TWorkArea& area, int& err) {
     if (area.pendingAppends.empty()) return true;
     const int32_t before = area.pendingFirst - 1;
     const auto collected = static_cast<int32_t>(area.pendingAppends.size() / area.recordLength);
+    // The end mark goes with the block, as with every append.
+    area.pendingAppends.push_back(kEndMark);
     errno = 0;
     const bool ok = WriteAt(area.fd, area.pendingAppends.data(), area.pendingAppends.size(),
                             RecordOffset(area, area.pendingFirst));
@@ -272,7 +276,20 @@ void PutDbfRecord(TWorkArea& area, int32_t recNo) {
         std::memcpy(held, area.recordBuffer.data(), area.recordLength);
     } else {
         if (alone && append) ok = WritePendingAppends(area, err);
-        if (ok) {
+        if (ok && append) {
+            // A new last record goes to the file with the end mark behind it,
+            // in one write: the appender holds the append or file lock, so
+            // the mark never lands on another program's record, the file
+            // ends with its mark whenever a writer stops (a kill included),
+            // and a close has no mark left to write.
+            static thread_local std::vector<uint8_t> withMark;
+            withMark.assign(area.recordBuffer.begin(),
+                            area.recordBuffer.begin() + area.recordLength);
+            withMark.push_back(kEndMark);
+            errno = 0;
+            ok = WriteAt(area.fd, withMark.data(), withMark.size(), RecordOffset(area, recNo));
+            err = errno;
+        } else if (ok) {
             errno = 0;
             ok = WriteAt(area.fd, area.recordBuffer.data(), area.recordLength,
                          RecordOffset(area, recNo));
@@ -340,12 +357,10 @@ void SetRecDeleteFlag(TWorkArea& area, int32_t recNo) {
 
 namespace {
 
-// Attempts at the append lock before a shared table's write-back gives up,
-// one millisecond apart (appends hold it only for a moment).
-constexpr int kWriteBackLockAttempts = 3000;
-
 // The append lock of a shared table for the time of its write-back, unless
-// the area holds it already (file or append lock). Empty when not needed.
+// the area holds it already (file or append lock). One attempt, no waiting:
+// another program may hold the file lock for a long import, and a close must
+// not keep the user waiting for it. Empty when not needed.
 class WriteBackLock {
 public:
     explicit WriteBackLock(const TWorkArea& area) : area_(area) {
@@ -354,12 +369,7 @@ public:
             held_ = true;
             return;
         }
-        for (int i = 0; i < kWriteBackLockAttempts && !held_; ++i) {
-            if (LockRegion(false, area, LockBase + 1, 1) == 0)
-                held_ = taken_ = true;
-            else
-                WaitMs(1);
-        }
+        held_ = taken_ = LockRegion(false, area, LockBase + 1, 1) == 0;
     }
     ~WriteBackLock() {
         if (taken_) LockRegion(true, area_, LockBase + 1, 1);
@@ -374,33 +384,38 @@ private:
     bool taken_ = false;
 };
 
-// Header and end mark of a changed table. A shared table takes its count
+// Header and end mark of a changed table; false when the header was left
+// for later. Every append wrote its record with the end mark behind it, and
+// a shared table's appends the record count into the header, so what is
+// left here is the header's date (and the count and the mark of a table
+// held alone, whose appends are collected). A shared table takes its count
 // from the file size, so that records another program appended since our
-// last look are not cut off, and writes both under the append lock: no
-// other program's append comes between the count and the end mark, and the
-// mark never lands on another program's new record. When the lock cannot be
-// had, the header and mark are left to the program that holds it.
-void WriteBack(TWorkArea& area) {
+// last look are not cut off, and writes under the append lock: no other
+// program's append comes between the count and the end mark, and the mark
+// never lands on another program's new record. When the lock is not free
+// at once, the header is left to the next writer: the records, the count
+// and the end mark are on the file already.
+bool WriteBack(TWorkArea& area) {
     area.readAheadCount = 0;
-    if (area.openState != kDbfChanged && area.openState != kDbfAppended) return;
+    if (area.openState != kDbfChanged && area.openState != kDbfAppended) return true;
     int err = 0;
     if (!WritePendingAppends(area, err)) {
         ErrorState.lastErrorCode = WriteErrorCode(area, err);
-        return;
+        return true;
     }
     const WriteBackLock lock(area);
-    if (!lock.Held()) return;
+    if (!lock.Held()) return false;
     if (!area.exclusive)
         area.recordCount = std::max(area.recordCount, RecordCountFromFileSize(area));
     QuietEngineErrors quiet;
     WriteDbfHeader(area);
     if (area.openState == kDbfAppended && ErrorState.lastErrorCode == 0) {
-        const uint8_t eofMark = 0x1A;
         const off_t off = static_cast<off_t>(area.headerLength) +
                           static_cast<off_t>(area.recordCount) * area.recordLength;
-        if (!WriteAt(area.fd, &eofMark, 1, off))
+        if (!WriteAt(area.fd, &kEndMark, 1, off))
             ErrorState.lastErrorCode = WriteErrorCode(area, errno);
     }
+    return true;
 }
 }  // namespace
 
@@ -423,9 +438,10 @@ void CommitDbfHeader(TWorkArea& area) {
     if (area.isVirtual || area.fd < 0) return;
     if (area.openState != kDbfChanged && area.openState != kDbfAppended) return;
     ErrorState.lastErrorCode = 0;
-    WriteBack(area);
+    // A header left for later keeps the table changed: the next commit or
+    // the close writes it.
+    if (WriteBack(area)) area.openState = kDbfClean;
     const uint16_t code = ErrorState.lastErrorCode;
-    area.openState = kDbfClean;
     if (code != 0) {
         SetError(code, "Datei:  " + ShownFileName(area.fileName) + " [CommitDbfHeader]");
         return;

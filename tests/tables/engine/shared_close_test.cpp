@@ -1,0 +1,266 @@
+// Closing and committing a shared table while another program holds the
+// file lock or the append lock: the close returns at once, and the end mark
+// stands after the last record for the engine, for dbfread and in the raw
+// file, also when the other program appended meanwhile or a writer was
+// killed in the middle of its appends.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <ctime>
+
+#include "support/fault_calls.h"
+#include "tables/engine/locking.h"
+#include "tables/engine/navigation.h"
+#include "tables/table_test_util.h"
+
+namespace veldrim::testing {
+namespace {
+
+constexpr std::size_t kHeaderLength = 32 + 2 * 32 + 1;  // two fields
+constexpr std::size_t kRecordLength = 1 + 5 + 10;       // flag, ID N(5), NAME C(10)
+
+class SharedCloseTest : public TableTest {
+protected:
+    // s.dbf: ID N(5), NAME C(10), records 1..5, last updated 1999-01-02.
+    void SetUp() override {
+        TableTest::SetUp();
+        CreateDbf(table, {F("ID", 'N', 5), F("NAME", 'C', 10)});
+        USE(table + " EXCLUSIVE");
+        for (int id = 1; id <= 5; ++id) AppendId(id);
+        CloseArea();
+        auto bytes = ReadBytes(table);
+        bytes[1] = 99;
+        bytes[2] = 1;
+        bytes[3] = 2;
+        WriteBytes(table, bytes);
+    }
+
+    static void AppendId(int id) {
+        ClearRecord();
+        SetBinaryInteger(1, id);
+        SetBinaryText(2, "N" + std::to_string(id));
+        Append();
+    }
+
+    // dbfread's IDs of the table's records, in order, and the number of
+    // deleted ones.
+    static std::string Dbfread(const std::string& path) {
+        static const char* script =
+            "import sys\n"
+            "from dbfread import DBF\n"
+            "t = DBF(sys.argv[1], encoding='cp850', load=True)\n"
+            "print(','.join(str(int(r['ID'])) for r in t.records), len(t.deleted))\n";
+        return RunCapture({"/usr/bin/python3", "-c", script, path});
+    }
+
+    // The engine's IDs of the table's records, read through a shared open.
+    std::string EngineIds() const {
+        USE(table);
+        GoBottom();
+        std::string ids;
+        for (int32_t r = 1; r <= RecCount(); ++r) {
+            GO(r);
+            ids += (r > 1 ? "," : "") + std::to_string(BinaryInteger(1));
+        }
+        CloseArea();
+        return ids;
+    }
+
+    // Today as the header stores it: year - 1900, month, day.
+    static std::vector<int> Today() {
+        const std::time_t t = std::time(nullptr);
+        std::tm tm{};
+        localtime_r(&t, &tm);
+        return {tm.tm_year, tm.tm_mon + 1, tm.tm_mday};
+    }
+    static std::vector<int> HeaderDate(const std::vector<uint8_t>& bytes) {
+        return {bytes[1], bytes[2], bytes[3]};
+    }
+
+    // The other program: 'u' opens the table shared, 'f' and 'a' take the
+    // file or the append lock (answer 'y' or 'n'), 'p' appends the next ID
+    // after the last, 'x' lets its lock go, 'c' closes.
+    Peer Other() {
+        return Peer([this](Peer& p) {
+            for (char c; (c = p.Await()) != 0 && c != 'q';) {
+                if (c == 'u') USE(table);
+                if (c == 'f' || c == 'a') {
+                    p.Tell((c == 'f' ? FLock() : ALock()) ? 'y' : 'n');
+                    continue;
+                }
+                if (c == 'p') {
+                    GoBottom();
+                    AppendId(static_cast<int>(BinaryInteger(1)) + 1);
+                }
+                if (c == 'x') Unlock();
+                if (c == 'c') CloseArea();
+                p.Tell(c);
+            }
+            return 0;
+        });
+    }
+
+    const std::string table = Path("s.dbf");
+};
+
+long MillisecondsOf(const std::function<void()>& call) {
+    const auto start = std::chrono::steady_clock::now();
+    call();
+    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                 std::chrono::steady_clock::now() - start)
+                                 .count());
+}
+
+// This program appends records 6 and 7 and closes the table while the other
+// program holds no lock, the file lock or the append lock, with or without
+// having appended record 8 under it first. The close returns at once without
+// an error; the end mark follows the last record, the header counts every
+// record, and dbfread and the engine read them all. The header's date is
+// today's once a writer closed with the append lock free.
+TEST_F(SharedCloseTest, AClosingSharedWriterNeitherWaitsForAnotherProgramsLockNorDropsTheEndMark) {
+    const auto pristine = ReadBytes(table);
+    for (char lock : {'-', 'f', 'a'}) {
+        for (bool otherAppends : {false, true}) {
+            if (lock == '-' && otherAppends) continue;
+            const std::string label = std::string("other program's lock ") + lock +
+                                      (otherAppends ? ", record 8 appended by it" : "");
+            WriteBytes(table, pristine);
+            Peer other = Other();
+            ASSERT_TRUE(other.Started()) << label;
+            auto ask = [&](char c) {
+                other.Send(c);
+                return other.Receive();
+            };
+            ASSERT_EQ(ask('u'), 'u') << label;
+            USE(table);
+            ASSERT_TRUE(ALock()) << label;
+            AppendId(6);
+            AppendId(7);
+            Unlock();
+            if (lock != '-') {
+                ASSERT_EQ(ask(lock), 'y') << label;
+            }
+            if (otherAppends) {
+                ASSERT_EQ(ask('p'), 'p') << label;
+            }
+            const long ms = MillisecondsOf([] { CloseArea(); });
+            EXPECT_LT(ms, 1000) << label << ": the close waited";
+            EXPECT_EQ(LastError(), 0) << label;
+
+            const int records = otherAppends ? 8 : 7;
+            const std::string ids = otherAppends ? "1,2,3,4,5,6,7,8" : "1,2,3,4,5,6,7";
+            EXPECT_EQ(Dbfread(table), ids + " 0\n") << label;
+            const auto bytes = ReadBytes(table);
+            ASSERT_EQ(bytes.size(), kHeaderLength + records * kRecordLength + 1) << label;
+            EXPECT_EQ(bytes.back(), 0x1A) << label << ": the end mark after the last record";
+            EXPECT_EQ(bytes[4], records) << label << ": the header's record count";
+            if (lock == '-') {
+                EXPECT_EQ(HeaderDate(bytes), Today()) << label;
+            }
+            EXPECT_EQ(EngineIds(), ids) << label;
+
+            // The other program lets go and closes: a writer that closes
+            // with the lock free dates the header.
+            ASSERT_EQ(ask('x'), 'x') << label;
+            ASSERT_EQ(ask('c'), 'c') << label;
+            other.Send('q');
+            EXPECT_EQ(other.Finish(), 0) << label;
+            const auto after = ReadBytes(table);
+            EXPECT_EQ(after.size(), bytes.size()) << label;
+            EXPECT_EQ(after.back(), 0x1A) << label;
+            if (otherAppends) {
+                EXPECT_EQ(HeaderDate(after), Today()) << label;
+            }
+        }
+    }
+}
+
+// A commit of a shared table while another program holds the file lock
+// returns at once and does not call the table clean: the header's date,
+// which it could not write, is written at the close once the lock is free.
+// The appended record and its end mark are on the file after the commit.
+TEST_F(SharedCloseTest, ACommitUnderAnotherProgramsLockLeavesTheDateToTheClose) {
+    Peer other = Other();
+    ASSERT_TRUE(other.Started());
+    auto ask = [&](char c) {
+        other.Send(c);
+        return other.Receive();
+    };
+    ASSERT_EQ(ask('u'), 'u');
+    USE(table);
+    ASSERT_TRUE(ALock());
+    AppendId(6);
+    Unlock();
+    ASSERT_EQ(ask('f'), 'y');
+    const long ms = MillisecondsOf([] { CommitDbfHeader(*CurrentWorkArea()); });
+    EXPECT_LT(ms, 1000) << "the commit waited";
+    EXPECT_EQ(LastError(), 0);
+    const auto committed = ReadBytes(table);
+    ASSERT_EQ(committed.size(), kHeaderLength + 6 * kRecordLength + 1);
+    EXPECT_EQ(committed.back(), 0x1A);
+    EXPECT_EQ(committed[4], 6);
+    EXPECT_EQ(Dbfread(table), "1,2,3,4,5,6 0\n");
+    ASSERT_EQ(ask('x'), 'x');
+    CloseArea();
+    EXPECT_EQ(HeaderDate(ReadBytes(table)), Today()) << "the close after the lock was let go";
+    ASSERT_EQ(ask('c'), 'c');
+    other.Send('q');
+    EXPECT_EQ(other.Finish(), 0);
+}
+
+// A shared writer appending records 6..9 under the append lock, killed at
+// every changing file call (nothing it does after the kill reaches the file,
+// and it never closes): every record on the file is followed by the end
+// mark, the engine and dbfread read the same records, every append that
+// returned among them, and the next writer appends after them.
+TEST_F(SharedCloseTest, ASharedWriterKilledInItsAppendsLeavesTheEndMarkAfterItsLastRecord) {
+    const auto pristine = ReadBytes(table);
+    auto run = [](std::vector<int>* reported) {
+        ALock();
+        for (int id = 6; id <= 9 && !FaultCalls::Fired(); ++id) {
+            AppendId(id);
+            if (reported && !FaultCalls::Fired()) reported->push_back(id);
+        }
+    };
+    long total = 0;
+    {
+        USE(table);
+        FaultCalls count;
+        run(nullptr);
+        total = FaultCalls::Calls();
+        ResetAllProgramState();
+    }
+    ASSERT_GE(total, 4);
+    for (long n = 1; n <= total + 1; ++n) {
+        const std::string label = "killed at call " + std::to_string(n);
+        WriteBytes(table, pristine);
+        std::vector<int> reported;
+        USE(table);
+        {
+            FaultCalls kill(FaultCalls::kKill, n);
+            try {
+                run(&reported);
+            } catch (const EDurazError&) {
+            }
+            ResetAllProgramState();
+        }
+        const auto bytes = ReadBytes(table);
+        ASSERT_GE(bytes.size(), kHeaderLength + 5 * kRecordLength + 1) << label;
+        EXPECT_EQ((bytes.size() - kHeaderLength) % kRecordLength, 1u) << label;
+        EXPECT_EQ(bytes.back(), 0x1A) << label << ": the end mark after the last record";
+        const auto onFile = static_cast<int>((bytes.size() - kHeaderLength) / kRecordLength);
+        EXPECT_GE(onFile, 5 + static_cast<int>(reported.size())) << label;
+        std::string ids;
+        for (int id = 1; id <= onFile; ++id) ids += (id > 1 ? "," : "") + std::to_string(id);
+        EXPECT_EQ(Dbfread(table), ids + " 0\n") << label;
+        EXPECT_EQ(EngineIds(), ids) << label;
+        USE(table);
+        ASSERT_TRUE(ALock()) << label;
+        AppendId(onFile + 1);
+        CloseArea();
+        EXPECT_EQ(Dbfread(table), ids + "," + std::to_string(onFile + 1) + " 0\n") << label;
+    }
+}
+
+}  // namespace
+}  // namespace veldrim::testing

@@ -313,6 +313,7 @@ int RunProgramGuarded(int argc, const char* const* argv) {
     InstallDataFileSections();
     designResultView = ShowResultView;
     InstallHpglHelpPictures();
+    userDataDirectory = UserDataFolderOfDesktop();
     ReadConfigFile();
     ReadSessionFile();
     UseDataFolder(FindDataFolder(argc > 0 && argv[0] ? argv[0] : ""));

@@ -304,20 +304,49 @@ bool ReadConfigFile() {
     return true;
 }
 
+namespace {
+
+// The session file is a code page 850 text. A name that code page cannot
+// hold is stored there with '?' and, after the recent files, once more as
+// the bytes of its name on disk, in a block of its own: a reader that knows
+// only the first lines ignores it, and the name comes back exact.
+constexpr std::string_view kExactNamesLabel = "Dateinamen UTF-8";
+
+bool CodePageHoldsName(const std::string& name) {
+    return FileNameFromText(FileNameText(name)) == name;
+}
+
+}  // namespace
+
 bool ReadSessionFile() {
     const std::string path = FindFileNoCase(SessionFilePath());
     if (!FileExists(path)) return false;
     TextFile f;
     f.Assign(path);
     if (f.Reset() != kIoOk) return false;
-    // The file is a code page 850 text; the names it holds are names on disk.
-    std::string line;
-    if (f.ReadLine(line) == kIoOk && !line.empty()) dataDirectory = FileNameFromText(line);
-    for (int i = 0; i < kRecentFileCount; ++i) {
+    // The names it holds are names on disk.
+    std::array<std::string, 1 + kRecentFileCount> stored;
+    int count = 0;
+    for (std::string& line : stored) {
         if (f.ReadLine(line) != kIoOk) break;
-        recentFilesList[static_cast<std::size_t>(i)] = FileNameFromText(line);
+        ++count;
+    }
+    std::array<std::string, 1 + kRecentFileCount> exact;
+    std::string label;
+    if (count == static_cast<int>(stored.size()) && f.ReadLine(label) == kIoOk &&
+        label == kExactNamesLabel) {
+        for (std::string& line : exact)
+            if (f.ReadLine(line) != kIoOk) break;
     }
     f.Close();
+    // An exact name stands where its code page 850 line still names it.
+    auto nameAt = [&](std::size_t i) {
+        if (!exact[i].empty() && FileNameText(exact[i]) == stored[i]) return exact[i];
+        return FileNameFromText(stored[i]);
+    };
+    if (count > 0 && !stored[0].empty()) dataDirectory = nameAt(0);
+    for (int i = 0; i < kRecentFileCount && i + 1 < count; ++i)
+        recentFilesList[static_cast<std::size_t>(i)] = nameAt(static_cast<std::size_t>(i) + 1);
     return true;
 }
 
@@ -325,6 +354,12 @@ bool WriteSessionFile() {
     return WriteWholeFile(SessionFilePath(), [] {
         WriteTextLine(FileNameText(dataDirectory));
         for (const std::string& r : recentFilesList) WriteTextLine(FileNameText(r));
+        bool held = CodePageHoldsName(dataDirectory);
+        for (const std::string& r : recentFilesList) held = held && CodePageHoldsName(r);
+        if (held) return;
+        WriteTextLine(std::string(kExactNamesLabel));
+        WriteTextLine(dataDirectory);
+        for (const std::string& r : recentFilesList) WriteTextLine(r);
     });
 }
 

@@ -320,6 +320,7 @@ int RunProgramGuarded(int argc, const char* const* argv) {
     InstallDataFileSections();
     designResultView = ShowResultView;
     InstallHpglHelpPictures();
+    userDataDirectory = UserDataFolderOfDesktop();
     ReadConfigFile();
     ReadSessionFile();
     TakeCommandLineState(cl);

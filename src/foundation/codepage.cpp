@@ -121,23 +121,39 @@ std::string Cp850ToUtf8Carried(std::string_view oem) {
     return out;
 }
 
-std::string Cp850CarriedToWin1252(std::string_view oem, std::string (*plain)(std::string_view),
-                                  char replacement) {
+std::string Cp850CarriedToWin1252(std::string_view oem, std::string (*plain)(std::string_view)) {
     std::string out;
     std::size_t start = 0;
     for (std::size_t i = 0; i < oem.size();) {
         char32_t cp = 0;
         if (std::size_t next = 0; CarriedLetterAt(oem, i, cp, next)) {
             out += plain(oem.substr(start, i - start));
-            std::string letter;
-            AppendUtf8(letter, cp);
-            out += Utf8ToWin1252(letter, replacement);
+            if (const int b = UnicodeToWin1252(cp); b >= 0)
+                out += static_cast<char>(b);
+            else
+                out += oem.substr(i, next - i);  // stays carried for the screen
             i = start = next;
             continue;
         }
         ++i;
     }
     return out + plain(oem.substr(start));
+}
+
+std::string Win1252ToUtf8Carried(std::string_view ansi) {
+    std::string out;
+    out.reserve(ansi.size() + ansi.size() / 4);
+    for (std::size_t i = 0; i < ansi.size();) {
+        char32_t cp = 0;
+        if (std::size_t next = 0; CarriedLetterAt(ansi, i, cp, next)) {
+            AppendUtf8(out, cp);
+            i = next;
+            continue;
+        }
+        AppendUtf8(out, kWin1252ToUnicode[static_cast<unsigned char>(ansi[i])]);
+        ++i;
+    }
+    return out;
 }
 
 std::string DropCarriedLetters(std::string_view oem) {

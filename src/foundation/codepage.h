@@ -102,10 +102,11 @@ std::string Cp850ToUtf8Carried(std::string_view oem);
 // The text as a file stores it: each carried letter becomes '?'.
 std::string DropCarriedLetters(std::string_view oem);
 // The screen's Windows-1252 text of a code page 850 text: its stretches of
-// plain bytes through `plain`, each carried letter as its Windows-1252 byte
-// (the replacement where that code page lacks it too).
-std::string Cp850CarriedToWin1252(std::string_view oem, std::string (*plain)(std::string_view),
-                                  char replacement = '?');
+// plain bytes through `plain`, each carried letter as its Windows-1252 byte,
+// or still carried where that code page lacks it too (the canvas shows it).
+std::string Cp850CarriedToWin1252(std::string_view oem, std::string (*plain)(std::string_view));
+// Win1252ToUtf8 that turns carried letters back into the letters.
+std::string Win1252ToUtf8Carried(std::string_view ansi);
 // Code page 850 <-> Windows-1252 through Unicode, same length.
 std::string Cp850ToWin1252(std::string_view oem, char replacement = '?');
 std::string Win1252ToCp850(std::string_view ansi, char replacement = '?');

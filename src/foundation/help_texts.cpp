@@ -140,18 +140,20 @@ HelpEntry FindHelpEntry(int number) {
 
 void ShowHelpLines(const HelpLines& lines, const std::string& picture, const std::string&, int mode,
                    int number) {
-    if (mode == kHelpTextAndPicture || mode == kHelpTextOnly) {
+    const bool drawPicture = !picture.empty() && picture != "NULL";
+    // An entry without a picture leaves the view as it is; asked for its
+    // picture alone, it shows its text instead.
+    if (mode == kHelpTextAndPicture || mode == kHelpTextOnly ||
+        (mode == kHelpPictureOnly && !drawPicture)) {
         std::string message;
         for (const auto& l : lines) message += ForScreen(l) + " ";
         std::string caption = UpperAscii("Hilfetext") + " Nr." + std::to_string(number);
         Ui().ShowMessage(caption, message, MessageKind::Information);
     }
-    if (mode == kHelpTextAndPicture || mode == kHelpPictureOnly) {
-        const bool drawPicture = !picture.empty() && picture != "NULL";
-        const std::string path = drawPicture ? HelpPicturePath(picture) : std::string();
+    if (drawPicture && (mode == kHelpTextAndPicture || mode == kHelpPictureOnly)) {
         if (helpPictureHook) {
-            helpPictureHook(path);
-        } else if (drawPicture) {
+            helpPictureHook(HelpPicturePath(picture));
+        } else {
             ShowNotice("Hilfebild " + picture +
                        " kann nicht gezeigt werden: keine Grafikausgabe vorhanden.");
             cancelFlag = true;

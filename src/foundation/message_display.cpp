@@ -1,5 +1,7 @@
 #include "foundation/message_display.h"
 
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "foundation/codepage.h"
@@ -35,10 +37,18 @@ std::string OneLine(std::string_view s) {
 
 }  // namespace
 
+std::string InstalledMessageTextFileName() {
+    return FindFileNoCase(EnsureTrailingBackslash(helpDirectory) + programShortName + ".err");
+}
+
+std::string UserMessageTextFileName() {
+    if (userDataDirectory.empty()) return {};
+    return FindFileNoCase(EnsureTrailingBackslash(userDataDirectory) + programShortName + ".err");
+}
+
 std::string MessageTextFileName() {
-    std::string dir = helpDirectory;
-    if (!dir.empty() && dir.back() != '/') dir += '/';
-    return FindFileNoCase(dir + programShortName + ".err");
+    const std::string user = UserMessageTextFileName();
+    return !user.empty() && FileExists(user) ? user : InstalledMessageTextFileName();
 }
 
 std::optional<MessageHelpEntry> FindMessageHelp(const std::string& fileName,
@@ -129,6 +139,8 @@ void GetMessageRemedy(int k, std::string& text) {
 
 void SaveMessageHelp(const std::string& message, const std::string& cause,
                      const std::string& remedy) {
+    // Read from the file in force, written to the user's copy only: the
+    // installed file belongs to the installation.
     const std::string fileName = MessageTextFileName();
     CheckFileReadable(fileName);
     if (cancelFlag) return;
@@ -162,8 +174,19 @@ void SaveMessageHelp(const std::string& message, const std::string& cause,
     lines[at + 1] = OneLine(cause);
     lines[at + 2] = OneLine(remedy);
 
+    const std::string userCopy = UserMessageTextFileName();
+    std::error_code same;
+    if (userCopy.empty() ||
+        std::filesystem::equivalent(userCopy, InstalledMessageTextFileName(), same)) {
+        ShowErrorIfEnabled(NotWritableText(fileName));
+        cancelFlag = true;
+        return;
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(userDataDirectory, ec);  // a failure shows at the rewrite
     // Written through a temporary file that replaces the old one only when
     // everything was written.
+    f.Assign(userCopy);
     RewriteChecked(f);
     if (cancelFlag) return;
     for (const auto& line : lines)

@@ -9,7 +9,9 @@
 // without a window.
 //
 // Message text file: help directory + program short name + ".err", code page
-// 850, one line per record:
+// 850, one line per record. Edited explanations go into the user's copy of
+// it in the user data folder, which is read in place of the installed file
+// once it exists; the installed file is never written.
 //
 //   | line     | content                                                  |
 //   |----------|----------------------------------------------------------|
@@ -32,9 +34,13 @@ namespace veldrim {
 // Length of the key by which a message finds its record.
 inline constexpr std::size_t kMessageKeyLength = 15;
 
-// The message text file (help directory, program short name, ".err"), found
-// ignoring letter case when it exists.
+// The message text file: the user's copy when it exists, else the installed
+// file of the help directory (program short name, ".err"); both found
+// ignoring letter case when they exist.
 std::string MessageTextFileName();
+std::string InstalledMessageTextFileName();
+// The user's copy in the user data folder; empty while that folder is unset.
+std::string UserMessageTextFileName();
 
 // Cause and remedy of a message as the message text file holds them.
 struct MessageHelpEntry {
@@ -60,8 +66,9 @@ void ShowMessageHelpForm(const std::string& message, const std::string& cause,
 // Beschreibung dieser Fehlermeldung vorhanden." and an empty remedy.
 void GetMessageCause(int k, std::string& text);
 void GetMessageRemedy(int k, std::string& text);
-// Writes an edited cause and remedy of the message back into the message text
-// file (through a temporary file, so a failure keeps the old file).
+// Writes an edited cause and remedy of the message into the user's copy of
+// the message text file, made from the file in force (through a temporary
+// file, so a failure keeps the old copy).
 void SaveMessageHelp(const std::string& message, const std::string& cause,
                      const std::string& remedy);
 

@@ -40,6 +40,7 @@ struct ProgramStateDefaults {
     std::string_view ediDirectory = "";
     std::string_view helpDirectory = "";
     std::string_view userDirectory = "";
+    std::string_view userDataDirectory = "";
 
     // Settings of the global state.
     std::int16_t helpLevel = 1;
@@ -187,6 +188,7 @@ std::string databaseDirectory{kDefaults.databaseDirectory};
 std::string ediDirectory{kDefaults.ediDirectory};
 std::string helpDirectory{kDefaults.helpDirectory};
 std::string userDirectory{kDefaults.userDirectory};
+std::string userDataDirectory{kDefaults.userDataDirectory};
 
 // Settings of the global state.
 std::int16_t helpLevel = kDefaults.helpLevel;
@@ -308,6 +310,7 @@ void ResetProgramState() {
     ediDirectory = kDefaults.ediDirectory;
     helpDirectory = kDefaults.helpDirectory;
     userDirectory = kDefaults.userDirectory;
+    userDataDirectory = kDefaults.userDataDirectory;
     helpLevel = kDefaults.helpLevel;
     printerPort = kDefaults.printerPort;
     printerPortHardcopy = kDefaults.printerPortHardcopy;

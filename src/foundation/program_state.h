@@ -76,6 +76,10 @@ extern std::string databaseDirectory;  // "DBF Ordner": dBase tables
 extern std::string ediDirectory;       // "EDI Ordner": data-exchange files
 extern std::string helpDirectory;      // "PLT Ordner": help texts, message text file, help pictures
 extern std::string userDirectory;  // "Ordner für temporäre Dateien": temporary and report files
+// The user's own data folder: the user's copies of the files that the
+// installation ships (edited message explanations). Empty until the start-up
+// sets it: then nothing is written there.
+extern std::string userDataDirectory;
 
 // ---- Settings of the global state -------------------------------------------
 

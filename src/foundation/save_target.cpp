@@ -231,6 +231,14 @@ std::string PrivateScratchFolder() {
     return folder;
 }
 
+std::string UserDataFolderOfDesktop() {
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data && data[0] == '/')
+        return std::string(data) + "/veldrim";
+    if (const char* home = std::getenv("HOME"); home && home[0] == '/')
+        return std::string(home) + "/.local/share/veldrim";
+    return {};
+}
+
 std::string InPrivateFolder(const std::string& leaf) {
     return EnsureTrailingBackslash(PrivateScratchFolder()) + leaf;
 }

@@ -76,6 +76,9 @@ void SyncFolderOf(const std::string& path);
 // one is set, else $XDG_CACHE_HOME/veldrim (or ~/.cache/veldrim), created with
 // mode 0700. Empty when no such folder can be made or it is not the user's own.
 std::string PrivateScratchFolder();
+// The user's data folder by the desktop's rules: $XDG_DATA_HOME/veldrim, else
+// ~/.local/share/veldrim; empty without an absolute home. Not created here.
+std::string UserDataFolderOfDesktop();
 // A file the program writes for itself (report scratch files, display copies,
 // table copies, temporary indexes): the leaf in PrivateScratchFolder(), or in
 // the current folder when no private folder can be had.

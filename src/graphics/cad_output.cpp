@@ -481,11 +481,12 @@ void CadEndOutput() {
     Ui().SetBusy(false);
     // Open the written file with its program, only when the program was
     // started with fewer than two parameters (a command-line run has the
-    // data file and a switch), and never in a headless run.
+    // data file and a switch), and never in a headless run. A file that no
+    // program opens is named, to be opened by hand.
     if (!cancelFlag && !s.openSuppressedFlag && s.execFlag &&
         (c == kCadDxf || c == kCadIges || c == kCadTxt || c == kCadStl || c == kCadStep) &&
-        ProgramParamCount() < 2 && !Ui().IsBatch())
-        Ui().OpenDocument(s.outputFileName);
+        ProgramParamCount() < 2 && !Ui().IsBatch() && !Ui().OpenDocument(s.outputFileName))
+        ShowInfo(NoOpenerText(s.outputFileName));
 }
 
 }  // namespace veldrim

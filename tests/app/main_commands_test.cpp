@@ -2,6 +2,8 @@
 // saving data sets, and where the program finds its data files.
 #include "app/main_commands.h"
 
+#include <gmock/gmock.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <vector>
@@ -201,6 +203,67 @@ TEST_F(MainCommands, AnUmlautFileNameSurvivesSaveRecentFilesAndOpen) {
     OpenDataSetWithDialog();
     EXPECT_FALSE(cancelFlag);
     EXPECT_EQ(currentFileName, "Getriebe-Größe");
+}
+
+// "Getriebe-€Ł-Größe.qb3": code page 850 holds the umlauts but neither the
+// euro sign nor the L with stroke. The session file keeps the name so that
+// the recent file opens after a restart; its first lines stay code page 850.
+TEST_F(MainCommands, ARecentFileOutsideCodePage850OpensAfterARestart) {
+    configurationDirectory = dir;
+    const std::string path = dir +
+                             "/Getriebe-\xE2\x82\xAC\xC5\x81-Gr\xC3\xB6\xC3\x9F"
+                             "e.qb3";
+    ui.QueueText(dir +
+                 "/Getriebe-\xE2\x82\xAC\xC5\x81-Gr\xC3\xB6\xC3\x9F"
+                 "e");
+    SaveDataSetAs();
+    ASSERT_FALSE(cancelFlag);
+    ASSERT_TRUE(fs::exists(path));
+    ASSERT_EQ(recentFilesList[0], path);
+
+    ASSERT_TRUE(WriteSessionFile());
+    const std::string file = veldrim::testing::Slurp(SessionFilePath());
+    EXPECT_THAT(file, ::testing::StartsWith(dir + "\r\n" + dir +
+                                            "/Getriebe-?"
+                                            "?-Gr\x94\xE1"
+                                            "e.qb3\r\n\r\n\r\n\r\n"));
+    // The restart: nothing of the list is left but the file.
+    recentFilesList = {};
+    dataDirectory.clear();
+    NewDataSet();
+    ASSERT_TRUE(ReadSessionFile());
+    EXPECT_EQ(recentFilesList[0], path);
+    EXPECT_EQ(recentFilesList[1], "");
+    EXPECT_EQ(dataDirectory, dir);
+    ui.calls.clear();
+    ASSERT_TRUE(OpenDataSet(recentFilesList[0]));
+    EXPECT_EQ(currentFileName,
+              "Getriebe-\xE2\x82\xAC\xC5\x81-Gr\xC3\xB6\xC3\x9F"
+              "e");
+    EXPECT_EQ(ui.CallsOf("message").size(), 0u);
+}
+
+// A session file whose exact names no longer match its code page 850 lines
+// (edited by hand, or by a program that knows only those lines) keeps the
+// lines; one without the block reads as before.
+TEST_F(MainCommands, SessionFileLinesWinOverExactNamesThatDoNotMatch) {
+    configurationDirectory = dir;
+    veldrim::testing::Spit(SessionFilePath(),
+                           "/daten\r\n/daten/a.qb3\r\n/daten/b?.qb3\r\n"
+                           "\r\n\r\nDateinamen UTF-8\r\n/daten\r\n"
+                           "/daten/x.qb3\r\n/daten/b\xC5\x81.qb3\r\n\r\n\r\n");
+    ASSERT_TRUE(ReadSessionFile());
+    EXPECT_EQ(recentFilesList[0], "/daten/a.qb3");
+    EXPECT_EQ(recentFilesList[1], "/daten/b\xC5\x81.qb3");
+    veldrim::testing::Spit(SessionFilePath(),
+                           "/daten\r\n/daten/Gr\x94\xE1"
+                           "e.qb3\r\n");
+    recentFilesList = {};
+    ASSERT_TRUE(ReadSessionFile());
+    EXPECT_EQ(recentFilesList[0],
+              "/daten/Gr\xC3\xB6\xC3\x9F"
+              "e.qb3");
+    EXPECT_EQ(recentFilesList[1], "");
 }
 
 }  // namespace

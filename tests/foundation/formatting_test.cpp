@@ -474,5 +474,27 @@ TEST(CodePage, LettersOutsideCodePage850ReachTheScreenAsThemselves) {
     EXPECT_EQ(DropCarriedLetters(Utf8ToCp850Carried("\xC5\x81\xC3\xB6")), "?\x94");
 }
 
+// The drawing's text of a file name: Windows-1252 has the euro sign (0x80)
+// and the o umlaut (0xF6) but not the L with stroke (U+0141), which stays
+// carried until the canvas paints it.
+TEST(CodePage, TheDrawingKeepsLettersWindows1252Lacks) {
+    const std::string shown = Utf8ToCp850Carried(
+        "\xE2\x82\xAC\xC5\x81-Gr\xC3\xB6\xC3\x9F"
+        "e");
+    const std::string drawn = DisplayText(shown);
+    EXPECT_EQ(drawn,
+              "\x80\x1A"
+              "141;-Gr\xF6\xDF"
+              "e");
+    EXPECT_EQ(Win1252ToUtf8Carried(drawn),
+              "\xE2\x82\xAC\xC5\x81-Gr\xC3\xB6\xC3\x9F"
+              "e");
+    // A CAD file (Windows-1252 texts by default) still takes the replacement.
+    EXPECT_EQ(ConvertCadText(shown),
+              "?"
+              "?-Gr\xF6\xDF"
+              "e");
+}
+
 }  // namespace
 }  // namespace veldrim

@@ -1,7 +1,10 @@
 #include "foundation/help_texts.h"
 
-#include <algorithm>
 #include <gmock/gmock.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
 #include <set>
 
 #include "foundation/codepage.h"
@@ -114,12 +117,12 @@ TEST_F(HelpTextsTest, ShowModesPicturesAndTheCancelFlag) {
     EXPECT_EQ(Calls(),
               std::vector<std::string>{
                   "HILFETEXT Nr.4500|Zeile eins Zeile zwei Zeile drei gewaehlt  Zeile fuenf "});
-    // An entry without picture still clears the window (empty path); a missing entry asks for "null.plt".
+    // An entry without picture leaves the window alone; a missing entry asks for "null.plt".
     cancelFlag = true;
     ShowHelpText(4010, "", kHelpTextAndPicture);
     EXPECT_TRUE(cancelFlag);  // ended at the next header
     ShowHelpText(4095, "", kHelpPictureOnly);
-    EXPECT_EQ(pictures, (std::vector<std::string>{Path("schneck.plt"), "", Path("null.plt")}));
+    EXPECT_EQ(pictures, (std::vector<std::string>{Path("schneck.plt"), Path("null.plt")}));
     SetHelpNumber(4095);
     ShowHelpText(0, "", kHelpTextOnly);
     EXPECT_EQ(ui.calls.back().text, "Hilfetext Nr 4095: keine Hilfe vorhanden.     ");
@@ -127,10 +130,19 @@ TEST_F(HelpTextsTest, ShowModesPicturesAndTheCancelFlag) {
 
 TEST_F(HelpTextsTest, PictureWithoutGraphicsGivesANotice) {
     ShowHelpText(4500, "", kHelpPictureOnly);
-    ShowHelpText(4010, "", kHelpPictureOnly);  // an entry without picture needs no graphics
     EXPECT_EQ(Shown(),
               std::vector<std::string>{
                   "Hilfebild SCHNECK kann nicht gezeigt werden: keine Grafikausgabe vorhanden."});
+}
+
+// The picture of an entry that has none ("KA ?" asks for entry 4010's) shows
+// the entry's text, and the window is not cleared for it.
+TEST_F(HelpTextsTest, AskedForAPictureItDoesNotHaveAnEntryShowsItsText) {
+    pictures.clear();
+    helpPictureHook = &HelpTextsTest::Capture;
+    ShowHelpText(4010, "", kHelpPictureOnly);
+    EXPECT_THAT(pictures, IsEmpty());
+    EXPECT_EQ(Calls(), std::vector<std::string>{"HILFETEXT Nr.4010|Eins Zwei    "});
 }
 
 TEST_F(HelpTextsTest, MalformedFilesNeverCrash) {
@@ -169,12 +181,20 @@ protected:
         fileName = Path("veldrim.ERR");
         Spit(fileName, kMessageFile);
         SetProgramParams(0, nullptr);
+        userDataDirectory = Path("user");
+        userCopy = Path("user/VELDRIM.err");
+    }
+    std::size_t FilesInUserFolder() const {
+        std::error_code ec;
+        return static_cast<std::size_t>(
+            std::distance(std::filesystem::directory_iterator(userDataDirectory, ec), {}));
     }
     void Messages(std::initializer_list<std::string> texts) {
         ClearMessages();
         for (const auto& t : texts) AddMessage(t);
     }
     std::string fileName;
+    std::string userCopy;  // where edited explanations go
 };
 
 TEST_F(MessageDisplayTest, CauseAndRemedyByTheFifteenCharacterKey) {
@@ -273,16 +293,18 @@ TEST_F(MessageDisplayTest, SaveReplacesTheRecordOfTheSameKeyOnly) {
     std::string expected = kMessageFile;
     expected.replace(expected.find("Profilverschiebung sehr gross."), 30, "Neue Ursache");
     expected.replace(expected.find("Profilverschiebung verkleinern."), 31, "Neue  Abhilfe");
-    EXPECT_EQ(Slurp(fileName), expected) << "the decoy stays, no empty lines grow";
-    EXPECT_EQ(FilesInDir(), 1u) << "no temporary file left";
+    EXPECT_EQ(Slurp(userCopy), expected) << "the decoy stays, no empty lines grow";
+    EXPECT_EQ(Slurp(fileName), kMessageFile) << "the installed file";
+    EXPECT_EQ(FilesInUserFolder(), 1u) << "no temporary file left";
 }
 
 TEST_F(MessageDisplayTest, SaveCompletesARecordAtTheEndAndLeavesUnknownMessagesAlone) {
     SaveMessageHelp("Warnung: nicht da", "c", "r");
-    EXPECT_EQ(Slurp(fileName), kMessageFile);
+    EXPECT_FALSE(std::filesystem::exists(userCopy));
     EXPECT_EQ(Shown(), std::vector<std::string>{"Warnung: nicht da not found."});
     SaveMessageHelp("Fehler : zuletzt", "Ursache", "Abhilfe");
-    EXPECT_EQ(Slurp(fileName), kMessageFile + "Ursache\r\nAbhilfe\r\n");
+    EXPECT_EQ(Slurp(userCopy), kMessageFile + "Ursache\r\nAbhilfe\r\n");
+    EXPECT_EQ(Slurp(fileName), kMessageFile) << "the installed file";
 }
 
 TEST_F(MessageDisplayTest, FailedSaveKeepsTheFileAndSaysSo) {
@@ -291,9 +313,55 @@ TEST_F(MessageDisplayTest, FailedSaveKeepsTheFileAndSaysSo) {
         SaveMessageHelp("Fatal  : a = 0 !", "c", "r");
     }
     EXPECT_TRUE(cancelFlag);
-    EXPECT_EQ(FilesInDir(), 1u);
+    EXPECT_EQ(FilesInUserFolder(), 0u) << "neither a copy nor a temporary file";
     EXPECT_EQ(Slurp(fileName), kMessageFile);
     EXPECT_EQ(Shown(), std::vector<std::string>{"Diskette/Platte voll"});
+}
+
+// Edited explanations go into the user's copy and are read back from it;
+// the installed file, in a folder the user may not write, keeps every byte
+// and its inode (it is not even replaced by an equal file). The copy holds
+// the other records as the installed file has them.
+TEST_F(MessageDisplayTest, EditsGoIntoTheUserCopyAndTheInstalledFileStaysAsItWas) {
+    namespace fs = std::filesystem;
+    const std::string installed = Path("share/VELDRIM.err");
+    fs::create_directories(Path("share"));
+    fs::rename(fileName, installed);
+    helpDirectory = Path("share");
+    userDataDirectory = Path("home/.local/share/veldrim");  // made by the save
+    ASSERT_EQ(::chmod(installed.c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(Path("share").c_str(), 0555), 0);
+    struct stat before {};
+    ASSERT_EQ(::stat(installed.c_str(), &before), 0);
+    EXPECT_EQ(MessageTextFileName(), installed) << "no copy yet";
+
+    Messages({"Fatal  : a = 0 !", "Warnung: x > 1.5   (1)"});
+    ui.explanationReplies.push_back(MessageExplanation{
+        "Fatal  : a = 0 !", "Der Achsabstand ist null.", "Achsabstand > 0 eingeben."});
+    ui.QueueAnswer(Answer::Yes);
+    ShowMessageHelp(1);
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_THAT(Shown(), IsEmpty()) << "no failure to report";
+
+    const std::string copy = Path("home/.local/share/veldrim/VELDRIM.err");
+    EXPECT_EQ(MessageTextFileName(), copy);
+    std::string remedy, cause;
+    GetMessageRemedy(1, remedy);
+    EXPECT_EQ(remedy, "Achsabstand > 0 eingeben.");
+    GetMessageCause(2, cause);
+    EXPECT_EQ(cause, "Profilverschiebung sehr gross.") << "the other records come along";
+    // A second edit changes the copy again, still not the installed file.
+    SaveMessageHelp("Warnung: x > 1.5   (1)", "Neue Ursache", "Neue Abhilfe");
+    GetMessageCause(2, cause);
+    EXPECT_EQ(cause, "Neue Ursache");
+
+    EXPECT_EQ(Slurp(installed), kMessageFile);
+    struct stat after {};
+    ASSERT_EQ(::stat(installed.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    ::chmod(Path("share").c_str(), 0755);
 }
 
 // An edited explanation is saved when the user agrees; a long cause stays whole.

@@ -139,6 +139,50 @@ TEST_F(CadOutputTest, WrittenFileOpensOnlyWithFewerThanTwoParameters) {
     SetProgramParams(0, nullptr);
 }
 
+// "Exec CAD App ?" on, and no program opens the written file (a DXF, an STL
+// named with the L with stroke, which code page 850 lacks): the message names
+// the file as it is; opened, nothing is said.
+TEST_F(CadOutputTest, AWrittenFileNoProgramOpensIsNamed) {
+    CadOutputState.execFlag = 1;
+    SetProgramParams(0, nullptr);
+    struct Case {
+        uint16_t code;
+        std::string path;
+        bool opens;
+    } cases[] = {{kCadDxf, (dir / "ansicht.dxf").string(), false},
+                 {kCadStl,
+                  (dir / "k\xC5\x81"
+                         "otz.stl")
+                      .string(),
+                  false},
+                 {kCadDxf, (dir / "offen.dxf").string(), true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        ui.calls.clear();
+        ui.QueueText(c.path);
+        if (c.code == kCadStl) ui.QueueText("5");  // the extrusion height
+        CadBeginOutput(c.code);
+        ASSERT_FALSE(cancelFlag);
+        CadBeginDrawingDefault();
+        CadBeginEntities();
+        CadLine(0, 0, 10, 10);
+        CadEndSection();
+        ui.QueueBool(c.opens);
+        CadEndOutput();
+        EXPECT_TRUE(std::filesystem::exists(c.path));
+        ASSERT_EQ(ui.CallsOf("open-document").size(), 1u);
+        if (c.opens) {
+            EXPECT_THAT(ShownTexts(), IsEmpty());
+            continue;
+        }
+        ASSERT_EQ(ShownTexts().size(), 1u);
+        EXPECT_EQ(Cp850ToUtf8Carried(ShownTexts()[0]),
+                  "Kein Programm zum \xC3\x96"
+                  "ffnen gefunden: " +
+                      c.path);
+    }
+}
+
 // The plot file goes to a full device: the end of the run reports it.
 TEST_F(CadOutputTest, FailedFinishIsReported) {
     std::filesystem::create_symlink("/dev/full", dir / "grafmit.dxf");

@@ -1,5 +1,7 @@
 // The main window: its menus, the save prompt, opening a data set, the report
 // on screen, CAD output of the current view, and text printing into PDF.
+#include <gmock/gmock.h>
+
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -35,6 +37,7 @@
 #include "graphics/display_list.h"
 #include "calc/records.h"
 #include "calc/worm_geometry.h"
+#include "foundation/codepage.h"
 #include "foundation/message_boxes.h"
 #include "foundation/messages.h"
 #include "foundation/qt/qt_support.h"
@@ -233,14 +236,17 @@ TEST_F(MainWindowTest, OpenReadsTheDataSetAndMakesItCurrent) {
     EXPECT_TRUE(window->Item("mi_fileRecent1")->text().contains("demo.qb3"));
 }
 
-// "Speichern unter" proposes the current name. Saved as "Getriebe-€" (the
-// euro sign is not in code page 850), the title and the drawing show the
-// new name at once and as it is; the file on disk holds the euro sign.
+// "Speichern unter" proposes the current name. Saved as "Getriebe-€Ł-Größe"
+// (code page 850 has neither the euro sign nor the L with stroke, Windows-1252
+// only the euro sign), the title and the drawing show the new name at once
+// and as it is; the file on disk holds both letters.
 TEST_F(MainWindowTest, SaveAsProposesTheNameAndShowsTheNewOneAtOnce) {
     dataDirectory = dir.path();
     dataFileExtension = "qb3";
     currentFileName = "alt";
-    const std::string typed = dir / "Getriebe-\xE2\x82\xAC";
+    const std::string typed = dir /
+                              "Getriebe-\xE2\x82\xAC\xC5\x81-Gr\xC3\xB6\xC3\x9F"
+                              "e";
     QString proposed;
     {
         test::ModalDriver driver([&](QWidget* w) {
@@ -255,13 +261,14 @@ TEST_F(MainWindowTest, SaveAsProposesTheNameAndShowsTheNewOneAtOnce) {
     }
     EXPECT_EQ(proposed.toStdString(), dir / "alt.qb3");
     EXPECT_TRUE(fs::exists(typed + ".qb3")) << typed;
-    EXPECT_TRUE(window->windowTitle().endsWith(QString::fromUtf8("Getriebe-€.qb3[*]")))
+    EXPECT_TRUE(window->windowTitle().endsWith(QString::fromUtf8("Getriebe-€Ł-Größe.qb3[*]")))
         << window->windowTitle().toStdString();
-    bool named = false;
-    // The canvas paints a text record as Windows-1252 (which has the euro sign).
+    // The texts as the canvas paints them.
+    std::vector<std::string> painted;
     for (const std::string& record : DisplayList)
-        if (FromAnsi(record).contains(QString::fromUtf8("Getriebe-€.qb3"))) named = true;
-    EXPECT_TRUE(named) << "the drawing names the new file";
+        if (record.starts_with("6;")) painted.push_back(FromDisplayText(record).toStdString());
+    EXPECT_THAT(painted, ::testing::Contains(::testing::HasSubstr("Getriebe-€Ł-Größe.qb3")))
+        << "the drawing names the new file";
 }
 
 // "Speichern unter" with the name "Getriebe-Größe" writes the file under
@@ -581,6 +588,29 @@ TEST_F(MainWindowTest, SecondViewerOpensWhereTheFirstWasClosed) {
     EXPECT_EQ(second->geometry(), closedAt);
     EXPECT_EQ(second->Memo1->toPlainText(), "Zeile");
     delete second;
+}
+
+// "Export Notepad" without an editor and without a program that opens the
+// text: the message names the file; with an editor that starts, nothing is said.
+TEST_F(MainWindowTest, ViewerExportThatNoProgramOpensNamesTheFile) {
+    veldrim::testing::Spit(dir / "t.txt", "Zeile\r\n");
+    auto viewer = std::make_unique<TForm_showtextfile>(dir / "t.txt", "t");
+    ScriptedUi scripted;
+    SetUi(&scripted);
+    textEditorPath.clear();
+    scripted.QueueBool(false);  // no program opens the document
+    viewer->mi_dateiExportNotepadClick();
+    const auto shown = scripted.CallsOf("message");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(Cp850ToUtf8Carried(shown[0].text),
+              "Kein Programm zum \xC3\x96"
+              "ffnen gefunden: " +
+                  dir / "t.txt");
+    scripted.calls.clear();
+    textEditorPath = "/bin/true";
+    viewer->mi_dateiExportNotepadClick();
+    EXPECT_THAT(scripted.CallsOf("message"), ::testing::IsEmpty());
+    SetUi(&ui);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -202,6 +203,40 @@ TEST_F(WindowSequenceTest, PreDimensionCancelledAtAnyStepLeavesTheDataSetAsItWas
         EXPECT_TRUE(driver.unexpected.empty()) << c_.step << ": " << driver.unexpected.front();
         ExpectDataSet(g, w, c, c_.step);
     }
+}
+
+// "KA ?" in the operating-data form: help entry 4010 has no picture, so its
+// text is shown (the application factor, with the factors of uniform
+// operation and of shocks), and the demo set's view stays drawn, also after
+// the form is left.
+TEST_F(WindowSequenceTest, KaHelpShowsItsTextAndLeavesTheViewDrawn) {
+    ASSERT_FALSE(DisplayList.empty()) << "the demo set is drawn";
+    const std::vector<std::string> view = DisplayList;
+    QString caption, text;
+    // The help's message box opens inside the click; the click runs apart
+    // from the driver's tick so that the tick can answer the box.
+    FormSteps driver({{"TForm_qub3pre",
+                       [](QWidget* f) {
+                           QTimer::singleShot(0, f, [f] {
+                               Click(f, "Button_kaHelp");
+                               EXPECT_FALSE(DisplayList.empty()) << "the view with the form open";
+                               Click(f, "Button_cancel");
+                           });
+                       }},
+                      {"MessageBox", [&](QWidget* w) {
+                           auto* box = qobject_cast<QMessageBox*>(w);
+                           ASSERT_NE(box, nullptr);
+                           caption = box->windowTitle();
+                           text = box->text();
+                           box->accept();
+                       }}});
+    Trigger("mi_calcPreDimension");
+    EXPECT_TRUE(driver.done());
+    EXPECT_TRUE(driver.unexpected.empty()) << driver.unexpected.front();
+    EXPECT_EQ(caption.toStdString(), "HILFETEXT Nr.4010");
+    EXPECT_TRUE(text.startsWith("Anwendungsfaktor KA.")) << text.toStdString();
+    EXPECT_TRUE(text.contains("1.25")) << text.toStdString();
+    EXPECT_EQ(DisplayList, view);
 }
 
 // Completed, the sequence leaves a calculated set (a further calculation

@@ -30,6 +30,10 @@ std::string ToFileName(const QString& name) { return QFile::encodeName(name).toS
 
 QString FromAnsi(const std::string& ansi) { return QString::fromStdString(Win1252ToUtf8(ansi)); }
 
+QString FromDisplayText(const std::string& ansi) {
+    return QString::fromStdString(Win1252ToUtf8Carried(ansi));
+}
+
 QColor ColourOf(std::uint32_t value) {
     return QColor(static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
                   static_cast<int>((value >> 16) & 0xFF));

@@ -21,6 +21,9 @@ QString FromFileName(const std::string& name);
 std::string ToFileName(const QString& name);
 // A Windows-1252 ("ANSI") text, as the display list holds its texts.
 QString FromAnsi(const std::string& ansi);
+// A text of the display list as the canvas paints it: Windows-1252 with the
+// letters of a file name that code page lacks carried.
+QString FromDisplayText(const std::string& ansi);
 
 // Colour value red + 256 green + 65536 blue.
 QColor ColourOf(std::uint32_t value);

@@ -105,7 +105,8 @@ void TForm_showtextfile::mi_dateiExportNotepadClick() {
     std::string file = InPrivateFolder("outwin.txt");
     if (!FileExists(file)) file = path_;
     const std::string editor = textEditorPath;
-    if (editor.empty() || !SpawnProgram(editor, {file})) Ui().OpenDocument(file);
+    if ((editor.empty() || !SpawnProgram(editor, {file})) && !Ui().OpenDocument(file))
+        Ui().ShowMessage("", NoOpenerText(file), MessageKind::Information);
 }
 
 void TForm_showtextfile::mi_DateiDruckenClick() { PrintTextWithDialog(lines_, currentFileName); }

@@ -122,7 +122,7 @@ void QtCanvas::Text(DevicePoint topLeft, const std::string& text, const TextFont
     p_.setPen(font_);
     p_.translate(topLeft.x, topLeft.y);
     if (font.escapement != 0) p_.rotate(-font.escapement / 10.0);
-    p_.drawText(QPointF(0, QFontMetrics(qf).ascent()), FromAnsi(text));
+    p_.drawText(QPointF(0, QFontMetrics(qf).ascent()), FromDisplayText(text));
     p_.restore();
 }
 

@@ -184,9 +184,12 @@ void Tdbf4::ShowInMode(const std::string& command, int mode) {
         view.title = title2 + "  " + title1 + "  (" + labelFilename + ")";
         tzdbf.SetHideDeletedRecs(false);
         // A table from the user folder is a working copy only where that is
-        // not the table folder itself.
+        // not the table folder itself; it is for want of a write right only
+        // where the table folder cannot be written (the "copy DBF -> TEMP"
+        // option copies from a writable one too).
         const std::string copies = PrivateScratchFolder();
-        if (SameFolder(DirPartOf(labelFilename), copies) && !SameFolder(copies, databaseDirectory))
+        if (SameFolder(DirPartOf(labelFilename), copies) &&
+            !SameFolder(copies, databaseDirectory) && !TableFolderWritable(databaseDirectory))
             Ui().ShowMessage(
                 "",
                 std::string(

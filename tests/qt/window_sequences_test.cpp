@@ -125,6 +125,7 @@ protected:
         databaseDirectory = dir.path() + "/";
         window = std::make_unique<Thh>();
         SetGraphicsWindow(window.get());
+        InstallDefaultResultView();  // as the program's window does
         ASSERT_TRUE(OpenDataSet(dir.path() + "/demo.qb3"));
         ASSERT_EQ(messageList.count, 0) << "the demo set calculates without messages";
     }

@@ -11,6 +11,7 @@
 #include "support/fault_calls.h"
 #include "tables/engine/locking.h"
 #include "tables/engine/navigation.h"
+#include "tables/engine/shared_id_table.h"
 #include "tables/table_test_util.h"
 
 namespace veldrim::testing {
@@ -19,38 +20,16 @@ namespace {
 constexpr std::size_t kHeaderLength = 32 + 2 * 32 + 1;  // two fields
 constexpr std::size_t kRecordLength = 1 + 5 + 10;       // flag, ID N(5), NAME C(10)
 
-class SharedCloseTest : public TableTest {
+class SharedCloseTest : public SharedIdTableTest {
 protected:
-    // s.dbf: ID N(5), NAME C(10), records 1..5, last updated 1999-01-02.
+    // s.dbf last updated 1999-01-02.
     void SetUp() override {
-        TableTest::SetUp();
-        CreateDbf(table, {F("ID", 'N', 5), F("NAME", 'C', 10)});
-        USE(table + " EXCLUSIVE");
-        for (int id = 1; id <= 5; ++id) AppendId(id);
-        CloseArea();
+        SharedIdTableTest::SetUp();
         auto bytes = ReadBytes(table);
         bytes[1] = 99;
         bytes[2] = 1;
         bytes[3] = 2;
         WriteBytes(table, bytes);
-    }
-
-    static void AppendId(int id) {
-        ClearRecord();
-        SetBinaryInteger(1, id);
-        SetBinaryText(2, "N" + std::to_string(id));
-        Append();
-    }
-
-    // dbfread's IDs of the table's records, in order, and the number of
-    // deleted ones.
-    static std::string Dbfread(const std::string& path) {
-        static const char* script =
-            "import sys\n"
-            "from dbfread import DBF\n"
-            "t = DBF(sys.argv[1], encoding='cp850', load=True)\n"
-            "print(','.join(str(int(r['ID'])) for r in t.records), len(t.deleted))\n";
-        return RunCapture({"/usr/bin/python3", "-c", script, path});
     }
 
     // The engine's IDs of the table's records, read through a shared open.
@@ -99,8 +78,6 @@ protected:
             return 0;
         });
     }
-
-    const std::string table = Path("s.dbf");
 };
 
 long MillisecondsOf(const std::function<void()>& call) {

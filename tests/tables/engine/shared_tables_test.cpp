@@ -8,40 +8,15 @@
 #include "tables/bulk/bulk_verbs.h"
 #include "tables/engine/locking.h"
 #include "tables/engine/navigation.h"
+#include "tables/engine/shared_id_table.h"
 #include "tables/table_test_util.h"
 
 namespace veldrim::testing {
 namespace {
 
-class SharedTablesTest : public TableTest {
+// Record 2 of s.dbf is deleted where a test asks for it.
+class SharedTablesTest : public SharedIdTableTest {
 protected:
-    // s.dbf: ID N(5), NAME C(10), records 1..5, record 2 deleted when asked.
-    void SetUp() override {
-        TableTest::SetUp();
-        CreateDbf(table, {F("ID", 'N', 5), F("NAME", 'C', 10)});
-        USE(table + " EXCLUSIVE");
-        for (int id = 1; id <= 5; ++id) AppendId(id);
-        CloseArea();
-    }
-
-    static void AppendId(int id) {
-        ClearRecord();
-        SetBinaryInteger(1, id);
-        SetBinaryText(2, "N" + std::to_string(id));
-        Append();
-    }
-
-    // What dbfread reads of the table: the IDs of its records in order, a
-    // blank, and the number of deleted records.
-    static std::string Dbfread(const std::string& path) {
-        static const char* script =
-            "import sys\n"
-            "from dbfread import DBF\n"
-            "t = DBF(sys.argv[1], encoding='cp850', load=True)\n"
-            "print(','.join(str(int(r['ID'])) for r in t.records), len(t.deleted))\n";
-        return RunCapture({"/usr/bin/python3", "-c", script, path});
-    }
-
     // The number of records Perl XBase finds (it goes by the header's
     // count, where dbfread reads up to the end mark).
     static std::string XBaseCount(const std::string& path) {
@@ -50,8 +25,6 @@ protected:
                            "print $t->last_record + 1, qq(\\n);",
                            path});
     }
-
-    const std::string table = Path("s.dbf");
 };
 
 // A program that appended under the append lock and still has the table

@@ -15,6 +15,22 @@ namespace {
 
 class NdxFile : public IndexTest {};
 
+// An index file as an earlier build wrote it for a character expression:
+// the anchor (root block 1, next free block 2, key length, keys a node,
+// entry size, the expression) and an empty leaf in block 1.
+std::vector<uint8_t> CharacterIndexFile(const std::string& expr, unsigned keyLength,
+                                        unsigned perNode, unsigned entrySize) {
+    std::vector<uint8_t> b(2 * 512, 0);
+    Put32(b, 0, 1);
+    Put32(b, 4, 2);
+    b[9] = 'C';
+    Put16(b, 12, keyLength);
+    Put16(b, 14, perNode);
+    Put16(b, 18, entrySize);
+    std::copy(expr.begin(), expr.end(), b.begin() + 24);
+    return b;
+}
+
 TEST_F(NdxFile, EmptyTableGivesAnchorAndOneEmptyLeaf) {
     MakeTable("parts.dbf", {F("NAME", 'C', 10)});
     MakeIndex("name", "byname");
@@ -155,15 +171,7 @@ TEST_F(NdxFile, CharacterKeysOfVaryingLengthAreRefused) {
 
     // The file an earlier build wrote for TRIM(NAME)+CITY: key length 5
     // (entry size 16, 31 keys a node), an empty leaf.
-    std::vector<uint8_t> b(2 * 512, 0);
-    Put32(b, 0, 1);
-    Put32(b, 4, 2);
-    b[9] = 'C';
-    Put16(b, 12, 5);
-    Put16(b, 14, 31);
-    Put16(b, 18, 16);
-    const std::string expr = "TRIM(NAME)+CITY";
-    std::copy(expr.begin(), expr.end(), b.begin() + 24);
+    const std::vector<uint8_t> b = CharacterIndexFile("TRIM(NAME)+CITY", 5, 31, 16);
     WriteBytes(Path("old.ndx"), b);
     const std::string opened = Raised([] { Set_Index_To("old"); });
     EXPECT_TRUE(Contains(opened, refused)) << opened;
@@ -438,14 +446,7 @@ TEST_F(NdxFile, KeysOfNoLengthAreRefusedAtBuildAndAtOpen) {
 
     // The file an earlier build wrote for TRIM(NAME): key length 0, entry
     // size 8, 63 entries a node, one leaf with both records.
-    std::vector<uint8_t> b(2 * 512, 0);
-    Put32(b, 0, 1);
-    Put32(b, 4, 2);
-    b[9] = 'C';
-    Put16(b, 14, 63);
-    Put16(b, 18, 8);
-    const std::string expr = "TRIM(NAME)";
-    std::copy(expr.begin(), expr.end(), b.begin() + 24);
+    std::vector<uint8_t> b = CharacterIndexFile("TRIM(NAME)", 0, 63, 8);
     Put16(b, 512, 2);
     Put32(b, 512 + 8, 1);
     Put32(b, 512 + 16, 2);

@@ -11,6 +11,8 @@
 #include "tables/datasets/field_lines.h"
 #include "tables/engine/dbf_file.h"
 #include "tables/engine/engine_base.h"
+#include "tables/engine/navigation.h"
+#include "tables/engine/work_areas.h"
 
 namespace veldrim::testing {
 namespace {
@@ -32,6 +34,39 @@ TEST_F(EngineTexts, AppendingATableToItselfNamesItInCodePage850) {
     EXPECT_NE(shown.find(context), std::string::npos) << shown;
     EXPECT_NE(Cp850ToUtf8Carried(shown).find(table + ")]"), std::string::npos)
         << Cp850ToUtf8Carried(shown);
+}
+
+TEST_F(EngineTexts, APackThatCannotHoldTheTableAloneNamesItInCodePage850) {
+    const std::string table = Path("Größe-Ł.dbf");
+    CreateDbf(table, {F("NAME", 'C', 10)});
+    USE(table + " EXCLUSIVE");
+    ClearRecord();
+    SetBinaryText(1, "a");
+    Append();
+    CloseArea();
+    // The same table open shared in a second area keeps the first from
+    // holding it alone.
+    Select(2);
+    USE(table + " ALIAS OTHER");
+    Select(1);
+    USE(table);
+    std::string shown;
+    try {
+        Pack();
+    } catch (const EDurazError& e) {
+        shown = e.what();
+    }
+    EXPECT_NE(LastError(), 0);
+    const std::string context =
+        "Datenbank kann nicht exklusiv ge\x94"
+        "ffnet werden. ";
+    EXPECT_NE(shown.find(context), std::string::npos) << shown;
+    EXPECT_NE(Cp850ToUtf8Carried(shown).find(table + " [Pack]"), std::string::npos)
+        << Cp850ToUtf8Carried(shown);
+    CloseArea();
+    Select(2);
+    CloseArea();
+    Select(1);
 }
 
 TEST_F(EngineTexts, ABadFieldLineIsRefusedInCodePage850) {

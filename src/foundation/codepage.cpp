@@ -103,23 +103,26 @@ bool CarriedLetterAt(std::string_view oem, std::size_t i, char32_t& cp, std::siz
     return true;
 }
 
-}  // namespace
-
-std::string Cp850ToUtf8Carried(std::string_view oem) {
+// ToUtf8 that turns carried letters back into the letters.
+std::string ToUtf8Carried(std::string_view bytes, const char16_t (&table)[256]) {
     std::string out;
-    out.reserve(oem.size() + oem.size() / 4);
-    for (std::size_t i = 0; i < oem.size();) {
+    out.reserve(bytes.size() + bytes.size() / 4);
+    for (std::size_t i = 0; i < bytes.size();) {
         char32_t cp = 0;
-        if (std::size_t next = 0; CarriedLetterAt(oem, i, cp, next)) {
+        if (std::size_t next = 0; CarriedLetterAt(bytes, i, cp, next)) {
             AppendUtf8(out, cp);
             i = next;
             continue;
         }
-        AppendUtf8(out, kCp850ToUnicode[static_cast<unsigned char>(oem[i])]);
+        AppendUtf8(out, table[static_cast<unsigned char>(bytes[i])]);
         ++i;
     }
     return out;
 }
+
+}  // namespace
+
+std::string Cp850ToUtf8Carried(std::string_view oem) { return ToUtf8Carried(oem, kCp850ToUnicode); }
 
 std::string Cp850CarriedToWin1252(std::string_view oem, std::string (*plain)(std::string_view)) {
     std::string out;
@@ -141,19 +144,7 @@ std::string Cp850CarriedToWin1252(std::string_view oem, std::string (*plain)(std
 }
 
 std::string Win1252ToUtf8Carried(std::string_view ansi) {
-    std::string out;
-    out.reserve(ansi.size() + ansi.size() / 4);
-    for (std::size_t i = 0; i < ansi.size();) {
-        char32_t cp = 0;
-        if (std::size_t next = 0; CarriedLetterAt(ansi, i, cp, next)) {
-            AppendUtf8(out, cp);
-            i = next;
-            continue;
-        }
-        AppendUtf8(out, kWin1252ToUnicode[static_cast<unsigned char>(ansi[i])]);
-        ++i;
-    }
-    return out;
+    return ToUtf8Carried(ansi, kWin1252ToUnicode);
 }
 
 std::string DropCarriedLetters(std::string_view oem) {

@@ -210,17 +210,24 @@ void SyncFolderOf(const std::string& path) {
     FileCalls.close(dfd);
 }
 
+namespace {
+
+// A base folder of the desktop: $variable when it is absolute, else
+// $HOME/underHome; empty without an absolute home.
+std::string DesktopBaseFolder(const char* variable, const char* underHome) {
+    if (const char* set = std::getenv(variable); set && set[0] == '/') return set;
+    if (const char* home = std::getenv("HOME"); home && home[0] == '/')
+        return std::string(home) + "/" + underHome;
+    return {};
+}
+
+}  // namespace
+
 std::string PrivateScratchFolder() {
     if (!userDirectory.empty()) return userDirectory;
-    std::string base;
-    if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && cache[0] == '/') {
-        base = cache;
-    } else if (const char* home = std::getenv("HOME"); home && home[0] == '/') {
-        base = std::string(home) + "/.cache";
-        ::mkdir(base.c_str(), 0700);
-    } else {
-        return {};
-    }
+    const std::string base = DesktopBaseFolder("XDG_CACHE_HOME", ".cache");
+    if (base.empty()) return {};
+    ::mkdir(base.c_str(), 0700);
     const std::string folder = base + "/veldrim";
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return {};
     // Only a real folder of this user, closed to others, is private.
@@ -232,11 +239,8 @@ std::string PrivateScratchFolder() {
 }
 
 std::string UserDataFolderOfDesktop() {
-    if (const char* data = std::getenv("XDG_DATA_HOME"); data && data[0] == '/')
-        return std::string(data) + "/veldrim";
-    if (const char* home = std::getenv("HOME"); home && home[0] == '/')
-        return std::string(home) + "/.local/share/veldrim";
-    return {};
+    const std::string base = DesktopBaseFolder("XDG_DATA_HOME", ".local/share");
+    return base.empty() ? base : base + "/veldrim";
 }
 
 std::string InPrivateFolder(const std::string& leaf) {

@@ -699,15 +699,7 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
     if (ix->Character()) {
         const std::string blank = BlankRecordKey(*ix);
         if (blank.size() != ix->anchor.keyLength || ix->anchor.keyLength == 0) {
-            SetError(
-                266,
-                "Ungültige Schlüssellänge von anwender-definiertem KeyMaker geliefert.\n\rErwartete Länge= "_cp850
-                        .data() +
-                    std::string(
-                        ix->anchor.keyLength < 100 ? (ix->anchor.keyLength < 10 ? 2 : 1) : 0, ' ') +
-                    std::to_string(ix->anchor.keyLength) + "\n\r" +
-                    std::string("Schlüssel= "_cp850) + "[" + blank + "] " +
-                    " [SetIndexTo/OpenIndex]");
+            KeyLengthError(*ix, blank, " [SetIndexTo/OpenIndex]");
             return;
         }
         if (KeyLengthVaries(*ix, " [SetIndexTo/OpenIndex]")) return;

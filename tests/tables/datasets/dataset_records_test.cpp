@@ -40,6 +40,14 @@ protected:
     }
 };
 
+// A field's values over the records in order, "-" where it is empty.
+std::vector<std::string> ColumnOf(TTzPrimDataset& ds, const std::string& field) {
+    std::vector<std::string> shown;
+    for (ds.First(); !ds.Eof(); ds.Next())
+        shown.push_back(ds.FieldByName(field).IsNull() ? "-" : ds.FieldByName(field).AsString());
+    return shown;
+}
+
 TEST_F(DatasetRecordsTest, FindFirstNextPriorLastVisitOnlyTheRecordsTheFilterShows) {
     TTzDbf ds("T");
     ds.SetDbfFileName(SixRecords());
@@ -167,11 +175,8 @@ TEST_F(DatasetRecordsTest, LookupReadsResultFieldsOfTheMatchingRecordCalculatedO
     six.SetDbfFileName(sixPath);
     six.AddLookupField("KIND", TFieldType::ftString, 10, "N", kinds, "CODE", "TEXT");
     six.Open();
-    std::vector<std::string> shown;
-    for (six.First(); !six.Eof(); six.Next())
-        shown.push_back(six.FieldByName("KIND").IsNull() ? "-"
-                                                         : six.FieldByName("KIND").AsString());
-    EXPECT_EQ(shown, (std::vector<std::string>{"-", "two", "three", "-", "five", "-"}));
+    EXPECT_EQ(ColumnOf(six, "KIND"),
+              (std::vector<std::string>{"-", "two", "three", "-", "five", "-"}));
     EXPECT_EQ(kinds.RecNo(), 2) << "the lookups leave the lookup dataset where it was";
 }
 
@@ -218,11 +223,8 @@ TEST_F(DatasetRecordsTest, ALookupFieldThatLooksItsOwnDatasetUpIsRefused) {
     third.Open();
     kinds.Open();
     six.Open();
-    std::vector<std::string> shown;
-    for (six.First(); !six.Eof(); six.Next())
-        shown.push_back(six.FieldByName("KIND").IsNull() ? "-"
-                                                         : six.FieldByName("KIND").AsString());
-    EXPECT_EQ(shown, (std::vector<std::string>{"-", "two", "three", "-", "five", "-"}));
+    EXPECT_EQ(ColumnOf(six, "KIND"),
+              (std::vector<std::string>{"-", "two", "three", "-", "five", "-"}));
     kinds.Last();
     EXPECT_EQ(kinds.FieldByName("NAME").AsString(), "e") << "code 5 is the fifth record's name";
 }

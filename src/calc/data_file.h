@@ -42,7 +42,9 @@ bool DataFileSectionsMissing();
 void SaveDataFile(const std::string& name);
 
 // Writes the data set to exactly this path (no dialog). False, with the
-// cancel flag set, when the file could not be written.
+// cancel flag set, when the file could not be written, or when a value would
+// not read back (not finite, beyond the range of a double, a text with a line
+// break): the message names the field and the file on disk is untouched.
 bool WriteDataFile(const std::string& path);
 
 // Reads a data set. A file that cannot be opened, ends early or holds a line

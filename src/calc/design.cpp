@@ -44,10 +44,14 @@ void DesignFromLeadAngle() {
     w.m[2] = w.mn / std::cos(kPi / 2 - w.gammaM);
     w.dm[2] = z2 * w.m[2] / std::tan(kPi / 2 - w.gammaM);
     w.a = (w.x[1] + w.x[2]) * w.mx + (w.dm[1] + w.dm[2]) / 2;
-    if (w.a == 0) {
-        // Nothing to design from: the data set stays as it was.
+    // Nothing to design from: the data set stays as it was. A lead angle of
+    // 90 degrees (or 0 modulo 180) puts a mean diameter at infinity; such a
+    // set could be neither calculated nor saved.
+    const bool finite = std::isfinite(w.dm[1]) && std::isfinite(w.dm[2]) && std::isfinite(w.mn) &&
+                        std::isfinite(w.m[2]) && std::isfinite(w.a);
+    if (w.a == 0 || !finite) {
         w = before;
-        AddMessage("Fatal  : a = 0 !");
+        AddMessage(finite ? "Fatal  : a = 0 !" : "Fatal  : a = unendlich !");
         fatalFlag = true;
         return;
     }

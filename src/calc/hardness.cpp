@@ -185,6 +185,11 @@ void FillHardnessInputs() {
 
 void ConvertHardnessDialog(int helpBase) {
     OnlineDialogTables& t = onlineDialog;
+    // The table view converts on its own and leaves the data set alone: the
+    // calculation's messages and its fatal flag are the set's again when it
+    // closes, whatever the passes showed meanwhile.
+    const MessageList calculationMessages = messageList;
+    const bool calculationFatal = fatalFlag;
     const auto group = static_cast<std::size_t>(
         hardnessMaterialGroup >= 0 &&
                 hardnessMaterialGroup < static_cast<int>(kHardnessGroupNames.size())
@@ -215,6 +220,8 @@ void ConvertHardnessDialog(int helpBase) {
         if (cancelFlag) break;
     }
     FinishOnlineDialog();
+    messageList = calculationMessages;
+    fatalFlag = calculationFatal;
 }
 
 void ResetHardness() {

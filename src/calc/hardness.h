@@ -54,7 +54,8 @@ void ConvertHardnessAll(int scale, Real value);
 // Converted value of scale 1..13; 0 outside.
 Real ConvertedHardness(int scale);
 // The table view in the online dialog: all scales at once, converted anew
-// from the row the user leaves it on. helpBase is the base of its hints.
+// from the row the user leaves it on. helpBase is the base of its hints. The
+// calculation's message list and fatal flag are as before when it closes.
 void ConvertHardnessDialog(int helpBase);
 
 void ResetHardness();

@@ -479,7 +479,7 @@ void ReadBarFields(std::string& a, std::string& b, std::string& c, std::string& 
 namespace {
 
 void WriteHeader(std::string_view versionGap, int headerLines) {
-    const std::string rule(65, '-');
+    const std::string rule(kDataFileRuleLength, '-');
     WriteTextLine(rule);
     WriteTextLine(windowTitle + std::string(versionGap) +
                   programVersionSource("W" + programShortName + ".exe"));

@@ -193,6 +193,10 @@ bool ParseIntLine(std::string_view line, std::int64_t& n);
 
 // ---- header blocks ---------------------------------------------------------
 
+// The header blocks of the data files begin and end with a rule of this many
+// '-'; its first line tells a data file from a report.
+constexpr std::size_t kDataFileRuleLength = 65;
+
 // The version text of a program file, as the headers print it. The default
 // asks the system information; tests install their own.
 using ProgramVersionSource = std::string (*)(const std::string& fileName);

@@ -190,6 +190,20 @@ void CopyTextFileForDisplay(const std::string& src, const std::string& dst) {
     }
 }
 
+// True when path holds one of the program's data files (the gear data file,
+// the sibling program's file): it begins with their header rule.
+// A display copy named after the data file must not replace it, as it would
+// when the data file's own name ends in ".txt".
+bool HoldsDataFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::string head(kDataFileRuleLength + 1, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    if (in.gcount() != static_cast<std::streamsize>(head.size())) return false;
+    return head.find_first_not_of('-') == kDataFileRuleLength &&
+           (head.back() == '\r' || head.back() == '\n');
+}
+
 // True when program names an existing file, or a program found on PATH.
 bool ProgramAvailable(const std::string& program) {
     if (program.empty()) return false;
@@ -550,10 +564,19 @@ void ReportClose() {
             CopyTextFileForDisplay(reportOutputName,
                                    InUserDirectory("$$" + IntText(reportCounter) + ".txt"));
             break;
-        case kReportTxtNoDialog:
+        case kReportTxtNoDialog: {
             ++reportCounter;
-            CopyTextFileForDisplay(reportOutputName, currentFileName + ".txt");
+            const std::string copy = currentFileName + ".txt";
+            if (HoldsDataFile(copy)) {
+                ShowErrorIfEnabled(
+                    "Datei " + ShownFileName(copy) +
+                    std::string(" ist eine Datendatei und wird nicht überschrieben !"_cp850));
+                cancelFlag = true;
+                break;
+            }
+            CopyTextFileForDisplay(reportOutputName, copy);
             break;
+        }
         case kReportHtmlFile:
             if (htmlBrowserPath.empty()) break;
             WaitCursor();

@@ -72,6 +72,27 @@ cd "$work"
 grep -q 'BASISDATEN' "$work/umlaut/Getriebe-Größe.txt" 2>/dev/null || {
   echo "FAIL umlaut-report: Getriebe-Größe.txt missing: $(ls "$work/umlaut" | tr '\n' ' ')"; failures=$((failures + 1)); }
 
+# A second run replaces the copy the first one wrote.
+mkdir "$work/again" && cp "$data/demo.qb3" "$work/again/gear.qb3"
+cd "$work/again"
+check report-first 0 "$prog" gear.qb3 /I /NOGUI
+check report-again 0 "$prog" gear.qb3 /I /NOGUI
+grep -q 'BASISDATEN' gear.txt 2>/dev/null || { echo "FAIL report-again: gear.txt missing"; failures=$((failures + 1)); }
+cd "$work"
+
+# A data file whose own name ends in ".txt": the report's copy named after
+# it would be the data file itself. The copy is refused with the reason on
+# one line, the data file keeps every byte and reads again.
+mkdir "$work/txtname" && cp "$data/demo.qb3" "$work/txtname/gear.txt"
+cd "$work/txtname"
+for run in first again; do
+  check "txt-data-file $run" 4 "$prog" gear.txt /I /NOGUI
+  cmp -s "$data/demo.qb3" gear.txt || { echo "FAIL txt-data-file $run: gear.txt changed"; failures=$((failures + 1)); }
+  grep -q 'gear.txt ist eine Datendatei' "$work/err" || { echo "FAIL txt-data-file $run: no reason"; failures=$((failures + 1)); }
+  [ "$(wc -l <"$work/err")" -eq 1 ] || { echo "FAIL txt-data-file $run: not one line on stderr"; failures=$((failures + 1)); }
+done
+cd "$work"
+
 # A missing data file.
 check missing 2 "$prog" "$work/none.qb3" /I /NOGUI
 grep -q 'not found' "$work/err" || { echo "FAIL missing: no reason"; failures=$((failures + 1)); }

@@ -171,6 +171,35 @@ TEST_F(MainCommands, TheDemoSetSavedUnchangedIsWrittenAsShipped) {
     }
 }
 
+// Speichern of a set holding a value the file could not give back (a power
+// typed as 1e400) writes nothing: the message names the field, the opened
+// file keeps its bytes and the set stays unsaved. Put right, it saves and the
+// file opens again.
+TEST_F(MainCommands, SpeichernKeepsTheFileWhenAValueWouldNotReadBack) {
+    const std::string path = dir + "/gear.qb3";
+    fs::copy_file(fs::path(VELDRIM_DATA_DIR) / "demo.qb3", path);
+    ASSERT_TRUE(OpenDataSet(path));
+    const std::string before = veldrim::testing::Slurp(path);
+    gearPair.P = 1E400L;
+    modifiedFlag = true;
+    ui.calls.clear();
+    SaveDataSet();
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_TRUE(modifiedFlag);
+    EXPECT_EQ(veldrim::testing::Slurp(path), before);
+    const auto shown = ui.CallsOf("message");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_THAT(shown[0].text, ::testing::HasSubstr(" P[1] "));
+
+    gearPair.P = 4.5L;
+    SaveDataSet();
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_FALSE(modifiedFlag);
+    gearPair.P = 0;
+    ASSERT_TRUE(OpenDataSet(path));
+    EXPECT_EQ(gearPair.P, 4.5L);
+}
+
 TEST_F(MainCommands, AnUmlautFileNameSurvivesSaveRecentFilesAndOpen) {
     configurationDirectory = dir;
     const std::string path = dir + "/Getriebe-Größe.qb3";

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <charconv>
+#include <functional>
+#include <limits>
 #include <cstdio>
 #include <filesystem>
 #include <sys/stat.h>
@@ -303,6 +306,192 @@ TEST_F(DataFile, SaveKilledOrFailingAtAnyCallLeavesTheWholeOldOrNewFile) {
             EXPECT_EQ(files, std::vector<std::string>{"gear.qb3"}) << label;
         }
     }
+}
+
+// Every input the data file holds, named as the formulas name it, with a
+// value of its own: a field the file skips, or reads into a neighbour, comes
+// back with its default or the neighbour's value.
+struct Input {
+    std::string name;
+    std::function<void(int)> set;
+    std::function<std::string()> get;
+};
+
+std::string RealText(Real x) {
+    char buf[64];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, static_cast<double>(x));
+    return ec == std::errc() ? std::string(buf, end) : "?";
+}
+
+Input RealInput(std::string name, Real& x) {
+    // Whole thousands and an eighth: exact in the file's seven decimals.
+    return {std::move(name), [&x](int k) { x = 1000 + k + 0.125L; }, [&x] { return RealText(x); }};
+}
+Input TextInput(std::string name, std::string& s) {
+    return {std::move(name), [&s](int k) { s = "Text " + std::to_string(k); }, [&s] { return s; }};
+}
+template <class T>
+Input WholeInput(std::string name, T& n) {
+    // Above every default code and count.
+    return {std::move(name), [&n](int k) { n = static_cast<T>(100 + k); },
+            [&n] { return std::to_string(n); }};
+}
+Input FlagInput(std::string name, std::uint8_t& b) {
+    return {std::move(name), [&b](int) { b = b ? 0 : 1; }, [&b] { return std::to_string(b); }};
+}
+
+std::vector<Input> DataFileInputs() {
+    GearPairRecord& g = gearPair;
+    WormGearRecord& r = wormGear;
+    std::vector<Input> in;
+    for (int i = 1; i <= kReportHeaderLineCount; ++i)
+        in.push_back(TextInput("report header line " + std::to_string(i), reportHeaderLines[i]));
+    for (int i = 1; i <= 2; ++i) {
+        const std::string at = "[" + std::to_string(i) + "]";
+        in.push_back(WholeInput("z" + at, g.z[i]));
+        in.push_back(WholeInput("material kind" + at, g.materialKind[i]));
+        in.push_back(WholeInput("heat treatment" + at, g.heatTreatment[i]));
+        in.push_back(WholeInput("material code" + at, g.materialCode[i]));
+        in.push_back(TextInput("material name" + at, g.materialName[i]));
+        in.push_back(RealInput("rho" + at, g.rho[i]));
+        in.push_back(RealInput("E" + at, g.E[i]));
+        in.push_back(RealInput("nue" + at, g.nue[i]));
+        in.push_back(RealInput("Sig.Hlim" + at, g.sigHlim[i]));
+        in.push_back(RealInput("Sigma FE" + at, g.sigmaFE[i]));
+        in.push_back(RealInput("HB" + at, g.HB[i]));
+        in.push_back(RealInput("n" + at, g.n[i]));
+        in.push_back(TextInput("drawing number" + at, r.drawingNumber[i]));
+        in.push_back(TextInput("part name" + at, r.partName[i]));
+        in.push_back(TextInput("second drawing name" + at, r.secondDrawingName[i]));
+        in.push_back(WholeInput("deviation series" + at, r.deviationSeries[i]));
+        in.push_back(WholeInput("tolerance series" + at, r.toleranceSeries[i]));
+        in.push_back(RealInput("Asne" + at, r.Asne[i]));
+        in.push_back(RealInput("Asni" + at, r.Asni[i]));
+        in.push_back(RealInput("Tsn" + at, r.Tsn[i]));
+        in.push_back(RealInput("b" + at, r.b[i]));
+        in.push_back(RealInput("ha*" + at, r.haStar[i]));
+        in.push_back(RealInput("hf*" + at, r.hfStar[i]));
+        in.push_back(RealInput("rf*" + at, r.rfStar[i]));
+        in.push_back(RealInput("ra*" + at, r.raStar[i]));
+        in.push_back(RealInput("x" + at, r.x[i]));
+        in.push_back(RealInput("P DIN" + at, r.PDin[i]));
+        in.push_back(RealInput("P DIN out" + at, r.PDinOut[i]));
+        in.push_back(RealInput("measurement input" + at, r.measurementInput[i]));
+        in.push_back(TextInput("measurement text" + at, r.measurementText[i]));
+        in.push_back(WholeInput("quality" + at, r.quality[i]));
+        in.push_back(RealInput("bore" + at, r.bore[i]));
+        in.push_back(WholeInput("k" + at, r.k[i]));
+    }
+    for (int i = 1; i <= 4; ++i)
+        in.push_back(RealInput("T DIN[" + std::to_string(i) + "]", r.TDin[i]));
+    in.push_back(RealInput("T[2]", g.T[2]));
+    in.push_back(RealInput("P[1]", g.P));
+    in.push_back(WholeInput("derived quantity", g.derivedQuantity));
+    in.push_back(RealInput("a", r.a));
+    in.push_back(RealInput("u", r.u));
+    in.push_back(RealInput("dm1/a", r.dm1a));
+    in.push_back(RealInput("alpha 0", r.alpha0));
+    in.push_back(RealInput("de2", r.de2));
+    in.push_back(RealInput("KA", r.KA));
+    in.push_back(RealInput("mue z", r.mueZ));
+    in.push_back(RealInput("v50", r.v50));
+    in.push_back(RealInput("P", r.P));
+    in.push_back(WholeInput("driver", r.driver));
+    in.push_back(WholeInput("flank form", r.flankForm));
+    in.push_back(WholeInput("hand", r.hand));
+    in.push_back(WholeInput("operating-data side", r.operatingDataSide));
+    in.push_back(WholeInput("lubricant kind", r.lubricantKind));
+    in.push_back(RealInput("thetaM", r.thetaM));
+    in.push_back(RealInput("LH min", r.LHmin));
+    in.push_back(RealInput("Ra1", r.Ra1));
+    in.push_back(WholeInput("bearing arrangement", r.bearingArrangement));
+    in.push_back(RealInput("YW", r.YW));
+    in.push_back(RealInput("eta0M", r.eta0M));
+    in.push_back(RealInput("WML", r.WML));
+    in.push_back(RealInput("tauFlimT", r.tauFlimT));
+    in.push_back(RealInput("YNL", r.YNL));
+    in.push_back(FlagInput("DIN 3996 switch", r.din3996Switch));
+    in.push_back(WholeInput("edition code", r.editionCode));
+    in.push_back(RealInput("further real 1", r.furtherReal1));
+    in.push_back(RealInput("further real 2", r.furtherReal2));
+    in.push_back(FlagInput("da/df constant", r.daDfConstant));
+    in.push_back(WholeInput("centre-distance tolerance field", r.centreDistanceToleranceField));
+    in.push_back(RealInput("upper centre-distance allowance", r.centreDistanceAllowanceUpper));
+    in.push_back(RealInput("lower centre-distance allowance", r.centreDistanceAllowanceLower));
+    in.push_back(WholeInput("wheel-rim code", r.wheelRimCode));
+    in.push_back(WholeInput("shaft-end code", r.shaftEndCode));
+    in.push_back(RealInput("lw", r.lw));
+    in.push_back(WholeInput("lubrication", r.lubrication));
+    in.push_back(WholeInput("seal count", r.sealCount));
+    in.push_back(RealInput("v40", r.v40));
+    in.push_back(RealInput("v100", r.v100));
+    in.push_back(WholeInput("wear-limit code", r.wearLimitCode));
+    in.push_back(RealInput("summa", r.summa));
+    in.push_back(RealInput("beta[2]", r.beta[2]));
+    in.push_back(RealInput("mn", r.mn));
+    in.push_back(RealInput("design real", r.designReal));
+    in.push_back(RealInput("PV0%", r.PV0Percent));
+    in.push_back(WholeInput("design code", r.designCode));
+    return in;
+}
+
+TEST_F(DataFile, EveryInputWithAValueOfItsOwnReadsBackIntoItsOwnField) {
+    const std::vector<Input> inputs = DataFileInputs();
+    std::vector<std::string> written;
+    for (std::size_t k = 0; k < inputs.size(); ++k) {
+        inputs[k].set(static_cast<int>(k));
+        written.push_back(inputs[k].get());
+    }
+    ASSERT_TRUE(WriteDataFile(Path("own.qb3")));
+    ResetDataSet();
+    for (int i = 1; i <= kReportHeaderLineCount; ++i) reportHeaderLines[i].clear();
+    ASSERT_TRUE(ReadDataFile(Path("own.qb3")));
+    for (std::size_t k = 0; k < inputs.size(); ++k)
+        EXPECT_EQ(inputs[k].get(), written[k]) << inputs[k].name;
+}
+
+// A value its reader would refuse is refused at the save: the message names
+// the field, and the file on disk keeps every byte (no temporary file left
+// either). Values up to the range of a double still save and read back.
+TEST_F(DataFile, AValueThatWouldNotReadBackIsRefusedAndTheFileKept) {
+    const std::string path = Path("gear.qb3");
+    ASSERT_TRUE(WriteDataFile(path));
+    const std::string before = Slurp(path);
+    const Real inf = std::numeric_limits<Real>::infinity();
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"a", [&] { wormGear.a = -inf; }},      // a lead angle of 90 degrees, designed
+        {"P[1]", [] { gearPair.P = 1E400L; }},  // typed: finite, beyond a double
+        {"dBore[2]", [] { wormGear.bore[2] = std::numeric_limits<Real>::quiet_NaN(); }},
+        {"Messtext[1]", [] { wormGear.measurementText[1] = "zwei\r\nZeilen"; }},
+        {"Werkstoff[2]", [] { gearPair.materialName[2] = "Zeile\n"; }},
+        {"Kopfzeile 3", [] { reportHeaderLines[3] = std::string(kValueLineLimit + 1, 'x'); }},
+    };
+    for (const auto& [field, plant] : cases) {
+        SCOPED_TRACE(field);
+        ResetDataSet();
+        plant();
+        ui.calls.clear();
+        cancelFlag = false;
+        EXPECT_FALSE(WriteDataFile(path));
+        EXPECT_TRUE(cancelFlag);
+        EXPECT_EQ(Slurp(path), before);
+        const auto shown = ui.CallsOf("message");
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_THAT(shown[0].text, ::testing::HasSubstr(std::string(": ") + field + " hat "));
+        EXPECT_THAT(shown[0].text, ::testing::HasSubstr("gear.qb3"));
+        std::vector<std::string> files;
+        for (const auto& e : fs::directory_iterator(dir)) files.push_back(e.path().filename());
+        EXPECT_EQ(files, std::vector<std::string>{"gear.qb3"});
+    }
+    ResetDataSet();
+    reportHeaderLines[3].clear();
+    gearPair.P = 1E308L;  // below DBL_MAX = 1.797...E308
+    wormGear.a = -1E300L;
+    ASSERT_TRUE(WriteDataFile(path));
+    ResetDataSet();
+    ASSERT_TRUE(ReadDataFile(path));
+    EXPECT_EQ(gearPair.P, 1E308L);
+    EXPECT_EQ(wormGear.a, -1E300L);
 }
 
 TEST_F(DataFile, SaveWithoutSectionsIsRefused) {

@@ -567,6 +567,20 @@ TEST_F(DesignTest, RecalcTableWormDiameterVariant) {
               shown.end());
 }
 
+// A lead angle of 90 degrees typed into the recalculation table has no
+// finite centre distance: the pass shows why, and the set keeps its 100 mm.
+TEST_F(DesignTest, RecalcTableRefusesALeadAngleOf90Degrees) {
+    const Real a = wormGear.a;
+    ASSERT_EQ(a, 100);  // the demo set
+    ui.onlineReplies = {Leave(2, {{2, "90"}}), Close()};
+    RecalcGeometry();
+    ASSERT_EQ(ui.onlineForms.size(), 2u);
+    const auto& shown = ui.onlineForms[1].messages;
+    EXPECT_NE(std::find(shown.begin(), shown.end(), "Fatal  : a = unendlich !"), shown.end());
+    EXPECT_EQ(wormGear.a, a);
+    EXPECT_FALSE(fatalFlag) << calctest::Log();
+}
+
 // The table shows the lead angle with four digits ("12.53" for 12.5289
 // degrees); a text the user leaves as shown is not read back, so opening
 // and closing the table leaves the centre distance (100 mm) within 0.0001 mm

@@ -288,6 +288,38 @@ TEST_F(WormGeometryTest, DesignFromLeadAngleIsReproducedByTheGeometry) {
     ExpectFatalUntouched(DesignFromLeadAngle, "Fatal  : a = 0 !");
 }
 
+// A lead angle of 90 degrees turns the wheel's mean diameter z2 mx / tan 0
+// into infinity: refused like a zero centre distance, the set as it was.
+TEST_F(WormGeometryTest, DesignFromALeadAngleOf90DegreesIsRefused) {
+    RunCalculation();
+    ASSERT_FALSE(fatalFlag) << Log();
+    const Real a = wormGear.a;
+    wormGear.gammaM = DegToRad(90);
+    ExpectFatalUntouched(DesignFromLeadAngle, "Fatal  : a = unendlich !");
+    EXPECT_EQ(wormGear.a, a);
+    EXPECT_EQ(a, 80);  // the default set's centre distance
+}
+
+// A bore exactly as large as the root diameter still fits, for the worm as
+// for the wheel; a bore above it does not.
+TEST_F(WormGeometryTest, ABoreEqualToTheRootDiameterFits) {
+    RunCalculation();
+    wormGear.shaftEndCode = 0;
+    for (int gear : {1, 2}) {
+        SCOPED_TRACE(gear);
+        const auto i = static_cast<std::size_t>(gear);
+        wormGear.bore = {{0, 0}};
+        wormGear.bore[i] = wormGear.df[i];
+        RunCalculation();
+        EXPECT_EQ(CountPrefix("Fehler : df < dBore !"), 0) << Log();
+        wormGear.bore[i] = wormGear.df[i] + 0.001L;
+        RunCalculation();
+        EXPECT_TRUE(
+            HasMessage(gear == 1 ? "Fehler : df < dBore ! (1)" : "Fehler : df < dBore ! (2)"))
+            << Log();
+    }
+}
+
 TEST_F(WormGeometryTest, ViscosityLawMeetsBothGivenViscosities) {
     const Real oils[][2] = {{220, 37}, {68, 8.7L}, {1000, 165}};
     for (const auto& [nu40, nu100] : oils) {

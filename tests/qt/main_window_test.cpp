@@ -960,6 +960,36 @@ TEST_F(MainWindowTest, MessagesReportFromTheReportMenu) {
     EXPECT_EQ(window->Item("mi_helpMessages")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_M));
 }
 
+// The hardness conversion changes nothing of the data set, so it leaves the
+// calculation's messages as they were: its own range message shows only in
+// its table, and Ctrl+M lists the set's warning afterwards as before.
+TEST_F(MainWindowTest, HardnessConversionKeepsTheCalculationMessages) {
+    ScriptedUi scripted;
+    SetUi(&scripted);
+    gearPair.sigHlim[1] = 150;  // the worm fails in pitting: a warning
+    RunCalculation();
+    ASSERT_FALSE(fatalFlag);
+    const std::uint16_t count = messageList.count;
+    ASSERT_GE(count, 1);
+    window->Item("mi_helpMessages")->trigger();
+    ScriptedUi::OnlineReply convert;  // HB 5 is below the scale
+    convert.edits = {{11, "5"}};
+    convert.row = 11;
+    scripted.onlineReplies = {convert};  // then closed
+    window->Item("mi_calcHardness")->trigger();
+    window->Item("mi_helpMessages")->trigger();
+    SetUi(&ui);
+    ASSERT_EQ(scripted.onlineForms.size(), 2u);
+    const auto& toolShown = scripted.onlineForms[1].messages;
+    EXPECT_NE(std::find(toolShown.begin(), toolShown.end(), "HB:76.0..893.0 !"), toolShown.end());
+    EXPECT_EQ(messageList.count, count);
+    EXPECT_FALSE(fatalFlag);
+    const auto lists = CallsOf(scripted, "list");
+    ASSERT_EQ(lists.size(), 2u);
+    EXPECT_THAT(lists[0].text, ::testing::HasSubstr("Warnung: SH<1  (1)"));
+    EXPECT_EQ(lists[1].text, lists[0].text);
+}
+
 // The plot program form edits the command line in use, not the others.
 TEST_F(MainWindowTest, PlotProgramFormEditsTheCommandLineInUse) {
     ScriptedUi scripted;

@@ -100,6 +100,8 @@ void SaveDataSet() {
         SaveDataSetAs();
         return;
     }
+    // The archive lock holds for the current name as for a new one.
+    if (ArchiveModeRefusesName(currentFileName)) return;
     const std::string path = CurrentPath();
     WaitCursor();
     const bool ok = WriteDataFile(path);
@@ -110,12 +112,18 @@ void SaveDataSet() {
 void SaveDataSetAs() {
     cancelFlag = false;
     std::string path;
+    const std::string folderBefore = dataDirectory, nameBefore = currentFileName;
     AskSaveFileName("", path);
     if (cancelFlag) return;
     WaitCursor();
     const bool ok = WriteDataFile(path);
     EndWaitCursor();
-    if (!ok) return;
+    if (!ok) {
+        // Not written under the new name: the data set stays the one it was.
+        dataDirectory = folderBefore;
+        currentFileName = nameBefore;
+        return;
+    }
     TakeAsCurrent(path);
     UpdateAfterChange();  // the drawing names the file under its new name
 }

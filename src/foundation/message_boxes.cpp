@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "foundation/codepage.h"
+#include "foundation/file_calls.h"
 #include "foundation/files.h"
 #include "foundation/help_texts.h"
 #include "foundation/program_state.h"
@@ -204,6 +206,19 @@ void CheckFileReadable(const std::string& name) {
 
 // ---- file names and dialogs ----------------------------------------------------
 
+bool ConfirmReplace(const std::string& path) {
+    struct stat st {};
+    // A folder in the file's place is not replaced: the write reports it.
+    if (!askBeforeOverwriteFlag || ::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+        return true;
+    SetHelpNumber(3055);
+    if (AskYesNoCancel(ShownFileName(path) + " existiert bereits.   " +
+                       std::string("überschreiben"_cp850) + " ?"))
+        return true;
+    cancelFlag = true;
+    return false;
+}
+
 void CheckNewFileName(const std::string& path) {
     std::string leaf = LeafPart(path);
     if (std::count(leaf.begin(), leaf.end(), '.') >= 2) {
@@ -214,12 +229,8 @@ void CheckNewFileName(const std::string& path) {
     }
     struct stat st {};
     bool exists = ::stat(path.c_str(), &st) == 0;
-    if (exists && path.find("aktuell") == std::string::npos && askBeforeOverwriteFlag) {
-        SetHelpNumber(3055);
-        std::string question = ShownFileName(path) + " existiert bereits.   " +
-                               std::string("überschreiben"_cp850) + " ?";
-        if (!AskYesNoCancel(question)) cancelFlag = true;
-    }
+    // The working file "aktuell" is replaced without a question.
+    if (path.find("aktuell") == std::string::npos && !ConfirmReplace(path)) return;
     if (cancelFlag) return;
     // The file itself is never touched: a temporary file in the same folder
     // shows whether the folder takes a new file, and an existing file must be
@@ -231,13 +242,13 @@ void CheckNewFileName(const std::string& path) {
         std::string folder = FolderPart(path);
         std::string probe = EnsureTrailingBackslash(folder.empty() ? std::string(".") : folder) +
                             ".veldrim-probe-XXXXXX";
-        int fd = ::mkstemp(probe.data());
+        int fd = FileCalls.mkostemp(probe.data(), O_CLOEXEC);
         if (fd < 0) {
             ok = false;
             refused = errno == EACCES || errno == EPERM || errno == EROFS;
         } else {
-            ::close(fd);
-            if (::unlink(probe.c_str()) != 0) ok = false;
+            FileCalls.close(fd);
+            if (FileCalls.unlink(probe.c_str()) != 0) ok = false;
         }
     }
     if (!ok) {
@@ -248,15 +259,19 @@ void CheckNewFileName(const std::string& path) {
     }
 }
 
-void AskSaveFileName(std::string name, std::string& path) {
-    if (archiveModeFlag && name != "aktuell") {
-        if (archiveModeLockOption) {
-            ShowArchiveModeNotice();
-            cancelFlag = true;
-            return;
-        }
+bool ArchiveModeRefusesName(const std::string& name) {
+    if (!archiveModeFlag || name == "aktuell") return false;
+    if (!archiveModeLockOption) {
         archiveModeFlag = false;
+        return false;
     }
+    ShowArchiveModeNotice();
+    cancelFlag = true;
+    return true;
+}
+
+void AskSaveFileName(std::string name, std::string& path) {
+    if (ArchiveModeRefusesName(name)) return;
     if (name.empty()) {
         std::string filter = "*." + dataFileExtension + "|*." + dataFileExtension;
         // The current data set's name is proposed; a new set proposes its folder.
@@ -265,17 +280,22 @@ void AskSaveFileName(std::string name, std::string& path) {
                                          : EnsureTrailingBackslash(dataDirectory) +
                                                currentFileName + "." + dataFileExtension;
         auto chosen = Ui().SaveFileName("", proposed, filter);
+        std::string folder;
         if (chosen && !LeafPart(*chosen).empty()) {
-            dataDirectory = FolderPart(*chosen);
+            folder = FolderPart(*chosen);
             name = BaseNameOf(*chosen);
         } else {
             cancelFlag = true;
         }
         NormalCursor();
         if (cancelFlag) return;
-        path = EnsureTrailingBackslash(dataDirectory) + name + "." + dataFileExtension;
+        path = EnsureTrailingBackslash(folder) + name + "." + dataFileExtension;
         CheckNewFileName(path);
-        if (!cancelFlag) currentFileName = name;
+        // A refused name leaves the data set where it was: the next save
+        // under the current name must reach the file that was opened.
+        if (cancelFlag) return;
+        dataDirectory = folder;
+        currentFileName = name;
         return;
     }
     if (name.find('.') == std::string::npos)

@@ -94,12 +94,25 @@ void CheckFileReadable(const std::string& name);
 
 // ---- file names and dialogs --------------------------------------------
 
+// Asks before the existing file at path (not a folder) is replaced (while the
+// ask-before-overwrite flag is set): "<path> existiert bereits. überschreiben
+// ?" with help 3055. True when the file may be written: it does not exist,
+// the question is off, or the answer was Yes; any other answer sets the
+// cancel flag. Every command that writes a file the user chose asks this.
+bool ConfirmReplace(const std::string& path);
 // Checks that path can be written as a new file, asking before an existing
 // file is replaced. Never touches the file itself: writability is probed with
 // a temporary file in the same folder.
 void CheckNewFileName(const std::string& path);
+// In archive mode with the lock option ("Archive Flag ?") a data file is
+// saved only under the name "aktuell": any other name shows the archive-mode
+// notice, sets the cancel flag and gives true. Archive mode without the lock
+// option ends here. The first step of every data-file save.
+bool ArchiveModeRefusesName(const std::string& name);
 // The data-file name for saving: asks for it when name is empty, completes a
-// name without extension with the data directory and extension.
+// name without extension with the data directory and extension. A name
+// chosen in the dialog becomes the current file name, and its folder the data
+// directory, only once the name is accepted.
 void AskSaveFileName(std::string name, std::string& path);
 void BrowseDirectory(const std::string& start, std::string& dir);
 // mode 4 also takes the data-file extension from the chosen file; mode 5

@@ -380,6 +380,37 @@ TEST_F(MessageBoxesTest, SaveNameFromDialogAndFromName) {
               "File- und User- Befehle sind im Archivierungsmodus nicht möglich."_cp850);
 }
 
+// A name chosen in the dialog and then refused moves nothing: the data
+// directory and the current file name stay those of the open data set.
+TEST_F(MessageBoxesTest, RefusedDialogNameKeepsTheDataSetsFolderAndName) {
+    const std::string other = Path("kunde");
+    ASSERT_EQ(::mkdir(other.c_str(), 0755), 0);
+    Spit(other + "/anderes.qb3", "x");
+    dataDirectory = dir;
+    dataFileExtension = "qb3";
+    currentFileName = "G";
+    ui.QueueText(other + "/anderes.qb3");
+    ui.QueueAnswer(Answer::No);
+    std::string path;
+    AskSaveFileName("", path);
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(dataDirectory, dir);
+    EXPECT_EQ(currentFileName, "G");
+    cancelFlag = false;
+    ui.QueueText(other + "/anderes.qb3");
+    ui.QueueAnswer(Answer::Yes);
+    AskSaveFileName("", path);
+    EXPECT_EQ(dataDirectory, other);
+    EXPECT_EQ(currentFileName, "anderes");
+}
+
+// A folder where the file would go is not offered for replacing.
+TEST_F(MessageBoxesTest, AFolderInTheFilesPlaceIsNotAskedAbout) {
+    ASSERT_EQ(::mkdir(Path("x.pdf").c_str(), 0755), 0);
+    EXPECT_TRUE(ConfirmReplace(Path("x.pdf")));
+    EXPECT_THAT(ui.calls, IsEmpty());
+}
+
 TEST_F(MessageBoxesTest, OpenDialogsCancelled) {
     std::string folder = dir + "/", name = "keep";
     ui.QueueText(Path("set.qb9"));

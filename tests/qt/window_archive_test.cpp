@@ -10,6 +10,8 @@
 
 #include "app/main_commands.h"
 #include "app/startup.h"
+#include "calc/data_file.h"
+#include "calc/records.h"
 #include "foundation/data_file_path.h"
 #include "foundation/program_state.h"
 #include "foundation/qt/text_viewer.h"
@@ -108,6 +110,43 @@ TEST_F(WindowArchiveTest, WithTheLockOptionSavingUnderANewNameIsRefused) {
         EXPECT_TRUE(archiveModeFlag);
         EXPECT_EQ(currentFileName, "gear");
     }
+}
+
+// With "Archive Flag ?" on, Speichern under the archived file's own name is
+// refused as Save As is: the notice, and the file stays as it was. The
+// working file "aktuell" is still saved.
+TEST_F(WindowArchiveTest, WithTheLockOptionSpeichernKeepsTheArchivedFile) {
+    StartWith({"/ARCHIV"});
+    archiveModeLockOption = true;
+    const std::string archived = testing::Slurp(gear);
+    wormGear.a = 125;  // the demo set has 100
+    modifiedFlag = true;
+    {
+        ScriptedUi scripted;
+        SetUi(&scripted);
+        window->Item("mi_fileSave")->trigger();
+        SetUi(&ui);
+        const auto messages = scripted.CallsOf("message");
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text, kArchiveNotice);
+    }
+    EXPECT_EQ(testing::Slurp(gear), archived);
+    EXPECT_TRUE(modifiedFlag) << "the change is still unsaved";
+    EXPECT_TRUE(archiveModeFlag);
+
+    const std::string working = dir / "aktuell.qb3";
+    fs::copy_file(fs::path(VELDRIM_DATA_DIR) / "demo.qb3", working);
+    ASSERT_TRUE(OpenDataSet(working));
+    wormGear.a = 125;
+    modifiedFlag = true;
+    ScriptedUi scripted;
+    SetUi(&scripted);
+    window->Item("mi_fileSave")->trigger();
+    SetUi(&ui);
+    EXPECT_TRUE(scripted.CallsOf("message").empty());
+    EXPECT_FALSE(modifiedFlag);
+    ASSERT_TRUE(ReadDataFile(working));
+    EXPECT_EQ(wormGear.a, 125);
 }
 
 TEST_F(WindowArchiveTest, WithoutTheLockOptionSaveAsSavesAndEndsArchiveMode) {

@@ -207,6 +207,7 @@ void Thh::BuildMenus() {
                 currentFileName.empty() ? std::string("drawing") : currentFileName;
             auto chosen = Ui().SaveFileName(
                 "PDF", EnsureTrailingBackslash(dataDirectory) + base + ".pdf", "PDF|*.pdf");
+            if (chosen && !ConfirmReplace(*chosen)) return;
             if (chosen && !PrintGraphicsWindowToPdf(Window(), *chosen))
                 Ui().ShowMessage("", *chosen + " cannot be written", MessageKind::Error);
         },

@@ -25,6 +25,7 @@
 #include "foundation/files.h"
 #include "foundation/program_state.h"
 #include "foundation/qt/qt_support.h"
+#include "foundation/message_boxes.h"
 #include "foundation/ui_services.h"
 #include "graphics/cad_output.h"
 #include "graphics/display_list.h"
@@ -555,6 +556,7 @@ void TForm_printconf::Button_pdfClick() {
             (currentFileName.empty() ? std::string("drawing") : currentFileName) + ".pdf",
         "PDF|*.pdf");
     if (!chosen) return;
+    if (!ConfirmReplace(*chosen)) return;  // the form stays open
     if (!PrintGraphicsWindowToPdf(window_, *chosen))
         Ui().ShowMessage("", *chosen + " cannot be written", MessageKind::Error);
     accept();

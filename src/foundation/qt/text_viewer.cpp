@@ -17,6 +17,7 @@
 #include "foundation/qt/qt_support.h"
 #include "foundation/text_conv.h"
 #include "foundation/text_pages.h"
+#include "foundation/message_boxes.h"
 #include "foundation/ui_services.h"
 
 namespace veldrim {
@@ -121,6 +122,7 @@ void TForm_showtextfile::mi_dateiPdfClick() {
     else if (std::filesystem::path(base).filename().string().starts_with('$'))
         base = EnsureTrailingBackslash(dataDirectory) + "report";
     auto chosen = Ui().SaveFileName("PDF", base + ".pdf", "PDF|*.pdf");
+    if (chosen && !ConfirmReplace(*chosen)) return;
     if (chosen && !PrintTextToPdf(lines_, *chosen))
         Ui().ShowMessage("", ShownFileName(*chosen) + " cannot be written", MessageKind::Error);
 }

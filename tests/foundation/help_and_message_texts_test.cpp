@@ -2,6 +2,8 @@
 
 #include <gmock/gmock.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -362,6 +364,71 @@ TEST_F(MessageDisplayTest, EditsGoIntoTheUserCopyAndTheInstalledFileStaysAsItWas
     EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
     EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
     ::chmod(Path("share").c_str(), 0755);
+}
+
+// Installed into the user's own folder (make install PREFIX=~/.local), the
+// help directory is the user data folder: the edit goes into the one file
+// there and is read back from it.
+TEST_F(MessageDisplayTest, InstalledIntoTheUserDataFolderTheEditIsSavedThere) {
+    userDataDirectory = dir + "/";
+    Messages({"Fatal  : a = 0 !"});
+    ui.explanationReplies.push_back(MessageExplanation{
+        "Fatal  : a = 0 !", "Der Achsabstand ist null.", "Achsabstand > 0 eingeben."});
+    ui.QueueAnswer(Answer::Yes);
+    ShowMessageHelp(1);
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_THAT(Shown(), IsEmpty()) << "no refusal";
+    std::string remedy;
+    GetMessageRemedy(1, remedy);
+    EXPECT_EQ(remedy, "Achsabstand > 0 eingeben.");
+    std::string expected = kMessageFile;
+    expected.replace(expected.find("Achsabstand eingeben."), 21, "Achsabstand > 0 eingeben.");
+    EXPECT_EQ(Slurp(fileName), expected);
+    EXPECT_EQ(FilesInDir(), 1u) << "no second copy, no temporary file";
+}
+
+// The same folder without write permission (run as an ordinary user: root
+// writes anywhere) refuses the edit with the message about rights, and the
+// file keeps every byte.
+TEST_F(MessageDisplayTest, InstalledIntoAReadOnlyUserDataFolderTheEditIsRefused) {
+    const std::string share = Path("share"), file = Path("share/veldrim.err");
+    ASSERT_EQ(::mkdir(share.c_str(), 0755), 0);
+    std::filesystem::rename(fileName, file);
+    helpDirectory = userDataDirectory = share;
+    const uid_t nobody = 65534;
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(share.c_str(), nobody, nobody), 0);
+        ASSERT_EQ(::chown(file.c_str(), nobody, nobody), 0);
+    }
+    ASSERT_EQ(::chmod(share.c_str(), 0555), 0);
+    ASSERT_EQ(::chmod(dir.c_str(), 0755), 0);
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        if (::geteuid() == 0 && (::setgid(nobody) != 0 || ::setuid(nobody) != 0)) ::_exit(2);
+        SaveMessageHelp("Fatal  : a = 0 !", "c", "r");
+        std::string out = cancelFlag ? "cancelled\n" : "";
+        for (const std::string& text : Shown()) out += text + "\n";
+        const bool written =
+            ::write(pipeFds[1], out.data(), out.size()) == static_cast<ssize_t>(out.size());
+        ::_exit(written ? 0 : 3);
+    }
+    ::close(pipeFds[1]);
+    std::string got;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) got.append(buffer, n);
+    ::close(pipeFds[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(got, "cancelled\nIn den Ordner \"" + share +
+                       "\" darf nicht geschrieben werden: kein Schreibrecht !\n");
+    EXPECT_EQ(Slurp(file), kMessageFile);
+    ::chmod(share.c_str(), 0755);
 }
 
 // An edited explanation is saved when the user agrees; a long cause stays whole.

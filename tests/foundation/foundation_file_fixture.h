@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <ctime>
 #include <filesystem>
 #include <iterator>
@@ -77,22 +74,6 @@ protected:
     const std::string dir = tmp.path();
     ScriptedUi ui;
     ScopedUi scope{ui};
-};
-
-// Limits the size of files this process may write, so that writing beyond it
-// fails with EFBIG (a full disk for the program); restored on destruction.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        const rlimit lim{bytes, old_.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &lim);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_), std::signal(SIGXFSZ, oldHandler_); }
-
-private:
-    void (*oldHandler_)(int);
-    rlimit old_{};
 };
 
 }  // namespace veldrim::testing

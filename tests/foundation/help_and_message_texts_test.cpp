@@ -2,8 +2,6 @@
 
 #include <gmock/gmock.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -23,7 +21,9 @@ using ::testing::Not;
 namespace veldrim {
 namespace {
 
+using testing::AsOrdinaryUser;
 using testing::FileFixture;
+using testing::HandToOrdinaryUser;
 using testing::FileSizeLimit;
 using testing::Slurp;
 
@@ -395,36 +395,16 @@ TEST_F(MessageDisplayTest, InstalledIntoAReadOnlyUserDataFolderTheEditIsRefused)
     ASSERT_EQ(::mkdir(share.c_str(), 0755), 0);
     std::filesystem::rename(fileName, file);
     helpDirectory = userDataDirectory = share;
-    const uid_t nobody = 65534;
-    if (::geteuid() == 0) {
-        ASSERT_EQ(::chown(share.c_str(), nobody, nobody), 0);
-        ASSERT_EQ(::chown(file.c_str(), nobody, nobody), 0);
-    }
+    ASSERT_TRUE(HandToOrdinaryUser(share));
+    ASSERT_TRUE(HandToOrdinaryUser(file));
     ASSERT_EQ(::chmod(share.c_str(), 0555), 0);
     ASSERT_EQ(::chmod(dir.c_str(), 0755), 0);
-    int pipeFds[2];
-    ASSERT_EQ(::pipe(pipeFds), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::close(pipeFds[0]);
-        if (::geteuid() == 0 && (::setgid(nobody) != 0 || ::setuid(nobody) != 0)) ::_exit(2);
+    const std::string got = AsOrdinaryUser([&] {
         SaveMessageHelp("Fatal  : a = 0 !", "c", "r");
         std::string out = cancelFlag ? "cancelled\n" : "";
         for (const std::string& text : Shown()) out += text + "\n";
-        const bool written =
-            ::write(pipeFds[1], out.data(), out.size()) == static_cast<ssize_t>(out.size());
-        ::_exit(written ? 0 : 3);
-    }
-    ::close(pipeFds[1]);
-    std::string got;
-    char buffer[512];
-    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) got.append(buffer, n);
-    ::close(pipeFds[0]);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_EQ(WEXITSTATUS(status), 0);
+        return out;
+    });
     EXPECT_EQ(got, "cancelled\nIn den Ordner \"" + share +
                        "\" darf nicht geschrieben werden: kein Schreibrecht !\n");
     EXPECT_EQ(Slurp(file), kMessageFile);

@@ -23,8 +23,8 @@ namespace {
 
 using testing::AsOrdinaryUser;
 using testing::FileFixture;
-using testing::HandToOrdinaryUser;
 using testing::FileSizeLimit;
+using testing::HandToOrdinaryUser;
 using testing::Slurp;
 
 // Entries of the program's own help file: a picture, numbered line choices,

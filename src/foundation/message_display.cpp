@@ -174,10 +174,12 @@ void SaveMessageHelp(const std::string& message, const std::string& cause,
     lines[at + 1] = OneLine(cause);
     lines[at + 2] = OneLine(remedy);
 
+    // Installed into the user's own folder, the help directory is the user
+    // data folder and the two files are one: the edit goes into it there,
+    // and only a folder or file that may not be written refuses it (at the
+    // rewrite below).
     const std::string userCopy = UserMessageTextFileName();
-    std::error_code same;
-    if (userCopy.empty() ||
-        std::filesystem::equivalent(userCopy, InstalledMessageTextFileName(), same)) {
+    if (userCopy.empty()) {
         ShowErrorIfEnabled(NotWritableText(fileName));
         cancelFlag = true;
         return;

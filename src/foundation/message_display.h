@@ -11,7 +11,8 @@
 // Message text file: help directory + program short name + ".err", code page
 // 850, one line per record. Edited explanations go into the user's copy of
 // it in the user data folder, which is read in place of the installed file
-// once it exists; the installed file is never written.
+// once it exists; the installed file is never written, unless the program was
+// installed into the user data folder itself, where the two are one file.
 //
 //   | line     | content                                                  |
 //   |----------|----------------------------------------------------------|

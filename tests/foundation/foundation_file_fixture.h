@@ -3,11 +3,11 @@
 // start-up values, a scripted UI and a temporary folder removed afterwards.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <ctime>
+#include <functional>
 #include <filesystem>
 #include <iterator>
 #include <string>
@@ -79,20 +79,42 @@ protected:
     ScopedUi scope{ui};
 };
 
-// Limits the size of files this process may write, so that writing beyond it
-// fails with EFBIG (a full disk for the program); restored on destruction.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        const rlimit lim{bytes, old_.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &lim);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_), std::signal(SIGXFSZ, oldHandler_); }
+// The user the rights tests run as when the tests run as root, who writes
+// anywhere: "nobody".
+inline constexpr uid_t kOrdinaryUser = 65534;
 
-private:
-    void (*oldHandler_)(int);
-    rlimit old_{};
-};
+// Gives a file or folder to that user when the tests run as root, so that it
+// keeps its permissions for him. False when that failed.
+inline bool HandToOrdinaryUser(const std::string& path) {
+    return ::geteuid() != 0 || ::chown(path.c_str(), kOrdinaryUser, kOrdinaryUser) == 0;
+}
+
+// Runs `body` in a child process as an ordinary user (kOrdinaryUser when the
+// tests run as root) and returns the text it returned; a child that could
+// not run it or write its text back adds a note of how it ended.
+inline std::string AsOrdinaryUser(const std::function<std::string()>& body) {
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0) return "<no pipe>";
+    const pid_t child = ::fork();
+    if (child < 0) return "<no child process>";
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        if (::geteuid() == 0 && (::setgid(kOrdinaryUser) != 0 || ::setuid(kOrdinaryUser) != 0))
+            ::_exit(2);
+        const std::string out = body();
+        const bool written =
+            ::write(pipeFds[1], out.data(), out.size()) == static_cast<ssize_t>(out.size());
+        ::_exit(written ? 0 : 3);
+    }
+    ::close(pipeFds[1]);
+    std::string got;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) got.append(buffer, n);
+    ::close(pipeFds[0]);
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        got += "<child ended with status " + std::to_string(status) + ">";
+    return got;
+}
 
 }  // namespace veldrim::testing

@@ -21,8 +21,10 @@ using ::testing::Not;
 namespace veldrim {
 namespace {
 
+using testing::AsOrdinaryUser;
 using testing::FileFixture;
 using testing::FileSizeLimit;
+using testing::HandToOrdinaryUser;
 using testing::Slurp;
 
 // Entries of the program's own help file: a picture, numbered line choices,
@@ -362,6 +364,51 @@ TEST_F(MessageDisplayTest, EditsGoIntoTheUserCopyAndTheInstalledFileStaysAsItWas
     EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
     EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
     ::chmod(Path("share").c_str(), 0755);
+}
+
+// Installed into the user's own folder (make install PREFIX=~/.local), the
+// help directory is the user data folder: the edit goes into the one file
+// there and is read back from it.
+TEST_F(MessageDisplayTest, InstalledIntoTheUserDataFolderTheEditIsSavedThere) {
+    userDataDirectory = dir + "/";
+    Messages({"Fatal  : a = 0 !"});
+    ui.explanationReplies.push_back(MessageExplanation{
+        "Fatal  : a = 0 !", "Der Achsabstand ist null.", "Achsabstand > 0 eingeben."});
+    ui.QueueAnswer(Answer::Yes);
+    ShowMessageHelp(1);
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_THAT(Shown(), IsEmpty()) << "no refusal";
+    std::string remedy;
+    GetMessageRemedy(1, remedy);
+    EXPECT_EQ(remedy, "Achsabstand > 0 eingeben.");
+    std::string expected = kMessageFile;
+    expected.replace(expected.find("Achsabstand eingeben."), 21, "Achsabstand > 0 eingeben.");
+    EXPECT_EQ(Slurp(fileName), expected);
+    EXPECT_EQ(FilesInDir(), 1u) << "no second copy, no temporary file";
+}
+
+// The same folder without write permission (run as an ordinary user: root
+// writes anywhere) refuses the edit with the message about rights, and the
+// file keeps every byte.
+TEST_F(MessageDisplayTest, InstalledIntoAReadOnlyUserDataFolderTheEditIsRefused) {
+    const std::string share = Path("share"), file = Path("share/veldrim.err");
+    ASSERT_EQ(::mkdir(share.c_str(), 0755), 0);
+    std::filesystem::rename(fileName, file);
+    helpDirectory = userDataDirectory = share;
+    ASSERT_TRUE(HandToOrdinaryUser(share));
+    ASSERT_TRUE(HandToOrdinaryUser(file));
+    ASSERT_EQ(::chmod(share.c_str(), 0555), 0);
+    ASSERT_EQ(::chmod(dir.c_str(), 0755), 0);
+    const std::string got = AsOrdinaryUser([&] {
+        SaveMessageHelp("Fatal  : a = 0 !", "c", "r");
+        std::string out = cancelFlag ? "cancelled\n" : "";
+        for (const std::string& text : Shown()) out += text + "\n";
+        return out;
+    });
+    EXPECT_EQ(got, "cancelled\nIn den Ordner \"" + share +
+                       "\" darf nicht geschrieben werden: kein Schreibrecht !\n");
+    EXPECT_EQ(Slurp(file), kMessageFile);
+    ::chmod(share.c_str(), 0755);
 }
 
 // An edited explanation is saved when the user agrees; a long cause stays whole.

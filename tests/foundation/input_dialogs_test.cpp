@@ -22,7 +22,9 @@ using ::testing::IsEmpty;
 namespace veldrim {
 namespace {
 
+using testing::AsOrdinaryUser;
 using testing::FileFixture;
+using testing::HandToOrdinaryUser;
 
 class InputDialogsTest : public FileFixture {
 protected:
@@ -294,21 +296,12 @@ TEST_F(MessageBoxesTest, SavesThatMayNotBeWrittenSayWhyInGerman) {
     const std::string locked = Path("locked"), file = Path("alt.qb3");
     ASSERT_EQ(::mkdir(locked.c_str(), 0755), 0);
     Spit(file, "old\r\n");
-    const uid_t nobody = 65534;
-    if (::geteuid() == 0) {
-        ASSERT_EQ(::chown(locked.c_str(), nobody, nobody), 0);
-        ASSERT_EQ(::chown(file.c_str(), nobody, nobody), 0);
-    }
+    ASSERT_TRUE(HandToOrdinaryUser(locked));
+    ASSERT_TRUE(HandToOrdinaryUser(file));
     ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
     ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
     ASSERT_EQ(::chmod(dir.c_str(), 0777), 0);
-    int pipeFds[2];
-    ASSERT_EQ(::pipe(pipeFds), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::close(pipeFds[0]);
-        if (::geteuid() == 0 && (::setgid(nobody) != 0 || ::setuid(nobody) != 0)) ::_exit(2);
+    const std::string got = AsOrdinaryUser([&] {
         askBeforeOverwriteFlag = false;
         ui.calls.clear();
         cancelFlag = false;
@@ -318,19 +311,8 @@ TEST_F(MessageBoxesTest, SavesThatMayNotBeWrittenSayWhyInGerman) {
         WriteWholeFile(file, [] { WriteTextLine("neu"); });
         std::string out;
         for (const std::string& text : Shown()) out += text + "\n";
-        const bool written =
-            ::write(pipeFds[1], out.data(), out.size()) == static_cast<ssize_t>(out.size());
-        ::_exit(written ? 0 : 3);
-    }
-    ::close(pipeFds[1]);
-    std::string got;
-    char buffer[512];
-    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) got.append(buffer, n);
-    ::close(pipeFds[0]);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_EQ(WEXITSTATUS(status), 0);
+        return out;
+    });
     const std::string folderText =
         "In den Ordner \"" + locked + "\" darf nicht geschrieben werden: kein Schreibrecht !";
     const std::string fileText = "Die Datei \"" + file + "\" ist schreibgesch\x81tzt und darf " +

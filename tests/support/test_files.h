@@ -1,7 +1,11 @@
 #pragma once
-// Test helpers for files: a temporary folder that is removed afterwards, and
-// whole-file reads and writes of raw bytes.
+// Test helpers for files: a temporary folder that is removed afterwards,
+// whole-file reads and writes of raw bytes, and a limit on the size of the
+// files the process writes.
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -58,6 +62,22 @@ public:
 
 private:
     std::string path_;
+};
+
+// Limits the size of files this process may write, so that writing beyond it
+// fails with EFBIG (a full disk for the program); restored on destruction.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        const rlimit lim{bytes, old_.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &lim);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_), std::signal(SIGXFSZ, oldHandler_); }
+
+private:
+    void (*oldHandler_)(int);
+    rlimit old_{};
 };
 
 }  // namespace veldrim::testing

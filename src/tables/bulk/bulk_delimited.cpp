@@ -10,6 +10,7 @@
 #include "foundation/file_calls.h"
 #include "foundation/codepage.h"
 #include "foundation/files.h"
+#include "foundation/save_target.h"
 #include "tables/bulk/bulk_io.h"
 #include "tables/engine/dbf_file.h"
 #include "tables/engine/engine_base.h"
@@ -22,6 +23,29 @@
 namespace veldrim {
 
 using namespace bulk;
+
+namespace {
+
+// Writes the whole text as the file's new content through a save's temporary
+// file beside it, renamed over it once every byte is on disk: a full disk or
+// a refused write leaves an older file as it was. 0, or the errno value of
+// the first failure.
+int SaveWholeText(const std::string& file, const std::string& text) {
+    std::string target, temp;
+    const int fd = BeginSave(file, target, temp);
+    if (fd < 0) return errno;
+    if (!WriteWhole(fd, text.data(), text.size())) {
+        const int err = errno;
+        FileCalls.close(fd);
+        if (!temp.empty()) FileCalls.unlink(temp.c_str());
+        return err;
+    }
+    // A device (no temporary file) is written directly.
+    if (temp.empty()) return FileCalls.close(fd) == 0 ? 0 : errno;
+    return CommitSaveTemp(fd, temp, target);
+}
+
+}  // namespace
 
 int CopyDelimited(const std::string& fileName) {
     ErrorState.lastErrorCode = 0;
@@ -68,15 +92,11 @@ int CopyDelimited(const std::string& fileName) {
         ++count;
     }
     out += '\x1A';
-    const int fd = FileCalls.open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0 || !WriteAll(fd, reinterpret_cast<const uint8_t*>(out.data()), out.size())) {
-        const int err = errno;
-        if (fd >= 0) FileCalls.close(fd);
+    if (const int err = SaveWholeText(file, out); err != 0) {
         SetError(IoCodeOf(err),
                  "Fehler beim Schreiben von " + ShownFileName(file) + " [CopyDelimited]");
         return 0;
     }
-    FileCalls.close(fd);
     return count;
 }
 

@@ -41,6 +41,8 @@ bool LocateValue(const std::string& fieldName, const LocateVariant& value, bool 
 void Continue();
 bool MemoContains(const std::string& value, int32_t reference);
 void AppendFrom(const std::string& source, std::function<bool()> condition = nullptr);
+// Writes the records as delimited text; the file is replaced only when the
+// whole text was written (a failure leaves an older file as it was).
 int CopyDelimited(const std::string& fileName);
 int AppendDelimited(const std::string& fileName, bool showProgress);
 

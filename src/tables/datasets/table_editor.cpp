@@ -7,6 +7,7 @@
 #include "foundation/formatting.h"
 #include "foundation/help_texts.h"
 #include "foundation/input_dialogs.h"
+#include "foundation/message_boxes.h"
 #include "foundation/program_state.h"
 #include "foundation/save_target.h"
 #include "foundation/system_info.h"
@@ -45,6 +46,22 @@ struct Busy {
 // A value of the table as the page shows it: Windows-1252, markup escaped.
 std::string HtmlValue(const std::string& stored, bool oemTable) {
     return HtmlEscape(oemTable ? OemToWin(stored) : stored);
+}
+
+// Checks a file the user chose for an export as the data-file saves check
+// theirs: an existing file is replaced only after the question "... existiert
+// bereits. ... überschreiben ?" was answered Yes, and a file or folder that
+// may not be written is refused with its message. True when the export may
+// write; the cancel flag and the help number are as they were afterwards.
+bool MayWriteChosenFile(const std::string& path) {
+    const bool savedCancel = cancelFlag;
+    const std::uint16_t savedHelp = currentHelpNumber;
+    cancelFlag = false;
+    CheckNewFileName(path);
+    const bool accepted = !cancelFlag;
+    cancelFlag = savedCancel;
+    SetHelpNumber(savedHelp);
+    return accepted;
 }
 
 }  // namespace
@@ -200,7 +217,11 @@ bool TableEditorCommands::SaveAsDelimited() {
     const auto path =
         Ui().SaveFileName("Save As Delimited", PathWithoutExt(form_.labelFilename) + ".txt",
                           "txt|*.txt|All files|*.*");
-    return path && SaveDelimitedTo(*path);
+    if (!path) return false;
+    // The engine gives a name without extension its default one: that file
+    // is the one written.
+    const std::string file = DefaultExtension(*path, "TXT");
+    return MayWriteChosenFile(file) && SaveDelimitedTo(file);
 }
 
 bool TableEditorCommands::ExportHtml() {
@@ -210,7 +231,7 @@ bool TableEditorCommands::ExportHtml() {
     if (!path) return false;
     // The save dialog's default extension.
     if (path->substr(DirPartOf(*path).size()).find('.') == std::string::npos) *path += ".htm";
-    if (!WriteHtml(*path)) return false;
+    if (!MayWriteChosenFile(*path) || !WriteHtml(*path)) return false;
     // The viewer gets the file as one argument: no shell reads the name.
     if (!htmlBrowserPath.empty() && !Ui().StartProgram(htmlBrowserPath, {*path}))
         Ui().ShowMessage("", ShownFileName(htmlBrowserPath) + " not found", MessageKind::Warning);

@@ -17,6 +17,10 @@
 //   SaveAsDelimited
 //   ExportHtml          the table as an HTML page, values escaped, then the
 //                       configured HTML viewer is started on it
+//
+// The two exports ask before they replace an existing file, as the data-file
+// saves ask; No writes nothing. Both write through a save's temporary file, so
+// a failed export leaves an older file as it was.
 //   Print               the first seven fields through the report channel
 //
 // The append commands take their lock first and do nothing when it is
@@ -74,12 +78,14 @@ public:
     bool AppendCopy();
     bool AppendDbf();
     bool AppendDelimited();
+    // Asks for the file (and before replacing an existing one), then writes it.
     bool SaveAsDelimited();
     // Appends the given file under the table lock (the dialogs' second half).
     bool AppendDbfFrom(const std::string& path);
     bool AppendDelimitedFrom(const std::string& path);
     bool SaveDelimitedTo(const std::string& path);
-    // Asks for the file, writes it and starts the HTML viewer on it.
+    // Asks for the file (and before replacing an existing one), writes it and
+    // starts the HTML viewer on it.
     bool ExportHtml();
     // Writes the HTML page to path; false (reported) when it failed.
     bool WriteHtml(const std::string& path);

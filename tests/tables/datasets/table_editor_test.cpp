@@ -3,6 +3,7 @@
 
 #include "tables/datasets/table_editor.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -217,6 +218,75 @@ TEST_F(TableEditorTest, HtmlExportEscapesValuesAndStartsTheViewerWithTheFileAsOn
               "Größe out\n");
     EXPECT_EQ(RunCapture({"xmllint", "--html", "--xpath", "string((//tr)[3]/td[1])", out}, &rc),
               "Grauguß ƒ   \n");
+}
+
+// The two exports of the editor, run from their menu commands.
+struct ExportCommand {
+    const char* name;
+    bool (TableEditorCommands::*run)();
+    const char* extension;  // given to a name chosen without one
+    const char* firstLine;  // of the rows a, 1.0, true and b, 2.5, false
+};
+const ExportCommand kExports[] = {
+    {"Save As Delimited", &TableEditorCommands::SaveAsDelimited, ".TXT", "\"a\",1.0,T"},
+    {"Export HTML", &TableEditorCommands::ExportHtml, ".htm", "<HTML>"}};
+
+// An export onto an existing file asks the data-file saves' question about
+// the file it writes (the chosen name with its default extension); No
+// leaves the old file byte for byte, Yes replaces it.
+TEST_F(TableEditorTest, ExportsAskBeforeReplacingAnExistingFile) {
+    Open({{"a", 1, true}, {"b", 2.5, false}});
+    for (const ExportCommand& c : kExports) {
+        SCOPED_TRACE(c.name);
+        const std::string chosen = Path("out"), written = chosen + c.extension;
+        Spit(written, "old export\r\n");
+        ui.calls.clear();
+        ui.QueueText(chosen);
+        ui.QueueAnswer(Answer::No);
+        EXPECT_FALSE((commands.*c.run)());
+        const auto asked = ui.CallsOf("ask");
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_EQ(asked[0].text, written +
+                                     " existiert bereits.   \x81"
+                                     "berschreiben ?");
+        EXPECT_EQ(Slurp(written), "old export\r\n");
+        EXPECT_FALSE(cancelFlag) << "a refused export is a cancelled dialog";
+
+        ui.QueueText(chosen);
+        ui.QueueAnswer(Answer::Yes);
+        EXPECT_TRUE((commands.*c.run)());
+        EXPECT_EQ(ui.CallsOf("ask").size(), 2u);
+        EXPECT_EQ(CrLfLines(Slurp(written))[0], c.firstLine);
+    }
+    EXPECT_EQ(Slurp(Path("out.TXT")), "\"a\",1.0,T\r\n\"b\",2.5,F\r\n\x1A");
+}
+
+// A disk that fills up in the middle of an export leaves the old export as
+// it was (no partial file in its place, no temporary file beside it), and
+// the failure is shown naming the file.
+TEST_F(TableEditorTest, FailedExportLeavesTheOldFileAsItWasAndSaysSo) {
+    std::vector<Row> rows;
+    for (int i = 0; i < 60; ++i) rows.push_back({"bronze", 1.5 + i, true});
+    Open(rows);
+    const std::string old = "old export of the parts table\r\n";
+    for (const ExportCommand& c : kExports) {
+        SCOPED_TRACE(c.name);
+        const std::string file = Path(std::string("old") + c.extension);
+        Spit(file, old);
+        const auto before = std::distance(std::filesystem::directory_iterator(dir), {});
+        ui.calls.clear();
+        ui.QueueText(file);
+        ui.QueueAnswer(Answer::Yes);
+        {
+            FileSizeLimit limit(700);  // the export needs more than 1,000 bytes
+            EXPECT_FALSE((commands.*c.run)());
+        }
+        EXPECT_EQ(Slurp(file), old);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), before);
+        const auto shown = Messages();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_THAT(shown[0], ::testing::HasSubstr(file));
+    }
 }
 
 TEST_F(TableEditorTest, TypedRecordNumberMovesOnlyWithinTheTable) {

@@ -48,17 +48,15 @@ std::string HtmlValue(const std::string& stored, bool oemTable) {
     return HtmlEscape(oemTable ? OemToWin(stored) : stored);
 }
 
-// Checks a file the user chose for an export as the data-file saves check
-// theirs: an existing file is replaced only after the question "... existiert
-// bereits. ... überschreiben ?" was answered Yes, and a file or folder that
-// may not be written is refused with its message. True when the export may
-// write; the cancel flag and the help number are as they were afterwards.
+// Asks before an export replaces a file the user chose, as the data-file
+// saves ask ("... existiert bereits. ... überschreiben ?"); only the question,
+// so a name the data files could not take (two dots) still exports. True when
+// the export may write; the cancel flag and the help number are as they were
+// afterwards.
 bool MayWriteChosenFile(const std::string& path) {
     const bool savedCancel = cancelFlag;
     const std::uint16_t savedHelp = currentHelpNumber;
-    cancelFlag = false;
-    CheckNewFileName(path);
-    const bool accepted = !cancelFlag;
+    const bool accepted = ConfirmReplace(path);
     cancelFlag = savedCancel;
     SetHelpNumber(savedHelp);
     return accepted;

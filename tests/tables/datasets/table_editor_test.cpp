@@ -261,6 +261,21 @@ TEST_F(TableEditorTest, ExportsAskBeforeReplacingAnExistingFile) {
     EXPECT_EQ(Slurp(Path("out.TXT")), "\"a\",1.0,T\r\n\"b\",2.5,F\r\n\x1A");
 }
 
+// An export is no data file: a name with several dots (a date in it) is
+// written, not refused as the data-file saves refuse it.
+TEST_F(TableEditorTest, ExportNamedWithSeveralDotsIsWritten) {
+    Open({{"a", 1, true}});
+    for (const ExportCommand& c : kExports) {
+        SCOPED_TRACE(c.name);
+        const std::string written = Path("oils.2026.12") + c.extension;
+        ui.calls.clear();
+        ui.QueueText(written);
+        EXPECT_TRUE((commands.*c.run)());
+        EXPECT_TRUE(ui.CallsOf("message").empty());
+        EXPECT_EQ(CrLfLines(Slurp(written))[0], c.firstLine);
+    }
+}
+
 // A disk that fills up in the middle of an export leaves the old export as
 // it was (no partial file in its place, no temporary file beside it), and
 // the failure is shown naming the file.

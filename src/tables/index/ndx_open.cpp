@@ -273,6 +273,38 @@ private:
     bool saved_;
 };
 
+// The key of the current record of the index's area: the one the length
+// check of the verb under way made when the record is still that one, else
+// made now; false when the expression gave no usable value.
+bool RecordKey(TIndex& ix, std::string& key) {
+    const TWorkArea* a = WorkAreas[ix.area];
+    if (ix.newKey.made && a && a->recordNumber == ix.newKey.record &&
+        a->recordBuffer == ix.newKey.bytes) {
+        key = ix.newKey.key;
+        return ix.newKey.usable;
+    }
+    return MakeKey(ix, key);
+}
+
+// Drops the keys of the area's length check when the verb's key change ends.
+class NewKeysEnd {
+public:
+    explicit NewKeysEnd(int area) : area_(area) {}
+    ~NewKeysEnd() {
+        if (kept_) return;
+        for (auto& ix : Open[area_])
+            if (ix) ix->newKey.made = false;
+    }
+    // The keys stay for the key change to come.
+    void Keep() { kept_ = true; }
+    NewKeysEnd(const NewKeysEnd&) = delete;
+    NewKeysEnd& operator=(const NewKeysEnd&) = delete;
+
+private:
+    int area_;
+    bool kept_ = false;
+};
+
 // Before the key of appended record r goes in: the records between the
 // record count stored with the anchor and r were appended by programs that
 // ended before their keys went in; they get them first. False on failure.
@@ -286,6 +318,7 @@ void AppendNewKey() {
     const int area = CurrentArea;
     TWorkArea* a = CurrentWorkArea();
     if (!a || Building) return;
+    const NewKeysEnd end(area);
     {
         IndexedOrder indexed(area);
         if (!RefreshIfChanged(area)) return;
@@ -295,7 +328,7 @@ void AppendNewKey() {
             if (!ix) continue;
             std::string key;
             const int32_t r = a->recordNumber;
-            if (KeyEarlierRecords(*ix, r) && MakeKey(*ix, key) && InsertKey(*ix, key, r) == 0) {
+            if (KeyEarlierRecords(*ix, r) && RecordKey(*ix, key) && InsertKey(*ix, key, r) == 0) {
                 // The record count stored with the anchor says up to where
                 // every record has its keys.
                 ix->keyedCount = r;
@@ -342,7 +375,7 @@ bool EachChangedKey(Fn fn) {
     for (int p = 1; p <= kMaxIndexes; ++p) {
         TIndex* ix = At(area, p);
         std::string key;
-        if (!ix || !MakeKey(*ix, key) || key == ix->oldKey) continue;
+        if (!ix || !RecordKey(*ix, key) || key == ix->oldKey) continue;
         if (!fn(*ix, key)) return false;
     }
     return true;
@@ -352,6 +385,7 @@ void ReplaceKeys() {
     const int area = CurrentArea;
     TWorkArea* a = CurrentWorkArea();
     if (!a || Building) return;
+    const NewKeysEnd end(area);
     // A key change that stops half-way keeps its index marked as changing
     // (and so do the indexes after it, whose keys no longer match the
     // written record) until it is rebuilt.
@@ -402,12 +436,40 @@ void MarkKeyChanges() {
 }
 
 // Before a record is appended or written: its key in every open index has
-// the index's length (a key of another length would be cut).
+// the index's length (a key of another length would be cut). Each key is
+// made here once and kept for the verb's key change.
 bool CheckNewKeys(const char* verb) {
-    if (!CurrentWorkArea() || Building) return true;
-    for (auto& ix : Open[CurrentArea])
-        if (ix && !KeyLengthHolds(*ix, std::string(" [") + verb + "]")) return false;
-    return true;
+    TWorkArea* a = CurrentWorkArea();
+    if (!a || Building) return true;
+    NewKeysEnd refused(CurrentArea);
+    // The record to be appended is made as the new last record, which its
+    // key change will find: the number after the last (RECNO() in a key),
+    // and a table that counts it (the fields of an empty table read blank).
+    struct AsAppended {
+        TWorkArea& a;
+        const int32_t number = a.recordNumber, count = a.recordCount;
+        ~AsAppended() {
+            a.recordNumber = number;
+            a.recordCount = count;
+        }
+    } kept{*a};
+    if (std::strcmp(verb, "APPEND") == 0) a->recordNumber = ++a->recordCount;
+    bool holds = true;
+    for (auto& ix : Open[CurrentArea]) {
+        if (!ix) continue;
+        auto& made = ix->newKey;
+        const KeyMade result = MakeCheckedKey(*ix, made.key, std::string(" [") + verb + "]");
+        if (result == KeyMade::kRefused) {
+            holds = false;
+            break;
+        }
+        made.made = !a->isVirtual;
+        made.usable = result == KeyMade::kMade;
+        made.record = a->recordNumber;
+        made.bytes = a->recordBuffer;
+    }
+    if (holds) refused.Keep();
+    return holds;
 }
 
 void HookCloseIndexes() { CloseAllIndexes(); }
@@ -728,7 +790,7 @@ void SaveOldKey(TIndex& ix) {
         ix.oldKey.assign(ix.anchor.keyLength, ix.Character() ? ' ' : '\0');
         return;
     }
-    if (!MakeKey(ix, ix.oldKey)) ix.oldKey.assign(ix.anchor.keyLength, '\0');
+    if (!RecordKey(ix, ix.oldKey)) ix.oldKey.assign(ix.anchor.keyLength, '\0');
 }
 
 // The current record of a shared table was read before this phase began:
@@ -765,7 +827,7 @@ bool SyncPosition(int area, int position, bool soft) {
         if (e && GetU32(e + 4) == rec) return true;
     }
     std::string key;
-    if (!MakeKey(*ix, key)) return false;
+    if (!RecordKey(*ix, key)) return false;
     const auto* k = reinterpret_cast<const uint8_t*>(key.data());
     if (!Seek(*ix, k, false)) return false;
     const std::string name = ix->fileName;

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tables/expr/expr_compiler.h"
@@ -240,6 +241,24 @@ bool KeyMissingRecords(TIndex& ix, int32_t from, int32_t to);
 // stays on disk until the last key is in. False (with the engine error) when
 // the index could not be read or written.
 bool RebuildMarkedTree(TIndex& ix);
+
+// Runs `undo` when the scope is left before `Keep` (an error raised on the
+// way in included).
+template <class Undo>
+class UnlessKept {
+public:
+    explicit UnlessKept(Undo undo) : undo_(std::move(undo)) {}
+    ~UnlessKept() {
+        if (!kept_) undo_();
+    }
+    void Keep() { kept_ = true; }
+    UnlessKept(const UnlessKept&) = delete;
+    UnlessKept& operator=(const UnlessKept&) = delete;
+
+private:
+    Undo undo_;
+    bool kept_ = false;
+};
 
 // The area's record as it was, restored when the scope ends.
 class KeepRecord {

@@ -286,24 +286,12 @@ bool RecordKey(TIndex& ix, std::string& key) {
     return MakeKey(ix, key);
 }
 
-// Drops the keys of the area's length check when the verb's key change ends.
-class NewKeysEnd {
-public:
-    explicit NewKeysEnd(int area) : area_(area) {}
-    ~NewKeysEnd() {
-        if (kept_) return;
-        for (auto& ix : Open[area_])
-            if (ix) ix->newKey.made = false;
-    }
-    // The keys stay for the key change to come.
-    void Keep() { kept_ = true; }
-    NewKeysEnd(const NewKeysEnd&) = delete;
-    NewKeysEnd& operator=(const NewKeysEnd&) = delete;
-
-private:
-    int area_;
-    bool kept_ = false;
-};
+// Drops the keys of the area's length check (when the verb's key change
+// ends, or when the check refuses).
+void DropNewKeys(int area) {
+    for (auto& ix : Open[area])
+        if (ix) ix->newKey.made = false;
+}
 
 // Before the key of appended record r goes in: the records between the
 // record count stored with the anchor and r were appended by programs that
@@ -318,7 +306,7 @@ void AppendNewKey() {
     const int area = CurrentArea;
     TWorkArea* a = CurrentWorkArea();
     if (!a || Building) return;
-    const NewKeysEnd end(area);
+    const UnlessKept end([area] { DropNewKeys(area); });
     {
         IndexedOrder indexed(area);
         if (!RefreshIfChanged(area)) return;
@@ -385,7 +373,7 @@ void ReplaceKeys() {
     const int area = CurrentArea;
     TWorkArea* a = CurrentWorkArea();
     if (!a || Building) return;
-    const NewKeysEnd end(area);
+    const UnlessKept end([area] { DropNewKeys(area); });
     // A key change that stops half-way keeps its index marked as changing
     // (and so do the indexes after it, whose keys no longer match the
     // written record) until it is rebuilt.
@@ -441,7 +429,8 @@ void MarkKeyChanges() {
 bool CheckNewKeys(const char* verb) {
     TWorkArea* a = CurrentWorkArea();
     if (!a || Building) return true;
-    NewKeysEnd refused(CurrentArea);
+    const int area = CurrentArea;
+    UnlessKept refused([area] { DropNewKeys(area); });
     // The record to be appended is made as the new last record, which its
     // key change will find: the number after the last (RECNO() in a key),
     // and a table that counts it (the fields of an empty table read blank).
@@ -454,22 +443,18 @@ bool CheckNewKeys(const char* verb) {
         }
     } kept{*a};
     if (std::strcmp(verb, "APPEND") == 0) a->recordNumber = ++a->recordCount;
-    bool holds = true;
-    for (auto& ix : Open[CurrentArea]) {
+    for (auto& ix : Open[area]) {
         if (!ix) continue;
         auto& made = ix->newKey;
         const KeyMade result = MakeCheckedKey(*ix, made.key, std::string(" [") + verb + "]");
-        if (result == KeyMade::kRefused) {
-            holds = false;
-            break;
-        }
+        if (result == KeyMade::kRefused) return false;
         made.made = !a->isVirtual;
         made.usable = result == KeyMade::kMade;
         made.record = a->recordNumber;
         made.bytes = a->recordBuffer;
     }
-    if (holds) refused.Keep();
-    return holds;
+    refused.Keep();
+    return true;
 }
 
 void HookCloseIndexes() { CloseAllIndexes(); }

@@ -20,6 +20,7 @@
 #include <utility>
 #include <filesystem>
 #include <numeric>
+#include <optional>
 
 #include "foundation/codepage.h"
 #include "foundation/files.h"
@@ -499,6 +500,7 @@ void IndexOn(const std::string& expression, const std::string& name, KeyMaker ke
     }
     KeyMaker opener = keyMaker;
     if (!Build(expression, std::move(keyMaker), name)) return;
+    const JustBuiltOpen built;
     if (opener)
         OpenIndexCB(OpenOptions(name), 1, std::move(opener));
     else
@@ -554,13 +556,16 @@ void Reindex() {
             if (s.descending) options += " DESCENDING";
             if (s.noCache) options += " NOCACHE";
             ErrorState.lastErrorCode = 0;
-            if (failCode == 0 &&
-                !Build(s.expression, s.keyMaker, s.name + (s.unique ? " UNIQUE" : "") + options,
-                       s.typeLetter)) {
+            const bool built = failCode == 0 &&
+                               Build(s.expression, s.keyMaker,
+                                     s.name + (s.unique ? " UNIQUE" : "") + options, s.typeLetter);
+            if (failCode == 0 && !built) {
                 failCode = ErrorState.lastErrorCode ? ErrorState.lastErrorCode : 101;
                 failContext = ErrorState.contextText;
             }
             ErrorState.lastErrorCode = 0;
+            std::optional<JustBuiltOpen> checked;
+            if (built) checked.emplace();
             if (s.keyMaker)
                 OpenIndexCB(s.name + options, s.position, s.keyMaker);
             else

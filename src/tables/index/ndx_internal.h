@@ -123,6 +123,18 @@ extern std::array<bool, kAreas + 1> NaturalOrder;
 extern uint8_t FoundFlag;
 extern bool ExactFind;
 extern bool Building;
+// True while an index just built is opened by INDEX ON or REINDEX: its build
+// has checked the length of every record's key (or of the filled record on
+// an empty table), so the open does not check them again.
+extern bool OpeningJustBuilt;
+// Sets OpeningJustBuilt for a scope.
+class JustBuiltOpen {
+public:
+    JustBuiltOpen() { OpeningJustBuilt = true; }
+    ~JustBuiltOpen() { OpeningJustBuilt = false; }
+    JustBuiltOpen(const JustBuiltOpen&) = delete;
+    JustBuiltOpen& operator=(const JustBuiltOpen&) = delete;
+};
 
 inline TIndex* At(int area, int position) {
     if (area < 1 || area > kAreas || position < 1 || position > kMaxIndexes) return nullptr;

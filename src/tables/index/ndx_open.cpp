@@ -28,6 +28,7 @@ std::array<bool, kAreas + 1> NaturalOrder{};
 uint8_t FoundFlag = 0;
 bool ExactFind = false;
 bool Building = false;
+bool OpeningJustBuilt = false;
 
 namespace {
 
@@ -749,7 +750,7 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
             KeyLengthError(*ix, blank, " [SetIndexTo/OpenIndex]");
             return;
         }
-        if (KeyLengthVaries(*ix, " [SetIndexTo/OpenIndex]")) return;
+        if (!OpeningJustBuilt && KeyLengthVaries(*ix, " [SetIndexTo/OpenIndex]")) return;
     }
     if (!KeyRecordsLeftWithoutKeys(*ix, *a)) return;
     ix->oldKey.assign(ix->anchor.keyLength, ix->Character() ? ' ' : '\0');

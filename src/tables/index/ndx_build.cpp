@@ -20,6 +20,7 @@
 #include <utility>
 #include <filesystem>
 #include <numeric>
+#include <optional>
 
 #include "foundation/codepage.h"
 #include "foundation/files.h"
@@ -181,8 +182,11 @@ bool CollectItems(TIndex& ix, TWorkArea& a, std::vector<uint8_t>& items, Progres
         if (ix.keyMaker) InArea(ix.area, [] { ConvertRecord(); });
         // A key of another length would be cut (or padded) into an order
         // that no search by the record's whole key finds.
-        if (!KeyLengthHolds(ix, suffix)) return false;
-        if (!MakeKey(ix, key)) key.assign(kl, '\0');
+        switch (MakeCheckedKey(ix, key, suffix)) {
+            case KeyMade::kRefused: return false;
+            case KeyMade::kNoValue: key.assign(kl, '\0'); break;
+            case KeyMade::kMade: break;
+        }
         uint8_t* item = items.data() + static_cast<std::size_t>(r - 1) * s;
         std::memcpy(item, key.data(), kl);
         PutU32(item + kl, static_cast<uint32_t>(r));
@@ -350,8 +354,9 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
     an.entrySize = EntrySizeFor(an.keyLength);
     an.maxKeys = static_cast<uint16_t>(504 / an.entrySize);
     // An expression whose text is longer or shorter on other values (a
-    // trimmed field before another) is refused also on an empty table.
-    if (KeyLengthVaries(*ix, suffix)) return false;
+    // trimmed field before another) is refused also on an empty table; the
+    // records of a table that has them are checked as their keys are made.
+    if (a->recordCount == 0 && KeyLengthVaries(*ix, suffix)) return false;
     const int64_t n = a->recordCount;
     const int64_t s = an.keyLength + 4;
     std::string dir, name, ext;
@@ -495,6 +500,7 @@ void IndexOn(const std::string& expression, const std::string& name, KeyMaker ke
     }
     KeyMaker opener = keyMaker;
     if (!Build(expression, std::move(keyMaker), name)) return;
+    const JustBuiltOpen built;
     if (opener)
         OpenIndexCB(OpenOptions(name), 1, std::move(opener));
     else
@@ -550,13 +556,16 @@ void Reindex() {
             if (s.descending) options += " DESCENDING";
             if (s.noCache) options += " NOCACHE";
             ErrorState.lastErrorCode = 0;
-            if (failCode == 0 &&
-                !Build(s.expression, s.keyMaker, s.name + (s.unique ? " UNIQUE" : "") + options,
-                       s.typeLetter)) {
+            const bool built = failCode == 0 &&
+                               Build(s.expression, s.keyMaker,
+                                     s.name + (s.unique ? " UNIQUE" : "") + options, s.typeLetter);
+            if (failCode == 0 && !built) {
                 failCode = ErrorState.lastErrorCode ? ErrorState.lastErrorCode : 101;
                 failContext = ErrorState.contextText;
             }
             ErrorState.lastErrorCode = 0;
+            std::optional<JustBuiltOpen> checked;
+            if (built) checked.emplace();
             if (s.keyMaker)
                 OpenIndexCB(s.name + options, s.position, s.keyMaker);
             else

@@ -313,8 +313,12 @@ int CompareKeys(const TIndex& ix, const uint8_t* a, const uint8_t* b) {
     return CompareDoubles(GetDouble(a), GetDouble(b));
 }
 
-bool MakeKey(TIndex& ix, std::string& key) {
-    key = RawKey(ix);
+namespace {
+
+// A raw key in its stored form: a character key padded or cut to the key
+// length (a DESCENDING key maker's bytes inverted); false when a number or
+// date key has no 8 bytes.
+bool FitRawKey(const TIndex& ix, std::string& key) {
     if (ix.Character()) {
         FitKey(key, ix.anchor.keyLength);
         if (ix.keyMaker && ix.descending)
@@ -322,6 +326,23 @@ bool MakeKey(TIndex& ix, std::string& key) {
         return true;
     }
     return key.size() == 8;
+}
+
+}  // namespace
+
+bool MakeKey(TIndex& ix, std::string& key) {
+    key = RawKey(ix);
+    return FitRawKey(ix, key);
+}
+
+KeyMade MakeCheckedKey(TIndex& ix, std::string& key, const std::string& where) {
+    std::size_t length = 0;
+    key = RawKey(ix, &length);
+    if (ix.Character() && ix.textLength >= 0 && static_cast<int>(length) != ix.textLength) {
+        KeyLengthError(ix, key, where);
+        return KeyMade::kRefused;
+    }
+    return FitRawKey(ix, key) ? KeyMade::kMade : KeyMade::kNoValue;
 }
 
 std::string BlankRecordKey(TIndex& ix) {
@@ -342,19 +363,40 @@ void KeyLengthError(const TIndex& ix, const std::string& key, const std::string&
             std::string("Schlüssel= "_cp850) + "[" + key + "] " + where);
 }
 
-bool KeyLengthHolds(TIndex& ix, const std::string& where) {
-    if (!ix.Character() || ix.textLength < 0) return true;
-    std::size_t length = 0;
-    const std::string key = RawKey(ix, &length);
-    if (static_cast<int>(length) == ix.textLength) return true;
-    KeyLengthError(ix, key, where);
-    return false;
-}
-
 bool KeyLengthVaries(TIndex& ix, const std::string& where) {
     if (!ix.Character() || ix.keyMaker || ix.textLength < 0) return false;
-    ProbeRecord filled(WorkAreas[ix.area], ProbeRecord::kFilled);
-    return !KeyLengthHolds(ix, where);
+    TWorkArea* a = WorkAreas[ix.area];
+    std::string key;
+    {
+        ProbeRecord filled(a, ProbeRecord::kFilled);
+        std::size_t length = 0;
+        key = RawKey(ix, &length);
+        if (static_cast<int>(length) == ix.textLength) return false;
+    }
+    // The filled record only stands in for records the table does not have:
+    // where it has records, they decide (SUBSTR(NAME,POS,3) is empty on the
+    // filled record alone).
+    if (a && !a->isVirtual && a->recordCount > 0)
+        return !EachRecord(ix, 1, a->recordCount, [&](int32_t) {
+            return MakeCheckedKey(ix, key, where) != KeyMade::kRefused;
+        });
+    KeyLengthError(ix, key, where);
+    return true;
+}
+
+bool EachRecord(TIndex& ix, int32_t from, int32_t to, const std::function<bool(int32_t)>& fn) {
+    TWorkArea* a = WorkAreas[ix.area];
+    if (!a || a->isVirtual || from > to) return true;
+    KeepRecord keep(*a);
+    for (int32_t r = std::max(from, 1); r <= to; ++r) {
+        GetDbfRecord(*a, r);
+        if (ErrorState.lastErrorCode != 0) return false;
+        a->recordNumber = r;
+        // A key maker reads the binary record, as callers see the record.
+        if (ix.keyMaker) InArea(ix.area, [] { ConvertRecord(); });
+        if (!fn(r)) return false;
+    }
+    return true;
 }
 
 std::string KeyDisplayText(TIndex& ix) {

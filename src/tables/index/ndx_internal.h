@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tables/expr/expr_compiler.h"
@@ -92,6 +94,17 @@ struct TIndex {
     // Character keys: length of the key's text before folding, the same for
     // every record (the blank record's); -1 while not known.
     int textLength = -1;
+    // The key that the length check of an APPEND or REPLACE made of the
+    // record about to be written, so that the verb's key change uses it
+    // instead of making it again: it stands for the record number and
+    // record bytes it was made from, until the verb's key change ends.
+    struct {
+        bool made = false;
+        bool usable = false;
+        int32_t record = 0;
+        std::vector<uint8_t> bytes;
+        std::string key;
+    } newKey;
     char exprType = 'C';      // result type of the expression
     uint16_t exprLength = 0;  // result length and decimals (key texts)
     uint8_t exprDecimals = 0;
@@ -110,6 +123,18 @@ extern std::array<bool, kAreas + 1> NaturalOrder;
 extern uint8_t FoundFlag;
 extern bool ExactFind;
 extern bool Building;
+// True while an index just built is opened by INDEX ON or REINDEX: its build
+// has checked the length of every record's key (or of the filled record on
+// an empty table), so the open does not check them again.
+extern bool OpeningJustBuilt;
+// Sets OpeningJustBuilt for a scope.
+class JustBuiltOpen {
+public:
+    JustBuiltOpen() { OpeningJustBuilt = true; }
+    ~JustBuiltOpen() { OpeningJustBuilt = false; }
+    JustBuiltOpen(const JustBuiltOpen&) = delete;
+    JustBuiltOpen& operator=(const JustBuiltOpen&) = delete;
+};
 
 inline TIndex* At(int area, int position) {
     if (area < 1 || area > kAreas || position < 1 || position > kMaxIndexes) return nullptr;
@@ -165,14 +190,23 @@ bool MakeKey(TIndex& ix, std::string& key);
 // The key of the table's blank record before padding (the length rule);
 // sets the index's text length.
 std::string BlankRecordKey(TIndex& ix);
-// A character key is cut to the key length only where folding spells
-// umlauts out: the text of every record's key has the blank record's
-// length. False, with engine error 266 naming the key and `where`, when
-// the current record's key text has another length.
-bool KeyLengthHolds(TIndex& ix, const std::string& where);
-// Whether an expression's key text has another length on a record with
-// every field filled than on the blank record (error 266 then).
+// How a key made with its length check came out.
+enum class KeyMade { kMade, kNoValue, kRefused };
+// The key of the current record, made once and checked on that one result:
+// a character key is cut to the key length only where folding spells
+// umlauts out, so the text of every record's key has the index's text
+// length. kRefused, with engine error 266 naming the key and `where`, when
+// the text has another length; kNoValue when the expression gave no usable
+// value (as MakeKey's false).
+KeyMade MakeCheckedKey(TIndex& ix, std::string& key, const std::string& where);
+// Whether an expression's key texts have another length than the blank
+// record's (error 266 then): on a record with every field filled where the
+// table has no records, else on the table's records.
 bool KeyLengthVaries(TIndex& ix, const std::string& where);
+// Reads records from .. to of the index's table in turn (the key maker's
+// binary record too) and calls fn(record number) until it answers false;
+// false then or on a read error. The area's record is restored.
+bool EachRecord(TIndex& ix, int32_t from, int32_t to, const std::function<bool(int32_t)>& fn);
 void KeyLengthError(const TIndex& ix, const std::string& key, const std::string& where);
 // The key text for display (hook slots 19, 20).
 std::string KeyDisplayText(TIndex& ix);
@@ -219,6 +253,24 @@ bool KeyMissingRecords(TIndex& ix, int32_t from, int32_t to);
 // stays on disk until the last key is in. False (with the engine error) when
 // the index could not be read or written.
 bool RebuildMarkedTree(TIndex& ix);
+
+// Runs `undo` when the scope is left before `Keep` (an error raised on the
+// way in included).
+template <class Undo>
+class UnlessKept {
+public:
+    explicit UnlessKept(Undo undo) : undo_(std::move(undo)) {}
+    ~UnlessKept() {
+        if (!kept_) undo_();
+    }
+    void Keep() { kept_ = true; }
+    UnlessKept(const UnlessKept&) = delete;
+    UnlessKept& operator=(const UnlessKept&) = delete;
+
+private:
+    Undo undo_;
+    bool kept_ = false;
+};
 
 // The area's record as it was, restored when the scope ends.
 class KeepRecord {

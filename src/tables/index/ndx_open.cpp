@@ -28,6 +28,7 @@ std::array<bool, kAreas + 1> NaturalOrder{};
 uint8_t FoundFlag = 0;
 bool ExactFind = false;
 bool Building = false;
+bool OpeningJustBuilt = false;
 
 namespace {
 
@@ -273,6 +274,26 @@ private:
     bool saved_;
 };
 
+// The key of the current record of the index's area: the one the length
+// check of the verb under way made when the record is still that one, else
+// made now; false when the expression gave no usable value.
+bool RecordKey(TIndex& ix, std::string& key) {
+    const TWorkArea* a = WorkAreas[ix.area];
+    if (ix.newKey.made && a && a->recordNumber == ix.newKey.record &&
+        a->recordBuffer == ix.newKey.bytes) {
+        key = ix.newKey.key;
+        return ix.newKey.usable;
+    }
+    return MakeKey(ix, key);
+}
+
+// Drops the keys of the area's length check (when the verb's key change
+// ends, or when the check refuses).
+void DropNewKeys(int area) {
+    for (auto& ix : Open[area])
+        if (ix) ix->newKey.made = false;
+}
+
 // Before the key of appended record r goes in: the records between the
 // record count stored with the anchor and r were appended by programs that
 // ended before their keys went in; they get them first. False on failure.
@@ -286,6 +307,7 @@ void AppendNewKey() {
     const int area = CurrentArea;
     TWorkArea* a = CurrentWorkArea();
     if (!a || Building) return;
+    const UnlessKept end([area] { DropNewKeys(area); });
     {
         IndexedOrder indexed(area);
         if (!RefreshIfChanged(area)) return;
@@ -295,7 +317,7 @@ void AppendNewKey() {
             if (!ix) continue;
             std::string key;
             const int32_t r = a->recordNumber;
-            if (KeyEarlierRecords(*ix, r) && MakeKey(*ix, key) && InsertKey(*ix, key, r) == 0) {
+            if (KeyEarlierRecords(*ix, r) && RecordKey(*ix, key) && InsertKey(*ix, key, r) == 0) {
                 // The record count stored with the anchor says up to where
                 // every record has its keys.
                 ix->keyedCount = r;
@@ -342,7 +364,7 @@ bool EachChangedKey(Fn fn) {
     for (int p = 1; p <= kMaxIndexes; ++p) {
         TIndex* ix = At(area, p);
         std::string key;
-        if (!ix || !MakeKey(*ix, key) || key == ix->oldKey) continue;
+        if (!ix || !RecordKey(*ix, key) || key == ix->oldKey) continue;
         if (!fn(*ix, key)) return false;
     }
     return true;
@@ -352,6 +374,7 @@ void ReplaceKeys() {
     const int area = CurrentArea;
     TWorkArea* a = CurrentWorkArea();
     if (!a || Building) return;
+    const UnlessKept end([area] { DropNewKeys(area); });
     // A key change that stops half-way keeps its index marked as changing
     // (and so do the indexes after it, whose keys no longer match the
     // written record) until it is rebuilt.
@@ -402,11 +425,36 @@ void MarkKeyChanges() {
 }
 
 // Before a record is appended or written: its key in every open index has
-// the index's length (a key of another length would be cut).
+// the index's length (a key of another length would be cut). Each key is
+// made here once and kept for the verb's key change.
 bool CheckNewKeys(const char* verb) {
-    if (!CurrentWorkArea() || Building) return true;
-    for (auto& ix : Open[CurrentArea])
-        if (ix && !KeyLengthHolds(*ix, std::string(" [") + verb + "]")) return false;
+    TWorkArea* a = CurrentWorkArea();
+    if (!a || Building) return true;
+    const int area = CurrentArea;
+    UnlessKept refused([area] { DropNewKeys(area); });
+    // The record to be appended is made as the new last record, which its
+    // key change will find: the number after the last (RECNO() in a key),
+    // and a table that counts it (the fields of an empty table read blank).
+    struct AsAppended {
+        TWorkArea& a;
+        const int32_t number = a.recordNumber, count = a.recordCount;
+        ~AsAppended() {
+            a.recordNumber = number;
+            a.recordCount = count;
+        }
+    } kept{*a};
+    if (std::strcmp(verb, "APPEND") == 0) a->recordNumber = ++a->recordCount;
+    for (auto& ix : Open[area]) {
+        if (!ix) continue;
+        auto& made = ix->newKey;
+        const KeyMade result = MakeCheckedKey(*ix, made.key, std::string(" [") + verb + "]");
+        if (result == KeyMade::kRefused) return false;
+        made.made = !a->isVirtual;
+        made.usable = result == KeyMade::kMade;
+        made.record = a->recordNumber;
+        made.bytes = a->recordBuffer;
+    }
+    refused.Keep();
     return true;
 }
 
@@ -702,7 +750,7 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
             KeyLengthError(*ix, blank, " [SetIndexTo/OpenIndex]");
             return;
         }
-        if (KeyLengthVaries(*ix, " [SetIndexTo/OpenIndex]")) return;
+        if (!OpeningJustBuilt && KeyLengthVaries(*ix, " [SetIndexTo/OpenIndex]")) return;
     }
     if (!KeyRecordsLeftWithoutKeys(*ix, *a)) return;
     ix->oldKey.assign(ix->anchor.keyLength, ix->Character() ? ' ' : '\0');
@@ -728,7 +776,7 @@ void SaveOldKey(TIndex& ix) {
         ix.oldKey.assign(ix.anchor.keyLength, ix.Character() ? ' ' : '\0');
         return;
     }
-    if (!MakeKey(ix, ix.oldKey)) ix.oldKey.assign(ix.anchor.keyLength, '\0');
+    if (!RecordKey(ix, ix.oldKey)) ix.oldKey.assign(ix.anchor.keyLength, '\0');
 }
 
 // The current record of a shared table was read before this phase began:
@@ -765,7 +813,7 @@ bool SyncPosition(int area, int position, bool soft) {
         if (e && GetU32(e + 4) == rec) return true;
     }
     std::string key;
-    if (!MakeKey(*ix, key)) return false;
+    if (!RecordKey(*ix, key)) return false;
     const auto* k = reinterpret_cast<const uint8_t*>(key.data());
     if (!Seek(*ix, k, false)) return false;
     const std::string name = ix->fileName;

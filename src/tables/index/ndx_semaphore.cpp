@@ -208,24 +208,6 @@ bool WriteRecord(TSemRecord& s, int action) {
     return false;
 }
 
-// Runs `undo` when the scope is left before `Keep` (an error raised on the
-// way in included).
-template <class Undo>
-class UnlessKept {
-public:
-    explicit UnlessKept(Undo undo) : undo_(std::move(undo)) {}
-    ~UnlessKept() {
-        if (!kept_) undo_();
-    }
-    void Keep() { kept_ = true; }
-    UnlessKept(const UnlessKept&) = delete;
-    UnlessKept& operator=(const UnlessKept&) = delete;
-
-private:
-    Undo undo_;
-    bool kept_ = false;
-};
-
 // The table's semaphore byte, held around LOGIN and LOGOUT.
 bool LockTableByte(const TWorkArea& a, const std::string& name, int action) {
     for (int attempt = 0; attempt <= 1000; ++attempt) {

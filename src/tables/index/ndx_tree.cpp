@@ -459,22 +459,19 @@ int32_t StoredRecordCount(const TIndex& ix) {
 }
 
 bool KeyMissingRecords(TIndex& ix, int32_t from, int32_t to) {
-    TWorkArea* a = WorkAreas[ix.area];
+    const TWorkArea* a = WorkAreas[ix.area];
     if (!a || a->isVirtual || from > to) return true;
-    KeepRecord keep(*a);
     std::string key;
-    for (int32_t r = std::max(from, 1); r <= to; ++r) {
-        GetDbfRecord(*a, r);
-        if (ErrorState.lastErrorCode != 0) return false;
-        a->recordNumber = r;
-        // A key maker reads the binary record, as callers see the record.
-        if (ix.keyMaker) InArea(ix.area, [] { ConvertRecord(); });
-        if (!KeyLengthHolds(ix, " [KeyMissingRecords]")) return false;
-        if (!MakeKey(ix, key) || SeekRecord(ix, key, r)) continue;
-        if (InsertKey(ix, key, r) != 0) return false;
-    }
-    ix.path.clear();
-    return true;
+    const bool done = EachRecord(ix, from, to, [&](int32_t r) {
+        switch (MakeCheckedKey(ix, key, " [KeyMissingRecords]")) {
+            case KeyMade::kRefused: return false;
+            case KeyMade::kNoValue: return true;
+            case KeyMade::kMade: break;
+        }
+        return SeekRecord(ix, key, r) || InsertKey(ix, key, r) == 0;
+    });
+    if (done) ix.path.clear();
+    return done;
 }
 
 bool RebuildMarkedTree(TIndex& ix) {

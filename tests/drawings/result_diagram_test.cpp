@@ -98,18 +98,13 @@ TEST_F(ResultDiagramLimitsTest, ReversedEmptyAndNonNumberLimitsAreRefusedNamingT
         std::array<std::string, 4> typed;  // x min, y min, x max, y max
         std::string message;
     } cases[] = {
-        {{"120", "100", "20", "0"},
-         "x max: muss gr\x94\xe1"
-         "er als x min sein !"},
-        {{"20", "0", "20", "300"},
-         "x max: muss gr\x94\xe1"
-         "er als x min sein !"},
-        {{"20", "5", "120", "5"},
-         "y max: muss gr\x94\xe1"
-         "er als y min sein !"},
-        {{"20", "0", "abc", "300"}, "x max: Ung\x81ltige Eingabe \"abc\" !"},
-        {{"20", "", "120", "300"}, "y min: Ung\x81ltige Eingabe \"\" !"},
-        {{"20", "0", "120", "1e99999"}, "y max: Ung\x81ltige Eingabe \"1e99999\" !"},
+        {{"120", "100", "20", "0"}, std::string("x max (°C): muss größer als x min sein !"_cp850)},
+        {{"20", "0", "20", "300"}, std::string("x max (°C): muss größer als x min sein !"_cp850)},
+        {{"20", "5", "120", "5"}, std::string("y max (mm²/s): muss größer als y min sein !"_cp850)},
+        {{"20", "0", "abc", "300"}, std::string("x max (°C): Ungültige Eingabe \"abc\" !"_cp850)},
+        {{"20", "", "120", "300"}, std::string("y min (mm²/s): Ungültige Eingabe \"\" !"_cp850)},
+        {{"20", "0", "120", "1e99999"},
+         std::string("y max (mm²/s): Ungültige Eingabe \"1e99999\" !"_cp850)},
     };
     for (const auto& c : cases) {
         const std::string what =

@@ -330,7 +330,7 @@ bool EnterDiagramLimitsForm(const std::string& xTitle, const std::string& yTitle
             return false;
         }
         std::array<Real, 4> typed{};
-        const std::string refused = RefusedDiagramLimitsText(edits, typed);
+        const std::string refused = RefusedDiagramLimitsText(edits, xTitle, yTitle, typed);
         if (refused.empty()) {
             DiagramUserLimits = typed;
             cancelFlag = false;
@@ -342,18 +342,23 @@ bool EnterDiagramLimitsForm(const std::string& xTitle, const std::string& yTitle
 }
 
 std::string RefusedDiagramLimitsText(const std::array<std::string, 4>& edits,
+                                     const std::string& xTitle, const std::string& yTitle,
                                      std::array<Real, 4>& limits) {
-    // The edits in the order of the user limits: x min, y min, x max, y max.
+    // The edits in the order of the user limits: x min, y min, x max, y max;
+    // a field is named with the title of its row in the form.
     static constexpr const char* kNames[4] = {"x min", "y min", "x max", "y max"};
+    auto field = [&](std::size_t i) {
+        const std::string& title = i % 2 == 0 ? xTitle : yTitle;
+        return std::string(kNames[i]) + (title.empty() ? "" : " (" + title + ")");
+    };
     for (std::size_t i = 0; i < 4; ++i)
         if (!ParseRealLine(edits[i], limits[i]))
-            return std::string(kNames[i]) + ": " + InvalidEntryText(edits[i]);
+            return field(i) + ": " + InvalidEntryText(edits[i]);
     // A reversed or empty range has no scale; nor has one beyond the numbers.
     for (std::size_t lo = 0; lo < 2; ++lo) {
         const std::size_t hi = lo + 2;
         if (!(limits[hi] > limits[lo]) || !std::isfinite(limits[hi] - limits[lo]))
-            return std::string(kNames[hi]) + std::string(": muss größer als "_cp850) + kNames[lo] +
-                   " sein !";
+            return field(hi) + std::string(": muss größer als "_cp850) + kNames[lo] + " sein !";
     }
     return {};
 }

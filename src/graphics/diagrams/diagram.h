@@ -105,9 +105,10 @@ void DrawDiagram(const std::string& xTitle, const std::string& yTitle, const std
 bool EnterDiagramLimitsForm(const std::string& xTitle, const std::string& yTitle,
                             const std::string& heading, const std::array<Real, 4>& calculated);
 // The message that refuses the four edits of the limits form (x min, y min,
-// x max, y max), naming the first field in fault; empty when they make a
-// diagram, and then limits holds their values.
+// x max, y max), naming the first field in fault with its axis title; empty
+// when they make a diagram, and then limits holds their values.
 std::string RefusedDiagramLimitsText(const std::array<std::string, 4>& edits,
+                                     const std::string& xTitle, const std::string& yTitle,
                                      std::array<Real, 4>& limits);
 
 }  // namespace veldrim

@@ -42,11 +42,14 @@ void DrawViscosityDiagram() {
     for (Real t = kFirstTemperature; t < kLastTemperature - 1e-9L; t += kTemperatureStep)
         PlotCurve(1, t, Viscosity(t), t + kTemperatureStep, Viscosity(t + kTemperatureStep));
     // The wheel bulk temperature of the rating and the viscosity there.
+    // The mark's line is clipped to the diagram; its square stands only
+    // where the point lies inside the limits the user chose.
     const Real theta = wormGear.thetaM;
     if (theta >= DiagramState.xMin && theta <= DiagramState.xMax) {
+        const Real nu = Viscosity(theta);
         CadSetLayer(0);
-        DiagramLine(theta, DiagramState.yMin, theta, Viscosity(theta));
-        DiagramMarker(2, theta, Viscosity(theta));
+        DiagramLine(theta, DiagramState.yMin, theta, nu);
+        if (nu >= DiagramState.yMin && nu <= DiagramState.yMax) DiagramMarker(2, theta, nu);
     }
     // The legend in the upper right of the diagram, where the falling curve
     // leaves room (the markers are clipped to the diagram like its lines):
@@ -56,10 +59,20 @@ void DrawViscosityDiagram() {
     const Real h = CadOutputState.textHeight;
     const Real band = DiagramToDrawingY(d.yMax) - DiagramToDrawingY(d.yMax - d.gridStepY);
     // Two rows 1.6 h apart, each drawn 1.6 h high on the screen (from 1.2 h
-    // above its baseline to 0.72 h below), fill 3.52 h.
-    const Real firstBaseline = band >= 4.2L * h ? DiagramToDrawingY(d.yMax) - band / 2 + 0.56L * h
-                                                : DiagramToDrawingY(0.9L * d.yMax);
-    CadMoveTo(DiagramToDrawingX(kLegendFrom), firstBaseline);
+    // above its baseline to 0.72 h below), fill 3.52 h. Without such a band
+    // the rows begin a tenth of the diagram's height below its top, whatever
+    // limits the user chose.
+    const Real top = DiagramToDrawingY(d.yMax);
+    const Real firstBaseline =
+        band >= 4.2L * h ? top - band / 2 + 0.56L * h : top - 0.1L * d.height;
+    // The text begins at kLegendFrom, but never right of where that stands
+    // on the automatic scale, nor so far left that its marker leaves the
+    // diagram: limits the user chose keep the legend on the sheet.
+    const Real legendX =
+        std::clamp(DiagramToDrawingX(kLegendFrom), d.xOffset + h,
+                   d.xOffset + (kLegendFrom - kFirstTemperature) /
+                                   (kLastTemperature - kFirstTemperature) * d.width);
+    CadMoveTo(legendX, firstBaseline);
     DiagramLegendEntry("v40 " + FormatNum(wormGear.v40) + " mm\xfd/s, v100 " +
                            FormatNum(wormGear.v100) + " mm\xfd/s",
                        1);

@@ -12,4 +12,9 @@ std::string CurrentDataFilePath() {
     return EnsureTrailingBackslash(dataDirectory) + currentFileName + "." + dataFileExtension;
 }
 
+std::string ProposedSaveFolder(const std::string& configured) {
+    const std::string folder = EnsureTrailingBackslash(configured);
+    return folder.empty() ? EnsureTrailingBackslash(dataDirectory) : folder;
+}
+
 }  // namespace veldrim

@@ -19,6 +19,7 @@
 #include <system_error>
 
 #include "foundation/codepage.h"
+#include "foundation/data_file_path.h"
 #include "foundation/files.h"
 #include "foundation/help_texts.h"
 #include "foundation/input_dialogs.h"
@@ -111,7 +112,7 @@ std::string AskOutputFileName(uint16_t code) {
     size_t dot = base.find_last_of('.');
     if (dot != std::string::npos) base = base.substr(0, dot);
     const std::string filter = "*." + ext + "|*." + ext + "|*.*|*.*";
-    auto chosen = Ui().SaveFileName("CAD", EnsureTrailingBackslash(cadDirectory) + base, filter);
+    auto chosen = Ui().SaveFileName("CAD", ProposedSaveFolder(cadDirectory) + base, filter);
     if (!chosen || chosen->empty()) {
         cancelFlag = true;
         CadOutputState.outputFileName.clear();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "calc/records.h"
+#include "foundation/data_file_path.h"
 #include "foundation/files.h"
 #include "foundation/formatting.h"
 #include "foundation/help_texts.h"
@@ -209,9 +210,9 @@ std::string EdiFileName(const std::string& name) {
 
 void ChooseEdiFileName(std::string& name) {
     cancelFlag = false;
-    const auto chosen = Ui().SaveFileName(
-        "EDI", EnsureTrailingBackslash(ediDirectory) + NameWithoutExt(currentFileName),
-        "*.edi|*.edi|*.*|*.*");
+    const auto chosen =
+        Ui().SaveFileName("EDI", ProposedSaveFolder(ediDirectory) + NameWithoutExt(currentFileName),
+                          "*.edi|*.edi|*.*|*.*");
     if (!chosen || chosen->empty()) {
         cancelFlag = true;
         name.clear();

@@ -194,6 +194,60 @@ TEST_F(TableEditorWindowTest, TitleRightClickSortsByTheBoundFieldAndKeepsTheReco
     EXPECT_EQ(Cell(0, 0), "bronze") << "no sort while titles cannot be pressed";
 }
 
+// Sorted by NAME, an edit of a name moves its record in the order once it is
+// posted: the grid shows the new order and the navigator's moves land on
+// the rows they show.
+TEST_F(TableEditorWindowTest, AnEditOfTheSortColumnReordersTheRowsWhenPosted) {
+    OpenParts();
+    TzGrid* grid = window->grid;
+    QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::RightButton, {}, TitleCentre(0));
+    auto order = [&] {
+        std::vector<int> records;
+        for (int row = 0; row < Model().rowCount(); ++row)
+            records.push_back(Model().RecNoOfRow(row));
+        return records;
+    };
+    ASSERT_EQ(order(), (std::vector<int>{2, 3, 1}));  // bronze, cast iron, worm
+
+    // Down after the edit posts it: bronze, now "zeta oil", goes last and
+    // stays the current row.
+    TypeInto(0, 0, "zeta oil");
+    QTest::keyClick(grid, Qt::Key_Down);
+    EXPECT_EQ(Table().State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(DbfRead(path, "print(t.records[1]['NAME'])"), "zeta oil\n");
+    EXPECT_EQ(order(), (std::vector<int>{3, 1, 2}));
+    EXPECT_EQ(Cell(2, 0), "zeta oil");
+    EXPECT_EQ(grid->currentIndex().row(), 2);
+    EXPECT_EQ(Table().RecNo(), 2);
+
+    // Each move lands on the row the grid shows for it.
+    const struct {
+        TzNavButton button;
+        int row, record;
+    } moves[] = {{TzNavButton::nbFirst, 0, 3}, {TzNavButton::nbLast, 2, 2},
+                 {TzNavButton::nbPrior, 1, 1}, {TzNavButton::nbNext, 2, 2},
+                 {TzNavButton::nbPrior, 1, 1}, {TzNavButton::nbPrior, 0, 3}};
+    for (const auto& m : moves) {
+        window->navigator->Click(m.button);
+        EXPECT_EQ(grid->currentIndex().row(), m.row) << static_cast<int>(m.button);
+        EXPECT_EQ(Table().RecNo(), m.record) << static_cast<int>(m.button);
+    }
+
+    // The navigator's Post: worm, now "amber", goes first and stays current;
+    // Next then moves to the row below it.
+    TypeInto(1, 0, "amber");
+    window->navigator->Click(TzNavButton::nbPost);
+    EXPECT_EQ(order(), (std::vector<int>{1, 3, 2}));
+    EXPECT_EQ(grid->currentIndex().row(), 0);
+    EXPECT_EQ(Table().RecNo(), 1);
+    window->navigator->Click(TzNavButton::nbNext);
+    EXPECT_EQ(grid->currentIndex().row(), 1);
+    EXPECT_EQ(Table().RecNo(), 3);
+    window->navigator->Click(TzNavButton::nbLast);
+    EXPECT_EQ(grid->currentIndex().row(), 2);
+    EXPECT_EQ(Cell(2, 0), "zeta oil");
+}
+
 TEST_F(TableEditorWindowTest, SearchMovesTheGridAndPackLeavesAFileDbfreadReads) {
     OpenParts();
     ui.QueueText(std::string("cast"));

@@ -1,5 +1,7 @@
 #include "app/qt/main_window.h"
 
+#include <QActionGroup>
+#include <algorithm>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -311,6 +313,9 @@ void Thh::BuildMenus() {
     });
     QMenu* language = options->addMenu("&Sprache");
     language->setObjectName("mi_optionsLanguage");
+    // Exactly one language is ticked: the one in use, German until another
+    // is chosen.
+    auto* inUse = new QActionGroup(language);
     const std::pair<int, const char*> languages[] = {
         {1, "Deutsch"}, {2, "English"}, {7, "Română"}, {8, "Korean"}, {12, "Chinese"}};
     for (const auto& [number, caption] : languages) {
@@ -320,8 +325,20 @@ void Thh::BuildMenus() {
             UseQtTranslations(number);
         });
         a->setCheckable(true);
-        a->setChecked(languageNumber == number);
+        a->setData(number);
+        inUse->addAction(a);
     }
+    auto tickInUse = [inUse] {
+        constexpr int kGerman = 1;
+        const QList<QAction*> items = inUse->actions();
+        const bool listed = std::any_of(items.begin(), items.end(), [](QAction* a) {
+            return a->data().toInt() == languageNumber;
+        });
+        for (QAction* a : items)
+            a->setChecked(a->data().toInt() == (listed ? languageNumber : kGerman));
+    };
+    tickInUse();
+    connect(language, &QMenu::aboutToShow, inUse, tickInUse);
 
     QMenu* help = menu("mi_help", "&Hilfe");
     Add(

@@ -10,9 +10,13 @@
 #include "foundation/drawing_form_texts.h"
 #include "foundation/formatting.h"
 #include "foundation/guarded_math.h"
+#include "foundation/codepage.h"
 #include "foundation/help_texts.h"
+#include "foundation/input_dialogs.h"
+#include "foundation/message_boxes.h"
 #include "foundation/program_state.h"
 #include "foundation/text_conv.h"
+#include "foundation/text_file.h"
 #include "foundation/ui_services.h"
 #include "graphics/cad_output.h"
 #include "graphics/cad_primitives.h"
@@ -318,13 +322,45 @@ bool EnterDiagramLimitsForm(const std::string& xTitle, const std::string& yTitle
         proposed[i] = FormatNum(calculated[i]);
     }
     SetHelpNumber(kDiagramLimitsHelp);
-    if (!Ui().EnterDiagramLimits(heading, xTitle, yTitle, edits, proposed)) {
-        cancelFlag = true;
-        return false;
+    // Limits that would draw nothing are refused, and the form comes again
+    // with what was typed, until the limits make a diagram or it is cancelled.
+    for (;;) {
+        if (!Ui().EnterDiagramLimits(heading, xTitle, yTitle, edits, proposed)) {
+            cancelFlag = true;
+            return false;
+        }
+        std::array<Real, 4> typed{};
+        const std::string refused = RefusedDiagramLimitsText(edits, xTitle, yTitle, typed);
+        if (refused.empty()) {
+            DiagramUserLimits = typed;
+            cancelFlag = false;
+            return true;
+        }
+        Ui().Beep();
+        ShowErrorBox(refused);
     }
-    for (std::size_t i = 0; i < 4; ++i) DiagramUserLimits[i] = TextToFloat(edits[i]);
-    cancelFlag = false;
-    return true;
+}
+
+std::string RefusedDiagramLimitsText(const std::array<std::string, 4>& edits,
+                                     const std::string& xTitle, const std::string& yTitle,
+                                     std::array<Real, 4>& limits) {
+    // The edits in the order of the user limits: x min, y min, x max, y max;
+    // a field is named with the title of its row in the form.
+    static constexpr const char* kNames[4] = {"x min", "y min", "x max", "y max"};
+    auto field = [&](std::size_t i) {
+        const std::string& title = i % 2 == 0 ? xTitle : yTitle;
+        return std::string(kNames[i]) + (title.empty() ? "" : " (" + title + ")");
+    };
+    for (std::size_t i = 0; i < 4; ++i)
+        if (!ParseRealLine(edits[i], limits[i]))
+            return field(i) + ": " + InvalidEntryText(edits[i]);
+    // A reversed or empty range has no scale; nor has one beyond the numbers.
+    for (std::size_t lo = 0; lo < 2; ++lo) {
+        const std::size_t hi = lo + 2;
+        if (!(limits[hi] > limits[lo]) || !std::isfinite(limits[hi] - limits[lo]))
+            return field(hi) + std::string(": muss größer als "_cp850) + kNames[lo] + " sein !";
+    }
+    return {};
 }
 
 void DrawDiagram(const std::string& xTitle, const std::string& yTitle, const std::string& heading,

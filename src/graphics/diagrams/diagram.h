@@ -98,8 +98,17 @@ void DrawDiagram(const std::string& xTitle, const std::string& yTitle, const std
 
 // The limits form: shows the user limits (Calculate: the calculated ones)
 // under the heading and the axis titles; on OK stores the edits into the user
-// limits. Its help button shows help text 1950. Returns false when cancelled.
+// limits. Its help button shows help text 1950. Limits that draw nothing (a
+// text that is no number, a reversed or empty range) are refused with a
+// message naming the field, and the form comes again with the typed texts.
+// Returns false when cancelled.
 bool EnterDiagramLimitsForm(const std::string& xTitle, const std::string& yTitle,
                             const std::string& heading, const std::array<Real, 4>& calculated);
+// The message that refuses the four edits of the limits form (x min, y min,
+// x max, y max), naming the first field in fault with its axis title; empty
+// when they make a diagram, and then limits holds their values.
+std::string RefusedDiagramLimitsText(const std::array<std::string, 4>& edits,
+                                     const std::string& xTitle, const std::string& yTitle,
+                                     std::array<Real, 4>& limits);
 
 }  // namespace veldrim

@@ -296,6 +296,11 @@ void TzGrid::TitleReleased(int logicalIndex) {
 
 void TzGrid::FollowDataSet() {
     if (!model_) return;
+    // A posted edit may have moved its record: the rows in the order now.
+    if (model_->TakeSettledEdit()) {
+        Reload();
+        return;
+    }
     const int row = model_->CurrentRow();
     if (row < 0) return;
     following_ = true;
@@ -343,6 +348,12 @@ void TzGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
             model_->DataSet().GotoBookmark(target);
             FollowDataSet();
         }
+    } else if (const int32_t edited = model_->TakeSettledEdit()) {
+        // Moving posted an edit in an order by index or filter: the rows
+        // are read in the order it made, and the row stays on the record
+        // just edited, wherever it went.
+        if (moved) model_->DataSet().GotoBookmark(edited);
+        Reload();
     } else if (!moved) {
         FollowDataSet();
     }

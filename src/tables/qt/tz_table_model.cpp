@@ -3,6 +3,7 @@
 #include <QBrush>
 #include <QGuiApplication>
 #include <QPalette>
+#include <utility>
 
 #include "foundation/qt/qt_support.h"
 #include "tables/engine/engine_base.h"
@@ -65,6 +66,7 @@ void TzTableModel::Reload() {
     cache_.clear();
     walked_.clear();
     walkedAll_ = false;
+    if (!ds_.Active() || ds_.State() == TDataSetState::dsBrowse) editedRecord_ = 0;
     recordCount_ = 0;
     natural_ = true;
     if (ds_.Active() && ds_.SelectForOperation("Grid")) {
@@ -75,6 +77,11 @@ void TzTableModel::Reload() {
     // The first screen of a walked order.
     if (!natural_) Walk(kFetchRows);
     endResetModel();
+}
+
+int32_t TzTableModel::TakeSettledEdit() {
+    if (editedRecord_ == 0 || (ds_.Active() && ds_.State() != TDataSetState::dsBrowse)) return 0;
+    return std::exchange(editedRecord_, 0);
 }
 
 void TzTableModel::AppendRecord() {
@@ -393,6 +400,8 @@ bool TzTableModel::setData(const QModelIndex& index, const QVariant& value, int 
     if (!field || !MoveToRow(index.row())) return false;
     TField& f = *field;
     if (ds_.State() == TDataSetState::dsBrowse) ds_.Edit();
+    // In a walked order the post may move the record to another row.
+    if (!natural_ && ds_.State() == TDataSetState::dsEdit) editedRecord_ = ds_.ActiveRecordNumber();
     if (role == BoolRole || FieldType(index.column()) == 'L') {
         f.SetAsBoolean(role == BoolRole ? value.toBool()
                                         : value.toString() == TrueText(index.column()));

@@ -73,6 +73,11 @@ public:
 
     // Everything read again (after a sort, a pack, an import, an append).
     void Reload();
+    // The record edited in an order walked through an index or a filter,
+    // once its edit is no longer pending (posted or cancelled): a post may
+    // have moved it to another row, so the rows must be read again. 0 when
+    // there is none; the record is handed out once.
+    int32_t TakeSettledEdit();
     // The dataset starts a new record, shown as one more row at the end.
     void AppendRecord();
     // The dataset's current record drawn again (after an edit or a restore).
@@ -129,6 +134,7 @@ private:
     int32_t recordCount_ = 0;
     std::vector<int32_t> walked_;
     bool walkedAll_ = false;
+    int32_t editedRecord_ = 0;  // see TakeSettledEdit
     mutable QHash<int32_t, RowTexts> cache_;
     QHash<int, QString> displayValues_;
     std::vector<TzGridColumn> layout_;

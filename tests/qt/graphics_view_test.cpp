@@ -10,6 +10,7 @@
 #include "graphics/qt/anistep_form.h"
 #include "graphics/qt/graphics_view.h"
 #include "graphics/qt/qt_canvas.h"
+#include "graphics/recording_canvas.h"
 #include "qt/qt_test_support.h"
 
 namespace veldrim {

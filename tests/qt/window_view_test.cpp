@@ -10,6 +10,7 @@
 #include "foundation/program_state.h"
 #include "graphics/display_list.h"
 #include "graphics/formats/hpgl_reader.h"
+#include "graphics/recording_canvas.h"
 #include "graphics/zoom_keys.h"
 #include "qt/main_window_fixture.h"
 

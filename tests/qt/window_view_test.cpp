@@ -2,6 +2,7 @@
 // double click, commands that were pending while a drawing was being made,
 // and "Zeichnung neu" from the menu beside F5, its key.
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QTest>
@@ -131,6 +132,28 @@ TEST_F(WindowViewTest, ACommandPendingWhileADrawingStartsWaitsForTheWholeDrawing
         EXPECT_TRUE(printed.contains("Leistungsbilanz"))
             << "the diagram: " << printed.toStdString();
     }
+}
+
+// F5 and the print shortcut typed at once after a zoom: the Ctrl of the
+// print shortcut (Ctrl, Shift) reach the view behind F5 and repeat the last key action,
+// which F5 made the reset, so the PDF holds the whole sheet, not a zoomed
+// part of it (its top-left title "VELDRIM", its bottom line "eta").
+TEST_F(WindowViewTest, APrintTypedBehindF5PrintsTheWholeNewDrawing) {
+    DrawCurrentView();
+    QTest::keyClick(view, Qt::Key_Plus);
+    pdfUi.pdf = dir.path() + "/typed.pdf";
+    for (const Qt::Key key : {Qt::Key_Control, Qt::Key_Shift})
+        QCoreApplication::postEvent(view, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier));
+    QMetaObject::invokeMethod(
+        window.get(), [this] { window->Item("mi_filePrintPdf")->trigger(); }, Qt::QueuedConnection);
+    QTest::keyClick(view, Qt::Key_F5);
+    QCoreApplication::processEvents();
+    QProcess text;
+    text.start("pdftotext", {QString::fromStdString(pdfUi.pdf), "-"});
+    ASSERT_TRUE(text.waitForFinished(20000));
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(printed.contains("VELDRIM")) << printed.toStdString();
+    EXPECT_TRUE(printed.contains("eta 77")) << printed.toStdString();
 }
 
 // F5 is a key of the graphics window; "Zeichnung neu" chosen from the menu is

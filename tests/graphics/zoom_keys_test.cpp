@@ -192,3 +192,39 @@ TEST_F(ZoomKeysTest, TheWheelZoomsOnlyWithWheelZoomOn) {
 
 }  // namespace
 }  // namespace veldrim
+
+namespace veldrim {
+namespace {
+
+// The band lies on the picture last replayed. A double click leaves window
+// records (the saved limits, then the reset window 0..1) after every drawing
+// record: the drag still zooms through the sheet's mapping. On the landscape
+// A4 sheet (297 x 210 on the inset viewport 1..639 x 1..479, equal scales of
+// 638 / 297 = 2.148 px/mm) the band (100, 100)-(300, 250) covers x 46.1 to
+// 139.2 mm and y 106.6 to 176.4 mm: units 1 + mm / 297 x 638 = 100 and 300,
+// 1 + mm / 210 x 478 = 243.7 and 402.6.
+TEST_F(ZoomKeysTest, ADragAfterADoubleClickMapsThroughThePictureShown) {
+    test::RecordingCanvas canvas;
+    const auto drawSheet = [&] {
+        window.Clear();
+        window.Header(0, 0, 297, 210);
+        window.line(0, 0, 297, 210);
+        window.ReplayTo(canvas);
+    };
+    drawSheet();
+    Drag(100, 100, 300, 250);
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{100, 244, 300, 403}));
+
+    drawSheet();
+    window.processKey(kVkAdd);
+    window.ReplayTo(canvas);
+    window.FormDblClick();
+    window.FormMouseDown(Button::Left, 200, 200);
+    window.ReplayTo(canvas);  // the picture the double click shows
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{1, 1, 639, 479})) << "the sheet whole";
+    Drag(100, 100, 300, 250);
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{100, 244, 300, 403}));
+}
+
+}  // namespace
+}  // namespace veldrim

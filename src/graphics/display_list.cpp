@@ -9,6 +9,7 @@
 
 #include "foundation/program_state.h"
 #include "foundation/ui_services.h"
+#include "graphics/cad_output.h"
 #include "graphics/graphics_defaults.h"
 
 namespace veldrim {
@@ -500,22 +501,13 @@ struct Surface {
     int32_t LY(Real l) const { return printer ? PrintMapLengthY(*printer, l) : MapLengthY(l); }
 };
 
-// The mapping of world coordinates onto the device: what window records,
-// SetWindow and the zoom and pan actions change.
-struct Mapping {
-    IntRect viewport;
-    WorldRect world, visible;
-    ZoomRectangle zoom;
-    Real scaleX, scaleY;
-    uint8_t keepAspect;
-    bool operator==(const Mapping&) const = default;
-};
+}  // namespace
 
-Mapping CurrentMapping() {
+WindowMapping CurrentMapping() {
     return {Viewport, WorldWindow, VisibleWindow, ZoomRect, ScaleX, ScaleY, KeepAspect};
 }
 
-void ApplyMapping(const Mapping& m) {
+void ApplyMapping(const WindowMapping& m) {
     Viewport = m.viewport;
     WorldWindow = m.world;
     VisibleWindow = m.visible;
@@ -525,7 +517,19 @@ void ApplyMapping(const Mapping& m) {
     KeepAspect = m.keepAspect;
 }
 
-}  // namespace
+bool TFveldgra::PictureMapping(WindowMapping& m) {
+    if (!picture_.valid || picture_.records != DisplayList.size() ||
+        picture_.clears != DisplayListClears)
+        return false;
+    const WindowMapping now = CurrentMapping();
+    Viewport = picture_.viewport;
+    WorldWindow = picture_.world;
+    KeepAspect = picture_.keepAspect;
+    SetScale(now.zoom.x1, now.zoom.y1, now.zoom.x2, now.zoom.y2);
+    m = CurrentMapping();
+    ApplyMapping(now);
+    return true;
+}
 
 void TFveldgra::FormPaint() { Replay(canvas, PrintingFlag ? &printer : nullptr); }
 
@@ -552,17 +556,22 @@ void TFveldgra::Replay(GraphicsCanvas* window, const PrinterTarget* print) {
     // window's mapping once the replay ends; the replay itself goes on with
     // its own mapping. The paint they ask for draws the new view whole.
     struct MappingScope {
-        Mapping window = CurrentMapping();
+        WindowMapping window = CurrentMapping();
         bool changed = false;
         ~MappingScope() {
             if (changed) ApplyMapping(window);
         }
     } mapping;
+    // While a CAD output run is open its drawing is not whole: a command let
+    // in now (a new drawing, a print, a help picture) would run inside it and
+    // print half a drawing or leave two in the list. The events wait for the
+    // replay at the run's end, or for the event loop.
     auto letEventsRun = [&mapping] {
-        const Mapping replaying = CurrentMapping();
+        if (CadRunActive()) return;
+        const WindowMapping replaying = CurrentMapping();
         ApplyMapping(mapping.window);
         Ui().ProcessEvents();
-        const Mapping after = CurrentMapping();
+        const WindowMapping after = CurrentMapping();
         if (!(after == mapping.window)) {
             mapping.window = after;
             mapping.changed = true;
@@ -633,6 +642,10 @@ void TFveldgra::Replay(GraphicsCanvas* window, const PrinterTarget* print) {
         return clearPending ? std::min(clearedDuringReplay, DisplayList.size())
                             : DisplayList.size();
     };
+    // The window the drawing records are drawn through; the last one is
+    // what the picture shows, whatever window records follow it.
+    PictureWindow drawnThrough{Viewport, WorldWindow, KeepAspect};
+    bool windowSinceDrawing = false;
     for (size_t i = 0; i < end(); ++i) {
         if (i % kReplayEventInterval == 0) {
             letEventsRun();
@@ -643,6 +656,10 @@ void TFveldgra::Replay(GraphicsCanvas* window, const PrinterTarget* print) {
         long long code = 0;
         if (semi == std::string_view::npos || !ReadInt(rec.substr(0, semi), code)) continue;
         std::string_view rest = rec.substr(semi + 1);
+        if (code >= 3 && code <= 7 && windowSinceDrawing) {
+            drawnThrough = {Viewport, WorldWindow, KeepAspect};
+            windowSinceDrawing = false;
+        }
         Real v[8];
         switch (code) {
             case 3: {
@@ -736,6 +753,7 @@ void TFveldgra::Replay(GraphicsCanvas* window, const PrinterTarget* print) {
                 Viewport = vp;
                 WorldWindow = {v[4], v[5], v[6], v[7]};
                 SetScale(ZoomRect.x1, ZoomRect.y1, ZoomRect.x2, ZoomRect.y2);
+                windowSinceDrawing = true;
                 break;
             }
             case 11: {
@@ -760,6 +778,12 @@ void TFveldgra::Replay(GraphicsCanvas* window, const PrinterTarget* print) {
             }
             default: break;
         }
+    }
+    if (window) {
+        drawnThrough.records = DisplayList.size();
+        drawnThrough.clears = DisplayListClears;
+        drawnThrough.valid = true;
+        picture_ = drawnThrough;
     }
     SetOldCursor();
 }

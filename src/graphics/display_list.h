@@ -178,6 +178,18 @@ int32_t MapX(Real x);
 int32_t MapY(Real y);
 int32_t MapLengthX(Real l);
 int32_t MapLengthY(Real l);
+// The whole mapping of world coordinates onto the device: what window
+// records, SetWindow and the zoom and pan actions change.
+struct WindowMapping {
+    IntRect viewport;
+    WorldRect world, visible;
+    ZoomRectangle zoom;
+    Real scaleX = 1, scaleY = 1;
+    uint8_t keepAspect = 0;
+    bool operator==(const WindowMapping&) const = default;
+};
+WindowMapping CurrentMapping();
+void ApplyMapping(const WindowMapping& m);
 // Printer mapping (one millimetre = pageWidth / 210 printer pixels).
 int32_t PrintMapX(const PrinterTarget& p, Real x);
 int32_t PrintMapY(const PrinterTarget& p, Real y);
@@ -259,6 +271,12 @@ public:
     // The replay onto any canvas (tests, off-screen pictures).
     void ReplayTo(GraphicsCanvas& target);
 
+    // The mapping the picture last replayed from the list was drawn through:
+    // that of the window record in force at its last drawing record, at the
+    // zoom in force now. False when the list changed since that replay (the
+    // picture is not the list's any more), and the mapping in force serves.
+    bool PictureMapping(WindowMapping& m);
+
     // Zoom, pan and keys (zoom_keys.cpp). Mouse positions are client pixels.
     enum class MouseButton { Left, Right, Middle };
     void FormMouseDown(MouseButton button, int32_t x, int32_t y);
@@ -285,6 +303,16 @@ private:
     void Append(std::string record);
     void Replay(GraphicsCanvas* window, const PrinterTarget* printer);
     Real curX_ = 0, curY_ = 0;  // pen position of MoveTo/LineTo
+    // The window of the last picture's drawing records, and the list it was
+    // replayed from (its length and the Clear count).
+    struct PictureWindow {
+        IntRect viewport;
+        WorldRect world;
+        uint8_t keepAspect = 0;
+        size_t records = 0;
+        uint32_t clears = 0;
+        bool valid = false;
+    } picture_;
 };
 
 // The window all drawing goes to (the main window); set by the program, or by

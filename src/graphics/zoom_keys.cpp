@@ -66,6 +66,22 @@ void Shift(TFveldgra& w, int64_t dx, int64_t dy) {
 // c div 2, truncating toward zero.
 int64_t Half(int64_t c) { return c / 2; }
 
+// The half span of a zoom out from a span: R(span x factor) div 2, but at
+// least one unit more than the half span now, so that a narrow view (2, 4 or
+// 6 units, where R(span x 1.2) div 2 x 2 gives the span back) still widens.
+int64_t WiderHalf(int64_t span, long double factor) {
+    return std::max(Half(R64(span * factor)), Half(span) + 1);
+}
+
+// The zoom factor of a wheel turn of s steps: a whole step and more zoom by
+// the factor times the steps; part of a step (the fine steps of touchpads and
+// smooth wheels) zooms by that part of the way from 1 to the factor, so it
+// zooms a little in the direction of a whole step.
+long double WheelFactor(long double steps) {
+    if (steps >= 1) return ZoomFactor * steps;
+    return 1 + (ZoomFactor - 1) * steps;
+}
+
 // Performs the stored key action once; false when none is stored.
 bool PerformKeyAction(TFveldgra& w) {
     const ZoomRectangle z = ZoomRect;
@@ -84,6 +100,8 @@ bool PerformKeyAction(TFveldgra& w) {
             if (ZoomFactor <= 0) return true;
             if (LastKeyChar == '+')
                 ZoomAbout(w, cx, cy, Half(R64(width / ZoomFactor)), Half(R64(height / ZoomFactor)));
+            else if (LastKeyChar == '-' && ZoomFactor > 1)
+                ZoomAbout(w, cx, cy, WiderHalf(width, ZoomFactor), WiderHalf(height, ZoomFactor));
             else if (LastKeyChar == '-')
                 ZoomAbout(w, cx, cy, Half(R64(width * ZoomFactor)), Half(R64(height * ZoomFactor)));
             return true;
@@ -124,10 +142,15 @@ void TFveldgra::FormMouseDown(MouseButton button, int32_t x, int32_t y) {
         RestoreLimit();
         ResetZoom();
         // The saved limits are a drawing's sheet: it keeps equal scales in x
-        // and y, which the reset of the window would switch off.
+        // and y, which the reset of the window would switch off, and it is
+        // shown whole through its own inset viewport. The reset window's zoom
+        // covers the whole device, which would show the sheet two pixels
+        // smaller than when it was drawn: the sheet's whole zoom stays.
         const uint8_t keepAspect = KeepAspect;
+        const ZoomRectangle whole = ZoomRect;
         ReSetWindow();
         KeepAspect = keepAspect;
+        SetScale(whole.x1, whole.y1, whole.x2, whole.y2);
         ClearViewPort();
         DoubleClicked = 0;
         return;
@@ -159,22 +182,23 @@ void TFveldgra::FormMouseUp(MouseButton, int32_t x, int32_t y) {
     Dragging = 0;
     if (bandStartX == bandEndX || bandStartY == bandEndY) return;
     SetWaitCursor();
-    // The band is in device pixels of the picture as it is drawn now. Turn its
-    // corners back into world coordinates through the mapping in force
-    // (scales after the aspect correction included), then into the zoom
-    // rectangle's units of the viewport.
-    const WorldRect& w = WorldWindow;
-    const long double vw = static_cast<long double>(Viewport.right) - Viewport.left;
-    const long double vh = static_cast<long double>(Viewport.bottom) - Viewport.top;
-    if (ScaleX == 0 || ScaleY == 0 || w.xmax == w.xmin || w.ymax == w.ymin) return;
-    auto worldX = [&](int32_t px) { return VisibleWindow.xmin + (px - Viewport.left) / ScaleX; };
-    auto worldY = [&](int32_t py) { return VisibleWindow.ymin + (Viewport.bottom - py) / ScaleY; };
-    auto unitX = [&](long double wx) {
-        return Viewport.left + (wx - w.xmin) / (w.xmax - w.xmin) * vw;
-    };
-    auto unitY = [&](long double wy) {
-        return Viewport.top + (wy - w.ymin) / (w.ymax - w.ymin) * vh;
-    };
+    // The band is in device pixels of the picture as the user sees it: the
+    // one last replayed, drawn through the window of its drawing records (a
+    // double click leaves window records after them that draw nothing). Turn
+    // its corners back into world coordinates through that mapping (scales
+    // after the aspect correction included), then into the zoom rectangle's
+    // units of its viewport.
+    WindowMapping m = CurrentMapping();
+    PictureMapping(m);
+    const WorldRect& w = m.world;
+    const IntRect& vp = m.viewport;
+    const long double vw = static_cast<long double>(vp.right) - vp.left;
+    const long double vh = static_cast<long double>(vp.bottom) - vp.top;
+    if (m.scaleX == 0 || m.scaleY == 0 || w.xmax == w.xmin || w.ymax == w.ymin) return;
+    auto worldX = [&](int32_t px) { return m.visible.xmin + (px - vp.left) / m.scaleX; };
+    auto worldY = [&](int32_t py) { return m.visible.ymin + (vp.bottom - py) / m.scaleY; };
+    auto unitX = [&](long double wx) { return vp.left + (wx - w.xmin) / (w.xmax - w.xmin) * vw; };
+    auto unitY = [&](long double wy) { return vp.top + (wy - w.ymin) / (w.ymax - w.ymin) * vh; };
     const int64_t nx1 = R64(unitX(worldX(std::min(bandStartX, bandEndX))));
     const int64_t nx2 = R64(unitX(worldX(std::max(bandStartX, bandEndX))));
     const int64_t ny1 = R64(unitY(worldY(std::max(bandStartY, bandEndY))));
@@ -193,12 +217,13 @@ void TFveldgra::FormMouseWheel(int32_t delta) {
     const ZoomRectangle z = ZoomRect;
     const int64_t width = int64_t{z.x2} - z.x1, height = int64_t{z.y2} - z.y1;
     const int64_t cx = Half(int64_t{z.x1} + z.x2), cy = Half(int64_t{z.y1} + z.y2);
-    if (delta > 0)
-        ZoomAbout(*this, cx, cy, Half(R64(width * ZoomFactor * s)),
-                  Half(R64(height * ZoomFactor * s)));
-    else if (delta < 0 && ZoomFactor > 0)
-        ZoomAbout(*this, cx, cy, Half(R64(width / ZoomFactor / s)),
-                  Half(R64(height / ZoomFactor / s)));
+    const long double f = WheelFactor(s);
+    if (delta > 0 && f > 1)
+        ZoomAbout(*this, cx, cy, WiderHalf(width, f), WiderHalf(height, f));
+    else if (delta > 0)
+        ZoomAbout(*this, cx, cy, Half(R64(width * f)), Half(R64(height * f)));
+    else if (delta < 0 && f > 0)
+        ZoomAbout(*this, cx, cy, Half(R64(width / f)), Half(R64(height / f)));
     ClearViewPort();
 }
 

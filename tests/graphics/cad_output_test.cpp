@@ -10,6 +10,7 @@
 #include "foundation/codepage.h"
 #include "foundation/text_conv.h"
 #include "graphics/cad_primitives.h"
+#include "graphics/recording_canvas.h"
 
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
@@ -229,6 +230,41 @@ TEST_F(CadOutputTest, TextStyleIsNotCorrectedForTheScreenShape) {
     CadSetTextStyle(2, 45, 4, 2);
     EXPECT_EQ(DisplayList.back(), "9;4;1.9;2;45");
     CadEndOutput();
+}
+
+}  // namespace
+}  // namespace veldrim
+
+namespace veldrim {
+namespace {
+
+// The scripted window services, counting the replay's event runs.
+struct PumpCountingUi : ScriptedUi {
+    void ProcessEvents() override { ++pumps; }
+    int pumps = 0;
+};
+
+// While a screen run is open its drawing is not whole: a replay then lets no
+// event in (a command let in would draw inside the run or print half a
+// drawing). Before the run and after its end the replay's event run is back.
+TEST_F(CadOutputTest, AReplayInsideAnOpenRunLetsNoEventIn) {
+    PumpCountingUi counting;
+    ScopedUi scope{counting};
+    test::RecordingCanvas canvas;
+    window.line(0, 0, 10, 10);
+    window.ReplayTo(canvas);
+    EXPECT_EQ(counting.pumps, 1) << "no run open";
+    CadBeginOutput(kCadScreen);
+    ASSERT_TRUE(CadRunActive());
+    CadBeginDrawingDefault();
+    CadBeginEntities();
+    CadLine(0, 0, 5, 5);
+    window.ReplayTo(canvas);
+    EXPECT_EQ(counting.pumps, 1) << "the run is open";
+    CadEndSection();
+    CadEndOutput();
+    window.ReplayTo(canvas);
+    EXPECT_EQ(counting.pumps, 2) << "the run has ended";
 }
 
 }  // namespace

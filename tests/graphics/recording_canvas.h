@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,15 @@
 #include "foundation/ui_services.h"
 #include "graphics/display_list.h"
 #include "graphics/graphics_defaults.h"
+
+namespace veldrim {
+
+// A zoom rectangle in a failed expectation: its four corners' numbers.
+inline void PrintTo(const ZoomRectangle& z, std::ostream* os) {
+    *os << "(" << z.x1 << ", " << z.y1 << ", " << z.x2 << ", " << z.y2 << ")";
+}
+
+}  // namespace veldrim
 
 namespace veldrim::test {
 

@@ -119,3 +119,112 @@ TEST_F(ZoomKeysTest, ADoubleClickReturnsToTheSavedLimitsWithEqualScales) {
 
 }  // namespace
 }  // namespace veldrim
+
+namespace veldrim {
+namespace {
+
+// A narrow view about the centre (320, 240) of the device window.
+void ZoomTo(TFveldgra& window, int width) {
+    window.SetScale(320 - width / 2, 240 - width / 2, 320 + width / 2, 240 + width / 2);
+}
+
+// At widths 2, 4 and 6, R(w x 1.2) div 2 x 2 gives w back: "-" widens the
+// view there by one unit on each side at least.
+TEST_F(ZoomKeysTest, MinusWidensANarrowView) {
+    const std::pair<int, ZoomRectangle> cases[] = {
+        {2, {318, 238, 322, 242}},   // R(2.4) = 2: one more than the half width 1
+        {4, {317, 237, 323, 243}},   // R(4.8) = 5, 5 div 2 = 2: one more than 2
+        {6, {316, 236, 324, 244}},   // R(7.2) = 7, 7 div 2 = 3: one more than 3
+        {10, {314, 234, 326, 246}},  // R(12) = 12: the factor alone widens
+    };
+    for (const auto& [width, after] : cases) {
+        ZoomTo(window, width);
+        window.processKey(kVkSubtract);
+        EXPECT_EQ(ZoomRect, after) << "width " << width;
+    }
+}
+
+// Zoomed in as far as + goes, every "-" widens the view again until it is
+// wider than the whole picture.
+TEST_F(ZoomKeysTest, MinusAlwaysWidensAfterPlusReachedItsEnd) {
+    for (int i = 0; i < 40; ++i) window.processKey(kVkAdd);
+    ASSERT_EQ(ZoomRect.x2 - ZoomRect.x1, 2) << "+ stops at width 2";
+    for (int i = 0; i < 40; ++i) {
+        const int32_t before = ZoomRect.x2 - ZoomRect.x1;
+        window.processKey(kVkSubtract);
+        ASSERT_GT(ZoomRect.x2 - ZoomRect.x1, before) << "press " << i + 1;
+    }
+    EXPECT_GT(ZoomRect.x2 - ZoomRect.x1, 640);
+}
+
+// Wheel zoom about the centre of the whole picture (640 x 480): a turn up
+// (positive delta) zooms out, a turn down zooms in. A whole step of 120
+// zooms by the factor 1.2; a step of 15 (an eighth) by an eighth of the way
+// from 1 to 1.2, that is 1.025: 640 x 1.025 = 656, 480 x 1.025 = 492;
+// 640 / 1.025 = 624.4, 480 / 1.025 = 468.3.
+TEST_F(ZoomKeysTest, WheelStepsZoomInTheDirectionOfTheirSignTheSmallOneLess) {
+    WheelZoomSwitch = 1;
+    const std::pair<int, ZoomRectangle> cases[] = {
+        {120, {-64, -48, 704, 528}},     // 768 x 576
+        {15, {-8, -6, 648, 486}},        // 656 x 492
+        {-120, {54, 40, 586, 440}},      // 533 (532 between the halves) x 400
+        {-15, {8, 6, 632, 474}},         // 624 x 468
+        {60, {-32, -24, 672, 504}},      // half a step: 1.1, 704 x 528
+        {240, {-448, -336, 1088, 816}},  // two steps: 2.4, 1536 x 1152
+        {0, kWhole},
+    };
+    for (const auto& [delta, after] : cases) {
+        window.ResetZoom();
+        window.FormMouseWheel(delta);
+        EXPECT_EQ(ZoomRect, after) << "delta " << delta;
+    }
+    // Repeated fine steps out of the narrowest view still widen it.
+    ZoomTo(window, 2);
+    window.FormMouseWheel(15);
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{318, 238, 322, 242}));
+}
+
+TEST_F(ZoomKeysTest, TheWheelZoomsOnlyWithWheelZoomOn) {
+    WheelZoomSwitch = 0;
+    window.FormMouseWheel(-120);
+    EXPECT_EQ(ZoomRect, kWhole);
+}
+
+}  // namespace
+}  // namespace veldrim
+
+namespace veldrim {
+namespace {
+
+// The band lies on the picture last replayed. A double click leaves window
+// records (the saved limits, then the reset window 0..1) after every drawing
+// record: the drag still zooms through the sheet's mapping. On the landscape
+// A4 sheet (297 x 210 on the inset viewport 1..639 x 1..479, equal scales of
+// 638 / 297 = 2.148 px/mm) the band (100, 100)-(300, 250) covers x 46.1 to
+// 139.2 mm and y 106.6 to 176.4 mm: units 1 + mm / 297 x 638 = 100 and 300,
+// 1 + mm / 210 x 478 = 243.7 and 402.6.
+TEST_F(ZoomKeysTest, ADragAfterADoubleClickMapsThroughThePictureShown) {
+    test::RecordingCanvas canvas;
+    const auto drawSheet = [&] {
+        window.Clear();
+        window.Header(0, 0, 297, 210);
+        window.line(0, 0, 297, 210);
+        window.ReplayTo(canvas);
+    };
+    drawSheet();
+    Drag(100, 100, 300, 250);
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{100, 244, 300, 403}));
+
+    drawSheet();
+    window.processKey(kVkAdd);
+    window.ReplayTo(canvas);
+    window.FormDblClick();
+    window.FormMouseDown(Button::Left, 200, 200);
+    window.ReplayTo(canvas);  // the picture the double click shows
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{1, 1, 639, 479})) << "the sheet whole";
+    Drag(100, 100, 300, 250);
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{100, 244, 300, 403}));
+}
+
+}  // namespace
+}  // namespace veldrim

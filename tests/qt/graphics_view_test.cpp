@@ -10,6 +10,7 @@
 #include "graphics/qt/anistep_form.h"
 #include "graphics/qt/graphics_view.h"
 #include "graphics/qt/qt_canvas.h"
+#include "graphics/recording_canvas.h"
 #include "qt/qt_test_support.h"
 
 namespace veldrim {
@@ -206,11 +207,12 @@ TEST_F(GraphicsViewTest, DoubleClickResetsTheViewAtOnce) {
     Send(&view, QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton);
     Send(&view, QEvent::MouseButtonRelease, {100, 100}, Qt::LeftButton);
     Send(&view, QEvent::MouseButtonDblClick, {100, 100}, Qt::LeftButton);
-    EXPECT_EQ(ZoomRect, (ZoomRectangle{0, 0, 640, 480}));
+    // The saved limits whole, through their inset viewport 1..639 x 1..479.
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{1, 1, 639, 479}));
     EXPECT_EQ(window.DoubleClicked, 0);
     EXPECT_EQ(window.Dragging, 0);
     Send(&view, QEvent::MouseButtonRelease, {100, 100}, Qt::LeftButton);
-    EXPECT_EQ(ZoomRect, (ZoomRectangle{0, 0, 640, 480}));
+    EXPECT_EQ(ZoomRect, (ZoomRectangle{1, 1, 639, 479}));
 }
 
 TEST_F(GraphicsViewTest, DraggedRectangleZoomsAndTheRightButtonResets) {

@@ -422,12 +422,14 @@ void Thh::mi_cadWriteClick(std::uint16_t code) {
 }
 
 void Thh::mi_viewzeichnungClick() {
-    DrawCurrentView();
     // F5 is a key of the graphics window as well: there it resets the zoom
     // and becomes the last key action, which the next key outside the
     // window's keys repeats. As the item's shortcut it never reaches the
-    // window's key handler on its own.
+    // window's key handler on its own. The key comes first: keys typed
+    // behind it (the Ctrl and Shift of a print shortcut) wait for the
+    // drawing's end and then repeat the reset, not an older zoom.
     if (redraw_ && redraw_->ByShortcut()) FormKeyDown(kVkF5);
+    DrawCurrentView();
 }
 
 void Thh::closeEvent(QCloseEvent* e) {

@@ -1,0 +1,183 @@
+// The main window's view of a drawing as the user works it: a drag after a
+// double click, commands that were pending while a drawing was being made,
+// and "Zeichnung neu" from the menu beside F5, its key.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QTest>
+
+#include "app/main_commands.h"
+#include "foundation/program_state.h"
+#include "graphics/display_list.h"
+#include "graphics/formats/hpgl_reader.h"
+#include "graphics/recording_canvas.h"
+#include "graphics/zoom_keys.h"
+#include "qt/main_window_fixture.h"
+
+namespace veldrim {
+namespace {
+
+// The Qt window services with the PDF file chosen in advance.
+struct PdfChoiceUi : QtUi {
+    std::optional<std::string> SaveFileName(const std::string&, const std::string&,
+                                            const std::string&) override {
+        return pdf;
+    }
+    std::string pdf;
+};
+
+class WindowViewTest : public test::MainWindowFixture {
+protected:
+    void SetUp() override {
+        MainWindowFixture::SetUp();
+        SetUi(&pdfUi);
+        InstallHpglHelpPictures();
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        QApplication::setActiveWindow(window.get());
+        view = window->graphics();
+        view->setFocus();
+    }
+    void TearDown() override {
+        SetUi(&ui);
+        MainWindowFixture::TearDown();
+    }
+    void Send(QEvent::Type type, QPoint at) {
+        QMouseEvent e(type, QPointF(at), QPointF(at), QPointF(at), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                      Qt::NoModifier);
+        QApplication::sendEvent(view, &e);
+    }
+    void Drag(QPoint from, QPoint to) {
+        Send(QEvent::MouseButtonPress, from);
+        Send(QEvent::MouseMove, to);
+        Send(QEvent::MouseButtonRelease, to);
+    }
+    static bool Holds(const std::string& text) {
+        for (const std::string& record : DisplayList)
+            if (record.find(text) != std::string::npos) return true;
+        return false;
+    }
+    // Runs `command` as a command that is pending when "Zeichnung neu"
+    // starts: it is queued first, and the events run after the item.
+    void PendingWhileTheDrawingStarts(const std::function<void()>& command) {
+        bool ran = false;
+        QMetaObject::invokeMethod(
+            window.get(),
+            [&] {
+                command();
+                ran = true;
+            },
+            Qt::QueuedConnection);
+        window->Item("mi_viewzeichnung")->trigger();
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(ran) << "the pending command ran";
+    }
+    PdfChoiceUi pdfUi;
+    GraphicsView* view = nullptr;
+};
+
+// The picture after a double click is the drawing as it was first shown; a
+// rectangle dragged over it zooms to the same part as over a fresh drawing
+// (from (100, 100) to (300, 250): the band's corners on the sheet with its
+// kept aspect, y counted upward).
+TEST_F(WindowViewTest, ADragAfterADoubleClickZoomsAsOnAFreshDrawing) {
+    DrawCurrentView();
+    Drag({100, 100}, {300, 250});
+    const ZoomRectangle fresh = ZoomRect;
+    EXPECT_EQ(fresh, (ZoomRectangle{100, 244, 300, 403}));
+
+    DrawCurrentView();
+    QTest::keyClick(view, Qt::Key_Plus);
+    Send(QEvent::MouseButtonPress, {200, 200});
+    Send(QEvent::MouseButtonRelease, {200, 200});
+    Send(QEvent::MouseButtonDblClick, {200, 200});
+    Send(QEvent::MouseButtonRelease, {200, 200});
+    Drag({100, 100}, {300, 250});
+    EXPECT_EQ(ZoomRect, fresh);
+}
+
+// Commands typed while "Zeichnung neu" is at work wait until its drawing is
+// whole: the list then holds one drawing, never two or parts of two.
+TEST_F(WindowViewTest, ACommandPendingWhileADrawingStartsWaitsForTheWholeDrawing) {
+    DrawCurrentView();
+    const std::size_t drawing = DisplayList.size();
+    ASSERT_TRUE(Holds("Leistungsbilanz"));
+    ShowHelpPictureNamed("diagramm");
+    const std::size_t helpPicture = DisplayList.size();
+    ASSERT_TRUE(Holds("Diagramm: Achsen, Teilung und Kurve"));
+
+    {
+        SCOPED_TRACE("F5");
+        PendingWhileTheDrawingStarts([this] { window->Item("mi_viewzeichnung")->trigger(); });
+        EXPECT_EQ(DisplayList.size(), drawing);
+    }
+    {
+        SCOPED_TRACE("help picture");
+        PendingWhileTheDrawingStarts([] { ShowHelpPictureNamed("diagramm"); });
+        EXPECT_EQ(DisplayList.size(), helpPicture);
+        EXPECT_FALSE(Holds("Leistungsbilanz")) << "no sheet under the help picture";
+    }
+    {
+        SCOPED_TRACE("print to PDF");
+        pdfUi.pdf = dir.path() + "/pending.pdf";
+        PendingWhileTheDrawingStarts([this] { window->Item("mi_filePrintPdf")->trigger(); });
+        EXPECT_EQ(DisplayList.size(), drawing);
+        QProcess text;
+        text.start("pdftotext", {QString::fromStdString(pdfUi.pdf), "-"});
+        ASSERT_TRUE(text.waitForFinished(20000));
+        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        EXPECT_TRUE(printed.contains("VELDRIM")) << "the sheet: " << printed.toStdString();
+        EXPECT_TRUE(printed.contains("Leistungsbilanz"))
+            << "the diagram: " << printed.toStdString();
+    }
+}
+
+// F5 and the print shortcut typed at once after a zoom: the Ctrl of the
+// print shortcut (Ctrl, Shift) reach the view behind F5 and repeat the last key action,
+// which F5 made the reset, so the PDF holds the whole sheet, not a zoomed
+// part of it (its top-left title "VELDRIM", its bottom line "eta").
+TEST_F(WindowViewTest, APrintTypedBehindF5PrintsTheWholeNewDrawing) {
+    DrawCurrentView();
+    QTest::keyClick(view, Qt::Key_Plus);
+    pdfUi.pdf = dir.path() + "/typed.pdf";
+    for (const Qt::Key key : {Qt::Key_Control, Qt::Key_Shift})
+        QCoreApplication::postEvent(view, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier));
+    QMetaObject::invokeMethod(
+        window.get(), [this] { window->Item("mi_filePrintPdf")->trigger(); }, Qt::QueuedConnection);
+    QTest::keyClick(view, Qt::Key_F5);
+    QCoreApplication::processEvents();
+    QProcess text;
+    text.start("pdftotext", {QString::fromStdString(pdfUi.pdf), "-"});
+    ASSERT_TRUE(text.waitForFinished(20000));
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(printed.contains("VELDRIM")) << printed.toStdString();
+    EXPECT_TRUE(printed.contains("eta 77")) << printed.toStdString();
+}
+
+// F5 is a key of the graphics window; "Zeichnung neu" chosen from the menu is
+// not. After F5 and +, the menu item draws, + stays the last key action, and
+// the next key outside the window's keys zooms in once more instead of
+// resetting the zoom.
+TEST_F(WindowViewTest, ZeichnungNeuFromTheMenuIsNoKeyAction) {
+    DrawCurrentView();
+    QTest::keyClick(view, Qt::Key_F5);
+    ASSERT_EQ(LastKeyScan, kScanReset);
+    const ZoomRectangle reset = ZoomRect;
+    QTest::keyClick(view, Qt::Key_Plus);
+    ASSERT_LT(ZoomRect.x2 - ZoomRect.x1, reset.x2 - reset.x1) << "+ zooms in";
+
+    ShowHelpPictureNamed("diagramm");
+    window->Item("mi_viewzeichnung")->trigger();
+    EXPECT_TRUE(Holds("Leistungsbilanz")) << "the item draws";
+    EXPECT_EQ(LastKeyScan, kScanZoom);
+    EXPECT_EQ(LastKeyChar, '+');
+    const ZoomRectangle drawn = ZoomRect;
+    QTest::keyClick(view, Qt::Key_A);
+    EXPECT_LT(ZoomRect.x2 - ZoomRect.x1, drawn.x2 - drawn.x1) << "A repeats +";
+    EXPECT_LT(ZoomRect.x2 - ZoomRect.x1, reset.x2 - reset.x1) << "no reset";
+}
+
+}  // namespace
+}  // namespace veldrim

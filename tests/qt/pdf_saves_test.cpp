@@ -100,7 +100,8 @@ TEST_F(PdfSavesTest, PdfThroughASymbolicLinkReplacesItsTargetAndKeepsTheLink) {
         fs::create_symlink("real/gear.pdf", dir / "shown.pdf");
         EXPECT_TRUE(w.write(dir / "shown.pdf")) << w.name;
         EXPECT_TRUE(fs::is_symlink(dir / "shown.pdf")) << w.name;
-        EXPECT_EQ(fs::read_symlink(dir / "shown.pdf"), "real/gear.pdf") << w.name;
+        std::error_code noLink;
+        EXPECT_EQ(fs::read_symlink(dir / "shown.pdf", noLink), "real/gear.pdf") << w.name;
         EXPECT_TRUE(PdfText(dir / "real/gear.pdf").contains(w.shown)) << w.name;
     }
 }
@@ -146,7 +147,9 @@ TEST_F(PdfSavesTest, FailedPdfLeavesTheOldFileByteForByte) {
             const std::string pdf = dir / "gear.pdf";
             Spit(pdf, kOldBytes);
             EXPECT_FALSE(print(w, pdf)) << w.name << ", " << fault;
-            EXPECT_EQ(Slurp(pdf), kOldBytes) << w.name << ", " << fault;
+            // The whole file, shown no longer than the old one.
+            EXPECT_EQ(Slurp(pdf).substr(0, kOldBytes.size() + 1), kOldBytes)
+                << w.name << ", " << fault;
             EXPECT_EQ(Names(dir.path()), std::set<std::string>{"gear.pdf"})
                 << w.name << ", " << fault;
         }

@@ -13,6 +13,7 @@
 
 #include "foundation/files.h"
 #include "foundation/program_state.h"
+#include "foundation/qt/pdf_file.h"
 #include "foundation/save_target.h"
 #include "foundation/qt/qt_support.h"
 #include "foundation/text_conv.h"
@@ -181,11 +182,9 @@ bool PrintTextWithDialog(const std::vector<std::string>& lines, const std::strin
 }
 
 bool PrintTextToPdf(const std::vector<std::string>& lines, const std::string& pdfPath) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromStdString(pdfPath));
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    return PrintTextPages(printer, lines, 1, CountTextPages(lines));
+    return PrintToPdfFile(pdfPath, [&](QPrinter& printer) {
+        return PrintTextPages(printer, lines, 1, CountTextPages(lines));
+    });
 }
 
 }  // namespace veldrim

@@ -40,7 +40,8 @@ bool PrintTextPages(QPrinter& printer, const std::vector<std::string>& lines, in
 // The print dialog offering every page of the text, then the printing.
 bool PrintTextWithDialog(const std::vector<std::string>& lines, const std::string& title);
 bool PrintTextFileWithDialog(const std::string& path, const std::string& title);
-// Writes the whole text as a PDF file.
+// Writes the whole text as a PDF file (A4) through a whole-file save; false
+// when it was not completely written, and an old file then stays as it was.
 bool PrintTextToPdf(const std::vector<std::string>& lines, const std::string& pdfPath);
 
 }  // namespace veldrim

@@ -10,6 +10,7 @@
 #include <QWheelEvent>
 
 #include "foundation/program_state.h"
+#include "foundation/qt/pdf_file.h"
 #include "foundation/qt/qt_support.h"
 #include "graphics/graphics_defaults.h"
 #include "graphics/qt/qt_canvas.h"
@@ -248,13 +249,11 @@ QPageLayout::Orientation SheetOrientation(const TFveldgra&) {
 }
 
 bool PrintGraphicsWindowToPdf(TFveldgra& window, const std::string& pdfPath) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromStdString(pdfPath));
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(printerOrientation == 2 ? QPageLayout::Landscape
-                                                       : QPageLayout::Portrait);
-    return PrintGraphicsWindow(window, printer);
+    return PrintToPdfFile(pdfPath, [&](QPrinter& printer) {
+        printer.setPageOrientation(printerOrientation == 2 ? QPageLayout::Landscape
+                                                           : QPageLayout::Portrait);
+        return PrintGraphicsWindow(window, printer);
+    });
 }
 
 }  // namespace veldrim

@@ -150,8 +150,8 @@ TEST_F(WindowSavesTest, PdfCommandsAskBeforeTheyReplaceAFile) {
             command();
             SetUi(&ui);
             const auto asked = scripted.CallsOf("ask");
-            EXPECT_EQ(asked.size(), 1u);
-            if (!asked.empty()) EXPECT_EQ(asked[0].text, ReplaceQuestion(pdf));
+            ASSERT_EQ(asked.size(), 1u);
+            EXPECT_EQ(asked[0].text, ReplaceQuestion(pdf));
             EXPECT_EQ(currentHelpNumber, 3055);
             EXPECT_TRUE(scripted.CallsOf("message").empty());
             EXPECT_EQ(Slurp(pdf), "die alte Datei\r\n");

@@ -556,7 +556,7 @@ void TForm_printconf::Button_pdfClick() {
         "PDF|*.pdf");
     if (!chosen) return;
     if (!PrintGraphicsWindowToPdf(window_, *chosen))
-        Ui().ShowMessage("", *chosen + " cannot be written", MessageKind::Error);
+        Ui().ShowMessage("", ShownFileName(*chosen) + " cannot be written", MessageKind::Error);
     accept();
 }
 

@@ -2,6 +2,7 @@
 // and the file names it names (carried where code page 850 lacks a letter).
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "tables/engine/engine_base.h"
 #include "tables/engine/navigation.h"
 #include "tables/engine/work_areas.h"
+#include "tables/index/ndx_index.h"
 
 namespace veldrim::testing {
 namespace {
@@ -67,6 +69,41 @@ TEST_F(EngineTexts, APackThatCannotHoldTheTableAloneNamesItInCodePage850) {
     Select(2);
     CloseArea();
     Select(1);
+}
+
+// A table whose memo file is missing is named by its whole path, folder
+// and all, with the letters it has.
+TEST_F(EngineTexts, AMemoFileThatCannotBeOpenedNamesTheTableInCodePage850) {
+    std::filesystem::create_directories(Path("Ölsorten"));
+    const std::string table = Path("Ölsorten/Größe-Ł.dbf");
+    WriteBytes(table, BuildDbf(0x83, {{"ID", 'N', 4, 0}, {"NOTE", 'M', 10, 0}}, {}));
+    std::string shown;
+    try {
+        USE(table);
+    } catch (const EDurazError& e) {
+        shown = e.what();
+    }
+    EXPECT_NE(LastError(), 0);
+    EXPECT_EQ(CurrentWorkArea(), nullptr) << "no half-open area";
+    const std::string context =
+        "Problem beim \x99"
+        "ffnen der Memo-Datei [USE(";
+    EXPECT_NE(shown.find(context), std::string::npos) << shown;
+    EXPECT_NE(Cp850ToUtf8Carried(shown).find("[USE(" + table + ",<@Buffer>,0)]"), std::string::npos)
+        << Cp850ToUtf8Carried(shown);
+}
+
+TEST_F(EngineTexts, AnIndexThatCannotBeReadIsNamedInCodePage850) {
+    const std::string index = Path("Größe-Ł.ndx");  // not there
+    TIndexInfo info;
+    std::string shown;
+    try {
+        IndexInfo(index, info);
+    } catch (const EDurazError& e) {
+        shown = e.what();
+    }
+    EXPECT_NE(Cp850ToUtf8Carried(shown).find("[IndexInfo(<>," + index + ")]"), std::string::npos)
+        << Cp850ToUtf8Carried(shown);
 }
 
 TEST_F(EngineTexts, ABadFieldLineIsRefusedInCodePage850) {

@@ -25,12 +25,7 @@ TEST_F(EngineTexts, AppendingATableToItselfNamesItInCodePage850) {
     const std::string table = Path("Größe-Ł.dbf");
     CreateDbf(table, {F("NAME", 'C', 10)});
     USE(table + " EXCLUSIVE");
-    std::string shown;
-    try {
-        AppendFrom(table);
-    } catch (const EDurazError& e) {
-        shown = e.what();
-    }
+    const std::string shown = Raised([&] { AppendFrom(table); });
     ASSERT_EQ(LastError(), 214);
     const std::string context = "Datei kann nicht an sich selbst angeh\x84ngt werden. [AppendFrom(";
     EXPECT_NE(shown.find(context), std::string::npos) << shown;
@@ -52,12 +47,7 @@ TEST_F(EngineTexts, APackThatCannotHoldTheTableAloneNamesItInCodePage850) {
     USE(table + " ALIAS OTHER");
     Select(1);
     USE(table);
-    std::string shown;
-    try {
-        Pack();
-    } catch (const EDurazError& e) {
-        shown = e.what();
-    }
+    const std::string shown = Raised([&] { Pack(); });
     EXPECT_NE(LastError(), 0);
     const std::string context =
         "Datenbank kann nicht exklusiv ge\x94"
@@ -77,12 +67,7 @@ TEST_F(EngineTexts, AMemoFileThatCannotBeOpenedNamesTheTableInCodePage850) {
     std::filesystem::create_directories(Path("Ölsorten"));
     const std::string table = Path("Ölsorten/Größe-Ł.dbf");
     WriteBytes(table, BuildDbf(0x83, {{"ID", 'N', 4, 0}, {"NOTE", 'M', 10, 0}}, {}));
-    std::string shown;
-    try {
-        USE(table);
-    } catch (const EDurazError& e) {
-        shown = e.what();
-    }
+    const std::string shown = Raised([&] { USE(table); });
     EXPECT_NE(LastError(), 0);
     EXPECT_EQ(CurrentWorkArea(), nullptr) << "no half-open area";
     const std::string context =
@@ -96,12 +81,7 @@ TEST_F(EngineTexts, AMemoFileThatCannotBeOpenedNamesTheTableInCodePage850) {
 TEST_F(EngineTexts, AnIndexThatCannotBeReadIsNamedInCodePage850) {
     const std::string index = Path("Größe-Ł.ndx");  // not there
     TIndexInfo info;
-    std::string shown;
-    try {
-        IndexInfo(index, info);
-    } catch (const EDurazError& e) {
-        shown = e.what();
-    }
+    const std::string shown = Raised([&] { IndexInfo(index, info); });
     EXPECT_NE(Cp850ToUtf8Carried(shown).find("[IndexInfo(<>," + index + ")]"), std::string::npos)
         << Cp850ToUtf8Carried(shown);
 }

@@ -313,12 +313,16 @@ void CadChooseOutputCode() {
     ConfigurePlotProgram(line);
     if (cancelFlag) return;
     SetHelpNumber(2060);
-    auto entry = Ui().EnterText("CAD-Code", "Grafmit-Kommandozeile (0=Parameter)", line);
+    // 60 characters to type; a longer line the form built (long folder
+    // names) is kept whole rather than cut inside a name.
+    const std::size_t limit = std::max<std::size_t>(60, line.size());
+    auto entry = Ui().EnterText("CAD-Code", "Grafmit-Kommandozeile (0=Parameter)", line,
+                                static_cast<int>(limit));
     if (!entry) {
         cancelFlag = true;
         return;
     }
-    std::string typed = entry->substr(0, 60);
+    std::string typed = entry->substr(0, limit);
     // "0": the line is built again by the dialog chain, without a file name.
     if (!typed.empty() && typed.front() == '0') {
         PromptCommandLine(false, typed);

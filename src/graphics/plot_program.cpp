@@ -32,12 +32,53 @@ struct PlotSwitches {
     std::string font;
 };
 
+// A word of the command line: a name holding a blank or a double quote is
+// put in double quotes, each quote in it doubled, so that the start takes it
+// as one word (a plot program or a user folder may hold blanks).
+std::string CommandWord(const std::string& word) {
+    if (word.find_first_of(" \"") == std::string::npos) return word;
+    std::string out = "\"";
+    for (char c : word) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + '"';
+}
+
+// The words of a command line: blanks outside double quotes part them, the
+// quotes themselves are dropped, and a doubled quote inside quotes stands for
+// one.
+std::vector<std::string> CommandWords(const std::string& line) {
+    std::vector<std::string> words;
+    std::string word;
+    bool quoted = false;
+    bool inWord = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == ' ' && !quoted) {
+            if (inWord) words.push_back(word);
+            word.clear();
+            inWord = false;
+            continue;
+        }
+        inWord = true;
+        if (c != '"')
+            word += c;
+        else if (quoted && i + 1 < line.size() && line[i + 1] == '"')
+            word += line[++i];
+        else
+            quoted = !quoted;
+    }
+    if (inWord) words.push_back(word);
+    return words;
+}
+
 std::string SwitchesText(const PlotSwitches& w) {
     std::string s = std::string(" /C") + kPlotFormatCodes[static_cast<std::size_t>(w.format)];
     if (w.interfaceKind != kPlotInterfaceParallel) s += " /D" + std::to_string(w.interfaceKind + 1);
     if (w.interfaceKind == kPlotInterfaceFile) {
         // not a text: the plot program gets the name as its bytes
-        if (!w.fileTarget.empty()) s += " /F" + w.fileTarget;
+        if (!w.fileTarget.empty()) s += " /F" + CommandWord(w.fileTarget);
     } else if (w.port != 1) {
         s += " /P" + FormatNum(w.port + 1);
     }
@@ -95,7 +136,8 @@ std::string BuildPlotCommandLine(const PlotProgramSettings& in) {
     w.font = in.psFont;
     const std::string program = TrimBoth(in.programPath);
     // not a text: a command line, the names as their bytes
-    return (program.empty() ? std::string() : program + " ") + plotFile + SwitchesText(w);
+    return (program.empty() ? std::string() : CommandWord(program) + " ") + CommandWord(plotFile) +
+           SwitchesText(w);
 }
 
 void ConfigurePlotProgram(std::string& commandLine) {
@@ -168,8 +210,9 @@ void PromptCommandLine(bool askFileName, std::string& commandLine) {
         w.font = kPostScriptFonts[static_cast<std::size_t>(Clamp(font, 1, 35) - 1)];
     }
     // not a text: a command line, the names as their bytes
-    std::string line = EnsureTrailingBackslash(folder) + (program == 1 ? "WGRAFMIT " : "GRAFMIT ") +
-                       file + SwitchesText(w);
+    std::string line =
+        CommandWord(EnsureTrailingBackslash(folder) + (program == 1 ? "WGRAFMIT" : "GRAFMIT")) +
+        " " + CommandWord(file) + SwitchesText(w);
     if (!askFileName && line.size() >= 61) {
         // Too long for the program's command line: a batch file carries it.
         ShowNotice("Kommandozeile zu lang, Es wird eine Batch-Datei erzeugt.");
@@ -188,20 +231,13 @@ void PromptCommandLine(bool askFileName, std::string& commandLine) {
             cancelFlag = true;
             return;
         }
-        line = path;
+        line = CommandWord(path);
     }
     commandLine = line;
 }
 
 bool StartPlotProgram(const std::string& commandLine) {
-    std::vector<std::string> words;
-    for (std::size_t i = 0; i < commandLine.size();) {
-        const std::size_t end = commandLine.find(' ', i);
-        const std::string word = commandLine.substr(i, end == std::string::npos ? end : end - i);
-        if (!word.empty()) words.push_back(word);
-        if (end == std::string::npos) break;
-        i = end + 1;
-    }
+    const std::vector<std::string> words = CommandWords(commandLine);
     std::string program = words.empty() ? std::string() : words.front();
     for (char& c : program)
         if (c == '\\') c = '/';

@@ -36,7 +36,8 @@ void PromptCommandLine(bool askFileName, std::string& commandLine);
 
 // Starts the plot program of a command line (its first word, '\' read as
 // '/', looked up on PATH) with the other words as arguments, without a shell
-// and without waiting. A failure shows "out of memory !", "file not found"
+// and without waiting. A word in double quotes may hold blanks; the builders
+// above quote every name that holds one. A failure shows "out of memory !", "file not found"
 // or "Exec error " and its number; returns whether it started.
 bool StartPlotProgram(const std::string& commandLine);
 

@@ -31,4 +31,7 @@ proc ascii {s} {
 }
 # Entities to dump in full (their numbers in the file, space separated).
 if {[info exists ::env(DUMP)]} { foreach e $::env(DUMP) { puts [ascii [entity $e 6]] } }
+# With HEADER set, the header section as OpenCASCADE decoded it (its strings
+# as UTF-8).
+if {[info exists ::env(HEADER)]} { puts [data g] }
 puts "DONE"

@@ -28,11 +28,14 @@ inline bool HaveProgram(const char* path) { return ::access(path, X_OK) == 0; }
 
 // OpenCASCADE's view of an IGES or STEP file (cad_occt_check.tcl, which
 // reads the file name from F); dump: entity numbers to print in full
-// ("5 6"). The readers exit 0 on bad files, so callers look for the lines
-// they expect instead of the exit code.
-inline std::string OcctCheck(const std::string& file, const std::string& dump = "") {
+// ("5 6"); header: also print the decoded header section. The readers exit
+// 0 on bad files, so callers look for the lines they expect instead of the
+// exit code.
+inline std::string OcctCheck(const std::string& file, const std::string& dump = "",
+                             bool header = false) {
     std::vector<std::string> argv{"/usr/bin/env", "F=" + file};
     if (!dump.empty()) argv.push_back("DUMP=" + dump);
+    if (header) argv.push_back("HEADER=1");
     argv.insert(argv.end(), {"/usr/bin/occt-draw", "-b", "-f",
                              std::string(VELDRIM_TEST_DIR) + "/graphics/cad_occt_check.tcl"});
     int exitCode = 0;

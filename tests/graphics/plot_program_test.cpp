@@ -6,6 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <sstream>
 
 #include "dxf_test_support.h"
 #include "foundation/codepage.h"
@@ -18,7 +22,50 @@ namespace veldrim {
 namespace {
 
 using Lines = std::vector<std::string>;
-using PlotProgramTest = testing_support::CadFixture;
+
+class PlotProgramTest : public testing_support::CadFixture {
+protected:
+    // The answers of the dialog chain: WGRAFMIT.EXE in `folder`, PostScript
+    // (Courier) or HPL, the proposed wildcard when asked, COM 2, fitted,
+    // rotated, no shift, width 1.
+    void QueueChain(const std::string& folder, bool postScript, bool askFile) {
+        ui.QueueChoice(0);                   // WGRAFMIT.EXE (Windows)
+        ui.QueueText(folder);                // its folder
+        ui.QueueChoice(postScript ? 1 : 0);  // PostScript or HPL
+        if (askFile) ui.QueueText("*.dxf");  // the proposed wildcard
+        ui.QueueChoice(0);                   // serial
+        ui.QueueText("2");                   // COM 2
+        for (const char* v : {"0", "", "0", "0", "1"}) {
+            if (*v == '\0')
+                ui.QueueAnswer(Answer::Yes);  // rotate
+            else
+                ui.QueueText(v);  // scale 0 (fit), shifts, width
+        }
+        if (postScript) ui.QueueChoice(12);  // Courier
+    }
+};
+
+// A plot program that writes the arguments it got, one a line, into its own
+// name + ".args" once it has them all.
+void WriteArgumentWriter(const std::filesystem::path& program) {
+    std::filesystem::create_directories(program.parent_path());
+    testing::Spit(program.string(),
+                  "#!/bin/sh\n"
+                  "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.part\"\n"
+                  "mv \"$0.part\" \"$0.args\"\n");
+    ::chmod(program.c_str(), 0755);
+}
+
+// The arguments the program of WriteArgumentWriter got (it runs on its own:
+// wait up to 5 s for them).
+Lines ArgumentsOf(const std::filesystem::path& program) {
+    const std::string file = program.string() + ".args";
+    for (int i = 0; i < 500 && !std::filesystem::exists(file); ++i) ::usleep(10000);
+    Lines out;
+    std::istringstream in(testing::Slurp(file));
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+}
 
 TEST_F(PlotProgramTest, CommandLineFollowsTheSwitches) {
     // A named program on the parallel port: the switches add to this line.
@@ -96,22 +143,7 @@ TEST_F(PlotProgramTest, DialogChainBuildsTheLineOrABatchFile) {
     const std::filesystem::path programs = dir / "grafmit";
     std::filesystem::create_directories(programs);
     testing::Spit((programs / "wgrafmit.exe").string(), "x");
-    auto queueChain = [&](bool postScript, bool askFile) {
-        ui.QueueChoice(0);                   // WGRAFMIT.EXE (Windows)
-        ui.QueueText(programs.string());     // its folder
-        ui.QueueChoice(postScript ? 1 : 0);  // PostScript or HPL
-        if (askFile) ui.QueueText("*.dxf");  // the proposed wildcard
-        ui.QueueChoice(0);                   // serial
-        ui.QueueText("2");                   // COM 2
-        for (const char* v : {"0", "", "0", "0", "1"}) {
-            if (*v == '\0')
-                ui.QueueAnswer(Answer::Yes);  // rotate
-            else
-                ui.QueueText(v);  // scale 0 (fit), shifts, width
-        }
-        if (postScript) ui.QueueChoice(12);  // Courier
-    };
-    queueChain(false, true);
+    QueueChain(programs.string(), false, true);
     std::string line = "old";
     PromptCommandLine(true, line);
     EXPECT_FALSE(cancelFlag);
@@ -119,7 +151,7 @@ TEST_F(PlotProgramTest, DialogChainBuildsTheLineOrABatchFile) {
     EXPECT_EQ(ui.CallsOf("list")[1].title, "Ausgabeformat");
     // Longer than 60 characters without a file question: into a batch file.
     const std::string file = dir.string() + "/grafmit.dxf";
-    queueChain(true, false);
+    QueueChain(programs.string(), true, false);
     ui.QueueText("plot.cmd");  // anything from the '.' on is dropped
     PromptCommandLine(false, line);
     EXPECT_FALSE(cancelFlag);
@@ -175,6 +207,50 @@ TEST_F(PlotProgramTest, PlotRunTakesTheFormsLineAndStartsIt) {
     CadBeginOutput(kCadAsk);
     EXPECT_TRUE(cancelFlag);
     EXPECT_FALSE(CadRunActive());
+}
+
+// A plot program and a user folder whose names hold blanks (or quotes): the
+// form's line quotes them, is kept whole however long, and the plot run
+// starts the program with the plot file and the file target whole.
+TEST_F(PlotProgramTest, NamesWithBlanksReachThePlotProgramWhole) {
+    const std::pair<const char*, const char*> folders[] = {
+        {"Plot Programme/mein plot", "Meine Zeichnungen"},
+        {"Plot \"neu\"/plot", "Zeichnungen \"alt\" 2"},
+    };
+    for (const auto& [programName, userName] : folders) {
+        const std::filesystem::path program = dir / programName;
+        const std::filesystem::path user = dir / userName;
+        WriteArgumentWriter(program);
+        std::filesystem::create_directories(user);
+        userDirectory = user.string();
+        PlotProgramSettings typed = DefaultPlotProgramSettings();
+        typed.programPath = program.string();
+        const std::string line = BuildPlotCommandLine(typed);
+        ui.QueueChoice(3);  // "Ausgabe auf Laserprinter/Plotter mit Grafmit"
+        ui.plotProgramReplies.push_back(typed);
+        ui.QueueText(line);  // accepted as shown
+        CadBeginOutput(kCadAsk);
+        ASSERT_FALSE(cancelFlag) << line;
+        EXPECT_EQ(CadOutputState.plotCommandLines[0], line);
+        CadLine(0, 0, 1, 1);
+        CadEndOutput();
+        EXPECT_TRUE(ShownTexts().empty()) << line;
+        EXPECT_TRUE(std::filesystem::exists(user / "grafmit.dxf")) << line;
+        const std::string plotFile = (user / "grafmit").string();
+        EXPECT_EQ(ArgumentsOf(program), (Lines{plotFile, "/CHPL", "/D3", "/F" + plotFile})) << line;
+    }
+}
+
+// The dialog chain's program in a folder with a blank is one word.
+TEST_F(PlotProgramTest, DialogChainQuotesAProgramFolderWithABlank) {
+    const std::filesystem::path programs = dir / "Plot Programme";
+    std::filesystem::create_directories(programs);
+    testing::Spit((programs / "wgrafmit.exe").string(), "x");
+    QueueChain(programs.string(), false, true);
+    std::string line;
+    PromptCommandLine(true, line);
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_EQ(line, "\"" + programs.string() + "/WGRAFMIT\" *.dxf /CHPL /D1 /P3 /M* /R");
 }
 
 }  // namespace

@@ -423,6 +423,37 @@ TEST_F(StepTest, NumbersAndStrings) {
     for (const auto& [in, out] : strings) EXPECT_EQ(StepString(in), out);
 }
 
+// A file name (UTF-8) keeps every letter: U+20AC, U+0141, U+00F6, U+00DF in a
+// \X2\ run, U+1D50A beyond the basic plane in a \X4\ run, a byte that is no
+// UTF-8 as '?'.
+TEST_F(StepTest, FileNameStringsCarryEveryLetter) {
+    const std::pair<std::string, const char*> names[] = {
+        {"/a/Getriebe-€Ł-Größe.stp",
+         "'/a/Getriebe-\\X2\\20AC0141\\X0\\-Gr\\X2\\00F600DF\\X0\\e.stp'"},
+        {"ö𝔊b's", "'\\X2\\00F6\\X0\\\\X4\\0001D50A\\X0\\b''s'"},
+        {"a\xFF.stp", "'a?.stp'"},
+    };
+    for (const auto& [in, out] : names) EXPECT_EQ(StepFileNameString(in), out) << in;
+}
+
+// OpenCASCADE decodes the header's file name of "Getriebe-€Ł-Größe.stp" to
+// the exact name, letters outside code page 850 and all.
+TEST_F(StepTest, HeaderFileNameReadBackWithEveryLetter) {
+    const auto file = Run(kCadStep, "Getriebe-€Ł-Größe", [] { CadLine(0, 0, 1, 1); });
+    ASSERT_EQ(file.filename().string(), "Getriebe-€Ł-Größe.stp");
+    if (!testing_support::HaveProgram("/usr/bin/occt-draw")) GTEST_SKIP() << "occt-draw missing";
+    // OpenCASCADE opens no file whose name holds such letters: it reads a copy.
+    const std::filesystem::path copy = dir / "header.stp";
+    std::filesystem::copy_file(file, copy);
+    const std::string occt = OcctCheck(copy.string(), "", true);
+    ASSERT_NE(occt.find("DONE"), std::string::npos) << occt;
+    const std::string key = "FILE_NAME('";
+    const size_t at = occt.find(key);
+    ASSERT_NE(at, std::string::npos) << occt;
+    const size_t end = occt.find("',", at + key.size());
+    EXPECT_EQ(occt.substr(at + key.size(), end - at - key.size()), file.string()) << occt;
+}
+
 // A file name with umlauts (UTF-8 on disk) is named by its own letters in
 // the header and the product.
 TEST_F(StepTest, UmlautFileNameInHeaderAndProduct) {

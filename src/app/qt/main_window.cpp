@@ -211,7 +211,8 @@ void Thh::BuildMenus() {
                 "PDF", EnsureTrailingBackslash(dataDirectory) + base + ".pdf", "PDF|*.pdf");
             if (chosen && !ConfirmReplace(*chosen)) return;
             if (chosen && !PrintGraphicsWindowToPdf(Window(), *chosen))
-                Ui().ShowMessage("", *chosen + " cannot be written", MessageKind::Error);
+                Ui().ShowMessage("", ShownFileName(*chosen) + " cannot be written",
+                                 MessageKind::Error);
         },
         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     file->addSeparator();

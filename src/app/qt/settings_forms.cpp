@@ -558,7 +558,7 @@ void TForm_printconf::Button_pdfClick() {
     if (!chosen) return;
     if (!ConfirmReplace(*chosen)) return;  // the form stays open
     if (!PrintGraphicsWindowToPdf(window_, *chosen))
-        Ui().ShowMessage("", *chosen + " cannot be written", MessageKind::Error);
+        Ui().ShowMessage("", ShownFileName(*chosen) + " cannot be written", MessageKind::Error);
     accept();
 }
 

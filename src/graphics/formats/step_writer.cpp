@@ -73,29 +73,73 @@ std::string StepNumberText(Real x) {
 
 std::string StepEntityRef(int32_t n) { return "#" + std::to_string(n); }
 
-std::string StepString(std::string_view cp850) {
-    std::string out = "'";
-    bool wide = false;
-    for (unsigned char c : cp850) {
+namespace {
+
+// An ISO 10303-21 string literal built character by character: printable
+// ASCII stands as itself (the apostrophe and the backslash doubled), every
+// other character goes into a \X2\ run of four hex digits each, or, beyond
+// the basic plane, a \X4\ run of eight; \X0\ ends a run.
+class StepLiteral {
+public:
+    void Add(char32_t c) {
         if (c >= 0x20 && c < 0x7F) {
-            if (wide) out += "\\X0\\";
-            wide = false;
+            EndRun();
             if (c == '\'')
-                out += "''";
+                out_ += "''";
             else if (c == '\\')
-                out += "\\\\";
+                out_ += "\\\\";
             else
-                out += static_cast<char>(c);
-            continue;
+                out_ += static_cast<char>(c);
+            return;
         }
-        if (!wide) out += "\\X2\\";
-        wide = true;
-        char hex[8];
-        std::snprintf(hex, sizeof hex, "%04X", static_cast<unsigned>(kCp850ToUnicode[c]));
-        out += hex;
+        const bool wide = c > 0xFFFF;
+        const Run run = wide ? Run::kX4 : Run::kX2;
+        if (run_ != run) {
+            EndRun();
+            out_ += wide ? "\\X4\\" : "\\X2\\";
+            run_ = run;
+        }
+        char hex[12];
+        std::snprintf(hex, sizeof hex, wide ? "%08X" : "%04X", static_cast<unsigned>(c));
+        out_ += hex;
     }
-    if (wide) out += "\\X0\\";
-    return out + "'";
+    std::string Finish() {
+        EndRun();
+        return out_ + "'";
+    }
+
+private:
+    enum class Run { kNone, kX2, kX4 };
+    void EndRun() {
+        if (run_ != Run::kNone) out_ += "\\X0\\";
+        run_ = Run::kNone;
+    }
+    std::string out_ = "'";
+    Run run_ = Run::kNone;
+};
+
+}  // namespace
+
+std::string StepString(std::string_view cp850) {
+    StepLiteral literal;
+    for (unsigned char c : cp850) literal.Add(kCp850ToUnicode[c]);
+    return literal.Finish();
+}
+
+std::string StepFileNameString(std::string_view name) {
+    StepLiteral literal;
+    for (std::size_t i = 0; i < name.size();) {
+        char32_t cp = 0;
+        std::size_t len = 0;
+        // A byte that is no UTF-8 stands for a letter no one can name.
+        if (!DecodeUtf8At(name, i, cp, len)) {
+            cp = '?';
+            len = 1;
+        }
+        literal.Add(cp);
+        i += len;
+    }
+    return literal.Finish();
 }
 
 std::string StepPartName(const std::string& fileName) { return FileNameText(BaseNameOf(fileName)); }
@@ -119,7 +163,7 @@ void StepWriter::StepWriteHeader() {
     stream.PutLine("ISO-10303-21;");
     stream.PutLine("HEADER;");
     stream.PutLine("FILE_DESCRIPTION(('Veldrim Software'),'2;1');");
-    stream.PutLine("FILE_NAME(" + StepString(FileNameText(CadOutputState.outputFileName)) + ",'" +
+    stream.PutLine("FILE_NAME(" + StepFileNameString(CadOutputState.outputFileName) + ",'" +
                    TodayIsoDate() + "T" + TimeText() +
                    "',('Osven Talik'),(''),'Veldrim STEP processor 1.0'," +
                    StepString(productName) + ",'');");

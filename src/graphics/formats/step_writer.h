@@ -32,6 +32,9 @@ std::string StepNumberText(Real x);
 std::string StepEntityRef(int32_t n);
 // An ISO 10303-21 string literal with its quotes, of a code page 850 text.
 std::string StepString(std::string_view cp850);
+// The same of a file name as the file system holds it (UTF-8): every letter
+// of the name, also those code page 850 lacks.
+std::string StepFileNameString(std::string_view name);
 // The output file name without folder and extension, as a code page 850 text.
 std::string StepPartName(const std::string& fileName);
 

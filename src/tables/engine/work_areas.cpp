@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "foundation/codepage.h"
+#include "foundation/files.h"
 #include "tables/bulk/bulk_verbs.h"
 #include "tables/engine/dbf_file.h"
 #include "tables/engine/engine_base.h"
@@ -202,7 +203,8 @@ void USE(const std::string& clauseIn, uint8_t* buffer, uint16_t size) {
         UseVirtualFile(UpperWin1252(clause), buffer, size);
         return;
     }
-    const std::string shown = AllTrim(clause);
+    // The clause as messages name it: the table's path with its letters.
+    const std::string shown = ShownFileName(AllTrim(clause));
     if ((!buffer && size != 0) || (buffer && size == 0)) {
         SetError(220, std::string("Puffer ist NIL oder Größe ist Null beim Öffnen von "_cp850) +
                           shown + " [USE]");

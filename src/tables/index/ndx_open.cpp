@@ -826,7 +826,7 @@ bool SyncPosition(int area, int position, bool soft) {
         // it does not hold stands where that key would be.
         if (ix->anchor.unique) return false;
         SetError(212, std::string("Schlüssel: "_cp850) + kQuote + KeyForMessage(*ix, key) + kQuote +
-                          " nicht im Index: " + name +
+                          " nicht im Index: " + ShownFileName(name) +
                           ". [SyncIndex-1] Record: " + std::to_string(a->recordNumber));
         return false;
     }
@@ -836,8 +836,8 @@ bool SyncPosition(int area, int position, bool soft) {
             if (soft || KeyChangedSinceRead(*ix, key))
                 return Seek(*ix, k, false) && PlaceAfterGoneKey(*ix, k, rec);
             SetError(212, std::string("Datensatz mit Schlüssel: "_cp850) + kQuote +
-                              KeyForMessage(*ix, key) + kQuote + " nicht im Index: " + name +
-                              ". [SyncIndex-2]");
+                              KeyForMessage(*ix, key) + kQuote +
+                              " nicht im Index: " + ShownFileName(name) + ". [SyncIndex-2]");
             return false;
         }
     }
@@ -1191,8 +1191,9 @@ bool IndexInfo(const std::string& name, TIndexInfo& info) {
     const int err = errno;
     if (fd >= 0) FileCalls.close(fd);
     if (!ok) {
-        SetError(fd < 0 ? IoCodeOf(err) : 222,
-                 "Fehler beim Lesen der Index-Datei: \n\r[IndexInfo(<>," + name + ")]");
+        SetError(
+            fd < 0 ? IoCodeOf(err) : 222,
+            "Fehler beim Lesen der Index-Datei: \n\r[IndexInfo(<>," + ShownFileName(name) + ")]");
         return false;
     }
     const TAnchor an = DecodeAnchor(b.data());

@@ -168,7 +168,7 @@ void PackMemofile() {
     auto fail = [&](uint16_t code, const std::string& where) {
         if (failCode == 0) {
             failCode = code ? code : 101;
-            failContext = name + " [" + where + "]";
+            failContext = ShownFileName(name) + " [" + where + "]";
         }
     };
     {
@@ -228,7 +228,7 @@ void PackMemofile() {
                     // A reference beyond the memo file: the record loses it.
                     if (valueCode == 0) {
                         valueCode = 1003;
-                        valueContext = name + " Memo block # " +
+                        valueContext = ShownFileName(name) + " Memo block # " +
                                        std::to_string(std::llabs(static_cast<long long>(ref))) +
                                        " Record # " + std::to_string(rec) + " [PackMemo]";
                     }

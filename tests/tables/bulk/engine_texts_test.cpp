@@ -2,6 +2,7 @@
 // and the file names it names (carried where code page 850 lacks a letter).
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "tables/engine/engine_base.h"
 #include "tables/engine/navigation.h"
 #include "tables/engine/work_areas.h"
+#include "tables/index/ndx_index.h"
 
 namespace veldrim::testing {
 namespace {
@@ -23,12 +25,7 @@ TEST_F(EngineTexts, AppendingATableToItselfNamesItInCodePage850) {
     const std::string table = Path("Größe-Ł.dbf");
     CreateDbf(table, {F("NAME", 'C', 10)});
     USE(table + " EXCLUSIVE");
-    std::string shown;
-    try {
-        AppendFrom(table);
-    } catch (const EDurazError& e) {
-        shown = e.what();
-    }
+    const std::string shown = Raised([&] { AppendFrom(table); });
     ASSERT_EQ(LastError(), 214);
     const std::string context = "Datei kann nicht an sich selbst angeh\x84ngt werden. [AppendFrom(";
     EXPECT_NE(shown.find(context), std::string::npos) << shown;
@@ -50,12 +47,7 @@ TEST_F(EngineTexts, APackThatCannotHoldTheTableAloneNamesItInCodePage850) {
     USE(table + " ALIAS OTHER");
     Select(1);
     USE(table);
-    std::string shown;
-    try {
-        Pack();
-    } catch (const EDurazError& e) {
-        shown = e.what();
-    }
+    const std::string shown = Raised([&] { Pack(); });
     EXPECT_NE(LastError(), 0);
     const std::string context =
         "Datenbank kann nicht exklusiv ge\x94"
@@ -67,6 +59,31 @@ TEST_F(EngineTexts, APackThatCannotHoldTheTableAloneNamesItInCodePage850) {
     Select(2);
     CloseArea();
     Select(1);
+}
+
+// A table whose memo file is missing is named by its whole path, folder
+// and all, with the letters it has.
+TEST_F(EngineTexts, AMemoFileThatCannotBeOpenedNamesTheTableInCodePage850) {
+    std::filesystem::create_directories(Path("Ölsorten"));
+    const std::string table = Path("Ölsorten/Größe-Ł.dbf");
+    WriteBytes(table, BuildDbf(0x83, {{"ID", 'N', 4, 0}, {"NOTE", 'M', 10, 0}}, {}));
+    const std::string shown = Raised([&] { USE(table); });
+    EXPECT_NE(LastError(), 0);
+    EXPECT_EQ(CurrentWorkArea(), nullptr) << "no half-open area";
+    const std::string context =
+        "Problem beim \x99"
+        "ffnen der Memo-Datei [USE(";
+    EXPECT_NE(shown.find(context), std::string::npos) << shown;
+    EXPECT_NE(Cp850ToUtf8Carried(shown).find("[USE(" + table + ",<@Buffer>,0)]"), std::string::npos)
+        << Cp850ToUtf8Carried(shown);
+}
+
+TEST_F(EngineTexts, AnIndexThatCannotBeReadIsNamedInCodePage850) {
+    const std::string index = Path("Größe-Ł.ndx");  // not there
+    TIndexInfo info;
+    const std::string shown = Raised([&] { IndexInfo(index, info); });
+    EXPECT_NE(Cp850ToUtf8Carried(shown).find("[IndexInfo(<>," + index + ")]"), std::string::npos)
+        << Cp850ToUtf8Carried(shown);
 }
 
 TEST_F(EngineTexts, ABadFieldLineIsRefusedInCodePage850) {

@@ -239,5 +239,134 @@ TEST_F(SharedCloseTest, ASharedWriterKilledInItsAppendsLeavesTheEndMarkAfterItsL
     }
 }
 
+// The writes that reach the table file while `call` runs (writes and
+// truncations; syncs and closes change none of its bytes).
+long TableWritesOf(const std::function<void()>& call) {
+    FaultCalls count;
+    call();
+    long writes = 0;
+    for (const auto& c : FaultCalls::Log())
+        if (EndsWith(c.path, "s.dbf") && c.call != "close" && c.call != "fsync") ++writes;
+    return writes;
+}
+
+// This program appends record 6 and commits, twice, and later appends
+// record 7 and closes, each while the other program holds the file lock or
+// the append lock. The one try for the append lock fails: neither the
+// record count, nor the date, nor an end mark is written, the file keeps
+// every byte the append left, and the table stays changed, so that the
+// first commit after the other program let go dates the header.
+TEST_F(SharedCloseTest, AWriteBackRefusedTheAppendLockWritesNothingAndLeavesTheTableChanged) {
+    const auto pristine = ReadBytes(table);
+    for (char lock : {'f', 'a'}) {
+        const std::string label = std::string("other program's lock ") + lock;
+        WriteBytes(table, pristine);
+        Peer other = Other();
+        ASSERT_TRUE(other.Started()) << label;
+        auto ask = [&](char c) {
+            other.Send(c);
+            return other.Receive();
+        };
+        ASSERT_EQ(ask('u'), 'u') << label;
+        USE(table);
+        ASSERT_TRUE(ALock()) << label;
+        AppendId(6);
+        Unlock();
+        ASSERT_EQ(ask(lock), 'y') << label;
+        const auto appended = ReadBytes(table);
+        ASSERT_EQ(appended.size(), kHeaderLength + 6 * kRecordLength + 1) << label;
+        for (int commit = 1; commit <= 2; ++commit) {
+            const std::string which = label + ", commit " + std::to_string(commit);
+            EXPECT_EQ(TableWritesOf([] { CommitDbfHeader(*CurrentWorkArea()); }), 0) << which;
+            EXPECT_EQ(LastError(), 0) << which;
+            const auto after = ReadBytes(table);
+            EXPECT_EQ(HeaderDate(after), (std::vector<int>{99, 1, 2})) << which;
+            EXPECT_TRUE(after == appended) << which << ": the file's bytes changed";
+        }
+        // The table was not called clean: the commit after the lock was let
+        // go writes the header.
+        ASSERT_EQ(ask('x'), 'x') << label;
+        CommitDbfHeader(*CurrentWorkArea());
+        EXPECT_EQ(LastError(), 0) << label;
+        const auto dated = ReadBytes(table);
+        EXPECT_EQ(HeaderDate(dated), Today()) << label << ": the commit with the lock free";
+        EXPECT_EQ(dated[4], 6) << label;
+        EXPECT_EQ(dated.back(), 0x1A) << label;
+
+        // The close meets the lock taken in the same way.
+        ASSERT_TRUE(ALock()) << label;
+        AppendId(7);
+        Unlock();
+        const auto before = ReadBytes(table);
+        ASSERT_EQ(ask(lock), 'y') << label;
+        EXPECT_EQ(TableWritesOf([] { CloseArea(); }), 0) << label << ", close";
+        EXPECT_EQ(LastError(), 0) << label << ", close";
+        EXPECT_TRUE(ReadBytes(table) == before) << label << ", close: the file's bytes changed";
+        EXPECT_EQ(Dbfread(table), "1,2,3,4,5,6,7 0\n") << label;
+
+        ASSERT_EQ(ask('x'), 'x') << label;
+        ASSERT_EQ(ask('c'), 'c') << label;
+        other.Send('q');
+        EXPECT_EQ(other.Finish(), 0) << label;
+    }
+}
+
+// The IDs stored in the records on the file, read from its bytes.
+std::vector<int> IdsOnFile(const std::vector<uint8_t>& bytes) {
+    std::vector<int> ids;
+    for (std::size_t at = kHeaderLength; at + kRecordLength <= bytes.size(); at += kRecordLength)
+        ids.push_back(std::stoi(std::string(bytes.begin() + static_cast<long>(at) + 1,
+                                            bytes.begin() + static_cast<long>(at) + 6)));
+    return ids;
+}
+
+// A program holding the table alone appends records 6..4205: record 6 goes
+// to the file at once, 7..4102 fill one collected block of 64 KiB that is
+// written during the appends, 4103..4205 are written by the close. Killed
+// at each changing file call of the appends and the close in turn, the
+// file ends with the end mark right behind its last whole record, above
+// all when the kill came right after a block reached the file, and the
+// records on it are 1.. in order.
+TEST_F(SharedCloseTest, CollectedAppendsOfATableHeldAloneEndWithTheMarkWhereverAKillStopsThem) {
+    const auto pristine = ReadBytes(table);
+    constexpr int kLast = 4205;
+    auto run = [] {
+        for (int id = 6; id <= kLast && !FaultCalls::Fired(); ++id) AppendId(id);
+        CloseArea();
+    };
+    long total = 0;
+    {
+        USE(table + " EXCLUSIVE");
+        FaultCalls count;
+        run();
+        total = FaultCalls::Calls();
+    }
+    ASSERT_GE(total, 3);
+    const auto whole = ReadBytes(table);
+    ASSERT_EQ(whole.size(), kHeaderLength + kLast * kRecordLength + 1);
+    EXPECT_EQ(whole.back(), 0x1A);
+    for (long n = 1; n <= total; ++n) {
+        const std::string label = "killed at call " + std::to_string(n);
+        WriteBytes(table, pristine);
+        USE(table + " EXCLUSIVE");
+        {
+            FaultCalls kill(FaultCalls::kKill, n);
+            try {
+                run();
+            } catch (const EDurazError&) {
+            }
+            ResetAllProgramState();
+        }
+        const auto bytes = ReadBytes(table);
+        ASSERT_GE(bytes.size(), kHeaderLength + 5 * kRecordLength + 1) << label;
+        EXPECT_EQ((bytes.size() - kHeaderLength) % kRecordLength, 1u) << label;
+        EXPECT_EQ(bytes.back(), 0x1A) << label << ": the end mark after the last record";
+        const std::vector<int> ids = IdsOnFile(bytes);
+        std::vector<int> inOrder(ids.size());
+        for (std::size_t i = 0; i < inOrder.size(); ++i) inOrder[i] = static_cast<int>(i) + 1;
+        EXPECT_EQ(ids, inOrder) << label;
+    }
+}
+
 }  // namespace
 }  // namespace veldrim::testing

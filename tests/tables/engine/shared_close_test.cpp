@@ -322,11 +322,12 @@ std::vector<int> IdsOnFile(const std::vector<uint8_t>& bytes) {
 
 // A program holding the table alone appends records 6..4205: record 6 goes
 // to the file at once, 7..4102 fill one collected block of 64 KiB that is
-// written during the appends, 4103..4205 are written by the close. Killed
+// written during the appends, 4103 goes to the file at once again, and
+// 4104..4205 are written by the close before the header. Killed
 // at each changing file call of the appends and the close in turn, the
 // file ends with the end mark right behind its last whole record, above
 // all when the kill came right after a block reached the file, and the
-// records on it are 1.. in order.
+// records on it are 1.. in order, as the engine reads them.
 TEST_F(SharedCloseTest, CollectedAppendsOfATableHeldAloneEndWithTheMarkWhereverAKillStopsThem) {
     const auto pristine = ReadBytes(table);
     constexpr int kLast = 4205;
@@ -365,6 +366,9 @@ TEST_F(SharedCloseTest, CollectedAppendsOfATableHeldAloneEndWithTheMarkWhereverA
         std::vector<int> inOrder(ids.size());
         for (std::size_t i = 0; i < inOrder.size(); ++i) inOrder[i] = static_cast<int>(i) + 1;
         EXPECT_EQ(ids, inOrder) << label;
+        std::string joined;
+        for (int id : inOrder) joined += (id > 1 ? "," : "") + std::to_string(id);
+        EXPECT_EQ(EngineIds(), joined) << label << ": the engine reads every record on the file";
     }
 }
 

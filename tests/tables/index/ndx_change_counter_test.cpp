@@ -56,16 +56,12 @@ TEST_F(NdxChangeCounter, AWritePhaseAfterAnotherProgramsChangeInALeafWalksOnAlon
         MakeSharedNameTable();
         Peer other = Other();
         ASSERT_TRUE(other.Started()) << label;
-        auto ask = [&](char c) {
-            other.Send(c);
-            return other.Receive();
-        };
-        ASSERT_EQ(ask('u'), 'u') << label;
+        ASSERT_EQ(other.Ask('u'), 'u') << label;
         OpenShared();
         GoTop();
         ASSERT_EQ(TrimRightStr(BinaryText(1)), "alpha") << label;
         const auto anchorBefore = ReadBytes(Path("s.NDX"));
-        ASSERT_EQ(ask('r'), 'r') << label;
+        ASSERT_EQ(other.Ask('r'), 'r') << label;
         // The change stayed inside the leaf: root, next free block and
         // change mark are as they were.
         const auto anchorAfter = ReadBytes(Path("s.NDX"));
@@ -100,7 +96,7 @@ TEST_F(NdxChangeCounter, AWritePhaseAfterAnotherProgramsChangeInALeafWalksOnAlon
         EXPECT_TRUE(check.ok) << label << ": " << check.problem;
         EXPECT_EQ(check.keys, static_cast<int>(expected.size())) << label;
 
-        ASSERT_EQ(ask('c'), 'c') << label;
+        ASSERT_EQ(other.Ask('c'), 'c') << label;
         other.Send('q');
         EXPECT_EQ(other.Finish(), 0) << label;
     }

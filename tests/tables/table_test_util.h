@@ -189,6 +189,11 @@ public:
         char c = 0;
         return ::read(up_[0], &c, 1) == 1 ? c : 0;
     }
+    // Says `c` and waits for the child's answer.
+    char Ask(char c) {
+        Send(c);
+        return Receive();
+    }
     // Ends the talk and waits for the child: its exit status, -1 when it did
     // not exit normally.
     int Finish() {

@@ -180,6 +180,16 @@ TEST_F(DatasetRecordsTest, LookupReadsResultFieldsOfTheMatchingRecordCalculatedO
     EXPECT_EQ(kinds.RecNo(), 2) << "the lookups leave the lookup dataset where it was";
 }
 
+// What declaring a field gives: the message of its refusal, or "(accepted)".
+std::string RefusalOf(const std::function<void()>& declare) {
+    try {
+        declare();
+    } catch (const EDatabaseError& e) {
+        return std::string(e.what());
+    }
+    return "(accepted)";
+}
+
 // A lookup field whose lookups lead back to its own dataset, at once or
 // through other datasets, would look itself up without end: it is refused
 // when it is declared, naming the circle, and the datasets open and read as
@@ -187,14 +197,7 @@ TEST_F(DatasetRecordsTest, LookupReadsResultFieldsOfTheMatchingRecordCalculatedO
 TEST_F(DatasetRecordsTest, ALookupFieldThatLooksItsOwnDatasetUpIsRefused) {
     const std::string sixPath = SixRecords();
     const std::string kindsPath = Kinds();
-    auto refusal = [](const std::function<void()>& declare) {
-        try {
-            declare();
-        } catch (const EDatabaseError& e) {
-            return std::string(e.what());
-        }
-        return std::string("(accepted)");
-    };
+    const auto refusal = RefusalOf;
     TTzDbf six("SIX");
     six.SetDbfFileName(sixPath);
     EXPECT_EQ(
@@ -227,6 +230,36 @@ TEST_F(DatasetRecordsTest, ALookupFieldThatLooksItsOwnDatasetUpIsRefused) {
               (std::vector<std::string>{"-", "two", "three", "-", "five", "-"}));
     kinds.Last();
     EXPECT_EQ(kinds.FieldByName("NAME").AsString(), "e") << "code 5 is the fifth record's name";
+}
+
+// The refusal of a lookup circle names the datasets of the circle and no
+// other: not the branches without a way back met before it (DEAD and LEAF
+// looked up by A before B, STUB by B before NEW), and not the datasets where
+// two ways meet again without a circle (P looks up Q and R, both look up S,
+// which is no circle and is declared).
+TEST_F(DatasetRecordsTest, ALookupCircleIsNamedWithoutTheDeadEndsMetOnTheWay) {
+    TTzDbf fresh("NEW"), a("A"), b("B"), dead("DEAD"), leaf("LEAF"), stub("STUB");
+    auto lookUp = [](TTzDbf& from, const std::string& field, TTzDbf& to) {
+        return RefusalOf(
+            [&] { from.AddLookupField(field, TFieldType::ftString, 10, "N", to, "N", "NAME"); });
+    };
+    EXPECT_EQ(lookUp(dead, "L", leaf), "(accepted)");
+    EXPECT_EQ(lookUp(a, "D", dead), "(accepted)");
+    EXPECT_EQ(lookUp(b, "S", stub), "(accepted)");
+    EXPECT_EQ(lookUp(b, "N", fresh), "(accepted)");
+    EXPECT_EQ(lookUp(a, "B", b), "(accepted)");
+    EXPECT_EQ(lookUp(fresh, "X", a), "NEW.X: circular lookup NEW -> A -> B -> NEW");
+    EXPECT_EQ(lookUp(b, "A", a), "B.A: circular lookup B -> A -> B");
+    EXPECT_EQ(lookUp(fresh, "L", leaf), "(accepted)") << "a lookup without a way back";
+
+    TTzDbf p("P"), q("Q"), r("R"), s("S"), top("TOP");
+    EXPECT_EQ(lookUp(q, "S", s), "(accepted)");
+    EXPECT_EQ(lookUp(r, "S", s), "(accepted)");
+    EXPECT_EQ(lookUp(p, "Q", q), "(accepted)");
+    EXPECT_EQ(lookUp(p, "R", r), "(accepted)");
+    EXPECT_EQ(lookUp(top, "P", p), "(accepted)") << "two ways to S make no circle";
+    EXPECT_EQ(lookUp(s, "T", top), "S.T: circular lookup S -> TOP -> P -> Q -> S");
+    EXPECT_EQ(lookUp(s, "R", r), "S.R: circular lookup S -> R -> S");
 }
 
 TEST_F(DatasetRecordsTest, AnIndexOfAKeyProcedureIsReopenedSoughtAndKeptUpToDate) {

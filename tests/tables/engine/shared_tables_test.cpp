@@ -127,16 +127,12 @@ TEST_F(SharedTablesTest, ARefusedOrFailedPackKeepsTheCallersLocks) {
         return 0;
     });
     ASSERT_TRUE(other.Started());
-    auto ask = [&](char c) {
-        other.Send(c);
-        return other.Receive();
-    };
     for (bool fileLock : {true, false}) {
         for (bool refused : {true, false}) {
             const std::string label = std::string(fileLock ? "file lock" : "record lock") +
                                       (refused ? ", PACK refused" : ", PACK on a full disk");
             if (refused) {
-                ASSERT_EQ(ask('u'), 'u') << label;
+                ASSERT_EQ(other.Ask('u'), 'u') << label;
             }
             USE(table);
             if (fileLock) {
@@ -155,14 +151,14 @@ TEST_F(SharedTablesTest, ARefusedOrFailedPackKeepsTheCallersLocks) {
             EXPECT_EQ(RecCount(), 5) << label << ": nothing was packed";
             EXPECT_TRUE(IsLocked(3)) << label;
             if (!refused) {
-                ASSERT_EQ(ask('u'), 'u') << label;
+                ASSERT_EQ(other.Ask('u'), 'u') << label;
             }
-            EXPECT_EQ(ask('f'), 'n') << label << ": the other program's file lock";
-            EXPECT_EQ(ask('r'), 'n') << label << ": the other program's lock of record 3";
+            EXPECT_EQ(other.Ask('f'), 'n') << label << ": the other program's file lock";
+            EXPECT_EQ(other.Ask('r'), 'n') << label << ": the other program's lock of record 3";
             Unlock();
-            EXPECT_EQ(ask('f'), 'y') << label << ": after the caller let go";
+            EXPECT_EQ(other.Ask('f'), 'y') << label << ": after the caller let go";
             CloseArea();
-            ASSERT_EQ(ask('c'), 'c') << label;
+            ASSERT_EQ(other.Ask('c'), 'c') << label;
         }
     }
     other.Send('q');

@@ -530,7 +530,7 @@ TEST_F(StepTest, NumbersAndStrings) {
     const struct {
         std::string in;
         const char* literal;
-        const char* read;
+        std::string read;
     } strings[] = {
         {"it's", "'it''s'", "it's"},
         {"a\\b", "'a\\\\b'", "a\\b"},

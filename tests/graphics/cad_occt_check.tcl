@@ -19,13 +19,20 @@ foreach k {VERTEX EDGE WIRE FACE SOLID} {
 puts ""
 if {[catch {bounding $shp} box]} { set box "" }
 puts "BBOX=$box"
-# The texts of the file come through as their bytes (a Latin-1 character
-# each): every character beyond ASCII is printed as \xNN of its byte.
+# The texts of an IGES file come through as their bytes (a Latin-1 character
+# each), those of a STEP file as the characters its escapes name: every
+# character beyond ASCII is printed as \xNN, or beyond Latin-1 as \u{N...}.
 proc ascii {s} {
   set out ""
   foreach ch [split $s ""] {
     scan $ch %c c
-    if {$c < 128} { append out $ch } else { append out [format {\x%02X} $c] }
+    if {$c < 128} {
+      append out $ch
+    } elseif {$c < 256} {
+      append out [format {\x%02X} $c]
+    } else {
+      append out [format {\u{%X}} $c]
+    }
   }
   return $out
 }

@@ -209,13 +209,14 @@ TEST_F(PlotProgramTest, PlotRunTakesTheFormsLineAndStartsIt) {
     EXPECT_FALSE(CadRunActive());
 }
 
-// A plot program and a user folder whose names hold blanks (or quotes): the
+// A plot program and a user folder whose names hold blanks or quotes: the
 // form's line quotes them, is kept whole however long, and the plot run
 // starts the program with the plot file and the file target whole.
 TEST_F(PlotProgramTest, NamesWithBlanksReachThePlotProgramWhole) {
     const std::pair<const char*, const char*> folders[] = {
         {"Plot Programme/mein plot", "Meine Zeichnungen"},
         {"Plot \"neu\"/plot", "Zeichnungen \"alt\" 2"},
+        {"Plot\"neu\"/plot", "Zeichnungen\"alt\""},  // a quote but no blank
     };
     for (const auto& [programName, userName] : folders) {
         const std::filesystem::path program = dir / programName;
@@ -234,7 +235,7 @@ TEST_F(PlotProgramTest, NamesWithBlanksReachThePlotProgramWhole) {
         EXPECT_EQ(CadOutputState.plotCommandLines[0], line);
         CadLine(0, 0, 1, 1);
         CadEndOutput();
-        EXPECT_TRUE(ShownTexts().empty()) << line;
+        EXPECT_EQ(ShownTexts(), Lines{}) << line;
         EXPECT_TRUE(std::filesystem::exists(user / "grafmit.dxf")) << line;
         const std::string plotFile = (user / "grafmit").string();
         EXPECT_EQ(ArgumentsOf(program), (Lines{plotFile, "/CHPL", "/D3", "/F" + plotFile})) << line;
@@ -251,6 +252,50 @@ TEST_F(PlotProgramTest, DialogChainQuotesAProgramFolderWithABlank) {
     PromptCommandLine(true, line);
     EXPECT_FALSE(cancelFlag);
     EXPECT_EQ(line, "\"" + programs.string() + "/WGRAFMIT\" *.dxf /CHPL /D1 /P3 /M* /R");
+}
+
+// A typed line whose words are parted by two blanks or more, with blanks
+// before and after, gives the program its words and no empty ones.
+TEST_F(PlotProgramTest, TypedLineWithSeveralBlanksGivesNoEmptyArguments) {
+    const std::filesystem::path program = dir / "plotter";
+    WriteArgumentWriter(program);
+    ui.QueueChoice(3);  // "Ausgabe auf Laserprinter/Plotter mit Grafmit"
+    ui.plotProgramReplies.push_back(DefaultPlotProgramSettings());
+    ui.QueueText(" " + program.string() + "  grafmit   /CHPL  /R  ");  // typed over the line
+    CadBeginOutput(kCadAsk);
+    ASSERT_FALSE(cancelFlag);
+    CadLine(0, 0, 1, 1);
+    CadEndOutput();
+    EXPECT_EQ(ShownTexts(), Lines{});
+    EXPECT_EQ(ArgumentsOf(program), (Lines{"grafmit", "/CHPL", "/R"}));
+}
+
+// A line too long for the program goes into a batch file of the user
+// folder; with a blank in that folder's name the batch file is one word, and
+// so is the plot file inside it.
+TEST_F(PlotProgramTest, BatchFileInAUserFolderWithABlankIsOneWord) {
+    const std::filesystem::path programs = dir / "grafmit";
+    std::filesystem::create_directories(programs);
+    testing::Spit((programs / "wgrafmit.exe").string(), "x");
+    const std::filesystem::path user = dir / "Meine Zeichnungen";
+    std::filesystem::create_directories(user);
+    userDirectory = user.string();
+    QueueChain(programs.string(), false, false);
+    ui.QueueText("plot");
+    std::string line;
+    PromptCommandLine(false, line);
+    ASSERT_FALSE(cancelFlag);
+    const std::filesystem::path batch = user / "plot.BAT";
+    EXPECT_EQ(line, "\"" + batch.string() + "\"");
+    EXPECT_EQ(testing::Slurp(batch.string()), programs.string() + "/WGRAFMIT \"" + user.string() +
+                                                  "/grafmit.dxf\" /CHPL /D1 /P3 /M* /R\r\n");
+    // Started, the line names the batch file whole (here a program that
+    // writes its arguments: it gets none).
+    WriteArgumentWriter(batch);
+    EXPECT_TRUE(StartPlotProgram(line));
+    EXPECT_EQ(ShownTexts(), (Lines{"Kommandozeile zu lang, Es wird eine Batch-Datei erzeugt."}));
+    EXPECT_EQ(ArgumentsOf(batch), Lines{});
+    EXPECT_TRUE(std::filesystem::exists(batch.string() + ".args"));
 }
 
 }  // namespace

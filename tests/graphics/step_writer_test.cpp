@@ -11,6 +11,7 @@
 #include <charconv>
 #include <cmath>
 #include <map>
+#include <optional>
 #include <regex>
 #include <set>
 
@@ -50,6 +51,117 @@ std::map<int, Entity> ParseDataText(const std::string& text) {
 }
 std::map<int, Entity> ParseData(const std::string& file) {
     return ParseDataText(testing::Slurp(file));
+}
+
+// ---- string literals, decoded by the rules of ISO 10303-21
+
+std::string Utf8Of(char32_t c) {
+    std::string s;
+    if (c < 0x80) {
+        s += static_cast<char>(c);
+    } else if (c < 0x800) {
+        s += static_cast<char>(0xC0 | (c >> 6));
+        s += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        s += static_cast<char>(0xE0 | (c >> 12));
+        s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        s += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        s += static_cast<char>(0xF0 | (c >> 18));
+        s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        s += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return s;
+}
+
+// A string literal with its quotes, decoded into UTF-8: '' and \\ stand for
+// ' and \, \X\hh for one ISO 8859-1 character, and \X2\ and \X4\ open a run
+// of characters of four and eight hex digits that only \X0\ ends. Nothing
+// for a literal the standard refuses: a run left open or cut short, a lone
+// apostrophe or backslash, a byte outside printable ASCII.
+std::optional<std::string> DecodeStepLiteral(std::string_view literal) {
+    if (literal.size() < 2 || literal.front() != '\'' || literal.back() != '\'')
+        return std::nullopt;
+    const std::string_view body = literal.substr(1, literal.size() - 2);
+    const auto hex = [&](std::size_t at, std::size_t digits, char32_t& value) {
+        if (at + digits > body.size()) return false;
+        value = 0;
+        for (std::size_t k = 0; k < digits; ++k) {
+            const char c = body[at + k];
+            const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            if (d < 0) return false;
+            value = value * 16 + static_cast<char32_t>(d);
+        }
+        return true;
+    };
+    std::string out;
+    for (std::size_t i = 0; i < body.size();) {
+        const std::string_view rest = body.substr(i);
+        char32_t c = 0;
+        if (rest.starts_with("''")) {
+            out += '\'';
+            i += 2;
+        } else if (rest.starts_with("\\\\")) {
+            out += '\\';
+            i += 2;
+        } else if (rest.starts_with("\\X\\")) {
+            if (!hex(i + 3, 2, c)) return std::nullopt;
+            out += Utf8Of(c);
+            i += 5;
+        } else if (rest.starts_with("\\X2\\") || rest.starts_with("\\X4\\")) {
+            const std::size_t digits = rest[2] == '2' ? 4 : 8;
+            for (i += 4; !body.substr(i).starts_with("\\X0\\"); i += digits) {
+                if (!hex(i, digits, c)) return std::nullopt;
+                out += Utf8Of(c);
+            }
+            i += 4;
+        } else if (rest[0] == '\'' || rest[0] == '\\' || rest[0] < 0x20 || rest[0] > 0x7E) {
+            return std::nullopt;
+        } else {
+            out += rest[0];
+            ++i;
+        }
+    }
+    return out;
+}
+
+// The string literals of an entity's text, with their quotes.
+std::vector<std::string> LiteralsOf(const std::string& text) {
+    std::vector<std::string> out;
+    static const std::regex literal("'(?:[^']|'')*'");
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), literal);
+         it != std::sregex_iterator(); ++it)
+        out.push_back(it->str());
+    return out;
+}
+
+// A text of OpenCASCADE's entity dump (cad_occt_check.tcl) in UTF-8: \xNN
+// and \u{N...} stand for the characters it read.
+std::string OcctDumpText(std::string_view s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size();) {
+        const std::string_view rest = s.substr(i);
+        if (rest.starts_with("\\x") && rest.size() >= 4) {
+            out += Utf8Of(static_cast<char32_t>(std::stoul(std::string(rest.substr(2, 2)), 0, 16)));
+            i += 4;
+        } else if (rest.starts_with("\\u{") && rest.find('}') != std::string_view::npos) {
+            const std::size_t close = rest.find('}');
+            out += Utf8Of(
+                static_cast<char32_t>(std::stoul(std::string(rest.substr(3, close - 3)), 0, 16)));
+            i += close + 1;
+        } else {
+            out += s[i++];
+        }
+    }
+    return out;
+}
+
+// The part's PRODUCT entity (the one after the assembly's #7).
+std::string PartProduct(const std::map<int, Entity>& entities) {
+    for (const auto& [n, e] : entities)
+        if (n > 7 && e.type == "PRODUCT") return e.text;
+    return "";
 }
 
 // The types each entity may refer to, after the AP214 schema.
@@ -414,13 +526,28 @@ TEST_F(StepTest, NumbersAndStrings) {
         {-1, "-1.00000E+000"},     {1234567, "1.23457E+006"}, {-0.0L, "0.00000E+000"},
         {1E-120L, "1.00000E-120"}, {1E400L, "0.00000E+000"}};
     for (const auto& [x, text] : numbers) EXPECT_EQ(StepNumberText(x), text);
-    const std::pair<std::string, const char*> strings[] = {
-        {"it's", "'it''s'"},
-        {"a\\b", "'a\\\\b'"},
-        {std::string("Maß öl"_cp850), "'Ma\\X2\\00DF\\X0\\ \\X2\\00F6\\X0\\l'"},
-        {std::string("°C"_cp850), "'\\X2\\00B0\\X0\\C'"},
+    // Each string, its literal, and the text the literal reads back as.
+    const struct {
+        std::string in;
+        const char* literal;
+        std::string read;
+    } strings[] = {
+        {"it's", "'it''s'", "it's"},
+        {"a\\b", "'a\\\\b'", "a\\b"},
+        {std::string("Maß öl"_cp850), "'Ma\\X2\\00DF\\X0\\ \\X2\\00F6\\X0\\l'", "Maß öl"},
+        {std::string("°C"_cp850), "'\\X2\\00B0\\X0\\C'", "°C"},
+        // A text that ends in a letter beyond ASCII closes its run all the same.
+        {std::string("Maß"_cp850), "'Ma\\X2\\00DF\\X0\\'", "Maß"},
+        {std::string("Größ"_cp850), "'Gr\\X2\\00F600DF\\X0\\'", "Größ"},
+        {std::string("Größe"_cp850), "'Gr\\X2\\00F600DF\\X0\\e'", "Größe"},
     };
-    for (const auto& [in, out] : strings) EXPECT_EQ(StepString(in), out);
+    for (const auto& c : strings) {
+        const std::string literal = StepString(c.in);
+        EXPECT_EQ(literal, c.literal);
+        EXPECT_EQ(DecodeStepLiteral(literal), c.read) << literal;
+    }
+    // The decoder refuses a run that no \X0\ ends.
+    EXPECT_EQ(DecodeStepLiteral("'Ma\\X2\\00DF'"), std::nullopt);
 }
 
 // A file name (UTF-8) keeps every letter: U+20AC, U+0141, U+00F6, U+00DF in a
@@ -432,8 +559,17 @@ TEST_F(StepTest, FileNameStringsCarryEveryLetter) {
          "'/a/Getriebe-\\X2\\20AC0141\\X0\\-Gr\\X2\\00F600DF\\X0\\e.stp'"},
         {"ö𝔊b's", "'\\X2\\00F6\\X0\\\\X4\\0001D50A\\X0\\b''s'"},
         {"a\xFF.stp", "'a?.stp'"},
+        // Names that end in a letter beyond ASCII close their run.
+        {"Getriebe-€", "'Getriebe-\\X2\\20AC\\X0\\'"},
+        {"Maß𝔊", "'Ma\\X2\\00DF\\X0\\\\X4\\0001D50A\\X0\\'"},
     };
-    for (const auto& [in, out] : names) EXPECT_EQ(StepFileNameString(in), out) << in;
+    for (const auto& [in, out] : names) {
+        const std::string literal = StepFileNameString(in);
+        EXPECT_EQ(literal, out) << in;
+        if (in.find('\xFF') == std::string::npos) {
+            EXPECT_EQ(DecodeStepLiteral(literal), in) << literal;
+        }
+    }
 }
 
 // OpenCASCADE decodes the header's file name of "Getriebe-€Ł-Größe.stp" to
@@ -459,10 +595,48 @@ TEST_F(StepTest, HeaderFileNameReadBackWithEveryLetter) {
 TEST_F(StepTest, UmlautFileNameInHeaderAndProduct) {
     const auto file = Run(kCadStep, "Größe", [] { CadLine(0, 0, 1, 1); });
     EXPECT_EQ(file.filename().string(), "Größe.stp");
-    EXPECT_EQ(StepPartName(file.string()), "Gr\x94\xE1\x65");
+    EXPECT_EQ(StepPartName(file.string()), "Größe");
     const std::string text = testing::Slurp(file.string());
     EXPECT_NE(text.find("/Gr\\X2\\00F600DF\\X0\\e.stp','"), std::string::npos)
         << text.substr(0, 400);
+    EXPECT_NE(text.find("PRODUCT('Gr\\X2\\00F600DF\\X0\\e','Gr\\X2\\00F600DF\\X0\\e',''"),
+              std::string::npos)
+        << PartProduct(ParseDataText(text));
+}
+
+// The part of "Getriebe-€Ł-Größe.stp" is named by the same letters as the
+// file: the PRODUCT's name and id decode to "Getriebe-€Ł-Größe", also as
+// OpenCASCADE reads them; so for "Maß.stp", whose name ends in a letter
+// beyond ASCII.
+TEST_F(StepTest, PartNameCarriesEveryLetter) {
+    const bool occtThere = testing_support::HaveProgram("/usr/bin/occt-draw");
+    for (const std::string name : {"Getriebe-€Ł-Größe", "Maß"}) {
+        const auto file = Run(kCadStep, name, [] { CadLine(0, 0, 1, 1); });
+        ASSERT_EQ(file.filename().string(), name + ".stp");
+        const auto entities = ParseData(file.string());
+        const auto literals = LiteralsOf(PartProduct(entities));
+        ASSERT_GE(literals.size(), 2u) << PartProduct(entities);
+        EXPECT_EQ(DecodeStepLiteral(literals[0]), name) << literals[0];
+        EXPECT_EQ(DecodeStepLiteral(literals[1]), name) << literals[1];
+        if (!occtThere) continue;
+        int product = 0;
+        for (const auto& [n, e] : entities)
+            if (n > 7 && e.type == "PRODUCT") product = n;
+        // OpenCASCADE opens no file whose name holds such letters: it reads a copy.
+        const std::filesystem::path copy = dir / "part.stp";
+        std::filesystem::remove(copy);
+        std::filesystem::copy_file(file, copy);
+        const std::string occt = OcctCheck(copy.string(), std::to_string(product));
+        ASSERT_NE(occt.find("DONE"), std::string::npos) << occt;
+        EXPECT_EQ(Field(occt, "FAILS="), "0") << occt;
+        const std::size_t at = occt.find("PRODUCT(");
+        ASSERT_NE(at, std::string::npos) << occt;
+        const auto read = LiteralsOf(occt.substr(at, occt.find('\n', at) - at));
+        ASSERT_GE(read.size(), 2u) << occt;
+        for (int k = 0; k < 2; ++k)
+            EXPECT_EQ(OcctDumpText(read[k].substr(1, read[k].size() - 2)), name) << occt;
+    }
+    if (!occtThere) GTEST_SKIP() << "occt-draw missing";
 }
 
 }  // namespace

@@ -142,7 +142,7 @@ std::string StepFileNameString(std::string_view name) {
     return literal.Finish();
 }
 
-std::string StepPartName(const std::string& fileName) { return FileNameText(BaseNameOf(fileName)); }
+std::string StepPartName(const std::string& fileName) { return BaseNameOf(fileName); }
 
 void StepWriter::StepWriteEntity(std::string_view text) {
     ++counter_;
@@ -279,7 +279,8 @@ void StepWriter::StepWriteContext() {
     StepWriteEntity("PRODUCT_DEFINITION_SHAPE(''," + std::string("''") + "," + R(8) + ");");
     StepWriteEntity("PRODUCT_DEFINITION('design',''," + R(9) + "," + R(12) + ");");
     StepWriteEntity("PRODUCT_DEFINITION_FORMATION(''," + std::string("''") + "," + R(10) + ");");
-    const std::string part = StepString(StepPartName(CadOutputState.outputFileName));
+    // The part is named by the same letters as the header's file name.
+    const std::string part = StepFileNameString(StepPartName(CadOutputState.outputFileName));
     StepWriteEntity("PRODUCT(" + part + "," + part + ",'',(" + R(11) + "));");
     StepWriteEntity("MECHANICAL_CONTEXT('',#2,'mechanical');");
     StepWriteEntity("PRODUCT_DEFINITION_CONTEXT('part definition',#2,'design');");

@@ -16,7 +16,9 @@
 // Numbers: six significant digits in exponent form with a three-digit
 // exponent (1.50000E+001), always with a point. Strings follow ISO 10303-21:
 // ' and \ doubled, every other character outside printable ASCII written
-// as a \X2\hhhh\X0\ sequence (the texts are code page 850).
+// in a \X2\hhhh...\X0\ run (\X4\ with eight digits beyond the basic plane).
+// The program's texts are code page 850; the file name of the header and
+// the part name come from the file system's UTF-8 with every letter.
 
 #include <memory>
 #include <string>
@@ -35,7 +37,8 @@ std::string StepString(std::string_view cp850);
 // The same of a file name as the file system holds it (UTF-8): every letter
 // of the name, also those code page 850 lacks.
 std::string StepFileNameString(std::string_view name);
-// The output file name without folder and extension, as a code page 850 text.
+// The output file name without folder and extension, as the file system
+// holds it (UTF-8); StepFileNameString makes it the part's name.
 std::string StepPartName(const std::string& fileName);
 
 class StepWriter : public CadWriter {

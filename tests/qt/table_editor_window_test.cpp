@@ -57,7 +57,9 @@ protected:
     }
     TTzDbf& Table() { return TableEditorForm->tzdbf; }
     TzTableModel& Model() { return *window->model; }
-    QString Cell(int row, int column) { return Model().index(row, column).data().toString(); }
+    std::string Cell(int row, int column) {
+        return Model().index(row, column).data().toString().toStdString();
+    }
     // The stored text of a field of a record, read by python3-dbfread.
     static std::string DbfRead(const std::string& file, const std::string& script) {
         int rc = 0;

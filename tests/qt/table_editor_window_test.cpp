@@ -57,7 +57,9 @@ protected:
     }
     TTzDbf& Table() { return TableEditorForm->tzdbf; }
     TzTableModel& Model() { return *window->model; }
-    QString Cell(int row, int column) { return Model().index(row, column).data().toString(); }
+    std::string Cell(int row, int column) {
+        return Model().index(row, column).data().toString().toStdString();
+    }
     // The stored text of a field of a record, read by python3-dbfread.
     static std::string DbfRead(const std::string& file, const std::string& script) {
         int rc = 0;
@@ -84,6 +86,13 @@ protected:
         QTest::keyClick(editor, Qt::Key_Return);
         // The delegate commits the editor on the next turn of the event loop.
         QApplication::processEvents();
+    }
+    // The record numbers of the rows, top to bottom.
+    std::vector<int> RowRecords() {
+        std::vector<int> records;
+        for (int row = 0; row < Model().rowCount(); ++row)
+            records.push_back(Model().RecNoOfRow(row));
+        return records;
     }
     QPoint TitleCentre(int logicalColumn) {
         QHeaderView* h = window->grid->horizontalHeader();
@@ -201,13 +210,7 @@ TEST_F(TableEditorWindowTest, AnEditOfTheSortColumnReordersTheRowsWhenPosted) {
     OpenParts();
     TzGrid* grid = window->grid;
     QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::RightButton, {}, TitleCentre(0));
-    auto order = [&] {
-        std::vector<int> records;
-        for (int row = 0; row < Model().rowCount(); ++row)
-            records.push_back(Model().RecNoOfRow(row));
-        return records;
-    };
-    ASSERT_EQ(order(), (std::vector<int>{2, 3, 1}));  // bronze, cast iron, worm
+    ASSERT_EQ(RowRecords(), (std::vector<int>{2, 3, 1}));  // bronze, cast iron, worm
 
     // Down after the edit posts it: bronze, now "zeta oil", goes last and
     // stays the current row.
@@ -215,7 +218,7 @@ TEST_F(TableEditorWindowTest, AnEditOfTheSortColumnReordersTheRowsWhenPosted) {
     QTest::keyClick(grid, Qt::Key_Down);
     EXPECT_EQ(Table().State(), TDataSetState::dsBrowse);
     EXPECT_EQ(DbfRead(path, "print(t.records[1]['NAME'])"), "zeta oil\n");
-    EXPECT_EQ(order(), (std::vector<int>{3, 1, 2}));
+    EXPECT_EQ(RowRecords(), (std::vector<int>{3, 1, 2}));
     EXPECT_EQ(Cell(2, 0), "zeta oil");
     EXPECT_EQ(grid->currentIndex().row(), 2);
     EXPECT_EQ(Table().RecNo(), 2);
@@ -237,7 +240,7 @@ TEST_F(TableEditorWindowTest, AnEditOfTheSortColumnReordersTheRowsWhenPosted) {
     // Next then moves to the row below it.
     TypeInto(1, 0, "amber");
     window->navigator->Click(TzNavButton::nbPost);
-    EXPECT_EQ(order(), (std::vector<int>{1, 3, 2}));
+    EXPECT_EQ(RowRecords(), (std::vector<int>{1, 3, 2}));
     EXPECT_EQ(grid->currentIndex().row(), 0);
     EXPECT_EQ(Table().RecNo(), 1);
     window->navigator->Click(TzNavButton::nbNext);
@@ -246,6 +249,89 @@ TEST_F(TableEditorWindowTest, AnEditOfTheSortColumnReordersTheRowsWhenPosted) {
     window->navigator->Click(TzNavButton::nbLast);
     EXPECT_EQ(grid->currentIndex().row(), 2);
     EXPECT_EQ(Cell(2, 0), "zeta oil");
+}
+
+// Sorted by NAME (record order 2, 3, 1), an edit that leaves the record in
+// its place is posted on leaving the row, and the row moved to becomes
+// current, as in natural order: Down, Up and a click each land at once.
+TEST_F(TableEditorWindowTest, AfterAnEditThatKeepsTheOrderTheRowMovedToIsCurrent) {
+    OpenParts();
+    TzGrid* grid = window->grid;
+    QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::RightButton, {}, TitleCentre(0));
+    const std::vector<int> sorted{2, 3, 1};  // bronze, cast iron, worm
+    ASSERT_EQ(RowRecords(), sorted);
+    const std::string values = "print([r['VALUE'] for r in t.records])";
+
+    // VALUE of bronze (row 0), then Down: cast iron, record 3.
+    TypeInto(0, 1, "4.5");
+    QTest::keyClick(grid, Qt::Key_Down);
+    EXPECT_EQ(Table().State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(DbfRead(path, values), "[3.0, 4.5, 2.0]\n");
+    EXPECT_EQ(RowRecords(), sorted);
+    EXPECT_EQ(grid->currentIndex().row(), 1);
+    EXPECT_EQ(Table().RecNo(), 3);
+    EXPECT_EQ(window->editRecno->text().toStdString(), "3");
+
+    // VALUE of cast iron, then a click on worm (row 2, record 1).
+    TypeInto(1, 1, "6.5");
+    const QRect worm = grid->visualRect(Model().index(2, 1));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, worm.center());
+    EXPECT_EQ(DbfRead(path, values), "[3.0, 4.5, 6.5]\n");
+    EXPECT_EQ(RowRecords(), sorted);
+    EXPECT_EQ(grid->currentIndex().row(), 2);
+    EXPECT_EQ(Table().RecNo(), 1);
+    EXPECT_EQ(window->editRecno->text().toStdString(), "1");
+
+    // VALUE of worm, then Up: cast iron again.
+    TypeInto(2, 1, "8.5");
+    QTest::keyClick(grid, Qt::Key_Up);
+    EXPECT_EQ(DbfRead(path, values), "[8.5, 4.5, 6.5]\n");
+    EXPECT_EQ(grid->currentIndex().row(), 1);
+    EXPECT_EQ(Table().RecNo(), 3);
+    EXPECT_EQ(window->editRecno->text().toStdString(), "3");
+
+    // The sort column itself, renamed without leaving its place (bronze to
+    // brass stays first): Down moves on too.
+    TypeInto(0, 0, "brass");
+    QTest::keyClick(grid, Qt::Key_Down);
+    EXPECT_EQ(DbfRead(path, "print(t.records[1]['NAME'])"), "brass\n");
+    EXPECT_EQ(RowRecords(), sorted);
+    EXPECT_EQ(grid->currentIndex().row(), 1);
+    EXPECT_EQ(Table().RecNo(), 3);
+    EXPECT_EQ(window->editRecno->text().toStdString(), "3");
+}
+
+// Sorted by NAME, an edit of a name posted through the navigator after its
+// Edit button reorders the rows as a Post straight after typing does,
+// whether Edit was pressed before the typing or after it.
+TEST_F(TableEditorWindowTest, AnEditPostedAfterTheNavigatorsEditReordersTheRows) {
+    OpenParts();
+    TzGrid* grid = window->grid;
+    QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::RightButton, {}, TitleCentre(0));
+    ASSERT_EQ(RowRecords(), (std::vector<int>{2, 3, 1}));  // bronze, cast iron, worm
+
+    // Typed, Edit, Post: bronze, now "zeta oil", goes last and stays current.
+    TypeInto(0, 0, "zeta oil");
+    window->navigator->Click(TzNavButton::nbEdit);
+    EXPECT_EQ(Table().State(), TDataSetState::dsEdit);
+    window->navigator->Click(TzNavButton::nbPost);
+    EXPECT_EQ(DbfRead(path, "print(t.records[1]['NAME'])"), "zeta oil\n");
+    EXPECT_EQ(RowRecords(), (std::vector<int>{3, 1, 2}));
+    EXPECT_EQ(Cell(2, 0), "zeta oil");
+    EXPECT_EQ(grid->currentIndex().row(), 2);
+    EXPECT_EQ(Table().RecNo(), 2);
+
+    // Edit, typed, Post: worm, now "amber", goes first and stays current.
+    grid->setCurrentIndex(Model().index(1, 0));
+    window->navigator->Click(TzNavButton::nbEdit);
+    EXPECT_EQ(Table().State(), TDataSetState::dsEdit);
+    TypeInto(1, 0, "amber");
+    window->navigator->Click(TzNavButton::nbPost);
+    EXPECT_EQ(DbfRead(path, "print(t.records[0]['NAME'])"), "amber\n");
+    EXPECT_EQ(RowRecords(), (std::vector<int>{1, 3, 2}));
+    EXPECT_EQ(Cell(0, 0), "amber");
+    EXPECT_EQ(grid->currentIndex().row(), 0);
+    EXPECT_EQ(Table().RecNo(), 1);
 }
 
 TEST_F(TableEditorWindowTest, SearchMovesTheGridAndPackLeavesAFileDbfreadReads) {

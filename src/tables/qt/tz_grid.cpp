@@ -330,6 +330,9 @@ void TzGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
     if (following_ || !model_ || !current.isValid()) return;
     if (previous.isValid() && current.row() == previous.row()) return;
     const bool wasInserting = model_->DataSet().State() == TDataSetState::dsInsert;
+    // The row of a record under edit, before the move posts the edit.
+    const int editedRow =
+        model_->DataSet().State() == TDataSetState::dsEdit ? model_->CurrentRow() : -1;
     bool moved = false;
     try {
         moved = model_->MoveToRow(current.row());
@@ -350,10 +353,15 @@ void TzGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
         }
     } else if (const int32_t edited = model_->TakeSettledEdit()) {
         // Moving posted an edit in an order by index or filter: the rows
-        // are read in the order it made, and the row stays on the record
-        // just edited, wherever it went.
-        if (moved) model_->DataSet().GotoBookmark(edited);
+        // are read in the order it made. An edit that moved its record to
+        // another row keeps the row on it, wherever it went; otherwise the
+        // row moved to is current, as in natural order.
         Reload();
+        const int editedNow = model_->RowOfRecNo(edited);
+        if (moved && editedNow >= 0 && editedNow != editedRow) {
+            model_->DataSet().GotoBookmark(edited);
+            FollowDataSet();
+        }
     } else if (!moved) {
         FollowDataSet();
     }

@@ -84,9 +84,7 @@ QDialogButtonBox* OkCancel(QDialog* d) {
 
 // Writes the configuration file; says so when it cannot be written.
 void WriteConfigOrSay() {
-    if (!WriteConfigFile())
-        Ui().ShowMessage("", ShownFileName(ConfigFilePath()) + " cannot be written",
-                         MessageKind::Error);
+    if (!WriteConfigFile()) ShowErrorBox(NotWrittenText(ConfigFilePath()));
 }
 
 }  // namespace
@@ -558,7 +556,7 @@ void TForm_printconf::Button_pdfClick() {
     if (!chosen) return;
     if (!ConfirmReplace(*chosen)) return;  // the form stays open
     if (!PrintGraphicsWindowToPdf(window_, *chosen))
-        Ui().ShowMessage("", ShownFileName(*chosen) + " cannot be written", MessageKind::Error);
+        ShowErrorBox(NotWrittenText(*chosen));
     accept();
 }
 

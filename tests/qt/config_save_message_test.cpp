@@ -32,9 +32,9 @@ TEST_F(ConfigSaveMessage, AConfigurationThatCannotBeWrittenIsNamed) {
     for (const auto& c : scripted.CallsOf("message")) shown.push_back(Cp850ToUtf8Carried(c.text));
     // The failed write says why, then the form names the file it did not save.
     const std::string cfg = dir / "fehlt/VELDRIM.cfg";
-    EXPECT_EQ(shown, (std::vector<std::string>{
-                         "file write error: " + cfg + ": No such file or directory",
-                         "Datei " + cfg + " nicht geschrieben"}));
+    EXPECT_EQ(shown,
+              (std::vector<std::string>{"file write error: " + cfg + ": No such file or directory",
+                                        "Datei " + cfg + " nicht geschrieben"}));
 }
 
 }  // namespace

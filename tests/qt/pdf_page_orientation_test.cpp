@@ -30,8 +30,7 @@ protected:
         p.start("pdfinfo", {QString::fromStdString(pdf)});
         if (!p.waitForFinished(30000)) return {0, 0};
         const QString info = QString::fromUtf8(p.readAllStandardOutput());
-        const auto m =
-            QRegularExpression(R"(Page size:\s+([0-9.]+) x ([0-9.]+) pts)").match(info);
+        const auto m = QRegularExpression(R"(Page size:\s+([0-9.]+) x ([0-9.]+) pts)").match(info);
         if (!m.hasMatch()) return {0, 0};
         return {m.captured(1).toDouble(), m.captured(2).toDouble()};
     }
@@ -39,7 +38,7 @@ protected:
 };
 
 TEST_F(PdfPageOrientation, TheLandscapeSheetGivesALandscapePage) {
-    DrawCurrentView();  // the result view on the A4 landscape sheet
+    DrawCurrentView();                     // the result view on the A4 landscape sheet
     for (const int configured : {1, 2}) {  // "Printer: Portrait=1, Landscape=2"
         printerOrientation = static_cast<std::int16_t>(configured);
         const std::string menu = dir / ("menu-" + std::to_string(configured) + ".pdf");

@@ -255,7 +255,8 @@ std::string UsageText(const std::string& programName) {
            "  /CADi:j   write CAD item j in format i (1 DXF, 2 IGES, 5 TXT)\n"
            "  /NOGUI    never open a window or dialog\n"
            "  /ARCHIV   archive mode: the data file is named without its folder;\n"
-           "            with \"Archive Flag ?\" set, saving under a new name is refused\n"
+           "            with \"Archive Flag ?\" set, Speichern and saving under a\n"
+           "            new name are refused\n"
            "  /?        this screen\n";
 }
 

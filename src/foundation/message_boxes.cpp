@@ -145,6 +145,10 @@ std::string NotFoundText(const std::string& path) {
     return "Datei " + ShownFileName(path) + " nicht gefunden oder kein Zugriffsrecht !";
 }
 
+std::string NotWrittenText(const std::string& path) {
+    return "Datei " + ShownFileName(path) + " nicht geschrieben";
+}
+
 std::string NotWritableText(const std::string& path) {
     // A save replaces the file through its folder: the file refuses only
     // where it is write-protected itself.

@@ -71,6 +71,9 @@ std::string NotWritableText(const std::string& path);
 // "Datei " + the file's name as shown + " nicht gefunden oder kein
 // Zugriffsrecht !".
 std::string NotFoundText(const std::string& path);
+// "Datei " + the file's name as shown + " nicht geschrieben": a whole file
+// (a workbook, a PDF, the configuration) that could not be written.
+std::string NotWrittenText(const std::string& path);
 // "file write error: " + the file's name + ": " + the system's reason.
 std::string FileWriteErrorText(const TextFile& f);
 

@@ -38,7 +38,7 @@ std::vector<std::string> SplitAtTabs(const std::string& line) {
 std::string WriteAndOpenWorkbook(const std::string& textPath, const std::string& xlsx,
                                  bool splitColumns) {
     if (!TextFileToWorkbook(textPath, xlsx, splitColumns)) {
-        ShowErrorIfEnabled("Datei " + ShownFileName(xlsx) + " nicht geschrieben");
+        ShowErrorIfEnabled(NotWrittenText(xlsx));
         cancelFlag = true;
         return {};
     }

@@ -33,14 +33,14 @@ protected:
 TEST_F(PdfFileNames, GraphicsAsPdfNamesTheFileItCannotWrite) {
     scripted.QueueText(Unwritable());
     window->Item("mi_filePrintPdf")->trigger();
-    EXPECT_EQ(Shown(), std::vector<std::string>{Unwritable() + " cannot be written"});
+    EXPECT_EQ(Shown(), std::vector<std::string>{"Datei " + Unwritable() + " nicht geschrieben"});
 }
 
 TEST_F(PdfFileNames, PrinterSetUpsPdfButtonNamesTheFileItCannotWrite) {
     TForm_printconf form(*window);
     scripted.QueueText(Unwritable());
     form.Button_pdfClick();
-    EXPECT_EQ(Shown(), std::vector<std::string>{Unwritable() + " cannot be written"});
+    EXPECT_EQ(Shown(), std::vector<std::string>{"Datei " + Unwritable() + " nicht geschrieben"});
 }
 
 }  // namespace

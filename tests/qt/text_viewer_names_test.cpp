@@ -50,7 +50,7 @@ TEST_F(TextViewerNames, APdfThatCannotBeWrittenIsNamed) {
     TForm_showtextfile viewer(text, "t");
     ui.QueueText(pdf);
     viewer.mi_dateiPdfClick();
-    EXPECT_EQ(Shown(), std::vector<std::string>{pdf + " cannot be written"});
+    EXPECT_EQ(Shown(), std::vector<std::string>{"Datei " + pdf + " nicht geschrieben"});
 }
 
 }  // namespace

@@ -211,8 +211,7 @@ void Thh::BuildMenus() {
                 "PDF", EnsureTrailingBackslash(dataDirectory) + base + ".pdf", "PDF|*.pdf");
             if (chosen && !ConfirmReplace(*chosen)) return;
             if (chosen && !PrintGraphicsWindowToPdf(Window(), *chosen))
-                Ui().ShowMessage("", ShownFileName(*chosen) + " cannot be written",
-                                 MessageKind::Error);
+                ShowErrorBox(NotWrittenText(*chosen));
         },
         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     file->addSeparator();

@@ -84,9 +84,7 @@ QDialogButtonBox* OkCancel(QDialog* d) {
 
 // Writes the configuration file; says so when it cannot be written.
 void WriteConfigOrSay() {
-    if (!WriteConfigFile())
-        Ui().ShowMessage("", ShownFileName(ConfigFilePath()) + " cannot be written",
-                         MessageKind::Error);
+    if (!WriteConfigFile()) ShowErrorBox(NotWrittenText(ConfigFilePath()));
 }
 
 }  // namespace
@@ -557,8 +555,7 @@ void TForm_printconf::Button_pdfClick() {
         "PDF|*.pdf");
     if (!chosen) return;
     if (!ConfirmReplace(*chosen)) return;  // the form stays open
-    if (!PrintGraphicsWindowToPdf(window_, *chosen))
-        Ui().ShowMessage("", ShownFileName(*chosen) + " cannot be written", MessageKind::Error);
+    if (!PrintGraphicsWindowToPdf(window_, *chosen)) ShowErrorBox(NotWrittenText(*chosen));
     accept();
 }
 

@@ -250,8 +250,8 @@ QPageLayout::Orientation SheetOrientation(const TFveldgra&) {
 
 bool PrintGraphicsWindowToPdf(TFveldgra& window, const std::string& pdfPath) {
     return PrintToPdfFile(pdfPath, [&](QPrinter& printer) {
-        printer.setPageOrientation(printerOrientation == 2 ? QPageLayout::Landscape
-                                                           : QPageLayout::Portrait);
+        // The page turns with the sheet, as on the printer.
+        printer.setPageOrientation(SheetOrientation(window));
         return PrintGraphicsWindow(window, printer);
     });
 }

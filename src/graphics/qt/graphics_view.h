@@ -71,8 +71,9 @@ bool PrintGraphicsWindow(TFveldgra& window, QPrinter& printer);
 // The page orientation of the window's sheet: landscape for a sheet wider
 // than tall (the A4 landscape drawing sheet), else portrait.
 QPageLayout::Orientation SheetOrientation(const TFveldgra& window);
-// The same into a PDF file (A4) through a whole-file save; false when it was
-// not completely written, and an old file then stays as it was.
+// The same into a PDF file (A4, turned with the sheet as SheetOrientation
+// says) through a whole-file save; false when it was not completely written,
+// and an old file then stays as it was.
 bool PrintGraphicsWindowToPdf(TFveldgra& window, const std::string& pdfPath);
 
 }  // namespace veldrim

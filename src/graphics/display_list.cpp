@@ -98,8 +98,13 @@ namespace {
 int replayDepth = 0;
 bool clearPending = false;
 size_t clearedDuringReplay = 0;
+// The holds that keep the replays from letting events run.
+int eventHolds = 0;
 
 }  // namespace
+
+ReplayEventHold::ReplayEventHold() { ++eventHolds; }
+ReplayEventHold::~ReplayEventHold() { --eventHolds; }
 
 void ResetGraphicsWindow() {
     DeviceWidth = kDefaults.DeviceWidth;
@@ -565,9 +570,10 @@ void TFveldgra::Replay(GraphicsCanvas* window, const PrinterTarget* print) {
     // While a CAD output run is open its drawing is not whole: a command let
     // in now (a new drawing, a print, a help picture) would run inside it and
     // print half a drawing or leave two in the list. The events wait for the
-    // replay at the run's end, or for the event loop.
+    // replay at the run's end, or for the event loop; so they do while a
+    // hold keeps them from an old picture about to be replaced.
     auto letEventsRun = [&mapping] {
-        if (CadRunActive()) return;
+        if (CadRunActive() || eventHolds > 0) return;
         const WindowMapping replaying = CurrentMapping();
         ApplyMapping(mapping.window);
         Ui().ProcessEvents();

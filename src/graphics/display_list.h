@@ -315,6 +315,18 @@ private:
     } picture_;
 };
 
+// While one lives, no replay lets pending events run: the picture replayed
+// now is about to be replaced by a new drawing (F5 shows the old one at its
+// reset zoom first), and a command typed behind it is to act on the new one.
+// The events wait for the replay of the new drawing, or for the event loop.
+class ReplayEventHold {
+public:
+    ReplayEventHold();
+    ~ReplayEventHold();
+    ReplayEventHold(const ReplayEventHold&) = delete;
+    ReplayEventHold& operator=(const ReplayEventHold&) = delete;
+};
+
 // The window all drawing goes to (the main window); set by the program, or by
 // tests. Never null: a headless default instance is used until one is set.
 TFveldgra& Window();

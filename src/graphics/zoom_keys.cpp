@@ -73,6 +73,16 @@ int64_t WiderHalf(int64_t span, long double factor) {
     return std::max(Half(R64(span * factor)), Half(span) + 1);
 }
 
+// The half span of a zoom in from a span: R(span / factor) div 2, but, where
+// a whole step (the zoom factor) still narrows the span, at least one unit
+// narrower than the span now, so that a fine step (1.025, where R(span /
+// 1.025) gives spans below 20 back) goes on as far as a whole step goes.
+int64_t NarrowerHalf(int64_t span, long double factor) {
+    const int64_t half = Half(R64(span / factor));
+    if (2 * Half(R64(span / ZoomFactor)) >= span) return half;
+    return std::min(half, Half(span - 1));
+}
+
 // The zoom factor of a wheel turn of s steps: a whole step and more zoom by
 // the factor times the steps; part of a step (the fine steps of touchpads and
 // smooth wheels) zooms by that part of the way from 1 to the factor, so it
@@ -222,6 +232,8 @@ void TFveldgra::FormMouseWheel(int32_t delta) {
         ZoomAbout(*this, cx, cy, WiderHalf(width, f), WiderHalf(height, f));
     else if (delta > 0)
         ZoomAbout(*this, cx, cy, Half(R64(width * f)), Half(R64(height * f)));
+    else if (delta < 0 && f > 1)
+        ZoomAbout(*this, cx, cy, NarrowerHalf(width, f), NarrowerHalf(height, f));
     else if (delta < 0 && f > 0)
         ZoomAbout(*this, cx, cy, Half(R64(width / f)), Half(R64(height / f)));
     ClearViewPort();

@@ -184,6 +184,24 @@ TEST_F(ZoomKeysTest, WheelStepsZoomInTheDirectionOfTheirSignTheSmallOneLess) {
     EXPECT_EQ(ZoomRect, (ZoomRectangle{318, 238, 322, 242}));
 }
 
+// Turned down again and again, fine wheel steps (15) zoom in as far as whole
+// steps (120) do: to 2 x 2 units about the centre (320, 240) of the picture,
+// where a whole step finds nothing narrower to show. Below a width of 20 a
+// fine step's 1.025 rounds back to the width it started from.
+TEST_F(ZoomKeysTest, FineWheelStepsZoomInAsFarAsWholeSteps) {
+    WheelZoomSwitch = 1;
+    for (const int delta : {-120, -15}) {
+        window.ResetZoom();
+        int steps = 0;
+        for (ZoomRectangle before{}; !(before == ZoomRect) && steps < 1000; ++steps) {
+            before = ZoomRect;
+            window.FormMouseWheel(delta);
+        }
+        EXPECT_LT(steps, 1000) << "delta " << delta;
+        EXPECT_EQ(ZoomRect, (ZoomRectangle{319, 239, 321, 241})) << "delta " << delta;
+    }
+}
+
 TEST_F(ZoomKeysTest, TheWheelZoomsOnlyWithWheelZoomOn) {
     WheelZoomSwitch = 0;
     window.FormMouseWheel(-120);

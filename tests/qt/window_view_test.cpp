@@ -4,45 +4,20 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QProcess>
 #include <QTest>
 
 #include "app/main_commands.h"
 #include "foundation/program_state.h"
 #include "graphics/display_list.h"
-#include "graphics/formats/hpgl_reader.h"
 #include "graphics/recording_canvas.h"
 #include "graphics/zoom_keys.h"
-#include "qt/main_window_fixture.h"
+#include "qt/window_view_fixture.h"
 
 namespace veldrim {
 namespace {
 
-// The Qt window services with the PDF file chosen in advance.
-struct PdfChoiceUi : QtUi {
-    std::optional<std::string> SaveFileName(const std::string&, const std::string&,
-                                            const std::string&) override {
-        return pdf;
-    }
-    std::string pdf;
-};
-
-class WindowViewTest : public test::MainWindowFixture {
+class WindowViewTest : public test::WindowViewFixture {
 protected:
-    void SetUp() override {
-        MainWindowFixture::SetUp();
-        SetUi(&pdfUi);
-        InstallHpglHelpPictures();
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        QApplication::setActiveWindow(window.get());
-        view = window->graphics();
-        view->setFocus();
-    }
-    void TearDown() override {
-        SetUi(&ui);
-        MainWindowFixture::TearDown();
-    }
     void Send(QEvent::Type type, QPoint at) {
         QMouseEvent e(type, QPointF(at), QPointF(at), QPointF(at), Qt::LeftButton,
                       type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
@@ -53,11 +28,6 @@ protected:
         Send(QEvent::MouseButtonPress, from);
         Send(QEvent::MouseMove, to);
         Send(QEvent::MouseButtonRelease, to);
-    }
-    static bool Holds(const std::string& text) {
-        for (const std::string& record : DisplayList)
-            if (record.find(text) != std::string::npos) return true;
-        return false;
     }
     // Runs `command` as a command that is pending when "Zeichnung neu"
     // starts: it is queued first, and the events run after the item.
@@ -74,8 +44,6 @@ protected:
         QCoreApplication::processEvents();
         ASSERT_TRUE(ran) << "the pending command ran";
     }
-    PdfChoiceUi pdfUi;
-    GraphicsView* view = nullptr;
 };
 
 // The picture after a double click is the drawing as it was first shown; a
@@ -124,10 +92,7 @@ TEST_F(WindowViewTest, ACommandPendingWhileADrawingStartsWaitsForTheWholeDrawing
         pdfUi.pdf = dir.path() + "/pending.pdf";
         PendingWhileTheDrawingStarts([this] { window->Item("mi_filePrintPdf")->trigger(); });
         EXPECT_EQ(DisplayList.size(), drawing);
-        QProcess text;
-        text.start("pdftotext", {QString::fromStdString(pdfUi.pdf), "-"});
-        ASSERT_TRUE(text.waitForFinished(20000));
-        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        const QString printed = PrintedText();
         EXPECT_TRUE(printed.contains("VELDRIM")) << "the sheet: " << printed.toStdString();
         EXPECT_TRUE(printed.contains("Leistungsbilanz"))
             << "the diagram: " << printed.toStdString();
@@ -148,10 +113,7 @@ TEST_F(WindowViewTest, APrintTypedBehindF5PrintsTheWholeNewDrawing) {
         window.get(), [this] { window->Item("mi_filePrintPdf")->trigger(); }, Qt::QueuedConnection);
     QTest::keyClick(view, Qt::Key_F5);
     QCoreApplication::processEvents();
-    QProcess text;
-    text.start("pdftotext", {QString::fromStdString(pdfUi.pdf), "-"});
-    ASSERT_TRUE(text.waitForFinished(20000));
-    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    const QString printed = PrintedText();
     EXPECT_TRUE(printed.contains("VELDRIM")) << printed.toStdString();
     EXPECT_TRUE(printed.contains("eta 77")) << printed.toStdString();
 }

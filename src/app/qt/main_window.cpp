@@ -427,8 +427,13 @@ void Thh::mi_viewzeichnungClick() {
     // window's keys repeats. As the item's shortcut it never reaches the
     // window's key handler on its own. The key comes first: keys typed
     // behind it (the Ctrl and Shift of a print shortcut) wait for the
-    // drawing's end and then repeat the reset, not an older zoom.
-    if (redraw_ && redraw_->ByShortcut()) FormKeyDown(kVkF5);
+    // drawing's end and then repeat the reset, not an older zoom. The key's
+    // repaint shows the old picture: what is typed or chosen behind F5 waits
+    // through it for the new drawing, as behind the menu item.
+    if (redraw_ && redraw_->ByShortcut()) {
+        const ReplayEventHold hold;
+        FormKeyDown(kVkF5);
+    }
     DrawCurrentView();
 }
 

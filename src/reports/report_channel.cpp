@@ -216,11 +216,12 @@ bool BeginsWithDataFileRule(int fd) {
 // may. The copy is named after the data set, so its name can lead to a data
 // file: the one the data set was read from (by identity, through any name or
 // link, whatever its lines hold), or another one, known by its header rule.
-// A name that leads to no plain file (a pipe, a device, a folder) is refused
-// before anything opens it: a pipe would hold the run until someone reads it.
+// A name that leads to no plain file (a pipe, a device) is refused before
+// anything opens it: a pipe would hold the run until someone reads it. A
+// folder is left to the save, which names it.
 std::string ReportCopyRefusal(const std::string& path) {
     const std::optional<FileIdentity> target = IdentityOf(path);
-    if (!target) return {};
+    if (!target || DirExists(path)) return {};
     const std::string notReplaced(" und wird nicht überschrieben !"_cp850);
     const std::string noPlainFile =
         "Datei " + ShownFileName(path) + std::string(" ist keine gewöhnliche Datei"_cp850) + notReplaced;

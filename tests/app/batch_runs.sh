@@ -176,12 +176,14 @@ done
 rm gear.txt
 cp edited.orig gear.qb3 && ln -s gear.qb3 gear.txt
 for run in gear.txt gear.qb3; do
+  cp edited.orig gear.qb3
   copy_refused "symlink $run" "$run" 'ist eine Datendatei'
   keeps "symlink $run" gear.qb3 edited.orig
   [ "$(readlink gear.txt)" = gear.qb3 ] || fail "report-copy symlink $run: gear.txt is no longer the link"
 done
-rm gear.txt && ln gear.qb3 gear.txt
+rm gear.txt && cp edited.orig gear.qb3 && ln gear.qb3 gear.txt
 for run in gear.txt gear.qb3; do
+  cp edited.orig gear.qb3
   copy_refused "hardlink $run" "$run" 'ist eine Datendatei'
   keeps "hardlink $run" gear.qb3 edited.orig
   [ gear.txt -ef gear.qb3 ] || fail "report-copy hardlink $run: gear.txt is no longer a name of gear.qb3"

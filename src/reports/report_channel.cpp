@@ -223,20 +223,22 @@ std::string ReportCopyRefusal(const std::string& path) {
     const std::optional<FileIdentity> target = IdentityOf(path);
     if (!target || DirExists(path)) return {};
     const std::string notReplaced(" und wird nicht überschrieben !"_cp850);
-    const std::string noPlainFile =
-        "Datei " + ShownFileName(path) + std::string(" ist keine gewöhnliche Datei"_cp850) + notReplaced;
-    const std::string dataFile = "Datei " + ShownFileName(path) + " ist eine Datendatei" + notReplaced;
-    if (!target->regular) return noPlainFile;
-    if (target == dataFileReadIdentity) return dataFile;
+    const std::string noPlainFileText = "Datei " + ShownFileName(path) +
+                                        std::string(" ist keine gewöhnliche Datei"_cp850) +
+                                        notReplaced;
+    const std::string dataFileText =
+        "Datei " + ShownFileName(path) + " ist eine Datendatei" + notReplaced;
+    if (!target->regular) return noPlainFileText;
+    if (target == dataFileReadIdentity) return dataFileText;
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return {};
     // The file opened is the one looked at, not one put in its place since.
     const std::optional<FileIdentity> opened = IdentityOfOpenFile(fd);
     std::string why;
     if (!opened || !opened->regular || opened != target)
-        why = noPlainFile;
+        why = noPlainFileText;
     else if (BeginsWithDataFileRule(fd))
-        why = dataFile;
+        why = dataFileText;
     ::close(fd);
     return why;
 }

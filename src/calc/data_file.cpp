@@ -10,6 +10,7 @@
 namespace veldrim {
 
 DataFileSections dataFileSections;
+std::optional<FileIdentity> dataFileReadIdentity;
 
 namespace {
 
@@ -273,6 +274,7 @@ bool DataFileSectionsMissing() {
 void ResetDataFile() {
     dataFileSections = DataFileSections{};
     failedLine = kDefaults.failedLine;
+    dataFileReadIdentity.reset();
 }
 
 int DataFileFailedLine() { return failedLine; }
@@ -325,13 +327,17 @@ bool ReadDataFile(const std::string& path) {
         return false;
     }
     sharedTextFile.SetLineLimit(kValueLineLimit);
+    const std::optional<FileIdentity> readFrom = sharedTextFile.OpenedIdentity();
     const bool empty = sharedTextFile.Eof();
     LineWalker w(LineWalker::kRead);
     Walk(w);
     const bool tooLong = sharedTextFile.LastResult() == kIoLineTooLong;
     const int linesRead = sharedTextFile.LinesRead();
     sharedTextFile.Close();
-    if (!w.failed()) return true;
+    if (!w.failed()) {
+        dataFileReadIdentity = readFrom;
+        return true;
+    }
 
     failedLine = tooLong ? linesRead : w.failedAt();
     gearPair = savedPair;

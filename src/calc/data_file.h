@@ -9,7 +9,10 @@
 // file through the hooks below, which the program installs at start-up.
 
 #include <functional>
+#include <optional>
 #include <string>
+
+#include "foundation/files.h"
 
 namespace veldrim {
 
@@ -54,5 +57,11 @@ bool ReadDataFile(const std::string& path);
 
 // The line number of the first failed line of the last read (0 when none).
 int DataFileFailedLine();
+
+// The file the data set was last read from, by identity (empty before the
+// first read): an output named after the data set (the report's display
+// copy) must not replace it under whatever name or link it is reached,
+// whatever its lines hold.
+extern std::optional<FileIdentity> dataFileReadIdentity;
 
 }  // namespace veldrim

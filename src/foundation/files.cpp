@@ -133,26 +133,42 @@ void DeleteFilesByMask(const std::string& dir, const std::string& mask) {
     }
 }
 
+namespace {
+FileIdentity IdentityFromStat(const struct stat& st) {
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+            S_ISREG(st.st_mode)};
+}
+}  // namespace
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return IdentityFromStat(st);
+}
+
+std::optional<FileIdentity> IdentityOfOpenFile(int fd) {
+    struct stat st {};
+    if (fd < 0 || FileCalls.fstat(fd, &st) != 0) return std::nullopt;
+    return IdentityFromStat(st);
+}
+
 bool CopyFileBlocks(const std::string& src, const std::string& dst) {
     const int in = FileCalls.open(src.c_str(), O_RDONLY | O_CLOEXEC, 0);
     if (in < 0) {
         cancelFlag = true;
         return false;
     }
-    struct stat before {};
-    const bool dstExists = ::stat(dst.c_str(), &before) == 0;
+    const std::optional<FileIdentity> before = IdentityOf(dst);
     // A target that is the source itself, under this or any other name (a
     // link, another path to the same folder), already holds the copy:
     // opening it for writing would empty the source.
-    struct stat source {};
-    if (dstExists && FileCalls.fstat(in, &source) == 0 && source.st_dev == before.st_dev &&
-        source.st_ino == before.st_ino) {
+    if (before && IdentityOfOpenFile(in) == before) {
         FileCalls.close(in);
         return true;
     }
     // Only a regular file that the copy made or overwrote is removed after a
     // failure; a device or other special target is never unlinked.
-    const bool existedSpecial = dstExists && !S_ISREG(before.st_mode);
+    const bool existedSpecial = before && !before->regular;
     const int out = FileCalls.open(dst.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (out < 0) {
         FileCalls.close(in);

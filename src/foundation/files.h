@@ -4,6 +4,8 @@
 // case-insensitively when they are read. Failures show in results or in the
 // cancel flag, never as exceptions.
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,6 +37,21 @@ std::string ExtAfterFirstDot(std::string_view name);
 std::string DirPartOf(std::string_view path);
 // "D:" style drive of a path, empty when it has none.
 std::string DriveOf(std::string_view path);
+
+// Which file a name or an open descriptor leads to: its device and inode.
+// Two names with one identity are the same file (a hard link, a symbolic
+// link, another path to the same folder), whatever they are called.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool regular = false;  // a plain file, not a folder, pipe or device
+    bool operator==(const FileIdentity& o) const { return device == o.device && inode == o.inode; }
+};
+// The file a name leads to, symbolic links followed; nothing opens it.
+// Empty when the name leads to no file.
+std::optional<FileIdentity> IdentityOf(const std::string& path);
+// The file an open descriptor reads or writes.
+std::optional<FileIdentity> IdentityOfOpenFile(int fd);
 
 bool FileExists(const std::string& name);
 bool DirExists(const std::string& dir);

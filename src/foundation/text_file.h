@@ -26,9 +26,11 @@
 // whose name differs only in letter case in the same folder.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "foundation/files.h"
 #include "foundation/real.h"
 
 namespace veldrim {
@@ -72,6 +74,9 @@ public:
     const std::string& Name() const { return name_; }
     // The file actually opened for reading (after the letter-case search).
     const std::string& OpenedName() const { return openedName_; }
+    // Which file is open (empty when none): the file a reading was taken from,
+    // whatever name or link led to it.
+    std::optional<FileIdentity> OpenedIdentity() const { return IdentityOfOpenFile(fd_); }
 
     // Opens for reading. Returns the result code (also kept in LastResult).
     int Reset();

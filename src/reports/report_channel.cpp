@@ -23,6 +23,7 @@
 #include <iterator>
 #include <vector>
 
+#include "calc/data_file.h"
 #include "foundation/codepage.h"
 #include "foundation/files.h"
 #include "foundation/formatting.h"
@@ -190,18 +191,56 @@ void CopyTextFileForDisplay(const std::string& src, const std::string& dst) {
     }
 }
 
-// True when path holds one of the program's data files (the gear data file,
-// the sibling program's file): it begins with their header rule.
-// A display copy named after the data file must not replace it, as it would
-// when the data file's own name ends in ".txt".
-bool HoldsDataFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::string head(kDataFileRuleLength + 1, '\0');
-    in.read(head.data(), static_cast<std::streamsize>(head.size()));
-    if (in.gcount() != static_cast<std::streamsize>(head.size())) return false;
-    return head.find_first_not_of('-') == kDataFileRuleLength &&
-           (head.back() == '\r' || head.back() == '\n');
+// True when the open file fd begins as the program's data files do (the gear
+// data file, the sibling program's file): with their header rule, ended by
+// CR LF or LF, also after a byte-order mark an editor put in front of it and
+// with blanks an editor left after it.
+bool BeginsWithDataFileRule(int fd) {
+    char buf[256];
+    std::size_t got = 0;
+    while (got < sizeof buf) {
+        const ssize_t n = ::read(fd, buf + got, sizeof buf - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    std::string_view head(buf, got);
+    if (head.starts_with("\xEF\xBB\xBF")) head.remove_prefix(3);
+    if (head.find_first_not_of('-') != kDataFileRuleLength) return false;
+    head.remove_prefix(kDataFileRuleLength);
+    const std::size_t end = head.find_first_not_of(" \t");
+    return end != std::string_view::npos && (head[end] == '\r' || head[end] == '\n');
+}
+
+// Why the report's display copy may not be written to path; empty when it
+// may. The copy is named after the data set, so its name can lead to a data
+// file: the one the data set was read from (by identity, through any name or
+// link, whatever its lines hold), or another one, known by its header rule.
+// A name that leads to no plain file (a pipe, a device) is refused before
+// anything opens it: a pipe would hold the run until someone reads it. A
+// folder is left to the save, which names it.
+std::string ReportCopyRefusal(const std::string& path) {
+    const std::optional<FileIdentity> target = IdentityOf(path);
+    if (!target || DirExists(path)) return {};
+    const std::string notReplaced(" und wird nicht überschrieben !"_cp850);
+    const std::string noPlainFileText = "Datei " + ShownFileName(path) +
+                                        std::string(" ist keine gewöhnliche Datei"_cp850) +
+                                        notReplaced;
+    const std::string dataFileText =
+        "Datei " + ShownFileName(path) + " ist eine Datendatei" + notReplaced;
+    if (!target->regular) return noPlainFileText;
+    if (target == dataFileReadIdentity) return dataFileText;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return {};
+    // The file opened is the one looked at, not one put in its place since.
+    const std::optional<FileIdentity> opened = IdentityOfOpenFile(fd);
+    std::string why;
+    if (!opened || !opened->regular || opened != target)
+        why = noPlainFileText;
+    else if (BeginsWithDataFileRule(fd))
+        why = dataFileText;
+    ::close(fd);
+    return why;
 }
 
 // True when program names an existing file, or a program found on PATH.
@@ -567,10 +606,8 @@ void ReportClose() {
         case kReportTxtNoDialog: {
             ++reportCounter;
             const std::string copy = currentFileName + ".txt";
-            if (HoldsDataFile(copy)) {
-                ShowErrorIfEnabled(
-                    "Datei " + ShownFileName(copy) +
-                    std::string(" ist eine Datendatei und wird nicht überschrieben !"_cp850));
+            if (const std::string why = ReportCopyRefusal(copy); !why.empty()) {
+                ShowErrorIfEnabled(why);
                 cancelFlag = true;
                 break;
             }

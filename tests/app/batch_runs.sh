@@ -151,6 +151,53 @@ fail() { echo "FAIL $1"; failures=$((failures + 1)); }
 # A failed run says why on exactly one line.
 one_line() { [ "$(wc -l <"$work/err")" -eq 1 ] || fail "$1: $(wc -l <"$work/err") lines on stderr"; }
 
+# The copy never replaces the data file the run read, whatever its first line
+# holds (edited, after a byte-order mark, a blank after the rule) and through
+# whatever name reaches it (a symbolic or a hard link); nor another data file
+# of the copy's name, with LF line ends. Each name keeps every byte and what
+# it is; a pipe at the copy's name is refused at once.
+copy_refused() {  # copy_refused <case> <file to run on> <reason>
+  check "report-copy $1" 4 timeout 20 "$prog" "$2" /I /NOGUI
+  one_line "report-copy $1"
+  grep -q "gear.txt $3" "$work/err" || fail "report-copy $1: reason '$(cat "$work/err")'"
+}
+keeps() {  # keeps <case> <name> <bytes it must hold>
+  cmp -s "$2" "$3" || fail "report-copy $1: $2 changed"
+}
+mkdir "$work/copy" && cd "$work/copy"
+sed '1s/.*/Getriebe Kunde 4711\r/' "$data/demo.qb3" >edited.orig
+{ printf '\357\273\277'; cat "$data/demo.qb3"; } >bom.orig
+sed '1s/\r$/ \r/' "$data/demo.qb3" >blank.orig
+for kind in edited bom blank; do
+  cp "$kind.orig" gear.txt
+  copy_refused "$kind" gear.txt 'ist eine Datendatei'
+  keeps "$kind" gear.txt "$kind.orig"
+done
+rm gear.txt
+cp edited.orig gear.qb3 && ln -s gear.qb3 gear.txt
+for run in gear.txt gear.qb3; do
+  cp edited.orig gear.qb3
+  copy_refused "symlink $run" "$run" 'ist eine Datendatei'
+  keeps "symlink $run" gear.qb3 edited.orig
+  [ "$(readlink gear.txt)" = gear.qb3 ] || fail "report-copy symlink $run: gear.txt is no longer the link"
+done
+rm gear.txt && cp edited.orig gear.qb3 && ln gear.qb3 gear.txt
+for run in gear.txt gear.qb3; do
+  cp edited.orig gear.qb3
+  copy_refused "hardlink $run" "$run" 'ist eine Datendatei'
+  keeps "hardlink $run" gear.qb3 edited.orig
+  [ gear.txt -ef gear.qb3 ] || fail "report-copy hardlink $run: gear.txt is no longer a name of gear.qb3"
+done
+rm gear.txt && cp "$data/demo.qb3" gear.qb3
+tr -d '\r' <"$data/demo.qb3" >lf.orig && cp lf.orig gear.txt
+copy_refused "lf-data-file" gear.qb3 'ist eine Datendatei'
+keeps "lf-data-file" gear.txt lf.orig
+rm gear.txt && mkfifo gear.txt
+copy_refused "fifo" gear.qb3 'ist keine gew'
+[ -p gear.txt ] || fail "report-copy fifo: gear.txt is no longer the pipe"
+keeps "fifo" gear.qb3 "$data/demo.qb3"
+cd "$work"
+
 # /E refuses what is not a data-exchange file and leaves its bytes as they were.
 mkdir "$work/refuse" && cd "$work/refuse"
 cp "$data/demo.qb3" gear.qb3

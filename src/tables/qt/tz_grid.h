@@ -16,7 +16,8 @@
 //     colour a row-colour handler chose;
 //   * a column layout (fields, order, widths, colours, fonts, titles) can be
 //     given, or read from the streamed form of an older form format.
-// Moving to another row moves the dataset, which posts a pending edit.
+// The cells typed into one row are one edit of its record: Post or Cancel
+// takes them all. Moving to another row moves the dataset, which posts it.
 
 #include <QHeaderView>
 #include <QStyledItemDelegate>

@@ -183,7 +183,9 @@ bool TzTableModel::MoveToRow(int row) {
     if (Inserting() && row == rowCount() - 1) return true;
     const int32_t rec = RecNoOfRow(row);
     if (rec < 1) return false;
-    if (IsActiveRecord(rec) && ds_.State() == TDataSetState::dsBrowse) return true;
+    // The record already current: a pending edit of it stays open, so that
+    // the cells typed into one row are posted or cancelled together.
+    if (IsActiveRecord(rec)) return true;
     ds_.GotoBookmark(rec);
     return ds_.ActiveRecordNumber() == rec;
 }

@@ -63,7 +63,8 @@ public:
     int32_t RecNoOfRow(int row) const;
     int RowOfRecNo(int32_t recNo);
     int CurrentRow();
-    // Moves the dataset to the record of the row (posting a pending edit).
+    // Moves the dataset to the record of the row; a move to another record
+    // posts a pending edit, the record already current keeps it open.
     bool MoveToRow(int row);
     // The table field (1-based) a column is bound to, and its field object
     // (nullptr for a field without a name).

@@ -149,6 +149,31 @@ TEST_F(WindowArchiveTest, WithTheLockOptionSpeichernKeepsTheArchivedFile) {
     EXPECT_EQ(wormGear.a, 125);
 }
 
+// The working file is the set named "aktuell" and no other: a set whose name
+// only holds the word is refused under the lock like any archived set.
+TEST_F(WindowArchiveTest, WithTheLockOptionOnlyTheSetNamedAktuellIsSaved) {
+    StartWith({"/ARCHIV"});
+    archiveModeLockOption = true;
+    for (const char* name : {"aktuell-2025", "altaktuell", "aktuell_alt"}) {
+        SCOPED_TRACE(name);
+        const std::string file = dir / (std::string(name) + ".qb3");
+        fs::copy_file(fs::path(VELDRIM_DATA_DIR) / "demo.qb3", file);
+        ASSERT_TRUE(OpenDataSet(file));
+        const std::string archived = testing::Slurp(file);
+        wormGear.a = 125;
+        modifiedFlag = true;
+        ScriptedUi scripted;
+        SetUi(&scripted);
+        window->Item("mi_fileSave")->trigger();
+        SetUi(&ui);
+        const auto messages = scripted.CallsOf("message");
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text, kArchiveNotice);
+        EXPECT_EQ(testing::Slurp(file), archived);
+        EXPECT_TRUE(modifiedFlag);
+    }
+}
+
 TEST_F(WindowArchiveTest, WithoutTheLockOptionSaveAsSavesAndEndsArchiveMode) {
     StartWith({"/ARCHIV"});
     archiveModeLockOption = false;

@@ -56,10 +56,11 @@ TEST_F(WindowWorkingFileTest, OnlyTheWorkingFileIsReplacedWithoutAQuestion) {
             window->Item(item)->trigger();
             SetUi(&ui);
             const auto asked = scripted.CallsOf("ask");
-            ASSERT_EQ(asked.size(), 1u);
-            EXPECT_EQ(asked[0].text, path +
-                                         " existiert bereits.   \x81"
-                                         "berschreiben ?");
+            EXPECT_EQ(asked.size(), 1u);
+            if (!asked.empty())
+                EXPECT_EQ(asked[0].text, path +
+                                             " existiert bereits.   \x81"
+                                             "berschreiben ?");
             EXPECT_EQ(Slurp(path), old);
             EXPECT_EQ(currentFileName, nameBefore);
         }
@@ -75,8 +76,12 @@ TEST_F(WindowWorkingFileTest, OnlyTheWorkingFileIsReplacedWithoutAQuestion) {
     }
     // Save As wrote the data set into the working file.
     EXPECT_EQ(currentFileName, "aktuell");
+    ScriptedUi reading;  // a file that cannot be read says so here, not in a window
+    SetUi(&reading);
     wormGear.a = 0;
-    ASSERT_TRUE(ReadDataFile(dir / "daten/aktuell.qb3"));
+    const bool read = ReadDataFile(dir / "daten/aktuell.qb3");
+    SetUi(&ui);
+    ASSERT_TRUE(read);
     EXPECT_EQ(wormGear.a, 100) << "the demo set's centre distance";
 }
 

@@ -167,8 +167,8 @@ TEST_F(WindowArchiveTest, WithTheLockOptionOnlyTheSetNamedAktuellIsSaved) {
         window->Item("mi_fileSave")->trigger();
         SetUi(&ui);
         const auto messages = scripted.CallsOf("message");
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].text, kArchiveNotice);
+        EXPECT_EQ(messages.size(), 1u);
+        if (!messages.empty()) EXPECT_EQ(messages[0].text, kArchiveNotice);
         EXPECT_EQ(testing::Slurp(file), archived);
         EXPECT_TRUE(modifiedFlag);
     }

@@ -57,6 +57,18 @@ protected:
         for (const QPointer<QWidget>& w : viewers) delete w.data();
         return lines;
     }
+    // Speichern of the open set, changed: the texts of the messages it showed.
+    std::vector<std::string> SaveChanged() {
+        wormGear.a = 125;  // the demo set has 100
+        modifiedFlag = true;
+        ScriptedUi scripted;
+        SetUi(&scripted);
+        window->Item("mi_fileSave")->trigger();
+        SetUi(&ui);
+        std::vector<std::string> texts;
+        for (const auto& call : scripted.CallsOf("message")) texts.push_back(call.text);
+        return texts;
+    }
     // The files of the data folder, by name.
     std::vector<std::string> Files() {
         std::vector<std::string> names;
@@ -119,17 +131,7 @@ TEST_F(WindowArchiveTest, WithTheLockOptionSpeichernKeepsTheArchivedFile) {
     StartWith({"/ARCHIV"});
     archiveModeLockOption = true;
     const std::string archived = testing::Slurp(gear);
-    wormGear.a = 125;  // the demo set has 100
-    modifiedFlag = true;
-    {
-        ScriptedUi scripted;
-        SetUi(&scripted);
-        window->Item("mi_fileSave")->trigger();
-        SetUi(&ui);
-        const auto messages = scripted.CallsOf("message");
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].text, kArchiveNotice);
-    }
+    EXPECT_EQ(SaveChanged(), std::vector<std::string>{kArchiveNotice});
     EXPECT_EQ(testing::Slurp(gear), archived);
     EXPECT_TRUE(modifiedFlag) << "the change is still unsaved";
     EXPECT_TRUE(archiveModeFlag);
@@ -137,13 +139,7 @@ TEST_F(WindowArchiveTest, WithTheLockOptionSpeichernKeepsTheArchivedFile) {
     const std::string working = dir / "aktuell.qb3";
     fs::copy_file(fs::path(VELDRIM_DATA_DIR) / "demo.qb3", working);
     ASSERT_TRUE(OpenDataSet(working));
-    wormGear.a = 125;
-    modifiedFlag = true;
-    ScriptedUi scripted;
-    SetUi(&scripted);
-    window->Item("mi_fileSave")->trigger();
-    SetUi(&ui);
-    EXPECT_TRUE(scripted.CallsOf("message").empty());
+    EXPECT_EQ(SaveChanged(), std::vector<std::string>{});
     EXPECT_FALSE(modifiedFlag);
     ASSERT_TRUE(ReadDataFile(working));
     EXPECT_EQ(wormGear.a, 125);
@@ -160,15 +156,7 @@ TEST_F(WindowArchiveTest, WithTheLockOptionOnlyTheSetNamedAktuellIsSaved) {
         fs::copy_file(fs::path(VELDRIM_DATA_DIR) / "demo.qb3", file);
         ASSERT_TRUE(OpenDataSet(file));
         const std::string archived = testing::Slurp(file);
-        wormGear.a = 125;
-        modifiedFlag = true;
-        ScriptedUi scripted;
-        SetUi(&scripted);
-        window->Item("mi_fileSave")->trigger();
-        SetUi(&ui);
-        const auto messages = scripted.CallsOf("message");
-        EXPECT_EQ(messages.size(), 1u);
-        if (!messages.empty()) EXPECT_EQ(messages[0].text, kArchiveNotice);
+        EXPECT_EQ(SaveChanged(), std::vector<std::string>{kArchiveNotice});
         EXPECT_EQ(testing::Slurp(file), archived);
         EXPECT_TRUE(modifiedFlag);
     }

@@ -223,6 +223,8 @@ bool ConfirmReplace(const std::string& path) {
     return false;
 }
 
+bool IsWorkingFile(std::string_view name) { return BaseNameOf(name) == "aktuell"; }
+
 void CheckNewFileName(const std::string& path) {
     std::string leaf = LeafPart(path);
     if (std::count(leaf.begin(), leaf.end(), '.') >= 2) {
@@ -233,8 +235,8 @@ void CheckNewFileName(const std::string& path) {
     }
     struct stat st {};
     bool exists = ::stat(path.c_str(), &st) == 0;
-    // The working file "aktuell" is replaced without a question.
-    if (path.find("aktuell") == std::string::npos && !ConfirmReplace(path)) return;
+    // The working file is replaced without a question; every other file is asked about.
+    if (!IsWorkingFile(path) && !ConfirmReplace(path)) return;
     if (cancelFlag) return;
     // The file itself is never touched: a temporary file in the same folder
     // shows whether the folder takes a new file, and an existing file must be
@@ -264,7 +266,7 @@ void CheckNewFileName(const std::string& path) {
 }
 
 bool ArchiveModeRefusesName(const std::string& name) {
-    if (!archiveModeFlag || name == "aktuell") return false;
+    if (!archiveModeFlag || IsWorkingFile(name)) return false;
     if (!archiveModeLockOption) {
         archiveModeFlag = false;
         return false;

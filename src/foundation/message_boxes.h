@@ -103,14 +103,19 @@ void CheckFileReadable(const std::string& name);
 // the question is off, or the answer was Yes; any other answer sets the
 // cancel flag. Every command that writes a file the user chose asks this.
 bool ConfirmReplace(const std::string& path);
+// The program's working file: a file whose name before its extension is
+// exactly "aktuell", in whatever folder ("aktuell", "daten/aktuell.qb3"; not
+// "Angebot_aktuell.qb3", "aktuell-2025" or "Projekte-aktuell/G.qb3"). It is
+// replaced without a question and saved under the archive lock.
+bool IsWorkingFile(std::string_view name);
 // Checks that path can be written as a new file, asking before an existing
-// file is replaced. Never touches the file itself: writability is probed with
-// a temporary file in the same folder.
+// file other than the working file is replaced. Never touches the file
+// itself: writability is probed with a temporary file in the same folder.
 void CheckNewFileName(const std::string& path);
-// In archive mode with the lock option ("Archive Flag ?") a data file is
-// saved only under the name "aktuell": any other name shows the archive-mode
-// notice, sets the cancel flag and gives true. Archive mode without the lock
-// option ends here. The first step of every data-file save.
+// In archive mode with the lock option ("Archive Flag ?") only the working
+// file is saved: any other name shows the archive-mode notice, sets the
+// cancel flag and gives true. Archive mode without the lock option ends here.
+// The first step of every data-file save.
 bool ArchiveModeRefusesName(const std::string& name);
 // The data-file name for saving: asks for it when name is empty, completes a
 // name without extension with the data directory and extension. A name

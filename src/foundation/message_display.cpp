@@ -116,8 +116,14 @@ void ShowMessageHelpForm(const std::string& message, const std::string& cause,
     MessageExplanation shown{forScreen(message), forScreen(cause), forScreen(remedy)};
     auto edited = Ui().ShowMessageExplanation(shown);
     if (!edited) return;
-    if (edited->cause == shown.cause && edited->remedy == shown.remedy) return;
-    if (AskYesNoCancel("Save Changes ?")) SaveMessageHelp(message, edited->cause, edited->remedy);
+    const bool causeEdited = edited->cause != shown.cause;
+    const bool remedyEdited = edited->remedy != shown.remedy;
+    if (!causeEdited && !remedyEdited) return;
+    // A text the user left alone is written as it was read, not in the
+    // plain-ASCII spelling the form showed it in.
+    if (AskYesNoCancel("Save Changes ?"))
+        SaveMessageHelp(message, causeEdited ? edited->cause : cause,
+                        remedyEdited ? edited->remedy : remedy);
 }
 
 void GetMessageCause(int k, std::string& text) {

@@ -57,6 +57,18 @@ protected:
         for (const QPointer<QWidget>& w : viewers) delete w.data();
         return lines;
     }
+    // Speichern of the open set, changed: the texts of the messages it showed.
+    std::vector<std::string> SaveChanged() {
+        wormGear.a = 125;  // the demo set has 100
+        modifiedFlag = true;
+        ScriptedUi scripted;
+        SetUi(&scripted);
+        window->Item("mi_fileSave")->trigger();
+        SetUi(&ui);
+        std::vector<std::string> texts;
+        for (const auto& call : scripted.CallsOf("message")) texts.push_back(call.text);
+        return texts;
+    }
     // The files of the data folder, by name.
     std::vector<std::string> Files() {
         std::vector<std::string> names;
@@ -119,17 +131,7 @@ TEST_F(WindowArchiveTest, WithTheLockOptionSpeichernKeepsTheArchivedFile) {
     StartWith({"/ARCHIV"});
     archiveModeLockOption = true;
     const std::string archived = testing::Slurp(gear);
-    wormGear.a = 125;  // the demo set has 100
-    modifiedFlag = true;
-    {
-        ScriptedUi scripted;
-        SetUi(&scripted);
-        window->Item("mi_fileSave")->trigger();
-        SetUi(&ui);
-        const auto messages = scripted.CallsOf("message");
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].text, kArchiveNotice);
-    }
+    EXPECT_EQ(SaveChanged(), std::vector<std::string>{kArchiveNotice});
     EXPECT_EQ(testing::Slurp(gear), archived);
     EXPECT_TRUE(modifiedFlag) << "the change is still unsaved";
     EXPECT_TRUE(archiveModeFlag);
@@ -137,16 +139,27 @@ TEST_F(WindowArchiveTest, WithTheLockOptionSpeichernKeepsTheArchivedFile) {
     const std::string working = dir / "aktuell.qb3";
     fs::copy_file(fs::path(VELDRIM_DATA_DIR) / "demo.qb3", working);
     ASSERT_TRUE(OpenDataSet(working));
-    wormGear.a = 125;
-    modifiedFlag = true;
-    ScriptedUi scripted;
-    SetUi(&scripted);
-    window->Item("mi_fileSave")->trigger();
-    SetUi(&ui);
-    EXPECT_TRUE(scripted.CallsOf("message").empty());
+    EXPECT_EQ(SaveChanged(), std::vector<std::string>{});
     EXPECT_FALSE(modifiedFlag);
     ASSERT_TRUE(ReadDataFile(working));
     EXPECT_EQ(wormGear.a, 125);
+}
+
+// The working file is the set named "aktuell" and no other: a set whose name
+// only holds the word is refused under the lock like any archived set.
+TEST_F(WindowArchiveTest, WithTheLockOptionOnlyTheSetNamedAktuellIsSaved) {
+    StartWith({"/ARCHIV"});
+    archiveModeLockOption = true;
+    for (const char* name : {"aktuell-2025", "altaktuell", "aktuell_alt"}) {
+        SCOPED_TRACE(name);
+        const std::string file = dir / (std::string(name) + ".qb3");
+        fs::copy_file(fs::path(VELDRIM_DATA_DIR) / "demo.qb3", file);
+        ASSERT_TRUE(OpenDataSet(file));
+        const std::string archived = testing::Slurp(file);
+        EXPECT_EQ(SaveChanged(), std::vector<std::string>{kArchiveNotice});
+        EXPECT_EQ(testing::Slurp(file), archived);
+        EXPECT_TRUE(modifiedFlag);
+    }
 }
 
 TEST_F(WindowArchiveTest, WithoutTheLockOptionSaveAsSavesAndEndsArchiveMode) {

@@ -51,6 +51,7 @@ TEST_F(AppendOntoItselfTest, TheReceivingTableUnderAnotherNameIsRefusedAndKeptBy
         UseIn(1, table);  // shared: every SKIP reads the count from the file
         if (c.area == 2) UseIn(2, table + " ALIAS SECOND");
         Select(c.area);
+        ASSERT_TRUE(FLock()) << "as the table editor's Append dbf takes it";
         const std::string raised = Raised([&] { AppendFrom(c.source); });
         EXPECT_EQ(LastError(), 214);
         EXPECT_TRUE(Contains(raised, "an sich selbst")) << raised;

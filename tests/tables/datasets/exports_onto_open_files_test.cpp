@@ -78,8 +78,8 @@ TEST_F(ExportsOntoOpenFilesTest, AnExportOntoAFileInUseIsRefusedAndTheTableStays
             EXPECT_FALSE((commands.*c.run)());
             EXPECT_TRUE(ui.CallsOf("ask").empty()) << "refused before the question";
             const auto shown = Messages();
-            ASSERT_EQ(shown.size(), 1u);
-            EXPECT_THAT(shown[0], ::testing::HasSubstr(target));
+            EXPECT_EQ(shown.size(), 1u);
+            if (!shown.empty()) EXPECT_THAT(shown[0], ::testing::HasSubstr(target));
             EXPECT_EQ(Slurp(path), table);
             EXPECT_EQ(Slurp(index), indexBytes);
             EXPECT_EQ(Slurp(memo), memoBytes);
@@ -110,9 +110,9 @@ TEST_F(ExportsOntoOpenFilesTest, DelimitedExportOntoALinkReplacesItsTargetAndKee
     ui.QueueText(link);
     ui.QueueAnswer(Answer::Yes);
     EXPECT_TRUE(commands.SaveAsDelimited());
-    EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(fs::read_symlink(link), "exports/parts.txt");
     EXPECT_EQ(Slurp(target), "\"bronze\",1.5\r\n\x1A");
+    EXPECT_TRUE(fs::is_symlink(link)) << "the link itself was replaced";
+    if (fs::is_symlink(link)) EXPECT_EQ(fs::read_symlink(link), "exports/parts.txt");
 }
 
 }  // namespace

@@ -7,10 +7,12 @@
 
 #include "foundation/codepage.h"
 #include "foundation/files.h"
+#include "tables/bulk/bulk_io.h"
 #include "tables/engine/engine_base.h"
 #include "tables/engine/engine_dates.h"
 #include "tables/engine/engine_files.h"
 #include "tables/engine/navigation.h"
+#include "tables/engine/open_files.h"
 #include "tables/engine/win1252_text.h"
 
 namespace veldrim {
@@ -56,12 +58,7 @@ void StoreConverted(int n, const TFieldEntry& to, const SourceValue& v, uint8_t 
         case 'N':
         case 'F':
             if (v.type == 'C') {
-                double d = 0;
-                if (!ParseNumberText(v.text, d)) d = CleanTextToFloat(v.text);
-                if (to.decimals > 0)
-                    SetBinaryNumber(n, d);
-                else
-                    SetBinaryInteger(n, static_cast<int64_t>(std::trunc(d)));
+                bulk::StoreNumberText(n, to, v.text, true);
             } else if (v.type == 'N' || v.type == 'F') {
                 if (to.decimals > 0)
                     SetBinaryNumber(n, v.decimals > 0 ? v.number : static_cast<double>(v.integer));
@@ -133,7 +130,14 @@ void AppendFrom(const std::string& sourceIn, std::function<bool()> condition) {
         SetError(2, "[AppendFrom(" + ShownFileName(sourceIn) + ")]");
         return;
     }
-    if (from == target) {
+    // The receiving table under any name (a linked folder, a hard link, a
+    // second work area on it) is the table itself: its records would grow
+    // under the loop that reads them.
+    bool itself = from == target;
+    if (!isVirtual)
+        for (const EngineOpenFile& f : EngineFilesAt(name))
+            itself = itself || (f.area == target && f.kind == EngineFileKind::Table);
+    if (itself) {
         SetError(214, std::string(
                           "Datei kann nicht an sich selbst angehängt werden. [AppendFrom("_cp850) +
                           ShownFileName(name) + ")]");
@@ -187,13 +191,28 @@ void AppendFrom(const std::string& sourceIn, std::function<bool()> condition) {
     const int structure = !same ? 2 : src->hasMemo ? 1 : 0;
 
     CurrentArea = static_cast<uint8_t>(from);
+    // The records the source holds now are the ones appended: a source that
+    // grows meanwhile (another program appending) cannot keep the loop going.
+    const int32_t sourceCount = src->isVirtual ? 0 : RecCount();
     if (condition || IsWhileOn())
         SKIP(0);
     else
         GoTop();
     uint16_t firstError = 0;
     std::vector<SourceValue> values(src->fields.size());
-    while (!src->eof && (!condition || condition())) {
+    const bool inKeyOrder = HasIndex();
+    while (!src->eof) {
+        if (!src->isVirtual && src->recordNumber > sourceCount) {
+            // In record order every later record is a newer one too.
+            if (!inKeyOrder) break;
+            SKIP(1);
+            if (ErrorState.lastErrorCode != 0) {
+                firstError = ErrorState.lastErrorCode;
+                break;
+            }
+            continue;
+        }
+        if (condition && !condition()) break;
         for (std::size_t k = 0; k < src->fields.size(); ++k) {
             const auto& f = src->fields[k];
             SourceValue& v = values[k];

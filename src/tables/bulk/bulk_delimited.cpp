@@ -199,22 +199,7 @@ int AppendDelimited(const std::string& fileName, bool showProgress) {
                     break;
                 }
                 case 'N':
-                case 'F': {
-                    double d = 0;
-                    if (!ParseNumberText(v, d)) d = CleanTextToFloat(v);
-                    if (f.decimals > 0) {
-                        SetBinaryNumber(n, d);
-                    } else {
-                        int64_t exact = 0;
-                        const std::string t = AllTrim(v);
-                        auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), exact);
-                        if (ec == std::errc() && p == t.data() + t.size())
-                            SetBinaryInteger(n, exact);
-                        else
-                            SetBinaryNumber(n, d);
-                    }
-                    break;
-                }
+                case 'F': StoreNumberText(n, f, v, false); break;
                 case 'L': {
                     const char c = v.empty() ? ' ' : v[0];
                     SetBinaryLogical(n, c == 'T' || c == 't' || c == 'Y' || c == 'y');

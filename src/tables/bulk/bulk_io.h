@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <utility>
 
 #include "tables/engine/work_areas.h"
@@ -29,6 +30,15 @@ bool WriteAll(int fd, const uint8_t* buf, std::size_t n);
 // returns true, at the last record, or at a short or failed read.
 void ScanRecordBlocks(const TWorkArea& a, int32_t first,
                       const std::function<bool(int32_t rec, uint8_t* block, int32_t have)>& visit);
+
+// Stores a text read from outside (a delimited line, a character field) into
+// the number field n (f its entry): a number with decimals as it is, a whole
+// number exactly, a text with a fraction for a whole-number field truncated
+// or rounded to the nearest. A number beyond the range of a double ("1e400",
+// "-1e400") and "inf" or "nan" make the field over-wide (filled with "*"), as
+// a number too wide for the field does; a text that is no number is read as
+// far as it holds digits.
+void StoreNumberText(int n, const TFieldEntry& f, const std::string& text, bool truncate);
 
 // Suspends the relation procedure of an area for a scope.
 class RelationPause {

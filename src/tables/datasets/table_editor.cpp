@@ -19,6 +19,7 @@
 #include "tables/engine/engine_files.h"
 #include "tables/index/ndx_index.h"
 #include "tables/engine/navigation.h"
+#include "tables/engine/open_files.h"
 
 namespace veldrim {
 
@@ -60,6 +61,19 @@ bool MayWriteChosenFile(const std::string& path) {
     cancelFlag = savedCancel;
     SetHelpNumber(savedHelp);
     return accepted;
+}
+
+// An export onto a file the engine holds open (the table, its memo file or
+// an index, under this or any other name) would put the text in place of
+// the file in use and cut the editor off from its table: refused with a
+// message naming the file. True when refused.
+bool ExportTargetInUse(const std::string& path) {
+    if (!IsEngineOpenFile(path)) return false;
+    Ui().ShowMessage("",
+                     ShownFileName(path) +
+                         std::string(" ist geöffnet und kann nicht überschrieben werden."_cp850),
+                     MessageKind::Error);
+    return true;
 }
 
 }  // namespace
@@ -196,6 +210,7 @@ bool TableEditorCommands::AppendDelimitedFrom(const std::string& path) {
 }
 
 bool TableEditorCommands::SaveDelimitedTo(const std::string& path) {
+    if (ExportTargetInUse(DefaultExtension(path, "TXT"))) return false;
     return UnderLock(true, [&] { form_.tzdbf.CopyToDelimited(path); });
 }
 
@@ -219,7 +234,7 @@ bool TableEditorCommands::SaveAsDelimited() {
     // The engine gives a name without extension its default one: that file
     // is the one written.
     const std::string file = DefaultExtension(*path, "TXT");
-    return MayWriteChosenFile(file) && SaveDelimitedTo(file);
+    return !ExportTargetInUse(file) && MayWriteChosenFile(file) && SaveDelimitedTo(file);
 }
 
 bool TableEditorCommands::ExportHtml() {
@@ -229,7 +244,7 @@ bool TableEditorCommands::ExportHtml() {
     if (!path) return false;
     // The save dialog's default extension.
     if (path->substr(DirPartOf(*path).size()).find('.') == std::string::npos) *path += ".htm";
-    if (!MayWriteChosenFile(*path) || !WriteHtml(*path)) return false;
+    if (ExportTargetInUse(*path) || !MayWriteChosenFile(*path) || !WriteHtml(*path)) return false;
     // The viewer gets the file as one argument: no shell reads the name.
     if (!htmlBrowserPath.empty() && !Ui().StartProgram(htmlBrowserPath, {*path}))
         Ui().ShowMessage("", ShownFileName(htmlBrowserPath) + " not found", MessageKind::Warning);
@@ -238,7 +253,7 @@ bool TableEditorCommands::ExportHtml() {
 
 bool TableEditorCommands::WriteHtml(const std::string& path) {
     TTzDbf& t = form_.tzdbf;
-    if (!t.Active()) return false;
+    if (!t.Active() || ExportTargetInUse(path)) return false;
     const bool oem = t.TableLanguage == tlOem;
     const TDbfFieldProps& props = t.FieldProps();
     TextFile f;

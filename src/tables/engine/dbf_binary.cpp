@@ -151,11 +151,18 @@ void BinaryToRecord(TWorkArea& area, const uint8_t* binary) {
                 if (f.decimals > 0) {
                     double v;
                     std::memcpy(&v, binary + pos, 8);
-                    PutRightAligned(field, width, FixedText(v, f.decimals));
+                    // A number that is not finite shows no digits at all.
+                    if (!std::isfinite(v))
+                        std::memset(field, '*', width);
+                    else
+                        PutRightAligned(field, width, FixedText(v, f.decimals));
                 } else if (IsWideInteger(f)) {
                     int64_t v;
                     std::memcpy(&v, binary + pos, 8);
-                    PutWhole(field, width, v);
+                    if (v == kOverWideWhole64)
+                        std::memset(field, '*', width);
+                    else
+                        PutWhole(field, width, v);
                 } else {
                     int32_t v;
                     std::memcpy(&v, binary + pos, 4);

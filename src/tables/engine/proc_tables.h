@@ -77,6 +77,8 @@ struct TMemoProcTable {
     int32_t (*copyMemoSameBlock)(uint8_t sourceArea, int32_t block) = nullptr;  // 5
     void (*zapMemofile)(const std::string& tableName) = nullptr;                // 6
     int32_t (*addMemo)(const std::string& text) = nullptr;  // 7 store a text; its reference
+    // The descriptor of an area's open memo file; -1 when it has none.
+    int (*memoFileDescriptor)(uint8_t area) = nullptr;
 };
 extern TMemoProcTable MemoProcTable;
 

@@ -633,10 +633,10 @@ void SetBinaryNumber(int n, double v) {
         return;
     }
     if (IsWideInteger(f)) {
-        const int64_t i = SaturatedWhole<int64_t>(v);
+        const int64_t i = std::isfinite(v) ? SaturatedWhole<int64_t>(v) : kOverWideWhole64;
         std::memcpy(p, &i, 8);
     } else {
-        const int32_t i = SaturatedWhole<int32_t>(v);
+        const int32_t i = std::isfinite(v) ? SaturatedWhole<int32_t>(v) : kOverWideWhole32;
         std::memcpy(p, &i, 4);
     }
 }

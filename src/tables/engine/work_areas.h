@@ -208,6 +208,12 @@ I SaturatedWhole(double v) {
         return std::numeric_limits<I>::min();
     return static_cast<I>(r);
 }
+// A whole-number field that must show "*" (its number is not finite, or
+// was read from outside beyond the range of its form) holds the lowest value
+// of its form, which a field of that width never shows as digits: it is
+// written as a field of "*", as a number too wide for its field is.
+inline constexpr int32_t kOverWideWhole32 = std::numeric_limits<int32_t>::min();
+inline constexpr int64_t kOverWideWhole64 = std::numeric_limits<int64_t>::min();
 uint16_t BinaryRecordSize(const TWorkArea& area);
 
 // Typed access to the binary record of the current area (field n from 1).
@@ -217,7 +223,9 @@ int64_t BinaryInteger(int n);   // N and F without decimals
 bool BinaryLogical(int n);
 int32_t BinaryMemoRef(int n);
 void SetBinaryText(int n, const std::string& s);
-void SetBinaryNumber(int n, double v);  // rounded for integer fields
+// Rounded for whole-number fields (beyond their range: the range's end; not
+// finite: over-wide).
+void SetBinaryNumber(int n, double v);
 void SetBinaryInteger(int n, int64_t v);
 void SetBinaryLogical(int n, bool v);
 void SetBinaryMemoRef(int n, int32_t ref);

@@ -354,6 +354,10 @@ void StartMemoUnit() {
     };
     MemoProcTable.zapMemofile = ZapMemofile;
     MemoProcTable.addMemo = AddMemo;
+    MemoProcTable.memoFileDescriptor = [](uint8_t area) {
+        const MemoState* m = area <= kMaxWorkAreas ? AreaMemo(WorkAreas[area]) : nullptr;
+        return m ? m->fd : -1;
+    };
 }
 
 }  // namespace veldrim

@@ -1,0 +1,61 @@
+// The files the engine holds open, found by identity.
+#include "tables/engine/open_files.h"
+
+#include <sys/stat.h>
+
+#include "foundation/file_calls.h"
+#include "tables/engine/proc_tables.h"
+#include "tables/engine/work_areas.h"
+
+namespace veldrim {
+
+namespace {
+
+// Index numbers an area can hold open.
+constexpr int kIndexesPerArea = 16;
+
+bool SameIdentity(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool DescriptorIs(int fd, const struct stat& file) {
+    struct stat st {};
+    return fd >= 0 && FileCalls.fstat(fd, &st) == 0 && SameIdentity(st, file);
+}
+
+}  // namespace
+
+std::vector<EngineOpenFile> EngineFilesAt(const std::string& path) {
+    std::vector<EngineOpenFile> found;
+    struct stat file {};
+    // The file a link leads to is the one a write through it would reach.
+    if (path.empty() || ::stat(path.c_str(), &file) != 0) return found;
+    const uint8_t saved = CurrentArea;
+    for (int i = 1; i <= kMaxWorkAreas; ++i) {
+        const TWorkArea* a = WorkAreas[i];
+        if (!a || a->isVirtual) continue;
+        const auto area = static_cast<uint8_t>(i);
+        if (DescriptorIs(a->fd, file)) found.push_back({area, EngineFileKind::Table});
+        if (a->hasMemo && MemoProcTable.memoFileDescriptor &&
+            DescriptorIs(MemoProcTable.memoFileDescriptor(area), file))
+            found.push_back({area, EngineFileKind::Memo});
+        if (IndexLinked && IndexProcTable.indexFileName) {
+            // The index unit names the files of the current area.
+            CurrentArea = area;
+            for (int n = 1; n <= kIndexesPerArea; ++n) {
+                const std::string name = IndexProcTable.indexFileName(n);
+                struct stat st {};
+                if (!name.empty() && ::stat(name.c_str(), &st) == 0 && SameIdentity(st, file)) {
+                    found.push_back({area, EngineFileKind::Index});
+                    break;
+                }
+            }
+            CurrentArea = saved;
+        }
+    }
+    return found;
+}
+
+bool IsEngineOpenFile(const std::string& path) { return !EngineFilesAt(path).empty(); }
+
+}  // namespace veldrim

@@ -242,9 +242,10 @@ double NeededKB(int64_t n, int64_t s, int m) {
 
 // Builds the file for the current area; false (with the engine error) on failure.
 // A rebuild keeps the form of the file it replaces: `typeLetter` false
-// writes an anchor without type letter and plain character keys.
+// writes an anchor without type letter and plain character keys;
+// `keptKeyLength` is the key length of that file (0 for a new index).
 bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& nameText,
-           bool typeLetter = true) {
+           bool typeLetter = true, uint16_t keptKeyLength = 0) {
     ErrorState.lastErrorCode = 0;
     TNameOptions opt;
     const std::string base = StripOptions(nameText, opt);
@@ -356,7 +357,11 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
     // An expression whose text is longer or shorter on other values (a
     // trimmed field before another) is refused also on an empty table; the
     // records of a table that has them are checked as their keys are made.
-    if (a->recordCount == 0 && KeyLengthVaries(*ix, suffix)) return false;
+    // A rebuild of a file whose keys had this length keeps it: a table
+    // packed empty has no record to say otherwise (SUBSTR(NAME,POS,3) is
+    // empty only on the filled record).
+    const bool standIn = keptKeyLength != an.keyLength;
+    if (a->recordCount == 0 && KeyLengthVaries(*ix, suffix, standIn)) return false;
     const int64_t n = a->recordCount;
     const int64_t s = an.keyLength + 4;
     std::string dir, name, ext;
@@ -535,13 +540,14 @@ void Reindex() {
         std::string expression;
         KeyMaker keyMaker;
         bool unique, soundex, descending, noCache, typeLetter;
+        uint16_t keyLength;
     };
     std::vector<Spec> specs;
     for (int p = 1; p <= kMaxIndexes; ++p)
         if (TIndex* ix = At(area, p))
             specs.push_back({p, ix->fileName, ix->expr ? ix->expression : std::string(),
                              ix->keyMaker, ix->anchor.unique, ix->soundex, ix->descending,
-                             ix->noCache, ix->anchor.typeLetter});
+                             ix->noCache, ix->anchor.typeLetter, ix->anchor.keyLength});
     CloseAllIndexes();
     // A build that fails (a full disk) leaves its file as it was, still
     // matching the table: it is opened again like the rebuilt ones, and the
@@ -558,7 +564,8 @@ void Reindex() {
             ErrorState.lastErrorCode = 0;
             const bool built = failCode == 0 &&
                                Build(s.expression, s.keyMaker,
-                                     s.name + (s.unique ? " UNIQUE" : "") + options, s.typeLetter);
+                                     s.name + (s.unique ? " UNIQUE" : "") + options, s.typeLetter,
+                                     s.keyLength);
             if (failCode == 0 && !built) {
                 failCode = ErrorState.lastErrorCode ? ErrorState.lastErrorCode : 101;
                 failContext = ErrorState.contextText;

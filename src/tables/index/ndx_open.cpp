@@ -750,7 +750,7 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
             KeyLengthError(*ix, blank, " [SetIndexTo/OpenIndex]");
             return;
         }
-        if (!OpeningJustBuilt && KeyLengthVaries(*ix, " [SetIndexTo/OpenIndex]")) return;
+        if (!OpeningJustBuilt && KeyLengthVaries(*ix, " [SetIndexTo/OpenIndex]", false)) return;
     }
     if (!KeyRecordsLeftWithoutKeys(*ix, *a)) return;
     ix->oldKey.assign(ix->anchor.keyLength, ix->Character() ? ' ' : '\0');

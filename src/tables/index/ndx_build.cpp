@@ -562,10 +562,10 @@ void Reindex() {
             if (s.descending) options += " DESCENDING";
             if (s.noCache) options += " NOCACHE";
             ErrorState.lastErrorCode = 0;
-            const bool built = failCode == 0 &&
-                               Build(s.expression, s.keyMaker,
-                                     s.name + (s.unique ? " UNIQUE" : "") + options, s.typeLetter,
-                                     s.keyLength);
+            const bool built =
+                failCode == 0 &&
+                Build(s.expression, s.keyMaker, s.name + (s.unique ? " UNIQUE" : "") + options,
+                      s.typeLetter, s.keyLength);
             if (failCode == 0 && !built) {
                 failCode = ErrorState.lastErrorCode ? ErrorState.lastErrorCode : 101;
                 failContext = ErrorState.contextText;

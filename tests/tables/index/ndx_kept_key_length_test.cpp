@@ -26,7 +26,7 @@ TEST_F(NdxKeptKeyLength, AOneRecordTableIndexedOnLettersFromAPositionOpensAgain)
     const std::string opened = Raised([] { Set_Index_To("part"); });
     EXPECT_EQ(opened, "<nothing raised>");
     EXPECT_EQ(LastError(), 0);
-    EXPECT_EQ(CurrentOrder(), 1);
+    ASSERT_EQ(CurrentOrder(), 1);
     // alpha from 2: "lph".
     EXPECT_TRUE(FindExact("lph"));
     EXPECT_EQ(RecNo(), 1);

@@ -215,6 +215,15 @@ std::string KeyDisplayText(TIndex& ix);
 // Engine error with the index file's name ("Index-Datei beschädigt. ").
 void Damaged(const TIndex& ix, const std::string& where);
 
+// --- ndx_build: the indexes a rebuild closed
+// Opens the indexes that the current area's last rebuild closed again on
+// their files as they are now (put back by a failed PACK), in their
+// positions, with their options and order; the first failure is reported
+// once every index that opens is back.
+void ReopenRebuiltIndexes();
+// The area's table closes: its last rebuild is forgotten.
+void ForgetRebuild(int area);
+
 // --- ndx_tree: nodes and the tree
 bool ReadNode(TIndex& ix, uint32_t node, uint8_t* buf);
 bool WriteNode(TIndex& ix, uint32_t node, uint8_t* buf);

@@ -458,7 +458,10 @@ bool CheckNewKeys(const char* verb) {
     return true;
 }
 
-void HookCloseIndexes() { CloseAllIndexes(); }
+void HookCloseIndexes() {
+    ForgetRebuild(CurrentArea);
+    CloseAllIndexes();
+}
 
 void HookReindex() { Reindex(); }
 
@@ -878,6 +881,7 @@ void FillIndexSlots() {
     t.foundFlag = &FoundFlag;
     t.reindex = HookReindex;
     t.closeIndexes = HookCloseIndexes;
+    t.reopenIndexes = ReopenRebuiltIndexes;
     t.indexFileName = HookFileName;
     t.keyTextProc = HookKeyText;
     t.orderKeyTextProc = HookOrderKeyText;

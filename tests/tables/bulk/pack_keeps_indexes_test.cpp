@@ -134,6 +134,7 @@ TEST_F(PackKeepsIndexes, APackThatEmptiesTheTableKeepsItsIndexes) {
     EXPECT_EQ(message, "<nothing raised>");
     EXPECT_EQ(LastError(), 0);
     ExpectIndexesHold({}, "packed empty");
+    if (HasFatalFailure()) return;
     TIndexInfo info;
     ASSERT_TRUE(IndexInfo("part", info));
     EXPECT_EQ(info.keyLength, 3) << "the key length of the file rebuilt";
@@ -149,6 +150,56 @@ TEST_F(PackKeepsIndexes, APackThatEmptiesTheTableKeepsItsIndexes) {
     AddPart({"delta", 2, "elt"});
     ASSERT_EQ(LastError(), 0);
     ChangeAndReopen({{"delta", 2, "elt"}}, "after the empty pack");
+}
+
+// Inside a PACK: once the rebuilt index part.NDX has taken its name, the
+// next open of it is refused, as when the program has run out of file
+// descriptors; the opens after that work again.
+struct RefuseReopen {
+    static inline bool armed = false;
+    static inline bool refused = false;
+
+    static int Rename(const char* from, const char* to) {
+        const int r = SystemFileCalls().rename(from, to);
+        if (r == 0 && EndsWith(to, "/part.NDX") && !refused) armed = true;
+        return r;
+    }
+    static int Open(const char* path, int flags, mode_t mode) {
+        if (armed && EndsWith(path, "/part.NDX")) {
+            armed = false;
+            refused = true;
+            errno = EMFILE;
+            return -1;
+        }
+        return SystemFileCalls().open(path, flags, mode);
+    }
+    RefuseReopen() {
+        armed = refused = false;
+        FileCallTable t = SystemFileCalls();
+        t.rename = Rename;
+        t.open = Open;
+        FileCalls = t;
+    }
+    ~RefuseReopen() { ResetFileCalls(); }
+};
+
+TEST_F(PackKeepsIndexes, APackWhoseRebuiltIndexCannotBeOpenedPutsEveryIndexBack) {
+    const std::vector<Part> parts = {
+        {"alpha", 1, "alp"}, {"beta", 2, "eta"}, {"gamma", 3, "mma"}, {"delta", 1, "del"}};
+    MakeParts(Path("refused"), parts);
+    GO(2);
+    DeleteRec();
+    std::string message;
+    {
+        RefuseReopen refuse;
+        message = Raised([] { EXPECT_FALSE(Pack()); });
+        EXPECT_TRUE(RefuseReopen::refused) << "the rebuilt index was not opened";
+    }
+    EXPECT_NE(message, "<nothing raised>");
+    EXPECT_TRUE(Contains(message, "part.NDX")) << message;
+    ExpectIndexesHold(parts, "the PACK put back");
+    if (HasFatalFailure()) return;
+    ChangeAndReopen(parts, "after the failed PACK");
 }
 
 // Every changing file call of a PACK fails in turn: once (an I/O error), or

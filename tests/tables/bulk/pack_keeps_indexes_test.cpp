@@ -116,8 +116,8 @@ protected:
         ExpectIndexesHold(parts, label + ", opened again");
     }
 
-    // PACKs made to fail at each changing file call in turn, checked as the
-    // comment at its definition says.
+    // PACKs made to fail at each changing file call in turn, and the indexes
+    // checked after each.
     void FailEveryCall();
 
     std::string file;
@@ -193,7 +193,7 @@ TEST_F(PackKeepsIndexes, APackWhoseRebuiltIndexCannotBeOpenedPutsEveryIndexBack)
     {
         RefuseReopen refuse;
         message = Raised([] { EXPECT_FALSE(Pack()); });
-        EXPECT_TRUE(RefuseReopen::refused) << "the rebuilt index was not opened";
+        EXPECT_TRUE(RefuseReopen::refused) << "the fault reached the open of the rebuilt index";
     }
     EXPECT_NE(message, "<nothing raised>");
     EXPECT_TRUE(Contains(message, "part.NDX")) << message;

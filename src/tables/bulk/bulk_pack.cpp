@@ -303,9 +303,10 @@ bool Pack() {
             MemoProcTable.closeMemofile();
             MemoProcTable.openMemofile(a->fileName);
         }
-        // Indexes that were rebuilt follow the old table again; the others
-        // still read their old files.
-        if (reindexed) IndexProcTable.reindex();
+        // The indexes that the rebuild closed open again on their old
+        // files, put back with the table; without a rebuild they still
+        // read those files.
+        if (reindexed && IndexProcTable.reopenIndexes) IndexProcTable.reopenIndexes();
         ErrorState.lastErrorCode = 0;
         ErrorState.pendingErrorCode = 0;
         moved = true;

@@ -61,6 +61,10 @@ struct TIndexProcTable {
     // Before a record is appended or written: false (with the engine error)
     // when a key of the record has another length than its index's keys.
     bool (*checkNewKeys)(const char* verb) = nullptr;
+    // After a PACK that rebuilt the indexes has put the old table and index
+    // files back: the indexes that the rebuild closed are opened again on
+    // them, in their positions and order.
+    void (*reopenIndexes)() = nullptr;
 };
 extern TIndexProcTable IndexProcTable;
 extern bool IndexLinked;

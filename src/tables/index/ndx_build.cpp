@@ -242,9 +242,10 @@ double NeededKB(int64_t n, int64_t s, int m) {
 
 // Builds the file for the current area; false (with the engine error) on failure.
 // A rebuild keeps the form of the file it replaces: `typeLetter` false
-// writes an anchor without type letter and plain character keys.
+// writes an anchor without type letter and plain character keys;
+// `keptKeyLength` is the key length of that file (0 for a new index).
 bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& nameText,
-           bool typeLetter = true) {
+           bool typeLetter = true, uint16_t keptKeyLength = 0) {
     ErrorState.lastErrorCode = 0;
     TNameOptions opt;
     const std::string base = StripOptions(nameText, opt);
@@ -356,7 +357,11 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
     // An expression whose text is longer or shorter on other values (a
     // trimmed field before another) is refused also on an empty table; the
     // records of a table that has them are checked as their keys are made.
-    if (a->recordCount == 0 && KeyLengthVaries(*ix, suffix)) return false;
+    // A rebuild of a file whose keys had this length keeps it: a table
+    // packed empty has no record to say otherwise (SUBSTR(NAME,POS,3) is
+    // empty only on the filled record).
+    const bool standIn = keptKeyLength != an.keyLength;
+    if (a->recordCount == 0 && KeyLengthVaries(*ix, suffix, standIn)) return false;
     const int64_t n = a->recordCount;
     const int64_t s = an.keyLength + 4;
     std::string dir, name, ext;
@@ -517,6 +522,77 @@ void Index_OnCB(const std::string& name, KeyMaker keyMaker) {
     IndexOn({}, name, std::move(keyMaker));
 }
 
+namespace {
+
+// One open index as a rebuild found it: what builds and opens it again.
+struct RebuildSpec {
+    int position;
+    std::string name;
+    std::string expression;
+    KeyMaker keyMaker;
+    bool unique, soundex, descending, noCache, typeLetter;
+    uint16_t keyLength;
+
+    std::string Options() const {
+        std::string options;
+        if (soundex) options += " SOUNDEX";
+        if (descending) options += " DESCENDING";
+        if (noCache) options += " NOCACHE";
+        return options;
+    }
+    void Open() const {
+        if (keyMaker)
+            OpenIndexCB(name + Options(), position, keyMaker);
+        else
+            OpenIndex(name + Options(), position);
+    }
+};
+
+// Per work area, the indexes its last rebuild closed and the order it had,
+// until the table closes: a PACK that fails after its rebuild puts the old
+// index files back and opens these on them.
+struct Rebuilt {
+    std::vector<RebuildSpec> specs;
+    int order = 0;
+    bool natural = false;
+};
+std::array<Rebuilt, kAreas + 1> lastRebuild;
+
+// Opens every index of `r` again through `open` (one index at a time; the
+// first failure is kept, the others still opened), then the order; the
+// first failure is reported once every index that opens is back.
+template <class OpenOne>
+void OpenAll(int area, const Rebuilt& r, OpenOne open) {
+    uint16_t failCode = 0;
+    std::string failContext;
+    {
+        QuietEngineErrors quiet;
+        for (const RebuildSpec& s : r.specs) {
+            ErrorState.lastErrorCode = 0;
+            open(s, failCode, failContext);
+            if (ErrorState.lastErrorCode != 0 && failCode == 0) {
+                failCode = ErrorState.lastErrorCode;
+                failContext = ErrorState.contextText;
+            }
+        }
+        ErrorState.lastErrorCode = 0;
+        ErrorState.pendingErrorCode = 0;
+        if (AnyIndex(area)) {
+            if (r.order > 0) Set_Order_To(r.order);
+            if (r.natural) Set_Order_To(0);
+        }
+        if (ErrorState.lastErrorCode != 0 && failCode == 0) {
+            failCode = ErrorState.lastErrorCode;
+            failContext = ErrorState.contextText;
+        }
+        ErrorState.lastErrorCode = 0;
+        ErrorState.pendingErrorCode = 0;
+    }
+    if (failCode != 0) SetError(failCode, failContext);
+}
+
+}  // namespace
+
 void Reindex() {
     ErrorState.lastErrorCode = 0;
     if (NoDbfOpen("Reindex")) return;
@@ -526,39 +602,24 @@ void Reindex() {
                           ShownFileName(CurrentWorkArea()->fileName) + ") [Reindex]");
         return;
     }
-    const int order = CurrentOrder();
-    const bool natural = NaturalOrder[area];
+    Rebuilt& r = lastRebuild[area];
+    r = Rebuilt{{}, CurrentOrder(), NaturalOrder[area]};
     ArrangeOrder(area, 1);
-    struct Spec {
-        int position;
-        std::string name;
-        std::string expression;
-        KeyMaker keyMaker;
-        bool unique, soundex, descending, noCache, typeLetter;
-    };
-    std::vector<Spec> specs;
     for (int p = 1; p <= kMaxIndexes; ++p)
         if (TIndex* ix = At(area, p))
-            specs.push_back({p, ix->fileName, ix->expr ? ix->expression : std::string(),
-                             ix->keyMaker, ix->anchor.unique, ix->soundex, ix->descending,
-                             ix->noCache, ix->anchor.typeLetter});
+            r.specs.push_back({p, ix->fileName, ix->expr ? ix->expression : std::string(),
+                               ix->keyMaker, ix->anchor.unique, ix->soundex, ix->descending,
+                               ix->noCache, ix->anchor.typeLetter, ix->anchor.keyLength});
     CloseAllIndexes();
     // A build that fails (a full disk) leaves its file as it was, still
-    // matching the table: it is opened again like the rebuilt ones, and the
-    // first failure is reported once every index is back.
-    uint16_t failCode = 0;
-    std::string failContext;
-    {
-        QuietEngineErrors quiet;
-        for (const Spec& s : specs) {
-            std::string options;
-            if (s.soundex) options += " SOUNDEX";
-            if (s.descending) options += " DESCENDING";
-            if (s.noCache) options += " NOCACHE";
-            ErrorState.lastErrorCode = 0;
-            const bool built = failCode == 0 &&
-                               Build(s.expression, s.keyMaker,
-                                     s.name + (s.unique ? " UNIQUE" : "") + options, s.typeLetter);
+    // matching the table: it is opened again like the rebuilt ones. After
+    // the first failure the others are opened as they are.
+    OpenAll(
+        area, Rebuilt(r), [](const RebuildSpec& s, uint16_t& failCode, std::string& failContext) {
+            const bool built =
+                failCode == 0 &&
+                Build(s.expression, s.keyMaker, s.name + (s.unique ? " UNIQUE" : "") + s.Options(),
+                      s.typeLetter, s.keyLength);
             if (failCode == 0 && !built) {
                 failCode = ErrorState.lastErrorCode ? ErrorState.lastErrorCode : 101;
                 failContext = ErrorState.contextText;
@@ -566,23 +627,25 @@ void Reindex() {
             ErrorState.lastErrorCode = 0;
             std::optional<JustBuiltOpen> checked;
             if (built) checked.emplace();
-            if (s.keyMaker)
-                OpenIndexCB(s.name + options, s.position, s.keyMaker);
-            else
-                OpenIndex(s.name + options, s.position);
-            if (ErrorState.lastErrorCode != 0 && failCode == 0) {
-                failCode = ErrorState.lastErrorCode;
-                failContext = ErrorState.contextText;
-            }
-        }
-        ErrorState.lastErrorCode = 0;
-        ErrorState.pendingErrorCode = 0;
-    }
-    if (AnyIndex(area)) {
-        if (order > 0) Set_Order_To(order);
-        if (natural) Set_Order_To(0);
-    }
-    if (failCode != 0) SetError(failCode, failContext);
+            s.Open();
+        });
 }
+
+namespace ndx {
+
+void ReopenRebuiltIndexes() {
+    const int area = CurrentArea;
+    if (area < 1 || area > kAreas || !CurrentWorkArea()) return;
+    const Rebuilt r = std::move(lastRebuild[area]);
+    lastRebuild[area] = Rebuilt{};
+    CloseAllIndexes();
+    OpenAll(area, r, [](const RebuildSpec& s, uint16_t&, std::string&) { s.Open(); });
+}
+
+void ForgetRebuild(int area) {
+    if (area >= 1 && area <= kAreas) lastRebuild[area] = Rebuilt{};
+}
+
+}  // namespace ndx
 
 }  // namespace veldrim

@@ -363,9 +363,13 @@ void KeyLengthError(const TIndex& ix, const std::string& key, const std::string&
             std::string("Schlüssel= "_cp850) + "[" + key + "] " + where);
 }
 
-bool KeyLengthVaries(TIndex& ix, const std::string& where) {
+bool KeyLengthVaries(TIndex& ix, const std::string& where, bool standIn) {
     if (!ix.Character() || ix.keyMaker || ix.textLength < 0) return false;
     TWorkArea* a = WorkAreas[ix.area];
+    // A table without records has no key to decide; the filled record stands
+    // in only for a new index. A file that exists keeps its key length (every
+    // key it held had it), and each record appended gets its key checked.
+    if (!standIn && a && !a->isVirtual && a->recordCount == 0) return false;
     std::string key;
     {
         ProbeRecord filled(a, ProbeRecord::kFilled);

@@ -200,9 +200,10 @@ enum class KeyMade { kMade, kNoValue, kRefused };
 // value (as MakeKey's false).
 KeyMade MakeCheckedKey(TIndex& ix, std::string& key, const std::string& where);
 // Whether an expression's key texts have another length than the blank
-// record's (error 266 then): on a record with every field filled where the
-// table has no records, else on the table's records.
-bool KeyLengthVaries(TIndex& ix, const std::string& where);
+// record's (error 266 then): on the table's records; where the table has
+// none, on a record with every field filled when `standIn` (a new index),
+// else not at all (a file that exists, or is rebuilt, keeps its length).
+bool KeyLengthVaries(TIndex& ix, const std::string& where, bool standIn);
 // Reads records from .. to of the index's table in turn (the key maker's
 // binary record too) and calls fn(record number) until it answers false;
 // false then or on a read error. The area's record is restored.
@@ -213,6 +214,15 @@ std::string KeyDisplayText(TIndex& ix);
 
 // Engine error with the index file's name ("Index-Datei beschädigt. ").
 void Damaged(const TIndex& ix, const std::string& where);
+
+// --- ndx_build: the indexes a rebuild closed
+// Opens the indexes that the current area's last rebuild closed again on
+// their files as they are now (put back by a failed PACK), in their
+// positions, with their options and order; the first failure is reported
+// once every index that opens is back.
+void ReopenRebuiltIndexes();
+// The area's table closes: its last rebuild is forgotten.
+void ForgetRebuild(int area);
 
 // --- ndx_tree: nodes and the tree
 bool ReadNode(TIndex& ix, uint32_t node, uint8_t* buf);

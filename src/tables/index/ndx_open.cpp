@@ -458,7 +458,10 @@ bool CheckNewKeys(const char* verb) {
     return true;
 }
 
-void HookCloseIndexes() { CloseAllIndexes(); }
+void HookCloseIndexes() {
+    ForgetRebuild(CurrentArea);
+    CloseAllIndexes();
+}
 
 void HookReindex() { Reindex(); }
 
@@ -750,7 +753,7 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
             KeyLengthError(*ix, blank, " [SetIndexTo/OpenIndex]");
             return;
         }
-        if (!OpeningJustBuilt && KeyLengthVaries(*ix, " [SetIndexTo/OpenIndex]")) return;
+        if (!OpeningJustBuilt && KeyLengthVaries(*ix, " [SetIndexTo/OpenIndex]", false)) return;
     }
     if (!KeyRecordsLeftWithoutKeys(*ix, *a)) return;
     ix->oldKey.assign(ix->anchor.keyLength, ix->Character() ? ' ' : '\0');
@@ -878,6 +881,7 @@ void FillIndexSlots() {
     t.foundFlag = &FoundFlag;
     t.reindex = HookReindex;
     t.closeIndexes = HookCloseIndexes;
+    t.reopenIndexes = ReopenRebuiltIndexes;
     t.indexFileName = HookFileName;
     t.keyTextProc = HookKeyText;
     t.orderKeyTextProc = HookOrderKeyText;

@@ -663,6 +663,7 @@ void IndexInit() {
     for (auto& area : Open)
         for (auto& ix : area) ix.reset();
     NaturalOrder.fill(false);
+    for (int area = 1; area <= kAreas; ++area) ForgetRebuild(area);
     FoundFlag = 0;
     ExactFind = false;
     Building = false;

@@ -57,10 +57,11 @@ TEST_F(WindowWorkingFileTest, OnlyTheWorkingFileIsReplacedWithoutAQuestion) {
             SetUi(&ui);
             const auto asked = scripted.CallsOf("ask");
             EXPECT_EQ(asked.size(), 1u);
-            if (!asked.empty())
+            if (!asked.empty()) {
                 EXPECT_EQ(asked[0].text, path +
                                              " existiert bereits.   \x81"
                                              "berschreiben ?");
+            }
             EXPECT_EQ(Slurp(path), old);
             EXPECT_EQ(currentFileName, nameBefore);
         }

@@ -1,9 +1,9 @@
 // The files the engine holds open, found by identity.
 #include "tables/engine/open_files.h"
 
-#include <sys/stat.h>
+#include <optional>
 
-#include "foundation/file_calls.h"
+#include "foundation/files.h"
 #include "tables/engine/proc_tables.h"
 #include "tables/engine/work_areas.h"
 
@@ -14,22 +14,16 @@ namespace {
 // Index numbers an area can hold open.
 constexpr int kIndexesPerArea = 16;
 
-bool SameIdentity(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-bool DescriptorIs(int fd, const struct stat& file) {
-    struct stat st {};
-    return fd >= 0 && FileCalls.fstat(fd, &st) == 0 && SameIdentity(st, file);
-}
+bool DescriptorIs(int fd, const FileIdentity& file) { return IdentityOfOpenFile(fd) == file; }
 
 }  // namespace
 
 std::vector<EngineOpenFile> EngineFilesAt(const std::string& path) {
     std::vector<EngineOpenFile> found;
-    struct stat file {};
     // The file a link leads to is the one a write through it would reach.
-    if (path.empty() || ::stat(path.c_str(), &file) != 0) return found;
+    const std::optional<FileIdentity> target = IdentityOf(path);
+    if (!target) return found;
+    const FileIdentity& file = *target;
     const uint8_t saved = CurrentArea;
     for (int i = 1; i <= kMaxWorkAreas; ++i) {
         const TWorkArea* a = WorkAreas[i];
@@ -44,8 +38,7 @@ std::vector<EngineOpenFile> EngineFilesAt(const std::string& path) {
             CurrentArea = area;
             for (int n = 1; n <= kIndexesPerArea; ++n) {
                 const std::string name = IndexProcTable.indexFileName(n);
-                struct stat st {};
-                if (!name.empty() && ::stat(name.c_str(), &st) == 0 && SameIdentity(st, file)) {
+                if (!name.empty() && IdentityOf(name) == file) {
                     found.push_back({area, EngineFileKind::Index});
                     break;
                 }

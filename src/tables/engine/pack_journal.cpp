@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 
 #include "foundation/file_calls.h"
+#include "foundation/files.h"
 #include "foundation/save_target.h"
 #include "tables/engine/engine_files.h"
 
@@ -31,10 +33,8 @@ bool Exists(const std::string& path) {
 // Whether two paths name one folder (by device and inode, so that "./x"
 // and "/abs/x" agree).
 bool SameFolder(const std::string& a, const std::string& b) {
-    struct stat sa {};
-    struct stat sb {};
-    return ::stat(FolderOf(a).c_str(), &sa) == 0 && ::stat(FolderOf(b).c_str(), &sb) == 0 &&
-           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    const std::optional<FileIdentity> folder = IdentityOf(FolderOf(a));
+    return folder && folder == IdentityOf(FolderOf(b));
 }
 
 // A second name for the old contents of `file`: a hard link, so nothing is

@@ -79,7 +79,9 @@ TEST_F(ExportsOntoOpenFilesTest, AnExportOntoAFileInUseIsRefusedAndTheTableStays
             EXPECT_TRUE(ui.CallsOf("ask").empty()) << "refused before the question";
             const auto shown = Messages();
             EXPECT_EQ(shown.size(), 1u);
-            if (!shown.empty()) EXPECT_THAT(shown[0], ::testing::HasSubstr(target));
+            if (!shown.empty()) {
+                EXPECT_THAT(shown[0], ::testing::HasSubstr(target));
+            }
             EXPECT_EQ(Slurp(path), table);
             EXPECT_EQ(Slurp(index), indexBytes);
             EXPECT_EQ(Slurp(memo), memoBytes);
@@ -112,7 +114,9 @@ TEST_F(ExportsOntoOpenFilesTest, DelimitedExportOntoALinkReplacesItsTargetAndKee
     EXPECT_TRUE(commands.SaveAsDelimited());
     EXPECT_EQ(Slurp(target), "\"bronze\",1.5\r\n\x1A");
     EXPECT_TRUE(fs::is_symlink(link)) << "the link itself was replaced";
-    if (fs::is_symlink(link)) EXPECT_EQ(fs::read_symlink(link), "exports/parts.txt");
+    if (fs::is_symlink(link)) {
+        EXPECT_EQ(fs::read_symlink(link), "exports/parts.txt");
+    }
 }
 
 }  // namespace

@@ -106,9 +106,7 @@ protected:
         return {messageList.slot.begin() + 1, messageList.slot.begin() + 1 + messageList.count};
     }
     std::vector<std::string> ShownTexts() const {
-        std::vector<std::string> out;
-        for (const auto& c : ui.CallsOf("message")) out.push_back(c.text);
-        return out;
+        return ui.TextsOf("message");
     }
     static std::string ReadFile(const std::filesystem::path& p) {
         return testing::Slurp(p.string());

@@ -228,4 +228,11 @@ std::vector<ScriptedUi::Call> ScriptedUi::CallsOf(const std::string& kind) const
     return out;
 }
 
+std::vector<std::string> ScriptedUi::TextsOf(const std::string& kind) const {
+    std::vector<std::string> out;
+    for (const auto& c : calls)
+        if (c.kind == kind) out.push_back(c.text);
+    return out;
+}
+
 }  // namespace veldrim

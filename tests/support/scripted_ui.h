@@ -133,6 +133,8 @@ public:
 
     // Recorded calls of a kind, oldest first.
     std::vector<Call> CallsOf(const std::string& kind) const;
+    // The texts of the recorded calls of a kind, oldest first.
+    std::vector<std::string> TextsOf(const std::string& kind) const;
 
     std::deque<Reply> replies;
     std::vector<Call> calls;

@@ -2,6 +2,8 @@
 // field by name, with conversion between field types.
 #include "tables/bulk/bulk_verbs.h"
 
+#include <limits>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -28,7 +30,21 @@ struct SourceValue {
     int64_t integer = 0;
     bool logical = false;
     int32_t memo = 0;
+    bool overWide = false;  // a number field filled with "*": too wide for its field
 };
+
+// True when the raw field holds the stars of a number too wide for it. Its
+// digits are lost, so it reads as 0; carried on as 0 it would become a number
+// the source never held.
+bool HoldsOverWideNumber(const TWorkArea& area, const TFieldEntry& f) {
+    if (f.type != 'N' && f.type != 'F') return false;
+    const auto& raw = area.recordBuffer;
+    if (static_cast<std::size_t>(f.offset) + f.length > raw.size()) return false;
+    const auto begin = raw.begin() + f.offset;
+    const auto end = begin + f.length;
+    const auto first = std::find_if(begin, end, [](uint8_t c) { return c != ' '; });
+    return first != end && std::all_of(first, end, [](uint8_t c) { return c == '*'; });
+}
 
 void StoreConverted(int n, const TFieldEntry& to, const SourceValue& v, uint8_t sourceArea) {
     switch (to.type) {
@@ -37,6 +53,10 @@ void StoreConverted(int n, const TFieldEntry& to, const SourceValue& v, uint8_t 
                 case 'C': SetBinaryText(n, v.text); break;
                 case 'N':
                 case 'F': {
+                    if (v.overWide) {
+                        SetBinaryText(n, std::string(to.length, '*'));
+                        break;
+                    }
                     std::string t = v.decimals > 0 ? FixedText(v.number, v.decimals)
                                                    : std::to_string(v.integer);
                     if (static_cast<int>(t.size()) > to.length) t = std::string(to.length, '*');
@@ -59,6 +79,8 @@ void StoreConverted(int n, const TFieldEntry& to, const SourceValue& v, uint8_t 
         case 'F':
             if (v.type == 'C') {
                 bulk::StoreNumberText(n, to, v.text, true);
+            } else if (v.overWide) {
+                SetBinaryNumber(n, std::numeric_limits<double>::infinity());
             } else if (v.type == 'N' || v.type == 'F') {
                 if (to.decimals > 0)
                     SetBinaryNumber(n, v.decimals > 0 ? v.number : static_cast<double>(v.integer));
@@ -225,6 +247,7 @@ void AppendFrom(const std::string& sourceIn, std::function<bool()> condition) {
             v.integer = (f.type == 'N' || f.type == 'F') ? BinaryInteger(n) : 0;
             v.logical = f.type == 'L' && BinaryLogical(n);
             v.memo = f.type == 'M' ? BinaryMemoRef(n) : 0;
+            v.overWide = !src->isVirtual && HoldsOverWideNumber(*src, f);
         }
         const bool deleted = src->binaryRecord && src->binaryRecord[0] != 0;
         DecodeWholeRecord(*src);

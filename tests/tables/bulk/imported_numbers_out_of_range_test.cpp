@@ -88,5 +88,41 @@ TEST_F(ImportedNumbersTest, CharacterFieldsOutOfRangeAppendedAsStars) {
     ExpectAllStars(table);
 }
 
+// A number field that holds stars lost its digits: appended into a number
+// field of another layout, or into a character field, it stays too wide
+// instead of becoming 0.
+TEST_F(ImportedNumbersTest, OverWideNumbersAppendedFromAnotherTableStayStars) {
+    const std::string source = Path("numbers.dbf");
+    CreateDbf(source, kNumberFields);
+    USE(source + " EXCLUSIVE");
+    ClearRecord();
+    SetBinaryNumber(1, 123456.78);  // "********" in N(8,2): eight places hold at most 99999.99
+    SetBinaryInteger(2, 123456);    // six digits in N(5,0)
+    SetBinaryInteger(3, 7);
+    SetBinaryInteger(4, 8);
+    Append();
+    CloseArea();
+    ASSERT_EQ(FieldsOnDisk(source, 1)[0], "********");
+    ASSERT_EQ(FieldsOnDisk(source, 1)[1], "*****");
+
+    // Other widths, so the record goes field by field: N(10,1), N(9,0),
+    // C(6), C(12).
+    const std::string target = Path("other.dbf");
+    CreateDbf(target, {F("DEC", 'N', 10, 1), F("SMALL", 'N', 9), F("WIDE", 'C', 6),
+                       F("MOST", 'C', 12)});
+    USE(target + " EXCLUSIVE");
+    AppendFrom(source);
+    EXPECT_EQ(LastError(), 0);
+    EXPECT_EQ(RecCount(), 1);
+    CloseArea();
+    const std::string bytes = Slurp(target);
+    const std::size_t record = 32 + 32 * 4 + 1 + 1;
+    ASSERT_GE(bytes.size(), record + 37);
+    EXPECT_EQ(bytes.substr(record, 10), "**********");
+    EXPECT_EQ(bytes.substr(record + 10, 9), "*********");
+    EXPECT_EQ(bytes.substr(record + 19, 6), "     7");
+    EXPECT_EQ(bytes.substr(record + 25, 12), "           8");
+}
+
 }  // namespace
 }  // namespace veldrim::testing

@@ -38,9 +38,7 @@ protected:
         form.labelFilename = path;
     }
     std::vector<std::string> Messages() const {
-        std::vector<std::string> out;
-        for (const auto& c : ui.CallsOf("message")) out.push_back(c.text);
-        return out;
+        return ui.TextsOf("message");
     }
 
     std::string path;

@@ -105,9 +105,7 @@ protected:
     static std::vector<std::string> Messages() {
         return {messageList.slot.begin() + 1, messageList.slot.begin() + 1 + messageList.count};
     }
-    std::vector<std::string> ShownTexts() const {
-        return ui.TextsOf("message");
-    }
+    std::vector<std::string> ShownTexts() const { return ui.TextsOf("message"); }
     static std::string ReadFile(const std::filesystem::path& p) {
         return testing::Slurp(p.string());
     }

@@ -37,9 +37,7 @@ protected:
         form.tzdbf.Post();
         form.labelFilename = path;
     }
-    std::vector<std::string> Messages() const {
-        return ui.TextsOf("message");
-    }
+    std::vector<std::string> Messages() const { return ui.TextsOf("message"); }
 
     std::string path;
     Tdbf4 form;

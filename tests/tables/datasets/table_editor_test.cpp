@@ -55,9 +55,7 @@ protected:
         form.tzdbf.GotoBookmark(here);
         return out;
     }
-    std::vector<std::string> Messages() const {
-        return ui.TextsOf("message");
-    }
+    std::vector<std::string> Messages() const { return ui.TextsOf("message"); }
 
     std::string path;
     Tdbf4 form;

@@ -108,8 +108,8 @@ TEST_F(ImportedNumbersTest, OverWideNumbersAppendedFromAnotherTableStayStars) {
     // Other widths, so the record goes field by field: N(10,1), N(9,0),
     // C(6), C(12).
     const std::string target = Path("other.dbf");
-    CreateDbf(target, {F("DEC", 'N', 10, 1), F("SMALL", 'N', 9), F("WIDE", 'C', 6),
-                       F("MOST", 'C', 12)});
+    CreateDbf(target,
+              {F("DEC", 'N', 10, 1), F("SMALL", 'N', 9), F("WIDE", 'C', 6), F("MOST", 'C', 12)});
     USE(target + " EXCLUSIVE");
     AppendFrom(source);
     EXPECT_EQ(LastError(), 0);

@@ -97,6 +97,12 @@ protected:
                       h->height() / 2);
     }
 
+    // A right click on a column's title: the grid sorts by that column.
+    void RightClickTitle(int logicalColumn) {
+        QTest::mouseClick(window->grid->horizontalHeader()->viewport(), Qt::RightButton, {},
+                          TitleCentre(logicalColumn));
+    }
+
     std::string path;
     std::unique_ptr<TableEditorWindow> window;
 };

@@ -119,7 +119,7 @@ TEST_F(TableEditorWindowTest, TitleRightClickSortsByTheBoundFieldAndKeepsTheReco
 
     grid->SetDepressDisabled(true);
     EXPECT_EQ(grid->PressedColumn(), -1);
-    QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::RightButton, {}, TitleCentre(0));
+    RightClickTitle(0);
     EXPECT_EQ(grid->PressedColumn(), -1);
     EXPECT_EQ(Cell(0, 0), "bronze") << "no sort while titles cannot be pressed";
 }
@@ -130,7 +130,7 @@ TEST_F(TableEditorWindowTest, TitleRightClickSortsByTheBoundFieldAndKeepsTheReco
 TEST_F(TableEditorWindowTest, AnEditOfTheSortColumnReordersTheRowsWhenPosted) {
     OpenParts();
     TzGrid* grid = window->grid;
-    QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::RightButton, {}, TitleCentre(0));
+    RightClickTitle(0);
     ASSERT_EQ(RowRecords(), (std::vector<int>{2, 3, 1}));  // bronze, cast iron, worm
 
     // Down after the edit posts it: bronze, now "zeta oil", goes last and
@@ -178,7 +178,7 @@ TEST_F(TableEditorWindowTest, AnEditOfTheSortColumnReordersTheRowsWhenPosted) {
 TEST_F(TableEditorWindowTest, AfterAnEditThatKeepsTheOrderTheRowMovedToIsCurrent) {
     OpenParts();
     TzGrid* grid = window->grid;
-    QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::RightButton, {}, TitleCentre(0));
+    RightClickTitle(0);
     const std::vector<int> sorted{2, 3, 1};  // bronze, cast iron, worm
     ASSERT_EQ(RowRecords(), sorted);
     const std::string values = "print([r['VALUE'] for r in t.records])";
@@ -228,7 +228,7 @@ TEST_F(TableEditorWindowTest, AfterAnEditThatKeepsTheOrderTheRowMovedToIsCurrent
 TEST_F(TableEditorWindowTest, AnEditPostedAfterTheNavigatorsEditReordersTheRows) {
     OpenParts();
     TzGrid* grid = window->grid;
-    QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::RightButton, {}, TitleCentre(0));
+    RightClickTitle(0);
     ASSERT_EQ(RowRecords(), (std::vector<int>{2, 3, 1}));  // bronze, cast iron, worm
 
     // Typed, Edit, Post: bronze, now "zeta oil", goes last and stays current.

@@ -28,8 +28,7 @@ protected:
     // Sorted by a click on the NAME title; the parts table as stored sorts
     // to bronze, cast iron, worm.
     void SortByName(const std::vector<int>& rows = {2, 3, 1}) {
-        QTest::mouseClick(window->grid->horizontalHeader()->viewport(), Qt::RightButton, {},
-                          TitleCentre(0));
+        RightClickTitle(0);
         ASSERT_EQ(RowRecords(), rows);
     }
 };

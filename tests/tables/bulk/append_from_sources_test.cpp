@@ -200,7 +200,10 @@ TEST_F(AppendFromSourcesTest, ARefusedAppendLeavesTheReceivingAreaCurrent) {
     UseIn(3, other);
     UseIn(5, other + " ALIAS OTHER2");
     UseIn(2, dst);
-    for (const std::string& source : {dst, Path("dst")}) {
+    // Reached through a folder link, the name matches no open area: every
+    // area is looked at before the table is found to be the receiving one.
+    std::filesystem::create_directory_symlink(dir, Path("same"));
+    for (const std::string& source : {dst, Path("dst"), Path("same/dst.dbf")}) {
         const std::string raised = Raised([&] { AppendFrom(source); });
         EXPECT_EQ(LastError(), 214) << source;
         EXPECT_TRUE(Contains(raised, "an sich selbst")) << raised;

@@ -24,9 +24,29 @@ constexpr ZoomKeyDefaults kDefaults{};
 uint8_t LastKeyChar = kDefaults.LastKeyChar;
 uint8_t LastKeyScan = kDefaults.LastKeyScan;
 
+namespace {
+
+// The shape the wheel keeps: the zoom rectangle the wheel last set, which of
+// its spans is the longer one, and the ratio of the shorter span to the
+// longer one as it stood when the wheel began on that view. Rounding each
+// span to whole units on its own at every step would take a unit off each
+// axis alike and flatten the view; the shorter span follows the longer one
+// through the kept ratio instead. A rectangle set otherwise (a drag, a key,
+// a reset) starts a new shape.
+struct WheelShape {
+    ZoomRectangle rect;
+    bool tall = false;      // the height is the longer span
+    long double ratio = 1;  // shorter span / longer span
+    bool valid = false;
+};
+WheelShape wheelShape;
+
+}  // namespace
+
 void ResetZoomKeys() {
     LastKeyChar = kDefaults.LastKeyChar;
     LastKeyScan = kDefaults.LastKeyScan;
+    wheelShape = WheelShape{};
 }
 
 namespace {
@@ -227,15 +247,31 @@ void TFveldgra::FormMouseWheel(int32_t delta) {
     const ZoomRectangle z = ZoomRect;
     const int64_t width = int64_t{z.x2} - z.x1, height = int64_t{z.y2} - z.y1;
     const int64_t cx = Half(int64_t{z.x1} + z.x2), cy = Half(int64_t{z.y1} + z.y2);
+    if (!wheelShape.valid || !(wheelShape.rect == z)) {
+        const bool tall = height > width;
+        const int64_t longer = tall ? height : width, shorter = tall ? width : height;
+        wheelShape = {z, tall, longer > 0 ? static_cast<long double>(shorter) / longer : 1, true};
+    }
+    // The longer span takes the step; the shorter one keeps the view's shape.
+    const int64_t span = wheelShape.tall ? height : width;
     const long double f = WheelFactor(s);
+    int64_t half = 0;
     if (delta > 0 && f > 1)
-        ZoomAbout(*this, cx, cy, WiderHalf(width, f), WiderHalf(height, f));
+        half = WiderHalf(span, f);
     else if (delta > 0)
-        ZoomAbout(*this, cx, cy, Half(R64(width * f)), Half(R64(height * f)));
+        half = Half(R64(span * f));
     else if (delta < 0 && f > 1)
-        ZoomAbout(*this, cx, cy, NarrowerHalf(width, f), NarrowerHalf(height, f));
+        half = NarrowerHalf(span, f);
     else if (delta < 0 && f > 0)
-        ZoomAbout(*this, cx, cy, Half(R64(width / f)), Half(R64(height / f)));
+        half = Half(R64(span / f));
+    if (half > 0) {
+        const int64_t other = std::max(kMinZoomHalfSpan, R64(half * wheelShape.ratio));
+        if (wheelShape.tall)
+            ZoomAbout(*this, cx, cy, other, half);
+        else
+            ZoomAbout(*this, cx, cy, half, other);
+        wheelShape.rect = ZoomRect;
+    }
     ClearViewPort();
 }
 

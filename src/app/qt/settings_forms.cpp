@@ -539,6 +539,9 @@ void TForm_printconf::Button_printClick() {
     PrepareView();
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(FromFileName(currentFileName));
+    // The page turns as the view is, as "Drucken" offers it; the user may
+    // still change it.
+    printer.setPageOrientation(SheetOrientation(window_));
     QPrintDialog d(&printer, this);
     if (d.exec() != QDialog::Accepted) return;
     if (!PrintGraphicsWindow(window_, printer))

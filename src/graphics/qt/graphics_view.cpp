@@ -212,6 +212,15 @@ bool PrintGraphicsWindow(TFveldgra& window, QPrinter& printer) {
         pageWidth = static_cast<int32_t>(fit * DeviceWidth);
         pageHeight = static_cast<int32_t>(fit * DeviceHeight);
     }
+    // The page shows what the window shows: the device window, whatever a
+    // zoom puts beyond it. Drawing outside it lands beside or below the view
+    // on the paper and is cut off there.
+    const Real mm = static_cast<Real>(pageWidth) / 210;
+    const QRect view(RoundToInt32(mm * graphicPrintoutOriginX),
+                     RoundToInt32(mm * graphicPrintoutOriginY),
+                     RoundToInt32(pageWidth * graphicPrintoutScaleX),
+                     RoundToInt32(pageHeight * graphicPrintoutScaleY));
+    pp.setClipRect(view.normalized());
     QtCanvas printCanvas(pp);
     printCanvas.skipPauses = true;
     // The window side of the replay draws into a picture nobody shows.
@@ -243,9 +252,10 @@ bool PrintGraphicsWindow(TFveldgra& window, QPrinter& printer) {
 }
 
 QPageLayout::Orientation SheetOrientation(const TFveldgra&) {
-    return VisibleWindow.xmax - VisibleWindow.xmin >= VisibleWindow.ymax - VisibleWindow.ymin
-               ? QPageLayout::Landscape
-               : QPageLayout::Portrait;
+    // What is shown and printed is always the whole device window (a zoom
+    // changes only which part of the drawing fills it), so the page turns
+    // as the device window is: the 4:3 window gives a landscape page.
+    return DeviceWidth >= DeviceHeight ? QPageLayout::Landscape : QPageLayout::Portrait;
 }
 
 bool PrintGraphicsWindowToPdf(TFveldgra& window, const std::string& pdfPath) {

@@ -68,8 +68,9 @@ protected:
 // page mapping of the print scales, margins and frame. False when the
 // printer could not be started.
 bool PrintGraphicsWindow(TFveldgra& window, QPrinter& printer);
-// The page orientation of the window's sheet: landscape for a sheet wider
-// than tall (the A4 landscape drawing sheet), else portrait.
+// The page orientation of what the window shows: landscape for a device
+// window wider than tall (the 4:3 view, and in it the A4 landscape drawing
+// sheet), else portrait, whatever the zoom.
 QPageLayout::Orientation SheetOrientation(const TFveldgra& window);
 // The same into a PDF file (A4, turned with the sheet as SheetOrientation
 // says) through a whole-file save; false when it was not completely written,

@@ -122,7 +122,15 @@ void QtCanvas::Text(DevicePoint topLeft, const std::string& text, const TextFont
     p_.setPen(font_);
     p_.translate(topLeft.x, topLeft.y);
     if (font.escapement != 0) p_.rotate(-font.escapement / 10.0);
-    p_.drawText(QPointF(0, QFontMetrics(qf).ascent()), FromDisplayText(text));
+    const QString shown = FromDisplayText(text);
+    const QFontMetricsF metrics(qf);
+    const QPointF base(0, QFontMetrics(qf).ascent());
+    // A text wholly outside the clip (the printed view) is left out: a
+    // page keeps a clipped text's letters, and a reader of the file would
+    // find drawing the view does not show.
+    if (!p_.hasClipping() ||
+        p_.clipBoundingRect().intersects(metrics.boundingRect(shown).translated(base)))
+        p_.drawText(base, shown);
     p_.restore();
 }
 

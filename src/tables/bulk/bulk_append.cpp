@@ -11,6 +11,7 @@
 #include "foundation/files.h"
 #include "tables/bulk/bulk_io.h"
 #include "tables/engine/engine_base.h"
+#include "tables/engine/dbf_file.h"
 #include "tables/engine/engine_dates.h"
 #include "tables/engine/engine_files.h"
 #include "tables/engine/navigation.h"
@@ -110,6 +111,17 @@ void StoreConverted(int n, const TFieldEntry& to, const SourceValue& v, uint8_t 
     }
 }
 
+// The record count the header of an area's table states, read from the file
+// as it stands; -1 when it cannot be read.
+int64_t StatedRecordCount(const TWorkArea& a) {
+    uint8_t h[8];
+    std::size_t got = 0;
+    if (a.fd < 0 || !bulk::ReadAt(a.fd, h, sizeof h, 0, got) || got < sizeof h) return -1;
+    if (h[0] == 0x02) return h[1] | (h[2] << 8);  // dBase II: 16 bits after the version
+    return static_cast<int64_t>(h[4]) | (static_cast<int64_t>(h[5]) << 8) |
+           (static_cast<int64_t>(h[6]) << 16) | (static_cast<int64_t>(h[7]) << 24);
+}
+
 }  // namespace
 
 void AppendFrom(const std::string& sourceIn, std::function<bool()> condition) {
@@ -176,11 +188,24 @@ void AppendFrom(const std::string& sourceIn, std::function<bool()> condition) {
         uint8_t target;
         ~Cleanup() {
             if (opened) {
+                // Closing the source clears the error state: an error of
+                // the append itself (a failed record, a damaged source)
+                // stays the one the caller reads.
+                const uint16_t code = ErrorState.lastErrorCode;
+                const uint16_t pending = ErrorState.pendingErrorCode;
+                std::string context = ErrorState.contextText;
                 CurrentArea = kScratchArea;
-                QuietEngineErrors quiet;
-                try {
-                    CloseArea();
-                } catch (...) {
+                {
+                    QuietEngineErrors quiet;
+                    try {
+                        CloseArea();
+                    } catch (...) {
+                    }
+                }
+                if (code != 0) {
+                    ErrorState.lastErrorCode = code;
+                    ErrorState.pendingErrorCode = pending;
+                    ErrorState.contextText = std::move(context);
                 }
             }
             CurrentArea = target;
@@ -216,6 +241,11 @@ void AppendFrom(const std::string& sourceIn, std::function<bool()> condition) {
     // The records the source holds now are the ones appended: a source that
     // grows meanwhile (another program appending) cannot keep the loop going.
     const int32_t sourceCount = src->isVirtual ? 0 : RecCount();
+    // A header that states more records than the file holds belongs to a
+    // damaged (cut off) table: only its whole records are read, and the user
+    // is told once they are appended.
+    const int64_t stated = src->isVirtual ? -1 : StatedRecordCount(*src);
+    const int32_t whole = src->isVirtual ? 0 : RecordCountFromFileSize(*src);
     if (condition || IsWhileOn())
         SKIP(0);
     else
@@ -284,6 +314,13 @@ void AppendFrom(const std::string& sourceIn, std::function<bool()> condition) {
     }
     CurrentArea = target;
     ErrorState.lastErrorCode = firstError;
+    if (firstError == 0 && stated > whole)
+        SetError(210, ShownFileName(name) + std::string(" ist beschädigt: der Kopf nennt "_cp850) +
+                          std::to_string(stated) +
+                          std::string(" Datensätze, die Datei enthält "_cp850) +
+                          std::to_string(whole) +
+                          std::string(" ganze; nur diese wurden angehängt. [AppendFrom("_cp850) +
+                          ShownFileName(sourceIn) + ")]");
 }
 
 }  // namespace veldrim

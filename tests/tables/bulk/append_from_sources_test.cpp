@@ -1,0 +1,223 @@
+// APPEND FROM and APPEND DELIMITED with the sources a user meets: a damaged
+// source table, fractions for whole-number fields, a source in index order
+// that grows during the append, and the source refused as the receiving
+// table while other work areas are open.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "foundation/program_state.h"
+#include "tables/bulk/bulk_verbs.h"
+#include "tables/datasets/table_access.h"
+#include "tables/datasets/table_editor.h"
+#include "tables/engine/locking.h"
+#include "tables/engine/navigation.h"
+#include "tables/engine/win1252_text.h"
+#include "tables/index/ndx_index.h"
+#include "tables/table_test_util.h"
+
+namespace veldrim::testing {
+namespace {
+
+class AppendFromSourcesTest : public TableTest {
+protected:
+    // NAME C 10, QTY N 5: the layout of every source and receiver below.
+    static constexpr int kRecordLength = 1 + 10 + 5;
+    static constexpr int kHeaderLength = 32 + 2 * 32 + 1;
+    static std::vector<RawField> Layout() { return {{"NAME", 'C', 10, 0}, {"QTY", 'N', 5, 0}}; }
+    static std::string Record(const std::string& name, int qty) {
+        std::string q = std::to_string(qty);
+        return " " + name + std::string(10 - name.size(), ' ') + std::string(5 - q.size(), ' ') + q;
+    }
+    std::string Receiver() { return Make("dst.dbf", {F("NAME", 'C', 10), F("QTY", 'N', 5)}); }
+    // The NAME fields of the current area's records in record order.
+    static std::vector<std::string> Names() {
+        std::vector<std::string> out;
+        for (int32_t r = 1; r <= RecCount(); ++r) {
+            std::string n = Peek(1, r);
+            n.erase(n.find_last_not_of(' ') + 1);
+            out.push_back(n);
+        }
+        return out;
+    }
+};
+
+// A source whose header states more records than its file holds: cut off
+// in the middle of its third record (2.5 records for 4 stated), or stating
+// 2^31 - 1 for the 4 it holds. Its whole records are appended and the user
+// is told, with the source's name and the count of its whole records; the
+// receiving table is sound (its count, its size and its records).
+TEST_F(AppendFromSourcesTest, ADamagedSourceIsReportedAndOnlyItsWholeRecordsAreAppended) {
+    struct Case {
+        const char* what;
+        uint32_t stated;
+        std::size_t bytes;  // of records kept in the file
+        std::vector<std::string> whole;
+    };
+    const Case cases[] = {
+        {"cut off", 4, 2 * kRecordLength + kRecordLength / 2, {"anna", "bert"}},
+        {"2^31 - 1 stated", 0x7FFFFFFF, 4 * kRecordLength, {"anna", "bert", "carl", "dora"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<uint8_t> b =
+            BuildDbf(0x03, Layout(),
+                     {Record("anna", 1), Record("bert", 2), Record("carl", 3), Record("dora", 4)});
+        Put32(b, 4, c.stated);
+        b.resize(kHeaderLength + c.bytes);
+        WriteBytes(Path("damaged.dbf"), b);
+        const std::string dst = Receiver();
+        UseIn(1, dst + " EXCLUSIVE");
+        const std::string raised = Raised([&] { AppendFrom(Path("damaged.dbf")); });
+        EXPECT_EQ(LastError(), 210);
+        EXPECT_TRUE(Contains(raised, "damaged.dbf")) << raised;
+        EXPECT_TRUE(Contains(raised, "enth\x84lt " + std::to_string(c.whole.size()) + " ganze"))
+            << raised;
+        EXPECT_EQ(CurrentArea, 1);
+        EXPECT_EQ(WorkAreas[kScratchArea], nullptr) << "no source left open";
+        EXPECT_EQ(RecCount(), static_cast<int32_t>(c.whole.size()));
+        CloseAll();
+        EXPECT_EQ(std::filesystem::file_size(dst),
+                  kHeaderLength + c.whole.size() * kRecordLength + 1)
+            << "whole records and the end mark";
+        UseIn(1, dst);
+        EXPECT_EQ(Names(), c.whole);
+        EXPECT_EQ(Peek(2, RecCount()), "    " + std::to_string(c.whole.size()));
+        CloseAll();
+        std::filesystem::remove(dst);
+    }
+}
+
+// "2.7" for a whole-number field N(5,0): APPEND DELIMITED (the engine's and
+// the table editor's) rounds it to the nearest, halves to the even
+// neighbour; APPEND FROM a character field cuts the fraction off, as a
+// number read from a text for a whole number is.
+TEST_F(AppendFromSourcesTest, FractionsForWholeNumberFieldsRoundFromTextAndAreCutFromAField) {
+    const std::vector<std::string> texts = {"2.7", "-2.7", "2.5", "3.5", "0.4"};
+    const std::vector<std::string> rounded = {"    3", "   -3", "    2", "    4", "    0"};
+    const std::vector<std::string> cut = {"    2", "   -2", "    2", "    3", "    0"};
+    std::string lines;
+    for (const std::string& t : texts) lines += "\"x\"," + t + "\r\n";
+    Spit(Path("in.txt"), lines);
+
+    const std::string dst = Receiver();
+    UseIn(1, dst + " EXCLUSIVE");
+    ASSERT_EQ(AppendDelimited(Path("in.txt"), false), static_cast<int>(texts.size()));
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(Peek(2, static_cast<int32_t>(i + 1)), rounded[i])
+            << "APPEND DELIMITED " << texts[i];
+    CloseAll();
+
+    // The source's QTY is a character field holding the same texts.
+    const std::string src = Make("text.dbf", {F("NAME", 'C', 10), F("QTY", 'C', 8)});
+    UseIn(2, src + " EXCLUSIVE");
+    for (const std::string& t : texts) {
+        ClearRecord();
+        SetBinaryText(1, "y");
+        SetBinaryText(2, t);
+        Append();
+    }
+    CloseAll();
+    std::filesystem::remove(dst);
+    Receiver();
+    UseIn(1, dst + " EXCLUSIVE");
+    AppendFrom(src);
+    EXPECT_EQ(LastError(), 0);
+    ASSERT_EQ(RecCount(), static_cast<int32_t>(texts.size()));
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(Peek(2, static_cast<int32_t>(i + 1)), cut[i]) << "APPEND FROM " << texts[i];
+    CloseAll();
+
+    // The table editor's "Append Delimited" and "Append dbf" take the same roads.
+    userDirectory = dir + "/";
+    std::filesystem::remove(dst);
+    Receiver();
+    Tdbf4 form;
+    TableEditorCommands commands{form};
+    form.tzdbf.SetDbfFileName(dst);
+    form.tzdbf.Open();
+    form.labelFilename = dst;
+    ASSERT_TRUE(commands.AppendDelimitedFrom(Path("in.txt")));
+    ASSERT_TRUE(commands.AppendDbfFrom(src));
+    ASSERT_EQ(form.tzdbf.RecCount(), static_cast<int32_t>(2 * texts.size()));
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        form.tzdbf.SetRecNo(static_cast<int32_t>(i + 1));
+        EXPECT_EQ(form.tzdbf.FieldByName("QTY").AsString(), AllTrim(rounded[i]))
+            << "Append Delimited " << texts[i];
+        form.tzdbf.SetRecNo(static_cast<int32_t>(texts.size() + i + 1));
+        EXPECT_EQ(form.tzdbf.FieldByName("QTY").AsString(), AllTrim(cut[i]))
+            << "Append dbf " << texts[i];
+    }
+    form.tzdbf.Close();
+}
+
+// The source in the order of its index on NAME (anna, carl, emil), open in a
+// work area of its own. While the first record is appended, records "bert"
+// and "dirk" are added to the source, both sorting before emil: every record
+// the source held at the start is appended, emil too, and none of the newer
+// ones.
+TEST_F(AppendFromSourcesTest, ASourceInIndexOrderThatGrowsGivesEveryRecordItHeldAtTheStart) {
+    const std::string src = Make("src.dbf", {F("NAME", 'C', 10), F("QTY", 'N', 5)});
+    const std::string dst = Receiver();
+    UseIn(2, src + " EXCLUSIVE");
+    for (const char* n : {"emil", "anna", "carl"}) {
+        ClearRecord();
+        SetBinaryText(1, n);
+        Append();
+    }
+    Index_On("NAME", Path("src"));
+    GoTop();
+    UseIn(1, dst + " EXCLUSIVE");
+    int calls = 0;
+    AppendFrom(src, [&] {
+        if (++calls > 20) return false;  // ends a runaway append all the same
+        if (calls == 1) {
+            // The condition runs in the source's area, on the record about
+            // to be appended: the writer comes back to it afterwards.
+            EXPECT_EQ(CurrentArea, 2);
+            const int32_t here = RecNo();
+            for (const char* n : {"bert", "dirk"}) {
+                ClearRecord();
+                SetBinaryText(1, n);
+                Append();
+            }
+            GO(here);
+        }
+        return true;
+    });
+    EXPECT_EQ(LastError(), 0);
+    Select(1);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"anna", "carl", "emil"}));
+    Select(2);
+    EXPECT_EQ(RecCount(), 5) << "two added to the source during the append";
+}
+
+// Refused because the source is the receiving table (214), the append leaves
+// the receiving work area current, with tables open in areas above it.
+TEST_F(AppendFromSourcesTest, ARefusedAppendLeavesTheReceivingAreaCurrent) {
+    const std::string dst = Receiver();
+    const std::string other = Make("other.dbf", {F("NAME", 'C', 10)});
+    UseIn(3, other);
+    UseIn(5, other + " ALIAS OTHER2");
+    UseIn(2, dst);
+    // Reached through a folder link, the name matches no open area: every
+    // area is looked at before the table is found to be the receiving one.
+    std::filesystem::create_directory_symlink(dir, Path("same"));
+    for (const std::string& source : {dst, Path("dst"), Path("same/dst.dbf")}) {
+        const std::string raised = Raised([&] { AppendFrom(source); });
+        EXPECT_EQ(LastError(), 214) << source;
+        EXPECT_TRUE(Contains(raised, "an sich selbst")) << raised;
+        EXPECT_EQ(CurrentArea, 2) << source;
+        EXPECT_EQ(WorkAreas[kScratchArea], nullptr) << "no source left open";
+    }
+    // The second area on the same table is refused as well.
+    UseIn(4, dst + " ALIAS SECOND");
+    Select(4);
+    Raised([&] { AppendFrom(dst); });
+    EXPECT_EQ(LastError(), 214);
+    EXPECT_EQ(CurrentArea, 4);
+    EXPECT_EQ(RecCount(), 0);
+}
+
+}  // namespace
+}  // namespace veldrim::testing

@@ -23,13 +23,16 @@ int failedLine = kDefaults.failedLine;
 
 // Whether the reader takes back what the writer writes for a value: a real
 // must read back as a number of the range every calculation can carry, a
-// text must stay one line the reader accepts.
+// text must stay one line the reader accepts. A line ends only at its LF,
+// and the reader takes away just the one CR in front of it: a CR inside a
+// text (one the reader took in, edited outside the program) is written and
+// read back as it is.
 bool RealReadsBack(Real x) {
     Real back = 0;
     return ParseRealLine(FloatLineText(x), back);
 }
 bool TextReadsBack(const std::string& s) {
-    return s.size() <= kValueLineLimit && s.find_first_of("\r\n") == std::string::npos;
+    return s.size() <= kValueLineLimit && s.find('\n') == std::string::npos;
 }
 
 // One pass over the file's lines. The same routine writes, reads and checks,

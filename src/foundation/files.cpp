@@ -19,12 +19,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+// On this system only '/' separates folders: a backslash and ':' are letters
+// of a name like any other ("a\b.qb3" and "Stand 12:00.qb3" are one name each).
+bool IsSeparator(char c) { return c == '/'; }
 
-std::size_t LastSeparator(std::string_view path) {
-    const auto p = path.find_last_of("/\\");
-    return p;
-}
+std::size_t LastSeparator(std::string_view path) { return path.find_last_of('/'); }
 
 bool MatchesMask(const std::string& name, const std::string& mask) {
     return fnmatch(mask.c_str(), name.c_str(), FNM_CASEFOLD) == 0;
@@ -64,8 +63,6 @@ std::string StripTrailingBackslash(std::string_view dir) {
 std::string BaseNameOf(std::string_view path) {
     const auto sep = LastSeparator(path);
     std::string_view name = sep == std::string_view::npos ? path : path.substr(sep + 1);
-    if (const auto colon = name.find_last_of(':'); colon != std::string_view::npos)
-        name = name.substr(colon + 1);
     if (const auto dot = name.find_last_of('.'); dot != std::string_view::npos)
         name = name.substr(0, dot);
     return std::string(name);
@@ -81,20 +78,38 @@ std::string ExtAfterFirstDot(std::string_view name) {
 }
 
 std::string DirPartOf(std::string_view path) {
-    const auto p = path.find_last_of("/\\:");
+    const auto p = LastSeparator(path);
     return p == std::string_view::npos ? std::string() : std::string(path.substr(0, p + 1));
 }
 
-std::string DriveOf(std::string_view path) {
-    return path.find(':') != std::string_view::npos ? std::string(path.substr(0, 2))
-                                                    : std::string();
-}
+// Paths on this system have no drive letters: a ':' is part of a name.
+std::string DriveOf(std::string_view) { return {}; }
 
 bool FileExists(const std::string& name) {
     if (name.empty()) return false;
     struct stat st {};
     if (::stat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     return ::access(name.c_str(), R_OK) == 0;
+}
+
+bool ReadWholeRegularFile(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    if (path.empty()) return false;
+    const int fd = FileCalls.open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = FileCalls.fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    char buf[64 * 1024];
+    while (ok) {
+        const ssize_t n = FileCalls.read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) ok = false;
+        if (n <= 0) break;
+        bytes.append(buf, static_cast<std::size_t>(n));
+    }
+    FileCalls.close(fd);
+    if (!ok) bytes.clear();
+    return ok;
 }
 
 bool DirExists(const std::string& dir) {

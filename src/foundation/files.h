@@ -28,6 +28,8 @@ std::string EnsureTrailingBackslash(std::string_view dir);
 std::string EnsureDirBackslash(std::string_view dir);
 std::string StripTrailingBackslash(std::string_view dir);
 
+// Names are taken apart at '/' only: a backslash and ':' are letters of a
+// file name on this system.
 // The file name without folder and extension ("/a.b/name.ext" gives "name").
 std::string BaseNameOf(std::string_view path);
 std::string NameWithoutExt(std::string_view path);
@@ -35,7 +37,7 @@ std::string PathWithoutExt(std::string_view path);
 std::string ExtAfterFirstDot(std::string_view name);
 // The folder part up to and including the last separator.
 std::string DirPartOf(std::string_view path);
-// "D:" style drive of a path, empty when it has none.
+// The drive of a path: always empty, paths here have no drive letters.
 std::string DriveOf(std::string_view path);
 
 // Which file a name or an open descriptor leads to: its device and inode.
@@ -52,6 +54,11 @@ struct FileIdentity {
 std::optional<FileIdentity> IdentityOf(const std::string& path);
 // The file an open descriptor reads or writes.
 std::optional<FileIdentity> IdentityOfOpenFile(int fd);
+
+// The whole content of a plain file. A folder, a pipe, a device or a name
+// that leads nowhere gives false, as does a failed read; nothing waits on a
+// pipe and nothing throws.
+bool ReadWholeRegularFile(const std::string& path, std::string& bytes);
 
 bool FileExists(const std::string& name);
 bool DirExists(const std::string& dir);

@@ -223,7 +223,16 @@ bool ConfirmReplace(const std::string& path) {
     return false;
 }
 
-bool IsWorkingFile(std::string_view name) { return BaseNameOf(name) == "aktuell"; }
+bool IsWorkingFile(std::string_view name) {
+    // Only the folder and the data file's own extension are taken away: a
+    // set named "aktuell.alt" is another set, not the working file.
+    std::string_view leaf = name.substr(DirPartOf(name).size());
+    const std::string ext = "." + dataFileExtension;
+    if (leaf.size() > ext.size() &&
+        UpperAscii(std::string(leaf.substr(leaf.size() - ext.size()))) == UpperAscii(ext))
+        leaf.remove_suffix(ext.size());
+    return leaf == "aktuell";
+}
 
 void CheckNewFileName(const std::string& path) {
     std::string leaf = LeafPart(path);
@@ -235,8 +244,9 @@ void CheckNewFileName(const std::string& path) {
     }
     struct stat st {};
     bool exists = ::stat(path.c_str(), &st) == 0;
-    // The working file is replaced without a question; every other file is asked about.
-    if (!IsWorkingFile(path) && !ConfirmReplace(path)) return;
+    // A file of the working set (the file named "aktuell" before its one
+    // extension) is replaced without a question; every other file is asked about.
+    if (BaseNameOf(leaf) != "aktuell" && !ConfirmReplace(path)) return;
     if (cancelFlag) return;
     // The file itself is never touched: a temporary file in the same folder
     // shows whether the folder takes a new file, and an existing file must be

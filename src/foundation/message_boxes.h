@@ -103,13 +103,15 @@ void CheckFileReadable(const std::string& name);
 // the question is off, or the answer was Yes; any other answer sets the
 // cancel flag. Every command that writes a file the user chose asks this.
 bool ConfirmReplace(const std::string& path);
-// The program's working file: a file whose name before its extension is
-// exactly "aktuell", in whatever folder ("aktuell", "daten/aktuell.qb3"; not
-// "Angebot_aktuell.qb3", "aktuell-2025" or "Projekte-aktuell/G.qb3"). It is
-// replaced without a question and saved under the archive lock.
+// The program's working set: a set name or data file whose name without its
+// folder and the data-file extension is exactly "aktuell" ("aktuell",
+// "daten/aktuell.qb3"; not "Angebot_aktuell.qb3", "aktuell-2025",
+// "Projekte-aktuell/G.qb3", nor the set "aktuell.alt" read from
+// "aktuell.alt.qb3"). It is saved under the archive lock.
 bool IsWorkingFile(std::string_view name);
 // Checks that path can be written as a new file, asking before an existing
-// file other than the working file is replaced. Never touches the file
+// file other than a file of the working set ("aktuell" with one extension of
+// any kind: the data file and its exports) is replaced. Never touches the file
 // itself: writability is probed with a temporary file in the same folder.
 void CheckNewFileName(const std::string& path);
 // In archive mode with the lock option ("Archive Flag ?") only the working

@@ -252,6 +252,11 @@ int TextFile::FillBuffer() {
     }
 }
 
+std::size_t TextFile::ValueLength(std::size_t from, std::size_t end) const {
+    const std::size_t n = end - from;
+    return n > 0 && buffer_[end - 1] == '\r' ? n - 1 : n;
+}
+
 int TextFile::ReadLine(std::string& line) {
     line.clear();
     if (fd_ < 0 || writing_) return lastResult_ = kIoNotOpenForInput;
@@ -261,7 +266,9 @@ int TextFile::ReadLine(std::string& line) {
         // costs its length, not its length squared.
         auto nl = buffer_.find('\n', std::max(pos_, scanPos_));
         if (nl != std::string::npos) {
-            if (lineLimit_ > 0 && nl - pos_ > lineLimit_ + 1) break;
+            // The limit holds for the value, the CR in front of the LF aside:
+            // a value read is never longer than a value the writers write.
+            if (lineLimit_ > 0 && ValueLength(pos_, nl) > lineLimit_) break;
             line.assign(buffer_, pos_, nl - pos_);
             pos_ = nl + 1;
             scanPos_ = pos_;
@@ -273,6 +280,7 @@ int TextFile::ReadLine(std::string& line) {
         if (lineLimit_ > 0 && buffer_.size() - pos_ > lineLimit_ + 1) break;
         if (eofSeen_) {
             if (pos_ >= buffer_.size()) return lastResult_ = kIoReadError;
+            if (lineLimit_ > 0 && ValueLength(pos_, buffer_.size()) > lineLimit_) break;
             line.assign(buffer_, pos_, std::string::npos);
             pos_ = scanPos_ = buffer_.size();
             ++linesRead_;

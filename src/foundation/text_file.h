@@ -102,8 +102,9 @@ public:
     int ReadLine(std::string& line);
     // True when no byte is left to read (or the file is not open for reading).
     bool Eof();
-    // The longest line ReadLine returns (0: no limit, the start value after
-    // Assign). A longer line fails with kIoLineTooLong and ends the reading.
+    // The longest line ReadLine returns, without its line end (0: no limit,
+    // the start value after Assign). A longer line fails with kIoLineTooLong
+    // and ends the reading.
     void SetLineLimit(std::size_t limit) { lineLimit_ = limit; }
     // Lines read since Reset, the failed over-long line included.
     int LinesRead() const { return linesRead_; }
@@ -124,6 +125,8 @@ public:
 
 private:
     int FillBuffer();
+    // The length of the buffered line from..end without the CR before its LF.
+    std::size_t ValueLength(std::size_t from, std::size_t end) const;
     void CloseDescriptor();
     // Records err as the failure of an open for writing; its result code.
     int FailWith(int err);

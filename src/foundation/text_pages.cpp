@@ -1,7 +1,6 @@
 #include "foundation/text_pages.h"
 
-#include <fstream>
-#include <iterator>
+#include "foundation/files.h"
 
 namespace veldrim {
 
@@ -29,10 +28,10 @@ std::string FontStyleName(int index) {
 }
 
 bool ReadTextFileLines(const std::string& path, std::vector<std::string>& lines) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return false;
+    // A folder, a pipe or a device at the name is no text file: it reads
+    // as a missing file does.
+    std::string all;
+    if (!ReadWholeRegularFile(path, all)) return false;
     lines.clear();
     std::size_t start = 0;
     while (start < all.size()) {

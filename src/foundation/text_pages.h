@@ -32,7 +32,8 @@ struct TextPage {
     std::vector<std::string> lines;  // without their line ends, form-feed lines left out
 };
 
-// Reads the lines of a text file (CR LF or LF); false when it cannot be read.
+// Reads the lines of a text file (CR LF or LF); false when it cannot be read
+// or is no plain file (a folder, a pipe, a device).
 bool ReadTextFileLines(const std::string& path, std::vector<std::string>& lines);
 // The number of pages: one more than the lines that begin with a form feed.
 int CountTextPages(const std::vector<std::string>& lines);

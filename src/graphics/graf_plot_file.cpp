@@ -1,8 +1,6 @@
 // The readability check of plot files.
 #include "graphics/graf_plot_file.h"
 
-#include <fstream>
-
 #include "foundation/files.h"
 #include "foundation/program_state.h"
 #include "foundation/text_conv.h"
@@ -11,8 +9,9 @@
 namespace veldrim {
 
 void GrafCheckPlotFile(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    if (in.is_open()) return;
+    // Only a plain readable file is a picture: a folder or a device of that
+    // name is reported as a missing file is.
+    if (FileExists(name)) return;
     GrafMessage(ShownFileName(WithoutBlanks(name)) + " nicht gefunden !");
     cancelFlag = true;
 }

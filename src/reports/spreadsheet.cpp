@@ -92,10 +92,12 @@ std::string FileToSpreadsheet(const std::string& name) {
         cancelFlag = true;
         return {};
     }
-    std::string path = name;
-    if (!FileExists(path) && name.find('/') == std::string::npos)
-        path =
-            FindFileNoCase(EnsureTrailingBackslash(dataDirectory) + name + "." + dataFileExtension);
+    // A set's name is that of its own data file in the data directory; a file
+    // of the same name in the working folder is another file.
+    const std::string path = name.find('/') != std::string::npos
+                                 ? name
+                                 : FindFileNoCase(EnsureTrailingBackslash(dataDirectory) + name +
+                                                  "." + dataFileExtension);
     CheckFileReadable(path);
     if (cancelFlag) return {};
     // A copy for viewing only: the program's own folder keeps it.

@@ -289,11 +289,12 @@ TEST_F(Files, PathParts) {
         // The folder is dropped before the extension: dots in folder names stay.
         {BaseNameOf("/a.b/name.ext"), "name"},
         {BaseNameOf("/a.b/name"), "name"},
-        {BaseNameOf("C:\\A.B\\NAME.EXT"), "NAME"},
+        // A backslash and ':' are letters of a name here, not separators.
+        {BaseNameOf("C:\\A.B\\NAME.EXT"), "C:\\A.B\\NAME"},
         {DirPartOf("name.ext"), ""},
         {PathWithoutExt("/x/y.tar.gz"), "/x/y.tar"},
         {ExtAfterFirstDot("NAME.TAR.GZ"), "TAR.GZ"},
-        {DriveOf("D:\\X"), "D:"},
+        {DriveOf("D:\\X"), ""},
         {DriveOf("/x"), ""},
     };
     for (const auto& [got, want] : cases) EXPECT_EQ(got, want);

@@ -4,6 +4,7 @@
 #include "graphics/formats/hpgl_reader.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -335,6 +336,31 @@ TEST_F(HpglTest, HelpPictureIsPlayedThroughTheHook) {
     DisplayList.clear();
     ShowHelpText(1234, "", kHelpPictureOnly);
     EXPECT_GT(Records("4").size(), 4u);
+}
+
+// A folder, or a pipe, named like a help picture is reported as a missing
+// picture is: the message, the cancel flag, the view unchanged, and no
+// exception out of the reader (nor a wait on the pipe).
+TEST_F(HpglTest, AFolderOrPipeNamedLikeAPictureIsReportedAsMissing) {
+    std::filesystem::create_directory(dir / "stlhoehe.plt");
+    ASSERT_EQ(::mkfifo((dir / "zahnrad.plt").c_str(), 0600), 0);
+    InstallHpglHelpPictures();
+    Play("PU0,0;PD4000,0;");
+    const auto before = DisplayList;
+    for (const char* name : {"stlhoehe.plt", "zahnrad.plt"}) {
+        SCOPED_TRACE(name);
+        const std::string path = (dir / name).string();
+        for (int viaHelp = 0; viaHelp < 2; ++viaHelp) {
+            ui.calls.clear();
+            cancelFlag = false;
+            EXPECT_NO_THROW(viaHelp ? helpPictureHook(path) : ReadHpglFile(path));
+            EXPECT_TRUE(cancelFlag);
+            EXPECT_EQ(DisplayList, before);
+            const auto shown = ui.CallsOf("message");
+            ASSERT_EQ(shown.size(), 1u);
+            EXPECT_EQ(shown[0].text, path + " nicht gefunden !");
+        }
+    }
 }
 
 }  // namespace

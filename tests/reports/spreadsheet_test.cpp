@@ -147,5 +147,21 @@ TEST_F(SpreadsheetTest, EmptyNameAsksToSaveFirst) {
     EXPECT_TRUE(ui.CallsOf("open-document").empty());
 }
 
+// "Datei nach Tabellenkalkulation" of the set G fills the workbook from the
+// set's own data file daten/G.qb3, not from a file "G" (or "G.qb3") that
+// lies in the working folder.
+TEST_F(SpreadsheetTest, TheWorkbookIsFilledFromTheCurrentSetsOwnDataFile) {
+    std::filesystem::create_directory(In("daten"));
+    testing::Spit(In("daten/G.qb3"), "aus daten/G.qb3\r\n");
+    testing::Spit(In("G"), "fremde Datei G\r\n");
+    testing::Spit(In("G.qb3"), "fremde Datei G.qb3\r\n");
+    dataDirectory = In("daten");
+    dataFileExtension = "qb3";
+    currentFileName = "G";
+    const std::string xlsx = FileToSpreadsheet(currentFileName);
+    ASSERT_FALSE(xlsx.empty());
+    EXPECT_EQ(CellsOf(xlsx), std::vector<std::string>{"1,1,s,aus daten/G.qb3"});
+}
+
 }  // namespace
 }  // namespace veldrim

@@ -4,14 +4,14 @@
 
 #include <cctype>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 
+#include "foundation/files.h"
 #include "foundation/formatting.h"
 #include "foundation/guarded_math.h"
 #include "foundation/help_texts.h"
 #include "foundation/plane_geometry.h"
 #include "foundation/program_state.h"
+#include "foundation/text_conv.h"
 #include "graphics/graf_cursor.h"
 #include "graphics/graf_object.h"
 #include "graphics/graf_plot_file.h"
@@ -360,8 +360,14 @@ void ReadHpglFile(const std::string& name) {
         GrafNormalCursor();
         return;
     }
-    std::ifstream in(name, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes;
+    if (!ReadWholeRegularFile(name, bytes)) {
+        // Gone or unreadable since the check: named as a missing picture.
+        GrafMessage(ShownFileName(WithoutBlanks(name)) + " nicht gefunden !");
+        cancelFlag = true;
+        GrafNormalCursor();
+        return;
+    }
     PlayHpgl(bytes);
     GrafNormalCursor();
 }

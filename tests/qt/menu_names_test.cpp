@@ -13,15 +13,15 @@ class MenuNamesTest : public test::MainWindowFixture {};
 
 // What a menu shows of an item: the caption with "&&" as "&" and without
 // the shortcut marks (Qt's own reading of a caption).
-QString Shown(const QAction& item) { return item.iconText(); }
+std::string Shown(const QAction& item) { return item.iconText().toStdString(); }
 
 TEST_F(MenuNamesTest, ARecentFileWithAnAmpersandIsListedUnderItsName) {
     const std::string name = dir / "Neuer Satz öß€ & 'x'.qb3";
     recentFilesList[0] = name;
     recentFilesList[1] = dir / "A&&B &.qb3";
     window->UpdateRecentFiles();
-    EXPECT_EQ(Shown(*window->Item("mi_fileRecent1")), "1 " + QString::fromUtf8(name));
-    EXPECT_EQ(Shown(*window->Item("mi_fileRecent2")), "2 " + QString::fromUtf8(dir / "A&&B &.qb3"));
+    EXPECT_EQ(Shown(*window->Item("mi_fileRecent1")), "1 " + name);
+    EXPECT_EQ(Shown(*window->Item("mi_fileRecent2")), "2 " + dir / "A&&B &.qb3");
 }
 
 }  // namespace
@@ -34,7 +34,7 @@ TEST_F(TableEditorWindowTest, TheHelpItemShowsATableNameWithAnAmpersand) {
     OpenParts();
     SetDbfTitles("", "Teile & Preise");
     Show(2);
-    EXPECT_EQ(window->miHelpDbf->iconText(), "Teile & Preise");
+    EXPECT_EQ(window->miHelpDbf->iconText().toStdString(), "Teile & Preise");
 }
 
 }  // namespace

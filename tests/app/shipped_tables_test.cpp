@@ -2,6 +2,8 @@
 // goes into the user's own copy in the user's data folder, which is read
 // from then on.
 
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "app/main_commands.h"
@@ -70,6 +72,20 @@ TEST_F(ShippedTablesCore, TheCopyTakesTheMemoAndIndexFilesOfItsTable) {
     Spit(own + "/notes.dbf", "the user's table");
     EXPECT_EQ(MakeUserTableCopy("notes"), own + "/notes.dbf");
     EXPECT_EQ(Slurp(own + "/notes.dbf"), "the user's table");
+}
+
+// An install that cannot be written had the user's edits in a copy in the
+// user directory: the user's own copy starts from that one.
+TEST_F(ShippedTablesCore, TheCopyOfAReadOnlyInstallStartsFromTheEarlierEditedCopy) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes any folder";
+    Spit(share + "/notes.dbf", "installed table");
+    Spit(dir + "/user/notes.dbf", "edited before");
+    fs::permissions(share, fs::perms::owner_write, fs::perm_options::remove);
+    const std::string copy = MakeUserTableCopy("notes");
+    fs::permissions(share, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(copy, own + "/notes.dbf");
+    EXPECT_EQ(Slurp(own + "/notes.dbf"), "edited before");
+    EXPECT_EQ(Slurp(share + "/notes.dbf"), "installed table");
 }
 
 TEST_F(ShippedTablesCore, WithoutADataFolderOfTheUsersTheInstalledTableIsNotChanged) {

@@ -152,7 +152,15 @@ std::string MakeUserTableCopy(const std::string& nameIn,
                               std::vector<std::pair<std::string, std::string>>* made) {
     const std::string name = WithDbfExtension(nameIn);
     if (const std::string own = UserCopyOfShippedTable(name); !own.empty()) return own;
-    const std::string source = FindFileNoCase(EnsureTrailingBackslash(shippedTablesFolder) + name);
+    std::string source = FindFileNoCase(EnsureTrailingBackslash(shippedTablesFolder) + name);
+    // An installed folder that cannot be written had its tables read and
+    // edited as copies in the user directory: such a copy holds what the
+    // user saw and changed so far.
+    std::error_code ec;
+    if (!TableFolderWritable(shippedTablesFolder)) {
+        const std::string earlier = FindFileNoCase(InPrivateFolder(name));
+        if (std::filesystem::is_regular_file(earlier, ec)) source = earlier;
+    }
     CheckFileReadable(source);
     if (cancelFlag) return {};
     const std::string folder = EnsureTrailingBackslash(userDataDirectory);
@@ -164,7 +172,6 @@ std::string MakeUserTableCopy(const std::string& nameIn,
         cancelFlag = true;
         return {};
     }
-    std::error_code ec;
     std::filesystem::create_directories(userDataDirectory, ec);  // a failure shows at the copy
     std::vector<std::pair<std::string, std::string>> files;
     for (const std::string& companion : CompanionFilesOf(source))

@@ -25,6 +25,7 @@
 #include "foundation/ui_services.h"
 #include "graphics/cad_output.h"
 #include "graphics/cad_primitives.h"
+#include "tables/datasets/table_access.h"
 
 namespace veldrim {
 
@@ -360,7 +361,16 @@ void UseDataFolder(const std::string& folder) {
     if (folder.empty()) return;
     const std::string help = EnsureTrailingBackslash(helpDirectory) + "veldrim.hlp";
     if (!FileExists(FindFileNoCase(help))) helpDirectory = folder;
-    if (databaseDirectory.empty() && !FileExists(FindFileNoCase(kMaterialTable)) &&
+    // The installed tables are read but never written.
+    shippedTablesFolder = folder;
+    // Tables in the start folder are used where they are, unless the start
+    // folder is the user's data folder: the tables there are the user's
+    // copies of installed ones, read in their place one by one.
+    std::error_code ec;
+    const bool startInUserData =
+        !userDataDirectory.empty() && std::filesystem::equivalent(".", userDataDirectory, ec);
+    const bool tablesHere = FileExists(FindFileNoCase(kMaterialTable)) && !startInUserData;
+    if (databaseDirectory.empty() && !tablesHere &&
         FileExists(FindFileNoCase(EnsureTrailingBackslash(folder) + kMaterialTable)))
         databaseDirectory = folder;
 }

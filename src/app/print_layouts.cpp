@@ -16,12 +16,14 @@ namespace veldrim {
 
 namespace {
 
-// The user directory's copy when there is one, else the shipped table.
-bool OpenLayouts() {
+// The user directory's copy when there is one, else the table of the
+// database folder; a layout to be added goes into the user's own copy of an
+// installed table.
+bool OpenLayouts(bool toChange) {
     const std::string own = FindFileNoCase(InPrivateFolder("printout.dbf"));
     std::error_code ec;
     if (std::filesystem::exists(own, ec)) return OpenDbfFile(own);
-    return OpenDbfTable("printout");
+    return toChange ? OpenDbfTableForChange("printout") : OpenDbfTable("printout");
 }
 
 std::string Text(const char* field) {
@@ -34,7 +36,7 @@ std::string Text(const char* field) {
 bool LoadPrintLayout(PrintLayout& layout) {
     cancelFlag = false;
     SetDbfTitles("", "Druckeinstellungen");
-    if (!OpenLayouts()) return false;
+    if (!OpenLayouts(false)) return false;
     GoDbfRecord(1);
     ShowTableEditor("", 1);
     const bool taken = !cancelFlag && DbfRecNo() > 0;
@@ -55,7 +57,7 @@ bool LoadPrintLayout(PrintLayout& layout) {
 
 bool SavePrintLayout(const PrintLayout& layout) {
     cancelFlag = false;
-    if (!OpenLayouts()) return false;
+    if (!OpenLayouts(true)) return false;
     const std::optional<std::string> name = Ui().EnterText("", "Name", layout.name.substr(0, 25));
     if (!name) {
         cancelFlag = true;

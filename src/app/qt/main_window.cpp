@@ -384,7 +384,9 @@ void Thh::UpdateRecentFiles() {
     for (std::size_t i = 0; i < recent_.size(); ++i) {
         const std::string& path = recentFilesList[i];
         recent_[i]->setVisible(!path.empty());
-        recent_[i]->setText(QString("&%1 ").arg(i + 1) + FromFileName(path));
+        // The number is the item's shortcut mark; an "&" of the name is a
+        // letter of it.
+        recent_[i]->setText(QString("&%1 ").arg(i + 1) + MenuTextOfName(FromFileName(path)));
     }
 }
 

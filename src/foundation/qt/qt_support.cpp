@@ -28,6 +28,11 @@ QString FromFileName(const std::string& name) { return QFile::decodeName(name.c_
 
 std::string ToFileName(const QString& name) { return QFile::encodeName(name).toStdString(); }
 
+QString MenuTextOfName(const QString& name) {
+    QString text = name;
+    return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
 QString FromAnsi(const std::string& ansi) { return QString::fromStdString(Win1252ToUtf8(ansi)); }
 
 QString FromDisplayText(const std::string& ansi) {

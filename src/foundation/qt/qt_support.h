@@ -19,6 +19,9 @@ std::string ToOem(const QString& text);
 // Qt string and back.
 QString FromFileName(const std::string& name);
 std::string ToFileName(const QString& name);
+// A name (a file's, a table's) as a menu item's caption shows it: each "&"
+// doubled, so that it is a letter and not the item's shortcut mark.
+QString MenuTextOfName(const QString& name);
 // A Windows-1252 ("ANSI") text, as the display list holds its texts.
 QString FromAnsi(const std::string& ansi);
 // A text of the display list as the canvas paints it: Windows-1252 with the

@@ -5,7 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "foundation/captions.h"
 #include "foundation/codepage.h"
@@ -90,7 +93,101 @@ void MakeWritable(const std::string& path) {
     if (::stat(path.c_str(), &st) == 0) ::chmod(path.c_str(), st.st_mode | S_IWUSR);
 }
 
+// The memo and index files beside a table that belong to it: its name with
+// the memo and index extensions, found without regard to case.
+std::vector<std::string> CompanionFilesOf(const std::string& table) {
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (const char* ext : {".dbt", ".fpt", ".ndx", ".mdx"}) {
+        const std::string f = FindFileNoCase(PathWithoutExt(table) + ext);
+        if (std::filesystem::is_regular_file(f, ec)) files.push_back(f);
+    }
+    return files;
+}
+
+std::string Leaf(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+bool SameContents(const std::string& a, const std::string& b) {
+    std::ifstream fa(a, std::ios::binary), fb(b, std::ios::binary);
+    if (!fa || !fb) return false;
+    return std::equal(std::istreambuf_iterator<char>(fa), std::istreambuf_iterator<char>(),
+                      std::istreambuf_iterator<char>(fb), std::istreambuf_iterator<char>());
+}
+
+// Copies one file into the user's data folder through a part file that is
+// renamed over the target only when the whole file was written.
+bool CopyWhole(const std::string& source, const std::string& target) {
+    const std::string part = target + ".part";
+    std::error_code ec;
+    if (!CopyFileBlocks(source, part)) {
+        std::filesystem::remove(part, ec);
+        return false;
+    }
+    MakeWritable(part);
+    std::filesystem::rename(part, target, ec);
+    if (ec) std::filesystem::remove(part, ec);
+    return !ec;
+}
+
 }  // namespace
+
+std::string shippedTablesFolder;
+
+bool IsShippedTablesFolder(const std::string& folder) {
+    if (shippedTablesFolder.empty() || !SameFolder(folder, shippedTablesFolder)) return false;
+    return userDataDirectory.empty() || !SameFolder(userDataDirectory, shippedTablesFolder);
+}
+
+std::string UserCopyOfShippedTable(const std::string& name) {
+    if (shippedTablesFolder.empty() || userDataDirectory.empty()) return {};
+    const std::string own =
+        FindFileNoCase(EnsureTrailingBackslash(userDataDirectory) + WithDbfExtension(name));
+    std::error_code ec;
+    return std::filesystem::is_regular_file(own, ec) ? own : std::string();
+}
+
+std::string MakeUserTableCopy(const std::string& nameIn,
+                              std::vector<std::pair<std::string, std::string>>* made) {
+    const std::string name = WithDbfExtension(nameIn);
+    if (const std::string own = UserCopyOfShippedTable(name); !own.empty()) return own;
+    std::string source = FindFileNoCase(EnsureTrailingBackslash(shippedTablesFolder) + name);
+    // An installed folder that cannot be written had its tables read and
+    // edited as copies in the user directory: such a copy holds what the
+    // user saw and changed so far.
+    std::error_code ec;
+    if (!TableFolderWritable(shippedTablesFolder)) {
+        const std::string earlier = FindFileNoCase(InPrivateFolder(name));
+        if (std::filesystem::is_regular_file(earlier, ec)) source = earlier;
+    }
+    CheckFileReadable(source);
+    if (cancelFlag) return {};
+    const std::string folder = EnsureTrailingBackslash(userDataDirectory);
+    const std::string target = folder + Leaf(source);
+    if (userDataDirectory.empty()) {
+        // Without a data folder of the user's the installed table stays as
+        // it is, unedited.
+        ShowErrorIfEnabled(NotWritableText(source));
+        cancelFlag = true;
+        return {};
+    }
+    std::filesystem::create_directories(userDataDirectory, ec);  // a failure shows at the copy
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const std::string& companion : CompanionFilesOf(source))
+        files.emplace_back(folder + Leaf(companion), companion);
+    files.emplace_back(target, source);
+    for (const auto& [copy, original] : files) {
+        if (!CopyWhole(original, copy)) {
+            for (const auto& [done, from] : files) std::filesystem::remove(done, ec);
+            ShowErrorIfEnabled(NotWritableText(copy));
+            cancelFlag = true;
+            return {};
+        }
+    }
+    if (made) *made = std::move(files);
+    return target;
+}
 
 std::unique_ptr<Tdbf4> TableEditorForm;
 int32_t ChosenDbfRecord = kDefaults.ChosenDbfRecord;
@@ -117,6 +214,7 @@ void ResetTableAccess() {
     DbfGridCol = kDefaults.DbfGridCol;
     DbfWriteChecked = kDefaults.DbfWriteChecked;
     DbfFolderWritable = kDefaults.DbfFolderWritable;
+    shippedTablesFolder.clear();
 }
 
 void CreateTableEditorForm() {
@@ -234,6 +332,13 @@ void Tdbf4::ShowInMode(const std::string& command, int mode) {
 void Tdbf4::OpenDbfTableChecked(const std::string& nameIn) {
     const std::string name = WithDbfExtension(nameIn);
     const std::string folder = tablesFromUserDirectory ? PrivateScratchFolder() : databaseDirectory;
+    freshCopy_.clear();
+    if (!tablesFromUserDirectory && IsShippedTablesFolder(folder)) {
+        const std::string own = MakeUserTableCopy(name, &freshCopy_);
+        if (cancelFlag) return;
+        SetTableFileName(own);
+        return;
+    }
     std::string path = FindFileNoCase(EnsureTrailingBackslash(folder) + name);
     CheckFileReadable(path);
     if (cancelFlag) return;
@@ -257,6 +362,17 @@ void Tdbf4::EditDbfTable(const std::string& name, int helpNumber) {
     SetHelpNumber(helpNumber);
     ShowInMode("", 2);
     CloseDbfTable();
+    // A copy of an installed table that the editor left as it was is no
+    // edit of the user's: it goes again, and the installed table is read
+    // on as before (the table first, so that no half copy stays).
+    const bool unchanged = std::all_of(freshCopy_.begin(), freshCopy_.end(), [](const auto& f) {
+        return SameContents(f.first, f.second);
+    });
+    std::error_code ec;
+    if (unchanged)
+        for (auto f = freshCopy_.rbegin(); f != freshCopy_.rend(); ++f)
+            std::filesystem::remove(f->first, ec);
+    freshCopy_.clear();
 }
 
 // ---- the procedures -----------------------------------------------------------------------------
@@ -285,7 +401,10 @@ std::string CopyTableToUserDirectory(const std::string& name) {
     const std::string target = InPrivateFolder(name);
     const std::string existing = FindFileNoCase(target);
     if (std::filesystem::exists(existing)) return existing;  // the user's copy stays
-    const std::string source = FindFileNoCase(EnsureTrailingBackslash(databaseDirectory) + name);
+    const std::string own =
+        IsShippedTablesFolder(databaseDirectory) ? UserCopyOfShippedTable(name) : std::string();
+    const std::string source =
+        !own.empty() ? own : FindFileNoCase(EnsureTrailingBackslash(databaseDirectory) + name);
     if (!CopyFileBlocks(source, target)) return target;
     MakeWritable(target);
     const std::string memo = MemoFileOf(source);
@@ -308,6 +427,10 @@ void CopyTablesToUserDirectory() {
 bool OpenDbfTable(const std::string& nameIn, uint8_t*, uint16_t) {
     const std::string folder = tablesFromUserDirectory ? PrivateScratchFolder() : databaseDirectory;
     const std::string name = WithDbfExtension(nameIn);
+    // The user's own copy of an installed table stands for it.
+    if (!tablesFromUserDirectory && IsShippedTablesFolder(folder))
+        if (const std::string own = UserCopyOfShippedTable(name); !own.empty())
+            return OpenDbfFile(own);
     std::string path = FindFileNoCase(EnsureTrailingBackslash(folder) + name);
     const bool writable = DbfDirectoryWritable(folder, name);
     if (writable) {
@@ -326,6 +449,14 @@ bool OpenDbfTable(const std::string& nameIn, uint8_t*, uint16_t) {
 }
 
 bool OpenDbfTableByName(const std::string& name) { return OpenDbfTable(name, nullptr, 0); }
+
+bool OpenDbfTableForChange(const std::string& name) {
+    if (tablesFromUserDirectory || !IsShippedTablesFolder(databaseDirectory))
+        return OpenDbfTable(name);
+    cancelFlag = false;
+    const std::string own = MakeUserTableCopy(name);
+    return !cancelFlag && OpenDbfFile(own);
+}
 
 bool OpenDbfFile(const std::string& path) {
     CreateTableEditorForm();

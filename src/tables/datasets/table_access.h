@@ -13,6 +13,13 @@
 // only while the user directory has none yet, so the user's edits are never
 // overwritten, and the memo file travels with its table.
 //
+// The tables installed with the program are never written, writable or
+// not: an edit of one goes into the user's own copy in the user's data
+// folder, made from the installed table (with its memo and index files)
+// when the editor opens it for editing, and kept only when something was
+// changed. Every open reads the user's copy from then on. A database folder
+// of the user's own choosing is written where it is.
+//
 // Modes of ShowTableEditor: 1 pick (deleted records hidden), 4 pick (shown),
 // 5 pick (as they were), any other edit. The command "CLOSE" accepts the
 // record at the first click.
@@ -20,6 +27,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tables/datasets/tz_dbf.h"
 
@@ -51,6 +60,11 @@ public:
     // editing (mode 2) and closes it.
     void EditDbfTable(const std::string& name, int helpNumber);
     void OpenDbfTableChecked(const std::string& name);
+
+private:
+    // The user's copy of an installed table made by this opening, with the
+    // installed file each of its files came from (the table last).
+    std::vector<std::pair<std::string, std::string>> freshCopy_;
 };
 
 // The one editor; created hidden by the main window (CreateTableEditorForm)
@@ -100,9 +114,30 @@ int DbfFieldNumber(const std::string& fieldName);
 
 // The once-per-run write check of a table's folder.
 bool DbfDirectoryWritable(const std::string& folder, const std::string& name);
+// The folder of the tables installed with the program (set at start-up
+// from the installed data folder; empty when none was found).
+extern std::string shippedTablesFolder;
+// Whether the tables of `folder` are the installed ones, which are never
+// written. Not so where the program was installed into the user's data
+// folder itself: the tables there are the user's own.
+bool IsShippedTablesFolder(const std::string& folder);
+// The user's own copy of table `name` of the installed folder, in the
+// user's data folder: its path when the user has one, else empty.
+std::string UserCopyOfShippedTable(const std::string& name);
+// The user's own copy of an installed table, made now (memo and index files
+// first, the table last, so that a copy that is there is whole) unless the
+// user has one; its path. Empty, with the message and the cancel flag, when
+// the installed table cannot be read or the copy cannot be made. `made`
+// receives each file made now with the installed file it came from.
+std::string MakeUserTableCopy(const std::string& name,
+                              std::vector<std::pair<std::string, std::string>>* made = nullptr);
+// Opens a table to change it (not to pick from it): an installed table in
+// the user's own copy, made now where needed; else as OpenDbfTable.
+bool OpenDbfTableForChange(const std::string& name);
 // Copies a table (and its memo file) from the database directory to the
 // user directory unless the user directory holds it already; the user's
-// path of the table.
+// path of the table. Of an installed table the user's own copy is copied
+// where there is one.
 std::string CopyTableToUserDirectory(const std::string& name);
 // The start-up copy of every table when "copy DBF -> TEMP" is set.
 void CopyTablesToUserDirectory();

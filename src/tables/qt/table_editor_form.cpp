@@ -177,7 +177,8 @@ void TableEditorWindow::Configure(const std::string& caption, int mode) {
     labelTitle1->setText(FromOem(form_.title1));
     labelTitle2->setText(FromOem(form_.title2));
     labelFilename->setText(QString::fromStdString(form_.labelFilename));
-    miHelpDbf->setText(FromOem(form_.helpItemCaption));
+    // The caption is the table's name in the editor: an "&" in it is a letter.
+    miHelpDbf->setText(MenuTextOfName(FromOem(form_.helpItemCaption)));
     navigator->SetMoveButtonsOnly(pick_);
     miFileAppendDbf->setVisible(!pick_);
     miFileAppendDelimited->setVisible(!pick_);

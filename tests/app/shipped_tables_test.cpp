@@ -1,0 +1,123 @@
+// The tables installed with the program are read, never written: a change
+// goes into the user's own copy in the user's data folder, which is read
+// from then on.
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "app/main_commands.h"
+#include "app/print_layouts.h"
+#include "app_test_support.h"
+#include "foundation/program_state.h"
+#include "tables/datasets/table_access.h"
+#include "tables/table_test_util.h"
+
+namespace veldrim::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ShippedTablesCore : public AppFileTest {
+protected:
+    void SetUp() override {
+        AppFileTest::SetUp();
+        fs::create_directories(share);
+        fs::create_directories(dir + "/user");
+        userDirectory = dir + "/user/";
+        userDataDirectory = own;  // made by the first copy
+        for (const char* f : {"veldrim.hlp", "vovuzi.dbf", "printout.dbf"})
+            fs::copy_file(std::string(VELDRIM_DATA_DIR) + "/" + f, share + "/" + f);
+        UseDataFolder(share);
+    }
+    std::string ReadByDbfread(const std::string& path) {
+        return RunCapture({"/usr/bin/python3", "-c",
+                           "import sys, dbfread\n"
+                           "for r in dbfread.DBF(sys.argv[1], encoding='cp850'):\n"
+                           "    print(r['NAME'])\n",
+                           path});
+    }
+    const std::string share = dir + "/prefix/share/veldrim";
+    const std::string own = dir + "/home/.local/share/veldrim";
+};
+
+TEST_F(ShippedTablesCore, ASavedPrintLayoutGoesToTheUsersCopyAndIsReadFromIt) {
+    ASSERT_EQ(databaseDirectory, share);
+    const std::string installed = Slurp(share + "/printout.dbf");
+    ui.QueueText(std::string("Plotter A3"));
+    EXPECT_TRUE(SavePrintLayout(PrintLayout{}));
+    EXPECT_EQ(Slurp(share + "/printout.dbf"), installed) << "the installed table is unchanged";
+    EXPECT_EQ(ReadByDbfread(own + "/printout.dbf"), "Standard\nPlotter A3\n");
+
+    // The next open for a pick reads the user's copy.
+    ASSERT_TRUE(OpenDbfTable("printout"));
+    EXPECT_EQ(DbfRecCount(), 2);
+    CloseDbfTable();
+}
+
+TEST_F(ShippedTablesCore, TheCopyTakesTheMemoAndIndexFilesOfItsTable) {
+    Spit(share + "/notes.dbf", "table bytes");
+    Spit(share + "/NOTES.DBT", "memo bytes");
+    Spit(share + "/notes.ndx", "index bytes");
+    Spit(share + "/other.dbt", "another table's memo");
+    EXPECT_EQ(MakeUserTableCopy("notes"), own + "/notes.dbf");
+    EXPECT_FALSE(cancelFlag);
+    EXPECT_EQ(Slurp(own + "/notes.dbf"), "table bytes");
+    EXPECT_EQ(Slurp(own + "/NOTES.DBT"), "memo bytes");
+    EXPECT_EQ(Slurp(own + "/notes.ndx"), "index bytes");
+    EXPECT_FALSE(fs::exists(own + "/other.dbt"));
+    EXPECT_FALSE(fs::exists(own + "/notes.dbf.part"));
+
+    // A copy the user has stays as it is.
+    Spit(own + "/notes.dbf", "the user's table");
+    EXPECT_EQ(MakeUserTableCopy("notes"), own + "/notes.dbf");
+    EXPECT_EQ(Slurp(own + "/notes.dbf"), "the user's table");
+}
+
+// An install that cannot be written had the user's edits in a copy in the
+// user directory: the user's own copy starts from that one.
+TEST_F(ShippedTablesCore, TheCopyOfAReadOnlyInstallStartsFromTheEarlierEditedCopy) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes any folder";
+    Spit(share + "/notes.dbf", "installed table");
+    Spit(dir + "/user/notes.dbf", "edited before");
+    fs::permissions(share, fs::perms::owner_write, fs::perm_options::remove);
+    const std::string copy = MakeUserTableCopy("notes");
+    fs::permissions(share, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(copy, own + "/notes.dbf");
+    EXPECT_EQ(Slurp(own + "/notes.dbf"), "edited before");
+    EXPECT_EQ(Slurp(share + "/notes.dbf"), "installed table");
+}
+
+TEST_F(ShippedTablesCore, WithoutADataFolderOfTheUsersTheInstalledTableIsNotChanged) {
+    userDataDirectory.clear();
+    const std::string installed = Slurp(share + "/printout.dbf");
+    EXPECT_FALSE(SavePrintLayout(PrintLayout{}));
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_EQ(Slurp(share + "/printout.dbf"), installed);
+    EXPECT_EQ(ui.CallsOf("message").size(), 1u);
+}
+
+TEST_F(ShippedTablesCore, InstalledIntoTheUsersDataFolderTheTablesAreTheUsersOwn) {
+    userDataDirectory = share;
+    EXPECT_FALSE(IsShippedTablesFolder(share));
+    userDataDirectory = own;
+    EXPECT_TRUE(IsShippedTablesFolder(share));
+    EXPECT_FALSE(IsShippedTablesFolder(dir + "/user"));
+}
+
+// Started in the user's data folder (as the launcher starts it), a material
+// table copied there by an edit does not make that folder the table folder:
+// the other tables are still the installed ones.
+TEST_F(ShippedTablesCore, TheUsersCopyInTheStartFolderLeavesTheInstalledTablesInUse) {
+    fs::create_directories(own);
+    Spit(own + "/vovuzi.dbf", Slurp(share + "/vovuzi.dbf"));
+    const fs::path before = fs::current_path();
+    fs::current_path(own);
+    databaseDirectory.clear();
+    UseDataFolder(share);
+    fs::current_path(before);
+    EXPECT_EQ(databaseDirectory, share);
+}
+
+}  // namespace
+}  // namespace veldrim::testing

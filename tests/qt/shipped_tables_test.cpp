@@ -1,0 +1,214 @@
+// The tables installed with the program, edited in the window by a user
+// with an empty home folder: the installed files stay as they were, the
+// edit goes into the user's own copy, and the picks read that copy.
+
+#include <gmock/gmock.h>
+
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+
+#include "calc/forms/material_pick.h"
+#include "foundation/save_target.h"
+#include "qt/main_window_fixture.h"
+#include "tables/datasets/table_access.h"
+#include "tables/qt/table_editor_form.h"
+
+namespace veldrim {
+namespace {
+
+namespace fs = std::filesystem;
+
+// An environment variable set for the test's time.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+class ShippedTablesTest : public test::MainWindowFixture {
+protected:
+    void SetUp() override {
+        test::MainWindowFixture::SetUp();
+        // A writable install under a prefix of its own, as a user installs
+        // into a folder of the home.
+        share = fs::path(dir.path()) / "prefix" / "share" / "veldrim";
+        fs::create_directories(share);
+        fs::create_directories(fs::path(dir.path()) / "prefix" / "bin");
+        for (const char* f : {"veldrim.hlp", "vovuzi.dbf", "lubri.dbf", "printout.dbf"})
+            fs::copy_file(fs::path(VELDRIM_DATA_DIR) / f, share / f);
+        installedLubri = veldrim::testing::Slurp((share / "lubri.dbf").string());
+        installedMaterials = veldrim::testing::Slurp((share / "vovuzi.dbf").string());
+        InstallQtTableEditor();
+        Start();
+    }
+    void TearDown() override {
+        tableEditorShowHook = nullptr;
+        test::MainWindowFixture::TearDown();
+    }
+    // What a start of the program decides about its folders.
+    void Start() {
+        userDataDirectory = UserDataFolderOfDesktop();
+        databaseDirectory.clear();
+        helpDirectory.clear();
+        shippedTablesFolder.clear();
+        DbfWriteChecked = false;
+        UseDataFolder(
+            FindDataFolder((fs::path(dir.path()) / "prefix" / "bin" / "veldrim").string()));
+    }
+    static int ColumnNamed(TableEditorWindow& editor, const QString& name) {
+        for (int c = 0; c < editor.model->columnCount(); ++c)
+            if (editor.model->headerData(c, Qt::Horizontal).toString() == name) return c;
+        return -1;
+    }
+    // Types the text into the cell through the grid's editor.
+    static void TypeInto(TableEditorWindow& editor, int row, int column, const QString& text) {
+        const QModelIndex at = editor.model->index(row, column);
+        editor.grid->setCurrentIndex(at);
+        editor.grid->edit(at);
+        QLineEdit* line = nullptr;
+        for (QLineEdit* e : editor.grid->viewport()->findChildren<QLineEdit*>())
+            if (e->isVisible()) line = e;
+        ASSERT_NE(line, nullptr);
+        line->selectAll();
+        QTest::keyClicks(line, text);
+        QTest::keyClick(line, Qt::Key_Return);
+        QApplication::processEvents();
+    }
+    // Shows the table for editing, types the text into the first row's
+    // field and leaves with OK (the edit posted).
+    void EditFirstRow(const char* table, const QString& field, const QString& text) {
+        test::ModalDriver edit([&](QWidget* w) {
+            auto* editor = qobject_cast<TableEditorWindow*>(w);
+            if (!editor || editor->model->rowCount() < 2) return false;
+            const int column = ColumnNamed(*editor, field);
+            EXPECT_GE(column, 0);
+            if (column >= 0) TypeInto(*editor, 0, column, text);
+            editor->buttonOk->click();
+            return true;
+        });
+        if (std::string(table) == "lubri") {
+            window->findChild<QAction*>("mi_databaseLubricantTable")->trigger();
+        } else {
+            CreateTableEditorForm();
+            TableEditorForm->EditDbfTable(table, 9500);
+        }
+        EXPECT_TRUE(edit.acted());
+    }
+    // The texts of a column in a pick of the menu item, which takes no row.
+    std::vector<std::string> PickColumn(const char* item, const QString& field) {
+        std::vector<std::string> texts;
+        test::ModalDriver pick([&](QWidget* w) {
+            auto* editor = qobject_cast<TableEditorWindow*>(w);
+            if (!editor || editor->model->rowCount() < 2) return false;
+            EXPECT_TRUE(editor->PickMode());
+            const int column = ColumnNamed(*editor, field);
+            for (int r = 0; r < editor->model->rowCount() && column >= 0; ++r)
+                texts.push_back(
+                    editor->model->index(r, column).data().toString().trimmed().toStdString());
+            editor->buttonCancel->click();
+            return true;
+        });
+        window->findChild<QAction*>(item)->trigger();
+        EXPECT_TRUE(pick.acted());
+        return texts;
+    }
+
+    veldrim::testing::TempDir home{"veldrim-home"};
+    veldrim::testing::TempDir xdg{"veldrim-xdg"};
+    ScopedEnv homeEnv{"HOME", home.path()};
+    ScopedEnv dataEnv{"XDG_DATA_HOME", xdg.path()};
+    fs::path share;
+    std::string installedLubri, installedMaterials;
+};
+
+// "Schmierstofftabelle bearbeiten" with a fresh home: the edit and Post
+// leave the installed lubricant table byte for byte as it was; the value is
+// in the user's copy, shown by the editor on the next start and taken by the
+// lubricant pick.
+TEST_F(ShippedTablesTest, AnEditOfTheInstalledLubricantTableGoesToTheUsersCopy) {
+    ASSERT_EQ(databaseDirectory, share.string()) << "the installed tables are the default";
+    EditFirstRow("lubri", "NU40", "150.0");
+    EXPECT_EQ(veldrim::testing::Slurp((share / "lubri.dbf").string()), installedLubri)
+        << "the installed lubricant table is unchanged";
+    const fs::path own = fs::path(xdg.path()) / "veldrim" / "lubri.dbf";
+    ASSERT_TRUE(fs::exists(own)) << own;
+
+    Start();
+    QString shown;
+    test::ModalDriver again([&](QWidget* w) {
+        auto* editor = qobject_cast<TableEditorWindow*>(w);
+        if (!editor || editor->model->rowCount() < 2) return false;
+        EXPECT_TRUE(editor->windowTitle().contains(QString::fromStdString(own.string())))
+            << editor->windowTitle().toStdString();
+        shown = editor->model->index(0, ColumnNamed(*editor, "NU40")).data().toString();
+        editor->buttonCancel->click();
+        return true;
+    });
+    window->findChild<QAction*>("mi_databaseLubricantTable")->trigger();
+    EXPECT_TRUE(again.acted());
+    EXPECT_EQ(shown.trimmed().toStdString(), "150.0") << "the next start shows the user's value";
+
+    EXPECT_THAT(PickColumn("mi_databaseLubricant", "NU40"), ::testing::Contains("150.0"))
+        << "the lubricant pick reads the user's copy";
+    EXPECT_EQ(veldrim::testing::Slurp((share / "lubri.dbf").string()), installedLubri)
+        << "the installed lubricant table is unchanged after the pick";
+}
+
+// The material table the same way: the installed file stays, the material
+// pick shows the user's name.
+TEST_F(ShippedTablesTest, AnEditOfTheInstalledMaterialTableGoesToTheUsersCopy) {
+    EditFirstRow("vovuzi", "NAME", "16MnCr5 eigen");
+    EXPECT_EQ(veldrim::testing::Slurp((share / "vovuzi.dbf").string()), installedMaterials)
+        << "the installed material table is unchanged";
+    Start();
+    EXPECT_THAT(PickColumn("mi_databaseMaterialWheel", "NAME"),
+                ::testing::Contains("16MnCr5 eigen"));
+    EXPECT_EQ(veldrim::testing::Slurp((share / "vovuzi.dbf").string()), installedMaterials)
+        << "the installed material table is unchanged after the pick";
+}
+
+// Opened for editing and left without a change: no copy of the user's
+// stands in for the installed table.
+TEST_F(ShippedTablesTest, AnInstalledTableLeftUnchangedGetsNoCopy) {
+    test::ModalDriver look([](QWidget* w) {
+        auto* editor = qobject_cast<TableEditorWindow*>(w);
+        if (!editor || editor->model->rowCount() < 2) return false;
+        editor->buttonOk->click();
+        return true;
+    });
+    window->findChild<QAction*>("mi_databaseLubricantTable")->trigger();
+    EXPECT_TRUE(look.acted());
+    EXPECT_FALSE(fs::exists(fs::path(xdg.path()) / "veldrim" / "lubri.dbf"));
+    EXPECT_EQ(veldrim::testing::Slurp((share / "lubri.dbf").string()), installedLubri);
+}
+
+// A table folder the user chose is written where it is, as before.
+TEST_F(ShippedTablesTest, AChosenTableFolderIsEditedInPlace) {
+    const fs::path chosen = fs::path(dir.path()) / "tables";
+    fs::create_directories(chosen);
+    fs::copy_file(share / "lubri.dbf", chosen / "lubri.dbf");
+    databaseDirectory = chosen.string();
+    EditFirstRow("lubri", "NU40", "150.0");
+    EXPECT_NE(veldrim::testing::Slurp((chosen / "lubri.dbf").string()), installedLubri)
+        << "the chosen folder's table holds the edit";
+    EXPECT_FALSE(fs::exists(fs::path(xdg.path()) / "veldrim" / "lubri.dbf"));
+}
+
+}  // namespace
+}  // namespace veldrim

@@ -111,8 +111,14 @@ TableEditorWindow::TableEditorWindow(Tdbf4& form, QWidget* parent)
         labelReccount->setText(QStringLiteral("/%1").arg(form_.tzdbf.RecCount()));
     });
     connect(grid, &TzGrid::depressTitle, this, [this](int column) {
+        // The sort posts the row's edit: the cell being typed into is part of it.
+        bool taken = false;
+        Shown([&] {
+            grid->CommitOpenCell();
+            taken = true;
+        });
         // The column's own field, wherever the column was moved to.
-        if (commands.SortByField(model->FieldNoOfColumn(column))) Reread();
+        if (taken && commands.SortByField(model->FieldNoOfColumn(column))) Reread();
     });
 }
 

@@ -131,6 +131,30 @@ TEST_F(TableOpenCellTest, CancelOrPostOfAnEditThatMovesItsRecordFollowsTheRecord
     }
 }
 
+TEST_F(TableOpenCellTest, ExitAndCancelOfTheWindowTakeOrDropTheCellStillBeingTyped) {
+    // The File menu's Exit accepts the record as OK does: the open cell is
+    // posted with the row.
+    OpenParts();
+    ASSERT_NO_FATAL_FAILURE(TypeAndTab(1, 0, "tin bronze"));
+    ASSERT_NO_FATAL_FAILURE(TypeOpen(1, 1, "9.5"));
+    window->miFileExit->trigger();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(DbfRead(path, kNameValue),
+              "[('worm', 3.0), ('tin bronze', 9.5), ('cast iron', 2.0)]\n");
+    window.reset();
+    CloseDbfTable();
+
+    // The window's Cancel drops the row's edit, the open cell with it.
+    OpenParts();
+    const std::vector<uint8_t> before = ReadBytes(path);
+    ASSERT_NO_FATAL_FAILURE(TypeAndTab(1, 0, "tin bronze"));
+    ASSERT_NO_FATAL_FAILURE(TypeOpen(1, 1, "9.5"));
+    QTest::mouseClick(window->buttonCancel, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(ReadBytes(path) == before) << "the table file was written";
+}
+
 TEST_F(TableOpenCellTest, ASortByAnotherTitleTakesTheCellStillBeingTyped) {
     // Sorted by NAME, cast iron's VALUE typed and left open, then a right
     // click on the VALUE title: the sort posts the row with the typed value

@@ -245,6 +245,9 @@ void TableEditorWindow::AcceptRecord() {
     }
     bool posted = false;
     Shown([&] {
+        // The cell being typed into is part of the row that OK posts (the
+        // menu's Exit leaves it open, unlike a click on the OK button).
+        grid->CommitOpenCell();
         form_.AcceptRecordAndClose();
         posted = true;
     });
@@ -258,7 +261,9 @@ void TableEditorWindow::AcceptRecord() {
 
 void TableEditorWindow::reject() {
     if (closing_) return;
-    // A pending edit of the current row is dropped.
+    // A pending edit of the current row is dropped, with the cell being
+    // typed into.
+    grid->DropOpenCell();
     Shown([&] {
         if (form_.tzdbf.Active() && form_.tzdbf.State() != TDataSetState::dsBrowse)
             form_.tzdbf.Cancel();

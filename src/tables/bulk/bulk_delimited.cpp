@@ -181,15 +181,12 @@ std::string Utf8FieldText(std::string_view text, std::size_t maxLength, bool oem
 // Tells the user how many letters of an imported UTF-8 text were stored as
 // '?' because the table's code page lacks them.
 void ReportReplacedLetters(const std::string& file, int replaced) {
+    const std::string lacking = std::string("die Codeseite der Tabelle nicht enthält"_cp850);
     const std::string text =
         replaced == 1
-            ? ShownFileName(file) + std::string(
-                                        ": 1 Zeichen, das die Codeseite der Tabelle nicht enthält, "
-                                        "wurde als \"?\" gespeichert."_cp850)
-            : ShownFileName(file) + ": " + std::to_string(replaced) +
-                  std::string(
-                      " Zeichen, die die Codeseite der Tabelle nicht enthält, "
-                      "wurden als \"?\" gespeichert."_cp850);
+            ? ShownFileName(file) + ": 1 Zeichen, das " + lacking + ", wurde als \"?\" gespeichert."
+            : ShownFileName(file) + ": " + std::to_string(replaced) + " Zeichen, die " + lacking +
+                  ", wurden als \"?\" gespeichert.";
     EngineMessageBox(text, "", 0x40);
 }
 

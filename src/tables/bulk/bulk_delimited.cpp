@@ -129,6 +129,67 @@ std::vector<std::string> SplitDelimited(const std::string& line) {
     return fields;
 }
 
+// True when the text is well-formed UTF-8 (no overlong forms, no surrogates)
+// and holds at least one letter beyond ASCII: a text saved by a UTF-8 editor.
+// A text in the table's own code page with letters beyond ASCII is almost
+// never well-formed UTF-8 as well, and a pure ASCII text reads the same
+// either way.
+bool IsUtf8WithLetters(std::string_view text) {
+    bool letters = false;
+    for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        char32_t cp = 0;
+        std::size_t len = 0;
+        if (!DecodeUtf8At(text, i, cp, len)) return false;
+        const char32_t least = len == 2 ? 0x80 : len == 3 ? 0x800 : 0x10000;
+        if (cp < least || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        letters = true;
+        i += len;
+    }
+    return letters;
+}
+
+// A field of a UTF-8 line in the engine's in-memory character set
+// (Windows-1252), at most maxLength letters. A letter that the table's code
+// page (code page 850 for an OEM table, Windows-1252 for an ANSI one) cannot
+// hold becomes '?' and is counted in `replaced`.
+std::string Utf8FieldText(std::string_view text, std::size_t maxLength, bool oemTable,
+                          int& replaced) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size() && out.size() < maxLength;) {
+        char32_t cp = 0;
+        std::size_t len = 0;
+        if (!DecodeUtf8At(text, i, cp, len)) {
+            cp = static_cast<unsigned char>(text[i]);
+            len = 1;
+        }
+        i += len;
+        const int ansi = UnicodeToWin1252(cp);
+        if (ansi < 0 || (oemTable && UnicodeToCp850(cp) < 0)) {
+            out += '?';
+            ++replaced;
+        } else {
+            out += static_cast<char>(ansi);
+        }
+    }
+    return out;
+}
+
+// Tells the user how many letters of an imported UTF-8 text were stored as
+// '?' because the table's code page lacks them.
+void ReportReplacedLetters(const std::string& file, int replaced) {
+    const std::string lacking = std::string("die Codeseite der Tabelle nicht enthält"_cp850);
+    const std::string text =
+        replaced == 1
+            ? ShownFileName(file) + ": 1 Zeichen, das " + lacking + ", wurde als \"?\" gespeichert."
+            : ShownFileName(file) + ": " + std::to_string(replaced) + " Zeichen, die " + lacking +
+                  ", wurden als \"?\" gespeichert.";
+    EngineMessageBox(text, "", 0x40);
+}
+
 }  // namespace
 
 int AppendDelimited(const std::string& fileName, bool showProgress) {
@@ -157,6 +218,10 @@ int AppendDelimited(const std::string& fileName, bool showProgress) {
         }
     }
     const std::size_t end = std::min(data.size(), data.find('\x1A'));
+    // A text saved as UTF-8 is read as such; any other text is taken as the
+    // engine's own character set, as it always was.
+    const bool utf8 = IsUtf8WithLetters(std::string_view(data).substr(0, end));
+    int replaced = 0;
     std::unique_ptr<TTzProgress100> progress;
     if (showProgress) progress = std::make_unique<TTzProgress100>("Appending...");
     std::size_t nextStep = end / 100;
@@ -183,6 +248,7 @@ int AppendDelimited(const std::string& fileName, bool showProgress) {
         if (line.empty()) continue;
         ClearRecord();
         const auto parts = SplitDelimited(line);
+        int lineReplaced = 0;
         std::size_t k = 0;
         for (int i = 0; i < a->fieldCount && k < parts.size(); ++i) {
             const auto& f = a->fields[i];
@@ -190,7 +256,10 @@ int AppendDelimited(const std::string& fileName, bool showProgress) {
             const std::string& v = parts[k++];
             const int n = i + 1;
             switch (f.type) {
-                case 'C': SetBinaryText(n, v.substr(0, f.length)); break;
+                case 'C':
+                    SetBinaryText(n, utf8 ? Utf8FieldText(v, f.length, a->oemText, lineReplaced)
+                                          : v.substr(0, f.length));
+                    break;
                 case 'D': {
                     const std::string t = AllTrim(v);
                     bool digits = !t.empty();
@@ -211,7 +280,10 @@ int AppendDelimited(const std::string& fileName, bool showProgress) {
         Append();
         if (ErrorState.lastErrorCode != 0) break;
         ++count;
+        replaced += lineReplaced;
     }
+    progress.reset();
+    if (replaced > 0) ReportReplacedLetters(file, replaced);
     return count;
 }
 

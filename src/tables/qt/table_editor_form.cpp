@@ -111,8 +111,14 @@ TableEditorWindow::TableEditorWindow(Tdbf4& form, QWidget* parent)
         labelReccount->setText(QStringLiteral("/%1").arg(form_.tzdbf.RecCount()));
     });
     connect(grid, &TzGrid::depressTitle, this, [this](int column) {
+        // The sort posts the row's edit: the cell being typed into is part of it.
+        bool taken = false;
+        Shown([&] {
+            grid->CommitOpenCell();
+            taken = true;
+        });
         // The column's own field, wherever the column was moved to.
-        if (commands.SortByField(model->FieldNoOfColumn(column))) Reread();
+        if (taken && commands.SortByField(model->FieldNoOfColumn(column))) Reread();
     });
 }
 
@@ -240,6 +246,9 @@ void TableEditorWindow::AcceptRecord() {
     }
     bool posted = false;
     Shown([&] {
+        // The cell being typed into is part of the row that OK posts (the
+        // menu's Exit leaves it open, unlike a click on the OK button).
+        grid->CommitOpenCell();
         form_.AcceptRecordAndClose();
         posted = true;
     });
@@ -253,7 +262,9 @@ void TableEditorWindow::AcceptRecord() {
 
 void TableEditorWindow::reject() {
     if (closing_) return;
-    // A pending edit of the current row is dropped.
+    // A pending edit of the current row is dropped, with the cell being
+    // typed into.
+    grid->DropOpenCell();
     Shown([&] {
         if (form_.tzdbf.Active() && form_.tzdbf.State() != TDataSetState::dsBrowse)
             form_.tzdbf.Cancel();

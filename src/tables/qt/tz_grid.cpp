@@ -314,15 +314,35 @@ void TzGrid::Reload() {
     if (!model_) return;
     const int pressed = header_->pressedColumn;
     const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    // The reset closes an open cell editor; the focus coming back to the
+    // grid without a current cell would make the first row current and move
+    // the dataset there. The dataset's record is the one to show.
+    following_ = true;
     model_->Reload();
     header_->pressedColumn = pressed;
-    following_ = true;
     const int row = model_->CurrentRow();
     if (row >= 0) {
         setCurrentIndex(model_->index(row, column));
         scrollTo(model_->index(row, column));
     }
     following_ = false;
+}
+
+void TzGrid::CommitOpenCell() {
+    if (state() != QAbstractItemView::EditingState) return;
+    const QModelIndex at = currentIndex();
+    QWidget* editor = indexWidget(at);
+    if (!editor || !model_) return;
+    // Stored as the delegate stores a cell that is left. A value the field
+    // refuses raises here: the editor then stays open with what was typed.
+    itemDelegateForIndex(at)->setModelData(editor, model_, at);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+void TzGrid::DropOpenCell() {
+    if (state() != QAbstractItemView::EditingState) return;
+    if (QWidget* editor = indexWidget(currentIndex()))
+        closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
 }
 
 void TzGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {

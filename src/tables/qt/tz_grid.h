@@ -109,6 +109,11 @@ public:
     void FollowDataSet();
     // Everything read again, the dataset's record current.
     void Reload();
+    // The cell being typed into, when one is open: its text stored into the
+    // record's field (as leaving the cell stores it) and its editor closed;
+    // or dropped, its editor closed and the text gone.
+    void CommitOpenCell();
+    void DropOpenCell();
     // Toggles the logical cell (when the grid may edit).
     bool ToggleLogical(const QModelIndex& index);
 

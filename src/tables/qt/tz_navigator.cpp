@@ -76,6 +76,13 @@ void TzNavigator::Click(TzNavButton b) {
     const bool wasInserting = ds.State() == TDataSetState::dsInsert;
     bool reload = false;
     try {
+        // The cell being typed into belongs to the row's edit: Cancel drops
+        // it with the rest, every other button takes it in first, as leaving
+        // the cell would.
+        if (b == TzNavButton::nbCancel)
+            grid_->DropOpenCell();
+        else
+            grid_->CommitOpenCell();
         switch (b) {
             case TzNavButton::nbFirst: ds.First(); break;
             case TzNavButton::nbPrior: ds.Prior(); break;

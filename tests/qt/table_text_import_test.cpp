@@ -1,0 +1,36 @@
+// The table editor's "Append Delimited" of a text saved as UTF-8: the grid
+// and the file hold its letters in the table's code page, and a letter the
+// code page lacks is reported once after the import.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+
+#include "qt/table_editor_window_fixture.h"
+#include "support/scripted_ui.h"
+
+namespace veldrim::testing {
+namespace {
+
+TEST_F(TableEditorWindowTest, AppendDelimitedStoresAUtf8TextInTheTablesCodePage) {
+    OpenParts();
+    const std::string text = Path("oils.txt");
+    Spit(text, "\"Mineral\xC3\xB6l\",4.5,T,20260101\r\n\"Preis \xE2\x82\xAC\",1.0,F,\r\n");
+    ui.QueueText(text);
+    window->miFileAppendDelimited->trigger();
+    ASSERT_EQ(Model().rowCount(), 5);
+    EXPECT_EQ(Cell(3, 0), "Mineral\xC3\xB6l");
+    EXPECT_EQ(Cell(4, 0), "Preis ?");
+    // The parts table as stored, code page 850: "ö" is 0x94.
+    const std::string bytes = Slurp(path);
+    const std::size_t header = 32 + 32 * 4 + 1, record = 1 + 10 + 6 + 1 + 8;
+    EXPECT_EQ(bytes.substr(header + 3 * record + 1, 10), "Mineral\x94l ");
+    EXPECT_EQ(bytes.substr(header + 4 * record + 1, 10), "Preis ?   ");
+    const std::vector<std::string> messages = ui.TextsOf("message");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(Contains(messages[0], ": 1 Zeichen, das die Codeseite der Tabelle nicht"))
+        << messages[0];
+}
+
+}  // namespace
+}  // namespace veldrim::testing

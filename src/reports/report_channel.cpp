@@ -185,7 +185,8 @@ void CopyTextFileForDisplay(const std::string& src, const std::string& dst) {
     }
     in.Close();
     const std::string target = ResolveSaveTarget(dst);
-    if (target.empty()) return fail(NotWritableText(dst));
+    // A link the kernel would not follow (planted by another user).
+    if (target.empty()) return fail(SaveFailureText(dst, EACCES));
     if (const std::string why = ReportCopyRefusal(dst, target); !why.empty()) return fail(why);
     std::string temp;
     const int fd = BeginSaveResolved(target, temp);

@@ -13,8 +13,7 @@ bootstrap:
 test: bootstrap
 	cmake -S . -B build/test $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Debug -DVELDRIM_SANITIZE=ON
 	cmake --build build/test -j $(JOBS)
-	./scripts/restore-devices
-	cd build/test && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS); rc=$$?; cd ../.. && ./scripts/restore-devices; exit $$rc
+	cd build/test && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
 build/release/src/veldrim: bootstrap
 	cmake -S . -B build/release $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Release -DVELDRIM_TESTS=OFF

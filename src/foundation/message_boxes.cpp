@@ -12,6 +12,7 @@
 #include "foundation/files.h"
 #include "foundation/help_texts.h"
 #include "foundation/program_state.h"
+#include "foundation/save_target.h"
 #include "foundation/text_conv.h"
 #include "foundation/ui_services.h"
 
@@ -59,7 +60,14 @@ MessageKind PortKind(int kind) {
 }  // namespace
 
 std::string ShownText(std::string_view s) {
-    std::string t(s.substr(0, std::min(s.size(), kMaxShownLength)));
+    // A long text loses its middle, never its end: the end of a file message
+    // holds the reason ("No space left on device") behind a long name.
+    constexpr std::string_view kGap = " ... ";
+    constexpr std::size_t kTail = 120;
+    std::string t(s);
+    if (s.size() > kMaxShownLength)
+        t = std::string(s.substr(0, kMaxShownLength - kGap.size() - kTail)) + std::string(kGap) +
+            std::string(s.substr(s.size() - kTail));
     if (codePageOption == 1) t = TransliterateOem(t);
     return t;
 }
@@ -149,6 +157,10 @@ std::string NotWrittenText(const std::string& path) {
     return "Datei " + ShownFileName(path) + " nicht geschrieben";
 }
 
+std::string NotSavedText(const std::string& path) {
+    return IsNoPlainFile(path) ? NoPlainFileText(path) : NotWrittenText(path);
+}
+
 std::string NotWritableText(const std::string& path) {
     // A save replaces the file through its folder: the file refuses only
     // where it is write-protected itself.
@@ -161,6 +173,8 @@ std::string NotWritableText(const std::string& path) {
 }
 
 std::string FileWriteErrorText(const TextFile& f) {
+    if (f.FailureErrno() == kNoPlainFileError && IsNoPlainFile(f.Name()))
+        return NoPlainFileText(f.Name());
     const std::string reason = f.FailureReason();
     return "file write error: " + ShownFileName(f.Name()) + (reason.empty() ? "" : ": " + reason);
 }

@@ -74,6 +74,10 @@ std::string NotFoundText(const std::string& path);
 // "Datei " + the file's name as shown + " nicht geschrieben": a whole file
 // (a workbook, a PDF, the configuration) that could not be written.
 std::string NotWrittenText(const std::string& path);
+// The message of a save that was not done: "Datei X ist keine gewöhnliche
+// Datei und wird nicht überschrieben !" when the name leads to a pipe, a
+// socket or a device, else NotWrittenText.
+std::string NotSavedText(const std::string& path);
 // "file write error: " + the file's name + ": " + the system's reason.
 std::string FileWriteErrorText(const TextFile& f);
 

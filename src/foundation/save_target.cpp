@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -10,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "foundation/codepage.h"
 #include "foundation/files.h"
 #include "foundation/file_calls.h"
 #include "foundation/program_state.h"
@@ -39,7 +41,39 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
-std::string TempPrefix(const std::string& target) { return "." + LeafOf(target) + kTempMarker; }
+// The longest name a folder takes, and the room the process id (up to ten
+// digits) and the unique tail ".XXXXXX" need behind the prefix.
+constexpr std::size_t kNameMax = NAME_MAX;
+constexpr std::size_t kPrefixRoom = kNameMax - 10 - 7;
+
+// 64-bit FNV-1a of a name: a short stand-in for the part of a long name that
+// does not fit into the temporary name.
+std::string NameHash(const std::string& name) {
+    std::uint64_t h = 14695981039346656037ULL;
+    for (unsigned char c : name) {
+        h ^= c;
+        h *= 1099511628211ULL;
+    }
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string text(16, '0');
+    for (int i = 15; i >= 0; --i, h >>= 4) text[static_cast<std::size_t>(i)] = kHex[h & 15];
+    return text;
+}
+
+// ".<name>.unfinished-save."; for a name too long to leave room for the
+// process id and the unique tail, the name is cut (at a letter's boundary)
+// and the hash of the whole name put behind it, so that every name the
+// folder takes can be saved and each target keeps its own prefix.
+std::string TempPrefix(const std::string& target) {
+    const std::string leaf = LeafOf(target);
+    const std::string marker = kTempMarker;
+    if (1 + leaf.size() + marker.size() <= kPrefixRoom) return "." + leaf + marker;
+    const std::string hash = "~" + NameHash(leaf);
+    std::size_t keep = kPrefixRoom - 1 - marker.size() - hash.size();
+    // No UTF-8 letter is cut in two.
+    while (keep > 0 && (static_cast<unsigned char>(leaf[keep]) & 0xC0) == 0x80) --keep;
+    return "." + leaf.substr(0, keep) + hash + marker;
+}
 
 // True when the process id of a temporary file's name is no longer running.
 bool ProcessGone(const std::string& pidText) {
@@ -140,15 +174,34 @@ int BeginSave(const std::string& path, std::string& target, std::string& tempNam
     tempName.clear();
     target = ResolveSaveTarget(path);
     if (target.empty()) return -1;
+    return BeginSaveResolved(target, tempName);
+}
+
+int BeginSaveResolved(const std::string& target, std::string& tempName) {
+    tempName.clear();
+    if (target.empty()) {
+        errno = EACCES;
+        return -1;
+    }
     struct stat st {};
     const bool exists = ::stat(target.c_str(), &st) == 0;
+    // A name the folder cannot hold fails here, with its reason, not at the
+    // rename after everything was written.
+    if (!exists && (errno == ENAMETOOLONG || LeafOf(target).size() > kNameMax)) {
+        errno = ENAMETOOLONG;
+        return -1;
+    }
     if (exists && S_ISDIR(st.st_mode)) {
         errno = EISDIR;
         return -1;
     }
-    // A device (printer port, /dev/null) is written directly.
-    if (exists && !S_ISREG(st.st_mode))
-        return FileCalls.open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC, 0);
+    // A pipe, a socket or a device is never opened: opening a pipe for
+    // writing waits until someone reads it, and a device node is no file the
+    // program could replace.
+    if (exists && !S_ISREG(st.st_mode)) {
+        errno = kNoPlainFileError;
+        return -1;
+    }
     // A write-protected file stays protected, although the folder would allow
     // the rename over it.
     if (exists && ::access(target.c_str(), W_OK) != 0) return -1;
@@ -245,6 +298,22 @@ std::string UserDataFolderOfDesktop() {
 
 std::string InPrivateFolder(const std::string& leaf) {
     return EnsureTrailingBackslash(PrivateScratchFolder()) + leaf;
+}
+
+bool IsNoPlainFile(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) &&
+           !S_ISDIR(st.st_mode);
+}
+
+std::string NoPlainFileText(const std::string& path) {
+    return "Datei " + ShownFileName(path) +
+           std::string(" ist keine gewöhnliche Datei und wird nicht überschrieben !"_cp850);
+}
+
+std::string SaveFailureText(const std::string& path, int err) {
+    if (err == kNoPlainFileError && IsNoPlainFile(path)) return NoPlainFileText(path);
+    return "file write error: " + ShownFileName(path) + ": " + SystemReason(err);
 }
 
 int CreateExclusive(const std::string& path, unsigned mode) {

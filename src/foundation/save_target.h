@@ -2,7 +2,8 @@
 // Whole-file saves and private scratch files.
 //
 // A save never writes into its target: it writes a temporary file beside it,
-// named ".<target name>.unfinished-save.<process id>.XXXXXX", holds a lock on
+// named ".<target name>.unfinished-save.<process id>.XXXXXX" (a name too long
+// for that is cut and followed by its hash), holds a lock on
 // it while writing, and renames it over the target when everything was
 // written. A symbolic link is followed first, so the link stays and its target
 // is replaced, but only where the kernel's protected-symlinks rule would follow
@@ -15,6 +16,7 @@
 // Scratch files (CAD block files) go to a private folder of the user, never to
 // a shared one, and are created exclusively without following links.
 
+#include <cerrno>
 #include <cstddef>
 #include <string>
 
@@ -39,12 +41,30 @@ int CreateSaveTemp(const std::string& target, std::string& tempName);
 // any process, when the caller knows that the save that made them ended).
 void RemoveStaleSaveTemps(const std::string& target, bool ownerGone = false);
 
+// The errno value of a save refused because its name leads to no plain file
+// (a pipe, a socket, a device).
+inline constexpr int kNoPlainFileError = ENODEV;
+
 // Begins a whole-file save of path: target := the file it replaces (links
-// resolved). A device is opened for writing directly (tempName empty); for
-// anything else a temporary file with the permissions of the old file (or of
-// a new one) is made. Returns the descriptor, or -1 with errno set (EISDIR
-// for a folder, EACCES for a write-protected file or a refused link).
+// resolved), then as BeginSaveResolved. Returns the descriptor of the
+// temporary file, or -1 with errno set.
 int BeginSave(const std::string& path, std::string& target, std::string& tempName);
+// Begins the save of a target already resolved, without resolving it again:
+// the commit renames onto exactly that name. A name that leads to a pipe, a
+// socket or a device is refused before anything opens it (errno
+// kNoPlainFileError), so no save ever waits on a pipe; a folder gives EISDIR,
+// a write-protected file or an empty target EACCES. Otherwise a temporary
+// file with the permissions of the old file (or of a new one) is made.
+int BeginSaveResolved(const std::string& target, std::string& tempName);
+
+// True when path leads (links followed) to something that is neither a plain
+// file nor a folder: a pipe, a socket, a device.
+bool IsNoPlainFile(const std::string& path);
+// "Datei <name> ist keine gewöhnliche Datei und wird nicht überschrieben !"
+std::string NoPlainFileText(const std::string& path);
+// The message of a save of path that failed with err: the text above for a
+// name refused as no plain file, else "file write error: <name>: <reason>".
+std::string SaveFailureText(const std::string& path, int err);
 
 // The permissions a save of `target` gives the file: those of the existing
 // file, or 0666 less the umask for a new one.

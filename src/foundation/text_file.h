@@ -19,8 +19,8 @@
 // A file opened for writing is written to a temporary file in the target's
 // folder; Close flushes it, syncs it to disk and renames it over the target
 // only when every write succeeded. A failed save therefore leaves the old file
-// as it was. Targets that exist and are not regular files (devices such as
-// /dev/null or a printer port) are written directly.
+// as it was. A name that leads to a pipe, a socket or a device is refused
+// before anything opens it.
 //
 // Reading a name that does not exist in exactly that spelling finds a file
 // whose name differs only in letter case in the same folder.
@@ -117,6 +117,8 @@ public:
     // The system's reason for the first failure since Reset or Rewrite
     // ("No space left on device"), empty when none is known.
     std::string FailureReason() const;
+    // The errno value of that failure (0 when none is known).
+    int FailureErrno() const { return failureErrno_; }
     // The file a write replaces (a symbolic link resolved), set by Rewrite.
     const std::string& TargetName() const { return target_; }
 

@@ -374,8 +374,7 @@ void CadBeginOutput(uint16_t code) {
         if (cancelFlag) return;
         writer = f();
         if (!writer || !writer->Create(name)) {
-            ShowErrorIfEnabled("file write error: " + ShownFileName(name) + ": " +
-                               SystemReason(errno));
+            ShowErrorIfEnabled(SaveFailureText(name, errno));
             cancelFlag = true;
             s.outputFileName.clear();
             Ui().SetBusy(false);

@@ -25,6 +25,7 @@
 
 #include "calc/data_file.h"
 #include "foundation/codepage.h"
+#include "foundation/file_calls.h"
 #include "foundation/files.h"
 #include "foundation/formatting.h"
 #include "foundation/help_texts.h"
@@ -141,9 +142,16 @@ struct FileNameSettings {
     }
 };
 
+std::string ReportCopyRefusal(const std::string& path, const std::string& target);
+
 // Creates the output file empty and closes it; false (cancel flag set) when
-// it cannot be created.
+// it cannot be created or its name leads to a data file or to no plain file.
 bool CreateEmptyOutput(const std::string& name) {
+    if (const std::string why = ReportCopyRefusal(name, ResolveSaveTarget(name)); !why.empty()) {
+        ShowErrorIfEnabled(why);
+        cancelFlag = true;
+        return false;
+    }
     sharedTextFile.Assign(name);
     RewriteChecked(sharedTextFile);
     if (cancelFlag) return false;
@@ -158,37 +166,42 @@ std::string ReadWholeFile(const std::string& name, bool& ok) {
 }
 
 // A copy of a report for the window system's programs: line by line through
-// the display conversion. Lines of any length are copied whole.
+// the display conversion. Lines of any length are copied whole. The copy's
+// name is resolved once; the refusals are decided on that file, and the copy
+// is renamed onto exactly that name, never resolved a second time.
 void CopyTextFileForDisplay(const std::string& src, const std::string& dst) {
+    const auto fail = [](const std::string& text) {
+        ShowErrorIfEnabled(text);
+        cancelFlag = true;
+    };
     TextFile in;
     in.Assign(src);
-    if (in.Reset() != kIoOk) {
-        ShowErrorIfEnabled(NotFoundText(src));
-        cancelFlag = true;
-        return;
-    }
-    TextFile out;
-    out.Assign(dst);
-    if (int r = out.Rewrite(); r != kIoOk) {
-        ShowErrorIfEnabled(r == kIoDiskFull ? "Diskette/Platte voll" : FileWriteErrorText(out));
-        cancelFlag = true;
-        return;
-    }
-    std::string line;
+    if (in.Reset() != kIoOk) return fail(NotFoundText(src));
+    std::string text, line;
     while (!in.Eof()) {
-        if (in.ReadLine(line) != kIoOk || out.WriteLine(DisplayText(line)) != kIoOk) {
-            const std::string text = FileWriteErrorText(out);
-            out.Discard();
-            ShowErrorIfEnabled(text);
-            cancelFlag = true;
-            return;
-        }
+        if (in.ReadLine(line) != kIoOk) return fail(WriteErrorText(kIoReadError));
+        text += DisplayText(line);
+        text += "\r\n";
     }
     in.Close();
-    if (out.Close() != kIoOk) {
-        ShowErrorIfEnabled(FileWriteErrorText(out));
-        cancelFlag = true;
+    const std::string target = ResolveSaveTarget(dst);
+    // A link the kernel would not follow (planted by another user).
+    if (target.empty()) return fail(SaveFailureText(dst, EACCES));
+    if (const std::string why = ReportCopyRefusal(dst, target); !why.empty()) return fail(why);
+    std::string temp;
+    const int fd = BeginSaveResolved(target, temp);
+    if (fd < 0) {
+        const int err = errno;
+        return fail(IoResultFromErrno(err) == kIoDiskFull ? WriteErrorText(kIoDiskFull)
+                                                          : SaveFailureText(dst, err));
     }
+    if (!WriteWhole(fd, text.data(), text.size())) {
+        const int err = errno;
+        FileCalls.close(fd);
+        FileCalls.unlink(temp.c_str());
+        return fail(SaveFailureText(dst, err));
+    }
+    if (const int err = CommitSaveTemp(fd, temp, target); err != 0) fail(SaveFailureText(dst, err));
 }
 
 // True when the open file fd begins as the program's data files do (the gear
@@ -212,34 +225,37 @@ bool BeginsWithDataFileRule(int fd) {
     return end != std::string_view::npos && (head[end] == '\r' || head[end] == '\n');
 }
 
-// Why the report's display copy may not be written to path; empty when it
-// may. The copy is named after the data set, so its name can lead to a data
-// file: the one the data set was read from (by identity, through any name or
-// link, whatever its lines hold), or another one, known by its header rule.
-// A name that leads to no plain file (a pipe, a device) is refused before
-// anything opens it: a pipe would hold the run until someone reads it. A
-// folder is left to the save, which names it.
-std::string ReportCopyRefusal(const std::string& path) {
-    const std::optional<FileIdentity> target = IdentityOf(path);
-    if (!target || DirExists(path)) return {};
+// Why a display copy of the report, or a report output of a fixed name, may
+// not be written at target (the name `path` resolved once, links followed);
+// empty when it may. The copy is named after the data set or stands in the
+// user folder, so its name can lead to a data file: the one the data set was
+// read from (by identity, through any name or link, whatever its lines hold),
+// or another one, known by its header rule. What stands at the resolved name
+// itself is looked at, no link followed: a link found there now (put in since
+// the name was resolved) or a pipe, a socket or a device is no plain file and
+// is refused before anything opens it for writing; a pipe would hold the run
+// until someone reads it. A folder is left to the save, which names it.
+std::string ReportCopyRefusal(const std::string& path, const std::string& target) {
+    struct stat st {};
+    if (target.empty() || ::lstat(target.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return {};
     const std::string notReplaced(" und wird nicht überschrieben !"_cp850);
-    const std::string noPlainFileText = "Datei " + ShownFileName(path) +
-                                        std::string(" ist keine gewöhnliche Datei"_cp850) +
-                                        notReplaced;
     const std::string dataFileText =
         "Datei " + ShownFileName(path) + " ist eine Datendatei" + notReplaced;
-    if (!target->regular) return noPlainFileText;
-    if (target == dataFileReadIdentity) return dataFileText;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return {};
+    if (!S_ISREG(st.st_mode)) return NoPlainFileText(path);
+    const FileIdentity atName{static_cast<std::uint64_t>(st.st_dev),
+                              static_cast<std::uint64_t>(st.st_ino), true};
+    if (atName == dataFileReadIdentity) return dataFileText;
+    const int fd = FileCalls.open(target.c_str(),
+                                  O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC, 0);
+    if (fd < 0) return errno == ELOOP ? NoPlainFileText(path) : std::string();
     // The file opened is the one looked at, not one put in its place since.
     const std::optional<FileIdentity> opened = IdentityOfOpenFile(fd);
     std::string why;
-    if (!opened || !opened->regular || opened != target)
-        why = noPlainFileText;
+    if (!opened || !opened->regular || opened != atName)
+        why = NoPlainFileText(path);
     else if (BeginsWithDataFileRule(fd))
         why = dataFileText;
-    ::close(fd);
+    FileCalls.close(fd);
     return why;
 }
 
@@ -413,9 +429,20 @@ bool IsTextReportDestination() { return !IsTxtReportDestination() && !IsHtmlRepo
 std::string MakeReportTempName() {
     for (int n = 1; n <= 10; ++n) {
         std::string name = InUserDirectory("$OUT" + IntText(n) + ".TMP");
-        TextFile probe;
-        probe.Assign(name);
-        if (probe.Rewrite() == kIoOk && probe.Close() == kIoOk) return reportOutputName = name;
+        // Created exclusively, never through a link. A plain file of an
+        // earlier report under the name is removed and the name taken again;
+        // a link, a data file or anything else there is left as it is.
+        int fd = CreateExclusive(name, 0600);
+        if (fd < 0 && errno == EEXIST && ReportCopyRefusal(name, name).empty()) {
+            struct stat st {};
+            if (::lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+                FileCalls.unlink(name.c_str()) == 0)
+                fd = CreateExclusive(name, 0600);
+        }
+        if (fd >= 0) {
+            FileCalls.close(fd);
+            return reportOutputName = name;
+        }
     }
     return reportOutputName = InUserDirectory("$OUT11.TMP");
 }
@@ -605,13 +632,7 @@ void ReportClose() {
             break;
         case kReportTxtNoDialog: {
             ++reportCounter;
-            const std::string copy = currentFileName + ".txt";
-            if (const std::string why = ReportCopyRefusal(copy); !why.empty()) {
-                ShowErrorIfEnabled(why);
-                cancelFlag = true;
-                break;
-            }
-            CopyTextFileForDisplay(reportOutputName, copy);
+            CopyTextFileForDisplay(reportOutputName, currentFileName + ".txt");
             break;
         }
         case kReportHtmlFile:

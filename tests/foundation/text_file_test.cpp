@@ -7,11 +7,13 @@
 #include "foundation/files.h"
 #include "foundation/system_info.h"
 #include "foundation_file_fixture.h"
+#include "support/fault_calls.h"
 
 namespace veldrim {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::FaultCalls;
 using testing::FileFixture;
 using testing::FileSizeLimit;
 
@@ -222,7 +224,8 @@ TEST_F(TextFileTest, FolderThatNobodyMayWriteIsReportedOnce) {
 TEST_F(TextFileTest, FullDiskIsReportedOnce) {
     for (int lines : {10, 1}) {
         ResetSharedTextFile(), ui.calls.clear(), cancelFlag = false;
-        OpenForWriting("/dev/full");
+        FaultCalls full(FaultCalls::kFullDisk, 1);
+        OpenForWriting(Path("full.cfg"));
         ASSERT_FALSE(cancelFlag);
         for (int i = 0; i < lines; ++i) WriteTextLine("line");
         if (lines > 1) WriteTextPart("piece");  // flushed at once: the failure shows here
@@ -230,6 +233,7 @@ TEST_F(TextFileTest, FullDiskIsReportedOnce) {
         CloseChecked(sharedTextFile);
         EXPECT_TRUE(cancelFlag);
         EXPECT_EQ(Shown(), std::vector<std::string>{"Diskette/Platte voll"}) << lines;
+        EXPECT_FALSE(FileExists(Path("full.cfg"))) << lines;
     }
 }
 
@@ -341,14 +345,21 @@ TEST_F(Files, CopyAndDeleteByMask) {
 TEST_F(Files, FailedCopiesSetTheCancelFlagAndLeaveNoPartialFile) {
     const std::string src = Path("a.bin");
     Spit(src, std::string(10000, 'z'));
-    const std::pair<std::string, std::string> failing[] = {
-        {Path("missing"), Path("b.bin")}, {src, "/proc/veldrim-copy"}, {src, "/dev/full"}};
+    const std::pair<std::string, std::string> failing[] = {{Path("missing"), Path("b.bin")},
+                                                           {src, "/proc/veldrim-copy"}};
     for (const auto& [from, to] : failing) {
         cancelFlag = false;
         EXPECT_FALSE(CopyFileBlocks(from, to)) << to;
         EXPECT_TRUE(cancelFlag) << to;
     }
     EXPECT_FALSE(fs::exists(Path("b.bin")));
+    {
+        FaultCalls full(FaultCalls::kFullDisk, 1);  // not a byte fits on the disk
+        cancelFlag = false;
+        EXPECT_FALSE(CopyFileBlocks(src, Path("full.bin")));
+    }
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_FALSE(fs::exists(Path("full.bin")));
     {
         FileSizeLimit limit(4096);  // the disk fills up half-way through the copy
         cancelFlag = false;

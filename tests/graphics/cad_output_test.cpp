@@ -11,6 +11,7 @@
 #include "foundation/text_conv.h"
 #include "graphics/cad_primitives.h"
 #include "graphics/recording_canvas.h"
+#include "support/fault_calls.h"
 
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
@@ -21,6 +22,7 @@ namespace {
 using Lines = std::vector<std::string>;
 
 using CadOutputTest = testing_support::CadFixture;
+using testing::FaultCalls;
 
 // The display list's records of one kind.
 Lines Records(const char* code) {
@@ -184,14 +186,17 @@ TEST_F(CadOutputTest, AWrittenFileNoProgramOpensIsNamed) {
     }
 }
 
-// The plot file goes to a full device: the end of the run reports it.
+// The plot file goes to a full disk: the end of the run reports it.
 TEST_F(CadOutputTest, FailedFinishIsReported) {
-    std::filesystem::create_symlink("/dev/full", dir / "grafmit.dxf");
-    CadBeginOutput(kCadPlot);
-    ASSERT_FALSE(cancelFlag);
-    for (int i = 0; i < 10000; ++i) CadLine(i, 0, i, 1);
-    CadEndOutput();
+    {
+        FaultCalls full(FaultCalls::kFullDisk, 1);
+        CadBeginOutput(kCadPlot);
+        ASSERT_FALSE(cancelFlag);
+        for (int i = 0; i < 10000; ++i) CadLine(i, 0, i, 1);
+        CadEndOutput();
+    }
     EXPECT_TRUE(cancelFlag);
+    EXPECT_FALSE(std::filesystem::exists(dir / "grafmit.dxf"));
     EXPECT_EQ(ShownTexts(), Lines{std::string("Fehler beim Schließen einer Datei"_cp850)});
 }
 

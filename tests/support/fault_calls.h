@@ -11,9 +11,9 @@
 // - kShortWrite: the Nth write stores only half of its bytes and says so.
 // - kKill: from the Nth call on, nothing reaches the files any more (every
 //   changing call is dropped and reports success; creating opens give a
-//   descriptor of /dev/null), so the files stay as a program killed just
-//   before that call leaves them. Closing still releases locks, as the end
-//   of a killed process does.
+//   descriptor of an anonymous memory file, no device), so the files stay
+//   as a program killed just before that call leaves them. Closing still
+//   releases locks, as the end of a killed process does.
 //
 // - kSelfKill: the Nth call sends SIGKILL to the process itself, a real
 //   kill at a chosen point (for runs in a child process).
@@ -28,6 +28,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -152,7 +153,7 @@ private:
             Note("create", path);
             switch (Next(kOther)) {
                 case 1: return Refuse();
-                case 2: return ::open("/dev/null", O_RDWR | O_CLOEXEC);
+                case 2: return ::memfd_create("killed-call", MFD_CLOEXEC);
                 default: break;
             }
         }
@@ -163,7 +164,7 @@ private:
             Note("create", path[0] == '/' ? std::string(path) : PathOf(dirFd) + "/" + path);
             switch (Next(kOther)) {
                 case 1: return Refuse();
-                case 2: return ::open("/dev/null", O_RDWR | O_CLOEXEC);
+                case 2: return ::memfd_create("killed-call", MFD_CLOEXEC);
                 default: break;
             }
         }
@@ -176,7 +177,7 @@ private:
             case 2: {
                 const std::size_t n = std::strlen(nameTemplate);
                 if (n >= 6) std::memcpy(nameTemplate + n - 6, "KILLED", 6);
-                return ::open("/dev/null", O_RDWR | O_CLOEXEC);
+                return ::memfd_create("killed-call", MFD_CLOEXEC);
             }
             default: return ::mkostemp(nameTemplate, flags);
         }

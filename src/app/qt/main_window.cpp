@@ -211,7 +211,7 @@ void Thh::BuildMenus() {
                 "PDF", EnsureTrailingBackslash(dataDirectory) + base + ".pdf", "PDF|*.pdf");
             if (chosen && !ConfirmReplace(*chosen)) return;
             if (chosen && !PrintGraphicsWindowToPdf(Window(), *chosen))
-                ShowErrorBox(NotWrittenText(*chosen));
+                ShowErrorBox(NotSavedText(*chosen));
         },
         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     file->addSeparator();

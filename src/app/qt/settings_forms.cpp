@@ -558,7 +558,7 @@ void TForm_printconf::Button_pdfClick() {
         "PDF|*.pdf");
     if (!chosen) return;
     if (!ConfirmReplace(*chosen)) return;  // the form stays open
-    if (!PrintGraphicsWindowToPdf(window_, *chosen)) ShowErrorBox(NotWrittenText(*chosen));
+    if (!PrintGraphicsWindowToPdf(window_, *chosen)) ShowErrorBox(NotSavedText(*chosen));
     accept();
 }
 

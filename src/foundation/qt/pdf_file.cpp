@@ -84,13 +84,9 @@ bool PrintToPdfFile(const std::string& path, const std::function<bool(QPrinter&)
             written = pipe.Finish() == 0 && printed;
         }
     }
-    if (written) {
-        // A device (tempName empty) was written directly.
-        if (temp.empty()) return FileCalls.close(fd) == 0;
-        return CommitSaveTemp(fd, temp, target) == 0;
-    }
+    if (written) return CommitSaveTemp(fd, temp, target) == 0;
     FileCalls.close(fd);
-    if (!temp.empty()) FileCalls.unlink(temp.c_str());
+    FileCalls.unlink(temp.c_str());
     return false;
 }
 

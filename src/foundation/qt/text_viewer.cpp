@@ -124,7 +124,7 @@ void TForm_showtextfile::mi_dateiPdfClick() {
         base = EnsureTrailingBackslash(dataDirectory) + "report";
     auto chosen = Ui().SaveFileName("PDF", base + ".pdf", "PDF|*.pdf");
     if (chosen && !ConfirmReplace(*chosen)) return;
-    if (chosen && !PrintTextToPdf(lines_, *chosen)) ShowErrorBox(NotWrittenText(*chosen));
+    if (chosen && !PrintTextToPdf(lines_, *chosen)) ShowErrorBox(NotSavedText(*chosen));
 }
 
 bool PrintTextPages(QPrinter& printer, const std::vector<std::string>& lines, int from, int to) {

@@ -108,9 +108,10 @@ std::string WithExtension(const std::string& path, const std::string& ext) {
 std::string AskOutputFileName(uint16_t code) {
     const std::string ext = Extension(code);
     if (cadBatchFlag) return currentFileName + "." + ext;
-    std::string base = currentFileName;
-    size_t dot = base.find_last_of('.');
-    if (dot != std::string::npos) base = base.substr(0, dot);
+    // The current name is the data file's name without its extension
+    // already: a set named "aktuell.alt" is proposed as "aktuell.alt", not as
+    // the working set "aktuell".
+    const std::string& base = currentFileName;
     const std::string filter = "*." + ext + "|*." + ext + "|*.*|*.*";
     auto chosen = Ui().SaveFileName("CAD", ProposedSaveFolder(cadDirectory) + base, filter);
     if (!chosen || chosen->empty()) {

@@ -210,9 +210,8 @@ std::string EdiFileName(const std::string& name) {
 
 void ChooseEdiFileName(std::string& name) {
     cancelFlag = false;
-    const auto chosen =
-        Ui().SaveFileName("EDI", ProposedSaveFolder(ediDirectory) + NameWithoutExt(currentFileName),
-                          "*.edi|*.edi|*.*|*.*");
+    const auto chosen = Ui().SaveFileName("EDI", ProposedSaveFolder(ediDirectory) + currentFileName,
+                                          "*.edi|*.edi|*.*|*.*");
     if (!chosen || chosen->empty()) {
         cancelFlag = true;
         name.clear();

@@ -142,6 +142,18 @@ TEST_F(CadOutputTest, WrittenFileOpensOnlyWithFewerThanTwoParameters) {
     SetProgramParams(0, nullptr);
 }
 
+// The current name has no extension left to cut: a set named "aktuell.alt"
+// is proposed under its own name, not as the working set "aktuell".
+TEST_F(CadOutputTest, ASetNamedWithADotIsProposedUnderItsWholeName) {
+    currentFileName = "aktuell.alt";
+    ui.QueueText(std::nullopt);
+    CadBeginOutput(kCadDxf);
+    EXPECT_TRUE(cancelFlag);
+    const auto saves = ui.CallsOf("save");
+    ASSERT_EQ(saves.size(), 1u);
+    EXPECT_THAT(saves[0].text, ::testing::EndsWith("/aktuell.alt"));
+}
+
 // "Exec CAD App ?" on, and no program opens the written file (a DXF, an STL
 // named with the L with stroke, which code page 850 lacks): the message names
 // the file as it is; opened, nothing is said.

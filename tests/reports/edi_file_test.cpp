@@ -1,5 +1,6 @@
 #include "reports/edi_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -244,6 +245,19 @@ TEST_F(Edi, NamesAndDialogs) {
 
     WriteEdiFile("/proc/veldrim.edi");  // a folder nobody can write
     EXPECT_TRUE(cancelFlag);
+}
+
+// The current name has no extension left to cut: a set named "aktuell.alt"
+// is proposed under its own name, not as the working set "aktuell", whose
+// files are replaced without a question.
+TEST_F(Edi, ASetNamedWithADotIsProposedUnderItsWholeName) {
+    currentFileName = "aktuell.alt";
+    ui.QueueText(std::nullopt);
+    std::string name;
+    ChooseEdiFileName(name);
+    const auto saves = ui.CallsOf("save");
+    ASSERT_EQ(saves.size(), 1u);
+    EXPECT_THAT(saves[0].text, ::testing::EndsWith("/aktuell.alt"));
 }
 
 }  // namespace

@@ -59,8 +59,8 @@ int CopyDelimited(const std::string& fileName) {
     // engine off from it: later writes would reach the old, unlinked file.
     if (IsEngineOpenFile(file)) {
         SetError(214, "Datei " + ShownFileName(file) +
-                          std::string(" ist geöffnet und kann nicht überschrieben werden. "
-                                      "[CopyDelimited]"_cp850));
+                          std::string(" ist geöffnet und kann nicht überschrieben werden."_cp850) +
+                          " [CopyDelimited]");
         return 0;
     }
     std::string out;

@@ -361,14 +361,15 @@ std::string KeyLengthCause(const TIndex& ix, KeyLengthFault fault) {
     std::string text =
         std::string("Ungültige Schlüssellänge: der Index-Ausdruck "_cp850) + ix.expression;
     switch (fault) {
-        case KeyLengthFault::kEmpty: return text + " ergibt einen leeren Schlüssel.";
+        case KeyLengthFault::kEmpty:
+            return text + std::string(" ergibt einen leeren Schlüssel."_cp850);
         case KeyLengthFault::kTooLong:
             return text + std::string(" ergibt einen Schlüssel von mehr als 100 Zeichen."_cp850);
         case KeyLengthFault::kUndecided:
-            return text + std::string(
-                              " ergibt auf einer Tabelle ohne Datensätze keine bestimmbare "
-                              "Schlüssellänge (verschieden lange Schlüssel für leere und gefüllte "
-                              "Felder)."_cp850);
+            // Blank and filled fields give keys of different lengths.
+            return text +
+                   std::string(
+                       " ergibt auf einer Tabelle ohne Datensätze keine bestimmbare Schlüssellänge."_cp850);
         case KeyLengthFault::kVaries: break;
     }
     return text + std::string(" ergibt Schlüssel, die verschieden lang sind."_cp850);

@@ -72,8 +72,9 @@ TEST_F(NdxKeyMessages, KeyLengthRefusalsOfAnExpressionNameTheExpression) {
         SetBinaryNumber(2, pos);
         Append();
     }
-    const std::map<std::string, std::string> cases = {{"TRIM(NAME)", "leer"},
-                                                      {"SUBSTR(NAME,POS,3)", "verschieden lang"}};
+    const std::map<std::string, std::string> cases = {
+        {"TRIM(NAME)", " ergibt einen leeren Schl\x81ssel."},
+        {"SUBSTR(NAME,POS,3)", " ergibt Schl\x81ssel, die verschieden lang sind."}};
     for (const auto& [expression, cause] : cases) {
         const std::string message = Raised([&] { Index_On(expression, "part"); });
         EXPECT_EQ(LastError(), 266) << expression;

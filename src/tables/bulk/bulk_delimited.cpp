@@ -18,6 +18,7 @@
 #include "tables/engine/engine_files.h"
 #include "tables/engine/engine_windows.h"
 #include "tables/engine/navigation.h"
+#include "tables/engine/open_files.h"
 #include "tables/engine/win1252_text.h"
 
 namespace veldrim {
@@ -53,6 +54,15 @@ int CopyDelimited(const std::string& fileName) {
     TWorkArea* a = CurrentWorkArea();
     if (a->isVirtual) return 0;
     const std::string file = DefaultExtension(fileName, "TXT");
+    // The text in place of a file the engine holds open (this table under
+    // any name, a memo file, an index, a semaphore file) would cut the
+    // engine off from it: later writes would reach the old, unlinked file.
+    if (IsEngineOpenFile(file)) {
+        SetError(214, "Datei " + ShownFileName(file) +
+                          std::string(" ist geöffnet und kann nicht überschrieben werden."_cp850) +
+                          " [CopyDelimited]");
+        return 0;
+    }
     std::string out;
     int count = 0;
     const char sep = DelimitedSeparator;

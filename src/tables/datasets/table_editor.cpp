@@ -70,7 +70,7 @@ bool MayWriteChosenFile(const std::string& path) {
 bool ExportTargetInUse(const std::string& path) {
     if (!IsEngineOpenFile(path)) return false;
     Ui().ShowMessage("",
-                     ShownFileName(path) +
+                     "Datei " + ShownFileName(path) +
                          std::string(" ist geöffnet und kann nicht überschrieben werden."_cp850),
                      MessageKind::Error);
     return true;

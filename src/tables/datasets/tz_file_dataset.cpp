@@ -338,9 +338,32 @@ int TTzFileDataSet::AppendFromDelimited(const std::string& fileName) {
 
 int TTzFileDataSet::CopyToDelimited(const std::string& fileName) {
     if (!SelectForOperation("CopyToDelimited")) return 0;
+    // The copy walks the whole table; the record shown current is the
+    // engine's current one again afterwards, also when the copy failed (a
+    // full disk): a later Append copies it. The copy's error stays the one
+    // reported.
     const int32_t back = veldrim::RecNo();
-    const int r = CopyDelimited(fileName);
-    GoIfValid(back);
+    // After a failure the way back raises nothing of its own.
+    const auto goBackAfterFailure = [&] {
+        const EngineErrorState copyError = ErrorState;
+        {
+            QuietEngineErrors quiet;
+            if (SelectForOperation("CopyToDelimited")) GoIfValid(back);
+        }
+        ErrorState = copyError;
+    };
+    int r = 0;
+    try {
+        r = CopyDelimited(fileName);
+    } catch (...) {
+        goBackAfterFailure();
+        throw;
+    }
+    if (LastError() != 0) {
+        goBackAfterFailure();
+    } else {
+        GoIfValid(back);
+    }
     return r;
 }
 

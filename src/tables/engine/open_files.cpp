@@ -14,7 +14,9 @@ namespace {
 // Index numbers an area can hold open.
 constexpr int kIndexesPerArea = 16;
 
-bool DescriptorIs(int fd, const FileIdentity& file) { return IdentityOfOpenFile(fd) == file; }
+bool DescriptorIs(int fd, const FileIdentity& file) {
+    return fd >= 0 && IdentityOfOpenFile(fd) == file;
+}
 
 }  // namespace
 
@@ -24,7 +26,6 @@ std::vector<EngineOpenFile> EngineFilesAt(const std::string& path) {
     const std::optional<FileIdentity> target = IdentityOf(path);
     if (!target) return found;
     const FileIdentity& file = *target;
-    const uint8_t saved = CurrentArea;
     for (int i = 1; i <= kMaxWorkAreas; ++i) {
         const TWorkArea* a = WorkAreas[i];
         if (!a || a->isVirtual) continue;
@@ -33,18 +34,18 @@ std::vector<EngineOpenFile> EngineFilesAt(const std::string& path) {
         if (a->hasMemo && MemoProcTable.memoFileDescriptor &&
             DescriptorIs(MemoProcTable.memoFileDescriptor(area), file))
             found.push_back({area, EngineFileKind::Memo});
-        if (IndexLinked && IndexProcTable.indexFileName) {
-            // The index unit names the files of the current area.
-            CurrentArea = area;
-            for (int n = 1; n <= kIndexesPerArea; ++n) {
-                const std::string name = IndexProcTable.indexFileName(n);
-                if (!name.empty() && IdentityOf(name) == file) {
+        if (!IndexLinked) continue;
+        // The index files as opened, not as named: a name may since lead
+        // elsewhere, and another name may lead to them.
+        if (IndexProcTable.indexFileDescriptor)
+            for (int n = 1; n <= kIndexesPerArea; ++n)
+                if (DescriptorIs(IndexProcTable.indexFileDescriptor(area, n), file)) {
                     found.push_back({area, EngineFileKind::Index});
                     break;
                 }
-            }
-            CurrentArea = saved;
-        }
+        if (IndexProcTable.semaphoreFileDescriptor &&
+            DescriptorIs(IndexProcTable.semaphoreFileDescriptor(area), file))
+            found.push_back({area, EngineFileKind::Semaphore});
     }
     return found;
 }

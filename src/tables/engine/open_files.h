@@ -6,6 +6,9 @@
 // symbolic link, or the same table open in a second work area. Checks that a
 // write will not land on a table, memo or index file in use (an export onto
 // the open table, a table appended to itself) ask here.
+//
+// Every file the engine keeps a descriptor of counts: the table files, the
+// memo files, the open index files and the index semaphore files.
 
 #include <cstdint>
 #include <string>
@@ -14,7 +17,7 @@
 namespace veldrim {
 
 // What a work area holds open in a file.
-enum class EngineFileKind : uint8_t { Table, Memo, Index };
+enum class EngineFileKind : uint8_t { Table, Memo, Index, Semaphore };
 
 struct EngineOpenFile {
     uint8_t area = 0;
@@ -22,7 +25,8 @@ struct EngineOpenFile {
 };
 
 // Every open file of every work area (1..35) that `path` names by identity:
-// each area's table file, its memo file and its open indexes. Empty when the
+// each area's table file, its memo file, its open indexes and the index
+// semaphore file it shares with the other programs on the table. Empty when the
 // path names no file or none the engine has open.
 std::vector<EngineOpenFile> EngineFilesAt(const std::string& path);
 

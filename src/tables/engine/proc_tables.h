@@ -65,6 +65,11 @@ struct TIndexProcTable {
     // files back: the indexes that the rebuild closed are opened again on
     // them, in their positions and order.
     void (*reopenIndexes)() = nullptr;
+    // The files the unit holds open for an area: the descriptor of its index
+    // of position n (1..16), and of the table's index semaphore file; -1
+    // when there is none.
+    int (*indexFileDescriptor)(uint8_t area, int n) = nullptr;
+    int (*semaphoreFileDescriptor)(uint8_t area) = nullptr;
 };
 extern TIndexProcTable IndexProcTable;
 extern bool IndexLinked;

@@ -318,12 +318,9 @@ void PowerOutOfRange() {
     RecordEvalError("Auswertungsfehler: Potenz ausserhalb des Zahlenbereichs [Evaluate/Engine]");
 }
 
-std::string_view CutText(std::string_view s) {
-    std::size_t n = std::min(s.size(), kMaxText);
-    const void* nul = std::memchr(s.data(), '\0', n);
-    if (nul) n = static_cast<std::size_t>(static_cast<const char*>(nul) - s.data());
-    return s.substr(0, n);
-}
+// A text value is its bytes, NUL bytes included (a character field may hold
+// one): only its length ends it, at most 255.
+std::string_view CutText(std::string_view s) { return s.substr(0, std::min(s.size(), kMaxText)); }
 
 double Power(double a, double b) {
     if (a == 0.0 && b < 0.0) {

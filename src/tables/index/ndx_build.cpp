@@ -344,11 +344,9 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
     // A key of no bytes would make every key equal to every other (an
     // expression such as TRIM(NAME) is empty on the blank record).
     if (keyLength == 0 || keyLength > kMaxKeyLength) {
-        SetError(
-            266,
-            std::string(
-                "Ungültige Schlüssellänge von anwender-definiertem KeyMaker geliefert."_cp850) +
-                suffix);
+        SetError(266, KeyLengthCause(
+                          *ix, keyLength == 0 ? KeyLengthFault::kEmpty : KeyLengthFault::kTooLong) +
+                          suffix);
         return false;
     }
     an.keyLength = static_cast<uint16_t>(keyLength);

@@ -353,14 +353,34 @@ std::string BlankRecordKey(TIndex& ix) {
     return key;
 }
 
-void KeyLengthError(const TIndex& ix, const std::string& key, const std::string& where) {
+std::string KeyLengthCause(const TIndex& ix, KeyLengthFault fault) {
+    if (ix.keyMaker)
+        return std::string(
+            "Ungültige Schlüssellänge von anwender-definiertem KeyMaker geliefert."_cp850);
+    // An expression index: the expression, as the file keeps it, is the cause.
+    std::string text =
+        std::string("Ungültige Schlüssellänge: der Index-Ausdruck "_cp850) + ix.expression;
+    switch (fault) {
+        case KeyLengthFault::kEmpty:
+            return text + std::string(" ergibt einen leeren Schlüssel."_cp850);
+        case KeyLengthFault::kTooLong:
+            return text + std::string(" ergibt einen Schlüssel von mehr als 100 Zeichen."_cp850);
+        case KeyLengthFault::kUndecided:
+            // Blank and filled fields give keys of different lengths.
+            return text +
+                   std::string(
+                       " ergibt auf einer Tabelle ohne Datensätze keine bestimmbare Schlüssellänge."_cp850);
+        case KeyLengthFault::kVaries: break;
+    }
+    return text + std::string(" ergibt Schlüssel, die verschieden lang sind."_cp850);
+}
+
+void KeyLengthError(const TIndex& ix, const std::string& key, const std::string& where,
+                    KeyLengthFault fault) {
     const int n = ix.anchor.keyLength;
-    SetError(
-        266,
-        "Ungültige Schlüssellänge von anwender-definiertem KeyMaker geliefert.\n\rErwartete Länge= "_cp850
-                .data() +
-            std::string(n < 100 ? (n < 10 ? 2 : 1) : 0, ' ') + std::to_string(n) + "\n\r" +
-            std::string("Schlüssel= "_cp850) + "[" + key + "] " + where);
+    SetError(266, KeyLengthCause(ix, fault) + "\n\rErwartete Länge= "_cp850.data() +
+                      std::string(n < 100 ? (n < 10 ? 2 : 1) : 0, ' ') + std::to_string(n) +
+                      "\n\r" + std::string("Schlüssel= "_cp850) + "[" + key + "] " + where);
 }
 
 bool KeyLengthVaries(TIndex& ix, const std::string& where, bool standIn) {
@@ -384,7 +404,7 @@ bool KeyLengthVaries(TIndex& ix, const std::string& where, bool standIn) {
         return !EachRecord(ix, 1, a->recordCount, [&](int32_t) {
             return MakeCheckedKey(ix, key, where) != KeyMade::kRefused;
         });
-    KeyLengthError(ix, key, where);
+    KeyLengthError(ix, key, where, KeyLengthFault::kUndecided);
     return true;
 }
 

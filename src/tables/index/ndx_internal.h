@@ -208,7 +208,19 @@ bool KeyLengthVaries(TIndex& ix, const std::string& where, bool standIn);
 // binary record too) and calls fn(record number) until it answers false;
 // false then or on a read error. The area's record is restored.
 bool EachRecord(TIndex& ix, int32_t from, int32_t to, const std::function<bool(int32_t)>& fn);
-void KeyLengthError(const TIndex& ix, const std::string& key, const std::string& where);
+// Why a character key's length is refused.
+enum class KeyLengthFault {
+    kVaries,     // a record's key has another length than the index's keys
+    kEmpty,      // the key has no bytes
+    kTooLong,    // the key has more than 100 bytes
+    kUndecided,  // a table without records gives no one length
+};
+// The first line of the refusal: in the words of the key expression, or of
+// the caller's key maker for an index built by one.
+std::string KeyLengthCause(const TIndex& ix, KeyLengthFault fault);
+// Engine error 266: the cause, the expected length and the key made.
+void KeyLengthError(const TIndex& ix, const std::string& key, const std::string& where,
+                    KeyLengthFault fault = KeyLengthFault::kVaries);
 // The key text for display (hook slots 19, 20).
 std::string KeyDisplayText(TIndex& ix);
 
@@ -344,6 +356,8 @@ bool RefreshIfChanged(int area);
 // start of each of its phases rebuilds an index that carries a dead change
 // mark.
 bool PhasesRebuildMarks(int area);
+// The descriptor of the area's semaphore file; -1 when the area has none.
+int SemaphoreDescriptor(uint8_t area);
 // False when the login failed (its error is set): the area's indexes then
 // stay closed, since their use could not be coordinated.
 bool SemaphoreLogin(int area);

@@ -470,6 +470,11 @@ std::string HookFileName(int n) {
     return ix ? ix->fileName : std::string();
 }
 
+int HookFileDescriptor(uint8_t area, int n) {
+    const TIndex* ix = At(area, n);
+    return ix ? ix->fd : -1;
+}
+
 IndexKeyText KeyTextOf(int area, int position) {
     return [area, position]() -> std::string {
         TIndex* ix = At(area, position);
@@ -750,7 +755,9 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
     if (ix->Character()) {
         const std::string blank = BlankRecordKey(*ix);
         if (blank.size() != ix->anchor.keyLength || ix->anchor.keyLength == 0) {
-            KeyLengthError(*ix, blank, " [SetIndexTo/OpenIndex]");
+            KeyLengthError(
+                *ix, blank, " [SetIndexTo/OpenIndex]",
+                ix->anchor.keyLength == 0 ? KeyLengthFault::kEmpty : KeyLengthFault::kVaries);
             return;
         }
         if (!OpeningJustBuilt && KeyLengthVaries(*ix, " [SetIndexTo/OpenIndex]", false)) return;
@@ -889,6 +896,8 @@ void FillIndexSlots() {
     t.soundex = HookSoundex;
     t.readPhase = SetReadSemaphoreProc;
     t.writePhase = SetLockSemaphoreProc;
+    t.indexFileDescriptor = HookFileDescriptor;
+    t.semaphoreFileDescriptor = SemaphoreDescriptor;
 }
 
 void ArrangeOrder(int area, int order) { Arrange(area, order); }

@@ -626,6 +626,11 @@ bool RefreshIfChanged(int area) {
     return true;
 }
 
+int SemaphoreDescriptor(uint8_t area) {
+    const TSemRecord* s = area >= 1 && area <= kAreas ? Sem[area].get() : nullptr;
+    return s ? s->fd : -1;
+}
+
 bool PhasesRebuildMarks(int area) { return area >= 1 && area <= kAreas && Sem[area] != nullptr; }
 
 void ResetSemaphores() {

@@ -12,8 +12,9 @@
 namespace veldrim::testing {
 namespace {
 
-const std::string kRefused =
-    "Ung\x81ltige Schl\x81ssell\x84nge von anwender-definiertem KeyMaker geliefert.";
+// A key of an expression index refused for its length, in the words of the
+// expression.
+const std::string kRefused = "Ung\x81ltige Schl\x81ssell\x84nge: der Index-Ausdruck ";
 
 // Trailing blanks off a field's text.
 std::string Trimmed(int field) {

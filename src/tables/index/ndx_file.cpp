@@ -206,8 +206,9 @@ std::string NormaliseNameList(const std::string& text) {
 
 std::string IndexFileName(const std::string& name, const TWorkArea& table) {
     std::string n = name;
-    if (n.find('/') == std::string::npos && n.find('\\') == std::string::npos &&
-        n.find(':') == std::string::npos) {
+    // A name without a folder lies beside its table; only "/" separates
+    // folders; a backslash and ":" are letters of the name.
+    if (n.find('/') == std::string::npos) {
         std::string dir, base, ext;
         SplitFileName(table.fileName, dir, base, ext);
         n = dir + n;

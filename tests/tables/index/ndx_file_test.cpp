@@ -51,6 +51,17 @@ TEST_F(NdxFile, EmptyTableGivesAnchorAndOneEmptyLeaf) {
     EXPECT_EQ(U16(b, 512), 0u);  // node 1: no keys
 }
 
+// Only "/" separates folders: an index named with a backslash or ":" is made
+// beside its table under exactly that name, not in the working folder.
+TEST_F(NdxFile, ABackslashOrColonIsALetterOfTheIndexName) {
+    MakeTable("parts.dbf", {F("NAME", 'C', 10)});
+    for (const std::string name : {"by\\name", "by:name"}) {
+        MakeIndex("NAME", name);
+        EXPECT_TRUE(std::filesystem::exists(Path(name + ".NDX"))) << name;
+        EXPECT_FALSE(std::filesystem::exists(name + ".NDX")) << name;
+    }
+}
+
 TEST_F(NdxFile, EntrySizeAndKeysPerNodeFollowTheKeyLength) {
     struct Case {
         TFieldEntry field;

@@ -248,6 +248,16 @@ TEST_F(OverWideNumbersTest, AppendFromIntoOtherPlacesAndCharacterFields) {
     EXPECT_EQ(StoredRecord(target, 1, header, length).substr(22), "19999999999999999999");
     EXPECT_EQ(StoredRecord(target, 3, header, length).substr(13, 9), "   34.500");
     EXPECT_EQ(StoredRecord(target, 4, header, length).substr(8, 14), std::string(14, ' '));
+
+    // The number with places into a character field: stars, not "0.00".
+    const std::string texts = Path("places.dbf");
+    WriteBytes(texts, BuildDbf(0x03, {{"DEC", 'C', 8, 0}}, {}));
+    USE(texts + " EXCLUSIVE");
+    AppendFrom(source);
+    EXPECT_EQ(LastError(), 0);
+    CloseArea();
+    EXPECT_EQ(StoredRecord(texts, 1, 32 + 32 + 1, 9), "********");
+    EXPECT_EQ(StoredRecord(texts, 3, 32 + 32 + 1, 9), "   34.50");
 }
 
 // A number text of more than 309 digits without an exponent is beyond a

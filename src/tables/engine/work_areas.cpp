@@ -576,6 +576,7 @@ bool PutOverWide(int n, double v) {
     TWorkArea* a = CurrentWorkArea();
     if (!a || a->isVirtual || !a->binaryRecord || n < 1 || n > a->fieldCount) return false;
     const TFieldEntry& f = a->fields[n - 1];
+    if (f.type != 'N' && f.type != 'F') return true;
     SetStoredNumberText(n, std::string(f.length + 1u, '*'));
     uint8_t* p = FieldAddress(n);
     if (!p) return true;

@@ -32,20 +32,8 @@ struct SourceValue {
     bool logical = false;
     int32_t memo = 0;
     bool overWide = false;  // a number field filled with "*": too wide for its field
+    std::string stored;     // a number field's text as stored (not for a virtual table)
 };
-
-// True when the raw field holds the stars of a number too wide for it. Its
-// digits are lost, so it reads as 0; carried on as 0 it would become a number
-// the source never held.
-bool HoldsOverWideNumber(const TWorkArea& area, const TFieldEntry& f) {
-    if (f.type != 'N' && f.type != 'F') return false;
-    const auto& raw = area.recordBuffer;
-    if (static_cast<std::size_t>(f.offset) + f.length > raw.size()) return false;
-    const auto begin = raw.begin() + f.offset;
-    const auto end = begin + f.length;
-    const auto first = std::find_if(begin, end, [](uint8_t c) { return c != ' '; });
-    return first != end && std::all_of(first, end, [](uint8_t c) { return c == '*'; });
-}
 
 void StoreConverted(int n, const TFieldEntry& to, const SourceValue& v, uint8_t sourceArea) {
     switch (to.type) {
@@ -58,8 +46,16 @@ void StoreConverted(int n, const TFieldEntry& to, const SourceValue& v, uint8_t 
                         SetBinaryText(n, std::string(to.length, '*'));
                         break;
                     }
-                    std::string t = v.decimals > 0 ? FixedText(v.number, v.decimals)
-                                                   : std::to_string(v.integer);
+                    if (!v.stored.empty() && AllTrim(v.stored).empty()) {
+                        SetBinaryText(n, "");  // a blank number stays blank
+                        break;
+                    }
+                    // Whole numbers keep their stored digits, also beyond
+                    // the binary form's range.
+                    const std::string digits = AllTrim(v.stored);
+                    std::string t = v.decimals > 0    ? FixedText(v.number, v.decimals)
+                                    : !digits.empty() ? digits
+                                                      : std::to_string(v.integer);
                     if (static_cast<int>(t.size()) > to.length) t = std::string(to.length, '*');
                     SetBinaryText(
                         n, PadRightStr(std::string(to.length - t.size(), ' ') + t, to.length));
@@ -82,6 +78,14 @@ void StoreConverted(int n, const TFieldEntry& to, const SourceValue& v, uint8_t 
                 bulk::StoreNumberText(n, to, v.text, true);
             } else if (v.overWide) {
                 SetBinaryNumber(n, std::numeric_limits<double>::infinity());
+            } else if ((v.type == 'N' || v.type == 'F') && !v.stored.empty() &&
+                       AllTrim(v.stored).empty()) {
+                // A blank number stays blank: the cleared record holds blanks.
+            } else if ((v.type == 'N' || v.type == 'F') && !v.stored.empty() &&
+                       v.decimals == to.decimals) {
+                // The same places: the number's digits as stored, whatever
+                // their count (a field too narrow for them shows "*").
+                SetStoredNumberText(n, AllTrim(v.stored));
             } else if (v.type == 'N' || v.type == 'F') {
                 if (to.decimals > 0)
                     SetBinaryNumber(n, v.decimals > 0 ? v.number : static_cast<double>(v.integer));
@@ -278,10 +282,9 @@ void AppendFrom(const std::string& sourceIn, std::function<bool()> condition) {
             v.logical = f.type == 'L' && BinaryLogical(n);
             v.memo = f.type == 'M' ? BinaryMemoRef(n) : 0;
             v.overWide = !src->isVirtual && HoldsOverWideNumber(*src, f);
+            v.stored = (f.type == 'N' || f.type == 'F') ? StoredFieldText(n) : std::string();
         }
         const bool deleted = src->binaryRecord && src->binaryRecord[0] != 0;
-        DecodeWholeRecord(*src);
-        std::vector<uint8_t> whole(src->binaryRecord, src->binaryRecord + src->binaryRecordSize);
         CurrentArea = target;
         if (structure == 2) {
             ClearRecord();
@@ -291,9 +294,15 @@ void AppendFrom(const std::string& sourceIn, std::function<bool()> condition) {
                     StoreConverted(static_cast<int>(i) + 1, to->fields[i], values[map[i] - 1],
                                    static_cast<uint8_t>(from));
         } else {
-            std::memcpy(to->binaryRecord, whole.data(),
-                        std::min<std::size_t>(whole.size(), to->binaryRecordSize));
-            MarkBinaryRecordCurrent(*to);
+            // The stored record is copied as it is: every field keeps its
+            // bytes (a number filled with "*", a 20-digit whole number), and
+            // the binary record follows it.
+            std::vector<uint8_t> raw(to->recordLength, ' ');
+            std::copy_n(src->recordBuffer.begin(),
+                        std::min<std::size_t>(src->recordBuffer.size(), raw.size()), raw.begin());
+            raw[0] = deleted ? '*' : ' ';
+            to->recordBuffer = std::move(raw);
+            NoteRawRecordChanged(*to);
             if (structure == 1)
                 for (std::size_t i = 0; i < to->fields.size(); ++i)
                     if (to->fields[i].type == 'M')

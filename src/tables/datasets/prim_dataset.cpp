@@ -58,6 +58,16 @@ std::string TField::AsString() const {
     const bool has = GetData(buf.data());
     if (!has) return {};
     switch (def_.type) {
+        case TFieldType::ftFloat:
+        case TFieldType::ftInteger:
+        case TFieldType::ftLargeint:
+            // What the file holds: a number too wide for its field.
+            if (owner_.FieldOverWide(*this))
+                return std::string(static_cast<std::size_t>(std::max(def_.size, 1)), '*');
+            break;
+        default: break;
+    }
+    switch (def_.type) {
         case TFieldType::ftString: return std::string(reinterpret_cast<const char*>(buf.data()));
         case TFieldType::ftFloat: {
             double v;
@@ -90,6 +100,10 @@ std::string TField::AsString() const {
 }
 
 void TField::SetAsString(const std::string& s) {
+    // The stars it shows, given back unchanged, leave the field as stored.
+    const std::string t = TrimBoth(s);
+    if (!t.empty() && t.find_first_not_of('*') == std::string::npos && owner_.FieldOverWide(*this))
+        return;
     switch (def_.type) {
         case TFieldType::ftString: {
             std::vector<char> buf(static_cast<std::size_t>(def_.size) + 1, 0);
@@ -811,6 +825,12 @@ TField* TTzPrimDataset::FindField(const std::string& name) {
     for (auto& f : fields_)
         if (UpperAscii(f->FieldName()) == key) return f.get();
     return nullptr;
+}
+
+bool TTzPrimDataset::FieldOverWide(const TField& f) {
+    if (!Active() || f.Calculated() || state_ == TDataSetState::dsSetKey) return false;
+    const uint8_t* buffer = StateBuffer();
+    return buffer && TziFieldOverWide(f, buffer);
 }
 
 TField* TTzPrimDataset::FieldByNumber(int fieldNo) {

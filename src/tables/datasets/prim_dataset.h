@@ -255,6 +255,8 @@ public:
     int FieldCount() const { return static_cast<int>(fields_.size()); }
     TField& Fields(int i) { return *fields_.at(static_cast<std::size_t>(i)); }
     TField* FindField(const std::string& name);
+    // The number field f of the active record is stored as a field of "*".
+    bool FieldOverWide(const TField& f);
     // The field object of table field n (1-based); nullptr when the table
     // field has none (a field without a name).
     TField* FieldByNumber(int fieldNo);
@@ -307,6 +309,9 @@ protected:
     virtual int TziGetPriorRecord(uint8_t* buffer, int32_t& recNo) = 0;
     virtual bool TziGetField(const TField& f, const uint8_t* buffer, void* dest) = 0;
     virtual int TziPutField(const TField& f, uint8_t* buffer, const void* src) = 0;
+    // True when the number field f of the record in buffer is stored as a
+    // field of "*" and was given no value since (it reads as 0).
+    virtual bool TziFieldOverWide(const TField& /*f*/, const uint8_t* /*buffer*/) { return false; }
     virtual int TziGoToRecord(int32_t n) = 0;
     virtual int TziLocate(const std::string& keyFields, const std::vector<LocateVariant>& values,
                           TLocateOptions options) = 0;

@@ -328,16 +328,21 @@ void TTzDataSet::InternalInitFieldDefs() {
         }
         if (p.name.empty()) continue;
         d.offset = size;
-        size += d.dataSize;
+        size += d.dataSize + (IsNumberDef(d) ? 1 : 0);
         fieldDefs_.push_back(d);
     }
+}
+
+bool TTzDataSet::IsNumberDef(const TFieldDef& d) {
+    return d.type == TFieldType::ftFloat || d.type == TFieldType::ftInteger ||
+           d.type == TFieldType::ftLargeint;
 }
 
 int TTzDataSet::TziRecordSize() {
     int size = 1;
     std::vector<TFieldDef> saved = fieldDefs_;
     InternalInitFieldDefs();
-    for (const TFieldDef& d : fieldDefs_) size += d.dataSize;
+    for (const TFieldDef& d : fieldDefs_) size += d.dataSize + (IsNumberDef(d) ? 1 : 0);
     fieldDefs_ = std::move(saved);
     return size;
 }
@@ -354,6 +359,7 @@ void TTzDataSet::CopyIn(uint8_t* buffer) {
     for (const TFieldDef& d : fieldDefs_) {
         uint8_t* p = buffer + d.offset;
         const int n = d.fieldNo;
+        if (IsNumberDef(d)) p[d.dataSize] = FieldHoldsOverWide(n) ? 1 : 0;
         switch (d.type) {
             case TFieldType::ftString: {
                 std::string t = BinaryText(n);
@@ -397,12 +403,24 @@ void TTzDataSet::CopyIn(uint8_t* buffer) {
     }
 }
 
-void TTzDataSet::CopyOut(const uint8_t* buffer, int fieldNo) {
+void TTzDataSet::CopyOut(const uint8_t* buffer, int fieldNo, bool onlyChanged) {
     SetBinaryDeleted(buffer[0] != 0);
     for (const TFieldDef& d : fieldDefs_) {
         if (fieldNo != 0 && d.fieldNo != fieldNo) continue;
         const uint8_t* p = buffer + d.offset;
         const int n = d.fieldNo;
+        if (IsNumberDef(d)) {
+            // A number stored as "*" and given no value stays so; one given
+            // a value is written, also when it reads as the 0 the stars do.
+            const bool overWide = p[d.dataSize] != 0;
+            const bool storedOverWide = FieldHoldsOverWide(n);
+            if (overWide) {
+                if (!storedOverWide) SetBinaryNumber(n, HUGE_VAL);
+                if (fieldNo != 0) break;
+                continue;
+            }
+            if (onlyChanged && !storedOverWide && NumberUnchanged(d, p)) continue;
+        }
         switch (d.type) {
             case TFieldType::ftString: {
                 const std::string t(reinterpret_cast<const char*>(p + 1), p[0]);
@@ -417,6 +435,7 @@ void TTzDataSet::CopyOut(const uint8_t* buffer, int fieldNo) {
             case TFieldType::ftDate: {
                 double v;
                 std::memcpy(&v, p, 8);
+                if (onlyChanged && ReadEngineDate(BinaryText(n), false) == v) break;
                 const std::string digits = DigitsFromDays(v);
                 std::string text = v == 0 ? BlankDate(DateFormat) : DigitsToDate(digits);
                 std::string check;
@@ -445,19 +464,48 @@ void TTzDataSet::CopyOut(const uint8_t* buffer, int fieldNo) {
                 SetBinaryInteger(n, v);
                 break;
             }
-            case TFieldType::ftBoolean: SetBinaryLogical(n, p[0] != 0); break;
+            case TFieldType::ftBoolean:
+                if (onlyChanged && BinaryLogical(n) == (p[0] != 0)) break;
+                SetBinaryLogical(n, p[0] != 0);
+                break;
             case TFieldType::ftMemo: {
                 int32_t v;
                 std::memcpy(&v, p, 4);
                 if (FieldType(n) == 'M') {
+                    if (onlyChanged && BinaryMemoRef(n) == v) break;
                     SetBinaryMemoRef(n, v);
                 } else {
+                    if (onlyChanged && BinaryInteger(n) == v) break;
                     SetBinaryInteger(n, v);
                 }
                 break;
             }
         }
         if (fieldNo != 0) break;
+    }
+}
+
+// True when the number in the buffer is the one the engine record holds, as
+// CopyIn gives it.
+bool TTzDataSet::NumberUnchanged(const TFieldDef& d, const uint8_t* p) {
+    const int n = d.fieldNo;
+    switch (d.type) {
+        case TFieldType::ftFloat: {
+            double v;
+            std::memcpy(&v, p, 8);
+            return RoundedToDecimals(BinaryNumber(n), d.decimals) == v;
+        }
+        case TFieldType::ftInteger: {
+            int32_t v;
+            std::memcpy(&v, p, 4);
+            return static_cast<int32_t>(BinaryInteger(n)) == v;
+        }
+        case TFieldType::ftLargeint: {
+            int64_t v;
+            std::memcpy(&v, p, 8);
+            return BinaryInteger(n) == v;
+        }
+        default: return false;
     }
 }
 
@@ -546,7 +594,7 @@ int TTzDataSet::TziModifyRecord(const uint8_t* buffer) {
     if (beforeFirst_) return kTziBeforeFirst;
     if (afterLast_) return kTziAfterLast;
     if (!SelectForOperation("TziModifyRecord")) return EngineCode();
-    CopyOut(buffer, 0);
+    CopyOut(buffer, 0, true);
     if (!s_ReplaceWithLock()) return EngineCode() != 0 ? EngineCode() : kTziLockRefused;
     return EngineCode();
 }
@@ -630,6 +678,8 @@ bool TTzDataSet::TziGetField(const TField& f, const uint8_t* buffer, void* dest)
 int TTzDataSet::TziPutField(const TField& f, uint8_t* buffer, const void* src) {
     const TFieldDef& d = f.Def();
     uint8_t* p = buffer + d.offset;
+    // A number given a value (or cleared) is no longer the stored "*".
+    if (IsNumberDef(d)) p[d.dataSize] = 0;
     if (!src) {
         std::memset(p, 0, static_cast<std::size_t>(d.dataSize));
     } else if (d.type == TFieldType::ftString) {
@@ -643,6 +693,11 @@ int TTzDataSet::TziPutField(const TField& f, uint8_t* buffer, const void* src) {
     if (!SelectForOperation("TziPutField")) return EngineCode();
     CopyOut(buffer, d.fieldNo);
     return EngineCode();
+}
+
+bool TTzDataSet::TziFieldOverWide(const TField& f, const uint8_t* buffer) {
+    const TFieldDef& d = f.Def();
+    return IsNumberDef(d) && d.offset > 0 && buffer[d.offset + d.dataSize] != 0;
 }
 
 int TTzDataSet::SafeGo(int32_t n) {
@@ -663,8 +718,10 @@ std::function<void()> TTzDataSet::KeepEngineEdit() {
     std::vector<uint8_t> raw = a->recordBuffer;
     std::vector<uint8_t> binary;
     if (const uint8_t* b = FieldAddress(0)) binary.assign(b, b + a->binaryRecordSize);
+    std::vector<uint8_t> fieldSet = a->fieldSet;
     const bool before = beforeFirst_, after = afterLast_;
-    return [this, at, raw = std::move(raw), binary = std::move(binary), before, after] {
+    return [this, at, raw = std::move(raw), binary = std::move(binary),
+            fieldSet = std::move(fieldSet), before, after] {
         if (!SelectForOperation("KeepEngineEdit")) return;
         GoIfValid(at);
         TWorkArea* w = CurrentWorkArea();
@@ -676,6 +733,8 @@ std::function<void()> TTzDataSet::KeepEngineEdit() {
         if (b && binary.size() == w->binaryRecordSize) {
             std::memcpy(b, binary.data(), binary.size());
             MarkBinaryRecordCurrent(*w);
+            // The fields given a value in the edit are still the given ones.
+            if (fieldSet.size() == w->fieldSet.size()) w->fieldSet = fieldSet;
         }
         beforeFirst_ = before;
         afterLast_ = after;

@@ -145,6 +145,7 @@ protected:
     int TziGetPriorRecord(uint8_t* buffer, int32_t& recNo) override;
     bool TziGetField(const TField& f, const uint8_t* buffer, void* dest) override;
     int TziPutField(const TField& f, uint8_t* buffer, const void* src) override;
+    bool TziFieldOverWide(const TField& f, const uint8_t* buffer) override;
     int TziGoToRecord(int32_t n) override;
     int TziLocate(const std::string& keyFields, const std::vector<LocateVariant>& values,
                   TLocateOptions options) override;
@@ -157,11 +158,17 @@ protected:
     std::function<void()> KeepEngineEdit() override;
 
     int SafeGo(int32_t n);
-    // Engine record -> record buffer, and back (fieldNo 0: all fields).
+    // Engine record -> record buffer, and back (fieldNo 0: all fields;
+    // onlyChanged: a field whose value the engine record already holds is
+    // left as stored). A number field's value is followed in the buffer by
+    // one byte, 1 while the field is stored as "*" and given no value.
     void CopyIn(uint8_t* buffer);
-    void CopyOut(const uint8_t* buffer, int fieldNo);
+    void CopyOut(const uint8_t* buffer, int fieldNo, bool onlyChanged = false);
     // The pending engine error code (0 when none).
     static int EngineCode();
+    // N and F fields: a value and the byte of the stored "*" after it.
+    static bool IsNumberDef(const TFieldDef& d);
+    bool NumberUnchanged(const TFieldDef& d, const uint8_t* p);
 
     bool beforeFirst_ = false;
     bool afterLast_ = false;

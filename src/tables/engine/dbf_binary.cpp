@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "tables/engine/engine_dates.h"
 #include "tables/engine/win1252_text.h"
@@ -125,10 +126,29 @@ void BinaryToRecord(TWorkArea& area, const uint8_t* binary) {
     if (raw.size() < area.recordLength) raw.resize(area.recordLength, ' ');
     raw[0] = binary[0] ? '*' : ' ';
     std::size_t pos = 1;
-    for (const auto& f : area.fields) {
+    std::vector<uint8_t> stored;
+    for (std::size_t i = 0; i < area.fields.size(); ++i) {
+        const TFieldEntry& f = area.fields[i];
         if (static_cast<std::size_t>(f.offset) + f.length > raw.size()) break;
         uint8_t* field = raw.data() + f.offset;
         const std::size_t width = f.length;
+        // A field given no value keeps its stored bytes while its binary
+        // value is still what they read as: a number filled with "*" reads
+        // as 0, a 20-digit whole number as the end of the binary range, and
+        // neither may be written back as that.
+        if (i < area.fieldSet.size() && area.fieldSet[i] == kFieldOverWide) {
+            pos += BinaryFieldSize(f);
+            continue;
+        }
+        if (i < area.fieldSet.size() && !area.fieldSet[i]) {
+            const auto size = static_cast<std::size_t>(BinaryFieldSize(f));
+            if (stored.size() < size) stored.resize(size);
+            FieldToBinary(area, f, stored.data(), 0);
+            if (std::memcmp(stored.data(), binary + pos, size) == 0) {
+                pos += size;
+                continue;
+            }
+        }
         switch (f.type) {
             case 'C': {
                 const std::size_t n =
@@ -157,12 +177,11 @@ void BinaryToRecord(TWorkArea& area, const uint8_t* binary) {
                     else
                         PutRightAligned(field, width, FixedText(v, f.decimals));
                 } else if (IsWideInteger(f)) {
+                    // The lowest value is a number like any other here: a
+                    // field too narrow for its digits shows "*".
                     int64_t v;
                     std::memcpy(&v, binary + pos, 8);
-                    if (v == kOverWideWhole64)
-                        std::memset(field, '*', width);
-                    else
-                        PutWhole(field, width, v);
+                    PutWhole(field, width, v);
                 } else {
                     int32_t v;
                     std::memcpy(&v, binary + pos, 4);

@@ -642,10 +642,12 @@ void Replace() {
         if (!bracket->Held()) return;
         DecodeWholeRecord(*a);
         std::memcpy(a->savedRecord.data(), a->binaryRecord, a->binaryRecordSize);
+        const std::vector<uint8_t> fieldSet = a->fieldSet;
         if (!ReadConvert(a, a->recordNumber)) return;
         Slot(IndexProcTable.noteOldKeys);
         std::memcpy(a->binaryRecord, a->savedRecord.data(), a->binaryRecordSize);
         MarkBinaryRecordCurrent(*a);
+        if (fieldSet.size() == a->fieldSet.size()) a->fieldSet = fieldSet;
     }
     ConvertRecordBack();
     if (maintain && IndexProcTable.checkNewKeys && !IndexProcTable.checkNewKeys("REPLACE")) return;

@@ -396,6 +396,7 @@ bool FieldStale(const TWorkArea& a, std::size_t i) {
 
 void NoteRawRecordChanged(TWorkArea& a) {
     if (a.isVirtual || !a.binaryRecord) return;
+    a.fieldSet.assign(a.fields.size(), 0);
     if (!DecodesLazily(a)) {
         RecordToBinary(a, a.binaryRecord);
         return;
@@ -560,7 +561,90 @@ uint8_t* BinaryAt(int n, char kind) {
                                   : t == kind;
     return ok ? FieldAddress(n) : nullptr;
 }
+// The binary record's field n, to be given a value: the field is then
+// written from its binary value, not kept as stored.
+uint8_t* BinaryToSet(int n, char kind) {
+    uint8_t* p = BinaryAt(n, kind);
+    TWorkArea* a = CurrentWorkArea();
+    if (p && static_cast<std::size_t>(n - 1) < a->fieldSet.size()) a->fieldSet[n - 1] = kFieldGiven;
+    return p;
+}
+// Over-wide: a number field of a table file filled with "*" in the stored
+// record; its binary value is v (a whole number: the nearest end of the
+// form's range). False for a virtual table, which has no stored record.
+bool PutOverWide(int n, double v) {
+    TWorkArea* a = CurrentWorkArea();
+    if (!a || a->isVirtual || !a->binaryRecord || n < 1 || n > a->fieldCount) return false;
+    const TFieldEntry& f = a->fields[n - 1];
+    if (f.type != 'N' && f.type != 'F') return true;
+    SetStoredNumberText(n, std::string(f.length + 1u, '*'));
+    uint8_t* p = FieldAddress(n);
+    if (!p) return true;
+    if (f.decimals > 0) {
+        std::memcpy(p, &v, 8);
+    } else if (IsWideInteger(f)) {
+        const int64_t i = SaturatedWhole<int64_t>(v);
+        std::memcpy(p, &i, 8);
+    } else {
+        const int32_t i = SaturatedWhole<int32_t>(v);
+        std::memcpy(p, &i, 4);
+    }
+    if (a->fieldSet.size() != a->fields.size()) a->fieldSet.assign(a->fields.size(), kFieldGiven);
+    a->fieldSet[n - 1] = kFieldOverWide;
+    return true;
+}
 }  // namespace
+
+bool HoldsOverWideNumber(const TWorkArea& area, const TFieldEntry& f) {
+    if (f.type != 'N' && f.type != 'F') return false;
+    const auto& raw = area.recordBuffer;
+    if (static_cast<std::size_t>(f.offset) + f.length > raw.size()) return false;
+    const auto begin = raw.begin() + f.offset;
+    const auto end = begin + f.length;
+    const auto first = std::find_if(begin, end, [](uint8_t c) { return c != ' '; });
+    return first != end && std::all_of(first, end, [](uint8_t c) { return c == '*'; });
+}
+
+bool FieldHoldsOverWide(int n) {
+    const TWorkArea* a = CurrentWorkArea();
+    if (!a || a->isVirtual || n < 1 || n > a->fieldCount) return false;
+    return HoldsOverWideNumber(*a, a->fields[n - 1]);
+}
+
+std::string StoredFieldText(int n) {
+    const TWorkArea* a = CurrentWorkArea();
+    if (!a || a->isVirtual || n < 1 || n > a->fieldCount) return {};
+    const TFieldEntry& f = a->fields[n - 1];
+    if (static_cast<std::size_t>(f.offset) + f.length > a->recordBuffer.size()) return {};
+    return std::string(reinterpret_cast<const char*>(a->recordBuffer.data()) + f.offset, f.length);
+}
+
+void SetStoredNumberText(int n, std::string_view text) {
+    TWorkArea* a = CurrentWorkArea();
+    if (!a || n < 1 || n > a->fieldCount) return;
+    const TFieldEntry& f = a->fields[n - 1];
+    if (f.type != 'N' && f.type != 'F') return;
+    if (a->isVirtual || !a->binaryRecord) {
+        double v = 0;
+        const bool number = ParseNumberText(text, v);
+        SetBinaryNumber(n, number || v != 0 ? v : HUGE_VAL);
+        return;
+    }
+    if (static_cast<std::size_t>(f.offset) + f.length > a->recordBuffer.size()) return;
+    uint8_t* field = a->recordBuffer.data() + f.offset;
+    if (text.size() > f.length) {
+        std::memset(field, '*', f.length);
+    } else {
+        std::memset(field, ' ', f.length - text.size());
+        std::memcpy(field + f.length - text.size(), text.data(), text.size());
+    }
+    const auto i = static_cast<std::size_t>(n - 1);
+    std::size_t pos = 1;
+    for (std::size_t k = 0; k < i; ++k) pos += BinaryFieldSize(a->fields[k]);
+    FieldToBinary(*a, f, a->binaryRecord, pos);
+    if (i < a->decodedStamp.size()) a->decodedStamp[i] = a->rawStamp;
+    if (i < a->fieldSet.size()) a->fieldSet[i] = 0;
+}
 
 std::string BinaryText(int n) {
     const uint8_t* p = BinaryAt(n, 'S');
@@ -615,7 +699,7 @@ int32_t BinaryMemoRef(int n) {
 }
 
 void SetBinaryText(int n, const std::string& s) {
-    uint8_t* p = BinaryAt(n, 'S');
+    uint8_t* p = BinaryToSet(n, 'S');
     if (!p) return;
     const auto& f = CurrentWorkArea()->fields[n - 1];
     const std::size_t room = f.type == 'D' ? 10 : f.length;
@@ -625,9 +709,18 @@ void SetBinaryText(int n, const std::string& s) {
 }
 
 void SetBinaryNumber(int n, double v) {
-    uint8_t* p = BinaryAt(n, 'N');
+    const TWorkArea* a = CurrentWorkArea();
+    if (!a || n < 1 || n > a->fieldCount) return;
+    const auto& f = a->fields[n - 1];
+    // A number the field's binary form cannot hold is over-wide, never the
+    // nearest end of the form's range.
+    const bool whole = f.decimals == 0;
+    const double limit = IsWideInteger(f) ? 0x1p63 : 0x1p31;
+    if ((!std::isfinite(v) || (whole && !(std::fabs(std::nearbyint(v)) < limit))) &&
+        PutOverWide(n, v))
+        return;
+    uint8_t* p = BinaryToSet(n, 'N');
     if (!p) return;
-    const auto& f = CurrentWorkArea()->fields[n - 1];
     if (f.decimals > 0) {
         std::memcpy(p, &v, 8);
         return;
@@ -642,7 +735,7 @@ void SetBinaryNumber(int n, double v) {
 }
 
 void SetBinaryInteger(int n, int64_t v) {
-    uint8_t* p = BinaryAt(n, 'N');
+    uint8_t* p = BinaryToSet(n, 'N');
     if (!p) return;
     const auto& f = CurrentWorkArea()->fields[n - 1];
     if (f.decimals > 0) {
@@ -659,11 +752,11 @@ void SetBinaryInteger(int n, int64_t v) {
 }
 
 void SetBinaryLogical(int n, bool v) {
-    if (uint8_t* p = BinaryAt(n, 'L')) *p = v ? 1 : 0;
+    if (uint8_t* p = BinaryToSet(n, 'L')) *p = v ? 1 : 0;
 }
 
 void SetBinaryMemoRef(int n, int32_t ref) {
-    if (uint8_t* p = BinaryAt(n, 'M')) std::memcpy(p, &ref, 4);
+    if (uint8_t* p = BinaryToSet(n, 'M')) std::memcpy(p, &ref, 4);
 }
 
 void SetBinaryDeleted(bool deleted) {

@@ -126,7 +126,16 @@ struct TWorkArea {
     // every new raw record raises rawStamp.
     uint32_t rawStamp = 1;
     std::vector<uint32_t> decodedStamp;
+    // Field i was given a value (fieldSet[i] != 0) since the raw record was
+    // read or written. A field given none keeps its stored bytes when the
+    // record is written: a number filled with "*" or a whole number beyond
+    // the binary form stays as the file holds it. kFieldOverWide: given a
+    // number too wide for it, stored as "*" already.
+    std::vector<uint8_t> fieldSet;
 };
+
+inline constexpr uint8_t kFieldGiven = 1;
+inline constexpr uint8_t kFieldOverWide = 2;
 
 // The table of work areas (index 0 unused) and the current-area number.
 inline constexpr int kMaxWorkAreas = 35;
@@ -185,6 +194,16 @@ void NoteRawRecordChanged(TWorkArea& a);
 void DecodeWholeRecord(TWorkArea& a);
 // The binary record was written whole (copied in): it is the current one.
 void MarkBinaryRecordCurrent(TWorkArea& a);
+// True when field n of the current record holds a number too wide for its
+// field: an N or F field filled with "*" (after leading blanks).
+bool FieldHoldsOverWide(int n);
+bool HoldsOverWideNumber(const TWorkArea& area, const TFieldEntry& f);
+// The text of field n of the current record as stored (blanks kept).
+std::string StoredFieldText(int n);
+// Field n of the current record takes a number's text as stored: right-
+// aligned, a field of "*" when it is longer than the field. Its binary value
+// is what the text reads as, and the text is written as it is.
+void SetStoredNumberText(int n, std::string_view text);
 
 // Size of one field in the binary record, and of the whole binary record.
 int BinaryFieldSize(const TFieldEntry& f);
@@ -208,10 +227,10 @@ I SaturatedWhole(double v) {
         return std::numeric_limits<I>::min();
     return static_cast<I>(r);
 }
-// A whole-number field that must show "*" (its number is not finite, or
-// was read from outside beyond the range of its form) holds the lowest value
-// of its form, which a field of that width never shows as digits: it is
-// written as a field of "*", as a number too wide for its field is.
+// A whole-number field of a virtual table that must show "*" (its number is
+// not finite) holds the lowest value of its form. A table file's field is
+// filled with "*" in its stored record instead (SetStoredNumberText), so a
+// genuine lowest value of a 20-digit field keeps its digits.
 inline constexpr int32_t kOverWideWhole32 = std::numeric_limits<int32_t>::min();
 inline constexpr int64_t kOverWideWhole64 = std::numeric_limits<int64_t>::min();
 uint16_t BinaryRecordSize(const TWorkArea& area);
@@ -223,8 +242,8 @@ int64_t BinaryInteger(int n);   // N and F without decimals
 bool BinaryLogical(int n);
 int32_t BinaryMemoRef(int n);
 void SetBinaryText(int n, const std::string& s);
-// Rounded for whole-number fields (beyond their range: the range's end; not
-// finite: over-wide).
+// Rounded for whole-number fields; not finite, or a whole number beyond the
+// range of the binary form: over-wide, a field of "*".
 void SetBinaryNumber(int n, double v);
 void SetBinaryInteger(int n, int64_t v);
 void SetBinaryLogical(int n, bool v);

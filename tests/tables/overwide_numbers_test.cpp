@@ -1,0 +1,293 @@
+// Numbers a table holds that their value cannot give back: a field filled
+// with "*" (too wide for its field, as this or another program stored it)
+// and whole numbers beyond 64 bits in an N(20,0) field. A write that does not
+// change such a field keeps its bytes: REPLACE of another field, a dataset
+// edit and Post of another field, APPEND FROM a table of the same or of
+// another layout. dbfread, an independent reader, reads the stars as None.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "tables/bulk/bulk_verbs.h"
+#include "tables/datasets/tz_dbf.h"
+#include "tables/engine/locking.h"
+#include "tables/engine/navigation.h"
+#include "tables/table_test_util.h"
+
+namespace veldrim::testing {
+namespace {
+
+// NAME C(8), SMALL N(5,0), DEC N(8,2), BIG N(20,0).
+const std::vector<RawField> kLayout = {
+    {"NAME", 'C', 8, 0}, {"SMALL", 'N', 5, 0}, {"DEC", 'N', 8, 2}, {"BIG", 'N', 20, 0}};
+constexpr std::size_t kRecordLength = 1 + 8 + 5 + 8 + 20;
+constexpr std::size_t kHeaderLength = 32 + 32 * 4 + 1;
+
+// The stored records, as another program wrote them.
+const std::vector<std::string> kRecords = {
+    " alpha   *****"
+    "********"
+    "19999999999999999999",
+    " bravo   *****"
+    "********"
+    "-9223372036854775808",
+    " charlie    12"
+    "   34.50"
+    "10000000000000000000",
+    " delta   "
+    "     "
+    "        "
+    "                   7",
+};
+
+class OverWideNumbersTest : public TableTest {
+protected:
+    std::string Source(const std::string& name = "stars.dbf") {
+        const std::string p = Path(name);
+        WriteBytes(p, BuildDbf(0x03, kLayout, kRecords));
+        return p;
+    }
+    // Record r (from 1) as stored, without its delete flag.
+    static std::string StoredRecord(const std::string& table, int r, std::size_t header,
+                                    std::size_t length) {
+        const std::string bytes = Slurp(table);
+        const std::size_t at = header + (r - 1) * length + 1;
+        return bytes.size() >= at + length - 1 ? bytes.substr(at, length - 1) : "<missing>";
+    }
+    static std::string Stored(const std::string& table, int r) {
+        return StoredRecord(table, r, kHeaderLength, kRecordLength);
+    }
+    // The number fields as stored (SMALL, DEC, BIG), for messages that name them.
+    static std::string Numbers(const std::string& table, int r) {
+        return Stored(table, r).substr(8);
+    }
+    // dbfread's value of each number field of each record: "None", or the digits.
+    static std::vector<std::map<std::string, std::string>> Dbfread(const std::string& table) {
+        const std::string script =
+            "import sys\nfrom dbfread import DBF\n"
+            "t = DBF(sys.argv[1], encoding='cp850', load=True)\n"
+            "for r in t.records:\n"
+            "    print('|'.join('%s=%s' % (k, r[k]) for k in ('SMALL', 'DEC', 'BIG') if k in "
+            "r))\n";
+        std::vector<std::map<std::string, std::string>> rows;
+        const std::string out = RunCapture({"/usr/bin/python3", "-c", script, table});
+        std::size_t start = 0;
+        while (start < out.size()) {
+            const std::size_t end = out.find('\n', start);
+            const std::string line = out.substr(start, end - start);
+            std::map<std::string, std::string> row;
+            std::size_t p = 0;
+            while (p < line.size()) {
+                const std::size_t bar = line.find('|', p);
+                const std::string item = line.substr(p, bar - p);
+                const std::size_t eq = item.find('=');
+                if (eq != std::string::npos) row[item.substr(0, eq)] = item.substr(eq + 1);
+                if (bar == std::string::npos) break;
+                p = bar + 1;
+            }
+            rows.push_back(row);
+            if (end == std::string::npos) break;
+            start = end + 1;
+        }
+        return rows;
+    }
+    // The first two records as an independent reader sees them after a write.
+    static void ExpectReadAsStored(const std::string& table) {
+        const auto rows = Dbfread(table);
+        ASSERT_GE(rows.size(), 2u) << "dbfread read " << rows.size() << " records";
+        EXPECT_EQ(rows[0].at("SMALL"), "None");
+        EXPECT_EQ(rows[0].at("DEC"), "None");
+        EXPECT_EQ(rows[0].at("BIG"), "19999999999999999999");
+        EXPECT_EQ(rows[1].at("SMALL"), "None");
+        EXPECT_EQ(rows[1].at("DEC"), "None");
+        EXPECT_EQ(rows[1].at("BIG"), "-9223372036854775808");
+    }
+};
+
+TEST_F(OverWideNumbersTest, ReplaceOfAnotherFieldKeepsStarsAndLongWholeNumbers) {
+    const std::string table = Source();
+    USE(table + " EXCLUSIVE");
+    for (int r = 1; r <= 4; ++r) {
+        GO(r);
+        SetBinaryText(1, "NEW" + std::to_string(r));
+        Replace();
+        ASSERT_EQ(LastError(), 0);
+    }
+    // Read as 0 for a calculation, as before.
+    GO(1);
+    EXPECT_EQ(BinaryInteger(2), 0);
+    EXPECT_EQ(BinaryNumber(3), 0.0);
+    CloseArea();
+    for (int r = 1; r <= 4; ++r) {
+        SCOPED_TRACE("record " + std::to_string(r));
+        EXPECT_EQ(Numbers(table, r), kRecords[r - 1].substr(9));
+        EXPECT_EQ(Stored(table, r).substr(0, 8), ("NEW" + std::to_string(r) + "    ").substr(0, 8));
+    }
+    ExpectReadAsStored(table);
+}
+
+// A value given to such a field is written, also the 0 the stars read as and
+// the lowest whole number, which is no longer the mark of "*".
+TEST_F(OverWideNumbersTest, ValuesGivenToTheFieldsAreWritten) {
+    const std::string table = Source();
+    USE(table + " EXCLUSIVE");
+    GO(1);
+    SetBinaryInteger(2, 0);
+    SetBinaryNumber(3, 0.0);
+    SetBinaryInteger(4, INT64_MIN);
+    Replace();
+    GO(3);
+    SetBinaryNumber(4, 2e19);  // beyond 64 bits: over-wide, never another number
+    Replace();
+    CloseArea();
+    EXPECT_EQ(Numbers(table, 1), "    0    0.00-9223372036854775808");
+    EXPECT_EQ(Numbers(table, 3), "   12   34.50********************");
+}
+
+TEST_F(OverWideNumbersTest, DatasetEditAndPostOfAnotherFieldKeepStars) {
+    const std::string table = Source();
+    TTzDbf ds("T");
+    ds.SetDbfFileName(table);
+    ds.Open();
+    ds.First();
+    // The current row shows what the file holds; a calculation reads 0.
+    EXPECT_EQ(ds.FieldByName("SMALL").AsString(), "*****");
+    EXPECT_EQ(ds.FieldByName("DEC").AsString(), "********");
+    EXPECT_EQ(ds.FieldByName("SMALL").AsFloat(), 0.0);
+    for (int r = 1; r <= 4; ++r) {
+        ds.Edit();
+        ds.FieldByName("NAME").SetAsString("POST" + std::to_string(r));
+        ds.Post();
+        if (r == 1) {
+            EXPECT_EQ(ds.FieldByName("SMALL").AsString(), "*****");
+            EXPECT_EQ(ds.FieldByName("DEC").AsString(), "********");
+        }
+        ds.Next();
+    }
+    ds.Close();
+    for (int r = 1; r <= 4; ++r) {
+        SCOPED_TRACE("record " + std::to_string(r));
+        EXPECT_EQ(Numbers(table, r), kRecords[r - 1].substr(9));
+        EXPECT_EQ(Stored(table, r).substr(0, 5), "POST" + std::to_string(r));
+    }
+    ExpectReadAsStored(table);
+}
+
+// A number typed into a field of stars is written, also 0.
+TEST_F(OverWideNumbersTest, DatasetValueTypedIntoStarsIsWritten) {
+    const std::string table = Source();
+    TTzDbf ds("T");
+    ds.SetDbfFileName(table);
+    ds.Open();
+    ds.First();
+    ds.Edit();
+    ds.FieldByName("SMALL").SetAsString("0");
+    ds.FieldByName("DEC").SetAsString("1.25");
+    ds.Post();
+    EXPECT_EQ(ds.FieldByName("SMALL").AsString(), "0");
+    ds.Close();
+    EXPECT_EQ(Numbers(table, 1), "    0    1.2519999999999999999999");
+}
+
+TEST_F(OverWideNumbersTest, AppendFromTheSameLayoutKeepsEveryByte) {
+    const std::string source = Source();
+    const std::string target = Path("copy.dbf");
+    WriteBytes(target, BuildDbf(0x03, kLayout, {}));
+    USE(target + " EXCLUSIVE");
+    AppendFrom(source);
+    EXPECT_EQ(LastError(), 0);
+    EXPECT_EQ(RecCount(), 4);
+    CloseArea();
+    for (int r = 1; r <= 4; ++r) {
+        SCOPED_TRACE("record " + std::to_string(r));
+        EXPECT_EQ(Stored(target, r), kRecords[r - 1].substr(1));
+    }
+    ExpectReadAsStored(target);
+}
+
+// Another layout (a field more): the record goes field by field. The stars
+// stay stars, long whole numbers keep their digits, a blank number stays
+// blank.
+TEST_F(OverWideNumbersTest, AppendFromAnotherLayoutKeepsStarsDigitsAndBlanks) {
+    const std::string source = Source();
+    const std::string target = Path("other.dbf");
+    std::vector<RawField> layout = kLayout;
+    layout.push_back({"FLAG", 'L', 1, 0});
+    WriteBytes(target, BuildDbf(0x03, layout, {}));
+    USE(target + " EXCLUSIVE");
+    AppendFrom(source);
+    EXPECT_EQ(LastError(), 0);
+    EXPECT_EQ(RecCount(), 4);
+    CloseArea();
+    for (int r = 1; r <= 4; ++r) {
+        SCOPED_TRACE("record " + std::to_string(r));
+        EXPECT_EQ(StoredRecord(target, r, 32 + 32 * 5 + 1, kRecordLength + 1).substr(8, 33),
+                  kRecords[r - 1].substr(9));
+    }
+    ExpectReadAsStored(target);
+}
+
+// Other places and types: a blank number into a field with other decimals
+// stays blank (not "*", not 0); stars into a character field stay stars.
+TEST_F(OverWideNumbersTest, AppendFromIntoOtherPlacesAndCharacterFields) {
+    const std::string source = Source();
+    const std::string target = Path("texts.dbf");
+    WriteBytes(
+        target,
+        BuildDbf(
+            0x03,
+            {{"NAME", 'C', 8, 0}, {"SMALL", 'C', 5, 0}, {"DEC", 'N', 9, 3}, {"BIG", 'C', 20, 0}},
+            {}));
+    USE(target + " EXCLUSIVE");
+    AppendFrom(source);
+    EXPECT_EQ(LastError(), 0);
+    CloseArea();
+    const std::size_t header = 32 + 32 * 4 + 1, length = 1 + 8 + 5 + 9 + 20;
+    EXPECT_EQ(StoredRecord(target, 1, header, length).substr(8, 5), "*****");
+    EXPECT_EQ(StoredRecord(target, 1, header, length).substr(13, 9), "*********");
+    EXPECT_EQ(StoredRecord(target, 1, header, length).substr(22), "19999999999999999999");
+    EXPECT_EQ(StoredRecord(target, 3, header, length).substr(13, 9), "   34.500");
+    EXPECT_EQ(StoredRecord(target, 4, header, length).substr(8, 14), std::string(14, ' '));
+
+    // The number with places into a character field: stars, not "0.00".
+    const std::string texts = Path("places.dbf");
+    WriteBytes(texts, BuildDbf(0x03, {{"DEC", 'C', 8, 0}}, {}));
+    USE(texts + " EXCLUSIVE");
+    AppendFrom(source);
+    EXPECT_EQ(LastError(), 0);
+    CloseArea();
+    EXPECT_EQ(StoredRecord(texts, 1, 32 + 32 + 1, 9), "********");
+    EXPECT_EQ(StoredRecord(texts, 3, 32 + 32 + 1, 9), "   34.50");
+}
+
+// A number text of more than 309 digits without an exponent is beyond a
+// double: over-wide, never 0.
+TEST_F(OverWideNumbersTest, AppendFromAThreeHundredTenDigitTextIsOverWide) {
+    const std::string digits = "1" + std::string(309, '0');
+    const std::string source = Path("long.dbf");
+    // A character field of 255 + 256 x 1 = 511 bytes (its decimals byte is
+    // the high byte of the length).
+    std::vector<uint8_t> bytes = BuildDbf(0x03, {{"DEC", 'C', 255, 1}}, {});
+    bytes.pop_back();
+    Put16(bytes, 10, 512);
+    Put32(bytes, 4, 1);
+    std::string record = " " + digits;
+    record.resize(512, ' ');
+    bytes.insert(bytes.end(), record.begin(), record.end());
+    bytes.push_back(0x1A);
+    WriteBytes(source, bytes);
+    USE(source + " EXCLUSIVE");
+    ASSERT_EQ(FieldLen(1), 511);
+    CloseArea();
+    const std::string target = Path("num.dbf");
+    WriteBytes(target, BuildDbf(0x03, {{"DEC", 'N', 8, 2}}, {}));
+    USE(target + " EXCLUSIVE");
+    AppendFrom(source);
+    EXPECT_EQ(LastError(), 0);
+    ASSERT_EQ(RecCount(), 1);
+    CloseArea();
+    EXPECT_EQ(StoredRecord(target, 1, 32 + 32 + 1, 9), "********");
+}
+
+}  // namespace
+}  // namespace veldrim::testing

@@ -198,6 +198,22 @@ copy_refused "fifo" gear.qb3 'ist keine gew'
 keeps "fifo" gear.qb3 "$data/demo.qb3"
 cd "$work"
 
+# Another data file at the copy's name, not the one the run read, is known by
+# its header rule also after a byte-order mark or with blanks after the rule
+# (as an editor leaves them): it is kept, and the run fails with status 4.
+mkdir "$work/other" && cd "$work/other"
+{ printf '\357\273\277'; cat "$data/demo.qb3"; } >bom.orig
+sed '1s/\r$/  \r/' "$data/demo.qb3" >blank.orig
+{ printf '\357\273\277'; tr -d '\r' <"$data/demo.qb3" | sed '1s/$/ \t/'; } >bom-blank-lf.orig
+cp "$data/demo.qb3" gear.qb3
+for kind in bom blank bom-blank-lf; do
+  cp "$kind.orig" gear.txt
+  copy_refused "other-$kind" gear.qb3 'ist eine Datendatei'
+  keeps "other-$kind" gear.txt "$kind.orig"
+  keeps "other-$kind" gear.qb3 "$data/demo.qb3"
+done
+cd "$work"
+
 # /E refuses what is not a data-exchange file and leaves its bytes as they were.
 mkdir "$work/refuse" && cd "$work/refuse"
 cp "$data/demo.qb3" gear.qb3

@@ -37,8 +37,8 @@ TEST_F(CalcEdgeCaseTest, WormDiameterRatioAtItsLimitsGivesNoWarning) {
         bool warnAbove, warnBelow;
     };
     const Case cases[] = {
-        {0.5L, false, false},    {0.25L, false, false},  {0.36L, false, false},
-        {0.5001L, true, false},  {0.2499L, false, true},
+        {0.5L, false, false},   {0.25L, false, false},  {0.36L, false, false},
+        {0.5001L, true, false}, {0.2499L, false, true},
     };
     for (const Case& c : cases) {
         ResetAll();
@@ -75,8 +75,7 @@ TEST_F(Din3996EdgeTest, BearingCodesOtherThanOneAndTwoGiveNoBearingLoss) {
         std::uint16_t code;
         Real lossPerPower;
     };
-    const Case cases[] = {{1, 0.014926265L}, {2, 0.006468048L}, {0, 0},
-                          {3, 0},            {9, 0},            {65535, 0}};
+    const Case cases[] = {{1, 0.014926265L}, {2, 0.006468048L}, {0, 0}, {3, 0}, {9, 0}, {65535, 0}};
     for (const Case& c : cases) {
         ResetAll();
         wormGear.bearingArrangement = c.code;
@@ -103,9 +102,16 @@ TEST_F(Din3996EdgeTest, StructureFactorIsOneHundredWithoutADynamicViscosity) {
         Real eta0M, WS;
     };
     const Case cases[] = {
-        {2, 0, 100},       {3, 0, 100},       {4, 0, 100},       {5, 0, 100},
-        {2, 0.1L, 2.2387211385683L},          {5, 0.1L, 2.2387211385683L},
-        {1, 0, 1},         {1, 0.1L, 1},      {6, 0, 1},         {0, 0.1L, 1},
+        {2, 0, 100},
+        {3, 0, 100},
+        {4, 0, 100},
+        {5, 0, 100},
+        {2, 0.1L, 2.2387211385683L},
+        {5, 0.1L, 2.2387211385683L},
+        {1, 0, 1},
+        {1, 0.1L, 1},
+        {6, 0, 1},
+        {0, 0.1L, 1},
     };
     for (const Case& c : cases) {
         ResetAll();
@@ -127,8 +133,8 @@ TEST_F(Din3996EdgeTest, WearLimitCodesOtherThanZeroAndOneTakeThePointThreeValue)
         std::int32_t code;
         Real limit;
     };
-    const Case cases[] = {{0, 1.2244305L}, {1, 3.4400614L}, {2, 1.2244305L},
-                          {7, 1.2244305L}, {-1, 1.2244305L}};
+    const Case cases[] = {
+        {0, 1.2244305L}, {1, 3.4400614L}, {2, 1.2244305L}, {7, 1.2244305L}, {-1, 1.2244305L}};
     for (const Case& c : cases) {
         ResetAll();
         wormGear.wearLimitCode = c.code;

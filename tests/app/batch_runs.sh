@@ -48,15 +48,20 @@ if ls "$work/report" | grep -qvE '^(gear\.qb3|gear\.txt|\$\$\$[0-9]+\.txt)$'; th
 fi
 
 # /ARCHIV (any letter case) is accepted with /I and writes the same report:
-# a TXT report names its own output file, in archive mode as well. The first
-# line holds the time of writing; every other line is the same.
+# a TXT report names its own output file, in archive mode as well. The title
+# line of each part (the geometry, Niemann and DIN 3996 parts) holds the date
+# and time of writing, which two runs may not share (a minute can turn
+# between them); every other byte is the same.
+without_time() {  # the report with the date and time of its title lines cut off
+  sed -E 's/^(V E L D R I M [^\t]*)\t.*$/\1/' "$1"
+}
 mkdir "$work/archive" && cp "$data/demo.qb3" "$work/archive/gear.qb3"
 cd "$work/archive"
 check archive-report 0 "$prog" gear.qb3 /I /NOGUI /Archiv
 cd "$work"
 if [ ! -s "$work/archive/gear.txt" ]; then
   echo "FAIL archive-report: gear.txt missing"; failures=$((failures + 1))
-elif ! diff <(tail -n +2 "$work/report/gear.txt") <(tail -n +2 "$work/archive/gear.txt") >"$work/diff"; then
+elif ! diff <(without_time "$work/report/gear.txt") <(without_time "$work/archive/gear.txt") >"$work/diff"; then
   echo "FAIL archive-report: differs from the report without the switch"; head -5 "$work/diff"
   failures=$((failures + 1))
 fi
@@ -157,7 +162,7 @@ one_line() { [ "$(wc -l <"$work/err")" -eq 1 ] || fail "$1: $(wc -l <"$work/err"
 # of the copy's name, with LF line ends. Each name keeps every byte and what
 # it is; a pipe at the copy's name is refused at once.
 copy_refused() {  # copy_refused <case> <file to run on> <reason>
-  check "report-copy $1" 4 timeout 20 "$prog" "$2" /I /NOGUI
+  check "report-copy $1" 4 "$prog" "$2" /I /NOGUI
   one_line "report-copy $1"
   grep -q "gear.txt $3" "$work/err" || fail "report-copy $1: reason '$(cat "$work/err")'"
 }
@@ -193,9 +198,30 @@ tr -d '\r' <"$data/demo.qb3" >lf.orig && cp lf.orig gear.txt
 copy_refused "lf-data-file" gear.qb3 'ist eine Datendatei'
 keeps "lf-data-file" gear.txt lf.orig
 rm gear.txt && mkfifo gear.txt
+# The test holds both ends of the pipe: a run that wrongly opened it would
+# neither block nor hold the test on a clock, and what it wrote stays there.
+exec 3<>gear.txt
 copy_refused "fifo" gear.qb3 'ist keine gew'
+read -r -t 0 -u 3 && fail "report-copy fifo: the run wrote into the pipe"
+exec 3<&-
 [ -p gear.txt ] || fail "report-copy fifo: gear.txt is no longer the pipe"
 keeps "fifo" gear.qb3 "$data/demo.qb3"
+cd "$work"
+
+# Another data file at the copy's name, not the one the run read, is known by
+# its header rule also after a byte-order mark or with blanks after the rule
+# (as an editor leaves them): it is kept, and the run fails with status 4.
+mkdir "$work/other" && cd "$work/other"
+{ printf '\357\273\277'; cat "$data/demo.qb3"; } >bom.orig
+sed '1s/\r$/  \r/' "$data/demo.qb3" >blank.orig
+{ printf '\357\273\277'; tr -d '\r' <"$data/demo.qb3" | sed '1s/$/ \t/'; } >bom-blank-lf.orig
+cp "$data/demo.qb3" gear.qb3
+for kind in bom blank bom-blank-lf; do
+  cp "$kind.orig" gear.txt
+  copy_refused "other-$kind" gear.qb3 'ist eine Datendatei'
+  keeps "other-$kind" gear.txt "$kind.orig"
+  keeps "other-$kind" gear.qb3 "$data/demo.qb3"
+done
 cd "$work"
 
 # /E refuses what is not a data-exchange file and leaves its bytes as they were.
@@ -256,12 +282,12 @@ grep -q 'empty' "$work/err" || fail "empty-data-file: does not say empty"
 grep -q 'line\|Zeile' "$work/err" && fail "empty-data-file: names a line"
 one_line empty-data-file
 
-# A value line of 100 MB fails at once, naming its line.
+# A value line of 100 MB fails at its length limit, naming its line (not by
+# running out of memory or time: the reason says the line is too long).
 { head -n 8 "$data/demo.qb3"; head -c 100000000 /dev/zero | tr '\0' 7; printf '\r\n'; tail -n +10 "$data/demo.qb3"; } >"$work/long.qb3"
-start=$(date +%s)
-check long-line 2 timeout 60 "$prog" "$work/long.qb3" /I /NOGUI
-[ $(( $(date +%s) - start )) -le 20 ] || fail "long-line: took $(( $(date +%s) - start )) s"
+check long-line 2 "$prog" "$work/long.qb3" /I /NOGUI
 grep -q 'Zeile 9' "$work/err" || fail "long-line: line 9 not named: $(cat "$work/err")"
+grep -q 'Zeile zu lang' "$work/err" || fail "long-line: not refused for its length: $(cat "$work/err")"
 one_line long-line
 { head -n 8 "$data/demo.edi"; head -c 1000000 /dev/zero | tr '\0' 7; printf '\r\n'; } >"$work/long.edi"
 cp "$work/long.edi" "$work/long.edi.orig"

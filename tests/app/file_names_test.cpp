@@ -108,16 +108,11 @@ TEST_F(FileNames, ReportCopyOfABackslashOrColonNameKeepsTheWholeName) {
     }
 }
 
-class SaveNames : public AppFileTest {
+class SaveNames : public GearSessionTest {
 protected:
     void SetUp() override {
-        AppFileTest::SetUp();
-        InitCylGearModule();
-        ResetGearData();
-        InitProductIdentity();
-        InstallDataFileSections();
-        dataDirectory = userDirectory = configurationDirectory = dir;
-        recentFilesList = {};
+        GearSessionTest::SetUp();
+        configurationDirectory = dir;
     }
 };
 

@@ -25,18 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class MainCommands : public testing::AppFileTest {
-protected:
-    void SetUp() override {
-        AppFileTest::SetUp();
-        InitCylGearModule();
-        ResetGearData();
-        InitProductIdentity();
-        InstallDataFileSections();
-        dataDirectory = userDirectory = dir;
-        recentFilesList = {};
-    }
-};
+using MainCommands = testing::GearSessionTest;
 
 TEST_F(MainCommands, DataFolderBesideTheProgramComesFirstThenTheShareFolder) {
     const fs::path prefix = fs::path(dir) / "prefix";

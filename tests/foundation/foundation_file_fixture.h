@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <ctime>
 #include <functional>
 #include <filesystem>
@@ -66,6 +67,21 @@ protected:
         std::vector<std::string> out;
         for (const auto& c : kind.empty() ? ui.calls : ui.CallsOf(kind))
             out.push_back(c.title + "|" + c.text);
+        return out;
+    }
+    // Saves one line through the shared text file; the result of the close.
+    static int Save(const std::string& path, const std::string& line) {
+        sharedTextFile.Assign(path);
+        if (int r = sharedTextFile.Rewrite(); r != kIoOk) return r;
+        WriteTextLine(line);
+        return sharedTextFile.Close();
+    }
+    // The names in the folder, sorted.
+    std::vector<std::string> Entries() const {
+        std::vector<std::string> out;
+        for (const auto& e : std::filesystem::directory_iterator(dir))
+            out.push_back(e.path().filename().string());
+        std::sort(out.begin(), out.end());
         return out;
     }
     std::size_t FilesInDir() const {

@@ -19,12 +19,6 @@ namespace fs = std::filesystem;
 
 class SaveEdges : public FileFixture {
 protected:
-    int Save(const std::string& path, const std::string& line) {
-        sharedTextFile.Assign(path);
-        if (int r = sharedTextFile.Rewrite(); r != kIoOk) return r;
-        WriteTextLine(line);
-        return sharedTextFile.Close();
-    }
     // The temporary file a save killed at once leaves for target.
     std::string LeaveStaleTemp(const std::string& target) {
         int pipeEnds[2];
@@ -44,13 +38,6 @@ protected:
         ::close(pipeEnds[0]);
         ::waitpid(pid, nullptr, 0);
         return temp;
-    }
-    std::vector<std::string> Entries() const {
-        std::vector<std::string> out;
-        for (const auto& e : fs::directory_iterator(dir))
-            out.push_back(e.path().filename().string());
-        std::sort(out.begin(), out.end());
-        return out;
     }
 };
 

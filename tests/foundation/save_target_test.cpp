@@ -20,26 +20,12 @@ namespace fs = std::filesystem;
 
 class SaveTargetTest : public FileFixture {
 protected:
-    // Saves the text through the shared text file; the result of the close.
-    int Save(const std::string& path, const std::string& line) {
-        sharedTextFile.Assign(path);
-        if (int r = sharedTextFile.Rewrite(); r != kIoOk) return r;
-        WriteTextLine(line);
-        return sharedTextFile.Close();
-    }
     // The id of a process that has ended.
     static pid_t EndedProcess() {
         const pid_t pid = ::fork();
         if (pid == 0) ::_exit(0);
         ::waitpid(pid, nullptr, 0);
         return pid;
-    }
-    std::vector<std::string> Entries() const {
-        std::vector<std::string> out;
-        for (const auto& e : fs::directory_iterator(dir))
-            out.push_back(e.path().filename().string());
-        std::sort(out.begin(), out.end());
-        return out;
     }
 };
 

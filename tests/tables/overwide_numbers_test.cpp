@@ -47,6 +47,19 @@ protected:
         WriteBytes(p, BuildDbf(0x03, kLayout, kRecords));
         return p;
     }
+    // A new table of the layout that took APPEND FROM the source's four
+    // records, closed again.
+    std::string AppendedInto(const std::string& name, const std::vector<RawField>& layout) {
+        const std::string source = Source();
+        const std::string target = Path(name);
+        WriteBytes(target, BuildDbf(0x03, layout, {}));
+        USE(target + " EXCLUSIVE");
+        AppendFrom(source);
+        EXPECT_EQ(LastError(), 0);
+        EXPECT_EQ(RecCount(), 4);
+        CloseArea();
+        return target;
+    }
     // Record r (from 1) as stored, without its delete flag.
     static std::string StoredRecord(const std::string& table, int r, std::size_t header,
                                     std::size_t length) {
@@ -190,14 +203,7 @@ TEST_F(OverWideNumbersTest, DatasetValueTypedIntoStarsIsWritten) {
 }
 
 TEST_F(OverWideNumbersTest, AppendFromTheSameLayoutKeepsEveryByte) {
-    const std::string source = Source();
-    const std::string target = Path("copy.dbf");
-    WriteBytes(target, BuildDbf(0x03, kLayout, {}));
-    USE(target + " EXCLUSIVE");
-    AppendFrom(source);
-    EXPECT_EQ(LastError(), 0);
-    EXPECT_EQ(RecCount(), 4);
-    CloseArea();
+    const std::string target = AppendedInto("copy.dbf", kLayout);
     for (int r = 1; r <= 4; ++r) {
         SCOPED_TRACE("record " + std::to_string(r));
         EXPECT_EQ(Stored(target, r), kRecords[r - 1].substr(1));
@@ -209,16 +215,9 @@ TEST_F(OverWideNumbersTest, AppendFromTheSameLayoutKeepsEveryByte) {
 // stay stars, long whole numbers keep their digits, a blank number stays
 // blank.
 TEST_F(OverWideNumbersTest, AppendFromAnotherLayoutKeepsStarsDigitsAndBlanks) {
-    const std::string source = Source();
-    const std::string target = Path("other.dbf");
     std::vector<RawField> layout = kLayout;
     layout.push_back({"FLAG", 'L', 1, 0});
-    WriteBytes(target, BuildDbf(0x03, layout, {}));
-    USE(target + " EXCLUSIVE");
-    AppendFrom(source);
-    EXPECT_EQ(LastError(), 0);
-    EXPECT_EQ(RecCount(), 4);
-    CloseArea();
+    const std::string target = AppendedInto("other.dbf", layout);
     for (int r = 1; r <= 4; ++r) {
         SCOPED_TRACE("record " + std::to_string(r));
         EXPECT_EQ(StoredRecord(target, r, 32 + 32 * 5 + 1, kRecordLength + 1).substr(8, 33),

@@ -12,6 +12,7 @@
 
 #include "app/app_state.h"
 #include "calc/cylindrical/cyl_bridge.h"
+#include "calc/cylindrical/cyl_geometry.h"
 #include "calc/cylindrical/cyl_record.h"
 #include "calc/records.h"
 #include "foundation/codepage.h"
@@ -70,6 +71,20 @@ inline void LoadPair(const PairSpec& p) {
             0;
         g.ballDiameter[i] = 1.7L * p.mn;
     }
+}
+
+// A sound helical pair after a complete calculation, messages cleared.
+inline void SoundPair() {
+    LoadPair({.mn = 2, .beta = 12, .z1 = 21, .z2 = 50, .x1 = 0.2L, .x2 = -0.2L, .b = 40});
+    cylGear.centreToleranceField = 4;
+    for (int i = 1; i <= 2; ++i) {
+        cylGear.Asne[i] = -0.05L;
+        cylGear.Asni[i] = -0.09L;
+        cylGear.ballDiameter[i] = 3.5L;
+        cylGear.kmn[i] = 0.4L;  // keeps the tips off the mating root form circles
+    }
+    CalcCylGear();
+    ClearMessages();
 }
 
 class CalcTest : public ::testing::Test {

@@ -235,20 +235,6 @@ TEST_F(DesignTableEdgeTest, ShiftAtOrBelowMinusOneHalfLeavesTheWheelShiftAsEnter
 
 // ---- Cylindrical gear checks and tolerances --------------------------------------------------
 
-// A sound helical pair after a complete calculation, messages cleared.
-void SoundPair() {
-    LoadPair({.mn = 2, .beta = 12, .z1 = 21, .z2 = 50, .x1 = 0.2L, .x2 = -0.2L, .b = 40});
-    cylGear.centreToleranceField = 4;
-    for (int i = 1; i <= 2; ++i) {
-        cylGear.Asne[i] = -0.05L;
-        cylGear.Asni[i] = -0.09L;
-        cylGear.ballDiameter[i] = 3.5L;
-        cylGear.kmn[i] = 0.4L;
-    }
-    CalcCylGear();
-    ClearMessages();
-}
-
 // The large-shift warning asks for |x| > 1.5: 1.5 itself is still inside, on
 // either side of zero; 1.5001 is not.
 TEST_F(CalcEdgeCaseTest, ProfileShiftOfExactlyOneAndAHalfGivesNoWarning) {

@@ -107,20 +107,6 @@ TEST_F(CylBridgeTest, ExportScalingWorksOnACopyAndNeverDrifts) {
     EXPECT_EQ(wormGear.hfStar[2], before.hfStar[2]);
 }
 
-// A sound helical pair after a complete calculation, messages cleared.
-void SoundPair() {
-    LoadPair({.mn = 2, .beta = 12, .z1 = 21, .z2 = 50, .x1 = 0.2L, .x2 = -0.2L, .b = 40});
-    cylGear.centreToleranceField = 4;
-    for (int i = 1; i <= 2; ++i) {
-        cylGear.Asne[i] = -0.05L;
-        cylGear.Asni[i] = -0.09L;
-        cylGear.ballDiameter[i] = 3.5L;
-        cylGear.kmn[i] = 0.4L;  // keeps the tips off the mating root form circles
-    }
-    CalcCylGear();
-    ClearMessages();
-}
-
 TEST_F(CylBridgeTest, EachCheckGivesItsOwnMessage) {
     struct CheckCase {
         std::function<void(CylGearRecord&)> change;

@@ -58,6 +58,7 @@ TEST_F(TextViewerNames, APdfThatCannotBeWrittenIsNamed) {
 TEST_F(TextViewerNames, APdfIsProposedBesideTheTextUnderItsWholeName) {
     std::filesystem::create_directories(dir / "v1.2");
     const std::string text = dir / "v1.2/liesmich";
+    currentFileName.clear();  // no data set: the text is no report of one
     testing::Spit(text, "Zeile\r\n");
     TForm_showtextfile viewer(text, "t");
     ui.QueueText(std::nullopt);

@@ -111,16 +111,18 @@ std::string AskOutputFileName(uint16_t code) {
     // The current name is the data file's name without its extension
     // already: a set named "aktuell.alt" is proposed as "aktuell.alt", not as
     // the working set "aktuell".
-    const std::string& base = currentFileName;
+    const std::string proposed = ProposedSaveFolder(cadDirectory) + currentFileName;
     const std::string filter = "*." + ext + "|*." + ext + "|*.*|*.*";
-    auto chosen = Ui().SaveFileName("CAD", ProposedSaveFolder(cadDirectory) + base, filter);
+    auto chosen = Ui().SaveFileName("CAD", proposed, filter);
     if (!chosen || chosen->empty()) {
         cancelFlag = true;
         CadOutputState.outputFileName.clear();
         Ui().SetBusy(false);
         return "";
     }
-    std::string name = WithExtension(*chosen, ext);
+    // The proposal taken as it stands has no extension of its own: its dots
+    // belong to the set's name, and the format's extension is appended.
+    std::string name = *chosen == proposed ? proposed + "." + ext : WithExtension(*chosen, ext);
     CheckNewFileName(name);
     if (cancelFlag) return "";
     return name;

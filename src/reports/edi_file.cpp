@@ -210,17 +210,18 @@ std::string EdiFileName(const std::string& name) {
 
 void ChooseEdiFileName(std::string& name) {
     cancelFlag = false;
-    const auto chosen = Ui().SaveFileName("EDI", ProposedSaveFolder(ediDirectory) + currentFileName,
-                                          "*.edi|*.edi|*.*|*.*");
+    const std::string proposed = ProposedSaveFolder(ediDirectory) + currentFileName;
+    const auto chosen = Ui().SaveFileName("EDI", proposed, "*.edi|*.edi|*.*|*.*");
     if (!chosen || chosen->empty()) {
         cancelFlag = true;
         name.clear();
         return;
     }
     name = *chosen;
-    const std::string leaf =
-        name.substr(name.find_last_of('/') == std::string::npos ? 0 : name.find_last_of('/') + 1);
-    if (leaf.find('.') == std::string::npos) name += ".edi";
+    // A name without an extension gets ".edi"; so does the proposal taken as
+    // it stands, whose dots belong to the set's name.
+    if (name == proposed || name.substr(DirPartOf(name).size()).find('.') == std::string::npos)
+        name += ".edi";
     const std::string savedExtension = dataFileExtension;
     dataFileExtension = "edi";
     CheckNewFileName(name);

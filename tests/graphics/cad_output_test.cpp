@@ -154,6 +154,25 @@ TEST_F(CadOutputTest, ASetNamedWithADotIsProposedUnderItsWholeName) {
     EXPECT_THAT(saves[0].text, ::testing::EndsWith("/aktuell.alt"));
 }
 
+// The proposal taken as it stands: the set's dots are its own, so the
+// format's extension is appended and the working set's drawing "aktuell.dxf"
+// (replaced without a question) is never reached from "aktuell.alt".
+TEST_F(CadOutputTest, TheProposalTakenAsItStandsKeepsTheSetsWholeName) {
+    testing::Spit(dir / "aktuell.dxf", "Zeichnung des Arbeitsstands\n");
+    currentFileName = "aktuell.alt";
+    ui.QueueText((dir / "aktuell.alt").string());
+    CadBeginOutput(kCadDxf);
+    if (CadRunActive()) {
+        CadBeginDrawingDefault();
+        CadBeginEntities();
+        CadLine(0, 0, 10, 10);
+        CadEndSection();
+        CadEndOutput();
+    }
+    EXPECT_NE(CadOutputState.outputFileName, (dir / "aktuell.dxf").string());
+    EXPECT_EQ(testing::Slurp(dir / "aktuell.dxf"), "Zeichnung des Arbeitsstands\n");
+}
+
 // "Exec CAD App ?" on, and no program opens the written file (a DXF, an STL
 // named with the L with stroke, which code page 850 lacks): the message names
 // the file as it is; opened, nothing is said.

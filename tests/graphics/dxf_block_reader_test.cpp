@@ -6,7 +6,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
 #include "dxf_test_support.h"
+#include "graphics/cad_output.h"
 #include "graphics/cad_primitives.h"
 
 using ::testing::IsEmpty;
@@ -156,6 +166,43 @@ TEST_F(DxfBlockReaderTest, DamagedInputIsRefusedCleanly) {
         EXPECT_EQ(CadOutputState.nestingLevel, 0) << c.name;
         EXPECT_EQ(CadOutputState.insertScaleX, 1) << c.name;
         EXPECT_EQ(CadOutputState.insertRotation, 45) << c.name;
+    }
+}
+
+// A folder or a pipe at a block file's name is a missing block file: the
+// insertion stops with its message, and nothing waits on the pipe. A reader
+// stuck on the pipe is let go after a grace time by a writer that opens and
+// closes it, and the test then names the wait.
+TEST_F(DxfBlockReaderTest, AFolderOrPipeAtABlockFileIsAMissingBlock) {
+    std::filesystem::create_directory(CadBlockFilePath("ORDNER"));
+    const std::string pipe = CadBlockFilePath("ROHR");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const char* name : {"ORDNER", "ROHR"}) {
+        SCOPED_TRACE(name);
+        Log().clear();
+        ui.calls.clear();
+        cancelFlag = false;
+        std::atomic<bool> done{false}, freed{false};
+        std::thread watch([&] {
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (!done && std::chrono::steady_clock::now() < until)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            while (!done) {
+                const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                if (fd >= 0) {
+                    freed = true;
+                    ::close(fd);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        });
+        EXPECT_NO_THROW(DxfReadFile(name, 0, 0, 0, 1, 1));
+        done = true;
+        watch.join();
+        EXPECT_FALSE(freed) << "the reader waited on the pipe";
+        EXPECT_TRUE(cancelFlag);
+        EXPECT_THAT(Log(), IsEmpty());
+        EXPECT_EQ(Messages(), Lines{"Invalid temp directory"});
     }
 }
 

@@ -53,5 +53,20 @@ TEST_F(TextViewerNames, APdfThatCannotBeWrittenIsNamed) {
     EXPECT_EQ(Shown(), std::vector<std::string>{"Datei " + pdf + " nicht geschrieben"});
 }
 
+// A text that is no report is proposed as a PDF under its own name: a dot
+// of its folder is no extension.
+TEST_F(TextViewerNames, APdfIsProposedBesideTheTextUnderItsWholeName) {
+    std::filesystem::create_directories(dir / "v1.2");
+    const std::string text = dir / "v1.2/liesmich";
+    currentFileName.clear();  // no data set: the text is no report of one
+    testing::Spit(text, "Zeile\r\n");
+    TForm_showtextfile viewer(text, "t");
+    ui.QueueText(std::nullopt);
+    viewer.mi_dateiPdfClick();
+    const auto saves = ui.CallsOf("save");
+    ASSERT_EQ(saves.size(), 1u);
+    EXPECT_EQ(saves[0].text, text + ".pdf");
+}
+
 }  // namespace
 }  // namespace veldrim

@@ -115,6 +115,21 @@ TEST_F(Edi, RoundTripOfEveryKey) {
     EXPECT_EQ(strip(first), strip(Slurp(dir + "/c.edi")));
 }
 
+// A text the data file reader takes in with a lone CR (edited outside the
+// program) goes through the exchange file and comes back as it was.
+TEST_F(Edi, ATextWithALoneCrComesBackAsItWas) {
+    gearPair.materialName[1] = "16Mn\rCr5";
+    gearPair.materialName[2] = "CuSn12\r";
+    const std::string path = dir + "/cr.edi";
+    WriteEdiFile(path);
+    ASSERT_FALSE(cancelFlag);
+    ResetGearData();
+    ASSERT_TRUE(ReadEdiFile(path));
+    EXPECT_TRUE(EdiReadProblems().empty());
+    EXPECT_EQ(gearPair.materialName[1], "16Mn\rCr5");
+    EXPECT_EQ(gearPair.materialName[2], "CuSn12\r");
+}
+
 // After the calculation every result key carries its record field: the demo
 // set's values (reference/worm_reference.py, to the file's 4 decimals).
 TEST_F(Edi, ResultKeysCarryTheCalculatedRecord) {
@@ -258,6 +273,17 @@ TEST_F(Edi, ASetNamedWithADotIsProposedUnderItsWholeName) {
     const auto saves = ui.CallsOf("save");
     ASSERT_EQ(saves.size(), 1u);
     EXPECT_THAT(saves[0].text, ::testing::EndsWith("/aktuell.alt"));
+}
+
+// The proposal taken as it stands gets ".edi": its dot is the set's own, not
+// an extension typed, and "aktuell.alt" (a file of the working set's name,
+// replaced without a question) is left alone.
+TEST_F(Edi, TheProposalTakenAsItStandsGetsItsExtension) {
+    testing::Spit(dir + "/aktuell.alt", "fremde Datei\n");
+    currentFileName = "aktuell.alt";
+    ui.QueueText(dir + "/aktuell.alt");
+    ExportEdi();
+    EXPECT_EQ(Slurp(dir + "/aktuell.alt"), "fremde Datei\n");
 }
 
 }  // namespace

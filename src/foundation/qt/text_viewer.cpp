@@ -116,8 +116,7 @@ void TForm_showtextfile::mi_DateiDruckenClick() { PrintTextWithDialog(lines_, cu
 void TForm_showtextfile::mi_dateiPdfClick() {
     // A report is proposed under the data file's name in its folder; another
     // text under its own name.
-    std::string base = path_;
-    if (const auto dot = base.find_last_of('.'); dot != std::string::npos) base.resize(dot);
+    std::string base = PathWithoutExt(path_);
     if (!currentFileName.empty())
         base = EnsureTrailingBackslash(dataDirectory) + currentFileName;
     else if (std::filesystem::path(base).filename().string().starts_with('$'))

@@ -7,7 +7,6 @@
 #include <cassert>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -469,31 +468,13 @@ void LevelReader::Run() {
     }
 }
 
-// The whole block file; false when it cannot be read.
+// The whole block file; false when it cannot be read. A folder or a pipe at
+// the block's name reads as a missing block file; nothing waits on a pipe.
 bool ReadWholeFile(const std::string& path, std::string& text, bool& tooLarge) {
     tooLarge = false;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return false;
-    text.clear();
-    char chunk[1 << 16];
-    bool ok = true;
-    while (true) {
-        const std::size_t n = std::fread(chunk, 1, sizeof chunk, f);
-        if (n > 0) {
-            if (text.size() + n > kDxfMaxFileSize) {
-                tooLarge = true;
-                ok = false;
-                break;
-            }
-            text.append(chunk, n);
-        }
-        if (n < sizeof chunk) {
-            if (std::ferror(f)) ok = false;
-            break;
-        }
-    }
-    std::fclose(f);
-    return ok;
+    if (!ReadWholeRegularFile(path, text)) return false;
+    tooLarge = text.size() > kDxfMaxFileSize;
+    return !tooLarge;
 }
 
 // A block name that stays a file name inside the user directory.

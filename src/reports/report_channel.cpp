@@ -146,13 +146,16 @@ std::string ReportCopyRefusal(const std::string& path, const std::string& target
 
 // Creates the output file empty and closes it; false (cancel flag set) when
 // it cannot be created or its name leads to a data file or to no plain file.
+// The name is resolved once: the file checked is the file the report is then
+// written to, never one a link put at the name since leads to.
 bool CreateEmptyOutput(const std::string& name) {
-    if (const std::string why = ReportCopyRefusal(name, ResolveSaveTarget(name)); !why.empty()) {
+    const std::string target = ResolveSaveTarget(name);
+    if (const std::string why = ReportCopyRefusal(name, target); !why.empty()) {
         ShowErrorIfEnabled(why);
         cancelFlag = true;
         return false;
     }
-    sharedTextFile.Assign(name);
+    sharedTextFile.AssignResolved(name, target);
     RewriteChecked(sharedTextFile);
     if (cancelFlag) return false;
     CloseChecked(sharedTextFile);
@@ -474,12 +477,14 @@ void ReportOpen(std::uint16_t destination, const std::string& /*name*/) {
     htmlDocumentBegun = false;
     if (reportDestination != kReportTextPrinter) pauseAfterEachPage = false;
     const FileNameSettings saved;
+    bool outputMade = false;  // made empty here, and assigned to the file made
 
     switch (reportDestination) {
         case kReportScreen:
         case kReportWindowsPrinter:
         case kReportTextProgram:
             if (!CreateEmptyOutput(MakeReportTempName())) return;
+            outputMade = true;
             break;
         case kReportTextPrinter:
             SetHelpNumber(1060);
@@ -487,6 +492,7 @@ void ReportOpen(std::uint16_t destination, const std::string& /*name*/) {
             if (cancelFlag) return;
             ReadPrinterSetupCodes();
             if (!CreateEmptyOutput(MakeReportTempName())) return;
+            outputMade = true;
             break;
         case kReportTextFile: {
             SetHelpNumber(1070);
@@ -531,10 +537,11 @@ void ReportOpen(std::uint16_t destination, const std::string& /*name*/) {
         }
         case kReportOutDos:
             if (!CreateEmptyOutput(reportOutputName = InUserDirectory("OUTDOS.TXT"))) return;
+            outputMade = true;
             break;
         default: break;
     }
-    sharedTextFile.Assign(reportOutputName);
+    if (!outputMade) sharedTextFile.Assign(reportOutputName);
     reportPageCounter = 0;
     reportLineCounter = 0;
 }

@@ -148,5 +148,26 @@ TEST_F(DisplayCopies, ALinkSwappedInAfterTheCheckDoesNotReachTheDataFile) {
     EXPECT_EQ(Slurp(In("gear.qb3")), kDataBytes);
 }
 
+// The same swap at the report's own file of a fixed name in the user folder,
+// after it was checked when the report began: the report still goes to the
+// file that was checked, not through the link.
+TEST_F(DisplayCopies, ALinkSwappedInAtTheReportsFixedNameDoesNotReachTheDataFile) {
+    veldrim::testing::Spit(In("OUTDOS.TXT"), "old report\r\n");
+    SwapAfterCheck::copy = In("OUTDOS.TXT");
+    SwapAfterCheck::data = In("gear.qb3");
+    SwapAfterCheck::armed = SwapAfterCheck::swapped = false;
+    ui.batch = true;
+    {
+        FileCallTable calls = SystemFileCalls();
+        calls.open = SwapAfterCheck::Open;
+        calls.close = SwapAfterCheck::Close;
+        FileCalls = calls;
+        Report(kReportOutDos);
+        ResetFileCalls();
+    }
+    EXPECT_TRUE(SwapAfterCheck::swapped) << "the link was never swapped in";
+    EXPECT_EQ(Slurp(In("gear.qb3")), kDataBytes);
+}
+
 }  // namespace
 }  // namespace veldrim

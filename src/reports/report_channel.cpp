@@ -19,7 +19,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fstream>
 #include <iterator>
 #include <vector>
 
@@ -162,12 +161,6 @@ bool CreateEmptyOutput(const std::string& name) {
     return !cancelFlag;
 }
 
-std::string ReadWholeFile(const std::string& name, bool& ok) {
-    std::ifstream in(name, std::ios::binary);
-    ok = static_cast<bool>(in);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // A copy of a report for the window system's programs: line by line through
 // the display conversion. Lines of any length are copied whole. The copy's
 // name is resolved once; the refusals are decided on that file, and the copy
@@ -308,11 +301,14 @@ int RunAndWait(const std::string& program, const std::vector<std::string>& args)
 // one raw job to the print queue.
 void SendToTextPrinter() {
     if (!printerSetupCodes.empty()) {
-        bool ok = false;
-        std::string body = ReadWholeFile(reportOutputName, ok);
-        std::ofstream out(reportOutputName, std::ios::binary | std::ios::trunc);
-        out << printerSetupCodes << body;
-        if (!ok || !out) {
+        // Saved again onto the file the report was written to.
+        std::string body;
+        TextFile out;
+        out.AssignResolved(reportOutputName, sharedTextFile.TargetName());
+        const bool ok = ReadWholeRegularFile(reportOutputName, body) && out.Rewrite() == kIoOk &&
+                        out.Write(printerSetupCodes) == kIoOk && out.Write(body) == kIoOk &&
+                        out.Close() == kIoOk;
+        if (!ok) {
             ShowErrorIfEnabled("file write error");
             cancelFlag = true;
             return;
@@ -343,12 +339,9 @@ void SendToTextPrinter() {
 
 void ReadPrinterSetupCodes() {
     printerSetupCodes.clear();
-    const std::string name = FindFileNoCase("TEXT.VRP");
-    struct stat st {};
-    if (::stat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
-    bool ok = false;
-    std::string codes = ReadWholeFile(name, ok);
-    if (ok) printerSetupCodes = std::move(codes);
+    std::string codes;
+    if (ReadWholeRegularFile(FindFileNoCase("TEXT.VRP"), codes))
+        printerSetupCodes = std::move(codes);
 }
 
 // The next free "$$$k.txt" of the user directory, from the TXT file counter
@@ -595,9 +588,8 @@ void ReportClose() {
                 break;
             }
             if (screenReportMode == 1) {
-                bool ok = false;
-                std::string text = ReadWholeFile(reportOutputName, ok);
-                if (ok) Ui().SetClipboardText(text);
+                std::string text;
+                if (ReadWholeRegularFile(reportOutputName, text)) Ui().SetClipboardText(text);
             } else {
                 Ui().ShowTextFile(reportOutputName, reportTitle);
             }

@@ -143,11 +143,11 @@ struct FileNameSettings {
 
 std::string ReportCopyRefusal(const std::string& path, const std::string& target);
 
-// Creates the output file empty and closes it; false (cancel flag set) when
-// it cannot be created or its name leads to a data file or to no plain file.
+// Assigns the report's output file of a name the program chose; false
+// (cancel flag set) when the name leads to a data file or to no plain file.
 // The name is resolved once: the file checked is the file the report is then
 // written to, never one a link put at the name since leads to.
-bool CreateEmptyOutput(const std::string& name) {
+bool AssignCheckedOutput(const std::string& name) {
     const std::string target = ResolveSaveTarget(name);
     if (const std::string why = ReportCopyRefusal(name, target); !why.empty()) {
         ShowErrorIfEnabled(why);
@@ -155,6 +155,13 @@ bool CreateEmptyOutput(const std::string& name) {
         return false;
     }
     sharedTextFile.AssignResolved(name, target);
+    return true;
+}
+
+// Creates the output file empty and closes it; false (cancel flag set) when
+// it cannot be created or AssignCheckedOutput refuses it.
+bool CreateEmptyOutput(const std::string& name) {
+    if (!AssignCheckedOutput(name)) return false;
     RewriteChecked(sharedTextFile);
     if (cancelFlag) return false;
     CloseChecked(sharedTextFile);
@@ -470,7 +477,7 @@ void ReportOpen(std::uint16_t destination, const std::string& /*name*/) {
     htmlDocumentBegun = false;
     if (reportDestination != kReportTextPrinter) pauseAfterEachPage = false;
     const FileNameSettings saved;
-    bool outputMade = false;  // made empty here, and assigned to the file made
+    bool outputMade = false;  // assigned here to the file checked
 
     switch (reportDestination) {
         case kReportScreen:
@@ -520,6 +527,8 @@ void ReportOpen(std::uint16_t destination, const std::string& /*name*/) {
                 path = InUserDirectory(programShortName + ".htm");
                 saved.Restore();
                 CheckNewFileName(path);
+                if (!cancelFlag && !AssignCheckedOutput(path)) return;
+                outputMade = !cancelFlag;
             } else {
                 AskSaveFileName("", path);
                 saved.Restore();

@@ -57,13 +57,17 @@ TEST_F(DisplayCopies, EveryDisplayCopyRefusesTheDataFileRead) {
         std::uint16_t destination;
         const char* name;
     };
-    for (const Case c : {Case{kReportOutDos, "outwin.txt"}, Case{kReportScreen, "outwin.txt"},
-                         Case{kReportOutDos, "OUTDOS.TXT"}, Case{kReportTxtFile, "$$1.txt"},
-                         Case{kReportTxtNoDialog, "gear.txt"}}) {
+    for (const Case c :
+         {Case{kReportOutDos, "outwin.txt"}, Case{kReportScreen, "outwin.txt"},
+          Case{kReportOutDos, "OUTDOS.TXT"}, Case{kReportTxtFile, "$$1.txt"},
+          Case{kReportTxtNoDialog, "gear.txt"}, Case{kReportHtmlFile, "VELDRIM.htm"}}) {
         SCOPED_TRACE(std::string(c.name) + " on destination " + std::to_string(c.destination));
         ui.calls.clear();
         ui.batch = true;
         reportCounter = 0;
+        programShortName = "VELDRIM";
+        htmlBrowserPath = "/bin/true";  // the HTML report goes to the user folder
+        if (c.destination == kReportHtmlFile) ui.QueueAnswer(Answer::Yes);  // replace the file
         fs::remove(In(c.name));  // an earlier report's file of that name
         fs::create_symlink(In("gear.qb3"), In(c.name));
         Report(c.destination);

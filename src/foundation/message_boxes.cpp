@@ -173,8 +173,7 @@ std::string NotWritableText(const std::string& path) {
 }
 
 std::string FileWriteErrorText(const TextFile& f) {
-    if (f.FailureErrno() == kNoPlainFileError && IsNoPlainFile(f.Name()))
-        return NoPlainFileText(f.Name());
+    if (f.FailureErrno() != 0) return SaveFailureText(f.Name(), f.FailureErrno());
     const std::string reason = f.FailureReason();
     return "file write error: " + ShownFileName(f.Name()) + (reason.empty() ? "" : ": " + reason);
 }

@@ -105,6 +105,13 @@ void TextFile::Assign(std::string name) {
     name_ = std::move(name);
     openedName_.clear();
     lineLimit_ = 0;
+    resolved_ = false;
+}
+
+void TextFile::AssignResolved(std::string name, std::string target) {
+    Assign(std::move(name));
+    target_ = std::move(target);
+    resolved_ = true;
 }
 
 void TextFile::CloseDescriptor() {
@@ -158,7 +165,7 @@ int TextFile::Rewrite() {
     if (name_.empty() || name_.back() == '/') return FailWith(ENOENT);
     // A symbolic link stays: the file it points to is replaced.
     std::string temp;
-    const int fd = BeginSave(name_, target_, temp);
+    const int fd = resolved_ ? BeginSaveResolved(target_, temp) : BeginSave(name_, target_, temp);
     if (fd < 0) return FailWith(errno);
     fd_ = fd;
     tempName_ = temp;

@@ -71,6 +71,10 @@ public:
     TextFile& operator=(const TextFile&) = delete;
 
     void Assign(std::string name);
+    // Assigns name for messages and target, the file name resolves to
+    // (links followed once, by the caller, who checked that file): Rewrite
+    // saves onto exactly target, never following a link put there since.
+    void AssignResolved(std::string name, std::string target);
     const std::string& Name() const { return name_; }
     // The file actually opened for reading (after the letter-case search).
     const std::string& OpenedName() const { return openedName_; }
@@ -143,6 +147,7 @@ private:
     int fd_ = -1;
     bool writing_ = false;
     bool eofSeen_ = false;
+    bool resolved_ = false;  // target_ was given by AssignResolved
     std::string buffer_;
     std::size_t pos_ = 0;
     std::size_t scanPos_ = 0;  // bytes before it hold no line end

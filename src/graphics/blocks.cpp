@@ -51,9 +51,7 @@ void CadBeginBlock(const std::string& name) {
     currentBlockName = name;
     if (UsesBlockFiles(code)) {
         if (!CadOpenBlockFile(name)) {
-            const int err = errno;
-            ShowErrorIfEnabled("file write error: " + ShownFileName(CadBlockFilePath(name)) + ": " +
-                               SystemReason(err));
+            ShowErrorIfEnabled(SaveFailureText(CadBlockFilePath(name), errno));
             cancelFlag = true;
         }
         return;

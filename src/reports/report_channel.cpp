@@ -19,7 +19,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fstream>
 #include <iterator>
 #include <vector>
 
@@ -144,25 +143,29 @@ struct FileNameSettings {
 
 std::string ReportCopyRefusal(const std::string& path, const std::string& target);
 
-// Creates the output file empty and closes it; false (cancel flag set) when
-// it cannot be created or its name leads to a data file or to no plain file.
-bool CreateEmptyOutput(const std::string& name) {
-    if (const std::string why = ReportCopyRefusal(name, ResolveSaveTarget(name)); !why.empty()) {
+// Assigns the report's output file of a name the program chose; false
+// (cancel flag set) when the name leads to a data file or to no plain file.
+// The name is resolved once: the file checked is the file the report is then
+// written to, never one a link put at the name since leads to.
+bool AssignCheckedOutput(const std::string& name) {
+    const std::string target = ResolveSaveTarget(name);
+    if (const std::string why = ReportCopyRefusal(name, target); !why.empty()) {
         ShowErrorIfEnabled(why);
         cancelFlag = true;
         return false;
     }
-    sharedTextFile.Assign(name);
+    sharedTextFile.AssignResolved(name, target);
+    return true;
+}
+
+// Creates the output file empty and closes it; false (cancel flag set) when
+// it cannot be created or AssignCheckedOutput refuses it.
+bool CreateEmptyOutput(const std::string& name) {
+    if (!AssignCheckedOutput(name)) return false;
     RewriteChecked(sharedTextFile);
     if (cancelFlag) return false;
     CloseChecked(sharedTextFile);
     return !cancelFlag;
-}
-
-std::string ReadWholeFile(const std::string& name, bool& ok) {
-    std::ifstream in(name, std::ios::binary);
-    ok = static_cast<bool>(in);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // A copy of a report for the window system's programs: line by line through
@@ -305,11 +308,14 @@ int RunAndWait(const std::string& program, const std::vector<std::string>& args)
 // one raw job to the print queue.
 void SendToTextPrinter() {
     if (!printerSetupCodes.empty()) {
-        bool ok = false;
-        std::string body = ReadWholeFile(reportOutputName, ok);
-        std::ofstream out(reportOutputName, std::ios::binary | std::ios::trunc);
-        out << printerSetupCodes << body;
-        if (!ok || !out) {
+        // Saved again onto the file the report was written to.
+        std::string body;
+        TextFile out;
+        out.AssignResolved(reportOutputName, sharedTextFile.TargetName());
+        const bool ok = ReadWholeRegularFile(reportOutputName, body) && out.Rewrite() == kIoOk &&
+                        out.Write(printerSetupCodes) == kIoOk && out.Write(body) == kIoOk &&
+                        out.Close() == kIoOk;
+        if (!ok) {
             ShowErrorIfEnabled("file write error");
             cancelFlag = true;
             return;
@@ -340,12 +346,9 @@ void SendToTextPrinter() {
 
 void ReadPrinterSetupCodes() {
     printerSetupCodes.clear();
-    const std::string name = FindFileNoCase("TEXT.VRP");
-    struct stat st {};
-    if (::stat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
-    bool ok = false;
-    std::string codes = ReadWholeFile(name, ok);
-    if (ok) printerSetupCodes = std::move(codes);
+    std::string codes;
+    if (ReadWholeRegularFile(FindFileNoCase("TEXT.VRP"), codes))
+        printerSetupCodes = std::move(codes);
 }
 
 // The next free "$$$k.txt" of the user directory, from the TXT file counter
@@ -474,12 +477,14 @@ void ReportOpen(std::uint16_t destination, const std::string& /*name*/) {
     htmlDocumentBegun = false;
     if (reportDestination != kReportTextPrinter) pauseAfterEachPage = false;
     const FileNameSettings saved;
+    bool outputMade = false;  // assigned here to the file checked
 
     switch (reportDestination) {
         case kReportScreen:
         case kReportWindowsPrinter:
         case kReportTextProgram:
             if (!CreateEmptyOutput(MakeReportTempName())) return;
+            outputMade = true;
             break;
         case kReportTextPrinter:
             SetHelpNumber(1060);
@@ -487,6 +492,7 @@ void ReportOpen(std::uint16_t destination, const std::string& /*name*/) {
             if (cancelFlag) return;
             ReadPrinterSetupCodes();
             if (!CreateEmptyOutput(MakeReportTempName())) return;
+            outputMade = true;
             break;
         case kReportTextFile: {
             SetHelpNumber(1070);
@@ -521,6 +527,8 @@ void ReportOpen(std::uint16_t destination, const std::string& /*name*/) {
                 path = InUserDirectory(programShortName + ".htm");
                 saved.Restore();
                 CheckNewFileName(path);
+                if (!cancelFlag && !AssignCheckedOutput(path)) return;
+                outputMade = !cancelFlag;
             } else {
                 AskSaveFileName("", path);
                 saved.Restore();
@@ -531,10 +539,11 @@ void ReportOpen(std::uint16_t destination, const std::string& /*name*/) {
         }
         case kReportOutDos:
             if (!CreateEmptyOutput(reportOutputName = InUserDirectory("OUTDOS.TXT"))) return;
+            outputMade = true;
             break;
         default: break;
     }
-    sharedTextFile.Assign(reportOutputName);
+    if (!outputMade) sharedTextFile.Assign(reportOutputName);
     reportPageCounter = 0;
     reportLineCounter = 0;
 }
@@ -588,9 +597,8 @@ void ReportClose() {
                 break;
             }
             if (screenReportMode == 1) {
-                bool ok = false;
-                std::string text = ReadWholeFile(reportOutputName, ok);
-                if (ok) Ui().SetClipboardText(text);
+                std::string text;
+                if (ReadWholeRegularFile(reportOutputName, text)) Ui().SetClipboardText(text);
             } else {
                 Ui().ShowTextFile(reportOutputName, reportTitle);
             }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "foundation/codepage.h"
+#include "foundation/file_calls.h"
 #include "foundation/files.h"
 #include "foundation/message_boxes.h"
 #include "foundation/program_state.h"
@@ -38,7 +39,7 @@ std::vector<std::string> SplitAtTabs(const std::string& line) {
 std::string WriteAndOpenWorkbook(const std::string& textPath, const std::string& xlsx,
                                  bool splitColumns) {
     if (!TextFileToWorkbook(textPath, xlsx, splitColumns)) {
-        ShowErrorIfEnabled(NotWrittenText(xlsx));
+        ShowErrorIfEnabled(NotSavedText(xlsx));
         cancelFlag = true;
         return {};
     }
@@ -53,9 +54,22 @@ bool TextFileToWorkbook(const std::string& textPath, const std::string& xlsxPath
                         bool splitColumns) {
     std::vector<std::string> lines;
     if (!ReadTextFileLines(textPath, lines)) return false;
-    const std::string temp = xlsxPath + ".part";
-    lxw_workbook* book = workbook_new(temp.c_str());
-    if (!book) return false;
+    // Saved as every file is: into a temporary file beside the target, renamed
+    // over it when whole. The library opens its file by name, so it is given
+    // the temporary file through this process's own descriptor of it: a pipe
+    // at the chosen name is refused before anything opens it, and a name as
+    // long as the folder takes still leaves room for the temporary name.
+    std::string target, temp;
+    const int fd = BeginSave(xlsxPath, target, temp);
+    if (fd < 0) return false;
+    const auto discard = [&] {
+        FileCalls.close(fd);
+        FileCalls.unlink(temp.c_str());
+        return false;
+    };
+    const std::string viaDescriptor = "/proc/self/fd/" + std::to_string(fd);
+    lxw_workbook* book = workbook_new(viaDescriptor.c_str());
+    if (!book) return discard();
     lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
     bool ok = sheet != nullptr;
     for (std::size_t row = 0; ok && row < lines.size(); ++row) {
@@ -77,13 +91,8 @@ bool TextFileToWorkbook(const std::string& textPath, const std::string& xlsxPath
     }
     if (splitColumns && ok) worksheet_set_column(sheet, 0, 0, 40, nullptr);
     ok = workbook_close(book) == LXW_NO_ERROR && ok;
-    std::error_code ec;
-    if (ok) std::filesystem::rename(temp, xlsxPath, ec);
-    if (!ok || ec) {
-        std::filesystem::remove(temp, ec);
-        return false;
-    }
-    return true;
+    if (!ok) return discard();
+    return CommitSaveTemp(fd, temp, target) == 0;
 }
 
 std::string FileToSpreadsheet(const std::string& name) {

@@ -11,7 +11,9 @@ namespace veldrim {
 // splitColumns, a line is cut at its tabs into cells (the report's TXT form:
 // label, symbol, unit, values), and a cell that holds a number is stored as a
 // number; otherwise each line is one text cell of column 1. Texts are code
-// page 850. The workbook replaces xlsxPath only when it was written whole.
+// page 850. The workbook is saved as every file is: it replaces xlsxPath (or
+// the file a link there leads to) only when it was written whole, and a name
+// that leads to a pipe, a socket or a device is refused.
 bool TextFileToWorkbook(const std::string& textPath, const std::string& xlsxPath,
                         bool splitColumns);
 

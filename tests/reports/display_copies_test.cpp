@@ -57,13 +57,17 @@ TEST_F(DisplayCopies, EveryDisplayCopyRefusesTheDataFileRead) {
         std::uint16_t destination;
         const char* name;
     };
-    for (const Case c : {Case{kReportOutDos, "outwin.txt"}, Case{kReportScreen, "outwin.txt"},
-                         Case{kReportOutDos, "OUTDOS.TXT"}, Case{kReportTxtFile, "$$1.txt"},
-                         Case{kReportTxtNoDialog, "gear.txt"}}) {
+    for (const Case c :
+         {Case{kReportOutDos, "outwin.txt"}, Case{kReportScreen, "outwin.txt"},
+          Case{kReportOutDos, "OUTDOS.TXT"}, Case{kReportTxtFile, "$$1.txt"},
+          Case{kReportTxtNoDialog, "gear.txt"}, Case{kReportHtmlFile, "VELDRIM.htm"}}) {
         SCOPED_TRACE(std::string(c.name) + " on destination " + std::to_string(c.destination));
         ui.calls.clear();
         ui.batch = true;
         reportCounter = 0;
+        programShortName = "VELDRIM";
+        htmlBrowserPath = "/bin/true";  // the HTML report goes to the user folder
+        if (c.destination == kReportHtmlFile) ui.QueueAnswer(Answer::Yes);  // replace the file
         fs::remove(In(c.name));  // an earlier report's file of that name
         fs::create_symlink(In("gear.qb3"), In(c.name));
         Report(c.destination);
@@ -142,6 +146,27 @@ TEST_F(DisplayCopies, ALinkSwappedInAfterTheCheckDoesNotReachTheDataFile) {
         calls.close = SwapAfterCheck::Close;
         FileCalls = calls;
         Report(kReportTxtNoDialog);
+        ResetFileCalls();
+    }
+    EXPECT_TRUE(SwapAfterCheck::swapped) << "the link was never swapped in";
+    EXPECT_EQ(Slurp(In("gear.qb3")), kDataBytes);
+}
+
+// The same swap at the report's own file of a fixed name in the user folder,
+// after it was checked when the report began: the report still goes to the
+// file that was checked, not through the link.
+TEST_F(DisplayCopies, ALinkSwappedInAtTheReportsFixedNameDoesNotReachTheDataFile) {
+    veldrim::testing::Spit(In("OUTDOS.TXT"), "old report\r\n");
+    SwapAfterCheck::copy = In("OUTDOS.TXT");
+    SwapAfterCheck::data = In("gear.qb3");
+    SwapAfterCheck::armed = SwapAfterCheck::swapped = false;
+    ui.batch = true;
+    {
+        FileCallTable calls = SystemFileCalls();
+        calls.open = SwapAfterCheck::Open;
+        calls.close = SwapAfterCheck::Close;
+        FileCalls = calls;
+        Report(kReportOutDos);
         ResetFileCalls();
     }
     EXPECT_TRUE(SwapAfterCheck::swapped) << "the link was never swapped in";

@@ -4,6 +4,9 @@
 #include <cstdio>
 
 #include "calc/worm_geometry.h"
+#include "foundation/codepage.h"
+#include "reports/report_channel.h"
+#include "support/fifo_watch.h"
 #include "reports/report_test_support.h"
 
 namespace veldrim {
@@ -161,6 +164,46 @@ TEST_F(SpreadsheetTest, TheWorkbookIsFilledFromTheCurrentSetsOwnDataFile) {
     const std::string xlsx = FileToSpreadsheet(currentFileName);
     ASSERT_FALSE(xlsx.empty());
     EXPECT_EQ(CellsOf(xlsx), std::vector<std::string>{"1,1,s,aus daten/G.qb3"});
+}
+
+// A workbook is saved as every file is. The report's workbook onto a pipe at
+// the chosen name ("Ja" at the replace question) is refused at once with the
+// message that names it, and the pipe stays; a workbook whose name is as long
+// as the folder takes (255 bytes) is written, leaving nothing else in the
+// folder.
+TEST_F(SpreadsheetTest, TheWorkbookIsSavedAsEveryFileIs) {
+    RunCalculation();
+    currentFileName = "demo";
+    {
+        const std::string pipe = In("pipe.xlsx");
+        testing::FifoWatch watch(pipe);
+        ASSERT_TRUE(watch.Made());
+        ui.QueueText(pipe);
+        ui.QueueAnswer(Answer::Yes);  // replace the existing file
+        EXPECT_EQ(ReportToSpreadsheet(3), "");
+        EXPECT_TRUE(watch.Stop()) << "the workbook waited on the pipe";
+        EXPECT_TRUE(cancelFlag);
+        const auto messages = ui.CallsOf("message");
+        ASSERT_FALSE(messages.empty());
+        EXPECT_EQ(Cp850ToUtf8Carried(messages.back().text),
+                  "Datei " + pipe +
+                      " ist keine gew\xC3\xB6hnliche Datei und wird nicht \xC3\xBC"
+                      "berschrieben !");
+        EXPECT_TRUE(watch.StillAPipe());
+        std::filesystem::remove(pipe);
+    }
+    const std::filesystem::path folder = In("long");
+    std::filesystem::create_directory(folder);
+    testing::Spit(In("lines.txt"), "Zeile 1\r\n");
+    const std::string leaf = std::string(250, 'W') + ".xlsx";
+    ASSERT_EQ(leaf.size(), 255u);
+    const std::string xlsx = (folder / leaf).string();
+    ASSERT_TRUE(TextFileToWorkbook(In("lines.txt"), xlsx, false));
+    EXPECT_EQ(CellsOf(xlsx), std::vector<std::string>{"1,1,s,Zeile 1"});
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{leaf});
 }
 
 }  // namespace

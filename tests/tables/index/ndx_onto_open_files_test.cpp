@@ -32,12 +32,11 @@ TEST_F(NdxOntoOpenFiles, AnIndexIsNeverBuiltOverAFileTheEngineHoldsOpen) {
     Set_Index_To("names");
     ASSERT_EQ(LastError(), 0);
     const std::string table = Path("parts.dbf"), memo = FindFileNoCase(Path("parts.dbt"));
-    const std::string tableBytes = Slurp(table), memoBytes = Slurp(memo),
-                      indexBytes = Slurp(index);
+    const std::string tableBytes = Slurp(table), memoBytes = Slurp(memo), indexBytes = Slurp(index);
     // INDEX ON closes the area's own indexes first; MAKE INDEX keeps them
     // open, and another name of an open index is that index.
     for (const std::string& target : {table, Path("same/parts.dbf"), memo, Path("hard.ndx"),
-                                       Path("same/") + fs::path(index).filename().string()}) {
+                                      Path("same/") + fs::path(index).filename().string()}) {
         SCOPED_TRACE("MAKE INDEX onto " + target);
         Raised([&] { MakeIndex("NAME", target); });
         EXPECT_EQ(LastError(), 214);

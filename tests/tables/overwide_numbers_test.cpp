@@ -12,6 +12,7 @@
 #include "tables/datasets/tz_dbf.h"
 #include "tables/engine/locking.h"
 #include "tables/engine/navigation.h"
+#include "tables/index/ndx_index.h"
 #include "tables/table_test_util.h"
 
 namespace veldrim::testing {
@@ -155,6 +156,28 @@ TEST_F(OverWideNumbersTest, ValuesGivenToTheFieldsAreWritten) {
     CloseArea();
     EXPECT_EQ(Numbers(table, 1), "    0    0.00-9223372036854775808");
     EXPECT_EQ(Numbers(table, 3), "   12   34.50********************");
+}
+
+// REPLACE with an index open reads the stored record again for its old
+// keys: a number too wide for its field is still written as "*", never the
+// value the field held before, and the untouched fields keep their bytes.
+TEST_F(OverWideNumbersTest, ReplaceWithAnIndexOpenWritesTheOverWideValue) {
+    const std::string table = Source();
+    USE(table + " EXCLUSIVE");
+    Index_On("NAME", Path("names.ndx"));
+    ASSERT_EQ(LastError(), 0);
+    GO(3);
+    SetBinaryNumber(2, 3e9);   // beyond a 5-digit field and its 32-bit form
+    SetBinaryNumber(4, 2e19);  // beyond 64 bits
+    Replace();
+    EXPECT_EQ(LastError(), 0);
+    GO(1);
+    SetBinaryText(1, "ALPHA");
+    Replace();
+    EXPECT_EQ(LastError(), 0);
+    CloseArea();
+    EXPECT_EQ(Numbers(table, 3), "*****   34.50********************");
+    EXPECT_EQ(Numbers(table, 1), kRecords[0].substr(9));
 }
 
 TEST_F(OverWideNumbersTest, DatasetEditAndPostOfAnotherFieldKeepStars) {

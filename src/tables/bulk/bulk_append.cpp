@@ -115,12 +115,9 @@ void StoreConverted(int n, const TFieldEntry& to, const SourceValue& v, uint8_t 
     }
 }
 
-// The record count the header of an area's table states, read from the file
-// as it stands; -1 when it cannot be read.
+// The record count the header of an area's table states, as its open read it.
 int64_t StatedRecordCount(const TWorkArea& a) {
-    uint8_t h[8];
-    std::size_t got = 0;
-    if (a.fd < 0 || !bulk::ReadAt(a.fd, h, sizeof h, 0, got) || got < sizeof h) return -1;
+    const auto& h = a.header;
     if (h[0] == 0x02) return h[1] | (h[2] << 8);  // dBase II: 16 bits after the version
     return static_cast<int64_t>(h[4]) | (static_cast<int64_t>(h[5]) << 8) |
            (static_cast<int64_t>(h[6]) << 16) | (static_cast<int64_t>(h[7]) << 24);

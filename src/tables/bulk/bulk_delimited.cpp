@@ -236,7 +236,9 @@ int AppendDelimited(const std::string& fileName, bool showProgress) {
     if (showProgress) progress = std::make_unique<TTzProgress100>("Appending...");
     std::size_t nextStep = end / 100;
     int count = 0;
-    std::size_t pos = 0;
+    // The byte order mark a UTF-8 editor may put first is no letter.
+    std::size_t pos =
+        utf8 && std::string_view(data).substr(0, end).starts_with("\xEF\xBB\xBF") ? 3 : 0;
     while (pos < end) {
         std::size_t stop = pos;
         while (stop < end && data[stop] != '\n' && data[stop] != '\r') ++stop;

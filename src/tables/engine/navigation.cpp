@@ -642,9 +642,13 @@ void Replace() {
         if (!bracket->Held()) return;
         DecodeWholeRecord(*a);
         std::memcpy(a->savedRecord.data(), a->binaryRecord, a->binaryRecordSize);
+        // The record as given: a number written as "*" is in the stored
+        // record only, which the read of the old keys replaces.
+        std::vector<uint8_t> raw = a->recordBuffer;
         const std::vector<uint8_t> fieldSet = a->fieldSet;
         if (!ReadConvert(a, a->recordNumber)) return;
         Slot(IndexProcTable.noteOldKeys);
+        if (raw.size() == a->recordBuffer.size()) a->recordBuffer = std::move(raw);
         std::memcpy(a->binaryRecord, a->savedRecord.data(), a->binaryRecordSize);
         MarkBinaryRecordCurrent(*a);
         if (fieldSet.size() == a->fieldSet.size()) a->fieldSet = fieldSet;

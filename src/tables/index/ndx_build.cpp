@@ -28,6 +28,7 @@
 #include "tables/bulk/bulk_verbs.h"
 #include "tables/engine/engine_base.h"
 #include "tables/engine/engine_files.h"
+#include "tables/engine/open_files.h"
 #include "tables/expr/expr_keys.h"
 #include "foundation/file_calls.h"
 #include "foundation/save_target.h"
@@ -292,15 +293,11 @@ bool Build(const std::string& expression, KeyMaker keyMaker, const std::string& 
             return false;
         }
     }
-    {
-        std::error_code ec;
-        const auto same = std::filesystem::weakly_canonical(path, ec);
-        for (int area = 1; area <= 34; ++area)
-            for (auto& other : Open[area])
-                if (other && std::filesystem::weakly_canonical(other->fileName, ec) == same) {
-                    SetError(214, path + suffix);
-                    return false;
-                }
+    // The index is never written over a file the engine holds open (an open
+    // index, a table, a memo or semaphore file), under whatever name.
+    if (IsEngineOpenFile(path)) {
+        SetError(214, path + suffix);
+        return false;
     }
     // An index file that another program holds open is rebuilt only with
     // the table reopened exclusively, which that program's use refuses.

@@ -56,6 +56,17 @@ TEST_F(Utf8DelimitedImportTest, Utf8LettersAreStoredInTheTablesCodePage) {
     EXPECT_TRUE(Messages().empty());
 }
 
+// A UTF-8 text that begins with the byte order mark, as editors often save
+// it: the mark is no letter of the first field.
+TEST_F(Utf8DelimitedImportTest, TheByteOrderMarkIsNoLetterOfTheFirstField) {
+    const std::string text = "\xEF\xBB\xBF\"Mineral\xC3\xB6l\",5\r\n\"Oil\",7\r\n";
+    EXPECT_EQ(Import(text, false), (std::vector<std::string>{"Mineral\x94l", "Oil"}));
+    EXPECT_EQ(appended, 2);
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(Import("\xEF\xBB\xBF\"Oil\",7\r\n", true), (std::vector<std::string>{"Oil"}));
+    EXPECT_TRUE(Messages().empty());
+}
+
 TEST_F(Utf8DelimitedImportTest, DbfreadReadsTheImportedLettersInTheTablesCodePage) {
     Import("\"Mineral\xC3\xB6l\",5\r\n", false);
     int rc = 0;

@@ -38,11 +38,9 @@ int SaveWholeText(const std::string& file, const std::string& text) {
     if (!WriteWhole(fd, text.data(), text.size())) {
         const int err = errno;
         FileCalls.close(fd);
-        if (!temp.empty()) FileCalls.unlink(temp.c_str());
+        FileCalls.unlink(temp.c_str());
         return err;
     }
-    // A device (no temporary file) is written directly.
-    if (temp.empty()) return FileCalls.close(fd) == 0 ? 0 : errno;
     return CommitSaveTemp(fd, temp, target);
 }
 

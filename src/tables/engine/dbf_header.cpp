@@ -485,17 +485,16 @@ void WriteDbfHeader(TWorkArea& area) {
 namespace {
 
 bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, int& code) {
-    // Written beside the target and renamed over it: a failed write leaves
-    // an old file intact. A new file follows the umask, a replaced one keeps
-    // its permissions.
-    const std::string target = ResolveSaveTarget(path);
-    std::string name;
-    const int fd = CreateSaveTemp(target, name);
+    // Written beside the target and renamed over it, as every save is: a
+    // failed write leaves an old file intact, a new file follows the umask, a
+    // replaced one keeps its permissions, and a write-protected file, a
+    // folder, a pipe or a device at the name is refused.
+    std::string target, name;
+    const int fd = BeginSave(path, target, name);
     if (fd < 0) {
         code = IoCodeOf(errno);
         return false;
     }
-    FileCalls.fchmod(fd, SaveMode(target));
     if (!WriteAt(fd, bytes.data(), bytes.size(), 0)) {
         code = IoCodeOf(errno);
         FileCalls.close(fd);

@@ -61,6 +61,18 @@ TEST_F(DbfFileTest, CreateWritesHeaderDescriptorsAndEmptyMemoFile) {
     }
 }
 
+// A new table goes through the same save as every file the user names: a
+// pipe at the name is refused before anything opens it, and stays a pipe.
+TEST_F(DbfFileTest, CreateOntoAPipeIsRefusedAndLeavesThePipe) {
+    const std::string p = Path("PIPE.DBF");
+    ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0);
+    EXPECT_THROW(CreateDbf(p, {F("A", 'C', 3)}), EDurazError);
+    EXPECT_NE(LastError(), 0);
+    struct stat st {};
+    ASSERT_EQ(::lstat(p.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode)) << std::oct << st.st_mode;
+}
+
 // A damaged table, the error code it must give and a part of the message.
 struct CorruptCase {
     const char* what;

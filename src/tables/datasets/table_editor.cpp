@@ -98,6 +98,10 @@ bool TableEditorCommands::Guard(const std::function<void()>& step) {
 bool TableEditorCommands::UnderLock(bool fileLock, const std::function<void()>& step) {
     TTzDbf& t = form_.tzdbf;
     if (!t.Active()) return false;
+    // A pending edit of the row is posted to its record first: an append
+    // copies or reads records into the engine's record and would carry it
+    // off or drop it.
+    if (!Guard([&] { t.Post(); })) return false;
     bool locked = false;
     if (!Guard([&] { locked = fileLock ? t.FLock() : t.ALock(); })) return false;
     if (!locked) {

@@ -230,6 +230,28 @@ TEST_F(TableOpenCellTest, CommandsOfTheTableKeepTheRowsPendingEdit) {
     }
 }
 
+TEST_F(TableOpenCellTest, EveryNavigatorMoveTakesTheCellStillBeingTyped) {
+    // The moving buttons, Insert, Edit and Refresh leave or keep the row
+    // with the typed cell in its edit; a Post afterwards finds it there.
+    const std::pair<const char*, TzNavButton> buttons[] = {
+        {"First", TzNavButton::nbFirst},     {"Prior", TzNavButton::nbPrior},
+        {"Next", TzNavButton::nbNext},       {"Last", TzNavButton::nbLast},
+        {"Insert", TzNavButton::nbInsert},   {"Edit", TzNavButton::nbEdit},
+        {"Refresh", TzNavButton::nbRefresh},
+    };
+    for (const auto& [name, button] : buttons) {
+        SCOPED_TRACE(name);
+        OpenParts();
+        ASSERT_NO_FATAL_FAILURE(TypeOpen(1, 1, "9.5"));
+        ClickButton(button);
+        EXPECT_EQ(OpenEditor(), nullptr);
+        ClickButton(TzNavButton::nbPost);
+        EXPECT_EQ(DbfRead(path, "print(t.records[1]['VALUE'])"), "9.5\n");
+        window.reset();
+        CloseDbfTable();
+    }
+}
+
 TEST_F(TableOpenCellTest, RowsReadAgainWithACellOpenKeepTheRecordCurrent) {
     // The grid's rows read again while an editor is open (a command that
     // changed the rows): the editor goes, the dataset's record stays current.

@@ -252,6 +252,21 @@ TEST_F(TableOpenCellTest, EveryNavigatorMoveTakesTheCellStillBeingTyped) {
     }
 }
 
+TEST_F(TableOpenCellTest, AJumpByTheRecordBoxPostsTheRowWithTheCellStillBeingTyped) {
+    // The click into the record box takes the open cell into the row; the
+    // number typed there leaves the row, which posts it.
+    OpenParts();
+    ASSERT_NO_FATAL_FAILURE(TypeOpen(1, 1, "9.5"));
+    QTest::mouseClick(window->editRecno, Qt::LeftButton);
+    QApplication::processEvents();
+    window->editRecno->selectAll();
+    QTest::keyClicks(window->editRecno, "3");
+    QApplication::processEvents();
+    EXPECT_EQ(DbfRead(path, "print(t.records[1]['VALUE'])"), "9.5\n");
+    EXPECT_EQ(Table().RecNo(), 3);
+    EXPECT_EQ(CurrentRow(), 2);
+}
+
 TEST_F(TableOpenCellTest, RowsReadAgainWithACellOpenKeepTheRecordCurrent) {
     // The grid's rows read again while an editor is open (a command that
     // changed the rows): the editor goes, the dataset's record stays current.

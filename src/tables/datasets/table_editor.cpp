@@ -325,7 +325,11 @@ bool TableEditorCommands::GoTyped(const std::string& text) {
     if (!t.Active()) return false;
     const int32_t n = TextToInt(text);
     if (n < 1 || n > t.RecCount()) return false;
-    return Guard([&] { t.Go(n); });
+    // The row left posts its pending edit, as every other move does.
+    return Guard([&] {
+        t.Post();
+        t.Go(n);
+    });
 }
 
 void TableEditorCommands::HelpDbfStructure() {

@@ -216,6 +216,7 @@ TEST_F(TableOpenCellTest, CommandsOfTheTableKeepTheRowsPendingEdit) {
         {"Append Delimited", [&](TableEditorCommands& c) { return c.AppendDelimitedFrom(text); }},
         {"Save As Delimited",
          [&](TableEditorCommands& c) { return c.SaveDelimitedTo(Path("out.txt")); }},
+        {"Export HTML", [&](TableEditorCommands& c) { return c.WriteHtml(Path("out.htm")); }},
     };
     for (const auto& [name, command] : commands) {
         SCOPED_TRACE(name);
@@ -223,6 +224,11 @@ TEST_F(TableOpenCellTest, CommandsOfTheTableKeepTheRowsPendingEdit) {
         ASSERT_NO_FATAL_FAILURE(TypeAndTab(1, 1, "9.5"));
         ASSERT_EQ(Table().State(), TDataSetState::dsEdit);
         EXPECT_TRUE(command(window->commands));
+        if (std::string(name) == "Export HTML") {
+            const std::vector<uint8_t> page = ReadBytes(Path("out.htm"));
+            const std::string html(page.begin(), page.end());
+            EXPECT_NE(html.find("9.5</TD>"), std::string::npos) << html;
+        }
         ClickButton(TzNavButton::nbPost);
         EXPECT_EQ(DbfRead(path, "print(t.records[1]['VALUE'])"), "9.5\n");
         window.reset();

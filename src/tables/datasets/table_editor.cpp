@@ -258,6 +258,9 @@ bool TableEditorCommands::ExportHtml() {
 bool TableEditorCommands::WriteHtml(const std::string& path) {
     TTzDbf& t = form_.tzdbf;
     if (!t.Active() || ExportTargetInUse(path)) return false;
+    // The page lists the stored records: the row's pending edit is posted
+    // first, so that the page holds what the grid shows.
+    if (!Guard([&] { t.Post(); })) return false;
     const bool oem = t.TableLanguage == tlOem;
     const TDbfFieldProps& props = t.FieldProps();
     TextFile f;

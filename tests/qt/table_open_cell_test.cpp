@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
@@ -168,6 +170,107 @@ TEST_F(TableOpenCellTest, ASortByAnotherTitleTakesTheCellStillBeingTyped) {
     EXPECT_EQ(Table().RecNo(), 3);
     EXPECT_EQ(CurrentRow(), 2);
     EXPECT_EQ(RecordBox(), "3");
+}
+
+TEST_F(TableOpenCellTest, MenuCommandsTakeTheCellStillBeingTyped) {
+    // A menu item leaves the cell editor open (the menu takes no focus from
+    // it): Append and Weitersuchen post the row with what the cell holds.
+    // Append then adds a copy of the posted record.
+    OpenParts();
+    ASSERT_NO_FATAL_FAILURE(TypeOpen(1, 1, "9.5"));
+    window->miEditAppend->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(DbfRead(path, kNameValue),
+              "[('worm', 3.0), ('bronze', 9.5), ('cast iron', 2.0), ('bronze', 9.5)]\n");
+    EXPECT_EQ(OpenEditor(), nullptr) << "the cell's editor is closed after Append";
+    window.reset();
+    CloseDbfTable();
+
+    // Weitersuchen from the edited row finds cast iron (record 3), which is
+    // current afterwards; the edited bronze keeps its typed value.
+    OpenParts();
+    window->commands.searchText = "cast";
+    ASSERT_NO_FATAL_FAILURE(TypeOpen(1, 1, "7.5"));
+    window->miViewSearchNext->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(DbfRead(path, "print(t.records[1]['VALUE'])"), "7.5\n");
+    EXPECT_EQ(Table().State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(Table().RecNo(), 3);
+    EXPECT_EQ(CurrentRow(), 2);
+    EXPECT_EQ(RecordBox(), "3");
+}
+
+TEST_F(TableOpenCellTest, CommandsOfTheTableKeepTheRowsPendingEdit) {
+    // A row edited (its cell left with Tab, not yet posted), then a command
+    // that walks or adds to the table: the edit reaches the edited record,
+    // not the appended copy, and is not dropped by the records read.
+    const std::string other = Path("other.dbf");
+    WriteBytes(other,
+               BuildDbf(0x03, {{"NAME", 'C', 10, 0}, {"VALUE", 'N', 6, 1}}, {" steel        8.0"}));
+    const std::string text = Path("more.txt");
+    WriteBytes(text,
+               std::vector<uint8_t>{'"', 'z', 'i', 'n', 'c', '"', ',', '4', '.', '0', '\r', '\n'});
+    const std::vector<std::pair<const char*, std::function<bool(TableEditorCommands&)>>> commands{
+        {"Append", [](TableEditorCommands& c) { return c.AppendCopy(); }},
+        {"Append dbf", [&](TableEditorCommands& c) { return c.AppendDbfFrom(other); }},
+        {"Append Delimited", [&](TableEditorCommands& c) { return c.AppendDelimitedFrom(text); }},
+        {"Save As Delimited",
+         [&](TableEditorCommands& c) { return c.SaveDelimitedTo(Path("out.txt")); }},
+        {"Export HTML", [&](TableEditorCommands& c) { return c.WriteHtml(Path("out.htm")); }},
+    };
+    for (const auto& [name, command] : commands) {
+        SCOPED_TRACE(name);
+        OpenParts();
+        ASSERT_NO_FATAL_FAILURE(TypeAndTab(1, 1, "9.5"));
+        ASSERT_EQ(Table().State(), TDataSetState::dsEdit);
+        EXPECT_TRUE(command(window->commands));
+        if (std::string(name) == "Export HTML") {
+            const std::vector<uint8_t> page = ReadBytes(Path("out.htm"));
+            const std::string html(page.begin(), page.end());
+            EXPECT_NE(html.find("9.5</TD>"), std::string::npos) << html;
+        }
+        ClickButton(TzNavButton::nbPost);
+        EXPECT_EQ(DbfRead(path, "print(t.records[1]['VALUE'])"), "9.5\n");
+        window.reset();
+        CloseDbfTable();
+    }
+}
+
+TEST_F(TableOpenCellTest, EveryNavigatorMoveTakesTheCellStillBeingTyped) {
+    // The moving buttons, Insert, Edit and Refresh leave or keep the row
+    // with the typed cell in its edit; a Post afterwards finds it there.
+    const std::pair<const char*, TzNavButton> buttons[] = {
+        {"First", TzNavButton::nbFirst},     {"Prior", TzNavButton::nbPrior},
+        {"Next", TzNavButton::nbNext},       {"Last", TzNavButton::nbLast},
+        {"Insert", TzNavButton::nbInsert},   {"Edit", TzNavButton::nbEdit},
+        {"Refresh", TzNavButton::nbRefresh},
+    };
+    for (const auto& [name, button] : buttons) {
+        SCOPED_TRACE(name);
+        OpenParts();
+        ASSERT_NO_FATAL_FAILURE(TypeOpen(1, 1, "9.5"));
+        ClickButton(button);
+        EXPECT_EQ(OpenEditor(), nullptr);
+        ClickButton(TzNavButton::nbPost);
+        EXPECT_EQ(DbfRead(path, "print(t.records[1]['VALUE'])"), "9.5\n");
+        window.reset();
+        CloseDbfTable();
+    }
+}
+
+TEST_F(TableOpenCellTest, AJumpByTheRecordBoxPostsTheRowWithTheCellStillBeingTyped) {
+    // The click into the record box takes the open cell into the row; the
+    // number typed there leaves the row, which posts it.
+    OpenParts();
+    ASSERT_NO_FATAL_FAILURE(TypeOpen(1, 1, "9.5"));
+    QTest::mouseClick(window->editRecno, Qt::LeftButton);
+    QApplication::processEvents();
+    window->editRecno->selectAll();
+    QTest::keyClicks(window->editRecno, "3");
+    QApplication::processEvents();
+    EXPECT_EQ(DbfRead(path, "print(t.records[1]['VALUE'])"), "9.5\n");
+    EXPECT_EQ(Table().RecNo(), 3);
+    EXPECT_EQ(CurrentRow(), 2);
 }
 
 TEST_F(TableOpenCellTest, RowsReadAgainWithACellOpenKeepTheRecordCurrent) {

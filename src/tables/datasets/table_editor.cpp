@@ -98,6 +98,10 @@ bool TableEditorCommands::Guard(const std::function<void()>& step) {
 bool TableEditorCommands::UnderLock(bool fileLock, const std::function<void()>& step) {
     TTzDbf& t = form_.tzdbf;
     if (!t.Active()) return false;
+    // A pending edit of the row is posted to its record first: an append
+    // copies or reads records into the engine's record and would carry it
+    // off or drop it.
+    if (!Guard([&] { t.Post(); })) return false;
     bool locked = false;
     if (!Guard([&] { locked = fileLock ? t.FLock() : t.ALock(); })) return false;
     if (!locked) {
@@ -254,6 +258,9 @@ bool TableEditorCommands::ExportHtml() {
 bool TableEditorCommands::WriteHtml(const std::string& path) {
     TTzDbf& t = form_.tzdbf;
     if (!t.Active() || ExportTargetInUse(path)) return false;
+    // The page lists the stored records: the row's pending edit is posted
+    // first, so that the page holds what the grid shows.
+    if (!Guard([&] { t.Post(); })) return false;
     const bool oem = t.TableLanguage == tlOem;
     const TDbfFieldProps& props = t.FieldProps();
     TextFile f;
@@ -321,7 +328,11 @@ bool TableEditorCommands::GoTyped(const std::string& text) {
     if (!t.Active()) return false;
     const int32_t n = TextToInt(text);
     if (n < 1 || n > t.RecCount()) return false;
-    return Guard([&] { t.Go(n); });
+    // The row left posts its pending edit, as every other move does.
+    return Guard([&] {
+        t.Post();
+        t.Go(n);
+    });
 }
 
 void TableEditorCommands::HelpDbfStructure() {

@@ -31,6 +31,18 @@ void Shown(F&& step) {
     }
 }
 
+// Runs a command of the window's menus or buttons as Shown does, the cell
+// being typed into taken into the row first, as leaving the cell would: a
+// menu or a button's shortcut leaves the cell editor open, and the command
+// posts or leaves the row. A value the field refuses stops the command.
+template <class F>
+void WithOpenCellTaken(TzGrid* grid, F&& step) {
+    Shown([&] {
+        grid->CommitOpenCell();
+        step();
+    });
+}
+
 }  // namespace
 
 TableEditorWindow::TableEditorWindow(Tdbf4& form, QWidget* parent)
@@ -84,9 +96,10 @@ TableEditorWindow::TableEditorWindow(Tdbf4& form, QWidget* parent)
 
     connect(buttonOk, &QPushButton::clicked, this, &TableEditorWindow::AcceptRecord);
     connect(buttonCancel, &QPushButton::clicked, this, &TableEditorWindow::reject);
-    connect(buttonSearch, &QPushButton::clicked, this, [this] { SearchDone(commands.Search()); });
+    connect(buttonSearch, &QPushButton::clicked, this,
+            [this] { WithOpenCellTaken(grid, [this] { SearchDone(commands.Search()); }); });
     connect(buttonSearchNext, &QPushButton::clicked, this,
-            [this] { SearchDone(commands.SearchNext()); });
+            [this] { WithOpenCellTaken(grid, [this] { SearchDone(commands.SearchNext()); }); });
     connect(grid, &TzGrid::cellClicked, this, [this] {
         chosen_ = true;
         ShowPosition();
@@ -111,14 +124,11 @@ TableEditorWindow::TableEditorWindow(Tdbf4& form, QWidget* parent)
         labelReccount->setText(QStringLiteral("/%1").arg(form_.tzdbf.RecCount()));
     });
     connect(grid, &TzGrid::depressTitle, this, [this](int column) {
-        // The sort posts the row's edit: the cell being typed into is part of it.
-        bool taken = false;
-        Shown([&] {
-            grid->CommitOpenCell();
-            taken = true;
+        // The sort posts the row's edit: the cell being typed into is part of
+        // it. The column's own field, wherever the column was moved to.
+        WithOpenCellTaken(grid, [&] {
+            if (commands.SortByField(model->FieldNoOfColumn(column))) Reread();
         });
-        // The column's own field, wherever the column was moved to.
-        if (taken && commands.SortByField(model->FieldNoOfColumn(column))) Reread();
     });
 }
 
@@ -127,7 +137,8 @@ void TableEditorWindow::BuildMenus() {
     auto action = [this](QMenu* menu, const char* name, const QString& text, auto&& handler) {
         QAction* a = menu->addAction(text);
         a->setObjectName(name);
-        connect(a, &QAction::triggered, this, [handler] { Shown(handler); });
+        connect(a, &QAction::triggered, this,
+                [this, handler] { WithOpenCellTaken(grid, handler); });
         return a;
     };
     miFile = menuBar_->addMenu(FromOem(form_.menuFile));

@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 
 #include <cstring>
+#include <functional>
 #include <unistd.h>
 
 #include "calc/data_file.h"
@@ -134,21 +135,29 @@ struct SwapAfterCheck {
     }
 };
 
+// Runs `report` with a link to the data file read swapped in at `copy` the
+// moment the check closes what it looked at; true when the swap happened.
+bool ReportWithALinkSwappedIn(const std::function<void()>& report, const std::string& copy,
+                              const std::string& data) {
+    SwapAfterCheck::copy = copy;
+    SwapAfterCheck::data = data;
+    SwapAfterCheck::armed = SwapAfterCheck::swapped = false;
+    FileCallTable calls = SystemFileCalls();
+    calls.open = SwapAfterCheck::Open;
+    calls.close = SwapAfterCheck::Close;
+    FileCalls = calls;
+    report();
+    ResetFileCalls();
+    return SwapAfterCheck::swapped;
+}
+
 TEST_F(DisplayCopies, ALinkSwappedInAfterTheCheckDoesNotReachTheDataFile) {
     veldrim::testing::Spit(In("gear.txt"), "old report\r\n");
-    SwapAfterCheck::copy = "gear.txt";  // the copy's name, beside the data set
-    SwapAfterCheck::data = In("gear.qb3");
-    SwapAfterCheck::armed = SwapAfterCheck::swapped = false;
     ui.batch = true;
-    {
-        FileCallTable calls = SystemFileCalls();
-        calls.open = SwapAfterCheck::Open;
-        calls.close = SwapAfterCheck::Close;
-        FileCalls = calls;
-        Report(kReportTxtNoDialog);
-        ResetFileCalls();
-    }
-    EXPECT_TRUE(SwapAfterCheck::swapped) << "the link was never swapped in";
+    // The copy's name, beside the data set.
+    EXPECT_TRUE(
+        ReportWithALinkSwappedIn([&] { Report(kReportTxtNoDialog); }, "gear.txt", In("gear.qb3")))
+        << "the link was never swapped in";
     EXPECT_EQ(Slurp(In("gear.qb3")), kDataBytes);
 }
 
@@ -157,19 +166,10 @@ TEST_F(DisplayCopies, ALinkSwappedInAfterTheCheckDoesNotReachTheDataFile) {
 // file that was checked, not through the link.
 TEST_F(DisplayCopies, ALinkSwappedInAtTheReportsFixedNameDoesNotReachTheDataFile) {
     veldrim::testing::Spit(In("OUTDOS.TXT"), "old report\r\n");
-    SwapAfterCheck::copy = In("OUTDOS.TXT");
-    SwapAfterCheck::data = In("gear.qb3");
-    SwapAfterCheck::armed = SwapAfterCheck::swapped = false;
     ui.batch = true;
-    {
-        FileCallTable calls = SystemFileCalls();
-        calls.open = SwapAfterCheck::Open;
-        calls.close = SwapAfterCheck::Close;
-        FileCalls = calls;
-        Report(kReportOutDos);
-        ResetFileCalls();
-    }
-    EXPECT_TRUE(SwapAfterCheck::swapped) << "the link was never swapped in";
+    EXPECT_TRUE(
+        ReportWithALinkSwappedIn([&] { Report(kReportOutDos); }, In("OUTDOS.TXT"), In("gear.qb3")))
+        << "the link was never swapped in";
     EXPECT_EQ(Slurp(In("gear.qb3")), kDataBytes);
 }
 

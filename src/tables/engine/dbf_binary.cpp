@@ -81,16 +81,19 @@ void FieldToBinary(const TWorkArea& area, const TFieldEntry& f, uint8_t* binary,
                 break;
             }
             case 'M': {
-                double v = 0;
-                ParseNumberText(text, v);
-                const int32_t ref =
-                    (std::isfinite(v) && std::fabs(v) < 2147483647.0) ? static_cast<int32_t>(v) : 0;
+                const int32_t ref = MemoBlockOfText(text);
                 std::memcpy(binary + pos, &ref, 4);
                 break;
             }
             default: break;
         }
     }
+}
+
+int32_t MemoBlockOfText(std::string_view text) {
+    double v = 0;
+    ParseNumberText(text, v);
+    return (std::isfinite(v) && std::fabs(v) < 2147483647.0) ? static_cast<int32_t>(v) : 0;
 }
 
 void RecordToBinary(const TWorkArea& area, uint8_t* binary) {

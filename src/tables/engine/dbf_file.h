@@ -26,6 +26,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tables/engine/work_areas.h"
@@ -86,6 +87,9 @@ std::vector<uint8_t> EmptyMemoFileBytes(const std::string& name, uint8_t version
                                         uint16_t blockSize);
 void TranslateRecords(bool toFile, bool oem, RecordHook hook, std::size_t size, uint16_t recLen,
                       uint8_t* buffer);
+// The memo block number a record's memo field stores as text: 0 for none,
+// or for a text that is no block number.
+int32_t MemoBlockOfText(std::string_view text);
 void RecordToBinary(const TWorkArea& area, uint8_t* binary);
 // One field of the raw record into the binary record at byte pos.
 void FieldToBinary(const TWorkArea& area, const TFieldEntry& f, uint8_t* binary, std::size_t pos);

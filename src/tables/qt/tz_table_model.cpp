@@ -3,7 +3,6 @@
 #include <QBrush>
 #include <QGuiApplication>
 #include <QPalette>
-#include <cmath>
 #include <utility>
 
 #include "foundation/qt/qt_support.h"
@@ -11,7 +10,7 @@
 #include "tables/engine/engine_dates.h"
 #include "tables/index/ndx_index.h"
 #include "tables/engine/navigation.h"
-#include "tables/engine/win1252_text.h"
+#include "tables/engine/dbf_file.h"
 
 namespace veldrim {
 
@@ -204,13 +203,9 @@ QString TzTableModel::FieldText(int column, const std::string& stored) const {
         case 'M': {
             // The record stores the memo's block number; the cell shows what
             // the memo field shows of itself on the current row: whether
-            // the record has a memo. The reference is read as the engine
-            // reads it into the record.
-            double ref = 0;
-            ParseNumberText(stored, ref);
-            const bool held = std::isfinite(ref) && std::fabs(ref) < 2147483647.0 &&
-                              static_cast<int32_t>(ref) != 0;
-            return held ? QStringLiteral("(MEMO)") : QStringLiteral("(memo)");
+            // the record has a memo.
+            return MemoBlockOfText(stored) != 0 ? QStringLiteral("(MEMO)")
+                                                : QStringLiteral("(memo)");
         }
         default: {
             // Text fields keep leading blanks; the padding goes.

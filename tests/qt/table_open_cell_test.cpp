@@ -76,6 +76,30 @@ TEST_F(TableOpenCellTest, PostWritesTheCellStillBeingTyped) {
     EXPECT_EQ(Cell(2, 1), "4.5");
 }
 
+// VALUE is N 6.1: "12345.6" (7 places) is wider than the field, which would
+// store "******" and lose both the typed and the old value. The user is told,
+// and the record keeps 1.5; "1234.5" (6 places) and "-0.04" (stored as
+// "0.0") fit.
+TEST_F(TableOpenCellTest, ANumberWiderThanItsFieldIsRefusedWithAMessage) {
+    OpenParts();
+    ASSERT_NO_FATAL_FAILURE(TypeOpen(1, 1, "12345.6"));
+    ClickButton(TzNavButton::nbPost);
+    EXPECT_EQ(DbfRead(path, "print(t.records[1]['VALUE'])"), "1.5\n");
+    EXPECT_EQ(Cell(1, 1), "1.5");
+    EXPECT_EQ(ui.TextsOf("message"),
+              (std::vector<std::string>{
+                  "Der Wert 12345.6 passt nicht in das Feld VALUE (6 Stellen, 1 Dezimalen) !"}));
+
+    ui.calls.clear();
+    ASSERT_NO_FATAL_FAILURE(TypeOpen(1, 1, "1234.5"));
+    ClickButton(TzNavButton::nbPost);
+    EXPECT_EQ(DbfRead(path, "print(t.records[1]['VALUE'])"), "1234.5\n");
+    ASSERT_NO_FATAL_FAILURE(TypeOpen(2, 1, "-0.04"));
+    ClickButton(TzNavButton::nbPost);
+    EXPECT_EQ(DbfRead(path, "print(t.records[2]['VALUE'])"), "0.0\n");
+    EXPECT_EQ(ui.TextsOf("message"), std::vector<std::string>{});
+}
+
 TEST_F(TableOpenCellTest, CancelDropsTheCellStillBeingTyped) {
     OpenParts();
     const std::vector<uint8_t> before = ReadBytes(path);

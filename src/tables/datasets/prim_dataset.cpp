@@ -99,6 +99,8 @@ std::string TField::AsString() const {
     return {};
 }
 
+double NumberOfFieldText(const std::string& text) { return static_cast<double>(TextToFloat(text)); }
+
 void TField::SetAsString(const std::string& s) {
     // The stars it shows, given back unchanged, leave the field as stored.
     const std::string t = TrimBoth(s);
@@ -117,7 +119,7 @@ void TField::SetAsString(const std::string& s) {
             if (TrimBoth(s).empty()) {
                 Clear();
             } else {
-                SetAsFloat(static_cast<double>(TextToFloat(s)));
+                SetAsFloat(NumberOfFieldText(s));
             }
             return;
         case TFieldType::ftInteger:
@@ -126,7 +128,7 @@ void TField::SetAsString(const std::string& s) {
             if (TrimBoth(s).empty()) {
                 Clear();
             } else {
-                SetAsFloat(static_cast<double>(TextToFloat(s)));
+                SetAsFloat(NumberOfFieldText(s));
             }
             return;
     }

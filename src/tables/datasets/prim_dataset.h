@@ -105,6 +105,10 @@ struct TFieldDef {
 // One field of the active record. The value is read from and written to the
 // dataset's record buffer; writing is allowed only in the edit and insert
 // states.
+// The number a text typed into a number field stands for, read as the
+// field's SetAsString reads it.
+double NumberOfFieldText(const std::string& text);
+
 class TField {
 public:
     TField(TTzPrimDataset& owner, const TFieldDef& def);

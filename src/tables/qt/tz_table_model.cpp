@@ -3,9 +3,13 @@
 #include <QBrush>
 #include <QGuiApplication>
 #include <QPalette>
+#include <charconv>
+#include <cmath>
+#include <string>
 #include <utility>
 
 #include "foundation/qt/qt_support.h"
+#include "foundation/ui_services.h"
 #include "tables/engine/engine_base.h"
 #include "tables/engine/engine_dates.h"
 #include "tables/index/ndx_index.h"
@@ -402,12 +406,43 @@ void TzTableModel::SetReadOnly(bool on) {
     if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
+bool TzTableModel::FitsTheField(int column, const QString& typed) const {
+    const auto& items = ds_.FieldProps().items;
+    if (column < 0 || column >= static_cast<int>(items.size())) return true;
+    const TDTField& d = items[static_cast<std::size_t>(column)];
+    if (d.type != 'N' && d.type != 'F') return true;
+    const std::string text = ToOem(typed.trimmed());
+    // Blank, or the stars the cell shows given back: nothing new is stored.
+    if (text.empty() || text.find_first_not_of('*') == std::string::npos) return true;
+    // The digits the field would store: a number wider than the field would
+    // be stored as stars, and both the typed value and the old one would be
+    // lost without a word.
+    const double v = NumberOfFieldText(text);
+    char buf[400];
+    const auto r = std::isfinite(v) ? std::to_chars(buf, buf + sizeof buf, v,
+                                                    std::chars_format::fixed, d.decimals)
+                                    : std::to_chars_result{buf, std::errc::value_too_large};
+    std::string_view digits(buf, r.ec == std::errc() ? static_cast<std::size_t>(r.ptr - buf) : 0);
+    // A negative number that rounds to zero is stored without its sign.
+    if (digits.starts_with('-') && digits.find_first_not_of("-0.") == std::string_view::npos)
+        digits.remove_prefix(1);
+    if (r.ec == std::errc() && static_cast<int>(digits.size()) <= d.length) return true;
+    Ui().ShowMessage("",
+                     "Der Wert " + text + " passt nicht in das Feld " + d.name + " (" +
+                         std::to_string(d.length) + " Stellen" +
+                         (d.decimals > 0 ? ", " + std::to_string(d.decimals) + " Dezimalen" : "") +
+                         ") !",
+                     MessageKind::Error);
+    return false;
+}
+
 bool TzTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || readOnly_ || ds_.ReadOnly) return false;
     if (role != Qt::EditRole && role != BoolRole) return false;
     TField* field = FieldOfColumn(index.column());
     if (!field || !MoveToRow(index.row())) return false;
     TField& f = *field;
+    if (role == Qt::EditRole && !FitsTheField(index.column(), value.toString())) return false;
     if (ds_.State() == TDataSetState::dsBrowse) ds_.Edit();
     // In a walked order the post may move the record to another row.
     if (!natural_ && ds_.State() == TDataSetState::dsEdit) editedRecord_ = ds_.ActiveRecordNumber();

@@ -112,6 +112,9 @@ public:
     int WalkedRows() const { return static_cast<int>(walked_.size()); }
 
 private:
+    // A number typed into a number column fits its width; else the user is
+    // told which field refuses it, and nothing is stored.
+    bool FitsTheField(int column, const QString& typed) const;
     struct RowTexts {
         QStringList texts;
         bool deleted = false;

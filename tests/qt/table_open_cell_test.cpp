@@ -93,7 +93,7 @@ TEST_F(TableOpenCellTest, ANumberWiderThanItsFieldIsRefusedWithAMessage) {
     EXPECT_EQ(Cell(1, 1), "1.5");
     EXPECT_EQ(ui.TextsOf("message"),
               (std::vector<std::string>{
-                  "Der Wert 12345.6 passt nicht in das Feld VALUE (6 Stellen, 1 Dezimalen) !"}));
+                  "Der Wert 12345.6 passt nicht in das Feld VALUE (6 Stellen, 1 Dezimale) !"}));
 
     ui.calls.clear();
     ASSERT_NO_FATAL_FAILURE(TypeOpen(1, 1, "1234.5"));
@@ -121,9 +121,9 @@ TEST_F(TableOpenCellTest, TheVerdictOnATypedTextNamesTheFieldAndItsPlaces) {
         day{"DAY", 'D', 8, 0}, name{"NAME", 'C', 3, 0};
     const Case cases[] = {
         {value, "12345.6",
-         "Der Wert 12345.6 passt nicht in das Feld VALUE (6 Stellen, 1 Dezimalen) !"},
+         "Der Wert 12345.6 passt nicht in das Feld VALUE (6 Stellen, 1 Dezimale) !"},
         {value, "99999.95",
-         "Der Wert 99999.95 passt nicht in das Feld VALUE (6 Stellen, 1 Dezimalen) !"},
+         "Der Wert 99999.95 passt nicht in das Feld VALUE (6 Stellen, 1 Dezimale) !"},
         {value, "1234.5", ""},
         {value, "1234.54", ""},
         {value, "-0.04", ""},
@@ -259,7 +259,7 @@ TEST_F(TableOpenCellTest, ARefusedCellStopsTheCommandWithOneMessage) {
         QApplication::processEvents();
         EXPECT_EQ(boxes.TextsOf("message"),
                   (std::vector<std::string>{"Der Wert 12345.6 passt nicht in das Feld VALUE "
-                                            "(6 Stellen, 1 Dezimalen) !"}));
+                                            "(6 Stellen, 1 Dezimale) !"}));
         EXPECT_EQ(boxes.closedByOk, 1) << "the box took the focus and was closed with OK";
         ASSERT_NE(OpenEditor(), nullptr) << "the refused cell's editor is open";
         EXPECT_EQ(OpenEditor()->text().toStdString(), "12345.6");

@@ -472,7 +472,10 @@ std::string RefusalOfTypedText(const TDTField& d, const QString& typed) {
     if (FitsTheField(d, typed)) return {};
     return "Der Wert " + ToOem(typed.trimmed()) + " passt nicht in das Feld " + d.name + " (" +
            std::to_string(d.length) + " Stellen" +
-           (d.decimals > 0 ? ", " + std::to_string(d.decimals) + " Dezimalen" : "") + ") !";
+           (d.decimals > 0
+                ? ", " + std::to_string(d.decimals) + (d.decimals == 1 ? " Dezimale" : " Dezimalen")
+                : "") +
+           ") !";
 }
 
 bool TzTableModel::Store(const QModelIndex& index, TField& f, const QVariant& value, int role) {

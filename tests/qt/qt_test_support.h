@@ -6,12 +6,14 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
 
 #include "app/app_state.h"
+#include "foundation/qt/qt_support.h"
 #include "foundation/qt/qt_ui.h"
 #include "foundation/qt/text_viewer.h"
 #include "foundation/ui_services.h"
@@ -58,6 +60,29 @@ private:
     QTimer timer_;
     bool acted_ = false;
     int ticks_ = 0;
+};
+
+// The scripted UI whose messages are real modal message boxes, as the
+// window's are: each runs its own event loop and takes the focus from the
+// window below it, which then sees its focus leave, and is closed with OK
+// once it is the active window (or rejected after 5 s). Every message is
+// recorded as the scripted UI records it.
+class ModalMessageUi : public ScriptedUi {
+public:
+    void ShowMessage(const std::string& title, const std::string& text, MessageKind kind) override {
+        ScriptedUi::ShowMessage(title, text, kind);
+        QMessageBox box(QMessageBox::Critical, FromOem(title), FromOem(text), QMessageBox::Ok,
+                        DialogParent());
+        box.setObjectName("MessageBox");
+        ModalDriver ok([&box](QWidget* w) {
+            if (w != &box || !box.isActiveWindow()) return false;
+            box.accept();
+            return true;
+        });
+        box.exec();
+        if (ok.acted()) ++closedByOk;
+    }
+    int closedByOk = 0;  // boxes that were active and closed with OK
 };
 
 // Deletes the text viewers left open: they belong to the main window and

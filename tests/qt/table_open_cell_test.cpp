@@ -3,6 +3,7 @@
 // holds, Cancel drops it with the rest of the row, and in either case the
 // edited record stays current, in a sorted grid as in natural order.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -11,6 +12,10 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "qt/qt_test_support.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/engine_dates.h"
+#include "tables/engine/work_areas.h"
 #include "qt/table_editor_window_fixture.h"
 
 namespace veldrim::testing {
@@ -88,7 +93,7 @@ TEST_F(TableOpenCellTest, ANumberWiderThanItsFieldIsRefusedWithAMessage) {
     EXPECT_EQ(Cell(1, 1), "1.5");
     EXPECT_EQ(ui.TextsOf("message"),
               (std::vector<std::string>{
-                  "Der Wert 12345.6 passt nicht in das Feld VALUE (6 Stellen, 1 Dezimalen) !"}));
+                  "Der Wert 12345.6 passt nicht in das Feld VALUE (6 Stellen, 1 Dezimale) !"}));
 
     ui.calls.clear();
     ASSERT_NO_FATAL_FAILURE(TypeOpen(1, 1, "1234.5"));
@@ -98,6 +103,186 @@ TEST_F(TableOpenCellTest, ANumberWiderThanItsFieldIsRefusedWithAMessage) {
     ClickButton(TzNavButton::nbPost);
     EXPECT_EQ(DbfRead(path, "print(t.records[2]['VALUE'])"), "0.0\n");
     EXPECT_EQ(ui.TextsOf("message"), std::vector<std::string>{});
+}
+
+// The verdict on a typed text, worked by hand: the places a number takes
+// with the field's decimals (rounded; a sign that rounds away is not
+// stored) against the field's length; dates as the engine reads them
+// (day first, with the century), the year 0 being one it cannot store.
+TEST_F(TableOpenCellTest, TheVerdictOnATypedTextNamesTheFieldAndItsPlaces) {
+    DateFormat = 4;
+    SetCentury = true;
+    struct Case {
+        TDTField field;
+        const char* typed;
+        const char* refusal;  // a start of the message; "" it fits
+    };
+    const TDTField value{"VALUE", 'N', 6, 1}, price{"PRICE", 'N', 7, 2}, count{"COUNT", 'F', 4, 0},
+        day{"DAY", 'D', 8, 0}, name{"NAME", 'C', 3, 0};
+    const Case cases[] = {
+        {value, "12345.6",
+         "Der Wert 12345.6 passt nicht in das Feld VALUE (6 Stellen, 1 Dezimale) !"},
+        {value, "99999.95",
+         "Der Wert 99999.95 passt nicht in das Feld VALUE (6 Stellen, 1 Dezimale) !"},
+        {value, "1234.5", ""},
+        {value, "1234.54", ""},
+        {value, "-0.04", ""},
+        {value, "******", ""},
+        {value, "  ", ""},
+        {price, "12345.67",
+         "Der Wert 12345.67 passt nicht in das Feld PRICE (7 Stellen, 2 Dezimalen) !"},
+        {price, "1234.56", ""},
+        {count, "-1000", "Der Wert -1000 passt nicht in das Feld COUNT (4 Stellen) !"},
+        {count, "-999", ""},
+        {day, "24.12.1999", ""},
+        {day, "  .  .    ", ""},
+        {day, "", ""},
+        {day, "99.99.9999", " Invalid date 99.99.9999"},
+        {day, "31.02.2026", " Invalid date 31.02.2026"},
+        {day, "01.01.0000", "        Invalid date       "},
+        {name, "a text longer than the field", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.field.name) + " " + c.typed);
+        const std::string refusal = RefusalOfTypedText(c.field, QString::fromLatin1(c.typed));
+        if (*c.refusal)
+            EXPECT_THAT(refusal, ::testing::StartsWith(c.refusal));
+        else
+            EXPECT_EQ(refusal, "");
+    }
+}
+
+// An engine error while a cell is stored (here the table's work area was
+// closed under the dataset), raised or, with the engine set to report by
+// message box, reported: setData shows nothing. A raised error refuses the
+// cell (nothing stored); a reported one is a notice of a cell stored. Either
+// way the engine's text waits in the report, for the command to show.
+TEST_F(TableOpenCellTest, AnEngineErrorWhileACellIsStoredIsReportedNotShown) {
+    for (const bool raise : {true, false}) {
+        SCOPED_TRACE(raise ? "raised" : "reported");
+        OpenParts();
+        SetRaiseOnError(raise);
+        Select(Table().WorkArea());
+        USE("");
+        EXPECT_EQ(Model().setData(Model().index(0, 0), QStringLiteral("brass")), !raise);
+        const std::optional<TzTableModel::CellReport> report = Model().TakeCellReport();
+        ASSERT_TRUE(report.has_value());
+        EXPECT_EQ(report->refused, raise);
+        EXPECT_THAT(report->message, ::testing::HasSubstr("Datenbank ist nicht offen"));
+        EXPECT_EQ(ui.TextsOf("message"), std::vector<std::string>{});
+        SetRaiseOnError(true);
+        window.reset();
+        CloseDbfTable();
+        ui.calls.clear();
+    }
+}
+
+// Date cells ended with Return: a day the month has not and a date the
+// engine cannot store are refused with one message, the text kept in the open editor and
+// nothing written; a cleared cell stores the blank date.
+TEST_F(TableOpenCellTest, ADateCellEndedWithReturnIsRefusedOnceOrCleared) {
+    DateFormat = 4;
+    SetCentury = true;
+    struct Case {
+        const char* keys;  // "": the cell cleared
+        const char* shown;
+        const char* message;
+    };
+    for (const Case& c : {Case{"31022026", "31.02.2026", " Invalid date 31.02.2026"},
+                          Case{"01010000", "01.01.0000", "        Invalid date       "},
+                          Case{"", "  .  .    ", ""}}) {
+        SCOPED_TRACE(c.keys);
+        OpenParts();
+        const std::vector<uint8_t> before = ReadBytes(path);
+        test::ModalMessageUi boxes;
+        SetUi(&boxes);
+        ASSERT_NO_FATAL_FAILURE(TypeOpen(1, 3, c.keys));
+        if (!*c.keys) QTest::keyClick(OpenEditor(), Qt::Key_Backspace);
+        QTest::keyClick(OpenEditor(), Qt::Key_Return);
+        if (*c.message) {
+            (void)QTest::qWaitFor([&] { return boxes.closedByOk > 0; }, 3000);
+            QApplication::processEvents();
+            EXPECT_THAT(boxes.TextsOf("message"),
+                        ::testing::ElementsAre(::testing::StartsWith(c.message)));
+            ASSERT_NE(OpenEditor(), nullptr);
+            EXPECT_EQ(OpenEditor()->displayText().toStdString(), c.shown);
+            EXPECT_EQ(ReadBytes(path), before) << "the table file was written";
+        } else {
+            QApplication::processEvents();
+            ClickButton(TzNavButton::nbPost);
+            EXPECT_EQ(boxes.TextsOf("message"), std::vector<std::string>{});
+            EXPECT_EQ(DbfRead(path, "print(t.records[1]['DAY'])"), "None\n");
+        }
+        SetUi(&ui);
+        window.reset();
+        CloseDbfTable();
+    }
+}
+
+// A number too wide for its field, still being typed when a command starts,
+// with message boxes that run their own event loop and take the focus from
+// the cell's editor, as the window's do (the focus leaving commits the cell
+// once more). One message; the command stops before it runs; the refused
+// text stays in the open editor, the row's other typed cell stays in its
+// edit and nothing is written. The program goes on: the value corrected,
+// Post writes the row with both cells.
+TEST_F(TableOpenCellTest, ARefusedCellStopsTheCommandWithOneMessage) {
+    const std::pair<const char*, std::function<void()>> commands[] = {
+        {"Post", [this] { ClickButton(TzNavButton::nbPost); }},
+        {"Next", [this] { ClickButton(TzNavButton::nbNext); }},
+        {"Bearbeiten > Append", [this] { window->miEditAppend->trigger(); }},
+        {"sort by a title", [this] { RightClickTitle(0); }},
+        {"Return in the cell", [this] { QTest::keyClick(OpenEditor(), Qt::Key_Return); }},
+        {"a click on another row",
+         [this] {
+             QWidget* cells = window->grid->viewport();
+             QTest::mouseClick(cells, Qt::LeftButton, {},
+                               window->grid->visualRect(Model().index(2, 0)).center());
+         }},
+        {"a jump by the record box",
+         [this] {
+             QTest::mouseClick(window->editRecno, Qt::LeftButton);
+             window->editRecno->selectAll();
+             QTest::keyClicks(window->editRecno, "3");
+         }},
+    };
+    for (const auto& [name, command] : commands) {
+        SCOPED_TRACE(name);
+        OpenParts();
+        const std::vector<uint8_t> before = ReadBytes(path);
+        test::ModalMessageUi boxes;
+        SetUi(&boxes);
+        ASSERT_NO_FATAL_FAILURE(TypeAndTab(1, 0, "tin bronze"));
+        ASSERT_NO_FATAL_FAILURE(TypeOpen(1, 1, "12345.6"));
+        command();
+        (void)QTest::qWaitFor([&] { return boxes.closedByOk > 0; }, 3000);
+        QApplication::processEvents();
+        EXPECT_EQ(boxes.TextsOf("message"),
+                  (std::vector<std::string>{"Der Wert 12345.6 passt nicht in das Feld VALUE "
+                                            "(6 Stellen, 1 Dezimale) !"}));
+        EXPECT_EQ(boxes.closedByOk, 1) << "the box took the focus and was closed with OK";
+        ASSERT_NE(OpenEditor(), nullptr) << "the refused cell's editor is open";
+        EXPECT_EQ(OpenEditor()->text().toStdString(), "12345.6");
+        EXPECT_EQ(window->focusWidget(), OpenEditor())
+            << "the window gives the focus to the editor";
+        EXPECT_EQ(CurrentRow(), 1);
+        EXPECT_EQ(Table().RecNo(), 2);
+        EXPECT_EQ(RecordBox(), "2");
+        EXPECT_EQ(Table().State(), TDataSetState::dsEdit);
+        EXPECT_EQ(Cell(1, 0), "tin bronze");
+        EXPECT_EQ(RowRecords(), (std::vector<int>{1, 2, 3}));
+        EXPECT_EQ(window->grid->PressedColumn(), -1);
+        EXPECT_EQ(ReadBytes(path), before) << "the table file was written";
+
+        ASSERT_NO_FATAL_FAILURE(TypeOpen(1, 1, "9.5"));
+        ClickButton(TzNavButton::nbPost);
+        EXPECT_EQ(DbfRead(path, kNameValue),
+                  "[('worm', 3.0), ('tin bronze', 9.5), ('cast iron', 2.0)]\n");
+        EXPECT_EQ(boxes.TextsOf("message").size(), 1u);
+        SetUi(&ui);
+        window.reset();
+        CloseDbfTable();
+    }
 }
 
 TEST_F(TableOpenCellTest, CancelDropsTheCellStillBeingTyped) {

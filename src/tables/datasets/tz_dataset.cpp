@@ -774,16 +774,21 @@ std::string TTzDateField::AsString() const {
     return text;
 }
 
-void TTzDateField::SetAsString(const std::string& s) {
+double DaysOfTypedDate(const std::string& s) {
     std::string t = s;
     while (!t.empty() && t.back() == ' ') t.pop_back();
     std::string blank = BlankDate(DateFormat);
     while (!blank.empty() && blank.back() == ' ') blank.pop_back();
-    if (t.empty() || t == blank) {
+    if (t.empty() || t == blank) return 0;
+    return ReadEngineDate(s, true);
+}
+
+void TTzDateField::SetAsString(const std::string& s) {
+    const double v = DaysOfTypedDate(s);
+    if (v == 0) {
         Clear();
         return;
     }
-    const double v = ReadEngineDate(s, true);
     SetData(&v);
 }
 

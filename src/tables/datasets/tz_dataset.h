@@ -73,6 +73,9 @@ std::string DigitsFromDays(double days);
 // take) or lenient (an ISO text YYYY-MM-DD is accepted as well; any other
 // raises EDatabaseError " Invalid date ...").
 double ReadEngineDate(const std::string& text, bool lenient);
+// The days a text given to a date field stands for: 0 (blank) for an empty
+// text or the blank-date picture, else as the lenient reader reads it.
+double DaysOfTypedDate(const std::string& text);
 
 // The engine's date format and century from a short date format.
 void SetEngineDateFormatFromPlatform(const std::string& shortDateFormat);

@@ -120,7 +120,14 @@ TableEditorWindow::TableEditorWindow(Tdbf4& form, QWidget* parent)
     });
     connect(editRecno, &QLineEdit::textEdited, this, [this](const QString& text) {
         chosen_ = true;
-        if (commands.GoTyped(text.toStdString())) grid->FollowDataSet();
+        // The jump leaves the row: the cell being typed goes into it first,
+        // and a text its field refuses keeps the row where it is.
+        bool taken = false;
+        WithOpenCellTaken(grid, [&] {
+            taken = true;
+            if (commands.GoTyped(text.toStdString())) grid->FollowDataSet();
+        });
+        if (!taken) ShowPosition();
         labelReccount->setText(QStringLiteral("/%1").arg(form_.tzdbf.RecCount()));
     });
     connect(grid, &TzGrid::depressTitle, this, [this](int column) {

@@ -1,6 +1,7 @@
 #include "tables/qt/tz_grid.h"
 
 #include <QAbstractButton>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -188,6 +189,39 @@ QWidget* TzGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
     return editor;
 }
 
+void TzGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
+    if (editor == grid_->RefusedEditor()) return;
+    QStyledItemDelegate::setEditorData(editor, index);
+}
+
+void TzGridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
+                                  const QModelIndex& index) const {
+    // A mask drops its blanks from the text: "12.03." for a date cut short,
+    // ".." for a cleared one.
+    if (const auto* line = qobject_cast<QLineEdit*>(editor); line && !line->inputMask().isEmpty()) {
+        model->setData(index, line->displayText(), Qt::EditRole);
+        return;
+    }
+    QStyledItemDelegate::setModelData(editor, model, index);
+}
+
+bool TzGridDelegate::eventFilter(QObject* object, QEvent* event) {
+    if (event->type() != QEvent::FocusOut) return QStyledItemDelegate::eventFilter(object, event);
+    // The focus leaving the cell commits it. A refusal found that way is
+    // told by what the user does next with the cell (a command, a move),
+    // not now: the focus may have gone to the message about that refusal.
+    const QPointer<QWidget> editor = qobject_cast<QWidget*>(object);
+    const bool windowLeft =
+        static_cast<QFocusEvent*>(event)->reason() == Qt::ActiveWindowFocusReason;
+    const bool leaving = std::exchange(grid_->focusLeaving_, true);
+    const bool handled = QStyledItemDelegate::eventFilter(object, event);
+    grid_->focusLeaving_ = leaving;
+    // The window lost the focus (to a message box): the editor kept with
+    // a refused text has it again when the window is active again.
+    if (windowLeft && editor && editor == grid_->RefusedEditor()) editor->setFocus();
+    return handled;
+}
+
 // ---- grid ---------------------------------------------------------------------------------------
 
 TzGrid::TzGrid(QWidget* parent) : QTableView(parent), header_(new TzGridHeader(this)) {
@@ -289,6 +323,14 @@ void TzGrid::SetReadOnly(bool on) {
 
 void TzGrid::TitleReleased(int logicalIndex) {
     if (!horizontalHeader()->isVisible() || depressDisabled_) return;
+    // What a pressed title does (a sort) posts the row: the cell being
+    // typed goes into it first, and a text its field refuses presses nothing.
+    try {
+        CommitOpenCell();
+    } catch (const ECellRefused& e) {
+        Ui().ShowMessage("", e.what(), MessageKind::Error);
+        return;
+    }
     header_->pressedColumn = logicalIndex;
     header_->viewport()->update();
     emit depressTitle(logicalIndex);
@@ -329,14 +371,22 @@ void TzGrid::Reload() {
 }
 
 void TzGrid::CommitOpenCell() {
-    if (state() != QAbstractItemView::EditingState) return;
-    const QModelIndex at = currentIndex();
-    QWidget* editor = indexWidget(at);
-    if (!editor || !model_) return;
-    // Stored as the delegate stores a cell that is left. A value the field
-    // refuses raises here: the editor then stays open with what was typed.
-    itemDelegateForIndex(at)->setModelData(editor, model_, at);
+    if (state() != QAbstractItemView::EditingState || !model_) return;
+    const QPointer<QWidget> editor = indexWidget(currentIndex());
+    if (!editor) return;
+    // Stored as leaving the cell stores it. The store shows nothing, so the
+    // editor is still there afterwards.
+    committingOpenCell_ = true;
+    commitData(editor);
+    committingOpenCell_ = false;
+    const std::string message = std::exchange(commitMessage_, {});
+    if (!editor) return;
+    if (KeepsRefusedEditor(editor)) {
+        editor->setFocus();
+        throw ECellRefused(message);
+    }
     closeEditor(editor, QAbstractItemDelegate::NoHint);
+    if (!message.empty()) Ui().ShowMessage("", message, MessageKind::Error);
 }
 
 void TzGrid::DropOpenCell() {
@@ -345,8 +395,76 @@ void TzGrid::DropOpenCell() {
         closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
 }
 
+bool TzGrid::KeepsRefusedEditor(QWidget* editor) const {
+    const auto* line = qobject_cast<QLineEdit*>(editor);
+    return editor && editor == refusedEditor_ && (!line || line->text() == refusedText_);
+}
+
+void TzGrid::commitData(QWidget* editor) {
+    if (model_) model_->TakeCellReport();
+    QTableView::commitData(editor);
+    if (!model_) return;
+    const std::optional<TzTableModel::CellReport> report = model_->TakeCellReport();
+    if (!report) return;  // nothing was stored
+    const auto* line = qobject_cast<QLineEdit*>(editor);
+    refusedEditor_ = report->refused ? editor : nullptr;
+    refusedText_ = report->refused && line ? line->text() : QString();
+    if (committingOpenCell_) {
+        commitMessage_ = report->message;
+        return;
+    }
+    if (report->message.empty() || (report->refused && focusLeaving_)) return;
+    ReportLater(report->message);
+}
+
+void TzGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    // An editor whose text its field refused stays open with it; only
+    // Escape or Cancel (a revert) drops it.
+    if (hint != QAbstractItemDelegate::RevertModelCache && KeepsRefusedEditor(editor)) return;
+    if (editor == refusedEditor_) refusedEditor_ = nullptr;
+    QTableView::closeEditor(editor, hint);
+}
+
+bool TzGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    // No other cell opens while one holds a refused text.
+    if (refusedEditor_ && indexWidget(index) != refusedEditor_) return false;
+    return QTableView::edit(index, trigger, event);
+}
+
+void TzGrid::ReportLater(const std::string& message) {
+    const bool queued = !laterMessage_.empty();
+    laterMessage_ = message;
+    if (queued) return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            const std::string text = std::exchange(laterMessage_, {});
+            // The refused cell shown current, its editor with the focus,
+            // before the message takes it.
+            if (QWidget* editor = refusedEditor_) {
+                selectionModel()->select(currentIndex(), QItemSelectionModel::ClearAndSelect);
+                editor->setFocus();
+            }
+            Ui().ShowMessage("", text, MessageKind::Error);
+        },
+        Qt::QueuedConnection);
+}
+
 void TzGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
+    // The cell left keeps its editor with a text its field refused: the
+    // user's move does not happen. A move of the dataset (after a command)
+    // leaves the refused text behind with the record it was typed for.
+    if (QWidget* kept = previous.isValid() ? indexWidget(previous) : nullptr;
+        kept && kept == refusedEditor_ && current != previous) {
+        if (!following_) {
+            following_ = true;
+            setCurrentIndex(previous);
+            following_ = false;
+            return;
+        }
+        closeEditor(kept, QAbstractItemDelegate::RevertModelCache);
+    }
     if (following_ || !model_ || !current.isValid()) return;
     if (previous.isValid() && current.row() == previous.row()) return;
     const bool wasInserting = model_->DataSet().State() == TDataSetState::dsInsert;
@@ -394,13 +512,11 @@ bool TzGrid::IsLogical(const QModelIndex& index) const {
 
 bool TzGrid::ToggleLogical(const QModelIndex& index) {
     if (!model_ || readOnly_ || model_->ReadOnly() || !IsLogical(index)) return false;
-    try {
-        const bool value = index.data(TzTableModel::BoolRole).toBool();
-        if (!model_->setData(index, !value, TzTableModel::BoolRole)) return false;
-    } catch (const std::exception& e) {
-        Ui().ShowMessage("", e.what(), MessageKind::Error);
-        return false;
-    }
+    const bool value = index.data(TzTableModel::BoolRole).toBool();
+    const bool stored = model_->setData(index, !value, TzTableModel::BoolRole);
+    if (const auto report = model_->TakeCellReport(); report && !report->message.empty())
+        Ui().ShowMessage("", report->message, MessageKind::Error);
+    if (!stored) return false;
     emit recordChanged();
     return true;
 }
@@ -427,6 +543,13 @@ bool TzGrid::AppendRow() {
     TTzFileDataSet& ds = model_->DataSet();
     if (ds.ReadOnly || ds.State() == TDataSetState::dsInsert) return false;
     const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    try {
+        // The new record follows the row posted with the cell being typed.
+        CommitOpenCell();
+    } catch (const ECellRefused& e) {
+        Ui().ShowMessage("", e.what(), MessageKind::Error);
+        return true;
+    }
     try {
         ds.Post();
         model_->AppendRecord();

@@ -20,6 +20,7 @@
 // takes them all. Moving to another row moves the dataset, which posts it.
 
 #include <QHeaderView>
+#include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTableView>
 
@@ -80,6 +81,16 @@ public:
                const QModelIndex& index) const override;
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override;
+    // An editor that holds a text its field refused keeps it while its row
+    // is drawn again.
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    // A cell typed through a mask (a date) gives its text as shown, blanks
+    // and all: a cleared date cell is the blank-date picture.
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override;
 
 private:
     TzGrid* grid_;
@@ -89,6 +100,7 @@ class TzGrid : public QTableView {
     Q_OBJECT
 public:
     explicit TzGrid(QWidget* parent = nullptr);
+    using QTableView::edit;
 
     void SetTableModel(TzTableModel* model);
     TzTableModel* TableModel() const { return model_; }
@@ -112,8 +124,13 @@ public:
     // The cell being typed into, when one is open: its text stored into the
     // record's field (as leaving the cell stores it) and its editor closed;
     // or dropped, its editor closed and the text gone.
+    // A text the field refuses stays in the open editor, which gets the
+    // focus, and raises ECellRefused with the message: the command that
+    // called stops there and shows it, once.
     void CommitOpenCell();
     void DropOpenCell();
+    // The open editor that holds a text its field refused (nullptr: none).
+    QWidget* RefusedEditor() const { return refusedEditor_; }
     // Toggles the logical cell (when the grid may edit).
     bool ToggleLogical(const QModelIndex& index);
 
@@ -143,8 +160,19 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Every store of a cell's editor comes here, whoever started it (the
+    // editor left, Return or Tab, a move, a command): a text the field
+    // refuses keeps its editor open, and its message is shown once, after
+    // the event that committed it.
+    void commitData(QWidget* editor) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
 
 private:
+    friend class TzGridDelegate;
+    // Shows a cell's message once the event being handled is done.
+    void ReportLater(const std::string& message);
+    bool KeepsRefusedEditor(QWidget* editor) const;
     void TitleReleased(int logicalIndex);
     bool RestoreCurrent();
     bool AppendRow();
@@ -159,6 +187,22 @@ private:
     bool readOnly_ = false;
     bool following_ = false;
     std::vector<TzGridColumn> columns_;
+    // The editor kept open with the text its field refused.
+    QPointer<QWidget> refusedEditor_;
+    QString refusedText_;
+    // The message of the last commit, for CommitOpenCell.
+    std::string commitMessage_;
+    // A commit made because the focus left the editor, or by CommitOpenCell:
+    // its refusal is told by the command, not by the commit.
+    bool focusLeaving_ = false;
+    bool committingOpenCell_ = false;
+    std::string laterMessage_;
+};
+
+// A typed cell's text that its field refuses; what() is the message.
+class ECellRefused : public EDatabaseError {
+public:
+    using EDatabaseError::EDatabaseError;
 };
 
 }  // namespace veldrim

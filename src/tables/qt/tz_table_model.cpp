@@ -15,6 +15,7 @@
 #include "tables/index/ndx_index.h"
 #include "tables/engine/navigation.h"
 #include "tables/engine/dbf_file.h"
+#include "tables/datasets/tz_dataset.h"
 
 namespace veldrim {
 
@@ -406,10 +407,10 @@ void TzTableModel::SetReadOnly(bool on) {
     if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
-bool TzTableModel::FitsTheField(int column, const QString& typed) const {
-    const auto& items = ds_.FieldProps().items;
-    if (column < 0 || column >= static_cast<int>(items.size())) return true;
-    const TDTField& d = items[static_cast<std::size_t>(column)];
+namespace {
+
+// A number typed into a number field fits its width.
+bool FitsTheField(const TDTField& d, const QString& typed) {
     if (d.type != 'N' && d.type != 'F') return true;
     const std::string text = ToOem(typed.trimmed());
     // Blank, or the stars the cell shows given back: nothing new is stored.
@@ -427,22 +428,58 @@ bool TzTableModel::FitsTheField(int column, const QString& typed) const {
     if (digits.starts_with('-') && digits.find_first_not_of("-0.") == std::string_view::npos)
         digits.remove_prefix(1);
     if (r.ec == std::errc() && static_cast<int>(digits.size()) <= d.length) return true;
-    Ui().ShowMessage("",
-                     "Der Wert " + text + " passt nicht in das Feld " + d.name + " (" +
-                         std::to_string(d.length) + " Stellen" +
-                         (d.decimals > 0 ? ", " + std::to_string(d.decimals) + " Dezimalen" : "") +
-                         ") !",
-                     MessageKind::Error);
     return false;
 }
 
-bool TzTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (!index.isValid() || readOnly_ || ds_.ReadOnly) return false;
-    if (role != Qt::EditRole && role != BoolRole) return false;
-    TField* field = FieldOfColumn(index.column());
-    if (!field || !MoveToRow(index.row())) return false;
-    TField& f = *field;
-    if (role == Qt::EditRole && !FitsTheField(index.column(), value.toString())) return false;
+// The engine's message for a date it cannot write (a year before 1).
+constexpr const char* kUnstorableDate = "        Invalid date       ";
+
+// Holds back what the dataset or the engine would show while a cell is
+// stored: their messages are kept, a question gets the cancel answer, and
+// nothing runs an event loop.
+class HeldMessages : public BatchUi {
+public:
+    HeldMessages() : outer_(&Ui()) { SetUi(this); }
+    ~HeldMessages() override { SetUi(outer_); }
+    HeldMessages(const HeldMessages&) = delete;
+    HeldMessages& operator=(const HeldMessages&) = delete;
+    void ShowMessage(const std::string&, const std::string& text, MessageKind) override {
+        Add(text);
+    }
+    Answer Ask(const std::string&, const std::string& text, AskButtons, MessageKind) override {
+        Add(text);
+        return Answer::Cancel;
+    }
+    void Add(const std::string& text) { texts += (texts.empty() ? "" : "\r\n") + text; }
+    std::string texts;
+
+private:
+    UiServices* outer_;
+};
+
+}  // namespace
+
+std::string RefusalOfTypedText(const TDTField& d, const QString& typed) {
+    if (d.type == 'D') {
+        try {
+            const double days = DaysOfTypedDate(ToOem(typed));
+            if (days != 0 && DigitsFromDays(days).empty()) return kUnstorableDate;
+        } catch (const EDatabaseError& e) {
+            return e.what();
+        }
+        return {};
+    }
+    if (FitsTheField(d, typed)) return {};
+    return "Der Wert " + ToOem(typed.trimmed()) + " passt nicht in das Feld " + d.name + " (" +
+           std::to_string(d.length) + " Stellen" +
+           (d.decimals > 0
+                ? ", " + std::to_string(d.decimals) + (d.decimals == 1 ? " Dezimale" : " Dezimalen")
+                : "") +
+           ") !";
+}
+
+bool TzTableModel::Store(const QModelIndex& index, TField& f, const QVariant& value, int role) {
+    if (!MoveToRow(index.row())) return false;
     if (ds_.State() == TDataSetState::dsBrowse) ds_.Edit();
     // In a walked order the post may move the record to another row.
     if (!natural_ && ds_.State() == TDataSetState::dsEdit) editedRecord_ = ds_.ActiveRecordNumber();
@@ -455,6 +492,34 @@ bool TzTableModel::setData(const QModelIndex& index, const QVariant& value, int 
     }
     RefreshCurrent();
     return true;
+}
+
+bool TzTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    report_ = CellReport{};
+    if (!index.isValid() || readOnly_ || ds_.ReadOnly) return false;
+    if (role != Qt::EditRole && role != BoolRole) return false;
+    TField* field = FieldOfColumn(index.column());
+    const auto& items = ds_.FieldProps().items;
+    if (!field || index.column() >= static_cast<int>(items.size())) return false;
+    if (role == Qt::EditRole) {
+        report_->message =
+            RefusalOfTypedText(items[static_cast<std::size_t>(index.column())], value.toString());
+        if (!report_->message.empty()) {
+            report_->refused = true;
+            return false;
+        }
+    }
+    HeldMessages held;
+    bool stored = false;
+    try {
+        stored = Store(index, *field, value, role);
+    } catch (const std::exception& e) {
+        // Moving to the row or storing failed: the typed text is kept.
+        report_->refused = true;
+        held.Add(e.what());
+    }
+    report_->message = std::move(held.texts);
+    return stored;
 }
 
 }  // namespace veldrim

@@ -22,6 +22,9 @@
 #include <QHash>
 #include <QStringList>
 #include <functional>
+#include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "tables/datasets/tz_file_dataset.h"
@@ -33,6 +36,12 @@ namespace veldrim {
 struct TzCellColors {
     QColor indicator, cell, cellText, hilite, hiliteText, deleted, deletedText;
 };
+
+// The verdict on a text typed into a cell of a field: empty when the field
+// takes it, else the message that says why not: a number wider than its
+// field (stored, it would be stars, and both the typed and the old value
+// lost), a date the engine cannot read or store. Shows nothing.
+std::string RefusalOfTypedText(const TDTField& field, const QString& typed);
 
 class TzTableModel : public QAbstractTableModel {
     Q_OBJECT
@@ -50,7 +59,21 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // Stores a typed cell (EditRole) or a logical cell's value (BoolRole)
+    // into the record's field. It shows nothing: a message box's event loop
+    // would take the focus from the cell's editor in the middle of its
+    // commit. What it has to say waits in the cell report.
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    // What the last setData had to say, handed out once. Refused: nothing
+    // was stored, and the typed text belongs in its editor still. The
+    // message (empty: none) is for the command that started the edit to
+    // show, once the editor is closed or kept.
+    struct CellReport {
+        bool refused = false;
+        std::string message;
+    };
+    // Nothing when no setData ran since the last one was handed out.
+    std::optional<CellReport> TakeCellReport() { return std::exchange(report_, std::nullopt); }
     bool canFetchMore(const QModelIndex& parent) const override;
     void fetchMore(const QModelIndex& parent) override;
 
@@ -112,13 +135,12 @@ public:
     int WalkedRows() const { return static_cast<int>(walked_.size()); }
 
 private:
-    // A number typed into a number column fits its width; else the user is
-    // told which field refuses it, and nothing is stored.
-    bool FitsTheField(int column, const QString& typed) const;
     struct RowTexts {
         QStringList texts;
         bool deleted = false;
     };
+    // setData's part that moves to the row and stores the value.
+    bool Store(const QModelIndex& index, TField& field, const QVariant& value, int role);
     // Natural order, nothing hidden: row r is record r + 1.
     bool Natural() const;
     int StoredRows() const;
@@ -142,6 +164,7 @@ private:
     mutable QHash<int32_t, RowTexts> cache_;
     QHash<int, QString> displayValues_;
     std::vector<TzGridColumn> layout_;
+    std::optional<CellReport> report_;
 };
 
 }  // namespace veldrim

@@ -171,13 +171,17 @@ bool TableEditorCommands::SearchFor(const std::string& text, bool fromTop) {
     {
         Busy busy;
         if (!Guard([&] { t.Post(); })) return false;
-        Guard([&] { t.Search(text, fieldNo, fromTop); });
+        // The typed text is the program's code page 850; the engine searches
+        // its records as Windows-1252 texts (an OEM table's records are
+        // converted as they are read), whatever the table's code page.
+        const std::string value = OemToAnsiStr(text);
+        Guard([&] { t.Search(value, fieldNo, fromTop); });
         if (fieldNo == 0) {
             // Numbers are stored with a point; a comma typed as the decimal
             // sign finds them on the second attempt.
-            std::string withPoints = text;
+            std::string withPoints = value;
             ReplaceChar(',', '.', withPoints);
-            if (withPoints != text) Guard([&] { t.Search(withPoints, fieldNo, fromTop); });
+            if (withPoints != value) Guard([&] { t.Search(withPoints, fieldNo, fromTop); });
         }
     }
     if (fieldNo == 0) {

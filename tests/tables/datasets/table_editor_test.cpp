@@ -199,6 +199,34 @@ TEST_F(TableEditorTest, PackAsksAndRemovesTheDeletedRecords) {
     EXPECT_EQ(names, "2 0 a,c\n");
 }
 
+// A pack that reports an error after it removed the deleted records (a memo
+// reference beyond the memo file is dropped and reported): the editor
+// stands on a record the table still holds and answers that the table
+// changed, so the window shows it again.
+TEST_F(TableEditorTest, APackThatReportsADroppedMemoReferenceShowsThePackedTable) {
+    path = Path("notes.dbf");
+    WriteBytes(
+        path, BuildDbf(0x83, {{"NAME", 'C', 10, 0}, {"NOTE", 'M', 10, 0}},
+                       {" worm              99", "*bronze             ", " cast               1"}));
+    std::string memo(512, '\0');
+    memo[0] = 2;
+    Spit(Path("notes.dbt"), memo + "kept\x1A");
+    form.tzdbf.SetDbfFileName(path);
+    form.tzdbf.Open();
+    form.tzdbf.SetRecNo(3);
+    ui.QueueAnswer(Answer::Yes);
+    EXPECT_TRUE(commands.Pack());
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_THAT(Messages()[0], ::testing::HasSubstr("1003"));
+    EXPECT_EQ(form.tzdbf.RecordCount(), 2);
+    EXPECT_EQ(form.tzdbf.RecNo(), 1);
+    EXPECT_EQ(form.tzdbf.FieldByName("NAME").AsString(), "worm");
+    std::vector<std::string> names;
+    for (form.tzdbf.First(); !form.tzdbf.Eof(); form.tzdbf.Next())
+        names.push_back(form.tzdbf.FieldByName("NAME").AsString());
+    EXPECT_EQ(names, (std::vector<std::string>{"worm", "cast"}));
+}
+
 TEST_F(TableEditorTest, AppendCommandsDoNothingWhileTheTableIsLockedElsewhere) {
     Open({{"a", 1, true}});
     LockRetries = 1;

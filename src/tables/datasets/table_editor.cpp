@@ -171,13 +171,17 @@ bool TableEditorCommands::SearchFor(const std::string& text, bool fromTop) {
     {
         Busy busy;
         if (!Guard([&] { t.Post(); })) return false;
-        Guard([&] { t.Search(text, fieldNo, fromTop); });
+        // The typed text is the program's code page 850; the engine searches
+        // its records as Windows-1252 texts (an OEM table's records are
+        // converted as they are read), whatever the table's code page.
+        const std::string value = OemToAnsiStr(text);
+        Guard([&] { t.Search(value, fieldNo, fromTop); });
         if (fieldNo == 0) {
             // Numbers are stored with a point; a comma typed as the decimal
             // sign finds them on the second attempt.
-            std::string withPoints = text;
+            std::string withPoints = value;
             ReplaceChar(',', '.', withPoints);
-            if (withPoints != text) Guard([&] { t.Search(withPoints, fieldNo, fromTop); });
+            if (withPoints != value) Guard([&] { t.Search(withPoints, fieldNo, fromTop); });
         }
     }
     if (fieldNo == 0) {
@@ -193,24 +197,38 @@ bool TableEditorCommands::Pack() {
     if (Ui().Ask("", "Pack ?", AskButtons::YesNoCancel, MessageKind::Confirmation) != Answer::Yes)
         return false;
     Busy busy;
+    const int32_t before = t.RecCount();
     bool packed = false;
-    return Guard([&] {
-               t.Post();
-               packed = t.Pack();
-           }) &&
-           packed;
+    const bool ok = Guard([&] {
+        t.Post();
+        packed = t.Pack();
+    });
+    // A pack that reports an error after it removed records (its memo file
+    // or an index failed) has changed the table all the same.
+    return (ok && packed) || (t.Active() && t.RecCount() != before);
+}
+
+bool TableEditorCommands::AppendUnderLock(bool fileLock, const std::function<void()>& step) {
+    TTzDbf& t = form_.tzdbf;
+    if (!t.Active()) return false;
+    const int32_t before = t.RecCount();
+    const bool ok = UnderLock(fileLock, step);
+    // An append that reports an error may have appended records before it
+    // (the whole records of a damaged source): they are shown as after an
+    // append without error.
+    return ok || (t.Active() && t.RecCount() > before);
 }
 
 bool TableEditorCommands::AppendCopy() {
-    return UnderLock(false, [&] { form_.tzdbf.AppendRec(); });
+    return AppendUnderLock(false, [&] { form_.tzdbf.AppendRec(); });
 }
 
 bool TableEditorCommands::AppendDbfFrom(const std::string& path) {
-    return UnderLock(true, [&] { form_.tzdbf.AppendFrom(path); });
+    return AppendUnderLock(true, [&] { form_.tzdbf.AppendFrom(path); });
 }
 
 bool TableEditorCommands::AppendDelimitedFrom(const std::string& path) {
-    return UnderLock(true, [&] { form_.tzdbf.AppendFromDelimited(path); });
+    return AppendUnderLock(true, [&] { form_.tzdbf.AppendFromDelimited(path); });
 }
 
 bool TableEditorCommands::SaveDelimitedTo(const std::string& path) {

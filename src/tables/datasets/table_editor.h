@@ -72,9 +72,12 @@ public:
     // The search itself (no question): true on a hit; a miss shows
     // text + " nicht gefunden".
     bool SearchFor(const std::string& text, bool fromTop);
-    // Asks "Pack ?"; Yes packs. True when the table was packed.
+    // Asks "Pack ?"; Yes packs. True when the table was packed, or when
+    // records were removed before the pack reported an error.
     bool Pack();
-    // The menu Append: ALock, AppendRec, UnLock. True when appended.
+    // The menu Append: ALock, AppendRec, UnLock. The append commands answer
+    // true when records were appended, also when the append then reported
+    // an error (a damaged source's whole records): the window shows them.
     bool AppendCopy();
     bool AppendDbf();
     bool AppendDelimited();
@@ -103,6 +106,8 @@ private:
     // Runs one step on the table; engine and dataset failures are shown.
     bool Guard(const std::function<void()>& step);
     bool UnderLock(bool fileLock, const std::function<void()>& step);
+    // UnderLock for an append: true also when it failed after appending.
+    bool AppendUnderLock(bool fileLock, const std::function<void()>& step);
 
     Tdbf4& form_;
 };

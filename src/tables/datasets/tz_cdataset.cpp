@@ -30,33 +30,44 @@ void TTzCDataSet::CloseHook() {
     for (auto& n : Notifications) n = nullptr;
 }
 
+// The verbs that change the table bring the dataset up to the engine also
+// when the engine reported an error: what the verb did before it (records
+// appended, a table packed) is shown, and the error reaches the caller.
+
 void TTzCDataSet::AppendRec() {
     if (!SelectForOperation("AppendRec")) return;
-    veldrim::Append();
-    EnsureVisibleRecord();
-    AfterChangeHook();
-    RefreshAfterMove();
+    FollowEngineVerb([] { veldrim::Append(); },
+                     [this] {
+                         EnsureVisibleRecord();
+                         AfterChangeHook();
+                         RefreshAfterMove();
+                     });
 }
 
 void TTzCDataSet::AppendFrom(const std::string& fileName) {
     if (!SelectForOperation("AppendFrom")) return;
     PositionSync();
     const int32_t back = veldrim::RecNo();
-    veldrim::AppendFrom(fileName);
-    SelectForOperation("AppendFrom");
-    if (!GoIfValid(back)) {
-        Last();
-    } else {
-        RefreshAfterMove();
-    }
-    AfterChangeHook();
+    FollowEngineVerb([&] { veldrim::AppendFrom(fileName); },
+                     [&] {
+                         if (!SelectForOperation("AppendFrom")) return;
+                         if (!GoIfValid(back)) {
+                             Last();
+                         } else {
+                             RefreshAfterMove();
+                         }
+                         AfterChangeHook();
+                     });
 }
 
 bool TTzCDataSet::Pack() {
     if (!SelectForOperation("Pack")) return false;
-    const bool ok = veldrim::Pack();
-    AfterChangeHook();
-    RefreshAfterMove();
+    bool ok = false;
+    FollowEngineVerb([&] { ok = veldrim::Pack(); },
+                     [this] {
+                         AfterChangeHook();
+                         RefreshAfterMove();
+                     });
     return ok;
 }
 

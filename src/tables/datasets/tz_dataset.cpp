@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <exception>
+#include <utility>
 
 #include "foundation/codepage.h"
 #include "foundation/text_conv.h"
@@ -236,6 +238,32 @@ void TTzDataSet::RefreshAfterMove() {
         Resync();
     }
     DoAfterScroll();
+}
+
+void TTzDataSet::FollowEngineVerb(const std::function<void()>& verb,
+                                  const std::function<void()>& follow) {
+    std::exception_ptr raised;
+    try {
+        verb();
+    } catch (const EDurazError&) {
+        raised = std::current_exception();
+    }
+    if (!raised && ErrorState.lastErrorCode == 0 && ErrorState.pendingErrorCode == 0) {
+        follow();
+        return;
+    }
+    const uint16_t last = std::exchange(ErrorState.lastErrorCode, 0);
+    const uint16_t pending = std::exchange(ErrorState.pendingErrorCode, 0);
+    std::string context = std::exchange(ErrorState.contextText, {});
+    try {
+        follow();
+    } catch (const EDurazError&) {
+    } catch (const EDatabaseError&) {
+    }
+    ErrorState.lastErrorCode = last;
+    ErrorState.pendingErrorCode = pending;
+    ErrorState.contextText = std::move(context);
+    if (raised) std::rethrow_exception(raised);
 }
 
 void TTzDataSet::FlushActiveRecord() {

@@ -160,6 +160,16 @@ protected:
     bool IsFiltered() const override { return !filter_.empty(); }
     std::function<void()> KeepEngineEdit() override;
 
+    // Runs an engine verb that changes the table, then `follow`, which
+    // brings the dataset up to what the verb left. A verb that reports an
+    // error may have changed the table before it (an APPEND FROM of a
+    // damaged source appends its whole records first): `follow` runs all
+    // the same, with the verb's error held aside, as the record operations
+    // read a pending code as their own failure. The verb's error then
+    // reaches the caller as the verb reported it (raised again, or pending),
+    // its code in LastError; a failure of `follow` meanwhile is dropped.
+    void FollowEngineVerb(const std::function<void()>& verb, const std::function<void()>& follow);
+
     int SafeGo(int32_t n);
     // Engine record -> record buffer, and back (fieldNo 0: all fields;
     // onlyChanged: a field whose value the engine record already holds is

@@ -331,8 +331,9 @@ std::string TTzFileDataSet::Peek(uint8_t fieldNo, int32_t recNo) {
 
 int TTzFileDataSet::AppendFromDelimited(const std::string& fileName) {
     if (!SelectForOperation("AppendFromDelimited")) return 0;
-    const int r = AppendDelimited(fileName, ShowProgress);
-    RefreshAfterMove();
+    int r = 0;
+    FollowEngineVerb([&] { r = AppendDelimited(fileName, ShowProgress); },
+                     [this] { RefreshAfterMove(); });
     return r;
 }
 

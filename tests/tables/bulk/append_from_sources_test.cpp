@@ -10,6 +10,7 @@
 #include "tables/bulk/bulk_verbs.h"
 #include "tables/datasets/table_access.h"
 #include "tables/datasets/table_editor.h"
+#include "tables/datasets/tz_dbf.h"
 #include "tables/engine/locking.h"
 #include "tables/engine/navigation.h"
 #include "tables/engine/win1252_text.h"
@@ -30,6 +31,30 @@ protected:
         return " " + name + std::string(10 - name.size(), ' ') + std::string(5 - q.size(), ' ') + q;
     }
     std::string Receiver() { return Make("dst.dbf", {F("NAME", 'C', 10), F("QTY", 'N', 5)}); }
+    // A source whose header states more records than its file holds: cut off
+    // in the middle of its third record (2.5 records for 4 stated), or
+    // stating 2^31 - 1 for the 4 it holds.
+    struct DamagedCase {
+        const char* what;
+        uint32_t stated;
+        std::size_t bytes;  // of records kept in the file
+        std::vector<std::string> whole;
+    };
+    static std::vector<DamagedCase> DamagedCases() {
+        return {
+            {"cut off", 4, 2 * kRecordLength + kRecordLength / 2, {"anna", "bert"}},
+            {"2^31 - 1 stated", 0x7FFFFFFF, 4 * kRecordLength, {"anna", "bert", "carl", "dora"}},
+        };
+    }
+    std::string DamagedSource(const DamagedCase& c) {
+        std::vector<uint8_t> b =
+            BuildDbf(0x03, Layout(),
+                     {Record("anna", 1), Record("bert", 2), Record("carl", 3), Record("dora", 4)});
+        Put32(b, 4, c.stated);
+        b.resize(kHeaderLength + c.bytes);
+        WriteBytes(Path("damaged.dbf"), b);
+        return Path("damaged.dbf");
+    }
     // The NAME fields of the current area's records in record order.
     static std::vector<std::string> Names() {
         std::vector<std::string> out;
@@ -42,30 +67,13 @@ protected:
     }
 };
 
-// A source whose header states more records than its file holds: cut off
-// in the middle of its third record (2.5 records for 4 stated), or stating
-// 2^31 - 1 for the 4 it holds. Its whole records are appended and the user
-// is told, with the source's name and the count of its whole records; the
-// receiving table is sound (its count, its size and its records).
+// A damaged source: its whole records are appended and the user is told,
+// with the source's name and the count of its whole records; the receiving
+// table is sound (its count, its size and its records).
 TEST_F(AppendFromSourcesTest, ADamagedSourceIsReportedAndOnlyItsWholeRecordsAreAppended) {
-    struct Case {
-        const char* what;
-        uint32_t stated;
-        std::size_t bytes;  // of records kept in the file
-        std::vector<std::string> whole;
-    };
-    const Case cases[] = {
-        {"cut off", 4, 2 * kRecordLength + kRecordLength / 2, {"anna", "bert"}},
-        {"2^31 - 1 stated", 0x7FFFFFFF, 4 * kRecordLength, {"anna", "bert", "carl", "dora"}},
-    };
-    for (const Case& c : cases) {
+    for (const DamagedCase& c : DamagedCases()) {
         SCOPED_TRACE(c.what);
-        std::vector<uint8_t> b =
-            BuildDbf(0x03, Layout(),
-                     {Record("anna", 1), Record("bert", 2), Record("carl", 3), Record("dora", 4)});
-        Put32(b, 4, c.stated);
-        b.resize(kHeaderLength + c.bytes);
-        WriteBytes(Path("damaged.dbf"), b);
+        DamagedSource(c);
         const std::string dst = Receiver();
         UseIn(1, dst + " EXCLUSIVE");
         const std::string raised = Raised([&] { AppendFrom(Path("damaged.dbf")); });
@@ -85,6 +93,66 @@ TEST_F(AppendFromSourcesTest, ADamagedSourceIsReportedAndOnlyItsWholeRecordsAreA
         EXPECT_EQ(Peek(2, RecCount()), "    " + std::to_string(c.whole.size()));
         CloseAll();
         std::filesystem::remove(dst);
+    }
+}
+
+// The dataset's APPEND FROM of a damaged source shows every record the table
+// then holds, whether the engine raises its report or leaves it for the
+// caller to collect: it stays on the record it was on, or, coming from an
+// empty table, stands on the last record; the report still reaches the
+// caller with its code.
+TEST_F(AppendFromSourcesTest, TheDatasetShowsTheWholeRecordsOfADamagedSourceAfterItsReport) {
+    const std::vector<std::string> held = {"ida", "jan", "kai"};
+    for (const DamagedCase& c : DamagedCases()) {
+        for (const bool collected : {false, true}) {
+            for (const std::size_t before : {std::size_t{0}, held.size()}) {
+                SCOPED_TRACE(std::string(c.what) + (collected ? ", collected" : ", raised") + ", " +
+                             std::to_string(before) + " records before");
+                const std::string source = DamagedSource(c);
+                std::vector<std::string> names(held.begin(), held.begin() + before);
+                std::vector<uint8_t> b;
+                {
+                    std::vector<std::string> records;
+                    for (const std::string& n : names) records.push_back(Record(n, 9));
+                    b = BuildDbf(0x03, Layout(), records);
+                }
+                WriteBytes(Path("dst.dbf"), b);
+                names.insert(names.end(), c.whole.begin(), c.whole.end());
+
+                TTzDbf ds("T");
+                ds.SetDbfFileName(Path("dst.dbf"));
+                ds.Open();
+                if (before > 0) ds.SetRecNo(2);
+                ASSERT_TRUE(ds.FLock());
+                std::string raised;
+                try {
+                    if (collected) {
+                        QuietEngineErrors quiet;
+                        ds.AppendFrom(source);
+                    } else {
+                        raised = Raised([&] { ds.AppendFrom(source); });
+                    }
+                } catch (const EDatabaseError& e) {
+                    ADD_FAILURE() << "the dataset failed after the append: " << e.what();
+                }
+                EXPECT_EQ(LastError(), 210);
+                if (collected) {
+                    EXPECT_TRUE(Contains(TakeErrorMessage(), "ganze")) << "pending for the caller";
+                } else {
+                    EXPECT_TRUE(Contains(raised, "ganze")) << raised;
+                }
+                ds.UnLock();
+                EXPECT_EQ(ds.RecordCount(), static_cast<int32_t>(names.size()));
+                const int32_t current = before > 0 ? 2 : static_cast<int32_t>(names.size());
+                EXPECT_EQ(ds.RecNo(), current);
+                EXPECT_EQ(ds.FieldByName("NAME").AsString(), names[current - 1]);
+                std::vector<std::string> shown;
+                for (ds.First(); !ds.Eof(); ds.Next())
+                    shown.push_back(ds.FieldByName("NAME").AsString());
+                EXPECT_EQ(shown, names);
+                ds.Close();
+            }
+        }
     }
 }
 

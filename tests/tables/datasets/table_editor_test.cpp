@@ -112,6 +112,68 @@ TEST_F(TableEditorTest, SearchRetriesWithPointsAndReportsAMiss) {
     EXPECT_EQ(commands.searchText, "1,5");
 }
 
+// The search text is typed in the program's code page 850; the table holds
+// its texts in code page 850 (OEM) or Windows-1252 (ANSI). Either way a
+// word with umlauts or ß is found, in any mix of upper and lower case; a
+// word that differs by its umlaut is not. Bytes as the two code pages'
+// tables give them: ä 84/E4, Ä 8E/C4, ö 94/F6, Ö 99/D6, ü 81/FC, Ü 9A/DC,
+// ß E1/DF (code page 850 / Windows-1252).
+TEST_F(TableEditorTest, SearchFindsWordsWithUmlautsAndSharpSInOemAndAnsiTables) {
+    struct Table {
+        const char* what;
+        TTzTableLanguage language;
+        std::vector<std::string> names;  // the stored bytes of NAME, records 1..3
+    };
+    const Table tables[] = {
+        {"OEM table",
+         tlOem,
+         {"Getriebe\x94l", "\x99ls\x84ure \x9a", "Mineral\x94l Gr\x94\xe1\x65"}},
+        {"ANSI table",
+         tlAnsi,
+         {"Getriebe\xf6l", "\xd6ls\xe4ure \xdc", "Mineral\xf6l Gr\xf6\xdf\x65"}},
+    };
+    struct Case {
+        const char* shown;  // for the trace
+        const char* typed;  // code page 850
+        int32_t found;      // record number; 0: nicht gefunden
+    };
+    const Case cases[] = {
+        {"säure", "s\x84ure", 2},
+        {"größe", "gr\x94\xe1\x65", 3},
+        {"GRÖßE", "GR\x99\xe1\x45", 3},
+        {"ölSÄURE ü", "\x94lS\x8eURE \x81", 2},
+        {"ß", "\xe1", 3},
+        {"TRIEBEÖL", "TRIEBE\x99L", 1},
+        {"plain ASCII", "mineral", 3},
+        {"plain ASCII", "ure", 2},
+        {"the umlaut is a letter of its own", "saure", 0},
+        {"große", "gro\xe1\x65", 0},
+    };
+    for (const Table& table : tables) {
+        SCOPED_TRACE(table.what);
+        path = Path("lube.dbf");
+        std::vector<std::string> records;
+        for (const std::string& n : table.names)
+            records.push_back(" " + n + std::string(20 - n.size(), ' '));
+        WriteBytes(path, BuildDbf(0x03, {{"NAME", 'C', 20, 0}}, records));
+        form.tzdbf.TableLanguage = table.language;
+        form.tzdbf.SetDbfFileName(path);
+        form.tzdbf.Open();
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.shown);
+            form.tzdbf.SetRecNo(1);
+            ui.calls.clear();
+            EXPECT_EQ(commands.SearchFor(c.typed, true), c.found != 0);
+            EXPECT_EQ(form.tzdbf.RecNo(), c.found != 0 ? c.found : 1);
+            // A miss names the text as it was typed.
+            EXPECT_EQ(Messages(), c.found != 0 ? std::vector<std::string>{}
+                                               : std::vector<std::string>{std::string(c.typed) +
+                                                                          " nicht gefunden"});
+        }
+        form.tzdbf.Close();
+    }
+}
+
 TEST_F(TableEditorTest, PackAsksAndRemovesTheDeletedRecords) {
     Open({{"a", 1, true}, {"b", 2, true}, {"c", 3, true}});
     form.tzdbf.SetRecNo(2);
@@ -135,6 +197,34 @@ TEST_F(TableEditorTest, PackAsksAndRemovesTheDeletedRecords) {
                    &rc);
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(names, "2 0 a,c\n");
+}
+
+// A pack that reports an error after it removed the deleted records (a memo
+// reference beyond the memo file is dropped and reported): the editor
+// stands on a record the table still holds and answers that the table
+// changed, so the window shows it again.
+TEST_F(TableEditorTest, APackThatReportsADroppedMemoReferenceShowsThePackedTable) {
+    path = Path("notes.dbf");
+    WriteBytes(
+        path, BuildDbf(0x83, {{"NAME", 'C', 10, 0}, {"NOTE", 'M', 10, 0}},
+                       {" worm              99", "*bronze             ", " cast               1"}));
+    std::string memo(512, '\0');
+    memo[0] = 2;
+    Spit(Path("notes.dbt"), memo + "kept\x1A");
+    form.tzdbf.SetDbfFileName(path);
+    form.tzdbf.Open();
+    form.tzdbf.SetRecNo(3);
+    ui.QueueAnswer(Answer::Yes);
+    EXPECT_TRUE(commands.Pack());
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_THAT(Messages()[0], ::testing::HasSubstr("1003"));
+    EXPECT_EQ(form.tzdbf.RecordCount(), 2);
+    EXPECT_EQ(form.tzdbf.RecNo(), 1);
+    EXPECT_EQ(form.tzdbf.FieldByName("NAME").AsString(), "worm");
+    std::vector<std::string> names;
+    for (form.tzdbf.First(); !form.tzdbf.Eof(); form.tzdbf.Next())
+        names.push_back(form.tzdbf.FieldByName("NAME").AsString());
+    EXPECT_EQ(names, (std::vector<std::string>{"worm", "cast"}));
 }
 
 TEST_F(TableEditorTest, AppendCommandsDoNothingWhileTheTableIsLockedElsewhere) {

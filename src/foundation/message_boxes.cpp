@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "foundation/codepage.h"
+#include "foundation/data_file_path.h"
 #include "foundation/file_calls.h"
 #include "foundation/files.h"
 #include "foundation/help_texts.h"
@@ -303,22 +304,23 @@ void AskSaveFileName(std::string name, std::string& path) {
     if (ArchiveModeRefusesName(name)) return;
     if (name.empty()) {
         std::string filter = "*." + dataFileExtension + "|*." + dataFileExtension;
-        // The current data set's name is proposed; a new set proposes its folder.
-        const std::string proposed = currentFileName.empty()
-                                         ? dataDirectory
-                                         : EnsureTrailingBackslash(dataDirectory) +
-                                               currentFileName + "." + dataFileExtension;
+        // The file the current data set is saved to is proposed; a new set
+        // proposes its folder.
+        const std::string current = CurrentDataFile();
+        const std::string proposed = current.empty() ? dataDirectory : DataFileTarget(current);
         auto chosen = Ui().SaveFileName("", proposed, filter);
         std::string folder;
         if (chosen && !LeafPart(*chosen).empty()) {
             folder = FolderPart(*chosen);
             name = BaseNameOf(*chosen);
+            // Taken apart as every data file name is: "G.QB3" stays itself,
+            // "gear", "gear.bak" and "." get the extension.
+            path = DataFileTarget(*chosen);
         } else {
             cancelFlag = true;
         }
         NormalCursor();
         if (cancelFlag) return;
-        path = EnsureTrailingBackslash(folder) + name + "." + dataFileExtension;
         CheckNewFileName(path);
         // A refused name leaves the data set where it was: the next save
         // under the current name must reach the file that was opened.
@@ -367,7 +369,10 @@ void ChooseFile(const std::string& defaultName, const std::string& mask, std::st
 }
 
 void UpdateWindowTitle(std::string& title) {
-    if (currentFileName.empty())
+    // A set read from or saved to a file shows that file's name as it is.
+    if (!currentDataFile.empty())
+        title = ShownText(windowTitle) + "  -  " + ShownFileName(LeafPart(currentDataFile));
+    else if (currentFileName.empty())
         title = ShownText(windowTitle + "   V " + programVersion);
     else if (currentFileName.find('.') != std::string::npos)
         title = ShownText(windowTitle) + "  -  " + ShownFileName(currentFileName);

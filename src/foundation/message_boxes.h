@@ -123,8 +123,10 @@ void CheckNewFileName(const std::string& path);
 // cancel flag and gives true. Archive mode without the lock option ends here.
 // The first step of every data-file save.
 bool ArchiveModeRefusesName(const std::string& name);
-// The data-file name for saving: asks for it when name is empty, completes a
-// name without extension with the data directory and extension. A name
+// The data-file name for saving: asks for it when name is empty (proposing
+// the file the current set is saved to, and taking the chosen name apart as
+// DataFileTarget does), completes a name without extension with the data
+// directory and extension. A name
 // chosen in the dialog becomes the current file name, and its folder the data
 // directory, only once the name is accepted.
 void AskSaveFileName(std::string name, std::string& path);

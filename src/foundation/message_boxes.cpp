@@ -224,6 +224,20 @@ void CheckFileReadable(const std::string& name) {
 
 // ---- file names and dialogs ----------------------------------------------------
 
+namespace {
+
+// The dots of a file name beyond the one before its extension are refused;
+// the data set's own name counts as one word, whatever dots it holds, so
+// that the set "teil.v2" may write "teil.v2.qb3" and "teil.v2.stp".
+bool HasTooManyDots(std::string_view leaf) {
+    const std::string setName = currentFileName + ".";
+    if (!currentFileName.empty() && leaf.starts_with(setName))
+        leaf.remove_prefix(currentFileName.size());
+    return std::count(leaf.begin(), leaf.end(), '.') >= 2;
+}
+
+}  // namespace
+
 bool ConfirmReplace(const std::string& path) {
     struct stat st {};
     // A folder in the file's place is not replaced: the write reports it.
@@ -250,7 +264,7 @@ bool IsWorkingFile(std::string_view name) {
 
 void CheckNewFileName(const std::string& path) {
     std::string leaf = LeafPart(path);
-    if (std::count(leaf.begin(), leaf.end(), '.') >= 2) {
+    if (HasTooManyDots(leaf)) {
         Ui().ShowMessage("", ShownText(ShownFileName(path) + " not allowed (too many dots)!"),
                          MessageKind::Information);
         cancelFlag = true;

@@ -115,8 +115,10 @@ bool ConfirmReplace(const std::string& path);
 bool IsWorkingFile(std::string_view name);
 // Checks that path can be written as a new file, asking before an existing
 // file other than a file of the working set ("aktuell" with one extension of
-// any kind: the data file and its exports) is replaced. Never touches the file
-// itself: writability is probed with a temporary file in the same folder.
+// any kind: the data file and its exports) is replaced. A name with more dots
+// than the one before its extension is refused, the dots of the current set's
+// name not counted ("teil.v2.stp" of the set "teil.v2"). Never touches the
+// file itself: writability is probed with a temporary file in the same folder.
 void CheckNewFileName(const std::string& path);
 // In archive mode with the lock option ("Archive Flag ?") only the working
 // file is saved: any other name shows the archive-mode notice, sets the

@@ -159,7 +159,8 @@ std::string NotWrittenText(const std::string& path) {
 }
 
 std::string NotSavedText(const std::string& path) {
-    return IsNoPlainFile(path) ? NoPlainFileText(path) : NotWrittenText(path);
+    const std::string why = NotAFileText(path);
+    return why.empty() ? NotWrittenText(path) : why;
 }
 
 std::string NotWritableText(const std::string& path) {
@@ -226,6 +227,16 @@ void CheckFileReadable(const std::string& name) {
 
 namespace {
 
+// A folder, a pipe, a socket or a device at a file's name is refused with its
+// text before anything asks about it or opens it. True when refused.
+bool RefusedAsNoFile(const std::string& path) {
+    const std::string why = NotAFileText(path);
+    if (why.empty()) return false;
+    ShowErrorIfEnabled(why);
+    cancelFlag = true;
+    return true;
+}
+
 // The dots of a file name beyond the one before its extension are refused;
 // the data set's own name counts as one word, whatever dots it holds, so
 // that the set "teil.v2" may write "teil.v2.qb3" and "teil.v2.stp".
@@ -239,10 +250,9 @@ bool HasTooManyDots(std::string_view leaf) {
 }  // namespace
 
 bool ConfirmReplace(const std::string& path) {
+    if (RefusedAsNoFile(path)) return false;
     struct stat st {};
-    // A folder in the file's place is not replaced: the write reports it.
-    if (!askBeforeOverwriteFlag || ::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
-        return true;
+    if (!askBeforeOverwriteFlag || ::stat(path.c_str(), &st) != 0) return true;
     SetHelpNumber(3055);
     if (AskYesNoCancel(ShownFileName(path) + " existiert bereits.   " +
                        std::string("überschreiben"_cp850) + " ?"))
@@ -270,6 +280,8 @@ void CheckNewFileName(const std::string& path) {
         cancelFlag = true;
         return;
     }
+    // What is no plain file is refused before any question.
+    if (RefusedAsNoFile(path)) return;
     struct stat st {};
     bool exists = ::stat(path.c_str(), &st) == 0;
     // A file of the working set (the file named "aktuell" before its one
@@ -279,7 +291,7 @@ void CheckNewFileName(const std::string& path) {
     // The file itself is never touched: a temporary file in the same folder
     // shows whether the folder takes a new file, and an existing file must be
     // writable.
-    bool ok = !leaf.empty() && !(exists && S_ISDIR(st.st_mode));
+    bool ok = !leaf.empty();
     bool refused = false;  // the file or its folder may not be written
     if (ok && exists && ::access(path.c_str(), W_OK) != 0) ok = false, refused = true;
     if (ok) {

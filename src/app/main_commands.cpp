@@ -53,8 +53,9 @@ void DrawEmptySheet() {
     CadSetTextStyle(0, 0, 7, 7);
     CadText(productName, 20, 180);
     CadSetTextStyle(0, 0, 3.5L, 3.5L);
-    CadText(currentFileName.empty() ? std::string("-")
-                                    : ShownFileName(currentFileName) + "." + dataFileExtension,
+    // The file the set was read from or last saved to, as the title names it.
+    const std::string file = CurrentDataFile();
+    CadText(file.empty() ? std::string("-") : ShownFileName(file.substr(DirPartOf(file).size())),
             20, 170);
 }
 

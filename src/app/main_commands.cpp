@@ -15,6 +15,7 @@
 #include "drawings/result_diagram.h"
 #include "drawings/result_view.h"
 #include "foundation/codepage.h"
+#include "foundation/data_file_path.h"
 #include "foundation/files.h"
 #include "foundation/help_texts.h"
 #include "foundation/message_boxes.h"
@@ -29,20 +30,21 @@
 
 namespace veldrim {
 
-namespace {
+void TakeDataFileName(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path whole = std::filesystem::absolute(path, ec);
+    currentDataFile = ec ? path : whole.string();
+    currentFileName = BaseNameOf(currentDataFile);
+}
 
-// Takes a data file that was read or written as the current one.
-void TakeAsCurrent(const std::string& path) {
-    dataDirectory = std::filesystem::path(path).parent_path().string();
-    currentFileName = std::filesystem::path(path).stem().string();
-    AddRecentFile(path);
+void TakeAsCurrentDataFile(const std::string& path) {
+    TakeDataFileName(path);
+    dataDirectory = StripTrailingBackslash(DirPartOf(currentDataFile));
+    AddRecentFile(currentDataFile);
     modifiedFlag = false;
 }
 
-std::string CurrentPath() {
-    if (currentFileName.empty()) return {};
-    return EnsureTrailingBackslash(dataDirectory) + currentFileName + "." + dataFileExtension;
-}
+namespace {
 
 // The empty sheet: an A4 landscape frame with the title line.
 void DrawEmptySheet() {
@@ -51,8 +53,9 @@ void DrawEmptySheet() {
     CadSetTextStyle(0, 0, 7, 7);
     CadText(productName, 20, 180);
     CadSetTextStyle(0, 0, 3.5L, 3.5L);
-    CadText(currentFileName.empty() ? std::string("-")
-                                    : ShownFileName(currentFileName) + "." + dataFileExtension,
+    // The file the set was read from or last saved to, as the title names it.
+    const std::string file = CurrentDataFile();
+    CadText(file.empty() ? std::string("-") : ShownFileName(file.substr(DirPartOf(file).size())),
             20, 170);
 }
 
@@ -74,6 +77,7 @@ void NewDataSet() {
     if (TemplatePath("null").empty()) ResetDataSetToDefaults();
     LoadStartupTemplates();
     currentFileName.clear();
+    currentDataFile.clear();
     modifiedFlag = false;
     UpdateAfterChange(true);
 }
@@ -81,7 +85,7 @@ void NewDataSet() {
 bool OpenDataSet(const std::string& path) {
     cancelFlag = false;
     if (!ReadDataFile(path)) return false;
-    TakeAsCurrent(path);
+    TakeAsCurrentDataFile(path);
     RunCalculation();
     UpdateAfterChange(true);
     return true;
@@ -97,17 +101,25 @@ void OpenDataSetWithDialog() {
 
 void SaveDataSet() {
     cancelFlag = false;
-    if (currentFileName.empty()) {
+    const std::string current = CurrentDataFile();
+    if (current.empty()) {
         SaveDataSetAs();
         return;
     }
-    // The archive lock holds for the current name as for a new one.
-    if (ArchiveModeRefusesName(currentFileName)) return;
-    const std::string path = CurrentPath();
+    const std::string path = DataFileTarget(current);
+    // The archive lock holds for the current file as for a new one.
+    if (ArchiveModeRefusesName(path)) return;
+    // The set's own file is written without a question; a set read from a
+    // file of another kind ("gear.bak") is saved as its data file, which may
+    // be another set's and is asked about first.
+    if (path != current) {
+        CheckNewFileName(path);
+        if (cancelFlag) return;
+    }
     WaitCursor();
     const bool ok = WriteDataFile(path);
     EndWaitCursor();
-    if (ok) TakeAsCurrent(path);
+    if (ok) TakeAsCurrentDataFile(path);
 }
 
 void SaveDataSetAs() {
@@ -125,7 +137,7 @@ void SaveDataSetAs() {
         currentFileName = nameBefore;
         return;
     }
-    TakeAsCurrent(path);
+    TakeAsCurrentDataFile(path);
     UpdateAfterChange();  // the drawing names the file under its new name
 }
 

@@ -18,12 +18,21 @@ bool SavePrompt();
 // New data set without a name: the template "null", or the program's
 // defaults when there is none, then the template "init", calculated.
 void NewDataSet();
+// Names the data set after the data file at path: that file (its whole path)
+// is the current data file, the one Speichern writes, and its name without
+// the extension (BaseNameOf) the set's name.
+void TakeDataFileName(const std::string& path);
+// Takes a data file that was read or written as the current one
+// (TakeDataFileName), its folder as the data directory and the newest recent
+// file; the set counts as unchanged.
+void TakeAsCurrentDataFile(const std::string& path);
 // Reads a data file, makes it the current file and the newest recent file,
 // and calculates. False (data set unchanged) when the file cannot be read.
 bool OpenDataSet(const std::string& path);
 // Asks for a data file in the data directory and opens it.
 void OpenDataSetWithDialog();
-// Saves under the current name (asks when there is none), or under a new name.
+// Saves into the file the set was read from or last saved to (asks for a name
+// when there is none), or under a new name.
 void SaveDataSet();
 void SaveDataSetAs();
 

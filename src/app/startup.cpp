@@ -120,8 +120,8 @@ std::string WhyNotReadable(const std::string& file) {
     return {};
 }
 
-// Reads the data file named on the command line; the base name becomes the
-// current file name.
+// Reads the data file named on the command line; it becomes the current data
+// file, and its name without the extension the set's name.
 bool ReadCommandLineFile(const std::string& file) {
     if (const std::string why = WhyNotReadable(file); !why.empty()) {
         Fail("data file " + ShownFileName(file) + " " + why);
@@ -132,7 +132,7 @@ bool ReadCommandLineFile(const std::string& file) {
              std::to_string(DataFileFailedLine()) + ")");
         return false;
     }
-    currentFileName = BaseNameOf(file);
+    TakeDataFileName(file);
     return true;
 }
 

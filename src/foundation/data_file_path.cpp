@@ -3,13 +3,29 @@
 
 #include "foundation/files.h"
 #include "foundation/program_state.h"
+#include "foundation/text_conv.h"
 
 namespace veldrim {
 
-std::string CurrentDataFilePath() {
+std::string CurrentDataFile() {
+    if (!currentDataFile.empty()) return currentDataFile;
     if (currentFileName.empty()) return "";
-    if (archiveModeFlag) return currentFileName;
     return EnsureTrailingBackslash(dataDirectory) + currentFileName + "." + dataFileExtension;
+}
+
+std::string CurrentDataFilePath() {
+    if (archiveModeFlag && !currentFileName.empty()) return currentFileName;
+    return CurrentDataFile();
+}
+
+std::string DataFileTarget(const std::string& path) {
+    const std::string folder = DirPartOf(path);
+    const std::string name = BaseNameOf(path);
+    const std::string leaf = path.substr(folder.size());
+    if (leaf.size() > name.size() &&
+        UpperAscii(leaf.substr(name.size() + 1)) == UpperAscii(dataFileExtension))
+        return path;
+    return folder + name + "." + dataFileExtension;
 }
 
 std::string ProposedSaveFolder(const std::string& configured) {

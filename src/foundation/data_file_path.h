@@ -1,15 +1,31 @@
 #pragma once
 // The full path of the current data file, as drawings and plot files name it,
-// and the folder a save dialog proposes.
+// the file a save of the data set writes, and the folder a save dialog
+// proposes.
 
 #include <string>
 
 namespace veldrim {
 
-// The full path of the current data file: empty without a current file; the
-// file name alone in archive mode; else data directory, '/', name, '.',
-// data-file extension.
+// The file the current data set was read from or last saved to
+// (currentDataFile); for a set that has a name but no file yet, data
+// directory + name + '.' + data-file extension; empty for a set without a
+// name.
+std::string CurrentDataFile();
+
+// The full path of the current data file: the file name alone in archive
+// mode, else CurrentDataFile().
 std::string CurrentDataFilePath();
+
+// The file a data set read from `path` is saved to. A name is taken apart as
+// BaseNameOf does: the extension is the text after the last dot of the file
+// name, and the name before it, however many dots it holds, is the set's
+// name (".qb3" is the data file of a set with an empty name). A file whose
+// extension is the data-file extension in any letter case is that file
+// ("G.QB3" stays "G.QB3"); any other is saved under the set's name with the
+// data-file extension in the same folder ("gear.bak" and "gear" as
+// "gear.qb3").
+std::string DataFileTarget(const std::string& path);
 
 // The folder a save dialog for written files proposes, with its trailing
 // '/': the configured folder, or the data file's folder when none is set

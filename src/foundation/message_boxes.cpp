@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "foundation/codepage.h"
+#include "foundation/data_file_path.h"
 #include "foundation/file_calls.h"
 #include "foundation/files.h"
 #include "foundation/help_texts.h"
@@ -158,7 +159,8 @@ std::string NotWrittenText(const std::string& path) {
 }
 
 std::string NotSavedText(const std::string& path) {
-    return IsNoPlainFile(path) ? NoPlainFileText(path) : NotWrittenText(path);
+    const std::string why = NotAFileText(path);
+    return why.empty() ? NotWrittenText(path) : why;
 }
 
 std::string NotWritableText(const std::string& path) {
@@ -223,11 +225,34 @@ void CheckFileReadable(const std::string& name) {
 
 // ---- file names and dialogs ----------------------------------------------------
 
+namespace {
+
+// A folder, a pipe, a socket or a device at a file's name is refused with its
+// text before anything asks about it or opens it. True when refused.
+bool RefusedAsNoFile(const std::string& path) {
+    const std::string why = NotAFileText(path);
+    if (why.empty()) return false;
+    ShowErrorIfEnabled(why);
+    cancelFlag = true;
+    return true;
+}
+
+// The dots of a file name beyond the one before its extension are refused;
+// the data set's own name counts as one word, whatever dots it holds, so
+// that the set "teil.v2" may write "teil.v2.qb3" and "teil.v2.stp".
+bool HasTooManyDots(std::string_view leaf) {
+    const std::string setName = currentFileName + ".";
+    if (!currentFileName.empty() && leaf.starts_with(setName))
+        leaf.remove_prefix(currentFileName.size());
+    return std::count(leaf.begin(), leaf.end(), '.') >= 2;
+}
+
+}  // namespace
+
 bool ConfirmReplace(const std::string& path) {
+    if (RefusedAsNoFile(path)) return false;
     struct stat st {};
-    // A folder in the file's place is not replaced: the write reports it.
-    if (!askBeforeOverwriteFlag || ::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
-        return true;
+    if (!askBeforeOverwriteFlag || ::stat(path.c_str(), &st) != 0) return true;
     SetHelpNumber(3055);
     if (AskYesNoCancel(ShownFileName(path) + " existiert bereits.   " +
                        std::string("überschreiben"_cp850) + " ?"))
@@ -249,12 +274,14 @@ bool IsWorkingFile(std::string_view name) {
 
 void CheckNewFileName(const std::string& path) {
     std::string leaf = LeafPart(path);
-    if (std::count(leaf.begin(), leaf.end(), '.') >= 2) {
+    if (HasTooManyDots(leaf)) {
         Ui().ShowMessage("", ShownText(ShownFileName(path) + " not allowed (too many dots)!"),
                          MessageKind::Information);
         cancelFlag = true;
         return;
     }
+    // What is no plain file is refused before any question.
+    if (RefusedAsNoFile(path)) return;
     struct stat st {};
     bool exists = ::stat(path.c_str(), &st) == 0;
     // A file of the working set (the file named "aktuell" before its one
@@ -264,7 +291,7 @@ void CheckNewFileName(const std::string& path) {
     // The file itself is never touched: a temporary file in the same folder
     // shows whether the folder takes a new file, and an existing file must be
     // writable.
-    bool ok = !leaf.empty() && !(exists && S_ISDIR(st.st_mode));
+    bool ok = !leaf.empty();
     bool refused = false;  // the file or its folder may not be written
     if (ok && exists && ::access(path.c_str(), W_OK) != 0) ok = false, refused = true;
     if (ok) {
@@ -303,22 +330,23 @@ void AskSaveFileName(std::string name, std::string& path) {
     if (ArchiveModeRefusesName(name)) return;
     if (name.empty()) {
         std::string filter = "*." + dataFileExtension + "|*." + dataFileExtension;
-        // The current data set's name is proposed; a new set proposes its folder.
-        const std::string proposed = currentFileName.empty()
-                                         ? dataDirectory
-                                         : EnsureTrailingBackslash(dataDirectory) +
-                                               currentFileName + "." + dataFileExtension;
+        // The file the current data set is saved to is proposed; a new set
+        // proposes its folder.
+        const std::string current = CurrentDataFile();
+        const std::string proposed = current.empty() ? dataDirectory : DataFileTarget(current);
         auto chosen = Ui().SaveFileName("", proposed, filter);
         std::string folder;
         if (chosen && !LeafPart(*chosen).empty()) {
             folder = FolderPart(*chosen);
             name = BaseNameOf(*chosen);
+            // Taken apart as every data file name is: "G.QB3" stays itself,
+            // "gear", "gear.bak" and "." get the extension.
+            path = DataFileTarget(*chosen);
         } else {
             cancelFlag = true;
         }
         NormalCursor();
         if (cancelFlag) return;
-        path = EnsureTrailingBackslash(folder) + name + "." + dataFileExtension;
         CheckNewFileName(path);
         // A refused name leaves the data set where it was: the next save
         // under the current name must reach the file that was opened.
@@ -367,7 +395,10 @@ void ChooseFile(const std::string& defaultName, const std::string& mask, std::st
 }
 
 void UpdateWindowTitle(std::string& title) {
-    if (currentFileName.empty())
+    // A set read from or saved to a file shows that file's name as it is.
+    if (!currentDataFile.empty())
+        title = ShownText(windowTitle) + "  -  " + ShownFileName(LeafPart(currentDataFile));
+    else if (currentFileName.empty())
         title = ShownText(windowTitle + "   V " + programVersion);
     else if (currentFileName.find('.') != std::string::npos)
         title = ShownText(windowTitle) + "  -  " + ShownFileName(currentFileName);

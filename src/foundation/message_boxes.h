@@ -74,9 +74,8 @@ std::string NotFoundText(const std::string& path);
 // "Datei " + the file's name as shown + " nicht geschrieben": a whole file
 // (a workbook, a PDF, the configuration) that could not be written.
 std::string NotWrittenText(const std::string& path);
-// The message of a save that was not done: "Datei X ist keine gewöhnliche
-// Datei und wird nicht überschrieben !" when the name leads to a pipe, a
-// socket or a device, else NotWrittenText.
+// The message of a save that was not done: the text of a folder, a pipe, a
+// socket or a device at the name (NotAFileText), else NotWrittenText.
 std::string NotSavedText(const std::string& path);
 // "file write error: " + the file's name + ": " + the system's reason.
 std::string FileWriteErrorText(const TextFile& f);
@@ -101,11 +100,13 @@ void CheckFileReadable(const std::string& name);
 
 // ---- file names and dialogs --------------------------------------------
 
-// Asks before the existing file at path (not a folder) is replaced (while the
+// Asks before the existing file at path is replaced (while the
 // ask-before-overwrite flag is set): "<path> existiert bereits. überschreiben
 // ?" with help 3055. True when the file may be written: it does not exist,
 // the question is off, or the answer was Yes; any other answer sets the
-// cancel flag. Every command that writes a file the user chose asks this.
+// cancel flag. A folder, a pipe, a socket or a device at the name is refused
+// first, with its text (NotAFileText) and the cancel flag, never asked about.
+// Every command that writes a file the user chose asks this.
 bool ConfirmReplace(const std::string& path);
 // The program's working set: a set name or data file whose name without its
 // folder and the data-file extension is exactly "aktuell" ("aktuell",
@@ -115,16 +116,21 @@ bool ConfirmReplace(const std::string& path);
 bool IsWorkingFile(std::string_view name);
 // Checks that path can be written as a new file, asking before an existing
 // file other than a file of the working set ("aktuell" with one extension of
-// any kind: the data file and its exports) is replaced. Never touches the file
-// itself: writability is probed with a temporary file in the same folder.
+// any kind: the data file and its exports) is replaced. A name with more dots
+// than the one before its extension is refused, the dots of the current set's
+// name not counted ("teil.v2.stp" of the set "teil.v2"); so is, before any
+// question, what is no plain file. Never touches the file itself: writability
+// is probed with a temporary file in the same folder.
 void CheckNewFileName(const std::string& path);
 // In archive mode with the lock option ("Archive Flag ?") only the working
 // file is saved: any other name shows the archive-mode notice, sets the
 // cancel flag and gives true. Archive mode without the lock option ends here.
 // The first step of every data-file save.
 bool ArchiveModeRefusesName(const std::string& name);
-// The data-file name for saving: asks for it when name is empty, completes a
-// name without extension with the data directory and extension. A name
+// The data-file name for saving: asks for it when name is empty (proposing
+// the file the current set is saved to, and taking the chosen name apart as
+// DataFileTarget does), completes a name without extension with the data
+// directory and extension. A name
 // chosen in the dialog becomes the current file name, and its folder the data
 // directory, only once the name is accepted.
 void AskSaveFileName(std::string name, std::string& path);

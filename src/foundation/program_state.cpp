@@ -25,6 +25,7 @@ struct ProgramStateDefaults {
     std::string_view dataFileExtension = "EXT";
     std::string_view programVersion = "1.0";
     std::string_view currentFileName = "demo";
+    std::string_view currentDataFile = "";
     std::string_view dataDirectory = "TRAIN";
 
     // Flags.
@@ -164,6 +165,7 @@ std::string windowTitle{kDefaults.windowTitle};
 std::string dataFileExtension{kDefaults.dataFileExtension};
 std::string programVersion{kDefaults.programVersion};
 std::string currentFileName{kDefaults.currentFileName};
+std::string currentDataFile{kDefaults.currentDataFile};
 std::string dataDirectory{kDefaults.dataDirectory};
 
 // Shared text buffers: rows of blanks, never empty texts.
@@ -299,6 +301,7 @@ void ResetProgramState() {
     dataFileExtension = kDefaults.dataFileExtension;
     programVersion = kDefaults.programVersion;
     currentFileName = kDefaults.currentFileName;
+    currentDataFile = kDefaults.currentDataFile;
     dataDirectory = kDefaults.dataDirectory;
     cancelFlag = kDefaults.cancelFlag;
     fatalFlag = kDefaults.fatalFlag;

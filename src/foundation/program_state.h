@@ -41,6 +41,9 @@ extern std::string windowTitle;        // "V E L D R I M    -    Software"
 extern std::string dataFileExtension;  // "EXT": extension of the program's own data files
 extern std::string programVersion;     // "1.0"
 extern std::string currentFileName;    // "demo": current data file without directory and extension
+// The file the data set was read from or last saved to, as a path ("" while
+// the set has none): Speichern writes it, the title names it.
+extern std::string currentDataFile;
 extern std::string dataDirectory;  // "TRAIN": folder of the data files, start folder of open/save
 
 // ---- Shared text buffers ---------------------------------------------------

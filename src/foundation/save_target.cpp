@@ -311,7 +311,19 @@ std::string NoPlainFileText(const std::string& path) {
            std::string(" ist keine gewöhnliche Datei und wird nicht überschrieben !"_cp850);
 }
 
+std::string FolderAtNameText(const std::string& path) {
+    return "Datei " + ShownFileName(path) +
+           std::string(" ist ein Ordner und wird nicht überschrieben !"_cp850);
+}
+
+std::string NotAFileText(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return {};
+    return S_ISDIR(st.st_mode) ? FolderAtNameText(path) : NoPlainFileText(path);
+}
+
 std::string SaveFailureText(const std::string& path, int err) {
+    if (err == EISDIR) return FolderAtNameText(path);
     if (err == kNoPlainFileError && IsNoPlainFile(path)) return NoPlainFileText(path);
     return "file write error: " + ShownFileName(path) + ": " + SystemReason(err);
 }

@@ -62,8 +62,17 @@ int BeginSaveResolved(const std::string& target, std::string& tempName);
 bool IsNoPlainFile(const std::string& path);
 // "Datei <name> ist keine gewöhnliche Datei und wird nicht überschrieben !"
 std::string NoPlainFileText(const std::string& path);
-// The message of a save of path that failed with err: the text above for a
-// name refused as no plain file, else "file write error: <name>: <reason>".
+// "Datei <name> ist ein Ordner und wird nicht überschrieben !": a folder
+// stands at the name of a file to be saved.
+std::string FolderAtNameText(const std::string& path);
+// Why a save onto path is refused before anything asks or opens: the folder
+// text or the no-plain-file text when the name leads (links followed) to a
+// folder, a pipe, a socket or a device; empty for a plain file or a name that
+// leads nowhere.
+std::string NotAFileText(const std::string& path);
+// The message of a save of path that failed with err: the folder text for a
+// folder (EISDIR), the no-plain-file text for a name refused as no plain file,
+// else "file write error: <name>: <reason>".
 std::string SaveFailureText(const std::string& path, int err);
 
 // The permissions a save of `target` gives the file: those of the existing

@@ -84,7 +84,6 @@ int IoResultFromErrno(int err) {
         case ENFILE: return kIoTooManyFiles;
         case EACCES:
         case EPERM:
-        case EISDIR:
         case ETXTBSY: return kIoAccessDenied;
         case ENOSPC:
         case EDQUOT:

@@ -135,12 +135,9 @@ void DrawFooter(const CadLimits& l) {
     CadSetLayer(30);
     std::string text = "Veldrim " + productName + " V" + programVersion;
     if (CadOutputState.sheetOptions[kSheetFooterOption] == 0) {
-        std::string fileText;
-        if (!currentFileName.empty())
-            fileText = ShortenWithDots(
-                ShownFileName(EnsureTrailingBackslash(dataDirectory) + currentFileName) + "." +
-                    dataFileExtension,
-                120);
+        // The file the set was read from or last saved to, as it is named.
+        const std::string file = CurrentDataFile();
+        const std::string fileText = file.empty() ? "" : ShortenWithDots(ShownFileName(file), 120);
         text = TodayText() + " " + TimeHourMinuteText() + " - " + text + " - " + fileText;
     }
     CadText(text, l.xmin + 0.005L * w, l.ymin + 0.002L * h);

@@ -355,7 +355,7 @@ exact_line missing-exchange-name 'veldrim: data-exchange file Größe-Ł.edi not
 cp "$data/demo.qb3" Größe-Ł.qb3 && mkdir Größe-Ł.txt
 check write-error-name 4 "$prog" Größe-Ł.qb3 /I /NOGUI
 exact_line write-error-name \
-  'veldrim: the text report of Größe-Ł.qb3 cannot be written: file write error: Größe-Ł.txt: Is a directory'
+  'veldrim: the text report of Größe-Ł.qb3 cannot be written: Datei Größe-Ł.txt ist ein Ordner und wird nicht überschrieben !'
 cp "$data/demo.edi" Größe2-Ł.edi && printf '3070  abc\r\n' >>Größe2-Ł.edi
 check exchange-warning-name 0 "$prog" Größe2-Ł.edi /E /NOGUI
 exact_line exchange-warning-name 'veldrim: warning: EDI: Größe2-Ł.edi: 3070  abc'

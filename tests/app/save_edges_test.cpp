@@ -85,6 +85,7 @@ TEST_F(SaveEdges, APipeAtTheChosenNameIsRefusedAtOnce) {
         FifoWatch watch(c.pipe);
         ASSERT_TRUE(watch.Made());
         c.run();
+        ui.replies.clear();  // the answer to a question that is no longer asked
         EXPECT_TRUE(watch.Stop()) << "waited on the pipe";
         ASSERT_FALSE(Shown().empty());
         EXPECT_EQ(Shown().back(), Refusal(c.pipe));

@@ -386,11 +386,16 @@ TEST_F(MessageBoxesTest, RefusedDialogNameKeepsTheDataSetsFolderAndName) {
     EXPECT_EQ(currentFileName, "anderes");
 }
 
-// A folder where the file would go is not offered for replacing.
+// A folder where the file would go is not offered for replacing: it is
+// refused as a folder.
 TEST_F(MessageBoxesTest, AFolderInTheFilesPlaceIsNotAskedAbout) {
     ASSERT_EQ(::mkdir(Path("x.pdf").c_str(), 0755), 0);
-    EXPECT_TRUE(ConfirmReplace(Path("x.pdf")));
-    EXPECT_THAT(ui.calls, IsEmpty());
+    EXPECT_FALSE(ConfirmReplace(Path("x.pdf")));
+    EXPECT_TRUE(cancelFlag);
+    EXPECT_THAT(ui.CallsOf("ask"), IsEmpty());
+    EXPECT_EQ(Shown(),
+              std::vector<std::string>{"Datei " + Path("x.pdf") +
+                                       " ist ein Ordner und wird nicht \x81" + "berschrieben !"});
 }
 
 TEST_F(MessageBoxesTest, OpenDialogsCancelled) {

@@ -8,6 +8,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "foundation_file_fixture.h"
 #include "support/fifo_watch.h"
@@ -43,13 +45,18 @@ protected:
 
 // Whatever the length of the target's name up to the folder's limit of 255
 // bytes, its temporary file fits, the save goes through, and the temporary
-// file a killed save left is removed by the next one.
+// file a killed save left is removed by the next one. From 226 bytes on, the
+// name with its marker, the process id and the unique tail would pass 255.
 TEST_F(SaveEdges, EveryNameTheFolderTakesHasATemporaryFileThatFits) {
     std::string umlauts;
     for (int i = 0; i < 127; ++i) umlauts += "\xC3\xB6";  // 254 bytes of two-byte letters
+    std::vector<std::string> leaves{std::string("g.qb3"), std::string(200, 'a'),
+                                    std::string(222, 'b')};
+    for (std::size_t length = 226; length <= 237; ++length) leaves.emplace_back(length, 'f');
     for (const std::string& leaf :
-         {std::string("g.qb3"), std::string(200, 'a'), std::string(222, 'b'), std::string(238, 'c'),
-          std::string(250, 'd'), std::string(255, 'e'), umlauts + "x"}) {
+         {std::string(238, 'c'), std::string(250, 'd'), std::string(255, 'e'), umlauts + "x"})
+        leaves.push_back(leaf);
+    for (const std::string& leaf : leaves) {
         SCOPED_TRACE(leaf.size());
         const std::string target = Path(leaf);
         const std::string stale = LeaveStaleTemp(target);

@@ -154,23 +154,67 @@ TEST_F(CadOutputTest, ASetNamedWithADotIsProposedUnderItsWholeName) {
     EXPECT_THAT(saves[0].text, ::testing::EndsWith("/aktuell.alt"));
 }
 
-// The proposal taken as it stands: the set's dots are its own, so the
-// format's extension is appended and the working set's drawing "aktuell.dxf"
-// (replaced without a question) is never reached from "aktuell.alt".
+// The proposal taken as it stands writes the drawing under the set's whole
+// name: the set's dots are its own, not too many, and the format's extension
+// is appended, so the working set's drawing ("aktuell.dxf", replaced without
+// a question) is never reached from "aktuell.alt". Taken again, the file now
+// there is asked about: "Nein" leaves it.
 TEST_F(CadOutputTest, TheProposalTakenAsItStandsKeepsTheSetsWholeName) {
-    testing::Spit(dir / "aktuell.dxf", "Zeichnung des Arbeitsstands\n");
-    currentFileName = "aktuell.alt";
-    ui.QueueText((dir / "aktuell.alt").string());
-    CadBeginOutput(kCadDxf);
-    if (CadRunActive()) {
+    struct Case {
+        const char* set;
+        uint16_t code;
+        const char* written;
+        const char* begins;  // the first bytes of the format
+    };
+    const Case cases[] = {
+        {"teil.v2", kCadStep, "teil.v2.stp", "ISO-10303-21;"},
+        {"teil.v2", kCadDxf, "teil.v2.dxf", "  0\r\nSECTION"},
+        {"aktuell.alt", kCadStep, "aktuell.alt.stp", "ISO-10303-21;"},
+        {"aktuell.alt", kCadDxf, "aktuell.alt.dxf", "  0\r\nSECTION"},
+    };
+    const std::string working = "Zeichnung des Arbeitsstands\n";
+    testing::Spit(dir / "aktuell.dxf", working);
+    testing::Spit(dir / "aktuell.stp", working);
+    askBeforeOverwriteFlag = true;
+    CadOutputState.execFlag = 0;  // no viewer is started on written files
+    const auto run = [](uint16_t code) {
+        cancelFlag = false;
+        CadBeginOutput(code);
+        if (!CadRunActive()) return;
         CadBeginDrawingDefault();
-        CadBeginEntities();
-        CadLine(0, 0, 10, 10);
+        CadBeginBlocks();
         CadEndSection();
+        do {
+            CadBeginEntities();
+            CadLine(0, 0, 10, 10);
+            CadEndSection();
+        } while (!CadOutputComplete());
         CadEndOutput();
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.written);
+        currentFileName = c.set;
+        const std::filesystem::path written = dir / c.written;
+        ui.calls.clear();
+        ui.QueueText((dir / c.set).string());
+        run(c.code);
+        EXPECT_FALSE(cancelFlag);
+        EXPECT_THAT(ui.TextsOf("message"), IsEmpty());
+        EXPECT_THAT(ui.CallsOf("ask"), IsEmpty());
+        EXPECT_EQ(CadOutputState.outputFileName, written.string());
+        EXPECT_THAT(testing::Slurp(written), ::testing::StartsWith(c.begins));
+
+        testing::Spit(written, "die erste Zeichnung\n");
+        ui.calls.clear();
+        ui.QueueText((dir / c.set).string());
+        ui.QueueAnswer(Answer::No);
+        run(c.code);
+        EXPECT_TRUE(cancelFlag);
+        EXPECT_EQ(ui.CallsOf("ask").size(), 1u);
+        EXPECT_EQ(testing::Slurp(written), "die erste Zeichnung\n");
     }
-    EXPECT_NE(CadOutputState.outputFileName, (dir / "aktuell.dxf").string());
-    EXPECT_EQ(testing::Slurp(dir / "aktuell.dxf"), "Zeichnung des Arbeitsstands\n");
+    EXPECT_EQ(testing::Slurp(dir / "aktuell.dxf"), working);
+    EXPECT_EQ(testing::Slurp(dir / "aktuell.stp"), working);
 }
 
 // "Exec CAD App ?" on, and no program opens the written file (a DXF, an STL

@@ -194,8 +194,8 @@ TEST_F(DxfWriterTest, AFileThatCannotBeCreatedIsReported) {
     EXPECT_FALSE(CadRunActive());
     EXPECT_THAT(CadOutputState.outputFileName, IsEmpty());
     EXPECT_EQ(ShownTexts(),
-              std::vector<std::string>{"file write error: " + (dir / "grafmit.dxf").string() +
-                                       ": Is a directory"});
+              std::vector<std::string>{"Datei " + (dir / "grafmit.dxf").string() +
+                                       " ist ein Ordner und wird nicht \x81" + "berschrieben !"});
 }
 
 TEST_F(DxfWriterTest, RecordNumbersFollowDecimalsAndSeparator) {

@@ -31,7 +31,9 @@ TEST_F(GraphicsFileNameMessages, CadOutputThatCannotBeWritten) {
     currentFileName = (dir / "Größe-Ł").string();
     CadBeginOutput(kCadDxf);
     EXPECT_TRUE(cancelFlag);
-    EXPECT_EQ(Shown(), std::vector<std::string>{"file write error: " + file + ": Is a directory"});
+    EXPECT_EQ(Shown(), std::vector<std::string>{"Datei " + file +
+                                                " ist ein Ordner und wird nicht \xC3\xBC"
+                                                "berschrieben !"});
 }
 
 TEST_F(GraphicsFileNameMessages, MissingPlotFileAndHelpPicture) {

@@ -50,7 +50,9 @@ TEST_F(TextViewerNames, APdfThatCannotBeWrittenIsNamed) {
     TForm_showtextfile viewer(text, "t");
     ui.QueueText(pdf);
     viewer.mi_dateiPdfClick();
-    EXPECT_EQ(Shown(), std::vector<std::string>{"Datei " + pdf + " nicht geschrieben"});
+    EXPECT_EQ(Shown(), std::vector<std::string>{"Datei " + pdf +
+                                                " ist ein Ordner und wird nicht \xC3\xBC"
+                                                "berschrieben !"});
 }
 
 // A text that is no report is proposed as a PDF under its own name: a dot

@@ -1,14 +1,21 @@
 // Saves from the main window that must not lose or replace a user's file: a
 // Save As that was refused leaves the data set where it was, so the next
-// Speichern writes the file that was opened; and every command that writes a
-// PDF the user named asks before it replaces an existing file.
+// Speichern writes the file that was opened; a set started from a file of
+// another kind is saved as its data file only after the question; names are
+// taken apart by one rule; and every command that writes a PDF the user named
+// asks before it replaces an existing file.
 #include <QAction>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/config_file.h"
 #include "app/main_commands.h"
+#include "app/qt/window_start.h"
+#include "app/startup.h"
 #include "app/qt/settings_forms.h"
 #include "calc/data_file.h"
 #include "calc/records.h"
@@ -34,6 +41,16 @@ std::string ReplaceQuestion(const std::string& path) {
     return path +
            " existiert bereits.   \x81"
            "berschreiben ?";
+}
+
+// The names in a folder, sorted, each followed by a blank.
+std::string NamesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    std::string joined;
+    for (const std::string& n : names) joined += n + " ";
+    return joined;
 }
 
 class WindowSavesTest : public test::MainWindowFixture {
@@ -120,6 +137,147 @@ TEST_F(WindowSavesTest, RefusedSaveAsLeavesTheNextSaveOnTheOpenedFile) {
         EXPECT_EQ(CentreDistanceIn(opened), 125);
         EXPECT_FALSE(modifiedFlag);
         EXPECT_TRUE(window->windowTitle().endsWith("G.qb3[*]"))
+            << window->windowTitle().toStdString();
+    }
+}
+
+// The window the start-up runner below opens on the data set, and the
+// answers it plays.
+Thh* startedWindow = nullptr;
+ScriptedUi* startedAnswers = nullptr;
+
+// The window's start on the file of the command line: the user changes the
+// centre distance and presses Speichern.
+int StartAndSave(const CommandLine& cl, const std::string&) {
+    TakeStartDataFile(cl);
+    startedWindow->AfterCommand();
+    wormGear.a = 125;  // the demo set has 100
+    modifiedFlag = true;
+    SetUi(startedAnswers);
+    startedWindow->Item("mi_fileSave")->trigger();
+    return kExitOk;
+}
+
+// `veldrim <file>`, a change and Speichern. The set's own file is written
+// without a question, a data file named in other letters (G.QB3) included;
+// a set started from a file of another kind or without an extension is saved
+// as <name>.qb3, and an existing file there is asked about first: Nein and
+// Abbrechen write nothing and leave the set changed.
+TEST_F(WindowSavesTest, SpeichernAfterTheStartWritesTheSetsFileOrAsksFirst) {
+    const std::string other = "ein anderer Satz\r\n";
+    struct Case {
+        const char* what;
+        const char* started;           // the file named on the command line
+        const char* beside;            // another file in the folder, "" none
+        std::optional<Answer> answer;  // to the replace question, when it is asked
+        const char* savedTo;           // the file holding the changed set, "" none
+        const char* named;             // the file the title and the recent list name
+        const char* folder;            // what the folder holds afterwards
+    };
+    const Case cases[] = {
+        {"bak Nein", "gear.bak", "gear.qb3", Answer::No, "", "gear.bak", "gear.bak gear.qb3 "},
+        {"bak Abbrechen", "gear.bak", "gear.qb3", Answer::Cancel, "", "gear.bak",
+         "gear.bak gear.qb3 "},
+        {"bak Ja", "gear.bak", "gear.qb3", Answer::Yes, "gear.qb3", "gear.qb3",
+         "gear.bak gear.qb3 "},
+        {"QB3", "G.QB3", "", std::nullopt, "G.QB3", "G.QB3", "G.QB3 "},
+        {"QB3 beside qb3", "G.QB3", "G.qb3", std::nullopt, "G.QB3", "G.QB3", "G.QB3 G.qb3 "},
+        {"none", "gear", "", std::nullopt, "gear.qb3", "gear.qb3", "gear gear.qb3 "},
+        {"none Nein", "gear", "gear.qb3", Answer::No, "", "gear", "gear gear.qb3 "},
+    };
+    const std::string demo = Slurp(fs::path(VELDRIM_DATA_DIR) / "demo.qb3");
+    configurationDirectory = dir.path();  // no configuration or session of the user's
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path folder = fs::path(dir.path()) / c.what;
+        fs::create_directories(folder);
+        const std::string started = folder / c.started;
+        Spit(started, demo);
+        if (*c.beside) Spit(folder / c.beside, other);
+
+        ScriptedUi answers;
+        if (c.answer) answers.QueueAnswer(*c.answer);
+        startedWindow = window.get();
+        startedAnswers = &answers;
+        windowRunner = &StartAndSave;
+        const char* args[] = {"veldrim", started.c_str()};
+        const int status = RunProgram(2, args);
+        windowRunner = nullptr;
+        SetUi(&ui);
+        EXPECT_EQ(status, kExitOk);
+
+        const auto asked = answers.CallsOf("ask");
+        if (c.answer) {
+            ASSERT_EQ(asked.size(), 1u);
+            EXPECT_EQ(asked[0].text, ReplaceQuestion(folder / c.beside));
+        } else {
+            EXPECT_TRUE(asked.empty()) << asked[0].text;
+        }
+        EXPECT_TRUE(answers.CallsOf("message").empty()) << answers.CallsOf("message")[0].text;
+        EXPECT_EQ(NamesIn(folder), c.folder);
+        if (*c.savedTo) {
+            EXPECT_EQ(CentreDistanceIn(folder / c.savedTo), 125);
+        }
+        if (std::string(c.savedTo) != c.started) {
+            EXPECT_EQ(Slurp(started), demo);
+        }
+        if (*c.beside && std::string(c.savedTo) != c.beside) {
+            EXPECT_EQ(Slurp(folder / c.beside), other);
+        }
+        EXPECT_EQ(modifiedFlag, !*c.savedTo);
+        EXPECT_TRUE(window->windowTitle().endsWith(QString(c.named) + "[*]"))
+            << window->windowTitle().toStdString();
+        EXPECT_EQ(recentFilesList[0], (folder / c.named).string());
+    }
+}
+
+// Öffnen, Save As, Speichern and the title take a name apart by one rule: the
+// extension is what follows the last dot, so ".qb3" is the data file of a set
+// with an empty name, and "." typed in Save As is that file too. Speichern
+// after each writes the same file again; no ".qb3.qb3" appears.
+TEST_F(WindowSavesTest, NamesBeginningWithADotAreSavedWhereTheyWereOpened) {
+    struct Case {
+        const char* what;
+        const char* opened;   // the file opened first
+        const char* savedAs;  // the name typed in Save As, "" none
+        const char* file;     // the file Save As and Speichern write
+        const char* name;     // the set's name
+        const char* folder;   // what the folder holds afterwards
+    };
+    const Case cases[] = {
+        {"Oeffnen .qb3", ".qb3", "", ".qb3", "", ".qb3 "},
+        {"Oeffnen teil.v2.qb3", "teil.v2.qb3", "", "teil.v2.qb3", "teil.v2", "teil.v2.qb3 "},
+        {"Save As .qb3", "G.qb3", ".qb3", ".qb3", "", ".qb3 G.qb3 "},
+        {"Save As .", "G.qb3", ".", ".qb3", "", ".qb3 G.qb3 "},
+    };
+    const std::string demo = Slurp(fs::path(VELDRIM_DATA_DIR) / "demo.qb3");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path folder = fs::path(dir.path()) / c.what;
+        fs::create_directories(folder);
+        Spit(folder / c.opened, demo);
+
+        ScriptedUi opening;
+        opening.QueueText((folder / c.opened).string());
+        Trigger("mi_fileOpen", opening);
+        wormGear.a = 125;
+        modifiedFlag = true;
+        if (*c.savedAs) {
+            ScriptedUi savingAs;
+            savingAs.QueueText((folder / c.savedAs).string());
+            Trigger("mi_fileSaveAs", savingAs);
+            EXPECT_TRUE(savingAs.CallsOf("message").empty()) << savingAs.CallsOf("message")[0].text;
+            EXPECT_EQ(CentreDistanceIn(folder / c.file), 125);
+        }
+        wormGear.a = 130;
+        modifiedFlag = true;
+        ScriptedUi saving;
+        Trigger("mi_fileSave", saving);
+        EXPECT_TRUE(saving.CallsOf("ask").empty()) << saving.CallsOf("ask")[0].text;
+        EXPECT_EQ(CentreDistanceIn(folder / c.file), 130);
+        EXPECT_EQ(NamesIn(folder), c.folder);
+        EXPECT_EQ(currentFileName, c.name);
+        EXPECT_TRUE(window->windowTitle().endsWith(QString(c.file) + "[*]"))
             << window->windowTitle().toStdString();
     }
 }

@@ -48,17 +48,7 @@ int RunWindow(const CommandLine& cl, const std::string& notice) {
         SetGraphicsWindow(&window);
         // A design step ends with the result view of the window.
         InstallDefaultResultView();
-        if (!cl.file.empty()) {
-            std::error_code ec;
-            const std::filesystem::path p = std::filesystem::absolute(cl.file, ec);
-            dataDirectory = p.parent_path().string();
-            AddRecentFile(p.string());
-        } else {
-            // No data file is open: saving asks for a name.
-            currentFileName.clear();
-            UseDocumentsFolderWithoutDataFolder();
-        }
-        modifiedFlag = false;
+        TakeStartDataFile(cl);
         window.UpdateRecentFiles();
         window.show();
         DrawCurrentView();
@@ -77,6 +67,19 @@ int RunWindow(const CommandLine& cl, const std::string& notice) {
 }
 
 }  // namespace
+
+void TakeStartDataFile(const CommandLine& cl) {
+    if (!cl.file.empty()) {
+        // As a file opened in the window: Speichern writes it.
+        TakeAsCurrentDataFile(cl.file);
+        return;
+    }
+    // No data file is open: saving asks for a name.
+    currentFileName.clear();
+    currentDataFile.clear();
+    UseDocumentsFolderWithoutDataFolder();
+    modifiedFlag = false;
+}
 
 void UseDocumentsFolderWithoutDataFolder() {
     std::error_code ec;

@@ -151,11 +151,15 @@ TEST_F(OverWideNumbersTest, ValuesGivenToTheFieldsAreWritten) {
     SetBinaryInteger(4, INT64_MIN);
     Replace();
     GO(3);
-    SetBinaryNumber(4, 2e19);  // beyond 64 bits: over-wide, never another number
+    SetBinaryNumber(4, 1e19);  // beyond 64 bits: its digits, never another number
+    Replace();
+    GO(4);
+    SetBinaryNumber(4, 1e20);  // 21 digits: over-wide
     Replace();
     CloseArea();
     EXPECT_EQ(Numbers(table, 1), "    0    0.00-9223372036854775808");
-    EXPECT_EQ(Numbers(table, 3), "   12   34.50********************");
+    EXPECT_EQ(Numbers(table, 3), "   12   34.5010000000000000000000");
+    EXPECT_EQ(Numbers(table, 4), "             ********************");
 }
 
 // REPLACE with an index open reads the stored record again for its old
@@ -168,7 +172,7 @@ TEST_F(OverWideNumbersTest, ReplaceWithAnIndexOpenWritesTheOverWideValue) {
     ASSERT_EQ(LastError(), 0);
     GO(3);
     SetBinaryNumber(2, 3e9);   // beyond a 5-digit field and its 32-bit form
-    SetBinaryNumber(4, 2e19);  // beyond 64 bits
+    SetBinaryNumber(4, 2e20);  // beyond 64 bits and the field's 20 digits
     Replace();
     EXPECT_EQ(LastError(), 0);
     GO(1);

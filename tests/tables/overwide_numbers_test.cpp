@@ -389,9 +389,11 @@ TEST_F(OverWideNumbersTest, NumbersKeepTheirDigitsOnEveryRoadIntoAField) {
             case kTyped: {
                 WriteBytes(table, BuildDbf(0x03, {c.to}, {" " + field("7", c.to.length)}));
                 // The table editor refuses what would be stored as "*".
-                EXPECT_EQ(
-                    TypedDigitsForField(c.value, c.to.length, c.to.decimals).kind,
-                    c.digits == stars19 ? FieldNumberDigits::tooWide : FieldNumberDigits::fits);
+                const auto kind = TypedDigitsForField(c.value, c.to.length, c.to.decimals).kind;
+                EXPECT_EQ(kind == FieldNumberDigits::fits      ? "fits"
+                          : kind == FieldNumberDigits::tooWide ? "too wide"
+                                                               : "no number",
+                          std::string(c.digits == stars19 ? "too wide" : "fits"));
                 TTzDbf ds("T");
                 ds.SetDbfFileName(table);
                 ds.Open();

@@ -106,7 +106,8 @@ struct TFieldDef {
 // dataset's record buffer; writing is allowed only in the edit and insert
 // states.
 // The number a text typed into a number field stands for, read as the
-// field's SetAsString reads it.
+// field's SetAsString reads it where the dataset takes values only (a
+// dataset that takes digits reads them with TypedDigitsForField).
 double NumberOfFieldText(const std::string& text);
 
 class TField {

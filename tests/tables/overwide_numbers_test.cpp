@@ -12,6 +12,7 @@
 #include "tables/datasets/tz_dbf.h"
 #include "tables/engine/locking.h"
 #include "tables/engine/navigation.h"
+#include "tables/engine/number_digits.h"
 #include "tables/index/ndx_index.h"
 #include "tables/table_test_util.h"
 
@@ -151,11 +152,15 @@ TEST_F(OverWideNumbersTest, ValuesGivenToTheFieldsAreWritten) {
     SetBinaryInteger(4, INT64_MIN);
     Replace();
     GO(3);
-    SetBinaryNumber(4, 2e19);  // beyond 64 bits: over-wide, never another number
+    SetBinaryNumber(4, 1e19);  // beyond 64 bits: its digits, never another number
+    Replace();
+    GO(4);
+    SetBinaryNumber(4, 1e20);  // 21 digits: over-wide
     Replace();
     CloseArea();
     EXPECT_EQ(Numbers(table, 1), "    0    0.00-9223372036854775808");
-    EXPECT_EQ(Numbers(table, 3), "   12   34.50********************");
+    EXPECT_EQ(Numbers(table, 3), "   12   34.5010000000000000000000");
+    EXPECT_EQ(Numbers(table, 4), "             ********************");
 }
 
 // REPLACE with an index open reads the stored record again for its old
@@ -168,7 +173,7 @@ TEST_F(OverWideNumbersTest, ReplaceWithAnIndexOpenWritesTheOverWideValue) {
     ASSERT_EQ(LastError(), 0);
     GO(3);
     SetBinaryNumber(2, 3e9);   // beyond a 5-digit field and its 32-bit form
-    SetBinaryNumber(4, 2e19);  // beyond 64 bits
+    SetBinaryNumber(4, 2e20);  // beyond 64 bits and the field's 20 digits
     Replace();
     EXPECT_EQ(LastError(), 0);
     GO(1);
@@ -193,6 +198,10 @@ TEST_F(OverWideNumbersTest, DatasetEditAndPostOfAnotherFieldKeepStars) {
     for (int r = 1; r <= 4; ++r) {
         ds.Edit();
         ds.FieldByName("NAME").SetAsString("POST" + std::to_string(r));
+        // The text a cell shows given back unchanged, as a Tab through it
+        // does: stars stay stars, digits stay digits.
+        for (const char* name : {"SMALL", "DEC", "BIG"})
+            if (r < 4) ds.FieldByName(name).SetAsString(ds.FieldByName(name).AsString());
         ds.Post();
         if (r == 1) {
             EXPECT_EQ(ds.FieldByName("SMALL").AsString(), "*****");
@@ -309,6 +318,119 @@ TEST_F(OverWideNumbersTest, AppendFromAThreeHundredTenDigitTextIsOverWide) {
     ASSERT_EQ(RecCount(), 1);
     CloseArea();
     EXPECT_EQ(StoredRecord(target, 1, 32 + 32 + 1, 9), "********");
+}
+
+// Numbers of 19 and 20 digits, and numbers with places, on each road a
+// number takes into a field: APPEND FROM another number field, a stored
+// number as the dataset shows it (the grid's current row), and a number
+// typed into the dataset (the grid's cell; the width check asks the same
+// routine). A number keeps its digits, rounded to the receiving field's
+// places with a half to the even neighbour, or the field shows "*"; never
+// another number (a double has 15 to 17 digits, a 64-bit integer ends at
+// 9223372036854775807). dbfread reads each field back as the number shown.
+TEST_F(OverWideNumbersTest, NumbersKeepTheirDigitsOnEveryRoadIntoAField) {
+    enum Road { kAppendFrom, kShown, kTyped };
+    struct Case {
+        Road road;
+        RawField from;       // APPEND FROM: the source's field
+        RawField to;         // the field that takes or holds the number
+        std::string value;   // the source's digits, the stored digits, or the text typed
+        std::string digits;  // the field's bytes afterwards without leading blanks, as shown
+    };
+    const RawField n20{"V", 'N', 20, 0}, n19{"V", 'N', 19, 0}, n20p2{"V", 'N', 20, 2},
+        n20p1{"V", 'N', 20, 1}, n25p2{"V", 'N', 25, 2}, n30p5{"V", 'N', 30, 5},
+        f22p1{"V", 'F', 22, 1}, n6p1{"V", 'N', 6, 1}, n6p2{"V", 'N', 6, 2}, n6p3{"V", 'N', 6, 3},
+        n3p1{"V", 'N', 3, 1};
+    const std::string stars19(19, '*');
+    const std::vector<Case> cases = {
+        {kAppendFrom, n20, n25p2, "19999999999999999999", "19999999999999999999.00"},
+        {kAppendFrom, n20, n30p5, "10000000000000000000", "10000000000000000000.00000"},
+        {kAppendFrom, n20, f22p1, "-9999999999999999999", "-9999999999999999999.0"},
+        {kAppendFrom, n6p2, n6p1, "1.25", "1.2"},
+        {kAppendFrom, n6p3, n6p2, "2.675", "2.68"},
+        {kAppendFrom, n20p2, n20p1, "12345678901234567.25", "12345678901234567.2"},
+        {kAppendFrom, n20, n19, "99999999999999999999", stars19},
+        {kShown, {}, n20, "99999999999999999999", "99999999999999999999"},
+        {kShown, {}, n20, "-9223372036854775809", "-9223372036854775809"},
+        {kShown, {}, n20p2, "12345678901234567.25", "12345678901234567.25"},
+        {kTyped, {}, n20, "99999999999999999999", "99999999999999999999"},
+        {kTyped, {}, n20, "12345678901234567890", "12345678901234567890"},
+        {kTyped, {}, n19, "1234567890123456789", "1234567890123456789"},
+        {kTyped, {}, n19, "9999999999999999999", "9999999999999999999"},
+        {kTyped, {}, n19, "12345678901234567890", stars19},
+        {kTyped, {}, n20p2, "12345678901234567.25", "12345678901234567.25"},
+        {kTyped, {}, n6p1, "1,25", "1.2"},
+        {kTyped, {}, n3p1, "-0.04", "0.0"},
+    };
+    const auto field = [](const std::string& digits, int width) {
+        return std::string(width - std::min<std::size_t>(digits.size(), width), ' ') + digits;
+    };
+    std::vector<std::string> tables;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE("case " + std::to_string(i) + ": " + c.value + " into " + c.to.type +
+                     std::to_string(c.to.length) + "," + std::to_string(c.to.decimals));
+        const std::string table = Path("t" + std::to_string(i) + ".dbf");
+        tables.push_back(table);
+        switch (c.road) {
+            case kAppendFrom: {
+                const std::string source = Path("s" + std::to_string(i) + ".dbf");
+                WriteBytes(source, BuildDbf(0x03, {c.from}, {" " + field(c.value, c.from.length)}));
+                WriteBytes(table, BuildDbf(0x03, {c.to}, {}));
+                USE(table + " EXCLUSIVE");
+                AppendFrom(source);
+                EXPECT_EQ(LastError(), 0);
+                CloseArea();
+                break;
+            }
+            case kShown:
+                WriteBytes(table, BuildDbf(0x03, {c.to}, {" " + field(c.value, c.to.length)}));
+                break;
+            case kTyped: {
+                WriteBytes(table, BuildDbf(0x03, {c.to}, {" " + field("7", c.to.length)}));
+                // The table editor refuses what would be stored as "*".
+                const auto kind = TypedDigitsForField(c.value, c.to.length, c.to.decimals).kind;
+                EXPECT_EQ(kind == FieldNumberDigits::fits      ? "fits"
+                          : kind == FieldNumberDigits::tooWide ? "too wide"
+                                                               : "no number",
+                          std::string(c.digits == stars19 ? "too wide" : "fits"));
+                TTzDbf ds("T");
+                ds.SetDbfFileName(table);
+                ds.Open();
+                ds.First();
+                ds.Edit();
+                ds.FieldByName("V").SetAsString(c.value);
+                ds.Post();
+                ds.Close();
+                break;
+            }
+        }
+        EXPECT_EQ(StoredRecord(table, 1, 32 + 32 + 1, 1 + c.to.length),
+                  field(c.digits, c.to.length));
+        TTzDbf ds("T");
+        ds.SetDbfFileName(table);
+        ds.Open();
+        ds.First();
+        EXPECT_EQ(ds.FieldByName("V").AsString(), c.digits);
+        ds.Close();
+    }
+    // Each number as an independent reader takes it: the field's text as a
+    // decimal number, None for stars.
+    const std::string script =
+        "import sys\nfrom decimal import Decimal\nfrom dbfread import DBF, FieldParser\n"
+        "class Exact(FieldParser):\n"
+        "    def parseN(self, field, data):\n"
+        "        t = data.strip()\n"
+        "        return None if not t.strip(b'*') else Decimal(t.decode())\n"
+        "    parseF = parseN\n"
+        "for p in sys.argv[1:]:\n"
+        "    print([str(r['V']) for r in DBF(p, parserclass=Exact).records])\n";
+    std::vector<std::string> argv = {"/usr/bin/python3", "-c", script};
+    argv.insert(argv.end(), tables.begin(), tables.end());
+    std::string expected;
+    for (const Case& c : cases)
+        expected += "['" + (c.digits == stars19 ? std::string("None") : c.digits) + "']\n";
+    EXPECT_EQ(RunCapture(argv), expected);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "tables/engine/engine_dates.h"
 #include "tables/engine/engine_files.h"
 #include "tables/engine/navigation.h"
+#include "tables/engine/number_digits.h"
 #include "tables/engine/open_files.h"
 #include "tables/engine/win1252_text.h"
 
@@ -50,13 +51,15 @@ void StoreConverted(int n, const TFieldEntry& to, const SourceValue& v, uint8_t 
                         SetBinaryText(n, "");  // a blank number stays blank
                         break;
                     }
-                    // Whole numbers keep their stored digits, also beyond
-                    // the binary form's range.
-                    const std::string digits = AllTrim(v.stored);
-                    std::string t = v.decimals > 0    ? FixedText(v.number, v.decimals)
-                                    : !digits.empty() ? digits
-                                                      : std::to_string(v.integer);
-                    if (static_cast<int>(t.size()) > to.length) t = std::string(to.length, '*');
+                    // The stored digits with the source's places, whatever
+                    // their count; a virtual table's number from its value.
+                    FieldNumberDigits d = DigitsForField(v.stored, to.length, v.decimals);
+                    if (d.kind == FieldNumberDigits::noNumber)
+                        d = DigitsForField(v.decimals > 0 ? FixedText(v.number, v.decimals)
+                                                          : std::to_string(v.integer),
+                                           to.length, v.decimals);
+                    std::string t =
+                        d.kind == FieldNumberDigits::fits ? d.digits : std::string(to.length, '*');
                     SetBinaryText(
                         n, PadRightStr(std::string(to.length - t.size(), ' ') + t, to.length));
                     break;
@@ -73,28 +76,37 @@ void StoreConverted(int n, const TFieldEntry& to, const SourceValue& v, uint8_t 
             }
             break;
         case 'N':
-        case 'F':
+        case 'F': {
             if (v.type == 'C') {
                 bulk::StoreNumberText(n, to, v.text, true);
-            } else if (v.overWide) {
-                SetBinaryNumber(n, std::numeric_limits<double>::infinity());
-            } else if ((v.type == 'N' || v.type == 'F') && !v.stored.empty() &&
-                       AllTrim(v.stored).empty()) {
-                // A blank number stays blank: the cleared record holds blanks.
-            } else if ((v.type == 'N' || v.type == 'F') && !v.stored.empty() &&
-                       v.decimals == to.decimals) {
-                // The same places: the number's digits as stored, whatever
-                // their count (a field too narrow for them shows "*").
-                SetStoredNumberText(n, AllTrim(v.stored));
-            } else if (v.type == 'N' || v.type == 'F') {
-                if (to.decimals > 0)
-                    SetBinaryNumber(n, v.decimals > 0 ? v.number : static_cast<double>(v.integer));
-                else if (v.decimals > 0)
-                    SetBinaryNumber(n, v.number);  // rounded to the nearest
-                else
-                    SetBinaryInteger(n, v.integer);
+                break;
             }
+            if (v.type != 'N' && v.type != 'F') break;
+            if (v.overWide) {
+                SetBinaryNumber(n, std::numeric_limits<double>::infinity());
+                break;
+            }
+            // A blank number stays blank: the cleared record holds blanks.
+            if (!v.stored.empty() && AllTrim(v.stored).empty()) break;
+            // The stored digits rounded to the receiving field's places,
+            // whatever their count: a field too narrow for them shows "*",
+            // never a number that a double or a 64-bit integer made of them.
+            const FieldNumberDigits d = DigitsForField(v.stored, to.length, to.decimals);
+            if (d.kind != FieldNumberDigits::noNumber) {
+                SetStoredNumberText(n, d.kind == FieldNumberDigits::fits
+                                           ? d.digits
+                                           : std::string(to.length + 1u, '*'));
+                break;
+            }
+            // A virtual table's number: its binary value.
+            if (to.decimals > 0)
+                SetBinaryNumber(n, v.decimals > 0 ? v.number : static_cast<double>(v.integer));
+            else if (v.decimals > 0)
+                SetBinaryNumber(n, v.number);  // rounded to the nearest
+            else
+                SetBinaryInteger(n, v.integer);
             break;
+        }
         case 'L': SetBinaryLogical(n, v.type == 'L' && v.logical); break;
         case 'D':
             if (v.type == 'D') {

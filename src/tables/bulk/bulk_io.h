@@ -32,12 +32,11 @@ void ScanRecordBlocks(const TWorkArea& a, int32_t first,
                       const std::function<bool(int32_t rec, uint8_t* block, int32_t have)>& visit);
 
 // Stores a text read from outside (a delimited line, a character field) into
-// the number field n (f its entry): a number with decimals as it is, a whole
-// number exactly, a text with a fraction for a whole-number field truncated
-// or rounded to the nearest. A number beyond the range of a double ("1e400",
-// "-1e400") and "inf" or "nan" make the field over-wide (filled with "*"), as
-// a number too wide for the field does; a text that is no number is read as
-// far as it holds digits.
+// the number field n (f its entry): a number as its digits, rounded to the
+// field's places (a half to the even neighbour) or, with `truncate`, a
+// fraction for a whole-number field cut off. A number too wide for the field
+// ("1e400", "-1e400"), "inf" and "nan" make the field over-wide (filled with
+// "*"); a text that is no number is read as far as it holds digits.
 void StoreNumberText(int n, const TFieldEntry& f, const std::string& text, bool truncate);
 
 // Suspends the relation procedure of an area for a scope.

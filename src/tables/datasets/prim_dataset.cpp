@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 
 #include "foundation/codepage.h"
 #include "foundation/formatting.h"
 #include "foundation/text_conv.h"
 #include "foundation/ui_services.h"
+#include "tables/engine/win1252_text.h"
 
 namespace veldrim {
 
@@ -57,16 +59,9 @@ std::string TField::AsString() const {
     std::vector<uint8_t> buf(static_cast<std::size_t>(def_.dataSize) + 1, 0);
     const bool has = GetData(buf.data());
     if (!has) return {};
-    switch (def_.type) {
-        case TFieldType::ftFloat:
-        case TFieldType::ftInteger:
-        case TFieldType::ftLargeint:
-            // What the file holds: a number too wide for its field.
-            if (owner_.FieldOverWide(*this))
-                return std::string(static_cast<std::size_t>(std::max(def_.size, 1)), '*');
-            break;
-        default: break;
-    }
+    // What the file holds: a number's digits, whatever their count, or the
+    // stars of a number too wide for its field.
+    if (std::string digits; owner_.FieldNumberText(*this, digits)) return digits;
     switch (def_.type) {
         case TFieldType::ftString: return std::string(reinterpret_cast<const char*>(buf.data()));
         case TFieldType::ftFloat: {
@@ -115,17 +110,18 @@ void TField::SetAsString(const std::string& s) {
         }
         case TFieldType::ftBoolean: SetAsBoolean(IsLogicalTrueText(s)); return;
         case TFieldType::ftFloat:
-        case TFieldType::ftDate:
-            if (TrimBoth(s).empty()) {
-                Clear();
-            } else {
-                SetAsFloat(NumberOfFieldText(s));
-            }
-            return;
         case TFieldType::ftInteger:
         case TFieldType::ftLargeint:
+            // The typed digits go in as they are, rounded to the field's
+            // places, where the dataset takes them.
+            if (t.empty())
+                Clear();
+            else if (!owner_.SetFieldNumberText(*this, s))
+                SetAsFloat(NumberOfFieldText(s));
+            return;
+        case TFieldType::ftDate:
         case TFieldType::ftMemo:
-            if (TrimBoth(s).empty()) {
+            if (t.empty()) {
                 Clear();
             } else {
                 SetAsFloat(NumberOfFieldText(s));
@@ -151,6 +147,12 @@ double TField::AsFloat() const {
             return v;
         }
         case TFieldType::ftLargeint: {
+            // A number beyond 64 bits is read from its digits.
+            if (std::string digits; owner_.FieldNumberText(*this, digits)) {
+                double d = 0;
+                ParseNumberText(digits, d);
+                return d;
+            }
             int64_t v;
             std::memcpy(&v, buf.data(), sizeof v);
             return static_cast<double>(v);
@@ -173,6 +175,10 @@ void TField::SetAsFloat(double v) {
             return;
         }
         case TFieldType::ftLargeint: {
+            // A whole number beyond 64 bits goes in as its digits.
+            if (std::isfinite(v) && !(std::fabs(std::nearbyint(v)) < 0x1p63) &&
+                owner_.SetFieldNumberText(*this, FixedText(v, 0)))
+                return;
             const int64_t i = SaturatedWhole<int64_t>(v);
             SetData(&i);
             return;
@@ -835,6 +841,18 @@ bool TTzPrimDataset::FieldOverWide(const TField& f) {
     return buffer && TziFieldOverWide(f, buffer);
 }
 
+bool TTzPrimDataset::FieldNumberText(const TField& f, std::string& text) {
+    if (!Active() || f.Calculated() || state_ == TDataSetState::dsSetKey) return false;
+    const uint8_t* buffer = StateBuffer();
+    return buffer && TziNumberText(f, buffer, text);
+}
+
+bool TTzPrimDataset::SetFieldNumberText(TField& f, const std::string& text) {
+    if (f.Calculated() || !TziTakesNumberText()) return false;
+    StoreField(f, nullptr, &text);
+    return true;
+}
+
 TField* TTzPrimDataset::FieldByNumber(int fieldNo) {
     if (fieldNo < 1) return nullptr;
     for (auto& f : fields_)
@@ -874,7 +892,9 @@ bool TTzPrimDataset::GetFieldData(const TField& f, void* dest) {
     return TziGetField(f, buffer, dest);
 }
 
-void TTzPrimDataset::SetFieldData(TField& f, const void* src) {
+void TTzPrimDataset::SetFieldData(TField& f, const void* src) { StoreField(f, src, nullptr); }
+
+void TTzPrimDataset::StoreField(TField& f, const void* src, const std::string* numberText) {
     const std::string notEditing("Datenmenge weder im Editier- noch im Einfügemodus"_cp850);
     const bool calcState = state_ == TDataSetState::dsCalcFields;
     if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert &&
@@ -895,7 +915,8 @@ void TTzPrimDataset::SetFieldData(TField& f, const void* src) {
         if (f.ReadOnly && state_ != TDataSetState::dsSetKey)
             throw EDatabaseError("Feld '" + f.FieldName() +
                                  std::string("' kann nicht verändert werden"_cp850));
-        Check(TziPutField(f, active_.data(), src));
+        Check(numberText ? TziPutNumberText(f, active_.data(), *numberText)
+                         : TziPutField(f, active_.data(), src));
     }
     if (calcState) return;
     modified_ = true;

@@ -106,7 +106,8 @@ struct TFieldDef {
 // dataset's record buffer; writing is allowed only in the edit and insert
 // states.
 // The number a text typed into a number field stands for, read as the
-// field's SetAsString reads it.
+// field's SetAsString reads it where the dataset takes values only (a
+// dataset that takes digits reads them with TypedDigitsForField).
 double NumberOfFieldText(const std::string& text);
 
 class TField {
@@ -261,6 +262,13 @@ public:
     TField* FindField(const std::string& name);
     // The number field f of the active record is stored as a field of "*".
     bool FieldOverWide(const TField& f);
+    // The number field f of the active record as its digits (or the stars
+    // of a number too wide for it); false when the dataset holds its value
+    // only.
+    bool FieldNumberText(const TField& f, std::string& text);
+    // Gives the number field f the number in text, typed or written as
+    // digits; false when the dataset takes values only.
+    bool SetFieldNumberText(TField& f, const std::string& text);
     // The field object of table field n (1-based); nullptr when the table
     // field has none (a field without a name).
     TField* FieldByNumber(int fieldNo);
@@ -316,6 +324,18 @@ protected:
     // True when the number field f of the record in buffer is stored as a
     // field of "*" and was given no value since (it reads as 0).
     virtual bool TziFieldOverWide(const TField& /*f*/, const uint8_t* /*buffer*/) { return false; }
+    // Number fields as digits: whether the interface takes a number as its
+    // text, stores one (the digits rounded to the field's places; a number
+    // too wide for the field as "*"), and gives the text a field shows.
+    virtual bool TziTakesNumberText() const { return false; }
+    virtual int TziPutNumberText(const TField& /*f*/, uint8_t* /*buffer*/,
+                                 const std::string& /*text*/) {
+        return kTziOk;
+    }
+    virtual bool TziNumberText(const TField& /*f*/, const uint8_t* /*buffer*/,
+                               std::string& /*text*/) {
+        return false;
+    }
     virtual int TziGoToRecord(int32_t n) = 0;
     virtual int TziLocate(const std::string& keyFields, const std::vector<LocateVariant>& values,
                           TLocateOptions options) = 0;
@@ -371,6 +391,8 @@ protected:
 private:
     // gmCurrent, gmNext, gmPrior: a record into the active buffer; the code.
     int GetRecord(int mode);
+    // Set field data: the value's bytes, or a number's text.
+    void StoreField(TField& f, const void* src, const std::string* numberText);
     void DoScroll(const std::function<void()>& move);
     void BindFields();
     bool FindRecord(bool restart, bool forward);

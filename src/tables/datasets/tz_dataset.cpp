@@ -2,6 +2,7 @@
 
 #include "tables/datasets/tz_dataset.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -14,6 +15,8 @@
 #include "tables/engine/engine_base.h"
 #include "tables/engine/engine_dates.h"
 #include "tables/engine/navigation.h"
+#include "tables/engine/number_digits.h"
+#include "tables/engine/win1252_text.h"
 
 namespace veldrim {
 
@@ -306,7 +309,7 @@ void TTzDataSet::BuildFieldProps() {
             f.length = 10;
             f.decimals = 0;
         }
-        props_.items.push_back({f.name, f.type, f.length, f.decimals, raw.offset});
+        props_.items.push_back({f.name, f.type, f.length, f.decimals, raw.offset, raw.length});
     }
 }
 
@@ -356,7 +359,7 @@ void TTzDataSet::InternalInitFieldDefs() {
         }
         if (p.name.empty()) continue;
         d.offset = size;
-        size += d.dataSize + (IsNumberDef(d) ? 1 : 0);
+        size += d.dataSize + ExtraBytes(d);
         fieldDefs_.push_back(d);
     }
 }
@@ -366,11 +369,36 @@ bool TTzDataSet::IsNumberDef(const TFieldDef& d) {
            d.type == TFieldType::ftLargeint;
 }
 
+namespace {
+// The mark after a number field's value (see the header).
+enum : uint8_t { kNumberValue = 0, kNumberStars = 1, kNumberDigits = 2 };
+}  // namespace
+
+int TTzDataSet::ExtraBytes(const TFieldDef& d) const {
+    if (!IsNumberDef(d)) return 0;
+    const auto i = static_cast<std::size_t>(d.fieldNo - 1);
+    const int stored = i < props_.items.size() ? props_.items[i].storedLength : 0;
+    return 2 + std::clamp(std::max(stored, d.size), 0, 255);
+}
+
+std::string TTzDataSet::StoredDigits(const TFieldDef& d) const {
+    const std::string stored = AllTrim(StoredFieldText(d.fieldNo));
+    const int room = ExtraBytes(d) - 2;
+    if (stored.empty() || static_cast<int>(stored.size()) > room) return {};
+    const FieldNumberDigits digits = DigitsForField(stored, room, d.decimals);
+    switch (digits.kind) {
+        case FieldNumberDigits::fits: return digits.digits;
+        case FieldNumberDigits::tooWide: return stored;  // more places than the field's
+        case FieldNumberDigits::noNumber: break;
+    }
+    return {};
+}
+
 int TTzDataSet::TziRecordSize() {
     int size = 1;
     std::vector<TFieldDef> saved = fieldDefs_;
     InternalInitFieldDefs();
-    for (const TFieldDef& d : fieldDefs_) size += d.dataSize + (IsNumberDef(d) ? 1 : 0);
+    for (const TFieldDef& d : fieldDefs_) size += d.dataSize + ExtraBytes(d);
     fieldDefs_ = std::move(saved);
     return size;
 }
@@ -387,7 +415,13 @@ void TTzDataSet::CopyIn(uint8_t* buffer) {
     for (const TFieldDef& d : fieldDefs_) {
         uint8_t* p = buffer + d.offset;
         const int n = d.fieldNo;
-        if (IsNumberDef(d)) p[d.dataSize] = FieldHoldsOverWide(n) ? 1 : 0;
+        if (IsNumberDef(d)) {
+            const bool stars = FieldHoldsOverWide(n);
+            const std::string digits = stars ? std::string() : StoredDigits(d);
+            p[d.dataSize] = stars ? kNumberStars : digits.empty() ? kNumberValue : kNumberDigits;
+            p[d.dataSize + 1] = static_cast<uint8_t>(digits.size());
+            std::memcpy(p + d.dataSize + 2, digits.data(), digits.size());
+        }
         switch (d.type) {
             case TFieldType::ftString: {
                 std::string t = BinaryText(n);
@@ -437,17 +471,25 @@ void TTzDataSet::CopyOut(const uint8_t* buffer, int fieldNo, bool onlyChanged) {
         if (fieldNo != 0 && d.fieldNo != fieldNo) continue;
         const uint8_t* p = buffer + d.offset;
         const int n = d.fieldNo;
-        if (IsNumberDef(d)) {
-            // A number stored as "*" and given no value stays so; one given
-            // a value is written, also when it reads as the 0 the stars do.
-            const bool overWide = p[d.dataSize] != 0;
+        if (IsNumberDef(d) && p[d.dataSize] != kNumberValue) {
+            // A number stored as "*" and given no value stays so; digits
+            // are written as they are, unless the engine record holds them.
             const bool storedOverWide = FieldHoldsOverWide(n);
-            if (overWide) {
+            if (p[d.dataSize] == kNumberStars) {
                 if (!storedOverWide) SetBinaryNumber(n, HUGE_VAL);
-                if (fieldNo != 0) break;
-                continue;
+            } else {
+                const std::string digits(reinterpret_cast<const char*>(p) + d.dataSize + 2,
+                                         p[d.dataSize + 1]);
+                if (!onlyChanged || storedOverWide || StoredDigits(d) != digits)
+                    SetStoredNumberText(n, digits);
             }
-            if (onlyChanged && !storedOverWide && NumberUnchanged(d, p)) continue;
+            if (fieldNo != 0) break;
+            continue;
+        }
+        if (IsNumberDef(d)) {
+            // A number given a value is written, also when it reads as the 0
+            // the stars do.
+            if (onlyChanged && !FieldHoldsOverWide(n) && NumberUnchanged(d, p)) continue;
         }
         switch (d.type) {
             case TFieldType::ftString: {
@@ -725,7 +767,56 @@ int TTzDataSet::TziPutField(const TField& f, uint8_t* buffer, const void* src) {
 
 bool TTzDataSet::TziFieldOverWide(const TField& f, const uint8_t* buffer) {
     const TFieldDef& d = f.Def();
-    return IsNumberDef(d) && d.offset > 0 && buffer[d.offset + d.dataSize] != 0;
+    return IsNumberDef(d) && d.offset > 0 && buffer[d.offset + d.dataSize] == kNumberStars;
+}
+
+int TTzDataSet::TziPutNumberText(const TField& f, uint8_t* buffer, const std::string& text) {
+    const TFieldDef& d = f.Def();
+    if (!IsNumberDef(d)) return kTziOk;
+    uint8_t* p = buffer + d.offset;
+    // A text that is no number reads as 0, as a typed number always has.
+    FieldNumberDigits digits = TypedDigitsForField(text, d.size, d.decimals);
+    if (digits.kind == FieldNumberDigits::noNumber)
+        digits = DigitsForField("0", d.size, d.decimals);
+    std::memset(p, 0, static_cast<std::size_t>(d.dataSize));
+    p[d.dataSize] = kNumberStars;
+    p[d.dataSize + 1] = 0;
+    if (digits.kind == FieldNumberDigits::fits) {
+        // The value as near as its form holds it, for calculations.
+        double v = 0;
+        ParseNumberText(digits.digits, v);
+        if (d.type == TFieldType::ftFloat) {
+            std::memcpy(p, &v, 8);
+        } else if (d.type == TFieldType::ftInteger) {
+            const int32_t i = SaturatedWhole<int32_t>(v);
+            std::memcpy(p, &i, 4);
+        } else {
+            int64_t i = 0;
+            const char* end = digits.digits.data() + digits.digits.size();
+            if (std::from_chars(digits.digits.data(), end, i).ec != std::errc())
+                i = SaturatedWhole<int64_t>(v);
+            std::memcpy(p, &i, 8);
+        }
+        p[d.dataSize] = kNumberDigits;
+        p[d.dataSize + 1] = static_cast<uint8_t>(digits.digits.size());
+        std::memcpy(p + d.dataSize + 2, digits.digits.data(), digits.digits.size());
+    }
+    if (!SelectForOperation("TziPutField")) return EngineCode();
+    CopyOut(buffer, d.fieldNo);
+    return EngineCode();
+}
+
+bool TTzDataSet::TziNumberText(const TField& f, const uint8_t* buffer, std::string& text) {
+    const TFieldDef& d = f.Def();
+    if (!IsNumberDef(d) || d.offset <= 0) return false;
+    const uint8_t* p = buffer + d.offset;
+    if (p[d.dataSize] == kNumberStars) {
+        text.assign(static_cast<std::size_t>(std::max(d.size, 1)), '*');
+        return true;
+    }
+    if (p[d.dataSize] != kNumberDigits) return false;
+    text.assign(reinterpret_cast<const char*>(p) + d.dataSize + 2, p[d.dataSize + 1]);
+    return true;
 }
 
 int TTzDataSet::SafeGo(int32_t n) {

@@ -19,6 +19,13 @@
 //   L                            2           logical byte + spare    boolean
 //   M                            4           memo reference          memo (integer when memo-less)
 //
+// A number field's value is followed by a mark and room for its digits:
+// the mark is 0 while the value is the field's, 1 while the field is stored
+// as "*" and was given no value, 2 while the digits are the field's (as
+// stored, or as typed); then a length byte and the digits, as many as the
+// table's field has characters. A number of 19 or 20 digits, beyond a double
+// or a 64-bit integer, is shown and written as its digits.
+//
 // Integer widths follow the engine's binary record (BinaryFieldSize), so a
 // ten-digit number never wraps at 32 bits.
 //
@@ -47,7 +54,8 @@ struct TDTField {
     char type = 'C';
     int length = 0;
     int decimals = 0;
-    int offset = 0;  // first byte within the engine's raw record
+    int offset = 0;        // first byte within the engine's raw record
+    int storedLength = 0;  // the length the table's descriptor gives
 };
 
 // The field properties of an open table.
@@ -149,6 +157,9 @@ protected:
     bool TziGetField(const TField& f, const uint8_t* buffer, void* dest) override;
     int TziPutField(const TField& f, uint8_t* buffer, const void* src) override;
     bool TziFieldOverWide(const TField& f, const uint8_t* buffer) override;
+    bool TziTakesNumberText() const override { return true; }
+    int TziPutNumberText(const TField& f, uint8_t* buffer, const std::string& text) override;
+    bool TziNumberText(const TField& f, const uint8_t* buffer, std::string& text) override;
     int TziGoToRecord(int32_t n) override;
     int TziLocate(const std::string& keyFields, const std::vector<LocateVariant>& values,
                   TLocateOptions options) override;
@@ -174,14 +185,19 @@ protected:
     // Engine record -> record buffer, and back (fieldNo 0: all fields;
     // onlyChanged: a field whose value the engine record already holds is
     // left as stored). A number field's value is followed in the buffer by
-    // one byte, 1 while the field is stored as "*" and given no value.
+    // its mark and its digits (above).
     void CopyIn(uint8_t* buffer);
     void CopyOut(const uint8_t* buffer, int fieldNo, bool onlyChanged = false);
     // The pending engine error code (0 when none).
     static int EngineCode();
-    // N and F fields: a value and the byte of the stored "*" after it.
+    // N and F fields: a value, its mark and its digits.
     static bool IsNumberDef(const TFieldDef& d);
     bool NumberUnchanged(const TFieldDef& d, const uint8_t* p);
+    // Bytes of the buffer after a field's value: a number's mark and digits.
+    int ExtraBytes(const TFieldDef& d) const;
+    // The digits of number field n of the engine record as the dataset
+    // shows them ("" for a blank field, stars, or a text that is no number).
+    std::string StoredDigits(const TFieldDef& d) const;
 
     bool beforeFirst_ = false;
     bool afterLast_ = false;

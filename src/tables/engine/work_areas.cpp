@@ -716,9 +716,17 @@ void SetBinaryNumber(int n, double v) {
     // nearest end of the form's range.
     const bool whole = f.decimals == 0;
     const double limit = IsWideInteger(f) ? 0x1p63 : 0x1p31;
-    if ((!std::isfinite(v) || (whole && !(std::fabs(std::nearbyint(v)) < limit))) &&
-        PutOverWide(n, v))
-        return;
+    const bool beyondForm = whole && !(std::fabs(std::nearbyint(v)) < limit);
+    // A whole number beyond 64 bits that the field has room for (1e19 in
+    // N(20,0)) is written as its digits.
+    if (std::isfinite(v) && beyondForm && !a->isVirtual && a->binaryRecord) {
+        const std::string digits = FixedText(std::nearbyint(v), 0);
+        if (digits.size() <= f.length) {
+            SetStoredNumberText(n, digits);
+            return;
+        }
+    }
+    if ((!std::isfinite(v) || beyondForm) && PutOverWide(n, v)) return;
     uint8_t* p = BinaryToSet(n, 'N');
     if (!p) return;
     if (f.decimals > 0) {

@@ -242,8 +242,9 @@ int64_t BinaryInteger(int n);   // N and F without decimals
 bool BinaryLogical(int n);
 int32_t BinaryMemoRef(int n);
 void SetBinaryText(int n, const std::string& s);
-// Rounded for whole-number fields; not finite, or a whole number beyond the
-// range of the binary form: over-wide, a field of "*".
+// Rounded for whole-number fields. A whole number beyond the range of the
+// binary form is written as its digits when the field has room for them;
+// one without room, or a value that is not finite: over-wide, a field of "*".
 void SetBinaryNumber(int n, double v);
 void SetBinaryInteger(int n, int64_t v);
 void SetBinaryLogical(int n, bool v);

@@ -16,6 +16,7 @@
 #include "tables/engine/navigation.h"
 #include "tables/engine/dbf_file.h"
 #include "tables/datasets/tz_dataset.h"
+#include "tables/engine/number_digits.h"
 
 namespace veldrim {
 
@@ -418,17 +419,7 @@ bool FitsTheField(const TDTField& d, const QString& typed) {
     // The digits the field would store: a number wider than the field would
     // be stored as stars, and both the typed value and the old one would be
     // lost without a word.
-    const double v = NumberOfFieldText(text);
-    char buf[400];
-    const auto r = std::isfinite(v) ? std::to_chars(buf, buf + sizeof buf, v,
-                                                    std::chars_format::fixed, d.decimals)
-                                    : std::to_chars_result{buf, std::errc::value_too_large};
-    std::string_view digits(buf, r.ec == std::errc() ? static_cast<std::size_t>(r.ptr - buf) : 0);
-    // A negative number that rounds to zero is stored without its sign.
-    if (digits.starts_with('-') && digits.find_first_not_of("-0.") == std::string_view::npos)
-        digits.remove_prefix(1);
-    if (r.ec == std::errc() && static_cast<int>(digits.size()) <= d.length) return true;
-    return false;
+    return TypedDigitsForField(text, d.length, d.decimals).kind != FieldNumberDigits::tooWide;
 }
 
 // The engine's message for a date it cannot write (a year before 1).

@@ -99,7 +99,8 @@ TEST_F(FoldersWhereFilesAreRead, AFolderOrAPipeReadsAsAMissingTextFile) {
                              : ReadWholeRegularFile(Path("lang.txt"), bytes));
         EXPECT_TRUE(disk.Fired());
     }
-    EXPECT_EQ(lines.size(), 1u) << "the lines read before stay";
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].substr(0, 20), "vorher") << "the lines read before stay";
     EXPECT_EQ(bytes.size(), 0u);
 }
 

@@ -92,24 +92,63 @@ bool FileExists(const std::string& name) {
     return ::access(name.c_str(), R_OK) == 0;
 }
 
+int OpenPlainFile(const std::string& path, int flags) {
+    if (path.empty()) {
+        errno = ENOENT;
+        return -1;
+    }
+    // What stands at the name is looked at before anything opens it: opening
+    // a pipe waits for a writer, and opening a device may act on it.
+    struct stat st {};
+    const bool noFollow = (flags & O_NOFOLLOW) != 0;
+    if ((noFollow ? ::lstat(path.c_str(), &st) : ::stat(path.c_str(), &st)) != 0) return -1;
+    if (S_ISDIR(st.st_mode) || !S_ISREG(st.st_mode)) {
+        errno = S_ISDIR(st.st_mode) ? EISDIR : ENODEV;
+        return -1;
+    }
+    // Something else may stand at the name by the time it is opened: opened
+    // without waiting, it is looked at again.
+    const int fd = FileCalls.open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0);
+    if (fd < 0) {
+        if (errno == ENXIO) errno = ENODEV;  // a socket
+        return -1;
+    }
+    if (FileCalls.fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int err = S_ISDIR(st.st_mode) ? EISDIR : ENODEV;
+        FileCalls.close(fd);
+        errno = err;
+        return -1;
+    }
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status != -1) ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
+    return fd;
+}
+
+bool IsNoPlainFileError(int err) { return err == ENODEV || err == EISDIR; }
+
+std::string NotReadAsPlainFileText(const std::string& path) {
+    return "Datei " + ShownFileName(path) +
+           std::string(" ist keine gewöhnliche Datei und wird nicht gelesen !"_cp850);
+}
+
 bool ReadWholeRegularFile(const std::string& path, std::string& bytes) {
     bytes.clear();
-    if (path.empty()) return false;
-    const int fd = FileCalls.open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0);
+    const int fd = OpenPlainFile(path, O_RDONLY);
     if (fd < 0) return false;
-    struct stat st {};
-    bool ok = FileCalls.fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     char buf[64 * 1024];
-    while (ok) {
+    int err = 0;
+    for (;;) {
         const ssize_t n = FileCalls.read(fd, buf, sizeof buf);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) ok = false;
+        if (n < 0) err = errno;
         if (n <= 0) break;
         bytes.append(buf, static_cast<std::size_t>(n));
     }
     FileCalls.close(fd);
-    if (!ok) bytes.clear();
-    return ok;
+    if (err == 0) return true;
+    bytes.clear();
+    errno = err;
+    return false;
 }
 
 bool DirExists(const std::string& dir) {
@@ -127,7 +166,7 @@ bool DirAccessible(const std::string& dir) {
 bool IsDirWritable(const std::string& dir) {
     if (!DirExists(dir)) return false;
     std::string probe = EnsureTrailingBackslash(dir) + "x.$$$XXXXXX";
-    const int fd = ::mkstemp(probe.data());
+    const int fd = FileCalls.mkostemp(probe.data(), O_CLOEXEC);
     if (fd < 0) return false;
     FileCalls.close(fd);
     FileCalls.unlink(probe.c_str());
@@ -168,7 +207,7 @@ std::optional<FileIdentity> IdentityOfOpenFile(int fd) {
 }
 
 bool CopyFileBlocks(const std::string& src, const std::string& dst) {
-    const int in = FileCalls.open(src.c_str(), O_RDONLY | O_CLOEXEC, 0);
+    const int in = OpenPlainFile(src, O_RDONLY);
     if (in < 0) {
         cancelFlag = true;
         return false;

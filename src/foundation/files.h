@@ -55,15 +55,31 @@ std::optional<FileIdentity> IdentityOf(const std::string& path);
 // The file an open descriptor reads or writes.
 std::optional<FileIdentity> IdentityOfOpenFile(int fd);
 
-// The whole content of a plain file. A folder, a pipe, a device or a name
-// that leads nowhere gives false, as does a failed read; nothing waits on a
-// pipe and nothing throws.
+// Opens a name for reading (`flags` O_RDONLY, or O_RDWR, with any of
+// O_NOFOLLOW and O_APPEND) only when it leads to a plain file, links
+// followed: a pipe, a socket or a device is refused before anything opens
+// it (errno ENODEV), a folder gives EISDIR. Nothing waits on a pipe, no
+// device is opened. The descriptor (close-on-exec, blocking), or -1 with
+// errno set. Every reader of a file the user names opens it through here.
+int OpenPlainFile(const std::string& path, int flags);
+// True when errno value `err` says that a name was refused by
+// OpenPlainFile as no plain file (a pipe, a socket, a device or a folder).
+bool IsNoPlainFileError(int err);
+// "Datei <name> ist keine gewöhnliche Datei und wird nicht gelesen !"
+std::string NotReadAsPlainFileText(const std::string& path);
+
+// The whole content of a plain file, opened through OpenPlainFile. A folder,
+// a pipe, a device or a name that leads nowhere gives false, as does a read
+// that fails part way (never the part read before); errno then says why.
+// Nothing waits on a pipe and nothing throws.
 bool ReadWholeRegularFile(const std::string& path, std::string& bytes);
 
 bool FileExists(const std::string& name);
 bool DirExists(const std::string& dir);
 bool DirAccessible(const std::string& dir);
-// Creates and removes a probe file in the folder.
+// Creates and removes a probe file in the folder (through the file call
+// table). Only for folders that are the program's own to write: a probe is a
+// file in the folder, if only for a moment.
 bool IsDirWritable(const std::string& dir);
 void DeleteFileIfExists(const std::string& name);
 // Removes every file in dir that matches the mask ("*.dxf", case-insensitive).

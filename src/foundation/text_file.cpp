@@ -138,18 +138,10 @@ int TextFile::Reset() {
     failureErrno_ = 0;
     openedName_ = FindFileNoCase(name_);
     if (openedName_.empty()) return lastResult_ = NoteErrno(ENOENT);
-    int fd = FileCalls.open(openedName_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0);
+    // Only a plain file is read: a device or a pipe would block or never end
+    // (a folder gives EISDIR, anything else ENODEV).
+    const int fd = OpenPlainFile(openedName_, O_RDONLY);
     if (fd < 0) return lastResult_ = NoteErrno(errno);
-    struct stat st {};
-    if (FileCalls.fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        FileCalls.close(fd);
-        return lastResult_ = NoteErrno(EISDIR);
-    }
-    // Only a plain file is read: a device or a pipe would block or never end.
-    if (!S_ISREG(st.st_mode)) {
-        FileCalls.close(fd);
-        return lastResult_ = NoteErrno(ENODEV);
-    }
     fd_ = fd;
     writing_ = false;
     return lastResult_ = kIoOk;

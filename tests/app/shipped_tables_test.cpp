@@ -2,14 +2,16 @@
 // goes into the user's own copy in the user's data folder, which is read
 // from then on.
 
-#include <unistd.h>
+#include <gmock/gmock.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "app/main_commands.h"
 #include "app/print_layouts.h"
 #include "app_test_support.h"
 #include "foundation/program_state.h"
+#include "support/fault_calls.h"
 #include "tables/datasets/table_access.h"
 #include "tables/table_test_util.h"
 
@@ -75,17 +77,64 @@ TEST_F(ShippedTablesCore, TheCopyTakesTheMemoAndIndexFilesOfItsTable) {
 }
 
 // An install that cannot be written had the user's edits in a copy in the
-// user directory: the user's own copy starts from that one.
+// user directory: the user's own copy starts from that one. (The install
+// folder is write-protected, whoever runs the tests.)
 TEST_F(ShippedTablesCore, TheCopyOfAReadOnlyInstallStartsFromTheEarlierEditedCopy) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root writes any folder";
     Spit(share + "/notes.dbf", "installed table");
     Spit(dir + "/user/notes.dbf", "edited before");
-    fs::permissions(share, fs::perms::owner_write, fs::perm_options::remove);
-    const std::string copy = MakeUserTableCopy("notes");
-    fs::permissions(share, fs::perms::owner_write, fs::perm_options::add);
+    std::string copy;
+    {
+        FaultCalls writeProtected;
+        writeProtected.WriteProtect(share);
+        copy = MakeUserTableCopy("notes");
+    }
     EXPECT_EQ(copy, own + "/notes.dbf");
     EXPECT_EQ(Slurp(own + "/notes.dbf"), "edited before");
     EXPECT_EQ(Slurp(share + "/notes.dbf"), "installed table");
+}
+
+// The installed tables are never written, so nothing asks whether their
+// folder could be: the first open of an installed table with a fresh home,
+// for a pick, an edit, a change or an edit under the option "copy DBF ->
+// TEMP", creates no file in the install folder, not even for a moment (a
+// write-protected one, whoever runs the tests).
+TEST_F(ShippedTablesCore, TheFirstOpenOfAnInstalledTableCreatesNothingInTheInstallFolder) {
+    auto edit = [&](const char* table) {
+        CreateTableEditorForm();
+        ui.QueueChoice(0);  // OK on the first row
+        TableEditorForm->EditDbfTable(table, 9500);
+        return !cancelFlag;
+    };
+    const std::pair<const char*, std::function<bool()>> opens[] = {
+        {"pick", [] { return OpenDbfTable("vovuzi"); }},
+        {"edit", [&] { return edit("vovuzi"); }},
+        {"change", [] { return OpenDbfTableForChange("printout"); }},
+        {"edit with copy DBF -> TEMP", [&] {
+             tablesFromUserDirectory = true;
+             CopyTablesToUserDirectory();
+             return edit("vovuzi");
+         }}};
+    for (const auto& [what, open] : opens) {
+        SCOPED_TRACE(what);
+        fs::remove_all(own);
+        for (const char* table : {"vovuzi.dbf", "printout.dbf"}) fs::remove(dir + "/user/" + table);
+        tablesFromUserDirectory = false;
+        DbfWriteChecked = false;
+        cancelFlag = false;
+        std::vector<std::string> created;
+        {
+            FaultCalls calls;
+            calls.WriteProtect(share);
+            EXPECT_TRUE(open());
+            CloseDbfTable();
+            auto inShare = [&](const std::string& p) { return fs::path(p).parent_path() == share; };
+            for (const FaultCalls::Call& c : FaultCalls::Log())
+                if (c.call != "close" && (inShare(c.path) || inShare(c.to)))
+                    created.push_back(c.call + " " + c.path + " " + c.to);
+        }
+        EXPECT_THAT(created, ::testing::IsEmpty());
+    }
+    EXPECT_EQ(FolderFiles(share).size(), 3u) << "the installed files alone";
 }
 
 TEST_F(ShippedTablesCore, WithoutADataFolderOfTheUsersTheInstalledTableIsNotChanged) {

@@ -9,6 +9,7 @@
 #include "foundation/files.h"
 #include "foundation/text_pages.h"
 #include "foundation_file_fixture.h"
+#include "support/fault_calls.h"
 
 namespace veldrim {
 namespace {
@@ -87,6 +88,20 @@ TEST_F(FoldersWhereFilesAreRead, AFolderOrAPipeReadsAsAMissingTextFile) {
     std::string bytes = "x";
     EXPECT_FALSE(ReadWholeRegularFile(Path("bericht.txt"), bytes));
     EXPECT_EQ(bytes, "");
+
+    // A read that fails part way (the second block of a 100 kB text) is a
+    // failed read, never the part before it taken for the whole file.
+    Spit(Path("lang.txt"), std::string(100000, 'x'));
+    for (const bool asLines : {true, false}) {
+        testing::FaultCalls disk(testing::FaultCalls::kFailRead, 2, EIO);
+        bytes = "x";
+        EXPECT_FALSE(asLines ? ReadTextFileLines(Path("lang.txt"), lines)
+                             : ReadWholeRegularFile(Path("lang.txt"), bytes));
+        EXPECT_TRUE(disk.Fired());
+    }
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].substr(0, 20), "vorher") << "the lines read before stay";
+    EXPECT_EQ(bytes.size(), 0u);
 }
 
 // What the data-file reader takes from a line, the writer writes back so that

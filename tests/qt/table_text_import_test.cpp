@@ -1,12 +1,14 @@
 // The table editor's "Append Delimited" of a text saved as UTF-8: the grid
 // and the file hold its letters in the table's code page, and a letter the
-// code page lacks is reported once after the import.
+// code page lacks is reported once after the import; a pipe in the text's
+// place is refused at once.
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 
 #include "qt/table_editor_window_fixture.h"
+#include "support/fifo_watch.h"
 #include "support/scripted_ui.h"
 
 namespace veldrim::testing {
@@ -29,6 +31,24 @@ TEST_F(TableEditorWindowTest, AppendDelimitedStoresAUtf8TextInTheTablesCodePage)
     const std::vector<std::string> messages = ui.TextsOf("message");
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(Contains(messages[0], ": 1 Zeichen, das die Codeseite der Tabelle nicht"))
+        << messages[0];
+}
+
+// "Append Delimited" of a named pipe returns at once with one message that
+// names it; the grid and the table stay as they were.
+TEST_F(TableEditorWindowTest, AppendDelimitedOfAPipeIsRefusedAtOnce) {
+    OpenParts();
+    const std::string table = Slurp(path);
+    FifoWatch pipe(Path("oils.txt"));
+    ASSERT_TRUE(pipe.Made());
+    ui.QueueText(Path("oils.txt"));
+    window->miFileAppendDelimited->trigger();
+    EXPECT_TRUE(pipe.Stop()) << "the import waited on the pipe";
+    EXPECT_EQ(Model().rowCount(), 3);
+    EXPECT_EQ(Slurp(path), table);
+    const std::vector<std::string> messages = ui.TextsOf("message");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(Contains(messages[0], "Datei " + Path("oils.txt") + " ist keine gew"))
         << messages[0];
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Fault injection through the foundation's file call table: counts the calls
 // that change files (write, pwrite, ftruncate, fsync, rename, unlink, link,
-// fchmod, creating opens) and, from a chosen one on, fails or drops them.
+// fchmod, creating opens) and, from a chosen one on, fails or drops them;
+// it counts the reads too, and can fail one of them.
 //
 // - kFail: the Nth call fails with an errno value (one failure; the calls
 //   after it work again).
@@ -17,6 +18,15 @@
 //
 // - kSelfKill: the Nth call sends SIGKILL to the process itself, a real
 //   kill at a chosen point (for runs in a child process).
+// - kFailRead: the Nth read (read or pread, counted apart from the changing
+//   calls) fails with the errno value, as a disk that fails part way through
+//   a file; the reads before and after it work, the changing calls run.
+//
+// Any mode can also write-protect one folder, as a folder without write
+// permission is for whoever runs the tests, root too: creating a file in it,
+// renaming into or out of it, linking into it and removing from it fail with
+// the given errno value (EACCES), logged but not counted; its existing files
+// are written as before.
 //
 // Every mode keeps a log of the changing calls in their order (the call, the
 // file it reached, for a rename also the new name), so a test can check the
@@ -34,6 +44,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -56,7 +67,7 @@ inline bool EndsWith(const std::string& s, const std::string& tail) {
 
 class FaultCalls {
 public:
-    enum Mode { kCount, kFail, kFullDisk, kShortWrite, kKill, kSelfKill };
+    enum Mode { kCount, kFail, kFullDisk, kShortWrite, kKill, kSelfKill, kFailRead };
 
     // One changing call: "write", "pwrite", "fsync", "ftruncate", "rename",
     // "unlink", "link", "fchmod", "create" (an open that creates or
@@ -70,10 +81,13 @@ public:
     };
 
     explicit FaultCalls(Mode mode = kCount, long at = 0, int err = ENOSPC) {
-        state_ = State{mode, at, err, 0, false};
+        state_ = State{mode, at, err, 0, 0, false};
         log_.clear();
         before_ = nullptr;
+        refusedFolder_.clear();
         FileCallTable t = SystemFileCalls();
+        t.read = Read;
+        t.pread = Pread;
         t.open = Open;
         t.openat = OpenAt;
         t.mkostemp = Mkostemp;
@@ -91,12 +105,21 @@ public:
     ~FaultCalls() {
         ResetFileCalls();
         before_ = nullptr;
+        refusedFolder_.clear();
     }
     FaultCalls(const FaultCalls&) = delete;
     FaultCalls& operator=(const FaultCalls&) = delete;
 
     // Changing calls seen so far.
     static long Calls() { return state_.calls; }
+    // Reads seen so far.
+    static long Reads() { return state_.reads; }
+    // From now on every change of the entries of `folder` fails with errno
+    // `err`.
+    static void WriteProtect(const std::string& folder, int err = EACCES) {
+        refusedFolder_ = folder;
+        refusedErr_ = err;
+    }
     // True once the chosen call was reached.
     static bool Fired() { return state_.fired; }
     // The changing calls (and closes) so far, in order.
@@ -111,9 +134,12 @@ private:
         long at;
         int err;
         long calls;
+        long reads;
         bool fired;
     };
     static inline State state_{};
+    static inline std::string refusedFolder_{};
+    static inline int refusedErr_ = EACCES;
     static inline std::vector<Call> log_{};
     static inline std::function<void(const Call&)> before_{};
 
@@ -129,6 +155,7 @@ private:
     // 3 shorten it.
     static int Next(Kind kind) {
         ++state_.calls;
+        if (state_.mode == kFailRead) return 0;
         const bool reached = state_.at > 0 && state_.calls >= state_.at;
         if (reached && state_.calls == state_.at) state_.fired = true;
         switch (state_.mode) {
@@ -140,6 +167,7 @@ private:
             case kSelfKill:
                 if (reached) ::raise(SIGKILL);
                 return 0;
+            case kFailRead: return 0;
         }
         return 0;
     }
@@ -147,8 +175,42 @@ private:
         errno = state_.err;
         return -1;
     }
+    // True when path names an entry of the write-protected folder (by its
+    // identity, whatever name reaches the folder); errno is set.
+    static bool InRefusedFolder(const std::string& path) {
+        if (refusedFolder_.empty() || path.empty()) return false;
+        std::error_code ec;
+        const std::filesystem::path parent =
+            std::filesystem::absolute(path, ec).lexically_normal().parent_path();
+        if (ec || !std::filesystem::equivalent(parent, refusedFolder_, ec)) return false;
+        errno = refusedErr_;
+        return true;
+    }
+    // Whether the next read fails.
+    static bool NextReadFails() {
+        ++state_.reads;
+        if (state_.mode != kFailRead || state_.reads != state_.at) return false;
+        state_.fired = true;
+        errno = state_.err;
+        return true;
+    }
+    static ssize_t Read(int fd, void* buf, std::size_t n) {
+        return NextReadFails() ? -1 : ::read(fd, buf, n);
+    }
+    static ssize_t Pread(int fd, void* buf, std::size_t n, off_t off) {
+        return NextReadFails() ? -1 : ::pread(fd, buf, n, off);
+    }
     static bool Creates(int flags) { return (flags & (O_CREAT | O_TRUNC)) != 0; }
+    // An open that would make a new entry in the write-protected folder.
+    static bool RefusedCreate(const std::string& path, int flags) {
+        struct stat st {};
+        return (flags & O_CREAT) != 0 && ::lstat(path.c_str(), &st) != 0 && InRefusedFolder(path);
+    }
     static int Open(const char* path, int flags, mode_t mode) {
+        if (RefusedCreate(path, flags)) {
+            Note("create", path);
+            return -1;
+        }
         if (Creates(flags)) {
             Note("create", path);
             switch (Next(kOther)) {
@@ -160,8 +222,13 @@ private:
         return ::open(path, flags, mode);
     }
     static int OpenAt(int dirFd, const char* path, int flags, mode_t mode) {
+        const std::string full = path[0] == '/' ? std::string(path) : PathOf(dirFd) + "/" + path;
+        if (RefusedCreate(full, flags)) {
+            Note("create", full);
+            return -1;
+        }
         if (Creates(flags)) {
-            Note("create", path[0] == '/' ? std::string(path) : PathOf(dirFd) + "/" + path);
+            Note("create", full);
             switch (Next(kOther)) {
                 case 1: return Refuse();
                 case 2: return ::memfd_create("killed-call", MFD_CLOEXEC);
@@ -172,6 +239,7 @@ private:
     }
     static int Mkostemp(char* nameTemplate, int flags) {
         Note("mkostemp", nameTemplate);
+        if (InRefusedFolder(nameTemplate)) return -1;
         switch (Next(kOther)) {
             case 1: return Refuse();
             case 2: {
@@ -224,14 +292,17 @@ private:
     }
     static int Rename(const char* from, const char* to) {
         Note("rename", from, to);
+        if (InRefusedFolder(from) || InRefusedFolder(to)) return -1;
         return Plain([&] { return ::rename(from, to); });
     }
     static int Unlink(const char* path) {
         Note("unlink", path);
+        if (InRefusedFolder(path)) return -1;
         return Plain([&] { return ::unlink(path); });
     }
     static int Link(const char* from, const char* to) {
         Note("link", from, to);
+        if (InRefusedFolder(to)) return -1;
         return Plain([&] { return ::link(from, to); });
     }
     static int Close(int fd) {

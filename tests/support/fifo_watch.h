@@ -2,10 +2,12 @@
 // A named pipe made by a test in its own folder, and a watch over it.
 //
 // A command that opens the pipe for writing waits there until someone reads
-// it. So that such a fault fails a test instead of hanging it, the watch
-// waits a grace time; when the command has not returned by then, it opens the
-// pipe for reading (which lets the waiting writer go on), reads whatever comes
-// and records that it had to. Freed() then names the fault.
+// it, one that opens it for reading until someone writes. So that such a
+// fault fails a test instead of hanging it, the watch waits a grace time;
+// when the command has not returned by then, it opens the pipe for reading
+// (which lets a waiting writer go on) and opens and closes it for writing
+// (which lets a waiting reader go on to the end of the file), reads whatever
+// comes and records that it had to. Freed() then names the fault.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -62,6 +64,9 @@ private:
         const int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) return;
         freed_ = true;
+        if (const int writer = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            writer >= 0)
+            ::close(writer);
         char buf[4096];
         for (;;) {
             const ssize_t n = ::read(fd, buf, sizeof buf);

@@ -4,8 +4,10 @@
 
 #include <limits>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 
 #include "foundation/codepage.h"
 #include "foundation/files.h"
@@ -174,7 +176,13 @@ void AppendFrom(const std::string& sourceIn, std::function<bool()> condition) {
         return;
     }
     if (!from && !FileExist(name)) {
-        SetError(2, "[AppendFrom(" + ShownFileName(sourceIn) + ")]");
+        // A pipe, a socket, a device or a folder at the name is refused as
+        // such, before anything opens it.
+        std::error_code ec;
+        if (std::filesystem::exists(name, ec))
+            SetFileReadError(ENODEV, name, "", "[AppendFrom(" + ShownFileName(sourceIn) + ")]");
+        else
+            SetError(2, "[AppendFrom(" + ShownFileName(sourceIn) + ")]");
         return;
     }
     // The receiving table under any name (a linked folder, a hard link, a

@@ -2,8 +2,6 @@
 // with separator and quote characters.
 #include "tables/bulk/bulk_verbs.h"
 
-#include <fcntl.h>
-
 #include <charconv>
 #include <memory>
 
@@ -205,25 +203,14 @@ int AppendDelimited(const std::string& fileName, bool showProgress) {
     if (NoDbfOpen("AppendDelimited")) return 0;
     TWorkArea* a = CurrentWorkArea();
     const std::string file = FindFileNoCase(DefaultExtension(fileName, "TXT"));
-    const int fd = FileCalls.open(file.c_str(), O_RDONLY | O_CLOEXEC, 0);
-    if (fd < 0) {
-        SetError(IoCodeOf(errno), std::string("Fehler beim Öffnen von "_cp850) +
-                                      ShownFileName(file) + " [AppendDelimited]");
-        return 0;
-    }
+    // Read whole before the first record is appended, and only from a plain
+    // file: a pipe would hold the table locked until someone writes into it,
+    // a device would never end.
     std::string data;
-    {
-        std::vector<uint8_t> buf(kBlock);
-        ssize_t r;
-        while ((r = FileCalls.read(fd, buf.data(), buf.size())) > 0)
-            data.append(reinterpret_cast<char*>(buf.data()), r);
-        const int err = errno;
-        FileCalls.close(fd);
-        if (r < 0) {
-            SetError(IoCodeOf(err),
-                     "Fehler beim Lesen von " + ShownFileName(file) + " [AppendDelimited]");
-            return 0;
-        }
+    if (!ReadWholeRegularFile(file, data)) {
+        SetFileReadError(errno, file, "Fehler beim Lesen von " + ShownFileName(file),
+                         "[AppendDelimited]");
+        return 0;
     }
     const std::size_t end = std::min(data.size(), data.find('\x1A'));
     // A text saved as UTF-8 is read as such; any other text is taken as the

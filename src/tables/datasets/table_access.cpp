@@ -7,8 +7,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "foundation/captions.h"
 #include "foundation/codepage.h"
@@ -110,10 +108,8 @@ std::string Leaf(const std::string& path) {
 }
 
 bool SameContents(const std::string& a, const std::string& b) {
-    std::ifstream fa(a, std::ios::binary), fb(b, std::ios::binary);
-    if (!fa || !fb) return false;
-    return std::equal(std::istreambuf_iterator<char>(fa), std::istreambuf_iterator<char>(),
-                      std::istreambuf_iterator<char>(fb), std::istreambuf_iterator<char>());
+    std::string bytesA, bytesB;
+    return ReadWholeRegularFile(a, bytesA) && ReadWholeRegularFile(b, bytesB) && bytesA == bytesB;
 }
 
 // Copies one file into the user's data folder through a part file that is
@@ -148,19 +144,31 @@ std::string UserCopyOfShippedTable(const std::string& name) {
     return std::filesystem::is_regular_file(own, ec) ? own : std::string();
 }
 
+namespace {
+
+// A working copy of an installed table in the user directory, made by an
+// earlier run (an install that could not be written, or the option "copy
+// DBF -> TEMP", had its tables read and edited there): it holds what the
+// user saw and changed so far. Empty when there is none.
+std::string EarlierWorkingCopy(const std::string& name) {
+    const std::string earlier = FindFileNoCase(InPrivateFolder(name));
+    std::error_code ec;
+    return std::filesystem::is_regular_file(earlier, ec) ? earlier : std::string();
+}
+
+}  // namespace
+
 std::string MakeUserTableCopy(const std::string& nameIn,
                               std::vector<std::pair<std::string, std::string>>* made) {
     const std::string name = WithDbfExtension(nameIn);
     if (const std::string own = UserCopyOfShippedTable(name); !own.empty()) return own;
-    std::string source = FindFileNoCase(EnsureTrailingBackslash(shippedTablesFolder) + name);
-    // An installed folder that cannot be written had its tables read and
-    // edited as copies in the user directory: such a copy holds what the
-    // user saw and changed so far.
+    // The installed tables are never written, so nothing asks whether their
+    // folder could be: an earlier working copy is the user's, and the copy
+    // starts from it.
+    std::string source = EarlierWorkingCopy(name);
+    if (source.empty())
+        source = FindFileNoCase(EnsureTrailingBackslash(shippedTablesFolder) + name);
     std::error_code ec;
-    if (!TableFolderWritable(shippedTablesFolder)) {
-        const std::string earlier = FindFileNoCase(InPrivateFolder(name));
-        if (std::filesystem::is_regular_file(earlier, ec)) source = earlier;
-    }
     CheckFileReadable(source);
     if (cancelFlag) return {};
     const std::string folder = EnsureTrailingBackslash(userDataDirectory);
@@ -285,9 +293,11 @@ void Tdbf4::ShowInMode(const std::string& command, int mode) {
         // not the table folder itself; it is for want of a write right only
         // where the table folder cannot be written (the "copy DBF -> TEMP"
         // option copies from a writable one too).
+        // The installed tables are never written, the folder never probed.
         const std::string copies = PrivateScratchFolder();
         if (SameFolder(DirPartOf(labelFilename), copies) &&
-            !SameFolder(copies, databaseDirectory) && !TableFolderWritable(databaseDirectory))
+            !SameFolder(copies, databaseDirectory) && !IsShippedTablesFolder(databaseDirectory) &&
+            !TableFolderWritable(databaseDirectory))
             Ui().ShowMessage(
                 "",
                 std::string(
@@ -427,11 +437,23 @@ void CopyTablesToUserDirectory() {
 bool OpenDbfTable(const std::string& nameIn, uint8_t*, uint16_t) {
     const std::string folder = tablesFromUserDirectory ? PrivateScratchFolder() : databaseDirectory;
     const std::string name = WithDbfExtension(nameIn);
-    // The user's own copy of an installed table stands for it.
-    if (!tablesFromUserDirectory && IsShippedTablesFolder(folder))
+    std::string path = FindFileNoCase(EnsureTrailingBackslash(folder) + name);
+    if (!tablesFromUserDirectory && IsShippedTablesFolder(folder)) {
+        // The user's own copy of an installed table stands for it, else an
+        // earlier working copy; the installed table itself is read where
+        // it is and never written, so its folder is not probed.
         if (const std::string own = UserCopyOfShippedTable(name); !own.empty())
             return OpenDbfFile(own);
-    std::string path = FindFileNoCase(EnsureTrailingBackslash(folder) + name);
+        if (const std::string earlier = EarlierWorkingCopy(name); !earlier.empty())
+            return OpenDbfFile(earlier);
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(path, ec)) {
+            CheckFileReadable(path);  // its message
+            cancelFlag = true;
+            return false;
+        }
+        return OpenDbfFile(path);
+    }
     const bool writable = DbfDirectoryWritable(folder, name);
     if (writable) {
         std::error_code ec;

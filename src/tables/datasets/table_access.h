@@ -15,9 +15,12 @@
 //
 // The tables installed with the program are never written, writable or
 // not: an edit of one goes into the user's own copy in the user's data
-// folder, made from the installed table (with its memo and index files)
-// when the editor opens it for editing, and kept only when something was
-// changed. Every open reads the user's copy from then on. A database folder
+// folder, made from the installed table (with its memo and index files, or
+// from the working copy an earlier run left in the user directory) when the
+// editor opens it for editing, and kept only when something was changed.
+// Every open reads the user's copy from then on; until there is one, the
+// installed table is read where it is. Nothing asks whether the install
+// folder could be written, and nothing is created there. A database folder
 // of the user's own choosing is written where it is.
 //
 // Modes of ShowTableEditor: 1 pick (deleted records hidden), 4 pick (shown),

@@ -115,7 +115,9 @@ extern int FileMode;
 void ResetDbfFile();
 
 // Low-level file seam: open with the xBase file mode and the share-mode
-// emulation; returns fd or -1 with the I/O code in *ioCode.
+// emulation; returns fd or -1 with the I/O code in *ioCode. Only a plain
+// file is opened: a pipe, a socket, a device or a folder at the name gives
+// code 5 at once, with errno ENODEV or EISDIR.
 int OpenTableFile(const std::string& path, int mode, bool* readOnly, int* ioCode);
 void CloseTableFile(int fd);
 // Whether the file of `fd` is open anywhere else (another open of this or
@@ -123,5 +125,11 @@ void CloseTableFile(int fd);
 bool TableOpenElsewhere(int fd);
 // I/O result of an errno value (DOS numbering: 2 not found, 5 denied, 32 sharing ...).
 uint16_t IoCodeOf(int err);
+// Records the error of a file that could not be opened or read (errno err):
+// a name that leads to no plain file gives code 5 with "Datei <name> ist
+// keine gewöhnliche Datei und wird nicht gelesen !", any other failure its
+// I/O code with `failure` (a text that names the file); then " " + context.
+void SetFileReadError(int err, const std::string& file, const std::string& failure,
+                      const std::string& context);
 
 }  // namespace veldrim

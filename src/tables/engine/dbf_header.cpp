@@ -290,25 +290,26 @@ uint16_t IoCodeOf(int err) {
     }
 }
 
+void SetFileReadError(int err, const std::string& file, const std::string& failure,
+                      const std::string& context) {
+    const bool noPlainFile = IsNoPlainFileError(err);
+    const std::string text = noPlainFile ? NotReadAsPlainFileText(file) : failure;
+    SetError(noPlainFile ? 5 : IoCodeOf(err), text + " " + context);
+}
+
 int OpenTableFile(const std::string& path, int mode, bool* readOnly, int* ioCode) {
     const int access = mode & 3;
     const int share = mode & 0x70;
     *readOnly = access == 0;
-    int fd = FileCalls.open(path.c_str(), (access == 0 ? O_RDONLY : O_RDWR) | O_CLOEXEC, 0);
+    int fd = OpenPlainFile(path, access == 0 ? O_RDONLY : O_RDWR);
     if (fd < 0 && access != 0 && (errno == EACCES || errno == EROFS)) {
         // A table on a write-protected medium or without write permission is
         // still readable; writes to it fail with code 5.
-        fd = FileCalls.open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
+        fd = OpenPlainFile(path, O_RDONLY);
         *readOnly = true;
     }
     if (fd < 0) {
-        *ioCode = IoCodeOf(errno);
-        return -1;
-    }
-    struct stat st {};
-    if (FileCalls.fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        FileCalls.close(fd);
-        *ioCode = 5;
+        *ioCode = IsNoPlainFileError(errno) ? 5 : IoCodeOf(errno);
         return -1;
     }
     const bool denyAll = share == 0x10 || share == 0x30;
@@ -393,8 +394,13 @@ void OpenDbf(TWorkArea& area, int mode) {
     }
     area.fd = OpenTableFile(file, mode, &ro, &code);
     if (area.fd < 0) {
-        SetError(code, std::string("Fehler beim Öffnen von "_cp850) + ShownFileName(file) +
-                           " [USE/OpenDbf]");
+        if (code == 5)
+            SetFileReadError(errno, file,
+                             std::string("Fehler beim Öffnen von "_cp850) + ShownFileName(file),
+                             "[USE/OpenDbf]");
+        else
+            SetError(code, std::string("Fehler beim Öffnen von "_cp850) + ShownFileName(file) +
+                               " [USE/OpenDbf]");
         return;
     }
     area.readOnly = ro;

@@ -195,7 +195,7 @@ void PackJournal::Rollback() {
 PackJournalState ResolvePackJournal(const std::string& table, bool tableAlone) {
     const std::string target = ResolveSaveTarget(table);
     const std::string journal = PackJournalName(target);
-    const int fd = FileCalls.open(journal.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC, 0);
+    const int fd = OpenPlainFile(journal, O_RDONLY | O_NOFOLLOW);
     if (fd < 0) return Exists(journal) ? PackJournalState::kLeft : PackJournalState::kNone;
     struct Closer {
         int fd;

@@ -1197,16 +1197,18 @@ bool IndexInfo(const std::string& name, TIndexInfo& info) {
         TNameOptions opt;
         path = IndexFileName(StripOptions(name, opt), *a);
     }
-    int fd = FileCalls.open(path.c_str(), O_RDWR | O_CLOEXEC, 0);
-    if (fd < 0) fd = FileCalls.open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
+    const int fd = OpenPlainFile(path, O_RDONLY);
     std::array<uint8_t, kNdxBlock> b{};
     const bool ok = fd >= 0 && FileCalls.pread(fd, b.data(), b.size(), 0) == kNdxBlock;
     const int err = errno;
     if (fd >= 0) FileCalls.close(fd);
     if (!ok) {
-        SetError(
-            fd < 0 ? IoCodeOf(err) : 222,
-            "Fehler beim Lesen der Index-Datei: \n\r[IndexInfo(<>," + ShownFileName(name) + ")]");
+        const std::string context = "[IndexInfo(<>," + ShownFileName(name) + ")]";
+        if (fd < 0 && IsNoPlainFileError(err))
+            SetFileReadError(err, path, {}, context);
+        else
+            SetError(fd < 0 ? IoCodeOf(err) : 222,
+                     "Fehler beim Lesen der Index-Datei: \n\r" + context);
         return false;
     }
     const TAnchor an = DecodeAnchor(b.data());

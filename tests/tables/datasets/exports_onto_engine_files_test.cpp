@@ -14,6 +14,7 @@
 #include "tables/engine/navigation.h"
 #include "tables/engine/open_files.h"
 #include "tables/engine/win1252_text.h"
+#include "tables/index/ndx_index.h"
 #include "tables/table_test_util.h"
 
 namespace veldrim::testing {
@@ -40,6 +41,12 @@ protected:
         }
         form.labelFilename = path;
         ASSERT_TRUE(commands.SortByField(1));
+        // A second index open in the editor's area, beside the sort index.
+        UseIn(5, path + " ALIAS OTHER");
+        Index_On("NAME", Path("second"));
+        CloseArea();
+        second = FindFileNoCase(Path("second.ndx"));
+        form.tzdbf.SetIndexToLFN(second, 2);
         index = FindFileNoCase(dir + "/$veltemp.ndx");
         semaphore = FindFileNoCase(Path("parts.@S@"));
         memo = FindFileNoCase(Path("parts.dbt"));
@@ -100,7 +107,7 @@ protected:
         {"Save As Delimited", &TableEditorCommands::SaveAsDelimited},
         {"Export HTML", &TableEditorCommands::ExportHtml}};
 
-    std::string path, index, semaphore, memo;
+    std::string path, index, second, semaphore, memo;
     Tdbf4 form;
     TableEditorCommands commands{form};
 };
@@ -111,13 +118,14 @@ TEST_F(ExportsOntoEngineFilesTest, AnExportOntoTheIndexSemaphoreFileIsRefused) {
     ExpectTheEditorStillWorks();
 }
 
-// The sort index and the memo file under the names a linked folder gives
-// them (and the semaphore file so reached): the same files, refused alike.
+// The sort index, the second index and the memo file under the names a
+// linked folder gives them (and the semaphore file so reached): the same
+// files, refused alike.
 TEST_F(ExportsOntoEngineFilesTest, ExportsOntoTheSortIndexAndMemoThroughALinkedFolderAreRefused) {
     OpenSorted();
     fs::create_directory_symlink(dir, Path("same"));
-    ExpectEveryExportRefused({Path("same/" + LeafOf(index)), Path("same/" + LeafOf(memo)),
-                              Path("same/" + LeafOf(semaphore))});
+    ExpectEveryExportRefused({Path("same/" + LeafOf(index)), Path("same/" + LeafOf(second)),
+                              Path("same/" + LeafOf(memo)), Path("same/" + LeafOf(semaphore))});
     ExpectTheEditorStillWorks();
 }
 

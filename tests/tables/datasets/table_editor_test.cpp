@@ -5,12 +5,18 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 
+#include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "foundation/files.h"
 #include "foundation/program_state.h"
 #include "foundation/text_conv.h"
+#include "support/fault_calls.h"
+#include "support/fifo_watch.h"
 #include "tables/bulk/bulk_verbs.h"
 #include "tables/datasets/table_access.h"
 #include "tables/engine/locking.h"
@@ -246,6 +252,72 @@ TEST_F(TableEditorTest, AppendCommandsDoNothingWhileTheTableIsLockedElsewhere) {
     Select(back);
     EXPECT_TRUE(commands.AppendCopy());
     EXPECT_EQ(form.tzdbf.RecCount(), 2);
+}
+
+// A socket bound at path (left there when its descriptor closes).
+bool MakeSocket(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) return false;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool bound =
+        fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (fd >= 0) ::close(fd);
+    return bound;
+}
+
+// Every reader of a name the user gives (the two imports, a table opened by
+// name) reads plain files only. A pipe, a socket, a link to a device or a
+// folder at the name is refused at once with a message naming it, nothing is
+// appended, and another program can lock the table right after. A reader
+// that waits on the pipe is let go by the watch, one that reads the device
+// without end is stopped at its thousandth read, and the test names either.
+TEST_F(TableEditorTest, NamesThatAreNoPlainFilesAreRefusedAtOnceAndLeaveTheTableFree) {
+    Open({{"a", 1, true}});
+    const std::pair<const char*, std::function<void(const std::string&)>> readers[] = {
+        {"Append Delimited", [&](const std::string& n) { commands.AppendDelimitedFrom(n); }},
+        {"Append dbf", [&](const std::string& n) { commands.AppendDbfFrom(n); }},
+        {"a table opened by name", [](const std::string& n) { OpenDbfFile(n); }},
+    };
+    const std::string name = Path("source.dbf");
+    for (const char* kind : {"pipe", "socket", "link to /dev/zero", "folder"}) {
+        for (const auto& [reader, read] : readers) {
+            SCOPED_TRACE(std::string(reader) + " of a " + kind);
+            std::optional<FifoWatch> watch;
+            const std::string k = kind;
+            if (k == "pipe") watch.emplace(name);
+            if (k == "socket") {
+                ASSERT_TRUE(MakeSocket(name));
+            }
+            if (k == "link to /dev/zero") std::filesystem::create_symlink("/dev/zero", name);
+            if (k == "folder") std::filesystem::create_directory(name);
+            ui.calls.clear();
+            {
+                FaultCalls endless(FaultCalls::kFailRead, 1000, EIO);
+                read(name);
+                EXPECT_FALSE(endless.Fired()) << "the device was read";
+            }
+            if (watch) {
+                EXPECT_TRUE(watch->Stop()) << "the reader waited on the pipe";
+            }
+            EXPECT_THAT(
+                Messages(),
+                ::testing::ElementsAre(::testing::HasSubstr(
+                    "Datei " + name + " ist keine gew\x94hnliche Datei und wird nicht gelesen !")));
+            EXPECT_EQ(form.tzdbf.RecCount(), 1);
+            Peer other([&](Peer& p) {
+                LockRetries = 1;
+                UseIn(20, path + " ALIAS OTHER");
+                p.Tell(FLock() ? 'y' : 'n');
+                return 0;
+            });
+            EXPECT_EQ(other.Receive(), 'y') << "the table is free for another program";
+            EXPECT_EQ(other.Finish(), 0);
+            watch.reset();
+            std::filesystem::remove(name);
+        }
+    }
 }
 
 TEST_F(TableEditorTest, DelimitedExportAndImportRoundTrip) {

@@ -23,26 +23,33 @@ TEST_F(NdxOntoOpenFiles, AnIndexIsNeverBuiltOverAFileTheEngineHoldsOpen) {
         Append();
         ASSERT_EQ(LastError(), 0);
     }
-    Index_On("NAME", "names");
-    ASSERT_EQ(LastError(), 0);
+    for (const char* name : {"names", "second"}) {
+        Index_On("NAME", name);
+        ASSERT_EQ(LastError(), 0);
+    }
     CloseAllIndexes();
     fs::create_directory_symlink(dir, Path("same"));
     const std::string index = FindFileNoCase(Path("names.ndx"));
+    const std::string second = FindFileNoCase(Path("second.ndx"));
     fs::create_hard_link(index, Path("hard.ndx"));
-    Set_Index_To("names");
+    Set_Index_To("names second");
     ASSERT_EQ(LastError(), 0);
     const std::string table = Path("parts.dbf"), memo = FindFileNoCase(Path("parts.dbt"));
-    const std::string tableBytes = Slurp(table), memoBytes = Slurp(memo), indexBytes = Slurp(index);
+    const std::string tableBytes = Slurp(table), memoBytes = Slurp(memo), indexBytes = Slurp(index),
+                      secondBytes = Slurp(second);
     // INDEX ON closes the area's own indexes first; MAKE INDEX keeps them
-    // open, and another name of an open index is that index.
-    for (const std::string& target : {table, Path("same/parts.dbf"), memo, Path("hard.ndx"),
-                                      Path("same/") + fs::path(index).filename().string()}) {
+    // open, and another name of an open index (the first or the second) is
+    // that index.
+    for (const std::string& target :
+         {table, Path("same/parts.dbf"), memo, Path("hard.ndx"),
+          Path("same/") + fs::path(index).filename().string(), second}) {
         SCOPED_TRACE("MAKE INDEX onto " + target);
         Raised([&] { MakeIndex("NAME", target); });
         EXPECT_EQ(LastError(), 214);
         EXPECT_EQ(Slurp(table), tableBytes);
         EXPECT_EQ(Slurp(memo), memoBytes);
         EXPECT_EQ(Slurp(index), indexBytes);
+        EXPECT_EQ(Slurp(second), secondBytes);
     }
     for (const std::string& target : {table, Path("same/parts.dbf"), memo}) {
         SCOPED_TRACE("INDEX ON onto " + target);

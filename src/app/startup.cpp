@@ -248,12 +248,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string UsageText(const std::string& programName) {
-    return programName +
-           " Filename [/I] [/CADi:j] [/E] [/NOGUI]\n"
+    return programName + " Filename [/I] [/CADi:j] [/E] [/NOGUI] [/ARCHIV]\n" + programName +
+           " /?\n" + programName +
+           " [Filename] [/G] [/ARCHIV]\n"
            "  /I        write the text report of the data file\n"
            "  /E        read a data-exchange file, calculate, write it anew\n"
-           "  /CADi:j   write CAD item j in format i (1 DXF, 2 IGES, 5 TXT)\n"
+           "  /CADi:j   CAD item j in format i: not part of this build, ends with\n"
+           "            status 5\n"
            "  /NOGUI    never open a window or dialog\n"
+           "  /G        open the window on the calculated data set, as without a\n"
+           "            switch; without a display it ends with status 5\n"
            "  /ARCHIV   archive mode: the data file is named without its folder;\n"
            "            with \"Archive Flag ?\" set, Speichern and saving under a\n"
            "            new name are refused\n"

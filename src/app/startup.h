@@ -39,7 +39,8 @@ struct CommandLine {
 // path is the file even when it begins with '/'.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
-// The usage screen: the program's name and " Filename [/I] [/CADi:j] [/E] [/NOGUI]".
+// The usage screen ("/?"): the command lines the program takes, each switch
+// with what it does in this build.
 std::string UsageText(const std::string& programName);
 
 // The program state the command line sets for the whole run, batch or window:

@@ -207,6 +207,64 @@ void CopyTextFileForDisplay(const std::string& src, const std::string& dst) {
     if (const int err = CommitSaveTemp(fd, temp, target); err != 0) fail(SaveFailureText(dst, err));
 }
 
+// The file the report claimed for its output, created by this run and never
+// through a link: the output is written only while its name still holds that
+// file. Empty when the output is no claimed name (a chosen file, OUTDOS.TXT).
+std::optional<FileIdentity> claimedOutput;
+
+// The file that stands at name itself, no link followed.
+std::optional<FileIdentity> IdentityAtName(const std::string& name) {
+    struct stat st {};
+    if (::lstat(name.c_str(), &st) != 0) return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino), S_ISREG(st.st_mode)};
+}
+
+// Claims name for the report's output: creates it empty and exclusively,
+// never through a link, and keeps which file was created. False (errno set)
+// when the name is taken or the folder refuses it.
+bool ClaimOutputFile(const std::string& name, unsigned mode) {
+    const int fd = CreateExclusive(name, mode);
+    if (fd < 0) return false;
+    claimedOutput = IdentityOfOpenFile(fd);
+    FileCalls.close(fd);
+    if (claimedOutput) return true;
+    errno = EIO;
+    return false;
+}
+
+// Refuses the report's output at name, a name it claimed or could not claim:
+// what stands there now is no plain file (a link put in, a pipe) or another
+// file than the one claimed; else err is the reason. The cancel flag is set.
+void RefuseClaimedName(const std::string& name, int err) {
+    struct stat st {};
+    if (::lstat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        ShowErrorIfEnabled(SaveFailureText(name, EISDIR));
+    else if (::lstat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        ShowErrorIfEnabled(NoPlainFileText(name));
+    else
+        ShowErrorIfEnabled(SaveFailureText(name, err));
+    cancelFlag = true;
+}
+
+// True when the output is no claimed name, or its name still holds the file
+// claimed; else the output is refused (cancel flag set, reason shown). The
+// save renames onto the name itself, so a link put in after this test is
+// replaced, never written through.
+bool ClaimStillHeld() {
+    if (!claimedOutput) return true;
+    if (IdentityAtName(reportOutputName) == claimedOutput) return true;
+    RefuseClaimedName(reportOutputName, EEXIST);
+    return false;
+}
+
+// Assigns the shared text file to the output name the report claimed: the
+// save goes onto exactly that name, never resolved again.
+void AssignClaimedOutput(const std::string& name) {
+    reportOutputName = name;
+    sharedTextFile.AssignResolved(name, name);
+}
+
 // True when the open file fd begins as the program's data files do (the gear
 // data file, the sibling program's file): with their header rule, ended by
 // CR LF or LF, also after a byte-order mark an editor put in front of it and
@@ -352,22 +410,22 @@ void ReadPrinterSetupCodes() {
 }
 
 // The next free "$$$k.txt" of the user directory, from the TXT file counter
-// on, created empty and exclusively so that a run beside this one never
-// writes the same report; the counter then points before k, and the close
-// counts it up to k. A folder that refuses the name for another reason gives
-// the first name, whose write then reports the failure.
+// on, claimed so that a run beside this one never writes the same report;
+// the counter then points before k, and the close counts it up to k. A
+// folder that refuses the name for another reason refuses the report (the
+// cancel flag set, the reason shown); so do 10000 names taken.
 std::string ClaimTxtOutputName() {
     const auto nameOf = [](std::int32_t k) { return InUserDirectory("$$$" + IntText(k) + ".txt"); };
+    int err = EEXIST;
     for (std::int32_t k = reportCounter + 1; k <= reportCounter + 10000; ++k) {
-        const int fd = CreateExclusive(nameOf(k), 0666);
-        if (fd >= 0) {
-            ::close(fd);
+        if (ClaimOutputFile(nameOf(k), 0666)) {
             reportCounter = k - 1;
             return nameOf(k);
         }
-        if (errno != EEXIST) break;
+        if ((err = errno) != EEXIST) break;
     }
-    return nameOf(reportCounter + 1);
+    RefuseClaimedName(nameOf(reportCounter + 1), err);
+    return {};
 }
 
 std::string SpacerForHeader() { return std::string(kReportMargin); }
@@ -387,6 +445,7 @@ void ResetReportChannel() {
     reportPageHeaderSwitch = kDefaults.reportPageHeaderSwitch;
     reportOutputName = kDefaults.reportOutputName;
     reportNamedFile.reset();
+    claimedOutput.reset();
     htmlTableOpen = kDefaults.htmlTableOpen;
     htmlDocumentBegun = false;
     reportSavedExtension = kDefaults.reportSavedExtension;
@@ -430,24 +489,28 @@ bool IsTextReportDestination() { return !IsTxtReportDestination() && !IsHtmlRepo
 // ---- open and close ------------------------------------------------------------------
 
 std::string MakeReportTempName() {
-    for (int n = 1; n <= 10; ++n) {
-        std::string name = InUserDirectory("$OUT" + IntText(n) + ".TMP");
-        // Created exclusively, never through a link. A plain file of an
-        // earlier report under the name is removed and the name taken again;
-        // a link, a data file or anything else there is left as it is.
-        int fd = CreateExclusive(name, 0600);
-        if (fd < 0 && errno == EEXIST && ReportCopyRefusal(name, name).empty()) {
+    claimedOutput.reset();
+    int err = 0;
+    for (int n = 1; n <= 11; ++n) {
+        const std::string name = InUserDirectory("$OUT" + IntText(n) + ".TMP");
+        // Claimed, never through a link. A plain file of an earlier report
+        // under the name is removed and the name claimed again; a link, a
+        // data file or anything else there is passed over, and at the last
+        // name refused.
+        bool claimed = ClaimOutputFile(name, 0600);
+        err = errno;
+        if (!claimed && err == EEXIST && ReportCopyRefusal(name, name).empty()) {
             struct stat st {};
             if (::lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-                FileCalls.unlink(name.c_str()) == 0)
-                fd = CreateExclusive(name, 0600);
+                FileCalls.unlink(name.c_str()) == 0) {
+                claimed = ClaimOutputFile(name, 0600);
+                err = errno;
+            }
         }
-        if (fd >= 0) {
-            FileCalls.close(fd);
-            return reportOutputName = name;
-        }
+        if (claimed) return reportOutputName = name;
     }
-    return reportOutputName = InUserDirectory("$OUT11.TMP");
+    RefuseClaimedName(reportOutputName = InUserDirectory("$OUT11.TMP"), err);
+    return {};
 }
 
 void ReportOpen(std::uint16_t destination, const std::string& /*name*/) {
@@ -479,11 +542,13 @@ void ReportOpen(std::uint16_t destination, const std::string& /*name*/) {
     const FileNameSettings saved;
     bool outputMade = false;  // assigned here to the file checked
 
+    claimedOutput.reset();
     switch (reportDestination) {
         case kReportScreen:
         case kReportWindowsPrinter:
         case kReportTextProgram:
-            if (!CreateEmptyOutput(MakeReportTempName())) return;
+            if (MakeReportTempName().empty()) return;
+            AssignClaimedOutput(reportOutputName);
             outputMade = true;
             break;
         case kReportTextPrinter:
@@ -491,7 +556,8 @@ void ReportOpen(std::uint16_t destination, const std::string& /*name*/) {
             pauseAfterEachPage = AskYesNoCancelText("Pause nach jeder Seite ?");
             if (cancelFlag) return;
             ReadPrinterSetupCodes();
-            if (!CreateEmptyOutput(MakeReportTempName())) return;
+            if (MakeReportTempName().empty()) return;
+            AssignClaimedOutput(reportOutputName);
             outputMade = true;
             break;
         case kReportTextFile: {
@@ -509,13 +575,16 @@ void ReportOpen(std::uint16_t destination, const std::string& /*name*/) {
             SetHelpNumber(1070);
             std::string path;
             dataFileExtension = "txt";
-            if (reportDestination == kReportTxtNoDialog || !textDeviceWindow)
+            const bool claim = reportDestination == kReportTxtNoDialog || !textDeviceWindow;
+            if (claim)
                 path = ClaimTxtOutputName();
             else
                 AskSaveFileName("", path);
             saved.Restore();
             if (cancelFlag) return;
             reportOutputName = path;
+            if (claim) AssignClaimedOutput(path);
+            outputMade = claim;
             break;
         }
         case kReportHtmlFile: {
@@ -549,7 +618,7 @@ void ReportOpen(std::uint16_t destination, const std::string& /*name*/) {
 }
 
 void ReportRewrite() {
-    if (cancelFlag) return;
+    if (cancelFlag || !ClaimStillHeld()) return;
     RewriteChecked(sharedTextFile);
 }
 
@@ -560,9 +629,14 @@ void ReportAbandon() {
         case kReportScreen:
         case kReportTextPrinter:
         case kReportWindowsPrinter:
-        case kReportTextProgram: DeleteFileIfExists(reportOutputName); break;
+        case kReportTextProgram:
+            // Only the file claimed, never another one put at its name.
+            if (!claimedOutput || IdentityAtName(reportOutputName) == claimedOutput)
+                DeleteFileIfExists(reportOutputName);
+            break;
         default: break;
     }
+    claimedOutput.reset();
 }
 
 void ReportClose() {
@@ -579,13 +653,15 @@ void ReportClose() {
         ReportWriteLine("</BODY>");
         ReportWriteLine("</HTML>");
     }
-    CloseChecked(sharedTextFile);
+    // The save replaces the file claimed, and only while its name holds it.
+    if (ClaimStillHeld()) CloseChecked(sharedTextFile);
     if (cancelFlag) {
         ReportAbandon();
         NormalCursor();
         return;
     }
     reportOutputComplete = true;
+    claimedOutput.reset();  // the claim is fulfilled: the report stands at its name
 
     const std::string outwin = InUserDirectory("outwin.txt");
     switch (reportDestination) {

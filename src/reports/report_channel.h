@@ -209,8 +209,10 @@ bool IsHtmlReportDestination();  // 7
 // Asks for the next sheet when pausing after each page; No or Cancel sets the
 // cancel flag.
 void AskNextSheet();
-// "$OUT<n>.TMP" in the user directory: the first n = 1..10 that can be
-// created, else n = 11.
+// "$OUT<n>.TMP" in the user directory: the first n = 1..11 that can be
+// claimed (created exclusively, never through a link; an earlier report's
+// plain file there is removed first). Also the output name. Empty (cancel
+// flag set, the reason shown) when none can be claimed.
 std::string MakeReportTempName();
 
 }  // namespace veldrim

@@ -354,8 +354,8 @@ TEST(CommandLine, SwitchesIgnoreCaseAndPathsWin) {
     EXPECT_EQ(cl.file, "/no/such/file.qb3");
     cl = ParseCommandLine({"a.qb3", "/X", "/CAD:1"});
     ASSERT_EQ(cl.unknown.size(), 2u);
-    EXPECT_EQ(UsageText("veldrim").substr(0, 46),
-              "veldrim Filename [/I] [/CADi:j] [/E] [/NOGUI]\n");
+    EXPECT_EQ(UsageText("veldrim").substr(0, 56),
+              "veldrim Filename [/I] [/CADi:j] [/E] [/NOGUI] [/ARCHIV]\n");
 }
 
 }  // namespace

@@ -26,6 +26,7 @@
 #include "app/app_test_support.h"
 #include "support/demo_data_set.h"
 #include "support/fault_calls.h"
+#include "support/outside_programs.h"
 #include "support/test_files.h"
 
 namespace veldrim {
@@ -99,11 +100,8 @@ TEST_F(DataFile, DefaultDataSetGolden) {
     EXPECT_EQ(lines[19], "Stahl geh\x84rtet");
     // The material name decodes as code page 850.
     Spit(Path("name.txt"), lines[19]);
-    FILE* p = popen(("iconv -f CP850 -t UTF-8 " + Path("name.txt")).c_str(), "r");
-    char buf[64] = {};
-    const size_t n = fread(buf, 1, sizeof buf - 1, p);
-    pclose(p);
-    EXPECT_EQ(std::string(buf, n), "Stahl gehärtet");
+    EXPECT_EQ(testing::RunOutside({"iconv", "-f", "CP850", "-t", "UTF-8", Path("name.txt")}),
+              "Stahl gehärtet");
     for (const char* line : {"Dokumente", "ISO 7200 Header", "TRUE", "0"})
         EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
 }

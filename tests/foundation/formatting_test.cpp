@@ -11,6 +11,7 @@
 #include "foundation/codepage.h"
 #include "foundation/text_conv.h"
 #include "foundation_file_fixture.h"
+#include "support/outside_programs.h"
 
 namespace veldrim {
 namespace {
@@ -390,12 +391,10 @@ bool Iconv(const std::string& from, const std::string& to, const std::string& in
            std::string& out) {
     testing::TempDir tmp("veldrim-iconv");
     testing::Spit(tmp / "in", in);
-    FILE* p = popen(
-        ("iconv -f " + from + " -t " + to + " " + (tmp / "in") + " 2>/dev/null").c_str(), "r");
-    out.clear();
-    std::array<char, 4096> buf;
-    for (size_t n; (n = std::fread(buf.data(), 1, buf.size(), p)) > 0;) out.append(buf.data(), n);
-    return pclose(p) == 0;
+    const testing::OutsideRun run =
+        testing::RunOutsideProgram({"iconv", "-f", from, "-t", to, tmp / "in"});
+    out = run.out;
+    return run.status == 0;
 }
 
 // Every byte of code page 850 and every assigned byte of Windows-1252, both ways.

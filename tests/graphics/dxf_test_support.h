@@ -24,6 +24,7 @@
 #include "graphics/formats/dxf_writer.h"
 #include "graphics/graphics_defaults.h"
 #include "graphics/formats/record_writer.h"
+#include "support/outside_programs.h"
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
 
@@ -117,30 +118,14 @@ protected:
     TFveldgra window;
 };
 
-// Runs a program with its arguments (no shell, stdin from /dev/null); its
-// output (stdout and stderr, written to `out`) and exit code.
+// Runs an outside program; its output (stdout and stderr, also written to
+// `out`) and exit code.
 inline std::string RunTool(const std::vector<std::string>& argv, const std::string& out,
                            int& exitCode) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::setenv("PYTHONIOENCODING", "utf-8", 1);
-        const int in = ::open("/dev/null", O_RDONLY);
-        if (in >= 0) ::dup2(in, 0);
-        const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd >= 0) {
-            ::dup2(fd, 1);
-            ::dup2(fd, 2);
-        }
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        ::execv(args[0], args.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return testing::Slurp(out);
+    const testing::OutsideRun run = testing::RunOutsideProgram(argv, testing::kErrorsMerged);
+    exitCode = run.status;
+    testing::Spit(out, run.out);
+    return run.out;
 }
 
 // Runs Debian's python on a script with one argument.

@@ -30,29 +30,37 @@ const std::string kCause =
 const std::string kRemedy = "Mit M\x81he eine kleinere Breite w\x84hlen.";
 const std::string kTail = "Warnung: x > 1.5   (\r\nVerschiebung\r\nkleiner\r\n";
 
-// With the code-page option 1 the window shows the record in plain ASCII.
-// Edits the record of "Fehler : b2 > da1 !": the cause when `editCause`,
-// else the remedy, gets `typed`; the other box is left alone and the change
-// saved. Returns the message text file afterwards.
-std::string SaveOneEditedBox(bool editCause, const QString& typed) {
+// The same cause with the code page's no-break space (0xFF) between two words.
+const std::string kCauseNoBreak =
+    "Radbreite gr\x94\xE1"
+    "er als\xFF"
+    "der Kopfkreis.";
+
+// Edits the record of "Fehler : b2 > da1 !" whose cause is `cause`, with the
+// code-page option `option` (1: the window shows the record in plain ASCII):
+// the cause when `editCause`, else the remedy, gets `typed`; the other box is
+// left alone and the change saved. `shownCause` is what the cause box showed
+// (as plain text). Returns the message text file afterwards.
+std::string SaveOneEditedBox(const std::string& cause, int option, bool editCause,
+                             const QString& typed, const std::string& shownCause) {
     veldrim::testing::TempDir dir{"veldrim-explanation"};
     helpDirectory = userDataDirectory = dir.path();
     const std::string file = dir / "VELDRIM.err";
-    Spit(file, kKeyLine + kCause + "\r\n" + kRemedy + "\r\n" + kTail);
-    codePageOption = 1;
+    Spit(file, kKeyLine + cause + "\r\n" + kRemedy + "\r\n" + kTail);
+    codePageOption = option;
     ClearMessages();
     AddMessage("Fehler : b2 > da1 !");
 
-    QString shownCause, shownRemedy;
+    QString shownCauseText, shownRemedyText;
     test::ModalDriver edit([&](QWidget* w) {
         if (w->objectName() != "Thelperr") return false;
-        auto* cause = w->findChild<QPlainTextEdit*>("Memo_ursache");
-        auto* remedy = w->findChild<QPlainTextEdit*>("Memo_abhilfe");
+        auto* causeBox = w->findChild<QPlainTextEdit*>("Memo_ursache");
+        auto* remedyBox = w->findChild<QPlainTextEdit*>("Memo_abhilfe");
         auto* ok = w->findChild<QPushButton*>("Button_ok");
-        if (!cause || !remedy || !ok) return false;
-        shownCause = cause->toPlainText();
-        shownRemedy = remedy->toPlainText();
-        (editCause ? cause : remedy)->setPlainText(typed);
+        if (!causeBox || !remedyBox || !ok) return false;
+        shownCauseText = causeBox->toPlainText();
+        shownRemedyText = remedyBox->toPlainText();
+        (editCause ? causeBox : remedyBox)->setPlainText(typed);
         ok->click();
         return true;
     });
@@ -65,22 +73,49 @@ std::string SaveOneEditedBox(bool editCause, const QString& typed) {
     ShowMessageHelp(1);
     EXPECT_TRUE(edit.acted());
     EXPECT_TRUE(agree.acted());
-    EXPECT_EQ(shownCause.toStdString(), "Radbreite groesser als der Kopfkreis.");
-    EXPECT_EQ(shownRemedy.toStdString(), "Mit Muehe eine kleinere Breite waehlen.");
+    EXPECT_EQ(shownCauseText.toStdString(), shownCause);
+    EXPECT_EQ(shownRemedyText.toStdString(), option == 1 ? "Mit Muehe eine kleinere Breite waehlen."
+                                                         : "Mit M\xC3\xBChe eine kleinere Breite "
+                                                           "w\xC3\xA4hlen.");
     return Slurp(file);
 }
 
-// Only the cause is edited and saved: the remedy keeps its bytes.
-TEST_F(ExplanationFormTest, UntouchedRemedyIsSavedAsItWasRead) {
-    EXPECT_EQ(SaveOneEditedBox(true, "Radbreite zu gross."),
-              kKeyLine + "Radbreite zu gross.\r\n" + kRemedy + "\r\n" + kTail);
-}
-
-// The mirror case: only the remedy is edited and saved; the cause, shown in
-// plain ASCII, keeps its code page 850 bytes.
-TEST_F(ExplanationFormTest, UntouchedCauseIsSavedAsItWasRead) {
-    EXPECT_EQ(SaveOneEditedBox(false, "Breite verkleinern."),
-              kKeyLine + kCause + "\r\nBreite verkleinern.\r\n" + kTail);
+// One box is edited and saved; the box left alone keeps its code page 850
+// bytes, also when the window showed it in plain ASCII and when it holds a
+// no-break space (which the box's plain text gives as a blank). An edited
+// box keeps a no-break space typed into it.
+TEST_F(ExplanationFormTest, UntouchedBoxIsSavedAsItWasRead) {
+    const std::string ascii = "Radbreite groesser als der Kopfkreis.";
+    const std::string utf8 =
+        "Radbreite gr\xC3\xB6\xC3\x9F"
+        "er als der Kopfkreis.";
+    struct Case {
+        const char* what;
+        std::string cause;
+        int option;
+        bool editCause;
+        QString typed;
+        std::string shownCause;
+        std::string file;
+    };
+    const Case cases[] = {
+        {"remedy untouched, plain ASCII", kCause, 1, true, "Radbreite zu gross.", ascii,
+         kKeyLine + "Radbreite zu gross.\r\n" + kRemedy + "\r\n" + kTail},
+        {"cause untouched, plain ASCII", kCause, 1, false, "Breite verkleinern.", ascii,
+         kKeyLine + kCause + "\r\nBreite verkleinern.\r\n" + kTail},
+        {"cause with a no-break space untouched", kCauseNoBreak, 0, false, "Breite verkleinern.",
+         utf8, kKeyLine + kCauseNoBreak + "\r\nBreite verkleinern.\r\n" + kTail},
+        {"cause with a no-break space untouched, plain ASCII", kCauseNoBreak, 1, false,
+         "Breite verkleinern.", ascii,
+         kKeyLine + kCauseNoBreak + "\r\nBreite verkleinern.\r\n" + kTail},
+        {"a no-break space typed into the cause", kCause, 0, true,
+         QString("Radbreite zu") + QChar(0xA0) + "gross.", utf8,
+         kKeyLine + "Radbreite zu\xFFgross.\r\n" + kRemedy + "\r\n" + kTail},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(SaveOneEditedBox(c.cause, c.option, c.editCause, c.typed, c.shownCause), c.file);
+    }
 }
 
 }  // namespace

@@ -15,7 +15,6 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <map>
@@ -64,10 +63,7 @@ namespace {
 namespace fs = std::filesystem;
 
 QString Output(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput());
+    return test::OutsideOutput(program, args);
 }
 
 class MainWindowTest : public test::MainWindowFixture {

@@ -3,7 +3,6 @@
 // orientation of the configuration says.
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <string>
 
@@ -26,10 +25,7 @@ protected:
     // The first page's size in points as pdfinfo reads it ("Page size:
     // 841.89 x 595.276 pts (A4)"); {0, 0} when it names none.
     static std::pair<double, double> PageSize(const std::string& pdf) {
-        QProcess p;
-        p.start("pdfinfo", {QString::fromStdString(pdf)});
-        if (!p.waitForFinished(30000)) return {0, 0};
-        const QString info = QString::fromUtf8(p.readAllStandardOutput());
+        const QString info = test::OutsideOutput("pdfinfo", {QString::fromStdString(pdf)});
         const auto m = QRegularExpression(R"(Page size:\s+([0-9.]+) x ([0-9.]+) pts)").match(info);
         if (!m.hasMatch()) return {0, 0};
         return {m.captured(1).toDouble(), m.captured(2).toDouble()};

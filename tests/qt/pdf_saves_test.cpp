@@ -4,7 +4,6 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <QProcess>
 #include <csignal>
 #include <filesystem>
 #include <functional>
@@ -68,10 +67,7 @@ protected:
         return names;
     }
     static QString PdfText(const std::string& path) {
-        QProcess p;
-        p.start("pdftotext", {QString::fromStdString(path), "-"});
-        p.waitForFinished(30000);
-        return QString::fromUtf8(p.readAllStandardOutput());
+        return test::OutsideOutput("pdftotext", {QString::fromStdString(path), "-"});
     }
     QtGraphicsWindow window;
     GraphicsView view{window};

@@ -8,18 +8,30 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "app/app_state.h"
 #include "foundation/qt/qt_support.h"
 #include "foundation/qt/qt_ui.h"
 #include "foundation/qt/text_viewer.h"
 #include "foundation/ui_services.h"
+#include "support/outside_programs.h"
 #include "support/scripted_ui.h"
 
 namespace veldrim::test {
+
+// What an outside program (pdftotext, pdfinfo, pdftoppm) writes on its
+// standard output, as text; started as every outside program of the tests is.
+inline QString OutsideOutput(const QString& program, const QStringList& args) {
+    std::vector<std::string> argv{program.toStdString()};
+    for (const QString& a : args) argv.push_back(a.toStdString());
+    return QString::fromStdString(veldrim::testing::RunOutside(argv));
+}
 
 // A child widget of a form by its object name.
 template <class W>

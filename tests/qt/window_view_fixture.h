@@ -4,7 +4,6 @@
 // and the PDF file of "Grafik als PDF" chosen in advance.
 
 #include <QApplication>
-#include <QProcess>
 #include <QTest>
 #include <optional>
 #include <string>
@@ -48,10 +47,7 @@ protected:
     }
     // The text of the PDF file written last, as pdftotext reads it.
     QString PrintedText() const {
-        QProcess text;
-        text.start("pdftotext", {QString::fromStdString(pdfUi.pdf), "-"});
-        if (!text.waitForFinished(20000)) return "pdftotext did not finish";
-        return QString::fromUtf8(text.readAllStandardOutput());
+        return OutsideOutput("pdftotext", {QString::fromStdString(pdfUi.pdf), "-"});
     }
     PdfChoiceUi pdfUi;
     GraphicsView* view = nullptr;

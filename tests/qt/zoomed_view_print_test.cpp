@@ -1,7 +1,6 @@
 // A zoomed view printed into a PDF: the page turns as the 4:3 view is and
 // shows exactly what the view shows; drawing that lies outside the view is
 // not printed, whatever the shape of the zoomed rectangle.
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -35,10 +34,7 @@ protected:
         QtFixture::TearDown();
     }
     static QString Run(const QString& program, const QStringList& args) {
-        QProcess p;
-        p.start(program, args);
-        if (!p.waitForFinished(30000)) return {};
-        return QString::fromUtf8(p.readAllStandardOutput());
+        return test::OutsideOutput(program, args);
     }
     // The PDF of the view; its page size in points and its text.
     void Print(double& width, double& height, QString& text) {

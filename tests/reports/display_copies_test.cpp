@@ -9,16 +9,20 @@
 #include <unistd.h>
 
 #include "calc/data_file.h"
+#include "calc/worm_geometry.h"
 #include "foundation/codepage.h"
 #include "foundation/file_calls.h"
 #include "foundation/files.h"
 #include "report_test_support.h"
 #include "reports/report_channel.h"
+#include "reports/spreadsheet.h"
+#include "support/fault_calls.h"
 #include "support/fifo_watch.h"
 
 namespace veldrim {
 namespace {
 using namespace testing_support;
+using veldrim::testing::FaultCalls;
 using veldrim::testing::FifoWatch;
 
 // The data file the run read: plain lines without the header rule, so that
@@ -51,36 +55,91 @@ protected:
     }
 };
 
-// Each display copy's name leads to the data file read (a link to it): the
-// copy is refused with a message naming it and the data file keeps its bytes.
-TEST_F(DisplayCopies, EveryDisplayCopyRefusesTheDataFileRead) {
+// The number, as the fault mode counts them, of the first changing call of
+// `run` that `pick` selects; 0 when there is none.
+long CallNumber(const std::function<void()>& run,
+                const std::function<bool(const FaultCalls::Call&)>& pick) {
+    FaultCalls count;
+    run();
+    long n = 0;
+    for (const FaultCalls::Call& c : FaultCalls::Log()) {
+        if (c.call == "close") continue;
+        ++n;
+        if (pick(c)) return n;
+    }
+    return 0;
+}
+
+// A display copy that cannot be written is reported, never taken for a
+// report handed over: its name leads to the data file read (a link to it),
+// or the final sync or rename of the copy fails. The copy is refused with a
+// message naming it, the cancel flag is set, and the data file keeps its
+// bytes.
+TEST_F(DisplayCopies, EveryDisplayCopyThatIsRefusedOrFailsIsReported) {
+    enum Trouble { kLinkToDataFile, kSyncFails, kRenameFails };
     struct Case {
         std::uint16_t destination;
         const char* name;
+        Trouble trouble;
     };
-    for (const Case c :
-         {Case{kReportOutDos, "outwin.txt"}, Case{kReportScreen, "outwin.txt"},
-          Case{kReportOutDos, "OUTDOS.TXT"}, Case{kReportTxtFile, "$$1.txt"},
-          Case{kReportTxtNoDialog, "gear.txt"}, Case{kReportHtmlFile, "VELDRIM.htm"}}) {
-        SCOPED_TRACE(std::string(c.name) + " on destination " + std::to_string(c.destination));
+    for (const Case c : {Case{kReportOutDos, "outwin.txt", kLinkToDataFile},
+                         Case{kReportScreen, "outwin.txt", kLinkToDataFile},
+                         Case{kReportOutDos, "OUTDOS.TXT", kLinkToDataFile},
+                         Case{kReportTxtFile, "$$1.txt", kLinkToDataFile},
+                         Case{kReportTxtNoDialog, "gear.txt", kLinkToDataFile},
+                         Case{kReportHtmlFile, "VELDRIM.htm", kLinkToDataFile},
+                         Case{kReportOutDos, "outwin.txt", kSyncFails},
+                         Case{kReportTxtFile, "$$1.txt", kSyncFails},
+                         Case{kReportTxtNoDialog, "gear.txt", kSyncFails},
+                         Case{kReportOutDos, "outwin.txt", kRenameFails},
+                         Case{kReportTxtFile, "$$1.txt", kRenameFails},
+                         Case{kReportTxtNoDialog, "gear.txt", kRenameFails}}) {
+        SCOPED_TRACE(std::string(c.name) + " on destination " + std::to_string(c.destination) +
+                     ", trouble " + std::to_string(c.trouble));
+        const auto clean = [&] {
+            for (const auto& e : fs::directory_iterator(dir))
+                if (e.path().filename() != "gear.qb3") fs::remove(e.path());
+            reportCounter = 0;
+        };
+        clean();
         ui.calls.clear();
         ui.batch = true;
-        reportCounter = 0;
         programShortName = "VELDRIM";
         htmlBrowserPath = "/bin/true";  // the HTML report goes to the user folder
-        if (c.destination == kReportHtmlFile) ui.QueueAnswer(Answer::Yes);  // replace the file
-        fs::remove(In(c.name));  // an earlier report's file of that name
-        fs::create_symlink(In("gear.qb3"), In(c.name));
-        Report(c.destination);
-        EXPECT_TRUE(cancelFlag);
-        EXPECT_EQ(Slurp(In("gear.qb3")), kDataBytes);
-        EXPECT_TRUE(fs::is_symlink(In(c.name)));
         // The copy named after the data set stands beside it, under its short name.
         const std::string shown = c.destination == kReportTxtNoDialog ? c.name : In(c.name);
-        EXPECT_THAT(Shown(), ::testing::Contains("Datei " + shown +
-                                                 " ist eine Datendatei und wird nicht \xC3\xBC"
-                                                 "berschrieben !"));
-        fs::remove(In(c.name));
+        std::string expected;
+        if (c.trouble == kLinkToDataFile) {
+            if (c.destination == kReportHtmlFile) ui.QueueAnswer(Answer::Yes);  // replace the file
+            fs::create_symlink(In("gear.qb3"), In(c.name));
+            Report(c.destination);
+            EXPECT_TRUE(fs::is_symlink(In(c.name)));
+            expected = "Datei " + shown +
+                       " ist eine Datendatei und wird nicht \xC3\xBC"
+                       "berschrieben !";
+        } else {
+            // The sync of the copy's temporary file, or its rename onto the copy.
+            const std::string temp = "." + std::string(c.name) + ".unfinished-save.";
+            const long n = CallNumber(
+                [&] { Report(c.destination); },
+                [&](const FaultCalls::Call& call) {
+                    return c.trouble == kSyncFails
+                               ? call.call == "fsync" &&
+                                     fs::path(call.path).filename().string().starts_with(temp)
+                               : call.call == "rename" && fs::path(call.to).filename() == c.name;
+                });
+            ASSERT_GT(n, 0) << "the copy was never synced or renamed";
+            clean();
+            ui.calls.clear();
+            FaultCalls fail(FaultCalls::kFail, n, EIO);
+            Report(c.destination);
+            EXPECT_TRUE(FaultCalls::Fired());
+            EXPECT_FALSE(fs::exists(In(c.name)));
+            expected = "file write error: " + shown + ": Input/output error";
+        }
+        EXPECT_TRUE(cancelFlag);
+        EXPECT_EQ(Slurp(In("gear.qb3")), kDataBytes);
+        EXPECT_THAT(Shown(), ::testing::Contains(expected));
     }
 }
 
@@ -112,16 +171,17 @@ TEST_F(DisplayCopies, APipeAtTheDisplayCopyIsRefusedAtOnce) {
 }
 
 // A second process swaps a link to the data file in at the copy's name just
-// after the copy's name was checked: the save still lands on the file that
-// was checked, and the data file keeps its bytes.
+// after the copy's name was checked (or claimed): the save still lands on the
+// file that was checked, and the data file keeps its bytes.
 struct SwapAfterCheck {
     static inline std::string copy, data;
     static inline bool armed = false, swapped = false;
     static int Open(const char* path, int flags, mode_t mode) {
-        if ((flags & O_ACCMODE) == O_RDONLY && std::string(path) == copy) armed = true;
+        if (std::string(path) == copy) armed = true;
         return SystemFileCalls().open(path, flags, mode);
     }
-    // The check closes what it looked at: the link goes in right then.
+    // The check (or the claim) closes what it looked at (or made): the link
+    // goes in right then.
     static int Close(int fd) {
         const int r = SystemFileCalls().close(fd);
         if (armed) {
@@ -171,6 +231,58 @@ TEST_F(DisplayCopies, ALinkSwappedInAtTheReportsFixedNameDoesNotReachTheDataFile
         ReportWithALinkSwappedIn([&] { Report(kReportOutDos); }, In("OUTDOS.TXT"), In("gear.qb3")))
         << "the link was never swapped in";
     EXPECT_EQ(Slurp(In("gear.qb3")), kDataBytes);
+}
+
+// Another file of the user's, neither the data file read nor a data file.
+constexpr const char* kOtherBytes = "the user's own notes\r\n";
+
+// A link to another file put at a name the report claimed, the moment the
+// claim made it, or at every scratch name before the report began: the
+// report is refused, naming the name, and nothing reaches the other file.
+TEST_F(DisplayCopies, ALinkAtANameTheReportClaimedIsNeverWrittenThrough) {
+    struct Case {
+        const char* what;
+        std::function<void()> report;
+        const char* swapAt;  // a link swapped in after the claim of this name
+        int links;           // links put at $OUT1.TMP .. $OUT<links>.TMP beforehand
+        const char* refused;
+    };
+    const auto workbook = [&] {
+        RunCalculation();
+        ui.QueueText(In("chosen.xlsx"));
+        ReportToSpreadsheet(3);
+    };
+    const Case cases[] = {
+        {"screen", [&] { Report(kReportScreen); }, "$OUT1.TMP", 0, "$OUT1.TMP"},
+        {"TXT file", [&] { Report(kReportTxtFile); }, "$$$1.txt", 0, "$$$1.txt"},
+        {"TXT file of /I", [&] { Report(kReportTxtNoDialog); }, "$$$1.txt", 0, "$$$1.txt"},
+        {"workbook's text source", workbook, "$$$1.txt", 0, "$$$1.txt"},
+        {"eleven scratch names", [&] { Report(kReportScreen); }, nullptr, 11, "$OUT11.TMP"},
+    };
+    ui.batch = true;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const auto& e : fs::directory_iterator(dir))
+            if (e.path().filename() != "gear.qb3") fs::remove(e.path());
+        ui.calls.clear();
+        reportCounter = 0;
+        veldrim::testing::Spit(In("other.txt"), kOtherBytes);
+        for (int n = 1; n <= c.links; ++n)
+            fs::create_symlink(In("other.txt"), In("$OUT" + std::to_string(n) + ".TMP"));
+        if (c.swapAt)
+            EXPECT_TRUE(ReportWithALinkSwappedIn(c.report, In(c.swapAt), In("other.txt")))
+                << "the link was never swapped in";
+        else
+            c.report();
+        EXPECT_EQ(Slurp(In("other.txt")), kOtherBytes);
+        EXPECT_TRUE(cancelFlag);
+        EXPECT_TRUE(fs::is_symlink(In(c.refused)));
+        EXPECT_THAT(Shown(), ::testing::Contains("Datei " + In(c.refused) +
+                                                 " ist keine gew\xC3\xB6hnliche Datei und wird "
+                                                 "nicht \xC3\xBC"
+                                                 "berschrieben !"));
+        EXPECT_FALSE(fs::exists(In("chosen.xlsx")));
+    }
 }
 
 }  // namespace

@@ -154,10 +154,10 @@ TEST_F(CalcReport, HtmlPassesAnHtmlCheckerAndEscapesData) {
     for (const Printer& p : kPrinters) {
         SCOPED_TRACE("mode " + std::to_string(p.mode));
         const std::string html = Produce(kReportHtmlFile, [&] { p.Print(); });
-        const std::string lint =
-            "xmllint --html --noout '" + reportOutputName + "' 2> '" + In("lint") + "'";
-        EXPECT_EQ(std::system(lint.c_str()), 0) << Slurp(In("lint"));
-        EXPECT_EQ(Slurp(In("lint")), "");
+        const auto lint =
+            testing::RunOutsideProgram({"xmllint", "--html", "--noout", reportOutputName});
+        EXPECT_EQ(lint.status, 0) << lint.err;
+        EXPECT_EQ(lint.err, "");
         EXPECT_THAT(html, HasSubstr("charset=windows-1252"));
         EXPECT_THAT(html, EndsWith("</BODY>\r\n</HTML>\r\n"));
         EXPECT_THAT(html, Not(HasSubstr("$!$")));

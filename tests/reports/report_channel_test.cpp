@@ -75,10 +75,10 @@ TEST_F(Channel, FramesStayClosedAndRuleStyleTwoIsBoxDrawingInCodePage850) {
                 << line;
         }
     }
-    const std::string command =
-        "iconv -f CP850 -t UTF-8 '" + reportOutputName + "' > '" + In("utf8.txt") + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    const std::string text = Slurp(In("utf8.txt"));
+    int status = -1;
+    const std::string text =
+        testing::RunOutside({"iconv", "-f", "CP850", "-t", "UTF-8", reportOutputName}, &status);
+    ASSERT_EQ(status, 0);
     for (const char* box : {"╔", "╗", "╚", "╝", "╠", "╣", "║", "═", "─"})
         EXPECT_TRUE(Contains(text, box)) << box;
     std::string top = "       ╔";

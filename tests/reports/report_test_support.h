@@ -26,6 +26,7 @@
 #include "foundation/ui_services.h"
 #include "reports/report_channel.h"
 #include "support/scripted_ui.h"
+#include "support/outside_programs.h"
 #include "support/test_files.h"
 
 namespace veldrim::testing_support {

@@ -26,6 +26,7 @@
 #include "app/app_test_support.h"
 #include "support/demo_data_set.h"
 #include "support/fault_calls.h"
+#include "support/outside_programs.h"
 
 namespace veldrim {
 namespace {
@@ -275,14 +276,11 @@ TEST_F(SiblingFile, IndependentReaderWalksAFileWithChangesAndTexts) {
     gearPair.loadSpectrumRowCount = 0;
     const auto lines = Export(true, "rich.qub");
     EXPECT_EQ(lines.size(), kDemoLines + 2 * 5 + 2 - 3);  // two changes, two texts, no row
-    const std::string command = "/usr/bin/python3 " + std::string(VELDRIM_TEST_DIR) +
-                                "/app/qub_layout_check.py " + tmp / "rich.qub";
-    FILE* p = popen(command.c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    char buf[512] = {};
-    const std::size_t n = fread(buf, 1, sizeof buf - 1, p);
-    const int status = pclose(p);
-    EXPECT_EQ(std::string(buf, n),
+    int status = -1;
+    EXPECT_EQ(testing::RunOutside(
+                  {"/usr/bin/python3", std::string(VELDRIM_TEST_DIR) + "/app/qub_layout_check.py",
+                   tmp / "rich.qub"},
+                  &status),
               "OK " + std::to_string(kDemoLines + 9) + " " + tmp / "rich.qub" + "\n");
     EXPECT_EQ(status, 0);
 }

@@ -17,20 +17,16 @@ using testing_support::ReportTest;
 // The cells of the first sheet as "row,col,type,value" lines, read by
 // openpyxl: type is "n" for numbers and "s" for texts.
 std::vector<std::string> CellsOf(const std::string& xlsx) {
-    const std::string cmd =
-        "/usr/bin/python3 -c \"import openpyxl,sys\n"
+    const std::string script =
+        "import openpyxl,sys\n"
         "ws=openpyxl.load_workbook(sys.argv[1]).active\n"
         "for row in ws.iter_rows():\n"
         "  for c in row:\n"
         "    if c.value is not None: print('%d,%d,%s,%s' % (c.row, c.column, 'n' if "
-        "isinstance(c.value,(int,float)) else 's', c.value))\" " +
-        xlsx;
+        "isinstance(c.value,(int,float)) else 's', c.value))";
     std::vector<std::string> out;
-    if (FILE* p = popen(cmd.c_str(), "r")) {
-        char buf[4096];
-        std::string all;
-        while (std::size_t n = fread(buf, 1, sizeof buf, p)) all.append(buf, n);
-        pclose(p);
+    {
+        const std::string all = testing::RunOutside({"/usr/bin/python3", "-c", script, xlsx});
         std::size_t start = 0;
         while (start < all.size()) {
             auto end = all.find('\n', start);

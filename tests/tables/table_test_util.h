@@ -13,6 +13,7 @@
 
 #include "app/app_state.h"
 #include "foundation/ui_services.h"
+#include "support/outside_programs.h"
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
 #include "tables/engine/dbf_file.h"
@@ -69,26 +70,10 @@ inline TFieldEntry F(const std::string& name, char type, int len = 0, int dec = 
     return TFieldEntry{name, type, static_cast<uint8_t>(len), static_cast<uint8_t>(dec)};
 }
 
-// Runs a program (each argument quoted for the shell) and returns its
-// standard output; *rc is its exit status.
+// Runs an outside program and returns its standard output; *rc is its exit
+// status.
 inline std::string RunCapture(const std::vector<std::string>& argv, int* rc = nullptr) {
-    std::string command;
-    for (const auto& a : argv) {
-        command += " '";
-        for (char c : a) command += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        command += "'";
-    }
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) {
-        if (rc) *rc = -1;
-        return out;
-    }
-    char buf[4096];
-    for (std::size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) out.append(buf, n);
-    const int status = pclose(pipe);
-    if (rc) *rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return out;
+    return RunOutside(argv, rc);
 }
 
 // Open descriptors of this process (to find leaked handles).

@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "foundation/help_texts.h"
@@ -204,7 +205,7 @@ void RunInfoScreen(const std::string& caption, const std::vector<std::string>& l
 }
 
 Thelperr::Thelperr(QWidget* parent, const MessageExplanation& shown)
-    : HelpDialog(parent, "Fehlermeldung") {
+    : HelpDialog(parent, "Fehlermeldung"), shown_(shown) {
     setObjectName("Thelperr");
     auto* v = static_cast<QVBoxLayout*>(layout());
     auto add = [&](QWidget* w, const char* name) {
@@ -237,14 +238,33 @@ Thelperr::Thelperr(QWidget* parent, const MessageExplanation& shown)
         connect(m, &QPlainTextEdit::textChanged, this, [this] { modified = true; });
     resize(520, 360);
     PlaceForm(this, Placement::CentreOverMain);
+    loadedCause_ = BoxText(Memo_ursache);
+    loadedRemedy_ = BoxText(Memo_abhilfe);
     modified = false;
 }
 
+// The text of a box with every character it holds: a no-break space stays
+// one (toPlainText would give a blank), line breaks are '\n'.
+QString Thelperr::BoxText(const QPlainTextEdit* box) {
+    QString text = box->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, '\n');
+    text.replace(QChar::LineSeparator, '\n');
+    return text;
+}
+
 void Thelperr::Button_okClick() {
-    // The caller asks "Save Changes ?" and writes the message text file.
+    // The caller asks "Save Changes ?" and writes the message text file. A
+    // box the user left as it was gives back the bytes it was given, so that
+    // the caller sees it unchanged and keeps it byte for byte.
+    const auto textOf = [](const QPlainTextEdit* box, const QString& loaded,
+                           const std::string& given) {
+        const QString now = BoxText(box);
+        return now == loaded ? given : ToOem(now);
+    };
     if (modified)
-        result = MessageExplanation{ToOem(Edit_meldung->text()), ToOem(Memo_ursache->toPlainText()),
-                                    ToOem(Memo_abhilfe->toPlainText())};
+        result =
+            MessageExplanation{shown_.message, textOf(Memo_ursache, loadedCause_, shown_.cause),
+                               textOf(Memo_abhilfe, loadedRemedy_, shown_.remedy)};
     accept();
 }
 

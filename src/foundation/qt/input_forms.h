@@ -64,6 +64,13 @@ public:
     bool modified = false;
     void Button_okClick();
     std::optional<MessageExplanation> result;
+
+private:
+    static QString BoxText(const QPlainTextEdit* box);
+    // What the window was given, and what each box held once filled: a box
+    // whose text still reads the same gives back the given bytes unchanged.
+    MessageExplanation shown_;
+    QString loadedCause_, loadedRemedy_;
 };
 
 }  // namespace veldrim

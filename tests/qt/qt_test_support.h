@@ -1,11 +1,13 @@
 #pragma once
-// Helpers of the Qt tests: a driver for modal dialogs, and a fixture that
-// starts each test from the program's start-up state.
+// Helpers of the Qt tests: a driver for modal dialogs, a comparison of
+// pictures, and a fixture that starts each test from the program's start-up
+// state.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDialog>
+#include <QImage>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
@@ -20,6 +22,14 @@
 #include "support/scripted_ui.h"
 
 namespace veldrim::test {
+
+// The pixels in which two pictures differ; -1 when their sizes differ.
+inline int DifferentPixels(const QImage& a, const QImage& b) {
+    int n = a.size() == b.size() ? 0 : -1;
+    for (int y = 0; n >= 0 && y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) n += a.pixel(x, y) != b.pixel(x, y);
+    return n;
+}
 
 // A child widget of a form by its object name.
 template <class W>

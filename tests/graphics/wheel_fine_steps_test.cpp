@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 
 #include "graphics/graphics_defaults.h"
 #include "graphics/recording_canvas.h"
@@ -69,6 +70,47 @@ TEST_F(WheelFineStepsTest, ATallViewStaysTall) {
     EXPECT_LT(ZoomRect.y2 - ZoomRect.y1, 300);
     TurnKeepingShape(1, 300, 40, 300, 320, 250);
     EXPECT_GT(ZoomRect.y2 - ZoomRect.y1, 300);
+}
+
+// A wheel step, then a view of another shape set otherwise, then turns:
+// they keep the new view's shape, not the one the first step kept. One
+// whole step in from the whole view gives (54, 40, 586, 440) at 1.2 pixels
+// a unit both ways; the band (300, 80)-(341, 380) dragged over it covers
+// units 54 + 300 / 1.2 = 304 to 54 + 341 / 1.2 = 338.2 across and 40 + 100
+// / 1.2 = 123.3 to 40 + 400 / 1.2 = 373.3 up: 34 x 250 about (321, 248).
+// Escape and the right button return from a tall view to the whole 4:3 one.
+TEST_F(WheelFineStepsTest, AViewSetAfterTheWheelKeepsItsOwnShape) {
+    using Button = TFveldgra::MouseButton;
+    struct Case {
+        const char* name;
+        ZoomRectangle first;
+        std::function<void()> other;
+        ZoomRectangle set;
+    };
+    const Case cases[] = {
+        {"drag",
+         {0, 0, 640, 480},
+         [&] {
+             window.FormMouseDown(Button::Left, 300, 80);
+             window.FormMouseUp(Button::Left, 341, 380);
+         },
+         {304, 123, 338, 373}},
+        {"Escape", {300, 100, 340, 400}, [&] { window.processKey(kVkEscape); }, {0, 0, 640, 480}},
+        {"right button",
+         {300, 100, 340, 400},
+         [&] { window.FormMouseDown(Button::Right, 10, 10); },
+         {0, 0, 640, 480}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetZoomKeys();  // no shape kept from the case before
+        window.SetScale(c.first.x1, c.first.y1, c.first.x2, c.first.y2);
+        window.FormMouseWheel(-120);
+        c.other();
+        const ZoomRectangle z = ZoomRect;
+        ASSERT_EQ(z, c.set);
+        TurnKeepingShape(-1, 100, z.x2 - z.x1, z.y2 - z.y1, (z.x1 + z.x2) / 2, (z.y1 + z.y2) / 2);
+    }
 }
 
 // Turned down until nothing changes, turns of 1 end where whole steps end:

@@ -154,13 +154,6 @@ struct KeyDuringReplayUi : QtUi {
     int pumps = 0;
 };
 
-int DifferentPixels(const QImage& a, const QImage& b) {
-    int n = a.size() == b.size() ? 0 : -1;
-    for (int y = 0; n >= 0 && y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) n += a.pixel(x, y) != b.pixel(x, y);
-    return n;
-}
-
 // A zoom key typed while the view replays a long list: the view shows the
 // same picture as a fresh render at the new zoom, none that mixes two zooms.
 TEST_F(GraphicsViewTest, AZoomKeyDuringALongReplayShowsOnePictureAtTheNewZoom) {
@@ -171,7 +164,7 @@ TEST_F(GraphicsViewTest, AZoomKeyDuringALongReplayShowsOnePictureAtTheNewZoom) {
     QTest::keyClick(&view, Qt::Key_Plus);
     const QImage newZoom = RenderDisplayList(window, view.size());
     QTest::keyClick(&view, Qt::Key_Escape);
-    ASSERT_GT(DifferentPixels(view.picture(), newZoom), 0) << "the zoom changes the picture";
+    ASSERT_GT(test::DifferentPixels(view.picture(), newZoom), 0) << "the zoom changes the picture";
 
     KeyDuringReplayUi keys;
     keys.view = &view;
@@ -180,7 +173,7 @@ TEST_F(GraphicsViewTest, AZoomKeyDuringALongReplayShowsOnePictureAtTheNewZoom) {
     SetUi(&ui);
     EXPECT_GE(keys.pumps, 3) << "the key came during the replay";
     EXPECT_EQ(ZoomRect, (ZoomRectangle{54, 40, 586, 440}));
-    EXPECT_EQ(DifferentPixels(view.picture(), newZoom), 0);
+    EXPECT_EQ(test::DifferentPixels(view.picture(), newZoom), 0);
 }
 
 // A key outside the key table repeats the last action: after the right

@@ -1,11 +1,13 @@
 #pragma once
-// Helpers of the Qt tests: a driver for modal dialogs, and a fixture that
-// starts each test from the program's start-up state.
+// Helpers of the Qt tests: a driver for modal dialogs, a comparison of
+// pictures, and a fixture that starts each test from the program's start-up
+// state.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDialog>
+#include <QImage>
 #include <QMessageBox>
 #include <QPointer>
 #include <QStringList>
@@ -31,6 +33,14 @@ inline QString OutsideOutput(const QString& program, const QStringList& args) {
     std::vector<std::string> argv{program.toStdString()};
     for (const QString& a : args) argv.push_back(a.toStdString());
     return QString::fromStdString(veldrim::testing::RunOutside(argv));
+}
+
+// The pixels in which two pictures differ; -1 when their sizes differ.
+inline int DifferentPixels(const QImage& a, const QImage& b) {
+    int n = a.size() == b.size() ? 0 : -1;
+    for (int y = 0; n >= 0 && y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) n += a.pixel(x, y) != b.pixel(x, y);
+    return n;
 }
 
 // A child widget of a form by its object name.

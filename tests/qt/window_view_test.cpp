@@ -4,9 +4,12 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPrinter>
+#include <QRegularExpression>
 #include <QTest>
 
 #include "app/main_commands.h"
+#include "app/qt/settings_forms.h"
 #include "foundation/program_state.h"
 #include "graphics/display_list.h"
 #include "graphics/recording_canvas.h"
@@ -139,6 +142,50 @@ TEST_F(WindowViewTest, ZeichnungNeuFromTheMenuIsNoKeyAction) {
     QTest::keyClick(view, Qt::Key_A);
     EXPECT_LT(ZoomRect.x2 - ZoomRect.x1, drawn.x2 - drawn.x1) << "A repeats +";
     EXPECT_LT(ZoomRect.x2 - ZoomRect.x1, reset.x2 - reset.x1) << "no reset";
+}
+
+// "Drucken" and "Grafik als PDF" print what the screen shows of the sheet
+// zoomed to a tall rectangle (280, 40, 360, 440). The sheet's 297 x 210 mm
+// lie on the inset viewport of 638 x 478 pixels: the zoom's scales are
+// 638 / (80 x 297 / 638) = 17.1 and 478 / (400 x 210 / 478) = 2.72 pixels a
+// millimetre, 2.72 is kept, and the view shows units 280 to 280 + 638 x 638 /
+// (297 x 2.72) = 783.9 across: the window (280, 40, 783, 440), the
+// diagram's right side and the power balance, not the title "VELDRIM".
+TEST_F(WindowViewTest, PrintCommandsPrintTheWindowATallZoomShows) {
+    DrawCurrentView();
+    const auto words = [this] {
+        QStringList w = PrintedText().split(QRegularExpression(R"(\s+)"), Qt::SkipEmptyParts);
+        w.sort();
+        return w.join(' ').toStdString();
+    };
+    pdfUi.pdf = dir.path() + "/shown.pdf";
+    window->SetScale(280, 40, 783, 440);
+    window->Item("mi_filePrintPdf")->trigger();
+    const std::string shown = words();
+    ASSERT_NE(shown.find("Leistungsbilanz"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("VELDRIM"), std::string::npos) << shown;
+
+    window->printDialog = [this](QPrinter& p) {
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName(QString::fromStdString(pdfUi.pdf));
+        return true;
+    };
+    const std::pair<const char*, std::function<void()>> commands[] = {
+        {"Grafik als PDF", [this] { window->Item("mi_filePrintPdf")->trigger(); }},
+        {"Drucken", [this] { window->Item("mi_filePrint")->trigger(); }},
+        {"the printer set-up's PDF",
+         [this] {
+             TForm_printconf form(*window);
+             form.Button_pdfClick();
+         }},
+    };
+    int printed = 0;
+    for (const auto& [name, print] : commands) {
+        pdfUi.pdf = dir.path() + "/print" + std::to_string(++printed) + ".pdf";
+        window->SetScale(280, 40, 360, 440);
+        print();
+        EXPECT_EQ(words(), shown) << name;
+    }
 }
 
 }  // namespace

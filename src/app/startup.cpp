@@ -258,7 +258,7 @@ std::string UsageText(const std::string& programName) {
            "  /NOGUI    never open a window or dialog\n"
            "  /G        open the window on the calculated data set, as without a\n"
            "            switch; without a display it ends with status 5\n"
-           "  /ARCHIV   archive mode: the data file is named without its folder;\n"
+           "  /ARCHIV   archive mode: the data file is named by its name alone;\n"
            "            with \"Archive Flag ?\" set, Speichern and saving under a\n"
            "            new name are refused\n"
            "  /?        this screen\n";
@@ -354,7 +354,7 @@ int RunProgramGuarded(int argc, const char* const* argv) {
     if (window && !DisplayAvailable()) {
         Fail(
             "there is no display to open the window on; without one only the batch "
-            "switches run: /I, /E or /CADi:j (" +
+            "switches run: /I or /E (" +
             ShownFileName(name) + " /? shows the usage)");
         return kExitNotAvailable;
     }
@@ -374,8 +374,8 @@ int RunProgramGuarded(int argc, const char* const* argv) {
     if (window) return windowRunner(cl, {});
     if (!cl.noGui) {
         ShowCalculationMessages();
-        Fail("the window is not part of this program; use /I, /E or /CADi:j (" +
-             ShownFileName(name) + " /? shows the usage)");
+        Fail("the window is not part of this program; use /I or /E (" + ShownFileName(name) +
+             " /? shows the usage)");
     }
     return fatalFlag ? kExitFatal : kExitOk;
 }

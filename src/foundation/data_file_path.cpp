@@ -28,6 +28,10 @@ std::string DataFileTarget(const std::string& path) {
     return folder + name + "." + dataFileExtension;
 }
 
+bool IsProposedSetName(const std::string& chosen) {
+    return !currentFileName.empty() && chosen.substr(DirPartOf(chosen).size()) == currentFileName;
+}
+
 std::string ProposedSaveFolder(const std::string& configured) {
     const std::string folder = EnsureTrailingBackslash(configured);
     return folder.empty() ? EnsureTrailingBackslash(dataDirectory) : folder;

@@ -27,6 +27,12 @@ std::string CurrentDataFilePath();
 // "gear.qb3").
 std::string DataFileTarget(const std::string& path);
 
+// True when the file name of a name chosen in a save dialog is the current
+// set's name, as the dialog proposed it, in whatever folder the user put it:
+// its dots then belong to the set's name ("teil.v2", "aktuell.alt"), not to
+// an extension typed, and the format's extension is appended.
+bool IsProposedSetName(const std::string& chosen);
+
 // The folder a save dialog for written files proposes, with its trailing
 // '/': the configured folder, or the data file's folder when none is set
 // (never the program's working folder).

@@ -120,9 +120,11 @@ std::string AskOutputFileName(uint16_t code) {
         Ui().SetBusy(false);
         return "";
     }
-    // The proposal taken as it stands has no extension of its own: its dots
-    // belong to the set's name, and the format's extension is appended.
-    std::string name = *chosen == proposed ? proposed + "." + ext : WithExtension(*chosen, ext);
+    // The proposal taken as it stands, in its folder or another, has no
+    // extension of its own: its dots belong to the set's name, and the
+    // format's extension is appended.
+    std::string name =
+        IsProposedSetName(*chosen) ? *chosen + "." + ext : WithExtension(*chosen, ext);
     CheckNewFileName(name);
     if (cancelFlag) return "";
     return name;

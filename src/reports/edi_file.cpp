@@ -219,8 +219,9 @@ void ChooseEdiFileName(std::string& name) {
     }
     name = *chosen;
     // A name without an extension gets ".edi"; so does the proposal taken as
-    // it stands, whose dots belong to the set's name.
-    if (name == proposed || name.substr(DirPartOf(name).size()).find('.') == std::string::npos)
+    // it stands, in its folder or another, whose dots belong to the set's name.
+    if (IsProposedSetName(name) ||
+        name.substr(DirPartOf(name).size()).find('.') == std::string::npos)
         name += ".edi";
     const std::string savedExtension = dataFileExtension;
     dataFileExtension = "edi";

@@ -24,6 +24,7 @@
 
 #include "calc/data_file.h"
 #include "foundation/codepage.h"
+#include "foundation/data_file_path.h"
 #include "foundation/file_calls.h"
 #include "foundation/files.h"
 #include "foundation/formatting.h"
@@ -989,18 +990,15 @@ void HtmlPageHeader() {
 
 std::string DataFileText() {
     TrimInPlace(currentFileName);
-    // A data set not yet saved has no file to name.
-    if (currentFileName.empty()) return {};
-    const std::string name = FileNameText(currentFileName);
-    if (archiveModeFlag) return name;
-    const std::string shortText = name + "." + dataFileExtension;
-    const std::string folder = FileNameText(dataDirectory);
-    if (folder.size() + name.size() < 70) {
-        std::string full = EnsureTrailingBackslash(folder) + name + "." + dataFileExtension;
-        // A path that does not fit between the borders is shown by its name.
-        if (full.size() <= static_cast<std::size_t>(kReportWidth - 4)) return full;
-    }
-    return shortText;
+    // The file the set was read from or last saved to, as the window's title
+    // names it; a data set not yet saved has no file to name.
+    const std::string file = CurrentDataFile();
+    if (file.empty()) return {};
+    if (archiveModeFlag) return FileNameText(currentFileName);
+    const std::string full = FileNameText(file);
+    // A path that does not fit between the borders is shown by its name.
+    if (full.size() <= static_cast<std::size_t>(kReportWidth - 4)) return full;
+    return FileNameText(file.substr(DirPartOf(file).size()));
 }
 
 }  // namespace

@@ -96,17 +96,23 @@ bool TextFileToWorkbook(const std::string& textPath, const std::string& xlsxPath
 }
 
 std::string FileToSpreadsheet(const std::string& name) {
-    if (TrimBoth(name).empty()) {
+    // The current set's name stands for the file the set was read from or
+    // last saved to ("G.QB3", "gear.bak", ".qb3"), not for another set's
+    // file that the name with the data-file extension would find beside it.
+    const std::string own = name == currentFileName ? currentDataFile : std::string();
+    if (own.empty() && TrimBoth(name).empty()) {
         Ui().ShowMessage("", "File not found. Use \"File->Save\"", MessageKind::Information);
         cancelFlag = true;
         return {};
     }
-    // A set's name is that of its own data file in the data directory; a file
-    // of the same name in the working folder is another file.
-    const std::string path = name.find('/') != std::string::npos
-                                 ? name
-                                 : FindFileNoCase(EnsureTrailingBackslash(dataDirectory) + name +
-                                                  "." + dataFileExtension);
+    // Any other name is that of its own data file in the data directory; a
+    // file of the same name in the working folder is another file.
+    std::string path = own;
+    if (path.empty())
+        path = name.find('/') != std::string::npos
+                   ? name
+                   : FindFileNoCase(EnsureTrailingBackslash(dataDirectory) + name + "." +
+                                    dataFileExtension);
     CheckFileReadable(path);
     if (cancelFlag) return {};
     // A copy for viewing only: the program's own folder keeps it.

@@ -19,9 +19,11 @@ bool TextFileToWorkbook(const std::string& textPath, const std::string& xlsxPath
 
 // Puts the lines of a data file into column 1 of a workbook in the user
 // directory (or the private folder when none is set) and opens it. An empty name gives the message
-// 'File not found. Use "File->Save"' and the cancel flag; a name without a
-// folder (the current set's name) is its data file in the data directory,
-// with the data-file extension, never a file of that name elsewhere.
+// 'File not found. Use "File->Save"' and the cancel flag. The current set's
+// name is the file the set was read from or last saved to; another name
+// without a folder (or the name of a set not yet read or saved) is its data
+// file in the data directory, with the data-file extension, never a file of
+// that name elsewhere.
 // Returns the workbook's path, empty when none was written.
 std::string FileToSpreadsheet(const std::string& name);
 

@@ -144,6 +144,8 @@ for args in "" "/G" "$data/demo.qb3"; do
   # shellcheck disable=SC2086
   check "no-display '$args'" 5 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prog" $args
   grep -q 'no display to open the window on' "$work/err" || { echo "FAIL no-display message for '$args'"; failures=$((failures + 1)); }
+  # It names only switches that run in this build, as the usage screen says.
+  grep -q '/CADi:j' "$work/err" && { echo "FAIL no-display '$args': offers /CADi:j, which this build does not run"; failures=$((failures + 1)); }
   [ "$(wc -l <"$work/err")" -eq 1 ] || { echo "FAIL no-display '$args': more than one line"; failures=$((failures + 1)); }
 done
 check nogui-only 0 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prog" "$data/demo.qb3" /NOGUI

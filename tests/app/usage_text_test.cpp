@@ -42,7 +42,7 @@ TEST(UsageText, SaysWhatEachSwitchDoesInThisBuildAsTheReadmeDoes) {
               "  /NOGUI    never open a window or dialog\n"
               "  /G        open the window on the calculated data set, as without a\n"
               "            switch; without a display it ends with status 5\n"
-              "  /ARCHIV   archive mode: the data file is named without its folder;\n"
+              "  /ARCHIV   archive mode: the data file is named by its name alone;\n"
               "            with \"Archive Flag ?\" set, Speichern and saving under a\n"
               "            new name are refused\n"
               "  /?        this screen\n");

@@ -157,24 +157,29 @@ TEST_F(CadOutputTest, ASetNamedWithADotIsProposedUnderItsWholeName) {
 // The proposal taken as it stands writes the drawing under the set's whole
 // name: the set's dots are its own, not too many, and the format's extension
 // is appended, so the working set's drawing ("aktuell.dxf", replaced without
-// a question) is never reached from "aktuell.alt". Taken again, the file now
-// there is asked about: "Nein" leaves it.
+// a question) is never reached from "aktuell.alt", also when the user puts
+// the proposed name into another folder. Taken again, the file now there is
+// asked about: "Nein" leaves it.
 TEST_F(CadOutputTest, TheProposalTakenAsItStandsKeepsTheSetsWholeName) {
     struct Case {
         const char* set;
         uint16_t code;
+        const char* folder;  // where the proposed name is put: "" where proposed
         const char* written;
         const char* begins;  // the first bytes of the format
     };
     const Case cases[] = {
-        {"teil.v2", kCadStep, "teil.v2.stp", "ISO-10303-21;"},
-        {"teil.v2", kCadDxf, "teil.v2.dxf", "  0\r\nSECTION"},
-        {"aktuell.alt", kCadStep, "aktuell.alt.stp", "ISO-10303-21;"},
-        {"aktuell.alt", kCadDxf, "aktuell.alt.dxf", "  0\r\nSECTION"},
+        {"teil.v2", kCadStep, "", "teil.v2.stp", "ISO-10303-21;"},
+        {"teil.v2", kCadDxf, "", "teil.v2.dxf", "  0\r\nSECTION"},
+        {"aktuell.alt", kCadStep, "", "aktuell.alt.stp", "ISO-10303-21;"},
+        {"aktuell.alt", kCadDxf, "", "aktuell.alt.dxf", "  0\r\nSECTION"},
+        {"teil.v2", kCadStep, "anderer", "anderer/teil.v2.stp", "ISO-10303-21;"},
+        {"aktuell.alt", kCadDxf, "anderer", "anderer/aktuell.alt.dxf", "  0\r\nSECTION"},
     };
     const std::string working = "Zeichnung des Arbeitsstands\n";
-    testing::Spit(dir / "aktuell.dxf", working);
-    testing::Spit(dir / "aktuell.stp", working);
+    std::filesystem::create_directory(dir / "anderer");
+    for (const char* file : {"aktuell.dxf", "aktuell.stp", "anderer/aktuell.dxf"})
+        testing::Spit(dir / file, working);
     askBeforeOverwriteFlag = true;
     CadOutputState.execFlag = 0;  // no viewer is started on written files
     const auto run = [](uint16_t code) {
@@ -196,7 +201,7 @@ TEST_F(CadOutputTest, TheProposalTakenAsItStandsKeepsTheSetsWholeName) {
         currentFileName = c.set;
         const std::filesystem::path written = dir / c.written;
         ui.calls.clear();
-        ui.QueueText((dir / c.set).string());
+        ui.QueueText((dir / c.folder / c.set).string());
         run(c.code);
         EXPECT_FALSE(cancelFlag);
         EXPECT_THAT(ui.TextsOf("message"), IsEmpty());
@@ -206,15 +211,15 @@ TEST_F(CadOutputTest, TheProposalTakenAsItStandsKeepsTheSetsWholeName) {
 
         testing::Spit(written, "die erste Zeichnung\n");
         ui.calls.clear();
-        ui.QueueText((dir / c.set).string());
+        ui.QueueText((dir / c.folder / c.set).string());
         ui.QueueAnswer(Answer::No);
         run(c.code);
         EXPECT_TRUE(cancelFlag);
         EXPECT_EQ(ui.CallsOf("ask").size(), 1u);
         EXPECT_EQ(testing::Slurp(written), "die erste Zeichnung\n");
     }
-    EXPECT_EQ(testing::Slurp(dir / "aktuell.dxf"), working);
-    EXPECT_EQ(testing::Slurp(dir / "aktuell.stp"), working);
+    for (const char* file : {"aktuell.dxf", "aktuell.stp", "anderer/aktuell.dxf"})
+        EXPECT_EQ(testing::Slurp(dir / file), working) << file;
 }
 
 // "Exec CAD App ?" on, and no program opens the written file (a DXF, an STL

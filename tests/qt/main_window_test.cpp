@@ -649,6 +649,28 @@ TEST_F(MainWindowTest, DemoReportWorkbookHoldsLabelsSymbolsUnitsAndNumbers) {
 namespace veldrim {
 namespace {
 
+// "Datei nach Tabellenkalkulation" of a set opened from gear.bak puts
+// gear.bak's lines into the workbook, not those of the other set's gear.qb3
+// beside it.
+TEST_F(MainWindowTest, TheDataFileWorkbookHoldsTheFileTheSetWasReadFrom) {
+    fs::copy_file(fs::path(VELDRIM_DATA_DIR) / "demo.qb3", dir / "gear.bak");
+    veldrim::testing::Spit(dir / "gear.qb3", "ein anderer Satz\r\n");
+    ASSERT_TRUE(OpenDataSet(dir / "gear.bak"));
+    ScriptedUi scripted;  // records the opening instead of starting a program
+    SetUi(&scripted);
+    window->Item("mi_fileToSpreadsheet")->trigger();
+    SetUi(&ui);
+    const auto opened = scripted.CallsOf("open-document");
+    ASSERT_EQ(opened.size(), 1u);
+    const QString first =
+        Output("/usr/bin/python3", {"-c",
+                                    "import openpyxl,sys\n"
+                                    "print(openpyxl.load_workbook(sys.argv[1]).active['A1'].value)",
+                                    QString::fromStdString(opened[0].text)});
+    const std::string bak = veldrim::testing::Slurp(dir / "gear.bak");
+    EXPECT_EQ(first.trimmed().toStdString(), bak.substr(0, bak.find('\r')));
+}
+
 TEST_F(MainWindowTest, WheelGoesToTheSiblingProgramsFile) {
     const std::string qub = dir / "rad.qub";
     test::ModalDriver driver([&](QWidget* w) { return AnswerFileDialog(w, qub); });

@@ -275,15 +275,22 @@ TEST_F(Edi, ASetNamedWithADotIsProposedUnderItsWholeName) {
     EXPECT_THAT(saves[0].text, ::testing::EndsWith("/aktuell.alt"));
 }
 
-// The proposal taken as it stands gets ".edi": its dot is the set's own, not
-// an extension typed, and "aktuell.alt" (a file of the working set's name,
-// replaced without a question) is left alone.
+// The proposal taken as it stands, in its folder or put into another, gets
+// ".edi": its dot is the set's own, not an extension typed, and "aktuell.alt"
+// (a file of the working set's name, replaced without a question) is left
+// alone.
 TEST_F(Edi, TheProposalTakenAsItStandsGetsItsExtension) {
-    testing::Spit(dir + "/aktuell.alt", "fremde Datei\n");
-    currentFileName = "aktuell.alt";
-    ui.QueueText(dir + "/aktuell.alt");
-    ExportEdi();
-    EXPECT_EQ(Slurp(dir + "/aktuell.alt"), "fremde Datei\n");
+    for (const std::string& folder : {dir, dir + "/anderer"}) {
+        SCOPED_TRACE(folder);
+        std::filesystem::create_directories(folder);
+        testing::Spit(folder + "/aktuell.alt", "fremde Datei\n");
+        currentFileName = "aktuell.alt";
+        ui.QueueText(folder + "/aktuell.alt");
+        ExportEdi();
+        EXPECT_FALSE(cancelFlag);
+        EXPECT_EQ(Slurp(folder + "/aktuell.alt"), "fremde Datei\n");
+        EXPECT_TRUE(std::filesystem::exists(folder + "/aktuell.alt.edi"));
+    }
 }
 
 }  // namespace

@@ -161,19 +161,41 @@ TEST_F(Tables, TheMessagesPageBeginsANewSheetAndTheScreenReportListsThem) {
     EXPECT_EQ(lines.back(), "\f");
 }
 
-// A data set never saved has no file: the report names none rather than the
-// data folder with the bare extension.
-TEST_F(Tables, TheMessageReportOfAnUnnamedDataSetNamesNoFile) {
-    currentFileName.clear();
+// The page header names the file the set was read from or last saved to, as
+// the window's title does: "G.QB3" and "gear.bak" as they are, never the
+// "G.qb3" or "gear.qb3" beside them, another set's file. A data set never
+// saved has no file: the report names none rather than the data folder with
+// the bare extension.
+TEST_F(Tables, TheMessageReportNamesTheSetsOwnFile) {
+    struct Case {
+        const char* name;   // the set's name
+        const char* file;   // the file it was read from, "" none
+        const char* named;  // the file the header names, "" none
+        const char* other;  // a file it must not name, "" none
+    };
+    const Case cases[] = {
+        {"", "", "", ".qb3"},
+        {"Getriebe", "", "Getriebe.qb3", ""},
+        {"G", "G.QB3", "G.QB3", "G.qb3"},
+        {"gear", "gear.bak", "gear.bak", "gear.qb3"},
+        {"", ".qb3", ".qb3", ""},
+    };
     dataFileExtension = "qb3";
     AddMessage("Warnung: Zahnbreite !  (2)");
-    ShowErrorMessageReport();
-    const std::string shown = Slurp(In("outwin.txt"));
-    EXPECT_THAT(shown, HasSubstr("Error Messages"));
-    EXPECT_EQ(shown.find(".qb3"), std::string::npos) << shown;
-    currentFileName = "Getriebe";
-    ShowErrorMessageReport();
-    EXPECT_THAT(Slurp(In("outwin.txt")), HasSubstr("Getriebe.qb3"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        currentFileName = c.name;
+        currentDataFile = *c.file ? In(c.file) : "";
+        ShowErrorMessageReport();
+        const std::string shown = Slurp(In("outwin.txt"));
+        EXPECT_THAT(shown, HasSubstr("Error Messages"));
+        if (*c.named) {
+            EXPECT_THAT(shown, HasSubstr(" " + In(c.named) + " "));
+        }
+        if (*c.other) {
+            EXPECT_EQ(shown.find(c.other), std::string::npos) << shown;
+        }
+    }
 }
 
 }  // namespace

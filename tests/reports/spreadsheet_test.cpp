@@ -146,20 +146,37 @@ TEST_F(SpreadsheetTest, EmptyNameAsksToSaveFirst) {
     EXPECT_TRUE(ui.CallsOf("open-document").empty());
 }
 
-// "Datei nach Tabellenkalkulation" of the set G fills the workbook from the
-// set's own data file daten/G.qb3, not from a file "G" (or "G.qb3") that
-// lies in the working folder.
+// "Datei nach Tabellenkalkulation" fills the workbook from the current set's
+// own data file: the file it was read from ("G.QB3", "gear.bak", "teil" or
+// ".qb3" in daten/), or daten/G.qb3 for a set named G that has none yet;
+// never from the "G.qb3" or "gear.qb3" of another set beside it, nor from a
+// file "G" (or "G.qb3") that lies in the working folder.
 TEST_F(SpreadsheetTest, TheWorkbookIsFilledFromTheCurrentSetsOwnDataFile) {
+    struct Case {
+        const char* name;  // the set's name
+        const char* file;  // the file in daten/ it was read from, "" none
+        const char* read;  // the file in daten/ the workbook holds
+    };
+    const Case cases[] = {
+        {"G", "", "G.qb3"},       {"G", "G.QB3", "G.QB3"}, {"gear", "gear.bak", "gear.bak"},
+        {"teil", "teil", "teil"}, {"", ".qb3", ".qb3"},
+    };
     std::filesystem::create_directory(In("daten"));
-    testing::Spit(In("daten/G.qb3"), "aus daten/G.qb3\r\n");
+    for (const char* file : {"G.qb3", "G.QB3", "gear.bak", "gear.qb3", "teil", ".qb3"})
+        testing::Spit(In("daten/") + file, std::string("aus daten/") + file + "\r\n");
     testing::Spit(In("G"), "fremde Datei G\r\n");
     testing::Spit(In("G.qb3"), "fremde Datei G.qb3\r\n");
     dataDirectory = In("daten");
     dataFileExtension = "qb3";
-    currentFileName = "G";
-    const std::string xlsx = FileToSpreadsheet(currentFileName);
-    ASSERT_FALSE(xlsx.empty());
-    EXPECT_EQ(CellsOf(xlsx), std::vector<std::string>{"1,1,s,aus daten/G.qb3"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + c.file);
+        currentFileName = c.name;
+        currentDataFile = *c.file ? In("daten/") + c.file : "";
+        const std::string xlsx = FileToSpreadsheet(currentFileName);  // as the window asks
+        ASSERT_FALSE(xlsx.empty());
+        EXPECT_EQ(CellsOf(xlsx),
+                  std::vector<std::string>{std::string("1,1,s,aus daten/") + c.read});
+    }
 }
 
 // A workbook is saved as every file is. The report's workbook onto a pipe at

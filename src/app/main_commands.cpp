@@ -115,6 +115,9 @@ void SaveDataSet() {
     if (path != current) {
         CheckNewFileName(path);
         if (cancelFlag) return;
+        // The working set's file is replaced unasked only when it is the
+        // file chosen; a set read from "aktuell.alt" is another set.
+        if (IsWorkingFile(path) && !ConfirmReplace(path)) return;
     }
     WaitCursor();
     const bool ok = WriteDataFile(path);

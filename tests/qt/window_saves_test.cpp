@@ -184,6 +184,9 @@ TEST_F(WindowSavesTest, SpeichernAfterTheStartWritesTheSetsFileOrAsksFirst) {
         {"QB3 beside qb3", "G.QB3", "G.qb3", std::nullopt, "G.QB3", "G.QB3", "G.QB3 G.qb3 "},
         {"none", "gear", "", std::nullopt, "gear.qb3", "gear.qb3", "gear gear.qb3 "},
         {"none Nein", "gear", "gear.qb3", Answer::No, "", "gear", "gear gear.qb3 "},
+        // The working set's file is another set's here too.
+        {"aktuell.alt Nein", "aktuell.alt", "aktuell.qb3", Answer::No, "", "aktuell.alt",
+         "aktuell.alt aktuell.qb3 "},
     };
     const std::string demo = Slurp(fs::path(VELDRIM_DATA_DIR) / "demo.qb3");
     configurationDirectory = dir.path();  // no configuration or session of the user's

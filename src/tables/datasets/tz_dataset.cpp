@@ -774,10 +774,9 @@ int TTzDataSet::TziPutNumberText(const TField& f, uint8_t* buffer, const std::st
     const TFieldDef& d = f.Def();
     if (!IsNumberDef(d)) return kTziOk;
     uint8_t* p = buffer + d.offset;
-    // A text that is no number reads as 0, as a typed number always has.
-    FieldNumberDigits digits = TypedDigitsForField(text, d.size, d.decimals);
-    if (digits.kind == FieldNumberDigits::noNumber)
-        digits = DigitsForField("0", d.size, d.decimals);
+    // A text that is no number the field refuses before it comes here.
+    const FieldNumberDigits digits = TypedDigitsForField(text, d.size, d.decimals);
+    if (digits.kind == FieldNumberDigits::noNumber) return kTziOk;
     std::memset(p, 0, static_cast<std::size_t>(d.dataSize));
     p[d.dataSize] = kNumberStars;
     p[d.dataSize + 1] = 0;

@@ -315,6 +315,35 @@ TEST_F(TableOpenCellTest, ARefusedCellStopsTheCommandWithOneMessage) {
     }
 }
 
+// A blank number field shows blank in the current row as in the others,
+// and its cell ended as it was opened, after the row's name was typed (Tab
+// through it, or Return), keeps the field blank: dbfread reads None, not 0.
+TEST_F(TableOpenCellTest, ABlankNumberCellEndedUntouchedStaysBlank) {
+    for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Return}) {
+        SCOPED_TRACE(key == Qt::Key_Tab ? "Tab" : "Return");
+        path = Path("blank.dbf");
+        WriteBytes(
+            path,
+            BuildDbf(
+                0x03,
+                {{"NAME", 'C', 10, 0}, {"VALUE", 'N', 6, 1}, {"OK", 'L', 1, 0}, {"DAY", 'D', 8, 0}},
+                {" worm         3.0T20261207", " bronze          F20250101"}));
+        ASSERT_TRUE(OpenDbfFile(path));
+        Show(2);
+        ASSERT_NO_FATAL_FAILURE(TypeAndTab(1, 0, "tin bronze"));
+        ASSERT_NE(OpenEditor(), nullptr) << "Tab opened the number cell";
+        EXPECT_EQ(OpenEditor()->text().toStdString(), "");
+        QTest::keyClick(OpenEditor(), key);
+        QApplication::processEvents();
+        EXPECT_EQ(Cell(1, 1), "");
+        ClickButton(TzNavButton::nbPost);
+        EXPECT_EQ(DbfRead(path, kNameValue), "[('worm', 3.0), ('tin bronze', None)]\n");
+        EXPECT_EQ(ui.TextsOf("message"), std::vector<std::string>{});
+        window.reset();
+        CloseDbfTable();
+    }
+}
+
 TEST_F(TableOpenCellTest, CancelDropsTheCellStillBeingTyped) {
     OpenParts();
     const std::vector<uint8_t> before = ReadBytes(path);

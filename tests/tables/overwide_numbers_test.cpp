@@ -199,9 +199,9 @@ TEST_F(OverWideNumbersTest, DatasetEditAndPostOfAnotherFieldKeepStars) {
         ds.Edit();
         ds.FieldByName("NAME").SetAsString("POST" + std::to_string(r));
         // The text a cell shows given back unchanged, as a Tab through it
-        // does: stars stay stars, digits stay digits.
+        // does: stars stay stars, digits stay digits, blanks stay blank.
         for (const char* name : {"SMALL", "DEC", "BIG"})
-            if (r < 4) ds.FieldByName(name).SetAsString(ds.FieldByName(name).AsString());
+            ds.FieldByName(name).SetAsString(ds.FieldByName(name).AsString());
         ds.Post();
         if (r == 1) {
             EXPECT_EQ(ds.FieldByName("SMALL").AsString(), "*****");
@@ -327,8 +327,9 @@ TEST_F(OverWideNumbersTest, AppendFromAThreeHundredTenDigitTextIsOverWide) {
 // routine). A number keeps its digits, rounded to the receiving field's
 // places with a half to the even neighbour, or the field shows "*"; never
 // another number (a double has 15 to 17 digits, a 64-bit integer ends at
-// 9223372036854775807). A text that is no number is refused and the field
-// keeps its value. dbfread reads each field back as the number shown.
+// 9223372036854775807). A blank field is shown blank, and a blank typed
+// stores one; a text that is no number is refused and the field keeps its
+// value. dbfread reads each field back as the number shown, None for a blank.
 TEST_F(OverWideNumbersTest, NumbersKeepTheirDigitsOnEveryRoadIntoAField) {
     enum Road { kAppendFrom, kShown, kTyped };
     struct Case {
@@ -363,6 +364,8 @@ TEST_F(OverWideNumbersTest, NumbersKeepTheirDigitsOnEveryRoadIntoAField) {
         {kTyped, {}, n20p2, "12345678901234567.25", "12345678901234567.25"},
         {kTyped, {}, n6p1, "1,25", "1.2"},
         {kTyped, {}, n3p1, "-0.04", "0.0"},
+        {kShown, {}, n6p1, "", ""},
+        {kTyped, {}, n6p1, "", ""},
         {kTyped, {}, n6p1, "abc", "7.0", true},
         {kTyped, {}, n19, "12x", "7", true},
         {kTyped, {}, n6p2, "1.2.3", "7.00", true},
@@ -396,14 +399,17 @@ TEST_F(OverWideNumbersTest, NumbersKeepTheirDigitsOnEveryRoadIntoAField) {
             case kTyped: {
                 WriteBytes(table, BuildDbf(0x03, {c.to},
                                            {" " + field(c.refused ? c.digits : "7", c.to.length)}));
-                // The table editor refuses what would be stored as "*".
+                // The table editor refuses what would be stored as "*"; a
+                // blank clears the field.
                 const auto kind = TypedDigitsForField(c.value, c.to.length, c.to.decimals).kind;
-                EXPECT_EQ(kind == FieldNumberDigits::fits      ? "fits"
-                          : kind == FieldNumberDigits::tooWide ? "too wide"
-                                                               : "no number",
-                          std::string(c.refused             ? "no number"
-                                      : c.digits == stars19 ? "too wide"
-                                                            : "fits"));
+                if (!c.value.empty()) {
+                    EXPECT_EQ(kind == FieldNumberDigits::fits      ? "fits"
+                              : kind == FieldNumberDigits::tooWide ? "too wide"
+                                                                   : "no number",
+                              std::string(c.refused             ? "no number"
+                                          : c.digits == stars19 ? "too wide"
+                                                                : "fits"));
+                }
                 TTzDbf ds("T");
                 ds.SetDbfFileName(table);
                 ds.Open();
@@ -444,7 +450,9 @@ TEST_F(OverWideNumbersTest, NumbersKeepTheirDigitsOnEveryRoadIntoAField) {
     argv.insert(argv.end(), tables.begin(), tables.end());
     std::string expected;
     for (const Case& c : cases)
-        expected += "['" + (c.digits == stars19 ? std::string("None") : c.digits) + "']\n";
+        expected += "['" +
+                    (c.digits == stars19 || c.digits.empty() ? std::string("None") : c.digits) +
+                    "']\n";
     EXPECT_EQ(RunCapture(argv), expected);
 }
 

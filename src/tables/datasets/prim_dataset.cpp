@@ -121,10 +121,11 @@ void TField::SetAsString(const std::string& s) {
                 throw EDatabaseError(
                     RefusalOfTypedNumber(AnsiToOemStr(t), def_.name, def_.size, def_.decimals));
             // The typed digits go in as they are, rounded to the field's
-            // places, where the dataset takes them.
+            // places, and a blank as a blank, where the dataset takes them.
+            if (owner_.SetFieldNumberText(*this, s)) return;
             if (t.empty())
                 Clear();
-            else if (!owner_.SetFieldNumberText(*this, s))
+            else
                 SetAsFloat(NumberOfFieldText(s));
             return;
         case TFieldType::ftDate:

@@ -321,15 +321,7 @@ TEST_F(TableOpenCellTest, ARefusedCellStopsTheCommandWithOneMessage) {
 TEST_F(TableOpenCellTest, ABlankNumberCellEndedUntouchedStaysBlank) {
     for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Return}) {
         SCOPED_TRACE(key == Qt::Key_Tab ? "Tab" : "Return");
-        path = Path("blank.dbf");
-        WriteBytes(
-            path,
-            BuildDbf(
-                0x03,
-                {{"NAME", 'C', 10, 0}, {"VALUE", 'N', 6, 1}, {"OK", 'L', 1, 0}, {"DAY", 'D', 8, 0}},
-                {" worm         3.0T20261207", " bronze          F20250101"}));
-        ASSERT_TRUE(OpenDbfFile(path));
-        Show(2);
+        OpenParts({" worm         3.0T20261207", " bronze          F20250101"});
         ASSERT_NO_FATAL_FAILURE(TypeAndTab(1, 0, "tin bronze"));
         ASSERT_NE(OpenEditor(), nullptr) << "Tab opened the number cell";
         EXPECT_EQ(OpenEditor()->text().toStdString(), "");

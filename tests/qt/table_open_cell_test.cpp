@@ -120,7 +120,7 @@ TEST_F(TableOpenCellTest, TheVerdictOnATypedTextNamesTheFieldAndItsPlaces) {
         const char* refusal;  // a start of the message; "" it fits
     };
     const TDTField value{"VALUE", 'N', 6, 1}, price{"PRICE", 'N', 7, 2}, count{"COUNT", 'F', 4, 0},
-        day{"DAY", 'D', 8, 0}, name{"NAME", 'C', 3, 0};
+        day{"DAY", 'D', 8, 0}, name{"NAME", 'C', 3, 0}, kind{"KIND", 'N', 1, 0};
     const Case cases[] = {
         {value, "12345.6",
          "Der Wert 12345.6 passt nicht in das Feld VALUE (6 Stellen, 1 Dezimale) !"},
@@ -146,6 +146,8 @@ TEST_F(TableOpenCellTest, TheVerdictOnATypedTextNamesTheFieldAndItsPlaces) {
         {count, "-999", ""},
         {count, "1.2.3",
          "Der Wert 1.2.3 ist keine Zahl für das Feld COUNT (4 Stellen) !"_cp850.data()},
+        {kind, "12", "Der Wert 12 passt nicht in das Feld KIND (1 Stelle) !"},
+        {kind, "7", ""},
         {day, "24.12.1999", ""},
         {day, "  .  .    ", ""},
         {day, "", ""},

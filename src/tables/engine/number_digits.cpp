@@ -142,7 +142,7 @@ std::string RefusalOfTypedNumber(std::string_view text, std::string_view name, i
         case FieldNumberDigits::tooWide: verdict = " passt nicht in das Feld "; break;
         case FieldNumberDigits::noNumber: verdict = " ist keine Zahl für das Feld "_cp850; break;
     }
-    std::string places = std::to_string(length) + " Stellen";
+    std::string places = std::to_string(length) + (length == 1 ? " Stelle" : " Stellen");
     if (decimals > 0)
         places += ", " + std::to_string(decimals) + (decimals == 1 ? " Dezimale" : " Dezimalen");
     return "Der Wert " + std::string(value) + verdict + std::string(name) + " (" + places + ") !";

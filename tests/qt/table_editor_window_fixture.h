@@ -33,16 +33,18 @@ protected:
         tableEditorShowHook = nullptr;
         TableTest::TearDown();
     }
-    // NAME C 10, VALUE N 6.1, OK L, DAY D: worm, bronze, cast iron.
-    void OpenParts() {
+    // NAME C 10, VALUE N 6.1, OK L, DAY D: worm, bronze, cast iron, or the
+    // records given.
+    void OpenParts(const std::vector<std::string>& records = {" worm         3.0T20261207",
+                                                              " bronze       1.5F20250101",
+                                                              " cast iron    2.0T        "}) {
         path = Path("parts.dbf");
         WriteBytes(
             path,
             BuildDbf(
                 0x03,
                 {{"NAME", 'C', 10, 0}, {"VALUE", 'N', 6, 1}, {"OK", 'L', 1, 0}, {"DAY", 'D', 8, 0}},
-                {" worm         3.0T20261207", " bronze       1.5F20250101",
-                 " cast iron    2.0T        "}));
+                records));
         ASSERT_TRUE(OpenDbfFile(path));
         Show(2);
     }

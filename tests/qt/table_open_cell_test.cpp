@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "foundation/codepage.h"
 #include "qt/qt_test_support.h"
 #include "tables/engine/engine_base.h"
 #include "tables/engine/engine_dates.h"
@@ -107,7 +108,8 @@ TEST_F(TableOpenCellTest, ANumberWiderThanItsFieldIsRefusedWithAMessage) {
 
 // The verdict on a typed text, worked by hand: the places a number takes
 // with the field's decimals (rounded; a sign that rounds away is not
-// stored) against the field's length; dates as the engine reads them
+// stored) against the field's length, a text that is no number refused,
+// a blank and the stars a cell shows taken; dates as the engine reads them
 // (day first, with the century), the year 0 being one it cannot store.
 TEST_F(TableOpenCellTest, TheVerdictOnATypedTextNamesTheFieldAndItsPlaces) {
     DateFormat = 4;
@@ -118,7 +120,7 @@ TEST_F(TableOpenCellTest, TheVerdictOnATypedTextNamesTheFieldAndItsPlaces) {
         const char* refusal;  // a start of the message; "" it fits
     };
     const TDTField value{"VALUE", 'N', 6, 1}, price{"PRICE", 'N', 7, 2}, count{"COUNT", 'F', 4, 0},
-        day{"DAY", 'D', 8, 0}, name{"NAME", 'C', 3, 0};
+        day{"DAY", 'D', 8, 0}, name{"NAME", 'C', 3, 0}, kind{"KIND", 'N', 1, 0};
     const Case cases[] = {
         {value, "12345.6",
          "Der Wert 12345.6 passt nicht in das Feld VALUE (6 Stellen, 1 Dezimale) !"},
@@ -129,16 +131,29 @@ TEST_F(TableOpenCellTest, TheVerdictOnATypedTextNamesTheFieldAndItsPlaces) {
         {value, "-0.04", ""},
         {value, "******", ""},
         {value, "  ", ""},
+        {value, "abc",
+         "Der Wert abc ist keine Zahl für das Feld VALUE (6 Stellen, 1 Dezimale) !"_cp850.data()},
+        {value, " 12x ",
+         "Der Wert 12x ist keine Zahl für das Feld VALUE (6 Stellen, 1 Dezimale) !"_cp850.data()},
+        {value, "1,5", ""},
+        {value, "1e3", ""},
+        {value, "-",
+         "Der Wert - ist keine Zahl für das Feld VALUE (6 Stellen, 1 Dezimale) !"_cp850.data()},
         {price, "12345.67",
          "Der Wert 12345.67 passt nicht in das Feld PRICE (7 Stellen, 2 Dezimalen) !"},
         {price, "1234.56", ""},
         {count, "-1000", "Der Wert -1000 passt nicht in das Feld COUNT (4 Stellen) !"},
         {count, "-999", ""},
+        {count, "1.2.3",
+         "Der Wert 1.2.3 ist keine Zahl für das Feld COUNT (4 Stellen) !"_cp850.data()},
+        {kind, "12", "Der Wert 12 passt nicht in das Feld KIND (1 Stelle) !"},
+        {kind, "7", ""},
         {day, "24.12.1999", ""},
         {day, "  .  .    ", ""},
         {day, "", ""},
         {day, "99.99.9999", " Invalid date 99.99.9999"},
         {day, "31.02.2026", " Invalid date 31.02.2026"},
+        {day, "abc", " Invalid date abc"},
         {day, "01.01.0000", "        Invalid date       "},
         {name, "a text longer than the field", ""},
     };
@@ -219,50 +234,67 @@ TEST_F(TableOpenCellTest, ADateCellEndedWithReturnIsRefusedOnceOrCleared) {
     }
 }
 
-// A number too wide for its field, still being typed when a command starts,
-// with message boxes that run their own event loop and take the focus from
+// A number too wide for its field, or a text that is no number, still being
+// typed when a command starts, with message boxes that run their own event loop and take the focus from
 // the cell's editor, as the window's do (the focus leaving commits the cell
 // once more). One message; the command stops before it runs; the refused
 // text stays in the open editor, the row's other typed cell stays in its
 // edit and nothing is written. The program goes on: the value corrected,
 // Post writes the row with both cells.
 TEST_F(TableOpenCellTest, ARefusedCellStopsTheCommandWithOneMessage) {
-    const std::pair<const char*, std::function<void()>> commands[] = {
-        {"Post", [this] { ClickButton(TzNavButton::nbPost); }},
-        {"Next", [this] { ClickButton(TzNavButton::nbNext); }},
-        {"Bearbeiten > Append", [this] { window->miEditAppend->trigger(); }},
-        {"sort by a title", [this] { RightClickTitle(0); }},
-        {"Return in the cell", [this] { QTest::keyClick(OpenEditor(), Qt::Key_Return); }},
-        {"a click on another row",
-         [this] {
-             QWidget* cells = window->grid->viewport();
-             QTest::mouseClick(cells, Qt::LeftButton, {},
-                               window->grid->visualRect(Model().index(2, 0)).center());
-         }},
-        {"a jump by the record box",
+    const std::function<void()> post = [this] { ClickButton(TzNavButton::nbPost); };
+    const std::function<void()> returnKey = [this] {
+        QTest::keyClick(OpenEditor(), Qt::Key_Return);
+    };
+    const std::function<void()> clickRow = [this] {
+        QWidget* cells = window->grid->viewport();
+        QTest::mouseClick(cells, Qt::LeftButton, {},
+                          window->grid->visualRect(Model().index(2, 0)).center());
+    };
+    const std::string tooWide =
+        "Der Wert 12345.6 passt nicht in das Feld VALUE (6 Stellen, 1 Dezimale) !";
+    const auto noNumber = [](const std::string& typed) {
+        return "Der Wert " + typed +
+               std::string(" ist keine Zahl für das Feld VALUE (6 Stellen, 1 Dezimale) !"_cp850);
+    };
+    struct Case {
+        const char* name;
+        const char* typed;
+        std::string message;
+        std::function<void()> command;
+    };
+    const Case cases[] = {
+        {"Post", "12345.6", tooWide, post},
+        {"Next", "12345.6", tooWide, [this] { ClickButton(TzNavButton::nbNext); }},
+        {"Bearbeiten > Append", "12345.6", tooWide, [this] { window->miEditAppend->trigger(); }},
+        {"sort by a title", "12345.6", tooWide, [this] { RightClickTitle(0); }},
+        {"Return in the cell", "12345.6", tooWide, returnKey},
+        {"a click on another row", "12345.6", tooWide, clickRow},
+        {"a jump by the record box", "12345.6", tooWide,
          [this] {
              QTest::mouseClick(window->editRecno, Qt::LeftButton);
              window->editRecno->selectAll();
              QTest::keyClicks(window->editRecno, "3");
          }},
+        {"Post", "abc", noNumber("abc"), post},
+        {"Return in the cell", "12x", noNumber("12x"), returnKey},
+        {"a click on another row", "1.2.3", noNumber("1.2.3"), clickRow},
     };
-    for (const auto& [name, command] : commands) {
-        SCOPED_TRACE(name);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " after " + c.typed);
         OpenParts();
         const std::vector<uint8_t> before = ReadBytes(path);
         test::ModalMessageUi boxes;
         SetUi(&boxes);
         ASSERT_NO_FATAL_FAILURE(TypeAndTab(1, 0, "tin bronze"));
-        ASSERT_NO_FATAL_FAILURE(TypeOpen(1, 1, "12345.6"));
-        command();
+        ASSERT_NO_FATAL_FAILURE(TypeOpen(1, 1, c.typed));
+        c.command();
         (void)QTest::qWaitFor([&] { return boxes.closedByOk > 0; }, 3000);
         QApplication::processEvents();
-        EXPECT_EQ(boxes.TextsOf("message"),
-                  (std::vector<std::string>{"Der Wert 12345.6 passt nicht in das Feld VALUE "
-                                            "(6 Stellen, 1 Dezimale) !"}));
+        EXPECT_EQ(boxes.TextsOf("message"), std::vector<std::string>{c.message});
         EXPECT_EQ(boxes.closedByOk, 1) << "the box took the focus and was closed with OK";
         ASSERT_NE(OpenEditor(), nullptr) << "the refused cell's editor is open";
-        EXPECT_EQ(OpenEditor()->text().toStdString(), "12345.6");
+        EXPECT_EQ(OpenEditor()->text().toStdString(), c.typed);
         EXPECT_EQ(window->focusWidget(), OpenEditor())
             << "the window gives the focus to the editor";
         EXPECT_EQ(CurrentRow(), 1);
@@ -280,6 +312,27 @@ TEST_F(TableOpenCellTest, ARefusedCellStopsTheCommandWithOneMessage) {
                   "[('worm', 3.0), ('tin bronze', 9.5), ('cast iron', 2.0)]\n");
         EXPECT_EQ(boxes.TextsOf("message").size(), 1u);
         SetUi(&ui);
+        window.reset();
+        CloseDbfTable();
+    }
+}
+
+// A blank number field shows blank in the current row as in the others,
+// and its cell ended as it was opened, after the row's name was typed (Tab
+// through it, or Return), keeps the field blank: dbfread reads None, not 0.
+TEST_F(TableOpenCellTest, ABlankNumberCellEndedUntouchedStaysBlank) {
+    for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Return}) {
+        SCOPED_TRACE(key == Qt::Key_Tab ? "Tab" : "Return");
+        OpenParts({" worm         3.0T20261207", " bronze          F20250101"});
+        ASSERT_NO_FATAL_FAILURE(TypeAndTab(1, 0, "tin bronze"));
+        ASSERT_NE(OpenEditor(), nullptr) << "Tab opened the number cell";
+        EXPECT_EQ(OpenEditor()->text().toStdString(), "");
+        QTest::keyClick(OpenEditor(), key);
+        QApplication::processEvents();
+        EXPECT_EQ(Cell(1, 1), "");
+        ClickButton(TzNavButton::nbPost);
+        EXPECT_EQ(DbfRead(path, kNameValue), "[('worm', 3.0), ('tin bronze', None)]\n");
+        EXPECT_EQ(ui.TextsOf("message"), std::vector<std::string>{});
         window.reset();
         CloseDbfTable();
     }

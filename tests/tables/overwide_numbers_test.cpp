@@ -199,9 +199,9 @@ TEST_F(OverWideNumbersTest, DatasetEditAndPostOfAnotherFieldKeepStars) {
         ds.Edit();
         ds.FieldByName("NAME").SetAsString("POST" + std::to_string(r));
         // The text a cell shows given back unchanged, as a Tab through it
-        // does: stars stay stars, digits stay digits.
+        // does: stars stay stars, digits stay digits, blanks stay blank.
         for (const char* name : {"SMALL", "DEC", "BIG"})
-            if (r < 4) ds.FieldByName(name).SetAsString(ds.FieldByName(name).AsString());
+            ds.FieldByName(name).SetAsString(ds.FieldByName(name).AsString());
         ds.Post();
         if (r == 1) {
             EXPECT_EQ(ds.FieldByName("SMALL").AsString(), "*****");
@@ -327,15 +327,18 @@ TEST_F(OverWideNumbersTest, AppendFromAThreeHundredTenDigitTextIsOverWide) {
 // routine). A number keeps its digits, rounded to the receiving field's
 // places with a half to the even neighbour, or the field shows "*"; never
 // another number (a double has 15 to 17 digits, a 64-bit integer ends at
-// 9223372036854775807). dbfread reads each field back as the number shown.
+// 9223372036854775807). A blank field is shown blank, and a blank typed
+// stores one; a text that is no number is refused and the field keeps its
+// value. dbfread reads each field back as the number shown, None for a blank.
 TEST_F(OverWideNumbersTest, NumbersKeepTheirDigitsOnEveryRoadIntoAField) {
     enum Road { kAppendFrom, kShown, kTyped };
     struct Case {
         Road road;
-        RawField from;       // APPEND FROM: the source's field
-        RawField to;         // the field that takes or holds the number
-        std::string value;   // the source's digits, the stored digits, or the text typed
-        std::string digits;  // the field's bytes afterwards without leading blanks, as shown
+        RawField from;         // APPEND FROM: the source's field
+        RawField to;           // the field that takes or holds the number
+        std::string value;     // the source's digits, the stored digits, or the text typed
+        std::string digits;    // the field's bytes afterwards without leading blanks, as shown
+        bool refused = false;  // typed: the text is no number; the field keeps its digits
     };
     const RawField n20{"V", 'N', 20, 0}, n19{"V", 'N', 19, 0}, n20p2{"V", 'N', 20, 2},
         n20p1{"V", 'N', 20, 1}, n25p2{"V", 'N', 25, 2}, n30p5{"V", 'N', 30, 5},
@@ -361,6 +364,13 @@ TEST_F(OverWideNumbersTest, NumbersKeepTheirDigitsOnEveryRoadIntoAField) {
         {kTyped, {}, n20p2, "12345678901234567.25", "12345678901234567.25"},
         {kTyped, {}, n6p1, "1,25", "1.2"},
         {kTyped, {}, n3p1, "-0.04", "0.0"},
+        {kShown, {}, n6p1, "", ""},
+        {kTyped, {}, n6p1, "", ""},
+        {kTyped, {}, n6p1, "abc", "7.0", true},
+        {kTyped, {}, n19, "12x", "7", true},
+        {kTyped, {}, n6p2, "1.2.3", "7.00", true},
+        {kTyped, {}, n6p1, "-", "7.0", true},
+        {kTyped, {}, n6p1, "******", "7.0", true},
     };
     const auto field = [](const std::string& digits, int width) {
         return std::string(width - std::min<std::size_t>(digits.size(), width), ' ') + digits;
@@ -387,19 +397,30 @@ TEST_F(OverWideNumbersTest, NumbersKeepTheirDigitsOnEveryRoadIntoAField) {
                 WriteBytes(table, BuildDbf(0x03, {c.to}, {" " + field(c.value, c.to.length)}));
                 break;
             case kTyped: {
-                WriteBytes(table, BuildDbf(0x03, {c.to}, {" " + field("7", c.to.length)}));
-                // The table editor refuses what would be stored as "*".
+                WriteBytes(table, BuildDbf(0x03, {c.to},
+                                           {" " + field(c.refused ? c.digits : "7", c.to.length)}));
+                // The table editor refuses what would be stored as "*"; a
+                // blank clears the field.
                 const auto kind = TypedDigitsForField(c.value, c.to.length, c.to.decimals).kind;
-                EXPECT_EQ(kind == FieldNumberDigits::fits      ? "fits"
-                          : kind == FieldNumberDigits::tooWide ? "too wide"
-                                                               : "no number",
-                          std::string(c.digits == stars19 ? "too wide" : "fits"));
+                if (!c.value.empty()) {
+                    EXPECT_EQ(kind == FieldNumberDigits::fits      ? "fits"
+                              : kind == FieldNumberDigits::tooWide ? "too wide"
+                                                                   : "no number",
+                              std::string(c.refused             ? "no number"
+                                          : c.digits == stars19 ? "too wide"
+                                                                : "fits"));
+                }
                 TTzDbf ds("T");
                 ds.SetDbfFileName(table);
                 ds.Open();
                 ds.First();
                 ds.Edit();
-                ds.FieldByName("V").SetAsString(c.value);
+                // The field refuses a text that is no number: nothing of
+                // it is stored.
+                if (c.refused)
+                    EXPECT_THROW(ds.FieldByName("V").SetAsString(c.value), EDatabaseError);
+                else
+                    ds.FieldByName("V").SetAsString(c.value);
                 ds.Post();
                 ds.Close();
                 break;
@@ -429,7 +450,9 @@ TEST_F(OverWideNumbersTest, NumbersKeepTheirDigitsOnEveryRoadIntoAField) {
     argv.insert(argv.end(), tables.begin(), tables.end());
     std::string expected;
     for (const Case& c : cases)
-        expected += "['" + (c.digits == stars19 ? std::string("None") : c.digits) + "']\n";
+        expected += "['" +
+                    (c.digits == stars19 || c.digits.empty() ? std::string("None") : c.digits) +
+                    "']\n";
     EXPECT_EQ(RunCapture(argv), expected);
 }
 

@@ -12,6 +12,8 @@
 #include "foundation/formatting.h"
 #include "foundation/text_conv.h"
 #include "foundation/ui_services.h"
+#include "tables/engine/engine_base.h"
+#include "tables/engine/number_digits.h"
 #include "tables/engine/win1252_text.h"
 
 namespace veldrim {
@@ -112,11 +114,18 @@ void TField::SetAsString(const std::string& s) {
         case TFieldType::ftFloat:
         case TFieldType::ftInteger:
         case TFieldType::ftLargeint:
+            // A text that is no number is refused: stored, it would be a
+            // number it does not say, and the field's value lost.
+            if (!t.empty() && TypedDigitsForField(t, def_.size, def_.decimals).kind ==
+                                  FieldNumberDigits::noNumber)
+                throw EDatabaseError(
+                    RefusalOfTypedNumber(AnsiToOemStr(t), def_.name, def_.size, def_.decimals));
             // The typed digits go in as they are, rounded to the field's
-            // places, where the dataset takes them.
+            // places, and a blank as a blank, where the dataset takes them.
+            if (owner_.SetFieldNumberText(*this, s)) return;
             if (t.empty())
                 Clear();
-            else if (!owner_.SetFieldNumberText(*this, s))
+            else
                 SetAsFloat(NumberOfFieldText(s));
             return;
         case TFieldType::ftDate:

@@ -418,7 +418,14 @@ void TTzDataSet::CopyIn(uint8_t* buffer) {
         if (IsNumberDef(d)) {
             const bool stars = FieldHoldsOverWide(n);
             const std::string digits = stars ? std::string() : StoredDigits(d);
-            p[d.dataSize] = stars ? kNumberStars : digits.empty() ? kNumberValue : kNumberDigits;
+            // A blank field is shown blank and, given no value, stays blank:
+            // its digits are none.
+            const std::string stored = stars ? std::string() : StoredFieldText(n);
+            const bool blank =
+                !stored.empty() && stored.find_first_not_of(' ') == std::string::npos;
+            p[d.dataSize] = stars                      ? kNumberStars
+                            : digits.empty() && !blank ? kNumberValue
+                                                       : kNumberDigits;
             p[d.dataSize + 1] = static_cast<uint8_t>(digits.size());
             std::memcpy(p + d.dataSize + 2, digits.data(), digits.size());
         }
@@ -774,10 +781,13 @@ int TTzDataSet::TziPutNumberText(const TField& f, uint8_t* buffer, const std::st
     const TFieldDef& d = f.Def();
     if (!IsNumberDef(d)) return kTziOk;
     uint8_t* p = buffer + d.offset;
-    // A text that is no number reads as 0, as a typed number always has.
+    // A blank is a field without digits; a text that is no number the
+    // field refuses before it comes here.
     FieldNumberDigits digits = TypedDigitsForField(text, d.size, d.decimals);
-    if (digits.kind == FieldNumberDigits::noNumber)
-        digits = DigitsForField("0", d.size, d.decimals);
+    if (TrimBoth(text).empty())
+        digits = {FieldNumberDigits::fits, {}};
+    else if (digits.kind == FieldNumberDigits::noNumber)
+        return kTziOk;
     std::memset(p, 0, static_cast<std::size_t>(d.dataSize));
     p[d.dataSize] = kNumberStars;
     p[d.dataSize + 1] = 0;

@@ -22,9 +22,10 @@
 // A number field's value is followed by a mark and room for its digits:
 // the mark is 0 while the value is the field's, 1 while the field is stored
 // as "*" and was given no value, 2 while the digits are the field's (as
-// stored, or as typed); then a length byte and the digits, as many as the
-// table's field has characters. A number of 19 or 20 digits, beyond a double
-// or a 64-bit integer, is shown and written as its digits.
+// stored, or as typed; none for a blank field); then a length byte and the
+// digits, as many as the table's field has characters. A number of 19 or 20
+// digits, beyond a double or a 64-bit integer, is shown and written as its
+// digits.
 //
 // Integer widths follow the engine's binary record (BinaryFieldSize), so a
 // ten-digit number never wraps at 32 bits.

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "foundation/codepage.h"
+
 namespace veldrim {
 
 namespace {
@@ -18,11 +20,16 @@ struct Decimal {
     int64_t whole = 0;
 };
 
+std::string_view Trimmed(std::string_view s) {
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
+    return s;
+}
+
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool ReadDecimal(std::string_view s, Decimal& d) {
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
+    s = Trimmed(s);
     if (!s.empty() && (s[0] == '-' || s[0] == '+')) {
         d.negative = s[0] == '-';
         s.remove_prefix(1);
@@ -123,6 +130,22 @@ FieldNumberDigits TypedDigitsForField(std::string_view text, int length, int dec
     std::string t(text);
     if (const auto comma = t.find(','); comma != std::string::npos) t[comma] = '.';
     return DigitsForField(t, length, decimals);
+}
+
+std::string RefusalOfTypedNumber(std::string_view text, std::string_view name, int length,
+                                 int decimals) {
+    const std::string_view value = Trimmed(text);
+    if (value.empty()) return {};
+    std::string verdict;
+    switch (TypedDigitsForField(value, length, decimals).kind) {
+        case FieldNumberDigits::fits: return {};
+        case FieldNumberDigits::tooWide: verdict = " passt nicht in das Feld "; break;
+        case FieldNumberDigits::noNumber: verdict = " ist keine Zahl für das Feld "_cp850; break;
+    }
+    std::string places = std::to_string(length) + (length == 1 ? " Stelle" : " Stellen");
+    if (decimals > 0)
+        places += ", " + std::to_string(decimals) + (decimals == 1 ? " Dezimale" : " Dezimalen");
+    return "Der Wert " + std::string(value) + verdict + std::string(name) + " (" + places + ") !";
 }
 
 }  // namespace veldrim

@@ -33,4 +33,11 @@ FieldNumberDigits DigitsForField(std::string_view text, int length, int decimals
 // dataset's store of a typed number both read it through here.
 FieldNumberDigits TypedDigitsForField(std::string_view text, int length, int decimals);
 
+// What a number field `name` of `length` characters with `decimals` places
+// says of a text typed into it that it cannot store as typed, in code page
+// 850: the value and the field named, for a number too wide and for a text
+// that is no number. "" for a number that fits and for a blank.
+std::string RefusalOfTypedNumber(std::string_view text, std::string_view name, int length,
+                                 int decimals);
+
 }  // namespace veldrim

@@ -410,18 +410,6 @@ void TzTableModel::SetReadOnly(bool on) {
 
 namespace {
 
-// A number typed into a number field fits its width.
-bool FitsTheField(const TDTField& d, const QString& typed) {
-    if (d.type != 'N' && d.type != 'F') return true;
-    const std::string text = ToOem(typed.trimmed());
-    // Blank, or the stars the cell shows given back: nothing new is stored.
-    if (text.empty() || text.find_first_not_of('*') == std::string::npos) return true;
-    // The digits the field would store: a number wider than the field would
-    // be stored as stars, and both the typed value and the old one would be
-    // lost without a word.
-    return TypedDigitsForField(text, d.length, d.decimals).kind != FieldNumberDigits::tooWide;
-}
-
 // The engine's message for a date it cannot write (a year before 1).
 constexpr const char* kUnstorableDate = "        Invalid date       ";
 
@@ -460,13 +448,14 @@ std::string RefusalOfTypedText(const TDTField& d, const QString& typed) {
         }
         return {};
     }
-    if (FitsTheField(d, typed)) return {};
-    return "Der Wert " + ToOem(typed.trimmed()) + " passt nicht in das Feld " + d.name + " (" +
-           std::to_string(d.length) + " Stellen" +
-           (d.decimals > 0
-                ? ", " + std::to_string(d.decimals) + (d.decimals == 1 ? " Dezimale" : " Dezimalen")
-                : "") +
-           ") !";
+    if (d.type != 'N' && d.type != 'F') return {};
+    // The stars the cell shows, given back: nothing new is stored. Any
+    // other text is a number the field stores as its digits, or it is
+    // refused before anything of the row changes: a number too wide (it
+    // would be stored as stars) and a text that is no number at all.
+    const QString text = typed.trimmed();
+    if (!text.isEmpty() && text.count('*') == text.size()) return {};
+    return RefusalOfTypedNumber(ToOem(text), d.name, d.length, d.decimals);
 }
 
 bool TzTableModel::Store(const QModelIndex& index, TField& f, const QVariant& value, int role) {

@@ -40,7 +40,8 @@ struct TzCellColors {
 // The verdict on a text typed into a cell of a field: empty when the field
 // takes it, else the message that says why not: a number wider than its
 // field (stored, it would be stars, and both the typed and the old value
-// lost), a date the engine cannot read or store. Shows nothing.
+// lost), a text in a number field that is no number, a date the engine
+// cannot read or store. Shows nothing.
 std::string RefusalOfTypedText(const TDTField& field, const QString& typed);
 
 class TzTableModel : public QAbstractTableModel {

@@ -544,9 +544,12 @@ std::string GetDbfFieldName(int n) {
     return name;
 }
 
+// The program's texts are code page 850; the engine hands a table's texts
+// out and takes them in as Windows-1252 (an OEM table's records are
+// converted as they are read and written).
 std::string GetDbfFieldStr(int n) {
     std::string text;
-    Guarded([&] { text = OpenTable().SField(n); });
+    Guarded([&] { text = AnsiToOemStr(OpenTable().SField(n)); });
     return text;
 }
 
@@ -557,7 +560,7 @@ bool GetDbfFieldBool(const std::string& fieldName) {
 }
 
 bool PutDbfFieldStr(const std::string& f, const std::string& v) {
-    return Guarded([&] { OpenTable().PutStringByName(f, v); });
+    return Guarded([&] { OpenTable().PutStringByName(f, OemToAnsiStr(v)); });
 }
 bool PutDbfFieldFloat(const std::string& f, double v) {
     return Guarded([&] { OpenTable().PutFloatByName(f, v); });

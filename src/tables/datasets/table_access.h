@@ -100,6 +100,7 @@ bool AppendDbfRecord();
 int32_t DbfRecNo();
 int32_t DbfRecCount();
 std::string GetDbfFieldName(int n);
+// Texts are the program's (code page 850), whatever the table's code page.
 std::string GetDbfFieldStr(int n);
 bool GetDbfFieldBool(const std::string& fieldName);
 // Each puts the table into the edit state and changes the engine's copy of

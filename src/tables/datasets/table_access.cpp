@@ -80,12 +80,6 @@ bool TableFolderWritable(const std::string& folder) {
     return IsDirWritable(FolderOrCurrent(folder));
 }
 
-bool SameFolder(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    const bool same = std::filesystem::equivalent(FolderOrCurrent(a), FolderOrCurrent(b), ec);
-    return ec ? EnsureTrailingBackslash(a) == EnsureTrailingBackslash(b) : same;
-}
-
 void MakeWritable(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) ::chmod(path.c_str(), st.st_mode | S_IWUSR);
@@ -128,13 +122,6 @@ bool CopyWhole(const std::string& source, const std::string& target) {
 }
 
 }  // namespace
-
-std::string shippedTablesFolder;
-
-bool IsShippedTablesFolder(const std::string& folder) {
-    if (shippedTablesFolder.empty() || !SameFolder(folder, shippedTablesFolder)) return false;
-    return userDataDirectory.empty() || !SameFolder(userDataDirectory, shippedTablesFolder);
-}
 
 std::string UserCopyOfShippedTable(const std::string& name) {
     if (shippedTablesFolder.empty() || userDataDirectory.empty()) return {};
@@ -222,7 +209,6 @@ void ResetTableAccess() {
     DbfGridCol = kDefaults.DbfGridCol;
     DbfWriteChecked = kDefaults.DbfWriteChecked;
     DbfFolderWritable = kDefaults.DbfFolderWritable;
-    shippedTablesFolder.clear();
 }
 
 void CreateTableEditorForm() {
@@ -295,8 +281,8 @@ void Tdbf4::ShowInMode(const std::string& command, int mode) {
         // option copies from a writable one too).
         // The installed tables are never written, the folder never probed.
         const std::string copies = PrivateScratchFolder();
-        if (SameFolder(DirPartOf(labelFilename), copies) &&
-            !SameFolder(copies, databaseDirectory) && !IsShippedTablesFolder(databaseDirectory) &&
+        if (IsSameFolder(DirPartOf(labelFilename), copies) &&
+            !IsSameFolder(copies, databaseDirectory) && !IsShippedTablesFolder(databaseDirectory) &&
             !TableFolderWritable(databaseDirectory))
             Ui().ShowMessage(
                 "",

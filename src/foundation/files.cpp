@@ -163,6 +163,19 @@ bool DirAccessible(const std::string& dir) {
     return !d.empty() && ::access(d.c_str(), X_OK) == 0 && DirExists(d);
 }
 
+bool IsSameFolder(const std::string& a, const std::string& b) {
+    // An empty folder setting is the current folder.
+    const auto orCurrent = [](const std::string& f) { return f.empty() ? std::string(".") : f; };
+    std::error_code ec;
+    const bool same = fs::equivalent(orCurrent(a), orCurrent(b), ec);
+    return ec ? EnsureTrailingBackslash(a) == EnsureTrailingBackslash(b) : same;
+}
+
+bool IsShippedTablesFolder(const std::string& folder) {
+    if (shippedTablesFolder.empty() || !IsSameFolder(folder, shippedTablesFolder)) return false;
+    return userDataDirectory.empty() || !IsSameFolder(userDataDirectory, shippedTablesFolder);
+}
+
 bool IsDirWritable(const std::string& dir) {
     if (!DirExists(dir)) return false;
     std::string probe = EnsureTrailingBackslash(dir) + "x.$$$XXXXXX";

@@ -77,6 +77,14 @@ bool ReadWholeRegularFile(const std::string& path, std::string& bytes);
 bool FileExists(const std::string& name);
 bool DirExists(const std::string& dir);
 bool DirAccessible(const std::string& dir);
+// Whether two folder names lead to one folder (an empty name is the current
+// folder); compared as names where one of them leads nowhere.
+bool IsSameFolder(const std::string& a, const std::string& b);
+// Whether the tables of `folder` are the installed ones (shippedTablesFolder),
+// which are never written. Not so where the program was installed into the
+// user's data folder itself: the tables there are the user's own.
+bool IsShippedTablesFolder(const std::string& folder);
+
 // Creates and removes a probe file in the folder (through the file call
 // table). Only for folders that are the program's own to write: a probe is a
 // file in the folder, if only for a moment.

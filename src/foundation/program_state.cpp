@@ -42,6 +42,7 @@ struct ProgramStateDefaults {
     std::string_view helpDirectory = "";
     std::string_view userDirectory = "";
     std::string_view userDataDirectory = "";
+    std::string_view shippedTablesFolder = "";
 
     // Settings of the global state.
     std::int16_t helpLevel = 1;
@@ -191,6 +192,7 @@ std::string ediDirectory{kDefaults.ediDirectory};
 std::string helpDirectory{kDefaults.helpDirectory};
 std::string userDirectory{kDefaults.userDirectory};
 std::string userDataDirectory{kDefaults.userDataDirectory};
+std::string shippedTablesFolder{kDefaults.shippedTablesFolder};
 
 // Settings of the global state.
 std::int16_t helpLevel = kDefaults.helpLevel;
@@ -314,6 +316,7 @@ void ResetProgramState() {
     helpDirectory = kDefaults.helpDirectory;
     userDirectory = kDefaults.userDirectory;
     userDataDirectory = kDefaults.userDataDirectory;
+    shippedTablesFolder = kDefaults.shippedTablesFolder;
     helpLevel = kDefaults.helpLevel;
     printerPort = kDefaults.printerPort;
     printerPortHardcopy = kDefaults.printerPortHardcopy;

@@ -83,6 +83,10 @@ extern std::string userDirectory;  // "Ordner für temporäre Dateien": temporar
 // installation ships (edited message explanations). Empty until the start-up
 // sets it: then nothing is written there.
 extern std::string userDataDirectory;
+// The folder of the tables installed with the program (set at start-up from
+// the installed data folder; empty when none was found). Its tables are
+// read where they are, never written, and nothing is created beside them.
+extern std::string shippedTablesFolder;
 
 // ---- Settings of the global state -------------------------------------------
 

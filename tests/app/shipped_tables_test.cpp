@@ -10,6 +10,7 @@
 #include "app/main_commands.h"
 #include "app/print_layouts.h"
 #include "app_test_support.h"
+#include "foundation/files.h"
 #include "foundation/program_state.h"
 #include "support/fault_calls.h"
 #include "tables/datasets/table_access.h"
@@ -95,9 +96,10 @@ TEST_F(ShippedTablesCore, TheCopyOfAReadOnlyInstallStartsFromTheEarlierEditedCop
 
 // The installed tables are never written, so nothing asks whether their
 // folder could be: the first open of an installed table with a fresh home,
-// for a pick, an edit, a change or an edit under the option "copy DBF ->
+// for a pick (also in the order of two of its fields, as the material pick
+// shows it), an edit, a change or an edit under the option "copy DBF ->
 // TEMP", creates no file in the install folder, not even for a moment (a
-// write-protected one, whoever runs the tests).
+// write-protected one, whoever runs the tests), and fails nowhere.
 TEST_F(ShippedTablesCore, TheFirstOpenOfAnInstalledTableCreatesNothingInTheInstallFolder) {
     auto edit = [&](const char* table) {
         CreateTableEditorForm();
@@ -107,6 +109,12 @@ TEST_F(ShippedTablesCore, TheFirstOpenOfAnInstalledTableCreatesNothingInTheInsta
     };
     const std::pair<const char*, std::function<bool()>> opens[] = {
         {"pick", [] { return OpenDbfTable("vovuzi"); }},
+        {"pick in the order of kind and treatment",
+         [] {
+             if (!OpenDbfTable("vovuzi")) return false;
+             BuildTempIndex(GetDbfFieldName(1) + "*100+" + GetDbfFieldName(2), "vovuzi");
+             return !cancelFlag && LastError() == 0;
+         }},
         {"edit", [&] { return edit("vovuzi"); }},
         {"change", [] { return OpenDbfTableForChange("printout"); }},
         {"edit with copy DBF -> TEMP", [&] {

@@ -80,12 +80,6 @@ bool TableFolderWritable(const std::string& folder) {
     return IsDirWritable(FolderOrCurrent(folder));
 }
 
-bool SameFolder(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    const bool same = std::filesystem::equivalent(FolderOrCurrent(a), FolderOrCurrent(b), ec);
-    return ec ? EnsureTrailingBackslash(a) == EnsureTrailingBackslash(b) : same;
-}
-
 void MakeWritable(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) ::chmod(path.c_str(), st.st_mode | S_IWUSR);
@@ -128,13 +122,6 @@ bool CopyWhole(const std::string& source, const std::string& target) {
 }
 
 }  // namespace
-
-std::string shippedTablesFolder;
-
-bool IsShippedTablesFolder(const std::string& folder) {
-    if (shippedTablesFolder.empty() || !SameFolder(folder, shippedTablesFolder)) return false;
-    return userDataDirectory.empty() || !SameFolder(userDataDirectory, shippedTablesFolder);
-}
 
 std::string UserCopyOfShippedTable(const std::string& name) {
     if (shippedTablesFolder.empty() || userDataDirectory.empty()) return {};
@@ -222,7 +209,6 @@ void ResetTableAccess() {
     DbfGridCol = kDefaults.DbfGridCol;
     DbfWriteChecked = kDefaults.DbfWriteChecked;
     DbfFolderWritable = kDefaults.DbfFolderWritable;
-    shippedTablesFolder.clear();
 }
 
 void CreateTableEditorForm() {
@@ -295,8 +281,8 @@ void Tdbf4::ShowInMode(const std::string& command, int mode) {
         // option copies from a writable one too).
         // The installed tables are never written, the folder never probed.
         const std::string copies = PrivateScratchFolder();
-        if (SameFolder(DirPartOf(labelFilename), copies) &&
-            !SameFolder(copies, databaseDirectory) && !IsShippedTablesFolder(databaseDirectory) &&
+        if (IsSameFolder(DirPartOf(labelFilename), copies) &&
+            !IsSameFolder(copies, databaseDirectory) && !IsShippedTablesFolder(databaseDirectory) &&
             !TableFolderWritable(databaseDirectory))
             Ui().ShowMessage(
                 "",
@@ -544,9 +530,12 @@ std::string GetDbfFieldName(int n) {
     return name;
 }
 
+// The program's texts are code page 850; the engine hands a table's texts
+// out and takes them in as Windows-1252 (an OEM table's records are
+// converted as they are read and written).
 std::string GetDbfFieldStr(int n) {
     std::string text;
-    Guarded([&] { text = OpenTable().SField(n); });
+    Guarded([&] { text = AnsiToOemStr(OpenTable().SField(n)); });
     return text;
 }
 
@@ -557,7 +546,7 @@ bool GetDbfFieldBool(const std::string& fieldName) {
 }
 
 bool PutDbfFieldStr(const std::string& f, const std::string& v) {
-    return Guarded([&] { OpenTable().PutStringByName(f, v); });
+    return Guarded([&] { OpenTable().PutStringByName(f, OemToAnsiStr(v)); });
 }
 bool PutDbfFieldFloat(const std::string& f, double v) {
     return Guarded([&] { OpenTable().PutFloatByName(f, v); });

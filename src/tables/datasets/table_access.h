@@ -100,6 +100,7 @@ bool AppendDbfRecord();
 int32_t DbfRecNo();
 int32_t DbfRecCount();
 std::string GetDbfFieldName(int n);
+// Texts are the program's (code page 850), whatever the table's code page.
 std::string GetDbfFieldStr(int n);
 bool GetDbfFieldBool(const std::string& fieldName);
 // Each puts the table into the edit state and changes the engine's copy of
@@ -117,13 +118,6 @@ int DbfFieldNumber(const std::string& fieldName);
 
 // The once-per-run write check of a table's folder.
 bool DbfDirectoryWritable(const std::string& folder, const std::string& name);
-// The folder of the tables installed with the program (set at start-up
-// from the installed data folder; empty when none was found).
-extern std::string shippedTablesFolder;
-// Whether the tables of `folder` are the installed ones, which are never
-// written. Not so where the program was installed into the user's data
-// folder itself: the tables there are the user's own.
-bool IsShippedTablesFolder(const std::string& folder);
 // The user's own copy of table `name` of the installed folder, in the
 // user's data folder: its path when the user has one, else empty.
 std::string UserCopyOfShippedTable(const std::string& name);

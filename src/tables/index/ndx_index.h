@@ -112,7 +112,8 @@ void HandleSemafore(int action);
 void SetReadSemaphoreProc(bool on);
 void SetLockSemaphoreProc(bool on);
 // The name of the semaphore file of the table `tableFileName`: named after
-// the table file itself, so that every name a link gives it shares one.
+// the table file itself, so that every name a link gives it shares one;
+// for a table of the installed tables' folder, in the private folder.
 std::string IndexSemaphoreName(const std::string& tableFileName);
 // The unit's settings at start-up.
 struct TIndexDefaults {

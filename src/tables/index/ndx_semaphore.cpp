@@ -29,6 +29,7 @@
 
 #include "foundation/codepage.h"
 #include "foundation/files.h"
+#include "foundation/save_target.h"
 #include "tables/engine/dbf_file.h"
 #include "tables/engine/engine_base.h"
 #include "tables/engine/engine_dates.h"
@@ -648,7 +649,13 @@ void HandleSemafore(int action) { ndx::Perform(action); }
 std::string IndexSemaphoreName(const std::string& tableFileName) {
     std::error_code ec;
     const auto real = std::filesystem::canonical(tableFileName, ec);
-    return ForceExtension(ec ? tableFileName : real.string(), "@S@");
+    const std::string table = ec ? tableFileName : real.string();
+    // An installed table is read where it is, and nothing is created beside
+    // it: its indexes are the user's own, and so is its semaphore, in the
+    // private folder (named apart from a working copy of the table there).
+    if (IsShippedTablesFolder(DirPartOf(table)))
+        return ForceExtension(InPrivateFolder("installed-" + LeafOf(table)), "@S@");
+    return ForceExtension(table, "@S@");
 }
 
 void SetReadSemaphoreProc(bool on) {

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include "foundation/files.h"
 #include "foundation/messages.h"
 #include "foundation/program_state.h"
+#include "foundation/text_conv.h"
 #include "tables/datasets/table_access.h"
 #include "tables/engine/navigation.h"
 #include "tables/table_test_util.h"
@@ -169,6 +171,48 @@ TEST_F(TableAccessTest, EditingInAWritableTableFolderNeedsNoWorkingCopy) {
         EXPECT_EQ(noticed, c.noticed);
     }
     fs::current_path(before);
+}
+
+// The program's texts are code page 850 (a material's name taken into the
+// gear data, a print layout's name typed for the save); the table holds
+// them in code page 850. Read and written through the table access they
+// keep their umlauts and ß, byte for byte (ä 84, Ö 99, ü 81, ß E1 in code
+// page 850), and an outside reader finds the letters in the file.
+TEST_F(TableAccessTest, TextsWithUmlautsPassInTheProgramsCodePage) {
+    const std::string path = dir + "/dbf/lube.dbf";
+    struct Case {
+        const char* shown;   // as an outside reader shows it
+        const char* stored;  // code page 850
+    };
+    const Case cases[] = {
+        {"Grauguß", "Graugu\xe1"},
+        {"Ölsäure Ü", "\x99ls\x84ure \x9a"},
+        {"grün", "gr\x81n"},
+        {"plain", "plain"},
+    };
+    std::vector<std::string> records;
+    for (const Case& c : cases)
+        records.push_back(" " + std::string(c.stored) + std::string(12 - strlen(c.stored), ' '));
+    WriteBytes(path, BuildDbf(0x03, {{"NAME", 'C', 12, 0}}, records));
+    ASSERT_TRUE(OpenDbfTable("lube.dbf"));
+    for (int r = 1; r <= 4; ++r) {
+        const Case& c = cases[r - 1];
+        SCOPED_TRACE(c.shown);
+        GoDbfRecord(r);
+        EXPECT_EQ(TrimBoth(GetDbfFieldStr(1)), c.stored);
+        EXPECT_TRUE(PutDbfFieldStr("name", c.stored));
+        EXPECT_TRUE(AppendDbfRecord());
+    }
+    CloseDbfTable();
+    std::string shown;
+    for (const Case& c : cases) shown += std::string(c.shown) + "\n";
+    EXPECT_EQ(RunCapture({"/usr/bin/python3", "-c",
+                          "import sys, dbfread\n"
+                          "for r in list(dbfread.DBF(sys.argv[1], encoding='cp850'))[4:]:\n"
+                          "    print(r['NAME'])\n",
+                          path}),
+              shown)
+        << "the records appended";
 }
 
 TEST_F(TableAccessTest, AMissingTableIsReportedAndNothingOpens) {

@@ -102,7 +102,7 @@ int OpenPlainFile(const std::string& path, int flags) {
     struct stat st {};
     const bool noFollow = (flags & O_NOFOLLOW) != 0;
     if ((noFollow ? ::lstat(path.c_str(), &st) : ::stat(path.c_str(), &st)) != 0) return -1;
-    if (S_ISDIR(st.st_mode) || !S_ISREG(st.st_mode)) {
+    if (!S_ISREG(st.st_mode)) {
         errno = S_ISDIR(st.st_mode) ? EISDIR : ENODEV;
         return -1;
     }
@@ -210,6 +210,12 @@ FileIdentity IdentityFromStat(const struct stat& st) {
 std::optional<FileIdentity> IdentityOf(const std::string& path) {
     struct stat st {};
     if (path.empty() || ::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return IdentityFromStat(st);
+}
+
+std::optional<FileIdentity> IdentityAtName(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::lstat(path.c_str(), &st) != 0) return std::nullopt;
     return IdentityFromStat(st);
 }
 

@@ -52,6 +52,8 @@ struct FileIdentity {
 // The file a name leads to, symbolic links followed; nothing opens it.
 // Empty when the name leads to no file.
 std::optional<FileIdentity> IdentityOf(const std::string& path);
+// What stands at the name itself, no link followed (a link is itself).
+std::optional<FileIdentity> IdentityAtName(const std::string& path);
 // The file an open descriptor reads or writes.
 std::optional<FileIdentity> IdentityOfOpenFile(int fd);
 

@@ -213,14 +213,6 @@ void CopyTextFileForDisplay(const std::string& src, const std::string& dst) {
 // file. Empty when the output is no claimed name (a chosen file, OUTDOS.TXT).
 std::optional<FileIdentity> claimedOutput;
 
-// The file that stands at name itself, no link followed.
-std::optional<FileIdentity> IdentityAtName(const std::string& name) {
-    struct stat st {};
-    if (::lstat(name.c_str(), &st) != 0) return std::nullopt;
-    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
-                        static_cast<std::uint64_t>(st.st_ino), S_ISREG(st.st_mode)};
-}
-
 // Claims name for the report's output: creates it empty and exclusively,
 // never through a link, and keeps which file was created. False (errno set)
 // when the name is taken or the folder refuses it.
@@ -239,12 +231,10 @@ bool ClaimOutputFile(const std::string& name, unsigned mode) {
 // file than the one claimed; else err is the reason. The cancel flag is set.
 void RefuseClaimedName(const std::string& name, int err) {
     struct stat st {};
-    if (::lstat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        ShowErrorIfEnabled(SaveFailureText(name, EISDIR));
-    else if (::lstat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
-        ShowErrorIfEnabled(NoPlainFileText(name));
-    else
-        ShowErrorIfEnabled(SaveFailureText(name, err));
+    const bool there = ::lstat(name.c_str(), &st) == 0;
+    ShowErrorIfEnabled(there && S_ISDIR(st.st_mode)    ? FolderAtNameText(name)
+                       : there && !S_ISREG(st.st_mode) ? NoPlainFileText(name)
+                                                       : SaveFailureText(name, err));
     cancelFlag = true;
 }
 

@@ -517,7 +517,7 @@ void TTzDataSet::CopyOut(const uint8_t* buffer, int fieldNo, bool onlyChanged) {
                 std::string text = v == 0 ? BlankDate(DateFormat) : DigitsToDate(digits);
                 std::string check;
                 if (v != 0 && (digits.empty() || !DateTextToDigits(text, check))) {
-                    EngineMessageBox("        Invalid date       ", "", 0);
+                    EngineMessageBox(kUnstorableDateText, "", 0);
                     text = BlankDate(DateFormat);
                 }
                 SetBinaryText(n, TrimRight(text));

@@ -78,6 +78,8 @@ bool EngineShowsMessageBoxes();
 // Day numbers of the date scale and YYYYMMDD texts.
 double DaysFromDigits(const std::string& yyyymmdd);
 std::string DigitsFromDays(double days);
+// The engine's message for a date it cannot write (a year before 1).
+inline constexpr const char* kUnstorableDateText = "        Invalid date       ";
 // An engine date text as days: strict (0 for any text the engine does not
 // take) or lenient (an ISO text YYYY-MM-DD is accepted as well; any other
 // raises EDatabaseError " Invalid date ...").

@@ -410,9 +410,6 @@ void TzTableModel::SetReadOnly(bool on) {
 
 namespace {
 
-// The engine's message for a date it cannot write (a year before 1).
-constexpr const char* kUnstorableDate = "        Invalid date       ";
-
 // Holds back what the dataset or the engine would show while a cell is
 // stored: their messages are kept, a question gets the cancel answer, and
 // nothing runs an event loop.
@@ -442,7 +439,7 @@ std::string RefusalOfTypedText(const TDTField& d, const QString& typed) {
     if (d.type == 'D') {
         try {
             const double days = DaysOfTypedDate(ToOem(typed));
-            if (days != 0 && DigitsFromDays(days).empty()) return kUnstorableDate;
+            if (days != 0 && DigitsFromDays(days).empty()) return kUnstorableDateText;
         } catch (const EDatabaseError& e) {
             return e.what();
         }

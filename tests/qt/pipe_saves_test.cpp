@@ -44,7 +44,8 @@ protected:
     static std::string FolderRefusal(const std::string& path) {
         return "Datei " + path + " ist ein Ordner und wird nicht \xC3\xBC" + "berschrieben !";
     }
-    ScriptedUi scripted;
+    // Every message runs a real modal box, as in the window.
+    test::ModalMessageUi scripted;
 };
 
 // A folder or a pipe at the name a save writes: Speichern of the set, the
@@ -97,6 +98,8 @@ TEST_F(PipeSaves, AFolderOrAPipeAtASavesNameIsNamedAndNeverAskedAbout) {
         EXPECT_EQ(Shown(),
                   std::vector<std::string>{c.folder ? FolderRefusal(c.name) : Refusal(c.name)});
         EXPECT_TRUE(scripted.CallsOf("ask").empty()) << scripted.CallsOf("ask")[0].text;
+        EXPECT_EQ(scripted.closedByOk, 1) << "the message's box ran";
+        scripted.closedByOk = 0;
         if (c.folder) {
             EXPECT_TRUE(fs::is_directory(c.name));
         } else {

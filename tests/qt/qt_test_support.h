@@ -95,6 +95,21 @@ public:
         ScriptedUi::ShowMessage(title, text, kind);
         QMessageBox box(QMessageBox::Critical, FromOem(title), FromOem(text), QMessageBox::Ok,
                         DialogParent());
+        RunUntilActive(box);
+    }
+    // The question's box runs its loop as well; the answer is the queued one.
+    Answer Ask(const std::string& title, const std::string& text, AskButtons buttons,
+               MessageKind kind) override {
+        const Answer answer = ScriptedUi::Ask(title, text, buttons, kind);
+        QMessageBox box(QMessageBox::Question, FromOem(title), FromOem(text),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, DialogParent());
+        RunUntilActive(box);
+        return answer;
+    }
+    int closedByOk = 0;  // boxes that were active and closed
+
+private:
+    void RunUntilActive(QMessageBox& box) {
         box.setObjectName("MessageBox");
         ModalDriver ok([&box](QWidget* w) {
             if (w != &box || !box.isActiveWindow()) return false;
@@ -104,7 +119,6 @@ public:
         box.exec();
         if (ok.acted()) ++closedByOk;
     }
-    int closedByOk = 0;  // boxes that were active and closed with OK
 };
 
 // Deletes the text viewers left open: they belong to the main window and

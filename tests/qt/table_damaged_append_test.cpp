@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "qt/qt_test_support.h"
 #include "qt/table_editor_window_fixture.h"
 #include "tables/qt/tz_navigator.h"
 
@@ -40,13 +41,15 @@ TEST_F(TableEditorWindowTest, AppendDbfOfADamagedSourceShowsEveryRecordTheTableH
         b.resize(kHeaderLength + c.bytes);
         const std::string source = Path("damaged.dbf");
         WriteBytes(source, b);
-        ui.calls.clear();
-
-        ui.QueueText(source);
+        // The report runs a real modal box, as in the window.
+        veldrim::test::ModalMessageUi boxes;
+        ScopedUi scope{boxes};
+        boxes.QueueText(source);
         window->miFileAppendDbf->trigger();
         const int rows = 3 + c.whole;
-        const std::vector<std::string> messages = ui.TextsOf("message");
+        const std::vector<std::string> messages = boxes.TextsOf("message");
         ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(boxes.closedByOk, 1) << "the message's box ran";
         EXPECT_TRUE(Contains(messages[0], "enth\x84lt " + std::to_string(c.whole) + " ganze"))
             << messages[0];
         EXPECT_EQ(DbfRead(path, "print(len(t.records))"), std::to_string(rows) + "\n");

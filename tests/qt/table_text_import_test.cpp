@@ -7,6 +7,7 @@
 
 #include <QAction>
 
+#include "qt/qt_test_support.h"
 #include "qt/table_editor_window_fixture.h"
 #include "support/fifo_watch.h"
 #include "support/scripted_ui.h"
@@ -41,13 +42,17 @@ TEST_F(TableEditorWindowTest, AppendDelimitedOfAPipeIsRefusedAtOnce) {
     const std::string table = Slurp(path);
     FifoWatch pipe(Path("oils.txt"));
     ASSERT_TRUE(pipe.Made());
-    ui.QueueText(Path("oils.txt"));
+    // The refusal runs a real modal box, as in the window.
+    veldrim::test::ModalMessageUi boxes;
+    ScopedUi scope{boxes};
+    boxes.QueueText(Path("oils.txt"));
     window->miFileAppendDelimited->trigger();
     EXPECT_TRUE(pipe.Stop()) << "the import waited on the pipe";
     EXPECT_EQ(Model().rowCount(), 3);
     EXPECT_EQ(Slurp(path), table);
-    const std::vector<std::string> messages = ui.TextsOf("message");
+    const std::vector<std::string> messages = boxes.TextsOf("message");
     ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(boxes.closedByOk, 1) << "the message's box ran";
     EXPECT_TRUE(Contains(messages[0], "Datei " + Path("oils.txt") + " ist keine gew"))
         << messages[0];
 }

@@ -198,7 +198,8 @@ TEST_F(WindowSavesTest, SpeichernAfterTheStartWritesTheSetsFileOrAsksFirst) {
         Spit(started, demo);
         if (*c.beside) Spit(folder / c.beside, other);
 
-        ScriptedUi answers;
+        // The question runs a real modal box, as in the window.
+        test::ModalMessageUi answers;
         if (c.answer) answers.QueueAnswer(*c.answer);
         startedWindow = window.get();
         startedAnswers = &answers;
@@ -213,6 +214,7 @@ TEST_F(WindowSavesTest, SpeichernAfterTheStartWritesTheSetsFileOrAsksFirst) {
         if (c.answer) {
             ASSERT_EQ(asked.size(), 1u);
             EXPECT_EQ(asked[0].text, ReplaceQuestion(folder / c.beside));
+            EXPECT_EQ(answers.closedByOk, 1) << "the question's box ran";
         } else {
             EXPECT_TRUE(asked.empty()) << asked[0].text;
         }

@@ -103,6 +103,16 @@ TEST_F(HardnessTest, ConversionsOnRowsAndBetweenThem) {
          58.05L,
          {0, 655, 0, 0, 58.05L, 80.15L, 69.2L, 89.35L, 75.7L, 64.4L, 622.25L}},
         {"HV 80, the first row", kScaleHV, 80, {255, 80, 0, 0, 0, 0, 0, 0, 0, 0, 76}},
+        // The tops of the Rm and HRB ranges are the last entries of their columns,
+        // rows 80 and 43; HB = 0.95 HV = 617.5 and 275.5.
+        {"Rm 2180, top of Rm",
+         kScaleRm,
+         2180,
+         {2180, 650, 0, 0, 57.8L, 80.0L, 69.0L, 89.2L, 75.5L, 64.1L, 617.5L}},
+        {"HRB 105, top of HRB",
+         kScaleHRB,
+         105,
+         {930, 290, 105, 0, 28.5L, 64.5L, 46.5L, 74.2L, 49.0L, 29.5L, 275.5L}},
     };
     for (const auto& c : cases) {
         ConvertHardness(c.scale, c.value);

@@ -117,6 +117,9 @@ TEST_F(CylBridgeTest, EachCheckGivesItsOwnMessage) {
     const CheckCase cases[] = {
         {[](CylGearRecord&) {}, {}, false},
         {[](CylGearRecord& g) { g.sat[2] = 0.29L; }, {"Warnung: Spitzzahn ! (2)"}, false},
+        // On the limit 0.15 mn = 0.15 * 2 mm = 0.3 mm the tooth is pointed.
+        {[](CylGearRecord& g) { g.sat[1] = 0.3L; }, {"Warnung: Spitzzahn ! (1)"}, false},
+        {[](CylGearRecord& g) { g.san[2] = 0.3L; }, {"Warnung: Spitzzahn ! (2)"}, false},
         {[](CylGearRecord& g) { g.xMin[1] = 0.21L; }, {"Warnung: Unterschnitt ! (1)"}, true},
         {[](CylGearRecord& g) { g.cToFormCircle[2] = -0.25L; },
          {"Warnung: cffmin < 0 ! (" + FormatLength(-0.25L) + ")"},
@@ -126,6 +129,8 @@ TEST_F(CylBridgeTest, EachCheckGivesItsOwnMessage) {
         {[](CylGearRecord& g) { g.epsAlpha = 0.99L; }, {"eps.alpha < 1 !"}, false},
         {[](CylGearRecord& g) { g.epsBeta = 0.99L; }, {"eps.beta < 1 !"}, true},
         {[](CylGearRecord& g) { g.epsBeta = 0.5L, g.beta = -12; }, {}, false},  // only beta > 0
+        // A spur gear gets neither the eps.beta nor the face width warning.
+        {[](CylGearRecord& g) { g.epsBeta = 0.5L, g.beta = 0, g.WkLower[1] = 200; }, {}, false},
         {[](CylGearRecord& g) { g.epsGamma = 0.99L; }, {"eps.gamma < 1 !"}, false},
         {[](CylGearRecord& g) { g.x[2] = -1.5001L; }, {"Warnung: x > 1.5   (2) !"}, false},
         {[](CylGearRecord& g) { g.alphaPrP0[1] = 21; }, {"alfa prP0 > alfa !"}, false},
@@ -133,11 +138,21 @@ TEST_F(CylBridgeTest, EachCheckGivesItsOwnMessage) {
         {[](CylGearRecord& g) { g.teethSpanned[2] = 20; }, {"Warnung: k measure  W 2 !"}, false},
         {[](CylGearRecord& g) { g.WkLower[1] = 200; }, {"Warnung: b < b min. (1)"}, true},
         {[](CylGearRecord& g) { g.Asne[2] = -0.0001L; }, {"Warnung: Asne < Aau !  (2)"}, true},
+        // Aai = -0.1 mm: the limit is 2 * -0.1 * tan 20 deg = -0.0728 mm; Asne
+        // -0.05 lies above it, -0.08 below.
+        {[](CylGearRecord& g) { g.Aai = -0.1L, g.Asne[1] = -0.08L, g.Asne[2] = -0.05L; },
+         {"Warnung: Asne < Aau !  (2)"},
+         true},
         {[](CylGearRecord& g) { g.jtMin = -0.001L; }, {"Warnung: jtmin < 0 !"}, false},
         {[](CylGearRecord& g) { g.d[1] = 1.9L, g.toleranceSeries[1] = 5; },
          {"Warnung: Tsn DIN d<2 !"},
          false},
+        {[](CylGearRecord& g) { g.d[1] = 1.9L, g.toleranceSeries[1] = 11; }, {}, false},
         {[](CylGearRecord& g) { g.snMin[1] = g.sn[1] * 0.7L; },
+         {"Warnung: Tol. Asne,Asni!"},
+         false},
+        // sn = 1.26 snMin deviates by 26 %, sn = 1.24 snMin by 24 %.
+        {[](CylGearRecord& g) { g.snMin[1] = g.sn[1] / 1.26L, g.snMin[2] = g.sn[2] / 1.24L; },
          {"Warnung: Tol. Asne,Asni!"},
          false},
         {[](CylGearRecord& g) { g.toleranceStandard = 2; },
@@ -185,6 +200,21 @@ TEST_F(CylBridgeTest, EachCheckGivesItsOwnMessage) {
         }
         ++index;
     }
+}
+
+// A density of 0 becomes steel's 7.8 kg/dm3 and a carried per-gear value of 0
+// of the sibling set becomes 1; values other than 0 stay.
+TEST_F(CylBridgeTest, ZeroDensityAndCarriedValuesAreRepaired) {
+    SoundPair();
+    gearPair.rho = {{0, 8.8L}};
+    cylGear.carried.perGearA = {{5, 0}};
+    cylGear.carried.perGearB = {{0, 5}};
+    CylPlausibilityChecks();
+    EXPECT_EQ(gearPair.rho[1], 7.8L);
+    EXPECT_EQ(gearPair.rho[2], 8.8L);
+    EXPECT_EQ(cylGear.carried.perGearA[2], 1);
+    EXPECT_EQ(cylGear.carried.perGearB[1], 1);
+    EXPECT_EQ(cylGear.carried.perGearB[2], 5);
 }
 
 }  // namespace

@@ -291,6 +291,122 @@ TEST_F(OverWideNumbersTest, AppendFromIntoOtherPlacesAndCharacterFields) {
     EXPECT_EQ(StoredRecord(texts, 3, 32 + 32 + 1, 9), "   34.50");
 }
 
+// LOCATE in number fields beyond 64 bits and of stars, through the engine's
+// LocateByFields and the dataset's Locate and Lookup: the value sought, a
+// text or a double, is compared with the digits the field stores, never
+// with a 64-bit or double reading of them (under which 10000000000000000000
+// and -9999999999999999999 fall on the first record, a field of "*" on 0,
+// and two fractions of the same double on one record). A field of "*"
+// holds no number and matches none, and neither does a value too wide for
+// the field.
+TEST_F(OverWideNumbersTest, LocateComparesTheDigitsTheFieldStores) {
+    const std::string table = Path("locate.dbf");
+    WriteBytes(
+        table,
+        BuildDbf(0x03,
+                 {{"NAME", 'C', 2, 0}, {"BIG", 'N', 20, 0}, {"S", 'N', 5, 0}, {"P", 'N', 25, 2}},
+                 {" R1"
+                  "19999999999999999999"
+                  "*****"
+                  "  10000000000000000000.50",
+                  " R2"
+                  "10000000000000000000"
+                  "    0"
+                  "  10000000000000000000.25",
+                  " R3"
+                  "-9999999999999999999"
+                  "    7"
+                  "  -9999999999999999999.75",
+                  " R4"
+                  "                  12"
+                  "    8"
+                  "                    12.50",
+                  " R5"
+                  "                   0"
+                  "    9"
+                  "                     0.00"}));
+    struct Case {
+        std::string fields;
+        std::vector<LocateVariant> values;
+        int32_t record;  // 0: none
+    };
+    const std::vector<Case> cases = {
+        {"BIG", {std::string("10000000000000000000")}, 2},
+        {"BIG", {1e19}, 2},
+        {"BIG", {std::string("-9999999999999999999")}, 3},
+        {"BIG", {std::string("19999999999999999999")}, 1},
+        {"BIG", {std::string("1e19")}, 2},
+        {"BIG", {-1e19}, 0},  // 21 characters: no N(20,0) field holds it
+        {"BIG", {std::string("9223372036854775807")}, 0},
+        {"BIG", {std::string("-9223372036854775808")}, 0},
+        {"BIG", {std::string("12")}, 4},
+        {"BIG", {12.0}, 4},
+        {"BIG", {std::string("0")}, 5},
+        {"S", {0.0}, 2},
+        {"S", {std::string("0")}, 2},
+        {"S", {7.0}, 3},
+        {"S", {std::string("*****")}, 0},
+        {"S", {123456.0}, 0},
+        {"P", {std::string("10000000000000000000.25")}, 2},
+        {"P", {std::string("10000000000000000000.5")}, 1},
+        {"P", {std::string("-9999999999999999999.75")}, 3},
+        {"P", {12.5}, 4},
+        {"P", {0.0}, 5},
+        {"BIG;S", {std::string("12"), 8.0}, 4},
+        {"S;BIG", {0.0, std::string("10000000000000000000")}, 2},
+        {"S;BIG", {0.0, std::string("19999999999999999999")}, 0},
+    };
+    const auto described = [](const Case& c) {
+        std::string s = c.fields + " =";
+        for (const LocateVariant& v : c.values)
+            s += " " + (std::holds_alternative<double>(v) ? std::to_string(std::get<double>(v))
+                                                          : std::get<std::string>(v));
+        return s;
+    };
+    USE(table + " EXCLUSIVE");
+    for (const Case& c : cases) {
+        SCOPED_TRACE("engine: " + described(c));
+        GO(5);
+        EXPECT_EQ(LocateByFields(c.fields, c.values, false, true, true), c.record != 0);
+        EXPECT_EQ(RecNo(), c.record != 0 ? c.record : 5);
+    }
+    CloseArea();
+
+    TTzDbf ds("T");
+    ds.SetDbfFileName(table);
+    ds.Open();
+    for (const Case& c : cases) {
+        SCOPED_TRACE("dataset: " + described(c));
+        ds.Last();
+        EXPECT_EQ(ds.Locate(c.fields, c.values, {}), c.record != 0);
+        EXPECT_EQ(ds.FieldByName("NAME").AsString(),
+                  "R" + std::to_string(c.record != 0 ? c.record : 5));
+        ds.First();
+        bool found = false;
+        EXPECT_EQ(ds.Lookup(c.fields, c.values, "NAME", &found),
+                  c.record != 0 ? std::vector<std::string>{"R" + std::to_string(c.record)}
+                                : std::vector<std::string>{});
+        EXPECT_EQ(found, c.record != 0);
+    }
+
+    // A lookup field keyed by such a number: the record of its digits; a
+    // key of "*" finds none.
+    const std::string keys = Path("keys.dbf");
+    WriteBytes(keys, BuildDbf(0x03, {{"K", 'N', 20, 0}},
+                              {" 10000000000000000000", " ********************",
+                               " -9999999999999999999"}));
+    TTzDbf keyed("K");
+    keyed.SetDbfFileName(keys);
+    keyed.AddLookupField("NAME", TFieldType::ftString, 2, "K", ds, "BIG", "NAME");
+    keyed.Open();
+    std::vector<std::string> names;
+    for (keyed.First(); !keyed.Eof(); keyed.Next())
+        names.push_back(keyed.FieldByName("NAME").AsString());
+    EXPECT_EQ(names, (std::vector<std::string>{"R2", "", "R3"}));
+    keyed.Close();
+    ds.Close();
+}
+
 // A number text of more than 309 digits without an exponent is beyond a
 // double: over-wide, never 0.
 TEST_F(OverWideNumbersTest, AppendFromAThreeHundredTenDigitTextIsOverWide) {

@@ -438,16 +438,17 @@ TEST_F(OverWideNumbersTest, AppendFromAThreeHundredTenDigitTextIsOverWide) {
 
 // Numbers of 19 and 20 digits, and numbers with places, on each road a
 // number takes into a field: APPEND FROM another number field, a stored
-// number as the dataset shows it (the grid's current row), and a number
-// typed into the dataset (the grid's cell; the width check asks the same
-// routine). A number keeps its digits, rounded to the receiving field's
+// number as the dataset shows it (the grid's current row), a number typed
+// into the dataset (the grid's cell; the width check asks the same
+// routine), and a whole number given to the dataset's field over the digits
+// it holds. A number keeps its digits, rounded to the receiving field's
 // places with a half to the even neighbour, or the field shows "*"; never
 // another number (a double has 15 to 17 digits, a 64-bit integer ends at
 // 9223372036854775807). A blank field is shown blank, and a blank typed
 // stores one; a text that is no number is refused and the field keeps its
 // value. dbfread reads each field back as the number shown, None for a blank.
 TEST_F(OverWideNumbersTest, NumbersKeepTheirDigitsOnEveryRoadIntoAField) {
-    enum Road { kAppendFrom, kShown, kTyped };
+    enum Road { kAppendFrom, kShown, kTyped, kInteger };
     struct Case {
         Road road;
         RawField from;         // APPEND FROM: the source's field
@@ -455,6 +456,7 @@ TEST_F(OverWideNumbersTest, NumbersKeepTheirDigitsOnEveryRoadIntoAField) {
         std::string value;     // the source's digits, the stored digits, or the text typed
         std::string digits;    // the field's bytes afterwards without leading blanks, as shown
         bool refused = false;  // typed: the text is no number; the field keeps its digits
+        int64_t given = 0;     // the whole number given over the stored digits
     };
     const RawField n20{"V", 'N', 20, 0}, n19{"V", 'N', 19, 0}, n20p2{"V", 'N', 20, 2},
         n20p1{"V", 'N', 20, 1}, n25p2{"V", 'N', 25, 2}, n30p5{"V", 'N', 30, 5},
@@ -487,6 +489,19 @@ TEST_F(OverWideNumbersTest, NumbersKeepTheirDigitsOnEveryRoadIntoAField) {
         {kTyped, {}, n6p2, "1.2.3", "7.00", true},
         {kTyped, {}, n6p1, "-", "7.0", true},
         {kTyped, {}, n6p1, "******", "7.0", true},
+        {kInteger, {}, n20, "99999999999999999999", "9223372036854775807", false, INT64_MAX},
+        {kInteger, {}, n19, "9999999999999999999", "9223372036854775807", false, INT64_MAX},
+        {kInteger, {}, n20, "-9999999999999999999", "-9223372036854775808", false, INT64_MIN},
+        {kInteger, {}, n19, "1", stars19, false, INT64_MIN},
+        {kInteger, {}, n20, "12345678901234567890", "-1", false, -1},
+        // 10^16 + 0.25 reads as the double 10^16, which the field no longer holds.
+        {kInteger,
+         {},
+         n20p2,
+         "10000000000000000.25",
+         "10000000000000000.00",
+         false,
+         10000000000000000},
     };
     const auto field = [](const std::string& digits, int width) {
         return std::string(width - std::min<std::size_t>(digits.size(), width), ' ') + digits;
@@ -537,6 +552,18 @@ TEST_F(OverWideNumbersTest, NumbersKeepTheirDigitsOnEveryRoadIntoAField) {
                     EXPECT_THROW(ds.FieldByName("V").SetAsString(c.value), EDatabaseError);
                 else
                     ds.FieldByName("V").SetAsString(c.value);
+                ds.Post();
+                ds.Close();
+                break;
+            }
+            case kInteger: {
+                WriteBytes(table, BuildDbf(0x03, {c.to}, {" " + field(c.value, c.to.length)}));
+                TTzDbf ds("T");
+                ds.SetDbfFileName(table);
+                ds.Open();
+                ds.First();
+                ds.Edit();
+                ds.FieldByName("V").SetAsInteger(c.given);
                 ds.Post();
                 ds.Close();
                 break;

@@ -461,7 +461,7 @@ TEST_F(OverWideNumbersTest, NumbersKeepTheirDigitsOnEveryRoadIntoAField) {
     const RawField n20{"V", 'N', 20, 0}, n19{"V", 'N', 19, 0}, n20p2{"V", 'N', 20, 2},
         n20p1{"V", 'N', 20, 1}, n25p2{"V", 'N', 25, 2}, n30p5{"V", 'N', 30, 5},
         f22p1{"V", 'F', 22, 1}, n6p1{"V", 'N', 6, 1}, n6p2{"V", 'N', 6, 2}, n6p3{"V", 'N', 6, 3},
-        n3p1{"V", 'N', 3, 1};
+        n3p1{"V", 'N', 3, 1}, n3{"V", 'N', 3, 0}, n5p1{"V", 'N', 5, 1};
     const std::string stars19(19, '*');
     const std::vector<Case> cases = {
         {kAppendFrom, n20, n25p2, "19999999999999999999", "19999999999999999999.00"},
@@ -482,6 +482,11 @@ TEST_F(OverWideNumbersTest, NumbersKeepTheirDigitsOnEveryRoadIntoAField) {
         {kTyped, {}, n20p2, "12345678901234567.25", "12345678901234567.25"},
         {kTyped, {}, n6p1, "1,25", "1.2"},
         {kTyped, {}, n3p1, "-0.04", "0.0"},
+        {kTyped, {}, n3, "0.6", "1"},
+        {kTyped, {}, n3, "0.51", "1"},
+        {kTyped, {}, n3, "0.49", "0"},
+        {kTyped, {}, n5p1, "0.06", "0.1"},
+        {kTyped, {}, n5p1, "9.96", "10.0"},
         {kShown, {}, n6p1, "", ""},
         {kTyped, {}, n6p1, "", ""},
         {kTyped, {}, n6p1, "abc", "7.0", true},
@@ -489,6 +494,9 @@ TEST_F(OverWideNumbersTest, NumbersKeepTheirDigitsOnEveryRoadIntoAField) {
         {kTyped, {}, n6p2, "1.2.3", "7.00", true},
         {kTyped, {}, n6p1, "-", "7.0", true},
         {kTyped, {}, n6p1, "******", "7.0", true},
+        {kTyped, {}, n6p1, "1e", "7.0", true},
+        {kTyped, {}, n6p1, "2E+", "7.0", true},
+        {kTyped, {}, n6p1, "1e-", "7.0", true},
         {kInteger, {}, n20, "99999999999999999999", "9223372036854775807", false, INT64_MAX},
         {kInteger, {}, n19, "9999999999999999999", "9223372036854775807", false, INT64_MAX},
         {kInteger, {}, n20, "-9999999999999999999", "-9223372036854775808", false, INT64_MIN},

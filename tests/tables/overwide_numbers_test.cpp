@@ -291,6 +291,122 @@ TEST_F(OverWideNumbersTest, AppendFromIntoOtherPlacesAndCharacterFields) {
     EXPECT_EQ(StoredRecord(texts, 3, 32 + 32 + 1, 9), "   34.50");
 }
 
+// LOCATE in number fields beyond 64 bits and of stars, through the engine's
+// LocateByFields and the dataset's Locate and Lookup: the value sought, a
+// text or a double, is compared with the digits the field stores, never
+// with a 64-bit or double reading of them (under which 10000000000000000000
+// and -9999999999999999999 fall on the first record, a field of "*" on 0,
+// and two fractions of the same double on one record). A field of "*"
+// holds no number and matches none, and neither does a value too wide for
+// the field.
+TEST_F(OverWideNumbersTest, LocateComparesTheDigitsTheFieldStores) {
+    const std::string table = Path("locate.dbf");
+    WriteBytes(
+        table,
+        BuildDbf(0x03,
+                 {{"NAME", 'C', 2, 0}, {"BIG", 'N', 20, 0}, {"S", 'N', 5, 0}, {"P", 'N', 25, 2}},
+                 {" R1"
+                  "19999999999999999999"
+                  "*****"
+                  "  10000000000000000000.50",
+                  " R2"
+                  "10000000000000000000"
+                  "    0"
+                  "  10000000000000000000.25",
+                  " R3"
+                  "-9999999999999999999"
+                  "    7"
+                  "  -9999999999999999999.75",
+                  " R4"
+                  "                  12"
+                  "    8"
+                  "                    12.50",
+                  " R5"
+                  "                   0"
+                  "    9"
+                  "                     0.00"}));
+    struct Case {
+        std::string fields;
+        std::vector<LocateVariant> values;
+        int32_t record;  // 0: none
+    };
+    const std::vector<Case> cases = {
+        {"BIG", {std::string("10000000000000000000")}, 2},
+        {"BIG", {1e19}, 2},
+        {"BIG", {std::string("-9999999999999999999")}, 3},
+        {"BIG", {std::string("19999999999999999999")}, 1},
+        {"BIG", {std::string("1e19")}, 2},
+        {"BIG", {-1e19}, 0},  // 21 characters: no N(20,0) field holds it
+        {"BIG", {std::string("9223372036854775807")}, 0},
+        {"BIG", {std::string("-9223372036854775808")}, 0},
+        {"BIG", {std::string("12")}, 4},
+        {"BIG", {12.0}, 4},
+        {"BIG", {std::string("0")}, 5},
+        {"S", {0.0}, 2},
+        {"S", {std::string("0")}, 2},
+        {"S", {7.0}, 3},
+        {"S", {std::string("*****")}, 0},
+        {"S", {123456.0}, 0},
+        {"P", {std::string("10000000000000000000.25")}, 2},
+        {"P", {std::string("10000000000000000000.5")}, 1},
+        {"P", {std::string("-9999999999999999999.75")}, 3},
+        {"P", {12.5}, 4},
+        {"P", {0.0}, 5},
+        {"BIG;S", {std::string("12"), 8.0}, 4},
+        {"S;BIG", {0.0, std::string("10000000000000000000")}, 2},
+        {"S;BIG", {0.0, std::string("19999999999999999999")}, 0},
+    };
+    const auto described = [](const Case& c) {
+        std::string s = c.fields + " =";
+        for (const LocateVariant& v : c.values)
+            s += " " + (std::holds_alternative<double>(v) ? std::to_string(std::get<double>(v))
+                                                          : std::get<std::string>(v));
+        return s;
+    };
+    USE(table + " EXCLUSIVE");
+    for (const Case& c : cases) {
+        SCOPED_TRACE("engine: " + described(c));
+        GO(5);
+        EXPECT_EQ(LocateByFields(c.fields, c.values, false, true, true), c.record != 0);
+        EXPECT_EQ(RecNo(), c.record != 0 ? c.record : 5);
+    }
+    CloseArea();
+
+    TTzDbf ds("T");
+    ds.SetDbfFileName(table);
+    ds.Open();
+    for (const Case& c : cases) {
+        SCOPED_TRACE("dataset: " + described(c));
+        ds.Last();
+        EXPECT_EQ(ds.Locate(c.fields, c.values, {}), c.record != 0);
+        EXPECT_EQ(ds.FieldByName("NAME").AsString(),
+                  "R" + std::to_string(c.record != 0 ? c.record : 5));
+        ds.First();
+        bool found = false;
+        EXPECT_EQ(ds.Lookup(c.fields, c.values, "NAME", &found),
+                  c.record != 0 ? std::vector<std::string>{"R" + std::to_string(c.record)}
+                                : std::vector<std::string>{});
+        EXPECT_EQ(found, c.record != 0);
+    }
+
+    // A lookup field keyed by such a number: the record of its digits; a
+    // key of "*" finds none.
+    const std::string keys = Path("keys.dbf");
+    WriteBytes(keys, BuildDbf(0x03, {{"K", 'N', 20, 0}},
+                              {" 10000000000000000000", " ********************",
+                               " -9999999999999999999"}));
+    TTzDbf keyed("K");
+    keyed.SetDbfFileName(keys);
+    keyed.AddLookupField("NAME", TFieldType::ftString, 2, "K", ds, "BIG", "NAME");
+    keyed.Open();
+    std::vector<std::string> names;
+    for (keyed.First(); !keyed.Eof(); keyed.Next())
+        names.push_back(keyed.FieldByName("NAME").AsString());
+    EXPECT_EQ(names, (std::vector<std::string>{"R2", "", "R3"}));
+    keyed.Close();
+    ds.Close();
+}
+
 // A number text of more than 309 digits without an exponent is beyond a
 // double: over-wide, never 0.
 TEST_F(OverWideNumbersTest, AppendFromAThreeHundredTenDigitTextIsOverWide) {
@@ -322,16 +438,17 @@ TEST_F(OverWideNumbersTest, AppendFromAThreeHundredTenDigitTextIsOverWide) {
 
 // Numbers of 19 and 20 digits, and numbers with places, on each road a
 // number takes into a field: APPEND FROM another number field, a stored
-// number as the dataset shows it (the grid's current row), and a number
-// typed into the dataset (the grid's cell; the width check asks the same
-// routine). A number keeps its digits, rounded to the receiving field's
+// number as the dataset shows it (the grid's current row), a number typed
+// into the dataset (the grid's cell; the width check asks the same
+// routine), and a whole number given to the dataset's field over the digits
+// it holds. A number keeps its digits, rounded to the receiving field's
 // places with a half to the even neighbour, or the field shows "*"; never
 // another number (a double has 15 to 17 digits, a 64-bit integer ends at
 // 9223372036854775807). A blank field is shown blank, and a blank typed
 // stores one; a text that is no number is refused and the field keeps its
 // value. dbfread reads each field back as the number shown, None for a blank.
 TEST_F(OverWideNumbersTest, NumbersKeepTheirDigitsOnEveryRoadIntoAField) {
-    enum Road { kAppendFrom, kShown, kTyped };
+    enum Road { kAppendFrom, kShown, kTyped, kInteger };
     struct Case {
         Road road;
         RawField from;         // APPEND FROM: the source's field
@@ -339,11 +456,12 @@ TEST_F(OverWideNumbersTest, NumbersKeepTheirDigitsOnEveryRoadIntoAField) {
         std::string value;     // the source's digits, the stored digits, or the text typed
         std::string digits;    // the field's bytes afterwards without leading blanks, as shown
         bool refused = false;  // typed: the text is no number; the field keeps its digits
+        int64_t given = 0;     // the whole number given over the stored digits
     };
     const RawField n20{"V", 'N', 20, 0}, n19{"V", 'N', 19, 0}, n20p2{"V", 'N', 20, 2},
         n20p1{"V", 'N', 20, 1}, n25p2{"V", 'N', 25, 2}, n30p5{"V", 'N', 30, 5},
         f22p1{"V", 'F', 22, 1}, n6p1{"V", 'N', 6, 1}, n6p2{"V", 'N', 6, 2}, n6p3{"V", 'N', 6, 3},
-        n3p1{"V", 'N', 3, 1};
+        n3p1{"V", 'N', 3, 1}, n3{"V", 'N', 3, 0}, n5p1{"V", 'N', 5, 1};
     const std::string stars19(19, '*');
     const std::vector<Case> cases = {
         {kAppendFrom, n20, n25p2, "19999999999999999999", "19999999999999999999.00"},
@@ -364,6 +482,11 @@ TEST_F(OverWideNumbersTest, NumbersKeepTheirDigitsOnEveryRoadIntoAField) {
         {kTyped, {}, n20p2, "12345678901234567.25", "12345678901234567.25"},
         {kTyped, {}, n6p1, "1,25", "1.2"},
         {kTyped, {}, n3p1, "-0.04", "0.0"},
+        {kTyped, {}, n3, "0.6", "1"},
+        {kTyped, {}, n3, "0.51", "1"},
+        {kTyped, {}, n3, "0.49", "0"},
+        {kTyped, {}, n5p1, "0.06", "0.1"},
+        {kTyped, {}, n5p1, "9.96", "10.0"},
         {kShown, {}, n6p1, "", ""},
         {kTyped, {}, n6p1, "", ""},
         {kTyped, {}, n6p1, "abc", "7.0", true},
@@ -371,6 +494,22 @@ TEST_F(OverWideNumbersTest, NumbersKeepTheirDigitsOnEveryRoadIntoAField) {
         {kTyped, {}, n6p2, "1.2.3", "7.00", true},
         {kTyped, {}, n6p1, "-", "7.0", true},
         {kTyped, {}, n6p1, "******", "7.0", true},
+        {kTyped, {}, n6p1, "1e", "7.0", true},
+        {kTyped, {}, n6p1, "2E+", "7.0", true},
+        {kTyped, {}, n6p1, "1e-", "7.0", true},
+        {kInteger, {}, n20, "99999999999999999999", "9223372036854775807", false, INT64_MAX},
+        {kInteger, {}, n19, "9999999999999999999", "9223372036854775807", false, INT64_MAX},
+        {kInteger, {}, n20, "-9999999999999999999", "-9223372036854775808", false, INT64_MIN},
+        {kInteger, {}, n19, "1", stars19, false, INT64_MIN},
+        {kInteger, {}, n20, "12345678901234567890", "-1", false, -1},
+        // 10^16 + 0.25 reads as the double 10^16, which the field no longer holds.
+        {kInteger,
+         {},
+         n20p2,
+         "10000000000000000.25",
+         "10000000000000000.00",
+         false,
+         10000000000000000},
     };
     const auto field = [](const std::string& digits, int width) {
         return std::string(width - std::min<std::size_t>(digits.size(), width), ' ') + digits;
@@ -421,6 +560,18 @@ TEST_F(OverWideNumbersTest, NumbersKeepTheirDigitsOnEveryRoadIntoAField) {
                     EXPECT_THROW(ds.FieldByName("V").SetAsString(c.value), EDatabaseError);
                 else
                     ds.FieldByName("V").SetAsString(c.value);
+                ds.Post();
+                ds.Close();
+                break;
+            }
+            case kInteger: {
+                WriteBytes(table, BuildDbf(0x03, {c.to}, {" " + field(c.value, c.to.length)}));
+                TTzDbf ds("T");
+                ds.SetDbfFileName(table);
+                ds.Open();
+                ds.First();
+                ds.Edit();
+                ds.FieldByName("V").SetAsInteger(c.given);
                 ds.Post();
                 ds.Close();
                 break;

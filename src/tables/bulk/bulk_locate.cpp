@@ -2,13 +2,16 @@
 // values, and the memo search they share.
 #include "tables/bulk/bulk_verbs.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string_view>
 
 #include "tables/bulk/bulk_io.h"
 #include "tables/engine/dbf_file.h"
 #include "tables/engine/engine_base.h"
 #include "tables/engine/engine_dates.h"
 #include "tables/engine/navigation.h"
+#include "tables/engine/number_digits.h"
 #include "tables/engine/win1252_text.h"
 
 namespace veldrim {
@@ -24,12 +27,31 @@ struct LocateState {
     bool caseSensitive = false;
     bool exact = false;
     bool contained = false;
+    // The value sought is no number the field can hold: no record matches.
+    bool matchesNone = false;
 } locate;
+
+// The text by which a number field of entry `f` is compared: the digits it
+// stores for the number in `number`, right-aligned to the field's length, a
+// blank field holding 0. Worked on the decimal digits, so that numbers
+// beyond 64 bits and beyond a double's 15 to 17 digits keep their value.
+// Not `fits`: the field cannot hold the number, or the text is no number
+// (a field filled with "*" among them); `t` is then left as it was.
+FieldNumberDigits::Kind ComparedNumber(const TFieldEntry& f, std::string_view number,
+                                       std::string& t) {
+    const bool blank = std::all_of(number.begin(), number.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+    const FieldNumberDigits d = DigitsForField(blank ? "0" : number, f.length, f.decimals);
+    if (d.kind == FieldNumberDigits::fits)
+        t.assign(f.length - d.digits.size(), ' ').append(d.digits);
+    return d.kind;
+}
 
 // The field's text of a stored record as LOCATE compares it, into `t`; the
 // scan keeps one `t` for all records, so a character field costs no
-// allocation per record.
-void FieldTextOf(const TWorkArea& a, const TFieldEntry& f, const uint8_t* raw, std::string& t) {
+// allocation per record. False when the field holds no number that a value
+// can match (a field of "*").
+bool FieldTextOf(const TWorkArea& a, const TFieldEntry& f, const uint8_t* raw, std::string& t) {
     // Of a character field only the characters that Matches compares.
     const std::size_t compared = locate.exact || locate.contained
                                      ? f.length
@@ -38,24 +60,18 @@ void FieldTextOf(const TWorkArea& a, const TFieldEntry& f, const uint8_t* raw, s
     switch (f.type) {
         case 'C':
             if (a.oemText) OemToAnsiBuff(reinterpret_cast<uint8_t*>(t.data()), t.size());
-            return;
+            return true;
         case 'D': {
             const std::string d = AllTrim(t);
             t = d.size() == 8 ? DigitsToDate(d) : BlankDate(DateFormat);
-            return;
+            return true;
         }
         case 'N':
-        case 'F': {
-            double v = 0;
-            ParseNumberText(t, v);
-            t = f.decimals > 0 ? FormatFloatStr(f.length, f.decimals, v)
-                               : IntToStrWidth(static_cast<int64_t>(std::nearbyint(v)), f.length);
-            return;
-        }
+        case 'F': return ComparedNumber(f, std::string(t), t) == FieldNumberDigits::fits;
         case 'L':
             t = (t[0] == 'T' || t[0] == 't' || t[0] == 'Y' || t[0] == 'y') ? "T" : "F";
-            return;
-        default: return;
+            return true;
+        default: return true;
     }
 }
 
@@ -86,40 +102,49 @@ int LocateCountSum(const std::string& clauseIn) {
     return n;
 }
 
-std::string ValueText(const TFieldEntry& f, const LocateVariant& value, bool exact) {
+// The value sought as the field's text, into `out`. False when it is no
+// number a number field can hold: too wide for it, not finite, or a text
+// without digits ("*****", "abc").
+bool ValueText(const TFieldEntry& f, const LocateVariant& value, bool exact, std::string& out) {
+    out.clear();
+    const bool number = f.type == 'N' || f.type == 'F';
     if (const auto* d = std::get_if<double>(&value)) {
-        switch (f.type) {
-            case 'N':
-            case 'F':
-                return f.decimals > 0
-                           ? FormatFloatStr(f.length, f.decimals, *d)
-                           : IntToStrWidth(static_cast<int64_t>(std::nearbyint(*d)), f.length);
-            case 'L': return *d != 0 ? "T" : "F";
-            default: return FixedText(*d, f.decimals);
-        }
+        if (number)
+            return std::isfinite(*d) &&
+                   ComparedNumber(f,
+                                  FixedText(f.decimals > 0 ? *d : std::nearbyint(*d), f.decimals),
+                                  out) == FieldNumberDigits::fits;
+        out = f.type == 'L' ? (*d != 0 ? "T" : "F") : FixedText(*d, f.decimals);
+        return true;
     }
-    if (const auto* b = std::get_if<bool>(&value)) return *b ? "T" : "F";
-    std::string s = std::get<std::string>(value);
+    if (const auto* b = std::get_if<bool>(&value)) {
+        out = *b ? "T" : "F";
+        return true;
+    }
+    const std::string& s = std::get<std::string>(value);
+    if (number) {
+        // The digits of a number text, exactly; a text that is none read as
+        // far as it holds digits, with the program's decimal separator.
+        const FieldNumberDigits::Kind kind = ComparedNumber(f, s, out);
+        if (kind != FieldNumberDigits::noNumber) return kind == FieldNumberDigits::fits;
+        std::string clean = s;
+        CleanNumberText(clean);
+        return !clean.empty() && ComparedNumber(f, clean, out) == FieldNumberDigits::fits;
+    }
     switch (f.type) {
-        case 'C': return exact ? PadRightStr(s, f.length) : s;
-        case 'N':
-        case 'F': {
-            double v = 0;
-            if (!ParseNumberText(s, v)) v = CleanTextToFloat(s);
-            return f.decimals > 0
-                       ? FormatFloatStr(f.length, f.decimals, v)
-                       : IntToStrWidth(static_cast<int64_t>(std::nearbyint(v)), f.length);
-        }
+        case 'C': out = exact ? PadRightStr(s, f.length) : s; return true;
         case 'L': {
             const char c = s.empty() ? 'F' : s[0];
-            return (c == 'T' || c == 't' || c == 'Y' || c == 'y') ? "T" : "F";
+            out = (c == 'T' || c == 't' || c == 'Y' || c == 'y') ? "T" : "F";
+            return true;
         }
-        default: return s;
+        default: out = s; return true;
     }
 }
 
 // Compares a field's text (changed in place) with the sought value.
 bool Matches(std::string& text) {
+    if (locate.matchesNone) return false;
     if (!locate.exact && !locate.contained && text.size() > locate.value.size())
         text.resize(locate.value.size());
     if (!locate.caseSensitive)
@@ -142,6 +167,13 @@ void LocateScan(int32_t fromRec, uint8_t fieldNo, bool first) {
     if (a->isVirtual) {
         for (int32_t rec = std::max(1, fromRec); rec <= a->recordCount && !hit; ++rec) {
             std::string text = PeekAny(fieldNo, rec);
+            if (f.type == 'N' || f.type == 'F') {
+                // The number as the field shows it, with the program's
+                // decimal separator.
+                if (const auto p = text.find(DecimalSeparator); p != std::string::npos)
+                    text[p] = '.';
+                if (ComparedNumber(f, std::string(text), text) != FieldNumberDigits::fits) continue;
+            }
             if (Matches(text)) hit = rec;
         }
     } else {
@@ -155,17 +187,15 @@ void LocateScan(int32_t fromRec, uint8_t fieldNo, bool first) {
             for (int32_t k = 0; k < have && !hit; ++k) {
                 const uint8_t* r = block + k * recLen;
                 if (f.type == 'M') {
-                    double ref = 0;
-                    ParseNumberText(
-                        std::string(reinterpret_cast<const char*>(r) + f.offset, f.length), ref);
-                    if (MemoContains(locate.value, static_cast<int32_t>(ref))) hit = rec + k;
+                    const int32_t ref = MemoBlockOfText(
+                        std::string_view(reinterpret_cast<const char*>(r) + f.offset, f.length));
+                    if (MemoContains(locate.value, ref)) hit = rec + k;
                     if (ErrorState.lastErrorCode) {
                         failed = true;
                         return true;
                     }
                 } else {
-                    FieldTextOf(*a, f, r, text);
-                    if (Matches(text)) hit = rec + k;
+                    if (FieldTextOf(*a, f, r, text) && Matches(text)) hit = rec + k;
                 }
             }
             return hit != 0;
@@ -208,7 +238,7 @@ bool LocateValue(const std::string& fieldName, const LocateVariant& value, bool 
         GoPhantom();
         return false;
     }
-    locate.value = ValueText(f, value, exact);
+    locate.matchesNone = !ValueText(f, value, exact, locate.value);
     LocateScan(fromRec, static_cast<uint8_t>(n), true);
     while (!a->eof && ErrorState.lastErrorCode == 0 && !RecordVisible()) Continue();
     return !a->eof;

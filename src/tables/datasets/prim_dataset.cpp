@@ -402,12 +402,18 @@ void TTzPrimDataset::CalculateFields(uint8_t* buffer, int32_t recNo) {
         for (std::size_t p = 0;;) {
             const auto q = d.keyFields.find(';', p);
             const TField& k = FieldByName(TrimBoth(d.keyFields.substr(p, q - p)));
-            switch (k.DataType()) {
-                case TFieldType::ftFloat:
-                case TFieldType::ftInteger:
-                case TFieldType::ftLargeint: keys.emplace_back(k.AsFloat()); break;
-                case TFieldType::ftBoolean: keys.emplace_back(k.AsBoolean()); break;
-                default: keys.emplace_back(k.AsString()); break;
+            // A number the record holds as digits is sought by them: a double
+            // would change a long number, and a field of "*" holds none.
+            if (std::string digits; FieldNumberText(k, digits)) {
+                keys.emplace_back(digits);
+            } else {
+                switch (k.DataType()) {
+                    case TFieldType::ftFloat:
+                    case TFieldType::ftInteger:
+                    case TFieldType::ftLargeint: keys.emplace_back(k.AsFloat()); break;
+                    case TFieldType::ftBoolean: keys.emplace_back(k.AsBoolean()); break;
+                    default: keys.emplace_back(k.AsString()); break;
+                }
             }
             if (q == std::string::npos) break;
             p = q + 1;

@@ -562,28 +562,36 @@ void TTzDataSet::CopyOut(const uint8_t* buffer, int fieldNo, bool onlyChanged) {
     }
 }
 
-// True when the number in the buffer is the one the engine record holds, as
-// CopyIn gives it.
+// True when the number in the buffer is the one the engine record holds.
+// A field that stores digits holds them, whatever their count: the number
+// is unchanged when it writes the same digits, never because it reads as
+// the same double or 64-bit whole number (20 nines read as the largest
+// 64-bit number). Otherwise the number as CopyIn gives it.
 bool TTzDataSet::NumberUnchanged(const TFieldDef& d, const uint8_t* p) {
     const int n = d.fieldNo;
+    double number = 0;
+    int64_t whole = 0;
     switch (d.type) {
-        case TFieldType::ftFloat: {
-            double v;
-            std::memcpy(&v, p, 8);
-            return RoundedToDecimals(BinaryNumber(n), d.decimals) == v;
-        }
+        case TFieldType::ftFloat: std::memcpy(&number, p, 8); break;
         case TFieldType::ftInteger: {
             int32_t v;
             std::memcpy(&v, p, 4);
-            return static_cast<int32_t>(BinaryInteger(n)) == v;
+            whole = v;
+            break;
         }
-        case TFieldType::ftLargeint: {
-            int64_t v;
-            std::memcpy(&v, p, 8);
-            return BinaryInteger(n) == v;
-        }
+        case TFieldType::ftLargeint: std::memcpy(&whole, p, 8); break;
         default: return false;
     }
+    const bool isFloat = d.type == TFieldType::ftFloat;
+    if (const std::string stored = StoredDigits(d); !stored.empty()) {
+        const FieldNumberDigits given =
+            DigitsForField(isFloat ? FixedText(number, d.decimals) : std::to_string(whole),
+                           ExtraBytes(d) - 2, d.decimals);
+        return given.kind == FieldNumberDigits::fits && given.digits == stored;
+    }
+    if (isFloat) return RoundedToDecimals(BinaryNumber(n), d.decimals) == number;
+    if (d.type == TFieldType::ftInteger) return static_cast<int32_t>(BinaryInteger(n)) == whole;
+    return BinaryInteger(n) == whole;
 }
 
 // ---- the Tzi record interface

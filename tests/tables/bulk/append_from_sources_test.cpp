@@ -159,47 +159,62 @@ TEST_F(AppendFromSourcesTest, TheDatasetShowsTheWholeRecordsOfADamagedSourceAfte
 // "2.7" for a whole-number field N(5,0): APPEND DELIMITED (the engine's and
 // the table editor's) rounds it to the nearest, halves to the even
 // neighbour; APPEND FROM a character field cuts the fraction off, as a
-// number read from a text for a whole number is.
+// number read from a text for a whole number is. A field with places,
+// PRICE N(6,2), takes the text rounded to its places on both roads: the cut
+// is the whole-number field's alone.
 TEST_F(AppendFromSourcesTest, FractionsForWholeNumberFieldsRoundFromTextAndAreCutFromAField) {
     const std::vector<std::string> texts = {"2.7", "-2.7", "2.5", "3.5", "0.4"};
     const std::vector<std::string> rounded = {"    3", "   -3", "    2", "    4", "    0"};
     const std::vector<std::string> cut = {"    2", "   -2", "    2", "    3", "    0"};
+    const std::vector<std::string> prices = {"1.256", "-1.256", "1.255", "1.245", "0.004"};
+    const std::vector<std::string> priced = {"  1.26", " -1.26", "  1.26", "  1.24", "  0.00"};
     std::string lines;
-    for (const std::string& t : texts) lines += "\"x\"," + t + "\r\n";
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        lines += "\"x\"," + texts[i] + "," + prices[i] + "\r\n";
     Spit(Path("in.txt"), lines);
+    const auto receiver = [this] {
+        return Make("dst.dbf", {F("NAME", 'C', 10), F("QTY", 'N', 5), F("PRICE", 'N', 6, 2)});
+    };
 
-    const std::string dst = Receiver();
+    const std::string dst = receiver();
     UseIn(1, dst + " EXCLUSIVE");
     ASSERT_EQ(AppendDelimited(Path("in.txt"), false), static_cast<int>(texts.size()));
-    for (std::size_t i = 0; i < texts.size(); ++i)
+    for (std::size_t i = 0; i < texts.size(); ++i) {
         EXPECT_EQ(Peek(2, static_cast<int32_t>(i + 1)), rounded[i])
             << "APPEND DELIMITED " << texts[i];
+        EXPECT_EQ(Peek(3, static_cast<int32_t>(i + 1)), priced[i])
+            << "APPEND DELIMITED " << prices[i];
+    }
     CloseAll();
 
-    // The source's QTY is a character field holding the same texts.
-    const std::string src = Make("text.dbf", {F("NAME", 'C', 10), F("QTY", 'C', 8)});
+    // The source's QTY and PRICE are character fields holding the same texts.
+    const std::string src =
+        Make("text.dbf", {F("NAME", 'C', 10), F("QTY", 'C', 8), F("PRICE", 'C', 8)});
     UseIn(2, src + " EXCLUSIVE");
-    for (const std::string& t : texts) {
+    for (std::size_t i = 0; i < texts.size(); ++i) {
         ClearRecord();
         SetBinaryText(1, "y");
-        SetBinaryText(2, t);
+        SetBinaryText(2, texts[i]);
+        SetBinaryText(3, prices[i]);
         Append();
     }
     CloseAll();
     std::filesystem::remove(dst);
-    Receiver();
+    receiver();
     UseIn(1, dst + " EXCLUSIVE");
     AppendFrom(src);
     EXPECT_EQ(LastError(), 0);
     ASSERT_EQ(RecCount(), static_cast<int32_t>(texts.size()));
-    for (std::size_t i = 0; i < texts.size(); ++i)
+    for (std::size_t i = 0; i < texts.size(); ++i) {
         EXPECT_EQ(Peek(2, static_cast<int32_t>(i + 1)), cut[i]) << "APPEND FROM " << texts[i];
+        EXPECT_EQ(Peek(3, static_cast<int32_t>(i + 1)), priced[i]) << "APPEND FROM " << prices[i];
+    }
     CloseAll();
 
     // The table editor's "Append Delimited" and "Append dbf" take the same roads.
     userDirectory = dir + "/";
     std::filesystem::remove(dst);
-    Receiver();
+    receiver();
     Tdbf4 form;
     TableEditorCommands commands{form};
     form.tzdbf.SetDbfFileName(dst);
@@ -212,9 +227,13 @@ TEST_F(AppendFromSourcesTest, FractionsForWholeNumberFieldsRoundFromTextAndAreCu
         form.tzdbf.SetRecNo(static_cast<int32_t>(i + 1));
         EXPECT_EQ(form.tzdbf.FieldByName("QTY").AsString(), AllTrim(rounded[i]))
             << "Append Delimited " << texts[i];
+        EXPECT_EQ(form.tzdbf.FieldByName("PRICE").AsString(), AllTrim(priced[i]))
+            << "Append Delimited " << prices[i];
         form.tzdbf.SetRecNo(static_cast<int32_t>(texts.size() + i + 1));
         EXPECT_EQ(form.tzdbf.FieldByName("QTY").AsString(), AllTrim(cut[i]))
             << "Append dbf " << texts[i];
+        EXPECT_EQ(form.tzdbf.FieldByName("PRICE").AsString(), AllTrim(priced[i]))
+            << "Append dbf " << prices[i];
     }
     form.tzdbf.Close();
 }

@@ -9,6 +9,7 @@
 
 #include "foundation/codepage.h"
 #include "tables/bulk/bulk_verbs.h"
+#include "tables/engine/engine_dates.h"
 #include "tables/engine/navigation.h"
 #include "tables/table_test_util.h"
 #include "tables/engine/win1252_text.h"
@@ -277,6 +278,45 @@ TEST_F(VirtualFileTest, DeletedRecordsGoWithPack) {
     GO(2);
     SnipRec();
     EXPECT_EQ(Order(), (Keys{"A"}));
+}
+
+// LOCATE in a number field of a virtual file, which shows its numbers with
+// the program's decimal separator: a value sought finds the record of its
+// number, as text or as a double, with either separator.
+TEST_F(VirtualFileTest, LocateFindsNumbersShownWithTheDecimalSeparator) {
+    uint8_t record[1 + 11 + 8] = {};
+    USE("prices VIRTUAL FILE", record, sizeof record);
+    AddStru({F("key", 'c', 10), F("p", 'n', 8, 2)});
+    for (const double p : {12.5, 1.25, 0.0, -7.75}) {
+        ClearRecord();
+        SetBinaryNumber(2, p);
+        Append();
+    }
+    const struct {
+        char separator;
+        LocateVariant value;
+        int32_t record;  // 0: none
+    } cases[] = {
+        {',', std::string("1.25"), 2},
+        {',', std::string("1,25"), 2},
+        {',', 12.5, 1},
+        {',', std::string("0"), 3},
+        {',', -7.75, 4},
+        {',', 7.75, 0},
+        {'.', std::string("1.25"), 2},
+        {'.', 12.5, 1},
+    };
+    for (const auto& c : cases) {
+        DecimalSeparator = c.separator;
+        const std::string what =
+            std::string(1, c.separator) + " " +
+            (std::holds_alternative<double>(c.value) ? std::to_string(std::get<double>(c.value))
+                                                     : std::get<std::string>(c.value));
+        EXPECT_EQ(LocateValue("P", c.value, false, 1, true), c.record != 0) << what;
+        if (c.record != 0) {
+            EXPECT_EQ(RecNo(), c.record) << what;
+        }
+    }
 }
 
 TEST_F(VirtualFileTest, FieldListRules) {

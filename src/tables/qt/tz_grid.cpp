@@ -371,9 +371,11 @@ void TzGrid::Reload() {
 }
 
 void TzGrid::CommitOpenCell() {
-    if (state() != QAbstractItemView::EditingState || !model_) return;
+    // The editor itself, not the view's state, says whether a cell is open:
+    // a drag of the mouse ends the view's editing state while an editor
+    // with a refused text stays open.
     const QPointer<QWidget> editor = indexWidget(currentIndex());
-    if (!editor) return;
+    if (!editor || !model_) return;
     // Stored as leaving the cell stores it. The store shows nothing, so the
     // editor is still there afterwards.
     committingOpenCell_ = true;
@@ -390,7 +392,6 @@ void TzGrid::CommitOpenCell() {
 }
 
 void TzGrid::DropOpenCell() {
-    if (state() != QAbstractItemView::EditingState) return;
     if (QWidget* editor = indexWidget(currentIndex()))
         closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
 }

@@ -13,7 +13,6 @@
 #include "foundation/codepage.h"
 #include "qt/qt_test_support.h"
 #include "qt/table_editor_window_fixture.h"
-#include "tables/engine/locking.h"
 
 namespace veldrim::testing {
 namespace {
@@ -133,12 +132,7 @@ TEST_F(TableRowEditTest, AnEditRefusedByAnotherProgramsLockIsKeptInItsRow) {
         const std::vector<uint8_t> before = ReadBytes(path);
         TypeInto(1, 0, "gesperrt");
         ASSERT_EQ(Table().State(), TDataSetState::dsEdit);
-        Peer other([&](Peer& p) {
-            UseIn(20, path + " ALIAS OTHER");
-            p.Tell(FLock() ? 'y' : 'n');
-            p.Await();
-            return 0;
-        });
+        Peer other = FileLockHolder(path);
         ASSERT_EQ(other.Receive(), 'y') << "the other program holds the file lock";
         test::ModalMessageUi boxes;
         SetUi(&boxes);

@@ -361,12 +361,7 @@ TEST_F(DatasetTest, ARecordChangeRefusedByAnotherProgramsLockSaysSoAndChangesNot
         ds.SetDbfFileName(path);
         ds.Open();
         c.start(ds);
-        Peer other([&](Peer& p) {
-            UseIn(20, path + " ALIAS OTHER");
-            p.Tell(FLock() ? 'y' : 'n');
-            p.Await();
-            return 0;
-        });
+        Peer other = FileLockHolder(path);
         ASSERT_EQ(other.Receive(), 'y') << "the other program holds the file lock";
         std::string raised = "<nothing raised>";
         try {

@@ -30,6 +30,13 @@ protected:
             if (e->isVisible()) return e;
         return nullptr;
     }
+    // How many cell editors are open.
+    int OpenEditors() {
+        int open = 0;
+        for (QLineEdit* e : window->grid->viewport()->findChildren<QLineEdit*>())
+            open += e->isVisible() ? 1 : 0;
+        return open;
+    }
     // Opens the cell and types text into it; the editor stays open.
     void TypeOpen(int row, int column, const QString& text) {
         const QModelIndex at = Model().index(row, column);
@@ -283,6 +290,33 @@ TEST_F(TableOpenCellTest, ARefusedCellStopsTheCommandWithOneMessage) {
              window->editRecno->selectAll();
              QTest::keyClicks(window->editRecno, "3");
          }},
+        // The press moves nothing; the double-click's edit and F2 open no
+        // editor beside the refused one.
+        {"a double-click on another row", "12345.6", tooWide,
+         [this] {
+             QTest::mouseDClick(window->grid->viewport(), Qt::LeftButton, {},
+                                window->grid->visualRect(Model().index(2, 0)).center());
+         }},
+        {"a double-click on the next cell of the row", "12345.6", tooWide,
+         [this] {
+             QTest::mouseDClick(window->grid->viewport(), Qt::LeftButton, {},
+                                window->grid->visualRect(Model().index(1, 3)).center());
+         }},
+        {"a drag over the next row, then a double-click on it", "12345.6", tooWide,
+         [this] {
+             QWidget* cells = window->grid->viewport();
+             const QPoint from = window->grid->visualRect(Model().index(2, 0)).center();
+             const QPoint to = window->grid->visualRect(Model().index(2, 1)).center();
+             QTest::mousePress(cells, Qt::LeftButton, {}, from);
+             QTest::mouseMove(cells, to);
+             QTest::mouseRelease(cells, Qt::LeftButton, {}, to);
+             QTest::mouseDClick(cells, Qt::LeftButton, {}, from);
+         }},
+        {"F2 after a click on another row", "12345.6", tooWide,
+         [&] {
+             clickRow();
+             QTest::keyClick(window->grid, Qt::Key_F2);
+         }},
         {"Post", "abc", noNumber("abc"), post},
         {"Return in the cell", "12x", noNumber("12x"), returnKey},
         {"a click on another row", "1.2.3", noNumber("1.2.3"), clickRow},
@@ -301,6 +335,7 @@ TEST_F(TableOpenCellTest, ARefusedCellStopsTheCommandWithOneMessage) {
         EXPECT_EQ(boxes.TextsOf("message"), std::vector<std::string>{c.message});
         EXPECT_EQ(boxes.closedByOk, 1) << "the box took the focus and was closed with OK";
         ASSERT_NE(OpenEditor(), nullptr) << "the refused cell's editor is open";
+        EXPECT_EQ(OpenEditors(), 1) << "a second cell editor was opened";
         EXPECT_EQ(OpenEditor()->text().toStdString(), c.typed);
         EXPECT_EQ(window->focusWidget(), OpenEditor())
             << "the window gives the focus to the editor";

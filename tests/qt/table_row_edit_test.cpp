@@ -1,12 +1,17 @@
 // The cells typed into one row of the table grid are one edit of its record:
 // typing into a second cell keeps the edit open, Cancel (the navigator's, or
 // Esc that leaves the window) takes back every cell of the row, and Post or a
-// move to another row writes them together.
+// move to another row writes them together; a post that another program's
+// lock refuses keeps the edit in its row.
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QTest>
+#include <functional>
 
+#include "foundation/codepage.h"
+#include "qt/qt_test_support.h"
 #include "qt/table_editor_window_fixture.h"
 
 namespace veldrim::testing {
@@ -96,6 +101,67 @@ TEST_F(TableRowEditTest, DownOrPostWritesEveryCellOfTheRowTogether) {
     EXPECT_EQ(RowRecords(), (std::vector<int>{1, 3, 2}));
     EXPECT_EQ(window->grid->currentIndex().row(), 0);
     EXPECT_EQ(Cell(0, 1), "7.5");
+}
+
+// Another program holds the table's file lock while bronze (row 1) is
+// renamed: the navigator's Post, a click on another row and the window's OK
+// each give one message that names the lock, and write nothing. The edit
+// stays in its row, which the grid keeps current and alone selected, the
+// record box says 2 and the window stays open. Once the other program has
+// ended, Post writes the edit.
+TEST_F(TableRowEditTest, AnEditRefusedByAnotherProgramsLockIsKeptInItsRow) {
+    const std::string refused = std::string(
+        "Sperren fehlgeschlagen [Post]\r\nDie Tabelle ist von einem anderen Programm "
+        "gesperrt. Die Änderung ist nicht gespeichert und bleibt erhalten: bitte "
+        "erneut speichern, sobald das andere Programm die Tabelle freigegeben hat."_cp850);
+    const auto post = [this] {
+        QTest::mouseClick(window->navigator->Button(TzNavButton::nbPost), Qt::LeftButton);
+    };
+    const std::pair<const char*, std::function<void()>> commands[] = {
+        {"the navigator's Post", post},
+        {"a click on row 3",
+         [this] {
+             QTest::mouseClick(window->grid->viewport(), Qt::LeftButton, {},
+                               window->grid->visualRect(Model().index(2, 0)).center());
+         }},
+        {"the window's OK", [this] { QTest::mouseClick(window->buttonOk, Qt::LeftButton); }},
+    };
+    for (const auto& [name, command] : commands) {
+        SCOPED_TRACE(name);
+        OpenParts();
+        const std::vector<uint8_t> before = ReadBytes(path);
+        TypeInto(1, 0, "gesperrt");
+        ASSERT_EQ(Table().State(), TDataSetState::dsEdit);
+        Peer other = FileLockHolder(path);
+        ASSERT_EQ(other.Receive(), 'y') << "the other program holds the file lock";
+        test::ModalMessageUi boxes;
+        SetUi(&boxes);
+        command();
+        (void)QTest::qWaitFor([&] { return boxes.closedByOk > 0; }, 3000);
+        QApplication::processEvents();
+        EXPECT_EQ(boxes.TextsOf("message"), std::vector<std::string>{refused});
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_EQ(Table().State(), TDataSetState::dsEdit);
+        EXPECT_EQ(Table().RecNo(), 2);
+        EXPECT_EQ(Cell(1, 0), "gesperrt");
+        EXPECT_EQ(window->grid->currentIndex().row(), 1);
+        std::vector<int> selectedRows;
+        for (const QModelIndex& at : window->grid->selectionModel()->selectedIndexes())
+            selectedRows.push_back(at.row());
+        EXPECT_EQ(selectedRows, std::vector<int>{1});
+        EXPECT_EQ(window->editRecno->text().toStdString(), "2");
+        EXPECT_TRUE(ReadBytes(path) == before) << "the table file was written";
+
+        EXPECT_EQ(other.Finish(), 0);
+        post();
+        EXPECT_EQ(Table().State(), TDataSetState::dsBrowse);
+        EXPECT_EQ(DbfRead(path, kRows),
+                  "[('worm', 3.0, True), ('gesperrt', 1.5, False), ('cast iron', 2.0, True)]\n");
+        EXPECT_EQ(boxes.TextsOf("message").size(), 1u);
+        SetUi(&ui);
+        window.reset();
+        CloseDbfTable();
+    }
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "support/test_files.h"
 #include "tables/engine/dbf_file.h"
 #include "tables/engine/engine_base.h"
+#include "tables/engine/locking.h"
 #include "tables/engine/work_areas.h"
 
 namespace veldrim::testing {
@@ -196,6 +197,19 @@ private:
     int up_[2] = {-1, -1};
     pid_t pid_ = -1;
 };
+
+// Another program that opens the table at `path` in a work area of its own
+// and holds its file lock until the test says a word or ends the talk. It
+// says 'y' once it holds the lock, 'n' when the lock was refused.
+inline Peer FileLockHolder(const std::string& path) {
+    return Peer([path](Peer& p) {
+        Select(20);
+        USE(path + " ALIAS OTHER");
+        p.Tell(FLock() ? 'y' : 'n');
+        p.Await();
+        return 0;
+    });
+}
 
 // The files of a folder (not its subfolders) with their bytes.
 inline std::map<std::string, std::string> FolderFiles(const std::string& folder) {

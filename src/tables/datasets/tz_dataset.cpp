@@ -61,6 +61,22 @@ double RoundedToDecimals(double v, int decimals) {
 
 bool EngineShowsMessageBoxes() { return ErrorState.reportAtOnce && !ErrorState.raiseOnError; }
 
+std::string LockRefusedMessage(const std::string& operation) {
+    std::string outcome;
+    if (operation == "Post" || operation == "Insert") {
+        outcome = operation == "Post" ? std::string("Die Änderung"_cp850) : "Der neue Datensatz";
+        outcome +=
+            " ist nicht gespeichert und bleibt erhalten: bitte erneut speichern, sobald das "
+            "andere Programm die Tabelle freigegeben hat.";
+    } else if (operation == "Delete") {
+        outcome = "Der Datensatz ist nicht gelöscht."_cp850;
+    } else {
+        outcome = "Der Datensatz ist nicht restauriert.";
+    }
+    return "Sperren fehlgeschlagen [" + operation +
+           "]\r\nDie Tabelle ist von einem anderen Programm gesperrt. " + outcome;
+}
+
 double DaysFromDigits(const std::string& t) {
     if (t.size() < 8) return 0;
     for (int i = 0; i < 8; ++i)
@@ -221,7 +237,9 @@ void TTzDataSet::SetDeleted(bool deleted) {
     CheckBrowseMode();
     if (BeforeRestore) BeforeRestore(*this);
     UpdateCursorPosition();
-    if (!SelectForOperation("SetDeleted") || !s_RestoreWithLock()) Check(kTziLockRefused);
+    if (!SelectForOperation("SetDeleted")) Check(kTziLockRefused);
+    lockRefused_ = false;
+    if (!s_RestoreWithLock()) Check(Refused("Restore"));
     Resync();
     if (AfterRestore) AfterRestore(*this);
 }
@@ -656,7 +674,8 @@ int TTzDataSet::TziAppendRecord(const uint8_t* buffer) {
     std::vector<uint8_t> copy(buffer, buffer + ActiveBuffer().size());
     copy[0] = 0;
     CopyOut(copy.data(), 0);
-    if (!s_AppendWithLock()) return EngineCode() != 0 ? EngineCode() : kTziLockRefused;
+    lockRefused_ = false;
+    if (!s_AppendWithLock()) return Refused("Insert");
     beforeFirst_ = afterLast_ = false;
     return EngineCode();
 }
@@ -665,8 +684,15 @@ int TTzDataSet::TziInsertRecord(const uint8_t* buffer) { return TziAppendRecord(
 
 int TTzDataSet::TziDeleteCurrent() {
     if (!SelectForOperation("TziDeleteCurrent")) return EngineCode();
-    if (!s_DeleteWithLock()) return EngineCode() != 0 ? EngineCode() : kTziLockRefused;
+    lockRefused_ = false;
+    if (!s_DeleteWithLock()) return Refused("Delete");
     return EngineCode();
+}
+
+int TTzDataSet::Refused(const char* operation) {
+    if (EngineCode() != 0) return EngineCode();
+    if (!std::exchange(lockRefused_, false)) return kTziLockRefused;
+    throw EDatabaseError(LockRefusedMessage(operation));
 }
 
 int TTzDataSet::TziInitRecord() {
@@ -680,7 +706,8 @@ int TTzDataSet::TziModifyRecord(const uint8_t* buffer) {
     if (afterLast_) return kTziAfterLast;
     if (!SelectForOperation("TziModifyRecord")) return EngineCode();
     CopyOut(buffer, 0, true);
-    if (!s_ReplaceWithLock()) return EngineCode() != 0 ? EngineCode() : kTziLockRefused;
+    lockRefused_ = false;
+    if (!s_ReplaceWithLock()) return Refused("Post");
     return EngineCode();
 }
 

@@ -75,6 +75,13 @@ bool CheckFieldDefinition(TFieldEntry& f, const std::string& component, std::str
 // exception): the mode in which the datasets show their own notices.
 bool EngineShowsMessageBoxes();
 
+// The failure raised for a record change whose lock was refused (the
+// operation "Insert", "Delete", "Restore" or "Post"): the notice "Sperren
+// fehlgeschlagen [Post]", then what the user is to know, in code page 850:
+// another program holds the table, and the change was not made (a change
+// being posted is kept, to be posted again once the table is free).
+std::string LockRefusedMessage(const std::string& operation);
+
 // Day numbers of the date scale and YYYYMMDD texts.
 double DaysFromDigits(const std::string& yyyymmdd);
 std::string DigitsFromDays(double days);
@@ -141,6 +148,9 @@ protected:
     virtual bool s_ReplaceWithLock() = 0;
     // The check of a descriptor before use (messages in message-box mode).
     TFieldEntry CheckedField(TFieldEntry f) const;
+    // Set by a locked operation whose lock was refused (the change was not
+    // made); the record operation that called it raises the refusal.
+    bool lockRefused_ = false;
 
     int TziSetToBegin() override;
     int TziSetToEnd() override;
@@ -207,6 +217,10 @@ protected:
 
 private:
     void BuildFieldProps();
+    // The code of a locked operation that did not make its change: the
+    // engine's error, or the refusal of its lock, raised as
+    // LockRefusedMessage(operation).
+    int Refused(const char* operation);
 
     uint8_t area_ = 0;
     std::string dbfFileName_;

@@ -29,11 +29,6 @@ std::string NumberKeyText(double v) {
     return std::string(buf, r.ptr);
 }
 
-const char* OperationName(int op) {
-    static const char* const names[] = {"Insert", "Delete", "Restore", "Post"};
-    return names[op];
-}
-
 }  // namespace
 
 bool TTzFileDataSet::CreateFromFields() {
@@ -311,10 +306,10 @@ bool TTzFileDataSet::WithLock(LockedOp op) {
             bool retry = false;
             (*handler)(*this, retry);
             if (retry) continue;
-        } else if (EngineShowsMessageBoxes()) {
-            EngineMessageBox(std::string("Sperren fehlgeschlagen [") + OperationName(i) + "]", "",
-                             0);
         }
+        // The record operation that called raises the refusal with its
+        // notice, in every mode of the engine's reports.
+        lockRefused_ = true;
         return false;
     }
 }

@@ -4,10 +4,11 @@
 // index files of IndexList, the four record changes under their locks,
 // locks, delimited text.
 //
-// A write whose lock is refused is not made: without a lock-failure handler
-// the notice "Sperren fehlgeschlagen [Post]" (or Insert, Delete, Restore)
-// is shown in message-box mode, and the caller gets the failure (the
-// dataset raises EDatabaseError, the facade answers false).
+// A write whose lock is refused is not made: unless a lock-failure handler
+// asks to try again, the dataset raises EDatabaseError whose message begins
+// with the notice "Sperren fehlgeschlagen [Post]" (or Insert, Delete,
+// Restore) and says that another program holds the table; the dataset stays
+// as it was (a refused Post keeps its edit).
 
 #include <array>
 #include <cstdint>

@@ -371,9 +371,11 @@ void TzGrid::Reload() {
 }
 
 void TzGrid::CommitOpenCell() {
-    if (state() != QAbstractItemView::EditingState || !model_) return;
+    // The editor itself, not the view's state, says whether a cell is open:
+    // a drag of the mouse ends the view's editing state while an editor
+    // with a refused text stays open.
     const QPointer<QWidget> editor = indexWidget(currentIndex());
-    if (!editor) return;
+    if (!editor || !model_) return;
     // Stored as leaving the cell stores it. The store shows nothing, so the
     // editor is still there afterwards.
     committingOpenCell_ = true;
@@ -390,7 +392,6 @@ void TzGrid::CommitOpenCell() {
 }
 
 void TzGrid::DropOpenCell() {
-    if (state() != QAbstractItemView::EditingState) return;
     if (QWidget* editor = indexWidget(currentIndex()))
         closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
 }
@@ -439,12 +440,16 @@ void TzGrid::ReportLater(const std::string& message) {
         this,
         [this] {
             const std::string text = std::exchange(laterMessage_, {});
-            // The refused cell shown current, its editor with the focus,
-            // before the message takes it.
-            if (QWidget* editor = refusedEditor_) {
-                selectionModel()->select(currentIndex(), QItemSelectionModel::ClearAndSelect);
-                editor->setFocus();
-            }
+            // The cell the grid stays on shown selected (a press on another
+            // cell selected that one after its move was refused), a refused
+            // cell's editor with the focus, before the message takes it.
+            if (currentIndex().isValid())
+                selectionModel()->select(
+                    currentIndex(),
+                    selectionBehavior() == QAbstractItemView::SelectRows
+                        ? QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows
+                        : QItemSelectionModel::ClearAndSelect);
+            if (QWidget* editor = refusedEditor_) editor->setFocus();
             Ui().ShowMessage("", text, MessageKind::Error);
         },
         Qt::QueuedConnection);
@@ -472,14 +477,15 @@ void TzGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
     const int editedRow =
         model_->DataSet().State() == TDataSetState::dsEdit ? model_->CurrentRow() : -1;
     bool moved = false;
+    // A move that fails (the row's edit could not be posted: another program
+    // holds the table) keeps the grid on the dataset's record; its message
+    // waits until the event that asked for the move is done, so that no
+    // message box runs inside the press or key that is changing the cell.
+    std::string failure;
     try {
         moved = model_->MoveToRow(current.row());
-    } catch (const EDatabaseError& e) {
-        Ui().ShowMessage("", e.what(), MessageKind::Error);
-    } catch (const EDurazError& e) {
-        ShowDurazError(e);
     } catch (const std::exception& e) {
-        Ui().ShowMessage("", e.what(), MessageKind::Error);
+        failure = e.what();
     }
     if (wasInserting && model_->DataSet().State() != TDataSetState::dsInsert) {
         // The new record was posted (or dropped): the rows are read again.
@@ -503,6 +509,7 @@ void TzGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
     } else if (!moved) {
         FollowDataSet();
     }
+    if (!failure.empty()) ReportLater(failure);
     emit recordChanged();
 }
 

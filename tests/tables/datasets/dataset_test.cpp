@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
+#include "foundation/codepage.h"
 #include "foundation/program_state.h"
 #include "tables/datasets/dataset_unit.h"
 #include "tables/datasets/index_item.h"
@@ -296,6 +298,94 @@ TEST_F(DatasetTest, LockRefusedDuringPostIsAFailureAndTheRecordStaysUnchanged) {
     ds.FieldByName("NAME").SetAsString("h");
     EXPECT_THROW(ds.Post(), EDatabaseError);
     EXPECT_EQ(ds.RecordCount(), 6);
+}
+
+// Another program holds the table's file lock: each of the four record
+// changes raises one failure that begins with the notice "Sperren
+// fehlgeschlagen [...]" and says the table is locked, changes nothing on
+// disk and leaves the dataset as it was (a refused post keeps its edit).
+// Once the other program lets go, the same change goes through.
+TEST_F(DatasetTest, ARecordChangeRefusedByAnotherProgramsLockSaysSoAndChangesNothing) {
+    const std::string locked = "Die Tabelle ist von einem anderen Programm gesperrt. ";
+    const std::string kept =
+        " ist nicht gespeichert und bleibt erhalten: bitte erneut speichern, sobald das andere "
+        "Programm die Tabelle freigegeben hat.";
+    struct Case {
+        const char* operation;
+        std::string message;
+        std::function<void(TTzDbf&)> start;   // before the change, without the lock
+        std::function<void(TTzDbf&)> change;  // the change that needs the lock
+        TDataSetState stateAfterRefusal;
+        const char* nameShown;   // the active record's NAME after the refusal
+        const char* flagOnDisk;  // record 2's deletion flag after the refusal
+        // Record 2's name and deletion flag and the record count once the
+        // change went through.
+        const char* nameAfter;
+        const char* flagAfter;
+        int32_t countAfter;
+    };
+    const Case cases[] = {
+        {"Post",
+         "Sperren fehlgeschlagen [Post]\r\n" + locked + std::string("Die Änderung"_cp850) + kept,
+         [](TTzDbf& ds) {
+             ds.SetRecNo(2);
+             ds.Edit();
+             ds.FieldByName("NAME").SetAsString("changed");
+         },
+         [](TTzDbf& ds) { ds.Post(); }, TDataSetState::dsEdit, "changed", " ", "changed   ", " ",
+         6},
+        {"Insert", "Sperren fehlgeschlagen [Insert]\r\n" + locked + "Der neue Datensatz" + kept,
+         [](TTzDbf& ds) {
+             ds.Append();
+             ds.FieldByName("NAME").SetAsString("g");
+         },
+         [](TTzDbf& ds) { ds.Post(); }, TDataSetState::dsInsert, "g", " ", "b         ", " ", 7},
+        {"Delete",
+         "Sperren fehlgeschlagen [Delete]\r\n" + locked +
+             std::string("Der Datensatz ist nicht gelöscht."_cp850),
+         [](TTzDbf& ds) { ds.SetRecNo(2); }, [](TTzDbf& ds) { ds.Delete(); },
+         TDataSetState::dsBrowse, "b", " ", "b         ", "*", 6},
+        {"Restore",
+         "Sperren fehlgeschlagen [Restore]\r\n" + locked + "Der Datensatz ist nicht restauriert.",
+         [](TTzDbf& ds) {
+             ds.SetRecNo(2);
+             ds.Delete();
+         },
+         [](TTzDbf& ds) { ds.SetDeleted(false); }, TDataSetState::dsBrowse, "b", "*", "b         ",
+         " ", 6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.operation);
+        const std::string path = SixRecords();
+        TTzDbf ds("T");
+        ds.SetDbfFileName(path);
+        ds.Open();
+        c.start(ds);
+        Peer other = FileLockHolder(path);
+        ASSERT_EQ(other.Receive(), 'y') << "the other program holds the file lock";
+        std::string raised = "<nothing raised>";
+        try {
+            c.change(ds);
+        } catch (const EDatabaseError& e) {
+            raised = e.what();
+        }
+        EXPECT_EQ(raised, c.message);
+        EXPECT_EQ(ds.State(), c.stateAfterRefusal);
+        EXPECT_EQ(ds.FieldByName("NAME").AsString(), c.nameShown);
+        EXPECT_EQ(OnDisk(path, 1, 2), "b         ");
+        EXPECT_EQ(OnDisk(path, 0, 2), c.flagOnDisk);
+        EXPECT_EQ(CountOnDisk(path), 6);
+        EXPECT_EQ(ui.calls.size(), 0u) << "the dataset shows nothing itself";
+
+        EXPECT_EQ(other.Finish(), 0);
+        EXPECT_NO_THROW(c.change(ds));
+        EXPECT_EQ(ds.State(), TDataSetState::dsBrowse);
+        EXPECT_EQ(OnDisk(path, 1, 2), c.nameAfter);
+        EXPECT_EQ(OnDisk(path, 0, 2), c.flagAfter);
+        EXPECT_EQ(CountOnDisk(path), c.countAfter);
+        ds.Close();
+        std::filesystem::remove(path);
+    }
 }
 
 TEST_F(DatasetTest, WideIntegersAndDatesRoundTrip) {

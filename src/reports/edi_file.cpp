@@ -309,8 +309,7 @@ bool ReadEdiFile(const std::string& name) {
     const int rc = sharedTextFile.Reset();
     if (rc != kIoOk) {
         cancelFlag = true;
-        ShowErrorIfEnabled("Datei " + ShownFileName(name) + " nicht lesbar (Fehler " + IntText(rc) +
-                           ")");
+        ShowErrorIfEnabled(NotOpenedForReadingText(name, sharedTextFile.FailureErrno(), rc));
         return false;
     }
     sharedTextFile.SetLineLimit(kValueLineLimit);

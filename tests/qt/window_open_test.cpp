@@ -1,0 +1,103 @@
+// Öffnen in the main window, by the open dialog and by the recent-file items:
+// what is no data file is refused with a message that names what stands at
+// the name.
+#include <gmock/gmock.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "app/main_commands.h"
+#include "calc/data_file.h"
+#include "calc/records.h"
+#include "foundation/data_file_path.h"
+#include "foundation/program_state.h"
+#include "qt/main_window_fixture.h"
+#include "qt/qt_test_support.h"
+#include "support/fifo_watch.h"
+#include "support/scripted_ui.h"
+#include "support/test_files.h"
+
+namespace veldrim {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Slurp;
+using testing::Spit;
+using WindowOpenTest = test::MainWindowFixture;
+
+// A socket bound at path (left there when its descriptor closes).
+bool MakeSocket(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) return false;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool bound =
+        fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (fd >= 0) ::close(fd);
+    return bound;
+}
+
+// Öffnen of a folder, a pipe, a socket and a link to /dev/zero, by the open
+// dialog and by a recent-file item, each with a ".qb3" name: one message box
+// names the folder as a folder and the others as no plain file; nothing
+// waits on the pipe, and the opened set "G.qb3" stays the window's set.
+TEST_F(WindowOpenTest, OeffnenOfWhatIsNoDataFileNamesWhatStandsThere) {
+    const std::string folderText = " ist ein Ordner und wird nicht gelesen !";
+    const std::string noFileText = " ist keine gew\x94hnliche Datei und wird nicht gelesen !";
+    struct Case {
+        const char* kind;
+        const char* item;  // the menu item the user chooses
+        std::string says;  // what the message says after the name
+    };
+    const Case cases[] = {
+        {"folder", "mi_fileOpen", folderText}, {"folder", "mi_fileRecent1", folderText},
+        {"pipe", "mi_fileOpen", noFileText},   {"pipe", "mi_fileRecent1", noFileText},
+        {"socket", "mi_fileOpen", noFileText}, {"link to /dev/zero", "mi_fileRecent1", noFileText},
+    };
+    const std::string opened = dir / "G.qb3";
+    fs::copy_file(fs::path(VELDRIM_DATA_DIR) / "demo.qb3", opened);
+    ASSERT_TRUE(OpenDataSet(opened));
+    window->AfterCommand();
+    const QString title = window->windowTitle();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.kind) + " by " + c.item);
+        const std::string name = dir / "satz.qb3";
+        const std::string kind = c.kind;
+        std::optional<testing::FifoWatch> watch;
+        if (kind == "folder") fs::create_directory(name);
+        if (kind == "pipe") watch.emplace(name);
+        if (kind == "socket") {
+            ASSERT_TRUE(MakeSocket(name));
+        }
+        if (kind == "link to /dev/zero") fs::create_symlink("/dev/zero", name);
+        recentFilesList = {name, opened};
+        window->UpdateRecentFiles();
+
+        test::ModalMessageUi boxes;
+        boxes.QueueText(name);  // the open dialog's answer
+        SetUi(&boxes);
+        window->Item(c.item)->trigger();
+        SetUi(&ui);
+        if (watch) {
+            EXPECT_TRUE(watch->Stop()) << "Öffnen waited on the pipe";
+        }
+        const auto shown = boxes.CallsOf("message");
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].text, "Datei " + name + c.says);
+        EXPECT_EQ(boxes.closedByOk, 1) << "the message's box ran";
+        EXPECT_EQ(CurrentDataFile(), opened);
+        EXPECT_EQ(window->windowTitle(), title);
+        EXPECT_EQ(wormGear.a, 100) << "the demo set's centre distance";
+        watch.reset();
+        fs::remove(name);
+    }
+}
+
+}  // namespace
+}  // namespace veldrim

@@ -1,6 +1,7 @@
 // Öffnen in the main window, by the open dialog and by the recent-file items:
 // what is no data file is refused with a message that names what stands at
-// the name.
+// the name, and a recent file renamed since in other letters is opened and
+// saved as the file on disk spells it.
 #include <gmock/gmock.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -97,6 +98,43 @@ TEST_F(WindowOpenTest, OeffnenOfWhatIsNoDataFileNamesWhatStandsThere) {
         watch.reset();
         fs::remove(name);
     }
+}
+
+// g.qb3 is opened; outside the program it is renamed to G.QB3; another set
+// is opened, then the recent item of g.qb3. The set of G.QB3 opens, and the
+// title, the recent list and Speichern name G.QB3: no g.qb3 appears.
+TEST_F(WindowOpenTest, ARecentFileRenamedInOtherLettersIsSavedUnderItsNewName) {
+    const std::string demo = Slurp(fs::path(VELDRIM_DATA_DIR) / "demo.qb3");
+    const std::string before = dir / "g.qb3", after = dir / "G.QB3", other = dir / "other.qb3";
+    Spit(before, demo);
+    Spit(other, demo);
+    ASSERT_TRUE(OpenDataSet(before));
+    fs::rename(before, after);
+    ASSERT_TRUE(OpenDataSet(other));
+    window->AfterCommand();
+    ASSERT_EQ(recentFilesList[1], before);
+
+    ScriptedUi scripted;
+    SetUi(&scripted);
+    window->Item("mi_fileRecent2")->trigger();
+    EXPECT_EQ(CurrentDataFile(), after);
+    EXPECT_TRUE(window->windowTitle().endsWith("G.QB3[*]")) << window->windowTitle().toStdString();
+    EXPECT_EQ(recentFilesList[0], after);
+    EXPECT_EQ(recentFilesList[1], other);
+    EXPECT_EQ(recentFilesList[2], "") << "g.qb3 names no file any more";
+    EXPECT_TRUE(window->Item("mi_fileRecent1")->text().endsWith("G.QB3"))
+        << window->Item("mi_fileRecent1")->text().toStdString();
+
+    wormGear.a = 125;  // the demo set has 100
+    modifiedFlag = true;
+    window->Item("mi_fileSave")->trigger();
+    SetUi(&ui);
+    EXPECT_TRUE(scripted.CallsOf("ask").empty()) << scripted.CallsOf("ask")[0].text;
+    EXPECT_TRUE(scripted.CallsOf("message").empty()) << scripted.CallsOf("message")[0].text;
+    EXPECT_FALSE(fs::exists(before));
+    ResetGearData();
+    ASSERT_TRUE(ReadDataFile(after));
+    EXPECT_EQ(wormGear.a, 125);
 }
 
 }  // namespace

@@ -217,12 +217,9 @@ void ChooseEdiFileName(std::string& name) {
         name.clear();
         return;
     }
-    name = *chosen;
     // A name without an extension gets ".edi"; so does the proposal taken as
     // it stands, in its folder or another, whose dots belong to the set's name.
-    if (IsProposedSetName(name) ||
-        name.substr(DirPartOf(name).size()).find('.') == std::string::npos)
-        name += ".edi";
+    name = WithExtensionIfNone(*chosen, "edi");
     const std::string savedExtension = dataFileExtension;
     dataFileExtension = "edi";
     CheckNewFileName(name);

@@ -3,7 +3,8 @@
 // Speichern writes the file that was opened; a set started from a file of
 // another kind is saved as its data file only after the question; names are
 // taken apart by one rule; and every command that writes a PDF the user named
-// asks before it replaces an existing file.
+// gives a name without an extension ".pdf" and asks before it replaces an
+// existing file.
 #include <QAction>
 #include <algorithm>
 #include <filesystem>
@@ -327,6 +328,55 @@ TEST_F(WindowSavesTest, PdfCommandsAskBeforeTheyReplaceAFile) {
         SetUi(&ui);
         EXPECT_EQ(scripted.CallsOf("ask").size(), 1u);
         EXPECT_EQ(Slurp(pdf).substr(0, 5), "%PDF-");
+    }
+}
+
+// "Grafik als PDF", the printer set-up's PDF button and the report viewer's
+// "Als PDF speichern" with a name typed without an extension write the PDF
+// under the name with ".pdf", as the set "teil.v2" typed as proposed; a name
+// with its own extension is written as typed. Typed again, the file now at
+// the name is asked about, and "Nein" keeps it.
+TEST_F(WindowSavesTest, PdfCommandsGiveANameWithoutExtensionPdf) {
+    const std::string report = dir / "bericht.txt";
+    Spit(report, "Zeile 1\r\nZeile 2\r\n");
+    TForm_showtextfile viewer(report, "Bericht");
+    TForm_printconf printerSetup(*window);
+    const std::pair<const char*, std::function<void()>> commands[] = {
+        {"Grafik als PDF", [&] { window->Item("mi_filePrintPdf")->trigger(); }},
+        {"printer set-up", [&] { printerSetup.Button_pdfClick(); }},
+        {"report viewer", [&] { viewer.findChild<QAction*>("mi_dateiPdf")->trigger(); }},
+    };
+    const std::pair<const char*, const char*> names[] = {
+        {"bild", "bild.pdf"}, {"teil.v2", "teil.v2.pdf"}, {"plan.PDF", "plan.PDF"}};
+    currentFileName = "teil.v2";
+    for (const auto& [what, command] : commands) {
+        const fs::path folder = fs::path(dir.path()) / what;
+        fs::create_directory(folder);
+        for (const auto& [typed, written] : names) {
+            SCOPED_TRACE(std::string(what) + ": " + typed);
+            const std::string pdf = folder / written;
+            ScriptedUi scripted;
+            scripted.QueueText(folder / typed);
+            SetUi(&scripted);
+            command();
+            SetUi(&ui);
+            EXPECT_TRUE(scripted.CallsOf("ask").empty()) << scripted.CallsOf("ask")[0].text;
+            EXPECT_TRUE(scripted.CallsOf("message").empty()) << scripted.CallsOf("message")[0].text;
+            EXPECT_EQ(Slurp(pdf).substr(0, 5), "%PDF-");
+
+            Spit(pdf, "die alte Datei\r\n");
+            ScriptedUi again;
+            again.QueueText(folder / typed);
+            again.QueueAnswer(Answer::No);
+            SetUi(&again);
+            command();
+            SetUi(&ui);
+            const auto asked = again.CallsOf("ask");
+            ASSERT_EQ(asked.size(), 1u);
+            EXPECT_EQ(asked[0].text, ReplaceQuestion(pdf));
+            EXPECT_EQ(Slurp(pdf), "die alte Datei\r\n");
+        }
+        EXPECT_EQ(NamesIn(folder), "bild.pdf plan.PDF teil.v2.pdf ");
     }
 }
 

@@ -239,22 +239,26 @@ TEST_F(WindowSavesTest, SpeichernAfterTheStartWritesTheSetsFileOrAsksFirst) {
 
 // Öffnen, Save As, Speichern and the title take a name apart by one rule: the
 // extension is what follows the last dot, so ".qb3" is the data file of a set
-// with an empty name, and "." typed in Save As is that file too. Speichern
-// after each writes the same file again; no ".qb3.qb3" appears.
+// with an empty name, and "." typed in Save As is that file too; the data
+// file's extension in other letters is that extension, so Save As onto an
+// existing G.QB3 asks about it and writes it, not a second file G.qb3.
+// Speichern after each writes the same file again; no ".qb3.qb3" appears.
 TEST_F(WindowSavesTest, NamesBeginningWithADotAreSavedWhereTheyWereOpened) {
     struct Case {
         const char* what;
         const char* opened;   // the file opened first
         const char* savedAs;  // the name typed in Save As, "" none
+        bool existing;        // the typed file is there: asked about, answered "Ja"
         const char* file;     // the file Save As and Speichern write
         const char* name;     // the set's name
         const char* folder;   // what the folder holds afterwards
     };
     const Case cases[] = {
-        {"Oeffnen .qb3", ".qb3", "", ".qb3", "", ".qb3 "},
-        {"Oeffnen teil.v2.qb3", "teil.v2.qb3", "", "teil.v2.qb3", "teil.v2", "teil.v2.qb3 "},
-        {"Save As .qb3", "G.qb3", ".qb3", ".qb3", "", ".qb3 G.qb3 "},
-        {"Save As .", "G.qb3", ".", ".qb3", "", ".qb3 G.qb3 "},
+        {"Oeffnen .qb3", ".qb3", "", false, ".qb3", "", ".qb3 "},
+        {"Oeffnen teil.v2.qb3", "teil.v2.qb3", "", false, "teil.v2.qb3", "teil.v2", "teil.v2.qb3 "},
+        {"Save As .qb3", "G.qb3", ".qb3", false, ".qb3", "", ".qb3 G.qb3 "},
+        {"Save As .", "G.qb3", ".", false, ".qb3", "", ".qb3 G.qb3 "},
+        {"Save As G.QB3", "teil.qb3", "G.QB3", true, "G.QB3", "G", "G.QB3 teil.qb3 "},
     };
     const std::string demo = Slurp(fs::path(VELDRIM_DATA_DIR) / "demo.qb3");
     for (const Case& c : cases) {
@@ -271,7 +275,16 @@ TEST_F(WindowSavesTest, NamesBeginningWithADotAreSavedWhereTheyWereOpened) {
         if (*c.savedAs) {
             ScriptedUi savingAs;
             savingAs.QueueText((folder / c.savedAs).string());
+            if (c.existing) {
+                Spit(folder / c.savedAs, "ein anderer Satz\r\n");
+                savingAs.QueueAnswer(Answer::Yes);
+            }
             Trigger("mi_fileSaveAs", savingAs);
+            const auto asked = savingAs.CallsOf("ask");
+            ASSERT_EQ(asked.size(), c.existing ? 1u : 0u);
+            if (c.existing) {
+                EXPECT_EQ(asked[0].text, ReplaceQuestion(folder / c.savedAs));
+            }
             EXPECT_TRUE(savingAs.CallsOf("message").empty()) << savingAs.CallsOf("message")[0].text;
             EXPECT_EQ(CentreDistanceIn(folder / c.file), 125);
         }

@@ -23,7 +23,7 @@ namespace veldrim::testing {
 class FolderPerTest : public ::testing::EmptyTestEventListener {
 public:
     void OnTestStart(const ::testing::TestInfo&) override {
-        folder_ = std::make_unique<TempDir>("veldrim-test");
+        folder_ = std::make_unique<TempDir>("veldrim-own-folder");
         std::error_code ec;
         caller_ = std::filesystem::current_path(ec);
         if (!folder_->path().empty()) std::filesystem::current_path(folder_->path(), ec);

@@ -3,11 +3,7 @@
 // the name, and a recent file renamed since in other letters is opened and
 // saved as the file on disk spells it.
 #include <gmock/gmock.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
-#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -21,28 +17,17 @@
 #include "qt/qt_test_support.h"
 #include "support/fifo_watch.h"
 #include "support/scripted_ui.h"
+#include "support/socket_file.h"
 #include "support/test_files.h"
 
 namespace veldrim {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::MakeSocket;
 using testing::Slurp;
 using testing::Spit;
 using WindowOpenTest = test::MainWindowFixture;
-
-// A socket bound at path (left there when its descriptor closes).
-bool MakeSocket(const std::string& path) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path) return false;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const bool bound =
-        fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    if (fd >= 0) ::close(fd);
-    return bound;
-}
 
 // Öffnen of a folder, a pipe, a socket and a link to /dev/zero, by the open
 // dialog and by a recent-file item, each with a ".qb3" name: one message box

@@ -54,13 +54,40 @@ std::string NamesIn(const fs::path& folder) {
     return joined;
 }
 
+// The three commands that write a PDF the user names: "Grafik als PDF", the
+// printer set-up's PDF button and the report viewer's "Als PDF speichern" (on
+// a report of two lines at `report`), each by what it is called.
+class PdfCommands {
+public:
+    PdfCommands(Thh& window, const std::string& report)
+        : viewer_(Written(report), "Bericht"), printerSetup_(window) {
+        list = {
+            {"Grafik als PDF", [&window] { window.Item("mi_filePrintPdf")->trigger(); }},
+            {"printer set-up", [this] { printerSetup_.Button_pdfClick(); }},
+            {"report viewer", [this] { viewer_.findChild<QAction*>("mi_dateiPdf")->trigger(); }}};
+    }
+    std::vector<std::pair<const char*, std::function<void()>>> list;
+
+private:
+    static const std::string& Written(const std::string& report) {
+        Spit(report, "Zeile 1\r\nZeile 2\r\n");
+        return report;
+    }
+    TForm_showtextfile viewer_;
+    TForm_printconf printerSetup_;
+};
+
 class WindowSavesTest : public test::MainWindowFixture {
 protected:
+    // A command played with the queued answers of `scripted`.
+    void Play(const std::function<void()>& command, ScriptedUi& scripted) {
+        SetUi(&scripted);
+        command();
+        SetUi(&ui);
+    }
     // A menu command played with the queued answers of `scripted`.
     void Trigger(const char* item, ScriptedUi& scripted) {
-        SetUi(&scripted);
-        window->Item(item)->trigger();
-        SetUi(&ui);
+        Play([this, item] { window->Item(item)->trigger(); }, scripted);
     }
     // The centre distance of the data file at path, as the program reads it.
     static Real CentreDistanceIn(const std::string& path) {
@@ -305,16 +332,8 @@ TEST_F(WindowSavesTest, NamesBeginningWithADotAreSavedWhereTheyWereOpened) {
 // "Als PDF speichern", each onto an existing file: the program's question;
 // "Nein" leaves the file as it was, "Ja" replaces it with the PDF.
 TEST_F(WindowSavesTest, PdfCommandsAskBeforeTheyReplaceAFile) {
-    const std::string report = dir / "bericht.txt";
-    Spit(report, "Zeile 1\r\nZeile 2\r\n");
-    TForm_showtextfile viewer(report, "Bericht");
-    TForm_printconf printerSetup(*window);
-    const std::pair<const char*, std::function<void()>> commands[] = {
-        {"Grafik als PDF", [&] { window->Item("mi_filePrintPdf")->trigger(); }},
-        {"printer set-up", [&] { printerSetup.Button_pdfClick(); }},
-        {"report viewer", [&] { viewer.findChild<QAction*>("mi_dateiPdf")->trigger(); }},
-    };
-    for (const auto& [what, command] : commands) {
+    const PdfCommands commands(*window, dir / "bericht.txt");
+    for (const auto& [what, command] : commands.list) {
         SCOPED_TRACE(what);
         const std::string pdf = dir / (std::string(what) + ".pdf");
         Spit(pdf, "die alte Datei\r\n");
@@ -323,9 +342,7 @@ TEST_F(WindowSavesTest, PdfCommandsAskBeforeTheyReplaceAFile) {
             scripted.QueueText(pdf);
             scripted.QueueAnswer(answer);
             currentHelpNumber = 0;
-            SetUi(&scripted);
-            command();
-            SetUi(&ui);
+            Play(command, scripted);
             const auto asked = scripted.CallsOf("ask");
             ASSERT_EQ(asked.size(), 1u);
             EXPECT_EQ(asked[0].text, ReplaceQuestion(pdf));
@@ -336,9 +353,7 @@ TEST_F(WindowSavesTest, PdfCommandsAskBeforeTheyReplaceAFile) {
         ScriptedUi scripted;
         scripted.QueueText(pdf);
         scripted.QueueAnswer(Answer::Yes);
-        SetUi(&scripted);
-        command();
-        SetUi(&ui);
+        Play(command, scripted);
         EXPECT_EQ(scripted.CallsOf("ask").size(), 1u);
         EXPECT_EQ(Slurp(pdf).substr(0, 5), "%PDF-");
     }
@@ -350,19 +365,11 @@ TEST_F(WindowSavesTest, PdfCommandsAskBeforeTheyReplaceAFile) {
 // with its own extension is written as typed. Typed again, the file now at
 // the name is asked about, and "Nein" keeps it.
 TEST_F(WindowSavesTest, PdfCommandsGiveANameWithoutExtensionPdf) {
-    const std::string report = dir / "bericht.txt";
-    Spit(report, "Zeile 1\r\nZeile 2\r\n");
-    TForm_showtextfile viewer(report, "Bericht");
-    TForm_printconf printerSetup(*window);
-    const std::pair<const char*, std::function<void()>> commands[] = {
-        {"Grafik als PDF", [&] { window->Item("mi_filePrintPdf")->trigger(); }},
-        {"printer set-up", [&] { printerSetup.Button_pdfClick(); }},
-        {"report viewer", [&] { viewer.findChild<QAction*>("mi_dateiPdf")->trigger(); }},
-    };
+    const PdfCommands commands(*window, dir / "bericht.txt");
     const std::pair<const char*, const char*> names[] = {
         {"bild", "bild.pdf"}, {"teil.v2", "teil.v2.pdf"}, {"plan.PDF", "plan.PDF"}};
     currentFileName = "teil.v2";
-    for (const auto& [what, command] : commands) {
+    for (const auto& [what, command] : commands.list) {
         const fs::path folder = fs::path(dir.path()) / what;
         fs::create_directory(folder);
         for (const auto& [typed, written] : names) {
@@ -370,9 +377,7 @@ TEST_F(WindowSavesTest, PdfCommandsGiveANameWithoutExtensionPdf) {
             const std::string pdf = folder / written;
             ScriptedUi scripted;
             scripted.QueueText(folder / typed);
-            SetUi(&scripted);
-            command();
-            SetUi(&ui);
+            Play(command, scripted);
             EXPECT_TRUE(scripted.CallsOf("ask").empty()) << scripted.CallsOf("ask")[0].text;
             EXPECT_TRUE(scripted.CallsOf("message").empty()) << scripted.CallsOf("message")[0].text;
             EXPECT_EQ(Slurp(pdf).substr(0, 5), "%PDF-");
@@ -381,9 +386,7 @@ TEST_F(WindowSavesTest, PdfCommandsGiveANameWithoutExtensionPdf) {
             ScriptedUi again;
             again.QueueText(folder / typed);
             again.QueueAnswer(Answer::No);
-            SetUi(&again);
-            command();
-            SetUi(&ui);
+            Play(command, again);
             const auto asked = again.CallsOf("ask");
             ASSERT_EQ(asked.size(), 1u);
             EXPECT_EQ(asked[0].text, ReplaceQuestion(pdf));

@@ -22,8 +22,9 @@ function(veldrim_tests name folder)
   if(NOT _src)
     return()
   endif()
-  add_executable(${name} ${_src})
-  target_link_libraries(${name} PRIVATE ${ARGN} veldrim_test_support GTest::gtest GTest::gmock GTest::gtest_main)
+  # Every test runs in a folder of its own (tests/support/test_main.cpp).
+  add_executable(${name} ${_src} ${VELDRIM_SOURCE_DIR}/tests/support/test_main.cpp)
+  target_link_libraries(${name} PRIVATE ${ARGN} veldrim_test_support GTest::gtest GTest::gmock)
   target_include_directories(${name} PRIVATE ${VELDRIM_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     VELDRIM_DATA_DIR="${VELDRIM_DATA_DIR}"

@@ -84,8 +84,14 @@ void NewDataSet() {
 
 bool OpenDataSet(const std::string& path) {
     cancelFlag = false;
-    if (!ReadDataFile(path)) return false;
-    TakeAsCurrentDataFile(path);
+    // The file read is the set's file, spelled as on disk: a name found in
+    // other letters (a recent "g.qb3" renamed to "G.QB3" since) would make
+    // the title, the recent list and Speichern name a file that is not there,
+    // and Speichern write a second one beside it.
+    const std::string file = FindFileNoCase(path);
+    if (!ReadDataFile(file)) return false;
+    if (file != path) std::replace(recentFilesList.begin(), recentFilesList.end(), path, {});
+    TakeAsCurrentDataFile(file);
     RunCalculation();
     UpdateAfterChange(true);
     return true;

@@ -28,6 +28,8 @@ void TakeDataFileName(const std::string& path);
 void TakeAsCurrentDataFile(const std::string& path);
 // Reads a data file, makes it the current file and the newest recent file,
 // and calculates. False (data set unchanged) when the file cannot be read.
+// A name found on disk in other letters only is the file as the disk spells
+// it, and takes the place of that name in the recent list.
 bool OpenDataSet(const std::string& path);
 // Asks for a data file in the data directory and opens it.
 void OpenDataSetWithDialog();

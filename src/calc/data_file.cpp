@@ -325,8 +325,7 @@ bool ReadDataFile(const std::string& path) {
     const int rc = sharedTextFile.Reset();
     if (rc != kIoOk) {
         cancelFlag = true;
-        ShowErrorIfEnabled("Datei " + ShownFileName(path) + " nicht lesbar (Fehler " + IntText(rc) +
-                           ")");
+        ShowErrorIfEnabled(NotOpenedForReadingText(path, sharedTextFile.FailureErrno(), rc));
         return false;
     }
     sharedTextFile.SetLineLimit(kValueLineLimit);

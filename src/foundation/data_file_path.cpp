@@ -32,6 +32,11 @@ bool IsProposedSetName(const std::string& chosen) {
     return !currentFileName.empty() && chosen.substr(DirPartOf(chosen).size()) == currentFileName;
 }
 
+std::string WithExtensionIfNone(const std::string& chosen, const std::string& ext) {
+    const bool typed = chosen.substr(DirPartOf(chosen).size()).find('.') != std::string::npos;
+    return typed && !IsProposedSetName(chosen) ? chosen : chosen + "." + ext;
+}
+
 std::string ProposedSaveFolder(const std::string& configured) {
     const std::string folder = EnsureTrailingBackslash(configured);
     return folder.empty() ? EnsureTrailingBackslash(dataDirectory) : folder;

@@ -33,6 +33,12 @@ std::string DataFileTarget(const std::string& path);
 // an extension typed, and the format's extension is appended.
 bool IsProposedSetName(const std::string& chosen);
 
+// A name chosen in a save dialog with the format's extension `ext` appended
+// where its file name has no extension of its own: it holds no dot, or it is
+// the set's name as proposed (IsProposedSetName), whose dots are the set's.
+// A name with an extension typed stays as it is.
+std::string WithExtensionIfNone(const std::string& chosen, const std::string& ext);
+
 // The folder a save dialog for written files proposes, with its trailing
 // '/': the configured folder, or the data file's folder when none is set
 // (never the program's working folder).

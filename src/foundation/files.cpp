@@ -131,6 +131,13 @@ std::string NotReadAsPlainFileText(const std::string& path) {
            std::string(" ist keine gewöhnliche Datei und wird nicht gelesen !"_cp850);
 }
 
+std::string NotOpenedForReadingText(const std::string& path, int err, int result) {
+    if (err == EISDIR)
+        return "Datei " + ShownFileName(path) + " ist ein Ordner und wird nicht gelesen !";
+    if (IsNoPlainFileError(err)) return NotReadAsPlainFileText(path);
+    return "Datei " + ShownFileName(path) + " nicht lesbar (Fehler " + std::to_string(result) + ")";
+}
+
 bool ReadWholeRegularFile(const std::string& path, std::string& bytes) {
     bytes.clear();
     const int fd = OpenPlainFile(path, O_RDONLY);

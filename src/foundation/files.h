@@ -69,6 +69,13 @@ int OpenPlainFile(const std::string& path, int flags);
 bool IsNoPlainFileError(int err);
 // "Datei <name> ist keine gewöhnliche Datei und wird nicht gelesen !"
 std::string NotReadAsPlainFileText(const std::string& path);
+// The message of a file the user named that could not be opened for reading,
+// from the errno value of the failed open and the reader's result code: a
+// folder "Datei <name> ist ein Ordner und wird nicht gelesen !", what is no
+// plain file (a pipe, a socket, a device, a link to one) by
+// NotReadAsPlainFileText, any other failure "Datei <name> nicht lesbar
+// (Fehler <result>)".
+std::string NotOpenedForReadingText(const std::string& path, int err, int result);
 
 // The whole content of a plain file, opened through OpenPlainFile. A folder,
 // a pipe, a device or a name that leads nowhere gives false, as does a read

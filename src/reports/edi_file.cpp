@@ -217,12 +217,9 @@ void ChooseEdiFileName(std::string& name) {
         name.clear();
         return;
     }
-    name = *chosen;
     // A name without an extension gets ".edi"; so does the proposal taken as
     // it stands, in its folder or another, whose dots belong to the set's name.
-    if (IsProposedSetName(name) ||
-        name.substr(DirPartOf(name).size()).find('.') == std::string::npos)
-        name += ".edi";
+    name = WithExtensionIfNone(*chosen, "edi");
     const std::string savedExtension = dataFileExtension;
     dataFileExtension = "edi";
     CheckNewFileName(name);
@@ -309,8 +306,7 @@ bool ReadEdiFile(const std::string& name) {
     const int rc = sharedTextFile.Reset();
     if (rc != kIoOk) {
         cancelFlag = true;
-        ShowErrorIfEnabled("Datei " + ShownFileName(name) + " nicht lesbar (Fehler " + IntText(rc) +
-                           ")");
+        ShowErrorIfEnabled(NotOpenedForReadingText(name, sharedTextFile.FailureErrno(), rc));
         return false;
     }
     sharedTextFile.SetLineLimit(kValueLineLimit);

@@ -274,10 +274,14 @@ TEST_F(MessageBoxesTest, ExistingFileIsAskedForAndNeverErased) {
 }
 
 // Two dots are refused before anything is touched; an unwritable folder gives an invalid name.
+// The dots of the set's name "teil.v2" are its own only where the name ends
+// there: "teil.v2x.y.stp" holds two dots of its own.
 TEST_F(MessageBoxesTest, RefusedNamesAreReportedAndTouchNothing) {
     const std::string invalid = "Ungültiger Dateiname \""_cp850.data();
+    currentFileName = "teil.v2";
     const std::pair<std::string, std::string> cases[] = {
         {Path("a.b.EXT"), Path("a.b.EXT") + " not allowed (too many dots)!"},
+        {Path("teil.v2x.y.stp"), Path("teil.v2x.y.stp") + " not allowed (too many dots)!"},
         {"/proc/gear.EXT", invalid + "/proc/gear.EXT\" !"},
         {Path("no-such-folder/gear.EXT"), invalid + Path("no-such-folder/gear.EXT") + "\" !"}};
     for (const auto& [path, text] : cases) {

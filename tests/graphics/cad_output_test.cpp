@@ -69,6 +69,25 @@ TEST_F(CadOutputTest, ScreenRunDrawsIntoTheDisplayList) {
     EXPECT_FALSE(std::filesystem::exists(dir / "$EVOLV1.dx$"));
     EXPECT_TRUE(std::filesystem::exists(dir / "$OTHER.dx$"));
     EXPECT_TRUE(std::filesystem::exists(dir / "keep.dxf"));
+
+    // The footer ends with the file the set was read from, as it is named:
+    // a data file in other letters, a file of another kind that would be
+    // saved under another name; nothing for a set without a file.
+    dataFileExtension = "qb3";
+    const std::pair<std::string, const char*> sets[] = {
+        {"", ""}, {(dir / "G.QB3").string(), "G"}, {(dir / "gear.bak").string(), "gear"}};
+    for (const auto& [file, name] : sets) {
+        SCOPED_TRACE(file);
+        currentDataFile = file;
+        currentFileName = name;
+        CadBeginOutput(kCadScreen);
+        CadBeginDrawingDefault();
+        CadBeginEntities();
+        CadEndSection();
+        CadEndOutput();
+        ASSERT_EQ(Records("6").size(), 1u);
+        EXPECT_THAT(Records("6")[0], ::testing::EndsWith("Veldrim VELDRIM V1.0 - " + file));
+    }
 }
 
 TEST_F(CadOutputTest, NotAvailableKindsLeaveTheRunIdle) {

@@ -1,12 +1,15 @@
 // The Qt tests run on the offscreen platform at scale 1 unless the caller
 // chose otherwise, and under a German locale, which the Qt application takes
 // from the environment: the program's number texts must not follow it. The
-// application outlives every widget of the tests.
+// application outlives every widget of the tests. Every test runs in a folder
+// of its own.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <QApplication>
 #include <clocale>
+
+#include "support/folder_per_test.h"
 
 namespace {
 void Default(const char* name, const char* value) {
@@ -24,6 +27,7 @@ int main(int argc, char** argv) {
         qputenv("XDG_RUNTIME_DIR", dir);
     }
     ::testing::InitGoogleTest(&argc, argv);
+    veldrim::testing::RunEachTestInAFolderOfItsOwn();
     QApplication app(argc, argv);
     // As the program does after its application starts.
     std::setlocale(LC_NUMERIC, "C");

@@ -3,7 +3,8 @@
 // Speichern writes the file that was opened; a set started from a file of
 // another kind is saved as its data file only after the question; names are
 // taken apart by one rule; and every command that writes a PDF the user named
-// asks before it replaces an existing file.
+// gives a name without an extension ".pdf" and asks before it replaces an
+// existing file.
 #include <QAction>
 #include <algorithm>
 #include <filesystem>
@@ -53,13 +54,40 @@ std::string NamesIn(const fs::path& folder) {
     return joined;
 }
 
+// The three commands that write a PDF the user names: "Grafik als PDF", the
+// printer set-up's PDF button and the report viewer's "Als PDF speichern" (on
+// a report of two lines at `report`), each by what it is called.
+class PdfCommands {
+public:
+    PdfCommands(Thh& window, const std::string& report)
+        : viewer_(Written(report), "Bericht"), printerSetup_(window) {
+        list = {
+            {"Grafik als PDF", [&window] { window.Item("mi_filePrintPdf")->trigger(); }},
+            {"printer set-up", [this] { printerSetup_.Button_pdfClick(); }},
+            {"report viewer", [this] { viewer_.findChild<QAction*>("mi_dateiPdf")->trigger(); }}};
+    }
+    std::vector<std::pair<const char*, std::function<void()>>> list;
+
+private:
+    static const std::string& Written(const std::string& report) {
+        Spit(report, "Zeile 1\r\nZeile 2\r\n");
+        return report;
+    }
+    TForm_showtextfile viewer_;
+    TForm_printconf printerSetup_;
+};
+
 class WindowSavesTest : public test::MainWindowFixture {
 protected:
+    // A command played with the queued answers of `scripted`.
+    void Play(const std::function<void()>& command, ScriptedUi& scripted) {
+        SetUi(&scripted);
+        command();
+        SetUi(&ui);
+    }
     // A menu command played with the queued answers of `scripted`.
     void Trigger(const char* item, ScriptedUi& scripted) {
-        SetUi(&scripted);
-        window->Item(item)->trigger();
-        SetUi(&ui);
+        Play([this, item] { window->Item(item)->trigger(); }, scripted);
     }
     // The centre distance of the data file at path, as the program reads it.
     static Real CentreDistanceIn(const std::string& path) {
@@ -238,22 +266,26 @@ TEST_F(WindowSavesTest, SpeichernAfterTheStartWritesTheSetsFileOrAsksFirst) {
 
 // Öffnen, Save As, Speichern and the title take a name apart by one rule: the
 // extension is what follows the last dot, so ".qb3" is the data file of a set
-// with an empty name, and "." typed in Save As is that file too. Speichern
-// after each writes the same file again; no ".qb3.qb3" appears.
+// with an empty name, and "." typed in Save As is that file too; the data
+// file's extension in other letters is that extension, so Save As onto an
+// existing G.QB3 asks about it and writes it, not a second file G.qb3.
+// Speichern after each writes the same file again; no ".qb3.qb3" appears.
 TEST_F(WindowSavesTest, NamesBeginningWithADotAreSavedWhereTheyWereOpened) {
     struct Case {
         const char* what;
         const char* opened;   // the file opened first
         const char* savedAs;  // the name typed in Save As, "" none
+        bool existing;        // the typed file is there: asked about, answered "Ja"
         const char* file;     // the file Save As and Speichern write
         const char* name;     // the set's name
         const char* folder;   // what the folder holds afterwards
     };
     const Case cases[] = {
-        {"Oeffnen .qb3", ".qb3", "", ".qb3", "", ".qb3 "},
-        {"Oeffnen teil.v2.qb3", "teil.v2.qb3", "", "teil.v2.qb3", "teil.v2", "teil.v2.qb3 "},
-        {"Save As .qb3", "G.qb3", ".qb3", ".qb3", "", ".qb3 G.qb3 "},
-        {"Save As .", "G.qb3", ".", ".qb3", "", ".qb3 G.qb3 "},
+        {"Oeffnen .qb3", ".qb3", "", false, ".qb3", "", ".qb3 "},
+        {"Oeffnen teil.v2.qb3", "teil.v2.qb3", "", false, "teil.v2.qb3", "teil.v2", "teil.v2.qb3 "},
+        {"Save As .qb3", "G.qb3", ".qb3", false, ".qb3", "", ".qb3 G.qb3 "},
+        {"Save As .", "G.qb3", ".", false, ".qb3", "", ".qb3 G.qb3 "},
+        {"Save As G.QB3", "teil.qb3", "G.QB3", true, "G.QB3", "G", "G.QB3 teil.qb3 "},
     };
     const std::string demo = Slurp(fs::path(VELDRIM_DATA_DIR) / "demo.qb3");
     for (const Case& c : cases) {
@@ -270,7 +302,16 @@ TEST_F(WindowSavesTest, NamesBeginningWithADotAreSavedWhereTheyWereOpened) {
         if (*c.savedAs) {
             ScriptedUi savingAs;
             savingAs.QueueText((folder / c.savedAs).string());
+            if (c.existing) {
+                Spit(folder / c.savedAs, "ein anderer Satz\r\n");
+                savingAs.QueueAnswer(Answer::Yes);
+            }
             Trigger("mi_fileSaveAs", savingAs);
+            const auto asked = savingAs.CallsOf("ask");
+            ASSERT_EQ(asked.size(), c.existing ? 1u : 0u);
+            if (c.existing) {
+                EXPECT_EQ(asked[0].text, ReplaceQuestion(folder / c.savedAs));
+            }
             EXPECT_TRUE(savingAs.CallsOf("message").empty()) << savingAs.CallsOf("message")[0].text;
             EXPECT_EQ(CentreDistanceIn(folder / c.file), 125);
         }
@@ -291,16 +332,8 @@ TEST_F(WindowSavesTest, NamesBeginningWithADotAreSavedWhereTheyWereOpened) {
 // "Als PDF speichern", each onto an existing file: the program's question;
 // "Nein" leaves the file as it was, "Ja" replaces it with the PDF.
 TEST_F(WindowSavesTest, PdfCommandsAskBeforeTheyReplaceAFile) {
-    const std::string report = dir / "bericht.txt";
-    Spit(report, "Zeile 1\r\nZeile 2\r\n");
-    TForm_showtextfile viewer(report, "Bericht");
-    TForm_printconf printerSetup(*window);
-    const std::pair<const char*, std::function<void()>> commands[] = {
-        {"Grafik als PDF", [&] { window->Item("mi_filePrintPdf")->trigger(); }},
-        {"printer set-up", [&] { printerSetup.Button_pdfClick(); }},
-        {"report viewer", [&] { viewer.findChild<QAction*>("mi_dateiPdf")->trigger(); }},
-    };
-    for (const auto& [what, command] : commands) {
+    const PdfCommands commands(*window, dir / "bericht.txt");
+    for (const auto& [what, command] : commands.list) {
         SCOPED_TRACE(what);
         const std::string pdf = dir / (std::string(what) + ".pdf");
         Spit(pdf, "die alte Datei\r\n");
@@ -309,9 +342,7 @@ TEST_F(WindowSavesTest, PdfCommandsAskBeforeTheyReplaceAFile) {
             scripted.QueueText(pdf);
             scripted.QueueAnswer(answer);
             currentHelpNumber = 0;
-            SetUi(&scripted);
-            command();
-            SetUi(&ui);
+            Play(command, scripted);
             const auto asked = scripted.CallsOf("ask");
             ASSERT_EQ(asked.size(), 1u);
             EXPECT_EQ(asked[0].text, ReplaceQuestion(pdf));
@@ -322,11 +353,46 @@ TEST_F(WindowSavesTest, PdfCommandsAskBeforeTheyReplaceAFile) {
         ScriptedUi scripted;
         scripted.QueueText(pdf);
         scripted.QueueAnswer(Answer::Yes);
-        SetUi(&scripted);
-        command();
-        SetUi(&ui);
+        Play(command, scripted);
         EXPECT_EQ(scripted.CallsOf("ask").size(), 1u);
         EXPECT_EQ(Slurp(pdf).substr(0, 5), "%PDF-");
+    }
+}
+
+// "Grafik als PDF", the printer set-up's PDF button and the report viewer's
+// "Als PDF speichern" with a name typed without an extension write the PDF
+// under the name with ".pdf", as the set "teil.v2" typed as proposed; a name
+// with its own extension is written as typed. Typed again, the file now at
+// the name is asked about, and "Nein" keeps it.
+TEST_F(WindowSavesTest, PdfCommandsGiveANameWithoutExtensionPdf) {
+    const PdfCommands commands(*window, dir / "bericht.txt");
+    const std::pair<const char*, const char*> names[] = {
+        {"bild", "bild.pdf"}, {"teil.v2", "teil.v2.pdf"}, {"plan.PDF", "plan.PDF"}};
+    currentFileName = "teil.v2";
+    for (const auto& [what, command] : commands.list) {
+        const fs::path folder = fs::path(dir.path()) / what;
+        fs::create_directory(folder);
+        for (const auto& [typed, written] : names) {
+            SCOPED_TRACE(std::string(what) + ": " + typed);
+            const std::string pdf = folder / written;
+            ScriptedUi scripted;
+            scripted.QueueText(folder / typed);
+            Play(command, scripted);
+            EXPECT_TRUE(scripted.CallsOf("ask").empty()) << scripted.CallsOf("ask")[0].text;
+            EXPECT_TRUE(scripted.CallsOf("message").empty()) << scripted.CallsOf("message")[0].text;
+            EXPECT_EQ(Slurp(pdf).substr(0, 5), "%PDF-");
+
+            Spit(pdf, "die alte Datei\r\n");
+            ScriptedUi again;
+            again.QueueText(folder / typed);
+            again.QueueAnswer(Answer::No);
+            Play(command, again);
+            const auto asked = again.CallsOf("ask");
+            ASSERT_EQ(asked.size(), 1u);
+            EXPECT_EQ(asked[0].text, ReplaceQuestion(pdf));
+            EXPECT_EQ(Slurp(pdf), "die alte Datei\r\n");
+        }
+        EXPECT_EQ(NamesIn(folder), "bild.pdf plan.PDF teil.v2.pdf ");
     }
 }
 

@@ -25,6 +25,7 @@
 #include "foundation/message_boxes.h"
 #include "foundation/message_display.h"
 #include "foundation/program_state.h"
+#include "foundation/qt/pdf_file.h"
 #include "foundation/qt/qt_support.h"
 #include "foundation/qt/qt_translations.h"
 #include "foundation/system_info.h"
@@ -207,9 +208,8 @@ void Thh::BuildMenus() {
         [] {
             const std::string base =
                 currentFileName.empty() ? std::string("drawing") : currentFileName;
-            auto chosen = Ui().SaveFileName(
-                "PDF", EnsureTrailingBackslash(dataDirectory) + base + ".pdf", "PDF|*.pdf");
-            if (chosen && !ConfirmReplace(*chosen)) return;
+            const auto chosen =
+                AskPdfFileName(EnsureTrailingBackslash(dataDirectory) + base + ".pdf");
             if (chosen && !PrintGraphicsWindowToPdf(Window(), *chosen))
                 ShowErrorBox(NotSavedText(*chosen));
         },

@@ -24,6 +24,7 @@
 #include "foundation/codepage.h"
 #include "foundation/files.h"
 #include "foundation/program_state.h"
+#include "foundation/qt/pdf_file.h"
 #include "foundation/qt/qt_support.h"
 #include "foundation/message_boxes.h"
 #include "foundation/ui_services.h"
@@ -551,13 +552,10 @@ void TForm_printconf::Button_printClick() {
 
 void TForm_printconf::Button_pdfClick() {
     PrepareView();
-    auto chosen = Ui().SaveFileName(
-        "PDF",
+    const auto chosen = AskPdfFileName(
         EnsureTrailingBackslash(dataDirectory) +
-            (currentFileName.empty() ? std::string("drawing") : currentFileName) + ".pdf",
-        "PDF|*.pdf");
-    if (!chosen) return;
-    if (!ConfirmReplace(*chosen)) return;  // the form stays open
+        (currentFileName.empty() ? std::string("drawing") : currentFileName) + ".pdf");
+    if (!chosen) return;  // the form stays open
     if (!PrintGraphicsWindowToPdf(window_, *chosen)) ShowErrorBox(NotSavedText(*chosen));
     accept();
 }

@@ -8,8 +8,11 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/data_file_path.h"
 #include "foundation/file_calls.h"
+#include "foundation/message_boxes.h"
 #include "foundation/save_target.h"
+#include "foundation/ui_services.h"
 
 namespace veldrim {
 
@@ -88,6 +91,14 @@ bool PrintToPdfFile(const std::string& path, const std::function<bool(QPrinter&)
     FileCalls.close(fd);
     FileCalls.unlink(temp.c_str());
     return false;
+}
+
+std::optional<std::string> AskPdfFileName(const std::string& proposed) {
+    const auto chosen = Ui().SaveFileName("PDF", proposed, "PDF|*.pdf");
+    if (!chosen || chosen->empty()) return std::nullopt;
+    const std::string path = WithExtensionIfNone(*chosen, "pdf");
+    if (!ConfirmReplace(path)) return std::nullopt;
+    return path;
 }
 
 }  // namespace veldrim

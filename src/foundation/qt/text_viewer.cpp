@@ -121,8 +121,7 @@ void TForm_showtextfile::mi_dateiPdfClick() {
         base = EnsureTrailingBackslash(dataDirectory) + currentFileName;
     else if (std::filesystem::path(base).filename().string().starts_with('$'))
         base = EnsureTrailingBackslash(dataDirectory) + "report";
-    auto chosen = Ui().SaveFileName("PDF", base + ".pdf", "PDF|*.pdf");
-    if (chosen && !ConfirmReplace(*chosen)) return;
+    const auto chosen = AskPdfFileName(base + ".pdf");
     if (chosen && !PrintTextToPdf(lines_, *chosen)) ShowErrorBox(NotSavedText(*chosen));
 }
 

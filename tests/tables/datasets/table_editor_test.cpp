@@ -17,6 +17,7 @@
 #include "foundation/text_conv.h"
 #include "support/fault_calls.h"
 #include "support/fifo_watch.h"
+#include "support/socket_file.h"
 #include "tables/bulk/bulk_verbs.h"
 #include "tables/datasets/table_access.h"
 #include "tables/engine/locking.h"
@@ -252,19 +253,6 @@ TEST_F(TableEditorTest, AppendCommandsDoNothingWhileTheTableIsLockedElsewhere) {
     Select(back);
     EXPECT_TRUE(commands.AppendCopy());
     EXPECT_EQ(form.tzdbf.RecCount(), 2);
-}
-
-// A socket bound at path (left there when its descriptor closes).
-bool MakeSocket(const std::string& path) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path) return false;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const bool bound =
-        fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    if (fd >= 0) ::close(fd);
-    return bound;
 }
 
 // Every reader of a name the user gives (the two imports, a table opened by

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "foundation/codepage.h"
+#include "foundation/form_boxes.h"
 #include "foundation/formatting.h"
 #include "foundation/guarded_math.h"
 #include "foundation/message_boxes.h"
@@ -39,16 +40,14 @@ bool AskReal(std::string_view prompt, Real& value, Real lo, Real hi) {
         std::string text = shown;
         InputTextDialog(prompt, kNumberEntryLength, text);
         if (cancelFlag) return false;
-        if (text != shown) {
-            Real entered = 0;
-            if (!ParseRealLine(text, entered)) {
-                Ui().Beep();
-                ShowErrorBox(InvalidEntryText(text));
-                working = value;
-                continue;
-            }
-            working = entered;
+        const std::optional<Real> entered = NumberBoxValue(text, shown, working);
+        if (!entered) {
+            Ui().Beep();
+            ShowErrorBox(InvalidEntryText(text));
+            working = value;
+            continue;
         }
+        working = *entered;
         if (working < lo || working > hi) {
             Ui().Beep();
             ShowErrorBox(RangeText(FormatNum(lo), FormatNum(hi)));
@@ -69,16 +68,20 @@ bool AskWhole(std::string_view prompt, std::int64_t& value, std::int64_t a, std:
         std::string text = shown;
         InputTextDialog(prompt, kIntegerEntryLength, text);
         if (cancelFlag) return false;
-        if (text != shown) {
-            std::int64_t entered = 0;
-            if (!ParseIntLine(text, entered)) {
-                Ui().Beep();
-                ShowErrorBox(InvalidEntryText(text));
-                working = value;
-                continue;
-            }
-            working = entered;
+        const std::optional<std::int64_t> entered =
+            BoxValue(text, shown, std::optional<std::int64_t>(working),
+                     [](const std::string& typed) -> std::optional<std::int64_t> {
+                         std::int64_t n = 0;
+                         if (!ParseIntLine(typed, n)) return std::nullopt;
+                         return n;
+                     });
+        if (!entered) {
+            Ui().Beep();
+            ShowErrorBox(InvalidEntryText(text));
+            working = value;
+            continue;
         }
+        working = *entered;
         if (working < lo || working > hi) {
             Ui().Beep();
             ShowErrorBox(RangeText(IntText(lo), IntText(hi)));

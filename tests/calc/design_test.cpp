@@ -96,6 +96,8 @@ TEST_F(DesignTest, SpeedTorqueAndPowerStayConsistent) {
         {1, {{kEditN1, "1450"}, {kEditP1, "1.5"}}, kEditT1, 9.87858L},
         {2, {{kEditN1, "1450"}, {kEditT1, "9.87858"}}, kEditP1, 1.5L},
         {0, {{kEditT1, "9.87858"}, {kEditP1, "1.5"}}, kEditN1, 1450},
+        // A torque of 0 gives no speed: the demo set's 1450 1/min stays.
+        {0, {{kEditT1, "0"}, {kEditP1, "1.5"}}, kEditN1, 1450},
     };
     for (const auto& c : cases) {
         TForm_qub3pre form;

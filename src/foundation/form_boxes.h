@@ -24,9 +24,18 @@ Value BoxValue(const Text& now, const Text& shown, const Value& filled, Read&& r
     return std::forward<Read>(read)(now);
 }
 
-// The same for a box that must hold a number: nothing when a changed text is
-// none (the caller says so and keeps the form open).
-std::optional<Real> NumberBoxValue(const std::string& now, const std::string& shown, Real filled);
+// The same for a box that must hold a number, which `parse` reads: nothing
+// when a changed text is none (the caller says so and keeps the form open).
+template <class Number>
+std::optional<Number> NumberBoxValue(const std::string& now, const std::string& shown,
+                                     Number filled, bool (*parse)(std::string_view, Number&)) {
+    return BoxValue(now, shown, std::optional<Number>(filled),
+                    [parse](const std::string& text) -> std::optional<Number> {
+                        Number n{};
+                        if (!parse(text, n)) return std::nullopt;
+                        return n;
+                    });
+}
 
 // A number box of a form: the text it was filled with and the exact value
 // behind that text.

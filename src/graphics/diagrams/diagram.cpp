@@ -361,7 +361,8 @@ std::string RefusedDiagramLimitsText(const std::array<std::string, 4>& edits,
         return std::string(kNames[i]) + (title.empty() ? "" : " (" + title + ")");
     };
     for (std::size_t i = 0; i < 4; ++i) {
-        const std::optional<Real> value = NumberBoxValue(edits[i], filled[i], limits[i]);
+        const std::optional<Real> value =
+            NumberBoxValue(edits[i], filled[i], limits[i], ParseRealLine);
         if (!value) return field(i) + ": " + InvalidEntryText(edits[i]);
         limits[i] = *value;
     }

@@ -690,58 +690,39 @@ void KeepDinCopies() {
 TEST_F(DesignTest, UntouchedFormsGiveBackTheirValuesAtEveryDecimalsSetting) {
     veldrim::testing::TempDir dir("veldrim-forms");
     InstallDataFileSections();
-    auto confirm = [](MaterialFormState&, MaterialFormHandler&) { return true; };
+    // Each form's OK, with nothing typed or with one box typed into.
     struct Form {
         const char* name;
         void (*writes)();  // what OK writes besides the boxes, put into the set before
-        std::function<void(ScriptedUi&)> untouched;  // the form's OK, nothing typed
-        std::function<void(ScriptedUi&)> edited;     // one box typed, then OK
-        std::function<Real()> field;                 // the value typed into
+        std::function<void(ScriptedUi&, bool type)> ok;
+        std::function<Real()> field;  // the value typed into
         Real typed;
     };
     const Form forms[] = {
         {"operating data", KeepDinCopies,
-         [](ScriptedUi& u) {
+         [](ScriptedUi& u, bool type) {
              u.operatingDataScripts.push_back(
-                 [](OperatingDataFormState& s, OperatingDataFormHandler& h) {
-                     return h.OkClicked(s);
-                 });
-             ShowOperatingDataForm();
-         },
-         [](ScriptedUi& u) {
-             u.operatingDataScripts.push_back(
-                 [](OperatingDataFormState& s, OperatingDataFormHandler& h) {
-                     s.text[kEditKA] = "1.3";
+                 [type](OperatingDataFormState& s, OperatingDataFormHandler& h) {
+                     if (type) s.text[kEditKA] = "1.3";
                      return h.OkClicked(s);
                  });
              ShowOperatingDataForm();
          },
          [] { return wormGear.KA; }, 1.3L},
         {"material", nullptr,
-         [&](ScriptedUi& u) {
-             u.materialScripts.push_back(confirm);
-             ShowMaterialForm();
-         },
-         [](ScriptedUi& u) {
-             u.materialScripts.push_back([](MaterialFormState& s, MaterialFormHandler&) {
-                 s.gears[1].values[2] = "0.33";  // the wheel's Poisson's ratio
+         [](ScriptedUi& u, bool type) {
+             u.materialScripts.push_back([type](MaterialFormState& s, MaterialFormHandler&) {
+                 if (type) s.gears[1].values[2] = "0.33";  // the wheel's Poisson's ratio
                  return true;
              });
              ShowMaterialForm();
          },
          [] { return gearPair.nue[2]; }, 0.33L},
+        // HV 300 typed into the hardness table is HB 285 (0.95 HV).
         {"hardness of the material form", nullptr,
-         [](ScriptedUi& u) {
+         [](ScriptedUi& u, bool type) {
              u.onlineReplies = {Close()};
-             u.materialScripts.push_back([](MaterialFormState& s, MaterialFormHandler& h) {
-                 h.HardnessClicked(s, 1);
-                 return true;
-             });
-             ShowMaterialForm();
-         },
-         // HV 300 is HB 285 (0.95 HV).
-         [](ScriptedUi& u) {
-             u.onlineReplies = {Leave(2, {{2, "300"}}), Close()};
+             if (type) u.onlineReplies.push_front(Leave(2, {{2, "300"}}));
              u.materialScripts.push_back([](MaterialFormState& s, MaterialFormHandler& h) {
                  h.HardnessClicked(s, 1);
                  return true;
@@ -750,22 +731,16 @@ TEST_F(DesignTest, UntouchedFormsGiveBackTheirValuesAtEveryDecimalsSetting) {
          },
          [] { return gearPair.HB[2]; }, 285},
         {"geometry design", nullptr,
-         [](ScriptedUi& u) {
+         [](ScriptedUi& u, bool type) {
              u.onlineReplies = {Close()};
-             DesignGeometry();
-         },
-         [](ScriptedUi& u) {
-             u.onlineReplies = {Leave(1, {{8, "33.5"}}), Close()};
+             if (type) u.onlineReplies.push_front(Leave(1, {{8, "33.5"}}));
              DesignGeometry();
          },
          [] { return wormGear.b[2]; }, 33.5L},
         {"geometry recalculation", nullptr,
-         [](ScriptedUi& u) {
+         [](ScriptedUi& u, bool type) {
              u.onlineReplies = {Close()};
-             RecalcGeometry();
-         },
-         [](ScriptedUi& u) {
-             u.onlineReplies = {Leave(1, {{8, "44.5"}}), Close()};
+             if (type) u.onlineReplies.push_front(Leave(1, {{8, "44.5"}}));
              RecalcGeometry();
          },
          [] { return wormGear.b[1]; }, 44.5L},
@@ -777,12 +752,12 @@ TEST_F(DesignTest, UntouchedFormsGiveBackTheirValuesAtEveryDecimalsSetting) {
             LoadFineDataSet();
             if (f.writes) f.writes();
             ASSERT_TRUE(WriteDataFile(dir / "before.qb3"));
-            f.untouched(ui);
+            f.ok(ui, false);
             EXPECT_FALSE(cancelFlag);
             ASSERT_TRUE(WriteDataFile(dir / "after.qb3"));
             EXPECT_EQ(veldrim::testing::Slurp(dir / "after.qb3"),
                       veldrim::testing::Slurp(dir / "before.qb3"));
-            f.edited(ui);
+            f.ok(ui, true);
             EXPECT_NEAR(f.field(), f.typed, 1E-12L);
         }
         // The 3D view and the diagram limits are no part of the data set:

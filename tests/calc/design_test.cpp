@@ -216,6 +216,14 @@ TEST_F(DesignTest, FormFillsFromTheRecords) {
     EXPECT_EQ(form.state.text[kEditRatio], "10");
     EXPECT_EQ(form.state.text[kEditKA], "1.0");
     EXPECT_EQ(form.state.text[kEditDm1a], "0.35");
+    // At 0 decimals a ratio of 10.4 reads "10", as its default does: the
+    // default still takes effect.
+    decimalsSetting = 0;
+    wormGear.u = 10.4L;
+    TForm_qub3pre rounded;
+    rounded.DefaultClicked(rounded.state, kEditRatio);
+    ASSERT_TRUE(rounded.OkClicked(rounded.state));
+    EXPECT_EQ(wormGear.u, 10);
 }
 
 // Calc stores, checks, calculates and shows the result view; the form stays.

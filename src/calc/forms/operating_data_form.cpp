@@ -187,10 +187,15 @@ void TForm_qub3pre::ChoiceChanged(OperatingDataFormState& s) {
     s = state;
 }
 
+// A default is the form's own value, as a derived one: the rounded text of
+// the value it replaces may read the same ("10" for a ratio of 10.4 at 0
+// decimals).
 void TForm_qub3pre::DefaultClicked(OperatingDataFormState& s, int edit) {
-    if (edit == kEditRatio) s.text[kEditRatio] = "10";
-    if (edit == kEditKA) s.text[kEditKA] = "1.0";
-    if (edit == kEditDm1a) s.text[kEditDm1a] = "0.35";
+    state = s;
+    if (edit == kEditRatio) Put(kEditRatio, 10, "10");
+    if (edit == kEditKA) Put(kEditKA, 1, "1.0");
+    if (edit == kEditDm1a) Put(kEditDm1a, 0.35L, "0.35");
+    s = state;
 }
 
 bool TForm_qub3pre::OkClicked(OperatingDataFormState& s) {

@@ -179,6 +179,7 @@ std::string ConvertedText(int scale) {
 
 void FillHardnessInputs() {
     for (int s = 1; s <= kHardnessScales; ++s) onlineDialog.inputTexts[s] = ConvertedText(s);
+    KeepShownInputs();
 }
 
 }  // namespace
@@ -205,9 +206,11 @@ void ConvertHardnessDialog(int helpBase) {
         }
         // Each pass shows only its own messages (a refused value's range).
         BeginOnlinePass();
-        for (int s = 1; s <= kHardnessScales; ++s)
-            convertedHardness[static_cast<std::size_t>(s)] =
-                s == kScaleRm ? ParseStress(t.inputTexts[s]) : TextToFloat(t.inputTexts[s]);
+        // A value the user left as shown converts from its exact value.
+        for (int s = 1; s <= kHardnessScales; ++s) {
+            Real& value = convertedHardness[static_cast<std::size_t>(s)];
+            value = InputValue(s, value, s == kScaleRm ? ParseStress : TextToFloat);
+        }
         ConvertHardness(row, ConvertedHardness(row));
         for (int s = 1; s <= kHardnessScales; ++s) {
             t.outputNames[s] = std::string(kOutputNames[s]);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "foundation/codepage.h"
+#include "foundation/form_boxes.h"
 #include "foundation/formatting.h"
 #include "foundation/guarded_math.h"
 #include "foundation/message_boxes.h"
@@ -32,26 +33,26 @@ std::string RangeText(const std::string& lo, const std::string& hi) {
 // The number-entry loop: asks until the text is a number within lo..hi or the
 // dialog is cancelled. A shown text left unchanged keeps the value exactly.
 // True when value took an answer.
-bool AskReal(std::string_view prompt, Real& value, Real lo, Real hi) {
-    Real working = value;
+template <class Number>
+bool AskNumber(std::string_view prompt, Number& value, Number lo, Number hi, int maxLength,
+               std::string (*show)(Number), bool (*parse)(std::string_view, Number&)) {
+    Number working = value;
     for (;;) {
-        const std::string shown = FormatNum(working);
+        const std::string shown = show(working);
         std::string text = shown;
-        InputTextDialog(prompt, kNumberEntryLength, text);
+        InputTextDialog(prompt, maxLength, text);
         if (cancelFlag) return false;
-        if (text != shown) {
-            Real entered = 0;
-            if (!ParseRealLine(text, entered)) {
-                Ui().Beep();
-                ShowErrorBox(InvalidEntryText(text));
-                working = value;
-                continue;
-            }
-            working = entered;
+        const std::optional<Number> entered = NumberBoxValue(text, shown, working, parse);
+        if (!entered) {
+            Ui().Beep();
+            ShowErrorBox(InvalidEntryText(text));
+            working = value;
+            continue;
         }
+        working = *entered;
         if (working < lo || working > hi) {
             Ui().Beep();
-            ShowErrorBox(RangeText(FormatNum(lo), FormatNum(hi)));
+            ShowErrorBox(RangeText(show(lo), show(hi)));
             continue;
         }
         value = working;
@@ -59,34 +60,14 @@ bool AskReal(std::string_view prompt, Real& value, Real lo, Real hi) {
     }
 }
 
+bool AskReal(std::string_view prompt, Real& value, Real lo, Real hi) {
+    return AskNumber<Real>(prompt, value, lo, hi, kNumberEntryLength, FormatNum, ParseRealLine);
+}
+
 // The same for whole numbers between min(a, b) and max(a, b).
 bool AskWhole(std::string_view prompt, std::int64_t& value, std::int64_t a, std::int64_t b) {
-    const std::int64_t lo = std::min(a, b);
-    const std::int64_t hi = std::max(a, b);
-    std::int64_t working = value;
-    for (;;) {
-        const std::string shown = IntText(working);
-        std::string text = shown;
-        InputTextDialog(prompt, kIntegerEntryLength, text);
-        if (cancelFlag) return false;
-        if (text != shown) {
-            std::int64_t entered = 0;
-            if (!ParseIntLine(text, entered)) {
-                Ui().Beep();
-                ShowErrorBox(InvalidEntryText(text));
-                working = value;
-                continue;
-            }
-            working = entered;
-        }
-        if (working < lo || working > hi) {
-            Ui().Beep();
-            ShowErrorBox(RangeText(IntText(lo), IntText(hi)));
-            continue;
-        }
-        value = working;
-        return true;
-    }
+    return AskNumber<std::int64_t>(prompt, value, std::min(a, b), std::max(a, b),
+                                   kIntegerEntryLength, IntText, ParseIntLine);
 }
 
 std::string RightTrimmed(std::string s) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "foundation/form_boxes.h"
 #include "foundation/help_texts.h"
 #include "foundation/messages.h"
 #include "foundation/program_state.h"
@@ -79,6 +80,20 @@ void ShowOnlineDialog(int& currentRow, int helpNumber, bool& done) {
 void FinishOnlineDialog() {
     errorDisplayFlag = true;
     cancelFlag = false;
+}
+
+void KeepShownInputs() { onlineDialog.shownTexts = onlineDialog.inputTexts; }
+
+bool InputChanged(int row) {
+    if (row < 1 || row > kOnlineDialogSlots) return false;
+    const auto k = static_cast<std::size_t>(row);
+    return onlineDialog.inputTexts[k] != onlineDialog.shownTexts[k];
+}
+
+Real InputValue(int row, Real filled, Real (*read)(std::string_view)) {
+    if (row < 1 || row > kOnlineDialogSlots) return filled;
+    const auto k = static_cast<std::size_t>(row);
+    return BoxValue(onlineDialog.inputTexts[k], onlineDialog.shownTexts[k], filled, read);
 }
 
 void ResetOnlineDialog() { onlineDialog = OnlineDialogTables{}; }

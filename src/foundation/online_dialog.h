@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/real.h"
 #include "foundation/ui_services.h"
 
 namespace veldrim {
@@ -32,6 +33,7 @@ struct OnlineDialogTables {
     std::int16_t outputCount = 0;
     Texts inputNames, inputUnits, inputTexts;
     Texts outputNames, outputUnits, outputTexts;
+    Texts shownTexts;  // the input texts as the caller last filled them (KeepShownInputs)
     std::array<std::int32_t, kOnlineDialogSlots + 1>
         highlight{};  // 0 none, 1 yellow, 2 green, 3 red
     std::array<std::int16_t, kOnlineDialogSlots + 1> fieldOrder{};
@@ -55,6 +57,14 @@ void BeginOnlinePass();
 void ShowOnlineDialog(int& currentRow, int helpNumber, bool& done);
 // Error-display flag set again, cancel flag cleared.
 void FinishOnlineDialog();
+
+// A pass reads back only what the user changed. The caller fills the input
+// texts from its values and keeps them as shown; afterwards an input whose
+// text still reads as shown gives back the value it was filled from, exactly
+// (the texts are rounded), and a changed one what `read` makes of its text.
+void KeepShownInputs();
+bool InputChanged(int row);
+Real InputValue(int row, Real filled, Real (*read)(std::string_view));
 
 // The tables as at start-up.
 void ResetOnlineDialog();

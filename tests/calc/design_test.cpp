@@ -3,10 +3,13 @@
 
 #include "calc/design.h"
 
+#include <array>
 #include <cmath>
 #include <functional>
 #include <map>
 
+#include "app/data_file_sections.h"
+#include "calc/data_file.h"
 #include "calc/hardness.h"
 #include "calc/forms/material_form.h"
 #include "calc/forms/operating_data_form.h"
@@ -14,9 +17,13 @@
 #include "foundation/codepage.h"
 #include "foundation/formatting.h"
 #include "foundation/online_dialog.h"
+#include "foundation/program_state.h"
 #include "foundation/ui_services.h"
+#include "graphics/diagrams/diagram.h"
+#include "graphics/diagrams/wireframe_3d.h"
 #include "support/scripted_ui.h"
 #include "support/demo_data_set.h"
+#include "support/test_files.h"
 
 namespace veldrim {
 namespace {
@@ -89,6 +96,8 @@ TEST_F(DesignTest, SpeedTorqueAndPowerStayConsistent) {
         {1, {{kEditN1, "1450"}, {kEditP1, "1.5"}}, kEditT1, 9.87858L},
         {2, {{kEditN1, "1450"}, {kEditT1, "9.87858"}}, kEditP1, 1.5L},
         {0, {{kEditT1, "9.87858"}, {kEditP1, "1.5"}}, kEditN1, 1450},
+        // A torque of 0 gives no speed: the demo set's 1450 1/min stays.
+        {0, {{kEditT1, "0"}, {kEditP1, "1.5"}}, kEditN1, 1450},
     };
     for (const auto& c : cases) {
         TForm_qub3pre form;
@@ -207,6 +216,14 @@ TEST_F(DesignTest, FormFillsFromTheRecords) {
     EXPECT_EQ(form.state.text[kEditRatio], "10");
     EXPECT_EQ(form.state.text[kEditKA], "1.0");
     EXPECT_EQ(form.state.text[kEditDm1a], "0.35");
+    // At 0 decimals a ratio of 10.4 reads "10", as its default does: the
+    // default still takes effect.
+    decimalsSetting = 0;
+    wormGear.u = 10.4L;
+    TForm_qub3pre rounded;
+    rounded.DefaultClicked(rounded.state, kEditRatio);
+    ASSERT_TRUE(rounded.OkClicked(rounded.state));
+    EXPECT_EQ(wormGear.u, 10);
 }
 
 // Calc stores, checks, calculates and shows the result view; the form stays.
@@ -635,6 +652,156 @@ TEST_F(DesignTest, TypedCentreDistanceIsKeptExactly) {
     ui.onlineReplies = {Close()};
     RecalcGeometry();
     EXPECT_EQ(wormGear.a, 110.0L) << "recalculation table opened and closed";
+}
+
+}  // namespace
+}  // namespace veldrim
+
+namespace veldrim {
+namespace {
+
+// A data set whose values carry eight significant digits, more than any box
+// shows at any decimals setting (at 2 decimals the form shows nu 0.2998765
+// as "0" and rho 7.8123456 as "8").
+void LoadFineDataSet() {
+    testing::LoadDemoDataSet();
+    GearPairRecord& g = gearPair;
+    WormGearRecord& w = wormGear;
+    g.rho = {{7.8123456L, 8.7654321L}};
+    g.E = {{210123.45L, 98123.456L}};
+    g.nue = {{0.29987654L, 0.34912345L}};
+    g.sigHlim = {{1500.1234L, 520.12345L}};
+    g.sigmaFE = {{860.12345L, 250.12345L}};
+    g.HB = {{650.12345L, 95.123456L}};
+    w.u = 20.512345L;
+    w.KA = 1.2512345L;
+    w.dm1a = 0.33123456L;
+    w.alpha0 = 20.012345L;
+    w.x[2] = 0.12345678L;
+    w.b = {{45.123456L, 30.123456L}};
+    // Calculated as the geometry tables calculate when they close.
+    RunCalculation();
+}
+
+// What the operating-data form writes besides its boxes: the DIN 3996 copies
+// of torque and power.
+void KeepDinCopies() {
+    WormGearRecord& w = wormGear;
+    w.TDin = {{gearPair.T[1], gearPair.T[1], gearPair.T[2], gearPair.T[2]}};
+    w.PDin = {{gearPair.P, gearPair.P}};
+    w.PDinOut = {{w.P, w.P}};
+}
+
+// OK in a form without an edit gives back every value exactly, whatever the
+// decimals setting rounds in the boxes: the data set saves byte for byte as
+// before. A box that was typed into takes the typed value.
+TEST_F(DesignTest, UntouchedFormsGiveBackTheirValuesAtEveryDecimalsSetting) {
+    veldrim::testing::TempDir dir("veldrim-forms");
+    InstallDataFileSections();
+    // Each form's OK, with nothing typed or with one box typed into.
+    struct Form {
+        const char* name;
+        void (*writes)();  // what OK writes besides the boxes, put into the set before
+        std::function<void(ScriptedUi&, bool type)> ok;
+        std::function<Real()> field;  // the value typed into
+        Real typed;
+    };
+    const Form forms[] = {
+        {"operating data", KeepDinCopies,
+         [](ScriptedUi& u, bool type) {
+             u.operatingDataScripts.push_back(
+                 [type](OperatingDataFormState& s, OperatingDataFormHandler& h) {
+                     if (type) s.text[kEditKA] = "1.3";
+                     return h.OkClicked(s);
+                 });
+             ShowOperatingDataForm();
+         },
+         [] { return wormGear.KA; }, 1.3L},
+        {"material", nullptr,
+         [](ScriptedUi& u, bool type) {
+             u.materialScripts.push_back([type](MaterialFormState& s, MaterialFormHandler&) {
+                 if (type) s.gears[1].values[2] = "0.33";  // the wheel's Poisson's ratio
+                 return true;
+             });
+             ShowMaterialForm();
+         },
+         [] { return gearPair.nue[2]; }, 0.33L},
+        // HV 300 typed into the hardness table is HB 285 (0.95 HV).
+        {"hardness of the material form", nullptr,
+         [](ScriptedUi& u, bool type) {
+             u.onlineReplies = {Close()};
+             if (type) u.onlineReplies.push_front(Leave(2, {{2, "300"}}));
+             u.materialScripts.push_back([](MaterialFormState& s, MaterialFormHandler& h) {
+                 h.HardnessClicked(s, 1);
+                 return true;
+             });
+             ShowMaterialForm();
+         },
+         [] { return gearPair.HB[2]; }, 285},
+        {"geometry design", nullptr,
+         [](ScriptedUi& u, bool type) {
+             u.onlineReplies = {Close()};
+             if (type) u.onlineReplies.push_front(Leave(1, {{8, "33.5"}}));
+             DesignGeometry();
+         },
+         [] { return wormGear.b[2]; }, 33.5L},
+        {"geometry recalculation", nullptr,
+         [](ScriptedUi& u, bool type) {
+             u.onlineReplies = {Close()};
+             if (type) u.onlineReplies.push_front(Leave(1, {{8, "44.5"}}));
+             RecalcGeometry();
+         },
+         [] { return wormGear.b[1]; }, 44.5L},
+    };
+    for (int decimals : {0, 2, 3, 5}) {
+        for (const Form& f : forms) {
+            SCOPED_TRACE(std::string(f.name) + ", decimals " + std::to_string(decimals));
+            decimalsSetting = decimals;
+            LoadFineDataSet();
+            if (f.writes) f.writes();
+            ASSERT_TRUE(WriteDataFile(dir / "before.qb3"));
+            f.ok(ui, false);
+            EXPECT_FALSE(cancelFlag);
+            ASSERT_TRUE(WriteDataFile(dir / "after.qb3"));
+            EXPECT_EQ(veldrim::testing::Slurp(dir / "after.qb3"),
+                      veldrim::testing::Slurp(dir / "before.qb3"));
+            f.ok(ui, true);
+            EXPECT_NEAR(f.field(), f.typed, 1E-12L);
+        }
+        // The 3D view and the diagram limits are no part of the data set:
+        // their values themselves stay.
+        SCOPED_TRACE("decimals " + std::to_string(decimals));
+        View3DState.viewAngles = {{-0.26179938L, 1.5707963L, 3.6651914L}};
+        const auto angles = View3DState.viewAngles;
+        std::array<std::string, 3> shown;
+        for (std::size_t k = 0; k < 3; ++k) shown[k] = FormatNum(RadToDeg(angles[k]));
+        ui.view3DReplies.push_back(ScriptedUi::View3DReply{shown, true});
+        View3DDialog();
+        EXPECT_EQ(View3DState.viewAngles, angles);
+        shown[1] = "45";
+        ui.view3DReplies.push_back(ScriptedUi::View3DReply{shown, true});
+        View3DDialog();
+        EXPECT_NEAR(View3DState.viewAngles[1], kPi / 4, 1E-15L) << "typed 45 degrees";
+
+        DiagramUserLimits = {0.012345678L, -1.2345678L, 1234.5678L, 2.3456789L};
+        const auto limits = DiagramUserLimits;
+        const std::array<Real, 4> calculated{-5.0123456L, -11.234567L, 1500.1234L, 7.4567891L};
+        std::array<std::string, 4> limitTexts, proposed;
+        for (std::size_t i = 0; i < 4; ++i) {
+            limitTexts[i] = FormatNum(limits[i]);
+            proposed[i] = FormatNum(calculated[i]);
+        }
+        ui.diagramLimitReplies.push_back(limitTexts);
+        ASSERT_TRUE(EnterDiagramLimitsForm("x", "y", "Diagramm", calculated));
+        EXPECT_EQ(DiagramUserLimits, limits) << "left as shown";
+        ui.diagramLimitReplies.push_back(proposed);
+        ASSERT_TRUE(EnterDiagramLimitsForm("x", "y", "Diagramm", calculated));
+        EXPECT_EQ(DiagramUserLimits, calculated) << "the Calculate button's limits";
+        proposed[3] = "5";
+        ui.diagramLimitReplies.push_back(proposed);
+        ASSERT_TRUE(EnterDiagramLimitsForm("x", "y", "Diagramm", calculated));
+        EXPECT_EQ(DiagramUserLimits[3], 5) << "typed";
+    }
 }
 
 }  // namespace

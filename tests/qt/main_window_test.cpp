@@ -32,6 +32,7 @@
 #include "calc/cylindrical/cyl_bridge.h"
 #include "calc/cylindrical/cyl_record.h"
 #include "calc/design.h"
+#include "calc/forms/tooth_form.h"
 #include "drawings/result_view.h"
 #include "graphics/display_list.h"
 #include "calc/records.h"
@@ -539,6 +540,67 @@ TEST_F(SettingsFormsTest, TablesSwitchedToTheUserDirectoryAreCopiedThere) {
     EXPECT_EQ(veldrim::testing::Slurp((fs::path(dir.path()) / "werk.dbf").string()), "Werkstoffe");
     EXPECT_EQ(veldrim::testing::Slurp((fs::path(dir.path()) / "werk.dbt").string()), "Memo");
     EXPECT_EQ(veldrim::testing::Slurp((fs::path(dir.path()) / "oel.dbf").string()), "eigene Kopie");
+}
+
+// A number box shows its setting rounded to its decimals (a zoom factor of
+// 1.2345678 as 1.23); left as shown it gives the setting back exactly on OK,
+// typed into it takes what was typed.
+TEST_F(SettingsFormsTest, NumberBoxesLeftAsShownKeepTheirSettingsExactly) {
+    configurationDirectory = dir.path();
+    CadOutputRecord& cad = CadOutputState;
+    struct Setting {
+        const char* box;
+        Real* value;  // nullptr: a double, below
+        double* printScale;
+        Real fine;
+        double typed;
+    } settings[] = {
+        {"Edit_zoomFactor", &ZoomFactor, nullptr, 1.2345678L, 1.5},
+        {"Edit_panFactor", &PanFactor, nullptr, 0.12345678L, 0.25},
+        {"Edit_cadWidthFactor", &cad.baseWidthFactor, nullptr, 0.87654321L, 0.75},
+        {"Edit_cadTextAngle", &cad.configuredObliquingAngle, nullptr, 12.345678L, 15},
+        {"Edit_massfaktorconfig", &cad.baseScale, nullptr, 1.2345678L, 2},
+        {"Edit_resolutionArcToLines", &cad.chordTolerance, nullptr, 0.012345678L, 0.5},
+        {"Edit_scaleX", nullptr, &graphicPrintoutScaleX, 0.87654321L, 0.5},
+        {"Edit_scaleY", nullptr, &graphicPrintoutScaleY, 1.2345678L, 2.5},
+    };
+    auto set = [](const Setting& s, Real v) {
+        if (s.value)
+            *s.value = v;
+        else
+            *s.printScale = static_cast<double>(v);
+    };
+    auto get = [](const Setting& s) { return s.value ? *s.value : Real(*s.printScale); };
+    for (bool typed : {false, true}) {
+        for (const Setting& s : settings) set(s, s.fine);
+        Tconfig config;
+        TForm_printconf print(*window);
+        if (typed)
+            for (const Setting& s : settings) {
+                QWidget* form = s.value ? static_cast<QWidget*>(&config) : &print;
+                auto* box = form->findChild<QDoubleSpinBox*>(s.box);
+                ASSERT_NE(box, nullptr) << s.box;
+                box->setValue(s.typed);
+            }
+        config.Button_okClick();
+        print.Store();
+        for (const Setting& s : settings) {
+            if (typed)
+                EXPECT_EQ(get(s), Real(s.typed)) << s.box << " typed";
+            else
+                EXPECT_EQ(get(s), s.value ? s.fine : Real(static_cast<double>(s.fine)))
+                    << s.box << " left as shown";
+        }
+    }
+    // The tooth form of the CAD settings is configured from the exact
+    // profile shifts: OK without an edit changes nothing of it.
+    cylGear.toothFormX = {{0.12345678L, -0.23456789L}};
+    ConfigureToothForm(cylGear.toothFormX);
+    const CylGearRecord configured = cylGear;
+    TForm_qub1conf toothForm;
+    toothForm.Button_okClick();
+    EXPECT_EQ(cylGear.toothFormSn, configured.toothFormSn);
+    EXPECT_EQ(cylGear.toothFormMdK, configured.toothFormMdK);
 }
 
 TEST_F(SettingsFormsTest, CadAndPrinterSettingsAreStoredOnOk) {

@@ -15,6 +15,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "app/config_file.h"
 #include "app/data_file_sections.h"
@@ -22,6 +23,7 @@
 #include "app/startup.h"
 #include "app/qt/main_window.h"
 #include "calc/cylindrical/cyl_record.h"
+#include "calc/data_file.h"
 #include "calc/records.h"
 #include "calc/worm_geometry.h"
 #include "foundation/messages.h"
@@ -260,6 +262,48 @@ TEST_F(WindowSequenceTest, PreDimensionCompletedIsCalculatedAndMarkedChanged) {
     RunCalculation();
     EXPECT_TRUE(gearPair == g) << "the gear pair was not calculated";
     EXPECT_TRUE(wormGear == w) << "the worm gear was not calculated";
+}
+
+// At 2 decimals the forms show Poisson's ratio 0.3 as "0", the density 7.8
+// as "8" and KA 1.25 as "1.2": OK through the pre-dimensioning without an
+// edit, then Speichern, and the file still holds 0.3, 7.8, 1.25 and dm1/a
+// 0.33 (the pre-dimensioning itself changes only the geometry).
+TEST_F(WindowSequenceTest, PreDimensionAtTwoDecimalsSavesTheValuesNobodyEdited) {
+    gearPair.nue = {{0.3L, 0.3L}};
+    gearPair.rho = {{7.8L, 7.8L}};
+    wormGear.dm1a = 0.33L;
+    Trigger("mi_fileSave");
+    ASSERT_TRUE(OpenDataSet(dir.path() + "/demo.qb3"));
+    decimalsSetting = 2;
+    auto ok = [](QWidget* f) { Click(f, "Button_ok"); };
+    std::map<std::string, QString> shown;
+    FormSteps driver({{"TForm_qub3pre",
+                       [&](QWidget* f) {
+                           shown["KA"] =
+                               f->findChild<QLineEdit*>(QString("Edit_%1").arg(kEditKA))->text();
+                           ok(f);
+                       }},
+                      {"TForm_vovuzi",
+                       [&](QWidget* f) {
+                           shown["rho"] = f->findChild<QLineEdit*>("Edit_value1_1")->text();
+                           shown["nue"] = f->findChild<QLineEdit*>("Edit_value2_3")->text();
+                           ok(f);
+                       }},
+                      {"Tin_textdialog", [](QWidget* f) { Click(f, "button_ok"); }}});
+    Trigger("mi_calcPreDimension");
+    ASSERT_TRUE(driver.done());
+    EXPECT_EQ(shown["KA"], "1.2");
+    EXPECT_EQ(shown["rho"], "8");
+    EXPECT_EQ(shown["nue"], "0");
+    Trigger("mi_fileSave");
+    ResetGearData();
+    ASSERT_TRUE(ReadDataFile(dir.path() + "/demo.qb3"));
+    for (int i = 1; i <= 2; ++i) {
+        EXPECT_EQ(gearPair.nue[i], 0.3L) << "gear " << i;
+        EXPECT_EQ(gearPair.rho[i], 7.8L) << "gear " << i;
+    }
+    EXPECT_EQ(wormGear.KA, 1.25L);
+    EXPECT_EQ(wormGear.dm1a, 0.33L);
 }
 
 // A grey cast iron wheel (EN-GJL-250, Sig.Hlim 350 N/mm², YW 1.4) under the

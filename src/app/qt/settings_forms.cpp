@@ -23,6 +23,7 @@
 #include "calc/forms/tooth_form.h"
 #include "foundation/codepage.h"
 #include "foundation/files.h"
+#include "foundation/form_boxes.h"
 #include "foundation/program_state.h"
 #include "foundation/qt/pdf_file.h"
 #include "foundation/qt/qt_support.h"
@@ -44,17 +45,6 @@ QSpinBox* IntBox(QWidget* parent, const char* name, int lo, int hi, int value) {
     auto* b = new QSpinBox(parent);
     b->setObjectName(name);
     b->setRange(lo, hi);
-    b->setValue(value);
-    return b;
-}
-
-QDoubleSpinBox* RealBox(QWidget* parent, const char* name, double lo, double hi, int decimals,
-                        double value) {
-    auto* b = new QDoubleSpinBox(parent);
-    b->setObjectName(name);
-    b->setRange(lo, hi);
-    b->setDecimals(decimals);
-    b->setLocale(QLocale::c());
     b->setValue(value);
     return b;
 }
@@ -89,6 +79,25 @@ void WriteConfigOrSay() {
 }
 
 }  // namespace
+
+RealBox::RealBox(QWidget* parent, const char* name, double lo, double hi, int decimals, Real value)
+    : QDoubleSpinBox(parent) {
+    setObjectName(name);
+    setRange(lo, hi);
+    setDecimals(decimals);
+    setLocale(QLocale::c());
+    Fill(value);
+}
+
+void RealBox::Fill(Real value) {
+    setValue(static_cast<double>(value));
+    filled_ = value;
+    shown_ = this->value();
+}
+
+Real RealBox::Value() const {
+    return BoxValue(value(), shown_, filled_, [](double typed) { return Real(typed); });
+}
 
 // ---- Tconfig -------------------------------------------------------------------------
 
@@ -153,11 +162,9 @@ Tconfig::Tconfig(QWidget* parent) : QDialog(parent) {
 
     auto* graphics = new QWidget(tabs);
     auto* g = new QFormLayout(graphics);
-    Edit_zoomFactor =
-        RealBox(graphics, "Edit_zoomFactor", 1.01, 10, 2, static_cast<double>(ZoomFactor));
+    Edit_zoomFactor = new RealBox(graphics, "Edit_zoomFactor", 1.01, 10, 2, ZoomFactor);
     g->addRow("Zoomfaktor", Edit_zoomFactor);
-    Edit_panFactor =
-        RealBox(graphics, "Edit_panFactor", 0.01, 1, 2, static_cast<double>(PanFactor));
+    Edit_panFactor = new RealBox(graphics, "Edit_panFactor", 0.01, 1, 2, PanFactor);
     g->addRow("Pan-Faktor", Edit_panFactor);
     CheckBox_wheelZoom =
         Check(graphics, "CheckBox_wheelZoom", "Zoom mit dem Mausrad", WheelZoomSwitch != 0);
@@ -261,14 +268,14 @@ Tconfig::Tconfig(QWidget* parent) : QDialog(parent) {
     Edit_cadTextStyle = new QLineEdit(FromOem(cad.cadTextStyleName), cadPage);
     Edit_cadTextStyle->setObjectName("Edit_cadTextStyle");
     c->addRow("Textstil CAD", Edit_cadTextStyle);
-    Edit_cadWidthFactor = RealBox(cadPage, "Edit_cadWidthFactor", 0.01, 100, 3,
-                                  static_cast<double>(cad.baseWidthFactor));
+    Edit_cadWidthFactor =
+        new RealBox(cadPage, "Edit_cadWidthFactor", 0.01, 100, 3, cad.baseWidthFactor);
     c->addRow("Textbreitenfaktor CAD", Edit_cadWidthFactor);
-    Edit_cadTextAngle = RealBox(cadPage, "Edit_cadTextAngle", -85, 85, 2,
-                                static_cast<double>(cad.configuredObliquingAngle));
+    Edit_cadTextAngle =
+        new RealBox(cadPage, "Edit_cadTextAngle", -85, 85, 2, cad.configuredObliquingAngle);
     c->addRow("Textwinkel", Edit_cadTextAngle);
-    Edit_massfaktorconfig = RealBox(cadPage, "Edit_massfaktorconfig", 0.001, 1000, 3,
-                                    static_cast<double>(cad.baseScale));
+    Edit_massfaktorconfig =
+        new RealBox(cadPage, "Edit_massfaktorconfig", 0.001, 1000, 3, cad.baseScale);
     c->addRow(FromOem(std::string("Maßfaktor"_cp850)), Edit_massfaktorconfig);
     CheckBox_zeichfusszeile =
         Check(cadPage, "CheckBox_zeichfusszeile", FromOem(std::string("Zeichnungsfußzeile"_cp850)),
@@ -280,8 +287,8 @@ Tconfig::Tconfig(QWidget* parent) : QDialog(parent) {
     CheckBox_japolyArcToLines = Check(cadPage, "CheckBox_japolyArcToLines",
                                       "Polyline Arc -> Lines ?", cad.arcsAsLinesFlag != 0);
     c->addRow(CheckBox_japolyArcToLines);
-    Edit_resolutionArcToLines = RealBox(cadPage, "Edit_resolutionArcToLines", 0.001, 100, 3,
-                                        static_cast<double>(cad.chordTolerance));
+    Edit_resolutionArcToLines =
+        new RealBox(cadPage, "Edit_resolutionArcToLines", 0.001, 100, 3, cad.chordTolerance);
     c->addRow("Resolution Arc -> Lines", Edit_resolutionArcToLines);
     ComboBox_cadstltype =
         Combo(cadPage, "ComboBox_cadstltype", {"Binary", "ASCII"}, cad.stlFileType);
@@ -337,8 +344,8 @@ void Tconfig::Button_okClick() {
     archiveModeLockOption = CheckBox_archive->isChecked();
     dialogWindowPercentage = Edit_windowPercent->value();
     dialogElementPercentage = Edit_elementPercent->value();
-    ZoomFactor = Edit_zoomFactor->value();
-    PanFactor = Edit_panFactor->value();
+    ZoomFactor = Edit_zoomFactor->Value();
+    PanFactor = Edit_panFactor->Value();
     WheelZoomSwitch = CheckBox_wheelZoom->isChecked() ? 1 : 0;
     colourGraphics = CheckBox_colour->isChecked();
     GraphicsTextFont = ToOem(Edit_graphicsFont->text());
@@ -366,13 +373,13 @@ void Tconfig::Button_okClick() {
         cad.penWidths[i] = Edit_penWidth[i]->value();
     }
     cad.cadTextStyleName = ToOem(Edit_cadTextStyle->text());
-    cad.baseWidthFactor = Edit_cadWidthFactor->value();
-    cad.configuredObliquingAngle = Edit_cadTextAngle->value();
-    cad.baseScale = Edit_massfaktorconfig->value();
+    cad.baseWidthFactor = Edit_cadWidthFactor->Value();
+    cad.configuredObliquingAngle = Edit_cadTextAngle->Value();
+    cad.baseScale = Edit_massfaktorconfig->Value();
     cad.sheetOptions[kSheetFooterOption] = CheckBox_zeichfusszeile->isChecked() ? 0 : 1;
     cad.execFlag = CheckBox_execCadFile->isChecked() ? 1 : 0;
     cad.arcsAsLinesFlag = CheckBox_japolyArcToLines->isChecked() ? 1 : 0;
-    cad.chordTolerance = Edit_resolutionArcToLines->value();
+    cad.chordTolerance = Edit_resolutionArcToLines->Value();
     cad.stlFileType = ComboBox_cadstltype->currentIndex();
     cad.stlDirInvers = CheckBox_jastlinvers->isChecked() ? 1 : 0;
     WriteConfigOrSay();
@@ -397,11 +404,9 @@ TForm_qub1conf::TForm_qub1conf(QWidget* parent) : QDialog(parent) {
     tabs->addTab(cad, "CAD");
     auto* tooth = new QWidget(tabs);
     auto* t = new QFormLayout(tooth);
-    Edit_toothFormX1 =
-        RealBox(tooth, "Edit_toothFormX1", -5, 5, 4, static_cast<double>(cylGear.toothFormX[1]));
+    Edit_toothFormX1 = new RealBox(tooth, "Edit_toothFormX1", -5, 5, 4, cylGear.toothFormX[1]);
     t->addRow("x1", Edit_toothFormX1);
-    Edit_toothFormX2 =
-        RealBox(tooth, "Edit_toothFormX2", -5, 5, 4, static_cast<double>(cylGear.toothFormX[2]));
+    Edit_toothFormX2 = new RealBox(tooth, "Edit_toothFormX2", -5, 5, 4, cylGear.toothFormX[2]);
     t->addRow("x2", Edit_toothFormX2);
     auto* reset = new QPushButton("Reset", tooth);
     reset->setObjectName("Button_resetToothForm");
@@ -417,16 +422,16 @@ TForm_qub1conf::TForm_qub1conf(QWidget* parent) : QDialog(parent) {
 
 void TForm_qub1conf::Button_resetToothFormClick() {
     InitToothFormConfig();
-    Edit_toothFormX1->setValue(static_cast<double>(cylGear.toothFormX[1]));
-    Edit_toothFormX2->setValue(static_cast<double>(cylGear.toothFormX[2]));
+    Edit_toothFormX1->Fill(cylGear.toothFormX[1]);
+    Edit_toothFormX2->Fill(cylGear.toothFormX[2]);
 }
 
 void TForm_qub1conf::Button_okClick() {
     CadOutputState.polylineOutputFlag = CheckBox_polyline->isChecked() ? 1 : 0;
     CadOutputState.cadDecimals = Edit_decimalsCad->value();
     Pair<Real> x = cylGear.toothFormX;
-    x[1] = Edit_toothFormX1->value();
-    x[2] = Edit_toothFormX2->value();
+    x[1] = Edit_toothFormX1->Value();
+    x[2] = Edit_toothFormX2->Value();
     ConfigureToothForm(x);
     // "Decimals DXF,TXT" is a setting of the configuration file: kept now.
     WriteConfigOrSay();
@@ -442,9 +447,9 @@ TForm_printconf::TForm_printconf(TFveldgra& window, QWidget* parent)
     auto* v = new QVBoxLayout(this);
     auto* f = new QFormLayout;
     v->addLayout(f);
-    Edit_scaleX = RealBox(this, "Edit_scaleX", 0.01, 100, 3, graphicPrintoutScaleX);
+    Edit_scaleX = new RealBox(this, "Edit_scaleX", 0.01, 100, 3, graphicPrintoutScaleX);
     f->addRow(FromOem("Ma\xe1stab x"), Edit_scaleX);
-    Edit_scaleY = RealBox(this, "Edit_scaleY", 0.01, 100, 3, graphicPrintoutScaleY);
+    Edit_scaleY = new RealBox(this, "Edit_scaleY", 0.01, 100, 3, graphicPrintoutScaleY);
     f->addRow(FromOem("Ma\xe1stab y"), Edit_scaleY);
     Edit_originX = IntBox(this, "Edit_originX", -500, 500, graphicPrintoutOriginX);
     f->addRow("Ursprung x [mm]", Edit_originX);
@@ -491,8 +496,8 @@ TForm_printconf::TForm_printconf(TFveldgra& window, QWidget* parent)
 }
 
 void TForm_printconf::Store() {
-    graphicPrintoutScaleX = Edit_scaleX->value();
-    graphicPrintoutScaleY = Edit_scaleY->value();
+    graphicPrintoutScaleX = static_cast<double>(Edit_scaleX->Value());
+    graphicPrintoutScaleY = static_cast<double>(Edit_scaleY->Value());
     graphicPrintoutOriginX = Edit_originX->value();
     graphicPrintoutOriginY = Edit_originY->value();
     graphicPrintoutBorder = CheckBox_frame->isChecked();
@@ -503,8 +508,8 @@ void TForm_printconf::Store() {
 void TForm_printconf::Button_loadLayoutClick() {
     PrintLayout layout;
     if (!LoadPrintLayout(layout)) return;
-    Edit_scaleX->setValue(layout.xscale);
-    Edit_scaleY->setValue(layout.yscale);
+    Edit_scaleX->Fill(layout.xscale);
+    Edit_scaleY->Fill(layout.yscale);
     Edit_originX->setValue(layout.xorigin);
     Edit_originY->setValue(layout.yorigin);
     CheckBox_frame->setChecked(layout.borderline);
@@ -515,8 +520,8 @@ void TForm_printconf::Button_loadLayoutClick() {
 
 void TForm_printconf::Button_saveLayoutClick() {
     PrintLayout layout;
-    layout.xscale = Edit_scaleX->value();
-    layout.yscale = Edit_scaleY->value();
+    layout.xscale = static_cast<double>(Edit_scaleX->Value());
+    layout.yscale = static_cast<double>(Edit_scaleY->Value());
     layout.xorigin = Edit_originX->value();
     layout.yorigin = Edit_originY->value();
     layout.borderline = CheckBox_frame->isChecked();

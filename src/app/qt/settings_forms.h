@@ -4,20 +4,36 @@
 // `TForm_printconf`. Each shows the settings in force and stores them on OK.
 
 #include <QDialog>
+#include <QDoubleSpinBox>
 
 #include <array>
 #include <cstdint>
 
+#include "foundation/real.h"
+
 class QCheckBox;
 class QPushButton;
 class QComboBox;
-class QDoubleSpinBox;
 class QLineEdit;
 class QSpinBox;
 
 namespace veldrim {
 
 class TFveldgra;
+
+// A number box of the settings forms. It shows its value rounded to its
+// decimals and within its range; left as shown it gives back the value it
+// was filled with, exactly.
+class RealBox : public QDoubleSpinBox {
+public:
+    RealBox(QWidget* parent, const char* name, double lo, double hi, int decimals, Real value);
+    void Fill(Real value);
+    Real Value() const;
+
+private:
+    Real filled_ = 0;
+    double shown_ = 0;
+};
 
 class Tconfig : public QDialog {
 public:
@@ -41,8 +57,8 @@ public:
     QCheckBox* CheckBox_hideWarnings;
     QSpinBox* Edit_windowPercent;
     QSpinBox* Edit_elementPercent;
-    QDoubleSpinBox* Edit_zoomFactor;
-    QDoubleSpinBox* Edit_panFactor;
+    RealBox* Edit_zoomFactor;
+    RealBox* Edit_panFactor;
     QCheckBox* CheckBox_wheelZoom;
     QCheckBox* CheckBox_colour;
     QLineEdit* Edit_graphicsFont;
@@ -66,14 +82,14 @@ public:
 
     // CAD texts and options.
     QLineEdit* Edit_cadTextStyle;
-    QDoubleSpinBox* Edit_cadWidthFactor;
-    QDoubleSpinBox* Edit_cadTextAngle;
+    RealBox* Edit_cadWidthFactor;
+    RealBox* Edit_cadTextAngle;
     QCheckBox* CheckBox_execCadFile;
     QCheckBox* CheckBox_japolyArcToLines;
-    QDoubleSpinBox* Edit_resolutionArcToLines;
+    RealBox* Edit_resolutionArcToLines;
     QComboBox* ComboBox_cadstltype;
     QCheckBox* CheckBox_jastlinvers;
-    QDoubleSpinBox* Edit_massfaktorconfig;
+    RealBox* Edit_massfaktorconfig;
     QCheckBox* CheckBox_zeichfusszeile;
 
 private:
@@ -89,8 +105,8 @@ public:
 
     QCheckBox* CheckBox_polyline;
     QSpinBox* Edit_decimalsCad;
-    QDoubleSpinBox* Edit_toothFormX1;
-    QDoubleSpinBox* Edit_toothFormX2;
+    RealBox* Edit_toothFormX1;
+    RealBox* Edit_toothFormX2;
 };
 
 // `TForm_printconf`: the form (TForm_) of the printer configuration (print conf).
@@ -106,8 +122,8 @@ public:
     void Button_loadLayoutClick();
     void Button_saveLayoutClick();
 
-    QDoubleSpinBox* Edit_scaleX;
-    QDoubleSpinBox* Edit_scaleY;
+    RealBox* Edit_scaleX;
+    RealBox* Edit_scaleY;
     QSpinBox* Edit_originX;
     QSpinBox* Edit_originY;
     QCheckBox* CheckBox_frame;

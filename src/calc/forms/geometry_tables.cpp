@@ -70,29 +70,21 @@ std::string UnitText(Unit unit) {
 
 std::string& In(int row) { return onlineDialog.inputTexts[row]; }
 
-// The input texts as the table last showed them.
-std::array<std::string, kOnlineDialogSlots + 1> shown;
-
-void KeepShownTexts() { shown = onlineDialog.inputTexts; }
-bool Changed(int row) { return In(row) != shown[static_cast<std::size_t>(row)]; }
 bool AnyChanged(int inputCount) {
     for (int i = 1; i <= inputCount; ++i)
-        if (Changed(i)) return true;
+        if (InputChanged(i)) return true;
     return false;
 }
 
 // A row's value: what the user typed, or the record's exact value while the
 // row's text is the one shown.
 void Read(int row, Real& field, Real (*parse)(std::string_view)) {
-    if (Changed(row)) field = parse(In(row));
+    field = InputValue(row, field, parse);
 }
 void Read(int row, std::int32_t& field) {
-    if (Changed(row)) field = TextToInt(In(row));
+    if (InputChanged(row)) field = TextToInt(In(row));
 }
 Real DegreesToRad(std::string_view s) { return DegToRad(TextToFloat(s)); }
-Real ValueOf(int row, Real exact, Real (*parse)(std::string_view)) {
-    return Changed(row) ? parse(In(row)) : exact;
-}
 void Output(int row, const char* name, Unit unit, const std::string& text) {
     onlineDialog.outputNames[row] = name;
     onlineDialog.outputUnits[row] = UnitText(unit);
@@ -125,7 +117,7 @@ void RunVariantTable(const VariantTable& t) {
     SetupOnlineDialog(t.caption, t.inputCount, kOutputCount);
     int row = 1;
     t.fill();
-    KeepShownTexts();
+    KeepShownInputs();
     for (;;) {
         Ui().SetBusy(false);
         for (int i = 1; i <= t.inputCount; ++i) {
@@ -142,9 +134,9 @@ void RunVariantTable(const VariantTable& t) {
                 t.rows[i - 1].unit == kCount
                     ? ParseIntLine(In(i), whole) && whole >= INT32_MIN && whole <= INT32_MAX
                     : ParseRealLine(In(i), typed);
-            if (Changed(i) && !valid) {
+            if (InputChanged(i) && !valid) {
                 ShowErrorBox(InvalidEntryText(In(i)));
-                In(i) = shown[static_cast<std::size_t>(i)];
+                In(i) = onlineDialog.shownTexts[static_cast<std::size_t>(i)];
             }
         }
         const bool changed = AnyChanged(t.inputCount);
@@ -158,7 +150,7 @@ void RunVariantTable(const VariantTable& t) {
             AddMessage(std::string(skipped) + std::string(" Variante entfällt"_cp850));
         t.outputs();
         t.fill();
-        KeepShownTexts();
+        KeepShownInputs();
         ShowDesignResultView();
         bool done = false;
         ShowOnlineDialog(row, t.helpBase, done);
@@ -221,16 +213,16 @@ std::string_view DesignVariant(int row) {
     GearPairRecord& g = gearPair;
     WormGearRecord& w = wormGear;
     if (row == kDesignModule) {
-        const Real mx = ValueOf(row, w.mx, ParseLength);
+        const Real mx = InputValue(row, w.mx, ParseLength);
         if (mx > 0) return DesignModuleVariant(mx);
     } else if (row == kDesignWormDiameter) {
-        const Real dm1 = ValueOf(row, w.dm[1], ParseLength);
+        const Real dm1 = InputValue(row, w.dm[1], ParseLength);
         if (dm1 <= 0) return kNoWormDiameter;
         if (w.a <= 0) return kNoCentreDistance;
         w.dm[1] = dm1;
         w.dm1a = dm1 / w.a;
     } else if (row == kDesignLeadAngle) {
-        w.gammaM = ValueOf(row, w.gammaM, DegreesToRad);
+        w.gammaM = InputValue(row, w.gammaM, DegreesToRad);
         w.beta[2] = w.gammaM;
         const Real z1 = g.z[1];
         if (z1 < 1) return kNoThreads;
@@ -293,7 +285,7 @@ void ReadRecalcInputs() {
 std::string_view RecalcVariant(int row) {
     WormGearRecord& w = wormGear;
     if (row != kRecalcWormDiameter) return {};
-    const Real dm1 = ValueOf(row, w.dm[1], ParseLength);
+    const Real dm1 = InputValue(row, w.dm[1], ParseLength);
     if (dm1 <= 0) return kNoWormDiameter;
     const Real z1 = gearPair.z[1];
     if (z1 < 1) return kNoThreads;

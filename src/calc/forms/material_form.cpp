@@ -59,8 +59,13 @@ void TForm_vovuzi::FillStep() {
         gear.kind = ItemIndex(g.materialKind[i], static_cast<int>(s.kindItems.size()));
         gear.heatTreatment =
             ItemIndex(g.heatTreatment[i], static_cast<int>(s.heatTreatmentItems.size()));
-        gear.values = {FormatNum(g.rho[i]),        FormatStress(g.E[i]),       FormatNum(g.nue[i]),
-                       FormatStress(g.sigHlim[i]), FormatStress(g.sigmaFE[i]), FormatNum(g.HB[i])};
+        auto& box = boxes_[static_cast<std::size_t>(i - 1)];
+        gear.values = {box[kDensity].Fill(g.rho[i], FormatNum(g.rho[i])),
+                       box[kYoungsModulus].Fill(g.E[i], FormatStress(g.E[i])),
+                       box[kPoissonsRatio].Fill(g.nue[i], FormatNum(g.nue[i])),
+                       box[kSigHlim].Fill(g.sigHlim[i], FormatStress(g.sigHlim[i])),
+                       box[kSigmaFE].Fill(g.sigmaFE[i], FormatStress(g.sigmaFE[i])),
+                       box[kHardness].Fill(g.HB[i], FormatNum(g.HB[i]))};
     }
 }
 
@@ -74,25 +79,32 @@ void TForm_vovuzi::StoreStep() {
             static_cast<std::uint16_t>(ItemIndex(gear.kind, static_cast<int>(s.kindItems.size())));
         g.heatTreatment[i] = static_cast<std::uint16_t>(
             ItemIndex(gear.heatTreatment, static_cast<int>(s.heatTreatmentItems.size())));
-        g.rho[i] = TextToFloat(gear.values[kDensity]);
-        g.E[i] = ParseStress(gear.values[kYoungsModulus]);
-        g.nue[i] = TextToFloat(gear.values[kPoissonsRatio]);
-        g.sigHlim[i] = ParseStress(gear.values[kSigHlim]);
-        g.sigmaFE[i] = ParseStress(gear.values[kSigmaFE]);
-        g.HB[i] = TextToFloat(gear.values[kHardness]);
+        const auto& box = boxes_[static_cast<std::size_t>(i - 1)];
+        auto value = [&](int k, Real (*read)(std::string_view)) {
+            const auto kk = static_cast<std::size_t>(k);
+            return box[kk].Value(gear.values[kk], read);
+        };
+        g.rho[i] = value(kDensity, TextToFloat);
+        g.E[i] = value(kYoungsModulus, ParseStress);
+        g.nue[i] = value(kPoissonsRatio, TextToFloat);
+        g.sigHlim[i] = value(kSigHlim, ParseStress);
+        g.sigmaFE[i] = value(kSigmaFE, ParseStress);
+        g.HB[i] = value(kHardness, TextToFloat);
     }
 }
 
 void TForm_vovuzi::HardnessClicked(MaterialFormState& s, int gear) {
     if (gear < 0 || gear > 1) return;
     std::string& hb = s.gears[static_cast<std::size_t>(gear)].values[kHardness];
+    NumberBox& box = boxes_[static_cast<std::size_t>(gear)][kHardness];
     // The table view starts from the gear's hardness; a value it cannot
-    // convert leaves the field as it was.
-    const Real entered = TextToFloat(hb);
+    // convert leaves the field as it was. The converted HB fills the box
+    // as the form's own value, kept exactly behind its rounded text.
+    const Real entered = box.Value(hb, TextToFloat);
     if (entered > 0) ConvertHardnessAll(kScaleHB, entered);
     ConvertHardnessDialog(kHardnessHelpBase);
     const Real converted = ConvertedHardness(kScaleHB);
-    if (converted > 0) hb = FormatNum(converted);
+    if (converted > 0) hb = box.Fill(converted, FormatNum(converted));
 }
 
 void ShowMaterialForm() {

@@ -6,8 +6,12 @@
 //
 // The form's logic is this class; the window shows its state through the UI
 // port. Creation fills the state from the gear pair record, OK stores it back,
-// Cancel leaves the record as it was and sets the cancel flag.
+// Cancel leaves the record as it was and sets the cancel flag. A value box the
+// user left as shown gives back the record's value exactly.
 
+#include <array>
+
+#include "foundation/form_boxes.h"
 #include "foundation/ui_services.h"
 
 namespace veldrim {
@@ -22,6 +26,10 @@ public:
     void FillStep();
     void StoreStep();
     void HardnessClicked(MaterialFormState& s, int gear) override;
+
+private:
+    // The value boxes of worm and wheel, with the values they were filled from.
+    std::array<std::array<NumberBox, kMaterialValues>, 2> boxes_;
 };
 
 // Shows the form modally; OK stores and clears the cancel flag, Cancel sets it.

@@ -66,15 +66,15 @@ void TForm_qub3pre::FillStep() {
     Real wormTorque = g.T[1];
     if (wormTorque == 0) wormTorque = kTorqueEstimateFactor * w.b[2] * w.mx * w.dm[1];
     if (g.T[2] == 0) s.wheelSide = false;
-    s.text[kEditRatio] = FormatNum(w.u);
-    s.text[kEditKA] = FormatNum(w.KA);
-    s.text[kEditDm1a] = FormatNum(w.dm1a);
-    s.text[kEditN1] = FormatNumLong(g.n[1]);
-    s.text[kEditT1] = FormatTorque(wormTorque);
-    s.text[kEditP1] = FormatNumLong(g.P);
-    s.text[kEditN2] = FormatNumLong(g.n[2]);
-    s.text[kEditT2] = FormatTorque(g.T[2]);
-    s.text[kEditP2] = FormatNumLong(w.P);
+    Put(kEditRatio, w.u, FormatNum(w.u));
+    Put(kEditKA, w.KA, FormatNum(w.KA));
+    Put(kEditDm1a, w.dm1a, FormatNum(w.dm1a));
+    Put(kEditN1, g.n[1], FormatNumLong(g.n[1]));
+    Put(kEditT1, wormTorque, FormatTorque(wormTorque));
+    Put(kEditP1, g.P, FormatNumLong(g.P));
+    Put(kEditN2, g.n[2], FormatNumLong(g.n[2]));
+    Put(kEditT2, g.T[2], FormatTorque(g.T[2]));
+    Put(kEditP2, w.P, FormatNumLong(w.P));
     EnableStep();
 }
 
@@ -97,42 +97,60 @@ void TForm_qub3pre::EnableStep() {
 void TForm_qub3pre::DeriveStep() {
     OperatingDataFormState& s = state;
     const int base = SideBase(s);
-    const Real n = TextToFloat(s.text[base]);
-    const Real T = ParseTorque(s.text[base + 1]);
-    const Real P = TextToFloat(s.text[base + 2]);
+    const Real n = Value(base);
+    const Real T = Value(base + 1);
+    const Real P = Value(base + 2);
     Real speed = n;
     switch (s.derived) {
         case 0:
             if (T > 0) {
                 speed = kKilowattFactor * P / (2 * kPi * T);
-                s.text[base] = FormatNumLong(speed);
+                Put(base, speed, FormatNumLong(speed));
             }
             break;
         case 1:
-            if (n > 0) s.text[base + 1] = FormatTorque6(kKilowattFactor * P / (2 * kPi * n));
+            if (n > 0) {
+                const Real torque = kKilowattFactor * P / (2 * kPi * n);
+                Put(base + 1, torque, FormatTorque6(torque));
+            }
             break;
-        default: s.text[base + 2] = FormatNumLong(n * T * 2 * kPi / kKilowattFactor); break;
+        default: {
+            const Real power = n * T * 2 * kPi / kKilowattFactor;
+            Put(base + 2, power, FormatNumLong(power));
+            break;
+        }
     }
-    const Real u = TextToFloat(s.text[kEditRatio]);
+    const Real u = Value(kEditRatio);
     if (s.wheelSide)
-        s.text[kEditN1] = FormatNumLong(u * speed);
+        Put(kEditN1, u * speed, FormatNumLong(u * speed));
     else if (u != 0)
-        s.text[kEditN2] = FormatNumLong(speed / u);
+        Put(kEditN2, speed / u, FormatNumLong(speed / u));
+}
+
+Real TForm_qub3pre::Value(int edit) const {
+    const auto k = static_cast<std::size_t>(edit);
+    const bool torque = edit == kEditT1 || edit == kEditT2;
+    return boxes_[k].Value(state.text[k], torque ? ParseTorque : TextToFloat);
+}
+
+void TForm_qub3pre::Put(int edit, Real value, std::string text) {
+    const auto k = static_cast<std::size_t>(edit);
+    state.text[k] = boxes_[k].Fill(value, std::move(text));
 }
 
 void TForm_qub3pre::StoreStep() {
     const OperatingDataFormState& s = state;
     GearPairRecord& g = gearPair;
     WormGearRecord& w = wormGear;
-    w.u = TextToFloat(s.text[kEditRatio]);
-    w.KA = TextToFloat(s.text[kEditKA]);
-    w.dm1a = TextToFloat(s.text[kEditDm1a]);
-    g.n[1] = TextToFloat(s.text[kEditN1]);
-    g.T[1] = ParseTorque(s.text[kEditT1]);
-    g.P = TextToFloat(s.text[kEditP1]);
-    g.n[2] = TextToFloat(s.text[kEditN2]);
-    g.T[2] = ParseTorque(s.text[kEditT2]);
-    w.P = TextToFloat(s.text[kEditP2]);
+    w.u = Value(kEditRatio);
+    w.KA = Value(kEditKA);
+    w.dm1a = Value(kEditDm1a);
+    g.n[1] = Value(kEditN1);
+    g.T[1] = Value(kEditT1);
+    g.P = Value(kEditP1);
+    g.n[2] = Value(kEditN2);
+    g.T[2] = Value(kEditT2);
+    w.P = Value(kEditP2);
     g.derivedQuantity = static_cast<std::uint16_t>(s.derived + 1);
     w.operatingDataSide = s.wheelSide ? 2 : 1;
     // The DIN 3996 rating keeps torques and powers per edition.
@@ -144,12 +162,12 @@ void TForm_qub3pre::StoreStep() {
 
 bool TForm_qub3pre::Checks() {
     OperatingDataFormState& s = state;
-    const Real dm1a = TextToFloat(s.text[kEditDm1a]);
+    const Real dm1a = Value(kEditDm1a);
     if (!(dm1a >= kDm1aMin && dm1a <= kDm1aMax)) {
         s.focus = kEditDm1a;
         return false;
     }
-    if (!(TextToFloat(s.text[kEditRatio]) > 0)) {
+    if (!(Value(kEditRatio) > 0)) {
         s.focus = kEditRatio;
         return false;
     }
@@ -169,10 +187,15 @@ void TForm_qub3pre::ChoiceChanged(OperatingDataFormState& s) {
     s = state;
 }
 
+// A default is the form's own value, as a derived one: the rounded text of
+// the value it replaces may read the same ("10" for a ratio of 10.4 at 0
+// decimals).
 void TForm_qub3pre::DefaultClicked(OperatingDataFormState& s, int edit) {
-    if (edit == kEditRatio) s.text[kEditRatio] = "10";
-    if (edit == kEditKA) s.text[kEditKA] = "1.0";
-    if (edit == kEditDm1a) s.text[kEditDm1a] = "0.35";
+    state = s;
+    if (edit == kEditRatio) Put(kEditRatio, 10, "10");
+    if (edit == kEditKA) Put(kEditKA, 1, "1.0");
+    if (edit == kEditDm1a) Put(kEditDm1a, 0.35L, "0.35");
+    s = state;
 }
 
 bool TForm_qub3pre::OkClicked(OperatingDataFormState& s) {

@@ -9,7 +9,12 @@
 // The form's logic is this class; the window shows its state through the UI
 // port and reports the user's actions to it. Its values live in the gear data
 // records: creation fills the edits from them, OK and Calc store them back.
+// An edit the user left as shown gives back the value behind it exactly: the
+// record's value, or the value the form derived into it.
 
+#include <array>
+
+#include "foundation/form_boxes.h"
 #include "foundation/ui_services.h"
 
 namespace veldrim {
@@ -42,6 +47,14 @@ public:
     void UnitsClicked(OperatingDataFormState& s) override;
     void HelpClicked() override;
     void KAHelpClicked() override;
+
+private:
+    // An edit's value: see NumberBox (torques in Nm).
+    Real Value(int edit) const;
+    // Writes a value the form derived into an edit.
+    void Put(int edit, Real value, std::string text);
+
+    std::array<NumberBox, kOperatingDataEdits> boxes_;
 };
 
 // Shows the form modally; Cancel sets the cancel flag, OK clears it.

@@ -15,6 +15,7 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include "foundation/form_boxes.h"
 #include "foundation/help_texts.h"
 #include "foundation/qt/qt_support.h"
 
@@ -258,8 +259,8 @@ void Thelperr::Button_okClick() {
     // the caller sees it unchanged and keeps it byte for byte.
     const auto textOf = [](const QPlainTextEdit* box, const QString& loaded,
                            const std::string& given) {
-        const QString now = BoxText(box);
-        return now == loaded ? given : ToOem(now);
+        return BoxValue(BoxText(box), loaded, given,
+                        [](const QString& typed) { return ToOem(typed); });
     };
     if (modified)
         result =

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "foundation/drawing_form_texts.h"
+#include "foundation/form_boxes.h"
 #include "foundation/formatting.h"
 #include "foundation/guarded_math.h"
 #include "foundation/codepage.h"
@@ -321,6 +322,7 @@ bool EnterDiagramLimitsForm(const std::string& xTitle, const std::string& yTitle
         edits[i] = FormatNum(DiagramUserLimits[i]);
         proposed[i] = FormatNum(calculated[i]);
     }
+    const std::array<std::string, 4> shown = edits;
     SetHelpNumber(kDiagramLimitsHelp);
     // Limits that would draw nothing are refused, and the form comes again
     // with what was typed, until the limits make a diagram or it is cancelled.
@@ -329,8 +331,14 @@ bool EnterDiagramLimitsForm(const std::string& xTitle, const std::string& yTitle
             cancelFlag = true;
             return false;
         }
-        std::array<Real, 4> typed{};
-        const std::string refused = RefusedDiagramLimitsText(edits, xTitle, yTitle, typed);
+        // An edit left as shown keeps the user's limit, one that reads as
+        // "Calculate" put it the calculated limit, both exactly.
+        std::array<std::string, 4> filled = shown;
+        std::array<Real, 4> typed = DiagramUserLimits;
+        for (std::size_t i = 0; i < 4; ++i)
+            if (edits[i] != shown[i] && edits[i] == proposed[i])
+                filled[i] = proposed[i], typed[i] = calculated[i];
+        const std::string refused = RefusedDiagramLimitsText(edits, filled, xTitle, yTitle, typed);
         if (refused.empty()) {
             DiagramUserLimits = typed;
             cancelFlag = false;
@@ -342,6 +350,7 @@ bool EnterDiagramLimitsForm(const std::string& xTitle, const std::string& yTitle
 }
 
 std::string RefusedDiagramLimitsText(const std::array<std::string, 4>& edits,
+                                     const std::array<std::string, 4>& filled,
                                      const std::string& xTitle, const std::string& yTitle,
                                      std::array<Real, 4>& limits) {
     // The edits in the order of the user limits: x min, y min, x max, y max;
@@ -351,9 +360,12 @@ std::string RefusedDiagramLimitsText(const std::array<std::string, 4>& edits,
         const std::string& title = i % 2 == 0 ? xTitle : yTitle;
         return std::string(kNames[i]) + (title.empty() ? "" : " (" + title + ")");
     };
-    for (std::size_t i = 0; i < 4; ++i)
-        if (!ParseRealLine(edits[i], limits[i]))
-            return field(i) + ": " + InvalidEntryText(edits[i]);
+    for (std::size_t i = 0; i < 4; ++i) {
+        const std::optional<Real> value =
+            NumberBoxValue(edits[i], filled[i], limits[i], ParseRealLine);
+        if (!value) return field(i) + ": " + InvalidEntryText(edits[i]);
+        limits[i] = *value;
+    }
     // A reversed or empty range has no scale; nor has one beyond the numbers.
     for (std::size_t lo = 0; lo < 2; ++lo) {
         const std::size_t hi = lo + 2;

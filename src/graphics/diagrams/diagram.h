@@ -106,8 +106,11 @@ bool EnterDiagramLimitsForm(const std::string& xTitle, const std::string& yTitle
                             const std::string& heading, const std::array<Real, 4>& calculated);
 // The message that refuses the four edits of the limits form (x min, y min,
 // x max, y max), naming the first field in fault with its axis title; empty
-// when they make a diagram, and then limits holds their values.
+// when they make a diagram, and then limits holds their values. On entry
+// limits holds the values the edits were filled with as `filled`: an edit
+// that still reads so keeps its value exactly, a changed one is read.
 std::string RefusedDiagramLimitsText(const std::array<std::string, 4>& edits,
+                                     const std::array<std::string, 4>& filled,
                                      const std::string& xTitle, const std::string& yTitle,
                                      std::array<Real, 4>& limits);
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "foundation/form_boxes.h"
 #include "foundation/formatting.h"
 #include "foundation/guarded_math.h"
 #include "foundation/program_state.h"
@@ -144,12 +145,17 @@ void View3DDialog() {
     View3DRecord& v = View3DState;
     std::array<std::string, 3> edits;
     for (std::size_t k = 0; k < 3; ++k) edits[k] = FormatNum(RadToDeg(v.viewAngles[k]));
+    const std::array<std::string, 3> shown = edits;
     bool without = v.withoutCoordinateSystem != 0;
     if (!Ui().Edit3DView(windowTitle, edits, without)) {
         cancelFlag = true;
         return;
     }
-    for (std::size_t k = 0; k < 3; ++k) v.viewAngles[k] = DegToRad(TextToFloat(edits[k]));
+    // An angle left as shown keeps its exact value.
+    for (std::size_t k = 0; k < 3; ++k)
+        v.viewAngles[k] = BoxValue(edits[k], shown[k], v.viewAngles[k], [](const std::string& deg) {
+            return DegToRad(TextToFloat(deg));
+        });
     v.withoutCoordinateSystem = without ? 1 : 0;
     cancelFlag = false;
 }

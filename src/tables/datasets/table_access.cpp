@@ -265,6 +265,7 @@ void Tdbf4::CancelAndClose() {
 
 void Tdbf4::ShowInMode(const std::string& command, int mode) {
     const bool pick = mode == 1 || mode == 4 || mode == 5;
+    okWithoutChoice = false;
     TableView view;
     view.pick = pick;
     view.currentChosen = startRowChosen;
@@ -382,6 +383,11 @@ void SetDbfTitles(const std::string& title1, const std::string& title2) {
 void ShowTableEditor(const std::string& command, int mode) {
     CreateTableEditorForm();
     if (!Guarded([&] { TableEditorForm->ShowInMode(command, mode); })) DbfExitKey = 27;
+    // Said once the editor is closed: OK alone took none of the rows.
+    if (TableEditorForm->okWithoutChoice)
+        Ui().ShowMessage(TableEditorForm->title2,
+                         std::string("Keine Zeile gewählt: nichts übernommen."_cp850),
+                         MessageKind::Warning);
 }
 
 bool DbfDirectoryWritable(const std::string& folder, const std::string& name) {

@@ -51,6 +51,9 @@ public:
     // False after the table was asked for a record number it does not hold:
     // a pick then shows the first row without choosing it.
     bool startRowChosen = true;
+    // Set when the editor was left with OK while no row was chosen: nothing
+    // was taken (the cancel flag is set), and ShowTableEditor says so.
+    bool okWithoutChoice = false;
     // Menu words copied from the caption vocabulary at creation.
     std::string menuFile, menuPrint, menuExit, menuEdit, menuView, menuHelp, menuCommon;
 
@@ -84,6 +87,8 @@ extern bool DbfWriteChecked;    // the write check of this run was made
 extern bool DbfFolderWritable;  // its result
 
 void SetDbfTitles(const std::string& title1, const std::string& title2);
+// Left with OK while no row was chosen, a pick takes nothing and says so in
+// a message titled with the second title.
 void ShowTableEditor(const std::string& command, int mode);
 // False (cancel flag set) when the table could not be opened.
 bool OpenDbfTable(const std::string& name, uint8_t* buffer = nullptr, uint16_t size = 0);

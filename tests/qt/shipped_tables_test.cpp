@@ -13,6 +13,7 @@
 
 #include "calc/forms/material_pick.h"
 #include "calc/records.h"
+#include "foundation/file_calls.h"
 #include "foundation/messages.h"
 #include "foundation/save_target.h"
 #include "qt/main_window_fixture.h"
@@ -266,6 +267,56 @@ TEST_F(ShippedTablesTest, APickOnAMissingMaterialShowsNoRowAsCurrentAndOkTakesNo
             EXPECT_EQ(gearPair.materialCode[1], 8);
         }
     }
+}
+
+// The install cannot be written, whatever the reason (a read-only image,
+// immutable files: every open of one of its files for writing is refused
+// with EPERM). The material pick of a fresh user reads the installed table
+// for reading only and takes the row clicked: the sixth row in the order of
+// kind and heat treatment, CuSn12-C-GZ, record 4, E = 88300 N/mm2.
+struct ImmutableInstall {
+    static inline fs::path folder;
+    static inline std::vector<std::string> openedForWriting;
+    static int Open(const char* path, int flags, mode_t mode) {
+        if ((flags & O_ACCMODE) != O_RDONLY &&
+            fs::path(path).lexically_normal().parent_path() == folder) {
+            openedForWriting.push_back(path);
+            errno = EPERM;
+            return -1;
+        }
+        return SystemFileCalls().open(path, flags, mode);
+    }
+};
+
+TEST_F(ShippedTablesTest, AMaterialPickReadsAnInstallThatCannotBeWritten) {
+    ImmutableInstall::folder = share.lexically_normal();
+    ImmutableInstall::openedForWriting.clear();
+    FileCallTable calls = SystemFileCalls();
+    calls.open = ImmutableInstall::Open;
+    FileCalls = calls;
+    bool okClicked = false;
+    test::ModalDriver pick([&](QWidget* w) {
+        auto* editor = qobject_cast<TableEditorWindow*>(w);
+        if (!editor) {
+            // The calculation's messages after the material was taken.
+            if (auto* d = qobject_cast<QDialog*>(w); d && okClicked) d->reject();
+            return false;
+        }
+        if (okClicked || editor->model->rowCount() < 9) return false;
+        const QRect r = editor->grid->visualRect(editor->model->index(5, 0));
+        QTest::mouseClick(editor->grid->viewport(), Qt::LeftButton, {}, r.center());
+        editor->buttonOk->click();
+        okClicked = true;
+        return false;
+    });
+    window->findChild<QAction*>("mi_databaseMaterialWheel")->trigger();
+    ResetFileCalls();
+    EXPECT_TRUE(okClicked) << "the pick was shown";
+    EXPECT_THAT(ImmutableInstall::openedForWriting, ::testing::IsEmpty());
+    EXPECT_EQ(gearPair.materialName[2], "CuSn12-C-GZ");
+    EXPECT_EQ(gearPair.materialCode[2], 4);
+    EXPECT_EQ(gearPair.E[2], 88300);
+    EXPECT_EQ(veldrim::testing::Slurp((share / "vovuzi.dbf").string()), installedMaterials);
 }
 
 // A table folder the user chose is written where it is, as before.

@@ -235,10 +235,11 @@ Tdbf4::Tdbf4()
     tzdbf.CreateIndex = ciNotFound;
 }
 
-void Tdbf4::SetTableFileName(const std::string& path) {
+void Tdbf4::SetTableFileName(const std::string& path, bool forReading) {
     Ui().SetBusy(true);
     tzdbf.Close();
     tzdbf.SetDbfFileName(path);
+    tzdbf.ReadOnly = forReading;
     Guarded([&] { tzdbf.Open(); });
     labelFilename = path;
     startRowChosen = true;
@@ -433,7 +434,9 @@ bool OpenDbfTable(const std::string& nameIn, uint8_t*, uint16_t) {
     if (!tablesFromUserDirectory && IsShippedTablesFolder(folder)) {
         // The user's own copy of an installed table stands for it, else an
         // earlier working copy; the installed table itself is read where
-        // it is and never written, so its folder is not probed.
+        // it is and never written, so its folder is not probed, and it is
+        // opened for reading only (an install may be unwritable for any
+        // reason: permissions, a read-only image, immutable files).
         if (const std::string own = UserCopyOfShippedTable(name); !own.empty())
             return OpenDbfFile(own);
         if (const std::string earlier = EarlierWorkingCopy(name); !earlier.empty())
@@ -444,7 +447,7 @@ bool OpenDbfTable(const std::string& nameIn, uint8_t*, uint16_t) {
             cancelFlag = true;
             return false;
         }
-        return OpenDbfFile(path);
+        return OpenDbfFile(path, true);
     }
     const bool writable = DbfDirectoryWritable(folder, name);
     if (writable) {
@@ -472,9 +475,9 @@ bool OpenDbfTableForChange(const std::string& name) {
     return !cancelFlag && OpenDbfFile(own);
 }
 
-bool OpenDbfFile(const std::string& path) {
+bool OpenDbfFile(const std::string& path, bool forReading) {
     CreateTableEditorForm();
-    TableEditorForm->SetTableFileName(path);
+    TableEditorForm->SetTableFileName(path, forReading);
     return TableEditorForm->tzdbf.Active();
 }
 

@@ -13,7 +13,10 @@
 #include "foundation/files.h"
 #include "foundation/program_state.h"
 #include "support/fault_calls.h"
+#include "foundation/text_conv.h"
 #include "tables/datasets/table_access.h"
+#include "tables/engine/work_areas.h"
+#include "tables/index/ndx_index.h"
 #include "tables/table_test_util.h"
 
 namespace veldrim::testing {
@@ -78,17 +81,29 @@ TEST_F(ShippedTablesCore, TheCopyTakesTheMemoAndIndexFilesOfItsTable) {
 }
 
 // An install that cannot be written had the user's edits in a copy in the
-// user directory: the user's own copy starts from that one. (The install
-// folder is write-protected, whoever runs the tests.)
+// user directory: the user's own copy starts from that one, and a pick reads
+// it while the user has no copy of their own. (The install folder is
+// write-protected, whoever runs the tests.)
 TEST_F(ShippedTablesCore, TheCopyOfAReadOnlyInstallStartsFromTheEarlierEditedCopy) {
     Spit(share + "/notes.dbf", "installed table");
     Spit(dir + "/user/notes.dbf", "edited before");
-    std::string copy;
+    const auto edited = BuildDbf(0x03, {{"NAME", 'C', 16, 0}}, {" 16MnCr5 edited"});
+    Spit(dir + "/user/vovuzi.dbf", std::string(edited.begin(), edited.end()));
+    std::string copy, picked;
+    int32_t pickedRecords = 0;
     {
         FaultCalls writeProtected;
         writeProtected.WriteProtect(share);
         copy = MakeUserTableCopy("notes");
+        if (OpenDbfTable("vovuzi")) {
+            pickedRecords = DbfRecCount();
+            picked = TrimBoth(GetDbfFieldStr(1));
+        }
+        CloseDbfTable();
     }
+    EXPECT_EQ(pickedRecords, 1) << "the installed material table has nine";
+    EXPECT_EQ(picked, "16MnCr5 edited");
+    EXPECT_FALSE(fs::exists(own + "/vovuzi.dbf")) << "a pick makes no copy";
     EXPECT_EQ(copy, own + "/notes.dbf");
     EXPECT_EQ(Slurp(own + "/notes.dbf"), "edited before");
     EXPECT_EQ(Slurp(share + "/notes.dbf"), "installed table");
@@ -143,6 +158,25 @@ TEST_F(ShippedTablesCore, TheFirstOpenOfAnInstalledTableCreatesNothingInTheInsta
         EXPECT_THAT(created, ::testing::IsEmpty());
     }
     EXPECT_EQ(FolderFiles(share).size(), 3u) << "the installed files alone";
+
+    // The installed table's index semaphore and that of a working copy of
+    // the same table in the private folder are two files: the users of the
+    // two tables are counted apart.
+    fs::copy_file(share + "/vovuzi.dbf", dir + "/user/vovuzi.dbf",
+                  fs::copy_options::overwrite_existing);
+    ASSERT_TRUE(OpenDbfFile(share + "/vovuzi.dbf", true));
+    const std::string kind = GetDbfFieldName(1);
+    BuildTempIndex(kind, "installed");
+    Select(20);
+    USE(dir + "/user/vovuzi.dbf ALIAS WORKCOPY");
+    Index_On(kind, dir + "/user/workcopy.ndx");
+    std::vector<std::string> semaphores;
+    for (const auto& e : fs::directory_iterator(dir + "/user"))
+        if (UpperAscii(e.path().extension().string()) == ".@S@")
+            semaphores.push_back(e.path().filename().string());
+    EXPECT_EQ(semaphores.size(), 2u) << ::testing::PrintToString(semaphores);
+    CloseArea();
+    CloseDbfTable();
 }
 
 TEST_F(ShippedTablesCore, WithoutADataFolderOfTheUsersTheInstalledTableIsNotChanged) {

@@ -12,6 +12,9 @@
 #include <optional>
 
 #include "calc/forms/material_pick.h"
+#include "calc/records.h"
+#include "foundation/file_calls.h"
+#include "foundation/messages.h"
 #include "foundation/save_target.h"
 #include "qt/main_window_fixture.h"
 #include "tables/datasets/table_access.h"
@@ -196,6 +199,124 @@ TEST_F(ShippedTablesTest, AnInstalledTableLeftUnchangedGetsNoCopy) {
     EXPECT_TRUE(look.acted());
     EXPECT_FALSE(fs::exists(fs::path(xdg.path()) / "veldrim" / "lubri.dbf"));
     EXPECT_EQ(veldrim::testing::Slurp((share / "lubri.dbf").string()), installedLubri);
+}
+
+// Datei > Neu asks for worm material record 29, which the installed
+// material table (nine records) does not hold: the pick opens on its first
+// row without choosing it, so no row carries the record marker and the
+// record box is empty, and OK says that nothing was taken; the set keeps
+// its worm material. A row clicked is marked, its record number is in the
+// box, and OK takes it: in the order of kind and heat treatment the fourth
+// row is EN-GJS-400-15, record 8 of the table as dbfread reads it.
+TEST_F(ShippedTablesTest, APickOnAMissingMaterialShowsNoRowAsCurrentAndOkTakesNone) {
+    window->findChild<QAction*>("mi_fileNew")->trigger();
+    ASSERT_EQ(gearPair.materialCode[1], 29);
+    const std::string name = gearPair.materialName[1];
+    const Real E = gearPair.E[1];
+    const std::string nothingTaken =
+        "Keine Zeile gew\xC3\xA4hlt: nichts \xC3\xBC"
+        "bernommen.";
+    for (const bool click : {false, true}) {
+        SCOPED_TRACE(click ? "a row clicked" : "no row clicked");
+        std::vector<std::string> markers, boxes;
+        std::string recordBox, boxTitle;
+        bool okClicked = false;
+        // The pick, then whatever it shows after it.
+        test::ModalDriver driver([&](QWidget* w) {
+            if (auto* editor = qobject_cast<TableEditorWindow*>(w)) {
+                if (okClicked || editor->model->rowCount() < 9) return false;
+                if (click) {
+                    const QRect r = editor->grid->visualRect(editor->model->index(3, 0));
+                    QTest::mouseClick(editor->grid->viewport(), Qt::LeftButton, {}, r.center());
+                }
+                for (int row = 0; row < editor->model->rowCount(); ++row)
+                    markers.push_back(
+                        editor->model->headerData(row, Qt::Vertical).toString().toStdString());
+                recordBox = editor->editRecno->text().toStdString();
+                editor->buttonOk->click();
+                okClicked = true;
+                return false;
+            }
+            if (auto* box = qobject_cast<QMessageBox*>(w)) {
+                boxTitle = box->windowTitle().toStdString();
+                boxes.push_back(box->text().toStdString());
+                box->accept();
+            } else if (auto* d = qobject_cast<QDialog*>(w)) {
+                d->reject();  // the calculation's messages after a material taken
+            }
+            return false;
+        });
+        window->findChild<QAction*>("mi_databaseMaterialWorm")->trigger();
+        EXPECT_TRUE(okClicked) << "the pick was shown";
+        if (!click) {
+            EXPECT_EQ(markers, std::vector<std::string>(9, "")) << "no row is marked";
+            EXPECT_EQ(recordBox, "");
+            EXPECT_EQ(boxes, std::vector<std::string>{nothingTaken});
+            EXPECT_EQ(boxTitle, "Werkstoffdatenbank Rad 1");
+            EXPECT_EQ(messageList.slot[messageList.count], "DBF #29 not found.");
+            EXPECT_EQ(gearPair.materialName[1], name);
+            EXPECT_EQ(gearPair.E[1], E);
+            EXPECT_EQ(gearPair.materialCode[1], 29);
+        } else {
+            std::vector<std::string> fourthMarked(9, "");
+            fourthMarked[3] = "\xE2\x96\xB6";
+            EXPECT_EQ(markers, fourthMarked);
+            EXPECT_EQ(recordBox, "8");
+            EXPECT_THAT(boxes, ::testing::Not(::testing::Contains(nothingTaken)));
+            EXPECT_EQ(gearPair.materialName[1], "EN-GJS-400-15");
+            EXPECT_EQ(gearPair.materialCode[1], 8);
+        }
+    }
+}
+
+// The install cannot be written, whatever the reason (a read-only image,
+// immutable files: every open of one of its files for writing is refused
+// with EPERM). The material pick of a fresh user reads the installed table
+// for reading only and takes the row clicked: the sixth row in the order of
+// kind and heat treatment, CuSn12-C-GZ, record 4, E = 88300 N/mm2.
+struct ImmutableInstall {
+    static inline fs::path folder;
+    static inline std::vector<std::string> openedForWriting;
+    static int Open(const char* path, int flags, mode_t mode) {
+        if ((flags & O_ACCMODE) != O_RDONLY &&
+            fs::path(path).lexically_normal().parent_path() == folder) {
+            openedForWriting.push_back(path);
+            errno = EPERM;
+            return -1;
+        }
+        return SystemFileCalls().open(path, flags, mode);
+    }
+};
+
+TEST_F(ShippedTablesTest, AMaterialPickReadsAnInstallThatCannotBeWritten) {
+    ImmutableInstall::folder = share.lexically_normal();
+    ImmutableInstall::openedForWriting.clear();
+    FileCallTable calls = SystemFileCalls();
+    calls.open = ImmutableInstall::Open;
+    FileCalls = calls;
+    bool okClicked = false;
+    test::ModalDriver pick([&](QWidget* w) {
+        auto* editor = qobject_cast<TableEditorWindow*>(w);
+        if (!editor) {
+            // The calculation's messages after the material was taken.
+            if (auto* d = qobject_cast<QDialog*>(w); d && okClicked) d->reject();
+            return false;
+        }
+        if (okClicked || editor->model->rowCount() < 9) return false;
+        const QRect r = editor->grid->visualRect(editor->model->index(5, 0));
+        QTest::mouseClick(editor->grid->viewport(), Qt::LeftButton, {}, r.center());
+        editor->buttonOk->click();
+        okClicked = true;
+        return false;
+    });
+    window->findChild<QAction*>("mi_databaseMaterialWheel")->trigger();
+    ResetFileCalls();
+    EXPECT_TRUE(okClicked) << "the pick was shown";
+    EXPECT_THAT(ImmutableInstall::openedForWriting, ::testing::IsEmpty());
+    EXPECT_EQ(gearPair.materialName[2], "CuSn12-C-GZ");
+    EXPECT_EQ(gearPair.materialCode[2], 4);
+    EXPECT_EQ(gearPair.E[2], 88300);
+    EXPECT_EQ(veldrim::testing::Slurp((share / "vovuzi.dbf").string()), installedMaterials);
 }
 
 // A table folder the user chose is written where it is, as before.

@@ -297,6 +297,21 @@ TEST_F(CrashSafetyTest, AJournalWhoseFilesAreNotBesideItIsReportedAndNotFollowed
         Forget();
         ExpectSameFiles(before, FolderFiles(folder), c.label);
     }
+    // A link at the journal's name is not followed: the journal it leads to
+    // (one that would put an old table back in place) is not acted on, and
+    // the table opens as it is.
+    const std::string folder = Fresh("linked");
+    const std::string elsewhere = dir + "/elsewhere.journal";
+    Spit(elsewhere, "PACK\nt.dbf\tt.dbf.$$$old0\n");
+    Spit(folder + "/t.dbf.$$$old0", "an old table's bytes");
+    fs::create_symlink(elsewhere, folder + "/t.dbf.$$$pack");
+    const auto before = FolderFiles(folder);
+    EXPECT_EQ(Raised([&] { USE(folder + "/t.dbf"); }), "<nothing raised>");
+    const int32_t records = CurrentWorkArea() ? RecCount() : -1;
+    Forget();
+    ExpectSameFiles(before, FolderFiles(folder), "a link at the journal's name");
+    EXPECT_EQ(records, kRecords);
+    EXPECT_TRUE(fs::is_symlink(folder + "/t.dbf.$$$pack"));
 }
 
 // Another program opens the table while a PACK is in its last steps (the

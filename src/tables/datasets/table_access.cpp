@@ -235,10 +235,11 @@ Tdbf4::Tdbf4()
     tzdbf.CreateIndex = ciNotFound;
 }
 
-void Tdbf4::SetTableFileName(const std::string& path) {
+void Tdbf4::SetTableFileName(const std::string& path, bool forReading) {
     Ui().SetBusy(true);
     tzdbf.Close();
     tzdbf.SetDbfFileName(path);
+    tzdbf.ReadOnly = forReading;
     Guarded([&] { tzdbf.Open(); });
     labelFilename = path;
     startRowChosen = true;
@@ -265,6 +266,7 @@ void Tdbf4::CancelAndClose() {
 
 void Tdbf4::ShowInMode(const std::string& command, int mode) {
     const bool pick = mode == 1 || mode == 4 || mode == 5;
+    okWithoutChoice = false;
     TableView view;
     view.pick = pick;
     view.currentChosen = startRowChosen;
@@ -382,6 +384,11 @@ void SetDbfTitles(const std::string& title1, const std::string& title2) {
 void ShowTableEditor(const std::string& command, int mode) {
     CreateTableEditorForm();
     if (!Guarded([&] { TableEditorForm->ShowInMode(command, mode); })) DbfExitKey = 27;
+    // Said once the editor is closed: OK alone took none of the rows.
+    if (TableEditorForm->okWithoutChoice)
+        Ui().ShowMessage(TableEditorForm->title2,
+                         std::string("Keine Zeile gewählt: nichts übernommen."_cp850),
+                         MessageKind::Warning);
 }
 
 bool DbfDirectoryWritable(const std::string& folder, const std::string& name) {
@@ -427,7 +434,9 @@ bool OpenDbfTable(const std::string& nameIn, uint8_t*, uint16_t) {
     if (!tablesFromUserDirectory && IsShippedTablesFolder(folder)) {
         // The user's own copy of an installed table stands for it, else an
         // earlier working copy; the installed table itself is read where
-        // it is and never written, so its folder is not probed.
+        // it is and never written, so its folder is not probed, and it is
+        // opened for reading only (an install may be unwritable for any
+        // reason: permissions, a read-only image, immutable files).
         if (const std::string own = UserCopyOfShippedTable(name); !own.empty())
             return OpenDbfFile(own);
         if (const std::string earlier = EarlierWorkingCopy(name); !earlier.empty())
@@ -438,7 +447,7 @@ bool OpenDbfTable(const std::string& nameIn, uint8_t*, uint16_t) {
             cancelFlag = true;
             return false;
         }
-        return OpenDbfFile(path);
+        return OpenDbfFile(path, true);
     }
     const bool writable = DbfDirectoryWritable(folder, name);
     if (writable) {
@@ -466,9 +475,9 @@ bool OpenDbfTableForChange(const std::string& name) {
     return !cancelFlag && OpenDbfFile(own);
 }
 
-bool OpenDbfFile(const std::string& path) {
+bool OpenDbfFile(const std::string& path, bool forReading) {
     CreateTableEditorForm();
-    TableEditorForm->SetTableFileName(path);
+    TableEditorForm->SetTableFileName(path, forReading);
     return TableEditorForm->tzdbf.Active();
 }
 

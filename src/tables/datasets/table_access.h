@@ -51,10 +51,14 @@ public:
     // False after the table was asked for a record number it does not hold:
     // a pick then shows the first row without choosing it.
     bool startRowChosen = true;
+    // Set when the editor was left with OK while no row was chosen: nothing
+    // was taken (the cancel flag is set), and ShowTableEditor says so.
+    bool okWithoutChoice = false;
     // Menu words copied from the caption vocabulary at creation.
     std::string menuFile, menuPrint, menuExit, menuEdit, menuView, menuHelp, menuCommon;
 
-    void SetTableFileName(const std::string& path);
+    // Opens the table at path; `forReading`: for reading only.
+    void SetTableFileName(const std::string& path, bool forReading = false);
     void SetTitles(const std::string& t1, const std::string& t2);
     void ShowInMode(const std::string& command, int mode);
     void AcceptRecordAndClose();
@@ -84,11 +88,15 @@ extern bool DbfWriteChecked;    // the write check of this run was made
 extern bool DbfFolderWritable;  // its result
 
 void SetDbfTitles(const std::string& title1, const std::string& title2);
+// Left with OK while no row was chosen, a pick takes nothing and says so in
+// a message titled with the second title.
 void ShowTableEditor(const std::string& command, int mode);
 // False (cancel flag set) when the table could not be opened.
 bool OpenDbfTable(const std::string& name, uint8_t* buffer = nullptr, uint16_t size = 0);
 bool OpenDbfTableByName(const std::string& name);
-bool OpenDbfFile(const std::string& path);
+// Opens that file; `forReading`: for reading only, as a table that is only
+// read (an installed one) is opened, whatever keeps it from being written.
+bool OpenDbfFile(const std::string& path, bool forReading = false);
 // Goes to record n. A number the table does not hold goes to the first
 // record, which a pick then shows without choosing it; a number beyond the
 // table is reported as "DBF #n not found." in the message list.

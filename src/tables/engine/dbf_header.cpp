@@ -302,9 +302,9 @@ int OpenTableFile(const std::string& path, int mode, bool* readOnly, int* ioCode
     const int share = mode & 0x70;
     *readOnly = access == 0;
     int fd = OpenPlainFile(path, access == 0 ? O_RDONLY : O_RDWR);
-    if (fd < 0 && access != 0 && (errno == EACCES || errno == EROFS)) {
-        // A table on a write-protected medium or without write permission is
-        // still readable; writes to it fail with code 5.
+    if (fd < 0 && access != 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+        // A table on a write-protected medium, without write permission or
+        // marked immutable is still readable; writes to it fail with code 5.
         fd = OpenPlainFile(path, O_RDONLY);
         *readOnly = true;
     }

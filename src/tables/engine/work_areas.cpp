@@ -288,12 +288,16 @@ void USE(const std::string& clauseIn, uint8_t* buffer, uint16_t size) {
         }
         if (ErrorState.lastErrorCode != 0) {
             const uint16_t code = ErrorState.lastErrorCode;
+            // The memo open's own text names the memo file and what was
+            // wrong with it (missing, no plain file, damaged): it goes along.
+            const std::string memoReason = TakeErrorContext();
             {
                 QuietEngineErrors quiet;
                 CloseArea();
             }
             SetError(code, std::string("Problem beim Öffnen der Memo-Datei [USE("_cp850) + shown +
-                               ",<@Buffer>," + std::to_string(size) + ")]");
+                               ",<@Buffer>," + std::to_string(size) + ")]" +
+                               (memoReason.empty() ? "" : "\n\r" + memoReason));
         }
     }
 }

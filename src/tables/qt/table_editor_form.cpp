@@ -239,7 +239,11 @@ void TableEditorWindow::keyPressEvent(QKeyEvent* e) {
 void TableEditorWindow::ShowPosition() {
     labelReccount->setText(
         QStringLiteral("/%1").arg(form_.tzdbf.Active() ? form_.tzdbf.RecCount() : 0));
-    editRecno->setText(QString::number(form_.tzdbf.Active() ? form_.tzdbf.RecNo() : 0));
+    // A row the pick only opened on is not shown as the current one: no
+    // marker and no record number until the user chooses a row.
+    model->SetCurrentMarked(chosen_);
+    editRecno->setText(chosen_ ? QString::number(form_.tzdbf.Active() ? form_.tzdbf.RecNo() : 0)
+                               : QString());
 }
 
 void TableEditorWindow::Reread() {
@@ -257,8 +261,10 @@ void TableEditorWindow::SearchDone(bool hit) {
 
 void TableEditorWindow::AcceptRecord() {
     if (closing_) return;
-    // OK without a record chosen takes none.
+    // OK without a record chosen takes none; the table access says so once
+    // the window is closed.
     if (!chosen_) {
+        form_.okWithoutChoice = true;
         reject();
         return;
     }

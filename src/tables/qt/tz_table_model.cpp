@@ -387,7 +387,7 @@ QVariant TzTableModel::headerData(int section, Qt::Orientation orientation, int 
     // edited or inserted.
     const bool insertRow = Inserting() && section == rowCount() - 1;
     if (insertRow) return QStringLiteral("*");
-    if (!IsActiveRecord(RecNoOfRow(section))) return QString();
+    if (!currentMarked_ || !IsActiveRecord(RecNoOfRow(section))) return QString();
     return ds_.State() == TDataSetState::dsEdit ? QStringLiteral("I") : QStringLiteral("\u25B6");
 }
 
@@ -406,6 +406,12 @@ Qt::ItemFlags TzTableModel::flags(const QModelIndex& index) const {
 void TzTableModel::SetReadOnly(bool on) {
     readOnly_ = on;
     if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+void TzTableModel::SetCurrentMarked(bool on) {
+    if (currentMarked_ == on) return;
+    currentMarked_ = on;
+    if (rowCount() > 0) emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
 }
 
 namespace {

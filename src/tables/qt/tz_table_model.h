@@ -81,6 +81,9 @@ public:
     // No cell can be edited (pick modes).
     void SetReadOnly(bool on);
     bool ReadOnly() const { return readOnly_; }
+    // Whether the indicator column marks the current record. Off while a
+    // pick stands on a row nobody chose: no row is shown as the one taken.
+    void SetCurrentMarked(bool on);
 
     // The record number shown in a row (0: none), the row of a record (-1:
     // not reached yet and not found), the row of the dataset's record.
@@ -157,6 +160,7 @@ private:
 
     TTzFileDataSet& ds_;
     bool readOnly_ = false;
+    bool currentMarked_ = true;
     bool natural_ = true;
     int32_t recordCount_ = 0;
     std::vector<int32_t> walked_;

@@ -20,6 +20,7 @@
 #include "support/socket_file.h"
 #include "tables/bulk/bulk_verbs.h"
 #include "tables/datasets/table_access.h"
+#include "tables/engine/engine_files.h"
 #include "tables/engine/locking.h"
 #include "tables/engine/navigation.h"
 #include "tables/table_test_util.h"
@@ -31,6 +32,26 @@ struct Row {
     const char* name;
     double value;
     bool ok;
+};
+
+// Puts a pipe or a link to /dev/zero at a name the moment a reader opens it,
+// after everything the reader looked at before found a plain file there.
+struct SwapAtOpen {
+    static inline std::string name;
+    static inline bool pipe = false;
+    static inline bool swapped = false;
+    static inline int (*next)(const char*, int, mode_t) = nullptr;
+    static int Open(const char* path, int flags, mode_t mode) {
+        if (!swapped && path == name) {
+            swapped = true;
+            ::unlink(path);
+            if (pipe)
+                ::mkfifo(path, 0600);
+            else
+                ::symlink("/dev/zero", path);
+        }
+        return next(path, flags, mode);
+    }
 };
 
 class TableEditorTest : public TableTest {
@@ -256,36 +277,66 @@ TEST_F(TableEditorTest, AppendCommandsDoNothingWhileTheTableIsLockedElsewhere) {
 }
 
 // Every reader of a name the user gives (the two imports, a table opened by
-// name) reads plain files only. A pipe, a socket, a link to a device or a
-// folder at the name is refused at once with a message naming it, nothing is
-// appended, and another program can lock the table right after. A reader
-// that waits on the pipe is let go by the watch, one that reads the device
+// name, the memo file of a table opened by name) reads plain files only. A
+// pipe, a socket, a link to a device or a folder at the name is refused at
+// once with a message naming it, nothing is appended, and another program
+// can lock the table right after; so is a pipe or a link to /dev/zero put
+// at the name after it was looked at, just as it is opened. A reader that
+// waits on the pipe is let go by the watch, one that reads the device
 // without end is stopped at its thousandth read, and the test names either.
 TEST_F(TableEditorTest, NamesThatAreNoPlainFilesAreRefusedAtOnceAndLeaveTheTableFree) {
     Open({{"a", 1, true}});
-    const std::pair<const char*, std::function<void(const std::string&)>> readers[] = {
-        {"Append Delimited", [&](const std::string& n) { commands.AppendDelimitedFrom(n); }},
-        {"Append dbf", [&](const std::string& n) { commands.AppendDbfFrom(n); }},
-        {"a table opened by name", [](const std::string& n) { OpenDbfFile(n); }},
+    const std::string source = Path("source.dbf");
+    const std::string notes = Make("notes.dbf", {F("NAME", 'C', 8), F("NOTE", 'M')});
+    const std::string memo = FindFileNoCase(ForceExtension(notes, "DBT"));
+    ASSERT_TRUE(std::filesystem::remove(memo));
+    const struct {
+        const char* reader;
+        std::string name;  // where the pipe, socket, link or folder stands
+        std::function<void()> read;
+    } readers[] = {
+        {"Append Delimited", source, [&] { commands.AppendDelimitedFrom(source); }},
+        {"Append dbf", source, [&] { commands.AppendDbfFrom(source); }},
+        {"a table opened by name", source, [&] { OpenDbfFile(source); }},
+        {"the memo file of a table opened by name", memo,
+         [&] {
+             // A table of its own beside the editor's (alias NOTES).
+             TTzDbf table("NOTES");
+             table.SetDbfFileName(notes);
+             try {
+                 table.Open();
+             } catch (const EDurazError& e) {
+                 ShowDurazError(e);
+             }
+         }},
     };
-    const std::string name = Path("source.dbf");
-    for (const char* kind : {"pipe", "socket", "link to /dev/zero", "folder"}) {
-        for (const auto& [reader, read] : readers) {
+    for (const char* kind :
+         {"pipe", "socket", "link to /dev/zero", "folder", "pipe swapped in at the open",
+          "link to /dev/zero swapped in at the open"}) {
+        for (const auto& [reader, name, read] : readers) {
             SCOPED_TRACE(std::string(reader) + " of a " + kind);
             std::optional<FifoWatch> watch;
             const std::string k = kind;
+            const bool swap = k.ends_with("swapped in at the open");
             if (k == "pipe") watch.emplace(name);
             if (k == "socket") {
                 ASSERT_TRUE(MakeSocket(name));
             }
             if (k == "link to /dev/zero") std::filesystem::create_symlink("/dev/zero", name);
             if (k == "folder") std::filesystem::create_directory(name);
+            if (swap) Spit(name, "a plain file until it is opened");
             ui.calls.clear();
             {
                 FaultCalls endless(FaultCalls::kFailRead, 1000, EIO);
-                read(name);
+                SwapAtOpen::name = swap ? name : std::string();
+                SwapAtOpen::pipe = k.starts_with("pipe");
+                SwapAtOpen::swapped = false;
+                SwapAtOpen::next = FileCalls.open;
+                FileCalls.open = SwapAtOpen::Open;
+                read();
                 EXPECT_FALSE(endless.Fired()) << "the device was read";
             }
+            EXPECT_EQ(SwapAtOpen::swapped, swap);
             if (watch) {
                 EXPECT_TRUE(watch->Stop()) << "the reader waited on the pipe";
             }

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "foundation/codepage.h"
+#include "foundation/file_calls.h"
 #include "tables/table_test_util.h"
 #include "tables/engine/engine_dates.h"
 #include "tables/engine/engine_files.h"
@@ -163,6 +164,44 @@ TEST_F(DbfFileTest, NewTablesFollowTheUmaskAndRecreatedOnesKeepTheirMode) {
             << "memo file created again, umask 0" << std::oct << c.umask;
     }
     ::umask(saved);
+}
+
+// Every open of "RO.DBF" for writing is refused with this errno value.
+int writingRefusedWith = 0;
+int RefuseWriting(const char* path, int flags, mode_t mode) {
+    if ((flags & O_ACCMODE) != O_RDONLY && std::string(path).ends_with("RO.DBF")) {
+        errno = writingRefusedWith;
+        return -1;
+    }
+    return SystemFileCalls().open(path, flags, mode);
+}
+
+// A table that may not be written, whatever keeps it so (no write
+// permission, a read-only medium, a file marked immutable), still opens: it
+// is read, and a write to it fails with code 5 and leaves the file as it was.
+TEST_F(DbfFileTest, ATableThatMayNotBeWrittenOpensForReading) {
+    const std::string table = Make("RO.DBF", {F("A", 'C', 3)});
+    USE(table + " EXCLUSIVE");
+    ClearRecord();
+    SetBinaryText(1, "abc");
+    Append();
+    CloseArea();
+    const std::string bytes = Slurp(table);
+    for (const int err : {EACCES, EROFS, EPERM}) {
+        SCOPED_TRACE(std::strerror(err));
+        writingRefusedWith = err;
+        FileCalls.open = RefuseWriting;
+        EXPECT_EQ(Raised([&] { USE(table + " EXCLUSIVE"); }), "<nothing raised>");
+        EXPECT_EQ(RecCount(), 1);
+        EXPECT_EQ(TrimRightStr(BinaryText(1)), "abc");
+        ClearRecord();
+        SetBinaryText(1, "xyz");
+        Raised([] { Append(); });
+        EXPECT_EQ(LastError(), 5);
+        Raised([] { CloseArea(); });
+        ResetFileCalls();
+        EXPECT_EQ(Slurp(table), bytes);
+    }
 }
 
 TEST_F(DbfFileTest, GeneralFieldOfDbase4OpensAsMemo) {

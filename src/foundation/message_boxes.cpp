@@ -193,7 +193,9 @@ std::string FileWriteErrorText(const TextFile& f) {
 }
 
 std::string ReadErrorText(const TextFile& f, int line) {
-    std::string text = "Fehler beim Lesen von " + ShownFileName(f.Name());
+    // The file on disk, whatever letter case its name was asked for in.
+    std::string text = "Fehler beim Lesen von " +
+                       ShownFileName(f.OpenedName().empty() ? f.Name() : f.OpenedName());
     if (line > 0) text += ", Zeile " + IntText(line);
     if (f.LineTooLong()) return text + " (Zeile zu lang)";
     if (f.ReadFailed()) return text + " (" + f.FailureReason() + ")";

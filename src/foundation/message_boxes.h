@@ -79,10 +79,11 @@ std::string NotWrittenText(const std::string& path);
 std::string NotSavedText(const std::string& path);
 // "file write error: " + the file's name + ": " + the system's reason.
 std::string FileWriteErrorText(const TextFile& f);
-// "Fehler beim Lesen von " + the name of f as shown, ", Zeile " + line when
-// line > 0, then why in brackets: "Zeile zu lang" for a line beyond the
-// reader's limit, the system's reason for a read that failed (nothing for a
-// line that is only damaged). Taken while f is still open.
+// "Fehler beim Lesen von " + the name of the file f opened, as shown,
+// ", Zeile " + line when line > 0, then why in brackets: "Zeile zu lang" for
+// a line beyond the reader's limit, the system's reason for a read that
+// failed (nothing for a line that is only damaged). Taken while f is still
+// open.
 std::string ReadErrorText(const TextFile& f, int line = 0);
 
 // Writes s without a line end and flushes; nothing while the cancel flag is

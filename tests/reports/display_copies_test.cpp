@@ -55,6 +55,14 @@ protected:
         if (whileWriting) whileWriting();
         ReportClose();
     }
+    // The folder as it was set up (the data file alone), no message shown,
+    // the TXT file counter at its start.
+    void Clean() {
+        for (const auto& e : fs::directory_iterator(dir))
+            if (e.path().filename() != "gear.qb3") fs::remove(e.path());
+        ui.calls.clear();
+        reportCounter = 0;
+    }
     std::vector<std::string> Shown() const {
         std::vector<std::string> out;
         for (const auto& c : ui.CallsOf("message")) out.push_back(Cp850ToUtf8Carried(c.text));
@@ -156,8 +164,7 @@ TEST_F(DisplayCopies, TheScratchNameIsNeverTakenThroughALink) {
     ui.batch = true;
     for (const auto& [links, output] : {std::pair{1, "$OUT2.TMP"}, std::pair{10, "$OUT11.TMP"}}) {
         SCOPED_TRACE(links);
-        for (const auto& e : fs::directory_iterator(dir))
-            if (e.path().filename() != "gear.qb3") fs::remove(e.path());
+        Clean();
         for (int n = 1; n <= links; ++n)
             fs::create_symlink(In("gear.qb3"), In("$OUT" + std::to_string(n) + ".TMP"));
         Report(kReportScreen);
@@ -297,10 +304,7 @@ TEST_F(DisplayCopies, ALinkAtANameTheReportClaimedIsNeverWrittenThrough) {
     ui.batch = true;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        for (const auto& e : fs::directory_iterator(dir))
-            if (e.path().filename() != "gear.qb3") fs::remove(e.path());
-        ui.calls.clear();
-        reportCounter = 0;
+        Clean();
         veldrim::testing::Spit(In("other.txt"), kOtherBytes);
         for (int n = 1; n <= c.links; ++n)
             fs::create_symlink(In("other.txt"), In("$OUT" + std::to_string(n) + ".TMP"));
@@ -339,10 +343,7 @@ TEST_F(DisplayCopies, AFileAnotherProgramPutsAtAClaimedNameStays) {
     ui.batch = true;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        for (const auto& e : fs::directory_iterator(dir))
-            if (e.path().filename() != "gear.qb3") fs::remove(e.path());
-        ui.calls.clear();
-        reportCounter = 0;
+        Clean();
         const std::string name = In(c.name);
         const auto put = [&] { return PutFileAt(name, kOtherBytes); };
         if (c.atClaim)

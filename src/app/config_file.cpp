@@ -365,8 +365,12 @@ bool ReadSessionFile() {
         for (std::string& line : exact)
             if (f.ReadLine(line) != kIoOk) break;
     }
-    // Nothing of a file that cannot be read to its end is taken.
-    if (!CloseRead(f)) return false;
+    // Nothing of a file that cannot be read to its end is taken; the start-up
+    // goes on with the cancel flag as it was.
+    const bool cancelBefore = cancelFlag;
+    const bool whole = CloseRead(f);
+    cancelFlag = cancelBefore;
+    if (!whole) return false;
     // An exact name stands where its code page 850 line still names it.
     auto nameAt = [&](std::size_t i) {
         if (!exact[i].empty() && FileNameText(exact[i]) == stored[i]) return exact[i];

@@ -144,33 +144,30 @@ TEST_F(Startup, ReportRunOfAnUmlautFileName) {
 // the reading that fails); the data file gives no report; the report gives
 // no display copy, and the copy of an earlier run stays.
 TEST_F(Startup, AFailedReadEndsTheRunAndNothingIsWrittenFromWhatWasRead) {
+    const std::string demo = Slurp(std::string(VELDRIM_DATA_DIR) + "/demo.qb3");
+    const std::string edi = Slurp(std::string(VELDRIM_DATA_DIR) + "/demo.edi");
     // The demo set with a material name at the line limit: the file is larger
     // than the reader's first buffer.
-    std::string longSet = Slurp(std::string(VELDRIM_DATA_DIR) + "/demo.qb3");
+    std::string longSet = demo;
     const auto name = longSet.find("\r\n16MnCr5\r\n");
     ASSERT_NE(name, std::string::npos);
     longSet.replace(name + 2, 7, std::string(kValueLineLimit, 'W'));
     const struct {
         const char* what;
         const char* file;  // the file named on the command line
-        std::string bytes;
+        const std::string& bytes;
         const char* option;
         const char* readOf;  // the file whose read fails
         long read;           // which of its reads (after the check of /E)
         int status;
     } cases[] = {
-        {"exchange file, first read", "x.edi", Slurp(std::string(VELDRIM_DATA_DIR) + "/demo.edi"),
-         "/E", "x.edi", 1, kExitUnreadable},
-        {"exchange file, second read", "x.edi", Slurp(std::string(VELDRIM_DATA_DIR) + "/demo.edi"),
-         "/E", "x.edi", 2, kExitUnreadable},
-        {"data file, first read", "gear.qb3", Slurp(std::string(VELDRIM_DATA_DIR) + "/demo.qb3"),
-         "/I", "gear.qb3", 1, kExitUnreadable},
+        {"exchange file, first read", "x.edi", edi, "/E", "x.edi", 1, kExitUnreadable},
+        {"exchange file, second read", "x.edi", edi, "/E", "x.edi", 2, kExitUnreadable},
+        {"data file, first read", "gear.qb3", demo, "/I", "gear.qb3", 1, kExitUnreadable},
         {"data file, second read", "gear.qb3", longSet, "/I", "gear.qb3", 2, kExitUnreadable},
-        {"report for its copy, first read", "gear.qb3",
-         Slurp(std::string(VELDRIM_DATA_DIR) + "/demo.qb3"), "/I", "$$$1.txt", 1,
+        {"report for its copy, first read", "gear.qb3", demo, "/I", "$$$1.txt", 1,
          kExitOutputFailed},
-        {"report for its copy, second read", "gear.qb3",
-         Slurp(std::string(VELDRIM_DATA_DIR) + "/demo.qb3"), "/I", "$$$1.txt", 2,
+        {"report for its copy, second read", "gear.qb3", demo, "/I", "$$$1.txt", 2,
          kExitOutputFailed},
     };
     const std::filesystem::path before = std::filesystem::current_path();

@@ -235,6 +235,26 @@ void ReadValue(const Target& t) {
         t);
 }
 
+// What puts the setting back to the value it holds now.
+std::function<void()> Restorer(const Target& t) {
+    return std::visit(
+        [](auto p) -> std::function<void()> {
+            using P = decltype(p);
+            if constexpr (std::is_same_v<P, BarFields>) {
+                std::array<std::int32_t, 4> held{};
+                for (std::size_t i = 0; i < 4; ++i) held[i] = *p.values[i];
+                return [p, held] {
+                    for (std::size_t i = 0; i < 4; ++i) *p.values[i] = held[i];
+                };
+            } else if constexpr (std::is_same_v<P, InvertedByte>) {
+                return [p, held = *p.value] { *p.value = held; };
+            } else {
+                return [p, held = *p] { *p = held; };
+            }
+        },
+        t);
+}
+
 }  // namespace
 
 std::string ConfigFilePath() {
@@ -278,6 +298,8 @@ bool ReadConfigFile() {
     if (f.Reset() != kIoOk) return false;
     std::vector<Setting> settings = Settings();
     for (Setting& s : FormerSettings()) settings.push_back(std::move(s));
+    std::vector<std::function<void()>> restore;
+    for (const Setting& s : settings) restore.push_back(Restorer(s.target));
     // Reading stops quietly at the end of the file: a label without its value
     // line keeps the start-up value and the cancel flag stays as it was.
     const bool cancelBefore = cancelFlag;
@@ -297,8 +319,13 @@ bool ReadConfigFile() {
             if (f.ReadLine(skipped) != kIoOk) break;
         }
     }
-    f.Close();
+    // A file that cannot be read to its end gives no setting: each keeps the
+    // value it had.
+    const bool whole = CloseRead(f, [&] {
+        for (const auto& back : restore) back();
+    });
     cancelFlag = cancelBefore;
+    if (!whole) return false;
     if (CadOutputState.cadDecimals < 1 || CadOutputState.cadDecimals > 32)
         CadOutputState.cadDecimals = 6;
     return true;
@@ -338,7 +365,12 @@ bool ReadSessionFile() {
         for (std::string& line : exact)
             if (f.ReadLine(line) != kIoOk) break;
     }
-    f.Close();
+    // Nothing of a file that cannot be read to its end is taken; the start-up
+    // goes on with the cancel flag as it was.
+    const bool cancelBefore = cancelFlag;
+    const bool whole = CloseRead(f);
+    cancelFlag = cancelBefore;
+    if (!whole) return false;
     // An exact name stands where its code page 850 line still names it.
     auto nameAt = [&](std::size_t i) {
         if (!exact[i].empty() && FileNameText(exact[i]) == stored[i]) return exact[i];

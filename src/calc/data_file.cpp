@@ -333,27 +333,27 @@ bool ReadDataFile(const std::string& path) {
     const bool empty = sharedTextFile.Eof();
     LineWalker w(LineWalker::kRead);
     Walk(w);
-    const bool tooLong = sharedTextFile.LastResult() == kIoLineTooLong;
-    const int linesRead = sharedTextFile.LinesRead();
+    // A line the file could not give (beyond the limit, or its read failed)
+    // is named as it stands in the file; a value that was no value, by the
+    // line the walk was at.
+    const int stopped = sharedTextFile.FailedLine();
+    failedLine = stopped > 0 ? stopped : w.failedAt();
+    const std::string why = empty ? "Datei " + ShownFileName(path) + " ist leer"
+                                  : ReadErrorText(sharedTextFile, failedLine);
     sharedTextFile.Close();
     if (!w.failed()) {
+        failedLine = 0;
         dataFileReadIdentity = readFrom;
         return true;
     }
 
-    failedLine = tooLong ? linesRead : w.failedAt();
     gearPair = savedPair;
     wormGear = savedGear;
     reportHeaderLines = savedHeaders;
     restoreSections();
     cancelFlag = true;
-    if (empty) {
-        failedLine = 0;
-        ShowErrorIfEnabled("Datei " + ShownFileName(path) + " ist leer");
-    } else {
-        ShowErrorIfEnabled("Fehler beim Lesen von " + ShownFileName(path) + ", Zeile " +
-                           IntText(failedLine) + (tooLong ? " (Zeile zu lang)" : ""));
-    }
+    if (empty) failedLine = 0;
+    ShowErrorIfEnabled(why);
     return false;
 }
 

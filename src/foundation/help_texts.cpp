@@ -90,27 +90,21 @@ void ParseHelpHeader(std::string_view line, int& number, std::string& picture) {
         colon == std::string_view::npos ? std::string("NULL") : TrimBoth(line.substr(colon + 1));
 }
 
-HelpEntry FindHelpEntry(int number) {
-    const int n = EffectiveNumber(number);
-    HelpEntry entry;
-    HelpFileName(n, entry.fileName);
-    TextFile f;
-    f.Assign(entry.fileName);
-    if (f.Reset() != kIoOk) {
-        entry.status = HelpEntry::Status::FileMissing;
-        return entry;
-    }
-    entry.fileName = f.OpenedName();
+namespace {
+
+// Reads the entry of help number n from f into entry (status Found), or up
+// to the end of the file when there is none.
+void ReadHelpEntry(TextFile& f, int n, HelpEntry& entry) {
     std::string line;
     for (;;) {
-        if (f.ReadLine(line) != kIoOk) return entry;  // entry missing
+        if (f.ReadLine(line) != kIoOk) return;  // entry missing
         int headerNumber = -1;
         std::string picture;
         ParseHelpHeader(line, headerNumber, picture);
         std::string first = line;
-        if (headerNumber != -1 && f.ReadLine(first) != kIoOk) return entry;
+        if (headerNumber != -1 && f.ReadLine(first) != kIoOk) return;
         // An entry whose first text line ends the file counts as missing.
-        if (f.Eof()) return entry;
+        if (f.Eof()) return;
         if (headerNumber == n) {
             entry.status = HelpEntry::Status::Found;
             entry.picture = picture;
@@ -134,6 +128,32 @@ HelpEntry FindHelpEntry(int number) {
         std::string next;
         if (f.ReadLine(next) != kIoOk) break;
         if (lineNumber == n + k - 1) entry.lines[k - 1] = next;
+    }
+}
+
+}  // namespace
+
+HelpEntry FindHelpEntry(int number) {
+    const int n = EffectiveNumber(number);
+    HelpEntry entry;
+    HelpFileName(n, entry.fileName);
+    TextFile f;
+    f.Assign(entry.fileName);
+    if (f.Reset() != kIoOk) {
+        entry.status = HelpEntry::Status::FileMissing;
+        return entry;
+    }
+    entry.fileName = f.OpenedName();
+    ReadHelpEntry(f, n, entry);
+    // A file whose read failed on the way says so in place of the entry,
+    // never that the entry is missing, nor a part of it.
+    if (f.ReadFailed()) {
+        HelpEntry unreadable;
+        unreadable.status = HelpEntry::Status::Unreadable;
+        unreadable.fileName = entry.fileName;
+        unreadable.lines[0] = ReadErrorText(f);
+        unreadable.picture = "null";
+        return unreadable;
     }
     return entry;
 }
@@ -179,6 +199,7 @@ void ShowHelpText(int number, const std::string& text, int mode) {
             NoHelpText(n, entry.lines[0]);
             entry.picture = "null";
             break;
+        case HelpEntry::Status::Unreadable:
         case HelpEntry::Status::Found: break;
     }
     ShowHelpLines(entry.lines, entry.picture, text, mode, n);
@@ -195,6 +216,11 @@ void GetHelpText(int number, std::string& text) {
     }
     if (entry.status == HelpEntry::Status::EntryMissing) {
         NoHelpText(n, text);
+        cancelFlag = false;
+        return;
+    }
+    if (entry.status == HelpEntry::Status::Unreadable) {
+        text = ForScreen(entry.lines[0]);
         cancelFlag = false;
         return;
     }

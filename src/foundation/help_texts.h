@@ -59,7 +59,13 @@ using HelpLines = std::array<std::string, 5>;
 
 // What a search in the help file found.
 struct HelpEntry {
-    enum class Status { FileMissing, EntryMissing, Found } status = Status::EntryMissing;
+    // Unreadable: a read of the file failed; lines[0] says so.
+    enum class Status {
+        FileMissing,
+        EntryMissing,
+        Found,
+        Unreadable
+    } status = Status::EntryMissing;
     HelpLines lines;                 // slots 1..5 (index 0..4)
     std::string picture = "NULL";    // picture name without extension
     bool endedAtNextHeader = false;  // the entry ended at the next entry's header

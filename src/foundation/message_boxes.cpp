@@ -11,6 +11,7 @@
 #include "foundation/data_file_path.h"
 #include "foundation/file_calls.h"
 #include "foundation/files.h"
+#include "foundation/formatting.h"
 #include "foundation/help_texts.h"
 #include "foundation/program_state.h"
 #include "foundation/save_target.h"
@@ -150,6 +151,17 @@ void CloseChecked(TextFile& f) {
                                  : std::string("Fehler beim Schließen einer Datei"_cp850));
 }
 
+bool CloseRead(TextFile& f, const std::function<void()>& undo) {
+    const int line = f.FailedLine();
+    const std::string why = line > 0 ? ReadErrorText(f, line) : std::string();
+    f.Close();
+    if (line == 0) return true;
+    if (undo) undo();
+    ShowErrorIfEnabled(why);
+    cancelFlag = true;
+    return false;
+}
+
 std::string NotFoundText(const std::string& path) {
     return "Datei " + ShownFileName(path) + " nicht gefunden oder kein Zugriffsrecht !";
 }
@@ -178,6 +190,16 @@ std::string FileWriteErrorText(const TextFile& f) {
     if (f.FailureErrno() != 0) return SaveFailureText(f.Name(), f.FailureErrno());
     const std::string reason = f.FailureReason();
     return "file write error: " + ShownFileName(f.Name()) + (reason.empty() ? "" : ": " + reason);
+}
+
+std::string ReadErrorText(const TextFile& f, int line) {
+    // The file on disk, whatever letter case its name was asked for in.
+    std::string text = "Fehler beim Lesen von " +
+                       ShownFileName(f.OpenedName().empty() ? f.Name() : f.OpenedName());
+    if (line > 0) text += ", Zeile " + IntText(line);
+    if (f.LineTooLong()) return text + " (Zeile zu lang)";
+    if (f.ReadFailed()) return text + " (" + f.FailureReason() + ")";
+    return text;
 }
 
 void RewriteChecked(TextFile& f) {

@@ -79,11 +79,22 @@ std::string NotWrittenText(const std::string& path);
 std::string NotSavedText(const std::string& path);
 // "file write error: " + the file's name + ": " + the system's reason.
 std::string FileWriteErrorText(const TextFile& f);
+// "Fehler beim Lesen von " + the name of the file f opened, as shown,
+// ", Zeile " + line when line > 0, then why in brackets: "Zeile zu lang" for
+// a line beyond the reader's limit, the system's reason for a read that
+// failed (nothing for a line that is only damaged). Taken while f is still
+// open.
+std::string ReadErrorText(const TextFile& f, int line = 0);
 
 // Writes s without a line end and flushes; nothing while the cancel flag is
 // set. A failure is reported and sets the cancel flag.
 void WriteChecked(TextFile& f, std::string_view s);
 void CloseChecked(TextFile& f);
+// Closes a file that was read. When its reading stopped short of the end (a
+// read that failed, a line beyond the limit), `undo` runs first, so that
+// nothing read from the file is kept; then the failure is reported
+// (ReadErrorText with its line) and the result is false.
+bool CloseRead(TextFile& f, const std::function<void()>& undo = {});
 void RewriteChecked(TextFile& f);
 // Writes a whole file through the shared text file: clears the cancel flag,
 // rewrites path, runs writeLines and keeps the result only when every line

@@ -58,15 +58,24 @@ std::optional<MessageHelpEntry> FindMessageHelp(const std::string& fileName,
     if (f.Reset() != kIoOk) return std::nullopt;
     const std::string_view key = KeyOf(message);
     std::string line;
+    std::optional<MessageHelpEntry> found;
     while (f.ReadLine(line) == kIoOk) {
         if (KeyOf(line) != key) continue;
         // The first key line decides; one without a following line is missing.
         MessageHelpEntry entry;
-        if (f.ReadLine(entry.cause) != kIoOk) return std::nullopt;
-        entry.hasRemedy = f.ReadLine(entry.remedy) == kIoOk;
-        return entry;
+        if (f.ReadLine(entry.cause) == kIoOk) {
+            entry.hasRemedy = f.ReadLine(entry.remedy) == kIoOk;
+            found = entry;
+        }
+        break;
     }
-    return std::nullopt;
+    if (f.ReadFailed()) {
+        MessageHelpEntry unreadable;
+        unreadable.cause = ReadErrorText(f);
+        unreadable.unreadable = true;
+        return unreadable;
+    }
+    return found;
 }
 
 void ShowCalculationMessages() {
@@ -101,6 +110,11 @@ void ShowMessageHelp(int k) {
     auto entry = FindMessageHelp(fileName, message);
     if (!entry) {
         ShowMessageTitled("Meldung", kNoDescription);
+        return;
+    }
+    if (entry->unreadable) {
+        ShowErrorIfEnabled(entry->cause);
+        cancelFlag = true;
         return;
     }
     ShowMessageHelpForm(message, entry->cause, entry->remedy);
@@ -160,7 +174,7 @@ void SaveMessageHelp(const std::string& message, const std::string& cause,
     }
     for (std::string line; !f.Eof();) {
         if (f.ReadLine(line) != kIoOk) {
-            ReportFileFailure(f, WriteErrorText(kIoReadError));
+            ReportFileFailure(f, ReadErrorText(f));
             return;
         }
         lines.push_back(line);

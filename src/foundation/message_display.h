@@ -47,10 +47,12 @@ std::string UserMessageTextFileName();
 struct MessageHelpEntry {
     std::string cause;
     std::string remedy;
-    bool hasRemedy = false;  // the remedy line exists (the file did not end)
+    bool hasRemedy = false;   // the remedy line exists (the file did not end)
+    bool unreadable = false;  // a read of the file failed: cause says so
 };
-// Looks the message up in the file. Nothing when the file cannot be read or
-// holds no record for the message.
+// Looks the message up in the file. Nothing when the file cannot be opened or
+// holds no record for the message; a read that fails on the way gives an
+// entry marked unreadable.
 std::optional<MessageHelpEntry> FindMessageHelp(const std::string& fileName,
                                                 std::string_view message);
 

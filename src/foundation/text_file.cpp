@@ -124,6 +124,7 @@ void TextFile::Discard() {
     tempName_.clear();
     writing_ = false;
     eofSeen_ = false;
+    readFailed_ = false;
     buffer_.clear();
     pos_ = 0;
     scanPos_ = 0;
@@ -228,6 +229,9 @@ std::string TextFile::FailureReason() const {
 
 int TextFile::FillBuffer() {
     if (fd_ < 0 || writing_) return kIoNotOpenForInput;
+    // After a failed read the file position is not known: no later read is
+    // taken for the bytes that follow.
+    if (readFailed_) return kIoReadError;
     if (eofSeen_) return kIoOk;
     if (pos_ > 0) {
         buffer_.erase(0, pos_);
@@ -242,6 +246,7 @@ int TextFile::FillBuffer() {
             if (errno == EINTR) continue;
             buffer_.resize(had);
             NoteErrno(errno);
+            readFailed_ = true;
             return kIoReadError;
         }
         if (n == 0) eofSeen_ = true;
@@ -298,7 +303,7 @@ int TextFile::ReadLine(std::string& line) {
 bool TextFile::Eof() {
     if (fd_ < 0 || writing_ || lineTooLong_) return true;
     while (pos_ >= buffer_.size() && !eofSeen_) {
-        if (FillBuffer() != kIoOk) return true;
+        if (FillBuffer() != kIoOk) return false;
     }
     return pos_ >= buffer_.size();
 }

@@ -102,10 +102,22 @@ public:
     int Flush();
 
     // Reading: the next line without its line end. At the end of the file the
-    // line is empty and the result kIoReadError.
+    // line is empty and the result kIoReadError; so it is when a read of the
+    // file failed, which ReadFailed then tells.
     int ReadLine(std::string& line);
     // True when no byte is left to read (or the file is not open for reading).
+    // A read that fails is no end of the file: false then, and the next
+    // ReadLine fails.
     bool Eof();
+    // True once a read of the file failed since Reset: the file was not read
+    // to its end, and every later ReadLine fails as well (FailureReason
+    // tells why).
+    bool ReadFailed() const { return readFailed_; }
+    // True once a line beyond the line limit ended the reading.
+    bool LineTooLong() const { return lineTooLong_; }
+    // The line at which the reading stopped: the line beyond the limit, or
+    // the line whose read failed; 0 when it did neither.
+    int FailedLine() const { return lineTooLong_ ? linesRead_ : readFailed_ ? linesRead_ + 1 : 0; }
     // The longest line ReadLine returns, without its line end (0: no limit,
     // the start value after Assign). A longer line fails with kIoLineTooLong
     // and ends the reading.
@@ -147,6 +159,7 @@ private:
     int fd_ = -1;
     bool writing_ = false;
     bool eofSeen_ = false;
+    bool readFailed_ = false;
     bool resolved_ = false;  // target_ was given by AssignResolved
     std::string buffer_;
     std::size_t pos_ = 0;

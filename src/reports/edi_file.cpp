@@ -278,6 +278,7 @@ bool CheckEdiFile(const std::string& name, std::string& reason) {
         }
         if (rc != kIoOk) {
             reason = "cannot be read at line " + std::to_string(number);
+            if (f.ReadFailed()) reason += ": " + f.FailureReason();
             return false;
         }
         int key = 0;
@@ -338,18 +339,14 @@ bool ReadEdiFile(const std::string& name) {
             break;
         }
     }
-    if (sharedTextFile.LastResult() == kIoLineTooLong) {
-        const int number = sharedTextFile.LinesRead();
-        sharedTextFile.Close();
-        gearPair = savedPair;
-        wormGear = savedGear;
-        reportHeaderLines = savedHeaders;
-        cancelFlag = true;
-        ShowErrorIfEnabled("Fehler beim Lesen von " + ShownFileName(name) + ", Zeile " +
-                           IntText(number) + " (Zeile zu lang)");
+    // A line beyond the limit, or a read that failed before the end of the
+    // file: nothing of what was read is kept.
+    if (!CloseRead(sharedTextFile, [&] {
+            gearPair = savedPair;
+            wormGear = savedGear;
+            reportHeaderLines = savedHeaders;
+        }))
         return false;
-    }
-    sharedTextFile.Close();
     // The calculation derives the worm's mean diameter from the centre
     // distance and dm1/a, which no key carries: a given diameter sets the
     // quotient, so that the same worm is calculated again.

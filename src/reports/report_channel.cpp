@@ -183,7 +183,7 @@ void CopyTextFileForDisplay(const std::string& src, const std::string& dst) {
     if (in.Reset() != kIoOk) return fail(NotFoundText(src));
     std::string text, line;
     while (!in.Eof()) {
-        if (in.ReadLine(line) != kIoOk) return fail(WriteErrorText(kIoReadError));
+        if (in.ReadLine(line) != kIoOk) return fail(ReadErrorText(in));
         text += DisplayText(line);
         text += "\r\n";
     }

@@ -1,5 +1,6 @@
 #include "app/config_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,6 +21,7 @@
 #include "graphics/display_list.h"
 #include "graphics/graphics_defaults.h"
 #include "app_test_support.h"
+#include "support/fault_calls.h"
 #include "support/test_files.h"
 
 namespace veldrim {
@@ -311,6 +313,42 @@ TEST_F(ConfigFile, MissingFileKeepsDefaults) {
     EXPECT_FALSE(ReadConfigFile());
     EXPECT_EQ(decimalsSetting, 3);
     EXPECT_EQ(linesPerPage, 66);
+}
+
+// A read of the configuration or the session file that fails, the first one
+// or the one that would find the end, gives no setting and no folder: each
+// keeps the value it had, and the message names the file and the reason.
+TEST_F(ConfigFile, AFailedReadTakesNothingFromTheFile) {
+    linesPerPage = 20;
+    ASSERT_TRUE(WriteConfigFile());
+    dataDirectory = "/data/gears";
+    ASSERT_TRUE(WriteSessionFile());
+    const struct {
+        const char* what;
+        std::string leaf;
+        long read;
+        std::function<bool()> readFile;
+    } cases[] = {
+        {"configuration, first read", programShortName + ".cfg", 1, ReadConfigFile},
+        {"configuration, read at the end", programShortName + ".cfg", 2, ReadConfigFile},
+        {"session, first read", programShortName + ".cff", 1, ReadSessionFile},
+        {"session, read at the end", programShortName + ".cff", 2, ReadSessionFile},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        linesPerPage = 66;
+        dataDirectory.clear();
+        ui.calls.clear();
+        testing::FaultCalls fail(testing::FaultCalls::kFailRead, c.read, EIO);
+        testing::FaultCalls::ReadsOf(c.leaf);
+        EXPECT_FALSE(c.readFile());
+        EXPECT_TRUE(testing::FaultCalls::Fired());
+        EXPECT_EQ(linesPerPage, 66);
+        EXPECT_EQ(dataDirectory, "");
+        ASSERT_EQ(ui.CallsOf("message").size(), 1u);
+        EXPECT_THAT(ui.CallsOf("message")[0].text, ::testing::HasSubstr(dir + "/" + c.leaf));
+        EXPECT_THAT(ui.CallsOf("message")[0].text, ::testing::HasSubstr("(Input/output error)"));
+    }
 }
 
 TEST_F(ConfigFile, LabelsAreUnique) {

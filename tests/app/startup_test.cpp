@@ -2,6 +2,7 @@
 // of the step it happened in, never with an abort.
 #include "app/startup.h"
 
+#include <gmock/gmock.h>
 #include <sys/resource.h>
 
 #include <charconv>
@@ -15,6 +16,9 @@
 #include "app_test_support.h"
 #include "foundation/data_file_path.h"
 #include "foundation/program_state.h"
+#include "foundation/text_file.h"
+#include "reports/edi_file.h"
+#include "support/fault_calls.h"
 
 namespace veldrim::testing {
 namespace {
@@ -130,6 +134,78 @@ TEST_F(Startup, ReportRunOfAnUmlautFileName) {
     ASSERT_EQ(status, kExitOk);
     const std::string report = Slurp(dir + "/Getriebe-Größe.txt");
     EXPECT_NE(report.find("BASISDATEN"), std::string::npos) << report.substr(0, 400);
+}
+
+// A read of the file a batch run reads that fails (EIO) is no end of that
+// file, whether it is the first read or the one after the first buffer was
+// taken: the run ends with the status of the step it was in and names the
+// file and the reason on its line, and nothing is written from what was
+// read. The exchange file keeps its bytes (its check reads it whole before
+// the reading that fails); the data file gives no report; the report gives
+// no display copy, and the copy of an earlier run stays.
+TEST_F(Startup, AFailedReadEndsTheRunAndNothingIsWrittenFromWhatWasRead) {
+    const std::string demo = Slurp(std::string(VELDRIM_DATA_DIR) + "/demo.qb3");
+    const std::string edi = Slurp(std::string(VELDRIM_DATA_DIR) + "/demo.edi");
+    // The demo set with a material name at the line limit: the file is larger
+    // than the reader's first buffer.
+    std::string longSet = demo;
+    const auto name = longSet.find("\r\n16MnCr5\r\n");
+    ASSERT_NE(name, std::string::npos);
+    longSet.replace(name + 2, 7, std::string(kValueLineLimit, 'W'));
+    const struct {
+        const char* what;
+        const char* file;  // the file named on the command line
+        const std::string& bytes;
+        const char* option;
+        const char* readOf;  // the file whose read fails
+        long read;           // which of its reads (after the check of /E)
+        int status;
+    } cases[] = {
+        {"exchange file, first read", "x.edi", edi, "/E", "x.edi", 1, kExitUnreadable},
+        {"exchange file, second read", "x.edi", edi, "/E", "x.edi", 2, kExitUnreadable},
+        {"data file, first read", "gear.qb3", demo, "/I", "gear.qb3", 1, kExitUnreadable},
+        {"data file, second read", "gear.qb3", longSet, "/I", "gear.qb3", 2, kExitUnreadable},
+        {"report for its copy, first read", "gear.qb3", demo, "/I", "$$$1.txt", 1,
+         kExitOutputFailed},
+        {"report for its copy, second read", "gear.qb3", demo, "/I", "$$$1.txt", 2,
+         kExitOutputFailed},
+    };
+    const std::filesystem::path before = std::filesystem::current_path();
+    ui.batch = true;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ResetAllProgramState();
+        const std::string folder = dir + "/" + std::to_string(&c - cases);
+        std::filesystem::create_directory(folder);
+        std::filesystem::current_path(folder);
+        const std::string file = folder + "/" + c.file;
+        const std::string copy = file.substr(0, file.rfind('.')) + ".txt";
+        Spit(file, c.bytes);
+        Spit(copy, "the copy of an earlier run\r\n");
+        long checkReads = 0;
+        if (std::string(c.option) == "/E") {
+            FaultCalls count;
+            FaultCalls::ReadsOf(c.readOf);
+            std::string why;
+            ASSERT_TRUE(CheckEdiFile(file, why)) << why;
+            checkReads = FaultCalls::Reads();
+        }
+        int status = -1;
+        ::testing::internal::CaptureStderr();
+        {
+            FaultCalls fail(FaultCalls::kFailRead, checkReads + c.read, EIO);
+            FaultCalls::ReadsOf(c.readOf);
+            status = Run({file.c_str(), c.option, "/NOGUI"});
+            EXPECT_TRUE(FaultCalls::Fired());
+        }
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        std::filesystem::current_path(before);
+        EXPECT_EQ(status, c.status) << said;
+        EXPECT_THAT(said, ::testing::HasSubstr(c.readOf));
+        EXPECT_THAT(said, ::testing::HasSubstr("Input/output error"));
+        EXPECT_EQ(Slurp(file), c.bytes);
+        EXPECT_EQ(Slurp(copy), "the copy of an earlier run\r\n");
+    }
 }
 
 // What the window found when the start-up opened it.

@@ -485,14 +485,20 @@ TEST_F(DataFile, AValueThatWouldNotReadBackIsRefusedAndTheFileKept) {
         EXPECT_EQ(files, std::vector<std::string>{"gear.qb3"});
     }
     ResetDataSet();
-    reportHeaderLines[3].clear();
     gearPair.P = 1E308L;  // below DBL_MAX = 1.797...E308
     wormGear.a = -1E300L;
+    // Texts of exactly the line limit, in the header and in a field.
+    const std::string atLimit(kValueLineLimit, 'x');
+    reportHeaderLines[3] = atLimit;
+    wormGear.measurementText[1] = atLimit;
     ASSERT_TRUE(WriteDataFile(path));
     ResetDataSet();
+    reportHeaderLines[3].clear();
     ASSERT_TRUE(ReadDataFile(path));
     EXPECT_EQ(gearPair.P, 1E308L);
     EXPECT_EQ(wormGear.a, -1E300L);
+    EXPECT_EQ(reportHeaderLines[3], atLimit);
+    EXPECT_EQ(wormGear.measurementText[1], atLimit);
 }
 
 TEST_F(DataFile, SaveWithoutSectionsIsRefused) {

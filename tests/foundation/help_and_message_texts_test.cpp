@@ -12,6 +12,7 @@
 #include "foundation/message_display.h"
 #include "foundation/text_conv.h"
 #include "foundation_file_fixture.h"
+#include "support/fault_calls.h"
 
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
@@ -22,6 +23,7 @@ namespace veldrim {
 namespace {
 
 using testing::AsOrdinaryUser;
+using testing::FaultCalls;
 using testing::FileFixture;
 using testing::FileSizeLimit;
 using testing::HandToOrdinaryUser;
@@ -99,6 +101,18 @@ TEST_F(HelpTextsTest, HintTexts) {
     for (const auto& [n, want] : cases) {
         GetHelpText(n, text);
         EXPECT_EQ(text, want) << n;
+    }
+    // A read of the file that fails, its first or the one that would find
+    // the end of 4020, is told as such: neither an entry nor a missing one.
+    for (const auto& [n, read] : {std::pair{4500, 1L}, std::pair{4020, 2L}}) {
+        FaultCalls fail(FaultCalls::kFailRead, read, EIO);
+        FaultCalls::ReadsOf("Worms.Hlp");
+        GetHelpText(n, text);
+        EXPECT_EQ(text, "Fehler beim Lesen von " + Path("Worms.Hlp") + " (Input/output error)")
+            << n;
+        FaultCalls again(FaultCalls::kFailRead, read, EIO);
+        FaultCalls::ReadsOf("Worms.Hlp");
+        EXPECT_EQ(FindHelpEntry(n).status, HelpEntry::Status::Unreadable) << n;
     }
     std::filesystem::remove(Path("Worms.Hlp"));
     cancelFlag = true;
@@ -218,6 +232,19 @@ TEST_F(MessageDisplayTest, CauseAndRemedyByTheFifteenCharacterKey) {
         {0, "", ""},
         {6, "", ""},
     };
+    // A read that fails on the way, where the file would end after the key
+    // of message 5, gives the failure in place of the cause.
+    {
+        FaultCalls fail(FaultCalls::kFailRead, 2, EIO);
+        FaultCalls::ReadsOf("veldrim.ERR");
+        std::string cause, remedy = "earlier remedy";
+        GetMessageCause(5, cause);
+        EXPECT_EQ(cause, "Fehler beim Lesen von " + fileName + " (Input/output error)");
+        FaultCalls::ReadsOf("");
+        FaultCalls again(FaultCalls::kFailRead, 1, EIO);
+        GetMessageRemedy(5, remedy);
+        EXPECT_EQ(remedy, "");
+    }
     for (bool fileThere : {true, false}) {
         if (!fileThere) std::filesystem::remove(fileName);  // no file: every text empty
         for (const auto& c : cases) {

@@ -237,6 +237,49 @@ TEST_F(TextFileTest, FullDiskIsReportedOnce) {
     }
 }
 
+// A read that fails (EIO), the first of the file or the one after its first
+// buffer of 64 KiB, is no end of the file: Eof says so, the value readers set
+// the cancel flag, no read is tried again, and the failure names the line it
+// stopped at. The file holds 700 lines of 100 letters and CR LF, 102 bytes
+// each: the first 65,536 bytes hold 642 whole lines (65,536 / 102 = 642.5),
+// so the second read fails in line 643.
+TEST_F(TextFileTest, AFailedReadIsNoEndOfTheFile) {
+    std::string text;
+    for (int i = 0; i < 700; ++i)
+        text += std::string(100, static_cast<char>('a' + i % 26)) + "\r\n";
+    const std::string path = Path("long.txt");
+    Spit(path, text);
+    const struct {
+        long read;
+        int whole;  // lines read before the failure
+        std::string shown;
+    } cases[] = {
+        {1, 0, "Fehler beim Lesen von " + path + ", Zeile 1 (Input/output error)"},
+        {2, 642, "Fehler beim Lesen von " + path + ", Zeile 643 (Input/output error)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.read);
+        cancelFlag = false;
+        FaultCalls fail(FaultCalls::kFailRead, c.read, EIO);
+        OpenForReading(path);
+        int whole = 0;
+        std::string line;
+        while (!sharedTextFile.Eof()) {
+            ReadTextLine(line);
+            if (cancelFlag) break;
+            ++whole;
+        }
+        EXPECT_EQ(whole, c.whole);
+        EXPECT_TRUE(cancelFlag);
+        EXPECT_TRUE(sharedTextFile.ReadFailed());
+        EXPECT_FALSE(sharedTextFile.Eof());
+        EXPECT_EQ(ReadErrorText(sharedTextFile, sharedTextFile.FailedLine()), c.shown);
+        EXPECT_EQ(sharedTextFile.ReadLine(line), kIoReadError);
+        EXPECT_EQ(FaultCalls::Reads(), c.read) << "read again after the failure";
+        ResetSharedTextFile();
+    }
+}
+
 TEST_F(TextFileTest, SaveReplacesTheFileOnlyAtACleanClose) {
     const std::string path = Path("gear.EXT");
     Spit(path, "old\r\n");

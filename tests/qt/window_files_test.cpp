@@ -16,6 +16,7 @@
 #include "app/qt/window_start.h"
 #include "app/startup.h"
 #include "calc/cylindrical/cyl_record.h"
+#include "calc/data_file.h"
 #include "calc/records.h"
 #include "calc/worm_geometry.h"
 #include "foundation/qt/qt_translations.h"
@@ -24,6 +25,7 @@
 #include "qt/main_window_fixture.h"
 #include "qt/qt_test_support.h"
 #include "reports/report_channel.h"
+#include "support/fault_calls.h"
 #include "support/test_files.h"
 
 namespace veldrim {
@@ -93,6 +95,33 @@ TEST_F(WindowFilesTest, NewStartsFromTheNullTemplateWhenThereIsOne) {
     EXPECT_EQ(wormGear.a, 100.0L) << "the template's centre distance";
     EXPECT_EQ(gearPair.z[2], 41);
     EXPECT_EQ(currentFileName, "");
+}
+
+// Datei > Öffnen of a data file whose first read fails (EIO): a real message
+// box names the file and the reason, and the window stays on the set it
+// showed, by its values, its name and its title.
+TEST_F(WindowFilesTest, OpenOfAFileWhoseReadFailsKeepsTheSetAndSaysWhy) {
+    OpenDemo();
+    wormGear.a = 125;
+    ASSERT_TRUE(WriteDataFile(dir / "gear.qb3"));
+    wormGear.a = 100;
+    test::ModalMessageUi opening;
+    opening.QueueText(dir / "gear.qb3");
+    SetUi(&opening);
+    {
+        veldrim::testing::FaultCalls fail(veldrim::testing::FaultCalls::kFailRead, 1, EIO);
+        veldrim::testing::FaultCalls::ReadsOf("gear.qb3");
+        window->Item("mi_fileOpen")->trigger();
+    }
+    SetUi(&ui);
+    ASSERT_EQ(opening.CallsOf("message").size(), 1u);
+    EXPECT_EQ(opening.closedByOk, 1);
+    EXPECT_EQ(opening.CallsOf("message")[0].text,
+              "Fehler beim Lesen von " + (dir / "gear.qb3") + ", Zeile 1 (Input/output error)");
+    EXPECT_EQ(wormGear.a, 100.0L);
+    EXPECT_EQ(currentFileName, "demo");
+    EXPECT_TRUE(window->windowTitle().endsWith("demo.qb3[*]"))
+        << window->windowTitle().toStdString();
 }
 
 TEST_F(WindowFilesTest, TitleCarriesTheModifiedMark) {

@@ -38,15 +38,30 @@ protected:
         ASSERT_TRUE(dataFileReadIdentity.has_value());
         currentFileName = "gear";
     }
-    // One report through the destination, as far as the channel lets it go.
-    void Report(std::uint16_t destination) {
+    // One report through the destination, as the program's report commands
+    // write it: a refusal at the rewrite abandons the report, the close hands
+    // it over. `whileWriting` runs between its lines and its close.
+    void Report(std::uint16_t destination, const std::function<void()>& whileWriting = {}) {
         cancelFlag = false;
         SetReportHeader("Titel", "Sub 1", "", "", "", 0);
         ReportOpen(destination, "x");
         if (cancelFlag) return;
         ReportRewrite();
+        if (cancelFlag) {
+            ReportAbandon();
+            return;
+        }
         ReportText("Bericht");
-        if (!cancelFlag) ReportClose();
+        if (whileWriting) whileWriting();
+        ReportClose();
+    }
+    // The folder as it was set up (the data file alone), no message shown,
+    // the TXT file counter at its start.
+    void Clean() {
+        for (const auto& e : fs::directory_iterator(dir))
+            if (e.path().filename() != "gear.qb3") fs::remove(e.path());
+        ui.calls.clear();
+        reportCounter = 0;
     }
     std::vector<std::string> Shown() const {
         std::vector<std::string> out;
@@ -143,16 +158,22 @@ TEST_F(DisplayCopies, EveryDisplayCopyThatIsRefusedOrFailsIsReported) {
     }
 }
 
-// A link at a scratch name is passed over, never written through.
+// A link at a scratch name is passed over, never written through; with the
+// first ten names taken so, the eleventh is the report's.
 TEST_F(DisplayCopies, TheScratchNameIsNeverTakenThroughALink) {
     ui.batch = true;
-    fs::create_symlink(In("gear.qb3"), In("$OUT1.TMP"));
-    Report(kReportScreen);
-    EXPECT_FALSE(cancelFlag);
-    EXPECT_EQ(Slurp(In("gear.qb3")), kDataBytes);
-    EXPECT_TRUE(fs::is_symlink(In("$OUT1.TMP")));
-    EXPECT_EQ(reportOutputName, In("$OUT2.TMP"));
-    EXPECT_THAT(Slurp(In("$OUT2.TMP")), ::testing::HasSubstr("Bericht"));
+    for (const auto& [links, output] : {std::pair{1, "$OUT2.TMP"}, std::pair{10, "$OUT11.TMP"}}) {
+        SCOPED_TRACE(links);
+        Clean();
+        for (int n = 1; n <= links; ++n)
+            fs::create_symlink(In("gear.qb3"), In("$OUT" + std::to_string(n) + ".TMP"));
+        Report(kReportScreen);
+        EXPECT_FALSE(cancelFlag);
+        EXPECT_EQ(Slurp(In("gear.qb3")), kDataBytes);
+        EXPECT_TRUE(fs::is_symlink(In("$OUT1.TMP")));
+        EXPECT_EQ(reportOutputName, In(output));
+        EXPECT_THAT(Slurp(In(output)), ::testing::HasSubstr("Bericht"));
+    }
 }
 
 TEST_F(DisplayCopies, APipeAtTheDisplayCopyIsRefusedAtOnce) {
@@ -170,11 +191,25 @@ TEST_F(DisplayCopies, APipeAtTheDisplayCopyIsRefusedAtOnce) {
     EXPECT_THAT(Slurp(In("OUTDOS.TXT")), ::testing::HasSubstr("Bericht"));
 }
 
+// Puts a link to `target` at name, or a file of `bytes`, as another program
+// would: made beside the name and renamed onto it. True when it stands there.
+bool PutLinkAt(const std::string& name, const std::string& target) {
+    const std::string temp = name + ".swap";
+    return ::symlink(target.c_str(), temp.c_str()) == 0 &&
+           ::rename(temp.c_str(), name.c_str()) == 0;
+}
+bool PutFileAt(const std::string& name, const std::string& bytes) {
+    const std::string temp = name + ".swap";
+    veldrim::testing::Spit(temp, bytes);
+    return ::rename(temp.c_str(), name.c_str()) == 0;
+}
+
 // A second process swaps a link to the data file in at the copy's name just
 // after the copy's name was checked (or claimed): the save still lands on the
 // file that was checked, and the data file keeps its bytes.
 struct SwapAfterCheck {
-    static inline std::string copy, data;
+    static inline std::string copy;
+    static inline std::function<bool()> put;
     static inline bool armed = false, swapped = false;
     static int Open(const char* path, int flags, mode_t mode) {
         if (std::string(path) == copy) armed = true;
@@ -186,21 +221,18 @@ struct SwapAfterCheck {
         const int r = SystemFileCalls().close(fd);
         if (armed) {
             armed = false;
-            const std::string temp = copy + ".swap";
-            if (::symlink(data.c_str(), temp.c_str()) == 0 &&
-                ::rename(temp.c_str(), copy.c_str()) == 0)
-                swapped = true;
+            swapped = put();
         }
         return r;
     }
 };
 
-// Runs `report` with a link to the data file read swapped in at `copy` the
-// moment the check closes what it looked at; true when the swap happened.
-bool ReportWithALinkSwappedIn(const std::function<void()>& report, const std::string& copy,
-                              const std::string& data) {
+// Runs `report` with `put` putting something at `copy` the moment the check
+// closes what it looked at; true when it was put.
+bool ReportWithSwappedIn(const std::function<void()>& report, const std::string& copy,
+                         const std::function<bool()>& put) {
     SwapAfterCheck::copy = copy;
-    SwapAfterCheck::data = data;
+    SwapAfterCheck::put = put;
     SwapAfterCheck::armed = SwapAfterCheck::swapped = false;
     FileCallTable calls = SystemFileCalls();
     calls.open = SwapAfterCheck::Open;
@@ -209,6 +241,12 @@ bool ReportWithALinkSwappedIn(const std::function<void()>& report, const std::st
     report();
     ResetFileCalls();
     return SwapAfterCheck::swapped;
+}
+
+// The same with a link to `data`.
+bool ReportWithALinkSwappedIn(const std::function<void()>& report, const std::string& copy,
+                              const std::string& data) {
+    return ReportWithSwappedIn(report, copy, [=] { return PutLinkAt(copy, data); });
 }
 
 TEST_F(DisplayCopies, ALinkSwappedInAfterTheCheckDoesNotReachTheDataFile) {
@@ -237,8 +275,9 @@ TEST_F(DisplayCopies, ALinkSwappedInAtTheReportsFixedNameDoesNotReachTheDataFile
 constexpr const char* kOtherBytes = "the user's own notes\r\n";
 
 // A link to another file put at a name the report claimed, the moment the
-// claim made it, or at every scratch name before the report began: the
-// report is refused, naming the name, and nothing reaches the other file.
+// claim made it or while the report is written, or at every scratch name
+// before the report began: the report is refused, naming the name, nothing
+// reaches the other file, and the link stays.
 TEST_F(DisplayCopies, ALinkAtANameTheReportClaimedIsNeverWrittenThrough) {
     struct Case {
         const char* what;
@@ -258,14 +297,14 @@ TEST_F(DisplayCopies, ALinkAtANameTheReportClaimedIsNeverWrittenThrough) {
         {"TXT file of /I", [&] { Report(kReportTxtNoDialog); }, "$$$1.txt", 0, "$$$1.txt"},
         {"workbook's text source", workbook, "$$$1.txt", 0, "$$$1.txt"},
         {"eleven scratch names", [&] { Report(kReportScreen); }, nullptr, 11, "$OUT11.TMP"},
+        {"screen, while written",
+         [&] { Report(kReportScreen, [&] { PutLinkAt(In("$OUT1.TMP"), In("other.txt")); }); },
+         nullptr, 0, "$OUT1.TMP"},
     };
     ui.batch = true;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        for (const auto& e : fs::directory_iterator(dir))
-            if (e.path().filename() != "gear.qb3") fs::remove(e.path());
-        ui.calls.clear();
-        reportCounter = 0;
+        Clean();
         veldrim::testing::Spit(In("other.txt"), kOtherBytes);
         for (int n = 1; n <= c.links; ++n)
             fs::create_symlink(In("other.txt"), In("$OUT" + std::to_string(n) + ".TMP"));
@@ -282,6 +321,38 @@ TEST_F(DisplayCopies, ALinkAtANameTheReportClaimedIsNeverWrittenThrough) {
                                                  "nicht \xC3\xBC"
                                                  "berschrieben !"));
         EXPECT_FALSE(fs::exists(In("chosen.xlsx")));
+    }
+}
+
+// Another program's file put at a name the report claimed, the moment the
+// claim made it or while the report is written: the report is refused,
+// naming the name, and the file stays at it as it was, through the close and
+// the abandon of the report.
+TEST_F(DisplayCopies, AFileAnotherProgramPutsAtAClaimedNameStays) {
+    const struct {
+        const char* what;
+        std::uint16_t destination;
+        const char* name;
+        bool atClaim;  // else while written
+    } cases[] = {
+        {"screen, at the claim", kReportScreen, "$OUT1.TMP", true},
+        {"screen, while written", kReportScreen, "$OUT1.TMP", false},
+        {"TXT file, at the claim", kReportTxtFile, "$$$1.txt", true},
+        {"TXT file, while written", kReportTxtFile, "$$$1.txt", false},
+    };
+    ui.batch = true;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Clean();
+        const std::string name = In(c.name);
+        const auto put = [&] { return PutFileAt(name, kOtherBytes); };
+        if (c.atClaim)
+            EXPECT_TRUE(ReportWithSwappedIn([&] { Report(c.destination); }, name, put));
+        else
+            Report(c.destination, [&] { EXPECT_TRUE(put()); });
+        EXPECT_TRUE(cancelFlag);
+        EXPECT_EQ(Slurp(name), kOtherBytes);
+        EXPECT_THAT(Shown(), ::testing::Contains("file write error: " + name + ": File exists"));
     }
 }
 

@@ -21,6 +21,7 @@
 // - kFailRead: the Nth read (read or pread, counted apart from the changing
 //   calls) fails with the errno value, as a disk that fails part way through
 //   a file; the reads before and after it work, the changing calls run.
+//   ReadsOf narrows the count to the reads of one file.
 //
 // Any mode can also write-protect one folder, as a folder without write
 // permission is for whoever runs the tests, root too: creating a file in it,
@@ -85,6 +86,7 @@ public:
         log_.clear();
         before_ = nullptr;
         refusedFolder_.clear();
+        readLeaf_.clear();
         FileCallTable t = SystemFileCalls();
         t.read = Read;
         t.pread = Pread;
@@ -106,6 +108,7 @@ public:
         ResetFileCalls();
         before_ = nullptr;
         refusedFolder_.clear();
+        readLeaf_.clear();
     }
     FaultCalls(const FaultCalls&) = delete;
     FaultCalls& operator=(const FaultCalls&) = delete;
@@ -120,6 +123,9 @@ public:
         refusedFolder_ = folder;
         refusedErr_ = err;
     }
+    // From now on only the reads of a file named `leaf` (the last part of the
+    // path its descriptor reaches) are counted, and the Nth of them fails.
+    static void ReadsOf(const std::string& leaf) { readLeaf_ = leaf; }
     // True once the chosen call was reached.
     static bool Fired() { return state_.fired; }
     // The changing calls (and closes) so far, in order.
@@ -139,6 +145,7 @@ private:
     };
     static inline State state_{};
     static inline std::string refusedFolder_{};
+    static inline std::string readLeaf_{};
     static inline int refusedErr_ = EACCES;
     static inline std::vector<Call> log_{};
     static inline std::function<void(const Call&)> before_{};
@@ -186,8 +193,10 @@ private:
         errno = refusedErr_;
         return true;
     }
-    // Whether the next read fails.
-    static bool NextReadFails() {
+    // Whether the next read of fd fails.
+    static bool NextReadFails(int fd) {
+        if (!readLeaf_.empty() && std::filesystem::path(PathOf(fd)).filename() != readLeaf_)
+            return false;
         ++state_.reads;
         if (state_.mode != kFailRead || state_.reads != state_.at) return false;
         state_.fired = true;
@@ -195,10 +204,10 @@ private:
         return true;
     }
     static ssize_t Read(int fd, void* buf, std::size_t n) {
-        return NextReadFails() ? -1 : ::read(fd, buf, n);
+        return NextReadFails(fd) ? -1 : ::read(fd, buf, n);
     }
     static ssize_t Pread(int fd, void* buf, std::size_t n, off_t off) {
-        return NextReadFails() ? -1 : ::pread(fd, buf, n, off);
+        return NextReadFails(fd) ? -1 : ::pread(fd, buf, n, off);
     }
     static bool Creates(int flags) { return (flags & (O_CREAT | O_TRUNC)) != 0; }
     // An open that would make a new entry in the write-protected folder.

@@ -279,6 +279,7 @@ bool TTzFileDataSet::Locate(const std::string& keyFields, const std::vector<Loca
 }
 
 bool TTzFileDataSet::WithLock(LockedOp op) {
+    lockRefused_ = false;
     if (ReadOnly) return false;
     static const char* const verbs[] = {"s_AppendWithLock", "s_DeleteWithLock", "s_RestoreWithLock",
                                         "s_ReplaceWithLock"};

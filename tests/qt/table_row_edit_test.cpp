@@ -104,12 +104,12 @@ TEST_F(TableRowEditTest, DownOrPostWritesEveryCellOfTheRowTogether) {
 }
 
 // Another program holds the table's file lock while a row is renamed: the
-// navigator's Post, a click on another row, the window's OK and Down on the
-// last row (which would append a record) each give one message that names
-// the lock, and write nothing. The edit stays in its row, which the grid
-// keeps current and alone selected, the record box shows its record and
-// the window stays open. Once the other program has ended, Post writes the
-// edit.
+// navigator's Post, a click on another row, the window's OK, a jump by the
+// record box and Down on the last row (which would append a record) each
+// give one message that names the lock, and write nothing. The edit stays
+// in its row, which the grid keeps current and alone selected, the record
+// box shows its record and the window stays open. Once the other program
+// has ended, Post writes the edit.
 TEST_F(TableRowEditTest, AnEditRefusedByAnotherProgramsLockIsKeptInItsRow) {
     const std::string refused = std::string(
         "Sperren fehlgeschlagen [Post]\r\nDie Tabelle ist von einem anderen Programm "
@@ -133,6 +133,13 @@ TEST_F(TableRowEditTest, AnEditRefusedByAnotherProgramsLockIsKeptInItsRow) {
          },
          "[('worm', 3.0, True), ('gesperrt', 1.5, False), ('cast iron', 2.0, True)]\n"},
         {"the window's OK", 1, [this] { QTest::mouseClick(window->buttonOk, Qt::LeftButton); },
+         "[('worm', 3.0, True), ('gesperrt', 1.5, False), ('cast iron', 2.0, True)]\n"},
+        {"a jump by the record box to record 3", 1,
+         [this] {
+             window->editRecno->setFocus();
+             window->editRecno->selectAll();
+             QTest::keyClicks(window->editRecno, "3");
+         },
          "[('worm', 3.0, True), ('gesperrt', 1.5, False), ('cast iron', 2.0, True)]\n"},
         {"Down on the last row", 2, [this] { QTest::keyClick(window->grid, Qt::Key_Down); },
          "[('worm', 3.0, True), ('bronze', 1.5, False), ('gesperrt', 2.0, True)]\n"},

@@ -1120,5 +1120,48 @@ TEST_F(SettingsFormsTest, PrinterFormSavesAndLoadsALayout) {
     EXPECT_EQ(form.ComboBox_colourMode->currentIndex(), 0);
 }
 
+// Another program holds the layout table's file lock: saving a layout
+// tells in a message box that the table is locked and the layout not saved,
+// and the table keeps its records; once the other program has let go, the
+// same save goes through.
+TEST_F(SettingsFormsTest, ALayoutSaveRefusedByAnotherProgramsLockSaysSo) {
+    fs::create_directories(dir / "dbf");
+    fs::create_directories(dir / "user");
+    databaseDirectory = dir / "dbf/";
+    userDirectory = dir / "user/";
+    const std::string table = dir / "dbf/printout.dbf";
+    fs::copy_file(fs::path(VELDRIM_DATA_DIR) / "printout.dbf", table);
+    const auto records = [&] {
+        return testing::RunCapture({"/usr/bin/python3", "-c",
+                                    "import sys, dbfread\n"
+                                    "print([r['NAME'] for r in dbfread.DBF(sys.argv[1])])",
+                                    table});
+    };
+    const std::string before = records();
+    test::ModalMessageUi boxes;
+    SetUi(&boxes);
+    TForm_printconf form(*window);
+    {
+        testing::Peer other = testing::FileLockHolder(table);
+        ASSERT_EQ(other.Receive(), 'y') << "the other program holds the file lock";
+        boxes.QueueText(std::string("Werkstatt"));
+        form.Button_saveLayoutClick();
+        EXPECT_EQ(boxes.TextsOf("message"),
+                  std::vector<std::string>{std::string(
+                      "Sperren fehlgeschlagen [Insert]\r\nDie Tabelle ist von einem anderen "
+                      "Programm gesperrt. Der neue Datensatz ist nicht gespeichert und bleibt "
+                      "erhalten: bitte erneut speichern, sobald das andere Programm die Tabelle "
+                      "freigegeben hat.")});
+        EXPECT_EQ(boxes.closedByOk, 1) << "the message ran in a box of its own";
+        EXPECT_EQ(records(), before);
+        EXPECT_EQ(other.Finish(), 0);
+    }
+    boxes.QueueText(std::string("Werkstatt"));
+    form.Button_saveLayoutClick();
+    SetUi(&ui);
+    EXPECT_EQ(boxes.TextsOf("message").size(), 1u);
+    EXPECT_NE(records().find("'Werkstatt'"), std::string::npos) << records();
+}
+
 }  // namespace
 }  // namespace veldrim

@@ -103,12 +103,13 @@ TEST_F(TableRowEditTest, DownOrPostWritesEveryCellOfTheRowTogether) {
     EXPECT_EQ(Cell(0, 1), "7.5");
 }
 
-// Another program holds the table's file lock while bronze (row 1) is
-// renamed: the navigator's Post, a click on another row and the window's OK
-// each give one message that names the lock, and write nothing. The edit
-// stays in its row, which the grid keeps current and alone selected, the
-// record box says 2 and the window stays open. Once the other program has
-// ended, Post writes the edit.
+// Another program holds the table's file lock while a row is renamed: the
+// navigator's Post, a click on another row, the window's OK, a jump by the
+// record box and Down on the last row (which would append a record) each
+// give one message that names the lock, and write nothing. The edit stays
+// in its row, which the grid keeps current and alone selected, the record
+// box shows its record and the window stays open. Once the other program
+// has ended, Post writes the edit.
 TEST_F(TableRowEditTest, AnEditRefusedByAnotherProgramsLockIsKeptInItsRow) {
     const std::string refused = std::string(
         "Sperren fehlgeschlagen [Post]\r\nDie Tabelle ist von einem anderen Programm "
@@ -117,46 +118,63 @@ TEST_F(TableRowEditTest, AnEditRefusedByAnotherProgramsLockIsKeptInItsRow) {
     const auto post = [this] {
         QTest::mouseClick(window->navigator->Button(TzNavButton::nbPost), Qt::LeftButton);
     };
-    const std::pair<const char*, std::function<void()>> commands[] = {
-        {"the navigator's Post", post},
-        {"a click on row 3",
+    const struct {
+        const char* name;
+        int row;  // the row renamed
+        std::function<void()> command;
+        const char* stored;  // the NAME and VALUE fields once Post went through
+    } commands[] = {
+        {"the navigator's Post", 1, post,
+         "[('worm', 3.0, True), ('gesperrt', 1.5, False), ('cast iron', 2.0, True)]\n"},
+        {"a click on row 3", 1,
          [this] {
              QTest::mouseClick(window->grid->viewport(), Qt::LeftButton, {},
                                window->grid->visualRect(Model().index(2, 0)).center());
-         }},
-        {"the window's OK", [this] { QTest::mouseClick(window->buttonOk, Qt::LeftButton); }},
+         },
+         "[('worm', 3.0, True), ('gesperrt', 1.5, False), ('cast iron', 2.0, True)]\n"},
+        {"the window's OK", 1, [this] { QTest::mouseClick(window->buttonOk, Qt::LeftButton); },
+         "[('worm', 3.0, True), ('gesperrt', 1.5, False), ('cast iron', 2.0, True)]\n"},
+        {"a jump by the record box to record 3", 1,
+         [this] {
+             window->editRecno->setFocus();
+             window->editRecno->selectAll();
+             QTest::keyClicks(window->editRecno, "3");
+         },
+         "[('worm', 3.0, True), ('gesperrt', 1.5, False), ('cast iron', 2.0, True)]\n"},
+        {"Down on the last row", 2, [this] { QTest::keyClick(window->grid, Qt::Key_Down); },
+         "[('worm', 3.0, True), ('bronze', 1.5, False), ('gesperrt', 2.0, True)]\n"},
     };
-    for (const auto& [name, command] : commands) {
-        SCOPED_TRACE(name);
+    for (const auto& c : commands) {
+        SCOPED_TRACE(c.name);
         OpenParts();
         const std::vector<uint8_t> before = ReadBytes(path);
-        TypeInto(1, 0, "gesperrt");
+        TypeInto(c.row, 0, "gesperrt");
         ASSERT_EQ(Table().State(), TDataSetState::dsEdit);
         Peer other = FileLockHolder(path);
         ASSERT_EQ(other.Receive(), 'y') << "the other program holds the file lock";
         test::ModalMessageUi boxes;
         SetUi(&boxes);
-        command();
+        c.command();
         (void)QTest::qWaitFor([&] { return boxes.closedByOk > 0; }, 3000);
         QApplication::processEvents();
         EXPECT_EQ(boxes.TextsOf("message"), std::vector<std::string>{refused});
         EXPECT_TRUE(window->isVisible());
         EXPECT_EQ(Table().State(), TDataSetState::dsEdit);
-        EXPECT_EQ(Table().RecNo(), 2);
-        EXPECT_EQ(Cell(1, 0), "gesperrt");
-        EXPECT_EQ(window->grid->currentIndex().row(), 1);
+        EXPECT_EQ(Table().RecNo(), c.row + 1);
+        EXPECT_EQ(Cell(c.row, 0), "gesperrt");
+        EXPECT_EQ(Model().rowCount(), 3);
+        EXPECT_EQ(window->grid->currentIndex().row(), c.row);
         std::vector<int> selectedRows;
         for (const QModelIndex& at : window->grid->selectionModel()->selectedIndexes())
             selectedRows.push_back(at.row());
-        EXPECT_EQ(selectedRows, std::vector<int>{1});
-        EXPECT_EQ(window->editRecno->text().toStdString(), "2");
+        EXPECT_EQ(selectedRows, std::vector<int>{c.row});
+        EXPECT_EQ(window->editRecno->text().toStdString(), std::to_string(c.row + 1));
         EXPECT_TRUE(ReadBytes(path) == before) << "the table file was written";
 
         EXPECT_EQ(other.Finish(), 0);
         post();
         EXPECT_EQ(Table().State(), TDataSetState::dsBrowse);
-        EXPECT_EQ(DbfRead(path, kRows),
-                  "[('worm', 3.0, True), ('gesperrt', 1.5, False), ('cast iron', 2.0, True)]\n");
+        EXPECT_EQ(DbfRead(path, kRows), c.stored);
         EXPECT_EQ(boxes.TextsOf("message").size(), 1u);
         SetUi(&ui);
         window.reset();

@@ -389,6 +389,22 @@ TEST_F(OverWideNumbersTest, LocateComparesTheDigitsTheFieldStores) {
         EXPECT_EQ(found, c.record != 0);
     }
 
+    // With an index on the field sought, the index order and the same
+    // comparison.
+    for (const char* field : {"BIG", "S", "P"}) {
+        ds.IndexOn(field, Path(std::string("by_") + field + ".ndx"));
+        for (const Case& c : cases) {
+            if (c.fields != field) continue;
+            SCOPED_TRACE(std::string("dataset indexed on ") + field + ": " + described(c));
+            ds.Last();
+            const std::string last = ds.FieldByName("NAME").AsString();
+            EXPECT_EQ(ds.Locate(c.fields, c.values, {}), c.record != 0);
+            EXPECT_EQ(ds.FieldByName("NAME").AsString(),
+                      c.record != 0 ? "R" + std::to_string(c.record) : last);
+        }
+        ds.SetIndexTo("");
+    }
+
     // A lookup field keyed by such a number: the record of its digits; a
     // key of "*" finds none.
     const std::string keys = Path("keys.dbf");

@@ -513,7 +513,12 @@ bool AppendDbfRecord() {
     bool ok = false;
     Guarded([&] {
         TTzDbf& t = OpenTable();
-        if (!t.ALock()) return;
+        // Refused without an engine error: another program holds the table.
+        // Said as a refused new record of the dataset is, not passed over.
+        if (!t.ALock()) {
+            if (LastError() == 0) throw EDatabaseError(LockRefusedMessage("Insert"));
+            return;
+        }
         t.AppendRec();
         ok = t.UnLock() && LastError() == 0;
     });

@@ -103,7 +103,9 @@ bool OpenDbfFile(const std::string& path, bool forReading = false);
 void GoDbfRecord(int32_t n);
 void GoDbfRecordOrFirst(int32_t n);
 void CloseDbfTable();
-// False when the append lock was refused or the append failed.
+// Appends the engine's record under the append lock. False (shown, cancel
+// flag set) when the append failed or another program's lock refused it:
+// LockRefusedMessage("Insert").
 bool AppendDbfRecord();
 int32_t DbfRecNo();
 int32_t DbfRecCount();

@@ -341,15 +341,19 @@ void TableEditorCommands::Print(const std::string& windowCaption) {
     });
 }
 
-bool TableEditorCommands::GoTyped(const std::string& text) {
+bool TableEditorCommands::NamesRecord(const std::string& text) {
     TTzDbf& t = form_.tzdbf;
-    if (!t.Active()) return false;
     const int32_t n = TextToInt(text);
-    if (n < 1 || n > t.RecCount()) return false;
+    return t.Active() && n >= 1 && n <= t.RecCount();
+}
+
+bool TableEditorCommands::GoTyped(const std::string& text) {
+    if (!NamesRecord(text)) return false;
+    TTzDbf& t = form_.tzdbf;
     // The row left posts its pending edit, as every other move does.
     return Guard([&] {
         t.Post();
-        t.Go(n);
+        t.Go(TextToInt(text));
     });
 }
 

@@ -95,6 +95,8 @@ public:
     void Print(const std::string& windowCaption);
     // The record-number box: moves to n when 1 <= n <= record count.
     bool GoTyped(const std::string& text);
+    // Whether the box's text names a record of the table (1 <= n <= count).
+    bool NamesRecord(const std::string& text);
     // Help menu: the current help text, the common text 3210, the help
     // picture, and the table's path in a message box.
     void HelpDbfStructure();

@@ -238,7 +238,6 @@ void TTzDataSet::SetDeleted(bool deleted) {
     if (BeforeRestore) BeforeRestore(*this);
     UpdateCursorPosition();
     if (!SelectForOperation("SetDeleted")) Check(kTziLockRefused);
-    lockRefused_ = false;
     if (!s_RestoreWithLock()) Check(Refused("Restore"));
     Resync();
     if (AfterRestore) AfterRestore(*this);
@@ -674,7 +673,6 @@ int TTzDataSet::TziAppendRecord(const uint8_t* buffer) {
     std::vector<uint8_t> copy(buffer, buffer + ActiveBuffer().size());
     copy[0] = 0;
     CopyOut(copy.data(), 0);
-    lockRefused_ = false;
     if (!s_AppendWithLock()) return Refused("Insert");
     beforeFirst_ = afterLast_ = false;
     return EngineCode();
@@ -684,14 +682,13 @@ int TTzDataSet::TziInsertRecord(const uint8_t* buffer) { return TziAppendRecord(
 
 int TTzDataSet::TziDeleteCurrent() {
     if (!SelectForOperation("TziDeleteCurrent")) return EngineCode();
-    lockRefused_ = false;
     if (!s_DeleteWithLock()) return Refused("Delete");
     return EngineCode();
 }
 
 int TTzDataSet::Refused(const char* operation) {
     if (EngineCode() != 0) return EngineCode();
-    if (!std::exchange(lockRefused_, false)) return kTziLockRefused;
+    if (!lockRefused_) return kTziLockRefused;
     throw EDatabaseError(LockRefusedMessage(operation));
 }
 
@@ -706,7 +703,6 @@ int TTzDataSet::TziModifyRecord(const uint8_t* buffer) {
     if (afterLast_) return kTziAfterLast;
     if (!SelectForOperation("TziModifyRecord")) return EngineCode();
     CopyOut(buffer, 0, true);
-    lockRefused_ = false;
     if (!s_ReplaceWithLock()) return Refused("Post");
     return EngineCode();
 }

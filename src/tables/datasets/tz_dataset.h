@@ -149,7 +149,8 @@ protected:
     // The check of a descriptor before use (messages in message-box mode).
     TFieldEntry CheckedField(TFieldEntry f) const;
     // Set by a locked operation whose lock was refused (the change was not
-    // made); the record operation that called it raises the refusal.
+    // made), cleared as each starts; the record operation that called it
+    // raises the refusal.
     bool lockRefused_ = false;
 
     int TziSetToBegin() override;

@@ -256,7 +256,11 @@ bool TTzFileDataSet::Locate(const std::string& keyFields, const std::vector<Loca
         TIndexInfo info;
         const std::string file = IndexProcTable.indexFileName(1);
         QuietEngineErrors quiet;
-        if (!file.empty() && IndexInfo(file, info) &&
+        // A number key holds a double, which cannot tell apart what the
+        // field's digits do (numbers beyond 15 to 17 digits, a field of
+        // "*" read as 0): numbers are sought by the scan, which compares
+        // the stored digits.
+        if (!file.empty() && IndexInfo(file, info) && info.keyType != 'N' &&
             UpperAscii(TrimBoth(info.expression)) == UpperAscii(TrimBoth(keyFields))) {
             std::string key;
             if (const auto* text = std::get_if<std::string>(&values[0])) {
@@ -275,6 +279,7 @@ bool TTzFileDataSet::Locate(const std::string& keyFields, const std::vector<Loca
 }
 
 bool TTzFileDataSet::WithLock(LockedOp op) {
+    lockRefused_ = false;
     if (ReadOnly) return false;
     static const char* const verbs[] = {"s_AppendWithLock", "s_DeleteWithLock", "s_RestoreWithLock",
                                         "s_ReplaceWithLock"};

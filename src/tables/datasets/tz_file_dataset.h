@@ -57,8 +57,9 @@ public:
     void SetIndexToLFN(const std::string& name, int position);
     bool Find(const std::string& key);
     bool FindExact(const std::string& key);
-    // With an index controlling the order and the located fields its key,
-    // the values are sought in the index; otherwise the records are scanned.
+    // With an index controlling the order and the located fields its
+    // character or date key, the values are sought in the index; otherwise
+    // (a number key among them) the records are scanned.
     bool Locate(const std::string& keyFields, const std::vector<LocateVariant>& values,
                 TLocateOptions options) override;
 

@@ -131,5 +131,11 @@ uint16_t IoCodeOf(int err);
 // I/O code with `failure` (a text that names the file); then " " + context.
 void SetFileReadError(int err, const std::string& file, const std::string& failure,
                       const std::string& context);
+// Records the failure of an OpenTableFile of `file` that gave I/O code
+// `code`, called right after it (errno is still the open's): a name that
+// leads to no plain file is named as such (SetFileReadError), any other
+// failure gives `code` with `failure` + " " + context.
+void SetTableFileOpenError(int code, const std::string& file, const std::string& failure,
+                           const std::string& context);
 
 }  // namespace veldrim

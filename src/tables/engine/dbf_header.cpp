@@ -297,6 +297,15 @@ void SetFileReadError(int err, const std::string& file, const std::string& failu
     SetError(noPlainFile ? 5 : IoCodeOf(err), text + " " + context);
 }
 
+void SetTableFileOpenError(int code, const std::string& file, const std::string& failure,
+                           const std::string& context) {
+    const int err = errno;
+    if (code == 5)
+        SetFileReadError(err, file, failure, context);
+    else
+        SetError(code, failure + " " + context);
+}
+
 int OpenTableFile(const std::string& path, int mode, bool* readOnly, int* ioCode) {
     const int access = mode & 3;
     const int share = mode & 0x70;
@@ -394,13 +403,9 @@ void OpenDbf(TWorkArea& area, int mode) {
     }
     area.fd = OpenTableFile(file, mode, &ro, &code);
     if (area.fd < 0) {
-        if (code == 5)
-            SetFileReadError(errno, file,
-                             std::string("Fehler beim Öffnen von "_cp850) + ShownFileName(file),
-                             "[USE/OpenDbf]");
-        else
-            SetError(code, std::string("Fehler beim Öffnen von "_cp850) + ShownFileName(file) +
-                               " [USE/OpenDbf]");
+        SetTableFileOpenError(code, file,
+                              std::string("Fehler beim Öffnen von "_cp850) + ShownFileName(file),
+                              "[USE/OpenDbf]");
         return;
     }
     area.readOnly = ro;

@@ -628,8 +628,10 @@ void OpenInto(const std::string& nameText, int position, KeyMaker keyMaker) {
         std::string("Ungültiger dBASE-Schlüsselausdruck oder Index-Datei beschädigt "_cp850) +
         ShownFileName(path);
     if (ix->fd < 0) {
-        SetError(code, "Fehler beim Lesen der Index-Datei:  " + ShownFileName(path) +
-                           " [ReadAnchorNodes]");
+        // A pipe, device or folder at the index file's name is named as such.
+        SetTableFileOpenError(code, path,
+                              "Fehler beim Lesen der Index-Datei:  " + ShownFileName(path),
+                              "[ReadAnchorNodes]");
         return;
     }
     // The anchor is read inside a read phase: a writer of another program

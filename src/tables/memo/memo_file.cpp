@@ -245,11 +245,8 @@ void OpenMemofile(const std::string& tableName) {
     const int fd = OpenTableFile(name, mode, &readOnly, &code);
     if (fd < 0) {
         // A pipe, device or folder at the memo file's name is named as such.
-        const std::string failure = "Memo-Datei nicht gefunden: " + ShownFileName(name);
-        if (code == 5)
-            SetFileReadError(errno, name, failure, "[USE]");
-        else
-            SetError(code ? code : 2, failure + " [USE]");
+        SetTableFileOpenError(code, name, "Memo-Datei nicht gefunden: " + ShownFileName(name),
+                              "[USE]");
         return;
     }
     uint16_t blockSize = 512;

@@ -123,11 +123,16 @@ TableEditorWindow::TableEditorWindow(Tdbf4& form, QWidget* parent)
         // The jump leaves the row: the cell being typed goes into it first,
         // and a text its field refuses keeps the row where it is.
         bool taken = false;
+        bool moved = false;
         WithOpenCellTaken(grid, [&] {
             taken = true;
-            if (commands.GoTyped(text.toStdString())) grid->FollowDataSet();
+            moved = commands.GoTyped(text.toStdString());
+            if (moved) grid->FollowDataSet();
         });
-        if (!taken) ShowPosition();
+        // A jump that did not happen (the cell was refused, or the row's post
+        // failed: another program holds the table) shows the record the grid
+        // stays on; a number that names no record stays as typed.
+        if (!taken || (!moved && commands.NamesRecord(text.toStdString()))) ShowPosition();
         labelReccount->setText(QStringLiteral("/%1").arg(form_.tzdbf.RecCount()));
     });
     connect(grid, &TzGrid::depressTitle, this, [this](int column) {

@@ -561,8 +561,12 @@ bool TzGrid::AppendRow() {
         ds.Post();
         model_->AppendRecord();
     } catch (const std::exception& e) {
-        Ui().ShowMessage("", e.what(), MessageKind::Error);
-        model_->Reload();
+        // The row whose post failed stays current with its edit (a reset of
+        // the model alone would leave no cell current, and the focus coming
+        // back would move to the first row); the message waits until the
+        // key is done, as after a refused move.
+        Reload();
+        ReportLater(e.what());
         return true;
     }
     following_ = true;

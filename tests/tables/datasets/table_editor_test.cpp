@@ -277,7 +277,8 @@ TEST_F(TableEditorTest, AppendCommandsDoNothingWhileTheTableIsLockedElsewhere) {
 }
 
 // Every reader of a name the user gives (the two imports, a table opened by
-// name, the memo file of a table opened by name) reads plain files only. A
+// name, the memo file of a table opened by name, an index file opened with
+// a table) reads plain files only. A
 // pipe, a socket, a link to a device or a folder at the name is refused at
 // once with a message naming it, nothing is appended, and another program
 // can lock the table right after; so is a pipe or a link to /dev/zero put
@@ -290,6 +291,8 @@ TEST_F(TableEditorTest, NamesThatAreNoPlainFilesAreRefusedAtOnceAndLeaveTheTable
     const std::string notes = Make("notes.dbf", {F("NAME", 'C', 8), F("NOTE", 'M')});
     const std::string memo = FindFileNoCase(ForceExtension(notes, "DBT"));
     ASSERT_TRUE(std::filesystem::remove(memo));
+    const std::string indexed = Make("indexed.dbf", {F("NAME", 'C', 8)});
+    const std::string index = Path("indexed.ndx");
     const struct {
         const char* reader;
         std::string name;  // where the pipe, socket, link or folder stands
@@ -303,6 +306,17 @@ TEST_F(TableEditorTest, NamesThatAreNoPlainFilesAreRefusedAtOnceAndLeaveTheTable
              // A table of its own beside the editor's (alias NOTES).
              TTzDbf table("NOTES");
              table.SetDbfFileName(notes);
+             try {
+                 table.Open();
+             } catch (const EDurazError& e) {
+                 ShowDurazError(e);
+             }
+         }},
+        {"the index file of a table opened with its index list", index,
+         [&] {
+             TTzDbf table("INDEXED");
+             table.SetDbfFileName(indexed);
+             table.IndexList = {"1," + index + ",NAME"};
              try {
                  table.Open();
              } catch (const EDurazError& e) {

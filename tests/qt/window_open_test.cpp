@@ -1,7 +1,8 @@
-// Öffnen in the main window, by the open dialog and by the recent-file items:
-// what is no data file is refused with a message that names what stands at
-// the name, and a recent file renamed since in other letters is opened and
-// saved as the file on disk spells it.
+// Öffnen in the main window, by the open dialog and by the recent-file items,
+// and the window's start on a data file named on the command line: what is
+// no data file is refused with a message that names what stands at the name,
+// and a recent file renamed since in other letters is opened and saved as
+// the file on disk spells it.
 #include <gmock/gmock.h>
 
 #include <filesystem>
@@ -9,6 +10,8 @@
 #include <string>
 
 #include "app/main_commands.h"
+#include "app/qt/window_start.h"
+#include "app/startup.h"
 #include "calc/data_file.h"
 #include "calc/records.h"
 #include "foundation/data_file_path.h"
@@ -80,6 +83,76 @@ TEST_F(WindowOpenTest, OeffnenOfWhatIsNoDataFileNamesWhatStandsThere) {
         EXPECT_EQ(CurrentDataFile(), opened);
         EXPECT_EQ(window->windowTitle(), title);
         EXPECT_EQ(wormGear.a, 100) << "the demo set's centre distance";
+        watch.reset();
+        fs::remove(name);
+    }
+}
+
+// The window the start-up runner below shows, and the boxes it plays.
+Thh* startedWindow = nullptr;
+ScriptedUi* startedBoxes = nullptr;
+
+// The window's start as the program's runner makes it, with the boxes of the
+// test in place of the window's own.
+int ShowStarted(const CommandLine& cl, const std::string& notice) {
+    SetUi(startedBoxes);
+    ShowStartedWindow(*startedWindow, cl, notice);
+    SetMainWidget(nullptr);
+    return kExitOk;
+}
+
+// `veldrim <name>` where a folder, a pipe, a socket or a link to /dev/zero
+// stands at the name: the window opens on the start-up set, and its one
+// message box names what stands there, in the words Öffnen has for it;
+// nothing waits on the pipe.
+TEST_F(WindowOpenTest, TheStartOnWhatIsNoDataFileNamesItAsOeffnenDoes) {
+    const std::string folderText = " ist ein Ordner und wird nicht gelesen !";
+    const std::string noFileText = " ist keine gew\x94hnliche Datei und wird nicht gelesen !";
+    struct Case {
+        const char* kind;
+        std::string says;  // what the message says after the name
+    };
+    const Case cases[] = {
+        {"folder", folderText},
+        {"pipe", noFileText},
+        {"socket", noFileText},
+        {"link to /dev/zero", noFileText},
+    };
+    configurationDirectory = dir.path();  // no configuration or session of the user's
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        const std::string name = dir / "satz.qb3";
+        const std::string kind = c.kind;
+        std::optional<testing::FifoWatch> watch;
+        if (kind == "folder") fs::create_directory(name);
+        if (kind == "pipe") watch.emplace(name);
+        if (kind == "socket") {
+            ASSERT_TRUE(MakeSocket(name));
+        }
+        if (kind == "link to /dev/zero") fs::create_symlink("/dev/zero", name);
+
+        // The program starts without a window: its messages are held until
+        // the window shows them.
+        ScriptedUi starting;
+        starting.batch = true;
+        test::ModalMessageUi boxes;
+        SetUi(&starting);
+        startedWindow = window.get();
+        startedBoxes = &boxes;
+        windowRunner = &ShowStarted;
+        const char* args[] = {"veldrim", name.c_str()};
+        const int status = RunProgram(2, args);
+        windowRunner = nullptr;
+        SetUi(&ui);
+        EXPECT_EQ(status, kExitOk);
+        if (watch) {
+            EXPECT_TRUE(watch->Stop()) << "the start waited on the pipe";
+        }
+        const auto shown = boxes.CallsOf("message");
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].text, "Datei " + name + c.says);
+        EXPECT_EQ(boxes.closedByOk, 1) << "the message's box ran";
+        EXPECT_EQ(CurrentDataFile(), "");
         watch.reset();
         fs::remove(name);
     }

@@ -187,7 +187,8 @@ int StartAndSave(const CommandLine& cl, const std::string&) {
 }
 
 // `veldrim <file>`, a change and Speichern. The set's own file is written
-// without a question, a data file named in other letters (G.QB3) included;
+// without a question, a data file named in other letters (G.QB3) included,
+// also where the command line named it in other letters than the disk;
 // a set started from a file of another kind or without an extension is saved
 // as <name>.qb3, and an existing file there is asked about first: Nein and
 // Abbrechen write nothing and leave the set changed.
@@ -201,6 +202,7 @@ TEST_F(WindowSavesTest, SpeichernAfterTheStartWritesTheSetsFileOrAsksFirst) {
         const char* savedTo;           // the file holding the changed set, "" none
         const char* named;             // the file the title and the recent list name
         const char* folder;            // what the folder holds afterwards
+        const char* typed = nullptr;   // the name as typed, when in other letters than `started`
     };
     const Case cases[] = {
         {"bak Nein", "gear.bak", "gear.qb3", Answer::No, "", "gear.bak", "gear.bak gear.qb3 "},
@@ -210,6 +212,8 @@ TEST_F(WindowSavesTest, SpeichernAfterTheStartWritesTheSetsFileOrAsksFirst) {
          "gear.bak gear.qb3 "},
         {"QB3", "G.QB3", "", std::nullopt, "G.QB3", "G.QB3", "G.QB3 "},
         {"QB3 beside qb3", "G.QB3", "G.qb3", std::nullopt, "G.QB3", "G.QB3", "G.QB3 G.qb3 "},
+        // G.QB3 typed as g.qb3 is the file on disk: no g.qb3 appears.
+        {"QB3 typed", "G.QB3", "", std::nullopt, "G.QB3", "G.QB3", "G.QB3 ", "g.qb3"},
         {"none", "gear", "", std::nullopt, "gear.qb3", "gear.qb3", "gear gear.qb3 "},
         {"none Nein", "gear", "gear.qb3", Answer::No, "", "gear", "gear gear.qb3 "},
         // The working set's file is another set's here too.
@@ -232,7 +236,8 @@ TEST_F(WindowSavesTest, SpeichernAfterTheStartWritesTheSetsFileOrAsksFirst) {
         startedWindow = window.get();
         startedAnswers = &answers;
         windowRunner = &StartAndSave;
-        const char* args[] = {"veldrim", started.c_str()};
+        const std::string typed = c.typed ? (folder / c.typed).string() : started;
+        const char* args[] = {"veldrim", typed.c_str()};
         const int status = RunProgram(2, args);
         windowRunner = nullptr;
         SetUi(&ui);

@@ -192,6 +192,11 @@ std::string FileWriteErrorText(const TextFile& f) {
     return "file write error: " + ShownFileName(f.Name()) + (reason.empty() ? "" : ": " + reason);
 }
 
+std::string FileReadErrorText(const std::string& path, int err) {
+    if (IsNoPlainFileError(err)) return NotOpenedForReadingText(path, err, IoResultFromErrno(err));
+    return "Fehler beim Lesen von " + ShownFileName(path) + " (" + SystemReason(err) + ")";
+}
+
 std::string ReadErrorText(const TextFile& f, int line) {
     // The file on disk, whatever letter case its name was asked for in.
     std::string text = "Fehler beim Lesen von " +

@@ -393,11 +393,22 @@ void SendToTextPrinter() {
     }
 }
 
-void ReadPrinterSetupCodes() {
+// The printer set-up codes of "TEXT.VRP" in the current folder, none when
+// there is no such file. A set-up file that is there but cannot be read is
+// reported (cancel flag set, false): the report is not printed without them.
+bool ReadPrinterSetupCodes() {
     printerSetupCodes.clear();
+    const std::string file = FindFileNoCase("TEXT.VRP");
     std::string codes;
-    if (ReadWholeRegularFile(FindFileNoCase("TEXT.VRP"), codes))
+    if (ReadWholeRegularFile(file, codes)) {
         printerSetupCodes = std::move(codes);
+        return true;
+    }
+    const int err = errno;
+    if (err == ENOENT) return true;
+    ShowErrorIfEnabled(FileReadErrorText(file, err));
+    cancelFlag = true;
+    return false;
 }
 
 // The next free "$$$k.txt" of the user directory, from the TXT file counter
@@ -546,7 +557,7 @@ void ReportOpen(std::uint16_t destination, const std::string& /*name*/) {
             SetHelpNumber(1060);
             pauseAfterEachPage = AskYesNoCancelText("Pause nach jeder Seite ?");
             if (cancelFlag) return;
-            ReadPrinterSetupCodes();
+            if (!ReadPrinterSetupCodes()) return;
             if (MakeReportTempName().empty()) return;
             AssignClaimedOutput(reportOutputName);
             outputMade = true;
@@ -664,8 +675,15 @@ void ReportClose() {
                 break;
             }
             if (screenReportMode == 1) {
+                // A report that cannot be read back is said so, never an
+                // empty or stale clipboard left to paste.
                 std::string text;
-                if (ReadWholeRegularFile(reportOutputName, text)) Ui().SetClipboardText(text);
+                if (ReadWholeRegularFile(reportOutputName, text)) {
+                    Ui().SetClipboardText(text);
+                } else {
+                    ShowErrorIfEnabled(FileReadErrorText(reportOutputName, errno));
+                    cancelFlag = true;
+                }
             } else {
                 Ui().ShowTextFile(reportOutputName, reportTitle);
             }

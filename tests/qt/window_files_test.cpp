@@ -233,9 +233,10 @@ TEST_F(WindowFilesTest, ReportFilesGoToThePrivateFolderAndItsPdfIsNamedAfterTheD
 
 // A report that cannot be read on its way out says so in a message box,
 // never taken for an empty file: the text printer whose set-up file TEXT.VRP
-// fails to read (or is a folder) sends no job without its codes, and the
-// screen report copied to the clipboard whose read fails leaves the
-// clipboard alone.
+// fails to read (or is a folder) sends no job without its codes, the screen
+// report copied to the clipboard whose read fails leaves the clipboard
+// alone, and the display copy outwin.txt is not written over a file whose
+// first lines fail to read (it may be a data file).
 TEST_F(WindowFilesTest, AReportThatCannotBeReadForThePrinterOrTheClipboardSaysSo) {
     using testing::FaultCalls;
     OpenDemo();
@@ -255,11 +256,15 @@ TEST_F(WindowFilesTest, AReportThatCannotBeReadForThePrinterOrTheClipboardSaysSo
         {"set-up codes", kReportTextPrinter, false, "TEXT.VRP", " (Input/output error)"},
         {"set-up folder", kReportTextPrinter, true, "", " ist ein Ordner und wird nicht gelesen !"},
         {"clipboard", kReportScreen, false, "$$$", " (Input/output error)"},
+        {"display copy", kReportScreen, false, "outwin.txt", " (Input/output error)"},
     };
+    const std::string outwin = dir / "outwin.txt";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         textDevice = c.device;
-        screenReportMode = 1;
+        const bool copy = std::string(c.readOf) == "outwin.txt";
+        screenReportMode = copy ? 0 : 1;  // the copy: shown in the viewer
+        if (copy) testing::Spit(outwin, "ein anderer Text\r\n");
         const fs::path setUp = fs::current_path() / "TEXT.VRP";
         if (c.device == kReportTextPrinter) {
             if (c.folder)
@@ -301,7 +306,9 @@ TEST_F(WindowFilesTest, AReportThatCannotBeReadForThePrinterOrTheClipboardSaysSo
             report(boxes);
         }
         const auto shown = boxes.CallsOf("message");
-        const std::string name = c.device == kReportTextPrinter ? "TEXT.VRP" : reportOutputName;
+        const std::string name = c.device == kReportTextPrinter ? "TEXT.VRP"
+                                 : copy                         ? outwin
+                                                                : reportOutputName;
         EXPECT_EQ(shown.size(), 1u);
         if (!shown.empty()) {
             EXPECT_EQ(shown[0].text,
@@ -311,6 +318,9 @@ TEST_F(WindowFilesTest, AReportThatCannotBeReadForThePrinterOrTheClipboardSaysSo
         EXPECT_EQ(boxes.closedByOk, c.device == kReportTextPrinter ? 2 : 1);
         EXPECT_EQ(boxes.clipboard, "");
         EXPECT_FALSE(fs::exists(printer + ".job"));
+        if (copy) {
+            EXPECT_EQ(testing::Slurp(outwin), "ein anderer Text\r\n");
+        }
         fs::remove_all(setUp);
         fs::remove(printer + ".job");
     }

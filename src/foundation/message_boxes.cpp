@@ -151,6 +151,15 @@ void CloseChecked(TextFile& f) {
                                  : std::string("Fehler beim Schließen einer Datei"_cp850));
 }
 
+bool OpenRead(TextFile& f, const std::string& path) {
+    f.Assign(path);
+    const int rc = f.Reset();
+    if (rc == kIoOk) return true;
+    cancelFlag = true;
+    ShowErrorIfEnabled(NotOpenedForReadingText(path, f.FailureErrno(), rc));
+    return false;
+}
+
 bool CloseRead(TextFile& f, const std::function<void()>& undo) {
     const int line = f.FailedLine();
     const std::string why = line > 0 ? ReadErrorText(f, line) : std::string();

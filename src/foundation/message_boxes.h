@@ -95,6 +95,10 @@ std::string FileReadErrorText(const std::string& path, int err);
 // set. A failure is reported and sets the cancel flag.
 void WriteChecked(TextFile& f, std::string_view s);
 void CloseChecked(TextFile& f);
+// Opens f on path for reading. A file that cannot be opened is reported
+// with what stands at the name (NotOpenedForReadingText) and sets the cancel
+// flag; false then.
+bool OpenRead(TextFile& f, const std::string& path);
 // Closes a file that was read. When its reading stopped short of the end (a
 // read that failed, a line beyond the limit), `undo` runs first, so that
 // nothing read from the file is kept; then the failure is reported

@@ -14,6 +14,7 @@
 #include <sstream>
 #include <vector>
 
+#include "app/config_file.h"
 #include "app_test_support.h"
 #include "foundation/data_file_path.h"
 #include "foundation/program_state.h"
@@ -252,7 +253,8 @@ private:
 // `veldrim <file>` with a file the data file reader refuses: the window
 // opens on the start-up set with the reader's message, the one Öffnen shows
 // for the same file. A name given in other letters than the disk's is the
-// file as the disk spells it.
+// file as the disk spells it. A configuration file that could not be read is
+// told by the window as well, before the data file's message.
 TEST_F(Startup, TheWindowStartSaysWhatTheReaderSaysOfTheFile) {
     std::string damaged = Slurp(std::string(VELDRIM_DATA_DIR) + "/demo.qb3");
     const std::size_t line8 = damaged.find("100.0000000\r\n");  // a, the 8th line
@@ -262,8 +264,9 @@ TEST_F(Startup, TheWindowStartSaysWhatTheReaderSaysOfTheFile) {
         const char* named;   // on the command line
         const char* onDisk;  // the file there, "" none
         std::string bytes;
-        std::string notice;  // after the folder and '/'
-        const char* file;    // the window's data file, "" none
+        std::string notice;        // % the case's folder, @ the configuration's
+        const char* file;          // the window's data file, "" none
+        bool configFails = false;  // the first read of the configuration file fails
     };
     const std::string demo = Slurp(std::string(VELDRIM_DATA_DIR) + "/demo.qb3");
     ui.batch = true;  // as the program starts: no window yet
@@ -272,7 +275,14 @@ TEST_F(Startup, TheWindowStartSaysWhatTheReaderSaysOfTheFile) {
         {"leer.qb3", "leer.qb3", "", "Datei %leer.qb3 ist leer", ""},
         {"kaputt.qb3", "kaputt.qb3", damaged, "Fehler beim Lesen von %kaputt.qb3, Zeile 8", ""},
         {"g.qb3", "G.QB3", demo, "", "G.QB3"},
+        {"gear.qb3", "gear.qb3", demo,
+         "Fehler beim Lesen von @VELDRIM.cfg, Zeile 1 (Input/output error)", "gear.qb3", true},
+        {"weg.qb3", "", "",
+         "Fehler beim Lesen von @VELDRIM.cfg, Zeile 1 (Input/output error)\n"
+         "Datei %weg.qb3 nicht lesbar (Fehler 2)",
+         "", true},
     };
+    Spit(ConfigFilePath(), "Zeilen pro Seite\r\n60\r\n");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.named);
         const std::string folder = dir + "/" + c.named + ".d";
@@ -280,11 +290,17 @@ TEST_F(Startup, TheWindowStartSaysWhatTheReaderSaysOfTheFile) {
         if (*c.onDisk) Spit(folder + "/" + c.onDisk, c.bytes);
         const std::string named = folder + "/" + c.named;
         std::string notice = c.notice;
-        if (const auto at = notice.find('%'); at != std::string::npos)
-            notice.replace(at, 1, folder + "/");
+        for (const auto& [mark, path] : {std::pair{'%', folder}, {'@', configurationDirectory}})
+            if (const auto at = notice.find(mark); at != std::string::npos)
+                notice.replace(at, 1, path + "/");
         int status = -1;
         {
             DisplayForTheWindow display;
+            std::optional<FaultCalls> fail;
+            if (c.configFails) {
+                fail.emplace(FaultCalls::kFailRead, 1, EIO);
+                FaultCalls::ReadsOf("VELDRIM.cfg");
+            }
             status = Run({named.c_str()});
         }
         EXPECT_EQ(status, kExitOk);

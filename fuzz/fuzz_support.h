@@ -16,12 +16,16 @@
 
 namespace veldrim::fuzzing {
 
-// A folder under /tmp made once per run (/tmp itself if that fails).
+// A folder made once per run in the temporary folder ($TMPDIR, else /tmp;
+// that folder itself if none can be made). The corpus replay names a folder
+// of its own there, which it removes with the scratch folder at its end.
 inline const std::string& ScratchFolder() {
     static const std::string folder = [] {
-        char pattern[] = "/tmp/veldrim-fuzz-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        return std::string(made ? made : "/tmp");
+        const char* tmp = std::getenv("TMPDIR");
+        const std::string base = tmp && tmp[0] == '/' ? tmp : "/tmp";
+        std::string pattern = base + "/veldrim-fuzz-XXXXXX";
+        const char* made = mkdtemp(pattern.data());
+        return made ? std::string(made) : base;
     }();
     return folder;
 }

@@ -1,7 +1,12 @@
 // Replays a fuzz target's committed corpus without libFuzzer: every file of
 // the named folders (and every named file) is handed to the target once, in
 // name order. Built into the test build, so the sanitizers of `make test`
-// watch the replay and a crash that was fixed stays fixed.
+// watch the replay and a crash that was fixed stays fixed. The replay runs
+// in a folder of its own, which is also the temporary folder of the targets'
+// scratch files and the user's home (never the developer's own folders), and
+// removes it with what it holds at its end.
+#include <stdlib.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -20,9 +25,9 @@ int main(int argc, char** argv) {
         std::error_code ec;
         if (fs::is_directory(argv[i], ec)) {
             for (const auto& e : fs::directory_iterator(argv[i], ec))
-                if (e.is_regular_file()) inputs.push_back(e.path());
+                if (e.is_regular_file()) inputs.push_back(fs::absolute(e.path(), ec));
         } else {
-            inputs.emplace_back(argv[i]);
+            inputs.push_back(fs::absolute(argv[i], ec));
         }
     }
     std::sort(inputs.begin(), inputs.end());
@@ -30,6 +35,24 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "replay: no corpus input found\n");
         return 1;
     }
+    char pattern[] = "/tmp/veldrim-replay-XXXXXX";
+    const char* own = mkdtemp(pattern);
+    std::error_code ec;
+    if (own) fs::current_path(own, ec);
+    for (const char* desktop : {"XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
+        unsetenv(desktop);
+    if (!own || ec || setenv("TMPDIR", own, 1) != 0 || setenv("HOME", own, 1) != 0) {
+        std::fprintf(stderr, "replay: no folder of its own\n");
+        return 1;
+    }
+    struct RemoveAtEnd {
+        fs::path folder;
+        ~RemoveAtEnd() {
+            std::error_code ignored;
+            fs::current_path("/", ignored);
+            fs::remove_all(folder, ignored);
+        }
+    } removeAtEnd{own};
     for (const fs::path& p : inputs) {
         std::ifstream in(p, std::ios::binary);
         if (!in) {

@@ -70,6 +70,13 @@ public:
             if (h.kind == MessageKind::Error) return h.text;
         return {};
     }
+    // Every error the run showed, one a line.
+    std::string Errors() const {
+        std::string text;
+        for (const Held& h : held)
+            if (h.kind == MessageKind::Error) text += (text.empty() ? "" : "\n") + h.text;
+        return text;
+    }
     void Flush() {
         for (const Held& h : held) BatchUi::ShowMessage(h.title, h.text, h.kind);
         held.clear();
@@ -78,6 +85,18 @@ public:
 };
 
 HeadlessUi* headless = nullptr;
+
+// The errors the start-up held while there was no window (a configuration,
+// session or template file that could not be read), one a line, for the
+// window to show when it opens: from then on they are the window's, no
+// longer printed when the program ends.
+std::string ErrorsForTheWindow() {
+    if (!headless) return {};
+    const std::string text = headless->Errors();
+    std::erase_if(headless->held,
+                  [](const HeadlessUi::Held& h) { return h.kind == MessageKind::Error; });
+    return text;
+}
 
 // The one line of a failed run: the reason, and the first error message that
 // the run showed (the file layer's own text) behind it.
@@ -121,19 +140,28 @@ std::string WhyNotReadable(const std::string& file) {
 }
 
 // Reads the data file named on the command line; it becomes the current data
-// file, and its name without the extension the set's name.
-bool ReadCommandLineFile(const std::string& file) {
+// file, and its name without the extension the set's name. A file that
+// cannot be read gives the failure line with its reason, and `said` the
+// errors held so far, the last of them what the data file reader said of it:
+// the message Öffnen shows in the window for the same file (empty where the
+// messages are not held, but shown).
+bool ReadCommandLineFile(const std::string& file, std::string* said = nullptr) {
+    // The reader looks at what stands at the name before it opens anything:
+    // a folder, a pipe or a device is refused unopened, and named.
+    if (ReadDataFile(file)) {
+        TakeDataFileName(file);
+        return true;
+    }
+    if (said && headless) *said = headless->Errors();
     if (const std::string why = WhyNotReadable(file); !why.empty()) {
+        // The reason alone, without the reader's message.
+        if (headless) headless->held.clear();
         Fail("data file " + ShownFileName(file) + " " + why);
         return false;
     }
-    if (!ReadDataFile(file)) {
-        Fail("data file " + ShownFileName(file) + " cannot be read (line " +
-             std::to_string(DataFileFailedLine()) + ")");
-        return false;
-    }
-    TakeDataFileName(file);
-    return true;
+    Fail("data file " + ShownFileName(file) + " cannot be read (line " +
+         std::to_string(DataFileFailedLine()) + ")");
+    return false;
 }
 
 bool CalculateOrFail() {
@@ -304,7 +332,10 @@ int RunProgramGuarded(int argc, const char* const* argv) {
     if (const auto slash = name.find_last_of('/'); slash != std::string::npos)
         name = name.substr(slash + 1);
 
-    const CommandLine cl = ParseCommandLine(args);
+    CommandLine cl = ParseCommandLine(args);
+    // The file named is the file as the disk spells it: "g.qb3" given for
+    // G.QB3 is read, named and saved as G.QB3, never written beside it.
+    cl.file = FindFileNoCase(cl.file);
     runFile = cl.file;
     if (cl.usage) {
         std::fputs(UsageText(name).c_str(), stdout);
@@ -358,20 +389,22 @@ int RunProgramGuarded(int argc, const char* const* argv) {
             ShownFileName(name) + " /? shows the usage)");
         return kExitNotAvailable;
     }
+    std::string said;
     if (cl.file.empty()) {
         LoadStartupTemplates();
-    } else if (ReadCommandLineFile(cl.file)) {
+    } else if (ReadCommandLineFile(cl.file, &said)) {
         RunCalculation();
     } else if (window) {
         // The window still opens, on the start-up data set, and says why.
         CommandLine started = cl;
         started.file.clear();
         LoadStartupTemplates();
-        return windowRunner(started, "Datei " + ShownFileName(cl.file) + " nicht lesbar");
+        const std::string more = ErrorsForTheWindow();
+        return windowRunner(started, said + (said.empty() || more.empty() ? "" : "\n") + more);
     } else {
         return kExitUnreadable;
     }
-    if (window) return windowRunner(cl, {});
+    if (window) return windowRunner(cl, ErrorsForTheWindow());
     if (!cl.noGui) {
         ShowCalculationMessages();
         Fail("the window is not part of this program; use /I or /E (" + ShownFileName(name) +

@@ -321,13 +321,7 @@ bool ReadDataFile(const std::string& path) {
     const std::function<void()> restoreSections = dataFileSections.snapshot();
 
     cancelFlag = false;
-    sharedTextFile.Assign(path);
-    const int rc = sharedTextFile.Reset();
-    if (rc != kIoOk) {
-        cancelFlag = true;
-        ShowErrorIfEnabled(NotOpenedForReadingText(path, sharedTextFile.FailureErrno(), rc));
-        return false;
-    }
+    if (!OpenRead(sharedTextFile, path)) return false;
     sharedTextFile.SetLineLimit(kValueLineLimit);
     const std::optional<FileIdentity> readFrom = sharedTextFile.OpenedIdentity();
     const bool empty = sharedTextFile.Eof();

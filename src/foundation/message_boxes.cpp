@@ -151,6 +151,15 @@ void CloseChecked(TextFile& f) {
                                  : std::string("Fehler beim Schließen einer Datei"_cp850));
 }
 
+bool OpenRead(TextFile& f, const std::string& path) {
+    f.Assign(path);
+    const int rc = f.Reset();
+    if (rc == kIoOk) return true;
+    cancelFlag = true;
+    ShowErrorIfEnabled(NotOpenedForReadingText(path, f.FailureErrno(), rc));
+    return false;
+}
+
 bool CloseRead(TextFile& f, const std::function<void()>& undo) {
     const int line = f.FailedLine();
     const std::string why = line > 0 ? ReadErrorText(f, line) : std::string();
@@ -190,6 +199,11 @@ std::string FileWriteErrorText(const TextFile& f) {
     if (f.FailureErrno() != 0) return SaveFailureText(f.Name(), f.FailureErrno());
     const std::string reason = f.FailureReason();
     return "file write error: " + ShownFileName(f.Name()) + (reason.empty() ? "" : ": " + reason);
+}
+
+std::string FileReadErrorText(const std::string& path, int err) {
+    if (IsNoPlainFileError(err)) return NotOpenedForReadingText(path, err, IoResultFromErrno(err));
+    return "Fehler beim Lesen von " + ShownFileName(path) + " (" + SystemReason(err) + ")";
 }
 
 std::string ReadErrorText(const TextFile& f, int line) {

@@ -85,11 +85,20 @@ std::string FileWriteErrorText(const TextFile& f);
 // failed (nothing for a line that is only damaged). Taken while f is still
 // open.
 std::string ReadErrorText(const TextFile& f, int line = 0);
+// The same for a whole file read at once (ReadWholeRegularFile) that failed
+// with errno value err: "Fehler beim Lesen von " + its name + the system's
+// reason in brackets; a folder or what is no plain file at the name is named
+// so (NotOpenedForReadingText).
+std::string FileReadErrorText(const std::string& path, int err);
 
 // Writes s without a line end and flushes; nothing while the cancel flag is
 // set. A failure is reported and sets the cancel flag.
 void WriteChecked(TextFile& f, std::string_view s);
 void CloseChecked(TextFile& f);
+// Opens f on path for reading. A file that cannot be opened is reported
+// with what stands at the name (NotOpenedForReadingText) and sets the cancel
+// flag; false then.
+bool OpenRead(TextFile& f, const std::string& path);
 // Closes a file that was read. When its reading stopped short of the end (a
 // read that failed, a line beyond the limit), `undo` runs first, so that
 // nothing read from the file is kept; then the failure is reported

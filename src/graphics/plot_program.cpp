@@ -199,8 +199,11 @@ void PromptCommandLine(bool askFileName, std::string& commandLine) {
     if (cancelFlag) return;
     InputRealInRange("Textbreitenfaktor", width, 0, 100);
     if (cancelFlag) return;
-    w.scale = FormatNum(scale), w.xShift = FormatNum(x), w.yShift = FormatNum(y);
-    w.textWidth = FormatNum(width);
+    // The numbers go on the line with the digits typed: rounded to the
+    // display's decimals, a scale of 0.4 would read "0" (fit to the sheet)
+    // and a shift of 0.4 mm none.
+    w.scale = FormatGeneral(scale), w.xShift = FormatGeneral(x), w.yShift = FormatGeneral(y);
+    w.textWidth = FormatGeneral(width);
     if (w.format == kPlotFormatPostScript) {
         int font = 1;
         for (std::size_t i = 0; i < kPostScriptFonts.size(); ++i)

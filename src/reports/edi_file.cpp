@@ -303,13 +303,7 @@ void ResetEdiFile() { readProblems.clear(); }
 bool ReadEdiFile(const std::string& name) {
     readProblems.clear();
     cancelFlag = false;
-    sharedTextFile.Assign(name);
-    const int rc = sharedTextFile.Reset();
-    if (rc != kIoOk) {
-        cancelFlag = true;
-        ShowErrorIfEnabled(NotOpenedForReadingText(name, sharedTextFile.FailureErrno(), rc));
-        return false;
-    }
+    if (!OpenRead(sharedTextFile, name)) return false;
     sharedTextFile.SetLineLimit(kValueLineLimit);
     // A file that fails half-way leaves the data set as it was.
     const GearPairRecord savedPair = gearPair;

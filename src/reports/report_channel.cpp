@@ -259,16 +259,20 @@ void AssignClaimedOutput(const std::string& name) {
 // True when the open file fd begins as the program's data files do (the gear
 // data file, the sibling program's file): with their header rule, ended by
 // CR LF or LF, also after a byte-order mark an editor put in front of it and
-// with blanks an editor left after it.
-bool BeginsWithDataFileRule(int fd) {
+// with blanks an editor left after it. A read that fails is no end of the
+// file: false, with its errno value in `err` (0 when the head was read).
+bool BeginsWithDataFileRule(int fd, int& err) {
     char buf[256];
     std::size_t got = 0;
+    err = 0;
     while (got < sizeof buf) {
-        const ssize_t n = ::read(fd, buf + got, sizeof buf - got);
+        const ssize_t n = FileCalls.read(fd, buf + got, sizeof buf - got);
         if (n < 0 && errno == EINTR) continue;
+        if (n < 0) err = errno;
         if (n <= 0) break;
         got += static_cast<std::size_t>(n);
     }
+    if (err != 0) return false;
     std::string_view head(buf, got);
     if (head.starts_with("\xEF\xBB\xBF")) head.remove_prefix(3);
     if (head.find_first_not_of('-') != kDataFileRuleLength) return false;
@@ -286,7 +290,9 @@ bool BeginsWithDataFileRule(int fd) {
 // itself is looked at, no link followed: a link found there now (put in since
 // the name was resolved) or a pipe, a socket or a device is no plain file and
 // is refused before anything opens it for writing; a pipe would hold the run
-// until someone reads it. A folder is left to the save, which names it.
+// until someone reads it. A folder is left to the save, which names it. A
+// file whose first lines cannot be read may be a data file, and is refused
+// with the read's failure.
 std::string ReportCopyRefusal(const std::string& path, const std::string& target) {
     struct stat st {};
     if (target.empty() || ::lstat(target.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return {};
@@ -303,10 +309,13 @@ std::string ReportCopyRefusal(const std::string& path, const std::string& target
     // The file opened is the one looked at, not one put in its place since.
     const std::optional<FileIdentity> opened = IdentityOfOpenFile(fd);
     std::string why;
+    int readError = 0;
     if (!opened || !opened->regular || opened != atName)
         why = NoPlainFileText(path);
-    else if (BeginsWithDataFileRule(fd))
+    else if (BeginsWithDataFileRule(fd, readError))
         why = dataFileText;
+    else if (readError != 0)
+        why = FileReadErrorText(path, readError);  // it may be a data file: it stays
     FileCalls.close(fd);
     return why;
 }
@@ -393,11 +402,22 @@ void SendToTextPrinter() {
     }
 }
 
-void ReadPrinterSetupCodes() {
+// The printer set-up codes of "TEXT.VRP" in the current folder, none when
+// there is no such file. A set-up file that is there but cannot be read is
+// reported (cancel flag set, false): the report is not printed without them.
+bool ReadPrinterSetupCodes() {
     printerSetupCodes.clear();
+    const std::string file = FindFileNoCase("TEXT.VRP");
     std::string codes;
-    if (ReadWholeRegularFile(FindFileNoCase("TEXT.VRP"), codes))
+    if (ReadWholeRegularFile(file, codes)) {
         printerSetupCodes = std::move(codes);
+        return true;
+    }
+    const int err = errno;
+    if (err == ENOENT) return true;
+    ShowErrorIfEnabled(FileReadErrorText(file, err));
+    cancelFlag = true;
+    return false;
 }
 
 // The next free "$$$k.txt" of the user directory, from the TXT file counter
@@ -546,7 +566,7 @@ void ReportOpen(std::uint16_t destination, const std::string& /*name*/) {
             SetHelpNumber(1060);
             pauseAfterEachPage = AskYesNoCancelText("Pause nach jeder Seite ?");
             if (cancelFlag) return;
-            ReadPrinterSetupCodes();
+            if (!ReadPrinterSetupCodes()) return;
             if (MakeReportTempName().empty()) return;
             AssignClaimedOutput(reportOutputName);
             outputMade = true;
@@ -664,8 +684,15 @@ void ReportClose() {
                 break;
             }
             if (screenReportMode == 1) {
+                // A report that cannot be read back is said so, never an
+                // empty or stale clipboard left to paste.
                 std::string text;
-                if (ReadWholeRegularFile(reportOutputName, text)) Ui().SetClipboardText(text);
+                if (ReadWholeRegularFile(reportOutputName, text)) {
+                    Ui().SetClipboardText(text);
+                } else {
+                    ShowErrorIfEnabled(FileReadErrorText(reportOutputName, errno));
+                    cancelFlag = true;
+                }
             } else {
                 Ui().ShowTextFile(reportOutputName, reportTitle);
             }

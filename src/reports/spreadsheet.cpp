@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "foundation/codepage.h"
+#include "foundation/data_file_path.h"
 #include "foundation/file_calls.h"
 #include "foundation/files.h"
 #include "foundation/message_boxes.h"
@@ -132,11 +133,14 @@ std::string ReportToSpreadsheet(std::uint16_t mode) {
         cancelFlag = true;
         return {};
     }
-    CheckNewFileName(*chosen);
+    // A name given without an extension of its own is the workbook's with
+    // ".xlsx", as every save dialog of the program completes it.
+    const std::string xlsx = WithExtensionIfNone(*chosen, "xlsx");
+    CheckNewFileName(xlsx);
     if (cancelFlag) return {};
     PrintoutToSpreadsheet(mode);
     if (cancelFlag || !reportOutputComplete || !FileExists(reportOutputName)) return {};
-    return WriteAndOpenWorkbook(reportOutputName, *chosen, true);
+    return WriteAndOpenWorkbook(reportOutputName, xlsx, true);
 }
 
 }  // namespace veldrim

@@ -29,7 +29,8 @@ std::string FileToSpreadsheet(const std::string& name);
 
 // The calculation report of the mode as a workbook (the report's TXT form
 // cut into cells), written where the user chooses (proposed: beside the data
-// file, under its name) and opened afterwards. Returns the workbook's path,
+// file, under its name; a name without an extension gets ".xlsx",
+// WithExtensionIfNone) and opened afterwards. Returns the workbook's path,
 // empty when the choice or the report was cancelled or not written.
 std::string ReportToSpreadsheet(std::uint16_t mode);
 

@@ -8,6 +8,10 @@ data=$2
 work=$(mktemp -d /tmp/veldrim-batch-names-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
+# The program's private and data folders are the run's own, never the user's.
+export HOME="$work/.home"
+mkdir "$HOME"
+unset XDG_CACHE_HOME XDG_DATA_HOME XDG_CONFIG_HOME
 failures=0
 passed=0
 

@@ -3,7 +3,8 @@
 # session file of their own, naming a temporary folder that was removed since
 # (the user's, the tables', the CAD, exchange and picture folders, the data
 # folder and a recent file): every test runs in a folder of its own, so all
-# of them pass there as anywhere else.
+# of them pass there as anywhere else. The caller's home and desktop folders
+# are the test's own as well: nothing is written into them.
 set -u
 tests=$1
 caller=$(mktemp -d /tmp/veldrim-caller-XXXXXX)
@@ -18,11 +19,19 @@ trap 'rm -rf "$caller"' EXIT
   done
 } > "$caller/VELDRIM.cfg"
 printf '%s\r\n%s\r\n' "$gone" "$gone/G.qb3" > "$caller/VELDRIM.cff"
+mkdir "$caller/home" "$caller/cache" "$caller/share" "$caller/config"
 cd "$caller" || exit 1
-"$tests" --gtest_brief=1
+HOME="$caller/home" XDG_CACHE_HOME="$caller/cache" XDG_DATA_HOME="$caller/share" \
+  XDG_CONFIG_HOME="$caller/config" "$tests" --gtest_brief=1
 status=$?
 if [ "$status" -ne 0 ]; then
   echo "the app tests failed when started from a folder whose configuration names $gone"
   exit 1
 fi
+for own in home cache share config; do
+  if [ -n "$(ls -A "$caller/$own")" ]; then
+    echo "the app tests wrote into the caller's $own folder: $(cd "$caller/$own" && find . | tr '\n' ' ')"
+    exit 1
+  fi
+done
 echo "all app tests passed when started from a folder whose configuration names $gone"

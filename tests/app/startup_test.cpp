@@ -10,9 +10,11 @@
 #include <filesystem>
 #include <map>
 #include <new>
+#include <optional>
 #include <sstream>
 #include <vector>
 
+#include "app/config_file.h"
 #include "app_test_support.h"
 #include "foundation/data_file_path.h"
 #include "foundation/program_state.h"
@@ -212,15 +214,100 @@ TEST_F(Startup, AFailedReadEndsTheRunAndNothingIsWrittenFromWhatWasRead) {
 struct WindowStart {
     int count = 0;
     bool archive = false;
-    std::string dataFile;
+    std::string dataFile;  // the current data file
+    std::string file;      // the command line's file the window takes
+    std::string notice;
 };
 WindowStart windowStart;
 
-int RecordWindowStart(const CommandLine&, const std::string&) {
+int RecordWindowStart(const CommandLine& cl, const std::string& notice) {
     ++windowStart.count;
     windowStart.archive = archiveModeFlag;
     windowStart.dataFile = CurrentDataFilePath();
+    windowStart.file = cl.file;
+    windowStart.notice = notice;
     return kExitOk;
+}
+
+// A window could open: the display the runs below find.
+class DisplayForTheWindow {
+public:
+    DisplayForTheWindow() {
+        if (const char* platform = std::getenv("QT_QPA_PLATFORM")) before_ = platform;
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        windowRunner = &RecordWindowStart;
+        windowStart = {};
+    }
+    ~DisplayForTheWindow() {
+        windowRunner = nullptr;
+        if (before_)
+            ::setenv("QT_QPA_PLATFORM", before_->c_str(), 1);
+        else
+            ::unsetenv("QT_QPA_PLATFORM");
+    }
+
+private:
+    std::optional<std::string> before_;
+};
+
+// `veldrim <file>` with a file the data file reader refuses: the window
+// opens on the start-up set with the reader's message, the one Öffnen shows
+// for the same file. A name given in other letters than the disk's is the
+// file as the disk spells it. A configuration file that could not be read is
+// told by the window as well, before the data file's message.
+TEST_F(Startup, TheWindowStartSaysWhatTheReaderSaysOfTheFile) {
+    std::string damaged = Slurp(std::string(VELDRIM_DATA_DIR) + "/demo.qb3");
+    const std::size_t line8 = damaged.find("100.0000000\r\n");  // a, the 8th line
+    ASSERT_NE(line8, std::string::npos);
+    damaged.replace(line8, 11, "abc");
+    struct Case {
+        const char* named;   // on the command line
+        const char* onDisk;  // the file there, "" none
+        std::string bytes;
+        std::string notice;        // % the case's folder, @ the configuration's
+        const char* file;          // the window's data file, "" none
+        bool configFails = false;  // the first read of the configuration file fails
+    };
+    const std::string demo = Slurp(std::string(VELDRIM_DATA_DIR) + "/demo.qb3");
+    ui.batch = true;  // as the program starts: no window yet
+    const Case cases[] = {
+        {"fehlt.qb3", "", "", "Datei %fehlt.qb3 nicht lesbar (Fehler 2)", ""},
+        {"leer.qb3", "leer.qb3", "", "Datei %leer.qb3 ist leer", ""},
+        {"kaputt.qb3", "kaputt.qb3", damaged, "Fehler beim Lesen von %kaputt.qb3, Zeile 8", ""},
+        {"g.qb3", "G.QB3", demo, "", "G.QB3"},
+        {"gear.qb3", "gear.qb3", demo,
+         "Fehler beim Lesen von @VELDRIM.cfg, Zeile 1 (Input/output error)", "gear.qb3", true},
+        {"weg.qb3", "", "",
+         "Fehler beim Lesen von @VELDRIM.cfg, Zeile 1 (Input/output error)\n"
+         "Datei %weg.qb3 nicht lesbar (Fehler 2)",
+         "", true},
+    };
+    Spit(ConfigFilePath(), "Zeilen pro Seite\r\n60\r\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.named);
+        const std::string folder = dir + "/" + c.named + ".d";
+        std::filesystem::create_directory(folder);
+        if (*c.onDisk) Spit(folder + "/" + c.onDisk, c.bytes);
+        const std::string named = folder + "/" + c.named;
+        std::string notice = c.notice;
+        for (const auto& [mark, path] : {std::pair{'%', folder}, {'@', configurationDirectory}})
+            if (const auto at = notice.find(mark); at != std::string::npos)
+                notice.replace(at, 1, path + "/");
+        int status = -1;
+        {
+            DisplayForTheWindow display;
+            std::optional<FaultCalls> fail;
+            if (c.configFails) {
+                fail.emplace(FaultCalls::kFailRead, 1, EIO);
+                FaultCalls::ReadsOf("VELDRIM.cfg");
+            }
+            status = Run({named.c_str()});
+        }
+        EXPECT_EQ(status, kExitOk);
+        EXPECT_EQ(windowStart.count, 1);
+        EXPECT_EQ(windowStart.notice, notice);
+        EXPECT_EQ(windowStart.file, *c.file ? folder + "/" + c.file : "");
+    }
 }
 
 // The window opens in archive mode with /ARCHIV on the command line, and
@@ -228,21 +315,16 @@ int RecordWindowStart(const CommandLine&, const std::string&) {
 TEST_F(Startup, WindowStartsInArchiveModeWithTheSwitch) {
     const std::string data = dir + "/gear.qb3";
     Spit(data, Slurp(std::string(VELDRIM_DATA_DIR) + "/demo.qb3"));
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    const std::string before = platform ? platform : "";
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);  // a window could open
-    windowRunner = &RecordWindowStart;
-    windowStart = {};
-    const int archived = Run({data.c_str(), "/archiv"});
-    const WindowStart withSwitch = windowStart;
-    windowStart = {};
-    const int plain = Run({data.c_str()});
-    const WindowStart without = windowStart;
-    windowRunner = nullptr;
-    if (platform)
-        ::setenv("QT_QPA_PLATFORM", before.c_str(), 1);
-    else
-        ::unsetenv("QT_QPA_PLATFORM");
+    WindowStart withSwitch, without;
+    int archived = -1, plain = -1;
+    {
+        DisplayForTheWindow display;
+        archived = Run({data.c_str(), "/archiv"});
+        withSwitch = windowStart;
+        windowStart = {};
+        plain = Run({data.c_str()});
+        without = windowStart;
+    }
 
     EXPECT_EQ(archived, kExitOk);
     EXPECT_EQ(withSwitch.count, 1);

@@ -167,6 +167,34 @@ TEST_F(PlotProgramTest, DialogChainBuildsTheLineOrABatchFile) {
     EXPECT_EQ(line, dir.string() + "/plot.BAT");
 }
 
+// The numbers typed in the dialog chain reach the line as typed, whatever
+// the decimals setting: at 2 decimals and fewer the display shows a scale of
+// 0.4 as "0", which would ask the program to fit the plot to the sheet.
+TEST_F(PlotProgramTest, DialogChainKeepsTheTypedNumbersAtEveryDecimalsSetting) {
+    const std::filesystem::path programs = dir / "grafmit";
+    std::filesystem::create_directories(programs);
+    testing::Spit((programs / "wgrafmit.exe").string(), "x");
+    for (const int decimals : {0, 1, 2, 3, 5}) {
+        SCOPED_TRACE(decimals);
+        decimalsSetting = decimals;
+        ui.QueueChoice(0);                // WGRAFMIT.EXE (Windows)
+        ui.QueueText(programs.string());  // its folder
+        ui.QueueChoice(0);                // HPL
+        ui.QueueText("*.dxf");            // the proposed wildcard
+        ui.QueueChoice(1);                // parallel
+        ui.QueueText("1");                // LPT 1
+        ui.QueueText("0.4");              // scale
+        ui.QueueAnswer(Answer::No);       // not rotated
+        ui.QueueText("12.3456");          // x shift
+        ui.QueueText("-0.25");            // y shift
+        ui.QueueText("0.85");             // text width
+        std::string line;
+        PromptCommandLine(true, line);
+        EXPECT_FALSE(cancelFlag);
+        EXPECT_EQ(line, programs.string() + "/WGRAFMIT *.dxf /CHPL /M0.4 /X12.3456 /Y-0.25 /B0.85");
+    }
+}
+
 TEST_F(PlotProgramTest, StartReportsWhyTheProgramDidNotStart) {
     const std::filesystem::path notExecutable = dir / "plotter";
     testing::Spit(notExecutable.string(), "#!/bin/sh\n");

@@ -231,5 +231,100 @@ TEST_F(WindowFilesTest, ReportFilesGoToThePrivateFolderAndItsPdfIsNamedAfterTheD
     EXPECT_EQ(asked[0].text, dir / "demo.pdf");
 }
 
+// A report that cannot be read on its way out says so in a message box,
+// never taken for an empty file: the text printer whose set-up file TEXT.VRP
+// fails to read (or is a folder) sends no job without its codes, the screen
+// report copied to the clipboard whose read fails leaves the clipboard
+// alone, and the display copy outwin.txt is not written over a file whose
+// first lines fail to read (it may be a data file).
+TEST_F(WindowFilesTest, AReportThatCannotBeReadForThePrinterOrTheClipboardSaysSo) {
+    using testing::FaultCalls;
+    OpenDemo();
+    const std::string printer = dir / "lp";  // a stand-in for lp: leaves the job it got
+    testing::Spit(printer, "#!/bin/sh\nfor last; do :; done\ncp \"$last\" \"$0.job\"\n");
+    fs::permissions(printer, fs::perms::owner_all);
+    textPrinterCommand = printer;
+    textDeviceWindow = false;
+    struct Case {
+        const char* what;
+        std::int16_t device;
+        bool folder;         // a folder stands at TEXT.VRP
+        const char* readOf;  // the file whose read fails, "" none
+        std::string says;    // after "Fehler beim Lesen von " or the folder's name
+    };
+    const Case cases[] = {
+        {"set-up codes", kReportTextPrinter, false, "TEXT.VRP", " (Input/output error)"},
+        {"set-up folder", kReportTextPrinter, true, "", " ist ein Ordner und wird nicht gelesen !"},
+        {"clipboard", kReportScreen, false, "$$$", " (Input/output error)"},
+        {"display copy", kReportScreen, false, "outwin.txt", " (Input/output error)"},
+    };
+    const std::string outwin = dir / "outwin.txt";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        textDevice = c.device;
+        const bool copy = std::string(c.readOf) == "outwin.txt";
+        screenReportMode = copy ? 0 : 1;  // the copy: shown in the viewer
+        if (copy) testing::Spit(outwin, "ein anderer Text\r\n");
+        const fs::path setUp = fs::current_path() / "TEXT.VRP";
+        if (c.device == kReportTextPrinter) {
+            if (c.folder)
+                fs::create_directory(setUp);
+            else
+                testing::Spit(setUp.string(), "\x1b@");
+        }
+        const auto report = [&](test::ModalMessageUi& boxes) {
+            boxes.QueueAnswer(Answer::No);  // no pause after each page (text printer)
+            SetUi(&boxes);
+            window->Item("mi_viewausdruckgeometriefestigkeit")->trigger();
+            SetUi(&ui);
+        };
+        // The file whose read fails, and which of its reads: the set-up file's
+        // first; of the report, the first of the two reads that copy it to the
+        // clipboard (its bytes, then the end of the file), the last two of its
+        // reads.
+        std::string readOf = c.readOf;
+        long failing = 1;
+        if (readOf == "$$$") {
+            test::ModalMessageUi plain;
+            report(plain);
+            ASSERT_NE(plain.clipboard, "");
+            readOf = fs::path(reportOutputName).filename().string();
+            FaultCalls count;
+            FaultCalls::ReadsOf(readOf);
+            test::ModalMessageUi counted;
+            report(counted);
+            ASSERT_EQ(fs::path(reportOutputName).filename().string(), readOf);
+            failing = FaultCalls::Reads() - 1;
+        }
+        test::ModalMessageUi boxes;
+        {
+            std::optional<FaultCalls> fail;
+            if (!readOf.empty()) {
+                fail.emplace(FaultCalls::kFailRead, failing, EIO);
+                FaultCalls::ReadsOf(readOf);
+            }
+            report(boxes);
+        }
+        const auto shown = boxes.CallsOf("message");
+        const std::string name = c.device == kReportTextPrinter ? "TEXT.VRP"
+                                 : copy                         ? outwin
+                                                                : reportOutputName;
+        EXPECT_EQ(shown.size(), 1u);
+        if (!shown.empty()) {
+            EXPECT_EQ(shown[0].text,
+                      (c.folder ? "Datei " + name : "Fehler beim Lesen von " + name) + c.says);
+        }
+        // The message's box ran, after the printer's question.
+        EXPECT_EQ(boxes.closedByOk, c.device == kReportTextPrinter ? 2 : 1);
+        EXPECT_EQ(boxes.clipboard, "");
+        EXPECT_FALSE(fs::exists(printer + ".job"));
+        if (copy) {
+            EXPECT_EQ(testing::Slurp(outwin), "ein anderer Text\r\n");
+        }
+        fs::remove_all(setUp);
+        fs::remove(printer + ".job");
+    }
+}
+
 }  // namespace
 }  // namespace veldrim

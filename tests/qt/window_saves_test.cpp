@@ -2,9 +2,9 @@
 // Save As that was refused leaves the data set where it was, so the next
 // Speichern writes the file that was opened; a set started from a file of
 // another kind is saved as its data file only after the question; names are
-// taken apart by one rule; and every command that writes a PDF the user named
-// gives a name without an extension ".pdf" and asks before it replaces an
-// existing file.
+// taken apart by one rule; and every command that writes a PDF or a workbook
+// the user named gives a name without an extension its format's extension
+// and asks before it replaces an existing file.
 #include <QAction>
 #include <algorithm>
 #include <filesystem>
@@ -187,7 +187,8 @@ int StartAndSave(const CommandLine& cl, const std::string&) {
 }
 
 // `veldrim <file>`, a change and Speichern. The set's own file is written
-// without a question, a data file named in other letters (G.QB3) included;
+// without a question, a data file named in other letters (G.QB3) included,
+// also where the command line named it in other letters than the disk;
 // a set started from a file of another kind or without an extension is saved
 // as <name>.qb3, and an existing file there is asked about first: Nein and
 // Abbrechen write nothing and leave the set changed.
@@ -201,6 +202,7 @@ TEST_F(WindowSavesTest, SpeichernAfterTheStartWritesTheSetsFileOrAsksFirst) {
         const char* savedTo;           // the file holding the changed set, "" none
         const char* named;             // the file the title and the recent list name
         const char* folder;            // what the folder holds afterwards
+        const char* typed = nullptr;   // the name as typed, when in other letters than `started`
     };
     const Case cases[] = {
         {"bak Nein", "gear.bak", "gear.qb3", Answer::No, "", "gear.bak", "gear.bak gear.qb3 "},
@@ -210,6 +212,8 @@ TEST_F(WindowSavesTest, SpeichernAfterTheStartWritesTheSetsFileOrAsksFirst) {
          "gear.bak gear.qb3 "},
         {"QB3", "G.QB3", "", std::nullopt, "G.QB3", "G.QB3", "G.QB3 "},
         {"QB3 beside qb3", "G.QB3", "G.qb3", std::nullopt, "G.QB3", "G.QB3", "G.QB3 G.qb3 "},
+        // G.QB3 typed as g.qb3 is the file on disk: no g.qb3 appears.
+        {"QB3 typed", "G.QB3", "", std::nullopt, "G.QB3", "G.QB3", "G.QB3 ", "g.qb3"},
         {"none", "gear", "", std::nullopt, "gear.qb3", "gear.qb3", "gear gear.qb3 "},
         {"none Nein", "gear", "gear.qb3", Answer::No, "", "gear", "gear gear.qb3 "},
         // The working set's file is another set's here too.
@@ -232,7 +236,8 @@ TEST_F(WindowSavesTest, SpeichernAfterTheStartWritesTheSetsFileOrAsksFirst) {
         startedWindow = window.get();
         startedAnswers = &answers;
         windowRunner = &StartAndSave;
-        const char* args[] = {"veldrim", started.c_str()};
+        const std::string typed = c.typed ? (folder / c.typed).string() : started;
+        const char* args[] = {"veldrim", typed.c_str()};
         const int status = RunProgram(2, args);
         windowRunner = nullptr;
         SetUi(&ui);
@@ -328,71 +333,69 @@ TEST_F(WindowSavesTest, NamesBeginningWithADotAreSavedWhereTheyWereOpened) {
     }
 }
 
-// "Grafik als PDF", the printer set-up's PDF button and the report viewer's
-// "Als PDF speichern", each onto an existing file: the program's question;
-// "Nein" leaves the file as it was, "Ja" replaces it with the PDF.
-TEST_F(WindowSavesTest, PdfCommandsAskBeforeTheyReplaceAFile) {
-    const PdfCommands commands(*window, dir / "bericht.txt");
-    for (const auto& [what, command] : commands.list) {
-        SCOPED_TRACE(what);
-        const std::string pdf = dir / (std::string(what) + ".pdf");
-        Spit(pdf, "die alte Datei\r\n");
-        for (const Answer answer : {Answer::No, Answer::Cancel}) {
-            ScriptedUi scripted;
-            scripted.QueueText(pdf);
-            scripted.QueueAnswer(answer);
-            currentHelpNumber = 0;
-            Play(command, scripted);
-            const auto asked = scripted.CallsOf("ask");
-            ASSERT_EQ(asked.size(), 1u);
-            EXPECT_EQ(asked[0].text, ReplaceQuestion(pdf));
-            EXPECT_EQ(currentHelpNumber, 3055);
-            EXPECT_TRUE(scripted.CallsOf("message").empty());
-            EXPECT_EQ(Slurp(pdf), "die alte Datei\r\n");
-        }
-        ScriptedUi scripted;
-        scripted.QueueText(pdf);
-        scripted.QueueAnswer(Answer::Yes);
-        Play(command, scripted);
-        EXPECT_EQ(scripted.CallsOf("ask").size(), 1u);
-        EXPECT_EQ(Slurp(pdf).substr(0, 5), "%PDF-");
-    }
-}
-
-// "Grafik als PDF", the printer set-up's PDF button and the report viewer's
-// "Als PDF speichern" with a name typed without an extension write the PDF
-// under the name with ".pdf", as the set "teil.v2" typed as proposed; a name
-// with its own extension is written as typed. Typed again, the file now at
-// the name is asked about, and "Nein" keeps it.
-TEST_F(WindowSavesTest, PdfCommandsGiveANameWithoutExtensionPdf) {
-    const PdfCommands commands(*window, dir / "bericht.txt");
-    const std::pair<const char*, const char*> names[] = {
-        {"bild", "bild.pdf"}, {"teil.v2", "teil.v2.pdf"}, {"plan.PDF", "plan.PDF"}};
+// "Grafik als PDF", the printer set-up's PDF button, the report viewer's
+// "Als PDF speichern" and "Ausdruck nach Tabellenkalkulation" with a name
+// typed without an extension write the file under the name with their
+// format's extension (".pdf", ".xlsx"), as the set "teil.v2" typed as
+// proposed; a name with its own extension is written as typed. Typed again,
+// the file now at the name is asked about, and "Nein" keeps it.
+TEST_F(WindowSavesTest, SavesGiveANameWithoutExtensionTheirFormats) {
+    const std::string report = dir / "bericht.txt";
+    Spit(report, "Zeile 1\r\nZeile 2\r\n");
+    TForm_showtextfile viewer(report, "Bericht");
+    TForm_printconf printerSetup(*window);
+    struct Command {
+        const char* what;
+        std::function<void()> run;
+        const char* ext;       // the format's extension
+        const char* upper;     // the same in capitals
+        const char* begins;    // the first bytes of the format
+        bool opensIt = false;  // a program is started on the file written
+    };
+    const std::string pdf = "%PDF-", zip("PK\x03\x04", 4);
+    const Command commands[] = {
+        {"Grafik als PDF", [&] { window->Item("mi_filePrintPdf")->trigger(); }, "pdf", "PDF",
+         pdf.c_str()},
+        {"printer set-up", [&] { printerSetup.Button_pdfClick(); }, "pdf", "PDF", pdf.c_str()},
+        {"report viewer", [&] { viewer.findChild<QAction*>("mi_dateiPdf")->trigger(); }, "pdf",
+         "PDF", pdf.c_str()},
+        {"workbook", [&] { window->Item("mi_olePrintoutExcel")->trigger(); }, "xlsx", "XLSX",
+         zip.c_str(), true},
+    };
     currentFileName = "teil.v2";
-    for (const auto& [what, command] : commands.list) {
-        const fs::path folder = fs::path(dir.path()) / what;
+    for (const Command& c : commands) {
+        const fs::path folder = fs::path(dir.path()) / c.what;
         fs::create_directory(folder);
+        const std::string ext = c.ext, upper = c.upper;
+        const std::pair<std::string, std::string> names[] = {{"bild", "bild." + ext},
+                                                             {"teil.v2", "teil.v2." + ext},
+                                                             {"plan." + upper, "plan." + upper}};
         for (const auto& [typed, written] : names) {
-            SCOPED_TRACE(std::string(what) + ": " + typed);
-            const std::string pdf = folder / written;
+            SCOPED_TRACE(std::string(c.what) + ": " + typed);
+            const std::string file = folder / written;
             ScriptedUi scripted;
             scripted.QueueText(folder / typed);
-            Play(command, scripted);
+            if (c.opensIt) scripted.QueueBool(true);
+            SetUi(&scripted);
+            c.run();
+            SetUi(&ui);
             EXPECT_TRUE(scripted.CallsOf("ask").empty()) << scripted.CallsOf("ask")[0].text;
             EXPECT_TRUE(scripted.CallsOf("message").empty()) << scripted.CallsOf("message")[0].text;
-            EXPECT_EQ(Slurp(pdf).substr(0, 5), "%PDF-");
+            EXPECT_EQ(Slurp(file).substr(0, std::string(c.begins).size()), c.begins);
 
-            Spit(pdf, "die alte Datei\r\n");
+            Spit(file, "die alte Datei\r\n");
             ScriptedUi again;
             again.QueueText(folder / typed);
             again.QueueAnswer(Answer::No);
-            Play(command, again);
+            SetUi(&again);
+            c.run();
+            SetUi(&ui);
             const auto asked = again.CallsOf("ask");
             ASSERT_EQ(asked.size(), 1u);
-            EXPECT_EQ(asked[0].text, ReplaceQuestion(pdf));
-            EXPECT_EQ(Slurp(pdf), "die alte Datei\r\n");
+            EXPECT_EQ(asked[0].text, ReplaceQuestion(file));
+            EXPECT_EQ(Slurp(file), "die alte Datei\r\n");
         }
-        EXPECT_EQ(NamesIn(folder), "bild.pdf plan.PDF teil.v2.pdf ");
+        EXPECT_EQ(NamesIn(folder), "bild." + ext + " plan." + upper + " teil.v2." + ext + " ");
     }
 }
 

@@ -42,21 +42,7 @@ int RunWindow(const CommandLine& cl, const std::string& notice) {
     int status = 0;
     {
         Thh window;
-        SetMainWidget(&window);
-        // The form scaling takes the pixels per inch of the window's screen.
-        ProbeScreenDpi(ScreenDpiOf(window));
-        SetGraphicsWindow(&window);
-        // A design step ends with the result view of the window.
-        InstallDefaultResultView();
-        TakeStartDataFile(cl);
-        window.UpdateRecentFiles();
-        window.show();
-        DrawCurrentView();
-        // Without a data file the start picture, when there is one, greets
-        // the user over the view of the default set.
-        if (cl.file.empty()) PlayStartPicture();
-        window.AfterCommand();
-        if (!notice.empty()) ShowErrorBox(notice);
+        ShowStartedWindow(window, cl, notice);
         status = app.exec();
         SetGraphicsWindow(nullptr);
         SetMainWidget(nullptr);
@@ -67,6 +53,24 @@ int RunWindow(const CommandLine& cl, const std::string& notice) {
 }
 
 }  // namespace
+
+void ShowStartedWindow(Thh& window, const CommandLine& cl, const std::string& notice) {
+    SetMainWidget(&window);
+    // The form scaling takes the pixels per inch of the window's screen.
+    ProbeScreenDpi(ScreenDpiOf(window));
+    SetGraphicsWindow(&window);
+    // A design step ends with the result view of the window.
+    InstallDefaultResultView();
+    TakeStartDataFile(cl);
+    window.UpdateRecentFiles();
+    window.show();
+    DrawCurrentView();
+    // Without a data file the start picture, when there is one, greets
+    // the user over the view of the default set.
+    if (cl.file.empty()) PlayStartPicture();
+    window.AfterCommand();
+    if (!notice.empty()) ShowErrorBox(notice);
+}
 
 void TakeStartDataFile(const CommandLine& cl) {
     if (!cl.file.empty()) {
